@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the program with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every test through CTest. Build folder: build-asan/ (override with QL_BUILD_DIR).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${QL_BUILD_DIR:-$top/build-asan}
+jobs=$(nproc)
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DQL_SANITIZE=ON -DQL_WERROR=ON
+cmake --build "$build" -j "$jobs"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+cd "$build"
+ctest --output-on-failure -j "$jobs" "$@"
