@@ -1,0 +1,30 @@
+// Access to a context's surface for the text module, which draws glyphs with
+// Cairo itself. Recording contexts keep text as calls; other contexts hand out a
+// Cairo context in device pixels with the context's clip applied.
+#pragma once
+
+#include <functional>
+
+#include "platform/gfx/types.h"
+
+typedef struct _cairo cairo_t;
+
+namespace ql::gfx {
+
+// When `dc` is a recording context, keeps `call` to be run later with the
+// replay target and returns true; otherwise returns false and the caller draws now.
+bool RecordCall(DcHandle dc, std::function<void(DcHandle target)> call);
+
+// A Cairo context on the surface of `dc` (image or PDF page) in device pixels
+// (printer dots), clipped to the context's clip. Null for a recording context,
+// a printer outside a page, or a handle that does not resolve. Calls may nest;
+// each BeginInk needs one EndInk, which flushes and marks the image changed.
+// Ink drawn this way is plain copy ink: the context's raster operation is not applied.
+cairo_t* BeginInk(DcHandle dc);
+void EndInk(DcHandle dc);
+
+// True when the context draws into a monochrome bitmap: callers map their ink to
+// black or white (see bitmap.h).
+bool IsMonochromeSurface(DcHandle dc);
+
+}  // namespace ql::gfx

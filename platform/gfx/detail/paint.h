@@ -1,0 +1,48 @@
+// Painting a shape on a context: the interior with the brush, the outline with
+// the pen, both by the context's raster operation. On images the outline and the
+// interior are rasterised into separate masks (the interior minus the outline),
+// so no pixel is combined twice; on PDF pages the shape is drawn as vectors.
+#pragma once
+
+#include <vector>
+
+#include "platform/gfx/detail/raster.h"
+#include "platform/gfx/detail/registry.h"
+
+namespace ql::gfx::detail {
+
+// Cairo's fixed-point coordinates reach about +-8 million; geometry beyond
+// kCairoCoordinateLimit (far outside any image) is clipped before Cairo sees it.
+constexpr int32_t kCairoCoordinateLimit = 1 << 22;
+// Clamps one coordinate (for boxes whose far side is invisible anyway).
+double CairoCoordinate(int32_t v);
+// Adds a closed polygon (vertices on pixel corners) to the path, clipped to the
+// Cairo range so that its visible edges keep their slopes.
+void AddPolygonPath(cairo_t* cr, const std::vector<Point>& points);
+// Adds a polyline through pixel centres, clipped the same way.
+void AddPolylinePath(cairo_t* cr, const std::vector<Point>& points, bool closed);
+
+// What the pen draws, in device pixels.
+struct Outline {
+    enum class Kind { None, Polyline, Path };
+    Kind kind = Kind::None;
+    std::vector<Point> points;  // Polyline: the last point is excluded unless closed
+    bool closed = false;
+    PathFn path;  // Path: a curve through pixel centres
+};
+
+// Pen width in device pixels, at least 1.
+int PenDeviceWidth(const Dc& d);
+// Dash lengths of a pen style in pixels at width 1 (empty for solid).
+std::vector<double> DashPattern(PenStyle style);
+
+// `fill` may be null (outline only). True unless the context cannot be drawn on.
+bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline);
+// Fills a device path with a given brush ink and operation, ignoring the pen.
+bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 rop);
+
+// A Cairo context on a printer page in printer dots, clipped to the context's clip;
+// null when the context is not a printer inside a page.
+cairo_t* OpenPageInk(const Dc& d);
+
+}  // namespace ql::gfx::detail

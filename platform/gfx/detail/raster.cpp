@@ -1,0 +1,247 @@
+// Raster operations on pixels: truth tables, coverage masks and inks.
+// A pen operation's value - 1 is its truth table indexed by (pen << 1) | dest;
+// a blit operation's bits 16-23 are its table indexed by (pat << 2) | (src << 1) | dest.
+// Both are evaluated on all colour bits at once.
+#include "platform/gfx/detail/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ql::gfx::detail {
+
+namespace {
+constexpr int kHatchSize = 8;
+constexpr int kTruthShift = 16;
+constexpr uint8_t kCovered = 0xFF;
+constexpr uint8_t kHalfCoverage = 0x80;
+
+bool HatchCovers(HatchStyle h, int x, int y) {
+    const int mask = kHatchSize - 1;
+    bool horizontal = (y & mask) == 0;
+    bool vertical = (x & mask) == 0;
+    bool forward = ((x - y) & mask) == 0;
+    bool backward = ((x + y) & mask) == 0;
+    switch (h) {
+    case HatchStyle::Horizontal: return horizontal;
+    case HatchStyle::Vertical: return vertical;
+    case HatchStyle::ForwardDiagonal: return forward;
+    case HatchStyle::BackwardDiagonal: return backward;
+    case HatchStyle::Cross: return horizontal || vertical;
+    case HatchStyle::DiagonalCross: return forward || backward;
+    }
+    return false;
+}
+
+int Wrap(int v, int n) {
+    int r = v % n;
+    return r < 0 ? r + n : r;
+}
+}  // namespace
+
+uint32_t ApplyRop2(Rop2 rop, uint32_t pen, uint32_t d) {
+    uint32_t table = static_cast<uint32_t>(rop) - 1;
+    uint32_t p = pen;
+    uint32_t r = 0;
+    if (table & 1) r |= ~p & ~d;
+    if (table & 2) r |= ~p & d;
+    if (table & 4) r |= p & ~d;
+    if (table & 8) r |= p & d;
+    return (r & kRgbMask) | kOpaqueAlpha;
+}
+
+uint32_t ApplyRop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d) {
+    uint32_t table = (rop >> kTruthShift) & 0xFF;
+    uint32_t r = 0;
+    for (uint32_t i = 0; i < 8; ++i) {
+        if (!(table & (1u << i))) continue;
+        uint32_t term = ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+        r |= term;
+    }
+    return (r & kRgbMask) | kOpaqueAlpha;
+}
+
+Mask::Mask(const Rect& bounds)
+    : bounds_(bounds.IsEmpty() ? Rect{} : bounds),
+      coverage_(static_cast<size_t>(bounds_.Width()) * bounds_.Height(), 0) {}
+
+Mask Mask::Sparse(const Rect& bounds) {
+    Mask m;
+    m.bounds_ = bounds.IsEmpty() ? Rect{} : bounds;
+    m.sparse_ = true;
+    return m;
+}
+
+void Mask::Finish() {
+    auto before = [](Point a, Point b) { return a.y != b.y ? a.y < b.y : a.x < b.x; };
+    std::sort(points_.begin(), points_.end(), before);
+    points_.erase(std::unique(points_.begin(), points_.end()), points_.end());
+}
+
+bool Mask::Covered(int x, int y) const {
+    if (sparse_ || !bounds_.Contains(Point{x, y})) return false;
+    return coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] >=
+           kHalfCoverage;
+}
+
+void Mask::Set(int x, int y) {
+    if (!bounds_.Contains(Point{x, y})) return;
+    if (sparse_) {
+        points_.push_back(Point{x, y});
+        return;
+    }
+    coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] = kCovered;
+}
+
+void Mask::Subtract(const Mask& other) {
+    if (sparse_) return;
+    auto clear = [&](int x, int y) {
+        coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] = 0;
+    };
+    if (other.sparse_) {
+        for (Point p : other.points_)
+            if (bounds_.Contains(p)) clear(p.x, p.y);
+        return;
+    }
+    Rect overlap = Intersect(bounds_, other.bounds_);
+    for (int y = overlap.top; y < overlap.bottom; ++y)
+        for (int x = overlap.left; x < overlap.right; ++x)
+            if (other.Covered(x, y))
+                coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] = 0;
+}
+
+Mask RasteriseWithCairo(const Rect& area, const PathFn& paint) {
+    Mask mask(area);
+    if (mask.IsEmpty()) return mask;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, area.Width(), area.Height());
+    cairo_t* cr = cairo_create(s);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_translate(cr, -area.left, -area.top);
+    cairo_set_source_rgba(cr, 0, 0, 0, 1);
+    paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < area.Height(); ++y)
+        for (int x = 0; x < area.Width(); ++x)
+            if (data[static_cast<size_t>(y) * stride + x] >= kHalfCoverage) mask.Set(area.left + x, area.top + y);
+    cairo_surface_destroy(s);
+    return mask;
+}
+
+Rect PathBounds(const PathFn& build, double margin) {
+    static cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(probe);
+    build(cr);
+    double x1, y1, x2, y2;
+    cairo_path_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_destroy(cr);
+    return Rect{static_cast<int32_t>(std::floor(x1 - margin)), static_cast<int32_t>(std::floor(y1 - margin)),
+                static_cast<int32_t>(std::ceil(x2 + margin)) + 1, static_cast<int32_t>(std::ceil(y2 + margin)) + 1};
+}
+
+Ink Ink::Solid(Colour colour) {
+    Ink ink;
+    ink.kind_ = Kind::Solid;
+    ink.colour_ = PixelOf(colour);
+    return ink;
+}
+
+Ink Ink::ForBrush(const std::shared_ptr<const BrushDesc>& desc, const DcState& state) {
+    Ink ink;
+    if (!desc) return ink;
+    const BrushDesc& brush = *desc;
+    ink.colour_ = PixelOf(brush.colour);
+    ink.gapColour_ = PixelOf(state.backgroundColour);
+    ink.paintsGaps_ = state.backgroundMode == BackgroundMode::Opaque;
+    ink.textPixel_ = PixelOf(state.textColour);
+    ink.backgroundPixel_ = PixelOf(state.backgroundColour);
+    switch (brush.style) {
+    case BrushStyle::Solid: ink.kind_ = Kind::Solid; break;
+    case BrushStyle::Null: ink.kind_ = Kind::Null; break;
+    case BrushStyle::Hatched:
+        ink.kind_ = Kind::Hatched;
+        ink.hatch_ = brush.hatch;
+        break;
+    case BrushStyle::Pattern:
+        if (brush.patternWidth < 1 || brush.patternHeight < 1) break;
+        ink.kind_ = Kind::Pattern;
+        ink.pattern_ = desc;
+        break;
+    }
+    return ink;
+}
+
+bool Ink::PixelAt(int x, int y, uint32_t* out) const {
+    switch (kind_) {
+    case Kind::Null: return false;
+    case Kind::Solid: *out = colour_; return true;
+    case Kind::Hatched:
+        if (HatchCovers(hatch_, x, y)) {
+            *out = colour_;
+            return true;
+        }
+        *out = gapColour_;
+        return paintsGaps_;
+    case Kind::Pattern: {
+        const BrushDesc& p = *pattern_;
+        Colour c = p.pattern[static_cast<size_t>(Wrap(y, p.patternHeight)) * p.patternWidth +
+                             Wrap(x, p.patternWidth)];
+        if (p.monochromePattern) *out = (c == kBlack) ? textPixel_ : backgroundPixel_;
+        else *out = PixelOf(c);
+        return true;
+    }
+    }
+    return false;
+}
+
+cairo_pattern_t* Ink::MakeCairoSource() const {
+    if (kind_ == Kind::Null) return nullptr;
+    if (kind_ == Kind::Solid)
+        return cairo_pattern_create_rgb(((colour_ >> 16) & 0xFF) / 255.0, ((colour_ >> 8) & 0xFF) / 255.0,
+                                        (colour_ & 0xFF) / 255.0);
+    int w = kind_ == Kind::Pattern ? pattern_->patternWidth : kHatchSize;
+    int h = kind_ == Kind::Pattern ? pattern_->patternHeight : kHatchSize;
+    cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_flush(tile);
+    unsigned char* data = cairo_image_surface_get_data(tile);
+    int stride = cairo_image_surface_get_stride(tile);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+        for (int x = 0; x < w; ++x) {
+            uint32_t px = 0;
+            row[x] = PixelAt(x, y, &px) ? px : 0;  // transparent where the ink leaves gaps
+        }
+    }
+    cairo_surface_mark_dirty(tile);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
+    cairo_surface_destroy(tile);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    return pattern;
+}
+
+void CombineMask(Image& image, const Mask& mask, const Ink& ink, Rop2 rop) {
+    Rect area = Intersect(mask.bounds(), image.bounds());
+    if (area.IsEmpty() || ink.IsNull()) return;
+    image.BeginPixels();
+    auto apply = [&](uint32_t* row, int x, int y) {
+        uint32_t src = 0;
+        if (!ink.PixelAt(x, y, &src)) return;
+        if (image.monochrome()) src = MonochromePixelOf(src);
+        row[x] = ApplyRop2(rop, src, row[x]);
+    };
+    if (mask.IsSparse()) {
+        for (Point p : mask.points())
+            if (area.Contains(p)) apply(image.Row(p.y), p.x, p.y);
+    } else {
+        for (int y = area.top; y < area.bottom; ++y) {
+            uint32_t* row = image.Row(y);
+            for (int x = area.left; x < area.right; ++x)
+                if (mask.Covered(x, y)) apply(row, x, y);
+        }
+    }
+    image.EndPixels();
+}
+
+}  // namespace ql::gfx::detail

@@ -1,0 +1,80 @@
+// Raster operations on pixels: the truth tables of pen and blit operations, the
+// coverage masks that shapes are rasterised into, and the inks (pen colour,
+// solid, hatched or pattern brush) that a mask is combined with.
+#pragma once
+
+#include <cairo.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/gfx/detail/image.h"
+#include "platform/gfx/detail/registry.h"
+
+namespace ql::gfx::detail {
+
+// Results on the 24 colour bits; alpha is forced opaque.
+uint32_t ApplyRop2(Rop2 rop, uint32_t pen, uint32_t destination);
+uint32_t ApplyRop3(uint32_t rop, uint32_t pattern, uint32_t source, uint32_t destination);
+
+// Covered device pixels within `bounds`: dense (a byte per pixel, for areas) or
+// sparse (a list of pixels, for thin lines across large images).
+class Mask {
+public:
+    Mask() = default;
+    explicit Mask(const Rect& bounds);
+    static Mask Sparse(const Rect& bounds);
+    const Rect& bounds() const { return bounds_; }
+    bool IsEmpty() const { return bounds_.IsEmpty(); }
+    bool IsSparse() const { return sparse_; }
+    bool Covered(int x, int y) const;  // dense masks only
+    void Set(int x, int y);            // ignored outside the bounds
+    // Sparse masks: sorts the pixels and drops repeats (call once after the last Set).
+    void Finish();
+    const std::vector<Point>& points() const { return points_; }
+    // Clears every pixel that `other` covers (this mask dense).
+    void Subtract(const Mask& other);
+
+private:
+    Rect bounds_;
+    bool sparse_ = false;
+    std::vector<uint8_t> coverage_;
+    std::vector<Point> points_;
+};
+
+using PathFn = std::function<void(cairo_t*)>;
+
+// Rasterises without antialiasing what `paint` fills or strokes (device
+// coordinates) into a mask clipped to `area`.
+Mask RasteriseWithCairo(const Rect& area, const PathFn& paint);
+// Device bounds of the path that `build` makes, grown by `margin` pixels.
+Rect PathBounds(const PathFn& build, double margin);
+
+// What a mask is painted with, resolved for one context.
+class Ink {
+public:
+    static Ink Solid(Colour colour);
+    static Ink ForBrush(const std::shared_ptr<const BrushDesc>& brush, const DcState& state);
+    bool IsNull() const { return kind_ == Kind::Null; }
+    // False where the ink leaves the pixel alone (hatch gaps in transparent mode).
+    bool PixelAt(int x, int y, uint32_t* out) const;
+    // A Cairo source for vector surfaces (caller destroys it); null for null ink.
+    cairo_pattern_t* MakeCairoSource() const;
+
+private:
+    enum class Kind { Null, Solid, Hatched, Pattern };
+    Kind kind_ = Kind::Null;
+    uint32_t colour_ = kBlackPixel;
+    uint32_t gapColour_ = kWhitePixel;
+    bool paintsGaps_ = false;
+    HatchStyle hatch_ = HatchStyle::Horizontal;
+    std::shared_ptr<const BrushDesc> pattern_;
+    uint32_t textPixel_ = kBlackPixel;
+    uint32_t backgroundPixel_ = kWhitePixel;
+};
+
+// Combines every covered pixel of `mask` with the image by `rop`.
+void CombineMask(Image& image, const Mask& mask, const Ink& ink, Rop2 rop);
+
+}  // namespace ql::gfx::detail

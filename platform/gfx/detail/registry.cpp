@@ -1,0 +1,96 @@
+// The drawing layer's registry: object tables, stock objects and the lookups
+// shared by every drawing module.
+#include "platform/gfx/detail/registry.h"
+
+namespace ql::gfx::detail {
+
+namespace {
+std::shared_ptr<const BrushDesc> SolidBrushDesc(Colour colour) {
+    auto b = std::make_shared<BrushDesc>();
+    b->style = BrushStyle::Solid;
+    b->colour = colour;
+    return b;
+}
+std::shared_ptr<const BrushDesc> NullBrushDesc() {
+    auto b = std::make_shared<BrushDesc>();
+    b->style = BrushStyle::Null;
+    return b;
+}
+}  // namespace
+
+PrinterJob::~PrinterJob() {
+    if (pdf) cairo_surface_destroy(pdf);
+}
+
+Registry::Registry() {
+    stockPens[static_cast<int>(StockPen::White)] =
+        pens.Add(std::make_unique<Pen>(Pen{PenDesc{PenStyle::Solid, 0, kWhite}}));
+    stockPens[static_cast<int>(StockPen::Black)] =
+        pens.Add(std::make_unique<Pen>(Pen{PenDesc{PenStyle::Solid, 0, kBlack}}));
+    stockPens[static_cast<int>(StockPen::Null)] =
+        pens.Add(std::make_unique<Pen>(Pen{PenDesc{PenStyle::Null, 0, kBlack}}));
+    const Colour brushColours[] = {kWhite, kLightGrey, kGrey, kDarkGrey, kBlack};
+    for (int i = 0; i < 5; ++i)
+        stockBrushes[i] = brushes.Add(std::make_unique<Brush>(Brush{SolidBrushDesc(brushColours[i])}));
+    stockBrushes[static_cast<int>(StockBrush::Null)] =
+        brushes.Add(std::make_unique<Brush>(Brush{NullBrushDesc()}));
+    auto mono = std::make_unique<Bitmap>();
+    mono->image = Image::Create(1, 1, kBlackPixel, true);
+    stockBitmap = bitmaps.Add(std::move(mono));
+}
+
+Registry& Reg() {
+    static Registry registry;
+    return registry;
+}
+
+Dc* FindDc(DcHandle dc) { return Reg().contexts.Find(dc); }
+Bitmap* FindBitmap(BitmapHandle bitmap) { return Reg().bitmaps.Find(bitmap); }
+
+void RecordIfRecording(Dc& d, RecordedCall call) {
+    if (d.IsRecording()) d.calls.push_back(std::move(call));
+}
+
+Image* ImageOf(const Dc& d) {
+    BitmapHandle h;
+    switch (d.kind) {
+    case ContextKind::Window:
+    case ContextKind::Paint: h = d.backing; break;
+    case ContextKind::Memory: h = d.state.bitmap; break;
+    default: return nullptr;
+    }
+    Bitmap* b = FindBitmap(h);
+    return b ? b->image.get() : nullptr;
+}
+
+DeviceInfo DeviceOf(const Dc& d) {
+    if (!d.device.isScreen) return d.device;
+    const ScreenMetrics& s = Reg().screen;
+    return DeviceInfo{true, s.width, s.height, s.dpiX, s.dpiY};
+}
+
+Rect DeviceClipOf(const Dc& d) {
+    Rect area;
+    if (const Image* image = ImageOf(d)) {
+        area = image->bounds();
+    } else if (d.kind == ContextKind::Printer && d.printer && d.printer->inPage) {
+        area = Rect{0, 0, d.device.width, d.device.height};
+    } else {
+        return Rect{};
+    }
+    if (d.paintClip) area = Intersect(area, *d.paintClip);
+    if (d.state.clip) area = Intersect(area, *d.state.clip);
+    return area;
+}
+
+void SelectPenValue(Dc& d, PenHandle handle, const PenDesc& pen) {
+    d.state.penHandle = handle;
+    d.state.pen = pen;
+}
+
+void SelectBrushValue(Dc& d, BrushHandle handle, std::shared_ptr<const BrushDesc> brush) {
+    d.state.brushHandle = handle;
+    d.state.brush = std::move(brush);
+}
+
+}  // namespace ql::gfx::detail

@@ -1,0 +1,135 @@
+// The drawing layer's object tables and the inside of a device context.
+// One registry for the program (user-interface thread only): pens, brushes,
+// bitmaps and contexts by generational handle, the stock objects, the screen
+// metrics and the font deleter of the text module.
+#pragma once
+
+#include <cairo.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/gfx/caps.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/detail/image.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/mapping.h"
+#include "platform/gfx/objects.h"
+#include "platform/gfx/printer.h"
+
+namespace ql::gfx::detail {
+
+using platform::HandleTable;
+using platform::ObjectKind;
+
+struct Pen {
+    PenDesc desc;
+};
+struct Brush {
+    std::shared_ptr<const BrushDesc> desc;
+};
+// A bitmap owns its image. A context that draws on it is counted, so that the
+// bitmap cannot be deleted under it.
+struct Bitmap {
+    std::unique_ptr<Image> image;
+    DcHandle selectedInto;  // memory context that has it selected
+    int backingUsers = 0;   // window and paint contexts on it
+};
+
+// Everything SaveContext keeps.
+struct DcState {
+    PenHandle penHandle;
+    PenDesc pen;
+    BrushHandle brushHandle;
+    std::shared_ptr<const BrushDesc> brush;
+    FontHandle font;
+    BitmapHandle bitmap;
+    Colour textColour = kBlack;
+    Colour backgroundColour = kWhite;
+    BackgroundMode backgroundMode = BackgroundMode::Opaque;
+    TextAlign textAlign = kTextAlignLeft | kTextAlignTop;
+    Rop2 rop = Rop2::CopyPen;
+    FillMode fillMode = FillMode::Alternate;
+    Mapping mapping;
+    std::optional<Rect> clip;  // device pixels; none = unclipped
+    Point position;
+    int charExtra = 0;
+};
+
+struct DeviceInfo {
+    bool isScreen = true;  // follows the screen metrics when true
+    int width = 0;
+    int height = 0;
+    int dpiX = 0;
+    int dpiY = 0;
+};
+
+struct PrinterJob {
+    cairo_surface_t* pdf = nullptr;
+    bool inDocument = false;
+    bool inPage = false;
+    bool finished = false;
+    ~PrinterJob();
+};
+
+using RecordedCall = std::function<void(DcHandle target)>;
+
+struct Dc {
+    ContextKind kind = ContextKind::Window;
+    DcState state;
+    std::vector<DcState> saved;
+    BitmapHandle backing;            // window and paint contexts
+    std::optional<Rect> paintClip;   // paint contexts, device pixels
+    DeviceInfo device;
+    std::unique_ptr<PrinterJob> printer;
+    std::vector<RecordedCall> calls;  // recording contexts
+    int replayBase = 0;               // save depth of a replay in progress
+    cairo_t* ink = nullptr;
+    int inkDepth = 0;
+
+    bool IsRecording() const { return kind == ContextKind::Recording; }
+};
+
+struct Registry {
+    HandleTable<ObjectKind::Pen, Pen> pens;
+    HandleTable<ObjectKind::Brush, Brush> brushes;
+    HandleTable<ObjectKind::Bitmap, Bitmap> bitmaps;
+    HandleTable<ObjectKind::DeviceContext, Dc> contexts;
+    PenHandle stockPens[3];
+    BrushHandle stockBrushes[6];
+    BitmapHandle stockBitmap;  // 1x1 monochrome, selected into new memory contexts
+    ScreenMetrics screen;
+    std::function<bool(FontHandle)> fontDeleter;
+    Registry();
+};
+
+Registry& Reg();
+Dc* FindDc(DcHandle dc);
+Bitmap* FindBitmap(BitmapHandle bitmap);
+
+// Records `call` when `d` is a recording context.
+void RecordIfRecording(Dc& d, RecordedCall call);
+
+// The image a context draws on (window, paint, memory); null otherwise.
+Image* ImageOf(const Dc& d);
+DeviceInfo DeviceOf(const Dc& d);
+// Device pixels that drawing may touch: the image bounds (or printer page)
+// with the paint and own clips. Empty when nothing can be drawn.
+Rect DeviceClipOf(const Dc& d);
+
+// Internal selection by value, used by replay.
+void SelectPenValue(Dc& d, PenHandle handle, const PenDesc& pen);
+void SelectBrushValue(Dc& d, BrushHandle handle, std::shared_ptr<const BrushDesc> brush);
+// Makes `next` the memory context's bitmap, keeping the selection marks right;
+// false when it does not resolve or is selected into another context.
+bool SelectBitmapInto(Dc& d, DcHandle self, BitmapHandle next);
+// Restores save number `level` counted from the start of the replay in progress.
+bool RestoreForReplay(DcHandle target, int level);
+// Ends one BeginInk level (dc_access.h).
+void EndInkOf(Dc& d);
+// A new context of `kind` in the table (null when the table is full).
+DcHandle AddContext(std::unique_ptr<Dc> d);
+
+}  // namespace ql::gfx::detail

@@ -1,0 +1,173 @@
+// Mapping modes and coordinate conversion (method in mapping.h). Products are
+// formed in 128 bits so that 32-bit coordinates times 32-bit extents never
+// overflow; results saturate to 32 bits.
+#include "platform/gfx/mapping.h"
+
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+#include "platform/gfx/detail/registry.h"
+
+namespace ql::gfx {
+
+using detail::Dc;
+using detail::FindDc;
+
+namespace {
+
+using Wide = __int128;
+
+Wide RoundedDivideWide(Wide a, Wide b) {
+    if (b < 0) {
+        a = -a;
+        b = -b;
+    }
+    return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b);
+}
+
+int32_t Saturate(Wide v) {
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+// One axis: (v - fromOrg) * toExt / fromExt + toOrg.
+int32_t MapAxis(int32_t v, int32_t fromOrg, int32_t fromExt, int32_t toExt, int32_t toOrg) {
+    Wide offset = static_cast<Wide>(v) - fromOrg;
+    return Saturate(RoundedDivideWide(offset * toExt, fromExt) + toOrg);
+}
+
+bool IsScaled(const Mapping& m) { return m.mode == MapMode::Anisotropic; }
+
+}  // namespace
+
+int64_t RoundedDivide(int64_t a, int64_t b) {
+    return static_cast<int64_t>(RoundedDivideWide(a, b));
+}
+
+Point MapLogicalToDevice(const Mapping& m, Point p) {
+    if (!IsScaled(m))
+        return Point{Saturate(Wide{p.x} - m.windowOrigin.x + m.viewportOrigin.x),
+                     Saturate(Wide{p.y} - m.windowOrigin.y + m.viewportOrigin.y)};
+    return Point{MapAxis(p.x, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x),
+                 MapAxis(p.y, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y)};
+}
+
+Point MapDeviceToLogical(const Mapping& m, Point p) {
+    if (!IsScaled(m))
+        return Point{Saturate(Wide{p.x} - m.viewportOrigin.x + m.windowOrigin.x),
+                     Saturate(Wide{p.y} - m.viewportOrigin.y + m.windowOrigin.y)};
+    return Point{MapAxis(p.x, m.viewportOrigin.x, m.viewportExtent.cx, m.windowExtent.cx, m.windowOrigin.x),
+                 MapAxis(p.y, m.viewportOrigin.y, m.viewportExtent.cy, m.windowExtent.cy, m.windowOrigin.y)};
+}
+
+Size MapLogicalToDeviceDistance(const Mapping& m, Size s) {
+    if (!IsScaled(m)) return s;
+    return Size{MapAxis(s.cx, 0, m.windowExtent.cx, m.viewportExtent.cx, 0),
+                MapAxis(s.cy, 0, m.windowExtent.cy, m.viewportExtent.cy, 0)};
+}
+
+Size MapDeviceToLogicalDistance(const Mapping& m, Size s) {
+    if (!IsScaled(m)) return s;
+    return Size{MapAxis(s.cx, 0, m.viewportExtent.cx, m.windowExtent.cx, 0),
+                MapAxis(s.cy, 0, m.viewportExtent.cy, m.windowExtent.cy, 0)};
+}
+
+bool SetMapMode(DcHandle dc, MapMode mode, MapMode* previous) {
+    Dc* d = FindDc(dc);
+    if (!d || (mode != MapMode::Text && mode != MapMode::Anisotropic)) return false;
+    detail::RecordIfRecording(*d, [mode](DcHandle t) { SetMapMode(t, mode); });
+    MapMode old = std::exchange(d->state.mapping.mode, mode);
+    if (previous) *previous = old;
+    return true;
+}
+
+MapMode GetMapMode(DcHandle dc) {
+    const Dc* d = FindDc(dc);
+    return d ? d->state.mapping.mode : MapMode::Text;
+}
+
+namespace {
+template <typename T>
+bool SetMappingField(DcHandle dc, T Mapping::*field, T value, T* previous,
+                     bool (*self)(DcHandle, T, T*)) {
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    detail::RecordIfRecording(*d, [value, self](DcHandle t) { self(t, value, nullptr); });
+    T old = std::exchange(d->state.mapping.*field, value);
+    if (previous) *previous = old;
+    return true;
+}
+
+// Extents are kept only in anisotropic mode; a zero extent is refused.
+bool SetExtent(DcHandle dc, Size Mapping::*field, Size value, Size* previous,
+               bool (*self)(DcHandle, Size, Size*)) {
+    Dc* d = FindDc(dc);
+    if (!d || value.cx == 0 || value.cy == 0) return false;
+    if (d->state.mapping.mode != MapMode::Anisotropic) {
+        if (previous) *previous = d->state.mapping.*field;
+        return true;
+    }
+    return SetMappingField(dc, field, value, previous, self);
+}
+}  // namespace
+
+bool SetWindowOrigin(DcHandle dc, Point origin, Point* previous) {
+    return SetMappingField(dc, &Mapping::windowOrigin, origin, previous, &SetWindowOrigin);
+}
+bool SetViewportOrigin(DcHandle dc, Point origin, Point* previous) {
+    return SetMappingField(dc, &Mapping::viewportOrigin, origin, previous, &SetViewportOrigin);
+}
+bool OffsetViewportOrigin(DcHandle dc, Size delta, Point* previous) {
+    Point now = GetViewportOrigin(dc);
+    return SetViewportOrigin(dc, Point{now.x + delta.cx, now.y + delta.cy}, previous);
+}
+bool SetWindowExtent(DcHandle dc, Size extent, Size* previous) {
+    return SetExtent(dc, &Mapping::windowExtent, extent, previous, &SetWindowExtent);
+}
+bool SetViewportExtent(DcHandle dc, Size extent, Size* previous) {
+    return SetExtent(dc, &Mapping::viewportExtent, extent, previous, &SetViewportExtent);
+}
+
+Mapping GetMapping(DcHandle dc) {
+    const Dc* d = FindDc(dc);
+    return d ? d->state.mapping : Mapping{};
+}
+Point GetWindowOrigin(DcHandle dc) { return GetMapping(dc).windowOrigin; }
+Point GetViewportOrigin(DcHandle dc) { return GetMapping(dc).viewportOrigin; }
+Size GetWindowExtent(DcHandle dc) { return GetMapping(dc).windowExtent; }
+Size GetViewportExtent(DcHandle dc) { return GetMapping(dc).viewportExtent; }
+
+bool LogicalToDevice(DcHandle dc, Point* points, int count) {
+    const Dc* d = FindDc(dc);
+    if (!d || (count > 0 && !points)) return false;
+    for (int i = 0; i < count; ++i) points[i] = MapLogicalToDevice(d->state.mapping, points[i]);
+    return true;
+}
+
+bool DeviceToLogical(DcHandle dc, Point* points, int count) {
+    const Dc* d = FindDc(dc);
+    if (!d || (count > 0 && !points)) return false;
+    for (int i = 0; i < count; ++i) points[i] = MapDeviceToLogical(d->state.mapping, points[i]);
+    return true;
+}
+
+Point LogicalToDevice(DcHandle dc, Point logical) {
+    LogicalToDevice(dc, &logical, 1);
+    return logical;
+}
+Point DeviceToLogical(DcHandle dc, Point device) {
+    DeviceToLogical(dc, &device, 1);
+    return device;
+}
+Size LogicalToDeviceDistance(DcHandle dc, Size logical) {
+    const Dc* d = FindDc(dc);
+    return d ? MapLogicalToDeviceDistance(d->state.mapping, logical) : logical;
+}
+Size DeviceToLogicalDistance(DcHandle dc, Size device) {
+    const Dc* d = FindDc(dc);
+    return d ? MapDeviceToLogicalDistance(d->state.mapping, device) : device;
+}
+
+}  // namespace ql::gfx

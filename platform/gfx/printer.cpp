@@ -1,0 +1,96 @@
+// Printer contexts on PDF documents: the page brackets of a print job.
+#include "platform/gfx/printer.h"
+
+#include <cairo-pdf.h>
+
+#include <cstdio>
+
+#include "platform/gfx/detail/registry.h"
+
+namespace ql::gfx {
+
+using detail::Dc;
+using detail::FindDc;
+
+namespace {
+constexpr double kPointsPerInch = 72.0;
+constexpr int kMaxPrinterDpi = 4800;
+constexpr int kMaxPageDots = 1 << 20;
+
+detail::PrinterJob* JobOf(DcHandle dc) {
+    Dc* d = FindDc(dc);
+    return d && d->kind == ContextKind::Printer ? d->printer.get() : nullptr;
+}
+
+bool IsValidSetup(const PrinterSetup& s) {
+    return s.dpi > 0 && s.dpi <= kMaxPrinterDpi && s.pageWidthDots > 0 && s.pageHeightDots > 0 &&
+           s.pageWidthDots <= kMaxPageDots && s.pageHeightDots <= kMaxPageDots;
+}
+}  // namespace
+
+DcHandle CreatePrinterContext(const std::string& pdfPath, const PrinterSetup& setup) {
+    if (!IsValidSetup(setup)) return DcHandle{};
+    double width = setup.pageWidthDots * kPointsPerInch / setup.dpi;
+    double height = setup.pageHeightDots * kPointsPerInch / setup.dpi;
+    cairo_surface_t* pdf = cairo_pdf_surface_create(pdfPath.c_str(), width, height);
+    if (cairo_surface_status(pdf) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(pdf);
+        return DcHandle{};
+    }
+    auto d = std::make_unique<Dc>();
+    d->kind = ContextKind::Printer;
+    d->device = detail::DeviceInfo{false, setup.pageWidthDots, setup.pageHeightDots, setup.dpi, setup.dpi};
+    d->printer = std::make_unique<detail::PrinterJob>();
+    d->printer->pdf = pdf;
+    detail::Registry& r = detail::Reg();
+    d->state.penHandle = r.stockPens[static_cast<int>(StockPen::Black)];
+    d->state.pen = r.pens.Get(d->state.penHandle).desc;
+    d->state.brushHandle = r.stockBrushes[static_cast<int>(StockBrush::White)];
+    d->state.brush = r.brushes.Get(d->state.brushHandle).desc;
+    return detail::AddContext(std::move(d));
+}
+
+bool StartDocument(DcHandle printer, const std::string& title) {
+    detail::PrinterJob* job = JobOf(printer);
+    if (!job || job->inDocument || job->finished) return false;
+    cairo_pdf_surface_set_metadata(job->pdf, CAIRO_PDF_METADATA_TITLE, title.c_str());
+    job->inDocument = true;
+    return true;
+}
+
+bool StartPage(DcHandle printer) {
+    detail::PrinterJob* job = JobOf(printer);
+    if (!job || !job->inDocument || job->inPage) return false;
+    job->inPage = true;
+    return true;
+}
+
+bool EndPage(DcHandle printer) {
+    detail::PrinterJob* job = JobOf(printer);
+    if (!job || !job->inPage) return false;
+    cairo_surface_show_page(job->pdf);
+    job->inPage = false;
+    return cairo_surface_status(job->pdf) == CAIRO_STATUS_SUCCESS;
+}
+
+bool EndDocument(DcHandle printer) {
+    detail::PrinterJob* job = JobOf(printer);
+    if (!job || !job->inDocument) return false;
+    if (job->inPage) EndPage(printer);
+    cairo_surface_finish(job->pdf);
+    job->inDocument = false;
+    job->finished = true;
+    return cairo_surface_status(job->pdf) == CAIRO_STATUS_SUCCESS;
+}
+
+bool AbortDocument(DcHandle printer) {
+    detail::PrinterJob* job = JobOf(printer);
+    if (!job || !job->inDocument) return false;
+    cairo_surface_finish(job->pdf);
+    job->inDocument = false;
+    job->inPage = false;
+    job->finished = true;
+    return true;
+}
+
+}  // namespace ql::gfx

@@ -1,0 +1,34 @@
+// Printer contexts: pages drawn on a PDF document with the same calls as the
+// screen. Device units are printer dots at the setup's resolution; the
+// capabilities report the page in dots and millimetres. PDF is a vector surface:
+// copy ink is drawn; pen and brush ink with any other raster operation (XOR
+// feedback above all) and blits with raster operations other than source and
+// pattern copy are skipped, as no feedback belongs on paper.
+#pragma once
+
+#include <string>
+
+#include "platform/gfx/types.h"
+
+namespace ql::gfx {
+
+constexpr int kDefaultPrinterDpi = 600;
+
+struct PrinterSetup {
+    int dpi = kDefaultPrinterDpi;
+    int pageWidthDots = 5100;   // 8.5 inches at 600 dpi
+    int pageHeightDots = 6600;  // 11 inches at 600 dpi
+};
+
+// Null when the file cannot be created or the setup is invalid.
+DcHandle CreatePrinterContext(const std::string& pdfPath, const PrinterSetup& setup);
+// Document and page brackets. Drawing outside StartPage/EndPage is dropped.
+// EndDocument finishes the file; false when writing failed.
+bool StartDocument(DcHandle printer, const std::string& title);
+bool StartPage(DcHandle printer);
+bool EndPage(DcHandle printer);
+bool EndDocument(DcHandle printer);
+// Ends the document without finishing its pages (an abandoned print job).
+bool AbortDocument(DcHandle printer);
+
+}  // namespace ql::gfx

@@ -1,0 +1,208 @@
+// Lines, curves and shapes in logical coordinates: converted to device pixels
+// and painted by the shape painter, or kept as calls on a recording context.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/gfx/draw.h"
+#include "platform/gfx/detail/paint.h"
+
+namespace ql::gfx {
+
+using detail::CairoCoordinate;
+using detail::Dc;
+using detail::FindDc;
+using detail::Outline;
+using detail::PathFn;
+
+namespace {
+
+constexpr int kBezierStride = 3;
+constexpr double kFullTurn = 2 * M_PI;
+
+std::vector<Point> ToDevice(const Dc& d, const Point* points, int count) {
+    std::vector<Point> out(points, points + count);
+    for (Point& p : out) p = MapLogicalToDevice(d.state.mapping, p);
+    return out;
+}
+
+Rect ToDeviceRect(const Dc& d, Rect logical) {
+    Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
+    Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
+    return Normalised(Rect{a.x, a.y, b.x, b.y});
+}
+
+// Keeps the call on a recording context; true when it did.
+bool Recorded(Dc& d, detail::RecordedCall call) {
+    if (!d.IsRecording()) return false;
+    d.calls.push_back(std::move(call));
+    return true;
+}
+
+Outline PolylineOutline(std::vector<Point> points, bool closed) {
+    Outline o;
+    o.kind = Outline::Kind::Polyline;
+    o.points = std::move(points);
+    o.closed = closed;
+    return o;
+}
+
+PathFn RectPath(Rect r) {
+    return [r](cairo_t* cr) {
+        cairo_rectangle(cr, CairoCoordinate(r.left), CairoCoordinate(r.top),
+                        CairoCoordinate(r.right) - CairoCoordinate(r.left),
+                        CairoCoordinate(r.bottom) - CairoCoordinate(r.top));
+    };
+}
+
+// An ellipse with centre and radii in device pixels.
+void EllipseArc(cairo_t* cr, double cx, double cy, double rx, double ry) {
+    if (rx <= 0 || ry <= 0) return;
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_arc(cr, 0, 0, 1, 0, kFullTurn);
+    cairo_restore(cr);
+}
+
+// Rounded rectangle between x0..x1, y0..y1 with corner radii rx, ry.
+PathFn RoundRectPath(double x0, double y0, double x1, double y1, double rx, double ry) {
+    return [=](cairo_t* cr) {
+        double ax = std::min(rx, (x1 - x0) / 2), ay = std::min(ry, (y1 - y0) / 2);
+        if (ax <= 0 || ay <= 0) {
+            cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+            return;
+        }
+        auto corner = [&](double cx, double cy, double from) {
+            cairo_save(cr);
+            cairo_translate(cr, cx, cy);
+            cairo_scale(cr, ax, ay);
+            cairo_arc(cr, 0, 0, 1, from, from + M_PI / 2);
+            cairo_restore(cr);
+        };
+        cairo_new_sub_path(cr);
+        corner(x1 - ax, y0 + ay, -M_PI / 2);
+        corner(x1 - ax, y1 - ay, 0);
+        corner(x0 + ax, y1 - ay, M_PI / 2);
+        corner(x0 + ax, y0 + ay, M_PI);
+        cairo_close_path(cr);
+    };
+}
+
+Rect ClampedForCairo(Rect r) {
+    auto c = [](int32_t v) { return static_cast<int32_t>(CairoCoordinate(v)); };
+    return Rect{c(r.left), c(r.top), c(r.right), c(r.bottom)};
+}
+
+}  // namespace
+
+bool LineTo(DcHandle dc, Point to) {
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    Point from = std::exchange(d->state.position, to);
+    if (Recorded(*d, [to](DcHandle t) { LineTo(t, to); })) return true;
+    Point pts[] = {from, to};
+    return detail::DrawShape(*d, nullptr, d->state.fillMode, PolylineOutline(ToDevice(*d, pts, 2), false));
+}
+
+bool Polyline(DcHandle dc, const Point* points, int count) {
+    Dc* d = FindDc(dc);
+    if (!d || !points || count < 2) return false;
+    std::vector<Point> copy(points, points + count);
+    if (Recorded(*d, [copy](DcHandle t) { Polyline(t, copy.data(), static_cast<int>(copy.size())); }))
+        return true;
+    return detail::DrawShape(*d, nullptr, d->state.fillMode, PolylineOutline(ToDevice(*d, points, count), false));
+}
+
+bool PolyBezier(DcHandle dc, const Point* points, int count) {
+    Dc* d = FindDc(dc);
+    if (!d || !points || count < 1 + kBezierStride || (count - 1) % kBezierStride != 0) return false;
+    std::vector<Point> copy(points, points + count);
+    if (Recorded(*d, [copy](DcHandle t) { PolyBezier(t, copy.data(), static_cast<int>(copy.size())); }))
+        return true;
+    std::vector<Point> dev = ToDevice(*d, points, count);
+    Outline o;
+    o.kind = Outline::Kind::Path;
+    o.path = [dev](cairo_t* cr) {
+        auto at = [](int32_t v) { return CairoCoordinate(v) + 0.5; };
+        cairo_move_to(cr, at(dev[0].x), at(dev[0].y));
+        for (size_t i = 1; i + 2 < dev.size(); i += kBezierStride)
+            cairo_curve_to(cr, at(dev[i].x), at(dev[i].y), at(dev[i + 1].x), at(dev[i + 1].y), at(dev[i + 2].x),
+                           at(dev[i + 2].y));
+    };
+    return detail::DrawShape(*d, nullptr, d->state.fillMode, o);
+}
+
+bool Polygon(DcHandle dc, const Point* points, int count) {
+    Dc* d = FindDc(dc);
+    if (!d || !points || count < 2) return false;
+    std::vector<Point> copy(points, points + count);
+    if (Recorded(*d, [copy](DcHandle t) { Polygon(t, copy.data(), static_cast<int>(copy.size())); }))
+        return true;
+    std::vector<Point> dev = ToDevice(*d, points, count);
+    PathFn fill = [dev](cairo_t* cr) { detail::AddPolygonPath(cr, dev); };
+    return detail::DrawShape(*d, &fill, d->state.fillMode, PolylineOutline(std::move(dev), true));
+}
+
+bool Rectangle(DcHandle dc, Rect logical) {
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    if (Recorded(*d, [logical](DcHandle t) { Rectangle(t, logical); })) return true;
+    Rect r = ToDeviceRect(*d, logical);
+    if (r.Width() < 2 || r.Height() < 2) return true;
+    // The interior leaves out the right column and bottom row; the outline
+    // (when there is a pen) covers the border including them.
+    PathFn fill = RectPath(Rect{r.left, r.top, r.right - 1, r.bottom - 1});
+    std::vector<Point> corners{{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}};
+    return detail::DrawShape(*d, &fill, FillMode::Winding, PolylineOutline(std::move(corners), true));
+}
+
+bool Ellipse(DcHandle dc, Rect logical) {
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    if (Recorded(*d, [logical](DcHandle t) { Ellipse(t, logical); })) return true;
+    Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
+    if (r.Width() < 2 || r.Height() < 2) return true;
+    double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+    PathFn fill = [=](cairo_t* cr) { EllipseArc(cr, cx, cy, r.Width() / 2.0, r.Height() / 2.0); };
+    Outline o;
+    o.kind = Outline::Kind::Path;
+    o.path = [=](cairo_t* cr) { EllipseArc(cr, cx, cy, (r.Width() - 1) / 2.0, (r.Height() - 1) / 2.0); };
+    return detail::DrawShape(*d, &fill, FillMode::Winding, o);
+}
+
+bool RoundRect(DcHandle dc, Rect logical, Size corner) {
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    if (Recorded(*d, [logical, corner](DcHandle t) { RoundRect(t, logical, corner); })) return true;
+    Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
+    if (r.Width() < 2 || r.Height() < 2) return true;
+    Size c = MapLogicalToDeviceDistance(d->state.mapping, corner);
+    double rx = std::abs(c.cx) / 2.0, ry = std::abs(c.cy) / 2.0;
+    PathFn fill = RoundRectPath(r.left, r.top, r.right - 1, r.bottom - 1, rx, ry);
+    Outline o;
+    o.kind = Outline::Kind::Path;
+    o.path = RoundRectPath(r.left + 0.5, r.top + 0.5, r.right - 0.5, r.bottom - 0.5, rx, ry);
+    return detail::DrawShape(*d, &fill, FillMode::Winding, o);
+}
+
+namespace {
+// Copy ink with a brush given by value, so a recording keeps the brush as it was.
+bool FillRectWithBrush(DcHandle dc, Rect logical, std::shared_ptr<const BrushDesc> brush) {
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    if (Recorded(*d, [logical, brush](DcHandle t) { FillRectWithBrush(t, logical, brush); })) return true;
+    Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
+    if (r.IsEmpty()) return true;
+    return detail::FillWithInk(*d, RectPath(r), FillMode::Winding, detail::Ink::ForBrush(brush, d->state),
+                               Rop2::CopyPen);
+}
+
+}  // namespace
+
+bool FillRect(DcHandle dc, Rect logical, BrushHandle brush) {
+    const detail::Brush* b = detail::Reg().brushes.Find(brush);
+    if (!b) return false;
+    return FillRectWithBrush(dc, logical, b->desc);
+}
+
+}  // namespace ql::gfx

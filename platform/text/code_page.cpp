@@ -1,0 +1,234 @@
+// Character set -> code page table and the iconv-based decoder.
+// Conversions go to UTF-32 in host byte order. One iconv
+// descriptor per code page is opened on first use and kept (user-interface thread).
+#include "platform/text/code_page.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <utility>
+
+namespace ql::text {
+namespace {
+
+struct CharsetCodePage {
+    uint8_t charset;
+    uint16_t codePage;
+};
+
+constexpr std::array<CharsetCodePage, 15> kCharsetCodePages{{
+    {0, 1252},
+    {178, 1256},
+    {186, 1257},
+    {136, 950},
+    {238, 1250},
+    {134, 936},
+    {161, 1253},
+    {129, 949},
+    {177, 1255},
+    {130, 1361},
+    {204, 1251},
+    {128, 932},
+    {222, 874},
+    {162, 1254},
+    {163, 1258},
+}};
+
+constexpr char32_t kReplacement = kReplacementCharacter;
+constexpr char32_t kLatin1Last = 0xFF;
+
+// iconv's name for a code page.
+std::string IconvName(uint16_t codePage) {
+    switch (codePage) {
+        case 932:
+            return "CP932";
+        case 936:
+            return "GBK";
+        case 949:
+            return "CP949";
+        case 950:
+            return "BIG5";
+        case 1361:
+            return "JOHAB";
+        case 874:
+            return "TIS-620";
+        default:
+            break;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "CP%u", static_cast<unsigned>(codePage));
+    return name;
+}
+
+// Latin-1 reading, for a code page iconv does not know.
+std::u32string DecodeLatin1(std::string_view bytes) {
+    std::u32string out;
+    out.reserve(bytes.size());
+    for (char b : bytes) out.push_back(static_cast<unsigned char>(b));
+    return out;
+}
+
+const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+// UTF-32 in the host's byte order, so that the output is read as char32_t.
+constexpr const char* kUtf32Host =
+    std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
+
+// An iconv descriptor, closed when the table of kept descriptors goes at exit.
+struct Descriptor {
+    iconv_t cd = kNoDescriptor;
+    explicit Descriptor(iconv_t opened) : cd(opened) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (cd != kNoDescriptor) iconv_close(cd);
+    }
+};
+
+enum class Direction : uint8_t { ToUnicode, FromUnicode };
+
+// The kept descriptor of a code page and direction, reset to its initial state;
+// kNoDescriptor when iconv does not know the code page.
+iconv_t DescriptorOf(uint16_t codePage, Direction direction) {
+    static std::map<std::pair<uint16_t, Direction>, Descriptor> descriptors;
+    auto key = std::make_pair(codePage, direction);
+    auto it = descriptors.find(key);
+    if (it == descriptors.end()) {
+        std::string name = IconvName(codePage);
+        iconv_t cd = direction == Direction::ToUnicode ? iconv_open(kUtf32Host, name.c_str())
+                                                       : iconv_open(name.c_str(), kUtf32Host);
+        it = descriptors.try_emplace(key, cd).first;
+    }
+    if (it->second.cd != kNoDescriptor) iconv(it->second.cd, nullptr, nullptr, nullptr, nullptr);
+    return it->second.cd;
+}
+
+// One character in a code page; false when the code page has no such character.
+bool EncodeOne(iconv_t cd, char32_t c, std::string& out) {
+    constexpr size_t kMaxBytes = 8;
+    char bytes[kMaxBytes];
+    char* in = reinterpret_cast<char*>(&c);
+    size_t inLeft = sizeof c;
+    char* outPtr = bytes;
+    size_t outLeft = sizeof bytes;
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        return false;
+    }
+    out.append(bytes, sizeof bytes - outLeft);
+    return true;
+}
+
+}  // namespace
+
+uint16_t CodePageOfCharset(uint8_t charset) {
+    for (const CharsetCodePage& entry : kCharsetCodePages)
+        if (entry.charset == charset) return entry.codePage;
+    return kCodePageWestern;
+}
+
+std::u32string DecodeCodePage(uint16_t codePage, std::string_view bytes) {
+    iconv_t cd = DescriptorOf(codePage, Direction::ToUnicode);
+    if (cd == kNoDescriptor) return DecodeLatin1(bytes);
+    std::u32string out;
+    out.reserve(bytes.size());
+    char* in = const_cast<char*>(bytes.data());  // iconv's interface is not const
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char32_t buffer[64];
+        char* outPtr = reinterpret_cast<char*>(buffer);
+        size_t outLeft = sizeof buffer;
+        size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        size_t produced = (sizeof buffer - outLeft) / sizeof(char32_t);
+        out.append(buffer, produced);
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
+            // EILSEQ or EINVAL: skip one byte and mark it.
+            out.push_back(kReplacement);
+            ++in;
+            --inLeft;
+        }
+    }
+    return out;
+}
+
+std::u32string DecodeUtf16(std::u16string_view text) {
+    constexpr char16_t kHighFirst = 0xD800, kLowFirst = 0xDC00, kLowLast = 0xDFFF;
+    constexpr char32_t kSupplementaryBase = 0x10000;
+    constexpr int kSurrogateBits = 10;
+    std::u32string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t unit = text[i];
+        bool isHigh = unit >= kHighFirst && unit < kLowFirst;
+        bool isLow = unit >= kLowFirst && unit <= kLowLast;
+        if (isHigh && i + 1 < text.size() && text[i + 1] >= kLowFirst && text[i + 1] <= kLowLast) {
+            char32_t hi = unit - kHighFirst, lo = text[i + 1] - kLowFirst;
+            out.push_back(kSupplementaryBase + ((hi << kSurrogateBits) | lo));
+            ++i;
+        } else if (isHigh || isLow) {
+            out.push_back(kReplacement);
+        } else {
+            out.push_back(unit);
+        }
+    }
+    return out;
+}
+
+}  // namespace ql::text
+
+namespace ql::text {
+
+std::u16string EncodeUtf16(std::u32string_view text) {
+    constexpr char32_t kSupplementaryBase = 0x10000, kLastCodePoint = 0x10FFFF;
+    constexpr char16_t kHighFirst = 0xD800, kLowFirst = 0xDC00;
+    constexpr char32_t kSurrogateFirst = 0xD800, kSurrogateLast = 0xDFFF;
+    constexpr int kSurrogateBits = 10;
+    constexpr char32_t kLowMask = (1u << kSurrogateBits) - 1;
+    std::u16string out;
+    out.reserve(text.size());
+    for (char32_t c : text) {
+        if (c > kLastCodePoint || (c >= kSurrogateFirst && c <= kSurrogateLast)) {
+            out.push_back(static_cast<char16_t>(kReplacementCharacter));
+        } else if (c >= kSupplementaryBase) {
+            char32_t v = c - kSupplementaryBase;
+            out.push_back(static_cast<char16_t>(kHighFirst + (v >> kSurrogateBits)));
+            out.push_back(static_cast<char16_t>(kLowFirst + (v & kLowMask)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+std::string EncodeCodePage(uint16_t codePage, std::u32string_view text, char defaultChar,
+                           bool* lossless) {
+    if (lossless) *lossless = true;
+    iconv_t cd = DescriptorOf(codePage, Direction::FromUnicode);
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text) {
+        if (cd != kNoDescriptor && EncodeOne(cd, c, out)) continue;
+        if (cd == kNoDescriptor && c <= kLatin1Last) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        out.push_back(defaultChar);
+        if (lossless) *lossless = false;
+    }
+    return out;
+}
+
+std::u16string CodePageToUtf16(uint16_t codePage, std::string_view bytes) {
+    return EncodeUtf16(DecodeCodePage(codePage, bytes));
+}
+
+std::string Utf16ToCodePage(uint16_t codePage, std::u16string_view text, char defaultChar,
+                            bool* lossless) {
+    return EncodeCodePage(codePage, DecodeUtf16(text), defaultChar, lossless);
+}
+
+}  // namespace ql::text

@@ -1,0 +1,193 @@
+// Drawing text with cairo glyphs on the context's surface.
+// Layout is done in device pixels (text is upright on the device): the reference
+// point is the given point, or the current position with update-position
+// alignment; the run's width includes the character extra; the horizontal flags
+// put the reference point at the run's left, centre or right, the vertical flags
+// at the cell's top, the baseline or the cell's bottom. With update-position the
+// current position then moves past the text (left alignment: to the right end;
+// right alignment: to the left end; centred: it stays).
+#include "platform/text/text_out.h"
+
+#include <cairo.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/gfx/dc.h"
+#include "platform/gfx/dc_access.h"
+#include "platform/gfx/mapping.h"
+#include "platform/text/glyph_run.h"
+
+namespace ql::text {
+namespace {
+
+constexpr double kChannelMax = 255.0;
+constexpr int kMonochromeThreshold = 128;
+
+struct PlacedRun {
+    double left = 0.0;      // device x of the run's left end
+    double baseline = 0.0;  // device y of the baseline
+    double width = 0.0;     // device width including character extra
+    double ascent = 0.0;
+    double descent = 0.0;
+    std::vector<double> advances;  // device advance of each glyph, extra included
+};
+
+PlacedRun PlaceRun(DcHandle dc, const SizedFont& font, const GlyphRun& run, gfx::Point at,
+                   gfx::TextAlign align) {
+    PlacedRun placed;
+    const DesignMetrics& m = font.face->Metrics();
+    double extra = gfx::GetTextCharacterExtra(dc) * font.scale.x;
+    for (int32_t advance : run.advances) {
+        placed.advances.push_back(font.ToDeviceX(advance) + extra);
+        placed.width += placed.advances.back();
+    }
+    placed.ascent = font.ToDeviceY(m.ascent);
+    placed.descent = font.ToDeviceY(m.descent);
+    gfx::Point device = gfx::LogicalToDevice(dc, at);
+    switch (align & gfx::kTextAlignHorizontalMask) {
+        case gfx::kTextAlignCentre:
+            placed.left = device.x - placed.width / 2;
+            break;
+        case gfx::kTextAlignRight:
+            placed.left = device.x - placed.width;
+            break;
+        default:
+            placed.left = device.x;
+            break;
+    }
+    switch (align & gfx::kTextAlignVerticalMask) {
+        case gfx::kTextAlignBaseline:
+            placed.baseline = device.y;
+            break;
+        case gfx::kTextAlignBottom:
+            placed.baseline = device.y - placed.descent;
+            break;
+        default:
+            placed.baseline = device.y + placed.ascent;
+            break;
+    }
+    return placed;
+}
+
+void SetSourceColour(cairo_t* cr, gfx::Colour colour, bool monochrome) {
+    double r = gfx::RedOf(colour), g = gfx::GreenOf(colour), b = gfx::BlueOf(colour);
+    if (monochrome) {
+        double brightness = (r + g + b) / 3.0;
+        r = g = b = brightness >= kMonochromeThreshold ? kChannelMax : 0.0;
+    }
+    cairo_set_source_rgb(cr, r / kChannelMax, g / kChannelMax, b / kChannelMax);
+}
+
+void SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {
+    cairo_set_font_face(cr, font.face->CairoFace());
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, font.emDeviceX, font.emDeviceY);
+    cairo_set_font_matrix(cr, &matrix);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    if (monochrome) cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+    cairo_set_font_options(cr, options);
+    cairo_font_options_destroy(options);
+}
+
+// Underline and strike-out, as bars across the run's width.
+void DrawDecorations(cairo_t* cr, const SizedFont& font, const PlacedRun& placed) {
+    const LogicalFont& request = font.font->request;
+    const DesignMetrics& m = font.face->Metrics();
+    auto bar = [&](int32_t top, int32_t thickness) {
+        double height = std::max(1.0, font.ToDeviceY(thickness));
+        cairo_rectangle(cr, placed.left, placed.baseline - font.ToDeviceY(top), placed.width,
+                        height);
+        cairo_fill(cr);
+    };
+    if (request.underline) bar(m.underlinePosition, m.underlineThickness);
+    if (request.strikeout) bar(m.strikeoutPosition, m.strikeoutThickness);
+}
+
+void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& run,
+             const PlacedRun& placed) {
+    bool monochrome = gfx::IsMonochromeSurface(dc);
+    cairo_save(cr);
+    if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque) {
+        SetSourceColour(cr, gfx::GetBackgroundColour(dc), monochrome);
+        cairo_rectangle(cr, placed.left, placed.baseline - placed.ascent, placed.width,
+                        placed.ascent + placed.descent);
+        cairo_fill(cr);
+    }
+    SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
+    SetFont(cr, font, monochrome);
+    std::vector<cairo_glyph_t> glyphs(run.glyphs.size());
+    double x = placed.left;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        glyphs[i] = cairo_glyph_t{run.glyphs[i], x, placed.baseline};
+        x += placed.advances[i];
+    }
+    if (!glyphs.empty()) cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    DrawDecorations(cr, font, placed);
+    cairo_restore(cr);
+}
+
+// Moves the current position past the text when the alignment asks for it.
+void UpdatePosition(DcHandle dc, const SizedFont& font, const PlacedRun& placed, gfx::Point from,
+                    gfx::TextAlign align) {
+    if (!(align & gfx::kTextAlignUpdateCurrentPosition)) return;
+    int32_t width = static_cast<int32_t>(std::lround(placed.width / font.scale.x));
+    gfx::TextAlign horizontal = align & gfx::kTextAlignHorizontalMask;
+    if (horizontal == gfx::kTextAlignCentre) return;
+    // Moving right on the device may be moving left in logical units.
+    gfx::Point step = gfx::DeviceToLogical(dc, gfx::Point{1, 0});
+    gfx::Point origin = gfx::DeviceToLogical(dc, gfx::Point{0, 0});
+    int32_t sign = step.x < origin.x ? -1 : 1;
+    if (horizontal == gfx::kTextAlignRight) sign = -sign;
+    gfx::SetCurrentPosition(dc, gfx::Point{from.x + sign * width, from.y});
+}
+
+bool DrawGlyphs(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {
+    gfx::TextAlign align = gfx::GetTextAlign(dc);
+    gfx::Point from =
+        (align & gfx::kTextAlignUpdateCurrentPosition) ? gfx::GetCurrentPosition(dc) : at;
+    PlacedRun placed = PlaceRun(dc, font, run, from, align);
+    cairo_t* cr = gfx::BeginInk(dc);
+    if (!cr) return false;
+    if (!run.glyphs.empty()) DrawRun(dc, cr, font, run, placed);
+    gfx::EndInk(dc);
+    UpdatePosition(dc, font, placed, from, align);
+    return true;
+}
+
+// A recording context draws nothing now but keeps its current position in step,
+// so that later calls made on it see where the text ended.
+void RecordedPosition(DcHandle dc, const SizedFont& font, const GlyphRun& run) {
+    gfx::TextAlign align = gfx::GetTextAlign(dc);
+    if (!(align & gfx::kTextAlignUpdateCurrentPosition)) return;
+    gfx::Point from = gfx::GetCurrentPosition(dc);
+    UpdatePosition(dc, font, PlaceRun(dc, font, run, from, align), from, align);
+}
+
+}  // namespace
+
+bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
+    std::string copy(text);
+    SizedFont font;
+    if (gfx::RecordCall(dc, [at, copy](DcHandle target) { TextOutA(target, at, copy); })) {
+        if (ContextFont(dc, &font)) RecordedPosition(dc, font, GlyphsOfBytes(*font.font, text));
+        return true;
+    }
+    if (!ContextFont(dc, &font)) return false;
+    return DrawGlyphs(dc, at, font, GlyphsOfBytes(*font.font, text));
+}
+
+bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text) {
+    std::u16string copy(text);
+    SizedFont font;
+    if (gfx::RecordCall(dc, [at, copy](DcHandle target) { TextOutW(target, at, copy); })) {
+        if (ContextFont(dc, &font)) RecordedPosition(dc, font, GlyphsOfUtf16(*font.font, text));
+        return true;
+    }
+    if (!ContextFont(dc, &font)) return false;
+    return DrawGlyphs(dc, at, font, GlyphsOfUtf16(*font.font, text));
+}
+
+}  // namespace ql::text

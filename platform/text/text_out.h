@@ -1,0 +1,18 @@
+// Text output: 8-bit text in the font's character set and UTF-16 text, drawn at a
+// logical point with the context's text alignment, text colour, background mode
+// and colour, and character extra. Recording contexts keep the call for replay.
+#pragma once
+
+#include <string_view>
+
+#include "platform/gfx/types.h"
+#include "platform/text/context_font.h"
+
+namespace ql::text {
+
+// False when the context does not resolve, has no surface to draw on, or no font
+// can be had. Empty text draws nothing (the current position still applies).
+bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text);
+bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text);
+
+}  // namespace ql::text
