@@ -1,0 +1,37 @@
+// The program folder and the temporary folder.
+#include "platform/sys/folders.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace ql::sys {
+namespace {
+
+std::filesystem::path& ProgramFolderOverride() {
+    static std::filesystem::path folder;
+    return folder;
+}
+
+}  // namespace
+
+std::filesystem::path ProgramFolder() {
+    if (!ProgramFolderOverride().empty()) return ProgramFolderOverride();
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::filesystem::current_path(error);
+    return exe.parent_path();
+}
+
+void SetProgramFolder(const std::filesystem::path& folder) { ProgramFolderOverride() = folder; }
+
+std::filesystem::path TemporaryFolder() {
+    if (const char* tmp = std::getenv("TMPDIR"); tmp && *tmp) {
+        std::error_code error;
+        if (std::filesystem::is_directory(tmp, error)) return tmp;
+    }
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::filesystem::path("/tmp") : folder;
+}
+
+}  // namespace ql::sys

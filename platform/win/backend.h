@@ -1,0 +1,53 @@
+// The interface behind which the window layer's backends sit.
+// The window model (classes, tree, longs, queue, timers, invalid areas) is common
+// to every backend; a backend supplies the clock, waiting for work, input state
+// and metrics. The headless backend is the default; callers never see which one
+// runs. Installing a backend is done once at start-up, before any window exists.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "platform/win/input.h"
+#include "platform/win/keys.h"
+
+namespace ql::win {
+
+// What changed about a window, for a backend that shows windows on a display.
+enum class WindowChange : uint8_t {
+    Created,
+    Destroyed,  // reported before the handle stops resolving
+    Shown,
+    Hidden,
+    Moved,  // position or size
+    TextChanged,
+    EnabledChanged,
+    Invalidated,
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // The layer's clock in milliseconds.
+    virtual uint64_t Now() = 0;
+    // Blocks until Wake() is called or the clock reaches `deadline`. A Wake that
+    // came before the wait makes it return at once.
+    virtual void WaitForWork(std::optional<uint64_t> deadline) = 0;
+    // Thread-safe.
+    virtual void Wake() = 0;
+    virtual bool IsKeyDown(Key key) = 0;
+    virtual Point CursorPosition() = 0;
+    virtual void SetCursorPosition(Point screen) = 0;
+    virtual int32_t Metric(SystemMetric metric) = 0;
+    // Keeps a display in step with the window model; the headless backend has
+    // no display and ignores it.
+    virtual void WindowChanged(WindowHandle window, WindowChange change) = 0;
+};
+
+// The installed backend (the headless one unless another was installed).
+Backend& CurrentBackend();
+// Replaces the backend; null restores a fresh headless backend.
+void InstallBackend(std::unique_ptr<Backend> backend);
+
+}  // namespace ql::win

@@ -1,0 +1,101 @@
+// Send, post, the quit message and the message loop.
+// Messages are taken in this order: posted messages (first in, first out), then a
+// Paint for the first visible window with an invalid area, then the Timer
+// messages of timers now due. A Paint whose procedure did not validate the window
+// validates it afterwards, so a procedure that draws nothing cannot make the loop
+// spin.
+#include "platform/win/message_loop.h"
+
+#include "platform/win/backend.h"
+#include "platform/win/message_queue.h"
+#include "platform/win/paint.h"
+#include "platform/win/timer_queue.h"
+#include "platform/win/window.h"
+#include "platform/win/window_model.h"
+
+namespace ql::win {
+namespace {
+
+bool IsDeliverable(const QueuedMessage& m) {
+    return m.message == Message::Quit || IsWindow(m.window);
+}
+
+bool NextMessage(QueuedMessage& out, bool wait) {
+    for (;;) {
+        while (detail::Queue().Take(out))
+            if (IsDeliverable(out)) return true;
+        if (detail::TakePaintMessage(out)) return true;
+        if (detail::QueueDueTimers()) continue;
+        if (!wait) return false;
+        CurrentBackend().WaitForWork(detail::NextTimerDue());
+    }
+}
+
+void Deliver(const QueuedMessage& message, std::span<const MessageFilter> filters) {
+    bool taken = false;
+    for (const MessageFilter& filter : filters)
+        if (filter && filter(message)) {
+            taken = true;
+            break;
+        }
+    if (!taken) DispatchMessage(message);
+    if (message.message == Message::Paint) ValidateRect(message.window, nullptr);
+}
+
+}  // namespace
+
+intptr_t SendMessage(WindowHandle window, Message message, uint32_t word, intptr_t data) {
+    detail::WindowRecord* record = detail::FindWindow(window);
+    if (!record) return 0;
+    std::shared_ptr<const WindowProc> procedure = record->procedure;  // survives destruction
+    return (*procedure)(window, message, word, data);
+}
+
+bool PostMessage(WindowHandle window, Message message, uint32_t word, intptr_t data) {
+    if (!window) return false;
+    detail::Queue().Post(QueuedMessage{window, message, word, data});
+    CurrentBackend().Wake();
+    return true;
+}
+
+void PostQuitMessage(int32_t exitCode) {
+    detail::Queue().Post(QueuedMessage{WindowHandle{}, Message::Quit, static_cast<uint32_t>(exitCode), 0});
+    CurrentBackend().Wake();
+}
+
+bool GetMessage(QueuedMessage& out) {
+    NextMessage(out, true);
+    return out.message != Message::Quit;
+}
+
+bool PeekMessage(QueuedMessage& out) { return NextMessage(out, false); }
+
+intptr_t DispatchMessage(const QueuedMessage& message) {
+    if (message.message == Message::Quit) return 0;
+    intptr_t result = SendMessage(message.window, message.message, message.word, message.data);
+    if (message.message == Message::Paint) ValidateRect(message.window, nullptr);
+    return result;
+}
+
+int32_t RunMessageLoop(std::span<const MessageFilter> filters) {
+    QueuedMessage message;
+    while (GetMessage(message)) Deliver(message, filters);
+    return static_cast<int32_t>(message.word);
+}
+
+PumpResult PumpMessages(std::span<const MessageFilter> filters) {
+    PumpResult result;
+    QueuedMessage message;
+    while (PeekMessage(message)) {
+        if (message.message == Message::Quit) {
+            result.quit = true;
+            result.exitCode = static_cast<int32_t>(message.word);
+            break;
+        }
+        Deliver(message, filters);
+        ++result.dispatched;
+    }
+    return result;
+}
+
+}  // namespace ql::win

@@ -1,0 +1,51 @@
+// The window layer's shared state and its reset.
+#include "platform/win/window_model.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/gfx/objects.h"
+
+namespace ql::win::detail {
+namespace {
+
+std::unique_ptr<WindowModel>& ModelSlot() {
+    static std::unique_ptr<WindowModel> model;
+    return model;
+}
+
+}  // namespace
+
+WindowModel& Model() {
+    auto& slot = ModelSlot();
+    if (!slot) slot = std::make_unique<WindowModel>();
+    return *slot;
+}
+
+void ResetModel() {
+    auto& slot = ModelSlot();
+    if (!slot) return;
+    // Window images belong to the drawing layer's table: give them back.
+    slot->windows.ForEach([](WindowHandle, const WindowRecord& record) {
+        if (record.image) gfx::DeleteObject(record.image);
+    });
+    slot.reset();
+}
+
+WindowRecord* FindWindow(WindowHandle window) { return Model().windows.Find(window); }
+
+std::string LowerCase(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+}  // namespace ql::win::detail

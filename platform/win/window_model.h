@@ -1,0 +1,82 @@
+// The window layer's own state, shared by its source files: the class registry,
+// the table of windows with their records, the top-level order, timers, focus,
+// capture, caret and cursors. User-interface thread only (the posted-message
+// queue, which other threads touch, is in message_queue.h).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/win/input.h"
+#include "platform/win/window.h"
+
+namespace ql::win::detail {
+
+// Window longs are addressed in 4-byte steps of the class's extra bytes; each
+// step holds one pointer-sized slot.
+constexpr int32_t kBytesPerLong = 4;
+
+struct WindowRecord {
+    std::string className;  // as registered
+    std::shared_ptr<const WindowProc> procedure;
+    uint32_t classStyle = 0;
+    CursorHandle classCursor;
+    platform::BrushHandle background;
+    WindowHandle parent;
+    WindowHandle owner;
+    std::vector<WindowHandle> children;  // creation order
+    uint32_t style = 0;
+    uint32_t extendedStyle = 0;
+    Rect rect;  // parent's client coordinates, or screen for top-level windows
+    std::string text;
+    int32_t id = 0;
+    MenuHandle menu;
+    std::vector<intptr_t> longs;  // one per 4 extra bytes
+    bool destroying = false;
+    Rect invalid;  // bounding rectangle of the invalid area; empty when valid
+    bool eraseRequested = false;
+    platform::BitmapHandle image;  // made on first paint or context request
+    ScrollState scroll[3];
+    std::unique_ptr<WindowExtension> extension;
+};
+
+struct TimerRecord {
+    WindowHandle window;
+    uint32_t id = 0;
+    uint32_t period = 0;
+    uint64_t due = 0;
+    uint64_t serial = 0;  // orders timers due at the same moment
+};
+
+struct CursorRecord {
+    int32_t resourceId = 0;
+    bool system = false;
+};
+
+struct WindowModel {
+    std::map<std::string, WindowClass> classes;  // key: lower-cased name
+    platform::HandleTable<platform::ObjectKind::Window, WindowRecord> windows;
+    std::vector<WindowHandle> topLevel;  // creation order
+    std::vector<TimerRecord> timers;
+    uint64_t timerSerial = 0;
+    WindowHandle focus;
+    WindowHandle capture;
+    CaretState caret;
+    int caretHideCount = 0;
+    platform::HandleTable<platform::ObjectKind::Cursor, CursorRecord> cursors;
+    std::map<std::pair<bool, int32_t>, CursorHandle> loadedCursors;  // (system, id)
+    CursorHandle currentCursor;
+};
+
+WindowModel& Model();
+// Drops the model without sending messages; the next Model() call starts afresh.
+void ResetModel();
+
+WindowRecord* FindWindow(WindowHandle window);
+std::string LowerCase(std::string_view text);
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace ql::win::detail
