@@ -16,7 +16,9 @@ cairo_t* OpenImageInk(const Dc& d) {
     if (!image) return nullptr;
     image->BeginPixels();
     cairo_t* cr = cairo_create(image->surface());
+    // A clip that is the whole image leaves every pixel drawable: Cairo is spared it.
     Rect clip = detail::DeviceClipOf(d);
+    if (clip == image->bounds()) return cr;
     cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
     cairo_clip(cr);
     return cr;

@@ -46,14 +46,6 @@ Outline PolylineOutline(std::vector<Point> points, bool closed) {
     return o;
 }
 
-PathFn RectPath(Rect r) {
-    return [r](cairo_t* cr) {
-        cairo_rectangle(cr, CairoCoordinate(r.left), CairoCoordinate(r.top),
-                        CairoCoordinate(r.right) - CairoCoordinate(r.left),
-                        CairoCoordinate(r.bottom) - CairoCoordinate(r.top));
-    };
-}
-
 // An ellipse with centre and radii in device pixels.
 void EllipseArc(cairo_t* cr, double cx, double cy, double rx, double ry) {
     if (rx <= 0 || ry <= 0) return;
@@ -151,9 +143,9 @@ bool Rectangle(DcHandle dc, Rect logical) {
     if (r.Width() < 2 || r.Height() < 2) return true;
     // The interior leaves out the right column and bottom row; the outline
     // (when there is a pen) covers the border including them.
-    PathFn fill = RectPath(Rect{r.left, r.top, r.right - 1, r.bottom - 1});
     std::vector<Point> corners{{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}};
-    return detail::DrawShape(*d, &fill, FillMode::Winding, PolylineOutline(std::move(corners), true));
+    return detail::DrawBoxShape(*d, Rect{r.left, r.top, r.right - 1, r.bottom - 1},
+                                PolylineOutline(std::move(corners), true));
 }
 
 bool Ellipse(DcHandle dc, Rect logical) {
@@ -193,8 +185,7 @@ bool FillRectWithBrush(DcHandle dc, Rect logical, std::shared_ptr<const BrushDes
     if (Recorded(*d, [logical, brush](DcHandle t) { FillRectWithBrush(t, logical, brush); })) return true;
     Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
     if (r.IsEmpty()) return true;
-    return detail::FillWithInk(*d, RectPath(r), FillMode::Winding, detail::Ink::ForBrush(brush, d->state),
-                               Rop2::CopyPen);
+    return detail::FillBoxWithInk(*d, r, detail::Ink::ForBrush(brush, d->state), Rop2::CopyPen);
 }
 
 }  // namespace

@@ -30,18 +30,20 @@ struct PlacedRun {
     double width = 0.0;     // device width including character extra
     double ascent = 0.0;
     double descent = 0.0;
-    std::vector<double> advances;  // device advance of each glyph, extra included
+    double extra = 0.0;  // device character extra added to every advance
 };
+
+// Device advance of glyph i of the run, character extra included.
+double DeviceAdvance(const SizedFont& font, const GlyphRun& run, const PlacedRun& placed, size_t i) {
+    return font.ToDeviceX(run.advances[i]) + placed.extra;
+}
 
 PlacedRun PlaceRun(DcHandle dc, const SizedFont& font, const GlyphRun& run, gfx::Point at,
                    gfx::TextAlign align) {
     PlacedRun placed;
     const DesignMetrics& m = font.face->Metrics();
-    double extra = gfx::GetTextCharacterExtra(dc) * font.scale.x;
-    for (int32_t advance : run.advances) {
-        placed.advances.push_back(font.ToDeviceX(advance) + extra);
-        placed.width += placed.advances.back();
-    }
+    placed.extra = gfx::GetTextCharacterExtra(dc) * font.scale.x;
+    for (size_t i = 0; i < run.advances.size(); ++i) placed.width += DeviceAdvance(font, run, placed, i);
     placed.ascent = font.ToDeviceY(m.ascent);
     placed.descent = font.ToDeviceY(m.descent);
     gfx::Point device = gfx::LogicalToDevice(dc, at);
@@ -79,17 +81,52 @@ void SetSourceColour(cairo_t* cr, gfx::Colour colour, bool monochrome) {
     cairo_set_source_rgb(cr, r / kChannelMax, g / kChannelMax, b / kChannelMax);
 }
 
+// Unhinted outlines at exact positions; bilevel ink on monochrome surfaces.
+// Made once and kept for the life of the process.
+const cairo_font_options_t* GlyphOptions(bool monochrome) {
+    static cairo_font_options_t* const options[2] = {
+        [] {
+            cairo_font_options_t* o = cairo_font_options_create();
+            cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
+            cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+            return o;
+        }(),
+        [] {
+            cairo_font_options_t* o = cairo_font_options_create();
+            cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
+            cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+            cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_NONE);
+            return o;
+        }(),
+    };
+    return options[monochrome ? 1 : 0];
+}
+
 void SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {
     cairo_set_font_face(cr, font.face->CairoFace());
     cairo_matrix_t matrix;
     cairo_matrix_init_scale(&matrix, font.emDeviceX, font.emDeviceY);
     cairo_set_font_matrix(cr, &matrix);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    if (monochrome) cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
+    cairo_set_font_options(cr, GlyphOptions(monochrome));
+}
+
+// Positions the run's glyphs on the baseline from its left end and shows them.
+// Short runs (single music symbols, words) are laid out without allocating.
+void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const PlacedRun& placed) {
+    constexpr size_t kShortRun = 64;
+    cairo_glyph_t shortRun[kShortRun];
+    std::vector<cairo_glyph_t> longRun;
+    cairo_glyph_t* glyphs = shortRun;
+    if (run.glyphs.size() > kShortRun) {
+        longRun.resize(run.glyphs.size());
+        glyphs = longRun.data();
+    }
+    double x = placed.left;
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+        glyphs[i] = cairo_glyph_t{run.glyphs[i], x, placed.baseline};
+        x += DeviceAdvance(font, run, placed, i);
+    }
+    cairo_show_glyphs(cr, glyphs, static_cast<int>(run.glyphs.size()));
 }
 
 // Underline and strike-out, as bars across the run's width.
@@ -118,13 +155,7 @@ void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& ru
     }
     SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
     SetFont(cr, font, monochrome);
-    std::vector<cairo_glyph_t> glyphs(run.glyphs.size());
-    double x = placed.left;
-    for (size_t i = 0; i < glyphs.size(); ++i) {
-        glyphs[i] = cairo_glyph_t{run.glyphs[i], x, placed.baseline};
-        x += placed.advances[i];
-    }
-    if (!glyphs.empty()) cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    if (!run.glyphs.empty()) ShowGlyphs(cr, font, run, placed);
     DrawDecorations(cr, font, placed);
     cairo_restore(cr);
 }
@@ -166,12 +197,15 @@ void RecordedPosition(DcHandle dc, const SizedFont& font, const GlyphRun& run) {
     UpdatePosition(dc, font, PlaceRun(dc, font, run, from, align), from, align);
 }
 
+// Only a recording context keeps the call (and a copy of the text).
+bool IsRecording(DcHandle dc) { return gfx::GetContextKind(dc) == gfx::ContextKind::Recording; }
+
 }  // namespace
 
 bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
-    std::string copy(text);
     SizedFont font;
-    if (gfx::RecordCall(dc, [at, copy](DcHandle target) { TextOutA(target, at, copy); })) {
+    if (IsRecording(dc) &&
+        gfx::RecordCall(dc, [at, copy = std::string(text)](DcHandle target) { TextOutA(target, at, copy); })) {
         if (ContextFont(dc, &font)) RecordedPosition(dc, font, GlyphsOfBytes(*font.font, text));
         return true;
     }
@@ -180,9 +214,9 @@ bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
 }
 
 bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text) {
-    std::u16string copy(text);
     SizedFont font;
-    if (gfx::RecordCall(dc, [at, copy](DcHandle target) { TextOutW(target, at, copy); })) {
+    if (IsRecording(dc) &&
+        gfx::RecordCall(dc, [at, copy = std::u16string(text)](DcHandle target) { TextOutW(target, at, copy); })) {
         if (ContextFont(dc, &font)) RecordedPosition(dc, font, GlyphsOfUtf16(*font.font, text));
         return true;
     }

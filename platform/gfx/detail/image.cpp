@@ -36,6 +36,8 @@ uint32_t MonochromePixelOf(uint32_t pixel) {
 
 Image::Image(cairo_surface_t* surface, bool monochrome)
     : surface_(surface),
+      data_(cairo_image_surface_get_data(surface)),
+      stride_(cairo_image_surface_get_stride(surface)),
       width_(cairo_image_surface_get_width(surface)),
       height_(cairo_image_surface_get_height(surface)),
       monochrome_(monochrome) {}
@@ -58,16 +60,6 @@ std::unique_ptr<Image> Image::Create(int width, int height, uint32_t fill, bool 
 void Image::BeginPixels() const { cairo_surface_flush(surface_); }
 void Image::EndPixels() { cairo_surface_mark_dirty(surface_); }
 
-uint32_t* Image::Row(int y) {
-    unsigned char* data = cairo_image_surface_get_data(surface_);
-    return reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * cairo_image_surface_get_stride(surface_));
-}
-const uint32_t* Image::Row(int y) const {
-    const unsigned char* data = cairo_image_surface_get_data(surface_);
-    return reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) *
-                                                        cairo_image_surface_get_stride(surface_));
-}
-
 bool Image::Resize(int width, int height, uint32_t fill) {
     auto next = Create(width, height, fill, monochrome_);
     if (!next) return false;
@@ -76,6 +68,8 @@ bool Image::Resize(int width, int height, uint32_t fill) {
     for (int y = 0; y < h; ++y) std::memcpy(next->Row(y), Row(y), sizeof(uint32_t) * w);
     next->EndPixels();
     std::swap(surface_, next->surface_);
+    std::swap(data_, next->data_);
+    std::swap(stride_, next->stride_);
     std::swap(width_, next->width_);
     std::swap(height_, next->height_);
     return true;

@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -45,9 +46,13 @@ public:
 
     void BeginPixels() const;
     void EndPixels();
-    uint32_t* Row(int y);
-    const uint32_t* Row(int y) const;
+    uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(data_ + static_cast<size_t>(y) * stride_); }
+    const uint32_t* Row(int y) const {
+        return reinterpret_cast<const uint32_t*>(data_ + static_cast<size_t>(y) * stride_);
+    }
     uint32_t At(int x, int y) const { return Row(y)[x]; }
+    // Pixels from the start of one row to the start of the next.
+    ptrdiff_t RowStep() const { return stride_ / static_cast<int>(sizeof(uint32_t)); }
 
     // Replaces the surface by one of the new size; keeps the overlap, fills the rest.
     bool Resize(int width, int height, uint32_t fill);
@@ -56,6 +61,8 @@ public:
 private:
     Image(cairo_surface_t* surface, bool monochrome);
     cairo_surface_t* surface_ = nullptr;
+    unsigned char* data_ = nullptr;  // the surface's pixels, kept for fast row access
+    int stride_ = 0;
     int width_ = 0;
     int height_ = 0;
     bool monochrome_ = false;

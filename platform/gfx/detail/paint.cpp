@@ -1,7 +1,9 @@
 // Painting shapes: one-pixel lines by direct stepping (the last point excluded,
 // like every line of the program's drawing), wide and curved outlines and
 // interiors by Cairo without antialiasing, combined with the image by the
-// raster operation; vector drawing on PDF pages.
+// raster operation; vector drawing on PDF pages. A single one-pixel segment and a
+// box interior go straight into the pixels: their pixels are distinct by
+// construction, so no mask is needed to combine each of them once.
 #include "platform/gfx/detail/paint.h"
 
 #include <algorithm>
@@ -14,6 +16,10 @@ namespace {
 constexpr double kPixelCentre = 0.5;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kBoundsMargin = 2.0;
+// A polyline's pixels go into a dense mask (no sorting) while its bounds hold at
+// most this many pixels, or this many per pixel of the line.
+constexpr int64_t kDenseOutlineArea = 1 << 14;
+constexpr int64_t kDenseAreaPerLinePixel = 8;
 
 // Cosmetic dash lengths in pixels: on, off, on, off...
 const std::vector<double> kDash{18, 6};
@@ -33,16 +39,39 @@ bool DashIsOn(const std::vector<double>& dash, int64_t position) {
     return false;
 }
 
-// round(i * dMinor / steps) without overflow: both factors may reach 2^32.
-int64_t MinorOffset(int64_t i, int64_t dMinor, int64_t steps) {
-    __int128 n = static_cast<__int128>(i) * dMinor;
-    __int128 q = n >= 0 ? (n + steps / 2) / steps : -((-n + steps / 2) / steps);
-    return static_cast<int64_t>(q);
-}
+// The minor-axis offset of step i, round(i * dMinor / steps) with halves away
+// from zero, kept as a quotient and remainder of |i * dMinor| + steps / 2 so that
+// each further step costs an addition. Both factors may reach 2^32.
+class MinorStepper {
+public:
+    MinorStepper(int64_t first, int64_t dMinor, int64_t steps)
+        : sign_(dMinor < 0 ? -1 : 1), delta_(dMinor < 0 ? -dMinor : dMinor), steps_(steps) {
+        __int128 n = static_cast<__int128>(first) * delta_ + steps / 2;
+        quotient_ = static_cast<int64_t>(n / steps);
+        remainder_ = static_cast<int64_t>(n % steps);
+    }
+    int64_t Offset() const { return sign_ * quotient_; }
+    void Next() {
+        remainder_ += delta_;  // delta <= steps: at most one carry
+        if (remainder_ >= steps_) {
+            remainder_ -= steps_;
+            ++quotient_;
+        }
+    }
+
+private:
+    int64_t sign_;
+    int64_t delta_;
+    int64_t steps_;
+    int64_t quotient_ = 0;
+    int64_t remainder_ = 0;
+};
 
 // Steps along the longer axis; the shorter one is rounded per pixel, so the
-// pixels are the same whatever part of the line the mask covers.
-void StepLine(Mask& mask, Point a, Point b, const std::vector<double>& dash, int64_t& phase) {
+// pixels are the same whatever part of the line `r` lets through. `plot(x, y)`
+// gets each pixel whose major coordinate lies within `r` (the minor one may not).
+template <typename Plot>
+void StepLine(const Rect& r, Point a, Point b, const std::vector<double>& dash, int64_t& phase, Plot&& plot) {
     int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
     int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
     if (steps == 0) return;
@@ -50,18 +79,61 @@ void StepLine(Mask& mask, Point a, Point b, const std::vector<double>& dash, int
     int64_t start = xMajor ? a.x : a.y, startMinor = xMajor ? a.y : a.x;
     int64_t dMajor = xMajor ? dx : dy, dMinor = xMajor ? dy : dx;
     int sign = dMajor > 0 ? 1 : -1;
-    const Rect& r = mask.bounds();
     int64_t lo = xMajor ? r.left : r.top, hi = xMajor ? r.right : r.bottom;
     int64_t first = sign > 0 ? std::max<int64_t>(0, lo - start) : std::max<int64_t>(0, start - hi + 1);
     int64_t last = sign > 0 ? std::min(steps, hi - start) : std::min(steps, start - lo + 1);
-    for (int64_t i = first; i < last; ++i) {
-        if (!DashIsOn(dash, phase + i)) continue;
+    if (first >= last) {
+        phase += steps;
+        return;
+    }
+    MinorStepper stepper(first, dMinor, steps);
+    for (int64_t i = first; i < last; ++i, stepper.Next()) {
+        if (!dash.empty() && !DashIsOn(dash, phase + i)) continue;
         int64_t major = start + sign * i;
-        int64_t minor = startMinor + MinorOffset(i, dMinor, steps);
-        if (xMajor) mask.Set(static_cast<int>(major), static_cast<int>(std::clamp<int64_t>(minor, INT32_MIN, INT32_MAX)));
-        else mask.Set(static_cast<int>(std::clamp<int64_t>(minor, INT32_MIN, INT32_MAX)), static_cast<int>(major));
+        int minor = static_cast<int>(std::clamp<int64_t>(startMinor + stepper.Offset(), INT32_MIN, INT32_MAX));
+        if (xMajor) plot(static_cast<int>(major), minor);
+        else plot(minor, static_cast<int>(major));
     }
     phase += steps;
+}
+
+// Pixels of one segment from a (included) to b (excluded) along one axis, cut
+// to lo..hi-1: false when none is left.
+bool AxisRun(int32_t a, int32_t b, int32_t lo, int32_t hi, int* from, int* to) {
+    int64_t first = a < b ? a : int64_t{b} + 1, end = a < b ? b : int64_t{a} + 1;
+    first = std::max<int64_t>(first, lo);
+    end = std::min<int64_t>(end, hi);
+    if (first >= end) return false;
+    *from = static_cast<int>(first);
+    *to = static_cast<int>(end);
+    return true;
+}
+
+// A one-pixel segment combined straight into the image.
+void DrawThinSegment(const Dc& d, Image& image, const Rect& clip, Point a, Point b) {
+    uint32_t pen = PixelOf(d.state.pen.colour);
+    Rop2 rop = d.state.rop;
+    const std::vector<double>& dash = DashPattern(d.state.pen.style);
+    int from = 0, to = 0;
+    if (dash.empty() && a.y == b.y) {
+        if (a.y >= clip.top && a.y < clip.bottom && AxisRun(a.x, b.x, clip.left, clip.right, &from, &to))
+            CombineRow(image, a.y, from, to, pen, rop);
+        return;
+    }
+    if (dash.empty() && a.x == b.x) {
+        if (a.x >= clip.left && a.x < clip.right && AxisRun(a.y, b.y, clip.top, clip.bottom, &from, &to))
+            CombineColumn(image, a.x, from, to, pen, rop);
+        return;
+    }
+    if (image.monochrome()) pen = MonochromePixelOf(pen);
+    image.BeginPixels();
+    int64_t phase = 0;
+    StepLine(clip, a, b, dash, phase, [&](int x, int y) {
+        if (!clip.Contains(Point{x, y})) return;
+        uint32_t* px = image.Row(y) + x;
+        *px = ApplyRop2(rop, pen, *px);
+    });
+    image.EndPixels();
 }
 
 Rect PointsBounds(const std::vector<Point>& pts) {
@@ -145,18 +217,36 @@ void SetStroke(cairo_t* cr, const Dc& d, int width) {
     cairo_set_dash(cr, dash.data(), static_cast<int>(dash.size()), 0);
 }
 
+// Pixels the polyline's steps visit, at most a few per point of the path.
+int64_t PolylineLength(const Outline& o) {
+    int64_t length = 0;
+    size_t n = o.points.size();
+    for (size_t i = 0; i + 1 < n + (o.closed ? 1 : 0); ++i) {
+        Point a = o.points[i], b = o.points[(i + 1) % n];
+        length += std::max(std::llabs(int64_t{b.x} - a.x), std::llabs(int64_t{b.y} - a.y));
+    }
+    return length;
+}
+
+// A polyline's pixels: segments may cross, so the mask keeps each pixel once.
+Mask PolylineMask(const Dc& d, const Outline& o, const Rect& clip) {
+    Rect area = Intersect(PointsBounds(o.points), clip);
+    int64_t pixels = int64_t{area.Width()} * area.Height();
+    bool dense = pixels <= kDenseOutlineArea || pixels <= kDenseAreaPerLinePixel * PolylineLength(o);
+    Mask mask = dense ? Mask(area) : Mask::Sparse(area);
+    if (mask.IsEmpty()) return mask;
+    const std::vector<double>& dash = DashPattern(d.state.pen.style);
+    int64_t phase = 0;
+    auto set = [&mask](int x, int y) { mask.Set(x, y); };
+    for (size_t i = 1; i < o.points.size(); ++i) StepLine(area, o.points[i - 1], o.points[i], dash, phase, set);
+    if (o.closed) StepLine(area, o.points.back(), o.points.front(), dash, phase, set);
+    if (!dense) mask.Finish();
+    return mask;
+}
+
 Mask OutlineMask(const Dc& d, const Outline& o, const Rect& clip) {
     int width = PenDeviceWidth(d);
-    if (o.kind == Outline::Kind::Polyline && width == 1) {
-        Mask mask = Mask::Sparse(Intersect(PointsBounds(o.points), clip));
-        if (mask.IsEmpty()) return mask;
-        std::vector<double> dash = DashPattern(d.state.pen.style);
-        int64_t phase = 0;
-        for (size_t i = 1; i < o.points.size(); ++i) StepLine(mask, o.points[i - 1], o.points[i], dash, phase);
-        if (o.closed) StepLine(mask, o.points.back(), o.points.front(), dash, phase);
-        mask.Finish();
-        return mask;
-    }
+    if (o.kind == Outline::Kind::Polyline && width == 1) return PolylineMask(d, o, clip);
     PathFn path = OutlinePath(o);
     Rect area = Intersect(PathBounds(path, width / 2.0 + kBoundsMargin), clip);
     return RasteriseWithCairo(area, [&](cairo_t* cr) {
@@ -201,7 +291,19 @@ void PaintOnPage(cairo_t* cr, const Dc& d, const PathFn* fill, FillMode mode, co
 
 }  // namespace
 
+// Polygons within the Cairo range (all that reach an image) go to the path as
+// they are; clipping would keep every vertex of them unchanged.
 void AddPolygonPath(cairo_t* cr, const std::vector<Point>& points) {
+    auto inRange = [](Point p) {
+        return p.x >= -kCairoCoordinateLimit && p.x <= kCairoCoordinateLimit && p.y >= -kCairoCoordinateLimit &&
+               p.y <= kCairoCoordinateLimit;
+    };
+    if (points.size() >= 3 && std::all_of(points.begin(), points.end(), inRange)) {
+        cairo_move_to(cr, points[0].x, points[0].y);
+        for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr, points[i].x, points[i].y);
+        cairo_close_path(cr);
+        return;
+    }
     std::vector<DPoint> poly;
     for (Point p : points) poly.push_back(DPoint{double(p.x), double(p.y)});
     for (bool xAxis : {true, false})
@@ -238,17 +340,19 @@ double CairoCoordinate(int32_t v) {
 }
 
 int PenDeviceWidth(const Dc& d) {
+    if (d.state.pen.width == 0) return 1;  // cosmetic pen, whatever the mapping
     Size s = MapLogicalToDeviceDistance(d.state.mapping, Size{d.state.pen.width, d.state.pen.width});
     return std::max(1, std::abs(s.cx));
 }
 
-std::vector<double> DashPattern(PenStyle style) {
+const std::vector<double>& DashPattern(PenStyle style) {
+    static const std::vector<double> solid;
     switch (style) {
     case PenStyle::Dash: return kDash;
     case PenStyle::Dot: return kDot;
     case PenStyle::DashDot: return kDashDot;
     case PenStyle::DashDotDot: return kDashDotDot;
-    default: return {};
+    default: return solid;
     }
 }
 
@@ -263,11 +367,45 @@ cairo_t* OpenPageInk(const Dc& d) {
     return cr;
 }
 
-bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline) {
-    Ink brush = d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
+namespace {
+
+// The interior of a shape: a path, or a box of device pixels.
+struct Interior {
+    const PathFn* path = nullptr;
+    const Rect* box = nullptr;
+    FillMode mode = FillMode::Winding;
+};
+
+PathFn BoxPath(const Rect& r) {
+    return [r](cairo_t* cr) {
+        double left = CairoCoordinate(r.left), top = CairoCoordinate(r.top);
+        cairo_rectangle(cr, left, top, CairoCoordinate(r.right) - left, CairoCoordinate(r.bottom) - top);
+    };
+}
+
+bool IsThinSegment(const Dc& d, const Outline& o) {
+    return o.kind == Outline::Kind::Polyline && o.points.size() == 2 && !o.closed && PenDeviceWidth(d) == 1;
+}
+
+void PaintInterior(Image& image, const Dc& d, const Interior& inside, const Rect& clip, const Mask& edge,
+                   const Ink& brush) {
+    if (inside.box && edge.IsEmpty()) {
+        CombineRect(image, Intersect(*inside.box, clip), brush, d.state.rop);
+        return;
+    }
+    Mask mask = inside.box ? Mask::Filled(Intersect(*inside.box, clip)) : FillMask(*inside.path, inside.mode, clip);
+    mask.Subtract(edge);
+    CombineMask(image, mask, brush, d.state.rop);
+}
+
+bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
+    bool hasInterior = inside.path || inside.box;
+    Ink brush = hasInterior && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
     if (cairo_t* cr = OpenPageInk(d)) {
         // Paper never shows raster feedback: only copy ink is printed.
-        if (d.state.rop == Rop2::CopyPen) PaintOnPage(cr, d, fill, mode, outline, brush);
+        PathFn boxPath = inside.box ? BoxPath(*inside.box) : PathFn();
+        const PathFn* fill = inside.box ? &boxPath : inside.path;
+        if (d.state.rop == Rop2::CopyPen) PaintOnPage(cr, d, fill, inside.mode, outline, brush);
         cairo_destroy(cr);
         return true;
     }
@@ -275,14 +413,25 @@ bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline)
     if (!image) return false;
     Rect clip = DeviceClipOf(d);
     if (clip.IsEmpty()) return true;
-    Mask edge = HasOutline(d, outline) ? OutlineMask(d, outline, clip) : Mask();
-    if (fill && !brush.IsNull()) {
-        Mask inside = FillMask(*fill, mode, clip);
-        inside.Subtract(edge);
-        CombineMask(*image, inside, brush, d.state.rop);
+    bool hasOutline = HasOutline(d, outline);
+    if (!hasInterior && hasOutline && IsThinSegment(d, outline)) {
+        DrawThinSegment(d, *image, clip, outline.points[0], outline.points[1]);
+        return true;
     }
+    Mask edge = hasOutline ? OutlineMask(d, outline, clip) : Mask();
+    if (hasInterior && !brush.IsNull()) PaintInterior(*image, d, inside, clip, edge, brush);
     if (!edge.IsEmpty()) CombineMask(*image, edge, Ink::Solid(d.state.pen.colour), d.state.rop);
     return true;
+}
+
+}  // namespace
+
+bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline) {
+    return PaintShape(d, Interior{fill, nullptr, mode}, outline);
+}
+
+bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline) {
+    return PaintShape(d, Interior{nullptr, &box, FillMode::Winding}, outline);
 }
 
 bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 rop) {
@@ -302,6 +451,14 @@ bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 
     Rect clip = DeviceClipOf(d);
     if (clip.IsEmpty()) return true;
     CombineMask(*image, FillMask(fill, mode, clip), ink, rop);
+    return true;
+}
+
+bool FillBoxWithInk(Dc& d, const Rect& box, const Ink& ink, Rop2 rop) {
+    if (d.kind == ContextKind::Printer) return FillWithInk(d, BoxPath(box), FillMode::Winding, ink, rop);
+    Image* image = ImageOf(d);
+    if (!image) return false;
+    CombineRect(*image, Intersect(box, DeviceClipOf(d)), ink, rop);
     return true;
 }
 

@@ -34,12 +34,17 @@ struct Outline {
 // Pen width in device pixels, at least 1.
 int PenDeviceWidth(const Dc& d);
 // Dash lengths of a pen style in pixels at width 1 (empty for solid).
-std::vector<double> DashPattern(PenStyle style);
+const std::vector<double>& DashPattern(PenStyle style);
 
 // `fill` may be null (outline only). True unless the context cannot be drawn on.
 bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline);
+// As DrawShape with an interior that is the device box (rectangles): the box is
+// combined straight into the pixels.
+bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline);
 // Fills a device path with a given brush ink and operation, ignoring the pen.
 bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 rop);
+// Fills a device box (coordinates within the Cairo range) with an ink.
+bool FillBoxWithInk(Dc& d, const Rect& box, const Ink& ink, Rop2 rop);
 
 // A Cairo context on a printer page in printer dots, clipped to the context's clip;
 // null when the context is not a printer inside a page.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ql::gfx::detail {
 
@@ -14,6 +15,9 @@ constexpr int kHatchSize = 8;
 constexpr int kTruthShift = 16;
 constexpr uint8_t kCovered = 0xFF;
 constexpr uint8_t kHalfCoverage = 0x80;
+// Dense masks are scanned a word at a time: the high bit of each byte.
+constexpr int kWordBytes = 8;
+constexpr uint64_t kHalfCoverageBits = 0x8080808080808080ull;
 
 bool HatchCovers(HatchStyle h, int x, int y) {
     const int mask = kHatchSize - 1;
@@ -36,18 +40,80 @@ int Wrap(int v, int n) {
     int r = v % n;
     return r < 0 ? r + n : r;
 }
-}  // namespace
 
-uint32_t ApplyRop2(Rop2 rop, uint32_t pen, uint32_t d) {
-    uint32_t table = static_cast<uint32_t>(rop) - 1;
-    uint32_t p = pen;
-    uint32_t r = 0;
-    if (table & 1) r |= ~p & ~d;
-    if (table & 2) r |= ~p & d;
-    if (table & 4) r |= p & ~d;
-    if (table & 8) r |= p & d;
-    return (r & kRgbMask) | kOpaqueAlpha;
+// Bytes from one row of a dense mask to the next (Cairo's 8-bit row alignment).
+int CoverageStride(int width) {
+    return width > 0 ? cairo_format_stride_for_width(CAIRO_FORMAT_A8, width) : 0;
 }
+
+// Visits the runs of covered pixels of `mask` inside `area` (area within the
+// bounds) as visit(y, x0, x1), x1 excluded. Sparse masks give one-pixel runs.
+template <typename VisitRun>
+void ForEachCoveredRun(const Mask& mask, const Rect& area, VisitRun&& visit) {
+    if (mask.IsSparse()) {
+        for (Point p : mask.points())
+            if (area.Contains(p)) visit(p.y, p.x, p.x + 1);
+        return;
+    }
+    const int left = mask.bounds().left;
+    for (int y = area.top; y < area.bottom; ++y) {
+        const uint8_t* coverage = mask.CoverageRow(y);
+        auto covered = [&](int x) { return coverage[x - left] >= kHalfCoverage; };
+        for (int x = area.left; x < area.right;) {
+            uint64_t word = 0;
+            if (x + kWordBytes <= area.right) {
+                std::memcpy(&word, coverage + (x - left), kWordBytes);
+                if ((word & kHalfCoverageBits) == 0) {  // eight uncovered pixels
+                    x += kWordBytes;
+                    continue;
+                }
+            }
+            if (!covered(x)) {
+                ++x;
+                continue;
+            }
+            int start = x;
+            while (x + kWordBytes <= area.right) {  // eight covered pixels at a time
+                std::memcpy(&word, coverage + (x - left), kWordBytes);
+                if ((word & kHalfCoverageBits) != kHalfCoverageBits) break;
+                x += kWordBytes;
+            }
+            while (x < area.right && covered(x)) ++x;
+            visit(y, start, x);
+        }
+    }
+}
+
+// Visits every covered pixel of `mask` inside `area`.
+template <typename Visit>
+void ForEachCovered(const Mask& mask, const Rect& area, Visit&& visit) {
+    ForEachCoveredRun(mask, area, [&](int y, int x0, int x1) {
+        for (int x = x0; x < x1; ++x) visit(x, y);
+    });
+}
+
+// Combines one pixel value with the pixels x0..x1-1 of a row; copy ink is a plain fill.
+// Other operations are resolved for the pen once: the result is whatever the
+// truth table gives for destination bits 0 (from `ifClear`) and 1 (`ifSet`).
+void CombineRun(uint32_t* row, int x0, int x1, uint32_t pen, Rop2 rop) {
+    if (rop == Rop2::CopyPen) {
+        std::fill(row + x0, row + x1, (pen & kRgbMask) | kOpaqueAlpha);
+        return;
+    }
+    const uint32_t ifClear = ApplyRop2(rop, pen, 0), ifSet = ApplyRop2(rop, pen, ~0u);
+    for (int x = x0; x < x1; ++x) {
+        uint32_t d = row[x];
+        row[x] = (((~d & ifClear) | (d & ifSet)) & kRgbMask) | kOpaqueAlpha;
+    }
+}
+
+// The pixel an ink gives at (x, y) on this image, or false where it leaves a gap.
+bool InkOnImage(const Ink& ink, const Image& image, int x, int y, uint32_t* out) {
+    if (!ink.PixelAt(x, y, out)) return false;
+    if (image.monochrome()) *out = MonochromePixelOf(*out);
+    return true;
+}
+}  // namespace
 
 uint32_t ApplyRop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d) {
     uint32_t table = (rop >> kTruthShift) & 0xFF;
@@ -62,7 +128,14 @@ uint32_t ApplyRop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d) {
 
 Mask::Mask(const Rect& bounds)
     : bounds_(bounds.IsEmpty() ? Rect{} : bounds),
-      coverage_(static_cast<size_t>(bounds_.Width()) * bounds_.Height(), 0) {}
+      stride_(CoverageStride(bounds_.Width())),
+      coverage_(static_cast<size_t>(stride_) * bounds_.Height(), 0) {}
+
+Mask Mask::Filled(const Rect& bounds) {
+    Mask m(bounds);
+    std::fill(m.coverage_.begin(), m.coverage_.end(), kCovered);
+    return m;
+}
 
 Mask Mask::Sparse(const Rect& bounds) {
     Mask m;
@@ -79,40 +152,30 @@ void Mask::Finish() {
 
 bool Mask::Covered(int x, int y) const {
     if (sparse_ || !bounds_.Contains(Point{x, y})) return false;
-    return coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] >=
-           kHalfCoverage;
+    return CoverageRow(y)[x - bounds_.left] >= kHalfCoverage;
 }
 
-void Mask::Set(int x, int y) {
-    if (!bounds_.Contains(Point{x, y})) return;
-    if (sparse_) {
-        points_.push_back(Point{x, y});
-        return;
-    }
-    coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] = kCovered;
-}
+void Mask::AddPoint(int x, int y) { points_.push_back(Point{x, y}); }
 
 void Mask::Subtract(const Mask& other) {
     if (sparse_) return;
-    auto clear = [&](int x, int y) {
-        coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] = 0;
-    };
-    if (other.sparse_) {
-        for (Point p : other.points_)
-            if (bounds_.Contains(p)) clear(p.x, p.y);
-        return;
-    }
     Rect overlap = Intersect(bounds_, other.bounds_);
-    for (int y = overlap.top; y < overlap.bottom; ++y)
-        for (int x = overlap.left; x < overlap.right; ++x)
-            if (other.Covered(x, y))
-                coverage_[static_cast<size_t>(y - bounds_.top) * bounds_.Width() + (x - bounds_.left)] = 0;
+    ForEachCoveredRun(other, overlap, [&](int y, int x0, int x1) {
+        uint8_t* row = coverage_.data() + static_cast<size_t>(y - bounds_.top) * stride_;
+        std::fill(row + (x0 - bounds_.left), row + (x1 - bounds_.left), uint8_t{0});
+    });
 }
 
+// The shape is rasterised straight into the mask's rows.
 Mask RasteriseWithCairo(const Rect& area, const PathFn& paint) {
     Mask mask(area);
     if (mask.IsEmpty()) return mask;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, area.Width(), area.Height());
+    cairo_surface_t* s = cairo_image_surface_create_for_data(mask.CoverageData(), CAIRO_FORMAT_A8, area.Width(),
+                                                             area.Height(), mask.stride());
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(s);
+        return Mask();
+    }
     cairo_t* cr = cairo_create(s);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_translate(cr, -area.left, -area.top);
@@ -120,11 +183,6 @@ Mask RasteriseWithCairo(const Rect& area, const PathFn& paint) {
     paint(cr);
     cairo_destroy(cr);
     cairo_surface_flush(s);
-    const unsigned char* data = cairo_image_surface_get_data(s);
-    int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < area.Height(); ++y)
-        for (int x = 0; x < area.Width(); ++x)
-            if (data[static_cast<size_t>(y) * stride + x] >= kHalfCoverage) mask.Set(area.left + x, area.top + y);
     cairo_surface_destroy(s);
     return mask;
 }
@@ -225,22 +283,56 @@ void CombineMask(Image& image, const Mask& mask, const Ink& ink, Rop2 rop) {
     Rect area = Intersect(mask.bounds(), image.bounds());
     if (area.IsEmpty() || ink.IsNull()) return;
     image.BeginPixels();
-    auto apply = [&](uint32_t* row, int x, int y) {
-        uint32_t src = 0;
-        if (!ink.PixelAt(x, y, &src)) return;
-        if (image.monochrome()) src = MonochromePixelOf(src);
-        row[x] = ApplyRop2(rop, src, row[x]);
-    };
-    if (mask.IsSparse()) {
-        for (Point p : mask.points())
-            if (area.Contains(p)) apply(image.Row(p.y), p.x, p.y);
+    uint32_t solid = 0;
+    if (ink.SolidPixel(&solid)) {
+        if (image.monochrome()) solid = MonochromePixelOf(solid);
+        ForEachCoveredRun(mask, area, [&](int y, int x0, int x1) { CombineRun(image.Row(y), x0, x1, solid, rop); });
+    } else {
+        ForEachCovered(mask, area, [&](int x, int y) {
+            uint32_t src = 0;
+            uint32_t* row = image.Row(y);
+            if (InkOnImage(ink, image, x, y, &src)) row[x] = ApplyRop2(rop, src, row[x]);
+        });
+    }
+    image.EndPixels();
+}
+
+void CombineRect(Image& image, const Rect& rect, const Ink& ink, Rop2 rop) {
+    Rect area = Intersect(rect, image.bounds());
+    if (area.IsEmpty() || ink.IsNull()) return;
+    image.BeginPixels();
+    uint32_t solid = 0;
+    if (ink.SolidPixel(&solid)) {
+        if (image.monochrome()) solid = MonochromePixelOf(solid);
+        for (int y = area.top; y < area.bottom; ++y) CombineRun(image.Row(y), area.left, area.right, solid, rop);
     } else {
         for (int y = area.top; y < area.bottom; ++y) {
             uint32_t* row = image.Row(y);
-            for (int x = area.left; x < area.right; ++x)
-                if (mask.Covered(x, y)) apply(row, x, y);
+            for (int x = area.left; x < area.right; ++x) {
+                uint32_t src = 0;
+                if (InkOnImage(ink, image, x, y, &src)) row[x] = ApplyRop2(rop, src, row[x]);
+            }
         }
     }
+    image.EndPixels();
+}
+
+void CombineRow(Image& image, int y, int x0, int x1, uint32_t pen, Rop2 rop) {
+    if (x0 >= x1) return;
+    if (image.monochrome()) pen = MonochromePixelOf(pen);
+    image.BeginPixels();
+    CombineRun(image.Row(y), x0, x1, pen, rop);
+    image.EndPixels();
+}
+
+void CombineColumn(Image& image, int x, int y0, int y1, uint32_t pen, Rop2 rop) {
+    if (y0 >= y1) return;
+    if (image.monochrome()) pen = MonochromePixelOf(pen);
+    image.BeginPixels();
+    const uint32_t ifClear = ApplyRop2(rop, pen, 0), ifSet = ApplyRop2(rop, pen, ~0u);
+    const ptrdiff_t step = image.RowStep();
+    uint32_t* px = image.Row(y0) + x;
+    for (int y = y0; y < y1; ++y, px += step) *px = (((~*px & ifClear) | (*px & ifSet)) & kRgbMask) | kOpaqueAlpha;
     image.EndPixels();
 }
 

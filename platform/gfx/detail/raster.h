@@ -15,21 +15,44 @@
 namespace ql::gfx::detail {
 
 // Results on the 24 colour bits; alpha is forced opaque.
-uint32_t ApplyRop2(Rop2 rop, uint32_t pen, uint32_t destination);
+inline uint32_t ApplyRop2(Rop2 rop, uint32_t pen, uint32_t destination) {
+    const uint32_t table = static_cast<uint32_t>(rop) - 1;
+    uint32_t r = 0;
+    if (table & 1) r |= ~pen & ~destination;
+    if (table & 2) r |= ~pen & destination;
+    if (table & 4) r |= pen & ~destination;
+    if (table & 8) r |= pen & destination;
+    return (r & kRgbMask) | kOpaqueAlpha;
+}
 uint32_t ApplyRop3(uint32_t rop, uint32_t pattern, uint32_t source, uint32_t destination);
 
 // Covered device pixels within `bounds`: dense (a byte per pixel, for areas) or
-// sparse (a list of pixels, for thin lines across large images).
+// sparse (a list of pixels, for thin lines across large images). Dense rows are
+// laid out as an 8-bit Cairo image, so shapes are rasterised straight into them;
+// a byte of at least half coverage counts as covered.
 class Mask {
 public:
     Mask() = default;
     explicit Mask(const Rect& bounds);
     static Mask Sparse(const Rect& bounds);
+    // A dense mask with every pixel of `bounds` covered.
+    static Mask Filled(const Rect& bounds);
     const Rect& bounds() const { return bounds_; }
     bool IsEmpty() const { return bounds_.IsEmpty(); }
     bool IsSparse() const { return sparse_; }
     bool Covered(int x, int y) const;  // dense masks only
-    void Set(int x, int y);            // ignored outside the bounds
+    void Set(int x, int y) {  // ignored outside the bounds
+        if (!bounds_.Contains(Point{x, y})) return;
+        if (sparse_) AddPoint(x, y);
+        else coverage_[static_cast<size_t>(y - bounds_.top) * stride_ + (x - bounds_.left)] = kCoveredByte;
+    }
+    // Dense masks: the coverage bytes of device row y (inside the bounds), indexed
+    // by x - bounds().left; and the rows as a whole, `stride` bytes apart.
+    const uint8_t* CoverageRow(int y) const {
+        return coverage_.data() + static_cast<size_t>(y - bounds_.top) * stride_;
+    }
+    uint8_t* CoverageData() { return coverage_.data(); }
+    int stride() const { return stride_; }
     // Sparse masks: sorts the pixels and drops repeats (call once after the last Set).
     void Finish();
     const std::vector<Point>& points() const { return points_; }
@@ -37,7 +60,10 @@ public:
     void Subtract(const Mask& other);
 
 private:
+    static constexpr uint8_t kCoveredByte = 0xFF;
+    void AddPoint(int x, int y);
     Rect bounds_;
+    int stride_ = 0;
     bool sparse_ = false;
     std::vector<uint8_t> coverage_;
     std::vector<Point> points_;
@@ -57,6 +83,12 @@ public:
     static Ink Solid(Colour colour);
     static Ink ForBrush(const std::shared_ptr<const BrushDesc>& brush, const DcState& state);
     bool IsNull() const { return kind_ == Kind::Null; }
+    // The one pixel of a solid ink; false for any other kind.
+    bool SolidPixel(uint32_t* out) const {
+        if (kind_ != Kind::Solid) return false;
+        *out = colour_;
+        return true;
+    }
     // False where the ink leaves the pixel alone (hatch gaps in transparent mode).
     bool PixelAt(int x, int y, uint32_t* out) const;
     // A Cairo source for vector surfaces (caller destroys it); null for null ink.
@@ -76,5 +108,12 @@ private:
 
 // Combines every covered pixel of `mask` with the image by `rop`.
 void CombineMask(Image& image, const Mask& mask, const Ink& ink, Rop2 rop);
+// Combines every pixel of `area` (device pixels, cut to the image) with the image.
+void CombineRect(Image& image, const Rect& area, const Ink& ink, Rop2 rop);
+// Combines one pen pixel by `rop` with the pixels x0..x1-1 of row y, or with the
+// rows y0..y1-1 of column x; the caller has cut the run to the image. The pen is
+// mapped to black or white on monochrome images.
+void CombineRow(Image& image, int y, int x0, int x1, uint32_t pen, Rop2 rop);
+void CombineColumn(Image& image, int x, int y0, int y1, uint32_t pen, Rop2 rop);
 
 }  // namespace ql::gfx::detail

@@ -1,0 +1,47 @@
+// Object anchors (module LOCATE): turning logical points into the location words
+// stored in object bodies and back. Anchor kinds: 0 time, 1 page, 2 and 4
+// measure, 3 none (the location is zeroed).
+#pragma once
+
+#include <cstdint>
+
+#include "core/geometry.h"
+
+namespace ql {
+
+struct ScoreView;
+struct ScoreObject;
+struct ObjectLocation;
+struct LocationRecord;
+
+// Fills the 16-byte location record for points, by anchor kind 0..4; kind 3
+// zeroes it. Also the entry that CommitDrag uses.
+void EncodeAnchors(ScoreView* view, LocationRecord* out, int anchorKind,
+                   ObjectLocation* bodyLocation, const LogicalPoint* points, int count);
+
+// Time anchors (kind 0) for points.
+void EncodeTimeAnchors(ScoreView* view, const LogicalPoint* points, ObjectLocation* anchor,
+                       int flag);
+
+// Page anchors (kind 1): coarse = (x + 30720) >> 7, fine = x - coarse * 128 + 30720,
+// for x and y.
+void EncodePageAnchors(ScoreView* view, ObjectLocation* bodyLocation, const LogicalPoint* points,
+                       int count);
+
+// Anchors of kind 0..4 back to logical points (kind 3 yields nothing).
+void DecodeAnchors(ScoreView* view, int kind, const ObjectLocation* location, LogicalPoint* out,
+                   int count);
+
+// Point of an object attached to a note: note position plus the stored offsets.
+void NoteAnchorToPoint(ScoreView* view, ScoreObject* object, const ObjectLocation* location,
+                       LogicalPoint* out);
+
+// Stores a point as x and y offsets from the object's note.
+void PointToNoteAnchor(ScoreView* view, ScoreObject* object, ObjectLocation* anchor,
+                       const LogicalPoint& point);
+
+// Converts the object's note anchors back into points.
+void NoteAnchorsToPoints(ScoreView* view, ScoreObject* object, const ObjectLocation* anchor,
+                         LogicalPoint* points);
+
+}  // namespace ql

@@ -1,0 +1,2 @@
+# display sits on the score model and the platform layer.
+ql_depends(display core platform)

@@ -1,0 +1,85 @@
+// The view's current location (module LOCATE): system, staff, measure and time
+// position, and the mouse pointer that follows it. The score model and the
+// editors move the location through these; the display owns how it is derived.
+#pragma once
+
+#include <cstdint>
+
+#include "core/geometry.h"
+
+namespace ql {
+
+struct ScoreView;
+struct ScoreDocument;
+struct ScoreSystem;
+struct ScoreObject;
+struct EventRecord;
+
+// Sets the view's current system, staff and measure (clamped); nothing when
+// unchanged unless forced.
+void SetCurrentSystemAndMeasure(ScoreView* view, ScoreSystem* system, int staff, int measure,
+                                bool force = false);
+
+// Makes a staff and measure current (measure clamped to the measure count + 4,
+// staff to the staff count) and derives the system that holds it.
+void SetCurrentMeasure(ScoreView* view, int staff, int measure);
+
+// Sets staff, measure, system, slot, staff record, cell and selected voice chain
+// directly, without the location display.
+void SetCurrentMeasureQuick(ScoreView* view, int staff, int measure);
+
+// Makes a system current and moves the location to its first measure on staff 1.
+void SetCurrentSystem(ScoreView* view, ScoreSystem* system);
+
+// Sets the current location (system, staff, measure, position) from a point.
+void SetLocationFromPoint(ScoreView* view, const LogicalPoint& point);
+
+// Sets the location under the mouse pointer and shows the position readout.
+void UpdateLocationFromPointer(ScoreView* view);
+
+// Sets the pointer position from the caret and updates the location.
+void LocationFromCaret(ScoreView* view);
+
+// Checks the current page and system pointers; when bad, returns the view and
+// its linked views to the first page.
+void ValidateCurrentPage(ScoreView* view);
+
+// The system of the current page holding a measure, else the current system.
+ScoreSystem* SystemOfMeasure(ScoreView* view, int measure);
+
+// The system holding a measure anywhere in the score; null when none.
+ScoreSystem* SystemOfMeasureInScore(ScoreView* view, int measure);
+
+// 1-based slot of a measure in a system row, capped at the slot limit + 2;
+// 1 when out of range.
+int SlotOfMeasure(ScoreView* view, int measure, ScoreSystem* system);
+
+// Measure number of a slot of the current system; 1 when out of range.
+int MeasureOfSlot(ScoreView* view, int slot);
+
+// Time position at an x in the current measure slot.
+int XToTime(ScoreView* view, int x);
+
+// x of a tick in the current measure slot, interpolated between 16-tick entries.
+int TimeToX(ScoreView* view, int tick);
+
+// The note record under the pointer in the current measure, selecting its voice;
+// null when none.
+EventRecord* FindEventUnderPointer(ScoreView* view);
+
+// The event of the view's first selected voice under the pointer, or null.
+EventRecord* HitTestSelectedVoice(EventRecord* chain, int flags, ScoreView* view);
+
+// Moves the pointer to a logical point and updates the location.
+void MovePointerToPoint(ScoreView* view, int x, int y);
+
+// Moves the pointer to a logical point without updating the location.
+void MovePointerToLogical(ScoreView* view, int x, int y);
+
+// Moves the pointer to an object's position.
+void MovePointerToObject(ScoreView* view, ScoreObject* object);
+
+// Re-sets the pointer where it is so that a mouse move follows.
+void NudgePointer();
+
+}  // namespace ql

@@ -1,0 +1,38 @@
+// Page view and scroll view, zoom and scrolling of a score view (module QLVIEW).
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreView;
+
+// Switches a view to page view (mode 1).
+void EnterPageView(ScoreView* view);
+
+// Switches a view to scroll view (mode 0) and builds its galley page.
+// Non-zero on success.
+int EnterScrollView(ScoreView* view);
+
+// Applies a zoom level, clamped to 2..128.
+void SetZoom(ScoreView* view, int level);
+
+// True in page view (or on a master page unless suppressed).
+bool IsPageLayout(const ScoreView* view);
+
+// One scroll step in a direction (-1 or +1).
+void ScrollViewStep(ScoreView* view, int direction);
+
+// Recomputes the page rectangle and scroll ranges and repaints.
+void ComputeViewScrollRanges(ScoreView* view);
+
+// Scrolls so that a staff is visible.
+void ScrollViewToStaff(ScoreView* view, int staff);
+
+// Sets the scroll bars of the view and of its linked views.
+void SetViewScrollBars(ScoreView* view);
+
+// Toggles the program-wide ruler byte and applies it to every score window.
+void ApplyRulerSettingToAllViews();
+
+}  // namespace ql

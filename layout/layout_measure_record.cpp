@@ -1,0 +1,29 @@
+// Clearing a measure record of the measure table (module FMTMEAS): the record is
+// zero-filled except its length, width and extra count; its stretch factor becomes
+// the program's proportional width factor and, with distances given, its lead and
+// trail take the document's first two internal distances.
+#include <cstring>
+
+#include "core/grid_records.h"
+#include "layout/measure_spacing.h"
+#include "shell/preference_defaults.h"
+
+namespace ql {
+
+void ClearMeasureRecord(MeasureRecord* record, const uint16_t* distances) {
+    if (record == nullptr) return;
+    const uint16_t lengthTicks = record->lengthTicks;
+    const uint16_t width = record->width;
+    const uint8_t extra = record->extra;
+    std::memset(record, 0, sizeof(MeasureRecord));
+    record->lengthTicks = lengthTicks;
+    record->width = width;
+    record->extra = extra;
+    record->stretch = ProgramPreferences().DefaultStretchFactor;
+    if (distances != nullptr) {
+        record->lead = static_cast<int16_t>(distances[0]);
+        record->trail = static_cast<int16_t>(distances[1]);
+    }
+}
+
+}  // namespace ql

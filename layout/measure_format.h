@@ -1,0 +1,50 @@
+// Formatting measures into systems on a page (module FMTMEAS): the entry points
+// the score model and the editors call after an edit changed spacing or staves.
+// All of them work on the view's document and redraw through the display.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreView;
+struct ScorePage;
+struct ScoreSystem;
+
+// Formats the measures of one page: beat maps of all staves, then the page's
+// systems unless the document's layout-lock byte is set.
+void FormatMeasures(ScoreView* view, ScorePage* page);
+
+// FormatMeasures on the view's current page, then invalidates the linked views.
+void FormatMeasuresOfCurrentPage(ScoreView* view);
+
+// FormatMeasures on every page; rebuilds the beat maps, invalidates the linked
+// views and marks the document modified.
+void FormatMeasuresOfAllPages(ScoreView* view);
+
+// FormatMeasures from a page up to the page holding a measure.
+void FormatMeasuresThroughMeasure(ScoreView* view, ScorePage* page, int measure);
+
+// Re-spaces one system.
+void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system);
+
+// Page view only: places a system between the page margins and refreshes the
+// device coordinates of its measure slots.
+void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system);
+
+// Re-places the systems of the pages from a page on, up to the system after the
+// last measure.
+void PlaceSystemsThroughMeasure(ScoreView* view, ScorePage* page, int firstMeasure,
+                                int lastMeasure);
+
+// Lays the systems of a page out again after staff offsets changed.
+void LayoutPageSystems(ScoreView* view, ScorePage* page);
+
+// System re-break operations (with MovePageBreak, page_format.h): move the break
+// after a system back or forward by count measures, across a page break when
+// needed, leaving systems and pages consistent. With Ctrl only the next system
+// gives or takes the measures. A refused move beeps and changes nothing.
+void MoveSystemBreakBack(ScoreView* view, ScorePage* page, ScoreSystem* system, int count);
+void MoveSystemBreakForward(ScoreView* view, ScorePage* page, ScoreSystem* system, int count);
+
+}  // namespace ql

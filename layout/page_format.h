@@ -1,0 +1,51 @@
+// Breaking the score into pages, and the measure table's extent and numbering
+// (module FMTPAGE). Pages live in the document's page list; these operations own
+// how measures are distributed over them.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreView;
+struct ScorePage;
+struct PageRecord;
+struct ReformatOptions;
+
+// Lays out a new score: measure count := systems per page x measures per system,
+// a staff record for every staff, page 1 with its systems. Non-zero on success.
+int BuildInitialScoreLayout(ScoreView* view);
+
+// Index in the page list of the page holding a measure; 0 when out of range.
+int PageIndexOfMeasure(ScoreDocument* document, int measure);
+
+// The first page whose last measure is at or above the measure; null outside
+// 1..measure count.
+ScorePage* PageOfMeasure(ScoreDocument* document, int measure);
+
+// Re-breaks measures into systems and pages from a page on and renumbers.
+void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page);
+
+// Moves the page break of a page back by count measures and re-places the pages.
+void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* pageRecord, int count);
+
+// Adds a page after the last one, extending the measures first. Non-zero on
+// success; refuses when the measure table is full.
+int AppendPage(ScoreView* view);
+
+// Deletes the last count pages and their contents inside one undo step, renumbers.
+void DeletePages(ScoreView* view, int count);
+
+// Renumbers the measures from the view's current page; updates the linked views.
+void RenumberFromCurrentPage(ScoreView* view);
+
+// Gives a measure the first number and every later one the number the numbering
+// rule requires.
+void RenumberMeasuresFrom(int measure, int firstNumber);
+
+// Extends the measure count to n (at most MaxMeasures - 8), creating cells in
+// every staff; nothing when n is not above the count. Non-zero on success.
+int AddMeasures(ScoreView* view, int n);
+
+}  // namespace ql

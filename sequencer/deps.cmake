@@ -1,0 +1,2 @@
+# sequencer sits on the score model and the platform layer.
+ql_depends(sequencer core platform)

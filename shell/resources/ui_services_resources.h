@@ -1,0 +1,19 @@
+// The program's own resources of the user-interface services: the status-bar and
+// note-description texts, the help and progress texts, the progress dialog 501
+// and the Help button's bitmap 126. Registered into the program's bundle at
+// start-up (a language bundle may replace any of them).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/sys/resources.h"
+
+namespace ql {
+
+// Adds these resources to `bundle`; entries the bundle already has are kept.
+void AddUiServiceResources(sys::ResourceBundle& bundle);
+
+// Adds them to the registered program bundle (creating it when none is set).
+void RegisterUiServiceResources();
+
+}  // namespace ql

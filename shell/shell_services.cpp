@@ -1,0 +1,31 @@
+// Shell services used by the score model. The frame, its toolbars and the score
+// windows are not built yet; until they are, activation happens in the score model
+// only, and there are no buttons to update.
+#include "shell/shell_services.h"
+
+#include "core/score_document.h"
+#include "core/state.h"
+#include "core/view.h"
+
+namespace ql {
+
+ScoreView* HandleViewActivation(ScoreView* view) {
+    // provisional: no score windows exist to bring forward; the view is activated
+    // in the score model only.
+    if (PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0) return nullptr;
+    return ActivateView(view);
+}
+
+void UpdateVoiceButtons(ScoreView* /*view*/) {
+    // provisional: the toolbar with the voice buttons is not built; nothing to set.
+}
+
+void UpdateViewToolbarButtons(ScoreView* /*view*/, Toolbar* /*toolbar*/) {
+    // provisional: the view toolbar is not built; nothing to set.
+}
+
+void UpdateToolbarButtons(ScoreView* /*view*/) {
+    // provisional: the main toolbar is not built; nothing to enable.
+}
+
+}  // namespace ql

@@ -1,0 +1,48 @@
+// Services of the application shell that the score model and the editors call:
+// view activation, page display, toolbars, palettes, preferences and the
+// commands of a score view.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreView;
+struct Toolbar;
+
+// The active view after making the given one active; null for an invalid view or
+// while playback runs.
+ScoreView* HandleViewActivation(ScoreView* view);
+
+// Page view only: makes a page current (adding one past the last page) and
+// scrolls to it.
+void ShowPageInView(ScoreView* view, int pageIndex);
+
+// Gives the keyboard focus back to the active score window after a modal dialog.
+void FocusActiveView();
+
+// The command processor of a score view.
+void ViewOnCommand(ScoreView* view, int command);
+
+// Reads the engraving metrics from the preferences into the document's internal
+// distances.
+void LoadMetricsPrefs(ScoreDocument* document, uint16_t* distances);
+
+// Sets or clears the enabled state of one toolbar button.
+void EnableToolbarButton(Toolbar* toolbar, int command, bool enable);
+
+// Enables or disables the main toolbar's buttons for the active document.
+void UpdateToolbarButtons(ScoreView* view);
+
+// Sets the checked state of the four voice buttons (commands 42039..42042) from
+// the view's masks.
+void UpdateVoiceButtons(ScoreView* view);
+
+// Sets the toolbar buttons that mirror a view's display settings.
+void UpdateViewToolbarButtons(ScoreView* view, Toolbar* toolbar);
+
+// Enables or disables every visible "Palette" window and its visible buttons.
+void EnablePaletteWindows(bool enable);
+
+}  // namespace ql
