@@ -48,9 +48,9 @@ constexpr int kGlyphKinds = sizeof(kGlyphCodes);
 Rop2 RopOf(const benchmark::State& state) { return static_cast<Rop2>(state.range(0)); }
 
 // A window image with the score's mapping, the music font and a text font.
-class ScoreView {
+class PageView {
   public:
-    explicit ScoreView(int zoom) {
+    explicit PageView(int zoom) {
         SetMapMode(dc_, MapMode::Anisotropic);
         SetWindowExtent(dc_, Size{kSpace, kSpace});
         SetViewportExtent(dc_, Size{zoom, zoom});
@@ -70,7 +70,7 @@ class ScoreView {
         SelectObject(dc_, musicFont_);
         zoom_ = zoom;
     }
-    ~ScoreView() {
+    ~PageView() {
         DeleteContext(dc_);
         DeleteObject(image_);
         ql::text::DeleteFont(musicFont_);
@@ -103,13 +103,13 @@ class ScoreView {
     int zoom_ = kDefaultZoom;
 };
 
-void ScoreView::DrawStaff(int32_t left, int32_t right, int32_t top) const {
+void PageView::DrawStaff(int32_t left, int32_t right, int32_t top) const {
     for (int32_t line = 0; line < kStaffLines; ++line)
         Line(Point{left, top + line * kSpace}, Point{right, top + line * kSpace});
 }
 
 // Barlines, stems and ledger lines, then heads, rests, accidentals and flags, then beams.
-void ScoreView::DrawStaffItems(int32_t left, int32_t right, int32_t top, int staff) const {
+void PageView::DrawStaffItems(int32_t left, int32_t right, int32_t top, int staff) const {
     const int32_t bottom = top + (kStaffLines - 1) * kSpace;
     const int32_t pitch = (right - left) / kItemsPerStaff;
     for (int i = 0; i < kItemsPerStaff; ++i) {
@@ -131,7 +131,7 @@ void ScoreView::DrawStaffItems(int32_t left, int32_t right, int32_t top, int sta
 }
 
 // Measure numbers, a title, staff names.
-void ScoreView::DrawStrings() const {
+void PageView::DrawStrings() const {
     SelectObject(dc_, textFont_);
     for (int i = 0; i < kStrings; ++i) {
         Point at{X(40 + (i % 4) * 330), Y(30 + (i / 4) * 160)};
@@ -141,7 +141,7 @@ void ScoreView::DrawStrings() const {
 }
 
 // A selection rectangle drawn and erased with the XOR pen.
-void ScoreView::DrawFeedback() const {
+void PageView::DrawFeedback() const {
     Rop2 old = SetRop2(dc_, Rop2::XorPen);
     Point corners[] = {{X(100), Y(100)}, {X(900), Y(100)}, {X(900), Y(600)}, {X(100), Y(600)}};
     for (int pass = 0; pass < 2; ++pass)
@@ -149,7 +149,7 @@ void ScoreView::DrawFeedback() const {
     SetRop2(dc_, old);
 }
 
-void DrawPage(const ScoreView& view) {
+void DrawPage(const PageView& view) {
     const int32_t left = view.X(20), right = view.X(kViewWidth - 20);
     const int usable = kViewHeight - 120;
     for (int staff = 0; staff < kStaves; ++staff) {
@@ -164,7 +164,7 @@ void DrawPage(const ScoreView& view) {
 
 // The whole page; the argument is the zoom in pixels per staff space.
 void BM_PageOfScore(benchmark::State& state) {
-    ScoreView view(static_cast<int>(state.range(0)));
+    PageView view(static_cast<int>(state.range(0)));
     if (!view.Ready()) {
         state.SkipWithError("no music font");
         return;
@@ -174,7 +174,7 @@ void BM_PageOfScore(benchmark::State& state) {
 BENCHMARK(BM_PageOfScore)->Arg(16)->Arg(20)->Arg(24)->Unit(benchmark::kMillisecond);
 
 void BM_HorizontalLine1000(benchmark::State& state) {
-    ScoreView view(kDefaultZoom);
+    PageView view(kDefaultZoom);
     SetRop2(view.dc(), RopOf(state));
     int y = 0;
     for (auto _ : state) {
@@ -185,7 +185,7 @@ void BM_HorizontalLine1000(benchmark::State& state) {
 BENCHMARK(BM_HorizontalLine1000)->Arg(13)->Arg(7);
 
 void BM_Stem30(benchmark::State& state) {
-    ScoreView view(kDefaultZoom);
+    PageView view(kDefaultZoom);
     SetRop2(view.dc(), RopOf(state));
     int x = 0;
     for (auto _ : state) {
@@ -197,7 +197,7 @@ BENCHMARK(BM_Stem30)->Arg(13)->Arg(7);
 
 // Text ink is copy ink whatever the raster operation; XOR shows that it stays so.
 void BM_SingleGlyph(benchmark::State& state) {
-    ScoreView view(kDefaultZoom);
+    PageView view(kDefaultZoom);
     if (!view.Ready()) {
         state.SkipWithError("no music font");
         return;
@@ -212,7 +212,7 @@ void BM_SingleGlyph(benchmark::State& state) {
 BENCHMARK(BM_SingleGlyph)->Arg(13)->Arg(7);
 
 void BM_TwentyCharString(benchmark::State& state) {
-    ScoreView view(kDefaultZoom);
+    PageView view(kDefaultZoom);
     if (!view.Ready()) {
         state.SkipWithError("no text font");
         return;
@@ -229,7 +229,7 @@ void BM_TwentyCharString(benchmark::State& state) {
 BENCHMARK(BM_TwentyCharString)->Arg(13)->Arg(7);
 
 void BM_FilledBeam(benchmark::State& state) {
-    ScoreView view(kDefaultZoom);
+    PageView view(kDefaultZoom);
     SetRop2(view.dc(), RopOf(state));
     int i = 0;
     for (auto _ : state) {

@@ -1,6 +1,6 @@
 // Mapping modes and coordinate conversion (method in mapping.h). Products are
-// formed in 128 bits so that 32-bit coordinates times 32-bit extents never
-// overflow; results saturate to 32 bits.
+// formed in 64 bits where they fit and in 128 bits otherwise, so that 32-bit
+// coordinates times 32-bit extents never overflow; results saturate to 32 bits.
 #include "platform/gfx/mapping.h"
 
 #include <cstdlib>
@@ -32,10 +32,24 @@ int32_t Saturate(Wide v) {
     return static_cast<int32_t>(v);
 }
 
+// Offsets up to 2^31 times 32-bit extents fit in 64 bits: the usual case is
+// divided there, the rest (offsets between far-apart origins) in 128 bits.
+constexpr int64_t kNarrowOffsetLimit = int64_t{1} << 31;
+
+int64_t RoundedDivideNarrow(int64_t a, int64_t b) {
+    if (b < 0) {
+        a = -a;
+        b = -b;
+    }
+    return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b);
+}
+
 // One axis: (v - fromOrg) * toExt / fromExt + toOrg.
 int32_t MapAxis(int32_t v, int32_t fromOrg, int32_t fromExt, int32_t toExt, int32_t toOrg) {
-    Wide offset = static_cast<Wide>(v) - fromOrg;
-    return Saturate(RoundedDivideWide(offset * toExt, fromExt) + toOrg);
+    int64_t offset = int64_t{v} - fromOrg;
+    if (offset >= -kNarrowOffsetLimit && offset <= kNarrowOffsetLimit)
+        return Saturate(Wide{RoundedDivideNarrow(offset * toExt, fromExt)} + toOrg);
+    return Saturate(RoundedDivideWide(Wide{offset} * toExt, fromExt) + toOrg);
 }
 
 bool IsScaled(const Mapping& m) { return m.mode == MapMode::Anisotropic; }

@@ -92,8 +92,7 @@ bool LineTo(DcHandle dc, Point to) {
     if (!d) return false;
     Point from = std::exchange(d->state.position, to);
     if (Recorded(*d, [to](DcHandle t) { LineTo(t, to); })) return true;
-    Point pts[] = {from, to};
-    return detail::DrawShape(*d, nullptr, d->state.fillMode, PolylineOutline(ToDevice(*d, pts, 2), false));
+    return detail::DrawSegment(*d, MapLogicalToDevice(d->state.mapping, from), MapLogicalToDevice(d->state.mapping, to));
 }
 
 bool Polyline(DcHandle dc, const Point* points, int count) {

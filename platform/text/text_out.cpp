@@ -82,24 +82,19 @@ void SetSourceColour(cairo_t* cr, gfx::Colour colour, bool monochrome) {
 }
 
 // Unhinted outlines at exact positions; bilevel ink on monochrome surfaces.
-// Made once and kept for the life of the process.
+cairo_font_options_t* MakeGlyphOptions(bool monochrome) {
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    if (monochrome) cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+    return options;
+}
+
+// Both sets of options are made once and kept for the life of the process.
 const cairo_font_options_t* GlyphOptions(bool monochrome) {
-    static cairo_font_options_t* const options[2] = {
-        [] {
-            cairo_font_options_t* o = cairo_font_options_create();
-            cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
-            cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
-            return o;
-        }(),
-        [] {
-            cairo_font_options_t* o = cairo_font_options_create();
-            cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
-            cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
-            cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_NONE);
-            return o;
-        }(),
-    };
-    return options[monochrome ? 1 : 0];
+    static cairo_font_options_t* const colour = MakeGlyphOptions(false);
+    static cairo_font_options_t* const bilevel = MakeGlyphOptions(true);
+    return monochrome ? bilevel : colour;
 }
 
 void SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {

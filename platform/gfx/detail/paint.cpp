@@ -430,6 +430,20 @@ bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline)
     return PaintShape(d, Interior{fill, nullptr, mode}, outline);
 }
 
+bool DrawSegment(Dc& d, Point a, Point b) {
+    if (d.kind != ContextKind::Printer && d.state.pen.style != PenStyle::Null && PenDeviceWidth(d) == 1) {
+        Image* image = ImageOf(d);
+        if (!image) return false;
+        Rect clip = DeviceClipOf(d);
+        if (!clip.IsEmpty()) DrawThinSegment(d, *image, clip, a, b);
+        return true;
+    }
+    Outline line;
+    line.kind = Outline::Kind::Polyline;
+    line.points = {a, b};
+    return DrawShape(d, nullptr, d.state.fillMode, line);
+}
+
 bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline) {
     return PaintShape(d, Interior{nullptr, &box, FillMode::Winding}, outline);
 }

@@ -38,6 +38,9 @@ const std::vector<double>& DashPattern(PenStyle style);
 
 // `fill` may be null (outline only). True unless the context cannot be drawn on.
 bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline);
+// A line from a to b (excluded) in device pixels with the pen: DrawShape of a
+// two-point polyline, without building one for the usual one-pixel pen.
+bool DrawSegment(Dc& d, Point a, Point b);
 // As DrawShape with an interior that is the device box (rectangles): the box is
 // combined straight into the pixels.
 bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline);

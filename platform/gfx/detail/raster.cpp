@@ -1,7 +1,8 @@
 // Raster operations on pixels: truth tables, coverage masks and inks.
 // A pen operation's value - 1 is its truth table indexed by (pen << 1) | dest;
 // a blit operation's bits 16-23 are its table indexed by (pat << 2) | (src << 1) | dest.
-// Both are evaluated on all colour bits at once.
+// Both are evaluated on all colour bits at once. Covered pixels are combined in
+// runs along a row, with the operation resolved once per run for a solid ink.
 #include "platform/gfx/detail/raster.h"
 
 #include <algorithm>
