@@ -39,13 +39,17 @@ constexpr int32_t kDecimalHundredthsEditOffset = 1;
 // Integer parts are kept within this magnitude so that no product overflows.
 constexpr int64_t kLargestInteger = 1'000'000'000;
 
-void BeepAtLimit() { PlayAlertBeep(ui::kBoxIconStop); }
+void BeepAtLimit() {
+    PlayAlertBeep(ui::kBoxIconStop);
+}
 
 int32_t ReadEditValue(platform::WindowHandle dialog, int32_t upDown) {
     return ui::GetItemInt(dialog, upDown + 1).value_or(0);
 }
 
-int32_t SteppedValue(int32_t value, bool down) { return down ? value - 1 : value + 1; }
+int32_t SteppedValue(int32_t value, bool down) {
+    return down ? value - 1 : value + 1;
+}
 
 // "integer.fraction" split at the first '.' or ','; the integer part defaults to 0.
 struct DecimalText {
@@ -65,7 +69,8 @@ DecimalText SplitDecimalText(std::string_view text) {
         if (*first == '+') ++first;
         int64_t value = 0;
         auto [end, error] = std::from_chars(first, integerPart.data() + integerPart.size(), value);
-        if (error == std::errc()) result.integer = std::clamp(value, -kLargestInteger, kLargestInteger);
+        if (error == std::errc())
+            result.integer = std::clamp(value, -kLargestInteger, kLargestInteger);
         // A number followed by other text keeps its number ("%d" reads no further),
         // and the fraction is read only when the point follows the digits at once.
         if (error != std::errc() || end != integerPart.data() + integerPart.size()) return result;
@@ -99,9 +104,12 @@ int64_t ParseFixed(std::string_view text, int one) {
     FractionDigits digits = LeadingFractionDigits(parts.fraction);
     int64_t whole = parts.integer * one;
     switch (digits.count) {
-        case 1: return digits.value * one / kTenths + whole;
-        case kFractionDigitsCounted: return digits.value * one / kHundredths + whole + 1;
-        default: return whole;
+        case 1:
+            return digits.value * one / kTenths + whole;
+        case kFractionDigitsCounted:
+            return digits.value * one / kHundredths + whole + 1;
+        default:
+            return whole;
     }
 }
 
@@ -116,8 +124,9 @@ void HundredthsOfThousandths(int thousandths, char out[3]) {
 
 }  // namespace
 
-platform::WindowHandle SetupSpinControl(platform::WindowHandle dialog, int32_t editId, int32_t lower,
-                                        int32_t upper, int32_t position, bool focus) {
+platform::WindowHandle SetupSpinControl(platform::WindowHandle dialog, int32_t editId,
+                                        int32_t lower, int32_t upper, int32_t position,
+                                        bool focus) {
     platform::WindowHandle upDown = ui::GetDialogItem(dialog, editId - 1);
     ui::SetUpDownBase(upDown, kSpinBase);
     ui::SetUpDownRange(upDown, lower, upper);
@@ -169,13 +178,15 @@ int32_t ClampEditNonNegative(platform::WindowHandle dialog, int32_t upDown, bool
 
 int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool down) {
     bool integerStepper = (upDown % 2) == 0;
-    int32_t editId = upDown + (integerStepper ? kDecimalIntegerEditOffset : kDecimalHundredthsEditOffset);
+    int32_t editId =
+        upDown + (integerStepper ? kDecimalIntegerEditOffset : kDecimalHundredthsEditOffset);
     platform::WindowHandle edit = ui::GetDialogItem(dialog, editId);
     if (!edit) return -1;
     std::string text = ui::GetItemText(dialog, editId);
     if (text.size() > kDecimalEditChars) text.resize(kDecimalEditChars);
     DecimalText parts = SplitDecimalText(text);
-    int64_t integer = std::clamp<int64_t>(parts.integer, 0, std::numeric_limits<int32_t>::max() - 1);
+    int64_t integer =
+        std::clamp<int64_t>(parts.integer, 0, std::numeric_limits<int32_t>::max() - 1);
     // Missing digits read as 0 ("5" is 5.00, "5.3" is 5.30); only two digits count.
     int fraction = 0;
     for (int i = 0; i < kFractionDigitsCounted; ++i) {
@@ -201,13 +212,14 @@ int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool dow
     std::snprintf(out, sizeof out, "%lld.%02d", static_cast<long long>(integer), fraction);
     ui::SetItemText(dialog, editId, out);
     win::InvalidateRect(edit, nullptr, true);
-    return static_cast<int32_t>(std::min<int64_t>(integer * kHundredths + fraction,
-                                                  std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::min<int64_t>(integer * kHundredths + fraction, std::numeric_limits<int32_t>::max()));
 }
 
 const char* FormatFixed128(int16_t value, char* buffer, size_t size) {
     int integer = value >> kFixed128Shift;
-    int thousandths = ((value - integer * kFixed128One) * kThousandthsTo128Scale) >> kThousandthsTo128Shift;
+    int thousandths =
+        ((value - integer * kFixed128One) * kThousandthsTo128Scale) >> kThousandthsTo128Shift;
     char hundredths[3];
     HundredthsOfThousandths(thousandths, hundredths);
     std::snprintf(buffer, size, "%d.%s", integer, hundredths);
@@ -235,7 +247,8 @@ int16_t ParseFixed128(std::string_view text) {
 
 uint16_t ParseFixed160(std::string_view text) {
     int64_t value = ParseFixed(text, kFixed160One);
-    return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, std::numeric_limits<uint16_t>::max()));
+    return static_cast<uint16_t>(
+        std::clamp<int64_t>(value, 0, std::numeric_limits<uint16_t>::max()));
 }
 
 void PaperIndexFromFileCode(ScoreView* view) {
@@ -254,7 +267,8 @@ void PaperIndexFromFileCode(ScoreView* view) {
 
 uint8_t PaperUnitOf(PageRecord* record) {
     if (record->paperKind == kUserPaperIndex) return record->unit;
-    record->unit = record->paperKind < kPaperRowCount ? PaperTable[record->paperKind].unit : kPaperUnitInches;
+    record->unit =
+        record->paperKind < kPaperRowCount ? PaperTable[record->paperKind].unit : kPaperUnitInches;
     return record->unit;
 }
 

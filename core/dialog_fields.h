@@ -29,8 +29,8 @@ constexpr size_t kDecimalEditChars = 7;
 // Sets up the up-down control editId - 1 (base 10, range, position), writes the
 // position (unsigned) into the edit, selects the edit's whole text and gives it
 // the focus when `focus` is set. Returns the edit.
-platform::WindowHandle SetupSpinControl(platform::WindowHandle dialog, int32_t editId, int32_t lower,
-                                        int32_t upper, int32_t position, bool focus);
+platform::WindowHandle SetupSpinControl(platform::WindowHandle dialog, int32_t editId,
+                                        int32_t lower, int32_t upper, int32_t position, bool focus);
 
 // One step of a bounded field whose edit is upDown + 1: new = value - 1 when
 // `down`, else value + 1. Above the maximum: beep, the maximum, the edit keeps its

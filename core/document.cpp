@@ -14,6 +14,7 @@
 #include "core/model_reports.h"
 #include "core/object_list.h"
 #include "core/pages.h"
+#include "core/score_object.h"
 #include "core/state.h"
 #include "core/undo.h"
 #include "core/units.h"
@@ -71,7 +72,8 @@ void InitFonts(ScoreDocument* document, const PreferenceDefaults& prefs) {
     CopyFaceName(document->faceNames[1], kSerifFace);
     CopyFaceName(document->faceNames[2], kSansFace);
     for (int i = 0; i < kPreferenceFaceCount && i < kScoreFontCount; ++i)
-        std::strncpy(document->fonts[i].face, prefs.fontFaceNames[i], sizeof document->fonts[i].face - 1);
+        std::strncpy(document->fonts[i].face, prefs.fontFaceNames[i],
+                     sizeof document->fonts[i].face - 1);
     for (int i = 0; i < kFontRefCount; ++i) {
         document->fontRefs[i] = prefs.fontRefs[i];
         document->fontRefs[i].font = 0;
@@ -113,8 +115,9 @@ void ResetMeasureTable(ScoreDocument* document) {
         MeasureRecord& record = document->measureTable[i];
         ClearMeasureRecord(&record, document->internalDistances);
         record.lengthTicks = static_cast<uint16_t>(ticks);
-        record.width = static_cast<uint16_t>(((record.lengthTicks & 0xFFFF) / kTicksPerStretchStep) *
-                                             prefs.DefaultStretchFactor / kStretchUnity);
+        record.width =
+            static_cast<uint16_t>(((record.lengthTicks & 0xFFFF) / kTicksPerStretchStep) *
+                                  prefs.DefaultStretchFactor / kStretchUnity);
         record.flags = 0;
         record.number = static_cast<uint16_t>(i);
     }
@@ -152,6 +155,37 @@ void LinkPages(ScorePage* before, ScorePage* after) {
     after->previous = Ref32<ScorePage>::To(before);
 }
 
+// The margin element's body: four logical margins (left, top, right, bottom), then
+// the same four as distance words in the low halves of 32-bit fields.
+constexpr size_t kMarginBodyBytes = 2 * kMarginCount * sizeof(uint32_t);
+
+std::byte* MarginBody(ScorePage* page) {
+    ScoreObject* margins = page->margins.get();
+    if (margins == nullptr || margins->type != TypeCode(ObjectType::Margin)) return nullptr;
+    if (kObjectHeaderBytes + kMarginBodyBytes > PoolSlotBytes(kTextObjectPool)) return nullptr;
+    return margins->BodyBytes();
+}
+
+void SetMargins(ScoreDocument* document, ScorePage* page, const uint16_t (&bcd)[kMarginCount]) {
+    std::byte* body = MarginBody(page);
+    if (body == nullptr) return;
+    uint32_t words[kMarginCount];
+    for (int i = 0; i < kMarginCount; ++i) words[i] = bcd[i];
+    gfx::Rect logical;
+    ConvertMeasureUnits(*document, &logical, words);
+    const int32_t values[kMarginCount] = {logical.left, logical.top, logical.right, logical.bottom};
+    for (int i = 0; i < kMarginCount; ++i) {
+        StoreField<int32_t>(body + i * sizeof(int32_t), values[i]);
+        StoreField<uint32_t>(body + (kMarginCount + i) * sizeof(uint32_t), words[i]);
+    }
+}
+
+void CopyMargins(ScorePage* to, ScorePage* from) {
+    std::byte* target = MarginBody(to);
+    std::byte* source = MarginBody(from);
+    if (target != nullptr && source != nullptr) std::memcpy(target, source, kMarginBodyBytes);
+}
+
 bool BuildPageList(ScoreDocument* document, ScoreView* view) {
     document->leftMaster = NewPageWithSystem(view, kLeftMasterNumber, kMasterSystemY);
     document->rightMaster = NewPageWithSystem(view, kRightMasterNumber, kMasterSystemY);
@@ -159,6 +193,10 @@ bool BuildPageList(ScoreDocument* document, ScoreView* view) {
     if (!document->leftMaster || !document->rightMaster || !document->firstPage) return false;
     LinkPages(document->leftMaster, document->rightMaster);
     LinkPages(document->rightMaster, document->firstPage);
+    SetMargins(document, document->leftMaster, document->header.leftMargins);
+    SetMargins(document, document->rightMaster, document->header.rightMargins);
+    const bool startsRight = document->header.pageGeometry.firstPage != 0;
+    CopyMargins(document->firstPage, startsRight ? document->rightMaster : document->leftMaster);
     return true;
 }
 
@@ -181,7 +219,9 @@ int DefaultMeasureTicks() {
     return prefs.timeBeats << prefs.timeBeatUnitExponent;
 }
 
-ScoreDocument* AllocDocument() { return new (std::nothrow) ScoreDocument(); }
+ScoreDocument* AllocDocument() {
+    return new (std::nothrow) ScoreDocument();
+}
 
 int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBlock* tmpl) {
     if (document == nullptr) return 0;
@@ -221,6 +261,7 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
 ScoreDocument* CreateDocument(ScoreDocument* document, ScoreView* view, const NewScoreBlock* tmpl) {
     if (document == nullptr) return nullptr;
     const int reportsBefore = LowMemoryReportCount();
+    UnlinkDocument(document);
     *document = ScoreDocument{};
     State().documents.CurrentDocument = document;
     if (view != nullptr) view->document = document;
@@ -291,7 +332,8 @@ void LinkDocument(ScoreDocument* document) {
 
 void UnlinkDocument(ScoreDocument* document) {
     DocumentGlobals& globals = State().documents;
-    for (ScoreDocument** link = &globals.FirstDocument; *link != nullptr; link = &(*link)->nextDocument) {
+    for (ScoreDocument** link = &globals.FirstDocument; *link != nullptr;
+         link = &(*link)->nextDocument) {
         if (*link == document) {
             *link = document->nextDocument;
             document->nextDocument = nullptr;
@@ -301,7 +343,8 @@ void UnlinkDocument(ScoreDocument* document) {
 }
 
 bool IsDocumentListed(const ScoreDocument* document) {
-    for (ScoreDocument* walk = State().documents.FirstDocument; walk != nullptr; walk = walk->nextDocument)
+    for (ScoreDocument* walk = State().documents.FirstDocument; walk != nullptr;
+         walk = walk->nextDocument)
         if (walk == document) return true;
     return false;
 }
@@ -327,7 +370,8 @@ void ClearDocumentModified(ScoreDocument* document) {
 
 uint32_t PushDocumentRecord(ScoreDocument* document, std::vector<uint8_t> bytes) {
     if (document == nullptr) return 0;
-    auto buffer = std::unique_ptr<std::vector<uint8_t>>(new (std::nothrow) std::vector<uint8_t>(std::move(bytes)));
+    auto buffer = std::unique_ptr<std::vector<uint8_t>>(new (std::nothrow)
+                                                            std::vector<uint8_t>(std::move(bytes)));
     if (!buffer) return 0;
     document->ownedRecords.push_back(std::move(buffer));
     return static_cast<uint32_t>(document->ownedRecords.size());
@@ -366,7 +410,8 @@ StaffRecord* StaffRecordOf(ScoreDocument* document, int staff) {
 }
 
 MeasureRecord* MeasureRecordOf(ScoreDocument* document, int measure) {
-    if (document == nullptr || !document->measureTable || measure < 0 || measure >= MaxMeasures) return nullptr;
+    if (document == nullptr || !document->measureTable || measure < 0 || measure >= MaxMeasures)
+        return nullptr;
     return &document->measureTable[measure];
 }
 

@@ -60,9 +60,9 @@ int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio,
 
 int EventDurationTicks(const EventRecord& event) {
     return ComputeDurationTicks(event.tupletKind, event.word2 & kEventDotsMask, event.duration,
-                                event.outerRatio, event.tupletRatio, event.tupletRatio >> kNibbleBits,
-                                event.tupletRatio & kNibbleMask, event.outerRatio >> kNibbleBits,
-                                event.outerRatio & kNibbleMask);
+                                event.outerRatio, event.tupletRatio,
+                                event.tupletRatio >> kNibbleBits, event.tupletRatio & kNibbleMask,
+                                event.outerRatio >> kNibbleBits, event.outerRatio & kNibbleMask);
 }
 
 }  // namespace ql

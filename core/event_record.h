@@ -15,26 +15,26 @@ namespace ql {
 
 #pragma pack(push, 1)
 struct EventRecord {
-    uint16_t flags;        // bit 0 chord head, bits 4-5 size class, bit 6 initialised,
-                           // bit 7 cleared in copies, bit 8 stem flag (stem length < 0)
-    uint16_t word2;        // bits 0-1 dots, bits 2-3 cleared at init, bit 15 head on other side
-    uint8_t noteByte4;     // note data (note entry)
-    uint8_t step;          // staff step; 0x81 in a head sentinel
-    uint16_t stemWord;     // bits 9-14: six-bit stem field kept per staff step
-    uint8_t noteData8[4];  // note data (entry, drawing, accidentals)
-    int16_t stemLength;    // view units, 64 per staff step; +-448 at init
+    uint16_t flags;           // bit 0 chord head, bits 4-5 size class, bit 6 initialised,
+                              // bit 7 cleared in copies, bit 8 stem flag (stem length < 0)
+    uint16_t word2;           // bits 0-1 dots, bits 2-3 cleared at init, bit 15 head on other side
+    uint8_t noteByte4;        // note data (note entry)
+    uint8_t step;             // staff step; 0x81 in a head sentinel
+    uint16_t stemWord;        // bits 9-14: six-bit stem field kept per staff step
+    uint8_t noteData8[4];     // note data (entry, drawing, accidentals)
+    int16_t stemLength;       // view units, 64 per staff step; +-448 at init
     RecordHandle attachment;  // pool 8: first attached object (the accidental); 0 = none
-    uint16_t time;         // ticks from the start of the measure; 0xFFFF in a sentinel
-    uint8_t duration;      // DurationCode: log2 of the plain length in ticks
-    uint8_t noteByte19;    // note data (note entry)
-    uint8_t tupletKind;    // 0 none, 1 fixed ratio, 2 own ratio
-    uint8_t tupletRatio;   // kind 1: index 0..8; kind 2: divisor << 4 | multiplier
-    uint8_t outerRatio;    // applied first when non-zero: divisor << 4 | multiplier
-    uint8_t nudge;         // horizontal offset in units of 16 view units
-    RecordHandle beamPrev; // chord head: head of the previous chord of the beam group
-    RecordHandle beamNext; // chord head: head of the next chord of the beam group
-    RecordHandle prev;     // previous event (the head sentinel for the first event)
-    RecordHandle next;     // next event; 0 = last
+    uint16_t time;            // ticks from the start of the measure; 0xFFFF in a sentinel
+    uint8_t duration;         // DurationCode: log2 of the plain length in ticks
+    uint8_t noteByte19;       // note data (note entry)
+    uint8_t tupletKind;       // 0 none, 1 fixed ratio, 2 own ratio
+    uint8_t tupletRatio;      // kind 1: index 0..8; kind 2: divisor << 4 | multiplier
+    uint8_t outerRatio;       // applied first when non-zero: divisor << 4 | multiplier
+    uint8_t nudge;            // horizontal offset in units of 16 view units
+    RecordHandle beamPrev;    // chord head: head of the previous chord of the beam group
+    RecordHandle beamNext;    // chord head: head of the next chord of the beam group
+    RecordHandle prev;        // previous event (the head sentinel for the first event)
+    RecordHandle next;        // next event; 0 = last
 };
 #pragma pack(pop)
 

@@ -1,9 +1,8 @@
 // Walks over event chains: chords (events at one time) and beam groups (links kept
 // in chord heads). A link that does not resolve to a live record ends a walk; the
 // head sentinel (time 0xFFFF) is never returned.
-#include "core/events.h"
-
 #include "core/constants.h"
+#include "core/events.h"
 
 namespace ql {
 
@@ -79,12 +78,14 @@ EventRecord* GetLastEventOfChord(EventRecord* event) {
 
 EventRecord* GetChordEndByDirection(EventRecord* event) {
     if (event == nullptr) return nullptr;
-    return (event->flags & kEventStemFlag) ? GetLastEventOfChord(event) : GetFirstEventOfChord(event);
+    return (event->flags & kEventStemFlag) ? GetLastEventOfChord(event)
+                                           : GetFirstEventOfChord(event);
 }
 
 EventRecord* GetChordStartByDirection(EventRecord* event) {
     if (event == nullptr) return nullptr;
-    return (event->flags & kEventStemFlag) ? GetFirstEventOfChord(event) : GetLastEventOfChord(event);
+    return (event->flags & kEventStemFlag) ? GetFirstEventOfChord(event)
+                                           : GetLastEventOfChord(event);
 }
 
 EventRecord* GetChordMember(EventRecord* event) {

@@ -14,7 +14,9 @@ constexpr int kStemFieldBits = 0x3F;   // six-bit stem field
 constexpr int kStemWordHighShift = 9;  // bits 9-15 read as a number
 constexpr uint8_t kLongestBeamedDuration = kDurationEighth;
 
-int StemField(uint16_t stemWord) { return (stemWord & kStemFieldMask) >> kStemFieldShift; }
+int StemField(uint16_t stemWord) {
+    return (stemWord & kStemFieldMask) >> kStemFieldShift;
+}
 
 void SetStemField(EventRecord& event, int value) {
     event.stemWord = static_cast<uint16_t>((event.stemWord & ~kStemFieldMask) |

@@ -12,9 +12,13 @@
 
 namespace ql {
 
-EventRecord* AllocEvent(size_t /*size*/) { return AllocRecordAs<EventRecord>(kEventRecordPool); }
+EventRecord* AllocEvent(size_t /*size*/) {
+    return AllocRecordAs<EventRecord>(kEventRecordPool);
+}
 
-void FreeEvent(EventRecord* event) { FreeRecord(kEventRecordPool, event); }
+void FreeEvent(EventRecord* event) {
+    FreeRecord(kEventRecordPool, event);
+}
 
 EventRecord* InitEvent(EventRecord* event, uint16_t time, int stemFlag, uint8_t duration,
                        uint8_t step) {
@@ -102,7 +106,8 @@ bool CloneAttachments(const EventRecord* source, EventRecord* copy, ScoreView* v
 
 }  // namespace
 
-EventRecord* CloneEvent(const EventRecord* source, ScoreView* view, PoolSet fromSet, PoolSet toSet) {
+EventRecord* CloneEvent(const EventRecord* source, ScoreView* view, PoolSet fromSet,
+                        PoolSet toSet) {
     if (source == nullptr) return nullptr;
     EventRecord* copy;
     {

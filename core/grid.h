@@ -92,6 +92,6 @@ int ScanCurrentCellVoice(ScoreView* view, int voice);
 // order (chord and beam rules of LayoutWalkEventChain). When no record can be had:
 // the low-memory box, nothing changed, null.
 EventRecord* AddEventToVoice(ScoreView* view, MeasureCell* cell, int voice, uint16_t time,
-                            uint8_t duration, uint8_t step);
+                             uint8_t duration, uint8_t step);
 
 }  // namespace ql

@@ -25,7 +25,9 @@ constexpr int kFirstExtraTimbre = 1;
 constexpr int kTimbreCount = 4;
 constexpr int kClearedStaffDataBytes = 4;
 
-RecordHandle CellHandle(MeasureCell* cell) { return PtrToHandle(kMeasureCellPool, cell); }
+RecordHandle CellHandle(MeasureCell* cell) {
+    return PtrToHandle(kMeasureCellPool, cell);
+}
 
 MeasureCell* ResolveCell(RecordHandle handle) {
     return FindRecord<MeasureCell>(kMeasureCellPool, handle);
@@ -47,16 +49,20 @@ CellHandleArray* CellArrayOf(const StaffRecord* staff) {
     return staff == nullptr ? nullptr : staff->cells.get();
 }
 
-MeasureCell* AllocMeasureCell(size_t /*size*/) { return AllocRecordAs<MeasureCell>(kMeasureCellPool); }
+MeasureCell* AllocMeasureCell(size_t /*size*/) {
+    return AllocRecordAs<MeasureCell>(kMeasureCellPool);
+}
 
-void FreeMeasureCell(MeasureCell* cell) { FreeRecord(kMeasureCellPool, cell); }
+void FreeMeasureCell(MeasureCell* cell) {
+    FreeRecord(kMeasureCellPool, cell);
+}
 
 int InitMeasureCell(MeasureCell* cell) {
     if (cell == nullptr) return 0;
     std::memset(cell, 0, sizeof(MeasureCell));
     CellDefaults defaults = CurrentCellDefaults();
-    cell->clefKey = static_cast<uint8_t>((defaults.clef & kClefNibbleMask) |
-                                         (defaults.key << kKeyNibbleShift));
+    cell->clefKey =
+        static_cast<uint8_t>((defaults.clef & kClefNibbleMask) | (defaults.key << kKeyNibbleShift));
     cell->beats = defaults.beats;
     cell->beatUnit = defaults.beatUnit;
     ScoreObject* head = AllocRootObject();
@@ -167,7 +173,9 @@ void FreeCellVoices(MeasureCell* cell, ScoreDocument* document, int detach) {
     }
 }
 
-void ClearMeasureCell(MeasureCell* cell, ScoreDocument* document) { FreeCellVoices(cell, document, 0); }
+void ClearMeasureCell(MeasureCell* cell, ScoreDocument* document) {
+    FreeCellVoices(cell, document, 0);
+}
 
 void FreeMeasureCellLists(MeasureCell* cell) {
     if (cell == nullptr) return;
@@ -189,7 +197,9 @@ void FreeMeasureCellLists(MeasureCell* cell) {
 
 // ---- Staff records ----
 
-StaffRecord* AllocStaffRecord() { return AllocRecordAs<StaffRecord>(kStaffRecordPool); }
+StaffRecord* AllocStaffRecord() {
+    return AllocRecordAs<StaffRecord>(kStaffRecordPool);
+}
 
 namespace {
 
@@ -222,7 +232,8 @@ bool BuildStaffCells(StaffRecord* staff, ScoreDocument* document, int lastMeasur
             else if (build == CellBuild::AllWithSentinel)
                 made = InitMeasureCellWithVoices(cell, sentinel);
             else if (build == CellBuild::CopyOfTemplate)
-                made = CopyMeasureCell(cell, GetOrCreateMeasureCell(const_cast<StaffRecord*>(tmpl), document, m));
+                made = CopyMeasureCell(
+                    cell, GetOrCreateMeasureCell(const_cast<StaffRecord*>(tmpl), document, m));
             else
                 made = InitMeasureCell(cell);
         }
@@ -258,7 +269,9 @@ StaffRecord* StartStaff(StaffRecord* staff, bool resetTimbres) {
     return staff;
 }
 
-ScoreDocument* DocumentOfView(ScoreView* view) { return view != nullptr ? view->document : nullptr; }
+ScoreDocument* DocumentOfView(ScoreView* view) {
+    return view != nullptr ? view->document : nullptr;
+}
 
 }  // namespace
 
@@ -266,8 +279,8 @@ StaffRecord* ConstructStaffRecord(StaffRecord* staff, ScoreView* view) {
     ScoreDocument* document = DocumentOfView(view);
     if (staff == nullptr || document == nullptr) return staff;
     StartStaff(staff, true);
-    if (BuildStaffCells(staff, document, document->header.measureCount + kSpareMeasures, CellBuild::Plain,
-                        RecordHandle{}, nullptr, kStaffReportLine))
+    if (BuildStaffCells(staff, document, document->header.measureCount + kSpareMeasures,
+                        CellBuild::Plain, RecordHandle{}, nullptr, kStaffReportLine))
         AttachStaffObjectList(staff);
     return staff;
 }
@@ -287,13 +300,14 @@ StaffRecord* ConstructStaffRecordForCount(StaffRecord* staff, ScoreView* view, i
     ScoreDocument* document = DocumentOfView(view);
     if (staff == nullptr || document == nullptr) return staff;
     StartStaff(staff, false);
-    if (BuildStaffCells(staff, document, count + kSpareMeasures, CellBuild::AllWithSentinel, sentinel,
-                        nullptr, kStaffCountReportLine))
+    if (BuildStaffCells(staff, document, count + kSpareMeasures, CellBuild::AllWithSentinel,
+                        sentinel, nullptr, kStaffCountReportLine))
         AttachStaffObjectList(staff);
     return staff;
 }
 
-StaffRecord* ConstructStaffRecordFrom(StaffRecord* staff, ScoreView* view, const StaffRecord* tmpl) {
+StaffRecord* ConstructStaffRecordFrom(StaffRecord* staff, ScoreView* view,
+                                      const StaffRecord* tmpl) {
     ScoreDocument* document = DocumentOfView(view);
     if (staff == nullptr || document == nullptr) return staff;
     if (tmpl == nullptr) return ConstructStaffRecord(staff, view);
@@ -338,7 +352,8 @@ void FreeStaffRecordArrays(StaffRecord* staff) {
 ScoreObject* GetStaffLabelObject(StaffRecord* staff) {
     if (staff == nullptr || !staff->objects) return nullptr;
     ScoreObject* first = staff->objects->next.get();
-    return (first != nullptr && first->type == static_cast<uint8_t>(ObjectType::Label)) ? first : nullptr;
+    return (first != nullptr && first->type == static_cast<uint8_t>(ObjectType::Label)) ? first
+                                                                                        : nullptr;
 }
 
 // ---- Clef and key change counts of a cell ----
@@ -368,7 +383,8 @@ void RecountCellClefChanges(MeasureCell* cell) {
 void RecountCellKeyChanges(MeasureCell* cell) {
     if (cell == nullptr) return;
     int count = CountCellObjectsOfType(cell, ObjectType::KeySignature) % kChangeCountModulo;
-    cell->cellWord = static_cast<uint16_t>((cell->cellWord & ~kCellKeyCountMask) | (count << kCellKeyCountShift));
+    cell->cellWord = static_cast<uint16_t>((cell->cellWord & ~kCellKeyCountMask) |
+                                           (count << kCellKeyCountShift));
 }
 
 }  // namespace ql

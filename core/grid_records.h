@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core/constants.h"
 #include "core/pool.h"
 #include "core/ref32.h"
 
@@ -15,8 +16,9 @@ namespace ql {
 struct ScoreObject;
 struct CellHandleArray;
 
-// Capacity of the measure table and of a staff's cell array (measures 0..1023).
-constexpr int32_t MaxMeasures = 1024;
+// Capacity of the measure table and of a staff's cell array (measures 0..1023); a
+// fixed size, never read from the settings.
+constexpr int32_t MaxMeasures = kDefaultMaxMeasures;
 // Cells exist up to measureCount + this many spare measures.
 constexpr int kSpareMeasures = 4;
 
@@ -43,33 +45,33 @@ struct StaffRecord {
 
 // One entry of the measure table, shared by all staves.
 struct MeasureRecord {
-    uint8_t flags;           // bit 0 naturals hidden, 1 barline hidden, 3 key change
-                             // hidden, 4 time hidden, 5 clef hidden, 6 start copy hidden,
-                             // 7 (measure 1 record) left bar hidden
+    uint8_t flags;  // bit 0 naturals hidden, 1 barline hidden, 3 key change
+                    // hidden, 4 time hidden, 5 clef hidden, 6 start copy hidden,
+                    // 7 (measure 1 record) left bar hidden
     uint8_t measureData1;
-    uint8_t barline;         // low nibble barlineType, high nibble systemStartBarlineType
-    uint8_t repeatCount;     // repeats of an end-repeat barline
-    uint16_t lengthTicks;    // length of the measure in ticks
-    uint16_t width;          // width of the content in layout units
-    RecordHandle spacing;    // pool 2: first SpacingEntry; 0 = none
-    int16_t lead;            // minimum space before the first column
-    int16_t trail;           // minimum space after the last column
+    uint8_t barline;       // low nibble barlineType, high nibble systemStartBarlineType
+    uint8_t repeatCount;   // repeats of an end-repeat barline
+    uint16_t lengthTicks;  // length of the measure in ticks
+    uint16_t width;        // width of the content in layout units
+    RecordHandle spacing;  // pool 2: first SpacingEntry; 0 = none
+    int16_t lead;          // minimum space before the first column
+    int16_t trail;         // minimum space after the last column
     uint16_t layoutData14;
-    uint8_t extra;           // further measures a multi-measure rest stands for
+    uint8_t extra;  // further measures a multi-measure rest stands for
     uint8_t layoutData17;
-    uint16_t stretch;        // layout units per 4096 ticks (value / 256 per 16 ticks)
+    uint16_t stretch;  // layout units per 4096 ticks (value / 256 per 16 ticks)
     uint8_t measureData20[5];
-    uint8_t numberFlags;     // bit 0 numberHidden
-    uint16_t number;         // displayed measure number
+    uint8_t numberFlags;  // bit 0 numberHidden
+    uint16_t number;      // displayed measure number
 };
 
 struct MeasureCell {
-    uint8_t clefKey;         // low nibble clef code, high nibble key code (at the start)
+    uint8_t clefKey;  // low nibble clef code, high nibble key code (at the start)
     uint8_t cellData1;
-    uint16_t cellWord;       // see the kCell* masks below
-    uint8_t cellFlags;       // hide bits, as MeasureRecord::flags bits 0-5
-    uint8_t beats;           // beats of the time signature
-    uint8_t beatUnit;        // log2 of the beat unit in ticks (10 = quarter)
+    uint16_t cellWord;  // see the kCell* masks below
+    uint8_t cellFlags;  // hide bits, as MeasureRecord::flags bits 0-5
+    uint8_t beats;      // beats of the time signature
+    uint8_t beatUnit;   // log2 of the beat unit in ticks (10 = quarter)
     uint8_t cellData7;
     RecordHandle voices[4];        // pool 4: head sentinel of each voice; 0 = none
     RecordHandle elementLists[4];  // pool 8: element-list header of each voice
@@ -114,8 +116,8 @@ constexpr uint8_t kClefNibbleMask = 0x0F;
 constexpr int kKeyNibbleShift = 4;
 
 // MeasureCell::cellWord layout.
-constexpr uint16_t kCellClefCountMask = 0x000F;   // clef changes in the cell, mod 16
-constexpr uint16_t kCellKeyCountMask = 0x00F0;    // key changes in the cell, mod 16
+constexpr uint16_t kCellClefCountMask = 0x000F;  // clef changes in the cell, mod 16
+constexpr uint16_t kCellKeyCountMask = 0x00F0;   // key changes in the cell, mod 16
 constexpr int kCellKeyCountShift = 4;
 constexpr uint16_t kCellHiddenRestMask = 0x0C00;  // bit 10 voice 2, bit 11 voice 4
 constexpr uint16_t kCellHiddenStemMask = 0xF000;  // the four hidden-stem bits
@@ -126,7 +128,11 @@ constexpr uint8_t kMeasureLeftBarHidden = 0x80;
 constexpr uint8_t kMeasureNumberHidden = 0x01;
 
 // Low and high nibble of the barline byte.
-inline uint8_t BarlineTypeOf(const MeasureRecord& m) { return m.barline & 0x0F; }
-inline uint8_t SystemStartBarlineTypeOf(const MeasureRecord& m) { return m.barline >> 4; }
+inline uint8_t BarlineTypeOf(const MeasureRecord& m) {
+    return m.barline & 0x0F;
+}
+inline uint8_t SystemStartBarlineTypeOf(const MeasureRecord& m) {
+    return m.barline >> 4;
+}
 
 }  // namespace ql

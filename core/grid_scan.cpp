@@ -86,9 +86,11 @@ bool CheckEventOrder(EventRecord* head, ScoreDocument* document) {
             UnlinkEvent(event, document);
             return false;
         }
-        if (event->time < before->time || (event->time == before->time && event->step < before->step)) {
+        if (event->time < before->time ||
+            (event->time == before->time && event->step < before->step)) {
             before->next = RecordHandle{};
-            if (EventRecord* chordHead = GetFirstEventOfChord(before)) chordHead->beamNext = RecordHandle{};
+            if (EventRecord* chordHead = GetFirstEventOfChord(before))
+                chordHead->beamNext = RecordHandle{};
             return false;
         }
         before = event;
@@ -184,7 +186,8 @@ bool CheckContiguity(EventRecord* head, ScoreObject* list) {
 }  // namespace
 
 int ScanCurrentCellVoice(ScoreView* view, int voice) {
-    if (view == nullptr || view->currentCell == nullptr || voice < 0 || voice >= kVoiceCount) return 0;
+    if (view == nullptr || view->currentCell == nullptr || voice < 0 || voice >= kVoiceCount)
+        return 0;
     MeasureCell* cell = view->currentCell;
     EventRecord* head = GetVoiceHead(cell, voice);
     if (cell->voices[voice] && head == nullptr) return 0;

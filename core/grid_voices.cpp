@@ -34,7 +34,9 @@ uint8_t BodyByte(const ScoreObject* element, size_t offset) {
     return static_cast<uint8_t>(element->BodyBytes()[offset]);
 }
 
-bool IsValidVoice(int voice) { return voice >= 0 && voice < kVoiceCount; }
+bool IsValidVoice(int voice) {
+    return voice >= 0 && voice < kVoiceCount;
+}
 
 // The static fallback head: never stored in a cell, renewed on every use.
 EventRecord* FallbackSentinel() {
@@ -87,7 +89,9 @@ EventRecord* GetVoiceHead(MeasureCell* cell, int voice) {
     return ResolveEvent(cell->voices[voice]);
 }
 
-EventRecord* GetVoiceFirstEvent(MeasureCell* cell, int voice) { return NextEvent(GetVoiceHead(cell, voice)); }
+EventRecord* GetVoiceFirstEvent(MeasureCell* cell, int voice) {
+    return NextEvent(GetVoiceHead(cell, voice));
+}
 
 EventRecord* GetOrCreateVoiceChain(MeasureCell* cell, ScoreDocument* document, int voice) {
     if (cell == nullptr || !IsValidVoice(voice)) return FallbackSentinel();
@@ -147,14 +151,16 @@ EventRecord* FindNearestInVoices(MeasureCell* cell, int tick) {
 
 EventRecord* FindEventChainInActiveVoice(MeasureCell* cell, ScoreView* view, int tick) {
     if (cell == nullptr || view == nullptr) return nullptr;
-    EventRecord* head = GetOrCreateVoiceChain(cell, view->document, ActiveVoiceOfMask(view->voiceMask));
+    EventRecord* head =
+        GetOrCreateVoiceChain(cell, view->document, ActiveVoiceOfMask(view->voiceMask));
     if (!head->next) return nullptr;
     return GetBeamGroupStartAtTick(head, tick);
 }
 
 EventRecord* FindInActiveVoice(MeasureCell* cell, ScoreView* view, int tick) {
     if (cell == nullptr || view == nullptr) return nullptr;
-    EventRecord* head = GetOrCreateVoiceChain(cell, view->document, ActiveVoiceOfMask(view->voiceMask));
+    EventRecord* head =
+        GetOrCreateVoiceChain(cell, view->document, ActiveVoiceOfMask(view->voiceMask));
     EventRecord* found = nullptr;
     EventRecord* event = NextEvent(head);
     for (int i = 0; event != nullptr && i < kMaxChainLength; ++i, event = NextEvent(event)) {
@@ -189,7 +195,8 @@ int FindChordAtTick(MeasureCell* cell, int voice, int tick, int delta) {
 
 int FindVoiceElementAtTick(MeasureCell* cell, int voice, int tick, int delta) {
     ScoreObject* element = GetVoiceFirstElement(cell, voice);
-    while (element != nullptr && ElementTime(element) <= tick - kTickTolerance) element = element->next.get();
+    while (element != nullptr && ElementTime(element) <= tick - kTickTolerance)
+        element = element->next.get();
     if (element == nullptr) return 0;
     const int firstTime = ElementTime(element);
     for (int i = 0; element != nullptr && i < kMaxElements; ++i, element = element->next.get()) {
@@ -238,13 +245,14 @@ int TicksLeftInVoice(MeasureCell* cell, ScoreView* view, int voice) {
 
 int FindEventTimeInVoice(ScoreDocument* document, int staff, int measure, int voice, int tick) {
     StaffRecord* record = StaffRecordOf(document, staff);
-    MeasureCell* cell = record != nullptr ? GetOrCreateMeasureCell(record, document, measure) : nullptr;
+    MeasureCell* cell =
+        record != nullptr ? GetOrCreateMeasureCell(record, document, measure) : nullptr;
     if (cell == nullptr) return tick;
     return VoiceEnd(cell, voice, tick - (kTickTolerance - 1));
 }
 
 EventRecord* AddEventToVoice(ScoreView* view, MeasureCell* cell, int voice, uint16_t time,
-                            uint8_t duration, uint8_t step) {
+                             uint8_t duration, uint8_t step) {
     if (view == nullptr || cell == nullptr || !IsValidVoice(voice)) return nullptr;
     EventRecord* head = GetOrCreateVoiceChain(cell, view->document, voice);
     if (!HandleOfEvent(head)) {  // only the fallback head: no record could be had

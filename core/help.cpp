@@ -119,7 +119,8 @@ int QuitHelp(platform::WindowHandle window, const char* fileName) {
 
 int ShowDialogContextHelp(platform::WindowHandle dialog, uint32_t dialogHelpId,
                           const win::HelpInfo* helpInfo) {
-    if (helpInfo == nullptr) return ShowHelp(dialog, sys::HelpCommand::Context, dialogHelpId, nullptr);
+    if (helpInfo == nullptr)
+        return ShowHelp(dialog, sys::HelpCommand::Context, dialogHelpId, nullptr);
     if (helpInfo->controlId == -1) return 0;
     if (win::GetWindowRect(helpInfo->window).Contains(helpInfo->mouse)) {
         if (const DialogHelpGroup* group = FindControlGroup(dialogHelpId, helpInfo->controlId))
@@ -137,7 +138,8 @@ int DrawDialogLogo(const win::DrawItemInfo* drawItem) {
     platform::BitmapHandle previous = gfx::SelectObject(memory, dialogs.HelpLogoBitmap);
     bool pressed = drawItem->action == win::DrawAction::Select;
     const win::Rect& r = drawItem->rect;
-    gfx::BitBlit(drawItem->dc, {r.left, r.top}, {r.right - r.left + 1, r.bottom - r.top + 1}, memory, {0, 0},
+    gfx::BitBlit(drawItem->dc, {r.left, r.top}, {r.right - r.left + 1, r.bottom - r.top + 1},
+                 memory, {0, 0},
                  pressed ? gfx::RasterOp::NotSourceCopy : gfx::RasterOp::SourceCopy);
     gfx::SelectObject(memory, previous);
     gfx::DeleteContext(memory);

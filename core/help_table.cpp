@@ -7,7 +7,9 @@
 namespace ql {
 namespace {
 
-constexpr DialogHelpRecord Record(uint16_t id) { return DialogHelpRecord{id, {}}; }
+constexpr DialogHelpRecord Record(uint16_t id) {
+    return DialogHelpRecord{id, {}};
+}
 
 constexpr DialogHelpRecord Record1800() {
     DialogHelpRecord record{1800, {}};
@@ -27,12 +29,12 @@ constexpr DialogHelpRecord Record2000() {
 
 const DialogHelpRecord DialogHelpTable[kDialogHelpRecordCount + 1] = {
     Record1800(), Record(1900), Record2000(), Record(2100), Record(2200), Record(2300),
-    Record(2400),         Record(2500), Record(1258),    Record(1277), Record(1285), Record(1314),
-    Record(1319),         Record(1321), Record(1320),    Record(1342), Record(1353), Record(1362),
-    Record(1365),         Record(1370), Record(1383),    Record(1387), Record(1402), Record(1410),
-    Record(1147),         Record(1149), Record(1435),    Record(1439), Record(1160), Record(1449),
-    Record(1238),         Record(1470), Record(1471),    Record(1491), Record(1506), Record(1513),
-    Record(1532),         Record(0),
+    Record(2400), Record(2500), Record(1258), Record(1277), Record(1285), Record(1314),
+    Record(1319), Record(1321), Record(1320), Record(1342), Record(1353), Record(1362),
+    Record(1365), Record(1370), Record(1383), Record(1387), Record(1402), Record(1410),
+    Record(1147), Record(1149), Record(1435), Record(1439), Record(1160), Record(1449),
+    Record(1238), Record(1470), Record(1471), Record(1491), Record(1506), Record(1513),
+    Record(1532), Record(0),
 };
 
 }  // namespace ql

@@ -22,7 +22,7 @@ constexpr uint32_t kPackedXMask = 0xFFFF;
 // Keeps ModalFlag, sets it for the box, and on every exit clears it, activates
 // the view noted and restores the kept value.
 class ModalFlagScope {
-public:
+  public:
     explicit ModalFlagScope(ScoreView* view) : view_(view), kept_(State().dialogs.ModalFlag) {
         State().dialogs.ModalFlag = 1;
     }
@@ -34,7 +34,7 @@ public:
     ModalFlagScope(const ModalFlagScope&) = delete;
     ModalFlagScope& operator=(const ModalFlagScope&) = delete;
 
-private:
+  private:
     ScoreView* view_;
     uint8_t kept_;
 };
@@ -42,7 +42,7 @@ private:
 // Disables the palettes for the box; enables them when it ends, whatever the
 // nesting.
 class PalettesDisabled {
-public:
+  public:
     PalettesDisabled() { EnablePalettes(false); }
     ~PalettesDisabled() { EnablePalettes(true); }
     PalettesDisabled(const PalettesDisabled&) = delete;
@@ -53,14 +53,16 @@ public:
 // view's measuring context.
 void ConvertPointerToLogical(ScoreView* view) {
     BeginViewDraw(view);
-    if (platform::DcHandle dc = MeasuringContext(view)) view->pointerPoint = gfx::DeviceToLogical(dc, view->pointerPoint);
+    if (platform::DcHandle dc = MeasuringContext(view))
+        view->pointerPoint = gfx::DeviceToLogical(dc, view->pointerPoint);
     EndViewDraw(view);
 }
 
 // The language bundle's template, else the program's own.
 intptr_t RunDialogFromBundles(const sys::ResourceId& templateId, ui::DialogProc procedure) {
     platform::WindowHandle frame = State().dialogs.FrameWindow;
-    intptr_t result = ui::RunModalDialog(templateId, frame, procedure, 0, sys::Lookup::LanguageOnly);
+    intptr_t result =
+        ui::RunModalDialog(templateId, frame, procedure, 0, sys::Lookup::LanguageOnly);
     if (result == ui::kDialogFailed && sys::HasLanguageBundle())
         result = ui::RunModalDialog(templateId, frame, procedure, 0, sys::Lookup::ProgramOnly);
     return result;
@@ -71,7 +73,8 @@ intptr_t RunDialogFromBundles(const sys::ResourceId& templateId, ui::DialogProc 
 void EnablePalettes(bool enable) {
     for (platform::WindowHandle palette : win::TopLevelWindows({kPaletteClass, true})) {
         win::EnableWindow(palette, enable);
-        for (platform::WindowHandle button : win::ChildWindows(palette, {kPaletteButtonClass, true}))
+        for (platform::WindowHandle button :
+             win::ChildWindows(palette, {kPaletteButtonClass, true}))
             win::EnableWindow(button, enable);
     }
 }
@@ -82,12 +85,15 @@ int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t st
     return ui::ShowMessageBox(State().dialogs.FrameWindow, text, caption, style);
 }
 
-int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption, uint32_t style) {
+int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption,
+                   uint32_t style) {
     ModalFlagScope flag(view);
-    return ui::ShowMessageBox(IsValidView(view) ? view->ViewWindow : platform::WindowHandle{}, text, caption, style);
+    return ui::ShowMessageBox(IsValidView(view) ? view->ViewWindow : platform::WindowHandle{}, text,
+                              caption, style);
 }
 
-intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId, ui::DialogProc procedure) {
+intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
+                        ui::DialogProc procedure) {
     DialogGlobals& dialogs = State().dialogs;
     if (dialogs.DialogDepth >= kMaxDialogDepth) return ui::kIdCancel;
     ++dialogs.DialogDepth;
@@ -122,7 +128,8 @@ uint32_t CursorToLogical(ScoreView* view, platform::WindowHandle window) {
         view->pointerPoint = client;
         ConvertPointerToLogical(view);
     }
-    return (static_cast<uint32_t>(client.y) << kPackedYShift) | (static_cast<uint32_t>(client.x) & kPackedXMask);
+    return (static_cast<uint32_t>(client.y) << kPackedYShift) |
+           (static_cast<uint32_t>(client.x) & kPackedXMask);
 }
 
 }  // namespace ql

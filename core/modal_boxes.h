@@ -25,12 +25,14 @@ constexpr int32_t kMaxDialogDepth = 8;
 int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t style);
 // A message box owned by the view's window (palettes untouched); activates the
 // view afterwards.
-int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption, uint32_t style);
+int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption,
+                   uint32_t style);
 // Runs a dialog of the language bundle (the program's own when the language has
 // none) owned by the frame, for `view`. Returns the dialog's result, -1 when the
 // template is missing everywhere, or 2 (cancel) without showing anything when
 // eight dialogs are already open.
-intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId, ui::DialogProc procedure);
+intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
+                        ui::DialogProc procedure);
 // The same without the view stack and the limit, for dialogs run from the frame.
 intptr_t PlainModalDialogBox(const sys::ResourceId& templateId, ui::DialogProc procedure);
 

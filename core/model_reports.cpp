@@ -33,7 +33,8 @@ std::string ModelString(int32_t id) {
 
 // Fills the "%s" places of a table text in order; never used as a printf format,
 // so a translated text cannot read past its arguments.
-static std::string FillPlaces(std::string format, const std::string& first, const std::string& second) {
+static std::string FillPlaces(std::string format, const std::string& first,
+                              const std::string& second) {
     const std::string* parts[] = {&first, &second};
     size_t at = 0;
     for (const std::string* part : parts) {
@@ -49,12 +50,15 @@ namespace {
 int g_lowMemoryReports = 0;
 }  // namespace
 
-int LowMemoryReportCount() { return g_lowMemoryReports; }
+int LowMemoryReportCount() {
+    return g_lowMemoryReports;
+}
 
 void ReportLowMemory(const char* module, int line) {
     ++g_lowMemoryReports;
     std::string tag = FormatModuleLine(module, line);
-    ErrorBox(FillPlaces(ModelString(kStrModuleLineReport), tag, ModelString(kStrResourceMemoryLow)));
+    ErrorBox(
+        FillPlaces(ModelString(kStrModuleLineReport), tag, ModelString(kStrResourceMemoryLow)));
 }
 
 }  // namespace ql

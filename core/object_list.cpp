@@ -155,7 +155,8 @@ void InsertObjectBySubtype(ScoreView* view, ScoreObject* object) {
             InsertObjectAfter(PageObjectListOf(view), object);
             break;
         case SubtypeCode(ObjectSubtype::StaffLabelList):
-            if (object->type == static_cast<uint8_t>(ObjectType::Label)) InsertStaffLabel(view, object);
+            if (object->type == static_cast<uint8_t>(ObjectType::Label))
+                InsertStaffLabel(view, object);
             break;
         default:
             break;  // attachments go through AttachObjectToNote

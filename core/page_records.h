@@ -18,19 +18,19 @@ struct ScoreSystem;
 
 #pragma pack(push, 1)
 struct ScorePage {
-    uint8_t pageData[16];          // layout data, zero in a new page
-    uint16_t firstMeasure;         // 0 for master pages
+    uint8_t pageData[16];   // layout data, zero in a new page
+    uint16_t firstMeasure;  // 0 for master pages
     uint16_t lastMeasure;
     uint16_t systemCount;
-    int16_t pageNumber;            // -2 left master, -1 right master
-    Ref32<ScoreObject> margins;    // the page's margin element (type 33)
+    int16_t pageNumber;          // -2 left master, -1 right master
+    Ref32<ScoreObject> margins;  // the page's margin element (type 33)
     Ref32<ScoreSystem> firstSystem;
     Ref32<ScorePage> next;
     Ref32<ScorePage> previous;
 };
 
 struct ScoreSystem {
-    uint8_t number;                // number of the system on its page
+    uint8_t number;  // number of the system on its page
     uint8_t systemData1;
     uint16_t firstMeasure;
     uint16_t lastMeasure;

@@ -51,8 +51,10 @@ void FillOffsets(ScoreSystem* system, ScoreView* view, int staffCount) {
     offsets[0] = kFirstStaffOffset;
     if (staffCount >= 1) offsets[1] = 0;
     for (int k = 1; k <= staffCount; ++k) {
-        if (source != nullptr) offsets[k] = source[k];
-        else if (k > 1) offsets[k] = static_cast<uint16_t>(offsets[k - 1] + StaffSeparationOf(view));
+        if (source != nullptr)
+            offsets[k] = source[k];
+        else if (k > 1)
+            offsets[k] = static_cast<uint16_t>(offsets[k - 1] + StaffSeparationOf(view));
     }
 }
 
@@ -66,7 +68,9 @@ int8_t* StaffFlagsOf(const ScoreSystem* system) {
     return system == nullptr ? nullptr : system->staffFlags.get();
 }
 
-ScorePage* AllocPageRecord(size_t /*size*/) { return AllocRecordAs<ScorePage>(kScorePagePool); }
+ScorePage* AllocPageRecord(size_t /*size*/) {
+    return AllocRecordAs<ScorePage>(kScorePagePool);
+}
 
 ScorePage* ConstructPageRecord(ScorePage* page) {
     if (page == nullptr) return nullptr;
@@ -100,7 +104,9 @@ void FreePageRecord(ScorePage* page) {
     FreeRecord(kScorePagePool, page);
 }
 
-ScoreSystem* AllocSystemRecord(size_t /*size*/) { return AllocRecordAs<ScoreSystem>(kScoreSystemPool); }
+ScoreSystem* AllocSystemRecord(size_t /*size*/) {
+    return AllocRecordAs<ScoreSystem>(kScoreSystemPool);
+}
 
 ScoreSystem* ConstructSystemRecord(ScoreSystem* system, ScoreView* view) {
     return ConstructSystemRecordWithFlag(system, view, 0);
@@ -117,7 +123,8 @@ ScoreSystem* ConstructSystemRecordWithFlag(ScoreSystem* system, ScoreView* view,
     return system;
 }
 
-ScoreSystem* ConstructSystemRecordFrom(ScoreSystem* system, ScoreView* view, const ScoreSystem* tmpl) {
+ScoreSystem* ConstructSystemRecordFrom(ScoreSystem* system, ScoreView* view,
+                                       const ScoreSystem* tmpl) {
     if (system == nullptr) return nullptr;
     if (tmpl != nullptr) std::memcpy(system, tmpl, sizeof(ScoreSystem));
     system->staffOffsets = Ref32<uint16_t>{};
@@ -193,7 +200,8 @@ ScoreSystem* InsertSystemCopies(ScoreSystem* system, ScoreView* view, int n) {
     ScoreSystem* first = nullptr;
     ScoreSystem* before = system;
     for (int i = 0; i < n; ++i) {
-        ScoreSystem* copy = ConstructSystemRecordFrom(AllocSystemRecord(sizeof(ScoreSystem)), view, before);
+        ScoreSystem* copy =
+            ConstructSystemRecordFrom(AllocSystemRecord(sizeof(ScoreSystem)), view, before);
         if (copy == nullptr || !HasSystemArrays(copy)) {
             if (copy != nullptr) FreeSystemRecord(copy);
             // Take out the copies made so far and close the chain again.
@@ -256,7 +264,8 @@ int GetLastPageNumber(ScorePage* page) {
 }
 
 ScorePage* FindPageByNumber(ScoreDocument* document, int number, ScorePage* after) {
-    ScorePage* page = after != nullptr ? after->next.get() : (document ? document->firstPage : nullptr);
+    ScorePage* page =
+        after != nullptr ? after->next.get() : (document ? document->firstPage : nullptr);
     for (int i = 0; page != nullptr && i < kMaxPages; ++i, page = page->next.get())
         if (page->pageNumber == number) return page;
     return nullptr;

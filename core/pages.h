@@ -13,7 +13,7 @@ namespace ql {
 struct ScoreDocument;
 struct ScoreView;
 
-ScorePage* AllocPageRecord(size_t size);    // pool 8; the size is ignored
+ScorePage* AllocPageRecord(size_t size);  // pool 8; the size is ignored
 // Zero-fills the page and creates its margin element; a failed margin element shows
 // the "STAFF" low-memory box and the page is returned without margins.
 ScorePage* ConstructPageRecord(ScorePage* page);
@@ -27,7 +27,8 @@ ScoreSystem* AllocSystemRecord(size_t size);  // pool 6; the size is ignored
 // failed (HasSystemArrays tells).
 ScoreSystem* ConstructSystemRecord(ScoreSystem* system, ScoreView* view);
 ScoreSystem* ConstructSystemRecordWithFlag(ScoreSystem* system, ScoreView* view, int8_t flag);
-ScoreSystem* ConstructSystemRecordFrom(ScoreSystem* system, ScoreView* view, const ScoreSystem* tmpl);
+ScoreSystem* ConstructSystemRecordFrom(ScoreSystem* system, ScoreView* view,
+                                       const ScoreSystem* tmpl);
 bool HasSystemArrays(const ScoreSystem* system);
 void ResizeSystemArrays(ScoreSystem* system, int highestIndex, int staffCount);
 void FreeSystemArrays(ScoreSystem* system);

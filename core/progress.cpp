@@ -91,8 +91,9 @@ int32_t BeginProgressDialog(int32_t low, int32_t high, const char* caption) {
         ShowRangeAndCaption(dialogs.ProgressDialog);
     } else {
         dialogs.CancelRequested = 0;
-        dialogs.ProgressDialog = ui::CreateModelessDialog(kProgressDialogId, dialogs.FrameWindow,
-                                                          ProgressDialogProc, 0, sys::Lookup::ProgramOnly);
+        dialogs.ProgressDialog =
+            ui::CreateModelessDialog(kProgressDialogId, dialogs.FrameWindow, ProgressDialogProc, 0,
+                                     sys::Lookup::ProgramOnly);
         if (dialogs.ProgressDialog) win::EnableWindow(dialogs.FrameWindow, false);
     }
     PumpPendingMessages();
@@ -102,7 +103,8 @@ int32_t BeginProgressDialog(int32_t low, int32_t high, const char* caption) {
 int32_t StepProgressDialog(int32_t position) {
     DialogGlobals& dialogs = State().dialogs;
     if (dialogs.ProgressDialog) {
-        ui::SetProgressPosition(ui::GetDialogItem(dialogs.ProgressDialog, kProgressBarId), position);
+        ui::SetProgressPosition(ui::GetDialogItem(dialogs.ProgressDialog, kProgressBarId),
+                                position);
         PumpPendingMessages();
     }
     return dialogs.CancelRequested;
@@ -118,7 +120,8 @@ void EndProgressDialog() {
 }
 
 int EstimateSystemsPerPage(int32_t pageBottom, int32_t scrollY, int staffCount) {
-    int height = std::max(staffCount * kSystemHeightPerStaff - kSystemHeightTrim, kMinimumSystemHeight);
+    int height =
+        std::max(staffCount * kSystemHeightPerStaff - kSystemHeightTrim, kMinimumSystemHeight);
     int available = pageBottom - scrollY + 1;
     int systems = (available - height) / (height + kSystemGap) + 1;
     return systems > 0 ? systems : 1;

@@ -17,9 +17,9 @@ struct ScoreView;
 
 constexpr int32_t kProgressDialogId = 501;
 constexpr int32_t kProgressBarId = 3145;
-constexpr int32_t kStrFormattingData = 1477;   // "Formatting data..."
-constexpr int32_t kStrFormatPosition = 1308;   // " Page %d  System %d  Staff %d "
-constexpr int32_t kStrConfirmCancel = 1479;    // "Are you sure you want to cancel?"
+constexpr int32_t kStrFormattingData = 1477;  // "Formatting data..."
+constexpr int32_t kStrFormatPosition = 1308;  // " Page %d  System %d  Staff %d "
+constexpr int32_t kStrConfirmCancel = 1479;   // "Are you sure you want to cancel?"
 // PumpPendingMessages' result when it took a quit request.
 constexpr int kPumpTookQuit = 18;
 

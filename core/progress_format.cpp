@@ -29,7 +29,8 @@ MeasureCell* ExistingCell(ScoreDocument* document, int staff, int measure) {
 
 void ShowPosition(int page, int system, int staff) {
     char text[kStatusTextBytes];
-    std::snprintf(text, sizeof text, ProgramString(kStrFormatPosition).c_str(), page, system, staff);
+    std::snprintf(text, sizeof text, ProgramString(kStrFormatPosition).c_str(), page, system,
+                  staff);
     SetStatusText(0, text);
 }
 
@@ -49,7 +50,8 @@ void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, uint8_t
         for (int staff = 1; staff <= document->header.staffCount; ++staff) {
             ShowPosition(page->pageNumber, system->number + 1, staff);
             SetCurrentSystemAndMeasure(view, system, staff, measure);
-            if (MeasureCell* cell = ExistingCell(document, staff, measure)) CleanUpVoices(view, cell, voiceMask);
+            if (MeasureCell* cell = ExistingCell(document, staff, measure))
+                CleanUpVoices(view, cell, voiceMask);
         }
     }
 }
@@ -70,7 +72,8 @@ int32_t FormatImportedScore(ScoreView* view, uint8_t voiceMask) {
         if (StepProgressDialog(page->pageNumber) != 0) break;
         view->currentPage = page;
         BuildBeatMapsOnLinkedViews(view, 0);
-        for (ScoreSystem* system = page->firstSystem.get(); system != nullptr; system = system->next.get())
+        for (ScoreSystem* system = page->firstSystem.get(); system != nullptr;
+             system = system->next.get())
             FormatSystem(view, page, system, voiceMask);
     }
     view->currentPage = savedPage;

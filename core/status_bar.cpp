@@ -15,8 +15,9 @@ namespace ql {
 namespace {
 
 // Window style of the bar: child, visible, clipping siblings, at the bottom, grip.
-constexpr uint32_t kStatusBarStyle = win::kStyleChild | win::kStyleVisible | win::kStyleClipSiblings |
-                                     ui::kStatusBarAtBottom | ui::kStatusBarSizeGrip;
+constexpr uint32_t kStatusBarStyle = win::kStyleChild | win::kStyleVisible |
+                                     win::kStyleClipSiblings | ui::kStatusBarAtBottom |
+                                     ui::kStatusBarSizeGrip;
 static_assert(kStatusBarStyle == 0x54000103);
 constexpr int32_t kStatusBarId = 0;
 // Part layout: q = (width - kPartSlack) >> 2; edges 2q + 8 and 3q + 16.
@@ -25,7 +26,9 @@ constexpr int kQuarterShift = 2;
 constexpr int32_t kFirstPartPad = 8;
 constexpr int32_t kSecondPartPad = 16;
 
-platform::WindowHandle Bar() { return State().dialogs.StatusWindow; }
+platform::WindowHandle Bar() {
+    return State().dialogs.StatusWindow;
+}
 
 void SendPartText(int part, const std::string& text, ui::StatusTextStyle style) {
     platform::WindowHandle bar = Bar();
@@ -84,7 +87,9 @@ void SetStatusTextNumber(int part, const char* text, int number) {
     SendPartText(part, s, ui::StatusTextStyle::Plain);
 }
 
-void ClearStatusPart(int n) { SetStatusText(n + 1, nullptr); }
+void ClearStatusPart(int n) {
+    SetStatusText(n + 1, nullptr);
+}
 
 void ClearStatusBar() {
     for (int part = 1; part < kStatusPartCount; ++part) SetStatusText(part, "");
@@ -97,8 +102,8 @@ void ShowNotice(const char* text) {
 }
 
 int ShowLabelledNotice(const char* text) {
-    std::string notice = ProgramString(kStrNoticeLabel) + " " + Clip(text != nullptr ? text : "",
-                                                                      kLabelledNoticeChars);
+    std::string notice = ProgramString(kStrNoticeLabel) + " " +
+                         Clip(text != nullptr ? text : "", kLabelledNoticeChars);
     SendPartText(0, " " + notice, ui::StatusTextStyle::PopOut);
     PlayAlertBeep(ui::kBoxIconInformation);
     return 0;

@@ -90,14 +90,22 @@ bool ScopeReaches(ScoreView* view, const DynamicMark& mark, int markStaff, int n
     bool isThis = noteStaff == markStaff;
     bool isNamed = noteStaff == mark.namedStaff;
     switch (mark.scope) {
-        case kScopeThisStaff: return isThis;
-        case kScopeEveryStaff: return true;
-        case kScopeGroup: return inGroupOf(markStaff);
-        case kScopeThisOrNamed: return isThis || isNamed;
-        case kScopeGroupOrNamed: return inGroupOf(markStaff) || isNamed;
-        case kScopeThisOrNamedGroup: return isThis || inGroupOf(mark.namedStaff);
-        case kScopeGroupOrNamedGroup: return inGroupOf(markStaff) || inGroupOf(mark.namedStaff);
-        default: return false;
+        case kScopeThisStaff:
+            return isThis;
+        case kScopeEveryStaff:
+            return true;
+        case kScopeGroup:
+            return inGroupOf(markStaff);
+        case kScopeThisOrNamed:
+            return isThis || isNamed;
+        case kScopeGroupOrNamed:
+            return inGroupOf(markStaff) || isNamed;
+        case kScopeThisOrNamedGroup:
+            return isThis || inGroupOf(mark.namedStaff);
+        case kScopeGroupOrNamedGroup:
+            return inGroupOf(markStaff) || inGroupOf(mark.namedStaff);
+        default:
+            return false;
     }
 }
 
@@ -121,7 +129,8 @@ bool FindMarkInMeasure(ScoreView* view, int measure, int noteStaff, int voice, i
              object = object->next.get()) {
             if (object->type != TypeCode(ObjectType::Dynamic)) continue;
             DynamicMark mark = ReadDynamicMark(object);
-            if (!mark.enabled || (mark.voiceMask != 0 && (mark.voiceMask & (1u << voice)) == 0)) continue;
+            if (!mark.enabled || (mark.voiceMask != 0 && (mark.voiceMask & (1u << voice)) == 0))
+                continue;
             if (mark.tick > limitTick || !ScopeReaches(view, mark, staff, noteStaff)) continue;
             if (!found || mark.tick > best->tick) *best = mark;
             found = true;
@@ -139,7 +148,8 @@ std::string Format(int32_t id, auto... values) {
 
 std::string TupletSuffix(const EventRecord& event) {
     auto ratioOf = [](uint8_t kind, uint8_t ratio) -> ShownRatio {
-        if (kind == kTupletFixed && ratio < std::size(kFixedTupletShown)) return kFixedTupletShown[ratio];
+        if (kind == kTupletFixed && ratio < std::size(kFixedTupletShown))
+            return kFixedTupletShown[ratio];
         return ShownRatio{ratio >> kNibbleBits, ratio & kNibbleMask};
     };
     if (event.tupletKind != kTupletFixed && event.tupletKind != kTupletOwn) return {};
@@ -147,8 +157,8 @@ std::string TupletSuffix(const EventRecord& event) {
     char text[kStatusTextBytes];
     if (event.outerRatio != 0) {
         ShownRatio outer = ratioOf(kTupletOwn, event.outerRatio);
-        std::snprintf(text, sizeof text, " ((%d/%d)%d/%d)", outer.played, outer.inTimeOf, inner.played,
-                      inner.inTimeOf);
+        std::snprintf(text, sizeof text, " ((%d/%d)%d/%d)", outer.played, outer.inTimeOf,
+                      inner.played, inner.inTimeOf);
     } else {
         std::snprintf(text, sizeof text, " (%d/%d)", inner.played, inner.inTimeOf);
     }
@@ -163,7 +173,8 @@ std::string TickAndLength(int tick, int length) {
 std::string VolumeText(const NoteVolume& volume, int base, int key) {
     if (!volume.found) return Format(kStrVolumeNoMark, volume.volume, base, key);
     if (volume.mark.absolute) return Format(kStrVolumeAbsolute, volume.volume, volume.volume, key);
-    return Format(kStrVolumeRelative, volume.volume, base, static_cast<int>(volume.mark.level), key);
+    return Format(kStrVolumeRelative, volume.volume, base, static_cast<int>(volume.mark.level),
+                  key);
 }
 
 int StaffBaseVelocity(ScoreDocument* document, int staff) {
@@ -173,14 +184,30 @@ int StaffBaseVelocity(ScoreDocument* document, int staff) {
 
 }  // namespace
 
-int16_t NoteAttack(const EventRecord& event) { return LoadField<int16_t>(event.noteData8 + kAttackOffset); }
-int16_t NoteRelease(const EventRecord& event) { return LoadField<int16_t>(event.noteData8 + kReleaseOffset); }
-int8_t NoteKeyVelocity(const EventRecord& event) { return static_cast<int8_t>(event.noteByte4); }
-bool IsNoteTiedLeft(const EventRecord& event) { return (event.word2 & kWord2TieEnds) != 0; }
-bool IsNoteTiedRight(const EventRecord& event) { return (event.word2 & kWord2TieStarts) != 0; }
-bool IsNoteCrossStaff(const EventRecord& event) { return (event.flags & kFlagCrossStaff) != 0; }
-bool IsCrossStaffAbove(const EventRecord& event) { return (event.stemWord & kStemCrossAbove) != 0; }
-bool IsNoteMuted(const EventRecord& event) { return (event.flags & kFlagSoundHidden) != 0; }
+int16_t NoteAttack(const EventRecord& event) {
+    return LoadField<int16_t>(event.noteData8 + kAttackOffset);
+}
+int16_t NoteRelease(const EventRecord& event) {
+    return LoadField<int16_t>(event.noteData8 + kReleaseOffset);
+}
+int8_t NoteKeyVelocity(const EventRecord& event) {
+    return static_cast<int8_t>(event.noteByte4);
+}
+bool IsNoteTiedLeft(const EventRecord& event) {
+    return (event.word2 & kWord2TieEnds) != 0;
+}
+bool IsNoteTiedRight(const EventRecord& event) {
+    return (event.word2 & kWord2TieStarts) != 0;
+}
+bool IsNoteCrossStaff(const EventRecord& event) {
+    return (event.flags & kFlagCrossStaff) != 0;
+}
+bool IsCrossStaffAbove(const EventRecord& event) {
+    return (event.stemWord & kStemCrossAbove) != 0;
+}
+bool IsNoteMuted(const EventRecord& event) {
+    return (event.flags & kFlagSoundHidden) != 0;
+}
 
 int VoiceNumberShown(int voiceIndex) {
     if (voiceIndex == 1) return 3;
@@ -199,11 +226,13 @@ DynamicMark ReadDynamicMark(ScoreObject* object) {
     mark.namedStaff = action->namedStaff;
     mark.absolute = action->destinationTiming > kAbsoluteModeAbove;
     mark.level = action->head.values.value;
-    mark.tick = static_cast<int32_t>(LoadField<uint32_t>(object->BodyBytes()) >> kPositionTickShift);
+    mark.tick =
+        static_cast<int32_t>(LoadField<uint32_t>(object->BodyBytes()) >> kPositionTickShift);
     return mark;
 }
 
-NoteVolume ComputeNoteVolume(ScoreView* view, const EventRecord& event, int staff, int measure, int voice) {
+NoteVolume ComputeNoteVolume(ScoreView* view, const EventRecord& event, int staff, int measure,
+                             int voice) {
     NoteVolume result;
     ScoreDocument* document = view->document;
     for (int m = measure; m >= 0 && !result.found; --m) {
@@ -243,7 +272,8 @@ void DescribeNote(ScoreView* view, const EventRecord* event) {
     part0 += VolumeText(volume, StaffBaseVelocity(view->document, staff), NoteKeyVelocity(*event));
     SetStatusText(0, part0.c_str());
 
-    std::string part2 = TickAndLength(event->time, EventDurationTicks(*event)) + TupletSuffix(*event);
+    std::string part2 =
+        TickAndLength(event->time, EventDurationTicks(*event)) + TupletSuffix(*event);
     SetStatusText(2, part2.c_str());
 }
 

@@ -17,17 +17,17 @@ struct ScoreView;
 struct ScoreObject;
 struct EventRecord;
 
-constexpr int32_t kStrAttackRelease = 108;     // "Attack=%d Release=%d "
-constexpr int32_t kStrTickLength = 110;        // "Tick=%d Length=%d"
-constexpr int32_t kStrTiedLeft = 111;          // "-Tied Left- "
-constexpr int32_t kStrTiedRight = 112;         // "-Tied Right- "
-constexpr int32_t kStrTickLengthShort = 120;   // " Tick=%d Len=%d"
+constexpr int32_t kStrAttackRelease = 108;    // "Attack=%d Release=%d "
+constexpr int32_t kStrTickLength = 110;       // "Tick=%d Length=%d"
+constexpr int32_t kStrTiedLeft = 111;         // "-Tied Left- "
+constexpr int32_t kStrTiedRight = 112;        // "-Tied Right- "
+constexpr int32_t kStrTickLengthShort = 120;  // " Tick=%d Len=%d"
 constexpr int32_t kStrVolumeAbsolute = 1303;
 constexpr int32_t kStrVolumeRelative = 1304;
 constexpr int32_t kStrVolumeNoMark = 1305;
-constexpr int32_t kStrStaffVoice = 1340;       // "[Staff %d, Voice %d] "
-constexpr int32_t kStrNoteVoice = 1359;        // "[Voice %d]   "
-constexpr int32_t kStrRestVoice = 1360;        // "[Voice %d]"
+constexpr int32_t kStrStaffVoice = 1340;  // "[Staff %d, Voice %d] "
+constexpr int32_t kStrNoteVoice = 1359;   // "[Voice %d]   "
+constexpr int32_t kStrRestVoice = 1360;   // "[Voice %d]"
 
 // Fields of a note that the description reads.
 int16_t NoteAttack(const EventRecord& event);      // attack delay, ticks
@@ -70,7 +70,7 @@ NoteVolume ComputeNoteVolume(ScoreView* view, const EventRecord& event, int staf
 // Writes parts 0, 1 and 2 for the note (the view's current staff and measure
 // hold it).
 void DescribeNote(ScoreView* view, const EventRecord* event);
-// Part 0 "[Voice %d]", part 1 a blank, part 2 the rest's tick and length.
+// Status part 0 "[Voice %d]", part 1 a blank, part 2 the rest's tick and length.
 void DescribeRest(const ScoreObject* rest, int voice);
 
 }  // namespace ql

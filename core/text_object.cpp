@@ -5,9 +5,9 @@
 
 #include <cstring>
 
+#include "core/gdi_cache.h"
 #include "core/state.h"
 #include "display/view_modes.h"
-#include "core/gdi_cache.h"
 
 namespace ql {
 namespace {
@@ -31,11 +31,14 @@ void StoreString(TextObject* text, char* record, int pool) {
 
 void DeleteCaches(TextObject* text) {
     ReleaseTextObjectFont(text, State().documents.CurrentDocument);
-    if (text->body.bitmapCache != 0) DeleteDrawingObject(platform::BitmapHandle{text->body.bitmapCache});
+    if (text->body.bitmapCache != 0)
+        DeleteDrawingObject(platform::BitmapHandle{text->body.bitmapCache});
     text->body.bitmapCache = 0;
 }
 
-void ConstructTextRecord(ScoreObject* record) { ConstructTextObject(AsTextObject(record)); }
+void ConstructTextRecord(ScoreObject* record) {
+    ConstructTextObject(AsTextObject(record));
+}
 
 }  // namespace
 
@@ -67,7 +70,8 @@ void ConstructTextObject(TextObject* text) {
 
 void ConstructTextObjectForView(TextObject* text, ScoreView* view) {
     ConstructTextObject(text);
-    if (view != nullptr && IsPageLayout(view)) text->header.subtype = SubtypeCode(ObjectSubtype::PageList);
+    if (view != nullptr && IsPageLayout(view))
+        text->header.subtype = SubtypeCode(ObjectSubtype::PageList);
 }
 
 TextObject* CopyTextObjectString(const char* source) {
@@ -156,15 +160,20 @@ int SetTextObjectString(TextObject* text, const char* value) {
     return pool;
 }
 
-std::byte* TextObjectClass::GetBody(ScoreObject* object) const { return object->BodyBytes(); }
-uint32_t TextObjectClass::GetBodySize(const ScoreObject*) const { return kTextBodyBytes; }
+std::byte* TextObjectClass::GetBody(ScoreObject* object) const {
+    return object->BodyBytes();
+}
+uint32_t TextObjectClass::GetBodySize(const ScoreObject*) const {
+    return kTextBodyBytes;
+}
 
 int32_t TextObjectClass::GetAnchorWord(const ScoreObject* object) const {
     constexpr int kUpperHalfShift = 16;
     return static_cast<int32_t>(AsTextObject(object)->body.location.position >> kUpperHalfShift);
 }
 
-ScoreObject* TextObjectClass::Clone(ScoreObject* object, ScoreView*, PoolSet source, PoolSet target) const {
+ScoreObject* TextObjectClass::Clone(ScoreObject* object, ScoreView*, PoolSet source,
+                                    PoolSet target) const {
     ScopedPoolSet allocating(target);
     auto* copy = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
     if (copy == nullptr) return nullptr;

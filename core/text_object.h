@@ -33,16 +33,16 @@ struct TextObjectBody {
     ObjectLocation location;  // anchor of the text
     uint16_t flags;           // kText* bits
     int16_t size;             // font height; < 0 a character height
-    uint8_t style;            // 1..3 program styles, 4..23 document fonts; face index with an own font
-    uint8_t charset;          // character set of an own font; the clef kind for clefs
-    int32_t width;            // measured, at least 64
-    int32_t height;           // measured, 64..2048
-    uint32_t fontCache;       // platform font handle bits of an own font (run time)
-    uint16_t stringPool;      // pool of the pooled string
-    uint16_t string;          // RecordHandle of the string (flag 0), else the character
-    uint32_t bitmapCache;     // platform bitmap handle bits of the drag image (run time)
-    uint16_t baseline;        // baseline offset from the top
-    uint16_t extra;           // class-defined; stored from file version 30 on
+    uint8_t style;         // 1..3 program styles, 4..23 document fonts; face index with an own font
+    uint8_t charset;       // character set of an own font; the clef kind for clefs
+    int32_t width;         // measured, at least 64
+    int32_t height;        // measured, 64..2048
+    uint32_t fontCache;    // platform font handle bits of an own font (run time)
+    uint16_t stringPool;   // pool of the pooled string
+    uint16_t string;       // RecordHandle of the string (flag 0), else the character
+    uint32_t bitmapCache;  // platform bitmap handle bits of the drag image (run time)
+    uint16_t baseline;     // baseline offset from the top
+    uint16_t extra;        // class-defined; stored from file version 30 on
 };
 
 struct TextObject {
@@ -84,9 +84,9 @@ constexpr uint16_t kUncopiedStringCharacter = '%';
 
 // The stored form: 24 bytes, then (flag 0) a u16 length and the string bytes.
 constexpr size_t kTextRecordBytes = 24;
-constexpr uint8_t kExtraWordFileVersion = 30;    // older files hold no extra word
-constexpr uint8_t kCurrentFlagsFileVersion = 11; // older files hold bit 12 at bit 10
-constexpr int kTextWriteResultBase = 38;         // WriteTextObjectString: length + 38
+constexpr uint8_t kExtraWordFileVersion = 30;     // older files hold no extra word
+constexpr uint8_t kCurrentFlagsFileVersion = 11;  // older files hold bit 12 at bit 10
+constexpr int kTextWriteResultBase = 38;          // WriteTextObjectString: length + 38
 constexpr int kTextReadResult = 46;
 
 // Edit commands of OnEditCommand.
@@ -101,7 +101,9 @@ enum TextEditCommand : int {
 };
 constexpr int16_t kTextSizeCommandStep = 64;
 
-inline TextObject* AsTextObject(ScoreObject* object) { return reinterpret_cast<TextObject*>(object); }
+inline TextObject* AsTextObject(ScoreObject* object) {
+    return reinterpret_cast<TextObject*>(object);
+}
 inline const TextObject* AsTextObject(const ScoreObject* object) {
     return reinterpret_cast<const TextObject*>(object);
 }
@@ -111,7 +113,7 @@ inline const TextObject* AsTextObject(const ScoreObject* object) {
 // The text family's class: the text bodies of the protocol and three operations
 // of its own. Subclasses derive from it.
 class TextObjectClass : public ScoreObjectClass {
-public:
+  public:
     std::byte* GetBody(ScoreObject* object) const override;
     uint32_t GetBodySize(const ScoreObject* object) const override;
     int32_t GetAnchorWord(const ScoreObject* object) const override;
@@ -122,7 +124,8 @@ public:
     void StepValue(ScoreObject* object, ScoreView* view, int step) const override;
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const override;
     int OnEditCommand(ScoreObject* object, ScoreView* view, int command, int value) const override;
-    ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source, PoolSet target) const override;
+    ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source,
+                       PoolSet target) const override;
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override;
     void TrackDrag(ScoreObject* object, ScoreView* view) const override;
     void DrawTracking(ScoreObject* object, ScoreView* view) const override;
@@ -177,7 +180,8 @@ char* TextObjectString(const TextObject* text);
 // values put in are never scanned again. A leading '%' that starts no variable is
 // dropped. At most kDisplayTextBytes - 1 characters. Returns 1 when a variable was
 // replaced. `now` is the local time the text is drawn at.
-int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& now, std::string* target);
+int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& now,
+                          std::string* target);
 int ExpandTextVariables(ScoreView* view, const char* source, std::string* target);
 
 // ---- Keys and glyphs ----
@@ -195,6 +199,8 @@ void RefreshTextStyleFont(TextObject* text);
 void ReleaseTextObjectFont(TextObject* text, ScoreDocument* document);
 // The font of the object's style at the view's scale; null when none.
 platform::FontHandle CreateTextFont(TextObject* text, ScoreView* view);
+// Redraws the focused object in the highlight colours.
+void RedrawCurrentObject(ScoreView* view);
 // Fills a font record of the document's font layout from the object.
 void ApplyTextDialogValues(const TextObject* text, ScoreDocument* document, QuickFontRecord* out);
 

@@ -47,8 +47,8 @@ Calendar FromTm(const std::tm& t) {
 Calendar FromCreated(const ScoreDocument* document) {
     if (document == nullptr) return {};
     const int32_t* c = document->created;
-    return Calendar{c[kCreatedDay], c[kCreatedMonth] + 1, c[kCreatedYear] + kTmYearBase, c[kCreatedHour],
-                    c[kCreatedMinute]};
+    return Calendar{c[kCreatedDay], c[kCreatedMonth] + 1, c[kCreatedYear] + kTmYearBase,
+                    c[kCreatedHour], c[kCreatedMinute]};
 }
 
 std::string Printf(const char* format, int a, int b, int c = 0) {
@@ -57,19 +57,38 @@ std::string Printf(const char* format, int a, int b, int c = 0) {
     return text;
 }
 
-std::string MonthDayYear(const Calendar& d) { return Printf("%02d/%02d/%04d", d.month, d.day, d.year); }
-std::string DayMonthYear(const Calendar& d) { return Printf("%02d/%02d/%04d", d.day, d.month, d.year); }
+std::string MonthDayYear(const Calendar& d) {
+    return Printf("%02d/%02d/%04d", d.month, d.day, d.year);
+}
+std::string DayMonthYear(const Calendar& d) {
+    return Printf("%02d/%02d/%04d", d.day, d.month, d.year);
+}
 std::string MonthDayShort(const Calendar& d) {
     return Printf("%02d/%02d/%02d", d.month, d.day, d.year % kTwoDigitYears);
 }
 std::string DayMonthShort(const Calendar& d) {
     return Printf("%02d/%02d/%02d", d.day, d.month, d.year % kTwoDigitYears);
 }
-std::string HourMinute(const Calendar& d) { return Printf("%02d:%02d", d.hour, d.minute); }
+std::string HourMinute(const Calendar& d) {
+    return Printf("%02d:%02d", d.hour, d.minute);
+}
 
 enum class Variable {
-    Pages, Page, MmDdYyyy, MmDdYy, DdMmYyyy, DdMmYy, Date, Time,
-    FileMmDdYyyy, FileDdMmYyyy, FileMmDdYy, FileDdMmYy, FileDate, FileTime, File,
+    Pages,
+    Page,
+    MmDdYyyy,
+    MmDdYy,
+    DdMmYyyy,
+    DdMmYy,
+    Date,
+    Time,
+    FileMmDdYyyy,
+    FileDdMmYyyy,
+    FileMmDdYy,
+    FileDdMmYy,
+    FileDate,
+    FileTime,
+    File,
 };
 
 struct VariableName {
@@ -101,21 +120,36 @@ std::string ValueOf(Variable variable, ScoreView* view, const Calendar& today) {
     ScorePage* page = view != nullptr ? view->currentPage : nullptr;
     Calendar created = FromCreated(document);
     switch (variable) {
-        case Variable::Pages: return std::to_string(page != nullptr ? GetLastPageNumber(page) : 0);
-        case Variable::Page: return std::to_string(page != nullptr ? page->pageNumber : 0);
-        case Variable::MmDdYyyy: return MonthDayYear(today);
-        case Variable::MmDdYy: return MonthDayShort(today);
-        case Variable::DdMmYyyy: return DayMonthYear(today);
-        case Variable::DdMmYy: return DayMonthShort(today);
-        case Variable::Date: return MonthDayShort(today);
-        case Variable::Time: return HourMinute(today);
-        case Variable::FileMmDdYyyy: return MonthDayYear(created);
-        case Variable::FileDdMmYyyy: return DayMonthYear(created);
-        case Variable::FileMmDdYy: return MonthDayShort(created);
-        case Variable::FileDdMmYy: return DayMonthShort(created);
-        case Variable::FileDate: return MonthDayShort(created);
-        case Variable::FileTime: return HourMinute(created);
-        case Variable::File: return document != nullptr ? document->path : std::string();
+        case Variable::Pages:
+            return std::to_string(page != nullptr ? GetLastPageNumber(page) : 0);
+        case Variable::Page:
+            return std::to_string(page != nullptr ? page->pageNumber : 0);
+        case Variable::MmDdYyyy:
+            return MonthDayYear(today);
+        case Variable::MmDdYy:
+            return MonthDayShort(today);
+        case Variable::DdMmYyyy:
+            return DayMonthYear(today);
+        case Variable::DdMmYy:
+            return DayMonthShort(today);
+        case Variable::Date:
+            return MonthDayShort(today);
+        case Variable::Time:
+            return HourMinute(today);
+        case Variable::FileMmDdYyyy:
+            return MonthDayYear(created);
+        case Variable::FileDdMmYyyy:
+            return DayMonthYear(created);
+        case Variable::FileMmDdYy:
+            return MonthDayShort(created);
+        case Variable::FileDdMmYy:
+            return DayMonthShort(created);
+        case Variable::FileDate:
+            return MonthDayShort(created);
+        case Variable::FileTime:
+            return HourMinute(created);
+        case Variable::File:
+            return document != nullptr ? document->path : std::string();
     }
     return {};
 }
@@ -131,17 +165,21 @@ const VariableName* VariableAt(std::string_view text) {
 bool NeedsEndingPoint(const std::string& text) {
     constexpr size_t kShortEnding = 3;
     constexpr unsigned char kBlank = 32;
-    if (text.empty() || text.size() >= kShortEnding || text.find('.') != std::string::npos) return false;
+    if (text.empty() || text.size() >= kShortEnding || text.find('.') != std::string::npos)
+        return false;
     return static_cast<unsigned char>(text[0]) > kBlank;
 }
 
 // Clef kinds shown as "<" and the one shown as nothing.
 constexpr uint8_t kClefKindHidden = 11;
-bool ClefKindShowsBracket(uint8_t kind) { return kind == 10 || kind == 12 || kind == 13 || kind == 14; }
+bool ClefKindShowsBracket(uint8_t kind) {
+    return kind == 10 || kind == 12 || kind == 13 || kind == 14;
+}
 
 }  // namespace
 
-int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& now, std::string* target) {
+int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& now,
+                          std::string* target) {
     target->clear();
     if (source == nullptr) return 0;
     std::string_view text(source);
@@ -188,7 +226,8 @@ const char* TextObjectClass::GetDisplayText(ScoreObject* object, ScoreView* view
     } else {
         char character = static_cast<char>(text->body.string & 0xFF);
         shown.assign(1, character);
-        if (object->type == TypeCode(ObjectType::Clef) && (text->body.flags & kTextMusicGlyph) != 0) {
+        if (object->type == TypeCode(ObjectType::Clef) &&
+            (text->body.flags & kTextMusicGlyph) != 0) {
             if (ClefKindShowsBracket(text->body.charset)) shown = "<";
             if (text->body.charset == kClefKindHidden) shown.clear();
         }

@@ -52,12 +52,13 @@ HitRecord* FocusedHandle() {
 // size; the bitmap handle or null.
 platform::BitmapHandle RenderDragImage(ScoreObject* object, ScoreView* view, platform::DcHandle dc,
                                        const RecordRect& rect) {
-    gfx::Size size = gfx::LogicalToDeviceDistance(dc, {rect.right - rect.left, rect.bottom - rect.top});
+    gfx::Size size =
+        gfx::LogicalToDeviceDistance(dc, {rect.right - rect.left, rect.bottom - rect.top});
     size.cx = std::max(std::abs(size.cx), 1);
     size.cy = std::max(std::abs(size.cy), 1);
     platform::DcHandle memory = gfx::CreateMemoryContext(dc);
-    platform::BitmapHandle image = gfx::CreateBitmapFromColours(size.cx, size.cy,
-                                                                std::vector<gfx::Colour>(size.cx * size.cy, 0));
+    platform::BitmapHandle image = gfx::CreateBitmapFromColours(
+        size.cx, size.cy, std::vector<gfx::Colour>(size.cx * size.cy, 0));
     platform::BitmapHandle previous = gfx::SelectObject(memory, image);
     SetViewMapping(view, memory);
     gfx::SetWindowOrigin(memory, {rect.left, rect.top});
@@ -79,7 +80,8 @@ void BlitDragImage(ScoreObject* object, ScoreView* view) {
     platform::DcHandle dc = view->ViewDC;
     if (dc) {
         const RecordRect& at = focus->outer;
-        if (text->body.bitmapCache == 0) text->body.bitmapCache = RenderDragImage(object, view, dc, at).bits;
+        if (text->body.bitmapCache == 0)
+            text->body.bitmapCache = RenderDragImage(object, view, dc, at).bits;
         platform::BitmapHandle image{text->body.bitmapCache};
         gfx::BitmapInfo info;
         gfx::GetBitmapInfo(image, &info);
@@ -102,7 +104,8 @@ HitRecord* TextObjectClass::BuildHandles(ScoreObject* object, ScoreView* view) c
     SelectTextFont(object, view, AnchorOf(object, view), &rect);
     HitRecord* first = NewHandle(object, view, rect);
     if (first == nullptr) return nullptr;
-    bool twoHandles = object->type == TypeCode(ObjectType::RepeatEnding) || object->type == TypeCode(ObjectType::Octave);
+    bool twoHandles = object->type == TypeCode(ObjectType::RepeatEnding) ||
+                      object->type == TypeCode(ObjectType::Octave);
     if (twoHandles) {
         HitRecord* second = NewHandle(object, view, rect);
         if (second == nullptr) {
@@ -120,15 +123,20 @@ void TextObjectClass::TrackDrag(ScoreObject* object, ScoreView*) const {
     HitRecord* focus = FocusedHandle();
     if (selection == nullptr || focus == nullptr) return;
     LogicalPoint delta{selection->dragOffsetX, selection->dragOffsetY};
-    for (HitRecord* hit = focus; hit != nullptr; hit = hit->child.get()) OffsetHitRecord(hit, delta);
+    for (HitRecord* hit = focus; hit != nullptr; hit = hit->child.get())
+        OffsetHitRecord(hit, delta);
     TextObject* text = AsTextObject(object);
     bool articulation = object->type == TypeCode(ObjectType::NoteArticulation);
     if (articulation && (text->body.string & 0xFF) < kFirstUnpairedArticulation && delta.y != 0)
         text->body.flags |= kTextGlyphByHand;
 }
 
-void TextObjectClass::DrawTracking(ScoreObject* object, ScoreView* view) const { BlitDragImage(object, view); }
-void TextObjectClass::EraseTracking(ScoreObject* object, ScoreView* view) const { BlitDragImage(object, view); }
+void TextObjectClass::DrawTracking(ScoreObject* object, ScoreView* view) const {
+    BlitDragImage(object, view);
+}
+void TextObjectClass::EraseTracking(ScoreObject* object, ScoreView* view) const {
+    BlitDragImage(object, view);
+}
 
 int TextObjectClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     int result = 0;

@@ -11,11 +11,13 @@
 #include <cstring>
 #include <string>
 
+#include "core/colour_sets.h"
 #include "core/draw_surface.h"
 #include "core/fonts.h"
 #include "core/gdi_cache.h"
 #include "core/hit_record.h"
 #include "core/score_document.h"
+#include "core/selection_state.h"
 #include "core/state.h"
 #include "core/text_object.h"
 #include "display/anchors.h"
@@ -24,6 +26,7 @@
 #include "platform/gfx/objects.h"
 #include "platform/text/text_metrics.h"
 #include "platform/text/text_out.h"
+#include "staves/staff_scaling.h"
 
 namespace ql {
 namespace {
@@ -41,11 +44,16 @@ constexpr int kFrameRounded = 3;
 constexpr int32_t kRoundedFrameMinimumZoom = 10;
 constexpr int kRoundedCornerDivisor = 3;
 
-bool HasOwnFont(const TextObject* text) { return (text->body.flags & kTextOwnFont) != 0; }
-bool IsProgramStyle(uint8_t style) { return style >= 1 && style <= kLastProgramStyle; }
+bool HasOwnFont(const TextObject* text) {
+    return (text->body.flags & kTextOwnFont) != 0;
+}
+bool IsProgramStyle(uint8_t style) {
+    return style >= 1 && style <= kLastProgramStyle;
+}
 
 uint8_t CharsetOf(const TextObject* text, const ScoreDocument* document) {
-    if (HasOwnFont(text) || document == nullptr || text->body.style >= kScoreFontCount) return text->body.charset;
+    if (HasOwnFont(text) || document == nullptr || text->body.style >= kScoreFontCount)
+        return text->body.charset;
     return document->fonts[text->body.style].charset;
 }
 
@@ -60,7 +68,9 @@ platform::FontHandle OwnFont(TextObject* text, ScoreView* view) {
     if (text->body.fontCache != 0) return platform::FontHandle{text->body.fontCache};
     ScoreDocument* document = view->document;
     QuickFontRecord record{};
-    uint8_t face = text->body.style < kFaceNameCount ? text->body.style : 0;
+    // A face index beyond the table falls back to the first text face, never to the
+    // music font in entry 0.
+    uint8_t face = text->body.style < kFaceNameCount ? text->body.style : kFallbackFaceIndex;
     std::memcpy(record.face, document->faceNames[face].name, sizeof record.face);
     record.face[sizeof record.face - 1] = '\0';
     record.bold = (text->body.flags & kTextBold) != 0;
@@ -79,11 +89,16 @@ platform::FontHandle StyleFont(TextObject* text, ScoreView* view) {
     if (style > kLastDocumentStyle) style = text->body.style = kFallbackDocumentStyle;
     const DrawingGlobals& drawing = State().drawing;
     switch (style) {
-        case 0: return {};
-        case 1: return drawing.MusicFont;
-        case 2: return drawing.MusicFont75;
-        case 3: return drawing.MusicFont65;
-        default: break;
+        case 0:
+            return {};
+        case 1:
+            return drawing.MusicFont;
+        case 2:
+            return drawing.MusicFont75;
+        case 3:
+            return drawing.MusicFont65;
+        default:
+            break;
     }
     platform::FontHandle font{view->document->fonts[style].handle};
     return font ? font : CreateTextStyleFont(view, style);
@@ -140,7 +155,8 @@ void DrawFrame(TextObject* text, ScoreView* view, platform::DcHandle dc, const R
     gfx::Rect frame{r.left, r.top, r.right, r.bottom};
     if (kind == kFrameEllipse) {
         gfx::Ellipse(dc, frame);
-    } else if (kind == kFrameRectangle || (kind == kFrameRounded && ZoomLevel(view) < kRoundedFrameMinimumZoom)) {
+    } else if (kind == kFrameRectangle ||
+               (kind == kFrameRounded && ZoomLevel(view) < kRoundedFrameMinimumZoom)) {
         gfx::Rectangle(dc, frame);
     } else if (kind == kFrameRounded) {
         int32_t corner = frame.Height() / kRoundedCornerDivisor;
@@ -148,18 +164,42 @@ void DrawFrame(TextObject* text, ScoreView* view, platform::DcHandle dc, const R
     }
 }
 
+// A page-owned object is drawn unscaled; a measure object with the scale at 0
+// takes the music fonts of its staff's size.
+void SettleViewScale(TextObject* text, ScoreView* view) {
+    if (text->header.subtype == SubtypeCode(ObjectSubtype::PageList)) {
+        if (ViewScale(view) > 0.0) SetViewScale(view, 0.0);
+        return;
+    }
+    if (ViewScale(view) != 0.0 || view->currentStaffRecord == nullptr) return;
+    if (StaffSizePercent(*view->currentStaffRecord) != 0)
+        SelectStaffScaledFonts(view, view->currentStaff);
+}
+
 }  // namespace
 
 platform::FontHandle CreateTextFont(TextObject* text, ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return {};
+    SettleViewScale(text, view);
     return HasOwnFont(text) ? OwnFont(text, view) : StyleFont(text, view);
+}
+
+void RedrawCurrentObject(ScoreView* view) {
+    SelectionState* selection = TheSelectionState();
+    ScoreObject* object = selection != nullptr ? selection->focusedObject.get() : nullptr;
+    if (view == nullptr || object == nullptr) return;
+    BeginHighlightDraw(view);
+    ClassOf(object).Draw(object, view);
+    EndHighlightDraw(view);
 }
 
 void ApplyTextDialogValues(const TextObject* text, ScoreDocument* document, QuickFontRecord* out) {
     *out = QuickFontRecord{};
     if (document == nullptr) return;
     if (HasOwnFont(text)) {
-        uint8_t face = text->body.style < kFaceNameCount ? text->body.style : 0;
+        // A face index beyond the table falls back to the first text face, never to the
+    // music font in entry 0.
+    uint8_t face = text->body.style < kFaceNameCount ? text->body.style : kFallbackFaceIndex;
         std::memcpy(out->face, document->faceNames[face].name, sizeof out->face);
         out->bold = (text->body.flags & kTextBold) != 0;
         out->italic = (text->body.flags & kTextItalic) != 0;
@@ -188,7 +228,8 @@ void TextObjectClass::Measure(ScoreObject* object, ScoreView* view) const {
     platform::DcHandle dc = MeasuringContext(view);
     if (dc) {
         platform::FontHandle previous = gfx::SelectObject(dc, font);
-        gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
+        gfx::TextAlign align =
+            gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
         std::string shown = GetDisplayText(object, view);
         TextExtent extent = MeasureOnContext(dc, shown, MeasuresAsText(text, view->document));
         gfx::SetTextAlign(dc, align);
@@ -206,7 +247,8 @@ void TextObjectClass::SelectTextFont(ScoreObject* object, ScoreView* view, Logic
     TextObject* text = AsTextObject(object);
     bool ownsString = (text->body.flags & kTextOwnsString) != 0;
     if (ownsString && (HasOwnFont(text) || !IsProgramStyle(text->body.style))) {
-        int32_t h = text->body.height > kMaximumTextHeight ? kOversizeHeightReplacement : text->body.height;
+        int32_t h =
+            text->body.height > kMaximumTextHeight ? kOversizeHeightReplacement : text->body.height;
         int32_t cell = h - (h >> 2);
         out->left = point.x - (text->body.width >> 1);
         out->top = point.y - (cell >> 1) - ((h >> 1) - (h >> 3));
@@ -222,7 +264,8 @@ void TextObjectClass::SelectTextFont(ScoreObject* object, ScoreView* view, Logic
     if (dc && font) {
         platform::FontHandle previous = gfx::SelectObject(dc, font);
         std::string shown = GetDisplayText(object, view);
-        text::GetGlyphOutlineBox(dc, static_cast<unsigned char>(shown.empty() ? kEmptySymbolProbe : shown[0]), &box);
+        text::GetGlyphOutlineBox(
+            dc, static_cast<unsigned char>(shown.empty() ? kEmptySymbolProbe : shown[0]), &box);
         extent = MeasureOnContext(dc, shown, false);
         gfx::SelectObject(dc, previous);
     }
@@ -234,7 +277,8 @@ void TextObjectClass::SelectTextFont(ScoreObject* object, ScoreView* view, Logic
     out->right = out->left + extent.width;
 }
 
-void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view, platform::DcHandle dc) const {
+void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view,
+                                 platform::DcHandle dc) const {
     TextObject* text = AsTextObject(object);
     platform::FontHandle font = CreateTextFont(text, view);
     if (!dc || !font) return;
@@ -256,7 +300,8 @@ void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
         bool faint = (text->body.flags & (kTextHidden | kTextGray)) != 0 && !IsPrinting();
         gfx::Colour colour = faint ? gfx::SetTextColour(dc, kLightGray) : 0;
         DrawString(object, view, dc);
-        if (object->type == TypeCode(ObjectType::Text) && (text->body.flags & kTextFrameMask) != 0) {
+        if (object->type == TypeCode(ObjectType::Text) &&
+            (text->body.flags & kTextFrameMask) != 0) {
             RecordRect rect;
             SelectTextFont(object, view, AnchorPoint(object, view), &rect);
             DrawFrame(text, view, dc, rect);
@@ -269,7 +314,8 @@ void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
 
 void TextObjectClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
     TextObject* text = AsTextObject(object);
-    if (text->body.bitmapCache != 0) DeleteDrawingObject(platform::BitmapHandle{text->body.bitmapCache});
+    if (text->body.bitmapCache != 0)
+        DeleteDrawingObject(platform::BitmapHandle{text->body.bitmapCache});
     text->body.bitmapCache = 0;
 }
 

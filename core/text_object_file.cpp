@@ -35,8 +35,12 @@ struct Record {
         Put16(at, static_cast<uint16_t>(v));
         Put16(at + 2, static_cast<uint16_t>(v >> (2 * kByteBits)));
     }
-    uint16_t Get16(size_t at) const { return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << kByteBits)); }
-    uint32_t Get32(size_t at) const { return Get16(at) | (static_cast<uint32_t>(Get16(at + 2)) << (2 * kByteBits)); }
+    uint16_t Get16(size_t at) const {
+        return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << kByteBits));
+    }
+    uint32_t Get32(size_t at) const {
+        return Get16(at) | (static_cast<uint32_t>(Get16(at + 2)) << (2 * kByteBits));
+    }
 };
 
 // Offsets of the stored fields.
@@ -71,7 +75,8 @@ Record Encode(const TextObjectBody& body) {
 }
 
 uint16_t ConvertOldFlags(uint16_t flags) {
-    return static_cast<uint16_t>((flags & kOldFlagsKept) + ((flags >> kOldFlagsShift) << kNewFlagsShift));
+    return static_cast<uint16_t>((flags & kOldFlagsKept) +
+                                 ((flags >> kOldFlagsShift) << kNewFlagsShift));
 }
 
 void Decode(const Record& r, uint8_t version, TextObjectBody* body) {
@@ -103,13 +108,16 @@ int WriteTextObjectString(TextObject* text, int (*write)(const void*, uint32_t))
     if (!write(record.bytes.data(), kTextRecordBytes)) return 0;
     if (string == nullptr) return kTextWriteResultBase;
     size_t length = std::strlen(string);
-    uint8_t prefix[2] = {static_cast<uint8_t>(length & kLowByte), static_cast<uint8_t>(length >> kByteBits)};
+    uint8_t prefix[2] = {static_cast<uint8_t>(length & kLowByte),
+                         static_cast<uint8_t>(length >> kByteBits)};
     if (!write(prefix, sizeof prefix)) return 0;
     if (length > 0 && !write(string, static_cast<uint32_t>(length))) return 0;
     return static_cast<int>(length) + kTextWriteResultBase;
 }
 
-int WriteTextObjectString(TextObject* text) { return WriteTextObjectString(text, &WriteScoreBytes); }
+int WriteTextObjectString(TextObject* text) {
+    return WriteTextObjectString(text, &WriteScoreBytes);
+}
 
 int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t)) {
     Record record;
@@ -142,6 +150,8 @@ int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t)) {
     return kTextReadResult;
 }
 
-int ReadTextObjectString(TextObject* text) { return ReadTextObjectString(text, &ReadScoreBytes); }
+int ReadTextObjectString(TextObject* text) {
+    return ReadTextObjectString(text, &ReadScoreBytes);
+}
 
 }  // namespace ql

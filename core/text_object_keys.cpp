@@ -47,7 +47,7 @@ struct GlyphPair {
 };
 constexpr uint8_t kGlyphPairBase = 138;
 constexpr GlyphPair kGlyphPairs[] = {
-    {5, 0}, {1, 1}, {2, 2}, {3, 4}, {7, 6}, {9, 8}, {10, 10},
+    {5, 0},   {1, 1},   {2, 2},   {3, 4},   {7, 6},   {9, 8},   {10, 10},
     {12, 11}, {14, 13}, {16, 15}, {17, 17}, {25, 25}, {26, 26}, {27, 27},
 };
 // Tremolo glyphs take the last three pairs; the two fermata-like glyphs their own.
@@ -71,7 +71,9 @@ uint8_t PairedCode(uint8_t base, GlyphPair pair, uint8_t code) {
     return first == code ? static_cast<uint8_t>(base + pair.second) : first;
 }
 
-void ToggleFlag(TextObject* text, uint16_t flag) { text->body.flags ^= flag; }
+void ToggleFlag(TextObject* text, uint16_t flag) {
+    text->body.flags ^= flag;
+}
 
 void DropFontCache(TextObject* text, ScoreView* view) {
     ReleaseTextObjectFont(text, view != nullptr ? view->document : nullptr);
@@ -99,11 +101,14 @@ void ShowSize(int16_t size) {
     char text[kFixedTextBytes + 1] = {};
     char* digits = text;
     if (size < 0) *digits++ = '-';
-    FormatFixed160(static_cast<uint16_t>(std::abs(static_cast<int>(size))), digits, kFixedTextBytes);
+    FormatFixed160(static_cast<uint16_t>(std::abs(static_cast<int>(size))), digits,
+                   kFixedTextBytes);
     SetStatusText(2, text);
 }
 
-ScoreDocument* DocumentOf(ScoreView* view) { return view != nullptr ? view->document : nullptr; }
+ScoreDocument* DocumentOf(ScoreView* view) {
+    return view != nullptr ? view->document : nullptr;
+}
 
 // The verb and type of the undo step a key opens; None when the key is not the
 // text object's.
@@ -114,13 +119,23 @@ struct KeyStep {
 
 KeyStep StepOfKey(uint32_t key) {
     switch (key) {
-        case kKeyTab: case kKeyEnter: case kKeySpace: case kKeyB: case kKeyG: case kKeyI: case kKeyO:
+        case kKeyTab:
+        case kKeyEnter:
+        case kKeySpace:
+        case kKeyB:
+        case kKeyG:
+        case kKeyI:
+        case kKeyO:
         case kKeyU:
             return {UndoVerb::Modify};
-        case kKeyHome: return {UndoVerb::Move};
-        case kKeyF: return {UndoVerb::Flip, TypeCode(ObjectType::NoteArticulation)};
-        case kKeyH: return {UndoVerb::Hide};
-        default: return {};
+        case kKeyHome:
+            return {UndoVerb::Move};
+        case kKeyF:
+            return {UndoVerb::Flip, TypeCode(ObjectType::NoteArticulation)};
+        case kKeyH:
+            return {UndoVerb::Hide};
+        default:
+            return {};
     }
 }
 
@@ -160,7 +175,8 @@ void ToggleYFromStaff(TextObject* text, ScoreView* view) {
     ToggleFlag(text, kTextYFromStaff);
     SelectionState* selection = State().documents.Selection;
     HitRecord* handle = selection != nullptr ? selection->currentHandle.get() : nullptr;
-    if (handle != nullptr) PointToNoteAnchor(view, &text->header, &text->body.location, handle->point);
+    if (handle != nullptr)
+        PointToNoteAnchor(view, &text->header, &text->body.location, handle->point);
     SetDocumentModified(DocumentOf(view));
 }
 
@@ -170,9 +186,12 @@ void StepSize(TextObject* text, int step) {
     uint8_t modifiers = State().input.ModifierState;
     int factor = kCoarseSizeStep;
     if ((modifiers & kModifierCtrl) != 0)
-        factor = (State().program.FineStepSetting != 0 || (modifiers & kModifierShift) != 0) ? 1 : kCtrlSizeStep;
+        factor = (State().program.FineStepSetting != 0 || (modifiers & kModifierShift) != 0)
+                     ? 1
+                     : kCtrlSizeStep;
     int magnitude = std::abs(static_cast<int>(text->body.size)) + factor * step;
-    if (magnitude >= 1 && magnitude <= INT16_MAX) text->body.size = WithMagnitude(text->body.size, magnitude);
+    if (magnitude >= 1 && magnitude <= INT16_MAX)
+        text->body.size = WithMagnitude(text->body.size, magnitude);
 }
 
 // Command 5: the text tool's current style.
@@ -186,15 +205,16 @@ void ApplyToolTextStyle(TextObject* text) {
     }
     text->body.style = static_cast<uint8_t>(-tool.TextToolStyle);
     text->body.size = tool.TextToolSize;
-    text->body.flags = static_cast<uint16_t>((text->body.flags & ~kAttributes) | (tool.TextToolFlags & kAttributes) |
-                                             kTextOwnFont);
+    text->body.flags = static_cast<uint16_t>((text->body.flags & ~kAttributes) |
+                                             (tool.TextToolFlags & kAttributes) | kTextOwnFont);
     text->body.charset = tool.TextToolCharset;
 }
 
 }  // namespace
 
 uint8_t FlippedArticulationGlyph(uint8_t code) {
-    if (code >= kFirstHighPairGlyph && code <= kLastHighPairGlyph) return PairedCode(kHighPairBase, kHighPair, code);
+    if (code >= kFirstHighPairGlyph && code <= kLastHighPairGlyph)
+        return PairedCode(kHighPairBase, kHighPair, code);
     if (code >= kFirstTremoloGlyph && code <= kLastTremoloGlyph) {
         uint8_t offset = static_cast<uint8_t>(kTremoloFirstPair + code - kFirstTremoloGlyph);
         return PairedCode(kGlyphPairBase, {offset, offset}, code);
@@ -202,7 +222,8 @@ uint8_t FlippedArticulationGlyph(uint8_t code) {
     if (code < kGlyphPairBase) return code;
     int offset = code - kGlyphPairBase;
     for (const GlyphPair& pair : kGlyphPairs) {
-        if (pair.first == offset || pair.second == offset) return PairedCode(kGlyphPairBase, pair, code);
+        if (pair.first == offset || pair.second == offset)
+            return PairedCode(kGlyphPairBase, pair, code);
     }
     return code;
 }
@@ -212,7 +233,8 @@ void ConvertStyleToOwnFont(TextObject* text, ScoreDocument* document) {
     if (text->body.style >= kScoreFontCount) return;
     const QuickFontRecord& font = document->fonts[text->body.style];
     text->body.size = font.height;
-    uint16_t flags = text->body.flags & static_cast<uint16_t>(~(kTextBold | kTextItalic | kTextUnderline));
+    uint16_t flags =
+        text->body.flags & static_cast<uint16_t>(~(kTextBold | kTextItalic | kTextUnderline));
     if (font.bold != 0) flags |= kTextBold;
     if (font.italic != 0) flags |= kTextItalic;
     if (font.underline != 0) flags |= kTextUnderline;
@@ -226,7 +248,8 @@ void ConvertStyleToOwnFont(TextObject* text, ScoreDocument* document) {
 void RefreshTextStyleFont(TextObject* text) {
     bool ownFont = (text->body.flags & kTextOwnFont) != 0;
     bool programStyle = text->body.style >= 1 && text->body.style <= kLastProgramStyle;
-    if ((!ownFont && programStyle) || (ownFont && text->body.style == 0)) text->body.flags |= kTextMusicGlyph;
+    if ((!ownFont && programStyle) || (ownFont && text->body.style == 0))
+        text->body.flags |= kTextMusicGlyph;
 }
 
 int TextObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) const {
@@ -236,18 +259,37 @@ int TextObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) c
     TextObject* text = AsTextObject(object);
     UndoStep step(DocumentOf(view), view, UndoKind::Item, keyStep.objectType, keyStep.verb);
     switch (key) {
-        case kKeyTab: case kKeyEnter: case kKeySpace:
+        case kKeyTab:
+        case kKeyEnter:
+        case kKeySpace:
             if (EditLyricInPlace(object, view) != kNothingStarted) MeasureAndSelect(object, view);
             break;
-        case kKeyHome: ToggleYFromStaff(text, view); break;
-        case kKeyB: ChangeAttribute(text, view, kTextBold); break;
-        case kKeyF: FlipArticulation(text, view); break;
-        case kKeyG: ChangeAttribute(text, view, kTextGray); break;
-        case kKeyH: HideOrShow(text, view); break;
-        case kKeyI: ChangeAttribute(text, view, kTextItalic); break;
-        case kKeyO: ScoreObjectClass::OnKey(object, view, key); break;
-        case kKeyU: ChangeAttribute(text, view, kTextUnderline); break;
-        default: break;
+        case kKeyHome:
+            ToggleYFromStaff(text, view);
+            break;
+        case kKeyB:
+            ChangeAttribute(text, view, kTextBold);
+            break;
+        case kKeyF:
+            FlipArticulation(text, view);
+            break;
+        case kKeyG:
+            ChangeAttribute(text, view, kTextGray);
+            break;
+        case kKeyH:
+            HideOrShow(text, view);
+            break;
+        case kKeyI:
+            ChangeAttribute(text, view, kTextItalic);
+            break;
+        case kKeyO:
+            ScoreObjectClass::OnKey(object, view, key);
+            break;
+        case kKeyU:
+            ChangeAttribute(text, view, kTextUnderline);
+            break;
+        default:
+            break;
     }
     return 1;
 }
@@ -267,12 +309,23 @@ int TextObjectClass::OnEditCommand(ScoreObject* object, ScoreView* view, int com
             if (magnitude - kTextSizeCommandStep > 0)
                 text->body.size = WithMagnitude(text->body.size, magnitude - kTextSizeCommandStep);
             break;
-        case kTextCommandBold: ToggleFlag(text, kTextBold); break;
-        case kTextCommandItalic: ToggleFlag(text, kTextItalic); break;
-        case kTextCommandUnderline: ToggleFlag(text, kTextUnderline); break;
-        case kTextCommandToolStyle: ApplyToolTextStyle(text); break;
-        case kTextCommandGray: ToggleFlag(text, kTextGray); break;
-        default: break;
+        case kTextCommandBold:
+            ToggleFlag(text, kTextBold);
+            break;
+        case kTextCommandItalic:
+            ToggleFlag(text, kTextItalic);
+            break;
+        case kTextCommandUnderline:
+            ToggleFlag(text, kTextUnderline);
+            break;
+        case kTextCommandToolStyle:
+            ApplyToolTextStyle(text);
+            break;
+        case kTextCommandGray:
+            ToggleFlag(text, kTextGray);
+            break;
+        default:
+            break;
     }
     if ((text->body.flags & kTextOwnFont) != 0) {
         DropFontCache(text, view);

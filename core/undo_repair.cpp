@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "core/document.h"
+#include "core/paper_size.h"
+#include "core/view_metrics.h"
 #include "core/page_records.h"
 #include "core/score_document.h"
 #include "core/selection_state.h"
@@ -91,7 +93,13 @@ void RestoreUndoViewState(ScoreDocument* document, ScoreView* fallback,
 
 void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
     if (document->rightMaster != nullptr) document->firstPage = document->rightMaster->next.get();
-    if (headerChanged) ConvertHeaderToInternal(document);
+    if (headerChanged) {
+        ConvertHeaderToInternal(document);
+        ForEachViewOf(document, [](ScoreView* view) {
+            PaperSizeOf(view);
+            InitViewMetrics(view);
+        });
+    }
     DropCachedObjects(document);
     FreeRepeatEndingList(document);
     ResetSelectionForUndo(State().documents.ActiveView);

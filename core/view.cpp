@@ -14,6 +14,7 @@
 #include "editing/tools.h"
 #include "layout/measure_format.h"
 #include "layout/page_format.h"
+#include "platform/win/window.h"
 
 namespace ql {
 
@@ -84,26 +85,31 @@ void CompleteFirstActivation(ScoreView* view) {
     ResetOrigins(view);
     view->pageView = 1;
     view->currentPage = document->firstPage;
-    view->currentSystem = document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
+    view->currentSystem =
+        document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
     HideAllPalettes();
     LayoutPagersToolbar(view);
     BuildInitialScoreLayout(view);
     FormatMeasures(view, view->currentPage);
     if (header.staffCount == 1) {
-        if (MeasureRecord* second = MeasureRecordOf(document, 2)) second->flags |= kSingleStaffLeftBarFlag;
+        if (MeasureRecord* second = MeasureRecordOf(document, 2))
+            second->flags |= kSingleStaffLeftBarFlag;
     }
     EndFocus(view, 0);
     if (SelectionState* selection = State().documents.Selection) {
         selection->activationBytes[0] = selection->activationBytes[1] = 0;
     }
-    view->currentSystem = document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
+    view->currentSystem =
+        document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
     if (view->currentSystem != nullptr)
         SetCurrentSystemAndMeasure(view, view->currentSystem, 1, view->currentSystem->firstMeasure);
 }
 
 }  // namespace
 
-ScoreView* AllocView() { return new (std::nothrow) ScoreView(); }
+ScoreView* AllocView() {
+    return new (std::nothrow) ScoreView();
+}
 
 void FreeView(ScoreView* view) {
     if (view == nullptr) return;
@@ -146,6 +152,16 @@ ScoreView* CopyView(ScoreView* view, const ScoreView* source) {
 
 void DestroyGalleyPages(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
+    if (!IsDocumentListed(view->document)) {
+        // The document and its pools are gone, and the galley records with them.
+        if (view->currentPage == view->galleyPage || view->currentPage == view->galleyPage2) {
+            view->currentPage = nullptr;
+            view->currentSystem = nullptr;
+        }
+        view->galleyPage = view->galleyPage2 = nullptr;
+        view->galleySystem = nullptr;
+        return;
+    }
     ScopedPoolSet pools(PoolSet(view->document->pools));
     if (view->currentPage == view->galleyPage || view->currentPage == view->galleyPage2) {
         view->currentPage = nullptr;
@@ -160,7 +176,8 @@ void DestroyGalleyPages(ScoreView* view) {
 void DestroyView(ScoreView* view) {
     if (view == nullptr) return;
     UnlinkView(view);
-    if (view->ownedObject != nullptr && view->document != nullptr) {
+    if (view->ownedObject != nullptr && view->document != nullptr &&
+        IsDocumentListed(view->document)) {
         ScopedPoolSet pools(PoolSet(view->document->pools));
         ReleaseObjectByType(view->document, view->ownedObject);
     }
@@ -246,6 +263,17 @@ int NextShownStaff(const ScoreDocument* document, int staff, const ScoreSystem* 
     for (int next = staff + 1; next <= document->header.staffCount; ++next)
         if (flags[next] >= 0) return next;
     return staff;
+}
+
+ScoreView* GetScoreViewOfWindow(platform::WindowHandle window) {
+    if (!win::IsWindow(window) || !win::HasClassName(window, kScoreWindowClass)) return nullptr;
+    auto* candidate = reinterpret_cast<ScoreView*>(win::GetWindowLong(window, kViewWindowLong));
+    // Only a record of the view list is read: no pointer is trusted before that.
+    for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
+        if (view == candidate)
+            return (IsValidView(view) && view->document != nullptr) ? view : nullptr;
+    }
+    return nullptr;
 }
 
 }  // namespace ql

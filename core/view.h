@@ -5,6 +5,7 @@
 
 #include "core/score_document.h"
 #include "core/view_moves.h"  // IsValidView
+#include "platform/handles.h"
 
 namespace ql {
 
@@ -31,6 +32,12 @@ void UnlinkView(ScoreView* view);
 
 // First staff of the current system whose flag is negative; 0 when none.
 int FindHiddenStaff(const ScoreView* view);
+// The view of a score window: the window must exist, be of the score window class
+// and hold in window long 0 a valid view of the view list that shows a document.
+constexpr char kScoreWindowClass[] = "QLMdiChild";
+constexpr int32_t kViewWindowLong = 0;
+ScoreView* GetScoreViewOfWindow(platform::WindowHandle window);
+
 // Next staff after `staff` shown in the system, or staff itself.
 int NextShownStaff(const ScoreDocument* document, int staff, const ScoreSystem* system);
 

@@ -11,8 +11,8 @@ void DecodeAnchors(ScoreView* /*view*/, int /*kind*/, const ObjectLocation* /*lo
 
 // provisional: note positions come from the beat maps, which are not built; the
 // point is left as the caller set it.
-void NoteAnchorToPoint(ScoreView* /*view*/, ScoreObject* /*object*/, const ObjectLocation* /*location*/,
-                       LogicalPoint* /*out*/) {}
+void NoteAnchorToPoint(ScoreView* /*view*/, ScoreObject* /*object*/,
+                       const ObjectLocation* /*location*/, LogicalPoint* /*out*/) {}
 
 // provisional: the note positions these anchors are relative to come from the
 // locate module's beat maps, which are not built; the stored offsets are left as

@@ -5,6 +5,8 @@ namespace ql {
 
 // provisional: the in-place entry window belongs to the text-line class, which is
 // not built; no entry is started, which callers read as "nothing was started".
-int EditLyricInPlace(ScoreObject* /*object*/, ScoreView* /*view*/) { return 2; }
+int EditLyricInPlace(ScoreObject* /*object*/, ScoreView* /*view*/) {
+    return 2;
+}
 
 }  // namespace ql

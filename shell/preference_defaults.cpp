@@ -85,7 +85,9 @@ PreferenceDefaults& ProgramPreferences() {
     return defaults;
 }
 
-void ResetPreferenceDefaults() { ProgramPreferences() = BuiltInDefaults(); }
+void ResetPreferenceDefaults() {
+    ProgramPreferences() = BuiltInDefaults();
+}
 
 void SanitizeTimeSignatureDefaults(PreferenceDefaults& defaults) {
     if (defaults.timeBeatUnitExponent < kMinBeatUnitExponent ||

@@ -38,8 +38,8 @@ int FillScore(ScoreDocument* doc, ScoreView* view) {
         for (int s = 1; s <= doc->header.staffCount; ++s) {
             MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc, s), doc, m);
             for (int i = 0; i < kNotesPerVoice; ++i) {
-                if (AddEventToVoice(view, cell, 0, static_cast<uint16_t>(i * kShortTicks), kShortValue,
-                                    static_cast<uint8_t>(i % kStepCycle)) == nullptr)
+                if (AddEventToVoice(view, cell, 0, static_cast<uint16_t>(i * kShortTicks),
+                                    kShortValue, static_cast<uint8_t>(i % kStepCycle)) == nullptr)
                     return notes;
                 ++notes;
             }

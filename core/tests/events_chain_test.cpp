@@ -9,7 +9,7 @@ constexpr int kEighth = 9;
 constexpr int kQuarter = 10;
 
 class EventChainTest : public ModelTest {
-protected:
+  protected:
     void SetUp() override {
         ModelTest::SetUp();
         cell_ = UseCell();
@@ -21,7 +21,8 @@ protected:
         for (int i = 0; i < 4; ++i) notes.push_back(Note(cell_, 0, i * 512, kEighth, 4));
         for (size_t i = 0; i < notes.size(); ++i) {
             notes[i]->beamPrev = i > 0 ? HandleOfEvent(notes[i - 1]) : RecordHandle{};
-            notes[i]->beamNext = i + 1 < notes.size() ? HandleOfEvent(notes[i + 1]) : RecordHandle{};
+            notes[i]->beamNext =
+                i + 1 < notes.size() ? HandleOfEvent(notes[i + 1]) : RecordHandle{};
         }
         return notes;
     }

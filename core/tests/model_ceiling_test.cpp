@@ -17,15 +17,14 @@ using CeilingTest = ModelTest;
 
 // Fills the first voice of successive cells until the pool refuses a note (every
 // voice head is a record of the same pool).
-int FillUntilRefused(ModelTest& test, ScoreView* view, ScoreDocument* doc, MeasureCell** lastCell,
-                     int* lastVoice) {
+int FillUntilRefused(ScoreView* view, ScoreDocument* doc, MeasureCell** lastCell, int* lastVoice) {
     int notes = 0;
     for (int m = 1; m <= kMeasures; ++m) {
         for (int s = 1; s <= doc->header.staffCount; ++s) {
             MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc, s), doc, m);
             for (int i = 0; i < kNotesPerVoice; ++i) {
-                if (AddEventToVoice(view, cell, 0, static_cast<uint16_t>(i * kShortTicks), kShortValue,
-                                    static_cast<uint8_t>(i % 9)) == nullptr)
+                if (AddEventToVoice(view, cell, 0, static_cast<uint16_t>(i * kShortTicks),
+                                    kShortValue, static_cast<uint8_t>(i % 9)) == nullptr)
                     return notes;
                 *lastCell = cell;
                 *lastVoice = 0;
@@ -33,7 +32,6 @@ int FillUntilRefused(ModelTest& test, ScoreView* view, ScoreDocument* doc, Measu
             }
         }
     }
-    (void)test;
     return notes;
 }
 
@@ -43,7 +41,7 @@ TEST_F(CeilingTest, FullEventPoolRefusesTheNextNoteCleanly) {
     view_->currentMeasureLength = DefaultMeasureTicks();
     MeasureCell* cell = nullptr;
     int voice = 0;
-    const int notes = FillUntilRefused(*this, view_, doc_, &cell, &voice);
+    const int notes = FillUntilRefused(view_, doc_, &cell, &voice);
     EXPECT_GT(notes, 32400);
     EXPECT_LT(notes, kEventPoolRecords);
     ASSERT_NE(cell, nullptr);
@@ -54,7 +52,8 @@ TEST_F(CeilingTest, FullEventPoolRefusesTheNextNoteCleanly) {
     EXPECT_EQ(Voice(cell, voice), before);
     EXPECT_EQ(doc_->changeCounter, counter);
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
-    EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("Resource memory is low."), std::string::npos);
+    EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("Resource memory is low."),
+              std::string::npos);
     EXPECT_FALSE(ui::headless::Beeps().empty());  // the exhausted pool beeps
     // A freed note makes room for exactly one more.
     EventRecord* last = GetVoiceFirstEvent(cell, voice);

@@ -1,6 +1,8 @@
 // A new document: its header defaults, the page list with the two master pages,
 // the measure table, cells per staff, the modified mark and clean destruction.
 #include "core/tests/model_fixture.h"
+#include "platform/win/headless.h"
+#include "platform/win/window.h"
 
 namespace ql::testing_model {
 namespace {
@@ -23,8 +25,8 @@ TEST_F(DocumentTest, NewScoreHasPageOneAfterTheTwoMasters) {
     EXPECT_EQ(GetPageAt(doc_, 1), nullptr);
 }
 
-// Master systems sit at y -8192 with the first staff offset 0xF000; every page has
-// its margin element.
+// Master systems sit at y -8192 with the first staff offset 0xF000; every page
+// has its margin element.
 TEST_F(DocumentTest, MasterPagesCarryOneSystemAndTheirMargins) {
     for (ScorePage* master : {doc_->leftMaster, doc_->rightMaster}) {
         ScoreSystem* system = master->firstSystem.get();
@@ -38,7 +40,30 @@ TEST_F(DocumentTest, MasterPagesCarryOneSystemAndTheirMargins) {
     }
 }
 
-// Header defaults: two staves in 4/4, the lyric lines 256 apart, settings E and F.
+// The masters' margin elements hold the left- and right-page margins, in
+// logical units and as distance words (left, top, right, bottom); page 1 of a
+// score that starts on a right page copies the right master's.
+TEST_F(DocumentTest, MarginElementsHoldThePageMargins) {
+    auto word = [](ScorePage* page, int i) {
+        return LoadField<uint32_t>(page->margins->BodyBytes() + 4 * i);
+    };
+    ScoreView* view = InitView(AllocView());
+    ScoreDocument* other = AllocDocument();
+    ProgramPreferences().header.leftMargins[1] = 0x0250;  // left pages: top 2.50
+    ASSERT_EQ(CreateDocument(other, view, nullptr), other);
+    EXPECT_EQ(word(other->leftMaster, 4 + 1), 0x0250u);
+    EXPECT_EQ(word(other->rightMaster, 4 + 1), 0x0100u);
+    EXPECT_EQ(word(other->leftMaster, 0), word(other->rightMaster, 0));  // same left margin
+    EXPECT_GT(word(other->leftMaster, 1), word(other->rightMaster, 1));  // deeper top
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(word(other->firstPage, i), word(other->rightMaster, i)) << i;
+    FreeView(view);
+    FreeDocument(other);
+    SetCurrentPoolSet(doc_->pools);
+}
+
+// Header defaults: two staves in 4/4, the lyric lines 256 apart, settings E and
+// F.
 TEST_F(DocumentTest, HeaderTakesTheNewScoreDefaults) {
     const ScoreHeader& h = doc_->header;
     EXPECT_EQ(h.staffCount, 2);
@@ -60,7 +85,8 @@ TEST_F(DocumentTest, HeaderTakesTheNewScoreDefaults) {
     EXPECT_STREQ(doc_->faceNames[2].name, "Arial");
 }
 
-// Every record of the measure table is a 4/4 bar numbered by its position, 2816 wide.
+// Every record of the measure table is a 4/4 bar numbered by its position, 2816
+// wide.
 TEST_F(DocumentTest, MeasureTableIsNumberedByPositionInFourFour) {
     for (int i : {0, 1, 17, MaxMeasures - 1}) {
         const MeasureRecord* m = MeasureRecordOf(doc_, i);
@@ -92,7 +118,8 @@ TEST_F(DocumentTest, EachStaffHasCellsThroughFourSpareMeasures) {
     for (int s = 1; s <= 2; ++s) {
         const CellHandleArray* cells = CellArrayOf(StaffRecordOf(doc_, s));
         ASSERT_NE(cells, nullptr);
-        for (int m = 0; m <= 24; ++m) EXPECT_TRUE(cells->cells[m]) << "staff " << s << " measure " << m;
+        for (int m = 0; m <= 24; ++m)
+            EXPECT_TRUE(cells->cells[m]) << "staff " << s << " measure " << m;
         EXPECT_FALSE(cells->cells[25]);
     }
     // Cell 0 takes the document's shared sentinel for its voices.
@@ -101,8 +128,8 @@ TEST_F(DocumentTest, EachStaffHasCellsThroughFourSpareMeasures) {
     EXPECT_FALSE(Cell(1, 1)->voices[0]);
 }
 
-// Measure lookups clamp: negative to 1, past the spares to the last spare, and a
-// number at or beyond 1024 yields no cell.
+// Measure lookups clamp: negative to 1, past the spares to the last spare, and
+// a number at or beyond 1024 yields no cell.
 TEST_F(DocumentTest, MeasureCellLookupClampsAndStopsAtTheTableEnd) {
     BuildStaves(10);
     StaffRecord* staff = StaffRecordOf(doc_, 1);
@@ -129,22 +156,25 @@ TEST_F(DocumentTest, ModifiedMarkSkipsZeroAndIgnoresPlayback) {
     EXPECT_EQ(doc_->changeCounter, 0);
 }
 
-// Creation fails cleanly on exhaustion: null, one low-memory box, not listed, and
-// nothing left in the arena; both when a record is refused and when no block can be
-// had at all.
+// Creation fails cleanly on exhaustion: null, one low-memory box, not listed,
+// and nothing left in the arena; both when a record is refused and when no
+// block can be had at all.
 TEST_F(DocumentTest, FailedCreationFreesWhatItMadeAndReportsOnce) {
     const size_t before = ArenaBytesInUse();
     for (bool refuseBlocks : {false, true}) {
         ui::headless::ResetUi();
         ScoreDocument* other = AllocDocument();
         ScoreView* view = InitView(AllocView());
-        if (refuseBlocks) FailNextArenaBlocks(1 << 20);
-        else FailNextRecordAllocations(1);
+        if (refuseBlocks)
+            FailNextArenaBlocks(1 << 20);
+        else
+            FailNextRecordAllocations(1);
         EXPECT_EQ(CreateDocument(other, view, nullptr), nullptr);
         FailNextArenaBlocks(0);
         FailNextRecordAllocations(0);
         ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
-        EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("Resource memory is low."), std::string::npos);
+        EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("Resource memory is low."),
+                  std::string::npos);
         EXPECT_FALSE(IsDocumentListed(other));
         EXPECT_EQ(view->document, nullptr);
         FreeView(view);
@@ -164,6 +194,21 @@ TEST_F(DocumentTest, OwnedBuffersAreFoundById) {
     EXPECT_EQ(DocumentRecordOf(doc_, 2), nullptr);
 }
 
+// A view that outlives its document drops its galley records without touching
+// the released pools.
+TEST_F(DocumentTest, ViewOutlivingItsDocumentLetsGoOfItsGalley) {
+    ScoreView* view = InitView(AllocView());
+    ScoreDocument* other = AllocDocument();
+    ASSERT_EQ(CreateDocument(other, view, nullptr), other);
+    ASSERT_TRUE(BuildGalleyPage(view, nullptr));
+    FreeDocument(other);
+    DestroyGalleyPages(view);
+    EXPECT_EQ(view->galleyPage, nullptr);
+    view->document = nullptr;
+    FreeView(view);
+    SetCurrentPoolSet(doc_->pools);
+}
+
 // The only view of a document is not "in another view"; a second one is.
 TEST_F(DocumentTest, OtherViewsOfTheDocumentAreFound) {
     EXPECT_EQ(IsDocumentInOtherView(view_), 0);
@@ -172,6 +217,33 @@ TEST_F(DocumentTest, OtherViewsOfTheDocumentAreFound) {
     EXPECT_EQ(IsDocumentInOtherView(view_), 1);
     FreeView(second);
     EXPECT_EQ(IsDocumentInOtherView(view_), 0);
+}
+
+// A score window yields its view only when its window long names a listed,
+// valid view with a document; other windows and stray values yield none.
+TEST_F(DocumentTest, ScoreWindowYieldsOnlyAListedView) {
+    win::WindowClass score{
+        std::string(kScoreWindowClass),
+        [](platform::WindowHandle, win::Message, uint32_t, intptr_t) -> intptr_t { return 0; },
+        0,
+        4,
+        {},
+        {}};
+    win::headless::ResetWindowLayer();  // no class or window left by another test
+    ASSERT_TRUE(win::RegisterWindowClass(score));
+    win::WindowParams params;
+    params.className = kScoreWindowClass;
+    platform::WindowHandle window = win::CreateWindow(params);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(GetScoreViewOfWindow(window), nullptr);  // long 0 still empty
+    win::SetWindowLong(window, kViewWindowLong, reinterpret_cast<intptr_t>(view_));
+    EXPECT_EQ(GetScoreViewOfWindow(window), view_);
+    ScoreView stray = *view_;
+    win::SetWindowLong(window, kViewWindowLong, reinterpret_cast<intptr_t>(&stray));
+    EXPECT_EQ(GetScoreViewOfWindow(window), nullptr);  // not in the view list
+    win::DestroyWindow(window);
+    EXPECT_EQ(GetScoreViewOfWindow(window), nullptr);
+    win::UnregisterWindowClass(kScoreWindowClass);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ namespace ql::testing_model {
 void RegisterModelTestTypes();
 
 class ModelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

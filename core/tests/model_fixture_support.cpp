@@ -15,15 +15,19 @@ void ConstructTestObject(ScoreObject* record) {
 }  // namespace
 
 void RegisterModelTestTypes() {
-    RegisterObjectType(TypeCode(ObjectType::Margin),
-                       {kTextObjectPool, &ConstructTestObject<ObjectType::Margin, ObjectSubtype::PageList>});
-    RegisterObjectType(TypeCode(ObjectType::Accidental),
-                       {kTextObjectPool,
-                        &ConstructTestObject<ObjectType::Accidental, ObjectSubtype::NoteAttachment>});
-    RegisterObjectType(TypeCode(ObjectType::Label),
-                       {kTextObjectPool, &ConstructTestObject<ObjectType::Label, ObjectSubtype::StaffLabelList>});
-    RegisterObjectType(TypeCode(ObjectType::Box),
-                       {kTextObjectPool, &ConstructTestObject<ObjectType::Box, ObjectSubtype::MeasureTimeList>});
+    RegisterObjectType(
+        TypeCode(ObjectType::Margin),
+        {kTextObjectPool, &ConstructTestObject<ObjectType::Margin, ObjectSubtype::PageList>});
+    RegisterObjectType(
+        TypeCode(ObjectType::Accidental),
+        {kTextObjectPool,
+         &ConstructTestObject<ObjectType::Accidental, ObjectSubtype::NoteAttachment>});
+    RegisterObjectType(
+        TypeCode(ObjectType::Label),
+        {kTextObjectPool, &ConstructTestObject<ObjectType::Label, ObjectSubtype::StaffLabelList>});
+    RegisterObjectType(
+        TypeCode(ObjectType::Box),
+        {kTextObjectPool, &ConstructTestObject<ObjectType::Box, ObjectSubtype::MeasureTimeList>});
 }
 
 void ModelTest::SetUp() {
@@ -74,13 +78,14 @@ MeasureCell* ModelTest::UseCell(int staff, int measure) {
 }
 
 EventRecord* ModelTest::Note(MeasureCell* cell, int voice, int time, int duration, int step) {
-    return AddEventToVoice(view_, cell, voice, static_cast<uint16_t>(time), static_cast<uint8_t>(duration),
-                           static_cast<uint8_t>(step));
+    return AddEventToVoice(view_, cell, voice, static_cast<uint16_t>(time),
+                           static_cast<uint8_t>(duration), static_cast<uint8_t>(step));
 }
 
 std::vector<std::pair<int, int>> ModelTest::Voice(MeasureCell* cell, int voice) {
     std::vector<std::pair<int, int>> items;
-    for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr && items.size() < 1000; e = NextEvent(e))
+    for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr && items.size() < 1000;
+         e = NextEvent(e))
         items.emplace_back(e->time, e->step);
     return items;
 }

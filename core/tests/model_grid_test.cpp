@@ -27,9 +27,11 @@ TEST_F(GridTest, SentinelVariantsShareTheGivenHead) {
     doc_->header.measureCount = 2;
     StaffRecord* copy = ConstructStaffRecordCopy(AllocStaffRecord(), view_, doc_->headSentinel);
     ASSERT_TRUE(IsStaffComplete(copy));
-    for (int m = 0; m <= 6; ++m) EXPECT_EQ(GetOrCreateMeasureCell(copy, doc_, m)->voices[3], doc_->headSentinel);
+    for (int m = 0; m <= 6; ++m)
+        EXPECT_EQ(GetOrCreateMeasureCell(copy, doc_, m)->voices[3], doc_->headSentinel);
     EXPECT_EQ(copy->timbres[1].port, 0);  // not reset by this variant
-    StaffRecord* none = ConstructStaffRecordForCount(AllocStaffRecord(), view_, -5, doc_->headSentinel);
+    StaffRecord* none =
+        ConstructStaffRecordForCount(AllocStaffRecord(), view_, -5, doc_->headSentinel);
     EXPECT_FALSE(CellArrayOf(none)->cells[0]);
     FreeStaffRecordArrays(copy);
     FreeStaffRecordArrays(none);

@@ -6,7 +6,7 @@ namespace ql::testing_model {
 namespace {
 
 class ObjectListTest : public ModelTest {
-protected:
+  protected:
     void SetUp() override {
         ModelTest::SetUp();
         cell_ = UseCell();
@@ -22,7 +22,8 @@ protected:
 
     static std::vector<ScoreObject*> Members(ScoreObject* head) {
         std::vector<ScoreObject*> members;
-        for (ScoreObject* o = head->next.get(); o != nullptr && members.size() < 100; o = o->next.get())
+        for (ScoreObject* o = head->next.get(); o != nullptr && members.size() < 100;
+             o = o->next.get())
             members.push_back(o);
         return members;
     }
@@ -93,7 +94,8 @@ TEST_F(ObjectListTest, InsertionBySubtypeFindsTheList) {
     InsertObjectBySubtype(view_, measured);
     InsertObjectBySubtype(view_, paged);
     InsertObjectBySubtype(view_, noted);
-    EXPECT_EQ(Members(GetOrCreateCellObjectList(cell_)), (std::vector<ScoreObject*>{measured, timed}));
+    EXPECT_EQ(Members(GetOrCreateCellObjectList(cell_)),
+              (std::vector<ScoreObject*>{measured, timed}));
     ScoreObject* pageList = PageObjectListOf(view_);
     ASSERT_EQ(pageList, doc_->firstPage->margins.get());
     EXPECT_EQ(Members(pageList), (std::vector<ScoreObject*>{paged}));
@@ -113,7 +115,8 @@ TEST_F(ObjectListTest, SecondLabelReplacesAndReleasesTheFirst) {
     InsertObjectBySubtype(view_, first);
     EXPECT_EQ(GetStaffLabelObject(view_->currentStaffRecord), first);
     InsertObjectBySubtype(view_, second);
-    EXPECT_EQ(Members(view_->currentStaffRecord->objects.get()), (std::vector<ScoreObject*>{second}));
+    EXPECT_EQ(Members(view_->currentStaffRecord->objects.get()),
+              (std::vector<ScoreObject*>{second}));
     EXPECT_TRUE(IsFreeRecord(first));
     InsertObjectBySubtype(view_, second);  // the same label again: never released
     EXPECT_FALSE(IsFreeRecord(second));
@@ -200,7 +203,9 @@ TEST_F(ObjectListTest, RootObjectExhaustionIsReported) {
     EXPECT_EQ(AllocRootObject(), nullptr);
     FailNextRecordAllocations(0);
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui::headless::MessageBoxes()[0].text.rfind("[UNITS.1180] \n Resource memory is low.", 0), 0u)
+    EXPECT_EQ(
+        ui::headless::MessageBoxes()[0].text.rfind("[UNITS.1180] \n Resource memory is low.", 0),
+        0u)
         << ui::headless::MessageBoxes()[0].text;
 }
 

@@ -10,7 +10,8 @@ using PagesTest = ModelTest;
 // Offsets and flags go to the pools the staff count requires: 4 staves 4 and 3,
 // 8 staves 8 and 4, 16 staves 9 and 8 (room for twice the entries).
 TEST_F(PagesTest, StaffArraysLiveInThePoolOfTheStaffCount) {
-    const std::pair<int, std::pair<int, int>> cases[] = {{4, {4, 3}}, {8, {8, 4}}, {16, {9, 8}}, {2, {3, 3}}};
+    const std::pair<int, std::pair<int, int>> cases[] = {
+        {4, {4, 3}}, {8, {8, 4}}, {16, {9, 8}}, {2, {3, 3}}};
     for (const auto& [staves, pools] : cases) {
         doc_->header.staffCount = static_cast<uint8_t>(staves);
         ScoreSystem* system = ConstructSystemRecord(AllocSystemRecord(sizeof(ScoreSystem)), view_);
@@ -25,7 +26,8 @@ TEST_F(PagesTest, StaffArraysLiveInThePoolOfTheStaffCount) {
 TEST_F(PagesTest, NewSystemSpacesItsStaves) {
     doc_->header.staffCount = 3;
     doc_->header.newScoreBlock.staffSeparation = 1000;
-    ScoreSystem* system = ConstructSystemRecordWithFlag(AllocSystemRecord(sizeof(ScoreSystem)), view_, -1);
+    ScoreSystem* system =
+        ConstructSystemRecordWithFlag(AllocSystemRecord(sizeof(ScoreSystem)), view_, -1);
     const uint16_t* offsets = StaffOffsetsOf(system);
     EXPECT_EQ(offsets[0], kFirstStaffOffset);
     EXPECT_EQ(offsets[1], 0);

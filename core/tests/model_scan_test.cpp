@@ -8,7 +8,7 @@ namespace {
 constexpr int kQuarter = 10;
 
 class ScanTest : public ModelTest {
-protected:
+  protected:
     void SetUp() override {
         ModelTest::SetUp();
         cell_ = UseCell();

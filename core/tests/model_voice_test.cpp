@@ -9,7 +9,7 @@ constexpr int kQuarter = 10;
 constexpr int kHalf = 11;
 
 class VoiceTest : public ModelTest {
-protected:
+  protected:
     void SetUp() override {
         ModelTest::SetUp();
         cell_ = UseCell();

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "core/tests/draw_fixture.h"
 #include "core/gdi_cache.h"
+#include "core/tests/draw_fixture.h"
 #include "core/text_object.h"
 #include "platform/text/font.h"
 
@@ -14,7 +14,7 @@ namespace ql::testing_draw {
 namespace {
 
 class TextDrawTest : public DrawTest {
-protected:
+  protected:
     void SetUp() override {
         DrawTest::SetUp();
         RegisterTextObjectClasses();

@@ -1,6 +1,8 @@
 // Text objects: header and footer variables, the display text, glyph flips, the
 // stored form with its old-version conversions, keys with their undo verbs, edit
 // commands, style steps and string copies.
+#include "core/text_object.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "core/tests/model_fixture.h"
-#include "core/text_object.h"
 #include "core/undo.h"
 
 namespace ql::testing_model {
@@ -28,7 +29,9 @@ int ReadFromMemory(void* buffer, uint32_t count) {
     g_readAt += count;
     return 1;
 }
-int FailingWrite(const void*, uint32_t) { return 0; }
+int FailingWrite(const void*, uint32_t) {
+    return 0;
+}
 
 std::tm Moment(int year, int month, int day, int hour, int minute) {
     std::tm t{};
@@ -41,7 +44,7 @@ std::tm Moment(int year, int month, int day, int hour, int minute) {
 }
 
 class TextObjectTest : public ModelTest {
-protected:
+  protected:
     void SetUp() override {
         ModelTest::SetUp();
         RegisterTextObjectClasses();
@@ -151,7 +154,8 @@ TEST_F(TextObjectTest, ValueHoldingVariableNameIsNotRescanned) {
 TEST_F(TextObjectTest, ExpansionIsBounded) {
     doc_->path = std::string(1000, 'p');
     std::string out;
-    EXPECT_EQ(ExpandTextVariablesAt(view_, "%file%file%file%file", Moment(2026, 1, 1, 0, 0), &out), 1);
+    EXPECT_EQ(ExpandTextVariablesAt(view_, "%file%file%file%file", Moment(2026, 1, 1, 0, 0), &out),
+              1);
     EXPECT_EQ(out.size(), static_cast<size_t>(kDisplayTextBytes - 1));
 }
 

@@ -17,7 +17,7 @@ using ui::headless::DialogDriver;
 
 // Runs the field dialog and calls `body` with it open.
 class DialogFieldsTest : public UiServicesTest {
-protected:
+  protected:
     template <typename Fn>
     void WithDialog(Fn body) {
         ui::headless::SetDialogScript(kFieldDialog, [&](DialogDriver& d) { body(d.Dialog()); });

@@ -37,19 +37,24 @@ constexpr int32_t kFrameWidth = 440;
 constexpr int32_t kFrameHeight = 300;
 
 inline ui::ControlTemplate Control(const char* cls, int32_t id, int16_t y, uint32_t style = 0) {
-    return ui::ControlTemplate{cls, id, "", ui::DialogUnitRect{10, y, 60, 12},
-                               style | win::kStyleVisible | win::kStyleTabStop, 0};
+    return ui::ControlTemplate{cls,
+                               id,
+                               "",
+                               ui::DialogUnitRect{10, y, 60, 12},
+                               style | win::kStyleVisible | win::kStyleTabStop,
+                               0};
 }
 
 inline ui::DialogTemplate TestDialog(std::vector<ui::ControlTemplate> controls) {
     controls.push_back(Control(ui::kButtonClass, ui::kIdOk, 80, ui::kButtonDefaultPush));
     controls.push_back(Control(ui::kButtonClass, ui::kIdCancel, 94));
-    return ui::DialogTemplate{"Test", ui::DialogUnitRect{0, 0, 200, 120}, ui::kDialogCentre, "", 8,
-                              std::move(controls)};
+    return ui::DialogTemplate{
+        "Test", ui::DialogUnitRect{0, 0, 200, 120}, ui::kDialogCentre, "", 8, std::move(controls)};
 }
 
 // Ends the dialog on OK and Cancel; nothing else.
-inline intptr_t EndOnButtons(platform::WindowHandle dialog, win::Message message, uint32_t word, intptr_t) {
+inline intptr_t EndOnButtons(platform::WindowHandle dialog, win::Message message, uint32_t word,
+                             intptr_t) {
     if (message == win::Message::Command &&
         (win::CommandId(word) == ui::kIdOk || win::CommandId(word) == ui::kIdCancel)) {
         ui::EndDialog(dialog, win::CommandId(word));
@@ -59,7 +64,7 @@ inline intptr_t EndOnButtons(platform::WindowHandle dialog, win::Message message
 }
 
 class UiServicesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetProgramState();
         win::headless::ResetWindowLayer();
@@ -102,11 +107,11 @@ protected:
         frameClass.name = "MdiFrame";
         frameClass.procedure = win::DefaultWindowProc;
         win::RegisterWindowClass(frameClass);
-        win::WindowParams spec;
-        spec.className = "MdiFrame";
-        spec.style = win::kStyleVisible | win::kStyleOverlappedWindow;
-        spec.rect = {0, 0, kFrameWidth, kFrameHeight};
-        frame_ = win::CreateWindow(spec);
+        win::WindowParams params;
+        params.className = "MdiFrame";
+        params.style = win::kStyleVisible | win::kStyleOverlappedWindow;
+        params.rect = {0, 0, kFrameWidth, kFrameHeight};
+        frame_ = win::CreateWindow(params);
         State().dialogs.FrameWindow = frame_;
         CreateStatusBar(frame_);
         LayoutStatusBar(frame_);  // as the frame does on its first size
@@ -117,11 +122,11 @@ protected:
         paletteClass.name = "Palette";
         paletteClass.procedure = win::DefaultWindowProc;
         win::RegisterWindowClass(paletteClass);
-        win::WindowParams spec;
-        spec.className = "Palette";
-        spec.style = win::kStyleVisible | win::kStylePopup;
-        spec.rect = {500, 0, 600, 200};
-        palette_ = win::CreateWindow(spec);
+        win::WindowParams params;
+        params.className = "Palette";
+        params.style = win::kStyleVisible | win::kStylePopup;
+        params.rect = {500, 0, 600, 200};
+        palette_ = win::CreateWindow(params);
         win::WindowParams button;
         button.className = ui::kButtonClass;
         button.style = win::kStyleVisible | win::kStyleChild;

@@ -19,10 +19,12 @@ namespace fs = std::filesystem;
 using ui::headless::DialogDriver;
 
 class HelpTest : public UiServicesTest {
-protected:
+  protected:
     void SetUp() override {
         UiServicesTest::SetUp();
-        folder_ = fs::path(QL_TEST_OUTPUT_DIR) / "uisvc_help";
+        // One folder per test: CTest runs the tests of this suite side by side.
+        const char* name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder_ = fs::path(QL_TEST_OUTPUT_DIR) / "uisvc_help" / name;
         fs::remove_all(folder_);
         fs::create_directories(folder_ / kHelpFolderName);
         sys::SetProgramFolder(folder_);

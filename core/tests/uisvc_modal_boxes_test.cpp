@@ -54,7 +54,8 @@ TEST_F(ModalBoxesTest, InnerDialogEndingEnablesPalettesUnderOuterDialog) {
         ModalDialogBox(&view_, kNestDialog, EndOnButtons);
         enabledAfterInner = PalettesEnabled();
     });
-    ui::headless::SetDialogScript(kNestDialog, [&](DialogDriver&) { disabledInInner = PalettesDisabled(); });
+    ui::headless::SetDialogScript(kNestDialog,
+                                  [&](DialogDriver&) { disabledInInner = PalettesDisabled(); });
     ModalDialogBox(&view_, kFieldDialog, EndOnButtons);
     EXPECT_TRUE(disabledInOuter);
     EXPECT_TRUE(disabledInInner);
@@ -64,9 +65,10 @@ TEST_F(ModalBoxesTest, InnerDialogEndingEnablesPalettesUnderOuterDialog) {
 
 // A backend whose message box notes what the program looks like while it is up.
 class BoxProbeBackend final : public ui::Backend {
-public:
+  public:
     explicit BoxProbeBackend(std::function<void()> probe) : probe_(std::move(probe)) {}
-    int ShowMessageBox(platform::WindowHandle owner, std::string_view, std::string_view, uint32_t) override {
+    int ShowMessageBox(platform::WindowHandle owner, std::string_view, std::string_view,
+                       uint32_t) override {
         owner_ = owner;
         probe_();
         return ui::kIdNo;
@@ -74,11 +76,14 @@ public:
     void Beep(ui::BeepKind) override {}
     void RunModalLoop(platform::WindowHandle, const sys::ResourceId&) override {}
     void ModalDialogEnded(const sys::ResourceId&, intptr_t) override {}
-    int32_t TrackPopupMenu(platform::MenuHandle, win::Point, platform::WindowHandle) override { return 0; }
-    void StatusTextChanged(platform::WindowHandle, int, std::string_view, ui::StatusTextStyle) override {}
+    int32_t TrackPopupMenu(platform::MenuHandle, win::Point, platform::WindowHandle) override {
+        return 0;
+    }
+    void StatusTextChanged(platform::WindowHandle, int, std::string_view,
+                           ui::StatusTextStyle) override {}
     platform::WindowHandle owner_;
 
-private:
+  private:
     std::function<void()> probe_;
 };
 
@@ -128,7 +133,8 @@ TEST_F(ModalBoxesTest, ActiveViewIsTheDialogsViewAndNullOutside) {
         seen = GetActiveView(d.Dialog());
         ModalDialogBox(&other, kNestDialog, EndOnButtons);
     });
-    ui::headless::SetDialogScript(kNestDialog, [&](DialogDriver& d) { seenWithoutDocument = GetActiveView(d.Dialog()); });
+    ui::headless::SetDialogScript(
+        kNestDialog, [&](DialogDriver& d) { seenWithoutDocument = GetActiveView(d.Dialog()); });
     ModalDialogBox(&view_, kFieldDialog, EndOnButtons);
     EXPECT_EQ(seen, &view_);
     EXPECT_EQ(seenWithoutDocument, nullptr);
@@ -138,7 +144,8 @@ TEST_F(ModalBoxesTest, ActiveViewIsTheDialogsViewAndNullOutside) {
 // The modal flag is set while a dialog runs and comes back as it was.
 TEST_F(ModalBoxesTest, ModalFlagIsSetDuringAndRestoredAfter) {
     uint8_t during = 0;
-    ui::headless::SetDialogScript(kFieldDialog, [&](DialogDriver&) { during = State().dialogs.ModalFlag; });
+    ui::headless::SetDialogScript(kFieldDialog,
+                                  [&](DialogDriver&) { during = State().dialogs.ModalFlag; });
     State().dialogs.ModalFlag = 0;
     ModalDialogBox(&view_, kFieldDialog, EndOnButtons);
     EXPECT_EQ(during, 1);

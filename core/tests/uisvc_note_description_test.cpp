@@ -22,7 +22,7 @@ namespace ql::testing_model {
 namespace {
 
 class NoteDescriptionTest : public ModelTest {
-protected:
+  protected:
     void SetUp() override {
         ModelTest::SetUp();
         win::headless::ResetWindowLayer();
@@ -51,7 +51,8 @@ protected:
     }
 
     // A dynamic mark at `tick` of (staff, measure), enabled for every voice.
-    MidiAction* Mark(int staff, int measure, int tick, int16_t level, bool absolute, uint8_t scope = 0) {
+    MidiAction* Mark(int staff, int measure, int tick, int16_t level, bool absolute,
+                     uint8_t scope = 0) {
         auto* outer = static_cast<MidiTextRecord*>(AllocRecord(kMidiTextRecordPool));
         EXPECT_NE(outer, nullptr);
         ConstructMidiAction(&outer->action);
@@ -125,9 +126,9 @@ TEST_F(NoteDescriptionTest, NearestMarkBeforeTheNoteWins) {
 // passed over; a mark for every staff reaches any staff.
 TEST_F(NoteDescriptionTest, MarksOutOfScopeArePassedOver) {
     EventRecord* note = NoteAt(1024, 64);
-    Mark(1, 2, 0, 11, true)->flags = 0;  // disabled
+    Mark(1, 2, 0, 11, true)->flags = 0;                                              // disabled
     Mark(1, 2, 100, 12, true)->flags = kMidiFlagEnabled | (0x2 << kMidiVoiceShift);  // voice 2 only
-    Mark(2, 2, 200, 13, true, 0);  // staff 2 only
+    Mark(2, 2, 200, 13, true, 0);                                                    // staff 2 only
     EXPECT_FALSE(ComputeNoteVolume(view_, *note, 1, 2, 0).found);
     Mark(2, 2, 300, 14, true, 1);  // every staff
     EXPECT_EQ(ComputeNoteVolume(view_, *note, 1, 2, 0).volume, 14);
@@ -196,7 +197,8 @@ TEST_F(NoteDescriptionTest, FormatImportedScoreVisitsEveryStaffAndRestoresTheVie
     EXPECT_EQ(FormatImportedScore(view_, 0x1), 0);
     std::vector<std::string> positions;
     for (const auto& record : ui::headless::StatusTexts())
-        if (record.part == 0 && record.text.find("Page") != std::string::npos) positions.push_back(record.text);
+        if (record.part == 0 && record.text.find("Page") != std::string::npos)
+            positions.push_back(record.text);
     int page = doc_->firstPage->pageNumber;
     std::string first = " Page " + std::to_string(page) + "  System 1  Staff 1 ";
     ASSERT_EQ(positions.size(), 4u);  // two measures x two staves

@@ -11,7 +11,7 @@ namespace ql::testing_uisvc {
 namespace {
 
 class ProgressTest : public UiServicesTest {
-protected:
+  protected:
     // A long operation of `steps` steps; the user presses Cancel before step
     // `cancelAt`. Returns the number of steps done.
     int RunOperation(int steps, int cancelAt) {

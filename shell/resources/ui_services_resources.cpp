@@ -55,11 +55,19 @@ ui::DialogTemplate ProgressDialogTemplate() {
     dialog.caption = "Progress...";
     dialog.rect = {0, 0, kProgressWidth, kProgressHeight};
     dialog.style = ui::kDialogCentre | ui::kDialogModalFrame | win::kStyleCaption;
-    dialog.controls.push_back({ui::kProgressBarClass, kProgressBarId, "Progress1",
-                               {kMargin, kMargin, kProgressWidth - 2 * kMargin, kBarHeight}, kVisible, 0});
-    dialog.controls.push_back({ui::kButtonClass, ui::kIdCancel, "&Cancel",
-                               {(kProgressWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth, kButtonHeight},
-                               kVisible | win::kStyleTabStop | ui::kButtonDefaultPush, 0});
+    dialog.controls.push_back({ui::kProgressBarClass,
+                               kProgressBarId,
+                               "Progress1",
+                               {kMargin, kMargin, kProgressWidth - 2 * kMargin, kBarHeight},
+                               kVisible,
+                               0});
+    dialog.controls.push_back(
+        {ui::kButtonClass,
+         ui::kIdCancel,
+         "&Cancel",
+         {(kProgressWidth - kButtonWidth) / 2, kButtonTop, kButtonWidth, kButtonHeight},
+         kVisible | win::kStyleTabStop | ui::kButtonDefaultPush,
+         0});
     return dialog;
 }
 
