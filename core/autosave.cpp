@@ -28,8 +28,6 @@ constexpr int32_t kStrAutoSaveRunning = 1390;
 constexpr int32_t kStrAutoSaveCannotCreate = 1689;
 constexpr int kAutoSaveStatusPart = 1;
 
-AutoSaveWriter g_writer = nullptr;
-
 // A program text, or the built-in English one when no bundle has it.
 std::string TextOr(int32_t id, const char* fallback) {
     std::string text = ProgramString(id);
@@ -88,12 +86,11 @@ void RestorePosition(ScoreDocument* document, ScoreView* view, const RememberedP
 }  // namespace
 
 AutoSaveConfig& AutoSaveSettings() {
-    static AutoSaveConfig config;
-    return config;
+    return State().program.AutoSave;
 }
 
 void SetAutoSaveWriter(AutoSaveWriter writer) {
-    g_writer = writer;
+    State().program.AutoSaveWriterHook = writer;
 }
 
 std::string AutoSaveName(const std::string& path) {
@@ -122,7 +119,8 @@ AutoSaveResult AutoSave(ScoreDocument* document, ScoreView* view) {
     std::string scorePath = document->path;
     document->path = AutoSaveName(scorePath);
     std::remove(document->path.c_str());
-    int saved = (g_writer != nullptr ? g_writer : SaveScoreFile)(document, view);
+    AutoSaveWriter writer = State().program.AutoSaveWriterHook;
+    int saved = (writer != nullptr ? writer : SaveScoreFile)(document, view);
     document->path = scorePath;
     if (saved)
         ShowAutoSaveStatus(kStrAutoSaveOkStatus, "Auto Save OK");

@@ -122,7 +122,10 @@ void SelectFeedbackColours(ScoreView* view) {
 }
 
 void EndHighlightDraw(ScoreView* view) {
-    for (platform::DcHandle dc : {view->ViewMirrorDC, State().drawing.ReferenceDC, view->ViewDC})
+    // Only the contexts a Begin form saved are restored: the printer reference is
+    // not the companion while a clipboard recording is, and its own saved states
+    // must stay where they are.
+    for (platform::DcHandle dc : {CompanionContext(view), view->ViewDC})
         if (dc) gfx::RestoreContext(dc, -1);
     platform::DcHandle measuring = MeasuringContext(view);
     if (measuring) State().drawing.CurrentTextColour = gfx::GetTextColour(measuring);

@@ -28,7 +28,8 @@ void BeginHighlightDrawAlt(ScoreView* view);   // grey
 void BeginHighlightDrawAlt2(ScoreView* view);  // red
 void BeginSelectionDraw(ScoreView* view);      // white (erase)
 void BeginHighlightDrawAlt3(ScoreView* view);  // XOR feedback
-// Restores the state saved by the last Begin form on every context.
+// Restores the state saved by the last Begin form on the view context and its
+// companion.
 void EndHighlightDraw(ScoreView* view);
 
 void SelectSelectionColours(ScoreView* view);  // ink

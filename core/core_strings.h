@@ -1,7 +1,7 @@
-// The program's own texts used by the core services, by string id. They are kept
-// in a small table here and registered into the program's resource bundle, where
-// a language bundle may replace them; ProgramString looks up language, then
-// program bundle, then this table.
+// Looking up the program's texts by string id: the language bundle, then the
+// program bundle, then the program's own table (shell/resources/program_strings.h),
+// which start-up registers into the program bundle. The ids the core services use
+// are named here.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 namespace ql {
 
+constexpr int32_t kStrUntitled = 1;
 constexpr int32_t kStrProductName = 2;
 constexpr int32_t kStrProductCaption = 3;
 constexpr int32_t kStrInvalidValue = 1066;
@@ -21,12 +22,8 @@ constexpr int32_t kStrSupportContact = 1159;
 // Said instead of 1155 when the emergency copy could not be written.
 constexpr int32_t kStrFileNotSavedAs = 1173;
 
-// Adds the core texts to the program's resource bundle (creating the bundle when
-// none is registered); texts the bundle already has are kept.
-void RegisterCoreStrings();
-
-// The text of a string id: language bundle, then program bundle, then the core
-// table; empty when none has it.
+// The text of a string id: language bundle, then program bundle, then the
+// program's table; empty when none has it.
 std::string ProgramString(int32_t id);
 
 }  // namespace ql

@@ -47,8 +47,12 @@ int32_t ReadEditValue(platform::WindowHandle dialog, int32_t upDown) {
     return ui::GetItemInt(dialog, upDown + 1).value_or(0);
 }
 
+// One step from the edit's value; a field already at the end of the 32-bit range
+// stays there instead of wrapping.
 int32_t SteppedValue(int32_t value, bool down) {
-    return down ? value - 1 : value + 1;
+    int64_t stepped = static_cast<int64_t>(value) + (down ? -1 : 1);
+    return static_cast<int32_t>(std::clamp<int64_t>(stepped, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 // "integer.fraction" split at the first '.' or ','; the integer part defaults to 0.

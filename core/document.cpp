@@ -10,6 +10,8 @@
 #include <new>
 
 #include "core/events.h"
+#include "core/fonts.h"
+#include "core/gdi_cache.h"
 #include "core/grid.h"
 #include "core/model_reports.h"
 #include "core/object_list.h"
@@ -34,7 +36,6 @@ constexpr uint8_t kNewScoreSettingE = 2;
 constexpr uint8_t kNewScoreSettingF = 32;
 constexpr int kTicksPerStretchStep = 16;
 constexpr int kStretchUnity = 256;
-constexpr int kFirstFaceSlot = 0;
 constexpr int kPreferenceFaceCount = 4;
 constexpr char kSerifFace[] = "Times New Roman";
 constexpr char kSansFace[] = "Arial";
@@ -46,17 +47,11 @@ void CopyFaceName(FaceNameEntry& entry, const char* name) {
     std::strncpy(entry.name, name, kFaceNameChars - 1);
 }
 
-// Index of a face name in the document's table, appended when missing; 0 when full.
+// Index of a face name in the document's table, appended when missing; the fallback
+// entry when the table is full (never the music font of entry 0).
 uint16_t FaceIndexOf(ScoreDocument* document, const char* name) {
-    for (int i = 0; i < kFaceNameCount; ++i) {
-        if (document->faceNames[i].name[0] == '\0') {
-            CopyFaceName(document->faceNames[i], name);
-            return static_cast<uint16_t>(i);
-        }
-        if (std::strncmp(document->faceNames[i].name, name, kFaceNameChars) == 0)
-            return static_cast<uint16_t>(i);
-    }
-    return kFirstFaceSlot;
+    const int index = FindFaceNameIndex(document, name);
+    return static_cast<uint16_t>(index >= 0 ? index : kFallbackFaceIndex);
 }
 
 void SetLyricLevels(ScoreHeader& header) {
@@ -121,6 +116,13 @@ void ResetMeasureTable(ScoreDocument* document) {
         record.flags = 0;
         record.number = static_cast<uint16_t>(i);
     }
+}
+
+// Deletes a platform object held as handle bits and clears them; bits that no longer
+// resolve (the object was deleted elsewhere) are only cleared.
+void DeletePlatformObject(uint32_t& bits) {
+    if (bits != 0) DeleteDrawingObject(platform::AnyObjectHandle(bits));
+    bits = 0;
 }
 
 void StampCreationTime(ScoreDocument* document) {
@@ -243,7 +245,7 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
     document->headSentinel = RecordHandle{};
     document->headSentinel = CreateHeadSentinel(document);
     if (!document->headSentinel) return 0;
-    document->path = ModelString(kStrUntitled);
+    document->path = ProgramString(kStrUntitled);
     const PreferenceDefaults& prefs = ProgramPreferences();
     document->header.newScoreBlock = tmpl != nullptr ? *tmpl : prefs.header.newScoreBlock;
     document->header.staffCount =
@@ -255,6 +257,8 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
     document->workingNewScoreBlock = document->header.newScoreBlock;
     document->workingPageGeometry = document->header.pageGeometry;
     document->workingSettingB = document->header.scoreSettingB;
+    // Renewal starts a new history: Undo must never write the old score's bytes back.
+    ClearUndoHistory(document);
     return 1;
 }
 
@@ -289,6 +293,20 @@ ScoreDocument* CreateDocument(ScoreDocument* document, ScoreView* view, const Ne
     return document;
 }
 
+void ReleaseDocumentFonts(ScoreDocument* document) {
+    if (document == nullptr) return;
+    DeleteAllCachedGdiObjects(document);
+    for (QuickFontRecord& font : document->fonts) DeletePlatformObject(font.handle);
+    for (FontRef& ref : document->fontRefs) {
+        uint32_t font = ref.font;  // packed field: no reference to it
+        DeletePlatformObject(font);
+        ref.font = font;
+    }
+    uint32_t numbers = document->header.pageGeometry.measureNumberFont;
+    DeletePlatformObject(numbers);
+    document->header.pageGeometry.measureNumberFont = numbers;
+}
+
 void DestroyDocument(ScoreDocument* document) {
     if (document == nullptr) return;
     if (document->fileHandle >= 0) close(document->fileHandle);
@@ -305,8 +323,11 @@ void DestroyDocument(ScoreDocument* document) {
     document->staves = nullptr;
     document->measureTable.reset();
     document->baselineMeasureTable.reset();
-    ClearUndoHistory(document);
+    FreeUndoStack(document->undoStack);
+    FreeUndoStack(document->redoStack);
+    document->undoStack = document->redoStack = nullptr;
     FreeRepeatEndingList(document);
+    ReleaseDocumentFonts(document);
     FreeDocumentPoolSet(document->pools);
     std::memset(document->prototypes, 0, sizeof document->prototypes);
     document->headSentinel = RecordHandle{};

@@ -29,6 +29,10 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
 void DestroyDocument(ScoreDocument* document);
 // DestroyDocument, then deletes the record.
 void FreeDocument(ScoreDocument* document);
+// Deletes every platform object the document holds: the 64-slot object cache, the
+// fonts of the 24 score fonts and of the two font references, and the measure-number
+// font; every slot is cleared. A handle already deleted elsewhere is only cleared.
+void ReleaseDocumentFonts(ScoreDocument* document);
 
 // Adds to / removes from the program-wide document list.
 void LinkDocument(ScoreDocument* document);

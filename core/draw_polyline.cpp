@@ -39,6 +39,17 @@ void StrokeLine(const Targets& t, gfx::Point from, gfx::Point to) {
     Stroke(t, line, 2);
 }
 
+// Pens go to the view context and its companion alike.
+void SelectPen(const Targets& t, platform::PenHandle pen, platform::PenHandle previous[2]) {
+    previous[0] = gfx::SelectObject(t.view, pen);
+    if (t.companion) previous[1] = gfx::SelectObject(t.companion, pen);
+}
+
+void RestorePen(const Targets& t, platform::PenHandle previous[2]) {
+    if (previous[0]) gfx::SelectObject(t.view, previous[0]);
+    if (t.companion && previous[1]) gfx::SelectObject(t.companion, previous[1]);
+}
+
 // Offsets across the line, from 0 to width - pixel in steps, the last one at
 // exactly width - pixel. Calls `stroke(offset)` for each.
 template <typename Fn>
@@ -65,14 +76,15 @@ void StrokeSegment(const Targets& t, gfx::Point a, gfx::Point b, bool last, int3
         StrokeLine(t, gfx::Point{a.x + dx.x, a.y + dx.y}, gfx::Point{b.x + dx.x, b.y + dx.y});
         if (!join) return;
         gfx::Point start = last ? b : a;
-        platform::PenHandle styled = gfx::SelectObject(t.view, joinPen);
+        platform::PenHandle styled[2] = {};
+        SelectPen(t, joinPen, styled);
         if (horizontal)
             StrokeLine(t, gfx::Point{start.x - width, start.y + offset},
                        gfx::Point{start.x + width, start.y + offset});
         else
             StrokeLine(t, gfx::Point{start.x + offset, start.y - width / 2},
                        gfx::Point{start.x + offset, start.y + width - width / 2});
-        gfx::SelectObject(t.view, styled);
+        RestorePen(t, styled);
     });
 }
 
@@ -97,16 +109,6 @@ int32_t LogicalPixelHeight(platform::DcHandle dc) {
     gfx::DeviceToLogical(dc, corners, 2);
     int32_t p = std::abs(corners[1].y - corners[0].y);
     return p < 1 ? 1 : p;
-}
-
-void SelectPen(const Targets& t, platform::PenHandle pen, platform::PenHandle previous[2]) {
-    previous[0] = gfx::SelectObject(t.view, pen);
-    if (t.companion) previous[1] = gfx::SelectObject(t.companion, pen);
-}
-
-void RestorePen(const Targets& t, platform::PenHandle previous[2]) {
-    if (previous[0]) gfx::SelectObject(t.view, previous[0]);
-    if (t.companion && previous[1]) gfx::SelectObject(t.companion, previous[1]);
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 // not be saved, so the user is never told a file exists that does not.
 #include "core/error_report.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "core/core_strings.h"
@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 
 constexpr char kDataFolderName[] = "quaverline";
 constexpr char kWriteProbeName[] = ".AUTOERR.probe";
+constexpr int kWriteProbeAttempts = 8;
 
 // printf into a std::string (the formats here are the program's fixed ones).
 template <typename... Args>
@@ -35,18 +36,23 @@ std::string Printf(const char* format, Args... args) {
     return text;
 }
 
-// A folder is writable when a file can be created in it.
+// A folder is writable when a file can be created in it. The probe is created
+// exclusively, under a name that is not taken yet, so that a file of the user's
+// that happens to carry the probe's name is never truncated or removed.
 bool IsFolderWritable(const fs::path& folder) {
     std::error_code error;
     if (folder.empty() || !fs::is_directory(folder, error)) return false;
-    fs::path probe = folder / kWriteProbeName;
-    bool created = false;
-    {
-        std::ofstream out(probe, std::ios::binary | std::ios::trunc);
-        created = static_cast<bool>(out);
+    for (int attempt = 0; attempt < kWriteProbeAttempts; ++attempt) {
+        fs::path probe = folder / (kWriteProbeName + std::to_string(attempt));
+        std::FILE* file = std::fopen(probe.c_str(), "wbx");
+        if (file != nullptr) {
+            std::fclose(file);
+            fs::remove(probe, error);
+            return true;
+        }
+        if (errno != EEXIST) return false;
     }
-    if (created) fs::remove(probe, error);
-    return created;
+    return false;
 }
 
 fs::path ProgramDataFolder() {

@@ -3,12 +3,14 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "core/draw_surface.h"
 #include "core/gdi_cache.h"
 #include "core/state.h"
 #include "platform/text/font.h"
 #include "platform/text/font_catalog.h"
+#include "staves/staff_scaling.h"
 
 namespace ql {
 
@@ -127,6 +129,9 @@ bool CreateMusicFonts() {
 }
 
 void DeleteMusicFonts() {
+    // The scaled-font cache goes first: its head holds these fonts and a scaled set
+    // may be the current one. The next use makes a head with the new fonts.
+    ReleaseDrawingGlobals(1);
     DrawingGlobals& d = State().drawing;
     for (platform::FontHandle* font : {&d.MusicFont, &d.MusicFont75, &d.MusicFont65}) {
         if (*font) text::DeleteFont(*font);
@@ -135,7 +140,8 @@ void DeleteMusicFonts() {
 }
 
 platform::FontHandle CreateTextStyleFont(ScoreView* view, int index) {
-    if (index < kFirstDocumentStyle || index >= kScoreFontCount || !view->document) return {};
+    bool programStyle = index >= kFirstProgramFontStyle && index <= kLastProgramFontStyle;
+    if (index < 0 || programStyle || index >= kScoreFontCount || !view->document) return {};
     QuickFontRecord& style = view->document->fonts[index];
     if (style.handle) text::DeleteFont(platform::FontHandle{style.handle});
     style.handle = 0;
@@ -176,6 +182,9 @@ platform::FontHandle CreateTextStyleFont2(ScoreView* view, QuickFontRecord* reco
 
 int FindFaceNameIndex(ScoreDocument* document, const char* name) {
     if (!document || !name) return -1;
+    // An entry keeps at most kFaceNameChars - 1 characters: compare a longer name as
+    // it would be stored, so that it is found again instead of stored once more.
+    std::string_view wanted(name, strnlen(name, kFaceNameChars - 1));
     int firstEmpty = -1;
     for (int i = 0; i < kFaceNameCount; ++i) {
         FaceNameEntry& entry = document->faceNames[i];
@@ -184,10 +193,10 @@ int FindFaceNameIndex(ScoreDocument* document, const char* name) {
             if (firstEmpty < 0) firstEmpty = i;
             continue;
         }
-        if (text::SameFaceName(stored, name)) return i;
+        if (text::SameFaceName(stored, wanted)) return i;
     }
     if (firstEmpty < 0) return -1;
-    StoreText(document->faceNames[firstEmpty].name, name);
+    StoreText(document->faceNames[firstEmpty].name, std::string(wanted).c_str());
     return firstEmpty;
 }
 

@@ -24,7 +24,10 @@ constexpr int32_t kStyleBoldWeight = 800;
 constexpr int32_t kStyleNormalWeight = 400;
 // The word written into a style that has no font (string 1127).
 inline constexpr const char* kUnusedStyleName = "unused";
-// Styles 1..3 use program-wide fonts; 9 and 11 keep their size at every scale.
+// Styles 1..3 use program-wide fonts (style 0 and 4..23 are made here); the
+// zoom-dependent ones are 4..23. Styles 9 and 11 keep their size at every scale.
+constexpr int kFirstProgramFontStyle = 1;
+constexpr int kLastProgramFontStyle = 3;
 constexpr int kFirstDocumentStyle = 4;
 constexpr int kFixedSizeStyleA = 9;
 constexpr int kFixedSizeStyleB = 11;
@@ -44,6 +47,7 @@ int EnumFontMatch(const text::LogicalFont& enumerated, text::LogicalFont* reques
 // The music-font request of the program, and the three fonts made from it at
 // start-up (full, 75 %, 65 % height). False when the full size cannot be made.
 bool CreateMusicFonts();
+// Deletes the three fonts, and the scaled-font cache with them (its head holds them).
 void DeleteMusicFonts();
 // truncate(height x fraction): the heights of the two small sizes.
 int32_t SmallFontHeight(int32_t height, double fraction);

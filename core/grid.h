@@ -47,6 +47,15 @@ int IsCellEmpty(MeasureCell* cell);
 void RecountCellClefChanges(MeasureCell* cell);
 void RecountCellKeyChanges(MeasureCell* cell);
 
+// ---- Clef and key in force ----
+// The clef code in force at a tick of the cell: the cell's own clef nibble at tick 0
+// or without an object list; else the kind of the latest Clef object (type 14,
+// subtype 0) whose tick is below `tick`, the first in list order among equal ticks,
+// or the nibble when there is none. KeySignatureAtTick: the same with KeySignature
+// objects (type 15) and the key nibble.
+uint8_t ClefAtTick(const MeasureCell* cell, int tick);
+uint8_t KeySignatureAtTick(const MeasureCell* cell, int tick);
+
 // ---- Staff records ----
 StaffRecord* AllocStaffRecord();
 // Builds a staff for the view's document with cells 0..measureCount + 4. On a failed

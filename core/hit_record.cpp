@@ -29,6 +29,7 @@ void ZeroRecord(HitRecord* hit) {
 void SetLocationFromView(HitRecord* hit, const ScoreView* view, LogicalPoint point) {
     hit->location.location = ObjectLocation{};
     if (view != nullptr) {
+        hit->location.location.position = view->positionWord;
         hit->location.location.staff = static_cast<uint8_t>(view->currentStaff);
         hit->location.location.measure = static_cast<uint16_t>(view->currentMeasure);
     }
@@ -127,7 +128,7 @@ void InitHitRecordBasic(HitRecord* hit, const ScoreView* view) {
     hit->kind = kHitKindBasic;
     hit->style = kHitStyleDefault;
     MarkLive(hit);
-    SetLocationFromView(hit, view, hit->location.point);
+    SetLocationFromView(hit, view, view != nullptr ? view->pointerPoint : hit->location.point);
 }
 
 void SetHitRecordPoint(HitRecord* hit, LogicalPoint point) {

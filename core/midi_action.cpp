@@ -20,14 +20,6 @@ void ClearHead(MidiAction* action) {
     action->head.data = MidiActionData{};
 }
 
-// Kind 2, timing 0, bytes 0-3 zero: an action without pooled data.
-void MakePlainAction(MidiAction* action) {
-    action->flags = static_cast<uint16_t>((action->flags & ~kMidiKindMask) |
-                                          (kMidiKindPlain << kMidiKindShift));
-    action->destinationTiming = static_cast<uint8_t>(action->destinationTiming & ~kTimingMask);
-    ClearHead(action);
-}
-
 bool IsDataPool(int pool) {
     return pool >= kMidiDataPoolFirst && pool <= kMidiDataPoolLast;
 }
@@ -76,6 +68,13 @@ void DecodeFileBytes(const uint8_t in[kMidiActionFileBytes], MidiAction* action)
 }
 
 }  // namespace
+
+void MakePlainAction(MidiAction* action) {
+    action->flags = static_cast<uint16_t>((action->flags & ~kMidiKindMask) |
+                                          (kMidiKindPlain << kMidiKindShift));
+    action->destinationTiming = static_cast<uint8_t>(action->destinationTiming & ~kTimingMask);
+    ClearHead(action);
+}
 
 void ConstructMidiAction(MidiAction* action) {
     *action = MidiAction{};
@@ -136,7 +135,7 @@ void DestroyMidiAction(MidiAction* action) {
 }
 
 int SetMidiActionData(MidiAction* action, const void* bytes, size_t length) {
-    if (bytes == nullptr || !IsDataCarrying(*action)) return -1;
+    if (bytes == nullptr || !IsDataCarrying(*action) || length > kMidiDataMaxBytes) return -1;
     if (length == 0) {
         DestroyMidiAction(action);
         MakePlainAction(action);
@@ -158,10 +157,19 @@ int SetMidiActionData(MidiAction* action, const void* bytes, size_t length) {
     return newPool;
 }
 
+// True when a data-carrying action's data can be written: a live record that holds
+// all `length` bytes (a damaged length longer than the slot would read past it).
+bool HasWritableData(const MidiAction& action) {
+    uint8_t length = action.head.data.length;
+    return length != 0 && length <= PoolSlotBytes(action.head.data.pool) &&
+           MidiActionDataBytes(action) != nullptr;
+}
+
 int WriteMidiAction(MidiAction* action, ScoreByteWriter write) {
-    if (IsDataCarrying(*action) &&
-        (action->head.data.length == 0 || MidiActionDataBytes(*action) == nullptr))
+    if (IsDataCarrying(*action) && !HasWritableData(*action)) {
+        DestroyMidiAction(action);  // a record no longer used goes back to its pool
         MakePlainAction(action);
+    }
     uint8_t bytes[kMidiActionFileBytes];
     EncodeFileBytes(*action, bytes);
     if (!write(bytes, kMidiActionFileBytes)) return 0;

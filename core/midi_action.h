@@ -29,6 +29,7 @@ constexpr uint8_t kMidiDestinationMask = 0x0F;
 constexpr int kMidiTimingShift = 4;
 constexpr int kMidiDataPoolFirst = 2;  // data bytes live in document pools 2..10
 constexpr int kMidiDataPoolLast = 10;
+constexpr size_t kMidiDataMaxBytes = 255;  // the length is one byte
 
 #pragma pack(push, 1)
 // Bytes 0-3 of a data-carrying action.
@@ -94,6 +95,10 @@ void ConstructMidiActionAt(MidiAction* action);  // the same
 // to a live record).
 std::byte* MidiActionDataBytes(const MidiAction& action);
 
+// Kind 2, timing 0, bytes 0-3 zero: an action without pooled data. Frees nothing:
+// DestroyMidiAction first when the action may still own a record.
+void MakePlainAction(MidiAction* action);
+
 // Changes kind and timing together. A change into or out of data-carrying frees the
 // old data and clears bytes 0-3, so they never mean two things.
 void SetMidiActionKind(MidiAction* action, uint8_t kind, uint8_t timing);
@@ -107,7 +112,7 @@ bool CopyConstructMidiAction(MidiAction* target, const MidiAction* source);
 void DestroyMidiAction(MidiAction* action);
 
 // Stores data bytes for a data-carrying action → pool number, or -1 (null bytes, not
-// data-carrying, length 0 — which frees the old data and turns the action into a
+// data-carrying, more than 255 bytes, length 0 — which frees the old data and turns the action into a
 // plain kind-2 one — or no record). The length byte is stored by the caller.
 int SetMidiActionData(MidiAction* action, const void* bytes, size_t length);
 

@@ -30,12 +30,6 @@ bool CopyActionData(MidiAction* target, const MidiAction& source, PoolSet source
     return true;
 }
 
-// Kind 2, timing 0, bytes 0-3 zero.
-void MakePlain(MidiAction* action) {
-    SetMidiActionKind(action, kMidiKindPlain, 0);
-    action->head.data = MidiActionData{};
-}
-
 }  // namespace
 
 int WriteObjectWithMidiAction(ScoreObject* text, ScoreByteWriter write) {
@@ -63,7 +57,7 @@ int CopyObjectWithMidiAction(ScoreObject* target, const ScoreObject* source, Poo
     to->head.data.handle = RecordHandle{};
     if (!IsDataCarrying(from)) to->head = from.head;
     if (!CopyActionData(to, from, sourceSet, targetSet)) {
-        MakePlain(to);
+        MakePlainAction(to);  // its handle was never set: nothing to free
         return 0;
     }
     return 1;

@@ -19,8 +19,18 @@ constexpr char kPaletteButtonClass[] = "Button";
 constexpr int kPackedYShift = 16;
 constexpr uint32_t kPackedXMask = 0xFFFF;
 
+// A view of the program's view list. A view closed while a box was up has left
+// the list (and may be freed), so its pointer is never read.
+bool IsListedView(const ScoreView* view) {
+    if (view == nullptr) return false;
+    for (const ScoreView* walk = State().documents.FirstView; walk != nullptr;
+         walk = walk->nextView)
+        if (walk == view) return IsValidView(view);
+    return false;
+}
+
 // Keeps ModalFlag, sets it for the box, and on every exit clears it, activates
-// the view noted and restores the kept value.
+// the view noted (when it still exists) and restores the kept value.
 class ModalFlagScope {
   public:
     explicit ModalFlagScope(ScoreView* view) : view_(view), kept_(State().dialogs.ModalFlag) {
@@ -28,7 +38,7 @@ class ModalFlagScope {
     }
     ~ModalFlagScope() {
         State().dialogs.ModalFlag = 0;
-        if (view_ != nullptr) ActivateView(view_);
+        if (IsListedView(view_)) ActivateView(view_);
         State().dialogs.ModalFlag = kept_;
     }
     ModalFlagScope(const ModalFlagScope&) = delete;
@@ -88,8 +98,8 @@ int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t st
 int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption,
                    uint32_t style) {
     ModalFlagScope flag(view);
-    return ui::ShowMessageBox(IsValidView(view) ? view->ViewWindow : platform::WindowHandle{}, text,
-                              caption, style);
+    return ui::ShowMessageBox(IsListedView(view) ? view->ViewWindow : platform::WindowHandle{},
+                              text, caption, style);
 }
 
 intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
@@ -118,13 +128,13 @@ ScoreView* GetActiveView(platform::WindowHandle /*dialog*/) {
     const DialogGlobals& dialogs = State().dialogs;
     if (dialogs.DialogDepth <= 0 || dialogs.DialogDepth > kMaxDialogDepth) return nullptr;
     ScoreView* view = dialogs.ActiveViewStack[dialogs.DialogDepth];
-    if (view == nullptr || !IsValidView(view) || view->document == nullptr) return nullptr;
+    if (!IsListedView(view) || view->document == nullptr) return nullptr;
     return view;
 }
 
 uint32_t CursorToLogical(ScoreView* view, platform::WindowHandle window) {
     win::Point client = win::ScreenToClient(window, win::GetCursorPosition());
-    if (IsValidView(view)) {
+    if (IsListedView(view)) {
         view->pointerPoint = client;
         ConvertPointerToLogical(view);
     }

@@ -1,4 +1,4 @@
-// The low-memory box of the score model and the model's program texts.
+// The low-memory box of the score model.
 #include "core/model_reports.h"
 
 #include "core/constants.h"
@@ -7,29 +7,6 @@
 #include "core/status_text.h"
 
 namespace ql {
-
-namespace {
-
-struct ModelText {
-    int32_t id;
-    const char* text;
-};
-
-constexpr ModelText kModelTexts[] = {
-    {kStrUntitled, "Untitled"},
-    {kStrModuleLineReport, "%s\n %s"},
-    {kStrResourceMemoryLow, "Resource memory is low.\nReleasing some resources..."},
-};
-
-}  // namespace
-
-std::string ModelString(int32_t id) {
-    std::string text = ProgramString(id);
-    if (!text.empty()) return text;
-    for (const ModelText& entry : kModelTexts)
-        if (entry.id == id) return entry.text;
-    return {};
-}
 
 // Fills the "%s" places of a table text in order; never used as a printf format,
 // so a translated text cannot read past its arguments.
@@ -58,7 +35,7 @@ void ReportLowMemory(const char* module, int line) {
     ++g_lowMemoryReports;
     std::string tag = FormatModuleLine(module, line);
     ErrorBox(
-        FillPlaces(ModelString(kStrModuleLineReport), tag, ModelString(kStrResourceMemoryLow)));
+        FillPlaces(ProgramString(kStrModuleLineReport), tag, ProgramString(kStrResourceMemoryLow)));
 }
 
 }  // namespace ql

@@ -7,6 +7,7 @@
 #include "core/class_table.h"
 #include "core/constants.h"
 #include "core/document.h"
+#include "core/draw_surface.h"
 #include "core/object_classes.h"
 #include "core/state.h"
 #include "core/undo.h"
@@ -142,9 +143,11 @@ ScoreObject* ScoreObjectClass::PasteCopy(ScoreObject* object, ScoreView* view) c
 }
 void ScoreObjectClass::MeasureAndSelect(ScoreObject* object, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
-    if (selection == nullptr || !selection->focusRecord) return;
+    if (selection == nullptr || !selection->focusRecord || view == nullptr) return;
+    BeginViewDraw(view);
     Measure(object, view);
     MakeCurrent(object, view);
+    EndViewDraw(view);
 }
 void ScoreObjectClass::MakeCurrent(ScoreObject* object, ScoreView* view) const {
     MakeObjectCurrent(object, view);

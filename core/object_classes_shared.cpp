@@ -3,6 +3,7 @@
 // An object's location is the ObjectLocation at the start of its body (GetBody).
 #include <vector>
 
+#include "core/colour_sets.h"
 #include "core/document.h"
 #include "core/event_record.h"
 #include "core/events.h"
@@ -30,6 +31,7 @@ constexpr int kObjectPools[] = {kRootObjectPool, kSmallObjectPool, kTextObjectPo
 constexpr int kMaxHandlePoints = 64;
 constexpr uint8_t kNibbleModulus = 16;
 constexpr int kMaxListWalk = 1 << 16;  // a damaged circular list ends the count
+constexpr uint32_t kLowByteMask = 0xFF;
 
 bool IsLiveObjectRecord(const void* record) {
     for (int pool : kObjectPools)
@@ -77,6 +79,16 @@ void RecountKeySignatures(MeasureCell* cell) {
 
 bool IsShuttingDown() {
     return State().program.ShutdownFlag != 0;
+}
+
+// The point a drag commit moves the view to: the focused record's, or for endings,
+// octave signs and tuplets the point of its child (their far end) when there is one.
+LogicalPoint DragCommitPoint(const ScoreObject* object, const HitRecord* focus) {
+    bool followsChild = object->type == TypeCode(ObjectType::RepeatEnding) ||
+                        object->type == TypeCode(ObjectType::Octave) ||
+                        object->type == TypeCode(ObjectType::Tuplet);
+    const HitRecord* child = focus->child.get();
+    return followsChild && child != nullptr ? child->point : focus->point;
 }
 
 int CollectChainPoints(HitRecord* first, LogicalPoint* points) {
@@ -132,8 +144,10 @@ bool UpdateIsDeferred(const ScoreObject* object) {
 
 void RedrawSelectionMarks(ScoreView* view) {
     SelectionState* selection = TheSelectionState();
-    if (view != nullptr && selection != nullptr && selection->selectedCount > 0)
-        RedrawCurrentMeasure(view);
+    if (view == nullptr || selection == nullptr || selection->selectedCount == 0) return;
+    BeginHighlightDraw(view);
+    RedrawCurrentMeasure(view);
+    EndHighlightDraw(view);
 }
 
 bool SavedLocationDiffers(const ScoreView* view) {
@@ -141,7 +155,9 @@ bool SavedLocationDiffers(const ScoreView* view) {
     if (selection == nullptr || view == nullptr) return false;
     if (selection->savedMeasure != static_cast<int16_t>(view->currentMeasure)) return true;
     if (selection->savedStaff != static_cast<int16_t>(view->currentStaff)) return true;
-    return selection->savedPosition != 0;  // the view's position byte is 0 outside a drag
+    // The view's position byte is the lowest byte of its position word, signed.
+    auto positionByte = static_cast<int8_t>(view->positionWord & kLowByteMask);
+    return selection->savedPosition != static_cast<int16_t>(positionByte);
 }
 
 void ToggleObjectOwnership(ScoreObject* object, ScoreView* view) {
@@ -189,6 +205,8 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
         hit = selection->focusRecord.get();
         if (hit == nullptr) return 0;
     }
+    // The object is drawn once more in the erase colours, where it stands.
+    BeginSelectionDraw(view);
     PushViewLocation(view);
     if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment))
         MoveViewToHitRecord(view, hit);
@@ -196,6 +214,7 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
         SetLocationFromPoint(view, hit->point);
     ClassOf(object).DrawSelected(object, view);
     PopViewLocation(view);
+    EndHighlightDraw(view);
     SaveRestoreFeedbackDC(view, object, true);
     MeasureCell* keyCell = object->type == TypeCode(ObjectType::KeySignature)
                                ? CellOfLocation(view, hit->location.location)
@@ -283,8 +302,8 @@ int ScoreObjectCommitDrag(ScoreObject* object, ScoreView* view) {
     bool onNote = object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment);
     if (onNote)
         MoveViewToHitRecord(view, focus);
-    else
-        SetLocationFromPoint(view, focus->point);
+    else if (State().input.DragLock == 0)
+        SetLocationFromPoint(view, DragCommitPoint(object, focus));
     ObjectLocation before = LoadField<ObjectLocation>(location);
     LogicalPoint points[kMaxHandlePoints];
     int count = CollectChainPoints(focus, points);

@@ -1,6 +1,7 @@
 // The page extent of a view from the document's paper.
 #include "core/paper_size.h"
 
+#include "core/dialog_fields.h"
 #include "core/paper_table.h"
 #include "core/units.h"
 #include "core/view_metrics.h"
@@ -33,6 +34,9 @@ void PaperInches(const ScoreDocument& document, double* width, double* height) {
 
 void PaperSizeOf(ScoreView* view) {
     if (!view->document) return;
+    // A table paper sets the page unit from its row, so that every distance the
+    // document converts afterwards is read in the paper's unit.
+    PaperUnitOf(&view->document->header.pageGeometry);
     double width = 0.0;
     double height = 0.0;
     PaperInches(*view->document, &width, &height);

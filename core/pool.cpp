@@ -139,6 +139,25 @@ std::unique_lock<std::mutex> GuardFor(PoolSet set, int pool) {
 
 PoolSet StaticSet() { return StateAnyThread().pools.StaticPoolSet; }
 
+// Handle conversion on a set: 15 slot bits in a shadowed (document) pool, else 16.
+int SlotBitsOf(const RecordPool& descriptor) {
+    return descriptor.shadowed ? kDocumentSlotBits : kStaticSlotBits;
+}
+
+void* DecodeIn(PoolSet set, int pool, uint16_t bits) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr) return nullptr;
+    auto guard = GuardFor(set, pool);
+    return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor));
+}
+
+uint16_t EncodeIn(PoolSet set, int pool, const void* record) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr) return 0;
+    auto guard = GuardFor(set, pool);
+    return EncodeHandle(*descriptor, record, SlotBitsOf(*descriptor));
+}
+
 }  // namespace
 
 void* AllocRecord(int pool) {
@@ -154,20 +173,11 @@ void FreeRecord(int pool, void* record) {
 }
 
 void* HandleToPtr(int pool, RecordHandle handle) {
-    PoolSet set = CurrentPoolSet();
-    RecordPool* descriptor = PoolOf(set, pool);
-    if (descriptor == nullptr) return nullptr;
-    auto guard = GuardFor(set, pool);
-    return DecodeHandle(*descriptor, handle.bits, descriptor->shadowed ? kDocumentSlotBits : kStaticSlotBits);
+    return DecodeIn(CurrentPoolSet(), pool, handle.bits);
 }
 
 RecordHandle PtrToHandle(int pool, const void* record) {
-    PoolSet set = CurrentPoolSet();
-    RecordPool* descriptor = PoolOf(set, pool);
-    if (descriptor == nullptr) return RecordHandle{};
-    auto guard = GuardFor(set, pool);
-    int slotBits = descriptor->shadowed ? kDocumentSlotBits : kStaticSlotBits;
-    return RecordHandle{EncodeHandle(*descriptor, record, slotBits)};
+    return RecordHandle{EncodeIn(CurrentPoolSet(), pool, record)};
 }
 
 void* AllocStaticRecord(int pool) {
@@ -183,19 +193,11 @@ void FreeStaticRecord(int pool, void* record) {
 }
 
 void* StaticHandleToPtr(int pool, StaticHandle handle) {
-    PoolSet set = StaticSet();
-    RecordPool* descriptor = PoolOf(set, pool);
-    if (descriptor == nullptr) return nullptr;
-    auto guard = GuardFor(set, pool);
-    return DecodeHandle(*descriptor, handle.bits, kStaticSlotBits);
+    return DecodeIn(StaticSet(), pool, handle.bits);
 }
 
 StaticHandle StaticPtrToHandle(int pool, const void* record) {
-    PoolSet set = StaticSet();
-    RecordPool* descriptor = PoolOf(set, pool);
-    if (descriptor == nullptr) return StaticHandle{};
-    auto guard = GuardFor(set, pool);
-    return StaticHandle{EncodeHandle(*descriptor, record, kStaticSlotBits)};
+    return StaticHandle{EncodeIn(StaticSet(), pool, record)};
 }
 
 void* PoolSlotAddress(int pool, int block, int slot) {

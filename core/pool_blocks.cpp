@@ -147,8 +147,13 @@ int AddPoolBlock(PoolSet set, int pool, int blockIndex, size_t bytes) {
 int GrowStaticPool(int pool, int kilobytes) {
     std::unique_lock<std::mutex> guard(SequencerPoolLock(), std::defer_lock);
     if (IsSequencerPool(pool)) guard.lock();
+    const RecordPool* descriptor = PoolOf(StateAnyThread().pools.StaticPoolSet, pool);
+    // A pool at its block limit is simply not grown; only failed attempts beep.
+    bool mayGrow = descriptor != nullptr && descriptor->shift != 0 && kilobytes > 0 &&
+                   descriptor->blockCount < descriptor->maxBlocks &&
+                   descriptor->blockCount < kMaxBlocksCap;
     int obtained = GrowStaticPoolUnlocked(pool, kilobytes);
-    if (obtained == 0 && kilobytes > 0) SoundExhaustionBeep();
+    if (obtained == 0 && mayGrow) SoundExhaustionBeep();
     return obtained;
 }
 

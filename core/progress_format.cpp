@@ -13,19 +13,13 @@
 #include "core/score_document.h"
 #include "core/state.h"
 #include "core/status_bar.h"
+#include "core/status_bar_notes.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "sequencer/sequencer_services.h"
 
 namespace ql {
 namespace {
-
-MeasureCell* ExistingCell(ScoreDocument* document, int staff, int measure) {
-    StaffRecord* record = StaffRecordOf(document, staff);
-    CellHandleArray* cells = record != nullptr ? CellArrayOf(record) : nullptr;
-    if (cells == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
-    return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
-}
 
 void ShowPosition(int page, int system, int staff) {
     char text[kStatusTextBytes];
@@ -50,7 +44,7 @@ void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, uint8_t
         for (int staff = 1; staff <= document->header.staffCount; ++staff) {
             ShowPosition(page->pageNumber, system->number + 1, staff);
             SetCurrentSystemAndMeasure(view, system, staff, measure);
-            if (MeasureCell* cell = ExistingCell(document, staff, measure))
+            if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure))
                 CleanUpVoices(view, cell, voiceMask);
         }
     }

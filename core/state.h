@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/autosave.h"
 #include "core/constants.h"
 #include "core/pool.h"
 #include "core/score_object.h"
@@ -181,6 +182,7 @@ struct InputGlobals {
     uint8_t NotePalettePopupSuppressed = 0;
     uint8_t VoiceLock = 0;      // SetVoiceMask leaves the display mask alone
     uint8_t ForceRelocate = 0;  // view location moves relocate even when unchanged
+    uint8_t DragLock = 0;       // a drag commit leaves the view's location alone
 };
 
 // Shell flags and program settings read by many modules.
@@ -197,6 +199,14 @@ struct ProgramGlobals {
     uint8_t TextToolCharset = 0;
     uint8_t AutoFlipAccents = 0;
     uint8_t SpaceAccidentals = 1;
+    // Undo and autosave (core/undo.h, core/autosave.h): UndoSuspended is set while a
+    // bulk operation runs; the autosave settings and the writer it runs (null: the
+    // native score writer); the test hook that makes undo allocations fail.
+    uint8_t UndoSuspended = 0;
+    AutoSaveConfig AutoSave{};
+    AutoSaveWriter AutoSaveWriterHook = nullptr;
+    int FailUndoAllocations = 0;
+    int UndoAllocationsBeforeFailure = 0;
 };
 
 // The four six-entry save-and-restore stacks (operations in the units module).

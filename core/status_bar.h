@@ -1,6 +1,6 @@
 // The frame's status bar: three text parts (0 left: notices and the voice and
 // staff of the cursor; 1 middle; 2 right), notices with their beeps, and the
-// descriptions of the note or rest under the cursor (core/note_description.h).
+// descriptions of the note or rest under the cursor (core/status_bar_notes.h).
 // Every text is shown with a leading blank; without a status window nothing is
 // sent. The bar's handle is State().dialogs.StatusWindow.
 #pragma once

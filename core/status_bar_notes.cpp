@@ -109,21 +109,13 @@ bool ScopeReaches(ScoreView* view, const DynamicMark& mark, int markStaff, int n
     }
 }
 
-MeasureCell* ExistingCell(ScoreDocument* document, int staff, int measure) {
-    StaffRecord* record = StaffRecordOf(document, staff);
-    if (record == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
-    CellHandleArray* cells = CellArrayOf(record);
-    if (cells == nullptr) return nullptr;
-    return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
-}
-
 // The best candidate of one measure, over all staves; false when none.
 bool FindMarkInMeasure(ScoreView* view, int measure, int noteStaff, int voice, int limitTick,
                        DynamicMark* best) {
     ScoreDocument* document = view->document;
     bool found = false;
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        MeasureCell* cell = ExistingCell(document, staff, measure);
+        MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
         ScoreObject* head = cell != nullptr ? cell->objects.get() : nullptr;
         for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr; object != nullptr;
              object = object->next.get()) {
@@ -207,6 +199,14 @@ bool IsCrossStaffAbove(const EventRecord& event) {
 }
 bool IsNoteMuted(const EventRecord& event) {
     return (event.flags & kFlagSoundHidden) != 0;
+}
+
+MeasureCell* ExistingMeasureCell(ScoreDocument* document, int staff, int measure) {
+    StaffRecord* record = StaffRecordOf(document, staff);
+    if (record == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
+    CellHandleArray* cells = CellArrayOf(record);
+    if (cells == nullptr) return nullptr;
+    return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
 }
 
 int VoiceNumberShown(int voiceIndex) {

@@ -16,6 +16,8 @@ namespace ql {
 struct ScoreView;
 struct ScoreObject;
 struct EventRecord;
+struct MeasureCell;
+struct ScoreDocument;
 
 constexpr int32_t kStrAttackRelease = 108;    // "Attack=%d Release=%d "
 constexpr int32_t kStrTickLength = 110;       // "Tick=%d Length=%d"
@@ -38,6 +40,9 @@ bool IsNoteTiedRight(const EventRecord& event);    // a tie starts here
 bool IsNoteCrossStaff(const EventRecord& event);
 bool IsCrossStaffAbove(const EventRecord& event);  // the other staff lies above
 bool IsNoteMuted(const EventRecord& event);        // sound hidden
+
+// The cell of (staff, measure) when the staff has one; never makes a cell.
+MeasureCell* ExistingMeasureCell(ScoreDocument* document, int staff, int measure);
 
 // The voice number shown for a voice index 0..3.
 int VoiceNumberShown(int voiceIndex);

@@ -56,7 +56,12 @@ char* TextObjectString(const TextObject* text) {
     if ((text->body.flags & kTextOwnsString) == 0) return nullptr;
     int pool = text->body.stringPool;
     if (pool < kFirstStringPool || pool > kLastStringPool) return nullptr;
-    return FindRecord<char>(pool, RecordHandle{text->body.string});
+    char* string = FindRecord<char>(pool, RecordHandle{text->body.string});
+    // A stale handle may name a live record of another kind: a string must end
+    // inside its own slot, or it is not this object's string.
+    if (string == nullptr || std::memchr(string, '\0', PoolSlotBytes(pool)) == nullptr)
+        return nullptr;
+    return string;
 }
 
 void ConstructTextObject(TextObject* text) {

@@ -197,6 +197,8 @@ void RefreshTextStyleFont(TextObject* text);
 // Deletes the object's own font (through the document's object cache when a
 // document is given) and clears the font cache.
 void ReleaseTextObjectFont(TextObject* text, ScoreDocument* document);
+// The object's anchor point in logical units (a note anchor for subtype 3).
+LogicalPoint TextObjectAnchorPoint(ScoreObject* object, ScoreView* view);
 // The font of the object's style at the view's scale; null when none.
 platform::FontHandle CreateTextFont(TextObject* text, ScoreView* view);
 // Redraws the focused object in the highlight colours.

@@ -24,16 +24,6 @@ namespace {
 constexpr uint8_t kFirstUnpairedArticulation = 216;
 constexpr gfx::Colour kImageInk = 0x00FFFFFF;
 
-LogicalPoint AnchorOf(ScoreObject* object, ScoreView* view) {
-    TextObject* text = AsTextObject(object);
-    LogicalPoint point{};
-    if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment))
-        NoteAnchorToPoint(view, object, &text->body.location, &point);
-    else
-        DecodeAnchors(view, object->subtype, &text->body.location, &point, 1);
-    return point;
-}
-
 HitRecord* NewHandle(ScoreObject* object, ScoreView* view, const RecordRect& rect) {
     auto* hit = static_cast<HitRecord*>(AllocStaticRecord(kHitRecordPool));
     if (hit == nullptr) return nullptr;
@@ -101,7 +91,7 @@ void BlitDragImage(ScoreObject* object, ScoreView* view) {
 
 HitRecord* TextObjectClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
     RecordRect rect;
-    SelectTextFont(object, view, AnchorOf(object, view), &rect);
+    SelectTextFont(object, view, TextObjectAnchorPoint(object, view), &rect);
     HitRecord* first = NewHandle(object, view, rect);
     if (first == nullptr) return nullptr;
     bool twoHandles = object->type == TypeCode(ObjectType::RepeatEnding) ||

@@ -64,14 +64,13 @@ bool MeasuresAsText(const TextObject* text, const ScoreDocument* document) {
     return textFont && CharsetOf(text, document) != kSymbolCharset;
 }
 
-platform::FontHandle OwnFont(TextObject* text, ScoreView* view) {
-    if (text->body.fontCache != 0) return platform::FontHandle{text->body.fontCache};
-    ScoreDocument* document = view->document;
+// The font record of an own font: the face-name entry the style byte names, with
+// the object's size, attributes and character set. A face index beyond the table
+// falls back to the first text face, never to the music font in entry 0.
+QuickFontRecord OwnFontRecord(const TextObject* text, const ScoreDocument& document) {
     QuickFontRecord record{};
-    // A face index beyond the table falls back to the first text face, never to the
-    // music font in entry 0.
     uint8_t face = text->body.style < kFaceNameCount ? text->body.style : kFallbackFaceIndex;
-    std::memcpy(record.face, document->faceNames[face].name, sizeof record.face);
+    std::memcpy(record.face, document.faceNames[face].name, sizeof record.face);
     record.face[sizeof record.face - 1] = '\0';
     record.bold = (text->body.flags & kTextBold) != 0;
     record.italic = (text->body.flags & kTextItalic) != 0;
@@ -79,6 +78,12 @@ platform::FontHandle OwnFont(TextObject* text, ScoreView* view) {
     record.slot = kOwnFontSlot;
     record.height = text->body.size;
     record.charset = text->body.charset;
+    return record;
+}
+
+platform::FontHandle OwnFont(TextObject* text, ScoreView* view) {
+    if (text->body.fontCache != 0) return platform::FontHandle{text->body.fontCache};
+    QuickFontRecord record = OwnFontRecord(text, *view->document);
     platform::FontHandle font = CreateTextStyleFont2(view, &record);
     text->body.fontCache = font.bits;
     return font;
@@ -138,18 +143,6 @@ TextExtent MeasureOnContext(platform::DcHandle dc, const std::string& shown, boo
     return extent;
 }
 
-// The object's anchor point in logical units.
-LogicalPoint AnchorPoint(ScoreObject* object, ScoreView* view) {
-    TextObject* text = AsTextObject(object);
-    LogicalPoint point{};
-    if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment)) {
-        NoteAnchorToPoint(view, object, &text->body.location, &point);
-    } else {
-        DecodeAnchors(view, object->subtype, &text->body.location, &point, 1);
-    }
-    return point;
-}
-
 void DrawFrame(TextObject* text, ScoreView* view, platform::DcHandle dc, const RecordRect& r) {
     int kind = (text->body.flags & kTextFrameMask) >> kTextFrameShift;
     gfx::Rect frame{r.left, r.top, r.right, r.bottom};
@@ -178,6 +171,17 @@ void SettleViewScale(TextObject* text, ScoreView* view) {
 
 }  // namespace
 
+LogicalPoint TextObjectAnchorPoint(ScoreObject* object, ScoreView* view) {
+    TextObject* text = AsTextObject(object);
+    LogicalPoint point{};
+    if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment)) {
+        NoteAnchorToPoint(view, object, &text->body.location, &point);
+    } else {
+        DecodeAnchors(view, object->subtype, &text->body.location, &point, 1);
+    }
+    return point;
+}
+
 platform::FontHandle CreateTextFont(TextObject* text, ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return {};
     SettleViewScale(text, view);
@@ -197,16 +201,7 @@ void ApplyTextDialogValues(const TextObject* text, ScoreDocument* document, Quic
     *out = QuickFontRecord{};
     if (document == nullptr) return;
     if (HasOwnFont(text)) {
-        // A face index beyond the table falls back to the first text face, never to the
-    // music font in entry 0.
-    uint8_t face = text->body.style < kFaceNameCount ? text->body.style : kFallbackFaceIndex;
-        std::memcpy(out->face, document->faceNames[face].name, sizeof out->face);
-        out->bold = (text->body.flags & kTextBold) != 0;
-        out->italic = (text->body.flags & kTextItalic) != 0;
-        out->underline = (text->body.flags & kTextUnderline) != 0;
-        out->height = text->body.size;
-        out->charset = text->body.charset;
-        out->slot = kOwnFontSlot;
+        *out = OwnFontRecord(text, *document);
         return;
     }
     uint8_t style = text->body.style < kScoreFontCount ? text->body.style : 0;
@@ -284,7 +279,7 @@ void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view,
     if (!dc || !font) return;
     platform::FontHandle previous = gfx::SelectObject(dc, font);
     gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
-    text::TextOutA(dc, AnchorPoint(object, view), GetDisplayText(object, view));
+    text::TextOutA(dc, TextObjectAnchorPoint(object, view), GetDisplayText(object, view));
     gfx::SetTextAlign(dc, align);
     gfx::SelectObject(dc, previous);
     ReleaseOwnFont(text, view);
@@ -303,7 +298,7 @@ void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
         if (object->type == TypeCode(ObjectType::Text) &&
             (text->body.flags & kTextFrameMask) != 0) {
             RecordRect rect;
-            SelectTextFont(object, view, AnchorPoint(object, view), &rect);
+            SelectTextFont(object, view, TextObjectAnchorPoint(object, view), &rect);
             DrawFrame(text, view, dc, rect);
         }
         if (faint) gfx::SetTextColour(dc, colour);

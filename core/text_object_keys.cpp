@@ -257,6 +257,12 @@ int TextObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) c
     if (key < kFirstTextKey || key > kLastTextKey || keyStep.verb == UndoVerb::None)
         return ScoreObjectClass::OnKey(object, view, key);
     TextObject* text = AsTextObject(object);
+    if (key == kKeyO) {
+        // The root 'O' toggles the ownership and closes the step opened here.
+        BeginUndoableEdit(DocumentOf(view), 0, 0, 0, view, UndoKind::Item, keyStep.objectType,
+                          keyStep.verb);
+        return ScoreObjectClass::OnKey(object, view, key);
+    }
     UndoStep step(DocumentOf(view), view, UndoKind::Item, keyStep.objectType, keyStep.verb);
     switch (key) {
         case kKeyTab:
@@ -281,9 +287,6 @@ int TextObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t key) c
             break;
         case kKeyI:
             ChangeAttribute(text, view, kTextItalic);
-            break;
-        case kKeyO:
-            ScoreObjectClass::OnKey(object, view, key);
             break;
         case kKeyU:
             ChangeAttribute(text, view, kTextUnderline);

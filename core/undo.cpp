@@ -11,14 +11,13 @@
 
 #include "core/autosave.h"
 #include "core/score_document.h"
+#include "core/state.h"
 #include "core/undo_internal.h"
 #include "shell/shell_services.h"
 
 namespace ql {
 
 namespace {
-
-bool g_undoSuspended = false;
 
 // Undo and Redo wait until no edit is open: applying a record in the middle of an edit
 // would mix the two.
@@ -160,20 +159,55 @@ void PushCapturedRecord(ScoreDocument* document, UndoRecord* record) {
     TrimUndoStack(document);
 }
 
+bool RestoresAnyPool(const UndoRecord* record, uint32_t pools) {
+    for (const DescriptorDiff& diff : record->descriptorDiffs)
+        if (diff.pool < kDocumentPoolCount && (pools & PoolBit(diff.pool)) != 0) return true;
+    return false;
+}
+
+// Frees the first record of a stack that would restore a descriptor of one of the
+// pools, and every record applied after it (they build on it). → bytes freed.
+uint32_t DropRecordsRestoring(UndoRecord*& top, uint32_t pools) {
+    UndoRecord** link = &top;
+    while (IsValidRecord(*link) && !RestoresAnyPool(*link, pools)) link = &(*link)->next;
+    uint32_t bytes = 0;
+    for (UndoRecord* r = *link; IsValidRecord(r); r = r->next) bytes += r->size;
+    FreeUndoStack(*link);
+    *link = nullptr;
+    return bytes;
+}
+
+// Before a new edit and before Undo or Redo: changes made since the last capture are
+// taken into the baseline unrecorded. A record that would restore the descriptor of a
+// pool in which such a change left a record live (a galley page, a note entered by
+// MIDI step entry) would hand that record out again, so it and the records beyond it
+// are dropped from the history.
+void AbsorbUnrecordedChanges(ScoreDocument* document) {
+    uint32_t pools = PoolsWithRecordsMadeOutsideEdits(document);
+    if (pools != 0) {
+        uint32_t dropped = DropRecordsRestoring(document->undoStack, pools);
+        document->undoState.undoBytes -= std::min(document->undoState.undoBytes, dropped);
+        DropRecordsRestoring(document->redoStack, pools);
+    }
+    AbsorbChangesSinceCapture(document);
+}
+
 }  // namespace
 
 bool UndoSuspended() {
-    return g_undoSuspended;
+    return State().program.UndoSuspended != 0;
 }
 void SetUndoSuspended(bool suspended) {
-    g_undoSuspended = suspended;
+    State().program.UndoSuspended = suspended ? 1 : 0;
 }
 
 int CaptureUndoRecord(ScoreDocument* document) {
     if (document == nullptr || !document->baselineValid) return 0;
     UndoRecord* record = NewUndoRecord();
     if (record == nullptr) {
-        TakeUndoBaseline(document);
+        // The edit cannot be undone: it joins the baseline like a change made outside
+        // an edit, and older records that would hand its new records out again go.
+        AbsorbUnrecordedChanges(document);
         return 0;
     }
     const DocumentUndoState& undo = document->undoState;
@@ -209,7 +243,7 @@ void BeginUndoableEdit(ScoreDocument* document, int32_t word1, int32_t word2, in
     if (!document->baselineValid)
         TakeUndoBaseline(document);
     else
-        AbsorbChangesSinceCapture(document);
+        AbsorbUnrecordedChanges(document);
     undo.undoAvailable = 0;
     undo.redoAvailable = 0;
     undo.kind = static_cast<uint8_t>(kind);
@@ -281,6 +315,7 @@ static void MoveAppliedRecord(ScoreDocument* document, ScoreView* view, UndoReco
 void UndoCommand(ScoreDocument* document, ScoreView* view) {
     if (!CanApplyHistory(document)) return;
     ResetSelectionForUndo(view);
+    AbsorbUnrecordedChanges(document);
     if (IsValidRecord(document->undoStack)) {
         document->undoState.undoBytes -=
             std::min(document->undoState.undoBytes, document->undoStack->size);
@@ -293,6 +328,7 @@ void UndoCommand(ScoreDocument* document, ScoreView* view) {
 void RedoCommand(ScoreDocument* document, ScoreView* view) {
     if (!CanApplyHistory(document)) return;
     ResetSelectionForUndo(view);
+    AbsorbUnrecordedChanges(document);
     if (IsValidRecord(document->redoStack)) {
         MoveAppliedRecord(document, view, document->redoStack, document->undoStack);
         document->undoState.undoBytes += document->undoStack->size;

@@ -9,15 +9,13 @@
 #include "core/grid_records.h"
 #include "core/pool.h"
 #include "core/score_document.h"
+#include "core/state.h"
 #include "core/undo.h"
 #include "core/undo_internal.h"
 
 namespace ql {
 
 namespace {
-
-int g_failUndoAllocations = 0;
-int g_undoAllocationsBeforeFailure = 0;
 
 // One shadowed block of pools 2..10 that has memory.
 struct ShadowedBlock {
@@ -212,17 +210,18 @@ void ApplyMeasureRuns(ScoreDocument* document, UndoRecord& record) {
 }  // namespace
 
 void FailNextUndoAllocations(int count, int skip) {
-    g_failUndoAllocations = count;
-    g_undoAllocationsBeforeFailure = skip;
+    State().program.FailUndoAllocations = count;
+    State().program.UndoAllocationsBeforeFailure = skip;
 }
 
 void ThrowIfUndoAllocationFails() {
-    if (g_failUndoAllocations <= 0) return;
-    if (g_undoAllocationsBeforeFailure > 0) {
-        --g_undoAllocationsBeforeFailure;
+    ProgramGlobals& program = State().program;
+    if (program.FailUndoAllocations <= 0) return;
+    if (program.UndoAllocationsBeforeFailure > 0) {
+        --program.UndoAllocationsBeforeFailure;
         return;
     }
-    --g_failUndoAllocations;
+    --program.FailUndoAllocations;
     throw std::bad_alloc();
 }
 
@@ -255,6 +254,51 @@ void RestoreUndoBaseline(ScoreDocument* document) {
                     document->baselineMeasureTable.get(), MeasureTableBytes());
     document->header = document->baselineHeader;
     SetCurrentPoolSet(PoolSet(document->pools));
+}
+
+namespace {
+
+bool CarriesFreeMark(const std::byte* slot) {
+    uint32_t word;
+    std::memcpy(&word, slot + sizeof word, sizeof word);
+    return word == kFreeRecordMark;
+}
+
+// True when a slot of the block is live now but was not at the last capture: handed
+// out since (below nextFresh, no free mark) while the baseline had it fresh or free.
+// The shadow holds the bytes as of the last capture.
+bool BlockGainedRecords(const RecordPool& live, const RecordPool& then, int block) {
+    const PoolBlock& now = live.blocks[block];
+    const PoolBlock& before = then.blocks[block];
+    std::byte* shadow = BlockShadow(live, block);
+    if (shadow == nullptr) return false;
+    bool sameBlock = before.base == now.base;
+    size_t slotSize = size_t{1} << live.shift;
+    for (size_t slot = 1; slot < now.nextFresh && slot < now.capacity; ++slot) {
+        if (CarriesFreeMark(now.base.get() + slot * slotSize)) continue;
+        bool liveThen = sameBlock && slot < before.nextFresh &&
+                        !CarriesFreeMark(shadow + slot * slotSize);
+        if (!liveThen) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+uint32_t PoolsWithRecordsMadeOutsideEdits(const ScoreDocument* document) {
+    uint32_t pools = 0;
+    for (int pool = kFirstUndoPool; pool <= kLastUndoPool; ++pool) {
+        const RecordPool& live = document->pools.pools[pool];
+        const RecordPool& then = document->baselinePools.pools[pool];
+        if (std::memcmp(&live, &then, sizeof(RecordPool)) == 0) continue;
+        int blocks = std::min<int>(live.blockCount, kMaxPoolBlocks);
+        for (int block = 0; block < blocks; ++block) {
+            if (!BlockGainedRecords(live, then, block)) continue;
+            pools |= PoolBit(pool);
+            break;
+        }
+    }
+    return pools;
 }
 
 // Copies into the shadows and the baseline every difference made since the last

@@ -13,6 +13,16 @@ void ThrowIfUndoAllocationFails();
 // recording nothing.
 void AbsorbChangesSinceCapture(ScoreDocument* document);
 
+// The bit of a pool in a set of pools.
+constexpr uint32_t PoolBit(int pool) {
+    return uint32_t{1} << pool;
+}
+
+// The pools (as PoolBit bits) in which a record handed out outside any edit since the
+// last capture is still live: galley pages, step-entry notes. A stored descriptor of
+// such a pool no longer knows that record and would hand it out a second time.
+uint32_t PoolsWithRecordsMadeOutsideEdits(const ScoreDocument* document);
+
 // Fills a record with the differences and brings the shadows up to date; false when
 // a node could not be allocated (the shadows are then partly updated).
 bool FillUndoRecord(ScoreDocument* document, UndoRecord& record);

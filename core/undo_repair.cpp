@@ -37,22 +37,6 @@ void ForEachViewOf(ScoreDocument* document, Fn&& fn) {
         if (v->self == v && v->document == document) fn(v);
 }
 
-void DeletePlatformObject(uint32_t& bits) {
-    if (bits != 0) gfx::DeleteObject(gfx::AnyObjectHandle(bits));
-    bits = 0;
-}
-
-// The 64-slot object cache, the score fonts and the font references.
-void DropCachedObjects(ScoreDocument* document) {
-    for (uint32_t& slot : document->gdiCache) DeletePlatformObject(slot);
-    for (QuickFontRecord& font : document->fonts) DeletePlatformObject(font.handle);
-    for (FontRef& ref : document->fontRefs) {
-        uint32_t font = ref.font;
-        DeletePlatformObject(font);
-        ref.font = font;
-    }
-}
-
 // Page, staff and measure of a view made valid again after the score changed.
 void RevalidateView(ScoreDocument* document, ScoreView* view) {
     if (view->currentPage == nullptr) return;  // not activated yet
@@ -100,7 +84,7 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
             InitViewMetrics(view);
         });
     }
-    DropCachedObjects(document);
+    ReleaseDocumentFonts(document);  // cache, score fonts, references, measure numbers
     FreeRepeatEndingList(document);
     ResetSelectionForUndo(State().documents.ActiveView);
     ForEachViewOf(document, [&](ScoreView* view) { RevalidateView(document, view); });

@@ -8,6 +8,9 @@
 #include "core/pages.h"
 #include "core/selection_state.h"
 #include "core/state.h"
+#include "core/gdi_cache.h"
+#include "core/view_glyph_bitmaps.h"
+#include "core/view_metrics.h"
 #include "display/draw_helpers.h"
 #include "display/view_location.h"
 #include "editing/selection.h"
@@ -77,6 +80,24 @@ void CopyGalleyArrays(ScoreView* view, const ScoreView* tmpl) {
     }
 }
 
+// A copy owns none of the source's drawing state: its contexts, nesting depth and
+// note-head bitmaps belong to the source window.
+void ForgetDrawingState(ScoreView* view) {
+    view->ViewDC = {};
+    view->ViewMemoryDC = {};
+    view->ViewMirrorDC = {};
+    view->DrawDepth = 0;
+    for (platform::BitmapHandle& bitmap : view->glyphBitmaps) bitmap = {};
+}
+
+// The three platform objects the view owns.
+void DeleteViewObjects(ScoreView* view) {
+    for (uint32_t& bits : view->gdiObjects) {
+        if (bits != 0) DeleteDrawingObject(platform::AnyObjectHandle(bits));
+        bits = 0;
+    }
+}
+
 // The set-up of a view's first activation.
 void CompleteFirstActivation(ScoreView* view) {
     ScoreDocument* document = view->document;
@@ -89,6 +110,7 @@ void CompleteFirstActivation(ScoreView* view) {
         document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
     HideAllPalettes();
     LayoutPagersToolbar(view);
+    InitViewMetrics(view);
     BuildInitialScoreLayout(view);
     FormatMeasures(view, view->currentPage);
     if (header.staffCount == 1) {
@@ -145,8 +167,10 @@ ScoreView* CopyView(ScoreView* view, const ScoreView* source) {
     view->selectionBytes[kSelectionMarkerA] = kSelectionMarkerByte;
     view->selectionBytes[kSelectionMarkerB] = kSelectionMarkerByte;
     view->ownedObject = nullptr;
-    view->gdiObjects[0] = 0;
+    // DestroyView deletes all three objects, so the copy holds none of the source's.
+    for (uint32_t& bits : view->gdiObjects) bits = 0;
     view->slotCount = 0;
+    ForgetDrawingState(view);
     return view;
 }
 
@@ -182,6 +206,8 @@ void DestroyView(ScoreView* view) {
         ReleaseObjectByType(view->document, view->ownedObject);
     }
     view->ownedObject = nullptr;
+    ReleaseViewDrawing(view);
+    DeleteViewObjects(view);
     DestroyGalleyPages(view);
     DocumentGlobals& globals = State().documents;
     if (globals.ActiveView == view) globals.ActiveView = nullptr;

@@ -69,11 +69,11 @@ void MeasurePrinterDevice(ScoreView* view) {
 
 void MeasureScreenDevice(ScoreView* view) {
     DrawingGlobals& d = State().drawing;
-    if (d.ScreenDpiX <= 0 || d.ScreenDpiY <= 0) {
-        gfx::ScreenMetrics screen = gfx::GetScreenMetrics();
-        d.ScreenDpiX = screen.dpiX;
-        d.ScreenDpiY = screen.dpiY;
-    }
+    // Always the screen's own resolution: a print job measured the printer's into
+    // the same values, and the screen must not keep drawing at that.
+    gfx::ScreenMetrics screen = gfx::GetScreenMetrics();
+    d.ScreenDpiX = screen.dpiX;
+    d.ScreenDpiY = screen.dpiY;
     platform::WindowHandle window =
         view->ViewWindow ? view->ViewWindow : State().dialogs.FrameWindow;
     gfx::Rect client = win::GetClientRect(window);
@@ -99,6 +99,15 @@ void MoveToPendingCentre(ScoreView* view) {
     d.PendingCentreX = kNoPendingCentre;
     d.PendingCentreY = kNoPendingCentre;
     ApplyViewMapping(view);  // the rest of this pass draws at the new origin
+}
+
+// Half the window frame in score units, rounded; twice a pixel when the context
+// cannot convert.
+int32_t FrameWidthUnits(platform::DcHandle dc, int32_t pixelUnitsX) {
+    gfx::Point pixel[2] = {gfx::Point{0, 0}, gfx::Point{1, 1}};
+    if (!dc || !gfx::DeviceToLogical(dc, pixel, 2)) return 2 * pixelUnitsX;
+    int32_t frame = win::GetSystemMetric(win::SystemMetric::FrameWidth);
+    return (std::abs(pixel[1].x - pixel[0].x) * frame + 1) >> 1;
 }
 
 GlyphWidths WidthsFromTable(const ScoreDocument& document) {
@@ -182,16 +191,14 @@ void MeasurePixelUnits(ScoreView* view) {
     }
     PaperSizeOf(view);
     UpdateViewOrigin(view);
+    // Measured while the surface is still open: the context may be released below.
+    State().drawing.FrameUnits = FrameWidthUnits(dc, view->PixelUnitsX);
     EndViewDraw(view);
     int32_t first = 0;
     int32_t second = 0;
     DocumentLineWidths(view->document, &first, &second);
     view->LineWidth = first != 0 ? first : kDefaultLineWidth;
     view->LineWidth2 = second != 0 ? second : view->LineWidth;
-    int32_t frame = win::GetSystemMetric(win::SystemMetric::FrameWidth);
-    State().drawing.FrameUnits =
-        dc ? (gfx::DeviceToLogicalDistance(dc, gfx::Size{1, 1}).cx * frame + 1) >> 1
-           : 2 * view->PixelUnitsX;
 }
 
 void UpdateViewOrigin(ScoreView* view) {

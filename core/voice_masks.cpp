@@ -3,6 +3,7 @@
 #include "core/voice_masks.h"
 
 #include "core/constants.h"
+#include "core/draw_surface.h"
 #include "core/grid.h"
 #include "core/score_document.h"
 #include "core/state.h"
@@ -47,12 +48,17 @@ void SetVoiceMask(ScoreView* view, int voice) {
 void ApplyVoiceMask(ScoreView* view, int voice) {
     if (view == nullptr) return;
     if (((view->voiceMask ^ view->voiceDisplayMask) & ~kFirstVoiceBit) == 0) return;
+    // The repaint must not draw into a surface opened before the change: close
+    // every level, and open it again (fresh, at one level) afterwards.
+    bool surfaceWasOpen = static_cast<bool>(view->ViewDC);
+    EndViewDrawAll(view);
     if (voice < 0 || voice > kHighestVoice) voice = 0;
     view->voiceDisplayMask = static_cast<uint8_t>(1u << voice);
     view->voiceMask = voice == 0 ? 0 : static_cast<uint8_t>(1u << voice);
     view->allVoicesShown = 0;
     RefreshVoiceDisplay(view);
     SetCurrentVoiceChain(view);
+    if (surfaceWasOpen) BeginViewDraw(view);
 }
 
 void ShowAllVoices(ScoreView* view) {

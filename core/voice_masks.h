@@ -14,7 +14,8 @@ void SetVoiceMask(ScoreView* view, int voice);
 
 // Makes one voice the only one drawn and entered (edit mask 0 for voice 0, which
 // enters voice 1); nothing when edit and display masks differ at most in bit 0.
-// A voice above 3 counts as 0.
+// A voice above 3 counts as 0. An open drawing surface is closed for the repaint
+// and opened again, at one level, afterwards.
 void ApplyVoiceMask(ScoreView* view, int voice);
 
 // Draws every voice of the all-voices display mask.

@@ -26,7 +26,8 @@ FRETS_SHOWN = 4
 STRINGS = 6
 LINE = 12
 NUT = 45
-GRID_LEFT = 170
+# Room left of the grid for a two-digit position label (frets 10 and 11).
+GRID_LEFT = 210
 RIGHT_MARGIN = 60
 DOT_RADIUS = 40
 BARRE_HALF = 32
@@ -38,7 +39,8 @@ MARK_GAP = 65
 # Label digits are drawn from a 2048-unit font, about 100 units tall.
 LABEL_SCALE = 0.07
 SQRT2 = 2 ** 0.5
-LABEL_RIGHT_GAP = 30
+# The label stands clear of a dot on the sixth string at the first shown fret.
+LABEL_RIGHT_GAP = DOT_RADIUS + 20
 ASCENT = 900
 DESCENT = 200
 
@@ -110,15 +112,19 @@ def _dots(shape, frets, first):
 
 
 def _position_label(shape, label_font, first):
-    """The number of the first shown fret, right-aligned left of the grid."""
+    """The number of the first shown fret, right-aligned left of the grid and
+    its dots, never left of the origin."""
     label = Shape()
     x = 0.0
     for char in str(first):
         name = label_font.glyph_for_char(char)
         label.add_glyph(label_font, name, x, 0, LABEL_SCALE)
         x += label_font.advance(name) * LABEL_SCALE
-    _, y0, x1, y1 = label.bounds()
-    shape.add_shape(label, GRID_LEFT - LABEL_RIGHT_GAP - x1, _row_y(0) - (y0 + y1) / 2)
+    x0, y0, x1, y1 = label.bounds()
+    dx = GRID_LEFT - LABEL_RIGHT_GAP - x1
+    if dx + x0 < 0:
+        raise ValueError(f"position label {first} does not fit left of the grid")
+    shape.add_shape(label, dx, _row_y(0) - (y0 + y1) / 2)
 
 
 def diagram(frets, label_font):

@@ -5,6 +5,7 @@
 #include "core/paper_size.h"
 #include "core/tests/draw_fixture.h"
 #include "core/view_metrics.h"
+#include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/recording.h"
@@ -33,6 +34,19 @@ TEST_F(PixelUnits, OnePixelIsTheZoomsShareOfAStaffSpace) {
     EXPECT_EQ(view_.LineWidth, kDefaultLineWidth);
     EXPECT_EQ(view_.LineWidth2, kDefaultLineWidth);
     EXPECT_FALSE(view_.ViewDC);
+}
+
+// Half the window frame in score units is measured on the surface before it closes:
+// at zoom 16 a pixel is 8 units, whether or not a surface was open before.
+TEST_F(PixelUnits, FrameUnitsFollowTheZoomWithTheSurfaceClosed) {
+    int32_t frame = win::GetSystemMetric(win::SystemMetric::FrameWidth);
+    ASSERT_GT(frame, 0);
+    MeasurePixelUnits(&view_);
+    EXPECT_EQ(State().drawing.FrameUnits, (8 * frame + 1) >> 1);
+    BeginViewDraw(&view_);
+    MeasurePixelUnits(&view_);
+    EXPECT_EQ(State().drawing.FrameUnits, (8 * frame + 1) >> 1);
+    EndViewDrawAll(&view_);
 }
 
 using PageExtent = DrawTest;
@@ -69,6 +83,27 @@ TEST_F(PageExtent, LargePagesAreClampedAndCentimetresConverted) {
               static_cast<int32_t>(21.0 * 0.3937 * kLetterUnitsPerInch) + kLogicalOrigin);
 }
 
+// A table paper sets the page unit from its row; User paper keeps its own unit.
+TEST_F(PageExtent, TablePaperSetsThePageUnit) {
+    view_.UnitsPerInch = kLetterUnitsPerInch;
+    PageRecord& page = document_->header.pageGeometry;
+    page.paperKind = 4;  // A4
+    page.unit = 0;
+    PaperSizeOf(&view_);
+    EXPECT_EQ(page.unit, 1);
+    page.paperKind = 0;  // Letter
+    PaperSizeOf(&view_);
+    EXPECT_EQ(page.unit, 0);
+    page.paperKind = 5;  // User, 10.00 x 20.00 centimetres
+    page.unit = 1;
+    document_->header.userPageWidth = 0x1000;
+    document_->header.userPageHeight = 0x2000;
+    PaperSizeOf(&view_);
+    EXPECT_EQ(page.unit, 1);
+    EXPECT_EQ(view_.PageRight,
+              static_cast<int32_t>(10.0 * 0.3937 * kLetterUnitsPerInch) + kLogicalOrigin);
+}
+
 // In scroll view with staves the horizontal bar counts measures, keeping four in view.
 TEST_F(PageExtent, ScrollViewScrollsByMeasures) {
     view_.pageView = 0;
@@ -81,6 +116,24 @@ TEST_F(PageExtent, ScrollViewScrollsByMeasures) {
     document_->header.measureCount = 3;
     SetViewScrollRanges(&view_);
     EXPECT_EQ(win::GetScrollState(window_, win::ScrollBar::Horizontal).maximum, 3);
+}
+
+using DeviceChange = DrawTest;
+
+// After a print job measured the printer, the screen takes its own resolution
+// again: the rulers' room is a fifth of a screen inch, not of a printer inch.
+TEST_F(DeviceChange, TheScreenDropsThePrintersResolutionAfterPrinting) {
+    RequireMusicFonts();
+    State().drawing.ScreenDpiX = 600;
+    State().drawing.ScreenDpiY = 300;
+    State().drawing.RulersShown = 1;
+    InitViewMetrics(&view_);
+    BeginViewDraw(&view_);
+    gfx::Point origin =
+        gfx::LogicalToDevice(view_.ViewDC, gfx::Point{kLogicalOrigin, kLogicalOrigin});
+    gfx::ScreenMetrics screen = gfx::GetScreenMetrics();
+    EXPECT_EQ(origin, (gfx::Point{screen.dpiX / kRulerDpiDivisor, screen.dpiY / kRulerDpiDivisor}));
+    EndViewDrawAll(&view_);
 }
 
 using PendingCentre = DrawTest;

@@ -3,9 +3,11 @@
 #include "core/draw_polyline.h"
 
 #include "core/tests/draw_fixture.h"
+#include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
+#include "platform/gfx/recording.h"
 
 namespace ql::testing_draw {
 namespace {
@@ -125,6 +127,30 @@ TEST_F(StyledPolyline, TheJoinFlagAddsSolidStrokesAtTheJoints) {
     int joint = DeviceX(middle);
     for (int y = DeviceY(kLineY) + 1; y < DeviceY(kLineY) + kBandWidth / kPixelUnits - 1; ++y)
         EXPECT_TRUE(IsInk(joint, y)) << "row " << y;
+}
+
+// The companion context gets the joint strokes with the solid pen as well: its
+// replay is the very picture the window got.
+TEST_F(StyledPolyline, TheCompanionGetsTheSolidJointStrokesToo) {
+    EndViewDrawAll(&view_);
+    platform::DcHandle mirror = gfx::CreateRecordingContext({});
+    ASSERT_TRUE(mirror);
+    view_.ViewMirrorDC = mirror;
+    BeginViewDraw(&view_);
+    int32_t middle = (kLineLeft + kLineRight) / 2;
+    gfx::Point line[3] = {{kLineLeft, kLineY}, {middle, kLineY}, {kLineRight, kLineY}};
+    DrawPolylineWithPen(&view_, line, 3, gfx::PenStyle::Dot, kBandWidth, true);
+    EndViewDrawAll(&view_);
+    view_.ViewMirrorDC = {};
+    int drawn = InkCount();
+    ASSERT_GT(drawn, 0);
+    BeginViewDraw(&view_);
+    gfx::FillRect(view_.ViewDC, gfx::Rect{kLogicalOrigin, kLogicalOrigin, 0, 0},
+                  gfx::GetStockBrush(gfx::StockBrush::White));
+    ASSERT_EQ(InkCount(), 0);
+    ASSERT_TRUE(gfx::PlayRecording(mirror, view_.ViewDC));
+    EXPECT_EQ(InkCount(), drawn);
+    gfx::DeleteContext(mirror);
 }
 
 // A solid pen draws the whole width at once.

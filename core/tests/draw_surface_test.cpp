@@ -11,6 +11,7 @@
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
 #include "platform/gfx/printer.h"
+#include "platform/gfx/recording.h"
 #include "platform/win/input.h"
 
 namespace ql::testing_draw {
@@ -203,6 +204,30 @@ TEST_F(ColourSets, BeginSavesAndEndRestoresTheInkSet) {
     EXPECT_EQ(pen.colour, kGreyColour);
     EndHighlightDraw(&view_);
     EndViewDrawAll(&view_);
+}
+
+// With a clipboard recording as companion, the printer reference is neither saved
+// nor restored: its own saved states stay as they were.
+TEST_F(ColourSets, EndRestoresOnlyTheContextsTheBeginSaved) {
+    platform::DcHandle reference = gfx::CreateMemoryContext({});
+    platform::DcHandle mirror = gfx::CreateRecordingContext({});
+    ASSERT_TRUE(reference);
+    ASSERT_TRUE(mirror);
+    gfx::SaveContext(reference);
+    State().drawing.ReferenceDC = reference;
+    view_.ViewMirrorDC = mirror;
+    BeginViewDraw(&view_);
+    int mirrorDepth = gfx::GetSaveDepth(mirror);
+    BeginHighlightDrawAlt2(&view_);
+    EXPECT_EQ(gfx::GetSaveDepth(mirror), mirrorDepth + 1);
+    EndHighlightDraw(&view_);
+    EXPECT_EQ(gfx::GetSaveDepth(mirror), mirrorDepth);
+    EXPECT_EQ(gfx::GetSaveDepth(reference), 1);
+    EndViewDrawAll(&view_);
+    view_.ViewMirrorDC = {};
+    State().drawing.ReferenceDC = {};
+    gfx::DeleteContext(mirror);
+    gfx::DeleteContext(reference);
 }
 
 // Feedback drawn twice with the XOR set leaves the picture as it was.

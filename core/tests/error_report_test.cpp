@@ -9,8 +9,10 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/core_strings.h"
+#include "shell/resources/program_strings.h"
 #include "core/score_document.h"
 #include "core/state.h"
 #include "files/score_file.h"
@@ -39,7 +41,7 @@ class ErrorReportTest : public ::testing::Test {
         ui::headless::ResetUi();
         sys::SetLanguageBundle(nullptr);
         sys::SetProgramBundle(nullptr);
-        RegisterCoreStrings();
+        RegisterProgramStrings();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root_ = fs::path(QL_TEST_OUTPUT_DIR) / "error_report" / info->name();
         fs::remove_all(root_);
@@ -150,6 +152,21 @@ TEST_F(ErrorReportTest, UnwritableScoreFolderFallsBackToDataFolder) {
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
     EXPECT_NE(ui::headless::MessageBoxes()[0].text.find(InData("AUTOERR.QL") + ".\n"),
               std::string::npos);
+}
+
+// Testing the score's folder for writing leaves files of the probe's names alone.
+TEST_F(ErrorReportTest, TheFolderTestLeavesFilesOfItsProbeNamesAlone) {
+    std::vector<std::string> names = {".AUTOERR.probe"};
+    for (int i = 0; i < 8; ++i) names.push_back(".AUTOERR.probe" + std::to_string(i));
+    for (const std::string& name : names)
+        std::ofstream(root_ / "scores" / name, std::ios::binary) << "mine";
+    InternalError("CSO", 2708, 0);
+    for (const std::string& name : names) {
+        std::ifstream kept(root_ / "scores" / name);
+        std::string text;
+        kept >> text;
+        EXPECT_EQ(text, "mine") << name;
+    }
 }
 
 // An untitled score (no folder) also goes to the data folder.

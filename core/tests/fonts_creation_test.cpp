@@ -130,6 +130,16 @@ TEST_F(StyleFonts, Styles9And11KeepTheirHeightOnAHalfSizeStaff) {
         text::DeleteFont(platform::FontHandle{document_->fonts[index].handle});
 }
 
+// Style 0 (the fret symbols) is a document style: it gets its font here.
+TEST_F(StyleFonts, StyleZeroGetsItsFontHere) {
+    Style(0, "Liberation Sans", 300);
+    platform::FontHandle font = CreateTextStyleFont(&view_, 0);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(document_->fonts[0].handle, font.bits);
+    EXPECT_EQ(HeightOf(font), 300);
+    text::DeleteFont(font);
+}
+
 // A style without a face is named "unused" and gets no font.
 TEST_F(StyleFonts, AStyleWithoutAFaceIsMarkedUnused) {
     Style(6, "", 300);
@@ -170,6 +180,17 @@ TEST_F(FaceNames, FacesAreFoundIgnoringCaseOrStoredInTheFirstEmptyEntry) {
     EXPECT_EQ(FindFaceNameIndex(document_.get(), "Liberation Mono"), 2);
     EXPECT_STREQ(document_->faceNames[2].name, "Liberation Mono");
     EXPECT_EQ(FindPortNameIndex(document_.get(), "liberation mono"), 2);
+}
+
+// A name longer than an entry holds is found again by its stored part, so that
+// repeated lookups do not fill the table with copies of it.
+TEST_F(FaceNames, ALongNameIsFoundAgainByItsStoredPart) {
+    const char* longName = "A Face Name Longer Than Thirty-One Characters";
+    int first = FindFaceNameIndex(document_.get(), longName);
+    ASSERT_EQ(first, 0);
+    EXPECT_EQ(std::strlen(document_->faceNames[0].name), size_t{kFaceNameChars - 1});
+    EXPECT_EQ(FindFaceNameIndex(document_.get(), longName), first);
+    EXPECT_EQ(document_->faceNames[1].name[0], '\0') << "stored only once";
 }
 
 // A full table answers -1 (never entry 0, the music font) and stays unchanged.

@@ -227,6 +227,39 @@ TEST_F(MidiActionFile, DataActionWithoutDataIsWrittenAsKindTwo) {
     EXPECT_EQ(g_written[6] >> 4, 0) << "timing 2 would still claim data";
 }
 
+// A data length longer than the data record (damaged bytes) is never read past the
+// record: the action is written as a plain kind-2 action and its record is freed.
+TEST_F(MidiActionFile, LengthBeyondTheRecordIsWrittenAsKindTwo) {
+    MidiAction action = DataAction({1, 2, 3});
+    std::byte* data = MidiActionDataBytes(action);
+    ASSERT_EQ(action.head.data.pool, kListNodePool);
+    action.head.data.length = 200;
+    ASSERT_EQ(WriteMidiAction(&action, WriteToBuffer), kMidiActionFileBytes);
+    EXPECT_EQ(g_written.size(), static_cast<size_t>(kMidiActionFileBytes));
+    EXPECT_EQ(g_written[4] >> 4, kMidiKindPlain);
+    EXPECT_TRUE(IsFreeRecord(data));
+}
+
+// A kind-6 action whose length is 0 but which still holds a record gives the record
+// back when it is written as kind 2.
+TEST_F(MidiActionFile, EmptyLengthGivesTheRecordBackOnWrite) {
+    MidiAction action = DataAction({1, 2, 3});
+    std::byte* data = MidiActionDataBytes(action);
+    action.head.data.length = 0;
+    ASSERT_EQ(WriteMidiAction(&action, WriteToBuffer), kMidiActionFileBytes);
+    EXPECT_TRUE(IsFreeRecord(data));
+}
+
+// Data longer than the one-byte length can say is refused and changes nothing.
+TEST_F(MidiActionData, MoreThanTwoHundredFiftyFiveBytesAreRefused) {
+    MidiAction action = DataAction({1, 2, 3});
+    std::byte* data = MidiActionDataBytes(action);
+    std::vector<uint8_t> tooLong(256, 0x55);
+    EXPECT_EQ(SetMidiActionData(&action, tooLong.data(), tooLong.size()), -1);
+    EXPECT_EQ(MidiActionDataBytes(action), data);
+    EXPECT_EQ(static_cast<uint8_t>(data[0]), 1);
+}
+
 // A failed write of the data bytes reports 0.
 TEST_F(MidiActionFile, WriteErrorOfTheDataReportsFailure) {
     MidiAction action = DataAction({1, 2, 3});

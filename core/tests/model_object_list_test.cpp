@@ -1,6 +1,7 @@
 // Object lists: insertion after and before an anchor, insertion by subtype at the
 // view's location, attachment to notes, and release by type code.
 #include "core/tests/model_fixture.h"
+#include "core/text_object.h"
 
 namespace ql::testing_model {
 namespace {
@@ -179,6 +180,18 @@ TEST_F(ObjectListTest, ReleaseByTypeFreesOnlyWhatItMay) {
     ReleaseObjectByType(doc_, late);
     EXPECT_FALSE(IsFreeRecord(late));
     State().program.ShutdownFlag = 0;
+}
+
+// Releasing a text-family object also frees the pooled string it owns.
+TEST_F(ObjectListTest, ReleasedTextObjectFreesItsString) {
+    TextObject* text = CopyTextObjectString("Allegro");
+    ASSERT_NE(text, nullptr);
+    text->header.type = TypeCode(ObjectType::Text);
+    char* string = TextObjectString(text);
+    ASSERT_NE(string, nullptr);
+    ReleaseObjectByType(doc_, &text->header);
+    EXPECT_TRUE(IsFreeRecord(text));
+    EXPECT_TRUE(IsFreeRecord(string));
 }
 
 // Releasing a chain empties the list and keeps the head; an empty list only has

@@ -28,6 +28,11 @@ const CountingClass& TestLineClass() {
     return cls;
 }
 
+// Every test starts counting from zero, whatever ran before it.
+void ResetTestLineClass() {
+    TestLineClass().draws = 0;
+}
+
 void ConstructTestLine(ScoreObject* record) {
     ConstructScoreObject(record);
     record->classId = kTestLineClass;
@@ -55,6 +60,7 @@ class ObjectFrameworkTest : public ::testing::Test {
         InitDocumentPoolSet(set_);
         SetCurrentPoolSet(PoolSet(set_));
         ResetObjectClassTable();
+        ResetTestLineClass();
         RegisterObjectClass(kTestLineClass, &TestLineClass());
         RegisterObjectType(TypeCode(ObjectType::Line), {kTextObjectPool, ConstructTestLine});
     }

@@ -4,6 +4,7 @@
 
 #include "core/hit_record.h"
 #include "core/pool.h"
+#include "core/score_document.h"
 #include "core/selection_state.h"
 #include "core/state.h"
 
@@ -47,6 +48,27 @@ TEST_F(HitRecordRects, DefaultStyleSurroundsThePoint) {
     EXPECT_EQ(hit->flags & kHitFlagLive, kHitFlagLive);
     EXPECT_EQ(hit->style, kHitStyleDefault);
     EXPECT_EQ(hit->secondPoint, (LogicalPoint{100, 200}));
+}
+
+// A record takes its location from the view it is built in: the position word, the
+// current staff and measure; the basic initialiser also takes the pointer's point.
+TEST_F(HitRecordRects, LocationComesFromTheView) {
+    ScoreView view;
+    view.positionWord = 0x00120340;
+    view.currentStaff = 3;
+    view.currentMeasure = 17;
+    view.pointerPoint = LogicalPoint{-40, 75};
+    HitRecord* hit = AllocHitRecord();
+    ASSERT_NE(hit, nullptr);
+    ConstructHitRecordAtPoint(hit, &view, 1, {5, 6});
+    EXPECT_EQ(hit->location.location.position, 0x00120340u);
+    EXPECT_EQ(hit->location.location.staff, 3);
+    EXPECT_EQ(hit->location.location.measure, 17);
+    EXPECT_EQ(hit->location.point, (LogicalPoint{5, 6}));
+    InitHitRecordBasic(hit, &view);
+    EXPECT_EQ(hit->location.location.position, 0x00120340u);
+    EXPECT_EQ(hit->location.point, (LogicalPoint{-40, 75}));
+    EXPECT_EQ(hit->kind, kHitKindBasic);
 }
 
 // Style 10 gives empty rectangles; style 1 an inner rectangle equal to the outer.

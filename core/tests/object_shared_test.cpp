@@ -2,11 +2,14 @@
 // handle (HandleDrop), the recount of key changes when a key signature goes, the
 // SelectionState's own records, and the 'O' key moving an object between measure
 // and page ownership as one undoable edit.
+#include "core/colour_sets.h"
+#include "core/view_glyph_bitmaps.h"
 #include "core/hit_record.h"
 #include "core/object_classes.h"
 #include "core/selection_state.h"
 #include "core/tests/model_fixture.h"
 #include "core/undo.h"
+#include "platform/win/window.h"
 
 namespace ql::testing_model {
 namespace {
@@ -82,6 +85,60 @@ class ObjectSharedTest : public ModelTest {
 
 using ObjectDrop = ObjectSharedTest;
 using ObjectOwnership = ObjectSharedTest;
+using ObjectLocationChange = ObjectSharedTest;
+using ObjectDragCommit = ObjectSharedTest;
+
+// A located class that notes where the view's pointer stood when it was measured.
+class PointNotingClass : public LocatedClass {
+  public:
+    void Measure(ScoreObject*, ScoreView* view) const override { measuredAt = view->pointerPoint; }
+    mutable LogicalPoint measuredAt{};
+};
+
+// A drag commit of an ending measures it at the point of its child handle (its far
+// end); with the drag lock set the view's location is left alone.
+TEST_F(ObjectDragCommit, EndingIsMeasuredAtItsChildHandle) {
+    static PointNotingClass noting;
+    RegisterObjectClass(ClassOfType(ObjectType::RepeatEnding), &noting);
+    RegisterObjectType(TypeCode(ObjectType::RepeatEnding),
+                       {kTextObjectPool, &ConstructLocated<ObjectType::RepeatEnding>});
+    ScoreObject* ending = ConstructObject(TypeCode(ObjectType::RepeatEnding));
+    ASSERT_NE(ending, nullptr);
+    ending->subtype = SubtypeCode(ObjectSubtype::PageList);
+    view_->pageView = 1;
+    HitRecord* start = Focus(ending);
+    HitRecord* end = AllocHitRecord();
+    ConstructHitRecordWithOwner(end, view_, 1, {900, 40}, start);
+    view_->pointerPoint = LogicalPoint{1, 2};
+    EXPECT_EQ(ClassOf(ending).CommitDrag(ending, view_), 0);
+    EXPECT_EQ(noting.measuredAt, (LogicalPoint{900, 40}));
+    State().input.DragLock = 1;
+    view_->pointerPoint = LogicalPoint{1, 2};
+    EXPECT_EQ(ClassOf(ending).CommitDrag(ending, view_), 0);
+    EXPECT_EQ(noting.measuredAt, (LogicalPoint{1, 2}));
+}
+
+// LocationChanged is 0 only when the saved measure, staff and position (the signed
+// low byte of the view's position word) all match the view's current ones.
+TEST_F(ObjectLocationChange, ZeroOnlyWhenMeasureStaffAndPositionMatch) {
+    ScoreObject* box = InCell(ObjectType::Box);
+    SelectionState& s = *TheSelectionState();
+    view_->positionWord = 0x12F0;  // low byte -16
+    view_->currentStaff = 1;
+    view_->currentMeasure = 1;
+    s.savedPosition = -16;
+    s.savedStaff = 1;
+    s.savedMeasure = 1;
+    EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 0);
+    s.savedPosition = 0;
+    EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 1);
+    s.savedPosition = -16;
+    s.savedStaff = 2;
+    EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 1);
+    s.savedStaff = 1;
+    s.savedMeasure = 2;
+    EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 1);
+}
 
 // Deleting one of two key signatures recounts the cell's key changes and leaves the
 // key of the measure alone.
@@ -97,6 +154,40 @@ TEST_F(ObjectDrop, KeySignatureDropRecountsTheCellAndKeepsTheKey) {
     EXPECT_EQ(Members(list_), (std::vector<ScoreObject*>{second}));
     EXPECT_TRUE(IsFreeRecord(first));
     EXPECT_TRUE(IsFreeRecord(hit));
+}
+
+// A class that notes the text colour its Draw runs with.
+class ColourNotingClass : public LocatedClass {
+  public:
+    void Draw(ScoreObject*, ScoreView*) const override { colour = State().drawing.CurrentTextColour; }
+    mutable uint32_t colour = 0;
+};
+
+// A dropped object is drawn once more in the erase colours, so it leaves the screen.
+TEST_F(ObjectDrop, DroppedObjectIsDrawnInTheEraseColours) {
+    static ColourNotingClass noting;
+    RegisterObjectClass(ClassOfType(ObjectType::Box), &noting);
+    win::WindowClass cls;
+    cls.name = "QLDropTestView";
+    cls.procedure = [](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
+        return win::DefaultWindowProc(w, m, word, data);
+    };
+    win::RegisterWindowClass(cls);
+    win::WindowParams params;
+    params.className = "QLDropTestView";
+    params.style = win::kStyleVisible;
+    params.rect = win::Rect{0, 0, 64, 64};
+    win::WindowHandle window = win::CreateWindow(params);
+    ASSERT_TRUE(window);
+    view_->ViewWindow = window;
+    ScoreObject* box = InCell(ObjectType::Box);
+    HitRecord* hit = Focus(box);
+    State().drawing.CurrentTextColour = 0;
+    EXPECT_EQ(ClassOf(box).HandleDrop(box, view_, box, hit), 1);
+    EXPECT_EQ(noting.colour, kEraseColour);
+    ReleaseViewDrawing(view_);
+    view_->ViewWindow = {};
+    win::DestroyWindow(window);
 }
 
 // The SelectionState's own head record is neither unlinked nor freed by a drop.

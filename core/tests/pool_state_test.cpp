@@ -2,7 +2,9 @@
 // current pool set for one scope.
 #include <stdexcept>
 
+#include "core/autosave.h"
 #include "core/constants.h"
+#include "core/undo.h"
 #include "core/tests/pool_fixture.h"
 
 namespace ql::testing_pools {
@@ -38,7 +40,11 @@ TEST_F(ProgramStateReset, ResetClearsFlagsAndReleasesStaticBlocks) {
     State().stacks.shortValues.count = 2;
     PlaybackFlags().PlaybackActive.store(1);
     State().text.status[0] = 'x';
+    SetUndoSuspended(true);
+    AutoSaveSettings().enabled = 1;
     ResetProgramState();
+    EXPECT_FALSE(UndoSuspended()) << "a suspension must not leak into the next test";
+    EXPECT_EQ(AutoSaveSettings().enabled, 0);
     EXPECT_EQ(ArenaBytesInUse(), before);
     EXPECT_EQ(State().files.ScoreFileWriting, 0);
     EXPECT_EQ(State().files.EmergencySaveActive, 0u);

@@ -107,6 +107,16 @@ TEST_F(StaticPools, FreshBlockIsAddedOnlyWhenTheLastIsUsed) {
     EXPECT_EQ(EnsureFreshStaticBlock(), 0);
 }
 
+// A pool at its block limit is not grown and no beep sounds: nothing was tried.
+TEST_F(StaticPools, GrowingAtTheBlockLimitGivesZeroWithoutABeep) {
+    const int pool = kLastClipboardPool;
+    while (Pool(pool).blockCount < Pool(pool).maxBlocks)
+        ASSERT_GT(GrowStaticPool(pool, 4), 0);
+    uint32_t beeps = State().pools.ExhaustionBeeps.load();
+    EXPECT_EQ(GrowStaticPool(pool, 4), 0);
+    EXPECT_EQ(State().pools.ExhaustionBeeps.load(), beeps);
+}
+
 using PoolFill = PoolTest;
 
 // With n = 0 any pool with a block is not nearly full; a pool one block from its

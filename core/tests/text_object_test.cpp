@@ -216,6 +216,22 @@ TEST_F(TextObjectTest, MissingStringShowsQuestionMark) {
     EXPECT_EQ(Display(text), "?");
 }
 
+// A stale handle that names a live record of another kind, with no terminator in
+// its slot, is no string: nothing is read beyond the slot.
+TEST_F(TextObjectTest, RecordWithoutTerminatorIsNoString) {
+    constexpr int kSmallPool = 2;
+    auto* other = static_cast<char*>(AllocRecord(kSmallPool));
+    ASSERT_NE(other, nullptr);
+    std::memset(other, 'x', PoolSlotBytes(kSmallPool));
+    TextObject* text = MakeText(nullptr);
+    text->body.flags |= kTextOwnsString;
+    text->body.stringPool = kSmallPool;
+    text->body.string = PtrToHandle(kSmallPool, other).bits;
+    EXPECT_EQ(TextObjectString(text), nullptr);
+    EXPECT_EQ(Display(text), "?");
+    EXPECT_EQ(WriteTextObjectString(text, WriteToMemory), kTextWriteResultBase);
+}
+
 // ---- Glyph flips ----
 
 // The 'F' pairs: 141 and 142 flip, 143 and 138 flip, 216 and 217 flip, 213 goes
@@ -397,6 +413,20 @@ TEST_F(TextObjectTest, HomeKeyTogglesYFromStaffOfNoteAttachedObjects) {
     uint16_t before = free->body.flags;
     EXPECT_EQ(TheTextObjectClass().OnKey(&free->header, view_, 36), 1);
     EXPECT_EQ(free->body.flags, before);
+}
+
+// 'O' closes exactly the undo step it opens: an edit bracket around the key stays
+// open until its own end.
+TEST_F(TextObjectTest, OwnershipKeyClosesOnlyItsOwnStep) {
+    TextObject* text = MakeText("rall.");
+    const uint8_t type = TypeCode(ObjectType::ImageText);
+    BeginUndoableEdit(doc_, 0, 0, 0, view_, UndoKind::Item, type, UndoVerb::Modify);
+    EXPECT_EQ(TheTextObjectClass().OnKey(&text->header, view_, 'O'), 1);
+    EXPECT_EQ(doc_->undoState.bracketDepth, 1);
+    EndUndoableEdit(doc_, 0, 0, 0, view_, UndoKind::Item, type, UndoVerb::Modify);
+    EXPECT_EQ(doc_->undoState.bracketDepth, 0);
+    TheTextObjectClass().OnKey(&text->header, view_, 'O');
+    EXPECT_EQ(doc_->undoState.bracketDepth, 0);
 }
 
 // ---- Edit commands and style steps ----

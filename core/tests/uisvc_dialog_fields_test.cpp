@@ -2,6 +2,7 @@
 // limits, the decimal stepper, the fixed-point texts and the paper lookups.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/dialog_fields.h"
@@ -90,6 +91,19 @@ TEST_F(DialogFieldsTest, StepsWriteSignedAndNonNegativeStopsAtZero) {
         EXPECT_EQ(StopBeeps(), 1u);
         ui::SetItemText(dialog, kSpinEdit, "junk");
         EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, false), 1);
+    });
+}
+
+// A field typed at the ends of the 32-bit range steps no further instead of wrapping.
+TEST_F(DialogFieldsTest, StepsAtTheEndsOfTheRangeDoNotWrap) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kSpinEdit, "2147483647");
+        EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, false), INT32_MAX);
+        EXPECT_EQ(ClampEditNonNegative(dialog, kSpinUpDown, false), INT32_MAX);
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, false, 0, false, 100), 100);
+        ui::SetItemText(dialog, kSpinEdit, "-2147483648");
+        EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, true), INT32_MIN);
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, true, 0, false, 100), 0);
     });
 }
 

@@ -1,8 +1,9 @@
 // Shared set-up of the user-interface services tests: a fresh program state and
 // headless window layer, the program's resources registered, a frame 440 pixels
-// wide with its status bar, a tool palette with a button, and a valid view on a
-// bare document. Test dialogs: kFieldDialog (up-down 101 with edit 102, decimal
-// steppers 200/202 and 201/202) and kNestDialog (nothing but OK and Cancel).
+// wide with its status bar, a tool palette with a button, and a valid view (in
+// the view list) on a bare document. Test dialogs: kFieldDialog (up-down 101
+// with edit 102, decimal steppers 200/202 and 201/202) and kNestDialog (nothing
+// but OK and Cancel).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,9 +13,11 @@
 #include <vector>
 
 #include "core/core_strings.h"
+#include "shell/resources/program_strings.h"
 #include "core/score_document.h"
 #include "core/state.h"
 #include "core/status_bar.h"
+#include "core/view.h"
 #include "platform/sys/headless.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/dialog.h"
@@ -72,7 +75,7 @@ class UiServicesTest : public ::testing::Test {
         sys::headless::ResetHelp();
         sys::SetLanguageBundle(nullptr);
         sys::SetProgramBundle(nullptr);
-        RegisterCoreStrings();
+        RegisterProgramStrings();
         RegisterUiServiceResources();
         AddTestDialogs();
         MakeFrame();
@@ -81,9 +84,11 @@ class UiServicesTest : public ::testing::Test {
         view_.self = &view_;
         view_.document = document_.get();
         view_.currentPage = &page_;
+        LinkView(&view_);
     }
 
     void TearDown() override {
+        UnlinkView(&view_);
         State().documents.ActiveView = nullptr;
         State().documents.CurrentDocument = nullptr;
         sys::SetProgramBundle(nullptr);

@@ -141,6 +141,26 @@ TEST_F(ModalBoxesTest, ActiveViewIsTheDialogsViewAndNullOutside) {
     EXPECT_EQ(GetActiveView({}), nullptr);
 }
 
+// A view closed and freed while its dialog is up is never read again: the dialog
+// sees no active view and nothing re-activates it when the dialog ends.
+TEST_F(ModalBoxesTest, ViewClosedDuringItsDialogIsNotRead) {
+    auto* closing = new ScoreView;
+    closing->self = closing;
+    closing->document = document_.get();
+    LinkView(closing);
+    ScoreView* seenAfterClose = &view_;
+    ui::headless::SetDialogScript(kFieldDialog, [&](DialogDriver& d) {
+        DestroyView(closing);
+        delete closing;
+        seenAfterClose = GetActiveView(d.Dialog());
+    });
+    State().documents.ActiveView = &view_;
+    ModalDialogBox(closing, kFieldDialog, EndOnButtons);
+    EXPECT_EQ(seenAfterClose, nullptr);
+    EXPECT_EQ(State().documents.ActiveView, &view_);
+    EXPECT_EQ(State().dialogs.DialogDepth, 0);
+}
+
 // The modal flag is set while a dialog runs and comes back as it was.
 TEST_F(ModalBoxesTest, ModalFlagIsSetDuringAndRestoredAfter) {
     uint8_t during = 0;

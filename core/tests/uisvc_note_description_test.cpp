@@ -177,12 +177,19 @@ TEST_F(NoteDescriptionTest, TimingTextsNameTiesAndTuplets) {
     EXPECT_EQ(Part(2).substr(0, 17), "  Tick=512 Len=68");
 }
 
-// A cross-staff note is described on the neighbouring staff.
+// A cross-staff note is described on the neighbouring staff it is drawn on:
+// below, or above when its target bit says so and there is a staff above.
 TEST_F(NoteDescriptionTest, CrossStaffNoteNamesTheOtherStaff) {
     EventRecord* note = NoteAt(0, 64);
     note->flags |= 0x0400;  // cross-staff, drawn on the staff below
     DescribeNote(view_, note);
     EXPECT_EQ(Part(0).substr(0, 21), " [Staff 2, Voice 1]  ");
+    note->stemWord |= 0x8000;  // drawn on the staff above, which staff 1 lacks
+    DescribeNote(view_, note);
+    EXPECT_EQ(Part(0).substr(0, 21), " [Staff 2, Voice 1]  ");
+    view_->currentStaff = 2;
+    DescribeNote(view_, note);
+    EXPECT_EQ(Part(0).substr(0, 21), " [Staff 1, Voice 1]  ");
 }
 
 // Formatting an imported score visits every staff of every measure of each

@@ -184,6 +184,72 @@ TEST_F(UndoBetweenEdits, ChangesOutsideBracketsAreNeverUndone) {
     EXPECT_EQ(NoteCount(), 0);
 }
 
+// The records the next `count` allocations of a pool hand out.
+std::vector<void*> NextAllocations(int pool, int count) {
+    std::vector<void*> records;
+    for (int i = 0; i < count; ++i) records.push_back(AllocRecord(pool));
+    return records;
+}
+
+// A record allocated outside any edit (a galley page) after an edit that allocated in
+// the same pool survives Undo: it stays live, keeps its bytes, and is never handed out
+// again. The edit's record, which no longer knows that page, leaves the history.
+TEST_F(UndoBetweenEdits, UndoNeverHandsOutARecordMadeOutsideEdits) {
+    std::byte* text = nullptr;
+    Edit([&] {
+        text = static_cast<std::byte*>(AllocRecord(kTextObjectPool));
+        text[0] = std::byte{0x11};
+    });
+    auto* galley = static_cast<std::byte*>(AllocRecord(kScorePagePool));
+    galley[0] = std::byte{0x5A};
+    UndoCommand(doc_.get(), nullptr);
+    EXPECT_TRUE(IsLiveRecord(PoolSet(doc_->pools), kScorePagePool, galley));
+    EXPECT_EQ(galley[0], std::byte{0x5A});
+    EXPECT_EQ(UndoDepth(doc_.get()), 0);
+    EXPECT_TRUE(IsLiveRecord(PoolSet(doc_->pools), kTextObjectPool, text)) << "nothing was undone";
+    for (void* record : NextAllocations(kScorePagePool, 3)) EXPECT_NE(record, galley);
+}
+
+// The same holds for Redo: a page made after the Undo takes the freed slot, and the
+// redo record that would write the edit back over it is dropped.
+TEST_F(UndoBetweenEdits, RedoNeverOverwritesARecordMadeOutsideEdits) {
+    Edit([&] { static_cast<std::byte*>(AllocRecord(kTextObjectPool))[0] = std::byte{0x11}; });
+    UndoCommand(doc_.get(), nullptr);
+    auto* galley = static_cast<std::byte*>(AllocRecord(kScorePagePool));
+    galley[0] = std::byte{0x5A};
+    RedoCommand(doc_.get(), nullptr);
+    EXPECT_EQ(RedoDepth(doc_.get()), 0);
+    EXPECT_TRUE(IsLiveRecord(PoolSet(doc_->pools), kScorePagePool, galley));
+    EXPECT_EQ(galley[0], std::byte{0x5A});
+    for (void* record : NextAllocations(kScorePagePool, 3)) EXPECT_NE(record, galley);
+}
+
+// An older record is dropped too once a later edit has absorbed the page; the later
+// edit, in another pool, stays undoable.
+TEST_F(UndoBetweenEdits, OlderRecordOfThePagePoolLeavesTheHistory) {
+    Edit([&] { AllocRecord(kTextObjectPool); });
+    auto* galley = static_cast<std::byte*>(AllocRecord(kScorePagePool));
+    galley[0] = std::byte{0x5A};
+    Edit([&] { InsertNote(3, 1); });
+    EXPECT_EQ(UndoDepth(doc_.get()), 1);
+    UndoCommand(doc_.get(), nullptr);
+    UndoCommand(doc_.get(), nullptr);
+    EXPECT_EQ(NoteCount(), 0);
+    EXPECT_TRUE(IsLiveRecord(PoolSet(doc_->pools), kScorePagePool, galley));
+    for (void* record : NextAllocations(kScorePagePool, 3)) EXPECT_NE(record, galley);
+}
+
+// Scratch records taken and given back outside edits (the writer's) leave nothing
+// live, so the history stays whole.
+TEST_F(UndoBetweenEdits, ScratchRecordsGivenBackKeepTheHistory) {
+    std::byte* text = nullptr;
+    Edit([&] { text = static_cast<std::byte*>(AllocRecord(kTextObjectPool)); });
+    FreeRecord(kTextObjectPool, AllocRecord(kTextObjectPool));
+    UndoCommand(doc_.get(), nullptr);
+    EXPECT_EQ(RedoDepth(doc_.get()), 1);
+    EXPECT_FALSE(IsLiveRecord(PoolSet(doc_->pools), kTextObjectPool, text));
+}
+
 // While a checkpoint is active edits are not recorded; Restore returns to the
 // checkpoint any number of times; a second Start ends the checkpoint.
 TEST_F(UndoCheckpoint, RestoreReturnsToTheCheckpointRepeatedly) {
@@ -222,6 +288,20 @@ TEST_F(UndoLowMemory, RecordAllocationFailureTakesNewBaseline) {
     UndoCommand(doc_.get(), nullptr);
     EXPECT_EQ(doc_->measureTable[4].width, 320) << "the unrecorded edit stays";
     EXPECT_EQ(doc_->measureTable[2].width, 0);
+}
+
+// No memory for the record of an edit that made a note: older records of the note
+// pool leave the history, so no Undo can hand the unrecorded note out again.
+TEST_F(UndoLowMemory, UnrecordedEditNeverLosesItsRecords) {
+    Edit([&] { InsertNote(1, 1); });
+    FailNextUndoAllocations(1);
+    EventRecord* kept = nullptr;
+    Edit([&] { kept = InsertNote(2, 1); });
+    EXPECT_EQ(UndoDepth(doc_.get()), 0);
+    UndoCommand(doc_.get(), nullptr);
+    EXPECT_EQ(NoteTimes(), (std::vector<uint16_t>{2, 1}));
+    EXPECT_TRUE(IsLiveRecord(PoolSet(doc_->pools), kEventRecordPool, kept));
+    for (void* record : NextAllocations(kEventRecordPool, 3)) EXPECT_NE(record, kept);
 }
 
 // No memory for a node: the whole history is cleared, the score is left as edited,

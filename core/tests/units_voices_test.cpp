@@ -1,9 +1,11 @@
 // The view's voice masks: which voices are entered and which are drawn.
 #include <gtest/gtest.h>
 
+#include "core/draw_surface.h"
 #include "core/tests/model_fixture.h"
 #include "core/tests/units_fixture.h"
 #include "core/voice_masks.h"
+#include "platform/gfx/dc.h"
 
 namespace ql {
 namespace {
@@ -62,6 +64,29 @@ TEST_F(VoiceMasksTest, ApplyTreatsVoiceAboveThreeAsVoiceZero) {
     EXPECT_EQ(view_.voiceDisplayMask, 0x01);
     EXPECT_EQ(view_.voiceMask, 0x00);
     EXPECT_EQ(view_.allVoicesShown, 0);
+}
+
+// A change closes every level of an open surface for the repaint and opens it
+// again at one level; no change leaves the surface as it was.
+TEST_F(VoiceMasksTest, ApplyReopensAnOpenSurfaceAtOneLevel) {
+    platform::DcHandle paint = gfx::CreateMemoryContext({});
+    ASSERT_TRUE(paint);
+    State().drawing.PaintDC = paint;
+    BeginViewDraw(&view_);
+    BeginViewDraw(&view_);
+    ASSERT_EQ(view_.DrawDepth, 2);
+    view_.voiceMask = 0x02;
+    view_.voiceDisplayMask = 0x03;
+    ApplyVoiceMask(&view_, 1);
+    EXPECT_EQ(view_.DrawDepth, 2) << "masks differing in bit 0 only change nothing";
+    view_.voiceDisplayMask = 0x04;
+    ApplyVoiceMask(&view_, 1);
+    EXPECT_EQ(view_.voiceDisplayMask, 0x02);
+    EXPECT_EQ(view_.ViewDC, paint);
+    EXPECT_EQ(view_.DrawDepth, 1);
+    EndViewDrawAll(&view_);
+    State().drawing.PaintDC = {};
+    gfx::DeleteContext(paint);
 }
 
 // Showing all voices and going back to the edit voices.

@@ -3,6 +3,7 @@
 // monochrome and colour images, and pattern-only fills. The source rectangle is
 // copied first, so a blit within one image may overlap itself.
 #include <algorithm>
+#include <limits>
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/detail/paint.h"
@@ -16,7 +17,6 @@ using detail::Image;
 namespace {
 
 constexpr uint32_t kTruthShift = 16;
-constexpr double kPointsPerInch = 72.0;
 
 // Truth table bits of an operation.
 uint32_t TruthTable(uint32_t rop) { return (rop >> kTruthShift) & 0xFF; }
@@ -39,10 +39,13 @@ struct DeviceBox {
     bool flipY = false;
 };
 
+// Boxes reaching far beyond any image are cut to the Cairo range, which keeps
+// their sizes and the sampling products of a stretch well inside 64 bits.
 DeviceBox ToDeviceBox(const Dc& d, Rect logical) {
     Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
     Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
-    return DeviceBox{Normalised(Rect{a.x, a.y, b.x, b.y}), b.x < a.x, b.y < a.y};
+    auto cut = [](int32_t v) { return static_cast<int32_t>(detail::CairoCoordinate(v)); };
+    return DeviceBox{Normalised(Rect{cut(a.x), cut(a.y), cut(b.x), cut(b.y)}), b.x < a.x, b.y < a.y};
 }
 
 std::optional<BlitSource> SnapshotSource(const Dc& s, Rect logical) {
@@ -182,10 +185,19 @@ bool StretchBlit(DcHandle dest, Rect destRect, DcHandle source, Rect sourceRect,
     return BlitOnto(dest, destRect, std::move(src), rop);
 }
 
+namespace {
+// The rectangle of `size` at `origin`; the far corner saturates at the 32-bit range.
+Rect RectAt(Point origin, Size size) {
+    auto end = [](int32_t from, int32_t length) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{from} + length, std::numeric_limits<int32_t>::min(),
+                                                        std::numeric_limits<int32_t>::max()));
+    };
+    return Rect{origin.x, origin.y, end(origin.x, size.cx), end(origin.y, size.cy)};
+}
+}  // namespace
+
 bool BitBlit(DcHandle dest, Point destOrigin, Size size, DcHandle source, Point sourceOrigin, uint32_t rop) {
-    Rect d{destOrigin.x, destOrigin.y, destOrigin.x + size.cx, destOrigin.y + size.cy};
-    Rect s{sourceOrigin.x, sourceOrigin.y, sourceOrigin.x + size.cx, sourceOrigin.y + size.cy};
-    return StretchBlit(dest, d, source, s, rop);
+    return StretchBlit(dest, RectAt(destOrigin, size), source, RectAt(sourceOrigin, size), rop);
 }
 
 bool PatternBlit(DcHandle dc, Rect logical, uint32_t rop) {
@@ -199,11 +211,7 @@ bool PatternBlit(DcHandle dc, Rect logical, uint32_t rop) {
                           : rop == RasterOp::PatternCopy && d->state.brush
                               ? detail::Ink::ForBrush(d->state.brush, d->state)
                               : detail::Ink();
-        DeviceBox box = ToDeviceBox(*d, logical);
-        Rect r = box.box;
-        return detail::FillWithInk(
-            *d, [r](cairo_t* cr) { cairo_rectangle(cr, detail::CairoCoordinate(r.left), detail::CairoCoordinate(r.top), detail::CairoCoordinate(r.right) - detail::CairoCoordinate(r.left), detail::CairoCoordinate(r.bottom) - detail::CairoCoordinate(r.top)); }, FillMode::Winding,
-            ink, Rop2::CopyPen);
+        return detail::FillBoxWithInk(*d, ToDeviceBox(*d, logical).box, ink, Rop2::CopyPen);
     }
     return BlitOnto(dc, logical, nullptr, rop);
 }

@@ -13,32 +13,15 @@ using detail::Reg;
 
 namespace {
 
-std::unique_ptr<Dc> NewContext(ContextKind kind) {
-    auto d = std::make_unique<Dc>();
-    d->kind = kind;
-    detail::Registry& r = Reg();
-    detail::SelectPenValue(*d, r.stockPens[static_cast<int>(StockPen::Black)],
-                           r.pens.Get(r.stockPens[static_cast<int>(StockPen::Black)]).desc);
-    BrushHandle white = r.stockBrushes[static_cast<int>(StockBrush::White)];
-    detail::SelectBrushValue(*d, white, r.brushes.Get(white).desc);
-    return d;
-}
-
 DcHandle CreateBackedContext(ContextKind kind, BitmapHandle backing, std::optional<Rect> clip) {
     detail::Bitmap* b = detail::FindBitmap(backing);
     if (!b || backing == Reg().stockBitmap) return DcHandle{};
-    auto d = NewContext(kind);
+    auto d = detail::NewContext(kind);
     d->backing = backing;
     d->paintClip = clip;
     DcHandle h = detail::AddContext(std::move(d));
     if (h) ++b->backingUsers;
     return h;
-}
-
-Rect ToDeviceRect(const Dc& d, Rect logical) {
-    Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
-    Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
-    return Normalised(Rect{a.x, a.y, b.x, b.y});
 }
 
 void RestoreState(Dc& d, DcHandle self, detail::DcState state) {
@@ -67,12 +50,26 @@ T ReadAttribute(DcHandle dc, T detail::DcState::*field, T fallback) {
 }  // namespace
 
 namespace detail {
+std::unique_ptr<Dc> NewContext(ContextKind kind) {
+    auto d = std::make_unique<Dc>();
+    d->kind = kind;
+    Registry& r = Reg();
+    PenHandle black = r.stockPens[static_cast<int>(StockPen::Black)];
+    SelectPenValue(*d, black, r.pens.Get(black).desc);
+    BrushHandle white = r.stockBrushes[static_cast<int>(StockBrush::White)];
+    SelectBrushValue(*d, white, r.brushes.Get(white).desc);
+    return d;
+}
+
 DcHandle AddContext(std::unique_ptr<Dc> d) { return Reg().contexts.Add(std::move(d)); }
 
 bool RestoreForReplay(DcHandle target, int level) {
     Dc* d = FindDc(target);
     if (!d) return false;
-    return RestoreContext(target, level + d->replayBase);
+    if (level > 0) return RestoreContext(target, level + d->replayBase);
+    // A relative restore never pops the save that the replay itself made.
+    if (static_cast<int>(d->saved.size()) + level < d->replayBase) return false;
+    return RestoreContext(target, level);
 }
 }  // namespace detail
 
@@ -85,7 +82,7 @@ DcHandle CreatePaintContext(BitmapHandle backing, Rect invalid) {
 }
 
 DcHandle CreateMemoryContext(DcHandle compatible) {
-    auto d = NewContext(ContextKind::Memory);
+    auto d = detail::NewContext(ContextKind::Memory);
     if (const Dc* c = FindDc(compatible)) d->device = detail::DeviceOf(*c);
     if (d->device.isScreen) d->device = detail::DeviceInfo{};
     Dc* raw = d.get();
@@ -132,12 +129,7 @@ bool RestoreContext(DcHandle dc, int level) {
     int depth = static_cast<int>(d->saved.size());
     int keep = level > 0 ? level - 1 : depth + level;
     if (keep < 0 || keep >= depth) return false;
-    if (d->IsRecording()) {
-        if (level > 0)
-            d->calls.push_back([level](DcHandle t) { detail::RestoreForReplay(t, level); });
-        else
-            d->calls.push_back([level](DcHandle t) { RestoreContext(t, level); });
-    }
+    if (d->IsRecording()) d->calls.push_back([level](DcHandle t) { detail::RestoreForReplay(t, level); });
     detail::DcState state = std::move(d->saved[keep]);
     d->saved.resize(keep);
     RestoreState(*d, dc, std::move(state));
@@ -207,7 +199,7 @@ bool IntersectClipRect(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     detail::RecordIfRecording(*d, [logical](DcHandle t) { IntersectClipRect(t, logical); });
-    Rect r = ToDeviceRect(*d, logical);
+    Rect r = detail::DeviceRectOf(*d, logical);
     d->state.clip = d->state.clip ? Intersect(*d->state.clip, r) : r;
     return true;
 }
@@ -216,7 +208,7 @@ bool SetClipRect(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     detail::RecordIfRecording(*d, [logical](DcHandle t) { SetClipRect(t, logical); });
-    d->state.clip = ToDeviceRect(*d, logical);
+    d->state.clip = detail::DeviceRectOf(*d, logical);
     return true;
 }
 

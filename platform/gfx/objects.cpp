@@ -1,6 +1,8 @@
 // Pens, brushes and stock objects; selecting objects into contexts and deleting them.
 #include "platform/gfx/objects.h"
 
+#include <utility>
+
 #include "platform/gfx/detail/registry.h"
 
 namespace ql::gfx {
@@ -195,7 +197,9 @@ bool DeleteObject(AnyObjectHandle object) {
     }
 }
 
-void SetFontDeleter(std::function<bool(FontHandle)> deleter) { Reg().fontDeleter = std::move(deleter); }
+std::function<bool(FontHandle)> SetFontDeleter(std::function<bool(FontHandle)> deleter) {
+    return std::exchange(Reg().fontDeleter, std::move(deleter));
+}
 
 namespace detail {
 bool SelectBitmapInto(Dc& d, DcHandle self, BitmapHandle next) {

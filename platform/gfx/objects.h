@@ -94,6 +94,7 @@ BitmapHandle GetCurrentBitmap(DcHandle dc);
 // for stock objects, and for a bitmap selected into a context. Fonts are passed
 // to the deleter that the text module registers (false when none is registered).
 bool DeleteObject(AnyObjectHandle object);
-void SetFontDeleter(std::function<bool(FontHandle)> deleter);
+// Installs the font deleter and returns the one it replaces.
+std::function<bool(FontHandle)> SetFontDeleter(std::function<bool(FontHandle)> deleter);
 
 }  // namespace ql::gfx

@@ -37,16 +37,10 @@ DcHandle CreatePrinterContext(const std::string& pdfPath, const PrinterSetup& se
         cairo_surface_destroy(pdf);
         return DcHandle{};
     }
-    auto d = std::make_unique<Dc>();
-    d->kind = ContextKind::Printer;
+    auto d = detail::NewContext(ContextKind::Printer);
     d->device = detail::DeviceInfo{false, setup.pageWidthDots, setup.pageHeightDots, setup.dpi, setup.dpi};
     d->printer = std::make_unique<detail::PrinterJob>();
     d->printer->pdf = pdf;
-    detail::Registry& r = detail::Reg();
-    d->state.penHandle = r.stockPens[static_cast<int>(StockPen::Black)];
-    d->state.pen = r.pens.Get(d->state.penHandle).desc;
-    d->state.brushHandle = r.stockBrushes[static_cast<int>(StockBrush::White)];
-    d->state.brush = r.brushes.Get(d->state.brushHandle).desc;
     return detail::AddContext(std::move(d));
 }
 

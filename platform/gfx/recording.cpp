@@ -13,14 +13,8 @@ using detail::Dc;
 using detail::FindDc;
 
 DcHandle CreateRecordingContext(DcHandle reference) {
-    auto d = std::make_unique<Dc>();
-    d->kind = ContextKind::Recording;
+    auto d = detail::NewContext(ContextKind::Recording);
     if (const Dc* ref = FindDc(reference)) d->device = detail::DeviceOf(*ref);
-    detail::Registry& r = detail::Reg();
-    d->state.penHandle = r.stockPens[static_cast<int>(StockPen::Black)];
-    d->state.pen = r.pens.Get(d->state.penHandle).desc;
-    d->state.brushHandle = r.stockBrushes[static_cast<int>(StockBrush::White)];
-    d->state.brush = r.brushes.Get(d->state.brushHandle).desc;
     return detail::AddContext(std::move(d));
 }
 

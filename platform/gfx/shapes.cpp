@@ -25,12 +25,6 @@ std::vector<Point> ToDevice(const Dc& d, const Point* points, int count) {
     return out;
 }
 
-Rect ToDeviceRect(const Dc& d, Rect logical) {
-    Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
-    Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
-    return Normalised(Rect{a.x, a.y, b.x, b.y});
-}
-
 // Keeps the call on a recording context; true when it did.
 bool Recorded(Dc& d, detail::RecordedCall call) {
     if (!d.IsRecording()) return false;
@@ -138,7 +132,7 @@ bool Rectangle(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical](DcHandle t) { Rectangle(t, logical); })) return true;
-    Rect r = ToDeviceRect(*d, logical);
+    Rect r = detail::DeviceRectOf(*d, logical);
     if (r.Width() < 2 || r.Height() < 2) return true;
     // The interior leaves out the right column and bottom row; the outline
     // (when there is a pen) covers the border including them.
@@ -151,7 +145,7 @@ bool Ellipse(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical](DcHandle t) { Ellipse(t, logical); })) return true;
-    Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
+    Rect r = ClampedForCairo(detail::DeviceRectOf(*d, logical));
     if (r.Width() < 2 || r.Height() < 2) return true;
     double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
     PathFn fill = [=](cairo_t* cr) { EllipseArc(cr, cx, cy, r.Width() / 2.0, r.Height() / 2.0); };
@@ -165,7 +159,7 @@ bool RoundRect(DcHandle dc, Rect logical, Size corner) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical, corner](DcHandle t) { RoundRect(t, logical, corner); })) return true;
-    Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
+    Rect r = ClampedForCairo(detail::DeviceRectOf(*d, logical));
     if (r.Width() < 2 || r.Height() < 2) return true;
     Size c = MapLogicalToDeviceDistance(d->state.mapping, corner);
     double rx = std::abs(c.cx) / 2.0, ry = std::abs(c.cy) / 2.0;
@@ -182,7 +176,7 @@ bool FillRectWithBrush(DcHandle dc, Rect logical, std::shared_ptr<const BrushDes
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical, brush](DcHandle t) { FillRectWithBrush(t, logical, brush); })) return true;
-    Rect r = ClampedForCairo(ToDeviceRect(*d, logical));
+    Rect r = ClampedForCairo(detail::DeviceRectOf(*d, logical));
     if (r.IsEmpty()) return true;
     return detail::FillBoxWithInk(*d, r, detail::Ink::ForBrush(brush, d->state), Rop2::CopyPen);
 }

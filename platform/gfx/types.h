@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "platform/handles.h"
 
@@ -46,14 +47,22 @@ struct Size {
     constexpr bool operator==(const Size&) const = default;
 };
 
+// b - a, saturated to 32 bits (spans between far-apart coordinates exceed them).
+constexpr int32_t SaturatedDifference(int32_t b, int32_t a) {
+    const int64_t d = int64_t{b} - a;
+    if (d > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (d < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(d);
+}
+
 // Right and bottom are exclusive: a rectangle covers left..right-1, top..bottom-1.
 struct Rect {
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
-    constexpr int32_t Width() const { return right - left; }
-    constexpr int32_t Height() const { return bottom - top; }
+    constexpr int32_t Width() const { return SaturatedDifference(right, left); }
+    constexpr int32_t Height() const { return SaturatedDifference(bottom, top); }
     constexpr bool IsEmpty() const { return right <= left || bottom <= top; }
     constexpr bool Contains(Point p) const {
         return p.x >= left && p.x < right && p.y >= top && p.y < bottom;

@@ -38,9 +38,9 @@ std::vector<std::shared_ptr<const ResourceBundle>> BundlesFor(Lookup lookup) {
 
 // Finds `id` in the member map of the first bundle that has it; the pointer
 // shares ownership of that bundle.
-template <typename T>
-std::shared_ptr<const T> FindIn(const ResourceId& id, Lookup lookup,
-                                const std::map<ResourceId, T> ResourceBundle::*member) {
+template <typename Key, typename T>
+std::shared_ptr<const T> FindIn(const Key& id, Lookup lookup,
+                                const std::map<Key, T> ResourceBundle::*member) {
     for (const auto& bundle : BundlesFor(lookup)) {
         const auto& table = (*bundle).*member;
         auto found = table.find(id);
@@ -67,11 +67,8 @@ bool HasLanguageBundle() {
 }
 
 std::optional<std::string> FindString(int32_t id, Lookup lookup) {
-    for (const auto& bundle : BundlesFor(lookup)) {
-        auto found = bundle->strings.find(id);
-        if (found != bundle->strings.end()) return found->second;
-    }
-    return std::nullopt;
+    std::shared_ptr<const std::string> found = FindIn(id, lookup, &ResourceBundle::strings);
+    return found ? std::optional<std::string>(*found) : std::nullopt;
 }
 
 std::string LoadString(int32_t id, Lookup lookup) { return FindString(id, lookup).value_or(std::string{}); }

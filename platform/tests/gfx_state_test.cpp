@@ -3,6 +3,8 @@
 // handles that stop resolving once their object is gone.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/gfx/caps.h"
 #include "platform/tests/gfx_canvas.h"
 
@@ -157,7 +159,7 @@ TEST(GfxObjects, BitmapInUseIsNotDeleted) {
 TEST(GfxObjects, FontsAreDeletedThroughTheRegisteredDeleter) {
     FontHandle font{platform::MakeHandleBits(platform::ObjectKind::Font, 1, 7)};
     FontHandle seen;
-    SetFontDeleter([&](FontHandle f) {
+    auto previous = SetFontDeleter([&](FontHandle f) {
         seen = f;
         return true;
     });
@@ -168,6 +170,7 @@ TEST(GfxObjects, FontsAreDeletedThroughTheRegisteredDeleter) {
     EXPECT_EQ(seen, font);
     SetFontDeleter(nullptr);
     EXPECT_FALSE(DeleteObject(font));
+    SetFontDeleter(std::move(previous));  // the text module's deleter, for later tests
 }
 
 // Screen contexts report the headless screen; memory contexts follow their model.

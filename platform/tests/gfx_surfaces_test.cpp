@@ -94,6 +94,24 @@ TEST(GfxRecording, ReplayRestoresTheTargetState) {
     DeleteContext(rec);
 }
 
+// A recorded restore that reaches below the recording's first call (a save made
+// before the recording was cleared) cannot pop the replay's own save: the
+// target's state is still put back afterwards.
+TEST(GfxRecording, ReplayCannotPopBelowItsOwnSave) {
+    DcHandle rec = CreateRecordingContext(DcHandle{});
+    SaveContext(rec);
+    ClearRecording(rec);
+    RestoreContext(rec, -1);
+    SetMapMode(rec, MapMode::Anisotropic);
+    SetTextColour(rec, kRed);
+    Canvas c(4, 4);
+    ASSERT_TRUE(PlayRecording(rec, c.dc()));
+    EXPECT_EQ(GetMapMode(c.dc()), MapMode::Text);
+    EXPECT_EQ(GetTextColour(c.dc()), kBlack);
+    EXPECT_EQ(GetSaveDepth(c.dc()), 0);
+    DeleteContext(rec);
+}
+
 // A recording answers getters and conversions like a drawing context and draws nothing itself.
 TEST(GfxRecording, RecordingKeepsItsOwnState) {
     DcHandle rec = CreateRecordingContext(DcHandle{});

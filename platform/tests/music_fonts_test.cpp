@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -31,6 +32,7 @@ struct GlyphShape {
     int contours = 0;
     std::vector<FT_Vector> points;
     std::vector<char> tags;
+    std::vector<short> contourEnds;  // index of each contour's last point
 };
 
 // One face opened from the program's folder; design units throughout.
@@ -65,6 +67,7 @@ class MusicFace {
         if (shape.contours > 0) FT_Outline_Get_BBox(&slot->outline, &shape.box);
         shape.points.assign(slot->outline.points, slot->outline.points + slot->outline.n_points);
         shape.tags.assign(slot->outline.tags, slot->outline.tags + slot->outline.n_points);
+        shape.contourEnds.assign(slot->outline.contours, slot->outline.contours + slot->outline.n_contours);
         return shape;
     }
 
@@ -72,6 +75,24 @@ class MusicFace {
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
 };
+
+// The box of each contour's points (curves stay within their control points).
+std::vector<FT_BBox> ContourBoxes(const GlyphShape& shape) {
+    std::vector<FT_BBox> boxes;
+    size_t first = 0;
+    for (short end : shape.contourEnds) {
+        FT_BBox box{shape.points[first].x, shape.points[first].y, shape.points[first].x, shape.points[first].y};
+        for (size_t i = first; i <= static_cast<size_t>(end); ++i) {
+            box.xMin = std::min(box.xMin, shape.points[i].x);
+            box.yMin = std::min(box.yMin, shape.points[i].y);
+            box.xMax = std::max(box.xMax, shape.points[i].x);
+            box.yMax = std::max(box.yMax, shape.points[i].y);
+        }
+        boxes.push_back(box);
+        first = static_cast<size_t>(end) + 1;
+    }
+    return boxes;
+}
 
 bool SameOutline(const GlyphShape& a, const GlyphShape& b) {
     if (a.points.size() != b.points.size() || a.tags != b.tags) return false;
@@ -310,6 +331,43 @@ TEST_F(FretmarkTest, E7LivesAt252Only) {
     ASSERT_GT(e7.contours, 0);
     for (uint32_t code = 60; code <= 251; ++code)
         EXPECT_FALSE(SameOutline(e7, font_.Glyph(code))) << "code " << code;
+}
+
+// A diagram's ink, its position label included, never reaches left of the
+// origin, where it would run into the text before it.
+TEST_F(FretmarkTest, DiagramsStayRightOfTheOrigin) {
+    for (uint32_t code = 60; code <= 252; ++code) {
+        GlyphShape diagram = font_.Glyph(code);
+        if (diagram.contours == 0) continue;
+        EXPECT_GE(diagram.box.xMin, 0) << "code " << code;
+    }
+}
+
+// The position label (the first shown fret, left of the grid) stands clear of
+// everything that reaches the sixth string, the dot of a barre above all.
+TEST_F(FretmarkTest, PositionLabelsStandClearOfTheGrid) {
+    for (uint32_t code = 60; code <= 252; ++code) {
+        GlyphShape diagram = font_.Glyph(code);
+        if (diagram.contours == 0) continue;
+        std::vector<FT_BBox> boxes = ContourBoxes(diagram);
+        // The strings are the tallest contours; the sixth is the leftmost of them.
+        FT_Pos tallest = 0;
+        for (const FT_BBox& b : boxes) tallest = std::max(tallest, b.yMax - b.yMin);
+        const FT_BBox* sixth = nullptr;
+        for (const FT_BBox& b : boxes)
+            if (b.yMax - b.yMin == tallest && (!sixth || b.xMin < sixth->xMin)) sixth = &b;
+        ASSERT_NE(sixth, nullptr);
+        const FT_Pos stringX = (sixth->xMin + sixth->xMax) / 2;
+        for (const FT_BBox& label : boxes) {
+            if (label.xMax >= sixth->xMin) continue;  // not wholly left of the grid
+            for (const FT_BBox& other : boxes) {
+                bool reachesString = other.xMin <= stringX && other.xMax >= stringX;
+                bool sameHeight = other.yMin < label.yMax && label.yMin < other.yMax;
+                if (!reachesString || !sameHeight) continue;
+                EXPECT_LT(label.xMax, other.xMin) << "code " << code;
+            }
+        }
+    }
 }
 
 // Diagrams of different chords differ: no two codes share a voicing picture.

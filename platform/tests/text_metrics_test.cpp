@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
@@ -190,6 +191,21 @@ TEST(TextMetrics, ContextMetricsUseTheSelectedFont) {
     EXPECT_NEAR(extent.cx, 2 * widths[0] + 10, 1);
     gfx::DeleteContext(dc);
     EXPECT_FALSE(GetTextMetrics(dc, &tm));
+}
+
+// A font asked for at the largest heights and widths measures saturated, never
+// wrapped: the cell stops at the 32-bit limit and its parts stay positive.
+TEST(TextMetrics, HeightsNearTheLimitSaturate) {
+    ScopedFont font("Arial", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::min());
+    ASSERT_TRUE(font.handle());
+    TextMetrics tm = MeasureTextMetrics(font.Sized());
+    EXPECT_EQ(tm.height, std::numeric_limits<int32_t>::max());
+    EXPECT_GT(tm.ascent, 0);
+    EXPECT_GT(tm.descent, 0);
+    EXPECT_EQ(tm.averageCharWidth, std::numeric_limits<int32_t>::max());
+    GlyphBox box = MeasureGlyphBox(font.Sized(), 'W');
+    EXPECT_GT(box.right, box.left);
+    EXPECT_GT(MeasureExtentA(font.Sized(), "WW").cx, 0);
 }
 
 // A context whose font was deleted measures with the default font instead of failing.

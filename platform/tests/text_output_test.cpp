@@ -290,6 +290,16 @@ TEST(TextOutput, PrinterPagesEmbedTheFont) {
     EXPECT_NE(pdf.find("/FontFile"), std::string::npos);
 }
 
+// Text larger on the device than glyphs can be rendered (65535 pixels to the
+// em) is refused and leaves the image alone; just below that it is drawn.
+TEST(TextOutput, TextBeyondTheLargestRenderableSizeIsRefused) {
+    Canvas huge("Arial", -100000);
+    EXPECT_FALSE(TextOutA(huge.dc(), gfx::Point{0, 0}, "H"));
+    EXPECT_TRUE(huge.Ink().Empty());
+    Canvas large("Arial", -60000);
+    EXPECT_TRUE(TextOutA(large.dc(), gfx::Point{-1000, -20000}, "H"));
+}
+
 // Output on a context that does not resolve fails and draws nothing.
 TEST(TextOutput, DeadContextFails) {
     gfx::DcHandle dc = gfx::CreateMemoryContext(gfx::DcHandle{});
@@ -298,9 +308,8 @@ TEST(TextOutput, DeadContextFails) {
     EXPECT_FALSE(TextOutW(dc, gfx::Point{0, 0}, u"x"));
 }
 
-// Once registered, the drawing layer's DeleteObject deletes fonts.
-TEST(FontLifetime, DeleteObjectDeletesFonts) {
-    RegisterFontDeleter();
+// The drawing layer's DeleteObject deletes fonts without any set-up by the caller.
+TEST(FontLifetime, DeleteObjectDeletesFontsWithoutSetUp) {
     LogicalFont request;
     request.SetFace("Arial");
     FontHandle font = CreateFontIndirect(request);

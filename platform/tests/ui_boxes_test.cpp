@@ -94,6 +94,19 @@ TEST_F(UiBoxesTest, StatusBarPartsAndPopOutTextsAreRecorded) {
     EXPECT_FALSE(SetStatusBarText(frame, 0, "not a status bar"));
 }
 
+// The text a status bar is made with is its first part's text, recorded like
+// any text set later; an empty one records nothing.
+TEST_F(UiBoxesTest, StatusBarTextGivenAtCreationIsRecorded) {
+    WindowHandle ready = CreateStatusBar(frame, win::kStyleVisible, " Ready", 0);
+    CreateStatusBar(frame, win::kStyleVisible, "", 1);
+    EXPECT_EQ(GetStatusBarText(ready, 0), " Ready");
+    const auto& texts = headless::StatusTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].bar, ready);
+    EXPECT_EQ(texts[0].part, 0);
+    EXPECT_EQ(texts[0].text, " Ready");
+}
+
 // A popup returns the command the test chose; one that cannot be chosen
 // (grayed) or no choice at all gives 0; without kTrackReturnCommand the owner
 // gets the command.
@@ -139,6 +152,23 @@ TEST_F(UiBoxesTest, MenuFromTemplateChecksAndGreysItemsByCommand) {
     EXPECT_TRUE(DestroyMenu(bar));
     EXPECT_FALSE(IsMenu(file));  // submenus go with their menu
     EXPECT_FALSE(LoadMenu("NoSuchMenu"));
+}
+
+// A submenu has one owner and no menu can hold itself, so searches by command
+// always end.
+TEST_F(UiBoxesTest, SubmenuCannotBeSharedOrHoldItsOwnMenu) {
+    MenuHandle bar = CreateMenuBar();
+    MenuHandle file = CreatePopupMenu();
+    MenuHandle recent = CreatePopupMenu();
+    AppendMenuItem(recent, 40001, "1 Score.ql");
+    ASSERT_TRUE(AppendSubmenu(bar, file, "&File"));
+    ASSERT_TRUE(AppendSubmenu(file, recent, "Recent"));
+    EXPECT_FALSE(AppendSubmenu(recent, bar, "Loop"));  // bar holds recent
+    EXPECT_FALSE(AppendSubmenu(file, file, "Self"));
+    EXPECT_FALSE(AppendSubmenu(bar, recent, "Again"));  // file owns it already
+    EXPECT_EQ(GetMenuItemCount(bar), 1);
+    EXPECT_EQ(CheckMenuItem(bar, 40002, true), -1);  // a search that must end
+    EXPECT_EQ(CheckMenuItem(bar, 40001, true), 0);
 }
 
 // An accelerator fires only with exactly its modifiers held, and sends the

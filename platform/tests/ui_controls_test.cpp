@@ -98,6 +98,20 @@ TEST_F(UiControlsTest, TypingRespectsTheLimitAndReadOnly) {
     EXPECT_EQ(GetEditSelection(edit).end, 5);
 }
 
+// A keystroke that changes nothing (backspace at the start, a character with
+// the limit reached) tells the parent of no change.
+TEST_F(UiControlsTest, KeystrokeThatChangesNothingIsNotNotified) {
+    WindowHandle edit = Add(kEditClass, 4);
+    SetEditLimit(edit, 2);
+    win::SetWindowText(edit, "ab");
+    SelectEditText(edit, 0, 0);
+    win::SendMessage(edit, Message::Char, '\b');
+    SelectEditText(edit, 2, 2);
+    win::SendMessage(edit, Message::Char, '7');
+    EXPECT_EQ(win::GetWindowText(edit), "ab");
+    EXPECT_TRUE(notices.empty());
+}
+
 // Typed characters reach the edit through its Char messages, with backspace.
 TEST_F(UiControlsTest, CharMessagesTypeIntoTheEdit) {
     WindowHandle edit = Add(kEditClass, 3);
@@ -136,6 +150,18 @@ TEST_F(UiControlsTest, AutoRadioClearsOnlyItsOwnGroup) {
     WindowHandle alone = win::CreateWindow(lone);
     EXPECT_TRUE(ClickButton(alone));
     EXPECT_EQ(GetButtonCheck(alone), CheckState::Checked);
+}
+
+// A radio range reaching the largest control id checks and clears within it.
+TEST_F(UiControlsTest, RadioRangeReachingTheLargestIdWorks) {
+    Add(kButtonClass, INT32_MAX - 1, kButtonRadio);
+    Add(kButtonClass, INT32_MAX, kButtonRadio);
+    Add(kButtonClass, 5, kButtonRadio);
+    CheckItem(host, 5, true);
+    EXPECT_TRUE(CheckRadioButton(host, INT32_MAX - 1, INT32_MAX, INT32_MAX));
+    EXPECT_TRUE(IsItemChecked(host, INT32_MAX));
+    EXPECT_FALSE(IsItemChecked(host, INT32_MAX - 1));
+    EXPECT_TRUE(IsItemChecked(host, 5));  // outside the range
 }
 
 // A sorted combo inserts in order; deleting an item before the selection keeps

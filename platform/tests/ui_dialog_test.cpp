@@ -168,6 +168,20 @@ TEST_F(UiDialogTest, DialogsNestTenDeepFromInsideScripts) {
     EXPECT_EQ(win::TopLevelWindows().size(), 1u);  // every dialog was destroyed
 }
 
+// A centred dialog is centred on its owner, or on the screen when it has none.
+TEST_F(UiDialogTest, CentredDialogIsCentredOnItsOwnerOrTheScreen) {
+    program->dialogs[210] = Dialog("Centred", {});  // 200 x 100 units: 300 x 162 pixels
+    win::headless::SetScreenSize(win::Size{800, 600});
+    win::MoveWindow(frame, win::Rect{100, 100, 500, 400}, false);
+    auto procedure = [](WindowHandle, Message m, uint32_t, intptr_t) -> intptr_t {
+        return m == Message::InitDialog;
+    };
+    WindowHandle owned = CreateModelessDialog(210, frame, procedure);
+    WindowHandle alone = CreateModelessDialog(210, WindowHandle{}, procedure);
+    EXPECT_EQ(win::GetWindowRect(owned), (win::Rect{150, 169, 450, 331}));
+    EXPECT_EQ(win::GetWindowRect(alone), (win::Rect{250, 219, 550, 381}));
+}
+
 // A missing template returns -1 at once: nothing is built and the owner stays enabled.
 TEST_F(UiDialogTest, MissingTemplateReturnsMinusOne) {
     bool called = false;
@@ -208,6 +222,23 @@ TEST_F(UiDialogTest, UnscriptedDialogIsCancelledAndOneThatRefusesEndsWithMinusOn
     EXPECT_EQ(RunModalDialog(500, frame, EndOnButtons), kIdCancel);
     auto stubborn = [](WindowHandle, Message m, uint32_t, intptr_t) -> intptr_t { return m == Message::Command; };
     EXPECT_EQ(RunModalDialog(500, frame, stubborn), kDialogFailed);
+}
+
+// Messages a dialog posts to itself in answer to the script's last action are
+// delivered before the dialog is let go.
+TEST_F(UiDialogTest, MessagesPostedDuringTheScriptReachTheDialog) {
+    constexpr Message kFinish = win::PrivateMessage(0x40);
+    program->dialogs[502] =
+        Dialog("Deferred", {Control(kButtonClass, kOpenId, kButtonPush, "Apply")});
+    auto procedure = [kFinish](WindowHandle d, Message m, uint32_t word,
+                               intptr_t data) -> intptr_t {
+        if (m == Message::Command && win::CommandId(word) == kOpenId)
+            return win::PostMessage(d, kFinish, 42);
+        if (m == kFinish) return EndDialog(d, word);
+        return EndOnButtons(d, m, word, data);
+    };
+    headless::SetDialogScript(502, [](DialogDriver& dlg) { dlg.Click(kOpenId); });
+    EXPECT_EQ(RunModalDialog(502, frame, procedure), 42);
 }
 
 // Buttons that are disabled or hidden cannot be pressed by a script, as a

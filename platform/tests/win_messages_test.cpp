@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/tests/win_test_fixture.h"
@@ -202,7 +203,9 @@ TEST_F(WinMessagesTest, PaintComesAfterPostsAndDrawsOnlyTheInvalidArea) {
     ShowWindow(w, ShowCommand::Show);
     PumpMessages();  // the first paint after showing
     order.clear();
-    gfx::FillRect(GetWindowContext(w), Rect{0, 0, 40, 30}, gfx::GetStockBrush(gfx::StockBrush::White));
+    DcHandle whole = GetWindowContext(w);
+    gfx::FillRect(whole, Rect{0, 0, 40, 30}, gfx::GetStockBrush(gfx::StockBrush::White));
+    EXPECT_TRUE(ReleaseWindowContext(w, whole));
     Rect corner{0, 0, 10, 10};
     InvalidateRect(w, &corner, false);
     PostMessage(w, Message::Command, 1);
@@ -240,6 +243,37 @@ TEST_F(WinMessagesTest, HiddenWindowPaintsOnlyWhenShown) {
     EXPECT_EQ(PumpMessages().dispatched, 0);
     ShowWindow(w, ShowCommand::Show);
     EXPECT_EQ(PumpMessages().dispatched, 1);
+}
+
+// Destroying a window ends the contexts still open on its image and frees the
+// image; giving such a context back afterwards is refused, not a double release.
+TEST_F(WinMessagesTest, DestroyedWindowEndsItsOpenContextsAndFreesItsImage) {
+    std::vector<Seen> log;
+    WindowHandle w = MakeWindow(&log, kStyleVisible);
+    DcHandle whole = GetWindowContext(w);
+    PaintInfo paint;
+    DcHandle painting = BeginPaint(w, paint);
+    ASSERT_TRUE(whole && painting);
+    BitmapHandle image = GetWindowImage(w);
+    ASSERT_TRUE(DestroyWindow(w));
+    EXPECT_FALSE(gfx::IsContextValid(whole));
+    EXPECT_FALSE(gfx::IsContextValid(painting));
+    gfx::BitmapInfo info;
+    EXPECT_FALSE(gfx::GetBitmapInfo(image, &info));  // freed, not kept alive by the contexts
+    EXPECT_FALSE(ReleaseWindowContext(w, whole));
+    EXPECT_FALSE(EndPaint(w, paint));
+}
+
+// A window gives back only the contexts it handed out.
+TEST_F(WinMessagesTest, WindowRefusesToReleaseAnotherWindowsContext) {
+    std::vector<Seen> a, b;
+    WindowHandle first = MakeWindow(&a);
+    WindowHandle second = MakeWindow(&b);
+    DcHandle dc = GetWindowContext(first);
+    EXPECT_FALSE(ReleaseWindowContext(second, dc));
+    EXPECT_TRUE(gfx::IsContextValid(dc));
+    EXPECT_TRUE(ReleaseWindowContext(first, dc));
+    EXPECT_FALSE(ReleaseWindowContext(first, dc));  // already given back
 }
 
 }  // namespace

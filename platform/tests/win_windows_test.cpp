@@ -1,6 +1,7 @@
 // The window tree: classes, creation and destruction, enumeration by class,
 // window longs, visibility, enabled state and focus, geometry, caret, cursors,
 // scroll bars and key state.
+#include <functional>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -23,7 +24,10 @@ protected:
             cls.name = name;
             cls.extraBytes = 8;
             cls.procedure = [this](WindowHandle w, Message m, uint32_t word, intptr_t data) -> intptr_t {
-                if (m == Message::Destroy) destroyed.push_back(w);
+                if (m == Message::Destroy) {
+                    destroyed.push_back(w);
+                    if (onDestroy) onDestroy(w);
+                }
                 if (m == Message::SetFocus || m == Message::KillFocus) focusLog.push_back({m, data});
                 if (m == Message::Create && refuseCreate) return -1;
                 return DefaultWindowProc(w, m, word, data);
@@ -42,6 +46,7 @@ protected:
     }
 
     std::vector<WindowHandle> destroyed;
+    std::function<void(WindowHandle)> onDestroy;
     std::vector<std::pair<Message, intptr_t>> focusLog;
     bool refuseCreate = false;
 };
@@ -114,6 +119,21 @@ TEST_F(WinWindowsTest, DestroyReachesChildrenAndOwnedWindowsAndStalesTheirHandle
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_FALSE(DestroyWindow(frame));
     EXPECT_TRUE(TopLevelWindows() == std::vector<WindowHandle>{reused});
+}
+
+// A window being destroyed takes no new children (they would outlive it,
+// unreachable); one made while a child of it is being destroyed is refused.
+TEST_F(WinWindowsTest, WindowBeingDestroyedTakesNoNewChildren) {
+    WindowHandle frame = Make("Frame", kStyleVisible);
+    WindowHandle button = Make("Button", kStyleVisible, frame);
+    WindowHandle late;
+    onDestroy = [&](WindowHandle w) {
+        if (w == button) late = Make("Button", kStyleVisible, frame);
+    };
+    DestroyWindow(frame);
+    EXPECT_FALSE(late);
+    EXPECT_FALSE(IsWindow(late));
+    EXPECT_TRUE(TopLevelWindows().empty());
 }
 
 // A window whose Create answers -1 is not made and leaves nothing behind.
@@ -248,13 +268,6 @@ TEST_F(WinWindowsTest, KeyStateReachesMouseMessages) {
     headless::PostMouse(w, Message::LeftButtonDown, Point{3, 4}, kMouseLeftButton);
     PumpMessages();
     EXPECT_EQ(seenFlags, kMouseLeftButton | kMouseShift);
-}
-
-// The screen a test sets is the one the metrics report.
-TEST_F(WinWindowsTest, ScreenSizeSetByATestReachesTheMetrics) {
-    headless::SetScreenSize(Size{800, 600});
-    EXPECT_EQ(GetSystemMetric(SystemMetric::ScreenWidth), 800);
-    EXPECT_EQ(GetSystemMetric(SystemMetric::ScreenHeight), 600);
 }
 
 // A backend with a display of its own is told of every change it must show,

@@ -21,8 +21,7 @@ bool ContextFont(DcHandle dc, SizedFont* out);
 FontHandle DefaultFont();
 
 // Connects the text layer to the drawing layer: DeleteObject of a font handle
-// deletes the font. Called once by whoever starts the platform layer (and by tests);
-// calling it again is harmless.
+// deletes the font. Done when the first font is made; calling it again is harmless.
 void RegisterFontDeleter();
 
 }  // namespace ql::text

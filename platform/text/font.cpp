@@ -1,6 +1,8 @@
 // The font table: creating fonts from requests and deleting them.
 #include "platform/text/font.h"
 
+#include "platform/text/context_font.h"
+
 namespace ql::text {
 namespace {
 
@@ -17,6 +19,15 @@ uint8_t SynthesisFor(const LogicalFont& request, const FaceMatch& match) {
     return synth;
 }
 
+// The drawing layer's DeleteObject deletes fonts through this module: connected
+// when the first font is made, so that no caller has to remember to.
+void ConnectFontDeleter() {
+    static bool connected = false;
+    if (connected) return;
+    connected = true;
+    RegisterFontDeleter();
+}
+
 }  // namespace
 
 FontHandle CreateFontIndirect(const LogicalFont& request) {
@@ -27,6 +38,7 @@ FontHandle CreateFontIndirect(const LogicalFont& request) {
     font->face = LoadedFace::Load(match.path, match.index, SynthesisFor(request, match));
     if (!font->face) return FontHandle{};
     font->match = std::move(match);
+    ConnectFontDeleter();
     return Fonts().Add(std::move(font));
 }
 

@@ -1,7 +1,7 @@
 // Sizing a font for a context's scale (see font_size.h for the rules).
 #include "platform/text/font_size.h"
 
-#include <cstdlib>
+#include <cmath>
 
 namespace ql::text {
 
@@ -24,7 +24,7 @@ SizedFont SizeFont(const Font& font, DeviceScale scale) {
     sized.emDeviceX = sized.emDeviceY * scale.aspect;
     if (font.request.width != 0 && m.averageWidth > 0) {
         double naturalAverage = m.averageWidth * sized.emDeviceX / upem;
-        double wantedAverage = std::abs(font.request.width) * scale.x;
+        double wantedAverage = std::fabs(static_cast<double>(font.request.width)) * scale.x;
         sized.emDeviceX *= wantedAverage / naturalAverage;
     }
     return sized;

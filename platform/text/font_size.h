@@ -9,8 +9,10 @@
 // the mapping; layout is therefore done in device pixels.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "platform/text/font.h"
 
@@ -39,12 +41,15 @@ struct SizedFont {
     double UnitsPerEm() const { return face->Metrics().unitsPerEm; }
     double ToDeviceX(double design) const { return design * emDeviceX / UnitsPerEm(); }
     double ToDeviceY(double design) const { return design * emDeviceY / UnitsPerEm(); }
-    // Design units to logical units, rounded to the nearest unit.
-    int32_t ToLogicalX(double design) const {
-        return static_cast<int32_t>(std::lround(ToDeviceX(design) / scale.x));
-    }
-    int32_t ToLogicalY(double design) const {
-        return static_cast<int32_t>(std::lround(ToDeviceY(design) / scale.y));
+    // Design units to logical units, rounded to the nearest unit and saturated
+    // to 32 bits (a font asked for at a height near the 32-bit limit measures
+    // beyond it).
+    int32_t ToLogicalX(double design) const { return RoundedLogical(ToDeviceX(design) / scale.x); }
+    int32_t ToLogicalY(double design) const { return RoundedLogical(ToDeviceY(design) / scale.y); }
+    static int32_t RoundedLogical(double v) {
+        constexpr double kLow = std::numeric_limits<int32_t>::min();
+        constexpr double kHigh = std::numeric_limits<int32_t>::max();
+        return static_cast<int32_t>(std::lround(std::clamp(v, kLow, kHigh)));
     }
 };
 

@@ -18,8 +18,7 @@ gfx::Size ExtentOfRun(const SizedFont& font, const GlyphRun& run, int32_t extra)
     for (int32_t advance : run.advances) device += font.ToDeviceX(advance);
     double logical = device / font.scale.x + static_cast<double>(extra) * run.advances.size();
     const DesignMetrics& m = font.face->Metrics();
-    return gfx::Size{static_cast<int32_t>(std::lround(logical)),
-                     font.ToLogicalY(m.ascent + m.descent)};
+    return gfx::Size{SizedFont::RoundedLogical(logical), font.ToLogicalY(m.ascent + m.descent)};
 }
 
 }  // namespace
@@ -52,10 +51,10 @@ GlyphBox MeasureGlyphBox(const SizedFont& font, uint32_t code) {
     box.hasInk = design.hasInk;
     if (!design.hasInk) return box;
     // Outward rounding: the box always holds the whole ink.
-    box.left = static_cast<int32_t>(std::floor(font.ToDeviceX(design.left) / font.scale.x));
-    box.right = static_cast<int32_t>(std::ceil(font.ToDeviceX(design.right) / font.scale.x));
-    box.top = static_cast<int32_t>(std::ceil(font.ToDeviceY(design.top) / font.scale.y));
-    box.bottom = static_cast<int32_t>(std::floor(font.ToDeviceY(design.bottom) / font.scale.y));
+    box.left = SizedFont::RoundedLogical(std::floor(font.ToDeviceX(design.left) / font.scale.x));
+    box.right = SizedFont::RoundedLogical(std::ceil(font.ToDeviceX(design.right) / font.scale.x));
+    box.top = SizedFont::RoundedLogical(std::ceil(font.ToDeviceY(design.top) / font.scale.y));
+    box.bottom = SizedFont::RoundedLogical(std::floor(font.ToDeviceY(design.bottom) / font.scale.y));
     return box;
 }
 

@@ -23,6 +23,9 @@ namespace {
 
 constexpr double kChannelMax = 255.0;
 constexpr int kMonochromeThreshold = 128;
+// FreeType sizes glyphs by a 16-bit count of pixels per em: larger text cannot
+// be rendered, and asking for it leaves the renderer in error.
+constexpr double kLargestDrawnEm = 0xFFFF;
 
 struct PlacedRun {
     double left = 0.0;      // device x of the run's left end
@@ -159,7 +162,7 @@ void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& ru
 void UpdatePosition(DcHandle dc, const SizedFont& font, const PlacedRun& placed, gfx::Point from,
                     gfx::TextAlign align) {
     if (!(align & gfx::kTextAlignUpdateCurrentPosition)) return;
-    int32_t width = static_cast<int32_t>(std::lround(placed.width / font.scale.x));
+    int32_t width = SizedFont::RoundedLogical(placed.width / font.scale.x);
     gfx::TextAlign horizontal = align & gfx::kTextAlignHorizontalMask;
     if (horizontal == gfx::kTextAlignCentre) return;
     // Moving right on the device may be moving left in logical units.
@@ -167,10 +170,12 @@ void UpdatePosition(DcHandle dc, const SizedFont& font, const PlacedRun& placed,
     gfx::Point origin = gfx::DeviceToLogical(dc, gfx::Point{0, 0});
     int32_t sign = step.x < origin.x ? -1 : 1;
     if (horizontal == gfx::kTextAlignRight) sign = -sign;
-    gfx::SetCurrentPosition(dc, gfx::Point{from.x + sign * width, from.y});
+    int64_t x = int64_t{from.x} + int64_t{sign} * width;
+    gfx::SetCurrentPosition(dc, gfx::Point{SizedFont::RoundedLogical(static_cast<double>(x)), from.y});
 }
 
 bool DrawGlyphs(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {
+    if (font.emDeviceX > kLargestDrawnEm || font.emDeviceY > kLargestDrawnEm) return false;
     gfx::TextAlign align = gfx::GetTextAlign(dc);
     gfx::Point from =
         (align & gfx::kTextAlignUpdateCurrentPosition) ? gfx::GetCurrentPosition(dc) : at;

@@ -10,8 +10,9 @@
 
 namespace ql::text {
 
-// False when the context does not resolve, has no surface to draw on, or no font
-// can be had. Empty text draws nothing (the current position still applies).
+// False when the context does not resolve, has no surface to draw on, no font
+// can be had, or the font is larger on the device than glyphs can be rendered
+// (65535 pixels to the em). Empty text draws nothing (the current position still applies).
 bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text);
 bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text);
 

@@ -54,8 +54,12 @@ bool IsItemChecked(WindowHandle dialog, int32_t id) {
 
 bool CheckRadioButton(WindowHandle dialog, int32_t firstId, int32_t lastId, int32_t checkId) {
     if (!win::IsWindow(dialog)) return false;
-    for (int32_t id = firstId; id <= lastId; ++id)
-        SetButtonCheck(GetDialogItem(dialog, id), id == checkId ? CheckState::Checked : CheckState::Unchecked);
+    // Walks the controls, not the ids: a range may reach the largest id.
+    for (WindowHandle control : win::ChildWindows(dialog)) {
+        int32_t id = win::GetWindowId(control);
+        if (id >= firstId && id <= lastId)
+            SetButtonCheck(control, id == checkId ? CheckState::Checked : CheckState::Unchecked);
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 // procedures that give each control its state and its user-input behaviour.
 #include <cstdio>
 
+#include "platform/ui/backend.h"
 #include "platform/ui/control_state.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
@@ -89,8 +90,11 @@ intptr_t ComboProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
 intptr_t StatusBarProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
     if (m == Message::Create) {
         auto state = std::make_unique<StatusBarState>();
-        state->parts[0].text = win::GetWindowText(w);
+        std::string text = win::GetWindowText(w);
+        state->parts[0].text = text;
         win::SetWindowExtension(w, std::move(state));
+        // The first part's text is shown (and recorded) like any text set later.
+        if (!text.empty()) CurrentUiBackend().StatusTextChanged(w, 0, text, StatusTextStyle::Plain);
         return 0;
     }
     return win::DefaultWindowProc(w, m, word, data);

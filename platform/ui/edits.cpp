@@ -63,9 +63,11 @@ bool ReplaceEditSelection(WindowHandle edit, std::string_view text) {
         size_t room = content.size() - removed >= s->limit ? 0 : s->limit - (content.size() - removed);
         inserted = inserted.substr(0, room);
     }
+    s->selectionStart = s->selectionEnd = static_cast<int32_t>(start + inserted.size());
+    // Nothing to remove and nothing that fits: the text stays, and no change is told.
+    if (removed == 0 && inserted.empty()) return true;
     content.replace(start, removed, inserted);
     win::SetWindowText(edit, content);
-    s->selectionStart = s->selectionEnd = static_cast<int32_t>(start + inserted.size());
     detail::NotifyParent(edit, kEditChange);
     return true;
 }

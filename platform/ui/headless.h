@@ -1,13 +1,14 @@
 // Test controls of the headless user-interface backend.
 // A test installs a script per dialog id: when that dialog runs modally, the
 // script gets a DialogDriver after InitDialog and reads and sets controls and
-// presses buttons as a user would; a dialog without a script is answered with
-// Escape (its Cancel), and so is a dialog its script left open; one that stays
-// open even then ends with kDialogFailed. Message boxes take their answers from a queue (the box's
-// first button when the queue is empty); popup menus take theirs from another
-// (dismissed when empty). A queued box answer that is not one of the box's
-// buttons is used up and the first button answers. Every box, beep, status text, dialog and popup is
-// recorded in order.
+// presses buttons as a user would; waiting messages are delivered before the
+// script and after it. A dialog without a script is answered with Escape (its
+// Cancel), and so is a dialog its script left open; one that stays
+// open even then ends with kDialogFailed. Message boxes take their answers from
+// a queue (the box's first button when the queue is empty); popup menus take
+// theirs from another (dismissed when empty). A queued box answer that is not
+// one of the box's buttons is used up and the first button answers. Every box,
+// beep, status text, dialog and popup is recorded in order.
 #pragma once
 
 #include <cstdint>

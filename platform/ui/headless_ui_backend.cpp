@@ -43,6 +43,8 @@ void HeadlessUiBackend::RunModalLoop(WindowHandle dialog, const sys::ResourceId&
         headless::DialogScript script = found->second;  // the script may replace itself
         script(driver);
     }
+    // What the script's last actions posted reaches the dialog before it is let go.
+    if (IsOpen(dialog)) driver.PumpMessages();
     if (IsOpen(dialog)) driver.PressEscape();
     if (IsOpen(dialog)) EndDialog(dialog, kDialogFailed);
 }

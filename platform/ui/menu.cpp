@@ -40,6 +40,25 @@ MenuItem* FindItem(MenuHandle menu, int32_t command) {
     return nullptr;
 }
 
+// True when `inner` is `menu` or lies anywhere below it.
+bool Contains(MenuHandle menu, MenuHandle inner) {
+    if (menu == inner) return true;
+    MenuRecord* r = Find(menu);
+    if (!r) return false;
+    for (const MenuItem& item : r->items)
+        if (item.submenu && Contains(item.submenu, inner)) return true;
+    return false;
+}
+
+// True when some menu already holds `submenu` as one of its items.
+bool HasOwner(MenuHandle submenu) {
+    bool owned = false;
+    Ui().menus.ForEach([&](MenuHandle, const MenuRecord& r) {
+        for (const MenuItem& item : r.items) owned = owned || item.submenu == submenu;
+    });
+    return owned;
+}
+
 MenuItem* ItemAt(MenuHandle menu, int32_t position) {
     MenuRecord* r = Find(menu);
     if (!r || position < 0 || position >= static_cast<int32_t>(r->items.size())) return nullptr;
@@ -113,7 +132,9 @@ bool AppendSeparator(MenuHandle menu) {
 
 bool AppendSubmenu(MenuHandle menu, MenuHandle submenu, std::string_view text) {
     MenuRecord* r = Find(menu);
-    if (!r || !Find(submenu) || submenu == menu) return false;
+    // One owner per submenu, and no menu inside itself: the searches by command
+    // and DestroyMenu walk the tree and must end.
+    if (!r || !Find(submenu) || Contains(submenu, menu) || HasOwner(submenu)) return false;
     r->items.push_back(MenuItem{std::string(text), 0, kMenuPopup, submenu});
     return true;
 }

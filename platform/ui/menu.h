@@ -28,7 +28,8 @@ MenuHandle LoadMenu(const sys::ResourceId& id, sys::Lookup lookup = sys::Lookup:
 // flags: kMenuChecked, kMenuGrayed, kMenuDisabled.
 bool AppendMenuItem(MenuHandle menu, int32_t command, std::string_view text, uint32_t flags = 0);
 bool AppendSeparator(MenuHandle menu);
-// The menu takes ownership of `submenu`.
+// The menu takes ownership of `submenu`. Refused when another menu holds it
+// already, or when `submenu` is `menu` or holds it (a menu inside itself).
 bool AppendSubmenu(MenuHandle menu, MenuHandle submenu, std::string_view text);
 bool DeleteMenuItem(MenuHandle menu, int32_t command);
 int32_t GetMenuItemCount(MenuHandle menu);  // -1 when stale

@@ -38,7 +38,11 @@ void Deliver(const QueuedMessage& message, std::span<const MessageFilter> filter
             taken = true;
             break;
         }
-    if (!taken) DispatchMessage(message);
+    if (!taken) {
+        DispatchMessage(message);
+        return;
+    }
+    // A Paint a filter took counts as painted as well.
     if (message.message == Message::Paint) ValidateRect(message.window, nullptr);
 }
 

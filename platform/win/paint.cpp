@@ -40,6 +40,23 @@ BitmapHandle EnsureImage(WindowHandle window, WindowRecord& record) {
     return record.image;
 }
 
+// Keeps a context handed out on the window's image, so that it ends with the
+// window; contexts the program ended itself are dropped from the list here.
+void TrackContext(WindowRecord& record, DcHandle dc) {
+    std::erase_if(record.contexts, [](DcHandle open) { return !gfx::IsContextValid(open); });
+    if (dc) record.contexts.push_back(dc);
+}
+
+// Ends a context the window handed out; false for a context it did not hand out.
+bool ReleaseTrackedContext(WindowHandle window, DcHandle dc) {
+    WindowRecord* r = FindWindow(window);
+    if (!r || !dc) return false;
+    auto found = std::find(r->contexts.begin(), r->contexts.end(), dc);
+    if (found == r->contexts.end()) return false;
+    r->contexts.erase(found);
+    return gfx::ReleaseContext(dc);
+}
+
 bool FindInvalid(const std::vector<WindowHandle>& windows, QueuedMessage& out) {
     for (WindowHandle w : windows) {
         WindowRecord* r = FindWindow(w);
@@ -102,24 +119,25 @@ DcHandle BeginPaint(WindowHandle window, PaintInfo& info) {
     r->invalid = Rect{};
     r->eraseRequested = false;
     info.dc = gfx::CreatePaintContext(r->image, info.invalid);
+    TrackContext(*r, info.dc);
     if (info.dc && info.erase) SendMessage(window, Message::EraseBackground, 0, static_cast<intptr_t>(info.dc.bits));
     return info.dc;
 }
 
 bool EndPaint(WindowHandle window, const PaintInfo& info) {
-    if (!IsWindow(window) || !info.dc) return false;
-    return gfx::ReleaseContext(info.dc);
+    return ReleaseTrackedContext(window, info.dc);
 }
 
 DcHandle GetWindowContext(WindowHandle window) {
     WindowRecord* r = FindWindow(window);
     if (!r || !EnsureImage(window, *r)) return DcHandle{};
-    return gfx::CreateWindowContext(r->image);
+    DcHandle dc = gfx::CreateWindowContext(r->image);
+    TrackContext(*r, dc);
+    return dc;
 }
 
 bool ReleaseWindowContext(WindowHandle window, DcHandle dc) {
-    if (!IsWindow(window)) return false;
-    return gfx::ReleaseContext(dc);
+    return ReleaseTrackedContext(window, dc);
 }
 
 BitmapHandle GetWindowImage(WindowHandle window) {

@@ -34,6 +34,9 @@ bool EndPaint(WindowHandle window, const PaintInfo& info);
 // A context on the whole image, outside the paint cycle. Release it with
 // ReleaseWindowContext.
 DcHandle GetWindowContext(WindowHandle window);
+// False when the context is not one this window handed out (or was ended).
+// Destroying a window ends the contexts still open on it: their handles stop
+// resolving, and EndPaint or ReleaseWindowContext afterwards return false.
 bool ReleaseWindowContext(WindowHandle window, DcHandle dc);
 
 // The window's image (tests read its pixels or write it as PNG). Null when stale.

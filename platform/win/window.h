@@ -83,7 +83,7 @@ struct WindowParams {
 
 // Sends Create (a -1 answer destroys the window and returns null), then Size and,
 // when the style has kStyleVisible, Show. Null when the class is unknown, the parent
-// of a child window does not resolve, or the table is full.
+// of a child window does not resolve or is being destroyed, or the table is full.
 WindowHandle CreateWindow(const WindowParams& params);
 // Sends Destroy to the window, then destroys its children and the windows it owns
 // (each gets Destroy). Its timers stop, focus and capture leave it, and its
@@ -109,8 +109,10 @@ struct WindowFilter {
 std::vector<WindowHandle> TopLevelWindows(const WindowFilter& filter = {});
 std::vector<WindowHandle> ChildWindows(WindowHandle parent, const WindowFilter& filter = {});
 
-// Styles. SetStyle keeps kStyleVisible and kStyleDisabled in step with
-// ShowWindow/EnableWindow; returns the previous style.
+// Styles. SetStyle writes every bit as given, kStyleVisible and kStyleDisabled
+// included, without the messages, repainting and focus changes of ShowWindow and
+// EnableWindow (use those to show, hide, enable or disable); returns the
+// previous style.
 uint32_t GetStyle(WindowHandle window);
 uint32_t SetStyle(WindowHandle window, uint32_t style);
 uint32_t GetExtendedStyle(WindowHandle window);

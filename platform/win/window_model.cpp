@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 
 namespace ql::win::detail {
@@ -25,14 +26,23 @@ WindowModel& Model() {
 void ResetModel() {
     auto& slot = ModelSlot();
     if (!slot) return;
-    // Window images belong to the drawing layer's table: give them back.
-    slot->windows.ForEach([](WindowHandle, const WindowRecord& record) {
-        if (record.image) gfx::DeleteObject(record.image);
+    // Window images and their contexts belong to the drawing layer's tables:
+    // give them back.
+    slot->windows.ForEach([](WindowHandle window, const WindowRecord&) {
+        if (WindowRecord* record = ModelSlot()->windows.Find(window)) ReleaseWindowImage(*record);
     });
     slot.reset();
 }
 
 WindowRecord* FindWindow(WindowHandle window) { return Model().windows.Find(window); }
+
+void ReleaseWindowImage(WindowRecord& record) {
+    // The drawing layer refuses to free an image a context still draws on.
+    for (platform::DcHandle dc : record.contexts) gfx::ReleaseContext(dc);
+    record.contexts.clear();
+    if (record.image) gfx::DeleteObject(record.image);
+    record.image = platform::BitmapHandle{};
+}
 
 std::string LowerCase(std::string_view text) {
     std::string out(text);

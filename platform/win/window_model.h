@@ -39,6 +39,9 @@ struct WindowRecord {
     Rect invalid;  // bounding rectangle of the invalid area; empty when valid
     bool eraseRequested = false;
     platform::BitmapHandle image;  // made on first paint or context request
+    // Window and paint contexts handed out on the image and not yet given back;
+    // they end with the window, so the image can always be freed.
+    std::vector<platform::DcHandle> contexts;
     ScrollState scroll[3];
     std::unique_ptr<WindowExtension> extension;
 };
@@ -76,6 +79,8 @@ WindowModel& Model();
 void ResetModel();
 
 WindowRecord* FindWindow(WindowHandle window);
+// Ends the contexts still open on the window's image, then frees the image.
+void ReleaseWindowImage(WindowRecord& record);
 std::string LowerCase(std::string_view text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 

@@ -1,7 +1,6 @@
 // Window classes, creation and destruction, and the window tree.
 #include <algorithm>
 
-#include "platform/gfx/objects.h"
 #include "platform/win/backend.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/message_queue.h"
@@ -27,7 +26,10 @@ bool FillRecord(const WindowParams& params, WindowRecord& record) {
     if (found == Model().classes.end()) return false;
     const WindowClass& cls = found->second;
     bool isChild = (params.style & kStyleChild) != 0;
-    if (isChild && !FindWindow(params.parent)) return false;
+    // A window being destroyed takes no new children: one made after its child
+    // list was walked would outlive it, unreachable.
+    const WindowRecord* parent = isChild ? FindWindow(params.parent) : nullptr;
+    if (isChild && (!parent || parent->destroying)) return false;
     record.className = cls.name;
     record.procedure = std::make_shared<const WindowProc>(cls.procedure);
     record.classStyle = cls.style;
@@ -127,7 +129,7 @@ bool DestroyWindow(WindowHandle window) {
     ForgetWindowState(window);
     CurrentBackend().WindowChanged(window, WindowChange::Destroyed);
     Unlink(window, *record);
-    if (record->image) gfx::DeleteObject(record->image);
+    detail::ReleaseWindowImage(*record);
     Model().windows.Remove(window);
     return true;
 }

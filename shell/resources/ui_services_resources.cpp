@@ -1,5 +1,5 @@
-// The user-interface services' strings, the progress dialog 501 and the Help
-// button's logo bitmap, as entries of the program's resource bundle.
+// The progress dialog 501 and the Help button's logo bitmap, as entries of the
+// program's resource bundle (their texts are in the program's string table).
 #include "shell/resources/ui_services_resources.h"
 
 #include <memory>
@@ -7,38 +7,12 @@
 
 #include "core/help.h"
 #include "core/progress.h"
-#include "core/status_bar.h"
-#include "core/status_bar_notes.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
 
 namespace ql {
 namespace {
-
-struct StringEntry {
-    int32_t id;
-    const char* text;
-};
-
-constexpr StringEntry kStrings[] = {
-    {kStrAttackRelease, "Attack=%d Release=%d "},
-    {kStrTickLength, "Tick=%d Length=%d"},
-    {kStrTiedLeft, "-Tied Left- "},
-    {kStrTiedRight, "-Tied Right- "},
-    {kStrTickLengthShort, " Tick=%d Len=%d"},
-    {kStrNoticeLabel, "Notice:"},
-    {kStrCantOpenHelp, "Can't Open Help file!"},
-    {kStrVolumeAbsolute, "  Volume=%d (dyna %d, key velocity %d)"},
-    {kStrVolumeRelative, "  Volume=%d (staff %d + dyna %d + key velocity %d)"},
-    {kStrVolumeNoMark, "  Volume=%d (staff %d + key velocity %d)"},
-    {kStrFormatPosition, " Page %d  System %d  Staff %d "},
-    {kStrStaffVoice, "[Staff %d, Voice %d] "},
-    {kStrNoteVoice, "[Voice %d]   "},
-    {kStrRestVoice, "[Voice %d]"},
-    {kStrFormattingData, "Formatting data..."},
-    {kStrConfirmCancel, "Are you sure you want to cancel?"},
-};
 
 // Dialog 501 "Progress...": the bar across, Cancel centred below it.
 constexpr int16_t kProgressWidth = 220;
@@ -103,7 +77,6 @@ sys::BitmapResource HelpLogoBitmap() {
 }  // namespace
 
 void AddUiServiceResources(sys::ResourceBundle& bundle) {
-    for (const StringEntry& entry : kStrings) bundle.strings.emplace(entry.id, entry.text);
     bundle.dialogs.emplace(kProgressDialogId, ProgressDialogTemplate());
     bundle.bitmaps.emplace(kHelpLogoBitmap, HelpLogoBitmap());
 }

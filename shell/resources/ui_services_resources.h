@@ -1,7 +1,7 @@
-// The program's own resources of the user-interface services: the status-bar and
-// note-description texts, the help and progress texts, the progress dialog 501
-// and the Help button's bitmap 126. Registered into the program's bundle at
-// start-up (a language bundle may replace any of them).
+// The program's own resources of the user-interface services: the progress dialog
+// 501 and the Help button's bitmap 126 (their texts are in the program's string
+// table, shell/resources/program_strings.h). Registered into the program's bundle
+// at start-up (a language bundle may replace any of them).
 #pragma once
 
 #include <cstdint>

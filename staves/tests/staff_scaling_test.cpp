@@ -157,5 +157,20 @@ TEST_F(StaffScaling, AnUnchangedScaleKeepsTheStyleFonts) {
     EXPECT_FALSE(text::FindFont(font));
 }
 
+// Music fonts made again (the old ones deleted) never come back from the cache:
+// the view's next unscaled pass draws with the new fonts, not deleted handles.
+TEST_F(StaffScaling, RemadeMusicFontsAreTheOnesTheCacheHandsOut) {
+    SetStaffSize(1, 60);
+    ASSERT_EQ(SelectStaffScaledFonts(view_, 1), 0);
+    ASSERT_TRUE(CreateMusicFonts());
+    platform::FontHandle remade = State().drawing.MusicFont;
+    SelectStaffScaledFonts(view_, 2);  // a full-size staff: back to the head's fonts
+    EXPECT_EQ(State().drawing.MusicFont, remade);
+    EXPECT_TRUE(text::FindFont(State().drawing.MusicFont));
+    ASSERT_EQ(SelectStaffScaledFonts(view_, 1), 0);
+    EXPECT_TRUE(text::FindFont(State().drawing.MusicFont));
+    EXPECT_EQ(ScaledFontEntryCount(), 1);
+}
+
 }  // namespace
 }  // namespace ql

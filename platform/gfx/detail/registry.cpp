@@ -69,6 +69,12 @@ DeviceInfo DeviceOf(const Dc& d) {
     return DeviceInfo{true, s.width, s.height, s.dpiX, s.dpiY};
 }
 
+Rect DeviceRectOf(const Dc& d, Rect logical) {
+    Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
+    Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
+    return Normalised(Rect{a.x, a.y, b.x, b.y});
+}
+
 Rect DeviceClipOf(const Dc& d) {
     Rect area;
     if (const Image* image = ImageOf(d)) {

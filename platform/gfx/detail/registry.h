@@ -115,6 +115,8 @@ void RecordIfRecording(Dc& d, RecordedCall call);
 // The image a context draws on (window, paint, memory); null otherwise.
 Image* ImageOf(const Dc& d);
 DeviceInfo DeviceOf(const Dc& d);
+// A logical rectangle in device pixels by the context's mapping, normalised.
+Rect DeviceRectOf(const Dc& d, Rect logical);
 // Device pixels that drawing may touch: the image bounds (or printer page)
 // with the paint and own clips. Empty when nothing can be drawn.
 Rect DeviceClipOf(const Dc& d);
@@ -125,11 +127,15 @@ void SelectBrushValue(Dc& d, BrushHandle handle, std::shared_ptr<const BrushDesc
 // Makes `next` the memory context's bitmap, keeping the selection marks right;
 // false when it does not resolve or is selected into another context.
 bool SelectBitmapInto(Dc& d, DcHandle self, BitmapHandle next);
-// Restores save number `level` counted from the start of the replay in progress.
+// A recorded restore replayed: a save number (level > 0) counts from the start
+// of the replay in progress; a relative restore (level < 0) may not pop the
+// replay's own save. Outside a replay both act as RestoreContext.
 bool RestoreForReplay(DcHandle target, int level);
 // Ends one BeginInk level (dc_access.h).
 void EndInkOf(Dc& d);
-// A new context of `kind` in the table (null when the table is full).
+// A context of `kind` with the black pen and the white brush selected, as every
+// new context starts; AddContext puts it in the table (null when that is full).
+std::unique_ptr<Dc> NewContext(ContextKind kind);
 DcHandle AddContext(std::unique_ptr<Dc> d);
 
 }  // namespace ql::gfx::detail

@@ -1,0 +1,64 @@
+// The core services' start-up and shut-down sequences.
+#include "core/core_startup.h"
+
+#include "core/arena.h"
+#include "core/class_table.h"
+#include "core/colour_sets.h"
+#include "core/fonts.h"
+#include "core/midi_action_text.h"
+#include "core/pool.h"
+#include "core/selection_state.h"
+#include "core/text_object.h"
+#include "platform/sys/resources.h"
+#include "platform/text/context_font.h"
+#include "shell/resources/program_strings.h"
+#include "shell/resources/ui_services_resources.h"
+#include "staves/staff_scaling.h"
+
+namespace ql {
+
+namespace {
+
+// Texts, dialogs and bitmaps of the program's own bundle.
+void RegisterProgramResources() {
+    RegisterProgramStrings();
+    RegisterUiServiceResources();
+}
+
+// The object classes that register themselves by class id and type code.
+void RegisterObjectClasses() {
+    RegisterTextObjectClasses();
+    RegisterMidiTextObjectClass();
+}
+
+CoreStartup Abandon(CoreStartup failed) {
+    ShutdownCoreServices();
+    return failed;
+}
+
+}  // namespace
+
+CoreStartup InitCoreServices() {
+    if (!ReserveArena()) return CoreStartup::NoArena;
+    ClearStaticPoolTables();
+    if (InitStaticPoolSet() == 0) return Abandon(CoreStartup::NoStaticPools);
+    text::RegisterFontDeleter();
+    RegisterProgramResources();
+    RegisterObjectClasses();
+    if (CreateSelectionState() == nullptr) return Abandon(CoreStartup::NoSelectionState);
+    if (!CreateMusicFonts()) return Abandon(CoreStartup::NoMusicFont);
+    if (!CreateColourSets()) return Abandon(CoreStartup::NoColourSets);
+    return CoreStartup::Ok;
+}
+
+void ShutdownCoreServices() {
+    ReleaseDrawingGlobals(1);
+    DeleteColourSets();
+    DeleteMusicFonts();
+    DestroySelectionState();
+    ResetObjectClassTable();
+    sys::SetProgramBundle(nullptr);
+    FreeStaticPoolSet(TheStaticPoolSet());
+}
+
+}  // namespace ql
