@@ -8,6 +8,7 @@
 
 #include "core/arena.h"
 #include "core/pool_internal.h"
+#include "staves/staff_scaling.h"
 
 namespace ql {
 
@@ -40,6 +41,9 @@ PlaybackGlobals& PlaybackFlags() { return g_state.playback; }
 void ResetProgramState() {
     BindUiThread();
     FreeStaticPoolSet(g_state.pools.StaticPoolSet);
+    // The scaled music-font cache is owned here: its entries and their fonts go,
+    // and the head entry too (its fonts are the start-up fonts).
+    ReleaseDrawingGlobals(1);
     g_state.~ProgramState();
     new (&g_state) ProgramState();
     FailNextArenaBlocks(0);

@@ -25,6 +25,9 @@ namespace ql {
 namespace {
 
 // Virtual keys the text objects take.
+// Shown when a text's face cannot be added to the score's full face-name table.
+constexpr const char* kFaceTableFullNotice =
+    "The score's list of text fonts is full; the text takes the first text font.";
 constexpr uint32_t kKeyTab = 9;
 constexpr uint32_t kKeyEnter = 13;
 constexpr uint32_t kKeySpace = 32;
@@ -241,7 +244,11 @@ void ConvertStyleToOwnFont(TextObject* text, ScoreDocument* document) {
     text->body.flags = flags | kTextOwnFont;
     text->body.charset = font.charset;
     int face = FindFaceNameIndex(document, font.face);
-    text->body.style = static_cast<uint8_t>(face >= 0 ? face : kFallbackFaceIndex);
+    if (face < 0) {
+        ShowNotice(kFaceTableFullNotice);
+        face = kFallbackFaceIndex;
+    }
+    text->body.style = static_cast<uint8_t>(face);
     ReleaseTextObjectFont(text, document);
 }
 

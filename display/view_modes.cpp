@@ -19,6 +19,11 @@ int EnterScrollView(ScoreView* /*view*/) {
     return 0;
 }
 
+void ScrollViewStep(ScoreView* /*view*/, int /*direction*/) {
+    // provisional: the scroll view's galley page is laid out by the view module,
+    // which is not built; nothing is scrolled.
+}
+
 bool IsPageLayout(const ScoreView* view) {
     if (view == nullptr) return false;
     return view->pageView != 0 ||

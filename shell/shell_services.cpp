@@ -3,6 +3,8 @@
 // only, and there are no buttons to update.
 #include "shell/shell_services.h"
 
+#include "core/page_records.h"
+#include "core/pages.h"
 #include "core/score_document.h"
 #include "core/state.h"
 #include "core/view.h"
@@ -14,6 +16,17 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     // in the score model only.
     if (PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0) return nullptr;
     return ActivateView(view);
+}
+
+void ShowPageInView(ScoreView* view, int pageIndex) {
+    // provisional: the page window, its readouts and the undoable page append are
+    // not built; an existing page becomes current with its first system, and an
+    // index past the last page changes nothing.
+    if (view == nullptr || !view->pageView || view->document == nullptr) return;
+    ScorePage* page = pageIndex >= 0 ? GetPageAt(view->document, pageIndex) : nullptr;
+    if (page == nullptr) return;
+    view->currentPage = page;
+    view->currentSystem = page->firstSystem.get();
 }
 
 void UpdateVoiceButtons(ScoreView* /*view*/) {

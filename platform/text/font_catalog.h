@@ -38,8 +38,8 @@ std::string ProgramFolder();
 FaceMatch MatchFace(const LogicalFont& request);
 
 // The styles installed for a face name (private fonts and the system's), each as a
-// request with face, weight, italic and charset filled; empty when no font of that
-// exact family exists.
+// request with face, weight and italic filled (the character set left at Ansi);
+// empty when no font of that exact family exists.
 std::vector<LogicalFont> ListFontsOfFace(std::string_view face);
 
 }  // namespace ql::text

@@ -1,0 +1,18 @@
+// Finding the page that holds a measure in the document's page list.
+#include "core/page_records.h"
+#include "core/score_document.h"
+#include "layout/page_format.h"
+
+namespace ql {
+
+int PageIndexOfMeasure(ScoreDocument* document, int measure) {
+    if (document == nullptr) return 0;
+    int index = 0;
+    for (const ScorePage* page = document->firstPage; page != nullptr;
+         page = page->next.get(), ++index) {
+        if (measure >= page->firstMeasure && measure <= page->lastMeasure) return index;
+    }
+    return 0;
+}
+
+}  // namespace ql
