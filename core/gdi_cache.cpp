@@ -2,14 +2,11 @@
 #include "core/gdi_cache.h"
 
 #include "platform/gfx/objects.h"
-#include "platform/text/font.h"
 
 namespace ql {
 
 bool DeleteDrawingObject(platform::AnyObjectHandle object) {
-    if (object.kind() == platform::ObjectKind::Font)
-        return text::DeleteFont(platform::FontHandle{object.bits});
-    return gfx::DeleteObject(object);
+    return gfx::DeleteObject(object);  // fonts included: the text module hooks itself in
 }
 
 bool CacheGdiObject(ScoreDocument* document, platform::AnyObjectHandle object) {
