@@ -63,6 +63,17 @@ TEST_F(FontCreation, AFaceThatExistsOrAnotherCharsetIsKept) {
     EXPECT_FALSE(CreateFontChecked(nullptr));
 }
 
+// A face with a metric-compatible stand-in on this system keeps its name, so its
+// text keeps a monospaced face instead of falling to the default sans.
+TEST_F(FontCreation, AFaceWithAMetricStandInKeepsItsName) {
+    text::LogicalFont request = Request("Courier New");
+    platform::FontHandle font = CreateFontChecked(&request);
+    ASSERT_TRUE(font);
+    EXPECT_TRUE(text::SameFaceName(RequestedFace(font), "Courier New"));
+    EXPECT_EQ(text::GetFontFaceName(font), "Liberation Mono");
+    text::DeleteFont(font);
+}
+
 // Matching takes a font of the face with the wanted boldness; none leaves no face.
 TEST_F(FontCreation, FaceMatchingWantsTheSameBoldItalicAndUnderline) {
     text::LogicalFont bold = Request("Liberation Sans");

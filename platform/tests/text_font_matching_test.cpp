@@ -82,6 +82,15 @@ TEST(FontMatching, ListingStylesOfAFace) {
     EXPECT_TRUE(ListFontsOfFace("No Such Face Anywhere").empty());
 }
 
+// A face that is not installed but has a metric-compatible stand-in is listed with
+// the stand-in's styles under its own name; a face with only generic fallbacks is not.
+TEST(FontMatching, MetricCompatibleStandInCountsAsTheFace) {
+    std::vector<LogicalFont> styles = ListFontsOfFace("Courier New");
+    ASSERT_GE(styles.size(), 4u);
+    for (const LogicalFont& style : styles) EXPECT_TRUE(SameFaceName(style.Face(), "Courier New"));
+    EXPECT_TRUE(ListFontsOfFace("Garamondish Unknown").empty());
+}
+
 // A font in a private folder wins over the system's font of the same family, a
 // broken file there is passed over, and the system's font is back once the folder
 // is removed.

@@ -107,6 +107,17 @@ iconv_t DescriptorOf(uint16_t codePage, Direction direction) {
     return it->second.cd;
 }
 
+// Emits the character a decoder holds back: 1255 and 1258 keep the last base character
+// until they know no combining mark follows, and would drop it at the end of the text.
+void FlushPending(iconv_t cd, std::u32string& out) {
+    constexpr size_t kMaxPending = 4;
+    char32_t buffer[kMaxPending];
+    char* outPtr = reinterpret_cast<char*>(buffer);
+    size_t outLeft = sizeof buffer;
+    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    out.append(buffer, (sizeof buffer - outLeft) / sizeof(char32_t));
+}
+
 // One character in a code page; false when the code page has no such character.
 bool EncodeOne(iconv_t cd, char32_t c, std::string& out) {
     constexpr size_t kMaxBytes = 8;
@@ -146,12 +157,14 @@ std::u32string DecodeCodePage(uint16_t codePage, std::string_view bytes) {
         size_t produced = (sizeof buffer - outLeft) / sizeof(char32_t);
         out.append(buffer, produced);
         if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-            // EILSEQ or EINVAL: skip one byte and mark it.
+            // EILSEQ or EINVAL: skip one byte and mark it, after a held-back character.
+            FlushPending(cd, out);
             out.push_back(kReplacement);
             ++in;
             --inLeft;
         }
     }
+    FlushPending(cd, out);
     return out;
 }
 

@@ -209,11 +209,11 @@ FaceMatch MatchSystemFace(const LogicalFont& request) {
     return match;
 }
 
-void ListSystemFonts(std::string_view face, std::vector<LogicalFont>& out) {
-    EnsureFontconfig();
-    std::string name(face);
+// The installed styles of one family, each listed under `face`.
+void ListFamilyStyles(const std::string& family, std::string_view face,
+                      std::vector<LogicalFont>& out) {
     FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_WEIGHT, FC_SLANT, nullptr);
     FcFontSet* set = FcFontList(nullptr, pattern, objects);
     for (int i = 0; set && i < set->nfont; ++i) {
@@ -229,6 +229,45 @@ void ListSystemFonts(std::string_view face, std::vector<LogicalFont>& out) {
     if (set) FcFontSetDestroy(set);
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
+}
+
+// The families fontconfig binds strongly to `face`: its metric-compatible stand-ins
+// (for example "Liberation Mono" for "Courier New"), in the configured order. Weakly
+// bound families are only generic fallbacks and are left out.
+std::vector<std::string> MetricAliasesOf(const std::string& face) {
+    std::vector<std::string> aliases;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcPatternIter iter;
+    FcPatternIterStart(pattern, &iter);
+    if (FcPatternFindIter(pattern, &iter, FC_FAMILY)) {
+        int count = FcPatternIterValueCount(pattern, &iter);
+        for (int i = 1; i < count; ++i) {  // value 0 is the face asked for
+            FcValue value;
+            FcValueBinding binding;
+            if (FcPatternIterGetValue(pattern, &iter, i, &value, &binding) != FcResultMatch)
+                continue;
+            if (binding != FcValueBindingStrong || value.type != FcTypeString) continue;
+            aliases.emplace_back(reinterpret_cast<const char*>(value.u.s));
+        }
+    }
+    FcPatternDestroy(pattern);
+    return aliases;
+}
+
+// A face that is not installed but has a metric-compatible stand-in counts as
+// present, listed with the stand-in's styles: text set in it keeps its metrics.
+void ListSystemFonts(std::string_view face, std::vector<LogicalFont>& out) {
+    EnsureFontconfig();
+    std::string name(face);
+    size_t before = out.size();
+    ListFamilyStyles(name, face, out);
+    if (out.size() != before) return;
+    for (const std::string& alias : MetricAliasesOf(name)) {
+        ListFamilyStyles(alias, face, out);
+        if (out.size() != before) return;
+    }
 }
 
 }  // namespace
