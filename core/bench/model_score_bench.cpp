@@ -8,45 +8,12 @@
 #include "core/events.h"
 #include "core/grid.h"
 #include "core/state.h"
+#include "core/tests/full_score.h"
 #include "core/view.h"
 #include "platform/ui/headless.h"
 
 namespace ql {
 namespace {
-
-constexpr int kMeasures = 200;
-constexpr int kNotesPerVoice = 128;
-constexpr uint8_t kShortValue = 5;  // 32 ticks
-constexpr int kShortTicks = 32;
-constexpr int kStepCycle = 9;
-
-// Staff records for staves 0..staffCount, cells through the spare measures.
-bool BuildStaves(ScoreDocument* doc, ScoreView* view) {
-    doc->header.measureCount = kMeasures;
-    for (int s = 0; s <= doc->header.staffCount; ++s) {
-        StaffRecord* staff = ConstructStaffRecord(AllocStaffRecord(), view);
-        if (staff == nullptr || !IsStaffComplete(staff)) return false;
-        doc->staves->staves[s] = Ref32<StaffRecord>::To(staff);
-    }
-    return true;
-}
-
-// Notes into the first voice of successive cells until the pool refuses one.
-int FillScore(ScoreDocument* doc, ScoreView* view) {
-    int notes = 0;
-    for (int m = 1; m <= kMeasures; ++m) {
-        for (int s = 1; s <= doc->header.staffCount; ++s) {
-            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc, s), doc, m);
-            for (int i = 0; i < kNotesPerVoice; ++i) {
-                if (AddEventToVoice(view, cell, 0, static_cast<uint16_t>(i * kShortTicks),
-                                    kShortValue, static_cast<uint8_t>(i % kStepCycle)) == nullptr)
-                    return notes;
-                ++notes;
-            }
-        }
-    }
-    return notes;
-}
 
 void BM_BuildAndDestroyFullScore(benchmark::State& state) {
     ResetProgramState();
@@ -57,12 +24,12 @@ void BM_BuildAndDestroyFullScore(benchmark::State& state) {
     for (auto _ : state) {
         ScoreView* view = InitView(AllocView());
         ScoreDocument* doc = AllocDocument();
-        if (CreateDocument(doc, view, nullptr) == nullptr || !BuildStaves(doc, view)) {
+        if (CreateDocument(doc, view, nullptr) == nullptr || !full_score::BuildStaves(doc, view, full_score::kMeasures)) {
             state.SkipWithError("the score could not be built");
             break;
         }
         view->currentMeasureLength = DefaultMeasureTicks();
-        notes = FillScore(doc, view);
+        notes = full_score::FillUntilRefused(view, doc);
         peak = std::max(peak, ArenaBytesInUse() - arenaAtStart);
         FreeView(view);
         FreeDocument(doc);

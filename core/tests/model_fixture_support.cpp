@@ -1,6 +1,8 @@
 // Shared set-up of the score-model tests.
 #include "core/tests/model_fixture.h"
 
+#include "core/tests/full_score.h"
+
 namespace ql::testing_model {
 
 namespace {
@@ -54,13 +56,7 @@ void ModelTest::TearDown() {
 }
 
 void ModelTest::BuildStaves(int measureCount) {
-    doc_->header.measureCount = static_cast<uint16_t>(measureCount);
-    for (int s = 0; s <= doc_->header.staffCount; ++s) {
-        StaffRecord* staff = ConstructStaffRecord(AllocStaffRecord(), view_);
-        ASSERT_NE(staff, nullptr);
-        ASSERT_TRUE(IsStaffComplete(staff));
-        doc_->staves->staves[s] = Ref32<StaffRecord>::To(staff);
-    }
+    ASSERT_TRUE(full_score::BuildStaves(doc_, view_, measureCount));
 }
 
 MeasureCell* ModelTest::Cell(int staff, int measure) {
