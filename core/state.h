@@ -225,10 +225,11 @@ struct SixEntryStack {
     int count = 0;
 };
 
+// Allocation contexts need no stack here: AllocContextScope keeps the previous pool
+// set in the caller's frame.
 struct SaveStacks {
     SixEntryStack<ScreenPoint> pointerPositions;
     SixEntryStack<int16_t> shortValues;
-    SixEntryStack<PoolSet> allocationContexts;
     SixEntryStack<SavedViewLocation> viewLocations;
 };
 
