@@ -143,13 +143,11 @@ struct DocumentUndoState {
     uint8_t kind = 0;
     uint8_t objectType = 0;
     uint8_t verb = 0;
-    uint8_t suspended = 0;         // UndoSuspended
     uint8_t undoAvailable = 0;
     uint8_t redoAvailable = 0;
-    int16_t undoCount = 0;
-    uint16_t redoCount = 0;
-    // Added for the undo module: checkpoint mode, bytes held by the undo stack, the
-    // autosaves made, and the view position noted by the outermost Begin.
+    // Checkpoint mode, bytes held by the undo stack, the autosaves made, and the view
+    // position noted by the outermost Begin. (Suspension is program-wide:
+    // UndoSuspended in the state.)
     uint8_t checkpointActive = 0;
     uint32_t undoBytes = 0;
     uint32_t autoSaveCount = 0;
