@@ -90,7 +90,7 @@ void DeleteColourSets() {
          {platform::AnyObjectHandle(d.GreyPen), platform::AnyObjectHandle(d.RedPen),
           platform::AnyObjectHandle(d.FeedbackPen), platform::AnyObjectHandle(d.RedBrush),
           platform::AnyObjectHandle(d.FeedbackBrush)})
-        if (object) DeleteDrawingObject(object);
+        if (object) gfx::DeleteObject(object);
     d.GreyPen = d.RedPen = d.FeedbackPen = {};
     d.RedBrush = d.FeedbackBrush = {};
 }

@@ -24,6 +24,7 @@
 #include "layout/measure_spacing.h"
 #include "objects/object_services.h"
 #include "shell/preference_defaults.h"
+#include "platform/gfx/objects.h"
 
 namespace ql {
 
@@ -121,7 +122,7 @@ void ResetMeasureTable(ScoreDocument* document) {
 // Deletes a platform object held as handle bits and clears them; bits that no longer
 // resolve (the object was deleted elsewhere) are only cleared.
 void DeletePlatformObject(uint32_t& bits) {
-    if (bits != 0) DeleteDrawingObject(platform::AnyObjectHandle(bits));
+    if (bits != 0) gfx::DeleteObject(platform::AnyObjectHandle(bits));
     bits = 0;
 }
 

@@ -124,7 +124,7 @@ int DrawPolylineWithPen(ScoreView* view, const gfx::Point* points, int count, gf
         SelectPen(t, pen, previous);
         bool drawn = Stroke(t, points, count);
         RestorePen(t, previous);
-        DeleteDrawingObject(pen);
+        gfx::DeleteObject(pen);
         return drawn ? 1 : 0;
     }
     int32_t pixel = LogicalPixelHeight(view->ViewDC);
@@ -146,8 +146,8 @@ int DrawPolylineWithPen(ScoreView* view, const gfx::Point* points, int count, gf
         }
     }
     RestorePen(t, previous);
-    DeleteDrawingObject(pen);
-    if (joinPen) DeleteDrawingObject(joinPen);
+    gfx::DeleteObject(pen);
+    if (joinPen) gfx::DeleteObject(joinPen);
     return 1;
 }
 

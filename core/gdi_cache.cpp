@@ -5,10 +5,6 @@
 
 namespace ql {
 
-bool DeleteDrawingObject(platform::AnyObjectHandle object) {
-    return gfx::DeleteObject(object);  // fonts included: the text module hooks itself in
-}
-
 bool CacheGdiObject(ScoreDocument* document, platform::AnyObjectHandle object) {
     if (!document || !object) return false;
     for (uint32_t& slot : document->gdiCache) {
@@ -28,14 +24,14 @@ void DeleteCachedGdiObject(ScoreDocument* document, platform::AnyObjectHandle ob
             break;
         }
     }
-    DeleteDrawingObject(object);
+    gfx::DeleteObject(object);
 }
 
 void DeleteAllCachedGdiObjects(ScoreDocument* document) {
     if (!document) return;
     for (uint32_t& slot : document->gdiCache) {
         if (slot == 0) continue;
-        DeleteDrawingObject(platform::AnyObjectHandle{slot});
+        gfx::DeleteObject(platform::AnyObjectHandle{slot});
         slot = 0;
     }
 }

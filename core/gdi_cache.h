@@ -9,9 +9,6 @@
 
 namespace ql {
 
-// Deletes a pen, brush, bitmap or font (fonts through the text layer).
-bool DeleteDrawingObject(platform::AnyObjectHandle object);
-
 // Stores the object in the first free slot; false when the cache is full or the
 // handle is null (the object is then not cached).
 bool CacheGdiObject(ScoreDocument* document, platform::AnyObjectHandle object);

@@ -8,6 +8,7 @@
 #include "core/gdi_cache.h"
 #include "core/state.h"
 #include "display/view_modes.h"
+#include "platform/gfx/objects.h"
 
 namespace ql {
 namespace {
@@ -32,7 +33,7 @@ void StoreString(TextObject* text, char* record, int pool) {
 void DeleteCaches(TextObject* text) {
     ReleaseTextObjectFont(text, State().documents.CurrentDocument);
     if (text->body.bitmapCache != 0)
-        DeleteDrawingObject(platform::BitmapHandle{text->body.bitmapCache});
+        gfx::DeleteObject(platform::BitmapHandle{text->body.bitmapCache});
     text->body.bitmapCache = 0;
 }
 
@@ -48,7 +49,7 @@ void ReleaseTextObjectFont(TextObject* text, ScoreDocument* document) {
     if (document != nullptr)
         DeleteCachedGdiObject(document, font);
     else
-        DeleteDrawingObject(font);
+        gfx::DeleteObject(font);
     text->body.fontCache = 0;
 }
 

@@ -310,7 +310,7 @@ void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
 void TextObjectClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
     TextObject* text = AsTextObject(object);
     if (text->body.bitmapCache != 0)
-        DeleteDrawingObject(platform::BitmapHandle{text->body.bitmapCache});
+        gfx::DeleteObject(platform::BitmapHandle{text->body.bitmapCache});
     text->body.bitmapCache = 0;
 }
 

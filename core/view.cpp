@@ -18,6 +18,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_format.h"
 #include "platform/win/window.h"
+#include "platform/gfx/objects.h"
 
 namespace ql {
 
@@ -93,7 +94,7 @@ void ForgetDrawingState(ScoreView* view) {
 // The three platform objects the view owns.
 void DeleteViewObjects(ScoreView* view) {
     for (uint32_t& bits : view->gdiObjects) {
-        if (bits != 0) DeleteDrawingObject(platform::AnyObjectHandle(bits));
+        if (bits != 0) gfx::DeleteObject(platform::AnyObjectHandle(bits));
         bits = 0;
     }
 }

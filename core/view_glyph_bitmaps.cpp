@@ -18,7 +18,7 @@ constexpr char kBlackHeadChar = static_cast<char>(kBlackHeadCode);
 
 void DeleteGlyphBitmaps(ScoreView* view) {
     for (platform::BitmapHandle& bitmap : view->glyphBitmaps) {
-        if (bitmap) DeleteDrawingObject(bitmap);
+        if (bitmap) gfx::DeleteObject(bitmap);
         bitmap = {};
     }
 }
