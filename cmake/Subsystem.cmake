@@ -2,10 +2,11 @@
 #   <folder>/**/*.cpp            the library (tests/, bench/, fuzz/ and shell/main.cpp excluded)
 #   <folder>/deps.cmake          optional: ql_depends(<folder> <other folders...>) and
 #                                external packages (pkg-config) of the library
-#   <folder>/tests/*_test.cpp    one GoogleTest executable, <folder>_tests, linked to the
-#                                folder's library and what it depends on
-#   <folder>/tests/*_support.cpp shared helpers of those tests
-#   <folder>/bench/*_bench.cpp   added to the single ql_bench executable
+#   <folder>/tests/**/*_test.cpp    one GoogleTest executable, <folder>_tests, linked to
+#                                   the folder's library and what it depends on; the
+#                                   sub-folders of tests/ match the folder's own
+#   <folder>/tests/**/*_support.cpp shared helpers of those tests
+#   <folder>/bench/**/*_bench.cpp   added to the single ql_bench executable
 # A folder without sources gets no library yet. Dependencies between subsystem
 # libraries may be cyclic (the program's neighbour calls run both ways); they are
 # applied once every folder is known, and only to folders that have a library.
@@ -39,11 +40,11 @@ function(ql_add_subsystem name)
     endif()
     set(QL_LIBRARIES ${QL_LIBRARIES} ${name} PARENT_SCOPE)
   endif()
-  file(GLOB test_sources CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp ${dir}/tests/*/*_test.cpp)
+  file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp)
   if(test_sources)
     set(QL_TEST_DIRS ${QL_TEST_DIRS} ${name} PARENT_SCOPE)
   endif()
-  file(GLOB bench_sources CONFIGURE_DEPENDS ${dir}/bench/*_bench.cpp)
+  file(GLOB_RECURSE bench_sources CONFIGURE_DEPENDS ${dir}/bench/*_bench.cpp)
   set(QL_BENCH_SOURCES ${QL_BENCH_SOURCES} ${bench_sources} PARENT_SCOPE)
 endfunction()
 
@@ -64,8 +65,8 @@ function(ql_finish_subsystems)
   endforeach()
   foreach(name IN LISTS QL_TEST_DIRS)
     set(dir ${CMAKE_SOURCE_DIR}/${name})
-    file(GLOB test_sources CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp ${dir}/tests/*/*_test.cpp)
-    file(GLOB test_support CONFIGURE_DEPENDS ${dir}/tests/*_support.cpp)
+    file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp)
+    file(GLOB_RECURSE test_support CONFIGURE_DEPENDS ${dir}/tests/*_support.cpp)
     add_executable(${name}_tests ${test_sources} ${test_support})
     if(TARGET ${name})
       target_link_libraries(${name}_tests PRIVATE ${name})

@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "core/core_strings.h"
-#include "core/modal_boxes.h"
-#include "core/score_document.h"
+#include "core/ui/modal_boxes.h"
+#include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/score_file.h"
 #include "platform/ui/message_box.h"

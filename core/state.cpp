@@ -6,8 +6,8 @@
 #include <new>
 #include <thread>
 
-#include "core/arena.h"
-#include "core/pool_internal.h"
+#include "core/memory/arena.h"
+#include "core/memory/pool_internal.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {

@@ -5,7 +5,7 @@
 // Everything here belongs to the user-interface thread (State() asserts it in debug
 // builds), except the playback flags, which the timer and MIDI threads read through
 // PlaybackFlags(): they are atomics, stored with release and read with acquire.
-// The sequencer pools (static pools 11 and 12) have their own lock (core/pool.cpp). Other names used for the same
+// The sequencer pools (static pools 11 and 12) have their own lock (core/memory/pool.cpp). Other names used for the same
 // flags: the modification lock is PlaybackActive; "loading" and "saving" are
 // ScoreFileReading and ScoreFileWriting; "internal error reported" is
 // EmergencySaveActive, a counter of internal errors (a save notes it at its start).
@@ -15,11 +15,11 @@
 #include <cstdint>
 #include <string>
 
-#include "core/autosave.h"
+#include "core/undo/autosave.h"
 #include "core/constants.h"
-#include "core/pool.h"
-#include "core/score_object.h"
-#include "core/view_drawing.h"
+#include "core/memory/pool.h"
+#include "core/objects/score_object.h"
+#include "core/draw/view_drawing.h"
 #include "platform/handles.h"
 #include "platform/text/logical_font.h"
 
@@ -111,20 +111,20 @@ struct DrawingGlobals {
     uint8_t GalleyOption = 0;
     uint8_t ClipboardRendering = 0;  // set while the marquee region is printed to the clipboard
     uint8_t ThickLineCentreFlag = 0; // DrawThickLine first draws the centre line
-    // Music fonts (core/fonts.h): the 75 % and 65 % sizes, the request they are made
+    // Music fonts (core/draw/fonts.h): the 75 % and 65 % sizes, the request they are made
     // from, and the font a print job selects after each drawing pass.
     platform::FontHandle MusicFont75{};
     platform::FontHandle MusicFont65{};
     text::LogicalFont MusicFontTemplate{};
     platform::FontHandle PrintJobFont{};
-    // Colour sets (core/colour_sets.h): pens and brushes made once, owned here.
+    // Colour sets (core/draw/colour_sets.h): pens and brushes made once, owned here.
     platform::PenHandle GreyPen{};
     platform::PenHandle RedPen{};
     platform::PenHandle FeedbackPen{};
     platform::BrushHandle RedBrush{};
     platform::BrushHandle FeedbackBrush{};
     uint32_t FeedbackColour = 0x7F7F00;
-    // The one off-screen drawing (core/draw_offscreen.h).
+    // The one off-screen drawing (core/draw/draw_offscreen.h).
     platform::DcHandle OffscreenDC{};
     platform::BitmapHandle OffscreenBitmap{};
     platform::BitmapHandle OffscreenOldBitmap{};
@@ -132,7 +132,7 @@ struct DrawingGlobals {
     int32_t PendingCentreX = -32767;
     int32_t PendingCentreY = -32767;
     uint8_t ZoomCursorsEnabled = 0;
-    // The music font's glyph metric table, measured once per run (core/fonts.h).
+    // The music font's glyph metric table, measured once per run (core/draw/fonts.h).
     uint8_t GlyphTableBuilt = 0;
     uint8_t GlyphTableFailureReported = 0;
     GlyphMetricEntry GlyphTable[kGlyphTableEntries] = {};
@@ -153,13 +153,13 @@ struct DialogGlobals {
     uint8_t ModalFlag = 0;
     ScoreView* ActiveViewStack[kActiveViewStackSize] = {};
     int32_t DialogDepth = 0;
-    // Help (core/help.h): HelpFileState 0 not checked, 1 found, 2 missing; the
+    // Help (core/ui/help.h): HelpFileState 0 not checked, 1 found, 2 missing; the
     // chosen language's help folder prefix (may be empty) and help file name.
     uint8_t HelpFileState = 0;
     std::string HelpFolderPrefix;
     std::string LanguageHelpName;
     platform::BitmapHandle HelpLogoBitmap{};  // bitmap 126, loaded on first use
-    // The progress dialog (core/progress.h); null when closed.
+    // The progress dialog (core/ui/progress.h); null when closed.
     platform::WindowHandle ProgressDialog{};
     int32_t ProgressLow = 0;
     int32_t ProgressHigh = 0;
@@ -199,7 +199,7 @@ struct ProgramGlobals {
     uint8_t TextToolCharset = 0;
     uint8_t AutoFlipAccents = 0;
     uint8_t SpaceAccidentals = 1;
-    // Undo and autosave (core/undo.h, core/autosave.h): UndoSuspended is set while a
+    // Undo and autosave (core/undo/undo.h, core/undo/autosave.h): UndoSuspended is set while a
     // bulk operation runs; the autosave settings and the writer it runs (null: the
     // native score writer); the test hook that makes undo allocations fail.
     uint8_t UndoSuspended = 0;

@@ -3,7 +3,7 @@
 // only the points of location records are kept.
 #include "display/anchors.h"
 
-#include "core/score_object.h"
+#include "core/objects/score_object.h"
 
 namespace ql {
 

@@ -1,8 +1,8 @@
 // Beat maps of a view and its linked views.
-#include "core/document.h"
-#include "core/grid_records.h"
-#include "core/page_records.h"
-#include "core/score_document.h"
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
 #include "display/beat_map.h"
 #include "display/linked_views.h"
 

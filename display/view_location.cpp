@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "core/document.h"
-#include "core/page_records.h"
-#include "core/score_document.h"
+#include "core/model/document.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
 
 namespace ql {
 namespace {

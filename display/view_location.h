@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/geometry.h"
+#include "core/model/geometry.h"
 
 namespace ql {
 

@@ -2,8 +2,8 @@
 // switches its mode byte only; the scroll view's galley page cannot be built.
 #include "display/view_modes.h"
 
-#include "core/page_records.h"
-#include "core/score_document.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
 
 namespace ql {
 

@@ -2,7 +2,7 @@
 // type, built when a document is created and used by tools and the file reader.
 #pragma once
 
-#include "core/pool.h"
+#include "core/memory/pool.h"
 
 namespace ql {
 

@@ -1,8 +1,8 @@
 // The document's prototype objects (module ITEM): one object per type code whose
 // class is registered, built in the document's pools.
-#include "core/class_table.h"
-#include "core/pool.h"
-#include "core/score_object.h"
+#include "core/objects/class_table.h"
+#include "core/memory/pool.h"
+#include "core/objects/score_object.h"
 #include "files/default_objects.h"
 
 namespace ql {

@@ -4,7 +4,7 @@
 // trail take the document's first two internal distances.
 #include <cstring>
 
-#include "core/grid_records.h"
+#include "core/model/grid_records.h"
 #include "layout/measure_spacing.h"
 #include "shell/preference_defaults.h"
 

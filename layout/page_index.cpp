@@ -1,6 +1,6 @@
 // Finding the page that holds a measure in the document's page list.
-#include "core/page_records.h"
-#include "core/score_document.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
 #include "layout/page_format.h"
 
 namespace ql {

@@ -3,7 +3,7 @@
 // bitmap or a tuplet part, so there is nothing to release beyond its record, which
 // the caller frees.
 #include "core/constants.h"
-#include "core/pool.h"
+#include "core/memory/pool.h"
 #include "objects/object_services.h"
 
 namespace ql {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the program with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# every test through CTest. Build folder: build-asan/ (override with QL_BUILD_DIR).
+# Installs the build packages that are missing (a quick check when none are), builds
+# the program with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
+# through CTest. Build folder: build-asan/ (override with QL_BUILD_DIR).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/scripts/install-deps.sh"
 build=${QL_BUILD_DIR:-$top/build-asan}
 jobs=$(nproc)
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

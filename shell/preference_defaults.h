@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "core/score_document.h"
+#include "core/model/score_document.h"
 
 namespace ql {
 

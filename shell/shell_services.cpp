@@ -3,11 +3,11 @@
 // only, and there are no buttons to update.
 #include "shell/shell_services.h"
 
-#include "core/page_records.h"
-#include "core/pages.h"
-#include "core/score_document.h"
+#include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
 #include "core/state.h"
-#include "core/view.h"
+#include "core/model/view.h"
 
 namespace ql {
 

@@ -2,7 +2,7 @@
 // object and the tick of either, through the text body both classes are made of.
 #include "staves/signature_fields.h"
 
-#include "core/text_object.h"
+#include "core/text/text_object.h"
 
 namespace ql {
 

@@ -2,9 +2,9 @@
 // cache of music fonts per scale.
 #include "staves/staff_scaling.h"
 
-#include "core/document.h"
-#include "core/draw_surface.h"
-#include "core/fonts.h"
+#include "core/model/document.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/fonts.h"
 #include "core/state.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"

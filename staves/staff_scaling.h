@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "core/score_document.h"
+#include "core/model/score_document.h"
 #include "platform/handles.h"
 #include "platform/text/logical_font.h"
 

@@ -3,13 +3,13 @@
 // destroyed. Counters: notes made and the arena's peak bytes while the score lived.
 #include <benchmark/benchmark.h>
 
-#include "core/arena.h"
-#include "core/document.h"
-#include "core/events.h"
-#include "core/grid.h"
+#include "core/memory/arena.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
 #include "core/state.h"
-#include "core/tests/full_score.h"
-#include "core/view.h"
+#include "core/tests/model/full_score.h"
+#include "core/model/view.h"
 #include "platform/ui/headless.h"
 
 namespace ql {

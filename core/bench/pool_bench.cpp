@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/constants.h"
-#include "core/pool.h"
+#include "core/memory/pool.h"
 #include "core/state.h"
 
 namespace ql {

@@ -8,12 +8,12 @@
 #include <memory>
 #include <vector>
 
-#include "core/event_record.h"
-#include "core/grid_records.h"
-#include "core/pool.h"
-#include "core/score_document.h"
+#include "core/model/event_record.h"
+#include "core/model/grid_records.h"
+#include "core/memory/pool.h"
+#include "core/model/score_document.h"
 #include "core/state.h"
-#include "core/undo.h"
+#include "core/undo/undo.h"
 
 namespace ql {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "core/core_strings.h"
 #include "shell/resources/program_strings.h"
-#include "core/score_document.h"
+#include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/score_file.h"
 #include "platform/sys/resources.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/fonts.h"
+#include "core/draw/fonts.h"
 #include "core/state.h"
 #include "platform/text/font.h"
 #include "platform/ui/headless.h"

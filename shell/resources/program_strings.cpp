@@ -6,10 +6,10 @@
 
 #include "core/constants.h"
 #include "core/core_strings.h"
-#include "core/help.h"
-#include "core/progress.h"
-#include "core/status_bar.h"
-#include "core/status_bar_notes.h"
+#include "core/ui/help.h"
+#include "core/ui/progress.h"
+#include "core/ui/status_bar.h"
+#include "core/ui/status_bar_notes.h"
 
 namespace ql {
 namespace {

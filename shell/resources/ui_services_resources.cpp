@@ -5,8 +5,8 @@
 #include <memory>
 #include <utility>
 
-#include "core/help.h"
-#include "core/progress.h"
+#include "core/ui/help.h"
+#include "core/ui/progress.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"

@@ -8,13 +8,13 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/class_table.h"
-#include "core/document.h"
-#include "core/draw_surface.h"
-#include "core/fonts.h"
-#include "core/grid.h"
+#include "core/objects/class_table.h"
+#include "core/model/document.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/fonts.h"
+#include "core/model/grid.h"
 #include "core/state.h"
-#include "core/view.h"
+#include "core/model/view.h"
 #include "platform/text/font.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"

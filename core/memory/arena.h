@@ -1,0 +1,44 @@
+// The record arena: one reserved address range for all pooled memory.
+//
+// Every block of every pool set and the SelectionState are carved from this range,
+// so a pooled record can refer to any other by a 32-bit offset (Ref32). The range is
+// reserved once (inaccessible) and committed block by block; freed blocks are made
+// inaccessible again, so a stale pointer into them faults. Blocks never move.
+// Thread-safe: static pool 11 may grow from the MIDI-input thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/memory/ref32.h"
+
+namespace ql {
+
+constexpr size_t kArenaReserveBytes = size_t{1} << 30;  // 1 GiB, about 50 documents
+constexpr size_t kArenaNullZoneBytes = 64 * 1024;        // never handed out: offset 0 is null
+constexpr size_t kArenaPageBytes = 4096;                 // blocks are rounded up to pages
+
+// Reserves the range if not yet done; false when the system refuses. Every other
+// operation reserves on first use, so calling this is optional.
+bool ReserveArena();
+
+// A zero-filled block of at least `bytes` bytes inside the arena, or nullptr when the
+// arena is full, the system refuses, or a test asked for a failure. The caller owns
+// the block and returns it with FreeArenaBlock and the same size.
+void* AllocArenaBlock(size_t bytes);
+
+// Returns a block to the arena; its pages become inaccessible until reused.
+// nullptr does nothing.
+void FreeArenaBlock(void* block, size_t bytes);
+
+// True when the address lies in the handed-out part of the arena.
+bool IsInArena(const void* ptr);
+
+// Bytes of blocks currently handed out (for tests and diagnostics).
+size_t ArenaBytesInUse();
+
+// Test hook: the next `count` calls of AllocArenaBlock fail as if memory were
+// exhausted. 0 switches the failures off.
+void FailNextArenaBlocks(int count);
+
+}  // namespace ql

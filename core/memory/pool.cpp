@@ -1,0 +1,224 @@
+// Allocating and freeing records, and converting between handles and pointers, on
+// the current pool set and on the static set.
+//
+// Allocation: pop the free list (its head is checked to be a free record of this
+// pool; a bad head drops the list), else hand out the next fresh slot of the first
+// block with room, else add a block (document set: the pool's block size, halved
+// up to three times down to its minimum; static set: GrowStaticPool). When nothing
+// can be had the pool is exhausted: one alert beep and null.
+#include <cassert>
+#include <cstring>
+
+#include "core/memory/arena.h"
+#include "core/memory/pool_internal.h"
+#include "core/state.h"
+
+namespace ql {
+namespace pool_detail {
+namespace {
+
+std::byte* PopFreeList(RecordPool& pool) {
+    if (!pool.freeList) return nullptr;
+    std::byte* head = pool.freeList.get();
+    // The head must be a free slot of this pool; anything else drops the list.
+    if (BlockOfAddress(pool, head) < 0 || ReadWord(head, 1) != kFreeRecordMark) {
+        pool.freeList = {};
+        return nullptr;
+    }
+    pool.freeList = Ref32<std::byte>{ReadWord(head, 0)};
+    return head;
+}
+
+std::byte* TakeFreshSlot(RecordPool& pool) {
+    for (int block = 0; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
+        PoolBlock& entry = pool.blocks[block];
+        if (!entry.base || entry.nextFresh >= entry.capacity) continue;
+        std::byte* record = entry.base.get() + (static_cast<size_t>(entry.nextFresh) << pool.shift);
+        ++entry.nextFresh;
+        return record;
+    }
+    return nullptr;
+}
+
+// Adds one block to a document pool: the configured size, then halves.
+bool GrowDocumentPool(PoolSet set, int pool) {
+    RecordPool& descriptor = set.pools[pool];
+    if (descriptor.blockCount >= descriptor.maxBlocks || descriptor.blockCount >= kMaxBlocksCap) return false;
+    size_t bytes = static_cast<size_t>(DocumentBlockKilobytes(pool)) * kKilobyte;
+    size_t floor = MinBlockBytes(descriptor.shift);
+    for (int attempt = 0; attempt < kGrowthAttempts && bytes >= floor; ++attempt, bytes /= 2) {
+        if (AddPoolBlock(set, pool, descriptor.blockCount, bytes)) {
+            ++descriptor.blockCount;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool GrowPool(PoolSet set, int pool) {
+    if (set.IsStatic()) {
+        if (set.pools != StateAnyThread().pools.StaticPoolSet.pools) return false;
+        return GrowStaticPoolUnlocked(pool, kStaticBlockKb[pool]) > 0;
+    }
+    return GrowDocumentPool(set, pool);
+}
+
+uint8_t ExhaustedCode(int pool) {
+    return pool == 0 ? kPoolZeroExhaustedCode : static_cast<uint8_t>(pool);
+}
+
+void NoteOutcome(PoolSet set, int pool, bool succeeded) {
+    if (!set.IsStatic()) return;
+    std::atomic<uint8_t>& exhausted = StateAnyThread().pools.StaticPoolExhausted;
+    uint8_t code = ExhaustedCode(pool);
+    if (!succeeded) {
+        exhausted.store(code);
+    } else {
+        exhausted.compare_exchange_strong(code, 0);
+    }
+}
+
+// The test hook serves the UI thread only.
+bool ConsumeRequestedFailure() {
+    if (!IsUiThread()) return false;
+    int& requested = StateAnyThread().pools.FailNextRecordAllocations;
+    if (requested <= 0) return false;
+    --requested;
+    return true;
+}
+
+}  // namespace
+
+void* AllocateUnlocked(PoolSet set, int pool) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || descriptor->shift == 0) return nullptr;
+    std::byte* record = nullptr;
+    if (!ConsumeRequestedFailure()) {
+        record = PopFreeList(*descriptor);
+        while (record == nullptr) {
+            record = TakeFreshSlot(*descriptor);
+            if (record == nullptr && !GrowPool(set, pool)) break;
+        }
+    }
+    NoteOutcome(set, pool, record != nullptr);
+    if (record == nullptr) {
+        SoundExhaustionBeep();
+        return nullptr;
+    }
+    std::memset(record, 0, size_t{1} << descriptor->shift);
+    return record;
+}
+
+void ReleaseUnlocked(PoolSet set, int pool, void* record) {
+    if (StateAnyThread().program.ShutdownFlag) return;
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || record == nullptr || !IsLiveIn(*descriptor, record)) return;
+    std::memset(record, 0, size_t{1} << descriptor->shift);
+    WriteWord(record, 0, descriptor->freeList.offset);
+    WriteWord(record, 1, kFreeRecordMark);
+    descriptor->freeList = Ref32<std::byte>::To(static_cast<std::byte*>(record));
+}
+
+}  // namespace pool_detail
+
+using namespace pool_detail;
+
+namespace {
+
+// Takes the sequencer lock when the operation touches static pool 11 or 12, and
+// checks the thread of every other operation.
+std::unique_lock<std::mutex> GuardFor(PoolSet set, int pool) {
+    std::unique_lock<std::mutex> guard(SequencerPoolLock(), std::defer_lock);
+    if (IsSharedPool(set, pool)) {
+        guard.lock();
+    } else {
+        assert(IsUiThread() && "only the sequencer pools are shared with other threads");
+    }
+    return guard;
+}
+
+PoolSet StaticSet() { return StateAnyThread().pools.StaticPoolSet; }
+
+// Handle conversion on a set: 15 slot bits in a shadowed (document) pool, else 16.
+int SlotBitsOf(const RecordPool& descriptor) {
+    return descriptor.shadowed ? kDocumentSlotBits : kStaticSlotBits;
+}
+
+void* DecodeIn(PoolSet set, int pool, uint16_t bits) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr) return nullptr;
+    auto guard = GuardFor(set, pool);
+    return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor));
+}
+
+uint16_t EncodeIn(PoolSet set, int pool, const void* record) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr) return 0;
+    auto guard = GuardFor(set, pool);
+    return EncodeHandle(*descriptor, record, SlotBitsOf(*descriptor));
+}
+
+}  // namespace
+
+void* AllocRecord(int pool) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    return AllocateUnlocked(set, pool);
+}
+
+void FreeRecord(int pool, void* record) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    ReleaseUnlocked(set, pool, record);
+}
+
+void* HandleToPtr(int pool, RecordHandle handle) {
+    return DecodeIn(CurrentPoolSet(), pool, handle.bits);
+}
+
+RecordHandle PtrToHandle(int pool, const void* record) {
+    return RecordHandle{EncodeIn(CurrentPoolSet(), pool, record)};
+}
+
+void* AllocStaticRecord(int pool) {
+    PoolSet set = StaticSet();
+    auto guard = GuardFor(set, pool);
+    return AllocateUnlocked(set, pool);
+}
+
+void FreeStaticRecord(int pool, void* record) {
+    PoolSet set = StaticSet();
+    auto guard = GuardFor(set, pool);
+    ReleaseUnlocked(set, pool, record);
+}
+
+void* StaticHandleToPtr(int pool, StaticHandle handle) {
+    return DecodeIn(StaticSet(), pool, handle.bits);
+}
+
+StaticHandle StaticPtrToHandle(int pool, const void* record) {
+    return StaticHandle{EncodeIn(StaticSet(), pool, record)};
+}
+
+void* PoolSlotAddress(int pool, int block, int slot) {
+    RecordPool* descriptor = PoolOf(CurrentPoolSet(), pool);
+    if (descriptor == nullptr || block < 0 || block >= kMaxBlocksCap || slot < 0) return nullptr;
+    const PoolBlock& entry = descriptor->blocks[block];
+    if (!entry.base || slot >= entry.capacity) return nullptr;
+    return entry.base.get() + (static_cast<size_t>(slot) << descriptor->shift);
+}
+
+void FailNextRecordAllocations(int count) {
+    StateAnyThread().pools.FailNextRecordAllocations = count < 0 ? 0 : count;
+}
+
+PoolSet CurrentPoolSet() { return StateAnyThread().pools.CurrentPoolSet; }
+
+void SetCurrentPoolSet(PoolSet set) {
+    assert(IsUiThread() && "the current pool set belongs to the UI thread");
+    StateAnyThread().pools.CurrentPoolSet = set;
+}
+
+StaticPoolSet& TheStaticPoolSet() { return StateAnyThread().pools.StaticPoolSet; }
+
+}  // namespace ql

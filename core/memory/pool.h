@@ -1,0 +1,257 @@
+// Record pools: fixed-size slots in numbered pools, addressed by 16-bit handles.
+//
+// A pool set is an array of pool descriptors. Each document owns a DocumentPoolSet
+// (pools 0-10, 15-bit handles, every block twice its usable size: the upper half is
+// the undo shadow); the program owns one StaticPoolSet (pools 0-13, 16-bit handles,
+// no shadow). All block memory comes from the record arena, so descriptors and
+// free-list links are Ref32 offsets and compare byte for byte.
+//
+// Handle layout in a pool of slot size 2^shift:
+//   document set: handle = block << (15 - shift) | slot   (bit 15 always 0)
+//   static set:   handle = block << (16 - shift) | slot
+// Slot 0 of every block is never handed out, so handle 0 always means "none".
+// A free record holds the Ref32 of the next free record in its first u32 and
+// kFreeRecordMark in its second.
+//
+// An exhausted pool (no room, and no block can be added after the halving attempts)
+// sounds one alert beep and returns null: a null result is a refused edit, never a
+// shared "reserve" slot.
+//
+// Threads: everything runs on the user-interface thread, except the sequencer pools:
+// static pool 11 is shared with the MIDI-input thread (which takes and frees its
+// records) and the timer thread reads pool-12 records by handle. Every operation on
+// those two pools takes one small lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "core/memory/ref32.h"
+
+namespace ql {
+
+constexpr int kDocumentPoolCount = 11;
+constexpr int kStaticPoolCount = 14;
+constexpr int kMaxPoolBlocks = 64;
+constexpr uint32_t kFreeRecordMark = 0xFFEEBBAA;
+
+// Handle of a record in the current pool set (RecordHandle of the score records).
+// Packed to alignment 1 so it can be a field of any packed record.
+#pragma pack(push, 1)
+// Trivial, so records holding handles can be zero-filled; RecordHandle{} is none.
+struct RecordHandle {
+    uint16_t bits;
+
+    constexpr RecordHandle() = default;
+    constexpr explicit RecordHandle(uint16_t raw) : bits(raw) {}
+    constexpr explicit operator bool() const { return bits != 0; }
+    constexpr bool operator==(const RecordHandle&) const = default;
+};
+
+// Handle of a record reached only through the static twins (StaticHandleToPtr):
+// hit records, performance events, sequencer records.
+struct StaticHandle {
+    uint16_t bits;
+
+    constexpr StaticHandle() = default;
+    constexpr explicit StaticHandle(uint16_t raw) : bits(raw) {}
+    constexpr explicit operator bool() const { return bits != 0; }
+    constexpr bool operator==(const StaticHandle&) const = default;
+};
+
+// One block of a pool. `end` is base + usable bytes - 7: a record lies below it.
+struct PoolBlock {
+    uint16_t capacity;   // usable slots, slot 0 included
+    uint16_t nextFresh;  // next slot never handed out; 1 for an empty block
+    Ref32<std::byte> base;
+    Ref32<std::byte> end;
+};
+
+// One pool descriptor (RecordPool). No padding: undo compares descriptors as bytes.
+struct RecordPool {
+    uint8_t shift;       // log2 of the slot size
+    uint8_t blockCount;  // blocks in use: entries 0 .. blockCount-1
+    uint8_t maxBlocks;   // min(2^shift, 64)
+    uint8_t shadowed;    // 1 in a document set
+    Ref32<std::byte> freeList;
+    PoolBlock blocks[kMaxPoolBlocks];
+};
+
+struct DocumentPoolSet {
+    RecordPool pools[kDocumentPoolCount];
+};
+
+struct StaticPoolSet {
+    RecordPool pools[kStaticPoolCount];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(RecordHandle) == 2 && alignof(RecordHandle) == 1);
+static_assert(sizeof(StaticHandle) == 2 && alignof(StaticHandle) == 1);
+static_assert(sizeof(PoolBlock) == 12);
+static_assert(sizeof(RecordPool) == 8 + kMaxPoolBlocks * sizeof(PoolBlock));
+static_assert(std::is_trivial_v<RecordHandle> && std::is_trivial_v<DocumentPoolSet>);
+static_assert(std::is_trivially_copyable_v<StaticPoolSet>);
+
+// A reference to a pool set of either kind: what CurrentPoolSet holds and what the
+// allocation-context stack saves. Borrowed: the set outlives the reference.
+struct PoolSet {
+    RecordPool* pools = nullptr;
+    int poolCount = 0;
+
+    constexpr PoolSet() = default;
+    constexpr PoolSet(DocumentPoolSet& set) : pools(set.pools), poolCount(kDocumentPoolCount) {}  // NOLINT
+    constexpr PoolSet(StaticPoolSet& set) : pools(set.pools), poolCount(kStaticPoolCount) {}      // NOLINT
+
+    constexpr bool IsStatic() const { return poolCount == kStaticPoolCount; }
+    constexpr explicit operator bool() const { return pools != nullptr; }
+    constexpr bool operator==(const PoolSet&) const = default;
+};
+
+// ---- Operations on the current pool set (CurrentPoolSet) ----
+
+// A zero-filled record of the pool, or null (bad pool number, pool unused in this
+// set, or pool exhausted: then one alert beep).
+void* AllocRecord(int pool);
+// Returns a live record to its pool; null, foreign, slot-0, misaligned and already
+// free pointers are ignored, and so is everything while the program shuts down.
+void FreeRecord(int pool, void* record);
+// Checked lookup: null for handle 0, a missing block, slot 0 or a slot past the end.
+void* HandleToPtr(int pool, RecordHandle handle);
+// 0 when the pointer is not in a block of the pool, or is a slot 0.
+RecordHandle PtrToHandle(int pool, const void* record);
+
+// ---- The same on the StaticPoolSet, whatever the current set is ----
+void* AllocStaticRecord(int pool);
+void FreeStaticRecord(int pool, void* record);
+void* StaticHandleToPtr(int pool, StaticHandle handle);
+StaticHandle StaticPtrToHandle(int pool, const void* record);
+
+// ---- Typed helpers ----
+
+// Checked typed lookup (null for 0, a foreign handle or a freed record): for handles
+// that come from files, the clipboard or another view.
+template <typename T>
+T* FindRecord(int pool, RecordHandle handle);
+// Asserting accessor for handles the caller has proven live.
+template <typename T>
+T& RecordAt(int pool, RecordHandle handle);
+// Checked typed lookup in the static set.
+template <typename T>
+T* FindStaticRecord(int pool, StaticHandle handle);
+// A zero-filled record of type T from the pool, or null; also null when T does not
+// fit the pool's slot in the current set.
+template <typename T>
+T* AllocRecordAs(int pool);
+
+// ---- Pool choice ----
+
+// Pool for a record of `bytes` bytes: <9 → 2, <17 → 3, <23 → 7, <27 → 6, <29 → 5,
+// <33 → 4, <65 → 8, <129 → 9, else 10.
+int PoolForSize(size_t bytes);
+// Pool for an array of 16-bit entries indexed 0..n (twice the room needed).
+int PoolForWordArray(int n);
+// Pool for an array of byte entries indexed 0..n (twice the room needed).
+int PoolForByteArray(int n);
+// Slot size in bytes of a pool of the current set; 0 for a bad or unused pool.
+size_t PoolSlotBytes(int pool);
+// A zero-filled record of at least `bytes` bytes from PoolForSize, or null when the
+// size does not fit the slot of that pool in the current set. `poolOut` (optional)
+// receives the pool used.
+void* AllocRecordBySize(size_t bytes, int* poolOut);
+
+// ---- Pool sets ----
+
+int InitDocumentPoolSet(DocumentPoolSet& set);  // → 1
+void ResetDocumentPoolSet(DocumentPoolSet& set);  // empties; keeps block 0 of each pool
+void FreeDocumentPoolSet(DocumentPoolSet& set);   // releases every block
+void ClearStaticPoolTables();                     // first step of start-up
+int InitStaticPoolSet();                          // → 1, or 0 without the pool-11 blocks
+void FreeStaticPoolSet(StaticPoolSet& set);
+void ResetStaticPool(int pool);
+void ResetClipboardPools(int alsoPool11);
+int EnsureFreshStaticBlock();
+bool IsPoolNearlyFull(int pool, int n);
+// Frees a chain of pool-2 nodes (next handle in the first u16) from its far end back
+// to the first node and sets the field to 0. A node that is not live ends the walk.
+void FreeNodeChain(RecordHandle& field);
+
+// ---- Current set switching ----
+
+PoolSet CurrentPoolSet();
+void SetCurrentPoolSet(PoolSet set);
+StaticPoolSet& TheStaticPoolSet();
+
+// Points CurrentPoolSet at another set for one scope and restores the previous set
+// on every path. The previous set is kept in the caller's frame.
+class ScopedPoolSet {
+public:
+    explicit ScopedPoolSet(PoolSet target) : saved_(CurrentPoolSet()) { SetCurrentPoolSet(target); }
+    ~ScopedPoolSet() { SetCurrentPoolSet(saved_); }
+    ScopedPoolSet(const ScopedPoolSet&) = delete;
+    ScopedPoolSet& operator=(const ScopedPoolSet&) = delete;
+
+private:
+    PoolSet saved_;
+};
+
+// ---- Liveness and shadows ----
+
+// True when `record` is a live record of the pool in the set: inside the arena,
+// inside a block of that pool, on a slot boundary, not slot 0, handed out (below
+// nextFresh) and not carrying the free mark. Never touches memory outside the pools.
+bool IsLiveRecord(PoolSet set, int pool, const void* record);
+// True when the record's second word is the free mark.
+bool IsFreeRecord(const void* record);
+// Usable (live-half) bytes of a block: capacity << shift; 0 for a missing block.
+size_t BlockLiveBytes(const RecordPool& pool, int block);
+// Start of the undo shadow of a document block (the upper half); null when the block
+// is missing or the pool is not shadowed.
+std::byte* BlockShadow(const RecordPool& pool, int block);
+
+// ---- Internal steps (exposed for the undo code and tests) ----
+
+int AddPoolBlock(PoolSet set, int pool, int blockIndex, size_t bytes);  // → 1 or 0
+int GrowStaticPool(int pool, int kilobytes);                           // → KB obtained or 0
+void* PoolSlotAddress(int pool, int block, int slot);                  // current set
+
+// Effective block size in KB of a document pool: the program's table entry clamped to
+// [max(1 KB, 4 slots), 64 KB] and rounded down to a power of two.
+int DocumentBlockKilobytes(int pool);
+
+// Test hook: the next `count` record allocations (AllocRecord, AllocStaticRecord)
+// fail as if the pool were exhausted (beep included). 0 switches it off.
+void FailNextRecordAllocations(int count);
+
+// ---- Template definitions ----
+
+template <typename T>
+T* FindRecord(int pool, RecordHandle handle) {
+    void* record = HandleToPtr(pool, handle);
+    if (record == nullptr || IsFreeRecord(record)) return nullptr;
+    return static_cast<T*>(record);
+}
+
+template <typename T>
+T& RecordAt(int pool, RecordHandle handle) {
+    T* record = FindRecord<T>(pool, handle);
+    if (record == nullptr) __builtin_trap();  // a handle proven live was not
+    return *record;
+}
+
+template <typename T>
+T* FindStaticRecord(int pool, StaticHandle handle) {
+    void* record = StaticHandleToPtr(pool, handle);
+    if (record == nullptr || IsFreeRecord(record)) return nullptr;
+    return static_cast<T*>(record);
+}
+
+template <typename T>
+T* AllocRecordAs(int pool) {
+    static_assert(std::is_trivially_copyable_v<T>, "pooled records are plain bytes");
+    if (sizeof(T) > PoolSlotBytes(pool)) return nullptr;
+    return static_cast<T*>(AllocRecord(pool));
+}
+
+}  // namespace ql

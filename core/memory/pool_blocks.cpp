@@ -1,0 +1,194 @@
+// Pool blocks: finding the block of an address, handle arithmetic, liveness checks,
+// adding blocks to a pool and growing the static pools. Every address test works
+// on arena offsets and block bounds only; no memory outside the pools is read.
+#include <algorithm>
+#include <cstring>
+
+#include "core/memory/arena.h"
+#include "core/memory/pool_internal.h"
+#include "core/state.h"
+
+namespace ql {
+namespace pool_detail {
+
+std::mutex& SequencerPoolLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+bool IsSequencerPool(int pool) { return pool == kSequencerStaticPool || pool == kPerformanceStaticPool; }
+
+bool IsSharedPool(PoolSet set, int pool) {
+    return IsSequencerPool(pool) && set.pools == StateAnyThread().pools.StaticPoolSet.pools;
+}
+
+RecordPool* PoolOf(PoolSet set, int pool) {
+    if (set.pools == nullptr || pool < 0 || pool >= set.poolCount) return nullptr;
+    return &set.pools[pool];
+}
+
+int BlockOfAddress(const RecordPool& pool, const void* address) {
+    if (!IsInArena(address)) return -1;
+    auto* bytes = static_cast<const std::byte*>(address);
+    int count = std::min<int>(pool.blockCount, kMaxBlocksCap);
+    for (int block = 0; block < count; ++block) {
+        const PoolBlock& entry = pool.blocks[block];
+        if (!entry.base) continue;
+        if (bytes >= entry.base.get() && bytes < entry.end.get()) return block;
+    }
+    return -1;
+}
+
+size_t MinBlockBytes(uint8_t shift) {
+    return std::max(kMinBlockBytes, kMinSlotsPerBlock << shift);
+}
+
+size_t BlockAllocatedBytes(const RecordPool& pool, int block) {
+    size_t live = static_cast<size_t>(pool.blocks[block].capacity) << pool.shift;
+    return pool.shadowed ? live * 2 : live;
+}
+
+void ReleaseBlock(RecordPool& pool, int block) {
+    PoolBlock& entry = pool.blocks[block];
+    if (entry.base) FreeArenaBlock(entry.base.get(), BlockAllocatedBytes(pool, block));
+    entry = PoolBlock{0, 1, {}, {}};
+}
+
+uint32_t ReadWord(const void* record, int index) {
+    uint32_t word;
+    std::memcpy(&word, static_cast<const std::byte*>(record) + index * sizeof word, sizeof word);
+    return word;
+}
+
+void WriteWord(void* record, int index, uint32_t value) {
+    std::memcpy(static_cast<std::byte*>(record) + index * sizeof value, &value, sizeof value);
+}
+
+bool IsLiveIn(const RecordPool& pool, const void* record) {
+    int block = BlockOfAddress(pool, record);
+    if (block < 0) return false;
+    const PoolBlock& entry = pool.blocks[block];
+    size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) - entry.base.get());
+    size_t slot = offset >> pool.shift;
+    if ((offset & ((size_t{1} << pool.shift) - 1)) != 0 || slot == 0) return false;
+    if (slot >= entry.nextFresh) return false;  // never handed out
+    return ReadWord(record, 1) != kFreeRecordMark;
+}
+
+void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits) {
+    if (handle == 0 || pool.shift == 0) return nullptr;
+    int indexBits = slotBits - pool.shift;
+    unsigned block = handle >> indexBits;
+    if (block >= pool.blockCount || block >= static_cast<unsigned>(kMaxBlocksCap)) return nullptr;
+    const PoolBlock& entry = pool.blocks[block];
+    if (!entry.base) return nullptr;
+    uint32_t mask = slotBits == kDocumentSlotBits ? kDocumentOffsetMask : kStaticOffsetMask;
+    uint32_t offset = (static_cast<uint32_t>(handle) << pool.shift) & mask;
+    std::byte* address = entry.base.get() + offset;
+    if (offset == 0 || address >= entry.end.get()) return nullptr;
+    return address;
+}
+
+uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) {
+    if (pool.shift == 0) return 0;
+    int block = BlockOfAddress(pool, record);
+    if (block < 0) return 0;
+    size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) - pool.blocks[block].base.get());
+    if (offset == 0 || (offset & ((size_t{1} << pool.shift) - 1)) != 0) return 0;
+    uint32_t slot = static_cast<uint32_t>(offset >> pool.shift);
+    return static_cast<uint16_t>(slot | (static_cast<uint32_t>(block) << (slotBits - pool.shift)));
+}
+
+// One attempt at a static block of `bytes` bytes; fills the next entry on success.
+bool AddStaticBlock(RecordPool& pool, size_t bytes) {
+    void* memory = AllocArenaBlock(bytes);
+    if (memory == nullptr) return false;
+    PoolBlock& entry = pool.blocks[pool.blockCount];
+    entry.base = Ref32<std::byte>::To(static_cast<std::byte*>(memory));
+    entry.end = Ref32<std::byte>::To(static_cast<std::byte*>(memory) + bytes - 7);
+    entry.capacity = static_cast<uint16_t>(bytes >> pool.shift);
+    entry.nextFresh = 1;
+    ++pool.blockCount;
+    return true;
+}
+
+int GrowStaticPoolUnlocked(int pool, int kilobytes) {
+    RecordPool* descriptor = PoolOf(StateAnyThread().pools.StaticPoolSet, pool);
+    if (descriptor == nullptr || descriptor->shift == 0 || kilobytes <= 0) return 0;
+    if (descriptor->blockCount >= descriptor->maxBlocks || descriptor->blockCount >= kMaxBlocksCap) return 0;
+    size_t bytes = std::min(static_cast<size_t>(kilobytes) * kKilobyte, kMaxBlockBytes);
+    size_t floor = MinBlockBytes(descriptor->shift);
+    for (int attempt = 0; attempt < kGrowthAttempts && bytes >= floor; ++attempt, bytes /= 2) {
+        if (AddStaticBlock(*descriptor, bytes)) return static_cast<int>(bytes / kKilobyte);
+    }
+    return 0;
+}
+
+}  // namespace pool_detail
+
+using namespace pool_detail;
+
+int AddPoolBlock(PoolSet set, int pool, int blockIndex, size_t bytes) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || descriptor->shift == 0) return 0;
+    if (blockIndex < 0 || blockIndex >= kMaxBlocksCap || descriptor->blocks[blockIndex].base) return 0;
+    size_t live = descriptor->shadowed ? bytes / 2 : bytes;
+    if ((live >> descriptor->shift) < 2) return 0;  // no room beside slot 0
+    void* memory = AllocArenaBlock(bytes);
+    if (memory == nullptr) return 0;
+    PoolBlock& entry = descriptor->blocks[blockIndex];
+    entry.base = Ref32<std::byte>::To(static_cast<std::byte*>(memory));
+    entry.end = Ref32<std::byte>::To(static_cast<std::byte*>(memory) + live - 7);
+    entry.capacity = static_cast<uint16_t>(live >> descriptor->shift);
+    entry.nextFresh = 1;
+    return 1;
+}
+
+int GrowStaticPool(int pool, int kilobytes) {
+    std::unique_lock<std::mutex> guard(SequencerPoolLock(), std::defer_lock);
+    if (IsSequencerPool(pool)) guard.lock();
+    const RecordPool* descriptor = PoolOf(StateAnyThread().pools.StaticPoolSet, pool);
+    // A pool at its block limit is simply not grown; only failed attempts beep.
+    bool mayGrow = descriptor != nullptr && descriptor->shift != 0 && kilobytes > 0 &&
+                   descriptor->blockCount < descriptor->maxBlocks &&
+                   descriptor->blockCount < kMaxBlocksCap;
+    int obtained = GrowStaticPoolUnlocked(pool, kilobytes);
+    if (obtained == 0 && mayGrow) SoundExhaustionBeep();
+    return obtained;
+}
+
+int DocumentBlockKilobytes(int pool) {
+    if (pool < 0 || pool >= kDocumentPoolCount || kDocumentShifts[pool] == 0) return 0;
+    uint16_t configured = StateAnyThread().pools.DocumentBlockKb[pool];
+    size_t bytes = static_cast<size_t>(configured == 0 ? kDefaultDocumentBlockKb[pool] : configured) * kKilobyte;
+    bytes = std::clamp(bytes, MinBlockBytes(kDocumentShifts[pool]), kMaxBlockBytes);
+    size_t power = kMinBlockBytes;
+    while (power * 2 <= bytes) power *= 2;
+    return static_cast<int>(power / kKilobyte);
+}
+
+bool IsFreeRecord(const void* record) {
+    return record != nullptr && ReadWord(record, 1) == kFreeRecordMark;
+}
+
+bool IsLiveRecord(PoolSet set, int pool, const void* record) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || record == nullptr) return false;
+    std::unique_lock<std::mutex> guard(SequencerPoolLock(), std::defer_lock);
+    if (IsSharedPool(set, pool)) guard.lock();
+    return IsLiveIn(*descriptor, record);
+}
+
+size_t BlockLiveBytes(const RecordPool& pool, int block) {
+    if (block < 0 || block >= kMaxBlocksCap || !pool.blocks[block].base) return 0;
+    return static_cast<size_t>(pool.blocks[block].capacity) << pool.shift;
+}
+
+std::byte* BlockShadow(const RecordPool& pool, int block) {
+    if (!pool.shadowed) return nullptr;
+    size_t live = BlockLiveBytes(pool, block);
+    if (live == 0) return nullptr;
+    return pool.blocks[block].base.get() + live;
+}
+
+}  // namespace ql

@@ -1,0 +1,83 @@
+// Internals shared by the pool modules: the pool tables of both set kinds, the
+// lock of the sequencer pools, slot arithmetic and the block search. Not for callers
+// outside the pool modules.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "core/memory/pool.h"
+
+namespace ql {
+struct ProgramState;
+}
+
+namespace ql::pool_detail {
+
+// Slot-size shifts and default block sizes (KB, whole block) of each pool.
+constexpr uint8_t kDocumentShifts[kDocumentPoolCount] = {0, 0, 3, 4, 5, 5, 5, 5, 6, 7, 11};
+constexpr uint16_t kDefaultDocumentBlockKb[kDocumentPoolCount] = {0, 0, 16, 8, 64, 64, 64, 32, 64, 64, 64};
+constexpr uint8_t kStaticShifts[kStaticPoolCount] = {7, 6, 3, 4, 5, 5, 5, 5, 6, 7, 8, 5, 5, 5};
+constexpr uint16_t kStaticBlockKb[kStaticPoolCount] = {64, 16, 4, 4, 4, 4, 4, 4, 8, 8, 4, 64, 32, 4};
+
+constexpr size_t kKilobyte = 1024;
+constexpr size_t kMaxBlockBytes = 64 * kKilobyte;
+constexpr size_t kMinBlockBytes = 1 * kKilobyte;
+constexpr size_t kMinSlotsPerBlock = 4;  // keeps slot 1 in the live half
+constexpr int kGrowthAttempts = 4;       // full, half, quarter, eighth
+constexpr int kDocumentSlotBits = 15;    // slot bits + shift in a shadowed pool
+constexpr int kStaticSlotBits = 16;
+constexpr uint32_t kDocumentOffsetMask = 0x7FFF;
+constexpr uint32_t kStaticOffsetMask = 0xFFFF;
+constexpr int kMaxBlocksCap = kMaxPoolBlocks;
+constexpr int kRecordLinkBytes = 8;      // free-list link + free mark
+constexpr uint8_t kPoolZeroExhaustedCode = 0xFF;
+
+// The program state without the UI-thread check: the pool code runs on the MIDI
+// and timer threads for static pools 11 and 12 (under their lock).
+ProgramState& StateAnyThread();
+
+// The lock of the sequencer pools: static pool 11, which the MIDI-input thread
+// allocates from, and static pool 12, whose records the timer thread reads by handle.
+std::mutex& SequencerPoolLock();
+bool IsSequencerPool(int pool);
+
+// True when (set, pool) is a sequencer pool of the program's static set.
+bool IsSharedPool(PoolSet set, int pool);
+
+// Descriptor of a pool of a set; null for a bad pool number or an empty set.
+RecordPool* PoolOf(PoolSet set, int pool);
+
+// Block of the pool holding the address (base <= address < end), or -1.
+int BlockOfAddress(const RecordPool& pool, const void* address);
+
+// Smallest block the halving attempts may try for a slot size (bytes).
+size_t MinBlockBytes(uint8_t shift);
+
+// Whole allocated bytes of a block (both halves in a shadowed pool).
+size_t BlockAllocatedBytes(const RecordPool& pool, int block);
+
+// Releases one block's memory and clears its entry.
+void ReleaseBlock(RecordPool& pool, int block);
+
+// Records live checks for a descriptor (see IsLiveRecord).
+bool IsLiveIn(const RecordPool& pool, const void* record);
+
+// Handle conversions for a given number of slot bits (15 or 16).
+void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits);
+uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits);
+
+// Allocation and release on a set, without taking the sequencer lock.
+void* AllocateUnlocked(PoolSet set, int pool);
+void ReleaseUnlocked(PoolSet set, int pool, void* record);
+int GrowStaticPoolUnlocked(int pool, int kilobytes);
+
+// Counts and sounds the alert beep of an exhausted pool.
+void SoundExhaustionBeep();
+
+// The unaligned words of a record.
+uint32_t ReadWord(const void* record, int index);
+void WriteWord(void* record, int index, uint32_t value);
+
+}  // namespace ql::pool_detail

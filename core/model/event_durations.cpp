@@ -1,0 +1,68 @@
+// Durations of notes and rests in ticks (a quarter is 1024 ticks).
+//
+// base = 2^duration, plus 2^(duration-1), 2^(duration-2), 2^(duration-3) for one to
+// three dots; then the outer ratio (multiplier / divisor) when set; then the tuplet:
+// kind 1 one of nine fixed ratios, any other non-zero kind its own ratio. Integer
+// division truncates: a triplet eighth is 512 x 2 / 3 = 341 ticks.
+#include "core/model/events.h"
+
+namespace ql {
+
+namespace {
+
+struct TupletRatio {
+    int multiplier;
+    int divisor;
+};
+
+// Fixed ratios of tuplet kind 1, by index.
+constexpr TupletRatio kFixedTupletRatios[] = {
+    {2, 3}, {4, 5}, {4, 6}, {4, 7}, {8, 9}, {8, 11}, {3, 2}, {3, 4}, {6, 4},
+};
+constexpr int kFixedTupletRatioCount = sizeof(kFixedTupletRatios) / sizeof(kFixedTupletRatios[0]);
+constexpr int kMaxDots = 3;
+constexpr int kTupletFixed = 1;
+constexpr int kNibbleBits = 4;
+constexpr int kNibbleMask = 0x0F;
+// Longest code that still fits the arithmetic; longer (damaged) codes last 0 ticks.
+constexpr int kMaxDurationCode = 16;
+
+int Scale(int ticks, int multiplier, int divisor) {
+    if (multiplier == 0) multiplier = 1;
+    if (divisor == 0) divisor = 1;
+    return static_cast<int>(static_cast<int64_t>(ticks) * multiplier / divisor);
+}
+
+int DottedTicks(int dots, int duration) {
+    if (duration < 0 || duration > kMaxDurationCode) return 0;
+    int base = 1 << duration;
+    int ticks = base;
+    if (dots > kMaxDots) dots = kMaxDots;
+    for (int dot = 1; dot <= dots; ++dot) ticks += base >> dot;
+    return ticks;
+}
+
+}  // namespace
+
+int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio, int ratioIndex,
+                         int divisor, int multiplier, int outerDivisor, int outerMultiplier) {
+    int ticks = DottedTicks(dots, duration);
+    if (tupletKind == 0) return ticks;
+    if (outerRatio != 0) ticks = Scale(ticks, outerMultiplier, outerDivisor);
+    if (tupletKind == kTupletFixed) {
+        if (ratioIndex < 0 || ratioIndex >= kFixedTupletRatioCount) return ticks;
+        const TupletRatio& ratio = kFixedTupletRatios[ratioIndex];
+        return Scale(ticks, ratio.multiplier, ratio.divisor);
+    }
+    if (divisor == 0) divisor = 1;
+    return static_cast<int>(static_cast<int64_t>(ticks) * multiplier / divisor);
+}
+
+int EventDurationTicks(const EventRecord& event) {
+    return ComputeDurationTicks(event.tupletKind, event.word2 & kEventDotsMask, event.duration,
+                                event.outerRatio, event.tupletRatio,
+                                event.tupletRatio >> kNibbleBits, event.tupletRatio & kNibbleMask,
+                                event.outerRatio >> kNibbleBits, event.outerRatio & kNibbleMask);
+}
+
+}  // namespace ql

@@ -1,0 +1,113 @@
+// Event chains: notes and rests of one voice, linked by handles in time order.
+//
+// A chain starts at a head sentinel; events at one time form a chord ordered by
+// staff step, whose first event (the chord head) carries the beam links. Every walk
+// resolves links through the current pool set and treats a link that does not
+// resolve to a live record as the end of the chain. Linking operations mark the
+// document modified. Durations: ComputeDurationTicks; a quarter is 1024 ticks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/model/event_record.h"
+#include "core/memory/pool.h"
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreView;
+struct ScoreObject;
+
+// Longest walk over a chain: more links than pool 4 can hold means a loop.
+constexpr int kMaxChainLength = 32 * 1024;
+
+// ---- Resolution ----
+// The live event a handle names in the current set, or null.
+EventRecord* ResolveEvent(RecordHandle handle);
+// The handle of an event of the current set; 0 for a foreign pointer.
+RecordHandle HandleOfEvent(const EventRecord* event);
+// The neighbours, or null (a sentinel is returned as it is).
+EventRecord* NextEvent(const EventRecord* event);
+EventRecord* PrevEvent(const EventRecord* event);
+
+// ---- Records ----
+EventRecord* AllocEvent(size_t size);  // pool 4; the size is ignored
+void FreeEvent(EventRecord* event);
+EventRecord* InitEvent(EventRecord* event, uint16_t time, int stemFlag, uint8_t duration,
+                       uint8_t step);
+EventRecord* InitRestEvent(EventRecord* event);
+// A new sentinel's handle; on exhaustion one beep and the document's shared sentinel
+// (0 when that does not resolve either).
+RecordHandle CreateHeadSentinel(ScoreDocument* document);
+EventRecord* CopyEventUnlinked(EventRecord* event, const EventRecord* source);
+// A copy of the event in toSet (attachments cloned in order), or null.
+EventRecord* CloneEvent(const EventRecord* source, ScoreView* view, PoolSet fromSet, PoolSet toSet);
+ScoreObject* GetEventAttachment(const EventRecord* event);
+// Releases the attached chain (not while shutting down); the handle is the caller's.
+void FreeEventAttachment(EventRecord* event);
+// Frees every event after `event` (far end first) with its attachments; next := 0.
+void FreeEventChain(EventRecord* event);
+
+// ---- Linking ----
+EventRecord* InsertEventAfter(EventRecord* event, ScoreDocument* document, EventRecord* newEvent);
+EventRecord* InsertEventBefore(EventRecord* event, ScoreDocument* document, EventRecord* newEvent);
+// Links newEvent into the chain of `at` by ascending time, then ascending step.
+EventRecord* InsertEventGroup(EventRecord* at, ScoreDocument* document, EventRecord* newEvent);
+// Inserts a note or rest and keeps its chord head and beam group consistent: an
+// eighth or shorter inside a beam group joins it, a longer value splits it.
+void LayoutWalkEventChain(EventRecord* at, ScoreView* view, EventRecord* newEvent);
+EventRecord* UnlinkEvent(EventRecord* event, ScoreDocument* document);
+void UnlinkChord(EventRecord* event, ScoreDocument* document);
+void TransferChordHead(EventRecord* newHead, EventRecord* oldHead);
+
+// ---- Chords (a sentinel is never returned) ----
+int IsFirstOfChord(const EventRecord* event);
+int IsLastOfChord(const EventRecord* event);
+int IsChordEndByDirection(const EventRecord* event);
+EventRecord* GetFirstEventOfChord(EventRecord* event);
+EventRecord* GetLastEventOfChord(EventRecord* event);
+EventRecord* GetChordEndByDirection(EventRecord* event);
+EventRecord* GetChordStartByDirection(EventRecord* event);
+EventRecord* GetChordMember(EventRecord* event);
+EventRecord* GetPrevEventSameTime(const EventRecord* event);
+EventRecord* GetNextEventSameTime(const EventRecord* event);
+EventRecord* GetPrevChordEvent(EventRecord* event);
+EventRecord* GetNextChordEvent(EventRecord* event);
+// Despite its name: the first event of the chord BEFORE the event's chord.
+EventRecord* GetFirstEventOfNextChord(EventRecord* event);
+EventRecord* GetPrevRealEvent(const EventRecord* event);
+EventRecord* SeekEventForwardToTime(EventRecord* event, int tick);
+EventRecord* SeekEventToTime(EventRecord* event, int tick);
+
+// ---- Beam groups (links kept in chord heads) ----
+int IsChordBeamed(EventRecord* event);
+// Despite its name: the beamPrev of the chord's head.
+RecordHandle GetChordBeamNextHandle(EventRecord* event);
+// Despite its name: the beamNext of the chord's head.
+RecordHandle GetChordBeamPrevHandle(EventRecord* event);
+EventRecord* GetBeamPrevChord(const EventRecord* event);
+// Despite its name: the head of the FIRST chord of the group (beamPrev to the end).
+EventRecord* GetLastChordOfBeamGroup(EventRecord* event);
+// Despite its name: the head of the LAST chord of the group (beamNext to the end).
+EventRecord* GetFirstChordOfBeamGroup(EventRecord* event);
+int CountBeamGroupChords(EventRecord* event);
+// Despite its name: ticks from the event's time to the end of its beam group.
+int GetBeamGroupLastEvent(EventRecord* event);
+EventRecord* GetEventAfterBeamGroupStart(EventRecord* event);
+// Despite its name: the head of the first chord of the beam group holding the chord
+// just before the event's group; null when none.
+EventRecord* CountBeamGroupEvents(EventRecord* event);
+EventRecord* GetAdjacentChordEvent(EventRecord* event);
+// The chord at tick (or the first after it when that one is beamed), resolved to the
+// head of its group's first chord; null when not beamed or nothing lies there.
+EventRecord* GetBeamGroupStartAtTick(EventRecord* head, int tick);
+
+// ---- Durations ----
+// Ticks of a value: 2^duration plus its dots, then the outer ratio, then the tuplet.
+int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio, int ratioIndex,
+                         int divisor, int multiplier, int outerDivisor, int outerMultiplier);
+// ComputeDurationTicks with the event's own fields.
+int EventDurationTicks(const EventRecord& event);
+
+}  // namespace ql

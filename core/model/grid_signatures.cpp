@@ -1,0 +1,58 @@
+// The clef and key in force at a tick of a measure cell: the cell's nibbles give the
+// value at the start of the measure, and Clef or KeySignature objects of the cell's
+// list (time-anchored, subtype 0) change it from their tick on. An object at the
+// very tick asked for does not count yet: it is in force only after that tick.
+#include "core/constants.h"
+#include "core/model/grid.h"
+#include "core/objects/score_object.h"
+#include "staves/signature_fields.h"
+
+namespace ql {
+
+namespace {
+
+// Bounds the walk of a damaged list that loops.
+constexpr int kMaxCellObjects = 64 * 1024;
+
+// The latest object of `type` before `tick` (the first among equal ticks), or null.
+const ScoreObject* LatestChangeBefore(const MeasureCell* cell, ObjectType type, int tick) {
+    const ScoreObject* head = cell->objects.get();
+    const ScoreObject* found = nullptr;
+    int foundTick = -1;
+    const ScoreObject* o = head != nullptr ? head->next.get() : nullptr;
+    for (int i = 0; o != nullptr && i < kMaxCellObjects; ++i, o = o->next.get()) {
+        if (o->type != TypeCode(type) || o->subtype != SubtypeCode(ObjectSubtype::MeasureTimeList))
+            continue;
+        const int at = SignatureTickOfObject(o);
+        if (at < tick && at > foundTick) {
+            found = o;
+            foundTick = at;
+        }
+    }
+    return found;
+}
+
+// Tick 0 and a cell without objects always give the cell's own value.
+bool OnlyTheCellCounts(const MeasureCell* cell, int tick) {
+    return tick == 0 || !cell->objects;
+}
+
+}  // namespace
+
+uint8_t ClefAtTick(const MeasureCell* cell, int tick) {
+    if (cell == nullptr) return 0;
+    const uint8_t own = cell->clefKey & kClefNibbleMask;
+    if (OnlyTheCellCounts(cell, tick)) return own;
+    const ScoreObject* change = LatestChangeBefore(cell, ObjectType::Clef, tick);
+    return change != nullptr ? ClefKindOfObject(change) : own;
+}
+
+uint8_t KeySignatureAtTick(const MeasureCell* cell, int tick) {
+    if (cell == nullptr) return 0;
+    const uint8_t own = static_cast<uint8_t>(cell->clefKey >> kKeyNibbleShift);
+    if (OnlyTheCellCounts(cell, tick)) return own;
+    const ScoreObject* change = LatestChangeBefore(cell, ObjectType::KeySignature, tick);
+    return change != nullptr ? KeyCodeOfObject(change) : own;
+}
+
+}  // namespace ql

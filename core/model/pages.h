@@ -1,0 +1,51 @@
+// Pages and systems: construction and destruction, the staff arrays of a system
+// (their pools chosen by the staff count), system chains, and page lookups by
+// position and number. The page list runs left master, right master, page 1, ...
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/model/page_records.h"
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreView;
+
+ScorePage* AllocPageRecord(size_t size);  // pool 8; the size is ignored
+// Zero-fills the page and creates its margin element; a failed margin element shows
+// the "STAFF" low-memory box and the page is returned without margins.
+ScorePage* ConstructPageRecord(ScorePage* page);
+// Frees the page's systems and releases its margin element with its objects.
+void DestroyPageRecord(ScorePage* page);
+// DestroyPageRecord, then the page record itself.
+void FreePageRecord(ScorePage* page);
+
+ScoreSystem* AllocSystemRecord(size_t size);  // pool 6; the size is ignored
+// Both staff arrays for the document's staff count; null arrays when an allocation
+// failed (HasSystemArrays tells).
+ScoreSystem* ConstructSystemRecord(ScoreSystem* system, ScoreView* view);
+ScoreSystem* ConstructSystemRecordWithFlag(ScoreSystem* system, ScoreView* view, int8_t flag);
+ScoreSystem* ConstructSystemRecordFrom(ScoreSystem* system, ScoreView* view,
+                                       const ScoreSystem* tmpl);
+bool HasSystemArrays(const ScoreSystem* system);
+void ResizeSystemArrays(ScoreSystem* system, int highestIndex, int staffCount);
+void FreeSystemArrays(ScoreSystem* system);
+void LinkSystemsAfter(ScoreSystem* system, ScoreSystem* chain);
+ScoreSystem* InsertSystemCopies(ScoreSystem* system, ScoreView* view, int n);
+// Frees every system after `system` (far end first) with its arrays.
+void FreeSystemChain(ScoreSystem* system);
+// Frees a system's arrays and the system.
+void FreeSystemRecord(ScoreSystem* system);
+
+uint16_t* StaffOffsetsOf(const ScoreSystem* system);
+int8_t* StaffFlagsOf(const ScoreSystem* system);
+
+int GetPageNumberAt(ScoreDocument* document, int n);
+int GetLastPageNumber(ScorePage* page);
+ScorePage* FindPageByNumber(ScoreDocument* document, int number, ScorePage* after);
+int GetPageIndex(ScoreDocument* document, ScorePage* page);
+ScorePage* GetPageAt(ScoreDocument* document, int n);
+
+}  // namespace ql

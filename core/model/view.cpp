@@ -1,0 +1,306 @@
+// Score views: records, galley pages, activation and the view list.
+#include "core/model/view.h"
+
+#include <new>
+
+#include "core/model/document.h"
+#include "core/model/object_list.h"
+#include "core/model/pages.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/draw/gdi_cache.h"
+#include "core/draw/view_glyph_bitmaps.h"
+#include "core/draw/view_metrics.h"
+#include "display/draw_helpers.h"
+#include "display/view_location.h"
+#include "editing/selection.h"
+#include "editing/tools.h"
+#include "layout/measure_format.h"
+#include "layout/page_format.h"
+#include "platform/win/window.h"
+#include "platform/gfx/objects.h"
+
+namespace ql {
+
+namespace {
+
+constexpr int32_t kNewViewZoomStep = 5;
+constexpr int32_t kUnsetMarker = -1;
+constexpr uint8_t kSelectionMarkerByte = 0xFF;
+constexpr int kSelectionMarkerA = 2;
+constexpr int kSelectionMarkerB = 3;
+constexpr uint8_t kSingleStaffLeftBarFlag = kMeasureLeftBarHidden;
+
+void ResetOrigins(ScoreView* view) {
+    for (int i = 0; i < 2; ++i) {
+        view->pageOrigin[i] = kLogicalOrigin;
+        view->scrollOrigin[i] = kLogicalOrigin;
+    }
+}
+
+// A galley page with one system; null when a record could not be had.
+ScorePage* NewGalleyPage(ScoreView* view, ScoreSystem** systemOut) {
+    ScorePage* page = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
+    if (page == nullptr) return nullptr;
+    ScoreSystem* system = AllocSystemRecord(sizeof(ScoreSystem));
+    if (system != nullptr) {
+        ScoreSystem* savedGalley = view->galleySystem;
+        view->galleySystem = nullptr;  // spaced offsets, not copied ones
+        ConstructSystemRecord(system, view);
+        view->galleySystem = savedGalley;
+    }
+    if (system == nullptr || !HasSystemArrays(system)) {
+        if (system != nullptr) FreeSystemRecord(system);
+        FreePageRecord(page);
+        return nullptr;
+    }
+    system->firstMeasure = 1;
+    system->lastMeasure = 1;
+    system->x = kGalleySystemX;
+    system->y = kGalleySystemY;
+    page->firstSystem = Ref32<ScoreSystem>::To(system);
+    page->systemCount = 1;
+    *systemOut = system;
+    return page;
+}
+
+void CopyGalleyArrays(ScoreView* view, const ScoreView* tmpl) {
+    const ScoreSystem* source = tmpl->galleySystem;
+    ScoreSystem* target = view->galleySystem;
+    if (source == nullptr || !HasSystemArrays(source) || !HasSystemArrays(target)) return;
+    target->firstMeasure = source->firstMeasure;
+    target->lastMeasure = source->lastMeasure;
+    const int staffCount = view->document != nullptr ? view->document->header.staffCount : 0;
+    for (int k = 0; k <= staffCount; ++k) {
+        StaffOffsetsOf(target)[k] = StaffOffsetsOf(source)[k];
+        StaffFlagsOf(target)[k] = StaffFlagsOf(source)[k];
+    }
+    if (tmpl->currentPage == tmpl->galleyPage && tmpl->currentSystem == tmpl->galleySystem) {
+        view->currentPage = view->galleyPage;
+        view->currentSystem = view->galleySystem;
+    }
+}
+
+// A copy owns none of the source's drawing state: its contexts, nesting depth and
+// note-head bitmaps belong to the source window.
+void ForgetDrawingState(ScoreView* view) {
+    view->ViewDC = {};
+    view->ViewMemoryDC = {};
+    view->ViewMirrorDC = {};
+    view->DrawDepth = 0;
+    for (platform::BitmapHandle& bitmap : view->glyphBitmaps) bitmap = {};
+}
+
+// The three platform objects the view owns.
+void DeleteViewObjects(ScoreView* view) {
+    for (uint32_t& bits : view->gdiObjects) {
+        if (bits != 0) gfx::DeleteObject(platform::AnyObjectHandle(bits));
+        bits = 0;
+    }
+}
+
+// The set-up of a view's first activation.
+void CompleteFirstActivation(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    const ScoreHeader& header = document->header;
+    view->fontSize = FontSizeValue(header.pageGeometry.staffSize, header.fontSizeSetting);
+    ResetOrigins(view);
+    view->pageView = 1;
+    view->currentPage = document->firstPage;
+    view->currentSystem =
+        document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
+    HideAllPalettes();
+    LayoutPagersToolbar(view);
+    InitViewMetrics(view);
+    BuildInitialScoreLayout(view);
+    FormatMeasures(view, view->currentPage);
+    if (header.staffCount == 1) {
+        if (MeasureRecord* second = MeasureRecordOf(document, 2))
+            second->flags |= kSingleStaffLeftBarFlag;
+    }
+    EndFocus(view, 0);
+    if (SelectionState* selection = State().documents.Selection) {
+        selection->activationBytes[0] = selection->activationBytes[1] = 0;
+    }
+    view->currentSystem =
+        document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
+    if (view->currentSystem != nullptr)
+        SetCurrentSystemAndMeasure(view, view->currentSystem, 1, view->currentSystem->firstMeasure);
+}
+
+}  // namespace
+
+ScoreView* AllocView() {
+    return new (std::nothrow) ScoreView();
+}
+
+void FreeView(ScoreView* view) {
+    if (view == nullptr) return;
+    DestroyView(view);
+    delete view;
+}
+
+ScoreView* InitView(ScoreView* view) {
+    if (view == nullptr) return nullptr;
+    *view = ScoreView{};
+    view->self = view;
+    view->pageView = 1;
+    ResetOrigins(view);
+    view->zoom = kDefaultZoomLevel;
+    view->previousZoom = kDefaultZoomLevel;
+    view->zoomStep = kNewViewZoomStep;
+    view->markers[0] = view->markers[1] = kUnsetMarker;
+    return view;
+}
+
+ScoreView* CopyView(ScoreView* view, const ScoreView* source) {
+    if (view == nullptr || source == nullptr) return view;
+    *view = *source;
+    view->self = view;
+    view->nextView = nullptr;
+    view->galleyPage = view->galleyPage2 = nullptr;
+    view->galleySystem = nullptr;
+    if (source->currentPage == source->galleyPage) {
+        view->currentPage = nullptr;
+        view->currentSystem = nullptr;
+    }
+    for (uint8_t& byte : view->selectionBytes) byte = 0;
+    view->selectionBytes[kSelectionMarkerA] = kSelectionMarkerByte;
+    view->selectionBytes[kSelectionMarkerB] = kSelectionMarkerByte;
+    view->ownedObject = nullptr;
+    // DestroyView deletes all three objects, so the copy holds none of the source's.
+    for (uint32_t& bits : view->gdiObjects) bits = 0;
+    view->slotCount = 0;
+    ForgetDrawingState(view);
+    return view;
+}
+
+void DestroyGalleyPages(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return;
+    if (!IsDocumentListed(view->document)) {
+        // The document and its pools are gone, and the galley records with them.
+        if (view->currentPage == view->galleyPage || view->currentPage == view->galleyPage2) {
+            view->currentPage = nullptr;
+            view->currentSystem = nullptr;
+        }
+        view->galleyPage = view->galleyPage2 = nullptr;
+        view->galleySystem = nullptr;
+        return;
+    }
+    ScopedPoolSet pools(PoolSet(view->document->pools));
+    if (view->currentPage == view->galleyPage || view->currentPage == view->galleyPage2) {
+        view->currentPage = nullptr;
+        view->currentSystem = nullptr;
+    }
+    FreePageRecord(view->galleyPage);
+    FreePageRecord(view->galleyPage2);
+    view->galleyPage = view->galleyPage2 = nullptr;
+    view->galleySystem = nullptr;
+}
+
+void DestroyView(ScoreView* view) {
+    if (view == nullptr) return;
+    UnlinkView(view);
+    if (view->ownedObject != nullptr && view->document != nullptr &&
+        IsDocumentListed(view->document)) {
+        ScopedPoolSet pools(PoolSet(view->document->pools));
+        ReleaseObjectByType(view->document, view->ownedObject);
+    }
+    view->ownedObject = nullptr;
+    ReleaseViewDrawing(view);
+    DeleteViewObjects(view);
+    DestroyGalleyPages(view);
+    DocumentGlobals& globals = State().documents;
+    if (globals.ActiveView == view) globals.ActiveView = nullptr;
+    view->self = nullptr;
+}
+
+bool BuildGalleyPage(ScoreView* view, const ScoreView* tmpl) {
+    if (view == nullptr || view->document == nullptr) return false;
+    DestroyGalleyPages(view);
+    ScopedPoolSet pools(PoolSet(view->document->pools));
+    ScoreSystem* system = nullptr;
+    ScoreSystem* second = nullptr;
+    view->galleyPage = NewGalleyPage(view, &system);
+    view->galleySystem = system;
+    if (view->galleyPage == nullptr) return false;
+    view->galleyPage2 = NewGalleyPage(view, &second);
+    if (view->galleyPage2 == nullptr) {
+        DestroyGalleyPages(view);
+        return false;
+    }
+    if (tmpl != nullptr) CopyGalleyArrays(view, tmpl);
+    return true;
+}
+
+ScoreView* ActivateView(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr) return nullptr;
+    SetCurrentPoolSet(view->document->pools);
+    if (view->currentPage == nullptr) CompleteFirstActivation(view);
+    DocumentGlobals& globals = State().documents;
+    globals.ActiveView = view;
+    globals.CurrentDocument = view->document;
+    SelectionState* selection = globals.Selection;
+    if (selection != nullptr && selection->prototypeList == nullptr) {
+        selection->prototypeList = view->document->prototypes;
+        selection->prototypeListEnd = view->document->prototypes + kObjectTypeCount;
+    }
+    return view;
+}
+
+int IsDocumentInOtherView(const ScoreView* view) {
+    if (view == nullptr) return 0;
+    for (ScoreView* walk = State().documents.FirstView; walk != nullptr; walk = walk->nextView)
+        if (walk != view && walk->document == view->document) return 1;
+    return 0;
+}
+
+void LinkView(ScoreView* view) {
+    if (view == nullptr) return;
+    DocumentGlobals& globals = State().documents;
+    for (ScoreView* walk = globals.FirstView; walk != nullptr; walk = walk->nextView)
+        if (walk == view) return;
+    view->nextView = globals.FirstView;
+    globals.FirstView = view;
+}
+
+void UnlinkView(ScoreView* view) {
+    DocumentGlobals& globals = State().documents;
+    for (ScoreView** link = &globals.FirstView; *link != nullptr; link = &(*link)->nextView) {
+        if (*link == view) {
+            *link = view->nextView;
+            view->nextView = nullptr;
+            return;
+        }
+    }
+}
+
+int FindHiddenStaff(const ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return 0;
+    const int8_t* flags = StaffFlagsOf(view->currentSystem);
+    if (flags == nullptr) return 0;
+    for (int staff = 1; staff <= view->document->header.staffCount; ++staff)
+        if (flags[staff] < 0) return staff;
+    return 0;
+}
+
+int NextShownStaff(const ScoreDocument* document, int staff, const ScoreSystem* system) {
+    const int8_t* flags = StaffFlagsOf(system);
+    if (document == nullptr || flags == nullptr) return staff;
+    for (int next = staff + 1; next <= document->header.staffCount; ++next)
+        if (flags[next] >= 0) return next;
+    return staff;
+}
+
+ScoreView* GetScoreViewOfWindow(platform::WindowHandle window) {
+    if (!win::IsWindow(window) || !win::HasClassName(window, kScoreWindowClass)) return nullptr;
+    auto* candidate = reinterpret_cast<ScoreView*>(win::GetWindowLong(window, kViewWindowLong));
+    // Only a record of the view list is read: no pointer is trusted before that.
+    for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
+        if (view == candidate)
+            return (IsValidView(view) && view->document != nullptr) ? view : nullptr;
+    }
+    return nullptr;
+}
+
+}  // namespace ql

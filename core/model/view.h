@@ -1,0 +1,44 @@
+// Score views: making, copying and destroying the record of a score window, the
+// galley page of the scroll view, activation (which completes a view's set-up the
+// first time), the program-wide view list, and hidden-staff lookups of a system.
+#pragma once
+
+#include "core/model/score_document.h"
+#include "core/units/view_moves.h"  // IsValidView
+#include "platform/handles.h"
+
+namespace ql {
+
+// Program default zoom level of a new view.
+constexpr int32_t kDefaultZoomLevel = 8;
+
+ScoreView* AllocView();          // a new zero view, or null
+void FreeView(ScoreView* view);  // DestroyView, then deletes the record
+ScoreView* InitView(ScoreView* view);
+ScoreView* CopyView(ScoreView* view, const ScoreView* source);
+void DestroyView(ScoreView* view);
+// Builds the scroll view's galley page and system (and a second galley page);
+// false when a record could not be had (the galley pointers are then null).
+bool BuildGalleyPage(ScoreView* view, const ScoreView* tmpl);
+void DestroyGalleyPages(ScoreView* view);
+
+// The active view after activating this one; null for an invalid view.
+ScoreView* ActivateView(ScoreView* view);
+// 1 when another view of the view list shows the same document.
+int IsDocumentInOtherView(const ScoreView* view);
+
+void LinkView(ScoreView* view);
+void UnlinkView(ScoreView* view);
+
+// First staff of the current system whose flag is negative; 0 when none.
+int FindHiddenStaff(const ScoreView* view);
+// The view of a score window: the window must exist, be of the score window class
+// and hold in window long 0 a valid view of the view list that shows a document.
+constexpr char kScoreWindowClass[] = "QLMdiChild";
+constexpr int32_t kViewWindowLong = 0;
+ScoreView* GetScoreViewOfWindow(platform::WindowHandle window);
+
+// Next staff after `staff` shown in the system, or staff itself.
+int NextShownStaff(const ScoreDocument* document, int staff, const ScoreSystem* system);
+
+}  // namespace ql

@@ -1,0 +1,241 @@
+// Dialog field helpers: spin fields, clamping and stepping with beeps at the
+// limits, the decimal stepper, the fixed-point texts and the paper lookups.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/ui/dialog_fields.h"
+#include "core/units/paper_table.h"
+#include "core/tests/ui/uisvc_fixture.h"
+#include "platform/ui/controls.h"
+#include "platform/win/input.h"
+
+namespace ql::testing_uisvc {
+namespace {
+
+using ui::headless::DialogDriver;
+
+// Runs the field dialog and calls `body` with it open.
+class DialogFieldsTest : public UiServicesTest {
+  protected:
+    template <typename Fn>
+    void WithDialog(Fn body) {
+        ui::headless::SetDialogScript(kFieldDialog, [&](DialogDriver& d) { body(d.Dialog()); });
+        ui::RunModalDialog(kFieldDialog, frame_, EndOnButtons);
+    }
+    size_t StopBeeps() const {
+        size_t n = 0;
+        for (ui::BeepKind kind : ui::headless::Beeps()) n += kind == ui::BeepKind::Stop;
+        return n;
+    }
+};
+
+// The spin field gets its range and position, and the edit shows the position.
+TEST_F(DialogFieldsTest, SetupSpinControlFillsUpDownAndEdit) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        platform::WindowHandle edit = SetupSpinControl(dialog, kSpinEdit, 1, 99, 42, true);
+        platform::WindowHandle upDown = ui::GetDialogItem(dialog, kSpinUpDown);
+        EXPECT_EQ(edit, ui::GetDialogItem(dialog, kSpinEdit));
+        EXPECT_EQ(ui::GetUpDownRange(upDown).lower, 1);
+        EXPECT_EQ(ui::GetUpDownRange(upDown).upper, 99);
+        EXPECT_EQ(ui::GetUpDownPosition(upDown), 42);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "42");
+        EXPECT_EQ(win::GetFocus(), edit);
+        EXPECT_EQ(ui::GetEditSelection(edit).end, 2);
+    });
+}
+
+// Stepping past the maximum beeps, returns the maximum and leaves the text.
+TEST_F(DialogFieldsTest, ClampAtMaximumBeepsAndKeepsText) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kSpinEdit, "10");
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, false, 1, false, 10), 10);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "10");
+        EXPECT_EQ(StopBeeps(), 1u);
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, true, 1, false, 10), 9);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "9");
+        EXPECT_EQ(StopBeeps(), 1u);
+    });
+}
+
+// Reaching an invalid minimum writes it, beeps and says "Invalid value".
+TEST_F(DialogFieldsTest, ClampToInvalidMinimumExplainsInStatusBar) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kSpinEdit, "1");
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, true, 0, true, 10), 0);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "0");
+        EXPECT_EQ(StopBeeps(), 1u);
+        EXPECT_EQ(LastPartText(0), " Invalid value");
+    });
+}
+
+// Below a valid minimum: beep, the minimum, the text stays.
+TEST_F(DialogFieldsTest, ClampBelowMinimumBeepsAndKeepsText) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kSpinEdit, "-3");
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, true, 0, false, 10), 0);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "-3");
+        EXPECT_EQ(StopBeeps(), 1u);
+    });
+}
+
+// Unbounded steps write signed values; the non-negative step stops at 0 with a beep.
+TEST_F(DialogFieldsTest, StepsWriteSignedAndNonNegativeStopsAtZero) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kSpinEdit, "0");
+        EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, true), -1);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "-1");
+        EXPECT_EQ(ClampEditNonNegative(dialog, kSpinUpDown, true), 0);
+        EXPECT_EQ(ui::GetItemText(dialog, kSpinEdit), "0");
+        EXPECT_EQ(StopBeeps(), 1u);
+        ui::SetItemText(dialog, kSpinEdit, "junk");
+        EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, false), 1);
+    });
+}
+
+// A field typed at the ends of the 32-bit range steps no further instead of wrapping.
+TEST_F(DialogFieldsTest, StepsAtTheEndsOfTheRangeDoNotWrap) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kSpinEdit, "2147483647");
+        EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, false), INT32_MAX);
+        EXPECT_EQ(ClampEditNonNegative(dialog, kSpinUpDown, false), INT32_MAX);
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, false, 0, false, 100), 100);
+        ui::SetItemText(dialog, kSpinEdit, "-2147483648");
+        EXPECT_EQ(StepEditValue(dialog, kSpinUpDown, true), INT32_MIN);
+        EXPECT_EQ(ClampEditValue(dialog, kSpinUpDown, true, 0, false, 100), 0);
+    });
+}
+
+// Hundredths carry into the integer both ways; 0.00 does not go below zero.
+TEST_F(DialogFieldsTest, DecimalStepperCarriesAndStopsAtZero) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kDecimalEdit, "1.99");
+        ParseDecimalEdit(dialog, kHundredthsStepper, false);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "2.00");
+        ParseDecimalEdit(dialog, kHundredthsStepper, true);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "1.99");
+        ui::SetItemText(dialog, kDecimalEdit, "0.00");
+        ParseDecimalEdit(dialog, kHundredthsStepper, true);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "0.00");
+        ui::SetItemText(dialog, kDecimalEdit, "3.10");
+        ParseDecimalEdit(dialog, kHundredthsStepper, true);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "3.09");
+    });
+}
+
+// The integer stepper moves the integer part and never below 0; short and
+// comma-separated texts are read as the dialog shows them.
+TEST_F(DialogFieldsTest, DecimalIntegerStepperKeepsFractionAndStaysPositive) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kDecimalEdit, "2.5");
+        EXPECT_EQ(ParseDecimalEdit(dialog, kIntegerStepper, false), 350);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "3.50");
+        ui::SetItemText(dialog, kDecimalEdit, ",25");
+        ParseDecimalEdit(dialog, kIntegerStepper, true);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), ",25");
+        ParseDecimalEdit(dialog, kIntegerStepper, false);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "1.25");
+    });
+}
+
+// Text longer than the field's seven characters or full of junk is read safely.
+TEST_F(DialogFieldsTest, DecimalStepperReadsBadTextBounded) {
+    WithDialog([&](platform::WindowHandle dialog) {
+        ui::SetItemText(dialog, kDecimalEdit, "99999999999999999999.123456");
+        EXPECT_GE(ParseDecimalEdit(dialog, kHundredthsStepper, false), 0);
+        ui::SetItemText(dialog, kDecimalEdit, "abc");
+        ParseDecimalEdit(dialog, kHundredthsStepper, false);
+        EXPECT_EQ(ui::GetItemText(dialog, kDecimalEdit), "0.01");
+    });
+}
+
+// Fixed 128ths: hundredths truncated, the integer part taken by an arithmetic shift.
+TEST(FixedPointText, Format128TruncatesHundredths) {
+    char text[kFixedTextBytes];
+    EXPECT_STREQ(FormatFixed128(64, text, sizeof text), "0.50");
+    EXPECT_STREQ(FormatFixed128(65, text, sizeof text), "0.50");
+    EXPECT_STREQ(FormatFixed128(1, text, sizeof text), "0.00");
+    EXPECT_STREQ(FormatFixed128(384, text, sizeof text), "3.00");
+    EXPECT_STREQ(FormatFixed128(-64, text, sizeof text), "-1.50");
+    EXPECT_STREQ(FormatFixed128(INT16_MAX, text, sizeof text), "255.99");
+}
+
+// Two fraction digits add one 128th, so 0.50 reads back as 0.50.
+TEST(FixedPointText, Parse128CountsFractionDigits) {
+    EXPECT_EQ(ParseFixed128("0.5"), 64);
+    EXPECT_EQ(ParseFixed128("0.50"), 65);
+    EXPECT_EQ(ParseFixed128(".5"), 64);
+    EXPECT_EQ(ParseFixed128(",5"), 64);
+    EXPECT_EQ(ParseFixed128("2"), 256);
+    EXPECT_EQ(ParseFixed128("1.256"), 128 + 25 * 128 / 100 + 1);
+    char text[kFixedTextBytes];
+    EXPECT_STREQ(FormatFixed128(ParseFixed128("0.5"), text, sizeof text), "0.50");
+    EXPECT_STREQ(FormatFixed128(ParseFixed128("0.50"), text, sizeof text), "0.50");
+}
+
+// Fixed 160ths: no leading zero below 1.
+TEST(FixedPointText, Format160DropsLeadingZero) {
+    char text[kFixedTextBytes];
+    EXPECT_STREQ(FormatFixed160(159, text, sizeof text), ".99");
+    EXPECT_STREQ(FormatFixed160(160, text, sizeof text), "1.00");
+    EXPECT_STREQ(FormatFixed160(80, text, sizeof text), ".50");
+    EXPECT_STREQ(FormatFixed160(400, text, sizeof text), "2.50");
+    EXPECT_STREQ(FormatFixed160(UINT16_MAX, text, sizeof text), "409.59");
+}
+
+// 160ths parse like 128ths.
+TEST(FixedPointText, Parse160CountsFractionDigits) {
+    EXPECT_EQ(ParseFixed160(".5"), 80);
+    EXPECT_EQ(ParseFixed160(".50"), 81);
+    EXPECT_EQ(ParseFixed160("2.5"), 400);
+    EXPECT_EQ(ParseFixed160("1"), 160);
+}
+
+// Bad text never overflows: junk reads as 0 and large numbers clamp to the range.
+TEST(FixedPointText, BadTextParsesBounded) {
+    EXPECT_EQ(ParseFixed128(""), 0);
+    EXPECT_EQ(ParseFixed128("abc"), 0);
+    EXPECT_EQ(ParseFixed128("-"), 0);
+    EXPECT_EQ(ParseFixed128("99999999999999999999999"), 0);
+    EXPECT_EQ(ParseFixed128("100000"), INT16_MAX);
+    EXPECT_EQ(ParseFixed128("-100000"), INT16_MIN);
+    EXPECT_EQ(ParseFixed160("-5"), 0);
+    EXPECT_EQ(ParseFixed160("1000"), UINT16_MAX);
+    EXPECT_EQ(ParseFixed160(std::string(5000, '7')), 0);
+    EXPECT_EQ(ParseFixed160("1." + std::string(5000, '9')), 160 + 99 * 160 / 100 + 1);
+}
+
+// A file paper code without a row becomes A4 on a metric page, Letter otherwise.
+TEST_F(DialogFieldsTest, UnknownPaperCodeFallsBackByUnit) {
+    PageRecord& page = document_->header.pageGeometry;
+    page.paperKind = 3;
+    page.unit = kPaperUnitCentimetres;
+    PaperIndexFromFileCode(&view_);
+    EXPECT_EQ(page.paperKind, 4);
+    page.paperKind = 3;
+    page.unit = kPaperUnitInches;
+    PaperIndexFromFileCode(&view_);
+    EXPECT_EQ(page.paperKind, 0);
+    page.paperKind = 10;  // A5's file code
+    PaperIndexFromFileCode(&view_);
+    EXPECT_EQ(page.paperKind, 6);
+}
+
+// User paper keeps its own unit; table papers take their row's.
+TEST_F(DialogFieldsTest, PaperUnitComesFromRowExceptUser) {
+    PageRecord page{};
+    page.paperKind = kUserPaperIndex;
+    page.unit = kPaperUnitCentimetres;
+    EXPECT_EQ(PaperUnitOf(&page), kPaperUnitCentimetres);
+    page.paperKind = 0;
+    EXPECT_EQ(PaperUnitOf(&page), kPaperUnitInches);
+    EXPECT_EQ(page.unit, kPaperUnitInches);
+    page.paperKind = 4;
+    EXPECT_EQ(PaperUnitOf(&page), kPaperUnitCentimetres);
+    page.paperKind = 200;
+    EXPECT_EQ(PaperUnitOf(&page), kPaperUnitInches);
+}
+
+}  // namespace
+}  // namespace ql::testing_uisvc

@@ -1,0 +1,279 @@
+// Spin fields, the decimal stepper and the fixed-point texts of the dialogs.
+// Numbers are read with std::from_chars over a bounded copy of the field, so no
+// text a user can type overflows a buffer or a number.
+#include "core/ui/dialog_fields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "core/core_strings.h"
+#include "core/error_report.h"
+#include "core/units/paper_table.h"
+#include "core/model/score_document.h"
+#include "core/ui/status_bar.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/input.h"
+#include "platform/win/paint.h"
+
+namespace ql {
+namespace {
+
+constexpr int32_t kSpinBase = 10;
+constexpr int kFixed128Shift = 7;
+constexpr int kFixed128One = 128;
+constexpr int kFixed160One = 160;
+constexpr int kThousandthsPerUnit = 1000;
+constexpr int kThousandthsTo128Scale = 125;  // 1000 / 128 = 125 / 16
+constexpr int kThousandthsTo128Shift = 4;
+constexpr int kHundredths = 100;
+constexpr int kTenths = 10;
+constexpr int kFractionDigitsCounted = 2;
+// Bit 0 of an up-down id chooses the decimal stepper's half.
+constexpr int32_t kDecimalIntegerEditOffset = 2;
+constexpr int32_t kDecimalHundredthsEditOffset = 1;
+// Integer parts are kept within this magnitude so that no product overflows.
+constexpr int64_t kLargestInteger = 1'000'000'000;
+
+void BeepAtLimit() {
+    PlayAlertBeep(ui::kBoxIconStop);
+}
+
+int32_t ReadEditValue(platform::WindowHandle dialog, int32_t upDown) {
+    return ui::GetItemInt(dialog, upDown + 1).value_or(0);
+}
+
+// One step from the edit's value; a field already at the end of the 32-bit range
+// stays there instead of wrapping.
+int32_t SteppedValue(int32_t value, bool down) {
+    int64_t stepped = static_cast<int64_t>(value) + (down ? -1 : 1);
+    return static_cast<int32_t>(std::clamp<int64_t>(stepped, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// "integer.fraction" split at the first '.' or ','; the integer part defaults to 0.
+struct DecimalText {
+    int64_t integer = 0;
+    std::string fraction;  // as typed, possibly empty
+};
+
+DecimalText SplitDecimalText(std::string_view text) {
+    DecimalText result;
+    size_t start = text.find_first_not_of(' ');
+    if (start == std::string_view::npos) return result;
+    text.remove_prefix(start);
+    size_t point = text.find_first_of(".,");
+    std::string_view integerPart = text.substr(0, point);
+    if (!integerPart.empty()) {
+        const char* first = integerPart.data();
+        if (*first == '+') ++first;
+        int64_t value = 0;
+        auto [end, error] = std::from_chars(first, integerPart.data() + integerPart.size(), value);
+        if (error == std::errc())
+            result.integer = std::clamp(value, -kLargestInteger, kLargestInteger);
+        // A number followed by other text keeps its number ("%d" reads no further),
+        // and the fraction is read only when the point follows the digits at once.
+        if (error != std::errc() || end != integerPart.data() + integerPart.size()) return result;
+    }
+    if (point != std::string_view::npos) {
+        std::string_view rest = text.substr(point + 1);
+        size_t blank = rest.find(' ');
+        result.fraction = std::string(rest.substr(0, blank));
+    }
+    return result;
+}
+
+// The leading digits among the first two fraction characters: value and count.
+struct FractionDigits {
+    int value = 0;
+    int count = 0;
+};
+
+FractionDigits LeadingFractionDigits(const std::string& fraction) {
+    FractionDigits digits;
+    for (char c : fraction) {
+        if (digits.count == kFractionDigitsCounted || c < '0' || c > '9') break;
+        digits.value = digits.value * kTenths + (c - '0');
+        ++digits.count;
+    }
+    return digits;
+}
+
+int64_t ParseFixed(std::string_view text, int one) {
+    DecimalText parts = SplitDecimalText(text);
+    FractionDigits digits = LeadingFractionDigits(parts.fraction);
+    int64_t whole = parts.integer * one;
+    switch (digits.count) {
+        case 1:
+            return digits.value * one / kTenths + whole;
+        case kFractionDigitsCounted:
+            return digits.value * one / kHundredths + whole + 1;
+        default:
+            return whole;
+    }
+}
+
+// The first two digits of the thousandths written as "%03d".
+void HundredthsOfThousandths(int thousandths, char out[3]) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03d", thousandths);
+    out[0] = digits[0];
+    out[1] = digits[1];
+    out[2] = '\0';
+}
+
+}  // namespace
+
+platform::WindowHandle SetupSpinControl(platform::WindowHandle dialog, int32_t editId,
+                                        int32_t lower, int32_t upper, int32_t position,
+                                        bool focus) {
+    platform::WindowHandle upDown = ui::GetDialogItem(dialog, editId - 1);
+    ui::SetUpDownBase(upDown, kSpinBase);
+    ui::SetUpDownRange(upDown, lower, upper);
+    ui::SetUpDownPosition(upDown, position);
+    ui::SetItemInt(dialog, editId, position, false);
+    platform::WindowHandle edit = ui::GetDialogItem(dialog, editId);
+    ui::SelectAllEditText(edit);
+    if (focus) win::SetFocus(edit);
+    return edit;
+}
+
+int32_t ClampEditValue(platform::WindowHandle dialog, int32_t upDown, bool down, int32_t minimum,
+                       bool minimumInvalid, int32_t maximum) {
+    int32_t value = SteppedValue(ReadEditValue(dialog, upDown), down);
+    if (value > maximum) {
+        BeepAtLimit();
+        return maximum;
+    }
+    SetStatusText(0, "");
+    if (minimumInvalid && value == minimum) {
+        BeepAtLimit();
+        ui::SetItemInt(dialog, upDown + 1, value);
+        SetStatusText(0, ProgramString(kStrInvalidValue).c_str());
+        return value;
+    }
+    if (value >= minimum) {
+        ui::SetItemInt(dialog, upDown + 1, value);
+        return value;
+    }
+    BeepAtLimit();
+    return minimum;
+}
+
+int32_t StepEditValue(platform::WindowHandle dialog, int32_t upDown, bool down) {
+    int32_t value = SteppedValue(ReadEditValue(dialog, upDown), down);
+    ui::SetItemInt(dialog, upDown + 1, value);
+    return value;
+}
+
+int32_t ClampEditNonNegative(platform::WindowHandle dialog, int32_t upDown, bool down) {
+    int32_t value = SteppedValue(ReadEditValue(dialog, upDown), down);
+    if (value < 0) {
+        BeepAtLimit();
+        value = 0;
+    }
+    ui::SetItemInt(dialog, upDown + 1, value);
+    return value;
+}
+
+int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool down) {
+    bool integerStepper = (upDown % 2) == 0;
+    int32_t editId =
+        upDown + (integerStepper ? kDecimalIntegerEditOffset : kDecimalHundredthsEditOffset);
+    platform::WindowHandle edit = ui::GetDialogItem(dialog, editId);
+    if (!edit) return -1;
+    std::string text = ui::GetItemText(dialog, editId);
+    if (text.size() > kDecimalEditChars) text.resize(kDecimalEditChars);
+    DecimalText parts = SplitDecimalText(text);
+    int64_t integer =
+        std::clamp<int64_t>(parts.integer, 0, std::numeric_limits<int32_t>::max() - 1);
+    // Missing digits read as 0 ("5" is 5.00, "5.3" is 5.30); only two digits count.
+    int fraction = 0;
+    for (int i = 0; i < kFractionDigitsCounted; ++i) {
+        char c = i < static_cast<int>(parts.fraction.size()) ? parts.fraction[i] : '0';
+        fraction = fraction * kTenths + ((c >= '0' && c <= '9') ? c - '0' : 0);
+    }
+    if (integerStepper) {
+        int64_t stepped = down ? integer - 1 : integer + 1;
+        if (stepped < 0) return static_cast<int32_t>(integer * kHundredths + fraction);
+        integer = stepped;
+    } else if (!down) {
+        if (++fraction == kHundredths) {
+            fraction = 0;
+            ++integer;
+        }
+    } else if (fraction > 0) {
+        --fraction;
+    } else if (integer >= 1) {
+        --integer;
+        fraction = kHundredths - 1;
+    }
+    char out[kFixedTextBytes * 2];
+    std::snprintf(out, sizeof out, "%lld.%02d", static_cast<long long>(integer), fraction);
+    ui::SetItemText(dialog, editId, out);
+    win::InvalidateRect(edit, nullptr, true);
+    return static_cast<int32_t>(
+        std::min<int64_t>(integer * kHundredths + fraction, std::numeric_limits<int32_t>::max()));
+}
+
+const char* FormatFixed128(int16_t value, char* buffer, size_t size) {
+    int integer = value >> kFixed128Shift;
+    int thousandths =
+        ((value - integer * kFixed128One) * kThousandthsTo128Scale) >> kThousandthsTo128Shift;
+    char hundredths[3];
+    HundredthsOfThousandths(thousandths, hundredths);
+    std::snprintf(buffer, size, "%d.%s", integer, hundredths);
+    return buffer;
+}
+
+const char* FormatFixed160(uint16_t value, char* buffer, size_t size) {
+    int integer = value / kFixed160One;
+    int thousandths = (value % kFixed160One) * kThousandthsPerUnit / kFixed160One;
+    char hundredths[3];
+    HundredthsOfThousandths(thousandths, hundredths);
+    if (integer != 0) {
+        std::snprintf(buffer, size, "%d.%s", integer, hundredths);
+    } else {
+        std::snprintf(buffer, size, ".%s", hundredths);
+    }
+    return buffer;
+}
+
+int16_t ParseFixed128(std::string_view text) {
+    int64_t value = ParseFixed(text, kFixed128One);
+    return static_cast<int16_t>(std::clamp<int64_t>(value, std::numeric_limits<int16_t>::min(),
+                                                    std::numeric_limits<int16_t>::max()));
+}
+
+uint16_t ParseFixed160(std::string_view text) {
+    int64_t value = ParseFixed(text, kFixed160One);
+    return static_cast<uint16_t>(
+        std::clamp<int64_t>(value, 0, std::numeric_limits<uint16_t>::max()));
+}
+
+void PaperIndexFromFileCode(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return;
+    PageRecord& page = view->document->header.pageGeometry;
+    for (const PaperRow& row : PaperTable) {
+        if (row.fileCode == page.paperKind) {
+            page.paperKind = row.index;
+            return;
+        }
+    }
+    constexpr uint8_t kMetricDefault = 4;  // A4
+    constexpr uint8_t kInchDefault = 0;    // Letter
+    page.paperKind = page.unit == kPaperUnitCentimetres ? kMetricDefault : kInchDefault;
+}
+
+uint8_t PaperUnitOf(PageRecord* record) {
+    if (record->paperKind == kUserPaperIndex) return record->unit;
+    record->unit =
+        record->paperKind < kPaperRowCount ? PaperTable[record->paperKind].unit : kPaperUnitInches;
+    return record->unit;
+}
+
+}  // namespace ql

@@ -1,0 +1,80 @@
+// Dialog field helpers: numbers edited through an edit field paired with an
+// up-down control, the stepping and clamping rules (beep and status message at
+// the limits), the fixed-point texts in 128ths and 160ths, the decimal stepper
+// for hundredths, and the paper lookups of page setup and the view metrics.
+//
+// Pairing: an up-down control's buddy edit has the up-down's id + 1. The decimal
+// stepper has its own pairing: an even up-down id steps the integer part of the
+// edit at id + 2, an odd one the hundredths of the edit at id + 1.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/handles.h"
+
+namespace ql {
+
+struct ScoreView;
+struct PageRecord;
+
+// Room for any fixed-point text ("-256.99", ".99") and its terminator.
+constexpr size_t kFixedTextBytes = 16;
+// Characters of a decimal-stepper edit that a step reads.
+constexpr size_t kDecimalEditChars = 7;
+
+// ---- Spin fields ----
+
+// Sets up the up-down control editId - 1 (base 10, range, position), writes the
+// position (unsigned) into the edit, selects the edit's whole text and gives it
+// the focus when `focus` is set. Returns the edit.
+platform::WindowHandle SetupSpinControl(platform::WindowHandle dialog, int32_t editId,
+                                        int32_t lower, int32_t upper, int32_t position, bool focus);
+
+// One step of a bounded field whose edit is upDown + 1: new = value - 1 when
+// `down`, else value + 1. Above the maximum: beep, the maximum, the edit keeps its
+// text. With minimumInvalid set and new equal to the minimum: beep, the minimum is
+// written and "Invalid value" shown. Below the minimum: beep, the minimum, the
+// edit keeps its text. Returns the value now meant.
+int32_t ClampEditValue(platform::WindowHandle dialog, int32_t upDown, bool down, int32_t minimum,
+                       bool minimumInvalid, int32_t maximum);
+// One unbounded step; writes and returns the new value.
+int32_t StepEditValue(platform::WindowHandle dialog, int32_t upDown, bool down);
+// One step bounded below by 0 (a step below 0 beeps and gives 0); writes and
+// returns the new value.
+int32_t ClampEditNonNegative(platform::WindowHandle dialog, int32_t upDown, bool down);
+
+// The decimal stepper: one step of a text "integer.hh" (pairing above). The integer
+// never goes below 0; the hundredths carry into the integer both ways; 0.00
+// stepped down stays. Returns the value in hundredths now shown, or -1 when the
+// up-down id names no edit.
+int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool down);
+
+// ---- Fixed-point texts ----
+
+// Signed 128ths as "%d.%02d" (hundredths truncated; the integer part is value >> 7,
+// so -64 reads "-1.50"). Writes at most size - 1 characters; returns the buffer.
+const char* FormatFixed128(int16_t value, char* buffer, size_t size);
+// Unsigned 160ths as "%d.%02d", or ".%02d" when the integer part is 0.
+const char* FormatFixed160(uint16_t value, char* buffer, size_t size);
+// "integer.fraction" or ".fraction" (',' is taken as the point too); only the
+// first two fraction digits count: none -> i x 128; one -> f x 128 / 10 + i x 128;
+// two -> f x 128 / 100 + i x 128 + 1. Text that is not a number reads as 0; the
+// result is clamped to the 16-bit range.
+int16_t ParseFixed128(std::string_view text);
+// The same in 160ths, clamped to 0..65535.
+uint16_t ParseFixed160(std::string_view text);
+
+// ---- Paper ----
+
+// After a file is read: turns the file's paper code in the view's page record into
+// a row index (A4 for a metric page and Letter otherwise when no row has the code).
+void PaperIndexFromFileCode(ScoreView* view);
+// The unit of the record's paper: User keeps and returns the record's own unit;
+// any other index sets the record's unit to its row's (0 when no row) and returns it.
+uint8_t PaperUnitOf(PageRecord* record);
+
+// The page extent of a view (PaperSizeOf) is in core/units/paper_size.h.
+
+}  // namespace ql

@@ -1,0 +1,108 @@
+// What follows every Undo, Redo and Checkpoint Restore: the first page re-derived from
+// the right master, internal distances rebuilt from a changed header, cached platform
+// objects dropped, the selection reset, every view of the document put back on a valid
+// page, staff and measure, and the view stored in the record given its position back.
+#include <algorithm>
+
+#include "core/model/document.h"
+#include "core/units/paper_size.h"
+#include "core/draw/view_metrics.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/undo/undo.h"
+#include "core/undo/undo_internal.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "display/view_modes.h"
+#include "editing/selection.h"
+#include "objects/object_services.h"
+#include "platform/gfx/objects.h"
+
+namespace ql {
+
+namespace {
+
+bool IsLiveViewOf(const ScoreDocument* document, const ScoreView* view) {
+    if (view == nullptr) return false;
+    for (ScoreView* v = State().documents.FirstView; v != nullptr; v = v->nextView)
+        if (v == view) return v->self == v && v->document == document;
+    return false;
+}
+
+template <typename Fn>
+void ForEachViewOf(ScoreDocument* document, Fn&& fn) {
+    for (ScoreView* v = State().documents.FirstView; v != nullptr; v = v->nextView)
+        if (v->self == v && v->document == document) fn(v);
+}
+
+// Page, staff and measure of a view made valid again after the score changed.
+void RevalidateView(ScoreDocument* document, ScoreView* view) {
+    if (view->currentPage == nullptr) return;  // not activated yet
+    ValidateCurrentPage(view);
+    int staffCount = std::max<int>(1, document->header.staffCount);
+    int measureCount = std::max<int>(1, document->header.measureCount);
+    int staff = std::clamp(view->currentStaff, 1, staffCount);
+    int measure = std::clamp(view->currentMeasure, 1, measureCount);
+    SetCurrentMeasureQuick(view, staff, measure);
+}
+
+}  // namespace
+
+void RestoreUndoViewState(ScoreDocument* document, ScoreView* fallback,
+                          const UndoViewState& state) {
+    (void)fallback;
+    ScoreView* view = state.view;
+    if (!IsLiveViewOf(document, view)) return;  // the bytes are restored all the same
+    if (view->pageView != state.pageView) {
+        if (state.pageView)
+            EnterPageView(view);
+        else
+            EnterScrollView(view);
+    }
+    view->currentPage = state.currentPage;
+    view->currentSystem = state.currentSystem;
+    view->galleyPage = state.galleyPage;
+    view->galleySystem = state.galleySystem;
+    int32_t* origin = view->pageView ? view->pageOrigin : view->scrollOrigin;
+    origin[0] = state.originX;
+    origin[1] = state.originY;
+    view->zoom = state.zoom;
+    view->currentStaff = state.staff;
+    view->currentMeasure = state.measure;
+    State().documents.ActiveView = view;
+    State().documents.CurrentDocument = document;
+}
+
+void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
+    if (document->rightMaster != nullptr) document->firstPage = document->rightMaster->next.get();
+    if (headerChanged) {
+        ConvertHeaderToInternal(document);
+        ForEachViewOf(document, [](ScoreView* view) {
+            PaperSizeOf(view);
+            InitViewMetrics(view);
+        });
+    }
+    ReleaseDocumentFonts(document);  // cache, score fonts, references, measure numbers
+    FreeRepeatEndingList(document);
+    ResetSelectionForUndo(State().documents.ActiveView);
+    ForEachViewOf(document, [&](ScoreView* view) { RevalidateView(document, view); });
+    ForEachViewOf(document, [](ScoreView* view) { InvalidateLinkedViews(view); });
+}
+
+void ResetSelectionForUndo(ScoreView* view) {
+    if (view != nullptr && TheSelectionState() != nullptr) ResetSelection(view, 0);
+}
+
+void SetDocumentModifiedByUndo(ScoreDocument* document) {
+    SetDocumentModified(document);
+}
+
+void RebuildGalleyAfterRestore(ScoreDocument* document) {
+    ForEachViewOf(document, [](ScoreView* view) {
+        if (!view->pageView) EnterScrollView(view);
+    });
+}
+
+}  // namespace ql

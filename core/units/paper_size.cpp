@@ -1,0 +1,54 @@
+// The page extent of a view from the document's paper.
+#include "core/units/paper_size.h"
+
+#include "core/ui/dialog_fields.h"
+#include "core/units/paper_table.h"
+#include "core/units/units.h"
+#include "core/draw/view_metrics.h"
+
+namespace ql {
+
+void PaperInches(const ScoreDocument& document, double* width, double* height) {
+    const PageRecord& page = document.header.pageGeometry;
+    uint8_t unit = page.unit;
+    BcdInches w = document.header.userPageWidth;
+    BcdInches h = document.header.userPageHeight;
+    if (page.paperKind < kPaperRowCount && page.paperKind != kUserPaperIndex) {
+        const PaperRow& row = PaperTable[page.paperKind];
+        unit = row.unit;
+        w = row.width;
+        h = row.height;
+    }
+    *width = BcdInchesToFloat(w);
+    *height = BcdInchesToFloat(h);
+    if (unit == kPaperUnitCentimetres) {
+        *width *= kInchesPerCm;
+        *height *= kInchesPerCm;
+    }
+    if (page.orientation != 0) {
+        double swap = *width;
+        *width = *height;
+        *height = swap;
+    }
+}
+
+void PaperSizeOf(ScoreView* view) {
+    if (!view->document) return;
+    // A table paper sets the page unit from its row, so that every distance the
+    // document converts afterwards is read in the paper's unit.
+    PaperUnitOf(&view->document->header.pageGeometry);
+    double width = 0.0;
+    double height = 0.0;
+    PaperInches(*view->document, &width, &height);
+    double unitsPerInch =
+        view->UnitsPerInch > 0.0 ? view->UnitsPerInch : UnitsPerInch(*view->document);
+    auto extent = [&](double inches) {
+        int32_t value = static_cast<int32_t>(inches * unitsPerInch) + kLogicalOrigin;
+        return value < kLogicalOrigin ? kMinimumPageExtent : value;
+    };
+    view->PageRight = extent(width);
+    view->PageBottom = extent(height);
+    SetViewScrollRanges(view);
+}
+
+}  // namespace ql
