@@ -6,7 +6,14 @@
 #                                   the folder's library and what it depends on; the
 #                                   sub-folders of tests/ match the folder's own
 #   <folder>/tests/**/*_support.cpp shared helpers of those tests
+#   <folder>/tests/gtk/**            tests that need a display: their own executable,
+#                                   <folder>_gtk_tests (with the shared helpers above),
+#                                   one CTest entry labelled "gtk" run under a virtual
+#                                   X server (xvfb-run), leak checking off (GTK keeps
+#                                   process-wide caches that LeakSanitizer reports)
 #   <folder>/bench/**/*_bench.cpp   added to the single ql_bench executable
+#   <folder>/fuzz/*_fuzz.cpp        with QL_FUZZ, one libFuzzer executable each, named
+#                                   after the file (object_records_fuzz.cpp: object_records_fuzz)
 # A folder without sources gets no library yet. Dependencies between subsystem
 # libraries may be cyclic (the program's neighbour calls run both ways); they are
 # applied once every folder is known, and only to folders that have a library.
@@ -14,6 +21,7 @@
 set(QL_LIBRARIES "")
 set(QL_TEST_DIRS "")
 set(QL_BENCH_SOURCES "")
+set(QL_FUZZ_SOURCES "")
 
 function(ql_depends name)
   set_property(GLOBAL APPEND PROPERTY QL_DEPS_${name} ${ARGN})
@@ -46,12 +54,38 @@ function(ql_add_subsystem name)
   endif()
   file(GLOB_RECURSE bench_sources CONFIGURE_DEPENDS ${dir}/bench/*_bench.cpp)
   set(QL_BENCH_SOURCES ${QL_BENCH_SOURCES} ${bench_sources} PARENT_SCOPE)
+  file(GLOB fuzz_sources CONFIGURE_DEPENDS ${dir}/fuzz/*_fuzz.cpp)
+  set(QL_FUZZ_SOURCES ${QL_FUZZ_SOURCES} ${fuzz_sources} PARENT_SCOPE)
 endfunction()
 
 # Links every subsystem library to an executable.
 function(ql_link_all target)
   target_link_libraries(${target} PRIVATE ${QL_LIBRARIES})
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+endfunction()
+
+# The tests of tests/gtk/: one executable run as one CTest entry under xvfb-run.
+function(ql_add_display_tests name shared_support)
+  set(dir ${CMAKE_SOURCE_DIR}/${name})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/tests/gtk/*_test.cpp ${dir}/tests/gtk/*_support.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name}_gtk_tests ${sources} ${shared_support})
+  target_link_libraries(${name}_gtk_tests PRIVATE ${name} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_include_directories(${name}_gtk_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(${name}_gtk_tests PRIVATE
+    QL_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output"
+    QL_PROGRAM_DIR="${QL_PROGRAM_DIR}"
+    QL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  if(TARGET music_fonts)
+    add_dependencies(${name}_gtk_tests music_fonts)
+  endif()
+  add_test(NAME ${name}_gtk_tests
+           COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}_gtk_tests>
+           WORKING_DIRECTORY ${QL_PROGRAM_DIR})
+  set_tests_properties(${name}_gtk_tests PROPERTIES LABELS gtk TIMEOUT 300
+    ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1;NO_AT_BRIDGE=1;GDK_BACKEND=x11")
 endfunction()
 
 function(ql_finish_subsystems)
@@ -67,6 +101,18 @@ function(ql_finish_subsystems)
     set(dir ${CMAKE_SOURCE_DIR}/${name})
     file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp)
     file(GLOB_RECURSE test_support CONFIGURE_DEPENDS ${dir}/tests/*_support.cpp)
+    list(FILTER test_sources EXCLUDE REGEX "/tests/gtk/")
+    list(FILTER test_support EXCLUDE REGEX "/tests/gtk/")
+    if(NOT QL_TEST_FILTER)
+      ql_add_display_tests(${name} "${test_support}")
+    endif()
+    if(QL_TEST_FILTER)
+      list(FILTER test_sources INCLUDE REGEX "${QL_TEST_FILTER}")
+      list(FILTER test_support INCLUDE REGEX "${QL_TEST_FILTER}")
+      if(NOT test_sources)
+        continue()
+      endif()
+    endif()
     add_executable(${name}_tests ${test_sources} ${test_support})
     if(TARGET ${name})
       target_link_libraries(${name}_tests PRIVATE ${name})
@@ -90,6 +136,14 @@ function(ql_finish_subsystems)
     if(TARGET music_fonts)
       add_dependencies(ql_bench music_fonts)
     endif()
+  endif()
+  if(QL_FUZZ)
+    foreach(src IN LISTS QL_FUZZ_SOURCES)
+      get_filename_component(fuzz_name ${src} NAME_WE)
+      add_executable(${fuzz_name} ${src})
+      ql_link_all(${fuzz_name})
+      target_link_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
+    endforeach()
   endif()
   if(EXISTS ${CMAKE_SOURCE_DIR}/shell/main.cpp)
     add_executable(quaverline ${CMAKE_SOURCE_DIR}/shell/main.cpp)

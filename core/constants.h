@@ -26,6 +26,11 @@ constexpr int32_t ClampLogical(int64_t value) {
     return value > kLogicalMax ? kLogicalMax : value < kLogicalMin ? kLogicalMin : static_cast<int32_t>(value);
 }
 
+// ---- Staves ----
+// The most staves a score has; every per-staff run-time table of the editors and
+// the sequencer has kMaxStaves + 1 entries (entry 0 unused, or the conductor).
+constexpr int kMaxStaves = 64;
+
 // ---- Voices ----
 constexpr int kVoiceCount = 4;
 constexpr uint8_t kVoiceMaskBits = 0x0F;

@@ -9,6 +9,9 @@
 #include "core/memory/pool.h"
 #include "core/objects/selection_state.h"
 #include "core/text/text_object.h"
+#include "notes/accidentals/accidental.h"
+#include "notes/rests/rest.h"
+#include "objects/stored_classes.h"
 #include "platform/sys/resources.h"
 #include "platform/text/context_font.h"
 #include "shell/resources/program_strings.h"
@@ -29,6 +32,9 @@ void RegisterProgramResources() {
 void RegisterObjectClasses() {
     RegisterTextObjectClasses();
     RegisterMidiTextObjectClass();
+    RegisterAccidentalClass();
+    RegisterRestClass();
+    RegisterStoredObjectClasses();
 }
 
 CoreStartup Abandon(CoreStartup failed) {

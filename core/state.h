@@ -20,6 +20,10 @@
 #include "core/memory/pool.h"
 #include "core/objects/score_object.h"
 #include "core/draw/view_drawing.h"
+#include "notes/accidentals/accidental_tool.h"
+#include "notes/pitch/spelling_preferences.h"
+#include "notes/drawing/notation_font_state.h"
+#include "notes/rests/rest_tool.h"
 #include "platform/handles.h"
 #include "platform/text/logical_font.h"
 
@@ -37,6 +41,8 @@ constexpr int kModuleLineBytes = 64;
 constexpr int kDisplayTextBytes = 512;
 constexpr int kScratchTextBytes = 256;
 constexpr int kPathBytes = 260;
+constexpr int kPatchNameBytes = 128;
+constexpr uint8_t kSpellingCacheEmpty = 0xFF;
 
 // Pools: the static set, the current set and the limits set at start-up.
 struct PoolGlobals {
@@ -52,6 +58,7 @@ struct PoolGlobals {
     uint16_t DocumentBlockKb[kDocumentPoolCount] = {};
     std::atomic<uint32_t> ExhaustionBeeps{0};  // alert beeps of exhausted pools
     int FailNextRecordAllocations = 0;  // test hook (see FailNextRecordAllocations)
+    int RecordAllocationsBeforeFailure = 0;  // allocations that succeed first
 };
 
 // The current document and view, and the program-wide lists (heads; the records
@@ -74,6 +81,17 @@ struct FileFlags {
     uint32_t EmergencySaveActive = 0;
     uint8_t AutoSaving = 0;        // the writer runs in autosave mode
     uint8_t FileVersion = 0;       // version byte of the file being read
+    // The reader's version state (files/records/file_version.h): the width of the
+    // version field read (1 or 2 bytes), the remembered choice for version 15 (0 none,
+    // 1 its records found one byte shorter, 14 read as 14, 16 read as 16), and the time
+    // of the event whose attached objects are being read.
+    uint8_t VersionFieldWidth = 2;
+    uint8_t VersionChoice = 0;
+    uint16_t AttachedObjectTime = 0;
+    // Font slots 0..23 that texts written by the running save name (bit n = slot n).
+    uint32_t UsedFontSlots = 0;
+    // Set while a document's prototype objects are built.
+    uint8_t BuildingPrototypes = 0;
     uint8_t MidiFileTransferActive = 0;
     uint8_t MidiImportActive = 0;
     char TempPath[kPathBytes] = {};  // target folder + the temporary file name
@@ -85,12 +103,96 @@ struct PlaybackGlobals {
     std::atomic<uint8_t> SequencerRunning{0};
     std::atomic<uint8_t> SequencerPaused{0};
     std::atomic<uint8_t> SequencerRecording{0};
+    // The painting guard (core/draw/painting_guard.h): while non-zero, drawing runs and
+    // SetDocumentModified does nothing, as while PlaybackActive. PaintSerial counts the
+    // paints (it moves on whenever the guard is set from 0). Written by the UI thread.
+    std::atomic<uint32_t> PaintingGuard{0};
+    std::atomic<uint32_t> PaintSerial{0};
 };
 
 // Flags of the sequencer and transcription that only the UI thread touches.
 struct SequencerGlobals {
     uint8_t TranscriptionActive = 0;
     uint8_t StepEntryEnabled = 0;
+};
+
+// Settings of the notes code (pitch spelling, beat maps, stems and beams).
+struct NotesGlobals {
+    // How stems are set: 0 by position, 1 all up, 2 all down.
+    uint8_t StemMode = 0;
+    // Stems and beams (notes/stems/stems.h): eighths and shorter are beamed as they
+    // are entered ("Auto &beam"); the most chords an automatic join may make; and the
+    // direction that operations carrying stems over (paste, transposition, import)
+    // force while KeepStemDirection is set (KeptStemDirection: 1 up, 0 down).
+    uint8_t AutoBeam = 1;
+    uint8_t MaxBeamChords = 8;
+    uint8_t KeepStemDirection = 0;
+    uint8_t KeptStemDirection = 0;
+    // Pitch spelling (notes/pitch/spelling.h): the user's preference tables, and the
+    // copy rotated to pitch classes for one key and mode, with that key and mode
+    // (kSpellingCacheEmpty: none built). The accidental the last NoteToMidiKey applied.
+    // The shared text of GeneralMidiPatchName.
+    SpellingPreferenceTable SpellingPreferences{};
+    int8_t SpellingCache[kSpellingIntervals] = {};
+    uint8_t SpellingCacheKey = kSpellingCacheEmpty;
+    uint8_t SpellingCacheMode = kSpellingCacheEmpty;
+    uint8_t LastEffectiveAccidental = 0;
+    char PatchName[kPatchNameBytes] = {};
+    // Beat maps (notes/beatmap/beat_map.h): where the naturals of a key change stand
+    // (command 40194 "&Key Cancel Left of Bar": 1 before the barline, 2 after it, 0
+    // none), and the slots the last scroll-view build laid out.
+    uint8_t KeyCancelLeftOfBar = 2;
+    uint8_t ScrollViewSlots = 0;
+    // Rests and accidentals (notes/rests, notes/accidentals): "Display Hidden Items"
+    // (command 40405) draws hidden items in the hidden colours; "Auto &extend measure"
+    // (command 40425) lets a rest too long for the room left extend its measure; the
+    // accidental and rest tools' palette state.
+    uint8_t DisplayHiddenItems = 0;
+    uint8_t AutoExtendMeasure = 0;
+    AccidentalToolState AccidentalTools{};
+    RestToolState RestTools{};
+    // Note drawing (notes/drawing): "Auto &rest" (command 40420) draws the rest of an
+    // empty measure; "Auto hide tablature stems" (command 42226) leaves tablature
+    // heads without stems and beams; "Pr&omote Shaped Heads" (command 40213) draws
+    // shaped heads of half notes and longer hollow. The notation font in force, and
+    // the paint (PaintSerial) in which damaged notes were last reported.
+    uint8_t AutoRest = 1;
+    uint8_t AutoHideTabStems = 1;
+    uint8_t PromoteShapedHeads = 1;
+    NotationFontState NotationFont{};
+    uint32_t BadNoteReportSerial = 0;
+};
+
+// Settings and run state of the layout engine (measure widths, justification,
+// page geometry). SpaceAccidentals is with the program settings.
+struct LayoutGlobals {
+    // "IsSpacing": 0 none, 1 proportional, 2 engraver (justify by duration classes).
+    uint8_t SpacingMode = 2;
+    // "SpreadSpaceChanges": a respaced measure may keep a changed width.
+    uint8_t SpreadSpaceChanges = 0;
+    // Set while new page margins are applied: system placement moves systems to the
+    // left margin instead of keeping an indent.
+    uint8_t MarginsChanging = 0;
+    // Set by the page-margin drag while it adds or removes systems: page layout does
+    // not cap the gaps between systems at the system separation.
+    uint8_t SystemGapsUncapped = 0;
+    // Nesting of spacing operations and the low-memory reports shown when the
+    // outermost began: an exhausted pool is reported once per operation.
+    int32_t SpacingDepth = 0;
+    int32_t SpacingReportsAtStart = 0;
+    // One run of a page-geometry dialog: the working margins of left and right
+    // pages (distance words in the page unit, and logical units; left, top, right,
+    // bottom), and what the run changed or asked for. StaffSizeChosen is 0 for
+    // none, else the staff size + 1. The working page record is the document's.
+    uint16_t WorkingLeftMargins[4] = {};
+    uint16_t WorkingRightMargins[4] = {};
+    int32_t WorkingLeftLogical[4] = {};
+    int32_t WorkingRightLogical[4] = {};
+    uint8_t GeometryChanged = 0;
+    uint8_t StaffSizeChosen = 0;
+    uint8_t DialogChanged = 0;
+    uint8_t SavePagePreferences = 0;
+    uint8_t SaveMarginPreferences = 0;
 };
 
 // Program-wide drawing state.
@@ -247,6 +349,8 @@ struct ProgramState {
     FileFlags files;
     PlaybackGlobals playback;
     SequencerGlobals sequencer;
+    NotesGlobals notes;
+    LayoutGlobals layout;
     DrawingGlobals drawing;
     DialogGlobals dialogs;
     InputGlobals input;

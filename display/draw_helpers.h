@@ -23,7 +23,8 @@ bool TextExtentInCharset(platform::DcHandle dc, const char* text, int length, in
 // while the painter's centre-line flag is set, first draws the centre line.
 void DrawThickLine(ScoreView* view, int x, int y, int width, int height);
 
-// A font size value (x 128) from a staff-size table entry or from text.
+// The font size value of a staff size: trunc(StaffUnitsPerInch(entry, size)), where
+// `size` is the user staff size (a BcdInches word) that entry 10 stands for.
 int FontSizeValue(int entry, int size);
 
 }  // namespace ql

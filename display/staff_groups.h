@@ -35,5 +35,8 @@ bool StaffHasNoVoices(const MeasureCell* cell);
 // Key code and clef code in force at the end of a measure of a staff.
 int KeyAtMeasureEnd(ScoreDocument* document, int staff, int measure);
 int ClefAtMeasureEnd(ScoreDocument* document, int staff, int measure);
+// The same for a cell already found.
+int KeyAtCellEnd(const MeasureCell& cell);
+int ClefAtCellEnd(const MeasureCell& cell);
 
 }  // namespace ql

@@ -11,4 +11,8 @@ void LayoutPagersToolbar(ScoreView* /*view*/) {
     // provisional: the page band of the toolbar is not built yet.
 }
 
+void UpdatePagersToolbar(ScoreView* /*view*/) {
+    // provisional: the page band of the toolbar is not built yet; nothing to update.
+}
+
 }  // namespace ql

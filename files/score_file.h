@@ -1,10 +1,13 @@
 // Saving and reading native score files (module FILEIO): the entry points the
-// score model uses for saving, autosave and the emergency copy, and the shared
-// byte writer and reader that object bodies are written and read with.
+// score model uses for saving, autosave and the emergency copy, and the byte layer
+// over the one shared score file (files/bytes/score_file_handle.h) that every record
+// is written and read through.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace ql {
 
@@ -22,11 +25,41 @@ int SaveScoreFile(ScoreDocument* document, ScoreView* view);
 using SaveScoreFileHook = std::function<int(ScoreDocument* document, ScoreView* view)>;
 void SetSaveScoreFileHookForTests(SaveScoreFileHook hook);
 
-// Writes bytes to the score file being written. Non-zero on success; on failure
-// shows the I/O error box and returns 0.
-int WriteScoreBytes(const void* bytes, uint32_t count);
+// The lead text of the system-error box of a failed write.
+inline constexpr char kScoreWriteErrorText[] =
+    "I/O error occurred while saving file.\nTry saving to another location.";
 
-// Reads bytes from the score file (or its image) being loaded. Non-zero on success.
+// ---- The byte layer ----
+
+// Writes bytes to the score file being written: count 0 succeeds at once. 1 on
+// success; on failure shows the system-error box (kScoreWriteErrorText and the
+// system's text of the failing call) and returns 0.
+int WriteScoreBytes(const void* bytes, uint32_t count);
+// Reads exactly `count` bytes from the score file (or image) being read: count 0
+// gives 1; else `count`, or 0 on a short read.
 int ReadScoreBytes(void* buffer, uint32_t count);
+// Bytes left to read in the score file (0 when none is open for reading).
+uint64_t ScoreBytesLeft();
+// Writes out what the file's buffer holds: 1, or 0 after the system-error box.
+int FlushScoreFile();
+// The read position, and moving it (within the file or image being read; 1 or 0).
+uint64_t ScoreFilePosition();
+int SeekScoreFile(uint64_t position);
+
+// Opens a file for reading into the shared handle, unshared, existing files only.
+// 1 on success, 0 on failure (nothing is shown).
+int OpenScoreFileForRead(const std::string& path);
+// Creates the file for writing into the shared handle, unshared. 1 or 0.
+int CreateScoreFileForWrite(const std::string& path);
+// The in-memory forms: read from an image, or write into one and take it.
+void OpenScoreImageForRead(std::vector<uint8_t> image);
+void CreateScoreImageForWrite();
+std::vector<uint8_t> TakeScoreImage();
+// Closes the shared handle when it is open (a failed flush shows the system-error
+// box once); returns 0.
+int CloseScoreFile();
+// 1 when the file can be opened for reading with read and write sharing (it is
+// closed again at once), else 0. The shared handle is not touched.
+int FileExists(const std::string& path);
 
 }  // namespace ql

@@ -24,6 +24,11 @@ int PageIndexOfMeasure(ScoreDocument* document, int measure);
 // 1..measure count.
 ScorePage* PageOfMeasure(ScoreDocument* document, int measure);
 
+// Whether a page takes the left-page margins: page -2 (the left master) does, page -1
+// does not; without facing pages no page does; otherwise, with the first page a right
+// page, the odd page indexes do, else the even ones.
+bool IsLeftPage(const ScoreDocument* document, int pageIndex);
+
 // Re-breaks measures into systems and pages from a page on and renumbers.
 void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page);
 

@@ -1,2 +1,3 @@
-# objects sits on the score model and the platform layer.
-ql_depends(objects core platform)
+# objects sits on the score model and the platform layer; stored bodies are encoded
+# with the file byte layer.
+ql_depends(objects core platform files)

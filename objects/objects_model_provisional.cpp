@@ -1,23 +1,38 @@
-// Object clean-ups the score model's release by type calls before the object
-// classes are built. Until a class exists, no object of it can hold a string, a
-// bitmap or a tuplet part, so there is nothing to release beyond its record, which
-// the caller frees.
+// Object clean-ups the score model's release by type calls: the text box's text, the
+// tuplet's label and the picture's cache. What else these objects hold lives in their
+// records (freed by the caller) or, for a picture's bytes, in the document.
 #include "core/constants.h"
 #include "core/memory/pool.h"
+#include "core/text/text_object.h"
 #include "objects/object_services.h"
+#include "objects/picture/picture_object.h"
+#include "objects/spanners/spanner_objects.h"
+#include "objects/text_box/text_box.h"
+#include "platform/gfx/objects.h"
 
 namespace ql {
 
-void DestroyTextBox(ScoreObject* /*object*/) {
-    // provisional: the text-box class (and its pooled string) is not built yet.
+void DestroyTextBox(ScoreObject* object) {
+    if (object == nullptr) return;
+    TextBoxBody& body = AsTextBox(object)->body;
+    FreeTextBoxString(&body);
+    if (body.bitmapCache != 0) gfx::DeleteObject(platform::BitmapHandle{body.bitmapCache});
+    body.bitmapCache = 0;
 }
 
-void DestroyTupletBody(ScoreObject* /*object*/) {
-    // provisional: the tuplet class is not built yet.
+void DestroyTupletBody(ScoreObject* object) {
+    if (object == nullptr) return;
+    // provisional: the tuplet class (its interfaces and group table) is not built; its
+    // label is a text object whose string and caches go with it.
+    DestroyTextObject(&AsTuplet(object)->text);
 }
 
-void DestroyPicture(ScoreObject* /*object*/) {
-    // provisional: the picture class (and its cached bitmap) is not built yet.
+// The picture's bytes belong to the document and stay until it is destroyed.
+void DestroyPicture(ScoreObject* object) {
+    if (object == nullptr) return;
+    PictureObject* picture = AsPicture(object);
+    if (picture->cache != 0) gfx::DeleteObject(platform::BitmapHandle{picture->cache});
+    picture->cache = 0;
 }
 
 void FreeArea(ScoreObject* object) {

@@ -10,6 +10,14 @@
 //   bits  0-15  slot index (1..65535; slot 0 is never used)
 //   bits 16-27  generation (1..4095, advanced each time the slot is freed)
 //   bits 28-31  ObjectKind
+//
+// The generation never wraps on its own: a slot freed at generation 4095 is
+// retired, so the bits of a handle are not handed out twice and a stale handle
+// cannot name a later object for the next 65535 x 4095 (about 268 million)
+// objects of its kind. Only when every slot is live or retired do the retired
+// slots start over at generation 1: a program that draws for days must not run
+// out of pens, and a handle kept across 268 million later objects is far older
+// than anything the program holds.
 #pragma once
 
 #include <cassert>
@@ -98,6 +106,7 @@ public:
     // Returns a null handle when the table is full (65535 live objects).
     HandleType Add(std::unique_ptr<T> object) {
         uint32_t index;
+        if (free_.empty() && slots_.size() > kHandleIndexMask) ReviveRetiredSlots();
         if (!free_.empty()) {
             index = free_.back();
             free_.pop_back();
@@ -130,17 +139,22 @@ public:
     }
 
     // Destroys the object; false when the handle did not resolve (already gone).
+    // A slot whose generation is spent is retired instead of freed.
     bool Remove(HandleType h) {
         if (!Find(h)) return false;
         uint32_t index = IndexOfHandle(h.bits);
         Slot& slot = slots_[index];
         slot.object.reset();
-        slot.generation = slot.generation == kHandleGenerationMask ? 1 : slot.generation + 1;
+        if (slot.generation == kHandleGenerationMask) {
+            ++retired_;
+            return true;
+        }
+        ++slot.generation;
         free_.push_back(index);
         return true;
     }
 
-    size_t LiveCount() const { return slots_.size() - 1 - free_.size(); }
+    size_t LiveCount() const { return slots_.size() - 1 - free_.size() - retired_; }
 
     template <typename Fn>
     void ForEach(Fn&& fn) const {
@@ -150,12 +164,23 @@ public:
     }
 
 private:
+    void ReviveRetiredSlots() {
+        for (uint32_t index = 1; index < slots_.size() && retired_ > 0; ++index) {
+            Slot& slot = slots_[index];
+            if (slot.object || slot.generation != kHandleGenerationMask) continue;
+            slot.generation = 1;
+            free_.push_back(index);
+            --retired_;
+        }
+    }
+
     struct Slot {
         std::unique_ptr<T> object;
         uint32_t generation = 1;
     };
     std::vector<Slot> slots_;
     std::vector<uint32_t> free_;
+    size_t retired_ = 0;  // slots whose every generation has been used
 };
 
 }  // namespace ql::platform

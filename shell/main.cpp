@@ -1,9 +1,11 @@
 // Program entry. The editor window does not exist yet: until it does, the program
 // draws a demonstration staff (clef, time signature, notes and rests in the music
 // font, a title in a text face) through the platform layer into a PNG, and says
-// where it wrote it.
+// where it wrote it. With a display, the window layer is put on GTK at start-up
+// (the headless backends stay otherwise).
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,11 @@
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
+#include "core/ui/help.h"
+#include "platform/gtk/gtk_install.h"
+#include "platform/sys/browser_help.h"
+#include "platform/sys/folders.h"
+#include "platform/sys/help.h"
 #include "platform/text/font.h"
 #include "platform/text/text_out.h"
 
@@ -120,6 +127,11 @@ int main(int argc, char** argv) {
     if (out == "--help" || out == "-h") {
         std::printf("usage: %s [picture.png]\n", argv[0]);
         return 0;
+    }
+    if (gtk::InstallGtkBackends()) {
+        // On a desktop, help pages open in the browser.
+        sys::InstallHelpViewer(std::make_unique<sys::BrowserHelpViewer>(
+            sys::ProgramFolder() / kHelpFolderName, std::string{}));
     }
     BitmapHandle image = gfx::CreateImageBitmap(kPictureWidth * kZoom / kSpace,
                                                 kPictureHeight * kZoom / kSpace);

@@ -6,6 +6,9 @@
 // block with room, else add a block (document set: the pool's block size, halved
 // up to three times down to its minimum; static set: GrowStaticPool). When nothing
 // can be had the pool is exhausted: one alert beep and null.
+//
+// Release: the record is zero-filled, takes the free mark and becomes the head of the
+// free list; in a document set the release is noted in the set's log for undo.
 #include <cassert>
 #include <cstring>
 
@@ -83,8 +86,28 @@ bool ConsumeRequestedFailure() {
     if (!IsUiThread()) return false;
     int& requested = StateAnyThread().pools.FailNextRecordAllocations;
     if (requested <= 0) return false;
+    int& wait = StateAnyThread().pools.RecordAllocationsBeforeFailure;
+    if (wait > 0) {
+        --wait;
+        return false;
+    }
     --requested;
     return true;
+}
+
+// Notes a release in a document set's log when the slot's shadow holds no free
+// record: the slot may have held a record at the last undo capture.
+void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, const void* record) {
+    if (set.releases == nullptr || !descriptor.shadowed || pool >= kDocumentPoolCount) return;
+    int block = BlockOfAddress(descriptor, record);
+    std::byte* shadow = BlockShadow(descriptor, block);
+    if (shadow == nullptr) return;
+    size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) -
+                                        descriptor.blocks[block].base.get());
+    if (ReadWord(shadow + offset, 1) == kFreeRecordMark) return;
+    auto slot = static_cast<uint16_t>(offset >> descriptor.shift);
+    uint16_t& lowest = set.releases->lowestSlot[pool][block];
+    if (lowest == 0 || slot < lowest) lowest = slot;
 }
 
 }  // namespace
@@ -113,6 +136,7 @@ void ReleaseUnlocked(PoolSet set, int pool, void* record) {
     if (StateAnyThread().program.ShutdownFlag) return;
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr || record == nullptr || !IsLiveIn(*descriptor, record)) return;
+    NoteRelease(set, pool, *descriptor, record);
     std::memset(record, 0, size_t{1} << descriptor->shift);
     WriteWord(record, 0, descriptor->freeList.offset);
     WriteWord(record, 1, kFreeRecordMark);
@@ -210,6 +234,12 @@ void* PoolSlotAddress(int pool, int block, int slot) {
 
 void FailNextRecordAllocations(int count) {
     StateAnyThread().pools.FailNextRecordAllocations = count < 0 ? 0 : count;
+    StateAnyThread().pools.RecordAllocationsBeforeFailure = 0;
+}
+
+void FailRecordAllocationAfter(int successes) {
+    StateAnyThread().pools.FailNextRecordAllocations = 1;
+    StateAnyThread().pools.RecordAllocationsBeforeFailure = successes < 0 ? 0 : successes;
 }
 
 PoolSet CurrentPoolSet() { return StateAnyThread().pools.CurrentPoolSet; }

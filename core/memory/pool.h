@@ -78,8 +78,20 @@ struct RecordPool {
     PoolBlock blocks[kMaxPoolBlocks];
 };
 
+// The releases in a document set since the undo code last cleared the log: for each
+// pool and block, the lowest slot released whose shadow did not hold a free record;
+// 0 for none (slot 0 never holds a record). A slot below the block's fresh mark at
+// the last capture with such a shadow held a record then, so the log tells undo that
+// a record its history knows was freed, even when the slot was handed out again.
+struct PoolReleaseLog {
+    uint16_t lowestSlot[kDocumentPoolCount][kMaxPoolBlocks];
+};
+
+// The log sits beside the descriptors, never in them: undo compares and restores
+// descriptors as bytes.
 struct DocumentPoolSet {
     RecordPool pools[kDocumentPoolCount];
+    PoolReleaseLog releases;
 };
 
 struct StaticPoolSet {
@@ -99,9 +111,11 @@ static_assert(std::is_trivially_copyable_v<StaticPoolSet>);
 struct PoolSet {
     RecordPool* pools = nullptr;
     int poolCount = 0;
+    PoolReleaseLog* releases = nullptr;  // a document set's; null for the static set
 
     constexpr PoolSet() = default;
-    constexpr PoolSet(DocumentPoolSet& set) : pools(set.pools), poolCount(kDocumentPoolCount) {}  // NOLINT
+    constexpr PoolSet(DocumentPoolSet& set)  // NOLINT
+        : pools(set.pools), poolCount(kDocumentPoolCount), releases(&set.releases) {}
     constexpr PoolSet(StaticPoolSet& set) : pools(set.pools), poolCount(kStaticPoolCount) {}      // NOLINT
 
     constexpr bool IsStatic() const { return poolCount == kStaticPoolCount; }
@@ -115,7 +129,8 @@ struct PoolSet {
 // set, or pool exhausted: then one alert beep).
 void* AllocRecord(int pool);
 // Returns a live record to its pool; null, foreign, slot-0, misaligned and already
-// free pointers are ignored, and so is everything while the program shuts down.
+// free pointers are ignored, and so is everything while the program shuts down. In a
+// document set the release is noted in the set's release log.
 void FreeRecord(int pool, void* record);
 // Checked lookup: null for handle 0, a missing block, slot 0 or a slot past the end.
 void* HandleToPtr(int pool, RecordHandle handle);
@@ -164,6 +179,9 @@ void* AllocRecordBySize(size_t bytes, int* poolOut);
 // ---- Pool sets ----
 
 int InitDocumentPoolSet(DocumentPoolSet& set);  // → 1
+// Empties the release log (PoolReleaseLog); the undo code does so whenever it brings
+// the shadows up to date. Preparing, emptying and releasing a set empty it too.
+void ClearReleaseLog(DocumentPoolSet& set);
 void ResetDocumentPoolSet(DocumentPoolSet& set);  // empties; keeps block 0 of each pool
 void FreeDocumentPoolSet(DocumentPoolSet& set);   // releases every block
 void ClearStaticPoolTables();                     // first step of start-up
@@ -223,6 +241,9 @@ int DocumentBlockKilobytes(int pool);
 // Test hook: the next `count` record allocations (AllocRecord, AllocStaticRecord)
 // fail as if the pool were exhausted (beep included). 0 switches it off.
 void FailNextRecordAllocations(int count);
+// Test hook: the allocation after the next `successes` ones fails (FailNext... with
+// one failure that waits for `successes` allocations first).
+void FailRecordAllocationAfter(int successes);
 
 // ---- Template definitions ----
 

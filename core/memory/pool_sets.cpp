@@ -47,7 +47,12 @@ std::unique_lock<std::mutex> LockSharedPool() {
 
 int InitDocumentPoolSet(DocumentPoolSet& set) {
     for (int pool = 0; pool < kDocumentPoolCount; ++pool) PreparePool(set.pools[pool], kDocumentShifts[pool], 1);
+    ClearReleaseLog(set);
     return 1;
+}
+
+void ClearReleaseLog(DocumentPoolSet& set) {
+    std::memset(&set.releases, 0, sizeof set.releases);
 }
 
 void ResetDocumentPoolSet(DocumentPoolSet& set) {
@@ -59,10 +64,12 @@ void ResetDocumentPoolSet(DocumentPoolSet& set) {
         // Both halves are cleared so that the emptied set and its shadow agree.
         if (hasFirstBlock) std::memset(pool.blocks[0].base.get(), 0, BlockAllocatedBytes(pool, 0));
     }
+    ClearReleaseLog(set);
 }
 
 void FreeDocumentPoolSet(DocumentPoolSet& set) {
     for (RecordPool& pool : set.pools) ReleaseAllBlocks(pool);
+    ClearReleaseLog(set);
 }
 
 void FreeStaticPoolSet(StaticPoolSet& set) {

@@ -12,6 +12,7 @@
 #include "core/model/events.h"
 #include "core/draw/fonts.h"
 #include "core/draw/gdi_cache.h"
+#include "core/draw/painting_guard.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/model/object_list.h"
@@ -41,7 +42,6 @@ constexpr int kPreferenceFaceCount = 4;
 constexpr char kSerifFace[] = "Times New Roman";
 constexpr char kSansFace[] = "Arial";
 constexpr uint8_t kStaffCountMask = 0xFF;
-constexpr int kYearBase = 1900;
 
 void CopyFaceName(FaceNameEntry& entry, const char* name) {
     std::memset(&entry, 0, sizeof entry);
@@ -130,8 +130,9 @@ void StampCreationTime(ScoreDocument* document) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
+    // Kept as the calendar breaks it down: month from 0, year from 1900.
     const int fields[kCreatedFieldCount] = {local.tm_sec,  local.tm_min,  local.tm_hour,
-                                            local.tm_mday, local.tm_mon,  local.tm_year + kYearBase,
+                                            local.tm_mday, local.tm_mon,  local.tm_year,
                                             local.tm_wday, local.tm_yday, local.tm_isdst};
     std::memcpy(document->created, fields, sizeof fields);
 }
@@ -158,37 +159,6 @@ void LinkPages(ScorePage* before, ScorePage* after) {
     after->previous = Ref32<ScorePage>::To(before);
 }
 
-// The margin element's body: four logical margins (left, top, right, bottom), then
-// the same four as distance words in the low halves of 32-bit fields.
-constexpr size_t kMarginBodyBytes = 2 * kMarginCount * sizeof(uint32_t);
-
-std::byte* MarginBody(ScorePage* page) {
-    ScoreObject* margins = page->margins.get();
-    if (margins == nullptr || margins->type != TypeCode(ObjectType::Margin)) return nullptr;
-    if (kObjectHeaderBytes + kMarginBodyBytes > PoolSlotBytes(kTextObjectPool)) return nullptr;
-    return margins->BodyBytes();
-}
-
-void SetMargins(ScoreDocument* document, ScorePage* page, const uint16_t (&bcd)[kMarginCount]) {
-    std::byte* body = MarginBody(page);
-    if (body == nullptr) return;
-    uint32_t words[kMarginCount];
-    for (int i = 0; i < kMarginCount; ++i) words[i] = bcd[i];
-    gfx::Rect logical;
-    ConvertMeasureUnits(*document, &logical, words);
-    const int32_t values[kMarginCount] = {logical.left, logical.top, logical.right, logical.bottom};
-    for (int i = 0; i < kMarginCount; ++i) {
-        StoreField<int32_t>(body + i * sizeof(int32_t), values[i]);
-        StoreField<uint32_t>(body + (kMarginCount + i) * sizeof(uint32_t), words[i]);
-    }
-}
-
-void CopyMargins(ScorePage* to, ScorePage* from) {
-    std::byte* target = MarginBody(to);
-    std::byte* source = MarginBody(from);
-    if (target != nullptr && source != nullptr) std::memcpy(target, source, kMarginBodyBytes);
-}
-
 bool BuildPageList(ScoreDocument* document, ScoreView* view) {
     document->leftMaster = NewPageWithSystem(view, kLeftMasterNumber, kMasterSystemY);
     document->rightMaster = NewPageWithSystem(view, kRightMasterNumber, kMasterSystemY);
@@ -196,10 +166,10 @@ bool BuildPageList(ScoreDocument* document, ScoreView* view) {
     if (!document->leftMaster || !document->rightMaster || !document->firstPage) return false;
     LinkPages(document->leftMaster, document->rightMaster);
     LinkPages(document->rightMaster, document->firstPage);
-    SetMargins(document, document->leftMaster, document->header.leftMargins);
-    SetMargins(document, document->rightMaster, document->header.rightMargins);
+    SetPageMarginWords(document, document->leftMaster, document->header.leftMargins);
+    SetPageMarginWords(document, document->rightMaster, document->header.rightMargins);
     const bool startsRight = document->header.pageGeometry.firstPage != 0;
-    CopyMargins(document->firstPage, startsRight ? document->rightMaster : document->leftMaster);
+    CopyPageMargins(document->firstPage, startsRight ? document->rightMaster : document->leftMaster);
     return true;
 }
 
@@ -381,6 +351,7 @@ void SetDocumentModifiedUnlocked(ScoreDocument* document) {
 
 void SetDocumentModified(ScoreDocument* document) {
     if (PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0) return;
+    if (IsPaintingGuardSet()) return;  // drawing never counts as an edit
     SetDocumentModifiedUnlocked(document);
 }
 

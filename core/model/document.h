@@ -39,7 +39,8 @@ void LinkDocument(ScoreDocument* document);
 void UnlinkDocument(ScoreDocument* document);
 bool IsDocumentListed(const ScoreDocument* document);
 
-// Counts a change: ignored while playback runs, so playback never marks the score.
+// Counts a change: ignored while playback runs or a painting guard is set
+// (core/draw/painting_guard.h), so neither playback nor drawing marks the score.
 void SetDocumentModified(ScoreDocument* document);
 // Counts a change whatever the playback state: for transcription, so a recording is
 // never lost at close.

@@ -58,6 +58,16 @@ int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio,
     return static_cast<int>(static_cast<int64_t>(ticks) * multiplier / divisor);
 }
 
+int TupletNoteCount(const EventRecord& event) {
+    if (event.tupletKind == 0) return 1;
+    if (event.tupletKind == kTupletFixed) {
+        if (event.tupletRatio >= kFixedTupletRatioCount) return 1;
+        return kFixedTupletRatios[event.tupletRatio].divisor;
+    }
+    int divisor = event.tupletRatio >> kNibbleBits;
+    return divisor == 0 ? 1 : divisor;
+}
+
 int EventDurationTicks(const EventRecord& event) {
     return ComputeDurationTicks(event.tupletKind, event.word2 & kEventDotsMask, event.duration,
                                 event.outerRatio, event.tupletRatio,

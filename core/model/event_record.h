@@ -6,6 +6,7 @@
 // voice handle names. The first event of a chord (its head) carries the beam links.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -18,19 +19,21 @@ struct EventRecord {
     uint16_t flags;           // bit 0 chord head, bits 4-5 size class, bit 6 initialised,
                               // bit 7 cleared in copies, bit 8 stem flag (stem length < 0)
     uint16_t word2;           // bits 0-1 dots, bits 2-3 cleared at init, bit 15 head on other side
-    uint8_t noteByte4;        // note data (note entry)
+    int8_t velocity;          // relative key velocity, added to the staff's
     uint8_t step;             // staff step; 0x81 in a head sentinel
     uint16_t stemWord;        // bits 9-14: six-bit stem field kept per staff step
-    uint8_t noteData8[4];     // note data (entry, drawing, accidentals)
+    int16_t attack;           // playback delay of the note-on, ticks
+    int16_t release;          // playback delay of the note-off, ticks
     int16_t stemLength;       // view units, 64 per staff step; +-448 at init
     RecordHandle attachment;  // pool 8: first attached object (the accidental); 0 = none
     uint16_t time;            // ticks from the start of the measure; 0xFFFF in a sentinel
     uint8_t duration;         // DurationCode: log2 of the plain length in ticks
-    uint8_t noteByte19;       // note data (note entry)
+    uint8_t crossStaffPosition;  // position on the neighbouring staff of a cross-staff
+                                 // note; kNoCrossStaffPosition = not yet worked out
     uint8_t tupletKind;       // 0 none, 1 fixed ratio, 2 own ratio
     uint8_t tupletRatio;      // kind 1: index 0..8; kind 2: divisor << 4 | multiplier
     uint8_t outerRatio;       // applied first when non-zero: divisor << 4 | multiplier
-    uint8_t nudge;            // horizontal offset in units of 16 view units
+    int8_t nudge;             // horizontal offset in units of 16 view units
     RecordHandle beamPrev;    // chord head: head of the previous chord of the beam group
     RecordHandle beamNext;    // chord head: head of the next chord of the beam group
     RecordHandle prev;        // previous event (the head sentinel for the first event)
@@ -40,6 +43,11 @@ struct EventRecord {
 
 static_assert(sizeof(EventRecord) == 32);
 static_assert(std::is_trivially_copyable_v<EventRecord>);
+static_assert(offsetof(EventRecord, velocity) == 4);
+static_assert(offsetof(EventRecord, attack) == 8);
+static_assert(offsetof(EventRecord, release) == 10);
+static_assert(offsetof(EventRecord, crossStaffPosition) == 19);
+static_assert(offsetof(EventRecord, nudge) == 23);
 
 // Bytes of an event that the native file stores (without the two chain links).
 constexpr int kStoredEventBytes = 28;
@@ -60,6 +68,9 @@ constexpr uint16_t kEventHeadOtherSide = 0x8000;
 constexpr int kStemFieldShift = 9;
 constexpr uint16_t kStemFieldMask = 0x7E00;
 
+// crossStaffPosition of a note whose position on the other staff is not worked out.
+constexpr uint8_t kNoCrossStaffPosition = 129;
+
 // Head sentinel marks.
 constexpr uint8_t kSentinelStep = 0x81;
 constexpr uint16_t kSentinelTime = 0xFFFF;
@@ -70,6 +81,9 @@ constexpr int16_t kInitialStemLength = 448;
 // Duration codes: log2 of the plain length in ticks.
 constexpr uint8_t kDurationQuarter = 10;
 constexpr uint8_t kDurationEighth = 9;
+
+// The staff step of an event as the signed position it is (0 = the middle line).
+inline int SignedStep(const EventRecord& event) { return static_cast<int8_t>(event.step); }
 
 // True for a head sentinel: step 0x81 and time 0xFFFF.
 inline bool IsHeadSentinel(const EventRecord& event) {

@@ -109,5 +109,8 @@ int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio,
                          int divisor, int multiplier, int outerDivisor, int outerMultiplier);
 // ComputeDurationTicks with the event's own fields.
 int EventDurationTicks(const EventRecord& event);
+// The number of notes the event's tuplet groups (3 for a triplet: the divisor of
+// its ratio); 1 outside a tuplet or for a ratio index past the table.
+int TupletNoteCount(const EventRecord& event);
 
 }  // namespace ql

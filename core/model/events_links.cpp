@@ -46,7 +46,7 @@ EventRecord* ChainStart(EventRecord* at) {
 bool SortsAfter(const EventRecord& member, const EventRecord& newEvent) {
     if (IsHeadSentinel(member)) return false;
     if (member.time != newEvent.time) return member.time > newEvent.time;
-    return member.step > newEvent.step;
+    return SignedStep(member) > SignedStep(newEvent);
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ void TransferChordHead(EventRecord* newHead, EventRecord* oldHead) {
     oldHead->beamNext = RecordHandle{};
     RelinkBeamNeighbours(newHead);
     // Keep the stem end in place: the stem field counts steps from the head.
-    int d = newHead->step - oldHead->step;
+    int d = SignedStep(*newHead) - SignedStep(*oldHead);
     SetStemField(*newHead, (oldHead->stemWord >> kStemWordHighShift) - d);
     if (oldHead->stemLength >= 0) {
         newHead->stemLength = static_cast<int16_t>(oldHead->stemLength - kUnitsPerStaffStep * d);

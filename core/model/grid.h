@@ -76,6 +76,12 @@ CellHandleArray* CellArrayOf(const StaffRecord* staff);
 uint16_t ElementTime(const ScoreObject* element);
 void SetElementTime(ScoreObject* element, uint16_t time);
 int ElementDurationTicks(const ScoreObject* element);
+// The element's DurationCode (log2 of its plain length; 0 = none) and whether a
+// tuplet or outer ratio scales it.
+uint8_t ElementDurationCode(const ScoreObject* element);
+bool IsElementInTuplet(const ScoreObject* element);
+// Sets the element's StaffPosition (rest body byte 5).
+void SetElementPosition(ScoreObject* element, int8_t position);
 
 // ---- Voices ----
 EventRecord* GetVoiceHead(MeasureCell* cell, int voice);  // null when none resolves

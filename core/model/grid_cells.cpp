@@ -131,10 +131,13 @@ void DetachCellObjectList(MeasureCell* cell, ScoreDocument* document, int free) 
     }
 }
 
+// A rest in a voice's element list is content too: a cell holding only rests is
+// not empty, so that no caller deletes or truncates it without asking.
 int IsCellEmpty(MeasureCell* cell) {
     if (cell == nullptr) return 1;
     for (int v = 0; v < kVoiceCount; ++v)
-        if (GetVoiceFirstEvent(cell, v) != nullptr) return 0;
+        if (GetVoiceFirstEvent(cell, v) != nullptr || GetVoiceFirstElement(cell, v) != nullptr)
+            return 0;
     ScoreObject* head = cell->objects.get();
     return (head != nullptr && head->next) ? 0 : 1;
 }

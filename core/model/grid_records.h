@@ -19,6 +19,12 @@ struct CellHandleArray;
 // Capacity of the measure table and of a staff's cell array (measures 0..1023); a
 // fixed size, never read from the settings.
 constexpr int32_t MaxMeasures = kDefaultMaxMeasures;
+// The most measures a score may have: every path that adds measures refuses to pass
+// it, so that the count, its four spare records and the records a page may shift
+// past it stay inside the table.
+constexpr int32_t MeasureLimit = MaxMeasures - 8;
+// The notice (status bar, with a beep) of a path refused at the limit.
+inline constexpr char kMeasureLimitNotice[] = "Increase MaxMeasures in the QLW.INI file.";
 // Cells exist up to measureCount + this many spare measures.
 constexpr int kSpareMeasures = 4;
 
@@ -122,8 +128,28 @@ constexpr int kCellKeyCountShift = 4;
 constexpr uint16_t kCellHiddenRestMask = 0x0C00;  // bit 10 voice 2, bit 11 voice 4
 constexpr uint16_t kCellHiddenStemMask = 0xF000;  // the four hidden-stem bits
 
+// MeasureRecord::flags: signs at the start of the measure that are not shown.
+constexpr uint8_t kMeasureNaturalsHidden = 0x01;  // naturals cancelling a key
+constexpr uint8_t kMeasureBarlineHidden = 0x02;
+constexpr uint8_t kMeasureKeyHidden = 0x08;
+constexpr uint8_t kMeasureTimeHidden = 0x10;
+constexpr uint8_t kMeasureClefHidden = 0x20;
 // MeasureRecord::flags bit set on the second record when a one-staff score is shown.
 constexpr uint8_t kMeasureLeftBarHidden = 0x80;
+
+// The barline kinds of the barline byte's nibbles.
+enum class BarlineType : uint8_t {
+    Single = 0,
+    Double = 1,
+    BeginSection = 2,
+    EndSection = 3,
+    Thick = 4,
+    StartRepeat = 5,
+    EndRepeat = 6,
+    BothRepeats = 7,
+    Dotted = 8,
+};
+
 // MeasureRecord::numberFlags.
 constexpr uint8_t kMeasureNumberHidden = 0x01;
 

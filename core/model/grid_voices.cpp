@@ -74,6 +74,10 @@ void SetElementTime(ScoreObject* element, uint16_t time) {
     StoreField<uint16_t>(element->BodyBytes() + kElementTimeOffset, time);
 }
 
+void SetElementPosition(ScoreObject* element, int8_t position) {
+    element->BodyBytes()[kElementPositionOffset] = static_cast<std::byte>(position);
+}
+
 int ElementDurationTicks(const ScoreObject* element) {
     uint8_t value = BodyByte(element, kElementTupletValueOffset);
     uint8_t extra = BodyByte(element, kElementExtraRatioOffset);
@@ -82,6 +86,15 @@ int ElementDurationTicks(const ScoreObject* element) {
                                 BodyByte(element, kElementDurationOffset), extra, value,
                                 value >> kNibbleBits, value & kNibbleMask, extra >> kNibbleBits,
                                 extra & kNibbleMask);
+}
+
+uint8_t ElementDurationCode(const ScoreObject* element) {
+    return BodyByte(element, kElementDurationOffset);
+}
+
+bool IsElementInTuplet(const ScoreObject* element) {
+    return BodyByte(element, kElementTupletKindOffset) != 0 ||
+           BodyByte(element, kElementExtraRatioOffset) != 0;
 }
 
 EventRecord* GetVoiceHead(MeasureCell* cell, int voice) {

@@ -33,9 +33,12 @@ int LowMemoryReportCount() {
 
 void ReportLowMemory(const char* module, int line) {
     ++g_lowMemoryReports;
+    ReportModuleLine(module, line, ProgramString(kStrResourceMemoryLow));
+}
+
+void ReportModuleLine(const char* module, int line, const std::string& text) {
     std::string tag = FormatModuleLine(module, line);
-    ErrorBox(
-        FillPlaces(ProgramString(kStrModuleLineReport), tag, ProgramString(kStrResourceMemoryLow)));
+    ErrorBox(FillPlaces(ProgramString(kStrModuleLineReport), tag, text));
 }
 
 }  // namespace ql

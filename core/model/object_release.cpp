@@ -11,6 +11,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "notes/rests/rest.h"
 #include "objects/object_services.h"
 
 namespace ql {
@@ -33,7 +34,7 @@ enum class Release : uint8_t {
     Text9,         // text clean-up, pool 9
     MidiOuter,     // text + MidiAction of the outer record, outer record to pool 9
     NotesHandler,  // static pool 0
-    Rest,          // pool 8
+    Rest,          // the rest's destructor, pool 8
     Tuplet,        // tuplet clean-up, pool 9
     Picture,       // picture clean-up, pool 9
     Marquee,       // static pool 1
@@ -149,13 +150,13 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
         case Release::MidiOuter:
             ReleaseMidiOuter(object);
             return;
-        // provisional: the notes handler's and the rest's own destructors come with
-        // note entry; their records hold nothing else yet.
+        // provisional: the notes handler's own destructor comes with note entry; its
+        // record holds nothing else yet.
         case Release::NotesHandler:
             FreeStaticRecord(kNotesHandlerStaticPool, object);
             return;
         case Release::Rest:
-            FreeRecord(kTextObjectPool, object);
+            DestroyRest(object);
             return;
         case Release::Tuplet:
             DestroyTupletBody(object);

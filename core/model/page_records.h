@@ -31,7 +31,7 @@ struct ScorePage {
 
 struct ScoreSystem {
     uint8_t number;  // number of the system on its page
-    uint8_t systemData1;
+    uint8_t keepNaturalWidth;  // non-zero: the system ends where its measures end
     uint16_t firstMeasure;
     uint16_t lastMeasure;
     uint8_t offsetsPool;           // pool of staffOffsets
@@ -56,6 +56,12 @@ constexpr int kStoredSystemBytes = 16;
 
 constexpr int16_t kLeftMasterNumber = -2;
 constexpr int16_t kRightMasterNumber = -1;
+
+// ScoreSystem::staffFlags bits (a negative flag hides the staff): signs left out at
+// the system's start.
+constexpr uint8_t kSystemStaffNoClef = 0x04;
+constexpr uint8_t kSystemStaffNoKey = 0x08;
+constexpr uint8_t kSystemStaffNoTime = 0x10;
 
 // Staff-offset entry 0 of a new system.
 constexpr uint16_t kFirstStaffOffset = 0xF000;

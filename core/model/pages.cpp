@@ -9,6 +9,7 @@
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/units/units.h"
 
 namespace ql {
 
@@ -269,6 +270,59 @@ ScorePage* FindPageByNumber(ScoreDocument* document, int number, ScorePage* afte
     for (int i = 0; page != nullptr && i < kMaxPages; ++i, page = page->next.get())
         if (page->pageNumber == number) return page;
     return nullptr;
+}
+
+namespace {
+
+constexpr int kPageMarginCount = 4;
+constexpr size_t kMarginBodyBytes = 2 * kPageMarginCount * sizeof(uint32_t);
+static_assert(sizeof(PageMargins) == kMarginBodyBytes);
+
+std::byte* MarginBody(const ScorePage* page) {
+    ScoreObject* margins = page != nullptr ? page->margins.get() : nullptr;
+    if (margins == nullptr || margins->type != kMarginType) return nullptr;
+    if (kObjectHeaderBytes + kMarginBodyBytes > PoolSlotBytes(kTextObjectPool)) return nullptr;
+    return margins->BodyBytes();
+}
+
+}  // namespace
+
+bool GetPageMargins(const ScorePage* page, PageMargins* out) {
+    const std::byte* body = MarginBody(page);
+    if (body == nullptr || out == nullptr) return false;
+    for (int i = 0; i < kPageMarginCount; ++i) {
+        out->logical[i] = LoadField<int32_t>(body + i * sizeof(int32_t));
+        out->words[i] = LoadField<uint32_t>(body + (kPageMarginCount + i) * sizeof(uint32_t));
+    }
+    return true;
+}
+
+bool SetPageMargins(ScorePage* page, const PageMargins& margins) {
+    std::byte* body = MarginBody(page);
+    if (body == nullptr) return false;
+    for (int i = 0; i < kPageMarginCount; ++i) {
+        StoreField<int32_t>(body + i * sizeof(int32_t), margins.logical[i]);
+        StoreField<uint32_t>(body + (kPageMarginCount + i) * sizeof(uint32_t), margins.words[i]);
+    }
+    return true;
+}
+
+void SetPageMarginWords(ScoreDocument* document, ScorePage* page, const uint16_t (&words)[4]) {
+    if (document == nullptr || MarginBody(page) == nullptr) return;
+    PageMargins margins;
+    for (int i = 0; i < kPageMarginCount; ++i) margins.words[i] = words[i];
+    gfx::Rect logical;
+    ConvertMeasureUnits(*document, &logical, margins.words);
+    margins.logical[0] = logical.left;
+    margins.logical[1] = logical.top;
+    margins.logical[2] = logical.right;
+    margins.logical[3] = logical.bottom;
+    SetPageMargins(page, margins);
+}
+
+void CopyPageMargins(ScorePage* to, const ScorePage* from) {
+    PageMargins margins;
+    if (GetPageMargins(from, &margins)) SetPageMargins(to, margins);
 }
 
 int GetPageIndex(ScoreDocument* document, ScorePage* page) {

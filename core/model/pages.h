@@ -42,6 +42,23 @@ void FreeSystemRecord(ScoreSystem* system);
 uint16_t* StaffOffsetsOf(const ScoreSystem* system);
 int8_t* StaffFlagsOf(const ScoreSystem* system);
 
+// ---- Margins of a page (its margin element, type 33) ----
+// The element's body: four logical margins (left, top, right, bottom), then the
+// same four as distance words (BcdInches in the page unit) in the low halves of
+// 32-bit fields.
+struct PageMargins {
+    int32_t logical[4] = {};
+    uint32_t words[4] = {};
+};
+// False (out untouched) when the page has no margin element.
+bool GetPageMargins(const ScorePage* page, PageMargins* out);
+// False when the page has no margin element.
+bool SetPageMargins(ScorePage* page, const PageMargins& margins);
+// The four distance words and their logical values in the document's unit and
+// staff size (ConvertMeasureUnits).
+void SetPageMarginWords(ScoreDocument* document, ScorePage* page, const uint16_t (&words)[4]);
+void CopyPageMargins(ScorePage* to, const ScorePage* from);
+
 int GetPageNumberAt(ScoreDocument* document, int n);
 int GetLastPageNumber(ScorePage* page);
 ScorePage* FindPageByNumber(ScoreDocument* document, int number, ScorePage* after);

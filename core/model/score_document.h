@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/constants.h"
+#include "core/model/beat_map_record.h"
 #include "core/model/geometry.h"
 #include "core/model/grid_records.h"
 #include "core/model/page_record.h"
@@ -44,7 +45,7 @@ constexpr int kGdiCacheSlots = 64;
 constexpr int kGlyphMetricCount = 224;
 constexpr int kGlyphMetricBytes = 34;
 constexpr int kPatchMaskBytes = 32;
-constexpr int kMixerStaves = 64;
+constexpr int kMixerStaves = kMaxStaves;
 constexpr int kCreatedFieldCount = 9;
 constexpr int kScoreHeaderBytes = 270;
 
@@ -180,6 +181,7 @@ struct ScoreDocument {
     // Buffers the document owns outside the pools (picture bytes, ...), freed with
     // it; pooled records refer to them by id = index + 1 (PushDocumentRecord).
     std::vector<std::unique_ptr<std::vector<uint8_t>>> ownedRecords;
+    uint16_t colourPictures = 0;            // pictures read with colour, not black and white
     ScorePage* leftMaster = nullptr;        // page -2
     ScorePage* rightMaster = nullptr;       // page -1
     ScorePage* firstPage = nullptr;         // page 1
@@ -191,9 +193,10 @@ struct ScoreDocument {
     std::unique_ptr<MeasureRecord[]> baselineMeasureTable;  // copy at the undo baseline
     uint8_t baselineValid = 0;
     ScoreHeader baselineHeader{};
-    int32_t created[kCreatedFieldCount] = {};  // sec, min, hour, day, month, year,
-                                               // weekday, day of year, DST; also the
-                                               // file's last-write time after a save
+    int32_t created[kCreatedFieldCount] = {};  // sec, min, hour, day, month (from 0),
+                                               // year (from 1900), weekday, day of
+                                               // year, DST; also the file's last-write
+                                               // time after a save
     std::string path;                       // "Untitled" for a new score
     QuickFontRecord fonts[kScoreFontCount] = {};
     FaceNameEntry faceNames[kFaceNameCount] = {};
@@ -283,6 +286,8 @@ struct ScoreView {
     int32_t PageRight = 0;
     int32_t PageBottom = 0;
     ScaledMetrics scaledMetrics{};
+    // Where measure slots, their signs and their ticks stand (beat_map_record.h).
+    BeatMap beatMap;
 };
 
 }  // namespace ql

@@ -210,6 +210,7 @@ void DestroyView(ScoreView* view) {
     ReleaseViewDrawing(view);
     DeleteViewObjects(view);
     DestroyGalleyPages(view);
+    view->beatMap = BeatMap{};  // frees the row buffers
     DocumentGlobals& globals = State().documents;
     if (globals.ActiveView == view) globals.ActiveView = nullptr;
     view->self = nullptr;

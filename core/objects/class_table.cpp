@@ -86,11 +86,12 @@ void ConstructScoreObject(ScoreObject* object) {
 ScoreObject* ConstructObject(uint8_t type) {
     ObjectTypeEntry entry = FindObjectType(type);
     if (entry.construct == nullptr) return nullptr;
-    if (PoolSlotBytes(entry.pool) < sizeof(ScoreObject)) return nullptr;
-    auto* record = static_cast<ScoreObject*>(AllocRecord(entry.pool));
+    if (PoolSlotBytes(entry.pool) < entry.objectOffset + sizeof(ScoreObject)) return nullptr;
+    auto* record = static_cast<std::byte*>(AllocRecord(entry.pool));
     if (record == nullptr) return nullptr;
-    entry.construct(record);
-    return record;
+    auto* object = reinterpret_cast<ScoreObject*>(record + entry.objectOffset);
+    entry.construct(object);
+    return object;
 }
 
 }  // namespace ql

@@ -102,11 +102,14 @@ const ScoreObjectClass& ClassOf(const ScoreObject* object);
 
 // Construction by type code: the pool the type's records come from and the
 // constructor that makes a zero-filled record of that pool an object of the type
-// (root constructor first, then class id, type and subtype).
-using ObjectConstructor = void (*)(ScoreObject* record);
+// (root constructor first, then class id, type and subtype). The object sits
+// `objectOffset` bytes into its record: 0, or 14 for the MIDI-carrying records whose
+// MidiAction comes first (the constructor is given the object and builds both).
+using ObjectConstructor = void (*)(ScoreObject* object);
 struct ObjectTypeEntry {
     int pool = 0;  // pool of the current set
     ObjectConstructor construct = nullptr;
+    uint8_t objectOffset = 0;
 };
 // False for a code above kLastObjectType, a pool outside 2..10 or a null constructor.
 bool RegisterObjectType(uint8_t type, ObjectTypeEntry entry);

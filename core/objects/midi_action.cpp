@@ -29,11 +29,12 @@ size_t ClampToSlot(int pool, size_t length) {
     return std::min(length, PoolSlotBytes(pool));
 }
 
+// Bytes 0-1 of a data-carrying action are written as 0: the data's handle means
+// nothing in a file, and writing it would make two saves of one score differ.
 void EncodeFileBytes(const MidiAction& action, uint8_t out[kMidiActionFileBytes]) {
     uint16_t first = 0;
     uint16_t second = 0;
     if (IsDataCarrying(action)) {
-        first = action.head.data.handle.bits;
         second = static_cast<uint16_t>(action.head.data.pool | (action.head.data.length << 8));
     } else {
         first = static_cast<uint16_t>(action.head.values.value);
@@ -165,18 +166,18 @@ bool HasWritableData(const MidiAction& action) {
            MidiActionDataBytes(action) != nullptr;
 }
 
+// The action itself is never changed: one whose data cannot be written is written
+// as the plain kind-2 action it reads back as.
 int WriteMidiAction(MidiAction* action, ScoreByteWriter write) {
-    if (IsDataCarrying(*action) && !HasWritableData(*action)) {
-        DestroyMidiAction(action);  // a record no longer used goes back to its pool
-        MakePlainAction(action);
-    }
+    MidiAction stored = *action;
+    if (IsDataCarrying(stored) && !HasWritableData(stored)) MakePlainAction(&stored);
     uint8_t bytes[kMidiActionFileBytes];
-    EncodeFileBytes(*action, bytes);
+    EncodeFileBytes(stored, bytes);
     if (!write(bytes, kMidiActionFileBytes)) return 0;
-    if (!IsDataCarrying(*action)) return kMidiActionFileBytes;
+    if (!IsDataCarrying(stored)) return kMidiActionFileBytes;
     const uint8_t lengthAndKind[kLengthAndKindBytes] = {bytes[3], bytes[4]};
     if (!write(lengthAndKind, kLengthAndKindBytes)) return 0;
-    if (!write(MidiActionDataBytes(*action), action->head.data.length)) return 0;
+    if (!write(MidiActionDataBytes(stored), stored.head.data.length)) return 0;
     return kMidiActionFileBytes;
 }
 

@@ -121,9 +121,10 @@ int SetMidiActionData(MidiAction* action, const void* bytes, size_t length);
 using ScoreByteWriter = int (*)(const void* bytes, uint32_t count);
 using ScoreByteReader = int (*)(void* buffer, uint32_t count);
 
-// Writes the ten bytes, then for a data-carrying action the length byte and the byte
-// after it and the data bytes. A data-carrying action without data is first made a
-// plain kind-2 action. → 10, or 0 on a write error.
+// Writes the ten bytes (bytes 0-1 of a data-carrying action as 0), then for a
+// data-carrying action the length byte and the byte after it and the data bytes. A
+// data-carrying action without writable data is written as a plain kind-2 action;
+// the action in memory is left as it is. → 10, or 0 on a write error.
 int WriteMidiAction(MidiAction* action, ScoreByteWriter write);
 int WriteMidiAction(MidiAction* action);
 // Reads the ten bytes and, for a data-carrying action, the data (allocated in the

@@ -112,7 +112,8 @@ void ConstructScoreObject(ScoreObject* object);
 // Allocates a record of the type's pool in the current pool set and runs the type's
 // registered constructor (RegisterObjectType, core/objects/class_table.h). Null when no
 // constructor is registered for the code or the pool is exhausted (the record is
-// then not taken). The object is not linked into any list.
+// then not taken). The object is not linked into any list; it sits at the type's
+// object offset in its record (after the MidiAction of a MIDI-carrying record).
 ScoreObject* ConstructObject(uint8_t type);
 
 }  // namespace ql

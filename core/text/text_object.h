@@ -177,8 +177,8 @@ char* TextObjectString(const TextObject* text);
 // ---- Display text ----
 
 // Expands the header and footer variables of `source` in one left-to-right pass:
-// values put in are never scanned again. A leading '%' that starts no variable is
-// dropped. At most kDisplayTextBytes - 1 characters. Returns 1 when a variable was
+// values put in are never scanned again. A result that begins with '%' loses that
+// first character. At most kDisplayTextBytes - 1 characters. Returns 1 when a variable was
 // replaced. `now` is the local time the text is drawn at.
 int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& now,
                           std::string* target);

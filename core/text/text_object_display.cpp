@@ -31,6 +31,15 @@ constexpr int kCreatedMonth = 4;
 constexpr int kCreatedYear = 5;
 constexpr int kTmYearBase = 1900;
 constexpr int kTwoDigitYears = 100;
+// The ranges a shown date keeps to: years of four digits, months from 0 as kept.
+constexpr int32_t kFirstDay = 1;
+constexpr int32_t kLastDay = 31;
+constexpr int32_t kFirstTmMonth = 0;
+constexpr int32_t kLastTmMonth = 11;
+constexpr int32_t kFirstYear = 0;
+constexpr int32_t kLastYear = 9999;
+constexpr int32_t kLastHour = 23;
+constexpr int32_t kLastMinute = 59;
 
 struct Calendar {
     int day = 0;
@@ -44,11 +53,17 @@ Calendar FromTm(const std::tm& t) {
     return Calendar{t.tm_mday, t.tm_mon + 1, t.tm_year + kTmYearBase, t.tm_hour, t.tm_min};
 }
 
+// The fields come from a file and may hold anything: each is clamped to its
+// calendar range first, so the date shown is a date and no sum can overflow.
 Calendar FromCreated(const ScoreDocument* document) {
     if (document == nullptr) return {};
     const int32_t* c = document->created;
-    return Calendar{c[kCreatedDay], c[kCreatedMonth] + 1, c[kCreatedYear] + kTmYearBase,
-                    c[kCreatedHour], c[kCreatedMinute]};
+    return Calendar{std::clamp(c[kCreatedDay], kFirstDay, kLastDay),
+                    std::clamp(c[kCreatedMonth], kFirstTmMonth, kLastTmMonth) + 1,
+                    std::clamp(c[kCreatedYear], kFirstYear - kTmYearBase, kLastYear - kTmYearBase) +
+                        kTmYearBase,
+                    std::clamp(c[kCreatedHour], 0, kLastHour),
+                    std::clamp(c[kCreatedMinute], 0, kLastMinute)};
 }
 
 std::string Printf(const char* format, int a, int b, int c = 0) {
@@ -191,8 +206,8 @@ int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& no
     const size_t limit = kDisplayTextBytes - 1;
     int replaced = 0;
     size_t i = 0;
-    if (text[0] == '%' && VariableAt(text) == nullptr) i = 1;  // a leading '%' alone is dropped
-    while (i < text.size() && target->size() < limit) {
+    // One character more than the limit is gathered, for the '%' that may go below.
+    while (i < text.size() && target->size() <= limit) {
         const VariableName* variable = text[i] == '%' ? VariableAt(text.substr(i)) : nullptr;
         if (variable == nullptr) {
             target->push_back(text[i++]);
@@ -202,6 +217,9 @@ int ExpandTextVariablesAt(ScoreView* view, const char* source, const std::tm& no
         i += variable->name.size();
         replaced = 1;
     }
+    // A result that begins with '%' loses it, whether the '%' came from the text
+    // or from a value put in (a path "%draft.ql", or "%x" after an empty value).
+    if (!target->empty() && target->front() == '%') target->erase(0, 1);
     if (target->size() > limit) target->resize(limit);
     return replaced;
 }

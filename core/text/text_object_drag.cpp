@@ -1,8 +1,9 @@
 // Handles and dragging of text objects: one hit record over the text's rectangle
 // (two for repeat endings and octave lines), the drag that moves the focused
 // handles, the drag image (the display text rendered once into a bitmap and
-// blitted by inversion, so a second blit erases it) and the commit, which
-// re-anchors a note-attached object at its handle.
+// blitted by inversion onto the window, so a second blit erases it; never onto a
+// printer or a recording) and the commit, which re-anchors a note-attached object
+// at its handle.
 #include <algorithm>
 
 #include "core/draw/colour_sets.h"
@@ -17,6 +18,7 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
+#include "platform/gfx/recording.h"
 
 namespace ql {
 namespace {
@@ -68,7 +70,8 @@ void BlitDragImage(ScoreObject* object, ScoreView* view) {
     TextObject* text = AsTextObject(object);
     BeginViewDraw(view);
     platform::DcHandle dc = view->ViewDC;
-    if (dc) {
+    // Feedback goes to a window's backing store only, never to paper or a recording.
+    if (dc && !IsPrinting() && !gfx::IsRecording(dc)) {
         const RecordRect& at = focus->outer;
         if (text->body.bitmapCache == 0)
             text->body.bitmapCache = RenderDragImage(object, view, dc, at).bits;

@@ -3,9 +3,10 @@
 // field. Files before version 30 hold no extra word; before version 11 the flags
 // word kept bit 12 and up two places lower (at bit 10).
 //
-// Bytes 22-23 hold the string handle as it was in memory when the object owns a
-// string (meaningless on reading), and the character itself when it shows one
-// character: that character is kept on reading.
+// Bytes 22-23 hold the character itself when the object shows one character (kept
+// on reading), and 0 when it owns a string: the string's handle means nothing in a
+// file. The writer never changes the object: a string that cannot be found is
+// written as no string (flag 0 clear, no length).
 #include <array>
 #include <cstring>
 
@@ -70,7 +71,7 @@ Record Encode(const TextObjectBody& body) {
     r.Put16(kAtWidth, static_cast<uint16_t>(body.width));
     r.Put16(kAtHeight, static_cast<uint16_t>(body.height));
     r.Put16(kAtExtra, body.extra);
-    r.Put16(kAtString, body.string);
+    r.Put16(kAtString, (body.flags & kTextOwnsString) != 0 ? 0 : body.string);
     return r;
 }
 
@@ -102,9 +103,10 @@ void Decode(const Record& r, uint8_t version, TextObjectBody* body) {
 
 int WriteTextObjectString(TextObject* text, int (*write)(const void*, uint32_t)) {
     const char* string = TextObjectString(text);
-    // A string that cannot be found is not written, and neither is its length.
-    if (string == nullptr) text->body.flags &= static_cast<uint16_t>(~kTextOwnsString);
     Record record = Encode(text->body);
+    // A string that cannot be found is not written, and neither is its length.
+    if (string == nullptr)
+        record.Put16(kAtFlags, static_cast<uint16_t>(text->body.flags & ~kTextOwnsString));
     if (!write(record.bytes.data(), kTextRecordBytes)) return 0;
     if (string == nullptr) return kTextWriteResultBase;
     size_t length = std::strlen(string);

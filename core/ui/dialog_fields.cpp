@@ -1,11 +1,13 @@
 // Spin fields, the decimal stepper and the fixed-point texts of the dialogs.
-// Numbers are read with std::from_chars over a bounded copy of the field, so no
-// text a user can type overflows a buffer or a number.
+// Numbers are read over a bounded copy of the field or digit by digit with the
+// integer part saturated, so no text a user can type overflows a buffer or a
+// number. A 128ths text and its value round-trip exactly, negative ones included.
 #include "core/ui/dialog_fields.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -24,15 +26,18 @@ namespace ql {
 namespace {
 
 constexpr int32_t kSpinBase = 10;
-constexpr int kFixed128Shift = 7;
 constexpr int kFixed128One = 128;
 constexpr int kFixed160One = 160;
 constexpr int kThousandthsPerUnit = 1000;
-constexpr int kThousandthsTo128Scale = 125;  // 1000 / 128 = 125 / 16
-constexpr int kThousandthsTo128Shift = 4;
 constexpr int kHundredths = 100;
 constexpr int kTenths = 10;
 constexpr int kFractionDigitsCounted = 2;
+// A 128th is 0.0078125: three decimals always name it, two often do.
+constexpr int kFixed128LongDigits = 3;
+// Fraction digits a fixed-point text keeps: 1/128 has seven decimals and half of
+// it eight, so rounding to the nearest 128th is exact; later digits only ever lie
+// beyond a half that the rounding already takes upward.
+constexpr int kFractionDigitsRead = 9;
 // Bit 0 of an up-down id chooses the decimal stepper's half.
 constexpr int32_t kDecimalIntegerEditOffset = 2;
 constexpr int32_t kDecimalHundredthsEditOffset = 1;
@@ -87,34 +92,78 @@ DecimalText SplitDecimalText(std::string_view text) {
     return result;
 }
 
-// The leading digits among the first two fraction characters: value and count.
-struct FractionDigits {
-    int value = 0;
-    int count = 0;
-};
-
-FractionDigits LeadingFractionDigits(const std::string& fraction) {
-    FractionDigits digits;
-    for (char c : fraction) {
-        if (digits.count == kFractionDigitsCounted || c < '0' || c > '9') break;
-        digits.value = digits.value * kTenths + (c - '0');
-        ++digits.count;
-    }
-    return digits;
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-int64_t ParseFixed(std::string_view text, int one) {
-    DecimalText parts = SplitDecimalText(text);
-    FractionDigits digits = LeadingFractionDigits(parts.fraction);
-    int64_t whole = parts.integer * one;
-    switch (digits.count) {
+int64_t PowerOfTen(int exponent) {
+    int64_t power = 1;
+    for (int i = 0; i < exponent; ++i) power *= kTenths;
+    return power;
+}
+
+// A fixed-point text as typed: "[blanks][sign]integer[.fraction]" or
+// "[sign].fraction", ',' taken as the point too. The integer part saturates at
+// kLargestInteger however many digits it has; of the fraction the first
+// kFractionDigitsRead digits are kept. Reading stops at the first character that
+// does not fit, so "5x.5" is 5 and text that is no number is 0.
+struct FixedText {
+    bool negative = false;
+    int64_t integer = 0;
+    int64_t fraction = 0;  // the fraction digits kept, as a whole number
+    int fractionDigits = 0;
+};
+
+FixedText ReadFixedText(std::string_view text) {
+    FixedText read;
+    size_t i = text.find_first_not_of(' ');
+    if (i == std::string_view::npos) return read;
+    if (text[i] == '-' || text[i] == '+') read.negative = text[i++] == '-';
+    for (; i < text.size() && IsDigit(text[i]); ++i)
+        read.integer = std::min(read.integer * kTenths + (text[i] - '0'), kLargestInteger);
+    if (i == text.size() || (text[i] != '.' && text[i] != ',')) return read;
+    for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+        if (read.fractionDigits == kFractionDigitsRead) continue;
+        read.fraction = read.fraction * kTenths + (text[i] - '0');
+        ++read.fractionDigits;
+    }
+    return read;
+}
+
+// digits / 10^count of a unit, in 1/one of the unit, to the nearest (halves up).
+int64_t DecimalToUnits(int64_t digits, int count, int one) {
+    int64_t scale = PowerOfTen(count);
+    return (digits * one * 2 + scale) / (scale * 2);
+}
+
+// units / one of a unit as `count` decimal digits, to the nearest (halves up).
+int64_t UnitsToDecimal(int64_t units, int count, int one) {
+    return (units * PowerOfTen(count) * 2 + one) / (one * 2);
+}
+
+// The magnitude of a text in 160ths: of the fraction only the first two digits
+// count, and two digits add one 160th (so ".50" shown again reads ".50").
+int64_t Fixed160Magnitude(const FixedText& read) {
+    int count = std::min(read.fractionDigits, kFractionDigitsCounted);
+    int64_t digits = read.fraction / PowerOfTen(read.fractionDigits - count);
+    int64_t whole = read.integer * kFixed160One;
+    switch (count) {
         case 1:
-            return digits.value * one / kTenths + whole;
+            return digits * kFixed160One / kTenths + whole;
         case kFractionDigitsCounted:
-            return digits.value * one / kHundredths + whole + 1;
+            return digits * kFixed160One / kHundredths + whole + 1;
         default:
             return whole;
     }
+}
+
+// A value outside the field's range clamps to the range with the stop beep.
+template <typename Field>
+Field ClampToField(int64_t value) {
+    int64_t clamped = std::clamp<int64_t>(value, std::numeric_limits<Field>::min(),
+                                          std::numeric_limits<Field>::max());
+    if (clamped != value) BeepAtLimit();
+    return static_cast<Field>(clamped);
 }
 
 // The first two digits of the thousandths written as "%03d".
@@ -221,12 +270,16 @@ int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool dow
 }
 
 const char* FormatFixed128(int16_t value, char* buffer, size_t size) {
-    int integer = value >> kFixed128Shift;
-    int thousandths =
-        ((value - integer * kFixed128One) * kThousandthsTo128Scale) >> kThousandthsTo128Shift;
-    char hundredths[3];
-    HundredthsOfThousandths(thousandths, hundredths);
-    std::snprintf(buffer, size, "%d.%s", integer, hundredths);
+    int magnitude = std::abs(static_cast<int>(value));
+    int fraction = magnitude % kFixed128One;
+    int digits = kFractionDigitsCounted;
+    int64_t decimal = UnitsToDecimal(fraction, digits, kFixed128One);
+    if (DecimalToUnits(decimal, digits, kFixed128One) != fraction) {
+        digits = kFixed128LongDigits;
+        decimal = UnitsToDecimal(fraction, digits, kFixed128One);
+    }
+    std::snprintf(buffer, size, "%s%d.%0*lld", value < 0 ? "-" : "", magnitude / kFixed128One,
+                  digits, static_cast<long long>(decimal));
     return buffer;
 }
 
@@ -244,15 +297,16 @@ const char* FormatFixed160(uint16_t value, char* buffer, size_t size) {
 }
 
 int16_t ParseFixed128(std::string_view text) {
-    int64_t value = ParseFixed(text, kFixed128One);
-    return static_cast<int16_t>(std::clamp<int64_t>(value, std::numeric_limits<int16_t>::min(),
-                                                    std::numeric_limits<int16_t>::max()));
+    FixedText read = ReadFixedText(text);
+    int64_t magnitude = read.integer * kFixed128One +
+                        DecimalToUnits(read.fraction, read.fractionDigits, kFixed128One);
+    return ClampToField<int16_t>(read.negative ? -magnitude : magnitude);
 }
 
 uint16_t ParseFixed160(std::string_view text) {
-    int64_t value = ParseFixed(text, kFixed160One);
-    return static_cast<uint16_t>(
-        std::clamp<int64_t>(value, 0, std::numeric_limits<uint16_t>::max()));
+    FixedText read = ReadFixedText(text);
+    int64_t magnitude = Fixed160Magnitude(read);
+    return ClampToField<uint16_t>(read.negative ? -magnitude : magnitude);
 }
 
 void PaperIndexFromFileCode(ScoreView* view) {

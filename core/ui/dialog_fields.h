@@ -19,7 +19,7 @@ namespace ql {
 struct ScoreView;
 struct PageRecord;
 
-// Room for any fixed-point text ("-256.99", ".99") and its terminator.
+// Room for any fixed-point text ("-255.992", ".99") and its terminator.
 constexpr size_t kFixedTextBytes = 16;
 // Characters of a decimal-stepper edit that a step reads.
 constexpr size_t kDecimalEditChars = 7;
@@ -53,17 +53,21 @@ int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool dow
 
 // ---- Fixed-point texts ----
 
-// Signed 128ths as "%d.%02d" (hundredths truncated; the integer part is value >> 7,
-// so -64 reads "-1.50"). Writes at most size - 1 characters; returns the buffer.
+// Signed 128ths as "[-]integer.fraction": two fraction digits, rounded to the
+// nearest, where they read back as the same value, three elsewhere (-64 gives
+// "-0.50", 2 gives "0.016"). ParseFixed128 of every text written here gives the
+// value back. Writes at most size - 1 characters; returns the buffer.
 const char* FormatFixed128(int16_t value, char* buffer, size_t size);
 // Unsigned 160ths as "%d.%02d", or ".%02d" when the integer part is 0.
 const char* FormatFixed160(uint16_t value, char* buffer, size_t size);
-// "integer.fraction" or ".fraction" (',' is taken as the point too); only the
-// first two fraction digits count: none -> i x 128; one -> f x 128 / 10 + i x 128;
-// two -> f x 128 / 100 + i x 128 + 1. Text that is not a number reads as 0; the
-// result is clamped to the 16-bit range.
+// "[sign]integer.fraction" or "[sign].fraction" (',' is taken as the point too),
+// rounded to the nearest 128th, halves away from zero; fraction digits after the
+// ninth are not read. Text that is not a number reads as 0. A value outside the
+// 16-bit range, however many digits it has, clamps to the range with the stop beep.
 int16_t ParseFixed128(std::string_view text);
-// The same in 160ths, clamped to 0..65535.
+// The same text in 160ths, clamped to 0..65535 the same way, with the older
+// rule: only the first two fraction digits count: none -> i x 160; one ->
+// f x 160 / 10 + i x 160; two -> f x 160 / 100 + i x 160 + 1.
 uint16_t ParseFixed160(std::string_view text);
 
 // ---- Paper ----

@@ -11,6 +11,7 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
+#include "platform/sys/browser_help.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/bitmaps.h"
 #include "platform/ui/controls.h"
@@ -50,10 +51,9 @@ fs::path HelpFilePath(const std::string& name) {
     return sys::ProgramFolder() / kHelpFolderName / path;
 }
 
-bool FileExists(const fs::path& path) {
-    std::error_code error;
-    return fs::is_regular_file(path, error);
-}
+// A help file is a folder of pages (its name without the extension) with an index
+// page, or a file of that name.
+bool FileExists(const fs::path& path) { return sys::IsHelpFilePresent(path); }
 
 bool HelpFileExists(const char* fileName) {
     if (FileExists(HelpFilePath(HelpFileName(fileName)))) return true;

@@ -21,10 +21,6 @@
 namespace ql {
 namespace {
 
-// Note fields (EventRecord): attack and release are the two words of the note data
-// at byte 8, the relative key velocity is the note byte at 4.
-constexpr size_t kAttackOffset = 0;
-constexpr size_t kReleaseOffset = 2;
 constexpr uint16_t kWord2TieEnds = 0x0010;
 constexpr uint16_t kWord2TieStarts = 0x0020;
 constexpr uint16_t kFlagSoundHidden = 0x0200;
@@ -177,13 +173,13 @@ int StaffBaseVelocity(ScoreDocument* document, int staff) {
 }  // namespace
 
 int16_t NoteAttack(const EventRecord& event) {
-    return LoadField<int16_t>(event.noteData8 + kAttackOffset);
+    return event.attack;
 }
 int16_t NoteRelease(const EventRecord& event) {
-    return LoadField<int16_t>(event.noteData8 + kReleaseOffset);
+    return event.release;
 }
 int8_t NoteKeyVelocity(const EventRecord& event) {
-    return static_cast<int8_t>(event.noteByte4);
+    return event.velocity;
 }
 bool IsNoteTiedLeft(const EventRecord& event) {
     return (event.word2 & kWord2TieEnds) != 0;

@@ -1,11 +1,20 @@
 // Autosave trigger and copy. The copy goes to the score's own folder under the name
-// AutoSaveName gives; an old copy of that name is deleted first. The writer runs in
-// autosave mode (the AutoSaving flag), which keeps the modified mark; the mark is
-// set again afterwards all the same, so the score still asks to be saved.
+// AutoSaveName gives, which is never the score's own path. The writer fills a new
+// temporary file in that folder, which then replaces an old copy in one rename, so
+// no file is gone before its replacement is complete. The writer runs in autosave
+// mode (the AutoSaving flag), which keeps the modified mark; the mark is set again
+// afterwards all the same, so the score still asks to be saved.
 #include "core/undo/autosave.h"
 
+#include <stdlib.h>    // mkstemp
+#include <sys/stat.h>  // fchmod, umask
+#include <unistd.h>    // close
+
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "core/core_strings.h"
 #include "core/model/document.h"
@@ -27,6 +36,9 @@ constexpr int32_t kStrAutoSaveOkStatus = 1389;
 constexpr int32_t kStrAutoSaveRunning = 1390;
 constexpr int32_t kStrAutoSaveCannotCreate = 1689;
 constexpr int kAutoSaveStatusPart = 1;
+// Appended to the copy's name for the file the writer fills; mkstemp turns the X's
+// into a name no file has yet.
+constexpr char kTemporarySuffix[] = ".XXXXXX";
 
 // A program text, or the built-in English one when no bundle has it.
 std::string TextOr(int32_t id, const char* fallback) {
@@ -59,6 +71,43 @@ struct RememberedPosition {
     int measure = 0;
 };
 
+// A new empty file beside `target`, named after it; empty when none can be made.
+std::string MakeTemporaryBeside(const std::string& target) {
+    std::string name = target + kTemporarySuffix;
+    int descriptor = mkstemp(name.data());
+    if (descriptor < 0) return {};
+    // mkstemp makes the file private; the copy gets the mode any new file would.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
+    close(descriptor);
+    return name;
+}
+
+// Runs the writer on a temporary file and puts it in place of `copyPath`; the
+// temporary file is removed when the writer or the rename fails.
+int WriteCopyInPlace(ScoreDocument* document, ScoreView* view, const std::string& copyPath) {
+    std::string temporary = MakeTemporaryBeside(copyPath);
+    if (temporary.empty()) return 0;
+    std::string scorePath = document->path;
+    document->path = temporary;
+    AutoSaveWriter writer = State().program.AutoSaveWriterHook;
+    int saved = (writer != nullptr ? writer : SaveScoreFile)(document, view);
+    document->path = scorePath;
+    if (saved && std::rename(temporary.c_str(), copyPath.c_str()) == 0) return saved;
+    std::remove(temporary.c_str());
+    return 0;
+}
+
+// The path of the copy: AutoSaveName's, or that with ".AUT" once more when it names
+// the score's own file through a link.
+std::string CopyPathOf(const std::string& scorePath) {
+    std::string copy = AutoSaveName(scorePath);
+    std::error_code error;
+    if (std::filesystem::equivalent(copy, scorePath, error)) copy += kAutoSaveExtension;
+    return copy;
+}
+
 bool IsInSystemChain(const ScorePage* page, const ScoreSystem* system) {
     if (page == nullptr || system == nullptr) return false;
     for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get())
@@ -66,13 +115,22 @@ bool IsInSystemChain(const ScorePage* page, const ScoreSystem* system) {
     return false;
 }
 
+// Whether a system's number names a place on a page of `systemCount` systems. The
+// number byte is read signed: 128 and above are negative, as a damaged record
+// can hold, and name no place even on a page that claims that many systems.
+bool IsSystemNumberOnPage(const ScoreSystem* system, int systemCount) {
+    int number = static_cast<int8_t>(system->number);
+    return number >= 0 && number < systemCount;
+}
+
 // Puts the view back where it was, when the remembered system is still one of the
-// current page's systems; staff and measure outside the score become 1.
+// current page's systems; a system whose number does not fit the page gives way
+// to the page's first, and staff and measure outside the score become 1.
 void RestorePosition(ScoreDocument* document, ScoreView* view, const RememberedPosition& at) {
     if (view == nullptr || !IsInSystemChain(view->currentPage, at.system)) return;
     ScoreSystem* system = at.system;
     int measure = at.measure;
-    if (system->number >= view->currentPage->systemCount) {
+    if (!IsSystemNumberOnPage(system, view->currentPage->systemCount)) {
         system = view->currentPage->firstSystem.get();
         measure = system->firstMeasure;
     }
@@ -98,7 +156,9 @@ std::string AutoSaveName(const std::string& path) {
     size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || dot <= nameStart) return path + kAutoSaveExtension;
-    return path.substr(0, dot) + kAutoSaveExtension;
+    std::string name = path.substr(0, dot) + kAutoSaveExtension;
+    // A score that is itself an autosave copy keeps its own file.
+    return name == path ? path + kAutoSaveExtension : name;
 }
 
 void NoteEditForAutoSave(ScoreDocument* document, ScoreView* view) {
@@ -116,12 +176,7 @@ AutoSaveResult AutoSave(ScoreDocument* document, ScoreView* view) {
     ++document->undoState.autoSaveCount;
     ShowAutoSaveStatus(kStrAutoSaveRunning, "Auto Save...");
 
-    std::string scorePath = document->path;
-    document->path = AutoSaveName(scorePath);
-    std::remove(document->path.c_str());
-    AutoSaveWriter writer = State().program.AutoSaveWriterHook;
-    int saved = (writer != nullptr ? writer : SaveScoreFile)(document, view);
-    document->path = scorePath;
+    int saved = WriteCopyInPlace(document, view, CopyPathOf(document->path));
     if (saved)
         ShowAutoSaveStatus(kStrAutoSaveOkStatus, "Auto Save OK");
     else

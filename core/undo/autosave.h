@@ -24,7 +24,8 @@ AutoSaveConfig& AutoSaveSettings();
 
 // The autosave file of a score path: the extension of the file-name part (after the
 // last '/') replaced by ".AUT", or ".AUT" appended when the name has none. A leading
-// dot of a hidden file's name is not an extension. The folder never changes.
+// dot of a hidden file's name is not an extension. The folder never changes, and
+// the result is never the path itself: "x.AUT" gives "x.AUT.AUT".
 std::string AutoSaveName(const std::string& path);
 
 enum class AutoSaveResult { Skipped, Saved, Failed };
@@ -33,8 +34,10 @@ enum class AutoSaveResult { Skipped, Saved, Failed };
 void NoteEditForAutoSave(ScoreDocument* document, ScoreView* view);
 
 // Writes the autosave copy now (nothing while a file is read or written, a MIDI file
-// is transferred or playback runs). The path, the view position and the modified
-// mark are kept.
+// is transferred or playback runs). The writer fills a new temporary file in the
+// score's folder (the document's path names it while the writer runs); only a
+// complete copy replaces the old one, by a rename. The path, the view position and
+// the modified mark are kept.
 AutoSaveResult AutoSave(ScoreDocument* document, ScoreView* view);
 
 // The writer the autosave runs (the native score writer by default); tests install

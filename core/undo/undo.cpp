@@ -159,17 +159,13 @@ void PushCapturedRecord(ScoreDocument* document, UndoRecord* record) {
     TrimUndoStack(document);
 }
 
-bool RestoresAnyPool(const UndoRecord* record, uint32_t pools) {
-    for (const DescriptorDiff& diff : record->descriptorDiffs)
-        if (diff.pool < kDocumentPoolCount && (pools & PoolBit(diff.pool)) != 0) return true;
-    return false;
-}
-
-// Frees the first record of a stack that would restore a descriptor of one of the
-// pools, and every record applied after it (they build on it). → bytes freed.
-uint32_t DropRecordsRestoring(UndoRecord*& top, uint32_t pools) {
+// Frees the first record of a stack whose apply would undo part of the changes made
+// outside edits, and every record applied after it (they build on it). → bytes freed.
+uint32_t DropRecordsUndoing(const ScoreDocument* document, UndoRecord*& top,
+                            const ChangesOutsideEdits& changes) {
     UndoRecord** link = &top;
-    while (IsValidRecord(*link) && !RestoresAnyPool(*link, pools)) link = &(*link)->next;
+    while (IsValidRecord(*link) && !WouldUndoChangesOutsideEdits(document, **link, changes))
+        link = &(*link)->next;
     uint32_t bytes = 0;
     for (UndoRecord* r = *link; IsValidRecord(r); r = r->next) bytes += r->size;
     FreeUndoStack(*link);
@@ -178,16 +174,16 @@ uint32_t DropRecordsRestoring(UndoRecord*& top, uint32_t pools) {
 }
 
 // Before a new edit and before Undo or Redo: changes made since the last capture are
-// taken into the baseline unrecorded. A record that would restore the descriptor of a
-// pool in which such a change left a record live (a galley page, a note entered by
-// MIDI step entry) would hand that record out again, so it and the records beyond it
-// are dropped from the history.
+// taken into the baseline unrecorded. When they gained or freed records (a galley
+// page, a note entered or deleted by MIDI step entry), a record whose apply would
+// undo part of them (hand a gained record out again, link a freed one again or lose
+// its slot) is dropped from the history with the records beyond it.
 void AbsorbUnrecordedChanges(ScoreDocument* document) {
-    uint32_t pools = PoolsWithRecordsMadeOutsideEdits(document);
-    if (pools != 0) {
-        uint32_t dropped = DropRecordsRestoring(document->undoStack, pools);
+    ChangesOutsideEdits changes = FindChangesOutsideEdits(document);
+    if (changes.Any()) {
+        uint32_t dropped = DropRecordsUndoing(document, document->undoStack, changes);
         document->undoState.undoBytes -= std::min(document->undoState.undoBytes, dropped);
-        DropRecordsRestoring(document->redoStack, pools);
+        DropRecordsUndoing(document, document->redoStack, changes);
     }
     AbsorbChangesSinceCapture(document);
 }

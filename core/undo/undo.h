@@ -195,10 +195,12 @@ void ApplyUndoRecord(ScoreDocument* document, ScoreView* view, UndoRecord* recor
 // ---- Commands ----
 
 // Undo and Redo, like the outermost Begin, first take changes made since the last
-// capture into the baseline unrecorded. When such a change left a record live in a
-// pool (a galley page, a note of MIDI step entry), every record that would restore
-// that pool's descriptor is dropped with the records beyond it: it would hand the
-// live record out a second time.
+// capture into the baseline unrecorded. When such changes left a record live in a
+// pool (a galley page, a note of MIDI step entry) or freed one the history knows (a
+// note deleted by step entry), the first record that would restore that pool's
+// descriptor or a place the changes rewrote is dropped with the records beyond it:
+// it would hand a live record out a second time, link a freed one again or lose its
+// slot.
 void UndoCommand(ScoreDocument* document, ScoreView* view);  // command 57643
 void RedoCommand(ScoreDocument* document, ScoreView* view);  // command 57644
 // Frees a stack from the record down; stops at a record whose self is wrong.

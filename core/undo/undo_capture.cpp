@@ -236,6 +236,7 @@ ScoreDocument* TakeUndoBaseline(ScoreDocument* document) {
                     document->measureTable.get(), MeasureTableBytes());
     document->baselineValid = 1;
     document->baselineHeader = document->header;
+    ClearReleaseLog(document->pools);
     SetCurrentPoolSet(PoolSet(document->pools));
     return document;
 }
@@ -253,52 +254,8 @@ void RestoreUndoBaseline(ScoreDocument* document) {
         std::memcpy(static_cast<void*>(document->measureTable.get()),
                     document->baselineMeasureTable.get(), MeasureTableBytes());
     document->header = document->baselineHeader;
+    ClearReleaseLog(document->pools);
     SetCurrentPoolSet(PoolSet(document->pools));
-}
-
-namespace {
-
-bool CarriesFreeMark(const std::byte* slot) {
-    uint32_t word;
-    std::memcpy(&word, slot + sizeof word, sizeof word);
-    return word == kFreeRecordMark;
-}
-
-// True when a slot of the block is live now but was not at the last capture: handed
-// out since (below nextFresh, no free mark) while the baseline had it fresh or free.
-// The shadow holds the bytes as of the last capture.
-bool BlockGainedRecords(const RecordPool& live, const RecordPool& then, int block) {
-    const PoolBlock& now = live.blocks[block];
-    const PoolBlock& before = then.blocks[block];
-    std::byte* shadow = BlockShadow(live, block);
-    if (shadow == nullptr) return false;
-    bool sameBlock = before.base == now.base;
-    size_t slotSize = size_t{1} << live.shift;
-    for (size_t slot = 1; slot < now.nextFresh && slot < now.capacity; ++slot) {
-        if (CarriesFreeMark(now.base.get() + slot * slotSize)) continue;
-        bool liveThen = sameBlock && slot < before.nextFresh &&
-                        !CarriesFreeMark(shadow + slot * slotSize);
-        if (!liveThen) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-uint32_t PoolsWithRecordsMadeOutsideEdits(const ScoreDocument* document) {
-    uint32_t pools = 0;
-    for (int pool = kFirstUndoPool; pool <= kLastUndoPool; ++pool) {
-        const RecordPool& live = document->pools.pools[pool];
-        const RecordPool& then = document->baselinePools.pools[pool];
-        if (std::memcmp(&live, &then, sizeof(RecordPool)) == 0) continue;
-        int blocks = std::min<int>(live.blockCount, kMaxPoolBlocks);
-        for (int block = 0; block < blocks; ++block) {
-            if (!BlockGainedRecords(live, then, block)) continue;
-            pools |= PoolBit(pool);
-            break;
-        }
-    }
-    return pools;
 }
 
 // Copies into the shadows and the baseline every difference made since the last
@@ -313,6 +270,7 @@ void AbsorbChangesSinceCapture(ScoreDocument* document) {
         std::memcpy(static_cast<void*>(document->baselineMeasureTable.get()),
                     document->measureTable.get(), MeasureTableBytes());
     document->baselineHeader = document->header;
+    ClearReleaseLog(document->pools);
 }
 
 bool FillUndoRecord(ScoreDocument* document, UndoRecord& record) {
@@ -324,6 +282,7 @@ bool FillUndoRecord(ScoreDocument* document, UndoRecord& record) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    ClearReleaseLog(document->pools);
     return true;
 }
 

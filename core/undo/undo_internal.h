@@ -1,5 +1,6 @@
-// Internals shared by the undo modules: the byte work of capture and apply, the
-// allocation test hook and the repairs after an apply. Not for callers outside undo.
+// Internals shared by the undo modules: the byte work of capture and apply, what the
+// changes made between edits gained and freed, the allocation test hook and the
+// repairs after an apply. Not for callers outside undo.
 #pragma once
 
 #include "core/undo/undo.h"
@@ -18,10 +19,25 @@ constexpr uint32_t PoolBit(int pool) {
     return uint32_t{1} << pool;
 }
 
-// The pools (as PoolBit bits) in which a record handed out outside any edit since the
-// last capture is still live: galley pages, step-entry notes. A stored descriptor of
-// such a pool no longer knows that record and would hand it out a second time.
-uint32_t PoolsWithRecordsMadeOutsideEdits(const ScoreDocument* document);
+// What the changes made since the last capture, outside any recorded edit, did to the
+// pools (PoolBit sets): pools in which a record is live that was not then (gained:
+// galley pages, step-entry notes) and pools that released a record live then (freed:
+// a note deleted by step entry), even when the slot was handed out again since.
+struct ChangesOutsideEdits {
+    uint32_t gainedPools = 0;
+    uint32_t freedPools = 0;
+
+    bool Any() const { return (gainedPools | freedPools) != 0; }
+};
+ChangesOutsideEdits FindChangesOutsideEdits(const ScoreDocument* document);
+
+// True when applying the record would undo part of such changes: it restores the
+// descriptor of a pool that gained or freed records (a gained record would be handed
+// out a second time, a freed one's slot lost), or the bytes of a slot, a measure
+// record or the header rewritten since the last capture, where the changes linked a
+// gained record or unlinked a freed one. Asked before the changes are absorbed.
+bool WouldUndoChangesOutsideEdits(const ScoreDocument* document, const UndoRecord& record,
+                                  const ChangesOutsideEdits& changes);
 
 // Fills a record with the differences and brings the shadows up to date; false when
 // a node could not be allocated (the shadows are then partly updated).

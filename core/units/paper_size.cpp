@@ -42,9 +42,12 @@ void PaperSizeOf(ScoreView* view) {
     PaperInches(*view->document, &width, &height);
     double unitsPerInch =
         view->UnitsPerInch > 0.0 ? view->UnitsPerInch : UnitsPerInch(*view->document);
+    // An oversized page is cut at the drawing limit; the sum is taken in 64 bits so
+    // that no size wraps before the cut.
     auto extent = [&](double inches) {
-        int32_t value = static_cast<int32_t>(inches * unitsPerInch) + kLogicalOrigin;
-        return value < kLogicalOrigin ? kMinimumPageExtent : value;
+        int64_t value = static_cast<int64_t>(inches * unitsPerInch) + kLogicalOrigin;
+        if (value < kLogicalOrigin) return kMinimumPageExtent;
+        return value > kLogicalMax ? kLogicalMax : static_cast<int32_t>(value);
     };
     view->PageRight = extent(width);
     view->PageBottom = extent(height);

@@ -12,7 +12,8 @@ constexpr int32_t kMinimumPageExtent = -26624;
 // Width and height of the document's paper in inches (orientation applied).
 void PaperInches(const ScoreDocument& document, double* width, double* height);
 // Sets the page unit of a table paper from its row, the view's PageRight and
-// PageBottom, then its scroll ranges.
+// PageBottom (each at least kMinimumPageExtent and at most the logical maximum),
+// then its scroll ranges.
 void PaperSizeOf(ScoreView* view);
 
 }  // namespace ql

@@ -2,6 +2,7 @@
 // pixel reads, resizing of window images and PNG output.
 #include "platform/gfx/bitmap.h"
 
+#include "platform/gfx/dc_access.h"
 #include "platform/gfx/detail/registry.h"
 
 namespace ql::gfx {
@@ -136,5 +137,16 @@ BitmapHandle GetContextImage(DcHandle dc) {
 }
 
 bool WriteContextPng(DcHandle dc, const std::string& path) { return WritePng(GetContextImage(dc), path); }
+
+}  // namespace ql::gfx
+
+namespace ql::gfx {
+
+cairo_surface_t* BitmapSurfaceForDisplay(BitmapHandle bitmap) {
+    detail::Bitmap* b = FindBitmap(bitmap);
+    if (!b || !b->image) return nullptr;
+    b->image->BeginPixels();  // Cairo sees direct pixel writes
+    return b->image->surface();
+}
 
 }  // namespace ql::gfx

@@ -32,20 +32,36 @@ struct BlitSource {
 };
 
 // A signed device rectangle: the corners as mapped, then normalised with the
-// direction remembered.
+// direction remembered. The sides stay where they were mapped, however far
+// outside any image: only the destination is clipped, and each pixel drawn
+// reads the source by its offset within the whole box (SourceOffset), so the
+// source moves by exactly what the clip cut off the destination.
 struct DeviceBox {
     Rect box;
     bool flipX = false;
     bool flipY = false;
 };
 
-// Boxes reaching far beyond any image are cut to the Cairo range, which keeps
-// their sizes and the sampling products of a stretch well inside 64 bits.
 DeviceBox ToDeviceBox(const Dc& d, Rect logical) {
     Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
     Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
-    auto cut = [](int32_t v) { return static_cast<int32_t>(detail::CairoCoordinate(v)); };
-    return DeviceBox{Normalised(Rect{cut(a.x), cut(a.y), cut(b.x), cut(b.y)}), b.x < a.x, b.y < a.y};
+    return DeviceBox{Normalised(Rect{a.x, a.y, b.x, b.y}), b.x < a.x, b.y < a.y};
+}
+
+// Spans in 64 bits: a box across the whole 32-bit range is 2^32 - 1 wide.
+int64_t SpanX(const Rect& r) { return int64_t{r.right} - r.left; }
+int64_t SpanY(const Rect& r) { return int64_t{r.bottom} - r.top; }
+
+// The source offset read by destination offset `i` of a `destSpan`-pixel side
+// over a `sourceSpan`-pixel side: the same offset when the spans are equal (an
+// unstretched copy stays exact at any distance), else the source pixel under
+// the destination pixel's centre. Products reach 2^65, so they are 128 bits wide.
+int64_t SourceOffset(int64_t i, int64_t destSpan, int64_t sourceSpan, bool mirrored) {
+    using Wide = __int128;
+    int64_t u = destSpan == sourceSpan
+                    ? i
+                    : static_cast<int64_t>((Wide{2} * i + 1) * sourceSpan / (Wide{2} * destSpan));
+    return mirrored ? sourceSpan - 1 - u : u;
 }
 
 std::optional<BlitSource> SnapshotSource(const Dc& s, Rect logical) {
@@ -65,15 +81,12 @@ std::optional<BlitSource> SnapshotSource(const Dc& s, Rect logical) {
     return src;
 }
 
-// Source pixel for destination offset (i, j) within a destination of size w x h;
-// false when it falls outside the source image.
-bool SamplePixel(const BlitSource& src, int i, int j, int w, int h, bool flipX, bool flipY, uint32_t* out) {
+// Source pixel for the destination pixel at offset (i, j) within the whole
+// target box; false when it falls outside the source image.
+bool SamplePixel(const BlitSource& src, const DeviceBox& target, int64_t i, int64_t j, uint32_t* out) {
     if (!src.pixels) return false;
-    int64_t sw = src.box.Width(), sh = src.box.Height();
-    int64_t u = (int64_t{2} * i + 1) * sw / (int64_t{2} * w);
-    int64_t v = (int64_t{2} * j + 1) * sh / (int64_t{2} * h);
-    if (flipX != src.mirrorX) u = sw - 1 - u;
-    if (flipY != src.mirrorY) v = sh - 1 - v;
+    int64_t u = SourceOffset(i, SpanX(target.box), SpanX(src.box), target.flipX != src.mirrorX);
+    int64_t v = SourceOffset(j, SpanY(target.box), SpanY(src.box), target.flipY != src.mirrorY);
     int64_t x = src.box.left + u - src.origin.x, y = src.box.top + v - src.origin.y;
     if (x < 0 || y < 0 || x >= src.pixels->width() || y >= src.pixels->height()) return false;
     *out = src.pixels->At(static_cast<int>(x), static_cast<int>(y));
@@ -91,18 +104,17 @@ uint32_t ConvertForDestination(uint32_t s, bool sourceMono, const Dc& dest, bool
 }
 
 bool BlitOntoImage(Dc& dest, Image& image, const DeviceBox& target, const BlitSource* src, uint32_t rop) {
-    Rect area = Intersect(target.box, detail::DeviceClipOf(dest));
+    Rect area = Intersect(detail::CutToDrawableRange(target.box), detail::DeviceClipOf(dest));
     if (area.IsEmpty()) return true;
     detail::Ink pattern = dest.state.brush ? detail::Ink::ForBrush(dest.state.brush, dest.state) : detail::Ink();
     bool sourceMono = src && src->pixels && src->pixels->monochrome();
-    int w = target.box.Width(), h = target.box.Height();
     image.BeginPixels();
     for (int y = area.top; y < area.bottom; ++y) {
         uint32_t* row = image.Row(y);
         for (int x = area.left; x < area.right; ++x) {
             uint32_t s = 0, p = 0;
             if (src) {
-                if (!SamplePixel(*src, x - target.box.left, y - target.box.top, w, h, target.flipX, target.flipY, &s))
+                if (!SamplePixel(*src, target, int64_t{x} - target.box.left, int64_t{y} - target.box.top, &s))
                     continue;
                 s = ConvertForDestination(s, sourceMono, dest, image.monochrome(), src->backgroundPixel);
             }
@@ -116,20 +128,25 @@ bool BlitOntoImage(Dc& dest, Image& image, const DeviceBox& target, const BlitSo
 }
 
 // On paper only copies make sense. Source AND and destination XNOR source are
-// drawn as their result on white paper: the source with white left out.
+// drawn as their result on white paper: the source with white left out. The
+// tile covers the part of the target on the page.
 bool BlitOntoPage(Dc& dest, const DeviceBox& target, const BlitSource& src, uint32_t rop) {
     bool copy = rop == RasterOp::SourceCopy, invert = rop == RasterOp::NotSourceCopy;
     bool overWhite = rop == RasterOp::SourceAnd || rop == RasterOp::DestXnorSource;
     if (!copy && !invert && !overWhite) return true;
-    int w = target.box.Width(), h = target.box.Height();
+    if (!dest.printer || !dest.printer->inPage) return false;
+    Rect area = Intersect(detail::CutToDrawableRange(target.box), detail::DeviceClipOf(dest));
+    if (area.IsEmpty()) return true;
+    int w = area.Width(), h = area.Height();
     auto tile = Image::Create(w, h, detail::kWhitePixel, false);
     if (!tile) return false;
     bool sourceMono = src.pixels && src.pixels->monochrome();
+    int64_t skipX = int64_t{area.left} - target.box.left, skipY = int64_t{area.top} - target.box.top;
     tile->BeginPixels();
     for (int j = 0; j < h; ++j)
         for (int i = 0; i < w; ++i) {
             uint32_t s = detail::kWhitePixel;
-            if (SamplePixel(src, i, j, w, h, target.flipX, target.flipY, &s))
+            if (SamplePixel(src, target, skipX + i, skipY + j, &s))
                 s = ConvertForDestination(s, sourceMono, dest, false, src.backgroundPixel);
             if (invert) s = (~s & detail::kRgbMask) | detail::kOpaqueAlpha;
             if (overWhite && s == detail::kWhitePixel) s = 0;  // transparent
@@ -138,9 +155,9 @@ bool BlitOntoPage(Dc& dest, const DeviceBox& target, const BlitSource& src, uint
     tile->EndPixels();
     cairo_t* cr = detail::OpenPageInk(dest);
     if (!cr) return false;
-    cairo_set_source_surface(cr, tile->surface(), target.box.left, target.box.top);
+    cairo_set_source_surface(cr, tile->surface(), area.left, area.top);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(cr, target.box.left, target.box.top, w, h);
+    cairo_rectangle(cr, area.left, area.top, w, h);
     cairo_fill(cr);
     cairo_destroy(cr);
     return true;
@@ -186,18 +203,26 @@ bool StretchBlit(DcHandle dest, Rect destRect, DcHandle source, Rect sourceRect,
 }
 
 namespace {
-// The rectangle of `size` at `origin`; the far corner saturates at the 32-bit range.
+// The length both sides of an unstretched copy can take from `a` and `b` without
+// either passing the 32-bit range: both lose the same far part, so the copy
+// stays unstretched.
+int32_t CommonLength(int32_t a, int32_t b, int32_t length) {
+    constexpr int64_t kLowest = std::numeric_limits<int32_t>::min();
+    constexpr int64_t kHighest = std::numeric_limits<int32_t>::max();
+    int64_t common = length >= 0 ? std::min<int64_t>(length, kHighest - std::max(a, b))
+                                 : std::max<int64_t>(length, kLowest - std::min(a, b));
+    return static_cast<int32_t>(common);
+}
+
 Rect RectAt(Point origin, Size size) {
-    auto end = [](int32_t from, int32_t length) {
-        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{from} + length, std::numeric_limits<int32_t>::min(),
-                                                        std::numeric_limits<int32_t>::max()));
-    };
-    return Rect{origin.x, origin.y, end(origin.x, size.cx), end(origin.y, size.cy)};
+    return Rect{origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
 }
 }  // namespace
 
 bool BitBlit(DcHandle dest, Point destOrigin, Size size, DcHandle source, Point sourceOrigin, uint32_t rop) {
-    return StretchBlit(dest, RectAt(destOrigin, size), source, RectAt(sourceOrigin, size), rop);
+    Size common{CommonLength(destOrigin.x, sourceOrigin.x, size.cx),
+                CommonLength(destOrigin.y, sourceOrigin.y, size.cy)};
+    return StretchBlit(dest, RectAt(destOrigin, common), source, RectAt(sourceOrigin, common), rop);
 }
 
 bool PatternBlit(DcHandle dc, Rect logical, uint32_t rop) {

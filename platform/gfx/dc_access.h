@@ -8,6 +8,7 @@
 #include "platform/gfx/types.h"
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace ql::gfx {
 
@@ -22,6 +23,10 @@ bool RecordCall(DcHandle dc, std::function<void(DcHandle target)> call);
 // Ink drawn this way is plain copy ink: the context's raster operation is not applied.
 cairo_t* BeginInk(DcHandle dc);
 void EndInk(DcHandle dc);
+
+// The Cairo surface of a bitmap, for a display backend to show a window's image
+// (read only; valid until the bitmap is resized or deleted). Null when stale.
+cairo_surface_t* BitmapSurfaceForDisplay(BitmapHandle bitmap);
 
 // True when the context draws into a monochrome bitmap: callers map their ink to
 // black or white (see bitmap.h).

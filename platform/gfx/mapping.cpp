@@ -54,6 +54,9 @@ int32_t MapAxis(int32_t v, int32_t fromOrg, int32_t fromExt, int32_t toExt, int3
 
 bool IsScaled(const Mapping& m) { return m.mode == MapMode::Anisotropic; }
 
+// The extents of text mode.
+constexpr Size kOneToOne{1, 1};
+
 }  // namespace
 
 int64_t RoundedDivide(int64_t a, int64_t b) {
@@ -88,11 +91,19 @@ Size MapDeviceToLogicalDistance(const Mapping& m, Size s) {
                 MapAxis(s.cy, 0, m.viewportExtent.cy, m.windowExtent.cy, 0)};
 }
 
+// Text mode is one unit to one pixel, so entering it resets both extents to 1:1:
+// a later switch to anisotropic mode starts from scale one, not from a scale
+// set before.
 bool SetMapMode(DcHandle dc, MapMode mode, MapMode* previous) {
     Dc* d = FindDc(dc);
     if (!d || (mode != MapMode::Text && mode != MapMode::Anisotropic)) return false;
     detail::RecordIfRecording(*d, [mode](DcHandle t) { SetMapMode(t, mode); });
-    MapMode old = std::exchange(d->state.mapping.mode, mode);
+    Mapping& m = d->state.mapping;
+    MapMode old = std::exchange(m.mode, mode);
+    if (mode == MapMode::Text) {
+        m.windowExtent = kOneToOne;
+        m.viewportExtent = kOneToOne;
+    }
     if (previous) *previous = old;
     return true;
 }
@@ -133,9 +144,16 @@ bool SetWindowOrigin(DcHandle dc, Point origin, Point* previous) {
 bool SetViewportOrigin(DcHandle dc, Point origin, Point* previous) {
     return SetMappingField(dc, &Mapping::viewportOrigin, origin, previous, &SetViewportOrigin);
 }
+// Saturates like the conversions; recorded as the offset, so a replay moves the
+// target's own origin.
 bool OffsetViewportOrigin(DcHandle dc, Size delta, Point* previous) {
-    Point now = GetViewportOrigin(dc);
-    return SetViewportOrigin(dc, Point{now.x + delta.cx, now.y + delta.cy}, previous);
+    Dc* d = FindDc(dc);
+    if (!d) return false;
+    detail::RecordIfRecording(*d, [delta](DcHandle t) { OffsetViewportOrigin(t, delta); });
+    Point& origin = d->state.mapping.viewportOrigin;
+    if (previous) *previous = origin;
+    origin = Point{Saturate(Wide{origin.x} + delta.cx), Saturate(Wide{origin.y} + delta.cy)};
+    return true;
 }
 bool SetWindowExtent(DcHandle dc, Size extent, Size* previous) {
     return SetExtent(dc, &Mapping::windowExtent, extent, previous, &SetWindowExtent);

@@ -40,7 +40,8 @@ Size MapDeviceToLogicalDistance(const Mapping& m, Size device);
 
 // Context mapping state. Setters return false for a handle that does not resolve
 // or a zero extent; `previous` (optional) receives the value replaced.
-// Extents only take effect in anisotropic mode; in text mode they are ignored.
+// Extents only take effect in anisotropic mode; in text mode they are ignored,
+// and switching to text mode resets both to 1:1. OffsetViewportOrigin saturates.
 bool SetMapMode(DcHandle dc, MapMode mode, MapMode* previous = nullptr);
 MapMode GetMapMode(DcHandle dc);  // Text for a handle that does not resolve
 bool SetWindowOrigin(DcHandle dc, Point origin, Point* previous = nullptr);

@@ -9,6 +9,7 @@
 namespace ql::gfx {
 
 using detail::CairoCoordinate;
+using detail::CutToDrawableRange;
 using detail::Dc;
 using detail::FindDc;
 using detail::Outline;
@@ -72,11 +73,6 @@ PathFn RoundRectPath(double x0, double y0, double x1, double y1, double rx, doub
         corner(x0 + ax, y0 + ay, M_PI);
         cairo_close_path(cr);
     };
-}
-
-Rect ClampedForCairo(Rect r) {
-    auto c = [](int32_t v) { return static_cast<int32_t>(CairoCoordinate(v)); };
-    return Rect{c(r.left), c(r.top), c(r.right), c(r.bottom)};
 }
 
 }  // namespace
@@ -145,7 +141,7 @@ bool Ellipse(DcHandle dc, Rect logical) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical](DcHandle t) { Ellipse(t, logical); })) return true;
-    Rect r = ClampedForCairo(detail::DeviceRectOf(*d, logical));
+    Rect r = CutToDrawableRange(detail::DeviceRectOf(*d, logical));
     if (r.Width() < 2 || r.Height() < 2) return true;
     double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
     PathFn fill = [=](cairo_t* cr) { EllipseArc(cr, cx, cy, r.Width() / 2.0, r.Height() / 2.0); };
@@ -159,7 +155,7 @@ bool RoundRect(DcHandle dc, Rect logical, Size corner) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical, corner](DcHandle t) { RoundRect(t, logical, corner); })) return true;
-    Rect r = ClampedForCairo(detail::DeviceRectOf(*d, logical));
+    Rect r = CutToDrawableRange(detail::DeviceRectOf(*d, logical));
     if (r.Width() < 2 || r.Height() < 2) return true;
     Size c = MapLogicalToDeviceDistance(d->state.mapping, corner);
     double rx = std::abs(c.cx) / 2.0, ry = std::abs(c.cy) / 2.0;
@@ -176,7 +172,7 @@ bool FillRectWithBrush(DcHandle dc, Rect logical, std::shared_ptr<const BrushDes
     Dc* d = FindDc(dc);
     if (!d) return false;
     if (Recorded(*d, [logical, brush](DcHandle t) { FillRectWithBrush(t, logical, brush); })) return true;
-    Rect r = ClampedForCairo(detail::DeviceRectOf(*d, logical));
+    Rect r = CutToDrawableRange(detail::DeviceRectOf(*d, logical));
     if (r.IsEmpty()) return true;
     return detail::FillBoxWithInk(*d, r, detail::Ink::ForBrush(brush, d->state), Rop2::CopyPen);
 }

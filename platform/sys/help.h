@@ -1,6 +1,7 @@
 // Help by context id. The program asks for a topic, a popup for a control, the
 // contents, a keyword search, help on help, or closing the viewer. The headless
-// viewer records every request (sys/headless.h); the real viewer comes with the shell.
+// viewer records every request (sys/headless.h); BrowserHelpViewer (sys/browser_help.h)
+// shows HTML help in the browser.
 #pragma once
 
 #include <cstdint>

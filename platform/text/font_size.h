@@ -6,7 +6,8 @@
 // in logical units follows from the device, not from the mapping's x scale. A
 // non-zero width stretches the glyphs so that the face's average character width
 // becomes that width. Text is always upright on the device, whatever the signs of
-// the mapping; layout is therefore done in device pixels.
+// the mapping; runs are laid out by whole logical widths placed on whole device
+// pixels (see text_metrics.h).
 #pragma once
 
 #include <algorithm>

@@ -14,14 +14,22 @@ namespace ql::text {
 namespace {
 
 gfx::Size ExtentOfRun(const SizedFont& font, const GlyphRun& run, int32_t extra) {
-    double device = 0.0;
-    for (int32_t advance : run.advances) device += font.ToDeviceX(advance);
-    double logical = device / font.scale.x + static_cast<double>(extra) * run.advances.size();
     const DesignMetrics& m = font.face->Metrics();
-    return gfx::Size{SizedFont::RoundedLogical(logical), font.ToLogicalY(m.ascent + m.descent)};
+    return gfx::Size{SizedFont::RoundedLogical(static_cast<double>(RunWidth(font, run, extra))),
+                     font.ToLogicalY(m.ascent + m.descent)};
 }
 
 }  // namespace
+
+int64_t GlyphAdvance(const SizedFont& font, const GlyphRun& run, size_t i, int32_t extra) {
+    return int64_t{font.ToLogicalX(run.advances[i])} + extra;
+}
+
+int64_t RunWidth(const SizedFont& font, const GlyphRun& run, int32_t extra) {
+    int64_t width = 0;
+    for (size_t i = 0; i < run.advances.size(); ++i) width += GlyphAdvance(font, run, i, extra);
+    return width;
+}
 
 TextMetrics MeasureTextMetrics(const SizedFont& font) {
     const DesignMetrics& m = font.face->Metrics();
@@ -54,7 +62,8 @@ GlyphBox MeasureGlyphBox(const SizedFont& font, uint32_t code) {
     box.left = SizedFont::RoundedLogical(std::floor(font.ToDeviceX(design.left) / font.scale.x));
     box.right = SizedFont::RoundedLogical(std::ceil(font.ToDeviceX(design.right) / font.scale.x));
     box.top = SizedFont::RoundedLogical(std::ceil(font.ToDeviceY(design.top) / font.scale.y));
-    box.bottom = SizedFont::RoundedLogical(std::floor(font.ToDeviceY(design.bottom) / font.scale.y));
+    box.bottom =
+        SizedFont::RoundedLogical(std::floor(font.ToDeviceY(design.bottom) / font.scale.y));
     return box;
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/gfx/types.h"
 #include "platform/text/context_font.h"
+#include "platform/text/glyph_run.h"
 
 namespace ql::text {
 
@@ -45,6 +46,14 @@ struct GlyphBox {
     int32_t Width() const { return right - left; }
     int32_t Height() const { return top - bottom; }
 };
+
+// A run's layout along the baseline. Each glyph advances by its width rounded to
+// a whole logical unit (the width GetCharWidths reports, a whole device pixel in
+// text mode) plus the character extra; the run's extent is the sum of those
+// advances, with no kerning (no font asks for it), and the glyphs are drawn at
+// those sums. Sums are 64-bit: long runs of large glyphs pass 32 bits.
+int64_t GlyphAdvance(const SizedFont& font, const GlyphRun& run, size_t i, int32_t extra);
+int64_t RunWidth(const SizedFont& font, const GlyphRun& run, int32_t extra);
 
 TextMetrics MeasureTextMetrics(const SizedFont& font);
 GlyphBox MeasureGlyphBox(const SizedFont& font, uint32_t code);

@@ -1,7 +1,8 @@
 // Drawing text with cairo glyphs on the context's surface.
-// Layout is done in device pixels (text is upright on the device): the reference
+// Text is upright on the device, whatever the mapping's signs. The reference
 // point is the given point, or the current position with update-position
-// alignment; the run's width includes the character extra; the horizontal flags
+// alignment; glyphs advance by their logical widths plus the character extra and
+// sit on whole device pixels (see text_metrics.h); the horizontal flags
 // put the reference point at the run's left, centre or right, the vertical flags
 // at the cell's top, the baseline or the cell's bottom. With update-position the
 // current position then moves past the text (left alignment: to the right end;
@@ -10,13 +11,17 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/gfx/dc.h"
 #include "platform/gfx/dc_access.h"
+#include "platform/gfx/detail/drawable_range.h"
 #include "platform/gfx/mapping.h"
 #include "platform/text/glyph_run.h"
+#include "platform/text/text_metrics.h"
 
 namespace ql::text {
 namespace {
@@ -27,40 +32,69 @@ constexpr int kMonochromeThreshold = 128;
 // be rendered, and asking for it leaves the renderer in error.
 constexpr double kLargestDrawnEm = 0xFFFF;
 
-struct PlacedRun {
-    double left = 0.0;      // device x of the run's left end
-    double baseline = 0.0;  // device y of the baseline
-    double width = 0.0;     // device width including character extra
-    double ascent = 0.0;
-    double descent = 0.0;
-    double extra = 0.0;  // device character extra added to every advance
+// Logical offsets along the run become device pixels by the context's
+// horizontal scale, rounded as the mapping rounds (halves away from zero), as
+// magnitudes: text is upright on the device whatever the mapping's signs.
+struct DeviceSteps {
+    int64_t viewport = 1;  // |viewport extent|
+    int64_t window = 1;    // |window extent|
+
+    double Of(int64_t logical) const {
+        __int128 product = static_cast<__int128>(logical) * viewport, half = window / 2;
+        __int128 steps = product >= 0 ? (product + half) / window : -((-product + half) / window);
+        return static_cast<double>(steps);
+    }
 };
 
-// Device advance of glyph i of the run, character extra included.
-double DeviceAdvance(const SizedFont& font, const GlyphRun& run, const PlacedRun& placed, size_t i) {
-    return font.ToDeviceX(run.advances[i]) + placed.extra;
+DeviceSteps StepsOf(DcHandle dc) {
+    gfx::Mapping m = gfx::GetMapping(dc);
+    if (m.mode != gfx::MapMode::Anisotropic || m.viewportExtent.cx == 0 || m.windowExtent.cx == 0)
+        return {};
+    return DeviceSteps{std::abs(int64_t{m.viewportExtent.cx}),
+                       std::abs(int64_t{m.windowExtent.cx})};
+}
+
+// A run placed on the device. Glyph positions are logical offsets from the run's
+// left end (sums of glyph advances), each drawn at the reference point plus its
+// offset from the reference converted to whole device pixels, so a glyph lands
+// where the mapping puts the sum of the widths before it.
+struct PlacedRun {
+    double reference = 0.0;  // device x of the reference point
+    int64_t anchor = 0;      // logical offset of the reference point from the left end
+    int64_t width = 0;       // logical width, character extra included
+    int32_t extra = 0;       // logical character extra after every glyph
+    DeviceSteps steps;
+    double baseline = 0.0;  // device y of the baseline
+    double ascent = 0.0;
+    double descent = 0.0;
+
+    // Device x of a logical offset from the run's left end.
+    double DeviceX(int64_t offset) const { return reference + steps.Of(offset - anchor); }
+};
+
+int64_t AnchorOf(gfx::TextAlign align, int64_t width) {
+    switch (align & gfx::kTextAlignHorizontalMask) {
+        case gfx::kTextAlignCentre:
+            return width / 2;
+        case gfx::kTextAlignRight:
+            return width;
+        default:
+            return 0;
+    }
 }
 
 PlacedRun PlaceRun(DcHandle dc, const SizedFont& font, const GlyphRun& run, gfx::Point at,
                    gfx::TextAlign align) {
     PlacedRun placed;
     const DesignMetrics& m = font.face->Metrics();
-    placed.extra = gfx::GetTextCharacterExtra(dc) * font.scale.x;
-    for (size_t i = 0; i < run.advances.size(); ++i) placed.width += DeviceAdvance(font, run, placed, i);
+    placed.extra = gfx::GetTextCharacterExtra(dc);
+    placed.width = RunWidth(font, run, placed.extra);
+    placed.anchor = AnchorOf(align, placed.width);
+    placed.steps = StepsOf(dc);
     placed.ascent = font.ToDeviceY(m.ascent);
     placed.descent = font.ToDeviceY(m.descent);
     gfx::Point device = gfx::LogicalToDevice(dc, at);
-    switch (align & gfx::kTextAlignHorizontalMask) {
-        case gfx::kTextAlignCentre:
-            placed.left = device.x - placed.width / 2;
-            break;
-        case gfx::kTextAlignRight:
-            placed.left = device.x - placed.width;
-            break;
-        default:
-            placed.left = device.x;
-            break;
-    }
+    placed.reference = device.x;
     switch (align & gfx::kTextAlignVerticalMask) {
         case gfx::kTextAlignBaseline:
             placed.baseline = device.y;
@@ -73,6 +107,20 @@ PlacedRun PlaceRun(DcHandle dc, const SizedFont& font, const GlyphRun& run, gfx:
             break;
     }
     return placed;
+}
+
+// The run's box from device x0 to x1 (either order) between two heights above
+// the baseline, cut to the drawable range.
+gfx::detail::DeviceArea RunArea(const PlacedRun& placed, double x0, double x1, double top,
+                                double bottom) {
+    return gfx::detail::CutToDrawableRange(gfx::detail::DeviceArea{
+        std::min(x0, x1), placed.baseline - top, std::max(x0, x1), placed.baseline - bottom});
+}
+
+void FillArea(cairo_t* cr, const gfx::detail::DeviceArea& area) {
+    if (area.IsEmpty()) return;
+    cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    cairo_fill(cr);
 }
 
 void SetSourceColour(cairo_t* cr, gfx::Colour colour, bool monochrome) {
@@ -108,7 +156,18 @@ void SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {
     cairo_set_font_options(cr, GlyphOptions(monochrome));
 }
 
-// Positions the run's glyphs on the baseline from its left end and shows them.
+// A glyph's ink stays within this many ems of its origin.
+constexpr double kInkMarginEms = 2.0;
+
+// True when a glyph at this origin may ink an image: the origin lies within the
+// ink margin of the drawable range. Glyphs further out are left out, as their
+// coordinates would wrap in the renderer; those kept stay well inside its range.
+bool GlyphMayShow(double x, double baseline, double margin) {
+    return gfx::detail::ReachesDrawableRange(
+        gfx::detail::DeviceArea{x - margin, baseline - margin, x + margin, baseline + margin});
+}
+
+// Positions the run's glyphs on the baseline and shows those that may show.
 // Short runs (single music symbols, words) are laid out without allocating.
 void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const PlacedRun& placed) {
     constexpr size_t kShortRun = 64;
@@ -119,23 +178,26 @@ void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const P
         longRun.resize(run.glyphs.size());
         glyphs = longRun.data();
     }
-    double x = placed.left;
+    double margin = kInkMarginEms * std::max(font.emDeviceX, font.emDeviceY);
+    int count = 0;
+    int64_t offset = 0;
     for (size_t i = 0; i < run.glyphs.size(); ++i) {
-        glyphs[i] = cairo_glyph_t{run.glyphs[i], x, placed.baseline};
-        x += DeviceAdvance(font, run, placed, i);
+        double x = placed.DeviceX(offset);
+        if (GlyphMayShow(x, placed.baseline, margin))
+            glyphs[count++] = cairo_glyph_t{run.glyphs[i], x, placed.baseline};
+        offset += GlyphAdvance(font, run, i, placed.extra);
     }
-    cairo_show_glyphs(cr, glyphs, static_cast<int>(run.glyphs.size()));
+    if (count > 0) cairo_show_glyphs(cr, glyphs, count);
 }
 
 // Underline and strike-out, as bars across the run's width.
 void DrawDecorations(cairo_t* cr, const SizedFont& font, const PlacedRun& placed) {
     const LogicalFont& request = font.font->request;
     const DesignMetrics& m = font.face->Metrics();
+    double left = placed.DeviceX(0), right = placed.DeviceX(placed.width);
     auto bar = [&](int32_t top, int32_t thickness) {
-        double height = std::max(1.0, font.ToDeviceY(thickness));
-        cairo_rectangle(cr, placed.left, placed.baseline - font.ToDeviceY(top), placed.width,
-                        height);
-        cairo_fill(cr);
+        double height = std::max(1.0, font.ToDeviceY(thickness)), y = font.ToDeviceY(top);
+        FillArea(cr, RunArea(placed, left, right, y, y - height));
     };
     if (request.underline) bar(m.underlinePosition, m.underlineThickness);
     if (request.strikeout) bar(m.strikeoutPosition, m.strikeoutThickness);
@@ -147,9 +209,8 @@ void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& ru
     cairo_save(cr);
     if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque) {
         SetSourceColour(cr, gfx::GetBackgroundColour(dc), monochrome);
-        cairo_rectangle(cr, placed.left, placed.baseline - placed.ascent, placed.width,
-                        placed.ascent + placed.descent);
-        cairo_fill(cr);
+        FillArea(cr, RunArea(placed, placed.DeviceX(0), placed.DeviceX(placed.width), placed.ascent,
+                             -placed.descent));
     }
     SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
     SetFont(cr, font, monochrome);
@@ -159,10 +220,9 @@ void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& ru
 }
 
 // Moves the current position past the text when the alignment asks for it.
-void UpdatePosition(DcHandle dc, const SizedFont& font, const PlacedRun& placed, gfx::Point from,
-                    gfx::TextAlign align) {
+void UpdatePosition(DcHandle dc, const PlacedRun& placed, gfx::Point from, gfx::TextAlign align) {
     if (!(align & gfx::kTextAlignUpdateCurrentPosition)) return;
-    int32_t width = SizedFont::RoundedLogical(placed.width / font.scale.x);
+    int32_t width = SizedFont::RoundedLogical(static_cast<double>(placed.width));
     gfx::TextAlign horizontal = align & gfx::kTextAlignHorizontalMask;
     if (horizontal == gfx::kTextAlignCentre) return;
     // Moving right on the device may be moving left in logical units.
@@ -171,7 +231,8 @@ void UpdatePosition(DcHandle dc, const SizedFont& font, const PlacedRun& placed,
     int32_t sign = step.x < origin.x ? -1 : 1;
     if (horizontal == gfx::kTextAlignRight) sign = -sign;
     int64_t x = int64_t{from.x} + int64_t{sign} * width;
-    gfx::SetCurrentPosition(dc, gfx::Point{SizedFont::RoundedLogical(static_cast<double>(x)), from.y});
+    gfx::SetCurrentPosition(dc,
+                            gfx::Point{SizedFont::RoundedLogical(static_cast<double>(x)), from.y});
 }
 
 bool DrawGlyphs(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {
@@ -184,7 +245,7 @@ bool DrawGlyphs(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRu
     if (!cr) return false;
     if (!run.glyphs.empty()) DrawRun(dc, cr, font, run, placed);
     gfx::EndInk(dc);
-    UpdatePosition(dc, font, placed, from, align);
+    UpdatePosition(dc, placed, from, align);
     return true;
 }
 
@@ -194,18 +255,21 @@ void RecordedPosition(DcHandle dc, const SizedFont& font, const GlyphRun& run) {
     gfx::TextAlign align = gfx::GetTextAlign(dc);
     if (!(align & gfx::kTextAlignUpdateCurrentPosition)) return;
     gfx::Point from = gfx::GetCurrentPosition(dc);
-    UpdatePosition(dc, font, PlaceRun(dc, font, run, from, align), from, align);
+    UpdatePosition(dc, PlaceRun(dc, font, run, from, align), from, align);
 }
 
 // Only a recording context keeps the call (and a copy of the text).
-bool IsRecording(DcHandle dc) { return gfx::GetContextKind(dc) == gfx::ContextKind::Recording; }
+bool IsRecording(DcHandle dc) {
+    return gfx::GetContextKind(dc) == gfx::ContextKind::Recording;
+}
 
 }  // namespace
 
 bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
     SizedFont font;
-    if (IsRecording(dc) &&
-        gfx::RecordCall(dc, [at, copy = std::string(text)](DcHandle target) { TextOutA(target, at, copy); })) {
+    if (IsRecording(dc) && gfx::RecordCall(dc, [at, copy = std::string(text)](DcHandle target) {
+            TextOutA(target, at, copy);
+        })) {
         if (ContextFont(dc, &font)) RecordedPosition(dc, font, GlyphsOfBytes(*font.font, text));
         return true;
     }
@@ -215,8 +279,9 @@ bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
 
 bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text) {
     SizedFont font;
-    if (IsRecording(dc) &&
-        gfx::RecordCall(dc, [at, copy = std::u16string(text)](DcHandle target) { TextOutW(target, at, copy); })) {
+    if (IsRecording(dc) && gfx::RecordCall(dc, [at, copy = std::u16string(text)](DcHandle target) {
+            TextOutW(target, at, copy);
+        })) {
         if (ContextFont(dc, &font)) RecordedPosition(dc, font, GlyphsOfUtf16(*font.font, text));
         return true;
     }

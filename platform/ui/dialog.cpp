@@ -106,11 +106,16 @@ intptr_t RunModalDialog(const sys::ResourceId& templateId, WindowHandle owner, D
                         intptr_t initData, sys::Lookup lookup) {
     auto t = sys::FindDialogTemplate(templateId, lookup);
     if (!t) return kDialogFailed;
+    return RunModalDialogIndirect(*t, templateId, owner, std::move(procedure), initData);
+}
+
+intptr_t RunModalDialogIndirect(const DialogTemplate& dialogTemplate, const sys::ResourceId& templateId,
+                                WindowHandle owner, DialogProc procedure, intptr_t initData) {
     bool ownerWasEnabled = win::IsWindowEnabled(owner);
     if (ownerWasEnabled) win::EnableWindow(owner, false);
     ++detail::Ui().modalDepth;
     intptr_t result = kDialogFailed;
-    WindowHandle dialog = BuildDialog(*t, templateId, owner, std::move(procedure), initData, true);
+    WindowHandle dialog = BuildDialog(dialogTemplate, templateId, owner, std::move(procedure), initData, true);
     if (dialog) {
         CurrentUiBackend().RunModalLoop(dialog, templateId);
         if (auto* s = StateOf<DialogState>(dialog); s && s->ended) result = s->result;

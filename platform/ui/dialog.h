@@ -31,6 +31,11 @@ constexpr intptr_t kDialogFailed = -1;
 intptr_t RunModalDialog(const sys::ResourceId& templateId, WindowHandle owner, DialogProc procedure,
                         intptr_t initData = 0, sys::Lookup lookup = sys::Lookup::LanguageThenProgram);
 
+// The same with a template the layer builds itself (not from the bundles);
+// `templateId` names the dialog to the backend and to test scripts.
+intptr_t RunModalDialogIndirect(const DialogTemplate& dialogTemplate, const sys::ResourceId& templateId,
+                                WindowHandle owner, DialogProc procedure, intptr_t initData = 0);
+
 // A modeless dialog: shown and returned at once; give it to IsDialogMessage from
 // the message loop; destroy it with win::DestroyWindow. Null when the template
 // is missing.

@@ -2,6 +2,11 @@
 #include "platform/ui/headless.h"
 
 #include "platform/ui/headless_ui_backend.h"
+#include "platform/ui/mdi_frame.h"
+#include "platform/ui/menu.h"
+#include "platform/win/mdi.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
 #include "platform/ui/ui_model.h"
 
 namespace ql::ui::headless {
@@ -23,6 +28,42 @@ void SetDialogScript(const sys::ResourceId& templateId, DialogScript script) {
         backend->scripts[templateId] = std::move(script);
     else
         backend->scripts.erase(templateId);
+}
+
+namespace {
+
+// The popups from `menu` down to the one holding `command`, outermost first;
+// empty when no item has it.
+std::vector<platform::MenuHandle> PathTo(platform::MenuHandle menu, int32_t command) {
+    for (int32_t i = 0; i < GetMenuItemCount(menu); ++i) {
+        platform::MenuHandle sub = GetSubmenu(menu, i);
+        if (!sub) continue;
+        bool here = false;
+        for (int32_t j = 0; j < GetMenuItemCount(sub) && !here; ++j) here = GetMenuItemCommand(sub, j) == command;
+        if (here) return {sub};
+        std::vector<platform::MenuHandle> inner = PathTo(sub, command);
+        if (!inner.empty()) {
+            inner.insert(inner.begin(), sub);
+            return inner;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool ChooseMenuCommand(WindowHandle owner, int32_t command) {
+    platform::MenuHandle bar = win::GetWindowMenu(owner);
+    if (!IsMenu(bar)) return false;
+    // The window menu's list as it will show once opened.
+    if (WindowHandle client = win::FindMdiClient(owner)) UpdateMdiWindowMenu(client);
+    std::vector<platform::MenuHandle> path = PathTo(bar, command);
+    if (path.empty()) return false;
+    NotifyMenuBarEntered(owner);
+    for (platform::MenuHandle popup : path) NotifyPopupOpening(owner, popup);
+    if (!detail::IsChoosable(path.back(), command)) return false;
+    win::PostMessage(owner, win::Message::Command, win::MakeCommandWord(static_cast<uint32_t>(command), 0), 0);
+    return true;
 }
 
 void QueueMessageBoxAnswer(int result) {

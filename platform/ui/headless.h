@@ -71,6 +71,13 @@ using DialogScript = std::function<void(DialogDriver&)>;
 // Replaces the script of a dialog id; an empty function removes it.
 void SetDialogScript(const sys::ResourceId& templateId, DialogScript script);
 
+// The user opens the menus of the window's menu bar that lead to `command` and
+// chooses it: InitMenu, InitMenuPopup for each popup on the way (the window menu
+// of a document-window client lists its windows), then Command(command, 0) is
+// posted to the window. False, and nothing posted, when no item has the command
+// or the item cannot be chosen once its popup was opened.
+bool ChooseMenuCommand(WindowHandle owner, int32_t command);
+
 void QueueMessageBoxAnswer(int result);
 void QueuePopupMenuChoice(int32_t command);
 

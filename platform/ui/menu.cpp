@@ -3,9 +3,12 @@
 #include "platform/ui/menu.h"
 
 #include "platform/ui/backend.h"
+#include "platform/ui/mdi_frame.h"
+#include "platform/win/backend.h"
 #include "platform/ui/ui_model.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
+#include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 
@@ -206,9 +209,25 @@ uint32_t GetMenuItemFlags(MenuHandle menu, int32_t command) {
     return item ? item->flags : kMenuItemMissing;
 }
 
+bool DrawMenuBar(WindowHandle window) {
+    if (!win::IsWindow(window)) return false;
+    win::CurrentBackend().WindowChanged(window, win::WindowChange::MenuChanged);
+    return true;
+}
+
+void NotifyMenuBarEntered(WindowHandle owner) {
+    win::SendMessage(owner, win::Message::InitMenu, 0, static_cast<intptr_t>(win::GetWindowMenu(owner).bits));
+}
+
+void NotifyPopupOpening(WindowHandle owner, MenuHandle popup) {
+    win::SendMessage(owner, win::Message::InitMenuPopup, 0, static_cast<intptr_t>(popup.bits));
+    WindowHandle client = win::FindMdiClient(owner);
+    if (client && win::GetMdiWindowMenu(client) == popup) UpdateMdiWindowMenu(client);
+}
+
 int32_t TrackPopupMenu(MenuHandle popup, uint32_t flags, win::Point screen, WindowHandle owner) {
     if (!Find(popup)) return 0;
-    win::SendMessage(owner, win::Message::InitMenuPopup, 0, static_cast<intptr_t>(popup.bits));
+    NotifyPopupOpening(owner, popup);
     int32_t command = CurrentUiBackend().TrackPopupMenu(popup, screen, owner);
     if (flags & kTrackReturnCommand) return command;
     if (command == 0) return 0;

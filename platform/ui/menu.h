@@ -47,6 +47,16 @@ int32_t EnableMenuItem(MenuHandle menu, int32_t command, MenuItemState state);
 uint32_t GetMenuItemFlags(MenuHandle menu, int32_t command);
 constexpr uint32_t kMenuItemMissing = 0xFFFFFFFFu;
 
+// Shows the window's menu bar again after its items changed.
+bool DrawMenuBar(WindowHandle window);
+
+// The user opens a menu: the owner gets InitMenu with its menu bar when the bar
+// is entered, and InitMenuPopup for each popup before it is shown. A popup
+// that is the window menu of the owner's document-window client gets its list
+// of windows rebuilt after InitMenuPopup. Both backends open menus through these.
+void NotifyMenuBarEntered(WindowHandle owner);
+void NotifyPopupOpening(WindowHandle owner, MenuHandle popup);
+
 // Popups.
 constexpr uint32_t kTrackLeftButton = 0x0000;
 constexpr uint32_t kTrackRightButton = 0x0002;

@@ -24,6 +24,11 @@ enum class WindowChange : uint8_t {
     TextChanged,
     EnabledChanged,
     Invalidated,
+    Painted,       // the window's image changed: show it again
+    FrameChanged,  // the frame the layer draws (caption, state, insets) changed
+    Raised,        // the window went to the top of its siblings
+    MenuChanged,   // the menu bar was replaced or asked to be redrawn
+    ScrollChanged,  // the range or position of one of its scroll bars changed
 };
 
 class Backend {
@@ -46,7 +51,10 @@ public:
 };
 
 // The installed backend (the headless one unless another was installed).
+// User-interface thread only.
 Backend& CurrentBackend();
+// Wakes the installed backend. Thread-safe, also while the backend is replaced.
+void WakeCurrentBackend();
 // Replaces the backend; null restores a fresh headless backend.
 void InstallBackend(std::unique_ptr<Backend> backend);
 

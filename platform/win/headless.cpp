@@ -2,6 +2,7 @@
 #include "platform/win/headless.h"
 
 #include "platform/win/headless_backend.h"
+#include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/window_model.h"
@@ -29,6 +30,9 @@ void PostKeyStroke(WindowHandle window, Key key, uint32_t character) {
 }
 
 void PostMouse(WindowHandle window, Message message, Point client, uint32_t flags) {
+    bool press = message == Message::LeftButtonDown || message == Message::RightButtonDown ||
+                 message == Message::MiddleButtonDown;
+    if (press) ActivateMdiChildOf(window);
     if (IsKeyDown(Key::Shift)) flags |= kMouseShift;
     if (IsKeyDown(Key::Control)) flags |= kMouseControl;
     PostMessage(window, message, flags, PackPoint(client));

@@ -25,7 +25,8 @@ void SetKeyDown(Key key, bool down);
 // `character` is not 0, then KeyUp.
 void PostKeyStroke(WindowHandle window, Key key, uint32_t character = 0);
 // Posts a mouse message at a client point, with the modifier flags of the keys
-// held (kMouseShift, kMouseControl) added to `flags`.
+// held (kMouseShift, kMouseControl) added to `flags`. A button press first
+// activates the document child holding the window, as a click does.
 void PostMouse(WindowHandle window, Message message, Point client, uint32_t flags = 0);
 
 // Messages posted and not yet fetched.

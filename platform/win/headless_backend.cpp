@@ -1,19 +1,9 @@
 // The headless window backend.
 #include "platform/win/headless_backend.h"
 
+#include "platform/win/frame_metrics.h"
+
 namespace ql::win::detail {
-namespace {
-
-// Metrics of the headless "display": a thin border of one pixel, a sizing frame
-// of four, scroll bars sixteen wide.
-constexpr int32_t kBorder = 1;
-constexpr int32_t kFrame = 4;
-constexpr int32_t kScrollBar = 16;
-constexpr int32_t kCaption = 18;
-constexpr int32_t kMenuBar = 19;
-
-}  // namespace
-
 void HeadlessBackend::WaitForWork(std::optional<uint64_t> deadline) {
     // The virtual clock never moves while this thread waits (only the test thread
     // moves it, and that is this thread), so only a post can end the wait.
@@ -41,21 +31,22 @@ void HeadlessBackend::SetKeyDown(Key key, bool down) {
     if (index < kKeyCount) keys_[index] = down;
 }
 
+// The headless "display" has the layer's own frame metrics.
 int32_t HeadlessBackend::Metric(SystemMetric metric) {
     switch (metric) {
         case SystemMetric::BorderWidth:
         case SystemMetric::BorderHeight:
-            return kBorder;
+            return kBorderWidth;
         case SystemMetric::FrameWidth:
         case SystemMetric::FrameHeight:
-            return kFrame;
+            return kFrameWidth;
         case SystemMetric::VerticalScrollWidth:
         case SystemMetric::HorizontalScrollHeight:
-            return kScrollBar;
+            return kScrollBarWidth;
         case SystemMetric::CaptionHeight:
-            return kCaption;
+            return kCaptionHeight;
         case SystemMetric::MenuHeight:
-            return kMenuBar;
+            return kMenuBarHeight;
         case SystemMetric::ScreenWidth:
             return screen_.cx;
         case SystemMetric::ScreenHeight:

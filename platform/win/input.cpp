@@ -140,6 +140,7 @@ bool SetScrollRange(WindowHandle window, ScrollBar bar, int32_t minimum, int32_t
     s->maximum = maximum;
     s->position = ClampToRange(*s, s->position);
     s->lastRedraw = redraw;
+    CurrentBackend().WindowChanged(window, WindowChange::ScrollChanged);
     return true;
 }
 
@@ -149,6 +150,7 @@ int32_t SetScrollPosition(WindowHandle window, ScrollBar bar, int32_t position, 
     int32_t previous = s->position;
     s->position = ClampToRange(*s, position);
     s->lastRedraw = redraw;
+    CurrentBackend().WindowChanged(window, WindowChange::ScrollChanged);
     return previous;
 }
 

@@ -3,12 +3,13 @@
 // Paint for the first visible window with an invalid area, then the Timer
 // messages of timers now due. A Paint whose procedure did not validate the window
 // validates it afterwards, so a procedure that draws nothing cannot make the loop
-// spin.
+// spin; an area invalidated while the procedure ran stays and is painted next.
 #include "platform/win/message_loop.h"
 
 #include "platform/win/backend.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/paint.h"
+#include "platform/win/post_ring.h"
 #include "platform/win/timer_queue.h"
 #include "platform/win/window.h"
 #include "platform/win/window_model.h"
@@ -22,6 +23,7 @@ bool IsDeliverable(const QueuedMessage& m) {
 
 bool NextMessage(QueuedMessage& out, bool wait) {
     for (;;) {
+        detail::DrainPostRings();
         while (detail::Queue().Take(out))
             if (IsDeliverable(out)) return true;
         if (detail::TakePaintMessage(out)) return true;
@@ -32,6 +34,7 @@ bool NextMessage(QueuedMessage& out, bool wait) {
 }
 
 void Deliver(const QueuedMessage& message, std::span<const MessageFilter> filters) {
+    uint64_t paintStarted = message.message == Message::Paint ? detail::StartPaint(message.window) : 0;
     bool taken = false;
     for (const MessageFilter& filter : filters)
         if (filter && filter(message)) {
@@ -43,7 +46,7 @@ void Deliver(const QueuedMessage& message, std::span<const MessageFilter> filter
         return;
     }
     // A Paint a filter took counts as painted as well.
-    if (message.message == Message::Paint) ValidateRect(message.window, nullptr);
+    if (message.message == Message::Paint) detail::FinishPaint(message.window, paintStarted);
 }
 
 }  // namespace
@@ -58,13 +61,13 @@ intptr_t SendMessage(WindowHandle window, Message message, uint32_t word, intptr
 bool PostMessage(WindowHandle window, Message message, uint32_t word, intptr_t data) {
     if (!window) return false;
     detail::Queue().Post(QueuedMessage{window, message, word, data});
-    CurrentBackend().Wake();
+    WakeCurrentBackend();
     return true;
 }
 
 void PostQuitMessage(int32_t exitCode) {
     detail::Queue().Post(QueuedMessage{WindowHandle{}, Message::Quit, static_cast<uint32_t>(exitCode), 0});
-    CurrentBackend().Wake();
+    WakeCurrentBackend();
 }
 
 bool GetMessage(QueuedMessage& out) {
@@ -76,8 +79,10 @@ bool PeekMessage(QueuedMessage& out) { return NextMessage(out, false); }
 
 intptr_t DispatchMessage(const QueuedMessage& message) {
     if (message.message == Message::Quit) return 0;
+    bool paint = message.message == Message::Paint;
+    uint64_t paintStarted = paint ? detail::StartPaint(message.window) : 0;
     intptr_t result = SendMessage(message.window, message.message, message.word, message.data);
-    if (message.message == Message::Paint) ValidateRect(message.window, nullptr);
+    if (paint) detail::FinishPaint(message.window, paintStarted);
     return result;
 }
 

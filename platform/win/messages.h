@@ -48,6 +48,8 @@ enum class Message : uint32_t {
     InitMenu = 26,          // data: MenuHandle bits of the menu bar
     InitMenuPopup = 27,     // data: MenuHandle bits of the popup
     DropFiles = 28,         // data: const DroppedFiles*
+    MdiActivate = 29,       // word: bits of the document child losing activation;
+                            // data: bits of the one gaining it (either may be 0)
     KeyDown = 40,           // word: Key; data: repeat count
     KeyUp = 41,             // word: Key
     Char = 42,              // word: character code

@@ -80,6 +80,7 @@ bool InvalidateRect(WindowHandle window, const Rect* rect, bool erase) {
     if (added.IsEmpty()) return true;
     r->invalid = Union(r->invalid, added);
     r->eraseRequested = r->eraseRequested || erase;
+    ++r->invalidations;
     CurrentBackend().WindowChanged(window, WindowChange::Invalidated);
     return true;
 }
@@ -105,8 +106,9 @@ bool UpdateWindow(WindowHandle window) {
     WindowRecord* r = FindWindow(window);
     if (!r) return false;
     if (r->invalid.IsEmpty() || !IsWindowVisible(window)) return true;
+    uint64_t started = detail::StartPaint(window);
     SendMessage(window, Message::Paint);
-    ValidateRect(window, nullptr);
+    detail::FinishPaint(window, started);
     return true;
 }
 
@@ -125,7 +127,9 @@ DcHandle BeginPaint(WindowHandle window, PaintInfo& info) {
 }
 
 bool EndPaint(WindowHandle window, const PaintInfo& info) {
-    return ReleaseTrackedContext(window, info.dc);
+    if (!ReleaseTrackedContext(window, info.dc)) return false;
+    CurrentBackend().WindowChanged(window, WindowChange::Painted);
+    return true;
 }
 
 DcHandle GetWindowContext(WindowHandle window) {
@@ -137,7 +141,9 @@ DcHandle GetWindowContext(WindowHandle window) {
 }
 
 bool ReleaseWindowContext(WindowHandle window, DcHandle dc) {
-    return ReleaseTrackedContext(window, dc);
+    if (!ReleaseTrackedContext(window, dc)) return false;
+    CurrentBackend().WindowChanged(window, WindowChange::Painted);
+    return true;
 }
 
 BitmapHandle GetWindowImage(WindowHandle window) {
@@ -148,6 +154,16 @@ BitmapHandle GetWindowImage(WindowHandle window) {
 namespace detail {
 
 bool TakePaintMessage(QueuedMessage& out) { return FindInvalid(Model().topLevel, out); }
+
+uint64_t StartPaint(WindowHandle window) {
+    WindowRecord* r = FindWindow(window);
+    return r ? r->invalidations : 0;
+}
+
+void FinishPaint(WindowHandle window, uint64_t started) {
+    WindowRecord* r = FindWindow(window);
+    if (r && r->invalidations == started) ValidateRect(window, nullptr);
+}
 
 }  // namespace detail
 }  // namespace ql::win

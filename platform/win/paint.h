@@ -3,7 +3,8 @@
 // its client area; the image is re-made (white) when the window is resized. An
 // invalid area (kept as one bounding rectangle) makes a Paint message when the
 // queue is otherwise empty; BeginPaint hands out a paint context clipped to it
-// and validates the window; EndPaint releases the context.
+// and validates the window; EndPaint releases the context. An area invalidated
+// while a Paint is handled (after BeginPaint, say) gets a Paint of its own.
 #pragma once
 
 #include "platform/win/messages.h"

@@ -1,5 +1,5 @@
 // Internal hooks between the message loop, timers and painting: making the
-// Timer messages of due timers and the next Paint message.
+// Timer messages of due timers and the next Paint message, and ending a Paint.
 #pragma once
 
 #include <cstdint>
@@ -17,5 +17,11 @@ std::optional<uint64_t> NextTimerDue();
 // A Paint for the first visible window (parents before children, in creation
 // order) with an invalid area.
 bool TakePaintMessage(QueuedMessage& out);
+// Bracket the delivery of a Paint: FinishPaint takes the window as painted (so
+// a handler that draws nothing cannot make the loop spin) unless it was
+// invalidated after StartPaint, by the handler itself (another frame) or by
+// anything it called; that area stays invalid and is painted next.
+uint64_t StartPaint(WindowHandle window);
+void FinishPaint(WindowHandle window, uint64_t started);
 
 }  // namespace ql::win::detail

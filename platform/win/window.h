@@ -99,6 +99,7 @@ bool IsChild(WindowHandle parent, WindowHandle window);  // any depth
 int32_t GetWindowId(WindowHandle window);
 WindowHandle FindChildById(WindowHandle parent, int32_t id);  // direct children
 std::string GetClassName(WindowHandle window);
+uint32_t GetClassStyle(WindowHandle window);  // kClass* bits of the window's class
 bool HasClassName(WindowHandle window, std::string_view name);  // case ignored
 
 // Enumeration, in creation order. An empty class name matches every class.

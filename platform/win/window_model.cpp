@@ -44,6 +44,12 @@ void ReleaseWindowImage(WindowRecord& record) {
     record.image = platform::BitmapHandle{};
 }
 
+Size ClientSize(const WindowRecord& record) {
+    const Rect& in = record.frameInsets;
+    return Size{std::max(0, record.rect.Width() - in.left - in.right),
+                std::max(0, record.rect.Height() - in.top - in.bottom)};
+}
+
 std::string LowerCase(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(),

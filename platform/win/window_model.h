@@ -31,12 +31,19 @@ struct WindowRecord {
     uint32_t style = 0;
     uint32_t extendedStyle = 0;
     Rect rect;  // parent's client coordinates, or screen for top-level windows
+    // Widths of the frame the layer draws around the client area (left, top, right,
+    // bottom): the caption, borders and scroll bars of a document child window.
+    // Zero for every other window, whose client area is the whole window.
+    Rect frameInsets;
     std::string text;
     int32_t id = 0;
     MenuHandle menu;
     std::vector<intptr_t> longs;  // one per 4 extra bytes
     bool destroying = false;
     Rect invalid;  // bounding rectangle of the invalid area; empty when valid
+    // Counts the invalidations that added to the area, so that the end of a Paint
+    // can tell whether its handler asked for more (64 bits: it never wraps).
+    uint64_t invalidations = 0;
     bool eraseRequested = false;
     platform::BitmapHandle image;  // made on first paint or context request
     // Window and paint contexts handed out on the image and not yet given back;
@@ -81,6 +88,11 @@ void ResetModel();
 WindowRecord* FindWindow(WindowHandle window);
 // Ends the contexts still open on the window's image, then frees the image.
 void ReleaseWindowImage(WindowRecord& record);
+// The client area's size: the window less its frame insets, never negative.
+Size ClientSize(const WindowRecord& record);
+// Moves the window and sets its frame insets at once: Move and Size (of the
+// client area) are sent, and the window repainted, as MoveWindow does.
+bool PlaceWindow(WindowHandle window, Rect rect, Rect frameInsets, bool repaint);
 std::string LowerCase(std::string_view text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 

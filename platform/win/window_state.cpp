@@ -34,10 +34,18 @@ void DropFocusWithin(WindowHandle window) {
 Point ClientOrigin(WindowHandle window) {
     Point origin{0, 0};
     for (WindowRecord* r = FindWindow(window); r; r = FindWindow(r->parent)) {
-        origin.x += r->rect.left;
-        origin.y += r->rect.top;
+        origin.x += r->rect.left + r->frameInsets.left;
+        origin.y += r->rect.top + r->frameInsets.top;
     }
     return origin;
+}
+
+// The window's top-left corner in screen coordinates (its frame included).
+Point WindowOrigin(WindowHandle window) {
+    WindowRecord* r = FindWindow(window);
+    if (!r) return Point{};
+    Point origin = r->parent ? ClientOrigin(r->parent) : Point{0, 0};
+    return Point{origin.x + r->rect.left, origin.y + r->rect.top};
 }
 
 }  // namespace
@@ -137,34 +145,21 @@ bool IsWindowEnabled(WindowHandle window) {
 
 bool MoveWindow(WindowHandle window, Rect rect, bool repaint) {
     WindowRecord* r = FindWindow(window);
-    if (!r) return false;
-    Rect old = r->rect;
-    r->rect = rect;
-    CurrentBackend().WindowChanged(window, WindowChange::Moved);
-    bool resized = old.Width() != rect.Width() || old.Height() != rect.Height();
-    if (resized && r->image)
-        gfx::ResizeImageBitmap(r->image, std::max(1, rect.Width()), std::max(1, rect.Height()));
-    bool redrawAll = repaint ||
-                     (old.Width() != rect.Width() && (r->classStyle & kClassHorizontalRedraw)) ||
-                     (old.Height() != rect.Height() && (r->classStyle & kClassVerticalRedraw));
-    if (old.left != rect.left || old.top != rect.top)
-        SendMessage(window, Message::Move, 0, PackPoint(Point{rect.left, rect.top}));
-    if (resized) SendMessage(window, Message::Size, 0, PackPoint(Point{rect.Width(), rect.Height()}));
-    if (redrawAll || resized) InvalidateRect(window, nullptr, true);
-    return true;
+    return r && detail::PlaceWindow(window, rect, r->frameInsets, repaint);
 }
 
 Rect GetWindowRect(WindowHandle window) {
     WindowRecord* r = FindWindow(window);
     if (!r) return Rect{};
-    Point origin = ClientOrigin(window);
+    Point origin = WindowOrigin(window);
     return Rect{origin.x, origin.y, origin.x + r->rect.Width(), origin.y + r->rect.Height()};
 }
 
 Rect GetClientRect(WindowHandle window) {
     WindowRecord* r = FindWindow(window);
     if (!r) return Rect{};
-    return Rect{0, 0, r->rect.Width(), r->rect.Height()};
+    Size size = detail::ClientSize(*r);
+    return Rect{0, 0, size.cx, size.cy};
 }
 
 Point ClientToScreen(WindowHandle window, Point p) {
@@ -186,6 +181,7 @@ bool SetWindowMenu(WindowHandle window, MenuHandle menu) {
     WindowRecord* r = FindWindow(window);
     if (!r) return false;
     r->menu = menu;
+    CurrentBackend().WindowChanged(window, WindowChange::MenuChanged);
     return true;
 }
 
@@ -217,4 +213,29 @@ intptr_t DefaultWindowProc(WindowHandle window, Message message, uint32_t, intpt
     }
 }
 
+namespace detail {
+
+bool PlaceWindow(WindowHandle window, Rect rect, Rect frameInsets, bool repaint) {
+    WindowRecord* r = FindWindow(window);
+    if (!r) return false;
+    Rect old = r->rect;
+    Size oldClient = ClientSize(*r);
+    bool framed = r->frameInsets != frameInsets;
+    r->rect = rect;
+    r->frameInsets = frameInsets;
+    Size client = ClientSize(*r);
+    CurrentBackend().WindowChanged(window, WindowChange::Moved);
+    if (framed) CurrentBackend().WindowChanged(window, WindowChange::FrameChanged);
+    bool resized = oldClient != client;
+    if (resized && r->image) gfx::ResizeImageBitmap(r->image, std::max(1, client.cx), std::max(1, client.cy));
+    bool redrawAll = repaint || (oldClient.cx != client.cx && (r->classStyle & kClassHorizontalRedraw)) ||
+                     (oldClient.cy != client.cy && (r->classStyle & kClassVerticalRedraw));
+    if (old.left != rect.left || old.top != rect.top)
+        SendMessage(window, Message::Move, 0, PackPoint(Point{rect.left, rect.top}));
+    if (resized && IsWindow(window)) SendMessage(window, Message::Size, 0, PackPoint(Point{client.cx, client.cy}));
+    if (redrawAll || resized) InvalidateRect(window, nullptr, true);
+    return true;
+}
+
+}  // namespace detail
 }  // namespace ql::win

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/win/backend.h"
+#include "platform/win/mdi_model.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/paint.h"
@@ -126,6 +127,9 @@ bool DestroyWindow(WindowHandle window) {
     for (WindowHandle child : children) DestroyWindow(child);
     record = FindWindow(window);
     if (!record) return true;
+    detail::ForgetMdiChild(record->parent, window);
+    record = FindWindow(window);
+    if (!record) return true;
     ForgetWindowState(window);
     CurrentBackend().WindowChanged(window, WindowChange::Destroyed);
     Unlink(window, *record);
@@ -178,6 +182,11 @@ WindowHandle FindChildById(WindowHandle parent, int32_t id) {
 std::string GetClassName(WindowHandle window) {
     WindowRecord* r = FindWindow(window);
     return r ? r->className : std::string{};
+}
+
+uint32_t GetClassStyle(WindowHandle window) {
+    WindowRecord* r = FindWindow(window);
+    return r ? r->classStyle : 0;
 }
 
 bool HasClassName(WindowHandle window, std::string_view name) {

@@ -46,6 +46,17 @@ TEST_F(EventChainTest, InsertionKeepsTimeThenStepOrder) {
     EXPECT_EQ(IsFirstOfChord(first), 1);  // the sentinel's time differs
 }
 
+// Steps below the middle line are negative: a chord across it is ordered low to high.
+TEST_F(EventChainTest, ChordAcrossTheMiddleLineKeepsStepOrder) {
+    Note(cell_, 0, 0, kQuarter, 3);
+    Note(cell_, 0, 0, kQuarter, -2);
+    Note(cell_, 0, 0, kQuarter, 0);
+    std::vector<int> steps;
+    for (EventRecord* e = GetVoiceFirstEvent(cell_, 0); e != nullptr; e = NextEvent(e))
+        steps.push_back(SignedStep(*e));
+    EXPECT_EQ(steps, (std::vector<int>{-2, 0, 3}));
+}
+
 // A quarter inserted inside a group of beamed eighths splits the group there.
 TEST_F(EventChainTest, LongerValueInsideBeamGroupSplitsIt) {
     auto n = BeamedEighths();

@@ -228,26 +228,45 @@ TEST_F(MidiActionFile, DataActionWithoutDataIsWrittenAsKindTwo) {
 }
 
 // A data length longer than the data record (damaged bytes) is never read past the
-// record: the action is written as a plain kind-2 action and its record is freed.
+// record: the action is written as a plain kind-2 action, and the action in memory
+// (with its record) is left as it was.
 TEST_F(MidiActionFile, LengthBeyondTheRecordIsWrittenAsKindTwo) {
     MidiAction action = DataAction({1, 2, 3});
     std::byte* data = MidiActionDataBytes(action);
     ASSERT_EQ(action.head.data.pool, kListNodePool);
     action.head.data.length = 200;
+    MidiAction before = action;
     ASSERT_EQ(WriteMidiAction(&action, WriteToBuffer), kMidiActionFileBytes);
     EXPECT_EQ(g_written.size(), static_cast<size_t>(kMidiActionFileBytes));
     EXPECT_EQ(g_written[4] >> 4, kMidiKindPlain);
-    EXPECT_TRUE(IsFreeRecord(data));
+    EXPECT_EQ(std::memcmp(&action, &before, sizeof action), 0) << "the writer changed the action";
+    EXPECT_FALSE(IsFreeRecord(data));
 }
 
-// A kind-6 action whose length is 0 but which still holds a record gives the record
-// back when it is written as kind 2.
-TEST_F(MidiActionFile, EmptyLengthGivesTheRecordBackOnWrite) {
+// A kind-6 action whose length is 0 is written as kind 2 with zero values; its record
+// stays the action's until the action is destroyed.
+TEST_F(MidiActionFile, EmptyLengthIsWrittenAsKindTwoWithoutTouchingTheAction) {
     MidiAction action = DataAction({1, 2, 3});
     std::byte* data = MidiActionDataBytes(action);
     action.head.data.length = 0;
     ASSERT_EQ(WriteMidiAction(&action, WriteToBuffer), kMidiActionFileBytes);
-    EXPECT_TRUE(IsFreeRecord(data));
+    std::vector<uint8_t> expected = {0, 0, 0, 0, 0x20, 0x11, 0x00, 0x01, 0x10, 0x00};
+    EXPECT_EQ(g_written, expected);
+    EXPECT_FALSE(IsFreeRecord(data));
+    EXPECT_TRUE(IsDataCarrying(action));
+}
+
+// The first word of a data-carrying action (the data's handle in memory) is written
+// as 0, so two saves of one score give the same bytes wherever the data record lies;
+// the pool and length bytes stay.
+TEST_F(MidiActionFile, DataHandleIsWrittenAsZero) {
+    MidiAction action = DataAction({0xF0, 0xF7});
+    ASSERT_NE(action.head.data.handle.bits, 0);
+    ASSERT_EQ(WriteMidiAction(&action, WriteToBuffer), kMidiActionFileBytes);
+    EXPECT_EQ(g_written[0], 0);
+    EXPECT_EQ(g_written[1], 0);
+    EXPECT_EQ(g_written[2], action.head.data.pool);
+    EXPECT_EQ(g_written[3], 2);
 }
 
 // Data longer than the one-byte length can say is refused and changes nothing.

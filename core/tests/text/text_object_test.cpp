@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -136,6 +138,31 @@ TEST_F(TextObjectTest, CreationTimeConvertsMonthAndYear) {
     EXPECT_EQ(Expand("%filedate"), "01/15/26");
 }
 
+// Creation fields from a damaged file are clamped to the calendar before they are
+// shown: no field overflows and the text is still a date and a time.
+TEST_F(TextObjectTest, CreationFieldsOutOfRangeAreClamped) {
+    int32_t* c = doc_->created;
+    for (int i = 1; i <= 5; ++i) c[i] = INT32_MAX;
+    EXPECT_EQ(Expand("%filemmddyyyy %filetime"), "12/31/9999 23:59");
+    for (int i = 1; i <= 5; ++i) c[i] = INT32_MIN;
+    EXPECT_EQ(Expand("%fileddmmyyyy %filetime"), "01/01/0000 00:00");
+    EXPECT_EQ(Expand("%filedate"), "01/01/00");
+}
+
+// A new document keeps its creation year as the calendar does (years from 1900),
+// so it shows the year it was made in (the fixture made it just now; a new year
+// may have begun since).
+TEST_F(TextObjectTest, NewDocumentShowsTheYearItWasMadeIn) {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    int yearNow = local.tm_year + 1900;
+    std::string shown = Expand("%filemmddyyyy");
+    ASSERT_EQ(shown.size(), 10u) << shown;
+    int year = std::stoi(shown.substr(6));
+    EXPECT_TRUE(year == yearNow || year == yearNow - 1) << shown;
+}
+
 // A path that contains "%file" is put in once and never expanded again.
 TEST_F(TextObjectTest, PathContainingFileVariableIsInsertedOnce) {
     doc_->path = "/home/me/%file/%page.ql";
@@ -147,7 +174,7 @@ TEST_F(TextObjectTest, PathContainingFileVariableIsInsertedOnce) {
 TEST_F(TextObjectTest, ValueHoldingVariableNameIsNotRescanned) {
     doc_->path = "%pages%date";
     view_->currentPage = PageRun(4, 1);
-    EXPECT_EQ(Expand("%file %page"), "%pages%date 1");
+    EXPECT_EQ(Expand("[%file] %page"), "[%pages%date] 1");
 }
 
 // The output is bounded however long the values are.
@@ -159,12 +186,31 @@ TEST_F(TextObjectTest, ExpansionIsBounded) {
     EXPECT_EQ(out.size(), static_cast<size_t>(kDisplayTextBytes - 1));
 }
 
-// A text beginning with '%' but holding no variable loses that character.
-TEST_F(TextObjectTest, LeadingPercentWithoutVariableIsDropped) {
+// The expanded result loses a leading '%', wherever that '%' came from; a '%'
+// anywhere else stays.
+TEST_F(TextObjectTest, LeadingPercentOfTheResultIsDropped) {
     std::string out;
     EXPECT_EQ(ExpandTextVariablesAt(view_, "%x", Moment(2026, 1, 1, 0, 0), &out), 0);
-    EXPECT_EQ(out, "x");
+    EXPECT_EQ(out, "x");                      // from the text, no variable
+    doc_->path = "";
+    EXPECT_EQ(Expand("%file%x"), "x");        // after a value that is empty
+    doc_->path = "%draft.ql";
+    EXPECT_EQ(Expand("%file"), "draft.ql");   // from a value put in
+    EXPECT_EQ(Expand("x%file"), "x%draft.ql");  // only at the very start
+    view_->currentPage = PageRun(2, 2);
+    EXPECT_EQ(Expand("%%page"), "2");         // one '%' goes, the variable stays
+    EXPECT_EQ(Expand("%"), "");
     EXPECT_EQ(Expand("50% off"), "50% off");
+}
+
+// A full display text still has its full length after the leading '%' goes.
+TEST_F(TextObjectTest, DroppedPercentLeavesTheLengthBounded) {
+    doc_->path = "%" + std::string(1000, 'p');
+    std::string out;
+    ExpandTextVariablesAt(view_, "%file", Moment(2026, 1, 1, 0, 0), &out);
+    EXPECT_EQ(out, std::string(kDisplayTextBytes - 1, 'p'));   // from a value
+    std::string text = "%" + std::string(1000, 'a');
+    EXPECT_EQ(Expand(text.c_str()), std::string(kDisplayTextBytes - 1, 'a'));  // from the text
 }
 
 // ---- Display text ----
@@ -319,7 +365,8 @@ TEST_F(TextObjectTest, OldVersionsConvertExtraWordAndFlags) {
     EXPECT_EQ(v10->body.string, 141);  // a single character survives the read
 }
 
-// A string that cannot be found is written as no string at all.
+// A string that cannot be found is written as no string at all; the object keeps
+// its flag (the writer never changes what it writes).
 TEST_F(TextObjectTest, MissingStringIsWrittenWithoutLength) {
     TextObject* text = MakeText(nullptr);
     text->body.flags |= kTextOwnsString;
@@ -328,7 +375,23 @@ TEST_F(TextObjectTest, MissingStringIsWrittenWithoutLength) {
     EXPECT_EQ(WriteTextObjectString(text, WriteToMemory), kTextWriteResultBase);
     EXPECT_EQ(g_file.size(), kTextRecordBytes);
     EXPECT_EQ(g_file[8] & kTextOwnsString, 0);
+    EXPECT_NE(text->body.flags & kTextOwnsString, 0);
     EXPECT_EQ(WriteTextObjectString(text, FailingWrite), 0);
+}
+
+// Bytes 22-23 of an object that owns a string are 0 (its handle means nothing in a
+// file); an object showing one character keeps the character there.
+TEST_F(TextObjectTest, StringHandleIsWrittenAsZero) {
+    TextObject* owner = MakeText("Fine");
+    ASSERT_NE(owner->body.string, 0);
+    WriteTextObjectString(owner, WriteToMemory);
+    EXPECT_EQ(g_file[22], 0);
+    EXPECT_EQ(g_file[23], 0);
+    g_file.clear();
+    TextObject* glyph = MakeGlyph(141, ObjectType::NoteArticulation);
+    WriteTextObjectString(glyph, WriteToMemory);
+    EXPECT_EQ(g_file[22], 141);
+    EXPECT_EQ(g_file[23], 0);
 }
 
 // Short reads and bad lengths fail; a length of 0 leaves the object without string.

@@ -150,32 +150,62 @@ TEST_F(DialogFieldsTest, DecimalStepperReadsBadTextBounded) {
     });
 }
 
-// Fixed 128ths: hundredths truncated, the integer part taken by an arithmetic shift.
-TEST(FixedPointText, Format128TruncatesHundredths) {
+// The fixed-point texts beep through the headless layer; each test starts with
+// none recorded.
+class FixedPointText : public ::testing::Test {
+  protected:
+    void SetUp() override { ui::headless::ResetUi(); }
+    static size_t Beeps() { return ui::headless::Beeps().size(); }
+};
+
+// Every value of the field, negative ones included, reads back from its text as
+// itself, without a beep.
+TEST_F(FixedPointText, Format128AndParse128RoundTripOverTheRange) {
     char text[kFixedTextBytes];
-    EXPECT_STREQ(FormatFixed128(64, text, sizeof text), "0.50");
-    EXPECT_STREQ(FormatFixed128(65, text, sizeof text), "0.50");
-    EXPECT_STREQ(FormatFixed128(1, text, sizeof text), "0.00");
-    EXPECT_STREQ(FormatFixed128(384, text, sizeof text), "3.00");
-    EXPECT_STREQ(FormatFixed128(-64, text, sizeof text), "-1.50");
-    EXPECT_STREQ(FormatFixed128(INT16_MAX, text, sizeof text), "255.99");
+    for (int32_t value = INT16_MIN; value <= INT16_MAX; ++value) {
+        FormatFixed128(static_cast<int16_t>(value), text, sizeof text);
+        ASSERT_EQ(ParseFixed128(text), value) << "text " << text;
+    }
+    EXPECT_EQ(Beeps(), 0u);
 }
 
-// Two fraction digits add one 128th, so 0.50 reads back as 0.50.
-TEST(FixedPointText, Parse128CountsFractionDigits) {
+// The texts: two digits where they name the value, three where they do not, and
+// the sign also in front of a zero integer part.
+TEST_F(FixedPointText, Format128WritesTheShortestExactText) {
+    char text[kFixedTextBytes];
+    EXPECT_STREQ(FormatFixed128(64, text, sizeof text), "0.50");
+    EXPECT_STREQ(FormatFixed128(-64, text, sizeof text), "-0.50");     // sign of -0.5 kept
+    EXPECT_STREQ(FormatFixed128(-192, text, sizeof text), "-1.50");    // -1.5, not -2.5
+    EXPECT_STREQ(FormatFixed128(65, text, sizeof text), "0.51");       // 0.5078 rounded
+    EXPECT_STREQ(FormatFixed128(2, text, sizeof text), "0.016");       // 0.02 reads 3/128
+    EXPECT_STREQ(FormatFixed128(0, text, sizeof text), "0.00");
+    EXPECT_STREQ(FormatFixed128(384, text, sizeof text), "3.00");
+    EXPECT_STREQ(FormatFixed128(INT16_MAX, text, sizeof text), "255.99");
+    EXPECT_STREQ(FormatFixed128(INT16_MIN, text, sizeof text), "-256.00");
+}
+
+// Texts round to the nearest 128th; a minus sign applies to the whole number,
+// also without an integer part.
+TEST_F(FixedPointText, Parse128RoundsToTheNearestAndKeepsTheSign) {
     EXPECT_EQ(ParseFixed128("0.5"), 64);
-    EXPECT_EQ(ParseFixed128("0.50"), 65);
+    EXPECT_EQ(ParseFixed128("0.50"), 64);
     EXPECT_EQ(ParseFixed128(".5"), 64);
     EXPECT_EQ(ParseFixed128(",5"), 64);
-    EXPECT_EQ(ParseFixed128("2"), 256);
-    EXPECT_EQ(ParseFixed128("1.256"), 128 + 25 * 128 / 100 + 1);
-    char text[kFixedTextBytes];
-    EXPECT_STREQ(FormatFixed128(ParseFixed128("0.5"), text, sizeof text), "0.50");
-    EXPECT_STREQ(FormatFixed128(ParseFixed128("0.50"), text, sizeof text), "0.50");
+    EXPECT_EQ(ParseFixed128("-0.50"), -64);
+    EXPECT_EQ(ParseFixed128("-.5"), -64);
+    EXPECT_EQ(ParseFixed128("-,5"), -64);
+    EXPECT_EQ(ParseFixed128("-5.5"), -704);       // -(5 + 0.5), not -5 + 0.5
+    EXPECT_EQ(ParseFixed128(" +2"), 256);
+    EXPECT_EQ(ParseFixed128("1.256"), 161);       // 160.768
+    EXPECT_EQ(ParseFixed128("0.0078125"), 1);     // exactly one 128th
+    EXPECT_EQ(ParseFixed128("0.00390625"), 1);    // half a 128th goes up
+    EXPECT_EQ(ParseFixed128("-0.00390625"), -1);  // and down for negatives
+    EXPECT_EQ(ParseFixed128("0.0039062499"), 0);  // just under half
+    EXPECT_EQ(Beeps(), 0u);
 }
 
 // Fixed 160ths: no leading zero below 1.
-TEST(FixedPointText, Format160DropsLeadingZero) {
+TEST_F(FixedPointText, Format160DropsLeadingZero) {
     char text[kFixedTextBytes];
     EXPECT_STREQ(FormatFixed160(159, text, sizeof text), ".99");
     EXPECT_STREQ(FormatFixed160(160, text, sizeof text), "1.00");
@@ -185,25 +215,41 @@ TEST(FixedPointText, Format160DropsLeadingZero) {
 }
 
 // 160ths parse like 128ths.
-TEST(FixedPointText, Parse160CountsFractionDigits) {
+TEST_F(FixedPointText, Parse160CountsFractionDigits) {
     EXPECT_EQ(ParseFixed160(".5"), 80);
     EXPECT_EQ(ParseFixed160(".50"), 81);
     EXPECT_EQ(ParseFixed160("2.5"), 400);
     EXPECT_EQ(ParseFixed160("1"), 160);
 }
 
-// Bad text never overflows: junk reads as 0 and large numbers clamp to the range.
-TEST(FixedPointText, BadTextParsesBounded) {
+// Text that is no number reads as 0 without a beep.
+TEST_F(FixedPointText, JunkParsesAsZero) {
     EXPECT_EQ(ParseFixed128(""), 0);
     EXPECT_EQ(ParseFixed128("abc"), 0);
     EXPECT_EQ(ParseFixed128("-"), 0);
-    EXPECT_EQ(ParseFixed128("99999999999999999999999"), 0);
-    EXPECT_EQ(ParseFixed128("100000"), INT16_MAX);
-    EXPECT_EQ(ParseFixed128("-100000"), INT16_MIN);
-    EXPECT_EQ(ParseFixed160("-5"), 0);
+    EXPECT_EQ(ParseFixed128("5x.5"), 640);  // the number before other text
+    EXPECT_EQ(ParseFixed160("."), 0);
+    EXPECT_EQ(Beeps(), 0u);
+}
+
+// A number outside the field clamps to its range with one stop beep, however
+// many digits it has; the range's own ends do not beep.
+TEST_F(FixedPointText, OutOfRangeClampsWithABeep) {
+    EXPECT_EQ(ParseFixed128("99999999999999999999"), INT16_MAX);
+    EXPECT_EQ(ParseFixed128("-99999999999999999999"), INT16_MIN);
+    EXPECT_EQ(ParseFixed128("1000000000"), INT16_MAX);  // ten digits
+    EXPECT_EQ(ParseFixed128("256"), INT16_MAX);
+    EXPECT_EQ(ParseFixed160(std::string(5000, '7')), UINT16_MAX);
     EXPECT_EQ(ParseFixed160("1000"), UINT16_MAX);
-    EXPECT_EQ(ParseFixed160(std::string(5000, '7')), 0);
+    EXPECT_EQ(ParseFixed160("-5"), 0);
+    EXPECT_EQ(ParseFixed160("-.5"), 0);
+    ASSERT_EQ(Beeps(), 8u);
+    for (ui::BeepKind kind : ui::headless::Beeps()) EXPECT_EQ(kind, ui::BeepKind::Stop);
+    EXPECT_EQ(ParseFixed128("-256"), INT16_MIN);
+    EXPECT_EQ(ParseFixed128("255.99"), INT16_MAX);
+    EXPECT_EQ(ParseFixed160("409.59"), UINT16_MAX);
     EXPECT_EQ(ParseFixed160("1." + std::string(5000, '9')), 160 + 99 * 160 / 100 + 1);
+    EXPECT_EQ(Beeps(), 8u);
 }
 
 // A file paper code without a row becomes A4 on a metric page, Letter otherwise.

@@ -70,7 +70,7 @@ class NoteDescriptionTest : public ModelTest {
     EventRecord* NoteAt(int time, int keyVelocity) {
         EventRecord* note = Note(cell_, 0, time, 10, 20);
         EXPECT_NE(note, nullptr);
-        note->noteByte4 = static_cast<uint8_t>(keyVelocity);
+        note->velocity = static_cast<int8_t>(keyVelocity);
         return note;
     }
     static std::string Part(int part) {
@@ -164,8 +164,8 @@ TEST_F(NoteDescriptionTest, RestInVoiceIndexOneIsVoiceThree) {
 // Part 1 holds attack, release and ties; part 2 tick, length and the tuplet.
 TEST_F(NoteDescriptionTest, TimingTextsNameTiesAndTuplets) {
     EventRecord* note = NoteAt(512, 64);
-    StoreField<int16_t>(note->noteData8, 5);
-    StoreField<int16_t>(note->noteData8 + 2, -3);
+    note->attack = 5;
+    note->release = -3;
     note->word2 |= 0x0030;
     note->tupletKind = 2;
     note->tupletRatio = 0x32;  // divisor 3, multiplier 2

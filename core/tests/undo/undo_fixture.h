@@ -1,6 +1,7 @@
 // Test fixture of the undo tests: a document built directly on its pool set (pools,
 // measure table, header) with a baseline taken, edits made on pooled records through
-// small helpers, and snapshots of everything undo must restore.
+// small helpers, snapshots of everything undo must restore, and checks that no chain
+// or pool was corrupted.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -58,11 +59,28 @@ class UndoTest : public ::testing::Test {
 
     // Edits on the score (each bracketed by the caller or by Edit below).
     EventRecord* InsertNote(uint16_t time, uint8_t step);  // linked at the chain head
+    // Linked before the note at `index` along the chain (at the end past the last).
+    EventRecord* InsertNoteAt(int index, uint16_t time, uint8_t step);
     bool DeleteNote(int index);                            // index along the chain
+    EventRecord* NoteAt(int index);                        // null past the end
     int NoteCount() const;
     std::vector<uint16_t> NoteTimes() const;
     void SetTempo(uint16_t tempo);
     void SetMeasureWidth(int measure, uint16_t width);
+
+    // What would corrupt the score; each is empty when all is well.
+    // The note chain reaches only live records of the note pool, and it ends.
+    std::string DescribeNoteChainFaults() const;
+    // Every slot of the pool below a block's fresh mark is live or on the free list,
+    // and the free list holds only free records of the pool, once each.
+    std::string DescribePoolFaults(int pool) const;
+    // Takes one record of the pool and gives it back at once, as scratch work does;
+    // a fault when none was had or the record is one of `linked`.
+    std::string ProbeAllocation(int pool, const std::vector<const void*>& linked);
+    // The records the note chain reaches, in order (up to the first fault).
+    std::vector<const void*> NoteChainRecords() const;
+    // The chain, pool and probe checks above, for the note chain and the note pool.
+    std::string DescribeNoteFaults();
 
     // One undoable edit of the given kind.
     template <typename Fn>

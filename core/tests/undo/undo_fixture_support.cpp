@@ -1,9 +1,11 @@
 // Helpers of the undo tests: the test document, note edits on a chain of pool-4
 // records whose head handle is kept in the header (so the chain itself is part of
-// what undo restores), and byte snapshots of the score.
+// what undo restores), byte snapshots of the score, and the checks of the chain and
+// its pool.
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <set>
 #include <sstream>
 
 #include "core/memory/arena.h"
@@ -18,6 +20,42 @@ namespace {
 // The note chain's head handle lives in a header word that nothing else uses here.
 uint16_t& ChainHead(ScoreDocument& document) {
     return document.header.scoreSettingD;
+}
+
+// True when the address is a slot of a block of the pool, handed out at some time.
+bool IsHandedOutSlot(const RecordPool& pool, const std::byte* record) {
+    size_t slotSize = size_t{1} << pool.shift;
+    for (int block = 0; block < pool.blockCount; ++block) {
+        const PoolBlock& entry = pool.blocks[block];
+        const std::byte* base = entry.base.get();
+        if (base == nullptr || record < base + slotSize ||
+            record >= base + entry.nextFresh * slotSize)
+            continue;
+        return (record - base) % slotSize == 0;
+    }
+    return false;
+}
+
+// The first word of a record: a free record's link to the next free one.
+uint32_t LoadWord(const std::byte* record) {
+    uint32_t word;
+    std::memcpy(&word, record, sizeof word);
+    return word;
+}
+
+// Collects the records the note chain reaches; → the fault that ends the walk early.
+std::string WalkNoteChain(ScoreDocument& document, std::vector<const void*>& records) {
+    for (RecordHandle h(ChainHead(document)); h;) {
+        const void* record = HandleToPtr(kEventRecordPool, h);
+        if (!IsLiveRecord(PoolSet(document.pools), kEventRecordPool, record))
+            return "the note chain reaches handle " + std::to_string(h.bits) +
+                   ", which is not a live record\n";
+        if (std::find(records.begin(), records.end(), record) != records.end())
+            return "the note chain loops\n";
+        records.push_back(record);
+        h = static_cast<const EventRecord*>(record)->next;
+    }
+    return "";
 }
 
 bool IsAllZero(const std::byte* bytes, size_t count) {
@@ -151,13 +189,33 @@ void UndoTest::TearDown() {
 }
 
 EventRecord* UndoTest::InsertNote(uint16_t time, uint8_t step) {
+    return InsertNoteAt(0, time, step);
+}
+
+EventRecord* UndoTest::InsertNoteAt(int index, uint16_t time, uint8_t step) {
+    EventRecord* prev = index > 0 ? NoteAt(index - 1) : nullptr;
+    if (index > 0 && prev == nullptr) prev = NoteAt(NoteCount() - 1);
     auto* event = static_cast<EventRecord*>(AllocRecord(kEventRecordPool));
     if (event == nullptr) return nullptr;
     event->time = time;
     event->step = step;
     event->duration = kDurationQuarter;
-    event->next = RecordHandle(ChainHead(*doc_));
-    ChainHead(*doc_) = PtrToHandle(kEventRecordPool, event).bits;
+    RecordHandle handle = PtrToHandle(kEventRecordPool, event);
+    if (prev != nullptr) {
+        event->next = prev->next;
+        prev->next = handle;
+    } else {
+        event->next = RecordHandle(ChainHead(*doc_));
+        ChainHead(*doc_) = handle.bits;
+    }
+    return event;
+}
+
+EventRecord* UndoTest::NoteAt(int index) {
+    auto* event =
+        static_cast<EventRecord*>(HandleToPtr(kEventRecordPool, RecordHandle(ChainHead(*doc_))));
+    for (int i = 0; i < index && event != nullptr; ++i)
+        event = static_cast<EventRecord*>(HandleToPtr(kEventRecordPool, event->next));
     return event;
 }
 
@@ -199,6 +257,63 @@ void UndoTest::SetTempo(uint16_t tempo) {
 
 void UndoTest::SetMeasureWidth(int measure, uint16_t width) {
     doc_->measureTable[measure].width = width;
+}
+
+std::vector<const void*> UndoTest::NoteChainRecords() const {
+    std::vector<const void*> records;
+    WalkNoteChain(*doc_, records);
+    return records;
+}
+
+std::string UndoTest::DescribeNoteChainFaults() const {
+    std::vector<const void*> records;
+    return WalkNoteChain(*doc_, records);
+}
+
+std::string UndoTest::DescribePoolFaults(int pool) const {
+    const RecordPool& descriptor = doc_->pools.pools[pool];
+    std::ostringstream out;
+    std::set<const std::byte*> freeRecords;
+    for (Ref32<std::byte> at = descriptor.freeList; at;) {
+        const std::byte* record = at.get();
+        if (!IsHandedOutSlot(descriptor, record)) {
+            out << "pool " << pool << ": the free list leaves the pool\n";
+            break;
+        }
+        if (!IsFreeRecord(record)) {
+            out << "pool " << pool << ": the free list holds a live record\n";
+            break;
+        }
+        if (!freeRecords.insert(record).second) {
+            out << "pool " << pool << ": the free list loops\n";
+            break;
+        }
+        at = Ref32<std::byte>(LoadWord(record));
+    }
+    size_t slotSize = size_t{1} << descriptor.shift;
+    for (int block = 0; block < descriptor.blockCount; ++block) {
+        const PoolBlock& entry = descriptor.blocks[block];
+        for (size_t slot = 1; slot < entry.nextFresh; ++slot) {
+            const std::byte* record = entry.base.get() + slot * slotSize;
+            if (IsFreeRecord(record) && freeRecords.count(record) == 0)
+                out << "pool " << pool << " block " << block << " slot " << slot
+                    << " is free and off the free list: lost\n";
+        }
+    }
+    return out.str();
+}
+
+std::string UndoTest::DescribeNoteFaults() {
+    return DescribeNoteChainFaults() + DescribePoolFaults(kEventRecordPool) +
+           ProbeAllocation(kEventRecordPool, NoteChainRecords());
+}
+
+std::string UndoTest::ProbeAllocation(int pool, const std::vector<const void*>& linked) {
+    void* record = AllocRecord(pool);
+    if (record == nullptr) return "pool " + std::to_string(pool) + " handed out nothing\n";
+    bool isLinked = std::find(linked.begin(), linked.end(), record) != linked.end();
+    FreeRecord(pool, record);
+    return isLinked ? "pool " + std::to_string(pool) + " handed out a linked record\n" : "";
 }
 
 }  // namespace ql::testing_undo

@@ -153,56 +153,6 @@ PathFn PolylinePath(const std::vector<Point>& pts, bool closed) {
     return [pts, closed](cairo_t* cr) { AddPolylinePath(cr, pts, closed); };
 }
 
-struct DPoint {
-    double x;
-    double y;
-};
-
-// One Sutherland-Hodgman pass: keeps the side of the line where
-// sign * coordinate(axis) <= limit.
-std::vector<DPoint> ClipAgainst(const std::vector<DPoint>& in, bool xAxis, double sign) {
-    std::vector<DPoint> out;
-    const double limit = kCairoCoordinateLimit;
-    auto inside = [&](DPoint p) { return sign * (xAxis ? p.x : p.y) <= limit; };
-    auto crossing = [&](DPoint a, DPoint b) {
-        double av = xAxis ? a.x : a.y, bv = xAxis ? b.x : b.y;
-        double t = (sign * limit - av) / (bv - av);
-        return DPoint{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
-    };
-    for (size_t i = 0; i < in.size(); ++i) {
-        DPoint cur = in[i], prev = in[(i + in.size() - 1) % in.size()];
-        if (inside(cur)) {
-            if (!inside(prev)) out.push_back(crossing(prev, cur));
-            out.push_back(cur);
-        } else if (inside(prev)) {
-            out.push_back(crossing(prev, cur));
-        }
-    }
-    return out;
-}
-
-// Liang-Barsky: the part of a..b inside the Cairo range; false when none.
-bool ClipSegment(DPoint& a, DPoint& b) {
-    const double limit = kCairoCoordinateLimit;
-    double t0 = 0, t1 = 1, dx = b.x - a.x, dy = b.y - a.y;
-    const double p[] = {-dx, dx, -dy, dy};
-    const double q[] = {a.x + limit, limit - a.x, a.y + limit, limit - a.y};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        double t = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
-    }
-    if (t0 > t1) return false;
-    DPoint start{a.x + t0 * dx, a.y + t0 * dy}, end{a.x + t1 * dx, a.y + t1 * dy};
-    a = start;
-    b = end;
-    return true;
-}
-
 PathFn OutlinePath(const Outline& o) {
     return o.kind == Outline::Kind::Path ? o.path : PolylinePath(o.points, o.closed);
 }
@@ -304,10 +254,9 @@ void AddPolygonPath(cairo_t* cr, const std::vector<Point>& points) {
         cairo_close_path(cr);
         return;
     }
-    std::vector<DPoint> poly;
-    for (Point p : points) poly.push_back(DPoint{double(p.x), double(p.y)});
-    for (bool xAxis : {true, false})
-        for (double sign : {1.0, -1.0}) poly = ClipAgainst(poly, xAxis, sign);
+    std::vector<DevicePoint> poly;
+    for (Point p : points) poly.push_back(DevicePoint{double(p.x), double(p.y)});
+    poly = CutToDrawableRange(poly);
     if (poly.size() < 3) return;
     cairo_move_to(cr, poly[0].x, poly[0].y);
     for (size_t i = 1; i < poly.size(); ++i) cairo_line_to(cr, poly[i].x, poly[i].y);
@@ -319,9 +268,10 @@ void AddPolylinePath(cairo_t* cr, const std::vector<Point>& points, bool closed)
     bool clipped = false, open = false;
     for (size_t i = 0; i < segments; ++i) {
         Point from = points[i], to = points[(i + 1) % points.size()];
-        DPoint a{from.x + kPixelCentre, from.y + kPixelCentre}, b{to.x + kPixelCentre, to.y + kPixelCentre};
-        DPoint ca = a, cb = b;
-        if (!ClipSegment(ca, cb)) {
+        DevicePoint a{from.x + kPixelCentre, from.y + kPixelCentre};
+        DevicePoint b{to.x + kPixelCentre, to.y + kPixelCentre};
+        DevicePoint ca = a, cb = b;
+        if (!CutToDrawableRange(ca, cb)) {
             clipped = true;
             open = false;
             continue;
@@ -333,10 +283,6 @@ void AddPolylinePath(cairo_t* cr, const std::vector<Point>& points, bool closed)
         clipped = clipped || cut;
     }
     if (closed && !clipped) cairo_close_path(cr);
-}
-
-double CairoCoordinate(int32_t v) {
-    return static_cast<double>(std::clamp(v, -kCairoCoordinateLimit, kCairoCoordinateLimit));
 }
 
 int PenDeviceWidth(const Dc& d) {
@@ -376,10 +322,10 @@ struct Interior {
     FillMode mode = FillMode::Winding;
 };
 
-PathFn BoxPath(const Rect& r) {
+PathFn BoxPath(const Rect& box) {
+    Rect r = CutToDrawableRange(box);
     return [r](cairo_t* cr) {
-        double left = CairoCoordinate(r.left), top = CairoCoordinate(r.top);
-        cairo_rectangle(cr, left, top, CairoCoordinate(r.right) - left, CairoCoordinate(r.bottom) - top);
+        if (!r.IsEmpty()) cairo_rectangle(cr, r.left, r.top, r.Width(), r.Height());
     };
 }
 

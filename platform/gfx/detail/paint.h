@@ -6,18 +6,14 @@
 
 #include <vector>
 
+#include "platform/gfx/detail/drawable_range.h"
 #include "platform/gfx/detail/raster.h"
 #include "platform/gfx/detail/registry.h"
 
 namespace ql::gfx::detail {
 
-// Cairo's fixed-point coordinates reach about +-8 million; geometry beyond
-// kCairoCoordinateLimit (far outside any image) is clipped before Cairo sees it.
-constexpr int32_t kCairoCoordinateLimit = 1 << 22;
-// Clamps one coordinate (for boxes whose far side is invisible anyway).
-double CairoCoordinate(int32_t v);
-// Adds a closed polygon (vertices on pixel corners) to the path, clipped to the
-// Cairo range so that its visible edges keep their slopes.
+// Adds a closed polygon (vertices on pixel corners) to the path, cut to the
+// drawable range so that its visible edges keep their slopes.
 void AddPolygonPath(cairo_t* cr, const std::vector<Point>& points);
 // Adds a polyline through pixel centres, clipped the same way.
 void AddPolylinePath(cairo_t* cr, const std::vector<Point>& points, bool closed);
@@ -46,7 +42,7 @@ bool DrawSegment(Dc& d, Point a, Point b);
 bool DrawBoxShape(Dc& d, const Rect& box, const Outline& outline);
 // Fills a device path with a given brush ink and operation, ignoring the pen.
 bool FillWithInk(Dc& d, const PathFn& fill, FillMode mode, const Ink& ink, Rop2 rop);
-// Fills a device box (coordinates within the Cairo range) with an ink.
+// Fills a device box with an ink (on a page, the part inside the drawable range).
 bool FillBoxWithInk(Dc& d, const Rect& box, const Ink& ink, Rop2 rop);
 
 // A Cairo context on a printer page in printer dots, clipped to the context's clip;

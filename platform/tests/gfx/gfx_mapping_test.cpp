@@ -3,11 +3,13 @@
 // and the mapping state kept by a context.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 
 #include "platform/gfx/mapping.h"
+#include "platform/gfx/recording.h"
 #include "platform/tests/gfx/gfx_canvas.h"
 
 namespace ql::gfx {
@@ -47,15 +49,27 @@ TEST(GfxMappingRoundTrip, DevicePixelsSurviveAtEveryZoom) {
     }
 }
 
-// Logical points come back within half a device pixel's worth of logical units.
+// Logical points come back within half a device pixel: the point that comes
+// back is the whole unit nearest the centre of the pixel the point fell on, so
+// it lies at most half a pixel (128 / zoom / 2 units) plus the half unit of that
+// last rounding from where it started: 2 * zoom * error <= 128 + zoom. The bound
+// is reached at every zoom but 128, where a pixel is one unit and every point
+// comes back exactly. Every point of a stretch longer than 128 units is tried,
+// which meets every remainder of the division.
 TEST(GfxMappingRoundTrip, LogicalPointsComeBackWithinHalfAPixel) {
     for (int zoom = 2; zoom <= 128; ++zoom) {
         Mapping m = ZoomMapping(zoom);
-        int32_t tolerance = (kUnitsPerSpace + zoom - 1) / zoom / 2 + 1;
-        for (int32_t l = kOrigin; l < kOrigin + 40000; l += 97) {
-            Point back = MapDeviceToLogical(m, MapLogicalToDevice(m, Point{l, l}));
-            ASSERT_LE(std::abs(back.x - l), tolerance) << "zoom " << zoom << " at " << l;
+        int64_t worst = 0;
+        for (int32_t l = kOrigin - 300; l < kOrigin + 3000; ++l) {
+            Point pixel = MapLogicalToDevice(m, Point{l, l});
+            Point back = MapDeviceToLogical(m, pixel);
+            int64_t error = std::abs(int64_t{back.x} - l);
+            ASSERT_LE(2 * zoom * error, kUnitsPerSpace + zoom) << "zoom " << zoom << " at " << l;
+            ASSERT_EQ(MapLogicalToDevice(m, back), pixel) << "zoom " << zoom << " at " << l;
+            worst = std::max(worst, error);
         }
+        int64_t bound = zoom == kUnitsPerSpace ? 0 : (kUnitsPerSpace + zoom) / (2 * zoom);
+        EXPECT_EQ(worst, bound) << "zoom " << zoom;
     }
 }
 
@@ -126,6 +140,59 @@ TEST(GfxContextMapping, AnisotropicContextUsesExtentsAndRefusesZero) {
     EXPECT_EQ(GetViewportExtent(canvas.dc()), (Size{32, 16}));
     EXPECT_EQ(LogicalToDevice(canvas.dc(), Point{128, 128}), (Point{32, 16}));
     EXPECT_EQ(LogicalToDeviceDistance(canvas.dc(), Size{256, 256}), (Size{64, 32}));
+}
+
+// Switching to text mode resets both extents to 1:1, so a later anisotropic
+// mapping starts at scale one, never at a scale set before; origins stay. A
+// recorded switch resets the extents of the context it is replayed onto.
+TEST(GfxContextMapping, TextModeResetsTheExtents) {
+    testing::Canvas canvas(10, 10);
+    DcHandle dc = canvas.dc();
+    ASSERT_TRUE(SetMapMode(dc, MapMode::Anisotropic));
+    SetWindowExtent(dc, Size{128, 128});
+    SetViewportExtent(dc, Size{32, 16});
+    SetWindowOrigin(dc, Point{100, 100});
+    ASSERT_TRUE(SetMapMode(dc, MapMode::Text));
+    EXPECT_EQ(GetWindowExtent(dc), (Size{1, 1}));
+    EXPECT_EQ(GetViewportExtent(dc), (Size{1, 1}));
+    ASSERT_TRUE(SetMapMode(dc, MapMode::Anisotropic));
+    EXPECT_EQ(LogicalToDevice(dc, Point{228, 228}), (Point{128, 128}));  // scale one, origin kept
+    // Replayed: the target's own scale is gone after the recorded switch.
+    DcHandle rec = CreateRecordingContext(dc);
+    SetMapMode(rec, MapMode::Text);
+    SetMapMode(rec, MapMode::Anisotropic);
+    SetPixel(rec, Point{3, 3}, kBlack);
+    SetWindowOrigin(dc, Point{0, 0});
+    SetViewportExtent(dc, Size{2, 2});
+    ASSERT_TRUE(PlayRecording(rec, dc));
+    EXPECT_EQ(canvas.At(3, 3), kBlack);  // not at (6, 6)
+    DeleteContext(rec);
+}
+
+// Offsetting the viewport origin saturates at the ends of the 32-bit range, as
+// the conversions do, and reports the origin it replaced; recorded, it moves the
+// replay target's own origin by the offset.
+TEST(GfxContextMapping, ViewportOffsetSaturatesAndReplaysAsAnOffset) {
+    constexpr int32_t kLowest = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kHighest = std::numeric_limits<int32_t>::max();
+    testing::Canvas canvas(10, 10);
+    DcHandle dc = canvas.dc();
+    SetViewportOrigin(dc, Point{kHighest - 5, kLowest + 5});
+    Point previous;
+    EXPECT_TRUE(OffsetViewportOrigin(dc, Size{10, -10}, &previous));
+    EXPECT_EQ(previous, (Point{kHighest - 5, kLowest + 5}));
+    EXPECT_EQ(GetViewportOrigin(dc), (Point{kHighest, kLowest}));
+    EXPECT_TRUE(OffsetViewportOrigin(dc, Size{kLowest, kHighest}));
+    EXPECT_EQ(GetViewportOrigin(dc), (Point{-1, -1}));
+    // Replayed onto a context whose origin is (1, 1): the pixel lands at (3, 3).
+    DcHandle rec = CreateRecordingContext(dc);
+    OffsetViewportOrigin(rec, Size{2, 2});
+    SetPixel(rec, Point{0, 0}, kBlack);
+    SetViewportOrigin(dc, Point{1, 1});
+    ASSERT_TRUE(PlayRecording(rec, dc));
+    EXPECT_EQ(canvas.At(3, 3), kBlack);
+    EXPECT_EQ(canvas.CountOf(kBlack), 1);
+    DeleteContext(rec);
 }
 
 // A handle that no longer resolves converts nothing and reports failure.

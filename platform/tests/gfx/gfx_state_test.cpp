@@ -3,9 +3,14 @@
 // handles that stop resolving once their object is gone.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/gfx/caps.h"
+#include "platform/gfx/printer.h"
+#include "platform/gfx/recording.h"
 #include "platform/tests/gfx/gfx_canvas.h"
 
 namespace ql::gfx {
@@ -106,6 +111,26 @@ TEST(GfxObjects, DeletedHandleDoesNotResolve) {
     DeleteObject(reused);
 }
 
+// Handles never come back, however often a slot is reused: of 100,000 pens
+// made and deleted one after another (the freed slot is taken again at once, far
+// past the 4,095 generations a slot has) no two share a handle, and the first
+// one stays stale throughout.
+TEST(GfxObjects, StaleHandleNeverResolvesAcrossEndlessReuse) {
+    constexpr int kCycles = 100000;
+    PenDesc desc;
+    PenHandle first = CreatePen(PenStyle::Solid, 1, kBlack);
+    ASSERT_TRUE(DeleteObject(first));
+    std::unordered_set<uint32_t> seen{first.bits};
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        PenHandle pen = CreatePen(PenStyle::Solid, 1, kBlack);
+        ASSERT_TRUE(pen) << "cycle " << cycle;
+        ASSERT_TRUE(seen.insert(pen.bits).second) << "handle handed out twice, cycle " << cycle;
+        ASSERT_FALSE(GetPenDesc(first, &desc)) << "cycle " << cycle;
+        ASSERT_TRUE(DeleteObject(pen));
+    }
+    EXPECT_FALSE(DeleteObject(first));
+}
+
 // Stock objects cannot be deleted and keep resolving.
 TEST(GfxObjects, StockObjectsSurviveDelete) {
     PenHandle black = GetStockPen(StockPen::Black);
@@ -173,17 +198,37 @@ TEST(GfxObjects, FontsAreDeletedThroughTheRegisteredDeleter) {
     SetFontDeleter(std::move(previous));  // the text module's deleter, for later tests
 }
 
-// Screen contexts report the headless screen; memory contexts follow their model.
-TEST(GfxCapabilities, ScreenContextsReportScreenMetrics) {
+// Capabilities describe the surface a context was made for. Window, memory and
+// recording contexts of the screen follow the screen, even when it changes after
+// they were made; memory and recording contexts made for a printer report its
+// dots; millimetres round to nearest; a stale handle reports 0.
+TEST(GfxCapabilities, ContextsReportTheSurfaceTheyWereMadeFor) {
     ScreenMetrics saved = GetScreenMetrics();
-    SetScreenMetrics(ScreenMetrics{1000, 500, 100, 120});
     testing::Canvas canvas(4, 4);
-    EXPECT_EQ(GetDeviceCaps(canvas.dc(), DeviceCap::HorzRes), 1000);
-    EXPECT_EQ(GetDeviceCaps(canvas.dc(), DeviceCap::LogPixelsY), 120);
-    EXPECT_EQ(GetDeviceCaps(canvas.dc(), DeviceCap::HorzSize), 254);
-    DcHandle mem = CreateMemoryContext(canvas.dc());
-    EXPECT_EQ(GetDeviceCaps(mem, DeviceCap::LogPixelsX), 100);
-    DeleteContext(mem);
+    DcHandle memory = CreateMemoryContext(canvas.dc());
+    DcHandle plain = CreateMemoryContext(DcHandle{});
+    DcHandle recording = CreateRecordingContext(canvas.dc());
+    SetScreenMetrics(ScreenMetrics{1001, 500, 96, 120});
+    for (DcHandle dc : {canvas.dc(), memory, plain, recording}) {
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::HorzRes), 1001);
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::LogPixelsY), 120);
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::HorzSize), 265);  // 264.8 mm
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::VertSize), 106);  // 105.8 mm
+    }
+    std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+    DcHandle printer = CreatePrinterContext(std::string(QL_TEST_OUTPUT_DIR) + "/gfx_caps_printer.pdf",
+                                            PrinterSetup{300, 2550, 3300});
+    ASSERT_TRUE(printer);
+    DcHandle forPrinter[] = {CreateMemoryContext(printer), CreateRecordingContext(printer)};
+    for (DcHandle dc : forPrinter) {
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::HorzRes), 2550);
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::LogPixelsX), 300);
+        EXPECT_EQ(GetDeviceCaps(dc, DeviceCap::VertSize), 279);  // 279.4 mm
+        DeleteContext(dc);
+    }
+    DeleteContext(printer);
+    for (DcHandle dc : {memory, plain, recording}) DeleteContext(dc);
+    EXPECT_EQ(GetDeviceCaps(memory, DeviceCap::LogPixelsX), 0);
     SetScreenMetrics(saved);
 }
 

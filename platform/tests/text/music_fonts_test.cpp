@@ -1,6 +1,6 @@
 // Checks the generated music fonts "Glyphora" and "Fretmark" in the program's
 // folder, read with FreeType directly: coverage of every code, the cmap pages,
-// the names, and the calibration the score drawing relies on (one em is the
+// and the calibration the score drawing relies on (one em is the
 // staff height, note heads centred on the baseline, rests and clefs placed
 // against the staff's bottom line, brace halves sized for the brace font).
 #include <ft2build.h>
@@ -126,13 +126,7 @@ void ExpectBothCmapPages(const MusicFace& font) {
     }
 }
 
-// --- Glyphora: coverage and names ------------------------------------------
-
-// The program finds the font by its family name.
-TEST_F(GlyphoraTest, NamesItselfGlyphoraRegular) {
-    EXPECT_STREQ(font_.Face()->family_name, "Glyphora");
-    EXPECT_STREQ(font_.Face()->style_name, "Regular");
-}
+// --- Glyphora: coverage ----------------------------------------------------
 
 // Codes 32..255 reach the same glyph through U+00xx and U+F0xx.
 TEST_F(GlyphoraTest, CmapCoversLatin1AndTheSymbolPage) {
@@ -293,12 +287,6 @@ TEST_F(GlyphoraTest, LineMetricsCoverAllGlyphs) {
 }
 
 // --- Fretmark -------------------------------------------------------------------
-
-// The program finds the chord font by its family name.
-TEST_F(FretmarkTest, NamesItselfFretmarkRegular) {
-    EXPECT_STREQ(font_.Face()->family_name, "Fretmark");
-    EXPECT_STREQ(font_.Face()->style_name, "Regular");
-}
 
 // Codes 32..255 reach the same glyph through U+00xx and U+F0xx.
 TEST_F(FretmarkTest, CmapCoversLatin1AndTheSymbolPage) {

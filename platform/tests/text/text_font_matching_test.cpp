@@ -2,9 +2,11 @@
 // styles, private font folders searched before the system, and font lifetimes.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/text/font.h"
 #include "platform/text/font_catalog.h"
@@ -116,9 +118,24 @@ TEST(FontMatching, PrivateFolderIsSearchedBeforeTheSystem) {
     EXPECT_EQ(MatchFace(Request("Liberation Mono")).path, system.path);
 }
 
-// The program's folder is where the running executable is.
-TEST(FontMatching, ProgramFolderIsTheExecutablesFolder) {
-    EXPECT_TRUE(std::filesystem::equivalent(ProgramFolder(), QL_PROGRAM_DIR));
+// The music fonts are found by their family names, in any letter case, in the
+// folder of the running program, each with its one regular style and no
+// substitution reported.
+TEST(FontMatching, MusicFontsComeFromTheProgramFolder) {
+    for (const char* family : {"Glyphora", "Fretmark"}) {
+        std::string lower = family;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        FaceMatch match = MatchFace(Request(lower));
+        EXPECT_EQ(match.family, family);
+        EXPECT_FALSE(match.substituted) << family;
+        EXPECT_TRUE(match.fromPrivateFolder) << family;
+        EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(match.path).parent_path(), QL_PROGRAM_DIR))
+            << match.path;
+        std::vector<LogicalFont> styles = ListFontsOfFace(family);
+        ASSERT_EQ(styles.size(), 1u) << family;
+        EXPECT_EQ(styles[0].weight, kWeightNormal) << family;
+        EXPECT_FALSE(styles[0].italic) << family;
+    }
 }
 
 // A deleted font stops resolving, and deleting it again fails instead of harming another font.

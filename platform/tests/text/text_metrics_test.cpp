@@ -100,9 +100,9 @@ TEST(TextMetrics, ExtentAddsAdvancesAndCharacterExtra) {
     for (char c : std::string("Wall"))
         sum += MeasureGlyphBox(sized, static_cast<uint8_t>(c)).advance;
     gfx::Size extent = MeasureExtentA(sized, "Wall");
-    EXPECT_NEAR(extent.cx, sum, 2);
+    EXPECT_EQ(extent.cx, sum);
     EXPECT_EQ(extent.cy, MeasureTextMetrics(sized).height);
-    EXPECT_NEAR(MeasureExtentA(sized, "Wall", 10).cx, extent.cx + 40, 1);
+    EXPECT_EQ(MeasureExtentA(sized, "Wall", 10).cx, extent.cx + 40);
     EXPECT_EQ(MeasureExtentW(sized, u"Wall").cx, extent.cx);
     EXPECT_EQ(MeasureExtentA(sized, "").cx, 0);
 }
@@ -188,7 +188,7 @@ TEST(TextMetrics, ContextMetricsUseTheSelectedFont) {
     gfx::SetTextCharacterExtra(dc, 5);
     gfx::Size extent;
     ASSERT_TRUE(GetTextExtentA(dc, "WW", &extent));
-    EXPECT_NEAR(extent.cx, 2 * widths[0] + 10, 1);
+    EXPECT_EQ(extent.cx, 2 * widths[0] + 10);
     gfx::DeleteContext(dc);
     EXPECT_FALSE(GetTextMetrics(dc, &tm));
 }

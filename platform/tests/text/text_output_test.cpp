@@ -176,7 +176,7 @@ TEST(TextOutput, CharacterExtraSpreadsTheText) {
     gfx::SetTextCharacterExtra(spread.dc(), 20);
     TextOutA(plain.dc(), gfx::Point{10, 10}, "IIII");
     TextOutA(spread.dc(), gfx::Point{10, 10}, "IIII");
-    EXPECT_NEAR(spread.Ink().right - plain.Ink().right, 60, 1);
+    EXPECT_EQ(spread.Ink().right - plain.Ink().right, 60);
     EXPECT_EQ(spread.Ink().left, plain.Ink().left);
 }
 

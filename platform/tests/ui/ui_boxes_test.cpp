@@ -57,15 +57,20 @@ TEST_F(UiBoxesTest, MessageBoxesTakeQueuedAnswersOrTheirFirstButton) {
     EXPECT_EQ(ShowMessageBox(frame, "odd", "", 0xE), kIdOk);  // unknown button set shows OK
 }
 
-// Beeps are recorded by kind; the program's icon numbers map onto the kinds.
-TEST_F(UiBoxesTest, BeepsAreRecordedByKind) {
-    Beep(BeepKindOfStyle(16));
-    Beep(BeepKindOfStyle(48));
-    Beep(BeepKindOfStyle(64));
-    Beep(BeepKindOfStyle(kBoxYesNo | kBoxIconQuestion));
-    Beep(BeepKindOfStyle(7));
-    EXPECT_EQ(headless::Beeps(), (std::vector<BeepKind>{BeepKind::Stop, BeepKind::Exclamation, BeepKind::Information,
-                                                         BeepKind::Question, BeepKind::Default}));
+// A style beeps with its icon, whatever button set and default button come
+// with it; icon bits that name no icon, and plain numbers, give the default beep.
+TEST_F(UiBoxesTest, BeepOfAStyleFollowsItsIconOnly) {
+    EXPECT_EQ(BeepKindOfStyle(kBoxYesNoCancel | kBoxIconStop | kBoxDefaultButton3), BeepKind::Stop);
+    EXPECT_EQ(BeepKindOfStyle(kBoxYesNo | kBoxIconQuestion), BeepKind::Question);
+    EXPECT_EQ(BeepKindOfStyle(kBoxRetryCancel | kBoxIconExclamation | kBoxDefaultButton2), BeepKind::Exclamation);
+    EXPECT_EQ(BeepKindOfStyle(kBoxIconInformation), BeepKind::Information);
+    // 0x50..0xF0 are icon bits without an icon.
+    for (uint32_t icon = kBoxIconInformation + 0x10; icon <= kBoxIconMask; icon += 0x10)
+        EXPECT_EQ(BeepKindOfStyle(icon | kBoxOkCancel), BeepKind::Default) << icon;
+    EXPECT_EQ(BeepKindOfStyle(7), BeepKind::Default);  // low bits only, no icon
+    EXPECT_EQ(BeepKindOfStyle(0x1000 | kBoxOk), BeepKind::Default);  // bits above the default button
+    Beep(BeepKindOfStyle(0x1000 | kBoxIconStop));
+    EXPECT_EQ(headless::Beeps(), std::vector<BeepKind>{BeepKind::Stop});
 }
 
 // The status bar keeps its part edges and texts, records every text set with

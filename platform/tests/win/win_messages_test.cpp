@@ -1,5 +1,6 @@
 // Sending, posting (also from other threads), the quit message, message filters
 // and the paint cycle of the window layer.
+#include <atomic>
 #include <map>
 #include <thread>
 #include <vector>
@@ -113,6 +114,35 @@ TEST_F(WinMessagesTest, PostsFromOtherThreadsWakeTheLoopAndKeepEachThreadsOrder)
         EXPECT_EQ(s.word, next[t]) << "thread " << t;
         next[t] = s.word + 1;
     }
+}
+
+// Posts from other threads stay safe while the layer is reset under them, as
+// tests reset it between cases: each post wakes a backend that is still alive
+// (the sanitizers report the old one's use after its replacement).
+TEST_F(WinMessagesTest, PostsFromOtherThreadsSurviveALayerReset) {
+    constexpr int kThreads = 4;
+    constexpr int kResets = 3000;
+    constexpr int kPostsDuringResets = 100000;
+    std::vector<Seen> log;
+    WindowHandle w = MakeWindow(&log);
+    std::atomic<bool> stop{false};
+    std::atomic<int> posted{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t)
+        posters.emplace_back([&] {
+            while (!stop.load()) posted += PostMessage(w, Message::Command, 1) ? 1 : 0;
+        });
+    // Resets go on until the posters have posted plenty in between.
+    for (int i = 0; i < kResets || posted.load() < kPostsDuringResets; ++i) headless::ResetWindowLayer();
+    stop = true;
+    for (auto& p : posters) p.join();
+    headless::ResetWindowLayer();
+    WindowHandle fresh = MakeWindow(&log);  // the layer works afterwards
+    log.clear();
+    PostMessage(fresh, Message::Command, 2);
+    EXPECT_EQ(PumpMessages().dispatched, 1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].word, 2u);
 }
 
 // A window destroyed before its posted message is fetched never sees it.
@@ -233,6 +263,54 @@ TEST_F(WinMessagesTest, IgnoredPaintDoesNotRepeat) {
     PumpMessages();
     EXPECT_EQ(paints, 1);
     EXPECT_EQ(PumpMessages().dispatched, 0);
+}
+
+// An area invalidated by the Paint handler after BeginPaint is painted again,
+// by the loop and by UpdateWindow alike; one invalidated before BeginPaint is
+// painted by that BeginPaint and asks for no second Paint.
+TEST_F(WinMessagesTest, InvalidationMadeWhilePaintingPaintsAgain) {
+    const Rect corner{0, 0, 4, 4};
+    std::vector<Rect> painted;
+    bool invalidateBefore = false;
+    int invalidateAfter = 0;  // how many more frames the handler asks for
+    WindowClass cls;
+    cls.name = "Animated";
+    cls.procedure = [&](WindowHandle w, Message m, uint32_t, intptr_t) -> intptr_t {
+        if (m != Message::Paint) return 0;
+        if (invalidateBefore) InvalidateRect(w, &corner, false);
+        PaintInfo info;
+        BeginPaint(w, info);
+        painted.push_back(info.invalid);
+        EndPaint(w, info);
+        if (invalidateAfter > 0) {
+            --invalidateAfter;
+            InvalidateRect(w, &corner, false);
+        }
+        return 0;
+    };
+    ASSERT_TRUE(RegisterWindowClass(cls));
+    WindowHandle w = CreateWindow(Params("Animated", kStyleVisible));
+    const Rect whole{0, 0, 40, 30};
+    // Through the loop: the whole window, then two frames of the corner.
+    invalidateAfter = 2;
+    PumpMessages();
+    EXPECT_EQ(painted, (std::vector<Rect>{whole, corner, corner}));
+    EXPECT_TRUE(GetUpdateRect(w).IsEmpty());
+    // Through UpdateWindow: the corner asked for while painting stays invalid.
+    painted.clear();
+    invalidateAfter = 1;
+    InvalidateRect(w, nullptr, false);
+    UpdateWindow(w);
+    EXPECT_EQ(painted, (std::vector<Rect>{whole}));
+    EXPECT_EQ(GetUpdateRect(w), corner);
+    PumpMessages();
+    EXPECT_EQ(painted, (std::vector<Rect>{whole, corner}));
+    // Invalidated before BeginPaint: painted at once, no second Paint.
+    painted.clear();
+    invalidateBefore = true;
+    InvalidateRect(w, &corner, false);
+    EXPECT_EQ(PumpMessages().dispatched, 1);
+    EXPECT_TRUE(GetUpdateRect(w).IsEmpty());
 }
 
 // Hidden windows keep their invalid area and paint once shown.

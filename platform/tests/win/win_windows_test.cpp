@@ -2,6 +2,7 @@
 // window longs, visibility, enabled state and focus, geometry, caret, cursors,
 // scroll bars and key state.
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -119,6 +120,24 @@ TEST_F(WinWindowsTest, DestroyReachesChildrenAndOwnedWindowsAndStalesTheirHandle
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_FALSE(DestroyWindow(frame));
     EXPECT_TRUE(TopLevelWindows() == std::vector<WindowHandle>{reused});
+}
+
+// Window handles never come back, however often a slot is reused: of 100,000
+// windows made and destroyed one after another no two share a handle, and the
+// first one stays stale throughout.
+TEST_F(WinWindowsTest, StaleHandleNeverResolvesAcrossEndlessReuse) {
+    constexpr int kCycles = 100000;
+    WindowHandle first = Make("Frame", 0);
+    ASSERT_TRUE(DestroyWindow(first));
+    std::unordered_set<uint32_t> seen{first.bits};
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        WindowHandle w = Make("Frame", 0);
+        ASSERT_TRUE(w) << "cycle " << cycle;
+        ASSERT_TRUE(seen.insert(w.bits).second) << "handle handed out twice, cycle " << cycle;
+        ASSERT_FALSE(IsWindow(first)) << "cycle " << cycle;
+        ASSERT_TRUE(DestroyWindow(w));
+    }
+    EXPECT_FALSE(DestroyWindow(first));
 }
 
 // A window being destroyed takes no new children (they would outlive it,
@@ -242,10 +261,18 @@ TEST_F(WinWindowsTest, CursorResourcesLoadOnlyWhenPresentAndAreShared) {
     EXPECT_EQ(SetCursor(arrow), pen);
 }
 
-// The pointer position is a logical value the program sets and reads back.
-TEST_F(WinWindowsTest, PointerPositionIsSetAndReadBack) {
+// The pointer position and the key state belong to the layer's backend: a
+// position set is in screen coordinates (a child reads it relative to its own
+// client area), and a fresh layer starts with the pointer at 0,0 and no key down.
+TEST_F(WinWindowsTest, PointerAndKeysStartAfreshWithTheLayer) {
+    WindowHandle frame = Make("Frame", kStyleVisible, {}, Rect{100, 50, 300, 250});
+    WindowHandle child = Make("Button", kStyleVisible, frame, Rect{10, 20, 60, 40});
     SetCursorPosition(Point{321, 123});
-    EXPECT_EQ(GetCursorPosition(), (Point{321, 123}));
+    headless::SetKeyDown(Key::Control, true);
+    EXPECT_EQ(ScreenToClient(child, GetCursorPosition()), (Point{211, 53}));  // child at 110,70
+    headless::ResetWindowLayer();
+    EXPECT_EQ(GetCursorPosition(), (Point{0, 0}));
+    EXPECT_FALSE(IsKeyDown(Key::Control));
 }
 
 // Key state follows the test's keys, and injected mouse messages carry it.

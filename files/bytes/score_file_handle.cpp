@@ -1,0 +1,183 @@
+// The shared score-file handle (see score_file_handle.h). A file being read is
+// buffered 64 KiB at a time; a file being written collects 64 KiB before each write.
+#include "files/bytes/score_file_handle.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace ql {
+
+ScoreFile& TheScoreFile() {
+    static ScoreFile file;
+    return file;
+}
+
+void ScoreFile::Reset() {
+    mode_ = Mode::Closed;
+    file_ = sys::kNoFile;
+    image_.clear();
+    image_.shrink_to_fit();
+    bufferStart_ = 0;
+    position_ = size_ = 0;
+}
+
+bool ScoreFile::OpenFile(const std::string& path, sys::FileShare share) {
+    Close();
+    Reset();
+    error_ = 0;
+    sys::FileDescriptor file = sys::OpenFileForRead(path, share, &error_);
+    if (file == sys::kNoFile) return false;
+    uint64_t size = 0;
+    if (!sys::FileSize(file, &size, &error_)) {
+        sys::CloseFile(file, nullptr);
+        return false;
+    }
+    file_ = file;
+    mode_ = Mode::ReadFile;
+    size_ = size;
+    return true;
+}
+
+bool ScoreFile::CreateFile(const std::string& path) {
+    Close();
+    Reset();
+    error_ = 0;
+    sys::FileDescriptor file = sys::CreateFileForWrite(path, &error_);
+    if (file == sys::kNoFile) return false;
+    file_ = file;
+    mode_ = Mode::WriteFile;
+    image_.reserve(kScoreFileBufferBytes);
+    return true;
+}
+
+void ScoreFile::OpenImage(std::vector<uint8_t> image) {
+    Close();
+    Reset();
+    error_ = 0;
+    image_ = std::move(image);
+    size_ = image_.size();
+    mode_ = Mode::ReadImage;
+}
+
+void ScoreFile::CreateImage() {
+    Close();
+    Reset();
+    error_ = 0;
+    mode_ = Mode::WriteImage;
+}
+
+// Loads the buffer with the file bytes from the current position on.
+bool ScoreFile::FillBuffer() {
+    image_.resize(kScoreFileBufferBytes);
+    if (!sys::SeekFile(file_, position_, &error_)) return false;
+    int64_t got = sys::ReadFileBytes(file_, image_.data(), image_.size(), &error_);
+    if (got < 0) {
+        image_.clear();
+        return false;
+    }
+    image_.resize(static_cast<size_t>(got));
+    bufferStart_ = static_cast<size_t>(position_);
+    return true;
+}
+
+bool ScoreFile::ReadFromFile(uint8_t* out, size_t count) {
+    while (count > 0) {
+        bool inBuffer = position_ >= bufferStart_ && position_ < bufferStart_ + image_.size();
+        if (!inBuffer && (!FillBuffer() || image_.empty())) return false;
+        size_t offset = static_cast<size_t>(position_ - bufferStart_);
+        size_t take = std::min(count, image_.size() - offset);
+        std::memcpy(out, image_.data() + offset, take);
+        out += take;
+        count -= take;
+        position_ += take;
+        lastCount_ += static_cast<uint32_t>(take);
+    }
+    return true;
+}
+
+bool ScoreFile::Read(void* buffer, size_t count) {
+    lastCount_ = 0;
+    if (!IsReading()) {
+        error_ = EBADF;
+        return false;
+    }
+    if (count == 0) return true;
+    if (count > Remaining()) {
+        // A short read: what there was is taken and the read fails.
+        size_t left = static_cast<size_t>(Remaining());
+        if (left > 0) Read(buffer, left);
+        lastCount_ = static_cast<uint32_t>(left);
+        return false;
+    }
+    if (mode_ == Mode::ReadImage) {
+        std::memcpy(buffer, image_.data() + position_, count);
+        position_ += count;
+        lastCount_ = static_cast<uint32_t>(count);
+        return true;
+    }
+    return ReadFromFile(static_cast<uint8_t*>(buffer), count);
+}
+
+bool ScoreFile::Write(const void* bytes, size_t count) {
+    lastCount_ = 0;
+    if (mode_ != Mode::WriteFile && mode_ != Mode::WriteImage) {
+        error_ = EBADF;
+        return false;
+    }
+    if (count == 0) return true;
+    auto* from = static_cast<const uint8_t*>(bytes);
+    if (mode_ == Mode::WriteFile && image_.size() + count > kScoreFileBufferBytes) {
+        if (!Flush()) return false;
+        if (count >= kScoreFileBufferBytes) {
+            if (!sys::WriteFileBytes(file_, from, count, &error_)) return false;
+            position_ += count;
+            size_ = position_;
+            lastCount_ = static_cast<uint32_t>(count);
+            return true;
+        }
+    }
+    image_.insert(image_.end(), from, from + count);
+    position_ += count;
+    size_ = position_;
+    lastCount_ = static_cast<uint32_t>(count);
+    return true;
+}
+
+bool ScoreFile::Flush() {
+    if (mode_ != Mode::WriteFile || image_.empty()) return true;
+    bool written = sys::WriteFileBytes(file_, image_.data(), image_.size(), &error_);
+    image_.clear();  // a failed buffer is dropped: the save stops at its first failure
+    return written;
+}
+
+bool ScoreFile::Seek(uint64_t position) {
+    if (!IsReading() || position > size_) {
+        error_ = EINVAL;
+        return false;
+    }
+    position_ = position;
+    return true;
+}
+
+bool ScoreFile::Close() {
+    if (mode_ == Mode::Closed) return true;
+    bool flushed = Flush();
+    bool closed = sys::CloseFile(file_, flushed ? &error_ : nullptr);
+    Mode was = mode_;
+    std::vector<uint8_t> written;
+    if (was == Mode::WriteImage) written = std::move(image_);
+    Reset();
+    if (was == Mode::WriteImage) image_ = std::move(written);  // kept for TakeImage
+    return flushed && closed;
+}
+
+std::vector<uint8_t> ScoreFile::TakeImage() {
+    std::vector<uint8_t> image = std::move(image_);
+    image_.clear();
+    if (mode_ == Mode::WriteImage) position_ = size_ = 0;
+    return image;
+}
+
+}  // namespace ql

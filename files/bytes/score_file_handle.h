@@ -1,0 +1,77 @@
+// ScoreFile: the one program-wide score-file handle every byte of a native score file
+// passes through. It reads from a file or from a memory image, and writes to a file
+// (through a 64 KiB buffer) or to memory; it knows its position and size, so every
+// decoder can be bounded by the bytes left. Only one score file is open at a time:
+// opening another closes the first. The error number of a failed call is kept for
+// the system-error box; nothing is shown from here. User-interface thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/sys/file_io.h"
+
+namespace ql {
+
+class ScoreFile {
+  public:
+    enum class Mode : uint8_t { Closed, ReadFile, WriteFile, ReadImage, WriteImage };
+
+    // Opens an existing file for reading; false (with LastError) on failure.
+    bool OpenFile(const std::string& path, sys::FileShare share);
+    // Creates or replaces a file for writing, unshared.
+    bool CreateFile(const std::string& path);
+    // Reads from a copy of `image`.
+    void OpenImage(std::vector<uint8_t> image);
+    // Writes into memory; TakeImage hands the bytes over.
+    void CreateImage();
+
+    // Exactly `count` bytes or false (a short read takes what there was and fails).
+    bool Read(void* buffer, size_t count);
+    // False on failure; the bytes may sit in the buffer until Flush.
+    bool Write(const void* bytes, size_t count);
+    // Writes out the buffer of a file being written; true for every other mode.
+    bool Flush();
+    // A read position (reading modes only).
+    bool Seek(uint64_t position);
+    // Flushes (a failure is kept in LastError and returned) and closes.
+    bool Close();
+
+    Mode GetMode() const { return mode_; }
+    bool IsOpen() const { return mode_ != Mode::Closed; }
+    bool IsReading() const { return mode_ == Mode::ReadFile || mode_ == Mode::ReadImage; }
+    uint64_t Position() const { return position_; }
+    uint64_t Size() const { return size_; }
+    // Bytes left to read (0 when not reading).
+    uint64_t Remaining() const { return IsReading() ? size_ - position_ : 0; }
+    // The bytes moved by the last Read or Write.
+    uint32_t LastCount() const { return lastCount_; }
+    // The error number saved at the last failing call (0 none).
+    int LastError() const { return error_; }
+    // The bytes written in memory mode (moved out; the image is then empty).
+    std::vector<uint8_t> TakeImage();
+
+  private:
+    bool FillBuffer();
+    bool ReadFromFile(uint8_t* out, size_t count);
+    void Reset();
+
+    Mode mode_ = Mode::Closed;
+    sys::FileDescriptor file_ = sys::kNoFile;
+    std::vector<uint8_t> image_;  // memory image, or the file buffer
+    size_t bufferStart_ = 0;      // ReadFile: file offset of image_[0]
+    uint64_t position_ = 0;
+    uint64_t size_ = 0;
+    uint32_t lastCount_ = 0;
+    int error_ = 0;
+};
+
+// The shared handle.
+ScoreFile& TheScoreFile();
+
+// The buffer size of file reads and writes.
+constexpr size_t kScoreFileBufferBytes = 64 * 1024;
+
+}  // namespace ql

@@ -1,0 +1,61 @@
+// The "MUSE" section's fixed records: the 8-byte cell header (the leading bytes of a
+// MeasureCell: clef and key, a byte, the flag word, the hide bits and the time
+// signature), the 28-byte StoredEventRecord (the leading bytes of an EventRecord with
+// its attachment handle replaced by the number of attached objects that follow, and
+// its two beam links by 1-based positions in the voice, 0 for none) and the 2-byte
+// accidental word of an event whose AccidentalCode is not 0 (bits 3-15 the magnitude
+// of the accidental's offset, bit 0 its flag bit 1, bit 1 its flag bit 8).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/model/event_record.h"
+#include "core/model/grid_records.h"
+#include "files/bytes/byte_reader.h"
+#include "files/bytes/byte_writer.h"
+
+namespace ql {
+
+struct ScoreObject;
+
+constexpr size_t kStoredEventBytesInFile = 28;
+static_assert(kStoredEventBytesInFile == kStoredEventBytes);
+
+// The AccidentalCode of an event: bits 1-3 of its flag word (0 none).
+constexpr uint16_t kEventAccidentalMask = 0x000E;
+constexpr int kEventAccidentalShift = 1;
+constexpr int AccidentalCodeOf(const EventRecord& event) {
+    return (event.flags & kEventAccidentalMask) >> kEventAccidentalShift;
+}
+
+void EncodeCellHeader(const MeasureCell& cell, ByteWriter& writer);
+// The leading 8 bytes into `cell`; the rest of the cell is left alone.
+void DecodeCellHeader(ByteReader& reader, MeasureCell* cell);
+
+// What replaces an event's handles in the file.
+struct StoredEventLinks {
+    uint16_t attachments = 0;  // object records that follow the event
+    uint16_t beamPrev = 0;     // 1 + position of the partner in the voice; 0 none
+    uint16_t beamNext = 0;
+};
+void EncodeStoredEvent(const EventRecord& event, const StoredEventLinks& links, ByteWriter& writer);
+// The stored fields into `event` (attachment, beam links and chain links 0).
+StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* event);
+
+// The accidental's fields the word carries.
+struct AccidentalWord {
+    int16_t offset = 0;     // 0 or negative: logical units left of the note
+    bool flagBit1 = false;  // hidden
+    bool flagBit8 = false;  // the low parentheses bit
+    constexpr bool operator==(const AccidentalWord&) const = default;
+};
+constexpr int kAccidentalMagnitudeShift = 3;
+constexpr uint16_t kAccidentalMagnitudeLimit = 0x1FFF;  // 13 bits
+uint16_t EncodeAccidentalWord(const AccidentalWord& word);
+AccidentalWord DecodeAccidentalWord(uint16_t word);
+// The word's fields of an Accidental object, and back.
+AccidentalWord AccidentalWordOf(const ScoreObject* accidental);
+void ApplyAccidentalWord(ScoreObject* accidental, const AccidentalWord& word);
+
+}  // namespace ql

@@ -1,0 +1,74 @@
+// The landed text and MIDI record codecs bound to a ByteWriter and to the shared
+// score file. The codecs take a plain function as their byte sink; a scoped binding
+// points that function at the writer of the record being encoded.
+#include "files/records/text_record_io.h"
+
+#include "core/objects/midi_action.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "files/score_file.h"
+
+namespace ql {
+namespace {
+
+constexpr int kQuickFontSlots = 24;
+
+ByteWriter* g_capture = nullptr;
+
+int CaptureBytes(const void* bytes, uint32_t count) {
+    if (g_capture == nullptr) return 0;
+    g_capture->Bytes(bytes, count);
+    return 1;
+}
+
+// Points the codecs' byte sink at one writer for one record, on every path.
+class ScopedCapture {
+  public:
+    explicit ScopedCapture(ByteWriter& writer) : saved_(g_capture) { g_capture = &writer; }
+    ~ScopedCapture() { g_capture = saved_; }
+    ScopedCapture(const ScopedCapture&) = delete;
+    ScopedCapture& operator=(const ScopedCapture&) = delete;
+
+  private:
+    ByteWriter* saved_;
+};
+
+void MarkStyleSlot(const TextObject& text) {
+    if ((text.body.flags & kTextOwnFont) == 0) MarkFontSlotUsed(text.body.style);
+}
+
+}  // namespace
+
+void MarkFontSlotUsed(int slot) {
+    if (slot >= 0 && slot < kQuickFontSlots) State().files.UsedFontSlots |= 1u << slot;
+}
+
+bool IsFontSlotUsed(int slot) {
+    return slot >= 0 && slot < kQuickFontSlots && (State().files.UsedFontSlots >> slot & 1u) != 0;
+}
+
+void ClearUsedFontSlots() {
+    State().files.UsedFontSlots = 0;
+}
+
+void EncodeTextRecord(TextObject* text, ByteWriter& writer) {
+    ScopedCapture capture(writer);
+    WriteTextObjectString(text, &CaptureBytes);
+    MarkStyleSlot(*text);
+}
+
+void EncodeMidiTextRecord(ScoreObject* text, ByteWriter& writer) {
+    ScopedCapture capture(writer);
+    WriteObjectWithMidiAction(text, &CaptureBytes);
+    MarkStyleSlot(*AsTextObject(text));
+}
+
+bool DecodeTextRecord(TextObject* text) {
+    return ReadTextObjectString(text, &ReadScoreBytes) != 0;
+}
+
+bool DecodeMidiTextRecord(ScoreObject* text) {
+    return ReadObjectWithMidiAction(text, &ReadScoreBytes) != 0;
+}
+
+}  // namespace ql

@@ -1,0 +1,35 @@
+// Room for what stands in front of each chord of one voice (FitVoiceColumns): its
+// accidental columns, a clef or key change just before it, and a grace offset.
+//
+// For each chord: needed = accidental spacing x (columns + 1) + a quarter of the black
+// head width + half the black head width + the grace offset + the clef or key width.
+// A chord after the first column has the room between the previous chord's x and its
+// own; when that is less than needed the stretch between the two is widened
+// (WidenSpan). The chord at tick 0 instead needs the measure's lead to be at least
+// spacing x columns + clef or key + grace offset. Without `apply` nothing changes
+// but the accidentals' offsets; the result says whether room is needed.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreView;
+struct ScoreSystem;
+struct EventRecord;
+struct MeasureCell;
+struct ScoreDocument;
+
+// Room a grace offset takes per step of the chord's (negative) offset byte.
+constexpr int32_t kGraceUnitsPerStep = 16;
+
+// The width that a clef or key change placed strictly between two ticks of the cell
+// takes: the widest key signature, or (when there is one) the widest clef's glyph.
+int32_t ClefOrKeyWidthBetween(ScoreDocument& document, MeasureCell* cell, int after, int before);
+
+// One voice of one staff of one measure, from its first event; `oldWidth` is the
+// measure's width before fitting and `widening` the room added so far (grown here).
+bool FitVoiceColumns(ScoreView* view, EventRecord* first, ScoreSystem* system, int staff,
+                     int measure, int32_t oldWidth, int32_t& widening, bool apply);
+
+}  // namespace ql

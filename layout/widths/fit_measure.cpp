@@ -1,0 +1,62 @@
+// FitMeasure: room for accidental columns, clefs and keys in one measure of a system,
+// voice by voice on every staff (FitVoiceColumns). Without "SpreadSpaceChanges" the
+// measure is scaled back to its width before the fitting and keeps its lead.
+#include <cstdlib>
+
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "layout/measure_spacing.h"
+#include "layout/spacing/spacing_list.h"
+#include "layout/spacing/voice_columns.h"
+#include "layout/widths/width_support.h"
+
+namespace ql {
+
+namespace {
+
+// A fitted measure is scaled back when its width moved by this much or more.
+constexpr int32_t kRescaleThreshold = 3;
+
+}  // namespace
+
+int FitMeasure(ScoreView* view, ScoreSystem* system, int measure, bool apply) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (record == nullptr) return 0;
+    SpacingOperation operation;
+    const int32_t width = record->width;
+    const int16_t lead = record->lead;
+    ViewLocationScope location(view);
+    bool changed = false;
+    int32_t widening = 0;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        MoveViewLocation(view, system, staff, measure);
+        MeasureCell* cell = view->currentCell;
+        if (cell == nullptr) continue;
+        for (int voice = 0; voice < kVoiceCount; ++voice) {
+            EventRecord* first = GetVoiceFirstEvent(cell, voice);
+            int32_t probe = 0;
+            if (first == nullptr ||
+                !FitVoiceColumns(view, first, system, staff, measure, width, probe, false))
+                continue;
+            if (!apply) return 1;
+            changed = FitVoiceColumns(view, first, system, staff, measure, width, widening, true) ||
+                      changed;
+        }
+    }
+    if (changed && State().layout.SpreadSpaceChanges == 0) {
+        const int32_t fitted = MeasureWidth(document, measure);
+        if (std::abs(width - fitted) >= kRescaleThreshold && width >= 1)
+            SetMeasureWidth(document, view, measure, width);
+        record->lead = lead;
+        RebuildMeasureSlot(view, measure);
+    }
+    if (!changed) return 0;
+    SetDocumentModified(document);
+    return 1;
+}
+
+}  // namespace ql

@@ -1,0 +1,197 @@
+// The start-of-measure layout: which signs a measure shows and where each stands,
+// as offsets from the slot's opening barline. In order after the barline: the
+// system-start clef (slot 1 only) and its gap, the barline's leading space, the
+// naturals cancelling a key change (when they follow the barline), the key
+// signature, the time signature with a gap each side, then the measure's leading
+// margin up to tick 0. Naturals that go before the barline get a negative cancelX
+// and their room is reserved in the previous measure's trailSpace; a clef change
+// due at the measure's end also goes into its trailSpace.
+#include <algorithm>
+
+#include "core/model/document.h"
+#include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/state.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/beatmap/beat_map_internal.h"
+#include "notes/pitch/pitch_vocabulary.h"
+
+namespace ql::beatmap {
+
+namespace {
+
+// Naturals before the barline keep this far from it.
+constexpr int kNaturalsBeforeBarGap = 64;
+// A numerator above this (two digits) takes one more time-signature gap.
+constexpr int kOneDigitNumerator = 10;
+constexpr int kSmallestCompactBeatUnit = 3;
+
+bool EveryStaffHasSystemFlag(const ScoreDocument& document, const ScoreSystem& system,
+                             uint8_t bit) {
+    const int8_t* flags = StaffFlagsOf(&system);
+    if (flags == nullptr || document.header.staffCount == 0) return false;
+    for (int staff = 1; staff <= document.header.staffCount; ++staff)
+        if ((static_cast<uint8_t>(flags[staff]) & bit) == 0) return false;
+    return true;
+}
+
+bool SameTimeSignature(RowCells& cells, int measure, int other) {
+    const MeasureCell* a = cells.Get(1, measure);
+    const MeasureCell* b = cells.Get(1, other);
+    return a == nullptr || b == nullptr || (a->beats == b->beats && a->beatUnit == b->beatUnit);
+}
+
+bool IsTimeHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
+                  int measure, bool systemStart) {
+    const ScoreDocument& document = *cells.document();
+    if ((record.flags & kMeasureTimeHidden) != 0) return true;
+    if (systemStart && EveryStaffHasSystemFlag(document, system, kSystemStaffNoTime)) return true;
+    if (measure == 1) return false;
+    return measure > document.header.measureCount || SameTimeSignature(cells, measure, measure - 1);
+}
+
+bool KeysUnchanged(RowCells& cells, int measure) {
+    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
+        const MeasureCell* cell = cells.Get(staff, measure);
+        if (cell != nullptr && CellKey(*cell) != cells.KeyAtEnd(staff, measure - 1)) return false;
+    }
+    return true;
+}
+
+// At a system's start the key is repeated unless every staff leaves it out.
+bool IsKeyHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
+                 int measure, bool systemStart) {
+    const ScoreDocument& document = *cells.document();
+    if (systemStart) return EveryStaffHasSystemFlag(document, system, kSystemStaffNoKey);
+    if ((record.flags & kMeasureKeyHidden) != 0) return true;
+    if (measure == 1) return false;
+    return measure > document.header.measureCount || KeysUnchanged(cells, measure);
+}
+
+// No clef change is drawn before the measure's closing barline.
+bool IsClefChangeHidden(RowCells& cells, const MeasureRecord& record, int measure,
+                        bool systemStart) {
+    if ((record.flags & kMeasureClefHidden) != 0) return true;
+    bool same = true;
+    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
+        const MeasureCell* here = cells.Get(staff, measure);
+        if (systemStart && here != nullptr && (here->cellFlags & kMeasureClefHidden) != 0)
+            return true;
+        const MeasureCell* next = cells.Get(staff, measure + 1);
+        if (next != nullptr && CellClef(*next) != cells.ClefAtEnd(staff, measure)) same = false;
+    }
+    return same;
+}
+
+int32_t NaturalsWidth(const SignWidths& w, int naturals) {
+    return naturals > 0 ? (naturals - 1) * w.accidentalStep + w.accidentalWidth : 0;
+}
+
+// Room reserved before the closing barline for naturals that cancel a key change of
+// the next measure before its barline.
+int32_t NextNaturalsRoom(RowCells& cells, int measure, const SignWidths& w) {
+    const ScoreDocument& document = *cells.document();
+    if (State().notes.KeyCancelLeftOfBar != kNaturalsBeforeBar) return 0;
+    const MeasureRecord* next = MeasureRecordOf(cells.document(), measure + 1);
+    if (measure + 1 > document.header.measureCount || next == nullptr ||
+        (next->flags & (kMeasureNaturalsHidden | kMeasureKeyHidden)) != 0)
+        return 0;
+    const KeyChange change = KeyChangeWith(cells, kBeatMapSlots, measure + 1, 1);
+    if (!change.changed || change.naturals == 0) return 0;
+    return NaturalsWidth(w, change.naturals) + kNaturalsBeforeBarGap;
+}
+
+// The signs a measure shows: the kSlotNo* bits, the key change, the naturals shown.
+struct ShownSigns {
+    uint16_t flags = 0;
+    KeyChange key;
+    int naturals = 0;
+};
+
+ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
+                       int measure, int notFirst) {
+    const bool start = notFirst == 0;
+    ShownSigns signs;
+    if (IsTimeHidden(cells, system, record, measure, start)) signs.flags |= kSlotNoTime;
+    if (IsKeyHidden(cells, system, record, measure, start)) signs.flags |= kSlotNoKey;
+    if (IsClefChangeHidden(cells, record, measure, start)) signs.flags |= kSlotNoClefChange;
+    if (!start || EveryStaffHasSystemFlag(*cells.document(), system, kSystemStaffNoClef))
+        signs.flags |= kSlotNoStartClef;
+    if ((signs.flags & kSlotNoKey) == 0) {
+        const int slot = measure - system.firstMeasure + 1;
+        signs.key = KeyChangeWith(cells, slot, measure, notFirst);
+        if (!signs.key.changed || signs.key.count == 0) signs.flags |= kSlotNoKey;
+    }
+    const bool cancel = State().notes.KeyCancelLeftOfBar != kNoNaturals && !start &&
+                        (record.flags & kMeasureNaturalsHidden) == 0;
+    signs.naturals = cancel && signs.key.changed ? signs.key.naturals : 0;
+    if (signs.naturals == 0) signs.flags |= kSlotNoNaturals;
+    return signs;
+}
+
+}  // namespace
+
+MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
+                            const SignWidths& w, RowCells& cells) {
+    MeasureLayout out;
+    if (view == nullptr || view->document == nullptr || system == nullptr) return out;
+    ScoreDocument* document = view->document;
+    if (measure <= 0) measure = system->firstMeasure + 1;
+    const int row = RowOfSystem(system);
+    const int slot = measure - system->firstMeasure + 1;
+    const int cell =
+        row >= 0 && slot >= 1 && slot <= kLastBeatMapSlot ? BeatMapCell(row, slot) : -1;
+    if (cell >= 0) view->beatMap.slotFlags[cell] = kSlotBeingLaidOut;
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (record == nullptr) return out;
+    const ShownSigns signs = DecideSigns(cells, *system, *record, measure, notFirst);
+    const bool clefShown = (signs.flags & kSlotNoStartClef) == 0;
+    const int32_t clefGap = clefShown ? w.clefGap : 0;
+    out.leadX = (clefShown ? StartClefWidth(cells, measure) + clefGap : 0) +
+                LeadSpaceWith(w, document, system, measure);
+    const int32_t naturalsWidth = NaturalsWidth(w, signs.naturals);
+    if (signs.naturals > 0)
+        out.cancelX = State().notes.KeyCancelLeftOfBar == kNaturalsBeforeBar
+                          ? -kNaturalsBeforeBarGap - naturalsWidth -
+                                TrailSpaceWith(w, document, system, measure)
+                          : out.leadX + clefGap + w.keyIndent;
+    const bool naturalsAfterBar = signs.naturals > 0 && out.cancelX >= 1;
+    out.keyX = naturalsAfterBar ? out.cancelX + naturalsWidth : out.leadX + clefGap;
+    int32_t keyWidth = 0;
+    if ((signs.flags & kSlotNoKey) == 0) {
+        keyWidth = (signs.key.count - 1) * w.accidentalStep + w.accidentalWidth;
+        out.keyX += naturalsAfterBar ? w.accidentalStep - w.accidentalWidth : w.keyIndent;
+    } else if (naturalsAfterBar) {
+        out.keyX += w.accidentalStep - w.accidentalWidth;
+    }
+    out.trailSpace = TrailSpaceWith(w, document, system, measure + 1) +
+                     ((signs.flags & kSlotNoClefChange) == 0 ? w.clefChange : 0) +
+                     NextNaturalsRoom(cells, measure, w);
+    const bool timeShown = (signs.flags & kSlotNoTime) == 0;
+    const int32_t timeGap = timeShown ? w.timeGap : 0;
+    out.timeX =
+        out.keyX + keyWidth + (timeShown ? TimeSignatureWidth(cells, measure) : 0) + timeGap;
+    out.marginX = out.timeX + timeGap + (notFirst == 0 ? w.systemStartGap : 0);
+    const MeasureCell* staffOne = cells.Get(1, measure);
+    if (staffOne == nullptr || staffOne->beats > kOneDigitNumerator ||
+        staffOne->beatUnit < kSmallestCompactBeatUnit)
+        out.marginX += timeGap;
+    out.firstBeat = out.marginX + record->lead;
+    out.flags = signs.flags;
+    if (cell >= 0) view->beatMap.slotFlags[cell] = signs.flags;
+    return out;
+}
+
+}  // namespace ql::beatmap
+
+namespace ql {
+
+MeasureLayout ComputeMeasureLayout(ScoreView* view, const ScoreSystem* system, int measure,
+                                   int notFirst) {
+    if (view == nullptr || view->document == nullptr || system == nullptr) return MeasureLayout{};
+    beatmap::RowCells cells(view->document, system->firstMeasure);
+    return beatmap::LayoutMeasure(view, system, measure, notFirst,
+                                  beatmap::ReadSignWidths(*view->document), cells);
+}
+
+}  // namespace ql

@@ -1,0 +1,115 @@
+// Widths the start-of-measure layout reads: barline thicknesses and sign gaps from
+// the document's engraving metrics, and clef, accidental and time-signature widths
+// from the music font's glyph table (advances, in view units at full staff size).
+// Also the checked access to a slot's tick array and the measures a build reaches.
+#include <algorithm>
+
+#include "core/draw/glyph_metrics.h"
+#include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
+#include "notes/beatmap/beat_map_internal.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "staves/signature_fields.h"
+
+namespace ql::beatmap {
+
+namespace {
+
+// A thick barline thinner than this is taken as kDefaultThickBar.
+constexpr int32_t kThinnestThickBar = 8;
+constexpr int32_t kDefaultThickBar = 32;
+// Clef kinds from Soprano on are drawn with the alto glyph (the TAB sign too, for
+// its width).
+constexpr uint8_t kAltoClefGlyph = kClefGlyphBase + CodeOf(ClefKind::Alto);
+constexpr int kFirstAltoGlyphKind = CodeOf(ClefKind::Soprano);
+// Accidental glyphs: 217 + AccidentalCode.
+constexpr int kAccidentalGlyphBase = 217;
+// Time-signature digits are the font's '0'..'9'; the two digits of a number stand
+// this far beyond half a digit width either side of its centre.
+constexpr int kDigitGlyphBase = '0';
+constexpr int32_t kTimeDigitGap = 48;
+constexpr int kDecimal = 10;
+// Lower number of a beat unit code: 2^(kWholeBeatUnit - code), codes 7..12.
+constexpr int kWholeBeatUnit = 12;
+constexpr int kShortestBeatUnit = 7;
+
+int32_t Advance(const ScoreDocument& document, int code) {
+    return GlyphMetricOf(document, code).advance;
+}
+
+int ClefGlyphOf(int kind) {
+    if (!IsValidClef(kind)) kind = CodeOf(ClefKind::Treble);
+    return kind >= kFirstAltoGlyphKind ? kAltoClefGlyph : kClefGlyphBase + kind;
+}
+
+// Width of a time-signature number drawn as one digit or a pair of digits.
+int32_t NumberWidth(const ScoreDocument& document, int number) {
+    if (number < kDecimal) return Advance(document, kDigitGlyphBase + number);
+    const int32_t widest =
+        std::max(Advance(document, kDigitGlyphBase + (number / kDecimal) % kDecimal),
+                 Advance(document, kDigitGlyphBase + number % kDecimal));
+    return 2 * widest + 2 * kTimeDigitGap;
+}
+
+}  // namespace
+
+SlotArray SlotArrayOf(const BeatMap& map, int cell) {
+    if (cell < 0 || cell >= kBeatMapCells) return {};
+    const BeatMapTicks ticks = map.tickX[cell];
+    if (ticks.row >= kBeatMapRows || !map.rowBuffers[ticks.row]) return {};
+    const uint32_t count = SlotEntryCount(map.slotTicks[cell]);
+    const uint64_t capacity = map.rowCapacity[ticks.row] / sizeof(uint16_t);
+    if (count == 0 || uint64_t{ticks.first} + count > capacity) return {};
+    return SlotArray{map.rowBuffers[ticks.row].get() + ticks.first, count};
+}
+
+int LastReachableMeasure(const ScoreDocument& document) {
+    return std::min<int>(document.header.measureCount + kSpareMeasures, MaxMeasures - 1);
+}
+
+int RowLengthOfMeasure(ScoreDocument* document, int measure) {
+    const MeasureRecord* record =
+        MeasureRecordOf(document, std::min<int>(measure, document->header.measureCount));
+    return record != nullptr ? record->lengthTicks : 0;
+}
+
+SignWidths ReadSignWidths(const ScoreDocument& document) {
+    SignWidths widths;
+    widths.thickBar = EngravingMetricOf(document, EngravingMetric::ThickBarline);
+    if (widths.thickBar < kThinnestThickBar) widths.thickBar = kDefaultThickBar;
+    widths.halfThinBar = EngravingMetricOf(document, EngravingMetric::BarLineWid) / 2;
+    widths.doubleGap = EngravingMetricOf(document, EngravingMetric::BetweenDouble);
+    widths.clefGap = EngravingMetricOf(document, EngravingMetric::Clef);
+    widths.keyIndent = EngravingMetricOf(document, EngravingMetric::Key);
+    widths.accidentalStep = EngravingMetricOf(document, EngravingMetric::Keysym);
+    widths.accidentalWidth = 0;
+    for (AccidentalCode code :
+         {AccidentalCode::Sharp, AccidentalCode::Flat, AccidentalCode::Natural})
+        widths.accidentalWidth = std::max(widths.accidentalWidth,
+                                          Advance(document, kAccidentalGlyphBase + CodeOf(code)));
+    widths.timeGap = EngravingMetricOf(document, EngravingMetric::Time);
+    widths.systemStartGap = EngravingMetricOf(document, EngravingMetric::SigMeasureExtra);
+    widths.clefChange = EngravingMetricOf(document, EngravingMetric::ClefChange);
+    return widths;
+}
+
+int32_t StartClefWidth(RowCells& cells, int measure) {
+    int32_t widest = 0;
+    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
+        const MeasureCell* cell = cells.Get(staff, measure);
+        const int kind = cell != nullptr ? CellClef(*cell) : CodeOf(ClefKind::Treble);
+        widest = std::max(widest, Advance(*cells.document(), ClefGlyphOf(kind)));
+    }
+    return widest;
+}
+
+int32_t TimeSignatureWidth(RowCells& cells, int measure) {
+    const MeasureCell* cell = cells.Get(1, measure);
+    if (cell == nullptr) return 0;
+    const int unit = std::clamp<int>(cell->beatUnit, kShortestBeatUnit, kWholeBeatUnit);
+    const int lower = 1 << (kWholeBeatUnit - unit);
+    return std::max(NumberWidth(*cells.document(), cell->beats),
+                    NumberWidth(*cells.document(), lower));
+}
+
+}  // namespace ql::beatmap

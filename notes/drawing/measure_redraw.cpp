@@ -1,0 +1,53 @@
+// Redrawing the notes of the view's current measure on every staff the current system
+// shows (after a measure was respaced): each staff's cell drawn at that staff, with its
+// voices' notes and elements.
+#include "notes/drawing/measure_redraw.h"
+
+#include "core/constants.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/painting_guard.h"
+#include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "notes/drawing/note_draw.h"
+#include "notes/drawing/note_redraw.h"
+
+namespace ql {
+
+namespace {
+
+bool IsStaffShown(const ScoreSystem* system, int staff) {
+    const int8_t* flags = system != nullptr ? StaffFlagsOf(system) : nullptr;
+    return flags == nullptr || flags[staff] >= 0;
+}
+
+// Each shown staff of the current measure: every voice, or the shown ones only.
+void DrawMeasureStaves(ScoreView* view, bool shownVoicesOnly) {
+    if (view == nullptr || view->document == nullptr) return;
+    const ScopedPaintingGuard guard;
+    BeginViewDraw(view);
+    const int measure = view->currentMeasure;
+    for (int staff = 1; view->ViewDC && staff <= view->document->header.staffCount; ++staff) {
+        if (!IsStaffShown(view->currentSystem, staff)) continue;
+        const NoteDrawLocation location(view, staff, measure);
+        if (!location.IsDrawable()) continue;
+        for (int voice = 0; voice < kVoiceCount; ++voice) {
+            if (shownVoicesOnly && !IsVoiceShown(view, voice)) continue;
+            DrawVoiceNotes(view->currentCell, view, voice);
+            DrawVoiceElements(view, view->currentCell, voice);
+        }
+    }
+    EndViewDraw(view);
+}
+
+}  // namespace
+
+void RedrawMeasureOnAllStaves(ScoreView* view) {
+    DrawMeasureStaves(view, false);
+}
+
+void RedrawMeasureNotesOnAllStaves(ScoreView* view) {
+    DrawMeasureStaves(view, true);
+}
+
+}  // namespace ql

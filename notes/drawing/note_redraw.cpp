@@ -1,0 +1,252 @@
+// The redraw entry points of note drawing: the voices and elements of the view's
+// current cell, one voice, one chord or beam group, in the erase colours for the
+// "saved" forms, and the same in every linked view. Also the view's location for
+// drawing (NoteDrawLocation).
+#include "notes/drawing/note_redraw.h"
+
+#include "core/constants.h"
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/state.h"
+#include "core/ui/status_bar_notes.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "notes/drawing/note_draw.h"
+#include "notes/drawing/note_draw_internal.h"
+#include "notes/drawing/stem_draw.h"
+#include "notes/rests/rest.h"
+#include "staves/staff_scaling.h"
+
+namespace ql {
+
+namespace {
+
+constexpr int kHiddenVoiceShift = 12;  // cell word bits 12-15: a voice's elements hidden
+constexpr int kMaxVoiceElements = kMaxChainLength;
+
+MeasureCell* CurrentCellOf(ScoreView* view) {
+    if (view->currentCell != nullptr) return view->currentCell;
+    return ExistingMeasureCell(view->document, view->currentStaff, view->currentMeasure);
+}
+
+// The view made active for one scope.
+class ActiveViewScope {
+  public:
+    explicit ActiveViewScope(ScoreView* view) : saved_(State().documents.ActiveView) {
+        State().documents.ActiveView = view;
+    }
+    ~ActiveViewScope() { State().documents.ActiveView = saved_; }
+    ActiveViewScope(const ActiveViewScope&) = delete;
+    ActiveViewScope& operator=(const ActiveViewScope&) = delete;
+
+  private:
+    ScoreView* saved_;
+};
+
+// Runs `draw` on the view, inside a drawing bracket, with baseline-left alignment.
+template <typename Draw>
+void DrawInBracket(ScoreView* view, Draw draw) {
+    const ScopedPaintingGuard guard;
+    BeginViewDraw(view);
+    if (view->ViewDC) {
+        const gfx::TextAlign previous =
+            SetViewTextAlign(view, gfx::kTextAlignLeft | gfx::kTextAlignBaseline);
+        draw(view);
+        SetViewTextAlign(view, previous);
+    }
+    EndViewDraw(view);
+}
+
+// Runs `draw` here, then in every linked view moved to this view's staff and measure.
+template <typename Draw>
+void DrawHereAndLinked(ScoreView* view, Draw draw) {
+    DrawInBracket(view, draw);
+    for (ScoreView* other = NextLinkedView(view, nullptr); other != nullptr;
+         other = NextLinkedView(view, other)) {
+        const ActiveViewScope active(other);
+        const NoteDrawLocation location(other, view->currentStaff, view->currentMeasure);
+        if (location.IsDrawable()) DrawInBracket(other, draw);
+    }
+}
+
+// Draws in the erase colours for one scope.
+template <typename Draw>
+void Saved(ScoreView* view, Draw draw) {
+    BeginSelectionDraw(view);
+    draw();
+    EndHighlightDraw(view);
+}
+
+void DrawElementsOf(ScoreView* view, MeasureCell* cell, int voice) {
+    ScoreObject* element = GetVoiceFirstElement(cell, voice);
+    if (element == nullptr) return;
+    const bool hiddenByCell = (cell->cellWord >> (kHiddenVoiceShift + voice)) & 1u;
+    if (hiddenByCell) {
+        if (RestBody* body = RestBodyOf(element)) body->flags |= kRestHidden;
+    }
+    const notedraw::DimmedScope dimmed(view, hiddenByCell || !IsVoiceShown(view, voice));
+    for (int i = 0; element != nullptr && i < kMaxVoiceElements; ++i) {
+        ClassOf(element).Draw(element, view);
+        ScoreObject* next = element->next.get();
+        element = next != nullptr && IsLiveRecord(CurrentPoolSet(), kTextObjectPool, next)
+                      ? next
+                      : nullptr;
+    }
+}
+
+void DrawNotesAndElements(ScoreView* view, int voice, bool saved) {
+    MeasureCell* cell = CurrentCellOf(view);
+    if (cell == nullptr) return;
+    if (saved) {
+        Saved(view, [&] { DrawVoiceNotes(cell, view, voice); });
+        Saved(view, [&] { DrawVoiceElements(view, cell, voice); });
+        return;
+    }
+    DrawVoiceNotes(cell, view, voice);
+    DrawVoiceElements(view, cell, voice);
+}
+
+}  // namespace
+
+// ---- The location ----
+
+NoteDrawLocation::NoteDrawLocation(ScoreView* view, int staff, int measure)
+    : view_(view),
+      savedSystem_(view->currentSystem),
+      savedSlot_(view->currentSlot),
+      savedStaff_(view->currentStaff),
+      savedMeasure_(view->currentMeasure),
+      savedStaffRecord_(view->currentStaffRecord),
+      savedCell_(view->currentCell),
+      savedChain_(view->voiceChain),
+      savedScale_(ViewScale(view)) {
+    ScoreSystem* system = SystemOfMeasure(view, measure);
+    if (system == nullptr || view->document == nullptr || measure < system->firstMeasure ||
+        measure > system->lastMeasure)
+        return;
+    view->currentSystem = system;
+    view->currentSlot = measure - system->firstMeasure + 1;
+    view->currentStaff = staff;
+    view->currentMeasure = measure;
+    view->currentStaffRecord = StaffRecordOf(view->document, staff);
+    view->currentCell = ExistingMeasureCell(view->document, staff, measure);
+    view->voiceChain =
+        view->currentCell != nullptr ? GetVoiceFirstEvent(view->currentCell, 0) : nullptr;
+    SelectStaffScaledFonts(view, staff);
+    drawable_ = view->currentCell != nullptr && view->currentStaffRecord != nullptr;
+}
+
+NoteDrawLocation::~NoteDrawLocation() {
+    view_->currentSystem = savedSystem_;
+    view_->currentSlot = savedSlot_;
+    view_->currentStaff = savedStaff_;
+    view_->currentMeasure = savedMeasure_;
+    view_->currentStaffRecord = savedStaffRecord_;
+    view_->currentCell = savedCell_;
+    view_->voiceChain = savedChain_;
+    if (ViewScale(view_) == savedScale_) return;
+    if (savedScale_ > 0.0)
+        SelectStaffScaledFonts(view_, savedStaff_);
+    else
+        SetViewScale(view_, 0.0);
+}
+
+// ---- Entry points ----
+
+void DrawStaffNotesAllVoices(ScoreView* view, MeasureCell* cell) {
+    for (int voice = 0; voice < kVoiceCount; ++voice) DrawVoiceNotes(cell, view, voice);
+}
+
+void DrawVoiceItems(ScoreView* view, MeasureCell* cell) {
+    if (view == nullptr || cell == nullptr || !view->ViewDC) return;
+    const ScopedPaintingGuard guard;
+    for (int voice = 0; voice < kVoiceCount; ++voice) DrawElementsOf(view, cell, voice);
+}
+
+void DrawVoiceElements(ScoreView* view, MeasureCell* cell, int voice) {
+    if (view == nullptr || cell == nullptr || !view->ViewDC || voice < 0 || voice >= kVoiceCount)
+        return;
+    const ScoreObject* first = GetVoiceFirstElement(cell, voice);
+    if (first == nullptr || first->type != TypeCode(ObjectType::Rest)) return;
+    const ScopedPaintingGuard guard;
+    DrawElementsOf(view, cell, voice);
+}
+
+void DrawNoteChain(ScoreView* view, int voice) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [voice](ScoreView* v) { DrawNotesAndElements(v, voice, false); });
+}
+
+void DrawNoteChainSaved(ScoreView* view, int voice) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [voice](ScoreView* v) { DrawNotesAndElements(v, voice, true); });
+}
+
+void DrawNoteChainOnLinkedViews(ScoreView* view, int voice) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [voice](ScoreView* v) {
+        if (MeasureCell* cell = CurrentCellOf(v)) DrawVoiceElements(v, cell, voice);
+    });
+}
+
+void DrawNoteChainOnLinkedViewsMasked(ScoreView* view, int voice) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [voice](ScoreView* v) {
+        if (MeasureCell* cell = CurrentCellOf(v))
+            Saved(v, [&] { DrawVoiceElements(v, cell, voice); });
+    });
+}
+
+void DrawCellNotesLinked(ScoreView* view) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [](ScoreView* v) {
+        MeasureCell* cell = CurrentCellOf(v);
+        if (cell == nullptr) return;
+        DrawStaffNotesAllVoices(v, cell);
+        DrawVoiceItems(v, cell);
+    });
+}
+
+void DrawCellNotesAllVoicesSaved(ScoreView* view) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [](ScoreView* v) {
+        MeasureCell* cell = CurrentCellOf(v);
+        if (cell == nullptr) return;
+        Saved(v, [&] { DrawStaffNotesAllVoices(v, cell); });
+        Saved(v, [&] { DrawVoiceItems(v, cell); });
+    });
+}
+
+void RedrawNotesLinked(ScoreView* view, EventRecord* chord) {
+    if (view == nullptr || chord == nullptr) return;
+    DrawHereAndLinked(view, [chord](ScoreView* v) { DrawNoteGroup(v, chord); });
+}
+
+void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord) {
+    if (view == nullptr || chord == nullptr) return;
+    DrawInBracket(view, [chord](ScoreView* v) { Saved(v, [&] { DrawNoteGroup(v, chord); }); });
+    BeginViewDraw(view);
+    BeginHighlightDraw(view);
+    RedrawCurrentMeasure(view);
+    EndHighlightDraw(view);
+    EndViewDraw(view);
+}
+
+void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord) {
+    if (view == nullptr || chord == nullptr) return;
+    DrawNoteGroupSaved(view, chord);
+    for (ScoreView* other = NextLinkedView(view, nullptr); other != nullptr;
+         other = NextLinkedView(view, other)) {
+        const ActiveViewScope active(other);
+        const NoteDrawLocation location(other, view->currentStaff, view->currentMeasure);
+        if (location.IsDrawable()) DrawNoteGroupSaved(other, chord);
+    }
+}
+
+}  // namespace ql

@@ -1,0 +1,145 @@
+// The accidentals in force in a measure: the state table, the walk over a voice that
+// builds it, and the operations that read it (entering, interpreting, sounding).
+#include "notes/pitch/accidental_state.h"
+
+#include <cstring>
+
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "notes/accidentals/accidental.h"
+#include "notes/pitch/pitch.h"
+#include "notes/pitch/spelling.h"
+
+namespace ql {
+namespace {
+
+constexpr int kLowestFilledPosition = -kAccidentalStateBias;
+constexpr int kHighestFilledPosition = kAccidentalStateBias;
+
+int IndexOfPosition(int position) {
+    const int index = position + kAccidentalStateBias;
+    return index >= 0 && index < kAccidentalStatePositions ? index : -1;
+}
+
+uint8_t CodeOfAlteration(int alteration) {
+    if (alteration < 0) return CodeOf(AccidentalCode::Flat);
+    return alteration > 0 ? CodeOf(AccidentalCode::Sharp) : CodeOf(AccidentalCode::None);
+}
+
+// The state of one voice walked up to a time, with the clef and key in force.
+class VoiceWalk {
+  public:
+    explicit VoiceWalk(MeasureCell* cell) : cell_(cell) {
+        clef_ = CellClef(*cell);
+        key_ = CellKey(*cell);
+        FillAccidentalStateFromKey(state_, clef_, key_);
+    }
+
+    // Takes the voice's events before `time`, in chain order.
+    void WalkBefore(int voice, int time) {
+        EventRecord* event = GetVoiceFirstEvent(cell_, voice);
+        for (int i = 0; event != nullptr && i < kMaxChainLength; ++i, event = NextEvent(event)) {
+            if (IsHeadSentinel(*event)) break;
+            if (event->time >= time) continue;
+            Follow(event->time);
+            const int code = NoteAccidentalCode(*event);
+            const int index = IndexOfPosition(NotePosition(*event));
+            if (code != CodeOf(AccidentalCode::None) && index >= 0)
+                state_.codes[index] = static_cast<uint8_t>(code);
+        }
+    }
+
+    // Rebuilds the state when the clef or key in force at `time` differs.
+    void Follow(int time) {
+        const int clef = ClefAtTick(cell_, time);
+        const int key = KeySignatureAtTick(cell_, time);
+        if (clef == clef_ && key == key_) return;
+        clef_ = clef;
+        key_ = key;
+        FillAccidentalStateFromKey(state_, clef_, key_);
+    }
+
+    int clef() const { return clef_; }
+    int key() const { return key_; }
+    int At(int position) const { return AccidentalStateAt(state_, position); }
+
+  private:
+    MeasureCell* cell_;
+    AccidentalState state_;
+    int clef_ = 0;
+    int key_ = 0;
+};
+
+// A walk up to the note's time, in force at that time.
+VoiceWalk WalkToNote(MeasureCell* cell, int voice, int time) {
+    VoiceWalk walk(cell);
+    walk.WalkBefore(voice, time);
+    walk.Follow(time);
+    return walk;
+}
+
+}  // namespace
+
+void ClearAccidentalState(AccidentalState& state) {
+    std::memset(state.codes, 0, sizeof state.codes);
+}
+
+void FillAccidentalStateFromKey(AccidentalState& state, int clef, int key) {
+    ClearAccidentalState(state);
+    for (int position = kLowestFilledPosition; position <= kHighestFilledPosition; ++position)
+        state.codes[IndexOfPosition(position)] =
+            CodeOfAlteration(KeyAlterationAt(clef, key, position));
+}
+
+int AccidentalStateAt(const AccidentalState& state, int position) {
+    const int index = IndexOfPosition(position);
+    return index >= 0 ? state.codes[index] : 0;
+}
+
+void CarryAccidental(AccidentalState& state, EventRecord& note) {
+    const int index = IndexOfPosition(NotePosition(note));
+    if (index < 0) return;
+    const int code = NoteAccidentalCode(note);
+    if (code == CodeOf(AccidentalCode::None))
+        SetNoteAccidentalCode(note, state.codes[index]);
+    else
+        state.codes[index] = static_cast<uint8_t>(code);
+}
+
+int SpellEnteredNote(ScoreView* view, EventRecord& note, int midiKey, MeasureCell* cell,
+                     int voice) {
+    if (cell == nullptr || !IsValidMidiKey(midiKey)) return 0;
+    const VoiceWalk walk = WalkToNote(cell, voice, note.time);
+    if (!IsValidClef(walk.clef()) || !IsValidKey(walk.key())) return 0;
+    const int keyCode = SpellPitch(view, walk.clef(), midiKey, walk.clef(), walk.key(), note);
+    if (keyCode != 0) SetNoteAccidentalCode(note, keyCode);
+    const int inForce = walk.At(NotePosition(note));
+    const int code = NoteAccidentalCode(note);
+    if (inForce != CodeOf(AccidentalCode::None) && inForce != CodeOf(AccidentalCode::Natural) &&
+        code == CodeOf(AccidentalCode::None))
+        SetNoteAccidentalCode(note, CodeOf(AccidentalCode::Natural));
+    else if (code == inForce)
+        SetNoteAccidentalCode(note, CodeOf(AccidentalCode::None));
+    if (NoteAccidentalCode(note) != CodeOf(AccidentalCode::None) && !note.attachment)
+        NewAccidentalForNote(view, &note);
+    return NoteAccidentalCode(note);
+}
+
+int AccidentalInForceAt(const EventRecord& note, MeasureCell* cell, int voice) {
+    if (cell == nullptr) return 0;
+    return WalkToNote(cell, voice, note.time).At(NotePosition(note));
+}
+
+int ComputeNoteKeyInCell(const StaffRecord* staff, MeasureCell* cell, const EventRecord& note,
+                         int voice) {
+    if (cell == nullptr) return 0;
+    const VoiceWalk walk = WalkToNote(cell, voice, note.time);
+    EventRecord sounding = note;
+    if (NoteAccidentalCode(note) == CodeOf(AccidentalCode::None)) {
+        const int tied = IsTieContinuation(note) ? NoteTiedAccidental(note) : 0;
+        SetNoteAccidentalCode(sounding, tied != 0 ? tied : walk.At(NotePosition(note)));
+    }
+    return NoteToMidiKey(staff, sounding, walk.clef(), walk.key());
+}
+
+}  // namespace ql

@@ -1,0 +1,137 @@
+// Staff positions to MIDI keys and back, under a clef and a key signature, by the
+// clef table and the clef scales (notes/pitch/pitch_tables.h).
+#include "notes/pitch/pitch.h"
+
+#include "core/state.h"
+#include "notes/pitch/pitch_tables.h"
+#include "notes/pitch/tablature.h"
+
+namespace ql {
+namespace {
+
+constexpr int kTopKeyMaskBit = 6;  // bit (6 - step) of a key mask
+
+// The non-negative residue of a modulo m.
+int Residue(int a, int m) {
+    const int r = a % m;
+    return r < 0 ? r + m : r;
+}
+
+bool ClefHasKeyAlterations(int clef) {
+    return clef != CodeOf(ClefKind::Percussion) && clef != CodeOf(ClefKind::Tab);
+}
+
+// Octaves of a position above the clef's octave base: u = steps above the bottom
+// line, n = steps from the bottom line to the next C.
+int OctavesAboveBase(int u, int n) {
+    int octaves = 0;
+    if (u >= n) {
+        octaves = (u - n + kStepsPerOctave) / kStepsPerOctave;
+        u -= kStepsPerOctave * octaves;
+    }
+    if (u < n - kStepsPerOctave) octaves -= (n - kStepsPerOctave - u + 6) / kStepsPerOctave;
+    return octaves;
+}
+
+// The semitone change of a stored accidental code; 0, 6 and 7 take the key's.
+int AlterationOfCode(int code, int keyAlteration) {
+    switch (static_cast<AccidentalCode>(code)) {
+        case AccidentalCode::Sharp:
+            return 1;
+        case AccidentalCode::DoubleSharp:
+            return 2;
+        case AccidentalCode::Flat:
+            return -1;
+        case AccidentalCode::DoubleFlat:
+            return -2;
+        case AccidentalCode::Natural:
+            return 0;
+        default:
+            return keyAlteration;
+    }
+}
+
+// The key's contribution to a note without a code, as the code that says it.
+uint8_t ExplicitKeyCode(int keyAlteration) {
+    if (keyAlteration < 0) return CodeOf(AccidentalCode::Flat);
+    if (keyAlteration > 0) return CodeOf(AccidentalCode::Sharp);
+    return CodeOf(AccidentalCode::Natural);
+}
+
+// Index of the first scale entry at or above r (r is 0..11; the tables end at 12).
+int FirstEntryAtOrAbove(const uint8_t (&table)[kScaleTableEntries], int r) {
+    int i = 0;
+    while (i < kScaleTableEntries - 1 && table[i] < r) ++i;
+    return i;
+}
+
+int32_t EncodePitch(int position, bool raised) {
+    return static_cast<int32_t>(static_cast<uint16_t>(static_cast<int16_t>(position))) |
+           (raised ? kPitchRaised : 0);
+}
+
+}  // namespace
+
+int StepOfPosition(int clef, int position) {
+    const ClefRow* row = ClefRowOf(clef);
+    if (row == nullptr) return 0;
+    const int u = Residue(-position, kStepsPerOctave);
+    return (u + IndexOf(row->bottomStep)) % kStepsPerOctave;
+}
+
+int KeyAlterationAt(int clef, int key, int position) {
+    if (!IsValidClef(clef) || !IsValidKey(key)) return 0;
+    if (!ClefHasKeyAlterations(clef) || key == kNoAccidentalsKey) return 0;
+    const int step = StepOfPosition(clef, position);
+    const int bit = (KeyMaskOf(key) >> (kTopKeyMaskBit - step)) & 1;
+    return key < kNoAccidentalsKey ? -bit : bit;
+}
+
+int32_t PitchToStaffPosition(int clef, int midiKey) {
+    const ClefRow* row = ClefRowOf(clef);
+    if (row == nullptr || !IsValidMidiKey(midiKey)) return 0;
+    const ClefScale& scale = ClefScaleOf(*row);
+    const int d = midiKey - row->bottomKey;
+    if (d == 0) return EncodePitch(0, false);
+    const int distance = d > 0 ? d : -d;
+    const int r = distance % kSemitonesPerOctave;
+    const int q = distance / kSemitonesPerOctave;
+    if (d > 0) {
+        int i = FirstEntryAtOrAbove(scale.up, r);
+        const bool raised = scale.up[i] > r;
+        if (raised) --i;
+        return EncodePitch(-(kStepsPerOctave * q + i), raised);
+    }
+    const int i = FirstEntryAtOrAbove(scale.down, r);
+    return EncodePitch(kStepsPerOctave * q + i, scale.down[i] > r);
+}
+
+int NoteToMidiKey(const StaffRecord* staff, const EventRecord& note, int clef, int key) {
+    const ClefRow* row = ClefRowOf(clef);
+    if (row == nullptr || !IsValidKey(key)) return 0;
+    if (clef == CodeOf(ClefKind::Tab)) return TabNoteToMidiKey(staff, note);
+    const int position = NotePosition(note);
+    const int octaves = OctavesAboveBase(-position, row->stepsToNextC);
+    const int natural = row->octaveBase + kMajorScale[StepOfPosition(clef, position)] +
+                        kSemitonesPerOctave * octaves;
+    const int keyAlteration = KeyAlterationAt(clef, key, position);
+    const int code = NoteAccidentalCode(note);
+    State().notes.LastEffectiveAccidental = code != CodeOf(AccidentalCode::None)
+                                                ? static_cast<uint8_t>(code)
+                                                : ExplicitKeyCode(keyAlteration);
+    return natural + AlterationOfCode(code, keyAlteration);
+}
+
+uint8_t LastEffectiveAccidental() {
+    return State().notes.LastEffectiveAccidental;
+}
+
+int ShiftPositionForClef(int position, int fromClef, int toClef) {
+    const ClefRow* from = ClefRowOf(fromClef);
+    const ClefRow* to = ClefRowOf(toClef);
+    if (from == nullptr || to == nullptr) return position;
+    if (position == kNoStaffPosition) return 0;
+    return position + to->stepOffset - from->stepOffset;
+}
+
+}  // namespace ql

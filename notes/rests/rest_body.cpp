@@ -1,0 +1,270 @@
+// The rest's record: construction, body access, the voice lists rests live in, their
+// default places and lengths, and making rests from event records and imports.
+//
+// Default place (RestStaffOffset): with voices 2 and 3 both empty, voice 0 takes the
+// single-voice row and voices 1..3 the lower row. Otherwise voice 0 takes the upper
+// row, 4 steps higher when voice 1 is in use; voice 1 the upper row; voice 2 the lower
+// row, 4 steps lower when voice 3 is in use; voice 3 the lower row. Positions count
+// steps from the bottom line, negative upwards: a quarter rest alone sits at -4, the
+// middle line.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/constants.h"
+#include "core/memory/pool.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/object_list.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "notes/rests/rest.h"
+#include "notes/rests/rest_internal.h"
+
+namespace ql {
+
+namespace rests {
+
+namespace {
+
+constexpr int kPlacedCodes = kLongestRestCode - kShortestRestCode + 1;
+// Default places by DurationCode 4..13, one row each.
+constexpr int8_t kSingleVoiceRow[kPlacedCodes] = {3, 1, -1, -3, -3, -5, -4, -4, -4, -4};
+constexpr int8_t kUpperVoiceRow[kPlacedCodes] = {-8, -8, -8, -8, -8, -8, -8, -8, -6, -6};
+constexpr int8_t kLowerVoiceRow[kPlacedCodes] = {7, 5, 3, 1, -1, -1, 0, 0, 2, 2};
+// Steps a rest moves aside for a neighbouring voice in use.
+constexpr int kCrowdedVoiceShift = 4;
+
+}  // namespace
+
+bool IsRestCode(int code) {
+    return code >= kShortestRestCode && code <= kLongestRestCode;
+}
+
+bool IsLongRestCode(int code) {
+    return code >= kHalfRestCode && code <= kLongestRestCode;
+}
+
+int RestRowPlace(RestRow row, int code) {
+    if (!IsRestCode(code)) return 0;
+    const int index = code - kShortestRestCode;
+    switch (row) {
+        case RestRow::Single:
+            return kSingleVoiceRow[index];
+        case RestRow::Upper:
+            return kUpperVoiceRow[index];
+        case RestRow::Lower:
+            return kLowerVoiceRow[index];
+    }
+    return 0;
+}
+
+ScoreObject* NextElement(const ScoreObject* element) {
+    if (element == nullptr || !element->next) return nullptr;
+    ScoreObject* next = element->next.get();
+    return IsLiveRecord(CurrentPoolSet(), kTextObjectPool, next) ? next : nullptr;
+}
+
+ScoreObject* VoiceListHead(MeasureCell* cell, int voice) {
+    return GetVoiceElementList(cell, voice);
+}
+
+bool IsVoiceInUse(MeasureCell* cell, int voice) {
+    if (cell == nullptr || voice < 0 || voice >= kVoiceCount) return false;
+    if (NextElement(VoiceListHead(cell, voice)) != nullptr) return true;
+    return GetVoiceFirstEvent(cell, voice) != nullptr;
+}
+
+int ActiveVoice(const ScoreView* view) {
+    const int mask = view != nullptr ? view->voiceMask : 0;
+    if (mask == 0 || mask > kVoiceMaskLimit) return 0;
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        if ((mask & (1 << voice)) != 0) return voice;
+    return 0;
+}
+
+int VoiceOfRest(MeasureCell* cell, const ScoreObject* rest) {
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        const ScoreObject* element = NextElement(VoiceListHead(cell, voice));
+        for (int i = 0; element != nullptr && i < kMaxVoiceElements; ++i) {
+            if (element == rest) return voice;
+            element = NextElement(element);
+        }
+    }
+    return -1;
+}
+
+}  // namespace rests
+
+using namespace rests;
+
+RestBody* RestBodyOf(ScoreObject* rest) {
+    if (rest == nullptr || rest->type != TypeCode(ObjectType::Rest)) return nullptr;
+    return reinterpret_cast<RestBody*>(rest->BodyBytes());
+}
+
+const RestBody* RestBodyOf(const ScoreObject* rest) {
+    return RestBodyOf(const_cast<ScoreObject*>(rest));
+}
+
+int RestDots(const RestBody& body) {
+    return body.flags & kRestDotsMask;
+}
+int RestSize(const RestBody& body) {
+    return (body.flags & kRestSizeMask) >> kRestSizeShift;
+}
+bool IsRestHidden(const RestBody& body) {
+    return (body.flags & kRestHidden) != 0;
+}
+
+void ConstructRest(ScoreObject* record) {
+    ConstructScoreObject(record);
+    record->classId = ClassOfType(ObjectType::Rest);
+    record->type = TypeCode(ObjectType::Rest);
+    record->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
+    std::memset(record->BodyBytes(), 0, kRestBodyBytes);
+}
+
+ScoreObject* AllocRestRecord() {
+    auto* record = static_cast<ScoreObject*>(AllocRecord(kTextObjectPool));
+    if (record != nullptr) ConstructRest(record);
+    return record;
+}
+
+void FreePool8Record(ScoreObject* record) {
+    if (record != nullptr) FreeRecord(kTextObjectPool, record);
+}
+
+void CopyRestFrom(ScoreObject* rest, const ScoreObject* other) {
+    if (rest == nullptr || other == nullptr) return;
+    std::memcpy(rest->BodyBytes(), other->BodyBytes(), kRestBodyBytes);
+    rest->type = other->type;
+    rest->subtype = other->subtype;
+    rest->prev = Ref32<ScoreObject>{};
+    rest->next = Ref32<ScoreObject>{};
+}
+
+bool InsertIntoVoiceList(ScoreObject* head, ScoreObject* object) {
+    if (head == nullptr || object == nullptr || object == head) return false;
+    object->next = Ref32<ScoreObject>{};
+    ScoreObject* first = NextElement(head);
+    if (first == nullptr) {
+        head->next = Ref32<ScoreObject>{};
+        InsertObjectAfter(head, object);
+        return true;
+    }
+    if (ElementTime(head) != kRestListHeadTick) return false;
+    const uint16_t tick = ElementTime(object);
+    ScoreObject* anchor = head;
+    ScoreObject* element = first;
+    for (int i = 0; element != nullptr && i < kMaxVoiceElements; ++i) {
+        if (ElementTime(element) > tick) break;
+        anchor = element;
+        element = NextElement(element);
+    }
+    // A dead link after the anchor ends the list there.
+    if (element == nullptr) anchor->next = Ref32<ScoreObject>{};
+    InsertObjectAfter(anchor, object);
+    return true;
+}
+
+void DeleteRestChain(ScoreObject* rest) {
+    if (rest == nullptr) return;
+    std::vector<ScoreObject*> chain;
+    for (ScoreObject* e = NextElement(rest);
+         e != nullptr && chain.size() < static_cast<size_t>(kMaxVoiceElements); e = NextElement(e))
+        chain.push_back(e);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        (*it)->prev = Ref32<ScoreObject>{};
+        (*it)->next = Ref32<ScoreObject>{};
+        DestroyRest(*it);
+    }
+    rest->next = Ref32<ScoreObject>{};
+}
+
+int RestStaffOffset(MeasureCell* cell, int code, int voice) {
+    if (voice < 0 || voice >= kVoiceCount) return 0;
+    const auto used = [cell](int v) { return IsVoiceInUse(cell, v); };
+    if (!used(2) && !used(3))
+        return RestRowPlace(voice == 0 ? RestRow::Single : RestRow::Lower, code);
+    switch (voice) {
+        case 0:
+            return RestRowPlace(RestRow::Upper, code) - (used(1) ? kCrowdedVoiceShift : 0);
+        case 1:
+            return RestRowPlace(RestRow::Upper, code);
+        case 2:
+            return RestRowPlace(RestRow::Lower, code) + (used(3) ? kCrowdedVoiceShift : 0);
+        default:
+            return RestRowPlace(RestRow::Lower, code);
+    }
+}
+
+int RestDurationTicks(const ScoreObject* rest) {
+    return RestBodyOf(rest) != nullptr ? ElementDurationTicks(rest) : 0;
+}
+
+int GetRestXOffset(const ScoreObject* rest) {
+    constexpr int kOffsetUnit = 16;
+    const RestBody* body = RestBodyOf(rest);
+    return body != nullptr ? body->xOffset * kOffsetUnit : 0;
+}
+
+void InitRestFromEvent(ScoreView* view, ScoreObject* rest, const EventRecord* event) {
+    RestBody* body = RestBodyOf(rest);
+    if (body == nullptr || event == nullptr) return;
+    constexpr int kEventSizeShift = 4;
+    body->tick = event->time;
+    body->xOffset = event->nudge;
+    body->code = event->duration;
+    body->position = static_cast<int8_t>(event->step);
+    body->tupletKind = event->tupletKind;
+    body->tupletValue = event->tupletRatio;
+    body->extraRatio = event->outerRatio;
+    const int size = (event->flags & kEventSizeClassMask) >> kEventSizeShift;
+    body->flags = static_cast<uint8_t>((event->word2 & kEventDotsMask) |
+                                       ((size << kRestSizeShift) & kRestSizeMask));
+    MeasureCell* cell = view != nullptr ? view->currentCell : nullptr;
+    const bool onlyFirstVoice = !IsVoiceInUse(cell, 1) && !IsVoiceInUse(cell, 2) &&
+                                !IsVoiceInUse(cell, 3);
+    if (onlyFirstVoice || IsLongRestCode(body->code))
+        body->position = static_cast<int8_t>(RestRowPlace(RestRow::Single, body->code));
+}
+
+namespace {
+
+// Inserts a made rest into a voice list of the view's current cell; the rest is freed
+// when the cell has no list and none can be made.
+ScoreObject* InsertIntoVoice(ScoreView* view, int voice, ScoreObject* rest) {
+    MeasureCell* cell = view != nullptr ? view->currentCell : nullptr;
+    ScoreObject* head = GetOrCreateVoiceElementList(cell, voice);
+    if (head == nullptr || !InsertIntoVoiceList(head, rest)) {
+        FreePool8Record(rest);
+        return nullptr;
+    }
+    return rest;
+}
+
+}  // namespace
+
+ScoreObject* NewRestInActiveVoice(ScoreView* view, const EventRecord* event) {
+    if (view == nullptr || event == nullptr) return nullptr;
+    ScoreObject* rest = AllocRestRecord();
+    if (rest == nullptr) return nullptr;
+    InitRestFromEvent(view, rest, event);
+    return InsertIntoVoice(view, ActiveVoice(view), rest);
+}
+
+ScoreObject* NewRestFromImport(ScoreView* view, int voice, int tick, int code, int dots) {
+    if (view == nullptr || voice < 0 || voice >= kVoiceCount) return nullptr;
+    ScoreObject* rest = AllocRestRecord();
+    if (rest == nullptr) return nullptr;
+    RestBody* body = RestBodyOf(rest);
+    body->tick = static_cast<uint16_t>(std::clamp(tick, 0, kRestListHeadTick - 1));
+    body->code = static_cast<uint8_t>(code);
+    body->flags = static_cast<uint8_t>(std::clamp(dots, 0, kRestMaxDots));
+    body->position = static_cast<int8_t>(RestStaffOffset(view->currentCell, code, voice));
+    return InsertIntoVoice(view, voice, rest);
+}
+
+}  // namespace ql

@@ -1,0 +1,123 @@
+// Restemming whole measures (after a change of stem mode, voices or staff lines):
+// the view is moved to each cell and voice in turn, so that the stem rule reads
+// that cell's voices and that staff's lines, and is put back afterwards.
+#include <algorithm>
+
+#include "core/constants.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/objects/score_object.h"
+#include "core/state.h"
+#include "notes/rests/rest.h"
+#include "notes/stems/stems.h"
+#include "notes/stems/stems_internal.h"
+
+namespace ql {
+
+namespace {
+
+constexpr uint8_t kFirstVoiceBit = 0x01;
+constexpr int kMaxVoiceElements = kMaxChainLength;
+
+// The view's location and voice as the stem rule reads them; restored on every path.
+class SavedLocation {
+  public:
+    explicit SavedLocation(ScoreView* view)
+        : view_(view),
+          staff_(view->currentStaff),
+          measure_(view->currentMeasure),
+          staffRecord_(view->currentStaffRecord),
+          cell_(view->currentCell),
+          chain_(view->voiceChain),
+          voiceMask_(view->voiceMask) {}
+    ~SavedLocation() {
+        view_->currentStaff = staff_;
+        view_->currentMeasure = measure_;
+        view_->currentStaffRecord = staffRecord_;
+        view_->currentCell = cell_;
+        view_->voiceChain = chain_;
+        view_->voiceMask = voiceMask_;
+    }
+    SavedLocation(const SavedLocation&) = delete;
+    SavedLocation& operator=(const SavedLocation&) = delete;
+
+    uint8_t VoiceMask() const { return voiceMask_; }
+
+  private:
+    ScoreView* view_;
+    int32_t staff_;
+    int32_t measure_;
+    StaffRecord* staffRecord_;
+    MeasureCell* cell_;
+    EventRecord* chain_;
+    uint8_t voiceMask_;
+};
+
+// The cell of a staff and measure when it exists (none is made).
+MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
+    CellHandleArray* cells = CellArrayOf(staff);
+    if (cells == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
+    return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
+}
+
+// Marks the seconds of every chord and restems every chord that starts a group or
+// stands alone.
+void RestemVoice(ScoreView* view, EventRecord* first) {
+    const stems::VoiceChords voice(first);
+    for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
+    for (int chord = 0; chord < voice.ChordCount(); ++chord) {
+        if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(view, voice, chord);
+    }
+}
+
+void PlaceVoiceRests(MeasureCell* cell, int voice) {
+    constexpr uint8_t kRestType = static_cast<uint8_t>(ObjectType::Rest);
+    ScoreObject* element = GetVoiceFirstElement(cell, voice);
+    for (int i = 0; element != nullptr && i < kMaxVoiceElements; ++i, element = element->next.get()) {
+        if (element->type != kRestType) continue;
+        const int place = RestStaffOffset(cell, ElementDurationCode(element), voice);
+        SetElementPosition(element, static_cast<int8_t>(place));
+    }
+}
+
+void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask) {
+    view->currentCell = cell;
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        // As when a voice is drawn: the voice alone, voice 1 keeping only bit 0.
+        view->voiceMask = voice == 0 ? static_cast<uint8_t>(savedMask & kFirstVoiceBit)
+                                     : static_cast<uint8_t>(1u << voice);
+        view->voiceChain = GetVoiceFirstEvent(cell, voice);
+        if (State().notes.StemMode == kStemsFloat && view->voiceChain != nullptr)
+            RestemVoice(view, view->voiceChain);
+        PlaceVoiceRests(cell, voice);
+    }
+}
+
+}  // namespace
+
+void RestemMeasureRange(ScoreView* view, int firstStaff, int lastStaff, int firstMeasure,
+                        int lastMeasure) {
+    if (view == nullptr || view->document == nullptr) return;
+    ScoreDocument* document = view->document;
+    firstStaff = std::max(firstStaff, 1);
+    lastStaff = std::min<int>(lastStaff, document->header.staffCount);
+    firstMeasure = std::max(firstMeasure, 0);
+    lastMeasure = std::min({lastMeasure, document->header.measureCount + kSpareMeasures,
+                            MaxMeasures - 1});
+    const SavedLocation saved(view);
+    for (int measure = firstMeasure; measure <= lastMeasure; ++measure) {
+        for (int staff = firstStaff; staff <= lastStaff; ++staff) {
+            StaffRecord* record = StaffRecordOf(document, staff);
+            MeasureCell* cell = ExistingCell(record, measure);
+            if (cell == nullptr) continue;
+            view->currentStaff = staff;
+            view->currentMeasure = measure;
+            view->currentStaffRecord = record;
+            RestemCell(view, cell, saved.VoiceMask());
+        }
+    }
+}
+
+}  // namespace ql

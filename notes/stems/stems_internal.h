@@ -1,0 +1,116 @@
+// Inside the stems module: the snapshot of a voice that every operation walks, the
+// tally of the stem rule, and the steps that write a chord's stem.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/model/event_record.h"
+#include "core/memory/pool.h"
+#include "notes/stems/stems.h"
+
+namespace ql {
+
+struct ScoreView;
+struct MeasureCell;
+
+namespace stems {
+
+// Event bits read and written here besides those of core/model/event_record.h.
+constexpr uint16_t kStemUp = kEventStemFlag;        // flags bit 8: stem up
+constexpr uint16_t kCrossStaffNote = 0x0400;        // flags bit 10
+constexpr int kSizeClassShift = 4;                  // flags bits 4-5
+constexpr uint16_t kTieEnd = 0x0010;                // word2 bit 4: a tie ends here
+constexpr uint16_t kTieStart = 0x0020;              // word2 bit 5: a tie starts here
+constexpr uint16_t kHeadHidden = 0x1000;            // word2 bit 12: left out of the stem count
+constexpr uint16_t kChordHasSecond = 0x4000;        // word2 bit 14
+constexpr uint16_t kHeadFarSide = kEventHeadOtherSide;  // word2 bit 15
+constexpr int kStemFieldModulus = 64;
+
+// Durations (DurationCode, log2 of the ticks).
+constexpr uint8_t kLongestBeamable = kDurationEighth;  // 9
+constexpr uint8_t kShortestKnownCode = 4;  // a code below this is repaired to an eighth
+constexpr int kEighthTicks = 1 << kDurationEighth;
+constexpr int kQuarterTicks = 1 << kDurationQuarter;
+
+// One voice as it stands: the events reached from its head sentinel by forward
+// links, in chain order, stopping at a link that does not resolve, a sentinel, an
+// event already passed or one earlier in time than the one before (at most
+// kMaxChainLength events). When the event the snapshot was taken for is not on that
+// path (its backward links lead elsewhere), the walk starts at the event itself.
+// Chords are the runs of equal time; a chord's head is its first event.
+class VoiceChords {
+  public:
+    explicit VoiceChords(EventRecord* anyEvent);
+
+    int ChordCount() const { return static_cast<int>(chordStart_.size()); }
+    // Index of the chord holding the event; -1 when it is not in the snapshot.
+    int ChordOf(const EventRecord* event) const;
+    EventRecord* Head(int chord) const { return events_[chordStart_[chord]]; }
+    RecordHandle HeadHandle(int chord) const { return handles_[chordStart_[chord]]; }
+    int NoteCount(int chord) const;
+    EventRecord* Note(int chord, int i) const { return events_[chordStart_[chord] + i]; }
+    // The chord whose head the handle names, when that chord is after (Later) or
+    // before (Earlier) `chord`; else -1 (0, unresolved, a sentinel, another voice,
+    // a chord member, the wrong direction).
+    int LaterChordNamed(int chord, RecordHandle handle) const;
+    int EarlierChordNamed(int chord, RecordHandle handle) const;
+    // Following the usable links from `chord`: the group's first and last chord and
+    // its number of chords.
+    int GroupFirst(int chord) const;
+    int GroupLast(int chord) const;
+    int GroupChordCount(int chord) const;
+    int Time(int chord) const { return Head(chord)->time; }
+    int Ticks(int chord) const;
+    int End(int chord) const { return Time(chord) + Ticks(chord); }
+    // Ticks from the group's first chord to the end of its last.
+    int GroupTicks(int chord) const;
+    // The direction bit of the chord before (0 for the first chord).
+    int DirectionBefore(int chord) const;
+
+  private:
+    void WalkForward(EventRecord* from);
+    int EventIndexOf(RecordHandle handle) const;
+
+    std::vector<EventRecord*> events_;
+    std::vector<RecordHandle> handles_;
+    std::vector<int> chordStart_;
+    std::vector<int> chordOfEvent_;
+    std::vector<std::pair<uint16_t, int>> byHandle_;  // sorted (handle bits, event index)
+};
+
+// Distances of the counted notes from the middle line.
+struct StemTally {
+    int highest = 0;  // largest d
+    int lowest = 0;   // smallest d
+    int sum = 0;
+    int count = 0;
+};
+
+// Adds the notes of a chord to the tally (nothing when its head's word2 bit 12 is set).
+void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, StemTally& tally);
+// The stem rule: 1 up, 0 down.
+int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback);
+// Codes below 4 become eighths without dots on every note of the chord.
+void RepairShortDurations(const VoiceChords& voice, int chord);
+// Gives the chord its direction: the head owns the stem, the other notes take its
+// direction and DurationCode, the head's stem field the span; seconds marked.
+void ApplyChordStemDirection(const VoiceChords& voice, int chord, int up);
+// Puts notes a second from their neighbour on the far side of the stem.
+void MarkChordSeconds(const VoiceChords& voice, int chord);
+// The stem length of a chord standing alone, from its head's step, size class and
+// span, the chord's DurationCode and direction.
+int16_t UnbeamedStemLength(const EventRecord& head, int span, int up);
+// The whole single-chord set-up: direction, links of every note cleared, stem length.
+void SetUpSingleChordStem(const VoiceChords& voice, int chord, int up);
+// ComputeNoteStemDirection on a chord of a snapshot.
+int StemSingleChord(ScoreView* view, const VoiceChords& voice, int chord);
+// Restems the chord's group (or the chord when it ends up alone); returns the index
+// of the last chord handled.
+int RestemChordOrGroup(ScoreView* view, const VoiceChords& voice, int chord);
+// Chords of a tree's leaves, left to right (unresolved leaves skipped).
+std::vector<EventRecord*> BeamTreeChords(const BeamNode* root);
+
+}  // namespace stems
+}  // namespace ql

@@ -1,0 +1,156 @@
+// The snapshot of one voice that the stem and beam operations walk. Taking it once
+// per operation bounds every later walk: beam links are followed only to chords of
+// the snapshot, forwards to later chords and backwards to earlier ones, so a
+// damaged or looping link ends a walk instead of leaving the voice.
+#include <algorithm>
+
+#include "core/model/events.h"
+#include "notes/stems/stems_internal.h"
+
+namespace ql::stems {
+
+namespace {
+
+// One bit per 16-bit handle.
+class HandleSet {
+  public:
+    // False when the handle was already in the set.
+    bool Insert(RecordHandle handle) {
+        uint64_t& word = bits_[handle.bits >> kWordShift];
+        const uint64_t bit = uint64_t{1} << (handle.bits & kBitMask);
+        if (word & bit) return false;
+        word |= bit;
+        return true;
+    }
+
+  private:
+    static constexpr int kWordShift = 6;
+    static constexpr int kBitMask = 63;
+    std::vector<uint64_t> bits_ = std::vector<uint64_t>((1 << 16) >> kWordShift);
+};
+
+// Where the forward walk starts: the head sentinel behind the event, or the
+// earliest event reached by backward links.
+EventRecord* ChainStart(EventRecord* event) {
+    HandleSet seen;
+    seen.Insert(HandleOfEvent(event));
+    for (int i = 0; i < kMaxChainLength && !IsHeadSentinel(*event); ++i) {
+        EventRecord* prev = PrevEvent(event);
+        if (prev == nullptr || !seen.Insert(event->prev)) break;
+        event = prev;
+    }
+    return event;
+}
+
+}  // namespace
+
+VoiceChords::VoiceChords(EventRecord* anyEvent) {
+    // Only a live record of the current set: a freed slot or a foreign pointer is
+    // no voice at all.
+    if (anyEvent == nullptr || ResolveEvent(HandleOfEvent(anyEvent)) != anyEvent) return;
+    WalkForward(ChainStart(anyEvent));
+    if (!IsHeadSentinel(*anyEvent) && ChordOf(anyEvent) < 0) WalkForward(anyEvent);
+}
+
+void VoiceChords::WalkForward(EventRecord* from) {
+    events_.clear();
+    handles_.clear();
+    chordStart_.clear();
+    chordOfEvent_.clear();
+    byHandle_.clear();
+    HandleSet seen;
+    RecordHandle handle = HandleOfEvent(from);
+    EventRecord* event = from;
+    if (IsHeadSentinel(*from)) {
+        seen.Insert(handle);
+        handle = from->next;
+        event = ResolveEvent(handle);
+    }
+    for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
+        if (IsHeadSentinel(*event) || !seen.Insert(handle)) break;
+        const bool newChord = events_.empty() || event->time != events_.back()->time;
+        if (!events_.empty() && event->time < events_.back()->time) break;
+        if (newChord) chordStart_.push_back(static_cast<int>(events_.size()));
+        chordOfEvent_.push_back(static_cast<int>(chordStart_.size()) - 1);
+        byHandle_.emplace_back(handle.bits, static_cast<int>(events_.size()));
+        events_.push_back(event);
+        handles_.push_back(handle);
+        handle = event->next;
+    }
+    std::sort(byHandle_.begin(), byHandle_.end());
+}
+
+int VoiceChords::EventIndexOf(RecordHandle handle) const {
+    auto it = std::lower_bound(byHandle_.begin(), byHandle_.end(),
+                               std::pair<uint16_t, int>{handle.bits, 0});
+    if (it == byHandle_.end() || it->first != handle.bits) return -1;
+    return it->second;
+}
+
+int VoiceChords::ChordOf(const EventRecord* event) const {
+    RecordHandle handle = HandleOfEvent(event);
+    if (!handle) return -1;
+    int index = EventIndexOf(handle);
+    return index < 0 ? -1 : chordOfEvent_[index];
+}
+
+int VoiceChords::NoteCount(int chord) const {
+    const int end = chord + 1 < ChordCount() ? chordStart_[chord + 1]
+                                             : static_cast<int>(events_.size());
+    return end - chordStart_[chord];
+}
+
+int VoiceChords::LaterChordNamed(int chord, RecordHandle handle) const {
+    if (!handle) return -1;
+    const int index = EventIndexOf(handle);
+    if (index < 0) return -1;
+    const int named = chordOfEvent_[index];
+    if (chordStart_[named] != index || named <= chord) return -1;
+    return named;
+}
+
+int VoiceChords::EarlierChordNamed(int chord, RecordHandle handle) const {
+    if (!handle) return -1;
+    const int index = EventIndexOf(handle);
+    if (index < 0) return -1;
+    const int named = chordOfEvent_[index];
+    if (chordStart_[named] != index || named >= chord) return -1;
+    return named;
+}
+
+int VoiceChords::GroupFirst(int chord) const {
+    for (int prev = EarlierChordNamed(chord, Head(chord)->beamPrev); prev >= 0;
+         prev = EarlierChordNamed(chord, Head(chord)->beamPrev))
+        chord = prev;
+    return chord;
+}
+
+int VoiceChords::GroupLast(int chord) const {
+    for (int next = LaterChordNamed(chord, Head(chord)->beamNext); next >= 0;
+         next = LaterChordNamed(chord, Head(chord)->beamNext))
+        chord = next;
+    return chord;
+}
+
+int VoiceChords::GroupChordCount(int chord) const {
+    int count = 1;
+    for (int c = GroupFirst(chord), next = LaterChordNamed(c, Head(c)->beamNext); next >= 0;
+         c = next, next = LaterChordNamed(c, Head(c)->beamNext))
+        ++count;
+    return count;
+}
+
+int VoiceChords::Ticks(int chord) const {
+    return EventDurationTicks(*Head(chord));
+}
+
+int VoiceChords::GroupTicks(int chord) const {
+    return End(GroupLast(chord)) - Time(GroupFirst(chord));
+}
+
+int VoiceChords::DirectionBefore(int chord) const {
+    if (chord <= 0) return 0;
+    return (Head(chord - 1)->flags & kStemUp) ? 1 : 0;
+}
+
+}  // namespace ql::stems

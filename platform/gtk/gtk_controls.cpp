@@ -1,0 +1,340 @@
+// Controls as GTK widgets: making the widget for a control class, refreshing it
+// from the model, and the user's actions on it. A widget remembers what it
+// shows as a text signature, so a refresh that finds nothing changed touches
+// nothing.
+#include "platform/gtk/gtk_controls.h"
+
+#include <string>
+
+#include "platform/gtk/gtk_menus.h"
+#include "platform/ui/control_state.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/status_bar.h"
+#include "platform/win/input.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+
+namespace ql::gtk {
+namespace {
+
+constexpr char kShownKey[] = "ql-shown";
+constexpr double kPercent = 100.0;
+
+WindowHandle WindowOf(gpointer data) { return WindowHandle{GPOINTER_TO_UINT(data)}; }
+
+Peer* PeerOf(WindowHandle window) {
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    return backend ? backend->FindPeer(window) : nullptr;
+}
+
+bool Syncing(WindowHandle window) {
+    Peer* peer = PeerOf(window);
+    return !peer || peer->syncing;
+}
+
+// True when `signature` differs from what the widget shows; records it.
+bool Changed(GtkWidget* widget, const std::string& signature) {
+    auto* shown = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), kShownKey));
+    if (shown && signature == shown) return false;
+    g_object_set_data_full(G_OBJECT(widget), kShownKey, g_strdup(signature.c_str()), g_free);
+    return true;
+}
+
+bool Is(WindowHandle w, const char* cls) { return win::HasClassName(w, cls); }
+
+// --- Making ------------------------------------------------------------------
+
+GtkWidget* MakeButton(WindowHandle w) {
+    std::string label = GtkMnemonic(win::GetWindowText(w));
+    switch (ui::GetButtonKind(w)) {
+        case ui::kButtonCheckBox:
+        case ui::kButtonAutoCheckBox:
+            return gtk_check_button_new_with_mnemonic(label.c_str());
+        case ui::kButtonRadio:
+        case ui::kButtonAutoRadio:
+            return gtk_radio_button_new_with_mnemonic(nullptr, label.c_str());
+        case ui::kButtonGroupBox:
+            return gtk_frame_new(win::GetWindowText(w).c_str());
+        case ui::kButtonOwnerDraw:
+            return nullptr;
+        default:
+            return gtk_button_new_with_mnemonic(label.c_str());
+    }
+}
+
+GtkWidget* MakeStatic(WindowHandle w) {
+    uint32_t kind = win::GetStyle(w) & win::kStyleClassMask & ~ui::kStaticSunken;
+    if (kind == ui::kStaticGreyRect) return gtk_frame_new(nullptr);
+    GtkWidget* label = gtk_label_new_with_mnemonic(GtkMnemonic(win::GetWindowText(w)).c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), kind == ui::kStaticCentre ? 0.5f : kind == ui::kStaticRight ? 1.0f : 0.0f);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    return label;
+}
+
+GtkWidget* MakeUpDown(WindowHandle w) {
+    bool horizontal = (win::GetStyle(w) & ui::kUpDownHorizontal) != 0;
+    GtkWidget* box = gtk_box_new(horizontal ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL, 0);
+    const char* icons[2] = {horizontal ? "pan-end-symbolic" : "pan-up-symbolic",
+                            horizontal ? "pan-start-symbolic" : "pan-down-symbolic"};
+    for (int i = 0; i < 2; ++i) {
+        GtkWidget* arrow = gtk_button_new_from_icon_name(icons[i], GTK_ICON_SIZE_MENU);
+        g_object_set_data(G_OBJECT(arrow), "ql-up", GINT_TO_POINTER(i == 0));
+        gtk_box_pack_start(GTK_BOX(box), arrow, TRUE, TRUE, 0);
+    }
+    return box;
+}
+
+GtkWidget* MakeList() {
+    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_container_add(GTK_CONTAINER(scrolled), gtk_list_box_new());
+    return scrolled;
+}
+
+GtkWidget* MakeWidget(WindowHandle w) {
+    if (Is(w, ui::kButtonClass)) return MakeButton(w);
+    if (Is(w, ui::kEditClass)) return gtk_entry_new();
+    if (Is(w, ui::kStaticClass)) return MakeStatic(w);
+    if (Is(w, ui::kScrollBarClass))
+        return gtk_scrollbar_new((win::GetStyle(w) & ui::kScrollBarVertical) ? GTK_ORIENTATION_VERTICAL
+                                                                             : GTK_ORIENTATION_HORIZONTAL,
+                                 nullptr);
+    if (Is(w, ui::kUpDownClass)) return MakeUpDown(w);
+    if (Is(w, ui::kComboBoxClass)) return gtk_combo_box_text_new();
+    if (Is(w, ui::kListBoxClass)) return MakeList();
+    if (Is(w, ui::kProgressBarClass)) return gtk_progress_bar_new();
+    if (Is(w, ui::kStatusBarClass)) return gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    return nullptr;
+}
+
+GtkWidget* Make(WindowHandle w) {
+    GtkWidget* widget = MakeWidget(w);
+    if (widget) gtk_widget_show_all(widget);
+    return widget;
+}
+
+// --- Refreshing from the model -------------------------------------------------
+
+// The check state is compared with the widget itself: a click changes the
+// widget before the model hears of it.
+void SyncButton(GtkWidget* widget, WindowHandle w) {
+    std::string text = win::GetWindowText(w);
+    if (Changed(widget, text)) {
+        if (GTK_IS_FRAME(widget)) {
+            gtk_frame_set_label(GTK_FRAME(widget), text.c_str());
+        } else {
+            gtk_button_set_label(GTK_BUTTON(widget), GtkMnemonic(text).c_str());
+            gtk_button_set_use_underline(GTK_BUTTON(widget), TRUE);
+        }
+    }
+    bool checked = ui::GetButtonCheck(w) == ui::CheckState::Checked;
+    if (GTK_IS_TOGGLE_BUTTON(widget) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) != checked)
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), checked);
+}
+
+void SyncEdit(GtkWidget* widget, WindowHandle w) {
+    std::string text = win::GetWindowText(w);
+    gtk_editable_set_editable(GTK_EDITABLE(widget), !ui::IsEditReadOnly(w));
+    gtk_entry_set_max_length(GTK_ENTRY(widget), static_cast<gint>(ui::GetEditLimit(w)));
+    if (text != gtk_entry_get_text(GTK_ENTRY(widget))) gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
+}
+
+std::string ItemsSignature(WindowHandle w, bool combo) {
+    std::string signature;
+    int32_t count = combo ? ui::ComboGetCount(w) : ui::ListGetCount(w);
+    for (int32_t i = 0; i < count; ++i) signature += (combo ? ui::ComboGetItemText(w, i) : ui::ListGetItemText(w, i)) + '\n';
+    return signature;
+}
+
+void SyncCombo(GtkWidget* widget, WindowHandle w) {
+    if (Changed(widget, ItemsSignature(w, true))) {
+        gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(widget));
+        for (int32_t i = 0; i < ui::ComboGetCount(w); ++i)
+            gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(widget), ui::ComboGetItemText(w, i).c_str());
+    }
+    if (gtk_combo_box_get_active(GTK_COMBO_BOX(widget)) != ui::ComboGetSelection(w))
+        gtk_combo_box_set_active(GTK_COMBO_BOX(widget), ui::ComboGetSelection(w));
+}
+
+void SyncList(GtkWidget* widget, WindowHandle w) {
+    GtkWidget* list = gtk_bin_get_child(GTK_BIN(widget));
+    if (GTK_IS_VIEWPORT(list)) list = gtk_bin_get_child(GTK_BIN(list));
+    if (Changed(widget, ItemsSignature(w, false))) {
+        GList* rows = gtk_container_get_children(GTK_CONTAINER(list));
+        for (GList* it = rows; it; it = it->next) gtk_widget_destroy(GTK_WIDGET(it->data));
+        g_list_free(rows);
+        for (int32_t i = 0; i < ui::ListGetCount(w); ++i) {
+            GtkWidget* label = gtk_label_new(ui::ListGetItemText(w, i).c_str());
+            gtk_label_set_xalign(GTK_LABEL(label), 0);
+            gtk_widget_show(label);
+            gtk_list_box_insert(GTK_LIST_BOX(list), label, -1);
+        }
+    }
+    GtkListBoxRow* row = gtk_list_box_get_row_at_index(GTK_LIST_BOX(list), ui::ListGetSelection(w));
+    if (gtk_list_box_get_selected_row(GTK_LIST_BOX(list)) != row) gtk_list_box_select_row(GTK_LIST_BOX(list), row);
+}
+
+void SyncStatusBar(GtkWidget* widget, WindowHandle w) {
+    std::vector<int32_t> edges = ui::GetStatusBarParts(w);
+    std::string signature;
+    for (size_t i = 0; i < edges.size(); ++i)
+        signature += std::to_string(edges[i]) + ":" + ui::GetStatusBarText(w, static_cast<int>(i)) + "\n";
+    if (!Changed(widget, signature)) return;
+    GList* parts = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* it = parts; it; it = it->next) gtk_widget_destroy(GTK_WIDGET(it->data));
+    g_list_free(parts);
+    int32_t left = 0;
+    for (size_t i = 0; i < edges.size(); ++i) {
+        GtkWidget* frame = gtk_frame_new(nullptr);
+        GtkWidget* label = gtk_label_new(ui::GetStatusBarText(w, static_cast<int>(i)).c_str());
+        gtk_label_set_xalign(GTK_LABEL(label), 0);
+        gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+        gtk_container_add(GTK_CONTAINER(frame), label);
+        bool last = edges[i] < 0;
+        if (!last) gtk_widget_set_size_request(frame, std::max(0, edges[i] - left), -1);
+        gtk_box_pack_start(GTK_BOX(widget), frame, last, last, 0);
+        gtk_widget_show_all(frame);
+        left = edges[i];
+    }
+}
+
+void SyncRange(GtkWidget* widget, WindowHandle w) {
+    win::ScrollState s = win::GetScrollState(w, win::ScrollBar::Control);
+    GtkAdjustment* adjustment = gtk_range_get_adjustment(GTK_RANGE(widget));
+    gtk_adjustment_configure(adjustment, s.position, std::min(s.minimum, s.maximum), std::max(s.minimum, s.maximum) + 1,
+                             1, 1, 1);
+}
+
+void SyncProgress(GtkWidget* widget, WindowHandle w) {
+    ui::ProgressRange range = ui::GetProgressRange(w);
+    int32_t span = range.high - range.low;
+    double fraction = span > 0 ? static_cast<double>(ui::GetProgressPosition(w) - range.low) / span : 0.0;
+    if (Changed(widget, std::to_string(static_cast<int>(fraction * kPercent))))
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(widget), fraction);
+}
+
+void SyncFocus(GtkWidget* widget, WindowHandle w) {
+    if (win::GetFocus() != w || !gtk_widget_get_can_focus(widget) || gtk_widget_has_focus(widget)) return;
+    gtk_widget_grab_focus(widget);
+}
+
+void Sync(Peer& peer) {
+    GtkWidget* widget = peer.outer;
+    WindowHandle w = peer.window;
+    peer.syncing = true;
+    gtk_widget_set_sensitive(widget, win::IsWindowEnabled(w));
+    if (Is(w, ui::kButtonClass))
+        SyncButton(widget, w);
+    else if (Is(w, ui::kEditClass))
+        SyncEdit(widget, w);
+    else if (Is(w, ui::kStaticClass) && GTK_IS_LABEL(widget) && Changed(widget, win::GetWindowText(w)))
+        gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), GtkMnemonic(win::GetWindowText(w)).c_str());
+    else if (Is(w, ui::kComboBoxClass))
+        SyncCombo(widget, w);
+    else if (Is(w, ui::kListBoxClass))
+        SyncList(widget, w);
+    else if (Is(w, ui::kStatusBarClass))
+        SyncStatusBar(widget, w);
+    else if (Is(w, ui::kScrollBarClass))
+        SyncRange(widget, w);
+    else if (Is(w, ui::kProgressBarClass))
+        SyncProgress(widget, w);
+    SyncFocus(widget, w);
+    peer.syncing = false;
+}
+
+// --- The user's actions --------------------------------------------------------
+
+void OnClicked(GtkButton*, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (Syncing(w)) return;
+    win::PostMessage(w, win::Message::LeftButtonUp, 0, 0);
+}
+
+void OnEdited(GtkEditable* editable, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (Syncing(w)) return;
+    char* text = gtk_editable_get_chars(editable, 0, -1);
+    std::string typed = text ? text : "";
+    g_free(text);
+    if (typed == win::GetWindowText(w)) return;
+    win::SetWindowText(w, typed);
+    ui::SelectEditText(w, static_cast<int32_t>(typed.size()), static_cast<int32_t>(typed.size()));
+    ui::detail::NotifyParent(w, ui::kEditChange);
+}
+
+gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (!Syncing(w) && win::GetFocus() != w) win::SetFocus(w);
+    return FALSE;
+}
+
+void OnComboChanged(GtkComboBox* combo, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (Syncing(w)) return;
+    ui::ComboSetSelection(w, gtk_combo_box_get_active(combo));
+    ui::detail::NotifyParent(w, ui::kComboSelectionChanged);
+}
+
+void OnRowSelected(GtkListBox*, GtkListBoxRow* row, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (Syncing(w) || !row) return;
+    ui::ListSetSelection(w, gtk_list_box_row_get_index(row));
+    if (win::GetStyle(w) & ui::kListNotify) ui::detail::NotifyParent(w, ui::kListSelectionChanged);
+}
+
+void OnRowActivated(GtkListBox*, GtkListBoxRow*, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (!Syncing(w) && (win::GetStyle(w) & ui::kListNotify)) ui::detail::NotifyParent(w, ui::kListDoubleClicked);
+}
+
+gboolean OnRangeChanged(GtkRange* range, GtkScrollType type, gdouble value, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    bool vertical = gtk_orientable_get_orientation(GTK_ORIENTABLE(range)) == GTK_ORIENTATION_VERTICAL;
+    win::ScrollCode code = type == GTK_SCROLL_STEP_BACKWARD   ? win::ScrollCode::LineUp
+                           : type == GTK_SCROLL_STEP_FORWARD  ? win::ScrollCode::LineDown
+                           : type == GTK_SCROLL_PAGE_BACKWARD ? win::ScrollCode::PageUp
+                           : type == GTK_SCROLL_PAGE_FORWARD  ? win::ScrollCode::PageDown
+                                                              : win::ScrollCode::ThumbTrack;
+    win::PostMessage(win::GetParent(w), vertical ? win::Message::VerticalScroll : win::Message::HorizontalScroll,
+                     win::MakeScrollWord(code, static_cast<int32_t>(value)), win::HandleData(w));
+    return TRUE;
+}
+
+void OnArrow(GtkButton* arrow, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (!Syncing(w)) ui::PressUpDownArrow(w, GPOINTER_TO_INT(g_object_get_data(G_OBJECT(arrow), "ql-up")) != 0);
+}
+
+void ConnectArrows(GtkWidget* box, gpointer data) {
+    GList* arrows = gtk_container_get_children(GTK_CONTAINER(box));
+    for (GList* it = arrows; it; it = it->next) g_signal_connect(it->data, "clicked", G_CALLBACK(OnArrow), data);
+    g_list_free(arrows);
+}
+
+}  // namespace
+
+void ConnectControlEvents(Peer& peer) {
+    GtkWidget* widget = peer.outer;
+    gpointer data = GUINT_TO_POINTER(peer.window.bits);
+    if (GTK_IS_BUTTON(widget)) g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), data);
+    if (GTK_IS_ENTRY(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnEdited), data);
+    if (GTK_IS_COMBO_BOX(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnComboChanged), data);
+    if (GTK_IS_RANGE(widget)) g_signal_connect(widget, "change-value", G_CALLBACK(OnRangeChanged), data);
+    if (win::HasClassName(peer.window, ui::kUpDownClass)) ConnectArrows(widget, data);
+    if (GTK_IS_SCROLLED_WINDOW(widget)) {
+        GtkWidget* list = gtk_bin_get_child(GTK_BIN(widget));
+        if (GTK_IS_VIEWPORT(list)) list = gtk_bin_get_child(GTK_BIN(list));
+        g_signal_connect(list, "row-selected", G_CALLBACK(OnRowSelected), data);
+        g_signal_connect(list, "row-activated", G_CALLBACK(OnRowActivated), data);
+    }
+    g_signal_connect(widget, "focus-in-event", G_CALLBACK(OnFocusIn), data);
+}
+
+ControlPeers MakeControlPeers() {
+    ControlPeers peers;
+    peers.make = Make;
+    peers.sync = Sync;
+    return peers;
+}
+
+}  // namespace ql::gtk

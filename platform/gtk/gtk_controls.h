@@ -1,0 +1,17 @@
+// Controls as GTK widgets: buttons, check boxes and radio buttons, group boxes,
+// edits, statics, scroll bars, up-downs, combo boxes, list boxes, progress bars
+// and the status bar with its parts. The model (ui/controls.h) keeps each
+// control's state; the widget shows it, refreshed whenever the loop waits, and
+// the user's actions on a widget reach the model as the headless layer's
+// actions do: a button click is posted as the button's LeftButtonUp, typing in
+// an edit sets its text and notifies the parent, a choice in a combo or list
+// selects the item and notifies. Owner-drawn buttons are drawn windows.
+#pragma once
+
+#include "platform/gtk/gtk_window_backend.h"
+
+namespace ql::gtk {
+
+ControlPeers MakeControlPeers();
+
+}  // namespace ql::gtk

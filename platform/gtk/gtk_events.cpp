@@ -1,0 +1,248 @@
+// GTK input turned into the layer's messages, posted as a user's input is:
+// pointer buttons, motion and the wheel on a window's drawing area (a press first
+// activates the document child holding the window; with the capture set, the
+// messages go to the capturing window), keys on a top-level window to the focus
+// window (an edit control with the keyboard focus keeps its typing), the close
+// box as Close, and a size the user gives a top-level window as MoveWindow.
+#include <gdk/gdkkeysyms.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "platform/gtk/gtk_window_backend.h"
+#include "platform/win/input.h"
+#include "platform/win/mdi.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+
+namespace ql::gtk {
+namespace {
+
+using win::Key;
+using win::Message;
+
+constexpr int32_t kWheelNotch = 120;
+constexpr uint32_t kFirstTypedCharacter = 0x20;
+constexpr uint32_t kDeleteCharacter = 0x7F;
+constexpr uint32_t kLastEightBitCharacter = 0xFF;
+
+WindowHandle WindowOf(gpointer data) { return WindowHandle{GPOINTER_TO_UINT(data)}; }
+
+struct KeyName {
+    guint keyval;
+    Key key;
+};
+
+// Keys with a name of their own; letters, digits, F-keys and the keypad's
+// digits are computed.
+constexpr KeyName kNamedKeys[] = {
+    {GDK_KEY_BackSpace, Key::Backspace}, {GDK_KEY_Tab, Key::Tab},           {GDK_KEY_ISO_Left_Tab, Key::Tab},
+    {GDK_KEY_Return, Key::Enter},        {GDK_KEY_KP_Enter, Key::Enter},    {GDK_KEY_Shift_L, Key::Shift},
+    {GDK_KEY_Shift_R, Key::Shift},       {GDK_KEY_Control_L, Key::Control}, {GDK_KEY_Control_R, Key::Control},
+    {GDK_KEY_Alt_L, Key::Alt},           {GDK_KEY_Alt_R, Key::Alt},         {GDK_KEY_Pause, Key::Pause},
+    {GDK_KEY_Caps_Lock, Key::CapsLock},  {GDK_KEY_Escape, Key::Escape},     {GDK_KEY_space, Key::Space},
+    {GDK_KEY_Page_Up, Key::PageUp},      {GDK_KEY_Page_Down, Key::PageDown}, {GDK_KEY_End, Key::End},
+    {GDK_KEY_Home, Key::Home},           {GDK_KEY_Left, Key::Left},         {GDK_KEY_Up, Key::Up},
+    {GDK_KEY_Right, Key::Right},         {GDK_KEY_Down, Key::Down},         {GDK_KEY_Insert, Key::Insert},
+    {GDK_KEY_Delete, Key::Delete},       {GDK_KEY_KP_Multiply, Key::Multiply}, {GDK_KEY_KP_Add, Key::Add},
+    {GDK_KEY_KP_Subtract, Key::Subtract}, {GDK_KEY_KP_Decimal, Key::Decimal}, {GDK_KEY_KP_Divide, Key::Divide},
+    {GDK_KEY_semicolon, Key::Semicolon}, {GDK_KEY_equal, Key::Equals},      {GDK_KEY_comma, Key::Comma},
+    {GDK_KEY_minus, Key::Minus},         {GDK_KEY_period, Key::Period},     {GDK_KEY_slash, Key::Slash},
+    {GDK_KEY_grave, Key::Backquote},     {GDK_KEY_bracketleft, Key::LeftBracket},
+    {GDK_KEY_backslash, Key::Backslash}, {GDK_KEY_bracketright, Key::RightBracket}, {GDK_KEY_apostrophe, Key::Quote},
+};
+
+Key KeyOfKeyval(guint keyval) {
+    guint upper = gdk_keyval_to_upper(keyval);
+    if (upper >= GDK_KEY_A && upper <= GDK_KEY_Z) return win::LetterKey(static_cast<char>('A' + (upper - GDK_KEY_A)));
+    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return win::DigitKey(static_cast<int>(keyval - GDK_KEY_0));
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return win::FunctionKey(static_cast<int>(keyval - GDK_KEY_F1) + 1);
+    if (keyval >= GDK_KEY_KP_0 && keyval <= GDK_KEY_KP_9)
+        return static_cast<Key>(static_cast<uint32_t>(Key::Numpad0) + (keyval - GDK_KEY_KP_0));
+    for (const KeyName& named : kNamedKeys)
+        if (named.keyval == keyval) return named.key;
+    return Key::None;
+}
+
+// The key as the keyboard names it without modifiers ('1' for '!', the letter
+// for a shifted letter).
+Key KeyOfEvent(const GdkEventKey* event) {
+    guint plain = 0;
+    GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_window_get_display(event->window));
+    if (gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, static_cast<GdkModifierType>(0),
+                                            event->group, &plain, nullptr, nullptr, nullptr)) {
+        Key key = KeyOfKeyval(plain);
+        if (key != Key::None) return key;
+    }
+    return KeyOfKeyval(event->keyval);
+}
+
+// The character a key stroke types, as Char carries it (8-bit; 0 for none).
+uint32_t CharacterOf(const GdkEventKey* event, Key key) {
+    if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return 0;
+    if (key == Key::Enter || key == Key::Backspace || key == Key::Tab || key == Key::Escape)
+        return static_cast<uint32_t>(key);
+    gunichar c = gdk_keyval_to_unicode(event->keyval);
+    return c >= kFirstTypedCharacter && c != kDeleteCharacter && c <= kLastEightBitCharacter ? c : 0;
+}
+
+void TrackModifiers(GtkWindowBackend& backend, guint state) {
+    backend.SetKeyState(Key::Shift, (state & GDK_SHIFT_MASK) != 0);
+    backend.SetKeyState(Key::Control, (state & GDK_CONTROL_MASK) != 0);
+    backend.SetKeyState(Key::Alt, (state & GDK_MOD1_MASK) != 0);
+}
+
+uint32_t MouseFlags(guint state) {
+    uint32_t flags = 0;
+    if (state & GDK_BUTTON1_MASK) flags |= win::kMouseLeftButton;
+    if (state & GDK_BUTTON3_MASK) flags |= win::kMouseRightButton;
+    if (state & GDK_BUTTON2_MASK) flags |= win::kMouseMiddleButton;
+    if (state & GDK_SHIFT_MASK) flags |= win::kMouseShift;
+    if (state & GDK_CONTROL_MASK) flags |= win::kMouseControl;
+    return flags;
+}
+
+// The button's own flag, added on press and taken away on release (GDK's state
+// is the state before the event).
+uint32_t ButtonFlag(guint button) {
+    return button == 1 ? win::kMouseLeftButton : button == 3 ? win::kMouseRightButton : win::kMouseMiddleButton;
+}
+
+Message PressMessage(guint button, bool doubleClick) {
+    if (button == 1) return doubleClick ? Message::LeftButtonDoubleClick : Message::LeftButtonDown;
+    if (button == 3) return doubleClick ? Message::RightButtonDoubleClick : Message::RightButtonDown;
+    return Message::MiddleButtonDown;
+}
+
+Message ReleaseMessage(guint button) {
+    if (button == 1) return Message::LeftButtonUp;
+    if (button == 3) return Message::RightButtonUp;
+    return Message::MiddleButtonUp;
+}
+
+// Posts a pointer message for a client point of `window`, redirected to the
+// capturing window when there is one.
+void PostPointer(WindowHandle window, Message message, uint32_t flags, double x, double y) {
+    win::Point client{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+    win::Point screen = win::ClientToScreen(window, client);
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->SetCursor(screen);
+    WindowHandle target = win::GetCapture() ? win::GetCapture() : window;
+    win::PostMessage(target, message, flags, win::PackPoint(win::ScreenToClient(target, screen)));
+}
+
+gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data) {
+    WindowHandle window = WindowOf(data);
+    if (event->type == GDK_3BUTTON_PRESS) return TRUE;
+    bool doubleClick = event->type == GDK_2BUTTON_PRESS;
+    if (doubleClick && (win::GetClassStyle(window) & win::kClassDoubleClicks) == 0) doubleClick = false;
+    if (!doubleClick) {
+        gtk_widget_grab_focus(widget);
+        win::ActivateMdiChildOf(window);
+    }
+    PostPointer(window, PressMessage(event->button, doubleClick), MouseFlags(event->state) | ButtonFlag(event->button),
+                event->x, event->y);
+    return TRUE;
+}
+
+gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer data) {
+    PostPointer(WindowOf(data), ReleaseMessage(event->button), MouseFlags(event->state) & ~ButtonFlag(event->button),
+                event->x, event->y);
+    return TRUE;
+}
+
+gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
+    PostPointer(WindowOf(data), Message::MouseMove, MouseFlags(event->state), event->x, event->y);
+    return TRUE;
+}
+
+gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer data) {
+    WindowHandle window = WindowOf(data);
+    double dx = 0, dy = 0;
+    int32_t notches = 0;
+    if (event->direction == GDK_SCROLL_UP) notches = 1;
+    if (event->direction == GDK_SCROLL_DOWN) notches = -1;
+    if (event->direction == GDK_SCROLL_SMOOTH && gdk_event_get_scroll_deltas(reinterpret_cast<GdkEvent*>(event), &dx, &dy))
+        notches = dy < 0 ? 1 : dy > 0 ? -1 : 0;
+    if (notches == 0) return TRUE;
+    win::Point screen = win::ClientToScreen(window, win::Point{static_cast<int32_t>(event->x), static_cast<int32_t>(event->y)});
+    uint32_t word = MouseFlags(event->state) | (static_cast<uint32_t>(notches * kWheelNotch) << 16);
+    win::PostMessage(win::GetFocus() ? win::GetFocus() : window, Message::MouseWheel, word, win::PackPoint(screen));
+    return TRUE;
+}
+
+// Where keys of a top-level window go: its focus window, else the window.
+WindowHandle KeyTarget(WindowHandle topLevel) {
+    WindowHandle focus = win::GetFocus();
+    return focus && win::GetTopLevel(focus) == topLevel ? focus : topLevel;
+}
+
+// An edit control with GTK's keyboard focus types for itself; the keys that
+// move between controls or end a dialog still reach the layer.
+bool EditKeepsKey(GtkWidget* topLevel, const GdkEventKey* event, Key key) {
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(topLevel));
+    if (!focus || !GTK_IS_EDITABLE(focus)) return false;
+    if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return false;
+    return key != Key::Enter && key != Key::Escape && key != Key::Tab;
+}
+
+gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data) {
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    if (!backend) return FALSE;
+    Key key = KeyOfEvent(event);
+    bool down = event->type == GDK_KEY_PRESS;
+    TrackModifiers(*backend, event->state);
+    if (key == Key::None) return FALSE;
+    backend->SetKeyState(key, down);
+    if (EditKeepsKey(widget, event, key)) return FALSE;
+    WindowHandle target = KeyTarget(WindowOf(data));
+    bool alt = backend->IsKeyDown(Key::Alt) && key != Key::Alt;
+    Message message = down ? (alt ? Message::SystemKeyDown : Message::KeyDown) : (alt ? Message::SystemKeyUp : Message::KeyUp);
+    win::PostMessage(target, message, static_cast<uint32_t>(key), 1);
+    if (down)
+        if (uint32_t character = CharacterOf(event, key)) win::PostMessage(target, Message::Char, character, 1);
+    // Alt combinations and F10 also open the menu bar's menus.
+    return !(alt || key == win::FunctionKey(10));
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
+    win::PostMessage(WindowOf(data), Message::Close);
+    return TRUE;
+}
+
+// The client layout of a top-level window got a size: when it is the user's
+// (not one the layer asked for and the display has yet to grant), the window
+// takes it.
+void OnClientAllocated(GtkWidget*, GdkRectangle* allocation, gpointer data) {
+    WindowHandle window = WindowOf(data);
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    Peer* peer = backend ? backend->FindPeer(window) : nullptr;
+    if (!peer || peer->syncing) return;
+    win::Rect client = win::GetClientRect(window);
+    if (allocation->width == client.Width() && allocation->height == client.Height()) {
+        peer->awaitingSize = false;
+        return;
+    }
+    if (peer->awaitingSize) return;
+    win::Rect rect = win::GetWindowRect(window);
+    win::MoveWindow(window, win::Rect{rect.left, rect.top, rect.left + allocation->width, rect.top + allocation->height}, false);
+}
+
+}  // namespace
+
+void ConnectDrawnEvents(Peer& peer) {
+    gpointer data = GUINT_TO_POINTER(peer.window.bits);
+    g_signal_connect(peer.area, "button-press-event", G_CALLBACK(OnPress), data);
+    g_signal_connect(peer.area, "button-release-event", G_CALLBACK(OnRelease), data);
+    g_signal_connect(peer.area, "motion-notify-event", G_CALLBACK(OnMotion), data);
+    g_signal_connect(peer.area, "scroll-event", G_CALLBACK(OnScroll), data);
+}
+
+void ConnectTopLevelEvents(Peer& peer) {
+    gpointer data = GUINT_TO_POINTER(peer.window.bits);
+    g_signal_connect(peer.outer, "key-press-event", G_CALLBACK(OnKey), data);
+    g_signal_connect(peer.outer, "key-release-event", G_CALLBACK(OnKey), data);
+    g_signal_connect(peer.outer, "delete-event", G_CALLBACK(OnDelete), data);
+    g_signal_connect(peer.layout, "size-allocate", G_CALLBACK(OnClientAllocated), data);
+}
+
+}  // namespace ql::gtk

@@ -1,0 +1,45 @@
+// Installing the GTK backends at start-up.
+#include "platform/gtk/gtk_install.h"
+
+#include <fontconfig/fontconfig.h>
+#include <gtk/gtk.h>
+
+#include <system_error>
+
+#include "platform/gtk/gtk_controls.h"
+#include "platform/gtk/gtk_ui_backend.h"
+#include "platform/gtk/gtk_window_backend.h"
+#include "platform/sys/folders.h"
+#include "platform/ui/backend.h"
+
+namespace ql::gtk {
+namespace {
+
+// The music fonts the program ships in its folder.
+constexpr const char* kMusicFontFiles[] = {"Glyphora.ttf", "Fretmark.ttf"};
+
+}  // namespace
+
+int AddApplicationFonts(const std::filesystem::path& folder) {
+    int added = 0;
+    for (const char* name : kMusicFontFiles) {
+        std::filesystem::path file = folder / name;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(file, error)) continue;
+        const auto* path = reinterpret_cast<const FcChar8*>(file.c_str());
+        if (FcConfigAppFontAddFile(FcConfigGetCurrent(), path)) ++added;
+    }
+    return added;
+}
+
+bool InstallGtkBackends() {
+    if (!gtk_init_check(nullptr, nullptr)) return false;
+    auto windows = std::make_unique<GtkWindowBackend>();
+    windows->SetControlPeers(MakeControlPeers());
+    win::InstallBackend(std::move(windows));
+    ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
+    AddApplicationFonts(sys::ProgramFolder());
+    return true;
+}
+
+}  // namespace ql::gtk

@@ -1,0 +1,151 @@
+// The GTK user-interface backend: boxes, beeps, modal loops, popup menus and
+// the status bar's display.
+#include "platform/gtk/gtk_ui_backend.h"
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <span>
+#include <string>
+
+#include "platform/gtk/gtk_menus.h"
+#include "platform/gtk/gtk_window_backend.h"
+#include "platform/ui/control_state.h"
+#include "platform/ui/dialog.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/timer_queue.h"
+#include "platform/win/window.h"
+
+namespace ql::gtk {
+namespace {
+
+struct ButtonLabel {
+    int result;
+    const char* label;
+};
+constexpr ButtonLabel kButtonLabels[] = {
+    {ui::kIdOk, "_OK"},         {ui::kIdCancel, "_Cancel"}, {ui::kIdAbort, "_Abort"}, {ui::kIdRetry, "_Retry"},
+    {ui::kIdIgnore, "_Ignore"}, {ui::kIdYes, "_Yes"},       {ui::kIdNo, "_No"},
+};
+
+const char* LabelOf(int result) {
+    for (const ButtonLabel& b : kButtonLabels)
+        if (b.result == result) return b.label;
+    return "_OK";
+}
+
+GtkMessageType MessageTypeOf(uint32_t style) {
+    switch (style & ui::kBoxIconMask) {
+        case ui::kBoxIconStop:
+            return GTK_MESSAGE_ERROR;
+        case ui::kBoxIconQuestion:
+            return GTK_MESSAGE_QUESTION;
+        case ui::kBoxIconExclamation:
+            return GTK_MESSAGE_WARNING;
+        case ui::kBoxIconInformation:
+            return GTK_MESSAGE_INFO;
+        default:
+            return GTK_MESSAGE_OTHER;
+    }
+}
+
+// Runs the layer's loop until `done` (checked after each round of messages);
+// false when a Quit came first (it is posted again).
+bool RunLoopUntil(const std::function<bool()>& done, std::span<const win::MessageFilter> filters) {
+    for (;;) {
+        win::PumpResult pumped = win::PumpMessages(filters);
+        if (pumped.quit) {
+            win::PostQuitMessage(pumped.exitCode);
+            return false;
+        }
+        if (done()) return true;
+        win::CurrentBackend().WaitForWork(win::detail::NextTimerDue());
+    }
+}
+
+GtkWindow* WindowFor(platform::WindowHandle owner) {
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    return backend && owner ? backend->TopLevelOf(owner) : nullptr;
+}
+
+struct BoxAnswer {
+    int result = 0;
+    int closed = 0;  // the answer when the box is closed without a button
+};
+
+void OnBoxResponse(GtkDialog*, gint response, gpointer data) {
+    auto* answer = static_cast<BoxAnswer*>(data);
+    answer->result = response > 0 ? response : answer->closed;
+    win::CurrentBackend().Wake();
+}
+
+void OnPopupClosed(GtkMenuShell*, gpointer data) {
+    *static_cast<bool*>(data) = true;
+    win::CurrentBackend().Wake();
+}
+
+}  // namespace
+
+int GtkUiBackend::ShowMessageBox(platform::WindowHandle owner, std::string_view text, std::string_view caption,
+                                 uint32_t style) {
+    ui::BoxButtons buttons = ui::ButtonsOfStyle(style);
+    GtkWidget* box = gtk_message_dialog_new(WindowFor(owner), GTK_DIALOG_MODAL, MessageTypeOf(style),
+                                            GTK_BUTTONS_NONE, "%s", std::string(text).c_str());
+    gtk_window_set_title(GTK_WINDOW(box), std::string(caption).c_str());
+    BoxAnswer answer;
+    // Closing the box answers Cancel when it has one, else its only button.
+    answer.closed = buttons.results[buttons.count - 1] == ui::kIdCancel || buttons.count == 1
+                        ? buttons.results[buttons.count - 1]
+                        : 0;
+    for (int i = 0; i < buttons.count; ++i) gtk_dialog_add_button(GTK_DIALOG(box), LabelOf(buttons.results[i]), buttons.results[i]);
+    int defaultIndex = static_cast<int>((style & ui::kBoxDefaultMask) >> 8);
+    if (defaultIndex < buttons.count) gtk_dialog_set_default_response(GTK_DIALOG(box), buttons.results[defaultIndex]);
+    g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), &answer);
+    gtk_widget_show(box);
+    RunLoopUntil([&] { return answer.result != 0; }, {});
+    gtk_widget_destroy(box);
+    return answer.result != 0 ? answer.result : buttons.results[0];
+}
+
+void GtkUiBackend::Beep(ui::BeepKind) {
+    if (GdkDisplay* display = gdk_display_get_default()) gdk_display_beep(display);
+}
+
+void GtkUiBackend::RunModalLoop(platform::WindowHandle dialog, const sys::ResourceId&) {
+    if (GtkWindow* window = WindowFor(dialog)) gtk_window_set_modal(window, TRUE);
+    win::MessageFilter filter = [dialog](const win::QueuedMessage& m) { return ui::IsDialogMessage(dialog, m); };
+    RunLoopUntil(
+        [dialog] {
+            auto* state = ui::detail::StateOf<ui::detail::DialogState>(dialog);
+            return !state || state->ended;
+        },
+        std::span<const win::MessageFilter>(&filter, 1));
+}
+
+int32_t GtkUiBackend::TrackPopupMenu(platform::MenuHandle popup, win::Point screen, platform::WindowHandle owner) {
+    GtkWindow* window = WindowFor(owner);
+    GdkWindow* surface = window ? gtk_widget_get_window(GTK_WIDGET(window)) : nullptr;
+    if (!surface) return 0;
+    GtkWidget* menu = gtk_menu_new();
+    g_object_ref_sink(menu);
+    FillMenu(GTK_MENU(menu), popup, owner);
+    ChosenCommandSink sink;
+    ScopedChoiceSink scoped(sink);
+    bool closed = false;
+    g_signal_connect(menu, "deactivate", G_CALLBACK(OnPopupClosed), &closed);
+    win::Rect top = win::GetWindowRect(win::GetTopLevel(owner));
+    GdkRectangle at{screen.x - top.left, screen.y - top.top, 1, 1};
+    gtk_menu_popup_at_rect(GTK_MENU(menu), surface, &at, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
+    RunLoopUntil([&] { return closed; }, {});
+    g_signal_handlers_disconnect_by_func(menu, reinterpret_cast<gpointer>(OnPopupClosed), &closed);
+    gtk_widget_destroy(menu);
+    g_object_unref(menu);
+    return sink.chosen;
+}
+
+void GtkUiBackend::StatusTextChanged(platform::WindowHandle bar, int, std::string_view, ui::StatusTextStyle) {
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    if (Peer* peer = backend ? backend->FindPeer(bar) : nullptr) backend->SyncControl(*peer);
+}
+
+}  // namespace ql::gtk

@@ -1,0 +1,307 @@
+// The GTK window backend: the clock, waiting on the GLib main context, the
+// key state, metrics, and keeping the peers in step with the window model.
+// The display is brought up to the model whenever the loop is about to wait:
+// windows whose images changed (or that have contexts open on them, which the
+// program may draw on at any time) are redrawn from their images, and controls
+// are refreshed from their state.
+#include "platform/gtk/gtk_window_backend.h"
+
+#include <algorithm>
+
+#include "platform/win/frame_metrics.h"
+#include "platform/win/mdi.h"
+#include "platform/win/window.h"
+#include "platform/win/window_model.h"
+
+namespace ql::gtk {
+namespace {
+
+constexpr int64_t kMicrosecondsPerMillisecond = 1000;
+
+gboolean MarkTimedOut(gpointer data) {
+    *static_cast<bool*>(data) = true;
+    return G_SOURCE_REMOVE;
+}
+
+bool HasOpenContexts(WindowHandle window) {
+    const win::detail::WindowRecord* r = win::detail::FindWindow(window);
+    return r && !r->contexts.empty();
+}
+
+win::Rect RectInParentWindow(WindowHandle window) {
+    win::Rect screen = win::GetWindowRect(window);
+    WindowHandle parent = win::GetParent(window);
+    if (!parent) return screen;
+    win::Rect outer = win::GetWindowRect(parent);
+    return win::Rect{screen.left - outer.left, screen.top - outer.top, screen.right - outer.left,
+                     screen.bottom - outer.top};
+}
+
+// Where the client area starts inside the window.
+win::Point ClientInset(WindowHandle window) {
+    win::Rect outer = win::GetWindowRect(window);
+    win::Point origin = win::ClientToScreen(window, win::Point{0, 0});
+    return win::Point{origin.x - outer.left, origin.y - outer.top};
+}
+
+}  // namespace
+
+GtkWindowBackend::GtkWindowBackend() : started_(g_get_monotonic_time()) {}
+
+GtkWindowBackend::~GtkWindowBackend() {
+    for (auto& [bits, peer] : peers_)
+        if (peer->kind == PeerKind::TopLevel && peer->outer) gtk_widget_destroy(peer->outer);
+}
+
+uint64_t GtkWindowBackend::Now() {
+    return static_cast<uint64_t>((g_get_monotonic_time() - started_) / kMicrosecondsPerMillisecond);
+}
+
+void GtkWindowBackend::WaitForWork(std::optional<uint64_t> deadline) {
+    SyncDisplay();
+    if (wakePending_.exchange(false)) return;
+    bool timedOut = false;
+    guint source = 0;
+    if (deadline) {
+        uint64_t now = Now();
+        if (*deadline <= now) {
+            RunPendingEvents();
+            return;
+        }
+        source = g_timeout_add(static_cast<guint>(*deadline - now), MarkTimedOut, &timedOut);
+    }
+    while (!wakePending_.load() && !timedOut) g_main_context_iteration(nullptr, TRUE);
+    wakePending_.store(false);
+    if (source != 0 && !timedOut) g_source_remove(source);
+}
+
+void GtkWindowBackend::Wake() {
+    wakePending_.store(true);
+    g_main_context_wakeup(nullptr);
+}
+
+bool GtkWindowBackend::IsKeyDown(win::Key key) {
+    auto index = static_cast<size_t>(key);
+    return index < keys_.size() && keys_[index];
+}
+
+void GtkWindowBackend::SetKeyState(win::Key key, bool down) {
+    auto index = static_cast<size_t>(key);
+    if (index < keys_.size()) keys_[index] = down;
+}
+
+int32_t GtkWindowBackend::Metric(win::SystemMetric metric) {
+    using win::SystemMetric;
+    switch (metric) {
+        case SystemMetric::BorderWidth:
+        case SystemMetric::BorderHeight:
+            return win::detail::kBorderWidth;
+        case SystemMetric::FrameWidth:
+        case SystemMetric::FrameHeight:
+            return win::detail::kFrameWidth;
+        case SystemMetric::VerticalScrollWidth:
+        case SystemMetric::HorizontalScrollHeight:
+            return win::detail::kScrollBarWidth;
+        case SystemMetric::CaptionHeight:
+            return win::detail::kCaptionHeight;
+        case SystemMetric::MenuHeight:
+            return win::detail::kMenuBarHeight;
+        case SystemMetric::ScreenWidth:
+        case SystemMetric::ScreenHeight:
+            break;
+    }
+    GdkRectangle area{0, 0, 0, 0};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor) gdk_monitor_get_geometry(monitor, &area);
+    return metric == SystemMetric::ScreenWidth ? area.width : area.height;
+}
+
+Peer* GtkWindowBackend::FindPeer(WindowHandle window) {
+    auto found = peers_.find(window.bits);
+    return found == peers_.end() ? nullptr : found->second.get();
+}
+
+GtkWindow* GtkWindowBackend::TopLevelOf(WindowHandle window) {
+    Peer* peer = FindPeer(win::GetTopLevel(window));
+    return peer && peer->kind == PeerKind::TopLevel ? GTK_WINDOW(peer->outer) : nullptr;
+}
+
+void GtkWindowBackend::WindowChanged(WindowHandle window, win::WindowChange change) {
+    using win::WindowChange;
+    if (change == WindowChange::Created) {
+        CreatePeer(window);
+        return;
+    }
+    if (change == WindowChange::Destroyed) {
+        DestroyPeer(window);
+        return;
+    }
+    Peer* peer = FindPeer(window);
+    if (!peer) return;
+    switch (change) {
+        case WindowChange::Shown:
+        case WindowChange::Hidden:
+            ShowPeer(*peer, change == WindowChange::Shown);
+            break;
+        case WindowChange::Moved:
+        case WindowChange::FrameChanged:
+            PlacePeer(*peer);
+            RefreshTitle(win::GetTopLevel(window));
+            break;
+        case WindowChange::TextChanged:
+            RefreshTitle(win::GetTopLevel(window));
+            if (peer->layout) gtk_widget_queue_draw(peer->layout);
+            break;
+        case WindowChange::EnabledChanged:
+            gtk_widget_set_sensitive(peer->kind == PeerKind::TopLevel ? gtk_bin_get_child(GTK_BIN(peer->outer)) : peer->outer,
+                                     win::IsWindowEnabled(window));
+            break;
+        case WindowChange::Invalidated:
+        case WindowChange::Painted:
+            if (peer->area) gtk_widget_queue_draw(peer->area);
+            break;
+        case WindowChange::Raised:
+            RaisePeer(*peer);
+            break;
+        case WindowChange::MenuChanged:
+            if (peer->kind == PeerKind::TopLevel) {
+                RebuildMenuBar(*peer);
+                PlacePeer(*peer);
+            }
+            break;
+        case WindowChange::ScrollChanged:
+            SyncScrollBars(*peer);
+            break;
+        default:
+            break;
+    }
+}
+
+void GtkWindowBackend::CreatePeer(WindowHandle window) {
+    auto peer = std::make_unique<Peer>();
+    peer->window = window;
+    WindowHandle parent = win::GetParent(window);
+    if (!parent) {
+        peer->kind = PeerKind::TopLevel;
+        BuildTopLevel(*peer);
+        ConnectTopLevelEvents(*peer);
+        ConnectDrawnEvents(*peer);
+        if (Peer* owner = FindPeer(win::GetTopLevel(win::GetOwner(window))); owner && owner->kind == PeerKind::TopLevel)
+            gtk_window_set_transient_for(GTK_WINDOW(peer->outer), GTK_WINDOW(owner->outer));
+    } else {
+        Peer* parentPeer = FindPeer(parent);
+        if (!parentPeer || !parentPeer->layout) return;  // inside a control: not shown on its own
+        if (GtkWidget* control = controls_.make ? controls_.make(window) : nullptr) {
+            peer->kind = PeerKind::Control;
+            peer->outer = control;
+            gtk_layout_put(GTK_LAYOUT(parentPeer->layout), control, 0, 0);
+            ConnectControlEvents(*peer);
+        } else {
+            peer->kind = PeerKind::Drawn;
+            BuildDrawn(*peer, parentPeer->layout);
+            ConnectDrawnEvents(*peer);
+            ConnectMdiFrame(*peer);
+        }
+    }
+    Peer& made = *peer;
+    peers_[window.bits] = std::move(peer);
+    if (made.kind == PeerKind::TopLevel) RebuildMenuBar(made);  // its height counts in the placing
+    PlacePeer(made);
+    ShowPeer(made, (win::GetStyle(window) & win::kStyleVisible) != 0);
+}
+
+void GtkWindowBackend::DestroyPeer(WindowHandle window) {
+    auto found = peers_.find(window.bits);
+    if (found == peers_.end()) return;
+    std::unique_ptr<Peer> peer = std::move(found->second);
+    peers_.erase(found);
+    if (peer->outer) gtk_widget_destroy(peer->outer);
+}
+
+void GtkWindowBackend::PlacePeer(Peer& peer) {
+    WindowHandle window = peer.window;
+    win::Rect rect = RectInParentWindow(window);
+    win::Rect client = win::GetClientRect(window);
+    win::Point inset = ClientInset(window);
+    peer.syncing = true;
+    if (peer.kind == PeerKind::TopLevel) {
+        int menuHeight = 0;
+        if (gtk_widget_get_visible(peer.menuRow)) gtk_widget_get_preferred_height(peer.menuRow, &menuHeight, nullptr);
+        gtk_window_move(GTK_WINDOW(peer.outer), rect.left, rect.top);
+        gtk_window_resize(GTK_WINDOW(peer.outer), std::max(1, rect.Width()), std::max(1, rect.Height() + menuHeight));
+        // A window the user cannot resize takes its size from its content.
+        if (!gtk_window_get_resizable(GTK_WINDOW(peer.outer)))
+            gtk_widget_set_size_request(peer.layout, std::max(1, rect.Width()), std::max(1, rect.Height()));
+        GtkAllocation now;
+        gtk_widget_get_allocation(peer.layout, &now);
+        peer.awaitingSize = now.width != rect.Width() || now.height != rect.Height();
+    } else {
+        GtkWidget* parentLayout = gtk_widget_get_parent(peer.outer);
+        gtk_widget_set_size_request(peer.outer, std::max(0, rect.Width()), std::max(0, rect.Height()));
+        if (GTK_IS_LAYOUT(parentLayout)) gtk_layout_move(GTK_LAYOUT(parentLayout), peer.outer, rect.left, rect.top);
+    }
+    if (peer.layout) gtk_layout_set_size(GTK_LAYOUT(peer.layout), std::max(1, rect.Width()), std::max(1, rect.Height()));
+    if (peer.area) {
+        gtk_widget_set_size_request(peer.area, client.Width(), client.Height());
+        gtk_layout_move(GTK_LAYOUT(peer.layout), peer.area, inset.x, inset.y);
+        gtk_widget_set_visible(peer.area, !client.IsEmpty());
+        gtk_widget_queue_draw(peer.area);
+    }
+    if (peer.layout && peer.kind != PeerKind::TopLevel) gtk_widget_queue_draw(peer.layout);
+    PlaceMdiScrollBars(peer);
+    peer.placed = rect;
+    peer.syncing = false;
+}
+
+void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
+    if (show)
+        gtk_widget_show(peer.outer);
+    else
+        gtk_widget_hide(peer.outer);
+}
+
+// The widget goes to the top of its siblings: its own GDK window is raised,
+// which orders both the drawing of the layout's children and where the
+// pointer's events go.
+void GtkWindowBackend::RaisePeer(Peer& peer) {
+    if (peer.kind == PeerKind::TopLevel) {
+        gtk_window_present(GTK_WINDOW(peer.outer));
+        return;
+    }
+    if (GdkWindow* surface = gtk_widget_get_window(peer.outer); surface && gtk_widget_get_has_window(peer.outer))
+        gdk_window_raise(surface);
+}
+
+void GtkWindowBackend::RefreshTitle(WindowHandle topLevel) {
+    Peer* peer = FindPeer(topLevel);
+    if (!peer || peer->kind != PeerKind::TopLevel) return;
+    gtk_window_set_title(GTK_WINDOW(peer->outer), win::MdiFrameTitle(topLevel).c_str());
+    int before = 0, after = 0;
+    gtk_widget_get_preferred_height(peer->menuRow, &before, nullptr);
+    RefreshChildButtons(*peer);
+    gtk_widget_get_preferred_height(peer->menuRow, &after, nullptr);
+    // The menu row may have grown with the child's buttons: the client keeps its size.
+    if (before != after) PlacePeer(*peer);
+}
+
+void GtkWindowBackend::RunPendingEvents() {
+    SyncDisplay();
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+void GtkWindowBackend::SyncDisplay() {
+    for (auto& [bits, peer] : peers_) {
+        if (peer->kind == PeerKind::Control) {
+            if (controls_.sync) controls_.sync(*peer);
+        } else if (peer->area && HasOpenContexts(peer->window)) {
+            gtk_widget_queue_draw(peer->area);
+        }
+    }
+}
+
+GtkWindowBackend* CurrentGtkBackend() { return dynamic_cast<GtkWindowBackend*>(&win::CurrentBackend()); }
+
+}  // namespace ql::gtk

@@ -1,0 +1,126 @@
+// The GTK 3 window backend: each window of the layer has a peer on the display.
+// Top-level windows are GtkWindows holding the menu bar and a layout for the
+// client area; other windows are layouts placed in their parent's layout, with
+// a drawing area that shows the window's image (expose only blits it: the
+// program paints through the message loop, never from a draw signal); controls
+// are GTK widgets made by the control module (gtk_controls.h). Document children
+// get the frame the layer draws (win/mdi.h) around their drawing area, with
+// GTK scroll bars. GTK input becomes the layer's messages, posted as a user's
+// input is; the clock is GLib's monotonic clock; waiting runs the GLib main
+// context until a message is posted or the deadline passes.
+// User-interface thread only, except Wake.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "platform/win/backend.h"
+
+namespace ql::gtk {
+
+using platform::WindowHandle;
+
+enum class PeerKind : uint8_t { TopLevel, Drawn, Control };
+
+// The widgets of one window. `outer` is what the parent holds (the GtkWindow
+// for a top-level window); `layout` holds the drawing area and the children,
+// in window coordinates (the frame insets included).
+struct Peer {
+    WindowHandle window;
+    PeerKind kind = PeerKind::Drawn;
+    GtkWidget* outer = nullptr;
+    GtkWidget* layout = nullptr;
+    GtkWidget* area = nullptr;
+    GtkWidget* menuRow = nullptr;   // top-level: the menu bar and the maximised child's buttons
+    GtkWidget* menuBar = nullptr;
+    GtkWidget* childButtons = nullptr;
+    GtkWidget* verticalScroll = nullptr;  // document children
+    GtkWidget* horizontalScroll = nullptr;
+    win::Rect placed;  // where the outer widget was last put (parent's layout coordinates)
+    bool syncing = false;  // the backend is writing to the widgets: their signals are ignored
+    // A top-level window was given a size the display has not granted yet: its
+    // allocations are not the user's until one matches.
+    bool awaitingSize = false;
+    bool menuActive = false;  // the menu bar is being used (InitMenu was sent)
+};
+
+// Makes and refreshes the widgets of controls; installed by the user-interface
+// backend so that the window backend needs no knowledge of controls.
+struct ControlPeers {
+    // The widget for a control class, or null when the class is not a control
+    // shown by a GTK widget (the window is then drawn by the layer).
+    std::function<GtkWidget*(WindowHandle window)> make;
+    // Brings the widget up to the control's state in the model.
+    std::function<void(Peer& peer)> sync;
+};
+
+class GtkWindowBackend final : public win::Backend {
+public:
+    GtkWindowBackend();
+    ~GtkWindowBackend() override;
+
+    uint64_t Now() override;
+    void WaitForWork(std::optional<uint64_t> deadline) override;
+    void Wake() override;
+    bool IsKeyDown(win::Key key) override;
+    win::Point CursorPosition() override { return cursor_; }
+    void SetCursorPosition(win::Point screen) override { cursor_ = screen; }
+    int32_t Metric(win::SystemMetric metric) override;
+    void WindowChanged(WindowHandle window, win::WindowChange change) override;
+
+    void SetControlPeers(ControlPeers peers) { controls_ = std::move(peers); }
+    Peer* FindPeer(WindowHandle window);
+    GtkWindow* TopLevelOf(WindowHandle window);
+    // Runs pending GTK work without waiting, after bringing the display up to
+    // the model (images, controls, titles).
+    void RunPendingEvents();
+    // Brings every peer up to the model: redraws windows whose images changed and
+    // refreshes controls.
+    void SyncDisplay();
+    void SyncControl(Peer& peer) {
+        if (peer.kind == PeerKind::Control && controls_.sync) controls_.sync(peer);
+    }
+
+    // Input state kept from GTK's events (gtk_events.cpp).
+    void SetKeyState(win::Key key, bool down);
+    void SetCursor(win::Point screen) { cursor_ = screen; }
+
+private:
+    void CreatePeer(WindowHandle window);
+    void DestroyPeer(WindowHandle window);
+    void PlacePeer(Peer& peer);
+    void ShowPeer(Peer& peer, bool show);
+    void RaisePeer(Peer& peer);
+    void RefreshTitle(WindowHandle topLevel);
+
+    std::map<uint32_t, std::unique_ptr<Peer>> peers_;
+    ControlPeers controls_;
+    std::atomic<bool> wakePending_{false};
+    int64_t started_ = 0;
+    std::array<bool, 256> keys_{};
+    win::Point cursor_;
+};
+
+// The installed window backend when it is the GTK one, else null.
+GtkWindowBackend* CurrentGtkBackend();
+
+// Builders of the peers' parts (gtk_peers.cpp, gtk_menus.cpp, gtk_mdi_frame.cpp,
+// gtk_events.cpp).
+void BuildTopLevel(Peer& peer);
+void BuildDrawn(Peer& peer, GtkWidget* parentLayout);
+void ConnectDrawnEvents(Peer& peer);
+void ConnectTopLevelEvents(Peer& peer);
+void ConnectControlEvents(Peer& peer);
+void RebuildMenuBar(Peer& peer);
+void RefreshChildButtons(Peer& peer);
+void ConnectMdiFrame(Peer& peer);
+void PlaceMdiScrollBars(Peer& peer);
+void SyncScrollBars(Peer& peer);
+
+}  // namespace ql::gtk

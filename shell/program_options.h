@@ -1,0 +1,189 @@
+// The program's settings whose owning modules are not built yet, or that belong to
+// the shell: the integer rows of the settings table that no other module holds (one
+// variable per key, of the row's width and sign), and the text and composite
+// settings. The settings store loads and saves them (shell/settings_store.h); their
+// modules read them here. Integer defaults are the table's (shell/settings_table.h),
+// applied on first use and by ResetProgramOptions. User-interface thread only.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/model/score_document.h"
+#include "core/units/units.h"
+#include "platform/gfx/types.h"
+
+namespace ql {
+
+constexpr int kChordTypeCount = 16;
+constexpr int kQuickZoomCount = 4;
+constexpr int kLogicalPortCount = 8;
+constexpr int kSettingColourCount = 5;
+
+// The three default text fonts, in this order.
+enum class DefaultFont : int { TextLine = 0, Lyric = 1, MeasureNumbers = 2 };
+constexpr int kDefaultFontCount = 3;
+
+// A default text font as stored: "%u,%u,%d,%u,%u,%u,%u,%s".
+struct DefaultFontSetting {
+    uint32_t winFont = 0;  // 1: an own face; 0: the quick-font slot below
+    uint32_t slot = 0;     // quick-font slot, or face index of an own face
+    int32_t height = 0;    // 160ths of a staff-line space
+    uint32_t bold = 0;
+    uint32_t italic = 0;
+    uint32_t underline = 0;
+    uint32_t charset = 0;
+    std::string face;
+    bool operator==(const DefaultFontSetting&) const = default;
+};
+
+// A stored quick zoom: scroll origin and zoom.
+struct QuickZoom {
+    bool stored = false;
+    int32_t originX = 0;
+    int32_t originY = 0;
+    int32_t zoom = 0;
+};
+
+struct ProgramOptions {
+    // Section "Quaverlinescribe".
+    uint8_t QuantizeMouse = 0;
+    uint8_t AllowStepEntry = 0;
+    uint8_t FollowMusic = 0;
+    uint8_t RTCFrequency = 0;
+    uint8_t RecordMode = 0;
+    uint8_t SyncPorts = 0;
+    uint8_t ThruPorts = 0;
+    uint8_t MidiStepInPort = 0;
+    uint8_t RecordPort = 0;
+    uint8_t SyncInPort = 0;
+    int32_t FudgeLimit = 0;
+    uint8_t ExtendLimit = 0;
+    int32_t PreQuantization = 0;
+    int32_t PostQuantization = 0;
+    uint8_t AllowMIDIdelay = 0;
+    uint8_t CommonCut = 0;
+    uint8_t RecordCountdown = 0;
+    uint8_t PlayCountdown = 0;
+    uint8_t RecordStaff = 0;
+    uint8_t SplitStaff = 0;
+    uint8_t SplitPoint = 0;
+    uint8_t CachePatches = 0;
+    uint8_t RecordContinue = 0;
+    uint8_t RecordMetro = 0;
+    uint8_t RecordEcho = 0;
+    uint8_t PlayMetro = 0;
+    uint8_t KeepMIDI = 0;
+    uint8_t KeepQuantizationError = 0;
+    uint8_t QuantizationErrorLimit = 0;
+    uint8_t HomeZoom = 0;
+    uint8_t AutoRest = 0;
+    uint8_t AutoHideTABStems = 0;
+    uint8_t AutoRollNotes = 0;
+    uint8_t InchRule = 0;
+    uint8_t ShowMargins = 0;
+    uint8_t StartMaximized = 0;
+    uint8_t SendPatches = 0;
+    uint8_t IsAutoRewind = 0;
+    uint8_t ShowHidden = 0;
+    uint8_t AutoExtendBeats = 0;
+    uint8_t SavePreferences = 0;
+    uint8_t LoadLastFile = 0;
+    uint8_t PickListEntries = 0;
+    uint8_t RulerOn = 0;
+    uint8_t IsAllowFocus = 0;
+    uint8_t IsForceStemUD = 0;
+    uint8_t UseBoxCursor = 0;
+    uint8_t Verify = 0;  // also "VerifySave"
+    uint8_t FilterTempo = 0;
+    uint8_t FilterKEYP = 0;
+    uint8_t FilterRTC = 0;
+    uint8_t FilterPATCH = 0;
+    uint8_t FilterCHAP = 0;
+    uint8_t FilterPITCH = 0;
+    uint8_t HideKEYP = 0;
+    uint8_t HideRTC = 0;
+    uint8_t HidePATCH = 0;
+    uint8_t HideCHAP = 0;
+    uint8_t HidePITCH = 0;
+    uint8_t HideTEMPO = 0;
+    uint8_t ResetMode = 0;
+    uint8_t TextSpacingRef = 0;
+    uint8_t AllowTriplets = 0;
+    uint8_t AllowSyncopation = 0;
+    uint8_t AllowQuin = 0;
+    uint8_t ReleaseButtonWnds = 0;
+    uint8_t ShowPlaybackLoc = 0;
+    uint8_t KeyCancel = 0;
+    uint8_t AutoScroll = 0;
+    // Section "Version 2".
+    uint8_t PolyMode = 0;
+    uint8_t UseToolTips = 0;
+    uint8_t AutoSlash = 0;
+    uint8_t SymmetricSlurs = 0;
+    uint8_t SymmetricHairpins = 0;
+    uint8_t SyncPalettes = 0;
+    uint8_t OssiaStaves = 0;
+    uint8_t ClipBlackAndWhite = 0;
+    uint8_t UsePopupMenus = 0;
+    uint8_t AutoMMR = 0;
+    uint8_t AutoLastBar = 0;
+    uint8_t ShowOffPage = 0;
+    uint8_t AutoReformat = 0;
+    uint8_t SmoothScreen = 0;
+    uint8_t BackupCopies = 0;
+    uint8_t KeySigAllStaves = 0;
+    // Section "ToolbarSettings".
+    uint8_t LRToolbar = 0;
+    uint8_t NoteToolbar = 0;
+    uint8_t TextToolbar = 0;
+    uint8_t FileToolbar = 0;
+    uint8_t CDToolbar = 0;
+    uint8_t PageToolbar = 0;
+    uint8_t WinToolbar = 0;
+    uint8_t ToolBarText = 0;
+    uint8_t EditToolbar = 0;
+    uint8_t ViewToolbar = 0;
+    uint8_t VoxToolbar = 0;
+    uint8_t SmallToolBars = 0;
+    int16_t ToolSize = 0;
+
+    // Text and composite settings.
+    std::string Language;
+    std::string ChordTypes[kChordTypeCount];
+    std::string InitStaffSeparation;  // text numbers, kept as typed
+    std::string NumSystemsSep;
+    uint8_t MeasureNumberShowChange = 1;
+    std::string PickListDrives;
+    std::string CopyRight;
+    std::string TemplatePath;
+    // Output-device entry of logical ports 1..8; an entry is taken from the settings
+    // only when it is above 0 and below OutputDeviceEntries (set by start-up when it
+    // counts the output devices).
+    uint8_t MidiPortMap[kLogicalPortCount] = {};
+    int32_t OutputDeviceEntries = 0;
+    QuickZoom QuickZooms[kQuickZoomCount];
+    // "ColorTitle", "ColorMenu", "ColorButton", "ColorPageIcon", "ColorPageIconNumber";
+    // none until a setting gives one (the windows that use them keep their own).
+    std::optional<gfx::Colour> Colours[kSettingColourCount];
+    DefaultFontSetting DefaultFonts[kDefaultFontCount];
+    // The engraving metrics as staff spaces, d.ddd words, by word of the metric record
+    // (core/model/engraving_metrics.h).
+    BcdInches Metrics[kPageDistanceCount] = {};
+
+    // Metronome (section "Quaverlinescribe").
+    int32_t MetronomePort = 0;
+    int32_t MetronomePatch = 115;
+    int32_t MetronomeCH = 10;
+    int32_t MetronomeBarKey = 75;
+    int32_t MetronomeBeatKey = 72;
+    int32_t MetronomeKv = 110;
+};
+
+// The options (integer rows at their table defaults on first use).
+ProgramOptions& Options();
+// Every option back to its default (start-up and tests).
+void ResetProgramOptions();
+
+}  // namespace ql
