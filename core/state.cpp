@@ -8,6 +8,7 @@
 
 #include "core/memory/arena.h"
 #include "core/memory/pool_internal.h"
+#include "platform/win/keys.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {
@@ -48,6 +49,10 @@ void ResetProgramState() {
     new (&g_state) ProgramState();
     FailNextArenaBlocks(0);
     ClearStaticPoolTables();
+}
+
+bool CtrlHeld() {
+    return win::IsKeyDown(win::Key::Control) || State().input.StickyCtrlFlag != 0;
 }
 
 }  // namespace ql

@@ -88,13 +88,20 @@ struct FileFlags {
     uint8_t VersionFieldWidth = 2;
     uint8_t VersionChoice = 0;
     uint16_t AttachedObjectTime = 0;
-    // Font slots 0..23 that texts written by the running save name (bit n = slot n).
-    uint32_t UsedFontSlots = 0;
     // Set while a document's prototype objects are built.
     uint8_t BuildingPrototypes = 0;
     uint8_t MidiFileTransferActive = 0;
     uint8_t MidiImportActive = 0;
-    char TempPath[kPathBytes] = {};  // target folder + the temporary file name
+    // The bytes moved by the last read or write of the score file.
+    uint32_t BytesMoved = 0;
+    // A file is being opened; opened as the base of a new manuscript; the quiet mode
+    // of the verifier (header failures show no box).
+    uint8_t Opening = 0;
+    uint8_t OpeningAsBase = 0;
+    uint8_t QuietRead = 0;
+    // EmergencySaveActive as a running save found it (a change stops it with 2990).
+    uint32_t InternalErrorsAtSaveStart = 0;
+    std::string TempPath;  // the temporary file of the running save
 };
 
 // Flags shared with the timer and MIDI-input threads.
@@ -176,6 +183,14 @@ struct LayoutGlobals {
     // Set by the page-margin drag while it adds or removes systems: page layout does
     // not cap the gaps between systems at the system separation.
     uint8_t SystemGapsUncapped = 0;
+    // Page formatter: a refusal byte that makes AppendPage fail after making its
+    // page, the latch set when the pools ran nearly full after a new page, and the
+    // byte that makes FormatMeasures skip the vertical layout (page margin drag).
+    uint8_t RefuseNewPage = 0;
+    uint8_t PagesLowLatch = 0;
+    uint8_t VerticalLayoutSuspended = 0;
+    // Set while only the parts of figures that continue on the next system are drawn.
+    int32_t ContinuationOnly = 0;
     // Nesting of spacing operations and the low-memory reports shown when the
     // outermost began: an exhausted pool is reported once per operation.
     int32_t SpacingDepth = 0;
@@ -287,6 +302,25 @@ struct InputGlobals {
     uint8_t DragLock = 0;       // a drag commit leaves the view's location alone
 };
 
+// The view locator (display/view_location.h, display/hit_test.h): switches callers
+// set around one operation, the measure-slot limit, the mouse moves to ignore after
+// the program warped the pointer, and the search state of the pointer hit tests.
+struct LocateGlobals {
+    uint8_t KeepSystem = 0;           // locating keeps the current system
+    uint8_t KeepMeasure = 0;          // locating and time anchors keep the current measure
+    uint8_t KeepStaff = 0;            // locating keeps the current staff
+    uint8_t ForceLocationUpdate = 0;  // setters apply an unchanged location
+    uint8_t SkipVoiceChain = 0;       // quick setters leave the voice chain alone
+    uint8_t SlotLimit = 24;           // measure slots a system row uses
+    uint8_t SkipNextMouseMove = 0;    // mouse moves the view ignores, one each
+    uint8_t ArmedToolCode = 0;        // code of the armed tool; 0 none
+    uint8_t HitVoice = 0;             // voice of the last pointer search
+    uint8_t VoiceFilterMode = 0;      // 1: every voice may be searched
+    uint8_t VoiceFilterMask = 0;      // else bit v allows voice v; 0 allows all
+    uint8_t PointerValidation = 0;    // report unusable page and system references
+    LogicalPoint LastPointerPoint{};  // the last point the program put the pointer on
+};
+
 // Shell flags and program settings read by many modules.
 struct ProgramGlobals {
     uint8_t ShutdownFlag = 0;
@@ -354,6 +388,7 @@ struct ProgramState {
     DrawingGlobals drawing;
     DialogGlobals dialogs;
     InputGlobals input;
+    LocateGlobals locate;
     ProgramGlobals program;
     SaveStacks stacks;
     TextBuffers text;
@@ -363,6 +398,9 @@ struct ProgramState {
 ProgramState& State();
 // The flags shared with the timer and MIDI threads; any thread.
 PlaybackGlobals& PlaybackFlags();
+
+// Ctrl counts as held: the Ctrl key is down or the latched-Ctrl byte is set.
+bool CtrlHeld();
 
 // Makes the calling thread the user-interface thread.
 void BindUiThread();

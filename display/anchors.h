@@ -28,8 +28,9 @@ void EncodeTimeAnchors(ScoreView* view, const LogicalPoint* points, ObjectLocati
 void EncodePageAnchors(ScoreView* view, ObjectLocation* bodyLocation, const LogicalPoint* points,
                        int count);
 
-// Anchors of kind 0..4 back to logical points (kind 3 yields nothing).
-void DecodeAnchors(ScoreView* view, int kind, const ObjectLocation* location, LogicalPoint* out,
+// Anchors of kind 0..4 back to logical points (kind 3 yields nothing). The one
+// write: a time anchor whose tick is past its measure is moved to the last column.
+void DecodeAnchors(ScoreView* view, int kind, ObjectLocation* location, LogicalPoint* out,
                    int count);
 
 // Point of an object attached to a note: note position plus the stored offsets.

@@ -1,84 +1,191 @@
-// The view's current location. Until the display's locate module is built, the
-// location is kept in the view's own fields only: no system is derived and the
-// screen pointer does not move.
+// The view's current location: the setters that make a system, staff and measure
+// current and derive the slot, staff record, cell, voice chain and positions from
+// them, and the location taken from the pointer.
 #include "display/view_location.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/page_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "display/hit_test.h"
+#include "display/locate_internal.h"
+#include "display/view_modes.h"
+#include "shell/shell_services.h"
+#include "platform/gfx/mapping.h"
+#include "platform/win/input.h"
+#include "staves/staff_scaling.h"
 
 namespace ql {
+
+using namespace locate;
+
 namespace {
 
-// Measures beyond the count a location may name (the end of the score).
-constexpr int kMeasureSlack = 4;
+// Measure numbers from here on are shown without the spaces around the point.
+constexpr int kWideReadoutMeasure = 100;
+
+int ClampMeasure(const ScoreView* view, int measure) {
+    return std::min(measure, MeasureCountOf(view) + kMeasureSlack);
+}
+
+int ClampStaff(const ScoreView* view, int staff) {
+    return std::clamp(staff, 0, StaffCountOf(view));
+}
+
+// Staff record, cell, voice chain and measure length of the current staff and measure.
+void DeriveCell(ScoreView* view, bool keepChain) {
+    ScoreDocument* document = view->document;
+    view->currentStaffRecord = StaffRecordOf(document, view->currentStaff);
+    view->currentCell = nullptr;
+    if (view->currentStaffRecord != nullptr && view->currentMeasure >= 1)
+        view->currentCell =
+            GetOrCreateMeasureCell(view->currentStaffRecord, document, view->currentMeasure);
+    if (!keepChain)
+        view->voiceChain = view->currentCell != nullptr
+                               ? GetVoiceFirstEvent(view->currentCell, FirstSelectedVoice(view))
+                               : nullptr;
+    const MeasureRecord* record =
+        view->currentMeasure >= 1 ? MeasureRecordOf(document, view->currentMeasure) : nullptr;
+    view->currentMeasureLength = record != nullptr ? record->lengthTicks : 0;
+}
+
+// Staff y from the system; false when the system has no staff offsets.
+bool DerivePositions(ScoreView* view, int slotForX) {
+    int32_t top = 0;
+    if (!StaffTop(view, view->currentSystem, view->currentStaff, &top)) return false;
+    view->staffY = top;
+    (void)slotForX;
+    return true;
+}
 
 }  // namespace
 
-void SetCurrentMeasure(ScoreView* view, int staff, int measure) {
-    // provisional: the system holding the measure is derived by the locate module,
-    // which is not built; only the clamped staff and measure are set.
+void ApplyLocation(ScoreView* view, int staff, int measure) {
     if (view == nullptr || view->document == nullptr) return;
-    const ScoreHeader& header = view->document->header;
-    view->currentStaff = std::clamp(staff, 1, std::max<int>(1, header.staffCount));
-    view->currentMeasure = std::clamp(measure, 1, header.measureCount + kMeasureSlack);
+    view->currentStaff = staff;
+    view->currentMeasure = measure;
+    if (OnMasterPage(view)) return;
+    view->currentSlot = SlotOfMeasure(view, measure, view->currentSystem);
+    DeriveCell(view, false);
+    if (view->currentSlot > Switches().SlotLimit) view->currentSlot = 1;
+    if (!DerivePositions(view, view->currentSlot)) return;
+    if (staff >= 1) SelectStaffScaledFonts(view, staff);
 }
 
-void MovePointerToPoint(ScoreView* view, int x, int y) {
-    // provisional: without the view's device mapping the screen pointer cannot be
-    // placed; the view's pointer point is updated.
-    if (view == nullptr) return;
-    view->pointerPoint = LogicalPoint{x, y};
+void SetCurrentMeasure(ScoreView* view, int staff, int measure) {
+    if (view == nullptr || view->document == nullptr || measure < 0) return;
+    measure = ClampMeasure(view, measure);
+    if (staff == view->currentStaff && measure == view->currentMeasure &&
+        Switches().ForceLocationUpdate == 0)
+        return;
+    if (view->currentPage == nullptr) return;
+    ScoreSystem* system = nullptr;
+    if (OnMasterPage(view))
+        system = view->currentPage->firstSystem.get();
+    else
+        system = view->pageView ? SystemOfMeasure(view, measure) : view->galleySystem;
+    if (system == nullptr) system = view->galleySystem;
+    view->currentSystem = system;
+    ApplyLocation(view, ClampStaff(view, staff), measure);
 }
 
 void SetCurrentSystemAndMeasure(ScoreView* view, ScoreSystem* system, int staff, int measure,
-                                bool /*force*/) {
-    // provisional: the measure slots of the system are kept by the locate module,
-    // which is not built; the system, staff and measure are set.
-    if (view == nullptr) return;
-    if (system != nullptr) view->currentSystem = system;
-    SetCurrentMeasure(view, staff, measure);
+                                bool force) {
+    if (view == nullptr || view->document == nullptr) return;
+    if (system == view->currentSystem && staff == view->currentStaff &&
+        measure == view->currentMeasure && !force && Switches().ForceLocationUpdate == 0)
+        return;
+    view->currentSystem = system;
+    if (measure >= 0) ApplyLocation(view, ClampStaff(view, staff), ClampMeasure(view, measure));
+}
+
+void SetCurrentSystem(ScoreView* view, ScoreSystem* system) {
+    if (view == nullptr || view->document == nullptr || system == view->currentSystem) return;
+    view->currentSystem = system;
+    if (system == nullptr) return;
+    ApplyLocation(view, StaffCountOf(view) > 0 ? 1 : 0, system->firstMeasure);
+}
+
+void SetCurrentSystemAndMeasureQuick(ScoreView* view, ScoreSystem* system, int staff,
+                                     int measure) {
+    if (view == nullptr || view->document == nullptr) return;
+    view->currentSystem = system;
+    view->currentStaff = ClampStaff(view, staff);
+    view->currentMeasure = std::max(0, ClampMeasure(view, measure));
+    view->currentSlot = SlotOfMeasure(view, view->currentMeasure, system);
+    DeriveCell(view, Switches().SkipVoiceChain != 0);
+    DerivePositions(view, std::clamp(view->currentSlot, 1, SlotCap()));
 }
 
 void SetCurrentMeasureQuick(ScoreView* view, int staff, int measure) {
-    // provisional: slot, cell and voice chain come from the locate module, which is
-    // not built; the staff, measure and staff record are set.
-    SetCurrentMeasure(view, staff, measure);
-    if (view == nullptr || view->document == nullptr) return;
-    view->currentStaffRecord = StaffRecordOf(view->document, view->currentStaff);
+    if (view == nullptr || view->document == nullptr || measure < 0) return;
+    ScoreSystem* system = view->pageView ? SystemOfMeasure(view, measure) : view->galleySystem;
+    SetCurrentSystemAndMeasureQuick(view, system != nullptr ? system : view->currentSystem, staff,
+                                    measure);
 }
 
-void ValidateCurrentPage(ScoreView* view) {
+// Makes a located place the location; false when it was already.
+static bool TakePlace(ScoreView* view, const LocatedPlace& place, bool forced) {
+    if (!forced && place.system == view->currentSystem && place.staff == view->currentStaff &&
+        place.measure == view->currentMeasure)
+        return false;
+    view->currentSystem = place.system;
+    ApplyLocation(view, place.staff, place.measure);
+    return true;
+}
+
+void UpdateLocationFromPointer(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
-    ScoreDocument* document = view->document;
-    for (ScorePage* page = document->leftMaster; page != nullptr; page = page->next.get()) {
-        if (page == view->currentPage) return;
+    if (view->currentPage == nullptr) {
+        ReportLocateNotice(kNoPageLine);
+        ShowPageInView(view, 0);
+        return;
     }
-    // provisional: linked views are not revisited until the display keeps its view
-    // links; this view goes back to the first page.
-    view->currentPage = document->firstPage;
-    view->currentSystem =
-        document->firstPage != nullptr ? document->firstPage->firstSystem.get() : nullptr;
+    if (StaffCountOf(view) == 0) {
+        ApplyLocation(view, 0, 0);
+        return;
+    }
+    const LocatedPlace place = LocatePoint(view, view->pointerPoint);
+    if (!view->pageView && place.system != nullptr && place.system->number >= 1 &&
+        view->galleySystem != nullptr)
+        view->galleySystem->number = 0;
+    if (!TakePlace(view, place, Switches().ForceLocationUpdate != 0)) {
+        if (view->currentCell != nullptr)
+            view->voiceChain = GetVoiceFirstEvent(view->currentCell, FirstSelectedVoice(view));
+        return;
+    }
+    Switches().ForceLocationUpdate = 0;
+    ShowPositionReadout(view, view->currentStaff, view->currentMeasure);
 }
 
 void SetLocationFromPoint(ScoreView* view, const LogicalPoint& point) {
-    // provisional: deriving system, staff and measure from a point needs the locate
-    // module's slot tables, which are not built; the pointer point is kept.
     if (view == nullptr) return;
-    view->pointerPoint = point;
+    view->pointerPoint = point;  // the point last given to the locator
+    if (view->document == nullptr || view->currentPage == nullptr) return;
+    if (OnMasterPage(view) || StaffCountOf(view) == 0) return;
+    TakePlace(view, LocatePoint(view, point), false);
 }
 
-ScoreSystem* SystemOfMeasure(ScoreView* view, int measure) {
-    if (view == nullptr) return nullptr;
-    if (view->currentPage != nullptr) {
-        for (ScoreSystem* system = view->currentPage->firstSystem.get(); system != nullptr;
-             system = system->next.get()) {
-            if (measure >= system->firstMeasure && measure <= system->lastMeasure) return system;
-        }
-    }
-    return view->currentSystem;
+void LocationFromCaret(ScoreView* view) {
+    if (view == nullptr) return;
+    gfx::Point caret = win::GetCaretPosition();
+    if (view->ViewDC) caret = gfx::DeviceToLogical(view->ViewDC, caret);
+    view->pointerPoint = LogicalPoint{caret.x, caret.y};
+    UpdateLocationFromPointer(view);
+}
+
+const char* ShowPositionReadout(ScoreView* view, int first, int second) {
+    // provisional: the readout window is made by the view modes, which do not make
+    // it yet; the text is formatted into the shared display buffer for its caller.
+    (void)view;
+    char* text = State().text.display;
+    std::snprintf(text, sizeof State().text.display,
+                  second >= kWideReadoutMeasure ? "  %d.%d  " : "  %d . %d  ", first, second);
+    return text;
 }
 
 }  // namespace ql

@@ -15,6 +15,32 @@ struct ScoreSystem;
 struct ScoreObject;
 struct EventRecord;
 
+// A place in the score: the system, staff and measure under a point.
+struct LocatedPlace {
+    ScoreSystem* system = nullptr;
+    int staff = 1;
+    int measure = 1;
+};
+
+// The system, staff and measure under a point; without a system the "LOCATE"
+// notice and the current system, staff 1, measure 1.
+LocatedPlace LocatePoint(ScoreView* view, const LogicalPoint& point);
+// Page view: the system of the current page a y belongs to.
+ScoreSystem* SystemAtY(ScoreView* view, int32_t y);
+// Stores staff and measure and derives slot, staff record, cell, voice chain,
+// measure length, staff y and the staff's fonts (not on a master page).
+void ApplyLocation(ScoreView* view, int staff, int measure);
+// The quick setter with a given system.
+void SetCurrentSystemAndMeasureQuick(ScoreView* view, ScoreSystem* system, int staff,
+                                     int measure);
+// XToTime of an x relative to the current slot's content start.
+int XToTimeInSlot(ScoreView* view, int x);
+// The position readout text: "  %d.%d  " when the second number is 100 or more,
+// else "  %d . %d  ".
+const char* ShowPositionReadout(ScoreView* view, int first, int second);
+// Counts down the mouse moves to ignore after a warp; true for one to ignore.
+bool ConsumeSkippedMouseMove();
+
 // Sets the view's current system, staff and measure (clamped); nothing when
 // unchanged unless forced.
 void SetCurrentSystemAndMeasure(ScoreView* view, ScoreSystem* system, int staff, int measure,
@@ -76,10 +102,10 @@ void MovePointerToPoint(ScoreView* view, int x, int y);
 // Moves the pointer to a logical point without updating the location.
 void MovePointerToLogical(ScoreView* view, int x, int y);
 
-// Moves the pointer to an object's position.
-void MovePointerToObject(ScoreView* view, ScoreObject* object);
+// Moves the pointer to a note's head (when visible) and updates the location.
+void MovePointerToObject(ScoreView* view, EventRecord* event);
 
-// Re-sets the pointer where it is so that a mouse move follows.
-void NudgePointer();
+// Posts a mouse move at the view's logical pointer.
+void NudgePointer(ScoreView* view);
 
 }  // namespace ql

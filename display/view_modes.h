@@ -14,6 +14,11 @@ void EnterPageView(ScoreView* view);
 // Non-zero on success.
 int EnterScrollView(ScoreView* view);
 
+// Lays the scroll page out from a measure (clamped to 1..count): up to 24
+// measures, with the context page of up to 8 measures before it linked in front
+// from measure 2 on. Result 0.
+int SetScrollViewStart(ScoreView* view, int measure);
+
 // Applies a zoom level, clamped to 2..128.
 void SetZoom(ScoreView* view, int level);
 

@@ -1,10 +1,10 @@
-// The byte layer of native score files over the shared handle, and the save entry
-// point. The stream writer is not built yet: SaveScoreFile reports failure and writes
-// nothing until it is, so its callers (autosave, the emergency copy) tell the truth.
+// The byte layer of native score files over the shared handle (the save entry point
+// is in files/save/score_save.cpp).
 #include "files/score_file.h"
 
 #include <utility>
 
+#include "core/state.h"
 #include "files/bytes/score_file_handle.h"
 #include "platform/sys/file_io.h"
 #include "shell/system_error.h"
@@ -12,38 +12,35 @@
 namespace ql {
 namespace {
 
-SaveScoreFileHook& TestHook() {
-    static SaveScoreFileHook hook;
-    return hook;
-}
+uint32_t g_writeErrorsShown = 0;
 
+// A save in autosave mode shows nothing: its caller reports the failure.
 void ReportWriteFailure() {
+    ++g_writeErrorsShown;
+    if (State().files.AutoSaving) return;
     ShowSystemError(kScoreWriteErrorText, TheScoreFile().LastError());
 }
 
 }  // namespace
 
-void SetSaveScoreFileHookForTests(SaveScoreFileHook hook) {
-    TestHook() = std::move(hook);
-}
-
-int SaveScoreFile(ScoreDocument* document, ScoreView* view) {
-    if (TestHook()) return TestHook()(document, view);
-    // provisional: the stream writer (order of the records, backups, verification)
-    // is not built; nothing is written and the save reports failure.
-    return 0;
+uint32_t ScoreWriteErrorsShown() {
+    return g_writeErrorsShown;
 }
 
 int WriteScoreBytes(const void* bytes, uint32_t count) {
     if (count == 0) return 1;
-    if (TheScoreFile().Write(bytes, count)) return 1;
+    bool written = TheScoreFile().Write(bytes, count);
+    State().files.BytesMoved = TheScoreFile().LastCount();
+    if (written) return 1;
     ReportWriteFailure();
     return 0;
 }
 
 int ReadScoreBytes(void* buffer, uint32_t count) {
     if (count == 0) return 1;
-    return TheScoreFile().Read(buffer, count) ? static_cast<int>(count) : 0;
+    bool read = TheScoreFile().Read(buffer, count);
+    State().files.BytesMoved = TheScoreFile().LastCount();
+    return read ? static_cast<int>(count) : 0;
 }
 
 uint64_t ScoreBytesLeft() {

@@ -25,6 +25,9 @@ int SaveScoreFile(ScoreDocument* document, ScoreView* view);
 using SaveScoreFileHook = std::function<int(ScoreDocument* document, ScoreView* view)>;
 void SetSaveScoreFileHookForTests(SaveScoreFileHook hook);
 
+// The number of system-error boxes shown for failed score-file writes so far.
+uint32_t ScoreWriteErrorsShown();
+
 // The lead text of the system-error box of a failed write.
 inline constexpr char kScoreWriteErrorText[] =
     "I/O error occurred while saving file.\nTry saving to another location.";

@@ -18,6 +18,9 @@ void FormatMeasures(ScoreView* view, ScorePage* page);
 // FormatMeasures on the view's current page, then invalidates the linked views.
 void FormatMeasuresOfCurrentPage(ScoreView* view);
 
+// FormatMeasures on a page and every later page; marks the document modified.
+void FormatMeasuresFromPage(ScoreView* view, ScorePage* page);
+
 // FormatMeasures on every page; rebuilds the beat maps, invalidates the linked
 // views and marks the document modified.
 void FormatMeasuresOfAllPages(ScoreView* view);

@@ -11,7 +11,22 @@ struct ScoreDocument;
 struct ScoreView;
 struct ScorePage;
 struct PageRecord;
-struct ReformatOptions;
+
+// What ReformatFromPage does, with the layout it applies.
+struct ReformatOptions {
+    uint8_t allPages = 1;      // every page from the given one, else that page only
+    uint8_t staffSpacing = 0;  // staff offsets to multiples of the staff separation
+    uint8_t rebreak = 0;       // deal the systems out to pages again
+    uint8_t rebroken = 0;      // set on return when pages were re-broken
+    uint8_t model = 0;         // take the system tops of the model page
+    uint8_t modelPage = 0;
+    uint8_t reformat = 0;      // re-space every system
+    // The layout: measures per system, systems per page, staff separation (0 keeps
+    // the document's value for each).
+    uint16_t measuresPerSystem = 0;
+    uint8_t systemsPerPage = 0;
+    uint16_t staffSeparation = 0;
+};
 
 // Lays out a new score: measure count := systems per page x measures per system,
 // a staff record for every staff, page 1 with its systems. Non-zero on success.
@@ -35,6 +50,20 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
 // Moves the page break of a page back by count measures and re-places the pages.
 void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* pageRecord, int count);
 
+// A page of the grid for page index `index` from measure `first` on (not linked),
+// or null: refused with the measure-limit notice when its last measure would pass
+// MeasureLimit; a system that cannot be had is reported and nothing is kept.
+ScorePage* CreatePage(ScoreView* view, int index, int first);
+
+// AppendPage until the last page reaches the measure count (stops at a refusal).
+void ExtendPagesToMeasureCount(ScoreView* view);
+
+// Inserts count measures before measure `at` (every staff gets cells copied from
+// the measure before). Refused with the measure-limit notice when the count would
+// pass MeasureLimit; on a failed allocation everything is put back. Non-zero on
+// success.
+int InsertMeasures(ScoreView* view, int at, int count);
+
 // Adds a page after the last one, extending the measures first. Non-zero on
 // success; refuses when the measure table is full.
 int AppendPage(ScoreView* view);
@@ -47,7 +76,7 @@ void RenumberFromCurrentPage(ScoreView* view);
 
 // Gives a measure the first number and every later one the number the numbering
 // rule requires.
-void RenumberMeasuresFrom(int measure, int firstNumber);
+void RenumberMeasuresFrom(ScoreDocument* document, int measure, int firstNumber);
 
 // Extends the measure count to n (at most MaxMeasures - 8), creating cells in
 // every staff; nothing when n is not above the count. Non-zero on success.

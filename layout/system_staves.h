@@ -18,6 +18,10 @@ int AddStaffToSystems(ScoreView* view, int count, int newCount);
 // Hides a staff in one system: removes its offset and flags and closes the gap.
 void RemoveStaffFromSystem(ScoreView* view, ScoreSystem* system, int staff);
 
+// Makes a system's offsets cumulative again from per-staff gaps: the first visible
+// staff at 0, a gap of 0 or less taking the staff separation.
+void RestackSystemStaves(ScoreView* view, ScoreSystem* system);
+
 // Shows a hidden staff in one system again.
 void InsertStaffInSystem(ScoreView* view, int staff, ScoreSystem* system);
 

@@ -170,15 +170,17 @@ void ToggleObjectOwnership(ScoreObject* object, ScoreView* view) {
     if (object->subtype == SubtypeCode(ObjectSubtype::PageList)) {
         // The anchor starts as the stored location at the view's staff and measure;
         // the encoder fills in the time position from the point.
+        // The anchor's words are the time anchor of the point; the cell is the
+        // measure under the point, which the encoder reports.
         ObjectLocation anchor = LoadField<ObjectLocation>(location);
-        anchor.staff = static_cast<uint8_t>(view->currentStaff);
-        anchor.measure = static_cast<uint16_t>(view->currentMeasure);
-        EncodeTimeAnchors(view, &point, &anchor, 0);
-        ScoreObject* list = CellListAt(view, anchor.staff, anchor.measure);
+        LocationRecord encoded{};
+        EncodeAnchors(view, &encoded, SubtypeCode(ObjectSubtype::MeasureTimeList), &anchor,
+                      &point, 1);
+        ScoreObject* list = CellListAt(view, encoded.location.staff, encoded.location.measure);
         if (list == nullptr) return;
         object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
         UnlinkObject(object);
-        focus->location = LocationRecord{anchor, point};
+        focus->location = LocationRecord{encoded.location, point};
         StoreField(location, anchor);
         InsertObjectAfter(list, object);
     } else if (object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList)) {

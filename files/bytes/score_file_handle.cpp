@@ -7,6 +7,10 @@
 #include <cstring>
 #include <utility>
 
+#include <unistd.h>  // fsync
+
+#include "files/bytes/file_faults.h"
+
 namespace ql {
 
 ScoreFile& TheScoreFile() {
@@ -117,6 +121,7 @@ bool ScoreFile::Read(void* buffer, size_t count) {
         lastCount_ = static_cast<uint32_t>(count);
         return true;
     }
+    if (Injected(FileStep::Read)) return false;
     return ReadFromFile(static_cast<uint8_t*>(buffer), count);
 }
 
@@ -127,6 +132,7 @@ bool ScoreFile::Write(const void* bytes, size_t count) {
         return false;
     }
     if (count == 0) return true;
+    if (mode_ == Mode::WriteFile && Injected(FileStep::Write)) return false;
     auto* from = static_cast<const uint8_t*>(bytes);
     if (mode_ == Mode::WriteFile && image_.size() + count > kScoreFileBufferBytes) {
         if (!Flush()) return false;
@@ -147,9 +153,28 @@ bool ScoreFile::Write(const void* bytes, size_t count) {
 
 bool ScoreFile::Flush() {
     if (mode_ != Mode::WriteFile || image_.empty()) return true;
+    if (Injected(FileStep::Flush)) {
+        image_.clear();
+        return false;
+    }
     bool written = sys::WriteFileBytes(file_, image_.data(), image_.size(), &error_);
     image_.clear();  // a failed buffer is dropped: the save stops at its first failure
     return written;
+}
+
+bool ScoreFile::Sync() {
+    if (mode_ != Mode::WriteFile) return true;
+    if (!Flush()) return false;
+    if (Injected(FileStep::Sync)) return false;
+    if (::fsync(file_) == 0) return true;
+    error_ = errno;
+    return false;
+}
+
+bool ScoreFile::Injected(FileStep step) {
+    int error = InjectedFileFault(step);
+    if (error != 0) error_ = error;
+    return error != 0;
 }
 
 bool ScoreFile::Seek(uint64_t position) {
@@ -171,6 +196,11 @@ bool ScoreFile::Close() {
     Reset();
     if (was == Mode::WriteImage) image_ = std::move(written);  // kept for TakeImage
     return flushed && closed;
+}
+
+void ScoreFile::Discard() {
+    if (mode_ == Mode::WriteFile) image_.clear();
+    Close();
 }
 
 std::vector<uint8_t> ScoreFile::TakeImage() {

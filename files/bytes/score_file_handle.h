@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files/bytes/file_faults.h"
 #include "platform/sys/file_io.h"
 
 namespace ql {
@@ -34,10 +35,15 @@ class ScoreFile {
     bool Write(const void* bytes, size_t count);
     // Writes out the buffer of a file being written; true for every other mode.
     bool Flush();
+    // Flushes a file being written and forces it to the device (fsync); true for
+    // every other mode.
+    bool Sync();
     // A read position (reading modes only).
     bool Seek(uint64_t position);
     // Flushes (a failure is kept in LastError and returned) and closes.
     bool Close();
+    // Closes without writing out what the buffer holds (after a failure).
+    void Discard();
 
     Mode GetMode() const { return mode_; }
     bool IsOpen() const { return mode_ != Mode::Closed; }
@@ -54,6 +60,8 @@ class ScoreFile {
     std::vector<uint8_t> TakeImage();
 
   private:
+    // True (with the error number kept) when the test hook fails this call.
+    bool Injected(FileStep step);
     bool FillBuffer();
     bool ReadFromFile(uint8_t* out, size_t count);
     void Reset();

@@ -120,6 +120,8 @@ constexpr int kWriteFontRecord = 2953;
 constexpr int kWriteCharsetTag = 2961;
 constexpr int kWriteCharsetCount = 2964;
 constexpr int kWriteCharsets = 2968;
+// The temporary file could not be forced to the device (fsync).
+constexpr int kWriteSync = 2975;
 constexpr int kInternalErrorDuringSave = 2990;
 constexpr int kRename = 3046;
 constexpr int kReopen = 3062;

@@ -47,18 +47,10 @@ uint8_t StoredFontCharset(const uint8_t* bytes) {
     return bytes[kAtSlot];
 }
 
-uint16_t CountListedFontSlots() {
-    uint16_t count = 0;
-    for (int slot = kFirstListedFontSlot; slot <= kLastListedFontSlot; ++slot)
-        if (IsFontSlotUsed(slot)) ++count;
-    return count;
-}
-
 void EncodeFontSection(const QuickFontRecord (&fonts)[kScoreFontCount], ByteWriter& writer) {
     writer.Tag("FONT");
-    writer.U16(CountListedFontSlots());
+    writer.U16(static_cast<uint16_t>(kLastListedFontSlot - kFirstListedFontSlot + 1));
     for (int slot = kFirstListedFontSlot; slot <= kLastListedFontSlot; ++slot) {
-        if (!IsFontSlotUsed(slot)) continue;
         writer.U16(static_cast<uint16_t>(slot));
         EncodeFontRecord(fonts[slot], writer);
     }

@@ -1,5 +1,5 @@
-// The "FONT" and "QFCS" sections: for each quick-font slot 1..23 that a written text
-// names, its number and the 72-byte StoredFontRecord (name and face up to their NULs
+// The "FONT" and "QFCS" sections: for every quick-font slot 1..23 (so that a reload
+// keeps the setup of slots no text names), its number and the 72-byte StoredFontRecord (name and face up to their NULs
 // with zeros after, the font handle as 0, bold, italic, underline, the slot byte and
 // the height); then the character sets of all 24 slots.
 #pragma once
@@ -25,9 +25,7 @@ void DecodeFontRecord(ByteReader& reader, QuickFontRecord* font);
 // The slot of the record's byte 69 (for files that carry it there).
 uint8_t StoredFontCharset(const uint8_t* bytes);
 
-// The used slots among 1..23 of the running save (text_record_io.h).
-uint16_t CountListedFontSlots();
-// "FONT", the count of used slots, then each slot's number and record.
+// "FONT", the count 23, then each slot's number and record, slots 1 to 23.
 void EncodeFontSection(const QuickFontRecord (&fonts)[kScoreFontCount], ByteWriter& writer);
 // "QFCS", the count 24, then the character-set byte of slots 0..23.
 void EncodeCharsetSection(const QuickFontRecord (&fonts)[kScoreFontCount], ByteWriter& writer);

@@ -86,7 +86,6 @@ void EncodeBody(ScoreObject* object, ScoreDocument* document, ByteWriter& writer
         case ObjectType::Tie:
             return EncodeTieBody(*AsTie(object), writer);
         case ObjectType::TextBox:
-            MarkFontSlotUsed(TextBoxSlot(AsTextBox(object)->body));
             return EncodeTextBoxBody(*AsTextBox(object), writer);
         case ObjectType::Hairpin:
             return EncodeHairpinBody(*AsHairpin(object), writer);
@@ -206,15 +205,25 @@ uint32_t CountStoredObjects(const ScoreObject* first) {
     return count;
 }
 
+void EncodeScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectListMode mode,
+                           ByteWriter& writer) {
+    int walked = 0;
+    for (ScoreObject* o = first; o != nullptr && walked < kMaxListWalk;
+         o = o->next.get(), ++walked) {
+        if (!IsStoredObjectType(o->type)) continue;
+        o->subtype = SubtypeForMode(o->subtype, mode);
+        EncodeScoreObject(o, o->subtype, document, writer);
+    }
+}
+
 int WriteScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectListMode mode) {
     int walked = 0;
     for (ScoreObject* o = first; o != nullptr && walked < kMaxListWalk;
          o = o->next.get(), ++walked) {
         if (!IsStoredObjectType(o->type)) continue;
-        uint8_t subtype = o->subtype;
-        o->subtype = SubtypeForMode(subtype, mode);
+        o->subtype = SubtypeForMode(o->subtype, mode);
         ByteWriter writer;
-        EncodeScoreObject(o, subtype, document, writer);
+        EncodeScoreObject(o, o->subtype, document, writer);
         if (!WriteScoreBytes(writer.Data(), kRecordHeaderBytes))
             return ReportWriteFailure(item_code::kWriteHeader);
         auto bodyBytes = static_cast<uint32_t>(writer.Size() - kRecordHeaderBytes);

@@ -39,9 +39,13 @@ uint32_t CountStoredObjects(const ScoreObject* first);
 
 // Writes the record of every stored object from `first` along the next links. Each
 // object's subtype in memory is brought into line with the mode first (cell: 0 and 2
-// kept, others 0; page: 1; note: 3); its record keeps the subtype it had. 0 on
+// kept, others 0; page: 1; note: 3), and its record holds the corrected subtype. 0 on
 // success; 2 after a failed write (the byte layer's box, then "Disk write error: n").
 int WriteScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectListMode mode);
+// The same records, corrected the same way, appended to `writer` (the stream writer
+// hands a whole list to the file in one write).
+void EncodeScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectListMode mode,
+                           ByteWriter& writer);
 
 // Reads `count` records for the view. Each accepted object is built, read (with the
 // conversions of the file version), given the record's type and subtype, its next

@@ -85,7 +85,6 @@ void EncodeStaffLabel(const ScoreObject* label, ByteWriter& writer) {
     size_t length = std::strlen(text);
     writer.U16(static_cast<uint16_t>(length));
     EncodeStoredStaffLabel(AsTextBox(label)->body, writer);
-    MarkFontSlotUsed(TextBoxSlot(AsTextBox(label)->body));
     writer.Bytes(text, length);
 }
 

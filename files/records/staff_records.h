@@ -23,8 +23,7 @@ void EncodeStaffRecord(const StaffRecord& staff, ByteWriter& writer);
 // The leading 40 bytes into `staff`; the rest of the record is left alone.
 void DecodeStaffRecord(ByteReader& reader, StaffRecord* staff);
 
-// The label of a staff (its label object, or null for none); its quick-font slot is
-// marked used for the "FONT" section.
+// The label of a staff (its label object, or null for none).
 void EncodeStaffLabel(const ScoreObject* label, ByteWriter& writer);
 
 // The outcome of reading one staff's label.

@@ -4,14 +4,11 @@
 #include "files/records/text_record_io.h"
 
 #include "core/objects/midi_action.h"
-#include "core/state.h"
 #include "core/text/text_object.h"
 #include "files/score_file.h"
 
 namespace ql {
 namespace {
-
-constexpr int kQuickFontSlots = 24;
 
 ByteWriter* g_capture = nullptr;
 
@@ -33,34 +30,16 @@ class ScopedCapture {
     ByteWriter* saved_;
 };
 
-void MarkStyleSlot(const TextObject& text) {
-    if ((text.body.flags & kTextOwnFont) == 0) MarkFontSlotUsed(text.body.style);
-}
-
 }  // namespace
-
-void MarkFontSlotUsed(int slot) {
-    if (slot >= 0 && slot < kQuickFontSlots) State().files.UsedFontSlots |= 1u << slot;
-}
-
-bool IsFontSlotUsed(int slot) {
-    return slot >= 0 && slot < kQuickFontSlots && (State().files.UsedFontSlots >> slot & 1u) != 0;
-}
-
-void ClearUsedFontSlots() {
-    State().files.UsedFontSlots = 0;
-}
 
 void EncodeTextRecord(TextObject* text, ByteWriter& writer) {
     ScopedCapture capture(writer);
     WriteTextObjectString(text, &CaptureBytes);
-    MarkStyleSlot(*text);
 }
 
 void EncodeMidiTextRecord(ScoreObject* text, ByteWriter& writer) {
     ScopedCapture capture(writer);
     WriteObjectWithMidiAction(text, &CaptureBytes);
-    MarkStyleSlot(*AsTextObject(text));
 }
 
 bool DecodeTextRecord(TextObject* text) {

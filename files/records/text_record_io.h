@@ -1,7 +1,6 @@
 // The text record and the MIDI record of object bodies (the landed text writer and
 // reader, core/text/text_object_file.h, and the MIDI-carrying record, core/objects/
 // midi_action.h), encoded into a ByteWriter and decoded from the shared score file.
-// Encoding a text marks its quick-font slot used for the save's "FONT" section.
 #pragma once
 
 #include "files/bytes/byte_writer.h"
@@ -19,10 +18,5 @@ void EncodeMidiTextRecord(ScoreObject* text, ByteWriter& writer);
 // Reads them back from the score file into a constructed object; true on success.
 bool DecodeTextRecord(TextObject* text);
 bool DecodeMidiTextRecord(ScoreObject* text);
-
-// Marks a quick-font slot (0..23) used by the running save; others are ignored.
-void MarkFontSlotUsed(int slot);
-bool IsFontSlotUsed(int slot);
-void ClearUsedFontSlots();
 
 }  // namespace ql

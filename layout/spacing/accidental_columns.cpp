@@ -8,7 +8,7 @@
 #include "core/draw/glyph_metrics.h"
 #include "core/model/events.h"
 #include "core/model/score_document.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "notes/accidentals/accidental_layout.h"
 #include "notes/pitch/pitch_vocabulary.h"
 
@@ -36,7 +36,7 @@ class ColumnFitter {
   public:
     ColumnFitter(ScoreDocument& document, AccidentalColumnTable& table)
         : document_(document), table_(table) {
-        const int32_t initial = MetricOf(document, MusicMetric::FirstAccidental);
+        const int32_t initial = EngravingMetricOf(document, EngravingMetric::FirstAcci);
         for (auto& column : table_.slots)
             for (AccidentalSlot& slot : column) slot = {kFreeAccidentalSlot, uint16_t(initial), 0};
     }
@@ -76,8 +76,8 @@ bool ColumnFitter::ColumnTakes(int column, int position, int* freeSlot) const {
 void ColumnFitter::SetOffset(EventRecord& note, int column) const {
     ScoreObject* sign = AccidentalOfNote(note);
     if (sign == nullptr || IsAccidentalPlacedByHand(sign)) return;
-    const int32_t spacing = MetricOf(document_, MusicMetric::AccidentalSpacing);
-    int32_t offset = -MetricOf(document_, MusicMetric::FirstAccidental) - column * spacing;
+    const int32_t spacing = EngravingMetricOf(document_, EngravingMetric::Accident);
+    int32_t offset = -EngravingMetricOf(document_, EngravingMetric::FirstAcci) - column * spacing;
     if (IsAccidentalWide(sign)) offset -= spacing;
     SetAccidentalOffset(sign, static_cast<int16_t>(std::max(offset, -32768)));
 }

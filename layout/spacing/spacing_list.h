@@ -100,7 +100,7 @@ SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, 
 // with the same value takes [at, end). Null (entry unchanged) on exhaustion.
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at);
 
-// ---- Building and editing (4.101) ----
+// ---- Building and editing ----
 
 // Merges one entry into a measure's list: where it overlaps, each part keeps the
 // larger class word (the shorter value); parts in gaps or after the end are added.

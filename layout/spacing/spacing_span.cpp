@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "core/model/document.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "layout/spacing/spacing_list.h"
 #include "shell/preference_defaults.h"
 
@@ -132,11 +132,11 @@ void ClearMeasureSpacing(ScoreDocument* document, int measure) {
     const int32_t trailBefore = record->trail;
     FreeSpacingList(record->spacing);
     record->stretch = ProgramPreferences().DefaultStretchFactor;
-    const int32_t a = MetricOf(*document, MusicMetric::BetweenDouble);
-    const int32_t b = MetricOf(*document, MusicMetric::ThickBarline);
-    const int32_t c = MetricOf(*document, MusicMetric::BarlineWidth);
-    int32_t lead = MetricOf(*document, MusicMetric::DefaultLead);
-    int32_t trail = MetricOf(*document, MusicMetric::DefaultTrail);
+    const int32_t a = EngravingMetricOf(*document, EngravingMetric::BetweenDouble);
+    const int32_t b = EngravingMetricOf(*document, EngravingMetric::ThickBarline);
+    const int32_t c = EngravingMetricOf(*document, EngravingMetric::BarLineWid);
+    int32_t lead = EngravingMetricOf(*document, EngravingMetric::Beat0);
+    int32_t trail = EngravingMetricOf(*document, EngravingMetric::BeatX);
     switch (SystemStartBarlineTypeOf(*record)) {
         case kStartKindBetweenDouble: lead += a; break;
         case kStartKindDouble: lead += a + b + c; break;

@@ -15,7 +15,7 @@
 #include "core/text/text_object.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/accidental_columns.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
@@ -86,7 +86,7 @@ int32_t RoomNeeded(VoiceFit& fit, EventRecord* chord, int32_t clefOrKey, int* co
     const int32_t grace = GraceOffset(*chord);
     if (*columns == 0 && clefOrKey == 0 && grace == 0) return 0;
     const GlyphWidths& heads = fit.view->glyphWidths;
-    return MetricOf(fit.document, MusicMetric::AccidentalSpacing) * (*columns + 1) +
+    return EngravingMetricOf(fit.document, EngravingMetric::Accident) * (*columns + 1) +
            heads.black / 4 + heads.halfBlack + grace + clefOrKey;
 }
 
@@ -108,7 +108,7 @@ void FitBetween(VoiceFit& fit, int fromTick, int32_t fromX, const EventRecord& c
 void FitFirst(VoiceFit& fit, MeasureRecord& record, int columns, int32_t clefOrKey,
               int32_t grace) {
     const int32_t lead =
-        MetricOf(fit.document, MusicMetric::AccidentalSpacing) * columns + clefOrKey + grace;
+        EngravingMetricOf(fit.document, EngravingMetric::Accident) * columns + clefOrKey + grace;
     if (record.lead >= lead) return;
     fit.needed = true;
     if (fit.apply) record.lead = static_cast<int16_t>(std::min(lead, 32767));

@@ -18,7 +18,7 @@
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "layout/measure_format.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "layout/spacing/spacing_list.h"
 #include "layout/widths/width_support.h"
 #include "shell/preference_defaults.h"
@@ -116,9 +116,9 @@ void ResetZeroWidth(ScoreDocument* document, ScoreView* view, int measure) {
     MeasureRecord& record = *MeasureRecordOf(document, measure);
     record.width = kResetWidth;
     record.lead = std::max<int16_t>(
-        record.lead, static_cast<int16_t>(MetricOf(*document, MusicMetric::DefaultLead)));
+        record.lead, static_cast<int16_t>(EngravingMetricOf(*document, EngravingMetric::Beat0)));
     record.trail = std::max<int16_t>(
-        record.trail, static_cast<int16_t>(MetricOf(*document, MusicMetric::DefaultTrail)));
+        record.trail, static_cast<int16_t>(EngravingMetricOf(*document, EngravingMetric::BeatX)));
     record.extra = 0;
     FreeSpacingList(record.spacing);
     const ScoreSystem* system = IsPageViewOf(view, document)

@@ -19,7 +19,7 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "editing/selection.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/accidentals/accidental_internal.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -71,7 +71,7 @@ int SizeClassOfNote(const EventRecord& note) {
 
 int16_t DefaultAccidentalOffset(const ScoreView* view, const EventRecord* note) {
     if (view == nullptr || view->document == nullptr) return 0;
-    int32_t offset = -MetricOf(*view->document, MusicMetric::AccidentalSpacing);
+    int32_t offset = -EngravingMetricOf(*view->document, EngravingMetric::Accident);
     const bool farSide = note != nullptr && (note->word2 & kEventHeadOtherSide) != 0;
     const bool stemDown = note != nullptr && (note->flags & kEventStemFlag) == 0;
     if (farSide && stemDown) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -130,17 +131,7 @@ class DrawBench {
 
   private:
     void OpenWindow() {
-        win::WindowClass cls;
-        cls.name = "QLMdiChild";
-        cls.procedure = [](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
-            return win::DefaultWindowProc(w, m, word, data);
-        };
-        win::RegisterWindowClass(cls);
-        win::WindowParams params;
-        params.className = "QLMdiChild";
-        params.style = win::kStyleVisible;
-        params.rect = win::Rect{0, 0, 64, 64};
-        window_ = win::CreateWindow(params);
+        window_ = ::ql::testing::OpenPlainWindow("QLMdiChild", 64, 64);
         State().drawing.ScreenDpiX = State().drawing.ScreenDpiY = kScreenDpi;
     }
 

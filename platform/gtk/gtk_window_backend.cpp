@@ -7,6 +7,7 @@
 #include "platform/gtk/gtk_window_backend.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/win/frame_metrics.h"
 #include "platform/win/mdi.h"
@@ -88,6 +89,37 @@ bool GtkWindowBackend::IsKeyDown(win::Key key) {
 void GtkWindowBackend::SetKeyState(win::Key key, bool down) {
     auto index = static_cast<size_t>(key);
     if (index < keys_.size()) keys_[index] = down;
+}
+
+namespace {
+
+// Whether one of the program's top-level windows has the input focus.
+bool ProgramHasFocus() {
+    GList* toplevels = gtk_window_list_toplevels();
+    bool active = false;
+    for (GList* item = toplevels; item != nullptr && !active; item = item->next)
+        active = gtk_window_is_active(GTK_WINDOW(item->data));
+    g_list_free(toplevels);
+    return active;
+}
+
+// X11 lets a focused client move the pointer; Wayland never does.
+bool DisplayAllowsWarp(GdkDisplay* display) {
+    return display != nullptr &&
+           std::string_view(G_OBJECT_TYPE_NAME(display)) == "GdkX11Display";
+}
+
+}  // namespace
+
+bool GtkWindowBackend::WarpPointer(win::Point screen) {
+    cursor_ = screen;
+    GdkDisplay* display = gdk_display_get_default();
+    if (!DisplayAllowsWarp(display) || !ProgramHasFocus()) return false;
+    GdkSeat* seat = gdk_display_get_default_seat(display);
+    GdkDevice* pointer = seat != nullptr ? gdk_seat_get_pointer(seat) : nullptr;
+    if (pointer == nullptr) return false;
+    gdk_device_warp(pointer, gdk_display_get_default_screen(display), screen.x, screen.y);
+    return true;
 }
 
 int32_t GtkWindowBackend::Metric(win::SystemMetric metric) {

@@ -71,6 +71,8 @@ public:
     bool IsKeyDown(win::Key key) override;
     win::Point CursorPosition() override { return cursor_; }
     void SetCursorPosition(win::Point screen) override { cursor_ = screen; }
+    // Moves the system pointer only on X11 while one of our windows has the focus.
+    bool WarpPointer(win::Point screen) override;
     int32_t Metric(win::SystemMetric metric) override;
     void WindowChanged(WindowHandle window, win::WindowChange change) override;
 

@@ -44,6 +44,12 @@ public:
     virtual bool IsKeyDown(Key key) = 0;
     virtual Point CursorPosition() = 0;
     virtual void SetCursorPosition(Point screen) = 0;
+    // Moves the system pointer to a screen point; false when the windowing system
+    // does not let the program move it. The logical position is set either way.
+    virtual bool WarpPointer(Point screen) {
+        SetCursorPosition(screen);
+        return false;
+    }
     virtual int32_t Metric(SystemMetric metric) = 0;
     // Keeps a display in step with the window model; the headless backend has
     // no display and ignores it.

@@ -38,6 +38,11 @@ void PostMouse(WindowHandle window, Message message, Point client, uint32_t flag
     PostMessage(window, message, flags, PackPoint(client));
 }
 
+std::vector<Point> PointerWarps() {
+    detail::HeadlessBackend* backend = detail::Headless();
+    return backend != nullptr ? backend->Warps() : std::vector<Point>{};
+}
+
 size_t PendingMessageCount() { return detail::Queue().Size(); }
 
 void SetScreenSize(Size size) {

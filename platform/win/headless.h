@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
@@ -31,6 +32,9 @@ void PostMouse(WindowHandle window, Message message, Point client, uint32_t flag
 
 // Messages posted and not yet fetched.
 size_t PendingMessageCount();
+
+// The screen points the program warped the pointer to, oldest first.
+std::vector<Point> PointerWarps();
 
 // Screen size reported by the metrics (default 1280 x 1024).
 void SetScreenSize(Size size);

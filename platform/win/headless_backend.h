@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "platform/win/backend.h"
 
@@ -20,6 +21,13 @@ public:
     bool IsKeyDown(Key key) override;
     Point CursorPosition() override { return cursor_; }
     void SetCursorPosition(Point screen) override { cursor_ = screen; }
+    // Always succeeds and is recorded.
+    bool WarpPointer(Point screen) override {
+        cursor_ = screen;
+        warps_.push_back(screen);
+        return true;
+    }
+    const std::vector<Point>& Warps() const { return warps_; }
     int32_t Metric(SystemMetric metric) override;
     void WindowChanged(WindowHandle, WindowChange) override {}
 
@@ -35,6 +43,7 @@ private:
     bool wakePending_ = false;
     std::array<bool, kKeyCount> keys_{};
     Point cursor_;
+    std::vector<Point> warps_;
     Size screen_{1280, 1024};
 };
 

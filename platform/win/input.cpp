@@ -131,6 +131,7 @@ int32_t CursorResourceId(CursorHandle cursor) {
 
 Point GetCursorPosition() { return CurrentBackend().CursorPosition(); }
 void SetCursorPosition(Point screen) { CurrentBackend().SetCursorPosition(screen); }
+bool WarpPointer(Point screen) { return CurrentBackend().WarpPointer(screen); }
 bool IsKeyDown(Key key) { return CurrentBackend().IsKeyDown(key); }
 
 bool SetScrollRange(WindowHandle window, ScrollBar bar, int32_t minimum, int32_t maximum, bool redraw) {

@@ -63,6 +63,9 @@ int32_t CursorResourceId(CursorHandle cursor);
 // The logical pointer position in screen coordinates.
 Point GetCursorPosition();
 void SetCursorPosition(Point screen);
+// Sets the pointer position and moves the system pointer there when the windowing
+// system allows it; true when the system pointer moved.
+bool WarpPointer(Point screen);
 
 // Window scroll bars (the window's own, or a scroll-bar control with Control).
 enum class ScrollBar : uint8_t { Horizontal = 0, Vertical = 1, Control = 2 };

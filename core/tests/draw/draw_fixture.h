@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -35,17 +36,7 @@ class DrawTest : public ::testing::Test {
         ResetProgramState();
         ui::headless::ResetUi();
         win::headless::ResetWindowLayer();
-        win::WindowClass cls;
-        cls.name = "QLMdiChild";
-        cls.procedure = [](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
-            return win::DefaultWindowProc(w, m, word, data);
-        };
-        win::RegisterWindowClass(cls);
-        win::WindowParams params;
-        params.className = "QLMdiChild";
-        params.style = win::kStyleVisible;
-        params.rect = win::Rect{0, 0, kWindowWidth, kWindowHeight};
-        window_ = win::CreateWindow(params);
+        window_ = ::ql::testing::OpenPlainWindow("QLMdiChild", kWindowWidth, kWindowHeight);
         document_ = std::make_unique<ScoreDocument>();
         view_.self = &view_;
         view_.document = document_.get();

@@ -47,13 +47,17 @@ TEST_F(ViewMovesTest, MoveToObjectRefusesWhatIsNotOnThePage) {
     EXPECT_EQ(State().documents.ActiveView, nullptr);
 }
 
-// Restoring moves the pointer when it is elsewhere, and the measure when on the page.
+// Restoring moves the measure when on the page, and the pointer when it is
+// elsewhere (the location then follows the pointer).
 TEST_F(ViewMovesTest, RestorePositionMovesPointerAndMeasure) {
-    view_.pointerPoint = LogicalPoint{1, 1};
+    view_.pointerPoint = LogicalPoint{-20000, 4096};
     LocationRecord record = Location(300, 2, 7, LogicalPoint{-20000, 4096});
     RestoreViewPosition(&view_, &record);
     EXPECT_EQ(view_.positionWord, 300u);
     EXPECT_EQ(view_.currentMeasure, 7);
+    view_.pointerPoint = LogicalPoint{1, 1};
+    view_.visibleRect = gfx::Rect{-30720, -30720, 32767, 32767};  // the point is in view
+    RestoreViewPosition(&view_, &record);
     EXPECT_EQ(view_.pointerPoint, (LogicalPoint{-20000, 4096}));
 }
 

@@ -59,20 +59,16 @@ TEST_F(FontRecords, FontRecord) {
     EXPECT_EQ(V(back.charset), 9) << "left for the reader";
 }
 
-// "FONT" lists only the used slots among 1..23 (never slot 0); "QFCS" always holds 24.
+// "FONT" lists slots 1 to 23 in rising order (never slot 0), whether a text names
+// them or not; "QFCS" always holds 24.
 TEST_F(FontRecords, Sections) {
-    ClearUsedFontSlots();
-    MarkFontSlotUsed(0);
-    MarkFontSlotUsed(7);
-    MarkFontSlotUsed(3);
-    MarkFontSlotUsed(24);  // no such slot
     ByteWriter writer;
     EncodeFontSection(doc_->fonts, writer);
-    ASSERT_EQ(writer.Size(), 4u + 2 + 2 * (2 + kStoredFontBytes));
+    ASSERT_EQ(writer.Size(), 4u + 2 + 23 * (2 + kStoredFontBytes));
     EXPECT_EQ(std::string(writer.Buffer().begin(), writer.Buffer().begin() + 4), "FONT");
-    EXPECT_EQ(writer.Buffer()[4], 2);  // count
-    EXPECT_EQ(writer.Buffer()[6], 3);  // slot 3 first
-    EXPECT_EQ(writer.Buffer()[8 + kStoredFontBytes], 7);
+    EXPECT_EQ(writer.Buffer()[4], 23);  // count
+    EXPECT_EQ(writer.Buffer()[6], 1);   // slot 1 first
+    EXPECT_EQ(writer.Buffer()[6 + 22 * (2 + kStoredFontBytes)], 23);  // slot 23 last
     for (int slot = 0; slot < kScoreFontCount; ++slot) doc_->fonts[slot].charset = static_cast<uint8_t>(slot);
     ByteWriter charsets;
     EncodeCharsetSection(doc_->fonts, charsets);

@@ -71,9 +71,9 @@ TEST_F(ObjectLists, OnlyStoredTypesAreCountedAndWritten) {
 }
 
 // The list writer brings each object's subtype into line with its list: a cell
-// keeps 0 and 2 and makes others 0, a page makes 1, a note 3. The record keeps the
-// subtype the object had.
-TEST_F(ObjectLists, SubtypeIsCorrectedInMemoryOnly) {
+// keeps 0 and 2 and makes others 0, a page makes 1, a note 3. The record holds the
+// corrected subtype, so a reload decodes the object's anchors as its list does.
+TEST_F(ObjectLists, SubtypeIsCorrectedBeforeTheRecord) {
     ScoreObject* list = List({ObjectType::Box, ObjectType::Circle, ObjectType::Line});
     ScoreObject* box = list->next.get();
     ScoreObject* circle = box->next.get();
@@ -83,7 +83,7 @@ TEST_F(ObjectLists, SubtypeIsCorrectedInMemoryOnly) {
     line->subtype = 1;
     int result = -1;
     std::vector<uint8_t> page = WriteList(box, ObjectListMode::Page, &result);
-    EXPECT_EQ(page[1], 0) << "the record keeps the old subtype";
+    EXPECT_EQ(page[1], 1) << "the record holds the corrected subtype";
     EXPECT_EQ(V(box->subtype), 1);
     box->subtype = 0;
     circle->subtype = 2;
@@ -106,23 +106,6 @@ TEST_F(ObjectLists, FailedWriteShowsBothBoxes) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text.rfind(kScoreWriteErrorText, 0), 0u);
     EXPECT_EQ(boxes[1].text, "Disk write error:: " + std::to_string(item_code::kWriteHeader));
-}
-
-// Writing texts marks their quick-font slots for the "FONT" section; a text in its
-// own font marks nothing; a text box marks the slot of its style word.
-TEST_F(ObjectLists, TextsMarkTheirFontSlots) {
-    ClearUsedFontSlots();
-    ScoreObject* list = List({ObjectType::Text, ObjectType::Text, ObjectType::TextBox});
-    ScoreObject* quick = list->next.get();
-    ScoreObject* own = quick->next.get();
-    AsTextObject(quick)->body.style = 7;
-    AsTextObject(own)->body.style = 9;
-    AsTextObject(own)->body.flags |= kTextOwnFont;
-    int result = -1;
-    WriteList(quick, ObjectListMode::MeasureCell, &result);
-    EXPECT_TRUE(IsFontSlotUsed(7));
-    EXPECT_FALSE(IsFontSlotUsed(9));
-    EXPECT_TRUE(IsFontSlotUsed(kTextBoxDefaultSlot));
 }
 
 // A short record header returns 1170 and shows no box; a record that fails leaves

@@ -185,7 +185,6 @@ void WritePages(ScoreDocument* doc, ByteWriter& writer) {
 // Every record of the format, in the order of the stream.
 std::vector<uint8_t> Save(ScoreDocument* doc, ScoreView* view) {
     ScopedPoolSet pools(doc->pools);
-    ClearUsedFontSlots();
     CreateScoreImageForWrite();
     ByteWriter w;
     EncodeScorePrologue(w);

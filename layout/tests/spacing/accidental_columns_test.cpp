@@ -8,7 +8,7 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "layout/spacing/accidental_columns.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "layout/spacing/voice_columns.h"
 #include "layout/tests/layout_fixture.h"
 #include "notes/accidentals/accidental_layout.h"
@@ -29,8 +29,8 @@ class AccidentalColumnsTest : public LayoutTest {
         LayoutTest::SetUp();
         BuildScore(1, 4);
         UseSystem(1, 4);
-        doc_->internalDistances[static_cast<int>(MusicMetric::AccidentalSpacing)] = kSpacing;
-        doc_->internalDistances[static_cast<int>(MusicMetric::FirstAccidental)] = kFirstColumn;
+        doc_->internalDistances[static_cast<int>(EngravingMetric::Accident)] = kSpacing;
+        doc_->internalDistances[static_cast<int>(EngravingMetric::FirstAcci)] = kFirstColumn;
     }
     // A chord of notes at the given staff positions, each with the given code (0 none).
     std::vector<EventRecord*> Chord(int measure, int time, std::vector<std::pair<int, int>> notes,

@@ -3,7 +3,7 @@
 // justification.
 #include <random>
 
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/tests/layout_fixture.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -202,11 +202,11 @@ TEST_F(SpacingListTest, SpanPastTheLengthAndStraddlingEntries) {
 // Clearing before a justification: the default factor, lead and trail from the
 // metrics and the barlines, and neither margin shrinks.
 TEST_F(SpacingListTest, ClearMeasureSpacingSetsMargins) {
-    doc_->internalDistances[static_cast<int>(MusicMetric::DefaultLead)] = 100;
-    doc_->internalDistances[static_cast<int>(MusicMetric::DefaultTrail)] = 50;
-    doc_->internalDistances[static_cast<int>(MusicMetric::BetweenDouble)] = 10;  // A
-    doc_->internalDistances[static_cast<int>(MusicMetric::ThickBarline)] = 20;   // B
-    doc_->internalDistances[static_cast<int>(MusicMetric::BarlineWidth)] = 8;    // C
+    doc_->internalDistances[static_cast<int>(EngravingMetric::Beat0)] = 100;
+    doc_->internalDistances[static_cast<int>(EngravingMetric::BeatX)] = 50;
+    doc_->internalDistances[static_cast<int>(EngravingMetric::BetweenDouble)] = 10;  // A
+    doc_->internalDistances[static_cast<int>(EngravingMetric::ThickBarline)] = 20;   // B
+    doc_->internalDistances[static_cast<int>(EngravingMetric::BarLineWid)] = 8;    // C
     WriteColumns(2, {{0, 1024, 999}});
     Record(2).stretch = 1;
     Record(2).lead = Record(2).trail = 0;

@@ -1,6 +1,6 @@
 // Measure widths: the width of a measure from its list and factor (with the list
 // tidied or dropped when damaged), and setting or nudging a width.
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "layout/tests/layout_fixture.h"
 #include "shell/preference_defaults.h"
 
@@ -95,7 +95,7 @@ TEST_F(MeasureWidthTest, SetMeasureWidthKeepsTheMinimumFactor) {
 // A measure of width 0 is first reset; in page view every measure of its system
 // gets the default factor and its proportional width.
 TEST_F(MeasureWidthTest, ZeroWidthIsResetWithItsSystem) {
-    doc_->internalDistances[static_cast<int>(MusicMetric::DefaultLead)] = 90;
+    doc_->internalDistances[static_cast<int>(EngravingMetric::Beat0)] = 90;
     UseSystem(1, 3);
     Record(2).stretch = 5000;
     Record(2).width = 5000;

@@ -10,7 +10,7 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "layout/spacing/accidental_columns.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/accidentals/accidental_internal.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -127,6 +127,7 @@ TEST_F(AccidentalTest, DragResetAndClone) {
     selection->dragOffsetX = -40;
     selection->dragOffsetY = 25;
     view_->pointerPoint = LogicalPoint{100, 525};
+    view_->visibleRect = gfx::Rect{-32768, -32768, 32767, 32767};  // the pointer may go anywhere
     Class().ConstrainDrag(sign, view_);
     const int32_t dragY = selection->dragOffsetY;  // packed field: read by value
     EXPECT_EQ(dragY, 0);
@@ -164,8 +165,8 @@ TEST_F(AccidentalTest, DropClearsTheCode) {
 TEST_F(AccidentalTest, ColumnFitting) {
     constexpr int32_t kSpacing = 80;
     constexpr int32_t kFirst = 100;
-    doc_->internalDistances[static_cast<int>(MusicMetric::AccidentalSpacing)] = kSpacing;
-    doc_->internalDistances[static_cast<int>(MusicMetric::FirstAccidental)] = kFirst;
+    doc_->internalDistances[static_cast<int>(EngravingMetric::Accident)] = kSpacing;
+    doc_->internalDistances[static_cast<int>(EngravingMetric::FirstAcci)] = kFirst;
     EventRecord* low = NoteWith(kSharp, -2);
     EventRecord* high = NoteWith(kFlat, -4);
     ScoreObject* lowSign = NewAccidentalForNote(view_, low);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -53,17 +54,7 @@ class BeatMapPicture : public BeatMapTest, public ::testing::WithParamInterface<
     void SetUp() override {
         BeatMapTest::SetUp();
         win::headless::ResetWindowLayer();
-        win::WindowClass cls;
-        cls.name = "QLMdiChild";
-        cls.procedure = [](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
-            return win::DefaultWindowProc(w, m, word, data);
-        };
-        win::RegisterWindowClass(cls);
-        win::WindowParams params;
-        params.className = "QLMdiChild";
-        params.style = win::kStyleVisible;
-        params.rect = win::Rect{0, 0, 64, 64};
-        window_ = win::CreateWindow(params);
+        window_ = ::ql::testing::OpenPlainWindow("QLMdiChild", 64, 64);
         State().drawing.ScreenDpiX = State().drawing.ScreenDpiY = kScreenDpi;
     }
     void TearDown() override {

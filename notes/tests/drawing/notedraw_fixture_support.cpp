@@ -1,6 +1,7 @@
 // Shared set-up of the note-drawing tests.
 #include <filesystem>
 
+#include "platform/tests/win/plain_window.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
@@ -59,17 +60,7 @@ void NoteDrawTest::SetUp() {
     RegisterRestClass();
     ResetPreferenceDefaults();
     ProgramPreferences().key = kKeyC;
-    win::WindowClass cls;
-    cls.name = "QLMdiChild";
-    cls.procedure = [](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
-        return win::DefaultWindowProc(w, m, word, data);
-    };
-    win::RegisterWindowClass(cls);
-    win::WindowParams params;
-    params.className = "QLMdiChild";
-    params.style = win::kStyleVisible;
-    params.rect = win::Rect{0, 0, kStartWindowSide, kStartWindowSide};
-    window_ = win::CreateWindow(params);
+    window_ = ::ql::testing::OpenPlainWindow("QLMdiChild", kStartWindowSide, kStartWindowSide);
     State().drawing.ScreenDpiX = State().drawing.ScreenDpiY = kScreenDpi;
     view_ = InitView(AllocView());
     LinkView(view_);

@@ -1,4 +1,5 @@
 // Shared set-up of the rest and accidental tests.
+#include "platform/tests/win/plain_window.h"
 #include "notes/tests/rests/rest_fixture.h"
 
 #include <cstring>
@@ -16,7 +17,7 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/ui/status_bar.h"
-#include "layout/spacing/music_metrics.h"
+#include "core/model/engraving_metrics.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/rests/rest_internal.h"
@@ -65,7 +66,7 @@ void RestTest::SetUp() {
     for (int code = kFirstRestGlyph; code <= kLastRestGlyph; ++code)
         beatmap_score::SetAdvance(doc_, code, kRestAdvance);
     beatmap_score::SetAdvance(doc_, kBlackHead, kBlackHeadAdvance);
-    doc_->internalDistances[static_cast<int>(MusicMetric::AccidentalSpacing)] = kAccidentalColumn;
+    doc_->internalDistances[static_cast<int>(EngravingMetric::Accident)] = kAccidentalColumn;
     view_->glyphWidths.black = kBlackHeadAdvance;
     view_->glyphWidths.halfBlack = kBlackHeadAdvance / 2;
     UpdateBeatMaps(view_, 1);
@@ -163,17 +164,7 @@ size_t RestTest::RecordedCalls() const {
 
 void RestTest::OpenWindow(int width, int height) {
     win::headless::ResetWindowLayer();
-    win::WindowClass cls;
-    cls.name = "QLRestTest";
-    cls.procedure = [](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
-        return win::DefaultWindowProc(w, m, word, data);
-    };
-    win::RegisterWindowClass(cls);
-    win::WindowParams params;
-    params.className = "QLRestTest";
-    params.style = win::kStyleVisible;
-    params.rect = win::Rect{0, 0, width, height};
-    window_ = win::CreateWindow(params);
+    window_ = ::ql::testing::OpenPlainWindow("QLRestTest", width, height);
     State().drawing.ScreenDpiX = State().drawing.ScreenDpiY = kScreenDpi;
     if (!State().drawing.MusicFont) {
         ASSERT_TRUE(CreateMusicFonts());

@@ -1,5 +1,5 @@
-// Layout operations of the page formatter that the score model and the width code
-// call before the page formatter is built.
+// Placing a system between the page margins (its measures scaled so that its
+// closing barline falls on the right margin) and re-spacing one system.
 #include <algorithm>
 #include <cstdlib>
 
@@ -22,7 +22,6 @@ namespace {
 constexpr uint8_t kEngraverSpacing = 2;
 constexpr int kLastMeasureSlot = 27;
 constexpr int kPlacementPasses = 4;
-constexpr int kMaxPages = 64 * 1024;
 
 // Set while the placement below rebuilds a row of the beat map: the build places
 // the system again at its end, which must not recurse.
@@ -89,46 +88,11 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, int64_t sum, int64_t avai
 
 }  // namespace
 
-int BuildInitialScoreLayout(ScoreView* /*view*/) {
-    // provisional: the page formatter is not built; no layout is made, and the
-    // result says so.
-    return 0;
-}
-
-void FormatMeasures(ScoreView* /*view*/, ScorePage* /*page*/) {
-    // provisional: the measure formatter is not built; measures keep their widths.
-}
-
-void FormatMeasuresOfAllPages(ScoreView* view) {
-    // provisional: the measure formatter is not built; each page keeps its measures
-    // and widths. What callers rely on afterwards is done: the beat maps are rebuilt,
-    // the linked views invalidated and the document marked modified.
-    if (view == nullptr || view->document == nullptr) return;
-    ScorePage* page = view->document->firstPage;
-    for (int i = 0; page != nullptr && i < kMaxPages; ++i, page = page->next.get())
-        FormatMeasures(view, page);
-    BuildBeatMapsOnLinkedViews(view, 0);
-    InvalidateLinkedViews(view);
-    SetDocumentModified(view->document);
-}
-
-bool IsLeftPage(const ScoreDocument* document, int pageIndex) {
-    // provisional: the page formatter owns this test; the rule here is its whole rule.
-    if (pageIndex == kLeftMasterNumber) return true;
-    if (document == nullptr || pageIndex == kRightMasterNumber) return false;
-    const PageRecord& page = document->header.pageGeometry;
-    if (page.sides == 0) return false;
-    const int number = page.firstPage != 0 ? pageIndex : ~pageIndex;
-    return (number & 1) != 0;
-}
-
 void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
-    // provisional: the page formatter is not built. The system is put at the page's
-    // left margin and its measures are scaled so that its closing barline falls on
-    // the right margin, the room of its signs, leads and trails read from its row of
-    // the beat map, which is rebuilt around the scaling; the formatter's tolerances
-    // (indents kept, 2-unit changes ignored, the keep-natural-width flag, the 128-unit
-    // minimum) come with it.
+    // The system is put at the page's left margin and its measures are scaled so
+    // that its closing barline falls on the right margin, the room of its signs,
+    // leads and trails read from its row of the beat map, which is rebuilt around
+    // the scaling. A system that keeps its natural width is only moved.
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
@@ -139,6 +103,7 @@ void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system)
     if (right <= left) return;  // margins that cross leave the system as it is
     PlacementScope scope;
     system->x = static_cast<int32_t>(left);
+    if (system->keepNaturalWidth != 0) return;
     for (int pass = 0; pass < kPlacementPasses; ++pass) {
         BuildSystemRow(view, page, system);
         const int64_t sum = SumOfWidths(document, system);
@@ -150,9 +115,8 @@ void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system)
 }
 
 void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system) {
-    // provisional: the page formatter owns this entry point; until it is built, a
-    // system is respaced by the measure-width steps alone (engraver spacing or
-    // proportional widths, accidental room, placement between the margins).
+    // Engraver spacing or proportional widths, accidental room, then placement
+    // between the margins.
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr || system == nullptr) return;
     SetDocumentModified(document);

@@ -1,0 +1,131 @@
+// Anchors on notes and the signatures in force at a measure's end: offsets from the
+// note's x and y (or the staff under flag bit 6), lyrics from their verse line with
+// no drift over repeated edits, and the last key or clef change of a cell.
+#include "core/draw/draw_surface.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/object_list.h"
+#include "core/ui/status_bar_notes.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
+#include "display/anchors.h"
+#include "display/hit_test.h"
+#include "display/staff_groups.h"
+#include "display/tests/locate/locate_fixture.h"
+#include "notes/beatmap/beat_map.h"
+#include "staves/signature_fields.h"
+
+namespace ql::testing_locate {
+namespace {
+
+constexpr uint8_t kLyricType = 50;
+constexpr uint16_t kFromStaffFlag = 0x0040;
+
+class NoteAnchorsTest : public LocateTest {
+  protected:
+    TextObject* Attached(EventRecord* note, uint8_t type) {
+        auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
+        EXPECT_NE(text, nullptr);
+        EXPECT_NE(note, nullptr);
+        ConstructTextObject(text);
+        text->header.type = type;
+        text->header.subtype = SubtypeCode(ObjectSubtype::NoteAttachment);
+        EXPECT_EQ(AttachObjectToNote(view_, note, &text->header), 1);
+        return text;
+    }
+};
+
+TEST_F(NoteAnchorsTest, OffsetsFromTheNoteRoundTripWithoutTheHeadHalfWidth) {
+    BuildScore(1, {1}, 4);
+    Locate(1, 2);
+    EventRecord* note = AddNote(0, 1024, -6);
+    TextObject* text = Attached(note, TypeCode(ObjectType::Text));
+    const int32_t noteX = MeasureSlotX(view_, view_->currentSystem, 2) + BeatMapTickToX(view_, 1024);
+    for (double scale : {0.0, 0.75}) {
+        ViewScale(view_) = scale;
+        const LogicalPoint p{noteX + 40, view_->staffY - 900};
+        PointToNoteAnchor(view_, &text->header, &text->body.location, p);
+        LogicalPoint back{};
+        NoteAnchorToPoint(view_, &text->header, &text->body.location, &back);
+        EXPECT_EQ(back.x, p.x);
+        EXPECT_NEAR(back.y, p.y, 2);
+        // The stored x offset is from the note's x, not from its head's middle.
+        int16_t word2 = 0;
+        std::memcpy(&word2, reinterpret_cast<std::byte*>(&text->body.location) + 4, 2);
+        EXPECT_EQ(word2, 40);
+    }
+    // Flag bit 6: y measured from the staff.
+    ViewScale(view_) = 0.0;
+    text->body.flags |= kFromStaffFlag;
+    PointToNoteAnchor(view_, &text->header, &text->body.location, {noteX, view_->staffY + 77});
+    int16_t word3 = 0;
+    std::memcpy(&word3, reinterpret_cast<std::byte*>(&text->body.location) + 6, 2);
+    EXPECT_EQ(word3, 77);
+}
+
+TEST_F(NoteAnchorsTest, LyricsRoundTripAHundredTimesWithoutDrift) {
+    BuildScore(1, {1}, 4);
+    Locate(1, 1);
+    doc_->header.lyricLevels[3] = 700;
+    EventRecord* note = AddNote(0, 0, -4);
+    TextObject* lyric = Attached(note, kLyricType);
+    lyric->body.flags = static_cast<uint16_t>(3 << 8);  // verse 4 uses the fourth line
+    ViewScale(view_) = 0.75;
+    LogicalPoint p{view_->staffY, view_->staffY + 600};
+    PointToNoteAnchor(view_, &lyric->header, &lyric->body.location, p);
+    LogicalPoint first{};
+    NoteAnchorToPoint(view_, &lyric->header, &lyric->body.location, &first);
+    LogicalPoint point = first;
+    for (int i = 0; i < 100; ++i) {
+        PointToNoteAnchor(view_, &lyric->header, &lyric->body.location, point);
+        NoteAnchorToPoint(view_, &lyric->header, &lyric->body.location, &point);
+    }
+    EXPECT_EQ(point.y, first.y);
+    EXPECT_NEAR(first.y, p.y, 2);
+}
+
+TEST_F(NoteAnchorsTest, MissingOwnerLeavesThePointAlone) {
+    BuildScore(1, {1}, 4);
+    auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
+    ConstructTextObject(text);
+    text->header.subtype = SubtypeCode(ObjectSubtype::NoteAttachment);
+    LogicalPoint point{5, 6};
+    NoteAnchorToPoint(view_, &text->header, &text->body.location, &point);
+    EXPECT_EQ(point, (LogicalPoint{5, 6}));
+    ReleaseObject(&text->header);
+}
+
+class MeasureEndTest : public LocateTest {
+  protected:
+    void Place(ObjectType type, int tick, int code) {
+        auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
+        ConstructTextObject(text);
+        text->header.type = TypeCode(type);
+        text->header.subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
+        SetSignatureTickOfObject(&text->header, static_cast<uint16_t>(tick));
+        if (type == ObjectType::KeySignature) SetKeyCodeOfObject(&text->header, code);
+        else SetClefKindOfObject(&text->header, code);
+        ScoreObject* last = GetOrCreateCellObjectList(ExistingMeasureCell(doc_, 1, 2));
+        while (last->next) last = last->next.get();
+        InsertObjectAfter(last, &text->header);
+    }
+};
+
+TEST_F(MeasureEndTest, TheChangeWithTheGreatestTickWinsAndTheFirstOnTies) {
+    BuildScore(1, {1}, 4);
+    MeasureCell* cell = ExistingMeasureCell(doc_, 1, 2);
+    ASSERT_NE(cell, nullptr);
+    const int startKey = cell->clefKey >> 4;
+    EXPECT_EQ(KeyAtMeasureEnd(doc_, 1, 2), startKey);  // no change: the cell's start value
+    Place(ObjectType::KeySignature, 1024, 9);
+    Place(ObjectType::KeySignature, 2048, 3);
+    Place(ObjectType::KeySignature, 2048, 5);  // same tick, later in the list
+    Place(ObjectType::KeySignature, 512, 11);
+    EXPECT_EQ(KeyAtMeasureEnd(doc_, 1, 2), 3);
+    Place(ObjectType::Clef, 100, 2);
+    Place(ObjectType::Clef, 50, 4);
+    EXPECT_EQ(ClefAtMeasureEnd(doc_, 1, 2), 2);
+}
+
+}  // namespace
+}  // namespace ql::testing_locate

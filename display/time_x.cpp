@@ -1,0 +1,85 @@
+// Time and x in the current measure slot: the x of a tick (interpolated between
+// the 16-tick columns of the beat map) and the tick at an x (the nearer column).
+#include <algorithm>
+
+#include "display/locate_internal.h"
+#include "display/view_location.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/beatmap/beat_map_internal.h"
+
+namespace ql {
+
+using namespace locate;
+
+namespace {
+
+constexpr int kFractionMask = kTicksPerBeatMapEntry - 1;
+
+// Column i of the current slot; columns past the array read its last entry.
+int Column(const SlotColumns& columns, int i) {
+    if (columns.count == 0) return 0;
+    return columns.x[std::clamp(i, 0, columns.count - 1)];
+}
+
+// The first column in [from, to) whose x is right of r; `to` when none.
+int FirstRightOf(const SlotColumns& columns, int from, int to, int r) {
+    for (int i = from; i < to; ++i)
+        if (Column(columns, i) > r) return i;
+    return to;
+}
+
+}  // namespace
+
+namespace locate {
+
+int SlotTickX(ScoreView* view, const ScoreSystem* system, int slot, int length, int tick) {
+    const SlotColumns columns = SlotColumnsOf(view, system, slot);
+    tick = std::max(tick, 0);
+    const int c = tick >> kBeatMapEntryShift;
+    const int a = Column(columns, c);
+    if (tick >= length - 1) return a;
+    // The closing barline's column is never written: the content width stands for it.
+    const int b = c + 1 >= (length >> kBeatMapEntryShift)
+                      ? beatmap::BuildSlotTicks(view, system, slot)
+                      : Column(columns, c + 1);
+    if (b <= a) return a;
+    return a + (((b - a) * (tick & kFractionMask)) >> kBeatMapEntryShift);
+}
+
+}  // namespace locate
+
+int TimeToX(ScoreView* view, int tick) {
+    if (view == nullptr || view->currentSlot < 0 || view->currentSlot > Switches().SlotLimit)
+        return 0;
+    return SlotTickX(view, view->currentSystem, view->currentSlot, view->currentMeasureLength,
+                     tick);
+}
+
+int XToTimeInSlot(ScoreView* view, int r) {
+    if (view == nullptr || r < 0) return 0;
+    const SlotColumns columns = CurrentSlotColumns(view);
+    const int length = view->currentMeasureLength;
+    const int n = length >> kBeatMapEntryShift;
+    if (n <= 0) return std::max(0, length - 1);
+    const int half = length >> 5;
+    int i = 0;
+    if (r >= Column(columns, half)) {
+        i = FirstRightOf(columns, half, n, r);
+        if (i >= n) return length - 1;
+    } else if (length > 31) {
+        i = FirstRightOf(columns, 0, half, r);
+    }
+    if (i >= n) return length - 1;
+    if (i == 0) return 0;
+    const int left = Column(columns, i - 1);
+    const int right = Column(columns, i);
+    const int chosen = (r - left) < (right - r) ? i - 1 : i;
+    return chosen * kTicksPerBeatMapEntry;
+}
+
+int XToTime(ScoreView* view, int x) {
+    if (view == nullptr || view->currentSystem == nullptr) return 0;
+    return XToTimeInSlot(view, x - MeasureSlotX(view, view->currentSystem, view->currentSlot));
+}
+
+}  // namespace ql

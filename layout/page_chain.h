@@ -1,0 +1,60 @@
+// Walking and checking the page list and the system chains of a document, and the
+// grid settings the page formatter reads (systems per page, measures per system),
+// with every walk bounded so that a damaged chain cannot loop.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreView;
+struct ScorePage;
+struct ScoreSystem;
+
+namespace pages {
+
+// Longest chain any walk follows.
+constexpr int kMaxChain = 64 * 1024;
+// Room above a page's first staff, and the height of a staff.
+constexpr int32_t kStaffHeight = 512;
+// Staff flag bit of a staff hidden in a system.
+constexpr uint8_t kHiddenStaff = 0x80;
+
+// The grid settings, at least 1 each (a 0 setting counts as 1).
+int SystemsPerPage(const ScoreDocument* document);
+int MeasuresPerSystem(const ScoreDocument* document);
+// The staff separation, at least one staff height.
+int StaffSeparation(const ScoreDocument* document);
+
+// The last page of the list (null without pages).
+ScorePage* LastPage(ScoreDocument* document);
+// Whether a page is a real page of the document's list / a system on a page's chain.
+bool IsPageInList(const ScoreDocument* document, const ScorePage* page);
+bool IsSystemOnPage(const ScorePage* page, const ScoreSystem* system);
+// Systems on a page's chain (bounded).
+int CountSystems(const ScorePage* page);
+// The page's last system.
+ScoreSystem* LastSystem(const ScorePage* page);
+
+// Whether the page list is sound: pages linked both ways from the first page,
+// each page's systems consecutive and matching its range and count, page ranges
+// continuing from measure 1 without gap or overlap, and the page count right.
+bool IsPageListSound(ScoreDocument* document);
+
+// Staff offsets (staff - 1) x separation and clear flags for every staff.
+void SpaceStaves(ScoreDocument* document, ScoreSystem* system);
+// Bit "time signature unchanged" on every staff of a system whose first measure
+// keeps the previous measure's time signature; cleared otherwise.
+void MarkUnchangedTime(ScoreDocument* document, ScoreSystem* system);
+
+// A system for measures first..last at the page's left edge with spaced staves,
+// or null.
+ScoreSystem* NewGridSystem(ScoreView* view, ScorePage* page, int index, int first, int last);
+
+// Left edge of the page's content (logical x), from its margin element; the
+// logical origin when the page has none.
+int32_t LeftEdge(const ScorePage* page);
+
+}  // namespace pages
+}  // namespace ql

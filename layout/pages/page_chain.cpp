@@ -1,0 +1,163 @@
+// Bounded walks and soundness checks of the page list and system chains.
+#include "layout/page_chain.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/constants.h"
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "layout/spacing/spacing_collect.h"
+#include "shell/preference_defaults.h"
+
+namespace ql::pages {
+
+int SystemsPerPage(const ScoreDocument* document) {
+    return document == nullptr ? 1 : std::max<int>(1, document->header.newScoreBlock.initSystemsPerPage);
+}
+
+int MeasuresPerSystem(const ScoreDocument* document) {
+    return document == nullptr ? 1
+                               : std::max<int>(1, document->header.newScoreBlock.initMeasuresPerSystem);
+}
+
+int StaffSeparation(const ScoreDocument* document) {
+    const int separation = document != nullptr ? document->header.newScoreBlock.staffSeparation : 0;
+    return std::max<int>(separation, kStaffHeight);
+}
+
+ScorePage* LastPage(ScoreDocument* document) {
+    ScorePage* page = document != nullptr ? document->firstPage : nullptr;
+    for (int i = 0; page != nullptr && page->next && i < kMaxChain; ++i) page = page->next.get();
+    return page;
+}
+
+bool IsPageInList(const ScoreDocument* document, const ScorePage* page) {
+    if (document == nullptr || page == nullptr) return false;
+    const ScorePage* walk = document->firstPage;
+    for (int i = 0; walk != nullptr && i < kMaxChain; ++i, walk = walk->next.get())
+        if (walk == page) return true;
+    return false;
+}
+
+bool IsSystemOnPage(const ScorePage* page, const ScoreSystem* system) {
+    if (page == nullptr || system == nullptr) return false;
+    const ScoreSystem* walk = page->firstSystem.get();
+    for (int i = 0; walk != nullptr && i < kMaxChain; ++i, walk = walk->next.get())
+        if (walk == system) return true;
+    return false;
+}
+
+int CountSystems(const ScorePage* page) {
+    int count = 0;
+    const ScoreSystem* walk = page != nullptr ? page->firstSystem.get() : nullptr;
+    for (; walk != nullptr && count < kMaxChain; walk = walk->next.get()) ++count;
+    return count;
+}
+
+ScoreSystem* LastSystem(const ScorePage* page) {
+    ScoreSystem* walk = page != nullptr ? page->firstSystem.get() : nullptr;
+    for (int i = 0; walk != nullptr && walk->next && i < kMaxChain; ++i) walk = walk->next.get();
+    return walk;
+}
+
+namespace {
+
+// One page's systems: consecutive from the page's first measure to its last, each
+// first not above its last, linked back, and as many as the page says.
+bool IsPageSound(const ScorePage* page, int expectedFirst) {
+    if (page->firstMeasure != expectedFirst || page->firstMeasure > page->lastMeasure) return false;
+    const ScoreSystem* system = page->firstSystem.get();
+    if (system == nullptr) return false;
+    int next = expectedFirst;
+    int count = 0;
+    const ScoreSystem* previous = nullptr;
+    for (; system != nullptr; system = system->next.get()) {
+        if (++count > kMaxChain || system->previous.get() != previous) return false;
+        if (system->firstMeasure != next || system->firstMeasure > system->lastMeasure) return false;
+        next = system->lastMeasure + 1;
+        previous = system;
+    }
+    return count == page->systemCount && next == page->lastMeasure + 1;
+}
+
+}  // namespace
+
+bool IsPageListSound(ScoreDocument* document) {
+    if (document == nullptr || document->firstPage == nullptr) return false;
+    int first = 1;
+    int count = 0;
+    const ScorePage* previous = nullptr;
+    for (const ScorePage* page = document->firstPage; page != nullptr; page = page->next.get()) {
+        if (++count > kMaxChain) return false;
+        if (previous != nullptr && page->previous.get() != previous) return false;
+        if (!IsPageSound(page, first)) return false;
+        first = page->lastMeasure + 1;
+        previous = page;
+    }
+    return count == document->header.pageCount;
+}
+
+void SpaceStaves(ScoreDocument* document, ScoreSystem* system) {
+    uint16_t* offsets = StaffOffsetsOf(system);
+    int8_t* flags = StaffFlagsOf(system);
+    if (offsets == nullptr || flags == nullptr) return;
+    const int separation = StaffSeparation(document);
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        offsets[staff] = static_cast<uint16_t>((staff - 1) * separation);
+        flags[staff] = 0;
+    }
+}
+
+namespace {
+
+// Beats and beat unit of staff 1's cell of a measure; a measure whose cell is not
+// made yet has the program's default time signature.
+std::pair<int, int> SignatureOf(ScoreDocument* document, int measure) {
+    if (const MeasureCell* cell = FindMeasureCell(document, 1, measure)) return {cell->beats, cell->beatUnit};
+    const PreferenceDefaults& prefs = ProgramPreferences();
+    return {prefs.timeBeats, prefs.timeBeatUnitExponent};
+}
+
+}  // namespace
+
+void MarkUnchangedTime(ScoreDocument* document, ScoreSystem* system) {
+    int8_t* flags = StaffFlagsOf(system);
+    if (flags == nullptr) return;
+    const int first = system->firstMeasure;
+    bool same = false;
+    if (first >= 2 && first <= document->header.measureCount)
+        same = SignatureOf(document, first) == SignatureOf(document, first - 1);
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        if (same)
+            flags[staff] = static_cast<int8_t>(flags[staff] | kSystemStaffNoTime);
+        else
+            flags[staff] = static_cast<int8_t>(flags[staff] & ~kSystemStaffNoTime);
+    }
+}
+
+// A system for measures first..last at the page's left edge, or null.
+ScoreSystem* NewGridSystem(ScoreView* view, ScorePage* page, int index, int first, int last) {
+    ScoreSystem* system = ConstructSystemRecord(AllocSystemRecord(sizeof(ScoreSystem)), view);
+    if (system == nullptr || !HasSystemArrays(system)) {
+        if (system != nullptr) FreeSystemRecord(system);
+        return nullptr;
+    }
+    system->number = static_cast<uint8_t>(index);
+    system->firstMeasure = static_cast<uint16_t>(first);
+    system->lastMeasure = static_cast<uint16_t>(last);
+    SpaceStaves(view->document, system);
+    MarkUnchangedTime(view->document, system);
+    system->x = LeftEdge(page);
+    return system;
+}
+
+int32_t LeftEdge(const ScorePage* page) {
+    PageMargins margins;
+    if (!GetPageMargins(page, &margins)) return kLogicalOrigin;
+    return kLogicalOrigin + margins.logical[0];
+}
+
+}  // namespace ql::pages

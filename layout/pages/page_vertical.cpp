@@ -1,0 +1,105 @@
+// Vertical placement of a page's systems (LayoutPageSystems): the first system
+// below the top margin, the last standing on the bottom margin, the middle ones
+// spread evenly with gaps capped at the document's system separation.
+#include <algorithm>
+#include <vector>
+
+#include "core/constants.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "layout/measure_format.h"
+#include "layout/page_chain.h"
+
+namespace ql {
+
+using namespace pages;
+
+namespace {
+
+constexpr int kDefaultSeparation = 1536;
+constexpr int kSeparationStep = 128;
+constexpr int64_t kRoundStep = 64;
+
+// y rounded to a multiple of 64 device steps at the view's staff scale.
+int64_t RoundAtZoom(const ScoreView* view, int64_t y) {
+    const double scale = view->zoomFactor;
+    if (scale <= 0.0) return (y + kRoundStep / 2) & ~(kRoundStep - 1);
+    const int64_t scaled = static_cast<int64_t>(y / scale);
+    return static_cast<int64_t>(static_cast<double>((scaled + kRoundStep / 2) & ~(kRoundStep - 1)) * scale);
+}
+
+// Offset of the system's last visible staff (its height above that staff's top).
+int32_t SystemHeight(const ScoreDocument* document, const ScoreSystem* system) {
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    const int8_t* flags = StaffFlagsOf(system);
+    if (offsets == nullptr || flags == nullptr) return 0;
+    for (int staff = document->header.staffCount; staff >= 1; --staff)
+        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0) return offsets[staff];
+    return 0;
+}
+
+// The document's system separation made sound (0 -> 1536, at least 128, a
+// multiple of 128) and stored back.
+int32_t NormalSeparation(ScoreDocument* document) {
+    int separation = document->header.newScoreBlock.systemSeparation;
+    if (separation == 0) separation = kDefaultSeparation;
+    separation = std::max(separation, kSeparationStep);
+    separation = (separation + kSeparationStep / 2) & ~(kSeparationStep - 1);
+    document->header.newScoreBlock.systemSeparation = static_cast<uint16_t>(separation);
+    return separation;
+}
+
+// Tops for the systems after the first: the middle ones spread evenly, the last on
+// the bottom margin unless the gap was capped.
+void SpreadSystems(ScoreView* view, const std::vector<ScoreSystem*>& systems, int64_t firstTop,
+                   int64_t lastTop, int32_t separation) {
+    ScoreDocument* document = view->document;
+    const bool uncapped = State().layout.SystemGapsUncapped != 0;
+    const size_t middle = systems.size() - 2;
+    int64_t heights = 0;
+    for (size_t i = 1; i + 1 < systems.size(); ++i) heights += SystemHeight(document, systems[i]) + kStaffHeight;
+    int64_t gap = (lastTop - heights - SystemHeight(document, systems[0]) - firstTop - kStaffHeight) /
+                  static_cast<int64_t>(middle + 1);
+    if (gap < 1) gap = kSeparationStep;
+    const bool capped = !uncapped && gap > separation;
+    if (capped) gap = separation;
+    int64_t running = firstTop;
+    for (size_t i = 1; i < systems.size(); ++i) {
+        running += SystemHeight(document, systems[i - 1]) + gap + kStaffHeight;
+        const bool last = i + 1 == systems.size();
+        systems[i]->y = static_cast<int32_t>(last && !capped ? lastTop : RoundAtZoom(view, running));
+    }
+}
+
+}  // namespace
+
+void LayoutPageSystems(ScoreView* view, ScorePage* page) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    PageMargins margins;
+    if (!IsPageInList(document, page) || !page->firstSystem || !GetPageMargins(page, &margins)) return;
+    std::vector<ScoreSystem*> systems;
+    for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && systems.size() < kMaxChain; s = s->next.get())
+        systems.push_back(s);
+    const int64_t topLine = int64_t{kLogicalOrigin} + margins.logical[1];
+    if (systems.size() == 1) {
+        systems[0]->y = static_cast<int32_t>(topLine + kStaffHeight);
+        return;
+    }
+    const int64_t firstTop = RoundAtZoom(view, topLine + kStaffHeight);
+    systems[0]->y = static_cast<int32_t>(firstTop);
+    const int32_t separation = NormalSeparation(document);
+    // The last system's lowest staff stands on the bottom margin.
+    const int64_t lastTop = RoundAtZoom(view, int64_t{view->PageBottom} - margins.logical[3] -
+                                                  SystemHeight(document, systems.back()) - kStaffHeight);
+    if (systems.size() > 2) {
+        SpreadSystems(view, systems, firstTop, lastTop, separation);
+        return;
+    }
+    const int64_t height = SystemHeight(document, systems[0]);
+    systems[1]->y = static_cast<int32_t>(lastTop);
+    if (State().layout.SystemGapsUncapped == 0 && lastTop - height - firstTop - kStaffHeight > separation)
+        systems[1]->y = static_cast<int32_t>(RoundAtZoom(view, firstTop + height + kStaffHeight + separation));
+}
+
+}  // namespace ql

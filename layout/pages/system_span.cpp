@@ -1,0 +1,207 @@
+// Mapping points and splitting figures at the end of the view's current system.
+// Points are wrapped when they pass the content end C; figures are cut at the end
+// line E, where the system's last measure ends.
+#include "layout/system_span.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "core/model/beat_map_record.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "platform/gfx/draw.h"
+
+namespace ql {
+
+namespace {
+
+// Points a figure may have and still be split.
+constexpr int kPointBuffer = 3072;
+constexpr int kBufferReserve = 4;
+constexpr double kVerticalSlope = 1.7e38;
+
+int32_t StaffOffset(const ScoreSystem* system, int staff) {
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    return offsets != nullptr && staff >= 0 ? offsets[staff] : 0;
+}
+
+gfx::Point Moved(const SystemSpan& span, gfx::Point p) {
+    return {p.x - span.contentEnd + span.nextStart, p.y + span.shiftY};
+}
+
+struct Line {
+    double slope;
+    double intercept;
+    bool vertical;
+    bool horizontal;
+};
+
+Line LineOf(const gfx::Point* s) {
+    const double dx = double(s[1].x) - s[0].x;
+    const double dy = double(s[1].y) - s[0].y;
+    Line line{0.0, 0.0, dx == 0.0, dy == 0.0 && dx != 0.0};
+    line.slope = line.vertical ? kVerticalSlope : (line.horizontal ? 0.0 : dy / dx);
+    line.intercept = s[0].y - s[0].x * line.slope;
+    return line;
+}
+
+bool Within(int32_t v, int32_t a, int32_t b) { return v >= std::min(a, b) && v <= std::max(a, b); }
+
+// Where the segment a-b crosses x = E.
+gfx::Point Crossing(const SystemSpan& span, gfx::Point a, gfx::Point b) {
+    const gfx::Point segment[2] = {a, b};
+    const gfx::Point edge[2] = {{span.endLine, INT_MIN}, {span.endLine, INT_MAX}};
+    gfx::Point at{span.endLine, a.y};
+    ClipSegmentToEdge(segment, edge, &at);
+    return at;
+}
+
+}  // namespace
+
+SystemSpan CurrentSystemSpan(const ScoreView* view) {
+    SystemSpan span;
+    const ScoreSystem* s = view != nullptr ? view->currentSystem : nullptr;
+    if (s == nullptr || s->number >= kBeatMapRows) return span;
+    span.valid = true;
+    const int slot = std::clamp(s->lastMeasure - s->firstMeasure + 2, 1, kLastBeatMapSlot);
+    const int cell = BeatMapCell(s->number, slot);
+    span.endLine = s->x + view->beatMap.slotX[cell];
+    span.contentEnd = s->x + view->beatMap.contentX[cell];
+    const ScoreSystem* n = s->next.get();
+    if (n == nullptr || n->previous.get() != s || n->number >= kBeatMapRows) return span;
+    span.hasNext = true;
+    span.nextStart = n->x + view->beatMap.contentX[BeatMapCell(n->number, 1)];
+    span.shiftY = (n->y + StaffOffset(n, view->currentStaff)) - (s->y + StaffOffset(s, view->currentStaff));
+    return span;
+}
+
+gfx::Point WrapPointToNextSystem(const ScoreView* view, gfx::Point point) {
+    const SystemSpan span = CurrentSystemSpan(view);
+    if (!span.hasNext || point.x <= span.contentEnd) return point;
+    return Moved(span, point);
+}
+
+int PointBeyondSystemEnd(const ScoreView* view, gfx::Point point) {
+    const SystemSpan span = CurrentSystemSpan(view);
+    const int32_t only = State().layout.ContinuationOnly;
+    if (span.valid && point.x > span.contentEnd && !span.hasNext) return only;
+    return only == 0 ? 1 : 0;
+}
+
+int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out) {
+    const Line la = LineOf(a);
+    const Line lb = LineOf(b);
+    if (la.slope == lb.slope) return 0;
+    double x = 0.0;
+    double y = 0.0;
+    if (la.vertical) {
+        x = a[0].x;
+        y = lb.horizontal ? b[0].y : std::trunc((double(a[0].x) - b[0].x) * lb.slope + b[0].y);
+    } else if (lb.vertical) {
+        x = b[0].x;
+        y = la.horizontal ? a[0].y : std::trunc((double(b[0].x) - a[0].x) * la.slope + a[0].y);
+    } else if (lb.horizontal) {
+        y = b[0].y;
+        x = std::trunc((double(b[0].y) - a[0].y) / la.slope + a[0].x);
+    } else if (la.horizontal) {
+        y = a[0].y;
+        x = std::trunc((double(a[0].y) - b[0].y) / lb.slope + b[0].x);
+    } else {
+        const double xd = (lb.intercept - la.intercept) / (la.slope - lb.slope);
+        x = std::trunc(xd);
+        y = std::trunc(xd * la.slope + la.intercept);
+    }
+    const gfx::Point p{static_cast<int32_t>(x), static_cast<int32_t>(y)};
+    if (!Within(p.x, a[0].x, a[1].x) || !Within(p.x, b[0].x, b[1].x) || !Within(p.y, a[0].y, a[1].y) ||
+        !Within(p.y, b[0].y, b[1].y))
+        return 0;
+    *out = p;
+    return 1;
+}
+
+namespace {
+
+struct Piece {
+    bool far;
+    std::vector<gfx::Point> points;
+};
+
+// Runs of a figure at or before E and beyond E, the crossing points at each change
+// of side ending one run and starting the next; the far runs already moved.
+// False when the figure is to be drawn whole (all at or before C, or too large).
+bool SplitRuns(const SystemSpan& span, const gfx::Point* points, int count, std::vector<Piece>* runs) {
+    const int inside = static_cast<int>(
+        std::count_if(points, points + count, [&](gfx::Point p) { return p.x <= span.contentEnd; }));
+    if (inside == count || count + std::max(inside, count - inside) >= kPointBuffer - kBufferReserve)
+        return false;
+    Piece run{points[0].x > span.endLine, {points[0]}};
+    for (int i = 1; i < count; ++i) {
+        const bool side = points[i].x > span.endLine;
+        if (side != run.far) {
+            const gfx::Point cross = Crossing(span, points[i - 1], points[i]);
+            run.points.push_back(cross);
+            runs->push_back(run);
+            run = Piece{side, {cross}};
+        }
+        run.points.push_back(points[i]);
+    }
+    runs->push_back(run);
+    for (Piece& piece : *runs)
+        if (piece.far)
+            for (gfx::Point& p : piece.points) p = Moved(span, p);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::vector<gfx::Point>> SplitPolylinePieces(const ScoreView* view, const gfx::Point* points,
+                                                         int count) {
+    std::vector<std::vector<gfx::Point>> pieces;
+    const SystemSpan span = CurrentSystemSpan(view);
+    if (points == nullptr || count < 2 || !span.valid) return pieces;
+    const bool only = State().layout.ContinuationOnly != 0;
+    std::vector<Piece> runs;
+    if (!SplitRuns(span, points, count, &runs)) {
+        if (!only) pieces.emplace_back(points, points + count);
+        return pieces;
+    }
+    for (Piece& run : runs) {
+        if (run.points.size() < 2) continue;
+        if (run.far ? span.hasNext : !only) pieces.push_back(std::move(run.points));
+    }
+    return pieces;
+}
+
+int DrawSplitPolyline(ScoreView* view, const gfx::Point* points, int count) {
+    if (view == nullptr || view->currentSystem == nullptr || count < 2) return 0;
+    for (const auto& piece : SplitPolylinePieces(view, points, count))
+        gfx::Polyline(view->ViewDC, piece.data(), static_cast<int>(piece.size()));
+    return 1;
+}
+
+int DrawSplitPolygon(ScoreView* view, const gfx::Point* points, int count) {
+    if (view == nullptr || view->currentSystem == nullptr || count < 2 || points == nullptr) return 0;
+    const SystemSpan span = CurrentSystemSpan(view);
+    if (!span.valid) return 0;
+    const bool only = State().layout.ContinuationOnly != 0;
+    std::vector<Piece> runs;
+    if (!SplitRuns(span, points, count, &runs)) {
+        if (!only) gfx::Polygon(view->ViewDC, points, count);
+        return 1;
+    }
+    std::vector<gfx::Point> nearPart;
+    std::vector<gfx::Point> farPart;
+    for (const Piece& run : runs) {
+        std::vector<gfx::Point>& part = run.far ? farPart : nearPart;
+        part.insert(part.end(), run.points.begin(), run.points.end());
+    }
+    if (span.hasNext && farPart.size() >= 2)
+        gfx::Polygon(view->ViewDC, farPart.data(), static_cast<int>(farPart.size()));
+    if (!only && nearPart.size() >= 2)
+        gfx::Polygon(view->ViewDC, nearPart.data(), static_cast<int>(nearPart.size()));
+    return 1;
+}
+
+}  // namespace ql

@@ -1,0 +1,49 @@
+// Figures that run past the right end of the view's current system (module
+// FMTPAGE): points beyond the system's content end map onto the next system, and
+// polylines and polygons are drawn split at the system's end line, the part
+// beyond it moved onto the next system.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/gfx/types.h"
+
+namespace ql {
+
+struct ScoreView;
+struct HitRecord;
+
+// The edges of the current system S and its next system N.
+struct SystemSpan {
+    bool valid = false;    // S exists
+    bool hasNext = false;  // N exists and links back to S
+    int32_t endLine = 0;       // E: where S's last measure ends
+    int32_t contentEnd = 0;    // C: content start of the slot after S's last measure
+    int32_t nextStart = 0;     // D: content start of N's first slot
+    int32_t shiftY = 0;        // V: from S's current staff to N's
+};
+SystemSpan CurrentSystemSpan(const ScoreView* view);
+
+// The point itself, or its image on N when it lies beyond C and N exists.
+gfx::Point WrapPointToNextSystem(const ScoreView* view, gfx::Point point);
+
+// Whether a point is drawn (honours the continuation-only switch).
+int PointBeyondSystemEnd(const ScoreView* view, gfx::Point point);
+
+// The intersection of two segments (a[0]-a[1], b[0]-b[1]); 1 with *out set when
+// they meet, bounds included, else 0 (parallel segments never meet).
+int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out);
+
+// The pieces a polyline is drawn as: runs at or before E in place, runs beyond E
+// moved onto N (dropped without N); the whole polyline when it lies at or before
+// C or has too many points to split.
+std::vector<std::vector<gfx::Point>> SplitPolylinePieces(const ScoreView* view, const gfx::Point* points,
+                                                         int count);
+
+// Draws a polyline / filled polygon split at E; 0 with fewer than 2 points or no
+// current system, else 1.
+int DrawSplitPolyline(ScoreView* view, const gfx::Point* points, int count);
+int DrawSplitPolygon(ScoreView* view, const gfx::Point* points, int count);
+
+}  // namespace ql

@@ -1,0 +1,201 @@
+// The page formatter: a new score's grid, pages appended within the measure limit,
+// measures added and inserted, which page holds a measure, left and right pages,
+// and re-breaking a long score into pages that respect the grid and the margins.
+#include <cstring>
+
+#include "core/model/pages.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "layout/measure_format.h"
+#include "layout/page_chain.h"
+#include "layout/page_format.h"
+#include "layout/spacing/spacing_collect.h"
+#include "layout/tests/pages/page_format_fixture.h"
+#include "shell/preference_defaults.h"
+
+namespace ql::testing_layout {
+namespace {
+
+using Systems = std::vector<std::pair<int, int>>;
+
+TEST_F(PageFormatTest, NewScoreFillsFirstPageOnTheGrid) {
+    NewScore(2, 4, 4);
+    // Measures 1-16 on page 1 in systems of four; one page; a staff record each.
+    EXPECT_EQ(Shapes(), (std::vector<PageShape>{{1, 16, Systems{{1, 4}, {5, 8}, {9, 12}, {13, 16}}}}));
+    EXPECT_EQ(doc_->header.measureCount, 16);
+    EXPECT_EQ(doc_->header.pageCount, 1);
+    EXPECT_NE(StaffRecordOf(doc_, 0), nullptr);
+    EXPECT_NE(StaffRecordOf(doc_, 2), nullptr);
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    // The systems stand one below the other inside the page's margins.
+    PageMargins margins;
+    ASSERT_TRUE(GetPageMargins(doc_->firstPage, &margins));
+    EXPECT_GT(SystemAt(0, 0)->y, kLogicalOrigin + margins.logical[1]);
+    for (int i = 1; i < 4; ++i) EXPECT_GT(SystemAt(0, i)->y, SystemAt(0, i - 1)->y + 512);
+    EXPECT_LE(SystemAt(0, 3)->y + 512 * 2, view_->PageBottom - margins.logical[3]);
+}
+
+TEST_F(PageFormatTest, ZeroGridSettingsCountAsOne) {
+    // A systems-per-page or measures-per-system setting of 0 gives a one-measure page.
+    NewScore(1, 0, 0);
+    EXPECT_EQ(Shapes(), (std::vector<PageShape>{{1, 1, Systems{{1, 1}}}}));
+    EXPECT_EQ(AppendPage(view_), 1);
+    EXPECT_EQ(Shapes().back(), (PageShape{2, 2, Systems{{2, 2}}}));
+}
+
+TEST_F(PageFormatTest, AppendPageExtendsMeasuresAndLinksPage) {
+    NewScore(2, 4, 4);
+    ASSERT_EQ(AppendPage(view_), 1);
+    EXPECT_EQ(doc_->header.pageCount, 2);
+    EXPECT_EQ(doc_->header.measureCount, 32);
+    EXPECT_EQ(Shapes()[1], (PageShape{17, 32, Systems{{17, 20}, {21, 24}, {25, 28}, {29, 32}}}));
+    EXPECT_EQ(GetPageAt(doc_, 1)->pageNumber, 2);
+    EXPECT_EQ(GetPageAt(doc_, 1)->previous.get(), doc_->firstPage);
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+}
+
+TEST_F(PageFormatTest, AppendPageRefusedPastTheMeasureLimit) {
+    NewScore(1, 4, 4);
+    ASSERT_EQ(AddMeasures(view_, 1012), 1);
+    ExtendPagesToMeasureCount(view_);
+    // Pages stop at 1,008: a further page would end at 1,024.
+    EXPECT_EQ(pages::LastPage(doc_)->lastMeasure, 1008);
+    // A last page ending at 1,012: the next would end at 1,028, past 1,016.
+    ScorePage* last = pages::LastPage(doc_);
+    last->lastMeasure = 1012;
+    pages::LastSystem(last)->lastMeasure = 1012;
+    const int pagesBefore = doc_->header.pageCount;
+    EXPECT_EQ(AppendPage(view_), 0);
+    EXPECT_EQ(doc_->header.pageCount, pagesBefore);
+    EXPECT_EQ(PageCount(), pagesBefore);
+}
+
+TEST_F(PageFormatTest, AddMeasuresStopsAtTheLimit) {
+    NewScore(2, 4, 4);
+    EXPECT_EQ(AddMeasures(view_, 2000), 1);
+    EXPECT_EQ(doc_->header.measureCount, 1016);
+    // Nothing happens below the count.
+    EXPECT_EQ(AddMeasures(view_, 3), 1);
+    EXPECT_EQ(doc_->header.measureCount, 1016);
+}
+
+TEST_F(PageFormatTest, RefusedAppendFreesItsPageAndKeepsMeasures) {
+    NewScore(2, 4, 4);
+    State().layout.RefuseNewPage = 1;
+    EXPECT_EQ(AppendPage(view_), 0);
+    State().layout.RefuseNewPage = 0;
+    // The page list is unchanged; the measures made stay as spares; the fixture's
+    // arena check shows the page and its systems were freed.
+    EXPECT_EQ(PageCount(), 1);
+    EXPECT_EQ(doc_->header.pageCount, 1);
+    EXPECT_EQ(doc_->header.measureCount, 32);
+}
+
+TEST_F(PageFormatTest, PageOfMeasureOutsideTheScoreIsNull) {
+    NewScore(1, 4, 4);
+    ASSERT_EQ(AppendPage(view_), 1);
+    EXPECT_EQ(PageOfMeasure(doc_, 0), nullptr);
+    EXPECT_EQ(PageOfMeasure(doc_, 33), nullptr);
+    EXPECT_EQ(PageOfMeasure(doc_, 1), doc_->firstPage);
+    EXPECT_EQ(PageOfMeasure(doc_, 16), doc_->firstPage);
+    EXPECT_EQ(PageOfMeasure(doc_, 17), GetPageAt(doc_, 1));
+    EXPECT_EQ(PageOfMeasure(doc_, 32), GetPageAt(doc_, 1));
+}
+
+TEST_F(PageFormatTest, LeftPagesFollowTheParityFlag) {
+    doc_->header.pageGeometry.sides = 1;
+    doc_->header.pageGeometry.firstPage = 1;
+    EXPECT_FALSE(IsLeftPage(doc_, 4));  // parity set: page 4 is a right page
+    EXPECT_TRUE(IsLeftPage(doc_, 3));
+    doc_->header.pageGeometry.firstPage = 0;
+    EXPECT_TRUE(IsLeftPage(doc_, 4));  // parity clear: page 4 is a left page
+    doc_->header.pageGeometry.sides = 0;
+    EXPECT_FALSE(IsLeftPage(doc_, 4));  // no facing pages: never left
+    EXPECT_TRUE(IsLeftPage(doc_, kLeftMasterNumber));
+}
+
+TEST_F(PageFormatTest, InsertMeasuresMovesCellsUp) {
+    NewScore(2, 4, 4);
+    MeasureCell* fifth = FindMeasureCell(doc_, 2, 5);
+    ASSERT_NE(fifth, nullptr);
+    ASSERT_EQ(InsertMeasures(view_, 5, 2), 1);
+    EXPECT_EQ(doc_->header.measureCount, 18);
+    // The old fifth measure is now the seventh; the new ones are cells of their own.
+    EXPECT_EQ(FindMeasureCell(doc_, 2, 7), fifth);
+    EXPECT_NE(FindMeasureCell(doc_, 2, 5), nullptr);
+    EXPECT_NE(FindMeasureCell(doc_, 2, 5), fifth);
+    EXPECT_EQ(Record(5).number, 5);
+    EXPECT_EQ(Record(7).number, 7);
+}
+
+TEST_F(PageFormatTest, InsertMeasuresRefusedAtTheLimitChangesNothing) {
+    NewScore(1, 4, 4);
+    ASSERT_EQ(AddMeasures(view_, 1015), 1);
+    MeasureCell* tenth = FindMeasureCell(doc_, 1, 10);
+    EXPECT_EQ(InsertMeasures(view_, 10, 2), 0);
+    EXPECT_EQ(doc_->header.measureCount, 1015);
+    EXPECT_EQ(FindMeasureCell(doc_, 1, 10), tenth);
+    // A count out of range or a position past the end is refused too.
+    EXPECT_EQ(InsertMeasures(view_, 1017, 1), 0);
+    EXPECT_EQ(InsertMeasures(view_, 5, 0), 0);
+}
+
+TEST_F(PageFormatTest, ReformatTwoHundredMeasuresRespectsGridAndMargins) {
+    NewScore(2, 4, 4);
+    ASSERT_EQ(AddMeasures(view_, 200), 1);
+    ReformatOptions options;
+    options.measuresPerSystem = 5;
+    options.systemsPerPage = 3;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    const auto shapes = Shapes();
+    ASSERT_EQ(shapes.size(), 14u);  // 15 measures a page: 13 full pages and one of 5
+    EXPECT_EQ(shapes[0], (PageShape{1, 15, Systems{{1, 5}, {6, 10}, {11, 15}}}));
+    EXPECT_EQ(shapes[13].first, 196);
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    PageMargins margins;
+    for (ScorePage* page = doc_->firstPage; page != nullptr; page = page->next.get()) {
+        ASSERT_TRUE(GetPageMargins(page, &margins));
+        EXPECT_LE(pages::CountSystems(page), 3);
+        for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get()) {
+            EXPECT_GE(s->y, kLogicalOrigin + margins.logical[1]);
+            EXPECT_LE(s->y + StaffOffsetsOf(s)[2] + 512, view_->PageBottom - margins.logical[3]);
+            EXPECT_EQ(s->x, kLogicalOrigin + margins.logical[0]);
+        }
+    }
+}
+
+// The bytes of every page and system record, staff arrays included.
+std::vector<uint8_t> LayoutBytes(ScoreDocument* doc) {
+    std::vector<uint8_t> bytes;
+    auto add = [&](const void* p, size_t n) {
+        const auto* b = static_cast<const uint8_t*>(p);
+        bytes.insert(bytes.end(), b, b + n);
+    };
+    for (ScorePage* page = doc->firstPage; page != nullptr; page = page->next.get()) {
+        add(page, kStoredPageBytes);
+        add(&page->systemCount, 4);
+        for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get()) {
+            add(s, offsetof(ScoreSystem, staffOffsets));
+            add(StaffOffsetsOf(s), (doc->header.staffCount + 1) * 2);
+            add(StaffFlagsOf(s), doc->header.staffCount + 1);
+        }
+    }
+    for (int m = 1; m <= doc->header.measureCount; ++m) add(&MeasureRecordOf(doc, m)->width, 2);
+    return bytes;
+}
+
+TEST_F(PageFormatTest, ReformattingTwiceGivesTheSameLayout) {
+    NewScore(2, 4, 4);
+    ASSERT_EQ(AddMeasures(view_, 200), 1);
+    ReformatOptions options;
+    options.reformat = 1;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    const std::vector<uint8_t> once = LayoutBytes(doc_);
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    const std::vector<uint8_t> twice = LayoutBytes(doc_);
+    ASSERT_EQ(twice.size(), once.size());
+    for (size_t i = 0; i < once.size(); ++i) ASSERT_EQ(once[i], twice[i]) << "at byte " << i;
+}
+
+}  // namespace
+}  // namespace ql::testing_layout
