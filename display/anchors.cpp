@@ -162,21 +162,40 @@ int CheckedTick(ObjectLocation* anchor, Words* words, int length) {
     return words->w[1];
 }
 
+// What decoding reads of one measure's slot in the current system, kept for the
+// next anchors of the same measure.
+struct SlotOfAnchor {
+    int measure = -1;
+    int length = 0;
+    int slot = 1;
+    int32_t slotX = 0;
+};
+constexpr int kSlotCacheSize = 8;  // a power of two
+
+const SlotOfAnchor& SlotFor(ScoreView* view, int measure, SlotOfAnchor* cache) {
+    SlotOfAnchor& entry = cache[measure & (kSlotCacheSize - 1)];
+    if (entry.measure == measure) return entry;
+    const MeasureRecord* record = MeasureRecordOf(view->document, measure);
+    entry.measure = measure;
+    entry.length = record != nullptr ? record->lengthTicks : 0;
+    entry.slot = SlotOfMeasure(view, measure, view->currentSystem);
+    entry.slotX = MeasureSlotX(view, view->currentSystem, entry.slot);
+    return entry;
+}
+
 // Reads each anchor in its own measure's slot of the current system: the same
 // place a move of the location there would give, without moving it.
 void DecodeTimeN(ScoreView* view, ObjectLocation* anchors, LogicalPoint* out, int count) {
-    ScoreSystem* system = view->currentSystem;
+    SlotOfAnchor cache[kSlotCacheSize];
     for (int i = 0; i < count; ++i) {
         Words words = Load(&anchors[i]);
         const int measure =
             ClampedMeasure(view, view->currentMeasure + static_cast<int16_t>(words.w[0]));
-        const MeasureRecord* record = MeasureRecordOf(view->document, measure);
-        const int length = record != nullptr ? record->lengthTicks : 0;
-        const int slot = SlotOfMeasure(view, measure, system);
-        const int tick = CheckedTick(&anchors[i], &words, length);
+        const SlotOfAnchor& at = SlotFor(view, measure, cache);
+        const int tick = CheckedTick(&anchors[i], &words, at.length);
         const int64_t x = static_cast<int16_t>(words.w[2]) +
-                          int64_t{SlotTickX(view, system, slot, length, tick)} +
-                          MeasureSlotX(view, system, slot);
+                          int64_t{SlotTickX(view, view->currentSystem, at.slot, at.length, tick)} +
+                          at.slotX;
         out[i] = LogicalPoint{ClampToLogical(x),
                               ClampToLogical(int64_t{ScaleY(view, static_cast<int16_t>(words.w[3]))} +
                                              view->staffY)};

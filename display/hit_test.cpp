@@ -13,6 +13,8 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "notes/rests/rest.h"
+#include "notes/rests/rest_internal.h"
 #include "notes/rests/staff_place.h"
 
 namespace ql {
@@ -71,7 +73,59 @@ EventRecord* SearchStaff(ScoreView* view) {
     return nullptr;
 }
 
+constexpr int32_t kRestTolerances[] = {32, 64, 96};
+
+// A rest of one voice inside its box at a tolerance, r relative to the slot's content
+// start and the staff (y unscaled).
+ScoreObject* RestAt(ScoreView* view, int voice, LogicalPoint r, int32_t t) {
+    int n = 0;
+    for (ScoreObject* e = GetVoiceFirstElement(view->currentCell, voice);
+         e != nullptr && n < rests::kMaxVoiceElements; e = rests::NextElement(e), ++n) {
+        const RestBody* body = RestBodyOf(e);
+        if (body == nullptr) continue;
+        const int32_t ex = TimeToX(view, body->tick) + GetRestXOffset(e);
+        const int32_t ey = body->position * kStaffStepUnits;
+        if (r.x >= ex - t && r.x < ex + 2 * view->PixelUnitsX + t && r.y >= ey - t && r.y < ey + t)
+            return e;
+    }
+    return nullptr;
+}
+
+ScoreObject* SearchRests(ScoreView* view, int voice, LogicalPoint r) {
+    Switches().HitVoice = static_cast<uint8_t>(voice);
+    for (int32_t t : kRestTolerances)
+        if (ScoreObject* e = RestAt(view, voice, r, t)) return e;
+    return nullptr;
+}
+
 }  // namespace
+
+int FindVoiceOfElement(MeasureCell* cell, const ScoreObject* element, int hint) {
+    if (cell == nullptr || element == nullptr) return 0;
+    for (int k = -1; k < kLocateVoices; ++k) {
+        const int v = k < 0 ? std::clamp(hint, 0, kLocateVoices - 1) : k;
+        int n = 0;
+        for (ScoreObject* e = GetVoiceFirstElement(cell, v);
+             e != nullptr && n < rests::kMaxVoiceElements; e = rests::NextElement(e), ++n)
+            if (e == element) return v;
+    }
+    return 0;
+}
+
+ScoreObject* FindElementInMeasure(ScoreView* view) {
+    if (view == nullptr || view->currentCell == nullptr || view->currentSystem == nullptr)
+        return nullptr;
+    const LogicalPoint r{view->pointerPoint.x - CurrentSlotX(view),
+                         UnscaleY(view, view->pointerPoint.y - view->staffY)};
+    const int first = FirstSelectedVoice(view);
+    if (ScoreObject* e = SearchRests(view, first, r)) return e;
+    for (int v = 0; v < kLocateVoices; ++v) {
+        if (v == first || !VoiceAllowed(v) || GetVoiceFirstElement(view->currentCell, v) == nullptr)
+            continue;
+        if (ScoreObject* e = SearchRests(view, v, r)) return e;
+    }
+    return nullptr;
+}
 
 LogicalPoint GetEventPosition(EventRecord* event, ScoreView* view) {
     if (event == nullptr || view == nullptr) return {};
@@ -121,7 +175,7 @@ EventRecord* HitTestVoiceEvents(ScoreView* view, int voice) {
     }
 }
 
-EventRecord* HitTestSelectedVoice(EventRecord* /*chain*/, int /*flags*/, ScoreView* view) {
+EventRecord* HitTestSelectedVoice(ScoreView* view) {
     return HitTestVoiceEvents(view, FirstSelectedVoice(view));
 }
 

@@ -12,6 +12,7 @@ namespace ql {
 struct ScoreView;
 struct EventRecord;
 struct MeasureCell;
+struct ScoreObject;
 
 // The head position of a note in the current slot: beat-map x + slot content start
 // + system x + 16 x nudge + the scaled head half-width (76, 58, 47 by head size),
@@ -26,5 +27,10 @@ int FindVoiceOfEvent(MeasureCell* cell, const EventRecord* event, int hint);
 EventRecord* HitTestVoiceEvents(ScoreView* view, int voice);
 // The first voice of the mask, then the other voices the voice filter allows.
 EventRecord* HitTestAnyVoice(ScoreView* view);
+// Voice 0..3 whose element list holds the rest (the hint first); 0 when none.
+int FindVoiceOfElement(MeasureCell* cell, const ScoreObject* element, int hint);
+// The rest of the current cell under the pointer: the first voice of the mask,
+// then the voices the filter allows, each with tolerances 32, 64 and 96.
+ScoreObject* FindElementInMeasure(ScoreView* view);
 
 }  // namespace ql

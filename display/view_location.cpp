@@ -4,7 +4,6 @@
 #include "display/view_location.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "core/model/document.h"
 #include "core/model/grid.h"
@@ -25,9 +24,6 @@ using namespace locate;
 
 namespace {
 
-// Measure numbers from here on are shown without the spaces around the point.
-constexpr int kWideReadoutMeasure = 100;
-
 int ClampMeasure(const ScoreView* view, int measure) {
     return std::min(measure, MeasureCountOf(view) + kMeasureSlack);
 }
@@ -41,7 +37,8 @@ void DeriveCell(ScoreView* view, bool keepChain) {
     ScoreDocument* document = view->document;
     view->currentStaffRecord = StaffRecordOf(document, view->currentStaff);
     view->currentCell = nullptr;
-    if (view->currentStaffRecord != nullptr && view->currentMeasure >= 1)
+    if (view->currentStaffRecord != nullptr && view->currentStaff >= 1 &&
+        view->currentMeasure >= 1)
         view->currentCell =
             GetOrCreateMeasureCell(view->currentStaffRecord, document, view->currentMeasure);
     if (!keepChain)
@@ -53,12 +50,12 @@ void DeriveCell(ScoreView* view, bool keepChain) {
     view->currentMeasureLength = record != nullptr ? record->lengthTicks : 0;
 }
 
-// Staff y from the system; false when the system has no staff offsets.
-bool DerivePositions(ScoreView* view, int slotForX) {
+// Staff y from the system (the slot's x is read from the beat map when needed);
+// false when the system has no staff offsets.
+bool DerivePositions(ScoreView* view) {
     int32_t top = 0;
     if (!StaffTop(view, view->currentSystem, view->currentStaff, &top)) return false;
     view->staffY = top;
-    (void)slotForX;
     return true;
 }
 
@@ -72,7 +69,7 @@ void ApplyLocation(ScoreView* view, int staff, int measure) {
     view->currentSlot = SlotOfMeasure(view, measure, view->currentSystem);
     DeriveCell(view, false);
     if (view->currentSlot > Switches().SlotLimit) view->currentSlot = 1;
-    if (!DerivePositions(view, view->currentSlot)) return;
+    if (!DerivePositions(view)) return;
     if (staff >= 1) SelectStaffScaledFonts(view, staff);
 }
 
@@ -118,7 +115,7 @@ void SetCurrentSystemAndMeasureQuick(ScoreView* view, ScoreSystem* system, int s
     view->currentMeasure = std::max(0, ClampMeasure(view, measure));
     view->currentSlot = SlotOfMeasure(view, view->currentMeasure, system);
     DeriveCell(view, Switches().SkipVoiceChain != 0);
-    DerivePositions(view, std::clamp(view->currentSlot, 1, SlotCap()));
+    DerivePositions(view);
 }
 
 void SetCurrentMeasureQuick(ScoreView* view, int staff, int measure) {
@@ -178,14 +175,5 @@ void LocationFromCaret(ScoreView* view) {
     UpdateLocationFromPointer(view);
 }
 
-const char* ShowPositionReadout(ScoreView* view, int first, int second) {
-    // provisional: the readout window is made by the view modes, which do not make
-    // it yet; the text is formatted into the shared display buffer for its caller.
-    (void)view;
-    char* text = State().text.display;
-    std::snprintf(text, sizeof State().text.display,
-                  second >= kWideReadoutMeasure ? "  %d.%d  " : "  %d . %d  ", first, second);
-    return text;
-}
 
 }  // namespace ql

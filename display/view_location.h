@@ -94,7 +94,7 @@ int TimeToX(ScoreView* view, int tick);
 EventRecord* FindEventUnderPointer(ScoreView* view);
 
 // The event of the view's first selected voice under the pointer, or null.
-EventRecord* HitTestSelectedVoice(EventRecord* chain, int flags, ScoreView* view);
+EventRecord* HitTestSelectedVoice(ScoreView* view);
 
 // Moves the pointer to a logical point and updates the location.
 void MovePointerToPoint(ScoreView* view, int x, int y);

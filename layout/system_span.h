@@ -31,6 +31,12 @@ gfx::Point WrapPointToNextSystem(const ScoreView* view, gfx::Point point);
 // Whether a point is drawn (honours the continuation-only switch).
 int PointBeyondSystemEnd(const ScoreView* view, gfx::Point point);
 
+// Moves a hit record by an offset, wraps its anchor point and places the record
+// there with a rectangle of +- half; the wrapped point becomes its point and anchor.
+void WrapObjectRectToNextSystem(const ScoreView* view, HitRecord* hit, gfx::Point offset, int32_t half);
+// The same, setting only the record's point.
+void WrapObjectPointToNextSystem(const ScoreView* view, HitRecord* hit, gfx::Point offset);
+
 // The intersection of two segments (a[0]-a[1], b[0]-b[1]); 1 with *out set when
 // they meet, bounds included, else 0 (parallel segments never meet).
 int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out);

@@ -317,7 +317,8 @@ int ScoreObjectCommitDrag(ScoreObject* object, ScoreView* view) {
             MoveToNewCell(object, view, moved, focus);
     } else {
         selection->savedDragLocation = focus->location;
-        NoteAnchorsToPoints(view, object, location, points);
+        // The dragged point becomes the object's offsets from its note.
+        if (count > 0) PointToNoteAnchor(view, object, location, points[0]);
     }
     ClassOf(object).MeasureAndSelect(object, view);
     PopViewLocation(view);

@@ -106,12 +106,24 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
     }
     AddMeasures(view, LastPage(document)->lastMeasure);
     document->header.pageCount = static_cast<uint16_t>(GetPageIndex(document, LastPage(document)) + 1);
+    // Each page is formatted as the current page, so that its beat maps are built
+    // once; the view's page is put back (or page one when its page was freed).
+    ScorePage* const savedPage = view->currentPage;
+    ScoreSystem* const savedSystem = view->currentSystem;
     for (ScorePage* p = page; p != nullptr; p = p->next.get()) {
+        view->currentPage = p;
+        view->currentSystem = p->firstSystem.get();
         for (ScoreSystem* s = p->firstSystem.get(); s != nullptr; s = s->next.get()) {
             MarkUnchangedTime(document, s);  // the measures made above count now
             if (options->reformat != 0) FormatSystem(view, p, s);
         }
         FormatMeasures(view, p);
+    }
+    view->currentPage = savedPage;
+    view->currentSystem = savedSystem;
+    if (!IsPageInList(document, savedPage) || !IsSystemOnPage(savedPage, savedSystem)) {
+        view->currentPage = document->firstPage;
+        view->currentSystem = document->firstPage->firstSystem.get();
     }
     SetDocumentModified(document);
 }

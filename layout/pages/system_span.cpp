@@ -10,6 +10,7 @@
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/objects/hit_record.h"
 #include "core/state.h"
 #include "platform/gfx/draw.h"
 
@@ -88,6 +89,31 @@ int PointBeyondSystemEnd(const ScoreView* view, gfx::Point point) {
     const int32_t only = State().layout.ContinuationOnly;
     if (span.valid && point.x > span.contentEnd && !span.hasNext) return only;
     return only == 0 ? 1 : 0;
+}
+
+namespace {
+
+// The record moved by the offset, and its anchor point wrapped.
+LogicalPoint MovedAnchor(const ScoreView* view, HitRecord* hit, gfx::Point offset) {
+    OffsetHitRecord(hit, LogicalPoint{offset.x, offset.y});
+    const LogicalPoint anchor = hit->location.point;
+    const gfx::Point wrapped = WrapPointToNextSystem(view, gfx::Point{anchor.x, anchor.y});
+    return LogicalPoint{wrapped.x, wrapped.y};
+}
+
+}  // namespace
+
+void WrapObjectRectToNextSystem(const ScoreView* view, HitRecord* hit, gfx::Point offset, int32_t half) {
+    if (hit == nullptr) return;
+    const LogicalPoint wrapped = MovedAnchor(view, hit, offset);
+    PlaceHitRecord(hit, wrapped, half);
+    hit->point = wrapped;
+    hit->location.point = wrapped;
+}
+
+void WrapObjectPointToNextSystem(const ScoreView* view, HitRecord* hit, gfx::Point offset) {
+    if (hit == nullptr) return;
+    SetHitRecordPoint(hit, MovedAnchor(view, hit, offset));
 }
 
 int ClipSegmentToEdge(const gfx::Point* a, const gfx::Point* b, gfx::Point* out) {

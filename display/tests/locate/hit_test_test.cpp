@@ -7,6 +7,8 @@
 #include "display/hit_test.h"
 #include "display/tests/locate/locate_fixture.h"
 #include "display/view_location.h"
+#include "notes/rests/rest.h"
+#include "notes/rests/staff_place.h"
 #include "platform/win/headless.h"
 
 namespace ql::testing_locate {
@@ -111,6 +113,35 @@ TEST_F(HitTestTest, MovePointerToPointIgnoresPointsOutsideTheVisibleRectangle) {
     EXPECT_EQ(State().locate.SkipNextMouseMove, 1);
     EXPECT_TRUE(ConsumeSkippedMouseMove());
     EXPECT_FALSE(ConsumeSkippedMouseMove());
+}
+
+// Rests: the box runs from the rest's x - t to x + 2 pixels + t, t growing 32, 64,
+// 96; the mask's voice first, then the voices the filter allows.
+TEST_F(HitTestTest, RestsAreFoundWithinNinetySixUnits) {
+    view_->PixelUnitsX = 2;
+    ScoreObject* rest = NewRestFromImport(view_, 0, 1024, 10, 0);
+    ASSERT_NE(rest, nullptr);
+    const RestBody& body = *RestBodyOf(rest);
+    const int32_t x = CurrentSlotX(view_) + TimeToX(view_, 1024) + GetRestXOffset(rest);
+    const int32_t y = view_->staffY + body.position * 64;
+    view_->pointerPoint = LogicalPoint{x - 96, y};
+    EXPECT_EQ(FindElementInMeasure(view_), rest);  // left edge of the widest box
+    view_->pointerPoint = LogicalPoint{x - 97, y};
+    EXPECT_EQ(FindElementInMeasure(view_), nullptr);
+    view_->pointerPoint = LogicalPoint{x + 4 + 95, y + 95};
+    EXPECT_EQ(FindElementInMeasure(view_), rest);
+    view_->pointerPoint = LogicalPoint{x + 4 + 96, y};  // right edge: outside
+    EXPECT_EQ(FindElementInMeasure(view_), nullptr);
+    // A rest of voice 2 is found from voice 0 unless the filter excludes voice 2.
+    ScoreObject* other = NewRestFromImport(view_, 2, 3072, 10, 0);
+    ASSERT_NE(other, nullptr);
+    const int32_t ox = CurrentSlotX(view_) + TimeToX(view_, 3072) + GetRestXOffset(other);
+    view_->pointerPoint = LogicalPoint{ox, view_->staffY + RestBodyOf(other)->position * 64};
+    EXPECT_EQ(FindElementInMeasure(view_), other);
+    EXPECT_EQ(State().locate.HitVoice, 2);
+    EXPECT_EQ(FindVoiceOfElement(view_->currentCell, other, 0), 2);
+    State().locate.VoiceFilterMask = 0x02;  // voice 1 only
+    EXPECT_EQ(FindElementInMeasure(view_), nullptr);
 }
 
 }  // namespace

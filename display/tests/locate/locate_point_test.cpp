@@ -124,5 +124,10 @@ TEST_F(LocatePointTest, SetLocationFromPointMakesThePlaceCurrent) {
     EXPECT_EQ(view_->currentMeasureLength, 4096);
 }
 
+TEST_F(LocatePointTest, ReadoutDropsTheSpacesFromMeasureOneHundredOn) {
+    EXPECT_STREQ(ShowPositionReadout(view_, 3, 99), "  3 . 99  ");
+    EXPECT_STREQ(ShowPositionReadout(view_, 2, 100), "  2.100  ");
+}
+
 }  // namespace
 }  // namespace ql::testing_locate

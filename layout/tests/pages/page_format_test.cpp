@@ -3,7 +3,9 @@
 // and re-breaking a long score into pages that respect the grid and the margins.
 #include <cstring>
 
+#include "core/memory/pool.h"
 #include "core/model/pages.h"
+#include "core/undo/undo.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "layout/measure_format.h"
@@ -138,6 +140,23 @@ TEST_F(PageFormatTest, InsertMeasuresRefusedAtTheLimitChangesNothing) {
     // A count out of range or a position past the end is refused too.
     EXPECT_EQ(InsertMeasures(view_, 1017, 1), 0);
     EXPECT_EQ(InsertMeasures(view_, 5, 0), 0);
+}
+
+TEST_F(PageFormatTest, FailedInsertionInsideAnUndoStepLeavesTheScoreWhole) {
+    NewScore(2, 4, 4);
+    std::vector<MeasureCell*> cells;
+    for (int m = 1; m <= 20; ++m) cells.push_back(FindMeasureCell(doc_, 1, m));
+    const uint16_t widthBefore = Record(6).width;
+    {
+        UndoStep step(doc_, view_, UndoKind::Measure, 0, UndoVerb::Insert);
+        FailRecordAllocationAfter(3);  // the fourth new cell cannot be had
+        EXPECT_EQ(InsertMeasures(view_, 5, 2), 0);
+        FailNextRecordAllocations(0);
+    }
+    // Count, cells and records as they were; nothing left for Undo to repair.
+    EXPECT_EQ(doc_->header.measureCount, 16);
+    for (int m = 1; m <= 20; ++m) EXPECT_EQ(FindMeasureCell(doc_, 1, m), cells[m - 1]) << "measure " << m;
+    EXPECT_EQ(Record(6).width, widthBefore);
 }
 
 TEST_F(PageFormatTest, ReformatTwoHundredMeasuresRespectsGridAndMargins) {

@@ -2,6 +2,7 @@
 // system; polylines are cut at the end line E and the far part moved.
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
+#include "core/objects/hit_record.h"
 #include "core/state.h"
 #include "layout/system_span.h"
 #include "layout/tests/pages/page_format_fixture.h"
@@ -85,6 +86,24 @@ TEST_F(SystemSpanTest, FarPartIsDroppedWithoutANextSystem) {
     ASSERT_EQ(pieces.size(), 1u);
     EXPECT_EQ(pieces[0].back().x, kE);
     s_->next = Ref32<ScoreSystem>::To(n_);
+}
+
+TEST_F(SystemSpanTest, HitRecordsWrapWithTheirAnchor) {
+    HitRecord hit{};
+    PlaceHitRecord(&hit, LogicalPoint{kC - 10, 50}, 20);
+    hit.location.point = hit.point;
+    WrapObjectRectToNextSystem(view_, &hit, gfx::Point{30, 0}, 20);  // moved past C
+    EXPECT_EQ(hit.point, (LogicalPoint{kC + 20 - kC + kD, 50 + kV}));
+    EXPECT_EQ(hit.location.point, hit.point);
+    HitRecord expected{};
+    PlaceHitRecord(&expected, hit.point, 20);  // the rectangle stands at the wrapped point
+    EXPECT_EQ(hit.outer.left, expected.outer.left);
+    EXPECT_EQ(hit.outer.top, expected.outer.top);
+    HitRecord inside{};
+    PlaceHitRecord(&inside, LogicalPoint{1500, 50}, 20);
+    inside.location.point = inside.point;
+    WrapObjectPointToNextSystem(view_, &inside, gfx::Point{10, 0});  // stays on S
+    EXPECT_EQ(inside.point, (LogicalPoint{1510, 50}));
 }
 
 TEST_F(SystemSpanTest, SegmentsParallelToTheEdgeDoNotCross) {
