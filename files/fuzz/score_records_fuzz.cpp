@@ -68,6 +68,9 @@ Session& TheSession() {
                 Ref32<StaffRecord>::To(ConstructStaffRecord(AllocStaffRecord(), s.view));
         s.cell = GetOrCreateMeasureCell(StaffRecordOf(s.document, 1), s.document, 1);
         if (s.list == nullptr || s.cell == nullptr) std::abort();
+        // The rest reader puts rests into the voice's element list; the list itself
+        // belongs to the cell, so it is made once here and not counted as a leak.
+        if (GetOrCreateVoiceElementList(s.cell, 0) == nullptr) std::abort();
         return s;
     }();
     return session;
