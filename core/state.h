@@ -102,6 +102,9 @@ struct FileFlags {
     // EmergencySaveActive as a running save found it (a change stops it with 2990).
     uint32_t InternalErrorsAtSaveStart = 0;
     std::string TempPath;  // the temporary file of the running save
+    // Command 40199 "&Trim Unused Pages": a save first removes the empty pages at the
+    // end of the score. A program flag, not kept in the settings file.
+    uint8_t TrimPagesOption = 1;
 };
 
 // Flags shared with the timer and MIDI-input threads.

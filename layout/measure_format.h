@@ -35,6 +35,10 @@ void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system);
 // device coordinates of its measure slots.
 void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system);
 
+// PlaceSystemInMargins for a system whose beat-map row has just been built from
+// the widths its measures have now.
+void PlaceBuiltSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system);
+
 // Re-places the systems of the pages from a page on, up to the system after the
 // last measure.
 void PlaceSystemsThroughMeasure(ScoreView* view, ScorePage* page, int firstMeasure,

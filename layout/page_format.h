@@ -47,6 +47,12 @@ bool IsLeftPage(const ScoreDocument* document, int pageIndex);
 // Re-breaks measures into systems and pages from a page on and renumbers.
 void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page);
 
+// From a page on (that page only without the all-pages flag): every system's staff
+// offsets become multiples of the staff separation over its visible staves (a
+// hidden staff keeps the offset of the staff before it), with the reformat flag
+// every system is re-spaced, and each page is laid out vertically again.
+void FormatPagesAfter(ScoreView* view, const ReformatOptions* options, ScorePage* page);
+
 // Moves the page break of a page back by count measures and re-places the pages.
 void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* pageRecord, int count);
 
@@ -81,5 +87,11 @@ void RenumberMeasuresFrom(ScoreDocument* document, int measure, int firstNumber)
 // Extends the measure count to n (at most MaxMeasures - 8), creating cells in
 // every staff; nothing when n is not above the count. Non-zero on success.
 int AddMeasures(ScoreView* view, int n);
+
+// Removes the pages at the end of the score that hold no music: from the last page
+// backwards, a page goes while it is not the view's current page, holds no page
+// objects and every measure of it is empty in every staff. Returns the number of
+// pages removed (0 with one page).
+int RemoveEmptyTrailingPages(ScoreView* view);
 
 }  // namespace ql

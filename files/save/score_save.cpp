@@ -14,12 +14,14 @@
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/undo/autosave.h"
 #include "files/bytes/score_file_handle.h"
 #include "files/records/file_codes.h"
 #include "files/save/atomic_save.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
 #include "files/stream/score_stream_writer.h"
+#include "layout/page_format.h"
 #include "platform/ui/status_bar.h"
 #include "shell/program_options.h"
 #include "shell/recent_files.h"
@@ -75,17 +77,36 @@ class SaveRun {
     void Box(const std::string& text) const {
         if (!autoSaving_) ErrorBox(text);
     }
+    // The trim step removed pages: a failed save leaves the document modified.
+    void NoteTrimmed() { trimmed_ = true; }
     // The change counter after the save: cleared by a normal save that succeeded,
-    // else as it was found.
+    // else as it was found (marked modified when the trim step changed the score).
     void Finish(bool saved) const {
         document_->changeCounter = saved && !autoSaving_ ? 0 : counter_;
+        if (!saved && trimmed_) SetDocumentModifiedUnlocked(document_);
     }
 
   private:
     ScoreDocument* document_;
     uint16_t counter_;
     bool autoSaving_;
+    bool trimmed_ = false;
 };
+
+// With "Trim Unused Pages" on, the empty pages at the end of the score go before it
+// is written. Autosave and the emergency copy never trim. Autosave is held off while
+// the pages go, so that this edit cannot start one.
+void TrimEmptyPages(SaveRun& run, ScoreView* view) {
+    if (run.AutoSaving() || !State().files.TrimPagesOption || view == nullptr) return;
+    AutoSaveConfig& autosave = AutoSaveSettings();
+    const uint8_t enabled = autosave.enabled;
+    autosave.enabled = 0;
+    const int removed = RemoveEmptyTrailingPages(view);
+    autosave.enabled = enabled;
+    if (removed <= 0) return;
+    run.NoteTrimmed();
+    ShowStatus(kStatusMeasures, "  Trimmed " + std::to_string(removed) + " Pages");
+}
 
 // Syncs and closes the temporary file; 0 or its code (after the system-error box).
 int FinishTemporary(const SaveRun& run, ScoreDocument* document, const std::string& temporary) {
@@ -145,8 +166,9 @@ int PutInPlace(const SaveRun& run, const std::string& temporary, const std::stri
     return 0;
 }
 
-int WriteAndPlace(const SaveRun& run, ScoreDocument* document, ScoreView* view,
+int WriteAndPlace(SaveRun& run, ScoreDocument* document, ScoreView* view,
                   const std::string& temporary, const std::string& target) {
+    TrimEmptyPages(run, view);
     int code = WriteScoreStream(document, view);
     if (code != 0) TheScoreFile().Discard();  // its failure has been reported once
     if (code == 0) code = FinishTemporary(run, document, temporary);

@@ -2,7 +2,9 @@
 // every system gets the layout's number of measures, pages take the layout's
 // number of systems, pages are created at the end as needed within the measure
 // limit and the pages left over are freed; then the pages are laid out again.
+// FormatPagesAfter re-spaces the staves of the systems from a page on.
 #include <algorithm>
+#include <cstdint>
 
 #include "core/model/document.h"
 #include "core/model/pages.h"
@@ -10,6 +12,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
+#include "layout/widths/width_support.h"
 
 namespace ql {
 
@@ -71,6 +74,22 @@ ScorePage* LinkNewPage(ScoreDocument* document, ScorePage* last, int index) {
     return page;
 }
 
+// Staff offsets at multiples of the staff separation over the visible staves; a
+// hidden staff keeps the offset of the staff before it.
+void SpaceVisibleStaves(ScoreDocument* document, ScoreSystem* system) {
+    uint16_t* offsets = StaffOffsetsOf(system);
+    const int8_t* flags = StaffFlagsOf(system);
+    if (offsets == nullptr || flags == nullptr) return;
+    const int64_t separation = StaffSeparation(document);
+    int64_t offset = 0;
+    int visible = 0;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0)
+            offset = std::min<int64_t>(visible++ * separation, UINT16_MAX);
+        offsets[staff] = static_cast<uint16_t>(offset);
+    }
+}
+
 void ApplyLayout(ScoreDocument* document, const ReformatOptions& options) {
     NewScoreBlock& block = document->header.newScoreBlock;
     if (options.measuresPerSystem != 0)
@@ -113,9 +132,11 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
     for (ScorePage* p = page; p != nullptr; p = p->next.get()) {
         view->currentPage = p;
         view->currentSystem = p->firstSystem.get();
+        // The systems were made above with their staves spaced, so the staff
+        // spacing of FormatPagesAfter has nothing left to do here.
         for (ScoreSystem* s = p->firstSystem.get(); s != nullptr; s = s->next.get()) {
             MarkUnchangedTime(document, s);  // the measures made above count now
-            if (options->reformat != 0) FormatSystem(view, p, s);
+            if (options->reformat != 0) FormatSystemBeforeRowBuild(view, p, s);
         }
         FormatMeasures(view, p);
     }
@@ -125,6 +146,29 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         view->currentPage = document->firstPage;
         view->currentSystem = document->firstPage->firstSystem.get();
     }
+    SetDocumentModified(document);
+}
+
+void FormatPagesAfter(ScoreView* view, const ReformatOptions* options, ScorePage* page) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (!IsPageInList(document, page) || options == nullptr) return;
+    ApplyLayout(document, *options);
+    // Each page is re-spaced as the view's page (justification reads its margins).
+    ScorePage* const savedPage = view->currentPage;
+    ScoreSystem* const savedSystem = view->currentSystem;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
+        view->currentPage = page;
+        view->currentSystem = page->firstSystem.get();
+        ScoreSystem* system = page->firstSystem.get();
+        for (int k = 0; system != nullptr && k < kMaxChain; ++k, system = system->next.get()) {
+            SpaceVisibleStaves(document, system);
+            if (options->reformat != 0) FormatSystem(view, page, system);
+        }
+        LayoutPageSystems(view, page);
+        if (options->allPages == 0) break;
+    }
+    view->currentPage = savedPage;
+    view->currentSystem = savedSystem;
     SetDocumentModified(document);
 }
 

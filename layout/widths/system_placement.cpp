@@ -59,6 +59,71 @@ int64_t SlotsEnd(const ScoreView* view, ScoreDocument* document, const ScoreSyst
            last->trail;
 }
 
+// The widths and margins of a system's measures when its row was last built. A
+// row's slots follow the widths of the measures before them and nothing else of
+// the widths, so while no position reaches an end of the map's range, the end of
+// the slots under other widths follows from the row without building it again.
+class BuiltRow {
+  public:
+    void Take(ScoreDocument* document, const ScoreSystem* system) {
+        count_ = system->lastMeasure - system->firstMeasure + 1;
+        valid_ = count_ >= 1 && count_ <= kLastMeasureSlot &&
+                 system->lastMeasure <= document->header.measureCount;
+        for (int i = 0; valid_ && i < count_; ++i) {
+            const MeasureRecord* record = MeasureRecordOf(document, system->firstMeasure + i);
+            valid_ = record != nullptr;
+            if (valid_) measures_[i] = {record->width, record->lead, record->trail};
+        }
+    }
+    // SlotsEnd under the widths the measures have now; false when it cannot be
+    // told without building the row (a margin changed, or a position would reach
+    // or has reached an end of the range).
+    bool Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
+                 int64_t* end) const;
+
+  private:
+    struct Measure {
+        int32_t width;
+        int16_t lead;
+        int16_t trail;
+    };
+    Measure measures_[kLastMeasureSlot] = {};
+    int count_ = 0;
+    bool valid_ = false;
+};
+
+bool InsideMap(int64_t x) { return x > 0 && x < kMaxBeatMapX; }
+
+bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
+                       int64_t* end) const {
+    if (!valid_ || count_ != system->lastMeasure - system->firstMeasure + 1) return false;
+    const BeatMap& map = view->beatMap;
+    int64_t shift = 0;  // how far the current slot moves
+    for (int i = 0; i < count_; ++i) {
+        const MeasureRecord* record = MeasureRecordOf(document, system->firstMeasure + i);
+        const Measure& built = measures_[i];
+        if (record == nullptr || record->lead != built.lead || record->trail != built.trail)
+            return false;
+        const int cell = BeatMapCell(system->number, i + 1);
+        if (i > 0) {
+            // The slot must stand where the build put it: after the slot before it.
+            const int before = BeatMapCell(system->number, i);
+            const int64_t start = int64_t{map.contentX[before]} + map.trailSpace[before] +
+                                  measures_[i - 1].width + measures_[i - 1].trail;
+            if (map.slotX[cell] != start || map.contentX[cell] - map.marginX[cell] != built.lead)
+                return false;
+            for (const int64_t x : {int64_t{map.slotX[cell]}, int64_t{map.marginX[cell]},
+                                    int64_t{map.contentX[cell]}})
+                if (!InsideMap(x) || !InsideMap(x + shift)) return false;
+        }
+        if (i + 1 == count_)
+            *end = int64_t{map.contentX[cell]} + shift + map.trailSpace[cell] + record->width +
+                   record->trail;
+        shift += int64_t{record->width} - built.width;
+    }
+    return true;
+}
+
 int64_t SumOfWidths(ScoreDocument* document, const ScoreSystem* system) {
     int64_t sum = 0;
     for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
@@ -86,13 +151,43 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, int64_t sum, int64_t avai
     return changed;
 }
 
-}  // namespace
+// How a placement finds its row and what it leaves in it.
+struct RowUse {
+    bool built;      // the row stands as built from the widths the measures have now
+    bool keep;       // leave the row built from the final widths
+    BuiltRow* last;  // the row's last build, when nothing has rebuilt the row since
+};
 
-void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
-    // The system is put at the page's left margin and its measures are scaled so
-    // that its closing barline falls on the right margin, the room of its signs,
-    // leads and trails read from its row of the beat map, which is rebuilt around
-    // the scaling. A system that keeps its natural width is only moved.
+// The placement passes: each compares the end of the slots with the right margin
+// and scales the widths by the difference. The row is built only where the end of
+// the slots cannot be told from the last build, and at the end when it is kept.
+void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
+    ScoreDocument* document = view->document;
+    BuiltRow& row = *use.last;
+    bool fresh = use.built;
+    if (fresh) row.Take(document, system);
+    for (int pass = 0; pass < kPlacementPasses; ++pass) {
+        int64_t end = 0;
+        if (!fresh && !row.Predict(view, document, system, &end)) {
+            BuildSystemRow(view, page, system);
+            row.Take(document, system);
+            fresh = true;
+        }
+        if (fresh) end = SlotsEnd(view, document, system);
+        const int64_t sum = SumOfWidths(document, system);
+        const int64_t available = room - (end - sum);
+        if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, sum, available))
+            break;
+        fresh = false;
+    }
+    if (!fresh && use.keep) {
+        BuildSystemRow(view, page, system);
+        row.Take(document, system);
+    }
+}
+
+// The system at the page's left margin, its measures scaled between the margins.
+void PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse use) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
@@ -104,40 +199,64 @@ void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system)
     PlacementScope scope;
     system->x = static_cast<int32_t>(left);
     if (system->keepNaturalWidth != 0) return;
-    for (int pass = 0; pass < kPlacementPasses; ++pass) {
-        BuildSystemRow(view, page, system);
-        const int64_t sum = SumOfWidths(document, system);
-        const int64_t available = right - left - (SlotsEnd(view, document, system) - sum);
-        if (sum <= 0 || available <= 0 || available == sum) return;
-        if (!ShareWidths(view, system, sum, available)) return;
-    }
-    BuildSystemRow(view, page, system);
+    BuiltRow row;
+    if (use.last == nullptr) use.last = &row;
+    PlaceBetween(view, page, system, right - left, use);
 }
 
-void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system) {
-    // Engraver spacing or proportional widths, accidental room, then placement
-    // between the margins.
+// Re-spaces one system; `keepRow` false leaves its beat-map row to the caller,
+// which builds it again.
+void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr || system == nullptr) return;
     SetDocumentModified(document);
     ViewLocationScope location(view);
     const bool engraver = State().layout.SpacingMode == kEngraverSpacing;
+    const bool fitting = !engraver || State().program.SpaceAccidentals != 0;
     for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
         MeasureRecord* record = MeasureRecordOf(document, m);
         if (record == nullptr) break;
         ClearMeasureSpacing(document, m);
         record->width = ProportionalWidth(*record);
     }
-    PlaceSystemInMargins(view, page, system);
+    // Justification and fitting leave the slot positions of the row alone, so each
+    // placement starts from the last build. A row that justification changes again
+    // before anything reads it is not kept.
+    BuiltRow row;
+    PlaceInMargins(view, page, system, {false, keepRow && !engraver, &row});
     if (engraver) {
         JustifySystem(view, system);
-        PlaceSystemInMargins(view, page, system);
+        PlaceInMargins(view, page, system, {false, keepRow, &row});
     }
-    if (engraver && State().program.SpaceAccidentals == 0) return;
+    if (!fitting) return;
     bool fitted = false;
     for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
         fitted = FitMeasure(view, system, m, true) != 0 || fitted;
-    if (fitted) PlaceSystemInMargins(view, page, system);
+    if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
+}
+
+}  // namespace
+
+void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    // The system is put at the page's left margin and its measures are scaled so
+    // that its closing barline falls on the right margin, the room of its signs,
+    // leads and trails read from its row of the beat map, which is rebuilt around
+    // the scaling. A system that keeps its natural width is only moved.
+    PlaceInMargins(view, page, system, {false, true, nullptr});
+}
+
+void PlaceBuiltSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    PlaceInMargins(view, page, system, {true, true, nullptr});
+}
+
+void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    // Engraver spacing or proportional widths, accidental room, then placement
+    // between the margins.
+    Respace(view, page, system, true);
+}
+
+void FormatSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    Respace(view, page, system, false);
 }
 
 }  // namespace ql

@@ -49,4 +49,8 @@ class ViewLocationScope {
 // or the measure outside the current system) its width is brought up to date alone.
 int32_t RebuildMeasureSlot(ScoreView* view, int measure);
 
+// FormatSystem for a caller that builds the beat-map rows of the system's page
+// again before reading them: the system's row may be left out of date.
+void FormatSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* system);
+
 }  // namespace ql

@@ -225,7 +225,7 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
             beatmap::BuildSlotTicks(view, system, slot);
     }
     view->slotCount = static_cast<uint8_t>(slot - 1);
-    PlaceSystemInMargins(view, page, system);
+    PlaceBuiltSystemInMargins(view, page, system);
     RefreshTupletsOfSystem(system, view);
     beatmap::RequestRedraw(true);
     return 1;

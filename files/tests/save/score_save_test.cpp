@@ -23,6 +23,7 @@
 #include "files/bytes/file_faults.h"
 #include "files/score_file.h"
 #include "files/tests/save/save_fixture.h"
+#include "layout/page_format.h"
 #include "shell/program_options.h"
 
 namespace ql {
@@ -251,6 +252,43 @@ TEST_F(ScoreSave, EmergencyCopyVerifies) {
     EXPECT_EQ(VerifyFile(copy), 0) << copy;
     std::filesystem::remove(copy);
     unsetenv("XDG_DATA_HOME");
+}
+
+// With "Trim Unused Pages" on, a save first drops the empty pages at the end; with
+// it off, or in autosave mode, they are written. A save that failed after trimming
+// leaves the score marked modified, even when it was not before.
+TEST_F(ScoreSave, TrimsEmptyPagesAtTheEnd) {
+    BuildSmallScore();
+    const auto addEmptyPage = [&] {
+        ScopedPoolSet pools(doc_->pools);
+        ASSERT_EQ(AppendPage(view_), 1);
+    };
+    constexpr size_t kPageCountAt = 28 + 194;  // after the prologue
+    // Page 1 holds the score's one measure (the fixture lays out no pages).
+    doc_->firstPage->firstMeasure = 1;
+    doc_->firstPage->lastMeasure = 1;
+    addEmptyPage();
+    State().files.TrimPagesOption = 0;
+    ASSERT_EQ(SaveScoreFile(doc_, view_), 1) << LastBox();
+    EXPECT_EQ(Bytes(doc_->path).at(kPageCountAt), 2);
+    State().files.TrimPagesOption = 1;
+    doc_->changeCounter = 2;
+    ASSERT_EQ(AutoSave(doc_, view_), AutoSaveResult::Saved) << LastBox();
+    EXPECT_EQ(Bytes(PathOf("score.AUT")).at(kPageCountAt), 2);
+
+    doc_->changeCounter = 0;
+    SetFileFaultForTests(Fault(FileStep::Sync));
+    EXPECT_EQ(SaveScoreFile(doc_, view_), 0);
+    ResetFileFaultForTests();
+    EXPECT_EQ(V(doc_->header.pageCount), 1);
+    EXPECT_NE(V(doc_->changeCounter), 0) << "the trimmed score is not on disk";
+    EXPECT_EQ(Bytes(doc_->path).at(kPageCountAt), 2) << "the file stays as it was";
+
+    addEmptyPage();
+    ASSERT_EQ(SaveScoreFile(doc_, view_), 1) << LastBox();
+    EXPECT_EQ(Bytes(doc_->path).at(kPageCountAt), 1);
+    EXPECT_EQ(V(doc_->changeCounter), 0);
+    EXPECT_EQ(VerifyFile(doc_->path), 0);
 }
 
 // A failure in autosave mode shows nothing of the writer's own: the trigger reports.
