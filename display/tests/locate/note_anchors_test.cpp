@@ -6,7 +6,10 @@
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/ui/status_bar_notes.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
 #include "display/hit_test.h"
@@ -62,6 +65,34 @@ TEST_F(NoteAnchorsTest, OffsetsFromTheNoteRoundTripWithoutTheHeadHalfWidth) {
     std::memcpy(&word3, reinterpret_cast<std::byte*>(&text->body.location) + 6, 2);
     EXPECT_EQ(word3, 77);
 }
+
+// Dropping a dragged note-attached object stores the dropped point as its offsets
+// from the note: decoding gives the point back.
+TEST_F(NoteAnchorsTest, DragCommitStoresTheDroppedPointAsOffsets) {
+    BuildScore(1, {1}, 4);
+    Locate(1, 2);
+    EventRecord* note = AddNote(0, 1024, -6);
+    TextObject* text = Attached(note, TypeCode(ObjectType::Text));
+    RegisterTextObjectClasses();  // the generic commit reaches the anchor through the body
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    SelectionState* selection = CreateSelectionState();
+    ASSERT_NE(selection, nullptr);
+    const int32_t noteX = MeasureSlotX(view_, view_->currentSystem, 2) + BeatMapTickToX(view_, 1024);
+    const LogicalPoint dropped{noteX + 120, view_->staffY - 640};
+    HitRecord* hit = AllocHitRecord();
+    ASSERT_NE(hit, nullptr);
+    ConstructHitRecordAtPoint(hit, view_, 1, dropped);
+    hit->owner = Ref32<ScoreObject>::To(&text->header);
+    selection->focusRecord = Ref32<HitRecord>::To(hit);
+    selection->focusedObject = Ref32<ScoreObject>::To(&text->header);
+    ScoreObjectCommitDrag(&text->header, view_);
+    LogicalPoint back{};
+    NoteAnchorToPoint(view_, &text->header, &text->body.location, &back);
+    EXPECT_EQ(back.x, dropped.x);
+    EXPECT_NEAR(back.y, dropped.y, 2);
+    DestroySelectionState();
+}
+
 
 TEST_F(NoteAnchorsTest, LyricsRoundTripAHundredTimesWithoutDrift) {
     BuildScore(1, {1}, 4);
