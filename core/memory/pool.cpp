@@ -168,10 +168,16 @@ int SlotBitsOf(const RecordPool& descriptor) {
     return descriptor.shadowed ? kDocumentSlotBits : kStaticSlotBits;
 }
 
+// The lookup behind every handle; the sequencer lock is touched only for the
+// shared pools, the rest goes straight to the arithmetic.
 void* DecodeIn(PoolSet set, int pool, uint16_t bits) {
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr) return nullptr;
-    auto guard = GuardFor(set, pool);
+    if (!IsSharedPool(set, pool)) {
+        assert(IsUiThread() && "only the sequencer pools are shared with other threads");
+        return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor));
+    }
+    std::lock_guard<std::mutex> guard(SequencerPoolLock());
     return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor));
 }
 

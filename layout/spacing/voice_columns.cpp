@@ -135,12 +135,15 @@ bool FitVoiceColumns(ScoreView* view, EventRecord* first, ScoreSystem* system, i
         int32_t needed = RoomNeeded(fit, chord, clefOrKey, &columns);
         if (needed > 0 && apply && oldWidth > 0)
             needed = static_cast<int32_t>(static_cast<int64_t>(needed) * (oldWidth + widening) / oldWidth);
+        const int32_t widenedBefore = widening;
         if (needed > 0 && tick > 0)
             FitBetween(fit, std::max(previousTime, 0), previousX, *chord, x, needed, widening);
         else if (needed > 0)
             FitFirst(fit, *record, columns, clefOrKey, GraceOffset(*chord));
+        if (fit.needed && !apply) break;  // a probe has its answer
         previousTime = tick;
-        previousX = SpacingTickX(*record, tick);  // after any widening
+        // Only a widening moves the chord; the lead is no part of the stretches.
+        previousX = widening != widenedBefore ? SpacingTickX(*record, tick) : x;
     }
     return fit.needed;
 }
