@@ -29,7 +29,6 @@
 namespace ql {
 namespace {
 
-constexpr int kKeyC = 7;
 constexpr int kStaves = 4;
 constexpr int kPerSystem = 4;
 constexpr int kSystemsPerPage = 5;
@@ -43,14 +42,6 @@ constexpr int kPositionCycle = 9;
 class LocateScore {
   public:
     explicit LocateScore(int measures) {
-        ResetProgramState();
-        ui::headless::ResetUi();
-        ResetObjectClassTable();
-        ResetPreferenceDefaults();
-        ProgramPreferences().key = kKeyC;
-        view_ = InitView(AllocView());
-        LinkView(view_);
-        doc_ = AllocDocument();
         std::vector<int> pages(measures / (kPerSystem * kSystemsPerPage), kSystemsPerPage);
         ok_ = beatmap_score::Build(doc_, view_, kStaves, pages, kPerSystem);
         if (!ok_) return;
@@ -64,11 +55,6 @@ class LocateScore {
         State().locate.ForceLocationUpdate = 1;
         SetCurrentMeasure(view_, 1, last->firstMeasure);
         State().locate.ForceLocationUpdate = 0;
-    }
-    ~LocateScore() {
-        FreeView(view_);
-        FreeDocument(doc_);
-        ResetProgramState();
     }
     LocateScore(const LocateScore&) = delete;
     LocateScore& operator=(const LocateScore&) = delete;
@@ -92,8 +78,9 @@ class LocateScore {
         return true;
     }
 
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
+    beatmap_score::Session session_;
+    ScoreView* view_ = session_.view;
+    ScoreDocument* doc_ = session_.document;
     bool ok_ = false;
 };
 

@@ -150,7 +150,7 @@ void BM_SaveScoreFile_Baseline(benchmark::State& state) {
         benchmark::DoNotOptimize(back.data());
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
-    state.SetLabel("target <= 6x");
+    state.SetLabel("baseline");
 }
 BENCHMARK(BM_SaveScoreFile_Baseline)->Unit(benchmark::kMillisecond);
 

@@ -71,7 +71,7 @@ void BM_FullRespacing_Baseline(benchmark::State& state) {
             }
         benchmark::DoNotOptimize(ticks);
     }
-    state.SetLabel("target <= 6x");
+    state.SetLabel("baseline");
 }
 BENCHMARK(BM_FullRespacing_Baseline)->Unit(benchmark::kMillisecond);
 

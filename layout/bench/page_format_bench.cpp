@@ -99,7 +99,7 @@ void BM_ReformatFromPage_Baseline(benchmark::State& state) {
                 JustifySystem(score.view(), s);
         benchmark::DoNotOptimize(MeasureRecordOf(doc, kFullMeasures)->width);
     }
-    state.SetLabel("target <= 2x");
+    state.SetLabel("baseline");
 }
 BENCHMARK(BM_ReformatFromPage_Baseline)->Unit(benchmark::kMillisecond);
 

@@ -26,7 +26,6 @@
 namespace ql {
 namespace {
 
-constexpr int kKeyC = 7;
 constexpr uint8_t kSixteenth = 8;
 constexpr int kBuildStaves = 4;
 constexpr int kBuildMeasuresPerSystem = 4;
@@ -40,20 +39,7 @@ constexpr int kStepCycle = 9;
 class BenchScore {
   public:
     BenchScore(int staves, const std::vector<int>& pages, int perSystem, uint8_t value) {
-        ResetProgramState();
-        ui::headless::ResetUi();
-        ResetObjectClassTable();
-        ResetPreferenceDefaults();
-        ProgramPreferences().key = kKeyC;
-        view_ = InitView(AllocView());
-        LinkView(view_);
-        doc_ = AllocDocument();
         ok_ = beatmap_score::Build(doc_, view_, staves, pages, perSystem) && Fill(value);
-    }
-    ~BenchScore() {
-        FreeView(view_);
-        FreeDocument(doc_);
-        ResetProgramState();
     }
     BenchScore(const BenchScore&) = delete;
     BenchScore& operator=(const BenchScore&) = delete;
@@ -86,8 +72,9 @@ class BenchScore {
         return true;
     }
 
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
+    beatmap_score::Session session_;
+    ScoreView* view_ = session_.view;
+    ScoreDocument* doc_ = session_.document;
     bool ok_ = false;
 };
 

@@ -13,7 +13,11 @@
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/objects/class_table.h"
+#include "core/state.h"
 #include "layout/measure_spacing.h"
+#include "platform/ui/headless.h"
 #include "shell/preference_defaults.h"
 
 namespace ql::beatmap_score {
@@ -138,5 +142,32 @@ inline bool Build(ScoreDocument* document, ScoreView* view, int staves,
     view->currentSystem = document->firstPage->firstSystem.get();
     return true;
 }
+
+// A fresh program state with one linked view and an empty document in C major,
+// freed again with the session: where every benchmark score starts.
+class Session {
+  public:
+    static constexpr int kKeyOfC = 7;
+    Session() {
+        ResetProgramState();
+        ui::headless::ResetUi();
+        ResetObjectClassTable();
+        ResetPreferenceDefaults();
+        ProgramPreferences().key = kKeyOfC;
+        view = InitView(AllocView());
+        LinkView(view);
+        document = AllocDocument();
+    }
+    ~Session() {
+        FreeView(view);
+        FreeDocument(document);
+        ResetProgramState();
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    ScoreView* view = nullptr;
+    ScoreDocument* document = nullptr;
+};
 
 }  // namespace ql::beatmap_score
