@@ -1,0 +1,21 @@
+// Drawing the signs of a staff at a measure slot of the view's current system:
+// clefs at a system's start and clef changes at a barline, key signatures with
+// their cancellation naturals, and time signatures. System drawing calls these.
+#pragma once
+
+namespace ql {
+
+struct ScoreView;
+
+// The clef at the slot's start.
+void DrawClefForStaff(ScoreView* view, int staff, int slot, int clef);
+// A clef change drawn at the slot (the smaller clef before the next barline).
+void DrawStaffStartSymbols(ScoreView* view, int staff, int slot, int clef);
+// The key signature at the slot; previousKeyPlusOne is the previous key + 1 when
+// its cancellation naturals are to be drawn first, else 0.
+void DrawKeySignatureAtSystemStart(ScoreView* view, int staff, int slot, int key,
+                                   int previousKeyPlusOne);
+// The time signature at the slot.
+void DrawTimeSignature(ScoreView* view, int staff, int slot, int numerator, int denominator);
+
+}  // namespace ql
