@@ -96,6 +96,9 @@ function(ql_finish_subsystems)
         target_link_libraries(${lib} PUBLIC ${dep})
       endif()
     endforeach()
+    # The subsystems call each other both ways; the linker walks the cycle of
+    # static libraries this many times.
+    set_property(TARGET ${lib} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
   endforeach()
   foreach(name IN LISTS QL_TEST_DIRS)
     set(dir ${CMAKE_SOURCE_DIR}/${name})

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/system_error.h"
+
 namespace ql {
 
 struct ScoreDocument;
@@ -29,8 +31,7 @@ void SetSaveScoreFileHookForTests(SaveScoreFileHook hook);
 uint32_t ScoreWriteErrorsShown();
 
 // The lead text of the system-error box of a failed write.
-inline constexpr char kScoreWriteErrorText[] =
-    "I/O error occurred while saving file.\nTry saving to another location.";
+inline constexpr const char* kScoreWriteErrorText = kSaveIoErrorText;
 
 // ---- The byte layer ----
 

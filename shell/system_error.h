@@ -12,6 +12,10 @@ namespace ql {
 // "Error %ld": said instead of the system's text when the system has none.
 constexpr int32_t kStrErrorNumber = 1323;
 
+// The lead text of the box shown when writing a file fails.
+inline constexpr char kSaveIoErrorText[] =
+    "I/O error occurred while saving file.\nTry saving to another location.";
+
 // The text shown for an error number: the system's message, else "Error %ld".
 std::string SystemErrorMessage(int errorNumber);
 

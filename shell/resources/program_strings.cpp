@@ -10,6 +10,7 @@
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
+#include "interchange/smf/smf_strings.h"
 #include "notes/pitch/patch_names.h"
 #include "shell/shell_strings.h"
 #include "shell/system_error.h"
@@ -27,6 +28,13 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrResourceMemoryLow, "Resource memory is low.\nReleasing some resources..."},
     {kStrInvalidValue, "Invalid value"},
     {kStrErrorNumber, "Error %ld"},
+    // Standard MIDI Files.
+    {kStrExportMidiFileCaption, "Export to Standard Midi File"},
+    {kStrFileOpenError, "File open error"},
+    {kStrMidiTrack, "Track"},
+    {kStrInvalidMidiFile, "Invalid MIDI file"},
+    {kStrInvalidMidiData, "Invalid MIDI data"},
+    {kStrImportMidiFileCaption, "Import MIDI File"},
     // The internal-error report.
     {kStrErrorOccurredIn, "An error has occured in"},
     {kStrFileSavedAs, "Your file has been saved as"},

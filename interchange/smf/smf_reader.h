@@ -1,0 +1,84 @@
+// Reading Standard MIDI Files (bare, or inside a RIFF "RMID" wrapper): the header,
+// then track by track, event by event with running status. Every read is bounded:
+// a track reads only inside its chunk, chunks that are not tracks are skipped by
+// their length, lengths of system-exclusive and meta data are checked against the
+// bytes left in the chunk, and a variable-length number has at most four bytes.
+// An error ends one track; the next track is still found at its chunk's start.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "interchange/smf/smf_format.h"
+#include "interchange/smf/smf_source.h"
+
+namespace ql::smf {
+
+// Why a file could not be opened for reading.
+enum class SmfOpenStatus : uint8_t {
+    Ok,
+    OpenFailed,   // the system refused the file; see the error number
+    InvalidData,  // not an SMF (no "MThd"), or a header shorter than it must be
+};
+
+struct MidiFileReader {
+    uint32_t headerLength = 0;
+    uint8_t headerId[4] = {};
+    uint16_t format = 0;
+    uint16_t trackCount = 0;
+    uint16_t division = 0;
+    std::unique_ptr<SmfSource> source;
+    uint64_t nextChunk = 0;  // where the chunk after the current one starts
+};
+
+struct MidiTrack {
+    MidiFileReader* file = nullptr;
+    uint32_t byteCount = 0;  // the chunk's stored length
+    uint64_t end = 0;        // where its data ends (the end of the file when sooner)
+    uint64_t position = 0;   // where its next event starts
+    uint8_t runningStatus = kInitialRunningStatus;
+    uint8_t runningLength = 2;  // data bytes of the running status
+    bool error = false;         // the track could not be read on
+    bool ended = false;         // end-of-track met (or the chunk's end)
+};
+
+// Kinds of event ReadTrackEvent gives.
+enum class MidiEventKind : uint8_t {
+    Channel = 0x80,
+    SysEx = 0xF0,
+    Meta = 0xFF,
+};
+
+struct MidiFileEvent {
+    MidiEventKind kind = MidiEventKind::Channel;
+    uint32_t delta = 0;
+    uint8_t status = 0;         // channel status, 0xF0/0xF7, or the meta type
+    std::vector<uint8_t> data;  // meta data carries a terminating zero after `length` bytes
+    uint32_t length = 0;        // data bytes, without the meta terminator
+};
+
+enum class TrackReadResult : uint8_t {
+    Event,  // `event` holds the next event
+    End,    // the track ended (end-of-track, or its chunk's end)
+    Error,  // damaged data: this track reads no further
+};
+
+// Opens a file quietly; null with the reason (and the system's error number).
+std::unique_ptr<MidiFileReader> OpenMidiFile(const std::string& path, SmfOpenStatus* status,
+                                             int* error);
+// Opens a memory image (kept as a copy).
+std::unique_ptr<MidiFileReader> OpenMidiBytes(std::span<const uint8_t> bytes,
+                                              SmfOpenStatus* status);
+// Opens a file and tells the user why when it cannot: "File open error: <number>",
+// or the notice and box "Invalid MIDI data".
+std::unique_ptr<MidiFileReader> OpenMidiFileForRead(const std::string& path);
+
+// The next track chunk, skipping chunks of other kinds; null when none is left.
+std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file);
+// The next event of a track.
+TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event);
+
+}  // namespace ql::smf

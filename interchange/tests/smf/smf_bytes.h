@@ -1,0 +1,21 @@
+// Building Standard MIDI Files byte by byte for the tests.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace ql::smf::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+void PutU32(Bytes& out, uint32_t value);
+// "MThd" with the stored length; bytes beyond six are filler.
+Bytes Header(uint16_t format, uint16_t tracks, uint16_t division, uint32_t length = 6);
+// A chunk whose stored length is the data's unless `storedLength` is given.
+Bytes Chunk(const char (&id)[5], const Bytes& data, int64_t storedLength = -1);
+Bytes Join(std::initializer_list<Bytes> parts);
+// Format 1: a tempo track and a track of notes with running status and a sysex.
+Bytes TwoTrackFile();
+
+}  // namespace ql::smf::testing

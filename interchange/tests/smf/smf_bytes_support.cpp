@@ -1,0 +1,50 @@
+// Hand-made Standard MIDI Files for the byte-layer tests.
+#include "interchange/smf/smf_format.h"
+#include "interchange/tests/smf/smf_bytes.h"
+
+namespace ql::smf::testing {
+
+void PutU32(Bytes& out, uint32_t value) {
+    uint8_t bytes[4];
+    WriteBigEndian32(bytes, value);
+    out.insert(out.end(), bytes, bytes + 4);
+}
+
+Bytes Header(uint16_t format, uint16_t tracks, uint16_t division, uint32_t length) {
+    Bytes out{'M', 'T', 'h', 'd'};
+    PutU32(out, length);
+    const uint8_t words[] = {static_cast<uint8_t>(format >> 8),   static_cast<uint8_t>(format),
+                             static_cast<uint8_t>(tracks >> 8),   static_cast<uint8_t>(tracks),
+                             static_cast<uint8_t>(division >> 8), static_cast<uint8_t>(division)};
+    out.insert(out.end(), words, words + 6);
+    for (uint32_t extra = 6; extra < length; ++extra) out.push_back(0xEE);
+    return out;
+}
+
+Bytes Chunk(const char (&id)[5], const Bytes& data, int64_t storedLength) {
+    Bytes out(id, id + 4);
+    PutU32(out, storedLength < 0 ? static_cast<uint32_t>(data.size())
+                                 : static_cast<uint32_t>(storedLength));
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+Bytes TwoTrackFile() {
+    const Bytes tempo{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 500,000 us a quarter
+                      0x00, 0xFF, 0x2F, 0x00};                   // end of track
+    const Bytes notes{0x00, 0x90, 60,   100,                     // note on
+                      0x60, 64,   90,                            // running status
+                      0x83, 0x00, 0x80, 60,   0,                 // note off after 384
+                      0x00, 0xF0, 0x03, 0x43, 0x12, 0xF7,        // system exclusive
+                      0x00, 64,   0,                             // data after sysex
+                      0x00, 0xFF, 0x2F, 0x00};
+    return Join({Header(1, 2, 480), Chunk("MTrk", tempo), Chunk("MTrk", notes)});
+}
+
+}  // namespace ql::smf::testing
