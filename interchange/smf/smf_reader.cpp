@@ -19,7 +19,7 @@ bool IdIs(const uint8_t* bytes, const std::array<uint8_t, 4>& id) {
 }
 
 // Reads the 14 header bytes, unwrapping a RIFF "RMID" file first.
-bool ReadHeaderBytes(SmfSource& source, uint8_t (&header)[kHeaderChunkBytes], uint64_t* start) {
+bool ReadHeaderBytes(ByteSource& source, uint8_t (&header)[kHeaderChunkBytes], uint64_t* start) {
     *start = 0;
     if (source.Read(header, kHeaderChunkBytes) != kHeaderChunkBytes) return false;
     if (!IdIs(header, kRiffId) || !IdIs(header + kRiffFormOffset, kRmidId)) return true;
@@ -28,7 +28,7 @@ bool ReadHeaderBytes(SmfSource& source, uint8_t (&header)[kHeaderChunkBytes], ui
            source.Read(header, kHeaderChunkBytes) == kHeaderChunkBytes;
 }
 
-std::unique_ptr<MidiFileReader> OpenSource(std::unique_ptr<SmfSource> source,
+std::unique_ptr<MidiFileReader> OpenSource(std::unique_ptr<ByteSource> source,
                                            SmfOpenStatus* status) {
     uint8_t header[kHeaderChunkBytes];
     uint64_t start = 0;
@@ -51,7 +51,7 @@ std::unique_ptr<MidiFileReader> OpenSource(std::unique_ptr<SmfSource> source,
 // A variable-length number inside the track; false past the chunk's end or on a
 // fifth continuation byte.
 bool ReadVlq(MidiTrack& track, uint32_t* value) {
-    SmfSource& source = *track.file->source;
+    ByteSource& source = *track.file->source;
     uint32_t result = 0;
     for (size_t i = 0; i < kMaxVlqBytes; ++i) {
         if (source.Position() >= track.end) return false;
@@ -67,7 +67,7 @@ bool ReadVlq(MidiTrack& track, uint32_t* value) {
 }
 
 int ReadTrackByte(MidiTrack& track) {
-    SmfSource& source = *track.file->source;
+    ByteSource& source = *track.file->source;
     if (source.Position() >= track.end) return -1;
     return source.ReadByte();
 }
@@ -75,7 +75,7 @@ int ReadTrackByte(MidiTrack& track) {
 // `length` bytes of data that must lie inside the chunk; a terminating zero is
 // added when asked (meta data).
 bool ReadSizedData(MidiTrack& track, uint32_t length, bool terminate, MidiFileEvent* event) {
-    SmfSource& source = *track.file->source;
+    ByteSource& source = *track.file->source;
     if (track.end - source.Position() < length) return false;
     event->data.assign(length + (terminate ? 1u : 0u), 0);
     event->length = length;
@@ -144,12 +144,12 @@ std::unique_ptr<MidiFileReader> OpenMidiFile(const std::string& path, SmfOpenSta
         *status = SmfOpenStatus::OpenFailed;
         return nullptr;
     }
-    return OpenSource(SmfSource::FromFile(descriptor), status);
+    return OpenSource(ByteSource::FromFile(descriptor), status);
 }
 
 std::unique_ptr<MidiFileReader> OpenMidiBytes(std::span<const uint8_t> bytes,
                                               SmfOpenStatus* status) {
-    return OpenSource(SmfSource::FromMemory(bytes), status);
+    return OpenSource(ByteSource::FromMemory(bytes), status);
 }
 
 std::unique_ptr<MidiFileReader> OpenMidiFileForRead(const std::string& path) {
@@ -168,7 +168,7 @@ std::unique_ptr<MidiFileReader> OpenMidiFileForRead(const std::string& path) {
 }
 
 std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file) {
-    SmfSource& source = *file.source;
+    ByteSource& source = *file.source;
     uint8_t header[kChunkHeaderBytes];
     while (source.Seek(file.nextChunk) &&
            source.Read(header, kChunkHeaderBytes) == kChunkHeaderBytes) {
@@ -188,7 +188,7 @@ std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file) {
 
 TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event) {
     if (track.error) return TrackReadResult::Error;
-    SmfSource& source = *track.file->source;
+    ByteSource& source = *track.file->source;
     if (track.ended || track.position >= track.end || !source.Seek(track.position)) {
         track.ended = true;
         return TrackReadResult::End;

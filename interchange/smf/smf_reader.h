@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "interchange/byte_source.h"
 #include "interchange/smf/smf_format.h"
-#include "interchange/smf/smf_source.h"
 
 namespace ql::smf {
 
@@ -30,7 +30,7 @@ struct MidiFileReader {
     uint16_t format = 0;
     uint16_t trackCount = 0;
     uint16_t division = 0;
-    std::unique_ptr<SmfSource> source;
+    std::unique_ptr<ByteSource> source;
     uint64_t nextChunk = 0;  // where the chunk after the current one starts
 };
 

@@ -1,6 +1,6 @@
-// Where a Standard MIDI File is read from: a file through an 8 KiB buffer, or a
-// memory image. Reads are byte by byte or in runs; seeking only ever moves to a
-// chunk start the reader computed, so a file source re-fills its buffer there.
+// Where an interchange file (Standard MIDI File, NIFF) is read from: a file
+// through an 8 KiB buffer, or a memory image. Reads are byte by byte or in runs;
+// a seek outside the buffer re-fills it at the new position.
 #pragma once
 
 #include <cstddef>
@@ -11,19 +11,19 @@
 
 #include "platform/sys/file_io.h"
 
-namespace ql::smf {
+namespace ql {
 
-class SmfSource {
+class ByteSource {
   public:
     static constexpr size_t kBufferBytes = 8192;
 
     // Takes ownership of an open descriptor; it is closed with the source.
-    static std::unique_ptr<SmfSource> FromFile(sys::FileDescriptor file);
-    static std::unique_ptr<SmfSource> FromMemory(std::span<const uint8_t> bytes);
-    ~SmfSource();
+    static std::unique_ptr<ByteSource> FromFile(sys::FileDescriptor file);
+    static std::unique_ptr<ByteSource> FromMemory(std::span<const uint8_t> bytes);
+    ~ByteSource();
 
-    SmfSource(const SmfSource&) = delete;
-    SmfSource& operator=(const SmfSource&) = delete;
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
 
     // The next byte, or -1 at the end (or after a read failure).
     int ReadByte();
@@ -36,7 +36,7 @@ class SmfSource {
     uint64_t Size() const { return size_; }
 
   private:
-    SmfSource() = default;
+    ByteSource() = default;
     bool Refill();
 
     sys::FileDescriptor file_ = sys::kNoFile;
@@ -47,4 +47,4 @@ class SmfSource {
     uint64_t size_ = 0;
 };
 
-}  // namespace ql::smf
+}  // namespace ql

@@ -1,13 +1,13 @@
-// The byte source of the Standard MIDI File reader.
-#include "interchange/smf/smf_source.h"
+// The byte source of the interchange readers.
+#include "interchange/byte_source.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace ql::smf {
+namespace ql {
 
-std::unique_ptr<SmfSource> SmfSource::FromFile(sys::FileDescriptor file) {
-    std::unique_ptr<SmfSource> source(new SmfSource);
+std::unique_ptr<ByteSource> ByteSource::FromFile(sys::FileDescriptor file) {
+    std::unique_ptr<ByteSource> source(new ByteSource);
     source->file_ = file;
     int error = 0;
     if (!sys::FileSize(file, &source->size_, &error)) source->size_ = 0;
@@ -15,20 +15,20 @@ std::unique_ptr<SmfSource> SmfSource::FromFile(sys::FileDescriptor file) {
     return source;
 }
 
-std::unique_ptr<SmfSource> SmfSource::FromMemory(std::span<const uint8_t> bytes) {
-    std::unique_ptr<SmfSource> source(new SmfSource);
+std::unique_ptr<ByteSource> ByteSource::FromMemory(std::span<const uint8_t> bytes) {
+    std::unique_ptr<ByteSource> source(new ByteSource);
     source->bytes_.assign(bytes.begin(), bytes.end());
     source->valid_ = bytes.size();
     source->size_ = bytes.size();
     return source;
 }
 
-SmfSource::~SmfSource() {
+ByteSource::~ByteSource() {
     int error = 0;
     if (file_ != sys::kNoFile) sys::CloseFile(file_, &error);
 }
 
-bool SmfSource::Refill() {
+bool ByteSource::Refill() {
     if (file_ == sys::kNoFile) return false;
     base_ += valid_;
     next_ = 0;
@@ -40,12 +40,12 @@ bool SmfSource::Refill() {
     return true;
 }
 
-int SmfSource::ReadByte() {
+int ByteSource::ReadByte() {
     if (next_ >= valid_ && !Refill()) return -1;
     return bytes_[next_++];
 }
 
-size_t SmfSource::Read(uint8_t* out, size_t count) {
+size_t ByteSource::Read(uint8_t* out, size_t count) {
     size_t done = 0;
     while (done < count) {
         if (next_ >= valid_ && !Refill()) break;
@@ -57,7 +57,7 @@ size_t SmfSource::Read(uint8_t* out, size_t count) {
     return done;
 }
 
-bool SmfSource::Seek(uint64_t position) {
+bool ByteSource::Seek(uint64_t position) {
     if (position > size_) return false;
     if (file_ == sys::kNoFile) {
         next_ = static_cast<size_t>(position);
@@ -75,4 +75,4 @@ bool SmfSource::Seek(uint64_t position) {
     return true;
 }
 
-}  // namespace ql::smf
+}  // namespace ql

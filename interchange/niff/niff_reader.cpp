@@ -1,0 +1,335 @@
+// The NIFF reader: the pass, one chunk with its tags, and field conversion.
+#include "interchange/niff/niff_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "core/ui/modal_boxes.h"
+#include "interchange/niff/niff_messages.h"
+#include "platform/ui/message_box.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr FourCC kRifx = MakeFourCC("RIFX");
+constexpr FourCC kList = MakeFourCC("LIST");
+constexpr FourCC kEndOfList = MakeFourCC("eol ");
+constexpr FourCC kChunkLengthTable = MakeFourCC("clt ");
+constexpr uint64_t kChunkHeaderBytes = 8;
+constexpr uint64_t kFormTypeBytes = 4;
+constexpr uint64_t kTopLevelBytes = 14;  // room for the form's header only
+constexpr int kTagValueBytes = 256;
+constexpr size_t kChunkLengthEntryBytes = 8;
+constexpr size_t kMaxDiagnostics = 1000;
+
+uint64_t Padded(uint64_t length) {
+    return length + (length & 1);
+}
+
+// Ends the pass with a message (none when null); closes the source when asked.
+bool EndPass(NiffReader& reader, const char* message, bool closeSource) {
+    if (message != nullptr) {
+        ModalMessageBox(message, kNiffImportCaption, ui::kBoxIconExclamation);
+        if (reader.diagnostics.size() < kMaxDiagnostics)
+            reader.diagnostics.push_back(kNiffErrorLine);
+    }
+    if (closeSource) reader.source.reset();
+    return false;
+}
+
+void Diagnose(NiffReader& reader, std::string line) {
+    if (reader.diagnostics.size() < kMaxDiagnostics) reader.diagnostics.push_back(std::move(line));
+}
+
+std::string IdText(const FourCC& id) {
+    std::string text;
+    for (uint8_t c : id) text += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+    return text;
+}
+
+bool Skip(ByteSource& source, uint64_t count) {
+    return source.Seek(source.Position() + count);
+}
+
+// The bytes still unread at the current level: for the form itself, the file.
+uint64_t RoomAtLevel(const NiffReader& reader, uint64_t chunkStart) {
+    if (reader.depth == 0)
+        return reader.source->Size() - std::min(chunkStart, reader.source->Size());
+    return reader.left[static_cast<size_t>(reader.depth)];
+}
+
+void Consume(NiffReader& reader, uint64_t bytes) {
+    uint64_t& left = reader.left[static_cast<size_t>(reader.depth)];
+    left = left > bytes ? left - bytes : 0;
+}
+
+bool EnterList(NiffReader& reader, uint64_t padded) {
+    if (reader.chunkLength < kFormTypeBytes || reader.depth >= kNiffMaxDepth)
+        return EndPass(reader, kNiffIncompleteChunk, false);
+    uint8_t formType[4];
+    if (reader.source->Read(formType, sizeof formType) != sizeof formType)
+        return EndPass(reader, kNiffIncompleteChunk, true);
+    reader.chunk.assign(formType, formType + sizeof formType);
+    Consume(reader, padded + kChunkHeaderBytes);
+    ++reader.depth;
+    reader.left[static_cast<size_t>(reader.depth)] = padded - kFormTypeBytes;
+    return true;
+}
+
+void ReadChunkLengthTable(NiffReader& reader) {
+    const size_t entries = reader.chunkLength / kChunkLengthEntryBytes;
+    for (size_t i = 0; i < entries; ++i) {
+        const uint8_t* entry = reader.chunk.data() + i * kChunkLengthEntryBytes;
+        const FourCC id{entry[0], entry[1], entry[2], entry[3]};
+        const int32_t size =
+            static_cast<int32_t>((uint32_t{entry[4]} << 24) | (uint32_t{entry[5]} << 16) |
+                                 (uint32_t{entry[6]} << 8) | entry[7]);
+        reader.schemas.ApplyChunkLength(id, size);
+    }
+}
+
+NiffChunkContext ContextOf(NiffReader& reader, std::span<const uint8_t> data) {
+    NiffChunkContext context;
+    context.reader = &reader;
+    context.import = reader.import;
+    context.id = reader.chunkId;
+    context.length = reader.chunkLength;
+    context.data = data;
+    return context;
+}
+
+bool ReadRawChunk(NiffReader& reader, int index, uint64_t padded) {
+    reader.chunk.resize(padded);
+    if (reader.source->Read(reader.chunk.data(), padded) != padded)
+        return EndPass(reader, kNiffIncompleteChunk, true);
+    if (reader.chunkId == kChunkLengthTable) {
+        ReadChunkLengthTable(reader);
+        return true;
+    }
+    NiffChunkContext context =
+        ContextOf(reader, std::span<const uint8_t>(reader.chunk.data(), reader.chunkLength));
+    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
+    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
+    if (start != nullptr && start(context, nullptr) != 1) return false;
+    return data == nullptr || data(context, nullptr) == 1;
+}
+
+// Reads one tag of the tag area; false ends the pass.
+bool ReadTag(NiffReader& reader, uint64_t* tagArea) {
+    ByteSource& source = *reader.source;
+    const int number = source.ReadByte();
+    if (number < 0) return EndPass(reader, kNiffIncompleteTag, false);
+    const int length = source.ReadByte();
+    if (length < 0) return EndPass(reader, kNiffIncompleteChunk, true);
+    const uint64_t padded = Padded(static_cast<uint64_t>(length));
+    if (2 + padded > *tagArea) return EndPass(reader, kNiffIncompleteTag, false);
+    *tagArea -= 2 + padded;
+    const NiffTagRecord* record = reader.schemas.Tag(number);
+    if (record == nullptr) {
+        Diagnose(reader, "unknown tag " + std::to_string(number));
+        return Skip(source, padded) || EndPass(reader, kNiffIncompleteUnknownTag, true);
+    }
+    std::array<uint8_t, kTagValueBytes> value{};
+    int consumed = 0;
+    if (padded > 0) {
+        consumed = ReadNiffFields(source, value.data(), record->fields.data(), kNiffTagFields,
+                                  length, reader.schemas.StringOffsetWidth());
+        if (consumed < 0 || !Skip(source, padded - static_cast<uint64_t>(consumed)))
+            return EndPass(reader, kNiffIncompleteChunk, true);
+    }
+    if (number <= kNiffKnownTags && reader.tagHandlers[static_cast<size_t>(number)] != nullptr) {
+        NiffTagContext context;
+        context.import = reader.import;
+        context.tag = static_cast<uint8_t>(number);
+        context.length = static_cast<uint8_t>(length);
+        context.value = std::span<const uint8_t>(
+            value.data(), static_cast<size_t>(NiffFieldsMemorySize(record->fields.data())));
+        reader.tagHandlers[static_cast<size_t>(number)](context, value.data());
+    }
+    return true;
+}
+
+// The bytes a typed chunk's fixed part takes in the file: the declared size when
+// the file's chunk-length table gave one, else as far as the schema's fields reach
+// within the built-in size.
+uint64_t FixedPartBytes(const NiffReader& reader, int index) {
+    const NiffChunkRecord& record = reader.schemas.Chunk(index);
+    const int fields = NiffFieldsFileSize(record.fields.data(), reader.schemas.StringOffsetWidth());
+    if (reader.schemas.Declared(index)) return static_cast<uint64_t>(record.fixedSize);
+    return static_cast<uint64_t>(std::min(record.fixedSize, fields));
+}
+
+bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
+    const NiffChunkRecord& record = reader.schemas.Chunk(index);
+    const uint64_t fixedSize = FixedPartBytes(reader, index);
+    if (fixedSize > padded) return EndPass(reader, kNiffIncompleteChunk, false);
+    const uint8_t* types = record.fields.data();
+    reader.chunk.assign(static_cast<size_t>(NiffFieldsMemorySize(types)), 0);
+    const int consumed =
+        ReadNiffFields(*reader.source, reader.chunk.data(), types, kNiffChunkFields,
+                       static_cast<int>(fixedSize), reader.schemas.StringOffsetWidth());
+    if (consumed < 0 || !Skip(*reader.source, fixedSize - static_cast<uint64_t>(consumed)))
+        return EndPass(reader, kNiffIncompleteChunk, true);
+    NiffChunkContext context = ContextOf(reader, reader.chunk);
+    const uint8_t* fixedPart = types[0] == kNiffEnd ? nullptr : reader.chunk.data();
+    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
+    if (start != nullptr && start(context, fixedPart) != 1) return false;
+    uint64_t tagArea = padded - fixedSize;
+    while (tagArea > 1)
+        if (!ReadTag(reader, &tagArea)) return false;
+    if (!Skip(*reader.source, tagArea)) return EndPass(reader, kNiffIncompleteChunk, true);
+    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
+    return data == nullptr || data(context, fixedPart) == 1;
+}
+
+bool ReadChunkBody(NiffReader& reader, uint64_t start) {
+    const uint64_t padded = Padded(reader.chunkLength);
+    if (padded + kChunkHeaderBytes > RoomAtLevel(reader, start))
+        return EndPass(reader, kNiffIncompleteChunk, false);
+    if (reader.chunkId == kRifx || reader.chunkId == kList) return EnterList(reader, padded);
+    Consume(reader, padded + kChunkHeaderBytes);
+    const int index = reader.schemas.FindChunk(reader.chunkId);
+    if (index < 0) {
+        Diagnose(reader, "unknown chunk '" + IdText(reader.chunkId) + "'");
+        return Skip(*reader.source, padded) || EndPass(reader, kNiffIncompleteChunk, true);
+    }
+    if (reader.schemas.Chunk(index).fixedSize == kNiffRaw)
+        return ReadRawChunk(reader, index, padded);
+    return ReadTypedChunk(reader, index, padded);
+}
+
+void EmptyHandlerSlots(NiffReader& reader) {
+    reader.startHandlers.fill(nullptr);
+    reader.dataHandlers.fill(nullptr);
+    reader.tagHandlers.fill(nullptr);
+}
+
+}  // namespace
+
+void ReverseBytes(uint8_t* bytes, int count) {
+    if (count >= 2) std::reverse(bytes, bytes + count);
+}
+
+int ReadNiffFields(ByteSource& source, uint8_t* out, const uint8_t* types, int maxFields,
+                   int maxBytes, int stringOffsetWidth) {
+    int consumed = 0;
+    size_t at = 0;
+    for (int i = 0; i < maxFields && types[i] != kNiffEnd; ++i) {
+        const uint8_t type = types[i];
+        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
+        if (consumed + width > maxBytes) break;
+        if (NiffFieldAligned(type)) at += at & 1;
+        uint8_t bytes[8] = {};
+        if (source.Read(bytes, static_cast<size_t>(width)) != static_cast<size_t>(width)) return -1;
+        consumed += width;
+        if (type == kNiffStringOffset) {
+            uint32_t value = 0;
+            for (int b = 0; b < width; ++b) value = (value << 8) | bytes[b];
+            std::memcpy(out + at, &value, sizeof value);
+            at += sizeof value;
+            continue;
+        }
+        if (type == kNiffRational) {
+            ReverseBytes(bytes, 2);
+            ReverseBytes(bytes + 2, 2);
+        } else if (type != kNiffFourCC && type != kNiffChar8) {
+            ReverseBytes(bytes, width);
+        }
+        std::memcpy(out + at, bytes, static_cast<size_t>(width));
+        at += static_cast<size_t>(width);
+    }
+    return consumed;
+}
+
+std::unique_ptr<NiffReader> OpenNiffReader(std::unique_ptr<ByteSource> source,
+                                           NiffImportState* import) {
+    auto reader = std::make_unique<NiffReader>();
+    reader->source = std::move(source);
+    reader->import = import;
+    return reader;
+}
+
+void CloseNiffReader(NiffReader& reader) {
+    reader.source.reset();
+    reader.chunk = {};
+    reader.depth = 0;
+    reader.left.fill(0);
+    EmptyHandlerSlots(reader);
+}
+
+void RegisterNiffChunkHandlers(NiffReader& reader, const FourCC& id, NiffChunkHandler start,
+                               NiffChunkHandler data) {
+    const int index = reader.schemas.FindChunk(id);
+    if (index < 0) return;
+    reader.startHandlers[static_cast<size_t>(index)] = start;
+    reader.dataHandlers[static_cast<size_t>(index)] = data;
+}
+
+void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler) {
+    if (tag >= 1 && tag <= kNiffKnownTags) reader.tagHandlers[static_cast<size_t>(tag)] = handler;
+}
+
+bool ReadNextNiffChunk(NiffReader& reader) {
+    if (!reader.source) return false;
+    ByteSource& source = *reader.source;
+    const uint64_t start = source.Position();
+    if (reader.started && reader.left[static_cast<size_t>(reader.depth)] == 0) {
+        reader.depth = std::max(0, reader.depth - 1);
+        reader.chunkId = kEndOfList;
+        reader.chunk.clear();
+        return reader.depth >= 1;
+    }
+    reader.started = true;
+    uint8_t header[kChunkHeaderBytes];
+    if (source.Read(header, 4) != 4) {
+        reader.chunkId = kEndOfList;
+        return false;
+    }
+    if (source.Read(header + 4, 4) != 4) return EndPass(reader, kNiffChunkLengthUnread, false);
+    reader.chunkId = {header[0], header[1], header[2], header[3]};
+    reader.chunkLength = (uint32_t{header[4]} << 24) | (uint32_t{header[5]} << 16) |
+                         (uint32_t{header[6]} << 8) | header[7];
+    try {
+        return ReadChunkBody(reader, start);
+    } catch (const std::bad_alloc&) {
+        EndPass(reader, kNiffNoMemory, true);
+        CloseNiffReader(reader);
+        return false;
+    }
+}
+
+namespace {
+
+// The file must open with the "RIFX" form: its id is looked at before anything
+// else is read.
+const char* CheckFormStart(ByteSource* source) {
+    uint8_t id[4];
+    if (source == nullptr || !source->Seek(0) || source->Read(id, sizeof id) != sizeof id)
+        return kNiffNoUsefulData;
+    if (FourCC{id[0], id[1], id[2], id[3]} != kRifx) return kNiffNoRifx;
+    return source->Seek(0) ? nullptr : kNiffNoUsefulData;
+}
+
+}  // namespace
+
+NiffPassResult RunNiffPass(NiffReader& reader) {
+    NiffPassResult result;
+    reader.depth = 0;
+    reader.left.fill(0);
+    reader.left[0] = kTopLevelBytes;
+    reader.started = false;
+    if (const char* refusal = CheckFormStart(reader.source.get())) {
+        EndPass(reader, refusal, true);
+    } else if (ReadNextNiffChunk(reader)) {
+        result.ran = true;
+        while (ReadNextNiffChunk(reader)) {
+        }
+        result.complete = reader.depth == 0 && reader.chunkId == kEndOfList;
+    }
+    reader.chunk = {};
+    EmptyHandlerSlots(reader);
+    return result;
+}
+
+}  // namespace ql::niff

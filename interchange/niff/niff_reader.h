@@ -1,0 +1,97 @@
+// The NIFF reader: walks a RIFX form chunk by chunk, converts each typed chunk's
+// fixed part and its tags from big-endian file order into host order, and hands
+// them to the handlers registered for their ids. Every length from the file is
+// checked against what its enclosing list has left (the form's against the file),
+// lists nest at most 16 deep, and a tag never reads past its chunk; anything else
+// ends the pass with the reader's message. It knows nothing of music: the import
+// registers handlers and keeps its own state in the context they receive.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "interchange/byte_source.h"
+#include "interchange/niff/niff_schema.h"
+
+namespace ql::niff {
+
+struct NiffImportState;
+struct NiffReader;
+
+struct NiffChunkContext {
+    NiffReader* reader = nullptr;
+    NiffImportState* import = nullptr;
+    FourCC id{};
+    uint32_t length = 0;            // as stored, without the pad byte
+    std::span<const uint8_t> data;  // converted fixed part, or the raw bytes
+};
+
+struct NiffTagContext {
+    NiffImportState* import = nullptr;
+    uint8_t tag = 0;
+    uint8_t length = 0;
+    std::span<const uint8_t> value;  // the converted value
+};
+
+// A chunk handler returns 1 to go on; anything else ends the pass. `fixedPart` is
+// the converted fixed part (null when the chunk has none).
+using NiffChunkHandler = int (*)(NiffChunkContext& context, const uint8_t* fixedPart);
+using NiffTagHandler = void (*)(NiffTagContext& context, const uint8_t* value);
+
+struct NiffPassResult {
+    bool ran = false;       // the file began with "RIFX" and was walked
+    bool complete = false;  // the walk reached the end of the form
+};
+
+inline constexpr int kNiffMaxDepth = 16;
+
+struct NiffReader {
+    std::unique_ptr<ByteSource> source;
+    NiffImportState* import = nullptr;
+    NiffSchemas schemas;
+    std::array<NiffChunkHandler, kNiffChunkTypes> startHandlers{};
+    std::array<NiffChunkHandler, kNiffChunkTypes> dataHandlers{};
+    std::array<NiffTagHandler, kNiffTagNumbers> tagHandlers{};
+    std::vector<uint8_t> chunk;  // the current chunk's converted or raw data
+    FourCC chunkId{};
+    uint32_t chunkLength = 0;
+    std::array<uint64_t, kNiffMaxDepth + 1> left{};  // bytes unread at each level
+    int depth = 0;
+    bool started = false;  // a chunk has been read in this pass
+    // Unknown chunk ids and tag numbers met, for the diagnostic output.
+    std::vector<std::string> diagnostics;
+};
+
+// Opens a reader on a byte source; `import` is handed to every handler.
+std::unique_ptr<NiffReader> OpenNiffReader(std::unique_ptr<ByteSource> source,
+                                           NiffImportState* import);
+// Closes the source and empties every handler slot.
+void CloseNiffReader(NiffReader& reader);
+
+// Sets the start and data handlers of a chunk id (an id outside the schema is
+// ignored; a second registration replaces the first).
+void RegisterNiffChunkHandlers(NiffReader& reader, const FourCC& id, NiffChunkHandler start,
+                               NiffChunkHandler data);
+// Sets the handler of tags 1 to 48; other numbers are ignored.
+void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler);
+
+// One pass over the file; the handler slots are emptied at its end.
+NiffPassResult RunNiffPass(NiffReader& reader);
+// Reads the next chunk and calls its handlers; false at the end of the form,
+// after a handler asked to stop, or after an error.
+bool ReadNextNiffChunk(NiffReader& reader);
+
+// Converts typed fields from the file into `out` (see the schema for the layout),
+// reading at most `maxBytes` bytes; a field that would pass that bound is left
+// zero and ends the conversion. The bytes read, or -1 on a read failure.
+int ReadNiffFields(ByteSource& source, uint8_t* out, const uint8_t* types, int maxFields,
+                   int maxBytes, int stringOffsetWidth);
+
+// Reverses `count` bytes in place.
+void ReverseBytes(uint8_t* bytes, int count);
+
+}  // namespace ql::niff

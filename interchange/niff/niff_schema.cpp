@@ -1,0 +1,278 @@
+// The NIFF chunk and tag schemas, transcribed once and checked at compile time:
+// ids sorted for the binary search, tag numbers in order, and every typed chunk's
+// fixed size equal to the file widths of its fields.
+#include "interchange/niff/niff_schema.h"
+
+#include <algorithm>
+
+namespace ql::niff {
+namespace {
+
+constexpr NiffChunkRecord kChunkSchema[kNiffChunkTypes] = {
+    {MakeFourCC("IART"), kNiffRaw, {}},
+    {MakeFourCC("ICOP"), kNiffRaw, {}},
+    {MakeFourCC("ICRD"), kNiffRaw, {}},
+    {MakeFourCC("IDIM"), kNiffRaw, {}},
+    {MakeFourCC("IDPI"), kNiffRaw, {}},
+    {MakeFourCC("INAM"), kNiffRaw, {}},
+    {MakeFourCC("INFO"), kNiffRaw, {}},
+    {MakeFourCC("ISFT"), kNiffRaw, {}},
+    {MakeFourCC("NIFF"), kNiffRaw, {}},
+    {MakeFourCC("acdl"), 1, {kNiffByte}},
+    {MakeFourCC("altg"), 5, {kNiffByte, kNiffStringOffset}},
+    {MakeFourCC("arpg"), 1, {kNiffByte}},
+    {MakeFourCC("artc"), 2, {kNiffSignedShort}},
+    {MakeFourCC("augd"), 0, {}},
+    {MakeFourCC("barl"), 4, {kNiffByte, kNiffByte, kNiffSignedShort}},
+    {MakeFourCC("beam"), 2, {kNiffByte, kNiffByte}},
+    {MakeFourCC("chrd"), 4, {kNiffStringOffset}},
+    {MakeFourCC("clef"), 3, {kNiffByte, kNiffSignedByte, kNiffByte}},
+    {MakeFourCC("clt "), kNiffRaw, {kNiffFourCC, kNiffSignedLong}},
+    {MakeFourCC("cstg"), 2, {kNiffSignedShort}},
+    {MakeFourCC("data"), kNiffRaw, {}},
+    {MakeFourCC("dflt"),
+     14,
+     {kNiffFontIndex, kNiffFontIndex, kNiffFontIndex, kNiffFontIndex, kNiffFontIndex,
+      kNiffFontIndex, kNiffByte, kNiffByte}},
+    {MakeFourCC("dynm"), 1, {kNiffByte}},
+    {MakeFourCC("epsg"), kNiffRaw, {}},
+    {MakeFourCC("figb"), 4, {kNiffStringOffset}},
+    {MakeFourCC("fing"), 1, {kNiffByte}},
+    {MakeFourCC("fntd"),
+     11,
+     {kNiffStringOffset, kNiffSignedShort, kNiffSignedShort, kNiffSignedShort, kNiffByte}},
+    {MakeFourCC("fnts"), kNiffRaw, {}},
+    {MakeFourCC("font"), 7, {kNiffFourCC, kNiffSignedShort, kNiffByte}},
+    {MakeFourCC("glis"), 0, {}},
+    {MakeFourCC("grph"), kNiffRaw, {}},
+    {MakeFourCC("grup"), kNiffRaw, {}},
+    {MakeFourCC("gtgr"), 6, {kNiffByte, kNiffByte, kNiffStringOffset}},
+    {MakeFourCC("gttb"), 2, {kNiffByte, kNiffSignedByte}},
+    {MakeFourCC("harp"), 4, {kNiffStringOffset}},
+    {MakeFourCC("hrpn"), 1, {kNiffByte}},
+    {MakeFourCC("keyn"), 1, {kNiffByte}},
+    {MakeFourCC("keys"), 1, {kNiffSignedByte}},
+    {MakeFourCC("line"), 1, {kNiffByte}},
+    {MakeFourCC("lyrc"), 5, {kNiffStringOffset, kNiffByte}},
+    {MakeFourCC("meas"),
+     9,
+     {kNiffByte, kNiffByte, kNiffSignedShort, kNiffFontIndex, kNiffByte, kNiffByte, kNiffByte}},
+    {MakeFourCC("midi"), kNiffRaw, {kNiffByte}},
+    {MakeFourCC("nnfo"),
+     14,
+     {kNiffChar8, kNiffByte, kNiffByte, kNiffSignedShort, kNiffSignedShort}},
+    {MakeFourCC("note"), 6, {kNiffByte, kNiffSignedByte, kNiffRational}},
+    {MakeFourCC("octv"), 7, {kNiffByte, kNiffByte, kNiffByte, kNiffStringOffset}},
+    {MakeFourCC("ornm"), 2, {kNiffSignedShort}},
+    {MakeFourCC("page"), kNiffRaw, {}},
+    {MakeFourCC("part"),
+     14,
+     {kNiffSignedShort, kNiffStringOffset, kNiffStringOffset, kNiffByte, kNiffSignedByte,
+      kNiffSignedByte, kNiffSignedByte}},
+    {MakeFourCC("pdlo"), 1, {kNiffByte}},
+    {MakeFourCC("pdlp"), 1, {kNiffByte}},
+    {MakeFourCC("pghd"), 0, {}},
+    {MakeFourCC("port"), 0, {}},
+    {MakeFourCC("pren"), 1, {kNiffByte}},
+    {MakeFourCC("prts"), kNiffRaw, {}},
+    {MakeFourCC("pst1"), kNiffRaw, {}},
+    {MakeFourCC("pst3"), kNiffRaw, {}},
+    {MakeFourCC("rept"), 3, {kNiffSignedShort, kNiffByte}},
+    {MakeFourCC("rest"), 6, {kNiffByte, kNiffSignedByte, kNiffRational}},
+    {MakeFourCC("rhrs"), 5, {kNiffStringOffset, kNiffByte}},
+    {MakeFourCC("setp"), kNiffRaw, {}},
+    {MakeFourCC("slur"), 0, {}},
+    {MakeFourCC("ssep"), 1, {kNiffByte}},
+    {MakeFourCC("staf"), kNiffRaw, {}},
+    {MakeFourCC("stbl"), kNiffRaw, {}},
+    {MakeFourCC("stem"), 0, {}},
+    {MakeFourCC("stfg"), 5, {kNiffByte, kNiffSignedShort, kNiffSignedShort}},
+    {MakeFourCC("sthd"), 0, {}},
+    {MakeFourCC("syhd"), 0, {}},
+    {MakeFourCC("syst"), kNiffRaw, {}},
+    {MakeFourCC("taga"), 0, {}},
+    {MakeFourCC("tagi"), 0, {}},
+    {MakeFourCC("text"), 4, {kNiffStringOffset}},
+    {MakeFourCC("tie "), 0, {}},
+    {MakeFourCC("time"), 2, {kNiffSignedByte, kNiffByte}},
+    {MakeFourCC("timn"), 1, {kNiffByte}},
+    {MakeFourCC("tmlo"), 2, {kNiffByte, kNiffByte}},
+    {MakeFourCC("tmpn"), 1, {kNiffByte}},
+    {MakeFourCC("tmpo"), 10, {kNiffStringOffset, kNiffRational, kNiffSignedShort}},
+    {MakeFourCC("tmsl"), 5, {kNiffByte, kNiffRational}},
+    {MakeFourCC("tupl"), 0, {}},
+};
+
+constexpr NiffTagRecord kTagSchema[kNiffTagNumbers + 1] = {
+    {0, {}},
+    {1, {kNiffSignedShort, kNiffSignedShort}},
+    {2, {kNiffByte}},
+    {3, {kNiffFourCC}},
+    {4, {kNiffByte}},
+    {5, {kNiffSignedShort, kNiffSignedShort}},
+    {6, {kNiffSignedShort, kNiffSignedShort}},
+    {7, {kNiffSignedShort}},
+    {8, {kNiffFontIndex, kNiffSignedByte}},
+    {9, {kNiffSignedShort}},
+    {10, {}},
+    {11, {kNiffSignedShort}},
+    {12, {kNiffSignedShort}},
+    {13, {kNiffFontIndex}},
+    {14, {kNiffRational}},
+    {15, {kNiffSignedShort}},
+    {16, {}},
+    {17, {kNiffSignedShort}},
+    {18, {kNiffSignedShort}},
+    {19, {}},
+    {20, {}},
+    {21, {kNiffByte}},
+    {22, {kNiffByte, kNiffByte, kNiffByte}},
+    {23, {kNiffSignedShort, kNiffByte}},
+    {24, {kNiffSignedLong, kNiffSignedLong, kNiffByte, kNiffByte}},
+    {25, {}},
+    {26, {}},
+    {27, {kNiffByte}},
+    {28, {kNiffSignedShort}},
+    {29, {kNiffByte}},
+    {30, {kNiffByte}},
+    {31, {kNiffSignedByte, kNiffSignedByte, kNiffSignedByte}},
+    {32, {kNiffSignedShort}},
+    {33, {kNiffByte, kNiffByte, kNiffByte, kNiffByte}},
+    {34, {kNiffSignedShort}},
+    {35, {kNiffSignedShort}},
+    {36, {}},
+    {37, {}},
+    {38, {}},
+    {39, {}},
+    {40, {}},
+    {41, {}},
+    {42, {kNiffSignedByte}},
+    {43, {kNiffSignedShort}},
+    {44, {kNiffByte}},
+    {45, {kNiffRational, kNiffRational, kNiffByte}},
+    {46, {kNiffByte}},
+    {47, {kNiffSignedShort}},
+    {48, {kNiffSignedShort}},
+    {255, {}},
+};
+
+constexpr int FileWidth(uint8_t type, int stringOffsetWidth) {
+    switch (type) {
+        case kNiffByte:
+        case kNiffSignedByte:
+            return 1;
+        case kNiffSignedShort:
+        case kNiffFontIndex:
+            return 2;
+        case kNiffSignedLong:
+        case kNiffRational:
+        case kNiffFourCC:
+            return 4;
+        case kNiffChar8:
+            return 8;
+        case kNiffStringOffset:
+            return stringOffsetWidth;
+        default:
+            return 0;
+    }
+}
+
+constexpr int FieldsFileSize(const uint8_t* fields, int stringOffsetWidth) {
+    int size = 0;
+    for (; *fields != kNiffEnd; ++fields) size += FileWidth(*fields, stringOffsetWidth);
+    return size;
+}
+
+constexpr bool IdLess(const FourCC& a, const FourCC& b) {
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return a[i] < b[i];
+    return false;
+}
+
+constexpr bool ChunkSchemaIsSound() {
+    for (int i = 0; i < kNiffChunkTypes; ++i) {
+        const NiffChunkRecord& row = kChunkSchema[i];
+        if (i > 0 && !IdLess(kChunkSchema[i - 1].id, row.id)) return false;
+        if (row.fixedSize >= 0 && FieldsFileSize(row.fields.data(), 4) != row.fixedSize)
+            return false;
+    }
+    return true;
+}
+
+constexpr bool TagSchemaIsSound() {
+    for (int i = 0; i < kNiffTagNumbers; ++i)
+        if (kTagSchema[i].tag != i) return false;
+    return kTagSchema[kNiffTagNumbers].tag == kNiffTag255 &&
+           kTagSchema[kNiffTagNumbers].fields[0] == kNiffEnd;
+}
+
+static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes match their fields");
+static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
+
+}  // namespace
+
+std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema() {
+    return std::span<const NiffChunkRecord, kNiffChunkTypes>(kChunkSchema);
+}
+
+std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema() {
+    return std::span<const NiffTagRecord, kNiffTagNumbers + 1>(kTagSchema);
+}
+
+int NiffFieldFileWidth(uint8_t type, int stringOffsetWidth) {
+    return FileWidth(type, stringOffsetWidth);
+}
+
+int NiffFieldMemoryWidth(uint8_t type) {
+    return type == kNiffStringOffset ? 4 : FileWidth(type, 4);
+}
+
+bool NiffFieldAligned(uint8_t type) {
+    return type != kNiffChar8 && NiffFieldMemoryWidth(type) % 2 == 0;
+}
+
+int NiffFieldsMemorySize(const uint8_t* fields) {
+    int size = 0;
+    bool aligned = false;
+    for (; *fields != kNiffEnd; ++fields) {
+        if (NiffFieldAligned(*fields)) {
+            size += size & 1;
+            aligned = true;
+        }
+        size += NiffFieldMemoryWidth(*fields);
+    }
+    return aligned ? size + (size & 1) : size;
+}
+
+int NiffFieldsFileSize(const uint8_t* fields, int stringOffsetWidth) {
+    return FieldsFileSize(fields, stringOffsetWidth);
+}
+
+NiffSchemas::NiffSchemas() {
+    std::copy(std::begin(kChunkSchema), std::end(kChunkSchema), chunks_.begin());
+}
+
+int NiffSchemas::FindChunk(const FourCC& id) const {
+    const auto found = std::lower_bound(
+        chunks_.begin(), chunks_.end(), id,
+        [](const NiffChunkRecord& row, const FourCC& key) { return IdLess(row.id, key); });
+    if (found == chunks_.end() || found->id != id) return -1;
+    return static_cast<int>(found - chunks_.begin());
+}
+
+const NiffTagRecord* NiffSchemas::Tag(int number) const {
+    if (number >= 1 && number <= kNiffKnownTags) return &kTagSchema[number];
+    if (number == kNiffTag255) return &kTagSchema[kNiffTagNumbers];
+    return nullptr;
+}
+
+void NiffSchemas::ApplyChunkLength(const FourCC& id, int32_t size) {
+    constexpr int32_t kShortOffsetPartSize = 13;
+    const int index = FindChunk(id);
+    if (index < 0 || size < 0 || kChunkSchema[index].fixedSize == kNiffRaw) return;
+    chunks_[static_cast<size_t>(index)].fixedSize = size;
+    declared_[static_cast<size_t>(index)] = true;
+    if (id == MakeFourCC("part")) stringOffsetWidth_ = size <= kShortOffsetPartSize ? 2 : 4;
+}
+
+}  // namespace ql::niff

@@ -1,0 +1,96 @@
+// The NIFF chunk and tag schemas: for every chunk id the size of its fixed part
+// and the types of its fields, for every tag number the types of its value, and
+// how those fields lie in the file and in memory. Each import reads through its
+// own copy (NiffSchemas), since a file's chunk-length table may change fixed sizes
+// and the width of string offsets for that file alone.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace ql::niff {
+
+using FourCC = std::array<uint8_t, 4>;
+
+constexpr FourCC MakeFourCC(const char (&text)[5]) {
+    return {static_cast<uint8_t>(text[0]), static_cast<uint8_t>(text[1]),
+            static_cast<uint8_t>(text[2]), static_cast<uint8_t>(text[3])};
+}
+
+enum NiffFieldType : uint8_t {
+    kNiffEnd = 0x00,
+    kNiffByte = 0x01,
+    kNiffChar8 = 0x08,
+    kNiffSignedByte = 0x11,
+    kNiffSignedShort = 0x12,
+    kNiffSignedLong = 0x14,
+    kNiffRational = 0x16,
+    kNiffFourCC = 0x44,
+    kNiffFontIndex = 0x82,
+    kNiffStringOffset = 0x84,
+};
+
+inline constexpr int kNiffChunkFields = 9;
+inline constexpr int kNiffTagFields = 7;
+inline constexpr int kNiffChunkTypes = 80;
+inline constexpr int kNiffKnownTags = 48;  // tags 1 to 48
+inline constexpr int kNiffTagNumbers = kNiffKnownTags + 1;
+inline constexpr uint8_t kNiffTag255 = 255;
+inline constexpr int32_t kNiffRaw = -1;  // fixed size of a chunk read raw, with no tags
+
+struct NiffChunkRecord {
+    FourCC id;
+    int32_t fixedSize;  // bytes of the fixed part in the file, or kNiffRaw
+    std::array<uint8_t, kNiffChunkFields + 1> fields;
+};
+
+struct NiffTagRecord {
+    uint8_t tag;
+    std::array<uint8_t, kNiffTagFields + 1> fields;
+};
+
+// The built-in tables, sorted by id (byte order) and by tag number.
+std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema();
+// Tags 0 to 48, then tag 255.
+std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema();
+
+// Bytes a field takes in the file; string offsets take `stringOffsetWidth`.
+int NiffFieldFileWidth(uint8_t type, int stringOffsetWidth);
+// Bytes a field takes in memory, and whether it starts at an even offset there.
+int NiffFieldMemoryWidth(uint8_t type);
+bool NiffFieldAligned(uint8_t type);
+// Memory size of a converted field list (trailing byte added to keep an even
+// size when any field is aligned).
+int NiffFieldsMemorySize(const uint8_t* fields);
+// File size of a field list at the given string-offset width.
+int NiffFieldsFileSize(const uint8_t* fields, int stringOffsetWidth);
+
+// One import's schemas: the built-in fixed sizes, changed only by that file's
+// chunk-length table, and the string-offset width.
+class NiffSchemas {
+  public:
+    NiffSchemas();
+
+    // Index into the chunk schema, or -1 for an id it does not hold.
+    int FindChunk(const FourCC& id) const;
+    const NiffChunkRecord& Chunk(int index) const { return chunks_[static_cast<size_t>(index)]; }
+    // Whether the file's chunk-length table declared this chunk's fixed size.
+    bool Declared(int index) const { return declared_[static_cast<size_t>(index)]; }
+    // The tag record of a known tag number (1-48, 255), else null.
+    const NiffTagRecord* Tag(int number) const;
+
+    // A chunk-length table entry: changes the fixed size of a typed chunk (raw
+    // chunks and sizes below 0 are left alone); `part` also sets the width of
+    // string offsets (2 when its fixed part is 13 bytes or less, else 4).
+    void ApplyChunkLength(const FourCC& id, int32_t size);
+    int StringOffsetWidth() const { return stringOffsetWidth_; }
+
+  private:
+    std::array<NiffChunkRecord, kNiffChunkTypes> chunks_;
+    std::array<bool, kNiffChunkTypes> declared_{};
+    int stringOffsetWidth_ = 4;
+};
+
+}  // namespace ql::niff

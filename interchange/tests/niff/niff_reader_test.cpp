@@ -1,0 +1,284 @@
+// The NIFF reader over writer-made files: the form check, padding, lists, unknown
+// ids and tags, typed fields and the chunk-length table, handler order and the
+// bounds that end a pass on damaged lengths.
+#include "interchange/niff/niff_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/state.h"
+#include "interchange/byte_source.h"
+#include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_writer.h"
+#include "interchange/tests/niff/niff_recorder.h"
+#include "platform/ui/headless.h"
+#include "platform/win/headless.h"
+
+namespace ql::niff {
+namespace {
+
+using testing::CallsOf;
+using testing::Recorder;
+using testing::RecordingReader;
+
+class NiffReaderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProgramState();
+        ui::headless::ResetUi();
+        win::headless::ResetWindowLayer();
+    }
+    void TearDown() override { ResetProgramState(); }
+
+    NiffPassResult Run(const std::vector<uint8_t>& bytes) {
+        reader_ = RecordingReader(bytes, recorder_);
+        return RunNiffPass(*reader_);
+    }
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> texts;
+        for (const auto& box : ui::headless::MessageBoxes()) {
+            EXPECT_EQ(box.caption, kNiffImportCaption);
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
+
+    Recorder recorder_;
+    std::unique_ptr<NiffReader> reader_;
+};
+
+template <typename T>
+T At(const std::vector<uint8_t>& bytes, size_t offset) {
+    T value{};
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+// A file that is not a RIFX form, and one with nothing in it, are refused with
+// their messages and nothing is handled.
+TEST_F(NiffReaderTest, RefusesFilesThatAreNotRifxForms) {
+    NiffWriter riff;
+    riff.BeginForm("NIFF");
+    riff.EndList();
+    std::vector<uint8_t> bytes = riff.Take();
+    bytes[3] = 'F';  // "RIFF": the little-endian form
+    EXPECT_FALSE(Run(bytes).ran);
+    EXPECT_FALSE(Run({}).ran);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{kNiffNoRifx, kNiffNoUsefulData}));
+    EXPECT_TRUE(recorder_.calls.empty());
+}
+
+// Handler order and padding: start, the tags, then data; pad bytes after an odd
+// raw chunk and an odd tag reach no handler; an empty list gives "eol " and no
+// call; unknown ids and tags go to the diagnostics only.
+TEST_F(NiffReaderTest, HandlersSeeChunksTagsAndNoPadding) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("INAM");
+    out.Text("Title");  // odd: one pad byte follows
+    out.EndChunk();
+    out.BeginList("prts");
+    out.EndList();  // empty list
+    out.BeginChunk("clef", {1, -2, 0});
+    out.Tag(2, {7});  // odd tag: one pad byte
+    out.RawTag(0, 1, std::vector<uint8_t>{9});
+    out.RawTag(200, 2, std::vector<uint8_t>{1, 2});
+    out.Tag(7, {-300});
+    out.EndChunk();
+    out.BeginChunk("INAM");
+    out.Text("ok");
+    out.EndChunk();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    // A private chunk inside the form: written by hand after the writer's run.
+    const NiffPassResult result = Run(bytes);
+    EXPECT_TRUE(result.ran);
+    EXPECT_TRUE(result.complete);
+    std::vector<std::string> order;
+    for (const auto& call : recorder_.calls) order.push_back(call.what);
+    EXPECT_EQ(order, (std::vector<std::string>{"start INAM", "data INAM", "start clef", "tag 2",
+                                               "tag 7", "data clef", "start INAM", "data INAM"}));
+    EXPECT_EQ(recorder_.calls[0].bytes, (std::vector<uint8_t>{'T', 'i', 't', 'l', 'e'}));
+    EXPECT_EQ(recorder_.calls[3].bytes[0], 7);
+    EXPECT_EQ(At<int16_t>(recorder_.calls[4].bytes, 0), -300);
+    const std::vector<uint8_t>& clef = recorder_.calls[2].bytes;
+    EXPECT_EQ(clef, (std::vector<uint8_t>{1, 0xFE, 0}));
+    EXPECT_TRUE(Boxes().empty());
+    ASSERT_EQ(reader_->diagnostics.size(), 2u);
+    EXPECT_EQ(reader_->diagnostics[0], "unknown tag 0");
+    EXPECT_EQ(reader_->diagnostics[1], "unknown tag 200");
+}
+
+// Fields land in memory in schema order, in host order, with even-width fields
+// at even offsets: a staff group's SIGNEDSHORTs follow its BYTE and a pad byte.
+TEST_F(NiffReaderTest, TypedFieldsAreConvertedAndAligned) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("note", {3, -1, NiffField::Rational(3, 8)});
+    out.EndChunk();
+    out.BeginChunk("tmpo", {0x01020304, NiffField::Rational(1, 4), 96});
+    out.EndChunk();
+    out.BeginChunk("stfg", {5, -7, 300});  // BYTE, then SIGNEDSHORTs after a pad byte
+    out.EndChunk();
+    out.EndList();
+    ASSERT_TRUE(Run(out.Take()).complete);
+    const auto notes = CallsOf(recorder_, "data note");
+    ASSERT_EQ(notes.size(), 1u);
+    const std::vector<uint8_t>& note = notes[0].bytes;
+    ASSERT_EQ(note.size(), 6u);
+    EXPECT_EQ(note[0], 3);
+    EXPECT_EQ(static_cast<int8_t>(note[1]), -1);
+    EXPECT_EQ(At<int16_t>(note, 2), 3);
+    EXPECT_EQ(At<int16_t>(note, 4), 8);
+    const std::vector<uint8_t>& tempo = CallsOf(recorder_, "data tmpo")[0].bytes;
+    EXPECT_EQ(At<uint32_t>(tempo, 0), 0x01020304u);
+    EXPECT_EQ(At<int16_t>(tempo, 8), 96);
+    const std::vector<uint8_t>& group = CallsOf(recorder_, "data stfg")[0].bytes;
+    ASSERT_EQ(group.size(), 6u);
+    EXPECT_EQ(group[0], 5);
+    EXPECT_EQ(At<int16_t>(group, 2), -7);
+    EXPECT_EQ(At<int16_t>(group, 4), 300);
+}
+
+// The chunk-length table: "part" at 10 bytes makes string offsets 2 bytes wide
+// for the rest of the file; a larger "note" reads its fields and skips the rest
+// before its tags; an entry for a raw chunk ("stbl" at 0) changes nothing; a new
+// reader starts from the built-in sizes again.
+TEST_F(NiffReaderTest, ChunkLengthTableAppliesToItsFileOnly) {
+    NiffWriter out(2);
+    out.BeginForm("NIFF");
+    out.BeginChunk("clt ");
+    out.Text("part");
+    out.Bytes(std::vector<uint8_t>{0, 0, 0, 10});
+    out.Text("note");
+    out.Bytes(std::vector<uint8_t>{0, 0, 0, 8});
+    out.Text("stbl");
+    out.Bytes(std::vector<uint8_t>{0, 0, 0, 0});
+    out.EndChunk();
+    out.BeginChunk("text", {0x1234});  // a 2-byte string offset
+    out.EndChunk();
+    out.BeginChunk("note", {1, 2, NiffField::Rational(1, 4)});
+    out.Bytes(std::vector<uint8_t>{0xAA, 0xBB});  // the rest of the longer fixed part
+    out.Tag(2, {5});
+    out.EndChunk();
+    out.BeginChunk("stbl");
+    out.Text("ab");
+    out.EndChunk();
+    out.EndList();
+    ASSERT_TRUE(Run(out.Take()).complete);
+    EXPECT_EQ(At<uint32_t>(CallsOf(recorder_, "data text")[0].bytes, 0), 0x1234u);
+    EXPECT_EQ(CallsOf(recorder_, "tag 2")[0].bytes[0], 5);
+    EXPECT_EQ(CallsOf(recorder_, "data stbl")[0].bytes, (std::vector<uint8_t>{'a', 'b'}));
+    EXPECT_EQ(reader_->schemas.StringOffsetWidth(), 2);
+    EXPECT_EQ(NiffSchemas().StringOffsetWidth(), 4);
+}
+
+// A handler returning 0 ends the pass quietly; the pass ran but is not complete.
+TEST_F(NiffReaderTest, AHandlerCanEndThePass) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    for (int i = 0; i < 3; ++i) {
+        out.BeginChunk("keys", {i});
+        out.EndChunk();
+    }
+    out.EndList();
+    recorder_.stopAt = 1;  // the first data call
+    const NiffPassResult result = Run(out.Take());
+    EXPECT_TRUE(result.ran);
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(CallsOf(recorder_, "data keys").size(), 1u);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// Damaged lengths end the pass with the incomplete-record message, after what
+// came before was handled: a chunk longer than its list, a form longer than the
+// file, a length of 0xFFFFFFFF, a list of 2 bytes, a 17th nested list, and a
+// tag longer than its chunk.
+TEST_F(NiffReaderTest, DamagedLengthsEndThePassWithTheMessage) {
+    struct Case {
+        const char* name;
+        void (*write)(NiffWriter&);
+        const char* message;
+    };
+    const Case cases[] = {
+        {"chunk past its list",
+         [](NiffWriter& out) {
+             out.BeginList("grup");
+             out.SetNextLength(40);
+             out.BeginChunk("keys", {1});
+             out.EndChunk();
+             out.BeginChunk("keys", {2});
+             out.EndChunk();
+             out.EndList();
+         },
+         kNiffIncompleteChunk},
+        {"all ones",
+         [](NiffWriter& out) {
+             out.SetNextLength(0xFFFFFFFF);
+             out.BeginChunk("INAM");
+             out.EndChunk();
+         },
+         kNiffIncompleteChunk},
+        {"list of 2",
+         [](NiffWriter& out) {
+             out.SetNextLength(2);
+             out.BeginList("grup");
+             out.EndList();
+         },
+         kNiffIncompleteChunk},
+        {"17 levels",
+         [](NiffWriter& out) {
+             for (int i = 0; i < 16; ++i) out.BeginList("grup");
+             for (int i = 0; i < 16; ++i) out.EndList();
+         },
+         kNiffIncompleteChunk},
+        {"tag past its chunk",
+         [](NiffWriter& out) {
+             out.BeginChunk("keys", {1});
+             out.RawTag(2, 9, std::vector<uint8_t>{1});
+             out.EndChunk();
+         },
+         kNiffIncompleteTag},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui::headless::ResetUi();
+        recorder_.calls.clear();
+        NiffWriter out;
+        out.BeginForm("NIFF");
+        out.BeginChunk("INAM");
+        out.Text("first");
+        out.EndChunk();
+        c.write(out);
+        out.EndList();
+        const NiffPassResult result = Run(out.Take());
+        EXPECT_TRUE(result.ran);
+        EXPECT_FALSE(result.complete);
+        EXPECT_EQ(CallsOf(recorder_, "data INAM").size(), 1u);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{c.message});
+    }
+    // Sixteen levels (the form and fifteen lists) still read.
+    NiffWriter deep;
+    deep.BeginForm("NIFF");
+    for (int i = 0; i < 15; ++i) deep.BeginList("grup");
+    for (int i = 0; i < 15; ++i) deep.EndList();
+    deep.EndList();
+    ui::headless::ResetUi();
+    EXPECT_TRUE(Run(deep.Take()).complete);
+    EXPECT_TRUE(Boxes().empty());
+
+    // A form longer than the file.
+    NiffWriter cut;
+    cut.BeginForm("NIFF");
+    cut.BeginChunk("keys", {1});
+    cut.EndChunk();
+    cut.EndList();
+    std::vector<uint8_t> bytes = cut.Take();
+    bytes.resize(bytes.size() - 2);
+    EXPECT_FALSE(Run(bytes).ran);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{kNiffIncompleteChunk});
+}
+
+}  // namespace
+}  // namespace ql::niff

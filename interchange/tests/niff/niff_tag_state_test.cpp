@@ -1,0 +1,126 @@
+// The tag state of a NIFF import: what each chunk inherits, what "taga" and
+// "tagi" make persistent or end, what a staff header clears, and the values
+// stored for particular tags.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "interchange/byte_source.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_writer.h"
+#include "interchange/tests/niff/niff_recorder.h"
+#include "platform/ui/headless.h"
+
+namespace ql::niff {
+namespace {
+
+// Each "keys" chunk records the flags it was handled with.
+struct Snapshots : NiffImportState {
+    std::vector<std::array<uint8_t, kNiffTagNumbers>> flags;
+    std::vector<NiffTagState::Value> tag47;
+    std::vector<int16_t> tag18, tag32;
+};
+
+int Snapshot(NiffChunkContext& context, const uint8_t*) {
+    auto& state = *static_cast<Snapshots*>(context.import);
+    state.flags.push_back(state.tags.flags);
+    state.tag47.push_back(state.tags.values[47]);
+    state.tag18.push_back(NiffTagShort(state.tags, 18, 0));
+    state.tag32.push_back(NiffTagShort(state.tags, 32, 0));
+    return 1;
+}
+
+Snapshots RunWithTagState(std::vector<uint8_t> bytes) {
+    Snapshots state;
+    auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &state);
+    testing::RegisterTagState(*reader);
+    RegisterNiffChunkHandlers(*reader, MakeFourCC("keys"), BeginNiffChunk, Snapshot);
+    EXPECT_TRUE(RunNiffPass(*reader).complete);
+    return state;
+}
+
+void Keys(NiffWriter& out, std::initializer_list<uint8_t> byteTags = {}) {
+    out.BeginChunk("keys", {0});
+    for (uint8_t tag : byteTags) out.Tag(tag, {1});
+    out.EndChunk();
+}
+
+void TagChunk(NiffWriter& out, const char (&id)[5], std::initializer_list<uint8_t> byteTags) {
+    out.BeginChunk(id);
+    for (uint8_t tag : byteTags) out.Tag(tag, {1});
+    out.EndChunk();
+}
+
+TEST(NiffTagState, PersistenceFollowsTagaTagiAndStaffHeaders) {
+    ResetProgramState();
+    ui::headless::ResetUi();
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    TagChunk(out, "taga", {2, 4});  // 2 and 4 become persistent
+    Keys(out, {21});                // inherits 2 and 4, gives 21
+    TagChunk(out, "taga", {27});    // inherits 2 and 4 but makes only 27 persistent
+    TagChunk(out, "tagi", {4});     // ends 4
+    Keys(out);                      // 2 and 27 inherited
+    TagChunk(out, "tagi", {});      // ends every persistent tag
+    Keys(out);
+    TagChunk(out, "taga", {2});
+    out.BeginChunk("sthd");  // clears the persistent set before it loads
+    out.Tag(4, {1});
+    out.EndChunk();
+    Keys(out);
+    out.EndList();
+    const Snapshots state = RunWithTagState(out.Take());
+    ASSERT_EQ(state.flags.size(), 4u);
+    auto given = [](const std::array<uint8_t, kNiffTagNumbers>& flags) {
+        std::vector<std::pair<int, int>> set;
+        for (int tag = 0; tag < kNiffTagNumbers; ++tag)
+            if (flags[static_cast<size_t>(tag)] != 0)
+                set.emplace_back(tag, flags[static_cast<size_t>(tag)]);
+        return set;
+    };
+    using Set = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(given(state.flags[0]), (Set{{2, 2}, {4, 2}, {21, 1}}));
+    EXPECT_EQ(given(state.flags[1]), (Set{{2, 2}, {27, 2}}));
+    EXPECT_EQ(given(state.flags[2]), Set{});
+    EXPECT_EQ(given(state.flags[3]), Set{});
+}
+
+// Tags 18, 32 and 47 are preset at each chunk (-2, -1, -1); tag 47 is stored as at
+// most 3; tag 23 sets the document's lyric line offset, scaled.
+TEST(NiffTagState, PresetsAndStoredValues) {
+    ResetProgramState();
+    ui::headless::ResetUi();
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("keys", {0});
+    out.Tag(47, {9});
+    out.Tag(23, {-3, 1});
+    out.Tag(23, {50, 7});  // a line past the four the document has: ignored
+    out.EndChunk();
+    Keys(out);
+    out.EndList();
+    Snapshots state;
+    ScoreDocument* document = AllocDocument();
+    ASSERT_NE(document, nullptr);
+    state.document = document;
+    state.unitScale = 2.5;
+    const std::vector<uint8_t> bytes = out.Take();
+    auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &state);
+    testing::RegisterTagState(*reader);
+    RegisterNiffChunkHandlers(*reader, MakeFourCC("keys"), BeginNiffChunk, Snapshot);
+    ASSERT_TRUE(RunNiffPass(*reader).complete);
+    ASSERT_EQ(state.tag47.size(), 2u);
+    int16_t first47 = 0;
+    std::memcpy(&first47, state.tag47[0].data(), 2);
+    EXPECT_EQ(first47, 3);
+    EXPECT_EQ(state.tag18[1], -2);
+    EXPECT_EQ(state.tag32[1], -1);
+    EXPECT_EQ(static_cast<int16_t>(document->header.lyricLevels[1]), -7);  // -3 x 2.5, truncated
+    FreeDocument(document);
+}
+
+}  // namespace
+}  // namespace ql::niff
