@@ -131,10 +131,10 @@ TEST_F(NiffReaderTest, TypedFieldsAreConvertedAndAligned) {
     EXPECT_EQ(static_cast<int8_t>(note[1]), -1);
     EXPECT_EQ(At<int16_t>(note, 2), 3);
     EXPECT_EQ(At<int16_t>(note, 4), 8);
-    const std::vector<uint8_t>& tempo = CallsOf(recorder_, "data tmpo")[0].bytes;
+    const std::vector<uint8_t> tempo = CallsOf(recorder_, "data tmpo")[0].bytes;
     EXPECT_EQ(At<uint32_t>(tempo, 0), 0x01020304u);
     EXPECT_EQ(At<int16_t>(tempo, 8), 96);
-    const std::vector<uint8_t>& group = CallsOf(recorder_, "data stfg")[0].bytes;
+    const std::vector<uint8_t> group = CallsOf(recorder_, "data stfg")[0].bytes;
     ASSERT_EQ(group.size(), 6u);
     EXPECT_EQ(group[0], 5);
     EXPECT_EQ(At<int16_t>(group, 2), -7);
