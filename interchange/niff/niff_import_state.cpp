@@ -3,6 +3,7 @@
 #include "interchange/niff/niff_import_state.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/model/score_document.h"
@@ -27,6 +28,20 @@ int16_t ShortAt(const uint8_t* bytes) {
     return number;
 }
 
+constexpr uint64_t Bit(size_t tag) {
+    return uint64_t{1} << tag;
+}
+
+// Zeroes the values and flags of the tags in `mask`.
+void ClearTags(std::array<NiffTagState::Value, kNiffTagNumbers>& values,
+               std::array<uint8_t, kNiffTagNumbers>& flags, uint64_t mask) {
+    for (; mask != 0; mask &= mask - 1) {
+        const size_t tag = static_cast<size_t>(std::countr_zero(mask));
+        values[tag] = {};
+        flags[tag] = 0;
+    }
+}
+
 void ApplyLyricOffset(NiffImportState& import, const uint8_t* value) {
     const uint8_t line = value[2];
     if (import.document == nullptr || line >= kLyricLevelCount) return;
@@ -46,14 +61,23 @@ int BeginNiffChunk(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
     NiffTagState& tags = import.tags;
     if (context.id == kStaffHeader) {
-        tags.persistentFlags.fill(0);
-        tags.persistentValues = {};
+        ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
+        tags.persistentWritten = 0;
     }
-    tags.flags = tags.persistentFlags;
-    tags.values = tags.persistentValues;
+    // The current record becomes a copy of the persistent one; only tags written
+    // on either side can differ.
+    ClearTags(tags.values, tags.flags, tags.written & ~tags.persistentWritten);
+    for (uint64_t persistent = tags.persistentWritten; persistent != 0;
+         persistent &= persistent - 1) {
+        const size_t tag = static_cast<size_t>(std::countr_zero(persistent));
+        tags.values[tag] = tags.persistentValues[tag];
+        tags.flags[tag] = tags.persistentFlags[tag];
+    }
     SetShort(tags.values[kTagPresetMinus2], -2);
     SetShort(tags.values[kTagPresetMinus1a], -1);
     SetShort(tags.values[kTagPresetMinus1b], -1);
+    tags.written = tags.persistentWritten | Bit(kTagPresetMinus2) | Bit(kTagPresetMinus1a) |
+                   Bit(kTagPresetMinus1b);
     import.noteReference = -1;
     return 1;
 }
@@ -64,6 +88,7 @@ void StoreNiffTag(NiffTagContext& context, const uint8_t* value) {
     NiffImportState& import = *context.import;
     NiffTagState& tags = import.tags;
     tags.flags[static_cast<size_t>(tag)] = kNiffTagGiven;
+    tags.written |= Bit(static_cast<size_t>(tag));
     NiffTagState::Value& stored = tags.values[static_cast<size_t>(tag)];
     stored = {};
     std::copy_n(value, std::min<size_t>(context.value.size(), stored.size()), stored.begin());
@@ -77,6 +102,7 @@ int ActivateNiffTags(NiffChunkContext& context, const uint8_t*) {
         if ((tags.flags[tag] & kNiffTagGiven) == 0) continue;
         tags.persistentFlags[tag] = kNiffTagInherited;
         tags.persistentValues[tag] = tags.values[tag];
+        tags.persistentWritten |= Bit(tag);
     }
     return 1;
 }
@@ -91,8 +117,8 @@ int DeactivateNiffTags(NiffChunkContext& context, const uint8_t*) {
         tags.persistentValues[tag] = {};
     }
     if (!anyGiven) {
-        tags.persistentFlags.fill(0);
-        tags.persistentValues = {};
+        ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
+        tags.persistentWritten = 0;
     }
     return 1;
 }

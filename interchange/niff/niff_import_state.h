@@ -28,6 +28,10 @@ struct NiffTagState {
     std::array<uint8_t, kNiffTagNumbers> flags{};
     std::array<Value, kNiffTagNumbers> persistentValues{};
     std::array<uint8_t, kNiffTagNumbers> persistentFlags{};
+    // Bit t set: values[t] (or persistentValues[t]) may be other than zero. Loading
+    // a chunk's state touches only these.
+    uint64_t written = 0;
+    uint64_t persistentWritten = 0;
 };
 
 struct NiffImportState {

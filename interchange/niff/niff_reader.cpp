@@ -19,7 +19,7 @@ constexpr FourCC kChunkLengthTable = MakeFourCC("clt ");
 constexpr uint64_t kChunkHeaderBytes = 8;
 constexpr uint64_t kFormTypeBytes = 4;
 constexpr uint64_t kTopLevelBytes = 14;  // room for the form's header only
-constexpr int kTagValueBytes = 256;
+constexpr int kTagValueBytes = 64;       // seven fields of at most 8 bytes, with their alignment
 constexpr size_t kChunkLengthEntryBytes = 8;
 constexpr size_t kMaxDiagnostics = 1000;
 
@@ -144,7 +144,7 @@ bool ReadTag(NiffReader& reader, uint64_t* tagArea) {
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
         context.value = std::span<const uint8_t>(
-            value.data(), static_cast<size_t>(NiffFieldsMemorySize(record->fields.data())));
+            value.data(), static_cast<size_t>(reader.schemas.TagMemorySize(number)));
         reader.tagHandlers[static_cast<size_t>(number)](context, value.data());
     }
     return true;
@@ -155,9 +155,8 @@ bool ReadTag(NiffReader& reader, uint64_t* tagArea) {
 // within the built-in size.
 uint64_t FixedPartBytes(const NiffReader& reader, int index) {
     const NiffChunkRecord& record = reader.schemas.Chunk(index);
-    const int fields = NiffFieldsFileSize(record.fields.data(), reader.schemas.StringOffsetWidth());
     if (reader.schemas.Declared(index)) return static_cast<uint64_t>(record.fixedSize);
-    return static_cast<uint64_t>(std::min(record.fixedSize, fields));
+    return static_cast<uint64_t>(std::min(record.fixedSize, reader.schemas.FieldsFileBytes(index)));
 }
 
 bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
@@ -165,7 +164,7 @@ bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
     const uint64_t fixedSize = FixedPartBytes(reader, index);
     if (fixedSize > padded) return EndPass(reader, kNiffIncompleteChunk, false);
     const uint8_t* types = record.fields.data();
-    reader.chunk.assign(static_cast<size_t>(NiffFieldsMemorySize(types)), 0);
+    reader.chunk.assign(static_cast<size_t>(reader.schemas.MemorySize(index)), 0);
     const int consumed =
         ReadNiffFields(*reader.source, reader.chunk.data(), types, kNiffChunkFields,
                        static_cast<int>(fixedSize), reader.schemas.StringOffsetWidth());

@@ -206,6 +206,11 @@ constexpr bool TagSchemaIsSound() {
            kTagSchema[kNiffTagNumbers].fields[0] == kNiffEnd;
 }
 
+// Byte order of ids is the order of these numbers.
+constexpr uint32_t KeyOf(const FourCC& id) {
+    return (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
+}
+
 static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes match their fields");
 static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
 
@@ -250,6 +255,27 @@ int NiffFieldsFileSize(const uint8_t* fields, int stringOffsetWidth) {
 
 NiffSchemas::NiffSchemas() {
     std::copy(std::begin(kChunkSchema), std::end(kChunkSchema), chunks_.begin());
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+        memorySize_[i] = NiffFieldsMemorySize(chunks_[i].fields.data());
+        keys_[i] = KeyOf(chunks_[i].id);
+    }
+    CountFileBytes();
+}
+
+void NiffSchemas::CountFileBytes() {
+    for (size_t i = 0; i < chunks_.size(); ++i)
+        fileBytes_[i] = NiffFieldsFileSize(chunks_[i].fields.data(), stringOffsetWidth_);
+}
+
+int NiffSchemas::TagMemorySize(int number) const {
+    static const std::array<int, kNiffTagNumbers + 1> kSizes = [] {
+        std::array<int, kNiffTagNumbers + 1> sizes{};
+        for (size_t i = 0; i < sizes.size(); ++i)
+            sizes[i] = NiffFieldsMemorySize(kTagSchema[i].fields.data());
+        return sizes;
+    }();
+    if (number >= 1 && number <= kNiffKnownTags) return kSizes[static_cast<size_t>(number)];
+    return number == kNiffTag255 ? kSizes[kNiffTagNumbers] : 0;
 }
 
 int NiffSchemas::FindChunk(const FourCC& id) const {
@@ -272,7 +298,10 @@ void NiffSchemas::ApplyChunkLength(const FourCC& id, int32_t size) {
     if (index < 0 || size < 0 || kChunkSchema[index].fixedSize == kNiffRaw) return;
     chunks_[static_cast<size_t>(index)].fixedSize = size;
     declared_[static_cast<size_t>(index)] = true;
-    if (id == MakeFourCC("part")) stringOffsetWidth_ = size <= kShortOffsetPartSize ? 2 : 4;
+    if (id == MakeFourCC("part")) {
+        stringOffsetWidth_ = size <= kShortOffsetPartSize ? 2 : 4;
+        CountFileBytes();
+    }
 }
 
 }  // namespace ql::niff

@@ -76,6 +76,12 @@ class NiffSchemas {
     // Index into the chunk schema, or -1 for an id it does not hold.
     int FindChunk(const FourCC& id) const;
     const NiffChunkRecord& Chunk(int index) const { return chunks_[static_cast<size_t>(index)]; }
+    // Memory size of a chunk's converted fixed part, and the file bytes of its
+    // fields at the current string-offset width.
+    int MemorySize(int index) const { return memorySize_[static_cast<size_t>(index)]; }
+    int FieldsFileBytes(int index) const { return fileBytes_[static_cast<size_t>(index)]; }
+    // Memory size of a known tag's converted value.
+    int TagMemorySize(int number) const;
     // Whether the file's chunk-length table declared this chunk's fixed size.
     bool Declared(int index) const { return declared_[static_cast<size_t>(index)]; }
     // The tag record of a known tag number (1-48, 255), else null.
@@ -88,8 +94,13 @@ class NiffSchemas {
     int StringOffsetWidth() const { return stringOffsetWidth_; }
 
   private:
+    void CountFileBytes();
+
     std::array<NiffChunkRecord, kNiffChunkTypes> chunks_;
+    std::array<uint32_t, kNiffChunkTypes> keys_{};  // ids as big-endian numbers, for the search
     std::array<bool, kNiffChunkTypes> declared_{};
+    std::array<int, kNiffChunkTypes> memorySize_{};
+    std::array<int, kNiffChunkTypes> fileBytes_{};
     int stringOffsetWidth_ = 4;
 };
 

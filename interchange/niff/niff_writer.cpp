@@ -6,8 +6,13 @@
 namespace ql::niff {
 namespace {
 
-const NiffChunkRecord& ChunkRecordOf(const FourCC& id) {
+const NiffSchemas& BuiltInSchemas() {
     static const NiffSchemas schemas;
+    return schemas;
+}
+
+const NiffChunkRecord& ChunkRecordOf(const FourCC& id) {
+    const NiffSchemas& schemas = BuiltInSchemas();
     const int index = schemas.FindChunk(id);
     if (index < 0) throw std::invalid_argument("chunk id not in the schema");
     return schemas.Chunk(index);
@@ -76,7 +81,7 @@ void NiffWriter::BeginChunk(const char (&id)[5], std::initializer_list<NiffField
 }
 
 void NiffWriter::Tag(uint8_t number, std::initializer_list<NiffField> value) {
-    const NiffTagRecord* record = NiffSchemas().Tag(number);
+    const NiffTagRecord* record = BuiltInSchemas().Tag(number);
     if (record == nullptr) throw std::invalid_argument("unknown tag");
     out_.push_back(number);
     const size_t lengthAt = out_.size();
