@@ -14,8 +14,12 @@
 #include "objects/stored_classes.h"
 #include "platform/sys/resources.h"
 #include "platform/text/context_font.h"
+#include "shell/resources/barline_dialog_resources.h"
+#include "shell/resources/note_dialog_resources.h"
 #include "shell/resources/program_strings.h"
+#include "shell/resources/signature_dialog_resources.h"
 #include "shell/resources/ui_services_resources.h"
+#include "staves/barline_handler.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {
@@ -26,6 +30,9 @@ namespace {
 void RegisterProgramResources() {
     RegisterProgramStrings();
     RegisterUiServiceResources();
+    RegisterBarlineDialogResources();
+    RegisterSignatureDialogResources();
+    RegisterNoteDialogResources();
 }
 
 // The object classes that register themselves by class id and type code.
@@ -34,6 +41,7 @@ void RegisterObjectClasses() {
     RegisterMidiTextObjectClass();
     RegisterAccidentalClass();
     RegisterRestClass();
+    RegisterBarlineClass();
     RegisterStoredObjectClasses();
 }
 

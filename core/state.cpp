@@ -22,6 +22,7 @@ std::atomic<std::thread::id> g_uiThread{};
 
 namespace pool_detail {
 ProgramState& StateAnyThread() { return g_state; }
+const PoolSet* const g_currentSet = &g_state.pools.CurrentPoolSet;
 }  // namespace pool_detail
 
 void BindUiThread() { g_uiThread.store(std::this_thread::get_id()); }

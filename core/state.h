@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/undo/autosave.h"
 #include "core/constants.h"
@@ -24,12 +25,14 @@
 #include "notes/pitch/spelling_preferences.h"
 #include "notes/drawing/notation_font_state.h"
 #include "notes/rests/rest_tool.h"
+#include "notes/entry/note_tool_state.h"
 #include "platform/handles.h"
 #include "platform/text/logical_font.h"
 
 namespace ql {
 
 struct ScoreDocument;
+struct ScoreSystem;
 struct ScoreView;
 struct SelectionState;
 struct ScaledFontEntry;
@@ -92,6 +95,9 @@ struct FileFlags {
     uint8_t BuildingPrototypes = 0;
     uint8_t MidiFileTransferActive = 0;
     uint8_t MidiImportActive = 0;
+    // The export flag: set while a Standard MIDI File is written (the page formatter
+    // then shortens the opening system and marks the systems after it).
+    uint8_t MidiFileExporting = 0;
     // The bytes moved by the last read or write of the score file.
     uint32_t BytesMoved = 0;
     // A file is being opened; opened as the base of a new manuscript; the quiet mode
@@ -161,6 +167,10 @@ struct NotesGlobals {
     uint8_t AutoExtendMeasure = 0;
     AccidentalToolState AccidentalTools{};
     RestToolState RestTools{};
+    // Note entry (notes/entry): the note palette's selection and the Notes tool's
+    // entry context.
+    NoteToolState NoteTools{};
+    NoteEntryContext NoteEntry{};
     // Note drawing (notes/drawing): "Auto &rest" (command 40420) draws the rest of an
     // empty measure; "Auto hide tablature stems" (command 42226) leaves tablature
     // heads without stems and beams; "Pr&omote Shaped Heads" (command 40213) draws
@@ -380,6 +390,34 @@ struct TextBuffers {
     char scratch[kScratchTextBytes] = {};
 };
 
+// A system the hiding pass took hide-when-empty staves out of, with its staff
+// arrays as they were, so that restoring gives back the stored bytes exactly.
+struct HiddenStaffSystem {
+    ScoreDocument* document = nullptr;
+    ScoreSystem* system = nullptr;
+    int staffCount = 0;
+    std::vector<bool> hidden;         // indexed by staff, 0..staffCount
+    std::vector<uint16_t> offsets;    // the staff offsets before hiding
+    std::vector<int8_t> flags;        // the staff flags before hiding
+};
+
+// System drawing and text of the display (display/system_drawing.h,
+// display/charset_text.h).
+struct DisplayGlobals {
+    uint8_t OssiaStaves = 0;               // "OssiaStaves": hide-when-empty staves drawn as all
+    uint8_t MeasureNumbersSuppressed = 0;  // no measure numbers at all
+    uint8_t SequencerDisplayOnly = 0;      // systems get their staff lines only
+    uint8_t TextSpacingRef = 0;            // "TextSpacingRef": the measuring mode
+    platform::DcHandle TextReferenceDC{};  // measuring mode 1 (owned)
+    std::vector<HiddenStaffSystem> HiddenStaves;
+    std::vector<uint16_t> MissingCodePagesReported;
+    text::LogicalFont DesignFontRequest{};  // measuring mode 2's cached font
+    int32_t DesignFontEm = 0;
+    platform::FontHandle DesignFont{};
+    ScoreSystem* ParkedSystem = nullptr;  // moved far left in paint ParkedPaintSerial
+    uint32_t ParkedPaintSerial = 0;
+};
+
 struct ProgramState {
     PoolGlobals pools;
     DocumentGlobals documents;
@@ -395,6 +433,7 @@ struct ProgramState {
     ProgramGlobals program;
     SaveStacks stacks;
     TextBuffers text;
+    DisplayGlobals display;
 };
 
 // The program state; asserts in debug builds that the caller is the UI thread.

@@ -4,23 +4,19 @@
 
 #include <cstdint>
 
+#include "display/charset_text.h"
 #include "platform/handles.h"
 
 namespace ql {
 
 struct ScoreView;
 
-// Draws a multibyte text through its character set at (x, y) on the baseline.
-// Non-zero on success.
-int TextOutInCharset(platform::DcHandle dc, int x, int y, int baseline, const char* text,
-                     int length);
-
-// Measures the extent of a multibyte text in its character set; false on failure.
-bool TextExtentInCharset(platform::DcHandle dc, const char* text, int length, int* width,
-                         int* height);
+// Text in a character set (TextOutInCharset, TextExtentInCharset) is in
+// display/charset_text.h.
 
 // Fills (x, y, width + 1, height + 1) with the current brush (pattern copy);
-// while the painter's centre-line flag is set, first draws the centre line.
+// while the painter's centre-line flag is set (picture output), first draws a
+// 1-pixel line along the middle of the long side.
 void DrawThickLine(ScoreView* view, int x, int y, int width, int height);
 
 // The font size value of a staff size: trunc(StaffUnitsPerInch(entry, size)), where

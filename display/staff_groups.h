@@ -11,22 +11,27 @@ struct ScoreView;
 struct ScoreDocument;
 struct MeasureCell;
 
-// First and last staff of the barline group holding a staff (flag byte 2, bits
-// 0x01 and 0x02).
+// Group walks: the staff at the first or last end of a staff's group, the staff
+// itself when it joins nothing on that side. Barline connection: first word bits 13
+// (joins the staff above) and 14 (joins the staff below); brace: flags bits 0 and 1;
+// bracket: flags bits 4 and 5 (staves/staff_group_bits.h). A joining bit that points
+// past the first or the last staff joins nothing; while painting, the walk clears it.
 int FirstStaffOfBarGroup(ScoreView* view, int staff);
 int LastStaffOfBarGroup(ScoreView* view, int staff);
-
-// The same for brace groups (bits 0x10 and 0x20).
 int FirstStaffOfBrace(ScoreView* view, int staff);
 int LastStaffOfBrace(ScoreView* view, int staff);
-
-// The same for bracket groups (flag byte 1, bits 0x20 and 0x40), optionally
-// skipping hidden staves.
+// With skipHidden, staves the view's current system does not show are trimmed from
+// both ends of the bracket group.
 int FirstStaffOfBracket(ScoreView* view, int staff, bool skipHidden);
 int LastStaffOfBracket(ScoreView* view, int staff, bool skipHidden);
 
-// Vertical offsets of two staves' outer lines from a five-line frame by their
-// staff-type nibble, scaled by the view's zoom.
+// True when the view's current system shows the staff (false out of range).
+bool IsStaffShownInSystem(const ScoreView* view, int staff);
+
+// Offsets of a group's outer lines from a five-line frame, scaled by the view's
+// staff scale: top by the upper staff's type n (128 x 1, 2, 1, 0 for n = 1..4,
+// 128 x (5 - n) from 5 lines, 0 for no lines), bottom -128 when the lower staff has
+// 1..4 lines, else 0.
 void StaffLineOffsets(ScoreView* view, int firstStaff, int secondStaff, int* top, int* bottom);
 
 // True when none of the four voices of a cell holds an event.

@@ -20,6 +20,9 @@ constexpr int kMaxChain = 64 * 1024;
 constexpr int32_t kStaffHeight = 512;
 // Staff flag bit of a staff hidden in a system.
 constexpr uint8_t kHiddenStaff = 0x80;
+// Staff flag bit set on the systems made while a Standard MIDI File is written,
+// except the score's opening system.
+constexpr uint8_t kExportedSystemStaff = 0x40;
 
 // The grid settings, at least 1 each (a 0 setting counts as 1).
 int SystemsPerPage(const ScoreDocument* document);

@@ -8,6 +8,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/model/view.h"
+#include "shell/score_settings.h"
 
 namespace ql {
 
@@ -15,7 +16,10 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     // provisional: no score windows exist to bring forward; the view is activated
     // in the score model only.
     if (PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0) return nullptr;
-    return ActivateView(view);
+    ScoreView* active = ActivateView(view);
+    // The settings a score carries follow the active document.
+    if (active != nullptr) LoadScoreSettingsFrom(active->document);
+    return active;
 }
 
 void ShowPageInView(ScoreView* view, int pageIndex) {

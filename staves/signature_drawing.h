@@ -15,7 +15,8 @@ void DrawStaffStartSymbols(ScoreView* view, int staff, int slot, int clef);
 // its cancellation naturals are to be drawn first, else 0.
 void DrawKeySignatureAtSystemStart(ScoreView* view, int staff, int slot, int key,
                                    int previousKeyPlusOne);
-// The time signature at the slot.
-void DrawTimeSignature(ScoreView* view, int staff, int slot, int numerator, int denominator);
+// The time signature at the slot: beats over the beat code of the cell (its
+// beatUnit, 7..12; the lower number drawn is 2^(12 - code)).
+void DrawTimeSignature(ScoreView* view, int staff, int slot, int beats, int beatCode);
 
 }  // namespace ql

@@ -20,9 +20,12 @@ constexpr GroupMasks kBracketMasks{false, 0x0010, 0x0020, 0x0040};
 
 const GroupMasks& MasksOf(GroupKind kind) {
     switch (kind) {
-    case GroupKind::Barline: return kBarlineMasks;
-    case GroupKind::Brace: return kBraceMasks;
-    case GroupKind::Bracket: break;
+        case GroupKind::Barline:
+            return kBarlineMasks;
+        case GroupKind::Brace:
+            return kBraceMasks;
+        case GroupKind::Bracket:
+            break;
     }
     return kBracketMasks;
 }

@@ -12,6 +12,7 @@
 #include "core/units/paper_size.h"
 #include "core/state.h"
 #include "core/draw/view_glyph_bitmaps.h"
+#include "core/model/engraving_metrics.h"
 #include "platform/gfx/caps.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
@@ -41,11 +42,11 @@ int16_t ClampToInt16(int32_t value) {
     return static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
 }
 
-// provisional: the document keeps no line thicknesses of its own yet (the music
-// metrics are not built), so it reports 0 and the default thickness applies.
-void DocumentLineWidths(const ScoreDocument*, int32_t* first, int32_t* second) {
-    *first = 0;
-    *second = 0;
+// The document's staff-line and thin-barline widths (its music metrics); 0 for a
+// width the document does not set, and both 0 without a document.
+void DocumentLineWidths(const ScoreDocument* document, int32_t* first, int32_t* second) {
+    *first = document ? EngravingMetricOf(*document, EngravingMetric::StaffLineWid) : 0;
+    *second = document ? EngravingMetricOf(*document, EngravingMetric::BarLineWid) : 0;
 }
 
 void ReleaseZoomFonts(ScoreDocument* document) {
@@ -198,7 +199,7 @@ void MeasurePixelUnits(ScoreView* view) {
     int32_t second = 0;
     DocumentLineWidths(view->document, &first, &second);
     view->LineWidth = first != 0 ? first : kDefaultLineWidth;
-    view->LineWidth2 = second != 0 ? second : view->LineWidth;
+    view->LineWidth2 = second != 0 ? second : kDefaultLineWidth;
 }
 
 void UpdateViewOrigin(ScoreView* view) {

@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "core/memory/ref32.h"
@@ -35,6 +36,8 @@ constexpr int kDocumentPoolCount = 11;
 constexpr int kStaticPoolCount = 14;
 constexpr int kMaxPoolBlocks = 64;
 constexpr uint32_t kFreeRecordMark = 0xFFEEBBAA;
+// Slot bits of a handle in a document (shadowed) pool; bit 15 is always 0.
+constexpr int kDocumentHandleBits = 15;
 
 // Handle of a record in the current pool set (RecordHandle of the score records).
 // Packed to alignment 1 so it can be a field of any packed record.
@@ -149,6 +152,10 @@ StaticHandle StaticPtrToHandle(int pool, const void* record);
 // that come from files, the clipboard or another view.
 template <typename T>
 T* FindRecord(int pool, RecordHandle handle);
+// Checked lookup that also refuses a slot never handed out (IsLiveRecord's test):
+// for handles read from records that may be damaged.
+template <typename T>
+T* FindLiveRecord(int pool, RecordHandle handle);
 // Asserting accessor for handles the caller has proven live.
 template <typename T>
 T& RecordAt(int pool, RecordHandle handle);
@@ -245,13 +252,107 @@ void FailNextRecordAllocations(int count);
 // one failure that waits for `successes` allocations first).
 void FailRecordAllocationAfter(int successes);
 
+// ---- Inline lookup ----
+
+namespace pool_detail {
+
+// Where the current set is kept (the program state's pool group), for the inline
+// lookups below; CurrentPoolSet() reads the same place.
+extern const PoolSet* const g_currentSet;
+
+// Handle to address in one pool descriptor, with every check of the checked lookup:
+// null for handle 0, an unused pool, a block past the count or not made, slot 0,
+// and an address past the block's last record; with `handedOutOnly`, also for a
+// slot never handed out. `slotBits` is 15 in a shadowed (document) pool and 16 in
+// the static set.
+inline void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits,
+                          bool handedOutOnly = false) {
+    if (handle == 0 || pool.shift == 0 || pool.shift >= slotBits) return nullptr;
+    const unsigned block = static_cast<unsigned>(handle) >> (slotBits - pool.shift);
+    if (block >= pool.blockCount || block >= static_cast<unsigned>(kMaxPoolBlocks)) return nullptr;
+    const PoolBlock& entry = pool.blocks[block];
+    if (!entry.base) return nullptr;
+    const uint32_t offset = (static_cast<uint32_t>(handle) << pool.shift) & ((1u << slotBits) - 1);
+    std::byte* address = entry.base.get() + offset;
+    if (offset == 0 || address >= entry.end.get()) return nullptr;
+    if (handedOutOnly && (offset >> pool.shift) >= entry.nextFresh) return nullptr;
+    return address;
+}
+
+// The descriptor of a pool of the current set whose handles resolve inline (see
+// LookupRecord), or null.
+inline const RecordPool* InlinePool(const PoolSet& set, int pool) {
+    if (set.IsStatic() || set.pools == nullptr || pool < 0 || pool >= set.poolCount ||
+        set.pools[pool].shadowed == 0)
+        return nullptr;
+    return &set.pools[pool];
+}
+
+// The lookup behind FindRecord. A document set is the UI thread's alone and never
+// holds the sequencer pools, so its handles resolve right here, with no call and no
+// lock; handles of the static set take the locked path of HandleToPtr.
+inline void* LookupRecord(int pool, RecordHandle handle) {
+    const RecordPool* descriptor = InlinePool(*g_currentSet, pool);
+    if (descriptor == nullptr) return HandleToPtr(pool, handle);
+    return DecodeHandle(*descriptor, handle.bits, kDocumentHandleBits);
+}
+
+// True when the record's second word is the free mark (IsFreeRecord, inline).
+inline bool CarriesFreeMark(const void* record) {
+    uint32_t word;
+    std::memcpy(&word, static_cast<const std::byte*>(record) + sizeof word, sizeof word);
+    return word == kFreeRecordMark;
+}
+
+}  // namespace pool_detail
+
+// Calls `visit(record)` on the live records of a pool of the current set, block by
+// block in slot order, until it returns true; true when one did. Only slots below
+// each block's fresh mark are read, and free records are passed over. No record may
+// be allocated or freed from the pool while the walk runs. Not for the static set's
+// sequencer pools, which other threads change.
+template <typename Visit>
+bool AnyLiveRecordOf(int pool, Visit visit);
+
 // ---- Template definitions ----
+
+template <typename Visit>
+bool AnyLiveRecordOf(int pool, Visit visit) {
+    const PoolSet set = CurrentPoolSet();
+    if (set.pools == nullptr || pool < 0 || pool >= set.poolCount) return false;
+    const RecordPool& descriptor = set.pools[pool];
+    if (descriptor.shift == 0) return false;
+    for (int block = 0; block < descriptor.blockCount && block < kMaxPoolBlocks; ++block) {
+        const PoolBlock& entry = descriptor.blocks[block];
+        if (!entry.base) continue;
+        const int fresh = entry.nextFresh < entry.capacity ? entry.nextFresh : entry.capacity;
+        for (int slot = 1; slot < fresh; ++slot) {
+            std::byte* record = entry.base.get() + (static_cast<size_t>(slot) << descriptor.shift);
+            if (pool_detail::CarriesFreeMark(record)) continue;
+            if (visit(static_cast<void*>(record))) return true;
+        }
+    }
+    return false;
+}
 
 template <typename T>
 T* FindRecord(int pool, RecordHandle handle) {
-    void* record = HandleToPtr(pool, handle);
-    if (record == nullptr || IsFreeRecord(record)) return nullptr;
+    void* record = pool_detail::LookupRecord(pool, handle);
+    if (record == nullptr || pool_detail::CarriesFreeMark(record)) return nullptr;
     return static_cast<T*>(record);
+}
+
+template <typename T>
+T* FindLiveRecord(int pool, RecordHandle handle) {
+    const PoolSet& set = *pool_detail::g_currentSet;
+    const RecordPool* descriptor = pool_detail::InlinePool(set, pool);
+    if (descriptor == nullptr) {
+        void* record = HandleToPtr(pool, handle);
+        return record != nullptr && IsLiveRecord(set, pool, record) ? static_cast<T*>(record) : nullptr;
+    }
+    void* record = pool_detail::DecodeHandle(*descriptor, handle.bits, kDocumentHandleBits, true);
+    if (record == nullptr) return nullptr;
+    return pool_detail::CarriesFreeMark(record) ? nullptr : static_cast<T*>(record);
 }
 
 template <typename T>

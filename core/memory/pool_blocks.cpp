@@ -75,20 +75,6 @@ bool IsLiveIn(const RecordPool& pool, const void* record) {
     return ReadWord(record, 1) != kFreeRecordMark;
 }
 
-void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits) {
-    if (handle == 0 || pool.shift == 0) return nullptr;
-    int indexBits = slotBits - pool.shift;
-    unsigned block = handle >> indexBits;
-    if (block >= pool.blockCount || block >= static_cast<unsigned>(kMaxBlocksCap)) return nullptr;
-    const PoolBlock& entry = pool.blocks[block];
-    if (!entry.base) return nullptr;
-    uint32_t mask = slotBits == kDocumentSlotBits ? kDocumentOffsetMask : kStaticOffsetMask;
-    uint32_t offset = (static_cast<uint32_t>(handle) << pool.shift) & mask;
-    std::byte* address = entry.base.get() + offset;
-    if (offset == 0 || address >= entry.end.get()) return nullptr;
-    return address;
-}
-
 uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) {
     if (pool.shift == 0) return 0;
     int block = BlockOfAddress(pool, record);

@@ -26,10 +26,8 @@ constexpr size_t kMaxBlockBytes = 64 * kKilobyte;
 constexpr size_t kMinBlockBytes = 1 * kKilobyte;
 constexpr size_t kMinSlotsPerBlock = 4;  // keeps slot 1 in the live half
 constexpr int kGrowthAttempts = 4;       // full, half, quarter, eighth
-constexpr int kDocumentSlotBits = 15;    // slot bits + shift in a shadowed pool
+constexpr int kDocumentSlotBits = kDocumentHandleBits;  // slot bits + shift in a shadowed pool
 constexpr int kStaticSlotBits = 16;
-constexpr uint32_t kDocumentOffsetMask = 0x7FFF;
-constexpr uint32_t kStaticOffsetMask = 0xFFFF;
 constexpr int kMaxBlocksCap = kMaxPoolBlocks;
 constexpr int kRecordLinkBytes = 8;      // free-list link + free mark
 constexpr uint8_t kPoolZeroExhaustedCode = 0xFF;
@@ -64,8 +62,8 @@ void ReleaseBlock(RecordPool& pool, int block);
 // Records live checks for a descriptor (see IsLiveRecord).
 bool IsLiveIn(const RecordPool& pool, const void* record);
 
-// Handle conversions for a given number of slot bits (15 or 16).
-void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits);
+// Pointer to handle for a given number of slot bits (15 or 16); the other way is
+// DecodeHandle (pool.h, inline).
 uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits);
 
 // Allocation and release on a set, without taking the sequencer lock.

@@ -25,6 +25,7 @@
 #include "layout/measure_spacing.h"
 #include "objects/object_services.h"
 #include "shell/preference_defaults.h"
+#include "shell/score_settings.h"
 #include "platform/gfx/objects.h"
 
 namespace ql {
@@ -98,6 +99,8 @@ void InitHeaderFromPreferences(ScoreDocument* document, const PreferenceDefaults
     ConvertHeaderToInternal(document);
     header.notePlaybackPercent = source.notePlaybackPercent;
     header.tempo = source.tempo;
+    // The on/off setting goes with the score like its tempo (shell/score_settings.h).
+    header.settings220[kOnOffSettingByte] = source.settings220[kOnOffSettingByte];
     header.scoreSettingE = kNewScoreSettingE;
     header.scoreSettingF = kNewScoreSettingF;
 }

@@ -68,6 +68,13 @@ int TupletNoteCount(const EventRecord& event) {
     return divisor == 0 ? 1 : divisor;
 }
 
+int FixedTupletRatioIndex(int actual, int normal) {
+    for (int i = 0; i < kFixedTupletRatioCount; ++i)
+        if (kFixedTupletRatios[i].divisor == actual && kFixedTupletRatios[i].multiplier == normal)
+            return i;
+    return -1;
+}
+
 int EventDurationTicks(const EventRecord& event) {
     return ComputeDurationTicks(event.tupletKind, event.word2 & kEventDotsMask, event.duration,
                                 event.outerRatio, event.tupletRatio,

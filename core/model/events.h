@@ -112,5 +112,8 @@ int EventDurationTicks(const EventRecord& event);
 // The number of notes the event's tuplet groups (3 for a triplet: the divisor of
 // its ratio); 1 outside a tuplet or for a ratio index past the table.
 int TupletNoteCount(const EventRecord& event);
+// The index (0..8) of the fixed tuplet ratio of `actual` notes in the time of
+// `normal` (3:2 is 0), or -1 when the pair is not one of them.
+int FixedTupletRatioIndex(int actual, int normal);
 
 }  // namespace ql

@@ -38,8 +38,10 @@ struct StaffTimbre {
 };
 
 struct StaffRecord {
-    uint16_t transpositionWord;    // transposition and bracket-group bits
-    uint16_t flags;                // group links, line count (bits 8-11), ossia bits
+    uint16_t transpositionWord;    // transposition; bit 12 minor key; bits 13/14 barline
+                                   // connection above/below (staves/staff_group_bits.h)
+    uint16_t flags;                // bits 0/1/2 brace above/below/one staff, 4/5/6 bracket
+                                   // likewise; line count (bits 8-11), ossia bits
     int8_t baseKeyVelocity;        // 64 in a new staff
     int8_t semitones;              // transposition in semitones
     StaffTimbre timbres[4];        // timbre 1 is the main one
@@ -125,8 +127,10 @@ constexpr int kKeyNibbleShift = 4;
 constexpr uint16_t kCellClefCountMask = 0x000F;  // clef changes in the cell, mod 16
 constexpr uint16_t kCellKeyCountMask = 0x00F0;   // key changes in the cell, mod 16
 constexpr int kCellKeyCountShift = 4;
-constexpr uint16_t kCellHiddenRestMask = 0x0C00;  // bit 10 voice 2, bit 11 voice 4
-constexpr uint16_t kCellHiddenStemMask = 0xF000;  // the four hidden-stem bits
+// Bits 10-11 hide the events of voices 2 and 4; bits 12-15 hide the element lists of
+// voices 1-4 (the dialog labels them "Up stems" .. "Dn stems Aux").
+constexpr uint16_t kCellHiddenRestMask = 0x0C00;
+constexpr uint16_t kCellHiddenStemMask = 0xF000;
 
 // MeasureRecord::flags: signs at the start of the measure that are not shown.
 constexpr uint8_t kMeasureNaturalsHidden = 0x01;  // naturals cancelling a key

@@ -11,6 +11,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "notes/handler/notes_handler.h"
 #include "notes/rests/rest.h"
 #include "objects/object_services.h"
 
@@ -19,7 +20,6 @@ namespace ql {
 namespace {
 
 constexpr int kMarqueeStaticPool = kTransientStaticPool;
-constexpr int kNotesHandlerStaticPool = 0;
 constexpr int kMaxReleaseChain = 64 * 1024;
 
 enum class Release : uint8_t {
@@ -33,7 +33,7 @@ enum class Release : uint8_t {
     Text8,         // text clean-up, pool 8
     Text9,         // text clean-up, pool 9
     MidiOuter,     // text + MidiAction of the outer record, outer record to pool 9
-    NotesHandler,  // static pool 0
+    NotesHandler,  // its destructor; static pool 0 or pool 9
     Rest,          // the rest's destructor, pool 8
     Tuplet,        // tuplet clean-up, pool 9
     Picture,       // picture clean-up, pool 9
@@ -150,10 +150,8 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
         case Release::MidiOuter:
             ReleaseMidiOuter(object);
             return;
-        // provisional: the notes handler's own destructor comes with note entry; its
-        // record holds nothing else yet.
         case Release::NotesHandler:
-            FreeStaticRecord(kNotesHandlerStaticPool, object);
+            DestroyNotesHandler(object);
             return;
         case Release::Rest:
             DestroyRest(object);

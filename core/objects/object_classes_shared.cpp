@@ -21,6 +21,7 @@
 #include "editing/selection.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
+#include "staves/clef_changes.h"
 
 namespace ql {
 
@@ -201,6 +202,8 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
         view == nullptr)
         return 0;
     SetDocumentModified(view->document);
+    // A clef change goes back to the clef before it, keeping the notes' pitches.
+    if (object->type == TypeCode(ObjectType::Clef)) return InsertClefInMeasure(view, object);
     if (hit == nullptr) return 0;
     if (!selection->focusHeld && selection->focusedObject.get() == object) {
         UnfocusElement(view);

@@ -147,6 +147,25 @@ int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t)) {
     }
     string[length] = '\0';
     string[length + 1] = '\0';
+    // A string cut short by a NUL keeps only what is shown, in the pool of that size
+    // (none when nothing is shown): the writer stores the shown length, so reading
+    // the written record back gives the same record.
+    const size_t shown = strnlen(string, static_cast<size_t>(length));
+    if (shown < static_cast<size_t>(length)) {
+        int keptPool = 0;
+        auto* kept = shown == 0 ? nullptr : static_cast<char*>(AllocRecordBySize(shown + 2, &keptPool));
+        if (kept != nullptr) {
+            std::memcpy(kept, string, shown);
+            kept[shown] = kept[shown + 1] = '\0';
+        }
+        FreeRecord(pool, string);
+        if (kept == nullptr) {
+            text->body.flags &= static_cast<uint16_t>(~kTextOwnsString);
+            return shown == 0 ? kTextReadResult : 0;
+        }
+        string = kept;
+        pool = keptPool;
+    }
     text->body.stringPool = static_cast<uint16_t>(pool);
     text->body.string = PtrToHandle(pool, string).bits;
     return kTextReadResult;

@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/undo/undo_internal.h"
+#include "display/system_drawing.h"
 #include "shell/shell_services.h"
 
 namespace ql {
@@ -229,6 +230,8 @@ int CaptureUndoRecord(ScoreDocument* document) {
 void BeginUndoableEdit(ScoreDocument* document, int32_t word1, int32_t word2, int32_t word3,
                        ScoreView* view, UndoKind kind, uint8_t objectType, UndoVerb verb) {
     if (document == nullptr) return;
+    // Staves the painter hid for being empty never reach an undo record.
+    RestoreHiddenEmptyStavesOf(document);
     DocumentUndoState& undo = document->undoState;
     if (++undo.bracketDepth > 1) {
         FillIfUnset(undo, kind, objectType, verb);

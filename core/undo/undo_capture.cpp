@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/undo/undo_internal.h"
+#include "display/system_drawing.h"
 
 namespace ql {
 
@@ -227,6 +228,7 @@ void ThrowIfUndoAllocationFails() {
 
 ScoreDocument* TakeUndoBaseline(ScoreDocument* document) {
     if (document == nullptr) return nullptr;
+    RestoreHiddenEmptyStavesOf(document);  // the baseline holds no painter-hidden staff
     document->baselinePools = document->pools;
     ForEachShadowedBlock(document, [](const ShadowedBlock& block) {
         std::memcpy(block.shadow, block.live, block.bytes);

@@ -1,6 +1,8 @@
 // Stored rest blocks and the reading of a voice's rests (see rest_records.h).
 #include "files/records/rest_records.h"
 
+#include <vector>
+
 #include "core/model/grid.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
@@ -72,16 +74,11 @@ void EncodeVoiceRests(MeasureCell* cell, int voice, ByteWriter& writer) {
         if (const RestBody* body = RestBodyOf(rest)) EncodeRestBlock(*body, writer);
 }
 
-int ReadRecordChain(MeasureCell* cell, int voice, int count, int measureTicks) {
-    if (count < 1) return 0;
-    if (static_cast<uint64_t>(count) * kStoredRestBytes > ScoreBytesLeft()) return kRestChainFailed;
+int BuildRestChain(MeasureCell* cell, int voice, const std::vector<RestBody>& blocks, int measureTicks) {
+    if (blocks.empty()) return 0;
     ScoreObject* list = GetOrCreateVoiceElementList(cell, voice);
     if (list == nullptr) return kRestChainFailed;
-    for (int i = 0; i < count; ++i) {
-        uint8_t bytes[kStoredRestBytes];
-        if (!ReadScoreBytes(bytes, kStoredRestBytes)) return kRestChainFailed;
-        ByteReader reader(bytes, kStoredRestBytes);
-        RestBody block = DecodeRestBlock(reader);
+    for (RestBody block : blocks) {
         if (block.tick >= measureTicks) block.tick = 0;
         ScoreObject* rest = MakeRest(block);
         if (rest == nullptr) return kRestChainFailed;
@@ -91,6 +88,17 @@ int ReadRecordChain(MeasureCell* cell, int voice, int count, int measureTicks) {
         }
     }
     return 0;
+}
+
+int ReadRecordChain(MeasureCell* cell, int voice, int count, int measureTicks) {
+    if (count < 1) return 0;
+    if (static_cast<uint64_t>(count) * kStoredRestBytes > ScoreBytesLeft()) return kRestChainFailed;
+    std::vector<uint8_t> bytes(static_cast<size_t>(count) * kStoredRestBytes);
+    if (!ReadScoreBytes(bytes.data(), static_cast<uint32_t>(bytes.size()))) return kRestChainFailed;
+    ByteReader reader(bytes.data(), bytes.size());
+    std::vector<RestBody> blocks(static_cast<size_t>(count));
+    for (RestBody& block : blocks) block = DecodeRestBlock(reader);
+    return BuildRestChain(cell, voice, blocks, measureTicks);
 }
 
 }  // namespace ql

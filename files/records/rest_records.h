@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "files/bytes/byte_reader.h"
 #include "files/bytes/byte_writer.h"
@@ -32,5 +33,7 @@ void EncodeVoiceRests(MeasureCell* cell, int voice, ByteWriter& writer);
 // made, or a read was short (more blocks than bytes left fails before any is made).
 // The rests already inserted stay.
 int ReadRecordChain(MeasureCell* cell, int voice, int count, int measureTicks);
+// The same from blocks already read (the stream walk's building mode).
+int BuildRestChain(MeasureCell* cell, int voice, const std::vector<RestBody>& blocks, int measureTicks);
 
 }  // namespace ql

@@ -15,6 +15,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
+#include "display/system_drawing.h"
 #include "files/bytes/score_file_handle.h"
 #include "files/records/file_codes.h"
 #include "files/save/atomic_save.h"
@@ -168,6 +169,7 @@ int PutInPlace(const SaveRun& run, const std::string& temporary, const std::stri
 
 int WriteAndPlace(SaveRun& run, ScoreDocument* document, ScoreView* view,
                   const std::string& temporary, const std::string& target) {
+    RestoreHiddenEmptyStavesOf(document);  // what the painter hid is not the score's
     TrimEmptyPages(run, view);
     int code = WriteScoreStream(document, view);
     if (code != 0) TheScoreFile().Discard();  // its failure has been reported once

@@ -1,23 +1,41 @@
 // The one walk over a native score file's stream: prologue, header, face names, staff
 // section, "STIK", "MUSE", "PAGE", "FONT" and "QFCS", every item parsed in order from
-// the shared score file, every count and tag checked. What the walk finds goes to a
-// sink: the verifier's sink keeps nothing (objects are read and destroyed); the
-// reader builds its document from the same walk with a sink of its own.
+// the shared score file, every count and tag checked against the bytes left before
+// any loop. What the walk finds goes to a sink as decoded values: the verifier's sink
+// keeps nothing (objects are read and destroyed); the reader's sink (files/read/)
+// builds its document from the same walk. The walk itself never touches a document.
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "core/model/grid_records.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "files/records/music_records.h"
+#include "layout/measure_spacing.h"
+#include "notes/rests/rest.h"
 
 namespace ql {
 
 struct EventRecord;
-struct MeasureCell;
-struct MeasureRecord;
-struct ScoreDocument;
-struct ScoreHeader;
 struct ScoreObject;
-struct ScorePage;
-struct ScoreSystem;
-struct ScoreView;
+
+// A system as stored: its record, then the offsets and flags of staves 1..S.
+struct StreamSystem {
+    ScoreSystem record{};
+    std::vector<uint16_t> offsets;
+    std::vector<int8_t> flags;
+};
+
+// Why the prologue was refused (the reader words its message by it).
+enum class PrologueFault { ShortRead, NotScoreFile, OtherVersion };
+
+// The two places a damaged file is read past instead of failing.
+enum class StreamRecovery {
+    LabelsLost,  // a negative label length: the rest of the staff section was skipped to "STIK"
+    MusicLost,   // an object list failed: the rest of the music was skipped to "PAGE"
+};
 
 // Receives the items of the stream as they are parsed. Every hook may refuse an
 // item by returning a non-zero code, which ends the walk with that code.
@@ -25,37 +43,84 @@ class ScoreStreamSink {
   public:
     virtual ~ScoreStreamSink() = default;
     // The list that the objects of the list now being read are linked after; null
-    // reads each object and destroys it.
+    // reads each object and destroys it. Asked only for a list of at least one.
     virtual ScoreObject* ObjectTail() { return nullptr; }
+    virtual void RefusedPrologue(PrologueFault fault) { (void)fault; }
     virtual int Header(const ScoreHeader& header, uint8_t version) {
         (void)header, (void)version;
         return 0;
     }
+    // The first min(count, 32) entries; `dropped` when the file held more.
+    virtual int FaceNames(const std::vector<FaceNameEntry>& entries, bool dropped) {
+        (void)entries, (void)dropped;
+        return 0;
+    }
+    virtual int GalleySystem(const StreamSystem& system) {
+        (void)system;
+        return 0;
+    }
+    // The 40 stored bytes of staff `staff` (1..S).
+    virtual int Staff(int staff, const uint8_t* bytes) {
+        (void)staff, (void)bytes;
+        return 0;
+    }
     // A staff's label as read (null for none); the sink takes it over.
     virtual int Label(int staff, ScoreObject* label) = 0;
-    virtual int Measure(int measure, const MeasureRecord& record) {
-        (void)measure, (void)record;
+    // A damaged file is read past (see StreamRecovery); 0 accepts, else the walk
+    // ends with the code returned (`code` is the one the walk would report).
+    virtual int Recover(StreamRecovery recovery, int code) {
+        (void)recovery;
+        return code;
+    }
+    virtual int Measure(int measure, const MeasureRecord& record, const std::vector<SpacingEntry>& spacing) {
+        (void)measure, (void)record, (void)spacing;
         return 0;
     }
     virtual int Cell(int staff, int measure, const MeasureCell& header) {
         (void)staff, (void)measure, (void)header;
         return 0;
     }
-    virtual int Event(int voice, const EventRecord& event) {
-        (void)voice, (void)event;
+    virtual int VoiceStart(int voice, int events) {
+        (void)voice, (void)events;
+        return 0;
+    }
+    // `accidental` is null when the event has no accidental word.
+    virtual int Event(int voice, const EventRecord& event, const StoredEventLinks& links,
+                      const AccidentalWord* accidental) {
+        (void)voice, (void)event, (void)links, (void)accidental;
+        return 0;
+    }
+    virtual int Rests(int voice, const std::vector<RestBody>& rests) {
+        (void)voice, (void)rests;
         return 0;
     }
     virtual int Page(int index, const ScorePage& page) {
         (void)index, (void)page;
         return 0;
     }
-    virtual int System(const ScoreSystem& system) {
+    virtual int System(const StreamSystem& system) {
         (void)system;
+        return 0;
+    }
+    // After the page's object list (index as in Page).
+    virtual int PageDone(int index) {
+        (void)index;
+        return 0;
+    }
+    // A "FONT" record; `slot` as stored (the sink bounds it).
+    virtual int Font(int slot, const QuickFontRecord& font) {
+        (void)slot, (void)font;
+        return 0;
+    }
+    // The "QFCS" bytes read (at most 24; fewer when the file ended).
+    virtual int Charsets(const std::vector<uint8_t>& sets) {
+        (void)sets;
         return 0;
     }
 };
 
-// The throw-away sink of the verifier: labels are built and released at once.
+// The throw-away sink of the verifier: labels are built and released at once; a
+// file that needs a recovery does not verify.
 class DiscardingStreamSink : public ScoreStreamSink {
   public:
     explicit DiscardingStreamSink(ScoreDocument* document) : document_(document) {}
@@ -66,9 +131,10 @@ class DiscardingStreamSink : public ScoreStreamSink {
 };
 
 // Walks the file open on the shared handle from its current position (its start)
-// for the view's document. 0 when every item parses, else the code of the first
-// failure (a short read, a tag that does not match, a negative count, a staff count
-// above the limit or an object record that does not read).
+// for the view's document (whose pool set objects are built in). 0 when every item
+// parses, else the code of the first failure (a short read, a tag that does not
+// match, a negative count or one the bytes left cannot hold, a staff count above
+// the limit, a measure count outside 1..1020, or an object record that does not read).
 int WalkScoreStream(ScoreView* view, ScoreStreamSink& sink);
 
 // The verification of a saved file: the walk with the throw-away sink, the header

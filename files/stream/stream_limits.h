@@ -14,5 +14,8 @@ constexpr int kMaxSystemsWalked = 1024;
 constexpr int kMaxStoredSystemsPerPage = 127;
 // "FONT" lists every slot from 1 to 23, so a reload keeps each slot's setup.
 constexpr uint16_t kListedFontSlotCount = 23;
+// The most measures a file may hold: its M + 1 records and the cells up to M + 4
+// stay inside the 1,024-entry measure table.
+constexpr int kMaxStoredMeasures = 1020;
 
 }  // namespace ql

@@ -1,7 +1,8 @@
 // The measure formatting entry points (module FMTMEAS) called after an edit that
 // changed measures: rebuild the beat maps of a page and lay its systems out
 // vertically again, then mark the document modified and redraw. They never
-// re-break measures into systems or pages.
+// re-break measures into systems or pages. The entry points that walk many pages
+// ask once whether there are tuplet marks to lay out (TupletRefreshScope).
 #include <algorithm>
 
 #include "core/model/document.h"
@@ -55,6 +56,7 @@ void FormatMeasuresOfCurrentPage(ScoreView* view) {
 
 void FormatMeasuresFromPage(ScoreView* view, ScorePage* page) {
     if (!HasStaves(view) || !IsPageInList(view->document, page)) return;
+    TupletRefreshScope tuplets;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get())
         FormatMeasures(view, page);
     SetDocumentModified(view->document);
@@ -62,6 +64,7 @@ void FormatMeasuresFromPage(ScoreView* view, ScorePage* page) {
 
 void FormatMeasuresOfAllPages(ScoreView* view) {
     if (!HasStaves(view)) return;
+    TupletRefreshScope tuplets;
     ScorePage* page = view->document->firstPage;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get())
         FormatMeasures(view, page);
@@ -72,6 +75,7 @@ void FormatMeasuresOfAllPages(ScoreView* view) {
 
 void FormatMeasuresThroughMeasure(ScoreView* view, ScorePage* page, int measure) {
     if (!HasStaves(view) || !IsPageInList(view->document, page)) return;
+    TupletRefreshScope tuplets;
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
         FormatMeasures(view, page);
         if (page->lastMeasure >= measure) break;

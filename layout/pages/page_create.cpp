@@ -1,10 +1,14 @@
-// Making pages (module FMTPAGE): a new score's first page, a page of the grid
-// (CreatePage), appending pages at the end within the measure limit, and which
+// Making pages (module FMTPAGE): a new score's first page (a two-staff score's
+// second staff in the bass clef), a page of the grid (CreatePage; while a MIDI file
+// is written the opening system is shorter and the others marked), appending pages
+// at the end within the measure limit with a check of the pools' reserve, and which
 // page holds a measure.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "core/constants.h"
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
@@ -15,6 +19,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
+#include "notes/pitch/pitch_vocabulary.h"
 
 namespace ql {
 
@@ -27,22 +32,56 @@ constexpr int kStatusChars = 64;
 constexpr int kAppendCreateLine = 1079;
 constexpr int kAppendRefusedLine = 1082;
 constexpr int kLowResourceLine = 1067;
+constexpr int kReserveWarningLine = 1090;
 constexpr char kNoticeWord[] = "Notice: ";
+constexpr char kWarningWord[] = "Warning: ";
 constexpr char kLowResources[] = "Resource memory is low.\nReleasing some resources...";
+constexpr char kVeryLowMemory[] = "Memory is very low. \nSplit file into parts.";
+// The room a new page should leave in the pools: records per measure of a page in
+// the event pool, spare cells beyond the new last measure, pages and systems.
+constexpr int kReserveEventsPerMeasure = 32;
+constexpr int kReserveSpareCells = 32;
+constexpr int kReservePages = 10;
+constexpr int kReserveSystems = 20;
 
-// Appends `count` grid systems to a page's chain from measure `first` on; false
-// (the systems made stay on the page) when a system could not be had.
-bool AddGridSystems(ScoreView* view, ScorePage* page, int index, int count, int first) {
-    const int measures = MeasuresPerSystem(view->document);
+// While a Standard MIDI File is written, the opening system of the score (system 0
+// of page index 0) is one measure shorter when systems have at least this many.
+constexpr int kShortenedOpeningMinimum = 3;
+
+bool IsExporting() { return State().files.MidiFileExporting != 0; }
+
+// Measures of grid system `index` of page index `pageIndex`.
+int GridSystemLength(const ScoreDocument* document, int pageIndex, int index) {
+    const int measures = MeasuresPerSystem(document);
+    const bool opening = pageIndex == 0 && index == 0;
+    return opening && IsExporting() && measures >= kShortenedOpeningMinimum ? measures - 1 : measures;
+}
+
+// While exporting, every system but the score's opening one carries the export
+// mark on every staff.
+void MarkExportedSystem(const ScoreDocument* document, ScoreSystem* system, int pageIndex) {
+    int8_t* flags = StaffFlagsOf(system);
+    if (!IsExporting() || flags == nullptr || (pageIndex == 0 && system->number == 0)) return;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        flags[staff] = static_cast<int8_t>(flags[staff] | kExportedSystemStaff);
+}
+
+// Appends `count` grid systems (indexes from `index`) to a page of page index
+// `pageIndex` from measure `first` on; false (the systems made stay on the page)
+// when a system could not be had.
+bool AddGridSystems(ScoreView* view, ScorePage* page, int pageIndex, int index, int count, int first) {
     ScoreSystem* last = LastSystem(page);
-    for (int i = 0; i < count; ++i, first += measures) {
-        ScoreSystem* system = NewGridSystem(view, page, index + i, first, first + measures - 1);
+    for (int i = 0; i < count; ++i) {
+        const int length = GridSystemLength(view->document, pageIndex, index + i);
+        ScoreSystem* system = NewGridSystem(view, page, index + i, first, first + length - 1);
         if (system == nullptr) return false;
+        MarkExportedSystem(view->document, system, pageIndex);
         if (last == nullptr)
             page->firstSystem = Ref32<ScoreSystem>::To(system);
         else
             LinkSystemsAfter(last, system);
         last = system;
+        first += length;
     }
     return true;
 }
@@ -59,6 +98,31 @@ bool MakeStaves(ScoreView* view) {
         if (!IsStaffComplete(staff)) return false;
     }
     return true;
+}
+
+// After a page is appended: when a pool the next pages need is close to full, the
+// user is warned once and the latch set, so that later appends are refused.
+void CheckReserve(ScoreDocument* document, int newLast) {
+    const int perPage = SystemsPerPage(document) * MeasuresPerSystem(document);
+    const bool low = IsPoolNearlyFull(kEventRecordPool, perPage * kReserveEventsPerMeasure) ||
+                     IsPoolNearlyFull(kMeasureCellPool, newLast + kReserveSpareCells) ||
+                     IsPoolNearlyFull(kScorePagePool, kReservePages) ||
+                     IsPoolNearlyFull(kScoreSystemPool, kReserveSystems);
+    if (!low) return;
+    ReportModuleLine("FMTPAGE", kReserveWarningLine, std::string(kWarningWord) + "\n " + kVeryLowMemory);
+    State().layout.PagesLowLatch = 1;
+}
+
+// A new score of exactly two staves starts the second one with the bass clef in
+// every cell, in place of the program's default clef.
+void GiveSecondStaffBassClef(ScoreDocument* document) {
+    if (document->header.staffCount != 2) return;
+    const CellHandleArray* cells = CellArrayOf(StaffRecordOf(document, 2));
+    if (cells == nullptr) return;
+    for (const RecordHandle handle : cells->cells)
+        if (MeasureCell* cell = FindRecord<MeasureCell>(kMeasureCellPool, handle))
+            cell->clefKey = static_cast<uint8_t>((cell->clefKey & ~kClefNibbleMask) |
+                                                 static_cast<uint8_t>(ClefKind::Bass));
 }
 
 // A page's last measure from its systems, and its system count.
@@ -97,6 +161,7 @@ int BuildInitialScoreLayout(ScoreView* view) {
     document->header.staffCount = static_cast<uint8_t>(std::min<int>(document->header.staffCount, kMaxStaves));
     document->header.measureCount = static_cast<uint16_t>(std::min(perSystem * systems, MeasureLimit));
     if (!MakeStaves(view)) return 0;
+    GiveSecondStaffBassClef(document);
     ScorePage* page = document->firstPage;
     ScoreSystem* first = page->firstSystem.get();
     if (first == nullptr) return 0;
@@ -107,7 +172,7 @@ int BuildInitialScoreLayout(ScoreView* view) {
     first->x = LeftEdge(page);
     SpaceStaves(document, first);
     const int more = std::max(0, document->header.measureCount / perSystem - 1);
-    const bool made = AddGridSystems(view, page, 1, more, first->lastMeasure + 1);
+    const bool made = AddGridSystems(view, page, 0, 1, more, first->lastMeasure + 1);
     SetRangeFromSystems(page);
     document->header.pageCount = 1;
     view->currentPage = page;
@@ -130,7 +195,7 @@ ScorePage* CreatePage(ScoreView* view, int index, int first) {
     ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
     page->pageNumber = static_cast<int16_t>(before != nullptr ? before->pageNumber + 1 : 1);
     CopyPageMargins(page, IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
-    if (!AddGridSystems(view, page, 0, systems, first)) {
+    if (!AddGridSystems(view, page, index, 0, systems, first)) {
         FreePageRecord(page);
         ReportModuleLine("FMTPAGE", kSystemFailLine, kNoticeWord);
         return nullptr;
@@ -176,6 +241,7 @@ int AppendPage(ScoreView* view) {
     std::snprintf(text, sizeof text, " Pages: %d    Measures: %d", document->header.pageCount,
                   document->header.measureCount);
     SetStatusText(0, text);
+    CheckReserve(document, newLast);
     return 1;
 }
 

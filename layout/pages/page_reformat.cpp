@@ -2,17 +2,24 @@
 // every system gets the layout's number of measures, pages take the layout's
 // number of systems, pages are created at the end as needed within the measure
 // limit and the pages left over are freed; then the pages are laid out again.
-// FormatPagesAfter re-spaces the staves of the systems from a page on.
+// Systems that exist are kept with their staves (hidden staves stay hidden); the
+// staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
+// only the given page is re-broken and the later pages are shifted. The layout's
+// staff separation is read at the view's zoom. FormatPagesAfter re-spaces the
+// staves of the systems from a page on.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/ui/status_bar.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "layout/widths/width_support.h"
+#include "notes/beatmap/beat_map.h"
 
 namespace ql {
 
@@ -36,27 +43,51 @@ void FreePagesAfter(ScorePage* page) {
     }
 }
 
-// Refills a page with grid systems from measure `first`; the measure after the
-// page's last, or 0 when nothing more fits under the measure limit.
+// Gives a system of a page its place in the grid: index, measure range and the
+// left edge. Its staff arrays stay; its time-signature bits are set when its page
+// is formatted, once the measures exist.
+void PlaceGridSystem(ScorePage* page, ScoreSystem* system, int index, int first, int last) {
+    system->number = static_cast<uint8_t>(index);
+    system->firstMeasure = static_cast<uint16_t>(first);
+    system->lastMeasure = static_cast<uint16_t>(last);
+    system->x = LeftEdge(page);
+}
+
+// Refills a page with grid systems from measure `first`: the page's own systems
+// are kept (their staves as they are) and take the next measures in turn, new
+// systems are made up to the layout's count and systems beyond it are freed. The
+// measure after the page's last, or 0 when nothing more fits under the measure
+// limit (the page is then left without systems).
 int FillPage(ScoreView* view, ScorePage* page, int first, const Grid& grid) {
-    if (ScoreSystem* old = page->firstSystem.get()) {
-        FreeSystemChain(old);
-        FreeSystemRecord(old);
-    }
-    page->firstSystem = Ref32<ScoreSystem>{};
+    ScoreSystem* system = page->firstSystem.get();
     ScoreSystem* last = nullptr;
     int next = first;
     for (int i = 0; i < grid.perPage && next + grid.perSystem - 1 <= MeasureLimit; ++i) {
-        ScoreSystem* system = NewGridSystem(view, page, i, next, next + grid.perSystem - 1);
-        if (system == nullptr) break;
-        if (last == nullptr)
-            page->firstSystem = Ref32<ScoreSystem>::To(system);
-        else
-            LinkSystemsAfter(last, system);
+        const int lastMeasure = next + grid.perSystem - 1;
+        if (system != nullptr) {
+            PlaceGridSystem(page, system, i, next, lastMeasure);
+        } else {
+            system = NewGridSystem(view, page, i, next, lastMeasure);
+            if (system == nullptr) break;
+            if (last == nullptr)
+                page->firstSystem = Ref32<ScoreSystem>::To(system);
+            else
+                LinkSystemsAfter(last, system);
+        }
         last = system;
         next += grid.perSystem;
+        system = system->next.get();
     }
-    if (last == nullptr) return 0;
+    if (last == nullptr) {
+        if (ScoreSystem* old = page->firstSystem.get()) {
+            FreeSystemChain(old);
+            FreeSystemRecord(old);
+        }
+        page->firstSystem = Ref32<ScoreSystem>{};
+        return 0;
+    }
+    FreeSystemChain(last);
+    last->next = Ref32<ScoreSystem>{};
     page->systemCount = static_cast<uint16_t>(CountSystems(page));
     page->firstMeasure = static_cast<uint16_t>(first);
     page->lastMeasure = last->lastMeasure;
@@ -68,7 +99,8 @@ ScorePage* LinkNewPage(ScoreDocument* document, ScorePage* last, int index) {
     ScorePage* page = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
     if (page == nullptr) return nullptr;
     page->pageNumber = static_cast<int16_t>(last->pageNumber + 1);
-    CopyPageMargins(page, IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
+    CopyPageMargins(page,
+                    IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
     last->next = Ref32<ScorePage>::To(page);
     page->previous = Ref32<ScorePage>::To(last);
     return page;
@@ -93,18 +125,123 @@ void SpaceVisibleStaves(ScoreDocument* document, ScoreSystem* system) {
 void ApplyLayout(ScoreDocument* document, const ReformatOptions& options) {
     NewScoreBlock& block = document->header.newScoreBlock;
     if (options.measuresPerSystem != 0)
-        block.initMeasuresPerSystem = static_cast<uint8_t>(std::min<int>(options.measuresPerSystem, 255));
+        block.initMeasuresPerSystem =
+            static_cast<uint8_t>(std::min<int>(options.measuresPerSystem, 255));
     if (options.systemsPerPage != 0) block.initSystemsPerPage = options.systemsPerPage;
     if (options.staffSeparation != 0) block.staffSeparation = options.staffSeparation;
 }
 
-}  // namespace
+// The layout's staff separation is given at the view's zoom: in score units it is
+// that value times the view's scale (a view without a scale takes it as it is).
+uint16_t SeparationAtZoom(const ScoreView* view, uint16_t separation) {
+    if (separation == 0 || view->zoomFactor <= 0.0) return separation;
+    const double scaled = std::round(separation * view->zoomFactor);
+    return static_cast<uint16_t>(std::clamp(scaled, 1.0, static_cast<double>(UINT16_MAX)));
+}
 
-void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page) {
-    ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (!IsPageInList(document, page) || options == nullptr) return;
-    ApplyLayout(document, *options);
-    const Grid grid{MeasuresPerSystem(document), SystemsPerPage(document)};
+// With the page-model option, a page's systems take the tops of the model page's
+// systems in the same positions, as far as both have systems.
+void TakeModelTops(const ScorePage* model, ScorePage* page) {
+    if (model == nullptr || model == page) return;
+    const ScoreSystem* from = model->firstSystem.get();
+    ScoreSystem* to = page->firstSystem.get();
+    for (int i = 0; from != nullptr && to != nullptr && i < kMaxChain; ++i) {
+        to->y = from->y;
+        from = from->next.get();
+        to = to->next.get();
+    }
+}
+
+// The model page of the options, or null without the option or when its index is
+// not that of a page of the list.
+const ScorePage* ModelPage(ScoreDocument* document, const ReformatOptions& options) {
+    if (options.model == 0 || options.modelPage >= document->header.pageCount) return nullptr;
+    return GetPageAt(document, options.modelPage);
+}
+
+// The systems of one page re-spaced (with the reformat flag), their staves spaced
+// (with the staff-spacing flag), its beat maps built and its systems laid out.
+void FormatReformattedPage(ScoreView* view, const ReformatOptions& options, ScorePage* page) {
+    ScoreDocument* document = view->document;
+    view->currentPage = page;
+    view->currentSystem = page->firstSystem.get();
+    for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get()) {
+        if (options.staffSpacing != 0) SpaceVisibleStaves(document, s);
+        MarkUnchangedTime(document, s);  // the measures made since count now
+        if (options.reformat != 0) FormatSystemBeforeRowBuild(view, page, s);
+    }
+    FormatMeasures(view, page);
+}
+
+// Puts the view back on its page and system, or on page one when its page or
+// system went.
+void RestoreViewPage(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    ScoreDocument* document = view->document;
+    view->currentPage = page;
+    view->currentSystem = system;
+    if (!IsPageInList(document, page) || !IsSystemOnPage(page, system)) {
+        view->currentPage = document->firstPage;
+        view->currentSystem = document->firstPage->firstSystem.get();
+    }
+}
+
+// Moves the measure ranges of a page's later pages and their systems by `delta`.
+void ShiftPagesAfter(ScoreDocument* document, ScorePage* page, int delta) {
+    ScorePage* p = page->next.get();
+    for (int i = 0; p != nullptr && i < kMaxChain; ++i, p = p->next.get()) {
+        p->firstMeasure = static_cast<uint16_t>(p->firstMeasure + delta);
+        p->lastMeasure = static_cast<uint16_t>(p->lastMeasure + delta);
+        ScoreSystem* s = p->firstSystem.get();
+        for (int k = 0; s != nullptr && k < kMaxChain; ++k, s = s->next.get()) {
+            s->firstMeasure = static_cast<uint16_t>(s->firstMeasure + delta);
+            s->lastMeasure = static_cast<uint16_t>(s->lastMeasure + delta);
+            MarkUnchangedTime(document, s);
+        }
+    }
+}
+
+// ReformatFromPage without the all-pages flag: the page keeps its systems, each
+// takes the layout's measures in turn from the page's first, and the later pages
+// are shifted by the difference so that the numbering continues. Refused with the
+// measure-limit notice, before anything changes, when the last page would pass it.
+void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage* page) {
+    ScoreDocument* document = view->document;
+    const int perSystem = options.measuresPerSystem != 0
+                              ? std::min<int>(options.measuresPerSystem, 255)
+                              : MeasuresPerSystem(document);
+    const int systems = CountSystems(page);
+    if (systems == 0) return;
+    const int newLast = page->firstMeasure + systems * perSystem - 1;
+    const int delta = newLast - page->lastMeasure;
+    const int newEnd = LastPage(document)->lastMeasure + delta;
+    if (newEnd > MeasureLimit) {
+        ShowNotice(kMeasureLimitNotice);
+        return;
+    }
+    ApplyLayout(document, options);
+    AddMeasures(view, newEnd);  // first, so that the shifted systems see their measures
+    int next = page->firstMeasure;
+    int index = 0;
+    for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && index < systems;
+         s = s->next.get(), ++index) {
+        PlaceGridSystem(page, s, index, next, next + perSystem - 1);
+        next += perSystem;
+    }
+    page->lastMeasure = static_cast<uint16_t>(newLast);
+    ShiftPagesAfter(document, page, delta);
+    ScorePage* const savedPage = view->currentPage;
+    ScoreSystem* const savedSystem = view->currentSystem;
+    FormatReformattedPage(view, options, page);
+    TakeModelTops(ModelPage(document, options), page);
+    RestoreViewPage(view, savedPage, savedSystem);
+    SetDocumentModified(document);
+}
+
+// Deals measures out from a page on: each page takes the layout's systems of the
+// layout's measures (its own systems kept), pages are made at the end while
+// measures remain, and the pages left over are freed.
+void DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
+    ScoreDocument* document = view->document;
     const int total = document->header.measureCount;
     int index = GetPageIndex(document, page);
     FreePagesAfter(page);
@@ -123,29 +260,41 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         }
         last = fresh;
     }
+}
+
+}  // namespace
+
+void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (!IsPageInList(document, page) || options == nullptr) return;
+    TupletRefreshScope tuplets;  // layout makes no tuplet marks
+    ReformatOptions applied = *options;
+    applied.staffSeparation = SeparationAtZoom(view, options->staffSeparation);
+    if (options->allPages == 0) {
+        ReformatOnePage(view, applied, page);
+        return;
+    }
+    ApplyLayout(document, applied);
+    DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document)});
+    if (page->firstSystem.get() == nullptr) {
+        // Not even the given page fits under the measure limit: it takes one
+        // system of the measures after the page before it.
+        ScorePage* before = page->previous.get();
+        const int first = before != nullptr ? before->lastMeasure + 1 : 1;
+        FillPage(view, page, std::min(first, MeasureLimit), Grid{1, 1});
+    }
     AddMeasures(view, LastPage(document)->lastMeasure);
-    document->header.pageCount = static_cast<uint16_t>(GetPageIndex(document, LastPage(document)) + 1);
+    document->header.pageCount =
+        static_cast<uint16_t>(GetPageIndex(document, LastPage(document)) + 1);
     // Each page is formatted as the current page, so that its beat maps are built
     // once; the view's page is put back (or page one when its page was freed).
     ScorePage* const savedPage = view->currentPage;
     ScoreSystem* const savedSystem = view->currentSystem;
-    for (ScorePage* p = page; p != nullptr; p = p->next.get()) {
-        view->currentPage = p;
-        view->currentSystem = p->firstSystem.get();
-        // The systems were made above with their staves spaced, so the staff
-        // spacing of FormatPagesAfter has nothing left to do here.
-        for (ScoreSystem* s = p->firstSystem.get(); s != nullptr; s = s->next.get()) {
-            MarkUnchangedTime(document, s);  // the measures made above count now
-            if (options->reformat != 0) FormatSystemBeforeRowBuild(view, p, s);
-        }
-        FormatMeasures(view, p);
-    }
-    view->currentPage = savedPage;
-    view->currentSystem = savedSystem;
-    if (!IsPageInList(document, savedPage) || !IsSystemOnPage(savedPage, savedSystem)) {
-        view->currentPage = document->firstPage;
-        view->currentSystem = document->firstPage->firstSystem.get();
-    }
+    for (ScorePage* p = page; p != nullptr; p = p->next.get())
+        FormatReformattedPage(view, applied, p);
+    if (const ScorePage* model = ModelPage(document, applied))
+        for (ScorePage* p = page; p != nullptr; p = p->next.get()) TakeModelTops(model, p);
+    RestoreViewPage(view, savedPage, savedSystem);
     SetDocumentModified(document);
 }
 
@@ -153,6 +302,7 @@ void FormatPagesAfter(ScoreView* view, const ReformatOptions* options, ScorePage
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (!IsPageInList(document, page) || options == nullptr) return;
     ApplyLayout(document, *options);
+    TupletRefreshScope tuplets;  // layout makes no tuplet marks
     // Each page is re-spaced as the view's page (justification reads its margins).
     ScorePage* const savedPage = view->currentPage;
     ScoreSystem* const savedSystem = view->currentSystem;

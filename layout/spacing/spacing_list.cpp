@@ -52,10 +52,7 @@ void ReportSpacingExhausted() {
 
 SpacingEntry* SpacingEntryOf(RecordHandle handle) {
     if (!handle) return nullptr;
-    void* record = HandleToPtr(kSpacingEntryPool, handle);
-    if (record == nullptr || !IsLiveRecord(CurrentPoolSet(), kSpacingEntryPool, record))
-        return nullptr;
-    return static_cast<SpacingEntry*>(record);
+    return FindLiveRecord<SpacingEntry>(kSpacingEntryPool, handle);
 }
 
 bool IsSpacingListSound(RecordHandle head) {

@@ -108,6 +108,23 @@ KeyChange KeyChangeMetrics(ScoreView* view, int slot, int measure, int notFirst)
 // placed by hand is laid out again (its ResetState).
 void RefreshTupletsOfSystem(ScoreSystem* system, ScoreView* view);
 
+// For one layout pass that makes no tuplet marks (a reformat of many pages): the
+// scope asks once whether the current pool set holds any tuplet mark at all, and
+// while it holds none RefreshTupletsOfSystem skips its walk. The answer stays true
+// for the scope because layout never makes a mark; a different current set is
+// walked as usual. Scopes nest.
+class TupletRefreshScope {
+  public:
+    TupletRefreshScope();
+    ~TupletRefreshScope();
+    TupletRefreshScope(const TupletRefreshScope&) = delete;
+    TupletRefreshScope& operator=(const TupletRefreshScope&) = delete;
+
+  private:
+    const void* savedSet_;
+    bool savedNone_;
+};
+
 // Readers. The x of a tick in a slot of a system, relative to the slot's contentX:
 // a multiple of 16 reads its entry, other ticks interpolate between neighbours;
 // ticks past the last entry written take that entry; 0 when the slot has no array.

@@ -4,9 +4,12 @@
 // its text flags, below 128) gets its ResetState with the view. The view's location
 // moves to the mark's staff and measure for the call and is put back afterwards.
 // Voice chains end at a head sentinel, at a link that does not resolve, or after
-// kMaxChainLength events (a chain that loops).
+// kMaxChainLength events (a chain that loops). Inside a TupletRefreshScope that
+// found no tuplet mark among the records attachments live in, nothing is walked.
 #include <algorithm>
 
+#include "core/constants.h"
+#include "core/memory/pool.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/objects/class_table.h"
@@ -74,10 +77,41 @@ void RelayTupletsOfCell(MeasureCell* cell, ScoreView* view, LocationKeeper& loca
     }
 }
 
+// Whether the current set holds a tuplet mark an event can reach: attachments are
+// records of the text-object pool, so with no tuplet among its live records the
+// walk below has nothing to do. Other records of the pool are read as objects too;
+// one that happens to carry the tuplet's type code only costs the walk.
+bool MayHoldTuplets() {
+    return AnyLiveRecordOf(kTextObjectPool, [](const void* record) {
+        return static_cast<const ScoreObject*>(record)->type == TypeCode(ObjectType::Tuplet);
+    });
+}
+
+// What the innermost TupletRefreshScope found: the descriptors of the set it asked
+// about (null outside any scope) and whether that set holds no tuplet mark.
+const void* g_scannedSet = nullptr;
+bool g_scannedSetHasNone = false;
+
+bool IsKnownFreeOfTuplets() {
+    return g_scannedSet != nullptr && g_scannedSetHasNone && g_scannedSet == CurrentPoolSet().pools;
+}
+
 }  // namespace
+
+TupletRefreshScope::TupletRefreshScope()
+    : savedSet_(g_scannedSet), savedNone_(g_scannedSetHasNone) {
+    g_scannedSet = CurrentPoolSet().pools;
+    g_scannedSetHasNone = !MayHoldTuplets();
+}
+
+TupletRefreshScope::~TupletRefreshScope() {
+    g_scannedSet = savedSet_;
+    g_scannedSetHasNone = savedNone_;
+}
 
 void RefreshTupletsOfSystem(ScoreSystem* system, ScoreView* view) {
     if (system == nullptr || view == nullptr || view->document == nullptr) return;
+    if (IsKnownFreeOfTuplets()) return;
     ScoreDocument* document = view->document;
     LocationKeeper location(view);
     const int last = std::min<int>(system->lastMeasure, beatmap::LastReachableMeasure(*document));

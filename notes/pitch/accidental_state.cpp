@@ -86,9 +86,21 @@ void ClearAccidentalState(AccidentalState& state) {
 
 void FillAccidentalStateFromKey(AccidentalState& state, int clef, int key) {
     ClearAccidentalState(state);
-    for (int position = kLowestFilledPosition; position <= kHighestFilledPosition; ++position)
-        state.codes[IndexOfPosition(position)] =
-            CodeOfAlteration(KeyAlterationAt(clef, key, position));
+    // The key alters a step in every octave alike: one code per step, repeated from
+    // the lowest filled position up.
+    uint8_t byStep[kStepsPerOctave];
+    bool altersAny = false;
+    for (int i = 0; i < kStepsPerOctave; ++i) {
+        byStep[i] = CodeOfAlteration(KeyAlterationAt(clef, key, kLowestFilledPosition + i));
+        altersAny = altersAny || byStep[i] != 0;
+    }
+    if (!altersAny) return;
+    int step = 0;
+    for (int index = IndexOfPosition(kLowestFilledPosition);
+         index <= IndexOfPosition(kHighestFilledPosition); ++index) {
+        state.codes[index] = byStep[step];
+        if (++step == kStepsPerOctave) step = 0;
+    }
 }
 
 int AccidentalStateAt(const AccidentalState& state, int position) {

@@ -3,6 +3,7 @@
 #include "objects/text_box/text_box.h"
 
 #include <cstring>
+#include <string>
 
 #include "core/memory/pool.h"
 #include "files/bytes/byte_reader.h"
@@ -100,6 +101,15 @@ int ReadText(TextBoxBody* body, int16_t length, bool keep) {
     if (!ReadBodyBytes(reinterpret_cast<uint8_t*>(text), static_cast<uint32_t>(length))) {
         FreeRecord(pool, text);
         return item_code::kTextBoxString;
+    }
+    // A text cut short by a NUL keeps only what is shown, in the pool of that size:
+    // the writer stores the shown length, so reading it back gives the same record.
+    const size_t shown = strnlen(text, static_cast<size_t>(length));
+    if (shown < static_cast<size_t>(length)) {
+        const std::string kept(text, shown);
+        FreeRecord(pool, text);
+        body->string = 0;
+        return SetTextBoxText(body, kept.data(), kept.size()) ? 0 : item_code::kTextBoxString;
     }
     body->style = static_cast<uint16_t>((body->style & ~kTextBoxPoolMask) | pool);
     body->string = PtrToHandle(pool, text).bits;

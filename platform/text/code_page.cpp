@@ -136,6 +136,10 @@ bool EncodeOne(iconv_t cd, char32_t c, std::string& out) {
 
 }  // namespace
 
+bool IsCodePageAvailable(uint16_t codePage) {
+    return DescriptorOf(codePage, Direction::ToUnicode) != kNoDescriptor;
+}
+
 uint16_t CodePageOfCharset(uint8_t charset) {
     for (const CharsetCodePage& entry : kCharsetCodePages)
         if (entry.charset == charset) return entry.codePage;

@@ -16,6 +16,10 @@ constexpr char kDefaultEncodedChar = '?';
 // Code page of a character set; 1252 for sets without one of their own.
 uint16_t CodePageOfCharset(uint8_t charset);
 
+// True when the layer can convert text of the code page (its converter exists);
+// text of a code page it lacks is read as Latin-1.
+bool IsCodePageAvailable(uint16_t codePage);
+
 // Decodes 8-bit text in a code page. Bytes the code page leaves undefined (or a
 // multibyte sequence cut short) become U+FFFD, one per byte, so that the result
 // always has a character for every byte it could not read; never fails.

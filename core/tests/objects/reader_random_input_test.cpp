@@ -109,7 +109,11 @@ TextOutcome ExpectedTextRead(const std::vector<uint8_t>& bytes) {
     if (length == 0) out.result = kTextReadResult;
     if (length == 0 || bytes.size() < out.consumed) return out;
     out.result = kTextReadResult;
-    out.ownsString = true;
+    // A string cut short by a NUL keeps what is shown; nothing shown, no string.
+    size_t shown = 0;
+    while (shown < out.length && bytes[kTextStringAt + shown] != 0) ++shown;
+    out.length = shown;
+    out.ownsString = shown > 0;
     return out;
 }
 

@@ -176,7 +176,8 @@ TEST_F(ScoreSave, FailingWriteAtEveryPoint) {
 
 // The failures after the stream: the buffer's last write, the fsync, the read of
 // verification, the link that keeps ".BAK" and the rename over the document.
-// Each shows one box naming the problem and leaves the files as they were.
+// Each shows one box naming the problem, keeps the temporary file for inspection
+// and leaves the document's file and its backups as they were.
 TEST_F(ScoreSave, FailuresAfterTheStream) {
     BuildSmallScore();
     SaveHistory();
@@ -201,6 +202,7 @@ TEST_F(ScoreSave, FailuresAfterTheStream) {
         EXPECT_EQ(LastBox().rfind(c.box, 0), 0u) << LastBox();
         EXPECT_EQ(V(doc_->changeCounter), 5);
         auto after = Folder();
+        EXPECT_EQ(after.count("~0tmpw_~.0ql"), 1u) << "kept for inspection: " << int(c.step);
         after.erase("~0tmpw_~.0ql");
         EXPECT_EQ(after, before) << int(c.step);
     }

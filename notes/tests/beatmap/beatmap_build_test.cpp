@@ -177,6 +177,37 @@ TEST_F(BuildTest, TupletMarksAreLaidOutAgainUnlessPlacedByHand) {
     EXPECT_EQ(view_->currentMeasure, 7);
 }
 
+// A refresh scope asks once: with a mark in the set the marks are laid out as
+// without a scope; a scope that found none skips the walk (layout makes no marks
+// while it runs), and the walk comes back when the scope ends.
+TEST_F(BuildTest, TupletRefreshScopeSkipsOnlyASetWithoutMarks) {
+    BuildScore(1, {2}, 4);
+    TupletMarks marks;
+    RegisterObjectClass(ClassOfType(ObjectType::Tuplet), &marks);
+    EventRecord* note = AddEventToVoice(view_, Cell(1, 2), 1, 0, kDurationQuarter, 4);
+    ASSERT_NE(note, nullptr);
+    auto* mark = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
+    ASSERT_NE(mark, nullptr);
+    ConstructTextObject(mark);
+    mark->header.classId = ClassOfType(ObjectType::Tuplet);
+    {
+        // The record is not a tuplet yet when the scope looks: nothing to walk.
+        TupletRefreshScope scope;
+        mark->header.type = TypeCode(ObjectType::Tuplet);
+        note->attachment = PtrToHandle(kTextObjectPool, mark);
+        UpdateBeatMaps(view_, 1);
+        EXPECT_TRUE(marks.places.empty());
+    }
+    UpdateBeatMaps(view_, 1);
+    EXPECT_EQ(marks.places.size(), 1u) << "outside the scope the system is walked";
+    {
+        TupletRefreshScope scope;
+        TupletRefreshScope nested;
+        UpdateBeatMaps(view_, 1);
+    }
+    EXPECT_EQ(marks.places.size(), 2u) << "a scope that found the mark walks";
+}
+
 // The views of the same score whose pages overlap or touch are built with it; a
 // view of a page further away is not.
 TEST_F(BuildTest, LinkedViewsAreBuiltTogether) {

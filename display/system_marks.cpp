@@ -1,0 +1,241 @@
+// Measure numbers, brackets and braces of the staff grid.
+// Numbers: a measure's number is due by the score's numbering mode (1: at a system's
+// start; 2: every `interval` numbers, or every `interval` slots with basis 1; the
+// scroll view always counts numbers), and always where the numbering breaks when the
+// program shows changes. Brackets are a column of body characters from the group's
+// bottom line up to its top line, with an end character at each end; a brace is two
+// characters of a font made from the music font at a height from the group's span.
+#include <algorithm>
+#include <string>
+
+#include "core/draw/fonts.h"
+#include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
+#include "core/state.h"
+#include "display/staff_groups.h"
+#include "display/system_drawing.h"
+#include "display/system_drawing_internal.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/objects.h"
+#include "platform/text/font.h"
+#include "shell/program_options.h"
+#include "staves/staff_group_bits.h"
+
+namespace ql {
+
+using namespace sysdraw;
+
+namespace {
+
+constexpr uint8_t kModeOff = 0;
+constexpr uint8_t kModeSystemStart = 1;
+constexpr uint8_t kModeInterval = 2;
+constexpr uint8_t kBasisNumber = 0;
+constexpr int32_t kNumberInset = 8;
+constexpr uint8_t kAlignCentred = 0;
+constexpr int kFullStaffLines = 5;
+
+// Single-staff group offsets: a four-line staff reaches 64 further out at both ends,
+// a two-line staff 64 less.
+constexpr int32_t kSingleStaffReach = 64;
+constexpr int kFourLines = 4;
+constexpr int kTwoLines = 2;
+
+// Brace font: height ((half + 64) >> 5) + 3 (half + 64), widths by span.
+constexpr int32_t kBraceHalfPad = 64;
+constexpr int kBraceHeightShift = 5;
+constexpr int32_t kBraceHeightFactor = 3;
+constexpr int32_t kBraceWidth = 405;
+constexpr int32_t kWideBraceWidth = 460;
+constexpr int32_t kOneStaffBraceWidth = 320;
+constexpr int32_t kWideBraceHalf = 1536;
+constexpr int32_t kWideBraceShift = -32;
+constexpr int32_t kOneStaffBraceShift = 16;
+
+struct Extent {
+    int32_t top = 0;
+    int32_t bottom = 0;
+};
+
+// Top and bottom of a group's outer lines.
+Extent GroupExtent(const Grid& grid, int first, int last) {
+    int top = 0;
+    int bottom = 0;
+    const int type = StaffType(grid, first);
+    if (first == last && type <= kFullStaffLines) {
+        const int32_t reach = Scaled(grid.view, kSingleStaffReach);
+        top = bottom = type == kFourLines ? -reach : type == kTwoLines ? reach : 0;
+    } else {
+        StaffLineOffsets(grid.view, first, last, &top, &bottom);
+    }
+    return {StaffY(grid, first) - StaffHeight(grid, first) + top, StaffY(grid, last) + bottom};
+}
+
+// The music font selected for the group's characters, restored on leaving.
+class MusicFontScope {
+  public:
+    explicit MusicFontScope(ScoreView* view, platform::FontHandle font) : dc_(view->ViewDC) {
+        previous_ = gfx::SelectObject(dc_, font);
+        align_ = gfx::SetTextAlign(dc_, gfx::kTextAlignLeft | gfx::kTextAlignBaseline);
+    }
+    ~MusicFontScope() {
+        gfx::SetTextAlign(dc_, align_);
+        gfx::SelectObject(dc_, previous_);
+    }
+    MusicFontScope(const MusicFontScope&) = delete;
+    MusicFontScope& operator=(const MusicFontScope&) = delete;
+
+  private:
+    platform::DcHandle dc_;
+    platform::FontHandle previous_;
+    gfx::TextAlign align_ = 0;
+};
+
+int32_t BracketX(const Grid& grid) {
+    return grid.system->x - EngravingMetricOf(*grid.document, EngravingMetric::Bracket);
+}
+
+// Height of one bracket body character: its ink height in the music font.
+int32_t BracketStep(const ScoreView* view) {
+    constexpr int kBodyEntry = kBracketBodyGlyph - kFirstGlyphCode;
+    const int32_t ink = State().drawing.GlyphTable[kBodyEntry].outline[kOutlineInkHeight];
+    return std::max<int32_t>(Scaled(view, ink > 0 ? ink : kLineSpacing), 1);
+}
+
+bool HasBracketBits(const StaffRecord* record) {
+    return record != nullptr &&
+           (JoinsStaffAbove(*record, GroupKind::Bracket) || JoinsStaffBelow(*record, GroupKind::Bracket) ||
+            IsOneStaffGroup(*record, GroupKind::Bracket));
+}
+
+bool BreaksNumbering(ScoreDocument* document, int measure, int number) {
+    if (Options().MeasureNumberShowChange == 0 || measure < 2) return false;
+    const MeasureRecord* previous = MeasureRecordOf(document, measure - 1);
+    if (previous == nullptr) return false;
+    const int runOn = previous->number + previous->extra;
+    return runOn != number - 1 || (runOn == 0 && measure > 2);
+}
+
+platform::FontHandle NumberFont(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    PageRecord& settings = document->header.pageGeometry;
+    const int index = std::min<int>(settings.measureNumberFontClass, kScoreFontCount - 1);
+    if (settings.measureNumberIsWindowsFont == 0) {
+        const uint32_t cached = document->fonts[index].handle;
+        return cached != 0 ? platform::FontHandle{cached} : CreateTextStyleFont(view, index);
+    }
+    if (text::FindFont(platform::FontHandle{settings.measureNumberFont}) == nullptr) {
+        QuickFontRecord record = document->fonts[index];
+        std::copy(std::begin(settings.numberFaceName), std::end(settings.numberFaceName), record.face);
+        record.face[sizeof record.face - 1] = '\0';
+        record.handle = 0;
+        settings.measureNumberFont = CreateTextStyleFont2(view, &record).bits;
+    }
+    return platform::FontHandle{settings.measureNumberFont};
+}
+
+}  // namespace
+
+bool IsMeasureNumberDue(ScoreView* view, int slot) {
+    Grid grid;
+    if (!OpenGrid(view, &grid) || State().display.MeasureNumbersSuppressed != 0) return false;
+    const int measure = MeasureOfSlot(grid, slot);
+    const MeasureRecord* record = MeasureRecordOf(grid.document, measure);
+    if (record == nullptr || (record->numberFlags & kMeasureNumberHidden) != 0 ||
+        measure > grid.system->lastMeasure || record->number < 1)
+        return false;
+    const PageRecord& settings = grid.document->header.pageGeometry;
+    uint8_t mode = settings.measureNumberStyle;
+    uint8_t basis = settings.measureNumberIsManMeasure;
+    if (!view->pageView) {
+        mode = kModeInterval;
+        basis = kBasisNumber;
+    }
+    if (mode == kModeOff) return false;
+    if (BreaksNumbering(grid.document, measure, record->number)) return true;
+    if (mode == kModeSystemStart) return slot == 1;
+    const int interval = settings.measureNumberEvery;
+    if (mode != kModeInterval || interval == 0) return false;
+    return (basis == kBasisNumber ? record->number : slot) % interval == 0;
+}
+
+void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
+    Grid grid;
+    if (!OpenGrid(view, &grid) || !view->ViewDC) return;
+    const PageRecord& settings = grid.document->header.pageGeometry;
+    const platform::FontHandle font = NumberFont(view);
+    const platform::FontHandle previous = gfx::SelectObject(view->ViewDC, font);
+    const gfx::TextAlign horizontal =
+        settings.measureNumberAlign == kAlignCentred ? gfx::kTextAlignCentre : gfx::kTextAlignLeft;
+    const gfx::TextAlign saved = gfx::SetTextAlign(view->ViewDC, horizontal | gfx::kTextAlignBaseline);
+    int top = 0;
+    if (StaffType(grid, staff) > kFullStaffLines) StaffLineOffsets(view, staff, staff, &top, nullptr);
+    const int32_t x = SlotLeftX(grid, slot) + settings.measureNumberOffsetX + kNumberInset;
+    const int32_t y = StaffY(grid, staff) - Scaled(view, settings.measureNumberOffsetY) -
+                      StaffHeight(grid, staff) + top;
+    InkNumber(view, x, y, std::to_string(number), number);
+    gfx::SetTextAlign(view->ViewDC, saved);
+    gfx::SelectObject(view->ViewDC, previous);
+}
+
+void MeasureNumberDue(ScoreView* view, int staff, int slot) {
+    if (!IsMeasureNumberDue(view, slot)) return;
+    const MeasureRecord* record =
+        MeasureRecordOf(view->document, view->currentSystem->firstMeasure + slot - 1);
+    if (record != nullptr) DrawMeasureNumber(view, staff, slot, record->number);
+}
+
+void DrawBracketBody(ScoreView* view, int firstStaff, int lastStaff) {
+    Grid grid;
+    if (!OpenGrid(view, &grid) || !view->ViewDC) return;
+    const Extent extent = GroupExtent(grid, firstStaff, lastStaff);
+    const int32_t step = BracketStep(view);
+    const int32_t x = BracketX(grid);
+    const int32_t limit = extent.top + step;
+    const MusicFontScope font(view, State().drawing.MusicFont);
+    int32_t y = extent.bottom;
+    for (; y > limit; y -= step) InkGlyph(view, kBracketBodyGlyph, x, y);
+    InkGlyph(view, kBracketBodyGlyph, x, limit);
+}
+
+void DrawBracketEnd(ScoreView* view, int firstStaff, int lastStaff, bool top) {
+    Grid grid;
+    if (!OpenGrid(view, &grid) || !view->ViewDC) return;
+    const Extent extent = GroupExtent(grid, firstStaff, lastStaff);
+    const MusicFontScope font(view, State().drawing.MusicFont);
+    InkGlyph(view, top ? kBracketTopGlyph : kBracketBottomGlyph, BracketX(grid),
+             top ? extent.top : extent.bottom);
+}
+
+void DrawBrace(ScoreView* view, int firstStaff, int lastStaff) {
+    Grid grid;
+    if (!OpenGrid(view, &grid) || !view->ViewDC) return;
+    const Extent extent = GroupExtent(grid, firstStaff, lastStaff);
+    const int32_t half = (extent.bottom - extent.top) / 2;
+    if (half <= 0) return;
+    int32_t x = grid.system->x - EngravingMetricOf(*grid.document, EngravingMetric::Brace);
+    if (HasBracketBits(StaffOf(grid, firstStaff)) || HasBracketBits(StaffOf(grid, lastStaff)))
+        x -= EngravingMetricOf(*grid.document, EngravingMetric::Bracket);
+    text::LogicalFont request = State().drawing.MusicFontTemplate;
+    request.height = ((half + kBraceHalfPad) >> kBraceHeightShift) + kBraceHeightFactor * (half + kBraceHalfPad);
+    request.weight = text::kWeightNormal;
+    request.width = kBraceWidth;
+    const StaffRecord* first = StaffOf(grid, firstStaff);
+    if (firstStaff == lastStaff || (first != nullptr && IsOneStaffGroup(*first, GroupKind::Brace))) {
+        request.width = kOneStaffBraceWidth;
+        x += kOneStaffBraceShift;
+    } else if (half > kWideBraceHalf) {
+        request.width = kWideBraceWidth;
+        x += kWideBraceShift;
+    }
+    const platform::FontHandle brace = text::CreateFontIndirect(request);
+    if (!brace) return;
+    {
+        const MusicFontScope font(view, brace);
+        InkGlyph(view, kBraceUpperGlyph, x, extent.top + half);
+        InkGlyph(view, kBraceLowerGlyph, x, extent.top + half);
+    }
+    text::DeleteFont(brace);
+}
+
+}  // namespace ql

@@ -1,0 +1,76 @@
+// Fuzz entry point for the score file reader: the input is a whole ".ql" stream,
+// read through the memory source into a new view and document. Every read must end
+// in success or a refusal; a success must write back a stream that verifies; and
+// once the loaded score is freed (or the read failed) the arena must hold exactly
+// what it held before. The seed corpus is the reader tests' fixtures: run
+// files_tests with QL_READER_CORPUS naming a folder and they are written there.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "core/memory/arena.h"
+#include "core/model/document.h"
+#include "core/model/view.h"
+#include "core/objects/class_table.h"
+#include "core/objects/midi_action_text.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "files/read/score_reader.h"
+#include "files/score_file.h"
+#include "files/stream/score_stream_walker.h"
+#include "files/stream/score_stream_writer.h"
+#include "notes/accidentals/accidental.h"
+#include "notes/rests/rest.h"
+#include "objects/stored_classes.h"
+#include "platform/ui/headless.h"
+#include "shell/preference_defaults.h"
+
+namespace {
+
+using namespace ql;
+
+void SetUpOnce() {
+    static const bool done = [] {
+        ResetProgramState();
+        ui::headless::ResetUi();
+        ResetObjectClassTable();
+        ResetPreferenceDefaults();
+        RegisterTextObjectClasses();
+        RegisterMidiTextObjectClass();
+        RegisterAccidentalClass();
+        RegisterRestClass();
+        RegisterStoredObjectClasses();
+        State().files.QuietRead = 1;
+        return true;
+    }();
+    (void)done;
+}
+
+// The stream a loaded score writes must walk clean.
+void CheckRewrite(ScoreLoad& load) {
+    CreateScoreImageForWrite();
+    int written = WriteScoreStream(load.document, load.view);
+    std::vector<uint8_t> stream = TakeScoreImage();
+    CloseScoreFile();
+    if (written != 0) std::abort();
+    OpenScoreImageForRead(stream);
+    int verified = VerifyScoreFile(load.document, load.view);
+    CloseScoreFile();
+    if (verified != 0) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SetUpOnce();
+    const size_t arena = ArenaBytesInUse();
+    OpenScoreImageForRead(std::vector<uint8_t>(data, data + size));
+    ScoreLoad load = ReadScoreIntoNewDocument();
+    CloseScoreFile();
+    if (load.code == 0) CheckRewrite(load);
+    if (load.code != 0 && (load.document != nullptr || load.view != nullptr)) std::abort();
+    FreeLoadedScore(load);
+    if (ArenaBytesInUse() != arena) std::abort();  // the read left records behind
+    ui::headless::ResetUi();
+    return 0;
+}

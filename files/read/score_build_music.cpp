@@ -1,0 +1,132 @@
+// The building sink's "MUSE" items (see score_build_sink.h): each cell's header and
+// object list, each voice's events linked in stream order with their accidentals and
+// attached objects, the beam partners turned from positions back into handles once
+// the voice is whole, and the voice's rests. While voice v is read the view's voice
+// mask is exactly bit v (voice 0: the view's own bit 0), so the objects made for it
+// take that voice.
+#include <cstring>
+
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "files/read/score_build_sink.h"
+#include "files/read/score_read_rules.h"
+#include "files/records/file_codes.h"
+#include "files/records/rest_records.h"
+#include "notes/accidentals/accidental.h"
+
+namespace ql {
+namespace {
+
+namespace fc = file_code;
+
+// Word 2 bits 8-10 are run-time bits the reader clears.
+constexpr uint16_t kEventRunTimeBits = 0x0700;
+constexpr uint8_t kVoiceZeroMaskBits = 0x01;
+
+}  // namespace
+
+ScoreObject* BuildingStreamSink::ObjectTail() {
+    switch (tail_) {
+        case Tail::Cell: return GetOrCreateCellObjectList(cell_);
+        case Tail::Event: return lastEvent_ != nullptr ? GetEventAttachment(lastEvent_) : nullptr;
+        case Tail::Page: return pageList_;
+        case Tail::None: break;
+    }
+    return nullptr;
+}
+
+void BuildingStreamSink::RestoreVoiceMask() {
+    if (!voiceMaskSaved_) return;
+    view_->voiceMask = savedVoiceMask_;
+    voiceMaskSaved_ = false;
+}
+
+int BuildingStreamSink::Cell(int staff, int measure, const MeasureCell& header) {
+    RestoreVoiceMask();
+    cell_ = GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
+    if (cell_ == nullptr) return fc::kCellHeader;
+    std::memcpy(cell_, &header, kStoredCellBytes);
+    measureTicks_ = document_->measureTable[measure].lengthTicks;
+    tail_ = Tail::Cell;
+    return 0;
+}
+
+int BuildingStreamSink::VoiceStart(int voice, int events) {
+    if (!voiceMaskSaved_) {
+        savedVoiceMask_ = view_->voiceMask;
+        voiceMaskSaved_ = true;
+    }
+    view_->voiceMask = voice == 0 ? savedVoiceMask_ & kVoiceZeroMaskBits : static_cast<uint8_t>(1u << voice);
+    voiceEvents_.clear();
+    voiceLinks_.clear();
+    previous_ = nullptr;
+    if (events == 0) return 0;
+    previous_ = GetOrCreateVoiceChain(cell_, document_, voice);
+    previousHandle_ = HandleOfEvent(previous_);
+    return previousHandle_ ? 0 : fc::kVoiceHead;
+}
+
+// The event is linked after the previous one; its accidental (and the holder that
+// heads any attached objects) is made from the stored word.
+int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredEventLinks& links,
+                              const AccidentalWord* accidental) {
+    (void)voice;
+    EventRecord* made = AllocEvent(sizeof(EventRecord));
+    if (made == nullptr) return fc::kEventMemory;
+    *made = event;
+    made->word2 &= static_cast<uint16_t>(~kEventRunTimeBits);
+    if (made->time >= measureTicks_) made->time = 0;
+    made->attachment = RecordHandle{};
+    made->beamPrev = made->beamNext = made->next = RecordHandle{};
+    const RecordHandle handle = HandleOfEvent(made);
+    if (!handle) {
+        FreeEvent(made);
+        return fc::kEventMemory;
+    }
+    // The voice's chain is new, so each event goes at its end.
+    made->prev = previousHandle_;
+    previous_->next = handle;
+    previous_ = lastEvent_ = made;
+    previousHandle_ = handle;
+    voiceEvents_.push_back(handle);
+    voiceLinks_.push_back(links);
+    tail_ = Tail::Event;
+    if (accidental == nullptr && links.attachments == 0) return 0;
+    ScoreObject* holder = NewAccidentalForNote(view_, made);
+    if (holder == nullptr) return fc::kAccidental;
+    if (accidental != nullptr) {
+        ApplyAccidentalWord(holder, *accidental);
+        SetAccidentalGlyph(holder, AccidentalCodeOf(*made));
+    }
+    return 0;
+}
+
+// Positions become handles; a partner on the wrong side, the event itself or past
+// the voice is none, and long notes keep no partners.
+void BuildingStreamSink::ResolveBeamPartners() {
+    const int count = static_cast<int>(voiceEvents_.size());
+    for (int i = 0; i < count; ++i) {
+        EventRecord* event = ResolveEvent(voiceEvents_[static_cast<size_t>(i)]);
+        const int own = i + 1;
+        int prev = CheckedBeamPrevPosition(voiceLinks_[static_cast<size_t>(i)].beamPrev, own);
+        int next = CheckedBeamNextPosition(voiceLinks_[static_cast<size_t>(i)].beamNext, own, count);
+        if (event->duration > kLongestBeamedDuration) prev = next = 0;
+        event->beamPrev = prev != 0 ? voiceEvents_[static_cast<size_t>(prev - 1)] : RecordHandle{};
+        event->beamNext = next != 0 ? voiceEvents_[static_cast<size_t>(next - 1)] : RecordHandle{};
+    }
+    voiceEvents_.clear();
+    voiceLinks_.clear();
+    lastEvent_ = nullptr;
+    tail_ = Tail::None;
+}
+
+int BuildingStreamSink::Rests(int voice, const std::vector<RestBody>& rests) {
+    ResolveBeamPartners();
+    if (rests.empty()) return 0;
+    return BuildRestChain(cell_, voice, rests, measureTicks_) == 0 ? 0 : fc::kRestBlocks;
+}
+
+}  // namespace ql

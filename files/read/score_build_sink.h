@@ -1,0 +1,93 @@
+// The building mode of the stream walk: a sink that makes each item the walk parses
+// into the records of a new document (staves, measure table and spacing lists,
+// cells, event chains with their accidentals and attached objects, rests, pages and
+// systems, fonts), normalising what the current version's reader normalises and
+// bounding every stored value that names a position, a slot or a table entry.
+// FinishDocument then completes what the stream does not store.
+#pragma once
+
+#include <vector>
+
+#include "core/memory/pool.h"
+#include "files/records/music_records.h"
+#include "files/stream/score_stream_walker.h"
+
+namespace ql {
+
+struct EventRecord;
+struct MeasureCell;
+struct ScorePage;
+struct ScoreSystem;
+
+class BuildingStreamSink : public ScoreStreamSink {
+  public:
+    // Builds into the view's document, a document just made by CreateDocument.
+    explicit BuildingStreamSink(ScoreView* view);
+    ~BuildingStreamSink() override;
+    BuildingStreamSink(const BuildingStreamSink&) = delete;
+    BuildingStreamSink& operator=(const BuildingStreamSink&) = delete;
+
+    ScoreObject* ObjectTail() override;
+    void RefusedPrologue(PrologueFault fault) override {
+        prologueFault_ = fault;
+        prologueRefused_ = true;
+    }
+    int Header(const ScoreHeader& header, uint8_t version) override;
+    int FaceNames(const std::vector<FaceNameEntry>& entries, bool dropped) override;
+    int GalleySystem(const StreamSystem& system) override;
+    int Staff(int staff, const uint8_t* bytes) override;
+    int Label(int staff, ScoreObject* label) override;
+    int Recover(StreamRecovery recovery, int code) override;
+    int Measure(int measure, const MeasureRecord& record, const std::vector<SpacingEntry>& spacing) override;
+    int Cell(int staff, int measure, const MeasureCell& header) override;
+    int VoiceStart(int voice, int events) override;
+    int Event(int voice, const EventRecord& event, const StoredEventLinks& links,
+              const AccidentalWord* accidental) override;
+    int Rests(int voice, const std::vector<RestBody>& rests) override;
+    int Page(int index, const ScorePage& page) override;
+    int System(const StreamSystem& system) override;
+    int PageDone(int index) override;
+    int Font(int slot, const QuickFontRecord& font) override;
+    int Charsets(const std::vector<uint8_t>& sets) override;
+
+    // The steps after the walk (fonts by name, spare cells and records, master
+    // systems, margins, the view's place, an unmodified history). 0 or a code.
+    int FinishDocument();
+    bool Damaged() const { return damaged_; }
+    // The prologue's fault, when the walk refused it.
+    bool PrologueRefused(PrologueFault* fault) const {
+        *fault = prologueFault_;
+        return prologueRefused_;
+    }
+
+  private:
+    enum class Tail { None, Cell, Event, Page };
+    void ResolveBeamPartners();
+    void RestoreVoiceMask();
+    int LinkSystem(ScoreSystem* system, const StreamSystem& stored);
+
+    ScoreView* view_;
+    ScoreDocument* document_;
+    bool damaged_ = false;
+    bool missingPortDevice_ = false;
+    bool prologueRefused_ = false;
+    PrologueFault prologueFault_ = PrologueFault::ShortRead;
+    // Music.
+    MeasureCell* cell_ = nullptr;
+    int measureTicks_ = 0;
+    uint8_t savedVoiceMask_ = 0;
+    bool voiceMaskSaved_ = false;
+    EventRecord* previous_ = nullptr;
+    RecordHandle previousHandle_{};
+    EventRecord* lastEvent_ = nullptr;
+    std::vector<RecordHandle> voiceEvents_;  // the voice's events: position p at index p - 1
+    std::vector<StoredEventLinks> voiceLinks_;
+    Tail tail_ = Tail::None;
+    // Pages.
+    ScorePage* page_ = nullptr;
+    ScoreSystem* lastSystem_ = nullptr;
+    ScoreObject* pageList_ = nullptr;  // the root the page's objects are read after
+    int runningMeasure_ = 1;
+};
+
+}  // namespace ql

@@ -1,0 +1,41 @@
+// The reader's bounding and normalising rules (see score_read_rules.h).
+#include "files/read/score_read_rules.h"
+
+namespace ql {
+namespace {
+
+bool AllZero(const uint16_t (&words)[kMarginCount]) {
+    for (uint16_t word : words)
+        if (word != 0) return false;
+    return true;
+}
+
+}  // namespace
+
+void ApplyMarginRule(ScoreHeader& header) {
+    if (AllZero(header.leftMargins)) {
+        for (int i = 0; i < kMarginCount; ++i) header.leftMargins[i] = header.rightMargins[i];
+    } else if (AllZero(header.rightMargins)) {
+        for (int i = 0; i < kMarginCount; ++i) header.rightMargins[i] = header.leftMargins[i];
+    }
+}
+
+bool IsSpacingListSound(const std::vector<SpacingEntry>& entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].ticksToNext < kShortestSpacingTicks) return false;
+        if (i + 1 == entries.size()) break;
+        const uint32_t end = static_cast<uint32_t>(entries[i].time) + entries[i].ticksToNext;
+        if (entries[i + 1].time <= entries[i].time || end > entries[i + 1].time) return false;
+    }
+    return true;
+}
+
+int CheckedBeamPrevPosition(int stored, int own) {
+    return stored >= 1 && stored < own ? stored : 0;
+}
+
+int CheckedBeamNextPosition(int stored, int own, int count) {
+    return stored > own && stored <= count ? stored : 0;
+}
+
+}  // namespace ql

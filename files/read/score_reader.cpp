@@ -1,0 +1,164 @@
+// Loading a score file (see score_reader.h). The read builds into a view and a
+// document of its own, so a failure is undone by freeing both and putting back the
+// program's current document and pool set and the reader's flags; nothing the
+// program held before the load is touched until the load has succeeded.
+#include "files/read/score_reader.h"
+
+#include <string>
+
+#include "core/core_strings.h"
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/modal_boxes.h"
+#include "files/read/score_build_sink.h"
+#include "files/records/file_codes.h"
+#include "files/score_file.h"
+#include "files/stream/score_stream_walker.h"
+#include "platform/ui/message_box.h"
+#include "shell/recent_files.h"
+
+namespace ql {
+namespace {
+
+namespace fc = file_code;
+
+constexpr char kCantRead[] = "Can't read file.";
+constexpr char kNotScoreFile[] = "Not a Quaverlinescribe file.";
+constexpr char kTooManyStaves[] = "This file has too many staves.";
+constexpr char kInvalidData[] = "File data is invalid or corrupted.";
+constexpr char kTemplateExtension[] = ".tpl";
+
+// What the program held before the load; put back on every failing path.
+class LoadGuard {
+  public:
+    LoadGuard()
+        : files_(State().files), document_(State().documents.CurrentDocument), pools_(CurrentPoolSet()) {
+        State().files.ScoreFileReading = 1;
+    }
+    ~LoadGuard() {
+        FileFlags& files = State().files;
+        files.ScoreFileReading = files_.ScoreFileReading;
+        files.FileVersion = files_.FileVersion;
+        files.VersionFieldWidth = files_.VersionFieldWidth;
+        files.VersionChoice = files_.VersionChoice;
+        files.AttachedObjectTime = files_.AttachedObjectTime;
+        if (failed_) {
+            State().documents.CurrentDocument = document_;
+            SetCurrentPoolSet(pools_);
+        }
+    }
+    LoadGuard(const LoadGuard&) = delete;
+    LoadGuard& operator=(const LoadGuard&) = delete;
+    void Failed() { failed_ = true; }
+
+  private:
+    FileFlags files_;
+    ScoreDocument* document_;
+    PoolSet pools_;
+    bool failed_ = false;
+};
+
+struct ReadOutcome {
+    ScoreLoad load;
+    bool prologueRefused = false;
+    PrologueFault fault = PrologueFault::ShortRead;
+};
+
+// The new view and document, or a code with nothing made.
+int MakeViewAndDocument(ScoreLoad* load) {
+    load->view = InitView(AllocView());
+    if (load->view == nullptr) return fc::kGalleySystem;
+    LinkView(load->view);
+    load->document = AllocDocument();
+    if (load->document != nullptr && CreateDocument(load->document, load->view, nullptr) == load->document)
+        return 0;
+    delete load->document;
+    load->document = nullptr;
+    return fc::kStaffRecordsAlloc;
+}
+
+ReadOutcome ReadIntoNewDocument() {
+    ReadOutcome out;
+    LoadGuard guard;
+    ScoreLoad& load = out.load;
+    load.code = MakeViewAndDocument(&load);
+    if (load.code == 0) {
+        BuildingStreamSink sink(load.view);
+        load.code = WalkScoreStream(load.view, sink);
+        if (load.code == 0) load.code = sink.FinishDocument();
+        load.damaged = sink.Damaged();
+        out.prologueRefused = sink.PrologueRefused(&out.fault);
+    }
+    if (load.code != 0) {
+        guard.Failed();
+        int code = load.code;
+        FreeLoadedScore(load);
+        load.code = code;
+        load.damaged = false;
+        return out;
+    }
+    if (load.damaged) {
+        // Save must not put the partial score over the file: it goes to Save As.
+        load.document->laterMajorVersion = 1;
+        SetDocumentModified(load.document);
+    }
+    return out;
+}
+
+const char* FailureText(const ReadOutcome& out) {
+    if (out.prologueRefused && out.fault == PrologueFault::ShortRead) return kCantRead;
+    if (out.prologueRefused && out.fault == PrologueFault::NotScoreFile) return kNotScoreFile;
+    if (out.load.code == fc::kTooManyStaves) return kTooManyStaves;
+    return kInvalidData;
+}
+
+void ShowBox(const char* text, uint32_t icon) {
+    ModalMessageBox(text, ProgramString(kStrProductCaption), icon);
+}
+
+bool IsTemplatePath(const std::string& path) {
+    const std::string extension = kTemplateExtension;
+    if (path.size() < extension.size()) return false;
+    std::string tail = path.substr(path.size() - extension.size());
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == extension;
+}
+
+}  // namespace
+
+ScoreLoad ReadScoreIntoNewDocument() {
+    return ReadIntoNewDocument().load;
+}
+
+ScoreLoad LoadScoreFile(const std::string& path) {
+    if (!OpenScoreFileForRead(path)) {
+        if (!State().files.QuietRead) ShowBox(kCantRead, ui::kBoxIconStop);
+        ScoreLoad failed;
+        failed.code = fc::kHeader;
+        return failed;
+    }
+    ReadOutcome out = ReadIntoNewDocument();
+    CloseScoreFile();
+    if (out.load.code != 0) {
+        if (!State().files.QuietRead) ShowBox(FailureText(out), ui::kBoxIconStop);
+        return out.load;
+    }
+    if (!IsTemplatePath(path)) {
+        out.load.document->path = path;
+        if (!State().files.OpeningAsBase) AddToRecentFiles(path);
+    }
+    if (out.load.damaged) ShowBox(kDamagedFileNotice, ui::kBoxIconInformation);
+    return out.load;
+}
+
+void FreeLoadedScore(ScoreLoad& load) {
+    if (load.view != nullptr) FreeView(load.view);
+    if (load.document != nullptr) FreeDocument(load.document);
+    load.view = nullptr;
+    load.document = nullptr;
+}
+
+}  // namespace ql

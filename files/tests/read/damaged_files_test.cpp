@@ -1,0 +1,170 @@
+// The randomised damaged-file driver: the reader fixtures' streams, truncated at
+// every section boundary and then changed at random (a fixed number of cases from a
+// fixed seed), each read through the memory source into a new document. Every read
+// ends in success or a named code; a success writes back a stream that verifies
+// and is its own next generation; after every case the arena, the document list,
+// the current document and the reader's flag are as before. A failing case prints
+// the seed and its number. With QL_READER_CORPUS naming a folder the fixtures are
+// written there as the fuzz entry point's seed corpus.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/memory/arena.h"
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "files/records/file_codes.h"
+#include "files/score_file.h"
+#include "files/stream/score_stream_walker.h"
+#include "files/tests/read/read_fixture.h"
+#include "platform/ui/headless.h"
+
+namespace ql {
+namespace {
+
+using testing_files::ReadTest;
+namespace tf = testing_files;
+namespace fc = file_code;
+
+using ByteVec = std::vector<uint8_t>;
+
+constexpr int kCases = 20000;
+constexpr uint32_t kSeed = 0x51ED2026;
+constexpr int kMostChanges = 4;
+
+// The codes a read may end with.
+const std::set<int>& NamedCodes() {
+    static const std::set<int> codes = {
+        fc::kHeader, fc::kTooManyStaves, fc::kGalleySystem, fc::kPortCount, fc::kPortEntries,
+        fc::kSystemRecord, fc::kSystemOffsets, fc::kSystemFlags, fc::kStaffRecordsAlloc, fc::kStaffRecords,
+        fc::kStaffZero, fc::kStaff, fc::kLabelLength, fc::kSkipToMeasures, fc::kLabelObject, fc::kLabelRecord,
+        fc::kLabelText, fc::kMeasureTag, fc::kMeasureTagMismatch, fc::kMeasureRecord, fc::kSpacingAlloc,
+        fc::kSpacingEntry, fc::kMusicTag, fc::kMusicTagMismatch, fc::kCellHeader, fc::kCellObjectCount,
+        fc::kCellObjectsVariant, fc::kSkipToPagesAfterCell, fc::kEventCount, fc::kVoiceHead, fc::kEvent,
+        fc::kEventMemory, fc::kAccidentalWord, fc::kAccidental, fc::kSkipToPagesAfterEvent, fc::kRestCount,
+        fc::kRestBlocks, fc::kPageTag, fc::kPageTagMismatch, fc::kPageCount, fc::kPageAlloc, fc::kPageRecord,
+        fc::kSystemAlloc, fc::kPageSystemRecord, fc::kPageSystemOffsets, fc::kPageSystemFlags,
+        fc::kPageObjectCount, fc::kPageObjects, fc::kMasterSystemsLeft, fc::kMasterSystemsRight, fc::kFontTag,
+        fc::kFontCount, fc::kCharsetCount, fc::kCharsetCountTooLarge};
+    return codes;
+}
+
+// Words that sit on the edges of counts and lengths.
+constexpr uint16_t kEdgeWords[] = {0, 1, 2, 0x7FFF, 0x8000, 0xFFFF, 24, 25, 1020, 1021};
+
+class DamagedFiles : public ReadTest {
+  protected:
+    void SetUp() override {
+        ReadTest::SetUp();
+        ui::headless::ResetUi();
+    }
+    // The truncations of a stream at its section boundaries (and a few bytes around).
+    static std::vector<ByteVec> Truncations(const ByteVec& stream) {
+        std::vector<size_t> bounds = {0, 1, 26, 28, tf::kPortCountAt, tf::kPortCountAt + 2};
+        for (const char* tag : {"STIK", "MUSE", "PAGE", "FONT", "QFCS"}) {
+            const size_t at = tf::FindTag(stream, tag);
+            for (size_t d : {size_t{0}, size_t{2}, size_t{4}, size_t{6}}) bounds.push_back(at + d);
+        }
+        std::vector<ByteVec> cuts;
+        for (size_t b : bounds)
+            if (b < stream.size()) cuts.emplace_back(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(b));
+        return cuts;
+    }
+    static ByteVec Mutate(ByteVec bytes, std::mt19937& random) {
+        const int changes = 1 + static_cast<int>(random() % kMostChanges);
+        for (int i = 0; i < changes && bytes.size() > 2; ++i) {
+            const size_t at = random() % (bytes.size() - 1);
+            switch (random() % 4) {
+                case 0: bytes[at] = static_cast<uint8_t>(random()); break;
+                case 1: tf::PutU16(bytes, at, kEdgeWords[random() % std::size(kEdgeWords)]); break;
+                case 2: bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8)); break;
+                default: bytes.resize(at); break;
+            }
+        }
+        return bytes;
+    }
+    // One case; false (after a failure message) when it broke a rule.
+    bool RunCase(const ByteVec& bytes, const std::string& name) {
+        const size_t arena = ArenaBytesInUse();
+        ScoreDocument* const current = State().documents.CurrentDocument;
+        ScoreDocument* const firstListed = State().documents.FirstDocument;
+        OpenScoreImageForRead(bytes);
+        ScoreLoad load = ReadScoreIntoNewDocument();
+        CloseScoreFile();
+        bool sound = true;
+        if (load.code == 0) {
+            sound = CheckLoaded(load, name);
+            FreeLoadedScore(load);
+        } else if (NamedCodes().count(load.code) == 0 || load.document != nullptr || load.view != nullptr) {
+            ADD_FAILURE() << name << ": code " << load.code << " is not a named code, or something was built";
+            sound = false;
+        }
+        if (load.code != 0 && State().documents.CurrentDocument != current) sound = false;
+        if (ArenaBytesInUse() != arena || State().documents.FirstDocument != firstListed ||
+            State().files.ScoreFileReading != 0) {
+            ADD_FAILURE() << name << ": the load left something behind (code " << load.code << ")";
+            sound = false;
+        }
+        ui::headless::ResetUi();
+        return sound;
+    }
+    // G2 verifies and G3 == G2.
+    bool CheckLoaded(const ScoreLoad& load, const std::string& name) {
+        const ByteVec g2 = Rewrite(load);
+        OpenScoreImageForRead(g2);
+        const int verified = VerifyScoreFile(load.document, load.view);
+        CloseScoreFile();
+        OpenScoreImageForRead(g2);
+        ScoreLoad again = ReadScoreIntoNewDocument();
+        CloseScoreFile();
+        const ByteVec g3 = again.code == 0 ? Rewrite(again) : ByteVec{};
+        const bool stable = again.code == 0 && g3 == g2;
+        FreeLoadedScore(again);
+        if (g2.empty() || verified != 0 || !stable) {
+            size_t at = 0;
+            while (at < g2.size() && at < g3.size() && g2[at] == g3[at]) ++at;
+            ADD_FAILURE() << name << ": a loaded score wrote " << g2.size() << " bytes, verify " << verified
+                          << ", the next generation differs at " << at << " (STIK " << tf::FindTag(g2, "STIK")
+                          << ", MUSE " << tf::FindTag(g2, "MUSE") << ", PAGE " << tf::FindTag(g2, "PAGE") << ")";
+            return false;
+        }
+        return true;
+    }
+    static void WriteCorpus(const std::vector<ByteVec>& fixtures) {
+        const char* folder = std::getenv("QL_READER_CORPUS");
+        if (folder == nullptr) return;
+        for (size_t i = 0; i < fixtures.size(); ++i) {
+            std::ofstream out(std::string(folder) + "/fixture-" + std::to_string(i) + ".ql", std::ios::binary);
+            out.write(reinterpret_cast<const char*>(fixtures[i].data()), static_cast<std::streamsize>(fixtures[i].size()));
+        }
+    }
+};
+
+TEST_F(DamagedFiles, TruncatedAndMutatedStreamsLoadOrFailCleanly) {
+    BuildFull();
+    std::vector<ByteVec> fixtures = {Write(doc_, view_)};
+    ASSERT_FALSE(fixtures[0].empty());
+    WriteCorpus(fixtures);
+    std::vector<ByteVec> seeds = fixtures;
+    for (const ByteVec& fixture : fixtures)
+        for (ByteVec& cut : Truncations(fixture)) seeds.push_back(std::move(cut));
+    int n = 0;
+    for (; n < static_cast<int>(seeds.size()); ++n)
+        ASSERT_TRUE(RunCase(seeds[static_cast<size_t>(n)], "truncation " + std::to_string(n)));
+    std::mt19937 random(kSeed);
+    for (; n < kCases; ++n) {
+        const ByteVec& from = fixtures[random() % fixtures.size()];
+        if (!RunCase(Mutate(from, random), "case " + std::to_string(n))) {
+            FAIL() << "seed " << kSeed << ", case " << n;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ql

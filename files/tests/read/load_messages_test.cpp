@@ -1,0 +1,115 @@
+// Loading a file by its path: each failure shows its one message (none in quiet
+// mode) and builds nothing; a damaged file shows the notice after loading and is
+// left byte for byte as it was; a score takes its path, a template stays unnamed.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "files/records/file_codes.h"
+#include "files/tests/read/read_fixture.h"
+#include "platform/ui/headless.h"
+
+namespace ql {
+namespace {
+
+using testing_files::ReadTest;
+namespace tf = testing_files;
+namespace fc = file_code;
+
+using ByteVec = std::vector<uint8_t>;
+
+class LoadMessages : public ReadTest {
+  protected:
+    void SetUp() override {
+        ReadTest::SetUp();
+        BuildSmallScore(1, 1);
+        stream_ = Write(doc_, view_);
+        ASSERT_FALSE(stream_.empty());
+    }
+    std::string Put(const std::string& name, const ByteVec& bytes) {
+        std::string path = PathOf(name);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    // Loads the file; the boxes it showed.
+    std::vector<std::string> BoxesOf(const std::string& path, int* code) {
+        const size_t before = ui::headless::MessageBoxes().size();
+        ScoreLoad load = LoadScoreFile(path);
+        if (load.document != nullptr) loads_.push_back(load);
+        *code = load.code;
+        std::vector<std::string> texts;
+        const auto& boxes = ui::headless::MessageBoxes();
+        for (size_t i = before; i < boxes.size(); ++i) texts.push_back(boxes[i].text);
+        return texts;
+    }
+    ByteVec stream_;
+};
+
+using Texts = std::vector<std::string>;
+
+// Each failure: its code and its one box.
+TEST_F(LoadMessages, EachFailureShowsItsMessage) {
+    int code = 0;
+    EXPECT_EQ(BoxesOf(PathOf("missing.ql"), &code), Texts{"Can't read file."});
+    EXPECT_EQ(code, fc::kHeader);
+    EXPECT_EQ(BoxesOf(Put("short.ql", ByteVec(stream_.begin(), stream_.begin() + 10)), &code),
+              Texts{"Can't read file."});
+    EXPECT_EQ(code, fc::kHeader);
+    ByteVec other = stream_;
+    other[0] = 'q';
+    EXPECT_EQ(BoxesOf(Put("other.ql", other), &code), Texts{"Not a Quaverlinescribe file."});
+    EXPECT_EQ(code, fc::kHeader);
+    ByteVec staves = stream_;
+    staves[tf::kStaffCountAt] = 65;
+    EXPECT_EQ(BoxesOf(Put("staves.ql", staves), &code), Texts{"This file has too many staves."});
+    EXPECT_EQ(code, fc::kTooManyStaves);
+    ByteVec tag = stream_;
+    tag[tf::FindTag(tag, "MUSE")] = 'X';
+    EXPECT_EQ(BoxesOf(Put("tag.ql", tag), &code), Texts{"File data is invalid or corrupted."});
+    EXPECT_EQ(code, fc::kMusicTagMismatch);
+}
+
+// Quiet mode shows nothing and still fails.
+TEST_F(LoadMessages, QuietModeShowsNothing) {
+    State().files.QuietRead = 1;
+    ByteVec tag = stream_;
+    tag[tf::FindTag(tag, "STIK")] = 'X';
+    int code = 0;
+    EXPECT_TRUE(BoxesOf(Put("tag.ql", tag), &code).empty());
+    EXPECT_EQ(code, fc::kMeasureTagMismatch);
+    State().files.QuietRead = 0;
+}
+
+// A score takes its path; a template stays unnamed; neither shows a box.
+TEST_F(LoadMessages, ScoresTakeTheirPathTemplatesStayUnnamed) {
+    int code = 0;
+    const std::string score = Put("score2.ql", stream_);
+    EXPECT_TRUE(BoxesOf(score, &code).empty());
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(loads_.back().document->path, score);
+    EXPECT_TRUE(BoxesOf(Put("base.TPL", stream_), &code).empty());
+    ASSERT_EQ(code, 0);
+    EXPECT_NE(loads_.back().document->path, PathOf("base.TPL"));
+}
+
+// A damaged file loads, shows the notice once, and is not touched.
+TEST_F(LoadMessages, DamagedFileShowsTheNoticeAndStaysAsItWas) {
+    ByteVec damaged = stream_;
+    const size_t ports = tf::GetU16(stream_, tf::kPortCountAt);
+    const size_t label = tf::kPortCountAt + 2 + tf::kPortEntryBytes * ports + tf::kGalleyRecordBytes + 3 + 40;
+    tf::PutU16(damaged, label, 0xFFFF);
+    const std::string path = Put("damaged.ql", damaged);
+    int code = 0;
+    EXPECT_EQ(BoxesOf(path, &code), Texts{kDamagedFileNotice});
+    ASSERT_EQ(code, 0);
+    EXPECT_TRUE(loads_.back().damaged);
+    EXPECT_EQ(SaveTest::Bytes(path), damaged);
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,58 @@
+// Fixture of the reader's tests: the save fixture's document and folder, a stream
+// written from a document into memory, a stream read into a new view and document,
+// the locations of the stream's sections, and a summary of a document's model (the
+// links a writer could hide: beam partners as positions, attachment chains, spacing
+// chains, rest lists, page and system chains) for comparing two documents.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/read/score_reader.h"
+#include "files/tests/save/save_fixture.h"
+
+namespace ql::testing_files {
+
+class ReadTest : public SaveTest {
+  protected:
+    void TearDown() override;
+
+    // The stream of a document, written into memory (empty when the write failed).
+    static std::vector<uint8_t> Write(ScoreDocument* document, ScoreView* view);
+    // Reads bytes into a new view and document; the test frees them in TearDown.
+    ScoreLoad Read(const std::vector<uint8_t>& bytes);
+    // The bytes written from a loaded score.
+    static std::vector<uint8_t> Rewrite(const ScoreLoad& load) { return Write(load.document, load.view); }
+    // Builds the stream fixtures' full score into the fixture's document.
+    void BuildFull();
+
+    std::vector<ScoreLoad> loads_;
+};
+
+// The offset of the first four letters `tag` in the bytes at or after `from` (the
+// size when missing).
+size_t FindTag(const std::vector<uint8_t>& bytes, const char* tag, size_t from = 0);
+// Little-endian stores into a byte vector.
+void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value);
+uint16_t GetU16(const std::vector<uint8_t>& bytes, size_t at);
+// The bytes without the scroll view's galley system (it is not kept by a read).
+std::vector<uint8_t> WithoutGalley(const std::vector<uint8_t>& bytes, int staves, int ports);
+
+// Where the items of a stream of the current version lie.
+constexpr size_t kPrologueBytes = 28;
+constexpr size_t kHeaderAt = kPrologueBytes;
+constexpr size_t kStaffCountAt = kHeaderAt + 191;
+constexpr size_t kMeasureCountAt = kHeaderAt + 192;
+constexpr size_t kPortCountAt = kHeaderAt + 264;
+constexpr size_t kPortEntryBytes = 34;
+constexpr size_t kGalleyRecordBytes = 16;
+constexpr size_t kStaffRecordBytes = 40;
+constexpr size_t kMeasureBytes = 28;
+constexpr size_t kEventBytes = 28;
+
+// The model of a document as lines of text, one per record, in walk order.
+std::vector<std::string> SummariseModel(ScoreDocument* document);
+
+}  // namespace ql::testing_files

@@ -1,0 +1,43 @@
+// Edits of an entered note that its keys run: chord notes added by interval, dots
+// cycled with a room check, head offsets reset, staccato and legato on a chord,
+// hiding a beam group, flipping its stems, joining or breaking the beam after a
+// chord, and the grace slash. Each returns 1 when it changed something.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreView;
+struct EventRecord;
+
+constexpr uint16_t kStaccatoBit = 0x0040;  // word2 bit 6
+constexpr uint16_t kLegatoBit = 0x0080;    // word2 bit 7
+
+// A copy of the note `steps` steps lower (negative: higher) joins its chord, unless
+// the chord has a note there. Accidental bits are kept only for an octave (7 steps).
+// Null when nothing was added (a full pool shows the low-memory report).
+EventRecord* AddNoteToChord(ScoreView* view, EventRecord* note, int steps);
+// Dots 0, 1, 2, 3, 0 ...: 1 when there is room (2 after extending), 0 when refused.
+int CheckDotRoom(ScoreView* view, EventRecord* note);
+int CycleDotsOfNote(ScoreView* view, EventRecord* note);
+int ResetChordOffsets(ScoreView* view, EventRecord* note);
+// Toggles a word2 mark on the chord's end note (in the stem direction) and copies its
+// staccato and legato bits to every note of the chord.
+int ToggleChordMark(ScoreView* view, EventRecord* note, uint16_t bit);
+// Hidden marks of every chord of the beam group: cleared when any is set, else set.
+int ToggleGroupHidden(ScoreView* view, EventRecord* note);
+// Every chord of the beam group gets the stem opposite to its first chord's.
+int FlipGroupStems(ScoreView* view, EventRecord* note);
+// Joins the chord with the next chord of the voice, or breaks the beam between them.
+int ToggleBeamAfter(ScoreView* view, EventRecord* note);
+int ToggleGraceSlash(ScoreView* view, EventRecord* note);
+
+// Shows the note's chord on the neighbouring staff, or back on its own, keeping the
+// written pitch through the two clefs. The other staff is the one above when the note
+// lies on the middle line or higher and one exists, else the one below, else above;
+// a one-staff score beeps and changes nothing. The position on the other staff
+// (crossStaffPosition) is what is kept; `step` is relative to the note's own staff.
+int ToggleCrossStaffNote(ScoreView* view, EventRecord* note);
+
+}  // namespace ql

@@ -1,0 +1,175 @@
+// The keys of a focused note (the notes handler's OnKey). The key set is chosen by
+// the modifier state, Shift x 4 + Alt x 2 + Ctrl (a latched Ctrl or Shift counting as
+// held): 0 the plain keys, 1 Ctrl (frets, enharmonic change), 2 and 3 Alt (spacing
+// nudges, chord notes upwards), 4 Shift (walking from note to note); 5-7 consume every
+// key. Each key that edits runs in one undoable edit labelled with its kind.
+#include <algorithm>
+
+#include "core/constants.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/private_messages.h"
+#include "core/state.h"
+#include "core/undo/undo.h"
+#include "notes/drawing/note_redraw.h"
+#include "notes/entry/note_duration.h"
+#include "notes/entry/note_entry.h"
+#include "notes/entry/note_edits.h"
+#include "notes/entry/note_preview.h"
+#include "notes/handler/notes_handler.h"
+#include "notes/respell/respell.h"
+#include "notes/stems/stems.h"
+#include "notes/ties/ties.h"
+#include "platform/win/keys.h"
+#include "platform/win/message_loop.h"
+
+namespace ql {
+
+namespace {
+
+using win::Key;
+
+constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
+constexpr uint8_t kTieType = TypeCode(ObjectType::Tie);
+constexpr int kShiftWeight = 4;
+constexpr int kAltWeight = 2;
+constexpr int kFirstChordDigit = 2;
+constexpr int kLastChordDigit = 8;
+constexpr int kFretBase = 19;  // head kind of fret n: 19 + n
+constexpr uint16_t kHeadKindMask = 0xF800;
+constexpr int kHeadKindShift = 11;
+
+bool IsKey(uint32_t key, Key k) {
+    return key == static_cast<uint32_t>(k);
+}
+
+int DigitOf(uint32_t key) {
+    const uint32_t zero = static_cast<uint32_t>(win::DigitKey(0));
+    return key >= zero && key <= zero + 9 ? static_cast<int>(key - zero) : -1;
+}
+
+// Runs `edit` inside an undoable edit of the kind (and type); the edit's result.
+template <typename Edit>
+int Undoable(ScoreView* view, UndoKind kind, uint8_t type, Edit edit) {
+    UndoStep step(view->document, view, kind, type, UndoVerb::Change);
+    const int done = edit();
+    if (done != 0) SetDocumentModified(view->document);
+    return done;
+}
+
+// After a beam or stem change under the pointer the view tracks the pointer again.
+int TrackPointerAgain(ScoreView* view, int done) {
+    if (done != 0 && view->ViewWindow) win::PostMessage(view->ViewWindow, kMsgTrackPointerAgain);
+    return done;
+}
+
+// The previous or next chord of the note's voice, auditioned.
+int StepToAdjacentNote(ScoreView* view, EventRecord* note, bool backward) {
+    EventRecord* chord = GetFirstEventOfChord(note);
+    EventRecord* target = backward ? GetPrevChordEvent(chord) : GetNextChordEvent(chord);
+    if (target == nullptr || IsHeadSentinel(*target)) return 1;
+    AuditionNote(view, target);
+    return 1;
+}
+
+// A chord note by interval; unlike the plain table's "no verb" it is one undoable edit,
+// so that every edit of a note can be undone.
+int ChordDigit(ScoreView* view, EventRecord* note, int digit, int direction) {
+    if (digit < kFirstChordDigit || digit > kLastChordDigit) return 0;
+    Undoable(view, UndoKind::Note, kNoteType,
+             [&] { return AddNoteToChord(view, note, direction * (digit - 1)) != nullptr ? 1 : 0; });
+    return 1;
+}
+
+int PlainKey(ScoreView* view, EventRecord* note, uint32_t key) {
+    if (IsKey(key, Key::Tab)) return StepToAdjacentNote(view, note, false);
+    if (IsKey(key, Key::Home))
+        return Undoable(view, UndoKind::Note, kNoteType, [&] { return ResetChordOffsets(view, note); });
+    if (const int digit = DigitOf(key); digit >= 0) return ChordDigit(view, note, digit, 1);
+    if (IsKey(key, win::LetterKey('D')))
+        return Undoable(view, UndoKind::Dots, kNoteType, [&] { return CycleDotsOfNote(view, note); });
+    if (IsKey(key, win::LetterKey('T')))
+        return Undoable(view, UndoKind::Item, kTieType,
+                        [&] { return ToggleTie(view, note, EntryVoice(view)); });
+    if (IsKey(key, win::LetterKey('L')))
+        return Undoable(view, UndoKind::Note, kNoteType, [&] { return ToggleChordMark(view, note, kLegatoBit); });
+    if (IsKey(key, win::LetterKey('S')))
+        return Undoable(view, UndoKind::Note, kNoteType, [&] { return ToggleChordMark(view, note, kStaccatoBit); });
+    if (IsKey(key, win::LetterKey('H')))
+        return Undoable(view, UndoKind::Note, kNoteType, [&] { return ToggleGroupHidden(view, note); });
+    if (IsKey(key, win::LetterKey('F')))
+        return TrackPointerAgain(
+            view, Undoable(view, UndoKind::Stem, kNoteType, [&] { return FlipGroupStems(view, note); }));
+    if (IsKey(key, Key::Space))
+        return TrackPointerAgain(
+            view, Undoable(view, UndoKind::Beam, kNoteType, [&] { return ToggleBeamAfter(view, note); }));
+    if (IsKey(key, win::LetterKey('X')))
+        return Undoable(view, UndoKind::Pitch, kNoteType, [&] { return ToggleCrossStaffNote(view, note); });
+    if (IsKey(key, win::LetterKey('E'))) {
+        EnharmonicChangeCommand(view, note, view->currentCell, EntryVoice(view));
+        return 1;
+    }
+    if (IsKey(key, Key::Slash))
+        return Undoable(view, UndoKind::Note, kNoteType, [&] { return ToggleGraceSlash(view, note); });
+    return 0;
+}
+
+int SetFret(ScoreView* view, EventRecord* note, int digit) {
+    note->flags = static_cast<uint16_t>((note->flags & ~kHeadKindMask) |
+                                        (((kFretBase + digit) << kHeadKindShift) & kHeadKindMask));
+    RedrawNotesLinked(view, note);
+    return 1;
+}
+
+int CtrlKey(ScoreView* view, EventRecord* note, uint32_t key) {
+    if (!CtrlHeld()) return 1;  // released since: consumed
+    if (const int digit = DigitOf(key); digit >= 0)
+        return Undoable(view, UndoKind::NoteHead, kNoteType, [&] { return SetFret(view, note, digit); });
+    if (IsKey(key, win::LetterKey('E'))) EnharmonicChangeCommand(view, note, view->currentCell, EntryVoice(view));
+    return 1;
+}
+
+int AltKey(ScoreView* view, EventRecord* note, uint32_t key, bool larger) {
+    const bool left = IsKey(key, Key::Left);
+    if (left || IsKey(key, Key::Right)) {
+        return Undoable(view, UndoKind::Note, kNoteType, [&] {
+            NudgeEventSpacing(view, note->time, left ? -1 : 1, larger || CtrlHeld());
+            return 1;
+        });
+    }
+    if (!larger)
+        if (const int digit = DigitOf(key); digit >= 0) ChordDigit(view, note, digit, -1);
+    return 1;
+}
+
+}  // namespace
+
+int ModifierStateNow() {
+    const InputGlobals& input = State().input;
+    const bool shift = win::IsKeyDown(Key::Shift) || input.ShiftLatch != 0;
+    const bool alt = win::IsKeyDown(Key::Alt);
+    return (shift ? kShiftWeight : 0) + (alt ? kAltWeight : 0) + (CtrlHeld() ? 1 : 0);
+}
+
+int NoteKey(ScoreView* view, EventRecord* note, uint32_t key) {
+    if (view == nullptr || view->document == nullptr || note == nullptr) return 0;
+    switch (ModifierStateNow()) {
+        case 0:
+            return PlainKey(view, note, key);
+        case 1:
+            return CtrlKey(view, note, key);
+        case 2:
+            return AltKey(view, note, key, false);
+        case 3:
+            return AltKey(view, note, key, true);
+        case 4:
+            StepToAdjacentNote(view, note, win::IsKeyDown(Key::Shift) || State().input.ShiftLatch != 0);
+            return 1;
+        default:
+            return 1;
+    }
+}
+
+}  // namespace ql

@@ -1,0 +1,297 @@
+// The transposers: chromatic (by semitones, spelled afresh under the new key), by key
+// (degree for degree, each note keeping its alteration relative to the key), whole
+// measures, and the marquee block. Each checks its arguments, walks the range
+// (transpose_walk.cpp), updates the cells, restems the staff's measures and reports
+// notes that had to move by another octave once.
+//
+// The degree respelling reads two tables (transpose_tables.h) that assume a whole
+// tone between neighbouring letters, which is wrong at E-F and B-C; every note so
+// spelled is checked against the key it should sound and spelled from that key when
+// it misses.
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/undo/undo.h"
+#include "notes/pitch/pitch.h"
+#include "notes/pitch/spelling.h"
+#include "notes/stems/stems.h"
+#include "notes/transpose/transpose.h"
+#include "notes/transpose/transpose_internal.h"
+#include "notes/transpose/transpose_tables.h"
+#include "platform/ui/message_box.h"
+
+namespace ql {
+namespace transpose {
+namespace {
+
+bool IsClefOrKept(int clef) {
+    return clef == kKeepClefOrKey || IsValidClef(clef);
+}
+bool IsKeyOrKept(int key) {
+    return key == kKeepClefOrKey || IsValidKey(key);
+}
+bool IsDirection(TransposeDirection direction) {
+    return direction == TransposeDirection::None || direction == TransposeDirection::Up ||
+           direction == TransposeDirection::Down;
+}
+
+// The range's staff and first cell, or null when the request cannot be run.
+struct Target {
+    ScoreDocument* document = nullptr;
+    StaffRecord* staff = nullptr;
+    MeasureCell* first = nullptr;
+};
+Target TargetOf(ScoreView* view, const TransposeRequest& request) {
+    Target target;
+    if (view == nullptr || view->document == nullptr) return target;
+    if (!IsClefOrKept(request.newClef) || !IsKeyOrKept(request.newKey) ||
+        !IsDirection(request.direction) || request.semitones < -kLargestSemitoneShift ||
+        request.semitones > kLargestSemitoneShift || request.firstMeasure < 1 ||
+        request.lastMeasure < request.firstMeasure)
+        return target;
+    target.staff = StaffOfDocument(view->document, request.staff);
+    target.first = ExistingCell(target.staff, request.firstMeasure);
+    if (target.first != nullptr) target.document = view->document;
+    return target;
+}
+
+TransposeOutcome Refuse() {
+    ui::Beep(ui::BeepKind::Default);
+    TransposeOutcome outcome;
+    outcome.refused = true;
+    return outcome;
+}
+
+// The clef a transposed note is placed under: the new one when the notes follow it.
+int PlacementClef(const TransposeRequest& request, int clef) {
+    return request.clefMode == TransposeClefMode::Transpose && request.newClef >= 0
+               ? request.newClef
+               : clef;
+}
+// The clef a transposed note is read under afterwards.
+int ReadingClef(const TransposeRequest& request, int clef) {
+    return request.newClef >= 0 ? request.newClef : clef;
+}
+
+// Spells the shifted key afresh under the new key of the note.
+class ChromaticRespeller : public NoteRespeller {
+  public:
+    ChromaticRespeller(ScoreView* view, const TransposeRequest& request, int shift, int sharps)
+        : view_(view), request_(request), shift_(shift), sharps_(sharps) {}
+
+    bool Respell(const NoteBefore& before, NoteAfter& after) override {
+        const int clef = PlacementClef(request_, before.clef);
+        const int key = WrapTransposedKey(before.key, sharps_);
+        const int base = ShiftPositionForClef(before.position, before.clef, clef);
+        int shift = shift_;
+        int steps = (shift_ * kStepsPerOctave) / kSemitonesPerOctave;
+        if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
+        EventRecord spelled{};
+        SpellPitch(view_, clef, before.midiKey + shift, clef, key, spelled);
+        after.position = NotePosition(spelled);
+        after.code = NoteAccidentalCode(spelled);
+        after.clef = ReadingClef(request_, before.clef);
+        after.key = key;
+        return after.position >= kLowestTransposedPosition &&
+               after.position <= kHighestTransposedPosition;
+    }
+
+  private:
+    ScoreView* view_;
+    const TransposeRequest& request_;
+    int shift_;
+    int sharps_;
+};
+
+// Moves each note by the interval's steps, keeping its alteration relative to the
+// key, then checks the result sounds the shifted key.
+class DegreeRespeller : public NoteRespeller {
+  public:
+    DegreeRespeller(ScoreView* view, const TransposeRequest& request, KeyInterval interval,
+                    int sharps)
+        : view_(view), request_(request), interval_(interval), sharps_(sharps) {}
+
+    bool Respell(const NoteBefore& before, NoteAfter& after) override {
+        const int clef = PlacementClef(request_, before.clef);
+        const int key = WrapTransposedKey(before.key, sharps_);
+        const int base = ShiftPositionForClef(before.position, before.clef, clef);
+        int shift = interval_.semitones;
+        int steps = interval_.steps;
+        if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
+        const int degree = base - steps;
+        const int relative = RelativeAlteration(
+            KeyAlterationAt(before.clef, before.key, before.position), before.code);
+        const RespellCell cell = RespellAlteration(KeyAlterationAt(clef, key, degree), relative);
+        // +1 is one letter higher, which is one position up (positions grow downwards).
+        after.position = degree - cell.stepCorrection;
+        after.code = cell.code;
+        SpellIfMissed(clef, key, before.midiKey + shift, after);
+        after.clef = ReadingClef(request_, before.clef);
+        after.key = key;
+        return after.position >= kLowestTransposedPosition &&
+               after.position <= kHighestTransposedPosition;
+    }
+
+  private:
+    void SpellIfMissed(int clef, int key, int intended, NoteAfter& after) {
+        EventRecord note{};
+        SetNotePosition(note, after.position);
+        SetNoteAccidentalCode(note, after.code);
+        if (NoteToMidiKey(nullptr, note, clef, key) == intended) return;
+        SpellPitch(view_, clef, intended, clef, key, note);
+        after.position = NotePosition(note);
+        after.code = NoteAccidentalCode(note);
+    }
+
+    ScoreView* view_;
+    const TransposeRequest& request_;
+    KeyInterval interval_;
+    int sharps_;
+};
+
+// The cell updates after each measure: clef and key nibbles where the cell's start is
+// in the range, clef and key objects inside it, chord symbols, slurs.
+class CellUpdates : public MeasureHook {
+  public:
+    CellUpdates(const TransposeRequest& request, int keySharps, int chordSharps)
+        : request_(request), keySharps_(keySharps), chordSharps_(chordSharps) {}
+
+    void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) override {
+        int fromTick = 0;
+        int toTick = 0;
+        TickWindowOf(request_, measure, fromTick, toTick);
+        const int afterTick = measure == request_.firstMeasure ? request_.firstTick : -1;
+        if (CellStartInRange(request_, measure)) {
+            int clef = CellClef(*cell);
+            if (request_.newClef >= 0) clef = request_.newClef;
+            const int key = IsValidKey(CellKey(*cell))
+                                ? WrapTransposedKey(CellKey(*cell), keySharps_)
+                                : CellKey(*cell);
+            cell->clefKey = static_cast<uint8_t>(clef | key << kKeyNibbleShift);
+        }
+        if (request_.newClef >= 0) SetClefObjectsInRange(cell, request_.newClef, afterTick, toTick);
+        if (keySharps_ != 0) WrapKeyObjectsInRange(cell, keySharps_, afterTick, toTick);
+        if (request_.chordSymbols && chordSharps_ != 0)
+            TransposeChordSymbolsOfCell(cell, chordSharps_);
+        ShiftSlursByAverage(cell, positionSum, count);
+    }
+
+  private:
+    const TransposeRequest& request_;
+    int keySharps_;
+    int chordSharps_;
+};
+
+TransposeOutcome Finish(ScoreView* view, const Target& target, const TransposeRequest& request,
+                        const WalkTotals& totals) {
+    const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
+    if (last >= request.firstMeasure)
+        RestemMeasureRange(view, request.staff, request.staff, request.firstMeasure, last);
+    SetDocumentModified(target.document);
+    TransposeOutcome outcome;
+    outcome.notesMoved = totals.moved;
+    outcome.notesFolded = totals.folded;
+    return outcome;
+}
+
+// The key of the range's start and the new key (kept when none is given).
+void KeysOf(const Target& target, const TransposeRequest& request, int& oldKey, int& newKey) {
+    oldKey = KeySignatureAtTick(target.first, request.firstTick);
+    newKey = request.newKey >= 0 ? request.newKey : oldKey;
+}
+
+// The octave part of a transposition by key: the semitones, or with equal keys and
+// none an octave in the given direction (none without one).
+int OctaveShift(const TransposeRequest& request, bool sameKey) {
+    if (request.semitones != 0 || !sameKey) return request.semitones;
+    if (request.direction == TransposeDirection::Up) return kSemitonesPerOctave;
+    if (request.direction == TransposeDirection::Down) return -kSemitonesPerOctave;
+    return 0;
+}
+
+// Whole measures first..end by semitones under the key in force; no report.
+TransposeOutcome RunMeasures(ScoreView* view, int voiceMask, int staff, int firstMeasure,
+                             int endMeasure, int semitones) {
+    TransposeRequest request;
+    request.voiceMask = voiceMask;
+    request.staff = staff;
+    request.firstMeasure = firstMeasure;
+    request.lastMeasure = endMeasure + 1;  // tick 0 of the next measure: the end is whole
+    request.semitones = semitones;
+    const Target target = TargetOf(view, request);
+    if (target.document == nullptr) return Refuse();
+    ChromaticRespeller respeller(view, request, semitones, 0);
+    CellUpdates cells(request, 0, 0);
+    const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
+    return Finish(view, target, request, totals);
+}
+
+TransposeOutcome Reported(const TransposeOutcome& outcome) {
+    ReportFolded(outcome.notesFolded);
+    return outcome;
+}
+
+}  // namespace
+}  // namespace transpose
+
+using namespace transpose;
+
+TransposeOutcome TransposeBySemitones(ScoreView* view, const TransposeRequest& request) {
+    if (request.semitones % kSemitonesPerOctave == 0) return TransposeByKey(view, request);
+    const Target target = TargetOf(view, request);
+    if (target.document == nullptr) return Refuse();
+    int oldKey = 0;
+    int newKey = 0;
+    KeysOf(target, request, oldKey, newKey);
+    if (!IsValidKey(oldKey)) return Refuse();
+    const int sharps = newKey - oldKey;
+    const KeyInterval interval = KeyIntervalBetween(oldKey, newKey, request.direction);
+    ChromaticRespeller respeller(view, request, interval.semitones + request.semitones, sharps);
+    CellUpdates cells(request, sharps, sharps + SharpsOfSemitones(request.semitones));
+    const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
+    return Reported(Finish(view, target, request, totals));
+}
+
+TransposeOutcome TransposeByKey(ScoreView* view, const TransposeRequest& request) {
+    const Target target = TargetOf(view, request);
+    if (target.document == nullptr || request.semitones % kSemitonesPerOctave != 0) return Refuse();
+    int oldKey = 0;
+    int newKey = 0;
+    KeysOf(target, request, oldKey, newKey);
+    if (!IsValidKey(oldKey)) return Refuse();
+    const int sharps = newKey - oldKey;
+    KeyInterval interval = KeyIntervalBetween(oldKey, newKey, request.direction);
+    const int octave = OctaveShift(request, sharps == 0);
+    interval.semitones += octave;
+    interval.steps += octave / kSemitonesPerOctave * kStepsPerOctave;
+    DegreeRespeller respeller(view, request, interval, sharps);
+    CellUpdates cells(request, sharps, sharps);
+    const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
+    return Reported(Finish(view, target, request, totals));
+}
+
+TransposeOutcome TransposeMeasures(ScoreView* view, int voiceMask, int staff, int firstMeasure,
+                                   int endMeasure, int semitones) {
+    return Reported(RunMeasures(view, voiceMask, staff, firstMeasure, endMeasure, semitones));
+}
+
+TransposeOutcome TransposeSelection(ScoreView* view, const MeasureBlock& block, int semitones) {
+    if (view == nullptr || view->document == nullptr || semitones < -kLargestSemitoneShift ||
+        semitones > kLargestSemitoneShift || block.firstStaff < 1 ||
+        block.lastStaff < block.firstStaff || block.firstMeasure < 1 ||
+        block.lastMeasure < block.firstMeasure)
+        return Refuse();
+    UndoStep step(view->document, view, UndoKind::Pitch, 0, UndoVerb::Change);
+    TransposeOutcome total;
+    for (int staff = block.firstStaff; staff <= block.lastStaff; ++staff) {
+        if (StaffOfDocument(view->document, staff) == nullptr) continue;
+        const TransposeOutcome one = RunMeasures(view, kAllVoicesMask, staff, block.firstMeasure,
+                                                 block.lastMeasure, semitones);
+        total.notesMoved += one.notesMoved;
+        total.notesFolded += one.notesFolded;
+    }
+    ReportFolded(total.notesFolded);
+    return total;
+}
+
+}  // namespace ql

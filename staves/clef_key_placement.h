@@ -1,0 +1,50 @@
+// Where the signs drawn at a measure slot stand, apart from drawing them: the clef
+// at a system's start, a clef change before a measure's closing barline, and the
+// accidentals of a key signature or the naturals cancelling the previous key. The
+// painters of staves/signature_drawing.h draw exactly these glyphs; tests and hit
+// testing read them without a drawing surface.
+//
+// All points are logical (view units) in the view's current system; y is the
+// glyph's baseline. Nothing is placed (count 0, or found == false) for a view
+// without a current system, a staff or slot outside it, or a clef or key code
+// outside 0..14.
+#pragma once
+
+#include <cstdint>
+
+#include "staves/clef_key_tables.h"
+
+namespace ql {
+
+struct ScoreView;
+
+struct PlacedGlyph {
+    uint8_t glyph = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// A clef glyph; x is the glyph's centre. `size` is the font size class used (0
+// full, 1 the 75 % font of a clef change). A TAB clef is found with glyph 0: it is
+// drawn as letters centred at x.
+struct PlacedClef {
+    bool found = false;
+    PlacedGlyph at;
+    int sizeClass = 0;
+    int32_t bottomY = 0;  // the staff's bottom line
+};
+PlacedClef PlaceClefAtSystemStart(ScoreView* view, int staff, int slot, int clef);
+PlacedClef PlaceClefChange(ScoreView* view, int staff, int slot, int clef);
+
+// A row of key-signature accidentals; x is each glyph's left edge. With
+// previousKeyPlusOne above 0 the row is the naturals cancelling key
+// previousKeyPlusOne - 1 (at the slot's cancellation x), else the key's own
+// accidentals (at its key x).
+struct PlacedKeyRow {
+    int count = 0;
+    PlacedGlyph glyphs[kMaxKeyAccidentals];
+};
+PlacedKeyRow PlaceKeySignature(ScoreView* view, int staff, int slot, int key,
+                               int previousKeyPlusOne);
+
+}  // namespace ql

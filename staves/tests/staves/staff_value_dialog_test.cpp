@@ -1,0 +1,82 @@
+// The staff value dialog driven by scripts: a typed value held inside 1..16, steps
+// past either end beeping at the end, Escape keeping the start value, and the
+// channel edit of the current staff (value - 1 stored; Cancel changes nothing).
+#include "staves/staff_value_dialog.h"
+
+#include "core/model/document.h"
+#include "platform/ui/headless.h"
+#include "shell/resources/signature_dialog_resources.h"
+#include "staves/tests/signatures/signature_fixture.h"
+
+namespace ql::testing_signatures {
+namespace {
+
+using namespace staff_value_dialog;
+
+class StaffValueDialogTest : public SignatureTest {
+  protected:
+    void SetUp() override {
+        SignatureTest::SetUp();
+        RegisterSignatureDialogResources();
+        BuildScore(2, 2);
+        Locate(2, 1);
+    }
+    int Run(int start, ui::headless::DialogScript script) {
+        ui::headless::SetDialogScript(kStaffValueDialog, std::move(script));
+        return RunStaffValueDlg(view_, start);
+    }
+};
+
+// Typed values: inside the range as typed, 0 and 17 clamped.
+TEST_F(StaffValueDialogTest, TypedValuesAreClamped) {
+    auto typed = [](const char* text) {
+        return [text](ui::headless::DialogDriver& d) {
+            EXPECT_TRUE(d.Type(kValue, text));
+            d.Click(ui::kIdOk);
+        };
+    };
+    EXPECT_EQ(Run(3, typed("5")), 5);
+    EXPECT_EQ(Run(3, typed("17")), 16);
+    EXPECT_EQ(Run(3, typed("0")), 1);
+    // Escape keeps the start value.
+    EXPECT_EQ(Run(3, [](ui::headless::DialogDriver& d) { d.PressEscape(); }), 3);
+}
+
+// The field starts at the value; a step above 16 beeps and stays at 16.
+TEST_F(StaffValueDialogTest, StepsStopAtTheEnds) {
+    const size_t beeps = ui::headless::Beeps().size();
+    EXPECT_EQ(Run(16, [](ui::headless::DialogDriver& d) {
+                  EXPECT_EQ(d.Int(kValue), 16);
+                  d.StepUpDown(kValueSpin, 1);
+                  EXPECT_EQ(d.Int(kValue), 16);
+                  d.Click(ui::kIdOk);
+              }),
+              16);
+    EXPECT_GT(ui::headless::Beeps().size(), beeps);
+    EXPECT_EQ(Run(2, [](ui::headless::DialogDriver& d) {
+                  d.StepUpDown(kValueSpin, -3);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+}
+
+// The channel of the current staff: the value shown is channel + 1, stored back - 1.
+TEST_F(StaffValueDialogTest, ChannelOfTheCurrentStaff) {
+    StaffRecordOf(doc_, 2)->timbres[0].channel = 4;
+    ui::headless::SetDialogScript(kStaffValueDialog, [](ui::headless::DialogDriver& d) {
+        EXPECT_EQ(d.Int(kValue), 5);
+        d.Type(kValue, "10");
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(EditStaffChannel(view_), 1);
+    EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].channel, 9);
+    ui::headless::SetDialogScript(kStaffValueDialog, [](ui::headless::DialogDriver& d) {
+        d.Type(kValue, "12");
+        d.PressEscape();
+    });
+    EXPECT_EQ(EditStaffChannel(view_), 1);
+    EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].channel, 9);
+}
+
+}  // namespace
+}  // namespace ql::testing_signatures
