@@ -11,6 +11,7 @@
 #include "core/text/text_object.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/rests/rest.h"
+#include "notes/ties/ties.h"
 #include "objects/stored_classes.h"
 #include "platform/sys/resources.h"
 #include "platform/text/context_font.h"
@@ -18,8 +19,11 @@
 #include "shell/resources/note_dialog_resources.h"
 #include "shell/resources/program_strings.h"
 #include "shell/resources/signature_dialog_resources.h"
+#include "shell/resources/staff_dialog_resources.h"
 #include "shell/resources/ui_services_resources.h"
 #include "staves/barline_handler.h"
+#include "staves/clef_key_objects.h"
+#include "staves/staff_element.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {
@@ -32,6 +36,7 @@ void RegisterProgramResources() {
     RegisterUiServiceResources();
     RegisterBarlineDialogResources();
     RegisterSignatureDialogResources();
+    RegisterStaffDialogResources();
     RegisterNoteDialogResources();
 }
 
@@ -42,7 +47,10 @@ void RegisterObjectClasses() {
     RegisterAccidentalClass();
     RegisterRestClass();
     RegisterBarlineClass();
+    RegisterStaffElementClass();
     RegisterStoredObjectClasses();
+    RegisterTieClass();  // over the stored tie class: ties draw
+    RegisterClefKeyObjectClasses();  // over the stored text class of clefs and keys
 }
 
 CoreStartup Abandon(CoreStartup failed) {

@@ -21,6 +21,7 @@
 #include "core/memory/pool.h"
 #include "core/objects/score_object.h"
 #include "core/draw/view_drawing.h"
+#include "display/painter_state.h"
 #include "notes/accidentals/accidental_tool.h"
 #include "notes/pitch/spelling_preferences.h"
 #include "notes/drawing/notation_font_state.h"
@@ -130,6 +131,8 @@ struct PlaybackGlobals {
 struct SequencerGlobals {
     uint8_t TranscriptionActive = 0;
     uint8_t StepEntryEnabled = 0;
+    // While playing: the performance table wants its next half (the painter refills it).
+    uint8_t PerformanceRefillDue = 0;
 };
 
 // Settings of the notes code (pitch spelling, beat maps, stems and beams).
@@ -154,6 +157,9 @@ struct NotesGlobals {
     uint8_t SpellingCacheMode = kSpellingCacheEmpty;
     uint8_t LastEffectiveAccidental = 0;
     char PatchName[kPatchNameBytes] = {};
+    // Patch numbers are shown from 0 or from 1 ("Patch offset:" of the staff's MIDI
+    // setup, staves/staff_dialogs.h).
+    uint8_t PatchNumberOffset = 0;
     // Beat maps (notes/beatmap/beat_map.h): where the naturals of a key change stand
     // (command 40194 "&Key Cancel Left of Bar": 1 before the barline, 2 after it, 0
     // none), and the slots the last scroll-view build laid out.
@@ -171,6 +177,8 @@ struct NotesGlobals {
     // entry context.
     NoteToolState NoteTools{};
     NoteEntryContext NoteEntry{};
+    // Ties (notes/ties): 1 puts new ties below their notes, else above.
+    uint8_t CurveSide = 0;
     // Note drawing (notes/drawing): "Auto &rest" (command 40420) draws the rest of an
     // empty measure; "Auto hide tablature stems" (command 42226) leaves tablature
     // heads without stems and beams; "Pr&omote Shaped Heads" (command 40213) draws
@@ -416,6 +424,7 @@ struct DisplayGlobals {
     platform::FontHandle DesignFont{};
     ScoreSystem* ParkedSystem = nullptr;  // moved far left in paint ParkedPaintSerial
     uint32_t ParkedPaintSerial = 0;
+    PainterState painter;                 // the score painter and zoom (display/painter_state.h)
 };
 
 struct ProgramState {

@@ -18,6 +18,7 @@
 #include "core/model/pages.h"
 #include "core/objects/score_object.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/painter.h"
 #include "layout/page_chain.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "staves/signature_fields.h"
@@ -97,13 +98,25 @@ std::pair<int, int> TrimHidden(ScoreView* view, int first, int last) {
     return {first, last};
 }
 
+// A node of a cell's list that may be read: a record of the score being worked on
+// (the usual case, one check) or of another open score. Only a paint checks: it
+// walks lists the user may have damaged and reports them once; the editing and
+// layout paths walk the lists they keep sound, at the speed they need.
+bool IsReadableNode(const ScoreObject* object) {
+    if (!IsPaintingGuardSet()) return true;
+    return SoundObjectBytesInSet(CurrentPoolSet(), object) != 0 || IsObjectOfAnOpenScore(object);
+}
+
 // The code of the last change of `type` in the cell's list, or `start` when none.
 int LastChangeInCell(const MeasureCell& cell, ObjectType type, SignatureCode codeOf, int start) {
     const ScoreObject* head = cell.objects.get();
-    const ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
+    if (head == nullptr || !IsReadableNode(head)) return start;
+    const ScoreObject* object = head->next.get();
     int code = start;
     int latestTick = -1;
     for (int i = 0; object != nullptr && i < kMaxCellObjects; ++i, object = object->next.get()) {
+        // A damaged link ends the walk (the painter reports it).
+        if (!IsReadableNode(object)) break;
         if (object->type != TypeCode(type)) continue;
         const int tick = SignatureTickOfObject(object);
         if (tick > latestTick) {

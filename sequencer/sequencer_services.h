@@ -37,6 +37,10 @@ int OpenMidiPortsWithPatchCache(ScoreDocument* document);
 // Non-zero on success.
 int OpenMidiOutputPort(int device);
 
+// Fills the next half of the performance table while the sequencer plays; the
+// painter calls it between measures when a refill is due.
+void BuildPerformanceBlock(ScoreView* view);
+
 // Procedure of dialog 830 "MIDI Event".
 intptr_t MidiEventDialogProc(platform::WindowHandle dialog, win::Message message, uint32_t word,
                              intptr_t data);

@@ -1,36 +1,103 @@
-// Shell services used by the score model. The frame, its toolbars and the score
-// windows are not built yet; until they are, activation happens in the score model
-// only, and there are no buttons to update.
+// Shell services used by the score model: activating a score window's view,
+// moving a page view to a page, and giving the focus back to the active window.
+// The toolbars are not built yet, so there are no buttons to update.
 #include "shell/shell_services.h"
 
+#include <cstdio>
+
+#include "core/core_strings.h"
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
-#include "core/state.h"
 #include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "core/undo/undo.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "layout/page_format.h"
+#include "platform/win/input.h"
+#include "platform/win/mdi.h"
+#include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
 #include "shell/score_settings.h"
 
 namespace ql {
+namespace {
+
+bool PlaybackRuns() { return PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0; }
+
+void ShowPageStatus(ScoreView* view, ScorePage* page) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%s: %d %s %d", ProgramString(kStrPage).c_str(), page->pageNumber,
+                  ProgramString(kStrOf).c_str(), static_cast<int>(view->document->header.pageCount));
+    SetStatusText(0, text);
+    std::snprintf(text, sizeof text, "  %s: %d   %s: %d", ProgramString(kStrStart).c_str(),
+                  static_cast<int>(page->firstMeasure), ProgramString(kStrEnd).c_str(),
+                  static_cast<int>(page->lastMeasure));
+    SetStatusText(1, text);
+}
+
+// Makes an existing page current with its first system and measure.
+void ShowExistingPage(ScoreView* view, ScorePage* page) {
+    view->currentPage = page;
+    view->currentSystem = page->firstSystem.get();
+    if (view->currentSystem != nullptr)
+        SetCurrentSystemAndMeasure(view, view->currentSystem, view->currentStaff, page->firstMeasure, true);
+    ShowPageStatus(view, page);
+}
+
+void ShowMasterPage(ScoreView* view, bool left) {
+    ScorePage* page = left ? view->document->leftMaster : view->document->rightMaster;
+    if (page == nullptr) return;
+    view->currentPage = page;
+    view->currentSystem = page->firstSystem.get();
+    SetStatusText(0, ProgramString(left ? kStrLeftMaster : kStrRightMaster).c_str());
+}
+
+// One page past the last: appended as one undoable step, then shown.
+void AppendAndShowPage(ScoreView* view, int pageIndex) {
+    ScoreDocument* document = view->document;
+    {
+        UndoStep step(document, view, UndoKind::System, 0, UndoVerb::Add);
+        if (AppendPage(view) == 0) return;
+    }
+    if (ScorePage* page = GetPageAt(document, pageIndex)) ShowExistingPage(view, page);
+    RedrawLinkedViews(view);
+}
+
+}  // namespace
 
 ScoreView* HandleViewActivation(ScoreView* view) {
-    // provisional: no score windows exist to bring forward; the view is activated
-    // in the score model only.
-    if (PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0) return nullptr;
-    ScoreView* active = ActivateView(view);
+    UpdateToolbarButtons(view);
+    if (!IsValidView(view) || view->document == nullptr || PlaybackRuns()) return nullptr;
+    // Activating the active view again only brings its settings back.
+    ScoreView* active = State().documents.ActiveView == view ? view : ActivateView(view);
     // The settings a score carries follow the active document.
     if (active != nullptr) LoadScoreSettingsFrom(active->document);
     return active;
 }
 
 void ShowPageInView(ScoreView* view, int pageIndex) {
-    // provisional: the page window, its readouts and the undoable page append are
-    // not built; an existing page becomes current with its first system, and an
-    // index past the last page changes nothing.
-    if (view == nullptr || !view->pageView || view->document == nullptr) return;
-    ScorePage* page = pageIndex >= 0 ? GetPageAt(view->document, pageIndex) : nullptr;
-    if (page == nullptr) return;
-    view->currentPage = page;
-    view->currentSystem = page->firstSystem.get();
+    if (!IsValidView(view) || !view->pageView || view->document == nullptr) return;
+    if (pageIndex == -1) return ShowMasterPage(view, true);
+    if (pageIndex < -1) return ShowMasterPage(view, false);
+    const int pageCount = view->document->header.pageCount;
+    if (pageIndex < pageCount) {
+        if (ScorePage* page = GetPageAt(view->document, pageIndex)) ShowExistingPage(view, page);
+        return;
+    }
+    // Only the page right after the last one can be asked for.
+    if (pageIndex == pageCount) AppendAndShowPage(view, pageIndex);
+}
+
+void FocusActiveView() {
+    ScoreView* view = State().documents.ActiveView;
+    const platform::WindowHandle client = Frame().mdiClient;
+    if (view == nullptr || !win::IsWindow(view->ViewWindow)) return;
+    if (win::GetActiveMdiChild(client) != view->ViewWindow) win::ActivateMdiChild(client, view->ViewWindow);
+    if (win::GetFocus() != view->ViewWindow) win::SetFocus(view->ViewWindow);
 }
 
 void UpdateVoiceButtons(ScoreView* /*view*/) {

@@ -13,12 +13,9 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
-#include "core/private_messages.h"
 #include "core/ui/status_bar_notes.h"
-#include "core/undo/undo.h"
 #include "editing/selection.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "platform/win/message_loop.h"
 #include "staves/change_range.h"
 #include "staves/clef_key_relayout.h"
 #include "staves/signature_fields.h"
@@ -89,12 +86,6 @@ void TakeSelectionLocation(ScoreView* view) {
     view->currentMeasure = focus->location.location.measure;
 }
 
-bool HasLocation(const ScoreView* view) {
-    return view != nullptr && view->document != nullptr && view->currentStaff >= 1 &&
-           view->currentStaff <= view->document->header.staffCount && view->currentMeasure >= 1 &&
-           view->currentMeasure <= view->document->header.measureCount;
-}
-
 }  // namespace
 
 int SteppedClefKind(int kind, int step) {
@@ -123,12 +114,7 @@ int ApplyClefOverRange(ScoreView* view, const ClefRangeChange& change) {
             SetClefNibble(ExistingMeasureCell(document, change.staff, m), change.newClef);
         return 1;
     }
-    TransposeRequest request;
-    request.staff = change.staff;
-    request.firstMeasure = change.firstMeasure;
-    request.firstTick = change.firstTick;
-    request.lastMeasure = change.endMeasure;
-    request.lastTick = change.endTick;
+    TransposeRequest request = TransposeRequestOver(change);
     request.newClef = change.newClef;
     request.clefMode = change.clefMode;
     request.direction = change.direction;
@@ -137,38 +123,18 @@ int ApplyClefOverRange(ScoreView* view, const ClefRangeChange& change) {
 }
 
 int StepClef(ScoreView* view, int step) {
-    if (!HasLocation(view)) return 0;
-    ScoreDocument* document = view->document;
-    const int staff = view->currentStaff;
-    const int measure = view->currentMeasure;
-    const ChangeRange range =
-        ComputeChangeRange(document, ChangeWhat::Clef, ChangeRangeMode::UpToChange, staff, measure, 0, 0);
-    if (range.notes != 0) {
-        win::PostMessage(view->ViewWindow, kMsgSyntheticPress);
-        return 0;
-    }
-    const MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
-    const int current = cell != nullptr ? CellClef(*cell) : -1;
-    if (!IsValidClef(current)) return 0;
-    {
-        const UndoStep edit(document, view, UndoKind::Item, TypeCode(ObjectType::Clef), UndoVerb::Add);
-        ClefRangeChange change;
-        change.staff = staff;
-        change.firstMeasure = measure;
-        change.endMeasure = range.end;
-        change.endTick = range.endTick;
-        change.oldClef = current;
-        change.newClef = SteppedClefKind(current, step);
-        change.notesInRange = false;
-        ApplyClefOverRange(view, change);
-        SetDocumentModified(document);
-    }
-    RelayoutAfterSignatureChange(view, measure);
-    return 1;
+    const std::optional<SignatureStep> start = BeginSignatureStep(view, ChangeWhat::Clef);
+    if (!start || !IsValidClef(start->current)) return 0;
+    ClefRangeChange change;
+    static_cast<SignatureRange&>(change) = start->range;
+    change.oldClef = start->current;
+    change.newClef = SteppedClefKind(start->current, step);
+    change.notesInRange = false;
+    return FinishSignatureStep(view, *start, ObjectType::Clef, [&] { ApplyClefOverRange(view, change); });
 }
 
 int StepStaffElementClef(ScoreView* view, int step) {
-    if (!HasLocation(view)) return 0;
+    if (!HasStaffMeasureLocation(view)) return 0;
     ScoreDocument* document = view->document;
     const int staff = view->currentStaff;
     const MeasureCell* cell = ExistingMeasureCell(document, staff, view->currentMeasure);
@@ -191,7 +157,7 @@ int StepStaffElementClef(ScoreView* view, int step) {
 
 int InsertClefInMeasure(ScoreView* view, ScoreObject* clef) {
     TakeSelectionLocation(view);
-    if (!HasLocation(view) || clef == nullptr || !IsClefChangeObject(clef)) return 0;
+    if (!HasStaffMeasureLocation(view) || clef == nullptr || !IsClefChangeObject(clef)) return 0;
     ScoreDocument* document = view->document;
     const int staff = view->currentStaff;
     const int measure = view->currentMeasure;
@@ -203,11 +169,7 @@ int InsertClefInMeasure(ScoreView* view, ScoreObject* clef) {
                                                  ChangeRangeMode::UpToChange, staff, measure,
                                                  tick + 1, 0);
     ClefRangeChange change;
-    change.staff = staff;
-    change.firstMeasure = measure;
-    change.firstTick = tick;
-    change.endMeasure = range.end;
-    change.endTick = range.endTick;
+    static_cast<SignatureRange&>(change) = {staff, measure, tick, range.end, range.endTick};
     change.oldClef = ClefKindOfObject(clef);
     change.newClef = before;
     change.notesInRange = range.notes != 0;

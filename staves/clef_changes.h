@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "notes/transpose/transpose.h"
+#include "staves/signature_step.h"
 
 namespace ql {
 
@@ -29,12 +30,7 @@ bool IsUnpitchedClef(int kind);
 
 // One clef change over a range of a staff: measures [firstMeasure, endMeasure), the
 // first from firstTick, the end measure up to endTick (0: not at all).
-struct ClefRangeChange {
-    int staff = 1;
-    int firstMeasure = 1;
-    int firstTick = 0;
-    int endMeasure = 2;
-    int endTick = 0;
+struct ClefRangeChange : SignatureRange {
     int oldClef = 0;
     int newClef = 0;
     TransposeClefMode clefMode = TransposeClefMode::Transpose;  // keep pitches

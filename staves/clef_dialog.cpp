@@ -1,6 +1,7 @@
 // The "Clef Selection" dialog (see clef_dialog.h). The four group buttons carry the
 // group letters; the statics beside them name each group's current member, which
 // the group's scroll bar steps through in the group's own order.
+#include "staves/signature_step.h"
 #include "staves/clef_dialog.h"
 
 #include <algorithm>
@@ -186,12 +187,6 @@ intptr_t OnCommand(WindowHandle dialog, uint32_t word, int* kind, std::optional<
     return 1;
 }
 
-bool HasLocation(const ScoreView* view) {
-    return view != nullptr && view->document != nullptr && view->currentStaff >= 1 &&
-           view->currentStaff <= view->document->header.staffCount && view->currentMeasure >= 1 &&
-           view->currentMeasure <= view->document->header.measureCount;
-}
-
 }  // namespace
 
 const char* ClefKindName(int kind) {
@@ -204,7 +199,7 @@ void ResetClefGroupMembers() {
 
 ClefDialogResult ClefSelectionDialog(ScoreView* view, const ClefDialogStart& start) {
     ClefDialogResult out;
-    if (!HasLocation(view) || !IsValidClef(start.kind)) return out;
+    if (!HasStaffMeasureLocation(view) || !IsValidClef(start.kind)) return out;
     int kind = start.kind;
     std::optional<ClefChoice> chosen;
     ModalDialogBox(view, kClefSelectionDialog,

@@ -7,6 +7,9 @@
 
 #include "core/draw/painting_guard.h"
 #include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
+#include "core/model/grid.h"
+#include "core/objects/score_object.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -18,6 +21,7 @@
 #include "platform/text/text_out.h"
 #include "staves/clef_key_placement.h"
 #include "staves/signature_drawing.h"
+#include "staves/signature_fields.h"
 
 namespace ql {
 
@@ -101,6 +105,23 @@ void DrawKeySignatureAtSystemStart(ScoreView* view, int staff, int slot, int key
     WithFont(view, State().drawing.MusicFont, gfx::kTextAlignBaseline | gfx::kTextAlignLeft, [&] {
         for (int i = 0; i < row.count; ++i)
             GlyphOut(view, row.glyphs[i].glyph, row.glyphs[i].x, row.glyphs[i].y);
+    });
+}
+
+void DrawKeyAccidentals(ScoreObject* key, ScoreView* view, int32_t x, int32_t y) {
+    if (key == nullptr || view == nullptr || view->document == nullptr) return;
+    ScoreDocument* document = view->document;
+    const MeasureCell* cell = document->header.staffCount > 0 ? view->currentCell : nullptr;
+    const int clef = cell != nullptr ? CellClef(*cell) : CodeOf(ClefKind::Treble);
+    int previous = kNoPreviousKey;
+    const bool atOrigin = x == 0 && y == 0;
+    if (cell != nullptr && !atOrigin && key->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList))
+        previous = KeySignatureAtTick(cell, SignatureTickOfObject(key));
+    const PlacedKeyObject row = PlaceKeyAccidentals(EngravingMetricOf(*document, EngravingMetric::Keysym), clef,
+                                                    KeyCodeOfObject(key), previous, x, y);
+    if (row.count == 0) return;
+    WithFont(view, State().drawing.MusicFont, gfx::kTextAlignBaseline | gfx::kTextAlignLeft, [&] {
+        for (int i = 0; i < row.count; ++i) GlyphOut(view, row.glyphs[i].glyph, row.glyphs[i].x, row.glyphs[i].y);
     });
 }
 

@@ -124,4 +124,36 @@ PlacedKeyRow PlaceKeySignature(ScoreView* view, int staff, int slot, int key,
                          slotX + view->beatMap.keyX[place.mapCell]);
 }
 
+namespace {
+
+// The treble staff's top line in a key object's box, and the units of one step.
+constexpr int32_t kKeyBoxTopLine = 384;
+constexpr int32_t kStepUnits = 64;
+constexpr int kTopLinePosition = -8;
+
+void AddKeyRow(PlacedKeyObject* out, int clef, int key, uint8_t glyph, NaturalRange range, int32_t x, int32_t y,
+               int32_t distance) {
+    for (int i = range.first; i < range.end && out->count < 2 * kMaxKeyAccidentals; ++i, x += distance) {
+        const int32_t top = y + kKeyBoxTopLine + (KeyAccidentalPosition(clef, key, i) - kTopLinePosition) * kStepUnits;
+        out->glyphs[out->count++] = PlacedGlyph{glyph, x, top};
+    }
+}
+
+}  // namespace
+
+PlacedKeyObject PlaceKeyAccidentals(int32_t accidentalDistance, int clef, int key, int previousKey, int32_t x,
+                                    int32_t y) {
+    PlacedKeyObject out;
+    if (!IsValidKey(key)) return out;
+    if (!IsValidClef(clef)) clef = CodeOf(ClefKind::Treble);
+    if (IsValidKey(previousKey)) {
+        const NaturalRange naturals = CancelledAccidentals(previousKey, key);
+        const int32_t left = x - (naturals.end - naturals.first) * accidentalDistance;
+        AddKeyRow(&out, clef, previousKey, kKeyNaturalGlyph, naturals, left, y, accidentalDistance);
+    }
+    AddKeyRow(&out, clef, key, KeyAccidentalGlyph(key), NaturalRange{0, KeyAccidentalCount(key)}, x, y,
+              accidentalDistance);
+    return out;
+}
+
 }  // namespace ql

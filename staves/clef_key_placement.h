@@ -47,4 +47,19 @@ struct PlacedKeyRow {
 PlacedKeyRow PlaceKeySignature(ScoreView* view, int staff, int slot, int key,
                                int previousKeyPlusOne);
 
+// The glyphs of a key-signature object whose box has its top-left at (x, y): the
+// key's accidentals, one accidental distance apart, on the staff of `clef` (the
+// box's top line 384 below y under a treble clef, moved with the clef as the
+// system-start signature is); and with `previousKey` (0..14) the naturals cancelling
+// it, first, standing left of them. Nothing for a key code out of range; an
+// out-of-range clef reads as treble.
+struct PlacedKeyObject {
+    int count = 0;
+    PlacedGlyph glyphs[2 * kMaxKeyAccidentals];
+};
+PlacedKeyObject PlaceKeyAccidentals(int32_t accidentalDistance, int clef, int key, int previousKey,
+                                    int32_t x, int32_t y);
+// No previous key: no naturals.
+constexpr int kNoPreviousKey = -1;
+
 }  // namespace ql

@@ -2,4 +2,4 @@
 # measure edits re-place systems and rebuild beat maps (layout, notes), redraw the
 # linked views (display), read the program's settings (shell) and end the focus on
 # an object they remove (editing).
-ql_depends(staves core platform notes layout display shell editing)
+ql_depends(staves core platform notes layout display shell editing sequencer)

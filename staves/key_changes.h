@@ -11,17 +11,13 @@
 #pragma once
 
 #include "notes/transpose/transpose.h"
+#include "staves/signature_step.h"
 
 namespace ql {
 
 struct ScoreView;
 
-struct KeyRangeChange {
-    int staff = 1;
-    int firstMeasure = 1;
-    int firstTick = 0;
-    int endMeasure = 2;  // first measure after the range
-    int endTick = 0;
+struct KeyRangeChange : SignatureRange {
     int key = 7;
     bool transpose = false;  // else only the nibbles (and the spelling) change
     TransposeDirection direction = TransposeDirection::Up;

@@ -1,6 +1,7 @@
 // The "Key Selection" dialog (see key_dialog.h): its controls' state while it runs,
 // and what OK applies. The key buttons carry the keys' short names; choosing one
 // shows the key's full name in the label.
+#include "staves/signature_step.h"
 #include "staves/key_dialog.h"
 
 #include <algorithm>
@@ -171,12 +172,6 @@ void ApplyKeyChoice(ScoreView* view, const KeyChoice& c, int tick) {
     SetDocumentModified(document);
 }
 
-bool HasLocation(const ScoreView* view) {
-    return view != nullptr && view->document != nullptr && view->currentStaff >= 1 &&
-           view->currentStaff <= view->document->header.staffCount && view->currentMeasure >= 1 &&
-           view->currentMeasure <= view->document->header.measureCount;
-}
-
 intptr_t OnCommand(WindowHandle dialog, uint32_t word, int* key, std::optional<KeyChoice>* chosen) {
     const int32_t id = static_cast<int32_t>(win::CommandId(word));
     if (id >= kFirstKeyButton && id <= kLastKeyButton) {
@@ -207,8 +202,8 @@ const char* KeyName(int key) {
     return IsValidKey(key) ? kKeyNames[key] : "";
 }
 
-int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start) {
-    if (!HasLocation(view)) return ui::kIdCancel;
+int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey) {
+    if (!HasStaffMeasureLocation(view)) return ui::kIdCancel;
     int key = IsValidKey(start.key) ? start.key : kNoAccidentalsKey;
     std::optional<KeyChoice> chosen;
     ModalDialogBox(view, kKeySelectionDialog,
@@ -228,6 +223,7 @@ int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start) {
         ApplyKeyChoice(view, *chosen, tick);
     }
     RelayoutAfterSignatureChange(view, view->currentMeasure);
+    if (chosenKey != nullptr) *chosenKey = chosen->key;
     return ui::kIdOk;
 }
 

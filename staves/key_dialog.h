@@ -20,7 +20,8 @@ struct KeyDialogStart {
 const char* KeyName(int key);
 
 // 1 on OK (the key written), 2 when cancelled, when nothing was to change (a change
-// within the measure without a tick) or when the view has no location.
-int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start);
+// within the measure without a tick) or when the view has no location. On OK the key
+// chosen is stored in `chosenKey` when given.
+int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey = nullptr);
 
 }  // namespace ql

@@ -74,4 +74,22 @@ void ClearGroupBits(StaffRecord& staff, GroupKind kind) {
     SetBits(staff, masks, static_cast<uint16_t>(masks.above | masks.below | masks.oneStaff), false);
 }
 
+GroupLinks GroupLinksOf(const StaffRecord& staff) {
+    GroupLinks links{};
+    for (int k = 0; k < kGroupKindCount; ++k) {
+        links.above[k] = JoinsStaffAbove(staff, kAllGroupKinds[k]);
+        links.below[k] = JoinsStaffBelow(staff, kAllGroupKinds[k]);
+        links.oneStaff[k] = IsOneStaffGroup(staff, kAllGroupKinds[k]);
+    }
+    return links;
+}
+
+void SetGroupLinks(StaffRecord& staff, const GroupLinks& links) {
+    for (int k = 0; k < kGroupKindCount; ++k) {
+        SetJoinsStaffAbove(staff, kAllGroupKinds[k], links.above[k]);
+        SetJoinsStaffBelow(staff, kAllGroupKinds[k], links.below[k]);
+        SetOneStaffGroup(staff, kAllGroupKinds[k], links.oneStaff[k]);
+    }
+}
+
 }  // namespace ql

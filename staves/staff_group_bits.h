@@ -11,6 +11,8 @@ namespace ql {
 struct StaffRecord;
 
 enum class GroupKind { Barline, Brace, Bracket };
+constexpr int kGroupKindCount = 3;
+constexpr GroupKind kAllGroupKinds[kGroupKindCount] = {GroupKind::Barline, GroupKind::Brace, GroupKind::Bracket};
 
 bool JoinsStaffAbove(const StaffRecord& staff, GroupKind kind);
 bool JoinsStaffBelow(const StaffRecord& staff, GroupKind kind);
@@ -25,5 +27,15 @@ void SetOneStaffGroup(StaffRecord& staff, GroupKind kind, bool on);
 
 // Clears every group bit of one kind on a staff.
 void ClearGroupBits(StaffRecord& staff, GroupKind kind);
+
+// A staff's group bits of every kind (indexed as kAllGroupKinds), to move them from
+// one staff to another.
+struct GroupLinks {
+    bool above[kGroupKindCount];
+    bool below[kGroupKindCount];
+    bool oneStaff[kGroupKindCount];
+};
+GroupLinks GroupLinksOf(const StaffRecord& staff);
+void SetGroupLinks(StaffRecord& staff, const GroupLinks& links);
 
 }  // namespace ql

@@ -28,7 +28,6 @@ constexpr uint8_t kNoPort = 255;
 constexpr int kTimbres = 4;
 // The program keeps no default-patch setting yet: a new staff starts on program 0.
 constexpr uint8_t kDefaultPatch = 0;
-constexpr GroupKind kKinds[] = {GroupKind::Barline, GroupKind::Brace, GroupKind::Bracket};
 
 template <typename F>
 void ForEverySystem(ScoreView* view, F f) {
@@ -69,11 +68,11 @@ void CloseSystemSlot(ScoreView* view, int count, int number) {
 // The new staff joins the groups it falls inside: joined above where the staff above
 // joins below, joined below where the staff below joins above.
 void JoinNeighbourGroups(ScoreDocument* document, StaffRecord& staff, int number, int count) {
-    for (GroupKind kind : kKinds) ClearGroupBits(staff, kind);
+    for (GroupKind kind : kAllGroupKinds) ClearGroupBits(staff, kind);
     if (number <= 1 || number >= count) return;
     const StaffRecord* above = StaffRecordOf(document, number - 1);
     const StaffRecord* below = StaffRecordOf(document, number + 1);
-    for (GroupKind kind : kKinds) {
+    for (GroupKind kind : kAllGroupKinds) {
         if (above != nullptr && JoinsStaffBelow(*above, kind)) SetJoinsStaffAbove(staff, kind, true);
         if (below != nullptr && JoinsStaffAbove(*below, kind)) SetJoinsStaffBelow(staff, kind, true);
     }
@@ -92,12 +91,25 @@ void FreeStaff(StaffRecord* staff) {
     FreeRecord(kStaffRecordPool, staff);
 }
 
+// A system whose visible staves were all removed shows its first staff again: no
+// system is left without a staff to draw and point at.
+void ShowFirstStaffWhereNoneIsVisible(ScoreView* view, int count) {
+    ForEverySystem(view, [&](ScoreSystem* system) {
+        int8_t* flags = StaffFlagsOf(system);
+        if (flags == nullptr) return;
+        for (int s = 1; s <= count; ++s)
+            if ((static_cast<uint8_t>(flags[s]) & pages::kHiddenStaff) == 0) return;
+        flags[1] = static_cast<int8_t>(static_cast<uint8_t>(flags[1]) & ~pages::kHiddenStaff);
+        RestackSystemStaves(view, system);
+    });
+}
+
 // Cuts the links of the staves next to a removed staff where it ends its group.
 void CutGroupLinks(ScoreDocument* document, int staff, int count) {
     const StaffRecord* removed = StaffRecordOf(document, staff);
     StaffRecord* next = staff < count ? StaffRecordOf(document, staff + 1) : nullptr;
     StaffRecord* previous = staff >= 2 ? StaffRecordOf(document, staff - 1) : nullptr;
-    for (GroupKind kind : kKinds) {
+    for (GroupKind kind : kAllGroupKinds) {
         if (next != nullptr && !JoinsStaffAbove(*removed, kind)) SetJoinsStaffAbove(*next, kind, false);
         if (previous != nullptr && !JoinsStaffBelow(*removed, kind))
             SetJoinsStaffBelow(*previous, kind, false);
@@ -148,6 +160,7 @@ int RemoveStaff(ScoreView* view, int staff) {
     CloseSystemSlot(view, count, staff);
     AddStaffToSystems(view, count, count - 1);
     document->header.staffCount = static_cast<uint8_t>(count - 1);
+    ShowFirstStaffWhereNoneIsVisible(view, count - 1);
     if (view->currentStaff > count - 1) view->currentStaff = count - 1;
     view->currentStaffRecord = StaffRecordOf(document, view->currentStaff);
     SetDocumentModified(document);

@@ -86,6 +86,10 @@ uint8_t StaffSizePercent(const StaffRecord& staff) {
     return staff.staffData22[kStaffSizeByte];
 }
 
+void SetStaffSizePercent(StaffRecord& staff, uint8_t percent) {
+    staff.staffData22[kStaffSizeByte] = percent;
+}
+
 int32_t ScaledValue(int32_t base, double scale) {
     return scale != 0.0 ? static_cast<int32_t>(base * scale) : base;
 }

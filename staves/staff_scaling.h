@@ -27,6 +27,7 @@ struct ScaledFontEntry {
 constexpr int kStaffSizeByte = 4;
 constexpr double kPercent = 0.01;
 uint8_t StaffSizePercent(const StaffRecord& staff);
+void SetStaffSizePercent(StaffRecord& staff, uint8_t percent);
 
 // truncate(base x scale) when scale is non-zero, else the base value.
 int32_t ScaledValue(int32_t base, double scale);

@@ -30,8 +30,9 @@ RecordPool* PoolOf(PoolSet set, int pool) {
 int BlockOfAddress(const RecordPool& pool, const void* address) {
     if (!IsInArena(address)) return -1;
     auto* bytes = static_cast<const std::byte*>(address);
+    // Newest block first: the records a caller has just allocated are there.
     int count = std::min<int>(pool.blockCount, kMaxBlocksCap);
-    for (int block = 0; block < count; ++block) {
+    for (int block = count - 1; block >= 0; --block) {
         const PoolBlock& entry = pool.blocks[block];
         if (!entry.base) continue;
         if (bytes >= entry.base.get() && bytes < entry.end.get()) return block;

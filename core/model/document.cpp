@@ -27,6 +27,7 @@
 #include "shell/preference_defaults.h"
 #include "shell/score_settings.h"
 #include "platform/gfx/objects.h"
+#include "notes/ties/ties.h"
 
 namespace ql {
 
@@ -387,6 +388,7 @@ void ConvertHeaderToInternal(ScoreDocument* document) {
         double value = BcdInchesToFloat(document->header.pageDistances[i]);
         document->internalDistances[i] = static_cast<uint16_t>(value * kUnitsPerBcdUnit);
     }
+    CorrectTieCurveHeight(document);  // a damaged tie height is repaired as it comes in
 }
 
 void ConvertHeaderToExternal(ScoreDocument* document) {

@@ -87,7 +87,7 @@ bool CheckEventOrder(EventRecord* head, ScoreDocument* document) {
             return false;
         }
         if (event->time < before->time ||
-            (event->time == before->time && event->step < before->step)) {
+            (event->time == before->time && SignedStep(*event) < SignedStep(*before))) {
             before->next = RecordHandle{};
             if (EventRecord* chordHead = GetFirstEventOfChord(before))
                 chordHead->beamNext = RecordHandle{};

@@ -75,6 +75,18 @@ constexpr uint16_t kTextGlyphByHand = 0x8000;  // articulation glyph changed by 
 constexpr uint8_t kDefaultTextStyle = 3;
 constexpr uint8_t kLastProgramStyle = 3;
 constexpr uint8_t kLastDocumentStyle = 23;
+// Checked readings of the style byte, which a file may hold out of range; the stored
+// byte is left as it is. As a style: a slot beyond the document's 24 reads as slot 0
+// (no style font). As an own font's face: an index beyond the face-name table reads
+// as entry 1, the first text face (entry 0 is the music font).
+constexpr uint8_t kFaceTableEntries = 32;
+constexpr uint8_t kFallbackFaceEntry = 1;
+constexpr uint8_t TextStyleSlotOf(uint8_t stored) {
+    return stored <= kLastDocumentStyle ? stored : 0;
+}
+constexpr uint8_t TextFaceIndexOf(uint8_t stored) {
+    return stored < kFaceTableEntries ? stored : kFallbackFaceEntry;
+}
 constexpr int32_t kMinimumTextExtent = 64;
 constexpr int32_t kMaximumTextHeight = 2048;
 // A string that cannot be resolved shows this; one that cannot be copied makes

@@ -33,7 +33,9 @@ namespace {
 
 constexpr uint8_t kSymbolCharset = 2;
 constexpr uint8_t kOwnFontSlot = 255;
-constexpr uint8_t kFallbackDocumentStyle = 4;
+constexpr uint8_t kFirstDocumentStyle = 4;
+static_assert(kFaceTableEntries == kFaceNameCount && kFallbackFaceEntry == kFallbackFaceIndex);
+static_assert(kLastDocumentStyle + 1 == kScoreFontCount);
 constexpr int32_t kOversizeHeightReplacement = 512;
 constexpr gfx::Colour kLightGray = 0x00C0C0C0;
 constexpr char kEmptySymbolProbe = 'M';
@@ -52,15 +54,14 @@ bool IsProgramStyle(uint8_t style) {
 }
 
 uint8_t CharsetOf(const TextObject* text, const ScoreDocument* document) {
-    if (HasOwnFont(text) || document == nullptr || text->body.style >= kScoreFontCount)
-        return text->body.charset;
-    return document->fonts[text->body.style].charset;
+    if (HasOwnFont(text) || document == nullptr) return text->body.charset;
+    return document->fonts[TextStyleSlotOf(text->body.style)].charset;
 }
 
 // Text (not symbol) measuring applies to own fonts and document styles outside the
 // symbol character set.
 bool MeasuresAsText(const TextObject* text, const ScoreDocument* document) {
-    bool textFont = HasOwnFont(text) || text->body.style >= kFallbackDocumentStyle;
+    bool textFont = HasOwnFont(text) || TextStyleSlotOf(text->body.style) >= kFirstDocumentStyle;
     return textFont && CharsetOf(text, document) != kSymbolCharset;
 }
 
@@ -69,8 +70,7 @@ bool MeasuresAsText(const TextObject* text, const ScoreDocument* document) {
 // falls back to the first text face, never to the music font in entry 0.
 QuickFontRecord OwnFontRecord(const TextObject* text, const ScoreDocument& document) {
     QuickFontRecord record{};
-    uint8_t face = text->body.style < kFaceNameCount ? text->body.style : kFallbackFaceIndex;
-    std::memcpy(record.face, document.faceNames[face].name, sizeof record.face);
+    std::memcpy(record.face, document.faceNames[TextFaceIndexOf(text->body.style)].name, sizeof record.face);
     record.face[sizeof record.face - 1] = '\0';
     record.bold = (text->body.flags & kTextBold) != 0;
     record.italic = (text->body.flags & kTextItalic) != 0;
@@ -90,8 +90,7 @@ platform::FontHandle OwnFont(TextObject* text, ScoreView* view) {
 }
 
 platform::FontHandle StyleFont(TextObject* text, ScoreView* view) {
-    uint8_t style = text->body.style;
-    if (style > kLastDocumentStyle) style = text->body.style = kFallbackDocumentStyle;
+    const uint8_t style = TextStyleSlotOf(text->body.style);
     const DrawingGlobals& drawing = State().drawing;
     switch (style) {
         case 0:
@@ -204,8 +203,7 @@ void ApplyTextDialogValues(const TextObject* text, ScoreDocument* document, Quic
         *out = OwnFontRecord(text, *document);
         return;
     }
-    uint8_t style = text->body.style < kScoreFontCount ? text->body.style : 0;
-    *out = document->fonts[style];
+    *out = document->fonts[TextStyleSlotOf(text->body.style)];
     out->handle = 0;
 }
 

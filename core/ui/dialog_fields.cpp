@@ -324,9 +324,9 @@ void PaperIndexFromFileCode(ScoreView* view) {
 }
 
 uint8_t PaperUnitOf(PageRecord* record) {
-    if (record->paperKind == kUserPaperIndex) return record->unit;
-    record->unit =
-        record->paperKind < kPaperRowCount ? PaperTable[record->paperKind].unit : kPaperUnitInches;
+    const PaperRow& row = PaperRowOf(record->paperKind);
+    if (row.index == kUserPaperIndex) return record->unit;
+    record->unit = row.unit;
     return record->unit;
 }
 

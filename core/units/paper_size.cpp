@@ -13,8 +13,8 @@ void PaperInches(const ScoreDocument& document, double* width, double* height) {
     uint8_t unit = page.unit;
     BcdInches w = document.header.userPageWidth;
     BcdInches h = document.header.userPageHeight;
-    if (page.paperKind < kPaperRowCount && page.paperKind != kUserPaperIndex) {
-        const PaperRow& row = PaperTable[page.paperKind];
+    const PaperRow& row = PaperRowOf(page.paperKind);
+    if (row.index != kUserPaperIndex) {
         unit = row.unit;
         w = row.width;
         h = row.height;

@@ -35,6 +35,12 @@ inline constexpr PaperRow PaperTable[kPaperRowCount] = {
     {"A5", 2221, 0x1480, 0x2100, kPaperUnitCentimetres, 6, 10},
 };
 
+// The row of a stored paper kind; a kind outside the table (a damaged file) reads as
+// row 0.
+constexpr const PaperRow& PaperRowOf(uint8_t kind) {
+    return PaperTable[kind < kPaperRowCount ? kind : 0];
+}
+
 constexpr bool PaperIndexesMatchRows() {
     for (int row = 0; row < kPaperRowCount; ++row) {
         if (PaperTable[row].index != row) return false;

@@ -6,120 +6,45 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <stdlib.h>  // mkdtemp
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/memory/pool.h"
-#include "core/model/document.h"
-#include "core/model/grid.h"
-#include "core/model/view.h"
-#include "core/objects/class_table.h"
-#include "core/objects/midi_action_text.h"
 #include "core/state.h"
-#include "core/text/text_object.h"
+#include "files/bench/sixteenths_score.h"
 #include "files/read/score_reader.h"
-#include "files/score_file.h"
-#include "notes/accidentals/accidental.h"
-#include "notes/rests/rest.h"
-#include "objects/stored_classes.h"
-#include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {
 
-constexpr int kStaves = 8;
-constexpr int kNotesPerMeasure = 16;  // sixteenths fill a 4/4 measure
-constexpr uint8_t kSixteenth = 8;
-constexpr int kSixteenthTicks = 256;
-constexpr int kStepCycle = 9;
-constexpr int kLargeScoreNotes = 30000;
-constexpr int kSmallScoreNotes = 3000;
+using namespace bench_files;
 
-// A score of `notes` notes (whole measures, beamed in pairs) saved in a folder of
-// its own; everything is released by the destructor.
-class LoadBenchScore {
+// The score saved (reads quiet), and loaded again into a new view and document
+// that are freed at once.
+class LoadBenchScore : public SixteenthsScore {
   public:
-    explicit LoadBenchScore(int notes) {
-        ResetProgramState();
-        ui::headless::ResetUi();
-        ResetObjectClassTable();
-        ResetPreferenceDefaults();
-        RegisterTextObjectClasses();
-        RegisterMidiTextObjectClass();
-        RegisterAccidentalClass();
-        RegisterRestClass();
-        RegisterStoredObjectClasses();
+    explicit LoadBenchScore(int notes) : SixteenthsScore(notes, "ql-load-bench") {
         State().files.QuietRead = 1;
-        char pattern[] = "/tmp/ql-load-bench-XXXXXX";
-        folder_ = mkdtemp(pattern) != nullptr ? pattern : "";
-        view_ = InitView(AllocView());
-        LinkView(view_);
-        doc_ = AllocDocument();
-        ok_ = !folder_.empty() && CreateDocument(doc_, view_, nullptr) == doc_ && Fill(notes);
-        doc_->path = folder_ + "/score.ql";
-        ok_ = ok_ && SaveScoreFile(doc_, view_) != 0;
+        ok_ = Ok() && Save();
     }
-    ~LoadBenchScore() {
-        FreeView(view_);
-        FreeDocument(doc_);
-        std::error_code error;
-        std::filesystem::remove_all(folder_, error);
-        ResetProgramState();
-        ResetObjectClassTable();
-    }
-    LoadBenchScore(const LoadBenchScore&) = delete;
-    LoadBenchScore& operator=(const LoadBenchScore&) = delete;
-
-    bool Ok() const { return ok_; }
-    bool Save() { return SaveScoreFile(doc_, view_) != 0; }
-    // Loads the saved file and frees what was loaded.
+    bool Saved() const { return ok_; }
     bool Load() {
-        ScoreLoad load = LoadScoreFile(doc_->path);
+        ScoreLoad load = LoadScoreFile(Path());
         const bool loaded = load.code == 0;
         FreeLoadedScore(load);
-        SetCurrentPoolSet(doc_->pools);
+        SetCurrentPoolSet(document()->pools);
         return loaded;
     }
-    std::string Folder() const { return folder_; }
-    size_t Bytes() const { return std::filesystem::file_size(doc_->path); }
 
   private:
-    bool Fill(int notes) {
-        ScopedPoolSet pools(doc_->pools);
-        const int measures = (notes + kStaves * kNotesPerMeasure - 1) / (kStaves * kNotesPerMeasure);
-        doc_->header.staffCount = kStaves;
-        doc_->header.measureCount = static_cast<uint16_t>(measures);
-        for (int s = 0; s <= kStaves; ++s) {
-            StaffRecord* staff = ConstructStaffRecord(AllocStaffRecord(), view_);
-            if (staff == nullptr) return false;
-            doc_->staves->staves[s] = Ref32<StaffRecord>::To(staff);
-        }
-        for (int s = 1; s <= kStaves; ++s)
-            for (int m = 1; m <= measures; ++m) {
-                MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, s), doc_, m);
-                if (cell == nullptr) return false;
-                for (int i = 0; i < kNotesPerMeasure; ++i)
-                    if (AddEventToVoice(view_, cell, 0, static_cast<uint16_t>(i * kSixteenthTicks), kSixteenth,
-                                        static_cast<uint8_t>(i % kStepCycle)) == nullptr)
-                        return false;
-            }
-        return true;
-    }
-
-    std::string folder_;
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
     bool ok_ = false;
 };
 
 void RunSaveAndLoad(benchmark::State& state, int notes) {
     LoadBenchScore score(notes);
-    if (!score.Ok()) {
+    if (!score.Saved()) {
         state.SkipWithError("the score could not be built or saved");
         return;
     }
@@ -132,7 +57,7 @@ void RunSaveAndLoad(benchmark::State& state, int notes) {
 // fsync, then a read back.
 void RunPlainBytes(benchmark::State& state, bool write) {
     LoadBenchScore score(kLargeScoreNotes);
-    if (!score.Ok()) {
+    if (!score.Saved()) {
         state.SkipWithError("the score could not be built or saved");
         return;
     }
@@ -174,7 +99,7 @@ BENCHMARK(BM_SaveAndLoadScore_Baseline)->Unit(benchmark::kMillisecond);
 
 void BM_LoadScore(benchmark::State& state) {
     LoadBenchScore score(kLargeScoreNotes);
-    if (!score.Ok()) {
+    if (!score.Saved()) {
         state.SkipWithError("the score could not be built or saved");
         return;
     }

@@ -12,18 +12,12 @@
 #include "core/model/document.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
-#include "core/objects/midi_action_text.h"
 #include "core/state.h"
-#include "core/text/text_object.h"
+#include "files/bench/sixteenths_score.h"
 #include "files/read/score_reader.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
 #include "files/stream/score_stream_writer.h"
-#include "notes/accidentals/accidental.h"
-#include "notes/rests/rest.h"
-#include "objects/stored_classes.h"
-#include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace {
 
@@ -31,15 +25,7 @@ using namespace ql;
 
 void SetUpOnce() {
     static const bool done = [] {
-        ResetProgramState();
-        ui::headless::ResetUi();
-        ResetObjectClassTable();
-        ResetPreferenceDefaults();
-        RegisterTextObjectClasses();
-        RegisterMidiTextObjectClass();
-        RegisterAccidentalClass();
-        RegisterRestClass();
-        RegisterStoredObjectClasses();
+        bench_files::ResetForScoreFiles();
         State().files.QuietRead = 1;
         return true;
     }();

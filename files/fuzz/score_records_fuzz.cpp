@@ -14,9 +14,8 @@
 #include "core/model/object_list.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
-#include "core/objects/midi_action_text.h"
 #include "core/state.h"
-#include "core/text/text_object.h"
+#include "files/bench/sixteenths_score.h"
 #include "files/bytes/byte_reader.h"
 #include "files/records/face_name_table.h"
 #include "files/records/file_version.h"
@@ -26,11 +25,6 @@
 #include "files/records/rest_records.h"
 #include "files/records/staff_records.h"
 #include "files/score_file.h"
-#include "notes/accidentals/accidental.h"
-#include "notes/rests/rest.h"
-#include "objects/stored_classes.h"
-#include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 
 namespace {
 
@@ -49,15 +43,7 @@ struct Session {
 Session& TheSession() {
     static Session session = [] {
         Session s;
-        ResetProgramState();
-        ui::headless::ResetUi();
-        ResetObjectClassTable();
-        ResetPreferenceDefaults();
-        RegisterTextObjectClasses();
-        RegisterMidiTextObjectClass();
-        RegisterAccidentalClass();
-        RegisterRestClass();
-        RegisterStoredObjectClasses();
+        bench_files::ResetForScoreFiles();
         s.view = InitView(AllocView());
         s.document = AllocDocument();
         if (CreateDocument(s.document, s.view, nullptr) == nullptr) std::abort();

@@ -6,6 +6,7 @@
 // take that voice.
 #include <cstring>
 
+#include "core/error_report.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -61,6 +62,7 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
     }
     view_->voiceMask = voice == 0 ? savedVoiceMask_ & kVoiceZeroMaskBits : static_cast<uint8_t>(1u << voice);
     voiceEvents_.clear();
+    voiceRecords_.clear();
     voiceLinks_.clear();
     previous_ = nullptr;
     if (events == 0) return 0;
@@ -75,7 +77,11 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
                               const AccidentalWord* accidental) {
     (void)voice;
     EventRecord* made = AllocEvent(sizeof(EventRecord));
-    if (made == nullptr) return fc::kEventMemory;
+    if (made == nullptr) {
+        // Reported as an internal error; the load then names its code.
+        InternalError(kFileModule, fc::kEventMemoryReport, 0);
+        return fc::kEventMemory;
+    }
     *made = event;
     made->word2 &= static_cast<uint16_t>(~kEventRunTimeBits);
     if (made->time >= measureTicks_) made->time = 0;
@@ -92,6 +98,7 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
     previous_ = lastEvent_ = made;
     previousHandle_ = handle;
     voiceEvents_.push_back(handle);
+    voiceRecords_.push_back(made);
     voiceLinks_.push_back(links);
     tail_ = Tail::Event;
     if (accidental == nullptr && links.attachments == 0) return 0;
@@ -109,7 +116,7 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
 void BuildingStreamSink::ResolveBeamPartners() {
     const int count = static_cast<int>(voiceEvents_.size());
     for (int i = 0; i < count; ++i) {
-        EventRecord* event = ResolveEvent(voiceEvents_[static_cast<size_t>(i)]);
+        EventRecord* event = voiceRecords_[static_cast<size_t>(i)];
         const int own = i + 1;
         int prev = CheckedBeamPrevPosition(voiceLinks_[static_cast<size_t>(i)].beamPrev, own);
         int next = CheckedBeamNextPosition(voiceLinks_[static_cast<size_t>(i)].beamNext, own, count);
@@ -118,6 +125,7 @@ void BuildingStreamSink::ResolveBeamPartners() {
         event->beamNext = next != 0 ? voiceEvents_[static_cast<size_t>(next - 1)] : RecordHandle{};
     }
     voiceEvents_.clear();
+    voiceRecords_.clear();
     voiceLinks_.clear();
     lastEvent_ = nullptr;
     tail_ = Tail::None;

@@ -19,6 +19,7 @@
 #include "files/records/file_codes.h"
 #include "files/records/staff_records.h"
 #include "layout/measure_spacing.h"
+#include "layout/page_geometry.h"
 #include "objects/object_services.h"
 #include "objects/text_box/text_box.h"
 #include "platform/ui/message_box.h"
@@ -108,6 +109,9 @@ int BuildingStreamSink::Header(const ScoreHeader& header, uint8_t version) {
     document_->header = header;
     ApplyMarginRule(document_->header);
     ConvertHeaderToInternal(document_);
+    ConvertStoredPageSizes(*document_);
+    const PageRecord& page = document_->header.pageGeometry;
+    view_->UnitsPerInch = StaffUnitsPerInch(page.staffSize, document_->header.fontSizeSetting);
     if (!BuildGalleyPage(view_, nullptr) || view_->galleySystem == nullptr) return fc::kGalleySystem;
     return NewStaff(view_, 0) != nullptr ? 0 : fc::kStaffZero;
 }

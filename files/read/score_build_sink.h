@@ -81,6 +81,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     RecordHandle previousHandle_{};
     EventRecord* lastEvent_ = nullptr;
     std::vector<RecordHandle> voiceEvents_;  // the voice's events: position p at index p - 1
+    std::vector<EventRecord*> voiceRecords_;  // the same events' records
     std::vector<StoredEventLinks> voiceLinks_;
     Tail tail_ = Tail::None;
     // Pages.

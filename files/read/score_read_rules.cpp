@@ -1,6 +1,11 @@
 // The reader's bounding and normalising rules (see score_read_rules.h).
 #include "files/read/score_read_rules.h"
 
+#include <algorithm>
+
+#include "core/units/paper_table.h"
+#include "layout/page_geometry.h"
+
 namespace ql {
 namespace {
 
@@ -10,7 +15,26 @@ bool AllZero(const uint16_t (&words)[kMarginCount]) {
     return true;
 }
 
+// A User page side in logical units, as the page setup dialog stores it.
+uint16_t UserPageUnits(const ScoreDocument& document, uint16_t word) {
+    return static_cast<uint16_t>(std::clamp(BcdToPageUnits(document, word, false), 0, kMaxUserPageUnits));
+}
+
 }  // namespace
+
+void ConvertStoredPageSizes(ScoreDocument& document) {
+    ScoreHeader& header = document.header;
+    PageRecord& page = header.pageGeometry;
+    // The staff size first: the page sides are converted at its units per inch.
+    if (page.staffSize != kUserStaffSize) header.fontSizeSetting = kDefaultUserStaffSize;
+    page.userStaffSize = BcdTimes128(header.fontSizeSetting);
+    if (PaperRowOf(page.paperKind).index != kUserPaperIndex) {
+        header.userPageWidth = kDefaultUserPageWidth;
+        header.userPageHeight = kDefaultUserPageHeight;
+    }
+    page.userPageWidth = UserPageUnits(document, header.userPageWidth);
+    page.userPageHeight = UserPageUnits(document, header.userPageHeight);
+}
 
 void ApplyMarginRule(ScoreHeader& header) {
     if (AllZero(header.leftMargins)) {

@@ -1,7 +1,7 @@
 // The rules by which the reader bounds and normalises what a score file stores,
 // kept apart from the building so that each can be checked on its own: the margin
 // rule of the header, the spacing-list invariants, the beam partner positions, and
-// the system size a page may give.
+// the system size a page may give, the page and staff sizes stored twice.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,17 @@ constexpr int kMusicFontSlots = 4;
 constexpr uint16_t kShortestSpacingTicks = 2;
 // The longest plain duration code whose events keep their beam partners.
 constexpr uint8_t kLongestBeamedDuration = 10;
+
+// The paper and staff-size words a file stores twice, once as BcdInches in the header
+// and once in logical units in the page record: the BcdInches words rule and the
+// logical ones are computed from them. A staff size other than the user one sets the
+// user staff size to kDefaultUserStaffSize; a paper other than User sets the user
+// page to kDefaultUserPageWidth x kDefaultUserPageHeight. A stored paper kind outside
+// the paper table reads as its first row (it is not User) and is itself kept.
+constexpr uint16_t kDefaultUserPageWidth = 0x0850;   // 8.50
+constexpr uint16_t kDefaultUserPageHeight = 0x1100;  // 11.00
+constexpr uint16_t kDefaultUserStaffSize = 0x1500;   // 15.00
+void ConvertStoredPageSizes(ScoreDocument& document);
 
 // When the left-page margins are all zero they take the right-page ones; else when
 // the right-page margins are all zero they take the left-page ones.

@@ -19,6 +19,7 @@
 #include "files/stream/score_stream_walker.h"
 #include "platform/ui/message_box.h"
 #include "shell/recent_files.h"
+#include "shell/score_settings.h"
 
 namespace ql {
 namespace {
@@ -29,6 +30,7 @@ constexpr char kCantRead[] = "Can't read file.";
 constexpr char kNotScoreFile[] = "Not a Quaverlinescribe file.";
 constexpr char kTooManyStaves[] = "This file has too many staves.";
 constexpr char kInvalidData[] = "File data is invalid or corrupted.";
+constexpr char kReadError[] = "An error occurred while reading file.";
 constexpr char kTemplateExtension[] = ".tpl";
 
 // What the program held before the load; put back on every failing path.
@@ -63,6 +65,7 @@ class LoadGuard {
 
 struct ReadOutcome {
     ScoreLoad load;
+    bool internalError = false;  // an internal error was reported while the body was read
     bool prologueRefused = false;
     PrologueFault fault = PrologueFault::ShortRead;
 };
@@ -84,6 +87,8 @@ ReadOutcome ReadIntoNewDocument() {
     ReadOutcome out;
     LoadGuard guard;
     ScoreLoad& load = out.load;
+    // Internal errors are counted, not shown, while a file is read (core/error_report.h).
+    const uint32_t reportsBefore = State().files.EmergencySaveActive;
     load.code = MakeViewAndDocument(&load);
     if (load.code == 0) {
         BuildingStreamSink sink(load.view);
@@ -92,6 +97,7 @@ ReadOutcome ReadIntoNewDocument() {
         load.damaged = sink.Damaged();
         out.prologueRefused = sink.PrologueRefused(&out.fault);
     }
+    out.internalError = State().files.EmergencySaveActive != reportsBefore;
     if (load.code != 0) {
         guard.Failed();
         int code = load.code;
@@ -105,10 +111,15 @@ ReadOutcome ReadIntoNewDocument() {
         load.document->laterMajorVersion = 1;
         SetDocumentModified(load.document);
     }
+    // The score's tempo and on/off setting become the program's, only once the
+    // load has succeeded (a failed load leaves the settings as they were).
+    LoadScoreSettingsFrom(load.document);
     return out;
 }
 
-const char* FailureText(const ReadOutcome& out) {
+// A failure after an internal error names its code: "... file. [1400]".
+std::string FailureText(const ReadOutcome& out) {
+    if (out.internalError) return std::string(kReadError) + " [" + std::to_string(out.load.code) + "]";
     if (out.prologueRefused && out.fault == PrologueFault::ShortRead) return kCantRead;
     if (out.prologueRefused && out.fault == PrologueFault::NotScoreFile) return kNotScoreFile;
     if (out.load.code == fc::kTooManyStaves) return kTooManyStaves;
@@ -143,7 +154,7 @@ ScoreLoad LoadScoreFile(const std::string& path) {
     ReadOutcome out = ReadIntoNewDocument();
     CloseScoreFile();
     if (out.load.code != 0) {
-        if (!State().files.QuietRead) ShowBox(FailureText(out), ui::kBoxIconStop);
+        if (!State().files.QuietRead) ShowBox(FailureText(out).c_str(), ui::kBoxIconStop);
         return out.load;
     }
     if (!IsTemplatePath(path)) {

@@ -25,11 +25,13 @@ struct ScoreLoad {
 inline constexpr char kDamagedFileNotice[] = "The file is damaged. Only part of it could be read.";
 
 // Reads the stream open on the shared score file (from its start) into a new view
-// and document; shows nothing. A failure frees everything the read made.
+// and document; shows nothing. A failure frees everything the read made; a success
+// makes the score's "Tempo" and on/off setting the program's.
 ScoreLoad ReadScoreIntoNewDocument();
 
 // Opens `path`, reads it and closes it. A failure shows its message (none in quiet
-// mode) and returns the code with nothing built; a damaged load shows the notice,
+// mode; after an internal error during the read, the message names the code) and
+// returns the code with nothing built; a damaged load shows the notice,
 // and the document cannot be saved over its file (Save goes to Save As) and stays
 // modified. A loaded score that is not a ".tpl" takes the path and enters the
 // recent files.

@@ -20,6 +20,7 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "core/tests/model/new_document_fixture.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/spacing_list.h"
 
@@ -40,7 +41,7 @@ void PrintTo(const Column& column, std::ostream* out);
 // Registers the plain test classes of the object types the layout reads.
 void RegisterLayoutTestTypes();
 
-class LayoutTest : public ::testing::Test {
+class LayoutTest : public ::ql::testing::NewDocumentTest {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -62,8 +63,6 @@ class LayoutTest : public ::testing::Test {
 
     // The view's location at a staff and measure of the first page's first system.
     void UseMeasure(int measure, int staff = 1);
-    // A frame window with its status bar, so that status texts are recorded.
-    void MakeStatusBar();
     // The texts sent to a status part, in order.
     static std::vector<std::string> StatusPart(int part);
 
@@ -73,10 +72,6 @@ class LayoutTest : public ::testing::Test {
     // The measure's list; writes a list (in order, linked as given).
     std::vector<Column> Columns(int measure);
     void WriteColumns(int measure, std::initializer_list<Column> columns);
-
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
-    size_t arenaBytesAtStart_ = 0;
 };
 
 }  // namespace ql::testing_layout

@@ -53,28 +53,11 @@ void RegisterLayoutTestTypes() {
 }
 
 void LayoutTest::SetUp() {
-    ResetProgramState();
-    win::headless::ResetWindowLayer();
-    ui::headless::ResetUi();
-    ResetObjectClassTable();
-    ResetPreferenceDefaults();
-    RegisterLayoutTestTypes();
-    arenaBytesAtStart_ = ArenaBytesInUse();
-    view_ = InitView(AllocView());
-    LinkView(view_);
-    doc_ = AllocDocument();
-    ASSERT_EQ(CreateDocument(doc_, view_, nullptr), doc_);
-    view_->pageView = 1;
-    view_->currentPage = doc_->firstPage;
-    view_->currentSystem = doc_->firstPage->firstSystem.get();
+    OpenNewDocument(&RegisterLayoutTestTypes);
 }
 
 void LayoutTest::TearDown() {
-    FreeView(view_);
-    FreeDocument(doc_);
-    ResetProgramState();
-    ResetObjectClassTable();
-    EXPECT_EQ(ArenaBytesInUse(), arenaBytesAtStart_) << "the document left blocks in the arena";
+    CloseNewDocument();
 }
 
 void LayoutTest::BuildScore(int staffCount, int measureCount, int ticks) {
@@ -127,21 +110,6 @@ void LayoutTest::UseMeasure(int measure, int staff) {
     view_->currentStaffRecord = StaffRecordOf(doc_, staff);
     view_->currentCell = Cell(staff, measure);
     view_->currentMeasureLength = Record(measure).lengthTicks;
-}
-
-void LayoutTest::MakeStatusBar() {
-    win::WindowClass frameClass;
-    frameClass.name = "MdiFrame";
-    frameClass.procedure = win::DefaultWindowProc;
-    win::RegisterWindowClass(frameClass);
-    win::WindowParams params;
-    params.className = "MdiFrame";
-    params.style = win::kStyleVisible | win::kStyleOverlappedWindow;
-    params.rect = {0, 0, 440, 300};
-    platform::WindowHandle frame = win::CreateWindow(params);
-    State().dialogs.FrameWindow = frame;
-    CreateStatusBar(frame);
-    LayoutStatusBar(frame);
 }
 
 std::vector<std::string> LayoutTest::StatusPart(int part) {

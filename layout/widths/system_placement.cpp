@@ -35,14 +35,17 @@ class PlacementScope {
     PlacementScope& operator=(const PlacementScope&) = delete;
 };
 
-// Builds the beat-map row of `system` on `page`; the view's page and system are put
-// back afterwards.
-void BuildSystemRow(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+// Lays out the beat-map row of `system` on `page`: its own slots' positions only, or
+// the whole row (`whole`); the view's page and system are put back afterwards.
+void BuildSystemRow(ScoreView* view, ScorePage* page, ScoreSystem* system, bool whole) {
     ScorePage* const savedPage = view->currentPage;
     ScoreSystem* const savedSystem = view->currentSystem;
     view->currentPage = page;
     view->currentSystem = system;
-    BuildBeatMapPageMode(view, 0);
+    if (whole)
+        BuildBeatMapPageMode(view, 0);
+    else
+        LayOutSystemSlots(view);
     view->currentPage = savedPage;
     view->currentSystem = savedSystem;
 }
@@ -159,19 +162,22 @@ struct RowUse {
 };
 
 // The placement passes: each compares the end of the slots with the right margin
-// and scales the widths by the difference. The row is built only where the end of
-// the slots cannot be told from the last build, and at the end when it is kept.
+// and scales the widths by the difference. Only the system's own slots are laid out
+// for that, and only where their end cannot be told from the last layout; a kept
+// row is built whole at the end from the final widths.
 void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
     ScoreDocument* document = view->document;
     BuiltRow& row = *use.last;
     bool fresh = use.built;
+    bool whole = use.built;  // the row as it stands is a whole build
     if (fresh) row.Take(document, system);
     for (int pass = 0; pass < kPlacementPasses; ++pass) {
         int64_t end = 0;
         if (!fresh && !row.Predict(view, document, system, &end)) {
-            BuildSystemRow(view, page, system);
+            BuildSystemRow(view, page, system, false);
             row.Take(document, system);
             fresh = true;
+            whole = false;
         }
         if (fresh) end = SlotsEnd(view, document, system);
         const int64_t sum = SumOfWidths(document, system);
@@ -180,8 +186,8 @@ void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t
             break;
         fresh = false;
     }
-    if (!fresh && use.keep) {
-        BuildSystemRow(view, page, system);
+    if (use.keep && !(fresh && whole)) {
+        BuildSystemRow(view, page, system, true);
         row.Take(document, system);
     }
 }

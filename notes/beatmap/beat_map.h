@@ -55,6 +55,13 @@ int BuildStaffBeatMap(ScoreView* view, int relayout);
 // a page, on a master page, or when the system's row is above 24.
 int BuildBeatMapPageMode(ScoreView* view, int relayout);
 
+// For placing the current system between the margins: the slot positions of its own
+// measures only (slot 1 to its measure count), as a page-mode build lays them out,
+// each measure's width brought up to date as the tick arrays' build does; no tick
+// arrays, no slots past the system, no placement, no redraw request. 1, or 0 where
+// BuildBeatMapPageMode builds nothing.
+int LayOutSystemSlots(ScoreView* view);
+
 // Lays out the tick array of one slot of the current system; returns the measure's
 // content width (0 for slot 28 or above).
 int BuildBeatMapSlot(ScoreView* view, int slot);

@@ -16,6 +16,7 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "layout/measure_format.h"
+#include "layout/measure_spacing.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/beatmap/beat_map_internal.h"
 #include "notes/beatmap/beat_map_rows.h"
@@ -45,6 +46,13 @@ class RowBuilder {
           map_(view->beatMap),
           widths_(ReadSignWidths(*view->document)),
           cells_(view->document, system->firstMeasure) {}
+    // A builder of slot positions only: no tick arrays (each measure's width is
+    // still brought up to date, as the tick arrays' build does).
+    struct OwnMeasuresOnly {};
+    RowBuilder(ScoreView* view, const ScoreSystem* system, OwnMeasuresOnly)
+        : RowBuilder(view, system) {
+        ticks_ = false;
+    }
 
     // Slot 1: the system-start signs from x 0, and its tick array.
     void FirstSlot() {
@@ -55,7 +63,10 @@ class RowBuilder {
         map_.slotX[cell] = 0;
         map_.marginX[cell] = ClampMapX(layout.marginX);
         map_.contentX[cell] = ClampMapX(layout.firstBeat);
-        BuildSlotTicks(view_, system_, 1);
+        if (ticks_)
+            BuildSlotTicks(view_, system_, 1);
+        else
+            MeasureWidth(view_->document, system_->firstMeasure);
     }
     // The signs of a later slot; returns their layout.
     MeasureLayout SlotSigns(int slot) {
@@ -98,6 +109,7 @@ class RowBuilder {
     BeatMap& map_;
     SignWidths widths_;
     RowCells cells_;
+    bool ticks_ = true;
 };
 
 void RequestRedraw(bool honourHold) {
@@ -201,15 +213,28 @@ namespace ql {
 
 using beatmap::RowBuilder;
 
-int BuildBeatMapPageMode(ScoreView* view, int relayout) {
+namespace {
+
+// The current system of the current page when a page-mode build may lay out its row
+// (the page checked first), or null.
+ScoreSystem* PageModeSystem(ScoreView* view) {
     if (view == nullptr || view->document == nullptr || view->document->header.staffCount == 0)
-        return 0;
+        return nullptr;
     ValidateCurrentPage(view);
-    ScorePage* page = view->currentPage;
+    const ScorePage* page = view->currentPage;
     ScoreSystem* system = view->currentSystem;
     if (page == nullptr || page->pageNumber < 0 || system == nullptr ||
         system->number > beatmap::kLastSystemRow)
-        return 0;
+        return nullptr;
+    return system;
+}
+
+}  // namespace
+
+int BuildBeatMapPageMode(ScoreView* view, int relayout) {
+    ScoreSystem* system = PageModeSystem(view);
+    if (system == nullptr) return 0;
+    ScorePage* page = view->currentPage;
     if (relayout) beatmap::RelayoutRows(view);
     RowBuilder row(view, system);
     row.FirstSlot();
@@ -228,6 +253,24 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
     PlaceBuiltSystemInMargins(view, page, system);
     RefreshTupletsOfSystem(system, view);
     beatmap::RequestRedraw(true);
+    return 1;
+}
+
+int LayOutSystemSlots(ScoreView* view) {
+    ScoreSystem* system = PageModeSystem(view);
+    if (system == nullptr) return 0;
+    ScoreDocument* document = view->document;
+    RowBuilder row(view, system, RowBuilder::OwnMeasuresOnly{});
+    row.FirstSlot();
+    const int lastSlot = std::min(system->lastMeasure - system->firstMeasure + 1, kLastBeatMapSlot);
+    const int lastMeasure = beatmap::LastReachableMeasure(*document);
+    for (int slot = 2; slot <= lastSlot && row.MeasureOf(slot) <= lastMeasure; ++slot) {
+        const MeasureLayout signs = row.SlotSigns(slot);
+        const int64_t slotX = row.SlotStart(slot);
+        row.Place(slot, slotX, slotX + signs.marginX,
+                  slotX + signs.marginX + row.LeadingMargin(slot));
+        MeasureWidth(document, row.MeasureOf(slot));
+    }
     return 1;
 }
 

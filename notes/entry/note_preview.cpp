@@ -10,6 +10,7 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/view_location.h"
 #include "notes/entry/note_entry.h"
 #include "notes/pitch/accidental_state.h"
@@ -100,6 +101,7 @@ void AuditionNote(ScoreView* view, EventRecord* note) {
     SendSustainPedal(view, false);
     SendSustainPedal(view, true);
     PreviewNote(view, note, true);
+    DescribeNote(view, note);
     MovePointerToObject(view, note);
     AuditionNoteOff(view, note);
 }

@@ -24,7 +24,8 @@ constexpr uint8_t kSustainDown = 65;
 void PreviewNote(ScoreView* view, const EventRecord* note, bool on);
 // The sustain pedal on the active voice's port and channel.
 void SendSustainPedal(ScoreView* view, bool on);
-// Sustain off, on, note-on; the pointer to the note; sustain off and note-off.
+// Sustain off, on, note-on; the note described in the status bar; the pointer to the
+// note; sustain off and note-off.
 void AuditionNote(ScoreView* view, EventRecord* note);
 void AuditionNoteOff(ScoreView* view, const EventRecord* note);
 

@@ -1,7 +1,8 @@
 // The keys of a focused note (the notes handler's OnKey). The key set is chosen by
 // the modifier state, Shift x 4 + Alt x 2 + Ctrl (a latched Ctrl or Shift counting as
-// held): 0 the plain keys, 1 Ctrl (frets, enharmonic change), 2 and 3 Alt (spacing
-// nudges, chord notes upwards), 4 Shift (walking from note to note); 5-7 consume every
+// held): 0 the plain keys, 1 Ctrl (frets, enharmonic change, Tab to the voice's first
+// note, keypad + and - stepping the value), 2 and 3 Alt (spacing nudges, chord notes
+// upwards, keypad + and -), 4 Shift (walking from note to note); 5-7 consume every
 // key. Each key that edits runs in one undoable edit labelled with its kind.
 #include <algorithm>
 
@@ -116,6 +117,33 @@ int PlainKey(ScoreView* view, EventRecord* note, uint32_t key) {
     return 0;
 }
 
+// Keypad + and -: the note's value stepped by one, as one undoable edit. -1 for any
+// other key.
+int KeypadStep(ScoreView* view, uint32_t key) {
+    const int n = IsKey(key, Key::Add) ? 1 : IsKey(key, Key::Subtract) ? -1 : 0;
+    if (n == 0) return -1;
+    return Undoable(view, UndoKind::Note, kNoteType, [&] {
+        StepNoteValue(view, n);
+        return 1;
+    });
+}
+
+// Ctrl+Tab: the first event of the active voice in the current measure (the next
+// measure's when this one has none, which becomes current), auditioned. Walking
+// changes nothing, so it leaves the document's change state as it was.
+int StepToNextVoiceNote(ScoreView* view) {
+    const int voice = EntryVoice(view);
+    EventRecord* first = GetVoiceFirstEvent(view->currentCell, voice);
+    if (first == nullptr || IsHeadSentinel(*first)) {
+        const ScoreSystem* system = view->currentSystem;
+        if (system == nullptr || view->currentMeasure >= system->lastMeasure) return 1;
+        AdvanceToNextMeasure(view);
+        first = GetVoiceFirstEvent(view->currentCell, voice);
+    }
+    if (first != nullptr && !IsHeadSentinel(*first)) AuditionNote(view, first);
+    return 1;
+}
+
 int SetFret(ScoreView* view, EventRecord* note, int digit) {
     note->flags = static_cast<uint16_t>((note->flags & ~kHeadKindMask) |
                                         (((kFretBase + digit) << kHeadKindShift) & kHeadKindMask));
@@ -125,6 +153,8 @@ int SetFret(ScoreView* view, EventRecord* note, int digit) {
 
 int CtrlKey(ScoreView* view, EventRecord* note, uint32_t key) {
     if (!CtrlHeld()) return 1;  // released since: consumed
+    if (IsKey(key, Key::Tab)) return StepToNextVoiceNote(view);
+    if (const int stepped = KeypadStep(view, key); stepped >= 0) return stepped;
     if (const int digit = DigitOf(key); digit >= 0)
         return Undoable(view, UndoKind::NoteHead, kNoteType, [&] { return SetFret(view, note, digit); });
     if (IsKey(key, win::LetterKey('E'))) EnharmonicChangeCommand(view, note, view->currentCell, EntryVoice(view));
@@ -139,8 +169,9 @@ int AltKey(ScoreView* view, EventRecord* note, uint32_t key, bool larger) {
             return 1;
         });
     }
-    if (!larger)
-        if (const int digit = DigitOf(key); digit >= 0) ChordDigit(view, note, digit, -1);
+    if (larger) return 1;
+    if (const int stepped = KeypadStep(view, key); stepped >= 0) return stepped;
+    if (const int digit = DigitOf(key); digit >= 0) ChordDigit(view, note, digit, -1);
     return 1;
 }
 

@@ -52,6 +52,8 @@ class NotesHandlerClass final : public ScoreObjectClass {
     int Query37(ScoreObject*, int32_t, int32_t) const override { return 0; }
     int Query38(ScoreObject*, int32_t, int32_t) const override { return 0; }
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const override;
+    void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepNoteValue(view, step); }
+    void Invalidate(ScoreObject*, ScoreView* view) const override { InvalidateNoteOffsets(view); }
     ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override { return nullptr; }
     void ResetState(ScoreObject*, ScoreView*) const override {}
 };
@@ -96,12 +98,17 @@ ScoreObject* NotesHandlerClass::CreateAtClick(ScoreObject*, ScoreView* view) con
     return nullptr;
 }
 
-// The drag of a note's head (handle index 3 and above); the stem handles' drags come
-// with the handle objects of the selection engine.
+// The drag of a note's head (handle index 3 and above), or of a handle object's stem
+// and beam handles (0-2), each in one undoable edit.
 int NotesHandlerClass::CommitDrag(ScoreObject*, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* hit = selection != nullptr ? selection->focusRecord.get() : nullptr;
-    if (hit == nullptr || hit->kind < kFirstHeadHandle) return 0;
+    if (hit == nullptr) return 0;
+    if (hit->kind < kFirstHeadHandle) {
+        if (view == nullptr || view->document == nullptr) return 0;
+        UndoStep step(view->document, view, UndoKind::Stem, kNoteType, UndoVerb::Move);
+        return CommitStemDrag(view, hit->owner.get(), hit->kind, view->pointerPoint.y - hit->point.y);
+    }
     return CommitNoteDrag(view, hit->noteEvent.get(), hit->point);
 }
 

@@ -61,10 +61,49 @@ int DropOnNote(ScoreView* view, EventRecord* note);
 int ModifierStateNow();
 int NoteKey(ScoreView* view, EventRecord* note, uint32_t key);
 
-// Moves the item at `tick` of the current measure in time within its voice by
-// changing the spacing before it: direction -1 narrows, +1 widens; `larger` selects
-// the larger move.
+// Moves the item at `tick` of the current measure sideways by changing the spacing
+// from the previous column to it: direction -1 narrows, +1 widens, by one eighth of
+// the distance (at most 76 units); `larger` moves by a quarter (at most 152). The
+// measure's width and beat map follow; the pointer goes beside the item.
 void NudgeEventSpacing(ScoreView* view, int tick, int direction, bool larger);
+// The previous column of a tick: the latest item of the current cell's voices that
+// starts more than 17 ticks before it, its time and x (time 0 and the x of the
+// slot's first beat when there is none).
+struct ColumnPoint {
+    int time = 0;
+    int32_t x = 0;
+};
+ColumnPoint TimeToSystemX(ScoreView* view, int tick);
+// The spacing keys: the item at or after the pointer's tick (else the one before)
+// narrowed or widened by one step.
+int ItemTimeAtCursor(ScoreView* view);
+void NarrowSpacingAtCursor(ScoreView* view);
+void WidenSpacingAtCursor(ScoreView* view);
+
+// Handle objects of the voices of a measure (see note_handles.cpp): one per beam
+// group or unbeamed chord, for each voice the view offers that has events and no
+// handle objects yet. Build makes the chain unlinked (null when there is nothing to
+// make or the pool ran out; `made` gets the count); Create links it into the
+// selection's handle list and returns the count. Release destroys those of a staff
+// and measure (one voice, or every voice for -1) and returns how many.
+ScoreObject* BuildNoteHandlerChain(ScoreView* view, int staff, int measure, int* made);
+int CreateNoteHandlers(ScoreView* view, int staff, int measure);
+int ReleaseNoteHandlers(int staff, int measure, int voice);
+// A vertical drag of a handle object's stem handle by dy: an unbeamed chord's handle
+// 0 moves its stem end; a group's handle 0 both beam ends, 1 the left, 2 the right.
+// The stem lengths (and stem directions) follow. 1 when applied.
+int CommitStemDrag(ScoreView* view, ScoreObject* handle, int index, int32_t dy);
+
+// The next accidental code (0 none, 1 sharp, 2 double sharp, 3 flat, 4 double flat,
+// 5 natural) when a note's sign is stepped up (step > 0) or down, by the key's
+// alteration at its position (-1, 0, +1); with Ctrl the code steps through 0..5 and
+// wraps. -1 when nothing changes. Cycle applies it to the note (1 when it did).
+int NextAccidentalCode(int current, int step, int keyAlteration, bool ctrl);
+int CycleAccidentalAtPointer(ScoreView* view, EventRecord* note, int step);
+// The notes handler's StepValue and Invalidate on the focused note (see
+// note_values.cpp).
+void StepNoteValue(ScoreView* view, int n);
+void InvalidateNoteOffsets(ScoreView* view);
 
 // Asks the program's notes handler to follow the view's current staff and measure;
 // the object linked after the handler when it did, else null.

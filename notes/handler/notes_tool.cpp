@@ -13,6 +13,7 @@
 #include "notes/entry/note_preview.h"
 #include "notes/handler/notes_handler.h"
 #include "platform/win/keys.h"
+#include "platform/win/message_loop.h"
 
 namespace ql {
 
@@ -55,25 +56,29 @@ intptr_t KeyDown(ScoreView* view, uint32_t key) {
         return 0;
     }
     if (k == Key::Insert) {
-        NudgeEventSpacing(view, XToTime(view, view->pointerPoint.x), 1, false);
+        WidenSpacingAtCursor(view);
         return 0;
     }
     if (k == Key::Delete && !CtrlHeld() && !win::IsKeyDown(Key::Shift)) {
-        NudgeEventSpacing(view, XToTime(view, view->pointerPoint.x), -1, false);
+        NarrowSpacingAtCursor(view);
         return 1;
     }
     return 0;
 }
 
-intptr_t KeyUp(ScoreView* view, uint32_t key) {
+// Shift and Space coming up drop the key repeats still waiting for the window, so
+// that a held key does not run on after its release.
+intptr_t KeyUp(ScoreView* view, platform::WindowHandle window, uint32_t key) {
     switch (static_cast<Key>(key)) {
         case Key::Control:
             SendSustainPedal(view, false);
             return 1;
         case Key::Shift:
             State().input.ShiftDragFlag = 0;
+            win::RemovePendingMessages(window, win::Message::KeyDown);
             return 0;
         case Key::Space:
+            win::RemovePendingMessages(window, win::Message::KeyDown);
             return 1;
         default:
             return 0;
@@ -102,7 +107,7 @@ intptr_t ButtonUp(ScoreView* view) {
 
 }  // namespace
 
-intptr_t NotesToolMessage(ScoreView* view, platform::WindowHandle /*window*/, win::Message message,
+intptr_t NotesToolMessage(ScoreView* view, platform::WindowHandle window, win::Message message,
                           uint32_t word, intptr_t /*data*/) {
     if (view == nullptr || view->document == nullptr || IsEditing()) return 0;
     switch (message) {
@@ -116,7 +121,7 @@ intptr_t NotesToolMessage(ScoreView* view, platform::WindowHandle /*window*/, wi
         case win::Message::KeyDown:
             return KeyDown(view, word);
         case win::Message::KeyUp:
-            return KeyUp(view, word);
+            return KeyUp(view, window, word);
         case win::Message::MouseMove:
             return State().notes.NoteEntry.pointerHeld != 0 ? TrackHeldPointer(view) : 0;
         case win::Message::LeftButtonUp:

@@ -2,6 +2,7 @@
 // clef table and the clef scales (notes/pitch/pitch_tables.h).
 #include "notes/pitch/pitch.h"
 
+#include "core/model/grid.h"
 #include "core/state.h"
 #include "notes/pitch/pitch_tables.h"
 #include "notes/pitch/tablature.h"
@@ -71,6 +72,16 @@ int32_t EncodePitch(int position, bool raised) {
 }
 
 }  // namespace
+
+int CellClef(const MeasureCell& cell) {
+    const int clef = cell.clefKey & kClefNibbleMask;
+    return IsValidClef(clef) ? clef : CurrentCellDefaults().clef;
+}
+
+int CellKey(const MeasureCell& cell) {
+    const int key = cell.clefKey >> kKeyNibbleShift;
+    return IsValidKey(key) ? key : CurrentCellDefaults().key;
+}
 
 int StepOfPosition(int clef, int position) {
     const ClefRow* row = ClefRowOf(clef);

@@ -128,6 +128,11 @@ constexpr bool IsValidKey(int key) {
 constexpr bool IsValidDurationCode(int code) {
     return code >= kShortestDurationCode && code <= kLongestDurationCode;
 }
+// A stored duration code for a table lookup: a code outside 4..13 (a damaged file)
+// reads as the quarter.
+constexpr int CheckedDurationCode(int code) {
+    return IsValidDurationCode(code) ? code : CodeOf(DurationCode::Quarter);
+}
 constexpr int kLowestMidiKey = 0;
 constexpr int kHighestMidiKey = 127;
 constexpr bool IsValidMidiKey(int key) {
@@ -215,12 +220,10 @@ inline void SetNoteHeadKind(EventRecord& note, int kind) {
 }
 
 // ---- Cell and staff fields ----
-inline int CellClef(const MeasureCell& cell) {
-    return cell.clefKey & kClefNibbleMask;
-}
-inline int CellKey(const MeasureCell& cell) {
-    return cell.clefKey >> kKeyNibbleShift;
-}
+// The clef and the key of a cell. A nibble outside its table (a damaged file) reads
+// as the clef or key a new cell takes; the stored nibble is left as it is.
+int CellClef(const MeasureCell& cell);
+int CellKey(const MeasureCell& cell);
 
 constexpr uint16_t kStaffMinorKey = 0x1000;       // transpositionWord bit 12
 constexpr uint16_t kStaffLineCountMask = 0x0F00;  // flags bits 8-11

@@ -17,6 +17,7 @@
 #include "display/linked_views.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/pitch/pitch.h"
+#include "notes/respell/cross_staff_notes.h"
 #include "notes/respell/respell.h"
 #include "notes/stems/stems.h"
 
@@ -134,6 +135,9 @@ void EnharmonicChangeNote(ScoreView* view, EventRecord* note, MeasureCell* cell,
     if (note == nullptr || cell == nullptr) return;
     const int clef = ClefAtTick(cell, note->time);
     if (!HasPitchedClef(clef)) return;
+    const int crossStaff = view != nullptr ? CountCrossStaffNotes(view, cell, view->currentStaff,
+                                                                  view->currentMeasure, voice, 0)
+                                           : 0;
     MakeVoiceAccidentalsExplicit(cell, voice);
     const int code = StartingCode(*note);
     const Found found = FindSpelling(StepOfPosition(clef, NotePosition(*note)), code);
@@ -146,6 +150,7 @@ void EnharmonicChangeNote(ScoreView* view, EventRecord* note, MeasureCell* cell,
     if (move.code != CodeOf(AccidentalCode::None) && !note->attachment)
         NewAccidentalForNote(view, note);
     DropRedundantAccidentals(view, cell, voice);
+    if (crossStaff != 0) UpdateCrossStaffNotes(view, cell, view->currentStaff, view->currentMeasure, voice);
     if (view != nullptr) SetDocumentModified(view->document);
 }
 

@@ -29,6 +29,8 @@ namespace rests {
 namespace {
 
 constexpr int kPlacedCodes = kLongestRestCode - kShortestRestCode + 1;
+static_assert(kShortestRestCode == kShortestDurationCode && kLongestRestCode == kLongestDurationCode,
+              "the rows hold one entry for every duration code");
 // Default places by DurationCode 4..13, one row each.
 constexpr int8_t kSingleVoiceRow[kPlacedCodes] = {3, 1, -1, -3, -3, -5, -4, -4, -4, -4};
 constexpr int8_t kUpperVoiceRow[kPlacedCodes] = {-8, -8, -8, -8, -8, -8, -8, -8, -6, -6};
@@ -47,8 +49,8 @@ bool IsLongRestCode(int code) {
 }
 
 int RestRowPlace(RestRow row, int code) {
-    if (!IsRestCode(code)) return 0;
-    const int index = code - kShortestRestCode;
+    // A damaged code takes the quarter's row.
+    const int index = CheckedDurationCode(code) - kShortestRestCode;
     switch (row) {
         case RestRow::Single:
             return kSingleVoiceRow[index];

@@ -36,8 +36,6 @@ constexpr int kTieReportLine = 3397;
 constexpr int kTieTolerance = 16;  // ticks between a note's end and its tie's end
 constexpr uint16_t kAccidentalCodeMask = 0x000E;  // flags bits 1-3
 constexpr int kAccidentalCodeShift = 1;
-constexpr uint8_t kTieSubtype = 3;  // attached to its start note
-constexpr int kVoiceShapeShift = 12;
 
 MeasureCell* CellAt(ScoreDocument* document, int staff, int measure) {
     return ExistingMeasureCell(document, staff, measure);
@@ -155,16 +153,15 @@ ScoreObject* TieAfterHead(const EventRecord* note) {
     return nullptr;
 }
 
-// A Tie object from pool 8 with the default body of the voice; null when no record.
-ScoreObject* NewTieObject(int voice) {
+// A Tie object from pool 8 shaped for its first end note, in the voice; null when no
+// record.
+ScoreObject* NewTieObject(ScoreView* view, EventRecord* note, const TieTarget& first, int voice) {
     auto* tie = static_cast<ScoreObject*>(AllocRecord(kTextObjectPool));
     if (tie == nullptr) return nullptr;
-    ConstructScoreObject(tie);
-    tie->type = TypeCode(ObjectType::Tie);
-    tie->subtype = kTieSubtype;
-    TieBody body{};
-    body.shape = static_cast<uint16_t>(voice << kVoiceShapeShift);
-    StoreField(tie->BodyBytes(), body);
+    ConstructTieObject(tie);
+    TieBody& body = AsTie(tie)->body;
+    body.shape = static_cast<uint16_t>(voice << kTieVoiceShift);
+    InitTieBetweenNotes(body, view, note, first.note, first.measure - view->currentMeasure);
     return tie;
 }
 
@@ -245,7 +242,7 @@ int ToggleTie(ScoreView* view, EventRecord* note, int voice) {
     std::vector<TieTarget> targets = FindTieTargets(view->document, view, note, view->currentStaff,
                                                     view->currentMeasure, voice);
     if (targets.empty() || targets.front().measure > view->currentMeasure + 1) return 0;
-    ScoreObject* tie = NewTieObject(voice);
+    ScoreObject* tie = NewTieObject(view, note, targets.front(), voice);
     if (tie == nullptr || AttachObjectToNote(view, note, tie) == 0) {
         if (tie != nullptr) ReleaseObjectByType(view->document, tie);
         ReportLowMemory(kReportModule, kTieReportLine);

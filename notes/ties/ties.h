@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/model/geometry.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "objects/curves/curve_objects.h"
 
 namespace ql {
 
@@ -23,22 +25,6 @@ constexpr uint16_t kTieEndsHere = kNoteTieContinuation;  // word2 bit 4
 constexpr uint16_t kTieStartsHere = 0x0020;  // word2 bit 5
 constexpr uint16_t kTiedAccidentalMask = 0x01C0;  // stemWord bits 6-8
 constexpr int kTiedAccidentalShift = 6;
-constexpr int kTieBodyBytes = 10;
-
-// The body of a Tie, also its stored form.
-#pragma pack(push, 1)
-struct TieBody {
-    int16_t controlInset;
-    int16_t controlRise;
-    int8_t startDx;
-    int8_t startDy;
-    int8_t endDx;
-    int8_t endDy;
-    uint16_t shape;  // bits 0-7 thickness, 8-11 line style, 12-15 voice
-};
-#pragma pack(pop)
-static_assert(sizeof(TieBody) == kTieBodyBytes);
-
 // One end note of a tie: the note, its measure, and whether it was found across a
 // repeat ending.
 struct TieTarget {
@@ -54,6 +40,54 @@ std::vector<TieTarget> FindTieTargets(ScoreDocument* document, ScoreView* view, 
 // The notes whose ties end at `note`, with their measures.
 std::vector<TieTarget> FindTiesIntoNote(ScoreDocument* document, ScoreView* view, EventRecord* note,
                                         int staff, int measure, int voice);
+
+// ---- Shape and drawing (the body is TieBody of objects/curves/curve_objects.h) ----
+// A tie is stored relative to its two notes: the ends are offsets (units of 2) from
+// the note positions, both control points stand `controlInset` in from the ends and
+// `controlRise` below the start (negative: above), and the inner curve is the outer
+// one moved 8 units in and `thickness` back towards the ends. Drawing fills the
+// crescent between the two curves; it reads the body and never writes it.
+
+// Curve heights below this are damaged and replaced by kDefaultTieCurveHeight.
+constexpr int32_t kLowestTieCurveHeight = 16;
+constexpr int32_t kDefaultTieCurveHeight = 84;
+// Replaces a damaged curve height in the document's tie metrics (on creating or
+// reading a document); 1 when it changed.
+int CorrectTieCurveHeight(ScoreDocument* document);
+
+// Where a tie's notes stand for the view: the start note's position, the end note's
+// (its x carried into the next slot when it lies in the next measure), and whether
+// the tie leaves the system (the end lies past its last measure) with the x of the
+// system's closing barline.
+struct TieNotePoints {
+    LogicalPoint start;
+    LogicalPoint end;
+    bool leavesSystem = false;
+    int32_t closingBarlineX = 0;
+};
+// `measuresAhead` is 0 within the measure, 1 for the next measure.
+TieNotePoints TieNotePositions(ScoreView* view, EventRecord* start, EventRecord* end, int measuresAhead);
+
+// The default shape of a new tie between two notes, by the document's tie metrics
+// and the program's CurveSide (1: below the notes). The voice bits are kept.
+void InitTieBetweenNotes(TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
+                         int measuresAhead);
+
+// The two cubic curves of a tie: outer[0..3] and inner[0..3], start to end.
+struct TieCurve {
+    LogicalPoint outer[4];
+    LogicalPoint inner[4];
+};
+TieCurve ComputeTieCurve(const TieBody& body, ScoreView* view, EventRecord* start, EventRecord* end,
+                         int measuresAhead);
+// Fills the crescent between the curves in the text colour (dashed: every other
+// piece); `dashed` from the shape's line style.
+void DrawTieCurve(ScoreView* view, const TieCurve& curve, bool dashed);
+// Draws a tie attached to `start` (its end note found again); nothing when there is
+// no end note within the next measure.
+void DrawTie(ScoreObject* tie, ScoreView* view, EventRecord* start);
+// The Tie class (type 5): drawing, body size; registered over the stored class.
+void RegisterTieClass();
 
 // The first Tie in the note's attachment chain, or null.
 ScoreObject* FindNoteTie(const EventRecord* note);

@@ -9,10 +9,9 @@ namespace ql {
 namespace {
 
 constexpr uint16_t kFirstDiagramCharacter = kChordDefaultDiagram;
-constexpr int kQualitiesPerRoot = 16;
+constexpr int kQualitiesPerRoot = kChordQualityCount;
 constexpr int kPitchClasses = 12;
-constexpr int kLetters = 7;
-constexpr uint8_t kPitchClassOfLetter[kLetters] = {0, 2, 4, 5, 7, 9, 11};
+constexpr uint8_t kPitchClassOfLetter[kChordLetterCount] = {0, 2, 4, 5, 7, 9, 11};
 constexpr uint8_t kSharpAccidental = 1;
 constexpr uint8_t kFlatAccidental = 2;
 
@@ -22,16 +21,14 @@ void SetGuitarChordGlyph(ScoreObject* chordSymbol) {
     if (chordSymbol == nullptr || chordSymbol->type != TypeCode(ObjectType::Chord)) return;
     ChordSymbol* chord = AsChordSymbol(chordSymbol);
     const ChordFields& fields = chord->chord;
-    // Damaged fields keep the glyph the symbol has.
-    if (fields.root >= kLetters || fields.rootAccidental > kFlatAccidental ||
-        fields.quality >= kQualitiesPerRoot)
-        return;
-    int pitchClass = kPitchClassOfLetter[fields.root];
-    if (fields.rootAccidental == kSharpAccidental) ++pitchClass;
-    if (fields.rootAccidental == kFlatAccidental) pitchClass += kPitchClasses - 1;
+    // Damaged fields read as their tables' default entries.
+    const int accidental = ChordAccidentalOf(fields.rootAccidental);
+    int pitchClass = kPitchClassOfLetter[ChordLetterOf(fields.root)];
+    if (accidental == kSharpAccidental) ++pitchClass;
+    if (accidental == kFlatAccidental) pitchClass += kPitchClasses - 1;
     pitchClass %= kPitchClasses;
     chord->text.body.string = static_cast<uint16_t>(
-        kFirstDiagramCharacter + kQualitiesPerRoot * pitchClass + fields.quality);
+        kFirstDiagramCharacter + kQualitiesPerRoot * pitchClass + ChordQualityOf(fields.quality));
 }
 
 }  // namespace ql

@@ -41,6 +41,26 @@ constexpr uint8_t kChordDiagramStyle = 0;
 constexpr uint16_t kChordDefaultDiagram = 60;
 constexpr uint8_t kChordNameStyle = 6;
 
+// Checked readings of the chord bytes, which a file may hold out of range: a value
+// outside its table reads as the table's default entry (letter C, no accidental, the
+// chord name style, quality 0); the stored byte is left as it is.
+constexpr int kChordLetterCount = 7;       // C D E F G A B
+constexpr int kChordAccidentalCount = 3;   // none, sharp, flat
+constexpr int kChordQualityCount = 16;
+constexpr int kChordNameStyleCount = 24;   // the document's text styles
+constexpr int ChordLetterOf(uint8_t stored) {
+    return stored < kChordLetterCount ? stored : 0;
+}
+constexpr int ChordAccidentalOf(uint8_t stored) {
+    return stored < kChordAccidentalCount ? stored : 0;
+}
+constexpr int ChordQualityOf(uint8_t stored) {
+    return stored < kChordQualityCount ? stored : 0;
+}
+constexpr int ChordNameStyleOf(uint8_t stored) {
+    return stored < kChordNameStyleCount ? stored : kChordNameStyle;
+}
+
 inline ChordSymbol* AsChordSymbol(ScoreObject* object) {
     return reinterpret_cast<ChordSymbol*>(object);
 }

@@ -3,6 +3,7 @@
 
 #include <fontconfig/fontconfig.h>
 #include <gtk/gtk.h>
+#include <pango/pangocairo.h>
 
 #include <system_error>
 
@@ -40,6 +41,12 @@ bool InstallGtkBackends() {
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
     AddApplicationFonts(sys::ProgramFolder());
     return true;
+}
+
+void ReleaseDisplayFonts() {
+    // The default font map keeps fontconfig's caches; the text layer releases
+    // fontconfig at exit and requires them gone.
+    pango_cairo_font_map_set_default(nullptr);
 }
 
 }  // namespace ql::gtk

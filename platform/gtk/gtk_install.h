@@ -16,4 +16,8 @@ bool InstallGtkBackends();
 // installed into the system). Returns the number of files added.
 int AddApplicationFonts(const std::filesystem::path& folder);
 
+// Lets go of the display's fonts before the process ends (call after the last
+// window is gone): fontconfig is released at exit only when no font map holds it.
+void ReleaseDisplayFonts();
+
 }  // namespace ql::gtk

@@ -70,6 +70,12 @@ void PostQuitMessage(int32_t exitCode) {
     WakeCurrentBackend();
 }
 
+void RemovePendingMessages(WindowHandle window, Message message) {
+    detail::DrainPostRings();
+    detail::Queue().RemoveIf(
+        [&](const QueuedMessage& m) { return m.window == window && m.message == message; });
+}
+
 bool GetMessage(QueuedMessage& out) {
     NextMessage(out, true);
     return out.message != Message::Quit;

@@ -21,6 +21,11 @@ bool PostMessage(WindowHandle window, Message message, uint32_t word = 0, intptr
 // Queues Quit with the exit code, behind the messages already posted. Thread-safe.
 void PostQuitMessage(int32_t exitCode);
 
+// Removes every posted message of kind `message` for `window` that is still waiting
+// (messages other threads posted are taken in first, so the rest keep their order).
+// User-interface thread only.
+void RemovePendingMessages(WindowHandle window, Message message);
+
 // Waits for the next message. False when it is Quit (its word holds the code).
 bool GetMessage(QueuedMessage& out);
 // Takes the next message without waiting; false when there is none.

@@ -1,75 +1,27 @@
-// Templates of the barline and measure dialogs, laid out on a grid of rows: each
-// control names its column and row, and the helpers below turn them into dialog
-// units. The texts are the dialogs' own.
+// Templates of the barline and measure dialogs, laid out on the dialog grid: each
+// control names its column and row. The texts are the dialogs' own.
 #include "shell/resources/barline_dialog_resources.h"
-
-#include <memory>
-#include <string>
-#include <utility>
 
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "shell/resources/dialog_grid.h"
 
 namespace ql {
 namespace {
 
-constexpr int16_t kMargin = 7;
-constexpr int16_t kRowHeight = 14;
-constexpr int16_t kControlHeight = 12;
+using dialog_grid::DialogGrid;
+using dialog_grid::kMargin;
+using dialog_grid::kSpinWidth;
+
 constexpr int16_t kColumnWidth = 90;
-constexpr int16_t kNumberWidth = 32;
-constexpr int16_t kSpinWidth = 10;
-constexpr int16_t kButtonWidth = 50;
+constexpr dialog_grid::GridSizes kSizes{kColumnWidth, 32, 50};
 constexpr uint32_t kVisible = win::kStyleVisible;
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
 
-struct Builder {
-    ui::DialogTemplate dialog;
-
-    Builder(const char* caption, int columns, int rows) {
-        dialog.caption = caption;
-        dialog.rect = {0, 0, static_cast<int16_t>(2 * kMargin + columns * kColumnWidth),
-                       static_cast<int16_t>(2 * kMargin + rows * kRowHeight)};
-        dialog.style = ui::kDialogCentre | ui::kDialogModalFrame | win::kStyleCaption;
-    }
-    static ui::DialogUnitRect At(int column, int row, int16_t width) {
-        return {static_cast<int16_t>(kMargin + column * kColumnWidth), static_cast<int16_t>(kMargin + row * kRowHeight),
-                width, kControlHeight};
-    }
-    void Add(const char* cls, int32_t id, const char* text, int column, int row, int16_t width, uint32_t style) {
-        dialog.controls.push_back({cls, id, text, At(column, row, width), style, 0});
-    }
-    void Label(const char* text, int column, int row, int32_t id = ui::kUnusedControlId) {
-        Add(ui::kStaticClass, id, text, column, row, kColumnWidth - kMargin, kVisible);
-    }
-    void Radio(int32_t id, const char* text, int column, int row, bool first = false) {
-        Add(ui::kButtonClass, id, text, column, row, kColumnWidth - kMargin,
-            kTab | ui::kButtonAutoRadio | (first ? win::kStyleGroup : 0));
-    }
-    void Check(int32_t id, const char* text, int column, int row) {
-        Add(ui::kButtonClass, id, text, column, row, kColumnWidth - kMargin, kTab | ui::kButtonAutoCheckBox);
-    }
-    void Edit(int32_t id, int column, int row, uint32_t extra = 0) {
-        Add(ui::kEditClass, id, "", column, row, kNumberWidth, kTab | extra);
-    }
-    // A spin (id) beside its edit (id + 1), written by the spin.
-    void SpinEdit(int32_t spinId, int column, int row) {
-        Edit(spinId + 1, column, row);
-        dialog.controls.push_back({ui::kUpDownClass, spinId, "",
-                                   {static_cast<int16_t>(kMargin + column * kColumnWidth + kNumberWidth),
-                                    static_cast<int16_t>(kMargin + row * kRowHeight), kSpinWidth, kControlHeight},
-                                   kVisible | ui::kUpDownSetBuddyInt | ui::kUpDownArrowKeys, 0});
-    }
-    void Buttons(int column, int row, const char* ok = "&OK", const char* cancel = "&Cancel") {
-        Add(ui::kButtonClass, ui::kIdOk, ok, column, row, kButtonWidth, kTab | ui::kButtonDefaultPush);
-        Add(ui::kButtonClass, ui::kIdCancel, cancel, column, row + 1, kButtonWidth, kTab);
-    }
-};
-
 ui::DialogTemplate BarlinesTemplate() {
     using namespace barline_dialog;
-    Builder b("Barlines", 3, 11);
+    DialogGrid b("Barlines", 3, 11, kSizes);
     b.Label("Bar 00", 0, 0, kBarlineTitle);
     const char* types[] = {"Single barline", "Double barlines", "Begin section", "End section", "Thick barline",
                            "Start repeat",   "End repeat",      "Both repeats",  "Dotted barline"};
@@ -91,7 +43,7 @@ ui::DialogTemplate BarlinesTemplate() {
 
 ui::DialogTemplate HideObjectsTemplate() {
     using namespace hide_objects_dialog;
-    Builder b("Hide Measure Objects", 3, 10);
+    DialogGrid b("Hide Measure Objects", 3, 10, kSizes);
     b.Label("Bar 00", 0, 0, kTitle);
     b.Label("Hide", 0, 1);
     b.Check(kKeyChange, "Key Sig change", 0, 2);
@@ -122,7 +74,7 @@ ui::DialogTemplate HideObjectsTemplate() {
 
 ui::DialogTemplate MeasureNumberTemplate() {
     using namespace measure_number_dialog;
-    Builder b("Set Measure Number", 2, 6);
+    DialogGrid b("Set Measure Number", 2, 6, kSizes);
     b.Label("Set Measure Number:", 0, 0);
     b.Edit(kNumber, 1, 0);
     b.Radio(kToNextChange, "up to next change", 0, 1, true);
@@ -135,7 +87,7 @@ ui::DialogTemplate MeasureNumberTemplate() {
 
 ui::DialogTemplate TimeSignatureTemplate() {
     using namespace time_signature_dialog;
-    Builder b("Time Signature", 3, 9);
+    DialogGrid b("Time Signature", 3, 9, kSizes);
     b.Label("Beats per measure", 0, 0);
     b.SpinEdit(kBeatsSpin, 1, 0);
     b.Label("Note value of beat", 0, 1);
@@ -155,7 +107,7 @@ ui::DialogTemplate TimeSignatureTemplate() {
 
 ui::DialogTemplate MultiMeasureRestTemplate() {
     using namespace rest_dialog;
-    Builder b("Multi-Measure Rest", 3, 3);
+    DialogGrid b("Multi-Measure Rest", 3, 3, kSizes);
     b.Label("Combine measures:", 0, 0);
     b.Edit(kStartNumber, 1, 0, ui::kEditReadOnly);
     b.Label("through:", 0, 1);
@@ -175,12 +127,7 @@ void AddBarlineDialogResources(sys::ResourceBundle& bundle) {
 }
 
 void RegisterBarlineDialogResources() {
-    std::shared_ptr<const sys::ResourceBundle> current = sys::GetProgramBundle();
-    auto bundle = current ? std::make_shared<sys::ResourceBundle>(*current)
-                          : std::make_shared<sys::ResourceBundle>();
-    if (!current) bundle->name = "program";
-    AddBarlineDialogResources(*bundle);
-    sys::SetProgramBundle(std::move(bundle));
+    dialog_grid::AddToProgramBundle(&AddBarlineDialogResources);
 }
 
 }  // namespace ql

@@ -3,13 +3,10 @@
 // row a pair of radios, with the staff picture across the top and the buttons below.
 #include "shell/resources/note_dialog_resources.h"
 
-#include <memory>
-#include <string>
-#include <utility>
-
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "shell/resources/dialog_grid.h"
 
 namespace ql {
 namespace {
@@ -207,12 +204,7 @@ void AddNoteDialogResources(sys::ResourceBundle& bundle) {
 }
 
 void RegisterNoteDialogResources() {
-    std::shared_ptr<const sys::ResourceBundle> current = sys::GetProgramBundle();
-    auto bundle = current ? std::make_shared<sys::ResourceBundle>(*current)
-                          : std::make_shared<sys::ResourceBundle>();
-    if (!current) bundle->name = "program";
-    AddNoteDialogResources(*bundle);
-    sys::SetProgramBundle(std::move(bundle));
+    dialog_grid::AddToProgramBundle(&AddNoteDialogResources);
 }
 
 }  // namespace ql

@@ -12,6 +12,8 @@
 #include "core/ui/status_bar_notes.h"
 #include "interchange/smf/smf_strings.h"
 #include "notes/pitch/patch_names.h"
+#include "shell/resources/staff_dialog_resources.h"
+#include "shell/program/program_ids.h"
 #include "shell/shell_strings.h"
 #include "shell/system_error.h"
 
@@ -23,6 +25,23 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrUntitled, "Untitled"},
     {kStrProductName, "Quaverlinescribe"},
     {kStrProductCaption, "Quaverlinescribe"},
+    // Start-up, the frame, the score windows and the logo window.
+    {kStrNoComctl, "Unable to initialize the common control library (COMCTL32.DLL)."},
+    {kStrFontMissing, "Unable to locate font %s."},
+    {kStrChordFontMissing, "Warning:  Unable to locate Fretmark font.\nChord symbols will not display correctly."},
+    {kStrAutoSaveCaption, "Quaverlinescribe (Auto Save)"},
+    {kStrTerminating, "Program terminating..."},
+    {kStrFrameException, "An exception has occurred in main window command processing.\nProgram will try to save file data before terminating."},
+    {kStrViewException, "An exception has occurred in score window processing.\nProgram will try to save file data before terminating."},
+    {kStrPage, "Page"},
+    {kStrOf, "of"},
+    {kStrStart, "start"},
+    {kStrEnd, "End"},
+    {kStrLeftMaster, "  Left Master Page  "},
+    {kStrRightMaster, "  Right Master Page  "},
+    {kStrVersion, "Version"},
+    {kStrFirstLogoLine, "A music notation editor and MIDI sequencer."},
+    {kStrFirstLogoLine + 1, "Scores, parts, playback and recording."},
     // Low memory and invalid input.
     {kStrModuleLineReport, "%s\n %s"},
     {kStrResourceMemoryLow, "Resource memory is low.\nReleasing some resources..."},
@@ -57,6 +76,16 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrStaffVoice, "[Staff %d, Voice %d] "},
     {kStrNoteVoice, "[Voice %d]   "},
     {kStrRestVoice, "[Voice %d]"},
+    // Staves and their dialogs.
+    {kStrNone, "NONE"},
+    {kStrStaff, "Staff"},
+    {kStrUsePageView, "Use Page view"},
+    {kStrDeleteStaffAnyway, "Cannot undo staff deletion.  Delete anyway?"},
+    {kStrPerfect, "Perfect"},
+    {kStrDiminished, "Diminished"},
+    {kStrMajor, "Major"},
+    {kStrMinor, "Minor"},
+    {kStrStaffSizeRange, "Staff size must be 50-100%."},
     // Help and progress.
     {kStrCantOpenHelp, "Can't Open Help file!"},
     {kStrFormatPosition, " Page %d  System %d  Staff %d "},

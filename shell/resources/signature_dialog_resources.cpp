@@ -4,66 +4,31 @@
 // own.
 #include "shell/resources/signature_dialog_resources.h"
 
-#include <memory>
-#include <utility>
-
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "shell/resources/dialog_grid.h"
 
 namespace ql {
 namespace {
 
-constexpr int16_t kMargin = 7;
-constexpr int16_t kRowHeight = 14;
-constexpr int16_t kControlHeight = 12;
+using dialog_grid::DialogGrid;
+using dialog_grid::kMargin;
+
 constexpr int16_t kColumnWidth = 100;
 constexpr int16_t kKeyButtonWidth = 20;
 constexpr int16_t kNumberWidth = 32;
 constexpr int16_t kButtonWidth = 50;
+constexpr dialog_grid::GridSizes kSizes{kColumnWidth, kNumberWidth, kButtonWidth};
 constexpr int kKeyButtons = 15;
 constexpr uint32_t kVisible = win::kStyleVisible;
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
-
-struct Builder {
-    ui::DialogTemplate dialog;
-
-    Builder(const char* caption, int columns, int rows) {
-        dialog.caption = caption;
-        dialog.rect = {0, 0, static_cast<int16_t>(2 * kMargin + columns * kColumnWidth),
-                       static_cast<int16_t>(2 * kMargin + rows * kRowHeight)};
-        dialog.style = ui::kDialogCentre | ui::kDialogModalFrame | win::kStyleCaption;
-    }
-    void AddAt(const char* cls, int32_t id, const char* text, int16_t x, int row, int16_t width,
-               uint32_t style) {
-        dialog.controls.push_back({cls, id, text,
-                                   {x, static_cast<int16_t>(kMargin + row * kRowHeight), width, kControlHeight},
-                                   style, 0});
-    }
-    void Add(const char* cls, int32_t id, const char* text, int column, int row, int16_t width, uint32_t style) {
-        AddAt(cls, id, text, static_cast<int16_t>(kMargin + column * kColumnWidth), row, width, style);
-    }
-    void Radio(int32_t id, const char* text, int column, int row, bool first = false) {
-        Add(ui::kButtonClass, id, text, column, row, kColumnWidth - kMargin,
-            kTab | ui::kButtonAutoRadio | (first ? win::kStyleGroup : 0));
-    }
-    void Check(int32_t id, const char* text, int column, int row) {
-        Add(ui::kButtonClass, id, text, column, row, kColumnWidth - kMargin, kTab | ui::kButtonAutoCheckBox);
-    }
-    void Edit(int32_t id, int column, int row) {
-        AddAt(ui::kEditClass, id, "", static_cast<int16_t>(kMargin + column * kColumnWidth + kColumnWidth - kNumberWidth),
-              row, kNumberWidth, kTab);
-    }
-    void Label(const char* text, int column, int row, int32_t id = ui::kUnusedControlId) {
-        Add(ui::kStaticClass, id, text, column, row, kColumnWidth - kMargin, kVisible);
-    }
-};
 
 ui::DialogTemplate KeySelectionTemplate() {
     using namespace key_dialog;
     static const char* const kButtonTexts[kKeyButtons] = {"CF", "GF", "DF", "AF", "EF", "BF", "F", "C",
                                                            "G",  "D",  "A",  "E",  "B",  "FS", "CS"};
-    Builder b("Key Selection", 4, 11);
+    DialogGrid b("Key Selection", 4, 11, kSizes);
     for (int i = 0; i < kKeyButtons; ++i)
         b.AddAt(ui::kButtonClass, kFirstKeyButton + i, kButtonTexts[i],
                 static_cast<int16_t>(kMargin + i * kKeyButtonWidth), 0, kKeyButtonWidth, kTab);
@@ -77,17 +42,16 @@ ui::DialogTemplate KeySelectionTemplate() {
     b.Radio(kThisMeasureOnly, "This measure only", 1, 6);
     b.Radio(kToEndOfPiece, "To end of piece", 1, 7);
     b.Radio(kThroughMeasure, "Through measure:", 1, 8);
-    b.Edit(kThroughNumber, 1, 8);
+    b.RightEdit(kThroughNumber, 1, 8);
     b.Radio(kMeasurePlus, "This measure plus:", 1, 9);
-    b.Edit(kPlusCount, 1, 9);
+    b.RightEdit(kPlusCount, 1, 9);
     b.Check(kTranspose, "Transpose", 2, 2);
     b.Radio(kUp, "Up", 2, 3, true);
     b.Radio(kDown, "Down", 2, 4);
     b.Check(kKeepPitches, "Keep original pitches", 2, 5);
     b.Check(kAllStaves, "All staves", 2, 6);
     b.Check(kChordSymbols, "Transpose chord symbols", 2, 7);
-    b.Add(ui::kButtonClass, ui::kIdOk, "OK", 3, 2, kButtonWidth, kTab | ui::kButtonDefaultPush);
-    b.Add(ui::kButtonClass, ui::kIdCancel, "Cancel", 3, 3, kButtonWidth, kTab);
+    b.Buttons(3, 2, "OK", "Cancel");
     return b.dialog;
 }
 
@@ -97,12 +61,12 @@ ui::DialogTemplate ClefSelectionTemplate() {
     static const char* const kGroupLabels[4] = {"G Clefs", "F Clefs", "C Clefs", "Other"};
     constexpr int16_t kGroupButtonWidth = 24;
     constexpr int16_t kScrollWidth = 10;
-    Builder b("Clef Selection", 4, 12);
+    DialogGrid b("Clef Selection", 4, 12, kSizes);
     for (int g = 0; g < 4; ++g) {
         b.Label(kGroupLabels[g], g, 0);
         b.Add(ui::kButtonClass, kGroupButtons[g], kGroupTexts[g], g, 1, kGroupButtonWidth, kTab);
         b.AddAt(ui::kScrollBarClass, kGroupScrolls[g], "",
-                static_cast<int16_t>(kMargin + g * kColumnWidth + kGroupButtonWidth), 1, kScrollWidth,
+                static_cast<int16_t>(b.X(g) + kGroupButtonWidth), 1, kScrollWidth,
                 kVisible | ui::kScrollBarVertical);
         b.Label("", g, 2, kGroupNames[g]);
     }
@@ -112,29 +76,27 @@ ui::DialogTemplate ClefSelectionTemplate() {
     b.Radio(kThisMeasureOnly, "This measure only", 1, 5);
     b.Radio(kToEndOfPiece, "To end of piece", 1, 6);
     b.Radio(kThroughMeasure, "Through measure:", 1, 7);
-    b.Edit(kThroughNumber, 1, 8);
+    b.RightEdit(kThroughNumber, 1, 8);
     b.Radio(kMeasurePlus, "This measure plus:", 1, 9);
-    b.Edit(kPlusCount, 1, 10);
+    b.RightEdit(kPlusCount, 1, 10);
     b.Check(kMoveNotes, "Move notes", 2, 4);
     b.Radio(kUp, "Up", 2, 5, true);
     b.Radio(kDown, "Down", 2, 6);
     b.Label("Chromatic steps", 2, 7);
-    b.Edit(kSteps, 2, 8);
+    b.RightEdit(kSteps, 2, 8);
     b.Check(kTranspose, "Transpose", 2, 9);
-    b.Add(ui::kButtonClass, ui::kIdOk, "OK", 3, 4, kButtonWidth, kTab | ui::kButtonDefaultPush);
-    b.Add(ui::kButtonClass, ui::kIdCancel, "Cancel", 3, 5, kButtonWidth, kTab);
+    b.Buttons(3, 4, "OK", "Cancel");
     return b.dialog;
 }
 
 // No caption: one value with its up-down, and OK.
 ui::DialogTemplate StaffValueTemplate() {
     using namespace staff_value_dialog;
-    constexpr int16_t kSpinWidth = 10;
-    Builder b("", 1, 2);
+    using dialog_grid::kSpinWidth;
+    DialogGrid b("", 1, 2, kSizes);
     b.dialog.rect.cx = static_cast<int16_t>(2 * kMargin + kNumberWidth + kSpinWidth + kButtonWidth + kMargin);
-    b.AddAt(ui::kEditClass, kValue, "", kMargin, 0, kNumberWidth, kTab);
-    b.AddAt(ui::kUpDownClass, kValueSpin, "", static_cast<int16_t>(kMargin + kNumberWidth), 0, kSpinWidth,
-            kVisible | ui::kUpDownSetBuddyInt | ui::kUpDownArrowKeys);
+    static_assert(kValue == kValueSpin + 1, "the up-down writes the edit after it");
+    b.SpinEdit(kValueSpin, 0, 0);
     b.AddAt(ui::kButtonClass, ui::kIdOk, "OK", static_cast<int16_t>(2 * kMargin + kNumberWidth + kSpinWidth), 0,
             kButtonWidth, kTab | ui::kButtonDefaultPush);
     return b.dialog;
@@ -149,12 +111,7 @@ void AddSignatureDialogResources(sys::ResourceBundle& bundle) {
 }
 
 void RegisterSignatureDialogResources() {
-    std::shared_ptr<const sys::ResourceBundle> current = sys::GetProgramBundle();
-    auto bundle = current ? std::make_shared<sys::ResourceBundle>(*current)
-                          : std::make_shared<sys::ResourceBundle>();
-    if (!current) bundle->name = "program";
-    AddSignatureDialogResources(*bundle);
-    sys::SetProgramBundle(std::move(bundle));
+    dialog_grid::AddToProgramBundle(&AddSignatureDialogResources);
 }
 
 }  // namespace ql

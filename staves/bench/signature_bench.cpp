@@ -13,19 +13,11 @@
 
 #include <vector>
 
-#include "core/model/document.h"
-#include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
-#include "core/model/view.h"
-#include "core/objects/class_table.h"
-#include "core/state.h"
 #include "core/ui/status_bar_notes.h"
-#include "notes/accidentals/accidental.h"
+#include "notes/bench/keyed_score.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "notes/transpose/transpose.h"
-#include "platform/ui/headless.h"
-#include "shell/preference_defaults.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "staves/key_changes.h"
 #include "staves/staff_manage.h"
@@ -33,80 +25,12 @@
 namespace ql {
 namespace {
 
-constexpr int kMeasures = 1000;
-constexpr int kStaves = 4;
-constexpr int kNotesPerMeasure = 4;
-constexpr int kQuarterTicks = 1024;
-constexpr uint8_t kQuarter = CodeOf(DurationCode::Quarter);
-constexpr int kMajorSecondSharps = 2;
-constexpr int kKeyCycle = 3;
-constexpr int kPositionCycle = 9;
-constexpr int kCodeCycle = 6;
+using namespace bench_keyed;
+
 constexpr int kPastTheEnd = kMeasures + 5;
 
-class KeyChangeSession {
-  public:
-    KeyChangeSession() {
-        ResetProgramState();
-        ui::headless::ResetUi();
-        ResetObjectClassTable();
-        ResetPreferenceDefaults();
-        RegisterAccidentalClass();
-        view_ = InitView(AllocView());
-        LinkView(view_);
-        doc_ = AllocDocument();
-        ok_ = CreateDocument(doc_, view_, nullptr) == doc_ && Build();
-    }
-    ~KeyChangeSession() {
-        FreeView(view_);
-        FreeDocument(doc_);
-        ResetProgramState();
-        ResetObjectClassTable();
-    }
-    KeyChangeSession(const KeyChangeSession&) = delete;
-    KeyChangeSession& operator=(const KeyChangeSession&) = delete;
-
-    bool ok() const { return ok_; }
-    ScoreView* view() const { return view_; }
-    MeasureCell* Cell(int staff, int measure) const {
-        return GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, measure);
-    }
-
-  private:
-    bool Build() {
-        doc_->header.measureCount = kMeasures;
-        doc_->header.staffCount = kStaves;
-        view_->currentPage = nullptr;  // no layout refresh in the measured loop
-        for (int s = 0; s <= kStaves; ++s) {
-            StaffRecord* staff = ConstructStaffRecord(AllocStaffRecord(), view_);
-            if (staff == nullptr || !IsStaffComplete(staff)) return false;
-            doc_->staves->staves[s] = Ref32<StaffRecord>::To(staff);
-        }
-        const int keys[kKeyCycle] = {CodeOf(KeyCode::C), CodeOf(KeyCode::G), CodeOf(KeyCode::F)};
-        for (int staff = 1; staff <= kStaves; ++staff)
-            for (int m = 1; m <= kMeasures; ++m) {
-                MeasureCell* cell = Cell(staff, m);
-                if (cell == nullptr) return false;
-                const int clef = staff > 2 ? CodeOf(ClefKind::Bass) : CodeOf(ClefKind::Treble);
-                cell->clefKey = static_cast<uint8_t>(clef | keys[m % kKeyCycle] << kKeyNibbleShift);
-                for (int i = 0; i < kNotesPerMeasure; ++i) {
-                    const int position = -((m + i) % kPositionCycle);
-                    EventRecord* note = AddEventToVoice(view_, cell, 0, static_cast<uint16_t>(i * kQuarterTicks),
-                                                        kQuarter, static_cast<uint8_t>(position));
-                    if (note == nullptr) return false;
-                    SetNoteAccidentalCode(*note, (m * 7 + i) % kCodeCycle == 1 ? 1 : 0);
-                }
-            }
-        return true;
-    }
-
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
-    bool ok_ = false;
-};
-
 void BM_KeyChangeKeepPitches(benchmark::State& state) {
-    KeyChangeSession session;
+    KeyedScore session(ViewPage::None);
     if (!session.ok()) {
         state.SkipWithError("score not built");
         return;
@@ -129,24 +53,7 @@ void BM_KeyChangeKeepPitches(benchmark::State& state) {
 BENCHMARK(BM_KeyChangeKeepPitches)->Unit(benchmark::kMillisecond);
 
 void BM_KeyChange_TransposeReference(benchmark::State& state) {
-    KeyChangeSession session;
-    if (!session.ok()) {
-        state.SkipWithError("score not built");
-        return;
-    }
-    int sign = 1;
-    for (auto _ : state) {
-        for (int staff = 1; staff <= kStaves; ++staff) {
-            TransposeRequest request;
-            request.staff = staff;
-            request.firstMeasure = 1;
-            request.lastMeasure = kMeasures + 1;
-            request.newKey = CellKey(*session.Cell(staff, 1)) + sign * kMajorSecondSharps;
-            request.direction = sign > 0 ? TransposeDirection::Up : TransposeDirection::Down;
-            TransposeBySemitones(session.view(), request);
-        }
-        sign = -sign;
-    }
+    RunTransposePasses(state, ViewPage::None);
     state.SetLabel("reference");
 }
 BENCHMARK(BM_KeyChange_TransposeReference)->Unit(benchmark::kMillisecond);

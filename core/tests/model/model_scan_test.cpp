@@ -58,6 +58,15 @@ TEST_F(ScanTest, OutOfOrderEventCutsTheChain) {
     EXPECT_EQ(Voice(cell_, 0), (std::vector<P>{{0, 4}, {1024, 4}}));
 }
 
+// A chord runs from its lowest step up, counting steps below the middle line as
+// negative: a chord of steps -4 and 4 is in order.
+TEST_F(ScanTest, ChordAcrossTheMiddleLineIsInOrder) {
+    Note(cell_, 0, 0, kQuarter, -4);
+    ASSERT_EQ(SignedStep(*GetVoiceFirstEvent(cell_, 0)), -4);
+    EXPECT_EQ(ScanCurrentCellVoice(view_, 0), 1);
+    EXPECT_EQ(Voice(cell_, 0).size(), 5u);
+}
+
 // A second event at the same time and step is taken out of the chain.
 TEST_F(ScanTest, DuplicateEventIsUnlinked) {
     EventRecord* twin = Note(cell_, 0, 1024, kQuarter, 4);

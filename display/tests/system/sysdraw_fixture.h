@@ -12,6 +12,7 @@
 
 #include "core/model/score_document.h"
 #include "display/system_drawing_test_seam.h"
+#include "notes/tests/drawing/drawing_window_fixture.h"
 #include "platform/gfx/types.h"
 #include "platform/win/window.h"
 #include "staves/staff_group_bits.h"
@@ -30,16 +31,13 @@ constexpr uint16_t kBracketOffset = 160;
 constexpr uint16_t kBraceOffset = 320;
 constexpr int kNoteTick = 1024;
 
-class SysDrawTest : public ::testing::Test {
+class SysDrawTest : public ::ql::testing::DrawingWindowTest {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The music fonts; false (the test is then skipped) when they are not built.
-    bool HaveMusicFonts();
     // One system of `staves` staves and `measures` measures at `zoom`.
     void BuildScore(int staves, int measures, int32_t zoom);
-    void SetZoom(int32_t zoom);
 
     StaffRecord* Staff(int staff) const;
     MeasureRecord* Measure(int measure) const;
@@ -59,16 +57,11 @@ class SysDrawTest : public ::testing::Test {
     int32_t StaffY(int staff) const;
     int32_t SlotX(int slot) const;  // system x + the slot's opening barline
 
-    gfx::Point Device(int32_t x, int32_t y);
-    bool IsInk(int x, int y) const;
+    // The window resized, the view's metrics and its beat maps taken again.
     void SizeWindow(int width, int height);
-    bool WritePng(const std::string& name) const;
     // Fills the window white.
     void ClearWindow();
 
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
-    win::WindowHandle window_{};
     std::vector<GridInk> log_;
 };
 

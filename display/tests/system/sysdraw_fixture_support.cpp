@@ -39,72 +39,35 @@ namespace ql::testing_sysdraw {
 
 namespace {
 
-constexpr int kKeyC = 7;
-constexpr int kScreenDpi = 96;
-constexpr int kInkThreshold = 128;
-constexpr int kStartWindowSide = 64;
 constexpr uint8_t kQuarter = 10;
-
-void SetMetric(ScoreDocument* doc, EngravingMetric metric, uint16_t units) {
-    doc->internalDistances[static_cast<int>(metric)] = units;
-}
 
 }  // namespace
 
 void SysDrawTest::SetUp() {
-    ResetProgramState();
-    ASSERT_EQ(InitStaticPoolSet(), 1);
-    ui::headless::ResetUi();
-    win::headless::ResetWindowLayer();
-    ResetObjectClassTable();
-    ResetPreferenceDefaults();
-    ResetProgramOptions();
-    ProgramPreferences().key = kKeyC;
-    window_ = ::ql::testing::OpenPlainWindow("QLMdiChild", kStartWindowSide, kStartWindowSide);
-    State().drawing.ScreenDpiX = State().drawing.ScreenDpiY = kScreenDpi;
-    view_ = InitView(AllocView());
-    LinkView(view_);
-    doc_ = AllocDocument();
+    OpenScene([] { ResetProgramOptions(); });
 }
 
 void SysDrawTest::TearDown() {
     sysdraw::test_seam::SetGridInkLog(nullptr);
-    EndViewDrawAll(view_);
-    RestoreHiddenEmptyStavesOf(doc_);
-    ReleaseCharsetText();
-    ReleaseViewDrawing(view_);
-    ReleaseDrawingGlobals(1);
-    DeleteMusicFonts();
-    DeleteColourSets();
-    FreeView(view_);
-    FreeDocument(doc_);
-    ResetProgramState();
-    ResetObjectClassTable();
-}
-
-bool SysDrawTest::HaveMusicFonts() {
-    const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
-    return std::filesystem::exists(font) && CreateMusicFonts();
+    CloseScene([this] {
+        RestoreHiddenEmptyStavesOf(doc_);
+        ReleaseCharsetText();
+    });
 }
 
 void SysDrawTest::BuildScore(int staves, int measures, int32_t zoom) {
     ASSERT_TRUE(beatmap_score::Build(doc_, view_, staves, {1}, measures));
-    SetMetric(doc_, EngravingMetric::StaffLineWid, kStaffLineWidth);
-    SetMetric(doc_, EngravingMetric::BarLineWid, kBarLineWidth);
-    SetMetric(doc_, EngravingMetric::ThickBarline, kThickBarWidth);
-    SetMetric(doc_, EngravingMetric::BetweenDouble, kDoubleGap);
-    SetMetric(doc_, EngravingMetric::Bracket, kBracketOffset);
-    SetMetric(doc_, EngravingMetric::Brace, kBraceOffset);
+    SetMetric(EngravingMetric::StaffLineWid, kStaffLineWidth);
+    SetMetric(EngravingMetric::BarLineWid, kBarLineWidth);
+    SetMetric(EngravingMetric::ThickBarline, kThickBarWidth);
+    SetMetric(EngravingMetric::BetweenDouble, kDoubleGap);
+    SetMetric(EngravingMetric::Bracket, kBracketOffset);
+    SetMetric(EngravingMetric::Brace, kBraceOffset);
     for (int m = 0; m < MaxMeasures; ++m) Measure(m)->number = static_cast<uint16_t>(m);
     view_->ViewWindow = window_;
     view_->pageView = 1;
     SetZoom(zoom);
     UpdateBeatMaps(view_, 1);
-}
-
-void SysDrawTest::SetZoom(int32_t zoom) {
-    view_->zoom = zoom;
-    InitViewMetrics(view_);
 }
 
 StaffRecord* SysDrawTest::Staff(int staff) const {
@@ -174,29 +137,9 @@ int32_t SysDrawTest::SlotX(int slot) const {
     return System()->x + view_->beatMap.slotX[BeatMapCell(System()->number, slot)];
 }
 
-gfx::Point SysDrawTest::Device(int32_t x, int32_t y) {
-    BeginViewDraw(view_);
-    const gfx::Point point = gfx::LogicalToDevice(view_->ViewDC, gfx::Point{x, y});
-    EndViewDraw(view_);
-    return point;
-}
-
-bool SysDrawTest::IsInk(int x, int y) const {
-    const gfx::Colour c = gfx::GetBitmapPixel(win::GetWindowImage(window_), x, y);
-    return c != gfx::kInvalidColour &&
-           (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3 < kInkThreshold;
-}
-
 void SysDrawTest::SizeWindow(int width, int height) {
-    win::MoveWindow(window_, win::Rect{0, 0, width, height}, false);
-    InitViewMetrics(view_);
+    DrawingWindowTest::SizeWindow(width, height);
     UpdateBeatMaps(view_, 1);
-}
-
-bool SysDrawTest::WritePng(const std::string& name) const {
-    std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
-    return gfx::WritePng(win::GetWindowImage(window_),
-                         (std::filesystem::path(QL_TEST_OUTPUT_DIR) / name).string());
 }
 
 void SysDrawTest::ClearWindow() {

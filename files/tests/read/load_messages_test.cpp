@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "core/memory/pool.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/records/file_codes.h"
 #include "files/tests/read/read_fixture.h"
 #include "platform/ui/headless.h"
+#include "shell/score_settings.h"
 
 namespace ql {
 namespace {
@@ -109,6 +111,55 @@ TEST_F(LoadMessages, DamagedFileShowsTheNoticeAndStaysAsItWas) {
     ASSERT_EQ(code, 0);
     EXPECT_TRUE(loads_.back().damaged);
     EXPECT_EQ(SaveTest::Bytes(path), damaged);
+}
+
+// An internal error reported while the body is read (the event records run out)
+// fails the load with a box that names the code; other failures keep their text.
+TEST_F(LoadMessages, InternalErrorDuringTheReadNamesItsCode) {
+    const std::string path = Put("memory.ql", stream_);
+    constexpr int kMostAllocations = 400;
+    int code = 0;
+    Texts boxes;
+    for (int n = 0; n < kMostAllocations && code != fc::kEventMemory; ++n) {
+        FailRecordAllocationAfter(n);
+        boxes = BoxesOf(path, &code);
+        FailNextRecordAllocations(0);
+        // Any other failure ends with its own message (a failed allocation may
+        // have shown its own box before it).
+        if (code != fc::kEventMemory && code != 0) {
+            ASSERT_FALSE(boxes.empty());
+            const std::string named = "An error occurred while reading file. [" + std::to_string(code) + "]";
+            EXPECT_TRUE(boxes.back() == "File data is invalid or corrupted." || boxes.back() == named) << boxes.back();
+            EXPECT_EQ(State().files.ScoreFileReading, 0);
+        }
+    }
+    ASSERT_EQ(code, fc::kEventMemory);
+    EXPECT_EQ(boxes, Texts{"An error occurred while reading file. [1400]"});
+    EXPECT_TRUE(BoxesOf(path, &code).empty());  // the same file reads when memory is there
+    EXPECT_EQ(code, 0);
+}
+
+// A loaded score's tempo and on/off setting become the program's; a failed load
+// leaves both as they were.
+TEST_F(LoadMessages, LoadedScoreCarriesItsTempoAndOnOffSetting) {
+    constexpr size_t kTempoAt = tf::kHeaderAt + 200;
+    constexpr size_t kOnOffAt = tf::kHeaderAt + 214;
+    SetTempoSetting(120);
+    SetScoreOnOffSetting(false);
+    ByteVec carried = stream_;
+    tf::PutU16(carried, kTempoAt, 77);
+    carried[kOnOffAt] = 1;
+    ByteVec broken = carried;
+    broken[tf::FindTag(broken, "PAGE")] = 'X';
+    int code = 0;
+    BoxesOf(Put("broken.ql", broken), &code);
+    ASSERT_NE(code, 0);
+    EXPECT_EQ(TempoSetting(), 120);  // nothing of a failed load stays
+    EXPECT_FALSE(ScoreOnOffSetting());
+    BoxesOf(Put("carried.ql", carried), &code);
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(TempoSetting(), 77);
+    EXPECT_TRUE(ScoreOnOffSetting());
 }
 
 }  // namespace

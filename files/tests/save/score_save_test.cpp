@@ -4,7 +4,6 @@
 // is reported while a save runs.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>  // setenv
 #include <unistd.h>  // symlink
 
 #include <cerrno>
@@ -24,6 +23,7 @@
 #include "files/score_file.h"
 #include "files/tests/save/save_fixture.h"
 #include "layout/page_format.h"
+#include "platform/tests/sys/scratch_folder.h"
 #include "shell/program_options.h"
 
 namespace ql {
@@ -244,7 +244,7 @@ TEST_F(ScoreSave, AutoSaveWritesAVerifiedCopy) {
 // still modified, its path unchanged.
 TEST_F(ScoreSave, EmergencyCopyVerifies) {
     BuildSmallScore();
-    setenv("XDG_DATA_HOME", folder_.c_str(), 1);
+    const ::ql::testing::ScopedEnvironment data("XDG_DATA_HOME", folder_);
     doc_->changeCounter = 4;
     view_->document = doc_;
     std::string copy;
@@ -253,7 +253,6 @@ TEST_F(ScoreSave, EmergencyCopyVerifies) {
     EXPECT_EQ(V(doc_->changeCounter), 4);
     EXPECT_EQ(VerifyFile(copy), 0) << copy;
     std::filesystem::remove(copy);
-    unsetenv("XDG_DATA_HOME");
 }
 
 // With "Trim Unused Pages" on, a save first drops the empty pages at the end; with

@@ -45,6 +45,40 @@ class BuildTest : public BeatMapTest {
     }
 };
 
+// Laying out only a system's own slots (as placing it between the margins does)
+// gives those slots what a whole build gives them, signs and positions, with each
+// measure's width first brought up to date from its spacing; the slots past the
+// system are left alone.
+TEST_F(BuildTest, OwnSlotsAloneMatchAWholeBuild) {
+    constexpr int kKeyTwoSharps = 9;
+    constexpr int kBassClef = 3;
+    constexpr uint16_t kColumnFactor = 300;
+    BuildScore(2, {3}, 4);
+    SetTime(5, 3, kQuarterUnit);
+    SetKey(6, kKeyTwoSharps);
+    SetClef(2, 7, kBassClef);
+    SetSpacing(6, {{0, 1024, kColumnFactor}, {1024, 1024, kColumnFactor}});
+    ShowSystem(0, 1);
+    UpdateBeatMaps(view_, 1);
+    ScoreSystem* system = System(0, 1);
+    system->keepNaturalWidth = 1;  // the whole build then only moves it
+    // Widths out of date: the factors change, the widths are not stored again.
+    Record(5).stretch = static_cast<uint16_t>(Record(5).stretch + 512);
+    Record(6).stretch = static_cast<uint16_t>(Record(6).stretch + 256);
+    const int past = BeatMapCell(system->number, 5);
+    view_->beatMap.slotX[past] = 12345;  // slot 5 belongs to no measure of the system
+    ASSERT_EQ(LayOutSystemSlots(view_), 1);
+    const RowPicture alone = Picture(system->number, nullptr);
+    const std::vector<int> widths = {Record(5).width, Record(6).width, Record(7).width,
+                                     Record(8).width};
+    EXPECT_EQ(Map().slotX[past], 12345);
+    ASSERT_EQ(BuildStaffBeatMap(view_, 0), 1);
+    const RowPicture whole = Picture(system->number, nullptr);
+    for (int slot = 0; slot < 4; ++slot) EXPECT_EQ(alone.fields[slot], whole.fields[slot]) << slot;
+    EXPECT_EQ(widths, (std::vector<int>{Record(5).width, Record(6).width, Record(7).width,
+                                        Record(8).width}));
+}
+
 // Widening measure 6 (slot 2 of the second system) and rebuilding that row leaves
 // every other row as it was, and in its own row slot 1; slot 2 gets new ticks on
 // the same start, and every later slot moves right by exactly the added width.

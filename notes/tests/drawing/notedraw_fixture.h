@@ -15,6 +15,7 @@
 
 #include "core/model/score_document.h"
 #include "notes/drawing/note_draw_test_seam.h"
+#include "notes/tests/drawing/drawing_window_fixture.h"
 #include "platform/gfx/types.h"
 #include "platform/win/window.h"
 
@@ -67,18 +68,14 @@ struct FixtureNotes {
     EventRecord* smallLedger = nullptr;  // staff 3, m1 1024: quarter at -10
 };
 
-class NoteDrawTest : public ::testing::Test {
+class NoteDrawTest : public ::ql::testing::DrawingWindowTest {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The music fonts; false (the test is then skipped) when the font is not built.
-    bool HaveMusicFonts();
     // A score of `staves` staves and one system of `measures` measures, laid out,
     // with view metrics at `zoom`.
     void BuildScore(int staves, int measures, int32_t zoom);
-    // New view metrics at another zoom (the layout in score units stays).
-    void SetZoom(int32_t zoom);
     // The fixture score at a zoom; every chord stemmed and every group laid out.
     FixtureNotes BuildFixtureScore(int32_t zoom);
     // Draws every cell of the fixture score.
@@ -114,16 +111,6 @@ class NoteDrawTest : public ::testing::Test {
     // x of a tick of a measure (slot x + beat map).
     int32_t TickX(int measure, int tick);
 
-    // Pixels of the window.
-    gfx::Colour Pixel(int x, int y) const;
-    bool IsInk(int x, int y) const;
-    gfx::Point Device(int32_t x, int32_t y);
-    bool WritePng(const std::string& name) const;
-    void SizeWindow(int width, int height);
-
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
-    win::WindowHandle window_{};
     platform::DcHandle recording_{};
     std::vector<InkCall> log_;
 };

@@ -37,71 +37,31 @@
 
 namespace ql::testing_notedraw {
 
-namespace {
-
-constexpr int kKeyC = 7;
-constexpr int kScreenDpi = 96;
-constexpr int kInkThreshold = 128;
-constexpr int kStartWindowSide = 64;
-
-void SetMetric(ScoreDocument* doc, EngravingMetric metric, uint16_t units) {
-    doc->internalDistances[static_cast<int>(metric)] = units;
-}
-
-}  // namespace
-
 void NoteDrawTest::SetUp() {
-    ResetProgramState();
-    ASSERT_EQ(InitStaticPoolSet(), 1);  // beam trees come from the static set
-    ui::headless::ResetUi();
-    win::headless::ResetWindowLayer();
-    ResetObjectClassTable();
-    RegisterAccidentalClass();
-    RegisterRestClass();
-    ResetPreferenceDefaults();
-    ProgramPreferences().key = kKeyC;
-    window_ = ::ql::testing::OpenPlainWindow("QLMdiChild", kStartWindowSide, kStartWindowSide);
-    State().drawing.ScreenDpiX = State().drawing.ScreenDpiY = kScreenDpi;
-    view_ = InitView(AllocView());
-    LinkView(view_);
-    doc_ = AllocDocument();
+    OpenScene([] {
+        RegisterAccidentalClass();
+        RegisterRestClass();
+    });
 }
 
 void NoteDrawTest::TearDown() {
     notedraw::test_seam::SetInkLog(nullptr);
-    EndViewDrawAll(view_);
-    State().drawing.PaintDC = {};
-    if (recording_) gfx::DeleteContext(recording_);
-    ReleaseViewDrawing(view_);
-    ReleaseDrawingGlobals(1);
-    DeleteMusicFonts();
-    DeleteColourSets();
-    FreeView(view_);
-    FreeDocument(doc_);
-    ResetProgramState();
-    ResetObjectClassTable();
-}
-
-bool NoteDrawTest::HaveMusicFonts() {
-    const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
-    return std::filesystem::exists(font) && CreateMusicFonts();
+    CloseScene([this] {
+        State().drawing.PaintDC = {};
+        if (recording_) gfx::DeleteContext(recording_);
+    });
 }
 
 void NoteDrawTest::BuildScore(int staves, int measures, int32_t zoom) {
     ASSERT_TRUE(beatmap_score::Build(doc_, view_, staves, {1}, measures));
-    SetMetric(doc_, EngravingMetric::BeamWid, kBeamWidth);
-    SetMetric(doc_, EngravingMetric::BeamSep, kBeamSeparation);
-    SetMetric(doc_, EngravingMetric::StemWid, kStemWidth);
-    SetMetric(doc_, EngravingMetric::StaffLineWid, kStaffLineWidth);
-    SetMetric(doc_, EngravingMetric::Accident, kAccidentalColumn);
+    SetMetric(EngravingMetric::BeamWid, kBeamWidth);
+    SetMetric(EngravingMetric::BeamSep, kBeamSeparation);
+    SetMetric(EngravingMetric::StemWid, kStemWidth);
+    SetMetric(EngravingMetric::StaffLineWid, kStaffLineWidth);
+    SetMetric(EngravingMetric::Accident, kAccidentalColumn);
     view_->ViewWindow = window_;
     SetZoom(zoom);
     UpdateBeatMaps(view_, 1);
-}
-
-void NoteDrawTest::SetZoom(int32_t zoom) {
-    view_->zoom = zoom;
-    InitViewMetrics(view_);
 }
 
 void NoteDrawTest::SetStaffSize(int staff, int percent) {
@@ -188,34 +148,6 @@ int32_t NoteDrawTest::TickX(int measure, int tick) {
     const NoteDrawLocation location(view_, 1, measure);
     return MeasureSlotX(view_, view_->currentSystem, view_->currentSlot) +
            BeatMapTickToX(view_, tick);
-}
-
-gfx::Colour NoteDrawTest::Pixel(int x, int y) const {
-    return gfx::GetBitmapPixel(win::GetWindowImage(window_), x, y);
-}
-
-bool NoteDrawTest::IsInk(int x, int y) const {
-    const gfx::Colour c = Pixel(x, y);
-    return c != gfx::kInvalidColour &&
-           (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3 < kInkThreshold;
-}
-
-gfx::Point NoteDrawTest::Device(int32_t x, int32_t y) {
-    BeginViewDraw(view_);
-    const gfx::Point point = gfx::LogicalToDevice(view_->ViewDC, gfx::Point{x, y});
-    EndViewDraw(view_);
-    return point;
-}
-
-bool NoteDrawTest::WritePng(const std::string& name) const {
-    std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
-    return gfx::WritePng(win::GetWindowImage(window_),
-                         (std::filesystem::path(QL_TEST_OUTPUT_DIR) / name).string());
-}
-
-void NoteDrawTest::SizeWindow(int width, int height) {
-    win::MoveWindow(window_, win::Rect{0, 0, width, height}, false);
-    InitViewMetrics(view_);
 }
 
 }  // namespace ql::testing_notedraw

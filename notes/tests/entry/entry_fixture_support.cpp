@@ -12,6 +12,7 @@
 #include "notes/entry/note_preview.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/staff_place.h"
+#include "notes/ties/ties.h"
 #include "platform/midi/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/keys.h"
@@ -26,6 +27,7 @@ constexpr int32_t kVisibleBottom = 32000;
 void EntryTest::SetUp() {
     RestTest::SetUp();
     RegisterNotesHandlerClass();
+    RegisterTieClass();
     midi::headless::Reset();
     midi::headless::AddDevice("Preview Out", true, false);
     MakeStatusBar();

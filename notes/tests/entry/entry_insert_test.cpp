@@ -101,6 +101,26 @@ TEST_F(EntryInsert, CtrlClickOverChordJoinsIt) {
     EXPECT_EQ(view_->pointerPoint.y, entered.y);
 }
 
+// A third note joins a chord of two: every note stays, ordered by step.
+TEST_F(EntryInsert, ThirdNoteJoinsAChordOfTwo) {
+    State().notes.NoteTools.selectedEntry = 3;
+    PointAt(1024, kMiddleLine);
+    Click();
+    UseMeasure(1);
+    win::headless::SetKeyDown(win::Key::Control, true);
+    PointAt(0, -8);
+    Click();
+    UseMeasure(1);
+    PointAt(0, 4);
+    Click();
+    win::headless::SetKeyDown(win::Key::Control, false);
+    const std::vector<EventRecord*> notes = Voice();
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[0]->time, notes[2]->time);
+    EXPECT_LT(SignedStep(*notes[0]), SignedStep(*notes[1]));
+    EXPECT_LT(SignedStep(*notes[1]), SignedStep(*notes[2]));
+}
+
 // The first note of an empty voice goes right after the head sentinel at the time the
 // voice's items leave (0), wherever the pointer is; a time past the measure counts as 0.
 TEST_F(EntryInsert, FirstNoteOfEmptyVoiceStartsTheMeasure) {

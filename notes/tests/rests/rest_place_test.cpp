@@ -46,10 +46,12 @@ TEST_F(RestTest, DefaultPlaceByVoiceAndValue) {
     EXPECT_EQ(RestStaffOffset(cell_, kQuarter, 4), 0);
 }
 
-// Codes outside 4..13 read entries that are 0 (a neighbour's shift still applies).
+// Codes outside 4..13 (a damaged record) take the quarter's entries.
 TEST_F(RestTest, DefaultPlaceOfOtherCodes) {
-    EXPECT_EQ(RestStaffOffset(cell_, 14, 0), 0);
-    EXPECT_EQ(RestStaffOffset(cell_, 3, 1), 0);
+    EXPECT_EQ(RestStaffOffset(cell_, 14, 0), RestStaffOffset(cell_, kQuarter, 0));
+    EXPECT_EQ(RestStaffOffset(cell_, 14, 0), -4);
+    EXPECT_EQ(RestStaffOffset(cell_, 3, 0), -4);
+    EXPECT_EQ(RestStaffOffset(cell_, 4, 0), 3);  // the first code is its own (256th)
     EXPECT_EQ(RestStaffOffset(nullptr, kQuarter, 0), -4);  // no cell: no voice in use
 }
 

@@ -15,10 +15,11 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/tests/model/new_document_fixture.h"
 
 namespace ql::testing_measures {
 
-class MeasureTest : public ::testing::Test {
+class MeasureTest : public ::ql::testing::NewDocumentTest {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -38,11 +39,6 @@ class MeasureTest : public ::testing::Test {
     static std::vector<std::string> BoxTexts();
     static std::vector<std::string> StatusTexts();
     void UseMeasure(int measure, int staff = 1);
-    void MakeStatusBar();
-
-    ScoreView* view_ = nullptr;
-    ScoreDocument* doc_ = nullptr;
-    size_t arenaBytesAtStart_ = 0;
 };
 
 }  // namespace ql::testing_measures

@@ -32,46 +32,13 @@ void Append(std::vector<std::byte>& image, const void* data, size_t bytes) {
 }  // namespace
 
 void MeasureTest::SetUp() {
-    ResetProgramState();
-    win::headless::ResetWindowLayer();
-    ui::headless::ResetUi();
-    ResetObjectClassTable();
-    ResetPreferenceDefaults();
-    ResetProgramOptions();
-    arenaBytesAtStart_ = ArenaBytesInUse();
-    view_ = InitView(AllocView());
-    LinkView(view_);
-    doc_ = AllocDocument();
-    ASSERT_EQ(CreateDocument(doc_, view_, nullptr), doc_);
-    view_->pageView = 1;
-    view_->currentPage = doc_->firstPage;
-    view_->currentSystem = doc_->firstPage->firstSystem.get();
+    OpenNewDocument([] { ResetProgramOptions(); });
     MakeStatusBar();
-}
-
-// A frame window with its status bar, so that notices are recorded.
-void MeasureTest::MakeStatusBar() {
-    win::WindowClass frameClass;
-    frameClass.name = "MdiFrame";
-    frameClass.procedure = win::DefaultWindowProc;
-    win::RegisterWindowClass(frameClass);
-    win::WindowParams params;
-    params.className = "MdiFrame";
-    params.style = win::kStyleVisible | win::kStyleOverlappedWindow;
-    params.rect = {0, 0, 440, 300};
-    platform::WindowHandle frame = win::CreateWindow(params);
-    State().dialogs.FrameWindow = frame;
-    CreateStatusBar(frame);
-    LayoutStatusBar(frame);
 }
 
 void MeasureTest::TearDown() {
     FailNextRecordAllocations(0);
-    FreeView(view_);
-    FreeDocument(doc_);
-    ResetProgramState();
-    ResetObjectClassTable();
-    EXPECT_EQ(ArenaBytesInUse(), arenaBytesAtStart_) << "the document left blocks in the arena";
+    CloseNewDocument();
 }
 
 void MeasureTest::BuildScore(int staffCount, int measures) {

@@ -38,15 +38,6 @@ class ClefDialogTest : public SignatureTest {
         start.withinMeasure = within;
         return ClefSelectionDialog(view_, start);
     }
-    std::vector<std::byte> Snapshot() const {
-        std::vector<std::byte> bytes;
-        for (const RecordPool& pool : doc_->pools.pools)
-            for (int b = 0; b < pool.blockCount; ++b) {
-                const std::byte* base = pool.blocks[b].base.get();
-                bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
-            }
-        return bytes;
-    }
 };
 
 // The groups start at their program-start members; a scroll bar steps its group in

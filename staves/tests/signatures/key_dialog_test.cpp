@@ -39,17 +39,6 @@ class KeyDialogTest : public SignatureTest {
         return KeySelectionDialog(view_, start);
     }
     int KeyOf(int staff, int measure) const { return CellKey(*Cell(staff, measure)); }
-    std::vector<std::byte> Snapshot() const {
-        std::vector<std::byte> bytes;
-        for (const RecordPool& pool : doc_->pools.pools)
-            for (int b = 0; b < pool.blockCount; ++b) {
-                const std::byte* base = pool.blocks[b].base.get();
-                bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
-            }
-        const auto* table = reinterpret_cast<const std::byte*>(doc_->measureTable.get());
-        bytes.insert(bytes.end(), table, table + sizeof(MeasureRecord) * MaxMeasures);
-        return bytes;
-    }
 };
 
 // The dialog's start: transposing on, keeping pitches off, "Up", the first range;

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
@@ -35,6 +37,9 @@ class SignatureTest : public ::testing::Test {
     // The number of objects of a type in a cell's list.
     int CountObjects(int staff, int measure, ObjectType type) const;
     void Locate(int staff, int measure);
+    // The live bytes of every document pool and the measure table, for comparing
+    // the score before and after an edit that must change nothing.
+    std::vector<std::byte> Snapshot() const;
     void RebuildBeatMap();
 
     ScoreView* view_ = nullptr;

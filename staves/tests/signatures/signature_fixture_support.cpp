@@ -1,4 +1,5 @@
 // Shared set-up of the clef and key tests.
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
@@ -75,6 +76,7 @@ ScoreObject* SignatureTest::PlaceChange(ObjectType type, int staff, int measure,
     auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
     EXPECT_NE(text, nullptr);
     ConstructTextObject(text);
+    text->header.classId = ClassOfType(type);
     text->header.type = TypeCode(type);
     text->header.subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
     SetSignatureTickOfObject(&text->header, static_cast<uint16_t>(tick));
@@ -103,6 +105,18 @@ void SignatureTest::Locate(int staff, int measure) {
     view_->currentMeasure = measure;
     view_->currentStaffRecord = StaffRecordOf(doc_, staff);
     view_->currentCell = Cell(staff, measure);
+}
+
+std::vector<std::byte> SignatureTest::Snapshot() const {
+    std::vector<std::byte> bytes;
+    for (const RecordPool& pool : doc_->pools.pools)
+        for (int b = 0; b < pool.blockCount; ++b) {
+            const std::byte* base = pool.blocks[b].base.get();
+            bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
+        }
+    const auto* table = reinterpret_cast<const std::byte*>(doc_->measureTable.get());
+    bytes.insert(bytes.end(), table, table + sizeof(MeasureRecord) * MaxMeasures);
+    return bytes;
 }
 
 }  // namespace ql::testing_signatures

@@ -1,0 +1,211 @@
+// Painting the current page in page view (module DRAW): each system inside the band,
+// each shown staff with its grid and its measures, the page's edges, the page's items,
+// then the master page of the same parity and the running headers of earlier pages.
+// Systems are placed between the margins on screen as a repair that never counts as
+// an edit (the change counter is put back).
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/draw/draw_surface.h"
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/object_list.h"
+#include "core/model/pages.h"
+#include "core/objects/class_table.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "core/units/view_moves.h"
+#include "display/painter.h"
+#include "display/painter_internal.h"
+#include "display/system_drawing.h"
+#include "display/system_drawing_internal.h"
+#include "display/view_location.h"
+#include "layout/measure_format.h"
+#include "layout/page_chain.h"
+#include "layout/page_format.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/drawing/note_draw.h"
+#include "objects/picture/picture_object.h"
+#include "staves/staff_scaling.h"
+
+namespace ql {
+
+using namespace painter;
+
+namespace {
+
+// A text line with this flag is a running header or footer.
+constexpr uint16_t kTextLineRepeats = 0x0001;
+// Most nodes of one item list a pass looks at (a cycle ends there).
+constexpr int kMaxListNodes = 1 << 16;
+// Most systems of one page a paint walks (a damaged chain ends there).
+constexpr int kMaxPageSystems = 256;
+
+bool IsMasterPage(const ScorePage* page) {
+    return page != nullptr && page->pageNumber < 0;
+}
+
+// Places the system between the margins on screen; the beat map follows a move.
+void PlaceSystemForScreen(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    if (!IsScreenOutput()) return;
+    ScoreDocument* document = view->document;
+    const uint16_t counter = document->changeCounter;
+    const int32_t x = system->x;
+    const int32_t y = system->y;
+    PlaceSystemInMargins(view, page, system);
+    if (system->x != x || system->y != y) BuildBeatMapPageMode(view, 1);
+    document->changeCounter = counter;
+}
+
+// The grid, the staff label and the measures of one shown staff of the current system.
+void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstShown, int lastShown,
+                   std::vector<DeferredCell>* deferred) {
+    ScoreSystem* system = view->currentSystem;
+    const PainterState& painter = State().display.painter;
+    SelectStaffScaledFonts(view, staff);
+    SetViewTextAlign(view, gfx::kTextAlignBaseline);
+    const bool inBand = StaffBandIntersects(view, system, firstShown, lastShown, staff, area);
+    if (inBand) {
+        DrawSystem(view, staff, painter.firstSlot, painter.lastSlot);
+        StaffRecord* record = StaffRecordOf(view->document, staff);
+        ScoreObject* label = record != nullptr ? record->objects.get() : nullptr;
+        if (label != nullptr && IsSoundObject(view->document, label))
+            ClassOf(label).Update(label, view);
+    }
+    int first = IsScreenOutput() ? system->firstMeasure : MeasureOfSlot(view, painter.firstSlot);
+    const int rangeLast = MeasureOfSlot(view, painter.lastSlot);
+    int last = IsScreenOutput() ? std::min<int>(rangeLast + 1, system->lastMeasure) : rangeLast;
+    if (painter.firstSlot >= 2 && first >= 2 && !IsScreenOutput()) --first;
+    if (!inBand) return;
+    DrawStaffMeasures(view, staff, first, last, deferred);
+}
+
+// True when some part of the system lies inside the band.
+bool IsSystemInBand(ScoreView* view, const ScoreSystem* system, int firstShown, int lastShown) {
+    const PainterState& painter = State().display.painter;
+    if (IsPrinting() && painter.paintRectActive) return true;
+    sysdraw::Grid grid;
+    if (!OpenGrid(view, &grid)) return false;
+    const int64_t top =
+        int64_t{sysdraw::StaffY(grid, firstShown)} - sysdraw::StaffHeight(grid, firstShown);
+    const int64_t bottom = sysdraw::StaffY(grid, lastShown);
+    (void)system;
+    return top <= painter.bandBottom && bottom >= painter.bandTop;
+}
+
+void DrawPageSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, const PaintArea& area,
+                    std::vector<DeferredCell>* deferred) {
+    SetCurrentSystemAndMeasure(view, system, 1, system->firstMeasure, true);
+    int firstShown = 1;
+    int lastShown = 1;
+    ShownStaffRange(view, system, &firstShown, &lastShown);
+    if (!IsSystemInBand(view, system, firstShown, lastShown)) return;
+    PlaceSystemForScreen(view, page, system);
+    SetClipSlotRange(view, area);
+    for (int staff = firstShown; staff <= lastShown; ++staff) {
+        if (!IsStaffShown(system, staff)) continue;
+        SetCurrentSystemAndMeasure(view, system, staff, system->firstMeasure, true);
+        DrawPageStaff(view, staff, area, firstShown, lastShown, deferred);
+    }
+}
+
+// The page's right and bottom edges where they fall inside the client area and the
+// area being painted.
+void DrawPageEdges(ScoreView* view, const PaintArea& area) {
+    if (IsClipboardRendering() || IsPictureOutput()) return;
+    const gfx::Rect& client = view->visibleRect;
+    const int32_t lower = std::min(view->PageBottom, client.bottom);
+    const bool rightInArea = view->PageRight >= area.left && view->PageRight <= area.right;
+    const bool bottomInArea = lower >= area.top && lower <= area.bottom;
+    if (view->PageRight < client.right && rightInArea)
+        sysdraw::InkLine(view, view->PageRight, ScrollY(view), view->PageRight, lower);
+    if (view->PageBottom < client.bottom && bottomInArea)
+        sysdraw::InkLine(view, ScrollX(view), lower, view->PageRight, lower);
+}
+
+// A master page's items: pictures painted unless hidden, everything else updated.
+void DrawMasterItems(ScoreView* view, ScorePage* master) {
+    if (master == nullptr) return;
+    PainterState& painter = State().display.painter;
+    painter.drawingMasterItems = 1;
+    int count = 0;
+    for (ScoreObject* item = master->margins.get(); item != nullptr; item = item->next.get()) {
+        const size_t room = SoundObjectBytes(view->document, item);
+        if (room == 0 || ++count > kMaxListNodes) break;
+        if (item->type == TypeCode(ObjectType::Picture) && room >= sizeof(PictureObject)) {
+            const auto* picture = reinterpret_cast<const PictureObject*>(item);
+            if ((picture->body.flags & kPictureHidden) == 0) ClassOf(item).Paint(item, view);
+        } else {
+            ClassOf(item).Update(item, view);
+        }
+    }
+    painter.drawingMasterItems = 0;
+}
+
+bool HoldsVariables(ScoreObject* object, ScoreView* view) {
+    const auto* cls = dynamic_cast<const TextObjectClass*>(&ClassOf(object));
+    const char* shown = cls != nullptr ? cls->GetDisplayText(object, view) : nullptr;
+    return shown != nullptr && std::strchr(shown, '%') != nullptr;
+}
+
+// Running headers and footers of the earlier pages of the same parity, drawn again.
+void DrawRunningText(ScoreView* view, int pageIndex, bool left) {
+    ScoreDocument* document = view->document;
+    PainterState& painter = State().display.painter;
+    painter.drawingMasterItems = 1;
+    int index = 0;
+    for (ScorePage* page = document->firstPage; page != nullptr && index < pageIndex;
+         page = page->next.get(), ++index) {
+        if (IsLeftPage(document, index) != left) continue;
+        int count = 0;
+        for (ScoreObject* item = page->margins.get(); item != nullptr; item = item->next.get()) {
+            const size_t room = SoundObjectBytes(document, item);
+            if (room == 0 || ++count > kMaxListNodes) break;
+            if (item->type != TypeCode(ObjectType::Text) || room < sizeof(TextObject)) continue;
+            const auto& body = reinterpret_cast<const TextObject*>(item)->body;
+            if ((body.flags & kTextLineRepeats) != 0 && HoldsVariables(item, view))
+                ClassOf(item).Draw(item, view);
+        }
+    }
+    painter.drawingMasterItems = 0;
+}
+
+void PrepareBeatMaps(ScoreView* view, ScorePage* page) {
+    if (!IsScreenOutput() || IsMasterPage(page)) return;
+    if (ComputeMeasureBeatPositions(view, page->systemCount) > 1) BuildBeatMapMeasures(view);
+}
+
+}  // namespace
+
+void DrawPageView(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr) return;
+    ValidateCurrentPage(view);
+    ScorePage* page = view->currentPage;
+    if (page == nullptr) return;
+    PrepareBeatMaps(view, page);
+    HideEmptyStaves(view);
+    const KeptLocation kept(view);
+    const PaintArea area = PaintedArea(view);
+    SetClipBandFromRect(area);
+    std::vector<DeferredCell> deferred;
+    if (!IsMasterPage(page) && view->document->header.staffCount > 0) {
+        ScoreSystem* system = page->firstSystem.get();
+        for (int n = 0; system != nullptr && n < page->systemCount && n < kMaxPageSystems;
+             ++n, system = system->next.get())
+            DrawPageSystem(view, page, system, area, &deferred);
+    }
+    DrawPageEdges(view, area);
+    ScoreObject* items = PageObjectListOf(view);
+    const bool itemsLeft = DrawObjectsFirstPass(view, items);
+    DrawDeferredCells(view, deferred);
+    if (itemsLeft) DrawObjectChain(view, items);
+    if (IsMasterPage(page)) return;
+    ScoreDocument* document = view->document;
+    const int index = GetPageIndex(document, page);
+    const bool left = IsLeftPage(document, index);
+    DrawMasterItems(view, left ? document->leftMaster : document->rightMaster);
+    DrawRunningText(view, index, left);
+}
+
+}  // namespace ql

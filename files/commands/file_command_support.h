@@ -1,0 +1,29 @@
+// What the file commands share: the boxes they show, the score window that already
+// shows a file, and whether a file on disk is read-only.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace ql {
+
+struct ScoreView;
+
+// `format` with its one "%s" replaced by `name`.
+std::string FormatFileText(const char* format, const std::string& name);
+
+// 'File "name" reason', the notice of a file open elsewhere.
+std::string FormatFileNotice(const std::string& name, const char* reason);
+
+// A box owned by the frame with the product name as caption; the button chosen.
+int ShowFileBox(const std::string& text, uint32_t style);
+
+// The first view of the program's view list whose document has the file `path`
+// (compared in canonical form), or null.
+ScoreView* FindViewShowingFile(const std::filesystem::path& path);
+
+// The file exists and nobody may write it (no write permission bit is set).
+bool IsReadOnlyFile(const std::filesystem::path& path);
+
+}  // namespace ql

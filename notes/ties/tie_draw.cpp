@@ -1,0 +1,134 @@
+// Drawing a tie and its class. The end note is found again at every draw (in the
+// tie's own voice); a tie is drawn to each end note within the next measure. A short
+// note (a sixteenth or shorter) whose tie leaves the system gets the tie character of
+// the music font instead of a curve. The curve is the crescent between the outer and
+// inner cubic curves, flattened into a polygon of kCurvePieces pieces per curve and
+// filled in the text colour; a dashed tie fills every other piece.
+#include <vector>
+
+#include "core/constants.h"
+#include "core/model/events.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "notes/drawing/note_draw.h"
+#include "notes/rests/staff_place.h"
+#include "notes/ties/ties.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/objects.h"
+
+namespace ql {
+
+namespace {
+
+constexpr int kCurvePieces = 16;
+constexpr int kLongestGlyphTieCode = 8;  // sixteenths and shorter
+constexpr uint8_t kTieGlyphAbove = 234;
+constexpr uint8_t kTieGlyphBelow = 235;
+constexpr int32_t kTieGlyphOffset = 32;
+constexpr uint16_t kLineStyleMask = 0x0F00;
+constexpr int kLineStyleShift = 8;
+constexpr int kDashedStyle = 1;
+
+gfx::Point Clamped(double x, double y) {
+    return gfx::Point{ClampLogical(static_cast<int64_t>(x)), ClampLogical(static_cast<int64_t>(y))};
+}
+
+// Points 0..kCurvePieces of a cubic curve.
+std::vector<gfx::Point> Flatten(const LogicalPoint* p) {
+    std::vector<gfx::Point> points;
+    points.reserve(kCurvePieces + 1);
+    for (int i = 0; i <= kCurvePieces; ++i) {
+        const double t = static_cast<double>(i) / kCurvePieces;
+        const double u = 1.0 - t;
+        const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+        points.push_back(Clamped(a * p[0].x + b * p[1].x + c * p[2].x + d * p[3].x,
+                                 a * p[0].y + b * p[1].y + c * p[2].y + d * p[3].y));
+    }
+    return points;
+}
+
+// Fills with a brush and pen of the text colour, restoring the context's own.
+void FillPolygon(platform::DcHandle dc, const std::vector<gfx::Point>& points) {
+    const gfx::Colour ink = gfx::GetTextColour(dc);
+    const gfx::BrushHandle brush = gfx::CreateSolidBrush(ink);
+    const gfx::PenHandle pen = gfx::CreatePen(gfx::PenStyle::Solid, 1, ink);
+    const gfx::BrushHandle oldBrush = brush ? gfx::SelectObject(dc, brush) : gfx::BrushHandle{};
+    const gfx::PenHandle oldPen = pen ? gfx::SelectObject(dc, pen) : gfx::PenHandle{};
+    gfx::Polygon(dc, points.data(), static_cast<int>(points.size()));
+    if (pen) {
+        gfx::SelectObject(dc, oldPen);
+        gfx::DeleteObject(pen);
+    }
+    if (brush) {
+        gfx::SelectObject(dc, oldBrush);
+        gfx::DeleteObject(brush);
+    }
+}
+
+int LineStyle(const TieBody& body) {
+    return (body.shape & kLineStyleMask) >> kLineStyleShift;
+}
+
+int TieVoice(const TieBody& body) {
+    return (body.shape & kTieVoiceMask) >> kTieVoiceShift;
+}
+
+void DrawTieGlyph(ScoreView* view, const TieBody& body, EventRecord* start) {
+    const TieNotePoints at = TieNotePositions(view, start, start, 0);
+    const bool below = body.startDy >= 0;
+    const int32_t offset = Zoomed(view, kTieGlyphOffset);
+    TextOutChar(view, below ? kTieGlyphBelow : kTieGlyphAbove, at.start.x,
+                at.start.y + (below ? offset : -offset));
+}
+
+class TieClass final : public ScoreObjectClass {
+  public:
+    std::byte* GetBody(ScoreObject* object) const override { return object->BodyBytes(); }
+    uint32_t GetBodySize(const ScoreObject*) const override { return kTieBodyBytes; }
+    void Draw(ScoreObject* object, ScoreView* view) const override {
+        DrawTie(object, view, GetOwnerNote(object));
+    }
+};
+
+}  // namespace
+
+void DrawTieCurve(ScoreView* view, const TieCurve& curve, bool dashed) {
+    if (view == nullptr || !view->ViewDC) return;
+    const std::vector<gfx::Point> outer = Flatten(curve.outer);
+    const std::vector<gfx::Point> inner = Flatten(curve.inner);
+    if (!dashed) {
+        std::vector<gfx::Point> band(outer);
+        band.insert(band.end(), inner.rbegin(), inner.rend());
+        FillPolygon(view->ViewDC, band);
+        return;
+    }
+    for (int i = 0; i < kCurvePieces; i += 2)
+        FillPolygon(view->ViewDC, {outer[i], outer[i + 1], inner[i + 1], inner[i]});
+}
+
+void DrawTie(ScoreObject* tie, ScoreView* view, EventRecord* start) {
+    if (tie == nullptr || view == nullptr || view->document == nullptr || start == nullptr) return;
+    if (!view->ViewDC) return;
+    const TieBody body = AsTie(tie)->body;
+    const std::vector<TieTarget> targets = FindTieTargets(view->document, view, start, view->currentStaff,
+                                                          view->currentMeasure, TieVoice(body));
+    for (const TieTarget& target : targets) {
+        const int ahead = target.measure - view->currentMeasure;
+        if (ahead < 0 || ahead > 1) continue;
+        const TieNotePoints at = TieNotePositions(view, start, target.note, ahead);
+        if (at.leavesSystem && start->duration <= kLongestGlyphTieCode) {
+            DrawTieGlyph(view, body, start);
+            continue;
+        }
+        DrawTieCurve(view, ComputeTieCurve(body, view, start, target.note, ahead),
+                     LineStyle(body) == kDashedStyle);
+    }
+}
+
+void RegisterTieClass() {
+    static const TieClass cls;
+    RegisterObjectClass(ClassOfType(ObjectType::Tie), &cls);
+}
+
+}  // namespace ql

@@ -1,0 +1,41 @@
+// The program's command line and the display form of paths: each argument is
+// checked on its own (the switch "/dde", the open form "[open(...)]", quotes, a line
+// feed, the extension of the last path component), and a path shown in a caption
+// or a menu is shortened to a fixed width with "..." in place of its middle.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ql {
+
+// Results of ParseCommandLine.
+enum class CommandLineResult : int {
+    Rejected = -1,  // too long, unknown extension, or not an existing file
+    Nothing = 0,    // no argument
+    OpenFile = 1,   // `argument` now names an existing file to open
+    DdeSwitch = 2,  // "/dde": `argument` is emptied
+};
+
+// Stored paths keep this limit (one less than the file-name buffer).
+constexpr size_t kMaxPathLength = 259;
+// Captions and pick-list labels show paths shortened to this width.
+constexpr size_t kCaptionPathWidth = 40;
+
+// Works on one argument in place. A name without "." in its last component gets
+// ".ql"; the accepted extensions are ".ql", ".mid", ".nif", ".xml" and ".mxl" (any
+// case). A relative path is made absolute against the working folder.
+CommandLineResult ParseCommandLine(std::string& argument);
+
+// True when the extension of the path's last component is one the command line,
+// the open queue and drops accept.
+bool HasAcceptedOpenExtension(std::string_view path);
+
+// The display form of a path of at most `maximum` characters: unchanged when it
+// fits; else the drive ("C:\") or nothing, "...", and the longest tail starting at
+// a separator that fits in maximum - 6 characters (the last maximum - 6 characters
+// when no separator gives one).
+std::string ShortenPath(std::string_view path, size_t maximum);
+
+}  // namespace ql

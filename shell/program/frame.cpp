@@ -1,0 +1,233 @@
+// The frame window procedure, its command dispatch and the two exit stages.
+#include "shell/program/frame.h"
+
+#include "core/core_strings.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "core/undo/autosave.h"
+#include "platform/ui/mdi_frame.h"
+#include "platform/ui/menu.h"
+#include "platform/win/input.h"
+#include "platform/win/mdi.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/program/command_line.h"
+#include "shell/program/exception_guard.h"
+#include "shell/program/logo_window.h"
+#include "shell/program/program_ids.h"
+#include "shell/program/readout_window.h"
+#include "shell/program/score_windows.h"
+#include "shell/program/startup.h"
+#include "shell/program/termination_signals.h"
+#include "shell/settings_store.h"
+
+namespace ql {
+namespace {
+
+using platform::WindowHandle;
+using win::Message;
+
+// The private re-layout message of the frame.
+constexpr Message kRelayoutMessage = win::PrivateMessage(0x33);
+
+ProgramFrame& FrameStorage() {
+    static ProgramFrame frame;
+    return frame;
+}
+
+void SetFrameCaption() {
+    const bool autoSave = AutoSaveSettings().enabled != 0;
+    win::SetWindowText(Frame().window, ProgramString(autoSave ? kStrAutoSaveCaption : kStrProductName));
+}
+
+// Close: every score window is asked; one refusal keeps the program running.
+intptr_t ExitFirstStage(WindowHandle window) {
+    if (!CloseScoreWindows(false)) return 0;
+    Frame().terminating = true;
+    win::DestroyWindow(window);
+    return 0;
+}
+
+// Destroy: what is left closes without a question, the settings are saved, the
+// program shuts down and the loop ends with the frame's exit code.
+intptr_t ExitLastStage(WindowHandle window) {
+    ProgramFrame& frame = Frame();
+    frame.terminating = true;
+    CloseScoreWindows(true);
+    SavePreferences(Options().SavePreferences != 0);
+    win::SetWindowText(window, ProgramString(kStrTerminating));
+    ShutdownCleanup();
+    frame.shutdownDone = true;
+    win::PostQuitMessage(frame.exitCode);
+    return 0;
+}
+
+intptr_t OnDropFiles(intptr_t data) {
+    const auto* dropped = reinterpret_cast<const win::DroppedFiles*>(data);
+    if (dropped == nullptr || dropped->paths.empty()) return 0;
+    // Only the first file of a drop opens.
+    std::string path = dropped->paths.front();
+    if (ParseCommandLine(path) == CommandLineResult::OpenFile) RequestOpen(path);
+    return 0;
+}
+
+void ToggleStatusBar() {
+    ProgramFrame& frame = Frame();
+    frame.statusBarOn = !frame.statusBarOn;
+    State().dialogs.ShowStatusBarSetting = frame.statusBarOn ? 1 : 0;
+    LayoutFrameClient();
+}
+
+void TogglePaletteSize() {
+    ProgramFrame& frame = Frame();
+    frame.toolSize = ToggledPaletteButtonSize(frame.toolSize);
+    Options().ToolSize = static_cast<int16_t>(frame.toolSize);
+    LayoutFrameClient();
+}
+
+void ToggleAutoSave() {
+    AutoSaveSettings().enabled = AutoSaveSettings().enabled != 0 ? 0 : 1;
+    SetFrameCaption();
+}
+
+// The open command: the queue's oldest path when posted for the queue, else the
+// user is asked for a file.
+void OnOpenCommand(intptr_t data) {
+    if (data != kOpenQueued) {
+        AskAndOpenScore();
+        return;
+    }
+    if (std::optional<std::string> path = Frame().openQueue.Pop()) OpenScorePath(*path);
+}
+
+// The window arrangement and the frame's own switches; true when taken.
+bool ArrangeCommand(int32_t command) {
+    const WindowHandle client = Frame().mdiClient;
+    switch (command) {
+        case cmd::kArrangeIcons: win::ArrangeMdiIcons(client); return true;
+        case cmd::kCascade: win::CascadeMdiChildren(client); return true;
+        case cmd::kTileHorizontally: win::TileMdiChildren(client, win::MdiTile::Horizontal); return true;
+        case cmd::kTileVertically: win::TileMdiChildren(client, win::MdiTile::Vertical); return true;
+        case cmd::kNextView: win::ActivateNextMdiChild(client, false); return true;
+        case cmd::kPreviousView: win::ActivateNextMdiChild(client, true); return true;
+        default: return false;
+    }
+}
+
+bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
+    switch (command) {
+        case cmd::kFileOpen: OnOpenCommand(data); return true;
+        case cmd::kExit: win::PostMessage(window, Message::Close); return true;
+        case cmd::kAbout:
+        case cmd::kAboutAlias: ShowAboutWindow(); return true;
+        case cmd::kCloseAll: CloseScoreWindows(false); return true;
+        case cmd::kStatusBar: ToggleStatusBar(); return true;
+        case cmd::kUseSmallPalettes: TogglePaletteSize(); return true;
+        case cmd::kSavePreferences: SavePreferences(true); return true;
+        case cmd::kAutoSaveActive: ToggleAutoSave(); return true;
+        default: break;
+    }
+    // The language table's commands: only the built-in language is listed, so
+    // choosing it again changes nothing.
+    if (command >= cmd::kFirstLanguage && command <= cmd::kLastLanguage) return true;
+    return ArrangeCommand(command);
+}
+
+}  // namespace
+
+ProgramFrame& Frame() { return FrameStorage(); }
+
+void ResetFrame() { FrameStorage() = ProgramFrame{}; }
+
+void ShowProgramFrame() {
+    const WindowHandle window = Frame().window;
+    if (Options().StartMaximized == 0) {
+        win::ShowWindow(window, win::ShowCommand::Show);
+        PlaceReadout();
+        return;
+    }
+    // The window layer keeps no maximised state for top-level windows: the frame
+    // takes the screen's size.
+    win::MoveWindow(window,
+                    {0, 0, win::GetSystemMetric(win::SystemMetric::ScreenWidth),
+                     win::GetSystemMetric(win::SystemMetric::ScreenHeight)},
+                    true);
+    win::ShowWindow(window, win::ShowCommand::Maximize);
+    PlaceReadout();
+}
+
+void RequestOpen(const std::string& path) {
+    ProgramFrame& frame = Frame();
+    frame.openQueue.Push(path);
+    win::PostMessage(frame.window, Message::Command, win::MakeCommandWord(cmd::kFileOpen, 0), kOpenQueued);
+}
+
+bool CloseScoreWindows(bool force) {
+    for (WindowHandle child : win::MdiChildrenInZOrder(Frame().mdiClient)) {
+        if (!IsScoreWindow(child)) continue;
+        if (force)
+            ForceCloseScoreWindow(child);
+        else if (!CloseScoreWindow(child))
+            return false;
+    }
+    return CountOpenViews() == 0;
+}
+
+intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
+    const auto command = static_cast<int32_t>(win::CommandId(word));
+    if (FrameCommand(window, command, data)) return 0;
+    if (ScoreView* view = State().documents.ActiveView; view != nullptr && ScoreWindowCommand(view, command))
+        return 0;
+    return ui::DefFrameProc(window, Frame().mdiClient, Message::Command, word, data);
+}
+
+intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
+    switch (message) {
+        case Message::Create: return 0;
+        case Message::Size:
+            LayoutFrameClient();
+            PlaceReadout();
+            return 0;
+        case Message::Move:
+            PlaceReadout();
+            return 0;
+        case Message::Close: return ExitFirstStage(window);
+        case Message::Destroy: return ExitLastStage(window);
+        case Message::Command: return FrameOnCommand(window, word, data);
+        case Message::DropFiles: return OnDropFiles(data);
+        default: break;
+    }
+    if (message == kRelayoutMessage) {
+        LayoutFrameClient();
+        return 0;
+    }
+    if (message == kTerminationMessage) {
+        OnTerminationSignal();
+        return 0;
+    }
+    return ui::DefFrameProc(window, Frame().mdiClient, message, word, data);
+}
+
+WindowHandle CreateProgramFrame() {
+    ProgramFrame& frame = Frame();
+    BuildProgramMenus();
+    win::WindowParams params;
+    params.className = kFrameClass;
+    params.caption = kFrameTitle;
+    params.style = win::kStyleOverlappedWindow | win::kStyleClipChildren;
+    params.extendedStyle = win::kExStyleAcceptFiles;
+    params.menu = frame.frameMenu;
+    frame.window = win::CreateWindow(params);
+    if (!frame.window) return {};
+    SetFrameCaption();
+    const gfx::Rect client = win::GetClientRect(frame.window);
+    frame.mdiClient = win::CreateMdiClient({frame.window, client, win::kStyleVisible | win::kStyleClipChildren,
+                                            frame.frameWindowMenu, win::kDefaultFirstMdiChildId});
+    frame.statusBar = CreateStatusBar(frame.window);
+    frame.statusBarOn = State().dialogs.ShowStatusBarSetting != 0;
+    if (Options().ToolSize == kSmallPaletteButton) frame.toolSize = kSmallPaletteButton;
+    win::PostMessage(frame.window, kRelayoutMessage);
+    return frame.window;
+}
+
+}  // namespace ql

@@ -1,0 +1,71 @@
+// The program's two menu bars, built from one table each: the frame menu shown
+// while no score is open, and the child menu of the score windows. The Window
+// popup of each is the one the document client lists its windows in.
+#include "platform/ui/menu.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
+
+namespace ql {
+namespace {
+
+struct MenuItemRow {
+    int32_t command;  // 0: separator
+    const char* text;
+};
+
+constexpr MenuItemRow kFrameFile[] = {
+    {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"}, {0, nullptr},
+    {cmd::kSavePreferences, "Sa&ve Preferences"}, {0, nullptr}, {cmd::kExit, "E&xit"}};
+constexpr MenuItemRow kChildFile[] = {
+    {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"},
+    {cmd::kCloseView, "&Close"}, {0, nullptr}, {cmd::kSavePreferences, "Sa&ve Preferences"},
+    {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit"}};
+constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
+                                      {cmd::kUseSmallPalettes, "&Use Small Palettes"}};
+constexpr MenuItemRow kChildWindow[] = {
+    {cmd::kOpenView, "&Open View"},
+    {cmd::kCascade, "&Cascade\tShift+F5"}, {cmd::kTileHorizontally, "Tile &Horizontally\tShift+F4"},
+    {cmd::kTileVertically, "Tile &Vertically\tShift+F3"}, {cmd::kArrangeIcons, "Arrange &Icons"},
+    {cmd::kNextView, "Go to &Next View\tCtrl+F6"}, {cmd::kPreviousView, "&Previous View\tShift+F6"},
+    {cmd::kCloseAll, "Close &All"}};
+constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
+constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
+
+template <size_t N>
+platform::MenuHandle Popup(const MenuItemRow (&rows)[N]) {
+    platform::MenuHandle popup = ui::CreatePopupMenu();
+    for (const MenuItemRow& row : rows) {
+        if (row.command == 0)
+            ui::AppendSeparator(popup);
+        else
+            ui::AppendMenuItem(popup, row.command, row.text);
+    }
+    return popup;
+}
+
+// The child menu's popups that the score-view commands fill later.
+constexpr const char* kEmptyChildPopups[] = {"&Edit", "O&ptions", "&Text", "&Notes", "&MIDI"};
+
+}  // namespace
+
+void BuildProgramMenus() {
+    ProgramFrame& frame = Frame();
+    frame.frameMenu = ui::CreateMenuBar();
+    frame.frameWindowMenu = Popup(kFrameFile);
+    ui::AppendSubmenu(frame.frameMenu, frame.frameWindowMenu, "&File");
+    ui::AppendSubmenu(frame.frameMenu, Popup(kHelp), "&Help");
+    ui::AppendSubmenu(frame.frameMenu, Popup(kLanguage), "&Language");
+
+    frame.childMenu = ui::CreateMenuBar();
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildFile), "&File");
+    ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEmptyChildPopups[0]);
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildView), "&View");
+    for (size_t i = 1; i < std::size(kEmptyChildPopups); ++i)
+        ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEmptyChildPopups[i]);
+    frame.childWindowMenu = Popup(kChildWindow);
+    ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");
+    ui::AppendSubmenu(frame.childMenu, Popup(kHelp), "&Help");
+    ui::AppendSubmenu(frame.childMenu, Popup(kLanguage), "&Language");
+}
+
+}  // namespace ql

@@ -1,0 +1,75 @@
+// Score child windows: every open score is shown in one or more document windows
+// of the frame, each holding a ScoreView on the shared ScoreDocument (window long
+// 0). Several windows on one file are numbered in their captions ("path", then
+// "path(1)", "path(2)"), renumbered when one closes; a document lives as long as
+// one of its views. The first window switches the frame to the child menu, closing
+// the last switches it back. User-interface thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/handles.h"
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreView;
+
+// Registers the class of the score windows (kScoreWindowClass).
+bool RegisterScoreWindowClass();
+
+bool IsScoreWindow(platform::WindowHandle window);
+
+// Opens a file given by path (from the open queue): an open file's window comes
+// forward; another process holding it, or a failed load, opens nothing (the user
+// was told). True when a window shows the file afterwards.
+bool OpenScorePath(const std::string& path);
+
+// The menu's Open: asks for a file and opens it as OpenScorePath does.
+void AskAndOpenScore();
+
+// Puts a freshly loaded (or new) view with its document into a new window;
+// `caption` is the window's caption. Null, with the view left as it was, when
+// the window could not be made.
+ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize);
+
+// "&Open View": another window on the view's document, numbered after the others.
+ScoreView* OpenViewOfDocument(ScoreView* view);
+
+// Asks the window's view to close; 1 when closed or not a score window, 0 when
+// refused.
+int CloseScoreWindow(platform::WindowHandle window);
+// Closes the window whatever its view would answer (exit and exception paths).
+void ForceCloseScoreWindow(platform::WindowHandle window);
+
+// Frees the window's view and, with its last view, its document.
+void DestroyViewForWindow(platform::WindowHandle window);
+
+// The captions of the document's windows: the plain shortened path for the
+// lowest-numbered window, then "(1)", "(2)"... in the order of their old numbers.
+void RenumberViewCaptions(ScoreDocument* document);
+
+// The number a caption carries after the document's shortened path: 0 for none.
+int CaptionNumber(std::string_view caption, std::string_view base);
+std::string NumberedCaption(std::string_view base, int number);
+
+// The first view whose document has this path (letter case ignored), or null.
+ScoreView* FindViewByPath(std::string_view path);
+int CountOpenViews();
+int CountOpenDocuments();
+// The windows showing a document, in the document client's order.
+std::vector<platform::WindowHandle> WindowsOfDocument(const ScoreDocument* document);
+
+// The menu switch: the child menu while any score window is open, the frame menu
+// otherwise.
+void SetChildMenu(ScoreView* view);
+inline void RestoreFrameMenu() { SetChildMenu(nullptr); }
+
+// The score-window commands the frame handles for the active view until the view
+// procedures have their own; true when taken.
+bool ScoreWindowCommand(ScoreView* view, int32_t command);
+
+}  // namespace ql

@@ -1,0 +1,140 @@
+// Start-up, loop and shutdown in order.
+#include "shell/program/startup.h"
+#include "shell/program/termination_signals.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "core/core_startup.h"
+#include "core/model/view.h"
+#include "platform/gfx/objects.h"
+#include "core/core_strings.h"
+#include "core/state.h"
+#include "core/ui/modal_boxes.h"
+#include "core/ui/status_bar.h"
+#include "platform/text/font_catalog.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/input.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/program/command_line.h"
+#include "shell/program/exception_guard.h"
+#include "shell/program/frame.h"
+#include "shell/program/logo_window.h"
+#include "shell/program/program_ids.h"
+#include "shell/program/readout_window.h"
+#include "shell/program/score_child.h"
+#include "shell/program/score_windows.h"
+#include "shell/settings_store.h"
+#include "shell/shell_services.h"
+
+namespace ql {
+namespace {
+
+using platform::WindowHandle;
+
+bool RegisterProgramClasses() {
+    const win::CursorHandle arrow = win::LoadSystemCursor(win::SystemCursor::Arrow);
+    const win::WindowClass classes[] = {
+        {kFrameClass, Guarded(FrameWndProc, GuardKind::Frame),
+         win::kClassHorizontalRedraw | win::kClassVerticalRedraw, 0, arrow, {}},
+        {kLogoClass, Guarded(SplashWndProc, GuardKind::Frame), 0, 0, arrow, {}},
+        {kReadoutClassName, Guarded(ReadoutWndProc, GuardKind::Frame), 0, 0, arrow,
+         gfx::GetStockBrush(gfx::StockBrush::LightGrey)},
+        {kScoreWindowClass, Guarded(ScoreChildWndProc, GuardKind::View), win::kClassDoubleClicks, 4, {},
+         gfx::GetStockBrush(gfx::StockBrush::White)},
+    };
+    for (const win::WindowClass& windowClass : classes)
+        if (!win::IsClassRegistered(windowClass.name) && !win::RegisterWindowClass(windowClass)) return false;
+    return true;
+}
+
+bool IsFaceInstalled(const std::string& face) { return !text::ListFontsOfFace(face).empty(); }
+
+// The music face stops start-up when missing; the chord face only warns.
+StartupCode CheckFonts(const StartupOptions& options) {
+    if (!IsFaceInstalled(options.musicFace)) {
+        char text[160];
+        std::snprintf(text, sizeof text, ProgramString(kStrFontMissing).c_str(),
+                      (options.musicFace + kFontFileSuffix).c_str());
+        ModalMessageBox(text, ProgramString(kStrProductName), ui::kBoxIconStop);
+        return StartupCode::NoMusicFont;
+    }
+    if (!IsFaceInstalled(options.chordFace))
+        ModalMessageBox(ProgramString(kStrChordFontMissing), ProgramString(kStrProductName),
+                        ui::kBoxIconExclamation);
+    return StartupCode::Ok;
+}
+
+StartupCode Stop(StartupCode code) {
+    ShutdownCleanup();
+    return code;
+}
+
+}  // namespace
+
+std::vector<std::string> PickListAtStart() {
+    // provisional: the pick list and its clean-up at start come with the recent-files
+    // list of the frame's File menu; until then there is nothing to reopen.
+    return {};
+}
+
+void QueueStartupOpens(const std::vector<std::string>& arguments) {
+    bool any = false;
+    for (std::string argument : arguments) {
+        const CommandLineResult result = ParseCommandLine(argument);
+        if (result != CommandLineResult::Nothing) any = true;
+        if (result == CommandLineResult::OpenFile) RequestOpen(argument);
+    }
+    if (any || Options().LoadLastFile == 0) return;
+    for (const std::string& path : PickListAtStart()) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) continue;
+        RequestOpen(path);
+        return;
+    }
+}
+
+StartupCode StartProgram(const StartupOptions& options) {
+    ResetFrame();
+    if (!RegisterProgramClasses()) {
+        ui::Beep(ui::BeepKind::Exclamation);
+        return Stop(StartupCode::NoClasses);
+    }
+    if (StartupCode code = CheckFonts(options); code != StartupCode::Ok) return Stop(code);
+    if (InitCoreServices() != CoreStartup::Ok) return Stop(StartupCode::NoCore);
+    OpenSettingsFiles();
+    LoadPreferences();
+    const WindowHandle frame = CreateProgramFrame();
+    if (!frame) return Stop(StartupCode::NoFrame);
+    State().dialogs.StatusWindow = Frame().statusBar;
+    CreateReadoutWindow();
+    if (options.splash)
+        ShowSplashWindow();
+    else
+        ShowProgramFrame();
+    QueueStartupOpens(options.arguments);
+    UpdateToolbarButtons(nullptr);
+    win::SetFocus(frame);
+    return StartupCode::Ok;
+}
+
+int32_t RunProgram(const StartupOptions& options) {
+    if (StartupCode code = StartProgram(options); code != StartupCode::Ok) return static_cast<int32_t>(code);
+    WatchTerminationSignals();
+    if (options.exitWhenIdle) {
+        win::PumpMessages();
+        win::PostMessage(Frame().window, win::Message::Close);
+    }
+    return win::RunMessageLoop();
+}
+
+void ShutdownCleanup() {
+    ProgramFrame& frame = Frame();
+    if (frame.shutdownDone) return;
+    frame.shutdownDone = true;
+    State().dialogs.StatusWindow = {};
+    ShutdownCoreServices();
+}
+
+}  // namespace ql

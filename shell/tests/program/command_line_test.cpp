@@ -1,0 +1,114 @@
+// The command line, one argument at a time, and the display form of long paths.
+#include "shell/program/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/tests/sys/scratch_folder.h"
+
+namespace ql {
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+  protected:
+    std::string Touch(const std::string& name) {
+        const std::filesystem::path path = scratch / name;
+        std::ofstream(path) << "x";
+        return path.string();
+    }
+    CommandLineResult Parse(std::string& argument) { return ParseCommandLine(argument); }
+    testing::ScratchFolder scratch;
+};
+
+TEST_F(CommandLineTest, AcceptsExistingFilesOfTheOpenTypes) {
+    for (const char* name : {"a.ql", "b.MID", "c.nif", "d.xml", "e.mxl"}) {
+        std::string argument = Touch(name);
+        // Each of the five extensions, in any case, names a file to open.
+        EXPECT_EQ(Parse(argument), CommandLineResult::OpenFile) << name;
+    }
+    std::string quoted = "\"" + Touch("f.ql") + "\"";
+    // Quotes around the path are dropped.
+    EXPECT_EQ(Parse(quoted), CommandLineResult::OpenFile);
+    EXPECT_EQ(quoted, (scratch / "f.ql").string());
+    std::string opened = "[open(\"" + Touch("g.ql") + "\")]";
+    // The open form drops its prefix and the text after the closing quote.
+    EXPECT_EQ(Parse(opened), CommandLineResult::OpenFile);
+    EXPECT_EQ(opened, (scratch / "g.ql").string());
+    std::string withLineFeed = Touch("h.ql") + "\nrest";
+    // A line feed ends the argument.
+    EXPECT_EQ(Parse(withLineFeed), CommandLineResult::OpenFile);
+}
+
+TEST_F(CommandLineTest, RejectsWhatCannotBeOpened) {
+    std::string rmi = Touch("song.rmi");
+    // ".rmi" opens through Open and Import only.
+    EXPECT_EQ(Parse(rmi), CommandLineResult::Rejected);
+    std::string missing = (scratch / "missing.ql").string();
+    // A name that does not exist.
+    EXPECT_EQ(Parse(missing), CommandLineResult::Rejected);
+    std::filesystem::create_directories(scratch / "folder.ql");
+    std::string folder = (scratch / "folder.ql").string();
+    // A folder is not a file.
+    EXPECT_EQ(Parse(folder), CommandLineResult::Rejected);
+    std::string tooLong = "/" + std::string(kMaxPathLength, 'x') + ".ql";
+    // Longer than the stored paths allow.
+    EXPECT_EQ(Parse(tooLong), CommandLineResult::Rejected);
+}
+
+TEST_F(CommandLineTest, ExtensionIsTakenFromTheLastComponent) {
+    std::filesystem::create_directories(scratch / "v1.2");
+    std::ofstream(scratch / "v1.2" / "score.ql") << "x";
+    std::string bare = (scratch / "v1.2" / "score").string();
+    // A dotted folder name does not count: ".ql" is appended to the bare name.
+    EXPECT_EQ(Parse(bare), CommandLineResult::OpenFile);
+    EXPECT_EQ(bare, (scratch / "v1.2" / "score.ql").string());
+    // Dots in folders are no extension for the accepted-type test either.
+    EXPECT_FALSE(HasAcceptedOpenExtension("/a.ql/readme"));
+    EXPECT_TRUE(HasAcceptedOpenExtension("/a.b/c.QL"));
+}
+
+TEST_F(CommandLineTest, SwitchesAndEmptyArguments) {
+    std::string dde = "/DDE";
+    // The switch in any case, with the argument emptied.
+    EXPECT_EQ(Parse(dde), CommandLineResult::DdeSwitch);
+    EXPECT_TRUE(dde.empty());
+    std::string empty;
+    EXPECT_EQ(Parse(empty), CommandLineResult::Nothing);
+    std::string quotesOnly = "\"\"";
+    // Nothing between the quotes is no argument.
+    EXPECT_EQ(Parse(quotesOnly), CommandLineResult::Nothing);
+}
+
+TEST_F(CommandLineTest, RelativePathsBecomeAbsolute) {
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(scratch.Path());
+    Touch("here.ql");
+    std::string relative = "here.ql";
+    EXPECT_EQ(Parse(relative), CommandLineResult::OpenFile);
+    std::filesystem::current_path(saved);
+    EXPECT_EQ(std::filesystem::path(relative), std::filesystem::path(scratch / "here.ql").lexically_normal());
+}
+
+TEST(ShortenPathTest, KeepsTheDriveAndTheLongestTailThatFits) {
+    struct Row {
+        const char* path;
+        size_t maximum;
+        const char* shown;
+    };
+    const Row rows[] = {
+        // Fits: unchanged, also exactly at the limit.
+        {"/home/a/score.ql", 40, "/home/a/score.ql"},
+        {"/abcdefghi", 10, "/abcdefghi"},
+        // A drive stays in front of "...", the tail starts at a separator.
+        {"C:\\Music\\Scores\\Bach\\Inventions\\invention01.ql", 30, "C:\\...\\invention01.ql"},
+        {"/home/user/music/scores/bach/invention01.ql", 30, ".../bach/invention01.ql"},
+        // No separator gives a tail that fits: the last maximum - 6 characters.
+        {"/home/averyveryveryverylongfilename.ql", 20, "...ongfilename.ql"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(ShortenPath(row.path, row.maximum), row.shown) << row.path;
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,156 @@
+// The staff element: made for the current staff and system; deleting a staff (asking
+// first only when it holds something; a removal empties the undo history); the staff
+// drag as one undoable edit, moving the staves below too or, with Ctrl, one staff or
+// exchanging it with the neighbour it passed; the staff keys through the class table.
+#include "staves/staff_element.h"
+
+#include "core/model/document.h"
+#include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/objects/class_table.h"
+#include "core/undo/undo.h"
+#include "layout/page_chain.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/message_box.h"
+#include "shell/resources/staff_dialog_resources.h"
+#include "staves/staff_group_bits.h"
+#include "staves/staff_manage.h"
+#include "staves/tests/signatures/signature_fixture.h"
+
+namespace ql::testing_signatures {
+namespace {
+
+constexpr int32_t kSpace = 128;
+
+class StaffElementTest : public SignatureTest {
+  protected:
+    void SetUp() override {
+        SignatureTest::SetUp();
+        RegisterStaffElementClass();
+        RegisterStaffDialogResources();
+        BuildScore(3, 2);
+        Locate(2, 1);
+        ASSERT_NE(view_->currentSystem, nullptr);
+    }
+    uint16_t Offset(int staff) const { return StaffOffsetsOf(view_->currentSystem)[staff]; }
+    int32_t StaffY(int staff) const { return view_->currentSystem->y + Offset(staff); }
+};
+
+// The element's body names the current staff and system and spans the staff.
+TEST_F(StaffElementTest, MadeForTheCurrentStaff) {
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const StaffElementBody* body = StaffElementBodyOf(element);
+    ASSERT_NE(body, nullptr);
+    // The fields are copied out of the packed body before comparing.
+    const int staff = body->staff, bottom = body->bottom, top = body->top;
+    const int left = body->left, right = body->right;
+    EXPECT_EQ(staff, 2);
+    EXPECT_EQ(bottom, StaffY(2));
+    EXPECT_EQ(top, StaffY(2) - 512);
+    EXPECT_EQ(left, view_->currentSystem->x);
+    EXPECT_GT(right, left);
+    EXPECT_EQ(StaffElementBodyOf(nullptr), nullptr);
+    Locate(4, 1);  // no such staff
+    EXPECT_EQ(MakeStaffElement(view_), nullptr);
+}
+
+// An empty staff goes without a question; one with a note asks, No keeps it, Yes
+// removes it and empties the undo history; the only staff stays.
+TEST_F(StaffElementTest, DeletionAsksOnlyForAStaffWithContent) {
+    AddNote(3, 2, 0, 4);
+    Locate(2, 1);
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_EQ(DeleteCurrentStaff(view_), 1);
+    EXPECT_EQ(ui::headless::MessageBoxes().size(), boxes);
+    EXPECT_EQ(doc_->header.staffCount, 2);
+    EXPECT_EQ(view_->currentStaff, 1);
+    Locate(2, 1);  // the staff with the note
+    ui::headless::QueueMessageBoxAnswer(ui::kIdNo);
+    EXPECT_EQ(DeleteCurrentStaff(view_), 0);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(ui::headless::MessageBoxes().back().text, "Cannot undo staff deletion.  Delete anyway?");
+    EXPECT_EQ(doc_->header.staffCount, 2);
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    EXPECT_EQ(DeleteCurrentStaff(view_), 1);
+    EXPECT_EQ(doc_->header.staffCount, 1);
+    EXPECT_EQ(UndoDepth(doc_), 0);
+    EXPECT_EQ(DeleteCurrentStaff(view_), 0);  // the only staff
+}
+
+// Without Ctrl the dragged staff and those below move by the snapped distance, as
+// one undoable edit; undo puts them back. A drop where it started changes nothing.
+TEST_F(StaffElementTest, DragMovesTheStavesBelowAsOneEdit) {
+    const uint16_t before[4] = {0, Offset(1), Offset(2), Offset(3)};
+    const int depth = UndoDepth(doc_);
+    EXPECT_EQ(DragStaff(view_, 2, StaffY(2) + 10, false), 0);  // snaps back to where it was
+    EXPECT_EQ(UndoDepth(doc_), depth);
+    EXPECT_EQ(DragStaff(view_, 2, StaffY(2) + 2 * kSpace + 20, false), 1);
+    EXPECT_EQ(UndoDepth(doc_), depth + 1);
+    EXPECT_EQ(Offset(1), before[1]);
+    EXPECT_EQ(Offset(2), before[2] + 2 * kSpace);
+    EXPECT_EQ(Offset(3), before[3] + 2 * kSpace);
+    UndoCommand(doc_, view_);
+    for (int s = 1; s <= 3; ++s) EXPECT_EQ(Offset(s), before[s]) << s;
+}
+
+// With Ctrl only the dragged staff moves; dropped past a visible neighbour the two
+// staves exchange places (and undo exchanges them back); a hidden neighbour is not
+// exchanged with.
+TEST_F(StaffElementTest, CtrlDragMovesOneStaffOrExchanges) {
+    const uint16_t third = Offset(3);
+    EXPECT_EQ(DragStaff(view_, 2, StaffY(2) + kSpace, true), 1);
+    EXPECT_EQ(Offset(3), third);
+    StaffRecord* second = StaffRecordOf(doc_, 2);
+    StaffRecord* last = StaffRecordOf(doc_, 3);
+    EXPECT_EQ(DragStaff(view_, 2, StaffY(3) + kSpace, true), 1);
+    EXPECT_EQ(StaffRecordOf(doc_, 2), last);
+    EXPECT_EQ(StaffRecordOf(doc_, 3), second);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(StaffRecordOf(doc_, 2), second);
+    StaffFlagsOf(view_->currentSystem)[1] = static_cast<int8_t>(pages::kHiddenStaff);
+    StaffRecord* first = StaffRecordOf(doc_, 1);
+    EXPECT_EQ(DragStaff(view_, 2, StaffY(1) - 2 * kSpace, true), 1);
+    EXPECT_EQ(StaffRecordOf(doc_, 1), first);
+}
+
+// The staff keys reach the element through the class table: H hides the staff in
+// this system, Insert adds a staff before it (one undoable edit), a key it does not
+// take is left to the root class.
+TEST_F(StaffElementTest, KeysThroughTheClassTable) {
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const ScoreObjectClass& cls = ClassOf(element);
+    EXPECT_EQ(cls.OnKey(element, view_, 'H'), 1);
+    EXPECT_NE(static_cast<uint8_t>(StaffFlagsOf(view_->currentSystem)[2]) & pages::kHiddenStaff, 0);
+    EXPECT_EQ(StaffKey(view_, win::LetterKey('Q')), 0);
+    const int depth = UndoDepth(doc_);
+    EXPECT_EQ(cls.OnInsertKey(element, view_, nullptr, nullptr), 1);
+    EXPECT_EQ(doc_->header.staffCount, 4);
+    EXPECT_EQ(UndoDepth(doc_), depth + 1);
+}
+
+// Removing the only visible staff of a system shows the system's first remaining
+// staff: no system is left with nothing to draw.
+TEST_F(StaffElementTest, RemovalLeavesAStaffVisible) {
+    StaffFlagsOf(view_->currentSystem)[2] = static_cast<int8_t>(pages::kHiddenStaff);
+    StaffFlagsOf(view_->currentSystem)[3] = static_cast<int8_t>(pages::kHiddenStaff);
+    ASSERT_EQ(RemoveStaff(view_, 1), 1);
+    EXPECT_EQ(static_cast<uint8_t>(StaffFlagsOf(view_->currentSystem)[1]) & pages::kHiddenStaff, 0);
+    EXPECT_NE(static_cast<uint8_t>(StaffFlagsOf(view_->currentSystem)[2]) & pages::kHiddenStaff, 0);
+}
+
+// Exchanging two staves by a Ctrl drag leaves the groups in place: a brace over
+// staves 2-3 still joins 2 and 3, and staff 1 joins nothing above.
+TEST_F(StaffElementTest, ExchangeKeepsTheGroupsInPlace) {
+    SetJoinsStaffBelow(*StaffRecordOf(doc_, 2), GroupKind::Brace, true);
+    SetJoinsStaffAbove(*StaffRecordOf(doc_, 3), GroupKind::Brace, true);
+    EXPECT_EQ(DragStaff(view_, 2, StaffY(1) - 2 * kSpace, true), 1);  // 2 above 1: exchanged
+    EXPECT_FALSE(JoinsStaffAbove(*StaffRecordOf(doc_, 1), GroupKind::Brace));
+    EXPECT_FALSE(JoinsStaffBelow(*StaffRecordOf(doc_, 1), GroupKind::Brace));
+    EXPECT_TRUE(JoinsStaffBelow(*StaffRecordOf(doc_, 2), GroupKind::Brace));
+    EXPECT_TRUE(JoinsStaffAbove(*StaffRecordOf(doc_, 3), GroupKind::Brace));
+}
+
+}  // namespace
+}  // namespace ql::testing_signatures
