@@ -4,6 +4,7 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "display/linked_views.h"
+#include "display/painter.h"
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -26,11 +27,16 @@ intptr_t OnCreate(WindowHandle window, intptr_t data) {
     return 0;
 }
 
+// The invalid part of the window is painted inside its paint cycle; a window whose
+// view is gone is only validated.
 void OnPaint(WindowHandle window) {
+    if (ScoreView* view = GetScoreViewOfWindow(window); view != nullptr && view->ViewWindow == window) {
+        PaintScoreWindow(view);
+        return;
+    }
     win::PaintInfo info;
     win::BeginPaint(window, info);
     win::EndPaint(window, info);
-    if (ScoreView* view = GetScoreViewOfWindow(window)) PaintViewContents(view, true);
 }
 
 }  // namespace

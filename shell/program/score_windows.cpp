@@ -14,11 +14,14 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
+#include "display/view_modes.h"
 #include "files/read/score_reader.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/sys/file_lock.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/win/mdi.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/file_guard.h"
 #include "shell/program/command_line.h"
@@ -150,6 +153,13 @@ ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool m
     if (first) LayoutFrameClient();
     if (maximize || first) win::MaximizeMdiChild(frame.mdiClient, window);
     HandleViewActivation(view);
+    // The view's metrics at its zoom and its beat maps, then the first paint. Setting
+    // a view up is not an edit of its score.
+    const auto changes = view->document->changeCounter;
+    SetZoom(view, view->zoom);
+    UpdateBeatMaps(view, 0);
+    view->document->changeCounter = changes;
+    win::InvalidateRect(window, nullptr, true);
     return view;
 }
 
