@@ -1,10 +1,12 @@
 // The frame window procedure, its command dispatch and the two exit stages.
 #include "shell/program/frame.h"
 
+
 #include "core/core_strings.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
+#include "files/commands/file_commands.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/ui/menu.h"
 #include "platform/win/input.h"
@@ -117,6 +119,7 @@ bool ArrangeCommand(int32_t command) {
 bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
     switch (command) {
         case cmd::kFileOpen: OnOpenCommand(data); return true;
+        case cmd::kFileNew: CmdNewManuscript(); return true;
         case cmd::kExit: win::PostMessage(window, Message::Close); return true;
         case cmd::kAbout:
         case cmd::kAboutAlias: ShowAboutWindow(); return true;

@@ -163,6 +163,11 @@ ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool m
     return view;
 }
 
+void ShowCommandScoreWindow(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr || view->ViewWindow) return;
+    CreateScoreWindow(view, CaptionBase(view->document), false);
+}
+
 ScoreView* OpenViewOfDocument(ScoreView* source) {
     if (source == nullptr || source->document == nullptr) return nullptr;
     ScoreView* view = NewViewOnDocument(source);

@@ -35,6 +35,9 @@ void AskAndOpenScore();
 // `caption` is the window's caption. Null, with the view left as it was, when
 // the window could not be made.
 ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool maximize);
+// A window for a view the file commands built or loaded (New, templates), captioned
+// by its score's path; a view that has a window keeps it.
+void ShowCommandScoreWindow(ScoreView* view);
 
 // "&Open View": another window on the view's document, numbered after the others.
 ScoreView* OpenViewOfDocument(ScoreView* view);

@@ -1,5 +1,6 @@
 // Start-up, loop and shutdown in order.
 #include "shell/program/startup.h"
+
 #include "shell/program/termination_signals.h"
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 #include "core/core_startup.h"
 #include "core/model/view.h"
+#include "files/commands/score_window_hooks.h"
 #include "platform/gfx/objects.h"
 #include "core/core_strings.h"
 #include "core/state.h"
@@ -108,6 +110,8 @@ StartupCode StartProgram(const StartupOptions& options) {
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
     State().dialogs.StatusWindow = Frame().statusBar;
+    // Scores the file commands build or load (New, templates) get their windows here.
+    SetShowScoreWindow(ShowCommandScoreWindow);
     CreateReadoutWindow();
     if (options.splash)
         ShowSplashWindow();
@@ -133,6 +137,7 @@ void ShutdownCleanup() {
     ProgramFrame& frame = Frame();
     if (frame.shutdownDone) return;
     frame.shutdownDone = true;
+    SetShowScoreWindow({});
     State().dialogs.StatusWindow = {};
     ShutdownCoreServices();
 }

@@ -8,6 +8,10 @@
 #include "platform/gfx/dc_access.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "core/state.h"
+#include "platform/win/message_loop.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -42,6 +46,21 @@ TEST_F(ScorePaintTest, AnOpenedScoreIsPaintedInItsWindow) {
     win::InvalidateRect(view->ViewWindow, nullptr, true);
     win::UpdateWindow(view->ViewWindow);
     EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500) << "the page is drawn";
+}
+
+// File > New builds a score and shows it in a window of its own, painted.
+TEST_F(ScorePaintTest, NewOpensAPaintedScoreWindow) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(CountOpenViews(), 0);
+    win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kFileNew, 0));
+    ASSERT_EQ(CountOpenViews(), 1);
+    ScoreView* view = State().documents.ActiveView;
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->ViewWindow);
+    win::UpdateWindow(view->ViewWindow);
+    EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500);
+    cairo_surface_write_to_png(gfx::BitmapSurfaceForDisplay(win::GetWindowImage(view->ViewWindow)),
+                               QL_TEST_OUTPUT_DIR "/new_score_window.png");
 }
 
 }  // namespace
