@@ -17,13 +17,16 @@ constexpr uint16_t kBuiltInStretchFactor = 2816;
 constexpr uint8_t kMinBeatUnitExponent = 4;
 constexpr uint8_t kMaxBeatUnitExponent = 13;
 constexpr uint8_t kQuarterBeatUnitExponent = 10;
+// Key code of C major, the key of a new score's cells (codes run from 7 flats at 0
+// to 7 sharps at 14).
+constexpr uint8_t kCMajorKeyCode = 7;
 
 struct PreferenceDefaults {
     ScoreHeader header{};
     uint8_t timeBeats = 4;
     uint8_t timeBeatUnitExponent = kQuarterBeatUnitExponent;
     uint8_t clef = 0;
-    uint8_t key = 0;
+    uint8_t key = kCMajorKeyCode;
     uint16_t DefaultStretchFactor = kBuiltInStretchFactor;
     QuickFontRecord fonts[kScoreFontCount] = {};
     char musicFaceName[kFaceNameChars] = {};

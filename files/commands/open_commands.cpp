@@ -24,6 +24,7 @@
 #include "platform/ui/message_box.h"
 #include "shell/file_guard.h"
 #include "shell/shell_services.h"
+#include "shell/shell_services.h"
 
 namespace ql {
 namespace {
@@ -163,6 +164,9 @@ ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice) {
         return nullptr;
     }
     document->path = kNewScoreName;
+    // A new manuscript is engraved with the metrics of the preferences (line
+    // widths, stems, accidentals...), which its file then keeps.
+    LoadMetricsPrefs(document, nullptr);
     ShowScoreWindow(view);
     ClearDocumentModified(document);
     FocusActiveView();

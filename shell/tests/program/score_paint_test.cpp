@@ -8,7 +8,10 @@
 #include "platform/gfx/dc_access.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "core/model/grid_records.h"
 #include "core/state.h"
+#include "core/ui/status_bar_notes.h"
+#include "shell/preference_defaults.h"
 #include "platform/win/message_loop.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
@@ -48,7 +51,7 @@ TEST_F(ScorePaintTest, AnOpenedScoreIsPaintedInItsWindow) {
     EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500) << "the page is drawn";
 }
 
-// File > New builds a score and shows it in a window of its own, painted.
+// File > New builds a score in C major and shows it in a window of its own, painted.
 TEST_F(ScorePaintTest, NewOpensAPaintedScoreWindow) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ASSERT_EQ(CountOpenViews(), 0);
@@ -57,6 +60,9 @@ TEST_F(ScorePaintTest, NewOpensAPaintedScoreWindow) {
     ScoreView* view = State().documents.ActiveView;
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(view->ViewWindow);
+    const MeasureCell* cell = ExistingMeasureCell(view->document, 1, 1);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->clefKey >> kKeyNibbleShift, kCMajorKeyCode) << "no sharps or flats";
     win::UpdateWindow(view->ViewWindow);
     EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500);
     cairo_surface_write_to_png(gfx::BitmapSurfaceForDisplay(win::GetWindowImage(view->ViewWindow)),
