@@ -48,16 +48,6 @@ std::string DeviceNameForPort(int port) {
     return outputs.front().name;
 }
 
-midi::OutputDevice* OutputForPort(int port) {
-    if (port < 0 || port >= kPorts) return nullptr;
-    std::unique_ptr<midi::OutputDevice>& device = PreviewDevices()[port];
-    if (device != nullptr && device->IsGone()) device.reset();
-    if (device == nullptr) {
-        const std::string name = DeviceNameForPort(port);
-        if (!name.empty()) device = midi::CurrentBackend().OpenOutput(name);
-    }
-    return device.get();
-}
 
 // The timbre slot of the view's active voice on the current staff, or null.
 const StaffTimbre* VoiceSlot(const ScoreView* view) {
@@ -67,7 +57,7 @@ const StaffTimbre* VoiceSlot(const ScoreView* view) {
 
 void SendToSlot(const StaffTimbre& slot, uint32_t status, int data1, int data2) {
     const int port = static_cast<int8_t>(slot.port);
-    midi::OutputDevice* out = OutputForPort(port);
+    midi::OutputDevice* out = PreviewOutputForPort(port);
     if (out == nullptr) return;
     out->Send((status | (slot.channel & kChannelMask)) | (static_cast<uint32_t>(data1) << kDataShift1) |
               (static_cast<uint32_t>(data2) << kDataShift2));
@@ -104,6 +94,17 @@ void AuditionNote(ScoreView* view, EventRecord* note) {
     DescribeNote(view, note);
     MovePointerToObject(view, note);
     AuditionNoteOff(view, note);
+}
+
+midi::OutputDevice* PreviewOutputForPort(int port) {
+    if (port < 0 || port >= kPorts) return nullptr;
+    std::unique_ptr<midi::OutputDevice>& device = PreviewDevices()[port];
+    if (device != nullptr && device->IsGone()) device.reset();
+    if (device == nullptr) {
+        const std::string name = DeviceNameForPort(port);
+        if (!name.empty()) device = midi::CurrentBackend().OpenOutput(name);
+    }
+    return device.get();
 }
 
 void ClosePreviewOutputs() {

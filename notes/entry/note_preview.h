@@ -9,6 +9,10 @@
 
 namespace ql {
 
+namespace midi {
+class OutputDevice;
+}
+
 struct ScoreView;
 struct EventRecord;
 
@@ -32,5 +36,9 @@ void AuditionNoteOff(ScoreView* view, const EventRecord* note);
 // Closes every device the preview opened (before the MIDI backend is replaced, and
 // at program end).
 void ClosePreviewOutputs();
+// The device a logical port (0-7) plays on, opened on first use and kept until
+// ClosePreviewOutputs: the port map's entry, else the synthesizer, else the first
+// output. Null for a port outside 0-7 or when the backend has no output.
+midi::OutputDevice* PreviewOutputForPort(int port);
 
 }  // namespace ql
