@@ -13,13 +13,23 @@
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
 #include "objects/stored_classes.h"
+#include "objects/text_marks/text_classes.h"
 #include "platform/sys/resources.h"
 #include "platform/text/context_font.h"
 #include "shell/resources/barline_dialog_resources.h"
+#include "shell/resources/mark_dialog_resources.h"
 #include "shell/resources/note_dialog_resources.h"
+#include "shell/resources/page_dialog_resources.h"
+#include "shell/resources/page_layout_resources.h"
+#include "shell/resources/popup_menu_resources.h"
+#include "shell/resources/option_dialog_resources.h"
+#include "shell/resources/print_resources.h"
 #include "shell/resources/program_strings.h"
+#include "shell/resources/shape_dialog_resources.h"
+#include "shell/resources/spanner_dialog_resources.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
+#include "shell/resources/text_dialog_resources.h"
 #include "shell/resources/ui_services_resources.h"
 #include "staves/barline_handler.h"
 #include "staves/clef_key_objects.h"
@@ -38,6 +48,15 @@ void RegisterProgramResources() {
     RegisterSignatureDialogResources();
     RegisterStaffDialogResources();
     RegisterNoteDialogResources();
+    RegisterMarkDialogResources();
+    RegisterTextDialogResources();
+    RegisterPageDialogResources();
+    RegisterPageLayoutResources();
+    RegisterShapeDialogResources();
+    RegisterSpannerDialogResources();
+    RegisterPrintResources();
+    RegisterOptionDialogResources();
+    RegisterPopupMenuResources();
 }
 
 // The object classes that register themselves by class id and type code.
@@ -51,6 +70,7 @@ void RegisterObjectClasses() {
     RegisterStoredObjectClasses();
     RegisterTieClass();  // over the stored tie class: ties draw
     RegisterClefKeyObjectClasses();  // over the stored text class of clefs and keys
+    RegisterScoreTextClasses();      // over the stored classes of types 6, 18, 28 and 50
 }
 
 CoreStartup Abandon(CoreStartup failed) {

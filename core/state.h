@@ -106,6 +106,10 @@ struct FileFlags {
     uint8_t Opening = 0;
     uint8_t OpeningAsBase = 0;
     uint8_t QuietRead = 0;
+    // The folder the last template was chosen in, and whether New Manuscript's
+    // "Use Template" chose one (layout/page/new_manuscript_dialog.h).
+    std::string TemplateFolder;
+    uint8_t TemplateChosen = 0;
     // EmergencySaveActive as a running save found it (a change stops it with 2990).
     uint32_t InternalErrorsAtSaveStart = 0;
     std::string TempPath;  // the temporary file of the running save
@@ -210,6 +214,11 @@ struct LayoutGlobals {
     uint8_t RefuseNewPage = 0;
     uint8_t PagesLowLatch = 0;
     uint8_t VerticalLayoutSuspended = 0;
+    // The page-margin drag: set while its commit runs; the master-margin mode (2:
+    // a master page's dragged margins go to the pages it governs; 0 and 1 keep them
+    // on the master).
+    uint8_t MarginDragActive = 0;
+    uint8_t MasterMarginMode = 0;
     // Set while only the parts of figures that continue on the next system are drawn.
     int32_t ContinuationOnly = 0;
     // Nesting of spacing operations and the low-memory reports shown when the
@@ -238,6 +247,11 @@ struct DrawingGlobals {
     platform::DcHandle ReferenceDC{};
     uint8_t DrawingSuppressed = 0;
     uint8_t RulersShown = 0;
+    // The printer's non-printing area as the user set it (dialog 806): whether it
+    // overrides the printer's own, and its horizontal and vertical amounts.
+    uint8_t NonPrintingOverride = 0;
+    int32_t NonPrintingX = 0;
+    int32_t NonPrintingY = 0;
     uint32_t CurrentTextColour = 0;
     platform::FontHandle MusicFont{};
     platform::FontHandle SavedFont{};
@@ -321,6 +335,7 @@ struct InputGlobals {
     uint8_t VoiceLock = 0;      // SetVoiceMask leaves the display mask alone
     uint8_t ForceRelocate = 0;  // view location moves relocate even when unchanged
     uint8_t DragLock = 0;       // a drag commit leaves the view's location alone
+    uint8_t DurationKeyUndo = 0;  // [ and ] on a Note run inside their own undo step
 };
 
 // The view locator (display/view_location.h, display/hit_test.h): switches callers
@@ -425,6 +440,10 @@ struct DisplayGlobals {
     ScoreSystem* ParkedSystem = nullptr;  // moved far left in paint ParkedPaintSerial
     uint32_t ParkedPaintSerial = 0;
     PainterState painter;                 // the score painter and zoom (display/painter_state.h)
+    // The "Measure" and "Page" boxes of the Find dialog, kept between uses
+    // (display/navigation.h).
+    int32_t FindMeasureChecked = 0;
+    int32_t FindPageChecked = 0;
 };
 
 struct ProgramState {

@@ -151,11 +151,6 @@ int EnterScrollView(ScoreView* view) {
     return 1;
 }
 
-void ScrollViewStep(ScoreView* /*view*/, int /*direction*/) {
-    // provisional: scrolling the strip belongs to the rulers and scrolling, which are
-    // not built; nothing is scrolled.
-}
-
 bool IsPageLayout(const ScoreView* view) {
     if (view == nullptr) return false;
     return view->pageView != 0 ||

@@ -25,8 +25,9 @@ void SetZoom(ScoreView* view, int level);
 // True in page view (or on a master page unless suppressed).
 bool IsPageLayout(const ScoreView* view);
 
-// One scroll step in a direction (-1 or +1).
-void ScrollViewStep(ScoreView* view, int direction);
+// A horizontal scroll request of n steps: page view scrolls by steps, scroll view
+// moves its strip by measures (display/view_scroll.h).
+void ScrollViewStep(ScoreView* view, int steps);
 
 // Recomputes the page rectangle and scroll ranges and repaints.
 void ComputeViewScrollRanges(ScoreView* view);
@@ -37,7 +38,9 @@ void ScrollViewToStaff(ScoreView* view, int staff);
 // Sets the scroll bars of the view and of its linked views.
 void SetViewScrollBars(ScoreView* view);
 
-// Toggles the program-wide ruler byte and applies it to every score window.
-void ApplyRulerSettingToAllViews();
+// Command "Display Ruler": flips the "RulerOn" setting, creates or destroys the
+// rulers of every score window, and brings the toolbars up to date for `view`.
+// Built with the rulers (shell/program/rulers.cpp).
+void ApplyRulerSettingToAllViews(ScoreView* view);
 
 }  // namespace ql

@@ -1,2 +1,4 @@
-# editing sits on the score model and the platform layer.
-ql_depends(editing core platform)
+# editing sits on the score model and the platform layer; the tools hit-test and
+# move the pointer through the display, step note and rest values through the notes
+# code, and load the popup menus the shell registers.
+ql_depends(editing core platform display notes layout shell)

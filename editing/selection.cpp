@@ -1,28 +1,347 @@
-// The selection engine's entry points used by the score model. The engine (focus,
-// hover, hit testing) is not built yet: nothing can be focused or hovered through
-// it, so these have nothing to clear or redraw.
+// The selection engine's state changes: reset, the small clears, commit and
+// unfocus of the focused object, edit mode, and the undo bracket a focus opens.
+// A reset empties the hit-record pool in one step; before that, every object that
+// names one of the records as its handle chain is told to forget it, so that no
+// object and no field is left pointing into the emptied pool.
 #include "editing/selection.h"
+
+#include <algorithm>
+
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
+#include "core/error_report.h"
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "core/undo/undo.h"
+#include "display/view_location.h"
+#include "editing/feedback.h"
+#include "editing/handle_flags.h"
+#include "editing/mouse_processor_internal.h"
+#include "editing/selection_internal.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/mapping.h"
+#include "platform/win/input.h"
+#include "platform/win/paint.h"
 
 namespace ql {
 
-void ResetSelection(ScoreView* /*view*/, int /*mode*/) {
-    // provisional: the selection engine is not built; no focus or hover to clear.
+using namespace selection;
+
+namespace {
+
+constexpr int kIdlePart = 2;
+constexpr const char* kIdleText = "Ready";
+// The focus's undo bracket: its document and the selection state it was opened
+// under (one program-wide, as the focus is).
+ScoreDocument* g_bracketDocument = nullptr;
+const SelectionState* g_bracketSelection = nullptr;
+
+bool IsOwnerlessType(uint8_t type) {  // tools whose edits do not mark the score changed
+    return type == kMarqueeType || type == TypeCode(ObjectType::Area) ||
+           type == TypeCode(ObjectType::Staff);
 }
 
-void EndFocus(ScoreView* /*view*/, int /*mode*/) {
-    // provisional: the selection engine is not built; nothing is focused.
+void RestoreDefaultObject(SelectionState* s) {
+    s->focusedObject = s->defaultObject;
 }
 
-void UnfocusElement(ScoreView* /*view*/) {
-    // provisional: the selection engine is not built; nothing is focused.
+// Every owner of a record in a list forgets its handle chain.
+void ForgetOwnersOfList(HitRecord& head, HitRecord& tail) {
+    int guard = 0;
+    for (HitRecord* r = head.next.get(); r != nullptr && r != &tail && guard < 1 << 16;
+         r = r->next.get(), ++guard) {
+        ScoreObject* owner = r->owner.get();
+        if (owner != nullptr && IsUsableObject(owner)) owner->handleChain = {};
+    }
+}
+
+void ClearRecordFields(SelectionState* s) {
+    s->focusRecord = {};
+    SetGrabbedRecord(s, nullptr);
+    s->hoverListRecord = {};
+    s->hoverRecord = {};
+    s->statusRecord = {};
+    s->pendingRecord = {};
+    s->hoverFlag = 0;
+    s->hoverObject = {};
+}
+
+// Empties static pool 0 and both lists, with every reference to their records.
+void EmptyHitRecords(SelectionState* s) {
+    ForgetOwnersOfList(s->listAHead, s->listATail);
+    ForgetOwnersOfList(s->listBHead, s->listBTail);
+    if (HitRecord* pending = s->pendingRecord.get(); pending != nullptr) {
+        ScoreObject* owner = pending->owner.get();
+        if (owner != nullptr && IsUsableObject(owner)) owner->handleChain = {};
+    }
+    if (ScoreObject* pending = s->pendingObject.get(); pending != nullptr && IsUsableObject(pending))
+        pending->handleChain = {};
+    ResetStaticPool(kHitRecordPool);
+    ResetHitList(s->listAHead, s->listATail);
+    ResetHitList(s->listBHead, s->listBTail);
+    ClearRecordFields(s);
+}
+
+void ClearKeyLatches() {
+    InputGlobals& input = State().input;
+    input.ShiftLatch = 0;
+    input.StickyCtrlFlag = 0;
+    input.ModifierState = 0;
+}
+
+// Takes the focused object's feedback off the screen, in or out of a message.
+void EraseFeedbackNow(ScoreView* view) {
+    const bool opened = !view->ViewDC;
+    if (opened) BeginViewDraw(view);
+    if (!view->ViewDC) return;
+    SaveRestoreFeedbackDC(view, nullptr, true);
+    HideFocusFeedback(view);
+    if (opened) EndViewDraw(view);
+}
+
+}  // namespace
+
+namespace selection {
+
+void OpenFocusBracket(ScoreView* view, uint8_t type) {
+    if (view == nullptr || view->document == nullptr || IsFocusBracketOpen()) return;
+    g_bracketDocument = view->document;
+    g_bracketSelection = Sel();
+    BeginUndoableEdit(view->document, 0, 0, 0, view, UndoKind::Item, type, UndoVerb::Modify);
+}
+
+// Closed only through a view of the document it was opened on: a bracket whose
+// document or selection state went away is forgotten.
+void CloseFocusBracket(ScoreView* view, uint8_t type) {
+    const bool open = IsFocusBracketOpen();
+    ScoreDocument* document = g_bracketDocument;
+    g_bracketDocument = nullptr;
+    g_bracketSelection = nullptr;
+    if (!open || view == nullptr || view->document != document) return;
+    EndUndoableEdit(document, 0, 0, 0, view, UndoKind::Item, type, UndoVerb::Modify);
+}
+
+bool IsFocusBracketOpen() {
+    return g_bracketDocument != nullptr && g_bracketSelection == Sel();
+}
+
+RecordRect ChainBounds(const HitRecord* chain) {
+    RecordRect out{};
+    bool any = false;
+    for (int i = 0; chain != nullptr && i < 1 << 12; chain = chain->child.get(), ++i) {
+        const RecordRect& r = chain->outer;
+        if (r.right <= r.left || r.bottom <= r.top) continue;
+        if (!any) out = r;
+        out.left = std::min(out.left, r.left);
+        out.top = std::min(out.top, r.top);
+        out.right = std::max(out.right, r.right);
+        out.bottom = std::max(out.bottom, r.bottom);
+        any = true;
+    }
+    return out;
+}
+
+void InvalidateObjectArea(ScoreView* view, ScoreObject* object) {
+    if (view == nullptr || object == nullptr || !view->ViewWindow) return;
+    const RecordRect r = ChainBounds(object->handleChain.get());
+    if (r.right <= r.left) return;
+    const bool opened = !view->ViewDC;
+    if (opened) BeginViewDraw(view);
+    gfx::Point a{r.left, r.top}, b{r.right, r.bottom};
+    if (view->ViewDC) {
+        a = gfx::LogicalToDevice(view->ViewDC, a);
+        b = gfx::LogicalToDevice(view->ViewDC, b);
+    }
+    if (opened) EndViewDraw(view);
+    const win::Rect area{std::min(a.x, b.x) - 1, std::min(a.y, b.y) - 1, std::max(a.x, b.x) + 1,
+                         std::max(a.y, b.y) + 1};
+    win::InvalidateRect(view->ViewWindow, &area, false);
+}
+
+}  // namespace selection
+
+void SetEditMode(int mode) {
+    if (SelectionState* s = Sel(); s != nullptr) s->editMode = static_cast<int8_t>(mode);
 }
 
 void ClearHoverState() {
-    // provisional: the selection engine is not built; nothing is hovered.
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    s->hoverObject = {};
+    s->hoverFlag = 0;
+    s->hoverListRecord = {};
+    s->hoverRecord = {};
+    s->hoverText = nullptr;
+    win::SetCursor(win::LoadSystemCursor(win::SystemCursor::Arrow));
 }
 
-void SaveRestoreFeedbackDC(ScoreView* /*view*/, ScoreObject* /*object*/, bool /*restore*/) {
-    // provisional: feedback drawing comes with the selection engine; nothing saved.
+void ClearFocusState() {
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    s->editMode = kEditIdle;
+    RestoreDefaultObject(s);
+    s->commitAfterMessage = 0;
+    s->hoverObject = {};
+    s->hoverFlag = 0;
+    s->hoverListRecord = {};
+    s->hoverRecord = {};
+}
+
+void ClearHandleState() {
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    s->focusRecord = {};
+    SetGrabbedRecord(s, nullptr);
+    RestoreDefaultObject(s);
+    s->editMode = kEditIdle;
+}
+
+void ClearHoverAndHandle() {
+    ClearHoverState();
+    ClearHandleState();
+}
+
+void ResetFocusLists() {
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    s->editMode = kEditIdle;
+    RestoreDefaultObject(s);
+    s->focusRecord = {};
+    SetGrabbedRecord(s, nullptr);
+    ResetHitList(s->listAHead, s->listATail);
+    ResetHitList(s->listBHead, s->listBTail);
+}
+
+void ResetFocusToView(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr) return;
+    s->editMode = kEditIdle;
+    RestoreDefaultObject(s);
+    SetFocusLocation(s, view);
+    s->hoverObject = {};
+    s->hoverFlag = 0;
+    s->commitAfterMessage = 0;
+}
+
+void ResetSelection(ScoreView* view, int mode) {
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    // Feedback still on screen goes before the records that describe it.
+    if (view != nullptr && FocusedObject() != nullptr) EraseFeedbackNow(view);
+    CloseFocusBracket(view, s->toolType);
+    ReleaseTemporaryChain(view);
+    EmptyHitRecords(s);
+    RestoreDefaultObject(s);
+    s->editMode = kEditIdle;
+    s->locationChanged = 1;
+    State().locate.ForceLocationUpdate = 1;
+    ResetStaticPool(kMarqueePool);
+    s->extraChain = {};
+    s->voiceChain = {};
+    s->focusSystem = s->focusStaff = s->focusMeasure = 0;
+    s->savedPosition = s->savedStaff = s->savedMeasure = 0;
+    s->temporaryChain.next = {};
+    s->pendingObject = {};
+    s->pendingSerial = 0;
+    s->hoverText = nullptr;
+    s->grabbedKind = kNoGrabbedKind;
+    SetWarpDeficit({});
+    ResetPointerSnap();
+    ClearKeyLatches();
+    if (mode == 0) {
+        s->bound = 0;
+        if (view != nullptr) s->boundWindow = view->ViewWindow;
+    } else if (view != nullptr) {
+        RedrawFocusAcrossSystems(view);
+        if (mode == 1) NudgePointer(view);
+    }
+    s->resetAfterMessage = 0;
+}
+
+void EndFocus(ScoreView* view, int mode) {
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    if (s->editMode > 0) UnfocusElement(view);
+    ResetSelection(view, mode);
+}
+
+void CommitFocusedElement(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr) return;
+    if (s->editMode > 0) {
+        ScoreObject* object = s->focusedObject.get();
+        if (!IsUsableObject(object)) {
+            if (InternalError(kModuleTag, kCommitLine, reinterpret_cast<uintptr_t>(object)) != 0)
+                return;
+        } else {
+            InvalidateObjectArea(view, object);
+            ClassOf(object).CommitDrag(object, view);
+            CloseFocusBracket(view, object->type);
+        }
+    }
+    ClearFocusState();
+    s->locationChanged = 1;
+    SetStatusText(kIdlePart, kIdleText);
+}
+
+// Draws the object normally where its focus record is, then gives the view the
+// feedback drawing state back.
+static void RedrawUnfocused(ScoreView* view, ScoreObject* object, HitRecord* focus) {
+    SetCurrentMeasure(view, focus->location.location.staff, focus->location.location.measure);
+    BeginViewDraw(view);
+    SelectSelectionColours(view);
+    ClassOf(object).Paint(object, view);
+    EndViewDraw(view);
+    SaveRestoreFeedbackDC(view, object, true);
+}
+
+void UnfocusElement(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr || s->editMode <= 0) return;
+    ScoreObject* object = s->focusedObject.get();
+    HitRecord* focus = s->focusRecord.get();
+    if (!IsUsableObject(object)) {
+        if (InternalError(kModuleTag, kUnfocusObjectLine, reinterpret_cast<uintptr_t>(object)) != 0)
+            return;
+        ClearFocusState();
+        return;
+    }
+    if (focus == nullptr || (focus->flags & kHandleNoFeedback) == 0) HideFocusFeedback(view);
+    InvalidateObjectArea(view, object);
+    ClassOf(object).CommitDrag(object, view);
+    if (!IsOwnerlessType(s->toolType)) SetDocumentModified(view->document);
+    CloseFocusBracket(view, object->type);
+    if (!IsUsableRecord(focus)) {
+        if (InternalError(kModuleTag, kUnfocusRecordLine, reinterpret_cast<uintptr_t>(focus)) != 0)
+            return;
+    } else if (object != s->defaultObject.get()) {
+        RedrawUnfocused(view, object, focus);
+    }
+    ClearFocusState();
+    s->locationChanged = 1;
+    SetStatusText(kIdlePart, kIdleText);
+}
+
+void UnfocusWithFeedback(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || s->editMode <= 0) return;
+    if (!s->focusedObject) RestoreDefaultObject(s);
+    SetupFeedbackState(view);
+    UnfocusElement(view);
+}
+
+// The feedback state lives on the view's surface: restoring it after ordinary
+// drawing means selecting the feedback pen, brush and raster operation again;
+// saving needs nothing, as the ordinary drawing restores its own state.
+void SaveRestoreFeedbackDC(ScoreView* view, ScoreObject* /*object*/, bool restore) {
+    if (view == nullptr || !restore || !view->ViewDC) return;
+    SelectFeedbackColours(view);
+    for (platform::DcHandle dc : {view->ViewDC, CompanionContext(view)})
+        if (dc) gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
 }
 
 }  // namespace ql

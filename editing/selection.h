@@ -36,8 +36,9 @@ void CommitFocusedElement(ScoreView* view);
 // Redraws the focused element on the previous, current and next system.
 void RedrawFocusAcrossSystems(ScoreView* view);
 
-// Redraws the focused element's XOR feedback.
-void RefreshFocusDrawing(ScoreView* view);
+// Sets up the XOR drawing state again (the default object restored when nothing is
+// focused); 0 when the view has no drawing surface.
+int RefreshFocusDrawing(ScoreView* view);
 
 // Saves (restore false) or restores the pen, brush, raster operation and colours
 // of the XOR feedback drawing.
@@ -46,8 +47,36 @@ void SaveRestoreFeedbackDC(ScoreView* view, ScoreObject* object, bool restore);
 // Stores the selection's edit mode.
 void SetEditMode(int mode);
 
-// Makes the handle objects of a chain selectable.
+// Makes a handle chain that an object's BuildHandles returned selectable: its
+// first record goes into list A (nothing when it is there already).
 void AddHitRecords(ScoreView* view, HitRecord* chain);
+// Adds to list A the handle chains of every object of a chain (linked through the
+// objects' next) whose type is the tool type or the secondary type and that is in
+// neither list. Stops at the first object that builds no handles.
+void AddObjectHitRecords(ScoreView* view, ScoreObject* chain);
+
+// Makes the object under the pointer the focused object for one key command.
+void FocusHoveredElement(ScoreView* view);
+
+// Hit-tests the pointer against list A: mode 0 sets the hover and cursor and shows
+// the status, 1 sets the hover only, 2 only records the status record. 1 on a hit.
+int HitTestSelectionLists(ScoreView* view, int mode);
+// The handle record under the pointer, or null; changes nothing.
+HitRecord* FindRecordUnderPointer(ScoreView* view);
+// Sets the hover to a given record; 1 on success.
+int SetHoverRecord(ScoreView* view, HitRecord* listRecord, HitRecord* hitRecord);
+// The object's list-A record, or null.
+HitRecord* FindHitRecordOfElement(ScoreObject* object);
+// Fills list A for the view's current measure cell by the behaviour code.
+void CollectHitRecordsAtLocation(ScoreView* view);
+
+// The smaller clears of the state.
+void ClearHandleState();
+void ClearHoverAndHandle();
+void ResetFocusLists();
+void ResetFocusToView(ScoreView* view);
+// When an object is focused: sets up the XOR state and unfocuses.
+void UnfocusWithFeedback(ScoreView* view);
 
 // The note alteration menu commands on the focused note; non-zero when something
 // changed.

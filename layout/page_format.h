@@ -74,7 +74,10 @@ int InsertMeasures(ScoreView* view, int at, int count);
 // success; refuses when the measure table is full.
 int AppendPage(ScoreView* view);
 
-// Deletes the last count pages and their contents inside one undo step, renumbers.
+// Deletes count pages from the view's current page on, with their measures, inside
+// one undo step; the page after them (else the one before) becomes current and the
+// later pages and measures are renumbered. Refused (nothing changes) when the pages
+// would run past the last one or every page would go.
 void DeletePages(ScoreView* view, int count);
 
 // Renumbers the measures from the view's current page; updates the linked views.

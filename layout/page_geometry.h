@@ -42,6 +42,12 @@ double BcdNumber(BcdInches value);
 // Logical units of a measurement in the document's page unit and staff size: to the
 // nearest unit (halves away from zero) with `nearest`, else truncated.
 int32_t BcdToPageUnits(const ScoreDocument& document, BcdInches value, bool nearest);
+// The other way: logical units as a measurement in the page's unit (0 to 99.99).
+BcdInches PageUnitsToBcd(const ScoreDocument& document, int32_t units);
+
+// Starts a run: clears what a run changed or asked for, and makes the working copy
+// of the document's page record and of its master pages' margins.
+void StartPageGeometryRun(ScoreDocument* document);
 
 // Runs one page-geometry dialog on the working copy of the view's page record and
 // margins, and applies it on OK (ApplyPageGeometry). Returns the dialog's result; 0,

@@ -17,16 +17,23 @@ struct ScoreObject;
 // Frees the document's repeat-ending list; it is rebuilt on demand.
 void FreeRepeatEndingList(ScoreDocument* document);
 
-// A measure range of a repeat ending.
+// A measure range of a repeat ending and its pass numbers (0 none).
 struct RepeatEndingRange {
     int16_t firstMeasure = 0;
     int16_t lastMeasure = 0;
+    uint8_t passes[4] = {};
 };
 
-// The repeat-ending range that contains a measure, building the document's list
-// when absent; null when the measure lies in no ending.
+// The repeat-ending range that contains a measure (the one starting last when
+// several do), building the document's list when absent; null when the measure
+// lies in no ending. The view is not used. Valid until the list is freed.
 const RepeatEndingRange* FindRepeatEndingAtMeasure(ScoreDocument* document, ScoreView* view,
                                                    int measure);
+
+// Every ending's range, highest first measure first (objects/spanners/
+// repeat_ending_list.h), building the list when absent; null when the score has none.
+struct RepeatEndingList;
+const RepeatEndingList* GetRepeatEndingList(ScoreDocument* document);
 
 // Text-box destructor (types 6 and 28): restores its class, frees its string.
 void DestroyTextBox(ScoreObject* object);

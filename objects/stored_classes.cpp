@@ -7,23 +7,33 @@
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action_text.h"
 #include "core/text/text_object.h"
+#include "objects/chord/chord_class.h"
 #include "objects/chord/chord_symbol.h"
 #include "objects/curves/curve_objects.h"
+#include "objects/curves/slur_class.h"
+#include "objects/graphics/graphic_class.h"
 #include "objects/graphics/graphic_object.h"
+#include "objects/guide/guide_class.h"
 #include "objects/guide/guide_line.h"
 #include "objects/hairpin/hairpin.h"
+#include "objects/hairpin/hairpin_class.h"
+#include "objects/margin/margin_class.h"
 #include "objects/margin/margin_object.h"
+#include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/midi_marks.h"
+#include "objects/picture/picture_class.h"
 #include "objects/picture/picture_object.h"
+#include "objects/runtime/area_class.h"
 #include "objects/runtime/runtime_objects.h"
+#include "objects/runtime/stretcher_class.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_interface_class.h"
 #include "objects/spanners/spanner_objects.h"
 #include "objects/text_box/text_box.h"
 #include "objects/text_marks/text_marks.h"
 
 namespace ql {
 namespace {
-
-constexpr size_t kInterfaceWord = sizeof(ClassId);
 
 // A body at a fixed place after the header.
 class StoredBodyClass final : public ScoreObjectClass {
@@ -57,17 +67,8 @@ class StoredMidiTextClass final : public MidiTextObjectClass {
     void Draw(ScoreObject*, ScoreView*) const override {}
 };
 
-const StoredBodyClass kSlurClass{kInterfaceWord, kSlurBodyBytes};
 const StoredBodyClass kTieClass{0, kTieBodyBytes};
 const StoredBodyClass kTextBoxClass{0, kTextBoxBodyBytes};
-const StoredBodyClass kHairpinClass{kHairpinBodyOffset, kHairpinBodyBytes};
-const StoredBodyClass kGraphicClass{0, kGraphicBodyBytes};
-const StoredBodyClass kStretcherClass{0, kStretcherBodyBytes};
-const StoredBodyClass kAreaClass{0, kAreaBodyBytes};
-const StoredBodyClass kMarginClass{0, kMarginBodyBytes};
-const StoredBodyClass kWicketteClass{kInterfaceWord, kSpannerEndpointBytes};
-const StoredBodyClass kGuideClass{0, kGuideBodyBytes};
-const StoredBodyClass kPictureClass{0, kPictureBodyBytes};
 const StoredTextClass kPlainTextClass{true};
 const StoredTextClass kLargeTextClass{false};
 const StoredMidiTextClass kMidiMarkClass{};
@@ -82,34 +83,34 @@ struct StoredType {
 
 // clang-format off
 const StoredType kStoredTypes[] = {
-    {ObjectType::Slur, kLargeObjectPool, &ConstructSlurObject, &kSlurClass},
+    {ObjectType::Slur, kLargeObjectPool, &ConstructSlurObject, &TheSlurClass()},
     {ObjectType::Tie, kTextObjectPool, &ConstructTieObject, &kTieClass},
     {ObjectType::TextBox, kTextObjectPool, &ConstructTextBoxObject, &kTextBoxClass},
-    {ObjectType::Hairpin, kLargeObjectPool, &ConstructHairpin, &kHairpinClass},
-    {ObjectType::Line, kTextObjectPool, &ConstructLineObject, &kGraphicClass},
-    {ObjectType::Circle, kTextObjectPool, &ConstructCircleObject, &kGraphicClass},
-    {ObjectType::Box, kTextObjectPool, &ConstructBoxObject, &kGraphicClass},
-    {ObjectType::Stretcher, kTextObjectPool, &ConstructStretcherObject, &kStretcherClass},
+    {ObjectType::Hairpin, kLargeObjectPool, &ConstructHairpin, &HairpinClass()},
+    {ObjectType::Line, kTextObjectPool, &ConstructLineObject, &TheLineClass()},
+    {ObjectType::Circle, kTextObjectPool, &ConstructCircleObject, &TheCircleClass()},
+    {ObjectType::Box, kTextObjectPool, &ConstructBoxObject, &TheBoxClass()},
+    {ObjectType::Stretcher, kTextObjectPool, &ConstructStretcherObject, &TheStretcherClass()},
     {ObjectType::Clef, kTextObjectPool, &ConstructClefObject, &kPlainTextClass},
     {ObjectType::KeySignature, kTextObjectPool, &ConstructKeySignatureObject, &kPlainTextClass},
     {ObjectType::Text, kTextObjectPool, &ConstructTextLineObject, &kPlainTextClass},
-    {ObjectType::Area, kTextObjectPool, &ConstructAreaObject, &kAreaClass},
-    {ObjectType::Dynamic, kMidiTextRecordPool, &ConstructDynamicForRead, &kMidiMarkClass, kMidiTextObjectOffset},
-    {ObjectType::Pedal, kMidiTextRecordPool, &ConstructPedalForRead, &kMidiMarkClass, kMidiTextObjectOffset},
-    {ObjectType::Tempo, kMidiTextRecordPool, &ConstructTempoForRead, &kMidiMarkClass, kMidiTextObjectOffset},
+    {ObjectType::Area, kTextObjectPool, &ConstructAreaObject, &TheAreaClass()},
+    {ObjectType::Dynamic, kMidiTextRecordPool, &ConstructDynamicForRead, &DynamicMarkClass(), kMidiTextObjectOffset},
+    {ObjectType::Pedal, kMidiTextRecordPool, &ConstructPedalForRead, &PedalMarkClass(), kMidiTextObjectOffset},
+    {ObjectType::Tempo, kMidiTextRecordPool, &ConstructTempoForRead, &TempoMarkClass(), kMidiTextObjectOffset},
     {ObjectType::MidiEvent, kMidiTextRecordPool, &ConstructMidiEventForRead, &kMidiMarkClass, kMidiTextObjectOffset},
     {ObjectType::NoteArticulation, kMidiTextRecordPool, &ConstructArticulationForRead, &kMidiMarkClass, kMidiTextObjectOffset},
     {ObjectType::Label, kTextObjectPool, &ConstructStaffLabel, &kTextBoxClass},
-    {ObjectType::Margin, kTextObjectPool, &ConstructMarginObject, &kMarginClass},
-    {ObjectType::Chord, kLargeObjectPool, &ConstructChordSymbol, &kLargeTextClass},
-    {ObjectType::PedalBracket, kTextObjectPool, &ConstructWickette, &kWicketteClass},
-    {ObjectType::Widget, kLargeObjectPool, &ConstructWidgetBracket, &kLargeTextClass},
-    {ObjectType::RepeatEnding, kLargeObjectPool, &ConstructRepeatEnding, &kLargeTextClass},
-    {ObjectType::Octave, kLargeObjectPool, &ConstructOctaveLine, &kLargeTextClass},
+    {ObjectType::Margin, kTextObjectPool, &ConstructMarginObject, &TheMarginClass()},
+    {ObjectType::Chord, kLargeObjectPool, &ConstructChordSymbol, &ChordSymbolClass()},
+    {ObjectType::PedalBracket, kTextObjectPool, &ConstructWickette, &TheWicketteClass()},
+    {ObjectType::Widget, kLargeObjectPool, &ConstructWidgetBracket, &TheWidgetBracketClass()},
+    {ObjectType::RepeatEnding, kLargeObjectPool, &ConstructRepeatEnding, &TheRepeatEndingClass()},
+    {ObjectType::Octave, kLargeObjectPool, &ConstructOctaveLine, &TheOctaveLineClass()},
     {ObjectType::Lyric, kTextObjectPool, &ConstructLyricObject, &kPlainTextClass},
     {ObjectType::Tuplet, kLargeObjectPool, &ConstructTuplet, &kLargeTextClass},
-    {ObjectType::Guide, kRootObjectPool, &ConstructGuideLine, &kGuideClass},
-    {ObjectType::Picture, kLargeObjectPool, &ConstructPictureObject, &kPictureClass},
+    {ObjectType::Guide, kRootObjectPool, &ConstructGuideLine, &TheGuideLineClass()},
+    {ObjectType::Picture, kLargeObjectPool, &ConstructPictureObject, &ThePictureClass()},
 };
 // clang-format on
 
@@ -127,6 +128,7 @@ void RegisterStoredObjectClasses() {
         RegisterObjectClass(ClassOfType(entry.type), entry.cls);
         RegisterObjectType(TypeCode(entry.type), {entry.pool, entry.construct, entry.objectOffset});
     }
+    RegisterSpannerInterfaceClasses();
 }
 
 }  // namespace ql

@@ -27,15 +27,24 @@ int RunMidiValueDialog(ScoreView* view, int value);
 void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent);
 void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent);
 
-// Sets the patch's bit in the document's 256-bit patches-in-use mask.
+// Sets the patch's bit in the document's 256-bit patches-in-use mask (a patch
+// outside 0..255 is ignored); IsPatchUsed tests it.
 void MarkPatchUsed(ScoreDocument* document, int patch);
+bool IsPatchUsed(const ScoreDocument* document, int patch);
 
-// Requests patch caching and re-opens the MIDI output ports. Non-zero on success.
+// Requests patch caching and re-opens the MIDI output ports of the port map. No
+// device caches patches, so the request is answered "not supported" and the score's
+// mask is kept for later. Non-zero when no device failed to open.
 int OpenMidiPortsWithPatchCache(ScoreDocument* document);
 
-// Opens a device for output; afterwards its handle is set or stays null.
-// Non-zero on success.
+// Opens the output device of a device entry (1-based in the output list; 0 none)
+// and keeps it open until CloseMidiOutputPorts; an open one stays as it is.
+// Non-zero on success; 0 for no entry, an entry past the list, or a refusal.
 int OpenMidiOutputPort(int device);
+// Whether the device of an entry is open; CloseMidiOutputPorts closes every one
+// (before the MIDI backend goes, at program end).
+bool IsMidiOutputPortOpen(int device);
+void CloseMidiOutputPorts();
 
 // Fills the next half of the performance table while the sequencer plays; the
 // painter calls it between measures when a refill is due.

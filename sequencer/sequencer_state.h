@@ -28,11 +28,11 @@
 #include "core/constants.h"
 #include "platform/midi/midi.h"
 #include "platform/win/post_ring.h"
+#include "sequencer/logical_ports.h"
 #include "sequencer/performance_event.h"
 
 namespace ql {
 
-constexpr int kLogicalPortCount = 8;
 constexpr int kMidiChannels = 16;
 constexpr int kMidiKeys = 128;
 constexpr int kSlotEntries = kMaxStaves + 1;  // slot 0 unused

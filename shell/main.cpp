@@ -11,6 +11,8 @@
 #include "platform/sys/browser_help.h"
 #include "platform/sys/folders.h"
 #include "platform/sys/help.h"
+#include "shell/program/instance_channel.h"
+#include "shell/program/instance_desktop.h"
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
 
@@ -29,6 +31,16 @@ int main(int argc, char** argv) {
     }
     const bool onDisplay = gtk::InstallGtkBackends();
     if (onDisplay) {
+        // A program already running opens the files instead.
+        const InstanceClaim claim = ClaimInstanceChannel(options.arguments);
+        if (claim.handedOver) {
+            gtk::ReleaseDisplayFonts();
+            if (claim.exitCode != 0) std::fprintf(stderr, "%s: %s\n", argv[0], claim.message.c_str());
+            return claim.exitCode;
+        }
+        options.serveOpenChannel = true;
+        // The desktop learns the program's document types (nothing when it knows them).
+        RegisterShellTypes();
         // On a desktop, help pages open in the browser.
         sys::InstallHelpViewer(std::make_unique<sys::BrowserHelpViewer>(
             sys::ProgramFolder() / kHelpFolderName, std::string{}));

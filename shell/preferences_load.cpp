@@ -132,6 +132,7 @@ void ReadPathTexts() {
 // An entry is taken only when it names an output device entry other than "none".
 void ReadMidiPortMap() {
     ProgramOptions& options = Options();
+    options.MidiPortNames = PrefText(kMainSection, kMidiPortNamesKey, "", kPortNamesChars);
     std::optional<std::vector<int32_t>> map = ParseNumberList(
         PrefText(kMainSection, kMidiPortMapKey, "", kCompositeChars), kLogicalPortCount);
     if (!map) return;

@@ -86,6 +86,8 @@ void SavePreferences(bool full) {
     sys::SettingsBatch batch(sys::ProgramSettings());
     WriteIntRow("SavePreferences");
     SetPrefString(kMainSection, kMidiPortMapKey, FormatPortMap().c_str());
+    if (!Options().MidiPortNames.empty())
+        SetPrefString(kMainSection, kMidiPortNamesKey, Options().MidiPortNames.c_str());
     WriteIntRow("MidiStepInPort");
     WriteIntRow("RecordPort");
     SetPrefDword(kMainSection, kMetronomePortKey, Options().MetronomePort);

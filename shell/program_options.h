@@ -13,12 +13,12 @@
 #include "core/model/score_document.h"
 #include "core/units/units.h"
 #include "platform/gfx/types.h"
+#include "sequencer/logical_ports.h"
 
 namespace ql {
 
 constexpr int kChordTypeCount = 16;
 constexpr int kQuickZoomCount = 4;
-constexpr int kLogicalPortCount = 8;
 constexpr int kSettingColourCount = 5;
 
 // The three default text fonts, in this order.
@@ -162,6 +162,9 @@ struct ProgramOptions {
     // only when it is above 0 and below OutputDeviceEntries (set by start-up when it
     // counts the output devices).
     uint8_t MidiPortMap[kLogicalPortCount] = {};
+    // "MidiPortNames": the device name of each logical port, separated by '|'; a
+    // name found in the current device list wins over the entry of MidiPortMap.
+    std::string MidiPortNames;
     int32_t OutputDeviceEntries = 0;
     QuickZoom QuickZooms[kQuickZoomCount];
     // "ColorTitle", "ColorMenu", "ColorButton", "ColorPageIcon", "ColorPageIconNumber";

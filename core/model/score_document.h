@@ -29,6 +29,7 @@ namespace ql {
 
 struct ScoreObject;
 struct UndoRecord;
+struct RepeatEndingList;
 struct EventRecord;
 struct ScoreView;
 
@@ -177,7 +178,7 @@ struct ScoreDocument {
     UndoRecord* undoStack = nullptr;        // owned by the undo module
     UndoRecord* redoStack = nullptr;
     uint32_t editsSinceAutoSave = 0;
-    ScoreObject* repeatEndings = nullptr;
+    RepeatEndingList* repeatEndings = nullptr;  // owned; objects/spanners/repeat_ending_list.h
     // Buffers the document owns outside the pools (picture bytes, ...), freed with
     // it; pooled records refer to them by id = index + 1 (PushDocumentRecord).
     std::vector<std::unique_ptr<std::vector<uint8_t>>> ownedRecords;
@@ -213,6 +214,13 @@ struct ScoreDocument {
     StaffMix staffMix[kMixerStaves] = {};
     int fileLock = -1;                      // descriptor holding the score's lock; -1 none
     uint8_t laterMajorVersion = 0;
+    // What Go to and Find last showed (display/navigation.h); the page is only
+    // compared with the page list, never followed unchecked.
+    int32_t foundMeasure = 0;
+    int32_t foundMeasureNumber = 0;
+    int32_t foundPageIndex = 0;
+    ScorePage* foundPage = nullptr;
+    uint8_t findRepeatMode = 0;  // bit 0 a measure was shown, bit 1 a page
 };
 
 // One score window on a document. Valid only while self == this.
@@ -285,6 +293,12 @@ struct ScoreView {
     int16_t visibleHeight = 0;
     int32_t PageRight = 0;
     int32_t PageBottom = 0;
+    // The rulers (shell/program/rulers.h): children of ViewWindow, and the client
+    // x and y where their tracking lines were last drawn (-1 none).
+    platform::WindowHandle TopRuler{};
+    platform::WindowHandle LeftRuler{};
+    int32_t RulerTrackX = -1;
+    int32_t RulerTrackY = -1;
     ScaledMetrics scaledMetrics{};
     // Where measure slots, their signs and their ticks stand (beat_map_record.h).
     BeatMap beatMap;

@@ -208,7 +208,7 @@ int RunSave(ScoreDocument* document, ScoreView* view) {
     const bool showedNoBox = ScoreWriteErrorsShown() == boxesBefore;
     run.Finish(code == 0);
     if (code == 0) {
-        if (!run.AutoSaving() && !IsTemplatePath(document->path)) AddToRecentFiles(document->path);
+        if (!run.AutoSaving() && !IsTemplatePath(document->path)) AddToPickList(document->path);
         return 1;
     }
     bool boxShown = !showedNoBox || code == fc::kReopen || code == fc::kVerify || code == fc::kRename ||

@@ -18,7 +18,14 @@ struct NewManuscriptChoice {
     NewScoreBlock block{};             // the blank score's shape
 };
 
-// Runs the dialog from the frame.
+// Runs the dialog from the frame: the shape chosen (clamped: systems per page
+// 1..24, measures per line 1..the slot limit, staves at most the staff limit, the
+// separations at least 640 and 128 on multiples of 128), a template, or nothing.
 NewManuscriptChoice RunNewManuscriptDialog();
+
+// The template file dialog (" Template (*.tpl)", existing files only): 1 with the
+// file in `chosen` when a readable template was chosen (its folder is kept for the
+// next time); an unreadable file shows "Can't read file.".
+int OpenTemplateFile(std::filesystem::path* chosen);
 
 }  // namespace ql

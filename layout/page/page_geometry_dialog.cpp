@@ -149,9 +149,8 @@ class MarginsChanging {
 
 }  // namespace
 
-intptr_t RunPageGeometryDialog(ScoreView* view, int32_t dialogId, ui::DialogProc procedure) {
-    ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (document == nullptr) return 0;
+void StartPageGeometryRun(ScoreDocument* document) {
+    if (document == nullptr) return;
     LayoutGlobals& run = State().layout;
     run.GeometryChanged = run.StaffSizeChosen = run.DialogChanged = 0;
     run.SavePagePreferences = run.SaveMarginPreferences = 0;
@@ -160,9 +159,18 @@ intptr_t RunPageGeometryDialog(ScoreView* view, int32_t dialogId, ui::DialogProc
     document->workingSettingB = document->header.scoreSettingB;
     LoadWorkingMargins(document->rightMaster, run.WorkingRightMargins, run.WorkingRightLogical);
     LoadWorkingMargins(document->leftMaster, run.WorkingLeftMargins, run.WorkingLeftLogical);
+}
+
+intptr_t RunPageGeometryDialog(ScoreView* view, int32_t dialogId, ui::DialogProc procedure) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr) return 0;
+    LayoutGlobals& run = State().layout;
+    StartPageGeometryRun(document);
     const intptr_t result = ModalDialogBox(view, dialogId, std::move(procedure));
-    if (result <= 0 || result == kDialogCancelled) return result;
-    if (dialogId == kStaffSizeDialog)
+    // The Staff Size dialog ends with the chosen size + 1 (2 is size 1), or 0.
+    const bool staffSize = dialogId == kStaffSizeDialog;
+    if (result <= 0 || (!staffSize && result == kDialogCancelled)) return result;
+    if (staffSize)
         run.StaffSizeChosen = static_cast<uint8_t>(std::min<intptr_t>(result, UINT8_MAX));
     else
         run.DialogChanged = 1;

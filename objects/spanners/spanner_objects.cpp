@@ -4,6 +4,9 @@
 #include "files/bytes/byte_reader.h"
 #include "files/records/file_codes.h"
 #include "files/records/text_record_io.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "objects/object_services.h"
 #include "objects/stored_classes.h"
 
 namespace ql {
@@ -140,6 +143,8 @@ void ConstructRepeatEnding(ScoreObject* object) {
     ending->span = 1;
     for (uint8_t& pass : ending->passes) pass = 0;
     ending->further[0] = ending->further[1] = 0;
+    // A new ending makes the active document's list of endings stale.
+    if (ScoreView* view = State().documents.ActiveView) FreeRepeatEndingList(view->document);
 }
 
 void ConstructOctaveLine(ScoreObject* object) {

@@ -12,6 +12,7 @@
 #include "files/score_file.h"
 #include "objects/object_services.h"
 #include "objects/stored_classes.h"
+#include "platform/gfx/objects.h"
 
 namespace ql {
 namespace {
@@ -152,6 +153,14 @@ bool SetTextBoxText(TextBoxBody* body, const char* bytes, size_t length) {
     body->style = static_cast<uint16_t>((body->style & ~kTextBoxPoolMask) | pool);
     body->string = PtrToHandle(pool, text).bits;
     return true;
+}
+
+void DestroyTextBox(ScoreObject* object) {
+    if (object == nullptr) return;
+    TextBoxBody& body = AsTextBox(object)->body;
+    FreeTextBoxString(&body);
+    if (body.bitmapCache != 0) gfx::DeleteObject(platform::BitmapHandle{body.bitmapCache});
+    body.bitmapCache = 0;
 }
 
 const char* GetTextBoxString(ScoreObject* textBox) {

@@ -28,14 +28,19 @@ constexpr size_t kCaptionPathWidth = 40;
 // case). A relative path is made absolute against the working folder.
 CommandLineResult ParseCommandLine(std::string& argument);
 
+// The checks of ParseCommandLine after its framing (switch, open form, quotes, line
+// feed): the path as one argument, which may hold quotes and line feeds.
+CommandLineResult ParseOpenPath(std::string& argument);
+
 // True when the extension of the path's last component is one the command line,
 // the open queue and drops accept.
 bool HasAcceptedOpenExtension(std::string_view path);
 
-// The display form of a path of at most `maximum` characters: unchanged when it
-// fits; else the drive ("C:\") or nothing, "...", and the longest tail starting at
-// a separator that fits in maximum - 6 characters (the last maximum - 6 characters
-// when no separator gives one).
+// The display form of a path of at most `maximum` characters (code points; bytes
+// that are no UTF-8 show as U+FFFD, and a character is never cut): the home folder
+// in front becomes "~"; when still too long, "/" or "~/", then "...", then the
+// longest tail that starts at a "/" and fits in maximum - 6 characters, or the last
+// maximum - 6 characters when no "/" gives one.
 std::string ShortenPath(std::string_view path, size_t maximum);
 
 }  // namespace ql

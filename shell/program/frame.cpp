@@ -15,12 +15,18 @@
 #include "platform/win/window.h"
 #include "shell/program/command_line.h"
 #include "shell/program/exception_guard.h"
+#include "shell/program/instance_channel.h"
 #include "shell/program/logo_window.h"
+#include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
+#include "shell/options/measure_numbers_dialog.h"
+#include "shell/options/option_dialogs.h"
+#include "shell/printing/print_document.h"
+#include "shell/recent_files.h"
 #include "shell/settings_store.h"
 
 namespace ql {
@@ -128,8 +134,13 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
         case cmd::kUseSmallPalettes: TogglePaletteSize(); return true;
         case cmd::kSavePreferences: SavePreferences(true); return true;
         case cmd::kAutoSaveActive: ToggleAutoSave(); return true;
+        case cmd::kSetupAutoSave: RunAutosaveCountDialog(); return true;
+        case cmd::kSetBackupCount: RunBackupCopiesDialog(); return true;
+        case cmd::kPickListOptions: RunPickListOptionsDialog(); return true;
         default: break;
     }
+    if (OnPickListCommand(command)) return true;
+    if (PageCommand(command)) return true;
     // The language table's commands: only the built-in language is listed, so
     // choosing it again changes nothing.
     if (command >= cmd::kFirstLanguage && command <= cmd::kLastLanguage) return true;
@@ -181,6 +192,14 @@ intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
     if (FrameCommand(window, command, data)) return 0;
     if (ScoreView* view = State().documents.ActiveView; view != nullptr && ScoreWindowCommand(view, command))
         return 0;
+    if (ScoreView* view = State().documents.ActiveView; view != nullptr && command == cmd::kFilePrint) {
+        PrintDocument(view);
+        return 0;
+    }
+    if (ScoreView* view = State().documents.ActiveView; view != nullptr && command == cmd::kMeasureNumbers) {
+        RunMeasureNumbersDialog(view);
+        return 0;
+    }
     return ui::DefFrameProc(window, Frame().mdiClient, Message::Command, word, data);
 }
 
@@ -198,10 +217,18 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
         case Message::Destroy: return ExitLastStage(window);
         case Message::Command: return FrameOnCommand(window, word, data);
         case Message::DropFiles: return OnDropFiles(data);
+        case Message::InitMenuPopup:
+            // The pick list first; the document client then lists its windows.
+            OnFramePopupOpening(platform::MenuHandle(static_cast<uint32_t>(data)));
+            break;
         default: break;
     }
     if (message == kRelayoutMessage) {
         LayoutFrameClient();
+        return 0;
+    }
+    if (message == kInstanceChannelMessage) {
+        OnInstanceChannelMessage();
         return 0;
     }
     if (message == kTerminationMessage) {

@@ -3,6 +3,7 @@
 // popup of each is the one the document client lists its windows in.
 #include "platform/ui/menu.h"
 #include "shell/program/frame.h"
+#include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 
 namespace ql {
@@ -18,10 +19,26 @@ constexpr MenuItemRow kFrameFile[] = {
     {cmd::kSavePreferences, "Sa&ve Preferences"}, {0, nullptr}, {cmd::kExit, "E&xit"}};
 constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"},
-    {cmd::kCloseView, "&Close"}, {0, nullptr}, {cmd::kSavePreferences, "Sa&ve Preferences"},
+    {cmd::kCloseView, "&Close"}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
+    {cmd::kSavePreferences, "Sa&ve Preferences"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
-                                      {cmd::kUseSmallPalettes, "&Use Small Palettes"}};
+                                      {cmd::kUseSmallPalettes, "&Use Small Palettes"},
+                                      {page_cmd::kDisplayRuler, "Display R&uler"},
+                                      {0, nullptr},
+                                      {page_cmd::kGoToPage, "&Page..."},
+                                      {page_cmd::kGoToMeasure, "&Measure..."},
+                                      {page_cmd::kFindPageMeasure, "Find Page/Measure...\tCtrl+F"},
+                                      {page_cmd::kRepeatFind, "Repeat Find\tF3"},
+                                      {0, nullptr},
+                                      {page_cmd::kInsertPage, "&Insert Page..."},
+                                      {page_cmd::kDeletePage, "&Delete Page..."},
+                                      {page_cmd::kPageSetup, "Pa&ge Setup...\tCtrl+G"},
+                                      {page_cmd::kPageLayout, "Page &Layout...\tCtrl+L"},
+                                      {page_cmd::kMusicMetrics, "Set Music &Metrics..."},
+                                      {page_cmd::kSetMargins, "Set &Margins"},
+                                      {page_cmd::kSetStaffSize, "Set Staff Size"},
+                                      {page_cmd::kSetPageNumber, "Set Page &Number"}};
 constexpr MenuItemRow kChildWindow[] = {
     {cmd::kOpenView, "&Open View"},
     {cmd::kCascade, "&Cascade\tShift+F5"}, {cmd::kTileHorizontally, "Tile &Horizontally\tShift+F4"},

@@ -5,11 +5,15 @@
 #include "core/state.h"
 #include "display/linked_views.h"
 #include "display/painter.h"
+#include "display/view_scroll.h"
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "sequencer/playback.h"
 #include "shell/program/frame.h"
+#include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
+#include "shell/program_options.h"
 #include "shell/shell_services.h"
 
 namespace ql {
@@ -24,7 +28,37 @@ intptr_t OnCreate(WindowHandle window, intptr_t data) {
     if (view == nullptr) return -1;
     win::SetWindowLong(window, kViewWindowLong, reinterpret_cast<intptr_t>(view));
     view->ViewWindow = window;
+    if (Options().RulerOn != 0) CreateRulers(view);
     return 0;
+}
+
+// The rulers, scroll bars, auto-scroll timer and tracking lines of the window's view.
+bool OnRulersAndScrolling(WindowHandle window, Message message, uint32_t word) {
+    ScoreView* view = GetScoreViewOfWindow(window);
+    if (view == nullptr || view->ViewWindow != window) return false;
+    switch (message) {
+        case Message::Size:
+            if (Options().RulerOn != 0) CreateRulers(view);
+            return false;
+        case Message::VerticalScroll:
+            HandleVerticalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)), static_cast<int16_t>(word >> 16));
+            return true;
+        case Message::HorizontalScroll:
+            HandleHorizontalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)), static_cast<int16_t>(word >> 16));
+            return true;
+        case Message::Timer:
+            if (word != kAutoScrollTimer) return false;
+            AutoScrollStep(view, window);
+            return true;
+        case Message::MouseMove:
+            TrackRulerLines(view);
+            return false;
+        case Message::Destroy:
+            DestroyRuler(view);
+            return false;
+        default:
+            return false;
+    }
 }
 
 // The invalid part of the window is painted inside its paint cycle; a window whose
@@ -57,6 +91,7 @@ int CountScoreWindows() {
 intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
     // provisional: the score editor's view procedure (keys, mouse, scrolling, view
     // commands) replaces this one; until then the window paints, activates and closes.
+    if (OnRulersAndScrolling(window, message, word)) return 0;
     switch (message) {
         case Message::Create: return OnCreate(window, data);
         case Message::Paint:
@@ -69,6 +104,7 @@ intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, 
             CloseScoreWindow(window);
             return 0;
         case Message::Destroy:
+            StopPlayback();  // a run never outlives the score it plays
             DestroyViewForWindow(window);
             return 0;
         default: break;

@@ -22,11 +22,14 @@
 #include "shell/program/command_line.h"
 #include "shell/program/exception_guard.h"
 #include "shell/program/frame.h"
+#include "shell/program/instance_channel.h"
 #include "shell/program/logo_window.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/score_child.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/sequencer_window.h"
+#include "shell/recent_files.h"
 #include "shell/settings_store.h"
 #include "shell/shell_services.h"
 
@@ -75,11 +78,7 @@ StartupCode Stop(StartupCode code) {
 
 }  // namespace
 
-std::vector<std::string> PickListAtStart() {
-    // provisional: the pick list and its clean-up at start come with the recent-files
-    // list of the frame's File menu; until then there is nothing to reopen.
-    return {};
-}
+std::vector<std::string> PickListAtStart() { return CleanPickListAtStart(); }
 
 void QueueStartupOpens(const std::vector<std::string>& arguments) {
     bool any = false;
@@ -113,11 +112,13 @@ StartupCode StartProgram(const StartupOptions& options) {
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     CreateReadoutWindow();
+    CreateSequencerWindow();
     if (options.splash)
         ShowSplashWindow();
     else
         ShowProgramFrame();
     QueueStartupOpens(options.arguments);
+    if (options.serveOpenChannel) StartInstanceServer();
     UpdateToolbarButtons(nullptr);
     win::SetFocus(frame);
     return StartupCode::Ok;
@@ -137,6 +138,8 @@ void ShutdownCleanup() {
     ProgramFrame& frame = Frame();
     if (frame.shutdownDone) return;
     frame.shutdownDone = true;
+    DestroySequencerWindow();  // stops a run before anything it plays goes away
+    StopInstanceServer();
     SetShowScoreWindow({});
     State().dialogs.StatusWindow = {};
     ShutdownCoreServices();

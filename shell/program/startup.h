@@ -34,6 +34,9 @@ struct StartupOptions {
     // Without a display: once the opens are done, the program closes its frame
     // (batch use: a file that does not open gives a non-zero code).
     bool exitWhenIdle = false;
+    // Files other starts hand over are opened here (the channel claimed at start,
+    // shell/program/instance_channel.h); batch runs without a display stay apart.
+    bool serveOpenChannel = false;
 };
 
 // Runs start-up; on a failure ShutdownCleanup has run and the code is returned.

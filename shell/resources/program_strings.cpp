@@ -12,6 +12,8 @@
 #include "core/ui/status_bar_notes.h"
 #include "interchange/smf/smf_strings.h"
 #include "notes/pitch/patch_names.h"
+#include "shell/resources/page_dialog_resources.h"
+#include "shell/resources/page_layout_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
 #include "shell/program/program_ids.h"
 #include "shell/shell_strings.h"
@@ -116,6 +118,14 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrFirstChordType + 14, "m7-5"},
     {kStrFirstChordType + 15, "9-5"},
     {kStrOpenInAnotherProcess, " is already open in another process."},
+    {kStrPagePosition, "Page position"},
+    {kStrScrollToMeasure, "Scroll to measure"},
+    {kStrOutOfRange, "Out of range"},
+    {kStrInches, "Inches"},
+    {kStrCentimeters, "Centimeters"},
+    {new_manuscript_dialog::kStrTemplateFilter, " Template (*.tpl)~*.tpl~~"},
+    {kStrPickListNotFound, " (not found)"},
+    {kStrPickListNotMounted, " (not mounted)"},
     // General MIDI program names, by program number.
     {kStrFirstPatchName + 0, "Acoustic Grand Piano"},
     {kStrFirstPatchName + 1, "Bright Acoustic Piano"},

@@ -15,6 +15,8 @@ class ModesTest : public ::testing::Test {
     void TearDown() override;
     // Extends the score to `measures` measures with pages to hold them.
     void Grow(int measures);
+    // A frame window with its status bar, so that status texts are recorded.
+    static void MakeStatusBar();
 
     ScoreView* view_ = nullptr;
     ScoreDocument* doc_ = nullptr;

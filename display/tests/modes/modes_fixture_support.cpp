@@ -7,6 +7,8 @@
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "platform/win/window.h"
 #include "layout/page_format.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
@@ -43,6 +45,21 @@ void ModesTest::TearDown() {
 void ModesTest::Grow(int measures) {
     ASSERT_EQ(AddMeasures(view_, measures), 1);
     ExtendPagesToMeasureCount(view_);
+}
+
+void ModesTest::MakeStatusBar() {
+    win::WindowClass frameClass;
+    frameClass.name = "MdiFrame";
+    frameClass.procedure = win::DefaultWindowProc;
+    win::RegisterWindowClass(frameClass);
+    win::WindowParams params;
+    params.className = "MdiFrame";
+    params.style = win::kStyleVisible | win::kStyleOverlappedWindow;
+    params.rect = {0, 0, 440, 300};
+    const platform::WindowHandle frame = win::CreateWindow(params);
+    State().dialogs.FrameWindow = frame;
+    CreateStatusBar(frame);
+    LayoutStatusBar(frame);
 }
 
 }  // namespace ql::testing_modes

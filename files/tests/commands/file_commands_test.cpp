@@ -19,6 +19,7 @@
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
+#include "shell/resources/page_layout_resources.h"
 
 namespace ql::testing_files {
 namespace {
@@ -420,6 +421,9 @@ TEST_F(FileCommandsTest, NewBuildsTheDialogsChoice) {
     EXPECT_EQ(SaveDocument(document, view), 0);
     EXPECT_EQ(ui::headless::FileDialogs().size(), 1u);
     // The command runs the dialog and clears the opening flag.
+    RegisterPageLayoutResources();
+    ui::headless::SetDialogScript(new_manuscript_dialog::kNewManuscriptDialog,
+                                  [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
     CmdNewManuscript();
     EXPECT_EQ(NewViews().size(), 2u);
     EXPECT_EQ(State().files.Opening, 0);

@@ -91,7 +91,8 @@ TEST_F(CommandLineTest, RelativePathsBecomeAbsolute) {
     EXPECT_EQ(std::filesystem::path(relative), std::filesystem::path(scratch / "here.ql").lexically_normal());
 }
 
-TEST(ShortenPathTest, KeepsTheDriveAndTheLongestTailThatFits) {
+TEST(ShortenPathTest, KeepsTheRootAndTheLongestTailThatFits) {
+    testing::ScopedEnvironment home("HOME", "/home/user");
     struct Row {
         const char* path;
         size_t maximum;
@@ -99,15 +100,44 @@ TEST(ShortenPathTest, KeepsTheDriveAndTheLongestTailThatFits) {
     };
     const Row rows[] = {
         // Fits: unchanged, also exactly at the limit.
-        {"/home/a/score.ql", 40, "/home/a/score.ql"},
+        {"/srv/a/score.ql", 40, "/srv/a/score.ql"},
         {"/abcdefghi", 10, "/abcdefghi"},
-        // A drive stays in front of "...", the tail starts at a separator.
-        {"C:\\Music\\Scores\\Bach\\Inventions\\invention01.ql", 30, "C:\\...\\invention01.ql"},
-        {"/home/user/music/scores/bach/invention01.ql", 30, ".../bach/invention01.ql"},
-        // No separator gives a tail that fits: the last maximum - 6 characters.
-        {"/home/averyveryveryverylongfilename.ql", 20, "...ongfilename.ql"},
+        // The home folder becomes "~", also when the rest fits; a longer name is no home.
+        {"/home/user/score.ql", 40, "~/score.ql"},
+        {"/home/user", 40, "~"},
+        {"/home/username/score.ql", 40, "/home/username/score.ql"},
+        // "/" or "~/" stays in front of "...", the tail starts at a "/".
+        {"/srv/music/scores/bach/inventions/invention01.ql", 32, "/.../inventions/invention01.ql"},
+        {"/srv/music/scores/bach/inventions/invention01.ql", 31, "/.../invention01.ql"},
+        {"/home/user/music/scores/bach/invention01.ql", 30, "~/.../bach/invention01.ql"},
+        // No "/" gives a tail that fits: the last maximum - 6 characters.
+        {"/srv/averyveryveryverylongfilename.ql", 20, "/...ongfilename.ql"},
+        // No "/" after the root at all.
+        {"/averyveryveryverylongfilename.ql", 20, "/...ongfilename.ql"},
+        // A relative path keeps no root.
+        {"music/scores/bach/inventions/invention01.ql", 21, ".../invention01.ql"},
     };
     for (const Row& row : rows) EXPECT_EQ(ShortenPath(row.path, row.maximum), row.shown) << row.path;
+}
+
+TEST(ShortenPathTest, CountsCharactersAndNeverCutsOne) {
+    testing::ScopedEnvironment home("HOME", "/home/user");
+    // Twelve two-byte characters fit in 20 characters though they take 24 bytes.
+    const std::string umlauts = "/srv/\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4.ql";
+    EXPECT_EQ(ShortenPath(umlauts, 20), umlauts);
+    // The tail is 14 characters of three bytes each: every one is whole.
+    auto repeated = [](std::string_view text, int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) out += text;
+        return out;
+    };
+    const std::string_view piece = "\xE6\x9B\xB2";
+    EXPECT_EQ(ShortenPath("/srv/" + repeated(piece, 20), 20), "/..." + repeated(piece, 14));
+    // Bytes that are no UTF-8 show as U+FFFD, one per byte; the input is not changed.
+    EXPECT_EQ(ShortenPath("/srv/a\xFF\xC3.ql", 40), "/srv/a\xEF\xBF\xBD\xEF\xBF\xBD.ql");
+    // An overlong form and a surrogate are no characters either.
+    EXPECT_EQ(ShortenPath("/\xC0\xAF", 40), "/\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(ShortenPath("/\xED\xA0\x80", 40), "/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
+#include "shell/resources/page_layout_resources.h"
+#include "platform/ui/headless.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -55,6 +57,8 @@ TEST_F(ScorePaintTest, AnOpenedScoreIsPaintedInItsWindow) {
 TEST_F(ScorePaintTest, NewOpensAPaintedScoreWindow) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ASSERT_EQ(CountOpenViews(), 0);
+    ui::headless::SetDialogScript(new_manuscript_dialog::kNewManuscriptDialog,
+                                  [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
     win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kFileNew, 0));
     ASSERT_EQ(CountOpenViews(), 1);
     ScoreView* view = State().documents.ActiveView;

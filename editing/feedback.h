@@ -1,0 +1,27 @@
+// Selection feedback: the focused object's handles and outline drawn in XOR over
+// the score, so that drawing the same figure again removes it without a repaint.
+// XOR reaches only the view's window surface (its retained backing store); print
+// and recording surfaces never receive feedback, and strokes are not anti-aliased,
+// so that two draws give back every pixel.
+#pragma once
+
+namespace ql {
+
+struct ScoreView;
+struct HitRecord;
+
+// The XOR drawing state: all view drawing closed and one level opened, feedback
+// pen and brush, raster operation XOR-pen, transparent background, feedback text
+// colour; the selection's drag offset 0. False when the view has no surface.
+bool SetupFeedbackState(ScoreView* view);
+
+// Draws one record by its shape (outline, handle square, ellipse, owner-drawn).
+void DrawHitRecordFeedback(ScoreView* view, HitRecord* record);
+// Draws every record of the focused chain that belongs to the focused object.
+void DrawFocusHandles(ScoreView* view);
+// Edit mode 1 or more: the handles, then the object's DrawTracking.
+void ShowFocusFeedback(ScoreView* view);
+// The handles, then the object's EraseTracking.
+void HideFocusFeedback(ScoreView* view);
+
+}  // namespace ql

@@ -1,0 +1,218 @@
+// The hit-record lists of the selection: collecting the handle chains of the
+// objects at a location into list A (through list B), testing the pointer against
+// them (Ctrl picks the second of two overlapping handles), the hover, and the
+// re-collection over the visible systems. Records that leave the lists are freed
+// with their chains and their owners forget them.
+#include "core/model/grid.h"
+#include "core/model/object_list.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/state.h"
+#include "core/units/save_stacks.h"
+#include "display/view_location.h"
+#include "editing/handle_flags.h"
+#include "editing/selection.h"
+#include "editing/selection_internal.h"
+#include "editing/status_readout.h"
+#include "platform/win/input.h"
+
+namespace ql {
+
+using namespace selection;
+
+namespace {
+
+constexpr int kWalkLimit = 1 << 16;  // records or objects one walk visits at most
+constexpr uint8_t kMarginType = 33;
+
+bool ListContains(const HitRecord& head, const HitRecord& tail, const ScoreObject* owner) {
+    int n = 0;
+    for (const HitRecord* r = head.next.get(); r != nullptr && r != &tail && n < kWalkLimit;
+         r = r->next.get(), ++n)
+        if (r->owner.get() == owner) return true;
+    return false;
+}
+
+bool TypeIsCollected(const SelectionState* s, uint8_t type, bool everyType) {
+    return (everyType && s->toolType == kMarqueeType) || type == s->toolType ||
+           type == s->secondaryType;
+}
+
+// Moves list B's records in right after list A's head and empties B.
+void SpliceListB(SelectionState* s) {
+    HitRecord* first = s->listBHead.next.get();
+    if (first == nullptr || first == &s->listBTail) return;
+    HitRecord* last = s->listBTail.prev.get();
+    HitRecord* after = s->listAHead.next.get();
+    s->listAHead.next = Ref32<HitRecord>::To(first);
+    first->prev = Ref32<HitRecord>::To(&s->listAHead);
+    last->next = Ref32<HitRecord>::To(after);
+    if (after != nullptr) after->prev = Ref32<HitRecord>::To(last);
+    ResetHitList(s->listBHead, s->listBTail);
+}
+
+void CollectChain(ScoreView* view, ScoreObject* chain, bool everyType) {
+    SelectionState* s = Sel();
+    int n = 0;
+    for (ScoreObject* o = chain; o != nullptr && n < kWalkLimit; o = o->next.get(), ++n) {
+        if (!TypeIsCollected(s, o->type, everyType)) continue;
+        if (ListContains(s->listAHead, s->listATail, o) || ListContains(s->listBHead, s->listBTail, o))
+            continue;
+        HitRecord* handles = ClassOf(o).BuildHandles(o, view);
+        if (handles == nullptr) break;
+        if (handles->ownerType == 0) handles->ownerType = o->type;
+        AppendHitRecord(&s->listBTail, handles);
+    }
+}
+
+bool IsMatch(const HitRecord* r, LogicalPoint p, const EventRecord* note) {
+    if (r->style == kShapeNever) return false;
+    if (HitRecordContainsPoint(r, p)) return true;
+    return note != nullptr && r->ownerType == TypeCode(ObjectType::Note) && r->noteEvent.get() == note;
+}
+
+struct Match {
+    HitRecord* listRecord = nullptr;
+    HitRecord* record = nullptr;
+};
+
+// The first matching handle, or with Ctrl the second (a Margin's second gives way
+// to the first). `takeFirst` skips the Ctrl rule.
+Match WalkLists(ScoreView* view, bool takeFirst) {
+    SelectionState* s = Sel();
+    const EventRecord* note = IsNoteOrRestTool() ? HitTestSelectedVoice(view) : nullptr;
+    const bool ctrl = !takeFirst && (win::IsKeyDown(win::Key::Control) || State().input.StickyCtrlFlag);
+    Match first;
+    int n = 0;
+    for (HitRecord* list = s->listAHead.next.get(); list != nullptr && list != &s->listATail && n < kWalkLimit;
+         list = list->next.get()) {
+        for (HitRecord* r = list; r != nullptr && n < kWalkLimit; r = r->child.get(), ++n) {
+            if (!IsUsableRecord(r) || !IsMatch(r, view->pointerPoint, note)) continue;
+            if (!ctrl) return {list, r};
+            if (first.record == nullptr) {
+                first = {list, r};
+                continue;
+            }
+            const ScoreObject* owner = r->owner.get();
+            if (owner != nullptr && owner->type == kMarginType) return first;
+            return {list, r};
+        }
+    }
+    return first;
+}
+
+// A marquee with an empty rectangle is no target: its record leaves list A.
+bool DropEmptyMarquee(HitRecord* list, const ScoreObject* owner) {
+    if (owner == nullptr || owner->type != kMarqueeType) return false;
+    const RecordRect& r = list->inner;
+    if (r.right > r.left && r.bottom > r.top) return false;
+    UnlinkHitRecord(list);
+    return true;
+}
+
+}  // namespace
+
+void AddHitRecords(ScoreView* /*view*/, HitRecord* chain) {
+    SelectionState* s = Sel();
+    if (s == nullptr || chain == nullptr) return;
+    if (ScoreObject* owner = chain->owner.get();
+        owner != nullptr && ListContains(s->listAHead, s->listATail, owner))
+        return;
+    AppendHitRecord(&s->listATail, chain);
+}
+
+void AddObjectHitRecords(ScoreView* view, ScoreObject* chain) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr) return;
+    ResetHitList(s->listBHead, s->listBTail);
+    CollectChain(view, chain, false);
+    SpliceListB(s);
+}
+
+void CollectHitRecordsAtLocation(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr || view->currentCell == nullptr) return;
+    ResetHitList(s->listBHead, s->listBTail);
+    ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
+    ScoreObject* pageList = PageObjectListOf(view);
+    auto members = [](ScoreObject* head) { return head != nullptr ? head->next.get() : nullptr; };
+    switch (s->behaviourCode) {
+        case 0:
+            CollectChain(view, s->voiceChain.get(), true);
+            CollectChain(view, members(cellList), true);
+            CollectChain(view, s->extraChain.get(), true);
+            CollectChain(view, members(pageList), true);
+            break;
+        case 1:
+            CollectChain(view, s->extraChain.get(), true);
+            break;
+        case 2:
+            CollectChain(view, members(pageList), true);
+            break;
+        case 3:
+        case 4:
+            CollectChain(view, s->voiceChain.get(), false);
+            break;
+        default:
+            CollectChain(view, members(cellList), true);
+            CollectChain(view, members(pageList), true);
+            break;
+    }
+    SpliceListB(s);
+}
+
+HitRecord* FindRecordUnderPointer(ScoreView* view) {
+    if (Sel() == nullptr || view == nullptr) return nullptr;
+    return WalkLists(view, true).record;
+}
+
+HitRecord* FindHitRecordOfElement(ScoreObject* object) {
+    SelectionState* s = Sel();
+    if (s == nullptr || object == nullptr) return nullptr;
+    int n = 0;
+    for (HitRecord* r = s->listAHead.next.get(); r != nullptr && r != &s->listATail && n < kWalkLimit;
+         r = r->next.get(), ++n)
+        if (r->owner.get() == object) return r;
+    return nullptr;
+}
+
+int SetHoverRecord(ScoreView* /*view*/, HitRecord* listRecord, HitRecord* hitRecord) {
+    SelectionState* s = Sel();
+    if (s == nullptr || IsDragging() || listRecord == nullptr || hitRecord == nullptr) return 0;
+    ScoreObject* owner = hitRecord->owner.get();
+    s->hoverFlag = 1;
+    s->hoverListRecord = Ref32<HitRecord>::To(listRecord);
+    s->hoverRecord = Ref32<HitRecord>::To(hitRecord);
+    s->hoverObject = Ref32<ScoreObject>::To(owner);
+    if (owner != nullptr && owner->type < kTypeLimit && owner->type != kMarqueeType)
+        ClassOf(owner).SetToolCursor(owner, 0, hitRecord->kind);
+    s->statusRecord = Ref32<HitRecord>::To(hitRecord);
+    return 1;
+}
+
+int HitTestSelectionLists(ScoreView* view, int mode) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr || IsDragging()) return 0;
+    for (int tries = 0; tries < kWalkLimit; ++tries) {
+        const Match m = WalkLists(view, false);
+        if (m.record == nullptr) return 0;
+        ScoreObject* owner = m.record->owner.get();
+        if (!IsUsableObject(owner)) return 0;
+        if (DropEmptyMarquee(m.listRecord, owner)) continue;
+        if (mode != 2) {
+            s->hoverFlag = 1;
+            s->hoverListRecord = Ref32<HitRecord>::To(m.listRecord);
+            s->hoverRecord = Ref32<HitRecord>::To(m.record);
+            ClassOf(owner).SetToolCursor(owner, 0, m.record->kind);
+        }
+        s->hoverObject = Ref32<ScoreObject>::To(owner);
+        if (mode != 1 && m.record != s->statusRecord.get())
+            ShowObjectStatus(view, m.record, owner->type);
+        s->statusRecord = Ref32<HitRecord>::To(m.record);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace ql

@@ -1,0 +1,294 @@
+// Arming, binding and disarming a tool; the standard handler of the object tools;
+// the editor's dialogs; focusing the hovered object for a key; and the
+// re-collection of the hit records over the visible systems.
+#include "core/draw/draw_surface.h"
+#include "core/model/grid.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/state.h"
+#include "core/ui/modal_boxes.h"
+#include "core/ui/status_bar.h"
+#include "core/units/save_stacks.h"
+#include "display/hit_test.h"
+#include "display/view_location.h"
+
+#include <cstring>
+#include <string>
+#include "editing/editor_dialog.h"
+#include "editing/feedback.h"
+#include "editing/selection.h"
+#include "editing/selection_internal.h"
+#include "editing/status_readout.h"
+#include "editing/tools.h"
+#include "platform/win/input.h"
+
+namespace ql {
+
+using namespace selection;
+
+namespace {
+
+constexpr int kIdlePart = 2;
+constexpr const char* kIdleText = "Ready";
+constexpr const char* kBlank = " ";
+constexpr int32_t kNoteSideOffset = 19;  // logical units beside a note for a key focus
+constexpr int kSystemLimit = 1 << 10;
+constexpr int32_t kSystemBand = 1 << 14;  // a system's staves reach at most this far down
+
+// Frees the chains of list A and B except the focused object's, whose owners
+// forget them; hover and status records go with them.
+void EmptyListsKeepingFocus(SelectionState* s) {
+    const ScoreObject* keep = FocusedObject();
+    HitRecord* kept = nullptr;
+    for (HitRecord* head : {&s->listAHead, &s->listBHead}) {
+        HitRecord* tail = head == &s->listAHead ? &s->listATail : &s->listBTail;
+        HitRecord* r = head->next.get();
+        for (int n = 0; r != nullptr && r != tail && n < 1 << 16; ++n) {
+            HitRecord* next = r->next.get();
+            ScoreObject* owner = r->owner.get();
+            if (owner != nullptr && owner == keep) {
+                kept = r;
+            } else {
+                if (owner != nullptr && owner->handleChain.get() == r) owner->handleChain = {};
+                FreeHitRecordChain(r);
+                FreeHitRecord(r);
+            }
+            r = next;
+        }
+        ResetHitList(*head, *tail);
+    }
+    if (kept != nullptr) AppendHitRecord(&s->listATail, kept);
+    s->hoverListRecord = {};
+    s->hoverRecord = {};
+    s->statusRecord = {};
+    s->hoverFlag = 0;
+    s->hoverObject = {};
+}
+
+bool SystemIsVisible(const ScoreView* view, const ScoreSystem* system) {
+    const gfx::Rect& v = view->visibleRect;
+    if (v.bottom <= v.top) return true;  // no visible band known: every system
+    return system->y <= v.bottom && system->y >= v.top - kSystemBand;
+}
+
+// The view's current location, exactly as it was, for a walk that moves it: every
+// field the location setters write comes back on every path.
+class ViewLocationSnapshot {
+  public:
+    explicit ViewLocationSnapshot(ScoreView* view)
+        : view_(view),
+          system_(view->currentSystem),
+          staffRecord_(view->currentStaffRecord),
+          cell_(view->currentCell),
+          voiceChain_(view->voiceChain),
+          staffY_(view->staffY),
+          staff_(view->currentStaff),
+          measure_(view->currentMeasure),
+          slot_(view->currentSlot),
+          length_(view->currentMeasureLength),
+          voiceMask_(view->voiceMask),
+          position_(view->positionWord) {}
+    ~ViewLocationSnapshot() {
+        view_->currentSystem = system_;
+        view_->currentStaffRecord = staffRecord_;
+        view_->currentCell = cell_;
+        view_->voiceChain = voiceChain_;
+        view_->staffY = staffY_;
+        view_->currentStaff = staff_;
+        view_->currentMeasure = measure_;
+        view_->currentSlot = slot_;
+        view_->currentMeasureLength = length_;
+        view_->voiceMask = voiceMask_;
+        view_->positionWord = position_;
+    }
+    ViewLocationSnapshot(const ViewLocationSnapshot&) = delete;
+    ViewLocationSnapshot& operator=(const ViewLocationSnapshot&) = delete;
+
+  private:
+    ScoreView* view_;
+    ScoreSystem* system_;
+    StaffRecord* staffRecord_;
+    MeasureCell* cell_;
+    EventRecord* voiceChain_;
+    int32_t staffY_;
+    int32_t staff_;
+    int32_t measure_;
+    int32_t slot_;
+    int32_t length_;
+    uint8_t voiceMask_;
+    uint32_t position_;
+};
+
+// Status part 0 names the armed tool: "<object name> tool", or "tool" for a type without a name.
+void ShowToolName(int objectType) {
+    const std::string name = ObjectTypeStatusName(objectType);
+    SetStatusText(0, (name.empty() ? std::string("tool") : name + " tool").c_str());
+}
+
+}  // namespace
+
+void RedrawFocusAcrossSystems(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr || view->document == nullptr || view->currentPage == nullptr)
+        return;
+    if (State().program.ShutdownFlag || s->toolType == TypeCode(ObjectType::Area)) return;
+    const ViewLocationSnapshot saved(view);
+    EmptyListsKeepingFocus(s);
+    const int staves = view->document->header.staffCount;
+    int n = 0;
+    for (ScoreSystem* system = view->currentPage->firstSystem.get(); system != nullptr && n < kSystemLimit;
+         system = system->next.get(), ++n) {
+        if (!SystemIsVisible(view, system)) continue;
+        for (int staff = 1; staff <= staves; ++staff)
+            for (int m = system->firstMeasure; m <= system->lastMeasure && m > 0; ++m) {
+                SetCurrentMeasureQuick(view, staff, m);
+                CollectHitRecordsAtLocation(view);
+            }
+    }
+}
+
+int BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHandle /*window*/,
+                  int /*objectType*/) {
+    SelectionState* s = Sel();
+    if (s == nullptr || s->armed == 0) return 0;
+    if (s->bound != 0) return 1;
+    if (view != nullptr) s->boundWindow = view->ViewWindow;
+    RedrawFocusAcrossSystems(view);
+    s->bound = 1;
+    return 1;
+}
+
+void SelectToolType(ScoreView* view, int objectType) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr) return;
+    s->boundWindow = view->ViewWindow;
+    ResetSelection(view, 0);
+    SetStatusText(0, kBlank);
+    SetStatusText(1, kBlank);
+    SetStatusText(kIdlePart, kIdleText);
+    s->editMode = kEditIdle;
+    s->toolCursor = view->toolCursor ? view->toolCursor : win::LoadSystemCursor(win::SystemCursor::Cross);
+    win::SetCursor(s->toolCursor);
+    const int type = objectType >= 0 && objectType < kTypeLimit ? objectType : kMarqueeType;
+    s->defaultObject = Ref32<ScoreObject>::To(PrototypeOf(view, type));
+    s->focusedObject = s->defaultObject;
+    s->behaviourCode = 5;
+    s->toolType = static_cast<uint8_t>(type);
+    s->secondaryType = kNoSecondaryType;
+    s->locationChanged = 1;
+    State().locate.ForceLocationUpdate = 1;
+    s->armed = 1;
+    s->bound = 0;
+    BindArmedTool(view, win::Message::Null, view->ViewWindow, type);
+}
+
+void DeselectTool(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || s->armed == 0) return;
+    if (s->editMode > 0) UnfocusElement(view);
+    ResetSelection(view, 0);
+    State().locate.ForceLocationUpdate = 1;
+    s->locationChanged = 1;
+    s->armed = 0;
+    s->bound = 0;
+    if (view != nullptr) s->boundWindow = view->ViewWindow;
+}
+
+intptr_t ObjectToolHandler(ScoreView* view, int action, ToolRecord* record,
+                           platform::WindowHandle window, win::Message message, uint32_t word,
+                           intptr_t data, int objectType) {
+    if (view == nullptr) return 0;
+    const bool bound = BindArmedTool(view, message, window, objectType) != 0;
+    SelectionState* s = Sel();
+    if (!bound || (action == ToolAction::Message && (s == nullptr || s->armed == 0)))
+        action = ToolAction::SelectThenMessage;
+    switch (action) {
+        case ToolAction::Select:
+        case ToolAction::SelectThenMessage:
+            SelectToolType(view, objectType);
+            ClearStatusBar();
+            ShowToolName(objectType);
+            if (action == ToolAction::Select) return 1;
+            [[fallthrough]];
+        case ToolAction::Message:
+            if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
+            return HandleToolMouseMessage(view, window, message, word, data);
+        case ToolAction::Deselect:
+            DeselectTool(view);
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+int RefreshFocusDrawing(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr) return 0;
+    if (!s->focusedObject) s->focusedObject = s->defaultObject;
+    return SetupFeedbackState(view) ? 1 : 0;
+}
+
+int RunEditorDialog(ScoreView* view, EditorDialogProc procedure, int dialogId) {
+    SelectionState* s = Sel();
+    if (view == nullptr || procedure == nullptr || dialogId == 0 || s == nullptr) return 2;
+    PushViewLocation(view);
+    State().dialogs.ModalFlag = 1;
+    s->modal = 1;
+    s->editMode = kEditFocused;
+    if (view->DrawDepth > 0) EndViewDraw(view);
+    const intptr_t result = ModalDialogBox(view, dialogId, procedure);
+    if (view->ViewWindow) win::SetFocus(view->ViewWindow);
+    if (!s->focusedObject) s->focusedObject = s->defaultObject;
+    SetupFeedbackState(view);
+    s->dragOffsetX = s->dragOffsetY = 0;
+    s->modal = 0;
+    State().dialogs.ModalFlag = 0;
+    State().locate.ForceLocationUpdate = 1;
+    PopViewLocation(view);
+    return static_cast<int>(result);
+}
+
+// A note of the first selected voice under the pointer moves the pointer beside it,
+// on the side the pointer came from.
+static void SnapBesideNote(ScoreView* view) {
+    if (!IsNoteOrRestTool()) return;
+    EventRecord* note = HitTestSelectedVoice(view);
+    if (note == nullptr) return;
+    const LogicalPoint at = GetEventPosition(note, view);
+    const int32_t side = view->pointerPoint.x < at.x ? -kNoteSideOffset : kNoteSideOffset;
+    WarpToLogical(view, LogicalPoint{at.x + side, view->pointerPoint.y});
+}
+
+void FocusHoveredElement(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr) return;
+    SnapBesideNote(view);
+    if (s->hoverFlag == 0) HitTestSelectionLists(view, 0);
+    s->commitAfterMessage = 0;
+    if (s->editMode > 0) {
+        SetupFeedbackState(view);
+        return;
+    }
+    ScoreObject* object = s->hoverObject.get();
+    HitRecord* hover = s->hoverRecord.get();
+    if (!IsUsableObject(object) || !IsUsableRecord(hover)) return;
+    s->commitAfterMessage = 1;
+    s->focusRecord = s->hoverListRecord;
+    SetGrabbedRecord(s, s->hoverRecord.get());
+    s->grabbedKind = hover->kind;
+    s->grabbedOwnerType = hover->ownerType;
+    s->focusedObject = Ref32<ScoreObject>::To(object);
+    HitRecord* focus = s->focusRecord.get();
+    if (object->subtype != SubtypeCode(ObjectSubtype::PageList) && focus != nullptr)
+        SetCurrentMeasure(view, focus->location.location.staff, focus->location.location.measure);
+    s->boundWindow = view->ViewWindow;
+    s->editMode = kEditFocused;
+    ClassOf(object).ReleaseCache(object, view);
+    SetupFeedbackState(view);
+    std::memcpy(s->grabbedAnchor, &hover->location.location, sizeof s->grabbedAnchor);
+    s->pointerOffsetX = view->pointerPoint.x - hover->point.x;
+    s->pointerOffsetY = view->pointerPoint.y - hover->point.y;
+}
+
+}  // namespace ql

@@ -1,0 +1,242 @@
+// A picture's natural size, its cached bitmap and its painting (see
+// picture_class.h). The cache holds the picture at its displayed size in device
+// pixels, in colour, or in black and white when the picture is hidden, has no
+// colour or is shown in black and white; it is kept while the zoom and the kind of
+// output (screen or printer) stay the same.
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "display/anchors.h"
+#include "objects/picture/dib.h"
+#include "objects/picture/picture_class.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/mapping.h"
+#include "platform/gfx/objects.h"
+#include "shell/program_options.h"
+
+namespace ql {
+namespace {
+
+constexpr int kBitmapWidthWord = 1;
+constexpr int kBitmapHeightWord = 2;
+constexpr int kBitmapRowBytesWord = 3;
+constexpr int kBitmapPlanesBitsWord = 4;
+constexpr int kEmfHeaderBytes = 88;
+constexpr uint32_t kEmfHeaderRecord = 1;
+constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
+constexpr size_t kEmfFrameAt = 24;
+constexpr size_t kEmfSignatureAt = 40;
+constexpr double kHundredthsMmPerInch = 2540.0;
+constexpr int kGreyThreshold = 128 * 3;
+
+uint64_t g_renders = 0;
+
+uint32_t U32At(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// The pixels of a picture's image: width, height and colours top to bottom.
+struct PictureImage {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<gfx::Colour> colours;
+};
+
+// A bitmap of format 2 from its description and bytes: 1 bit (0 black, 1 white),
+// 24 or 32 bits, rows top to bottom of the description's row bytes.
+std::optional<PictureImage> DecodeBitmap(const PictureBody& body, const std::vector<uint8_t>& bytes) {
+    int32_t width = static_cast<int32_t>(body.description[kBitmapWidthWord]);
+    int32_t height = static_cast<int32_t>(body.description[kBitmapHeightWord]);
+    uint32_t rowBytes = body.description[kBitmapRowBytesWord];
+    uint32_t planes = body.description[kBitmapPlanesBitsWord] & 0xFFFF;
+    uint32_t bits = body.description[kBitmapPlanesBitsWord] >> 16;
+    if (width <= 0 || height <= 0 || planes != 1 || (bits != 1 && bits != 24 && bits != 32)) return std::nullopt;
+    if (static_cast<uint64_t>(rowBytes) * 8 < static_cast<uint64_t>(width) * bits) return std::nullopt;
+    if (static_cast<uint64_t>(rowBytes) * height > bytes.size()) return std::nullopt;
+    PictureImage image{width, height, std::vector<gfx::Colour>(static_cast<size_t>(width) * height)};
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* row = bytes.data() + static_cast<size_t>(y) * rowBytes;
+        for (int32_t x = 0; x < width; ++x) {
+            gfx::Colour c = bits == 1 ? (((row[x / 8] >> (7 - x % 8)) & 1) ? gfx::kWhite : gfx::kBlack)
+                            : bits == 24 ? gfx::Rgb(row[3 * x + 2], row[3 * x + 1], row[3 * x])
+                                         : gfx::Rgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+            image.colours[static_cast<size_t>(y) * width + x] = c;
+        }
+    }
+    return image;
+}
+
+std::optional<PictureImage> DecodePicture(PictureObject* picture, ScoreDocument* document) {
+    const std::vector<uint8_t>* bytes = PictureBytesOf(picture, document);
+    if (bytes == nullptr) return std::nullopt;
+    if (picture->body.format == kPictureFormatBitmap) return DecodeBitmap(picture->body, *bytes);
+    if (picture->body.format != kPictureFormatDib) return std::nullopt;
+    std::optional<DibLayout> layout = CheckDib(bytes->data(), bytes->size());
+    if (!layout) return std::nullopt;
+    return PictureImage{layout->width, layout->height, DecodeDibPixels(bytes->data(), *layout)};
+}
+
+// The device size of an enhanced metafile's frame (hundredths of a millimetre) at
+// the screen's resolution; nothing for bytes that do not start with its header.
+std::optional<gfx::Size> MetafileDeviceSize(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() < static_cast<size_t>(kEmfHeaderBytes)) return std::nullopt;
+    const uint8_t* p = bytes.data();
+    if (U32At(p) != kEmfHeaderRecord || U32At(p + kEmfSignatureAt) != kEmfSignature) return std::nullopt;
+    auto frame = [p](size_t at) { return static_cast<int32_t>(U32At(p + kEmfFrameAt + at)); };
+    int64_t w = static_cast<int64_t>(frame(8)) - frame(0);
+    int64_t h = static_cast<int64_t>(frame(12)) - frame(4);
+    int dpiX = State().drawing.ScreenDpiX > 0 ? State().drawing.ScreenDpiX : 96;
+    int dpiY = State().drawing.ScreenDpiY > 0 ? State().drawing.ScreenDpiY : 96;
+    return gfx::Size{static_cast<int32_t>(std::abs(w) * dpiX / kHundredthsMmPerInch),
+                     static_cast<int32_t>(std::abs(h) * dpiY / kHundredthsMmPerInch)};
+}
+
+bool ShowsInBlackAndWhite(const PictureBody& body) {
+    return (body.flags & kPictureHidden) != 0 || !IsColourPicture(body);
+}
+
+void ToBlackAndWhite(std::vector<gfx::Colour>& colours) {
+    for (gfx::Colour& c : colours) {
+        int sum = gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c);
+        c = sum < kGreyThreshold ? gfx::kBlack : gfx::kWhite;
+    }
+}
+
+// Renders the cache at the displayed size in device pixels; false when nothing could
+// be made.
+bool RenderCache(PictureObject* picture, ScoreView* view) {
+    std::optional<PictureImage> image = DecodePicture(picture, view->document);
+    if (!image || !view->ViewDC) return false;
+    PictureBody& body = picture->body;
+    int32_t width = body.width;
+    int32_t height = body.height;
+    if (width <= 0) width = kSmallestPicture;
+    if (height <= 0) height = kSmallestPicture;
+    gfx::Size device = gfx::LogicalToDeviceDistance(view->ViewDC, {width, height});
+    device.cx = std::max(std::abs(device.cx), 1);
+    device.cy = std::max(std::abs(device.cy), 1);
+    if (ShowsInBlackAndWhite(body)) ToBlackAndWhite(image->colours);
+    platform::BitmapHandle source = gfx::CreateBitmapFromColours(image->width, image->height, image->colours);
+    platform::BitmapHandle cache = gfx::CreateImageBitmap(device.cx, device.cy);
+    if (!source || !cache) {
+        if (source) gfx::DeleteObject(source);
+        if (cache) gfx::DeleteObject(cache);
+        return false;
+    }
+    platform::DcHandle from = gfx::CreateMemoryContext(view->ViewDC);
+    platform::DcHandle to = gfx::CreateMemoryContext(view->ViewDC);
+    platform::BitmapHandle oldFrom = gfx::SelectObject(from, source);
+    platform::BitmapHandle oldTo = gfx::SelectObject(to, cache);
+    gfx::StretchBlit(to, {0, 0, device.cx, device.cy}, from, {0, 0, image->width, image->height},
+                     gfx::RasterOp::SourceCopy);
+    gfx::SelectObject(from, oldFrom);
+    gfx::SelectObject(to, oldTo);
+    gfx::DeleteContext(from);
+    gfx::DeleteContext(to);
+    gfx::DeleteObject(source);
+    picture->cache = cache.bits;
+    picture->cacheWidth = width;
+    picture->cacheHeight = height;
+    body.cacheZoom = static_cast<uint8_t>(ZoomLevel(view));
+    ++g_renders;
+    return true;
+}
+
+// The cache fits when built at the view's zoom for the same kind of output.
+bool CacheFits(const PictureObject* picture, const ScoreView* view, bool printing) {
+    bool builtForPrinter = (picture->body.flags & kPicturePrinterCache) != 0;
+    return picture->cache != 0 && picture->body.cacheZoom == static_cast<uint8_t>(ZoomLevel(view)) &&
+           builtForPrinter == printing;
+}
+
+void BlitCache(PictureObject* picture, ScoreView* view, LogicalPoint at) {
+    platform::BitmapHandle cache{picture->cache};
+    gfx::BitmapInfo info;
+    if (!gfx::GetBitmapInfo(cache, &info)) return;
+    platform::DcHandle memory = gfx::CreateMemoryContext(view->ViewDC);
+    platform::BitmapHandle old = gfx::SelectObject(memory, cache);
+    bool opaque = (picture->body.flags & kPictureOpaque) != 0;
+    gfx::StretchBlit(view->ViewDC, {at.x, at.y, at.x + picture->body.width, at.y + picture->body.height},
+                     memory, {0, 0, info.width, info.height},
+                     opaque ? gfx::RasterOp::SourceCopy : gfx::RasterOp::SourceAnd);
+    gfx::SelectObject(memory, old);
+    gfx::DeleteContext(memory);
+}
+
+bool IsBeingDragged(const ScoreObject* object) {
+    SelectionState* selection = TheSelectionState();
+    return selection != nullptr && selection->editMode == 2 && selection->focusedObject.get() == object;
+}
+
+}  // namespace
+
+uint64_t PictureCacheRenders() {
+    return g_renders;
+}
+
+void DropPictureCache(PictureObject* picture) {
+    if (picture->cache != 0) gfx::DeleteObject(platform::BitmapHandle{picture->cache});
+    picture->cache = 0;
+}
+
+LogicalPoint PictureNaturalSize(PictureObject* picture, ScoreView* view) {
+    LogicalPoint size{kSmallestPicture, kSmallestPicture};
+    const std::vector<uint8_t>* bytes = PictureBytesOf(picture, view->document);
+    if (bytes == nullptr) return size;
+    std::optional<gfx::Size> device;
+    if (picture->body.format == kPictureFormatMetafile) {
+        device = MetafileDeviceSize(*bytes);
+    } else if (std::optional<PictureImage> image = DecodePicture(picture, view->document)) {
+        device = gfx::Size{image->width, image->height};
+    }
+    if (!device) return size;
+    BeginViewDraw(view);
+    gfx::Size logical = view->ViewDC ? gfx::DeviceToLogicalDistance(view->ViewDC, *device) : *device;
+    EndViewDraw(view);
+    size.x = std::max(std::abs(logical.cx), kSmallestPicture);
+    size.y = std::max(std::abs(logical.cy), kSmallestPicture);
+    return size;
+}
+
+void SetPictureNaturalSize(PictureObject* picture, ScoreView* view) {
+    LogicalPoint size = PictureNaturalSize(picture, view);
+    picture->body.width = size.x;
+    picture->body.height = size.y;
+    DropPictureCache(picture);
+}
+
+void PictureClass::Update(ScoreObject* object, ScoreView* view) const {
+    Paint(object, view);
+}
+
+void PictureClass::Paint(ScoreObject* object, ScoreView* view) const {
+    PictureObject* picture = AsPicture(object);
+    if (view == nullptr || picture->data == 0) return;
+    bool printing = IsPrinting();
+    bool pictureOutput = State().display.painter.pictureOutput != 0 || static_cast<bool>(view->ViewMirrorDC);
+    if (IsBeingDragged(object) && !printing && !pictureOutput) return;
+    bool hidden = (picture->body.flags & kPictureHidden) != 0;
+    if (hidden && Options().ShowHidden == 0) return;
+    LogicalPoint at{};
+    DecodeAnchors(view, SubtypeCode(ObjectSubtype::PageList), &picture->body.location, &at, 1);
+    BeginViewDraw(view);
+    if (view->ViewDC) {
+        if (!pictureOutput && !CacheFits(picture, view, printing)) {
+            DropPictureCache(picture);
+            RenderCache(picture, view);
+            picture->body.flags = static_cast<uint8_t>(printing ? (picture->body.flags | kPicturePrinterCache)
+                                                                : (picture->body.flags & ~kPicturePrinterCache));
+        }
+        if (picture->cache != 0) BlitCache(picture, view, at);
+    }
+    EndViewDraw(view);
+}
+
+}  // namespace ql

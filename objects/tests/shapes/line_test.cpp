@@ -1,0 +1,232 @@
+// Straight and wavy lines: creation, the wave figure and its layout along
+// horizontal, vertical and slanted lines, outlines below zoom 10 and filled figures
+// from it, end drags with the middle handle following, straightening and the Shift
+// constraint.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "core/draw/draw_surface.h"
+#include "core/memory/pool.h"
+#include "core/model/object_list.h"
+#include "core/objects/class_table.h"
+#include "core/objects/selection_state.h"
+#include "editing/tools.h"
+#include "objects/graphics/graphic_class.h"
+#include "objects/graphics/wave_outline.h"
+#include "objects/tests/shapes/shapes_fixture.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/objects.h"
+
+namespace ql::testing_shapes {
+namespace {
+
+using graphics::LayOutWave;
+using graphics::WaveLayout;
+using graphics::WaveOutline;
+
+class LineTest : public ShapesTest {
+  protected:
+    void TearDown() override {
+        SetWavyLineArmed(false);
+        ShapesTest::TearDown();
+    }
+    ScoreObject* Create(LogicalPoint click) {
+        ScoreObject* prototype = ConstructObject(TypeCode(ObjectType::Line));
+        view_->pointerPoint = click;
+        ScoreObject* made = ClassOf(prototype).CreateAtClick(prototype, view_);
+        FreeRecord(kTextObjectPool, prototype);
+        return made;
+    }
+    void Straighten(ScoreObject* line) { ClassOf(line).Invalidate(line, view_); }
+    // Draws a wavy line with a white pen and a black brush: only a filled figure
+    // leaves dark pixels.
+    int DarkOfWave(int32_t zoom) {
+        view_->zoom = zoom;
+        ClearWindow();
+        ScoreObject* line = Graphic(ObjectType::Line, {kPageOrigin + 256, kPageOrigin + 512}, 2048, 0);
+        Body(line).style = kLineWavy;
+        BeginViewDraw(view_);
+        int saved = gfx::SaveContext(view_->ViewDC);
+        gfx::SelectObject(view_->ViewDC, gfx::GetStockPen(gfx::StockPen::White));
+        gfx::SelectObject(view_->ViewDC, gfx::GetStockBrush(gfx::StockBrush::Black));
+        ClassOf(line).Draw(line, view_);
+        gfx::RestoreContext(view_->ViewDC, saved);
+        EndViewDraw(view_);
+        UnlinkObject(line);
+        FreeRecord(kTextObjectPool, line);
+        int dark = 0;
+        for (int row = 0; row < 100; ++row) dark += DarkInRow(row, 0, 399);
+        return dark;
+    }
+};
+
+// A new line is horizontal, 256 long, from the click; wavy while the tool's flag is
+// set; refused without staves outside page layout, a page item without staves.
+TEST_F(LineTest, ClickMakesAHorizontalLine) {
+    ScoreObject* line = Create({700, 900});
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(Anchor(line).x, 700);
+    EXPECT_EQ(Anchor(line).y, 900);
+    EXPECT_EQ(V(Body(line).width), 256);
+    EXPECT_EQ(V(Body(line).height), 0);
+    EXPECT_EQ(V(Body(line).style), kLineStraight);
+    SetWavyLineArmed(true);
+    EXPECT_EQ(V(Body(Create({0, 0})).style), kLineWavy);
+    doc_->header.staffCount = 0;
+    view_->pageView = 0;
+    EXPECT_EQ(Create({0, 0}), nullptr);
+}
+
+// The flattened figure: at most 200 points, none repeated in a row, through the
+// segment ends, and the right-to-left segments run right to left.
+TEST_F(LineTest, WaveOutlineIsFlattenedInOrder) {
+    const std::vector<gfx::Point>& outline = WaveOutline();
+    ASSERT_GT(outline.size(), 4u);
+    EXPECT_LE(outline.size(), 200u);
+    EXPECT_EQ(outline.front().x, 0);
+    EXPECT_EQ(outline.front().y, 0);
+    size_t at128 = outline.size();
+    for (size_t i = 1; i < outline.size(); ++i) {
+        EXPECT_FALSE(outline[i].x == outline[i - 1].x && outline[i].y == outline[i - 1].y) << i;
+        if (outline[i].x == 128 && outline[i].y == 0) at128 = i;
+    }
+    ASSERT_LT(at128 + 1, outline.size());
+    EXPECT_LT(outline[at128 + 1].x, 128);  // the way back is sampled reversed, kept in order
+    EXPECT_GT(outline[at128 + 1].y, 0);
+    EXPECT_EQ(&WaveOutline(), &outline);  // made once
+}
+
+// Horizontal 300: three figures from the start point; a right-to-left line starts
+// at its left end; vertical 128: one figure with x and y swapped; slanted 300
+// (180, 240): three figures, started half of 44 back along the line.
+TEST_F(LineTest, WaveLayouts) {
+    WaveLayout horizontal = LayOutWave({1000, 500}, 300, 0);
+    EXPECT_EQ(horizontal.copies, 3);
+    EXPECT_EQ(horizontal.step.x, 128);
+    EXPECT_EQ(horizontal.step.y, 0);
+    EXPECT_EQ(horizontal.figure[0].x, 1000);
+    EXPECT_EQ(horizontal.figure[0].y, 500);
+    WaveLayout leftward = LayOutWave({1000, 500}, -300, 0);
+    EXPECT_EQ(leftward.figure[0].x, 700);
+    WaveLayout vertical = LayOutWave({1000, 500}, 0, 128);
+    EXPECT_EQ(vertical.copies, 1);
+    const std::vector<gfx::Point>& outline = WaveOutline();
+    for (size_t i = 0; i < outline.size(); ++i) {
+        EXPECT_EQ(vertical.figure[i].x, 1000 + outline[i].y);
+        EXPECT_EQ(vertical.figure[i].y, 500 + outline[i].x);
+    }
+    EXPECT_EQ(LayOutWave({0, 0}, 0, -129).copies, 2);
+    EXPECT_EQ(LayOutWave({0, 0}, 0, -129).step.y, -128);
+    WaveLayout slanted = LayOutWave({1000, 500}, 180, 240);
+    EXPECT_EQ(slanted.copies, 3);
+    EXPECT_EQ(slanted.figure[0].x, 1000 - 13);  // trunc(180 / 300 * 44) / 2
+    EXPECT_EQ(slanted.figure[0].y, 500 - 17);   // trunc(240 / 300 * 44) / 2
+    EXPECT_EQ(slanted.step.x, 76);
+    EXPECT_EQ(slanted.step.y, 102);
+    EXPECT_EQ(LayOutWave({0, 0}, 0, 0).copies, 0);
+}
+
+// Below zoom 10 the figures are outlines (the pen only), from 10 they are filled.
+TEST_F(LineTest, WavesAreFilledFromZoom10) {
+    OpenWindow(400, 100);
+    EXPECT_EQ(DarkOfWave(9), 0);
+    EXPECT_GT(DarkOfWave(10), 0);
+}
+
+// The middle handle's square: 128 units, 256 along an axis longer than 256.
+TEST_F(LineTest, MiddleHandleRect) {
+    RecordRect shortLine = MiddleHandleRect({0, 0}, {256, 0});
+    EXPECT_EQ(shortLine, (RecordRect{64, -64, 192, 64}));
+    RecordRect longLine = MiddleHandleRect({600, 0}, {0, 10});
+    EXPECT_EQ(longLine, (RecordRect{172, -59, 428, 69}));
+}
+
+// Dragging an end moves only that end; the extent and the middle handle follow;
+// the middle handle itself moves the whole line.
+TEST_F(LineTest, EndDragAndWholeMove) {
+    ScoreObject* line = Graphic(ObjectType::Line, {1000, 1000}, 256, 0);
+    Grab(line, 0);
+    Move(line, -100, 50);
+    EXPECT_EQ(V(Body(line).width), 356);
+    EXPECT_EQ(V(Body(line).height), -50);
+    HitRecord* middle = chain_->child->child.get();
+    EXPECT_EQ(middle->outer, MiddleHandleRect({900, 1050}, {1256, 1000}));
+    EXPECT_NE(Commit(line), 0);
+    EXPECT_EQ(Anchor(line).x, 900);
+    EXPECT_EQ(Anchor(line).y, 1050);
+    Grab(line, kLineMiddleHandle);
+    Move(line, 30, 30);  // an end drag does nothing on the middle handle
+    EXPECT_EQ(V(Body(line).width), 356);
+    MoveWhole(line, 30, 30);
+    EXPECT_EQ(chain_->point.x, 930);
+    EXPECT_EQ(chain_->child->point.y, 1030);
+    EXPECT_NE(Commit(line), 0);
+    EXPECT_EQ(Anchor(line).x, 930);
+    EXPECT_EQ(V(Body(line).width), 356);
+}
+
+// Straightening from the middle handle: |dx| <= |dy| gives a vertical line at the
+// midpoint x; from an end handle at that end's x; a horizontal or vertical line is
+// left alone.
+TEST_F(LineTest, Straightening) {
+    ScoreObject* line = Graphic(ObjectType::Line, {1000, 1000}, 100, 300);
+    Grab(line, kLineMiddleHandle);
+    Straighten(line);
+    EXPECT_EQ(V(Body(line).width), 0);
+    EXPECT_EQ(V(Body(line).height), 300);
+    EXPECT_EQ(Anchor(line).x, 1050);
+    EXPECT_EQ(Anchor(line).y, 1000);
+    ScoreObject* flat = Graphic(ObjectType::Line, {1000, 1000}, 300, -100);
+    Grab(flat, 1);
+    Straighten(flat);
+    EXPECT_EQ(V(Body(flat).height), 0);
+    EXPECT_EQ(Anchor(flat).y, 900);  // the end handle's y
+    Grab(flat, 0);
+    Straighten(flat);  // already horizontal: unchanged
+    EXPECT_EQ(Anchor(flat).y, 900);
+    EXPECT_EQ(V(Body(flat).width), 300);
+}
+
+// Shift keeps a dragged end level with or straight above the other end.
+TEST_F(LineTest, ShiftKeepsAnEndOnTheAxis) {
+    ScoreObject* line = Graphic(ObjectType::Line, {1000, 1000}, 256, 0);
+    Grab(line, 1);
+    Move(line, -216, 300, true);  // |40| <= |300|: vertical
+    EXPECT_EQ(V(Body(line).width), 0);
+    EXPECT_EQ(V(Body(line).height), 300);
+    Move(line, 400, -250, true);  // |400| > |50|: horizontal
+    EXPECT_EQ(V(Body(line).width), 400);
+    EXPECT_EQ(V(Body(line).height), 0);
+}
+
+// A straight line of width code 2 is 4 pixels thick at zoom 16.
+TEST_F(LineTest, StraightLineWidthOnTheWindow) {
+    OpenWindow(400, 200);
+    ScoreObject* line = Graphic(ObjectType::Line, {kPageOrigin + 512, kPageOrigin + 512}, 1024, 0);
+    Body(line).penWidth = 2;
+    ClassOf(line).Paint(line, view_);
+    gfx::Point mid = Device(kPageOrigin + 1024, kPageOrigin + 512);
+    EXPECT_LE(std::abs(DarkInColumn(mid.x, mid.y - 10, mid.y + 10) - 4), 1);
+    SavePicture("line_width_code2.png");
+}
+
+// The line tool's alternate face 182 arms wavy lines; another face straight ones;
+// arming shows "Line tool".
+TEST_F(LineTest, LineToolFacesArmTheStyle) {
+    ToolRecord wavy;
+    wavy.bitmapId = 182;
+    ToolRecord straight;
+    straight.bitmapId = 175;
+    LineTool(view_, ToolAction::AlternateChosen, &wavy, {}, win::Message::MouseMove, 0, 0);
+    EXPECT_TRUE(WavyLineArmed());
+    EXPECT_EQ(TheSelectionState()->toolType, TypeCode(ObjectType::Line));
+    LineTool(view_, ToolAction::AlternateChosen, &straight, {}, win::Message::MouseMove, 0, 0);
+    EXPECT_FALSE(WavyLineArmed());
+    LineTool(view_, ToolAction::Select, nullptr, {}, win::Message::MouseMove, 0, 0);
+    EXPECT_FALSE(WavyLineArmed());  // a plain select keeps the style
+}
+
+}  // namespace
+}  // namespace ql::testing_shapes

@@ -1,0 +1,373 @@
+// Pictures: pasting from the clipboard (a metafile preferred to a bitmap, the pixels
+// of a 256-colour DIB after its 256 four-byte entries and of a core-header DIB after
+// three-byte entries, compressed bitmaps refused, Cancel placing nothing), resizing
+// with and without the kept ratio, "H" as an undoable step, Edit Copy, the "Color"
+// choice of a monochrome bitmap, the cache's reuse, and damaged bytes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "core/draw/draw_surface.h"
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/object_list.h"
+#include "core/objects/class_table.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/undo/undo.h"
+#include "display/anchors.h"
+#include "objects/picture/dib.h"
+#include "objects/picture/picture_class.h"
+#include "objects/tests/shapes/shapes_fixture.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/recording.h"
+#include "platform/sys/clipboard.h"
+#include "platform/sys/clipboard_headless.h"
+#include "platform/ui/headless.h"
+#include "platform/win/paint.h"
+#include "shell/program_options.h"
+#include "shell/resources/shape_dialog_resources.h"
+
+namespace ql::testing_shapes {
+namespace {
+
+using sys::ClipboardFormat;
+using ui::headless::DialogDriver;
+
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& b, uint16_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+// The palette entry of an index in the test pattern.
+gfx::Colour PatternColour(int index) {
+    return gfx::Rgb(static_cast<uint8_t>(index), static_cast<uint8_t>(255 - index), 64);
+}
+
+// An 8-bit DIB of width x height whose pixel (x, y) from the top has index 16y + 4x +
+// 10; with `core` a 12-byte header and three-byte entries, else a 40-byte header
+// and 256 four-byte entries. `compression` goes into the information header.
+std::vector<uint8_t> PatternDib(int width, int height, bool core, uint32_t compression = 0) {
+    std::vector<uint8_t> b;
+    if (core) {
+        Put32(b, 12);
+        Put16(b, static_cast<uint16_t>(width));
+        Put16(b, static_cast<uint16_t>(height));
+        Put16(b, 1);
+        Put16(b, 8);
+    } else {
+        Put32(b, 40);
+        Put32(b, static_cast<uint32_t>(width));
+        Put32(b, static_cast<uint32_t>(height));
+        Put16(b, 1);
+        Put16(b, 8);
+        Put32(b, compression);
+        for (int i = 0; i < 5; ++i) Put32(b, 0);  // image size, resolutions, colours used, important
+    }
+    for (int i = 0; i < 256; ++i) {
+        gfx::Colour c = PatternColour(i);
+        b.push_back(gfx::BlueOf(c));
+        b.push_back(gfx::GreenOf(c));
+        b.push_back(gfx::RedOf(c));
+        if (!core) b.push_back(0);
+    }
+    int stride = (width + 3) / 4 * 4;
+    for (int row = height - 1; row >= 0; --row) {  // bottom row first
+        for (int x = 0; x < stride; ++x) b.push_back(x < width ? static_cast<uint8_t>(16 * row + 4 * x + 10) : 0);
+    }
+    return b;
+}
+
+// A 1-bit DIB (two colours, black and white).
+std::vector<uint8_t> MonochromeDib() {
+    std::vector<uint8_t> b;
+    Put32(b, 40);
+    Put32(b, 8);
+    Put32(b, 2);
+    Put16(b, 1);
+    Put16(b, 1);
+    for (int i = 0; i < 6; ++i) Put32(b, 0);
+    Put32(b, 0x000000);
+    Put32(b, 0xFFFFFF);
+    Put32(b, 0xF0000000);
+    Put32(b, 0x0F000000);
+    return b;
+}
+
+// The header record of an enhanced metafile with a frame of 2540 x 1270 hundredths
+// of a millimetre (one inch by half an inch).
+std::vector<uint8_t> Metafile() {
+    std::vector<uint8_t> b;
+    Put32(b, 1);   // header record
+    Put32(b, 88);  // its size
+    for (int i = 0; i < 4; ++i) Put32(b, 0);  // bounds
+    Put32(b, 0);
+    Put32(b, 0);
+    Put32(b, 2540);
+    Put32(b, 1270);
+    Put32(b, 0x464D4520);  // " EMF"
+    while (b.size() < 88) b.push_back(0);
+    return b;
+}
+
+class PictureTest : public ShapesTest {
+  protected:
+    void SetUp() override {
+        ShapesTest::SetUp();
+        sys::headless::ResetClipboard();
+        RegisterShapeDialogResources();
+    }
+    void TearDown() override {
+        sys::headless::ResetClipboard();
+        Options().ShowHidden = 0;
+        State().drawing.PrintDC = platform::DcHandle{};
+        ShapesTest::TearDown();
+    }
+    void Offer(std::initializer_list<std::pair<ClipboardFormat, std::vector<uint8_t>>> blocks) {
+        ASSERT_TRUE(sys::OpenClipboard(platform::WindowHandle{}));
+        sys::EmptyClipboard();
+        for (const auto& block : blocks) sys::SetClipboardData(block.first, block.second);
+        sys::CloseClipboard();
+    }
+    // Pastes at a page point, the dialog answered by `script` (OK by default).
+    PictureObject* Paste(LogicalPoint at, ui::headless::DialogScript script = {}) {
+        if (!script) script = [](DialogDriver& d) { d.Click(ui::kIdOk); };
+        ui::headless::SetDialogScript(picture_dialog::kDialog, script);
+        ScoreObject* prototype = ConstructObject(TypeCode(ObjectType::Picture));
+        view_->pointerPoint = at;
+        ScoreObject* made = ClassOf(prototype).CreateAtClick(prototype, view_);
+        FreeRecord(kLargeObjectPool, prototype);
+        return made != nullptr ? AsPicture(made) : nullptr;
+    }
+    PictureObject* Placed(int32_t width, int32_t height, uint8_t flags) {
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Picture));
+        object->subtype = SubtypeCode(ObjectSubtype::PageList);
+        LogicalPoint at{kPageOrigin + 800, kPageOrigin + 800};
+        EncodePageAnchors(view_, &AsPicture(object)->body.location, &at, 1);
+        AsPicture(object)->body.width = width;
+        AsPicture(object)->body.height = height;
+        AsPicture(object)->body.flags = flags;
+        InsertObjectBySubtype(view_, object);
+        return AsPicture(object);
+    }
+    ScoreObject* Header(PictureObject* picture) { return &picture->header; }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& box : ui::headless::MessageBoxes()) texts.push_back(box.text);
+        return texts;
+    }
+};
+
+// A metafile and a bitmap on offer: the picture is the metafile, its bytes kept as
+// they are, its natural size the frame at the screen's resolution.
+TEST_F(PictureTest, MetafilePreferredToBitmap) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::EnhancedMetafile, Metafile()}, {ClipboardFormat::Dib, PatternDib(4, 2, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(V(picture->body.format), kPictureFormatMetafile);
+    EXPECT_EQ(*PictureBytesOf(picture, doc_), Metafile());
+    EXPECT_EQ(V(picture->body.width), 96 * 8);  // an inch at 96 dots, 8 units a pixel
+    EXPECT_EQ(V(picture->body.height), 48 * 8);
+    EXPECT_EQ(sys::headless::ClipboardOpenCount(), sys::headless::ClipboardCloseCount());
+}
+
+// A 256-colour DIB finds its pixels after 256 four-byte entries; a core-header DIB
+// after 256 three-byte entries: the painted pixels are the pattern's colours.
+TEST_F(PictureTest, DibPixelsAfterTheirColourTable) {
+    OpenWindow(300, 200);
+    for (bool core : {false, true}) {
+        ClearWindow();
+        Offer({{ClipboardFormat::Dib, PatternDib(8, 4, core)}});
+        PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(V(picture->body.format), kPictureFormatDib);
+        EXPECT_EQ(V(picture->body.width), 8 * 8);  // 8 pixels at 8 units a pixel
+        ClassOf(Header(picture)).Paint(Header(picture), view_);
+        gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+        platform::BitmapHandle image = win::GetWindowImage(window_);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x)
+                EXPECT_EQ(gfx::GetBitmapPixel(image, origin.x + x, origin.y + y), PatternColour(16 * y + 4 * x + 10))
+                    << (core ? "core " : "info ") << x << "," << y;
+        SavePicture(core ? "picture_core_dib.png" : "picture_256_colour_dib.png");
+        UnlinkObject(Header(picture));
+        ReleaseObjectByType(doc_, Header(picture));
+    }
+}
+
+// Compressed bitmaps are refused with their message; nothing is placed; the
+// clipboard is closed again.
+TEST_F(PictureTest, CompressedBitmapRefused) {
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false, 1)}});
+    EXPECT_EQ(Paste({0, 0}), nullptr);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Unable to import compressed bitmaps."});
+    EXPECT_FALSE(sys::IsClipboardOpen());
+    EXPECT_EQ(doc_->ownedRecords.size(), 0u);
+}
+
+// Nothing on offer: the message, no picture. Cancel of "Paste Picture": nothing
+// placed, the clipboard not even opened.
+TEST_F(PictureTest, NothingOfferedAndCancel) {
+    EXPECT_EQ(Paste({0, 0}), nullptr);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"No picture available on clipboard."});
+    Offer({{ClipboardFormat::Dib, PatternDib(4, 2, false)}});
+    int opens = sys::headless::ClipboardOpenCount();
+    EXPECT_EQ(Paste({0, 0}, [](DialogDriver& d) { d.Click(ui::kIdCancel); }), nullptr);
+    EXPECT_EQ(sys::headless::ClipboardOpenCount(), opens);
+    EXPECT_EQ(sys::headless::ClipboardFormats(), std::vector<ClipboardFormat>{ClipboardFormat::Dib});
+}
+
+// Keep ratio: the bottom-right corner of 400 x 200 stays 2 : 1; an edge cannot
+// move. Without it the left edge dragged past the right leaves 8 device pixels.
+TEST_F(PictureTest, ResizingKeepsTheRatio) {
+    OpenWindow(300, 200);
+    PictureObject* picture = Placed(400, 200, kPictureKeepRatio);
+    ScoreObject* object = Header(picture);
+    Grab(object, 4);
+    Move(object, 100, 10, true);
+    EXPECT_EQ(V(picture->body.width), 500);
+    EXPECT_EQ(V(picture->body.height), 250);
+    Move(object, -20, -100, true);  // y leads: x follows at twice its offset
+    EXPECT_EQ(V(picture->body.width), 300);
+    EXPECT_EQ(V(picture->body.height), 150);
+    Grab(object, 3);
+    int32_t width = picture->body.width;
+    Move(object, 64, 0, true);
+    EXPECT_EQ(V(picture->body.width), width);
+    picture->body.flags = 0;
+    Grab(object, 7);
+    Move(object, width + 100, 0, true);
+    EXPECT_EQ(V(picture->body.width), 64);  // 8 device pixels at zoom 16
+}
+
+// "H" hides the picture (not painted, not printed while hidden objects are not
+// shown) and shows it again, each one undo step of type 53, verb 8.
+TEST_F(PictureTest, HideKeyIsAnUndoStep) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ScoreObject* object = Header(picture);
+    int depth = UndoDepth(doc_);
+    EXPECT_EQ(ClassOf(object).OnKey(object, view_, kPictureHideKey), 1);
+    EXPECT_NE(V(picture->body.flags) & kPictureHidden, 0);
+    EXPECT_EQ(UndoDepth(doc_), depth + 1);
+    EXPECT_EQ(doc_->undoStack->objectType, TypeCode(ObjectType::Picture));
+    EXPECT_EQ(doc_->undoStack->verb, static_cast<uint8_t>(UndoVerb::Hide));
+    ClearWindow();
+    ClassOf(object).Paint(object, view_);
+    gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x, origin.y), gfx::kWhite);
+    platform::DcHandle printer = gfx::CreateRecordingContext(platform::DcHandle{});
+    State().drawing.PrintDC = printer;
+    uint64_t renders = PictureCacheRenders();
+    ClassOf(object).Paint(object, view_);
+    EXPECT_EQ(PictureCacheRenders(), renders);
+    State().drawing.PrintDC = platform::DcHandle{};
+    gfx::DeleteContext(printer);
+    EXPECT_EQ(ClassOf(object).OnKey(object, view_, kPictureHideKey), 1);
+    EXPECT_EQ(V(picture->body.flags) & kPictureHidden, 0);
+    EXPECT_EQ(UndoDepth(doc_), depth + 2);
+    ClassOf(object).Paint(object, view_);
+    EXPECT_NE(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x, origin.y), gfx::kWhite);
+}
+
+// Edit Copy of a focused metafile picture puts format 14 back, its bytes unchanged.
+TEST_F(PictureTest, CopyPutsTheStoredFormatBack) {
+    Offer({{ClipboardFormat::EnhancedMetafile, Metafile()}});
+    PictureObject* picture = Paste({0, 0});
+    ASSERT_NE(picture, nullptr);
+    sys::headless::ResetClipboard();
+    TheSelectionState()->focusedObject = Ref32<ScoreObject>::To(Header(picture));
+    EXPECT_TRUE(CopyPictureToClipboard(view_));
+    EXPECT_EQ(sys::headless::ClipboardFormats(), std::vector<ClipboardFormat>{ClipboardFormat::EnhancedMetafile});
+    ASSERT_TRUE(sys::OpenClipboard(platform::WindowHandle{}));
+    EXPECT_EQ(sys::GetClipboardData(ClipboardFormat::EnhancedMetafile), Metafile());
+    sys::CloseClipboard();
+}
+
+// A monochrome bitmap has no colour: "Color" is disabled and cannot be chosen.
+TEST_F(PictureTest, MonochromeCannotBeColour) {
+    Offer({{ClipboardFormat::Dib, MonochromeDib()}});
+    PictureObject* picture = Paste({0, 0});
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(V(picture->body.flags) & kPictureColour, 0);
+    bool enabled = true;
+    bool clicked = true;
+    ui::headless::SetDialogScript(picture_dialog::kDialog, [&](DialogDriver& d) {
+        enabled = d.IsEnabled(picture_dialog::kColour);
+        clicked = d.Click(picture_dialog::kColour);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(ClassOf(Header(picture)).EditAttributes(Header(picture), view_), 1);
+    EXPECT_FALSE(enabled);
+    EXPECT_FALSE(clicked);
+    EXPECT_NE(V(picture->body.flags) & kPictureBlackAndWhite, 0);
+}
+
+// The cache is rendered once per zoom and kind of output.
+TEST_F(PictureTest, CacheRebuiltOnlyForZoomOrOutput) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ScoreObject* object = Header(picture);
+    uint64_t renders = PictureCacheRenders();
+    ClassOf(object).Paint(object, view_);
+    ClassOf(object).Paint(object, view_);
+    EXPECT_EQ(PictureCacheRenders(), renders + 1);
+    view_->zoom = 20;
+    ClassOf(object).Paint(object, view_);
+    ClassOf(object).Paint(object, view_);
+    EXPECT_EQ(PictureCacheRenders(), renders + 2);
+    platform::DcHandle printer = gfx::CreateRecordingContext(platform::DcHandle{});
+    State().drawing.PrintDC = printer;
+    ClassOf(object).Paint(object, view_);
+    EXPECT_EQ(PictureCacheRenders(), renders + 3);
+    State().drawing.PrintDC = platform::DcHandle{};
+    gfx::DeleteContext(printer);
+}
+
+// Damaged DIBs: every layout CheckDib gives lies inside the bytes and decodes
+// without reading past them; whatever fails gives the natural size 8 x 8.
+TEST_F(PictureTest, DamagedDibsAreRefusedOrBounded) {
+    const std::vector<uint8_t> good = PatternDib(8, 4, false);
+    ASSERT_TRUE(CheckDib(good.data(), good.size()).has_value());
+    std::mt19937 random(36);
+    int accepted = 0;
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<uint8_t> bytes = good;
+        int flips = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < flips; ++i) bytes[random() % 40] = static_cast<uint8_t>(random());
+        bytes.resize(random() % (bytes.size() + 1));
+        std::vector<uint8_t> copy(bytes);  // exactly its size, so ASan sees any over-read
+        std::optional<DibLayout> layout = CheckDib(copy.data(), copy.size());
+        if (!layout) continue;
+        ++accepted;
+        EXPECT_LE(layout->pixels + layout->stride * layout->height, copy.size());
+        EXPECT_LE(layout->colourTable + size_t{layout->colourCount} * layout->colourEntryBytes, layout->pixels);
+        EXPECT_EQ(DecodeDibPixels(copy.data(), *layout).size(), size_t(layout->width) * layout->height);
+    }
+    EXPECT_GT(accepted, 0);
+    // Headers lying about the height or the colours are refused.
+    std::vector<uint8_t> tall = good;
+    tall[8] = 200;
+    EXPECT_FALSE(CheckDib(tall.data(), tall.size()).has_value());
+    std::vector<uint8_t> colours = good;
+    colours[33] = 2;  // 512 colours used at 8 bits
+    EXPECT_FALSE(CheckDib(colours.data(), colours.size()).has_value());
+    PictureObject* picture = Placed(400, 200, 0);
+    picture->body.format = kPictureFormatDib;
+    picture->data = PushDocumentRecord(doc_, tall);
+    LogicalPoint natural = PictureNaturalSize(picture, view_);
+    EXPECT_EQ(natural.x, 8);
+    EXPECT_EQ(natural.y, 8);
+}
+
+}  // namespace
+}  // namespace ql::testing_shapes

@@ -1,0 +1,88 @@
+// The shapes through the tool mouse processor: a click with the box tool makes a
+// box ending at the click; pressing its bottom-right corner and dragging resizes it;
+// the line tool's click makes a line from the click, and dragging its end moves it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/model/object_list.h"
+#include "core/objects/hit_record.h"
+#include "core/state.h"
+#include "editing/tools.h"
+#include "objects/graphics/graphic_class.h"
+#include "objects/tests/shapes/shapes_fixture.h"
+#include "platform/gfx/mapping.h"
+#include "platform/win/input.h"
+#include "platform/win/window.h"
+
+namespace ql::testing_shapes {
+namespace {
+
+using win::Message;
+constexpr int32_t kPixel = 8;  // logical units per device pixel at zoom 16
+
+class ShapesMouseTest : public ShapesTest {
+  protected:
+    void SetUp() override {
+        ShapesTest::SetUp();
+        OpenWindow(600, 400);
+        State().documents.ActiveView = view_;
+        SetHandleSize(32);
+        win::SetFocus(window_);
+    }
+    intptr_t Send(ToolHandler tool, Message message, gfx::Point client) {
+        return tool(view_, ToolAction::Message, nullptr, window_, message, 0,
+                    win::PackPoint(win::Point{client.x, client.y}));
+    }
+    void Click(ToolHandler tool, gfx::Point client) {
+        Send(tool, Message::MouseMove, client);
+        Send(tool, Message::LeftButtonDown, client);
+        Send(tool, Message::LeftButtonUp, client);
+    }
+    void Drag(ToolHandler tool, gfx::Point from, gfx::Point to) {
+        Send(tool, Message::MouseMove, from);
+        Send(tool, Message::LeftButtonDown, from);
+        Send(tool, Message::MouseMove, {(from.x + to.x) / 2, (from.y + to.y) / 2});
+        Send(tool, Message::MouseMove, to);
+        Send(tool, Message::LeftButtonUp, to);
+    }
+    std::vector<ScoreObject*> PageObjects(ObjectType type) {
+        std::vector<ScoreObject*> found;
+        for (ScoreObject* o = PageObjectListOf(view_)->next.get(); o != nullptr; o = o->next.get())
+            if (o->type == TypeCode(type)) found.push_back(o);
+        return found;
+    }
+};
+
+// A click makes a box ending at the click; its bottom-right corner dragged by
+// (20, 10) pixels widens it by 160 units and heightens it by 80.
+TEST_F(ShapesMouseTest, BoxByClickAndCornerDrag) {
+    BoxTool(view_, ToolAction::Select, nullptr, window_, Message::Null, 0, 0);
+    Click(&BoxTool, {200, 150});
+    std::vector<ScoreObject*> boxes = PageObjects(ObjectType::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    ScoreObject* box = boxes[0];
+    EXPECT_EQ(V(Body(box).width), 256);
+    EXPECT_EQ(Anchor(box).x + 256, kPageOrigin + 200 * kPixel);
+    EXPECT_EQ(Anchor(box).y + 256, kPageOrigin + 150 * kPixel);
+    Drag(&BoxTool, {200, 150}, {220, 160});
+    EXPECT_EQ(PageObjects(ObjectType::Box).size(), 1u);
+    EXPECT_EQ(V(Body(box).width), 256 + 20 * kPixel);
+    EXPECT_EQ(V(Body(box).height), 256 + 10 * kPixel);
+}
+
+// A click makes a line from the click; its end dragged down makes it slant.
+TEST_F(ShapesMouseTest, LineByClickAndEndDrag) {
+    LineTool(view_, ToolAction::Select, nullptr, window_, Message::Null, 0, 0);
+    Click(&LineTool, {100, 100});
+    std::vector<ScoreObject*> lines = PageObjects(ObjectType::Line);
+    ASSERT_EQ(lines.size(), 1u);
+    ScoreObject* line = lines[0];
+    EXPECT_EQ(Anchor(line).x, kPageOrigin + 100 * kPixel);
+    Drag(&LineTool, {100 + 256 / kPixel, 100}, {100 + 256 / kPixel, 130});
+    EXPECT_EQ(V(Body(line).width), 256);
+    EXPECT_EQ(V(Body(line).height), 30 * kPixel);
+}
+
+}  // namespace
+}  // namespace ql::testing_shapes

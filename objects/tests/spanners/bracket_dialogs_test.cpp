@@ -1,0 +1,109 @@
+// The "Measure End" and "Octave" dialogs: an OK without a change ends as Cancel with
+// the score unmodified; the dashed toggle; "8vb" turning the label and the end hook
+// (230 kept); and the next commit leaving the label as the dialog set it.
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/text/text_object.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_interface.h"
+#include "objects/spanners/spanner_objects.h"
+#include "objects/tests/spanners/spanner_fixture.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/message_box.h"
+#include "shell/resources/spanner_dialog_resources.h"
+
+namespace ql::testing_spanners {
+namespace {
+
+using ui::headless::DialogDriver;
+using ui::headless::SetDialogScript;
+namespace sd = spanner_dialog;
+
+class BracketDialogsTest : public SpannerTest {
+  protected:
+    void SetUp() override {
+        SpannerTest::SetUp();
+        RegisterSpannerDialogResources();
+        BuildScore(1, {1}, 4);
+        Locate(1, 2);
+        view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 900};
+    }
+    int Edit(ScoreObject* object, int32_t dialog, ui::headless::DialogScript script) {
+        SetDialogScript(dialog, std::move(script));
+        doc_->changeCounter = 0;
+        return ClassOf(object).EditAttributes(object, view_);
+    }
+};
+
+TEST_F(BracketDialogsTest, OkWithoutAChangeLeavesTheScoreUnmodified) {
+    ScoreObject* widget = CreateWidgetBracketAtClick(view_);
+    ScoreObject* octave = CreateOctaveLineAtClick(view_);
+    ASSERT_NE(widget, nullptr);
+    ASSERT_NE(octave, nullptr);
+    EXPECT_EQ(Edit(widget, sd::kMeasureEndDialog, [](DialogDriver& d) { d.Click(ui::kIdOk); }), 0);
+    EXPECT_EQ(doc_->changeCounter, 0);
+    EXPECT_EQ(ui::headless::Dialogs().back().result, ui::kIdCancel);
+    EXPECT_EQ(Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) { d.Click(ui::kIdOk); }), 0);
+    EXPECT_EQ(doc_->changeCounter, 0);
+    EXPECT_EQ(ui::headless::Dialogs().back().result, ui::kIdCancel);
+}
+
+TEST_F(BracketDialogsTest, DashedToggleCommits) {
+    ScoreObject* widget = CreateWidgetBracketAtClick(view_);
+    ASSERT_NE(widget, nullptr);
+    bool shown = true;
+    EXPECT_EQ(Edit(widget, sd::kMeasureEndDialog, [&](DialogDriver& d) {
+                  shown = d.IsChecked(sd::kBracketDashed);
+                  d.SetChecked(sd::kBracketDashed, true);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(SpannerOf(widget)->endpoint.style & kSpannerDashedMask, 1);
+    EXPECT_NE(doc_->changeCounter, 0);
+    // Cancel after a toggle changes nothing.
+    Edit(widget, sd::kMeasureEndDialog, [](DialogDriver& d) {
+        d.SetChecked(sd::kBracketDashed, false);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(SpannerOf(widget)->endpoint.style & kSpannerDashedMask, 1);
+    EXPECT_EQ(doc_->changeCounter, 0);
+}
+
+TEST_F(BracketDialogsTest, OctaveBelowTurnsLabelAndHook) {
+    ScoreObject* octave = CreateOctaveLineAtClick(view_);
+    ASSERT_NE(octave, nullptr);
+    TextObject* label = AsTextObject(octave);
+    ASSERT_GT(SpannerOf(octave)->endpoint.endHook, 0);
+    EXPECT_EQ(Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) {
+                  d.Click(sd::kOctaveBelow);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_EQ(label->body.string, kOctaveBelowCode);
+    EXPECT_EQ(label->body.flags & 0x0300, 0x0300);
+    EXPECT_LT(SpannerOf(octave)->endpoint.endHook, 0);
+    // The next commit keeps what the dialog set, once: the label is not recomputed.
+    label->body.string = kOctaveKeptBelowCode;
+    SpannerOf(octave)->endpoint.endHook = 100;
+    FollowOctaveHook(octave);
+    EXPECT_EQ(label->body.string, kOctaveKeptBelowCode);
+    // "8vb" on a label that shows 230 keeps 230.
+    SpannerOf(octave)->endpoint.endHook = -100;
+    label->body.flags = static_cast<uint16_t>(label->body.flags & ~0x0300);
+    Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) {
+        d.Click(sd::kOctaveBelow);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(label->body.string, kOctaveKeptBelowCode);
+    EXPECT_EQ(label->body.flags & 0x0300, 0x0300);
+    // That OK too keeps the next commit's hands off; the one after follows the hook.
+    SpannerOf(octave)->endpoint.endHook = 100;
+    FollowOctaveHook(octave);
+    EXPECT_EQ(label->body.string, kOctaveKeptBelowCode);
+    FollowOctaveHook(octave);
+    EXPECT_EQ(label->body.string, kOctaveAboveCode);
+}
+
+}  // namespace
+}  // namespace ql::testing_spanners

@@ -1,0 +1,99 @@
+// "Select Symbol": the grid's code under a point with its clamps, typed codes (300
+// keeps the old code, 200 turns to the upper page), the page spin, and the picker run
+// for a font symbol made by a click (Cancel makes nothing).
+#include "objects/text_marks/symbol_picker.h"
+
+#include <gtest/gtest.h>
+
+#include "core/objects/class_table.h"
+#include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/text_line.h"
+#include "shell/resources/text_dialog_resources.h"
+
+namespace ql::testing_texts {
+namespace {
+
+using ui::headless::DialogDriver;
+using namespace select_symbol_dialog;
+
+TEST(SymbolGrid, ACellIsPageBasePlusRowTimesSixteenPlusColumn) {
+    // A 320 x 160 grid: cells of 20 x 20.
+    EXPECT_EQ(SymbolAtGridPoint(0, 0, 320, 160, 0), 0);
+    EXPECT_EQ(SymbolAtGridPoint(45, 25, 320, 160, 0), 1 * 16 + 2);
+    EXPECT_EQ(SymbolAtGridPoint(45, 25, 320, 160, 128), 128 + 18);
+    // Points past the grid are clamped to its last column and row.
+    EXPECT_EQ(SymbolAtGridPoint(1000, 1000, 320, 160, 0), 127);
+    EXPECT_EQ(SymbolAtGridPoint(-5, -5, 320, 160, 128), 128);
+    // A grid narrower than 16 pixels divides by 1, never by 0.
+    EXPECT_EQ(SymbolAtGridPoint(3, 2, 8, 4, 0), 2 * 16 + 3);
+}
+
+TEST(SymbolGrid, TypedCodesAndThePageStep) {
+    EXPECT_EQ(TypedSymbolCode(300, 65), 65);  // above 255: the old code stays
+    EXPECT_EQ(TypedSymbolCode(-1, 65), 65);
+    EXPECT_EQ(TypedSymbolCode(200, 65), 200);
+    EXPECT_EQ(SymbolPageBase(200), 128);
+    EXPECT_EQ(SymbolPageBase(127), 0);
+    EXPECT_EQ(SymbolCodeAfterPageStep(65, 1), 193);
+    EXPECT_EQ(SymbolCodeAfterPageStep(193, 1), 193);  // already on the upper page
+    EXPECT_EQ(SymbolCodeAfterPageStep(193, -1), 65);
+    EXPECT_EQ(SymbolCodeAfterPageStep(65, -1), 65);
+}
+
+class SymbolPickerTest : public TextsTest {
+  protected:
+    ScoreObject* ClickFontSymbol() {
+        TheTextToolState().variant = TextToolVariant::FontSymbol;
+        return FindObjectClass(ClassOfType(ObjectType::Text))->CreateAtClick(nullptr, view_);
+    }
+    void Script(std::function<void(DialogDriver&)> script) {
+        ui::headless::SetDialogScript(kSelectSymbolDialog, std::move(script));
+    }
+};
+
+TEST_F(SymbolPickerTest, AClickedFontSymbolIsPickedAndRemembered) {
+    int gridPage = -1;
+    std::string afterTyping300;
+    Script([&](DialogDriver& d) {
+        // It starts from the last symbol picked: code 34.
+        EXPECT_EQ(d.Text(kCode), "34");
+        d.Type(kCode, "300");
+        afterTyping300 = d.Text(kCode);
+        d.Type(kCode, "200");
+        gridPage = d.Int(kGrid).value_or(-1);
+        d.Select(kQuickFonts, 6);
+        d.PressEnter();
+    });
+    ScoreObject* symbol = ClickFontSymbol();
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(afterTyping300, "34");
+    EXPECT_EQ(gridPage, 128);
+    EXPECT_EQ(AsTextObject(symbol)->body.string, 200);
+    EXPECT_EQ(AsTextObject(symbol)->body.style, 6);
+    EXPECT_EQ(AsTextObject(symbol)->body.flags & kTextOwnsString, 0);
+    EXPECT_EQ(TheTextToolState().lastSymbol.code, 200);
+    EXPECT_EQ(TheTextToolState().lastSymbol.slot, 6);
+}
+
+TEST_F(SymbolPickerTest, ThePageSpinMovesTheCodeByAPage) {
+    Script([](DialogDriver& d) {
+        d.Type(kCode, "65");
+        d.StepUpDown(kPageSpin, 1);
+        EXPECT_EQ(d.Text(kCode), "193");
+        d.StepUpDown(kPageSpin, 1);  // already there
+        EXPECT_EQ(d.Text(kCode), "193");
+        d.PressEnter();
+    });
+    ScoreObject* symbol = ClickFontSymbol();
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(AsTextObject(symbol)->body.string, 193);
+}
+
+TEST_F(SymbolPickerTest, CancelMakesNoSymbol) {
+    Script([](DialogDriver& d) { d.PressEscape(); });
+    EXPECT_EQ(ClickFontSymbol(), nullptr);
+    EXPECT_TRUE(ListOf(cell_->objects.get()).empty());
+}
+
+}  // namespace
+}  // namespace ql::testing_texts

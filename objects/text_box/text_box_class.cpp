@@ -1,0 +1,425 @@
+// The text-box and staff-label classes: drawing the laid-out text, creation at a
+// click, dialog 877 and the label's drag rule (see text_box_class.h).
+#include "objects/text_box/text_box_class.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/core_strings.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/fonts.h"
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
+#include "core/model/object_list.h"
+#include "core/model/page_records.h"
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
+#include "core/ui/status_bar.h"
+#include "display/anchors.h"
+#include "display/charset_text.h"
+#include "display/view_location.h"
+#include "display/view_modes.h"
+#include "files/bytes/byte_writer.h"
+#include "objects/object_services.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/objects.h"
+#include "platform/text/context_font.h"
+#include "platform/text/text_metrics.h"
+#include "platform/text/text_out.h"
+#include "platform/ui/message_box.h"
+
+namespace ql {
+namespace {
+
+constexpr uint16_t kAlignmentMask = 0x0030;
+constexpr int kAlignmentShift = 4;
+constexpr uint16_t kLeadingModeMask = 0x00C0;
+constexpr int kLeadingModeShift = 6;
+constexpr int kFixedLeadingMode = 1;
+constexpr int kLabelAnchorKind = 4;
+constexpr uint8_t kSymbolCharset = 2;
+constexpr char kBlank[] = " ";
+constexpr char kLabelTextFormat[] = "%s:%d";
+constexpr char kLabelStaffWord[] = "Staff";
+constexpr int kMaxTextBoxWalk = 32 * 1024;
+constexpr int kBoxHandles = 3;
+constexpr uint8_t kCornerHandle = 1;
+constexpr int32_t kSizeHandleLift = 64;
+constexpr int32_t kLeastTrackedSize = 1;  // more list members than pool 8 holds: a loop
+
+uint8_t g_boxSlot = kTextBoxDefaultSlot;
+
+bool IsLabel(const ScoreObject* object) {
+    return object->type == TypeCode(ObjectType::Label);
+}
+
+int AnchorKindOf(const ScoreObject* object) {
+    return IsLabel(object) ? kLabelAnchorKind : object->subtype;
+}
+
+platform::FontHandle BoxFont(ScoreView* view, const TextBoxBody& body) {
+    const int slot = TextBoxSlot(body);
+    if (view == nullptr || view->document == nullptr || slot >= kScoreFontCount)
+        return text::DefaultFont();
+    platform::FontHandle font{view->document->fonts[slot].handle};
+    if (!font) font = CreateTextStyleFont(view, slot);
+    return font ? font : text::DefaultFont();
+}
+
+TextBlockFont FontMetricsOf(platform::DcHandle dc) {
+    text::TextMetrics metrics;
+    text::GetTextMetrics(dc, &metrics);
+    gfx::Size blank;
+    if (!MeasureText(dc, kBlank, 1, &blank)) blank = {};
+    return {metrics.height, metrics.internalLeading, blank.cx};
+}
+
+MeasureRun MeasurerOn(platform::DcHandle dc) {
+    return [dc](std::string_view run) {
+        gfx::Size size;
+        return MeasureText(dc, run.data(), static_cast<int>(run.size()), &size) ? size.cx : 0;
+    };
+}
+
+// A run of the laid-out text. Measured on the target itself the run needs no spread
+// to another context's widths, so it goes out at once in the context's character set.
+void DrawRun(platform::DcHandle dc, platform::DcHandle measuring, gfx::Point at,
+             std::string_view run) {
+    if (measuring != dc) {
+        TextOutInCharset(dc, measuring, at.x, at.y, run.data(), static_cast<int>(run.size()));
+        return;
+    }
+    const uint8_t charset = CharsetOfContext(dc);
+    if (charset == kSymbolCharset)
+        text::TextOutA(dc, at, run);
+    else
+        text::TextOutW(dc, at, TextInCharset(charset, run));
+}
+
+// The stored form of a body and its text: what "unchanged" compares.
+std::vector<uint8_t> StoredFormOf(const TextBoxObject* box) {
+    ByteWriter writer;
+    EncodeTextBoxBody(*box, writer);
+    return writer.Buffer();
+}
+
+// The label of a staff, or null.
+ScoreObject* LabelOfStaff(ScoreView* view, int staff) {
+    StaffRecord* record = StaffRecordOf(view->document, staff);
+    ScoreObject* head = record != nullptr ? record->objects.get() : nullptr;
+    int guard = 0;
+    for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr;
+         object != nullptr && guard < kMaxTextBoxWalk; object = object->next.get(), ++guard)
+        if (IsLabel(object)) return object;
+    return nullptr;
+}
+
+void FreeBox(ScoreView* view, ScoreObject* object) {
+    ReleaseObjectByType(view->document, object);
+}
+
+// The dialog on a new box or label, then linking and measuring it; null on Cancel.
+ScoreObject* PlaceNewBox(ScoreView* view, TextBoxObject* box, int32_t x) {
+    ScoreObject* object = &box->header;
+    if (SelectionState* selection = TheSelectionState())
+        selection->pendingObject = Ref32<ScoreObject>::To(object);
+    if (RunPlaceTextBlockDialog(view, box) != ui::kIdOk) {
+        FreeBox(view, object);
+        return nullptr;
+    }
+    InsertObjectBySubtype(view, object);
+    MeasureTextBlock(view, object);
+    KeepTextBoxOnPage(view, box, x);
+    return object;
+}
+
+ScoreObject* CreateTextBox(ScoreView* view) {
+    if (view->document->header.staffCount == 0 && !view->pageView) return nullptr;
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::TextBox));
+    if (object == nullptr) return nullptr;
+    TextBoxObject* box = AsTextBox(object);
+    object->subtype =
+        SubtypeCode(IsPageLayout(view) ? ObjectSubtype::PageList : ObjectSubtype::MeasureTimeList);
+    box->body.style = static_cast<uint16_t>((box->body.style & ~kTextBoxSlotMask) |
+                                            (g_boxSlot << kTextBoxSlotShift));
+    const LogicalPoint pointer = view->pointerPoint;
+    if (object->subtype == SubtypeCode(ObjectSubtype::PageList))
+        EncodePageAnchors(view, &box->body.location, &pointer, 1);
+    else
+        EncodeTimeAnchors(view, &pointer, &box->body.location, 0);
+    return PlaceNewBox(view, box, pointer.x);
+}
+
+ScoreObject* CreateStaffLabel(ScoreView* view) {
+    const int staff = std::max(view->currentStaff, 1);
+    if (LabelOfStaff(view, staff) != nullptr) {
+        ShowNotice(kStaffHasLabel);
+        return nullptr;
+    }
+    if (view->currentPage != nullptr && view->currentPage->pageNumber < 0) return nullptr;
+    if (view->currentMeasure > 1) {
+        ui::Beep(ui::BeepKind::Default);
+        return nullptr;
+    }
+    ScoreObject* object = ConstructStaffLabelWithText(view, nullptr);
+    if (object == nullptr) return nullptr;
+    TextBoxObject* box = AsTextBox(object);
+    const int32_t left = view->currentSystem != nullptr ? view->currentSystem->x : 0;
+    LogicalPoint point{left - kLabelLeftOfSystem, view->pointerPoint.y};
+    LocationRecord record{};
+    const int measure = view->currentMeasure;
+    EncodeAnchors(view, &record, kLabelAnchorKind, &box->body.location, &point, 1);
+    // The label belongs to the staff it was asked for, wherever the anchor put the view.
+    SetCurrentMeasureQuick(view, staff, measure);
+    box->body.location.staff = static_cast<uint8_t>(staff);
+    return PlaceNewBox(view, box, point.x);
+}
+
+class TextBoxClass final : public ScoreObjectClass {
+  public:
+    explicit constexpr TextBoxClass(bool label) : label_(label) {}
+    std::byte* GetBody(ScoreObject* object) const override { return object->BodyBytes(); }
+    uint32_t GetBodySize(const ScoreObject*) const override { return kTextBoxBodyBytes; }
+    void Draw(ScoreObject* object, ScoreView* view) const override;
+    ScoreObject* CreateAtClick(ScoreObject* object, ScoreView* view) const override;
+    int EditAttributes(ScoreObject* object, ScoreView* view) const override;
+    void ReleaseCache(ScoreObject* object, ScoreView* view) const override;
+    int CommitDrag(ScoreObject* object, ScoreView* view) const override;
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override;
+    void TrackDrag(ScoreObject* object, ScoreView* view) const override;
+    ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override {
+        return nullptr;
+    }
+
+  private:
+    bool label_;
+};
+
+void TextBoxClass::Draw(ScoreObject* object, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return;
+    TextBoxBody& body = AsTextBox(object)->body;
+    LogicalPoint point{};
+    DecodeAnchors(view, AnchorKindOf(object), &body.location, &point, 1);
+    BeginViewDraw(view);
+    if (view->ViewDC) {
+        platform::DcHandle measuring = CompanionContext(view);
+        LayoutTextBlock(object, view, view->ViewDC, measuring ? measuring : view->ViewDC, point.x,
+                        point.y, {body.width, body.height});
+    }
+    EndViewDraw(view);
+}
+
+ScoreObject* TextBoxClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return nullptr;
+    return label_ ? CreateStaffLabel(view) : CreateTextBox(view);
+}
+
+int TextBoxClass::EditAttributes(ScoreObject* object, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return 0;
+    TextBoxObject* box = AsTextBox(object);
+    const std::vector<uint8_t> before = StoredFormOf(box);
+    if (RunPlaceTextBlockDialog(view, box) != ui::kIdOk) return 0;
+    if (StoredFormOf(box) == before) return 0;
+    SetDocumentModified(view->document);
+    MeasureTextBlock(view, object);
+    LogicalPoint point{};
+    DecodeAnchors(view, AnchorKindOf(object), &box->body.location, &point, 1);
+    KeepTextBoxOnPage(view, box, point.x);
+    ReleaseCache(object, view);
+    return 1;
+}
+
+void TextBoxClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
+    TextBoxBody& body = AsTextBox(object)->body;
+    if (body.bitmapCache != 0) gfx::DeleteObject(platform::BitmapHandle{body.bitmapCache});
+    body.bitmapCache = 0;
+}
+
+// Handle 0 is the box at its top-left corner (the move handle), 1 the bottom-right
+// corner (resize) and 2 the middle of the bottom edge, kSizeHandleLift above it.
+HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return nullptr;
+    const TextBoxBody& body = AsTextBox(object)->body;
+    LogicalPoint origin{};
+    DecodeAnchors(view, AnchorKindOf(object), const_cast<ObjectLocation*>(&body.location), &origin,
+                  1);
+    const int32_t width = std::abs(body.width);
+    const int32_t height = std::abs(body.height);
+    const RecordRect box{origin.x, origin.y, origin.x + width, origin.y + height};
+    const LogicalPoint points[kBoxHandles] = {
+        origin,
+        {origin.x + width, origin.y + height},
+        {origin.x + width / 2, origin.y + height - kSizeHandleLift}};
+    HitRecord* chain[kBoxHandles] = {};
+    for (int k = 0; k < kBoxHandles; ++k) {
+        chain[k] = static_cast<HitRecord*>(AllocStaticRecord(kHitRecordPool));
+        if (chain[k] == nullptr) {
+            for (int j = 0; j < k; ++j) FreeStaticRecord(kHitRecordPool, chain[j]);
+            return nullptr;
+        }
+        ConstructHitRecordFlagged(chain[k], view, static_cast<uint8_t>(k), box);
+        SetHitRecordPoint(chain[k], points[k]);
+        chain[k]->owner = Ref32<ScoreObject>::To(object);
+        chain[k]->ownerType = object->type;
+        if (k > 0) {
+            chain[k]->parent = Ref32<HitRecord>::To(chain[k - 1]);
+            chain[k - 1]->child = Ref32<HitRecord>::To(chain[k]);
+        }
+    }
+    return chain[0];
+}
+
+// Dragging the corner handle resizes: the corner follows the pointer and the size
+// handle stays kSizeHandleLift above the bottom edge.
+void TextBoxClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
+    SelectionState* selection = TheSelectionState();
+    HitRecord* grabbed = selection != nullptr ? selection->grabbedRecord.get() : nullptr;
+    if (grabbed == nullptr || grabbed->kind != kCornerHandle) return;
+    HitRecord* origin = grabbed->parent.get();
+    HitRecord* size = grabbed->child.get();
+    OffsetHitRecord(grabbed, {selection->dragOffsetX, selection->dragOffsetY});
+    if (origin != nullptr && size != nullptr)
+        SetHitRecordPoint(size, {origin->point.x + (grabbed->point.x - origin->point.x) / 2,
+                                 grabbed->point.y - kSizeHandleLift});
+    ReleaseCache(object, view);
+}
+
+// A box takes the size its corner handle was dragged to. A label dragged to another
+// staff or measure goes back with a beep.
+int TextBoxClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
+    TextBoxBody& body = AsTextBox(object)->body;
+    const ObjectLocation before = body.location;
+    SelectionState* selection = TheSelectionState();
+    HitRecord* origin = selection != nullptr ? selection->focusRecord.get() : nullptr;
+    HitRecord* corner = origin != nullptr ? origin->child.get() : nullptr;
+    if (corner != nullptr && corner->kind == kCornerHandle) {
+        body.width = std::max(corner->point.x - origin->point.x, kLeastTrackedSize);
+        body.height = std::max(corner->point.y - origin->point.y, kLeastTrackedSize);
+    }
+    // The box has one location: the shared commit encodes the origin handle alone
+    // (the corner and size handles would be taken as further anchors).
+    const Ref32<HitRecord> rest = origin != nullptr ? origin->child : Ref32<HitRecord>{};
+    if (origin != nullptr) origin->child = Ref32<HitRecord>{};
+    const int result = ScoreObjectClass::CommitDrag(object, view);
+    if (origin != nullptr) origin->child = rest;
+    if (IsLabel(object)) {
+        const int oldStaff = std::max<int>(before.staff, 1);
+        const int newStaff = std::max<int>(body.location.staff, 1);
+        if (oldStaff != newStaff || before.measure != body.location.measure) {
+            body.location = before;
+            ui::Beep(ui::BeepKind::Default);
+        }
+    }
+    ReleaseCache(object, view);
+    return result != 0 ? result : 1;
+}
+
+const TextBoxClass kTextBoxClass{false};
+const TextBoxClass kStaffLabelClass{true};
+
+}  // namespace
+
+uint8_t& RememberedTextBoxSlot() {
+    return g_boxSlot;
+}
+
+void RegisterTextBoxClasses() {
+    RegisterObjectClass(ClassOfType(ObjectType::TextBox), &kTextBoxClass);
+    RegisterObjectClass(ClassOfType(ObjectType::Label), &kStaffLabelClass);
+}
+
+TextBlockFormat TextBlockFormatOf(const TextBoxBody& body) {
+    TextBlockFormat format;
+    format.alignment = static_cast<TextAlignment>((body.style & kAlignmentMask) >> kAlignmentShift);
+    format.fixedLeading =
+        ((body.style & kLeadingModeMask) >> kLeadingModeShift) == kFixedLeadingMode;
+    format.leading = body.leading;
+    format.tracking = (body.style & kTextBoxTrackingMask) >> kTextBoxTrackingShift;
+    format.width = body.width;
+    format.height = body.height;
+    return format;
+}
+
+void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
+                     platform::DcHandle measuring, int32_t x, int32_t y, gfx::Size size) {
+    if (box == nullptr || !dc) return;
+    if (!measuring) measuring = dc;
+    const TextBoxBody& body = AsTextBox(box)->body;
+    const platform::FontHandle font = BoxFont(view, body);
+    const platform::FontHandle oldFont = gfx::SelectObject(dc, font);
+    const platform::FontHandle oldMeasuring =
+        measuring != dc ? gfx::SelectObject(measuring, font) : oldFont;
+    const std::string_view text = GetTextBoxString(box);
+    const TextBlockFont metrics = FontMetricsOf(measuring);
+    TextBlockFormat format = TextBlockFormatOf(body);
+    format.width = size.cx;
+    format.height = size.cy;
+    const std::vector<PlacedLine> lines =
+        LayOutTextBlock(text, format, metrics, MeasurerOn(measuring), TheJustifyRotation());
+    const int32_t extra = TrackingExtra(format.tracking, metrics.blankWidth);
+    const int oldExtra = gfx::SetTextCharacterExtra(dc, extra);
+    const int oldMeasuringExtra =
+        measuring != dc ? gfx::SetTextCharacterExtra(measuring, extra) : 0;
+    for (const PlacedLine& line : lines)
+        for (const PlacedRun& run : line.runs)
+            DrawRun(dc, measuring, {x + run.x, y + line.y}, text.substr(run.start, run.length));
+    gfx::SetTextCharacterExtra(dc, oldExtra);
+    gfx::SelectObject(dc, oldFont);
+    if (measuring != dc) {
+        gfx::SetTextCharacterExtra(measuring, oldMeasuringExtra);
+        gfx::SelectObject(measuring, oldMeasuring);
+    }
+}
+
+void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
+    if (view == nullptr || box == nullptr) return;
+    TextBoxBody& body = AsTextBox(box)->body;
+    BeginViewDraw(view);
+    platform::DcHandle dc = CompanionContext(view) ? CompanionContext(view) : view->ViewDC;
+    const bool own = !dc;
+    if (own) dc = gfx::CreateMemoryContext({});
+    const platform::FontHandle old = gfx::SelectObject(dc, BoxFont(view, body));
+    const gfx::Size size = MeasureTextBlockSize(GetTextBoxString(box), TextBlockFormatOf(body),
+                                                FontMetricsOf(dc), MeasurerOn(dc));
+    gfx::SelectObject(dc, old);
+    if (own) gfx::DeleteContext(dc);
+    EndViewDraw(view);
+    body.width = size.cx;
+    body.height = size.cy;
+}
+
+void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x) {
+    if (view == nullptr || box == nullptr) return;
+    TextBoxBody& body = box->body;
+    const int32_t right = view->PageRight - kPageEdgeRoom;
+    if (x + body.width <= right) return;
+    body.height *= 2;
+    body.width = std::max(right - x, kLeastPushedBoxWidth);
+}
+
+ScoreObject* ConstructStaffLabelWithText(ScoreView* view, const char* text) {
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Label));
+    if (object == nullptr) return nullptr;
+    const int staff = view != nullptr ? std::max(view->currentStaff, 1) : 1;
+    std::string value = text != nullptr ? text : "";
+    if (text == nullptr) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, kLabelTextFormat, kLabelStaffWord, staff);
+        value = buffer;
+    }
+    if (!SetTextBoxText(&AsTextBox(object)->body, value.data(), value.size())) {
+        ReleaseObjectByType(view != nullptr ? view->document : nullptr, object);
+        return nullptr;
+    }
+    AsTextBox(object)->body.location.staff = static_cast<uint8_t>(staff);
+    return object;
+}
+
+}  // namespace ql

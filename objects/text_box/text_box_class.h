@@ -1,0 +1,53 @@
+// The classes of the text box (type 6) and the staff label (type 28): a block of
+// word-wrapped text drawn in its rectangle in one of the document's quick fonts,
+// created at a click through the "Place Text Block" dialog (877), which is also their
+// attribute dialog. A staff has at most one label, made only in measure 1; a label
+// dragged to another staff or measure goes back where it was.
+#pragma once
+
+#include <cstdint>
+
+#include "core/objects/score_object.h"
+#include "objects/text_box/text_block_layout.h"
+#include "objects/text_box/text_box.h"
+#include "platform/gfx/types.h"
+#include "platform/handles.h"
+
+namespace ql {
+
+struct ScoreView;
+
+// The room kept at the page's right edge, the least width of a box pushed back from
+// it, and the label's distance left of its system.
+constexpr int32_t kPageEdgeRoom = 128;
+constexpr int32_t kLeastPushedBoxWidth = 256;
+constexpr int32_t kLabelLeftOfSystem = 768;
+inline constexpr char kEmptyTextRefused[] = "Cannot save empty text";
+inline constexpr char kStaffHasLabel[] = "Staff has a label.";
+constexpr uint32_t kTextBlockHelpContext = 1402;
+
+// The quick-font slot new text boxes take (program-wide; dialog 877 sets it).
+uint8_t& RememberedTextBoxSlot();
+
+void RegisterTextBoxClasses();
+
+// The format of a box's body (alignment, leading, tracking, size).
+TextBlockFormat TextBlockFormatOf(const TextBoxBody& body);
+// Draws the box's text at (x, y) in `size` on `dc`, measured on `measuring` (dc when
+// null), with the box's quick font selected.
+void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
+                     platform::DcHandle measuring, int32_t x, int32_t y, gfx::Size size);
+// Sets the box's width and height from its text (MeasureTextBlockSize).
+void MeasureTextBlock(ScoreView* view, ScoreObject* box);
+// A box on the page would pass the page's right edge less kPageEdgeRoom: twice as
+// tall and narrower (at least kLeastPushedBoxWidth).
+void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x);
+
+// Dialog 877 on the box: 1 on OK (the box holds the dialog's values), 2 on Cancel.
+int RunPlaceTextBlockDialog(ScoreView* view, TextBoxObject* box);
+
+// A staff label of the current staff holding a copy of `text` (part extraction and
+// imports); not linked. Null when no record can be had.
+ScoreObject* ConstructStaffLabelWithText(ScoreView* view, const char* text);
+
+}  // namespace ql

@@ -1,0 +1,184 @@
+// "Select Symbol" (see symbol_picker.h).
+#include "objects/text_marks/symbol_picker.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "core/model/score_document.h"
+#include "core/ui/dialog_fields.h"
+#include "core/ui/help.h"
+#include "core/ui/modal_boxes.h"
+#include "objects/quick_fonts/text_fonts.h"
+#include "objects/text_marks/text_line.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/message_box.h"
+#include "shell/resources/text_dialog_resources.h"
+
+namespace ql {
+namespace {
+
+using namespace select_symbol_dialog;
+using platform::WindowHandle;
+
+constexpr uint16_t kCodeMask = 0x00FF;
+constexpr char kQuickFontLabel[] = "Quick Font:";
+constexpr char kOwnFontLabel[] = "Font:";
+
+class SymbolSession {
+  public:
+    SymbolSession(ScoreView* view, TextObjectBody* body) : view_(view), body_(body), copy_(*body) {}
+    intptr_t Handle(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data);
+
+  private:
+    void Open(WindowHandle dialog);
+    void ShowCode(WindowHandle dialog);
+    void OnCodeTyped(WindowHandle dialog);
+    void OnOk(WindowHandle dialog);
+    int Code() const { return copy_.string & kCodeMask; }
+    bool IsOwnFont() const { return (copy_.flags & kTextOwnFont) != 0; }
+
+    ScoreView* view_;
+    TextObjectBody* body_;
+    TextObjectBody copy_;
+    bool filling_ = false;
+};
+
+void SymbolSession::Open(WindowHandle dialog) {
+    if (Code() == 0) {
+        const PickedSymbol& last = TheTextToolState().lastSymbol;
+        copy_.string = last.code;
+        copy_.style = last.slot;
+        copy_.charset = last.charset;
+        copy_.flags = static_cast<uint16_t>(last.ownFont ? copy_.flags | kTextOwnFont
+                                                         : copy_.flags & ~kTextOwnFont);
+    }
+    WindowHandle combo = ui::GetDialogItem(dialog, kQuickFonts);
+    for (const QuickFontRecord& font : view_->document->fonts)
+        ui::ComboAddString(combo,
+                           std::string_view(font.name, strnlen(font.name, sizeof font.name)));
+    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio,
+                         IsOwnFont() ? kWinFontRadio : kQuickFontRadio);
+    ui::ShowItem(dialog, kQuickFonts, !IsOwnFont());
+    ui::ComboSetSelection(combo, IsOwnFont() ? -1 : TextStyleSlotOf(copy_.style));
+    ui::SetItemText(dialog, kFontLabel, IsOwnFont() ? kOwnFontLabel : kQuickFontLabel);
+    ui::EnableItem(dialog, kSelectFont, false);
+    ui::EnableItem(dialog, kWinFontRadio, IsOwnFont());
+    filling_ = true;
+    SetupSpinControl(dialog, kCode, 0, kLastSymbolCode, Code(), true);
+    filling_ = false;
+    ShowCode(dialog);
+}
+
+void SymbolSession::ShowCode(WindowHandle dialog) {
+    ui::SetItemText(dialog, kPreview, std::string(1, static_cast<char>(Code())));
+    ui::SetItemInt(dialog, kGrid, SymbolPageBase(Code()));
+}
+
+void SymbolSession::OnCodeTyped(WindowHandle dialog) {
+    const std::optional<int32_t> typed = ui::GetItemInt(dialog, kCode);
+    if (!typed) return;
+    const int code = TypedSymbolCode(*typed, Code());
+    copy_.string = static_cast<uint16_t>(code);
+    if (code != *typed) {
+        filling_ = true;
+        ui::SetItemInt(dialog, kCode, code);
+        filling_ = false;
+    }
+    ShowCode(dialog);
+}
+
+void SymbolSession::OnOk(WindowHandle dialog) {
+    copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnsString);
+    TheTextToolState().lastSymbol = {static_cast<uint8_t>(Code()), copy_.style,
+                                     static_cast<uint8_t>(IsOwnFont() ? 1 : 0), copy_.charset};
+    *body_ = copy_;
+    ui::EndDialog(dialog, ui::kIdOk);
+}
+
+intptr_t SymbolSession::Handle(WindowHandle dialog, win::Message message, uint32_t word,
+                               intptr_t data) {
+    if (message == win::Message::InitDialog) {
+        Open(dialog);
+        return 0;
+    }
+    if (message == win::Message::VerticalScroll) {
+        const win::ScrollCode step = win::ScrollCodeOf(word);
+        if (win::WindowFromData(data) != ui::GetDialogItem(dialog, kPageSpin)) return 0;
+        if (step != win::ScrollCode::LineUp && step != win::ScrollCode::LineDown) return 0;
+        copy_.string = static_cast<uint16_t>(
+            SymbolCodeAfterPageStep(Code(), step == win::ScrollCode::LineUp ? 1 : -1));
+        filling_ = true;
+        ui::SetItemInt(dialog, kCode, Code());
+        filling_ = false;
+        ShowCode(dialog);
+        return 1;
+    }
+    if (message != win::Message::Command || filling_) return 0;
+    const int id = static_cast<int>(win::CommandId(word));
+    const uint32_t code = win::CommandCode(word);
+    switch (id) {
+        case kCode:
+            if (code == ui::kEditChange) OnCodeTyped(dialog);
+            return 1;
+        case kQuickFonts:
+            if (code == ui::kComboSelectionChanged) {
+                copy_.style = CheckedQuickSlot(
+                    ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)), 0);
+                copy_.charset = view_->document->fonts[copy_.style].charset;
+                copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnFont);
+            }
+            return 1;
+        case kHelp:
+            ShowHelp(dialog, sys::HelpCommand::Context, kSelectSymbolHelpContext, nullptr);
+            return 1;
+        case ui::kIdOk:
+            OnOk(dialog);
+            return 1;
+        case ui::kIdCancel:
+            ui::EndDialog(dialog, ui::kIdCancel);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+int SymbolAtGridPoint(int x, int y, int width, int height, int pageBase) {
+    const int columnWidth = std::max(width / kSymbolGridColumns, 1);
+    const int rowHeight = std::max(height / kSymbolGridRows, 1);
+    const int column = std::clamp(x / columnWidth, 0, kSymbolGridColumns - 1);
+    const int row = std::clamp(y / rowHeight, 0, kSymbolGridRows - 1);
+    return SymbolPageBase(pageBase) + row * kSymbolGridColumns + column;
+}
+
+int SymbolPageBase(int code) {
+    return code >= kSymbolPageCodes ? kSymbolPageCodes : 0;
+}
+
+int TypedSymbolCode(int typed, int old) {
+    return typed >= 0 && typed <= kLastSymbolCode ? typed : old;
+}
+
+int SymbolCodeAfterPageStep(int code, int direction) {
+    const bool upper = code >= kSymbolPageCodes;
+    if (direction > 0 && !upper) return code + kSymbolPageCodes;
+    if (direction < 0 && upper) return code - kSymbolPageCodes;
+    return code;
+}
+
+int RunSelectSymbolDialog(ScoreView* view, TextObjectBody* body) {
+    if (view == nullptr || view->document == nullptr || body == nullptr) return ui::kIdCancel;
+    SymbolSession session(view, body);
+    const intptr_t result = ModalDialogBox(
+        view, kSelectSymbolDialog,
+        [&session](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) {
+            return session.Handle(dialog, message, word, data);
+        });
+    return result == ui::kIdOk ? ui::kIdOk : ui::kIdCancel;
+}
+
+}  // namespace ql

@@ -1,0 +1,138 @@
+// The in-process clipboard store (see clipboard.h) and its test controls. One
+// mutex guards the store: the user-interface thread is its only caller today, but a
+// desktop mapping answering requests of other programs may read it from its own.
+#include "platform/sys/clipboard.h"
+
+#include <map>
+#include <mutex>
+
+#include "platform/sys/clipboard_headless.h"
+
+namespace ql::sys {
+namespace {
+
+constexpr int kSteps = 4;
+
+struct ClipboardStore {
+    std::mutex mutex;
+    std::map<uint32_t, std::vector<uint8_t>> blocks;
+    bool open = false;
+    platform::WindowHandle opener{};
+    platform::WindowHandle owner{};
+    int opens = 0;
+    int closes = 0;
+    bool failNext[kSteps] = {};
+};
+
+ClipboardStore& Store() {
+    static ClipboardStore store;
+    return store;
+}
+
+// Takes an injected failure of a step; true when the step is to fail.
+bool TakeFailure(ClipboardStore& store, headless::ClipboardStep step) {
+    bool& fail = store.failNext[static_cast<int>(step)];
+    bool failing = fail;
+    fail = false;
+    return failing;
+}
+
+}  // namespace
+
+bool OpenClipboard(platform::WindowHandle owner) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    if (store.open || TakeFailure(store, headless::ClipboardStep::Open)) return false;
+    store.open = true;
+    store.opener = owner;
+    ++store.opens;
+    return true;
+}
+
+bool CloseClipboard() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    if (!store.open) return false;
+    store.open = false;
+    ++store.closes;
+    return true;
+}
+
+bool IsClipboardOpen() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    return store.open;
+}
+
+bool EmptyClipboard() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    if (!store.open || TakeFailure(store, headless::ClipboardStep::Empty)) return false;
+    store.blocks.clear();
+    store.owner = store.opener;
+    return true;
+}
+
+bool SetClipboardData(ClipboardFormat format, std::vector<uint8_t> bytes) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    if (!store.open || TakeFailure(store, headless::ClipboardStep::Set)) return false;
+    store.blocks[static_cast<uint32_t>(format)] = std::move(bytes);
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> GetClipboardData(ClipboardFormat format) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    if (!store.open || TakeFailure(store, headless::ClipboardStep::Get)) return std::nullopt;
+    auto found = store.blocks.find(static_cast<uint32_t>(format));
+    if (found == store.blocks.end()) return std::nullopt;
+    return found->second;
+}
+
+bool IsClipboardFormatAvailable(ClipboardFormat format) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    return store.blocks.count(static_cast<uint32_t>(format)) != 0;
+}
+
+namespace headless {
+
+void ResetClipboard() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    store.blocks.clear();
+    store.open = false;
+    store.opener = store.owner = platform::WindowHandle{};
+    store.opens = store.closes = 0;
+    for (bool& fail : store.failNext) fail = false;
+}
+
+void FailNextClipboardStep(ClipboardStep step) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    store.failNext[static_cast<int>(step)] = true;
+}
+
+std::vector<ClipboardFormat> ClipboardFormats() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    std::vector<ClipboardFormat> formats;
+    for (const auto& entry : store.blocks) formats.push_back(static_cast<ClipboardFormat>(entry.first));
+    return formats;
+}
+
+int ClipboardOpenCount() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    return store.opens;
+}
+
+int ClipboardCloseCount() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    return store.closes;
+}
+
+}  // namespace headless
+}  // namespace ql::sys

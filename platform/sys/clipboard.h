@@ -1,0 +1,41 @@
+// The clipboard: byte blocks by format, the program's one exchange with other
+// programs for pictures and text. The formats keep the codes the score files store
+// (14 enhanced metafile, 8 packed device-independent bitmap, 2 bitmap, 1 text)
+// whatever the desktop calls them. The clipboard is opened by one owner at a time;
+// emptying it makes that owner the one whose blocks are offered; setting and getting
+// need it open; every path that opens it closes it. This implementation keeps the
+// blocks in the process (the headless backend, and the store a desktop mapping
+// fills and reads); the test controls are in platform/sys/clipboard_headless.h.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/handles.h"
+
+namespace ql::sys {
+
+enum class ClipboardFormat : uint32_t {
+    Text = 1,
+    Bitmap = 2,
+    Dib = 8,
+    EnhancedMetafile = 14,
+};
+
+// False when the clipboard is open already (by anyone) or the open fails.
+bool OpenClipboard(platform::WindowHandle owner);
+// Closes it; false when it was not open.
+bool CloseClipboard();
+bool IsClipboardOpen();
+// Removes every block and makes the opener the owner; needs the clipboard open.
+bool EmptyClipboard();
+// Puts a block of a format (replacing one of that format); needs it open.
+bool SetClipboardData(ClipboardFormat format, std::vector<uint8_t> bytes);
+// A copy of the block of a format; empty when it is not open, the format is not
+// offered or the read fails.
+std::optional<std::vector<uint8_t>> GetClipboardData(ClipboardFormat format);
+// Whether a format is offered (the clipboard need not be open).
+bool IsClipboardFormatAvailable(ClipboardFormat format);
+
+}  // namespace ql::sys

@@ -1,0 +1,73 @@
+// The clipboard store: one opener at a time, setting and getting only while open,
+// emptying replacing everything, a block per format, and each injected failure
+// failing its step once and leaving the store as it was.
+#include <gtest/gtest.h>
+
+#include "platform/sys/clipboard.h"
+#include "platform/sys/clipboard_headless.h"
+
+namespace ql::sys {
+namespace {
+
+using headless::ClipboardStep;
+
+class ClipboardTest : public ::testing::Test {
+  protected:
+    void SetUp() override { headless::ResetClipboard(); }
+    void TearDown() override { headless::ResetClipboard(); }
+};
+
+// Opening twice fails until closed; set and get need it open; closing twice fails.
+TEST_F(ClipboardTest, OpenAndCloseBracketEveryAccess) {
+    EXPECT_FALSE(SetClipboardData(ClipboardFormat::Dib, {1}));
+    ASSERT_TRUE(OpenClipboard(platform::WindowHandle{}));
+    EXPECT_FALSE(OpenClipboard(platform::WindowHandle{}));
+    EXPECT_TRUE(EmptyClipboard());
+    EXPECT_TRUE(SetClipboardData(ClipboardFormat::Dib, {1, 2, 3}));
+    EXPECT_TRUE(CloseClipboard());
+    EXPECT_FALSE(CloseClipboard());
+    EXPECT_TRUE(IsClipboardFormatAvailable(ClipboardFormat::Dib));  // without opening
+    EXPECT_FALSE(GetClipboardData(ClipboardFormat::Dib).has_value());  // closed
+    ASSERT_TRUE(OpenClipboard(platform::WindowHandle{}));
+    EXPECT_EQ(GetClipboardData(ClipboardFormat::Dib), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(GetClipboardData(ClipboardFormat::EnhancedMetafile).has_value());
+    EXPECT_TRUE(CloseClipboard());
+    EXPECT_EQ(headless::ClipboardOpenCount(), 2);
+    EXPECT_EQ(headless::ClipboardCloseCount(), 2);
+}
+
+// A block per format, replaced by a later one of its format; emptying drops all.
+TEST_F(ClipboardTest, BlocksByFormat) {
+    ASSERT_TRUE(OpenClipboard(platform::WindowHandle{}));
+    SetClipboardData(ClipboardFormat::EnhancedMetafile, {9});
+    SetClipboardData(ClipboardFormat::Dib, {1});
+    SetClipboardData(ClipboardFormat::Dib, {2});
+    EXPECT_EQ(headless::ClipboardFormats(),
+              (std::vector<ClipboardFormat>{ClipboardFormat::Dib, ClipboardFormat::EnhancedMetafile}));
+    EXPECT_EQ(GetClipboardData(ClipboardFormat::Dib), (std::vector<uint8_t>{2}));
+    EmptyClipboard();
+    EXPECT_TRUE(headless::ClipboardFormats().empty());
+    CloseClipboard();
+}
+
+// Each injected failure fails its step once and changes nothing.
+TEST_F(ClipboardTest, InjectedFailuresFailOnce) {
+    headless::FailNextClipboardStep(ClipboardStep::Open);
+    EXPECT_FALSE(OpenClipboard(platform::WindowHandle{}));
+    EXPECT_FALSE(IsClipboardOpen());
+    ASSERT_TRUE(OpenClipboard(platform::WindowHandle{}));
+    SetClipboardData(ClipboardFormat::Text, {7});
+    headless::FailNextClipboardStep(ClipboardStep::Empty);
+    EXPECT_FALSE(EmptyClipboard());
+    EXPECT_TRUE(IsClipboardFormatAvailable(ClipboardFormat::Text));
+    headless::FailNextClipboardStep(ClipboardStep::Set);
+    EXPECT_FALSE(SetClipboardData(ClipboardFormat::Dib, {1}));
+    EXPECT_FALSE(IsClipboardFormatAvailable(ClipboardFormat::Dib));
+    headless::FailNextClipboardStep(ClipboardStep::Get);
+    EXPECT_FALSE(GetClipboardData(ClipboardFormat::Text).has_value());
+    EXPECT_TRUE(GetClipboardData(ClipboardFormat::Text).has_value());
+    CloseClipboard();
+}
+
+}  // namespace
+}  // namespace ql::sys

@@ -1,0 +1,74 @@
+// The output devices opened outside a run (for the port map), and the score's
+// patches-in-use mask. Patch caching is not offered by any device of the MIDI
+// layer: a caching request opens the ports plainly and keeps the mask.
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/model/score_document.h"
+#include "platform/midi/midi.h"
+#include "sequencer/logical_ports.h"
+#include "sequencer/sequencer_services.h"
+#include "shell/program_options.h"
+
+namespace ql {
+namespace {
+
+constexpr int kPatchCount = 256;
+constexpr int kBitsPerByte = 8;
+
+// Open devices by entry; owned here until CloseMidiOutputPorts.
+std::map<int, std::unique_ptr<midi::OutputDevice>>& OpenOutputs() {
+    static std::map<int, std::unique_ptr<midi::OutputDevice>> outputs;
+    return outputs;
+}
+
+std::vector<midi::DeviceInfo> OutputList() {
+    std::vector<midi::DeviceInfo> outputs;
+    for (const midi::DeviceInfo& info : midi::CurrentBackend().Devices())
+        if (info.output) outputs.push_back(info);
+    return outputs;
+}
+
+}  // namespace
+
+void MarkPatchUsed(ScoreDocument* document, int patch) {
+    if (document == nullptr || patch < 0 || patch >= kPatchCount) return;
+    document->patchesInUse[patch / kBitsPerByte] |= static_cast<uint8_t>(1u << (patch % kBitsPerByte));
+}
+
+bool IsPatchUsed(const ScoreDocument* document, int patch) {
+    if (document == nullptr || patch < 0 || patch >= kPatchCount) return false;
+    return (document->patchesInUse[patch / kBitsPerByte] & (1u << (patch % kBitsPerByte))) != 0;
+}
+
+int OpenMidiOutputPort(int device) {
+    const std::vector<midi::DeviceInfo> outputs = OutputList();
+    if (device < 1 || device > static_cast<int>(outputs.size())) return 0;
+    std::unique_ptr<midi::OutputDevice>& open = OpenOutputs()[device];
+    if (open != nullptr && open->Name() == outputs[device - 1].name && !open->IsGone()) return 1;
+    open = midi::CurrentBackend().OpenOutput(outputs[device - 1].name);
+    if (open == nullptr) {
+        OpenOutputs().erase(device);
+        return 0;
+    }
+    return 1;
+}
+
+bool IsMidiOutputPortOpen(int device) {
+    auto found = OpenOutputs().find(device);
+    return found != OpenOutputs().end() && found->second != nullptr;
+}
+
+void CloseMidiOutputPorts() { OpenOutputs().clear(); }
+
+int OpenMidiPortsWithPatchCache(ScoreDocument* /*document*/) {
+    int ok = 1;
+    for (int port = 0; port < kLogicalPortCount; ++port) {
+        const int entry = Options().MidiPortMap[port];
+        if (entry != 0 && !OpenMidiOutputPort(entry)) ok = 0;
+    }
+    return ok;
+}
+
+}  // namespace ql

@@ -1,0 +1,281 @@
+// The MIDI-carrying objects of a measure cell: tempo marks (kind-1 events),
+// dynamics and hairpins (velocity changes, or controller 7) and pedal marks
+// (their controller). A hairpin's transition runs over its span. Octave signs
+// shift the notes of their staff inside their range.
+//
+// A single occurrence makes one event at the object's tick. A gradual transition
+// runs over interval x 256 ticks with one event every transitionStep ticks from
+// t = 0 while t < length, value = start + (end - start) x t / length; a tempo
+// transition ends with one more event at t = length at the final tempo, so the
+// music after it keeps the marked tempo. Controller values are clamped to 0..127
+// and velocity changes to -127..127; tempo rates to the engine's range. The
+// destinations are this staff (or every staff) and the voices of the action's
+// mask, one event per distinct port and channel; envelope-driven actions (pooled
+// data) are not played yet.
+#include <algorithm>
+#include <array>
+#include <climits>
+
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
+#include "core/ui/status_bar_notes.h"
+#include "objects/hairpin/hairpin.h"
+#include "objects/hairpin/hairpin_class.h"
+#include "objects/midi_marks/mark_classes.h"
+#include "objects/midi_marks/mark_playback.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_objects.h"
+#include "sequencer/performance_builder.h"
+
+namespace ql {
+namespace {
+
+constexpr int kMaxListObjects = 64 * 1024;
+constexpr uint32_t kTickShift = 16;  // a time-anchored object's tick: the position's upper half
+constexpr int32_t kTicksPerInterval = 256;
+constexpr int32_t kRatePerSixteenth = 256;  // ticks per minute of one sixteenth a minute
+constexpr int kMaxData = 127;
+constexpr int kMaxDelta = 127;
+constexpr uint8_t kControlStatus = 0xB0;
+constexpr uint8_t kChannelMask = 0x0F;
+constexpr int kDataShift1 = 8;
+constexpr int kDataShift2 = 16;
+constexpr uint8_t kDestinationThisStaff = 0;
+constexpr uint8_t kDestinationAllStaves = 1;
+constexpr uint8_t kTimingSingle = 0;
+constexpr uint8_t kTimingGradual = 1;
+constexpr int kMaxDynamicsStaves = 64;
+constexpr int kOctave = 12;
+constexpr uint8_t kShiftUp = 1;
+constexpr uint8_t kShiftDown = 2;
+constexpr int kShiftByteShift = 24;  // byte 3 of the message
+constexpr uint8_t kTimeAnchoredSubtype = 0;
+
+int32_t ObjectTick(const ScoreObject* object) {
+    return static_cast<int32_t>(AsTextObject(object)->body.location.position >> kTickShift);
+}
+
+// The values of a transition at each of its steps; one value for a single one.
+template <class Emit>
+bool EachStep(const PerformanceRun& run, const MidiAction& action, int32_t start, int32_t end, bool closeOnEnd,
+              Emit emit) {
+    if (MidiTimingOf(action) == kTimingSingle) return emit(0, start);
+    if (MidiTimingOf(action) != kTimingGradual) return true;
+    const int32_t length = std::max<int32_t>(action.interval, 1) * kTicksPerInterval;
+    const int32_t step = std::max<int32_t>(run.options.transitionStep, 1);
+    for (int32_t t = 0; t < length; t += step)
+        if (!emit(t, start + static_cast<int32_t>(static_cast<int64_t>(end - start) * t / length))) return false;
+    return !closeOnEnd || emit(length, end);
+}
+
+struct PortChannel {
+    int port = 0;
+    int channel = 0;
+    bool operator==(const PortChannel&) const = default;
+};
+
+// One destination per distinct port and channel of the action's voices.
+std::vector<PortChannel> Destinations(const PerformanceRun& run, int staff, const MidiAction& action) {
+    std::vector<PortChannel> found;
+    const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
+    const int first = destination == kDestinationAllStaves ? 1 : staff;
+    const int last = destination == kDestinationAllStaves ? run.staffCount : staff;
+    const int voices = (action.flags & kMidiVoiceMask) >> kMidiVoiceShift;
+    for (int s = first; s <= last; ++s) {
+        const StaffRecord* record = StaffRecordOf(run.document, s);
+        for (int v = 0; record != nullptr && v < kVoicesPerStaff; ++v) {
+            if (voices != 0 && (voices & (1 << v)) == 0) continue;
+            const StaffTimbre& timbre = record->timbres[v];
+            int port = static_cast<int8_t>(timbre.port);
+            if (port < 0 || port >= kLogicalPortCount) port = 0;
+            const PortChannel pc{port, timbre.channel & kChannelMask};
+            if (std::find(found.begin(), found.end(), pc) == found.end()) found.push_back(pc);
+        }
+    }
+    return found;
+}
+
+bool PlaceControl(PerformanceRun& run, int staff, PerformanceEventKind kind, int port, int32_t time,
+                  uint32_t message) {
+    PerformanceEvent* event = NewPerformanceEvent(run, kind, port, staff, time, message);
+    if (event == nullptr) return false;
+    InsertPerformanceEvent(run.voices[staff][0].controls, event);
+    return true;
+}
+
+bool PerformTempo(PerformanceRun& run, int staff, int32_t at, ScoreObject* object) {
+    TempoRates rates;
+    if (!TempoPlaybackRates(object, &rates)) return true;
+    const MidiAction& action = *MidiActionOfText(object);
+    return EachStep(run, action, rates.start, rates.end, true, [&](int32_t t, int32_t sixteenths) {
+        const uint32_t rate = std::clamp<uint32_t>(static_cast<uint32_t>(std::max(sixteenths, 1)) * kRatePerSixteenth,
+                                                   kMinRate, kMaxRate);
+        return PlaceControl(run, staff, PerformanceEventKind::Tempo, 0, at + t, rate);
+    });
+}
+
+void AddDynamics(PerformanceRun& run, int staff, const MidiAction& action, int32_t time, int delta) {
+    const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
+    uint64_t staves = 0;
+    if (destination == kDestinationAllStaves) staves = ~uint64_t{0};
+    else staves = uint64_t{1} << (std::clamp(staff, 1, kMaxDynamicsStaves) - 1);
+    uint8_t voices = static_cast<uint8_t>((action.flags & kMidiVoiceMask) >> kMidiVoiceShift);
+    if (voices == 0) voices = (1 << kVoicesPerStaff) - 1;
+    const int8_t clamped = static_cast<int8_t>(std::clamp(delta, -kMaxDelta, kMaxDelta));
+    for (DynamicsEntry& entry : run.dynamics) {
+        if (entry.time == time && entry.delta == clamped) {
+            entry.staves |= staves;
+            entry.voices |= voices;
+            return;
+        }
+    }
+    run.dynamics.insert(run.dynamics.begin(), DynamicsEntry{time, staves, voices, clamped});
+}
+
+// A dynamic, hairpin or pedal action: velocity changes (dynamics and hairpins
+// with Key velocity), or the controller's messages on each destination.
+bool PerformAction(PerformanceRun& run, int staff, int32_t at, const MidiAction* action, bool velocityKind) {
+    if (action == nullptr || IsDataCarrying(*action)) return true;
+    const int32_t start = action->head.values.value;
+    const int32_t end = action->head.values.finalValue;
+    if (velocityKind && (action->flags & kMidiFlagKeyVelocity) != 0) {
+        return EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
+            AddDynamics(run, staff, *action, at + t, value);
+            return true;
+        });
+    }
+    const int controller = action->controller & kMaxData;
+    for (const PortChannel& pc : Destinations(run, staff, *action)) {
+        const bool made = EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
+            const uint32_t message = static_cast<uint32_t>(kControlStatus | pc.channel) |
+                                     (static_cast<uint32_t>(controller) << kDataShift1) |
+                                     (static_cast<uint32_t>(std::clamp(value, 0, kMaxData)) << kDataShift2);
+            return PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t, message);
+        });
+        if (!made) return false;
+    }
+    return true;
+}
+
+// A hairpin: its action as a transition over its span, from its first anchor's
+// tick in the measure.
+bool PerformHairpin(PerformanceRun& run, int staff, const PlayedMeasure& measure, ScoreObject* object) {
+    const HairpinObject& hairpin = *AsHairpin(object);
+    MidiAction action{};
+    if (!HairpinPlaybackAction(hairpin, run.document, measure.measure, &action)) return true;
+    const int32_t at = measure.start + std::min<int32_t>(hairpin.points[0].coarse[1], measure.length);
+    return PerformAction(run, staff, at, &action, true);
+}
+
+// An octave sign of the staff: up for the 8va label, down for the 8vb labels or,
+// with a typed label, when the end hook points up. Its range goes into the table;
+// with the table full, octave-shift events at its ends instead.
+bool PerformOctaveLine(PerformanceRun& run, int staff, const PlayedMeasure& measure, ScoreObject* object) {
+    if (object->subtype != kTimeAnchoredSubtype) return true;
+    const TextSpanner& line = *reinterpret_cast<const TextSpanner*>(object);
+    const SpannerEndpoint& ends = line.spanner.endpoint;
+    const uint16_t label = line.text.body.string;
+    const bool glyph = (line.text.body.flags & kTextOwnsString) == 0;
+    bool up = ends.endHook >= 0;
+    if (glyph && label == kOctaveAboveCode) up = true;
+    if (glyph && (label == kOctaveBelowCode || label == kOctaveKeptBelowCode)) up = false;
+    const int first = measure.measure + static_cast<int16_t>(ends.start.coarse[0]);
+    const int second = measure.measure + static_cast<int16_t>(ends.end.coarse[0]);
+    int64_t length = int64_t{ends.end.coarse[1]} - ends.start.coarse[1];
+    for (int m = std::max(first, 1); m < second && m <= run.document->header.measureCount; ++m)
+        length += MeasureRecordOf(run.document, m)->lengthTicks;
+    const int32_t start = measure.start + std::min<int32_t>(ends.start.coarse[1], measure.length);
+    const int32_t end = start + static_cast<int32_t>(std::clamp<int64_t>(length, 0, INT32_MAX / 2));
+    if (run.octaves.size() < kMaxOctaveRanges) {
+        run.octaves.push_back(OctaveRange{staff, start, end, up});
+        return true;
+    }
+    return PlaceControl(run, staff, PerformanceEventKind::OctaveShift, 0, start,
+                        static_cast<uint32_t>(up ? kShiftUp : kShiftDown) << kShiftByteShift) &&
+           PlaceControl(run, staff, PerformanceEventKind::OctaveShift, 0, end, 0);
+}
+
+}  // namespace
+
+bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& measure) {
+    MeasureCell* cell = ExistingMeasureCell(run.document, staff, measure.measure);
+    ScoreObject* object = cell != nullptr ? cell->objects.get() : nullptr;
+    for (int i = 0; object != nullptr && i < kMaxListObjects; ++i, object = object->next.get()) {
+        bool made = true;
+        if (object->type == TypeCode(ObjectType::Hairpin)) {
+            made = PerformHairpin(run, staff, measure, object);
+        } else if (object->type == TypeCode(ObjectType::Octave)) {
+            made = PerformOctaveLine(run, staff, measure, object);
+        } else {
+            const int32_t at = measure.start + std::min(ObjectTick(object), measure.length);
+            if (object->type == TypeCode(ObjectType::Tempo)) made = PerformTempo(run, staff, at, object);
+            else if (object->type == TypeCode(ObjectType::Dynamic))
+                made = PerformAction(run, staff, at, MarkPlaybackAction(object), true);
+            else if (object->type == TypeCode(ObjectType::Pedal))
+                made = PerformAction(run, staff, at, MarkPlaybackAction(object), false);
+        }
+        if (!made) return false;
+    }
+    return true;
+}
+
+void CollectEarlierDynamics(PerformanceRun& run) {
+    if (run.walk.empty()) return;
+    const int first = run.walk.front().measure;
+    for (int measure = 1; measure < first; ++measure) {
+        const int32_t time = measure - first;  // before tick 0, later measures later
+        for (int staff = 1; staff <= run.staffCount; ++staff) {
+            MeasureCell* cell = ExistingMeasureCell(run.document, staff, measure);
+            ScoreObject* object = cell != nullptr ? cell->objects.get() : nullptr;
+            for (int i = 0; object != nullptr && i < kMaxListObjects; ++i, object = object->next.get()) {
+                if (object->type != TypeCode(ObjectType::Dynamic)) continue;
+                const MidiAction* action = MarkPlaybackAction(object);
+                if (action == nullptr || (action->flags & kMidiFlagKeyVelocity) == 0 || IsDataCarrying(*action))
+                    continue;
+                const bool gradual = MidiTimingOf(*action) == kTimingGradual;
+                AddDynamics(run, staff, *action, time, gradual ? action->head.values.finalValue : action->head.values.value);
+            }
+        }
+    }
+}
+
+uint32_t StartingTempoRate(const PerformanceRun& run) {
+    if (run.walk.empty()) return 0;
+    for (int measure = run.walk.front().measure - 1; measure >= 1; --measure) {
+        ScoreObject* latest = nullptr;
+        for (int staff = 1; staff <= run.staffCount; ++staff) {
+            MeasureCell* cell = ExistingMeasureCell(run.document, staff, measure);
+            ScoreObject* object = cell != nullptr ? cell->objects.get() : nullptr;
+            for (int i = 0; object != nullptr && i < kMaxListObjects; ++i, object = object->next.get()) {
+                TempoRates rates;
+                if (object->type != TypeCode(ObjectType::Tempo) || !TempoPlaybackRates(object, &rates)) continue;
+                if (latest == nullptr || ObjectTick(object) >= ObjectTick(latest)) latest = object;
+            }
+        }
+        TempoRates rates;
+        if (latest != nullptr && TempoPlaybackRates(latest, &rates))
+            return std::clamp<uint32_t>(static_cast<uint32_t>(std::max(rates.end, 1)) * kRatePerSixteenth, kMinRate,
+                                        kMaxRate);
+    }
+    return 0;
+}
+
+int OctaveShiftAt(const PerformanceRun& run, int staff, int32_t time) {
+    for (const OctaveRange& range : run.octaves)
+        if (range.staff == staff && time >= range.start && time < range.end) return range.up ? kOctave : -kOctave;
+    return 0;
+}
+
+int DynamicsDelta(const PerformanceRun& run, int staff, int voice, int32_t time) {
+    const DynamicsEntry* best = nullptr;
+    const uint64_t staffBit = uint64_t{1} << (std::clamp(staff, 1, kMaxDynamicsStaves) - 1);
+    for (const DynamicsEntry& entry : run.dynamics) {
+        if (entry.time > time || (entry.staves & staffBit) == 0 || (entry.voices & (1 << voice)) == 0) continue;
+        if (best == nullptr || entry.time > best->time) best = &entry;
+    }
+    return best != nullptr ? best->delta : 0;
+}
+
+}  // namespace ql

@@ -1,0 +1,185 @@
+// The performance builder: turns the score, a block of ticks at a time, into
+// PerformanceEvents hung on the fill half of the tick-slot table.
+//
+// A run first walks the measure order once (sequencer/measure_walk.h); then every
+// staff and voice taking part keeps a cursor into that walk and builds its notes
+// (PerformNote) up to two blocks beyond the block being filled. Events that fall
+// after the block wait in the voice's time-ordered pending chains (notes, and
+// controls: downbeats, beats and clicks) and are placed when their block comes.
+// Within a slot the events stand in three ranks, each in the order placed:
+// control events, then note-ons, then every other channel message; so a note-on
+// and the note-off of the previous note of the same key at one tick leave the key
+// sounding (the engine's count is still 1 after the note-off).
+//
+// Pool 12 exhausted: the event is not made, the report shows once per run and the
+// block ends; a note-on is never placed without its note-off. Playback never adds
+// measures to the score: a voice that passes the last measure drops out.
+// User-interface thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "sequencer/engine.h"
+#include "sequencer/measure_walk.h"
+#include "sequencer/sequencer_state.h"
+
+namespace ql {
+
+struct ScoreDocument;
+struct EventRecord;
+
+constexpr int kVoicesPerStaff = 4;
+constexpr int kMaxHeldNotes = 128;
+constexpr int32_t kClickLength = 128;  // a metronome click sounds this long
+
+// A time-ordered chain of events waiting for their block.
+struct PendingChain {
+    PerformanceEvent* head = nullptr;
+    PerformanceEvent* tail = nullptr;
+};
+
+// Inserts an event into the chain after every event of the same or an earlier
+// time (so events of one time keep the order they were made in).
+void InsertPerformanceEvent(PendingChain& chain, PerformanceEvent* event);
+
+// A velocity change of dynamics: from its time on, the notes of the staves and
+// voices it covers play `delta` louder (the latest entry at or before a note wins).
+struct DynamicsEntry {
+    int32_t time = 0;
+    uint64_t staves = 0;  // bit s - 1: staff s (1..64)
+    uint8_t voices = 0;   // bit v: voice v
+    int8_t delta = 0;
+};
+
+// An octave sign met so far: the notes of its staff from start up to end (not
+// included) sound an octave up or down.
+struct OctaveRange {
+    int staff = 0;
+    int32_t start = 0;
+    int32_t end = 0;
+    bool up = true;
+};
+constexpr size_t kMaxOctaveRanges = 128;
+
+// What a run plays and how.
+struct PerformanceOptions {
+    int firstMeasure = 1;
+    int lastMeasure = 1;
+    bool exporting = false;     // no beats, full note lengths, no metronome
+    bool metronome = false;
+    uint8_t playbackPercent = 90;
+    bool swingEighths = false;
+    bool swingSixteenths = false;
+    int globalTransposition = 0;  // semitones added to every staff
+    int32_t transitionStep = 128;  // ticks between the events of a transition ("RTCFrequency")
+    bool allowMidiDelay = false;   // the notes' own note-on delay and length change
+    // "Loosen Up!": random timing within 2^(k + 2) ticks (plus 2^(k - 1) wider) and
+    // velocity within `velocityWidth`, from a generator seeded at each start.
+    struct Loosen {
+        bool on = false;
+        int timingCode = 0;  // k, 0..6
+        int velocityWidth = 0;
+        bool wider = false;
+        uint32_t seed = 1;
+    } loosen;
+};
+
+// The cursor of one staff and voice (PerformanceStaffRecord).
+struct VoiceCursor {
+    size_t walkIndex = 0;          // the played measure being built
+    bool loaded = false;           // the measure's notes are being built
+    EventRecord* note = nullptr;   // next note of the voice in that measure
+    PendingChain notes;            // note-ons and note-offs after the block
+    PendingChain controls;         // downbeats, beats, clicks
+    bool active = true;
+};
+
+// A note whose tie is still open: its note-off comes with the last note of the tie.
+struct HeldNote {
+    bool used = false;
+    uint8_t identity = 0;  // staff * 4 + voice
+    uint8_t key = 0;       // the key sent
+    uint8_t channel = 0;
+    uint8_t port = 0;
+    int32_t due = 0;          // where the next note of the tie must start
+    int32_t soundingEnd = 0;  // where the tied note would end on its own
+};
+
+struct PerformanceRun {
+    ScoreDocument* document = nullptr;
+    PerformanceOptions options;
+    std::vector<PlayedMeasure> walk;
+    int staffCount = 0;
+    std::array<std::array<VoiceCursor, kVoicesPerStaff>, kSlotEntries> voices{};
+    std::array<HeldNote, kMaxHeldNotes> held{};
+    int32_t fillBase = 0;
+    int32_t blockLength = kMinBlockLength;
+    bool endPlaced = false;
+    bool buildDone = false;
+    bool outOfEvents = false;      // pool 12 refused an event this run
+    bool outOfEventsReported = false;
+    uint32_t lateCount = 0;
+    std::vector<DynamicsEntry> dynamics;  // newest first
+    std::vector<OctaveRange> octaves;     // at most kMaxOctaveRanges
+    std::minstd_rand random;              // "Loosen Up!"
+};
+
+// Sets the run up for the document: the measure walk, the cursors of staves
+// 1..staffCount (capped at the slot count), no held notes.
+void BeginPerformance(PerformanceRun& run, ScoreDocument* document, const PerformanceOptions& options,
+                      int32_t blockLength);
+
+// Where placed events go: the fill half, and (while a run plays) the late queue of
+// the engine for note-ons whose tick has already passed.
+struct BlockTarget {
+    TickSlotHalf* half = nullptr;
+    SequencerState* lateQueue = nullptr;  // null: late note-ons go to slot 0
+};
+
+// Frees every chain of the half back to pool 12 and clears its heads.
+void FreeHalf(TickSlotHalf& half);
+
+// Builds the block of ticks fillBase .. fillBase + N - 1 into the target (whose
+// half must be empty). Returns false once the end of data is placed.
+bool BuildBlock(PerformanceRun& run, const BlockTarget& target, int32_t fillBase);
+
+// Frees every pending event of the run back to pool 12.
+void EndPerformance(PerformanceRun& run);
+
+// ---- Used by the builder's parts ----
+
+// A new pool-12 event, or null (the run is then marked out of events).
+PerformanceEvent* NewPerformanceEvent(PerformanceRun& run, PerformanceEventKind kind, int port, int slot,
+                                      int32_t time, uint32_t message);
+
+// Makes the note-on and note-off of a note (PerformNote). The note of `staff` and
+// `voice` in `measure` of the walk. False when pool 12 ran out.
+bool PerformNote(PerformanceRun& run, int staff, int voice, const PlayedMeasure& measure, EventRecord& note);
+
+// Performs the MIDI-carrying objects of the staff's cell in a played measure
+// (tempo marks, dynamics, pedal marks) into the voice's control chain and the
+// dynamics list. False when pool 12 ran out.
+bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& measure);
+// The velocity dynamics of the measures before the first one played, so that a run
+// started in the middle plays at the level marked before it.
+void CollectEarlierDynamics(PerformanceRun& run);
+// The rate (ticks per minute) the latest playing tempo mark before the first
+// measure played has reached, or 0 when there is none.
+uint32_t StartingTempoRate(const PerformanceRun& run);
+// +12, -12 or 0: the octave signs of the staff in force at a tick.
+int OctaveShiftAt(const PerformanceRun& run, int staff, int32_t time);
+// The velocity change that applies to a note of the staff and voice at a tick.
+int DynamicsDelta(const PerformanceRun& run, int staff, int voice, int32_t time);
+
+// Ends the held notes of the staff and voice whose tie was not continued by
+// `time` (a tie that leads nowhere): each at its own end. False when pool 12 ran out.
+bool CloseStaleTies(PerformanceRun& run, int staff, int voice, int32_t time);
+
+// The pieces of a note's timing, exposed for the tests of their arithmetic.
+int32_t SwingStartDelay(const PerformanceOptions& options, int position, int length);
+int32_t SoundingLength(const PerformanceOptions& options, int position, int length, bool staccato);
+
+}  // namespace ql

@@ -1,0 +1,293 @@
+// The playback run: ports, start, pause, continue, stop, and the refills.
+#include "sequencer/playback.h"
+
+#include <algorithm>
+
+#include "core/constants.h"
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "sequencer/engine_internal.h"
+#include "sequencer/performance_setup.h"
+#include "sequencer/playback_internal.h"
+#include "sequencer/sequencer_services.h"
+#include "sequencer/transcription.h"
+
+namespace ql {
+namespace {
+
+using playback_detail::OpenPorts;
+using playback_detail::SendProgramChanges;
+using playback_detail::SetMetronome;
+
+constexpr uint32_t kFirstCallDelayMs = 1;
+constexpr int kQuarterUnit = 1;
+constexpr char kCantOpenMidi[] = "Can't open midi";
+constexpr uint8_t kStatusKindMask = 0xF0;
+constexpr uint8_t kNoteOffStatus = 0x80;
+constexpr uint8_t kNoteOnStatus = 0x90;
+constexpr uint8_t kChannelMask = 0x0F;
+
+struct PlaybackSession {
+    PerformanceRun run;
+    std::vector<std::unique_ptr<midi::OutputDevice>> devices;  // owned; the ports borrow them
+    std::unique_ptr<midi::OneShotTimer> timer;
+    std::vector<std::string> notices;
+    bool running = false;
+    bool paused = false;
+    uint32_t waitLeftMs = 0;  // of the engine's wait when paused
+    // Recording.
+    std::unique_ptr<midi::InputDevice> input;
+    RecordedChainReader reader;
+    ScoreView* view = nullptr;
+    int recordStaff = 1;
+    bool recording = false;
+};
+
+PlaybackSession& Session() {
+    static PlaybackSession session;
+    return session;
+}
+
+std::vector<midi::DeviceInfo> OutputDevices() {
+    std::vector<midi::DeviceInfo> outputs;
+    for (const midi::DeviceInfo& info : midi::CurrentBackend().Devices())
+        if (info.output) outputs.push_back(info);
+    return outputs;
+}
+
+void FillFirstBlocks(PlaybackSession& session, SequencerState& state) {
+    const int32_t length = state.run.blockLength;
+    BuildBlock(session.run, BlockTarget{&state.table.halfA, nullptr}, 0);
+    BuildBlock(session.run, BlockTarget{&state.table.halfB, nullptr}, length);
+    PublishFill(state);
+}
+
+void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
+    RunConstants& run = state.run;
+    const std::vector<PlayedMeasure>& walk = Session().run.walk;
+    run.blockLength = RunBlockLength(request.blockLength, walk.empty() ? 0 : walk.front().length);
+    run.slotCount = static_cast<uint8_t>(std::clamp<int>(Session().run.staffCount, 1, kMaxStaves));
+    run.metronomeOn = request.options.metronome ? 1 : 0;
+    SetMetronome(run, request.metronome);
+    run.sequencerWindow = request.sequencerWindow;
+    run.clock = &midi::CurrentBackend().TheClock();
+    const uint32_t bpm = ScoreTempoBpm(request.view->document);
+    state.rate.store(request.rate != 0 ? request.rate : RateFromTempo(bpm, kQuarterUnit), std::memory_order_relaxed);
+}
+
+// Everything a run holds back to rest, with no engine thread left.
+void ReleaseRun(PlaybackSession& session, SequencerState& state) {
+    LateGroup group;
+    while (state.late.Pop(group)) {
+        for (PerformanceEvent* event = group.chain.get(); event != nullptr;) {
+            PerformanceEvent* next = event->next.get();
+            FreeStaticRecord(kPerformanceStaticPool, event);
+            event = next;
+        }
+    }
+    FreeHalf(state.table.halfA);
+    FreeHalf(state.table.halfB);
+    EndPerformance(session.run);
+    state.run.portHandle = {};
+    state.run.metronomeHandle = nullptr;
+    state.run.timer = nullptr;
+    session.timer.reset();
+    session.devices.clear();
+    session.input.reset();
+    session.reader.Reset();
+    session.recording = false;
+    session.view = nullptr;
+    PlaybackFlags().SequencerRecording.store(0, std::memory_order_release);
+    session.running = false;
+    session.paused = false;
+    PlaybackFlags().PlaybackActive.store(0, std::memory_order_release);
+    PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
+}
+
+// Hands every recorded event not yet handed over to the transcription: notes to
+// the note transcription, other channel messages to the channel-event import.
+void HandOverRecorded(PlaybackSession& session, SequencerState& state) {
+    session.reader.ReadNew(state, [&](const PerformanceEvent& event) {
+        const uint8_t kind = MessageByte(event.message, 0) & kStatusKindMask;
+        if (kind == kNoteOffStatus || kind == kNoteOnStatus)
+            TranscribeRecordedNote(session.view, session.recordStaff, event.message, event.time);
+        else
+            ImportRecordedChannelEvent(session.view, session.recordStaff, event.message, event.time);
+    });
+}
+
+// Frees the recorded chain back to pool 11 (no input thread is left).
+void FreeRecorded(SequencerState& state) {
+    PerformanceEvent* event = Ref32<PerformanceEvent>{state.recordHead.load(std::memory_order_acquire)}.get();
+    while (event != nullptr) {
+        PerformanceEvent* next = event->next.get();
+        FreeStaticRecord(kSequencerStaticPool, event);
+        event = next;
+    }
+    state.recordHead.store(0, std::memory_order_release);
+    state.recordTail.store(0, std::memory_order_release);
+}
+
+// Opens the record input and sets the record constants; false (with a notice)
+// when the input will not open.
+bool PrepareRecording(PlaybackSession& session, SequencerState& state, const PlaybackRequest& request) {
+    session.recording = request.recording;
+    session.view = request.view;
+    session.reader.Reset();
+    if (!request.recording) return true;
+    session.input = midi::CurrentBackend().OpenInput(request.recordInput);
+    if (session.input == nullptr) {
+        session.notices.push_back(kCantOpenMidi);
+        return false;
+    }
+    RunConstants& run = state.run;
+    const int staffCount = request.view->document->header.staffCount;
+    session.recordStaff = std::clamp(request.recordStaff, 1, std::max(staffCount, 1));
+    const StaffRecord* staff = StaffRecordOf(request.view->document, session.recordStaff);
+    int port = staff != nullptr ? static_cast<int8_t>(staff->timbres[0].port) : 0;
+    run.recordPort = static_cast<uint8_t>(port >= 0 && port < kLogicalPortCount ? port : 0);
+    run.recordChannel = static_cast<uint8_t>(staff != nullptr ? staff->timbres[0].channel & kChannelMask : 0);
+    run.recordSlot = static_cast<uint8_t>(std::min(session.recordStaff, static_cast<int>(kMaxStaves)));
+    run.keepMidi = request.keepMidi ? 1 : 0;
+    run.echoByte = request.echo ? 1 : 0;
+    return true;
+}
+
+void StartInput(PlaybackSession& session, SequencerState& state) {
+    if (session.input == nullptr) return;
+    state.run.recordStartTime = state.run.clock->NowMs();
+    session.input->Start(RecordInputHandler(state), state.run.recordStartTime);
+    PlaybackFlags().SequencerRecording.store(1, std::memory_order_release);
+}
+
+}  // namespace
+
+PlaybackStart StartPlayback(const PlaybackRequest& request) {
+    PlaybackSession& session = Session();
+    session.notices.clear();
+    if (session.running) return PlaybackStart::AlreadyRunning;
+    ScoreDocument* document = request.view != nullptr ? request.view->document : nullptr;
+    if (document == nullptr) return PlaybackStart::NothingToPlay;
+    const std::vector<midi::DeviceInfo> outputs = OutputDevices();
+    if (outputs.empty()) return PlaybackStart::NoOutput;
+    SequencerState& state = TheSequencerState();
+    if (!OpenPorts(ResolvePortDevices(outputs, request.ports), session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    BeginPerformance(session.run, document, request.options, request.blockLength);
+    if (session.run.walk.empty()) {
+        session.devices.clear();
+        state.run.portHandle = {};
+        return PlaybackStart::NothingToPlay;
+    }
+    SetRunConstants(state, request);
+    session.run.blockLength = state.run.blockLength;
+    FreeRecorded(state);  // what a run before kept
+    if (!PrepareRecording(session, state, request)) {
+        ReleaseRun(session, state);
+        return PlaybackStart::InputFailed;
+    }
+    session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
+    state.run.timer = session.timer.get();
+    SendProgramChanges(state.run, request);
+    BeginRun(state);
+    FillFirstBlocks(session, state);
+    StartInput(session, state);
+    session.running = true;
+    PlaybackFlags().PlaybackActive.store(1, std::memory_order_release);
+    PlaybackFlags().SequencerRunning.store(1, std::memory_order_release);
+    if (session.timer != nullptr) session.timer->Arm(kFirstCallDelayMs);
+    return PlaybackStart::Started;
+}
+
+void PausePlayback() {
+    PlaybackSession& session = Session();
+    if (!session.running || session.paused) return;
+    if (session.timer != nullptr) session.timer->Cancel();
+    SequencerState& state = TheSequencerState();
+    // The engine has already moved past the empty slots up to its next call: what
+    // was left of that wait is waited again on Continue, so the run resumes at the
+    // tick it paused on.
+    const uint32_t now = state.run.clock->NowMs();
+    const int32_t left = static_cast<int32_t>(state.engine.plannedTime - now);
+    session.waitLeftMs = static_cast<uint32_t>(std::max(left, static_cast<int32_t>(kFirstCallDelayMs)));
+    for (int slot = 1; slot < kSlotEntries; ++slot) engine_detail::SilenceSlot(state, slot);
+    session.paused = true;
+    PlaybackFlags().SequencerPaused.store(1, std::memory_order_release);
+}
+
+void ContinuePlayback() {
+    PlaybackSession& session = Session();
+    if (!session.running || !session.paused) return;
+    session.paused = false;
+    PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
+    // A cancelled timer stays cancelled: the run goes on with a new one, planned
+    // from now so that the music resumes in time instead of catching up.
+    SequencerState& state = TheSequencerState();
+    session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
+    state.run.timer = session.timer.get();
+    state.engine.plannedTime = state.run.clock->NowMs() + session.waitLeftMs;
+    if (session.timer != nullptr) session.timer->Arm(session.waitLeftMs);
+}
+
+std::vector<std::string> StopPlayback() {
+    PlaybackSession& session = Session();
+    if (!session.running) return {};
+    SequencerState& state = TheSequencerState();
+    state.stopByte.store(1, std::memory_order_release);
+    PlaybackFlags().SequencerRunning.store(0, std::memory_order_release);
+    if (session.timer != nullptr) session.timer->Cancel();
+    if (session.input != nullptr) {
+        session.input->Stop();
+        session.input->Close();
+    }
+    std::vector<std::string> notices = EndRun(state);
+    if (session.recording) {
+        HandOverRecorded(session, state);
+        if (!state.run.keepMidi) FreeRecorded(state);
+    }
+    ReleaseRun(session, state);
+    return notices;
+}
+
+bool IsPlaybackRunning() { return Session().running; }
+bool IsPlaybackPaused() { return Session().paused; }
+
+// The refill: the engine has moved baseTick on to the half it now plays, so the
+// fill half starts one block later.
+void BuildPerformanceBlock(ScoreView* /*view*/) {
+    PlaybackSession& session = Session();
+    SequencerState& state = TheSequencerState();
+    if (!session.running || !TakeRefill(state)) return;
+    TickSlotHalf& half = FillHalf(state);
+    FreeHalf(half);
+    const int32_t base = static_cast<int32_t>(state.baseTick.load(std::memory_order_relaxed)) + state.run.blockLength;
+    BuildBlock(session.run, BlockTarget{&half, &state}, base);
+    PublishFill(state);
+    if (session.recording) HandOverRecorded(session, state);
+}
+
+bool HandleSequencerMessage(uint32_t message, uint32_t /*word*/, intptr_t /*data*/) {
+    if (message == kMsgSequencerRefill) {
+        BuildPerformanceBlock(nullptr);
+        return true;
+    }
+    if (message == kMsgSequencerStop) {
+        StopPlayback();
+        return true;
+    }
+    return false;
+}
+
+const std::vector<std::string>& PlaybackNotices() { return Session().notices; }
+
+midi::OutputDevice* PlaybackDeviceOfPort(int port) {
+    if (!Session().running || port < 0 || port >= kLogicalPortCount) return nullptr;
+    return TheSequencerState().run.portHandle[port];
+}
+
+midi::InputDevice* PlaybackRecordInput() { return Session().running ? Session().input.get() : nullptr; }
+
+const PerformanceRun& CurrentPerformanceRun() { return Session().run; }
+
+}  // namespace ql

@@ -1,0 +1,111 @@
+// A playback run from start to stop on the user-interface thread: the logical
+// ports A-H opened onto their devices, the two first blocks built, the engine
+// started, paused, continued and stopped, and the refills in between.
+//
+// Ports: a port's device is found by its saved name in the current device list
+// first (ALSA numbers change between sessions), then by its entry index; a port
+// whose device is missing plays on port A's device for this run only, and the
+// saved choice is left alone. A device that fails to open refuses the run with one
+// notice, and nothing stays open. A device list without any output refuses the
+// run silently.
+//
+// Stop, in order: stopByte and running cleared; the timer cancelled (it returns
+// only after its last callback); the record input stopped and closed (it returns
+// only after its last callback); then, with one thread left, the notes still
+// sounding ended, every recorded event not yet handed over given to the
+// transcription, the recorded events freed (unless kept), the late queue, both
+// halves and the pending chains freed, the ports closed and the flags cleared.
+// Recording hands the recorded events over at each refill and at Stop, each
+// exactly once and in order. Playback never changes the score.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/midi/midi.h"
+#include "platform/win/messages.h"
+#include "sequencer/performance_builder.h"
+
+namespace ql {
+
+struct ScoreView;
+
+// The devices of the logical ports: for each port the saved name (may be empty)
+// and the saved entry index (1-based in the output list; 0 none).
+struct PortChoices {
+    std::array<std::string, kLogicalPortCount> names{};
+    std::array<int, kLogicalPortCount> entries{};
+};
+
+// The device name each port plays on; empty for a port with no device. A port
+// whose choice finds nothing takes port A's device, or the first output when port
+// A finds nothing either.
+std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
+                                                              const PortChoices& choices);
+
+enum class PlaybackStart {
+    Started = 0,
+    AlreadyRunning,
+    NoOutput,      // no output device at all: refused silently
+    DeviceFailed,  // a device would not open: refused with a notice
+    NothingToPlay, // no document or an empty range
+    InputFailed,   // the record input would not open: "Can't open midi"
+};
+
+struct PlaybackRequest {
+    ScoreView* view = nullptr;
+    PerformanceOptions options;
+    PortChoices ports;
+    int32_t blockLength = kMinBlockLength;
+    uint32_t rate = 0;                  // ticks per minute; 0: the score's tempo
+    win::WindowHandle sequencerWindow;  // gets the engine's messages
+    // Program changes before the run: each staff's voice patches ("SendPatches"),
+    // and the metronome's patch on its port.
+    bool sendPatches = false;
+    struct Metronome {
+        int port = 0;      // logical port
+        int channel = 9;   // 0..15
+        int barKey = 75;
+        int beatKey = 72;
+        int velocity = 110;
+        int patch = 115;
+    } metronome;
+    // Recording: the input device by name, the staff recorded for (its first
+    // voice's port and channel take echo and thru), and whether the recorded
+    // events are kept after they are handed to the transcription ("KeepMIDI").
+    bool recording = false;
+    std::string recordInput;
+    int recordStaff = 1;
+    bool keepMidi = false;
+    bool echo = false;
+};
+
+PlaybackStart StartPlayback(const PlaybackRequest& request);
+// Pause: the timer cancelled, every sounding note ended; Continue arms it again.
+void PausePlayback();
+void ContinuePlayback();
+// Stops a run (nothing for none). Returns the notices of devices that went away.
+std::vector<std::string> StopPlayback();
+bool IsPlaybackRunning();
+bool IsPlaybackPaused();
+
+// The Sequencer window's handling of the engine's messages: a refill builds the
+// next block; an end of data or a stop from the engine stops the run. True when
+// the message was the engine's.
+bool HandleSequencerMessage(uint32_t message, uint32_t word, intptr_t data);
+
+// The notices of the last refused start (a device that would not open).
+const std::vector<std::string>& PlaybackNotices();
+
+// The device a logical port plays on in the current run, or null.
+midi::OutputDevice* PlaybackDeviceOfPort(int port);
+
+// The record input of the current run, or null.
+midi::InputDevice* PlaybackRecordInput();
+
+// The run being played (for the tests and the sequencer window's readout).
+const PerformanceRun& CurrentPerformanceRun();
+
+}  // namespace ql

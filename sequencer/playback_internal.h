@@ -1,0 +1,29 @@
+// The parts of a playback run shared by its files: the ports opened onto their
+// devices, the metronome and the program changes sent before a run.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sequencer/playback.h"
+
+namespace ql::playback_detail {
+
+using OwnedOutputs = std::vector<std::unique_ptr<midi::OutputDevice>>;
+
+// Opens each distinct device of the names once; the ports share its handle. False
+// (with everything closed and one notice) when a device refuses.
+bool OpenPorts(const std::array<std::string, kLogicalPortCount>& names, OwnedOutputs& devices,
+               std::vector<std::string>& notices, RunConstants& run);
+
+// The metronome's port, channel, keys and velocity, each clamped to its range.
+void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome);
+
+// The metronome's patch when it is on; with "SendPatches" the patch of every voice
+// entry with port, channel and patch set, once per port and channel of a staff
+// (a port beyond H plays on A for this run; the staff keeps its own).
+void SendProgramChanges(const RunConstants& run, const PlaybackRequest& request);
+
+}  // namespace ql::playback_detail

@@ -1,0 +1,67 @@
+// The output devices opened for the port map, and the patches-in-use mask.
+#include <gtest/gtest.h>
+
+#include "platform/midi/headless.h"
+#include "sequencer/sequencer_services.h"
+#include "sequencer/tests/builder/score_fixture.h"
+#include "shell/program_options.h"
+
+namespace ql::testing {
+namespace {
+
+class MidiPortsTest : public ScoreTest {
+protected:
+    void TearDown() override {
+        CloseMidiOutputPorts();
+        ScoreTest::TearDown();
+    }
+};
+
+// Bits 0 and 255 of the mask, side by side with the bad patches that set nothing.
+TEST_F(MidiPortsTest, PatchesInUse) {
+    MarkPatchUsed(doc_, 0);
+    MarkPatchUsed(doc_, 255);
+    MarkPatchUsed(doc_, 40);
+    MarkPatchUsed(doc_, -1);
+    MarkPatchUsed(doc_, 256);
+    MarkPatchUsed(nullptr, 3);
+    EXPECT_TRUE(IsPatchUsed(doc_, 0));
+    EXPECT_TRUE(IsPatchUsed(doc_, 40));
+    EXPECT_TRUE(IsPatchUsed(doc_, 255));
+    EXPECT_FALSE(IsPatchUsed(doc_, 39));
+    EXPECT_FALSE(IsPatchUsed(doc_, 256));
+    EXPECT_EQ(doc_->patchesInUse[0], 0x01);
+    EXPECT_EQ(doc_->patchesInUse[31], 0x80);
+}
+
+// Entries count the outputs only, from 1; no entry, one past the list and an
+// input-only list open nothing.
+TEST_F(MidiPortsTest, OpeningByEntry) {
+    midi::headless::AddDevice("Keys", false, true);
+    EXPECT_EQ(OpenMidiOutputPort(1), 0);
+    midi::headless::AddDevice("Synth", true, false);
+    EXPECT_EQ(OpenMidiOutputPort(0), 0);
+    EXPECT_EQ(OpenMidiOutputPort(2), 0);
+    EXPECT_EQ(OpenMidiOutputPort(1), 1);
+    EXPECT_TRUE(IsMidiOutputPortOpen(1));
+    EXPECT_EQ(OpenMidiOutputPort(1), 1);  // already open: kept
+    CloseMidiOutputPorts();
+    EXPECT_FALSE(IsMidiOutputPortOpen(1));
+}
+
+// A caching request opens the mapped ports and keeps the score's mask.
+TEST_F(MidiPortsTest, CachingRequestOpensThePorts) {
+    midi::headless::AddDevice("Synth", true, false);
+    ql::Options().MidiPortMap[0] = 1;
+    ql::Options().MidiPortMap[1] = 5;  // past the list
+    MarkPatchUsed(doc_, 40);
+    EXPECT_EQ(OpenMidiPortsWithPatchCache(doc_), 0);
+    EXPECT_TRUE(IsMidiOutputPortOpen(1));
+    EXPECT_TRUE(IsPatchUsed(doc_, 40));
+    ql::Options().MidiPortMap[1] = 0;
+    EXPECT_EQ(OpenMidiPortsWithPatchCache(doc_), 1);
+    ResetProgramOptions();
+}
+
+}  // namespace
+}  // namespace ql::testing

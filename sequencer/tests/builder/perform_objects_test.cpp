@@ -1,0 +1,172 @@
+// What the MIDI-carrying marks add to a run: tempo changes (single and gradual,
+// and the tempo reached before the start), dynamics as velocity changes or
+// volume, pedal controllers, and clamping of bad values.
+#include <gtest/gtest.h>
+
+#include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
+#include "objects/hairpin/hairpin.h"
+#include "objects/midi_marks/mark_classes.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_objects.h"
+#include "sequencer/tests/builder/score_fixture.h"
+
+namespace ql::testing {
+namespace {
+
+constexpr uint8_t kTimingGradual = 1 << 4;
+
+class ObjectsTest : public ScoreTest {
+protected:
+    std::vector<Placed> Tempos(const std::vector<Placed>& all) {
+        std::vector<Placed> out;
+        for (const Placed& p : all)
+            if (p.kind == PerformanceEventKind::Tempo) out.push_back(p);
+        return out;
+    }
+    static MidiAction& Action(ScoreObject* mark) { return *MidiActionOfText(mark); }
+};
+
+// A quarter = 90 mark at beat 2 of measure 1 makes one tempo event of 90 x 1,024
+// ticks a minute there; a gradual change from 60 to 120 over 4 sixteenths steps
+// every 128 ticks and ends at the final tempo.
+TEST_F(ObjectsTest, TempoMarks) {
+    BuildScore(1, 2);
+    ScoreObject* mark = Mark(ObjectType::Tempo, 1, 1, 1024);
+    ASSERT_NE(mark, nullptr);
+    Action(mark).head.values.value = 90;
+    std::vector<Placed> tempos = Tempos(BuildAll(Options(1, 2)));
+    ASSERT_EQ(tempos.size(), 1u);
+    EXPECT_EQ(tempos[0].time, 1024);
+    EXPECT_EQ(tempos[0].message, 90u * 1024u);
+    Action(mark).head.values.value = 60;
+    Action(mark).head.values.finalValue = 120;
+    Action(mark).destinationTiming = kTimingGradual;
+    Action(mark).interval = 4;
+    tempos = Tempos(BuildAll(Options(1, 2)));
+    ASSERT_EQ(tempos.size(), 9u);  // t = 0, 128 ... 896, and 1,024
+    EXPECT_EQ(tempos[0].message, 60u * 1024u);
+    EXPECT_EQ(tempos[4].time, 1024 + 512);
+    EXPECT_EQ(tempos[4].message, 90u * 1024u);
+    EXPECT_EQ(tempos[8].time, 2048);
+    EXPECT_EQ(tempos[8].message, 120u * 1024u);
+}
+
+// A run from measure 2 starts at the tempo the mark in measure 1 has reached; a
+// disabled mark plays nothing.
+TEST_F(ObjectsTest, StartingTempoComesFromEarlierMarks) {
+    BuildScore(1, 2);
+    ScoreObject* mark = Mark(ObjectType::Tempo, 1, 1, 0);
+    Action(mark).head.values.value = 60;
+    Action(mark).head.values.finalValue = 100;
+    Action(mark).destinationTiming = kTimingGradual;
+    std::vector<Placed> tempos = Tempos(BuildAll(Options(2, 2)));
+    ASSERT_EQ(tempos.size(), 1u);
+    EXPECT_EQ(tempos[0].time, 0);
+    EXPECT_EQ(tempos[0].message, 100u * 1024u);
+    Action(mark).flags &= ~kMidiFlagEnabled;
+    EXPECT_TRUE(Tempos(BuildAll(Options(2, 2))).empty());
+    EXPECT_TRUE(Tempos(BuildAll(Options(1, 2))).empty());
+}
+
+// A dynamic with Key velocity changes the velocity of the notes from its tick on,
+// on its own staff; one before the start still applies; a change past 127 is
+// clamped and the note's velocity stops at 127.
+TEST_F(ObjectsTest, DynamicsChangeVelocities) {
+    BuildScore(2, 2);
+    Note(1, 1, 0, kQuarter, 0);
+    Note(1, 1, 2048, kQuarter, 0);
+    Note(2, 1, 2048, kQuarter, 0);
+    Note(1, 2, 0, kQuarter, 0);
+    ScoreObject* mark = Mark(ObjectType::Dynamic, 1, 1, 1024);
+    Action(mark).flags = static_cast<uint16_t>(Action(mark).flags | kMidiFlagKeyVelocity);
+    Action(mark).head.values.value = -30;
+    std::vector<Placed> notes = Channel(BuildAll(Options(1, 2)));
+    std::vector<int> velocities;
+    for (const Placed& p : notes)
+        if ((p.message & 0xF0) == 0x90) velocities.push_back(MessageByte(p.message, 2));
+    EXPECT_EQ(velocities, (std::vector<int>{64, 34, 64, 34}));
+    notes = Channel(BuildAll(Options(2, 2)));
+    EXPECT_EQ(MessageByte(notes[0].message, 2), 34);
+    Action(mark).head.values.value = 300;
+    notes = Channel(BuildAll(Options(2, 2)));
+    EXPECT_EQ(MessageByte(notes[0].message, 2), 127);
+}
+
+// Without Key velocity a dynamic sends controller 7 with its value, clamped to
+// 0..127, on each distinct port and channel of its voices; a pedal sends its own
+// controller.
+TEST_F(ObjectsTest, ControllersOfDynamicsAndPedals) {
+    BuildScore(1, 1);
+    StaffRecordOf(doc_, 1)->timbres[1] = StaffTimbre{1, 5, 0, 0};
+    ScoreObject* dynamic = Mark(ObjectType::Dynamic, 1, 1, 0);
+    Action(dynamic).flags = static_cast<uint16_t>((Action(dynamic).flags & ~kMidiFlagKeyVelocity & ~kMidiVoiceMask) |
+                                                  (0x3 << kMidiVoiceShift));
+    Action(dynamic).controller = 7;
+    Action(dynamic).head.values.value = 200;
+    std::vector<Placed> channel = Channel(BuildAll(Options(1, 1)));
+    ASSERT_EQ(channel.size(), 2u);
+    EXPECT_EQ(channel[0].message, 0xB0u | (7u << 8) | (127u << 16));
+    EXPECT_EQ(channel[0].port, 0);
+    EXPECT_EQ(channel[1].message, 0xB5u | (7u << 8) | (127u << 16));
+    EXPECT_EQ(channel[1].port, 1);
+    Action(dynamic).head.values.value = -5;
+    EXPECT_EQ(MessageByte(Channel(BuildAll(Options(1, 1)))[0].message, 2), 0);
+}
+
+// A crescendo hairpin over beats 1-2 (0 to 16 with Key velocity) raises the notes
+// under it step by step, and the level it reached holds after it; with Enable MIDI
+// clear it plays nothing.
+TEST_F(ObjectsTest, HairpinsRaiseVelocities) {
+    BuildScore(1, 1);
+    for (int t = 0; t < kBar; t += 1024) Note(1, 1, t, kQuarter, 0);
+    ScoreObject* object = Mark(ObjectType::Hairpin, 1, 1, 0);
+    ASSERT_NE(object, nullptr);
+    HairpinObject& hairpin = *AsHairpin(object);
+    hairpin.points[0].coarse[0] = 0;
+    hairpin.points[0].coarse[1] = 0;
+    hairpin.points[1].coarse[0] = 0;
+    hairpin.points[1].coarse[1] = 2048;
+    std::vector<int> velocities;
+    for (const Placed& p : Channel(BuildAll(Options(1, 1))))
+        if ((p.message & 0xF0) == 0x90) velocities.push_back(MessageByte(p.message, 2));
+    // t = 0: +0; t = 1,024: +8; from t = 1,920 on: +15 (steps of 128 while t < 2,048).
+    EXPECT_EQ(velocities, (std::vector<int>{64, 72, 79, 79}));
+    hairpin.action.flags &= ~kMidiFlagEnabled;
+    velocities.clear();
+    for (const Placed& p : Channel(BuildAll(Options(1, 1))))
+        if ((p.message & 0xF0) == 0x90) velocities.push_back(MessageByte(p.message, 2));
+    EXPECT_EQ(velocities, (std::vector<int>{64, 64, 64, 64}));
+}
+
+// An 8va sign over beats 1-2 raises the notes inside it an octave and leaves the
+// one at its end; an 8vb label lowers them; a key pushed past 127 plays nothing.
+TEST_F(ObjectsTest, OctaveSignsShiftTheirNotes) {
+    BuildScore(1, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    Note(1, 1, 1024, kQuarter, 0);
+    Note(1, 1, 2048, kQuarter, 0);
+    ScoreObject* object = Mark(ObjectType::Octave, 1, 1, 0);
+    ASSERT_NE(object, nullptr);
+    TextSpanner& line = *reinterpret_cast<TextSpanner*>(object);
+    line.spanner.endpoint.start.coarse[0] = 0;
+    line.spanner.endpoint.start.coarse[1] = 0;
+    line.spanner.endpoint.end.coarse[0] = 0;
+    line.spanner.endpoint.end.coarse[1] = 2048;
+    auto keys = [&] {
+        std::vector<int> out;
+        for (const Placed& p : Channel(BuildAll(Options(1, 1))))
+            if ((p.message & 0xF0) == 0x90) out.push_back(MessageByte(p.message, 1));
+        return out;
+    };
+    line.text.body.string = kOctaveAboveCode;
+    EXPECT_EQ(keys(), (std::vector<int>{76, 76, 64}));
+    line.text.body.string = kOctaveBelowCode;
+    EXPECT_EQ(keys(), (std::vector<int>{52, 52, 64}));
+    line.text.body.string = kOctaveAboveCode;
+    StaffRecordOf(doc_, 1)->semitones = 60;  // 124 + 12 is off the keyboard
+    EXPECT_EQ(keys(), (std::vector<int>{124}));
+}
+
+}  // namespace
+}  // namespace ql::testing

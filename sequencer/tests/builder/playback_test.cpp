@@ -1,0 +1,220 @@
+// A score played end to end on the virtual clock through virtual devices: the
+// exact messages of a two-staff piece with a repeat and two endings against a
+// reviewed list, the transport (pause, continue, stop), the choice of devices for
+// the logical ports, and the refusals of a start.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/model/document.h"
+#include "core/state.h"
+#include "platform/midi/headless.h"
+#include "sequencer/tests/builder/score_fixture.h"
+
+namespace ql::testing {
+namespace {
+
+constexpr int kEnd = 6;
+constexpr char kGolden[] = "sequencer/tests/builder/two_staff_repeat.golden";
+constexpr uint32_t kLongEnough = 60000;
+
+class PlaybackTest : public ScoreTest {
+protected:
+    void AddOutputs() {
+        midi::headless::AddDevice("Synth A", true, false);
+        midi::headless::AddDevice("Synth B", true, false);
+    }
+    // Two staves; a repeat of measures 1-2 with measure 2 the first ending and
+    // measure 3 the second; half notes, quarters and a chord.
+    void BuildRepeatPiece() {
+        BuildScore(2, 3);
+        Note(1, 1, 0, kHalf, 0);
+        Note(1, 1, 2048, kQuarter, 2);
+        Note(1, 1, 2048, kQuarter, 4);
+        Note(2, 1, 0, kQuarter, -2);
+        Note(1, 2, 0, kQuarter, 1);
+        Note(2, 2, 1024, kHalf, 0);
+        Note(1, 3, 0, kHalf, 3);
+        Note(2, 3, 2048, kQuarter, 1);
+        AddEnding(2, 1, {1});
+        AddEnding(3, 1, {2});
+        SetBarline(3, kEnd, 1);
+    }
+    void PlayToEnd() {
+        for (uint32_t ms = 0; ms < kLongEnough && IsPlaybackRunning(); ms += 100) Advance(100);
+    }
+    static std::string Log() {
+        std::ostringstream out;
+        for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+            out << sent.ms << " " << sent.port;
+            for (uint8_t byte : sent.bytes) out << " " << std::hex << static_cast<int>(byte) << std::dec;
+            out << "\n";
+        }
+        return out.str();
+    }
+};
+
+// The piece plays the reviewed messages: times (1 ms a tick), devices, channels,
+// keys and velocities, measures 1, 2, 1, 3; and the score keeps its measures.
+TEST_F(PlaybackTest, RepeatPiecePlaysTheReviewedMessages) {
+    AddOutputs();
+    BuildRepeatPiece();
+    PlaybackRequest request = Request(1, 3);
+    request.ports.entries = {1, 2, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 1);
+    PlayToEnd();
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
+    EXPECT_EQ(doc_->header.measureCount, 3);
+    const std::string actual = Log();
+    std::ifstream golden(std::filesystem::path(QL_SOURCE_DIR) / kGolden);
+    std::stringstream expected;
+    expected << golden.rdbuf();
+    if (actual != expected.str()) {
+        std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+        std::ofstream(std::filesystem::path(QL_TEST_OUTPUT_DIR) / "two_staff_repeat.actual") << actual;
+    }
+    EXPECT_EQ(actual, expected.str()) << "the log is in test-output/two_staff_repeat.actual";
+}
+
+// Before the first note: the metronome's patch on its channel, then one program
+// change per port and channel of each staff (a voice without a patch sends none);
+// the bar click sounds on the downbeat with the metronome's key and velocity.
+TEST_F(PlaybackTest, ProgramChangesAndMetronome) {
+    AddOutputs();
+    BuildScore(2, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    StaffRecord* first = StaffRecordOf(doc_, 1);
+    first->timbres[0].patch = 40;
+    first->timbres[1] = first->timbres[0];           // the same port and channel: sent once
+    first->timbres[2] = StaffTimbre{0, 3, 0xFF, 0};  // no patch
+    first->timbres[3] = StaffTimbre{0, 3, 0xFF, 0};
+    StaffRecord* second = StaffRecordOf(doc_, 2);
+    for (StaffTimbre& timbre : second->timbres) timbre = StaffTimbre{1, 1, 5, 0};
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 2, 0, 0, 0, 0, 0, 0};
+    request.sendPatches = true;
+    request.options.metronome = true;
+    request.metronome.port = 1;
+    request.metronome.channel = 9;
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    Advance(50);
+    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    ASSERT_GE(sent.size(), 5u);
+    EXPECT_EQ(sent[0].bytes, (std::vector<uint8_t>{0xC9, 115}));
+    EXPECT_EQ(sent[0].port, 1);
+    EXPECT_EQ(sent[1].bytes, (std::vector<uint8_t>{0xC0, 40}));
+    EXPECT_EQ(sent[1].port, 0);
+    EXPECT_EQ(sent[2].bytes, (std::vector<uint8_t>{0xC1, 5}));
+    EXPECT_EQ(sent[2].port, 1);
+    EXPECT_EQ(sent[3].bytes, (std::vector<uint8_t>{0x99, 75, 110}));  // the bar click
+    EXPECT_EQ(sent[4].bytes, (std::vector<uint8_t>{0x90, 64, 64}));
+}
+
+// Pause ends the sounding notes and nothing plays while paused; Continue goes on
+// from where it was; Stop ends the notes and releases the ports.
+TEST_F(PlaybackTest, PauseContinueStop) {
+    AddOutputs();
+    BuildScore(1, 2);
+    Note(1, 1, 0, kHalf, 0);
+    Note(1, 2, 0, kHalf, 0);
+    ASSERT_EQ(StartPlayback(Request(1, 2)), PlaybackStart::Started);
+    Advance(500);
+    PausePlayback();
+    EXPECT_TRUE(IsPlaybackPaused());
+    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent.front().bytes[0], 0x90);
+    EXPECT_EQ(sent.back().bytes[0], 0x80);  // the half note ended by the pause
+    const size_t atPause = sent.size();
+    Advance(3000);
+    EXPECT_EQ(midi::headless::Sent().size(), atPause);
+    ContinuePlayback();
+    Advance(5000);
+    sent = midi::headless::Sent();
+    ASSERT_GT(sent.size(), atPause);
+    EXPECT_EQ(sent[atPause].bytes[0], 0x90);  // measure 2's note
+    // Measure 2 starts at 4,097 ms unpaused; the pause moved it 3 seconds on.
+    EXPECT_NEAR(sent[atPause].ms, 4097 + 3000, 10);
+    StopPlayback();
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
+}
+
+// Stop in the middle of a note ends it; a second Stop does nothing.
+TEST_F(PlaybackTest, StopEndsSoundingNotes) {
+    AddOutputs();
+    BuildScore(1, 1);
+    Note(1, 1, 0, 12, 0);
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    Advance(200);
+    StopPlayback();
+    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1].bytes[0], 0x80);
+    EXPECT_TRUE(StopPlayback().empty());
+    EXPECT_EQ(midi::headless::Sent().size(), 2u);
+}
+
+// A saved name finds its device after the list reorders; without a name the
+// entry index decides; a port that finds nothing plays on port A's device.
+TEST_F(PlaybackTest, PortsFindTheirDevices) {
+    std::vector<midi::DeviceInfo> devices = {{"Keys", midi::DeviceKind::Port, false, true},
+                                             {"Synth B", midi::DeviceKind::Port, true, false},
+                                             {"Synth A", midi::DeviceKind::Port, true, false}};
+    PortChoices choices;
+    choices.names[0] = "Synth A";
+    choices.entries[0] = 1;  // stale: Synth A was first when saved
+    choices.entries[1] = 1;
+    choices.names[2] = "Gone";
+    std::array<std::string, kLogicalPortCount> names = ResolvePortDevices(devices, choices);
+    EXPECT_EQ(names[0], "Synth A");
+    EXPECT_EQ(names[1], "Synth B");
+    EXPECT_EQ(names[2], "Synth A");
+    EXPECT_EQ(names[7], "Synth A");
+    // Nothing found for port A either: the first output.
+    EXPECT_EQ(ResolvePortDevices(devices, PortChoices{})[0], "Synth B");
+    // No output at all: no device for any port.
+    EXPECT_EQ(ResolvePortDevices({devices[0]}, PortChoices{})[0], "");
+}
+
+// A missing device plays on port A for the run and the staff keeps its port.
+TEST_F(PlaybackTest, MissingDevicePlaysOnPortA) {
+    AddOutputs();
+    BuildScore(2, 1);
+    Note(2, 1, 0, kQuarter, 0);
+    PlaybackRequest request = Request(1, 1);
+    request.ports.names = {"Synth B", "Unplugged", "", "", "", "", "", ""};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    PlayToEnd();
+    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].port, 1);  // Synth B, port A's device
+    EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].port, 1);
+}
+
+// Without any output device the run is refused and nothing opens or plays; with
+// no document or an empty range there is nothing to play.
+TEST_F(PlaybackTest, StartRefusals) {
+    BuildScore(1, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    midi::headless::AddDevice("Keys", false, true);
+    EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::NoOutput);
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
+    AddOutputs();
+    EXPECT_EQ(StartPlayback(Request(2, 1)), PlaybackStart::NothingToPlay);
+    PlaybackRequest none = Request(1, 1);
+    none.view = nullptr;
+    EXPECT_EQ(StartPlayback(none), PlaybackStart::NothingToPlay);
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::AlreadyRunning);
+    Advance(100);
+    EXPECT_TRUE(midi::headless::Sent().size() >= 1u);
+}
+
+}  // namespace
+}  // namespace ql::testing

@@ -1,0 +1,155 @@
+// The Measure Numbers dialog: controls filled from the document's page record,
+// enabled by the style, read back strictly on OK.
+#include "shell/options/measure_numbers_dialog.h"
+
+#include <algorithm>
+
+#include "core/model/score_document.h"
+#include "core/ui/dialog_fields.h"
+#include "core/ui/help.h"
+#include "core/ui/modal_boxes.h"
+#include "display/linked_views.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/input.h"
+#include "platform/win/window.h"
+#include "shell/options/measure_number_offsets.h"
+#include "shell/options/option_dialogs.h"
+#include "shell/preference_defaults.h"
+#include "shell/program_options.h"
+#include "shell/resources/option_dialog_resources.h"
+#include "shell/settings_store.h"
+
+namespace ql {
+namespace {
+
+namespace m = measure_numbers_dialog;
+using platform::WindowHandle;
+
+constexpr int32_t kMinInterval = 1;
+constexpr int32_t kMaxInterval = 255;
+constexpr uint8_t kAlignCentred = 0;
+constexpr uint8_t kAlignRight = 1;
+
+int32_t StyleRadio(uint8_t style) {
+    if (style == kMeasureNumbersNone) return m::kNone;
+    return style == kMeasureNumbersEachSystem ? m::kEachSystem : m::kEvery;
+}
+
+// "None" disables everything else; "Every" alone enables the interval and kind.
+void EnableByStyle(WindowHandle dialog) {
+    const bool none = ui::IsItemChecked(dialog, m::kNone);
+    const bool every = ui::IsItemChecked(dialog, m::kEvery);
+    for (int32_t id :
+         {m::kIntervalEdit, m::kIntervalSpin, m::kManuscriptMeasures, m::kSystemMeasures})
+        ui::EnableItem(dialog, id, every);
+    for (int32_t id : {m::kCentred, m::kRightOfBarline, m::kHorizontalOffset, m::kVerticalOffset,
+                       m::kShowChanges})
+        ui::EnableItem(dialog, id, !none);
+}
+
+void FillControls(WindowHandle dialog, const PageRecord& page) {
+    ui::CheckRadioButton(dialog, m::kNone, m::kEvery, StyleRadio(page.measureNumberStyle));
+    const int32_t interval =
+        std::clamp<int32_t>(page.measureNumberEvery, kMinInterval, kMaxInterval);
+    SetupSpinControl(dialog, m::kIntervalEdit, kMinInterval, kMaxInterval, interval, false);
+    ui::CheckRadioButton(
+        dialog, m::kManuscriptMeasures, m::kSystemMeasures,
+        page.measureNumberIsManMeasure ? m::kManuscriptMeasures : m::kSystemMeasures);
+    ui::CheckRadioButton(
+        dialog, m::kCentred, m::kRightOfBarline,
+        page.measureNumberAlign == kAlignCentred ? m::kCentred : m::kRightOfBarline);
+    win::SetWindowText(ui::GetDialogItem(dialog, m::kHorizontalOffset),
+                       FormatMeasureNumberOffset(page.measureNumberOffsetX));
+    win::SetWindowText(ui::GetDialogItem(dialog, m::kVerticalOffset),
+                       FormatMeasureNumberOffset(page.measureNumberOffsetY));
+    ui::CheckItem(dialog, m::kShowChanges, Options().MeasureNumberShowChange != 0);
+    EnableByStyle(dialog);
+    win::SetFocus(ui::GetDialogItem(dialog, ui::kIdOk));
+}
+
+int32_t ReadOffset(WindowHandle dialog, int32_t id, int32_t old) {
+    return ParseMeasureNumberOffset(win::GetWindowText(ui::GetDialogItem(dialog, id)), old);
+}
+
+void StoreControls(WindowHandle dialog, PageRecord& page) {
+    page.measureNumberStyle = ui::IsItemChecked(dialog, m::kNone) ? kMeasureNumbersNone
+                              : ui::IsItemChecked(dialog, m::kEachSystem)
+                                  ? kMeasureNumbersEachSystem
+                                  : kMeasureNumbersEvery;
+    if (std::optional<int32_t> interval =
+            ParseCountText(win::GetWindowText(ui::GetDialogItem(dialog, m::kIntervalEdit))))
+        page.measureNumberEvery =
+            static_cast<uint8_t>(std::clamp(*interval, kMinInterval, kMaxInterval));
+    page.measureNumberIsManMeasure = ui::IsItemChecked(dialog, m::kManuscriptMeasures) ? 1 : 0;
+    page.measureNumberAlign = ui::IsItemChecked(dialog, m::kCentred) ? kAlignCentred : kAlignRight;
+    page.measureNumberOffsetX = ReadOffset(dialog, m::kHorizontalOffset, page.measureNumberOffsetX);
+    page.measureNumberOffsetY = ReadOffset(dialog, m::kVerticalOffset, page.measureNumberOffsetY);
+    Options().MeasureNumberShowChange = ui::IsItemChecked(dialog, m::kShowChanges) ? 1 : 0;
+}
+
+// The measure-number fields of the document become the program's defaults.
+void SaveAsDefaults(const PageRecord& page) {
+    PageRecord& defaults = ProgramPreferences().header.pageGeometry;
+    defaults.measureNumberStyle = page.measureNumberStyle;
+    defaults.measureNumberEvery = page.measureNumberEvery;
+    defaults.measureNumberIsManMeasure = page.measureNumberIsManMeasure;
+    defaults.measureNumberAlign = page.measureNumberAlign;
+    defaults.measureNumberOffsetX = page.measureNumberOffsetX;
+    defaults.measureNumberOffsetY = page.measureNumberOffsetY;
+    SaveMeasureNumberPrefs();
+}
+
+intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view) {
+    switch (static_cast<int32_t>(win::CommandId(word))) {
+        case ui::kIdOk: {
+            PageRecord& page = view->document->header.pageGeometry;
+            StoreControls(dialog, page);
+            if (ui::IsItemChecked(dialog, m::kSavePreferences)) SaveAsDefaults(page);
+            ui::EndDialog(dialog, 1);
+            InvalidateLinkedViews(view);
+            return 1;
+        }
+        case ui::kIdCancel:
+            ui::EndDialog(dialog, 2);
+            return 1;
+        case kHelpButtonId:
+            return ShowDialogContextHelp(dialog, m::kHelpId, nullptr);
+        case m::kNone:
+        case m::kEachSystem:
+        case m::kEvery:
+            EnableByStyle(dialog);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+intptr_t RunMeasureNumbersDialog(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return 2;
+    return ModalDialogBox(
+        view, m::kDialog,
+        [view](WindowHandle dialog, win::Message message, uint32_t word,
+               intptr_t data) -> intptr_t {
+            switch (message) {
+                case win::Message::InitDialog:
+                    FillControls(dialog, view->document->header.pageGeometry);
+                    EnableHelpButton(dialog, nullptr);
+                    return 0;
+                case win::Message::Command:
+                    return OnCommand(dialog, word, view);
+                case win::Message::DrawItem:
+                    return DrawDialogLogo(reinterpret_cast<const win::DrawItemInfo*>(data));
+                case win::Message::Help:
+                    return ShowDialogContextHelp(dialog, m::kHelpId,
+                                                 reinterpret_cast<const win::HelpInfo*>(data));
+                default:
+                    return 0;
+            }
+        });
+}
+
+}  // namespace ql

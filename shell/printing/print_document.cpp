@@ -1,0 +1,260 @@
+// The print run: the view kept and prepared, the dialog, the PDF drawn page by
+// page under the "Printing ..." box, and the outcome. Any page error ends the job
+// with AbortDocument, so a failed job is never sent as complete; Cancel stops
+// after the page being drawn. The frame and the document's windows are disabled
+// for the run and enabled again on every path.
+#include "shell/printing/print_document.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "core/core_strings.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/view_metrics.h"
+#include "core/model/pages.h"
+#include "core/state.h"
+#include "core/ui/modal_boxes.h"
+#include "core/ui/status_bar.h"
+#include "core/units/paper_size.h"
+#include "core/units/view_moves.h"
+#include "display/painter.h"
+#include "platform/gfx/dc.h"
+#include "platform/sys/folders.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/window.h"
+#include "shell/printing/print_abort.h"
+#include "shell/printing/print_document_internal.h"
+#include "shell/printing/print_hook.h"
+#include "shell/printing/print_select.h"
+#include "shell/printing/print_view_state.h"
+#include "shell/resources/print_resources.h"
+#include "shell/shell_services.h"
+
+namespace ql {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kPrintErrorStyle = ui::kBoxOk | ui::kBoxIconStop;
+constexpr char kSpoolFileTemplate[] = "ql-print-XXXXXX";
+
+PrintedPageObserver& Observer() {
+    static PrintedPageObserver observer;
+    return observer;
+}
+
+// The frame and the document's windows are disabled while the run lasts.
+class DisabledWindows {
+  public:
+    explicit DisabledWindows(ScoreDocument* document) {
+        Disable(State().dialogs.FrameWindow);
+        for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView)
+            if (view->document == document) Disable(view->ViewWindow);
+    }
+    ~DisabledWindows() {
+        for (platform::WindowHandle window : disabled_) win::EnableWindow(window, true);
+    }
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+
+  private:
+    void Disable(platform::WindowHandle window) {
+        if (window && !win::EnableWindow(window, false)) disabled_.push_back(window);
+    }
+    std::vector<platform::WindowHandle> disabled_;
+};
+
+// A fresh file for the PDF: beside the print file, or in the temporary folder.
+std::string SpoolPath(const std::optional<std::string>& printFile) {
+    if (printFile) return *printFile + ".part";
+    std::string path = (sys::TemporaryFolder() / kSpoolFileTemplate).string() + ".pdf";
+    const int fd = mkstemps(path.data(), static_cast<int>(sizeof ".pdf" - 1));
+    if (fd < 0) return {};
+    close(fd);
+    return path;
+}
+
+// Draws one page of the run; false on a page error.
+bool DrawPrintedPage(ScoreView* view, platform::DcHandle printer, int32_t number) {
+    ScorePage* page = FindPageByNumber(view->document, number, nullptr);
+    if (page == nullptr) return false;
+    ShowPageInView(view, GetPageIndex(view->document, page));
+    view->pageOrigin[0] = view->pageOrigin[1] = kLogicalOrigin;
+    State().display.painter.paintRect =
+        PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
+    State().display.painter.paintRectActive = 1;
+    if (!gfx::StartPage(printer)) return false;
+    BeginViewDraw(view);
+    DrawScoreContents(view);
+    EndViewDraw(view);
+    return gfx::EndPage(printer);
+}
+
+struct PageLoopResult {
+    bool failed = false;
+    bool aborted = false;
+};
+
+PageLoopResult RunPageLoop(ScoreView* view, platform::DcHandle printer,
+                           const std::vector<int32_t>& sequence, PrintAbortBox& run,
+                           PrintRunResult& result) {
+    State().drawing.PrintDC = printer;
+    InitViewMetrics(view);
+    PageLoopResult loop;
+    for (int32_t number : sequence) {
+        if (!DrawPrintedPage(view, printer, number)) {
+            loop.failed = true;
+            break;
+        }
+        result.pagesDrawn.push_back(number);
+        if (Observer()) Observer()(number, printer);
+        if (!PrintAbortProc(run)) {
+            loop.aborted = true;
+            break;
+        }
+    }
+    EndViewDrawAll(view);
+    State().drawing.PrintDC = {};
+    return loop;
+}
+
+// Draws the sequence into the PDF at `spool`; the outcome of the drawing.
+PrintOutcome DrawDocument(ScoreView* view, const std::string& spool,
+                          const std::vector<int32_t>& sequence, PrintRunResult& result) {
+    const std::string title = fs::path(view->document->path).filename().string();
+    platform::DcHandle printer =
+        gfx::CreatePrinterContext(spool, DocumentPrinterSetup(*view->document));
+    if (!printer) return PrintOutcome::Failed;
+    PageLoopResult loop{true, false};
+    {
+        DisabledWindows disabled(view->document);
+        PrintAbortBox run;
+        run.document = view->document;
+        ShowPrintAbortBox(run, title);
+        if (gfx::StartDocument(printer, title))
+            loop = RunPageLoop(view, printer, sequence, run, result);
+        ClosePrintAbortBox(run);
+    }
+    bool finished = false;
+    if (loop.failed || loop.aborted)
+        gfx::AbortDocument(printer);
+    else
+        finished = gfx::EndDocument(printer);
+    gfx::DeleteContext(printer);
+    if (loop.aborted) return PrintOutcome::Aborted;
+    return finished ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
+// The finished PDF to its place: the print file, or the print system.
+bool DeliverPdf(const std::string& spool, const std::optional<std::string>& printFile,
+                const PrintSelection& selection, const std::string& title) {
+    std::error_code error;
+    if (printFile) {
+        fs::rename(spool, *printFile, error);
+        return !error;
+    }
+    sysdlg::PrintJobRequest job{spool, title, selection.choice.printer, selection.choice.copies,
+                                selection.choice.collate};
+    return sysdlg::SubmitPrintJob(job);
+}
+
+PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
+                           PrintRunResult& result) {
+    std::optional<std::string> printFile;
+    if (selection.choice.printToFile) {
+        printFile = ChoosePrintFile(*view->document, selection.choice);
+        if (!printFile) return PrintOutcome::Declined;
+    }
+    const std::string spool = SpoolPath(printFile);
+    if (spool.empty()) return PrintOutcome::Failed;
+    // A file has no print system to make the copies: the program makes them.
+    const int copies = printFile ? std::max(1, selection.choice.copies) : 1;
+    const std::vector<int32_t> sequence = PrintPageSequence(
+        DocumentPageNumbers(view->document), selection.choice, selection.list, copies);
+    PrintOutcome outcome = DrawDocument(view, spool, sequence, result);
+    const std::string title = fs::path(view->document->path).filename().string();
+    if (outcome == PrintOutcome::Printed && !DeliverPdf(spool, printFile, selection, title))
+        outcome = PrintOutcome::Failed;
+    std::error_code ignored;
+    if (outcome != PrintOutcome::Printed || printFile) fs::remove(spool, ignored);
+    return outcome;
+}
+
+bool PassesFilter(int32_t number, sysdlg::PageFilter filter) {
+    switch (filter) {
+        case sysdlg::PageFilter::Even:
+            return number % 2 == 0;
+        case sysdlg::PageFilter::Odd:
+            return number % 2 != 0;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+std::vector<int32_t> PrintPageSequence(const std::vector<int32_t>& documentPages,
+                                       const sysdlg::PrintChoice& choice,
+                                       const std::vector<int32_t>& list, int copies) {
+    std::vector<int32_t> once;
+    if (choice.range == sysdlg::PrintRange::List) {
+        once = list;
+    } else {
+        const bool ranged = choice.range == sysdlg::PrintRange::Pages;
+        for (int32_t number : documentPages) {
+            if (ranged && (number < choice.fromPage || number > choice.toPage)) continue;
+            if (PassesFilter(number, choice.filter)) once.push_back(number);
+        }
+    }
+    std::vector<int32_t> sequence;
+    for (int copy = 0; copy < copies; ++copy)
+        sequence.insert(sequence.end(), once.begin(), once.end());
+    return sequence;
+}
+
+gfx::PrinterSetup DocumentPrinterSetup(const ScoreDocument& document) {
+    double width = 0.0;
+    double height = 0.0;
+    PaperInches(document, &width, &height);
+    gfx::PrinterSetup setup;
+    if (width > 0.0 && height > 0.0) {
+        setup.pageWidthDots = static_cast<int>(width * setup.dpi + 0.5);
+        setup.pageHeightDots = static_cast<int>(height * setup.dpi + 0.5);
+    }
+    return setup;
+}
+
+sysdlg::PrintChoice& LastPrintChoice() {
+    static sysdlg::PrintChoice choice;
+    return choice;
+}
+
+void ResetPrintSettings() {
+    LastPrintChoice() = sysdlg::PrintChoice{};
+    Observer() = nullptr;
+}
+
+void SetPrintedPageObserver(PrintedPageObserver observer) {
+    Observer() = std::move(observer);
+}
+
+PrintRunResult PrintDocument(ScoreView* view) {
+    PrintRunResult result;
+    if (!IsValidView(view) || view->document == nullptr) return result;
+    const PrintViewState kept = PrepareViewForPrinting(view);
+    std::optional<PrintSelection> selection = SelectPrinter(view->document);
+    if (selection) result.outcome = PrintSelected(view, *selection, result);
+    RestoreViewAfterPrinting(view, kept);
+    // Said after the view's own readouts, which the restore shows again.
+    if (!selection) SetStatusText(0, ProgramString(kStrUserCanceledPrint).c_str());
+    if (result.outcome == PrintOutcome::Failed)
+        ModalMessageBox(ProgramString(kStrPrintError), ProgramString(kStrProductName),
+                        kPrintErrorStyle);
+    return result;
+}
+
+}  // namespace ql

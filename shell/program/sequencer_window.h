@@ -1,0 +1,40 @@
+// The hidden "Sequencer" window every start, pause and stop of playback goes
+// through: commands 400 (start), 300 (stop) and 1189 (pause or continue) posted
+// by the menus and toolbar, and the engine's refill and stop messages. A start
+// takes the active view's score and the playback settings (ports, metronome,
+// count-in, the playback percent); while paused every command but 1189 stops.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/handles.h"
+#include "platform/win/messages.h"
+
+namespace ql {
+
+struct ScoreView;
+
+constexpr char kSequencerClass[] = "Sequencer";
+
+namespace cmd {
+constexpr uint32_t kSequencerStart = 400;
+constexpr uint32_t kSequencerStop = 300;
+constexpr uint32_t kSequencerPause = 1189;
+}  // namespace cmd
+
+// Registers the class and creates the window (never shown); null on failure.
+platform::WindowHandle CreateSequencerWindow();
+platform::WindowHandle SequencerWindow();
+// Stops a run synchronously and destroys the window (program end).
+void DestroySequencerWindow();
+
+// The window procedure.
+intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);
+
+// The transport commands: Play remembers the view and posts 400; Stop posts 300;
+// Pause posts 1189.
+void PlayCommand(ScoreView* view);
+void StopSequencerCommand();
+void PauseSequencerCommand();
+
+}  // namespace ql

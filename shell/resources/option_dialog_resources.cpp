@@ -1,0 +1,84 @@
+// Templates of the autosave-count and backup-copies dialogs and the backup range
+// text, as entries of the program's resource bundle.
+#include "shell/resources/option_dialog_resources.h"
+
+#include "core/ui/help.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/window.h"
+#include "shell/resources/dialog_grid.h"
+
+namespace ql {
+namespace {
+
+constexpr dialog_grid::GridSizes kSizes{90, 28, 50};
+constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
+
+// A count with its up-down, and OK, Cancel and Help beside it.
+ui::DialogTemplate CountTemplate(const char* caption, const char* label, int32_t spin) {
+    dialog_grid::DialogGrid g(caption, 2, 4, kSizes);
+    g.Label(label, 0, 0);
+    g.SpinEdit(spin, 0, 1);
+    g.Buttons(1, 0);
+    g.Add(ui::kButtonClass, kHelpButtonId, "", 1, 3, kSizes.buttonWidth,
+          kTab | ui::kButtonOwnerDraw);
+    return g.dialog;
+}
+
+// Measure Numbers: style, interval and measure kind on the left, alignment and
+// the two offsets on the right, the switches and buttons below.
+ui::DialogTemplate MeasureNumbersTemplate() {
+    namespace m = measure_numbers_dialog;
+    dialog_grid::DialogGrid g("Measure Numbers", 3, 9, kSizes);
+    g.Radio(m::kNone, "None", 0, 0, true);
+    g.Radio(m::kEachSystem, "Each System", 0, 1);
+    g.Radio(m::kEvery, "Every", 0, 2);
+    g.SpinEdit(m::kIntervalSpin, 0, 3);
+    g.Radio(m::kManuscriptMeasures, "Manuscript measures", 0, 4, true);
+    g.Radio(m::kSystemMeasures, "System measures", 0, 5);
+    g.Radio(m::kCentred, "Centered", 1, 0, true);
+    g.Radio(m::kRightOfBarline, "Right of barline", 1, 1);
+    g.Label("Horizontal offset", 1, 2);
+    g.Edit(m::kHorizontalOffset, 1, 3);
+    g.Label("Vertical offset", 1, 4);
+    g.Edit(m::kVerticalOffset, 1, 5);
+    g.Check(m::kShowChanges, "Show numbering changes", 0, 6);
+    g.Check(m::kSavePreferences, "Save preferences after closing dialog", 0, 7);
+    g.Buttons(2, 0);
+    g.Add(ui::kButtonClass, kHelpButtonId, "", 2, 3, kSizes.buttonWidth,
+          kTab | ui::kButtonOwnerDraw);
+    return g.dialog;
+}
+
+// Pick List Options: the number of entries and "Load last file on startup".
+ui::DialogTemplate PickListOptionsTemplate() {
+    namespace p = pick_list_options_dialog;
+    dialog_grid::DialogGrid g("Pick List Options", 2, 4, kSizes);
+    g.Label("Entries in the pick list:", 0, 0);
+    g.SpinEdit(p::kEntriesSpin, 0, 1);
+    g.Check(p::kLoadLastFile, "Load last file on startup", 0, 2);
+    g.Buttons(1, 0);
+    g.Add(ui::kButtonClass, kHelpButtonId, "", 1, 3, kSizes.buttonWidth,
+          kTab | ui::kButtonOwnerDraw);
+    return g.dialog;
+}
+
+}  // namespace
+
+void AddOptionDialogResources(sys::ResourceBundle& bundle) {
+    bundle.dialogs.emplace(autosave_count_dialog::kDialog,
+                           CountTemplate("Set Autosave Count", "Changes between saves:",
+                                         autosave_count_dialog::kCountSpin));
+    bundle.dialogs.emplace(
+        backup_copies_dialog::kDialog,
+        CountTemplate("Set Backup Copies", "Backup copies:", backup_copies_dialog::kCountSpin));
+    bundle.dialogs.emplace(measure_numbers_dialog::kDialog, MeasureNumbersTemplate());
+    bundle.dialogs.emplace(pick_list_options_dialog::kDialog, PickListOptionsTemplate());
+    bundle.strings.emplace(backup_copies_dialog::kStrBackupRange,
+                           "Number of backups must be between 1 and 9");
+}
+
+void RegisterOptionDialogResources() {
+    dialog_grid::AddToProgramBundle(AddOptionDialogResources);
+}
+
+}  // namespace ql

@@ -1,0 +1,116 @@
+// The Measure Numbers dialog on a new score's view, driven as a user would: the
+// offsets typed as "%d.%s" texts, the style enabling the other controls, OK
+// storing into the document (and the defaults when asked), Cancel nothing.
+#include "shell/options/measure_numbers_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/headless.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/options/measure_number_offsets.h"
+#include "shell/preference_defaults.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
+#include "shell/resources/option_dialog_resources.h"
+#include "shell/tests/printing/print_fixture.h"
+
+namespace ql {
+namespace {
+
+namespace m = measure_numbers_dialog;
+using MeasureNumbersDialog = testing::PrintFixture;
+using ui::headless::DialogDriver;
+
+// "1.000" and "-0.500" are stored as 128 and -64; a text that is not a number
+// keeps the offset it replaced; the dialog shows the stored offsets.
+TEST_F(MeasureNumbersDialog, OffsetsAreTypedAsFixedPointTexts) {
+    PageRecord& page = view_->document->header.pageGeometry;
+    page.measureNumberOffsetX = 0;
+    page.measureNumberOffsetY = 128;
+    std::string shownY;
+    ui::headless::SetDialogScript(m::kDialog, [&](DialogDriver& d) {
+        shownY = d.Text(m::kVerticalOffset);
+        EXPECT_TRUE(d.Type(m::kHorizontalOffset, "-0.500"));
+        EXPECT_TRUE(d.Type(m::kVerticalOffset, "1.000"));
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    EXPECT_EQ(shownY, "1.000");
+    EXPECT_EQ(int32_t{page.measureNumberOffsetX}, -64);
+    EXPECT_EQ(int32_t{page.measureNumberOffsetY}, 128);
+
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Type(m::kHorizontalOffset, "left a bit");
+        d.Type(m::kVerticalOffset, "9999");
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    EXPECT_EQ(int32_t{page.measureNumberOffsetX}, -64);
+    EXPECT_EQ(int32_t{page.measureNumberOffsetY}, kMaxMeasureNumberOffset);
+}
+
+// "None" disables everything else; "Every" alone enables the interval and the
+// measure kind; "Each System" leaves alignment and offsets on.
+TEST_F(MeasureNumbersDialog, TheStyleEnablesTheOtherControls) {
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Click(m::kNone);
+        EXPECT_FALSE(d.IsEnabled(m::kIntervalEdit));
+        EXPECT_FALSE(d.IsEnabled(m::kHorizontalOffset));
+        EXPECT_FALSE(d.IsEnabled(m::kCentred));
+        d.Click(m::kEachSystem);
+        EXPECT_FALSE(d.IsEnabled(m::kIntervalEdit));
+        EXPECT_FALSE(d.IsEnabled(m::kManuscriptMeasures));
+        EXPECT_TRUE(d.IsEnabled(m::kHorizontalOffset));
+        d.Click(m::kEvery);
+        EXPECT_TRUE(d.IsEnabled(m::kIntervalEdit));
+        EXPECT_TRUE(d.IsEnabled(m::kManuscriptMeasures));
+        d.Type(m::kIntervalEdit, "5");
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    const PageRecord& page = view_->document->header.pageGeometry;
+    EXPECT_EQ(page.measureNumberStyle, kMeasureNumbersEvery);
+    EXPECT_EQ(page.measureNumberEvery, 5);
+}
+
+// Cancel stores nothing; OK with "Save preferences" makes the settings the
+// program's defaults, which only OK without it leaves alone.
+TEST_F(MeasureNumbersDialog, CancelKeepsAndSavePreferencesSetsTheDefaults) {
+    PageRecord& page = view_->document->header.pageGeometry;
+    const PageRecord before = page;
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Type(m::kHorizontalOffset, "3.000");
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 2);
+    EXPECT_EQ(int32_t{page.measureNumberOffsetX}, int32_t{before.measureNumberOffsetX});
+
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Type(m::kHorizontalOffset, "2.500");
+        d.SetChecked(m::kSavePreferences, true);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    EXPECT_EQ(int32_t{ProgramPreferences().header.pageGeometry.measureNumberOffsetX}, 320);
+
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Type(m::kHorizontalOffset, "1.000");
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    EXPECT_EQ(int32_t{page.measureNumberOffsetX}, 128);
+    EXPECT_EQ(int32_t{ProgramPreferences().header.pageGeometry.measureNumberOffsetX}, 320);
+}
+
+// The score window's command opens the dialog for the active view.
+TEST_F(MeasureNumbersDialog, TheCommandOpensTheDialog) {
+    win::SendMessage(Frame().window, win::Message::Command,
+                     win::MakeCommandWord(cmd::kMeasureNumbers, 0));
+    ASSERT_FALSE(ui::headless::Dialogs().empty());
+    EXPECT_EQ(ui::headless::Dialogs().back().templateId, sys::ResourceId(m::kDialog));
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,317 @@
+// Printing a five-page score headless: which pages each run draws (in order), the
+// pages of the PDF it leaves, what reaches the print system or the print file,
+// the boxes it shows, and the view given back exactly as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/model/view.h"
+#include "core/state.h"
+#include "display/view_modes.h"
+#include "platform/gfx/printer.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/printing/print_document_internal.h"
+#include "shell/printing/print_hook.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
+#include "shell/resources/option_dialog_resources.h"
+#include "shell/resources/print_resources.h"
+#include "shell/tests/printing/print_fixture.h"
+
+namespace ql {
+namespace {
+
+using PrintDocumentTest = testing::PrintFixture;
+using sysdlg::PageFilter;
+using sysdlg::PrintChoice;
+using Pages = std::vector<int32_t>;
+
+const char kRangeBoxOneToFive[] =
+    "Enter one or more page numbers (1 - 5),\nseparated by commas or spaces.";
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+platform::WindowHandle AbortBox() {
+    for (platform::WindowHandle window : win::TopLevelWindows())
+        if (ui::IsDialog(window) &&
+            ui::GetDialogTemplateId(window) == sys::ResourceId(kPrintAbortDialogId))
+            return window;
+    return {};
+}
+
+// The filters walk the document in order: even pages 2 and 4, odd 1, 3 and 5,
+// every page all five; the PDF has as many pages and goes to the print system.
+TEST_F(PrintDocumentTest, FiltersPrintTheirPagesInDocumentOrder) {
+    const struct {
+        PageFilter filter;
+        Pages pages;
+    } cases[] = {{PageFilter::Even, {2, 4}},
+                 {PageFilter::Odd, {1, 3, 5}},
+                 {PageFilter::Every, {1, 2, 3, 4, 5}}};
+    for (const auto& c : cases) {
+        sysdlg::headless::ResetPrintDialogs();
+        const testing::ViewSnapshot before = Snapshot();
+        QueueOk(FilterChoice(c.filter));
+        PrintRunResult run = PrintDocument(view_);
+        EXPECT_EQ(run.outcome, PrintOutcome::Printed);
+        EXPECT_EQ(run.pagesDrawn, c.pages);
+        EXPECT_EQ(PdfPageCount(SubmittedPdf()), static_cast<int>(c.pages.size()));
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+// A from-to range limits the walk; the filter applies within it.
+TEST_F(PrintDocumentTest, APageRangeLimitsTheFilteredWalk) {
+    PrintChoice choice = FilterChoice(PageFilter::Odd);
+    choice.range = sysdlg::PrintRange::Pages;
+    choice.fromPage = 2;
+    choice.toPage = 5;
+    QueueOk(choice);
+    EXPECT_EQ(PrintDocument(view_).pagesDrawn, (Pages{3, 5}));
+}
+
+// A list prints in its own order with repeats; 100 numbers print all 100 pages.
+TEST_F(PrintDocumentTest, AListPrintsInItsOrderWithRepeatsAndIsNotCappedAt61) {
+    QueueOk(ListChoice("3, 1 3"));
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.pagesDrawn, (Pages{3, 1, 3}));
+    EXPECT_EQ(PdfPageCount(SubmittedPdf()), 3);
+
+    sysdlg::headless::ResetPrintDialogs();
+    std::string hundred;
+    Pages expected;
+    for (int i = 0; i < 100; ++i) {
+        hundred += std::to_string(i % kPages + 1) + (i % 2 ? "," : " ");
+        expected.push_back(i % kPages + 1);
+    }
+    ASSERT_LE(hundred.size(), sysdlg::kMaxPageListText);
+    QueueOk(ListChoice(hundred));
+    const testing::ViewSnapshot before = Snapshot();
+    run = PrintDocument(view_);
+    EXPECT_EQ(run.pagesDrawn, expected);
+    EXPECT_EQ(PdfPageCount(SubmittedPdf()), 100);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// A number outside the first..last page numbers shows the range box with those
+// limits and the dialog stays open: the next OK is taken, and nothing printed
+// before it. 0 is below the first page, 9 past the last.
+TEST_F(PrintDocumentTest, AnOutOfRangeListShowsTheRangeBoxAndKeepsTheDialogOpen) {
+    for (const char* text : {"0", "9", "2 9", "", "2,x"}) {
+        sysdlg::headless::ResetPrintDialogs();
+        const size_t boxes = BoxTexts().size();
+        QueueOk(ListChoice(text));
+        QueueOk(ListChoice("2"));
+        PrintRunResult run = PrintDocument(view_);
+        EXPECT_EQ(run.pagesDrawn, (Pages{2})) << text;
+        ASSERT_EQ(BoxTexts().size(), boxes + 1) << text;
+        EXPECT_EQ(BoxTexts().back(), kRangeBoxOneToFive) << text;
+        ASSERT_EQ(sysdlg::headless::PrintDialogs().size(), 1u);
+        EXPECT_EQ(sysdlg::headless::PrintDialogs()[0].refusedOks, 1) << text;
+    }
+}
+
+// Cancelling the dialog prints nothing and says so in the status bar.
+TEST_F(PrintDocumentTest, CancellingTheDialogPrintsNothing) {
+    const testing::ViewSnapshot before = Snapshot();
+    sysdlg::headless::QueuePrintDialogStep({true, {}});
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.outcome, PrintOutcome::NotChosen);
+    EXPECT_TRUE(run.pagesDrawn.empty());
+    EXPECT_TRUE(sysdlg::headless::SubmittedPrintJobs().empty());
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_NE(ui::headless::StatusTexts().back().text.find("User canceled print."),
+              std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// Print to file over an existing file: No leaves it byte-equal and prints
+// nothing; Yes replaces it with the PDF. The program makes the copies of a file:
+// two copies of the even pages are 2, 4, 2, 4.
+TEST_F(PrintDocumentTest, PrintToFileAsksBeforeReplacingAndMakesTheCopies) {
+    const std::filesystem::path target = scratch / "score.pdf";
+    std::ofstream(target, std::ios::binary) << "kept bytes";
+    PrintChoice choice = FilterChoice(PageFilter::Even);
+    choice.printToFile = true;
+    choice.filePath = target.string();
+    choice.copies = 2;
+
+    QueueOk(choice);
+    ui::headless::QueueMessageBoxAnswer(ui::kIdNo);
+    const testing::ViewSnapshot before = Snapshot();
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.outcome, PrintOutcome::Declined);
+    EXPECT_TRUE(run.pagesDrawn.empty());
+    EXPECT_EQ(ReadBytes(target), "kept bytes");
+    EXPECT_FALSE(std::filesystem::exists(target.string() + ".part"));
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_EQ(BoxTexts()[0], "File already exists.  Replace " + target.string() + " ?");
+    EXPECT_EQ(ui::headless::MessageBoxes().back().caption, "Save As");
+    EXPECT_EQ(Snapshot(), before);
+
+    QueueOk(choice);
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    run = PrintDocument(view_);
+    EXPECT_EQ(run.outcome, PrintOutcome::Printed);
+    EXPECT_EQ(run.pagesDrawn, (Pages{2, 4, 2, 4}));
+    EXPECT_EQ(PdfPageCount(target.string()), 4);
+    EXPECT_TRUE(sysdlg::headless::SubmittedPrintJobs().empty())
+        << "a file is not sent to a printer";
+}
+
+// Copies for a printer go to the print system: the PDF holds the pages once.
+TEST_F(PrintDocumentTest, PrinterCopiesGoToThePrintSystem) {
+    PrintChoice choice = FilterChoice(PageFilter::Odd);
+    choice.copies = 2;
+    choice.collate = true;
+    QueueOk(choice);
+    EXPECT_EQ(PrintDocument(view_).pagesDrawn, (Pages{1, 3, 5}));
+    ASSERT_EQ(sysdlg::headless::SubmittedPrintJobs().size(), 1u);
+    EXPECT_EQ(sysdlg::headless::SubmittedPrintJobs()[0].copies, 2);
+    EXPECT_TRUE(sysdlg::headless::SubmittedPrintJobs()[0].collate);
+    EXPECT_EQ(PdfPageCount(SubmittedPdf()), 3);
+}
+
+// Cancel in the "Printing ..." box after page 2 stops the run there: the job is
+// abandoned, nothing is sent and no box follows.
+TEST_F(PrintDocumentTest, CancelInThePrintingBoxAbandonsTheJob) {
+    SetPrintedPageObserver([](int32_t page, platform::DcHandle) {
+        if (page != 2) return;
+        platform::WindowHandle box = AbortBox();
+        ASSERT_TRUE(box);
+        ui::headless::DialogDriver driver(box);
+        EXPECT_TRUE(driver.Click(ui::kIdCancel));
+    });
+    const testing::ViewSnapshot before = Snapshot();
+    QueueOk(FilterChoice(PageFilter::Every));
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.outcome, PrintOutcome::Aborted);
+    EXPECT_EQ(run.pagesDrawn, (Pages{1, 2}));
+    EXPECT_TRUE(sysdlg::headless::SubmittedPrintJobs().empty());
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_FALSE(AbortBox()) << "the box lives for one run";
+    EXPECT_TRUE(win::IsWindowEnabled(Frame().window));
+    EXPECT_TRUE(win::IsWindowEnabled(view_->ViewWindow));
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// A page error (StartPage refused) cancels the job, sends nothing and shows
+// "Print error"; so does a print system that refuses the finished PDF.
+TEST_F(PrintDocumentTest, APageErrorCancelsTheJobAndShowsPrintError) {
+    // A page left open makes the next StartPage fail, as a failing driver would.
+    SetPrintedPageObserver([](int32_t page, platform::DcHandle printer) {
+        if (page == 1) gfx::StartPage(printer);
+    });
+    const testing::ViewSnapshot before = Snapshot();
+    QueueOk(FilterChoice(PageFilter::Every));
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.outcome, PrintOutcome::Failed);
+    EXPECT_EQ(run.pagesDrawn, (Pages{1}));
+    EXPECT_TRUE(sysdlg::headless::SubmittedPrintJobs().empty());
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Print error"}));
+    EXPECT_TRUE(win::IsWindowEnabled(Frame().window));
+    EXPECT_EQ(Snapshot(), before);
+
+    SetPrintedPageObserver(nullptr);
+    sysdlg::headless::FailNextSubmissions(1);
+    QueueOk(FilterChoice(PageFilter::Even));
+    EXPECT_EQ(PrintDocument(view_).outcome, PrintOutcome::Failed);
+    EXPECT_EQ(BoxTexts().size(), 2u);
+}
+
+// A view printed from scroll view goes back to scroll view with its own origin
+// and zoom, and the page it had.
+TEST_F(PrintDocumentTest, AScrollViewIsGivenBackAsScrollView) {
+    ASSERT_TRUE(BuildGalleyPage(view_, nullptr));
+    ASSERT_NE(EnterScrollView(view_), 0);
+    view_->scrollOrigin[0] += 512;
+    const testing::ViewSnapshot before = Snapshot();
+    ASSERT_EQ(before.pageView, 0);
+    QueueOk(FilterChoice(PageFilter::Even));
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.pagesDrawn, (Pages{2, 4}));
+    EXPECT_EQ(PdfPageCount(SubmittedPdf()), 2);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// The next dialog opens with the last run's choices.
+TEST_F(PrintDocumentTest, TheNextDialogOpensWithTheLastChoices) {
+    PrintChoice choice = FilterChoice(PageFilter::Odd);
+    choice.copies = 3;
+    QueueOk(choice);
+    PrintDocument(view_);
+    sysdlg::headless::QueuePrintDialogStep({true, {}});
+    PrintDocument(view_);
+    ASSERT_EQ(sysdlg::headless::PrintDialogs().size(), 2u);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.initial.copies, 3);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.initial.filter, PageFilter::Odd);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.minPage, 1);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.maxPage, kPages);
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+using PrintDialogHookTest = testing::PrintFixture;
+
+// The hook accepts a list of the document's pages and hands it on; a refused
+// list is emptied for the dialog that stays open, after the range box.
+TEST_F(PrintDialogHookTest, ARefusedListIsEmptiedAndAnAcceptedOneHandedOn) {
+    CheckedPrintChoice checked;
+    sysdlg::PrintChoiceCheck hook = MakePrintDialogHook(view_->document, &checked);
+    PrintChoice refused = ListChoice("0");
+    EXPECT_FALSE(hook(refused));
+    EXPECT_TRUE(refused.listText.empty());
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kRangeBoxOneToFive}));
+    PrintChoice accepted = ListChoice("5,4 5");
+    EXPECT_TRUE(hook(accepted));
+    EXPECT_EQ(checked.pages, (Pages{5, 4, 5}));
+    EXPECT_EQ(accepted.listText, "5,4 5");
+    // Ranges other than a list are not read at all.
+    PrintChoice all = ListChoice("garbage");
+    all.range = sysdlg::PrintRange::All;
+    EXPECT_TRUE(hook(all));
+    EXPECT_TRUE(checked.pages.empty());
+    EXPECT_EQ(BoxTexts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+using FramePrintCommand = testing::PrintFixture;
+
+// File > Print of the score window's menu prints the active score; the
+// settings commands open their dialogs.
+TEST_F(FramePrintCommand, TheMenuCommandsReachPrintingAndTheOptionDialogs) {
+    QueueOk(FilterChoice(PageFilter::Odd));
+    ASSERT_TRUE(ui::headless::ChooseMenuCommand(Frame().window, cmd::kFilePrint));
+    Pump();
+    ASSERT_EQ(sysdlg::headless::PrintDialogs().size(), 1u);
+    EXPECT_EQ(PdfPageCount(SubmittedPdf()), 3);
+    for (int32_t command : {cmd::kSetupAutoSave, cmd::kSetBackupCount, cmd::kPickListOptions})
+        win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(command, 0));
+    const auto& dialogs = ui::headless::Dialogs();
+    ASSERT_GE(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs[dialogs.size() - 3].templateId,
+              sys::ResourceId(autosave_count_dialog::kDialog));
+    EXPECT_EQ(dialogs[dialogs.size() - 2].templateId,
+              sys::ResourceId(backup_copies_dialog::kDialog));
+    EXPECT_EQ(dialogs.back().templateId, sys::ResourceId(pick_list_options_dialog::kDialog));
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,50 @@
+// The page, navigation and ruler commands reach the active score window from the
+// frame's menu: Display Ruler gives the window its rulers, Go to Page runs its
+// dialog for the view, and without a score window the commands do nothing.
+#include <gtest/gtest.h>
+
+#include "core/model/score_document.h"
+#include "platform/ui/headless.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/program/page_commands.h"
+#include "shell/program/score_windows.h"
+#include "shell/program_options.h"
+#include "shell/resources/page_dialog_resources.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+using PageCommandsTest = testing::ProgramFixture;
+
+void Send(int32_t command) {
+    win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(static_cast<uint32_t>(command), 0));
+}
+
+TEST_F(PageCommandsTest, CommandsReachTheActiveView) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const size_t dialogs = ui::headless::Dialogs().size();
+    Send(page_cmd::kGoToPage);  // no score window: nothing runs
+    EXPECT_EQ(ui::headless::Dialogs().size(), dialogs);
+    const std::string path = WriteScore("commands.ql");
+    ASSERT_TRUE(OpenScorePath(path));
+    ScoreView* view = FindViewByPath(path);
+    ASSERT_NE(view, nullptr);
+    Options().RulerOn = 0;
+    Send(page_cmd::kDisplayRuler);
+    EXPECT_EQ(Options().RulerOn, 1);
+    EXPECT_TRUE(win::IsWindow(view->TopRuler));
+    bool ran = false;
+    ui::headless::SetDialogScript(go_to_page_dialog::kGoToPageDialog, [&ran](ui::headless::DialogDriver& d) {
+        ran = true;
+        EXPECT_EQ(d.Text(go_to_page_dialog::kRange), "(1 - 1)");
+        d.Click(ui::kIdCancel);
+    });
+    Send(page_cmd::kGoToPage);
+    EXPECT_TRUE(ran);
+}
+
+}  // namespace
+}  // namespace ql
