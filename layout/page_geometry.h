@@ -42,6 +42,8 @@ double BcdNumber(BcdInches value);
 // Logical units of a measurement in the document's page unit and staff size: to the
 // nearest unit (halves away from zero) with `nearest`, else truncated.
 int32_t BcdToPageUnits(const ScoreDocument& document, BcdInches value, bool nearest);
+// The other way: logical units as a measurement in the page's unit (0 to 99.99).
+BcdInches PageUnitsToBcd(const ScoreDocument& document, int32_t units);
 
 // Runs one page-geometry dialog on the working copy of the view's page record and
 // margins, and applies it on OK (ApplyPageGeometry). Returns the dialog's result; 0,

@@ -14,6 +14,7 @@ constexpr size_t kSpacingBytesOldest = 7, kSpacingBytes = 8;
 constexpr int32_t kOldSystemOrigin = 0x7800;
 constexpr uint8_t kEventByte19Default = 0x81;
 constexpr int kCrossStaffStepLimit = -3;
+constexpr uint16_t kFirstMeasureNumber = 1;
 
 // Stored header offsets.
 constexpr size_t kHeaderPageBits = 90, kHeaderWord186 = 186, kHeaderPlayback = 190;
@@ -128,8 +129,9 @@ void UpgradeMeasureRecord(std::span<const uint8_t> stored, uint8_t version,
     if (version < gate::kHighByteWords) PutWord(out, kWord18, static_cast<uint16_t>((Word(out, kWord18) & 0xFF) << 8));
     if (version < gate::kBarlineCodes) PutWord(out, kWord2, SwapBarlineCodes(Word(out, kWord2)));
     if (version < gate::kNumbering) {
+        // Measure 1 is numbered 1, as in a new score (numbers below 1 are never shown).
         const uint16_t number = previous.size() < kMeasureBytes
-                                    ? 0
+                                    ? kFirstMeasureNumber
                                     : static_cast<uint16_t>(Word(previous, kWord26) + previous[kByte16] + 1);
         PutWord(out, kWord26, number);
     }

@@ -14,6 +14,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "files/read/old_versions.h"
 #include "files/read/score_build_sink.h"
 #include "files/read/score_read_rules.h"
 #include "files/records/file_codes.h"
@@ -86,6 +87,28 @@ void FillMeasureZero(ScoreDocument* document) {
     document->measureTable[0] = zero;
 }
 
+// Files before version 23 whose measures 1 and 2 are both numbered 0 held no
+// measure numbers: each measure takes the previous one's number plus the
+// measures its rest stands for, plus one; measure 1 is 1, as in a new score.
+void RenumberOldMeasures(ScoreDocument* document, uint8_t version) {
+    MeasureRecord* table = document->measureTable.get();
+    if (version >= version_gate::kEventBit5 || table[1].number != 0 || table[2].number != 0) return;
+    table[1].number = 1;
+    for (int m = 2; m <= std::min<int>(document->header.measureCount + 1, kLastMeasureIndex); ++m)
+        table[m].number = static_cast<uint16_t>(table[m - 1].number + table[m - 1].extra + 1);
+}
+
+// Files before version 20 number their pages from the header's first page number
+// (from 1 when it is 0); so does any file whose first page is numbered below 1.
+void RenumberOldPages(ScoreDocument* document, uint8_t version) {
+    const bool old = version < version_gate::kNumbering;
+    if (!old && document->firstPage->pageNumber >= 1) return;
+    const uint8_t first = document->header.pageGeometry.firstPageNumber;
+    int number = old && first != 0 ? first : 1;
+    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get())
+        page->pageNumber = static_cast<int16_t>(number++);
+}
+
 // The header's margin words follow the master pages' margin objects.
 void RefreshMargins(ScoreDocument* document) {
     PageMargins margins;
@@ -136,7 +159,9 @@ int BuildingStreamSink::FinishDocument() {
     // The music fonts always use the symbol set, whether or not the file lists sets.
     for (int i = 0; i < kMusicFontSlots; ++i) document_->fonts[i].charset = kSymbolCharset;
     FindDefaultFontFaces(document_);
+    RenumberOldMeasures(document_, version_);
     RebuildMeasureIndex(document_);
+    RenumberOldPages(document_, version_);
     FillSpareCells(document_);
     FillMeasureZero(document_);
     RefreshMargins(document_);

@@ -3,6 +3,11 @@
 // score_build_pages.cpp.
 #include "files/read/score_build_sink.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "files/read/old_versions.h"
+
 #include <cstring>
 #include <string>
 
@@ -105,11 +110,17 @@ BuildingStreamSink::~BuildingStreamSink() {
 }
 
 int BuildingStreamSink::Header(const ScoreHeader& header, uint8_t version) {
-    (void)version;
+    version_ = version;
     document_->header = header;
     ApplyMarginRule(document_->header);
+    if (version < version_gate::kBcdHeader) {
+        // The header's distances were held in logical units.
+        std::copy(std::begin(header.pageDistances), std::end(header.pageDistances),
+                  std::begin(document_->internalDistances));
+        ConvertHeaderToExternal(document_);
+    }
     ConvertHeaderToInternal(document_);
-    ConvertStoredPageSizes(*document_);
+    ConvertStoredPageSizes(*document_, version);
     const PageRecord& page = document_->header.pageGeometry;
     view_->UnitsPerInch = StaffUnitsPerInch(page.staffSize, document_->header.fontSizeSetting);
     if (!BuildGalleyPage(view_, nullptr) || view_->galleySystem == nullptr) return fc::kGalleySystem;

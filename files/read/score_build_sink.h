@@ -68,6 +68,7 @@ class BuildingStreamSink : public ScoreStreamSink {
 
     ScoreView* view_;
     ScoreDocument* document_;
+    uint8_t version_ = 0;  // the layout version the file is read as
     bool damaged_ = false;
     bool missingPortDevice_ = false;
     bool prologueRefused_ = false;

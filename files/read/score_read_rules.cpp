@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "core/units/paper_table.h"
+#include "core/units/units.h"
+#include "files/read/old_versions.h"
 #include "layout/page_geometry.h"
 
 namespace ql {
@@ -22,15 +24,20 @@ uint16_t UserPageUnits(const ScoreDocument& document, uint16_t word) {
 
 }  // namespace
 
-void ConvertStoredPageSizes(ScoreDocument& document) {
+void ConvertStoredPageSizes(ScoreDocument& document, uint8_t version) {
     ScoreHeader& header = document.header;
     PageRecord& page = header.pageGeometry;
+    const bool user = PaperRowOf(page.paperKind).index == kUserPaperIndex;
     // The staff size first: the page sides are converted at its units per inch.
     if (page.staffSize != kUserStaffSize) header.fontSizeSetting = kDefaultUserStaffSize;
+    else if (version < version_gate::kBcdStaffSize) header.fontSizeSetting = UnitsToBcdInches(page.userStaffSize);
     page.userStaffSize = BcdTimes128(header.fontSizeSetting);
-    if (PaperRowOf(page.paperKind).index != kUserPaperIndex) {
+    if (!user) {
         header.userPageWidth = kDefaultUserPageWidth;
         header.userPageHeight = kDefaultUserPageHeight;
+    } else if (version < version_gate::kBcdHeader) {
+        header.userPageWidth = PageUnitsToBcd(document, page.userPageWidth);
+        header.userPageHeight = PageUnitsToBcd(document, page.userPageHeight);
     }
     page.userPageWidth = UserPageUnits(document, header.userPageWidth);
     page.userPageHeight = UserPageUnits(document, header.userPageHeight);

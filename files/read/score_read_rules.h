@@ -28,11 +28,13 @@ constexpr uint8_t kLongestBeamedDuration = 10;
 // logical ones are computed from them. A staff size other than the user one sets the
 // user staff size to kDefaultUserStaffSize; a paper other than User sets the user
 // page to kDefaultUserPageWidth x kDefaultUserPageHeight. A stored paper kind outside
-// the paper table reads as its first row (it is not User) and is itself kept.
+// the paper table reads as its first row (it is not User) and is itself kept. Files
+// of `version` before 12 hold the user staff size only in logical units, and before 9
+// the user page too: there the BcdInches words are computed from the logical ones.
 constexpr uint16_t kDefaultUserPageWidth = 0x0850;   // 8.50
 constexpr uint16_t kDefaultUserPageHeight = 0x1100;  // 11.00
 constexpr uint16_t kDefaultUserStaffSize = 0x1500;   // 15.00
-void ConvertStoredPageSizes(ScoreDocument& document);
+void ConvertStoredPageSizes(ScoreDocument& document, uint8_t version);
 
 // When the left-page margins are all zero they take the right-page ones; else when
 // the right-page margins are all zero they take the left-page ones.

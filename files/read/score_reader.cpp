@@ -5,6 +5,7 @@
 #include "files/read/score_reader.h"
 
 #include <string>
+#include <utility>
 
 #include "core/core_strings.h"
 #include "core/memory/pool.h"
@@ -13,11 +14,14 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
+#include "files/read/old_versions.h"
 #include "files/read/score_build_sink.h"
 #include "files/records/file_codes.h"
+#include "files/records/file_version.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/keys.h"
 #include "shell/recent_files.h"
 #include "shell/score_settings.h"
 
@@ -65,6 +69,7 @@ class LoadGuard {
 
 struct ReadOutcome {
     ScoreLoad load;
+    uint8_t version = 0;         // the version the file was read as
     bool internalError = false;  // an internal error was reported while the body was read
     bool prologueRefused = false;
     PrologueFault fault = PrologueFault::ShortRead;
@@ -98,6 +103,7 @@ ReadOutcome ReadIntoNewDocument() {
         out.prologueRefused = sink.PrologueRefused(&out.fault);
     }
     out.internalError = State().files.EmergencySaveActive != reportsBefore;
+    out.version = State().files.FileVersion;
     if (load.code != 0) {
         guard.Failed();
         int code = load.code;
@@ -138,10 +144,44 @@ bool IsTemplatePath(const std::string& path) {
     return tail == extension;
 }
 
+// The remembered choice a decided reading of version 15 reads with.
+uint8_t ChoiceOf(uint8_t readAs, bool decided) {
+    if (readAs == kVersionChoiceOlder) return kVersionChoiceOlder;
+    if (readAs == kVersionChoiceNewer) return kVersionChoiceNewer;
+    return decided ? kVersionChoiceShorter : kVersionChoiceNone;
+}
+
+// Reads the open file from its start. Version 15 comes in two layouts: Shift held
+// reads it as 16 and Ctrl as 15 (the shorter records); otherwise a read that fails
+// or needs a recovery is tried again as 14 and then as 16, and the first clean read
+// stands (else a last read as 15).
+ReadOutcome ReadWithVersionRetries() {
+    const Version15Choice choice = DecideVersion15(
+        Version15Inputs{win::IsKeyDown(win::Key::Shift), win::IsKeyDown(win::Key::Control), false, false});
+    const uint8_t savedChoice = State().files.VersionChoice;
+    State().files.VersionChoice = ChoiceOf(choice.readAs, choice.decided);
+    ReadOutcome out = ReadIntoNewDocument();
+    if (!choice.decided && out.version == kAmbiguousVersion && !out.internalError &&
+        (out.load.code != 0 || out.load.damaged)) {
+        bool first = true;
+        ReadVersion15WithRetries([&](uint8_t readAs) {
+            if (!std::exchange(first, false)) {
+                if (out.load.view != nullptr) FreeLoadedScore(out.load);
+                State().files.VersionChoice = ChoiceOf(readAs, false);
+                SeekScoreFile(0);
+                out = ReadIntoNewDocument();
+            }
+            return Version15Attempt{out.load.code, out.load.damaged};
+        });
+    }
+    State().files.VersionChoice = savedChoice;
+    return out;
+}
+
 }  // namespace
 
 ScoreLoad ReadScoreIntoNewDocument() {
-    return ReadIntoNewDocument().load;
+    return ReadWithVersionRetries().load;
 }
 
 ScoreLoad LoadScoreFile(const std::string& path) {
@@ -151,7 +191,7 @@ ScoreLoad LoadScoreFile(const std::string& path) {
         failed.code = fc::kHeader;
         return failed;
     }
-    ReadOutcome out = ReadIntoNewDocument();
+    ReadOutcome out = ReadWithVersionRetries();
     CloseScoreFile();
     if (out.load.code != 0) {
         if (!State().files.QuietRead) ShowBox(FailureText(out).c_str(), ui::kBoxIconStop);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "core/constants.h"
@@ -30,8 +31,10 @@
 #include "files/records/page_records_io.h"
 #include "files/records/rest_records.h"
 #include "files/records/staff_records.h"
+#include "files/read/old_versions.h"
 #include "files/score_file.h"
 #include "files/stream/stream_limits.h"
+#include "shell/preference_defaults.h"
 
 namespace ql {
 namespace {
@@ -50,6 +53,13 @@ constexpr size_t kAccidentalWordBytes = 2;
 // The least an object record takes (its two-byte header).
 constexpr size_t kLeastObjectBytes = 2;
 constexpr size_t kPageSystemCountAt = 12;
+
+// What an older header takes from the program: the measure-number alignment bits of
+// the page record and the note playback percent.
+OldHeaderDefaults OldHeaderDefaultsNow() {
+    const ScoreHeader& defaults = ProgramPreferences().header;
+    return OldHeaderDefaults{defaults.pageGeometry.measureNumberAlign, defaults.notePlaybackPercent};
+}
 
 class StreamIn {
   public:
@@ -86,12 +96,21 @@ class StreamIn {
     int ReadSystem(StreamSystem* system, const int (&codes)[3]);
     int MeasureTable();
     int Music();
-    int Voice(int voice);
-    int Event(int voice);
+    int Voice(int staff, int voice);
+    int Event(int staff, int voice);
     int Pages();
     int Page(int index);
     int Fonts();
     int Charsets();
+    int Version(const OldPrologue& prologue);
+    void UpgradeSpacingEntries(int entries, size_t entryBytes);
+    int HeaderRecord(size_t headerBytes, bool abbreviated);
+    bool Older() const { return version_ < kCurrentFileVersion; }
+    // The bytes just fetched, converted from the file's version to the current form.
+    template <size_t N>
+    std::span<uint8_t, N> Stored() {
+        return std::span<uint8_t, N>(buffer_.data(), N);
+    }
 
     ScoreView* view_;
     ScoreStreamSink& sink_;
@@ -99,6 +118,11 @@ class StreamIn {
     int staves_ = 0;
     int measures_ = 0;
     bool musicLost_ = false;
+    // The version whose layout the file holds (an undecided or chosen form of version
+    // 15 reads as 14, 15 or 16), and whether version 15 reads as 14.
+    uint8_t version_ = kCurrentFileVersion;
+    bool readAs14_ = false;
+    std::vector<uint8_t> previousMeasure_;  // the converted record of the measure before
 };
 
 int StreamIn::Tag(const char* tag, int readCode, int mismatchCode) {
@@ -142,33 +166,73 @@ int StreamIn::MusicObjects(int count, int code) {
     return 0;
 }
 
-// Magic, the two-byte version field of the current version, the header.
+// The prologue: the two-letter abbreviation (no header), or the magic with a one-byte
+// version field (its low four bits kept; a 230-byte header below 18) or a two-byte
+// one (a 264-byte header). Versions 1 to 32 are read; any other is refused.
 int StreamIn::Prologue() {
-    if (!Fetch(kScoreFileMagicBytes + 2)) {
+    constexpr size_t kFirstBytes = 2;
+    if (!Fetch(kFirstBytes)) {
         sink_.RefusedPrologue(PrologueFault::ShortRead);
         return fc::kHeader;
     }
-    if (std::memcmp(buffer_.data(), kScoreFileMagic, kScoreFileMagicBytes) != 0) {
-        sink_.RefusedPrologue(PrologueFault::NotScoreFile);
+    std::vector<uint8_t> head = buffer_;
+    OldPrologue prologue = ReadOldPrologue(head);
+    // The magic, then each byte of the version field, only as far as the file needs.
+    for (size_t want = kScoreFileMagicBytes + 1; prologue.status == OldPrologueStatus::ShortRead &&
+                                                  want <= kScoreFileMagicBytes + 2;
+         ++want) {
+        if (std::memcmp(head.data(), kScoreFileMagic, std::min(head.size(), kScoreFileMagicBytes)) != 0) {
+            prologue.status = OldPrologueStatus::NotScoreFile;
+            break;
+        }
+        if (!Fetch(want - head.size())) break;
+        head.insert(head.end(), buffer_.begin(), buffer_.end());
+        prologue = ReadOldPrologue(head);
+    }
+    if (prologue.status != OldPrologueStatus::Ok) {
+        sink_.RefusedPrologue(prologue.status == OldPrologueStatus::NotScoreFile ? PrologueFault::NotScoreFile
+                                                                                   : PrologueFault::ShortRead);
         return fc::kHeader;
     }
-    uint8_t mark = buffer_[kScoreFileMagicBytes];
-    uint8_t version = buffer_[kScoreFileMagicBytes + 1];
-    // Older layouts need the reader's conversions; this walk knows the current one.
-    if (mark != kTwoByteVersionMark || version != kCurrentFileVersion) {
+    if (int code = Version(prologue)) return code;
+    return HeaderRecord(prologue.headerBytes, prologue.abbreviated);
+}
+
+// The version the records are read as: version 15 by the remembered choice.
+int StreamIn::Version(const OldPrologue& prologue) {
+    if (prologue.version == 0 || prologue.version > kCurrentFileVersion) {
         sink_.RefusedPrologue(PrologueFault::OtherVersion);
         return fc::kHeader;
     }
-    State().files.FileVersion = version;
-    State().files.VersionFieldWidth = 2;
-    if (!Fetch(kScoreFileHeaderBytes)) return fc::kHeader;
-    ScoreHeader header{};
-    if (!DecodeScoreFileHeader(buffer_.data(), buffer_.size(), &header)) return fc::kHeader;
+    version_ = prologue.version;
+    if (version_ == kAmbiguousVersion) {
+        const uint8_t choice = State().files.VersionChoice;
+        if (choice == kVersionChoiceOlder || choice == kVersionChoiceNewer) version_ = choice;
+        readAs14_ = choice == kVersionChoiceOlder;
+    }
+    State().files.FileVersion = version_;
+    State().files.VersionFieldWidth = prologue.fieldWidth;
+    return 0;
+}
+
+// A file without a header keeps the header of the new document it is read into.
+int StreamIn::HeaderRecord(size_t headerBytes, bool abbreviated) {
+    ScoreHeader header = view_->document->header;
+    if (!abbreviated) {
+        if (!Fetch(headerBytes)) return fc::kHeader;
+        if (Older() || headerBytes != kScoreFileHeaderBytes) {
+            std::vector<uint8_t> upgraded(kScoreFileHeaderBytes);
+            UpgradeHeader(buffer_, version_, OldHeaderDefaultsNow(),
+                          std::span<uint8_t, kFullHeaderBytes>(upgraded.data(), kFullHeaderBytes));
+            buffer_.swap(upgraded);
+        }
+        if (!DecodeScoreFileHeader(buffer_.data(), buffer_.size(), &header)) return fc::kHeader;
+    }
     if (header.staffCount > kMaxStaves) return fc::kTooManyStaves;
     staves_ = header.staffCount;
     measures_ = header.measureCount;
     if (measures_ < 1 || measures_ > kMaxStoredMeasures) return fc::kHeader;
-    return sink_.Header(header, version);
+    return sink_.Header(header, State().files.FileVersion);
 }
 
 // Entries beyond the table are read and dropped so the stream stays in step.
@@ -184,6 +248,7 @@ int StreamIn::FaceNames() {
 
 int StreamIn::ReadSystem(StreamSystem* system, const int (&codes)[3]) {
     if (!Fetch(kSystemRecordBytes)) return codes[0];
+    if (Older()) UpgradeSystemRecord(Stored<kSystemRecordBytes>(), version_);
     ByteReader record = Bytes();
     DecodeSystemRecord(record, &system->record);
     if (!Fetch(2 * static_cast<size_t>(staves_))) return codes[1];
@@ -202,9 +267,11 @@ int StreamIn::StaffSection() {
     if (int code = sink_.GalleySystem(galley)) return code;
     if (!Fetch(kStoredStaffBytes * static_cast<size_t>(staves_))) return fc::kStaffRecords;
     std::vector<uint8_t> records = buffer_;
-    for (int s = 1; s <= staves_; ++s)
-        if (int code = sink_.Staff(s, records.data() + kStoredStaffBytes * static_cast<size_t>(s - 1)))
-            return code;
+    for (int s = 1; s <= staves_; ++s) {
+        uint8_t* record = records.data() + kStoredStaffBytes * static_cast<size_t>(s - 1);
+        if (Older()) UpgradeStaffRecord(std::span<uint8_t, kStoredStaffBytes>(record, kStoredStaffBytes), version_);
+        if (int code = sink_.Staff(s, record)) return code;
+    }
     return Labels();
 }
 
@@ -212,7 +279,7 @@ int StreamIn::StaffSection() {
 // lost and the walk goes on after the next "STIK".
 int StreamIn::Labels() {
     for (int s = 1; s <= staves_; ++s) {
-        LabelRead label = ReadStaffLabel(kCurrentFileVersion);
+        LabelRead label = ReadStaffLabel(version_);
         if (label.endsStaffSection) {
             if (int refused = sink_.Recover(StreamRecovery::LabelsLost, fc::kLabelLength)) return refused;
             return SkipPast("STIK") ? 0 : fc::kSkipToMeasures;
@@ -223,13 +290,25 @@ int StreamIn::Labels() {
     return Tag("STIK", fc::kMeasureTag, fc::kMeasureTagMismatch);
 }
 
+// Older files hold shorter measure records and spacing entries; each is brought to
+// the current form before it is decoded.
 int StreamIn::MeasureTable() {
+    const size_t recordBytes = MeasureRecordBytes(version_);
+    const size_t entryBytes = SpacingEntryBytes(version_);
     for (int m = 1; m <= measures_ + 1; ++m) {
-        if (!Fetch(kStoredMeasureBytes)) return fc::kMeasureRecord;
+        if (!Fetch(recordBytes)) return fc::kMeasureRecord;
+        if (Older()) {
+            std::vector<uint8_t> upgraded(kStoredMeasureBytes);
+            UpgradeMeasureRecord(buffer_, version_, previousMeasure_,
+                                 std::span<uint8_t, kStoredMeasureBytes>(upgraded.data(), kStoredMeasureBytes));
+            buffer_ = upgraded;
+            previousMeasure_ = std::move(upgraded);
+        }
         MeasureRecord record{};
         ByteReader in = Bytes();
         int entries = DecodeMeasureRecord(in, &record);
-        if (!Fetch(kStoredSpacingBytes * static_cast<size_t>(entries))) return fc::kSpacingEntry;
+        if (!Fetch(entryBytes * static_cast<size_t>(entries))) return fc::kSpacingEntry;
+        if (Older()) UpgradeSpacingEntries(entries, entryBytes);
         std::vector<SpacingEntry> spacing(static_cast<size_t>(entries));
         ByteReader list = Bytes();
         for (SpacingEntry& entry : spacing) entry = DecodeSpacingEntry(list);
@@ -238,8 +317,22 @@ int StreamIn::MeasureTable() {
     return 0;
 }
 
-int StreamIn::Event(int voice) {
+void StreamIn::UpgradeSpacingEntries(int entries, size_t entryBytes) {
+    std::vector<uint8_t> upgraded(kStoredSpacingBytes * static_cast<size_t>(entries));
+    for (size_t i = 0; i < static_cast<size_t>(entries); ++i)
+        UpgradeSpacingEntry(std::span<const uint8_t>(buffer_.data() + i * entryBytes, entryBytes), version_,
+                            std::span<uint8_t, kStoredSpacingBytes>(upgraded.data() + i * kStoredSpacingBytes,
+                                                                    kStoredSpacingBytes));
+    buffer_.swap(upgraded);
+}
+
+int StreamIn::Event(int staff, int voice) {
     if (!Fetch(kStoredEventBytesInFile)) return fc::kEvent;
+    if (Older()) {
+        // The measure's length bound is the sink's; the walk only converts the layout.
+        const EventPlace place{staff, staves_, UINT16_MAX, readAs14_};
+        UpgradeEventRecord(Stored<kStoredEventBytesInFile>(), version_, place);
+    }
     EventRecord event{};
     ByteReader in = Bytes();
     StoredEventLinks links = DecodeStoredEvent(in, &event);
@@ -247,19 +340,24 @@ int StreamIn::Event(int voice) {
     const bool hasWord = AccidentalCodeOf(event) != 0;
     if (hasWord) {
         if (!Fetch(kAccidentalWordBytes)) return fc::kAccidentalWord;
-        word = DecodeAccidentalWord(LoadLe16(buffer_.data()));
+        const uint16_t stored = LoadLe16(buffer_.data());
+        // Files before version 10 hold the offset itself.
+        if (version_ < version_gate::kAccidentalWord)
+            word.offset = static_cast<int16_t>(stored);
+        else
+            word = DecodeAccidentalWord(stored);
     }
     if (int code = sink_.Event(voice, event, links, hasWord ? &word : nullptr)) return code;
     State().files.AttachedObjectTime = event.time;
     return MusicObjects(links.attachments, fc::kSkipToPagesAfterEvent);
 }
 
-int StreamIn::Voice(int voice) {
+int StreamIn::Voice(int staff, int voice) {
     int events = 0;
     if (!BoundedCount(&events, kStoredEventBytesInFile)) return fc::kEventCount;
     if (int code = sink_.VoiceStart(voice, events)) return code;
     for (int e = 0; e < events && !musicLost_; ++e)
-        if (int code = Event(voice)) return code;
+        if (int code = Event(staff, voice)) return code;
     if (musicLost_) return 0;
     int rests = 0;
     if (!BoundedCount(&rests, kStoredRestBytes)) return fc::kRestCount;
@@ -276,6 +374,7 @@ int StreamIn::Music() {
     for (int s = 1; s <= staves_; ++s)
         for (int m = 1; m <= measures_; ++m) {
             if (!Fetch(kCellHeaderBytes)) return fc::kCellHeader;
+            if (Older()) UpgradeCellHeader(buffer_, version_);
             MeasureCell cell{};
             ByteReader in = Bytes();
             DecodeCellHeader(in, &cell);
@@ -284,7 +383,7 @@ int StreamIn::Music() {
             if (!BoundedCount(&objects, kLeastObjectBytes)) return fc::kCellObjectCount;
             if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
             for (int voice = 0; voice < kVoiceCount && !musicLost_; ++voice)
-                if (int code = Voice(voice)) return code;
+                if (int code = Voice(s, voice)) return code;
             if (musicLost_) return 0;
         }
     return Tag("PAGE", fc::kPageTag, fc::kPageTagMismatch);
@@ -292,6 +391,7 @@ int StreamIn::Music() {
 
 int StreamIn::Page(int index) {
     if (!Fetch(kStoredPageBytes)) return fc::kPageRecord;
+    if (Older()) UpgradePageRecord(Stored<kStoredPageBytes>(), version_);
     ScorePage page{};
     ByteReader in = Bytes();
     DecodePageRecord(in, &page);
@@ -341,7 +441,7 @@ int StreamIn::Fonts() {
 // "QFCS": a missing tag ends the walk; the count may not pass the 24 slots; the
 // bytes the file still holds are taken.
 int StreamIn::Charsets() {
-    if (!Fetch(kTagBytes)) return 0;
+    if (version_ < version_gate::kCellBits || !Fetch(kTagBytes)) return 0;
     int charsets = 0;
     if (!Count(&charsets)) return fc::kCharsetCount;
     if (charsets > kScoreFontCount) return fc::kCharsetCountTooLarge;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "core/model/score_document.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr double kHalf = 0.5;
 constexpr double kMaxPageUnits = 2147483647.0;
+constexpr double kLargestBcdNumber = 99.99;
 
 }  // namespace
 
@@ -43,6 +45,17 @@ int32_t BcdToPageUnits(const ScoreDocument& document, BcdInches value, bool near
     if (page.unit == kPaperUnitCentimetres) v *= kInchesPerCm;
     if (nearest) v = v > 0 ? v + kHalf : v - kHalf;
     return static_cast<int32_t>(std::clamp(v, -kMaxPageUnits, kMaxPageUnits));
+}
+
+BcdInches PageUnitsToBcd(const ScoreDocument& document, int32_t units) {
+    const PageRecord& page = document.header.pageGeometry;
+    const double perInch = StaffUnitsPerInch(page.staffSize, document.header.fontSizeSetting);
+    if (perInch <= 0) return 0;
+    double v = units / perInch;
+    if (page.unit == kPaperUnitCentimetres) v /= kInchesPerCm;
+    char text[kBcdTextBytes] = {};
+    std::snprintf(text, sizeof text, "%.2f", std::clamp(v, 0.0, kLargestBcdNumber));
+    return TextToBcdInches(text);
 }
 
 }  // namespace ql

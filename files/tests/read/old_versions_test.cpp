@@ -310,7 +310,7 @@ TEST(OldRecords, MeasureNumbersBelowVersion20FollowThePreviousMeasure) {
     std::vector<uint8_t> m(28, 0);
     m[26] = 99;
     EXPECT_EQ(WordAt(Measure(m, 19, previous).data(), 26), 13);
-    EXPECT_EQ(WordAt(Measure(m, 19).data(), 26), 0);   // measure 1
+    EXPECT_EQ(WordAt(Measure(m, 19).data(), 26), 1);   // measure 1 is numbered 1, as in a new score
     EXPECT_EQ(WordAt(Measure(m, 20, previous).data(), 26), 99);
 }
 

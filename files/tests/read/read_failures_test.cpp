@@ -80,7 +80,7 @@ TEST_F(ReadFailures, PrologueAndHeader) {
     EXPECT_EQ(CodeOf([](ByteVec&) {}), 0);                                    // the stream as written
     EXPECT_EQ(CodeOf(Cut(20)), fc::kHeader);                                // short magic
     EXPECT_EQ(CodeOf(Byte(0, 'X')), fc::kHeader);                           // not the magic
-    EXPECT_EQ(CodeOf(Byte(27, 31)), fc::kHeader);                           // an older version
+    EXPECT_EQ(CodeOf(Byte(27, 33)), fc::kHeader);                           // a later major version
     EXPECT_EQ(CodeOf(Cut(tf::kHeaderAt + 200)), fc::kHeader);               // short header
     EXPECT_EQ(CodeOf(Byte(tf::kStaffCountAt, kMaxStaves + 1)), fc::kTooManyStaves);  // staff limit
 }

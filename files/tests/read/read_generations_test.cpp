@@ -13,6 +13,7 @@
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/grid.h"
+#include "files/records/file_version.h"
 #include "core/state.h"
 #include "files/records/staff_records.h"
 #include "core/model/events.h"
@@ -38,7 +39,7 @@ class ReadGenerations : public ReadTest {
     // the logical page and staff sizes follow their BcdInches words.
     void NormaliseAsTheReaderDoes() {
         ScopedPoolSet pools(doc_->pools);
-        ConvertStoredPageSizes(*doc_);
+        ConvertStoredPageSizes(*doc_, kCurrentFileVersion);
         for (int m = 0; m <= doc_->header.measureCount + 1; ++m) doc_->measureTable[m].layoutData14 = 0;
         for (int slot = 0; slot < 4; ++slot) doc_->fonts[slot].charset = 2;
         for (int s = 1; s <= doc_->header.staffCount; ++s) {
