@@ -168,7 +168,7 @@ int StreamIn::MusicObjects(int count, int code) {
 
 // The prologue: the two-letter abbreviation (no header), or the magic with a one-byte
 // version field (its low four bits kept; a 230-byte header below 18) or a two-byte
-// one (a 264-byte header). Versions 1 to 32 are read; any other is refused.
+// one (a 264-byte header). Versions up to 32 are read; later ones are refused.
 int StreamIn::Prologue() {
     constexpr size_t kFirstBytes = 2;
     if (!Fetch(kFirstBytes)) {
@@ -198,9 +198,12 @@ int StreamIn::Prologue() {
     return HeaderRecord(prologue.headerBytes, prologue.abbreviated);
 }
 
-// The version the records are read as: version 15 by the remembered choice.
+// The version the records are read as: version 15 by the remembered choice. A
+// one-byte field masked to 0 takes every conversion, as version 1 does; a two-byte
+// field of 0 or of a later version is refused.
 int StreamIn::Version(const OldPrologue& prologue) {
-    if (prologue.version == 0 || prologue.version > kCurrentFileVersion) {
+    const bool maskedZero = prologue.version == 0 && prologue.fieldWidth == 1;
+    if ((prologue.version == 0 && !maskedZero) || prologue.version > kCurrentFileVersion) {
         sink_.RefusedPrologue(PrologueFault::OtherVersion);
         return fc::kHeader;
     }

@@ -1,4 +1,5 @@
-// The randomised damaged-file driver: the reader fixtures' streams, truncated at
+// The randomised damaged-file driver: the reader fixtures' streams (the full score
+// in the current layout and in those of older versions), truncated at
 // every section boundary and then changed at random (a fixed number of cases from a
 // fixed seed), each read through the memory source into a new document. Every read
 // ends in success or a named code; a success writes back a stream that verifies
@@ -150,6 +151,18 @@ TEST_F(DamagedFiles, TruncatedAndMutatedStreamsLoadOrFailCleanly) {
     BuildFull();
     std::vector<ByteVec> fixtures = {Write(doc_, view_)};
     ASSERT_FALSE(fixtures[0].empty());
+    // The same score in the layouts of older versions, both forms of 15 among them.
+    struct Older {
+        uint8_t version;
+        bool oneByte;
+        uint8_t raw;
+    };
+    for (Older o : {Older{31, false, 0}, Older{19, false, 0}, Older{15, false, 0}, Older{15, true, 15},
+                    Older{12, true, 12}, Older{9, true, 9}}) {
+        ByteVec older = tf::AsOlderVersion(fixtures[0], o.version, o.oneByte, o.raw, doc_->header.measureCount);
+        ASSERT_FALSE(older.empty()) << "version " << int(o.version);
+        fixtures.push_back(std::move(older));
+    }
     WriteCorpus(fixtures);
     std::vector<ByteVec> seeds = fixtures;
     for (const ByteVec& fixture : fixtures)

@@ -52,6 +52,15 @@ constexpr size_t kStaffRecordBytes = 40;
 constexpr size_t kMeasureBytes = 28;
 constexpr size_t kEventBytes = 28;
 
+// A stream of the current version rewritten in the stored layout of an older
+// `version` (1 to 32): its version field one byte wide holding `raw`, or two bytes;
+// the short header for a one-byte field below 18; measure records and spacing
+// entries of the version's sizes, and up to version 8 the old margin records. Empty
+// when a page holds an object other than its margins and the version needs them
+// rewritten.
+std::vector<uint8_t> AsOlderVersion(const std::vector<uint8_t>& current, uint8_t version, bool oneByte, uint8_t raw,
+                                    int measures);
+
 // The model of a document as lines of text, one per record, in walk order.
 std::vector<std::string> SummariseModel(ScoreDocument* document);
 

@@ -191,4 +191,84 @@ std::vector<std::string> SummariseModel(ScoreDocument* document) {
     return lines;
 }
 
+namespace {
+
+using ByteVec = std::vector<uint8_t>;
+
+constexpr size_t kMagicBytes = 26;
+constexpr size_t kShortHeader = 230;
+constexpr size_t kSpacingEntryBytes = 8;
+constexpr size_t kSpacingCountAt = 8;
+constexpr size_t kStretchAt = 18;
+constexpr size_t kSpacingWord6 = 6;
+
+size_t MeasureBytesOf(uint8_t version) {
+    return version < 4 ? 20 : version < 13 ? 24 : 28;
+}
+
+// The current stream's measure table (after "STIK") in an older version's layout.
+ByteVec OldMeasureTable(const ByteVec& current, size_t at, int records, uint8_t version) {
+    ByteVec out;
+    for (int m = 0; m < records; ++m) {
+        ByteVec record(current.begin() + static_cast<long>(at), current.begin() + static_cast<long>(at + kMeasureBytes));
+        const uint16_t entries = GetU16(record, kSpacingCountAt);
+        const uint16_t stretch = GetU16(record, kStretchAt);
+        at += kMeasureBytes;
+        // Before 5 the stretch's high byte was stored alone: in byte 1 before 4.
+        if (version < 4) record[1] = static_cast<uint8_t>(stretch >> 8);
+        else if (version < 5) PutU16(record, kStretchAt, static_cast<uint16_t>(stretch >> 8));
+        out.insert(out.end(), record.begin(), record.begin() + static_cast<long>(MeasureBytesOf(version)));
+        for (uint16_t e = 0; e < entries; ++e, at += kSpacingEntryBytes) {
+            ByteVec entry(current.begin() + static_cast<long>(at), current.begin() + static_cast<long>(at + kSpacingEntryBytes));
+            const uint16_t word6 = GetU16(entry, kSpacingWord6);
+            if (version < 5) PutU16(entry, kSpacingWord6, static_cast<uint16_t>(word6 >> 8));
+            out.insert(out.end(), entry.begin(), entry.begin() + (version < 4 ? 7 : 8));
+        }
+    }
+    out.insert(out.end(), current.begin() + static_cast<long>(at), current.end());
+    return out;
+}
+
+// Up to version 8 a page's margin object held only its four distances. Pages that
+// hold only margins are rewritten record by record; any other object fails.
+bool OldMargins(ByteVec& bytes, int staves) {
+    constexpr uint8_t kMarginType = 33;
+    constexpr size_t kPageBytes = 16, kSystemBytes = 16, kOldMarginBody = 8, kMarginBody = 16;
+    size_t at = FindTag(bytes, "PAGE", FindTag(bytes, "MUSE")) + 4;
+    const int pages = GetU16(bytes, at);
+    at += 2;
+    for (int index = 0; index < pages + 2; ++index) {
+        const auto systems = static_cast<int8_t>(bytes.at(at + 12));
+        at += kPageBytes;
+        if (index >= 2) at += static_cast<size_t>(systems) * (kSystemBytes + 3 * static_cast<size_t>(staves));
+        const int objects = GetU16(bytes, at);
+        at += 2;
+        for (int o = 0; o < objects; ++o) {
+            if (bytes.at(at) != kMarginType) return false;
+            const auto body = static_cast<long>(at + 2);
+            bytes.erase(bytes.begin() + body + static_cast<long>(kOldMarginBody), bytes.begin() + body + static_cast<long>(kMarginBody));
+            at += 2 + kOldMarginBody;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> AsOlderVersion(const std::vector<uint8_t>& current, uint8_t version, bool oneByte, uint8_t raw,
+                                    int measures) {
+    const size_t stik = FindTag(current, "STIK");
+    const bool shortHeader = oneByte && raw < 18;
+    ByteVec out(current.begin(), current.begin() + kMagicBytes);
+    if (oneByte) out.push_back(raw);
+    else out.insert(out.end(), {0, version});
+    const size_t headerEnd = kHeaderAt + (shortHeader ? kShortHeader : 264);
+    out.insert(out.end(), current.begin() + kHeaderAt, current.begin() + static_cast<long>(headerEnd));
+    out.insert(out.end(), current.begin() + kPortCountAt, current.begin() + static_cast<long>(stik + 4));
+    ByteVec table = OldMeasureTable(current, stik + 4, measures + 1, version);
+    out.insert(out.end(), table.begin(), table.end());
+    if (version <= 8 && !OldMargins(out, current[kStaffCountAt])) return {};
+    return out;
+}
+
 }  // namespace ql::testing_files
