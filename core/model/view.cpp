@@ -256,6 +256,11 @@ int IsDocumentInOtherView(const ScoreView* view) {
     return 0;
 }
 
+uint32_t IsLastViewOfModified(const ScoreView* view) {
+    if (view == nullptr || view->document == nullptr || IsDocumentInOtherView(view)) return 0;
+    return view->document->changeCounter;
+}
+
 void LinkView(ScoreView* view) {
     if (view == nullptr) return;
     DocumentGlobals& globals = State().documents;

@@ -26,6 +26,9 @@ void DestroyGalleyPages(ScoreView* view);
 ScoreView* ActivateView(ScoreView* view);
 // 1 when another view of the view list shows the same document.
 int IsDocumentInOtherView(const ScoreView* view);
+// The document's change counter when no other view shows it (closing this view
+// would close a modified score), else 0.
+uint32_t IsLastViewOfModified(const ScoreView* view);
 
 void LinkView(ScoreView* view);
 void UnlinkView(ScoreView* view);

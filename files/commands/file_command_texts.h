@@ -15,6 +15,9 @@ inline constexpr char kReplaceFileText[] = "File already exists.  Replace %s ?";
 // The box of Open for a read-only file.
 inline constexpr char kOpenReadOnlyText[] = "File %s is a read-only file.\nDo you want to continue?";
 
+// The question before a modified score's last window closes.
+inline constexpr char kSaveChangesText[] = "Save changes to %s?";
+
 // The Save As dialog: its title (also the caption of the replace question), its
 // filter and its default extension.
 inline constexpr char kSaveAsTitle[] = "Save As";

@@ -23,6 +23,11 @@ int SaveDocument(ScoreDocument* document, ScoreView* view);
 // (cancelled or refused, with the document unchanged).
 int SaveDocumentAs(ScoreDocument* document, ScoreView* view);
 
+// Before the last window of a modified score closes: asks whether to save it (Yes,
+// No, Cancel). 0 when the window must stay open (Cancel, or a save that did not
+// happen); otherwise non-zero, after saving when the answer was Yes.
+int AskSaveChanges(ScoreView* view);
+
 // New (57600): runs the New Manuscript dialog and builds a new score, or opens the
 // chosen template as an unnamed score.
 void CmdNewManuscript();

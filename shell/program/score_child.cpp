@@ -6,6 +6,7 @@
 #include "display/linked_views.h"
 #include "display/painter.h"
 #include "display/view_scroll.h"
+#include "files/commands/file_commands.h"
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -75,10 +76,9 @@ void OnPaint(WindowHandle window) {
 
 }  // namespace
 
-bool ScoreViewAgreesToClose(ScoreView* /*view*/) {
-    // provisional: the save question of a modified score belongs to the view
-    // procedures of the score editor; until they are built a window closes at once.
-    return true;
+// The last window of a modified score asks whether to save it first.
+bool ScoreViewAgreesToClose(ScoreView* view) {
+    return IsLastViewOfModified(view) == 0 || AskSaveChanges(view) != 0;
 }
 
 int CountScoreWindows() {

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "core/model/document.h"
 #include "core/model/view.h"
@@ -240,6 +243,70 @@ TEST_F(ScoreWindowTest, ExitClosesEveryWindow) {
     EXPECT_EQ(CloseAndRun(), 0);
     EXPECT_EQ(CountOpenViews(), 0);
     EXPECT_EQ(CountOpenDocuments(), 0);
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The last window of a modified score asks before it closes: Cancel keeps it, No
+// closes it and leaves the file as it was, Yes saves and closes. A second view of
+// the score, or an unmodified one, closes without a question.
+TEST_F(ScoreWindowTest, ModifiedScoreAsksBeforeItsLastWindowCloses) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = WriteScore("asked.ql");
+    ASSERT_TRUE(OpenScorePath(path));
+    ScoreView* view = FindViewByPath(path);
+    ASSERT_NE(view, nullptr);
+    const std::vector<uint8_t> before = FileBytes(path);
+    auto modify = [&] {
+        view->document->header.tempo = static_cast<uint16_t>(view->document->header.tempo + 1);
+        SetDocumentModified(view->document);
+    };
+    modify();
+    ScoreView* second = OpenViewOfDocument(view);
+    ASSERT_NE(second, nullptr);
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_EQ(CloseScoreWindow(second->ViewWindow), 1);  // another view still shows it
+    EXPECT_EQ(ui::headless::MessageBoxes().size(), boxes);
+
+    ui::headless::QueueMessageBoxAnswer(ui::kIdCancel);
+    EXPECT_EQ(CloseScoreWindow(view->ViewWindow), 0);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_NE(ui::headless::MessageBoxes().back().text.find("asked.ql"), std::string::npos);
+    EXPECT_EQ(CountOpenViews(), 1);
+
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    EXPECT_EQ(CloseScoreWindow(view->ViewWindow), 1);
+    EXPECT_EQ(CountOpenViews(), 0);
+    EXPECT_NE(FileBytes(path), before);  // the change reached the file
+
+    ASSERT_TRUE(OpenScorePath(path));
+    view = FindViewByPath(path);
+    ASSERT_NE(view, nullptr);
+    const std::vector<uint8_t> saved = FileBytes(path);
+    modify();
+    ui::headless::QueueMessageBoxAnswer(ui::kIdNo);
+    EXPECT_EQ(CloseScoreWindow(view->ViewWindow), 1);
+    EXPECT_EQ(FileBytes(path), saved);  // No leaves the file alone
+}
+
+// Cancel on a modified score stops the program's exit; everything stays open.
+TEST_F(ScoreWindowTest, CancelledQuestionKeepsTheProgramRunning) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = WriteScore("kept.ql");
+    ASSERT_TRUE(OpenScorePath(path));
+    ScoreView* view = FindViewByPath(path);
+    ASSERT_NE(view, nullptr);
+    SetDocumentModified(view->document);
+    ui::headless::QueueMessageBoxAnswer(ui::kIdCancel);
+    win::SendMessage(Frame().window, win::Message::Close);
+    EXPECT_TRUE(win::IsWindow(Frame().window));
+    EXPECT_EQ(CountOpenViews(), 1);
+    ui::headless::QueueMessageBoxAnswer(ui::kIdNo);
+    EXPECT_EQ(CloseAndRun(), 0);
+    EXPECT_EQ(CountOpenViews(), 0);
 }
 
 using ExceptionGuardTest = ProgramFixture;
