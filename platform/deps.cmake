@@ -9,5 +9,5 @@ target_link_libraries(platform PUBLIC PkgConfig::QL_CAIRO PkgConfig::QL_FONTS)
 pkg_check_modules(QL_MIDI REQUIRED alsa fluidsynth)
 target_link_libraries(platform PRIVATE ${QL_MIDI_LINK_LIBRARIES})
 # The GTK 3 backends of the window and user-interface layers (platform/gtk/).
-pkg_check_modules(QL_GTK REQUIRED IMPORTED_TARGET gtk+-3.0)
+pkg_check_modules(QL_GTK REQUIRED IMPORTED_TARGET gtk+-3.0 gtk+-unix-print-3.0)
 target_link_libraries(platform PUBLIC PkgConfig::QL_GTK)

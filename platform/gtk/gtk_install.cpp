@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/gtk/gtk_controls.h"
+#include "platform/gtk/gtk_print.h"
 #include "platform/gtk/gtk_ui_backend.h"
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/sys/folders.h"
@@ -38,6 +39,7 @@ bool InstallGtkBackends() {
     auto windows = std::make_unique<GtkWindowBackend>();
     windows->SetControlPeers(MakeControlPeers());
     win::InstallBackend(std::move(windows));
+    sysdlg::InstallPrintBackend(MakeGtkPrintBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
     AddApplicationFonts(sys::ProgramFolder());
     return true;

@@ -80,12 +80,6 @@ bool SubmitPrintJob(const PrintJobRequest& job);
 // Installs the desktop's print dialog; an empty backend goes back to the queue.
 void InstallPrintBackend(PrintBackend backend);
 
-// The desktop's backend: GtkPrintUnixDialog with the document's page setup and a
-// "Pages" tab (every/even/odd and the list, checked by the caller's check), and
-// GtkPrintJob sending the finished PDF (or the file chosen for print to file).
-// Not built yet: it has no body, and start-up installs no print backend, so with
-// a display the print dialog answers Cancel.
-PrintBackend GtkPrintBackend();
 
 namespace headless {
 
