@@ -102,7 +102,7 @@ void ToggleAutoSave() {
 // user is asked for a file.
 void OnOpenCommand(intptr_t data) {
     if (data != kOpenQueued) {
-        AskAndOpenScore();
+        CmdOpenFile();
         return;
     }
     if (std::optional<std::string> path = Frame().openQueue.Pop()) OpenScorePath(*path);

@@ -15,15 +15,12 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/view_modes.h"
-#include "files/read/score_reader.h"
+#include "files/commands/file_commands.h"
 #include "notes/beatmap/beat_map.h"
-#include "platform/sys/file_lock.h"
-#include "platform/ui/file_dialog.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/file_guard.h"
 #include "shell/program/command_line.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
@@ -185,31 +182,11 @@ bool OpenScorePath(const std::string& path) {
         if (open->ViewWindow) win::ActivateMdiChild(Frame().mdiClient, open->ViewWindow);
         return true;
     }
-    const ScoreFileGuard guard = CheckFileOpenElsewhere(path);
-    if (guard.openElsewhere) return false;
-    ScoreLoad load = LoadScoreFile(path);
-    if (load.code != 0 || load.view == nullptr) {
-        int lock = guard.lock;
-        if (lock >= 0) sys::ReleaseFileLock(lock);
-        return false;
-    }
-    load.document->fileLock = guard.lock;
-    if (CreateScoreWindow(load.view, CaptionBase(load.document), false) == nullptr) {
-        FreeLoadedScore(load);
-        return false;
-    }
-    return true;
-}
-
-void AskAndOpenScore() {
-    ui::FileDialogRequest request;
-    request.kind = ui::FileDialogKind::Open;
-    request.filter = "Scores (*.ql)~*.ql~All files~*~~";
-    request.defaultExtension = "ql";
-    const ui::FileDialogAnswer answer = ui::RunFileDialog(request);
-    if (answer.status != ui::FileDialogStatus::Chosen) return;
-    std::string path = answer.path.string();
-    if (ParseCommandLine(path) == CommandLineResult::OpenFile) OpenScorePath(path);
+    // Opened by its extension, as the Open command does; the file commands tell the
+    // user why nothing opened.
+    const int before = CountScoreWindows();
+    OpenDocumentFile(path);
+    return CountScoreWindows() > before;
 }
 
 void DestroyViewForWindow(WindowHandle window) {

@@ -23,13 +23,12 @@ bool RegisterScoreWindowClass();
 
 bool IsScoreWindow(platform::WindowHandle window);
 
-// Opens a file given by path (from the open queue): an open file's window comes
-// forward; another process holding it, or a failed load, opens nothing (the user
-// was told). True when a window shows the file afterwards.
+// Opens a file given by path (from the open queue) by its extension: an open
+// file's window comes forward; another process holding it, a declined read-only
+// file or a failed load opens nothing (the user was told). True when a window
+// shows the file afterwards.
 bool OpenScorePath(const std::string& path);
 
-// The menu's Open: asks for a file and opens it as OpenScorePath does.
-void AskAndOpenScore();
 
 // Puts a freshly loaded (or new) view with its document into a new window;
 // `caption` is the window's caption. Null, with the view left as it was, when

@@ -292,6 +292,20 @@ TEST_F(ScoreWindowTest, ModifiedScoreAsksBeforeItsLastWindowCloses) {
     EXPECT_EQ(FileBytes(path), saved);  // No leaves the file alone
 }
 
+// A path from the queue opens by its extension: an import type that cannot be
+// read yet says so and opens no window.
+TEST_F(ScoreWindowTest, QueuedPathsOpenByTheirExtension) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string midi = (scratch / "song.MID").string();
+    std::ofstream(midi) << "MThd";
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_FALSE(OpenScorePath(midi));
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_NE(ui::headless::MessageBoxes().back().text.find("Cannot import"), std::string::npos);
+    EXPECT_EQ(CountOpenViews(), 0);
+    EXPECT_TRUE(OpenScorePath(WriteScore("native.ql")));
+}
+
 // Cancel on a modified score stops the program's exit; everything stays open.
 TEST_F(ScoreWindowTest, CancelledQuestionKeepsTheProgramRunning) {
     ASSERT_EQ(Start(), StartupCode::Ok);
