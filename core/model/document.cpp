@@ -351,6 +351,7 @@ void SetDocumentModifiedUnlocked(ScoreDocument* document) {
     if (document == nullptr) return;
     ++document->changeCounter;
     if (document->changeCounter == 0) document->changeCounter = 1;
+    ++document->editGeneration;
 }
 
 void SetDocumentModified(ScoreDocument* document) {

@@ -172,6 +172,8 @@ struct ScoreDocument {
     ScoreDocument* nextDocument = nullptr;  // program-wide document list
     int fileHandle = -1;                    // open file descriptor of the score; -1 none
     uint16_t changeCounter = 0;             // 0 = unchanged since creation or save
+    // Counts every change and is never reset (caches built from the score compare it).
+    uint32_t editGeneration = 0;
     uint8_t clearedFlags[2] = {};
     RecordHandle headSentinel{};            // shared voice-head sentinel (pool 4)
     ScoreObject* prototypes[kObjectTypeCount] = {};

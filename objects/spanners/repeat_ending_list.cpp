@@ -63,7 +63,12 @@ RepeatEndingList* BuildRepeatEndingList(ScoreDocument* document) {
 // The list, built when absent.
 RepeatEndingList* EnsureRepeatEndingList(ScoreDocument* document) {
     if (document == nullptr) return nullptr;
-    if (document->repeatEndings == nullptr) document->repeatEndings = BuildRepeatEndingList(document);
+    if (document->repeatEndings != nullptr && document->repeatEndings->generation != document->editGeneration)
+        FreeRepeatEndingList(document);
+    if (document->repeatEndings == nullptr) {
+        document->repeatEndings = BuildRepeatEndingList(document);
+        if (document->repeatEndings != nullptr) document->repeatEndings->generation = document->editGeneration;
+    }
     return document->repeatEndings;
 }
 

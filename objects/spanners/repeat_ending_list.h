@@ -25,6 +25,9 @@ struct RepeatEndingList {
     // For each measure 0..count, the index in `ranges` of the range a lookup answers
     // with (the first holding it in list order), or -1.
     std::vector<int16_t> rangeOfMeasure;
+    // The document's edit generation when the list was built: any later change
+    // (measures inserted or deleted, endings moved) builds it again.
+    uint32_t generation = 0;
 };
 
 // The last measure an ending starting at `first` covers: first + span - 1, never

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "core/model/document.h"
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/text/text_object.h"
@@ -95,6 +96,17 @@ TEST_F(RepeatEndingListTest, ListIsKeptBetweenLookupsAndRebuiltOnceFreed) {
     FreeRepeatEndingList(doc_);
     EXPECT_EQ(doc_->repeatEndings, nullptr);
     EXPECT_EQ(RangeAt(6), (std::pair{5, 7}));
+}
+
+// Any change marked on the score (measures inserted or deleted move the endings'
+// cells) builds the list again at the next lookup.
+TEST_F(RepeatEndingListTest, AChangeToTheScoreBuildsTheListAgain) {
+    RepeatEndingObject* ending = Ending(1, 5, 1);
+    EXPECT_EQ(RangeAt(6), (std::pair{0, 0}));
+    ending->span = 3;
+    SetDocumentModified(doc_);
+    EXPECT_EQ(RangeAt(6), (std::pair{5, 7}));
+    EXPECT_EQ(RangeAt(6), (std::pair{5, 7}));  // and keeps it until the next change
 }
 
 TEST_F(RepeatEndingListTest, BuildingCreatesNoCells) {
