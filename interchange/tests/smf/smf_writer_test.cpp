@@ -67,9 +67,10 @@ TEST_F(SmfWriter, DeltasAreVariableLengthNumbers) {
                                                 {16'383, {0xFF, 0x7F}},
                                                 {16'384, {0x81, 0x80, 0x00}}};
     for (const auto& [delta, expected] : cases) {
+        const uint32_t ticks = delta;  // a lambda may not capture a structured binding
         const Bytes bytes = TrackBytes([&](MidiTrackWriter& track) {
             const uint8_t off[] = {0x80, 60, 0};
-            WriteMidiEvent(track, delta, off);
+            WriteMidiEvent(track, ticks, off);
         });
         EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(expected.size())),
                   expected)
