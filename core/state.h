@@ -336,6 +336,10 @@ struct InputGlobals {
     uint8_t ForceRelocate = 0;  // view location moves relocate even when unchanged
     uint8_t DragLock = 0;       // a drag commit leaves the view's location alone
     uint8_t DurationKeyUndo = 0;  // [ and ] on a Note run inside their own undo step
+    // The spanner tools' faces and the octave line's one-shot follow switch.
+    uint8_t SlurToolUpward = 1;     // the slur tool's face draws upward slurs
+    uint8_t WicketteHookFirst = 0;  // the pedal bracket tool's face starts with its hook
+    uint8_t SkipOctaveFollow = 0;   // the next octave-line label follow is skipped
 };
 
 // The view locator (display/view_location.h, display/hit_test.h): switches callers

@@ -34,8 +34,6 @@ constexpr int32_t kCtrlArrowStepX = 16;
 constexpr uint8_t kPageListKind = 1;
 constexpr uint16_t kDottedStyle = 1;
 
-bool g_slurToolUpward = true;
-
 bool IsPageListSlur(const ScoreObject* object) {
     return object->subtype == kPageListKind;
 }
@@ -63,7 +61,7 @@ class SlurClass final : public ScoreObjectClass {
     void Draw(ScoreObject* object, ScoreView* view) const override;
     void Invalidate(ScoreObject*, ScoreView*) const override {}
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override {
-        return CreateSlurAtClick(view, g_slurToolUpward);
+        return CreateSlurAtClick(view, State().input.SlurToolUpward);
     }
     void DrawTracking(ScoreObject* object, ScoreView* view) const override;
     void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawTracking(object, view); }
@@ -220,7 +218,7 @@ ScoreObject* CreateSlurAtClick(ScoreView* view, bool upward) {
 }
 
 bool SlurToolMakesUpward() {
-    return g_slurToolUpward;
+    return State().input.SlurToolUpward;
 }
 
 intptr_t SlurToolHandler(ScoreView* view, int action, ToolRecord* record,
@@ -228,7 +226,7 @@ intptr_t SlurToolHandler(ScoreView* view, int action, ToolRecord* record,
                          intptr_t data) {
     if (record != nullptr && (action == ToolAction::Select || action == ToolAction::Message ||
                               action == ToolAction::SelectThenMessage))
-        g_slurToolUpward = record->bitmapId == kSlurUpwardFaceStrip;
+        State().input.SlurToolUpward = record->bitmapId == kSlurUpwardFaceStrip;
     if (action == ToolAction::AlternateChosen) {
         const bool upward = record != nullptr && record->bitmapId == kSlurUpwardFaceStrip;
         if (view != nullptr) win::PostMessage(view->ViewWindow, upward ? kMsgSlurFlipUp : kMsgSlurFlipDown);

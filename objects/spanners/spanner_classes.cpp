@@ -54,9 +54,6 @@ constexpr uint16_t kEndingFlagsSet = 0x000C;  // text flag bits 2 and 3
 inline constexpr char kWidgetLabel[] = "R.H.";
 constexpr uint16_t kFirstEndingLabel = '1';
 
-bool g_skipOctaveFollow = false;
-bool g_wicketteHookFirst = false;
-
 bool IsHiddenPageObject(const ScoreObject* object, const ScoreView* view) {
     return object->subtype == kPageKind && (view == nullptr || !view->pageView);
 }
@@ -177,7 +174,7 @@ class WicketteClass final : public ScoreObjectClass {
         if (!IsHiddenPageObject(object, view)) DrawSpannerLine(SpannerOf(object), view);
     }
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override {
-        return CreateWicketteAtClick(view, g_wicketteHookFirst);
+        return CreateWicketteAtClick(view, State().input.WicketteHookFirst);
     }
     int EditAttributes(ScoreObject*, ScoreView*) const override { return 0; }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitSpannerDrag(object, view); }
@@ -490,8 +487,8 @@ ScoreObject* CreateRepeatEndingAtClick(ScoreView* view) {
 }
 
 void FollowOctaveHook(ScoreObject* octave) {
-    if (g_skipOctaveFollow) {
-        g_skipOctaveFollow = false;
+    if (State().input.SkipOctaveFollow) {
+        State().input.SkipOctaveFollow = 0;
         return;
     }
     TextObject* label = AsTextObject(octave);
@@ -506,7 +503,7 @@ void FollowOctaveHook(ScoreObject* octave) {
 }
 
 void SkipNextOctaveFollow() {
-    g_skipOctaveFollow = true;
+    State().input.SkipOctaveFollow = 1;
 }
 
 const ScoreObjectClass& TheWicketteClass() { return kWicketteClass; }
@@ -517,7 +514,7 @@ const ScoreObjectClass& TheOctaveLineClass() { return kOctaveLineClass; }
 intptr_t WicketteToolHandler(ScoreView* view, int action, ToolRecord* record,
                              platform::WindowHandle window, win::Message message, uint32_t word,
                              intptr_t data) {
-    if (record != nullptr) g_wicketteHookFirst = record->bitmapId == kHookFirstPedalStrip;
+    if (record != nullptr) State().input.WicketteHookFirst = record->bitmapId == kHookFirstPedalStrip;
     return ObjectToolHandler(view, action, record, window, message, word, data, TypeCode(ObjectType::PedalBracket));
 }
 
