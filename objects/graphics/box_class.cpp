@@ -332,23 +332,15 @@ void BoxClass::ConstrainDrag(ScoreObject*, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* dragged = DraggedHandle();
     if (selection == nullptr || dragged == nullptr) return;
-    LogicalPoint start{selection->grabX, selection->grabY};
-    LogicalPoint to{dragged->point.x + selection->dragOffsetX,
-                    dragged->point.y + selection->dragOffsetY};
+    const LogicalPoint start{selection->grabX, selection->grabY};
+    LogicalPoint to = DraggedTo(dragged);
     if (std::abs(to.x - start.x) <= std::abs(to.y - start.y)) to.x = start.x + (to.y - start.y);
     else to.y = start.y + (to.x - start.x);
-    selection->dragOffsetX = to.x - dragged->point.x;
-    selection->dragOffsetY = to.y - dragged->point.y;
-    if (view != nullptr) view->pointerPoint = to;
+    ConstrainDragTo(dragged, to, view);
 }
 
 ScoreObject* BoxClass::Clone(ScoreObject* object, ScoreView*, PoolSet, PoolSet target) const {
-    ScopedPoolSet allocating(target);
-    ScoreObject* copy = ConstructObject(object->type);
-    if (copy == nullptr) return nullptr;
-    AsGraphicObject(copy)->body = AsGraphicObject(object)->body;
-    copy->subtype = object->subtype;
-    return copy;
+    return CloneGraphic(object, target);
 }
 
 const BoxClass& TheBoxClass() {

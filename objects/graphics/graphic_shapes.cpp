@@ -114,6 +114,28 @@ LogicalPoint DragOffset() {
     return {selection->dragOffsetX, selection->dragOffsetY};
 }
 
+LogicalPoint DraggedTo(const HitRecord* dragged) {
+    const LogicalPoint offset = DragOffset();
+    return {dragged->point.x + offset.x, dragged->point.y + offset.y};
+}
+
+void ConstrainDragTo(const HitRecord* dragged, LogicalPoint to, ScoreView* view) {
+    SelectionState* selection = TheSelectionState();
+    if (selection == nullptr) return;
+    selection->dragOffsetX = to.x - dragged->point.x;
+    selection->dragOffsetY = to.y - dragged->point.y;
+    if (view != nullptr) view->pointerPoint = to;
+}
+
+ScoreObject* CloneGraphic(ScoreObject* object, PoolSet target) {
+    ScopedPoolSet allocating(target);
+    ScoreObject* copy = ConstructObject(object->type);
+    if (copy == nullptr) return nullptr;
+    AsGraphicObject(copy)->body = AsGraphicObject(object)->body;
+    copy->subtype = object->subtype;
+    return copy;
+}
+
 HitRecord* OwnFirstHandle(ScoreObject* object) {
     HitRecord* first = object->handleChain.get();
     if (first == nullptr || IsFreeRecord(first) || first->owner.get() != object) return nullptr;

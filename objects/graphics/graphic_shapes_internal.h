@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/memory/pool.h"
 #include "core/model/geometry.h"
 #include "core/objects/hit_record.h"
 #include "objects/graphics/graphic_object.h"
@@ -48,6 +49,13 @@ HitRecord* FocusedChain();
 HitRecord* DraggedHandle();
 // The selection's drag offset.
 LogicalPoint DragOffset();
+// Where the dragged handle would be with the drag offset, and the offset changed so
+// that it lands on `to` (the pointer follows). Both need a selection and a handle.
+LogicalPoint DraggedTo(const HitRecord* dragged);
+void ConstrainDragTo(const HitRecord* dragged, LogicalPoint to, ScoreView* view);
+
+// A copy of a graphic object (body and subtype) in the target pool set, or null.
+ScoreObject* CloneGraphic(ScoreObject* object, PoolSet target);
 
 // The object's own first handle (its handleChain), or null when it has none or the
 // record named there is freed or belongs to another object.

@@ -303,23 +303,15 @@ void LineClass::ConstrainDrag(ScoreObject*, ScoreView* view) const {
     HitRecord* dragged = DraggedHandle();
     int index = ChainIndexOf(first, dragged);
     if (selection == nullptr || index < 0 || index >= kLineEnds) return;
-    LogicalPoint fixed = ChainHandle(first, 1 - index)->point;
-    LogicalPoint to{dragged->point.x + selection->dragOffsetX,
-                    dragged->point.y + selection->dragOffsetY};
+    const LogicalPoint fixed = ChainHandle(first, 1 - index)->point;
+    LogicalPoint to = DraggedTo(dragged);
     if (std::abs(to.x - fixed.x) <= std::abs(to.y - fixed.y)) to.x = fixed.x;
     else to.y = fixed.y;
-    selection->dragOffsetX = to.x - dragged->point.x;
-    selection->dragOffsetY = to.y - dragged->point.y;
-    if (view != nullptr) view->pointerPoint = to;
+    ConstrainDragTo(dragged, to, view);
 }
 
 ScoreObject* LineClass::Clone(ScoreObject* object, ScoreView*, PoolSet, PoolSet target) const {
-    ScopedPoolSet allocating(target);
-    ScoreObject* copy = ConstructObject(object->type);
-    if (copy == nullptr) return nullptr;
-    AsGraphicObject(copy)->body = AsGraphicObject(object)->body;
-    copy->subtype = object->subtype;
-    return copy;
+    return CloneGraphic(object, target);
 }
 
 const LineClass& TheLineClass() {
