@@ -173,6 +173,20 @@ void BM_PageOfScore(benchmark::State& state) {
 }
 BENCHMARK(BM_PageOfScore)->Arg(16)->Arg(20)->Arg(24)->Unit(benchmark::kMillisecond);
 
+// The score painter's full page (BM_PaintFullPage) against this page drawn directly
+// at zoom 16.
+void BM_PaintFullPage_Baseline(benchmark::State& state) {
+    constexpr int kPainterZoom = 16;
+    PageView view(kPainterZoom);
+    if (!view.Ready()) {
+        state.SkipWithError("no music font");
+        return;
+    }
+    for (auto _ : state) DrawPage(view);
+    state.SetLabel("baseline");
+}
+BENCHMARK(BM_PaintFullPage_Baseline)->Unit(benchmark::kMillisecond);
+
 void BM_HorizontalLine1000(benchmark::State& state) {
     PageView view(kDefaultZoom);
     SetRop2(view.dc(), RopOf(state));
