@@ -4,6 +4,8 @@
 // typed value before anything changes.
 #pragma once
 
+#include <optional>
+
 #include <cstdint>
 
 #include "platform/handles.h"
@@ -55,6 +57,24 @@ intptr_t RunNonPrintingAreaDialog(ScoreView* view);
 
 // A separation snapped to a multiple of 128 units at the staff's scale (as it is
 // when the scale is not positive).
-int32_t SnapSeparation(int32_t separation, double scale);
+int32_t SnapSeparation(int32_t amount, double scale);
+
+// The separation fields of the Page Layout and New Manuscript dialogs: units of 128
+// (a degree), the staff's own four degrees, the least and the default separations.
+namespace separation {
+inline constexpr int32_t kUnit = 128;
+inline constexpr int32_t kDefault = 1536;
+inline constexpr int32_t kLeastStaff = 640;
+inline constexpr int32_t kLeastSystem = 128;
+inline constexpr int32_t kStaffDegrees = 4;
+inline constexpr int32_t kMostField = 100;
+inline constexpr int32_t kMost = 0xFFFF;
+}  // namespace separation
+// The separation a field starts from: 0 is the default, and never below `least`,
+// snapped at `scale`.
+int32_t StartingSeparation(int32_t value, int32_t least, double scale);
+// A dialog field's number; nullopt, after a beep and with the focus on the field,
+// when it holds none.
+std::optional<int32_t> ReadSeparationDialogField(platform::WindowHandle dialog, int32_t id);
 
 }  // namespace ql

@@ -36,49 +36,26 @@ using platform::WindowHandle;
 
 constexpr intptr_t kDialogDone = 1;
 constexpr intptr_t kDialogCancelled = 2;
-constexpr int32_t kSeparationUnit = 128;
-constexpr int32_t kDefaultSeparation = 1536;
-constexpr int32_t kLeastStaffSeparation = 640;
-constexpr int32_t kLeastSystemSeparation = 128;
-constexpr int32_t kStaffDegreesBase = 4;
-constexpr int32_t kMostSeparationField = 100;
 constexpr int kMostSystemsPerPage = 24;
-constexpr int32_t kMostSeparation = 0xFFFF;
 constexpr char kTemplateTitle[] = "Open Template File";
 constexpr char kTemplateName[] = "*.tpl";
 constexpr char kCantRead[] = "Can't read file.";
 constexpr int kTextChars = 32;
 
-int32_t StartingSeparation(int32_t value, int32_t least) {
-    if (value == 0) value = kDefaultSeparation;
-    return SnapSeparation(std::max(value, least), 0.0);
-}
-
 void InitFields(WindowHandle dialog) {
     const NewScoreBlock& block = ProgramPreferences().header.newScoreBlock;
-    const int32_t staff = StartingSeparation(block.staffSeparation, kLeastStaffSeparation);
-    const int32_t system = StartingSeparation(block.systemSeparation, kLeastSystemSeparation);
+    const int32_t staff = StartingSeparation(block.staffSeparation, separation::kLeastStaff, 0.0);
+    const int32_t system = StartingSeparation(block.systemSeparation, separation::kLeastSystem, 0.0);
     SetupSpinControl(dialog, kStaves, 1, kMaxStaves, std::clamp<int>(block.initStavesPerSystem & 0xFF, 1, kMaxStaves), true);
     SetupSpinControl(dialog, kSystems, 1, kMostSystemsPerPage, std::clamp<int>(block.initSystemsPerPage, 1, kMostSystemsPerPage), false);
     SetupSpinControl(dialog, kMeasures, 1, State().locate.SlotLimit, std::max<int>(1, block.initMeasuresPerSystem), false);
-    SetupSpinControl(dialog, kStaffSeparation, 1, kMostSeparationField, staff / kSeparationUnit - kStaffDegreesBase, false);
-    SetupSpinControl(dialog, kSystemSeparation, 1, kMostSeparationField, system / kSeparationUnit, false);
-}
-
-// A field's number; nullopt (beep, focus) when it holds none.
-std::optional<int64_t> ReadField(WindowHandle dialog, int32_t id) {
-    const std::optional<int32_t> value = ui::GetItemInt(dialog, id);
-    if (!value) {
-        ui::Beep(ui::BeepKind::Stop);
-        win::SetFocus(ui::GetDialogItem(dialog, id));
-        return std::nullopt;
-    }
-    return *value;
+    SetupSpinControl(dialog, kStaffSeparation, 1, separation::kMostField, staff / separation::kUnit - separation::kStaffDegrees, false);
+    SetupSpinControl(dialog, kSystemSeparation, 1, separation::kMostField, system / separation::kUnit, false);
 }
 
 std::string SpacesText(int32_t units) {
     char text[kTextChars];
-    std::snprintf(text, sizeof text, "%d.%02d", units / kSeparationUnit, units % kSeparationUnit * 100 / kSeparationUnit);
+    std::snprintf(text, sizeof text, "%d.%02d", units / separation::kUnit, units % separation::kUnit * 100 / separation::kUnit);
     return text;
 }
 
@@ -92,11 +69,11 @@ void SaveAsDefaults(const NewScoreBlock& block) {
 // OK: the choice's block, or false to stay open.
 bool ReadBlock(WindowHandle dialog, NewScoreBlock* block) {
     *block = ProgramPreferences().header.newScoreBlock;
-    const auto staves = ReadField(dialog, kStaves);
-    const auto systems = staves ? ReadField(dialog, kSystems) : std::nullopt;
-    const auto measures = systems ? ReadField(dialog, kMeasures) : std::nullopt;
-    const auto staff = measures ? ReadField(dialog, kStaffSeparation) : std::nullopt;
-    const auto system = staff ? ReadField(dialog, kSystemSeparation) : std::nullopt;
+    const auto staves = ReadSeparationDialogField(dialog, kStaves);
+    const auto systems = staves ? ReadSeparationDialogField(dialog, kSystems) : std::nullopt;
+    const auto measures = systems ? ReadSeparationDialogField(dialog, kMeasures) : std::nullopt;
+    const auto staff = measures ? ReadSeparationDialogField(dialog, kStaffSeparation) : std::nullopt;
+    const auto system = staff ? ReadSeparationDialogField(dialog, kSystemSeparation) : std::nullopt;
     if (!system) return false;
     if (*staves < 1) {
         ui::Beep(ui::BeepKind::Stop);
@@ -107,11 +84,11 @@ bool ReadBlock(WindowHandle dialog, NewScoreBlock* block) {
     block->initSystemsPerPage = static_cast<uint8_t>(std::clamp<int64_t>(*systems, 1, kMostSystemsPerPage));
     block->initMeasuresPerSystem = static_cast<uint8_t>(std::clamp<int64_t>(*measures, 1, State().locate.SlotLimit));
     block->staffSeparation = static_cast<uint16_t>(SnapSeparation(
-        static_cast<int32_t>(std::clamp<int64_t>((*staff + kStaffDegreesBase) * kSeparationUnit, kLeastStaffSeparation,
-                                                 kMostSeparation)),
+        static_cast<int32_t>(std::clamp<int64_t>((*staff + separation::kStaffDegrees) * separation::kUnit, separation::kLeastStaff,
+                                                 separation::kMost)),
         0.0));
     block->systemSeparation = static_cast<uint16_t>(SnapSeparation(
-        static_cast<int32_t>(std::clamp<int64_t>(*system * kSeparationUnit, kLeastSystemSeparation, kMostSeparation)),
+        static_cast<int32_t>(std::clamp<int64_t>(*system * separation::kUnit, separation::kLeastSystem, separation::kMost)),
         0.0));
     return true;
 }

@@ -36,14 +36,7 @@ using platform::WindowHandle;
 
 constexpr intptr_t kDialogDone = 1;
 constexpr intptr_t kDialogCancelled = 2;
-constexpr int32_t kSeparationUnit = 128;
-constexpr int32_t kDefaultSeparation = 1536;
-constexpr int32_t kLeastStaffSeparation = 640;
-constexpr int32_t kLeastSystemSeparation = 128;
-constexpr int32_t kStaffDegreesBase = 4;  // the staff's own height in degrees
 constexpr int kMostSystemsPerPage = 24;
-constexpr int32_t kMostSeparationField = 100;
-constexpr int32_t kMostSeparation = 0xFFFF;
 
 // The edit each tick box stands for, and the respace box its change ticks.
 struct Field {
@@ -58,22 +51,16 @@ constexpr Field kFields[] = {
     {kStaffSeparationBox, kStaffSeparation, kRespaceSystems},
 };
 
-// The separation to start from: 0 is the default, and no less than the least.
-int32_t SoundSeparation(int32_t value, int32_t least, double scale) {
-    if (value == 0) value = kDefaultSeparation;
-    return SnapSeparation(std::max(value, least), scale);
-}
-
 void InitFields(WindowHandle dialog, ScoreView* view) {
     const ScoreDocument* document = view->document;
     const NewScoreBlock& block = document->header.newScoreBlock;
     const double scale = view->zoomFactor;
-    const int32_t staff = SoundSeparation(block.staffSeparation, kLeastStaffSeparation, scale);
-    const int32_t system = SoundSeparation(block.systemSeparation, kLeastSystemSeparation, scale);
-    SetupSpinControl(dialog, kSystemSeparation, 1, kMostSeparationField, system / kSeparationUnit, false);
+    const int32_t staff = StartingSeparation(block.staffSeparation, separation::kLeastStaff, scale);
+    const int32_t system = StartingSeparation(block.systemSeparation, separation::kLeastSystem, scale);
+    SetupSpinControl(dialog, kSystemSeparation, 1, separation::kMostField, system / separation::kUnit, false);
     SetupSpinControl(dialog, kSystems, 1, kMostSystemsPerPage, std::max(1, pages::CountSystems(view->currentPage)), false);
     SetupSpinControl(dialog, kMeasures, 1, State().locate.SlotLimit, pages::MeasuresPerSystem(document), false);
-    SetupSpinControl(dialog, kStaffSeparation, 0, kMostSeparationField, staff / kSeparationUnit - kStaffDegreesBase, false);
+    SetupSpinControl(dialog, kStaffSeparation, 0, separation::kMostField, staff / separation::kUnit - separation::kStaffDegrees, false);
     for (const Field& field : kFields) ui::CheckItem(dialog, field.box, false);
     ui::CheckItem(dialog, kThisPageOnly, true);
     ui::CheckItem(dialog, kToEnd, false);
@@ -109,21 +96,12 @@ struct LayoutChoice {
     bool staffSeparationSet = false;
 };
 
-std::optional<int32_t> ReadField(WindowHandle dialog, int32_t id) {
-    const std::optional<int32_t> value = ui::GetItemInt(dialog, id);
-    if (!value) {
-        ui::Beep(ui::BeepKind::Stop);
-        win::SetFocus(ui::GetDialogItem(dialog, id));
-    }
-    return value;
-}
-
 bool ReadTickedValues(WindowHandle dialog, ScoreView* view, LayoutChoice* choice) {
     NewScoreBlock& block = choice->block;
     const double scale = view->zoomFactor;
     for (const Field& field : kFields) {
         if (!ui::IsItemChecked(dialog, field.box)) continue;
-        const std::optional<int32_t> value = ReadField(dialog, field.edit);
+        const std::optional<int32_t> value = ReadSeparationDialogField(dialog, field.edit);
         if (!value) return false;
         const int64_t v = *value;
         if (field.edit == kSystems) block.initSystemsPerPage = static_cast<uint8_t>(std::clamp<int64_t>(v, 1, kMostSystemsPerPage));
@@ -131,11 +109,11 @@ bool ReadTickedValues(WindowHandle dialog, ScoreView* view, LayoutChoice* choice
             block.initMeasuresPerSystem = static_cast<uint8_t>(std::clamp<int64_t>(v, 1, State().locate.SlotLimit));
         if (field.edit == kSystemSeparation)
             block.systemSeparation = static_cast<uint16_t>(SnapSeparation(
-                static_cast<int32_t>(std::clamp<int64_t>(v * kSeparationUnit, kLeastSystemSeparation, kMostSeparation)), scale));
+                static_cast<int32_t>(std::clamp<int64_t>(v * separation::kUnit, separation::kLeastSystem, separation::kMost)), scale));
         if (field.edit == kStaffSeparation) {
             block.staffSeparation = static_cast<uint16_t>(SnapSeparation(
-                static_cast<int32_t>(std::clamp<int64_t>((v + kStaffDegreesBase) * kSeparationUnit, kLeastStaffSeparation,
-                                                         kMostSeparation)),
+                static_cast<int32_t>(std::clamp<int64_t>((v + separation::kStaffDegrees) * separation::kUnit, separation::kLeastStaff,
+                                                         separation::kMost)),
                 scale));
             choice->staffSeparationSet = true;
         }
@@ -204,11 +182,25 @@ intptr_t OnCommand(WindowHandle dialog, ScoreView* view, uint32_t word) {
 
 }  // namespace
 
-int32_t SnapSeparation(int32_t separation, double scale) {
-    constexpr int32_t kHalfUnit = kSeparationUnit / 2;
-    if (scale <= 0.0) return (separation + kHalfUnit) & ~(kSeparationUnit - 1);
-    const auto units = static_cast<int64_t>(separation / scale);
-    return static_cast<int32_t>(static_cast<double>((units + kHalfUnit) & ~int64_t{kSeparationUnit - 1}) * scale);
+int32_t StartingSeparation(int32_t value, int32_t least, double scale) {
+    if (value == 0) value = separation::kDefault;
+    return SnapSeparation(std::max(value, least), scale);
+}
+
+std::optional<int32_t> ReadSeparationDialogField(WindowHandle dialog, int32_t id) {
+    const std::optional<int32_t> value = ui::GetItemInt(dialog, id);
+    if (!value) {
+        ui::Beep(ui::BeepKind::Stop);
+        win::SetFocus(ui::GetDialogItem(dialog, id));
+    }
+    return value;
+}
+
+int32_t SnapSeparation(int32_t amount, double scale) {
+    constexpr int32_t kHalfUnit = separation::kUnit / 2;
+    if (scale <= 0.0) return (amount + kHalfUnit) & ~(separation::kUnit - 1);
+    const auto units = static_cast<int64_t>(amount / scale);
+    return static_cast<int32_t>(static_cast<double>((units + kHalfUnit) & ~int64_t{separation::kUnit - 1}) * scale);
 }
 
 intptr_t RunPageLayoutDialog(ScoreView* view) {

@@ -14,6 +14,7 @@
 #include "display/anchors.h"
 #include "display/view_modes.h"
 #include "display/zoom.h"
+#include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/stored_classes.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
@@ -21,6 +22,9 @@
 
 namespace ql {
 namespace {
+
+using graphics::ChainHandle;
+using graphics::FocusedChain;
 
 constexpr uint16_t kCornerFlags = 0x0080 | 0x0200;          // bits 7 and 9
 constexpr uint16_t kWholeFlags = 0x0004 | 0x0080 | 0x0200;  // bits 2, 7 and 9
@@ -37,17 +41,6 @@ struct AreaTracking {
     bool hasDrawn = false;
 };
 AreaTracking g_tracking;
-
-HitRecord* FocusedChain() {
-    SelectionState* selection = TheSelectionState();
-    return selection != nullptr ? selection->focusRecord.get() : nullptr;
-}
-
-HitRecord* ChainAt(HitRecord* first, int index) {
-    HitRecord* hit = first;
-    for (int i = 0; i < index && hit != nullptr; ++i) hit = hit->child.get();
-    return hit;
-}
 
 // The inverting outline: the one drawn before goes, the current one is drawn.
 void InvertOutline(ScoreView* view, bool redraw) {
@@ -75,8 +68,8 @@ int32_t RoundToZoom(int32_t value, double scale) {
 }
 
 void PlaceAreaHandles(HitRecord* first, const RecordRect& r) {
-    if (HitRecord* corner = ChainAt(first, kAreaCornerHandle)) SetHitRecordPoint(corner, {r.right, r.bottom});
-    if (HitRecord* whole = ChainAt(first, kAreaWholeHandle)) {
+    if (HitRecord* corner = ChainHandle(first, kAreaCornerHandle)) SetHitRecordPoint(corner, {r.right, r.bottom});
+    if (HitRecord* whole = ChainHandle(first, kAreaWholeHandle)) {
         CenterHitRecordOnRect(whole, &r);
         whole->outer = whole->inner = r;
     }
@@ -152,7 +145,7 @@ void AreaClass::EndDrag(ScoreObject* object, ScoreView* view) const {
         return;
     }
     RecordRect r = g_tracking.current;
-    if (ChainAt(FocusedChain(), kAreaWholeHandle) != nullptr) {
+    if (ChainHandle(FocusedChain(), kAreaWholeHandle) != nullptr) {
         EraseTracking(object, view);
         CommitDrag(object, view);
         PainterState& painter = State().display.painter;
@@ -202,7 +195,7 @@ HitRecord* AreaClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
 void AreaClass::TrackDrag(ScoreObject* object, ScoreView*) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* first = FocusedChain();
-    HitRecord* corner = ChainAt(first, kAreaCornerHandle);
+    HitRecord* corner = ChainHandle(first, kAreaCornerHandle);
     if (selection == nullptr || corner == nullptr || selection->currentHandle.get() != corner) return;
     RecordRect& r = g_tracking.current;
     r.right += selection->dragOffsetX;
@@ -218,13 +211,13 @@ void AreaClass::DragMove(ScoreObject*, ScoreView*) const {
     if (selection == nullptr || first == nullptr) return;
     for (HitRecord* hit = first; hit != nullptr; hit = hit->child.get())
         OffsetHitRecord(hit, {selection->dragOffsetX, selection->dragOffsetY});
-    if (HitRecord* whole = ChainAt(first, kAreaWholeHandle)) g_tracking.current = whole->outer;
+    if (HitRecord* whole = ChainHandle(first, kAreaWholeHandle)) g_tracking.current = whole->outer;
 }
 
 void AreaClass::SetToolCursor(ScoreObject*, int32_t, int32_t) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* hover = selection != nullptr ? selection->hoverRecord.get() : nullptr;
-    if (hover != nullptr && hover == ChainAt(FocusedChain(), kAreaWholeHandle))
+    if (hover != nullptr && hover == ChainHandle(FocusedChain(), kAreaWholeHandle))
         win::SetCursor(win::LoadCursorResource(kAreaMoveCursor));
     else if (selection != nullptr && selection->toolCursor)
         win::SetCursor(selection->toolCursor);

@@ -19,6 +19,7 @@
 #include "layout/spacing/spacing_list.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/rests/staff_place.h"
+#include "objects/graphics/graphic_shapes_internal.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/ui/message_box.h"
@@ -26,6 +27,10 @@
 
 namespace ql {
 namespace {
+
+using graphics::ChainHandle;
+using graphics::ChainIndexOf;
+using graphics::FocusedChain;
 
 constexpr int32_t kLongMark = 256;
 constexpr int32_t kMiddleMark = 192;
@@ -44,24 +49,6 @@ constexpr int8_t kEditFocused = 1;
 
 // Set when the new-end handle was dragged: only then does the drag's end re-space.
 bool g_newEndDragged = false;
-
-HitRecord* FocusedChain() {
-    SelectionState* selection = TheSelectionState();
-    return selection != nullptr ? selection->focusRecord.get() : nullptr;
-}
-
-HitRecord* ChainAt(HitRecord* first, int index) {
-    HitRecord* hit = first;
-    for (int i = 0; i < index && hit != nullptr; ++i) hit = hit->child.get();
-    return hit;
-}
-
-int IndexOf(HitRecord* first, HitRecord* handle) {
-    int index = 0;
-    for (HitRecord* hit = first; hit != nullptr; hit = hit->child.get(), ++index)
-        if (hit == handle) return index;
-    return -1;
-}
 
 LogicalPoint MeasureOrigin(ScoreView* view) {
     return {CurrentSlotX(view), StaffBaseY(view)};
@@ -112,8 +99,8 @@ void TrackNewEndHandle(StretcherBody& body, HitRecord* first, int32_t dx) {
         return;
     }
     body.newEndX = static_cast<int16_t>(body.newEndX + dx);
-    OffsetHitRecord(ChainAt(first, kStretcherNewEndHandle), {dx, 0});
-    OffsetHitRecord(ChainAt(first, kStretcherEndHandle), {dx, 0});
+    OffsetHitRecord(ChainHandle(first, kStretcherNewEndHandle), {dx, 0});
+    OffsetHitRecord(ChainHandle(first, kStretcherEndHandle), {dx, 0});
     g_newEndDragged = true;
 }
 
@@ -125,8 +112,8 @@ void TrackEndHandle(ScoreView* view, StretcherBody& body, HitRecord* first, int3
     }
     if (body.endX + dx > BeatMapTickToX(view, std::max(LengthOf(view) - 1, 0))) return;
     body.endX = body.newEndX = static_cast<int16_t>(body.endX + dx);
-    OffsetHitRecord(ChainAt(first, kStretcherEndHandle), {dx, 0});
-    OffsetHitRecord(ChainAt(first, kStretcherNewEndHandle), {dx, 0});
+    OffsetHitRecord(ChainHandle(first, kStretcherEndHandle), {dx, 0});
+    OffsetHitRecord(ChainHandle(first, kStretcherNewEndHandle), {dx, 0});
 }
 
 // Spaces the stretcher's tick range to its new width: the whole measure through its
@@ -271,7 +258,7 @@ void StretcherClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     HitRecord* current = selection->currentHandle.get();
     StretcherBody& body = AsStretcher(object)->body;
     int32_t dx = selection->dragOffsetX;
-    switch (IndexOf(first, current)) {
+    switch (ChainIndexOf(first, current)) {
     case kStretcherStartHandle: TrackStartHandle(view, body, current, dx); break;
     case kStretcherNewEndHandle: TrackNewEndHandle(body, first, dx); break;
     case kStretcherEndHandle: TrackEndHandle(view, body, first, dx); break;
@@ -286,7 +273,7 @@ void StretcherClass::DrawHandle(ScoreObject*, ScoreView* view, HitRecord* hit) c
     if (view->ViewDC) {
         int32_t x = hit->point.x;
         int32_t y = hit->point.y;
-        if (IndexOf(FocusedChain(), hit) != kStretcherNewEndHandle)
+        if (ChainIndexOf(FocusedChain(), hit) != kStretcherNewEndHandle)
             DrawSegment(view->ViewDC, x, y + kHandleLineTop, x, y + kHandleLineBottom);
         const RecordRect& r = hit->inner;
         gfx::Rectangle(view->ViewDC, {r.left, r.top, r.right, r.bottom});
@@ -297,7 +284,7 @@ void StretcherClass::DrawHandle(ScoreObject*, ScoreView* view, HitRecord* hit) c
 void StretcherClass::SetToolCursor(ScoreObject*, int32_t, int32_t) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* hover = selection != nullptr ? selection->hoverRecord.get() : nullptr;
-    bool grip = hover != nullptr && IndexOf(FocusedChain(), hover) == kStretcherNewEndHandle;
+    bool grip = hover != nullptr && ChainIndexOf(FocusedChain(), hover) == kStretcherNewEndHandle;
     win::SetCursor(win::LoadCursorResource(grip ? kGripCursor : kPlainCursor));
 }
 
