@@ -85,7 +85,8 @@ TrackReadResult Stop(MidiTrack& track, TrackStopReason reason, uint64_t at) {
 TrackReadResult ReadSizedData(MidiTrack& track, uint32_t length, bool terminate, uint64_t lengthAt,
                               MidiFileEvent* event) {
     ByteSource& source = *track.file->source;
-    if (track.end - source.Position() < length) return Stop(track, TrackStopReason::DataPastChunk, lengthAt);
+    if (track.end - source.Position() < length)
+        return Stop(track, TrackStopReason::DataPastChunk, lengthAt);
     event->data.assign(length + (terminate ? 1u : 0u), 0);
     event->length = length;
     if (source.Read(event->data.data(), length) != length)
@@ -94,7 +95,8 @@ TrackReadResult ReadSizedData(MidiTrack& track, uint32_t length, bool terminate,
 }
 
 // A channel event whose status (or first data byte) was read at `statusAt`.
-TrackReadResult ReadChannelEvent(MidiTrack& track, int first, uint64_t statusAt, MidiFileEvent* event) {
+TrackReadResult ReadChannelEvent(MidiTrack& track, int first, uint64_t statusAt,
+                                 MidiFileEvent* event) {
     event->kind = MidiEventKind::Channel;
     int dataLeft = 0;
     event->data.clear();
@@ -132,7 +134,8 @@ TrackReadResult ReadSysExOrMeta(MidiTrack& track, int first, MidiFileEvent* even
     if (const TrackStopReason why = ReadVlq(track, &length); why != TrackStopReason::None)
         return Stop(track, why, lengthAt);
     const TrackReadResult result = ReadSizedData(track, length, meta, lengthAt, event);
-    if (result == TrackReadResult::Event && meta && event->status == kMetaEndOfTrack) track.ended = true;
+    if (result == TrackReadResult::Event && meta && event->status == kMetaEndOfTrack)
+        track.ended = true;
     return result;
 }
 
@@ -174,7 +177,8 @@ TrackReadResult ReadEventAtPosition(MidiTrack& track, MidiFileEvent* event) {
         if (first == kStatusSysEx || first == kStatusSysExEscape || first == kStatusMeta)
             return ReadSysExOrMeta(track, first, event);
         if (first < kStatusSysEx) return ReadChannelEvent(track, first, statusAt, event);
-        if (SkipSystemMessage(track, static_cast<uint8_t>(first), statusAt) != TrackReadResult::Event)
+        if (SkipSystemMessage(track, static_cast<uint8_t>(first), statusAt) !=
+            TrackReadResult::Event)
             return TrackReadResult::Error;
         skippedTime = event->delta;
         if (source.Position() >= track.end) {

@@ -64,10 +64,10 @@ struct MidiTrack {
     uint64_t end = 0;        // where its data ends (the end of the file when sooner)
     uint64_t position = 0;   // where its next event starts
     uint8_t runningStatus = kInitialRunningStatus;
-    uint8_t runningLength = 2;  // data bytes of the running status
-    bool ended = false;         // end-of-track met (or the chunk's end)
-    TrackStop stop;             // set when the track could not be read on
-    uint32_t eventsRead = 0;    // events given so far (those kept when it stopped)
+    uint8_t runningLength = 2;     // data bytes of the running status
+    bool ended = false;            // end-of-track met (or the chunk's end)
+    TrackStop stop;                // set when the track could not be read on
+    uint32_t eventsRead = 0;       // events given so far (those kept when it stopped)
     uint32_t skippedMessages = 0;  // system-common and real-time messages skipped
 
     bool Stopped() const { return stop.reason != TrackStopReason::None; }

@@ -136,7 +136,8 @@ std::error_code SettingsStore::Save() {
 }
 
 std::filesystem::path UserConfigFolder() {
-    if (std::filesystem::path config = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME"); !config.empty())
+    if (std::filesystem::path config = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME");
+        !config.empty())
         return config;
     if (const char* home = std::getenv("HOME"); home && *home) {
         return std::filesystem::path(home) / kDefaultConfigFolder;

@@ -32,8 +32,8 @@ std::vector<Bytes> Fixtures() {
     // stream, under running status.
     Bytes live;
     for (int i = 0; i < 100; ++i)
-        live.insert(live.end(), {0x08, 0xF8, 0x00, 0x92, 50, 60, 0x04, 0xF2, 1, 2, 0x04, 0xF1, 3,
-                                 0x04, 0xFE, 0x00, 50, 0, 0x02, 0xFA, 0x01, 0xFC});
+        live.insert(live.end(), {0x08, 0xF8, 0x00, 0x92, 50,   60, 0x04, 0xF2, 1,    2,    0x04,
+                                 0xF1, 3,    0x04, 0xFE, 0x00, 50, 0,    0x02, 0xFA, 0x01, 0xFC});
     return {twoTracks, rmid,
             testing::Join({testing::Header(1, 3, 96, 8), testing::Chunk("MTrk", dense),
                            testing::Chunk("abcd", Bytes{1, 2}), testing::Chunk("MTrk", dense)}),

@@ -34,13 +34,13 @@ std::vector<ReadTrack> ReadTracks(std::initializer_list<Bytes> tracks) {
 // the others none); the notes after them are read, the running status holds across
 // them, and their delta times add to the next event's.
 TEST(SmfTrackStops, SystemMessagesAreSkippedWithTheirDataAndCounted) {
-    const Bytes track{0x00, 0x90, 60, 100,                // note on
+    const Bytes track{0x00, 0x90, 60,   100,               // note on
                       0x01, 0xF8, 0x02, 0xF2, 0x7F, 0x7F,  // clock, song position
                       0x03, 0xF1, 0x21, 0x04, 0xF3, 0x05,  // time code, song select
                       0x05, 0xF6, 0x06, 0xFA, 0x07, 0xFB,  // tune request, start, continue
                       0x08, 0xFC, 0x09, 0xFE,              // stop, active sensing
-                      0x0A, 62, 90,                        // running status: note on
-                      0x10, 0xFE, 0x00, 0x80, 60, 0,       // sensing, note off
+                      0x0A, 62,   90,                      // running status: note on
+                      0x10, 0xFE, 0x00, 0x80, 60,   0,     // sensing, note off
                       0x00, 0xFF, 0x2F, 0x00};
     const auto tracks = ReadTracks({track});
     ASSERT_EQ(tracks.size(), 1u);
@@ -97,11 +97,11 @@ TEST(SmfTrackStops, EveryEarlyStopSaysWhyAndWhere) {
         {after({0x00, 0xF0, 0x05, 0x01}), TrackStopReason::DataPastChunk, 6, 1},
         {after({0x00, 0xFF, 0x01, 0x05, 'a'}), TrackStopReason::DataPastChunk, 7, 1},
         {after({0x00, 0x90, 60}), TrackStopReason::CutShort, 5, 1},
-        {after({0x00, 61}), TrackStopReason::CutShort, 5, 1},  // running status
+        {after({0x00, 61}), TrackStopReason::CutShort, 5, 1},    // running status
         {after({0x00, 0xFF}), TrackStopReason::CutShort, 6, 1},  // no meta type
         {after({0x00, 0xF2, 0x10}), TrackStopReason::CutShort, 5, 1},
-        {after({0x81}), TrackStopReason::CutShort, 4, 1},        // delta cut
-        {after({0x00}), TrackStopReason::CutShort, 5, 1},        // status missing
+        {after({0x81}), TrackStopReason::CutShort, 4, 1},  // delta cut
+        {after({0x00}), TrackStopReason::CutShort, 5, 1},  // status missing
     };
     const Bytes good{0x00, 0x90, 60, 1, 0x00, 0xFF, 0x2F, 0x00};
     for (const Case& c : cases) {

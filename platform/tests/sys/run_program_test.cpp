@@ -73,11 +73,12 @@ TEST_F(RunProgramTest, RunsTheProgramFoundNeverOneInTheCurrentFolder) {
 TEST_F(RunProgramTest, PassesOverWhatIsNotAnExecutableFile) {
     std::filesystem::create_directories(scratch_ / "folder" / kProgram);
     WriteProgram(scratch_ / "plain" / kProgram, kCurrentFolder);
-    std::filesystem::permissions(scratch_ / "plain" / kProgram, std::filesystem::perms::owner_read |
-                                                                    std::filesystem::perms::owner_write);
-    ScopedEnvironment environment(
-        "PATH", (scratch_ / "folder").string() + ":" + (scratch_ / "plain").string() + ":" +
-                    (scratch_ / "bin").string());
+    std::filesystem::permissions(
+        scratch_ / "plain" / kProgram,
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ScopedEnvironment environment("PATH", (scratch_ / "folder").string() + ":" +
+                                              (scratch_ / "plain").string() + ":" +
+                                              (scratch_ / "bin").string());
     EXPECT_EQ(FindProgramOnPath(kProgram), scratch_ / "bin" / kProgram);
     EXPECT_EQ(RunProgramAndWait(kProgram, {}), kFound);
     // Names with a slash are not looked up.
