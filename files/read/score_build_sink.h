@@ -50,10 +50,13 @@ class BuildingStreamSink : public ScoreStreamSink {
     int Font(int slot, const QuickFontRecord& font) override;
     int Charsets(const std::vector<uint8_t>& sets) override;
 
-    // The steps after the walk (fonts by name, spare cells and records, master
-    // systems, margins, the view's place, an unmodified history). 0 or a code.
+    // The steps after the walk (pages without systems taken out, fonts by name,
+    // spare cells and records, master systems, margins, the view's place, an
+    // unmodified history). 0 or a code.
     int FinishDocument();
     bool Damaged() const { return damaged_; }
+    // The pages FinishDocument took out because they held no systems.
+    int RepairedPages() const { return repairedPages_; }
     // The prologue's fault, when the walk refused it.
     bool PrologueRefused(PrologueFault* fault) const {
         *fault = prologueFault_;
@@ -65,6 +68,10 @@ class BuildingStreamSink : public ScoreStreamSink {
     void ResolveBeamPartners();
     void RestoreVoiceMask();
     int LinkSystem(ScoreSystem* system, const StreamSystem& stored);
+    // Takes the score pages that hold no systems out of the list, their objects
+    // kept on the nearest page that stays (score_build_page_repair.cpp); a code
+    // when no page holds a system.
+    int RemovePagesWithoutSystems();
 
     ScoreView* view_;
     ScoreDocument* document_;
@@ -90,6 +97,8 @@ class BuildingStreamSink : public ScoreStreamSink {
     ScoreSystem* lastSystem_ = nullptr;
     ScoreObject* pageList_ = nullptr;  // the root the page's objects are read after
     int runningMeasure_ = 1;
+    std::vector<ScorePage*> scorePages_;  // the score's pages in order (not the masters)
+    int repairedPages_ = 0;
 };
 
 }  // namespace ql

@@ -100,6 +100,7 @@ ReadOutcome ReadIntoNewDocument() {
         load.code = WalkScoreStream(load.view, sink);
         if (load.code == 0) load.code = sink.FinishDocument();
         load.damaged = sink.Damaged();
+        load.repairedPages = sink.RepairedPages();
         out.prologueRefused = sink.PrologueRefused(&out.fault);
     }
     out.internalError = State().files.EmergencySaveActive != reportsBefore;
@@ -110,8 +111,12 @@ ReadOutcome ReadIntoNewDocument() {
         FreeLoadedScore(load);
         load.code = code;
         load.damaged = false;
+        load.repairedPages = 0;
         return out;
     }
+    // The repaired score is not what the file holds, but nothing of it was lost:
+    // it stays modified and may be saved over its file.
+    if (load.repairedPages > 0) SetDocumentModified(load.document);
     if (load.damaged) {
         // Save must not put the partial score over the file: it goes to Save As.
         load.document->laterMajorVersion = 1;
@@ -142,6 +147,14 @@ bool IsTemplatePath(const std::string& path) {
     std::string tail = path.substr(path.size() - extension.size());
     for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return tail == extension;
+}
+
+// One box for everything a successful load has to tell: the damage, the repairs.
+void ShowLoadNotice(const ScoreLoad& load) {
+    std::string text = load.damaged ? kDamagedFileNotice : "";
+    if (load.repairedPages > 0)
+        text += (text.empty() ? "" : "\n") + RepairedPagesNotice(load.repairedPages);
+    if (!text.empty()) ShowBox(text.c_str(), ui::kBoxIconInformation);
 }
 
 // The remembered choice a decided reading of version 15 reads with.
@@ -201,8 +214,16 @@ ScoreLoad LoadScoreFile(const std::string& path) {
         out.load.document->path = path;
         if (!State().files.OpeningAsBase) AddToPickList(path);
     }
-    if (out.load.damaged) ShowBox(kDamagedFileNotice, ui::kBoxIconInformation);
+    ShowLoadNotice(out.load);
     return out.load;
+}
+
+std::string RepairedPagesNotice(int pages) {
+    if (pages == 1)
+        return "The file held a page without systems. It was removed; its objects are kept on "
+               "the nearest page.";
+    return "The file held " + std::to_string(pages) +
+           " pages without systems. They were removed; their objects are kept on the nearest page.";
 }
 
 void FreeLoadedScore(ScoreLoad& load) {
