@@ -3,7 +3,9 @@
 // left byte for byte as it was; a score takes its path, a template stays unnamed.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>  // mkfifo
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -80,8 +82,7 @@ TEST_F(LoadMessages, EachFailureShowsItsMessage) {
     EXPECT_EQ(code, fc::kMusicTagMismatch);
 }
 
-// An empty file, a folder and a named pipe (opened without waiting for a writer)
-// each say which file and why.
+// An empty file, a folder and a named pipe each say which file and why.
 TEST_F(LoadMessages, CantReadSaysWhichFileAndWhy) {
     int code = 0;
     EXPECT_EQ(BoxesOf(Put("empty.ql", {}), &code),
@@ -92,8 +93,12 @@ TEST_F(LoadMessages, CantReadSaysWhichFileAndWhy) {
               Texts{"Can't read file.\n" + PathOf("folder.ql") + "\nIs a directory"});
     const std::string pipe = PathOf("pipe.ql");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);  // bytes waiting in the pipe
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "QL", 2), 2);
     EXPECT_EQ(BoxesOf(pipe, &code), Texts{"Can't read file.\n" + pipe + "\nNot a regular file"});
     EXPECT_EQ(code, fc::kHeader);
+    ::close(writer);
 }
 
 // Quiet mode shows nothing and still fails.

@@ -148,21 +148,22 @@ TEST_F(SaveSafety, ADocumentNamedLikeABackupIsNotRotatedAway) {
     EXPECT_FALSE(Exists(PathOf("take.BAK")));
 }
 
-// The scratch file is private from the start: a save that fails at the rename
-// leaves it no more readable than the target. The saved file gets the target's
-// mode, or that of a new file.
+// The scratch file is private from the start: a save of a private score that fails
+// before the rename (here at the link that keeps ".BAK") leaves a scratch file no
+// more readable than the score. The saved file keeps the target's mode; a new file
+// gets that of any new file.
 TEST_F(SaveSafety, AFailedSaveLeavesNothingOthersCanRead) {
     ASSERT_EQ(Save(100), 1) << LastBox();
     EXPECT_EQ(ModeOf(doc_->path), 0644u);
-    ASSERT_EQ(::chmod(doc_->path.c_str(), 0640), 0);
-    SetFileFaultForTests(Fault(FileStep::Rename, EXDEV));
+    ASSERT_EQ(::chmod(doc_->path.c_str(), 0600), 0);
+    SetFileFaultForTests(Fault(FileStep::Link, EACCES));
     EXPECT_EQ(Save(110), 0);
     ResetFileFaultForTests();
     const std::vector<std::string> left = NamesStartingWith("~0tmpw_");
     ASSERT_EQ(left.size(), 1u) << "the failed save keeps its score for the user";
-    EXPECT_EQ(ModeOf(PathOf(left[0])) & ~0640u, 0u);
+    EXPECT_EQ(ModeOf(PathOf(left[0])) & ~0600u, 0u);
     ASSERT_EQ(Save(120), 1) << LastBox();
-    EXPECT_EQ(ModeOf(doc_->path), 0640u);
+    EXPECT_EQ(ModeOf(doc_->path), 0600u);
 }
 
 // An emergency copy for a score opened from an earlier emergency copy goes beside
