@@ -22,6 +22,8 @@ namespace {
 constexpr mode_t kPermissionBits = 07777;
 // The longest file name when the folder cannot say.
 constexpr long kDefaultNameLimit = 255;
+// The bytes moved at a time when the replaced file is copied.
+constexpr size_t kCopyChunkBytes = 64 * 1024;
 
 void SyncFolderOf(const std::string& path) {
     std::string folder = std::filesystem::path(path).parent_path().string();
@@ -46,7 +48,7 @@ int CopyIntoNewFile(const std::string& from, std::string* copy) {
     if (source == sys::kNoFile) return error;
     sys::FileDescriptor target =
         sys::CreateUniqueFile(FolderPrefixOf(from, kHoldingPrefix), kScratchSuffix, copy, &error);
-    std::vector<uint8_t> buffer(64 * 1024);
+    std::vector<uint8_t> buffer(kCopyChunkBytes);
     for (int64_t got = 1; target != sys::kNoFile && error == 0 && got > 0;) {
         got = sys::ReadFileBytes(source, buffer.data(), buffer.size(), &error);
         if (got > 0) sys::WriteFileBytes(target, buffer.data(), static_cast<size_t>(got), &error);
@@ -99,8 +101,9 @@ bool BackupNamesFit(const std::string& base, int copies) {
 }
 
 int HoldCurrentFile(const std::string& target, std::string* holding) {
-    if (int injected = InjectedFileFault(FileStep::Link)) return injected;
-    int error = sys::LinkUnderUniqueName(target, FolderPrefixOf(target, kHoldingPrefix), kScratchSuffix, holding);
+    int error = InjectedFileFault(FileStep::Link);
+    if (error == 0)
+        error = sys::LinkUnderUniqueName(target, FolderPrefixOf(target, kHoldingPrefix), kScratchSuffix, holding);
     if (error != EXDEV && error != EPERM && error != ENOTSUP && error != EMLINK) return error;
     return CopyIntoNewFile(target, holding);
 }

@@ -166,6 +166,23 @@ TEST_F(SaveSafety, AFailedSaveLeavesNothingOthersCanRead) {
     EXPECT_EQ(ModeOf(doc_->path), 0600u);
 }
 
+// Where the folder takes no hard links the replaced file is copied into a new file
+// of its own, which becomes ".BAK" with the score's mode; the old holding name is
+// not taken.
+TEST_F(SaveSafety, ACopiedBackupIsANewFileOfItsOwn) {
+    Put(kOldHoldingName, "someone's holding");
+    ASSERT_EQ(Save(100), 1) << LastBox();
+    ASSERT_EQ(::chmod(doc_->path.c_str(), 0640), 0);
+    const ByteVec first = Bytes(doc_->path);
+    SetFileFaultForTests(Fault(FileStep::Link, EPERM));
+    ASSERT_EQ(Save(110), 1) << LastBox();
+    ResetFileFaultForTests();
+    EXPECT_EQ(Bytes(PathOf("score.BAK")), first);
+    EXPECT_EQ(ModeOf(PathOf("score.BAK")), 0640u);
+    EXPECT_EQ(Bytes(PathOf(kOldHoldingName)), AsBytes("someone's holding"));
+    EXPECT_EQ(NamesStartingWith("~0tmp").size(), 1u) << "only the user's file";
+}
+
 // An emergency copy for a score opened from an earlier emergency copy goes beside
 // it under another name; the score's file is not touched.
 TEST_F(SaveSafety, TheEmergencyCopyNeverReplacesTheDocument) {
