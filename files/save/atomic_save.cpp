@@ -100,6 +100,12 @@ bool BackupNamesFit(const std::string& base, int copies) {
     return true;
 }
 
+FileIdentity IdentityOf(const std::string& path) {
+    struct stat status{};
+    if (::lstat(path.c_str(), &status) != 0) return {};
+    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
 int HoldCurrentFile(const std::string& target, std::string* holding) {
     int error = InjectedFileFault(FileStep::Link);
     if (error == 0)

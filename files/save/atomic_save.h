@@ -31,6 +31,16 @@ std::string BackupName(const std::string& base, int copy);
 // (every name within the folder's length limits).
 bool BackupNamesFit(const std::string& base, int copies);
 
+// Which file a name stands for: its device and inode numbers (both 0 when the name
+// names nothing). A save renames its scratch file only while the name still stands
+// for the file it wrote.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const std::string& path);
+
 // Makes a new file of the target's folder hold the current file: a hard link, or a
 // copy with its permission bits where links are not supported. Its name goes to
 // *holding; 0 or the error number. Nothing else changes.

@@ -156,8 +156,14 @@ int BackupCount() {
 }
 
 // Holds the current file for ".BAK", renames the temporary file over the target,
-// then rotates the backups.
-int PutInPlace(const SaveRun& run, const std::string& temporary, const std::string& target) {
+// then rotates the backups. A temporary name that no longer stands for the file
+// this save wrote (another file was moved there) is never renamed.
+int PutInPlace(const SaveRun& run, const std::string& temporary, const FileIdentity& written,
+               const std::string& target) {
+    if (IdentityOf(temporary) != written) {
+        run.Box(Format("Unable to rename file %s\nto %s.", temporary, target));
+        return fc::kRename;
+    }
     const bool backups = !run.AutoSaving() && FileExists(target);
     const int copies = BackupCount();
     const std::string base = BackupBaseOf(target, copies);
@@ -176,7 +182,7 @@ int PutInPlace(const SaveRun& run, const std::string& temporary, const std::stri
 }
 
 int WriteAndPlace(SaveRun& run, ScoreDocument* document, ScoreView* view,
-                  const std::string& temporary, const std::string& target) {
+                  const std::string& temporary, const FileIdentity& written, const std::string& target) {
     RestoreHiddenEmptyStavesOf(document);  // what the painter hid is not the score's
     TrimEmptyPages(run, view);
     int code = WriteScoreStream(document, view);
@@ -187,7 +193,7 @@ int WriteAndPlace(SaveRun& run, ScoreDocument* document, ScoreView* view,
     if (files.EmergencySaveActive != files.InternalErrorsAtSaveStart) return fc::kInternalErrorDuringSave;
     if (!run.AutoSaving())
         if (int verified = VerifyTemporary(run, document, view, temporary, target)) return verified;
-    return PutInPlace(run, temporary, target);
+    return PutInPlace(run, temporary, written, target);
 }
 
 bool IsTemplatePath(const std::string& path) {
@@ -227,8 +233,9 @@ int RunSave(ScoreDocument* document, ScoreView* view) {
         return 0;
     }
     State().files.TempPath = temporary;
+    const FileIdentity written = IdentityOf(temporary);
     const uint32_t boxesBefore = ScoreWriteErrorsShown();
-    int code = WriteAndPlace(run, document, view, temporary, target);
+    int code = WriteAndPlace(run, document, view, temporary, written, target);
     // A failing step that showed no box of its own (2990, a record the file cannot
     // hold) is reported with its code.
     const bool showedNoBox = ScoreWriteErrorsShown() == boxesBefore;

@@ -109,6 +109,24 @@ TEST_F(SaveSafety, ASaveBetweenWriteAndVerifyCannotSwapTheScores) {
     EXPECT_EQ(Bytes(PathOf(kOldScratchName)), other);
 }
 
+// Another file moved onto this save's scratch name after the write is never put
+// in the document's place: the save fails and the document's file stays.
+TEST_F(SaveSafety, AFileMovedOntoTheScratchNameIsNeverRenamed) {
+    ASSERT_EQ(Save(100), 1) << LastBox();
+    const ByteVec kept = Bytes(doc_->path);
+    Put("other.ql", "another program's score");
+    FileFault fault = Fault(FileStep::Read, 0);
+    fault.action = [&] {
+        for (const std::string& name : NamesStartingWith("~0tmpw_"))
+            std::filesystem::rename(PathOf("other.ql"), PathOf(name));
+    };
+    SetFileFaultForTests(fault);
+    EXPECT_EQ(Save(110), 0);
+    ResetFileFaultForTests();
+    EXPECT_EQ(LastBox().rfind("Unable to rename file", 0), 0u) << LastBox();
+    EXPECT_EQ(Bytes(doc_->path), kept);
+}
+
 // A document opened from a scratch file a failed save left: a failing save and an
 // autosave keep its file as it is; a document under the old holding name saves
 // over itself with its backup beside it.
