@@ -81,14 +81,15 @@ void PlaceDue(PerformanceRun& run, const BlockTarget& target, PendingChain& chai
 // The downbeat: measure number, numerator in the slot field, the beat-unit code in
 // the port field; bytes 0-2 the measure length / 32 (at most 255), the beat
 // length / 32 and the key code.
-PerformanceEvent* MakeDownbeat(PerformanceRun& run, const PlayedMeasure& played, const MeasureCell* cell) {
+PerformanceEvent* MakeDownbeat(PerformanceRun& run, const PlayedMeasure& played, int32_t barStart, int32_t barLength,
+                               const MeasureCell* cell) {
     const int beats = cell != nullptr ? cell->beats : 4;
     const int beatUnit = cell != nullptr ? cell->beatUnit : kDurationQuarter;
     const int keyCode = cell != nullptr ? cell->clefKey >> kKeyShift : kNoKeyCode;
-    const uint32_t message = std::min<uint32_t>(static_cast<uint32_t>(played.length) / kTicksPerDownbeatUnit, kByteLimit) |
+    const uint32_t message = std::min<uint32_t>(static_cast<uint32_t>(barLength) / kTicksPerDownbeatUnit, kByteLimit) |
                              (static_cast<uint32_t>((1 << beatUnit) / kTicksPerDownbeatUnit) << kSecondByteShift) |
                              (static_cast<uint32_t>(keyCode) << kThirdByteShift);
-    PerformanceEvent* event = NewPerformanceEvent(run, PerformanceEventKind::Downbeat, 0, 0, played.start, message);
+    PerformanceEvent* event = NewPerformanceEvent(run, PerformanceEventKind::Downbeat, 0, 0, barStart, message);
     if (event == nullptr) return nullptr;
     event->flags = MakeEventFlags(PerformanceEventKind::Downbeat, beatUnit, beats);
     event->measure = played.measure;
@@ -102,21 +103,25 @@ bool AddControl(PerformanceRun& run, VoiceCursor& cursor, PerformanceEventKind k
     return true;
 }
 
-// Downbeat, the bar click's end, the beats and their clicks' ends of a measure.
+// Downbeat, the bar click's end, the beats and their clicks' ends of each bar of
+// a measure (a multi-measure rest has several).
 bool MakeMeasureControls(PerformanceRun& run, VoiceCursor& cursor, const PlayedMeasure& played,
                          const MeasureCell* cell) {
-    PerformanceEvent* downbeat = MakeDownbeat(run, played, cell);
-    if (downbeat == nullptr) return false;
-    InsertPerformanceEvent(cursor.controls, downbeat);
-    const bool metronome = run.options.metronome && !run.options.exporting;
-    if (metronome && !AddControl(run, cursor, PerformanceEventKind::BarClickOff, played.start + kClickLength))
-        return false;
-    if (!metronome) return true;  // beats only serve the clicks while playing
-    const int32_t beat = int32_t{1} << (cell != nullptr ? cell->beatUnit : kDurationQuarter);
-    constexpr int32_t kLastBeatMargin = 8;
-    for (int32_t t = played.start + beat; t < played.start + played.length - kLastBeatMargin; t += beat) {
-        if (!AddControl(run, cursor, PerformanceEventKind::Beat, t)) return false;
-        if (!AddControl(run, cursor, PerformanceEventKind::BeatClickOff, t + kClickLength)) return false;
+    const int32_t barLength = played.length / std::max(played.bars, 1);
+    for (int bar = 0; bar < played.bars; ++bar) {
+        const int32_t barStart = played.start + bar * barLength;
+        PerformanceEvent* downbeat = MakeDownbeat(run, played, barStart, barLength, cell);
+        if (downbeat == nullptr) return false;
+        InsertPerformanceEvent(cursor.controls, downbeat);
+        const bool metronome = run.options.metronome && !run.options.exporting;
+        if (!metronome) continue;  // beats only serve the clicks while playing
+        if (!AddControl(run, cursor, PerformanceEventKind::BarClickOff, barStart + kClickLength)) return false;
+        const int32_t beat = int32_t{1} << (cell != nullptr ? cell->beatUnit : kDurationQuarter);
+        constexpr int32_t kLastBeatMargin = 8;
+        for (int32_t t = barStart + beat; t < barStart + barLength - kLastBeatMargin; t += beat) {
+            if (!AddControl(run, cursor, PerformanceEventKind::Beat, t)) return false;
+            if (!AddControl(run, cursor, PerformanceEventKind::BeatClickOff, t + kClickLength)) return false;
+        }
     }
     return true;
 }
