@@ -25,7 +25,7 @@ void ResetSequencerTiming(SequencerState& state, bool resetPlayedIndex) {
     RunConstants& run = state.run;
     std::memset(engine.noteOnCount, 0, sizeof engine.noteOnCount);
     std::memset(engine.slotNoteCount, 0, sizeof engine.slotNoteCount);
-    std::memset(engine.slotPorts, 0, sizeof engine.slotPorts);
+    std::memset(engine.slotDevices, 0, sizeof engine.slotDevices);
     state.stopByte.store(0, std::memory_order_release);
     state.recordedCount.store(0, std::memory_order_relaxed);
     engine.halfSelector = 1;
