@@ -126,6 +126,24 @@ bool MakeMeasureControls(PerformanceRun& run, VoiceCursor& cursor, const PlayedM
     return true;
 }
 
+// The downbeats and the marks of every staff in each played measure up to two
+// blocks ahead, before any voice builds its notes there: a mark on a lower staff
+// that acts on all staves is in force for the notes of the staves above it, at
+// any block length. False when pool 12 ran out.
+bool PrepareMeasures(PerformanceRun& run) {
+    const int32_t horizon = run.fillBase + kLookAheadBlocks * run.blockLength;
+    while (run.preparedMeasures < run.walk.size() && run.walk[run.preparedMeasures].start <= horizon) {
+        const PlayedMeasure& played = run.walk[run.preparedMeasures++];
+        if (StaffRecord* first = StaffRecordOf(run.document, 1); first != nullptr && run.staffCount >= 1) {
+            MeasureCell* cell = GetOrCreateMeasureCell(first, run.document, played.measure);
+            if (!MakeMeasureControls(run, run.voices[1][0], played, cell)) return false;
+        }
+        for (int staff = 1; staff <= run.staffCount; ++staff)
+            if (StaffRecordOf(run.document, staff) != nullptr && !PerformCellObjects(run, staff, played)) return false;
+    }
+    return true;
+}
+
 // Builds one voice up to two blocks ahead; false when pool 12 ran out.
 bool BuildVoice(PerformanceRun& run, int staff, int voice) {
     VoiceCursor& cursor = run.voices[staff][voice];
@@ -144,8 +162,6 @@ bool BuildVoice(PerformanceRun& run, int staff, int voice) {
             MeasureCell* cell = GetOrCreateMeasureCell(record, run.document, played.measure);
             cursor.note = cell != nullptr ? GetVoiceFirstEvent(cell, voice) : nullptr;
             cursor.loaded = true;
-            if (staff == 1 && voice == 0 && !MakeMeasureControls(run, cursor, played, cell)) return false;
-            if (voice == 0 && !PerformCellObjects(run, staff, played)) return false;
         }
         const PlayedMeasure& played = run.walk[cursor.walkIndex];
         for (int guard = 0; cursor.note != nullptr && guard < kMaxChainLength; ++guard) {
@@ -268,6 +284,7 @@ bool BuildBlock(PerformanceRun& run, const BlockTarget& target, int32_t fillBase
     run.fillBase = fillBase;
     run.buildDone = false;
     run.outOfEvents = false;  // a refused event ends only the block it was made for
+    PrepareMeasures(run);
     for (int staff = 1; staff <= run.staffCount && !run.outOfEvents; ++staff) {
         for (int voice = 0; voice < kVoicesPerStaff && !run.outOfEvents; ++voice) {
             VoiceCursor& cursor = run.voices[staff][voice];

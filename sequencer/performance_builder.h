@@ -1,9 +1,12 @@
 // The performance builder: turns the score, a block of ticks at a time, into
 // PerformanceEvents hung on the fill half of the tick-slot table.
 //
-// A run first walks the measure order once (sequencer/measure_walk.h); then every
+// A run first walks the measure order once (sequencer/measure_walk.h); then, for
+// each block, the downbeats and the marks of every staff (PerformCellObjects) are
+// made for the measures up to two blocks beyond the block being filled, and every
 // staff and voice taking part keeps a cursor into that walk and builds its notes
-// (PerformNote) up to two blocks beyond the block being filled. Events that fall
+// (PerformNote) as far; so a mark acting on all staves is in force before any
+// staff builds its notes for that time. Events that fall
 // after the block wait in the voice's time-ordered pending chains (notes, and
 // controls: downbeats, beats and clicks) and are placed when their block comes.
 // Within a slot the events stand in three ranks, each in the order placed:
@@ -112,6 +115,7 @@ struct PerformanceRun {
     ScoreDocument* document = nullptr;
     PerformanceOptions options;
     std::vector<PlayedMeasure> walk;
+    size_t preparedMeasures = 0;  // played measures whose downbeats and marks are made
     int staffCount = 0;
     std::array<std::array<VoiceCursor, kVoicesPerStaff>, kSlotEntries> voices{};
     std::array<HeldNote, kMaxHeldNotes> held{};

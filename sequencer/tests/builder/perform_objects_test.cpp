@@ -15,6 +15,7 @@ namespace ql::testing {
 namespace {
 
 constexpr uint8_t kTimingGradual = 1 << 4;
+constexpr uint8_t kDestinationAllStaves = 1;
 
 class ObjectsTest : public ScoreTest {
 protected:
@@ -91,6 +92,28 @@ TEST_F(ObjectsTest, DynamicsChangeVelocities) {
     Action(mark).head.values.value = 300;
     notes = Channel(BuildAll(Options(2, 2)));
     EXPECT_EQ(MessageByte(notes[0].message, 2), 127);
+}
+
+// A dynamic marked for all staves (velocity -30 on staff 2 in measure 2) reaches
+// staff 1 above it as well, at every block length: the note in measure 2 after
+// the mark and the one a measure later play at 34; the note before it at 64.
+TEST_F(ObjectsTest, DynamicsForAllStavesReachTheStavesAbove) {
+    BuildScore(2, 3);
+    Note(1, 2, 0, kQuarter, 0);
+    Note(1, 2, 2048, kQuarter, 0);
+    Note(1, 3, 0, kQuarter, 0);
+    Note(2, 3, 0, kQuarter, 0);
+    ScoreObject* mark = Mark(ObjectType::Dynamic, 2, 2, 1024);
+    Action(mark).flags = static_cast<uint16_t>(Action(mark).flags | kMidiFlagKeyVelocity);
+    Action(mark).destinationTiming = kDestinationAllStaves;
+    Action(mark).head.values.value = -30;
+    for (int32_t block : {kMinBlockLength, 1536, kMaxBlockLength}) {
+        SCOPED_TRACE(block);
+        std::vector<int> velocities;
+        for (const Placed& p : Channel(BuildAll(Options(1, 3), block)))
+            if ((p.message & 0xF0) == 0x90) velocities.push_back(MessageByte(p.message, 2));
+        EXPECT_EQ(velocities, (std::vector<int>{64, 34, 34, 34}));
+    }
 }
 
 // Without Key velocity a dynamic sends controller 7 with its value, clamped to
