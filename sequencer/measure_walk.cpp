@@ -110,6 +110,12 @@ struct Walker {
 
 }  // namespace
 
+PlayedMeasure PlayMeasureAt(ScoreDocument* document, int measure, int32_t start) {
+    const MeasureRecord& record = *MeasureRecordOf(document, measure);
+    const int bars = record.extra + 1;
+    return PlayedMeasure{static_cast<uint16_t>(measure), start, record.lengthTicks * bars, bars};
+}
+
 MeasurePlayTable ClearStaffPerformanceTable(ScoreDocument* document) {
     MeasurePlayTable table;
     if (document == nullptr) return table;
@@ -151,11 +157,8 @@ std::vector<PlayedMeasure> WalkPlayedMeasures(ScoreDocument* document, int first
         if (!skipped) {
             sounding = sounding || measure == first;
             if (sounding) {
-                const MeasureRecord& record = *MeasureRecordOf(document, measure);
-                const int bars = record.extra + 1;
-                const int length = record.lengthTicks * bars;
-                played.push_back(PlayedMeasure{static_cast<uint16_t>(measure), start, length, bars});
-                start += length;
+                played.push_back(PlayMeasureAt(document, measure, start));
+                start += played.back().length;
             }
         } else {
             row.storedPass = static_cast<uint8_t>(row.pass - 1);

@@ -43,6 +43,9 @@ struct PlayedMeasure {
     int bars = 1;        // 1, or the bars a multi-measure rest stands for
 };
 
+// Measure 1..count played from `start`: all the bars of a multi-measure rest.
+PlayedMeasure PlayMeasureAt(ScoreDocument* document, int measure, int32_t start);
+
 // The repeat structure of the measures 1..count + 1. `hasEndRepeat` tells whether
 // any row carries an end-repeat barline.
 struct MeasurePlayTable {

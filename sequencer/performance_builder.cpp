@@ -46,14 +46,6 @@ void PlaceInSlot(Ref32<PerformanceEvent>& head, PerformanceEvent* event) {
     *link = Ref32<PerformanceEvent>::To(event);
 }
 
-PerformanceEvent* PopHead(PendingChain& chain) {
-    PerformanceEvent* event = chain.head;
-    chain.head = event->next.get();
-    if (chain.head == nullptr) chain.tail = nullptr;
-    event->next = Ref32<PerformanceEvent>{};
-    return event;
-}
-
 // A note-on that is due before the block: into the engine's late queue while a
 // run plays (as a group of its own), else the block's first slot.
 void PlaceLate(PerformanceRun& run, const BlockTarget& target, PerformanceEvent* event) {
@@ -68,7 +60,7 @@ void PlaceLate(PerformanceRun& run, const BlockTarget& target, PerformanceEvent*
 void PlaceDue(PerformanceRun& run, const BlockTarget& target, PendingChain& chain) {
     const int32_t end = run.fillBase + run.blockLength;
     while (chain.head != nullptr && chain.head->time < end) {
-        PerformanceEvent* event = PopHead(chain);
+        PerformanceEvent* event = PopPendingEvent(chain);
         const int32_t slot = event->time - run.fillBase;
         if (slot < 0) {
             PlaceLate(run, target, event);
@@ -209,10 +201,18 @@ bool AnyVoiceActive(const PerformanceRun& run) {
 }
 
 void FreeChain(PendingChain& chain) {
-    while (chain.head != nullptr) FreeStaticRecord(kPerformanceStaticPool, PopHead(chain));
+    while (chain.head != nullptr) FreeStaticRecord(kPerformanceStaticPool, PopPendingEvent(chain));
 }
 
 }  // namespace
+
+PerformanceEvent* PopPendingEvent(PendingChain& chain) {
+    PerformanceEvent* event = chain.head;
+    chain.head = event->next.get();
+    if (chain.head == nullptr) chain.tail = nullptr;
+    event->next = Ref32<PerformanceEvent>{};
+    return event;
+}
 
 void InsertPerformanceEvent(PendingChain& chain, PerformanceEvent* event) {
     event->next = Ref32<PerformanceEvent>{};
@@ -261,11 +261,7 @@ void BeginPerformance(PerformanceRun& run, ScoreDocument* document, const Perfor
     run.staffCount = std::min<int>(document->header.staffCount, kMaxStaves);
     run.random.seed(options.loosen.seed);
     run.walk = WalkPlayedMeasures(document, options.firstMeasure, options.lastMeasure);
-    CollectEarlierDynamics(run);
-    if (const uint32_t rate = StartingTempoRate(run); rate != 0) {
-        if (PerformanceEvent* tempo = NewPerformanceEvent(run, PerformanceEventKind::Tempo, 0, 1, 0, rate))
-            InsertPerformanceEvent(run.voices[1][0].controls, tempo);
-    }
+    PerformEarlierMeasures(run);
 }
 
 void FreeHalf(TickSlotHalf& half) {
