@@ -153,7 +153,7 @@ void PlayEvent(SequencerState& state, win::PostRing& posts, const PerformanceEve
     const RunConstants& run = state.run;
     switch (EventKind(event)) {
         case PerformanceEventKind::Channel: SendChannelMessage(state, out, slot, port, event.message); break;
-        case PerformanceEventKind::Tempo: state.rate.store(event.message, std::memory_order_relaxed); break;
+        case PerformanceEventKind::Tempo: ChangeRate(state, event.message); break;
         case PerformanceEventKind::Downbeat: PlayDownbeat(state, posts, event, now); break;
         case PerformanceEventKind::OctaveShift:
             state.live.octaveShift[slot].store(MessageByte(event.message, 3), std::memory_order_relaxed);

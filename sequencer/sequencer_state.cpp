@@ -33,6 +33,9 @@ void ResetSequencerTiming(SequencerState& state, bool resetPlayedIndex) {
     engine.indexAtCallStart = 0;
     if (resetPlayedIndex) state.playedIndex.store(0, std::memory_order_release);
     engine.delayRemainder = 0;
+    engine.timedFrom = 0;
+    engine.timedRate = 0;
+    engine.timedMs = 0;
     uint32_t now = run.clock != nullptr ? run.clock->NowMs() : 0;
     engine.startTime = now;
     engine.plannedTime = now;

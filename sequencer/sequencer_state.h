@@ -129,7 +129,14 @@ struct EngineOwned {
     uint32_t halfSelector = 1;         // 1: halfB is played next
     int32_t currentIndex = 0;
     int32_t indexAtCallStart = 0;
-    uint32_t delayRemainder = 0;
+    // The timing of the ticks a call plays (see engine_timer.cpp): the ticks from
+    // `timedFrom` on are timed at `timedRate` (0: none yet); those before it in
+    // this call came to `timedMs`; the leftover below a millisecond carried from
+    // wait to wait is delayRemainder / (timedRate x 2^20) ms (engine_timer.cpp).
+    int32_t timedFrom = 0;
+    uint32_t timedRate = 0;
+    uint64_t timedMs = 0;
+    uint64_t delayRemainder = 0;
     uint32_t plannedTime = 0;
     uint32_t startTime = 0;
     uint8_t clockStep = kClockSteps - 1;
