@@ -9,8 +9,8 @@
 // a mixer change is taken at the start of the next call in the same way. The
 // leftover carries 20 bits below the dividend's unit and is rescaled rounding
 // up, so that over any tempo curve the call times stay within 1 ms of the exact
-// sum of the ticks' lengths (at most 1 ms early from the whole milliseconds of
-// the waits, never late).
+// sum of the ticks' lengths (below 1 ms early from the whole milliseconds of the
+// waits; the rounding up makes them late by far less than a microsecond).
 // Re-arm: delay = the milliseconds of the ticks covered; the lateness of this call
 // (now - planned) is taken off, but a lateness above the delay leaves 1 ms; a
 // delay of 0 becomes 10 ms. A long gap at a slow tempo is one long wait: the
