@@ -1,6 +1,7 @@
-# The end-to-end suite (shell/tests/desktop/): one executable that starts the real
-# quaverline binary on a virtual X server, finds its windows in the X window tree
-# and drives it only with XTest input events. One CTest entry labelled "desktop".
+# The end-to-end suite (shell/tests/desktop/): one executable whose scenarios each
+# start a virtual X server of their own (Xvfb) and the real quaverline binary on it,
+# find its windows in the X window tree and drive it only with XTest input events.
+# Every scenario is a CTest entry labelled "desktop", so they run side by side.
 function(ql_add_desktop_tests)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/shell/tests/desktop/*.cpp)
   if(NOT sources OR NOT TARGET quaverline)
@@ -12,9 +13,6 @@ function(ql_add_desktop_tests)
   target_link_libraries(desktop_tests PRIVATE PkgConfig::QL_XTEST GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(desktop_tests PRIVATE QL_PROGRAM_DIR="${QL_PROGRAM_DIR}")
   add_dependencies(desktop_tests quaverline)
-  add_test(NAME desktop_tests
-           COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:desktop_tests>
-           WORKING_DIRECTORY ${QL_PROGRAM_DIR})
-  set_tests_properties(desktop_tests PROPERTIES LABELS desktop TIMEOUT 300
-    ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
+  gtest_discover_tests(desktop_tests WORKING_DIRECTORY ${QL_PROGRAM_DIR} DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS desktop TIMEOUT 120 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
 endfunction()
