@@ -47,10 +47,20 @@ void PlaceChooser(GtkFileChooser* chooser, const ui::FileDialogRequest& request)
         gtk_file_chooser_set_current_name(chooser, name.filename().c_str());
 }
 
+// The window the user works in, which the chooser stays above (null: none is).
+GtkWindow* ActiveTopLevel() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* active = nullptr;
+    for (GList* it = windows; it != nullptr && active == nullptr; it = it->next)
+        if (gtk_window_is_active(GTK_WINDOW(it->data))) active = GTK_WINDOW(it->data);
+    g_list_free(windows);
+    return active;
+}
+
 ui::FileDialogAnswer RunChooser(const ui::FileDialogRequest& request) {
     const bool save = request.kind == ui::FileDialogKind::Save;
     GtkFileChooserNative* native = gtk_file_chooser_native_new(
-        request.title.c_str(), nullptr, save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
+        request.title.c_str(), ActiveTopLevel(), save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
         save ? "_Save" : "_Open", "_Cancel");
     auto* chooser = GTK_FILE_CHOOSER(native);
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
