@@ -25,6 +25,17 @@ void DesktopScenario::SetUp() {
     home_ = std::make_unique<PrivateHome>(info->name());
 }
 
+void DesktopScenario::TearDown() {
+    if (!HasFailure() || !home_) return;
+    // GTK's warnings about the display are noise here.
+    std::ifstream log(home_->ProgramLog());
+    std::string line, shown;
+    while (std::getline(log, line))
+        if (!line.empty() && line.find("Gtk-CRITICAL") == std::string::npos && line.find("dconf") == std::string::npos)
+            shown += line + "\n";
+    if (!shown.empty()) std::fprintf(stderr, "--- the program's output:\n%s", shown.c_str());
+}
+
 std::optional<ShownWindow> DesktopScenario::StartProgram(const std::vector<std::string>& arguments) {
     program_ = Launch(arguments);
     return WaitForFrame();

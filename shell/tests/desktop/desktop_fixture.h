@@ -21,6 +21,8 @@ inline constexpr char kFrameTitle[] = "Quaverlinescribe";
 class DesktopScenario : public ::testing::Test {
 protected:
     void SetUp() override;
+    // After a failure, shows what the program wrote (its sanitizer reports among it).
+    void TearDown() override;
 
     // Starts the program with the arguments and waits for its frame (the splash is
     // closed with a key); the frame, or empty (a failure is recorded).

@@ -96,15 +96,15 @@ Stroke ParseStroke(std::string_view text) {
     return stroke;
 }
 
-// In a child: ends with the suite's process, however that ends, and writes
-// nothing into the suite's output.
-void EndWithTheSuite() {
+// In a child: ends with the suite's process, however that ends, and writes its
+// output to `log` (appended), not into the suite's.
+void EndWithTheSuite(const char* log) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    const int devNull = open("/dev/null", O_WRONLY);
-    if (devNull >= 0) {
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-        close(devNull);
+    const int out = open(log, O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (out >= 0) {
+        dup2(out, STDOUT_FILENO);
+        dup2(out, STDERR_FILENO);
+        close(out);
     }
 }
 
@@ -139,7 +139,7 @@ VirtualDisplay::VirtualDisplay() {
     if (pipe(pipeEnds) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
-        EndWithTheSuite();
+        EndWithTheSuite("/dev/null");
         close(pipeEnds[0]);
         const std::string fd = std::to_string(pipeEnds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", kScreenSize, "-nolisten", "tcp",
@@ -326,9 +326,10 @@ ProgramProcess::ProgramProcess(const PrivateHome& home, const std::string& displ
     std::vector<char*> envp;
     for (std::string& entry : environment) envp.push_back(entry.data());
     envp.push_back(nullptr);
+    const std::string logPath = home.ProgramLog().string();
     pid_ = fork();
     if (pid_ == 0) {
-        EndWithTheSuite();
+        EndWithTheSuite(logPath.c_str());
         if (chdir(home.Root().c_str()) != 0) _exit(127);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);

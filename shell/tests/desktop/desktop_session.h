@@ -106,6 +106,8 @@ public:
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path Settings() const;  // the program's settings file
     std::filesystem::path Documents() const { return root_ / "scores"; }
+    // What the programs started in this home wrote to their output.
+    std::filesystem::path ProgramLog() const { return root_ / "program.log"; }
 
 private:
     std::filesystem::path root_;
