@@ -19,7 +19,9 @@
 namespace ql::desktop {
 
 using Millis = std::chrono::milliseconds;
-constexpr Millis kWindowTimeout{10000};
+// Generous: the sanitized program starts slowly on a loaded machine; only a failing
+// scenario waits this long.
+constexpr Millis kWindowTimeout{20000};
 
 // A viewable window of the tree, in root coordinates.
 struct ShownWindow {
