@@ -45,6 +45,11 @@ ScoreSystem* LastSystem(const ScorePage* page);
 // continuing from measure 1 without gap or overlap, and the page count right.
 bool IsPageListSound(ScoreDocument* document);
 
+// A blank page (no systems) linked after `page`, with the master margins of its
+// index and the number after the page's; the pages after it move on by one number
+// while their numbers ran on, and the page count grows by one. Null when no record.
+ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page);
+
 // Staff offsets (staff - 1) x separation and clear flags for every staff.
 void SpaceStaves(ScoreDocument* document, ScoreSystem* system);
 // Bit "time signature unchanged" on every staff of a system whose first measure

@@ -94,18 +94,6 @@ int FillPage(ScoreView* view, ScorePage* page, int first, const Grid& grid) {
     return next;
 }
 
-// A new page after `last` with the master margins of its index, linked.
-ScorePage* LinkNewPage(ScoreDocument* document, ScorePage* last, int index) {
-    ScorePage* page = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
-    if (page == nullptr) return nullptr;
-    page->pageNumber = static_cast<int16_t>(last->pageNumber + 1);
-    CopyPageMargins(page,
-                    IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
-    last->next = Ref32<ScorePage>::To(page);
-    page->previous = Ref32<ScorePage>::To(last);
-    return page;
-}
-
 // Staff offsets at multiples of the staff separation over the visible staves; a
 // hidden staff keeps the offset of the staff before it.
 void SpaceVisibleStaves(ScoreDocument* document, ScoreSystem* system) {
@@ -250,7 +238,7 @@ void DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
     const int first = before != nullptr ? before->lastMeasure + 1 : 1;
     int next = FillPage(view, page, first, grid);
     for (ScorePage* last = page; next != 0 && next <= total && index < kMaxChain; ++index) {
-        ScorePage* fresh = LinkNewPage(document, last, index + 1);
+        ScorePage* fresh = LinkBlankPageAfter(document, last);
         if (fresh == nullptr) break;
         next = FillPage(view, fresh, next, grid);
         if (next == 0) {  // nothing fits under the measure limit: the page goes

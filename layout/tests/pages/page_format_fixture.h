@@ -3,6 +3,7 @@
 // staff size 4, and helpers that read the page list back.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "layout/tests/layout_fixture.h"
@@ -25,6 +26,11 @@ class PageFormatTest : public LayoutTest {
     std::vector<PageShape> Shapes() const;
     ScoreSystem* SystemAt(int page, int index) const;
     int PageCount() const;
+    // The first fault of the laid-out pages, or "": the page list unsound, a
+    // measure of the score on no system or on more than one, or a system outside
+    // its page's margins or overlapping the one before it (a page's only system
+    // taller than the page between its margins is let be).
+    std::string LayoutFault() const;
 };
 
 }  // namespace ql::testing_layout
