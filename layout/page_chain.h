@@ -42,7 +42,8 @@ ScoreSystem* LastSystem(const ScorePage* page);
 
 // Whether the page list is sound: pages linked both ways from the first page,
 // each page's systems consecutive and matching its range and count, page ranges
-// continuing from measure 1 without gap or overlap, and the page count right.
+// continuing from measure 1 without gap or overlap to the last measure of the
+// score, and the page count right.
 bool IsPageListSound(ScoreDocument* document);
 
 // A blank page (no systems) linked after `page`, with the master margins of its

@@ -1,6 +1,7 @@
-// Keeping every system inside its page: whether a page's systems fit between its
-// margins, and moving the systems that do not onto the following pages (adding
-// pages at the end as needed) after the page geometry or a page's layout changed.
+// Keeping every system inside its page and every measure on a system: whether a
+// page's systems fit between its margins, moving the systems that do not onto the
+// following pages (adding pages at the end as needed) after the page geometry
+// changed, and giving the measures past the last page's end systems of their own.
 #pragma once
 
 namespace ql {
@@ -19,6 +20,14 @@ bool PageSystemsFit(ScoreView* view, const ScorePage* page);
 // system moved stays on its page, on the page's last system. Returns the number of
 // systems moved, or -1 when a page could not be had (the pages stay sound).
 int FitSystemsToPages(ScoreView* view, ScorePage* page);
+
+// The measures after the last page's last measure (up to the measure count) go on
+// new systems of the document's measures per system (the last one shorter), on the
+// last page up to its systems per page, then on blank pages added at the end; a
+// blank last page takes them first, and one left blank goes. The pages that took
+// systems are fitted (FitSystemsToPages). No measure is added. The number of
+// measures placed, or -1 when a record could not be had (reported).
+int CarryMeasuresPastLastPage(ScoreView* view);
 
 // Moves the last system of `page` to the top of the page after it, which must be
 // in the list; both pages keep their ranges, counts and system indexes right and

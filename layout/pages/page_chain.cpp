@@ -99,7 +99,8 @@ bool IsPageListSound(ScoreDocument* document) {
         first = page->lastMeasure + 1;
         previous = page;
     }
-    return count == document->header.pageCount;
+    // Every measure of the score is on a page.
+    return count == document->header.pageCount && first - 1 == document->header.measureCount;
 }
 
 ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page) {

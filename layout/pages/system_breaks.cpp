@@ -12,6 +12,7 @@
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 
 namespace ql {
@@ -92,6 +93,7 @@ void MoveSystemBreakBack(ScoreView* view, ScorePage* page, ScoreSystem* system, 
         system->lastMeasure = static_cast<uint16_t>(system->lastMeasure - k);
         if (!system->next) page->lastMeasure = system->lastMeasure;
         RippleFrom(page, system, -k);
+        CarryMeasuresPastLastPage(view);  // the measures rippled off the last page
     }
     SetDocumentModified(document);
 }
@@ -125,6 +127,8 @@ void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* /*pageRecord*/,
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (!IsPageInList(document, page) || count < 1) return;
     const int target = page->lastMeasure - count;
+    // From the last page the measures go to a page of their own.
+    if (page->next.get() == nullptr && LinkBlankPageAfter(document, page) == nullptr) return;
     const uint8_t sticky = State().input.StickyCtrlFlag;
     State().input.StickyCtrlFlag = 0;
     for (int i = 0; i < kMaxChain && page->lastMeasure > target && page->lastMeasure >= page->firstMeasure; ++i) {
@@ -142,6 +146,7 @@ void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* /*pageRecord*/,
         }
         MoveSystemBreakBack(view, page, last, page->lastMeasure - target);
     }
+    CarryMeasuresPastLastPage(view);
     State().input.StickyCtrlFlag = sticky;
 }
 
