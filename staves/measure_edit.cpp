@@ -3,7 +3,8 @@
 // would cross the new barline and moves the table: a refusal leaves the pools as
 // they were. Numbers follow the numbering rule (number(m + 1) = number(m) +
 // restMeasureCount(m) + 1); a measure whose number breaks it starts a run of its
-// own and keeps it.
+// own and keeps it. The pages follow: the system holding the measure grows or
+// shrinks by one.
 #include "staves/measure_edit.h"
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "layout/measure_spacing.h"
+#include "layout/page_edit.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
 #include "staves/measure_shift.h"
@@ -134,6 +136,7 @@ int InsertMeasure(ScoreView* view, int measure) {
     record.extra = 0;
     record.lengthTicks = CellLength(document, measure);
     record.width = ProportionalWidth(record);
+    FollowMeasureEdit(view, measure, 1);
     FinishMeasureEdit(view, leftBar);
     return 1;
 }
@@ -154,6 +157,7 @@ int DeleteMeasureAtBarline(ScoreView* view, int measure) {
     // began a numbering break keeps its number.
     if (measure <= count - 1 && MeasureRecordOf(document, measure)->number == oldRunNext)
         ShiftRunNumbers(document, measure, oldNumber - oldRunNext);
+    FollowMeasureEdit(view, measure, -1);
     FinishMeasureEdit(view, leftBar);
     return 1;
 }

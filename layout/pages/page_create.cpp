@@ -237,6 +237,7 @@ int AppendPage(ScoreView* view) {
     page->pageNumber = static_cast<int16_t>(last->pageNumber + 1);
     document->header.pageCount = static_cast<uint16_t>(document->header.pageCount + 1);
     document->header.measureCount = std::max(document->header.measureCount, page->lastMeasure);
+    LayoutPageSystems(view, page);  // now that it is in the list
     char text[kStatusChars];
     std::snprintf(text, sizeof text, " Pages: %d    Measures: %d", document->header.pageCount,
                   document->header.measureCount);

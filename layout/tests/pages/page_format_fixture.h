@@ -3,6 +3,7 @@
 // staff size 4, and helpers that read the page list back.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct PageShape {
     std::vector<std::pair<int, int>> systems;
     bool operator==(const PageShape&) const = default;
 };
+void PrintTo(const PageShape& shape, std::ostream* out);
 
 class PageFormatTest : public LayoutTest {
   protected:

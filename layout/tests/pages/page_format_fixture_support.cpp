@@ -16,6 +16,12 @@ namespace {
 constexpr BcdInches kHalfInch = 0x0050;
 }
 
+void PrintTo(const PageShape& shape, std::ostream* out) {
+    *out << "{" << shape.first << "-" << shape.last << ":";
+    for (const auto& [first, last] : shape.systems) *out << " " << first << "-" << last;
+    *out << "}";
+}
+
 void PageFormatTest::SetUp() {
     LayoutTest::SetUp();
     doc_->header.pageGeometry.staffSize = kStaffSize4;
