@@ -22,7 +22,8 @@ struct ScoreSystem;
 
 // Inserts count blank pages (systems per page x measures per system measures each)
 // after the view's current page, or before it, as one undoable edit, and shows the
-// first new page. False when refused (a master page, the measure limit, a failed
+// first new page; systems a page cannot hold between its margins go on to the
+// following pages. False when refused (a master page, the measure limit, a failed
 // allocation); a refusal leaves the page list as it was.
 bool InsertPages(ScoreView* view, int count, bool after);
 

@@ -10,6 +10,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "layout/measure_format.h"
 #include "layout/page_chain.h"
 
 namespace ql {
@@ -119,7 +120,10 @@ int CarryMeasuresPastLastPage(ScoreView* view) {
         FreePageRecord(page);
         document->header.pageCount = static_cast<uint16_t>(document->header.pageCount - 1);
     }
-    if (IsPageInList(document, firstChanged)) FitSystemsToPages(view, firstChanged);
+    if (IsPageInList(document, firstChanged)) {
+        FitSystemsToPages(view, firstChanged);
+        for (ScorePage* p = firstChanged; p != nullptr; p = p->next.get()) LayoutPageSystems(view, p);
+    }
     return placed;
 }
 

@@ -279,6 +279,7 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         FillPage(view, page, std::min(first, MeasureLimit), Grid{1, 1});
     }
     AddMeasures(view, LastPage(document)->lastMeasure);
+    FitSystemsToPages(view, page);  // the grid's systems may be too many for a page
     document->header.pageCount =
         static_cast<uint16_t>(GetPageIndex(document, LastPage(document)) + 1);
     // Each page is formatted as the current page, so that its beat maps are built

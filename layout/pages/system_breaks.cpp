@@ -112,8 +112,9 @@ void MoveSystemBreakForward(ScoreView* view, ScorePage* page, ScoreSystem* syste
         else SetDocumentModified(document);
         return;
     }
-    // The measures pushed off the end need a record: refused at the limit.
-    if (document->header.measureCount + 1 > MeasureLimit || AppendMeasureRecord(document) == 0) {
+    // The k measures pushed off the end need records: refused at the limit.
+    const int needed = document->header.measureCount + k;
+    if (needed > MeasureLimit || AddMeasures(view, needed) == 0 || document->header.measureCount < needed) {
         PlayAlertBeep(0);
         return;
     }

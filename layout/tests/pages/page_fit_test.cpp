@@ -54,6 +54,19 @@ TEST_F(PageFitTest, LargerStaffSizeMovesSystemsOn) {
     EXPECT_EQ(LayoutFault(), "");
 }
 
+// Undo of a staff size change gives the view its old scale with the old pages.
+TEST_F(PageFitTest, UndoOfAStaffSizeChangeRestoresTheScale) {
+    NewScore(3, 6, 4);
+    ChangeGeometry(kHalfInch);
+    const int32_t bottom = view_->PageBottom;
+    TakeUndoBaseline(doc_);
+    ChangeGeometry(kHalfInch, 2);
+    ASSERT_NE(view_->PageBottom, bottom);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(view_->PageBottom, bottom);
+    EXPECT_EQ(LayoutFault(), "");
+}
+
 TEST_F(PageFitTest, LaterPagesTakeTheOverflowInTurn) {
     NewScore(3, 6, 4);
     ASSERT_EQ(AddMeasures(view_, 96), 1);
