@@ -24,6 +24,7 @@
 #include "layout/page_edit.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
+#include "notes/ties/ties.h"
 #include "staves/measure_shift.h"
 #include "staves/time_signature.h"
 
@@ -37,21 +38,6 @@ constexpr uint16_t kLongestLength = 0xFFFF;
 
 bool HasTable(const ScoreView* view) {
     return view != nullptr && view->document != nullptr && view->document->measureTable;
-}
-
-// Unlinks and releases the tie attachments of one note.
-void RemoveNoteTies(ScoreDocument* document, EventRecord* note) {
-    ScoreObject* object = GetEventAttachment(note);
-    for (int guard = 0; object != nullptr && guard < kLongestChain; ++guard) {
-        ScoreObject* next = object->next.get();
-        if (object->type == TypeCode(ObjectType::Tie)) {
-            if (PtrToHandle(kTextObjectPool, object) == note->attachment)
-                note->attachment = next != nullptr ? PtrToHandle(kTextObjectPool, next) : RecordHandle{};
-            UnlinkObject(object);
-            ReleaseObjectByType(document, object);
-        }
-        object = next;
-    }
 }
 
 // Staff 1's signature length of the cell at a measure, as a 16-bit length.
@@ -105,7 +91,7 @@ void RemoveTiesInMeasure(ScoreView* view, int measure) {
             if (!cell->voices[voice]) continue;
             EventRecord* event = GetVoiceFirstEvent(cell, voice);
             for (int guard = 0; event != nullptr && guard < kLongestChain; ++guard) {
-                RemoveNoteTies(document, event);
+                UntieNoteAt(view, event, staff, measure, voice);
                 event = NextEvent(event);
                 if (event != nullptr && IsHeadSentinel(*event)) break;
             }
