@@ -3,14 +3,16 @@
 // only), the margins, paper and staff size changed, and measures inserted and
 // deleted at barlines, with Undo now and then. After every edit the page list is
 // sound, every measure is on exactly one system, and every system lies between its
-// page's margins without overlapping the one before it; re-breaking twice gives
-// the layout of re-breaking once.
+// page's margins without overlapping the one before it; every tenth edit a paint
+// of every page changes nothing; re-breaking twice gives the layout of re-breaking
+// once.
 #include <random>
 #include <string>
 
 #include "core/model/pages.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "display/tests/painter/paint_check.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
@@ -23,6 +25,7 @@ namespace ql::testing_layout {
 namespace {
 
 constexpr int kStepsPerSeed = 100;
+constexpr int kStepsBetweenPaints = 10;  // a paint of every page is the slow part
 constexpr BcdInches kMargins[] = {0x0025, 0x0050, 0x0100, 0x0175, 0x0250};
 constexpr int kStaffSizes[] = {1, 2, 4, 6};
 
@@ -100,6 +103,9 @@ TEST_P(PageRandomTest, EveryMeasureOnOneSystemInsideItsPage) {
         State().input.StickyCtrlFlag = static_cast<uint8_t>(Pick(0, 3) == 0);
         const std::string edit = RandomEdit();
         ASSERT_EQ(LayoutFault(), "") << "seed " << seed << " step " << step << ": " << edit;
+        if (step % kStepsBetweenPaints == 0) {
+            ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << step << ": " << edit;
+        }
     }
     State().input.StickyCtrlFlag = 0;
     ReformatOptions options;
