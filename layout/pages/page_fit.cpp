@@ -54,12 +54,6 @@ int FitSystemsToPages(ScoreView* view, ScorePage* page) {
     return moved;
 }
 
-}  // namespace ql
-
-namespace ql {
-
-using namespace pages;
-
 namespace {
 
 // A new system of the grid after the page's last (or as its first) for
