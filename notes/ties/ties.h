@@ -95,8 +95,11 @@ ScoreObject* FindNoteTie(const EventRecord* note);
 // note's tie, or ties it to its targets. 1 when something changed.
 int ToggleTie(ScoreView* view, EventRecord* note, int voice);
 // Removes the note's tie (object and bits), or only its start bit when it has no tie
-// object; 1 when something changed.
+// object; 1 when something changed. The one way a tie is taken off: UntieNote finds
+// the end notes from the view's staff, measure and voice, UntieNoteAt from those
+// given (the note lies in that voice of that staff and measure).
 int UntieNote(ScoreView* view, EventRecord* note);
+int UntieNoteAt(ScoreView* view, EventRecord* note, int staff, int measure, int voice);
 // The notes tying into `note` lose their ties; the note loses its continuation bit.
 // 1 when a tie was removed.
 int UntieIncomingTies(ScoreView* view, EventRecord* note, int voice);
