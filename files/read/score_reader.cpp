@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -216,8 +217,12 @@ ScoreLoad LoadScoreFile(const std::string& path) {
         return failed;
     }
     const uint64_t fileBytes = ScoreBytesLeft();
-    ReadOutcome out = ReadWithVersionRetries();
-    CloseScoreFile();
+    ReadOutcome out;
+    {
+        const WaitCursor waiting;
+        out = ReadWithVersionRetries();
+        CloseScoreFile();
+    }
     if (out.load.code != 0) {
         if (!State().files.QuietRead) ShowBox(FailureText(out, path, fileBytes).c_str(), ui::kBoxIconStop);
         return out.load;

@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "core/ui/wait_cursor.h"
 #include "core/error_report.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
@@ -235,7 +236,11 @@ int RunSave(ScoreDocument* document, ScoreView* view) {
     State().files.TempPath = temporary;
     const FileIdentity written = IdentityOf(temporary);
     const uint32_t boxesBefore = ScoreWriteErrorsShown();
-    int code = WriteAndPlace(run, document, view, temporary, written, target);
+    int code = 0;
+    {
+        const WaitCursor waiting;
+        code = WriteAndPlace(run, document, view, temporary, written, target);
+    }
     // A failing step that showed no box of its own (2990, a record the file cannot
     // hold) is reported with its code.
     const bool showedNoBox = ScoreWriteErrorsShown() == boxesBefore;

@@ -55,6 +55,18 @@ constexpr int32_t kDefaultTieCurveHeight = 84;
 // reading a document); 1 when it changed.
 int CorrectTieCurveHeight(ScoreDocument* document);
 
+// The document's tie metrics that shape its ties: thickness, the gap of the ends
+// from the heads, and their rise.
+struct TieMetrics {
+    int32_t thickness = 0;
+    int32_t gap = 0;
+    int32_t rise = 0;
+};
+TieMetrics TieMetricsOf(const ScoreDocument& document);
+// Lays every tie of the score out again for a change of the tie metrics from
+// `before` to `after`, keeping each tie's own shape; the number of ties changed.
+int LayoutTiesOfStaff(ScoreDocument* document, const TieMetrics& before, const TieMetrics& after);
+
 // Where a tie's notes stand for the view: the start note's position, the end note's
 // (its x carried into the next slot when it lies in the next measure), and whether
 // the tie leaves the system (the end lies past its last measure) with the x of the

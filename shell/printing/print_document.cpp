@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/view_metrics.h"
@@ -177,6 +178,7 @@ PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
     if (spool.empty()) return PrintOutcome::Failed;
     // A file has no print system to make the copies: the program makes them.
     const int copies = printFile ? std::max(1, selection.choice.copies) : 1;
+    const WaitCursor waiting;
     const std::vector<int32_t> sequence = PrintPageSequence(
         DocumentPageNumbers(view->document), selection.choice, selection.list, copies);
     PrintOutcome outcome = DrawDocument(view, spool, sequence, result);
