@@ -69,6 +69,11 @@ void DialogGrid::SpinEdit(int32_t spinId, int column, int row) {
           kSpinWidth, kVisible | ui::kUpDownSetBuddyInt | ui::kUpDownArrowKeys);
 }
 
+void DialogGrid::BoundSpinEdit(int32_t spinId, int column, int row) {
+    SpinEdit(spinId, column, row);
+    dialog.controls.back().style |= ui::kUpDownAutoBuddy;
+}
+
 void DialogGrid::Buttons(int column, int row, const char* ok, const char* cancel) {
     Add(ui::kButtonClass, ui::kIdOk, ok, column, row, sizes_.buttonWidth,
         kTab | ui::kButtonDefaultPush);

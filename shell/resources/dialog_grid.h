@@ -46,6 +46,9 @@ class DialogGrid {
     void RightEdit(int32_t id, int column, int row);
     // An up-down (spinId) after its edit (spinId + 1), which it writes, at the cell's left.
     void SpinEdit(int32_t spinId, int column, int row);
+    // The same, bound to its edit: the arrows step the number in the edit (for
+    // dialogs whose procedure leaves the stepping to the up-down).
+    void BoundSpinEdit(int32_t spinId, int column, int row);
     // The default OK button with Cancel under it.
     void Buttons(int column, int row, const char* ok = "&OK", const char* cancel = "&Cancel");
 

@@ -29,13 +29,13 @@ ui::DialogTemplate PageLayoutTemplate() {
     using namespace page_layout_dialog;
     DialogGrid g("Page Layout and Formatting", 4, 10, kSizes);
     g.Check(kSystemSeparationBox, "System separation", 0, 0);
-    g.SpinEdit(kSystemSeparationSpin, 1, 0);
+    g.BoundSpinEdit(kSystemSeparationSpin, 1, 0);
     g.Check(kSystemsBox, "Systems per page", 0, 1);
-    g.SpinEdit(kSystemsSpin, 1, 1);
+    g.BoundSpinEdit(kSystemsSpin, 1, 1);
     g.Check(kMeasuresBox, "Measures per system", 0, 2);
-    g.SpinEdit(kMeasuresSpin, 1, 2);
+    g.BoundSpinEdit(kMeasuresSpin, 1, 2);
     g.Check(kStaffSeparationBox, "Staff separation", 0, 3);
-    g.SpinEdit(kStaffSeparationSpin, 1, 3);
+    g.BoundSpinEdit(kStaffSeparationSpin, 1, 3);
     g.Radio(kThisPageOnly, "This page only", 0, 5, true);
     g.Radio(kToEnd, "To end of manuscript", 0, 6);
     g.Check(kSetDefault, "Set default for new pages", 1, 5);
@@ -80,7 +80,7 @@ ui::DialogTemplate PageSetupTemplate() {
     g.Radio(kUserPaper, "User specified:", 0, 6);
     g.Edit(kUserWidth, 0, 7);
     g.RightEdit(kUserHeight, 0, 7);
-    g.SpinEdit(kUnitsSpin - 1, 0, 8);  // the units up-down; its buddy edit is unused
+    g.BoundSpinEdit(kUnitsSpin - 1, 0, 8);  // the units up-down; its buddy edit is unused
     g.Label("Inches", 1, 8, kUnitsLabel);
     g.Radio(kPortrait, "Portrait", 1, 0, true);
     g.Radio(kLandscape, "Landscape", 1, 1);
@@ -156,15 +156,15 @@ ui::DialogTemplate NewManuscriptTemplate() {
     using namespace new_manuscript_dialog;
     DialogGrid g("New Manuscript", 3, 7, kSizes);
     g.Label("Staves per staff system", 0, 0);
-    g.SpinEdit(kStavesSpin, 1, 0);
+    g.BoundSpinEdit(kStavesSpin, 1, 0);
     g.Label("Staff systems per page", 0, 1);
-    g.SpinEdit(kSystemsSpin, 1, 1);
+    g.BoundSpinEdit(kSystemsSpin, 1, 1);
     g.Label("Measures per line", 0, 2);
-    g.SpinEdit(kMeasuresSpin, 1, 2);
+    g.BoundSpinEdit(kMeasuresSpin, 1, 2);
     g.Label("Staff separation", 0, 3);
-    g.SpinEdit(kStaffSeparationSpin, 1, 3);
+    g.BoundSpinEdit(kStaffSeparationSpin, 1, 3);
     g.Label("System separation", 0, 4);
-    g.SpinEdit(kSystemSeparationSpin, 1, 4);
+    g.BoundSpinEdit(kSystemSeparationSpin, 1, 4);
     g.Check(kSavePreferences, "Save preferences", 0, 5);
     g.Buttons(2, 0);
     Button(g, kUseTemplate, "Use Template", 2, 3);
