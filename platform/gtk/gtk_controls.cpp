@@ -199,8 +199,12 @@ GtkWidget* MakeWidget(WindowHandle w) {
 constexpr char kCompactControlsCss[] =
     "button.ql-control, entry.ql-control, combobox.ql-control button, spinbutton.ql-control {"
     " min-height: 0; min-width: 0; padding: 0 4px; margin: 0; }"
+    "combobox.ql-control box, combobox.ql-control cellview, combobox.ql-control entry {"
+    " min-height: 0; padding-top: 0; padding-bottom: 0; margin: 0; }"
     "checkbutton.ql-control, radiobutton.ql-control { min-height: 0; padding: 0; margin: 0; }"
-    "frame.ql-control > label { padding: 0; margin: 0; }";
+    "frame.ql-control > label { padding: 0; margin: 0; }"
+    "scrollbar.ql-control, scrollbar.ql-control * { min-height: 0; min-width: 0; margin: 0; }"
+    "scrollbar.ql-control slider { min-height: 6px; min-width: 6px; }";
 
 void EnsureCompactControlsStyle() {
     static bool installed = false;
