@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ namespace {
 using platform::WindowHandle;
 
 constexpr int kSettleRounds = 5;
+// The dialogs whose pictures are written from the all-templates pass: Key
+// Selection, Clef Selection, Find, Music Metrics, Staff Size.
+const std::set<int32_t> kPictured = {823, 810, 886, 850, 880};
 
 void Settle() {
     for (int round = 0; round < kSettleRounds; ++round) {
@@ -156,20 +160,28 @@ void ExpectRadioGroupsShown(WindowHandle dialog, bool oneChecked) {
     }
 }
 
+gboolean StopWaiting(gpointer data) {
+    *static_cast<bool*>(data) = true;
+    return G_SOURCE_REMOVE;
+}
+
+// What the X server shows of the dialog, once the theme's transitions (the
+// check marks fade in) have run; for the eye only.
 bool WriteDialogPicture(WindowHandle dialog, const std::string& name) {
+    constexpr guint kTransitionMilliseconds = 400;
+    bool waited = false;
+    g_timeout_add(kTransitionMilliseconds, StopWaiting, &waited);
+    while (!waited) g_main_context_iteration(nullptr, TRUE);
     GtkWindow* window = gtk::CurrentGtkBackend()->TopLevelOf(dialog);
-    if (window == nullptr) return false;
-    GtkWidget* content = gtk_bin_get_child(GTK_BIN(window));
-    GtkAllocation size;
-    gtk_widget_get_allocation(content, &size);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.width, size.height);
-    cairo_t* cr = cairo_create(surface);
-    gtk_widget_draw(content, cr);
-    cairo_destroy(cr);
+    GdkWindow* shown = window != nullptr ? gtk_widget_get_window(GTK_WIDGET(window)) : nullptr;
+    if (shown == nullptr) return false;
+    GdkPixbuf* picture =
+        gdk_pixbuf_get_from_window(shown, 0, 0, gdk_window_get_width(shown), gdk_window_get_height(shown));
+    if (picture == nullptr) return false;
     std::filesystem::create_directories(std::string(QL_TEST_OUTPUT_DIR) + "/dialogs");
     const std::string path = std::string(QL_TEST_OUTPUT_DIR) + "/dialogs/" + name + ".png";
-    const bool written = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(surface);
+    const bool written = gdk_pixbuf_save(picture, path.c_str(), "png", nullptr, nullptr) != FALSE;
+    g_object_unref(picture);
     return written;
 }
 
@@ -237,7 +249,9 @@ TEST_F(DialogsOnDisplayTest, EveryTemplateFitsItsControlsAndGroupsItsRadios) {
         for (const std::vector<WindowHandle>& group : RadioGroups(dialog)) ui::SetButtonCheck(group.front(), ui::CheckState::Checked);
         Settle();
         ExpectRadioGroupsShown(dialog, true);
-        EXPECT_TRUE(WriteDialogPicture(dialog, id.ToString()));
+        if (kPictured.contains(id.Number())) {
+            EXPECT_TRUE(WriteDialogPicture(dialog, id.ToString()));
+        }
         win::DestroyWindow(dialog);
         Settle();
     }
@@ -288,6 +302,12 @@ TEST_F(DialogsOnDisplayTest, PageSetupShowsOneChoicePerGroup) {
                      ExpectLaidOutFromTemplate(dialog);
                      ExpectRadioGroupsShown(dialog, true);
                      WriteDialogPicture(dialog, "page_setup");
+                     // The units arrows step through the units named beside them.
+                     GtkWidget* arrows = WidgetOf(ui::GetDialogItem(dialog, page_setup_dialog::kUnitsSpin));
+                     ASSERT_NE(arrows, nullptr);
+                     const std::string before = win::GetWindowText(ui::GetDialogItem(dialog, page_setup_dialog::kUnitsLabel));
+                     PressAt(arrows, 2, 1);
+                     EXPECT_NE(win::GetWindowText(ui::GetDialogItem(dialog, page_setup_dialog::kUnitsLabel)), before);
                  });
 }
 
