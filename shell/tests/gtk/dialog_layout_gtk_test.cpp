@@ -26,6 +26,7 @@
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/resources/page_layout_resources.h"
+#include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql::testing {
@@ -33,19 +34,9 @@ namespace {
 
 using platform::WindowHandle;
 
-constexpr int kSettleRounds = 5;
 // The dialogs whose pictures are written from the all-templates pass: Key
 // Selection, Clef Selection, Find, Music Metrics, Staff Size.
 const std::set<int32_t> kPictured = {823, 810, 886, 850, 880};
-
-void Settle() {
-    for (int round = 0; round < kSettleRounds; ++round) {
-        win::PumpMessages();
-        if (gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend()) backend->RunPendingEvents();
-        gdk_display_sync(gdk_display_get_default());
-        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-    }
-}
 
 GtkWidget* WidgetOf(WindowHandle window) {
     gtk::Peer* peer = gtk::CurrentGtkBackend()->FindPeer(window);
@@ -209,7 +200,7 @@ gboolean InspectShownDialog(gpointer data) {
     auto* inspection = static_cast<ModalInspection*>(data);
     std::vector<WindowHandle> dialogs = win::TopLevelWindows({ui::kDialogClass});
     if (dialogs.empty() || !win::IsWindowVisible(dialogs.back())) return G_SOURCE_CONTINUE;
-    Settle();
+    SettleDisplay();
     inspection->inspect(dialogs.back());
     inspection->inspected = true;
     ui::EndDialog(dialogs.back(), ui::kIdCancel);
@@ -236,24 +227,24 @@ class DialogsOnDisplayTest : public ProgramFixture {
 TEST_F(DialogsOnDisplayTest, EveryTemplateFitsItsControlsAndGroupsItsRadios) {
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
     ASSERT_EQ(Start(), StartupCode::Ok);
-    Settle();
+    SettleDisplay();
     std::shared_ptr<const sys::ResourceBundle> bundle = sys::GetProgramBundle();
     ASSERT_NE(bundle, nullptr);
     ASSERT_GT(bundle->dialogs.size(), 20u);
     for (const auto& [id, dialogTemplate] : bundle->dialogs) {
         WindowHandle dialog = ui::CreateModelessDialog(id, Frame().window, [](WindowHandle, win::Message, uint32_t, intptr_t) -> intptr_t { return 0; });
         ASSERT_TRUE(dialog) << id.ToString();
-        Settle();
+        SettleDisplay();
         ExpectLaidOutFromTemplate(dialog);
         ExpectRadioGroupsShown(dialog, false);
         for (const std::vector<WindowHandle>& group : RadioGroups(dialog)) ui::SetButtonCheck(group.front(), ui::CheckState::Checked);
-        Settle();
+        SettleDisplay();
         ExpectRadioGroupsShown(dialog, true);
         if (kPictured.contains(id.Number())) {
             EXPECT_TRUE(WriteDialogPicture(dialog, id.ToString()));
         }
         win::DestroyWindow(dialog);
-        Settle();
+        SettleDisplay();
     }
 }
 
@@ -263,7 +254,7 @@ TEST_F(DialogsOnDisplayTest, NewManuscriptArrowsStepTheirFields) {
     using namespace new_manuscript_dialog;
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
     ASSERT_EQ(Start(), StartupCode::Ok);
-    Settle();
+    SettleDisplay();
     RunInspected([] { RunNewManuscriptDialog(); },
                  [](WindowHandle dialog) {
                      ExpectLaidOutFromTemplate(dialog);
@@ -271,7 +262,7 @@ TEST_F(DialogsOnDisplayTest, NewManuscriptArrowsStepTheirFields) {
                      GtkWidget* arrows = WidgetOf(ui::GetDialogItem(dialog, kMeasuresSpin));
                      ASSERT_NE(arrows, nullptr);
                      ui::SetItemText(dialog, kMeasures, "5");
-                     Settle();
+                     SettleDisplay();
                      const int height = gtk_widget_get_allocated_height(arrows);
                      PressAt(arrows, 2, 1);
                      EXPECT_EQ(win::GetWindowText(ui::GetDialogItem(dialog, kMeasures)), "6");
@@ -294,7 +285,7 @@ TEST_F(DialogsOnDisplayTest, PageSetupShowsOneChoicePerGroup) {
     }();
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
     ASSERT_EQ(Start({path}), StartupCode::Ok);
-    Settle();
+    SettleDisplay();
     ScoreView* view = State().documents.ActiveView;
     ASSERT_NE(view, nullptr);
     RunInspected([&] { RunPageSetupDialog(view); },

@@ -13,21 +13,11 @@
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
 #include "shell/program_options.h"
+#include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql::testing {
 namespace {
-
-constexpr int kSettleRounds = 5;
-
-void Settle() {
-    for (int round = 0; round < kSettleRounds; ++round) {
-        win::PumpMessages();
-        if (gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend()) backend->RunPendingEvents();
-        gdk_display_sync(gdk_display_get_default());
-        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-    }
-}
 
 GdkRectangle WorkArea() {
     GdkRectangle area{0, 0, 0, 0};
@@ -50,7 +40,7 @@ TEST_F(FrameOnDisplayTest, MaximisedFrameFitsTheWorkAreaWithTheReadoutInItsMenuB
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
     Options().StartMaximized = 1;
     ASSERT_EQ(Start(), StartupCode::Ok);
-    Settle();
+    SettleDisplay();
     gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend();
     gtk::Peer* frame = backend->FindPeer(Frame().window);
     ASSERT_NE(frame, nullptr);
