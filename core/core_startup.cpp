@@ -38,8 +38,6 @@
 
 namespace ql {
 
-namespace {
-
 // Texts, dialogs and bitmaps of the program's own bundle.
 void RegisterProgramResources() {
     RegisterProgramStrings();
@@ -58,6 +56,8 @@ void RegisterProgramResources() {
     RegisterOptionDialogResources();
     RegisterPopupMenuResources();
 }
+
+namespace {
 
 // The object classes that register themselves by class id and type code.
 void RegisterObjectClasses() {

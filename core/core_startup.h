@@ -21,6 +21,9 @@ enum class CoreStartup : uint8_t {
 
 // Runs every step; on a failure, undoes the steps already done and names the step.
 CoreStartup InitCoreServices();
+// Puts the program's texts, dialog templates, menus and bitmaps into its resource
+// bundle (a step of InitCoreServices).
+void RegisterProgramResources();
 // Releases everything InitCoreServices made, in reverse order. Harmless when
 // nothing was made, and when called twice.
 void ShutdownCoreServices();

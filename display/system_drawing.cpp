@@ -41,7 +41,6 @@ using namespace sysdraw;
 namespace {
 
 constexpr char kSlotNoticeText[] = "A system was drawn from a measure slot below 1.";
-constexpr int kNoAccidentalsKey = 7;
 constexpr uint8_t kCellNoNaturals = 0x01;
 constexpr uint8_t kCellNoKey = 0x08;
 constexpr uint8_t kCellNoTime = 0x10;
@@ -81,16 +80,9 @@ void ReportSlotBelowOne() {
     ShowLabelledNotice(text.c_str());
 }
 
-// A measure's cell values, or a new cell's when it has none.
-struct CellSigns {
-    int clef = 0;
-    int key = kNoAccidentalsKey;
-    int beats = 0;
-    int beatCode = 0;
-    uint8_t suppress = 0;
-};
+}  // namespace
 
-CellSigns SignsOf(const Grid& grid, int staff, int measure) {
+CellSigns sysdraw::SignsOf(const Grid& grid, int staff, int measure) {
     const MeasureCell* cell = ExistingMeasureCell(grid.document, staff, measure);
     CellSigns signs;
     if (cell == nullptr) {
@@ -108,6 +100,8 @@ CellSigns SignsOf(const Grid& grid, int staff, int measure) {
     signs.suppress = cell->cellFlags;
     return signs;
 }
+
+namespace {
 
 bool TimeChanges(const Grid& grid, int measure) {
     if (measure <= 1) return true;

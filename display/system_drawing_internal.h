@@ -17,6 +17,7 @@ inline constexpr char kModuleTag[] = "DRAW";
 constexpr int kSlotNoticeLine = 2024;
 
 constexpr int32_t kLineSpacing = 128;
+constexpr int kNoAccidentalsKey = 7;  // the key code without sharps or flats
 constexpr int32_t kFullStaffHeight = 512;
 constexpr int kFullSizePercent = 100;
 constexpr int32_t kMaxStaffY = 32767;
@@ -63,6 +64,16 @@ int StaffPercent(const Grid& grid, int staff);  // 100 for 0
 int32_t StaffY(const Grid& grid, int staff);
 int32_t StaffHeight(const Grid& grid, int staff);
 int32_t Scaled(const ScoreView* view, int32_t length);
+
+// A measure's cell values, or a new cell's when it has none.
+struct CellSigns {
+    int clef = 0;
+    int key = kNoAccidentalsKey;
+    int beats = 0;
+    int beatCode = 0;
+    uint8_t suppress = 0;
+};
+CellSigns SignsOf(const Grid& grid, int staff, int measure);
 
 int MeasureOfSlot(const Grid& grid, int slot);
 int LastSlot(const Grid& grid);  // the system's measure count

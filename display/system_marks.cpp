@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/draw/fonts.h"
+#include "core/draw/view_drawing.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/state.h"
@@ -19,6 +20,7 @@
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
 #include "shell/program_options.h"
+#include "staves/clef_key_placement.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql {
@@ -32,6 +34,8 @@ constexpr uint8_t kModeSystemStart = 1;
 constexpr uint8_t kModeInterval = 2;
 constexpr uint8_t kBasisNumber = 0;
 constexpr int32_t kNumberInset = 8;
+// Between a number's baseline and the top of the clef under it: a quarter space.
+constexpr int32_t kNumberClearance = kLineSpacing / 4;
 constexpr uint8_t kAlignCentred = 0;
 constexpr int kFullStaffLines = 5;
 
@@ -159,6 +163,23 @@ bool IsMeasureNumberDue(ScoreView* view, int slot) {
     return (basis == kBasisNumber ? record->number : slot) % interval == 0;
 }
 
+namespace {
+
+// At a system's start the number stands clear above the clef that opens the
+// staff (a treble clef rises above the top line, where the number would be).
+int32_t AboveStartClef(const Grid& grid, int staff, int32_t baseline) {
+    if ((SystemStaffFlags(grid, staff) & kSystemStaffNoClef) != 0) return baseline;
+    const int clefCode = SignsOf(grid, staff, grid.system->firstMeasure).clef;
+    const PlacedClef clef = PlaceClefAtSystemStart(grid.view, staff, 1, clefCode);
+    if (!clef.found || clef.at.glyph < kFirstGlyphCode || clef.at.glyph > kLastGlyphCode) return baseline;
+    const GlyphMetricEntry& entry = State().drawing.GlyphTable[clef.at.glyph - kFirstGlyphCode];
+    if (entry.inkFlag != kGlyphHasInk) return baseline;
+    const int32_t clefTop = clef.at.y - Scaled(grid.view, entry.outline[kOutlineInkTop]);
+    return std::min(baseline, clefTop - Scaled(grid.view, kNumberClearance));
+}
+
+}  // namespace
+
 void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
     Grid grid;
     if (!OpenGrid(view, &grid) || !view->ViewDC) return;
@@ -171,8 +192,8 @@ void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
     int top = 0;
     if (StaffType(grid, staff) > kFullStaffLines) StaffLineOffsets(view, staff, staff, &top, nullptr);
     const int32_t x = SlotLeftX(grid, slot) + settings.measureNumberOffsetX + kNumberInset;
-    const int32_t y = StaffY(grid, staff) - Scaled(view, settings.measureNumberOffsetY) -
-                      StaffHeight(grid, staff) + top;
+    int32_t y = StaffY(grid, staff) - Scaled(view, settings.measureNumberOffsetY) - StaffHeight(grid, staff) + top;
+    if (slot == 1) y = AboveStartClef(grid, staff, y);
     InkNumber(view, x, y, std::to_string(number), number);
     gfx::SetTextAlign(view->ViewDC, saved);
     gfx::SelectObject(view->ViewDC, previous);

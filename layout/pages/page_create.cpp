@@ -21,6 +21,7 @@
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "staves/staff_group_bits.h"
 
 namespace ql {
 
@@ -126,6 +127,19 @@ void GiveSecondStaffBassClef(ScoreDocument* document) {
                                                  static_cast<uint8_t>(ClefKind::Bass));
 }
 
+// A new score of exactly two staves is a grand staff: a brace joins them and so
+// do their barlines, from the system's left edge on.
+void JoinGrandStaff(ScoreDocument* document) {
+    if (document->header.staffCount != 2) return;
+    StaffRecord* upper = StaffRecordOf(document, 1);
+    StaffRecord* lower = StaffRecordOf(document, 2);
+    if (upper == nullptr || lower == nullptr) return;
+    for (GroupKind kind : {GroupKind::Brace, GroupKind::Barline}) {
+        SetJoinsStaffBelow(*upper, kind, true);
+        SetJoinsStaffAbove(*lower, kind, true);
+    }
+}
+
 // A page's last measure from its systems, and its system count.
 void SetRangeFromSystems(ScorePage* page) {
     page->systemCount = static_cast<uint16_t>(CountSystems(page));
@@ -163,6 +177,7 @@ int BuildInitialScoreLayout(ScoreView* view) {
     document->header.measureCount = static_cast<uint16_t>(std::min(perSystem * systems, MeasureLimit));
     if (!MakeStaves(view)) return 0;
     GiveSecondStaffBassClef(document);
+    JoinGrandStaff(document);
     ScorePage* page = document->firstPage;
     ScoreSystem* first = page->firstSystem.get();
     if (first == nullptr) return 0;

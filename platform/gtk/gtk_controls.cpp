@@ -4,7 +4,9 @@
 // nothing.
 #include "platform/gtk/gtk_controls.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/gtk/gtk_menus.h"
 #include "platform/ui/control_state.h"
@@ -18,6 +20,8 @@ namespace ql::gtk {
 namespace {
 
 constexpr char kShownKey[] = "ql-shown";
+constexpr char kNoneMemberKey[] = "ql-none-member";
+constexpr double kArrowInset = 2.0;
 constexpr double kPercent = 100.0;
 
 WindowHandle WindowOf(gpointer data) { return WindowHandle{GPOINTER_TO_UINT(data)}; }
@@ -71,6 +75,49 @@ std::string BufferText(GtkTextBuffer* buffer) {
 
 // --- Making ------------------------------------------------------------------
 
+bool IsRadio(WindowHandle w) {
+    uint32_t kind = ui::GetButtonKind(w);
+    return Is(w, ui::kButtonClass) && (kind == ui::kButtonRadio || kind == ui::kButtonAutoRadio);
+}
+
+// A radio button of the group `w` belongs to that already has its widget: the
+// nearest before it, back to the control that starts the group. Null when `w`
+// starts a group of its own.
+GtkWidget* EarlierRadioOfGroup(WindowHandle w) {
+    if (win::GetStyle(w) & win::kStyleGroup) return nullptr;
+    std::vector<WindowHandle> siblings = win::ChildWindows(win::GetParent(w));
+    auto at = std::find(siblings.begin(), siblings.end(), w);
+    while (at != siblings.begin()) {
+        WindowHandle earlier = *--at;
+        Peer* peer = PeerOf(earlier);
+        if (IsRadio(earlier) && peer && GTK_IS_RADIO_BUTTON(peer->outer)) return peer->outer;
+        if (win::GetStyle(earlier) & win::kStyleGroup) break;
+    }
+    return nullptr;
+}
+
+// GTK keeps one radio button of a group active; the model may have none checked
+// (before the dialog's procedure checks one). Each group therefore starts with a
+// hidden member that is active while no shown one is; every member holds it.
+void HoldNoneMember(GtkWidget* radio, GtkWidget* none) {
+    g_object_set_data_full(G_OBJECT(radio), kNoneMemberKey, g_object_ref(none), g_object_unref);
+}
+
+GtkWidget* NoneMemberOf(GtkWidget* radio) {
+    return static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(radio), kNoneMemberKey));
+}
+
+GtkWidget* MakeRadio(WindowHandle w, const std::string& label) {
+    GtkWidget* earlier = EarlierRadioOfGroup(w);
+    GtkWidget* none = earlier ? NoneMemberOf(earlier) : nullptr;
+    bool made = none == nullptr;
+    if (made) none = g_object_ref_sink(gtk_radio_button_new(nullptr));
+    GtkWidget* radio = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(none), label.c_str());
+    HoldNoneMember(radio, none);
+    if (made) g_object_unref(none);
+    return radio;
+}
+
 GtkWidget* MakeButton(WindowHandle w) {
     std::string label = GtkMnemonic(win::GetWindowText(w));
     switch (ui::GetButtonKind(w)) {
@@ -79,7 +126,7 @@ GtkWidget* MakeButton(WindowHandle w) {
             return gtk_check_button_new_with_mnemonic(label.c_str());
         case ui::kButtonRadio:
         case ui::kButtonAutoRadio:
-            return gtk_radio_button_new_with_mnemonic(nullptr, label.c_str());
+            return MakeRadio(w, label);
         case ui::kButtonGroupBox:
             return gtk_frame_new(win::GetWindowText(w).c_str());
         case ui::kButtonOwnerDraw:
@@ -98,17 +145,56 @@ GtkWidget* MakeStatic(WindowHandle w) {
     return label;
 }
 
-GtkWidget* MakeUpDown(WindowHandle w) {
-    bool horizontal = (win::GetStyle(w) & ui::kUpDownHorizontal) != 0;
-    GtkWidget* box = gtk_box_new(horizontal ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL, 0);
-    const char* icons[2] = {horizontal ? "pan-end-symbolic" : "pan-up-symbolic",
-                            horizontal ? "pan-start-symbolic" : "pan-down-symbolic"};
-    for (int i = 0; i < 2; ++i) {
-        GtkWidget* arrow = gtk_button_new_from_icon_name(icons[i], GTK_ICON_SIZE_MENU);
-        g_object_set_data(G_OBJECT(arrow), "ql-up", GINT_TO_POINTER(i == 0));
-        gtk_box_pack_start(GTK_BOX(box), arrow, TRUE, TRUE, 0);
+// The up-down's two arrows are drawn in its own rectangle (GTK's buttons would
+// not fit beside a one-line field): the first half steps up (or right), the
+// second down (or left).
+bool IsHorizontalUpDown(WindowHandle w) { return (win::GetStyle(w) & ui::kUpDownHorizontal) != 0; }
+
+gboolean DrawArrows(GtkWidget* area, cairo_t* cr, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    bool horizontal = IsHorizontalUpDown(w);
+    int width = gtk_widget_get_allocated_width(area);
+    int height = gtk_widget_get_allocated_height(area);
+    GtkStyleContext* style = gtk_widget_get_style_context(area);
+    for (int half = 0; half < 2; ++half) {
+        double x = horizontal ? half * width / 2.0 : 0;
+        double y = horizontal ? 0 : half * height / 2.0;
+        double cx = horizontal ? width / 2.0 : width;
+        double cy = horizontal ? height : height / 2.0;
+        gtk_render_background(style, cr, x, y, cx, cy);
+        gtk_render_frame(style, cr, x, y, cx, cy);
+        double size = std::max(1.0, std::min(cx, cy) - 2 * kArrowInset);
+        double angle = horizontal ? (half == 0 ? G_PI / 2 : 3 * G_PI / 2) : (half == 0 ? 0 : G_PI);
+        gtk_render_arrow(style, cr, angle, x + (cx - size) / 2, y + (cy - size) / 2, size);
     }
-    return box;
+    return TRUE;
+}
+
+// The half of the arrows at (x, y): true for the up (or right) arrow.
+bool IsUpHalf(GtkWidget* area, WindowHandle w, double x, double y) {
+    if (IsHorizontalUpDown(w)) return x < gtk_widget_get_allocated_width(area) / 2.0;
+    return y < gtk_widget_get_allocated_height(area) / 2.0;
+}
+
+gboolean OnArrowPressed(GtkWidget* area, GdkEventButton* event, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY || Syncing(w)) return FALSE;
+    ui::PressUpDownArrow(w, IsUpHalf(area, w, event->x, event->y));
+    return TRUE;
+}
+
+GtkWidget* MakeUpDown(WindowHandle) {
+    GtkWidget* area = gtk_drawing_area_new();
+    gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
+    gtk_style_context_add_class(gtk_widget_get_style_context(area), GTK_STYLE_CLASS_BUTTON);
+    return area;
+}
+
+// An edit is as wide as its rectangle, not GTK's least entry width.
+GtkWidget* MakeEdit() {
+    GtkWidget* entry = gtk_entry_new();
+    gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
+    return entry;
 }
 
 GtkWidget* MakeMultiLineEdit() {
@@ -128,7 +214,7 @@ GtkWidget* MakeList() {
 GtkWidget* MakeWidget(WindowHandle w) {
     if (Is(w, ui::kButtonClass)) return MakeButton(w);
     if (IsMultiLineEdit(w)) return MakeMultiLineEdit();
-    if (Is(w, ui::kEditClass)) return gtk_entry_new();
+    if (Is(w, ui::kEditClass)) return MakeEdit();
     if (Is(w, ui::kStaticClass)) return MakeStatic(w);
     if (Is(w, ui::kScrollBarClass))
         return gtk_scrollbar_new((win::GetStyle(w) & ui::kScrollBarVertical) ? GTK_ORIENTATION_VERTICAL
@@ -142,9 +228,38 @@ GtkWidget* MakeWidget(WindowHandle w) {
     return nullptr;
 }
 
+// GTK's theme gives controls padding and least sizes meant for its own layouts;
+// a dialog's controls must fit the rectangles their template gives them, so
+// their widgets are made compact (the indicators of check and radio buttons
+// keep their size).
+constexpr char kCompactControlsCss[] =
+    "button.ql-control, entry.ql-control, combobox.ql-control button, spinbutton.ql-control {"
+    " min-height: 0; min-width: 0; padding: 0 4px; margin: 0; }"
+    "combobox.ql-control box, combobox.ql-control cellview, combobox.ql-control entry {"
+    " min-height: 0; padding-top: 0; padding-bottom: 0; margin: 0; }"
+    "checkbutton.ql-control, radiobutton.ql-control { min-height: 0; padding: 0; margin: 0; }"
+    "frame.ql-control > label { padding: 0; margin: 0; }"
+    "scrollbar.ql-control, scrollbar.ql-control * { min-height: 0; min-width: 0; margin: 0; }"
+    "scrollbar.ql-control slider { min-height: 6px; min-width: 6px; }";
+
+void EnsureCompactControlsStyle() {
+    static bool installed = false;
+    GdkScreen* screen = gdk_screen_get_default();
+    if (installed || !screen) return;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, kCompactControlsCss, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+    installed = true;
+}
+
 GtkWidget* Make(WindowHandle w) {
     GtkWidget* widget = MakeWidget(w);
-    if (widget) gtk_widget_show_all(widget);
+    if (!widget) return nullptr;
+    EnsureCompactControlsStyle();
+    gtk_style_context_add_class(gtk_widget_get_style_context(widget), kControlStyleClass);
+    gtk_widget_show_all(widget);
     return widget;
 }
 
@@ -163,8 +278,10 @@ void SyncButton(GtkWidget* widget, WindowHandle w) {
         }
     }
     bool checked = ui::GetButtonCheck(w) == ui::CheckState::Checked;
-    if (GTK_IS_TOGGLE_BUTTON(widget) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) != checked)
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), checked);
+    if (!GTK_IS_TOGGLE_BUTTON(widget) || gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) == checked) return;
+    // A radio button is let go by making its group's hidden member active.
+    GtkWidget* none = GTK_IS_RADIO_BUTTON(widget) && !checked ? NoneMemberOf(widget) : nullptr;
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(none ? none : widget), none ? TRUE : checked);
 }
 
 void SyncEdit(GtkWidget* widget, WindowHandle w) {
@@ -287,9 +404,11 @@ void Sync(Peer& peer) {
 
 // --- The user's actions --------------------------------------------------------
 
-void OnClicked(GtkButton*, gpointer data) {
+void OnClicked(GtkButton* button, gpointer data) {
     WindowHandle w = WindowOf(data);
     if (Syncing(w)) return;
+    // A radio button let go because another of its group was chosen was not clicked.
+    if (GTK_IS_RADIO_BUTTON(button) && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button))) return;
     win::PostMessage(w, win::Message::LeftButtonUp, 0, 0);
 }
 
@@ -354,17 +473,6 @@ gboolean OnRangeChanged(GtkRange* range, GtkScrollType type, gdouble value, gpoi
     return TRUE;
 }
 
-void OnArrow(GtkButton* arrow, gpointer data) {
-    WindowHandle w = WindowOf(data);
-    if (!Syncing(w)) ui::PressUpDownArrow(w, GPOINTER_TO_INT(g_object_get_data(G_OBJECT(arrow), "ql-up")) != 0);
-}
-
-void ConnectArrows(GtkWidget* box, gpointer data) {
-    GList* arrows = gtk_container_get_children(GTK_CONTAINER(box));
-    for (GList* it = arrows; it; it = it->next) g_signal_connect(it->data, "clicked", G_CALLBACK(OnArrow), data);
-    g_list_free(arrows);
-}
-
 }  // namespace
 
 void ConnectControlEvents(Peer& peer) {
@@ -374,7 +482,10 @@ void ConnectControlEvents(Peer& peer) {
     if (GTK_IS_ENTRY(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnEdited), data);
     if (GTK_IS_COMBO_BOX(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnComboChanged), data);
     if (GTK_IS_RANGE(widget)) g_signal_connect(widget, "change-value", G_CALLBACK(OnRangeChanged), data);
-    if (win::HasClassName(peer.window, ui::kUpDownClass)) ConnectArrows(widget, data);
+    if (win::HasClassName(peer.window, ui::kUpDownClass)) {
+        g_signal_connect(widget, "draw", G_CALLBACK(DrawArrows), data);
+        g_signal_connect(widget, "button-press-event", G_CALLBACK(OnArrowPressed), data);
+    }
     if (GtkTextView* view = TextViewOf(widget))
         g_signal_connect(gtk_text_view_get_buffer(view), "changed", G_CALLBACK(OnBufferChanged), data);
     else if (GTK_IS_SCROLLED_WINDOW(widget)) {

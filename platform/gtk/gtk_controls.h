@@ -14,4 +14,7 @@ namespace ql::gtk {
 
 ControlPeers MakeControlPeers();
 
+// The style class of every control's widget (the compact style of dialogs).
+inline constexpr char kControlStyleClass[] = "ql-control";
+
 }  // namespace ql::gtk

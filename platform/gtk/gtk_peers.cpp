@@ -75,4 +75,15 @@ void BuildDrawn(Peer& peer, GtkWidget* parentLayout) {
     gtk_layout_put(GTK_LAYOUT(parentLayout), peer.outer, 0, 0);
 }
 
+void BuildMenuBarCompanion(Peer& peer, Peer& owner) {
+    peer.layout = MakeLayout();
+    peer.outer = peer.layout;
+    peer.area = MakeArea(peer.window);
+    gtk_layout_put(GTK_LAYOUT(peer.layout), peer.area, 0, 0);
+    gtk_widget_set_valign(peer.outer, GTK_ALIGN_CENTER);
+    gtk_box_pack_end(GTK_BOX(owner.menuRow), peer.outer, FALSE, FALSE, 0);
+    g_object_ref(peer.outer);
+    peer.inOwnerMenuRow = true;
+}
+
 }  // namespace ql::gtk

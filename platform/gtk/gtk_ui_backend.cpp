@@ -84,7 +84,28 @@ void OnPopupClosed(GtkMenuShell*, gpointer data) {
     win::CurrentBackend().Wake();
 }
 
+// The average character width is that of the 52 letters, rounded; the height is
+// the font's line height.
+constexpr char kAverageSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr int kSampleLetters = 52;
+
+ui::DialogBaseUnits MeasureControlFont() {
+    GtkWidget* label = gtk_label_new(nullptr);
+    g_object_ref_sink(label);
+    PangoLayout* layout = gtk_widget_create_pango_layout(label, kAverageSample);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    g_object_unref(layout);
+    g_object_unref(label);
+    return ui::DialogBaseUnits{(2 * width + kSampleLetters) / (2 * kSampleLetters), height};
+}
+
 }  // namespace
+
+ui::DialogBaseUnits GtkUiBackend::DialogFontUnits() {
+    if (fontUnits_.x <= 0 || fontUnits_.y <= 0) fontUnits_ = MeasureControlFont();
+    return fontUnits_;
+}
 
 int GtkUiBackend::ShowMessageBox(platform::WindowHandle owner, std::string_view text, std::string_view caption,
                                  uint32_t style) {

@@ -19,6 +19,11 @@ public:
     int32_t TrackPopupMenu(platform::MenuHandle popup, win::Point screen, platform::WindowHandle owner) override;
     void StatusTextChanged(platform::WindowHandle bar, int part, std::string_view text,
                            ui::StatusTextStyle style) override;
+    // Measured once from the font GTK draws the controls' labels with.
+    ui::DialogBaseUnits DialogFontUnits() override;
+
+private:
+    ui::DialogBaseUnits fontUnits_;
 };
 
 }  // namespace ql::gtk

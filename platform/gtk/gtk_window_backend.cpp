@@ -24,6 +24,29 @@ gboolean MarkTimedOut(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
+// The work area of the monitor that holds the window's top left corner (the
+// whole monitor when the display names none).
+GdkRectangle WorkAreaAt(win::Point point) {
+    GdkRectangle area{0, 0, 0, 0};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_monitor_at_point(display, point.x, point.y) : nullptr;
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return area;
+}
+
+// A top-level rectangle made no larger than the work area, its menu row above
+// it counted, and moved into it when made smaller; nothing when it fits.
+std::optional<win::Rect> FitToWorkArea(win::Rect rect, int menuHeight) {
+    GdkRectangle area = WorkAreaAt(win::Point{rect.left, rect.top});
+    if (area.width <= 0 || area.height <= menuHeight) return std::nullopt;
+    const int32_t width = std::min(rect.Width(), area.width);
+    const int32_t height = std::min(rect.Height(), area.height - menuHeight);
+    if (width == rect.Width() && height == rect.Height()) return std::nullopt;
+    const int32_t left = std::clamp(rect.left, area.x, area.x + area.width - width);
+    const int32_t top = std::clamp(rect.top, area.y, area.y + area.height - menuHeight - height);
+    return win::Rect{left, top, left + width, top + height};
+}
+
 bool HasOpenContexts(WindowHandle window) {
     const win::detail::WindowRecord* r = win::detail::FindWindow(window);
     return r && !r->contexts.empty();
@@ -174,6 +197,10 @@ void GtkWindowBackend::WindowChanged(WindowHandle window, win::WindowChange chan
     if (!peer) return;
     switch (change) {
         case WindowChange::Shown:
+            if (peer->kind == PeerKind::TopLevel) PlacePeer(*peer);
+            if (!FindPeer(window)) return;
+            ShowPeer(*peer, true);
+            break;
         case WindowChange::Hidden:
             ShowPeer(*peer, change == WindowChange::Shown);
             break;
@@ -215,13 +242,19 @@ void GtkWindowBackend::CreatePeer(WindowHandle window) {
     auto peer = std::make_unique<Peer>();
     peer->window = window;
     WindowHandle parent = win::GetParent(window);
-    if (!parent) {
+    Peer* ownerPeer = FindPeer(win::GetTopLevel(win::GetOwner(window)));
+    if (ownerPeer && ownerPeer->kind != PeerKind::TopLevel) ownerPeer = nullptr;
+    if (!parent && ownerPeer && (win::GetExtendedStyle(window) & win::kExStyleMenuBarCompanion)) {
+        // Shown in its owner's menu row, at the right end of the menu bar.
+        peer->kind = PeerKind::Drawn;
+        BuildMenuBarCompanion(*peer, *ownerPeer);
+        ConnectDrawnEvents(*peer);
+    } else if (!parent) {
         peer->kind = PeerKind::TopLevel;
         BuildTopLevel(*peer);
         ConnectTopLevelEvents(*peer);
         ConnectDrawnEvents(*peer);
-        if (Peer* owner = FindPeer(win::GetTopLevel(win::GetOwner(window))); owner && owner->kind == PeerKind::TopLevel)
-            gtk_window_set_transient_for(GTK_WINDOW(peer->outer), GTK_WINDOW(owner->outer));
+        if (ownerPeer) gtk_window_set_transient_for(GTK_WINDOW(peer->outer), GTK_WINDOW(ownerPeer->outer));
     } else {
         Peer* parentPeer = FindPeer(parent);
         if (!parentPeer || !parentPeer->layout) return;  // inside a control: not shown on its own
@@ -240,7 +273,7 @@ void GtkWindowBackend::CreatePeer(WindowHandle window) {
     Peer& made = *peer;
     peers_[window.bits] = std::move(peer);
     if (made.kind == PeerKind::TopLevel) RebuildMenuBar(made);  // its height counts in the placing
-    PlacePeer(made);
+    PlacePeer(made, false);  // fitted when shown: the window is still being made
     ShowPeer(made, (win::GetStyle(window) & win::kStyleVisible) != 0);
 }
 
@@ -250,17 +283,24 @@ void GtkWindowBackend::DestroyPeer(WindowHandle window) {
     std::unique_ptr<Peer> peer = std::move(found->second);
     peers_.erase(found);
     if (peer->outer) gtk_widget_destroy(peer->outer);
+    if (peer->inOwnerMenuRow) g_object_unref(peer->outer);
 }
 
-void GtkWindowBackend::PlacePeer(Peer& peer) {
+void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
     WindowHandle window = peer.window;
     win::Rect rect = RectInParentWindow(window);
     win::Rect client = win::GetClientRect(window);
     win::Point inset = ClientInset(window);
-    peer.syncing = true;
     if (peer.kind == PeerKind::TopLevel) {
         int menuHeight = 0;
         if (gtk_widget_get_visible(peer.menuRow)) gtk_widget_get_preferred_height(peer.menuRow, &menuHeight, nullptr);
+        // A window larger than the work area is fitted into it first (the window
+        // layer hears of its new rectangle, and this runs again).
+        if (std::optional<win::Rect> fitted = fit ? FitToWorkArea(rect, menuHeight) : std::nullopt) {
+            win::MoveWindow(window, *fitted, true);
+            return;
+        }
+        peer.syncing = true;
         gtk_window_move(GTK_WINDOW(peer.outer), rect.left, rect.top);
         gtk_window_resize(GTK_WINDOW(peer.outer), std::max(1, rect.Width()), std::max(1, rect.Height() + menuHeight));
         // A window the user cannot resize takes its size from its content.
@@ -270,6 +310,7 @@ void GtkWindowBackend::PlacePeer(Peer& peer) {
         gtk_widget_get_allocation(peer.layout, &now);
         peer.awaitingSize = now.width != rect.Width() || now.height != rect.Height();
     } else {
+        peer.syncing = true;
         GtkWidget* parentLayout = gtk_widget_get_parent(peer.outer);
         gtk_widget_set_size_request(peer.outer, std::max(0, rect.Width()), std::max(0, rect.Height()));
         if (GTK_IS_LAYOUT(parentLayout)) gtk_layout_move(GTK_LAYOUT(parentLayout), peer.outer, rect.left, rect.top);

@@ -48,6 +48,9 @@ struct Peer {
     // allocations are not the user's until one matches.
     bool awaitingSize = false;
     bool menuActive = false;  // the menu bar is being used (InitMenu was sent)
+    // Shown in its owner's menu row (kExStyleMenuBarCompanion): the peer holds a
+    // reference, since the owner's window may be destroyed first.
+    bool inOwnerMenuRow = false;
 };
 
 // Makes and refreshes the widgets of controls; installed by the user-interface
@@ -96,7 +99,8 @@ public:
 private:
     void CreatePeer(WindowHandle window);
     void DestroyPeer(WindowHandle window);
-    void PlacePeer(Peer& peer);
+    // `fit`: a top-level window larger than the work area is first made to fit it.
+    void PlacePeer(Peer& peer, bool fit = true);
     void ShowPeer(Peer& peer, bool show);
     void RaisePeer(Peer& peer);
     void RefreshTitle(WindowHandle topLevel);
@@ -116,6 +120,8 @@ GtkWindowBackend* CurrentGtkBackend();
 // gtk_events.cpp).
 void BuildTopLevel(Peer& peer);
 void BuildDrawn(Peer& peer, GtkWidget* parentLayout);
+// A drawn window held by its owner's menu row, before the child's buttons.
+void BuildMenuBarCompanion(Peer& peer, Peer& owner);
 void ConnectDrawnEvents(Peer& peer);
 void ConnectTopLevelEvents(Peer& peer);
 // The GDK key value of a layer key (0 for none): the inverse of the key events' map.

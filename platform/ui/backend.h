@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/sys/resources.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
 #include "platform/win/messages.h"
@@ -27,6 +28,10 @@ public:
     // The command chosen from the popup, 0 when dismissed.
     virtual int32_t TrackPopupMenu(platform::MenuHandle popup, win::Point screen, WindowHandle owner) = 0;
     virtual void StatusTextChanged(WindowHandle bar, int part, std::string_view text, StatusTextStyle style) = 0;
+    // The dialog font's average character width and its height in pixels, from
+    // which dialog units are converted (a dialog unit is a quarter of the width
+    // across and an eighth of the height down).
+    virtual DialogBaseUnits DialogFontUnits() = 0;
 };
 
 Backend& CurrentUiBackend();

@@ -17,18 +17,16 @@ namespace {
 using detail::DialogState;
 using detail::StateOf;
 
-// Pixels per 4 horizontal and per 8 vertical dialog units, for the layer's
-// dialog font.
-constexpr int32_t kBaseUnitX = 6;
-constexpr int32_t kBaseUnitY = 13;
 constexpr int32_t kDialogUnitsPerBaseX = 4;
 constexpr int32_t kDialogUnitsPerBaseY = 8;
 
+// Both edges are converted, so that controls that meet in dialog units meet in
+// pixels whatever the font.
 win::Rect ToPixels(int32_t x, int32_t y, int32_t cx, int32_t cy) {
-    int32_t left = x * kBaseUnitX / kDialogUnitsPerBaseX;
-    int32_t top = y * kBaseUnitY / kDialogUnitsPerBaseY;
-    return win::Rect{left, top, left + cx * kBaseUnitX / kDialogUnitsPerBaseX,
-                     top + cy * kBaseUnitY / kDialogUnitsPerBaseY};
+    const DialogBaseUnits units = GetDialogBaseUnits();
+    auto across = [&](int32_t v) { return v * units.x / kDialogUnitsPerBaseX; };
+    auto down = [&](int32_t v) { return v * units.y / kDialogUnitsPerBaseY; };
+    return win::Rect{across(x), down(y), across(x + cx), down(y + cy)};
 }
 
 win::Rect ToPixels(const DialogUnitRect& r) { return ToPixels(r.x, r.y, r.cx, r.cy); }
@@ -156,6 +154,6 @@ win::Rect MapDialogRect(WindowHandle, win::Rect dialogUnits) {
     return ToPixels(dialogUnits.left, dialogUnits.top, dialogUnits.Width(), dialogUnits.Height());
 }
 
-DialogBaseUnits GetDialogBaseUnits() { return DialogBaseUnits{kBaseUnitX, kBaseUnitY}; }
+DialogBaseUnits GetDialogBaseUnits() { return CurrentUiBackend().DialogFontUnits(); }
 
 }  // namespace ql::ui

@@ -19,6 +19,11 @@ public:
     void ModalDialogEnded(const sys::ResourceId& templateId, intptr_t result) override;
     int32_t TrackPopupMenu(platform::MenuHandle popup, win::Point screen, WindowHandle owner) override;
     void StatusTextChanged(WindowHandle bar, int part, std::string_view text, StatusTextStyle style) override;
+    // The fixed units of the layer's own dialog font: the same pixels on every machine.
+    DialogBaseUnits DialogFontUnits() override { return DialogBaseUnits{kHeadlessUnitX, kHeadlessUnitY}; }
+
+    static constexpr int32_t kHeadlessUnitX = 6;
+    static constexpr int32_t kHeadlessUnitY = 13;
 
     std::map<sys::ResourceId, headless::DialogScript> scripts;
     std::deque<int> boxAnswers;

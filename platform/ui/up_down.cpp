@@ -1,6 +1,10 @@
 // Up-down controls and progress bars: ranges and positions.
 // An up-down's range may run either way; "up" always moves toward `upper`.
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
 
 #include "platform/ui/control_state.h"
 #include "platform/win/message_loop.h"
@@ -23,6 +27,20 @@ void WriteBuddy(WindowHandle upDown, const UpDownState& s) {
     if ((win::GetStyle(upDown) & kUpDownSetBuddyInt) == 0 || !win::IsWindow(s.buddy)) return;
     WindowHandle parent = win::GetParent(s.buddy);
     SetItemText(parent, win::GetWindowId(s.buddy), detail::FormatUpDownNumber(s.position, s.base));
+}
+
+// A bound up-down steps from the number its buddy shows (the user may have typed
+// it); a buddy that shows no number leaves the position as it is.
+void ReadBuddy(WindowHandle upDown, UpDownState& s) {
+    if ((win::GetStyle(upDown) & kUpDownSetBuddyInt) == 0 || !win::IsWindow(s.buddy)) return;
+    std::string text = win::GetWindowText(s.buddy);
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(begin, &end, s.base);
+    while (end && *end == ' ') ++end;
+    if (end == begin || (end && *end != '\0') || errno == ERANGE) return;
+    s.position = ClampToRange(s, static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX)));
 }
 
 // The position after one press of an arrow: one step toward `upper` (up) or
@@ -93,6 +111,7 @@ bool PressUpDownArrow(WindowHandle upDown, bool up) {
     auto* s = StateOf<UpDownState>(upDown);
     if (!s) return false;
     uint32_t style = win::GetStyle(upDown);
+    ReadBuddy(upDown, *s);
     s->position = Stepped(*s, up, (style & kUpDownWrap) != 0);
     int32_t position = s->position;
     WriteBuddy(upDown, *s);

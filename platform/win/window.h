@@ -47,6 +47,10 @@ constexpr uint32_t kExStyleTopMost = 0x00000008;
 constexpr uint32_t kExStyleAcceptFiles = 0x00000010;
 constexpr uint32_t kExStyleToolWindow = 0x00000080;
 constexpr uint32_t kExStyleClientEdge = 0x00000200;
+// A bare popup that stands at the right end of its owner's menu bar: a backend
+// whose menu bar is a widget of its own shows it inside that bar, in its place
+// (only its size counts there); elsewhere it is an ordinary popup.
+constexpr uint32_t kExStyleMenuBarCompanion = 0x00010000;
 
 // A rectangle whose left is kDefaultPosition is placed and sized by the layer
 // (kDefaultWindowRect).

@@ -63,6 +63,7 @@ WindowHandle CreateReadoutWindow() {
     win::WindowParams params;
     params.className = kReadoutClassName;
     params.style = win::kStylePopup;
+    params.extendedStyle = win::kExStyleMenuBarCompanion;
     params.owner = Frame().window;
     params.rect = {0, 0, kReadoutWidth, 1};
     Frame().readout = win::CreateWindow(params);

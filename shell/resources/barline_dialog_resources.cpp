@@ -14,7 +14,7 @@ using dialog_grid::DialogGrid;
 using dialog_grid::kMargin;
 using dialog_grid::kSpinWidth;
 
-constexpr int16_t kColumnWidth = 90;
+constexpr int16_t kColumnWidth = 115;
 constexpr dialog_grid::GridSizes kSizes{kColumnWidth, 32, 50};
 constexpr uint32_t kVisible = win::kStyleVisible;
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
@@ -94,7 +94,7 @@ ui::DialogTemplate TimeSignatureTemplate() {
     b.Label("", 1, 1, kNoteValue);
     b.Add(ui::kUpDownClass, kNoteSpin, "", 1, 2, kSpinWidth, kVisible);
     b.Check(kCommonCut, "Use Common/Cut Signature", 0, 3);
-    b.Radio(kToFirstChange, "Up to first time signature change", 0, 4, true);
+    b.Radio(kToFirstChange, "Up to first time signature change", 0, 4, true, 2);
     b.Radio(kThisMeasure, "This measure only", 0, 5);
     b.Radio(kToEnd, "To end of piece", 0, 6);
     b.Radio(kMeasurePlus, "This measure plus:", 0, 7);

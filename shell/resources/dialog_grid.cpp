@@ -40,18 +40,34 @@ void DialogGrid::Add(const char* cls, int32_t id, const char* text, int column, 
     AddAt(cls, id, text, X(column), row, width, style);
 }
 
-void DialogGrid::Label(const char* text, int column, int row, int32_t id) {
-    Add(ui::kStaticClass, id, text, column, row, sizes_.columnWidth - kMargin, kVisible);
+int16_t DialogGrid::CellsWidth(int span) const {
+    return static_cast<int16_t>(span * sizes_.columnWidth - kMargin);
 }
 
-void DialogGrid::Radio(int32_t id, const char* text, int column, int row, bool first) {
-    Add(ui::kButtonClass, id, text, column, row, sizes_.columnWidth - kMargin,
+void DialogGrid::Label(const char* text, int column, int row, int32_t id, int span) {
+    Add(ui::kStaticClass, id, text, column, row, CellsWidth(span), kVisible);
+}
+
+void DialogGrid::Radio(int32_t id, const char* text, int column, int row, bool first, int span) {
+    Add(ui::kButtonClass, id, text, column, row, CellsWidth(span),
         kTab | ui::kButtonAutoRadio | (first ? win::kStyleGroup : 0));
 }
 
-void DialogGrid::Check(int32_t id, const char* text, int column, int row) {
-    Add(ui::kButtonClass, id, text, column, row, sizes_.columnWidth - kMargin,
-        kTab | ui::kButtonAutoCheckBox);
+void DialogGrid::Check(int32_t id, const char* text, int column, int row, int span) {
+    Add(ui::kButtonClass, id, text, column, row, CellsWidth(span), kTab | ui::kButtonAutoCheckBox);
+}
+
+int16_t DialogGrid::BeforeEditWidth() const {
+    return static_cast<int16_t>(CellsWidth(1) - sizes_.numberWidth - kEditGap);
+}
+
+void DialogGrid::RadioBeforeEdit(int32_t id, const char* text, int column, int row, bool first) {
+    Add(ui::kButtonClass, id, text, column, row, BeforeEditWidth(),
+        kTab | ui::kButtonAutoRadio | (first ? win::kStyleGroup : 0));
+}
+
+void DialogGrid::LabelBeforeEdit(const char* text, int column, int row) {
+    Add(ui::kStaticClass, ui::kUnusedControlId, text, column, row, BeforeEditWidth(), kVisible);
 }
 
 void DialogGrid::Edit(int32_t id, int column, int row, uint32_t extra) {
@@ -67,6 +83,11 @@ void DialogGrid::SpinEdit(int32_t spinId, int column, int row) {
     Edit(spinId + 1, column, row);
     AddAt(ui::kUpDownClass, spinId, "", static_cast<int16_t>(X(column) + sizes_.numberWidth), row,
           kSpinWidth, kVisible | ui::kUpDownSetBuddyInt | ui::kUpDownArrowKeys);
+}
+
+void DialogGrid::BoundSpinEdit(int32_t spinId, int column, int row) {
+    SpinEdit(spinId, column, row);
+    dialog.controls.back().style |= ui::kUpDownAutoBuddy;
 }
 
 void DialogGrid::Buttons(int column, int row, const char* ok, const char* cancel) {

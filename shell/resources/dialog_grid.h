@@ -16,6 +16,7 @@ inline constexpr int16_t kMargin = 7;
 inline constexpr int16_t kRowHeight = 14;
 inline constexpr int16_t kControlHeight = 12;
 inline constexpr int16_t kSpinWidth = 10;
+inline constexpr int16_t kEditGap = 2;  // between a text and the edit after it
 
 // What differs between the dialogs' grids.
 struct GridSizes {
@@ -37,23 +38,34 @@ class DialogGrid {
     void Add(const char* cls, int32_t id, const char* text, int column, int row, int16_t width,
              uint32_t style);
 
-    // Static text, radio (first of its group with `first`) and check box, a cell wide.
-    void Label(const char* text, int column, int row, int32_t id = ui::kUnusedControlId);
-    void Radio(int32_t id, const char* text, int column, int row, bool first = false);
-    void Check(int32_t id, const char* text, int column, int row);
+    // Static text, radio (first of its group with `first`) and check box, `span`
+    // cells wide (a text longer than a cell takes the cells to its right).
+    void Label(const char* text, int column, int row, int32_t id = ui::kUnusedControlId, int span = 1);
+    void Radio(int32_t id, const char* text, int column, int row, bool first = false, int span = 1);
+    void Check(int32_t id, const char* text, int column, int row, int span = 1);
+    // A radio and a label that leave the right end of their cell to a RightEdit.
+    void RadioBeforeEdit(int32_t id, const char* text, int column, int row, bool first = false);
+    void LabelBeforeEdit(const char* text, int column, int row);
     // A number edit at the left of the cell, and one at its right.
     void Edit(int32_t id, int column, int row, uint32_t extra = 0);
     void RightEdit(int32_t id, int column, int row);
     // An up-down (spinId) after its edit (spinId + 1), which it writes, at the cell's left.
     void SpinEdit(int32_t spinId, int column, int row);
+    // The same, bound to its edit: the arrows step the number in the edit (for
+    // dialogs whose procedure leaves the stepping to the up-down).
+    void BoundSpinEdit(int32_t spinId, int column, int row);
     // The default OK button with Cancel under it.
     void Buttons(int column, int row, const char* ok = "&OK", const char* cancel = "&Cancel");
 
     const GridSizes& Sizes() const { return sizes_; }
+    // The width of `span` cells, less the margin before the next cell.
+    int16_t CellsWidth(int span) const;
 
     ui::DialogTemplate dialog;
 
   private:
+    int16_t BeforeEditWidth() const;
+
     GridSizes sizes_;
 };
 

@@ -15,7 +15,7 @@ namespace {
 using dialog_grid::DialogGrid;
 using dialog_grid::kMargin;
 
-constexpr int16_t kColumnWidth = 100;
+constexpr int16_t kColumnWidth = 135;
 constexpr dialog_grid::GridSizes kSizes{kColumnWidth, 32, 50};
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
 constexpr int kQualityCount = 16;
@@ -51,13 +51,13 @@ ui::DialogTemplate DynamicTemplate() {
 
 ui::DialogTemplate PedalTemplate() {
     using namespace pedal_dialog;
-    DialogGrid b("Pedal Controller", 3, 4, kSizes);
+    DialogGrid b("Pedal Controller", 3, 5, kSizes);
     b.Check(kEnable, "Enable MIDI", 0, 0);
     b.Label("MIDI value:", 0, 1);
     b.SpinEdit(kValueSpin, 1, 1);
-    b.Label("Set this Pedal mark to MIDI footswitch #:", 0, 2);
-    b.SpinEdit(kControllerSpin, 1, 2);
-    Button(b, kOutput, "Set Output Destination...", 0, 3);
+    b.Label("Set this Pedal mark to MIDI footswitch #:", 0, 2, ui::kUnusedControlId, 2);
+    b.SpinEdit(kControllerSpin, 1, 3);
+    Button(b, kOutput, "Set Output Destination...", 0, 4);
     b.Buttons(2, 0);
     return b.dialog;
 }

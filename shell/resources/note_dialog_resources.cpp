@@ -101,7 +101,7 @@ ui::DialogTemplate AccidentalInterpretationTemplate() {
 // Dialog 827: six check boxes on the left, four numbers with their scroll bars and
 // ranges on the right, the duration name above, the buttons below.
 namespace nsd = note_settings_dialog;
-constexpr int16_t kSettingsWidth = 250;
+constexpr int16_t kSettingsWidth = 262;
 constexpr int16_t kSettingsHeight = 150;
 constexpr int16_t kCheckWidth = 80;
 constexpr int16_t kNumberLeft = 96;

@@ -10,7 +10,7 @@
 namespace ql {
 namespace {
 
-constexpr dialog_grid::GridSizes kSizes{90, 28, 50};
+constexpr dialog_grid::GridSizes kSizes{110, 28, 50};
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
 
 // A count with its up-down, and OK, Cancel and Help beside it.
@@ -42,7 +42,7 @@ ui::DialogTemplate MeasureNumbersTemplate() {
     g.Label("Vertical offset", 1, 4);
     g.Edit(m::kVerticalOffset, 1, 5);
     g.Check(m::kShowChanges, "Show numbering changes", 0, 6);
-    g.Check(m::kSavePreferences, "Save preferences after closing dialog", 0, 7);
+    g.Check(m::kSavePreferences, "Save preferences after closing dialog", 0, 7, 2);
     g.Buttons(2, 0);
     g.Add(ui::kButtonClass, kHelpButtonId, "", 2, 3, kSizes.buttonWidth,
           kTab | ui::kButtonOwnerDraw);

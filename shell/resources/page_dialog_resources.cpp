@@ -50,7 +50,7 @@ ui::DialogTemplate SetPageNumberTemplate() {
     DialogGrid g("Set Page Number", 3, 5, kSizes);
     g.Label("New page number:", 0, 0);
     g.Edit(kNumber, 1, 0);
-    g.Radio(kToNextSetting, "up to next page number setting", 0, 1, true);
+    g.Radio(kToNextSetting, "up to next page number setting", 0, 1, true, 2);
     g.Radio(kToEnd, "to end of piece", 0, 2);
     g.Radio(kToNumber, "up to page number:", 0, 3);
     g.Edit(kToNumberEdit, 1, 3);
@@ -71,7 +71,7 @@ ui::DialogTemplate GoToTemplate(const char* caption, int32_t spin, int32_t range
 
 ui::DialogTemplate FindTemplate() {
     using namespace find_dialog;
-    DialogGrid g("Find Measure and/or Page", 4, 4, kSizes);
+    DialogGrid g("Find Measure and/or Page", 4, 5, kSizes);
     g.Label("Find", 0, 0);
     g.Check(kMeasureBox, "Measure", 0, 1);
     g.SpinEdit(kMeasureSpin, 1, 1);
@@ -82,7 +82,7 @@ ui::DialogTemplate FindTemplate() {
     g.Label("(1 - 999)", 2, 3, kPageRange);
     g.Buttons(3, 0);
     LogoButton(g, 3, 3);
-    g.Label("Tip:  Use the F3 key to continue searching for the desired page or measure.", 0, 4);
+    g.Label("Tip:  Use the F3 key to continue searching for the desired page or measure.", 0, 4, ui::kUnusedControlId, 4);
     return g.dialog;
 }
 

@@ -21,6 +21,11 @@ void Button(DialogGrid& g, int32_t id, const char* text, int column, int row) {
     g.Add(ui::kButtonClass, id, text, column, row, kSizes.buttonWidth, kTab);
 }
 
+// A push button as wide as its cell, for a longer text.
+void WideButton(DialogGrid& g, int32_t id, const char* text, int column, int row) {
+    g.Add(ui::kButtonClass, id, text, column, row, g.CellsWidth(1), kTab);
+}
+
 void LogoButton(DialogGrid& g, int column, int row) {
     g.Add(ui::kButtonClass, kHelpButtonId, "", column, row, kSizes.buttonWidth, kTab | ui::kButtonOwnerDraw);
 }
@@ -29,13 +34,13 @@ ui::DialogTemplate PageLayoutTemplate() {
     using namespace page_layout_dialog;
     DialogGrid g("Page Layout and Formatting", 4, 10, kSizes);
     g.Check(kSystemSeparationBox, "System separation", 0, 0);
-    g.SpinEdit(kSystemSeparationSpin, 1, 0);
+    g.BoundSpinEdit(kSystemSeparationSpin, 1, 0);
     g.Check(kSystemsBox, "Systems per page", 0, 1);
-    g.SpinEdit(kSystemsSpin, 1, 1);
+    g.BoundSpinEdit(kSystemsSpin, 1, 1);
     g.Check(kMeasuresBox, "Measures per system", 0, 2);
-    g.SpinEdit(kMeasuresSpin, 1, 2);
+    g.BoundSpinEdit(kMeasuresSpin, 1, 2);
     g.Check(kStaffSeparationBox, "Staff separation", 0, 3);
-    g.SpinEdit(kStaffSeparationSpin, 1, 3);
+    g.BoundSpinEdit(kStaffSeparationSpin, 1, 3);
     g.Radio(kThisPageOnly, "This page only", 0, 5, true);
     g.Radio(kToEnd, "To end of manuscript", 0, 6);
     g.Check(kSetDefault, "Set default for new pages", 1, 5);
@@ -44,7 +49,7 @@ ui::DialogTemplate PageLayoutTemplate() {
     g.Radio(kFitToMargins, "Fit to margins", 2, 0, true);
     g.Radio(kUsePage, "Use page", 2, 1);
     g.Edit(kTemplatePage, 2, 2);
-    Button(g, kSetPageNumber, "Set Page Number...", 2, 5);
+    WideButton(g, kSetPageNumber, "Set Page Number...", 2, 5);
     g.Buttons(3, 0);
     Button(g, kReset, "Reset", 3, 3);
     LogoButton(g, 3, 9);
@@ -57,14 +62,14 @@ ui::DialogTemplate StaffSizeTemplate() {
         "Size 00      ",      "Size 0       ",      "Size 1      Giant",    "Size 2      English",
         "Size 3      Regular", "Size 4      Peter",  "Size 5      Band",     "Size 6      Choral",
         "Size 7      Cadenza", "Size 8      Pearl"};
-    DialogGrid g("Staff Size", 3, 12, kSizes);
+    DialogGrid g("Staff Size", 3, 13, kSizes);
     for (int n = 0; n < 10; ++n) g.Radio(kFirstSize + n, kSizeTexts[n], 0, n, n == 0);
     g.Radio(kUserSize, "User specified:", 0, 10);
     g.Edit(kPerInch, 1, 9);
     g.Label("Degrees per inch", 1, 8);
     g.Edit(kPerCentimetre, 1, 11);
     g.Label("Degrees per centimeter", 1, 10);
-    g.Check(kSavePreferences, "Save preferences after closing dialog", 1, 0);
+    g.Check(kSavePreferences, "Save preferences after closing dialog", 0, 12, 2);
     g.Buttons(2, 0);
     Button(g, kReset, "Reset", 2, 3);
     LogoButton(g, 2, 11);
@@ -80,15 +85,17 @@ ui::DialogTemplate PageSetupTemplate() {
     g.Radio(kUserPaper, "User specified:", 0, 6);
     g.Edit(kUserWidth, 0, 7);
     g.RightEdit(kUserHeight, 0, 7);
-    g.SpinEdit(kUnitsSpin - 1, 0, 8);  // the units up-down; its buddy edit is unused
-    g.Label("Inches", 1, 8, kUnitsLabel);
+    // The units up-down steps through the units named beside it; it has no field.
+    g.AddAt(ui::kUpDownClass, kUnitsSpin, "", g.X(0), 8, dialog_grid::kSpinWidth, win::kStyleVisible);
+    g.AddAt(ui::kStaticClass, kUnitsLabel, "Inches", static_cast<int16_t>(g.X(0) + 2 * dialog_grid::kSpinWidth), 8,
+            kSizes.buttonWidth, win::kStyleVisible);
     g.Radio(kPortrait, "Portrait", 1, 0, true);
     g.Radio(kLandscape, "Landscape", 1, 1);
     g.Radio(kSingleSide, "Single side", 1, 3, true);
     g.Radio(kDoubleSide, "Double side", 1, 4);
     g.Radio(kStartLeft, "Start left", 2, 3, true);
     g.Radio(kStartRight, "Start right", 2, 4);
-    g.Check(kSavePreferences, "Save preferences after closing dialog", 1, 6);
+    g.Check(kSavePreferences, "Save preferences after closing dialog", 1, 6, 2);
     Button(g, kMargins, "Margins...", 2, 0);
     Button(g, kStaffSize, "Staff size...", 2, 1);
     g.Buttons(3, 0);
@@ -143,10 +150,10 @@ ui::DialogTemplate MusicMetricsTemplate() {
         g.Edit(field.id, column + 1, i % kRows);
         ++i;
     }
-    g.Label("*Reformat required to effect changes", 2, kRows);
-    g.Check(kSavePreferences, "Save preferences upon closing dialog", 0, kRows + 1);
+    g.Label("*Reformat required to effect changes", 2, kRows, ui::kUnusedControlId, 2);
+    g.Check(kSavePreferences, "Save preferences upon closing dialog", 0, kRows + 1, 2);
     g.Buttons(4, 0);
-    Button(g, kDefaults, "Reset to QL Defaults", 4, 3);
+    WideButton(g, kDefaults, "Reset to QL Defaults", 4, 3);
     Button(g, kReset, "Reset", 4, 4);
     LogoButton(g, 4, kRows);
     return g.dialog;
@@ -156,15 +163,15 @@ ui::DialogTemplate NewManuscriptTemplate() {
     using namespace new_manuscript_dialog;
     DialogGrid g("New Manuscript", 3, 7, kSizes);
     g.Label("Staves per staff system", 0, 0);
-    g.SpinEdit(kStavesSpin, 1, 0);
+    g.BoundSpinEdit(kStavesSpin, 1, 0);
     g.Label("Staff systems per page", 0, 1);
-    g.SpinEdit(kSystemsSpin, 1, 1);
+    g.BoundSpinEdit(kSystemsSpin, 1, 1);
     g.Label("Measures per line", 0, 2);
-    g.SpinEdit(kMeasuresSpin, 1, 2);
+    g.BoundSpinEdit(kMeasuresSpin, 1, 2);
     g.Label("Staff separation", 0, 3);
-    g.SpinEdit(kStaffSeparationSpin, 1, 3);
+    g.BoundSpinEdit(kStaffSeparationSpin, 1, 3);
     g.Label("System separation", 0, 4);
-    g.SpinEdit(kSystemSeparationSpin, 1, 4);
+    g.BoundSpinEdit(kSystemSeparationSpin, 1, 4);
     g.Check(kSavePreferences, "Save preferences", 0, 5);
     g.Buttons(2, 0);
     Button(g, kUseTemplate, "Use Template", 2, 3);
@@ -175,7 +182,7 @@ ui::DialogTemplate NewManuscriptTemplate() {
 ui::DialogTemplate NonPrintingTemplate() {
     using namespace non_printing_dialog;
     DialogGrid g("Non-printing Area", 3, 4, kSizes);
-    g.Check(kOverride, "Overide defaults with these amounts", 0, 0);
+    g.Check(kOverride, "Overide defaults with these amounts", 0, 0, 2);
     g.Label("Horizontal", 0, 1);
     g.SpinEdit(kHorizontalSpin, 1, 1);
     g.Label("Vertical", 0, 2);

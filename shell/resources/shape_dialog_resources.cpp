@@ -12,7 +12,7 @@ namespace {
 using dialog_grid::DialogGrid;
 using namespace shape_dialog;
 
-constexpr dialog_grid::GridSizes kSizes{90, 32, 50};
+constexpr dialog_grid::GridSizes kSizes{100, 32, 50};
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
 constexpr const char* kWidthTexts[] = {"1/16th space", "1/8th space", "1/4th space", "1/2   space"};
 

@@ -15,7 +15,7 @@ namespace {
 using dialog_grid::DialogGrid;
 using dialog_grid::kMargin;
 
-constexpr int16_t kColumnWidth = 100;
+constexpr int16_t kColumnWidth = 135;
 constexpr int16_t kKeyButtonWidth = 20;
 constexpr int16_t kNumberWidth = 32;
 constexpr int16_t kButtonWidth = 50;
@@ -41,9 +41,9 @@ ui::DialogTemplate KeySelectionTemplate() {
     b.Radio(kUpToFirstChange, "Up to first key change", 1, 5, true);
     b.Radio(kThisMeasureOnly, "This measure only", 1, 6);
     b.Radio(kToEndOfPiece, "To end of piece", 1, 7);
-    b.Radio(kThroughMeasure, "Through measure:", 1, 8);
+    b.RadioBeforeEdit(kThroughMeasure, "Through measure:", 1, 8);
     b.RightEdit(kThroughNumber, 1, 8);
-    b.Radio(kMeasurePlus, "This measure plus:", 1, 9);
+    b.RadioBeforeEdit(kMeasurePlus, "This measure plus:", 1, 9);
     b.RightEdit(kPlusCount, 1, 9);
     b.Check(kTranspose, "Transpose", 2, 2);
     b.Radio(kUp, "Up", 2, 3, true);

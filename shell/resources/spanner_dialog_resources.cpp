@@ -22,7 +22,7 @@ ui::DialogTemplate RepeatEndingTemplate() {
     b.Edit(kFromMeasure, 1, 0);
     b.Label("Through: ", 0, 1);
     b.Edit(kThroughMeasure, 1, 1);
-    b.Label("Place up to 4 repeat numbers from left to right", 0, 2, kPlacementNote);
+    b.Label("Place up to 4 repeat numbers from left to right", 0, 2, kPlacementNote, 3);
     for (int i = 0; i < 4; ++i) {
         b.Label(kPassTexts[i], i, 3);
         b.Edit(kFirstPass + i, i, 4);

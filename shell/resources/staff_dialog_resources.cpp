@@ -16,7 +16,7 @@ namespace {
 
 using dialog_grid::DialogGrid;
 
-constexpr dialog_grid::GridSizes kSizes{90, 28, 60};
+constexpr dialog_grid::GridSizes kSizes{110, 28, 60};
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
 
 // A push button a button wide.
@@ -123,7 +123,7 @@ ui::DialogTemplate StaffTransposeTemplate() {
         g.Radio(kDirectionNone + i, kDirections[i], 1, 1 + i, i == 0);
     g.Radio(kQualityPlain, "Major", 1, 5, true);
     g.Radio(kQualityLowered, "Minor", 1, 6);
-    g.Label("Octaves", 1, 7);
+    g.LabelBeforeEdit("Octaves", 1, 7);
     g.RightEdit(kOctaves, 1, 7);
     g.Radio(kForPlayback, "Transpose MIDI playback", 2, 1, true);
     g.Radio(kForParts, "Transpose part extraction", 2, 2);

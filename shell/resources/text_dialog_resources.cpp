@@ -27,8 +27,9 @@ ui::DialogTemplate TextEntryTemplate() {
     DialogGrid b("", 1, 1, kSizes);
     b.dialog.style = ui::kDialogModalFrame;
     b.Add(ui::kEditClass, kEntryEdit, "", 0, 0, kColumnWidth, kTab | ui::kEditAutoHorizontalScroll);
-    b.AddAt(ui::kButtonClass, ui::kIdOk, "OK", kColumnWidth, 0, kButtonWidth,
-            kTab | ui::kButtonDefaultPush);
+    b.AddAt(ui::kButtonClass, ui::kIdOk, "OK", static_cast<int16_t>(2 * dialog_grid::kMargin + kColumnWidth), 0,
+            kButtonWidth, kTab | ui::kButtonDefaultPush);
+    b.dialog.rect.cx = static_cast<int16_t>(3 * dialog_grid::kMargin + kColumnWidth + kButtonWidth);
     return b.dialog;
 }
 

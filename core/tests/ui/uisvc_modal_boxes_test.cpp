@@ -81,6 +81,7 @@ class BoxProbeBackend final : public ui::Backend {
     }
     void StatusTextChanged(platform::WindowHandle, int, std::string_view,
                            ui::StatusTextStyle) override {}
+    ui::DialogBaseUnits DialogFontUnits() override { return ui::DialogBaseUnits{6, 13}; }
     platform::WindowHandle owner_;
 
   private:

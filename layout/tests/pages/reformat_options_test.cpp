@@ -15,6 +15,7 @@
 #include "layout/tests/pages/page_format_fixture.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/headless.h"
+#include "staves/staff_group_bits.h"
 
 namespace ql::testing_layout {
 namespace {
@@ -194,6 +195,28 @@ TEST_F(ReformatOptionsTest, NewThreeStaffScoreKeepsTheDefaultClef) {
     NewScore(3, 4, 4);
     EXPECT_EQ(ClefOf(doc_, 2, 1), ClefOf(doc_, 1, 1));
     EXPECT_EQ(ClefOf(doc_, 3, 1), ClefOf(doc_, 1, 1));
+}
+
+// A new two-staff score is a grand staff: a brace and the barlines join its staves
+// (so the system's left barline runs across both); three staves stay apart.
+TEST_F(ReformatOptionsTest, NewTwoStaffScoreIsJoinedByABraceAndItsBarlines) {
+    NewScore(2, 4, 4);
+    const StaffRecord* upper = StaffRecordOf(doc_, 1);
+    const StaffRecord* lower = StaffRecordOf(doc_, 2);
+    ASSERT_NE(upper, nullptr);
+    ASSERT_NE(lower, nullptr);
+    for (GroupKind kind : {GroupKind::Brace, GroupKind::Barline}) {
+        EXPECT_TRUE(JoinsStaffBelow(*upper, kind));
+        EXPECT_TRUE(JoinsStaffAbove(*lower, kind));
+        EXPECT_FALSE(JoinsStaffAbove(*upper, kind));
+        EXPECT_FALSE(JoinsStaffBelow(*lower, kind));
+    }
+}
+
+TEST_F(ReformatOptionsTest, NewThreeStaffScoreHasNoBrace) {
+    NewScore(3, 4, 4);
+    for (int staff = 1; staff <= 3; ++staff)
+        EXPECT_FALSE(JoinsStaffBelow(*StaffRecordOf(doc_, staff), GroupKind::Brace)) << "staff " << staff;
 }
 
 // After an appended page leaves the page pool close to full, the user is warned
