@@ -18,6 +18,7 @@
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/units.h"
@@ -310,6 +311,8 @@ void DestroyDocument(ScoreDocument* document) {
     DocumentGlobals& globals = State().documents;
     if (globals.CurrentDocument == document) globals.CurrentDocument = nullptr;
     if (CurrentPoolSet() == PoolSet(document->pools)) SetCurrentPoolSet(PoolSet{});
+    if (SelectionState* selection = globals.Selection; selection != nullptr && selection->prototypeList == document->prototypes)
+        selection->prototypeList = selection->prototypeListEnd = nullptr;
 }
 
 void FreeDocument(ScoreDocument* document) {

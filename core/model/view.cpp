@@ -234,6 +234,22 @@ bool BuildGalleyPage(ScoreView* view, const ScoreView* tmpl) {
     return true;
 }
 
+bool IsViewListed(const ScoreView* view) {
+    if (view == nullptr) return false;
+    for (const ScoreView* walk = State().documents.FirstView; walk != nullptr; walk = walk->nextView)
+        if (walk == view) return IsValidView(view);
+    return false;
+}
+
+ScoreView* ViewShowing(const ScoreDocument* document) {
+    if (document == nullptr) return nullptr;
+    const DocumentGlobals& globals = State().documents;
+    if (IsValidView(globals.ActiveView) && globals.ActiveView->document == document) return globals.ActiveView;
+    for (ScoreView* view = globals.FirstView; view != nullptr; view = view->nextView)
+        if (view->document == document) return view;
+    return nullptr;
+}
+
 ScoreView* ActivateView(ScoreView* view) {
     if (!IsValidView(view) || view->document == nullptr) return nullptr;
     SetCurrentPoolSet(view->document->pools);
@@ -242,7 +258,8 @@ ScoreView* ActivateView(ScoreView* view) {
     globals.ActiveView = view;
     globals.CurrentDocument = view->document;
     SelectionState* selection = globals.Selection;
-    if (selection != nullptr && selection->prototypeList == nullptr) {
+    // The selection's prototypes are always the active document's.
+    if (selection != nullptr) {
         selection->prototypeList = view->document->prototypes;
         selection->prototypeListEnd = view->document->prototypes + kObjectTypeCount;
     }

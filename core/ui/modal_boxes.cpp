@@ -3,6 +3,7 @@
 #include "core/ui/modal_boxes.h"
 
 #include "core/draw/draw_surface.h"
+#include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/model/view.h"
@@ -19,33 +20,19 @@ constexpr char kPaletteButtonClass[] = "Button";
 constexpr int kPackedYShift = 16;
 constexpr uint32_t kPackedXMask = 0xFFFF;
 
-// A view of the program's view list. A view closed while a box was up has left
-// the list (and may be freed), so its pointer is never read.
-bool IsListedView(const ScoreView* view) {
-    if (view == nullptr) return false;
-    for (const ScoreView* walk = State().documents.FirstView; walk != nullptr;
-         walk = walk->nextView)
-        if (walk == view) return IsValidView(view);
-    return false;
-}
-
-// Keeps ModalFlag, sets it for the box, and on every exit clears it, activates
-// the view noted (when it still exists) and restores the kept value.
+// Keeps ModalFlag, sets it for the box, and on every exit restores it. What was
+// current when the box came up (document, pools, active view) is current again
+// after it, whatever the box's message loop ran: a box shown while one score is
+// saved or painted never hands that work another score's pools.
 class ModalFlagScope {
   public:
-    explicit ModalFlagScope(ScoreView* view) : view_(view), kept_(State().dialogs.ModalFlag) {
-        State().dialogs.ModalFlag = 1;
-    }
-    ~ModalFlagScope() {
-        State().dialogs.ModalFlag = 0;
-        if (IsListedView(view_)) ActivateView(view_);
-        State().dialogs.ModalFlag = kept_;
-    }
+    ModalFlagScope() : kept_(State().dialogs.ModalFlag) { State().dialogs.ModalFlag = 1; }
+    ~ModalFlagScope() { State().dialogs.ModalFlag = kept_; }
     ModalFlagScope(const ModalFlagScope&) = delete;
     ModalFlagScope& operator=(const ModalFlagScope&) = delete;
 
   private:
-    ScoreView* view_;
+    KeptDocumentContext context_;
     uint8_t kept_;
 };
 
@@ -90,15 +77,15 @@ void EnablePalettes(bool enable) {
 }
 
 int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t style) {
-    ModalFlagScope flag(State().documents.ActiveView);
+    ModalFlagScope flag;
     PalettesDisabled palettes;
     return ui::ShowMessageBox(State().dialogs.FrameWindow, text, caption, style);
 }
 
 int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption,
                    uint32_t style) {
-    ModalFlagScope flag(view);
-    return ui::ShowMessageBox(IsListedView(view) ? view->ViewWindow : platform::WindowHandle{},
+    ModalFlagScope flag;
+    return ui::ShowMessageBox(IsViewListed(view) ? view->ViewWindow : platform::WindowHandle{},
                               text, caption, style);
 }
 
@@ -110,7 +97,7 @@ intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
     dialogs.ActiveViewStack[dialogs.DialogDepth] = view;
     intptr_t result = 0;
     {
-        ModalFlagScope flag(view);
+        ModalFlagScope flag;
         PalettesDisabled palettes;
         result = RunDialogFromBundles(templateId, std::move(procedure));
     }
@@ -119,7 +106,7 @@ intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
 }
 
 intptr_t PlainModalDialogBox(const sys::ResourceId& templateId, ui::DialogProc procedure) {
-    ModalFlagScope flag(State().documents.ActiveView);
+    ModalFlagScope flag;
     PalettesDisabled palettes;
     return RunDialogFromBundles(templateId, std::move(procedure));
 }
@@ -128,13 +115,13 @@ ScoreView* GetActiveView(platform::WindowHandle /*dialog*/) {
     const DialogGlobals& dialogs = State().dialogs;
     if (dialogs.DialogDepth <= 0 || dialogs.DialogDepth > kMaxDialogDepth) return nullptr;
     ScoreView* view = dialogs.ActiveViewStack[dialogs.DialogDepth];
-    if (!IsListedView(view) || view->document == nullptr) return nullptr;
+    if (!IsViewListed(view) || view->document == nullptr) return nullptr;
     return view;
 }
 
 uint32_t CursorToLogical(ScoreView* view, platform::WindowHandle window) {
     win::Point client = win::ScreenToClient(window, win::GetCursorPosition());
-    if (IsListedView(view)) {
+    if (IsViewListed(view)) {
         view->pointerPoint = client;
         ConvertPointerToLogical(view);
     }
