@@ -265,6 +265,8 @@ ScoreDocument* CreateDocument(ScoreDocument* document, ScoreView* view, const Ne
     if (document->header.pageGeometry.measureNumberIsWindowsFont)
         document->header.pageGeometry.measureNumberFont = 0;
     StampCreationTime(document);
+    // The view's mapping takes one staff scale per inch from the score's staff size.
+    if (view != nullptr) view->UnitsPerInch = UnitsPerInch(*document);
     LinkDocument(document);
     return document;
 }
