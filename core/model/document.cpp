@@ -27,6 +27,7 @@
 #include "objects/object_services.h"
 #include "shell/preference_defaults.h"
 #include "shell/score_settings.h"
+#include "shell/shell_services.h"
 #include "platform/gfx/objects.h"
 #include "notes/ties/ties.h"
 
@@ -87,7 +88,6 @@ void InitHeaderFromPreferences(ScoreDocument* document, const PreferenceDefaults
     header.pageGeometry = source.pageGeometry;
     header.pageGeometry.measureNumberFont = 0;
     header.scoreSettingB = source.scoreSettingB;
-    std::memcpy(header.pageDistances, source.pageDistances, sizeof header.pageDistances);
     std::memcpy(header.settingsWords, source.settingsWords, sizeof header.settingsWords);
     header.scoreSettingA = source.scoreSettingA;
     header.userPageWidth = source.userPageWidth;
@@ -98,7 +98,9 @@ void InitHeaderFromPreferences(ScoreDocument* document, const PreferenceDefaults
     if (header.pageGeometry.measureNumberIsWindowsFont)
         header.pageGeometry.measureNumberFontClass =
             static_cast<uint8_t>(FaceIndexOf(document, prefs.measureNumberFaceName));
-    ConvertHeaderToInternal(document);
+    // A new score is engraved with the metrics of the preferences (line widths,
+    // stems, accidentals...), which its file then keeps.
+    LoadMetricsPrefs(document, nullptr);
     header.notePlaybackPercent = source.notePlaybackPercent;
     header.tempo = source.tempo;
     // The on/off setting goes with the score like its tempo (shell/score_settings.h).
@@ -387,14 +389,39 @@ std::vector<uint8_t>* DocumentRecordOf(ScoreDocument* document, uint32_t id) {
 
 // ---- Header conversions ----
 
+namespace {
+
+constexpr double kOneHundredth = 0.01;  // the step of a stored distance word
+
+// The internal distance a stored word reads as.
+uint16_t InternalDistanceOf(BcdInches word) {
+    return static_cast<uint16_t>(BcdInchesToFloat(word) * kUnitsPerBcdUnit);
+}
+
+}  // namespace
+
 void ConvertHeaderToInternal(ScoreDocument* document) {
     if (document == nullptr) return;
     for (int i = 0; i < kPageDistanceCount; ++i) {
         if (i == kNonDistanceWord) continue;
-        double value = BcdInchesToFloat(document->header.pageDistances[i]);
-        document->internalDistances[i] = static_cast<uint16_t>(value * kUnitsPerBcdUnit);
+        document->internalDistances[i] = InternalDistanceOf(document->header.pageDistances[i]);
     }
     CorrectTieCurveHeight(document);  // a damaged tie height is repaired as it comes in
+}
+
+void ConvertChangedDistancesToExternal(ScoreDocument* document) {
+    if (document == nullptr) return;
+    for (int i = 0; i < kPageDistanceCount; ++i) {
+        if (i == kNonDistanceWord) continue;
+        BcdInches& word = document->header.pageDistances[i];
+        const uint16_t distance = document->internalDistances[i];
+        if (InternalDistanceOf(word) == distance) continue;
+        // The word below the distance, or the next one up when that one reads back
+        // as the distance itself.
+        word = UnitsToBcdInches(distance);
+        const BcdInches up = FormatFloatG(BcdInchesToFloat(word) + kOneHundredth);
+        if (InternalDistanceOf(up) == distance) word = up;
+    }
 }
 
 void ConvertHeaderToExternal(ScoreDocument* document) {

@@ -24,15 +24,17 @@ KeptDocumentContext::KeptDocumentContext()
     : pools_(CurrentPoolSet()),
       poolsOwner_(OwnerOfPools(pools_)),
       document_(State().documents.CurrentDocument),
-      activeView_(State().documents.ActiveView) {}
+      documentListed_(IsDocumentListed(document_)),
+      activeView_(State().documents.ActiveView),
+      viewListed_(IsViewListed(activeView_)) {}
 
 KeptDocumentContext::~KeptDocumentContext() {
     if (dismissed_) return;
     DocumentGlobals& documents = State().documents;
     const bool poolsGone = poolsOwner_ != nullptr && !IsDocumentListed(poolsOwner_);
     SetCurrentPoolSet(poolsGone ? PoolSet{} : pools_);
-    documents.CurrentDocument = IsDocumentListed(document_) ? document_ : nullptr;
-    documents.ActiveView = IsViewListed(activeView_) ? activeView_ : nullptr;
+    documents.CurrentDocument = documentListed_ && !IsDocumentListed(document_) ? nullptr : document_;
+    documents.ActiveView = viewListed_ && !IsViewListed(activeView_) ? nullptr : activeView_;
 }
 
 ScopedDocumentContext::ScopedDocumentContext(ScoreDocument* document) {

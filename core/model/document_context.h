@@ -14,9 +14,9 @@ struct ScoreDocument;
 struct ScoreView;
 
 // Keeps the current pool set, current document and active view, and puts them back
-// on every path. What the call freed is not brought back: a document no longer in
-// the program's list leaves no current document (and its pools no current set), a
-// destroyed view no active view.
+// on every path. What the call freed is not brought back: a document that left the
+// program's list meanwhile leaves no current document (and its pools no current
+// set), a view that left it no active view.
 class KeptDocumentContext {
   public:
     KeptDocumentContext();
@@ -31,7 +31,9 @@ class KeptDocumentContext {
     PoolSet pools_;
     ScoreDocument* poolsOwner_;  // the listed document whose pools were current, or null
     ScoreDocument* document_;
+    bool documentListed_;
     ScoreView* activeView_;
+    bool viewListed_;
     bool dismissed_ = false;
 };
 

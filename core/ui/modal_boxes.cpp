@@ -2,6 +2,8 @@
 // handling reads, the stack of views that opened dialogs and the nesting limit.
 #include "core/ui/modal_boxes.h"
 
+#include <optional>
+
 #include "core/draw/draw_surface.h"
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
@@ -20,19 +22,28 @@ constexpr char kPaletteButtonClass[] = "Button";
 constexpr int kPackedYShift = 16;
 constexpr uint32_t kPackedXMask = 0xFFFF;
 
-// Keeps ModalFlag, sets it for the box, and on every exit restores it. What was
-// current when the box came up (document, pools, active view) is current again
-// after it, whatever the box's message loop ran: a box shown while one score is
-// saved or painted never hands that work another score's pools.
+// Keeps ModalFlag, sets it for the box, and on every exit restores it. A box or
+// dialog of a view activates that view when it ends (the view still listed). A box
+// of no view leaves current what was current when it came up (document, pools,
+// active view), whatever its message loop ran: a box shown while one score is saved
+// or painted never hands that work another score's pools.
 class ModalFlagScope {
   public:
-    ModalFlagScope() : kept_(State().dialogs.ModalFlag) { State().dialogs.ModalFlag = 1; }
-    ~ModalFlagScope() { State().dialogs.ModalFlag = kept_; }
+    explicit ModalFlagScope(ScoreView* view) : view_(view), kept_(State().dialogs.ModalFlag) {
+        if (view_ == nullptr) context_.emplace();
+        State().dialogs.ModalFlag = 1;
+    }
+    ~ModalFlagScope() {
+        State().dialogs.ModalFlag = 0;
+        if (IsViewListed(view_)) ActivateView(view_);
+        State().dialogs.ModalFlag = kept_;
+    }
     ModalFlagScope(const ModalFlagScope&) = delete;
     ModalFlagScope& operator=(const ModalFlagScope&) = delete;
 
   private:
-    KeptDocumentContext context_;
+    std::optional<KeptDocumentContext> context_;  // destroyed after the flag is back
+    ScoreView* view_;
     uint8_t kept_;
 };
 
@@ -77,14 +88,14 @@ void EnablePalettes(bool enable) {
 }
 
 int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t style) {
-    ModalFlagScope flag;
+    ModalFlagScope flag(nullptr);
     PalettesDisabled palettes;
     return ui::ShowMessageBox(State().dialogs.FrameWindow, text, caption, style);
 }
 
 int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption,
                    uint32_t style) {
-    ModalFlagScope flag;
+    ModalFlagScope flag(view);
     return ui::ShowMessageBox(IsViewListed(view) ? view->ViewWindow : platform::WindowHandle{},
                               text, caption, style);
 }
@@ -97,7 +108,7 @@ intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
     dialogs.ActiveViewStack[dialogs.DialogDepth] = view;
     intptr_t result = 0;
     {
-        ModalFlagScope flag;
+        ModalFlagScope flag(view);
         PalettesDisabled palettes;
         result = RunDialogFromBundles(templateId, std::move(procedure));
     }
@@ -106,7 +117,7 @@ intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
 }
 
 intptr_t PlainModalDialogBox(const sys::ResourceId& templateId, ui::DialogProc procedure) {
-    ModalFlagScope flag;
+    ModalFlagScope flag(nullptr);
     PalettesDisabled palettes;
     return RunDialogFromBundles(templateId, std::move(procedure));
 }

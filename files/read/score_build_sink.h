@@ -54,6 +54,8 @@ class BuildingStreamSink : public ScoreStreamSink {
     // systems, margins, the view's place, an unmodified history). 0 or a code.
     int FinishDocument();
     bool Damaged() const { return damaged_; }
+    // Stored values the read replaced by their defaults, the score otherwise whole.
+    int Repairs() const { return repairs_; }
     // The prologue's fault, when the walk refused it.
     bool PrologueRefused(PrologueFault* fault) const {
         *fault = prologueFault_;
@@ -70,6 +72,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     ScoreDocument* document_;
     uint8_t version_ = 0;  // the layout version the file is read as
     bool damaged_ = false;
+    int repairs_ = 0;
     bool missingPortDevice_ = false;
     bool prologueRefused_ = false;
     PrologueFault prologueFault_ = PrologueFault::ShortRead;

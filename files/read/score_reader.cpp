@@ -100,6 +100,7 @@ ReadOutcome ReadIntoNewDocument() {
         load.code = WalkScoreStream(load.view, sink);
         if (load.code == 0) load.code = sink.FinishDocument();
         load.damaged = sink.Damaged();
+        load.repairs = sink.Repairs();
         out.prologueRefused = sink.PrologueRefused(&out.fault);
     }
     out.internalError = State().files.EmergencySaveActive != reportsBefore;
@@ -110,6 +111,7 @@ ReadOutcome ReadIntoNewDocument() {
         FreeLoadedScore(load);
         load.code = code;
         load.damaged = false;
+        load.repairs = 0;
         return out;
     }
     if (load.damaged) {
@@ -201,7 +203,10 @@ ScoreLoad LoadScoreFile(const std::string& path) {
         out.load.document->path = path;
         if (!State().files.OpeningAsBase) AddToPickList(path);
     }
-    if (out.load.damaged) ShowBox(kDamagedFileNotice, ui::kBoxIconInformation);
+    if (out.load.damaged)
+        ShowBox(kDamagedFileNotice, ui::kBoxIconInformation);
+    else if (out.load.repairs > 0)
+        ShowBox(kRepairedFileNotice, ui::kBoxIconInformation);
     return out.load;
 }
 

@@ -19,10 +19,14 @@ struct ScoreLoad {
     ScoreDocument* document = nullptr;
     int code = 0;          // 0, or the failure code of the read (file_code)
     bool damaged = false;  // a recovery was used, or face names or fonts were dropped
+    int repairs = 0;       // stored values out of range replaced by their defaults
 };
 
 // The text of the box shown after a damaged load.
 inline constexpr char kDamagedFileNotice[] = "The file is damaged. Only part of it could be read.";
+// The text of the box shown after a load that repaired values but lost nothing.
+inline constexpr char kRepairedFileNotice[] =
+    "Some settings of the file were out of range and were set to their defaults.";
 
 // Reads the stream open on the shared score file (from its start) into a new view
 // and document; shows nothing. A failure frees everything the read made; a success
@@ -33,8 +37,8 @@ ScoreLoad ReadScoreIntoNewDocument();
 // mode; after an internal error during the read, the message names the code) and
 // returns the code with nothing built; a damaged load shows the notice,
 // and the document cannot be saved over its file (Save goes to Save As) and stays
-// modified. A loaded score that is not a ".tpl" takes the path and enters the
-// recent files.
+// modified; a load that only replaced values out of range shows its own notice, once.
+// A loaded score that is not a ".tpl" takes the path and enters the recent files.
 ScoreLoad LoadScoreFile(const std::string& path);
 
 // Releases a loaded view and document (both may be null).
