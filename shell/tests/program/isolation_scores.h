@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace ql {
+struct ScoreDocument;
 struct ScoreView;
 }
 
@@ -26,6 +27,9 @@ int StepClefAndKey(ScoreView* view, int staff, int clefStep, int keyStep);
 // The whole window invalidated and painted through its procedure: its size, then its
 // pixels row by row.
 std::vector<uint32_t> PaintedPixels(ScoreView* view);
+// The document's pools (descriptors and the live half of every block), header and
+// metrics, byte for byte.
+std::vector<uint8_t> PoolBytes(const ScoreDocument* document);
 // Drawing notices shown in the status bar so far.
 int DrawNoticeCount();
 

@@ -1,14 +1,19 @@
 // The document-isolation tests' scores and observations.
 #include "shell/tests/program/isolation_scores.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/score_file.h"
 #include "objects/guide/guide_class.h"
+#include "core/memory/pool.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc_access.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -58,11 +63,35 @@ std::vector<uint32_t> PaintedPixels(ScoreView* view) {
     win::InvalidateRect(view->ViewWindow, nullptr, true);
     win::UpdateWindow(view->ViewWindow);
     const gfx::Rect client = win::GetClientRect(view->ViewWindow);
-    const platform::BitmapHandle image = win::GetWindowImage(view->ViewWindow);
     std::vector<uint32_t> pixels{static_cast<uint32_t>(client.right), static_cast<uint32_t>(client.bottom)};
-    for (int y = 0; y < client.bottom; ++y)
-        for (int x = 0; x < client.right; ++x) pixels.push_back(gfx::GetBitmapPixel(image, x, y));
+    cairo_surface_t* surface = gfx::BitmapSurfaceForDisplay(win::GetWindowImage(view->ViewWindow));
+    if (surface == nullptr) return pixels;
+    cairo_surface_flush(surface);
+    const int width = std::min(client.right, cairo_image_surface_get_width(surface));
+    const int height = std::min(client.bottom, cairo_image_surface_get_height(surface));
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+        pixels.insert(pixels.end(), row, row + width);
+    }
     return pixels;
+}
+
+std::vector<uint8_t> PoolBytes(const ScoreDocument* document) {
+    std::vector<uint8_t> bytes;
+    const auto append = [&](const void* from, size_t count) {
+        const auto* start = static_cast<const uint8_t*>(from);
+        bytes.insert(bytes.end(), start, start + count);
+    };
+    for (const RecordPool& pool : document->pools.pools) {
+        append(&pool, sizeof pool);
+        for (int block = 0; block < pool.blockCount; ++block)
+            append(pool.blocks[block].base.get(), BlockLiveBytes(pool, block));
+    }
+    append(&document->header, sizeof document->header);
+    append(document->internalDistances, sizeof document->internalDistances);
+    return bytes;
 }
 
 int DrawNoticeCount() {
