@@ -37,7 +37,10 @@ function(ql_add_subsystem name)
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   set(lib_sources "")
   foreach(src IN LISTS all_sources)
-    if(NOT src MATCHES "/(tests|bench|fuzz)/" AND NOT src MATCHES "/shell/main\\.cpp$")
+    # Matched on the path inside the project, so that a checkout that itself lies
+    # in a folder named tests, bench or fuzz still builds its libraries.
+    file(RELATIVE_PATH project_path ${CMAKE_SOURCE_DIR} ${src})
+    if(NOT project_path MATCHES "(^|/)(tests|bench|fuzz)/" AND NOT project_path STREQUAL "shell/main.cpp")
       list(APPEND lib_sources ${src})
     endif()
   endforeach()
@@ -106,8 +109,13 @@ function(ql_finish_subsystems)
     set(dir ${CMAKE_SOURCE_DIR}/${name})
     file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${dir}/tests/*_test.cpp)
     file(GLOB_RECURSE test_support CONFIGURE_DEPENDS ${dir}/tests/*_support.cpp)
-    list(FILTER test_sources EXCLUDE REGEX "/tests/gtk/")
-    list(FILTER test_support EXCLUDE REGEX "/tests/gtk/")
+    # The display tests are taken out by their own glob, not by a pattern on the
+    # absolute path (which would also match folders above the project).
+    file(GLOB_RECURSE display_test_files CONFIGURE_DEPENDS ${dir}/tests/gtk/*.cpp)
+    foreach(display_file IN LISTS display_test_files)
+      list(REMOVE_ITEM test_sources ${display_file})
+      list(REMOVE_ITEM test_support ${display_file})
+    endforeach()
     if(NOT QL_TEST_FILTER)
       ql_add_display_tests(${name} "${test_support}")
     endif()
@@ -158,4 +166,13 @@ function(ql_finish_subsystems)
     endif()
   endif()
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-output)
+  # The rules above, checked on a copy of the tree that lies in a folder named tests.
+  if(NOT QL_TEST_FILTER)
+    string(REPLACE ";" "," libraries "${QL_LIBRARIES}")
+    add_test(NAME build_rules_checkout_in_tests_folder
+             COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}
+                     -DWORK=${CMAKE_BINARY_DIR}/test-output/build_rules
+                     -DGENERATOR=${CMAKE_GENERATOR} -DLIBRARIES=${libraries}
+                     -P ${CMAKE_SOURCE_DIR}/cmake/tests/checkout_in_tests_folder.cmake)
+  endif()
 endfunction()

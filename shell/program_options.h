@@ -59,7 +59,7 @@ struct ProgramOptions {
     uint8_t RecordPort = 0;
     uint8_t SyncInPort = 0;
     int32_t FudgeLimit = 0;
-    uint8_t ExtendLimit = 0;
+    int32_t ExtendLimit = 0;  // ticks; the default 512 needs more than a byte
     int32_t PreQuantization = 0;
     int32_t PostQuantization = 0;
     uint8_t AllowMIDIdelay = 0;

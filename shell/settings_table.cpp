@@ -141,7 +141,7 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::RecordPort, u8>(kMain, "RecordPort", 0),
     OptionRow<&ProgramOptions::SyncInPort, u8>(kMain, "SyncInPort", 0),
     OptionRow<&ProgramOptions::FudgeLimit, i32>(kMain, "FudgeLimit", 512),
-    OptionRow<&ProgramOptions::ExtendLimit, u8>(kMain, "ExtendLimit", 512),
+    OptionRow<&ProgramOptions::ExtendLimit, i32>(kMain, "ExtendLimit", 512),
     OptionRow<&ProgramOptions::PreQuantization, i32>(kMain, "PreQuantization", 8),
     OptionRow<&ProgramOptions::PostQuantization, i32>(kMain, "PostQuantization", 8),
     OptionRow<&ProgramOptions::AllowMIDIdelay, u8>(kMain, "AllowMIDIdelay", 1),

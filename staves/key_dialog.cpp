@@ -12,6 +12,7 @@
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
@@ -79,7 +80,7 @@ KeyChoice ReadChoice(WindowHandle dialog, int key) {
 void ShowTransposing(WindowHandle dialog, bool on) {
     ui::CheckItem(dialog, kTranspose, on);
     ui::EnableItem(dialog, kKeepPitches, !on);
-    for (int id : {kUp, kDown, kChordSymbols}) ui::EnableItem(dialog, id, on);
+    EnableDlgControls(dialog, on, {kUp, kDown, kChordSymbols});
 }
 
 void ShowKey(WindowHandle dialog, int key) {

@@ -10,6 +10,7 @@
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
@@ -54,7 +55,7 @@ void InitNumberDialog(WindowHandle dialog, ScoreDocument* document, int measure)
     if (!g_freeNumbering) {
         CheckRange(dialog, kToEnd);
         ui::SetItemInt(dialog, kToNumberEdit, document->header.measureCount);
-        for (int id : {kToNextChange, kToEnd, kToNumber}) ui::EnableItem(dialog, id, false);
+        EnableDlgControls(dialog, false, {kToNextChange, kToEnd, kToNumber});
         return;
     }
     CheckRange(dialog, kToNextChange);

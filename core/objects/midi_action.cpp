@@ -208,6 +208,10 @@ int ReadMidiAction(MidiAction* action, ScoreByteReader read) {
         MakePlainAction(action);
         return kMidiActionFileBytes;
     }
+    if (!read.CanHold(length)) {
+        MakePlainAction(action);
+        return 0;
+    }
     int pool = 0;
     void* record = AllocRecordBySize(length, &pool);
     if (record == nullptr || !read(record, length)) {
@@ -222,7 +226,11 @@ int ReadMidiAction(MidiAction* action, ScoreByteReader read) {
 }
 
 int ReadMidiAction(MidiAction* action) {
-    return ReadMidiAction(action, ReadScoreBytes);
+    return ReadMidiAction(action, ScoreFileReader());
+}
+
+ScoreByteReader ScoreFileReader() {
+    return ScoreByteReader(&ReadScoreBytes, &ScoreBytesLeft);
 }
 
 MidiAction* MidiActionOfText(ScoreObject* text) {

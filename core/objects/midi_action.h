@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "core/memory/pool.h"
+#include "core/objects/score_byte_reader.h"
 #include "core/objects/score_object.h"
 
 namespace ql {
@@ -116,10 +117,8 @@ void DestroyMidiAction(MidiAction* action);
 // plain kind-2 one — or no record). The length byte is stored by the caller.
 int SetMidiActionData(MidiAction* action, const void* bytes, size_t length);
 
-// Byte sink and source of the score file (files/score_file.h by default); non-zero
-// on success.
+// Byte sink of the score file (files/score_file.h by default); non-zero on success.
 using ScoreByteWriter = int (*)(const void* bytes, uint32_t count);
-using ScoreByteReader = int (*)(void* buffer, uint32_t count);
 
 // Writes the ten bytes (bytes 0-1 of a data-carrying action as 0), then for a
 // data-carrying action the length byte and the byte after it and the data bytes. A

@@ -19,6 +19,7 @@
 #include <type_traits>
 
 #include "core/objects/class_table.h"
+#include "core/objects/score_byte_reader.h"
 #include "core/memory/pool.h"
 #include "core/objects/score_object.h"
 
@@ -225,8 +226,9 @@ void ApplyTextDialogValues(const TextObject* text, ScoreDocument* document, Quic
 int WriteTextObjectString(TextObject* text, int (*write)(const void*, uint32_t));
 int WriteTextObjectString(TextObject* text);
 // Reads it back (the file's version from FileVersion); 0 on a short read or a bad
-// length, else 46.
-int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t));
+// length (also one the source says it cannot hold: nothing is allocated for it),
+// else 46.
+int ReadTextObjectString(TextObject* text, ScoreByteReader read);
 int ReadTextObjectString(TextObject* text);
 
 }  // namespace ql

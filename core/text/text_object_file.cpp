@@ -121,7 +121,7 @@ int WriteTextObjectString(TextObject* text) {
     return WriteTextObjectString(text, &WriteScoreBytes);
 }
 
-int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t)) {
+int ReadTextObjectString(TextObject* text, ScoreByteReader read) {
     Record record;
     if (!read(record.bytes.data(), kTextRecordBytes)) return 0;
     Decode(record, State().files.FileVersion, &text->body);
@@ -133,6 +133,10 @@ int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t)) {
     if (length == 0) {
         text->body.flags &= static_cast<uint16_t>(~kTextOwnsString);
         return kTextReadResult;
+    }
+    if (!read.CanHold(static_cast<uint64_t>(length))) {
+        text->body.flags &= static_cast<uint16_t>(~kTextOwnsString);
+        return 0;
     }
     int pool = 0;
     auto* string = static_cast<char*>(AllocRecordBySize(static_cast<size_t>(length) + 2, &pool));
@@ -172,7 +176,7 @@ int ReadTextObjectString(TextObject* text, int (*read)(void*, uint32_t)) {
 }
 
 int ReadTextObjectString(TextObject* text) {
-    return ReadTextObjectString(text, &ReadScoreBytes);
+    return ReadTextObjectString(text, ScoreFileReader());
 }
 
 }  // namespace ql

@@ -28,12 +28,12 @@ namespace {
 constexpr int32_t kSpinBase = 10;
 constexpr int kFixed128One = 128;
 constexpr int kFixed160One = 160;
-constexpr int kThousandthsPerUnit = 1000;
 constexpr int kHundredths = 100;
 constexpr int kTenths = 10;
 constexpr int kFractionDigitsCounted = 2;
-// A 128th is 0.0078125: three decimals always name it, two often do.
-constexpr int kFixed128LongDigits = 3;
+// A 128th is 0.0078125 and a 160th 0.00625: three decimals always name either,
+// two often do.
+constexpr int kFixedLongDigits = 3;
 // Fraction digits a fixed-point text keeps: 1/128 has seven decimals and half of
 // it eight, so rounding to the nearest 128th is exact; later digits only ever lie
 // beyond a half that the rounding already takes upward.
@@ -141,20 +141,21 @@ int64_t UnitsToDecimal(int64_t units, int count, int one) {
     return (units * PowerOfTen(count) * 2 + one) / (one * 2);
 }
 
-// The magnitude of a text in 160ths: of the fraction only the first two digits
-// count, and two digits add one 160th (so ".50" shown again reads ".50").
-int64_t Fixed160Magnitude(const FixedText& read) {
-    int count = std::min(read.fractionDigits, kFractionDigitsCounted);
-    int64_t digits = read.fraction / PowerOfTen(read.fractionDigits - count);
-    int64_t whole = read.integer * kFixed160One;
-    switch (count) {
-        case 1:
-            return digits * kFixed160One / kTenths + whole;
-        case kFractionDigitsCounted:
-            return digits * kFixed160One / kHundredths + whole + 1;
-        default:
-            return whole;
+// The fraction `units` / `one` as decimal digits to the nearest: two where they
+// read back as the same units, three elsewhere (one unit is at least 6.25
+// thousandths for both fields, so three always do).
+struct FixedDigits {
+    int64_t value = 0;
+    int count = 0;
+};
+
+FixedDigits FractionDigitsOf(int units, int one) {
+    FixedDigits digits{UnitsToDecimal(units, kFractionDigitsCounted, one), kFractionDigitsCounted};
+    if (DecimalToUnits(digits.value, digits.count, one) != units) {
+        digits.count = kFixedLongDigits;
+        digits.value = UnitsToDecimal(units, digits.count, one);
     }
+    return digits;
 }
 
 // A value outside the field's range clamps to the range with the stop beep.
@@ -164,15 +165,6 @@ Field ClampToField(int64_t value) {
                                           std::numeric_limits<Field>::max());
     if (clamped != value) BeepAtLimit();
     return static_cast<Field>(clamped);
-}
-
-// The first two digits of the thousandths written as "%03d".
-void HundredthsOfThousandths(int thousandths, char out[3]) {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%03d", thousandths);
-    out[0] = digits[0];
-    out[1] = digits[1];
-    out[2] = '\0';
 }
 
 }  // namespace
@@ -269,29 +261,32 @@ int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool dow
         std::min<int64_t>(integer * kHundredths + fraction, std::numeric_limits<int32_t>::max()));
 }
 
+int EnableDlgControls(platform::WindowHandle dialog, bool enable,
+                      std::initializer_list<int32_t> ids) {
+    int set = 0;
+    for (int32_t id : ids) {
+        if (!ui::EnableItem(dialog, id, enable)) break;
+        ++set;
+    }
+    return set;
+}
+
 const char* FormatFixed128(int16_t value, char* buffer, size_t size) {
     int magnitude = std::abs(static_cast<int>(value));
-    int fraction = magnitude % kFixed128One;
-    int digits = kFractionDigitsCounted;
-    int64_t decimal = UnitsToDecimal(fraction, digits, kFixed128One);
-    if (DecimalToUnits(decimal, digits, kFixed128One) != fraction) {
-        digits = kFixed128LongDigits;
-        decimal = UnitsToDecimal(fraction, digits, kFixed128One);
-    }
+    FixedDigits digits = FractionDigitsOf(magnitude % kFixed128One, kFixed128One);
     std::snprintf(buffer, size, "%s%d.%0*lld", value < 0 ? "-" : "", magnitude / kFixed128One,
-                  digits, static_cast<long long>(decimal));
+                  digits.count, static_cast<long long>(digits.value));
     return buffer;
 }
 
 const char* FormatFixed160(uint16_t value, char* buffer, size_t size) {
     int integer = value / kFixed160One;
-    int thousandths = (value % kFixed160One) * kThousandthsPerUnit / kFixed160One;
-    char hundredths[3];
-    HundredthsOfThousandths(thousandths, hundredths);
+    FixedDigits digits = FractionDigitsOf(value % kFixed160One, kFixed160One);
     if (integer != 0) {
-        std::snprintf(buffer, size, "%d.%s", integer, hundredths);
+        std::snprintf(buffer, size, "%d.%0*lld", integer, digits.count,
+                      static_cast<long long>(digits.value));
     } else {
-        std::snprintf(buffer, size, ".%s", hundredths);
+        std::snprintf(buffer, size, ".%0*lld", digits.count, static_cast<long long>(digits.value));
     }
     return buffer;
 }
@@ -305,7 +300,8 @@ int16_t ParseFixed128(std::string_view text) {
 
 uint16_t ParseFixed160(std::string_view text) {
     FixedText read = ReadFixedText(text);
-    int64_t magnitude = Fixed160Magnitude(read);
+    int64_t magnitude = read.integer * kFixed160One +
+                        DecimalToUnits(read.fraction, read.fractionDigits, kFixed160One);
     return ClampToField<uint16_t>(read.negative ? -magnitude : magnitude);
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 #include "platform/handles.h"
@@ -51,6 +52,13 @@ int32_t ClampEditNonNegative(platform::WindowHandle dialog, int32_t upDown, bool
 // up-down id names no edit.
 int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool down);
 
+// ---- Enabling groups of controls ----
+
+// Enables or disables each listed control of the dialog in order, stopping at the
+// first id the dialog does not have. Returns how many controls were set.
+int EnableDlgControls(platform::WindowHandle dialog, bool enable,
+                      std::initializer_list<int32_t> ids);
+
 // ---- Fixed-point texts ----
 
 // Signed 128ths as "[-]integer.fraction": two fraction digits, rounded to the
@@ -58,16 +66,15 @@ int32_t ParseDecimalEdit(platform::WindowHandle dialog, int32_t upDown, bool dow
 // "-0.50", 2 gives "0.016"). ParseFixed128 of every text written here gives the
 // value back. Writes at most size - 1 characters; returns the buffer.
 const char* FormatFixed128(int16_t value, char* buffer, size_t size);
-// Unsigned 160ths as "%d.%02d", or ".%02d" when the integer part is 0.
+// Unsigned 160ths the same way, with no leading zero below 1 (80 gives ".50", 159
+// gives ".994"). ParseFixed160 of every text written here gives the value back.
 const char* FormatFixed160(uint16_t value, char* buffer, size_t size);
 // "[sign]integer.fraction" or "[sign].fraction" (',' is taken as the point too),
 // rounded to the nearest 128th, halves away from zero; fraction digits after the
 // ninth are not read. Text that is not a number reads as 0. A value outside the
 // 16-bit range, however many digits it has, clamps to the range with the stop beep.
 int16_t ParseFixed128(std::string_view text);
-// The same text in 160ths, clamped to 0..65535 the same way, with the older
-// rule: only the first two fraction digits count: none -> i x 160; one ->
-// f x 160 / 10 + i x 160; two -> f x 160 / 100 + i x 160 + 1.
+// The same text in 160ths, rounded and clamped to 0..65535 the same way.
 uint16_t ParseFixed160(std::string_view text);
 
 // ---- Paper ----

@@ -2,6 +2,7 @@
 // store is derived from what it does. The default fonts find their faces in the
 // loaded table by name; cell 0 and the spare cells after the last measure repeat
 // their neighbours; record 0 of the measure table copies record 1's layout words;
+// pages without systems are taken out (score_build_page_repair.cpp);
 // the master pages get systems for the staff count; the header's margins follow the
 // master pages'; the music fonts use the symbol set; the view shows page 1; the history starts empty and unmodified.
 #include <algorithm>
@@ -155,6 +156,7 @@ int BuildMasterSystems(ScoreView* view, ScoreDocument* document) {
 int BuildingStreamSink::FinishDocument() {
     RestoreVoiceMask();
     if (document_->firstPage == nullptr) return fc::kPageCount;
+    if (int code = RemovePagesWithoutSystems()) return code;
     if (int code = BuildMasterSystems(view_, document_)) return code;
     // The music fonts always use the symbol set, whether or not the file lists sets.
     for (int i = 0; i < kMusicFontSlots; ++i) document_->fonts[i].charset = kSymbolCharset;

@@ -55,6 +55,7 @@ int BuildingStreamSink::Page(int index, const ScorePage& stored) {
     if (index == 0) document_->leftMaster = page;
     if (index == 1) document_->rightMaster = page;
     if (index == kMasterPages) document_->firstPage = page;
+    if (index >= kMasterPages) scorePages_.push_back(page);
     if (page_ != nullptr) {
         page_->next = Ref32<ScorePage>::To(page);
         page->previous = Ref32<ScorePage>::To(page_);

@@ -121,7 +121,7 @@ int BuildingStreamSink::Header(const ScoreHeader& header, uint8_t version) {
         ConvertHeaderToExternal(document_);
     }
     // Metrics that would draw nothing or a solid bar take their defaults.
-    repairs_ += RepairMetricWords(document_->header);
+    repairedMetrics_ += RepairMetricWords(document_->header);
     ConvertHeaderToInternal(document_);
     ConvertStoredPageSizes(*document_, version);
     const PageRecord& page = document_->header.pageGeometry;

@@ -50,12 +50,15 @@ class BuildingStreamSink : public ScoreStreamSink {
     int Font(int slot, const QuickFontRecord& font) override;
     int Charsets(const std::vector<uint8_t>& sets) override;
 
-    // The steps after the walk (fonts by name, spare cells and records, master
-    // systems, margins, the view's place, an unmodified history). 0 or a code.
+    // The steps after the walk (pages without systems taken out, fonts by name,
+    // spare cells and records, master systems, margins, the view's place, an
+    // unmodified history). 0 or a code.
     int FinishDocument();
     bool Damaged() const { return damaged_; }
-    // Stored values the read replaced by their defaults, the score otherwise whole.
-    int Repairs() const { return repairs_; }
+    // The pages FinishDocument took out because they held no systems.
+    int RepairedPages() const { return repairedPages_; }
+    // Stored metrics the read replaced by their defaults (out of their ranges).
+    int RepairedMetrics() const { return repairedMetrics_; }
     // The prologue's fault, when the walk refused it.
     bool PrologueRefused(PrologueFault* fault) const {
         *fault = prologueFault_;
@@ -67,12 +70,16 @@ class BuildingStreamSink : public ScoreStreamSink {
     void ResolveBeamPartners();
     void RestoreVoiceMask();
     int LinkSystem(ScoreSystem* system, const StreamSystem& stored);
+    // Takes the score pages that hold no systems out of the list, their objects
+    // kept on the nearest page that stays (score_build_page_repair.cpp); a code
+    // when no page holds a system.
+    int RemovePagesWithoutSystems();
 
     ScoreView* view_;
     ScoreDocument* document_;
     uint8_t version_ = 0;  // the layout version the file is read as
     bool damaged_ = false;
-    int repairs_ = 0;
+    int repairedMetrics_ = 0;
     bool missingPortDevice_ = false;
     bool prologueRefused_ = false;
     PrologueFault prologueFault_ = PrologueFault::ShortRead;
@@ -93,6 +100,8 @@ class BuildingStreamSink : public ScoreStreamSink {
     ScoreSystem* lastSystem_ = nullptr;
     ScoreObject* pageList_ = nullptr;  // the root the page's objects are read after
     int runningMeasure_ = 1;
+    std::vector<ScorePage*> scorePages_;  // the score's pages in order (not the masters)
+    int repairedPages_ = 0;
 };
 
 }  // namespace ql

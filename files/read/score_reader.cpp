@@ -14,6 +14,7 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
+#include "files/bytes/score_file_handle.h"
 #include "files/read/old_versions.h"
 #include "files/read/score_build_sink.h"
 #include "files/records/file_codes.h"
@@ -31,6 +32,9 @@ namespace {
 namespace fc = file_code;
 
 constexpr char kCantRead[] = "Can't read file.";
+// The reasons "Can't read file." gives after the file's name when the system has none.
+constexpr char kEmptyFile[] = "The file is empty.";
+constexpr char kShortFile[] = "The file ends before its header is complete.";
 constexpr char kNotScoreFile[] = "Not a Quaverlinescribe file.";
 constexpr char kTooManyStaves[] = "This file has too many staves.";
 constexpr char kInvalidData[] = "File data is invalid or corrupted.";
@@ -100,7 +104,8 @@ ReadOutcome ReadIntoNewDocument() {
         load.code = WalkScoreStream(load.view, sink);
         if (load.code == 0) load.code = sink.FinishDocument();
         load.damaged = sink.Damaged();
-        load.repairs = sink.Repairs();
+        load.repairedPages = sink.RepairedPages();
+        load.repairedMetrics = sink.RepairedMetrics();
         out.prologueRefused = sink.PrologueRefused(&out.fault);
     }
     out.internalError = State().files.EmergencySaveActive != reportsBefore;
@@ -111,9 +116,13 @@ ReadOutcome ReadIntoNewDocument() {
         FreeLoadedScore(load);
         load.code = code;
         load.damaged = false;
-        load.repairs = 0;
+        load.repairedPages = 0;
+        load.repairedMetrics = 0;
         return out;
     }
+    // The repaired score is not what the file holds, but nothing of it was lost:
+    // it stays modified and may be saved over its file.
+    if (load.repairedPages > 0) SetDocumentModified(load.document);
     if (load.damaged) {
         // Save must not put the partial score over the file: it goes to Save As.
         load.document->laterMajorVersion = 1;
@@ -125,10 +134,16 @@ ReadOutcome ReadIntoNewDocument() {
     return out;
 }
 
+// "Can't read file." with the file's name and the reason on lines of their own.
+std::string CantReadText(const std::string& path, const std::string& reason) {
+    return std::string(kCantRead) + "\n" + path + "\n" + reason;
+}
+
 // A failure after an internal error names its code: "... file. [1400]".
-std::string FailureText(const ReadOutcome& out) {
+std::string FailureText(const ReadOutcome& out, const std::string& path, uint64_t fileBytes) {
     if (out.internalError) return std::string(kReadError) + " [" + std::to_string(out.load.code) + "]";
-    if (out.prologueRefused && out.fault == PrologueFault::ShortRead) return kCantRead;
+    if (out.prologueRefused && out.fault == PrologueFault::ShortRead)
+        return CantReadText(path, fileBytes == 0 ? kEmptyFile : kShortFile);
     if (out.prologueRefused && out.fault == PrologueFault::NotScoreFile) return kNotScoreFile;
     if (out.load.code == fc::kTooManyStaves) return kTooManyStaves;
     return kInvalidData;
@@ -144,6 +159,15 @@ bool IsTemplatePath(const std::string& path) {
     std::string tail = path.substr(path.size() - extension.size());
     for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return tail == extension;
+}
+
+// One box for everything a successful load has to tell: the damage, the repairs.
+void ShowLoadNotice(const ScoreLoad& load) {
+    std::string text = load.damaged ? kDamagedFileNotice : "";
+    if (load.repairedPages > 0)
+        text += (text.empty() ? "" : "\n") + RepairedPagesNotice(load.repairedPages);
+    if (load.repairedMetrics > 0) text += (text.empty() ? "" : "\n") + std::string(kRepairedMetricsNotice);
+    if (!text.empty()) ShowBox(text.c_str(), ui::kBoxIconInformation);
 }
 
 // The remembered choice a decided reading of version 15 reads with.
@@ -188,26 +212,33 @@ ScoreLoad ReadScoreIntoNewDocument() {
 
 ScoreLoad LoadScoreFile(const std::string& path) {
     if (!OpenScoreFileForRead(path)) {
-        if (!State().files.QuietRead) ShowBox(kCantRead, ui::kBoxIconStop);
+        const std::string text = CantReadText(path, SystemErrorMessage(TheScoreFile().LastError()));
+        if (!State().files.QuietRead) ShowBox(text.c_str(), ui::kBoxIconStop);
         ScoreLoad failed;
         failed.code = fc::kHeader;
         return failed;
     }
+    const uint64_t fileBytes = ScoreBytesLeft();
     ReadOutcome out = ReadWithVersionRetries();
     CloseScoreFile();
     if (out.load.code != 0) {
-        if (!State().files.QuietRead) ShowBox(FailureText(out).c_str(), ui::kBoxIconStop);
+        if (!State().files.QuietRead) ShowBox(FailureText(out, path, fileBytes).c_str(), ui::kBoxIconStop);
         return out.load;
     }
     if (!IsTemplatePath(path)) {
         out.load.document->path = path;
         if (!State().files.OpeningAsBase) AddToPickList(path);
     }
-    if (out.load.damaged)
-        ShowBox(kDamagedFileNotice, ui::kBoxIconInformation);
-    else if (out.load.repairs > 0)
-        ShowBox(kRepairedFileNotice, ui::kBoxIconInformation);
+    ShowLoadNotice(out.load);
     return out.load;
+}
+
+std::string RepairedPagesNotice(int pages) {
+    if (pages == 1)
+        return "The file held a page without systems. It was removed; its objects are kept on "
+               "the nearest page.";
+    return "The file held " + std::to_string(pages) +
+           " pages without systems. They were removed; their objects are kept on the nearest page.";
 }
 
 void FreeLoadedScore(ScoreLoad& load) {

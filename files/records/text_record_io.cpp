@@ -43,11 +43,11 @@ void EncodeMidiTextRecord(ScoreObject* text, ByteWriter& writer) {
 }
 
 bool DecodeTextRecord(TextObject* text) {
-    return ReadTextObjectString(text, &ReadScoreBytes) != 0;
+    return ReadTextObjectString(text, ScoreFileReader()) != 0;
 }
 
 bool DecodeMidiTextRecord(ScoreObject* text) {
-    return ReadObjectWithMidiAction(text, &ReadScoreBytes) != 0;
+    return ReadObjectWithMidiAction(text, ScoreFileReader()) != 0;
 }
 
 }  // namespace ql

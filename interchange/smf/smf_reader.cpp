@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "core/core_strings.h"
 #include "core/error_report.h"
 #include "core/ui/status_bar.h"
 #include "interchange/smf/smf_strings.h"
+#include "platform/midi/input_parser.h"
 #include "platform/ui/message_box.h"
 
 namespace ql::smf {
@@ -48,22 +50,22 @@ std::unique_ptr<MidiFileReader> OpenSource(std::unique_ptr<ByteSource> source,
     return file;
 }
 
-// A variable-length number inside the track; false past the chunk's end or on a
-// fifth continuation byte.
-bool ReadVlq(MidiTrack& track, uint32_t* value) {
+// A variable-length number inside the track; CutShort past the chunk's end,
+// NumberTooLong on a fifth continuation byte.
+TrackStopReason ReadVlq(MidiTrack& track, uint32_t* value) {
     ByteSource& source = *track.file->source;
     uint32_t result = 0;
     for (size_t i = 0; i < kMaxVlqBytes; ++i) {
-        if (source.Position() >= track.end) return false;
+        if (source.Position() >= track.end) return TrackStopReason::CutShort;
         const int byte = source.ReadByte();
-        if (byte < 0) return false;
+        if (byte < 0) return TrackStopReason::CutShort;
         result = (result << 7) | static_cast<uint32_t>(byte & 0x7F);
         if ((byte & 0x80) == 0) {
             *value = result;
-            return true;
+            return TrackStopReason::None;
         }
     }
-    return false;
+    return TrackStopReason::NumberTooLong;
 }
 
 int ReadTrackByte(MidiTrack& track) {
@@ -72,22 +74,29 @@ int ReadTrackByte(MidiTrack& track) {
     return source.ReadByte();
 }
 
-// `length` bytes of data that must lie inside the chunk; a terminating zero is
-// added when asked (meta data).
-bool ReadSizedData(MidiTrack& track, uint32_t length, bool terminate, MidiFileEvent* event) {
-    ByteSource& source = *track.file->source;
-    if (track.end - source.Position() < length) return false;
-    event->data.assign(length + (terminate ? 1u : 0u), 0);
-    event->length = length;
-    return source.Read(event->data.data(), length) == length;
-}
-
-TrackReadResult Fail(MidiTrack& track) {
-    track.error = true;
+// Records why and where (`at`, a file position) the track stopped.
+TrackReadResult Stop(MidiTrack& track, TrackStopReason reason, uint64_t at) {
+    track.stop = TrackStop{reason, static_cast<uint32_t>(at - track.start)};
     return TrackReadResult::Error;
 }
 
-TrackReadResult ReadChannelEvent(MidiTrack& track, int first, MidiFileEvent* event) {
+// `length` bytes of data that must lie inside the chunk (read from `lengthAt`); a
+// terminating zero is added when asked (meta data).
+TrackReadResult ReadSizedData(MidiTrack& track, uint32_t length, bool terminate, uint64_t lengthAt,
+                              MidiFileEvent* event) {
+    ByteSource& source = *track.file->source;
+    if (track.end - source.Position() < length)
+        return Stop(track, TrackStopReason::DataPastChunk, lengthAt);
+    event->data.assign(length + (terminate ? 1u : 0u), 0);
+    event->length = length;
+    if (source.Read(event->data.data(), length) != length)
+        return Stop(track, TrackStopReason::CutShort, lengthAt);
+    return TrackReadResult::Event;
+}
+
+// A channel event whose status (or first data byte) was read at `statusAt`.
+TrackReadResult ReadChannelEvent(MidiTrack& track, int first, uint64_t statusAt,
+                                 MidiFileEvent* event) {
     event->kind = MidiEventKind::Channel;
     int dataLeft = 0;
     event->data.clear();
@@ -102,7 +111,7 @@ TrackReadResult ReadChannelEvent(MidiTrack& track, int first, MidiFileEvent* eve
     event->status = track.runningStatus;
     for (; dataLeft > 0; --dataLeft) {
         const int byte = ReadTrackByte(track);
-        if (byte < 0) return Fail(track);
+        if (byte < 0) return Stop(track, TrackStopReason::CutShort, statusAt);
         event->data.push_back(static_cast<uint8_t>(byte));
     }
     event->length = static_cast<uint32_t>(event->data.size());
@@ -110,28 +119,73 @@ TrackReadResult ReadChannelEvent(MidiTrack& track, int first, MidiFileEvent* eve
 }
 
 TrackReadResult ReadSysExOrMeta(MidiTrack& track, int first, MidiFileEvent* event) {
+    ByteSource& source = *track.file->source;
     const bool meta = first == kStatusMeta;
     event->kind = meta ? MidiEventKind::Meta : MidiEventKind::SysEx;
     event->status = static_cast<uint8_t>(first);
     if (meta) {
+        const uint64_t typeAt = source.Position();
         const int type = ReadTrackByte(track);
-        if (type < 0) return Fail(track);
+        if (type < 0) return Stop(track, TrackStopReason::CutShort, typeAt);
         event->status = static_cast<uint8_t>(type);
     }
+    const uint64_t lengthAt = source.Position();
     uint32_t length = 0;
-    if (!ReadVlq(track, &length) || !ReadSizedData(track, length, meta, event)) return Fail(track);
-    if (meta && event->status == kMetaEndOfTrack) track.ended = true;
+    if (const TrackStopReason why = ReadVlq(track, &length); why != TrackStopReason::None)
+        return Stop(track, why, lengthAt);
+    const TrackReadResult result = ReadSizedData(track, length, meta, lengthAt, event);
+    if (result == TrackReadResult::Event && meta && event->status == kMetaEndOfTrack)
+        track.ended = true;
+    return result;
+}
+
+// The data bytes after a system-common or real-time status (F1..FE but F7), or
+// nothing for the undefined statuses F4, F5, F9 and FD.
+std::optional<int> SystemMessageDataLength(uint8_t status) {
+    const int length = midi::ShortMessageLength(status);  // the status byte included
+    if (length == 0) return std::nullopt;
+    return length - 1;
+}
+
+// Passes over a system-common or real-time message whose status was read at
+// `statusAt`; Event when the reading goes on after it.
+TrackReadResult SkipSystemMessage(MidiTrack& track, uint8_t status, uint64_t statusAt) {
+    const std::optional<int> length = SystemMessageDataLength(status);
+    if (!length) return Stop(track, TrackStopReason::UndefinedStatus, statusAt);
+    for (int i = 0; i < *length; ++i)
+        if (ReadTrackByte(track) < 0) return Stop(track, TrackStopReason::CutShort, statusAt);
+    ++track.skippedMessages;
     return TrackReadResult::Event;
 }
 
+uint32_t AddDeltas(uint32_t a, uint32_t b) {
+    return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{a} + b, UINT32_MAX));
+}
+
 TrackReadResult ReadEventAtPosition(MidiTrack& track, MidiFileEvent* event) {
-    if (!ReadVlq(track, &event->delta)) return Fail(track);
-    const int first = ReadTrackByte(track);
-    if (first < 0) return Fail(track);
-    if (first == kStatusSysEx || first == kStatusSysExEscape || first == kStatusMeta)
-        return ReadSysExOrMeta(track, first, event);
-    if (first >= kStatusSysEx) return Fail(track);  // system common and real-time bytes
-    return ReadChannelEvent(track, first, event);
+    ByteSource& source = *track.file->source;
+    uint32_t skippedTime = 0;  // the delta times of the messages skipped so far
+    for (;;) {
+        const uint64_t deltaAt = source.Position();
+        uint32_t delta = 0;
+        if (const TrackStopReason why = ReadVlq(track, &delta); why != TrackStopReason::None)
+            return Stop(track, why, deltaAt);
+        const uint64_t statusAt = source.Position();
+        const int first = ReadTrackByte(track);
+        if (first < 0) return Stop(track, TrackStopReason::CutShort, statusAt);
+        event->delta = AddDeltas(skippedTime, delta);
+        if (first == kStatusSysEx || first == kStatusSysExEscape || first == kStatusMeta)
+            return ReadSysExOrMeta(track, first, event);
+        if (first < kStatusSysEx) return ReadChannelEvent(track, first, statusAt, event);
+        if (SkipSystemMessage(track, static_cast<uint8_t>(first), statusAt) !=
+            TrackReadResult::Event)
+            return TrackReadResult::Error;
+        skippedTime = event->delta;
+        if (source.Position() >= track.end) {
+            track.ended = true;
+            return TrackReadResult::End;
+        }
+    }
 }
 
 }  // namespace
@@ -179,6 +233,7 @@ std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file) {
         auto track = std::make_unique<MidiTrack>();
         track->file = &file;
         track->byteCount = length;
+        track->start = dataStart;
         track->end = std::min<uint64_t>(file.nextChunk, source.Size());
         track->position = dataStart;
         return track;
@@ -187,7 +242,7 @@ std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file) {
 }
 
 TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event) {
-    if (track.error) return TrackReadResult::Error;
+    if (track.Stopped()) return TrackReadResult::Error;
     ByteSource& source = *track.file->source;
     if (track.ended || track.position >= track.end || !source.Seek(track.position)) {
         track.ended = true;
@@ -195,6 +250,7 @@ TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event) {
     }
     const TrackReadResult result = ReadEventAtPosition(track, event);
     track.position = source.Position();
+    if (result == TrackReadResult::Event) ++track.eventsRead;
     return result;
 }
 

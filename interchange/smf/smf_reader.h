@@ -3,7 +3,12 @@
 // a track reads only inside its chunk, chunks that are not tracks are skipped by
 // their length, lengths of system-exclusive and meta data are checked against the
 // bytes left in the chunk, and a variable-length number has at most four bytes.
-// An error ends one track; the next track is still found at its chunk's start.
+// An error ends one track, which says why and where (TrackStop); the next track is
+// still found at its chunk's start. Lenient where files of other programs need it:
+// system-common and real-time messages a track carries over from a live stream
+// (F1, F2, F3, F6, F8, FA, FB, FC, FE) are skipped with their data and counted,
+// their delta times carried to the next event, and the running status kept; only
+// the undefined statuses (F4, F5, F9, FD), whose length is unknown, end the track.
 #pragma once
 
 #include <cstdint>
@@ -34,15 +39,38 @@ struct MidiFileReader {
     uint64_t nextChunk = 0;  // where the chunk after the current one starts
 };
 
+// Why a track stopped before its end-of-track or its chunk's end.
+enum class TrackStopReason : uint8_t {
+    None,             // the track has not stopped early
+    CutShort,         // the chunk (or the file) ends inside an event
+    NumberTooLong,    // a delta time or a data length of more than four bytes
+    DataPastChunk,    // system-exclusive or meta data longer than the chunk has left
+    UndefinedStatus,  // F4, F5, F9 or FD: what follows cannot be measured
+};
+
+// Where and why a track stopped. `offset` counts from the track's first data byte
+// (the byte after the chunk header) and names the first byte of the part that
+// could not be read: the delta time, the status byte (the first data byte under
+// running status), the meta type, or a length.
+struct TrackStop {
+    TrackStopReason reason = TrackStopReason::None;
+    uint32_t offset = 0;
+};
+
 struct MidiTrack {
     MidiFileReader* file = nullptr;
     uint32_t byteCount = 0;  // the chunk's stored length
+    uint64_t start = 0;      // where its data starts
     uint64_t end = 0;        // where its data ends (the end of the file when sooner)
     uint64_t position = 0;   // where its next event starts
     uint8_t runningStatus = kInitialRunningStatus;
-    uint8_t runningLength = 2;  // data bytes of the running status
-    bool error = false;         // the track could not be read on
-    bool ended = false;         // end-of-track met (or the chunk's end)
+    uint8_t runningLength = 2;     // data bytes of the running status
+    bool ended = false;            // end-of-track met (or the chunk's end)
+    TrackStop stop;                // set when the track could not be read on
+    uint32_t eventsRead = 0;       // events given so far (those kept when it stopped)
+    uint32_t skippedMessages = 0;  // system-common and real-time messages skipped
+
+    bool Stopped() const { return stop.reason != TrackStopReason::None; }
 };
 
 // Kinds of event ReadTrackEvent gives.
@@ -63,7 +91,7 @@ struct MidiFileEvent {
 enum class TrackReadResult : uint8_t {
     Event,  // `event` holds the next event
     End,    // the track ended (end-of-track, or its chunk's end)
-    Error,  // damaged data: this track reads no further
+    Error,  // damaged data: this track reads no further (the track's `stop` says why)
 };
 
 // Opens a file quietly; null with the reason (and the system's error number).
@@ -78,7 +106,8 @@ std::unique_ptr<MidiFileReader> OpenMidiFileForRead(const std::string& path);
 
 // The next track chunk, skipping chunks of other kinds; null when none is left.
 std::unique_ptr<MidiTrack> ReadTrackHeader(MidiFileReader& file);
-// The next event of a track.
+// The next event of a track; its delta time includes those of the messages skipped
+// before it.
 TrackReadResult ReadTrackEvent(MidiTrack& track, MidiFileEvent* event);
 
 }  // namespace ql::smf

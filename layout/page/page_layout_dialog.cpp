@@ -68,8 +68,9 @@ void InitFields(WindowHandle dialog, ScoreView* view) {
     ScorePage* tmpl = GetPageAt(view->document, block.byte11);
     ui::SetItemInt(dialog, kTemplatePage, tmpl != nullptr ? tmpl->pageNumber : 1);
     const bool master = view->currentPage->pageNumber < 0;
-    for (int32_t id : {kThisPageOnly, kToEnd, kSetDefault, kRespaceSystems, kRespaceMeasures, kSetPageNumber})
-        ui::EnableItem(dialog, id, !master);
+    EnableDlgControls(dialog, !master,
+                      {kThisPageOnly, kToEnd, kSetDefault, kRespaceSystems, kRespaceMeasures,
+                       kSetPageNumber});
     ui::ShowItem(dialog, kSetPageNumber, IsFreeMeasureNumbering());
     // Setting the fields ticked their boxes: the user has changed nothing yet.
     for (const Field& field : kFields) ui::CheckItem(dialog, field.box, false);

@@ -84,7 +84,7 @@ void ShowFontPanel(WindowHandle dialog, FontPanel& panel) {
     ui::ComboSetSelection(ui::GetDialogItem(dialog, kQuickFonts),
                           own ? -1 : TextStyleSlotOf(body.style));
     ui::EnableItem(dialog, kQuickFonts, !own);
-    for (int id : {kHeight, kBold, kItalic, kUnderline}) ui::EnableItem(dialog, id, own);
+    EnableDlgControls(dialog, own, {kHeight, kBold, kItalic, kUnderline});
     ui::EnableItem(dialog, kSelectFont, false);
     char height[kNumberText];
     ui::SetItemText(

@@ -94,8 +94,8 @@ void RecordLockedPath(int descriptor, const std::filesystem::path& file) {
 
 std::filesystem::path LockFolder() {
     if (!LockFolderOverride().empty()) return LockFolderOverride();
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
-        return std::filesystem::path(runtime) / kLockFolderName;
+    if (const std::filesystem::path runtime = RuntimeFolder(); !runtime.empty())
+        return runtime / kLockFolderName;
     return TemporaryFolder() / (std::string(kLockFolderName) + "-" + std::to_string(::getuid()));
 }
 

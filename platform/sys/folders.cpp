@@ -1,4 +1,4 @@
-// The program folder and the temporary folder.
+// The program folder, the temporary folder and the folders the environment names.
 #include "platform/sys/folders.h"
 
 #include <cstdlib>
@@ -32,6 +32,16 @@ std::filesystem::path TemporaryFolder() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     return error ? std::filesystem::path("/tmp") : folder;
+}
+
+std::filesystem::path AbsoluteFolderFromEnvironment(const char* variable) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value != '/') return {};
+    return value;
+}
+
+std::filesystem::path RuntimeFolder() {
+    return AbsoluteFolderFromEnvironment("XDG_RUNTIME_DIR");
 }
 
 }  // namespace ql::sys

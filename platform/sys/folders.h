@@ -1,5 +1,5 @@
-// The program folder (where the executable, fonts and help live) and a folder
-// for temporary files.
+// The program folder (where the executable, fonts and help live), a folder for
+// temporary files, and folders named by the environment (the XDG variables).
 #pragma once
 
 #include <filesystem>
@@ -12,5 +12,11 @@ std::filesystem::path ProgramFolder();
 void SetProgramFolder(const std::filesystem::path& folder);
 // $TMPDIR when it names an existing folder, else the system's temporary folder.
 std::filesystem::path TemporaryFolder();
+// The folder an environment variable names, when it names one by an absolute path;
+// empty when the variable is unset, empty or relative (a relative folder would move
+// with the current folder, so the XDG rules say to ignore it).
+std::filesystem::path AbsoluteFolderFromEnvironment(const char* variable);
+// $XDG_RUNTIME_DIR under the rule above.
+std::filesystem::path RuntimeFolder();
 
 }  // namespace ql::sys

@@ -87,9 +87,8 @@ struct ChannelServer::Connection {
 };
 
 std::filesystem::path ChannelFolder() {
-    const char* runtime = ::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] != '\0')
-        return std::filesystem::path(runtime) / kChannelFolderName;
+    if (const std::filesystem::path runtime = RuntimeFolder(); !runtime.empty())
+        return runtime / kChannelFolderName;
     return TemporaryFolder() / (std::string(kChannelFolderName) + "-" + std::to_string(::getuid()));
 }
 

@@ -28,7 +28,7 @@ constexpr char kChannelLockName[] = "server.lock";
 constexpr int kChannelConnectRetryMs = 2000;
 
 // $XDG_RUNTIME_DIR/qlwin32, or qlwin32-<uid> in the temporary folder when that
-// variable is unset or empty.
+// variable is unset, empty or relative (RuntimeFolder in folders.h, as the file locks).
 std::filesystem::path ChannelFolder();
 // Creates the folder with mode 0700 when missing. True only when it is a folder
 // (not a link) owned by this user with mode 0700 exactly.

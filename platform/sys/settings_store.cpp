@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/sys/atomic_file.h"
+#include "platform/sys/folders.h"
 
 namespace ql::sys {
 namespace {
@@ -135,7 +136,8 @@ std::error_code SettingsStore::Save() {
 }
 
 std::filesystem::path UserConfigFolder() {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+    if (std::filesystem::path config = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME");
+        !config.empty())
         return config;
     if (const char* home = std::getenv("HOME"); home && *home) {
         return std::filesystem::path(home) / kDefaultConfigFolder;

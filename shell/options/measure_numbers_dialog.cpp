@@ -41,12 +41,11 @@ int32_t StyleRadio(uint8_t style) {
 void EnableByStyle(WindowHandle dialog) {
     const bool none = ui::IsItemChecked(dialog, m::kNone);
     const bool every = ui::IsItemChecked(dialog, m::kEvery);
-    for (int32_t id :
-         {m::kIntervalEdit, m::kIntervalSpin, m::kManuscriptMeasures, m::kSystemMeasures})
-        ui::EnableItem(dialog, id, every);
-    for (int32_t id : {m::kCentred, m::kRightOfBarline, m::kHorizontalOffset, m::kVerticalOffset,
-                       m::kShowChanges})
-        ui::EnableItem(dialog, id, !none);
+    EnableDlgControls(dialog, every,
+                      {m::kIntervalEdit, m::kIntervalSpin, m::kManuscriptMeasures, m::kSystemMeasures});
+    EnableDlgControls(dialog, !none,
+                      {m::kCentred, m::kRightOfBarline, m::kHorizontalOffset, m::kVerticalOffset,
+                       m::kShowChanges});
 }
 
 void FillControls(WindowHandle dialog, const PageRecord& page) {

@@ -49,7 +49,7 @@ TEST_F(PreferencesTest, FirstRunWritesTheDefaults) {
     EXPECT_EQ(Stored("Options", "HomeZoom"), std::nullopt);  // not in the core set
     EXPECT_EQ(AutoSaveSettings().count, 100);
     EXPECT_EQ(Options().HomeZoom, 8);
-    EXPECT_EQ(Options().ExtendLimit, 0);  // 512 in a byte
+    EXPECT_EQ(Options().ExtendLimit, 512);  // needs more than a byte
     EXPECT_EQ(+ProgramPreferences().header.pageGeometry.measureNumberOffsetY, 128);
     EXPECT_EQ(+ProgramPreferences().header.rightMargins[2], 0x0050);  // RMarginRight ".5"
     EXPECT_STREQ(ProgramPreferences().musicFaceName, "Glyphora");

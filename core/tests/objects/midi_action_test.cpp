@@ -37,6 +37,10 @@ int ReadFromBuffer(void* buffer, uint32_t count) {
     return 1;
 }
 
+uint64_t BufferBytesLeft() {
+    return g_input.size() - g_readAt;
+}
+
 std::array<uint8_t, kMidiActionFileBytes> TenBytes(const MidiAction& action) {
     std::array<uint8_t, kMidiActionFileBytes> bytes;
     std::memcpy(bytes.data(), reinterpret_cast<const uint8_t*>(&action) + sizeof(ClassId),
@@ -324,6 +328,20 @@ TEST_F(MidiActionFile, FaultyInputLeavesAPlainAction) {
         EXPECT_EQ(read.head.values.value, 0);
         EXPECT_EQ(read.head.values.finalValue, 0);
     }
+    FailNextRecordAllocations(0);
+}
+
+// A stored data length the source cannot hold is refused before any record is
+// made for it: the armed allocation failure is still waiting afterwards.
+TEST_F(MidiActionFile, LengthBeyondTheSourceAllocatesNothing) {
+    g_input = {0x01, 0x00, 0x03, 0x02, 0x60, 0x11, 0x20, 0x01, 0x10, 0x00, 0xC8, 0x60, 0x01, 0x02};
+    g_readAt = 0;
+    FailNextRecordAllocations(1);
+    MidiAction read;
+    ConstructMidiAction(&read);
+    EXPECT_EQ(ReadMidiAction(&read, ScoreByteReader(ReadFromBuffer, BufferBytesLeft)), 0);
+    EXPECT_EQ(MidiKindOf(read), kMidiKindPlain);
+    EXPECT_EQ(AllocRecordBySize(8, nullptr), nullptr);  // the failure was not used up
     FailNextRecordAllocations(0);
 }
 

@@ -31,6 +31,9 @@ int ReadFromMemory(void* buffer, uint32_t count) {
     g_readAt += count;
     return 1;
 }
+uint64_t MemoryBytesLeft() {
+    return g_file.size() - g_readAt;
+}
 int FailingWrite(const void*, uint32_t) {
     return 0;
 }
@@ -392,6 +395,22 @@ TEST_F(TextObjectTest, StringHandleIsWrittenAsZero) {
     WriteTextObjectString(glyph, WriteToMemory);
     EXPECT_EQ(g_file[22], 141);
     EXPECT_EQ(g_file[23], 0);
+}
+
+// A string length longer than what the source holds is refused before a record is
+// made for it (the armed allocation failure is still waiting afterwards).
+TEST_F(TextObjectTest, StringLongerThanTheSourceAllocatesNothing) {
+    TextObject* text = MakeText("abcdef");
+    WriteTextObjectString(text, WriteToMemory);
+    State().files.FileVersion = kExtraWordFileVersion;
+    g_file.resize(g_file.size() - 3);  // the stored length says 6, three bytes remain
+    g_readAt = 0;
+    TextObject* back = MakeText(nullptr);
+    FailNextRecordAllocations(1);
+    EXPECT_EQ(ReadTextObjectString(back, ScoreByteReader(ReadFromMemory, MemoryBytesLeft)), 0);
+    EXPECT_EQ(back->body.flags & kTextOwnsString, 0);
+    EXPECT_EQ(AllocRecordBySize(8, nullptr), nullptr);  // the failure was not used up
+    FailNextRecordAllocations(0);
 }
 
 // Short reads and bad lengths fail; a length of 0 leaves the object without string.

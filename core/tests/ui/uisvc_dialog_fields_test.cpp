@@ -31,6 +31,21 @@ class DialogFieldsTest : public UiServicesTest {
     }
 };
 
+// Controls are set in the order listed up to the first id the dialog lacks; the
+// ids after it are left as they were.
+TEST_F(DialogFieldsTest, EnableDlgControlsStopsAtTheFirstMissingId) {
+    constexpr int32_t kMissing = 31999;
+    WithDialog([&](platform::WindowHandle dialog) {
+        EXPECT_EQ(EnableDlgControls(dialog, false, {kSpinEdit, kMissing, kDecimalEdit}), 1);
+        EXPECT_FALSE(win::IsWindowEnabled(ui::GetDialogItem(dialog, kSpinEdit)));
+        EXPECT_TRUE(win::IsWindowEnabled(ui::GetDialogItem(dialog, kDecimalEdit)));
+        EXPECT_EQ(EnableDlgControls(dialog, false, {kDecimalEdit, kSpinUpDown}), 2);
+        EXPECT_FALSE(win::IsWindowEnabled(ui::GetDialogItem(dialog, kSpinUpDown)));
+        EXPECT_EQ(EnableDlgControls(dialog, true, {kSpinEdit, kDecimalEdit, kSpinUpDown}), 3);
+        EXPECT_TRUE(win::IsWindowEnabled(ui::GetDialogItem(dialog, kSpinEdit)));
+    });
+}
+
 // The spin field gets its range and position, and the edit shows the position.
 TEST_F(DialogFieldsTest, SetupSpinControlFillsUpDownAndEdit) {
     WithDialog([&](platform::WindowHandle dialog) {
@@ -204,22 +219,38 @@ TEST_F(FixedPointText, Parse128RoundsToTheNearestAndKeepsTheSign) {
     EXPECT_EQ(Beeps(), 0u);
 }
 
-// Fixed 160ths: no leading zero below 1.
+// Fixed 160ths: no leading zero below 1; a third digit only where two would not
+// read back as the same value.
 TEST_F(FixedPointText, Format160DropsLeadingZero) {
     char text[kFixedTextBytes];
-    EXPECT_STREQ(FormatFixed160(159, text, sizeof text), ".99");
+    EXPECT_STREQ(FormatFixed160(159, text, sizeof text), ".994");
     EXPECT_STREQ(FormatFixed160(160, text, sizeof text), "1.00");
     EXPECT_STREQ(FormatFixed160(80, text, sizeof text), ".50");
     EXPECT_STREQ(FormatFixed160(400, text, sizeof text), "2.50");
-    EXPECT_STREQ(FormatFixed160(UINT16_MAX, text, sizeof text), "409.59");
+    EXPECT_STREQ(FormatFixed160(1, text, sizeof text), ".006");
+    EXPECT_STREQ(FormatFixed160(UINT16_MAX, text, sizeof text), "409.594");
 }
 
-// 160ths parse like 128ths.
-TEST_F(FixedPointText, Parse160CountsFractionDigits) {
+// 160ths parse like 128ths: the whole fraction, rounded to the nearest.
+TEST_F(FixedPointText, Parse160RoundsTheFraction) {
     EXPECT_EQ(ParseFixed160(".5"), 80);
-    EXPECT_EQ(ParseFixed160(".50"), 81);
+    EXPECT_EQ(ParseFixed160(".50"), 80);
     EXPECT_EQ(ParseFixed160("2.5"), 400);
     EXPECT_EQ(ParseFixed160("1"), 160);
+    EXPECT_EQ(ParseFixed160(".003125"), 1);  // half a 160th goes up
+    EXPECT_EQ(ParseFixed160(".0031"), 0);
+}
+
+// Every value of both fields comes back from its own text unchanged.
+TEST_F(FixedPointText, EveryValueRoundTrips) {
+    char text[kFixedTextBytes];
+    for (int value = 0; value <= UINT16_MAX; ++value) {
+        FormatFixed160(static_cast<uint16_t>(value), text, sizeof text);
+        ASSERT_EQ(ParseFixed160(text), value) << text;
+        FormatFixed128(static_cast<int16_t>(value + INT16_MIN), text, sizeof text);
+        ASSERT_EQ(ParseFixed128(text), value + INT16_MIN) << text;
+    }
+    EXPECT_EQ(Beeps(), 0u);
 }
 
 // Text that is no number reads as 0 without a beep.
@@ -247,8 +278,8 @@ TEST_F(FixedPointText, OutOfRangeClampsWithABeep) {
     for (ui::BeepKind kind : ui::headless::Beeps()) EXPECT_EQ(kind, ui::BeepKind::Stop);
     EXPECT_EQ(ParseFixed128("-256"), INT16_MIN);
     EXPECT_EQ(ParseFixed128("255.99"), INT16_MAX);
-    EXPECT_EQ(ParseFixed160("409.59"), UINT16_MAX);
-    EXPECT_EQ(ParseFixed160("1." + std::string(5000, '9')), 160 + 99 * 160 / 100 + 1);
+    EXPECT_EQ(ParseFixed160("409.594"), UINT16_MAX);
+    EXPECT_EQ(ParseFixed160("1." + std::string(5000, '9')), 2 * 160);
     EXPECT_EQ(Beeps(), 8u);
 }
 

@@ -88,7 +88,7 @@ class WrittenCopies : public ReadTest {
             ASSERT_FALSE(path.empty()) << LastBox();
             ScoreLoad load = Open(path);
             ASSERT_EQ(load.code, 0) << LastBox();
-            EXPECT_EQ(load.repairs, 0);
+            EXPECT_EQ(load.repairedMetrics, 0);
             EXPECT_EQ(Boxes(), boxes) << LastBox();
             for (int word = 0; word < kPageDistanceCount; ++word) {
                 EXPECT_EQ(load.document->header.pageDistances[word], written.header.pageDistances[word])
@@ -165,10 +165,10 @@ TEST_F(WrittenCopies, MetricsOutOfRangeAreRepairedOnReading) {
         const size_t boxes = Boxes();
         ScoreLoad load = Open(path);
         ASSERT_EQ(load.code, 0);
-        EXPECT_EQ(load.repairs, c.repairs);
+        EXPECT_EQ(load.repairedMetrics, c.repairs);
         EXPECT_FALSE(load.damaged);
         ASSERT_EQ(Boxes(), boxes + 1);
-        EXPECT_EQ(LastBox(), kRepairedFileNotice);
+        EXPECT_EQ(LastBox(), kRepairedMetricsNotice);
         for (const MetricSetting& metric : MetricSettingsTable()) {
             const double spaces = load.document->internalDistances[static_cast<int>(metric.word)] / 128.0;
             EXPECT_GE(spaces, metric.range.lowest - 0.01) << metric.key;

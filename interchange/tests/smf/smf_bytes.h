@@ -1,9 +1,12 @@
-// Building Standard MIDI Files byte by byte for the tests.
+// Building Standard MIDI Files byte by byte for the tests, and reading every track
+// of one back.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
+
+#include "interchange/smf/smf_reader.h"
 
 namespace ql::smf::testing {
 
@@ -17,5 +20,16 @@ Bytes Chunk(const char (&id)[5], const Bytes& data, int64_t storedLength = -1);
 Bytes Join(std::initializer_list<Bytes> parts);
 // Format 1: a tempo track and a track of notes with running status and a sysex.
 Bytes TwoTrackFile();
+
+// One track as read: its events, the last read's result and the track's account.
+struct ReadTrack {
+    std::vector<MidiFileEvent> events;
+    TrackReadResult last = TrackReadResult::End;
+    TrackStop stop;
+    uint32_t eventsRead = 0;
+    uint32_t skippedMessages = 0;
+};
+// Reads every track of the file to its end.
+std::vector<ReadTrack> ReadAllTracks(MidiFileReader& file);
 
 }  // namespace ql::smf::testing

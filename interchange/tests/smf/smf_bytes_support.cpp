@@ -47,4 +47,19 @@ Bytes TwoTrackFile() {
     return Join({Header(1, 2, 480), Chunk("MTrk", tempo), Chunk("MTrk", notes)});
 }
 
+std::vector<ReadTrack> ReadAllTracks(MidiFileReader& file) {
+    std::vector<ReadTrack> tracks;
+    while (std::unique_ptr<MidiTrack> track = ReadTrackHeader(file)) {
+        ReadTrack read;
+        MidiFileEvent event;
+        while ((read.last = ReadTrackEvent(*track, &event)) == TrackReadResult::Event)
+            read.events.push_back(event);
+        read.stop = track->stop;
+        read.eventsRead = track->eventsRead;
+        read.skippedMessages = track->skippedMessages;
+        tracks.push_back(std::move(read));
+    }
+    return tracks;
+}
+
 }  // namespace ql::smf::testing

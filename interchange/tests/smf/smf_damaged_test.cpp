@@ -1,7 +1,8 @@
 // Damaged Standard MIDI Files: the fixtures cut at every chunk boundary and
 // mutated at random (a fixed seed and count) are read track by track. Every read
-// must end, no event may claim more bytes than the file holds, and no run may
-// touch memory it does not own (the sanitizers watch).
+// must end, no event may claim more bytes than the file holds, a track that stops
+// names a byte inside itself and counts the events it gave, and no run may touch
+// memory it does not own (the sanitizers watch).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,9 +28,17 @@ std::vector<Bytes> Fixtures() {
     Bytes dense;
     for (int i = 0; i < 200; ++i) dense.insert(dense.end(), {0x10, 0x91, 40, 90, 0x10, 40, 0});
     dense.insert(dense.end(), {0x00, 0xFF, 0x03, 0x04, 'n', 'a', 'm', 'e', 0x00, 0xFF, 0x2F, 0x00});
+    // Notes among the clock, song position, time code and sensing bytes of a live
+    // stream, under running status.
+    Bytes live;
+    for (int i = 0; i < 100; ++i)
+        live.insert(live.end(), {0x08, 0xF8, 0x00, 0x92, 50,   60, 0x04, 0xF2, 1,    2,    0x04,
+                                 0xF1, 3,    0x04, 0xFE, 0x00, 50, 0,    0x02, 0xFA, 0x01, 0xFC});
     return {twoTracks, rmid,
             testing::Join({testing::Header(1, 3, 96, 8), testing::Chunk("MTrk", dense),
-                           testing::Chunk("abcd", Bytes{1, 2}), testing::Chunk("MTrk", dense)})};
+                           testing::Chunk("abcd", Bytes{1, 2}), testing::Chunk("MTrk", dense)}),
+            testing::Join({testing::Header(1, 2, 96), testing::Chunk("MTrk", live),
+                           testing::Chunk("MTrk", dense)})};
 }
 
 // Where each chunk of a fixture starts: the cut points.
@@ -52,13 +61,20 @@ size_t ReadEverything(const Bytes& bytes) {
     MidiFileEvent event;
     while (std::unique_ptr<MidiTrack> track = ReadTrackHeader(*file)) {
         TrackReadResult result;
+        uint32_t trackEvents = 0;
         while ((result = ReadTrackEvent(*track, &event)) == TrackReadResult::Event) {
             ++events;
+            ++trackEvents;
             EXPECT_LE(event.length, bytes.size());
             EXPECT_LE(events, bytes.size()) << "a track reads past its bytes";
             if (events > bytes.size()) return events;
         }
-        EXPECT_TRUE(track->ended || track->error);
+        EXPECT_TRUE(track->ended || track->Stopped());
+        EXPECT_EQ(result == TrackReadResult::Error, track->Stopped());
+        EXPECT_EQ(track->eventsRead, trackEvents);
+        if (track->Stopped()) {
+            EXPECT_LE(track->stop.offset, track->end - track->start);
+        }
     }
     return events;
 }

@@ -25,21 +25,8 @@ using testing::Chunk;
 using testing::Header;
 using testing::Join;
 
-struct ReadTrack {
-    std::vector<MidiFileEvent> events;
-    TrackReadResult last = TrackReadResult::End;
-};
-
-std::vector<ReadTrack> ReadAll(MidiFileReader& file) {
-    std::vector<ReadTrack> tracks;
-    while (std::unique_ptr<MidiTrack> track = ReadTrackHeader(file)) {
-        ReadTrack read;
-        MidiFileEvent event;
-        while ((read.last = ReadTrackEvent(*track, &event)) == TrackReadResult::Event)
-            read.events.push_back(event);
-        tracks.push_back(std::move(read));
-    }
-    return tracks;
+std::vector<testing::ReadTrack> ReadAll(MidiFileReader& file) {
+    return testing::ReadAllTracks(file);
 }
 
 std::unique_ptr<MidiFileReader> Open(const Bytes& bytes) {
@@ -68,7 +55,7 @@ TEST_F(SmfReader, ReadsHeaderEventsAndRunningStatus) {
     EXPECT_EQ(file->format, 1);
     EXPECT_EQ(file->trackCount, 2);
     EXPECT_EQ(file->division, 480);
-    const std::vector<ReadTrack> tracks = ReadAll(*file);
+    const std::vector<testing::ReadTrack> tracks = ReadAll(*file);
     ASSERT_EQ(tracks.size(), 2u);
     ASSERT_EQ(tracks[0].events.size(), 2u);
     const MidiFileEvent& tempo = tracks[0].events[0];
@@ -150,15 +137,15 @@ TEST_F(SmfReader, TracksAreBoundedByTheirChunks) {
 }
 
 // Damaged events end their own track only: a five-byte delta, a sysex or meta
-// length past the chunk, a system-common status, and an event cut by the chunk's
-// end. The track after each is still read.
+// length past the chunk, an undefined system status, and an event cut by the
+// chunk's end. The track after each is still read.
 TEST_F(SmfReader, DamagedEventsEndOnlyTheirTrack) {
     const Bytes good{0x00, 0x90, 60, 1};
     const Bytes damaged[] = {
         {0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1},  // delta of five bytes
         {0x00, 0xF0, 0x05, 0x01},                     // sysex running into the next chunk
         {0x00, 0xFF, 0x01, 0x05, 'a'},                // meta text running into the next chunk
-        {0x00, 0xF2, 0x10, 0x10},                     // song position: not a file event
+        {0x00, 0xF4, 0x10, 0x10},                     // undefined: its length is unknown
         {0x00, 0x90, 60},                             // note-on cut by the chunk's end
     };
     for (const Bytes& bad : damaged) {

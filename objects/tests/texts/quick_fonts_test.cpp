@@ -61,7 +61,7 @@ TEST_F(QuickFontsTest, ASlotIsRenamedMadeBoldAndResizedInPlace) {
     EXPECT_EQ(shownHeight, "2.00");
     EXPECT_STREQ(doc_->fonts[5].name, "Expression");
     EXPECT_EQ(doc_->fonts[5].bold, 1);
-    EXPECT_EQ(doc_->fonts[5].height, 2 * 160 + 50 * 160 / 100 + 1);
+    EXPECT_EQ(doc_->fonts[5].height, 2 * 160 + 80);  // "2.50" is exactly 400
     EXPECT_NE(doc_->changeCounter, 0);
     // The slot shown last is where the dialog opens next time.
     EXPECT_EQ(CurrentQuickFontSlot(), 5);

@@ -5,9 +5,11 @@
 #include "platform/sys/file_lock.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
+#include "platform/sys/folders.h"
 #include "platform/tests/sys/locking_child.h"
 #include "platform/tests/sys/scratch_folder.h"
 
@@ -117,12 +119,17 @@ TEST_F(FileLockTest, NoLockMeansUnguarded) {
     EXPECT_EQ(lock.descriptor, -1);
 }
 
-// Without a runtime folder of the test's own the locks go to $XDG_RUNTIME_DIR.
+// Without a runtime folder of the test's own the locks go to $XDG_RUNTIME_DIR; a
+// relative one is ignored and the locks go to the temporary folder.
 TEST_F(FileLockTest, DefaultFolderIsUnderTheRuntimeFolder) {
     SetLockFolder({});
-    testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder.Path().string());
-    EXPECT_EQ(LockFolder(), folder / "quaverline-locks");
-    EXPECT_EQ(LockFilePath(score).parent_path(), folder / "quaverline-locks");
+    {
+        testing::ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder.Path().string());
+        EXPECT_EQ(LockFolder(), folder / "quaverline-locks");
+        EXPECT_EQ(LockFilePath(score).parent_path(), folder / "quaverline-locks");
+    }
+    testing::ScopedEnvironment relative("XDG_RUNTIME_DIR", "relative/run");
+    EXPECT_EQ(LockFolder(), TemporaryFolder() / ("quaverline-locks-" + std::to_string(::getuid())));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/sys/folders.h"
 #include "platform/tests/sys/scratch_folder.h"
 
 namespace ql::sys {
@@ -99,9 +100,14 @@ TEST_F(LocalSocketTest, FolderIsUnderTheRuntimeFolderOrTheTemporaryFolder) {
         ScopedEnvironment runtime("XDG_RUNTIME_DIR", scratch_.Path().string());
         EXPECT_EQ(ChannelFolder(), scratch_ / "qlwin32");
     }
-    // Unset or empty: a folder named with the user id in the temporary folder.
-    ScopedEnvironment runtime("XDG_RUNTIME_DIR", "");
-    EXPECT_EQ(ChannelFolder().filename().string(), "qlwin32-" + std::to_string(::getuid()));
+    // Unset, empty or relative: a folder named with the user id in the temporary
+    // folder. A relative runtime folder would follow the current folder; the file
+    // locks refuse it by the same rule.
+    const std::string fallback = "qlwin32-" + std::to_string(::getuid());
+    for (const char* value : {"", "relative/run", "./run"}) {
+        ScopedEnvironment runtime("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(ChannelFolder(), TemporaryFolder() / fallback) << value;
+    }
 }
 
 TEST_F(LocalSocketTest, OneLockHolderAtATime) {
