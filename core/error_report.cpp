@@ -11,8 +11,10 @@
 #include <system_error>
 
 #include "core/core_strings.h"
-#include "core/ui/modal_boxes.h"
+#include "core/model/document_context.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/ui/modal_boxes.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "files/score_file.h"
@@ -75,6 +77,7 @@ fs::path ProgramDataFolder() {
 // Writes the document to its emergency copy in autosave mode; the document's path
 // and change counter are as before afterwards. Non-zero on success.
 int WriteEmergencyCopy(ScoreDocument& document, ScoreView* view, std::string* pathOut) {
+    const ScopedDocumentContext context(&document);
     std::string target = EmergencyCopyPath(document);
     if (pathOut != nullptr) *pathOut = target;
     FileFlags& files = State().files;
@@ -146,7 +149,10 @@ int InternalError(const char* module, int line, uintptr_t pointer) {
     DocumentGlobals& documents = State().documents;
     if (documents.CurrentDocument == nullptr) return 1;
     std::string path;
-    int saved = WriteEmergencyCopy(*documents.CurrentDocument, documents.ActiveView, &path);
+    // The current document may be one a window is painting, not the active one:
+    // its copy is written with a view of its own.
+    ScoreDocument& document = *documents.CurrentDocument;
+    int saved = WriteEmergencyCopy(document, ViewShowing(&document), &path);
     ErrorBox(BuildInternalErrorReport(path, saved != 0, module, line, pointer));
     return 1;
 }

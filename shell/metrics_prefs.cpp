@@ -14,34 +14,44 @@
 namespace ql {
 namespace {
 
+// The ranges: spaces more than 0 and at most a few spaces, thicknesses more than 0
+// and well below a staff space; sharpness and the tie offsets may be 0. A tie
+// curvature below 0.13 is one the tie drawing cannot use.
+constexpr MetricRange kSpace{0.01, 8.0};
+constexpr MetricRange kThinLine{0.01, 0.25};
+constexpr MetricRange kThickLine{0.01, 1.0};
+constexpr MetricRange kSharpness{0.0, 1.0};
+constexpr MetricRange kOffset{0.0, 2.0};
+constexpr MetricRange kTieCurve{0.13, 4.0};
+
 constexpr MetricSetting kMetricSettings[] = {
-    {"Beat0", "2.0", EngravingMetric::Beat0},
-    {"BeatX", ".5", EngravingMetric::BeatX},
-    {"Clef", ".75", EngravingMetric::Clef},
-    {"Key", "1.5", EngravingMetric::Key},
-    {"Keysym", "1.25", EngravingMetric::Keysym},
-    {"Time", ".5", EngravingMetric::Time},
-    {"Bracket", ".8", EngravingMetric::Bracket},
-    {"Brace", "1.5", EngravingMetric::Brace},
-    {"BeamWid", ".468", EngravingMetric::BeamWid},
-    {"BeamSep", ".75", EngravingMetric::BeamSep},
-    {"StemWid", ".093", EngravingMetric::StemWid},
-    {"StaffLineWid", ".09", EngravingMetric::StaffLineWid},
-    {"BarLineWid", ".093", EngravingMetric::BarLineWid},
-    {"Accident", ".8", EngravingMetric::Accident},
-    {"FirstAcci", ".69", EngravingMetric::FirstAcci},
-    {"SlurWid", ".25", EngravingMetric::SlurWid},
-    {"SlurPoint", ".015", EngravingMetric::SlurPoint},
-    {"TieHump", ".812", EngravingMetric::TieHump},
-    {"TieWid", ".109", EngravingMetric::TieWid},
-    {"TiePoint", ".0", EngravingMetric::TiePoint},
-    {"TieOffX", ".25", EngravingMetric::TieOffX},
-    {"TieOffY", ".695", EngravingMetric::TieOffY},
-    {"ThickBarline", ".625", EngravingMetric::ThickBarline},
-    {"BetweenDouble", ".531", EngravingMetric::BetweenDouble},
-    {"VoxBias", "2.0", EngravingMetric::VoxBias},
-    {"SigMeasureExtra", ".75", EngravingMetric::SigMeasureExtra},
-    {"ClefChange", "2.0", EngravingMetric::ClefChange},
+    {"Beat0", "2.0", EngravingMetric::Beat0, kSpace},
+    {"BeatX", ".5", EngravingMetric::BeatX, kSpace},
+    {"Clef", ".75", EngravingMetric::Clef, kSpace},
+    {"Key", "1.5", EngravingMetric::Key, kSpace},
+    {"Keysym", "1.25", EngravingMetric::Keysym, kSpace},
+    {"Time", ".5", EngravingMetric::Time, kSpace},
+    {"Bracket", ".8", EngravingMetric::Bracket, kSpace},
+    {"Brace", "1.5", EngravingMetric::Brace, kSpace},
+    {"BeamWid", ".468", EngravingMetric::BeamWid, kThickLine},
+    {"BeamSep", ".75", EngravingMetric::BeamSep, kSpace},
+    {"StemWid", ".093", EngravingMetric::StemWid, kThinLine},
+    {"StaffLineWid", ".09", EngravingMetric::StaffLineWid, kThinLine},
+    {"BarLineWid", ".093", EngravingMetric::BarLineWid, kThinLine},
+    {"Accident", ".8", EngravingMetric::Accident, kSpace},
+    {"FirstAcci", ".69", EngravingMetric::FirstAcci, kSpace},
+    {"SlurWid", ".25", EngravingMetric::SlurWid, kThickLine},
+    {"SlurPoint", ".015", EngravingMetric::SlurPoint, kSharpness},
+    {"TieHump", ".812", EngravingMetric::TieHump, kTieCurve},
+    {"TieWid", ".109", EngravingMetric::TieWid, kThickLine},
+    {"TiePoint", ".0", EngravingMetric::TiePoint, kSharpness},
+    {"TieOffX", ".25", EngravingMetric::TieOffX, kOffset},
+    {"TieOffY", ".695", EngravingMetric::TieOffY, kOffset},
+    {"ThickBarline", ".625", EngravingMetric::ThickBarline, kThickLine},
+    {"BetweenDouble", ".531", EngravingMetric::BetweenDouble, kThickLine},
+    {"VoxBias", "2.0", EngravingMetric::VoxBias, kSpace},
+    {"SigMeasureExtra", ".75", EngravingMetric::SigMeasureExtra, kSpace},
+    {"ClefChange", "2.0", EngravingMetric::ClefChange, kSpace},
 };
 static_assert(std::size(kMetricSettings) == kMetricSettingCount);
 
@@ -86,16 +96,31 @@ void SaveMetricsPrefs() {
 }
 
 void LoadMetricsPrefs(ScoreDocument* document, uint16_t* distances) {
-    if (distances == nullptr && document != nullptr) distances = document->internalDistances;
+    const bool intoDocument = distances == nullptr && document != nullptr;
+    if (intoDocument) distances = document->internalDistances;
     if (distances == nullptr) return;
     for (const MetricSetting& metric : kMetricSettings)
         distances[WordOf(metric)] =
             static_cast<uint16_t>(PointsToUnits(Options().Metrics[WordOf(metric)]));
-    // A document's metrics go to its header, which its file stores; the header holds
-    // fewer decimals, so the document is then engraved with what its file keeps.
-    if (document == nullptr || distances != document->internalDistances) return;
-    for (const MetricSetting& metric : kMetricSettings)
-        document->header.pageDistances[WordOf(metric)] = UnitsToBcdInches(distances[WordOf(metric)]);
+    if (intoDocument) StoreDocumentMetrics(document);
+}
+
+int RepairMetricWords(ScoreHeader& header) {
+    int repaired = 0;
+    for (const MetricSetting& metric : kMetricSettings) {
+        BcdInches& word = header.pageDistances[WordOf(metric)];
+        const double value = BcdInchesToFloat(word);
+        if (value >= metric.range.lowest && value <= metric.range.highest) continue;
+        word = UnitsToBcdInches(PointsToUnits(ParseDecimalText(metric.defaultText)));
+        ++repaired;
+    }
+    return repaired;
+}
+
+void StoreDocumentMetrics(ScoreDocument* document) {
+    if (document == nullptr) return;
+    ConvertChangedDistancesToExternal(document);
+    RepairMetricWords(document->header);
     ConvertHeaderToInternal(document);
 }
 

@@ -9,10 +9,19 @@
 
 namespace ql {
 
+// The range a score's metric is drawn with, in staff spaces, both ends included; a
+// stored value outside it (0 for most, a staff line as thick as a space) is replaced
+// by the default.
+struct MetricRange {
+    double lowest;
+    double highest;
+};
+
 struct MetricSetting {
     const char* key;          // in section "Musical Metrics"
     const char* defaultText;  // staff spaces
     EngravingMetric word;
+    MetricRange range;
 };
 
 constexpr int kMetricSettingCount = 27;
@@ -20,5 +29,14 @@ constexpr int kMetricSettingCount = 27;
 std::span<const MetricSetting> MetricSettingsTable();
 // Every word 0, then the defaults of the 27 metrics as d.ddd words.
 void ApplyDefaultMetricWords(BcdInches (&words)[kPageDistanceCount]);
+
+// The header's stored metric words outside their ranges set to the defaults' stored
+// words; the number of words replaced.
+int RepairMetricWords(ScoreHeader& header);
+// After the document's internal distances were set (from the settings or the Music
+// Metrics dialog): the stored words follow them, words out of range take their
+// defaults, and the internal distances become what reading those words gives, so
+// that every file of the score reads back into the same metrics.
+void StoreDocumentMetrics(ScoreDocument* document);
 
 }  // namespace ql

@@ -18,6 +18,7 @@
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/units.h"
@@ -26,6 +27,7 @@
 #include "objects/object_services.h"
 #include "shell/preference_defaults.h"
 #include "shell/score_settings.h"
+#include "shell/shell_services.h"
 #include "platform/gfx/objects.h"
 #include "notes/ties/ties.h"
 
@@ -86,7 +88,6 @@ void InitHeaderFromPreferences(ScoreDocument* document, const PreferenceDefaults
     header.pageGeometry = source.pageGeometry;
     header.pageGeometry.measureNumberFont = 0;
     header.scoreSettingB = source.scoreSettingB;
-    std::memcpy(header.pageDistances, source.pageDistances, sizeof header.pageDistances);
     std::memcpy(header.settingsWords, source.settingsWords, sizeof header.settingsWords);
     header.scoreSettingA = source.scoreSettingA;
     header.userPageWidth = source.userPageWidth;
@@ -97,7 +98,9 @@ void InitHeaderFromPreferences(ScoreDocument* document, const PreferenceDefaults
     if (header.pageGeometry.measureNumberIsWindowsFont)
         header.pageGeometry.measureNumberFontClass =
             static_cast<uint8_t>(FaceIndexOf(document, prefs.measureNumberFaceName));
-    ConvertHeaderToInternal(document);
+    // A new score is engraved with the metrics of the preferences (line widths,
+    // stems, accidentals...), which its file then keeps.
+    LoadMetricsPrefs(document, nullptr);
     header.notePlaybackPercent = source.notePlaybackPercent;
     header.tempo = source.tempo;
     // The on/off setting goes with the score like its tempo (shell/score_settings.h).
@@ -264,6 +267,8 @@ ScoreDocument* CreateDocument(ScoreDocument* document, ScoreView* view, const Ne
     if (document->header.pageGeometry.measureNumberIsWindowsFont)
         document->header.pageGeometry.measureNumberFont = 0;
     StampCreationTime(document);
+    // The view's mapping takes one staff scale per inch from the score's staff size.
+    if (view != nullptr) view->UnitsPerInch = UnitsPerInch(*document);
     LinkDocument(document);
     return document;
 }
@@ -310,6 +315,8 @@ void DestroyDocument(ScoreDocument* document) {
     DocumentGlobals& globals = State().documents;
     if (globals.CurrentDocument == document) globals.CurrentDocument = nullptr;
     if (CurrentPoolSet() == PoolSet(document->pools)) SetCurrentPoolSet(PoolSet{});
+    if (SelectionState* selection = globals.Selection; selection != nullptr && selection->prototypeList == document->prototypes)
+        selection->prototypeList = selection->prototypeListEnd = nullptr;
 }
 
 void FreeDocument(ScoreDocument* document) {
@@ -382,14 +389,39 @@ std::vector<uint8_t>* DocumentRecordOf(ScoreDocument* document, uint32_t id) {
 
 // ---- Header conversions ----
 
+namespace {
+
+constexpr double kOneHundredth = 0.01;  // the step of a stored distance word
+
+// The internal distance a stored word reads as.
+uint16_t InternalDistanceOf(BcdInches word) {
+    return static_cast<uint16_t>(BcdInchesToFloat(word) * kUnitsPerBcdUnit);
+}
+
+}  // namespace
+
 void ConvertHeaderToInternal(ScoreDocument* document) {
     if (document == nullptr) return;
     for (int i = 0; i < kPageDistanceCount; ++i) {
         if (i == kNonDistanceWord) continue;
-        double value = BcdInchesToFloat(document->header.pageDistances[i]);
-        document->internalDistances[i] = static_cast<uint16_t>(value * kUnitsPerBcdUnit);
+        document->internalDistances[i] = InternalDistanceOf(document->header.pageDistances[i]);
     }
     CorrectTieCurveHeight(document);  // a damaged tie height is repaired as it comes in
+}
+
+void ConvertChangedDistancesToExternal(ScoreDocument* document) {
+    if (document == nullptr) return;
+    for (int i = 0; i < kPageDistanceCount; ++i) {
+        if (i == kNonDistanceWord) continue;
+        BcdInches& word = document->header.pageDistances[i];
+        const uint16_t distance = document->internalDistances[i];
+        if (InternalDistanceOf(word) == distance) continue;
+        // The word below the distance, or the next one up when that one reads back
+        // as the distance itself.
+        word = UnitsToBcdInches(distance);
+        const BcdInches up = FormatFloatG(BcdInchesToFloat(word) + kOneHundredth);
+        if (InternalDistanceOf(up) == distance) word = up;
+    }
 }
 
 void ConvertHeaderToExternal(ScoreDocument* document) {

@@ -55,6 +55,10 @@ std::vector<uint8_t>* DocumentRecordOf(ScoreDocument* document, uint32_t id);
 // pageDistances <-> internalDistances, word by word (word 9 skipped).
 void ConvertHeaderToInternal(ScoreDocument* document);
 void ConvertHeaderToExternal(ScoreDocument* document);
+// The stored words of the internal distances that differ from what their words read
+// as; a word that reads as its distance is kept (the two-decimal words cannot hold
+// every distance, and converting one back and forth would wear it down).
+void ConvertChangedDistancesToExternal(ScoreDocument* document);
 
 // The staff record of a staff number, or null.
 StaffRecord* StaffRecordOf(ScoreDocument* document, int staff);

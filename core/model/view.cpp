@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/model/document.h"
+#include "core/model/document_context.h"
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/objects/selection_state.h"
@@ -128,6 +129,17 @@ void CompleteFirstActivation(ScoreView* view) {
         SetCurrentSystemAndMeasure(view, view->currentSystem, 1, view->currentSystem->firstMeasure);
 }
 
+// The selection's hit records and focus belong to the active view's document: they
+// go, with that document current, before another document becomes the active one
+// or before the active view is destroyed, so no later reset writes into a score
+// that is no longer the one worked on (or no longer exists).
+void DropSelectionOf(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr || !IsDocumentListed(view->document)) return;
+    if (State().documents.Selection == nullptr) return;
+    const ScopedDocumentContext context(view);
+    ResetSelection(view, 0);
+}
+
 }  // namespace
 
 ScoreView* AllocView() {
@@ -200,6 +212,7 @@ void DestroyGalleyPages(ScoreView* view) {
 
 void DestroyView(ScoreView* view) {
     if (view == nullptr) return;
+    if (State().documents.ActiveView == view) DropSelectionOf(view);
     UnlinkView(view);
     if (view->ownedObject != nullptr && view->document != nullptr &&
         IsDocumentListed(view->document)) {
@@ -234,15 +247,35 @@ bool BuildGalleyPage(ScoreView* view, const ScoreView* tmpl) {
     return true;
 }
 
+bool IsViewListed(const ScoreView* view) {
+    if (view == nullptr) return false;
+    for (const ScoreView* walk = State().documents.FirstView; walk != nullptr; walk = walk->nextView)
+        if (walk == view) return IsValidView(view);
+    return false;
+}
+
+ScoreView* ViewShowing(const ScoreDocument* document) {
+    if (document == nullptr) return nullptr;
+    const DocumentGlobals& globals = State().documents;
+    if (IsValidView(globals.ActiveView) && globals.ActiveView->document == document) return globals.ActiveView;
+    for (ScoreView* view = globals.FirstView; view != nullptr; view = view->nextView)
+        if (view->document == document) return view;
+    return nullptr;
+}
+
 ScoreView* ActivateView(ScoreView* view) {
     if (!IsValidView(view) || view->document == nullptr) return nullptr;
+    DocumentGlobals& globals = State().documents;
+    if (ScoreView* previous = globals.ActiveView; previous != view && IsViewListed(previous) &&
+                                                   previous->document != view->document)
+        DropSelectionOf(previous);
     SetCurrentPoolSet(view->document->pools);
     if (view->currentPage == nullptr) CompleteFirstActivation(view);
-    DocumentGlobals& globals = State().documents;
     globals.ActiveView = view;
     globals.CurrentDocument = view->document;
     SelectionState* selection = globals.Selection;
-    if (selection != nullptr && selection->prototypeList == nullptr) {
+    // The selection's prototypes are always the active document's.
+    if (selection != nullptr) {
         selection->prototypeList = view->document->prototypes;
         selection->prototypeListEnd = view->document->prototypes + kObjectTypeCount;
     }

@@ -22,6 +22,12 @@ void DestroyView(ScoreView* view);
 bool BuildGalleyPage(ScoreView* view, const ScoreView* tmpl);
 void DestroyGalleyPages(ScoreView* view);
 
+// Whether the view is in the program's view list (and valid). A view closed while a
+// box was up has left the list and may be freed, so its pointer is never read.
+bool IsViewListed(const ScoreView* view);
+// A view showing the document: the active view when it does, else the first of the
+// view list that does; null when none.
+ScoreView* ViewShowing(const ScoreDocument* document);
 // The active view after activating this one; null for an invalid view.
 ScoreView* ActivateView(ScoreView* view);
 // 1 when another view of the view list shows the same document.

@@ -2,7 +2,10 @@
 // handling reads, the stack of views that opened dialogs and the nesting limit.
 #include "core/ui/modal_boxes.h"
 
+#include <optional>
+
 #include "core/draw/draw_surface.h"
+#include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/model/view.h"
@@ -19,32 +22,27 @@ constexpr char kPaletteButtonClass[] = "Button";
 constexpr int kPackedYShift = 16;
 constexpr uint32_t kPackedXMask = 0xFFFF;
 
-// A view of the program's view list. A view closed while a box was up has left
-// the list (and may be freed), so its pointer is never read.
-bool IsListedView(const ScoreView* view) {
-    if (view == nullptr) return false;
-    for (const ScoreView* walk = State().documents.FirstView; walk != nullptr;
-         walk = walk->nextView)
-        if (walk == view) return IsValidView(view);
-    return false;
-}
-
-// Keeps ModalFlag, sets it for the box, and on every exit clears it, activates
-// the view noted (when it still exists) and restores the kept value.
+// Keeps ModalFlag, sets it for the box, and on every exit restores it. A box or
+// dialog of a view activates that view when it ends (the view still listed). A box
+// of no view leaves current what was current when it came up (document, pools,
+// active view), whatever its message loop ran: a box shown while one score is saved
+// or painted never hands that work another score's pools.
 class ModalFlagScope {
   public:
     explicit ModalFlagScope(ScoreView* view) : view_(view), kept_(State().dialogs.ModalFlag) {
+        if (view_ == nullptr) context_.emplace();
         State().dialogs.ModalFlag = 1;
     }
     ~ModalFlagScope() {
         State().dialogs.ModalFlag = 0;
-        if (IsListedView(view_)) ActivateView(view_);
+        if (IsViewListed(view_)) ActivateView(view_);
         State().dialogs.ModalFlag = kept_;
     }
     ModalFlagScope(const ModalFlagScope&) = delete;
     ModalFlagScope& operator=(const ModalFlagScope&) = delete;
 
   private:
+    std::optional<KeptDocumentContext> context_;  // destroyed after the flag is back
     ScoreView* view_;
     uint8_t kept_;
 };
@@ -90,7 +88,7 @@ void EnablePalettes(bool enable) {
 }
 
 int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t style) {
-    ModalFlagScope flag(State().documents.ActiveView);
+    ModalFlagScope flag(nullptr);
     PalettesDisabled palettes;
     return ui::ShowMessageBox(State().dialogs.FrameWindow, text, caption, style);
 }
@@ -98,7 +96,7 @@ int ModalMessageBox(std::string_view text, std::string_view caption, uint32_t st
 int ViewMessageBox(ScoreView* view, std::string_view text, std::string_view caption,
                    uint32_t style) {
     ModalFlagScope flag(view);
-    return ui::ShowMessageBox(IsListedView(view) ? view->ViewWindow : platform::WindowHandle{},
+    return ui::ShowMessageBox(IsViewListed(view) ? view->ViewWindow : platform::WindowHandle{},
                               text, caption, style);
 }
 
@@ -119,7 +117,7 @@ intptr_t ModalDialogBox(ScoreView* view, const sys::ResourceId& templateId,
 }
 
 intptr_t PlainModalDialogBox(const sys::ResourceId& templateId, ui::DialogProc procedure) {
-    ModalFlagScope flag(State().documents.ActiveView);
+    ModalFlagScope flag(nullptr);
     PalettesDisabled palettes;
     return RunDialogFromBundles(templateId, std::move(procedure));
 }
@@ -128,13 +126,13 @@ ScoreView* GetActiveView(platform::WindowHandle /*dialog*/) {
     const DialogGlobals& dialogs = State().dialogs;
     if (dialogs.DialogDepth <= 0 || dialogs.DialogDepth > kMaxDialogDepth) return nullptr;
     ScoreView* view = dialogs.ActiveViewStack[dialogs.DialogDepth];
-    if (!IsListedView(view) || view->document == nullptr) return nullptr;
+    if (!IsViewListed(view) || view->document == nullptr) return nullptr;
     return view;
 }
 
 uint32_t CursorToLogical(ScoreView* view, platform::WindowHandle window) {
     win::Point client = win::ScreenToClient(window, win::GetCursorPosition());
-    if (IsListedView(view)) {
+    if (IsViewListed(view)) {
         view->pointerPoint = client;
         ConvertPointerToLogical(view);
     }

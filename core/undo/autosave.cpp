@@ -16,6 +16,7 @@
 
 #include "core/core_strings.h"
 #include "core/model/document.h"
+#include "core/model/document_context.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
@@ -175,6 +176,9 @@ void NoteEditForAutoSave(ScoreDocument* document, ScoreView* view) {
 
 AutoSaveResult AutoSave(ScoreDocument* document, ScoreView* view) {
     if (document == nullptr || IsAutoSaveBlocked()) return AutoSaveResult::Skipped;
+    // Any score may be saved this way (the termination signal saves each in turn):
+    // the copy is made with the score's own pools current.
+    const ScopedDocumentContext context(document);
     FileFlags& files = State().files;
     files.AutoSaving = 1;
     RememberedPosition position;

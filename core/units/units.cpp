@@ -31,6 +31,7 @@ constexpr int kMaxDecimalDigit = 9;
 constexpr uint32_t kLowWordMask = 0xFFFF;
 constexpr double kBcdUnitPerLogical = 1.0 / kUnitsPerBcdUnit;  // 0.0078125
 constexpr double kHalf = 0.5;
+constexpr double kThousandths = 1000.0;  // the fine form's step is a thousandth
 // Four significant digits round anything from here up to "100", which dd.dd
 // cannot hold.
 constexpr double kFirstUnwritableDistance = 99.995;
@@ -178,8 +179,10 @@ int32_t PointsToUnits(BcdInches word) {
 }
 
 BcdInches UnitsToBcdFine(int32_t units) {
-    return FormatAndParse(units * kBcdUnitPerLogical, kFineFormWidth, kFineIntegerDigits,
-                          kFineFractionDigits);
+    // Rounded up to the thousandth: the fine form truncates when it is read, so the
+    // word must not lie below the units it stands for.
+    const double thousandths = std::ceil(units * kBcdUnitPerLogical * kThousandths);
+    return FormatAndParse(thousandths / kThousandths, kFineFormWidth, kFineIntegerDigits, kFineFractionDigits);
 }
 
 double UnitsPerInch(const ScoreDocument& document) {

@@ -59,6 +59,7 @@ void BcdFineToText(BcdInches word, char* buffer, size_t size);
 BcdInches ParseDecimalText(const char* text);
 // The fine form's value x 128, truncated.
 int32_t PointsToUnits(BcdInches word);
+// The smallest fine-form word that PointsToUnits reads back as `units`.
 BcdInches UnitsToBcdFine(int32_t units);
 
 // ---- In the document's units ----

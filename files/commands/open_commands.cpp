@@ -24,7 +24,6 @@
 #include "platform/ui/message_box.h"
 #include "shell/file_guard.h"
 #include "shell/shell_services.h"
-#include "shell/shell_services.h"
 
 namespace ql {
 namespace {
@@ -164,9 +163,6 @@ ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice) {
         return nullptr;
     }
     document->path = kNewScoreName;
-    // A new manuscript is engraved with the metrics of the preferences (line
-    // widths, stems, accidentals...), which its file then keeps.
-    LoadMetricsPrefs(document, nullptr);
     ShowScoreWindow(view);
     ClearDocumentModified(document);
     FocusActiveView();

@@ -29,6 +29,7 @@
 #include "objects/text_box/text_box.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
+#include "shell/metrics_table.h"
 #include "shell/program_options.h"
 
 namespace ql {
@@ -119,6 +120,8 @@ int BuildingStreamSink::Header(const ScoreHeader& header, uint8_t version) {
                   std::begin(document_->internalDistances));
         ConvertHeaderToExternal(document_);
     }
+    // Metrics that would draw nothing or a solid bar take their defaults.
+    repairedMetrics_ += RepairMetricWords(document_->header);
     ConvertHeaderToInternal(document_);
     ConvertStoredPageSizes(*document_, version);
     const PageRecord& page = document_->header.pageGeometry;

@@ -57,6 +57,8 @@ class BuildingStreamSink : public ScoreStreamSink {
     bool Damaged() const { return damaged_; }
     // The pages FinishDocument took out because they held no systems.
     int RepairedPages() const { return repairedPages_; }
+    // Stored metrics the read replaced by their defaults (out of their ranges).
+    int RepairedMetrics() const { return repairedMetrics_; }
     // The prologue's fault, when the walk refused it.
     bool PrologueRefused(PrologueFault* fault) const {
         *fault = prologueFault_;
@@ -77,6 +79,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     ScoreDocument* document_;
     uint8_t version_ = 0;  // the layout version the file is read as
     bool damaged_ = false;
+    int repairedMetrics_ = 0;
     bool missingPortDevice_ = false;
     bool prologueRefused_ = false;
     PrologueFault prologueFault_ = PrologueFault::ShortRead;

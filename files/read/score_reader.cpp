@@ -106,6 +106,7 @@ ReadOutcome ReadIntoNewDocument() {
         if (load.code == 0) load.code = sink.FinishDocument();
         load.damaged = sink.Damaged();
         load.repairedPages = sink.RepairedPages();
+        load.repairedMetrics = sink.RepairedMetrics();
         out.prologueRefused = sink.PrologueRefused(&out.fault);
     }
     out.internalError = State().files.EmergencySaveActive != reportsBefore;
@@ -117,6 +118,7 @@ ReadOutcome ReadIntoNewDocument() {
         load.code = code;
         load.damaged = false;
         load.repairedPages = 0;
+        load.repairedMetrics = 0;
         return out;
     }
     // The repaired score is not what the file holds, but nothing of it was lost:
@@ -165,6 +167,7 @@ void ShowLoadNotice(const ScoreLoad& load) {
     std::string text = load.damaged ? kDamagedFileNotice : "";
     if (load.repairedPages > 0)
         text += (text.empty() ? "" : "\n") + RepairedPagesNotice(load.repairedPages);
+    if (load.repairedMetrics > 0) text += (text.empty() ? "" : "\n") + std::string(kRepairedMetricsNotice);
     if (!text.empty()) ShowBox(text.c_str(), ui::kBoxIconInformation);
 }
 

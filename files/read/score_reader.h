@@ -20,10 +20,14 @@ struct ScoreLoad {
     int code = 0;           // 0, or the failure code of the read (file_code)
     bool damaged = false;   // a recovery was used, or face names or fonts were dropped
     int repairedPages = 0;  // pages without systems taken out (the score is modified)
+    int repairedMetrics = 0;  // stored metrics out of range replaced by their defaults
 };
 
 // The text of the box shown after a damaged load.
 inline constexpr char kDamagedFileNotice[] = "The file is damaged. Only part of it could be read.";
+// The line the load's one box gives to metrics the read repaired.
+inline constexpr char kRepairedMetricsNotice[] =
+    "Some settings of the file were out of range and were set to their defaults.";
 
 // The text that tells, once for the whole file, how many pages without systems a
 // load took out.
@@ -38,8 +42,8 @@ ScoreLoad ReadScoreIntoNewDocument();
 // mode; after an internal error during the read, the message names the code) and
 // returns the code with nothing built; a damaged load shows the notice,
 // and the document cannot be saved over its file (Save goes to Save As) and stays
-// modified. Pages the read repaired are told in that same one box. A loaded score
-// that is not a ".tpl" takes the path and enters the recent files.
+// modified. Pages and metrics the read repaired are told in that same one box. A
+// loaded score that is not a ".tpl" takes the path and enters the recent files.
 ScoreLoad LoadScoreFile(const std::string& path);
 
 // Releases a loaded view and document (both may be null).

@@ -100,12 +100,13 @@ void ApplyMetrics(WindowHandle dialog, ScoreView* view, const MetricRecords& rec
     const TieMetrics oldTies = TieMetricsOf(*document);
     std::memcpy(document->internalDistances, records.units, sizeof records.units);
     LayoutTiesOfStaff(document, oldTies, TieMetricsOf(*document));
-    ConvertHeaderToExternal(document);  // the stored distances follow
+    StoreDocumentMetrics(document);  // the stored distances follow, and read back the same
     if (ui::IsItemChecked(dialog, kSavePreferences)) {
         std::memcpy(Options().Metrics, records.words, sizeof records.words);
         SaveMetricsPrefs();
     }
-    MoveMeasureSpaces(document, oldBeat0, records.units[kBeat0], oldBeatX, records.units[kBeatX]);
+    MoveMeasureSpaces(document, oldBeat0, document->internalDistances[kBeat0], oldBeatX,
+                      document->internalDistances[kBeatX]);
 }
 
 intptr_t OnCommand(WindowHandle dialog, ScoreView* view, MetricRecords* records, uint32_t word) {

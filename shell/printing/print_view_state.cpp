@@ -71,11 +71,6 @@ PrintViewState PrepareViewForPrinting(ScoreView* view) {
     Options().ShowHidden = 0;
     State().display.OssiaStaves = 0;
     if (view->pageView == 0) EnterPageView(view);
-    // The printer's mapping is one staff scale per inch of paper; a view that was
-    // never given it (a new score's) takes the document's for the run.
-    if (view->UnitsPerInch <= 0.0 && view->document != nullptr)
-        view->UnitsPerInch = StaffUnitsPerInch(view->document->header.pageGeometry.staffSize,
-                                               view->document->header.fontSizeSetting);
     return kept;
 }
 

@@ -4,6 +4,7 @@
 #include "core/core_strings.h"
 #include "core/error_report.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/undo/autosave.h"
@@ -15,13 +16,6 @@
 namespace ql {
 namespace {
 
-// A view of the document, for the autosave writer.
-ScoreView* ViewOfDocument(ScoreDocument* document) {
-    for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView)
-        if (view->document == document) return view;
-    return nullptr;
-}
-
 // The active score to its emergency copy, the other modified scores to their
 // autosave copies.
 void SaveWhatCanBeSaved() {
@@ -30,7 +24,7 @@ void SaveWhatCanBeSaved() {
     for (ScoreDocument* d = State().documents.FirstDocument; d != nullptr; d = d->nextDocument) {
         if (active != nullptr && d == active->document) continue;
         if (d->changeCounter == 0) continue;
-        if (ScoreView* view = ViewOfDocument(d)) AutoSave(d, view);
+        if (ScoreView* view = ViewShowing(d)) AutoSave(d, view);
     }
 }
 

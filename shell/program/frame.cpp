@@ -3,6 +3,7 @@
 
 
 #include "core/core_strings.h"
+#include "core/model/document_context.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
@@ -213,6 +214,9 @@ intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
 }
 
 intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
+    // The frame's commands, the open channel and the termination signal work on the
+    // active view's document, and leave current what they activate.
+    const ScopedDocumentContext context(State().documents.ActiveView);
     switch (message) {
         case Message::Create: return 0;
         case Message::Size:

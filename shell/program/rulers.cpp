@@ -9,6 +9,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/view_metrics.h"
+#include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
@@ -227,6 +228,8 @@ void PaintRuler(WindowHandle ruler, bool top) {
 }
 
 intptr_t RulerProc(WindowHandle window, win::Message message, uint32_t word, intptr_t data, bool top) {
+    // A ruler works on its view's document for the call.
+    const ScopedDocumentContext context(ViewOfRuler(window));
     switch (message) {
         case win::Message::Paint:
             PaintRuler(window, top);

@@ -1,6 +1,7 @@
 // The score windows' procedure: paint, activation and close.
 #include "shell/program/score_child.h"
 
+#include "core/model/document_context.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "display/linked_views.h"
@@ -91,14 +92,18 @@ int CountScoreWindows() {
 intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
     // provisional: the score editor's view procedure (keys, mouse, scrolling, view
     // commands) replaces this one; until then the window paints, activates and closes.
+    // Activation makes the window's document the current one for good; every other
+    // message works on the window's own document for its call only.
+    if (message == Message::MdiActivate) {
+        if (win::WindowFromData(data) == window) HandleViewActivation(GetScoreViewOfWindow(window));
+        return 0;
+    }
+    const ScopedDocumentContext context(GetScoreViewOfWindow(window));
     if (OnRulersAndScrolling(window, message, word)) return 0;
     switch (message) {
         case Message::Create: return OnCreate(window, data);
         case Message::Paint:
             OnPaint(window);
-            return 0;
-        case Message::MdiActivate:
-            if (win::WindowFromData(data) == window) HandleViewActivation(GetScoreViewOfWindow(window));
             return 0;
         case Message::Close:
             CloseScoreWindow(window);

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "platform/win/message_loop.h"
@@ -120,6 +121,8 @@ intptr_t OnCommand(uint32_t id) {
 }  // namespace
 
 intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data) {
+    // The transport and the engine's messages work on the playing score's document.
+    const ScopedDocumentContext context(PlayingView());
     switch (message) {
         case win::Message::Command: return OnCommand(win::CommandId(word));
         case win::Message::Close:

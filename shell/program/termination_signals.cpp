@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "platform/win/message_loop.h"
@@ -45,14 +46,8 @@ void OnTerminationSignal() {
     ProgramFrame& frame = Frame();
     if (frame.terminating) return;
     frame.terminating = true;
-    for (ScoreDocument* d = State().documents.FirstDocument; d != nullptr; d = d->nextDocument) {
-        if (d->changeCounter == 0) continue;
-        for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView)
-            if (view->document == d) {
-                AutoSave(d, view);
-                break;
-            }
-    }
+    for (ScoreDocument* d = State().documents.FirstDocument; d != nullptr; d = d->nextDocument)
+        if (d->changeCounter != 0) AutoSave(d, ViewShowing(d));
     frame.exitCode = kTerminationExitCode;
     CloseScoreWindows(true);
     win::DestroyWindow(frame.window);

@@ -21,6 +21,7 @@
 #include "objects/object_services.h"
 #include "objects/text_box/text_box.h"
 #include "files/read/score_read_rules.h"
+#include "shell/metrics_table.h"
 #include "files/tests/read/read_fixture.h"
 #include "files/tests/stream/stream_fixtures.h"
 
@@ -36,10 +37,13 @@ class ReadGenerations : public ReadTest {
     // Puts into Doc0 what the reader makes of the values it replaces, so that G1 and
     // G2 compare whole: measure word 14 is 0, the music fonts use the symbol
     // character set, systems run on from measure 1 and master systems hold measure 1,
-    // the logical page and staff sizes follow their BcdInches words.
+    // the logical page and staff sizes follow their BcdInches words, metrics out of
+    // their ranges take their defaults.
     void NormaliseAsTheReaderDoes() {
         ScopedPoolSet pools(doc_->pools);
         ConvertStoredPageSizes(*doc_, kCurrentFileVersion);
+        RepairMetricWords(doc_->header);
+        ConvertHeaderToInternal(doc_);
         for (int m = 0; m <= doc_->header.measureCount + 1; ++m) doc_->measureTable[m].layoutData14 = 0;
         for (int slot = 0; slot < 4; ++slot) doc_->fonts[slot].charset = 2;
         for (int s = 1; s <= doc_->header.staffCount; ++s) {

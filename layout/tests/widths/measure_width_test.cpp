@@ -101,6 +101,7 @@ TEST_F(MeasureWidthTest, ZeroWidthIsResetWithItsSystem) {
     Record(2).width = 5000;
     Record(3).extra = 2;
     Record(3).width = 0;
+    Record(3).lead = 0;
     WriteColumns(3, {{0, 1024, 9000}});
     SetMeasureWidth(doc_, view_, 3, kFactor);
     EXPECT_EQ(Record(2).stretch, kFactor);

@@ -11,6 +11,8 @@
 #include "core/model/grid_records.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
+#include "core/units/units.h"
+#include "display/zoom.h"
 #include "shell/preference_defaults.h"
 #include "platform/win/message_loop.h"
 #include "shell/program/frame.h"
@@ -71,6 +73,25 @@ TEST_F(ScorePaintTest, NewOpensAPaintedScoreWindow) {
     EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500);
     cairo_surface_write_to_png(gfx::BitmapSurfaceForDisplay(win::GetWindowImage(view->ViewWindow)),
                                QL_TEST_OUTPUT_DIR "/new_score_window.png");
+}
+
+// A new score's view has its score's units per inch from the start, as an opened
+// one has: the zoom readout names a resolution, and it is the one printing uses.
+TEST_F(ScorePaintTest, ANewScoresViewHasItsUnitsPerInch) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::SetDialogScript(new_manuscript_dialog::kNewManuscriptDialog,
+                                  [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
+    win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kFileNew, 0));
+    ScoreView* view = State().documents.ActiveView;
+    ASSERT_NE(view, nullptr);
+    EXPECT_DOUBLE_EQ(view->UnitsPerInch, UnitsPerInch(*view->document));
+    EXPECT_GT(view->UnitsPerInch, 0.0);
+    const std::string readout = ZoomStatusText(view);
+    EXPECT_EQ(readout.find("(0 DPI)"), std::string::npos) << readout;
+    // A second view of the score has them too.
+    ScoreView* second = OpenViewOfDocument(view);
+    ASSERT_NE(second, nullptr);
+    EXPECT_DOUBLE_EQ(second->UnitsPerInch, view->UnitsPerInch);
 }
 
 }  // namespace
