@@ -171,7 +171,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     ScoreDocument* document = request.view != nullptr ? request.view->document : nullptr;
     if (document == nullptr) return PlaybackStart::NothingToPlay;
     const std::vector<midi::DeviceInfo> outputs = OutputDevices();
-    if (outputs.empty()) return PlaybackStart::NoOutput;
+    if (outputs.empty()) return PlaybackStart::NoOutput;  // the rule of HasPlaybackOutput
     SequencerState& state = TheSequencerState();
     if (!OpenPorts(ResolvePortDevices(outputs, request.ports), session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
     BeginPerformance(session.run, document, request.options, request.blockLength);
@@ -249,6 +249,8 @@ std::vector<std::string> StopPlayback() {
     ReleaseRun(session, state);
     return notices;
 }
+
+bool HasPlaybackOutput() { return !OutputDevices().empty(); }
 
 bool IsPlaybackRunning() { return Session().running; }
 bool IsPlaybackPaused() { return Session().paused; }

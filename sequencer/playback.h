@@ -89,6 +89,8 @@ void ContinuePlayback();
 // Stops a run (nothing for none). Returns the notices of devices that went away.
 std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
+// Whether a run could find an output device: the menus allow Play by this rule.
+bool HasPlaybackOutput();
 bool IsPlaybackPaused();
 
 // The Sequencer window's handling of the engine's messages: a refill builds the

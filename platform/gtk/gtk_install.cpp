@@ -12,6 +12,7 @@
 #include "platform/gtk/gtk_print.h"
 #include "platform/gtk/gtk_ui_backend.h"
 #include "platform/gtk/gtk_window_backend.h"
+#include "platform/midi/system_backend.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/file_dialog.h"
@@ -44,6 +45,9 @@ bool InstallGtkBackends() {
     sysdlg::InstallPrintBackend(MakeGtkPrintBackend());
     ui::InstallFileDialogBackend(MakeGtkFileDialogBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
+    // The desktop plays through the system's MIDI: the built-in synthesizer and
+    // the ALSA sequencer's ports.
+    midi::InstallBackend(std::make_unique<midi::SystemBackend>());
     AddApplicationFonts(sys::ProgramFolder());
     return true;
 }

@@ -25,6 +25,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
+#include "shell/program/transport_commands.h"
 #include "shell/options/measure_numbers_dialog.h"
 #include "shell/options/option_dialogs.h"
 #include "shell/printing/print_document.h"
@@ -200,6 +201,7 @@ bool CloseScoreWindows(bool force) {
 intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
     const auto command = static_cast<int32_t>(win::CommandId(word));
     if (FrameCommand(window, command, data)) return 0;
+    if (TransportCommand(State().documents.ActiveView, command)) return 0;
     if (ScoreView* view = State().documents.ActiveView; view != nullptr && ScoreWindowCommand(view, command))
         return 0;
     if (ScoreView* view = State().documents.ActiveView; view != nullptr && command == cmd::kFilePrint) {
@@ -233,6 +235,7 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
         case Message::InitMenuPopup:
             // The pick list first; the document client then lists its windows.
             OnFramePopupOpening(platform::MenuHandle(static_cast<uint32_t>(data)));
+            UpdateTransportMenu(platform::MenuHandle(static_cast<uint32_t>(data)), State().documents.ActiveView);
             break;
         default: break;
     }

@@ -7,6 +7,7 @@
 #include "shell/program/frame.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
+#include "shell/program/transport_commands.h"
 
 namespace ql {
 namespace {
@@ -48,6 +49,9 @@ constexpr MenuItemRow kChildWindow[] = {
     {cmd::kTileVertically, "Tile &Vertically\tShift+F3"}, {cmd::kArrangeIcons, "Arrange &Icons"},
     {cmd::kNextView, "Go to &Next View\tCtrl+F6"}, {cmd::kPreviousView, "&Previous View\tShift+F6"},
     {cmd::kCloseAll, "Close &All"}};
+constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Playback"},
+                                      {transport_cmd::kPausePlayback, "P&ause Playback"},
+                                      {transport_cmd::kStopPlayback, "&Stop Play/Record"}};
 constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
 constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 
@@ -64,7 +68,7 @@ platform::MenuHandle Popup(const MenuItemRow (&rows)[N]) {
 }
 
 // The child menu's popups that the score-view commands fill later.
-constexpr const char* kEmptyChildPopups[] = {"&Edit", "O&ptions", "&Text", "&Notes", "&MIDI"};
+constexpr const char* kEmptyChildPopups[] = {"&Edit", "O&ptions", "&Text", "&Notes"};
 
 }  // namespace
 
@@ -82,6 +86,7 @@ void BuildProgramMenus() {
     ui::AppendSubmenu(frame.childMenu, Popup(kChildView), "&View");
     for (size_t i = 1; i < std::size(kEmptyChildPopups); ++i)
         ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEmptyChildPopups[i]);
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildMidi), "&MIDI");
     frame.childWindowMenu = Popup(kChildWindow);
     ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");
     ui::AppendSubmenu(frame.childMenu, Popup(kHelp), "&Help");

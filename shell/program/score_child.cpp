@@ -11,10 +11,10 @@
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "sequencer/playback.h"
 #include "shell/program/frame.h"
 #include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/sequencer_window.h"
 #include "shell/program_options.h"
 #include "shell/shell_services.h"
 
@@ -109,7 +109,7 @@ intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, 
             CloseScoreWindow(window);
             return 0;
         case Message::Destroy:
-            StopPlayback();  // a run never outlives the score it plays
+            StopSequencerNow();  // a run never outlives the score it plays
             DestroyViewForWindow(window);
             return 0;
         default: break;

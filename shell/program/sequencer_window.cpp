@@ -7,6 +7,7 @@
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/status_bar.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "sequencer/performance_setup.h"
@@ -20,10 +21,13 @@ namespace {
 // The player buffer's block length in ticks.
 constexpr int32_t kPlayerBufferTicks = 2444;
 constexpr char kPortNameSeparator = '|';
+// Status part 0 while a run is on.
+constexpr char kPlayingText[] = "Playing...";
 
 struct SequencerWindowState {
     platform::WindowHandle window;
     ScoreView* requestingView = nullptr;
+    bool showsPlaying = false;  // status part 0 says so
 };
 
 SequencerWindowState& WindowState() {
@@ -87,9 +91,15 @@ PlaybackRequest RequestFor(ScoreView* view) {
     return request;
 }
 
-// Step entry is on with its setting while no run is on.
+// Step entry is on with its setting while no run is on; the status bar says
+// "Playing..." while one is, and is cleared when it ends.
 void UpdateStepEntry() {
-    State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !IsPlaybackRunning() ? 1 : 0;
+    const bool running = IsPlaybackRunning();
+    State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
+    SequencerWindowState& state = WindowState();
+    if (running == state.showsPlaying) return;
+    SetStatusText(0, running ? kPlayingText : nullptr);
+    state.showsPlaying = running;
 }
 
 void StartFromWindow() {
@@ -155,6 +165,8 @@ platform::WindowHandle CreateSequencerWindow() {
 }
 
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
+
+void StopSequencerNow() { StopFromWindow(); }
 
 void DestroySequencerWindow() {
     StopFromWindow();

@@ -1,0 +1,45 @@
+// The MIDI menu's Start, Pause and Stop commands and their item states.
+#include "shell/program/transport_commands.h"
+
+#include "core/ui/status_bar.h"
+#include "platform/ui/menu.h"
+#include "sequencer/playback.h"
+#include "shell/program/sequencer_window.h"
+
+namespace ql {
+namespace {
+
+void StartPlaybackCommand(ScoreView* view) {
+    if (IsPlaybackPaused()) {
+        PauseSequencerCommand();  // continues where the run was paused
+        return;
+    }
+    if (view == nullptr || IsPlaybackRunning()) return;
+    SetStatusText(0, nullptr);
+    PlayCommand(view);
+}
+
+}  // namespace
+
+bool TransportCommand(ScoreView* view, int32_t command) {
+    switch (command) {
+        case transport_cmd::kStartPlayback: StartPlaybackCommand(view); return true;
+        case transport_cmd::kPausePlayback:
+            if (IsPlaybackRunning()) PauseSequencerCommand();  // pauses, or continues a paused run
+            return true;
+        case transport_cmd::kStopPlayback: StopSequencerCommand(); return true;
+        default: return false;
+    }
+}
+
+void UpdateTransportMenu(platform::MenuHandle popup, const ScoreView* view) {
+    if (!popup || ui::GetMenuItemFlags(popup, transport_cmd::kStartPlayback) == ui::kMenuItemMissing) return;
+    const bool running = IsPlaybackRunning();
+    const auto state = [](bool usable) { return usable ? ui::MenuItemState::Enabled : ui::MenuItemState::Grayed; };
+    const bool canPlay = (!running && view != nullptr && HasPlaybackOutput()) || IsPlaybackPaused();
+    ui::EnableMenuItem(popup, transport_cmd::kStartPlayback, state(canPlay));
+    ui::EnableMenuItem(popup, transport_cmd::kPausePlayback, state(running));
+    ui::EnableMenuItem(popup, transport_cmd::kStopPlayback, state(running));
+}
+
+}  // namespace ql

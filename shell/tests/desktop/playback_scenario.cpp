@@ -1,0 +1,70 @@
+// Playback from the MIDI menu on the desktop: a new score is played with MIDI >
+// Start Playback (chosen by its mnemonics), paused, continued to its end, played
+// and paused again and stopped. The built-in synthesizer plays without a sound
+// device. What the run is doing shows in the MIDI menu itself: Stop Play/Record is
+// usable while a run is on (paused or not), and gray before and after it. A new
+// score's empty page plays for a moment only, so each Play is paused at once: a
+// paused run stays on however slow the machine is.
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+// The MIDI popup's items: Start Playback, Pause Playback, Stop Play/Record.
+constexpr int kMidiItems = 3;
+
+class PlaybackScenario : public DesktopScenario {
+protected:
+    // Opens the MIDI menu, takes the ink of its last item's text (black when usable,
+    // gray when not: gray is lighter than the dark-pixel bound) and closes it again.
+    // The first usable item is highlighted, and it is never the last one. -1 when the
+    // menu did not open.
+    int64_t StopItemInk() {
+        x_.PointAt(Frame());
+        x_.PressKey("alt+m");
+        if (!WaitFor([&] { return !x_.Popups().empty(); })) return -1;
+        x_.Settle();
+        const ScreenPicture popup = x_.Grab(x_.Popups().front());
+        const int row = popup.height / kMidiItems;
+        const int64_t ink = popup.DarkPixels(2, popup.height - row, popup.width - 2, popup.height - 2);
+        x_.PressKey("Escape");
+        x_.PressKey("Escape");  // out of the menu bar as well
+        EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty(); })) << "the MIDI menu stayed open";
+        return ink;
+    }
+    bool StopUsable() { return StopItemInk() > gray_ + kTextInk; }
+    // Polls the menu until Stop is gray: the run has ended; bounded.
+    bool WaitForRunEnd() {
+        return WaitFor([&] { return !StopUsable(); }, Millis{15000});
+    }
+    void PlayAndPause() {
+        ChooseMenuItem('m', 'p');  // Start Playback
+        ChooseMenuItem('m', 'a');  // Pause Playback
+    }
+    // The least ink a usable item's text adds over the gray one.
+    static constexpr int64_t kTextInk = 40;
+    int64_t gray_ = 0;
+};
+
+TEST_F(PlaybackScenario, PlayPauseContinueAndStopFromTheMidiMenu) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    gray_ = StopItemInk();
+    ASSERT_GE(gray_, 0) << "no MIDI menu";
+
+    PlayAndPause();
+    EXPECT_TRUE(StopUsable()) << "Start Playback started no run, or Pause did not hold it";
+    // Start Playback continues the paused run, which ends with the score.
+    ChooseMenuItem('m', 'p');
+    EXPECT_TRUE(WaitForRunEnd()) << "the continued run did not end with the score";
+
+    PlayAndPause();
+    ASSERT_TRUE(StopUsable()) << "a second run did not start";
+    ChooseMenuItem('m', 's');  // Stop Play/Record
+    EXPECT_FALSE(StopUsable()) << "Stop did not end the run";
+    EXPECT_TRUE(program_->IsRunning());
+    EXPECT_EQ(Quit(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop

@@ -1,0 +1,172 @@
+// The MIDI menu's transport in the running program on the headless backend: Start
+// Playback plays the open score on a virtual device, Pause Playback pauses and
+// continues the run, Stop Play/Record ends it with every sounding note ended, and
+// each item can be chosen only when the run allows it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "platform/midi/headless.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/status_bar.h"
+#include "sequencer/playback.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
+#include "shell/program/transport_commands.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+using testing::ProgramFixture;
+namespace tc = transport_cmd;
+
+constexpr uint8_t kHalfNote = 11;
+constexpr int kMeasureTicks = 4096;
+
+class TransportMenuTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+        midi::headless::AddDevice("Synth", true, false);
+        ASSERT_EQ(Start(), StartupCode::Ok);
+        RequestOpen(WriteScore("played.ql"));
+        Pump();
+        view_ = State().documents.ActiveView;
+        ASSERT_NE(view_, nullptr);
+        // Two half notes in the one measure, a quarter a second: four seconds.
+        ScoreDocument* document = view_->document;
+        ScopedPoolSet pools(PoolSet(document->pools));
+        document->header.tempo = 60;
+        for (int m = 0; m <= 2; ++m) MeasureRecordOf(document, m)->lengthTicks = kMeasureTicks;
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
+        ASSERT_NE(AddEventToVoice(view_, cell, 0, 0, kHalfNote, 0), nullptr);
+        ASSERT_NE(AddEventToVoice(view_, cell, 0, kMeasureTicks / 2, kHalfNote, 0), nullptr);
+    }
+    void TearDown() override {
+        ProgramFixture::TearDown();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+    }
+    // The user chooses the item in the score window's menu bar; false when it
+    // could not be chosen.
+    bool Choose(int32_t command) {
+        const bool chosen = ui::headless::ChooseMenuCommand(Frame().window, command);
+        Pump();
+        return chosen;
+    }
+    void Run(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 10) {
+            midi::headless::Advance(10);
+            Pump();
+        }
+    }
+    static bool IsNoteOn(const midi::headless::SentMessage& m) { return (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0; }
+    static size_t NoteOns() {
+        size_t count = 0;
+        for (const auto& sent : midi::headless::Sent()) count += IsNoteOn(sent);
+        return count;
+    }
+    // Note-ons not yet ended by a note-off of their device, channel and key.
+    static int SoundingNotes() {
+        std::map<std::tuple<int, int, int>, int> sounding;
+        for (const auto& sent : midi::headless::Sent()) {
+            const int status = sent.bytes[0] & 0xF0;
+            if (status != 0x80 && status != 0x90) continue;
+            sounding[{sent.port, sent.bytes[0] & 0x0F, sent.bytes[1]}] += IsNoteOn(sent) ? 1 : -1;
+        }
+        int count = 0;
+        for (const auto& [note, n] : sounding) count += n;
+        return count;
+    }
+    std::string StatusText() const { return ui::GetStatusBarText(Frame().statusBar, 0); }
+
+    ScoreView* view_ = nullptr;
+};
+
+// Play sounds the first note, Pause ends it and holds the music, Pause again
+// continues to the second, and Stop ends it: every note-on has its note-off.
+TEST_F(TransportMenuTest, PlayPauseContinueStop) {
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    EXPECT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(StatusText(), " Playing...");
+    Run(100);
+    EXPECT_EQ(NoteOns(), 1u);
+    EXPECT_EQ(SoundingNotes(), 1);
+
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    EXPECT_TRUE(IsPlaybackPaused());
+    EXPECT_EQ(SoundingNotes(), 0);
+    Run(5000);
+    EXPECT_EQ(NoteOns(), 1u);  // nothing plays while paused
+
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    EXPECT_FALSE(IsPlaybackPaused());
+    Run(2500);
+    EXPECT_EQ(NoteOns(), 2u);
+    EXPECT_EQ(SoundingNotes(), 1);
+
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(SoundingNotes(), 0);
+    EXPECT_EQ(StatusText(), " ");
+    Run(5000);
+    EXPECT_EQ(NoteOns(), 2u);
+}
+
+// Play continues a paused run; a run that reaches the end of the score clears
+// the status; Play then starts the score again.
+TEST_F(TransportMenuTest, PlayContinuesAndPlaysAgain) {
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    Run(100);
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    EXPECT_TRUE(IsPlaybackRunning());
+    EXPECT_FALSE(IsPlaybackPaused());
+    Run(10000);
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(NoteOns(), 2u);
+    EXPECT_EQ(SoundingNotes(), 0);
+    EXPECT_EQ(StatusText(), " ");
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    Run(100);
+    EXPECT_EQ(NoteOns(), 3u);
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+}
+
+// Idle: only Play; running: Pause and Stop; paused: all three. Without an output
+// device Play cannot be chosen either.
+TEST_F(TransportMenuTest, ItemsFollowTheRun) {
+    EXPECT_FALSE(Choose(tc::kStopPlayback));
+    EXPECT_FALSE(Choose(tc::kPausePlayback));
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    EXPECT_FALSE(Choose(tc::kStartPlayback));
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+    EXPECT_FALSE(IsPlaybackRunning());
+
+    midi::headless::Reset(midi::headless::ClockMode::Virtual);  // no device left
+    EXPECT_FALSE(Choose(tc::kStartPlayback));
+    EXPECT_FALSE(IsPlaybackRunning());
+}
+
+// Closing the score stops its run at once, with its notes ended.
+TEST_F(TransportMenuTest, ClosingTheScoreStops) {
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    Run(100);
+    ASSERT_EQ(SoundingNotes(), 1);
+    ASSERT_TRUE(Choose(cmd::kCloseView));
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(SoundingNotes(), 0);
+    EXPECT_EQ(StatusText(), " ");
+}
+
+}  // namespace
+}  // namespace ql
