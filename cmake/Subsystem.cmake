@@ -11,7 +11,8 @@
 #                                   one CTest entry labelled "gtk" run under a virtual
 #                                   X server (xvfb-run), leak checking off (GTK keeps
 #                                   process-wide caches that LeakSanitizer reports)
-#   <folder>/bench/**/*_bench.cpp   added to the single ql_bench executable
+#   <folder>/bench/**/*_bench.cpp   added to the single ql_bench executable, which CTest
+#                                   runs once as ql_bench_smoke (one pass of every benchmark)
 #   <folder>/fuzz/*_fuzz.cpp        with QL_FUZZ, one libFuzzer executable each, named
 #                                   after the file (object_records_fuzz.cpp: object_records_fuzz)
 # A folder without sources gets no library yet. Dependencies between subsystem
@@ -145,6 +146,11 @@ function(ql_finish_subsystems)
     if(TARGET music_fonts)
       add_dependencies(ql_bench music_fonts)
     endif()
+    # Every benchmark also runs as a test, for a single pass each: a smoke check
+    # that they all still build and run (the timings mean nothing here).
+    add_test(NAME ql_bench_smoke COMMAND ql_bench --benchmark_min_time=0
+             WORKING_DIRECTORY ${QL_PROGRAM_DIR})
+    set_tests_properties(ql_bench_smoke PROPERTIES LABELS bench TIMEOUT 600)
   endif()
   if(QL_FUZZ)
     foreach(src IN LISTS QL_FUZZ_SOURCES)
