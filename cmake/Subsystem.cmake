@@ -147,10 +147,11 @@ function(ql_finish_subsystems)
       add_dependencies(ql_bench music_fonts)
     endif()
     # Every benchmark also runs as a test, for a single pass each: a smoke check
-    # that they all still build and run (the timings mean nothing here).
+    # that they all still build and run (the timings mean nothing here). It is one
+    # of the longest tests: a high cost starts it first in a parallel run.
     add_test(NAME ql_bench_smoke COMMAND ql_bench --benchmark_min_time=0
              WORKING_DIRECTORY ${QL_PROGRAM_DIR})
-    set_tests_properties(ql_bench_smoke PROPERTIES LABELS bench TIMEOUT 600)
+    set_tests_properties(ql_bench_smoke PROPERTIES LABELS bench TIMEOUT 600 COST 1000)
   endif()
   if(QL_FUZZ)
     foreach(src IN LISTS QL_FUZZ_SOURCES)
