@@ -2,7 +2,8 @@
 # The ThreadSanitizer step: builds the tests of the MIDI layer, the post rings and
 # the real-time engine with -fsanitize=thread in build-tsan/ (override with
 # QL_TSAN_BUILD_DIR) and runs them. Any race report, or any failing test, fails
-# the step. Of the tests only those are built; the libraries are all built, since
+# the step. Of the tests only those are built; the libraries are built (all but the
+# headless tests' unused GTK backend), since
 # the engine's tests link nine tenths of their objects (the score model calls into
 # every subsystem). -g1 gives the race reports their stack traces (file, line and
 # inlined frames) without the cost of local-variable records.
