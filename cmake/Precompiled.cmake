@@ -7,7 +7,13 @@
 # of libstdc++'s string code when it comes from a precompiled header, and without
 # the sanitizers -Warray-bounds then reports std::string concatenations (an error
 # with QL_WERROR).
-option(QL_PCH "Precompile the standard library and test framework headers" ${QL_SANITIZE})
+# Off, too, behind ccache: it cannot reuse objects built against a precompiled
+# header (unless told to be sloppy about it), and a warm cache is faster anyway.
+set(ql_pch_default ${QL_SANITIZE})
+if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
+  set(ql_pch_default OFF)
+endif()
+option(QL_PCH "Precompile the standard library and test framework headers" ${ql_pch_default})
 
 set(QL_PCH_STANDARD
   <algorithm> <array> <atomic> <cmath> <cstddef> <cstdint> <cstdio> <cstdlib>
