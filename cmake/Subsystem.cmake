@@ -11,7 +11,8 @@
 #                                   one CTest entry labelled "gtk" run under a virtual
 #                                   X server (xvfb-run), leak checking off (GTK keeps
 #                                   process-wide caches that LeakSanitizer reports)
-#   <folder>/bench/**/*_bench.cpp   added to the single ql_bench executable
+#   <folder>/bench/**/*_bench.cpp   added to the single ql_bench executable, which CTest
+#                                   runs once as ql_bench_smoke (one pass of every benchmark)
 #   <folder>/fuzz/*_fuzz.cpp        with QL_FUZZ, one libFuzzer executable each, named
 #                                   after the file (object_records_fuzz.cpp: object_records_fuzz)
 # A folder without sources gets no library yet. Dependencies between subsystem
@@ -46,6 +47,7 @@ function(ql_add_subsystem name)
   endforeach()
   if(lib_sources)
     add_library(${name} STATIC ${lib_sources})
+    ql_precompile_standard(${name})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC Threads::Threads)
     if(EXISTS ${dir}/deps.cmake)
@@ -77,6 +79,7 @@ function(ql_add_display_tests name shared_support)
     return()
   endif()
   add_executable(${name}_gtk_tests ${sources} ${shared_support} ${QL_TEST_PRIVATE_HOME})
+  ql_precompile_tests(${name}_gtk_tests)
   target_link_libraries(${name}_gtk_tests PRIVATE ${name} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name}_gtk_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(${name}_gtk_tests PRIVATE
@@ -127,6 +130,7 @@ function(ql_finish_subsystems)
       endif()
     endif()
     add_executable(${name}_tests ${test_sources} ${test_support} ${QL_TEST_PRIVATE_HOME})
+    ql_precompile_tests(${name}_tests)
     if(TARGET ${name})
       target_link_libraries(${name}_tests PRIVATE ${name})
     endif()
@@ -144,11 +148,18 @@ function(ql_finish_subsystems)
   endforeach()
   if(QL_BENCHMARKS AND QL_BENCH_SOURCES)
     add_executable(ql_bench ${QL_BENCH_SOURCES})
+    ql_precompile_standard(ql_bench)
     ql_link_all(ql_bench)
     target_link_libraries(ql_bench PRIVATE benchmark::benchmark benchmark::benchmark_main Threads::Threads)
     if(TARGET music_fonts)
       add_dependencies(ql_bench music_fonts)
     endif()
+    # Every benchmark also runs as a test, for a single pass each: a smoke check
+    # that they all still build and run (the timings mean nothing here). It is one
+    # of the longest tests: a high cost starts it first in a parallel run.
+    add_test(NAME ql_bench_smoke COMMAND ql_bench --benchmark_min_time=0
+             WORKING_DIRECTORY ${QL_PROGRAM_DIR})
+    set_tests_properties(ql_bench_smoke PROPERTIES LABELS bench TIMEOUT 600 COST 1000)
   endif()
   if(QL_FUZZ)
     foreach(src IN LISTS QL_FUZZ_SOURCES)

@@ -1,0 +1,37 @@
+# Precompiled headers: the standard library headers most files include, and, for
+# the test programs, GoogleTest. Only system headers are precompiled: they bring no
+# macros a file of the program could come to rely on by accident (GTK's headers
+# stay with the few files that include them), and the program's own headers are
+# still included where they are used.
+# On by default in the sanitizer build only: GCC 12 loses the warning suppressions
+# of libstdc++'s string code when it comes from a precompiled header, and without
+# the sanitizers -Warray-bounds then reports std::string concatenations (an error
+# with QL_WERROR).
+# Off, too, behind ccache: it cannot reuse objects built against a precompiled
+# header (unless told to be sloppy about it), and a warm cache is faster anyway.
+set(ql_pch_default ${QL_SANITIZE})
+if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
+  set(ql_pch_default OFF)
+endif()
+option(QL_PCH "Precompile the standard library and test framework headers" ${ql_pch_default})
+
+set(QL_PCH_STANDARD
+  <algorithm> <array> <atomic> <cmath> <cstddef> <cstdint> <cstdio> <cstdlib>
+  <cstring> <filesystem> <functional> <limits> <map> <memory> <optional>
+  <random> <span> <string> <string_view> <system_error> <type_traits> <utility>
+  <vector>)
+
+# A subsystem library or ql_bench.
+function(ql_precompile_standard target)
+  if(QL_PCH)
+    target_precompile_headers(${target} PRIVATE ${QL_PCH_STANDARD})
+  endif()
+endfunction()
+
+# A test program: the standard headers and GoogleTest (GoogleMock is left to the
+# file that uses it).
+function(ql_precompile_tests target)
+  if(QL_PCH)
+    target_precompile_headers(${target} PRIVATE ${QL_PCH_STANDARD} <gtest/gtest.h>)
+  endif()
+endfunction()
