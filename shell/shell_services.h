@@ -22,8 +22,10 @@ void ShowPageInView(ScoreView* view, int pageIndex);
 // Gives the keyboard focus back to the active score window after a modal dialog.
 void FocusActiveView();
 
-// The command processor of a score view.
-void ViewOnCommand(ScoreView* view, int command);
+// The command processor of a score view (low word of `commandWord`: the command):
+// 1 when the command was handled, 0 for an id it does not know (and for a few that
+// act and then let the frame's default processing run as well).
+int ViewOnCommand(ScoreView* view, int commandWord);
 
 // Reads the engraving metrics from the preferences into the document's internal
 // distances.

@@ -226,12 +226,4 @@ void ForceCloseScoreWindow(WindowHandle window) {
     if (ScoreView* next = GetScoreViewOfWindow(win::GetActiveMdiChild(client))) HandleViewActivation(next);
 }
 
-bool ScoreWindowCommand(ScoreView* view, int32_t command) {
-    switch (command) {
-        case cmd::kOpenView: OpenViewOfDocument(view); return true;
-        case cmd::kCloseView: CloseScoreWindow(view->ViewWindow); return true;
-        default: return false;
-    }
-}
-
 }  // namespace ql
