@@ -6,6 +6,8 @@
 #include "core/state.h"
 #include "display/painter.h"
 #include "display/view_scroll.h"
+#include "editing/block_clipboard.h"
+#include "editing/tool_dispatch.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/window.h"
@@ -82,6 +84,9 @@ void PaintScoreView(ScoreView* view, WindowHandle window) {
 void ResetViewProcedures() {
     ViewInputState() = ViewInput{};
     Transport() = TransportFlags{};
+    SetViewCommandHook(nullptr);
+    SetCurrentToolGroup(ToolGroup::Pointer);
+    ClearBlockClipboard();
 }
 
 intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {

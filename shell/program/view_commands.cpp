@@ -155,14 +155,20 @@ void ChooseVoice(ScoreView* view, int voice) {
 
 void EnterViewMode(ScoreView* view, int id) {
     if (id == 40147) {
-        if (IsPageLayout(view)) EnterPageView(view);
+        EnterPageView(view);
     } else {
         EnterScrollView(view);
     }
     Redraw(view);
 }
 
+ViewCommandHook& CommandHook() {
+    static ViewCommandHook hook = nullptr;
+    return hook;
+}
+
 int RunViewCommand(ScoreView* view, int id) {
+    if (CommandHook() != nullptr) CommandHook()(id);
     const platform::WindowHandle window = view->ViewWindow;
     if (IsNoteToolCommand(id)) {
         win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id), kNoteToolType);
@@ -241,6 +247,8 @@ int RunViewCommand(ScoreView* view, int id) {
 }
 
 }  // namespace
+
+void SetViewCommandHook(ViewCommandHook hook) { CommandHook() = hook; }
 
 int ViewOnCommand(ScoreView* view, int commandWord) {
     if (view == nullptr || view->self != view || view->document == nullptr) return 0;

@@ -405,7 +405,8 @@ intptr_t OnMouseWheel(ScoreView* view, WindowHandle /*window*/, uint32_t word, c
     if (m.ctrl) {
         const uint64_t now = win::NowMilliseconds();
         ViewInput& in = ViewInputState();
-        if (in.lastWheelZoom != 0 && now - in.lastWheelZoom < kWheelZoomPauseMs) return 0;
+        if (in.wheelZoomed != 0 && now - in.lastWheelZoom < kWheelZoomPauseMs) return 0;
+        in.wheelZoomed = 1;
         in.lastWheelZoom = now;
         StepZoom(view, steps < 0 ? 1 : -1);
         return 0;

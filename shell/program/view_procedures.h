@@ -28,6 +28,7 @@ struct ViewInput {
     uint32_t heldArrow = 0;        // the arrow key dragging with Ctrl; 0 none
     int32_t nesting = 0;           // depth of ViewMessageProc
     uint8_t dragFlags = 0;         // bit 1: button held while dragging or marqueeing
+    uint8_t wheelZoomed = 0;       // the wheel has zoomed in this run
     uint64_t lastWheelZoom = 0;    // milliseconds of the last wheel zoom
     int32_t notedPointer[2] = {};  // the pointer noted before a quick-zoom recall
     uint8_t elapsedSeconds = 0;    // the transport clock
@@ -53,6 +54,11 @@ ScoreView* ActivateViewByWindow(platform::WindowHandle window);
 
 // The paint of a view's invalid area.
 void PaintScoreView(ScoreView* view, platform::WindowHandle window);
+
+// A function every view command passes before it runs, inside the command guard
+// (tests make a command fail with it); null for none.
+using ViewCommandHook = void (*)(int command);
+void SetViewCommandHook(ViewCommandHook hook);
 
 // The view procedure's state back to its start (tests).
 void ResetViewProcedures();

@@ -36,6 +36,7 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrFrameException, "An exception has occurred in main window command processing.\nProgram will try to save file data before terminating."},
     {kStrViewException, "An exception has occurred in view window message processing.\nProgram will try to save file data before terminating."},
     {kStrViewCommandException, "An exception has occurred in view window command processing.\nProgram will try to save file data before terminating."},
+    {kStrTempo, "Tempo"},
     {kStrElapsedTime, "Elapsed time:  %d:%02d"},
     {kStrVersion3Warning, "Warning - This file was created by Quaverlinescribe Version 3.\nSome file data may not be compatible with Version 2."},
     {kStrPage, "Page"},
