@@ -48,9 +48,7 @@ using win::Key;
 using win::Message;
 
 constexpr int kArmedTypeLimit = 54;
-constexpr int kMissingDocumentLine = 2200;
 constexpr int kMissingSelectionLine = 2201;
-constexpr int kMissingPrototypeLine = 2228;
 constexpr char kModule[] = "VIEWPROC";
 constexpr uint8_t kDragHeld = 0x02;
 constexpr int32_t kCaretNear = 16;
@@ -313,13 +311,10 @@ bool ChecksBeforeWork(ScoreView* view, Message message) {
         s->defaultObject = Ref32<ScoreObject>::To(document->prototypes[type]);
         if (s->focusedObject.offset == 0 || s->editMode == 0) s->focusedObject = s->defaultObject;
     }
+    // Several types (the marquee among them) have no prototype by design: the armed
+    // tool then works without one, as when it was armed.
     if (s->armed != 0 && !s->defaultObject && s->toolType < kObjectTypeCount) {
-        ScoreObject* prototype = document->prototypes[s->toolType];
-        if (prototype == nullptr) {
-            InternalError(kModule, kMissingPrototypeLine, reinterpret_cast<uintptr_t>(view));
-            return false;
-        }
-        s->defaultObject = Ref32<ScoreObject>::To(prototype);
+        if (ScoreObject* prototype = document->prototypes[s->toolType]) s->defaultObject = Ref32<ScoreObject>::To(prototype);
     }
     if (s->editMode > 0 && !s->focusRecord) {
         UnfocusElement(view);

@@ -18,6 +18,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/headless.h"
+#include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -154,6 +155,10 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
     ASSERT_NE(b, nullptr);
     ScoreView* c = OpenViewOfDocument(a);
     ASSERT_NE(c, nullptr);
+    // Small windows keep the many paints quick.
+    win::MoveWindow(Frame().window, {0, 0, 420, 360}, true);
+    win::TileMdiChildren(Frame().mdiClient, win::MdiTile::Vertical);
+    Pump();
     std::vector<platform::WindowHandle> windows = {a->ViewWindow, b->ViewWindow, c->ViewWindow};
     const uint32_t keys[] = {0x21, 0x22, 0x24, 0x25, 0x26, 0x27, 0x28, 0x1B, 0x0D, 0x2D, 0x2E, 0x6B, 0x6D,
                              '1', '2', '3', '4', '5', '7', 'D', 'L', 'U', 'R', 'Z', 'Y', 'C', 'X', 'E',
@@ -211,6 +216,8 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
     for (win::Key k : modifiers) win::headless::SetKeyDown(k, false);
     Pump();
     EXPECT_TRUE(win::IsWindow(Frame().window)) << "the program still runs";
+    for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes())
+        EXPECT_EQ(box.text.find("An error has occured"), std::string::npos) << "no internal error was reported";
     EXPECT_FALSE(win::IsWindow(windows[2]));
     EXPECT_EQ(CountOpenDocuments(), 2);
 }
