@@ -18,22 +18,10 @@
 #include "shell/program/logo_window.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
-#include "shell/tests/program/program_fixture.h"
+#include "shell/tests/gtk/program_display.h"
 
 namespace ql::testing {
 namespace {
-
-constexpr int kSettleRounds = 5;
-
-void Settle() {
-    for (int round = 0; round < kSettleRounds; ++round) {
-        win::PumpMessages();
-        if (gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend()) backend->RunPendingEvents();
-        gdk_display_sync(gdk_display_get_default());
-        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-    }
-    win::PumpMessages();
-}
 
 // The frame's content as GTK draws it: the menu row and the client area.
 bool WriteFramePicture(platform::WindowHandle frame, const std::string& path) {
@@ -51,18 +39,7 @@ bool WriteFramePicture(platform::WindowHandle frame, const std::string& path) {
     return written;
 }
 
-class ProgramOnDisplayTest : public ProgramFixture {
-  protected:
-    // The score is written by a headless run first (the writer needs the core up).
-    std::string ScoreWrittenBeforehand() {
-        EXPECT_EQ(Start(), StartupCode::Ok);
-        const std::string path = WriteScore("shown.ql");
-        EXPECT_EQ(CloseAndRun(), 0);
-        ResetFrame();
-        FreshWindowLayer::ResetAll();
-        return path;
-    }
-};
+using ProgramOnDisplayTest = ProgramOnDisplayFixture;
 
 TEST_F(ProgramOnDisplayTest, OpensAScoreAndASecondViewThenExits) {
     const std::string path = ScoreWrittenBeforehand();
@@ -75,9 +52,9 @@ TEST_F(ProgramOnDisplayTest, OpensAScoreAndASecondViewThenExits) {
     EXPECT_FALSE(win::IsWindowVisible(Frame().window));
     const std::vector<platform::WindowHandle> logos = win::TopLevelWindows({kLogoClass});
     ASSERT_EQ(logos.size(), 1u);
-    Settle();
+    SettleDisplay();
     win::PostMessage(logos[0], win::Message::KeyDown, 0, 1);
-    Settle();
+    SettleDisplay();
     EXPECT_TRUE(win::IsWindowVisible(Frame().window));
     EXPECT_FALSE(win::IsWindow(logos[0]));
     EXPECT_EQ(Captions(), std::vector<std::string>{path});
@@ -85,7 +62,7 @@ TEST_F(ProgramOnDisplayTest, OpensAScoreAndASecondViewThenExits) {
     ScoreView* first = FindViewByPath(path);
     ASSERT_NE(first, nullptr);
     win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kOpenView, 0));
-    Settle();
+    SettleDisplay();
     std::vector<std::string> captions = Captions();
     std::sort(captions.begin(), captions.end());
     EXPECT_EQ(captions, (std::vector<std::string>{path, path + "(1)"}));
@@ -96,7 +73,7 @@ TEST_F(ProgramOnDisplayTest, OpensAScoreAndASecondViewThenExits) {
     EXPECT_TRUE(WriteFramePicture(Frame().window, std::string(QL_TEST_OUTPUT_DIR) + "/program_frame.png"));
 
     EXPECT_EQ(CloseScoreWindow(second->ViewWindow), 1);
-    Settle();
+    SettleDisplay();
     EXPECT_EQ(Captions(), std::vector<std::string>{path});
     EXPECT_EQ(State().documents.ActiveView, first);
     EXPECT_EQ(CloseAndRun(), 0);

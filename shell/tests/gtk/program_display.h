@@ -1,0 +1,23 @@
+// Helpers of the program tests on the display: letting the program and GTK settle,
+// and a score written by a headless run before the display backend goes in.
+#pragma once
+
+#include <string>
+
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql::testing {
+
+// Runs the program's messages and GTK's events until both are quiet.
+void SettleDisplay();
+
+class ProgramOnDisplayFixture : public ProgramFixture {
+  protected:
+    // The score is written by a headless run first (the writer needs the core up).
+    std::string ScoreWrittenBeforehand(const std::string& name = "shown.ql");
+    // Starts the program on the display with these arguments and no splash; false
+    // when there is no display.
+    bool StartOnDisplay(std::vector<std::string> arguments);
+};
+
+}  // namespace ql::testing
