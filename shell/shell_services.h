@@ -19,6 +19,10 @@ ScoreView* HandleViewActivation(ScoreView* view);
 // scrolls to it.
 void ShowPageInView(ScoreView* view, int pageIndex);
 
+// After the view's origin was moved: its scroll bars stand at the origin and its
+// rulers are drawn for it.
+void ShowViewOrigin(ScoreView* view);
+
 // Gives the keyboard focus back to the active score window after a modal dialog.
 void FocusActiveView();
 

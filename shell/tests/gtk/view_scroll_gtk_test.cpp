@@ -91,6 +91,7 @@ TEST_F(ScrollOnDisplayTest, ScrollBarsWheelAndPageDownMoveTheViewAndRepaintIt) {
     EXPECT_EQ(ScrollY(view), -30720) << "the page's top can be reached again";
 
     picture = ImageHash(view->ViewWindow);
+    win::SetFocus(Frame().window);  // the wheel scrolls the view under the pointer
     Wheel(peer->area, GDK_SCROLL_DOWN);
     const int32_t wheeled = ScrollY(view);
     EXPECT_GT(wheeled, -30720) << "the wheel scrolls";
