@@ -35,7 +35,7 @@ namespace {
 
 bool PlaybackRuns() { return PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0; }
 
-void ShowPageStatus(ScoreView* view, ScorePage* page) {
+void ShowPageStatusOf(ScoreView* view, ScorePage* page) {
     char text[128];
     std::snprintf(text, sizeof text, "%s: %d %s %d", ProgramString(kStrPage).c_str(), page->pageNumber,
                   ProgramString(kStrOf).c_str(), static_cast<int>(view->document->header.pageCount));
@@ -54,7 +54,7 @@ void ShowExistingPage(ScoreView* view, ScorePage* page) {
     view->currentSystem = page->firstSystem.get();
     if (view->currentSystem != nullptr)
         SetCurrentSystemAndMeasure(view, view->currentSystem, view->currentStaff, page->firstMeasure, true);
-    ShowPageStatus(view, page);
+    ShowPageStatusOf(view, page);
     if (!another || !view->ViewWindow) return;
     ScrollY(view) = kLogicalOrigin;
     RefreshViewMetrics(view);
@@ -105,6 +105,13 @@ void ShowPageInView(ScoreView* view, int pageIndex) {
     }
     // Only the page right after the last one can be asked for.
     if (pageIndex == pageCount) AppendAndShowPage(view, pageIndex);
+}
+
+void ShowPageStatus(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr || view->pageView == 0) return;
+    ScorePage* page = view->currentPage;
+    if (page == nullptr || GetPageIndex(view->document, page) < 0) return;
+    ShowPageStatusOf(view, page);
 }
 
 void ShowViewOrigin(ScoreView* view) {

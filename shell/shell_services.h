@@ -19,6 +19,10 @@ ScoreView* HandleViewActivation(ScoreView* view);
 // scrolls to it.
 void ShowPageInView(ScoreView* view, int pageIndex);
 
+// The status bar's page readout ("Page: 2 of 3", the page's first and last
+// measures) for the view's page; nothing in scroll view.
+void ShowPageStatus(ScoreView* view);
+
 // After the view's origin was moved: its scroll bars stand at the origin and its
 // rulers are drawn for it.
 void ShowViewOrigin(ScoreView* view);

@@ -72,7 +72,9 @@ ScoreView* ActivateViewByWindow(WindowHandle window) {
     if (!window || TransportBusy() || IsPlaybackRunning() || State().dialogs.ModalFlag != 0) return nullptr;
     ScoreView* view = GetViewFromWindow(window);
     if (view == nullptr) return nullptr;
+    const bool another = State().documents.ActiveView != view;
     HandleViewActivation(view);
+    if (another) ShowPageStatus(view);  // the status bar speaks of the view now active
     return view;
 }
 

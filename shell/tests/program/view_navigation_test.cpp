@@ -11,7 +11,9 @@
 #include "display/navigation.h"
 #include "display/view_modes.h"
 #include "platform/gfx/dc_access.h"
+#include "platform/ui/headless.h"
 #include "platform/win/input.h"
+#include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -80,6 +82,37 @@ TEST_F(ViewNavigationTest, AfterGoToTheScrollBarsStandAtTheOriginAndTheRulersFol
         << "the rulers show the new origin";
     win::SendMessage(view_->ViewWindow, win::Message::VerticalScroll, win::MakeScrollWord(win::ScrollCode::Top, 0));
     EXPECT_EQ(ScrollY(view_), -30720) << "the page's top is reached again";
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+using StatusFollowsViewTest = testing::ProgramFixture;
+
+std::string PagePart() {
+    const auto& texts = ui::headless::StatusTexts();
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it)
+        if (it->part == 0) return it->text;
+    return {};
+}
+
+TEST_F(StatusFollowsViewTest, TheStatusBarSpeaksOfTheViewMadeActive) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string one = WriteScore("one.ql");
+    const std::string two = WriteScore("two.ql");
+    ASSERT_TRUE(OpenScorePath(one));
+    ASSERT_TRUE(OpenScorePath(two));
+    ScoreView* first = FindViewByPath(one);
+    ScoreView* second = FindViewByPath(two);
+    ShowPageInView(second, 1);  // the second score gets a second page, shown
+    ASSERT_EQ(second->document->header.pageCount, 2);
+    win::ActivateMdiChild(Frame().mdiClient, first->ViewWindow);
+    EXPECT_NE(PagePart().find("Page: 1 of 1"), std::string::npos) << PagePart();
+    win::ActivateMdiChild(Frame().mdiClient, second->ViewWindow);
+    EXPECT_NE(PagePart().find("Page: 2 of 2"), std::string::npos) << PagePart();
 }
 
 }  // namespace
