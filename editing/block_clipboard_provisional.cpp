@@ -1,7 +1,6 @@
 // The block clipboard's state.
-#include "editing/block_clipboard.h"
-
 #include "core/model/score_document.h"
+#include "editing/block_clipboard.h"
 
 namespace ql {
 namespace {
@@ -23,9 +22,13 @@ BlockClipboard& Clipboard() {
 // provisional: copying and pasting blocks of measures is not built yet; the
 // clipboard only keeps what the keys and commands select, and pasting changes
 // nothing in the score.
-bool BlockHeld() { return Clipboard().held; }
+bool BlockHeld() {
+    return Clipboard().held;
+}
 
-void ClearBlockClipboard() { Clipboard() = BlockClipboard{}; }
+void ClearBlockClipboard() {
+    Clipboard() = BlockClipboard{};
+}
 
 bool SetBlockSource(ScoreView* view) {
     if (view == nullptr) return false;
@@ -35,11 +38,17 @@ bool SetBlockSource(ScoreView* view) {
     return true;
 }
 
-int BlockPaste(ScoreView* view) { return view != nullptr && Clipboard().held ? 1 : 0; }
+int BlockPaste(ScoreView* view) {
+    return view != nullptr && Clipboard().held ? 1 : 0;
+}
 
-void CopyNotes(ScoreView* view, bool /*keepFocus*/) { Clipboard().captured = view != nullptr; }
+void CopyNotes(ScoreView* view, bool /*keepFocus*/) {
+    Clipboard().captured = view != nullptr;
+}
 
-bool NoteCaptureValid() { return Clipboard().captured; }
+bool NoteCaptureValid() {
+    return Clipboard().captured;
+}
 
 void PasteCapturedNotes(ScoreView* /*view*/) {}
 

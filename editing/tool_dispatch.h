@@ -14,7 +14,15 @@ namespace ql {
 struct ScoreView;
 
 // The palette groups of commands 42023..42029.
-enum class ToolGroup : uint16_t { Staff = 0, Note = 1, Graphics = 2, Text = 3, Performance = 4, Pointer = 5, Zoom = 6 };
+enum class ToolGroup : uint16_t {
+    Staff = 0,
+    Note = 1,
+    Graphics = 2,
+    Text = 3,
+    Performance = 4,
+    Pointer = 5,
+    Zoom = 6
+};
 constexpr int32_t kFirstToolGroupCommand = 42023;
 constexpr int kToolGroupCount = 7;
 

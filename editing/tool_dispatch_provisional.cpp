@@ -1,8 +1,7 @@
 // The current tool group and the hand-over of messages to the armed tool.
-#include "editing/tool_dispatch.h"
-
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "editing/tool_dispatch.h"
 #include "editing/tools.h"
 
 namespace ql {
@@ -32,7 +31,9 @@ bool IsToolMessage(win::Message message) {
 
 }  // namespace
 
-ToolGroup CurrentToolGroup() { return GroupStorage(); }
+ToolGroup CurrentToolGroup() {
+    return GroupStorage();
+}
 
 void SetCurrentToolGroup(ToolGroup group) {
     if (static_cast<int>(group) < kToolGroupCount) GroupStorage() = group;
@@ -40,10 +41,14 @@ void SetCurrentToolGroup(ToolGroup group) {
 
 int ToolGroupObjectType(ToolGroup group) {
     switch (group) {
-        case ToolGroup::Staff: return 13;
-        case ToolGroup::Note: return 29;
-        case ToolGroup::Zoom: return 19;
-        default: return 0;
+        case ToolGroup::Staff:
+            return 13;
+        case ToolGroup::Note:
+            return 29;
+        case ToolGroup::Zoom:
+            return 19;
+        default:
+            return 0;
     }
 }
 
@@ -61,7 +66,8 @@ intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, w
 // type and a number key presses the button of the group's palette set.
 void SelectToolButtonByKey(ScoreView* view, int32_t keyOrCommand, bool /*alt*/) {
     if (view == nullptr) return;
-    if (keyOrCommand >= kFirstToolGroupCommand && keyOrCommand < kFirstToolGroupCommand + kToolGroupCount) {
+    if (keyOrCommand >= kFirstToolGroupCommand &&
+        keyOrCommand < kFirstToolGroupCommand + kToolGroupCount) {
         const auto group = static_cast<ToolGroup>(keyOrCommand - kFirstToolGroupCommand);
         SetCurrentToolGroup(group);
         SelectToolType(view, ToolGroupObjectType(group));

@@ -8,11 +8,11 @@
 #include "display/view_scroll.h"
 #include "editing/block_clipboard.h"
 #include "editing/tool_dispatch.h"
+#include "files/commands/file_commands.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/window.h"
 #include "sequencer/playback.h"
-#include "files/commands/file_commands.h"
 #include "shell/program/frame.h"
 #include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
@@ -65,11 +65,14 @@ int CountScoreWindows() {
     return count;
 }
 
-ScoreView* GetViewFromWindow(WindowHandle window) { return GetScoreViewOfWindow(window); }
+ScoreView* GetViewFromWindow(WindowHandle window) {
+    return GetScoreViewOfWindow(window);
+}
 
 ScoreView* ActivateViewByWindow(WindowHandle window) {
     UpdateToolbarButtons(nullptr);
-    if (!window || TransportBusy() || IsPlaybackRunning() || State().dialogs.ModalFlag != 0) return nullptr;
+    if (!window || TransportBusy() || IsPlaybackRunning() || State().dialogs.ModalFlag != 0)
+        return nullptr;
     ScoreView* view = GetViewFromWindow(window);
     if (view == nullptr) return nullptr;
     const bool another = State().documents.ActiveView != view;
@@ -93,9 +96,12 @@ void ResetViewProcedures() {
 
 intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
     switch (message) {
-        case Message::Create: return OnCreate(window, data);
-        case Message::MdiActivate: return OnMdiActivate(window, word, data);
-        default: break;
+        case Message::Create:
+            return OnCreate(window, data);
+        case Message::MdiActivate:
+            return OnMdiActivate(window, word, data);
+        default:
+            break;
     }
     ScoreView* view = GetViewFromWindow(window);
     if (view == nullptr) {

@@ -44,17 +44,19 @@ constexpr uint32_t kTextToolType = 18;
 constexpr int kMarqueeType = 0;
 constexpr int kPictureType = 53;
 
+// The Note tool's commands below 42054.
+constexpr int kNoteToolCommands[] = {40158, 40159, 40160, 40161, 40162, 40163, 40348,
+                                     40349, 40352, 40353, 40354, 40355, 40356, 40357,
+                                     40370, 40371, 40415, 40426, 40452};
+
 bool IsNoteToolCommand(int id) {
-    switch (id) {
-        case 40158: case 40159: case 40160: case 40161: case 40162: case 40163:
-        case 40348: case 40349: case 40352: case 40353: case 40354: case 40355: case 40356: case 40357:
-        case 40370: case 40371: case 40415: case 40426: case 40452:
-            return true;
-        default: return false;
-    }
+    return std::find(std::begin(kNoteToolCommands), std::end(kNoteToolCommands), id) !=
+           std::end(kNoteToolCommands);
 }
 
-void Redraw(ScoreView* view) { win::InvalidateRect(view->ViewWindow, nullptr, true); }
+void Redraw(ScoreView* view) {
+    win::InvalidateRect(view->ViewWindow, nullptr, true);
+}
 
 // Copy, Cut, Copy to End and Copy Notes.
 int BlockCommand(ScoreView* view, int id) {
@@ -69,7 +71,8 @@ int BlockCommand(ScoreView* view, int id) {
         return 0;
     }
     if (id == 57635)
-        DispatchToCurrentTool(view, view->ViewWindow, win::Message::Command, win::MakeCommandWord(id, 0), 0, false);
+        DispatchToCurrentTool(view, view->ViewWindow, win::Message::Command,
+                              win::MakeCommandWord(id, 0), 0, false);
     return 1;
 }
 
@@ -93,7 +96,8 @@ void TogglePunchIn(ScoreView* view) {
         return;
     }
     if (Options().RecordContinue == 0)
-        SetStatusTextNumber(0, "Press SPACEBAR or click PLAY button to PUNCH IN at measure %d", view->currentMeasure);
+        SetStatusTextNumber(0, "Press SPACEBAR or click PLAY button to PUNCH IN at measure %d",
+                            view->currentMeasure);
     else
         SetStatusText(0, " Position cursor and press SPACEBAR, or click the Play button.");
 }
@@ -132,13 +136,28 @@ void TurnPage(ScoreView* view, int id) {
     const int current = std::max(0, GetPageIndex(view->document, view->currentPage));
     int index = current;
     switch (id) {
-        case 42030: case 100: index = current - 1; break;
-        case 42031: case 200: index = current + 1; break;
-        case 42043: index = 0; break;
-        case 42044: index = count - 1; break;
-        case 42032: index = -1; break;
-        case 42033: index = -2; break;
-        default: break;
+        case 42030:
+        case 100:
+            index = current - 1;
+            break;
+        case 42031:
+        case 200:
+            index = current + 1;
+            break;
+        case 42043:
+            index = 0;
+            break;
+        case 42044:
+            index = count - 1;
+            break;
+        case 42032:
+            index = -1;
+            break;
+        case 42033:
+            index = -2;
+            break;
+        default:
+            break;
     }
     if (index >= count || (index < 0 && id != 42032 && id != 42033)) return;
     ShowPageInView(view, index);
@@ -175,54 +194,118 @@ int RunViewCommand(ScoreView* view, int id) {
         return 1;
     }
     switch (id) {
-        case 57603: SaveDocument(view->document, view); return 1;
-        case 57604: SaveDocumentAs(view->document, view); return 1;
-        case cmd::kMeasureNumbers: RunMeasureNumbersDialog(view); return 1;
-        case 40220: case 40221: case 40222: case 40223: case 40224: case 40226:
-            win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id - 40220), kTextToolType);
+        case 57603:
+            SaveDocument(view->document, view);
             return 1;
-        case 40133: case 40134: case 40140: case 57632:
-            DispatchToCurrentTool(view, window, win::Message::Command, win::MakeCommandWord(id, 0), 0, false);
+        case 57604:
+            SaveDocumentAs(view->document, view);
             return 1;
-        case 57634: case 57635: case 57642: case 40216: return BlockCommand(view, id);
+        case cmd::kMeasureNumbers:
+            RunMeasureNumbersDialog(view);
+            return 1;
+        case 40220:
+        case 40221:
+        case 40222:
+        case 40223:
+        case 40224:
+        case 40226:
+            win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id - 40220),
+                             kTextToolType);
+            return 1;
+        case 40133:
+        case 40134:
+        case 40140:
+        case 57632:
+            DispatchToCurrentTool(view, window, win::Message::Command, win::MakeCommandWord(id, 0),
+                                  0, false);
+            return 1;
+        case 57634:
+        case 57635:
+        case 57642:
+        case 40216:
+            return BlockCommand(view, id);
         case 57637:
             if (BlockHeld()) BlockPaste(view);
             return 1;
-        case 57643: case 57644:
-            if (id == 57643) UndoCommand(view->document, view);
-            else RedoCommand(view->document, view);
+        case 57643:
+        case 57644:
+            if (id == 57643)
+                UndoCommand(view->document, view);
+            else
+                RedoCommand(view->document, view);
             UpdateToolbarButtons(view);
             return 1;
         case cmd::kOpenView:
             UnfocusWithFeedback(view);
             OpenViewOfDocument(view);
             return 1;
-        case cmd::kCloseView: CloseScoreWindow(window); return 1;
+        case cmd::kCloseView:
+            CloseScoreWindow(window);
+            return 1;
         case cmd::kFilePrint:
             EndFocus(view, 0);
             PrintDocument(view);
             FocusActiveView();
             return 1;
-        case 42035: StartPlaybackCommand(view); return 1;
-        case 42036: TogglePunchIn(view); return 1;
-        case 42037: StopCommand(); return 1;
-        case 42038: PauseCommand(view); return 1;
-        case 42039: case 42040: case 42041: case 42042: ChooseVoice(view, id - 42039); return 1;
-        case 42023: case 42024: case 42025: case 42026: case 42027: case 42028: case 42029:
+        case 42035:
+            StartPlaybackCommand(view);
+            return 1;
+        case 42036:
+            TogglePunchIn(view);
+            return 1;
+        case 42037:
+            StopCommand();
+            return 1;
+        case 42038:
+            PauseCommand(view);
+            return 1;
+        case 42039:
+        case 42040:
+        case 42041:
+        case 42042:
+            ChooseVoice(view, id - 42039);
+            return 1;
+        case 42023:
+        case 42024:
+        case 42025:
+        case 42026:
+        case 42027:
+        case 42028:
+        case 42029:
             SelectToolButtonByKey(view, id, false);
             return 1;
-        case 42030: case 42031: case 42043: case 42044: case 42032: case 42033: case 100: case 200: case 1330:
+        case 42030:
+        case 42031:
+        case 42043:
+        case 42044:
+        case 42032:
+        case 42033:
+        case 100:
+        case 200:
+        case 1330:
             TurnPage(view, id);
             return 1;
         case 40131:
             Redraw(view);
             return 0;
-        case 40145: case 40146: case 40147: case 40350: EnterViewMode(view, id); return 1;
-        case 40363: case 40364: case 40365: case 40366:
+        case 40145:
+        case 40146:
+        case 40147:
+        case 40350:
+            EnterViewMode(view, id);
+            return 1;
+        case 40363:
+        case 40364:
+        case 40365:
+        case 40366:
             if (view->pageView == 0) ApplyQuickZoom(view, id - 40363);
             return 1;
-        case 40208: CheckpointStart(view->document); return 1;
-        case 40209: RevertToUndoBaseline(view->document, view); return 1;
+        case 40208:
+            CheckpointStart(view->document);
+            return 1;
+        case 40209:
+            RevertToUndoBaseline(view->document, view);
+            return 1;
         case 40405:
             State().notes.DisplayHiddenItems = State().notes.DisplayHiddenItems != 0 ? 0 : 1;
             EndFocus(view, 1);
@@ -232,7 +315,8 @@ int RunViewCommand(ScoreView* view, int id) {
             State().notes.AutoRest = State().notes.AutoRest != 0 ? 0 : 1;
             RedrawLinkedViews(view);
             return 1;
-        default: break;
+        default:
+            break;
     }
     // Page, layout and navigation commands (Go to Page and Measure, Find, Repeat Find,
     // the ruler and the page dialogs).
@@ -248,7 +332,9 @@ int RunViewCommand(ScoreView* view, int id) {
 
 }  // namespace
 
-void SetViewCommandHook(ViewCommandHook hook) { CommandHook() = hook; }
+void SetViewCommandHook(ViewCommandHook hook) {
+    CommandHook() = hook;
+}
 
 int ViewOnCommand(ScoreView* view, int commandWord) {
     if (view == nullptr || view->self != view || view->document == nullptr) return 0;

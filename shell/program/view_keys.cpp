@@ -34,10 +34,10 @@
 #include "platform/win/window.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/rulers.h"
+#include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_transport.h"
-#include "shell/program/sequencer_window.h"
 #include "shell/program_options.h"
 #include "shell/score_settings.h"
 #include "shell/shell_services.h"
@@ -60,8 +60,6 @@ constexpr int kNoteType = 29;
 constexpr int kStepValueZoomIn = 1;
 constexpr int32_t kWheelNotch = 120;
 constexpr uint64_t kWheelZoomPauseMs = 500;
-constexpr int kHomeFirstMeasures = 23;
-constexpr int kHomeExtraMeasures = 8;
 
 namespace command {
 constexpr int kCopy = 57634;
@@ -74,11 +72,16 @@ constexpr int kPause = 42038;
 constexpr int kUndo = 57643;
 }  // namespace command
 
-constexpr uint32_t K(Key key) { return static_cast<uint32_t>(key); }
+constexpr uint32_t K(Key key) {
+    return static_cast<uint32_t>(key);
+}
 
-SelectionState* Sel() { return State().documents.Selection; }
+SelectionState* Sel() {
+    return State().documents.Selection;
+}
 
-intptr_t ToTool(ScoreView* view, WindowHandle window, Msg message, uint32_t flags, intptr_t data, bool ctrl) {
+intptr_t ToTool(ScoreView* view, WindowHandle window, Msg message, uint32_t flags, intptr_t data,
+                bool ctrl) {
     return DispatchToCurrentTool(view, window, message, flags, data, ctrl);
 }
 
@@ -104,10 +107,10 @@ void StepTempo(int direction) {
     SetStatusText(2, text);
 }
 
+// The strip from measure 1 (as many measures as it holds, at most the score's),
+// at the top left, at the Home zoom.
 void HomeInScrollView(ScoreView* view) {
-    const int count = view->document->header.measureCount;
     SetScrollViewStart(view, 1);
-    (void)std::min(1 + kHomeFirstMeasures, count + kHomeExtraMeasures);
     ScrollX(view) = kOriginStart;
     ScrollY(view) = kOriginStart;
     SetZoom(view, Options().HomeZoom != 0 ? Options().HomeZoom : view->zoom);
@@ -214,7 +217,8 @@ std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const Vie
             return 0;
         case K(Key::PageDown):
             if (m.ctrl) {
-                ScrollY(view) = std::min(view->PageBottom - view->visibleRect.Height() / 3, kDeepestOrigin);
+                ScrollY(view) =
+                    std::min(view->PageBottom - view->visibleRect.Height() / 3, kDeepestOrigin);
                 SetZoom(view, view->zoom);
                 RepaintScoreView(view, true);
             } else {
@@ -255,13 +259,13 @@ std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const Vie
     }
 }
 
-std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, Msg message, uint32_t key,
-                                         const ViewModifiers& m) {
+std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, Msg message,
+                                         uint32_t key, const ViewModifiers& m) {
     ViewInput& in = ViewInputState();
     if (message == Msg::KeyUp) {
         if (key != K(Key::Enter)) return std::nullopt;
-        ToTool(view, window, m.ctrl ? Msg::RightButtonUp : Msg::LeftButtonUp, 0, PointerClientData(window),
-               m.ctrl);
+        ToTool(view, window, m.ctrl ? Msg::RightButtonUp : Msg::LeftButtonUp, 0,
+               PointerClientData(window), m.ctrl);
         return 0;
     }
     if (m.busy) return std::nullopt;
@@ -270,12 +274,21 @@ std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, M
     switch (key) {
         case K(Key::Enter):
             if (m.ctrl) return std::nullopt;
-            ToTool(view, window, Msg::LeftButtonDown, win::kMouseLeftButton, PointerClientData(window), false);
+            ToTool(view, window, Msg::LeftButtonDown, win::kMouseLeftButton,
+                   PointerClientData(window), false);
             return 0;
-        case K(Key::Space): SpaceTransport(view); return 0;
-        case 'D': MovePointerBy(view, 0, kPointerStep); return 0;
-        case 'L': MovePointerBy(view, -kPointerStep, 0); return 0;
-        case 'U': MovePointerBy(view, 0, -kPointerStep); return 0;
+        case K(Key::Space):
+            SpaceTransport(view);
+            return 0;
+        case 'D':
+            MovePointerBy(view, 0, kPointerStep);
+            return 0;
+        case 'L':
+            MovePointerBy(view, -kPointerStep, 0);
+            return 0;
+        case 'U':
+            MovePointerBy(view, 0, -kPointerStep);
+            return 0;
         case 'R':
             MovePointerBy(view, kPointerStep, 0);
             if (Sel() != nullptr && Sel()->toolType == kNoteType) return std::nullopt;
@@ -297,11 +310,20 @@ std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, M
             if (!m.ctrl) return std::nullopt;
             ViewOnCommand(view, command::kSave);
             return 0;
-        case 'Z': PreviousZoomLevel(view); return 0;
-        case K(Key::F1): ShowHelpContents(window, nullptr); return 0;
-        case K(Key::F1) + 2: CmdFindAgain(view); return 0;
-        case K(Key::F1) + 4: ViewOnCommand(view, command::kRefresh); return 0;
-        default: break;
+        case 'Z':
+            PreviousZoomLevel(view);
+            return 0;
+        case K(Key::F1):
+            ShowHelpContents(window, nullptr);
+            return 0;
+        case K(Key::F1) + 2:
+            CmdFindAgain(view);
+            return 0;
+        case K(Key::F1) + 4:
+            ViewOnCommand(view, command::kRefresh);
+            return 0;
+        default:
+            break;
     }
     if (key >= '1' && key <= '7') {
         const int n = static_cast<int>(key - '1');
@@ -326,7 +348,8 @@ std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, M
 
 std::optional<intptr_t> OnArrowKey(ScoreView* view, WindowHandle window, Msg message, uint32_t key,
                                    const ViewModifiers& m) {
-    const bool arrow = key == K(Key::Left) || key == K(Key::Right) || key == K(Key::Up) || key == K(Key::Down);
+    const bool arrow =
+        key == K(Key::Left) || key == K(Key::Right) || key == K(Key::Up) || key == K(Key::Down);
     if (!arrow) return std::nullopt;
     ViewInput& in = ViewInputState();
     const bool horizontal = key == K(Key::Left) || key == K(Key::Right);
@@ -356,24 +379,28 @@ std::optional<intptr_t> OnArrowKey(ScoreView* view, WindowHandle window, Msg mes
         const gfx::Rect client = win::GetClientRect(window);
         win::Point p = win::UnpackPoint(at);
         if (horizontal)
-            p.x = std::clamp(p.x + sign * step, client.left, std::max(client.left, client.right - 1));
+            p.x =
+                std::clamp(p.x + sign * step, client.left, std::max(client.left, client.right - 1));
         else
-            p.y = std::clamp(p.y + sign * step, client.top, std::max(client.top, client.bottom - 1));
+            p.y =
+                std::clamp(p.y + sign * step, client.top, std::max(client.top, client.bottom - 1));
         win::SetCursorPosition(win::ClientToScreen(window, p));
         PointerToLogicalPoint(view, static_cast<uint32_t>(win::PackPoint(p)));
-        ToTool(view, window, Msg::MouseMove, in.heldArrow != 0 ? win::kMouseLeftButton : 0, win::PackPoint(p),
-               m.ctrl);
+        ToTool(view, window, Msg::MouseMove, in.heldArrow != 0 ? win::kMouseLeftButton : 0,
+               win::PackPoint(p), m.ctrl);
         return 0;
     }
     if (message != Msg::KeyDown || m.ctrl) return std::nullopt;
     if (!m.shift) {
-        MovePointerBy(view, horizontal ? sign * kPointerStep : 0, horizontal ? 0 : sign * kPointerStep);
+        MovePointerBy(view, horizontal ? sign * kPointerStep : 0,
+                      horizontal ? 0 : sign * kPointerStep);
         return 0;
     }
     const SelectionState* s = Sel();
     if (s != nullptr && (s->hoverFlag != 0 || s->editMode > 0)) return std::nullopt;
     if (view->pageView == 0 && horizontal) {
-        if (sign < 0 && view->currentSystem != nullptr && view->currentSystem->firstMeasure <= 1) return 0;
+        if (sign < 0 && view->currentSystem != nullptr && view->currentSystem->firstMeasure <= 1)
+            return 0;
         ScrollByMeasures(view, sign);
     } else if (horizontal) {
         ScrollHorizontally(view, sign);
@@ -398,7 +425,8 @@ std::optional<intptr_t> OnMouseShortcut(ScoreView* view, WindowHandle window, Ms
     return std::nullopt;
 }
 
-intptr_t OnMouseWheel(ScoreView* view, WindowHandle /*window*/, uint32_t word, const ViewModifiers& m) {
+intptr_t OnMouseWheel(ScoreView* view, WindowHandle /*window*/, uint32_t word,
+                      const ViewModifiers& m) {
     const int delta = static_cast<int16_t>(word >> 16);
     const int steps = -delta / kWheelNotch;
     if (steps == 0) return 0;

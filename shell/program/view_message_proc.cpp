@@ -56,7 +56,8 @@ constexpr int32_t kCaretHeight = 30;
 constexpr int32_t kCommandRefresh = 40131;
 
 bool IsKeyMessage(Message m) {
-    return m == Message::KeyDown || m == Message::KeyUp || m == Message::SystemKeyDown || m == Message::SystemKeyUp;
+    return m == Message::KeyDown || m == Message::KeyUp || m == Message::SystemKeyDown ||
+           m == Message::SystemKeyUp;
 }
 
 // Nesting of the procedure for the rest of one call.
@@ -71,7 +72,8 @@ struct NestingScope {
 // before is active again afterwards unless the message itself chose another.
 class CurrentViewScope {
   public:
-    explicit CurrentViewScope(ScoreView* view) : view_(view), previous_(State().documents.ActiveView) {
+    explicit CurrentViewScope(ScoreView* view)
+        : view_(view), previous_(State().documents.ActiveView) {
         active_ = ActivateView(view);
     }
     ~CurrentViewScope() {
@@ -95,7 +97,9 @@ void StopAutoScroll(WindowHandle window) {
     if (win::GetCapture() == window) win::ReleaseCapture();
 }
 
-bool SequencerBusy() { return IsPlaybackRunning() || Transport().recording != 0; }
+bool SequencerBusy() {
+    return IsPlaybackRunning() || Transport().recording != 0;
+}
 
 // The warning about a file of the later version, once per document, after the
 // paint that found it due.
@@ -104,7 +108,7 @@ void ShowVersionWarning(ScoreView* view, WindowHandle window) {
     if (document->laterMajorVersion == 0 || document->versionWarningShown != 0) return;
     document->versionWarningShown = 1;
     ui::ShowMessageBox(window, ProgramString(kStrVersion3Warning), ProgramString(kStrProductName),
-                   ui::kBoxIconExclamation);
+                       ui::kBoxIconExclamation);
 }
 
 intptr_t OnPaint(ScoreView* view, WindowHandle window) {
@@ -118,8 +122,8 @@ intptr_t OnPaint(ScoreView* view, WindowHandle window) {
     PaintScoreView(view, window);
     // A box inside a paint would re-enter painting: it is posted for later.
     ScoreDocument* document = view->document;
-    if (document != nullptr && document->laterMajorVersion != 0 && document->versionWarningShown == 0 &&
-        document->versionWarningDue == 0) {
+    if (document != nullptr && document->laterMajorVersion != 0 &&
+        document->versionWarningShown == 0 && document->versionWarningDue == 0) {
         document->versionWarningDue = 1;
         win::PostMessage(window, kMsgVersionWarning);
     }
@@ -145,7 +149,8 @@ void OnTransportClock(WindowHandle window) {
         ++in.elapsedMinutes;
     }
     char text[64];
-    std::snprintf(text, sizeof text, ProgramString(kStrElapsedTime).c_str(), in.elapsedMinutes, in.elapsedSeconds);
+    std::snprintf(text, sizeof text, ProgramString(kStrElapsedTime).c_str(), in.elapsedMinutes,
+                  in.elapsedSeconds);
     SetStatusText(2, text);
 }
 
@@ -159,8 +164,8 @@ void OnAutoScrollTimer(WindowHandle window) {
 }
 
 // The first stage; a result ends the call.
-std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Message message, uint32_t word,
-                                     intptr_t data) {
+std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Message message,
+                                     uint32_t word, intptr_t data) {
     ViewInput& in = ViewInputState();
     switch (message) {
         case Message::Destroy:
@@ -182,14 +187,16 @@ std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Messa
             win::HideCaret(window);
             win::DestroyCaret();
             return std::nullopt;
-        case Message::Paint: return OnPaint(view, window);
-        case Message::Close: return OnClose(view, window);
+        case Message::Paint:
+            return OnPaint(view, window);
+        case Message::Close:
+            return OnClose(view, window);
         case Message::LeftButtonDown:
         case Message::RightButtonDown: {
             const win::Point click = win::UnpackPoint(data);
             const win::Point caret = win::GetCaretPosition();
-            if (view->CaretShown != 0 &&
-                (std::abs(click.x - caret.x) > kCaretNear || std::abs(click.y - caret.y) > kCaretNear)) {
+            if (view->CaretShown != 0 && (std::abs(click.x - caret.x) > kCaretNear ||
+                                          std::abs(click.y - caret.y) > kCaretNear)) {
                 win::HideCaret(window);
                 view->CaretShown = 0;
             }
@@ -221,7 +228,8 @@ std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Messa
                 return 0;
             }
             return std::nullopt;
-        default: break;
+        default:
+            break;
     }
     if (message == kMsgVersionWarning) {
         ShowVersionWarning(view, window);
@@ -252,7 +260,8 @@ bool AllowedWhilePlaying(int32_t command) {
         case 40146:  // Scroll View
         case 40147:  // Page View
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -274,10 +283,12 @@ Pass FilterMark(Message message, uint32_t word) {
         case Message::KeyUp:
         case Message::SystemKeyUp:
             if (word != static_cast<uint32_t>(Key::Space)) return Pass::Marked;
-            if (message == Message::KeyUp || message == Message::SystemKeyUp) UpdateToolbarButtons(nullptr);
+            if (message == Message::KeyUp || message == Message::SystemKeyUp)
+                UpdateToolbarButtons(nullptr);
             return Pass::Allowed;
         case Message::Command:
-            return AllowedWhilePlaying(static_cast<int32_t>(win::CommandId(word))) ? Pass::Allowed : Pass::Marked;
+            return AllowedWhilePlaying(static_cast<int32_t>(win::CommandId(word))) ? Pass::Allowed
+                                                                                   : Pass::Marked;
         case Message::LeftButtonDown:
         case Message::RightButtonDown:
             if ((word & 3u) == 3u) return Pass::Default;
@@ -314,7 +325,8 @@ bool ChecksBeforeWork(ScoreView* view, Message message) {
     // Several types (the marquee among them) have no prototype by design: the armed
     // tool then works without one, as when it was armed.
     if (s->armed != 0 && !s->defaultObject && s->toolType < kObjectTypeCount) {
-        if (ScoreObject* prototype = document->prototypes[s->toolType]) s->defaultObject = Ref32<ScoreObject>::To(prototype);
+        if (ScoreObject* prototype = document->prototypes[s->toolType])
+            s->defaultObject = Ref32<ScoreObject>::To(prototype);
     }
     if (s->editMode > 0 && !s->focusRecord) {
         UnfocusElement(view);
@@ -328,15 +340,17 @@ bool ChecksBeforeWork(ScoreView* view, Message message) {
 }
 
 // The view's own handling of what the tool did not take.
-intptr_t ViewFallback(ScoreView* view, WindowHandle window, Message message, uint32_t word, intptr_t data,
-                      const ViewModifiers& m) {
+intptr_t ViewFallback(ScoreView* view, WindowHandle window, Message message, uint32_t word,
+                      intptr_t data, const ViewModifiers& m) {
     switch (message) {
         case Message::HorizontalScroll:
-            HandleHorizontalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)), win::ScrollPositionOf(word));
+            HandleHorizontalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)),
+                                   win::ScrollPositionOf(word));
             return 0;
         case Message::VerticalScroll:
             Transport().playStartStaff = 0;
-            HandleVerticalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)), win::ScrollPositionOf(word));
+            HandleVerticalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)),
+                                 win::ScrollPositionOf(word));
             return 0;
         case Message::Size:
             if (win::GetMdiChildState(window) == win::MdiChildState::Minimized) return 0;
@@ -344,15 +358,20 @@ intptr_t ViewFallback(ScoreView* view, WindowHandle window, Message message, uin
             if (State().documents.ActiveView == view) win::InvalidateRect(window, nullptr, true);
             if (Options().RulerOn != 0) CreateRulers(view);
             return 0;
-        case Message::MouseWheel: return OnMouseWheel(view, window, word, m);
-        default: (void)data; return 0;
+        case Message::MouseWheel:
+            return OnMouseWheel(view, window, word, m);
+        default:
+            (void)data;
+            return 0;
     }
 }
 
-intptr_t Finish(WindowHandle window, Message message, uint32_t word, intptr_t data, intptr_t result) {
+intptr_t Finish(WindowHandle window, Message message, uint32_t word, intptr_t data,
+                intptr_t result) {
     State().input.StickyCtrlFlag = 0;
     State().drawing.PaintDC = {};
-    if (IsKeyMessage(message) || message == Message::LeftButtonDown || message == Message::LeftButtonUp)
+    if (IsKeyMessage(message) || message == Message::LeftButtonDown ||
+        message == Message::LeftButtonUp)
         return win::DefMdiChildProc(window, message, word, data);
     return result;
 }
@@ -374,29 +393,37 @@ int EditedElementType() {
     return s->toolType;
 }
 
-intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, uint32_t word, intptr_t data) {
+intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, uint32_t word,
+                         intptr_t data) {
     // A view that is gone, or whose score is, takes nothing.
-    if (!IsValidView(view) || view->document == nullptr) return win::DefMdiChildProc(window, message, word, data);
-    if (std::optional<intptr_t> done = Housekeeping(view, window, message, word, data)) return *done;
+    if (!IsValidView(view) || view->document == nullptr)
+        return win::DefMdiChildProc(window, message, word, data);
+    if (std::optional<intptr_t> done = Housekeeping(view, window, message, word, data))
+        return *done;
 
     // Modifiers.
     State().input.StickyCtrlFlag = 0;
     const ViewModifiers m = ReadModifiers(view);
     if (!m.busy && m.ctrl && message == Message::KeyDown && word == 'R')
-        win::PostMessage(Frame().window, Message::Command, win::MakeCommandWord(kCommandRefresh, 0));
-    State().input.ModifierState = static_cast<uint8_t>((m.shift ? 4 : 0) | (m.alt ? 2 : 0) | (m.ctrl ? 1 : 0));
-    if (message == Message::KeyUp && word == static_cast<uint32_t>(Key::Shift)) State().input.ShiftLatch = 0;
+        win::PostMessage(Frame().window, Message::Command,
+                         win::MakeCommandWord(kCommandRefresh, 0));
+    State().input.ModifierState =
+        static_cast<uint8_t>((m.shift ? 4 : 0) | (m.alt ? 2 : 0) | (m.ctrl ? 1 : 0));
+    if (message == Message::KeyUp && word == static_cast<uint32_t>(Key::Shift))
+        State().input.ShiftLatch = 0;
 
     // The play/record filter.
     const Pass pass = FilterMark(message, word);
     if (pass == Pass::Default) return win::DefMdiChildProc(window, message, word, data);
     TransportFlags& transport = Transport();
-    if (TransportBusy() && pass != Pass::Allowed) return win::DefMdiChildProc(window, message, word, data);
-    if ((transport.started != 0 || transport.stopPending != 0) && IsValidView(transport.playingView) &&
-        transport.playingView != view) {
-        if ((message == Message::KeyDown || message == Message::KeyUp) && word == static_cast<uint32_t>(Key::Space) &&
-            transport.playingView->ViewWindow)
-            return ViewMessageProc(transport.playingView, transport.playingView->ViewWindow, message, word, data);
+    if (TransportBusy() && pass != Pass::Allowed)
+        return win::DefMdiChildProc(window, message, word, data);
+    if ((transport.started != 0 || transport.stopPending != 0) &&
+        IsValidView(transport.playingView) && transport.playingView != view) {
+        if ((message == Message::KeyDown || message == Message::KeyUp) &&
+            word == static_cast<uint32_t>(Key::Space) && transport.playingView->ViewWindow)
+            return ViewMessageProc(transport.playingView, transport.playingView->ViewWindow,
+                                   message, word, data);
         return win::DefMdiChildProc(window, message, word, data);
     }
 
@@ -410,16 +437,19 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
         ViewInputState().swallowSysCommand = 0;
         return ViewOnCommand(view, static_cast<int>(word)) != 0 ? 0 : 1;
     }
-    if (message != Message::SystemKeyDown && message != Message::SystemKeyUp) ViewInputState().swallowSysCommand = 0;
+    if (message != Message::SystemKeyDown && message != Message::SystemKeyUp)
+        ViewInputState().swallowSysCommand = 0;
     Message effective = message;
     if ((message == Message::SystemKeyDown || message == Message::SystemKeyUp) &&
         (word == static_cast<uint32_t>(Key::Up) || word == static_cast<uint32_t>(Key::Down)))
         effective = message == Message::SystemKeyDown ? Message::KeyDown : Message::KeyUp;
 
     if (effective == Message::KeyDown && m.ctrl)
-        if (std::optional<intptr_t> r = OnCtrlKey(view, word, m)) return Finish(window, message, word, data, *r);
+        if (std::optional<intptr_t> r = OnCtrlKey(view, word, m))
+            return Finish(window, message, word, data, *r);
     if (effective == Message::KeyDown || effective == Message::SystemKeyDown)
-        if (std::optional<intptr_t> r = OnFirstKeyTable(view, word, m)) return Finish(window, message, word, data, *r);
+        if (std::optional<intptr_t> r = OnFirstKeyTable(view, word, m))
+            return Finish(window, message, word, data, *r);
     if (std::optional<intptr_t> r = OnMouseShortcut(view, window, effective, m))
         return Finish(window, message, word, data, *r);
     if ((ViewInputState().dragFlags & kDragHeld) != 0 && effective == Message::MouseMove)
@@ -441,7 +471,8 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
         if (IsKeyMessage(message)) return win::DefMdiChildProc(window, message, word, data);
         return 0;
     }
-    return Finish(window, message, word, data, ViewFallback(view, window, effective, word, data, m));
+    return Finish(window, message, word, data,
+                  ViewFallback(view, window, effective, word, data, m));
 }
 
 }  // namespace ql

@@ -8,7 +8,9 @@ TransportFlags& Transport() {
     return flags;
 }
 
-bool TransportBusy() { return Transport().started != 0 || Transport().recording != 0; }
+bool TransportBusy() {
+    return Transport().started != 0 || Transport().recording != 0;
+}
 
 void OnTransportRunEnded() {
     TransportFlags& t = Transport();

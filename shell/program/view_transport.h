@@ -11,13 +11,13 @@ namespace ql {
 struct ScoreView;
 
 struct TransportFlags {
-    uint8_t started = 0;        // set by the play and record commands
+    uint8_t started = 0;  // set by the play and record commands
     uint8_t stopPending = 0;
-    uint8_t punchInArmed = 0;   // the record command is pressed
-    uint8_t recording = 0;      // kept until its transcription ends
+    uint8_t punchInArmed = 0;  // the record command is pressed
+    uint8_t recording = 0;     // kept until its transcription ends
     int32_t playStartMeasure = 0;
     int32_t playStartStaff = 0;
-    uint8_t rangeKind = 0;      // 2 kept range, 4 from a measure to the end
+    uint8_t rangeKind = 0;  // 2 kept range, 4 from a measure to the end
     int32_t rangeFirst = 0;
     int32_t rangeLast = 0;
     ScoreView* playingView = nullptr;

@@ -1,12 +1,11 @@
 // Letting the program settle on the display, and the scores it is started with.
-#include "shell/tests/gtk/program_display.h"
-
 #include <gtk/gtk.h>
 
 #include "platform/gtk/gtk_install.h"
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/win/message_loop.h"
 #include "shell/program/frame.h"
+#include "shell/tests/gtk/program_display.h"
 
 namespace ql::testing {
 

@@ -2,9 +2,8 @@
 // PageDown move the view and repaint it, the status bar's page position agrees
 // with the view, the view goes back to the page's top, a second view appears and
 // tiles beside the first, and the status bar follows the view made active.
-#include <gtk/gtk.h>
-
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <cstring>
 #include <string>
@@ -56,13 +55,16 @@ void Wheel(GtkWidget* area, GdkScrollDirection direction) {
     event->scroll.direction = direction;
     event->scroll.x = 50;
     event->scroll.y = 50;
-    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(
+        event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
     gtk_widget_event(area, event);
     gdk_event_free(event);
     SettleDisplay();
 }
 
-double BarValue(GtkWidget* bar) { return gtk_range_get_value(GTK_RANGE(bar)); }
+double BarValue(GtkWidget* bar) {
+    return gtk_range_get_value(GTK_RANGE(bar));
+}
 
 TEST_F(ScrollOnDisplayTest, ScrollBarsWheelAndPageDownMoveTheViewAndRepaintIt) {
     const std::string path = ScoreWrittenBeforehand("scrolled.ql");
@@ -97,7 +99,8 @@ TEST_F(ScrollOnDisplayTest, ScrollBarsWheelAndPageDownMoveTheViewAndRepaintIt) {
     EXPECT_GT(wheeled, -30720) << "the wheel scrolls";
     EXPECT_NE(ImageHash(view->ViewWindow), picture);
 
-    win::PostMessage(view->ViewWindow, win::Message::KeyDown, static_cast<uint32_t>(win::Key::PageDown), 1);
+    win::PostMessage(view->ViewWindow, win::Message::KeyDown,
+                     static_cast<uint32_t>(win::Key::PageDown), 1);
     SettleDisplay();
     EXPECT_GT(ScrollY(view), wheeled) << "PageDown scrolls";
     EXPECT_EQ(CloseAndRun(), 0);
@@ -109,12 +112,14 @@ TEST_F(ScrollOnDisplayTest, ASecondViewAppearsAndTilesBesideTheFirst) {
     if (!StartOnDisplay({path})) GTEST_SKIP() << "no display";
     ScoreView* first = FindViewByPath(path);
     ASSERT_NE(first, nullptr);
-    win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kOpenView, 0));
+    win::SendMessage(Frame().window, win::Message::Command,
+                     win::MakeCommandWord(cmd::kOpenView, 0));
     SettleDisplay();
     ScoreView* second = State().documents.ActiveView;
     ASSERT_NE(second, first);
     EXPECT_TRUE(win::IsWindowVisible(second->ViewWindow));
-    win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kTileVertically, 0));
+    win::SendMessage(Frame().window, win::Message::Command,
+                     win::MakeCommandWord(cmd::kTileVertically, 0));
     SettleDisplay();
     const win::Rect a = win::GetWindowRect(first->ViewWindow);
     const win::Rect b = win::GetWindowRect(second->ViewWindow);
@@ -132,7 +137,8 @@ TEST_F(ScrollOnDisplayTest, ASecondViewAppearsAndTilesBesideTheFirst) {
     EXPECT_EQ(State().documents.ActiveView, first);
     win::SendMessage(first->ViewWindow, win::Message::VerticalScroll,
                      win::MakeScrollWord(win::ScrollCode::ThumbTrack, -30720));
-    EXPECT_NE(ui::GetStatusBarText(Frame().statusBar, 0).find("Page position: 1%"), std::string::npos)
+    EXPECT_NE(ui::GetStatusBarText(Frame().statusBar, 0).find("Page position: 1%"),
+              std::string::npos)
         << ui::GetStatusBarText(Frame().statusBar, 0);
     EXPECT_EQ(CloseAndRun(), 0);
     gtk::ReleaseDisplayFonts();

@@ -13,8 +13,8 @@
 #include "core/undo/undo.h"
 #include "display/view_modes.h"
 #include "display/zoom.h"
-#include "notes/entry/note_tool_state.h"
 #include "editing/tool_dispatch.h"
+#include "notes/entry/note_tool_state.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/message_loop.h"
@@ -47,7 +47,9 @@ class ViewKeysTest : public testing::ProgramFixture {
     }
 
     // A key stroke with the modifiers held.
-    void Press(Key key, std::initializer_list<Key> held = {}) { Press(static_cast<uint32_t>(key), held); }
+    void Press(Key key, std::initializer_list<Key> held = {}) {
+        Press(static_cast<uint32_t>(key), held);
+    }
     void Press(uint32_t key, std::initializer_list<Key> held = {}) {
         for (Key k : held) win::headless::SetKeyDown(k, true);
         win::SendMessage(view_->ViewWindow, Message::KeyDown, key);
@@ -55,7 +57,8 @@ class ViewKeysTest : public testing::ProgramFixture {
         for (Key k : held) win::headless::SetKeyDown(k, false);
     }
     void Command(int32_t id) {
-        win::SendMessage(Frame().window, Message::Command, win::MakeCommandWord(static_cast<uint32_t>(id), 0));
+        win::SendMessage(Frame().window, Message::Command,
+                         win::MakeCommandWord(static_cast<uint32_t>(id), 0));
     }
     int32_t OriginY() { return ScrollY(view_); }
 
@@ -110,10 +113,11 @@ TEST_F(ViewKeysTest, LettersMoveThePointerByALogicalStep) {
 
 TEST_F(ViewKeysTest, GPrefixOpensGoToPageAndOtherKeysClearIt) {
     int runs = 0;
-    ui::headless::SetDialogScript(go_to_page_dialog::kGoToPageDialog, [&runs](ui::headless::DialogDriver& d) {
-        ++runs;
-        d.Click(ui::kIdCancel);
-    });
+    ui::headless::SetDialogScript(go_to_page_dialog::kGoToPageDialog,
+                                  [&runs](ui::headless::DialogDriver& d) {
+                                      ++runs;
+                                      d.Click(ui::kIdCancel);
+                                  });
     Press('P');
     EXPECT_EQ(runs, 0) << "P alone is the tool's";
     Press('G', {Key::Control});
@@ -170,7 +174,8 @@ TEST_F(ViewKeysTest, F5InvalidatesTheWindow) {
 
 TEST_F(ViewKeysTest, WheelScrollsByNotchesAndZoomsWithCtrl) {
     auto wheel = [&](int delta) {
-        win::SendMessage(view_->ViewWindow, Message::MouseWheel, static_cast<uint32_t>(delta) << 16);
+        win::SendMessage(view_->ViewWindow, Message::MouseWheel,
+                         static_cast<uint32_t>(delta) << 16);
     };
     const int32_t top = OriginY();
     wheel(119);
@@ -198,13 +203,15 @@ TEST_F(ViewKeysTest, TransportFilterPassesOnlyItsMessagesWhilePlaying) {
     Press(Key::PageDown);
     EXPECT_EQ(OriginY(), top) << "keys other than Space are held back";
     int runs = 0;
-    ui::headless::SetDialogScript(go_to_page_dialog::kGoToPageDialog, [&runs](ui::headless::DialogDriver& d) {
-        ++runs;
-        d.Click(ui::kIdCancel);
-    });
+    ui::headless::SetDialogScript(go_to_page_dialog::kGoToPageDialog,
+                                  [&runs](ui::headless::DialogDriver& d) {
+                                      ++runs;
+                                      d.Click(ui::kIdCancel);
+                                  });
     Command(40455);
     EXPECT_EQ(runs, 0) << "Go to Page waits for Stop";
-    win::SendMessage(view_->ViewWindow, Message::VerticalScroll, win::MakeScrollWord(win::ScrollCode::PageDown, 0));
+    win::SendMessage(view_->ViewWindow, Message::VerticalScroll,
+                     win::MakeScrollWord(win::ScrollCode::PageDown, 0));
     EXPECT_GT(OriginY(), top) << "the scroll bar still scrolls";
     const int32_t scrolled = OriginY();
     win::SendMessage(view_->ViewWindow, Message::MouseWheel, static_cast<uint32_t>(-120) << 16);

@@ -1,9 +1,8 @@
 // Going to a page or a measure on the screen: the drawing is redone for the page
 // shown, the scroll bars stand at the view's origin so that the page's top can be
 // scrolled back to, and the rulers follow the view.
-#include <gtest/gtest.h>
-
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include "core/draw/draw_surface.h"
 #include "core/model/score_document.h"
@@ -77,10 +76,12 @@ TEST_F(ViewNavigationTest, AfterGoToTheScrollBarsStandAtTheOriginAndTheRulersFol
     ASSERT_EQ(GoToMeasureIndex(view_, view_->document->header.measureCount), 1);
     ASSERT_TRUE(ScrollX(view_) != x || ScrollY(view_) != y) << "the last measure was out of sight";
     EXPECT_EQ(win::GetScrollPosition(view_->ViewWindow, win::ScrollBar::Vertical), ScrollY(view_));
-    EXPECT_EQ(win::GetScrollPosition(view_->ViewWindow, win::ScrollBar::Horizontal), ScrollX(view_));
+    EXPECT_EQ(win::GetScrollPosition(view_->ViewWindow, win::ScrollBar::Horizontal),
+              ScrollX(view_));
     EXPECT_TRUE(ImageHash(view_->LeftRuler) != left || ImageHash(view_->TopRuler) != top)
         << "the rulers show the new origin";
-    win::SendMessage(view_->ViewWindow, win::Message::VerticalScroll, win::MakeScrollWord(win::ScrollCode::Top, 0));
+    win::SendMessage(view_->ViewWindow, win::Message::VerticalScroll,
+                     win::MakeScrollWord(win::ScrollCode::Top, 0));
     EXPECT_EQ(ScrollY(view_), -30720) << "the page's top is reached again";
 }
 

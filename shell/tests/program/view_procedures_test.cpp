@@ -3,6 +3,8 @@
 // exception in a view command ends in the emergency copy and exit code 1 without a
 // save question, a bad armed type is mended from the tool group, and messages and
 // commands no table knows, or sent to a window being closed, do no harm.
+#include "shell/program/view_procedures.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,7 +27,6 @@
 #include "shell/program/exception_guard.h"
 #include "shell/program/frame.h"
 #include "shell/program/score_windows.h"
-#include "shell/program/view_procedures.h"
 #include "shell/shell_services.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -103,8 +104,8 @@ TEST_F(ViewProceduresTest, ABadArmedTypeIsResetFromTheToolGroup) {
     const struct {
         ToolGroup group;
         int type;
-    } cases[] = {{ToolGroup::Staff, 13},   {ToolGroup::Note, 29},        {ToolGroup::Graphics, 0},
-                 {ToolGroup::Text, 0},     {ToolGroup::Performance, 0},  {ToolGroup::Pointer, 0},
+    } cases[] = {{ToolGroup::Staff, 13}, {ToolGroup::Note, 29},       {ToolGroup::Graphics, 0},
+                 {ToolGroup::Text, 0},   {ToolGroup::Performance, 0}, {ToolGroup::Pointer, 0},
                  {ToolGroup::Zoom, 19}};
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.group));
@@ -124,7 +125,8 @@ TEST_F(ViewProceduresTest, UnknownCommandsAndOutOfRangeScrollsDoNoHarm) {
     ScoreView* view = OpenScore("bad.ql");
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(ViewOnCommand(view, 12345), 0);
-    EXPECT_EQ(win::SendMessage(view->ViewWindow, Message::Command, win::MakeCommandWord(12345, 0)), 1)
+    EXPECT_EQ(win::SendMessage(view->ViewWindow, Message::Command, win::MakeCommandWord(12345, 0)),
+              1)
         << "the frame's default processing runs";
     EXPECT_EQ(ViewOnCommand(nullptr, 40131), 0);
     EXPECT_EQ(ViewMessageProc(nullptr, view->ViewWindow, Message::KeyDown, 'Z', 0), 0);
@@ -160,14 +162,16 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
     win::TileMdiChildren(Frame().mdiClient, win::MdiTile::Vertical);
     Pump();
     std::vector<platform::WindowHandle> windows = {a->ViewWindow, b->ViewWindow, c->ViewWindow};
-    const uint32_t keys[] = {0x21, 0x22, 0x24, 0x25, 0x26, 0x27, 0x28, 0x1B, 0x0D, 0x2D, 0x2E, 0x6B, 0x6D,
-                             '1', '2', '3', '4', '5', '7', 'D', 'L', 'U', 'R', 'Z', 'Y', 'C', 'X', 'E',
-                             'V', 0x74, 0x10, 0x11, 0x12};
-    const int32_t commands[] = {40131, 42030, 42031, 42043, 42044, 40146, 40147, 40363, 40364, 42039, 42040,
-                                42023, 42024, 42028, 42029, 57643, 57644, 40405, 40420, 57634, 57635, 57637,
-                                40216, 42036, 42037, 42038, 40158, 40220, 12345, 0};
-    const Message mice[] = {Message::MouseMove, Message::LeftButtonDown, Message::LeftButtonUp,
-                            Message::RightButtonDown, Message::RightButtonUp, Message::LeftButtonDoubleClick};
+    const uint32_t keys[] = {0x21, 0x22, 0x24, 0x25, 0x26, 0x27, 0x28, 0x1B, 0x0D, 0x2D, 0x2E,
+                             0x6B, 0x6D, '1',  '2',  '3',  '4',  '5',  '7',  'D',  'L',  'U',
+                             'R',  'Z',  'Y',  'C',  'X',  'E',  'V',  0x74, 0x10, 0x11, 0x12};
+    const int32_t commands[] = {40131, 42030, 42031, 42043, 42044, 40146, 40147, 40363,
+                                40364, 42039, 42040, 42023, 42024, 42028, 42029, 57643,
+                                57644, 40405, 40420, 57634, 57635, 57637, 40216, 42036,
+                                42037, 42038, 40158, 40220, 12345, 0};
+    const Message mice[] = {Message::MouseMove,     Message::LeftButtonDown,
+                            Message::LeftButtonUp,  Message::RightButtonDown,
+                            Message::RightButtonUp, Message::LeftButtonDoubleClick};
     const win::Key modifiers[] = {win::Key::Shift, win::Key::Control, win::Key::Alt};
     ui::headless::QueuePopupMenuChoice(0);
     std::mt19937 random(20261207u);
@@ -176,16 +180,18 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
         if (i == 5000 && win::IsWindow(windows[2])) win::SendMessage(windows[2], Message::Close);
         const platform::WindowHandle window = windows[pick(windows.size())];
         for (win::Key k : modifiers) win::headless::SetKeyDown(k, pick(6) == 0);
-        const win::Point at{static_cast<int32_t>(pick(1400)) - 60, static_cast<int32_t>(pick(1100)) - 60};
+        const win::Point at{static_cast<int32_t>(pick(1400)) - 60,
+                            static_cast<int32_t>(pick(1100)) - 60};
         switch (pick(8)) {
             case 0:
                 win::InvalidateRect(window, nullptr, pick(2) == 0);
                 win::UpdateWindow(window);
                 break;
             case 1:
-                win::SendMessage(window, pick(2) == 0 ? Message::VerticalScroll : Message::HorizontalScroll,
-                                 win::MakeScrollWord(static_cast<win::ScrollCode>(pick(9)),
-                                                     static_cast<int32_t>(random() % 65536) - 32768));
+                win::SendMessage(
+                    window, pick(2) == 0 ? Message::VerticalScroll : Message::HorizontalScroll,
+                    win::MakeScrollWord(static_cast<win::ScrollCode>(pick(9)),
+                                        static_cast<int32_t>(random() % 65536) - 32768));
                 break;
             case 2:
             case 3: {
@@ -200,15 +206,18 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
                 break;
             case 5:
                 win::SendMessage(window, Message::MouseWheel,
-                                 static_cast<uint32_t>(static_cast<int32_t>(pick(5)) * 120 - 240) << 16);
+                                 static_cast<uint32_t>(static_cast<int32_t>(pick(5)) * 120 - 240)
+                                     << 16);
                 break;
             case 6:
-                win::SendMessage(window, Message::Command,
-                                 win::MakeCommandWord(static_cast<uint32_t>(commands[pick(std::size(commands))]), 0));
+                win::SendMessage(
+                    window, Message::Command,
+                    win::MakeCommandWord(static_cast<uint32_t>(commands[pick(std::size(commands))]),
+                                         0));
                 break;
             default:
-                win::SendMessage(window, pick(2) == 0 ? Message::Timer : Message::Size, pick(2) == 0 ? 53u : 54u,
-                                 win::PackPoint({600, 400}));
+                win::SendMessage(window, pick(2) == 0 ? Message::Timer : Message::Size,
+                                 pick(2) == 0 ? 53u : 54u, win::PackPoint({600, 400}));
                 break;
         }
         if (i % 50 == 0) Pump();
@@ -217,7 +226,8 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
     Pump();
     EXPECT_TRUE(win::IsWindow(Frame().window)) << "the program still runs";
     for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes())
-        EXPECT_EQ(box.text.find("An error has occured"), std::string::npos) << "no internal error was reported";
+        EXPECT_EQ(box.text.find("An error has occured"), std::string::npos)
+            << "no internal error was reported";
     EXPECT_FALSE(win::IsWindow(windows[2]));
     EXPECT_EQ(CountOpenDocuments(), 2);
 }
