@@ -14,6 +14,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/undo/autosave.h"
 #include "files/score_file.h"
 #include "platform/ui/message_box.h"
 
@@ -126,7 +127,9 @@ std::string EmergencyCopyPath(const ScoreDocument& document) {
     if (!IsFolderWritable(folder)) folder = ProgramDataFolder();
     std::error_code error;
     fs::path absolute = fs::absolute(folder / kEmergencyFileName, error);
-    return error ? (folder / kEmergencyFileName).string() : absolute.lexically_normal().string();
+    const std::string copy = error ? (folder / kEmergencyFileName).string() : absolute.lexically_normal().string();
+    // A score opened from an earlier emergency copy keeps its file.
+    return CopyPathApartFrom(copy, document.path);
 }
 
 int SaveEmergencyCopy(ScoreView* view, std::string* pathOut) {

@@ -30,7 +30,8 @@ void PlayAlertBeep(uint32_t type);
 
 // Where the emergency copy of a document goes: AUTOERR.QL in the folder of the
 // document's path when that folder exists and is writable, else in the program's
-// data folder ($XDG_DATA_HOME/quaverline, or ~/.local/share/quaverline).
+// data folder ($XDG_DATA_HOME/quaverline, or ~/.local/share/quaverline). A score
+// opened from that file keeps it: the copy is then "AUTOERR.QL.AUT".
 std::string EmergencyCopyPath(const ScoreDocument& document);
 
 // Saves the view's document to its emergency copy; non-zero when the save

@@ -45,4 +45,22 @@ void PointToNoteAnchor(ScoreView* view, ScoreObject* object, ObjectLocation* anc
 void NoteAnchorsToPoints(ScoreView* view, ScoreObject* object, const ObjectLocation* anchor,
                          LogicalPoint* points);
 
+// Measure offsets (x from a measure slot's content start, y from a staff's top line)
+// turned into logical points in place: for a staff and measure in the system that
+// shows the measure (y as stored), or for the current location (y scaled by the
+// view scale). False, points unchanged, when there is no such system.
+bool MeasureOffsetsToPoints(ScoreView* view, int staff, int measure, LogicalPoint* points,
+                            int count);
+bool CurrentMeasureOffsetsToPoints(ScoreView* view, LogicalPoint* points, int count);
+// The inverse for the current location: offsets in the current measure, y unscaled.
+bool PointsToCurrentMeasureOffsets(ScoreView* view, LogicalPoint* points, int count);
+
+// In page view with off-page items shown (and neither printing nor rendering to the
+// clipboard), moves an object lying wholly off the page back onto its edge and, for
+// anchor kinds 0, 1, 2 and 4, stores the moved point in its anchor. The object spans
+// width by height around the point as the text-alignment `placement` puts it
+// (right: leftwards; centre: both ways; bottom: upwards). True when it was moved.
+bool ClampAnchorsToPage(ScoreView* view, LogicalPoint* point, int kind, ObjectLocation* anchors,
+                        int32_t width, int32_t height, uint32_t placement);
+
 }  // namespace ql

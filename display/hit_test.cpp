@@ -8,6 +8,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "display/anchors.h"
 #include "display/locate_internal.h"
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
@@ -115,8 +116,8 @@ int FindVoiceOfElement(MeasureCell* cell, const ScoreObject* element, int hint) 
 ScoreObject* FindElementInMeasure(ScoreView* view) {
     if (view == nullptr || view->currentCell == nullptr || view->currentSystem == nullptr)
         return nullptr;
-    const LogicalPoint r{view->pointerPoint.x - CurrentSlotX(view),
-                         UnscaleY(view, view->pointerPoint.y - view->staffY)};
+    LogicalPoint r = view->pointerPoint;
+    PointsToCurrentMeasureOffsets(view, &r, 1);
     const int first = FirstSelectedVoice(view);
     if (ScoreObject* e = SearchRests(view, first, r)) return e;
     for (int v = 0; v < kLocateVoices; ++v) {

@@ -69,6 +69,10 @@ int CreateScoreFileForWrite(const std::string& path) {
     return TheScoreFile().CreateFile(path) ? 1 : 0;
 }
 
+int CreateUniqueScoreFileForWrite(const std::string& prefix, const std::string& suffix, std::string* path) {
+    return TheScoreFile().CreateUniqueFile(prefix, suffix, path) ? 1 : 0;
+}
+
 void OpenScoreImageForRead(std::vector<uint8_t> image) {
     TheScoreFile().OpenImage(std::move(image));
 }

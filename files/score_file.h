@@ -55,6 +55,10 @@ int SeekScoreFile(uint64_t position);
 int OpenScoreFileForRead(const std::string& path);
 // Creates the file for writing into the shared handle, unshared. 1 or 0.
 int CreateScoreFileForWrite(const std::string& path);
+// Creates a new file (never an existing one) for writing into the shared handle,
+// unshared and private to its owner, named `prefix`, six characters chosen here and
+// `suffix`; the name in *path. 1 or 0.
+int CreateUniqueScoreFileForWrite(const std::string& prefix, const std::string& suffix, std::string* path);
 // The in-memory forms: read from an image, or write into one and take it.
 void OpenScoreImageForRead(std::vector<uint8_t> image);
 void CreateScoreImageForWrite();

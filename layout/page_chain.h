@@ -42,8 +42,14 @@ ScoreSystem* LastSystem(const ScorePage* page);
 
 // Whether the page list is sound: pages linked both ways from the first page,
 // each page's systems consecutive and matching its range and count, page ranges
-// continuing from measure 1 without gap or overlap, and the page count right.
+// continuing from measure 1 without gap or overlap to the last measure of the
+// score, and the page count right.
 bool IsPageListSound(ScoreDocument* document);
+
+// A blank page (no systems) linked after `page`, with the master margins of its
+// index and the number after the page's; the pages after it move on by one number
+// while their numbers ran on, and the page count grows by one. Null when no record.
+ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page);
 
 // Staff offsets (staff - 1) x separation and clear flags for every staff.
 void SpaceStaves(ScoreDocument* document, ScoreSystem* system);

@@ -22,7 +22,8 @@ struct ScoreSystem;
 
 // Inserts count blank pages (systems per page x measures per system measures each)
 // after the view's current page, or before it, as one undoable edit, and shows the
-// first new page. False when refused (a master page, the measure limit, a failed
+// first new page; systems a page cannot hold between its margins go on to the
+// following pages. False when refused (a master page, the measure limit, a failed
 // allocation); a refusal leaves the page list as it was.
 bool InsertPages(ScoreView* view, int count, bool after);
 
@@ -32,6 +33,22 @@ bool InsertPages(ScoreView* view, int count, bool after);
 // ran on. False (nothing changed) for a page not in the list, the only page, or a
 // page whose range does not lie within the measure count.
 bool DeletePageAndMeasures(ScoreDocument* document, ScorePage* page);
+
+// Takes the page out of the list (the page after a deleted first page becomes the
+// document's first page) and lowers the page count; the page is not freed.
+void UnlinkPage(ScoreDocument* document, ScorePage* page);
+
+// Every view of the document that showed `gone` shows `to` (its first system).
+void MoveViewsOffPage(ScoreDocument* document, ScorePage* gone, ScorePage* to);
+
+// The pages after one measure was inserted in front of `measure` (delta 1) or the
+// measure was deleted (delta -1), the measure table already changed: the system
+// that held the measure (before an insertion at the end, the last system) grows or
+// shrinks by one and the later systems and pages move on; a system left without a
+// measure goes, and a page left without a system goes with it (the pages after
+// it take its number when their numbers ran on). The changed page is formatted
+// again. Nothing when no system held the measure.
+void FollowMeasureEdit(ScoreView* view, int measure, int delta);
 
 // Gives `page` and the pages after it consecutive measure ranges from `first` on,
 // each system keeping its length, and numbers the pages from `number` by the page

@@ -29,7 +29,8 @@ struct ReformatOptions {
 };
 
 // Lays out a new score: measure count := systems per page x measures per system,
-// a staff record for every staff, page 1 with its systems. Non-zero on success.
+// a staff record for every staff, page 1 with its systems (those it cannot hold
+// between its margins on the pages after it). Non-zero on success.
 int BuildInitialScoreLayout(ScoreView* view);
 
 // Index in the page list of the page holding a measure; 0 when out of range.
@@ -44,7 +45,8 @@ ScorePage* PageOfMeasure(ScoreDocument* document, int measure);
 // page, the odd page indexes do, else the even ones.
 bool IsLeftPage(const ScoreDocument* document, int pageIndex);
 
-// Re-breaks measures into systems and pages from a page on and renumbers.
+// Re-breaks measures into systems and pages from a page on and renumbers; the
+// systems a page cannot hold between its margins go on to the next pages.
 void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page);
 
 // From a page on (that page only without the all-pages flag): every system's staff
@@ -70,8 +72,9 @@ void ExtendPagesToMeasureCount(ScoreView* view);
 // success.
 int InsertMeasures(ScoreView* view, int at, int count);
 
-// Adds a page after the last one, extending the measures first. Non-zero on
-// success; refuses when the measure table is full.
+// Adds a page after the last one, extending the measures first, and lays it out
+// (systems it cannot hold go on to a further page). Non-zero on success; refuses
+// when the measure table is full.
 int AppendPage(ScoreView* view);
 
 // Deletes count pages from the view's current page on, with their measures, inside

@@ -60,7 +60,9 @@ intptr_t RunPageGeometryDialog(ScoreView* view, int32_t dialogId, ui::DialogProc
 int ApplyPageGeometry(ScoreView* view, platform::WindowHandle dialog);
 
 // Every page takes the margins of its master (left pages the left master's), the
-// document keeps the masters' margins, and all pages are formatted again.
+// document keeps the masters' margins, the systems that no longer fit a page move
+// on to the following pages (pages are added at the end as needed), and all pages
+// are formatted again.
 void RelayoutAfterPageChange(ScoreDocument* document, ScoreView* view);
 
 }  // namespace ql

@@ -40,6 +40,11 @@ void ServeSilenceRequests(SequencerState& state);
 // Sends the note-offs of the slot's sounding notes and forgets them.
 void SilenceSlot(SequencerState& state, int slot);
 
+// Times the ticks played since the last change at the rate they were played at
+// and those that follow at `rate` (clamped to the engine's range), which becomes
+// the run's rate: a tempo event's change takes effect at its own tick.
+void ChangeRate(SequencerState& state, uint32_t rate);
+
 // Makes the fill half the played one when the user-interface thread has
 // published it; otherwise notes an underrun and returns false.
 bool SwapHalves(SequencerState& state, win::PostRing& posts);

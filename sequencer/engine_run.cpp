@@ -43,12 +43,22 @@ void SilenceThru(SequencerState& state) {
     }
 }
 
+// Each port's device: the first port with the same handle.
+void AssignPortDevices(RunConstants& run) {
+    for (int port = 0; port < kLogicalPortCount; ++port) {
+        int first = 0;
+        while (run.portHandle[first] != run.portHandle[port]) ++first;
+        run.deviceOfPort[port] = static_cast<uint8_t>(first);
+    }
+}
+
 }  // namespace
 
 void BeginRun(SequencerState& state) {
     RunConstants& run = state.run;
     run.blockLength = std::clamp(run.blockLength, kMinBlockLength, kMaxBlockLength);
     run.slotCount = static_cast<uint8_t>(std::clamp<int>(run.slotCount, 1, kMaxStaves));
+    AssignPortDevices(run);
     ResetSequencerTiming(state, true);
     state.engine.playHalf = &state.table.halfA;
     state.engine.fillHalf = &state.table.halfB;

@@ -4,11 +4,13 @@
 // slot count plays as slot 1, a port above 7 as port A) and never written back.
 // Note messages take the live velocity offsets (a positive velocity never drops
 // below 1; a genuine 0 stays 0) and octave shift, then pass mute and solo. Two
-// counts follow the note-ons actually sent: one per (channel, key) shared by all
-// slots, and one per slot. A note-off passes mute and solo but is counted and
-// sent only while its slot has that note sounding; it is sent when the shared
-// count falls to 0, or always with "always send note-off". A skipped note-on
-// counts nowhere, so muting or soloing never leaves a note hanging.
+// counts follow the note-ons actually sent: one per (device, channel, key) shared
+// by all slots, and one per slot and (device, channel, key). A note-off passes
+// mute and solo but is counted and sent only while its slot has that note
+// sounding on its device; it is sent when the device's count falls to 0, or
+// always with "always send note-off". A skipped note-on counts nowhere, so
+// muting or soloing never leaves a note hanging, and a note ended on one device
+// never keeps another device's note sounding.
 #include <algorithm>
 
 #include "core/state.h"
@@ -58,14 +60,15 @@ uint32_t ApplyLiveValues(const SequencerState& state, int slot, uint32_t message
            (static_cast<uint32_t>(velocity) << kMessageVelocityShift);
 }
 
-void SendNoteOff(SequencerState& state, midi::OutputDevice* out, int slot, uint32_t message) {
+void SendNoteOff(SequencerState& state, midi::OutputDevice* out, int slot, int port, uint32_t message) {
     EngineOwned& engine = state.engine;
+    const int device = state.run.deviceOfPort[port];
     int channel = MessageByte(message, 0) & kChannelMask;
     int key = MessageByte(message, 1) & kMaxData;
-    uint8_t& mine = engine.slotNoteCount[slot][channel][key];
-    if (mine == 0) return;  // the slot has no such note sounding
+    uint8_t& mine = engine.slotNoteCount[slot][device][channel][key];
+    if (mine == 0) return;  // the slot has no such note sounding on the device
     --mine;
-    uint8_t& shared = engine.noteOnCount[channel][key];
+    uint8_t& shared = engine.noteOnCount[device][channel][key];
     if (shared > 0) --shared;
     if (out != nullptr && (state.run.alwaysSendNoteOff || shared == 0)) out->Send(message);
 }
@@ -73,13 +76,14 @@ void SendNoteOff(SequencerState& state, midi::OutputDevice* out, int slot, uint3
 void SendNoteOn(SequencerState& state, midi::OutputDevice* out, int slot, int port, uint32_t message) {
     if (!IsAudible(state, slot)) return;
     EngineOwned& engine = state.engine;
+    const int device = state.run.deviceOfPort[port];
     int channel = MessageByte(message, 0) & kChannelMask;
     int key = MessageByte(message, 1) & kMaxData;
-    uint8_t& shared = engine.noteOnCount[channel][key];
-    uint8_t& mine = engine.slotNoteCount[slot][channel][key];
+    uint8_t& shared = engine.noteOnCount[device][channel][key];
+    uint8_t& mine = engine.slotNoteCount[slot][device][channel][key];
     if (shared < kCountLimit) ++shared;
     if (mine < kCountLimit) ++mine;
-    engine.slotPorts[slot] |= static_cast<uint8_t>(1u << port);
+    engine.slotDevices[slot] |= static_cast<uint8_t>(1u << device);
     if (out != nullptr) out->Send(message);
     state.live.lastKey[slot].store(static_cast<uint8_t>(key), std::memory_order_relaxed);
 }
@@ -88,7 +92,7 @@ void SendChannelMessage(SequencerState& state, midi::OutputDevice* out, int slot
     if (message == 0) return;
     uint8_t kind = MessageByte(message, 0) & kStatusKindMask;
     if (kind == kNoteOff) {
-        SendNoteOff(state, out, slot, ApplyLiveValues(state, slot, message));
+        SendNoteOff(state, out, slot, port, ApplyLiveValues(state, slot, message));
     } else if (kind == kNoteOn) {
         SendNoteOn(state, out, slot, port, ApplyLiveValues(state, slot, message));
     } else if (state.live.mute[slot].load(std::memory_order_relaxed) == 0 && out != nullptr) {
@@ -149,7 +153,7 @@ void PlayEvent(SequencerState& state, win::PostRing& posts, const PerformanceEve
     const RunConstants& run = state.run;
     switch (EventKind(event)) {
         case PerformanceEventKind::Channel: SendChannelMessage(state, out, slot, port, event.message); break;
-        case PerformanceEventKind::Tempo: state.rate.store(event.message, std::memory_order_relaxed); break;
+        case PerformanceEventKind::Tempo: ChangeRate(state, event.message); break;
         case PerformanceEventKind::Downbeat: PlayDownbeat(state, posts, event, now); break;
         case PerformanceEventKind::OctaveShift:
             state.live.octaveShift[slot].store(MessageByte(event.message, 3), std::memory_order_relaxed);
@@ -196,21 +200,23 @@ bool PlaySlot(SequencerState& state, win::PostRing& posts, uint32_t now) {
 
 void SilenceSlot(SequencerState& state, int slot) {
     EngineOwned& engine = state.engine;
-    for (int channel = 0; channel < kMidiChannels; ++channel) {
-        for (int key = 0; key < kMidiKeys; ++key) {
-            uint8_t& mine = engine.slotNoteCount[slot][channel][key];
-            if (mine == 0) continue;
-            uint8_t& shared = engine.noteOnCount[channel][key];
-            shared = static_cast<uint8_t>(shared - std::min(shared, mine));
-            mine = 0;
-            if (!state.run.alwaysSendNoteOff && shared != 0) continue;
-            uint32_t noteOff = static_cast<uint32_t>(kNoteOff | channel) | (static_cast<uint32_t>(key) << kMessageKeyShift);
-            for (int port = 0; port < kLogicalPortCount; ++port) {
-                if ((engine.slotPorts[slot] & (1u << port)) == 0) continue;
-                if (midi::OutputDevice* out = UsableDevice(state.run.portHandle[port])) out->Send(noteOff);
+    for (int device = 0; device < kLogicalPortCount; ++device) {
+        if ((engine.slotDevices[slot] & (1u << device)) == 0) continue;
+        // A device is numbered by its first port, whose handle it is.
+        midi::OutputDevice* out = UsableDevice(state.run.portHandle[device]);
+        for (int channel = 0; channel < kMidiChannels; ++channel) {
+            for (int key = 0; key < kMidiKeys; ++key) {
+                uint8_t& mine = engine.slotNoteCount[slot][device][channel][key];
+                if (mine == 0) continue;
+                uint8_t& shared = engine.noteOnCount[device][channel][key];
+                shared = static_cast<uint8_t>(shared - std::min(shared, mine));
+                mine = 0;
+                if (out == nullptr || (!state.run.alwaysSendNoteOff && shared != 0)) continue;
+                out->Send(static_cast<uint32_t>(kNoteOff | channel) | (static_cast<uint32_t>(key) << kMessageKeyShift));
             }
         }
     }
+    engine.slotDevices[slot] = 0;
 }
 
 void ServeSilenceRequests(SequencerState& state) {

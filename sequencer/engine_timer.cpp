@@ -2,10 +2,19 @@
 // with the MIDI clock of a sync master (or the clock steps of a slave), and the
 // re-arm (see engine.h).
 //
-// Re-arm: delay = (ticks covered x 60,000 + carried remainder) / rate, in 64 bits;
-// the lateness of this call (now - planned) is taken off, but a lateness above
-// the delay leaves 1 ms; a delay of 0 becomes 10 ms. A long gap at a slow tempo is
-// one long wait: the timer's cancel is prompt, so that costs nothing at Stop.
+// Timing: the ticks a call covers are timed at the rate of each tick. A tempo
+// event times the ticks before it at the old rate (ticks x 60,000 + carried
+// remainder, divided by the rate, in 64 bits) and the leftover below a
+// millisecond is rescaled to the new rate, so that it keeps its length in time;
+// a mixer change is taken at the start of the next call in the same way. The
+// leftover carries 20 bits below the dividend's unit and is rescaled rounding
+// up, so that over any tempo curve the call times stay within 1 ms of the exact
+// sum of the ticks' lengths (below 1 ms early from the whole milliseconds of the
+// waits; the rounding up makes them late by far less than a microsecond).
+// Re-arm: delay = the milliseconds of the ticks covered; the lateness of this call
+// (now - planned) is taken off, but a lateness above the delay leaves 1 ms; a
+// delay of 0 becomes 10 ms. A long gap at a slow tempo is one long wait: the
+// timer's cancel is prompt, so that costs nothing at Stop.
 // Swap: only a half the user-interface thread published is played. Otherwise the
 // engine does not advance, counts one underrun and looks again after 1 ms; when
 // the half arrives the planned time starts afresh, so the music resumes shifted
@@ -24,6 +33,7 @@ constexpr int kCallTicks = 17;       // a call plays the slots less than this fa
 constexpr int kCallTicksAtClock = 9;  // ... or this far when a clock falls there
 constexpr uint32_t kUnderrunRetryMs = 1;
 constexpr uint32_t kZeroDelayMs = 10;
+constexpr int kRemainderBits = 20;
 // Delays added on each retry of a failed arming.
 constexpr std::array<uint32_t, 5> kArmRetryExtraMs{0, 0, 4, 8, 16};
 
@@ -49,13 +59,35 @@ uint32_t ClampedRate(SequencerState& state) {
     return clamped;
 }
 
+// Turns the ticks from timedFrom to the current index into milliseconds at the
+// rate in force, and times what follows at `rate`.
+void TimeTicksUntilNow(EngineOwned& engine, uint32_t rate) {
+    if (engine.timedRate != 0) {
+        const uint64_t ticks = static_cast<uint64_t>(std::max(engine.currentIndex - engine.timedFrom, 0));
+        const uint64_t dividend = (ticks * kMsPerMinute << kRemainderBits) + engine.delayRemainder;
+        const uint64_t scaledRate = uint64_t{engine.timedRate} << kRemainderBits;
+        engine.timedMs += dividend / scaledRate;
+        const uint64_t leftover = dividend % scaledRate;
+        engine.delayRemainder = (leftover * rate + engine.timedRate - 1) / engine.timedRate;
+    }
+    engine.timedFrom = engine.currentIndex;
+    engine.timedRate = rate;
+}
+
+// At the start of a call: nothing timed yet, and a rate the mixer set in
+// between times the ticks of this call.
+void BeginCallTiming(SequencerState& state) {
+    EngineOwned& engine = state.engine;
+    engine.timedMs = 0;
+    engine.timedFrom = engine.currentIndex;
+    TimeTicksUntilNow(engine, ClampedRate(state));
+}
+
 void ReArm(SequencerState& state, win::PostRing& posts, uint32_t now) {
     EngineOwned& engine = state.engine;
-    uint64_t rate = ClampedRate(state);
-    uint64_t elapsed = static_cast<uint64_t>(engine.currentIndex - engine.indexAtCallStart);
-    uint64_t dividend = elapsed * kMsPerMinute + engine.delayRemainder;
-    int64_t delay = static_cast<int64_t>(dividend / rate);
-    engine.delayRemainder = static_cast<uint32_t>(dividend - static_cast<uint64_t>(delay) * rate);
+    TimeTicksUntilNow(engine, engine.timedRate);
+    int64_t delay = static_cast<int64_t>(std::min<uint64_t>(engine.timedMs, std::numeric_limits<int64_t>::max()));
+    engine.timedMs = 0;
     if (engine.plannedTime == engine.startTime) engine.plannedTime = now;  // the first call
     int64_t drift = static_cast<int32_t>(now - engine.plannedTime);
     if (drift > delay) drift = delay - 1;
@@ -129,6 +161,12 @@ bool MayRun(SequencerState& state) {
 
 }  // namespace
 
+void ChangeRate(SequencerState& state, uint32_t rate) {
+    const uint32_t clamped = std::clamp(rate, kMinRate, kMaxRate);
+    TimeTicksUntilNow(state.engine, clamped);
+    state.rate.store(clamped, std::memory_order_relaxed);
+}
+
 bool SwapHalves(SequencerState& state, win::PostRing& posts) {
     EngineOwned& engine = state.engine;
     if (state.fillReady.load(std::memory_order_acquire) == 0) {
@@ -191,6 +229,7 @@ void SequencerTimerProc(SequencerState& state, win::PostRing& posts) {
         engine.inUnderrun = false;
         if (!slave) engine.plannedTime = now;  // resume from here, shifted
     }
+    BeginCallTiming(state);
     ServeSilenceRequests(state);
     SpliceLateGroups(state);
     for (;;) {

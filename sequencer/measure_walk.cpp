@@ -1,13 +1,18 @@
 // The measure walk of a run: the run-local repeat table and the played order.
 //
 // Barline of row m = the barline before measure m; an end repeat there (kind 6 or
-// 7) sends the walk back to the nearest earlier repeat start (kind 5 or 7 in
-// either nibble, else measure 1) while its counter lasts, and reloads the spent
-// counters of the end repeats in between, so that inner repeats play again on
-// each outer pass. The pass an ending is compared with is the pass of the repeat
-// being played (1 the first time through, 2 after the first jump back...): a
-// count kept per measure would give a second ending, first reached after the
-// jump, the pass 1 and skip it.
+// 7) sends the walk back while its counter lasts: to the nearest earlier repeat
+// start (kind 5 or 7 in either nibble), reloading the spent counters of the end
+// repeats in between, so that inner repeats play again on each outer pass; with
+// no repeat start before it, to just after the previous end repeat, or to
+// measure 1 when there is none (`1 2 :| 3 4 :| 5` plays 1 2 1 2 3 4 3 4 5: the
+// repeat already taken is not taken again). The barline after the last measure
+// of the range is looked at too, so a repeat sign on the final barline plays,
+// unless the range ends in an ending.
+// The pass an ending is compared with is the pass of the repeat being played (1
+// the first time through, 2 after the first jump back...): a count kept per
+// measure would give a second ending, first reached after the jump, the pass 1
+// and skip it. A multi-measure rest lasts all the bars it stands for.
 #include "sequencer/measure_walk.h"
 
 #include <algorithm>
@@ -75,15 +80,23 @@ struct Walker {
     std::vector<uint8_t> passOfStart;  // per repeat start: the pass being played
     int pass = 1;
 
+    // Where the end repeat at the barline before `measure` goes back to: the
+    // nearest repeat start, else just after the previous end repeat, else 1.
+    int RepeatStartFor(int measure) const {
+        for (int start = measure - 1; start > 1; --start)
+            if (HasStartRepeat(*MeasureRecordOf(document, start))) return start;
+        for (int after = measure - 1; after > 1; --after)
+            if (HasEndRepeat(*MeasureRecordOf(document, after))) return after;
+        return 1;
+    }
+
     // At the barline before `measure`: the measure the walk goes on with.
     int TakeRepeat(int measure) {
         MeasurePlayRow& row = table.rows[measure];
         const MeasureRecord* record = MeasureRecordOf(document, measure);
         if (record == nullptr || !HasEndRepeat(*record) || row.repeatCounter == 0) return measure;
         --row.repeatCounter;
-        int start = measure - 1;
-        while (start > 1 && !HasStartRepeat(*MeasureRecordOf(document, start))) --start;
-        start = std::max(start, 1);
+        const int start = RepeatStartFor(measure);
         for (int inner = start + 1; inner < measure; ++inner) {
             const MeasureRecord* innerRecord = MeasureRecordOf(document, inner);
             if (HasEndRepeat(*innerRecord) && table.rows[inner].repeatCounter == 0)
@@ -96,6 +109,12 @@ struct Walker {
 };
 
 }  // namespace
+
+PlayedMeasure PlayMeasureAt(ScoreDocument* document, int measure, int32_t start) {
+    const MeasureRecord& record = *MeasureRecordOf(document, measure);
+    const int bars = record.extra + 1;
+    return PlayedMeasure{static_cast<uint16_t>(measure), start, record.lengthTicks * bars, bars};
+}
 
 MeasurePlayTable ClearStaffPerformanceTable(ScoreDocument* document) {
     MeasurePlayTable table;
@@ -124,8 +143,13 @@ std::vector<PlayedMeasure> WalkPlayedMeasures(ScoreDocument* document, int first
     bool sounding = false;
     int measure = 1;
     bool skipped = false;  // a measure passed over does not take the barline after it
-    for (int steps = 0; measure <= last && steps < kMaxPlayedMeasures; ++steps) {
-        if (steps > 0 && !skipped) measure = walker.TakeRepeat(measure);
+    // A range that ends in an ending stops there: the pass after a jump back would
+    // leave the range before its next ending.
+    const bool endsInAnEnding = walker.table.rows[last].endingFlag != 0;
+    for (int steps = 0; steps < kMaxPlayedMeasures; ++steps) {
+        const bool closingBarline = measure == last + 1;
+        if (steps > 0 && !skipped && !(closingBarline && endsInAnEnding)) measure = walker.TakeRepeat(measure);
+        if (measure > last) break;  // past the range, and no repeat back into it
         if (HasStartRepeat(*MeasureRecordOf(document, measure)) && walker.passOfStart[measure] == 1) walker.pass = 1;
         MeasurePlayRow& row = walker.table.rows[measure];
         if (row.pass < UINT8_MAX) ++row.pass;
@@ -133,9 +157,8 @@ std::vector<PlayedMeasure> WalkPlayedMeasures(ScoreDocument* document, int first
         if (!skipped) {
             sounding = sounding || measure == first;
             if (sounding) {
-                const int length = MeasureRecordOf(document, measure)->lengthTicks;
-                played.push_back(PlayedMeasure{static_cast<uint16_t>(measure), start, length});
-                start += length;
+                played.push_back(PlayMeasureAt(document, measure, start));
+                start += played.back().length;
             }
         } else {
             row.storedPass = static_cast<uint8_t>(row.pass - 1);

@@ -34,12 +34,17 @@ struct MeasurePlayRow {
     uint8_t endingFlag = 0;                           // the measure has endings
 };
 
-// One measure as the run plays it.
+// One measure as the run plays it. A multi-measure rest is one played measure of
+// all its bars.
 struct PlayedMeasure {
     uint16_t measure = 0;
     int32_t start = 0;   // ticks from the start of the run
-    int32_t length = 0;  // ticks
+    int32_t length = 0;  // ticks, of all its bars
+    int bars = 1;        // 1, or the bars a multi-measure rest stands for
 };
+
+// Measure 1..count played from `start`: all the bars of a multi-measure rest.
+PlayedMeasure PlayMeasureAt(ScoreDocument* document, int measure, int32_t start);
 
 // The repeat structure of the measures 1..count + 1. `hasEndRepeat` tells whether
 // any row carries an end-repeat barline.
@@ -51,7 +56,8 @@ MeasurePlayTable ClearStaffPerformanceTable(ScoreDocument* document);
 
 // The measures played from `first` to `last` (1-based, inclusive) in order. The
 // walk starts at measure 1 without sounding and begins the list on the first
-// pass that plays `first`; measures past `last` end it. Empty for an empty range.
+// pass that plays `first`; measures past `last` end it, after an end repeat on
+// the barline closing `last` is taken. Empty for an empty range.
 std::vector<PlayedMeasure> WalkPlayedMeasures(ScoreDocument* document, int first, int last);
 
 // The last measure of first..last that holds a note in any staff and voice, or 0;

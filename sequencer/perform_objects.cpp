@@ -221,47 +221,6 @@ bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& mea
     return true;
 }
 
-void CollectEarlierDynamics(PerformanceRun& run) {
-    if (run.walk.empty()) return;
-    const int first = run.walk.front().measure;
-    for (int measure = 1; measure < first; ++measure) {
-        const int32_t time = measure - first;  // before tick 0, later measures later
-        for (int staff = 1; staff <= run.staffCount; ++staff) {
-            MeasureCell* cell = ExistingMeasureCell(run.document, staff, measure);
-            ScoreObject* object = cell != nullptr ? cell->objects.get() : nullptr;
-            for (int i = 0; object != nullptr && i < kMaxListObjects; ++i, object = object->next.get()) {
-                if (object->type != TypeCode(ObjectType::Dynamic)) continue;
-                const MidiAction* action = MarkPlaybackAction(object);
-                if (action == nullptr || (action->flags & kMidiFlagKeyVelocity) == 0 || IsDataCarrying(*action))
-                    continue;
-                const bool gradual = MidiTimingOf(*action) == kTimingGradual;
-                AddDynamics(run, staff, *action, time, gradual ? action->head.values.finalValue : action->head.values.value);
-            }
-        }
-    }
-}
-
-uint32_t StartingTempoRate(const PerformanceRun& run) {
-    if (run.walk.empty()) return 0;
-    for (int measure = run.walk.front().measure - 1; measure >= 1; --measure) {
-        ScoreObject* latest = nullptr;
-        for (int staff = 1; staff <= run.staffCount; ++staff) {
-            MeasureCell* cell = ExistingMeasureCell(run.document, staff, measure);
-            ScoreObject* object = cell != nullptr ? cell->objects.get() : nullptr;
-            for (int i = 0; object != nullptr && i < kMaxListObjects; ++i, object = object->next.get()) {
-                TempoRates rates;
-                if (object->type != TypeCode(ObjectType::Tempo) || !TempoPlaybackRates(object, &rates)) continue;
-                if (latest == nullptr || ObjectTick(object) >= ObjectTick(latest)) latest = object;
-            }
-        }
-        TempoRates rates;
-        if (latest != nullptr && TempoPlaybackRates(latest, &rates))
-            return std::clamp<uint32_t>(static_cast<uint32_t>(std::max(rates.end, 1)) * kRatePerSixteenth, kMinRate,
-                                        kMaxRate);
-    }
-    return 0;
-}
-
 int OctaveShiftAt(const PerformanceRun& run, int staff, int32_t time) {
     for (const OctaveRange& range : run.octaves)
         if (range.staff == staff && time >= range.start && time < range.end) return range.up ? kOctave : -kOctave;

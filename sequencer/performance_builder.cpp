@@ -46,14 +46,6 @@ void PlaceInSlot(Ref32<PerformanceEvent>& head, PerformanceEvent* event) {
     *link = Ref32<PerformanceEvent>::To(event);
 }
 
-PerformanceEvent* PopHead(PendingChain& chain) {
-    PerformanceEvent* event = chain.head;
-    chain.head = event->next.get();
-    if (chain.head == nullptr) chain.tail = nullptr;
-    event->next = Ref32<PerformanceEvent>{};
-    return event;
-}
-
 // A note-on that is due before the block: into the engine's late queue while a
 // run plays (as a group of its own), else the block's first slot.
 void PlaceLate(PerformanceRun& run, const BlockTarget& target, PerformanceEvent* event) {
@@ -68,7 +60,7 @@ void PlaceLate(PerformanceRun& run, const BlockTarget& target, PerformanceEvent*
 void PlaceDue(PerformanceRun& run, const BlockTarget& target, PendingChain& chain) {
     const int32_t end = run.fillBase + run.blockLength;
     while (chain.head != nullptr && chain.head->time < end) {
-        PerformanceEvent* event = PopHead(chain);
+        PerformanceEvent* event = PopPendingEvent(chain);
         const int32_t slot = event->time - run.fillBase;
         if (slot < 0) {
             PlaceLate(run, target, event);
@@ -81,14 +73,15 @@ void PlaceDue(PerformanceRun& run, const BlockTarget& target, PendingChain& chai
 // The downbeat: measure number, numerator in the slot field, the beat-unit code in
 // the port field; bytes 0-2 the measure length / 32 (at most 255), the beat
 // length / 32 and the key code.
-PerformanceEvent* MakeDownbeat(PerformanceRun& run, const PlayedMeasure& played, const MeasureCell* cell) {
+PerformanceEvent* MakeDownbeat(PerformanceRun& run, const PlayedMeasure& played, int32_t barStart, int32_t barLength,
+                               const MeasureCell* cell) {
     const int beats = cell != nullptr ? cell->beats : 4;
     const int beatUnit = cell != nullptr ? cell->beatUnit : kDurationQuarter;
     const int keyCode = cell != nullptr ? cell->clefKey >> kKeyShift : kNoKeyCode;
-    const uint32_t message = std::min<uint32_t>(static_cast<uint32_t>(played.length) / kTicksPerDownbeatUnit, kByteLimit) |
+    const uint32_t message = std::min<uint32_t>(static_cast<uint32_t>(barLength) / kTicksPerDownbeatUnit, kByteLimit) |
                              (static_cast<uint32_t>((1 << beatUnit) / kTicksPerDownbeatUnit) << kSecondByteShift) |
                              (static_cast<uint32_t>(keyCode) << kThirdByteShift);
-    PerformanceEvent* event = NewPerformanceEvent(run, PerformanceEventKind::Downbeat, 0, 0, played.start, message);
+    PerformanceEvent* event = NewPerformanceEvent(run, PerformanceEventKind::Downbeat, 0, 0, barStart, message);
     if (event == nullptr) return nullptr;
     event->flags = MakeEventFlags(PerformanceEventKind::Downbeat, beatUnit, beats);
     event->measure = played.measure;
@@ -102,21 +95,43 @@ bool AddControl(PerformanceRun& run, VoiceCursor& cursor, PerformanceEventKind k
     return true;
 }
 
-// Downbeat, the bar click's end, the beats and their clicks' ends of a measure.
+// Downbeat, the bar click's end, the beats and their clicks' ends of each bar of
+// a measure (a multi-measure rest has several).
 bool MakeMeasureControls(PerformanceRun& run, VoiceCursor& cursor, const PlayedMeasure& played,
                          const MeasureCell* cell) {
-    PerformanceEvent* downbeat = MakeDownbeat(run, played, cell);
-    if (downbeat == nullptr) return false;
-    InsertPerformanceEvent(cursor.controls, downbeat);
-    const bool metronome = run.options.metronome && !run.options.exporting;
-    if (metronome && !AddControl(run, cursor, PerformanceEventKind::BarClickOff, played.start + kClickLength))
-        return false;
-    if (!metronome) return true;  // beats only serve the clicks while playing
-    const int32_t beat = int32_t{1} << (cell != nullptr ? cell->beatUnit : kDurationQuarter);
-    constexpr int32_t kLastBeatMargin = 8;
-    for (int32_t t = played.start + beat; t < played.start + played.length - kLastBeatMargin; t += beat) {
-        if (!AddControl(run, cursor, PerformanceEventKind::Beat, t)) return false;
-        if (!AddControl(run, cursor, PerformanceEventKind::BeatClickOff, t + kClickLength)) return false;
+    const int32_t barLength = played.length / std::max(played.bars, 1);
+    for (int bar = 0; bar < played.bars; ++bar) {
+        const int32_t barStart = played.start + bar * barLength;
+        PerformanceEvent* downbeat = MakeDownbeat(run, played, barStart, barLength, cell);
+        if (downbeat == nullptr) return false;
+        InsertPerformanceEvent(cursor.controls, downbeat);
+        const bool metronome = run.options.metronome && !run.options.exporting;
+        if (!metronome) continue;  // beats only serve the clicks while playing
+        if (!AddControl(run, cursor, PerformanceEventKind::BarClickOff, barStart + kClickLength)) return false;
+        const int32_t beat = int32_t{1} << (cell != nullptr ? cell->beatUnit : kDurationQuarter);
+        constexpr int32_t kLastBeatMargin = 8;
+        for (int32_t t = barStart + beat; t < barStart + barLength - kLastBeatMargin; t += beat) {
+            if (!AddControl(run, cursor, PerformanceEventKind::Beat, t)) return false;
+            if (!AddControl(run, cursor, PerformanceEventKind::BeatClickOff, t + kClickLength)) return false;
+        }
+    }
+    return true;
+}
+
+// The downbeats and the marks of every staff in each played measure up to two
+// blocks ahead, before any voice builds its notes there: a mark on a lower staff
+// that acts on all staves is in force for the notes of the staves above it, at
+// any block length. False when pool 12 ran out.
+bool PrepareMeasures(PerformanceRun& run) {
+    const int32_t horizon = run.fillBase + kLookAheadBlocks * run.blockLength;
+    while (run.preparedMeasures < run.walk.size() && run.walk[run.preparedMeasures].start <= horizon) {
+        const PlayedMeasure& played = run.walk[run.preparedMeasures++];
+        if (StaffRecord* first = StaffRecordOf(run.document, 1); first != nullptr && run.staffCount >= 1) {
+            MeasureCell* cell = GetOrCreateMeasureCell(first, run.document, played.measure);
+            if (!MakeMeasureControls(run, run.voices[1][0], played, cell)) return false;
+        }
+        for (int staff = 1; staff <= run.staffCount; ++staff)
+            if (StaffRecordOf(run.document, staff) != nullptr && !PerformCellObjects(run, staff, played)) return false;
     }
     return true;
 }
@@ -139,8 +154,6 @@ bool BuildVoice(PerformanceRun& run, int staff, int voice) {
             MeasureCell* cell = GetOrCreateMeasureCell(record, run.document, played.measure);
             cursor.note = cell != nullptr ? GetVoiceFirstEvent(cell, voice) : nullptr;
             cursor.loaded = true;
-            if (staff == 1 && voice == 0 && !MakeMeasureControls(run, cursor, played, cell)) return false;
-            if (voice == 0 && !PerformCellObjects(run, staff, played)) return false;
         }
         const PlayedMeasure& played = run.walk[cursor.walkIndex];
         for (int guard = 0; cursor.note != nullptr && guard < kMaxChainLength; ++guard) {
@@ -188,10 +201,18 @@ bool AnyVoiceActive(const PerformanceRun& run) {
 }
 
 void FreeChain(PendingChain& chain) {
-    while (chain.head != nullptr) FreeStaticRecord(kPerformanceStaticPool, PopHead(chain));
+    while (chain.head != nullptr) FreeStaticRecord(kPerformanceStaticPool, PopPendingEvent(chain));
 }
 
 }  // namespace
+
+PerformanceEvent* PopPendingEvent(PendingChain& chain) {
+    PerformanceEvent* event = chain.head;
+    chain.head = event->next.get();
+    if (chain.head == nullptr) chain.tail = nullptr;
+    event->next = Ref32<PerformanceEvent>{};
+    return event;
+}
 
 void InsertPerformanceEvent(PendingChain& chain, PerformanceEvent* event) {
     event->next = Ref32<PerformanceEvent>{};
@@ -240,11 +261,7 @@ void BeginPerformance(PerformanceRun& run, ScoreDocument* document, const Perfor
     run.staffCount = std::min<int>(document->header.staffCount, kMaxStaves);
     run.random.seed(options.loosen.seed);
     run.walk = WalkPlayedMeasures(document, options.firstMeasure, options.lastMeasure);
-    CollectEarlierDynamics(run);
-    if (const uint32_t rate = StartingTempoRate(run); rate != 0) {
-        if (PerformanceEvent* tempo = NewPerformanceEvent(run, PerformanceEventKind::Tempo, 0, 1, 0, rate))
-            InsertPerformanceEvent(run.voices[1][0].controls, tempo);
-    }
+    PerformEarlierMeasures(run);
 }
 
 void FreeHalf(TickSlotHalf& half) {
@@ -263,6 +280,7 @@ bool BuildBlock(PerformanceRun& run, const BlockTarget& target, int32_t fillBase
     run.fillBase = fillBase;
     run.buildDone = false;
     run.outOfEvents = false;  // a refused event ends only the block it was made for
+    PrepareMeasures(run);
     for (int staff = 1; staff <= run.staffCount && !run.outOfEvents; ++staff) {
         for (int voice = 0; voice < kVoicesPerStaff && !run.outOfEvents; ++voice) {
             VoiceCursor& cursor = run.voices[staff][voice];

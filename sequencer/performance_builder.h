@@ -1,9 +1,12 @@
 // The performance builder: turns the score, a block of ticks at a time, into
 // PerformanceEvents hung on the fill half of the tick-slot table.
 //
-// A run first walks the measure order once (sequencer/measure_walk.h); then every
+// A run first walks the measure order once (sequencer/measure_walk.h); then, for
+// each block, the downbeats and the marks of every staff (PerformCellObjects) are
+// made for the measures up to two blocks beyond the block being filled, and every
 // staff and voice taking part keeps a cursor into that walk and builds its notes
-// (PerformNote) up to two blocks beyond the block being filled. Events that fall
+// (PerformNote) as far; so a mark acting on all staves is in force before any
+// staff builds its notes for that time. Events that fall
 // after the block wait in the voice's time-ordered pending chains (notes, and
 // controls: downbeats, beats and clicks) and are placed when their block comes.
 // Within a slot the events stand in three ranks, each in the order placed:
@@ -44,6 +47,8 @@ struct PendingChain {
 // Inserts an event into the chain after every event of the same or an earlier
 // time (so events of one time keep the order they were made in).
 void InsertPerformanceEvent(PendingChain& chain, PerformanceEvent* event);
+// Unlinks and returns the chain's first event; the chain must not be empty.
+PerformanceEvent* PopPendingEvent(PendingChain& chain);
 
 // A velocity change of dynamics: from its time on, the notes of the staves and
 // voices it covers play `delta` louder (the latest entry at or before a note wins).
@@ -112,6 +117,7 @@ struct PerformanceRun {
     ScoreDocument* document = nullptr;
     PerformanceOptions options;
     std::vector<PlayedMeasure> walk;
+    size_t preparedMeasures = 0;  // played measures whose downbeats and marks are made
     int staffCount = 0;
     std::array<std::array<VoiceCursor, kVoicesPerStaff>, kSlotEntries> voices{};
     std::array<HeldNote, kMaxHeldNotes> held{};
@@ -163,12 +169,11 @@ bool PerformNote(PerformanceRun& run, int staff, int voice, const PlayedMeasure&
 // (tempo marks, dynamics, pedal marks) into the voice's control chain and the
 // dynamics list. False when pool 12 ran out.
 bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& measure);
-// The velocity dynamics of the measures before the first one played, so that a run
-// started in the middle plays at the level marked before it.
-void CollectEarlierDynamics(PerformanceRun& run);
-// The rate (ticks per minute) the latest playing tempo mark before the first
-// measure played has reached, or 0 when there is none.
-uint32_t StartingTempoRate(const PerformanceRun& run);
+// The marks of the measures before the first one played, performed as if those
+// measures had just been played before tick 0 (sequencer/perform_earlier.cpp): a
+// run started in the middle plays with the octave lines, dynamics, hairpins,
+// pedals and tempo in force that the marks before it set.
+void PerformEarlierMeasures(PerformanceRun& run);
 // +12, -12 or 0: the octave signs of the staff in force at a tick.
 int OctaveShiftAt(const PerformanceRun& run, int staff, int32_t time);
 // The velocity change that applies to a note of the staff and voice at a tick.

@@ -25,7 +25,7 @@ void ResetSequencerTiming(SequencerState& state, bool resetPlayedIndex) {
     RunConstants& run = state.run;
     std::memset(engine.noteOnCount, 0, sizeof engine.noteOnCount);
     std::memset(engine.slotNoteCount, 0, sizeof engine.slotNoteCount);
-    std::memset(engine.slotPorts, 0, sizeof engine.slotPorts);
+    std::memset(engine.slotDevices, 0, sizeof engine.slotDevices);
     state.stopByte.store(0, std::memory_order_release);
     state.recordedCount.store(0, std::memory_order_relaxed);
     engine.halfSelector = 1;
@@ -33,6 +33,9 @@ void ResetSequencerTiming(SequencerState& state, bool resetPlayedIndex) {
     engine.indexAtCallStart = 0;
     if (resetPlayedIndex) state.playedIndex.store(0, std::memory_order_release);
     engine.delayRemainder = 0;
+    engine.timedFrom = 0;
+    engine.timedRate = 0;
+    engine.timedMs = 0;
     uint32_t now = run.clock != nullptr ? run.clock->NowMs() : 0;
     engine.startTime = now;
     engine.plannedTime = now;

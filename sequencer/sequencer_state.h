@@ -94,6 +94,10 @@ struct RunConstants {
     int32_t freeLimit = 0;                   // N - N/8
     uint8_t slotCount = 1;                   // staves taking part, 1..kMaxStaves
     std::array<midi::OutputDevice*, kLogicalPortCount> portHandle{};  // borrowed; null: no device
+    // The device of each port, as the first port with the same handle (BeginRun
+    // sets it): notes are counted per device, so that two ports on one device
+    // share their notes and two devices never end each other's.
+    std::array<uint8_t, kLogicalPortCount> deviceOfPort{};
     uint8_t metronomeOn = 0;
     midi::OutputDevice* metronomeHandle = nullptr;
     uint8_t metronomeChannel = 9;
@@ -125,7 +129,14 @@ struct EngineOwned {
     uint32_t halfSelector = 1;         // 1: halfB is played next
     int32_t currentIndex = 0;
     int32_t indexAtCallStart = 0;
-    uint32_t delayRemainder = 0;
+    // The timing of the ticks a call plays (see engine_timer.cpp): the ticks from
+    // `timedFrom` on are timed at `timedRate` (0: none yet); those before it in
+    // this call came to `timedMs`; the leftover below a millisecond carried from
+    // wait to wait is delayRemainder / (timedRate x 2^20) ms (engine_timer.cpp).
+    int32_t timedFrom = 0;
+    uint32_t timedRate = 0;
+    uint64_t timedMs = 0;
+    uint64_t delayRemainder = 0;
     uint32_t plannedTime = 0;
     uint32_t startTime = 0;
     uint8_t clockStep = kClockSteps - 1;
@@ -136,10 +147,11 @@ struct EngineOwned {
     uint8_t masterStarted = 0;
     uint32_t reentrancyWord = 0;
     bool inUnderrun = false;
-    // Note-ons sent and not yet ended: per (channel, key), and per slot.
-    uint8_t noteOnCount[kMidiChannels][kMidiKeys] = {};
-    uint8_t slotNoteCount[kSlotEntries][kMidiChannels][kMidiKeys] = {};
-    uint8_t slotPorts[kSlotEntries] = {};  // bit p: a note-on of the slot went to port p
+    // Note-ons sent and not yet ended: per (device, channel, key), and per slot
+    // and (device, channel, key). A device is numbered by RunConstants::deviceOfPort.
+    uint8_t noteOnCount[kLogicalPortCount][kMidiChannels][kMidiKeys] = {};
+    uint8_t slotNoteCount[kSlotEntries][kLogicalPortCount][kMidiChannels][kMidiKeys] = {};
+    uint8_t slotDevices[kSlotEntries] = {};  // bit d: a note-on of the slot went to device d
 };
 
 struct SequencerState {

@@ -1,6 +1,9 @@
 // Choosing the user-interface language among the bundles found in the program folder.
 #include "shell/language.h"
 
+#include <array>
+#include <cstdlib>
+
 #include "core/core_strings.h"
 #include "core/ui/help.h"
 #include "platform/sys/folders.h"
@@ -10,6 +13,25 @@
 
 namespace ql {
 namespace {
+
+struct LanguageIdRow {
+    const char* name;     // as a bundle names its language (string 1200)
+    const char* isoCode;  // as the locale names it
+    uint16_t id;
+};
+constexpr uint16_t kEnglishId = 0x0409;
+constexpr std::array<LanguageIdRow, 5> kLanguageIds{{
+    {"Fran\xC3\xA7" "ais", "fr", 0x040C},
+    {"Espa\xC3\xB1" "ol", "es", 0x040A},
+    {"Deutsch", "de", 0x0407},
+    {"Nederlands", "nl", 0x0413},
+    {kBuiltInLanguage, "en", kEnglishId},
+}};
+
+uint16_t& Chosen() {
+    static uint16_t id = kEnglishId;
+    return id;
+}
 
 std::vector<sys::LanguageBundleFile> BundlesIn(const std::filesystem::path& folder) {
     const std::filesystem::path where = folder.empty() ? sys::ProgramFolder() : folder;
@@ -42,10 +64,34 @@ std::string ChooseLanguage(std::string_view wanted, const std::filesystem::path&
         if (!bundle) break;
         sys::SetLanguageBundle(bundle);
         SetLanguageHelpFile({}, file.helpName);
+        Chosen() = LanguageIdOfName(file.language);
         return file.language;
     }
     UseBuiltInLanguage();
+    Chosen() = kEnglishId;
     return kBuiltInLanguage;
+}
+
+uint16_t LanguageIdOfName(std::string_view name) {
+    for (const LanguageIdRow& row : kLanguageIds)
+        if (sys::SameSettingsName(row.name, name)) return row.id;
+    return UserDefaultLanguageId();
+}
+
+uint16_t UserDefaultLanguageId() {
+    const char* locale = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = std::getenv(variable);
+        if (locale != nullptr && *locale != '\0') break;
+    }
+    const std::string_view code = locale != nullptr ? std::string_view(locale).substr(0, 2) : "";
+    for (const LanguageIdRow& row : kLanguageIds)
+        if (code == row.isoCode) return row.id;
+    return kEnglishId;
+}
+
+uint16_t ChosenLanguageId() {
+    return Chosen();
 }
 
 }  // namespace ql

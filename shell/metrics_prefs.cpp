@@ -3,6 +3,7 @@
 // options as d.ddd words and given to documents in logical units (x 128, truncated).
 #include <iterator>
 
+#include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/score_document.h"
 #include "core/units/units.h"
@@ -90,6 +91,12 @@ void LoadMetricsPrefs(ScoreDocument* document, uint16_t* distances) {
     for (const MetricSetting& metric : kMetricSettings)
         distances[WordOf(metric)] =
             static_cast<uint16_t>(PointsToUnits(Options().Metrics[WordOf(metric)]));
+    // A document's metrics go to its header, which its file stores; the header holds
+    // fewer decimals, so the document is then engraved with what its file keeps.
+    if (document == nullptr || distances != document->internalDistances) return;
+    for (const MetricSetting& metric : kMetricSettings)
+        document->header.pageDistances[WordOf(metric)] = UnitsToBcdInches(distances[WordOf(metric)]);
+    ConvertHeaderToInternal(document);
 }
 
 }  // namespace ql

@@ -36,7 +36,8 @@ void FocusActiveView();
 int ViewOnCommand(ScoreView* view, int commandWord);
 
 // Reads the engraving metrics from the preferences into the document's internal
-// distances.
+// distances (or into `distances`); a document's header, which its file stores, takes
+// them as well.
 void LoadMetricsPrefs(ScoreDocument* document, uint16_t* distances);
 
 // Sets or clears the enabled state of one toolbar button.

@@ -3,7 +3,8 @@
 // would cross the new barline and moves the table: a refusal leaves the pools as
 // they were. Numbers follow the numbering rule (number(m + 1) = number(m) +
 // restMeasureCount(m) + 1); a measure whose number breaks it starts a run of its
-// own and keeps it.
+// own and keeps it. The pages follow: the system holding the measure grows or
+// shrinks by one.
 #include "staves/measure_edit.h"
 
 #include <algorithm>
@@ -20,8 +21,10 @@
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "layout/measure_spacing.h"
+#include "layout/page_edit.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
+#include "notes/ties/ties.h"
 #include "staves/measure_shift.h"
 #include "staves/time_signature.h"
 
@@ -35,21 +38,6 @@ constexpr uint16_t kLongestLength = 0xFFFF;
 
 bool HasTable(const ScoreView* view) {
     return view != nullptr && view->document != nullptr && view->document->measureTable;
-}
-
-// Unlinks and releases the tie attachments of one note.
-void RemoveNoteTies(ScoreDocument* document, EventRecord* note) {
-    ScoreObject* object = GetEventAttachment(note);
-    for (int guard = 0; object != nullptr && guard < kLongestChain; ++guard) {
-        ScoreObject* next = object->next.get();
-        if (object->type == TypeCode(ObjectType::Tie)) {
-            if (PtrToHandle(kTextObjectPool, object) == note->attachment)
-                note->attachment = next != nullptr ? PtrToHandle(kTextObjectPool, next) : RecordHandle{};
-            UnlinkObject(object);
-            ReleaseObjectByType(document, object);
-        }
-        object = next;
-    }
 }
 
 // Staff 1's signature length of the cell at a measure, as a 16-bit length.
@@ -103,7 +91,7 @@ void RemoveTiesInMeasure(ScoreView* view, int measure) {
             if (!cell->voices[voice]) continue;
             EventRecord* event = GetVoiceFirstEvent(cell, voice);
             for (int guard = 0; event != nullptr && guard < kLongestChain; ++guard) {
-                RemoveNoteTies(document, event);
+                UntieNoteAt(view, event, staff, measure, voice);
                 event = NextEvent(event);
                 if (event != nullptr && IsHeadSentinel(*event)) break;
             }
@@ -134,6 +122,7 @@ int InsertMeasure(ScoreView* view, int measure) {
     record.extra = 0;
     record.lengthTicks = CellLength(document, measure);
     record.width = ProportionalWidth(record);
+    FollowMeasureEdit(view, measure, 1);
     FinishMeasureEdit(view, leftBar);
     return 1;
 }
@@ -154,6 +143,7 @@ int DeleteMeasureAtBarline(ScoreView* view, int measure) {
     // began a numbering break keeps its number.
     if (measure <= count - 1 && MeasureRecordOf(document, measure)->number == oldRunNext)
         ShiftRunNumbers(document, measure, oldNumber - oldRunNext);
+    FollowMeasureEdit(view, measure, -1);
     FinishMeasureEdit(view, leftBar);
     return 1;
 }

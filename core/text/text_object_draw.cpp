@@ -45,6 +45,8 @@ constexpr int kFrameEllipse = 2;
 constexpr int kFrameRounded = 3;
 constexpr int32_t kRoundedFrameMinimumZoom = 10;
 constexpr int kRoundedCornerDivisor = 3;
+// Text objects stand centred on their anchor, on its baseline.
+constexpr gfx::TextAlign kTextObjectAlignment = gfx::kTextAlignBaseline | gfx::kTextAlignCentre;
 
 bool HasOwnFont(const TextObject* text) {
     return (text->body.flags & kTextOwnFont) != 0;
@@ -276,7 +278,7 @@ void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view,
     platform::FontHandle font = CreateTextFont(text, view);
     if (!dc || !font) return;
     platform::FontHandle previous = gfx::SelectObject(dc, font);
-    gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
+    gfx::TextAlign align = gfx::SetTextAlign(dc, kTextObjectAlignment);
     text::TextOutA(dc, TextObjectAnchorPoint(object, view), GetDisplayText(object, view));
     gfx::SetTextAlign(dc, align);
     gfx::SelectObject(dc, previous);
@@ -286,6 +288,9 @@ void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view,
 void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return;
     TextObject* text = AsTextObject(object);
+    LogicalPoint point = TextObjectAnchorPoint(object, view);
+    ClampAnchorsToPage(view, &point, object->subtype, &text->body.location, text->body.width,
+                       text->body.height, kTextObjectAlignment);
     BeginViewDraw(view);
     platform::DcHandle dc = view->ViewDC;
     if (dc) {

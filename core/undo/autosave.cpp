@@ -6,9 +6,7 @@
 // afterwards all the same, so the score still asks to be saved.
 #include "core/undo/autosave.h"
 
-#include <stdlib.h>    // mkstemp
-#include <sys/stat.h>  // fchmod, umask
-#include <unistd.h>    // close
+#include <sys/stat.h>  // fchmod
 
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +22,7 @@
 #include "core/state.h"
 #include "display/view_location.h"
 #include "files/score_file.h"
+#include "platform/sys/file_io.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
 
@@ -36,9 +35,9 @@ constexpr int32_t kStrAutoSaveOkStatus = 1389;
 constexpr int32_t kStrAutoSaveRunning = 1390;
 constexpr int32_t kStrAutoSaveCannotCreate = 1689;
 constexpr int kAutoSaveStatusPart = 1;
-// Appended to the copy's name for the file the writer fills; mkstemp turns the X's
-// into a name no file has yet.
-constexpr char kTemporarySuffix[] = ".XXXXXX";
+// Appended to the copy's name for the file the writer fills, before six characters
+// that make a name no file has yet.
+constexpr char kTemporaryMark[] = ".";
 
 // A program text, or the built-in English one when no bundle has it.
 std::string TextOr(int32_t id, const char* fallback) {
@@ -73,14 +72,12 @@ struct RememberedPosition {
 
 // A new empty file beside `target`, named after it; empty when none can be made.
 std::string MakeTemporaryBeside(const std::string& target) {
-    std::string name = target + kTemporarySuffix;
-    int descriptor = mkstemp(name.data());
-    if (descriptor < 0) return {};
-    // mkstemp makes the file private; the copy gets the mode any new file would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
-    close(descriptor);
+    std::string name;
+    sys::FileDescriptor file = sys::CreateUniqueFile(target + kTemporaryMark, {}, &name, nullptr);
+    if (file == sys::kNoFile) return {};
+    // The new file is private; the copy gets the mode any new file would.
+    fchmod(file, static_cast<mode_t>(sys::NewFilePermissions()));
+    sys::CloseFile(file, nullptr);
     return name;
 }
 
@@ -99,13 +96,17 @@ int WriteCopyInPlace(ScoreDocument* document, ScoreView* view, const std::string
     return 0;
 }
 
-// The path of the copy: AutoSaveName's, or that with ".AUT" once more when it names
-// the score's own file through a link.
-std::string CopyPathOf(const std::string& scorePath) {
-    std::string copy = AutoSaveName(scorePath);
+// Whether two paths name one file: the same path once made absolute, or one file
+// reached through a link.
+bool NamesSameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
     std::error_code error;
-    if (std::filesystem::equivalent(copy, scorePath, error)) copy += kAutoSaveExtension;
-    return copy;
+    if (fs::equivalent(a, b, error)) return true;
+    fs::path first = fs::absolute(a, error);
+    if (error) return a == b;
+    fs::path second = fs::absolute(b, error);
+    if (error) return a == b;
+    return first.lexically_normal() == second.lexically_normal();
 }
 
 bool IsInSystemChain(const ScorePage* page, const ScoreSystem* system) {
@@ -161,6 +162,11 @@ std::string AutoSaveName(const std::string& path) {
     return name == path ? path + kAutoSaveExtension : name;
 }
 
+std::string CopyPathApartFrom(std::string copy, const std::string& scorePath) {
+    while (NamesSameFile(copy, scorePath)) copy += kAutoSaveExtension;
+    return copy;
+}
+
 void NoteEditForAutoSave(ScoreDocument* document, ScoreView* view) {
     const AutoSaveConfig& config = AutoSaveSettings();
     if (document == nullptr || !config.enabled || config.count == 0) return;
@@ -176,7 +182,7 @@ AutoSaveResult AutoSave(ScoreDocument* document, ScoreView* view) {
     ++document->undoState.autoSaveCount;
     ShowAutoSaveStatus(kStrAutoSaveRunning, "Auto Save...");
 
-    int saved = WriteCopyInPlace(document, view, CopyPathOf(document->path));
+    int saved = WriteCopyInPlace(document, view, CopyPathApartFrom(AutoSaveName(document->path), document->path));
     if (saved)
         ShowAutoSaveStatus(kStrAutoSaveOkStatus, "Auto Save OK");
     else

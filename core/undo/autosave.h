@@ -28,6 +28,12 @@ AutoSaveConfig& AutoSaveSettings();
 // the result is never the path itself: "x.AUT" gives "x.AUT.AUT".
 std::string AutoSaveName(const std::string& path);
 
+// `copy`, with ".AUT" added for as long as it names the score's own file (the same
+// path made absolute, or the file the score's path names through a link): a copy
+// never replaces the score it is a copy of. Autosave and the emergency copy take
+// their paths through it.
+std::string CopyPathApartFrom(std::string copy, const std::string& scorePath);
+
 enum class AutoSaveResult { Skipped, Saved, Failed };
 
 // Counts one edit that changed the score; saves when the count reaches the setting.

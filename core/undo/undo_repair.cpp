@@ -6,6 +6,7 @@
 
 #include "core/model/document.h"
 #include "core/units/paper_size.h"
+#include "core/units/units.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
@@ -79,7 +80,9 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
     if (document->rightMaster != nullptr) document->firstPage = document->rightMaster->next.get();
     if (headerChanged) {
         ConvertHeaderToInternal(document);
-        ForEachViewOf(document, [](ScoreView* view) {
+        ForEachViewOf(document, [document](ScoreView* view) {
+            // A view's scale follows the staff size the header has again.
+            if (view->UnitsPerInch > 0.0) view->UnitsPerInch = UnitsPerInch(*document);
             PaperSizeOf(view);
             InitViewMetrics(view);
         });

@@ -48,7 +48,17 @@ bool ScoreFile::CreateFile(const std::string& path) {
     Close();
     Reset();
     error_ = 0;
-    sys::FileDescriptor file = sys::CreateFileForWrite(path, &error_);
+    return StartWriting(sys::CreateFileForWrite(path, &error_));
+}
+
+bool ScoreFile::CreateUniqueFile(const std::string& prefix, const std::string& suffix, std::string* path) {
+    Close();
+    Reset();
+    error_ = 0;
+    return StartWriting(sys::CreateUniqueFile(prefix, suffix, path, &error_));
+}
+
+bool ScoreFile::StartWriting(sys::FileDescriptor file) {
     if (file == sys::kNoFile) return false;
     file_ = file;
     mode_ = Mode::WriteFile;

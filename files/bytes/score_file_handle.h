@@ -24,6 +24,9 @@ class ScoreFile {
     bool OpenFile(const std::string& path, sys::FileShare share);
     // Creates or replaces a file for writing, unshared.
     bool CreateFile(const std::string& path);
+    // Creates a new file for writing, unshared, private to its owner, under a name
+    // no file had: `prefix`, six characters, `suffix` (the name in *path).
+    bool CreateUniqueFile(const std::string& prefix, const std::string& suffix, std::string* path);
     // Reads from a copy of `image`.
     void OpenImage(std::vector<uint8_t> image);
     // Writes into memory; TakeImage hands the bytes over.
@@ -63,6 +66,8 @@ class ScoreFile {
     // True (with the error number kept) when the test hook fails this call.
     bool Injected(FileStep step);
     bool FillBuffer();
+    // Takes a file just made for writing (kNoFile: false).
+    bool StartWriting(sys::FileDescriptor file);
     bool ReadFromFile(uint8_t* out, size_t count);
     void Reset();
 

@@ -1,4 +1,5 @@
-// Boxes, the view that shows a file, and the read-only test of the file commands.
+// Boxes, the view that shows a file, the lock taken before a file is written over,
+// and the read-only test of the file commands.
 #include "files/commands/file_command_support.h"
 
 #include <cstdio>
@@ -9,7 +10,10 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
+#include "files/commands/file_command_texts.h"
 #include "platform/sys/path_names.h"
+#include "platform/ui/message_box.h"
+#include "shell/file_guard.h"
 #include "shell/shell_strings.h"
 
 namespace ql {
@@ -39,6 +43,15 @@ ScoreView* FindViewShowingFile(const std::filesystem::path& path) {
         if (sys::CanonicalPath(document->path) == wanted) return view;
     }
     return nullptr;
+}
+
+int LockFileToReplace(const std::filesystem::path& path) {
+    if (FindViewShowingFile(path) != nullptr) {
+        ShowFileBox(FormatFileNotice(path.native(), kOpenInAnotherViewText), ui::kBoxOk | ui::kBoxIconInformation);
+        return kLockRefused;
+    }
+    const ScoreFileGuard guard = CheckFileOpenElsewhere(path.native());
+    return guard.openElsewhere ? kLockRefused : guard.lock;
 }
 
 bool IsReadOnlyFile(const std::filesystem::path& path) {

@@ -1,5 +1,6 @@
 // What the file commands share: the boxes they show, the score window that already
-// shows a file, and whether a file on disk is read-only.
+// shows a file, the refusal to write over an open score, and whether a file on disk
+// is read-only.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,14 @@ int ShowFileBox(const std::string& text, uint32_t style);
 // The first view of the program's view list whose document has the file `path`
 // (compared in canonical form), or null.
 ScoreView* FindViewShowingFile(const std::filesystem::path& path);
+
+// What LockFileToReplace gives when the file may not be replaced.
+constexpr int kLockRefused = -2;
+// Before Save As or Print to file writes over `path`: kLockRefused (the user told
+// with the notice) when a score window of this program shows the file or another
+// process holds it open; else the lock now taken on it (-1 when the file could not
+// be guarded), for the caller to release.
+int LockFileToReplace(const std::filesystem::path& path);
 
 // The file exists and nobody may write it (no write permission bit is set).
 bool IsReadOnlyFile(const std::filesystem::path& path);

@@ -61,19 +61,6 @@ fs::path AskSaveAsName(const ScoreDocument* document) {
     return answer.path;
 }
 
-// Takes the lock of the new file: -2 when it is refused (told), else the lock's
-// descriptor (-1 when the file could not be guarded).
-constexpr int kLockRefused = -2;
-
-int TakeNewFileLock(const fs::path& path) {
-    if (FindViewShowingFile(path) != nullptr) {
-        ShowFileBox(FormatFileNotice(path.native(), kOpenInAnotherViewText), kNoticeStyle);
-        return kLockRefused;
-    }
-    const ScoreFileGuard guard = CheckFileOpenElsewhere(path.native());
-    return guard.openElsewhere ? kLockRefused : guard.lock;
-}
-
 // The existing file may be written over: not read-only and the user agreed.
 bool MayReplaceFile(const fs::path& path) {
     std::error_code error;
@@ -103,7 +90,7 @@ int SaveDocumentAs(ScoreDocument* document, ScoreView* view) {
     if (document == nullptr) return 0;
     const fs::path path = AskSaveAsName(document);
     if (path.empty()) return 0;
-    int newLock = TakeNewFileLock(path);
+    int newLock = LockFileToReplace(path);
     if (newLock == kLockRefused) return 0;
     if (!MayReplaceFile(path)) {
         sys::ReleaseFileLock(newLock);

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -14,6 +15,7 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
+#include "files/bytes/score_file_handle.h"
 #include "files/read/old_versions.h"
 #include "files/read/score_build_sink.h"
 #include "files/records/file_codes.h"
@@ -31,6 +33,9 @@ namespace {
 namespace fc = file_code;
 
 constexpr char kCantRead[] = "Can't read file.";
+// The reasons "Can't read file." gives after the file's name when the system has none.
+constexpr char kEmptyFile[] = "The file is empty.";
+constexpr char kShortFile[] = "The file ends before its header is complete.";
 constexpr char kNotScoreFile[] = "Not a Quaverlinescribe file.";
 constexpr char kTooManyStaves[] = "This file has too many staves.";
 constexpr char kInvalidData[] = "File data is invalid or corrupted.";
@@ -129,10 +134,16 @@ ReadOutcome ReadIntoNewDocument() {
     return out;
 }
 
+// "Can't read file." with the file's name and the reason on lines of their own.
+std::string CantReadText(const std::string& path, const std::string& reason) {
+    return std::string(kCantRead) + "\n" + path + "\n" + reason;
+}
+
 // A failure after an internal error names its code: "... file. [1400]".
-std::string FailureText(const ReadOutcome& out) {
+std::string FailureText(const ReadOutcome& out, const std::string& path, uint64_t fileBytes) {
     if (out.internalError) return std::string(kReadError) + " [" + std::to_string(out.load.code) + "]";
-    if (out.prologueRefused && out.fault == PrologueFault::ShortRead) return kCantRead;
+    if (out.prologueRefused && out.fault == PrologueFault::ShortRead)
+        return CantReadText(path, fileBytes == 0 ? kEmptyFile : kShortFile);
     if (out.prologueRefused && out.fault == PrologueFault::NotScoreFile) return kNotScoreFile;
     if (out.load.code == fc::kTooManyStaves) return kTooManyStaves;
     return kInvalidData;
@@ -200,15 +211,21 @@ ScoreLoad ReadScoreIntoNewDocument() {
 
 ScoreLoad LoadScoreFile(const std::string& path) {
     if (!OpenScoreFileForRead(path)) {
-        if (!State().files.QuietRead) ShowBox(kCantRead, ui::kBoxIconStop);
+        const std::string text = CantReadText(path, SystemErrorMessage(TheScoreFile().LastError()));
+        if (!State().files.QuietRead) ShowBox(text.c_str(), ui::kBoxIconStop);
         ScoreLoad failed;
         failed.code = fc::kHeader;
         return failed;
     }
-    ReadOutcome out = ReadWithVersionRetries();
-    CloseScoreFile();
+    const uint64_t fileBytes = ScoreBytesLeft();
+    ReadOutcome out;
+    {
+        const WaitCursor waiting;
+        out = ReadWithVersionRetries();
+        CloseScoreFile();
+    }
     if (out.load.code != 0) {
-        if (!State().files.QuietRead) ShowBox(FailureText(out).c_str(), ui::kBoxIconStop);
+        if (!State().files.QuietRead) ShowBox(FailureText(out, path, fileBytes).c_str(), ui::kBoxIconStop);
         return out.load;
     }
     if (!IsTemplatePath(path)) {

@@ -5,25 +5,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>  // PATH_MAX
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "files/bytes/file_faults.h"
+#include "platform/sys/file_io.h"
 
 namespace ql {
 namespace {
 
-constexpr size_t kBackupBaseLimit = 255;
 constexpr mode_t kPermissionBits = 07777;
-
-int CopyFile(const std::string& from, const std::string& to) {
-    std::error_code error;
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-    return error ? error.value() : 0;
-}
+// The longest file name when the folder cannot say.
+constexpr long kDefaultNameLimit = 255;
+// The bytes moved at a time when the replaced file is copied.
+constexpr size_t kCopyChunkBytes = 64 * 1024;
 
 void SyncFolderOf(const std::string& path) {
     std::string folder = std::filesystem::path(path).parent_path().string();
@@ -35,9 +35,31 @@ void SyncFolderOf(const std::string& path) {
     ::close(descriptor);
 }
 
-void CopyPermissions(const std::string& from, const std::string& to) {
+size_t NameStart(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Copies `from` into a new file of its folder; 0 or the error number (the new file
+// is gone again after a failure).
+int CopyIntoNewFile(const std::string& from, std::string* copy) {
+    int error = 0;
+    sys::FileDescriptor source = sys::OpenFileForRead(from, sys::FileShare::ReadWrite, &error);
+    if (source == sys::kNoFile) return error;
+    sys::FileDescriptor target =
+        sys::CreateUniqueFile(FolderPrefixOf(from, kHoldingPrefix), kScratchSuffix, copy, &error);
+    std::vector<uint8_t> buffer(kCopyChunkBytes);
+    for (int64_t got = 1; target != sys::kNoFile && error == 0 && got > 0;) {
+        got = sys::ReadFileBytes(source, buffer.data(), buffer.size(), &error);
+        if (got > 0) sys::WriteFileBytes(target, buffer.data(), static_cast<size_t>(got), &error);
+    }
     struct stat status{};
-    if (::stat(from.c_str(), &status) == 0) ::chmod(to.c_str(), status.st_mode & kPermissionBits);
+    if (target != sys::kNoFile && error == 0 && ::fstat(source, &status) == 0)
+        ::fchmod(target, status.st_mode & kPermissionBits);
+    sys::CloseFile(source, nullptr);
+    if (target != sys::kNoFile && !sys::CloseFile(target, &error) && error == 0) error = EIO;
+    if (target != sys::kNoFile && error != 0) std::remove(copy->c_str());
+    return error;
 }
 
 }  // namespace
@@ -49,16 +71,16 @@ std::string ResolveDocumentPath(const std::string& path) {
     return error ? path : resolved.string();
 }
 
-std::string TemporaryPathFor(const std::string& target, const char* name) {
-    size_t slash = target.find_last_of('/');
-    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    return folder + name;
+std::string FolderPrefixOf(const std::string& target, const char* prefix) {
+    return target.substr(0, NameStart(target)) + prefix;
 }
 
-std::string BackupBaseOf(const std::string& path) {
-    size_t mark = path.find_last_of("./");
-    std::string base = mark != std::string::npos && path[mark] == '.' ? path.substr(0, mark) : path;
-    if (base.size() > kBackupBaseLimit) base.resize(kBackupBaseLimit);
+std::string BackupBaseOf(const std::string& path, int copies) {
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot <= NameStart(path)) return path;
+    std::string base = path.substr(0, dot);
+    for (int copy = 1; copy <= copies; ++copy)
+        if (BackupName(base, copy) == path) return path;
     return base;
 }
 
@@ -66,17 +88,37 @@ std::string BackupName(const std::string& base, int copy) {
     return copy <= 1 ? base + ".BAK" : base + ".BA" + std::to_string(copy);
 }
 
-int HoldCurrentFile(const std::string& target, const std::string& holding) {
-    std::remove(holding.c_str());
-    if (int injected = InjectedFileFault(FileStep::Link)) return injected;
-    if (::link(target.c_str(), holding.c_str()) == 0) return 0;
-    int error = errno;
+bool BackupNamesFit(const std::string& base, int copies) {
+    std::string folder = base.substr(0, NameStart(base));
+    long nameLimit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (nameLimit <= 0) nameLimit = kDefaultNameLimit;
+    for (int copy = 1; copy <= copies; ++copy) {
+        const std::string name = BackupName(base, copy);
+        if (name.size() >= PATH_MAX || static_cast<long>(name.size() - NameStart(name)) > nameLimit)
+            return false;
+    }
+    return true;
+}
+
+FileIdentity IdentityOf(const std::string& path) {
+    struct stat status{};
+    if (::lstat(path.c_str(), &status) != 0) return {};
+    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+int HoldCurrentFile(const std::string& target, std::string* holding) {
+    int error = InjectedFileFault(FileStep::Link);
+    if (error == 0)
+        error = sys::LinkUnderUniqueName(target, FolderPrefixOf(target, kHoldingPrefix), kScratchSuffix, holding);
     if (error != EXDEV && error != EPERM && error != ENOTSUP && error != EMLINK) return error;
-    return CopyFile(target, holding);
+    return CopyIntoNewFile(target, holding);
 }
 
 int ReplaceWithTemporary(const std::string& temporary, const std::string& target) {
-    CopyPermissions(target, temporary);
+    struct stat status{};
+    const mode_t mode =
+        ::stat(target.c_str(), &status) == 0 ? status.st_mode & kPermissionBits : sys::NewFilePermissions();
+    ::chmod(temporary.c_str(), mode);
     if (int injected = InjectedFileFault(FileStep::Rename)) return injected;
     if (std::rename(temporary.c_str(), target.c_str()) != 0) return errno;
     SyncFolderOf(target);

@@ -1,15 +1,19 @@
 // SaveScoreFile: the whole save of a document. The stream goes into a temporary file
-// of the target folder, which is synced, closed and (in a normal save) verified by
-// reading every record back; only then is the current file held as the next ".BAK"
-// and the temporary file renamed over the document, and the backups rotated. Any
+// of the target folder that this save made under a name no file had, which is
+// synced, closed and (in a normal save) verified by reading every record back; only
+// then is the current file held (in another new file) as the next ".BAK", the
+// temporary file renamed over the document, and the backups rotated. Any
 // failure leaves the document's file and its backups as they were, shows one box
 // (none in autosave mode, whose caller reports) and leaves the change counter as it
 // was found. Autosave and the emergency copy are this save with AutoSaving set: no
 // backups, no verification, no recent-files entry, the counter kept.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <utility>
 
+#include "core/ui/wait_cursor.h"
 #include "core/error_report.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
@@ -23,6 +27,7 @@
 #include "files/stream/score_stream_walker.h"
 #include "files/stream/score_stream_writer.h"
 #include "layout/page_format.h"
+#include "platform/sys/file_io.h"
 #include "platform/ui/status_bar.h"
 #include "shell/program_options.h"
 #include "shell/recent_files.h"
@@ -146,14 +151,25 @@ int VerifyTemporary(const SaveRun& run, ScoreDocument* document, ScoreView* view
     return 0;
 }
 
+// The backups a normal save keeps: "BackupCopies", at least one.
+int BackupCount() {
+    return Options().BackupCopies < 2 ? 1 : Options().BackupCopies;
+}
+
 // Holds the current file for ".BAK", renames the temporary file over the target,
-// then rotates the backups.
-int PutInPlace(const SaveRun& run, const std::string& temporary, const std::string& target) {
+// then rotates the backups. A temporary name that no longer stands for the file
+// this save wrote (another file was moved there) is never renamed.
+int PutInPlace(const SaveRun& run, const std::string& temporary, const FileIdentity& written,
+               const std::string& target) {
+    if (IdentityOf(temporary) != written) {
+        run.Box(Format("Unable to rename file %s\nto %s.", temporary, target));
+        return fc::kRename;
+    }
     const bool backups = !run.AutoSaving() && FileExists(target);
-    const std::string base = BackupBaseOf(target);
-    const std::string holding = TemporaryPathFor(target, kHoldingFileName);
-    if (backups && HoldCurrentFile(target, holding) != 0) {
-        std::remove(holding.c_str());
+    const int copies = BackupCount();
+    const std::string base = BackupBaseOf(target, copies);
+    std::string holding;
+    if (backups && HoldCurrentFile(target, &holding) != 0) {
         run.Box(Format("Unable to rename file %s\nto %s.", target, BackupName(base, 1)));
         return fc::kRename;
     }
@@ -162,13 +178,12 @@ int PutInPlace(const SaveRun& run, const std::string& temporary, const std::stri
         run.Box(Format("Unable to rename file %s\nto %s.", temporary, target));
         return fc::kRename;
     }
-    int copies = Options().BackupCopies < 2 ? 1 : Options().BackupCopies;
     if (backups) RotateBackups(base, copies, holding);
     return 0;
 }
 
 int WriteAndPlace(SaveRun& run, ScoreDocument* document, ScoreView* view,
-                  const std::string& temporary, const std::string& target) {
+                  const std::string& temporary, const FileIdentity& written, const std::string& target) {
     RestoreHiddenEmptyStavesOf(document);  // what the painter hid is not the score's
     TrimEmptyPages(run, view);
     int code = WriteScoreStream(document, view);
@@ -179,7 +194,7 @@ int WriteAndPlace(SaveRun& run, ScoreDocument* document, ScoreView* view,
     if (files.EmergencySaveActive != files.InternalErrorsAtSaveStart) return fc::kInternalErrorDuringSave;
     if (!run.AutoSaving())
         if (int verified = VerifyTemporary(run, document, view, temporary, target)) return verified;
-    return PutInPlace(run, temporary, target);
+    return PutInPlace(run, temporary, written, target);
 }
 
 bool IsTemplatePath(const std::string& path) {
@@ -189,20 +204,43 @@ bool IsTemplatePath(const std::string& path) {
     return tail == kTemplateExtension;
 }
 
+// Whether the save may go to `target`: a regular file or none (never a pipe or a
+// device, which would be replaced), with backup names that fit beside it. Shows
+// the reason when not.
+bool MayWriteTarget(const SaveRun& run, const std::string& target) {
+    struct stat status{};
+    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        if (!run.AutoSaving()) ShowSystemError(kScoreWriteErrorText, sys::kNotRegularFile);
+        return false;
+    }
+    const std::string base = BackupBaseOf(target, BackupCount());
+    if (run.AutoSaving() || BackupNamesFit(base, BackupCount())) return true;
+    run.Box(Format("Unable to keep a backup of %s:\nthe name %s is too long.", target, BackupName(base, 1)));
+    return false;
+}
+
 int RunSave(ScoreDocument* document, ScoreView* view) {
     SaveRun run(document);
     const std::string target = ResolveDocumentPath(document->path);
-    const std::string temporary = TemporaryPathFor(target);
-    State().files.TempPath = temporary;
-    std::remove(temporary.c_str());
-    if (!CreateScoreFileForWrite(temporary)) {
+    if (!MayWriteTarget(run, target)) {
+        run.Finish(false);
+        return 0;
+    }
+    std::string temporary;
+    if (!CreateUniqueScoreFileForWrite(FolderPrefixOf(target, kScratchPrefix), kScratchSuffix, &temporary)) {
         run.Box("[" + std::string(kFileModule) + "." + std::to_string(fc::kCreateTemporary) +
                 "] \n Cannot write to\n " + document->path);
         run.Finish(false);
         return 0;
     }
+    State().files.TempPath = temporary;
+    const FileIdentity written = IdentityOf(temporary);
     const uint32_t boxesBefore = ScoreWriteErrorsShown();
-    int code = WriteAndPlace(run, document, view, temporary, target);
+    int code = 0;
+    {
+        const WaitCursor waiting;
+        code = WriteAndPlace(run, document, view, temporary, written, target);
+    }
     // A failing step that showed no box of its own (2990, a record the file cannot
     // hold) is reported with its code.
     const bool showedNoBox = ScoreWriteErrorsShown() == boxesBefore;
@@ -211,6 +249,9 @@ int RunSave(ScoreDocument* document, ScoreView* view) {
         if (!run.AutoSaving() && !IsTemplatePath(document->path)) AddToPickList(document->path);
         return 1;
     }
+    // A failed save keeps its scratch file for the user to look into; autosave and
+    // the emergency copy, whose score is still in memory, take theirs away.
+    if (run.AutoSaving()) std::remove(temporary.c_str());
     bool boxShown = !showedNoBox || code == fc::kReopen || code == fc::kVerify || code == fc::kRename ||
                     code == fc::kWriteSync;
     if (code >= kFirstCodeWithText && !boxShown) run.Box("write error code " + std::to_string(code));

@@ -14,6 +14,7 @@
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
+#include "notes/ties/ties.h"
 #include "core/units/units.h"
 #include "display/linked_views.h"
 #include "layout/page_layout_dialogs.h"
@@ -96,7 +97,9 @@ void ApplyMetrics(WindowHandle dialog, ScoreView* view, const MetricRecords& rec
     SetDocumentModified(document);
     const int oldBeat0 = document->internalDistances[kBeat0];
     const int oldBeatX = document->internalDistances[kBeatX];
+    const TieMetrics oldTies = TieMetricsOf(*document);
     std::memcpy(document->internalDistances, records.units, sizeof records.units);
+    LayoutTiesOfStaff(document, oldTies, TieMetricsOf(*document));
     ConvertHeaderToExternal(document);  // the stored distances follow
     if (ui::IsItemChecked(dialog, kSavePreferences)) {
         std::memcpy(Options().Metrics, records.words, sizeof records.words);

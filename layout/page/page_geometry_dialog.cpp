@@ -1,8 +1,9 @@
 // A page-geometry dialog run: the working copy of the page record and margins that
 // the dialogs edit (RunPageGeometryDialog), its commit as one undoable edit
-// (ApplyPageGeometry), and giving every page the margins of its master
-// (RelayoutAfterPageChange). The working state is program-wide (one run at a time)
-// and lives in the layout state.
+// (ApplyPageGeometry), and giving every page the margins of its master, the
+// systems that no longer fit moved on to the next pages (RelayoutAfterPageChange).
+// The working state is program-wide (one run at a time) and lives in the layout
+// state.
 #include <algorithm>
 
 #include "core/draw/view_metrics.h"
@@ -20,6 +21,7 @@
 #include "editing/selection.h"
 #include "editing/tools.h"
 #include "layout/measure_format.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "shell/preference_defaults.h"
@@ -224,7 +226,10 @@ void RelayoutAfterPageChange(ScoreDocument* document, ScoreView* view) {
         const bool isLeft = IsLeftPage(document, GetPageIndex(document, page));
         if (isLeft ? hasLeft : hasRight) SetPageMargins(page, isLeft ? left : right);
     }
-    if (view != nullptr) FormatMeasuresOfAllPages(view);
+    if (view == nullptr) return;
+    // Systems that no longer fit between the new margins go on to the next pages.
+    FitSystemsToPages(view, document->firstPage);
+    FormatMeasuresOfAllPages(view);
 }
 
 }  // namespace ql

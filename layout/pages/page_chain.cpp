@@ -9,6 +9,8 @@
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "layout/page_edit.h"
+#include "layout/page_format.h"
 #include "layout/spacing/spacing_collect.h"
 #include "shell/preference_defaults.h"
 
@@ -97,7 +99,24 @@ bool IsPageListSound(ScoreDocument* document) {
         first = page->lastMeasure + 1;
         previous = page;
     }
-    return count == document->header.pageCount;
+    // Every measure of the score is on a page.
+    return count == document->header.pageCount && first - 1 == document->header.measureCount;
+}
+
+ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page) {
+    ScorePage* blank = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
+    if (blank == nullptr) return nullptr;
+    const int index = GetPageIndex(document, page) + 1;
+    CopyPageMargins(blank, IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
+    ScorePage* next = page->next.get();
+    blank->pageNumber = page->pageNumber;  // its old number, so that the run goes on through it
+    blank->previous = Ref32<ScorePage>::To(page);
+    blank->next = next != nullptr ? Ref32<ScorePage>::To(next) : Ref32<ScorePage>{};
+    if (next != nullptr) next->previous = Ref32<ScorePage>::To(blank);
+    page->next = Ref32<ScorePage>::To(blank);
+    RenumberPageRun(blank, page->pageNumber + 1);
+    document->header.pageCount = static_cast<uint16_t>(document->header.pageCount + 1);
+    return blank;
 }
 
 void SpaceStaves(ScoreDocument* document, ScoreSystem* system) {

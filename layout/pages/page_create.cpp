@@ -18,6 +18,7 @@
 #include "core/ui/status_bar.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "notes/pitch/pitch_vocabulary.h"
 
@@ -178,6 +179,7 @@ int BuildInitialScoreLayout(ScoreView* view) {
     view->currentPage = page;
     view->currentSystem = first;
     LayoutPageSystems(view, page);
+    FitSystemsToPages(view, page);  // a grid of more systems than the page holds goes on
     return made ? 1 : 0;
 }
 
@@ -237,6 +239,8 @@ int AppendPage(ScoreView* view) {
     page->pageNumber = static_cast<int16_t>(last->pageNumber + 1);
     document->header.pageCount = static_cast<uint16_t>(document->header.pageCount + 1);
     document->header.measureCount = std::max(document->header.measureCount, page->lastMeasure);
+    LayoutPageSystems(view, page);  // now that it is in the list
+    FitSystemsToPages(view, page);
     char text[kStatusChars];
     std::snprintf(text, sizeof text, " Pages: %d    Measures: %d", document->header.pageCount,
                   document->header.measureCount);

@@ -92,20 +92,6 @@ void CloseMeasureGap(ScoreDocument* document, int first, int last) {
     document->header.measureCount = static_cast<uint16_t>(newCount);
 }
 
-// Takes the page out of the list; the page after a deleted first page becomes the
-// document's first page.
-void UnlinkPage(ScoreDocument* document, ScorePage* page) {
-    ScorePage* previous = page->previous.get();
-    ScorePage* next = page->next.get();
-    if (document->firstPage == page) document->firstPage = next;
-    if (previous != nullptr) previous->next = next != nullptr ? Ref32<ScorePage>::To(next) : Ref32<ScorePage>{};
-    if (next != nullptr)
-        next->previous = previous != nullptr ? Ref32<ScorePage>::To(previous) : Ref32<ScorePage>{};
-    page->next = Ref32<ScorePage>{};
-    page->previous = Ref32<ScorePage>{};
-    document->header.pageCount = static_cast<uint16_t>(std::max(0, document->header.pageCount - 1));
-}
-
 // The first page from `page` on that has systems; null when none has.
 ScorePage* FirstPageWithSystems(ScorePage* page) {
     for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get())
@@ -120,7 +106,20 @@ bool IsDeletablePage(ScoreDocument* document, ScorePage* page) {
            page->lastMeasure <= document->header.measureCount;
 }
 
-// Every view of the document that showed `gone` shows `to`.
+}  // namespace
+
+void UnlinkPage(ScoreDocument* document, ScorePage* page) {
+    ScorePage* previous = page->previous.get();
+    ScorePage* next = page->next.get();
+    if (document->firstPage == page) document->firstPage = next;
+    if (previous != nullptr) previous->next = next != nullptr ? Ref32<ScorePage>::To(next) : Ref32<ScorePage>{};
+    if (next != nullptr)
+        next->previous = previous != nullptr ? Ref32<ScorePage>::To(previous) : Ref32<ScorePage>{};
+    page->next = Ref32<ScorePage>{};
+    page->previous = Ref32<ScorePage>{};
+    document->header.pageCount = static_cast<uint16_t>(std::max(0, document->header.pageCount - 1));
+}
+
 void MoveViewsOffPage(ScoreDocument* document, ScorePage* gone, ScorePage* to) {
     for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
         if (view->document != document || view->currentPage != gone) continue;
@@ -129,8 +128,6 @@ void MoveViewsOffPage(ScoreDocument* document, ScorePage* gone, ScorePage* to) {
         if (view->currentSystem != nullptr) view->currentMeasure = view->currentSystem->firstMeasure;
     }
 }
-
-}  // namespace
 
 void RenumberPageRun(ScorePage* page, int number) {
     if (page == nullptr) return;

@@ -22,6 +22,7 @@
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "shell/shell_services.h"
 
@@ -180,6 +181,7 @@ bool InsertPages(ScoreView* view, int count, bool after) {
     for (size_t i = 0; i < block.size(); ++i) block[i]->pageNumber = static_cast<int16_t>(number + static_cast<int>(i));
     if (continues) RenumberPageRun(follower, block.back()->pageNumber + 1);
     SetDocumentModified(document);
+    FitSystemsToPages(view, block.front());  // a grid page may not fit the page's margins
     FormatMeasuresFromPage(view, block.front());
     view->currentPage = block.front();
     view->currentSystem = block.front()->firstSystem.get();

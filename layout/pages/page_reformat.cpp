@@ -4,7 +4,8 @@
 // limit and the pages left over are freed; then the pages are laid out again.
 // Systems that exist are kept with their staves (hidden staves stay hidden); the
 // staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
-// only the given page is re-broken and the later pages are shifted. The layout's
+// only the given page is re-broken and the later pages are shifted, the measures
+// shifted off the last page going on new systems and pages after it. The layout's
 // staff separation is read at the view's zoom. FormatPagesAfter re-spaces the
 // staves of the systems from a page on.
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "core/ui/status_bar.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
@@ -92,18 +94,6 @@ int FillPage(ScoreView* view, ScorePage* page, int first, const Grid& grid) {
     page->firstMeasure = static_cast<uint16_t>(first);
     page->lastMeasure = last->lastMeasure;
     return next;
-}
-
-// A new page after `last` with the master margins of its index, linked.
-ScorePage* LinkNewPage(ScoreDocument* document, ScorePage* last, int index) {
-    ScorePage* page = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
-    if (page == nullptr) return nullptr;
-    page->pageNumber = static_cast<int16_t>(last->pageNumber + 1);
-    CopyPageMargins(page,
-                    IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
-    last->next = Ref32<ScorePage>::To(page);
-    page->previous = Ref32<ScorePage>::To(last);
-    return page;
 }
 
 // Staff offsets at multiples of the staff separation over the visible staves; a
@@ -202,7 +192,8 @@ void ShiftPagesAfter(ScoreDocument* document, ScorePage* page, int delta) {
 
 // ReformatFromPage without the all-pages flag: the page keeps its systems, each
 // takes the layout's measures in turn from the page's first, and the later pages
-// are shifted by the difference so that the numbering continues. Refused with the
+// are shifted by the difference so that the numbering continues; the measures
+// shifted past the last page go on new systems after it. Refused with the
 // measure-limit notice, before anything changes, when the last page would pass it.
 void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage* page) {
     ScoreDocument* document = view->document;
@@ -231,6 +222,10 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     ShiftPagesAfter(document, page, delta);
     ScorePage* const savedPage = view->currentPage;
     ScoreSystem* const savedSystem = view->currentSystem;
+    // The measures that no longer fit go on after the last page.
+    ScorePage* const oldLast = LastPage(document);
+    if (CarryMeasuresPastLastPage(view) > 0)
+        for (ScorePage* p = oldLast; p != nullptr; p = p->next.get()) FormatReformattedPage(view, options, p);
     FormatReformattedPage(view, options, page);
     TakeModelTops(ModelPage(document, options), page);
     RestoreViewPage(view, savedPage, savedSystem);
@@ -250,7 +245,7 @@ void DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
     const int first = before != nullptr ? before->lastMeasure + 1 : 1;
     int next = FillPage(view, page, first, grid);
     for (ScorePage* last = page; next != 0 && next <= total && index < kMaxChain; ++index) {
-        ScorePage* fresh = LinkNewPage(document, last, index + 1);
+        ScorePage* fresh = LinkBlankPageAfter(document, last);
         if (fresh == nullptr) break;
         next = FillPage(view, fresh, next, grid);
         if (next == 0) {  // nothing fits under the measure limit: the page goes
@@ -284,6 +279,7 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         FillPage(view, page, std::min(first, MeasureLimit), Grid{1, 1});
     }
     AddMeasures(view, LastPage(document)->lastMeasure);
+    FitSystemsToPages(view, page);  // the grid's systems may be too many for a page
     document->header.pageCount =
         static_cast<uint16_t>(GetPageIndex(document, LastPage(document)) + 1);
     // Each page is formatted as the current page, so that its beat maps are built

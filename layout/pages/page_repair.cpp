@@ -16,6 +16,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 
 namespace ql {
@@ -163,6 +164,17 @@ int RepairPageBookkeeping(ScorePage* page, bool adding) {
         ++corrections;
     }
     return corrections;
+}
+
+bool MoveLastSystemToNextPage(ScoreView* view, ScorePage* page) {
+    if (!HasDocument(view, page) || !page->firstSystem) return false;
+    ScorePage* next = NextPage(page);
+    if (next == nullptr) return false;
+    ScoreSystem* system = TakeLastSystem(page);
+    MoveToNextPage(view, next, system);
+    ReindexSystems(page);
+    LayoutPageSystems(view, page);
+    return true;
 }
 
 bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {

@@ -1,6 +1,7 @@
 // Vertical placement of a page's systems (LayoutPageSystems): the first system
 // below the top margin, the last standing on the bottom margin, the middle ones
-// spread evenly with gaps capped at the document's system separation.
+// spread evenly with gaps capped at the document's system separation; and whether
+// a page's systems fit between its margins (PageSystemsFit).
 #include <algorithm>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "core/state.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 
 namespace ql {
 
@@ -21,12 +23,20 @@ constexpr int kDefaultSeparation = 1536;
 constexpr int kSeparationStep = 128;
 constexpr int64_t kRoundStep = 64;
 
-// y rounded to a multiple of 64 device steps at the view's staff scale.
-int64_t RoundAtZoom(const ScoreView* view, int64_t y) {
+// y rounded to a multiple of 64 device steps at the view's staff scale: to the
+// nearest one, or with `down` to the one at or above y on the page.
+int64_t RoundAtZoom(const ScoreView* view, int64_t y, bool down = false) {
+    const int64_t half = down ? 0 : kRoundStep / 2;
     const double scale = view->zoomFactor;
-    if (scale <= 0.0) return (y + kRoundStep / 2) & ~(kRoundStep - 1);
+    if (scale <= 0.0) return (y + half) & ~(kRoundStep - 1);
     const int64_t scaled = static_cast<int64_t>(y / scale);
-    return static_cast<int64_t>(static_cast<double>((scaled + kRoundStep / 2) & ~(kRoundStep - 1)) * scale);
+    return static_cast<int64_t>(static_cast<double>((scaled + half) & ~(kRoundStep - 1)) * scale);
+}
+
+// The largest shift rounding at the zoom step gives two neighbouring systems.
+int64_t ZoomStep(const ScoreView* view) {
+    const double scale = view->zoomFactor;
+    return scale <= 0.0 ? kRoundStep : static_cast<int64_t>(static_cast<double>(kRoundStep) * scale) + 1;
 }
 
 // Offset of the system's last visible staff (its height above that staff's top).
@@ -72,26 +82,56 @@ void SpreadSystems(ScoreView* view, const std::vector<ScoreSystem*>& systems, in
     }
 }
 
-}  // namespace
+// A page's systems with the tops of the first and the last: the first below the
+// top margin, the last with its lowest staff on the bottom margin (its top rounded
+// up the page, so that it stays inside).
+struct PageFrame {
+    std::vector<ScoreSystem*> systems;
+    int64_t topLine = 0;
+    int64_t firstTop = 0;
+    int64_t lastTop = 0;
+};
 
-void LayoutPageSystems(ScoreView* view, ScorePage* page) {
+bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
-    if (!IsPageInList(document, page) || !page->firstSystem || !GetPageMargins(page, &margins)) return;
-    std::vector<ScoreSystem*> systems;
-    for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && systems.size() < kMaxChain; s = s->next.get())
-        systems.push_back(s);
-    const int64_t topLine = int64_t{kLogicalOrigin} + margins.logical[1];
-    if (systems.size() == 1) {
-        systems[0]->y = static_cast<int32_t>(topLine + kStaffHeight);
-        return;
-    }
-    const int64_t firstTop = RoundAtZoom(view, topLine + kStaffHeight);
+    if (!IsPageInList(document, page) || !page->firstSystem || !GetPageMargins(page, &margins)) return false;
+    for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && frame->systems.size() < kMaxChain;
+         s = s->next.get())
+        frame->systems.push_back(s);
+    frame->topLine = int64_t{kLogicalOrigin} + margins.logical[1];
+    frame->firstTop = frame->systems.size() == 1 ? frame->topLine + kStaffHeight
+                                                 : RoundAtZoom(view, frame->topLine + kStaffHeight);
+    frame->lastTop = RoundAtZoom(view,
+                                 int64_t{view->PageBottom} - margins.logical[3] -
+                                     SystemHeight(document, frame->systems.back()) - kStaffHeight,
+                                 true);
+    return true;
+}
+
+}  // namespace
+
+bool PageSystemsFit(ScoreView* view, const ScorePage* page) {
+    PageFrame frame;
+    if (!FramePage(view, page, &frame)) return true;
+    const std::vector<ScoreSystem*>& systems = frame.systems;
+    // Room left between the systems, each standing on the one before it.
+    int64_t room = frame.lastTop - frame.firstTop;
+    for (size_t i = 0; i + 1 < systems.size(); ++i) room -= SystemHeight(view->document, systems[i]) + kStaffHeight;
+    const auto gaps = static_cast<int64_t>(systems.size() - 1);
+    return room >= gaps * (kSeparationStep + ZoomStep(view));
+}
+
+void LayoutPageSystems(ScoreView* view, ScorePage* page) {
+    PageFrame frame;
+    if (!FramePage(view, page, &frame)) return;
+    ScoreDocument* document = view->document;
+    std::vector<ScoreSystem*>& systems = frame.systems;
+    const int64_t firstTop = frame.firstTop;
+    const int64_t lastTop = frame.lastTop;
     systems[0]->y = static_cast<int32_t>(firstTop);
+    if (systems.size() == 1) return;
     const int32_t separation = NormalSeparation(document);
-    // The last system's lowest staff stands on the bottom margin.
-    const int64_t lastTop = RoundAtZoom(view, int64_t{view->PageBottom} - margins.logical[3] -
-                                                  SystemHeight(document, systems.back()) - kStaffHeight);
     if (systems.size() > 2) {
         SpreadSystems(view, systems, firstTop, lastTop, separation);
         return;

@@ -12,6 +12,7 @@
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 
 namespace ql {
@@ -92,6 +93,7 @@ void MoveSystemBreakBack(ScoreView* view, ScorePage* page, ScoreSystem* system, 
         system->lastMeasure = static_cast<uint16_t>(system->lastMeasure - k);
         if (!system->next) page->lastMeasure = system->lastMeasure;
         RippleFrom(page, system, -k);
+        CarryMeasuresPastLastPage(view);  // the measures rippled off the last page
     }
     SetDocumentModified(document);
 }
@@ -110,8 +112,9 @@ void MoveSystemBreakForward(ScoreView* view, ScorePage* page, ScoreSystem* syste
         else SetDocumentModified(document);
         return;
     }
-    // The measures pushed off the end need a record: refused at the limit.
-    if (document->header.measureCount + 1 > MeasureLimit || AppendMeasureRecord(document) == 0) {
+    // The k measures pushed off the end need records: refused at the limit.
+    const int needed = document->header.measureCount + k;
+    if (needed > MeasureLimit || AddMeasures(view, needed) == 0 || document->header.measureCount < needed) {
         PlayAlertBeep(0);
         return;
     }
@@ -125,6 +128,8 @@ void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* /*pageRecord*/,
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (!IsPageInList(document, page) || count < 1) return;
     const int target = page->lastMeasure - count;
+    // From the last page the measures go to a page of their own.
+    if (page->next.get() == nullptr && LinkBlankPageAfter(document, page) == nullptr) return;
     const uint8_t sticky = State().input.StickyCtrlFlag;
     State().input.StickyCtrlFlag = 0;
     for (int i = 0; i < kMaxChain && page->lastMeasure > target && page->lastMeasure >= page->firstMeasure; ++i) {
@@ -142,6 +147,7 @@ void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* /*pageRecord*/,
         }
         MoveSystemBreakBack(view, page, last, page->lastMeasure - target);
     }
+    CarryMeasuresPastLastPage(view);
     State().input.StickyCtrlFlag = sticky;
 }
 

@@ -4,10 +4,10 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/wait_cursor.h"
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/widths/width_support.h"
-#include "platform/win/input.h"
 
 namespace ql {
 
@@ -26,13 +26,11 @@ class FormattingRun {
   public:
     FormattingRun()
         : accidentals_(State().program.SpaceAccidentals),
-          spread_(State().layout.SpreadSpaceChanges),
-          cursor_(win::SetCursor(win::LoadSystemCursor(win::SystemCursor::Wait))) {
+          spread_(State().layout.SpreadSpaceChanges) {
         State().program.SpaceAccidentals = 1;
         State().layout.SpreadSpaceChanges = 1;
     }
     ~FormattingRun() {
-        win::SetCursor(cursor_);
         State().program.SpaceAccidentals = accidentals_;
         State().layout.SpreadSpaceChanges = spread_;
     }
@@ -42,7 +40,7 @@ class FormattingRun {
   private:
     uint8_t accidentals_;
     uint8_t spread_;
-    platform::CursorHandle cursor_;
+    WaitCursor cursor_;
 };
 
 }  // namespace

@@ -13,9 +13,9 @@
 // Drawing never counts as an edit (every entry point holds a painting guard) and
 // writes only the repairs stored files carry anyway, each idempotent: the cross-staff
 // position of a cross-staff note, a missing forward beam link whose partner links
-// back, the hidden marks of a voice hidden by its cell, the tie-continuation bit of a
-// note whose tie start is gone, and the Accidental of a note that has a code but no
-// sign yet. Damaged input (a DurationCode outside 4..13, a position beyond
+// back, the hidden marks of a voice hidden by its cell, and the Accidental of a note
+// that has a code but no sign yet. Tie bits are the edits' alone: a continuation bit
+// whose tie start is gone draws no sign and stays. Damaged input (a DurationCode outside 4..13, a position beyond
 // kMaxDrawnPosition, size class 3, an attachment that does not resolve) is skipped
 // and reported once per paint; links that leave the voice end a walk.
 #pragma once

@@ -160,10 +160,7 @@ bool TieSignDue(const ScoreView* view) {
 void DrawTieSign(ScoreView* view, EventRecord& note, int32_t x, int32_t y) {
     if (note.time != 0 || (note.word2 & kNoteTieIn) == 0 || !TieSignDue(view)) return;
     const int curve = TieIntoNoteCurve(view, &note, ActiveVoiceOfMask(view->voiceMask));
-    if (curve == kNoTieIntoNote) {
-        note.word2 &= static_cast<uint16_t>(~kNoteTieIn);  // the tie's start is gone
-        return;
-    }
+    if (curve == kNoTieIntoNote) return;  // no tie starts before it: no sign
     const bool above = curve == kTieCurveAbove;
     InkGlyph(view, InkPart::TieSign, above ? kTieArcAbove : kTieArcBelow,
              x - ZoomX(view, kTieArcLeft), y + ZoomX(view, above ? -kTieArcRise : kTieArcRise));

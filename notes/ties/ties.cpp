@@ -205,12 +205,15 @@ ScoreObject* FindNoteTie(const EventRecord* note) {
 }
 
 int UntieNote(ScoreView* view, EventRecord* note) {
+    if (view == nullptr) return 0;
+    return UntieNoteAt(view, note, view->currentStaff, view->currentMeasure, ActiveVoiceOfMask(view->voiceMask));
+}
+
+int UntieNoteAt(ScoreView* view, EventRecord* note, int staff, int measure, int voice) {
     if (view == nullptr || note == nullptr) return 0;
     int changed = 0;
     if ((note->word2 & kTieStartsHere) != 0) {
-        const int voice = ActiveVoiceOfMask(view->voiceMask);
-        for (const TieTarget& t : FindTieTargets(view->document, view, note, view->currentStaff,
-                                                 view->currentMeasure, voice))
+        for (const TieTarget& t : FindTieTargets(view->document, view, note, staff, measure, voice))
             ClearContinuation(t.note);
         note->word2 &= static_cast<uint16_t>(~kTieStartsHere);
         changed = 1;

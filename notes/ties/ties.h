@@ -55,6 +55,18 @@ constexpr int32_t kDefaultTieCurveHeight = 84;
 // reading a document); 1 when it changed.
 int CorrectTieCurveHeight(ScoreDocument* document);
 
+// The document's tie metrics that shape its ties: thickness, the gap of the ends
+// from the heads, and their rise.
+struct TieMetrics {
+    int32_t thickness = 0;
+    int32_t gap = 0;
+    int32_t rise = 0;
+};
+TieMetrics TieMetricsOf(const ScoreDocument& document);
+// Lays every tie of the score out again for a change of the tie metrics from
+// `before` to `after`, keeping each tie's own shape; the number of ties changed.
+int LayoutTiesOfStaff(ScoreDocument* document, const TieMetrics& before, const TieMetrics& after);
+
 // Where a tie's notes stand for the view: the start note's position, the end note's
 // (its x carried into the next slot when it lies in the next measure), and whether
 // the tie leaves the system (the end lies past its last measure) with the x of the
@@ -95,8 +107,11 @@ ScoreObject* FindNoteTie(const EventRecord* note);
 // note's tie, or ties it to its targets. 1 when something changed.
 int ToggleTie(ScoreView* view, EventRecord* note, int voice);
 // Removes the note's tie (object and bits), or only its start bit when it has no tie
-// object; 1 when something changed.
+// object; 1 when something changed. The one way a tie is taken off: UntieNote finds
+// the end notes from the view's staff, measure and voice, UntieNoteAt from those
+// given (the note lies in that voice of that staff and measure).
 int UntieNote(ScoreView* view, EventRecord* note);
+int UntieNoteAt(ScoreView* view, EventRecord* note, int staff, int measure, int voice);
 // The notes tying into `note` lose their ties; the note loses its continuation bit.
 // 1 when a tie was removed.
 int UntieIncomingTies(ScoreView* view, EventRecord* note, int voice);

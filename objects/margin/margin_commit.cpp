@@ -17,6 +17,7 @@
 #include "display/linked_views.h"
 #include "layout/measure_format.h"
 #include "layout/page_edit.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "notes/beatmap/beat_map.h"
@@ -92,6 +93,8 @@ void CopyToGovernedPages(ScoreView* view, const MarginBody& body, const MarginCh
             LayoutPageSystems(view, page);
         }
     }
+    // Systems the new margins leave no room for go on to the next pages.
+    if (change.vertical) FitSystemsToPages(view, document->firstPage);
 }
 
 int CommitMasterMargins(MarginObject* margin, ScoreView* view, const MarginChange& change) {
@@ -118,7 +121,9 @@ void SetPageMarginsFromDrag(MarginObject* margin, ScoreView* view, const MarginC
     RoundTripInches(margin->body, *view->document);
     if (change.horizontal) FormatMeasuresOfCurrentPage(view);
     else InvalidateLinkedViews(view);
-    if (change.vertical) LayoutPageSystems(view, view->currentPage);
+    if (!change.vertical) return;
+    LayoutPageSystems(view, view->currentPage);
+    FitSystemsToPages(view, view->currentPage);  // what no longer fits goes on
 }
 
 // Shift with only the bottom (this page) or the top (the previous page) moved: a

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -240,6 +241,7 @@ bool CopyPictureToClipboard(ScoreView* view) {
     const std::vector<uint8_t>* bytes = PictureBytesOf(picture, view->document);
     if (bytes == nullptr) return false;
     if (!sys::OpenClipboard(State().dialogs.FrameWindow)) return false;
+    const WaitCursor waiting;
     bool done = sys::EmptyClipboard() &&
                 sys::SetClipboardData(static_cast<ClipboardFormat>(picture->body.format), *bytes);
     sys::CloseClipboard();

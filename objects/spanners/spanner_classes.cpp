@@ -447,6 +447,7 @@ ScoreObject* CreateOctaveLineAtClick(ScoreView* view) {
     TextObject* label = AsTextObject(object);
     label->body.flags = static_cast<uint16_t>((label->body.flags & ~kTextOwnsString) | kTextMusicGlyph);
     label->body.string = kOctaveAboveCode;
+    TheTextObjectClass().Measure(object, view);
     SpannerOf(object)->endpoint.style = kDashedStyle;
     object->subtype = IsPageLayout(view) ? kPageKind : kTimeKind;
     EncodeSpannerPoints(SpannerOf(object), nullptr, view, points);
@@ -468,6 +469,7 @@ ScoreObject* CreateRepeatEndingAtClick(ScoreView* view) {
     label->body.style = kProgramTextStyle;
     label->body.size = kEndingTextSize;
     label->body.flags = static_cast<uint16_t>((label->body.flags & ~kTextOwnsString) | kEndingFlagsSet);
+    TheTextObjectClass().Measure(object, view);  // its size is part of the record from the start
     ending->passes[0] = 1;
     object->subtype = kTimeKind;
     const ScoreSystem* system = view->currentSystem;

@@ -207,6 +207,8 @@ void TextBoxClass::Draw(ScoreObject* object, ScoreView* view) const {
     TextBoxBody& body = AsTextBox(object)->body;
     LogicalPoint point{};
     DecodeAnchors(view, AnchorKindOf(object), &body.location, &point, 1);
+    ClampAnchorsToPage(view, &point, AnchorKindOf(object), &body.location, body.width,
+                       body.height, gfx::kTextAlignLeft | gfx::kTextAlignTop);
     BeginViewDraw(view);
     if (view->ViewDC) {
         platform::DcHandle measuring = CompanionContext(view);

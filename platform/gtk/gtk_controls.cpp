@@ -42,6 +42,33 @@ bool Changed(GtkWidget* widget, const std::string& signature) {
 
 bool Is(WindowHandle w, const char* cls) { return win::HasClassName(w, cls); }
 
+// A multi-line edit is a text view in a scrolled window; a single-line one an entry.
+bool IsMultiLineEdit(WindowHandle w) {
+    return Is(w, ui::kEditClass) && (win::GetStyle(w) & ui::kEditMultiLine) != 0;
+}
+
+GtkTextView* TextViewOf(GtkWidget* widget) {
+    if (!GTK_IS_SCROLLED_WINDOW(widget)) return nullptr;
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget));
+    return GTK_IS_TEXT_VIEW(child) ? GTK_TEXT_VIEW(child) : nullptr;
+}
+
+// The widget that takes the keyboard focus for a control's widget.
+GtkWidget* FocusTarget(GtkWidget* widget) {
+    GtkTextView* view = TextViewOf(widget);
+    return view ? GTK_WIDGET(view) : widget;
+}
+
+std::string BufferText(GtkTextBuffer* buffer) {
+    GtkTextIter start;
+    GtkTextIter end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    char* text = gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+
 // --- Making ------------------------------------------------------------------
 
 GtkWidget* MakeButton(WindowHandle w) {
@@ -84,6 +111,14 @@ GtkWidget* MakeUpDown(WindowHandle w) {
     return box;
 }
 
+GtkWidget* MakeMultiLineEdit() {
+    GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    GtkWidget* view = gtk_text_view_new();
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    gtk_container_add(GTK_CONTAINER(scrolled), view);
+    return scrolled;
+}
+
 GtkWidget* MakeList() {
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_container_add(GTK_CONTAINER(scrolled), gtk_list_box_new());
@@ -92,6 +127,7 @@ GtkWidget* MakeList() {
 
 GtkWidget* MakeWidget(WindowHandle w) {
     if (Is(w, ui::kButtonClass)) return MakeButton(w);
+    if (IsMultiLineEdit(w)) return MakeMultiLineEdit();
     if (Is(w, ui::kEditClass)) return gtk_entry_new();
     if (Is(w, ui::kStaticClass)) return MakeStatic(w);
     if (Is(w, ui::kScrollBarClass))
@@ -133,6 +169,12 @@ void SyncButton(GtkWidget* widget, WindowHandle w) {
 
 void SyncEdit(GtkWidget* widget, WindowHandle w) {
     std::string text = win::GetWindowText(w);
+    if (GtkTextView* view = TextViewOf(widget)) {
+        gtk_text_view_set_editable(view, !ui::IsEditReadOnly(w));
+        GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
+        if (text != BufferText(buffer)) gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+        return;
+    }
     gtk_editable_set_editable(GTK_EDITABLE(widget), !ui::IsEditReadOnly(w));
     gtk_entry_set_max_length(GTK_ENTRY(widget), static_cast<gint>(ui::GetEditLimit(w)));
     if (text != gtk_entry_get_text(GTK_ENTRY(widget))) gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
@@ -212,7 +254,8 @@ void SyncProgress(GtkWidget* widget, WindowHandle w) {
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(widget), fraction);
 }
 
-void SyncFocus(GtkWidget* widget, WindowHandle w) {
+void SyncFocus(GtkWidget* control, WindowHandle w) {
+    GtkWidget* widget = FocusTarget(control);
     if (win::GetFocus() != w || !gtk_widget_get_can_focus(widget) || gtk_widget_has_focus(widget)) return;
     gtk_widget_grab_focus(widget);
 }
@@ -250,16 +293,27 @@ void OnClicked(GtkButton*, gpointer data) {
     win::PostMessage(w, win::Message::LeftButtonUp, 0, 0);
 }
 
+// What the user typed becomes the edit's text, selection after it, and its parent
+// hears of the change.
+void TypedIntoEdit(WindowHandle w, const std::string& typed) {
+    if (typed == win::GetWindowText(w)) return;
+    win::SetWindowText(w, typed);
+    ui::SelectEditText(w, static_cast<int32_t>(typed.size()), static_cast<int32_t>(typed.size()));
+    ui::detail::NotifyParent(w, ui::kEditChange);
+}
+
 void OnEdited(GtkEditable* editable, gpointer data) {
     WindowHandle w = WindowOf(data);
     if (Syncing(w)) return;
     char* text = gtk_editable_get_chars(editable, 0, -1);
     std::string typed = text ? text : "";
     g_free(text);
-    if (typed == win::GetWindowText(w)) return;
-    win::SetWindowText(w, typed);
-    ui::SelectEditText(w, static_cast<int32_t>(typed.size()), static_cast<int32_t>(typed.size()));
-    ui::detail::NotifyParent(w, ui::kEditChange);
+    TypedIntoEdit(w, typed);
+}
+
+void OnBufferChanged(GtkTextBuffer* buffer, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (!Syncing(w)) TypedIntoEdit(w, BufferText(buffer));
 }
 
 gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer data) {
@@ -321,13 +375,15 @@ void ConnectControlEvents(Peer& peer) {
     if (GTK_IS_COMBO_BOX(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnComboChanged), data);
     if (GTK_IS_RANGE(widget)) g_signal_connect(widget, "change-value", G_CALLBACK(OnRangeChanged), data);
     if (win::HasClassName(peer.window, ui::kUpDownClass)) ConnectArrows(widget, data);
-    if (GTK_IS_SCROLLED_WINDOW(widget)) {
+    if (GtkTextView* view = TextViewOf(widget))
+        g_signal_connect(gtk_text_view_get_buffer(view), "changed", G_CALLBACK(OnBufferChanged), data);
+    else if (GTK_IS_SCROLLED_WINDOW(widget)) {
         GtkWidget* list = gtk_bin_get_child(GTK_BIN(widget));
         if (GTK_IS_VIEWPORT(list)) list = gtk_bin_get_child(GTK_BIN(list));
         g_signal_connect(list, "row-selected", G_CALLBACK(OnRowSelected), data);
         g_signal_connect(list, "row-activated", G_CALLBACK(OnRowActivated), data);
     }
-    g_signal_connect(widget, "focus-in-event", G_CALLBACK(OnFocusIn), data);
+    g_signal_connect(FocusTarget(widget), "focus-in-event", G_CALLBACK(OnFocusIn), data);
 }
 
 ControlPeers MakeControlPeers() {

@@ -229,6 +229,21 @@ void OnClientAllocated(GtkWidget*, GdkRectangle* allocation, gpointer data) {
 
 }  // namespace
 
+guint KeyvalOfKey(Key key) {
+    const auto code = static_cast<uint32_t>(key);
+    if (code >= static_cast<uint32_t>(win::LetterKey('A')) && code <= static_cast<uint32_t>(win::LetterKey('Z')))
+        return GDK_KEY_A + (code - static_cast<uint32_t>(win::LetterKey('A')));
+    if (code >= static_cast<uint32_t>(win::DigitKey(0)) && code <= static_cast<uint32_t>(win::DigitKey(9)))
+        return GDK_KEY_0 + (code - static_cast<uint32_t>(win::DigitKey(0)));
+    if (code >= static_cast<uint32_t>(Key::F1) && code <= static_cast<uint32_t>(Key::F12))
+        return GDK_KEY_F1 + (code - static_cast<uint32_t>(Key::F1));
+    if (code >= static_cast<uint32_t>(Key::Numpad0) && code < static_cast<uint32_t>(Key::Numpad0) + 10)
+        return GDK_KEY_KP_0 + (code - static_cast<uint32_t>(Key::Numpad0));
+    for (const KeyName& named : kNamedKeys)
+        if (named.key == key) return named.keyval;
+    return 0;
+}
+
 void ConnectDrawnEvents(Peer& peer) {
     gpointer data = GUINT_TO_POINTER(peer.window.bits);
     g_signal_connect(peer.area, "button-press-event", G_CALLBACK(OnPress), data);

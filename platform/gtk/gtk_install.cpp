@@ -8,11 +8,13 @@
 #include <system_error>
 
 #include "platform/gtk/gtk_controls.h"
+#include "platform/gtk/gtk_file_dialog.h"
 #include "platform/gtk/gtk_print.h"
 #include "platform/gtk/gtk_ui_backend.h"
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/backend.h"
+#include "platform/ui/file_dialog.h"
 
 namespace ql::gtk {
 namespace {
@@ -40,6 +42,7 @@ bool InstallGtkBackends() {
     windows->SetControlPeers(MakeControlPeers());
     win::InstallBackend(std::move(windows));
     sysdlg::InstallPrintBackend(MakeGtkPrintBackend());
+    ui::InstallFileDialogBackend(MakeGtkFileDialogBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
     AddApplicationFonts(sys::ProgramFolder());
     return true;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/ui/menu.h"
+#include "platform/ui/menu_accelerators.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
@@ -35,21 +36,26 @@ platform::MenuHandle PopupOf(GObject* object) {
     return platform::MenuHandle{GPOINTER_TO_UINT(g_object_get_data(object, kPopupKey))};
 }
 
+GdkModifierType GdkModifiersOf(uint8_t modifiers) {
+    guint mask = 0;
+    if (modifiers & ui::kAcceleratorShift) mask |= GDK_SHIFT_MASK;
+    if (modifiers & ui::kAcceleratorControl) mask |= GDK_CONTROL_MASK;
+    if (modifiers & ui::kAcceleratorAlt) mask |= GDK_MOD1_MASK;
+    return static_cast<GdkModifierType>(mask);
+}
+
+// The item's accel label shows the mnemonic text at the left and the key named
+// after the tab at the right, in the theme's accelerator style. The key is only
+// shown: the program's loop translates it (ui::AcceleratorsOfMenu).
 GtkWidget* LabelledItem(const std::string& text, bool checked) {
-    GtkWidget* item = checked ? gtk_check_menu_item_new() : gtk_menu_item_new();
+    const size_t tab = text.find('\t');
+    const std::string label = GtkMnemonic(std::string_view(text).substr(0, tab));
+    GtkWidget* item = checked ? gtk_check_menu_item_new_with_mnemonic(label.c_str())
+                              : gtk_menu_item_new_with_mnemonic(label.c_str());
     if (checked) gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
-    size_t tab = text.find('\t');
-    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
-    GtkWidget* label = gtk_label_new_with_mnemonic(GtkMnemonic(text.substr(0, tab)).c_str());
-    gtk_label_set_xalign(GTK_LABEL(label), 0);
-    gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
-    if (tab != std::string::npos) {
-        GtkWidget* accel = gtk_label_new(text.substr(tab + 1).c_str());
-        gtk_style_context_add_class(gtk_widget_get_style_context(accel), "accelerator");
-        gtk_box_pack_end(GTK_BOX(row), accel, FALSE, FALSE, 0);
-    }
-    gtk_container_add(GTK_CONTAINER(item), row);
-    gtk_widget_show_all(row);
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));
+    if (auto key = ui::ParseAcceleratorText(ui::AcceleratorTextOf(text)); key && GTK_IS_ACCEL_LABEL(child))
+        gtk_accel_label_set_accel(GTK_ACCEL_LABEL(child), KeyvalOfKey(key->key), GdkModifiersOf(key->modifiers));
     return item;
 }
 
@@ -70,12 +76,17 @@ void OnSubmenuSelected(GtkMenuItem* item, gpointer) {
     if (!submenu || !ui::IsMenu(popup)) return;
     ui::NotifyPopupOpening(owner, popup);
     FillMenu(GTK_MENU(submenu), popup, owner);
+    // GTK pops the submenu up before this handler runs, sized from the items it had:
+    // sized again from the items it has now.
+    if (gtk_widget_get_visible(submenu)) gtk_menu_reposition(GTK_MENU(submenu));
 }
 
+// The submenu starts with the popup's items as they are, so that it opens at its size.
 GtkWidget* SubmenuItem(const std::string& text, platform::MenuHandle popup, WindowHandle owner) {
     GtkWidget* item = gtk_menu_item_new_with_mnemonic(GtkMnemonic(text).c_str());
     GtkWidget* submenu = gtk_menu_new();
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+    if (ui::IsMenu(popup)) FillMenu(GTK_MENU(submenu), popup, owner);
     g_object_set_data(G_OBJECT(item), kPopupKey, GUINT_TO_POINTER(popup.bits));
     g_object_set_data(G_OBJECT(item), kOwnerKey, GUINT_TO_POINTER(owner.bits));
     g_signal_connect(item, "select", G_CALLBACK(OnSubmenuSelected), nullptr);

@@ -118,6 +118,8 @@ void BuildTopLevel(Peer& peer);
 void BuildDrawn(Peer& peer, GtkWidget* parentLayout);
 void ConnectDrawnEvents(Peer& peer);
 void ConnectTopLevelEvents(Peer& peer);
+// The GDK key value of a layer key (0 for none): the inverse of the key events' map.
+guint KeyvalOfKey(win::Key key);
 void ConnectControlEvents(Peer& peer);
 void RebuildMenuBar(Peer& peer);
 void RefreshChildButtons(Peer& peer);

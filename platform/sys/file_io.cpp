@@ -7,14 +7,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <stdlib.h>  // mkostemps
+
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <type_traits>
 
 namespace ql::sys {
 namespace {
 
 constexpr mode_t kNewFileMode = 0644;
+constexpr mode_t kEveryoneReadWrite = 0666;
+constexpr char kUniqueMark[] = "XXXXXX";
+constexpr int kUniqueNameCharacters = 6;
+constexpr int kUniqueNameAttempts = 100;
+constexpr char kNotRegularFileText[] = "Not a regular file";
 
 void SetError(int* error, int value) {
     if (error != nullptr) *error = value;
@@ -29,17 +37,42 @@ FileDescriptor LockOrClose(FileDescriptor file, int operation, int* error) {
     return kNoFile;
 }
 
-}  // namespace
-
-FileDescriptor OpenFileForRead(const std::string& path, FileShare share, int* error) {
-    FileDescriptor file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Opens without waiting for a pipe's other end or a device, then lets later reads
+// and writes wait as usual; kNoFile (with the error) on failure.
+FileDescriptor OpenWithoutWaiting(const std::string& path, int flags, int* error) {
+    FileDescriptor file = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, kNewFileMode);
     if (file < 0) {
         SetError(error, errno);
         return kNoFile;
     }
+    const int status = fcntl(file, F_GETFL);
+    if (status == -1 || fcntl(file, F_SETFL, status & ~O_NONBLOCK) == -1) {
+        SetError(error, errno);
+        close(file);
+        return kNoFile;
+    }
+    return file;
+}
+
+// Six characters of the portable file-name set, chosen at random.
+std::string UniqueCharacters() {
+    static constexpr char kCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<size_t> pick(0, sizeof kCharacters - 2);
+    std::string text;
+    for (int i = 0; i < kUniqueNameCharacters; ++i) text += kCharacters[pick(generator)];
+    return text;
+}
+
+}  // namespace
+
+FileDescriptor OpenFileForRead(const std::string& path, FileShare share, int* error) {
+    FileDescriptor file = OpenWithoutWaiting(path, O_RDONLY, error);
+    if (file == kNoFile) return kNoFile;
     struct stat info {};
-    if (fstat(file, &info) != 0 || S_ISDIR(info.st_mode)) {
-        SetError(error, S_ISDIR(info.st_mode) ? EISDIR : errno);
+    const bool known = fstat(file, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode)) {
+        SetError(error, !known ? errno : S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile);
         close(file);
         return kNoFile;
     }
@@ -47,11 +80,8 @@ FileDescriptor OpenFileForRead(const std::string& path, FileShare share, int* er
 }
 
 FileDescriptor CreateFileForWrite(const std::string& path, int* error) {
-    FileDescriptor file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, kNewFileMode);
-    if (file < 0) {
-        SetError(error, errno);
-        return kNoFile;
-    }
+    FileDescriptor file = OpenWithoutWaiting(path, O_WRONLY | O_CREAT, error);
+    if (file == kNoFile) return kNoFile;
     file = LockOrClose(file, LOCK_EX, error);
     if (file == kNoFile) return kNoFile;
     // Truncated only once the lock is ours: a file another program holds stays intact.
@@ -64,6 +94,42 @@ FileDescriptor CreateFileForWrite(const std::string& path, int* error) {
         return kNoFile;
     }
     return file;
+}
+
+FileDescriptor CreateUniqueFile(const std::string& prefix, const std::string& suffix, std::string* path,
+                                int* error) {
+    std::string name = prefix + kUniqueMark + suffix;
+    FileDescriptor file = mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    if (file < 0) {
+        SetError(error, errno);
+        return kNoFile;
+    }
+    file = LockOrClose(file, LOCK_EX, error);
+    if (file == kNoFile) {
+        unlink(name.c_str());
+        return kNoFile;
+    }
+    *path = name;
+    return file;
+}
+
+int LinkUnderUniqueName(const std::string& existing, const std::string& prefix, const std::string& suffix,
+                        std::string* path) {
+    for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
+        std::string name = prefix + UniqueCharacters() + suffix;
+        if (link(existing.c_str(), name.c_str()) == 0) {
+            *path = name;
+            return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+unsigned NewFilePermissions() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return kEveryoneReadWrite & ~mask;
 }
 
 int64_t ReadFileBytes(FileDescriptor file, void* buffer, size_t count, int* error) {
@@ -116,6 +182,7 @@ bool CloseFile(FileDescriptor file, int* error) {
 
 std::string SystemErrorText(int error) {
     if (error == 0) return {};
+    if (error == kNotRegularFile) return kNotRegularFileText;
     char buffer[256] = {};
     // The GNU form returns the text (possibly a static string), the POSIX form fills
     // the buffer; both are handled.

@@ -22,10 +22,28 @@ enum class FileShare : uint8_t {
 using FileDescriptor = int;
 constexpr FileDescriptor kNoFile = -1;
 
-// Opens an existing file for reading; kNoFile on failure.
+// The error number of a path that names a pipe, a device or a socket where a
+// regular file is wanted (outside the system's numbers; SystemErrorText says so).
+constexpr int kNotRegularFile = 0x10000;
+
+// Opens an existing regular file for reading; kNoFile on failure. Nothing else is
+// ever waited for: a named pipe or a device is refused (kNotRegularFile, EISDIR for
+// a folder) without blocking.
 FileDescriptor OpenFileForRead(const std::string& path, FileShare share, int* error);
-// Creates (or truncates) a file for writing, unshared; kNoFile on failure.
+// Creates (or truncates) a file for writing, unshared; kNoFile on failure. A named
+// pipe without a reader fails at once instead of waiting for one.
 FileDescriptor CreateFileForWrite(const std::string& path, int* error);
+// Creates a file that did not exist, for writing, unshared: its name is `prefix`,
+// six characters chosen here, then `suffix`, and it is readable and writable by its
+// owner only. The name goes to *path; kNoFile on failure.
+FileDescriptor CreateUniqueFile(const std::string& prefix, const std::string& suffix, std::string* path,
+                                int* error);
+// Makes a new hard link to `existing` under a name no file had (`prefix`, six
+// characters, `suffix`), the name in *path; 0 or the error number.
+int LinkUnderUniqueName(const std::string& existing, const std::string& prefix, const std::string& suffix,
+                        std::string* path);
+// The permission bits a new file gets from the process's umask (0666 masked).
+unsigned NewFilePermissions();
 
 // Reads up to `count` bytes; the number read (0 at the end), or -1 on failure.
 int64_t ReadFileBytes(FileDescriptor file, void* buffer, size_t count, int* error);

@@ -1,14 +1,17 @@
 // The system's save-file and open-file dialogs. A dialog is described by its title,
 // its filter ("~"-separated pairs of label and pattern), the default extension and
 // the name it starts with; the answer is a chosen path, a cancel, or the reason the
-// name was refused. A backend (the desktop's file chooser) is installed at start-up;
-// without one, tests answer the dialogs from a queue and every dialog is recorded.
+// name was refused. A dialog without a folder of its own starts in the folder of the
+// last file chosen, which the program's settings keep between runs. A backend (the
+// desktop's file chooser) is installed at start-up; without one, tests answer the
+// dialogs from a queue and every dialog is recorded.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ql::ui {
@@ -38,6 +41,22 @@ struct FileDialogAnswer {
     std::filesystem::path path;  // the chosen name, or the refused one
 };
 
+// One entry of a dialog's filter: its label and its patterns ("*.xml;*.mxl").
+struct FileDialogFilter {
+    std::string label;
+    std::vector<std::string> patterns;
+};
+
+// The entries of a "label~pattern~label~pattern~~" filter, labels trimmed; an entry
+// without a pattern ends the list.
+std::vector<FileDialogFilter> ParseFileDialogFilter(std::string_view filter);
+
+// Where the settings keep the folder of the last file chosen in a file dialog.
+inline constexpr char kFileDialogSettingsSection[] = "File Dialogs";
+inline constexpr char kLastFolderKey[] = "LastFolder";
+// The folder of the last file chosen (empty before the first).
+std::filesystem::path LastFileDialogFolder();
+
 using FileDialogBackend = std::function<FileDialogAnswer(const FileDialogRequest& request)>;
 
 // Runs a file dialog through the installed backend, or answers it from the test
@@ -52,7 +71,8 @@ namespace headless {
 void QueueFileDialogAnswer(FileDialogAnswer answer);
 // Every dialog run while no backend was installed, in order.
 const std::vector<FileDialogRequest>& FileDialogs();
-// Clears the queue and the record and removes an installed backend.
+// Clears the queue, the record and the remembered folder and removes an installed
+// backend.
 void ResetFileDialogs();
 
 }  // namespace headless

@@ -235,17 +235,21 @@ int32_t TrackPopupMenu(MenuHandle popup, uint32_t flags, win::Point screen, Wind
     return 1;
 }
 
+int32_t FindAcceleratorCommand(const AcceleratorTable& table, const win::QueuedMessage& message) {
+    if (message.message != win::Message::KeyDown && message.message != win::Message::SystemKeyDown) return 0;
+    const uint8_t held = HeldModifiers();
+    for (const Accelerator& a : table.entries)
+        if (static_cast<uint32_t>(a.key) == message.word && a.modifiers == held) return a.command;
+    return 0;
+}
+
 bool TranslateAccelerator(WindowHandle target, const AcceleratorTable& table, const win::QueuedMessage& message) {
-    if (message.message != win::Message::KeyDown && message.message != win::Message::SystemKeyDown) return false;
     if (!win::IsWindow(target)) return false;
-    uint8_t held = HeldModifiers();
-    for (const Accelerator& a : table.entries) {
-        if (static_cast<uint32_t>(a.key) != message.word || a.modifiers != held) continue;
-        win::SendMessage(target, win::Message::Command,
-                         win::MakeCommandWord(static_cast<uint32_t>(a.command), win::kCommandFromAccelerator), 0);
-        return true;
-    }
-    return false;
+    const int32_t command = FindAcceleratorCommand(table, message);
+    if (command == 0) return false;
+    win::SendMessage(target, win::Message::Command,
+                     win::MakeCommandWord(static_cast<uint32_t>(command), win::kCommandFromAccelerator), 0);
+    return true;
 }
 
 namespace detail {

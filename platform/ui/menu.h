@@ -69,6 +69,8 @@ int32_t TrackPopupMenu(MenuHandle popup, uint32_t flags, win::Point screen, Wind
 
 // Accelerators: a KeyDown or SystemKeyDown matching an entry (key and exactly its
 // modifiers held) sends Command(command, kCommandFromAccelerator) to `target`.
+// FindAcceleratorCommand only names the entry's command (0 for none).
+int32_t FindAcceleratorCommand(const AcceleratorTable& table, const win::QueuedMessage& message);
 bool TranslateAccelerator(WindowHandle target, const AcceleratorTable& table,
                           const win::QueuedMessage& message);
 

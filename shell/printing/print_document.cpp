@@ -5,13 +5,12 @@
 // for the run and enabled again on every path.
 #include "shell/printing/print_document.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/view_metrics.h"
@@ -22,7 +21,9 @@
 #include "core/units/paper_size.h"
 #include "core/units/view_moves.h"
 #include "display/painter.h"
+#include "files/save/atomic_save.h"
 #include "platform/gfx/dc.h"
+#include "platform/sys/file_io.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
@@ -40,7 +41,12 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint32_t kPrintErrorStyle = ui::kBoxOk | ui::kBoxIconStop;
-constexpr char kSpoolFileTemplate[] = "ql-print-XXXXXX";
+// The spool file: beside the print file, "<file>.XXXXXX.part"; else in the
+// temporary folder, "ql-print-XXXXXX.pdf" (the X's chosen for each run).
+constexpr char kSpoolBesideMark[] = ".";
+constexpr char kSpoolBesideSuffix[] = ".part";
+constexpr char kSpoolFilePrefix[] = "ql-print-";
+constexpr char kSpoolFileSuffix[] = ".pdf";
 
 PrintedPageObserver& Observer() {
     static PrintedPageObserver observer;
@@ -68,13 +74,16 @@ class DisabledWindows {
     std::vector<platform::WindowHandle> disabled_;
 };
 
-// A fresh file for the PDF: beside the print file, or in the temporary folder.
+// A new file for the PDF, under a name no file had: beside the print file, or in
+// the temporary folder.
 std::string SpoolPath(const std::optional<std::string>& printFile) {
-    if (printFile) return *printFile + ".part";
-    std::string path = (sys::TemporaryFolder() / kSpoolFileTemplate).string() + ".pdf";
-    const int fd = mkstemps(path.data(), static_cast<int>(sizeof ".pdf" - 1));
-    if (fd < 0) return {};
-    close(fd);
+    const std::string prefix =
+        printFile ? *printFile + kSpoolBesideMark : (sys::TemporaryFolder() / kSpoolFilePrefix).string();
+    std::string path;
+    const sys::FileDescriptor file =
+        sys::CreateUniqueFile(prefix, printFile ? kSpoolBesideSuffix : kSpoolFileSuffix, &path, nullptr);
+    if (file == sys::kNoFile) return {};
+    sys::CloseFile(file, nullptr);
     return path;
 }
 
@@ -152,11 +161,7 @@ PrintOutcome DrawDocument(ScoreView* view, const std::string& spool,
 // The finished PDF to its place: the print file, or the print system.
 bool DeliverPdf(const std::string& spool, const std::optional<std::string>& printFile,
                 const PrintSelection& selection, const std::string& title) {
-    std::error_code error;
-    if (printFile) {
-        fs::rename(spool, *printFile, error);
-        return !error;
-    }
+    if (printFile) return ReplaceWithTemporary(spool, *printFile) == 0;
     sysdlg::PrintJobRequest job{spool, title, selection.choice.printer, selection.choice.copies,
                                 selection.choice.collate};
     return sysdlg::SubmitPrintJob(job);
@@ -173,14 +178,16 @@ PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
     if (spool.empty()) return PrintOutcome::Failed;
     // A file has no print system to make the copies: the program makes them.
     const int copies = printFile ? std::max(1, selection.choice.copies) : 1;
+    const WaitCursor waiting;
     const std::vector<int32_t> sequence = PrintPageSequence(
         DocumentPageNumbers(view->document), selection.choice, selection.list, copies);
     PrintOutcome outcome = DrawDocument(view, spool, sequence, result);
     const std::string title = fs::path(view->document->path).filename().string();
     if (outcome == PrintOutcome::Printed && !DeliverPdf(spool, printFile, selection, title))
         outcome = PrintOutcome::Failed;
+    // A delivered print file took the spool's place; the print system reads its own.
     std::error_code ignored;
-    if (outcome != PrintOutcome::Printed || printFile) fs::remove(spool, ignored);
+    if (outcome != PrintOutcome::Printed) fs::remove(spool, ignored);
     return outcome;
 }
 

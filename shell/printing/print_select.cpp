@@ -12,6 +12,7 @@
 #include "core/ui/status_bar.h"
 #include "files/commands/file_command_support.h"
 #include "files/commands/file_command_texts.h"
+#include "platform/sys/file_lock.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
 #include "shell/printing/print_document.h"
@@ -39,9 +40,15 @@ sysdlg::PrintDialogRequest DialogRequest(ScoreDocument* document, CheckedPrintCh
     return request;
 }
 
-bool ConfirmReplace(const fs::path& path) {
+// The print file may be written: not the file of an open score (told, as Save As
+// tells), and an existing file the user agreed to replace (asked unless the print
+// dialog asked already).
+bool MayWritePrintFile(const fs::path& path, bool replaceConfirmed) {
+    int lock = LockFileToReplace(path);
+    if (lock == kLockRefused) return false;
+    sys::ReleaseFileLock(lock);
     std::error_code error;
-    if (!fs::exists(path, error)) return true;
+    if (replaceConfirmed || !fs::exists(path, error)) return true;
     return ModalMessageBox(FormatFileText(kReplaceFileText, path.native()), kSaveAsTitle,
                            kReplaceStyle) == ui::kIdYes;
 }
@@ -64,7 +71,7 @@ std::optional<PrintSelection> SelectPrinter(ScoreDocument* document) {
 std::optional<std::string> ChoosePrintFile(const ScoreDocument& document,
                                            const sysdlg::PrintChoice& choice) {
     if (!choice.filePath.empty()) {
-        if (!choice.replaceConfirmed && !ConfirmReplace(choice.filePath)) return std::nullopt;
+        if (!MayWritePrintFile(choice.filePath, choice.replaceConfirmed)) return std::nullopt;
         return choice.filePath;
     }
     const fs::path score(document.path);
@@ -77,7 +84,7 @@ std::optional<std::string> ChoosePrintFile(const ScoreDocument& document,
     request.initialFolder = score.parent_path();
     const ui::FileDialogAnswer answer = ui::RunFileDialog(request);
     if (answer.status != ui::FileDialogStatus::Chosen || answer.path.empty()) return std::nullopt;
-    if (!ConfirmReplace(answer.path)) return std::nullopt;
+    if (!MayWritePrintFile(answer.path, false)) return std::nullopt;
     return answer.path.string();
 }
 

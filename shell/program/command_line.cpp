@@ -140,7 +140,7 @@ CommandLineResult ParseOpenPath(std::string& argument) {
     if (!error) argument = absolute.lexically_normal().string();
     if (argument.size() > kMaxPathLength) return CommandLineResult::Rejected;
     if (!HasAcceptedOpenExtension(argument)) return CommandLineResult::Rejected;
-    return IsExistingFile(argument) ? CommandLineResult::OpenFile : CommandLineResult::Rejected;
+    return IsExistingFile(argument) ? CommandLineResult::OpenFile : CommandLineResult::NotAFile;
 }
 
 std::string ShortenPath(std::string_view path, size_t maximum) {

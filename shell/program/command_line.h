@@ -12,7 +12,8 @@ namespace ql {
 
 // Results of ParseCommandLine.
 enum class CommandLineResult : int {
-    Rejected = -1,  // too long, unknown extension, or not an existing file
+    NotAFile = -2,  // a name that could be opened, but no regular file is there
+    Rejected = -1,  // too long, or an unknown extension
     Nothing = 0,    // no argument
     OpenFile = 1,   // `argument` now names an existing file to open
     DdeSwitch = 2,  // "/dde": `argument` is emptied

@@ -9,6 +9,7 @@
 #include "files/commands/file_commands.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/menu_accelerators.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
@@ -173,6 +174,14 @@ void RequestOpen(const std::string& path) {
     ProgramFrame& frame = Frame();
     frame.openQueue.Push(path);
     win::PostMessage(frame.window, Message::Command, win::MakeCommandWord(cmd::kFileOpen, 0), kOpenQueued);
+}
+
+bool TranslateFrameAccelerator(const win::QueuedMessage& message) {
+    if (message.message != Message::KeyDown && message.message != Message::SystemKeyDown) return false;
+    const WindowHandle frame = Frame().window;
+    if (!frame || !message.window || win::GetTopLevel(message.window) != frame) return false;
+    const ui::AcceleratorTable table = ui::AcceleratorsOfMenu(win::GetWindowMenu(frame));
+    return ui::TranslateAccelerator(frame, table, message);
 }
 
 bool CloseScoreWindows(bool force) {

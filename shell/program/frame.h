@@ -56,6 +56,11 @@ void ShowProgramFrame();
 // Queues a path and posts the open command that takes it.
 void RequestOpen(const std::string& path);
 
+// A key pressed in the frame or any window inside it that the current menu bar
+// names as an item's accelerator sends the item's command to the frame; true when
+// the key was taken. The program's message loop runs every message through it.
+bool TranslateFrameAccelerator(const win::QueuedMessage& message);
+
 // Asks every score window to close (forced: closes each whatever it answers).
 // True when none is left.
 bool CloseScoreWindows(bool force);

@@ -1,6 +1,8 @@
 // The program's two menu bars, built from one table each: the frame menu shown
 // while no score is open, and the child menu of the score windows. The Window
-// popup of each is the one the document client lists its windows in.
+// popup of each is the one the document client lists its windows in. The recent
+// files are listed in each File popup when it opens; the keys named after the
+// items' tabs are the program's accelerators.
 #include "platform/ui/menu.h"
 #include "shell/program/frame.h"
 #include "shell/program/page_commands.h"
@@ -16,12 +18,13 @@ struct MenuItemRow {
 
 constexpr MenuItemRow kFrameFile[] = {
     {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"}, {0, nullptr},
-    {cmd::kSavePreferences, "Sa&ve Preferences"}, {0, nullptr}, {cmd::kExit, "E&xit"}};
+    {cmd::kSavePreferences, "Sa&ve Preferences"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
 constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"},
-    {cmd::kCloseView, "&Close"}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
+    {cmd::kCloseView, "&Close\tCtrl+W"}, {0, nullptr}, {cmd::kFileSave, "&Save\tCtrl+S"},
+    {cmd::kFileSaveAs, "Save &As..."}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
     {cmd::kSavePreferences, "Sa&ve Preferences"},
-    {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit"}};
+    {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},

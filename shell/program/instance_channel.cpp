@@ -162,9 +162,11 @@ void OnInstanceChannelMessage() {
 bool AnswerOpenLine(std::string_view line) {
     std::optional<std::string> path = sys::DecodeOpenLine(line);
     if (!path) return false;
-    if (ParseOpenPath(*path) != CommandLineResult::OpenFile) return false;
-    RequestOpen(*path);
-    return true;
+    const CommandLineResult result = ParseOpenPath(*path);
+    // A file that is not there is still tried, so that this program's user sees
+    // why it cannot be read; the start that sent it is told it did not open.
+    if (result == CommandLineResult::OpenFile || result == CommandLineResult::NotAFile) RequestOpen(*path);
+    return result == CommandLineResult::OpenFile;
 }
 
 }  // namespace ql

@@ -39,7 +39,9 @@ void StopInstanceServer();
 void OnInstanceChannelMessage();
 
 // The server's answer to one line: true (ACK) when it names a file to open, which
-// is then queued on the frame.
+// is then queued on the frame. A name of a file that is not there (or is no regular
+// file) is queued all the same, so that the open tells this program's user why it
+// failed, and answered false.
 bool AnswerOpenLine(std::string_view line);
 
 }  // namespace ql

@@ -128,10 +128,15 @@ int32_t RunProgram(const StartupOptions& options) {
     if (StartupCode code = StartProgram(options); code != StartupCode::Ok) return static_cast<int32_t>(code);
     WatchTerminationSignals();
     if (options.exitWhenIdle) {
-        win::PumpMessages();
+        win::PumpMessages(ProgramMessageFilters());
         win::PostMessage(Frame().window, win::Message::Close);
     }
-    return win::RunMessageLoop();
+    return win::RunMessageLoop(ProgramMessageFilters());
+}
+
+std::span<const win::MessageFilter> ProgramMessageFilters() {
+    static const win::MessageFilter kFilters[] = {TranslateFrameAccelerator};
+    return kFilters;
 }
 
 void ShutdownCleanup() {

@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "platform/win/message_loop.h"
 
 namespace ql {
 
@@ -45,6 +48,10 @@ StartupCode StartProgram(const StartupOptions& options);
 // The whole program: start-up, the loop and shutdown. The exit code: 0 after a
 // normal exit, 1 after an exception, and the start-up code when it stopped.
 int32_t RunProgram(const StartupOptions& options);
+
+// What the program's loop runs every message through before it is dispatched: the
+// frame's accelerators.
+std::span<const win::MessageFilter> ProgramMessageFilters();
 
 // Releases every program-wide resource; harmless when called twice.
 void ShutdownCleanup();

@@ -194,10 +194,10 @@ int RunViewCommand(ScoreView* view, int id) {
         return 1;
     }
     switch (id) {
-        case 57603:
+        case cmd::kFileSave:
             SaveDocument(view->document, view);
             return 1;
-        case 57604:
+        case cmd::kFileSaveAs:
             SaveDocumentAs(view->document, view);
             return 1;
         case cmd::kMeasureNumbers:

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "core/core_strings.h"
 #include "core/state.h"
 #include "platform/sys/resources.h"
@@ -66,6 +71,47 @@ TEST_F(LanguageTest, LoadedFromTheSetting) {
     EXPECT_EQ(Stored("Options", "Language"),
               "Fran\xC3\xA7"
               "ais");
+}
+
+// The language-id table: the bundles' names (without regard to case) give their ids;
+// another name gives the user's own language from the locale, English when the
+// locale names none of the table's.
+TEST_F(LanguageTest, LanguageIdsByName) {
+    struct SavedVariable {
+        const char* name;
+        std::optional<std::string> value;
+    };
+    std::vector<SavedVariable> saved;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value != nullptr ? std::optional<std::string>(value) : std::nullopt});
+        unsetenv(name);
+    }
+    EXPECT_EQ(LanguageIdOfName("DEUTSCH"), 0x0407);
+    EXPECT_EQ(LanguageIdOfName("Fran\xC3\xA7" "ais"), 0x040C);
+    EXPECT_EQ(LanguageIdOfName("Espa\xC3\xB1" "ol"), 0x040A);
+    EXPECT_EQ(LanguageIdOfName("nederlands"), 0x0413);
+    EXPECT_EQ(LanguageIdOfName("English"), 0x0409);
+    EXPECT_EQ(LanguageIdOfName("Zed"), 0x0409);
+    setenv("LANG", "nl_NL.UTF-8", 1);
+    EXPECT_EQ(LanguageIdOfName("Zed"), 0x0413);
+    setenv("LC_ALL", "de_AT.UTF-8", 1);
+    EXPECT_EQ(UserDefaultLanguageId(), 0x0407) << "LC_ALL comes first";
+    setenv("LC_ALL", "it_IT.UTF-8", 1);
+    EXPECT_EQ(UserDefaultLanguageId(), 0x0409);
+    // The chosen language's id follows the choice.
+    EXPECT_EQ(ChooseLanguage("deutsch"), "Deutsch");
+    EXPECT_EQ(ChosenLanguageId(), 0x0407);
+    ChooseLanguage("Fran\xC3\xA7" "ais");
+    EXPECT_EQ(ChosenLanguageId(), 0x040C);
+    ChooseLanguage("Zed");
+    EXPECT_EQ(ChosenLanguageId(), 0x0409);
+    for (const SavedVariable& variable : saved) {
+        if (variable.value)
+            setenv(variable.name, variable.value->c_str(), 1);
+        else
+            unsetenv(variable.name);
+    }
 }
 
 }  // namespace

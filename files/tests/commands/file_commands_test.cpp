@@ -3,12 +3,15 @@
 // were. File dialogs and boxes are answered by the headless backend.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "files/commands/file_commands.h"
@@ -20,6 +23,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/page_layout_resources.h"
+#include "shell/settings_store.h"
 
 namespace ql::testing_files {
 namespace {
@@ -404,6 +408,8 @@ TEST_F(FileCommandsTest, NewBuildsTheDialogsChoice) {
     EXPECT_EQ(NewManuscriptFromChoice(NewManuscriptChoice{}), nullptr);
     EXPECT_TRUE(NewViews().empty());
     // Three staves per system.
+    const auto savedMetrics = std::to_array(Options().Metrics);
+    SetDefaultMetrics();
     NewManuscriptChoice choice;
     choice.accepted = true;
     choice.block = doc_->header.newScoreBlock;
@@ -416,6 +422,14 @@ TEST_F(FileCommandsTest, NewBuildsTheDialogsChoice) {
     EXPECT_EQ(document->path, "untitled_NEW");
     EXPECT_EQ(document->changeCounter, 0);
     EXPECT_EQ(view->currentPage, document->firstPage);
+    // Its file stores the metrics it is engraved with: the header's distances read
+    // back give the same ones.
+    uint16_t engraved[kPageDistanceCount];
+    std::copy(std::begin(document->internalDistances), std::end(document->internalDistances), engraved);
+    EXPECT_NE(engraved[static_cast<int>(EngravingMetric::StaffLineWid)], 0);
+    ConvertHeaderToInternal(document);
+    EXPECT_TRUE(std::equal(std::begin(engraved), std::end(engraved), std::begin(document->internalDistances)));
+    std::copy(savedMetrics.begin(), savedMetrics.end(), std::begin(Options().Metrics));
     // A new score is unnamed: Save asks for a name.
     SetDocumentModified(document);
     EXPECT_EQ(SaveDocument(document, view), 0);

@@ -3,6 +3,11 @@
 // left byte for byte as it was; a score takes its path, a template stays unnamed.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>  // mkfifo
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -57,10 +62,11 @@ using Texts = std::vector<std::string>;
 // Each failure: its code and its one box.
 TEST_F(LoadMessages, EachFailureShowsItsMessage) {
     int code = 0;
-    EXPECT_EQ(BoxesOf(PathOf("missing.ql"), &code), Texts{"Can't read file."});
+    EXPECT_EQ(BoxesOf(PathOf("missing.ql"), &code),
+              Texts{"Can't read file.\n" + PathOf("missing.ql") + "\nNo such file or directory"});
     EXPECT_EQ(code, fc::kHeader);
     EXPECT_EQ(BoxesOf(Put("short.ql", ByteVec(stream_.begin(), stream_.begin() + 10)), &code),
-              Texts{"Can't read file."});
+              Texts{"Can't read file.\n" + PathOf("short.ql") + "\nThe file ends before its header is complete."});
     EXPECT_EQ(code, fc::kHeader);
     ByteVec other = stream_;
     other[0] = 'q';
@@ -74,6 +80,25 @@ TEST_F(LoadMessages, EachFailureShowsItsMessage) {
     tag[tf::FindTag(tag, "MUSE")] = 'X';
     EXPECT_EQ(BoxesOf(Put("tag.ql", tag), &code), Texts{"File data is invalid or corrupted."});
     EXPECT_EQ(code, fc::kMusicTagMismatch);
+}
+
+// An empty file, a folder and a named pipe each say which file and why.
+TEST_F(LoadMessages, CantReadSaysWhichFileAndWhy) {
+    int code = 0;
+    EXPECT_EQ(BoxesOf(Put("empty.ql", {}), &code),
+              Texts{"Can't read file.\n" + PathOf("empty.ql") + "\nThe file is empty."});
+    EXPECT_EQ(code, fc::kHeader);
+    std::filesystem::create_directory(PathOf("folder.ql"));
+    EXPECT_EQ(BoxesOf(PathOf("folder.ql"), &code),
+              Texts{"Can't read file.\n" + PathOf("folder.ql") + "\nIs a directory"});
+    const std::string pipe = PathOf("pipe.ql");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);  // bytes waiting in the pipe
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "QL", 2), 2);
+    EXPECT_EQ(BoxesOf(pipe, &code), Texts{"Can't read file.\n" + pipe + "\nNot a regular file"});
+    EXPECT_EQ(code, fc::kHeader);
+    ::close(writer);
 }
 
 // Quiet mode shows nothing and still fails.

@@ -4,10 +4,14 @@
 // the fields; Cancel changes nothing.
 #include <string>
 
+#include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
+#include "core/model/grid.h"
 #include "core/undo/undo.h"
 #include "layout/page_layout_dialogs.h"
+#include "display/view_location.h"
 #include "layout/tests/pages/page_format_fixture.h"
+#include "notes/ties/ties.h"
 #include "platform/ui/headless.h"
 #include "shell/resources/page_layout_resources.h"
 
@@ -19,6 +23,8 @@ using ui::headless::DialogDriver;
 
 constexpr int32_t kBeat0Field = 1730;
 constexpr int32_t kTieWidthField = 1774;
+constexpr int kQuarterCode = 10;
+constexpr int kQuarterTicks = 1024;
 
 class MusicMetricsDialog : public PageFormatTest {
   protected:
@@ -78,6 +84,29 @@ TEST_F(MusicMetricsDialog, DefaultsResetAndCancel) {
     EXPECT_EQ(doc_->internalDistances[0], 256);
     EXPECT_EQ(Record(2).lead, 300);
     EXPECT_EQ(UndoDepth(doc_), 0);
+}
+
+// A new tie thickness reaches the ties already in the score, inside the same edit.
+TEST_F(MusicMetricsDialog, ANewTieThicknessReachesTheScoresTies) {
+    SetCurrentMeasure(view_, 1, 1);
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 1);
+    ASSERT_NE(cell, nullptr);
+    EventRecord* a = AddEventToVoice(view_, cell, 0, 0, kQuarterCode, 0);
+    ASSERT_NE(AddEventToVoice(view_, cell, 0, kQuarterTicks, kQuarterCode, 0), nullptr);
+    ASSERT_EQ(ToggleTie(view_, a, 0), 1);
+    TakeUndoBaseline(doc_);
+    const int before = AsTie(FindNoteTie(a))->body.shape & 0xFF;
+    const int metric = doc_->internalDistances[static_cast<int>(EngravingMetric::TieWid)];
+    EXPECT_EQ(Run([](DialogDriver& d) {
+                  d.Type(kTieWidthField, "0.2");
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    const int now = doc_->internalDistances[static_cast<int>(EngravingMetric::TieWid)];
+    ASSERT_NE(now, metric);
+    EXPECT_EQ(AsTie(FindNoteTie(a))->body.shape & 0xFF, before + now - metric);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(AsTie(FindNoteTie(a))->body.shape & 0xFF, before);
 }
 
 }  // namespace

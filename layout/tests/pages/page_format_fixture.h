@@ -3,6 +3,8 @@
 // staff size 4, and helpers that read the page list back.
 #pragma once
 
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "layout/tests/layout_fixture.h"
@@ -16,6 +18,7 @@ struct PageShape {
     std::vector<std::pair<int, int>> systems;
     bool operator==(const PageShape&) const = default;
 };
+void PrintTo(const PageShape& shape, std::ostream* out);
 
 class PageFormatTest : public LayoutTest {
   protected:
@@ -25,6 +28,11 @@ class PageFormatTest : public LayoutTest {
     std::vector<PageShape> Shapes() const;
     ScoreSystem* SystemAt(int page, int index) const;
     int PageCount() const;
+    // The first fault of the laid-out pages, or "": the page list unsound, a
+    // measure of the score on no system or on more than one, or a system outside
+    // its page's margins or overlapping the one before it (a page's only system
+    // taller than the page between its margins is let be).
+    std::string LayoutFault() const;
 };
 
 }  // namespace ql::testing_layout

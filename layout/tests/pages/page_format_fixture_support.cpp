@@ -1,15 +1,25 @@
 // Set-up and read-back helpers of the page formatter tests.
 #include "layout/tests/pages/page_format_fixture.h"
 
+#include <string>
+
+#include "core/constants.h"
 #include "core/model/pages.h"
 #include "core/units/paper_size.h"
 #include "core/units/units.h"
+#include "layout/page_chain.h"
 #include "layout/page_format.h"
 
 namespace ql::testing_layout {
 
 namespace {
 constexpr BcdInches kHalfInch = 0x0050;
+}
+
+void PrintTo(const PageShape& shape, std::ostream* out) {
+    *out << "{" << shape.first << "-" << shape.last << ":";
+    for (const auto& [first, last] : shape.systems) *out << " " << first << "-" << last;
+    *out << "}";
 }
 
 void PageFormatTest::SetUp() {
@@ -51,5 +61,51 @@ ScoreSystem* PageFormatTest::SystemAt(int page, int index) const {
 }
 
 int PageFormatTest::PageCount() const { return static_cast<int>(Shapes().size()); }
+
+namespace {
+
+// Height of a system from its first staff's top to its last visible staff's bottom.
+int64_t SystemExtent(const ScoreDocument* doc, const ScoreSystem* s) {
+    const uint16_t* offsets = StaffOffsetsOf(s);
+    const int8_t* flags = StaffFlagsOf(s);
+    for (int staff = doc->header.staffCount; staff >= 1; --staff)
+        if ((static_cast<uint8_t>(flags[staff]) & pages::kHiddenStaff) == 0) return offsets[staff] + pages::kStaffHeight;
+    return pages::kStaffHeight;
+}
+
+std::string Where(const ScorePage* page, const ScoreSystem* s) {
+    return "page " + std::to_string(page->pageNumber) + " system " + std::to_string(s->firstMeasure) + "-" +
+           std::to_string(s->lastMeasure);
+}
+
+}  // namespace
+
+std::string PageFormatTest::LayoutFault() const {
+    if (!pages::IsPageListSound(doc_)) return "page list not sound";
+    std::vector<int> systemsOf(doc_->header.measureCount + 1, 0);
+    PageMargins margins;
+    for (ScorePage* page = doc_->firstPage; page != nullptr; page = page->next.get()) {
+        if (!GetPageMargins(page, &margins)) return "page without margins";
+        const int64_t top = int64_t{kLogicalOrigin} + margins.logical[1];
+        const int64_t bottom = int64_t{view_->PageBottom} - margins.logical[3];
+        const bool alone = pages::CountSystems(page) == 1;
+        int64_t previousBottom = top;
+        for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get()) {
+            for (int m = s->firstMeasure; m <= s->lastMeasure; ++m) {
+                if (m < 1 || m > doc_->header.measureCount) return Where(page, s) + " past the score";
+                ++systemsOf[m];
+            }
+            const int64_t extent = SystemExtent(doc_, s);
+            if (alone && extent + pages::kStaffHeight > bottom - top) continue;
+            if (s->y < previousBottom) return Where(page, s) + " above the margin or the system before";
+            if (s->y + extent > bottom)
+                return Where(page, s) + " ends " + std::to_string(s->y + extent - bottom) + " below the margin";
+            previousBottom = s->y + extent;
+        }
+    }
+    for (int m = 1; m <= doc_->header.measureCount; ++m)
+        if (systemsOf[m] != 1) return "measure " + std::to_string(m) + " on " + std::to_string(systemsOf[m]) + " systems";
+    return "";
+}
 
 }  // namespace ql::testing_layout

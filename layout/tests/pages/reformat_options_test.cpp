@@ -9,6 +9,7 @@
 #include "core/model/pages.h"
 #include "core/state.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/tests/pages/page_format_fixture.h"
@@ -39,8 +40,9 @@ class ReformatOptionsTest : public PageFormatTest {
 };
 
 // Without the all-pages flag only the given page is re-broken: its four systems
-// take three measures each, and every later page moves back by the four measures
-// it lost, keeping its own systems; growing the systems moves them forward.
+// take three measures each, every later page moves back by the four measures it
+// lost, keeping its own systems, and the four measures shifted off the last page
+// go on systems of a new page; growing the systems moves them forward.
 TEST_F(ReformatOptionsTest, OnePageReformatShiftsTheLaterPages) {
     GridScore(48);
     ScoreSystem* laterSystem = SystemAt(2, 0);
@@ -49,10 +51,12 @@ TEST_F(ReformatOptionsTest, OnePageReformatShiftsTheLaterPages) {
     options.measuresPerSystem = 3;
     ReformatFromPage(view_, &options, GetPageAt(doc_, 1));
     auto shapes = Shapes();
-    ASSERT_EQ(shapes.size(), 3u);
+    ASSERT_EQ(shapes.size(), 4u);
     EXPECT_EQ(shapes[0], (PageShape{1, 16, Systems{{1, 4}, {5, 8}, {9, 12}, {13, 16}}}));
     EXPECT_EQ(shapes[1], (PageShape{17, 28, Systems{{17, 19}, {20, 22}, {23, 25}, {26, 28}}}));
     EXPECT_EQ(shapes[2], (PageShape{29, 44, Systems{{29, 32}, {33, 36}, {37, 40}, {41, 44}}}));
+    EXPECT_EQ(shapes[3], (PageShape{45, 48, Systems{{45, 47}, {48, 48}}}));
+    EXPECT_EQ(doc_->header.measureCount, 48);
     EXPECT_EQ(SystemAt(2, 0), laterSystem) << "the later pages keep their systems";
     EXPECT_TRUE(pages::IsPageListSound(doc_));
     // Growing: five measures a system moves the later pages forward past the count.
@@ -62,6 +66,30 @@ TEST_F(ReformatOptionsTest, OnePageReformatShiftsTheLaterPages) {
     EXPECT_EQ(shapes[1].last, 36);
     EXPECT_EQ(shapes[2], (PageShape{37, 52, Systems{{37, 40}, {41, 44}, {45, 48}, {49, 52}}}));
     EXPECT_GE(doc_->header.measureCount, 52) << "the measures the pages need are made";
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+}
+
+// One page of eight measures re-broken to two a system: the page keeps its two
+// systems, and the four measures they no longer hold go on a new page.
+TEST_F(ReformatOptionsTest, OnePageReformatCarriesWhatNoLongerFits) {
+    NewScore(2, 2, 4);
+    ReformatOptions options;
+    options.allPages = 0;
+    options.measuresPerSystem = 2;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    EXPECT_EQ(Shapes(), (std::vector<PageShape>{{1, 4, Systems{{1, 2}, {3, 4}}}, {5, 8, Systems{{5, 6}, {7, 8}}}}));
+    EXPECT_EQ(doc_->header.measureCount, 8);
+    EXPECT_EQ(doc_->header.pageCount, 2);
+    EXPECT_EQ(LayoutFault(), "");
+}
+
+// The soundness check counts every measure: one past the last page is a fault.
+TEST_F(ReformatOptionsTest, MeasuresPastTheLastPageAreUnsound) {
+    NewScore(2, 2, 4);
+    ASSERT_EQ(AddMeasures(view_, 9), 1);
+    EXPECT_FALSE(pages::IsPageListSound(doc_));
+    EXPECT_EQ(CarryMeasuresPastLastPage(view_), 1);
+    EXPECT_EQ(Shapes().back(), (PageShape{9, 9, Systems{{9, 9}}}));
     EXPECT_TRUE(pages::IsPageListSound(doc_));
 }
 

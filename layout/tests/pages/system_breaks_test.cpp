@@ -86,6 +86,22 @@ TEST_F(SystemBreaksTest, PageBreakMovesBack) {
     EXPECT_TRUE(pages::IsPageListSound(doc_));
 }
 
+// On the last page the measures past the moved break start a page of their own;
+// a moved system break ripples the last measure onto a new system.
+TEST_F(SystemBreaksTest, MeasuresMovedOffTheLastPageStayOnASystem) {
+    ScorePage* last = GetPageAt(doc_, 1);
+    MovePageBreak(view_, last, nullptr, 3);
+    auto shapes = Shapes();
+    ASSERT_EQ(shapes.size(), 3u);
+    EXPECT_EQ(shapes[1].last, 29);
+    EXPECT_EQ(shapes[2], (PageShape{30, 32, Systems{{30, 32}}}));
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    MoveSystemBreakBack(view_, last, SystemAt(1, 0), 1);
+    EXPECT_EQ(Shapes().back(), (PageShape{29, 32, Systems{{29, 31}, {32, 32}}}));
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    EXPECT_EQ(doc_->header.measureCount, 32);
+}
+
 TEST_F(SystemBreaksTest, HidingTheOnlyVisibleStaffIsRefused) {
     ScoreSystem* system = SystemAt(0, 0);
     RemoveStaffFromSystem(view_, system, 1);

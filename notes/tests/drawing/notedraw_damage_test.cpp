@@ -3,7 +3,7 @@
 // words of the fixture score set to random values, then every cell drawn. Nothing
 // may crash or read out of bounds (ASan, UBSan); the drawing writes nothing but the
 // repairs it owns (a forward beam link that was 0, the hidden marks of a voice its
-// cell hides, a tie-continuation bit cleared, a cross-staff note's positions), and a
+// cell hides, a cross-staff note's positions), and a
 // second drawing writes nothing at all.
 #include <cstring>
 #include <random>
@@ -116,13 +116,12 @@ class DamagedDrawing : public NoteDrawTest {
     }
 };
 
-// What a repair may change in a note: a forward link that was 0, the hidden marks, the
-// tie-continuation bit, and the positions of a cross-staff note.
+// What a repair may change in a note: a forward link that was 0, the hidden marks,
+// and the positions of a cross-staff note.
 void ExpectOnlyRepairs(const EventRecord& before, const EventRecord& after) {
     EventRecord masked = after;
     if (!before.beamNext) masked.beamNext = before.beamNext;
-    masked.word2 = static_cast<uint16_t>((after.word2 & ~(kVoiceHiddenMarks | kNoteTieIn)) |
-                                         (before.word2 & (kVoiceHiddenMarks | kNoteTieIn)));
+    masked.word2 = static_cast<uint16_t>((after.word2 & ~kVoiceHiddenMarks) | (before.word2 & kVoiceHiddenMarks));
     masked.stemWord = static_cast<uint16_t>((after.stemWord & ~kVoiceHiddenStemBits) |
                                             (before.stemWord & kVoiceHiddenStemBits));
     masked.flags = static_cast<uint16_t>((after.flags & ~kNoteVoiceHidden) |

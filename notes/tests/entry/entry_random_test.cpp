@@ -2,7 +2,8 @@
 // keys, deletions with and without Ctrl, and undos at random points. After every step
 // each voice chain of every cell walks cleanly with matching back links, its times
 // never fall, beam links are two-sided; every undo gives back the live records of the
-// pools byte for byte as they were before the step it undoes.
+// pools byte for byte as they were before the step it undoes; a paint of every page
+// changes no pool byte.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,6 +13,7 @@
 #include "core/model/engraving_metrics.h"
 #include "core/undo/undo.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/tests/painter/paint_check.h"
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/handler/notes_handler.h"
@@ -109,6 +111,7 @@ TEST_P(EntryRandom, ChainsStaySoundAndUndoRestoresBytes) {
             ASSERT_EQ(LiveRecords(), before.back()) << "undo at step " << step;
             before.pop_back();
             CheckAllChains(step);
+            ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << step;
             continue;
         }
         if (doc_->undoStack != top) {
@@ -118,6 +121,7 @@ TEST_P(EntryRandom, ChainsStaySoundAndUndoRestoresBytes) {
             EXPECT_EQ(LiveRecords(), snapshot) << "a step without an undo record changed the pools, step " << step;
         }
         CheckAllChains(step);
+        ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << step;
     }
 }
 

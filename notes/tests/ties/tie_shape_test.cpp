@@ -186,5 +186,44 @@ TEST_F(TieShape, TieIntoNoteBendsTheTiesWay) {
     EXPECT_EQ(TieIntoNoteCurve(view_, end, 0), kTieCurveBelow);
 }
 
+// New tie metrics lay the existing ties out as new ties would be made, above and
+// below; a tie the user reshaped keeps its own offsets, moved by the change.
+TEST_F(TieShape, ChangedTieMetricsLayExistingTiesOutAgain) {
+    EventRecord* a = Note(0, 0, kQuarter, kStepInSpace);
+    EventRecord* b = Note(0, kQuarterTicks, kQuarter, kStepInSpace);
+    a->flags &= static_cast<uint16_t>(~kEventStemFlag);
+    b->flags &= static_cast<uint16_t>(~kEventStemFlag);
+    for (uint8_t side : {uint8_t{0}, uint8_t{1}}) {
+        State().notes.CurveSide = side;
+        SetMetric(EngravingMetric::TieOffX, kGap);
+        SetMetric(EngravingMetric::TieOffY, kRise);
+        SetMetric(EngravingMetric::TieWid, kThickness);
+        TieOf(a);
+        const TieMetrics before = TieMetricsOf(*doc_);
+        SetMetric(EngravingMetric::TieOffX, 2 * kGap);
+        SetMetric(EngravingMetric::TieOffY, 2 * kRise);
+        SetMetric(EngravingMetric::TieWid, kThickness + 8);
+        EXPECT_EQ(LayoutTiesOfStaff(doc_, before, TieMetricsOf(*doc_)), 1);
+        const TieBody relaid = AsTie(FindNoteTie(a))->body;
+        ASSERT_EQ(ToggleTie(view_, a, 0), 1);  // untie, and make it again with the new metrics
+        const TieBody fresh = TieOf(a);
+        EXPECT_EQ(std::memcmp(&relaid, &fresh, sizeof relaid), 0)
+            << "side " << int{side};
+        ASSERT_EQ(ToggleTie(view_, a, 0), 1);
+    }
+    // A reshaped tie: its ends stand further in and higher than the metrics put them.
+    TieOf(a);
+    TieBody& own = AsTie(FindNoteTie(a))->body;
+    own.startDx = 40;
+    own.startDy = own.endDy = 60;
+    const TieMetrics before = TieMetricsOf(*doc_);
+    SetMetric(EngravingMetric::TieOffX, 2 * kGap + 16);
+    SetMetric(EngravingMetric::TieOffY, 2 * kRise + 16);
+    LayoutTiesOfStaff(doc_, before, TieMetricsOf(*doc_));
+    EXPECT_EQ(own.startDx, 40 + 8);
+    EXPECT_EQ(own.startDy, 60 + (16 + 16 / 8) / 2);
+    EXPECT_EQ(LayoutTiesOfStaff(doc_, TieMetricsOf(*doc_), TieMetricsOf(*doc_)), 0) << "nothing changed";
+}
+
 }  // namespace
 }  // namespace ql::testing_entry

@@ -1,6 +1,7 @@
 // Hostile sequences on the marks: every placing and clone with its record refused
 // leaves no object and no record behind; a long random mix of hairpin drags, flips,
-// page toggles and dialog edits keeps its invariants; random keys on the marks
+// page toggles and dialog edits keeps its invariants and is never changed by a
+// paint of every page; random keys on the marks
 // keep their fields in range.
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "core/undo/undo.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "display/tests/painter/paint_check.h"
 #include "display/view_location.h"
 #include "objects/chord/chord_class.h"
 #include "objects/hairpin/hairpin_class.h"
@@ -163,6 +165,7 @@ TEST_F(MarksHostileTest, RandomHairpinOperationsKeepInvariants) {
         }
         SetCurrentMeasure(view_, 1, 2);
         CheckHairpin(hairpin, view_, std::to_string(i).c_str());
+        ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << i;
         if (::testing::Test::HasFailure()) return;
     }
 }

@@ -2,7 +2,8 @@
 // and their drag; a drag that ends where it began; the left edge taking its systems
 // along but not an indented one; a master page's rounding before the inch
 // conversion and mode 2's copy to the pages of the master's parity; Shift moving a
-// system across the page break; the margin display switch.
+// system across the page break, and a raised bottom edge sending the systems that
+// no longer fit on; the margin display switch.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,6 +17,8 @@
 #include "core/units/paper_size.h"
 #include "core/units/units.h"
 #include "layout/page_edit.h"
+#include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "objects/margin/margin_class.h"
@@ -182,6 +185,21 @@ TEST_F(MarginTest, ShiftMovesASystemAcrossTheBreak) {
     Drag(kMarginBottomHandle, 0, 256);
     EXPECT_EQ(SystemCount(page), systems);
     EXPECT_EQ(V(Margins(page).distances[3]), bottom);
+}
+
+// Without Shift, a bottom edge raised past the systems leaves each on a page it
+// fits: the ones that no longer fit go on to the next page.
+TEST_F(MarginTest, RaisedBottomMovesWhatNoLongerFits) {
+    ScorePage* page = view_->currentPage;
+    const int systems = SystemCount(page);
+    ASSERT_GE(systems, 2);
+    const int measures = V(doc_->header.measureCount);
+    const int32_t room = view_->PageBottom - Margins(page).distances[3] - page->firstSystem->y;
+    Drag(kMarginBottomHandle, 0, -(room - 2048));
+    EXPECT_LT(SystemCount(page), systems);
+    EXPECT_TRUE(PageSystemsFit(view_, page));
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    EXPECT_EQ(V(doc_->header.measureCount), measures);
 }
 
 // Shift with the top edge: on the second page the previous page gives up a system

@@ -1,18 +1,25 @@
 // The spanner classes: where a new octave line lands, its label following the end
 // hook on commit, a wickette on a note following the note, a widget bracket that is
-// never copied, copies that fail leaving nothing behind, and the repeat-ending list
-// freed by every edit that can change it.
+// never copied, copies that fail leaving nothing behind, the repeat-ending list
+// freed by every edit that can change it, and new labels measured as they are made.
+#include <filesystem>
+
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
+#include "core/draw/fonts.h"
 #include "core/objects/class_table.h"
+#include "core/state.h"
 #include "core/objects/hit_record.h"
 #include "core/text/text_object.h"
 #include "core/model/document.h"
 #include "display/hit_test.h"
+#include "display/tests/painter/paint_check.h"
 #include "layout/measure_spacing.h"
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/object_services.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/recording.h"
 #include "objects/spanners/repeat_ending_list.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
@@ -225,6 +232,34 @@ TEST_F(SpannerClassesTest, NewRepeatEndingFitsItsMeasure) {
     EXPECT_EQ(AsRepeatEnding(ending)->span, 1);
     EXPECT_EQ(AsRepeatEnding(ending)->passes[0], 1);
     EXPECT_NE(FindRepeatEndingAtMeasure(doc_, view_, 2), nullptr);
+}
+
+// A new ending's label is measured as it is made, as a widget bracket's is: its
+// width is at least the text record's minimum, and a paint of every page then
+// changes nothing (the same goes for a new octave line).
+TEST_F(SpannerClassesTest, NewRepeatEndingIsMeasuredWhenMade) {
+    if (!std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf") || !CreateMusicFonts())
+        GTEST_SKIP() << "the music font is not built";
+    // A surface to measure on, as a view's window gives one.
+    struct Surface {
+        Surface() { State().drawing.PaintDC = gfx::CreateRecordingContext({}); }
+        ~Surface() {
+            gfx::DeleteContext(State().drawing.PaintDC);
+            State().drawing.PaintDC = {};
+            DeleteMusicFonts();
+        }
+    } surface;
+    view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 300, view_->staffY - 100};
+    ScoreObject* ending = CreateRepeatEndingAtClick(view_);
+    ASSERT_NE(ending, nullptr);
+    const TextObject* label = AsTextObject(ending);
+    EXPECT_GE(label->body.width, 64);
+    EXPECT_GT(label->body.height, 0);
+    EXPECT_GT(label->body.baseline, 0);
+    Locate(1, 3);
+    view_->pointerPoint = LogicalPoint{SlotContent(System(0), 3) + 300, view_->staffY - 800};
+    ASSERT_NE(CreateOctaveLineAtClick(view_), nullptr);
+    EXPECT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_));
 }
 
 }  // namespace

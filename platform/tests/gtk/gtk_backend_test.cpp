@@ -8,6 +8,7 @@
 // timers run on the monotonic clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "platform/gfx/types.h"
@@ -255,6 +256,44 @@ TEST_F(GtkBackendTest, ControlsAreWidgetsThatTheUserReaches) {
     ui::CheckItem(dialog, 101, false);  // the model's change shows on the widget
     SettleDisplay();
     EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check->outer)));
+    win::DestroyWindow(dialog);
+}
+
+// A multi-line edit is a text view: the model's lines show as lines, and lines the
+// user types reach the model with the change notice.
+TEST_F(GtkBackendTest, AMultiLineEditShowsAndTakesSeveralLines) {
+    auto bundle = std::make_shared<sys::ResourceBundle>();
+    ui::DialogTemplate t;
+    t.caption = "Text";
+    t.rect = ui::DialogUnitRect{0, 0, 160, 80};
+    t.controls = {ui::ControlTemplate{ui::kEditClass, 100, "", ui::DialogUnitRect{10, 10, 120, 40},
+                                      ui::kEditMultiLine | win::kStyleTabStop | win::kStyleVisible, 0},
+                  ui::ControlTemplate{ui::kEditClass, 101, "", ui::DialogUnitRect{10, 54, 80, 12},
+                                      win::kStyleTabStop | win::kStyleVisible, 0}};
+    bundle->dialogs[8] = t;
+    sys::SetProgramBundle(bundle);
+    std::vector<uint32_t> commands;
+    WindowHandle dialog = ui::CreateModelessDialog(8, WindowHandle{}, [&](WindowHandle, Message m, uint32_t word, intptr_t) -> intptr_t {
+        if (m == Message::Command) commands.push_back(word);
+        return m == Message::InitDialog ? 1 : 0;
+    });
+    ASSERT_TRUE(dialog);
+    ui::SetItemText(dialog, 100, "first line\r\nsecond line");
+    SettleDisplay();
+    gtk::Peer* edit = gtk::CurrentGtkBackend()->FindPeer(ui::GetDialogItem(dialog, 100));
+    gtk::Peer* single = gtk::CurrentGtkBackend()->FindPeer(ui::GetDialogItem(dialog, 101));
+    ASSERT_TRUE(edit && single);
+    EXPECT_TRUE(GTK_IS_ENTRY(single->outer));
+    ASSERT_TRUE(GTK_IS_SCROLLED_WINDOW(edit->outer));
+    GtkWidget* view = gtk_bin_get_child(GTK_BIN(edit->outer));
+    ASSERT_TRUE(GTK_IS_TEXT_VIEW(view));
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    EXPECT_EQ(gtk_text_buffer_get_line_count(buffer), 2);
+    gtk_text_buffer_set_text(buffer, "one\ntwo\nthree", -1);
+    win::PumpMessages();
+    EXPECT_EQ(ui::GetItemText(dialog, 100), "one\ntwo\nthree");
+    EXPECT_NE(std::find(commands.begin(), commands.end(), win::MakeCommandWord(100, ui::kEditChange)),
+              commands.end());
     win::DestroyWindow(dialog);
 }
 

@@ -393,5 +393,36 @@ TEST_F(UiDialogTest, ModelessDialogTakesEnterAndEscapeOfItsOwnWindows) {
     EXPECT_TRUE(win::DestroyWindow(dialog));
 }
 
+// Enter in a multi-line edit starts a new line there and leaves the default button
+// alone; in a single-line edit it presses the default button.
+TEST_F(UiDialogTest, EnterStartsANewLineInAMultiLineEditOnly) {
+    constexpr int32_t kLinesId = 102;
+    program->dialogs[901] = Dialog("Text", {Control(kEditClass, kLinesId, kEditMultiLine | win::kStyleTabStop),
+                                            Control(kEditClass, kEditId, win::kStyleTabStop)});
+    std::vector<uint32_t> pressed;
+    auto procedure = [&pressed](WindowHandle, Message m, uint32_t word, intptr_t) -> intptr_t {
+        if (m == Message::Command && win::CommandCode(word) == kButtonClicked) pressed.push_back(win::CommandId(word));
+        return m == Message::Command || m == Message::InitDialog;
+    };
+    WindowHandle dialog = CreateModelessDialog(901, frame, procedure);
+    ASSERT_TRUE(dialog);
+    WindowHandle lines = GetDialogItem(dialog, kLinesId);
+    win::SetFocus(lines);
+    win::headless::PostKeyStroke(lines, static_cast<win::Key>('A'), 'a');
+    win::headless::PostKeyStroke(lines, win::Key::Enter, '\r');
+    win::headless::PostKeyStroke(lines, static_cast<win::Key>('B'), 'b');
+    win::MessageFilter filters[] = {[dialog](const win::QueuedMessage& m) { return IsDialogMessage(dialog, m); }};
+    win::PumpMessages(filters);
+    EXPECT_EQ(GetItemText(dialog, kLinesId), "a\nb");
+    EXPECT_TRUE(pressed.empty());
+    WindowHandle single = GetDialogItem(dialog, kEditId);
+    win::SetFocus(single);
+    win::headless::PostKeyStroke(single, win::Key::Enter, '\r');
+    win::PumpMessages(filters);
+    EXPECT_EQ(GetItemText(dialog, kEditId), "");
+    EXPECT_EQ(pressed, (std::vector<uint32_t>{kIdOk}));
+    EXPECT_TRUE(win::DestroyWindow(dialog));
+}
+
 }  // namespace
 }  // namespace ql::ui

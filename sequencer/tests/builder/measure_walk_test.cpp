@@ -76,6 +76,57 @@ TEST_F(MeasureWalkTest, InnerRepeatPlaysOnEveryOuterPass) {
     EXPECT_EQ(Order(1, 3), (std::vector<int>{1, 1, 2, 2, 3}));
 }
 
+// A repeat sign on the final barline is played like any other: the whole piece
+// twice, or from the start repeat at measure 2. A range that ends before the
+// closing barline still takes it.
+TEST_F(MeasureWalkTest, RepeatOnTheFinalBarline) {
+    BuildScore(1, 3);
+    SetBarline(1, kStart);
+    SetBarline(4, kEnd, 1);  // the final barline
+    EXPECT_EQ(Order(1, 3), (std::vector<int>{1, 2, 3, 1, 2, 3}));
+    SetBarline(1, 0);
+    SetBarline(2, kStart);
+    EXPECT_EQ(Order(1, 3), (std::vector<int>{1, 2, 3, 2, 3}));
+    EXPECT_EQ(Order(3, 3), (std::vector<int>{3, 2, 3}));
+    BuildScore(1, 4);
+    SetBarline(2, 0);
+    SetBarline(4, kEnd, 1);  // closes measure 3 of four
+    EXPECT_EQ(Order(1, 3), (std::vector<int>{1, 2, 3, 1, 2, 3}));
+}
+
+// Two end repeats and no start repeat, as a player reads them: the second goes
+// back to just after the first, which is not taken again; `1 2 :| 3 4 :| 5`.
+// The first of them, with none before it, goes back to measure 1.
+TEST_F(MeasureWalkTest, EndRepeatWithoutStartGoesBackToThePreviousEndRepeat) {
+    BuildScore(1, 5);
+    SetBarline(3, kEnd, 1);
+    SetBarline(5, kEnd, 1);
+    EXPECT_EQ(Order(1, 5), (std::vector<int>{1, 2, 1, 2, 3, 4, 3, 4, 5}));
+    // Repeated twice each, and started inside the second section.
+    SetBarline(3, kEnd, 2);
+    SetBarline(5, kEnd, 2);
+    EXPECT_EQ(Order(1, 5), (std::vector<int>{1, 2, 1, 2, 1, 2, 3, 4, 3, 4, 3, 4, 5}));
+    EXPECT_EQ(Order(4, 5), (std::vector<int>{4, 3, 4, 3, 4, 5}));
+    // Three sections in a row, the last closed by the final barline.
+    BuildScore(1, 6);
+    SetBarline(3, kEnd, 1);
+    SetBarline(5, kEnd, 1);
+    SetBarline(7, kEnd, 1);
+    EXPECT_EQ(Order(1, 6), (std::vector<int>{1, 2, 1, 2, 3, 4, 3, 4, 5, 6, 5, 6}));
+}
+
+// A multi-measure rest standing for four bars lasts four bars: the measure after
+// it starts four bars later.
+TEST_F(MeasureWalkTest, MultiMeasureRestLastsAllItsBars) {
+    BuildScore(1, 3);
+    MeasureRecordOf(doc_, 2)->extra = 3;
+    std::vector<PlayedMeasure> walk = WalkPlayedMeasures(doc_, 1, 3);
+    ASSERT_EQ(walk.size(), 3u);
+    EXPECT_EQ(walk[1].start, kBar);
+    EXPECT_EQ(walk[1].length, 4 * kBar);
+    EXPECT_EQ(walk[2].start, 5 * kBar);
+}
+
 // An end repeat without a count plays once; a damaged count of 255 on two nested
 // repeats is bounded by the walk's limit instead of running on.
 TEST_F(MeasureWalkTest, RepeatCounts) {

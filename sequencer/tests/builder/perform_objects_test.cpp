@@ -15,6 +15,7 @@ namespace ql::testing {
 namespace {
 
 constexpr uint8_t kTimingGradual = 1 << 4;
+constexpr uint8_t kDestinationAllStaves = 1;
 
 class ObjectsTest : public ScoreTest {
 protected:
@@ -25,6 +26,30 @@ protected:
         return out;
     }
     static MidiAction& Action(ScoreObject* mark) { return *MidiActionOfText(mark); }
+    std::vector<int> OnKeys(const std::vector<Placed>& all) { return OnBytes(all, 1); }
+    std::vector<int> OnVelocities(const std::vector<Placed>& all) { return OnBytes(all, 2); }
+    std::vector<int> OnBytes(const std::vector<Placed>& all, int byte) {
+        std::vector<int> out;
+        for (const Placed& p : Channel(all))
+            if ((p.message & 0xF0) == 0x90) out.push_back(MessageByte(p.message, byte));
+        return out;
+    }
+    std::vector<Placed> Controllers(const std::vector<Placed>& all) {
+        std::vector<Placed> out;
+        for (const Placed& p : Channel(all))
+            if ((p.message & 0xF0) == 0xB0) out.push_back(p);
+        return out;
+    }
+    // A pedal mark of staff 1, down or up, as the palette makes it.
+    ScoreObject* Pedal(int measure, int tick, bool down) {
+        ScoreObject* mark = Mark(ObjectType::Pedal, 1, measure, tick);
+        if (mark == nullptr) return nullptr;
+        AsTextObject(mark)->body.string = down ? kPedalDownSymbol : kPedalUpSymbol;
+        Action(mark).flags = kPedalNewFlags;
+        Action(mark).controller = kPedalController;
+        Action(mark).head.values.value = down ? kPedalDownValue : 0;
+        return mark;
+    }
 };
 
 // A quarter = 90 mark at beat 2 of measure 1 makes one tempo event of 90 x 1,024
@@ -69,6 +94,30 @@ TEST_F(ObjectsTest, StartingTempoComesFromEarlierMarks) {
     EXPECT_TRUE(Tempos(BuildAll(Options(1, 2))).empty());
 }
 
+// Started inside a gradual change from 60 to 120 (from beat 3 of measure 1 over
+// a bar), the run follows the rest of the change as played from the start.
+TEST_F(ObjectsTest, StartingInsideATempoChangeFollowsIt) {
+    BuildScore(1, 2);
+    ScoreObject* mark = Mark(ObjectType::Tempo, 1, 1, 2048);
+    Action(mark).head.values.value = 60;
+    Action(mark).head.values.finalValue = 120;
+    Action(mark).destinationTiming = kTimingGradual;
+    Action(mark).interval = 16;
+    std::vector<Placed> fromTheStart;
+    for (Placed p : Tempos(BuildAll(Options(1, 2)))) {
+        if (p.time < kBar) continue;
+        p.time -= kBar;
+        fromTheStart.push_back(p);
+    }
+    const std::vector<Placed> fromMeasureTwo = Tempos(BuildAll(Options(2, 2)));
+    ASSERT_EQ(fromMeasureTwo.size(), fromTheStart.size());
+    EXPECT_EQ(fromMeasureTwo.front().message, 90u * 1024u);
+    for (size_t i = 0; i < fromTheStart.size(); ++i) {
+        EXPECT_EQ(fromMeasureTwo[i].time, fromTheStart[i].time);
+        EXPECT_EQ(fromMeasureTwo[i].message, fromTheStart[i].message);
+    }
+}
+
 // A dynamic with Key velocity changes the velocity of the notes from its tick on,
 // on its own staff; one before the start still applies; a change past 127 is
 // clamped and the note's velocity stops at 127.
@@ -91,6 +140,28 @@ TEST_F(ObjectsTest, DynamicsChangeVelocities) {
     Action(mark).head.values.value = 300;
     notes = Channel(BuildAll(Options(2, 2)));
     EXPECT_EQ(MessageByte(notes[0].message, 2), 127);
+}
+
+// A dynamic marked for all staves (velocity -30 on staff 2 in measure 2) reaches
+// staff 1 above it as well, at every block length: the note in measure 2 after
+// the mark and the one a measure later play at 34; the note before it at 64.
+TEST_F(ObjectsTest, DynamicsForAllStavesReachTheStavesAbove) {
+    BuildScore(2, 3);
+    Note(1, 2, 0, kQuarter, 0);
+    Note(1, 2, 2048, kQuarter, 0);
+    Note(1, 3, 0, kQuarter, 0);
+    Note(2, 3, 0, kQuarter, 0);
+    ScoreObject* mark = Mark(ObjectType::Dynamic, 2, 2, 1024);
+    Action(mark).flags = static_cast<uint16_t>(Action(mark).flags | kMidiFlagKeyVelocity);
+    Action(mark).destinationTiming = kDestinationAllStaves;
+    Action(mark).head.values.value = -30;
+    for (int32_t block : {kMinBlockLength, 1536, kMaxBlockLength}) {
+        SCOPED_TRACE(block);
+        std::vector<int> velocities;
+        for (const Placed& p : Channel(BuildAll(Options(1, 3), block)))
+            if ((p.message & 0xF0) == 0x90) velocities.push_back(MessageByte(p.message, 2));
+        EXPECT_EQ(velocities, (std::vector<int>{64, 34, 34, 34}));
+    }
 }
 
 // Without Key velocity a dynamic sends controller 7 with its value, clamped to
@@ -166,6 +237,56 @@ TEST_F(ObjectsTest, OctaveSignsShiftTheirNotes) {
     line.text.body.string = kOctaveAboveCode;
     StaffRecordOf(doc_, 1)->semitones = 60;  // 124 + 12 is off the keyboard
     EXPECT_EQ(keys(), (std::vector<int>{124}));
+}
+
+// Started inside it, an 8va line from measure 1 to measure 3 still raises the
+// note of measure 2 (key 76 from either start) and not the one of measure 3.
+TEST_F(ObjectsTest, StartingInsideAnOctaveLinePlaysItsOctave) {
+    BuildScore(1, 3);
+    for (int m = 1; m <= 3; ++m) Note(1, m, 0, kQuarter, 0);
+    TextSpanner& line = *reinterpret_cast<TextSpanner*>(Mark(ObjectType::Octave, 1, 1, 0));
+    line.spanner.endpoint.start.coarse[0] = 0;
+    line.spanner.endpoint.start.coarse[1] = 0;
+    line.spanner.endpoint.end.coarse[0] = 2;  // measure 3, its first beat
+    line.spanner.endpoint.end.coarse[1] = 0;
+    line.text.body.string = kOctaveAboveCode;
+    EXPECT_EQ(OnKeys(BuildAll(Options(1, 3))), (std::vector<int>{76, 76, 64}));
+    EXPECT_EQ(OnKeys(BuildAll(Options(2, 3))), (std::vector<int>{76, 64}));
+    EXPECT_EQ(OnKeys(BuildAll(Options(3, 3))), (std::vector<int>{64}));
+}
+
+// Started after a pedal went down in measure 1, the run puts the pedal down at
+// its first tick; after the pedal came up again, it sends the pedal up there;
+// nothing when no pedal was marked before the start.
+TEST_F(ObjectsTest, StartingAfterAPedalMarkPutsThePedalAsMarked) {
+    BuildScore(1, 3);
+    Note(1, 2, 0, kQuarter, 0);
+    EXPECT_TRUE(Controllers(BuildAll(Options(2, 3))).empty());
+    ASSERT_NE(Pedal(1, 0, true), nullptr);
+    std::vector<Placed> controllers = Controllers(BuildAll(Options(2, 3)));
+    ASSERT_EQ(controllers.size(), 1u);
+    EXPECT_EQ(controllers[0].time, 0);
+    EXPECT_EQ(controllers[0].message, 0xB0u | (64u << 8) | (127u << 16));
+    Pedal(1, 2048, false);
+    controllers = Controllers(BuildAll(Options(3, 3)));
+    ASSERT_EQ(controllers.size(), 1u);
+    EXPECT_EQ(controllers[0].message, 0xB0u | (64u << 8));
+}
+
+// A crescendo from beat 3 of measure 1 to beat 3 of measure 2 gives the notes of
+// measure 2 the same velocities whether the run starts at measure 1 or inside
+// the crescendo at measure 2.
+TEST_F(ObjectsTest, StartingInsideAHairpinPlaysItsLevels) {
+    BuildScore(1, 2);
+    for (int t = 0; t < kBar; t += 1024) Note(1, 2, t, kQuarter, 0);
+    HairpinObject& hairpin = *AsHairpin(Mark(ObjectType::Hairpin, 1, 1, 0));
+    hairpin.points[0].coarse[0] = 0;
+    hairpin.points[0].coarse[1] = 2048;
+    hairpin.points[1].coarse[0] = 1;
+    hairpin.points[1].coarse[1] = 2048;
+    const std::vector<int> fromTheStart = OnVelocities(BuildAll(Options(1, 2)));
+    EXPECT_EQ(fromTheStart, (std::vector<int>{72, 76, 79, 79}));
+    EXPECT_EQ(OnVelocities(BuildAll(Options(2, 2))), fromTheStart);
 }
 
 }  // namespace

@@ -78,6 +78,28 @@ TEST_F(BuilderTest, DownbeatLayout) {
     EXPECT_EQ(MessageByte(downbeats[0].message, 2), cell->clefKey >> 4);
 }
 
+// A four-bar multi-measure rest in measure 2: the note of measure 3 comes five
+// bars in, and each bar of the rest has its downbeat (the metronome counts it).
+TEST_F(BuilderTest, MultiMeasureRestCountsItsBars) {
+    BuildScore(1, 3);
+    MeasureRecordOf(doc_, 2)->extra = 3;
+    Note(1, 1, 0, kQuarter, 0);
+    Note(1, 3, 0, kQuarter, 0);
+    PerformanceOptions options = Options(1, 3);
+    options.metronome = true;
+    std::vector<Placed> all = BuildAll(options);
+    std::vector<Placed> notes = Channel(all);
+    ASSERT_EQ(notes.size(), 4u);
+    EXPECT_EQ(notes[2].time, 5 * kBar);
+    std::vector<Placed> downbeats = Of(all, PerformanceEventKind::Downbeat);
+    EXPECT_EQ(Times(downbeats), (std::vector<int32_t>{0, kBar, 2 * kBar, 3 * kBar, 4 * kBar, 5 * kBar}));
+    std::vector<int> measures;
+    for (const Placed& p : downbeats) measures.push_back(p.measure);
+    EXPECT_EQ(measures, (std::vector<int>{1, 2, 2, 2, 2, 3}));
+    EXPECT_EQ(MessageByte(downbeats[2].message, 0), kBar / 32);
+    EXPECT_EQ(Of(all, PerformanceEventKind::Beat).size(), 6u * 3u);
+}
+
 // A quarter at 90 percent sounds 920 ticks; the note-on and note-off go to the
 // staff's slot, port and channel; the end of data follows the last event.
 TEST_F(BuilderTest, QuarterNoteAtNinetyPercent) {

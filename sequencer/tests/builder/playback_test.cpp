@@ -159,6 +159,59 @@ TEST_F(PlaybackTest, StopEndsSoundingNotes) {
     EXPECT_EQ(midi::headless::Sent().size(), 2u);
 }
 
+// Two staves on Synth A and Synth B, one channel and one key: a quarter on A and a
+// half on B. Played out, and stopped while both sound, each device hears its
+// note end.
+TEST_F(PlaybackTest, OneKeyOnTwoDevicesEndsOnBoth) {
+    for (bool stopEarly : {false, true}) {
+        SCOPED_TRACE(stopEarly ? "Stop" : "to the end");
+        TearDown();
+        SetUp();
+        AddOutputs();
+        BuildScore(2, 1);
+        for (StaffTimbre& timbre : StaffRecordOf(doc_, 2)->timbres) timbre.channel = 0;
+        Note(1, 1, 0, kQuarter, 0);
+        Note(2, 1, 0, kHalf, 0);
+        PlaybackRequest request = Request(1, 1);
+        request.ports.entries = {1, 2, 0, 0, 0, 0, 0, 0};
+        ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+        if (stopEarly) {
+            Advance(500);
+            StopPlayback();
+        } else {
+            PlayToEnd();
+        }
+        for (int device : {0, 1}) {
+            std::vector<uint8_t> last;
+            for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+                if (sent.port == device && sent.bytes.size() == 3 && sent.bytes[1] == 64) last = sent.bytes;
+            ASSERT_EQ(last.size(), 3u) << "device " << device;
+            EXPECT_EQ(last[0], 0x80) << "the note hangs on device " << device;
+        }
+    }
+}
+
+// A repeat of the whole piece on its final barline, `|: 1 2 3 :|`, plays the
+// three measures twice: a quarter at the start of each bar, six bars.
+TEST_F(PlaybackTest, RepeatOnTheFinalBarlinePlaysTwice) {
+    AddOutputs();
+    BuildScore(1, 3);
+    for (int m = 1; m <= 3; ++m) Note(1, m, 0, kQuarter, m);
+    SetBarline(1, 5);
+    SetBarline(4, kEnd, 1);
+    ASSERT_EQ(StartPlayback(Request(1, 3)), PlaybackStart::Started);
+    PlayToEnd();
+    std::vector<uint32_t> ons;
+    std::vector<int> keys;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+        if (sent.bytes[0] != 0x90) continue;
+        ons.push_back(sent.ms);
+        keys.push_back(sent.bytes[1]);
+    }
+    EXPECT_EQ(ons, (std::vector<uint32_t>{1, 4097, 8193, 12289, 16385, 20481}));
+    EXPECT_EQ(keys, (std::vector<int>{62, 60, 59, 62, 60, 59}));  // D4, C4, B3 twice
+}
+
 // A saved name finds its device after the list reorders; without a name the
 // entry index decides; a port that finds nothing plays on port A's device.
 TEST_F(PlaybackTest, PortsFindTheirDevices) {

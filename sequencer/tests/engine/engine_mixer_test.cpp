@@ -1,5 +1,6 @@
-// Mute and solo during a run: no note hangs, no note-off goes out for a note that
-// was never sent, and controller messages follow mute but not solo.
+// Mute, solo, Stop and several devices during a run: no note hangs, no note-off
+// goes out for a note that was never sent, and controller messages follow mute
+// but not solo.
 #include <map>
 #include <tuple>
 
@@ -90,6 +91,48 @@ TEST_F(EngineMixerTest, SoloMidNoteEndsTheOtherSlots) {
     EXPECT_EQ(offs, 1);
     // Solo does not apply to controllers: all 19 went out.
     EXPECT_EQ(controllers, 19);
+}
+
+// One key on one channel sounding on two devices (a quarter on Out A, a half on
+// Out B), from two staves and from two voices of one staff: each device gets its
+// own note-off at its own note's end, and Stop in the middle ends both.
+TEST_F(EngineMixerTest, EachDeviceEndsItsOwnNotes) {
+    for (int secondSlot : {2, 1}) {
+        for (bool stopEarly : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "second slot " << secondSlot << (stopEarly ? ", Stop" : ""));
+            TearDown();
+            SetUp();
+            AddNote(HalfA(), 0, 0x90, 60, 80, 0, 1);
+            AddNote(HalfA(), 0, 0x90, 60, 80, 1, secondSlot);
+            AddNote(HalfA(), 100, 0x80, 60, 0, 0, 1);
+            AddNote(HalfA(), 200, 0x80, 60, 0, 1, secondSlot);
+            StartRun();
+            Advance(stopEarly ? 50 : 300);
+            if (stopEarly) StopRun();
+            EXPECT_TRUE(Sounding(midi::headless::Sent()).empty()) << "a note hangs";
+            if (stopEarly) continue;
+            ASSERT_EQ(SentTo(0).size(), 2u);
+            ASSERT_EQ(SentTo(1).size(), 2u);
+            EXPECT_EQ(SentTo(0)[1].ms, 101u);
+            EXPECT_EQ(SentTo(0)[1].bytes, (Bytes{0x80, 60, 0}));
+            EXPECT_EQ(SentTo(1)[1].ms, 201u);
+            EXPECT_EQ(SentTo(1)[1].bytes, (Bytes{0x80, 60, 0}));
+        }
+    }
+}
+
+// Two ports on one device share its count: the note-off goes out with the later
+// of the two notes' ends, as on one port.
+TEST_F(EngineMixerTest, PortsOfOneDeviceShareTheirNotes) {
+    state_->run.portHandle[2] = outA_.get();
+    AddNote(HalfA(), 0, 0x90, 60, 80, 0, 1);
+    AddNote(HalfA(), 0, 0x90, 60, 80, 2, 2);
+    AddNote(HalfA(), 100, 0x80, 60, 0, 0, 1);
+    AddNote(HalfA(), 200, 0x80, 60, 0, 2, 2);
+    StartRun();
+    Advance(300);
+    std::vector<Sent> expected{{1, 0, {0x90, 60, 80}}, {1, 0, {0x90, 60, 80}}, {201, 0, {0x80, 60, 0}}};
+    EXPECT_EQ(midi::headless::Sent(), expected);
 }
 
 // Mute and solo in any order, many times over: the wire never keeps a note

@@ -64,6 +64,58 @@ TEST_F(EnginePlaybackTest, CarriesTheDelayRemainder) {
     EXPECT_EQ(TimesOf(SentTo(0)), (std::vector<uint32_t>{1, 9, 17, 25, 34}));
 }
 
+// Tempo curves over the first bar, then notes in the second: each note sounds
+// within 1 ms of its exact time (the sum over the ticks before it of a tick's
+// length at the tempo of that tick). The curves: 60 to 120 in the builder's steps
+// of 128 ticks; the same in steps of 5 ticks (changes inside one engine call);
+// a jagged one, up and down between 40 and 200 at uneven ticks; and a slow one
+// that changes at every tick.
+TEST_F(EnginePlaybackTest, NotesAfterATempoCurveKeepTheirTimes) {
+    constexpr int kCurveEnd = 4096;
+    constexpr uint32_t kQuarterSixty = 61440;
+    struct Curve {
+        const char* name;
+        std::vector<std::pair<int, uint32_t>> steps;  // (tick, rate)
+    };
+    auto rising = [](int t) { return kQuarterSixty + kQuarterSixty * static_cast<uint32_t>(t) / kCurveEnd; };
+    std::vector<Curve> curves(4);
+    curves[0].name = "60 to 120 every 128 ticks";
+    for (int t = 0; t < kCurveEnd; t += 128) curves[0].steps.push_back({t, rising(t)});
+    curves[0].steps.push_back({kCurveEnd, 2 * kQuarterSixty});
+    curves[1].name = "60 to 120 every 5 ticks";
+    for (int t = 0; t < kCurveEnd; t += 5) curves[1].steps.push_back({t, rising(t)});
+    curves[2].name = "jagged";
+    uint32_t seed = 99;
+    for (int t = 0; t < kCurveEnd; t += 7 + static_cast<int>(seed % 150)) {
+        seed = seed * 1103515245u + 12345u;
+        curves[2].steps.push_back({t, 40960 + (seed >> 8) % 163840});
+    }
+    curves[3].name = "slow, every tick";
+    for (int t = 0; t < kCurveEnd; ++t) curves[3].steps.push_back({t, t % 2 == 0 ? kMinRate : 7001});
+    for (const Curve& curve : curves) {
+        SCOPED_TRACE(curve.name);
+        TearDown();
+        SetUp();
+        Configure(6144, curve.steps.front().second);
+        for (const auto& [tick, rate] : curve.steps) Add(HalfA(), tick, Kind::Tempo, rate);
+        const std::vector<int> notes{kCurveEnd + 512, kCurveEnd + 1024, kCurveEnd + 1999};
+        for (int tick : notes) AddNote(HalfA(), tick, 0x90, 60, 1);
+        StartRun();
+        Advance(60000);
+        const std::vector<Sent> sent = SentTo(0);
+        ASSERT_EQ(sent.size(), notes.size());
+        for (size_t i = 0; i < notes.size(); ++i) {
+            double exact = 1.0;  // the first call
+            size_t step = 0;
+            for (int tick = 0; tick < notes[i]; ++tick) {
+                while (step + 1 < curve.steps.size() && curve.steps[step + 1].first <= tick) ++step;
+                exact += 60000.0 / curve.steps[step].second;
+            }
+            EXPECT_NEAR(sent[i].ms, exact, 1.0) << "the note at tick " << notes[i];
+        }
+    }
+}
+
 // Rates beyond the limits are clamped, and the clamp is stored back.
 TEST_F(EnginePlaybackTest, ClampsTheRate) {
     AddNote(HalfA(), 0, 0x90, 60, 1);

@@ -9,6 +9,7 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "display/view_modes.h"
+#include "platform/win/input.h"
 #include "platform/gfx/printer.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless.h"
@@ -201,6 +202,22 @@ TEST_F(PrintDocumentTest, CancelInThePrintingBoxAbandonsTheJob) {
     EXPECT_TRUE(win::IsWindowEnabled(Frame().window));
     EXPECT_TRUE(win::IsWindowEnabled(view_->ViewWindow));
     EXPECT_EQ(Snapshot(), before);
+}
+
+// Pages are printed under the wait cursor; the cursor in force before comes back.
+TEST_F(PrintDocumentTest, PagesArePrintedUnderTheWaitCursor) {
+    const platform::CursorHandle before = win::SetCursor(win::LoadSystemCursor(win::SystemCursor::Cross));
+    std::vector<int32_t> shapes;
+    SetPrintedPageObserver([&shapes](int32_t, platform::DcHandle) {
+        shapes.push_back(win::CursorResourceId(win::GetCursor()));
+    });
+    QueueOk(FilterChoice(PageFilter::Every));
+    EXPECT_EQ(PrintDocument(view_).outcome, PrintOutcome::Printed);
+    SetPrintedPageObserver(nullptr);
+    ASSERT_FALSE(shapes.empty());
+    for (int32_t shape : shapes) EXPECT_EQ(shape, static_cast<int32_t>(win::SystemCursor::Wait));
+    EXPECT_EQ(win::CursorResourceId(win::GetCursor()), static_cast<int32_t>(win::SystemCursor::Cross));
+    win::SetCursor(before);
 }
 
 // A page error (StartPage refused) cancels the job, sends nothing and shows

@@ -47,11 +47,11 @@ TEST_F(CommandLineTest, RejectsWhatCannotBeOpened) {
     EXPECT_EQ(Parse(rmi), CommandLineResult::Rejected);
     std::string missing = (scratch / "missing.ql").string();
     // A name that does not exist.
-    EXPECT_EQ(Parse(missing), CommandLineResult::Rejected);
+    EXPECT_EQ(Parse(missing), CommandLineResult::NotAFile);
     std::filesystem::create_directories(scratch / "folder.ql");
     std::string folder = (scratch / "folder.ql").string();
     // A folder is not a file.
-    EXPECT_EQ(Parse(folder), CommandLineResult::Rejected);
+    EXPECT_EQ(Parse(folder), CommandLineResult::NotAFile);
     std::string tooLong = "/" + std::string(kMaxPathLength, 'x') + ".ql";
     // Longer than the stored paths allow.
     EXPECT_EQ(Parse(tooLong), CommandLineResult::Rejected);

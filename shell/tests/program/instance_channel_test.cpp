@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/sys/local_socket.h"
+#include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "shell/program/frame.h"
 #include "shell/program/score_windows.h"
@@ -68,12 +69,17 @@ TEST_F(InstanceChannelTest, RefusedFilesMakeTheSecondStartFail) {
     const std::string score = WriteScore("good.ql");
     std::ofstream(scratch / "notes.txt") << "x";
     // A missing file and a wrong extension are refused; the good one still opens.
-    const InstanceClaim claim =
-        SecondStart({(scratch / "missing.ql").string(), (scratch / "notes.txt").string(), score});
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    const std::string missing = (scratch / "missing.ql").string();
+    const InstanceClaim claim = SecondStart({missing, (scratch / "notes.txt").string(), score});
     EXPECT_TRUE(claim.handedOver);
     EXPECT_EQ(claim.exitCode, 1);
     EXPECT_FALSE(claim.message.empty());
     EXPECT_EQ(Captions(), std::vector<std::string>{score});
+    // The running program tells its user which file it could not read, and why.
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(ui::headless::MessageBoxes().back().text,
+              "Can't read file.\n" + missing + "\nNo such file or directory");
 }
 
 TEST_F(InstanceChannelTest, WithoutFilesASecondProgramStarts) {

@@ -35,11 +35,11 @@ StartupCode ProgramFixture::Start(std::vector<std::string> arguments) {
     return code;
 }
 
-void ProgramFixture::Pump() { win::PumpMessages(); }
+void ProgramFixture::Pump() { win::PumpMessages(ProgramMessageFilters()); }
 
 int32_t ProgramFixture::CloseAndRun() {
     win::PostMessage(Frame().window, win::Message::Close);
-    const int32_t code = win::RunMessageLoop();
+    const int32_t code = win::RunMessageLoop(ProgramMessageFilters());
     running_ = false;
     return code;
 }

@@ -9,6 +9,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
 #include "core/ui/status_bar.h"
+#include "notes/ties/ties.h"
 #include "platform/ui/headless.h"
 #include "staves/tests/measures/measure_fixture.h"
 
@@ -158,6 +159,44 @@ TEST_F(MeasureEdit, InsertRemovesTiesOfTheMeasureBefore) {
     ASSERT_EQ(InsertMeasure(view_, 3), 1);
     EXPECT_THAT(AttachmentTypes(before), ElementsAre(TypeCode(ObjectType::Finger)));
     EXPECT_THAT(AttachmentTypes(elsewhere), ElementsAre(TypeCode(ObjectType::Tie), TypeCode(ObjectType::Finger)));
+}
+
+// A tie broken by a new barline, or by deleting either of its measures, leaves no
+// mark behind: the start note loses "tie starts here" and its tie, the end note
+// "tie ends here", as when the tie is taken off by hand.
+class BrokenTie : public MeasureTest {
+  protected:
+    void SetUp() override {
+        MeasureTest::SetUp();
+        BuildScore(1, 3);
+        RegisterAttachmentTypes();
+        for (int beat = 0; beat < 4; ++beat) start_ = Note(1, 1, beat * 1024);
+        end_ = Note(1, 2, 0);
+        ASSERT_TRUE(start_ != nullptr && end_ != nullptr);
+        ASSERT_EQ(AttachObjectToNote(view_, start_, ConstructObject(TypeCode(ObjectType::Tie))), 1);
+        start_->word2 |= kTieStartsHere;
+        end_->word2 |= kTieEndsHere;
+    }
+    bool StartUntied() const { return (start_->word2 & kTieStartsHere) == 0 && FindNoteTie(start_) == nullptr; }
+    bool EndUntied() const { return (end_->word2 & kTieEndsHere) == 0; }
+    EventRecord* start_ = nullptr;
+    EventRecord* end_ = nullptr;
+};
+
+TEST_F(BrokenTie, ANewBarlineBetweenItsNotes) {
+    ASSERT_EQ(InsertMeasure(view_, 2), 1);
+    EXPECT_TRUE(StartUntied());
+    EXPECT_TRUE(EndUntied());
+}
+
+TEST_F(BrokenTie, DeletingTheMeasureItStartsIn) {
+    ASSERT_EQ(DeleteMeasureAtBarline(view_, 1), 1);
+    EXPECT_TRUE(EndUntied());
+}
+
+TEST_F(BrokenTie, DeletingTheMeasureItEndsIn) {
+    ASSERT_EQ(DeleteMeasureAtBarline(view_, 2), 1);
+    EXPECT_TRUE(StartUntied());
 }
 
 // The hidden left bar of measure 1 stays with measure 1 through inserts and deletes.

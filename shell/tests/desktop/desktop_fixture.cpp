@@ -1,0 +1,244 @@
+// The scenarios' shared steps (see desktop_fixture.h).
+#include "shell/tests/desktop/desktop_fixture.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace ql::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Millis kFileSettle{300};
+// The frame is larger than any box it shows; the splash larger than the helper windows.
+constexpr int kFrameMinimumWidth = 600;
+constexpr int kSplashMinimumSize = 100;
+
+}  // namespace
+
+void DesktopScenario::SetUp() {
+    if (!x_.IsOpen()) GTEST_SKIP() << "no X display";
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    home_ = std::make_unique<PrivateHome>(info->name());
+}
+
+void DesktopScenario::TearDown() {
+    if (!HasFailure() || !home_) return;
+    // GTK's warnings about the display are noise here.
+    std::ifstream log(home_->ProgramLog());
+    std::string line, shown;
+    while (std::getline(log, line))
+        if (!line.empty() && line.find("Gtk-CRITICAL") == std::string::npos && line.find("dconf") == std::string::npos)
+            shown += line + "\n";
+    if (!shown.empty()) std::fprintf(stderr, "--- the program's output:\n%s", shown.c_str());
+}
+
+std::optional<ShownWindow> DesktopScenario::StartProgram(const std::vector<std::string>& arguments) {
+    program_ = Launch(arguments);
+    return WaitForFrame();
+}
+
+std::unique_ptr<ProgramProcess> DesktopScenario::Launch(const std::vector<std::string>& arguments) const {
+    return std::make_unique<ProgramProcess>(*home_, display_.Name(), arguments);
+}
+
+std::optional<ShownWindow> DesktopScenario::FindFrame() const {
+    for (const ShownWindow& window : x_.Windows())
+        if (window.title.starts_with(kFrameTitle) && window.width >= kFrameMinimumWidth) return window;
+    return std::nullopt;
+}
+
+std::optional<ShownWindow> DesktopScenario::WaitForFrame() {
+    std::optional<ShownWindow> frame;
+    const bool shown = WaitFor([&] {
+        if ((frame = FindFrame())) return true;
+        // The splash (an untitled window of its own) closes on a key.
+        for (const ShownWindow& window : x_.Windows())
+            if (window.title.empty() && !window.overrideRedirect && window.width >= kSplashMinimumSize &&
+                window.height >= kSplashMinimumSize) {
+                x_.PointAt(window);
+                x_.PressKey("Escape");
+                break;
+            }
+        return false;
+    });
+    EXPECT_TRUE(shown) << "the frame did not appear";
+    if (frame) x_.PointAt(*frame);
+    return frame;
+}
+
+ShownWindow DesktopScenario::Frame() const {
+    return FindFrame().value_or(ShownWindow{});
+}
+
+std::optional<ShownWindow> DesktopScenario::WaitForMessageBox() const {
+    std::optional<ShownWindow> box;
+    WaitFor([&] {
+        for (const ShownWindow& window : x_.Windows())
+            if (window.title == kFrameTitle && window.width < kFrameMinimumWidth) box = window;
+        return box.has_value();
+    });
+    return box;
+}
+
+void DesktopScenario::PressInFrame(std::string_view stroke) {
+    x_.PointAt(Frame());
+    x_.PressKey(stroke);
+}
+
+void DesktopScenario::ChooseMenuItem(char menuMnemonic, char itemMnemonic) {
+    x_.PointAt(Frame());
+    x_.PressKey(std::string("alt+") + menuMnemonic);
+    const bool opened = WaitFor([&] { return !x_.Popups().empty(); });
+    EXPECT_TRUE(opened) << "the menu did not open";
+    x_.PressKey(std::string(1, itemMnemonic));
+}
+
+bool DesktopScenario::AnswerFileChooser(std::string_view title, const fs::path& path) {
+    std::optional<ShownWindow> chooser = x_.WaitForWindow(title);
+    if (!chooser) return false;
+    x_.PointAt(*chooser);
+    x_.PressKey("ctrl+l");
+    x_.PressKey("ctrl+a");
+    x_.TypeText(path.string());
+    x_.PressKey("Return");
+    return x_.WaitUntilGone(title);
+}
+
+void DesktopScenario::NewScore(std::string_view staves) {
+    PressInFrame("ctrl+n");
+    std::optional<ShownWindow> dialog = x_.WaitForWindow("New Manuscript");
+    ASSERT_TRUE(dialog) << "File > New showed no dialog";
+    x_.PointAt(*dialog);
+    // The first field (staves per system) has the focus with its text selected.
+    if (!staves.empty()) x_.TypeText(staves);
+    x_.PressKey("Return");
+    ASSERT_TRUE(x_.WaitForWindow("[untitled_NEW]")) << "no new score";
+}
+
+bool DesktopScenario::SaveScoreAs(const fs::path& path) {
+    ChooseMenuItem('f', 'a');
+    return AnswerFileChooser("Save As", path) && WaitForFile(path);
+}
+
+void DesktopScenario::CloseScore() {
+    ChooseMenuItem('f', 'c');
+    WaitFor([&] { return Frame().title == kFrameTitle; });
+}
+
+void DesktopScenario::InsertPage() {
+    ChooseMenuItem('v', 'i');
+    std::optional<ShownWindow> dialog = x_.WaitForWindow("Insert Pages");
+    ASSERT_TRUE(dialog) << "View > Insert Page showed no dialog";
+    x_.PointAt(*dialog);
+    x_.PressKey("Return");
+    EXPECT_TRUE(x_.WaitUntilGone("Insert Pages"));
+}
+
+void DesktopScenario::MakeScoreFile(const fs::path& path, std::string_view staves) {
+    NewScore(staves);
+    ASSERT_TRUE(SaveScoreAs(path));
+    CloseScore();
+}
+
+std::optional<int> DesktopScenario::Quit() {
+    ChooseMenuItem('f', 'x');
+    return program_->WaitForExit();
+}
+
+bool DesktopScenario::WaitForFile(const fs::path& path, Millis timeout) {
+    std::error_code error;
+    if (!WaitFor([&] { return fs::exists(path, error); }, timeout)) return false;
+    uintmax_t size = 0;
+    return WaitFor(
+        [&] {
+            const uintmax_t now = fs::file_size(path, error);
+            const bool same = !error && now == size && now > 0;
+            size = now;
+            if (!same) std::this_thread::sleep_for(kFileSettle);
+            return same;
+        },
+        timeout);
+}
+
+std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, int left, int right) {
+    constexpr double kStaffLineShare = 0.4;
+    constexpr size_t kMinimumStaffLines = 3;  // a staff partly hidden by other ink still counts
+    constexpr double kGapFactor = 1.5;
+    const std::vector<int> lines = picture.LongDarkLines(left, 0, right, picture.height, kStaffLineShare);
+    if (lines.size() < 2) return {};
+    int spacing = lines[1] - lines[0];
+    for (size_t i = 1; i < lines.size(); ++i) spacing = std::min(spacing, lines[i] - lines[i - 1]);
+    // Staves: runs of lines one spacing apart.
+    std::vector<std::vector<int>> staves;
+    std::vector<int> staff{lines[0]};
+    for (size_t i = 1; i <= lines.size(); ++i) {
+        if (i < lines.size() && lines[i] - lines[i - 1] <= spacing * kGapFactor) {
+            staff.push_back(lines[i]);
+            continue;
+        }
+        if (staff.size() >= kMinimumStaffLines) staves.push_back(staff);
+        if (i < lines.size()) staff = {lines[i]};
+    }
+    if (staves.size() < 2) return staves;
+    auto gapAfter = [&](size_t s) { return staves[s + 1].front() - staves[s].back(); };
+    int staffGap = gapAfter(0);
+    for (size_t s = 1; s + 1 < staves.size(); ++s) staffGap = std::min(staffGap, gapAfter(s));
+    size_t inSystem = 1;
+    while (inSystem < staves.size() && gapAfter(inSystem - 1) <= staffGap * kGapFactor) ++inSystem;
+    staves.resize(inSystem);
+    return staves;
+}
+
+void WritePicture(const ScreenPicture& picture, const fs::path& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << picture.width << ' ' << picture.height << "\n255\n";
+    for (uint32_t p : picture.pixels) {
+        const char rgb[3] = {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p)};
+        out.write(rgb, 3);
+    }
+}
+
+int PdfPageCount(const fs::path& pdf) {
+    const std::string command = "pdfinfo '" + pdf.string() + "' 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return 0;
+    char line[512];
+    int pages = 0;
+    while (fgets(line, sizeof line, pipe) != nullptr)
+        if (std::sscanf(line, "Pages: %d", &pages) == 1) break;
+    pclose(pipe);
+    return pages;
+}
+
+}  // namespace ql::desktop
+
+namespace ql::desktop {
+
+int BlankPdfPages(const fs::path& pdf) {
+    // Each page in grey at a low resolution, as plain PGM files beside the PDF.
+    const fs::path prefix = pdf.parent_path() / "page";
+    const std::string command = "pdftoppm -gray -r 20 '" + pdf.string() + "' '" + prefix.string() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) return -1;
+    constexpr int kWhite = 250;
+    int blank = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(pdf.parent_path())) {
+        if (entry.path().extension() != ".pgm") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string magic;
+        int width = 0, height = 0, maximum = 0;
+        in >> magic >> width >> height >> maximum;
+        in.get();
+        std::string pixels(static_cast<size_t>(width) * height, '\0');
+        in.read(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+        bool ink = false;
+        for (char p : pixels) ink = ink || static_cast<unsigned char>(p) < kWhite;
+        if (!ink) ++blank;
+    }
+    return blank;
+}
+
+}  // namespace ql::desktop

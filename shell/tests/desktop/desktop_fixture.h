@@ -1,0 +1,83 @@
+// The fixture of every end-to-end scenario: an X session, a private home, and the
+// steps a user takes in most scenarios (start the program past its splash, choose a
+// menu item by its mnemonics, answer a file chooser by typing the path, quit).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/tests/desktop/desktop_session.h"
+
+namespace ql::desktop {
+
+// The frame's title: the product's name.
+inline constexpr char kFrameTitle[] = "Quaverlinescribe";
+
+class DesktopScenario : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // After a failure, shows what the program wrote (its sanitizer reports among it).
+    void TearDown() override;
+
+    // Starts the program with the arguments and waits for its frame (the splash is
+    // closed with a key); the frame, or empty (a failure is recorded).
+    std::optional<ShownWindow> StartProgram(const std::vector<std::string>& arguments = {});
+    // Waits for the frame, closing the splash with a key when it shows.
+    std::optional<ShownWindow> WaitForFrame();
+    // The frame as it is now (its title names the active score).
+    ShownWindow Frame() const;
+    std::optional<ShownWindow> FindFrame() const;
+    // A message box of the program (titled as the frame, but small).
+    std::optional<ShownWindow> WaitForMessageBox() const;
+    // A key stroke with the pointer over the frame.
+    void PressInFrame(std::string_view stroke);
+    // Opens a menu of the frame's menu bar with Alt and its mnemonic, then chooses the
+    // item with its own mnemonic.
+    void ChooseMenuItem(char menuMnemonic, char itemMnemonic);
+    // Waits for a file chooser titled `title`, types the path into its location field
+    // and confirms it; false when no chooser came.
+    bool AnswerFileChooser(std::string_view title, const std::filesystem::path& path);
+    // File > New with the staff count typed into its dialog (empty: the dialog's
+    // own); waits for the new score's window.
+    void NewScore(std::string_view staves = {});
+    // File > Save As through the file chooser; true once the file is written.
+    bool SaveScoreAs(const std::filesystem::path& path);
+    // File > Close of the active score.
+    void CloseScore();
+    // View > Insert Page, confirmed: a change to the active score.
+    void InsertPage();
+    // A new score with `staves` saved at `path` and closed again.
+    void MakeScoreFile(const std::filesystem::path& path, std::string_view staves = {});
+    // File > Exit, and the exit code.
+    std::optional<int> Quit();
+    // Waits until the file exists and its size has stopped changing.
+    static bool WaitForFile(const std::filesystem::path& path, Millis timeout = kWindowTimeout);
+
+    // A program of the scenario started in its home on its display.
+    std::unique_ptr<ProgramProcess> Launch(const std::vector<std::string>& arguments) const;
+
+    VirtualDisplay display_;
+    XSession x_{display_.Name()};
+    std::unique_ptr<PrivateHome> home_;
+    std::unique_ptr<ProgramProcess> program_;
+};
+
+// The staves of the first system in the pictured columns, each as the rows of its
+// lines: staff lines are long dark rows, a staff is a run of them one line spacing
+// apart, and a system ends at the first gap between staves wider than the narrowest.
+std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, int left, int right);
+
+// Writes a picture as a PPM file (for looking at a failure).
+void WritePicture(const ScreenPicture& picture, const std::filesystem::path& path);
+
+// The number of pages pdfinfo reports for a PDF (0 when it cannot be read).
+int PdfPageCount(const std::filesystem::path& pdf);
+// The pages of a PDF with no ink at all, as pdftoppm renders them (-1 when it cannot).
+int BlankPdfPages(const std::filesystem::path& pdf);
+
+}  // namespace ql::desktop

@@ -1,0 +1,39 @@
+// Printing on the desktop: File > Print (Ctrl+P) shows the print dialog, the virtual
+// printer that prints to a file is chosen, and the program draws every page of the
+// score into that PDF.
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path> FindPdf(const fs::path& folder) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder, error))
+        if (entry.path().extension() == ".pdf") return entry.path();
+    return std::nullopt;
+}
+
+TEST_F(DesktopScenario, PrintToAPdfFile) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    InsertPage();  // two pages
+    const fs::path score = home_->Documents() / "printed.ql";
+    ASSERT_TRUE(SaveScoreAs(score));
+    PressInFrame("ctrl+p");
+    const std::optional<ShownWindow> dialog = x_.WaitForWindow("printed.ql");
+    ASSERT_TRUE(dialog) << "Ctrl+P showed no print dialog";
+    x_.PointAt(*dialog);
+    x_.PressKey("Down");
+    x_.PressKey("Return");
+    std::optional<fs::path> pdf;
+    ASSERT_TRUE(WaitFor([&] { return (pdf = FindPdf(home_->Root())).has_value(); })) << "no PDF was printed";
+    ASSERT_TRUE(WaitForFile(*pdf));
+    EXPECT_EQ(PdfPageCount(*pdf), 2);
+    EXPECT_EQ(BlankPdfPages(*pdf), 0);
+    EXPECT_EQ(Quit(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
