@@ -13,7 +13,12 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/view_metrics.h"
+#include "core/constants.h"
+#include "core/units/view_moves.h"
 #include "display/linked_views.h"
+#include "display/view_modes.h"
 #include "display/view_location.h"
 #include "layout/page_format.h"
 #include "platform/win/input.h"
@@ -21,6 +26,8 @@
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
+#include "shell/program/rulers.h"
+#include "platform/win/paint.h"
 #include "shell/score_settings.h"
 
 namespace ql {
@@ -28,7 +35,7 @@ namespace {
 
 bool PlaybackRuns() { return PlaybackFlags().PlaybackActive.load(std::memory_order_acquire) != 0; }
 
-void ShowPageStatus(ScoreView* view, ScorePage* page) {
+void ShowPageStatusOf(ScoreView* view, ScorePage* page) {
     char text[128];
     std::snprintf(text, sizeof text, "%s: %d %s %d", ProgramString(kStrPage).c_str(), page->pageNumber,
                   ProgramString(kStrOf).c_str(), static_cast<int>(view->document->header.pageCount));
@@ -39,13 +46,21 @@ void ShowPageStatus(ScoreView* view, ScorePage* page) {
     SetStatusText(1, text);
 }
 
-// Makes an existing page current with its first system and measure.
+// Makes an existing page current with its first system and measure; another page
+// than the one shown is drawn anew from its top.
 void ShowExistingPage(ScoreView* view, ScorePage* page) {
+    const bool another = view->currentPage != page;
     view->currentPage = page;
     view->currentSystem = page->firstSystem.get();
     if (view->currentSystem != nullptr)
         SetCurrentSystemAndMeasure(view, view->currentSystem, view->currentStaff, page->firstMeasure, true);
-    ShowPageStatus(view, page);
+    ShowPageStatusOf(view, page);
+    if (!another || !view->ViewWindow) return;
+    ScrollY(view) = kLogicalOrigin;
+    RefreshViewMetrics(view);
+    SetViewScrollBars(view);
+    ShowViewOrigin(view);
+    win::InvalidateRect(view->ViewWindow, nullptr, true);
 }
 
 void ShowMasterPage(ScoreView* view, bool left) {
@@ -90,6 +105,20 @@ void ShowPageInView(ScoreView* view, int pageIndex) {
     }
     // Only the page right after the last one can be asked for.
     if (pageIndex == pageCount) AppendAndShowPage(view, pageIndex);
+}
+
+void ShowPageStatus(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr || view->pageView == 0) return;
+    ScorePage* page = view->currentPage;
+    if (page == nullptr || GetPageIndex(view->document, page) < 0) return;
+    ShowPageStatusOf(view, page);
+}
+
+void ShowViewOrigin(ScoreView* view) {
+    if (!IsValidView(view) || !view->ViewWindow) return;
+    win::SetScrollPosition(view->ViewWindow, win::ScrollBar::Horizontal, ScrollX(view), true);
+    win::SetScrollPosition(view->ViewWindow, win::ScrollBar::Vertical, ScrollY(view), true);
+    RefreshRulers(view, kBothRulers);
 }
 
 void FocusActiveView() {

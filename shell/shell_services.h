@@ -19,11 +19,21 @@ ScoreView* HandleViewActivation(ScoreView* view);
 // scrolls to it.
 void ShowPageInView(ScoreView* view, int pageIndex);
 
+// The status bar's page readout ("Page: 2 of 3", the page's first and last
+// measures) for the view's page; nothing in scroll view.
+void ShowPageStatus(ScoreView* view);
+
+// After the view's origin was moved: its scroll bars stand at the origin and its
+// rulers are drawn for it.
+void ShowViewOrigin(ScoreView* view);
+
 // Gives the keyboard focus back to the active score window after a modal dialog.
 void FocusActiveView();
 
-// The command processor of a score view.
-void ViewOnCommand(ScoreView* view, int command);
+// The command processor of a score view (low word of `commandWord`: the command):
+// 1 when the command was handled, 0 for an id it does not know (and for a few that
+// act and then let the frame's default processing run as well).
+int ViewOnCommand(ScoreView* view, int commandWord);
 
 // Reads the engraving metrics from the preferences into the document's internal
 // distances (or into `distances`); a document's header, which its file stores, takes

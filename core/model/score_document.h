@@ -216,6 +216,10 @@ struct ScoreDocument {
     StaffMix staffMix[kMixerStaves] = {};
     int fileLock = -1;                      // descriptor holding the score's lock; -1 none
     uint8_t laterMajorVersion = 0;
+    // The warning about a file of the later version: posted after a paint (due),
+    // then shown once.
+    uint8_t versionWarningDue = 0;
+    uint8_t versionWarningShown = 0;
     // What Go to and Find last showed (display/navigation.h); the page is only
     // compared with the page list, never followed unchecked.
     int32_t foundMeasure = 0;

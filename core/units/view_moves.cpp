@@ -37,7 +37,6 @@ bool MeasureOnPage(const ScorePage* page, int measure) {
 constexpr int kPercentWhole = 100;
 constexpr int kVisibleFraction = 4;          // a quarter of the visible extent leads
 constexpr int32_t kOriginGrid = 64;          // unscaled origins snap to this grid
-constexpr int32_t kLargestHalfSeparation = 512;
 constexpr int kFirstShiftedMeasure = 2;      // below it the range moves up, not back
 
 // The three program-wide drawing switches (DrawingSuppressed, PlaybackActive and
@@ -118,16 +117,6 @@ void ApplyMovedOrigin(ScoreView* view, int32_t dx, int32_t dy) {
     EndViewDraw(view);
 }
 
-void SetLocationScrollBars(ScoreView* view, int32_t x, int32_t staffTop,
-                           const StaffRecord* staff) {
-    if (!view->ViewWindow) return;
-    int32_t halfSeparation = std::min<int32_t>(
-        view->document->header.newScoreBlock.staffSeparation / 2, kLargestHalfSeparation);
-    int32_t y = staffTop - StaffSizeScaled(staff, kFullStaffHeight) - halfSeparation;
-    win::SetScrollPosition(view->ViewWindow, win::ScrollBar::Horizontal, x, true);
-    win::SetScrollPosition(view->ViewWindow, win::ScrollBar::Vertical, y, true);
-}
-
 void ScrollPageToLocation(ScoreView* view, ScoreSystem* system, int staff, int measure) {
     if (system == nullptr || view->document == nullptr) return;
     if (staff < 1 || staff > view->document->header.staffCount || !system->staffOffsets) return;
@@ -152,7 +141,7 @@ void ScrollPageToLocation(ScoreView* view, ScoreSystem* system, int staff, int m
         ScrollY(view) = newY;
         ApplyMovedOrigin(view, newX - oldX, newY - oldY);
         RepaintScoreView(view, true);
-        SetLocationScrollBars(view, x, top, staffRecord);
+        ShowViewOrigin(view);
     }
     PopViewLocation(view);
 }

@@ -127,6 +127,7 @@ ReadOutcome ReadIntoNewDocument() {
     if (load.damaged) {
         // Save must not put the partial score over the file: it goes to Save As.
         load.document->laterMajorVersion = 1;
+        load.document->versionWarningShown = 1;  // the damage was reported instead
         SetDocumentModified(load.document);
     }
     // The score's tempo and on/off setting become the program's, only once the

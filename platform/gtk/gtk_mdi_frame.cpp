@@ -146,7 +146,12 @@ gboolean ChangeValue(GtkRange* range, GtkScrollType type, gdouble value, gpointe
     bool vertical = gtk_orientable_get_orientation(GTK_ORIENTABLE(range)) == GTK_ORIENTATION_VERTICAL;
     win::Message message = vertical ? win::Message::VerticalScroll : win::Message::HorizontalScroll;
     win::ScrollCode code = CodeOf(type);
-    win::PostMessage(window, message, win::MakeScrollWord(code, static_cast<int32_t>(value)), 0);
+    const auto position = static_cast<int32_t>(value);
+    win::PostMessage(window, message, win::MakeScrollWord(code, position), 0);
+    // GTK tells of a thumb drag only while it runs: each position is also the
+    // final one, so that the view follows the thumb.
+    if (code == win::ScrollCode::ThumbTrack)
+        win::PostMessage(window, message, win::MakeScrollWord(win::ScrollCode::ThumbPosition, position), 0);
     return TRUE;
 }
 

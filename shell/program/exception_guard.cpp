@@ -35,7 +35,10 @@ void HandleProgramException(GuardKind kind) {
     if (frame.terminating) return;
     frame.terminating = true;
     SaveWhatCanBeSaved();
-    ModalMessageBox(ProgramString(kind == GuardKind::Frame ? kStrFrameException : kStrViewException),
+    const int32_t text = kind == GuardKind::Frame  ? kStrFrameException
+                         : kind == GuardKind::View ? kStrViewException
+                                                   : kStrViewCommandException;
+    ModalMessageBox(ProgramString(text),
                     ProgramString(kStrProductName), ui::kBoxIconStop);
     frame.exitCode = kExceptionExitCode;
     // The frame's last stage closes every window without asking, saves the

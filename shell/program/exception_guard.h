@@ -13,7 +13,9 @@
 
 namespace ql {
 
-enum class GuardKind : uint8_t { Frame, View };
+// Frame: the frame's commands; View: a score window's messages; ViewCommand: a
+// score view's commands.
+enum class GuardKind : uint8_t { Frame, View, ViewCommand };
 
 // The procedure run inside the guard of its kind.
 win::WindowProc Guarded(win::WindowProc procedure, GuardKind kind);

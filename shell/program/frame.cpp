@@ -23,12 +23,11 @@
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/view_procedures.h"
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
 #include "shell/program/transport_commands.h"
-#include "shell/options/measure_numbers_dialog.h"
 #include "shell/options/option_dialogs.h"
-#include "shell/printing/print_document.h"
 #include "shell/recent_files.h"
 #include "shell/settings_store.h"
 
@@ -143,7 +142,7 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
         default: break;
     }
     if (OnPickListCommand(command)) return true;
-    if (PageCommand(command)) return true;
+    if (State().documents.ActiveView == nullptr && PageCommand(command)) return true;
     // The language table's commands: only the built-in language is listed, so
     // choosing it again changes nothing.
     if (command >= cmd::kFirstLanguage && command <= cmd::kLastLanguage) return true;
@@ -201,17 +200,13 @@ bool CloseScoreWindows(bool force) {
 intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
     const auto command = static_cast<int32_t>(win::CommandId(word));
     if (FrameCommand(window, command, data)) return 0;
+    // The MIDI menu's transport items act on the run itself (pause holds and
+    // continues it).
     if (TransportCommand(State().documents.ActiveView, command)) return 0;
-    if (ScoreView* view = State().documents.ActiveView; view != nullptr && ScoreWindowCommand(view, command))
-        return 0;
-    if (ScoreView* view = State().documents.ActiveView; view != nullptr && command == cmd::kFilePrint) {
-        PrintDocument(view);
-        return 0;
-    }
-    if (ScoreView* view = State().documents.ActiveView; view != nullptr && command == cmd::kMeasureNumbers) {
-        RunMeasureNumbersDialog(view);
-        return 0;
-    }
+    // Every other command goes to the active view, whose answer decides whether the
+    // default processing runs as well.
+    if (ScoreView* view = State().documents.ActiveView; view != nullptr && win::IsWindow(view->ViewWindow))
+        if (ViewMessageProc(view, view->ViewWindow, Message::Command, word, data) == 0) return 0;
     return ui::DefFrameProc(window, Frame().mdiClient, Message::Command, word, data);
 }
 

@@ -1,20 +1,22 @@
-// The score windows' procedure: paint, activation and close.
+// The score windows' procedure: binding a window to its view, activation with the
+// child menu, and every other message through the guarded view procedure.
 #include "shell/program/score_child.h"
 
 #include "core/model/document_context.h"
 #include "core/model/view.h"
 #include "core/state.h"
-#include "display/linked_views.h"
 #include "display/painter.h"
 #include "display/view_scroll.h"
+#include "editing/block_clipboard.h"
+#include "editing/tool_dispatch.h"
 #include "files/commands/file_commands.h"
+#include "platform/win/input.h"
 #include "platform/win/mdi.h"
-#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
-#include "shell/program/sequencer_window.h"
+#include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 #include "shell/shell_services.h"
 
@@ -27,52 +29,26 @@ using win::Message;
 intptr_t OnCreate(WindowHandle window, intptr_t data) {
     const auto* info = reinterpret_cast<const win::CreateInfo*>(data);
     auto* view = info != nullptr ? reinterpret_cast<ScoreView*>(info->createData) : nullptr;
-    if (view == nullptr) return -1;
+    if (view == nullptr) return 0;
     win::SetWindowLong(window, kViewWindowLong, reinterpret_cast<intptr_t>(view));
     view->ViewWindow = window;
     if (Options().RulerOn != 0) CreateRulers(view);
     return 0;
 }
 
-// The rulers, scroll bars, auto-scroll timer and tracking lines of the window's view.
-bool OnRulersAndScrolling(WindowHandle window, Message message, uint32_t word) {
-    ScoreView* view = GetScoreViewOfWindow(window);
-    if (view == nullptr || view->ViewWindow != window) return false;
-    switch (message) {
-        case Message::Size:
-            if (Options().RulerOn != 0) CreateRulers(view);
-            return false;
-        case Message::VerticalScroll:
-            HandleVerticalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)), static_cast<int16_t>(word >> 16));
-            return true;
-        case Message::HorizontalScroll:
-            HandleHorizontalScroll(view, static_cast<uint16_t>(win::ScrollCodeOf(word)), static_cast<int16_t>(word >> 16));
-            return true;
-        case Message::Timer:
-            if (word != kAutoScrollTimer) return false;
-            AutoScrollStep(view, window);
-            return true;
-        case Message::MouseMove:
-            TrackRulerLines(view);
-            return false;
-        case Message::Destroy:
-            DestroyRuler(view);
-            return false;
-        default:
-            return false;
+intptr_t OnMdiActivate(WindowHandle window, uint32_t word, intptr_t data) {
+    if (win::WindowFromData(data) == window) {
+        ScoreView* view = ActivateViewByWindow(window);
+        if (view == nullptr) {
+            ActivateViewByWindow(win::WindowFromData(static_cast<intptr_t>(word)));
+            return 0;
+        }
+        SetChildMenu(view);
+        if (ViewInputState().dragFlags != 0) StartAutoScrollTimer(window);
+    } else if (win::GetCapture() == window) {
+        win::ReleaseCapture();
     }
-}
-
-// The invalid part of the window is painted inside its paint cycle; a window whose
-// view is gone is only validated.
-void OnPaint(WindowHandle window) {
-    if (ScoreView* view = GetScoreViewOfWindow(window); view != nullptr && view->ViewWindow == window) {
-        PaintScoreWindow(view);
-        return;
-    }
-    win::PaintInfo info;
-    win::BeginPaint(window, info);
-    win::EndPaint(window, info);
+    return 0;
 }
 
 }  // namespace
@@ -89,32 +65,52 @@ int CountScoreWindows() {
     return count;
 }
 
+ScoreView* GetViewFromWindow(WindowHandle window) {
+    return GetScoreViewOfWindow(window);
+}
+
+ScoreView* ActivateViewByWindow(WindowHandle window) {
+    UpdateToolbarButtons(nullptr);
+    if (!window || TransportBusy() || IsPlaybackRunning() || State().dialogs.ModalFlag != 0)
+        return nullptr;
+    ScoreView* view = GetViewFromWindow(window);
+    if (view == nullptr) return nullptr;
+    const bool another = State().documents.ActiveView != view;
+    HandleViewActivation(view);
+    if (another) ShowPageStatus(view);  // the status bar speaks of the view now active
+    return view;
+}
+
+void PaintScoreView(ScoreView* view, WindowHandle window) {
+    if (view->ViewWindow != window) return;
+    PaintScoreWindow(view);
+}
+
+void ResetViewProcedures() {
+    ViewInputState() = ViewInput{};
+    Transport() = TransportFlags{};
+    SetViewCommandHook(nullptr);
+    SetCurrentToolGroup(ToolGroup::Pointer);
+    ClearBlockClipboard();
+}
+
 intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
-    // provisional: the score editor's view procedure (keys, mouse, scrolling, view
-    // commands) replaces this one; until then the window paints, activates and closes.
-    // Activation makes the window's document the current one for good; every other
-    // message works on the window's own document for its call only.
-    if (message == Message::MdiActivate) {
-        if (win::WindowFromData(data) == window) HandleViewActivation(GetScoreViewOfWindow(window));
-        return 0;
-    }
-    const ScopedDocumentContext context(GetScoreViewOfWindow(window));
-    if (OnRulersAndScrolling(window, message, word)) return 0;
     switch (message) {
-        case Message::Create: return OnCreate(window, data);
-        case Message::Paint:
-            OnPaint(window);
-            return 0;
-        case Message::Close:
-            CloseScoreWindow(window);
-            return 0;
-        case Message::Destroy:
-            StopSequencerNow();  // a run never outlives the score it plays
-            DestroyViewForWindow(window);
-            return 0;
-        default: break;
+        case Message::Create:
+            return OnCreate(window, data);
+        case Message::MdiActivate:
+            return OnMdiActivate(window, word, data);
+        default:
+            break;
     }
-    return win::DefMdiChildProc(window, message, word, data);
+    ScoreView* view = GetViewFromWindow(window);
+    if (view == nullptr) {
+        if (message == Message::Destroy) DestroyViewForWindow(window);
+        return win::DefMdiChildProc(window, message, word, data);
+    }
+    // Every message works on the window's own score for its call only.
+    const ScopedDocumentContext context(view);
+    return ViewMessageProc(view, window, message, word, data);
 }
 
 }  // namespace ql

@@ -226,14 +226,4 @@ void ForceCloseScoreWindow(WindowHandle window) {
     if (ScoreView* next = GetScoreViewOfWindow(win::GetActiveMdiChild(client))) HandleViewActivation(next);
 }
 
-bool ScoreWindowCommand(ScoreView* view, int32_t command) {
-    switch (command) {
-        case cmd::kOpenView: OpenViewOfDocument(view); return true;
-        case cmd::kCloseView: CloseScoreWindow(view->ViewWindow); return true;
-        case cmd::kFileSave: SaveDocument(view->document, view); return true;
-        case cmd::kFileSaveAs: SaveDocumentAs(view->document, view); return true;
-        default: return false;
-    }
-}
-
 }  // namespace ql

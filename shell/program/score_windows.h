@@ -70,8 +70,4 @@ std::vector<platform::WindowHandle> WindowsOfDocument(const ScoreDocument* docum
 void SetChildMenu(ScoreView* view);
 inline void RestoreFrameMenu() { SetChildMenu(nullptr); }
 
-// The score-window commands the frame handles for the active view until the view
-// procedures have their own; true when taken.
-bool ScoreWindowCommand(ScoreView* view, int32_t command);
-
 }  // namespace ql

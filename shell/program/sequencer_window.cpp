@@ -13,6 +13,7 @@
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
+#include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 
 namespace ql {
@@ -105,13 +106,17 @@ void UpdateStepEntry() {
 void StartFromWindow() {
     ScoreView* view = PlayingView();
     if (view == nullptr) return;
-    if (StartPlayback(RequestFor(view)) != PlaybackStart::Started) WindowState().requestingView = nullptr;
+    if (StartPlayback(RequestFor(view)) != PlaybackStart::Started) {
+        WindowState().requestingView = nullptr;
+        OnTransportRunEnded();
+    }
     UpdateStepEntry();
 }
 
 void StopFromWindow() {
     WindowState().requestingView = nullptr;
     StopPlayback();
+    OnTransportRunEnded();
     UpdateStepEntry();
 }
 
@@ -141,6 +146,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             break;
         default:
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
+                if (!IsPlaybackRunning()) OnTransportRunEnded();
                 UpdateStepEntry();
                 return 0;
             }
@@ -167,6 +173,10 @@ platform::WindowHandle CreateSequencerWindow() {
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 void StopSequencerNow() { StopFromWindow(); }
+
+// provisional: recording into the score is not built yet; the run plays as Play
+// starts it.
+void StartRecordingCommand(ScoreView* view) { PlayCommand(view); }
 
 void DestroySequencerWindow() {
     StopFromWindow();

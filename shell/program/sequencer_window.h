@@ -38,5 +38,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
 void PlayCommand(ScoreView* view);
 void StopSequencerCommand();
 void PauseSequencerCommand();
+// Record: starts a run that records into the view's score.
+void StartRecordingCommand(ScoreView* view);
 
 }  // namespace ql

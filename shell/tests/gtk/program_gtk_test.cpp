@@ -18,8 +18,7 @@
 #include "shell/program/logo_window.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
-#include "shell/tests/gtk/display_settle.h"
-#include "shell/tests/program/program_fixture.h"
+#include "shell/tests/gtk/program_display.h"
 
 namespace ql::testing {
 namespace {
@@ -40,18 +39,7 @@ bool WriteFramePicture(platform::WindowHandle frame, const std::string& path) {
     return written;
 }
 
-class ProgramOnDisplayTest : public ProgramFixture {
-  protected:
-    // The score is written by a headless run first (the writer needs the core up).
-    std::string ScoreWrittenBeforehand() {
-        EXPECT_EQ(Start(), StartupCode::Ok);
-        const std::string path = WriteScore("shown.ql");
-        EXPECT_EQ(CloseAndRun(), 0);
-        ResetFrame();
-        FreshWindowLayer::ResetAll();
-        return path;
-    }
-};
+using ProgramOnDisplayTest = ProgramOnDisplayFixture;
 
 TEST_F(ProgramOnDisplayTest, OpensAScoreAndASecondViewThenExits) {
     const std::string path = ScoreWrittenBeforehand();

@@ -1,5 +1,6 @@
 // The program tests' fixture.
 #include "shell/tests/program/program_fixture.h"
+#include "shell/program/view_procedures.h"
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -20,6 +21,7 @@ void ProgramFixture::TearDown() {
         win::PumpMessages();
     }
     ShutdownCleanup();
+    ResetViewProcedures();
     ResetFrame();
     SettingsFixture::TearDown();
 }

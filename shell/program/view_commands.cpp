@@ -1,0 +1,350 @@
+// ViewOnCommand: the commands of the active score view (menus, toolbar and
+// accelerators): saving, the tools' commands, the block clipboard, undo, more
+// views, printing, the transport, voices, tool groups, page turning, finding,
+// view modes and display switches. Any exception in a command ends in the
+// program's emergency save and exit.
+#include <algorithm>
+
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "core/undo/undo.h"
+#include "display/linked_views.h"
+#include "display/view_modes.h"
+#include "display/view_scroll.h"
+#include "display/zoom.h"
+#include "editing/block_clipboard.h"
+#include "editing/selection.h"
+#include "editing/tool_dispatch.h"
+#include "editing/tools.h"
+#include "files/commands/file_commands.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
+#include "shell/options/measure_numbers_dialog.h"
+#include "shell/printing/print_document.h"
+#include "shell/program/exception_guard.h"
+#include "shell/program/page_commands.h"
+#include "shell/program/program_ids.h"
+#include "shell/program/score_windows.h"
+#include "shell/program/sequencer_window.h"
+#include "shell/program/view_procedures.h"
+#include "shell/program/view_procedures_internal.h"
+#include "shell/program/view_transport.h"
+#include "shell/program_options.h"
+#include "shell/shell_services.h"
+
+namespace ql {
+namespace {
+
+constexpr uint32_t kNoteToolType = 29;
+constexpr uint32_t kTextToolType = 18;
+constexpr int kMarqueeType = 0;
+constexpr int kPictureType = 53;
+
+// The Note tool's commands below 42054.
+constexpr int kNoteToolCommands[] = {40158, 40159, 40160, 40161, 40162, 40163, 40348,
+                                     40349, 40352, 40353, 40354, 40355, 40356, 40357,
+                                     40370, 40371, 40415, 40426, 40452};
+
+bool IsNoteToolCommand(int id) {
+    return std::find(std::begin(kNoteToolCommands), std::end(kNoteToolCommands), id) !=
+           std::end(kNoteToolCommands);
+}
+
+void Redraw(ScoreView* view) {
+    win::InvalidateRect(view->ViewWindow, nullptr, true);
+}
+
+// Copy, Cut, Copy to End and Copy Notes.
+int BlockCommand(ScoreView* view, int id) {
+    const int edited = EditedElementType();
+    if (edited == kMarqueeType) {
+        if (id == 40216)
+            CopyNotes(view, true);
+        else if (!SetBlockSource(view))
+            ClearBlockClipboard();
+    } else if (edited != kPictureType) {
+        Transport().playStartMeasure = view->currentMeasure;
+        return 0;
+    }
+    if (id == 57635)
+        DispatchToCurrentTool(view, view->ViewWindow, win::Message::Command,
+                              win::MakeCommandWord(id, 0), 0, false);
+    return 1;
+}
+
+void StartPlaybackCommand(ScoreView* view) {
+    TransportFlags& t = Transport();
+    ClearStatusBar();
+    if (t.stopPending != 0) t.rangeKind = 2;
+    t.started = 1;
+    t.playingView = view;
+    if (t.punchInArmed != 0)
+        StartRecordingCommand(view);
+    else
+        PlayCommand(view);
+}
+
+void TogglePunchIn(ScoreView* view) {
+    TransportFlags& t = Transport();
+    t.punchInArmed = t.punchInArmed != 0 ? 0 : 1;
+    if (t.punchInArmed == 0) {
+        SetStatusText(0, "Recording session cancelled.");
+        return;
+    }
+    if (Options().RecordContinue == 0)
+        SetStatusTextNumber(0, "Press SPACEBAR or click PLAY button to PUNCH IN at measure %d",
+                            view->currentMeasure);
+    else
+        SetStatusText(0, " Position cursor and press SPACEBAR, or click the Play button.");
+}
+
+void StopCommand() {
+    TransportFlags& t = Transport();
+    t.stopPending = 0;
+    StopSequencerCommand();
+    t.started = 0;
+    t.punchInArmed = 0;
+    ClearStatusBar();
+}
+
+void PauseCommand(ScoreView* view) {
+    TransportFlags& t = Transport();
+    if (t.started == 0) {
+        t.stopPending = 0;
+        t.rangeKind = 4;
+        t.rangeFirst = view->currentMeasure;
+        t.rangeLast = view->document->header.measureCount;
+        PauseSequencerCommand();
+        return;
+    }
+    t.stopPending = 1;
+    StopSequencerCommand();
+}
+
+// Previous, next, first and last page, and the two master pages.
+void TurnPage(ScoreView* view, int id) {
+    if (view->pageView == 0) {
+        const bool back = id == 42030 || id == 42043 || id == 100 || id == 42032;
+        ScrollByMeasures(view, back ? -2 : 2);
+        return;
+    }
+    const int count = view->document->header.pageCount;
+    const int current = std::max(0, GetPageIndex(view->document, view->currentPage));
+    int index = current;
+    switch (id) {
+        case 42030:
+        case 100:
+            index = current - 1;
+            break;
+        case 42031:
+        case 200:
+            index = current + 1;
+            break;
+        case 42043:
+            index = 0;
+            break;
+        case 42044:
+            index = count - 1;
+            break;
+        case 42032:
+            index = -1;
+            break;
+        case 42033:
+            index = -2;
+            break;
+        default:
+            break;
+    }
+    if (index >= count || (index < 0 && id != 42032 && id != 42033)) return;
+    ShowPageInView(view, index);
+    UpdatePagersToolbar(view);
+    Redraw(view);
+}
+
+void ChooseVoice(ScoreView* view, int voice) {
+    view->voiceMask = static_cast<uint8_t>(1u << voice);
+    UpdateVoiceButtons(view);
+    EndFocus(view, 0);
+    Redraw(view);
+}
+
+void EnterViewMode(ScoreView* view, int id) {
+    if (id == 40147) {
+        EnterPageView(view);
+    } else {
+        EnterScrollView(view);
+    }
+    Redraw(view);
+}
+
+ViewCommandHook& CommandHook() {
+    static ViewCommandHook hook = nullptr;
+    return hook;
+}
+
+int RunViewCommand(ScoreView* view, int id) {
+    if (CommandHook() != nullptr) CommandHook()(id);
+    const platform::WindowHandle window = view->ViewWindow;
+    if (IsNoteToolCommand(id)) {
+        win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id), kNoteToolType);
+        return 1;
+    }
+    switch (id) {
+        case cmd::kFileSave:
+            SaveDocument(view->document, view);
+            return 1;
+        case cmd::kFileSaveAs:
+            SaveDocumentAs(view->document, view);
+            return 1;
+        case cmd::kMeasureNumbers:
+            RunMeasureNumbersDialog(view);
+            return 1;
+        case 40220:
+        case 40221:
+        case 40222:
+        case 40223:
+        case 40224:
+        case 40226:
+            win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id - 40220),
+                             kTextToolType);
+            return 1;
+        case 40133:
+        case 40134:
+        case 40140:
+        case 57632:
+            DispatchToCurrentTool(view, window, win::Message::Command, win::MakeCommandWord(id, 0),
+                                  0, false);
+            return 1;
+        case 57634:
+        case 57635:
+        case 57642:
+        case 40216:
+            return BlockCommand(view, id);
+        case 57637:
+            if (BlockHeld()) BlockPaste(view);
+            return 1;
+        case 57643:
+        case 57644:
+            if (id == 57643)
+                UndoCommand(view->document, view);
+            else
+                RedoCommand(view->document, view);
+            UpdateToolbarButtons(view);
+            return 1;
+        case cmd::kOpenView:
+            UnfocusWithFeedback(view);
+            OpenViewOfDocument(view);
+            return 1;
+        case cmd::kCloseView:
+            CloseScoreWindow(window);
+            return 1;
+        case cmd::kFilePrint:
+            EndFocus(view, 0);
+            PrintDocument(view);
+            FocusActiveView();
+            return 1;
+        case 42035:
+            StartPlaybackCommand(view);
+            return 1;
+        case 42036:
+            TogglePunchIn(view);
+            return 1;
+        case 42037:
+            StopCommand();
+            return 1;
+        case 42038:
+            PauseCommand(view);
+            return 1;
+        case 42039:
+        case 42040:
+        case 42041:
+        case 42042:
+            ChooseVoice(view, id - 42039);
+            return 1;
+        case 42023:
+        case 42024:
+        case 42025:
+        case 42026:
+        case 42027:
+        case 42028:
+        case 42029:
+            SelectToolButtonByKey(view, id, false);
+            return 1;
+        case 42030:
+        case 42031:
+        case 42043:
+        case 42044:
+        case 42032:
+        case 42033:
+        case 100:
+        case 200:
+        case 1330:
+            TurnPage(view, id);
+            return 1;
+        case 40131:
+            Redraw(view);
+            return 0;
+        case 40145:
+        case 40146:
+        case 40147:
+        case 40350:
+            EnterViewMode(view, id);
+            return 1;
+        case 40363:
+        case 40364:
+        case 40365:
+        case 40366:
+            if (view->pageView == 0) ApplyQuickZoom(view, id - 40363);
+            return 1;
+        case 40208:
+            CheckpointStart(view->document);
+            return 1;
+        case 40209:
+            RevertToUndoBaseline(view->document, view);
+            return 1;
+        case 40405:
+            State().notes.DisplayHiddenItems = State().notes.DisplayHiddenItems != 0 ? 0 : 1;
+            EndFocus(view, 1);
+            RedrawLinkedViews(view);
+            return 1;
+        case 40420:
+            State().notes.AutoRest = State().notes.AutoRest != 0 ? 0 : 1;
+            RedrawLinkedViews(view);
+            return 1;
+        default:
+            break;
+    }
+    // Page, layout and navigation commands (Go to Page and Measure, Find, Repeat Find,
+    // the ruler and the page dialogs).
+    if (PageCommand(id)) return 1;
+    // The Note tool's commands from 42054 up.
+    const bool settingsCommand = id == 42067 || id == 42079 || id == 42080 || id == 42085;
+    if (id >= 42054 && id <= 42099 && !settingsCommand) {
+        win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id), kNoteToolType);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void SetViewCommandHook(ViewCommandHook hook) {
+    CommandHook() = hook;
+}
+
+int ViewOnCommand(ScoreView* view, int commandWord) {
+    if (view == nullptr || view->self != view || view->document == nullptr) return 0;
+    const int id = static_cast<int>(win::CommandId(static_cast<uint32_t>(commandWord)));
+    try {
+        return RunViewCommand(view, id);
+    } catch (...) {
+        HandleProgramException(GuardKind::ViewCommand);
+        return 1;
+    }
+}
+
+}  // namespace ql

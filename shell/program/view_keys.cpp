@@ -1,0 +1,447 @@
+// The keys of a score window: Ctrl with the clipboard, undo and block keys, the
+// first key table (Escape, paging, Home, tempo and zoom steps), the second (Enter,
+// Space for the transport, palette and quick-zoom digits, pointer letters, the G
+// prefix, Save, zoom back, help, find, refresh), the arrow keys that move or drag
+// at the pointer, the mouse shortcuts and the wheel.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/core_strings.h"
+#include "core/draw/draw_surface.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/ui/help.h"
+#include "core/ui/status_bar.h"
+#include "core/undo/undo.h"
+#include "display/linked_views.h"
+#include "display/navigation.h"
+#include "display/view_location.h"
+#include "display/view_modes.h"
+#include "display/view_scroll.h"
+#include "display/zoom.h"
+#include "editing/block_clipboard.h"
+#include "editing/selection.h"
+#include "editing/tool_dispatch.h"
+#include "editing/tools.h"
+#include "platform/win/input.h"
+#include "platform/win/keys.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/paint.h"
+#include "platform/win/timers.h"
+#include "platform/win/window.h"
+#include "shell/program/program_ids.h"
+#include "shell/program/rulers.h"
+#include "shell/program/sequencer_window.h"
+#include "shell/program/view_procedures.h"
+#include "shell/program/view_procedures_internal.h"
+#include "shell/program/view_transport.h"
+#include "shell/program_options.h"
+#include "shell/score_settings.h"
+#include "shell/shell_services.h"
+
+namespace ql {
+namespace {
+
+using platform::WindowHandle;
+using win::Key;
+using Msg = win::Message;
+
+constexpr int32_t kOriginStart = -30720;
+constexpr int32_t kDeepestOrigin = 28671;
+constexpr int32_t kPointerStep = 64;
+constexpr int kPageSteps = 4;
+constexpr int kMarqueeType = 0;
+constexpr int kPictureType = 53;
+constexpr int kAreaType = 19;
+constexpr int kNoteType = 29;
+constexpr int kStepValueZoomIn = 1;
+constexpr int32_t kWheelNotch = 120;
+constexpr uint64_t kWheelZoomPauseMs = 500;
+
+namespace command {
+constexpr int kCopy = 57634;
+constexpr int kCut = 57635;
+constexpr int kCopyToEnd = 57642;
+constexpr int kSave = 57603;
+constexpr int kRefresh = 40131;
+constexpr int kStartPlayback = 42035;
+constexpr int kPause = 42038;
+constexpr int kUndo = 57643;
+}  // namespace command
+
+constexpr uint32_t K(Key key) {
+    return static_cast<uint32_t>(key);
+}
+
+SelectionState* Sel() {
+    return State().documents.Selection;
+}
+
+intptr_t ToTool(ScoreView* view, WindowHandle window, Msg message, uint32_t flags, intptr_t data,
+                bool ctrl) {
+    return DispatchToCurrentTool(view, window, message, flags, data, ctrl);
+}
+
+// The Zoom group's object steps its value (the zoom at the pointer).
+void StepAreaValue(ScoreView* view, int step) {
+    ScoreObject* area = view->document->prototypes[kAreaType];
+    if (area != nullptr) ClassOf(area).StepValue(area, view, step);
+}
+
+void UndoOrRedo(ScoreView* view, bool undo) {
+    if (undo)
+        UndoCommand(view->document, view);
+    else
+        RedoCommand(view->document, view);
+    UpdateToolbarButtons(view);
+}
+
+void StepTempo(int direction) {
+    const int tempo = std::clamp(static_cast<int>(TempoSetting()) + direction, 1, 0xFFFF);
+    SetTempoSetting(static_cast<uint16_t>(tempo));
+    char text[96];
+    std::snprintf(text, sizeof text, " %s = %d", ProgramString(kStrTempo).c_str(), tempo);
+    SetStatusText(2, text);
+}
+
+// The strip from measure 1 (as many measures as it holds, at most the score's),
+// at the top left, at the Home zoom.
+void HomeInScrollView(ScoreView* view) {
+    SetScrollViewStart(view, 1);
+    ScrollX(view) = kOriginStart;
+    ScrollY(view) = kOriginStart;
+    SetZoom(view, Options().HomeZoom != 0 ? Options().HomeZoom : view->zoom);
+}
+
+// Space: punch in, stop, or play from the current measure.
+void SpaceTransport(ScoreView* view) {
+    TransportFlags& t = Transport();
+    if (t.punchInArmed != 0) {
+        if (t.started == 0) {
+            t.playStartMeasure = view->currentMeasure;
+            t.started = 1;
+            t.playingView = view;
+            StartRecordingCommand(view);
+        } else {
+            t.playStartMeasure = 0;
+            StopSequencerCommand();
+            t.started = 0;
+            t.punchInArmed = 0;
+        }
+        UpdateToolbarButtons(view);
+        return;
+    }
+    if (t.started != 0) {
+        if (t.recording == 0) {
+            t.stopPending = 1;
+            StopSequencerCommand();
+            t.started = 0;
+        } else {
+            t.stopPending = 0;
+        }
+        return;
+    }
+    ViewInputState().elapsedSeconds = 0;
+    ViewInputState().elapsedMinutes = 0;
+    t.stopPending = 0;
+    if (t.playStartMeasure == 0) t.playStartMeasure = view->currentMeasure;
+    t.rangeKind = 4;
+    t.rangeFirst = view->currentMeasure;
+    t.rangeLast = view->document->header.measureCount;
+    t.started = 1;
+    t.playingView = view;
+    PlayCommand(view);
+}
+
+void MovePointerBy(ScoreView* view, int32_t dx, int32_t dy) {
+    MovePointerToLogical(view, view->pointerPoint.x + dx, view->pointerPoint.y + dy);
+}
+
+}  // namespace
+
+std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModifiers& m) {
+    const int edited = EditedElementType();
+    if (edited == kMarqueeType || edited == kPictureType) {
+        int command = 0;
+        if (key == 'C') command = command::kCopy;
+        if (key == 'X') command = command::kCut;
+        if (key == 'E' && edited == kMarqueeType) command = command::kCopyToEnd;
+        if (command != 0) {
+            ViewOnCommand(view, command);
+            return 0;
+        }
+    } else if (edited < 0) {
+        if (key == 'V' && m.alt) {
+            if (NoteCaptureValid()) {
+                UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Paste);
+                PasteCapturedNotes(view);
+            }
+            return 0;
+        }
+        if (key == 'Y' || key == 'Z') {
+            UndoOrRedo(view, key == 'Z');
+            return 0;
+        }
+    }
+    if (key == K(Key::Insert) && (edited < 0 || edited == kMarqueeType)) {
+        ClearBlockClipboard();
+        SetBlockSource(view);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const ViewModifiers& m) {
+    switch (key) {
+        case K(Key::Escape): {
+            view->CaretShown = 0;
+            win::HideCaret(view->ViewWindow);
+            SelectionState* s = Sel();
+            if (s != nullptr && (s->hoverFlag != 0 || s->editMode > 0)) {
+                ClearHoverState();
+                if (s->toolType == kMarqueeType) UnfocusElement(view);
+            }
+            return 0;
+        }
+        case K(Key::PageUp):
+            if (m.ctrl) {
+                ScrollY(view) = kOriginStart;
+                SetZoom(view, view->zoom);
+                RepaintScoreView(view, true);
+            } else {
+                ScrollVertically(view, -kPageSteps);
+            }
+            return 0;
+        case K(Key::PageDown):
+            if (m.ctrl) {
+                ScrollY(view) =
+                    std::min(view->PageBottom - view->visibleRect.Height() / 3, kDeepestOrigin);
+                SetZoom(view, view->zoom);
+                RepaintScoreView(view, true);
+            } else {
+                ScrollVertically(view, kPageSteps);
+            }
+            return 0;
+        case K(Key::Home):
+            if (m.busy) return std::nullopt;
+            if (m.ctrl) {
+                if (Options().HomeZoom != 0) SetZoom(view, Options().HomeZoom);
+            } else if (view->pageView == 0) {
+                HomeInScrollView(view);
+            }
+            RepaintScoreView(view, true);
+            return 0;
+        case K(Key::Add):
+        case K(Key::Subtract): {
+            const int direction = key == K(Key::Add) ? 1 : -1;
+            if (m.busy) {
+                if (m.alt) ViewInputState().swallowSysCommand = 1;
+                return std::nullopt;
+            }
+            if (m.alt) {
+                ViewInputState().swallowSysCommand = 1;
+                EndFocus(view, 0);
+                StepAreaValue(view, direction);
+                return 0;
+            }
+            if (m.ctrl) {
+                StepTempo(direction);
+                return 0;
+            }
+            return std::nullopt;
+        }
+        default:
+            if (key >= '2' && key <= '8' && m.alt && m.busy) ViewInputState().swallowSysCommand = 1;
+            return std::nullopt;
+    }
+}
+
+std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, Msg message,
+                                         uint32_t key, const ViewModifiers& m) {
+    ViewInput& in = ViewInputState();
+    if (message == Msg::KeyUp) {
+        if (key != K(Key::Enter)) return std::nullopt;
+        ToTool(view, window, m.ctrl ? Msg::RightButtonUp : Msg::LeftButtonUp, 0,
+               PointerClientData(window), m.ctrl);
+        return 0;
+    }
+    if (m.busy) return std::nullopt;
+    const bool gPrefix = in.gPrefix != 0;
+    in.gPrefix = 0;
+    switch (key) {
+        case K(Key::Enter):
+            if (m.ctrl) return std::nullopt;
+            ToTool(view, window, Msg::LeftButtonDown, win::kMouseLeftButton,
+                   PointerClientData(window), false);
+            return 0;
+        case K(Key::Space):
+            SpaceTransport(view);
+            return 0;
+        case 'D':
+            MovePointerBy(view, 0, kPointerStep);
+            return 0;
+        case 'L':
+            MovePointerBy(view, -kPointerStep, 0);
+            return 0;
+        case 'U':
+            MovePointerBy(view, 0, -kPointerStep);
+            return 0;
+        case 'R':
+            MovePointerBy(view, kPointerStep, 0);
+            if (Sel() != nullptr && Sel()->toolType == kNoteType) return std::nullopt;
+            return 0;
+        case 'G':
+            if (!m.ctrl) return std::nullopt;
+            in.gPrefix = 1;
+            return 0;
+        case 'M':
+            if (!gPrefix) return std::nullopt;
+            CmdGoToMeasure(view);
+            RedrawLinkedViews(view);
+            return 0;
+        case 'P':
+            if (!gPrefix) return std::nullopt;
+            CmdGoToPage(view);
+            return 0;
+        case 'S':
+            if (!m.ctrl) return std::nullopt;
+            ViewOnCommand(view, command::kSave);
+            return 0;
+        case 'Z':
+            PreviousZoomLevel(view);
+            return 0;
+        case K(Key::F1):
+            ShowHelpContents(window, nullptr);
+            return 0;
+        case K(Key::F1) + 2:
+            CmdFindAgain(view);
+            return 0;
+        case K(Key::F1) + 4:
+            ViewOnCommand(view, command::kRefresh);
+            return 0;
+        default:
+            break;
+    }
+    if (key >= '1' && key <= '7') {
+        const int n = static_cast<int>(key - '1');
+        if (!m.ctrl) {
+            SelectToolButtonByKey(view, n, m.alt);
+            return 0;
+        }
+        if (n > 3) return std::nullopt;
+        if (m.alt) {
+            SetQuickZoom(view, n);
+        } else {
+            if (!m.shift) {
+                in.notedPointer[0] = view->pointerPoint.x;
+                in.notedPointer[1] = view->pointerPoint.y;
+            }
+            ApplyQuickZoom(view, n);
+        }
+        return 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<intptr_t> OnArrowKey(ScoreView* view, WindowHandle window, Msg message, uint32_t key,
+                                   const ViewModifiers& m) {
+    const bool arrow =
+        key == K(Key::Left) || key == K(Key::Right) || key == K(Key::Up) || key == K(Key::Down);
+    if (!arrow) return std::nullopt;
+    ViewInput& in = ViewInputState();
+    const bool horizontal = key == K(Key::Left) || key == K(Key::Right);
+    const int sign = key == K(Key::Left) || key == K(Key::Up) ? -1 : 1;
+    if (view->CaretShown == 0 && EditedElementType() != kMarqueeType && !m.alt && !m.shift) {
+        const intptr_t at = PointerClientData(window);
+        if (message == Msg::KeyUp) {
+            if (in.heldArrow == 0) return std::nullopt;
+            in.heldArrow = 0;
+            ToTool(view, window, Msg::LeftButtonUp, 0, at, m.ctrl);
+            win::UpdateWindow(window);
+            return 0;
+        }
+        if (in.heldArrow != key) {
+            if (in.heldArrow != 0) {
+                in.heldArrow = 0;
+                ToTool(view, window, Msg::LeftButtonUp, 0, at, m.ctrl);
+            }
+            if (m.ctrl) {
+                in.heldArrow = key;
+                ToTool(view, window, Msg::MouseMove, 0, at, true);
+                HitTestSelectionLists(view, 0);
+                ToTool(view, window, Msg::LeftButtonDown, win::kMouseLeftButton, at, true);
+            }
+        }
+        const int32_t step = std::max(1, (horizontal && m.ctrl) ? view->zoom / 8 : view->zoom / 2);
+        const gfx::Rect client = win::GetClientRect(window);
+        win::Point p = win::UnpackPoint(at);
+        if (horizontal)
+            p.x =
+                std::clamp(p.x + sign * step, client.left, std::max(client.left, client.right - 1));
+        else
+            p.y =
+                std::clamp(p.y + sign * step, client.top, std::max(client.top, client.bottom - 1));
+        win::SetCursorPosition(win::ClientToScreen(window, p));
+        PointerToLogicalPoint(view, static_cast<uint32_t>(win::PackPoint(p)));
+        ToTool(view, window, Msg::MouseMove, in.heldArrow != 0 ? win::kMouseLeftButton : 0,
+               win::PackPoint(p), m.ctrl);
+        return 0;
+    }
+    if (message != Msg::KeyDown || m.ctrl) return std::nullopt;
+    if (!m.shift) {
+        MovePointerBy(view, horizontal ? sign * kPointerStep : 0,
+                      horizontal ? 0 : sign * kPointerStep);
+        return 0;
+    }
+    const SelectionState* s = Sel();
+    if (s != nullptr && (s->hoverFlag != 0 || s->editMode > 0)) return std::nullopt;
+    if (view->pageView == 0 && horizontal) {
+        if (sign < 0 && view->currentSystem != nullptr && view->currentSystem->firstMeasure <= 1)
+            return 0;
+        ScrollByMeasures(view, sign);
+    } else if (horizontal) {
+        ScrollHorizontally(view, sign);
+    } else {
+        ScrollVertically(view, sign);
+    }
+    return 0;
+}
+
+std::optional<intptr_t> OnMouseShortcut(ScoreView* view, WindowHandle window, Msg message,
+                                        const ViewModifiers& m) {
+    if (message == Msg::MouseMove) {
+        if (ConsumeSkippedMouseMove()) return 0;
+        TrackRulerLines(view);
+        if (window != view->ViewWindow) return 0;
+        return std::nullopt;
+    }
+    if ((message == Msg::LeftButtonDown || message == Msg::RightButtonDown) && m.alt && !m.busy) {
+        StepAreaValue(view, message == Msg::LeftButtonDown ? kStepValueZoomIn : -kStepValueZoomIn);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+intptr_t OnMouseWheel(ScoreView* view, WindowHandle /*window*/, uint32_t word,
+                      const ViewModifiers& m) {
+    const int delta = static_cast<int16_t>(word >> 16);
+    const int steps = -delta / kWheelNotch;
+    if (steps == 0) return 0;
+    if (m.ctrl) {
+        const uint64_t now = win::NowMilliseconds();
+        ViewInput& in = ViewInputState();
+        if (in.wheelZoomed != 0 && now - in.lastWheelZoom < kWheelZoomPauseMs) return 0;
+        in.wheelZoomed = 1;
+        in.lastWheelZoom = now;
+        StepZoom(view, steps < 0 ? 1 : -1);
+        return 0;
+    }
+    for (int i = 0; i < std::abs(steps); ++i)
+        if (!ScrollVertically(view, steps > 0 ? 1 : -1)) break;
+    return 0;
+}
+
+}  // namespace ql
