@@ -2,6 +2,7 @@
 // and painted by the shape painter, or kept as calls on a recording context.
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "platform/gfx/draw.h"
 #include "platform/gfx/detail/paint.h"
@@ -122,6 +123,42 @@ bool Polygon(DcHandle dc, const Point* points, int count) {
     std::vector<Point> dev = ToDevice(*d, points, count);
     PathFn fill = [dev](cairo_t* cr) { detail::AddPolygonPath(cr, dev); };
     return detail::DrawShape(*d, &fill, d->state.fillMode, PolylineOutline(std::move(dev), true));
+}
+
+namespace {
+// Each member by its own call (recordings, and surfaces where the order shows),
+// or the whole series in one pass.
+bool PolySeries(DcHandle dc, const Point* points, const int* counts, int series, bool polygons) {
+    Dc* d = FindDc(dc);
+    if (!d || !points || !counts || series < 0) return false;
+    if (std::any_of(counts, counts + series, [](int n) { return n < 0; })) return false;
+    auto draw = polygons ? Polygon : Polyline;
+    if (!d->IsRecording()) {
+        std::vector<std::vector<Point>> device;
+        device.reserve(static_cast<size_t>(series));
+        bool whole = true;
+        for (const Point* p = points; const int n : std::span(counts, static_cast<size_t>(series))) {
+            whole = whole && n >= 2;
+            device.push_back(n >= 2 ? ToDevice(*d, p, n) : std::vector<Point>());
+            p += n;
+        }
+        if (detail::DrawPolySeries(*d, device, polygons)) return whole;
+    }
+    bool ok = true;
+    for (const Point* p = points; const int n : std::span(counts, static_cast<size_t>(series))) {
+        ok = draw(dc, p, n) && ok;
+        p += n;
+    }
+    return ok;
+}
+}  // namespace
+
+bool PolyPolyline(DcHandle dc, const Point* points, const int* counts, int series) {
+    return PolySeries(dc, points, counts, series, false);
+}
+
+bool PolyPolygon(DcHandle dc, const Point* points, const int* counts, int series) {
+    return PolySeries(dc, points, counts, series, true);
 }
 
 bool Rectangle(DcHandle dc, Rect logical) {
