@@ -137,9 +137,16 @@ bool PolySeries(DcHandle dc, const Point* points, const int* counts, int series,
         std::vector<std::vector<Point>> device;
         device.reserve(static_cast<size_t>(series));
         bool whole = true;
+        const Point* previous = nullptr;  // the last member, when it had as many points
         for (const Point* p = points; const int n : std::span(counts, static_cast<size_t>(series))) {
             whole = whole && n >= 2;
-            device.push_back(n >= 2 ? ToDevice(*d, p, n) : std::vector<Point>());
+            std::vector<Point> member(n >= 2 ? static_cast<size_t>(n) : 0);
+            bool moved = previous && device.back().size() == member.size() &&
+                         MapMovedToDevice(d->state.mapping, previous, device.back().data(), p, member.size(),
+                                          member.data());
+            if (!moved && n >= 2) member = ToDevice(*d, p, n);
+            device.push_back(std::move(member));
+            previous = n >= 2 ? p : nullptr;
             p += n;
         }
         if (detail::DrawPolySeries(*d, device, polygons)) return whole;

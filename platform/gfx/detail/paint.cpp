@@ -413,21 +413,66 @@ bool SeriesArea(const std::vector<std::vector<Point>>& series, int64_t reach, co
     return int64_t{area->Width()} * area->Height() <= kSeriesAreaPerMemberArea * memberArea;
 }
 
+// A polygon's path on a context that draws into `area`: placed in the area by
+// hand where it lies within Cairo's range (Cairo then leaves its points as they
+// are), else through the context's matrix.
+void AddPolygonInArea(cairo_t* cr, const std::vector<Point>& points, const Rect& area, const cairo_matrix_t& toArea) {
+    auto inRange = [](Point p) {
+        return p.x >= -kCairoCoordinateLimit && p.x <= kCairoCoordinateLimit && p.y >= -kCairoCoordinateLimit &&
+               p.y <= kCairoCoordinateLimit;
+    };
+    if (points.size() < 3 || !std::all_of(points.begin(), points.end(), inRange)) {
+        cairo_set_matrix(cr, &toArea);
+        AddPolygonPath(cr, points);
+        return;
+    }
+    cairo_identity_matrix(cr);
+    cairo_move_to(cr, points[0].x - area.left, points[0].y - area.top);
+    for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr, points[i].x - area.left, points[i].y - area.top);
+    cairo_close_path(cr);
+}
+
 // Each pixel of `area` numbered by the last member of the run [first, end) whose
-// path `add` covers (0: none), filled or stroked as `paint` does.
+// path `add` covers (0: none; a null `add` adds the members as polygons), filled or
+// stroked as `paint` does.
 Mask NumberedCover(const Rect& area, const std::vector<std::vector<Point>>& series, size_t first, size_t end,
                    const std::function<void(cairo_t*, const std::vector<Point>&)>& add,
                    const std::function<void(cairo_t*)>& paint) {
     return RasteriseWithCairo(area, [&](cairo_t* cr) {
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);  // a later member's number replaces an earlier one's
+        cairo_matrix_t toArea;
+        cairo_get_matrix(cr, &toArea);
         for (size_t k = first; k < end; ++k) {
             if (series[k].size() < 2) continue;
             cairo_set_source_rgba(cr, 0, 0, 0, static_cast<double>(k - first + 1) / kByteScale);
-            add(cr, series[k]);
+            if (!add) {
+                AddPolygonInArea(cr, series[k], area, toArea);
+            } else {
+                add(cr, series[k]);
+            }
             paint(cr);
         }
     });
 }
+
+// The members without points that repeat the one before: an interior and a
+// one-pixel outline are the same without them (a step of no length has no pixels).
+std::vector<std::vector<Point>> WithoutRepeats(const std::vector<std::vector<Point>>& series) {
+    std::vector<std::vector<Point>> out(series.size());
+    for (size_t k = 0; k < series.size(); ++k) {
+        const std::vector<Point>& points = series[k];
+        if (points.size() < 2) continue;
+        std::vector<Point>& kept = out[k];
+        kept.reserve(points.size());
+        for (Point p : points)
+            if (kept.empty() || p.x != kept.back().x || p.y != kept.back().y) kept.push_back(p);
+        if (kept.size() < 2) kept.push_back(kept.back());  // still a member of two points
+    }
+    return out;
+}
+
+bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>& series, bool polygons,
+                     const Rect& area, const Ink& brush);
 
 }  // namespace
 
@@ -451,6 +496,18 @@ bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool p
     int64_t reach = (hasPen ? width / 2 + 1 : 0) + static_cast<int64_t>(kBoundsMargin) + 1;
     Rect area;
     if (!SeriesArea(series, reach, clip, &area)) return false;
+    if (width == 1) return PaintPolySeries(d, *image, WithoutRepeats(series), polygons, area, brush);
+    return PaintPolySeries(d, *image, series, polygons, area, brush);
+}
+
+namespace {
+
+// Paints a series onto an area of the image (see DrawPolySeries).
+bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>& series, bool polygons,
+                     const Rect& area, const Ink& brush) {
+    bool hasPen = d.state.pen.style != PenStyle::Null;
+    bool filled = !brush.IsNull();
+    int width = PenDeviceWidth(d);
     if (area.IsEmpty()) return true;
     Mask penPixels(area), brushPixels(area);
     const std::vector<double>& dash = DashPattern(d.state.pen.style);
@@ -463,13 +520,12 @@ bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool p
         SetStroke(cr, d, width);
         cairo_stroke(cr);
     };
-    auto polygonPath = [](cairo_t* cr, const std::vector<Point>& points) { AddPolygonPath(cr, points); };
     auto outlinePath = [polygons](cairo_t* cr, const std::vector<Point>& points) {
         AddPolylinePath(cr, points, polygons);
     };
     for (size_t first = 0; first < series.size(); first += kMembersPerRun) {
         size_t end = std::min(series.size(), first + kMembersPerRun);
-        Mask interiors = filled ? NumberedCover(area, series, first, end, polygonPath, fill) : Mask();
+        Mask interiors = filled ? NumberedCover(area, series, first, end, nullptr, fill) : Mask();
         Mask outlines;
         if (hasPen && width > 1) {
             outlines = NumberedCover(area, series, first, end, outlinePath, stroke);
@@ -503,10 +559,12 @@ bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool p
             }
         }
     }
-    if (filled) CombineMask(*image, brushPixels, brush, Rop2::CopyPen);
-    if (hasPen) CombineMask(*image, penPixels, Ink::Solid(d.state.pen.colour), Rop2::CopyPen);
+    if (filled) CombineMask(image, brushPixels, brush, Rop2::CopyPen);
+    if (hasPen) CombineMask(image, penPixels, Ink::Solid(d.state.pen.colour), Rop2::CopyPen);
     return true;
 }
+
+}  // namespace
 
 bool DrawSegment(Dc& d, Point a, Point b) {
     if (d.kind != ContextKind::Printer && d.state.pen.style != PenStyle::Null && PenDeviceWidth(d) == 1) {
