@@ -3,7 +3,9 @@
 // interiors by Cairo without antialiasing, combined with the image by the
 // raster operation; vector drawing on PDF pages. A single one-pixel segment and a
 // box interior go straight into the pixels: their pixels are distinct by
-// construction, so no mask is needed to combine each of them once.
+// construction, so no mask is needed to combine each of them once. A series of
+// polylines or polygons in copy ink is painted in one pass, each pixel taking the
+// ink of the last member that covers it, as painting them one by one would leave.
 #include "platform/gfx/detail/paint.h"
 
 #include <algorithm>
