@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
@@ -58,11 +59,16 @@ void DrawWave(ScoreView* view, LogicalPoint start, const GraphicBody& body) {
     auto count = static_cast<int>(layout.figure.size());
     // Clipped to the figures, so the surface works on their area only.
     int saved = ClipToShape(view->ViewDC, WaveBounds(layout), GraphicPenWidth(body.penWidth));
+    // The figures as one series, so the surface paints them in one pass.
+    std::vector<gfx::Point> figures;
+    figures.reserve(layout.figure.size() * static_cast<size_t>(layout.copies));
     for (int copy = 0; copy < layout.copies; ++copy) {
-        if (filled) gfx::Polygon(view->ViewDC, layout.figure.data(), count);
-        else gfx::Polyline(view->ViewDC, layout.figure.data(), count);
+        figures.insert(figures.end(), layout.figure.begin(), layout.figure.end());
         for (gfx::Point& point : layout.figure) point = {point.x + layout.step.x, point.y + layout.step.y};
     }
+    std::vector<int> counts(static_cast<size_t>(layout.copies), count);
+    if (filled) gfx::PolyPolygon(view->ViewDC, figures.data(), counts.data(), layout.copies);
+    else gfx::PolyPolyline(view->ViewDC, figures.data(), counts.data(), layout.copies);
     gfx::RestoreContext(view->ViewDC, saved);
 }
 

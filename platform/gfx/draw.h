@@ -46,6 +46,12 @@ bool Polyline(DcHandle dc, const Point* points, int count);
 bool PolyBezier(DcHandle dc, const Point* points, int count);
 // Closed polygon: filled with the brush by the fill mode, outlined with the pen.
 bool Polygon(DcHandle dc, const Point* points, int count);
+// A series of polylines or polygons, `counts[i]` points each, laid one after the
+// other in `points`: the same pixels as calling Polyline or Polygon for each in
+// turn (a recording keeps those calls), painted where it can as one pass over the
+// surface. False when a count is negative (nothing drawn) or a member fails.
+bool PolyPolyline(DcHandle dc, const Point* points, const int* counts, int series);
+bool PolyPolygon(DcHandle dc, const Point* points, const int* counts, int series);
 // Outline covers left..right-1 x top..bottom-1; the interior is filled with the
 // brush. With the null pen the filled area is one pixel narrower and shorter.
 bool Rectangle(DcHandle dc, Rect logical);

@@ -91,6 +91,67 @@ Size MapDeviceToLogicalDistance(const Mapping& m, Size s) {
                 MapAxis(s.cy, 0, m.viewportExtent.cy, m.windowExtent.cy, 0)};
 }
 
+namespace {
+
+// One axis of a mapping, for points moved by a step along it.
+struct MovedAxis {
+    int32_t fromOrg = 0, fromExt = 1, toExt = 1, toOrg = 0;
+    bool scaled = false;
+    bool whole = false;  // the step maps to a whole number of pixels
+    bool narrow = false;  // extents within 2^30
+    int64_t shift = 0;   // that number
+
+    MovedAxis(bool isScaled, int32_t fo, int32_t fe, int32_t te, int32_t to, int64_t step)
+        : fromOrg(fo), fromExt(fe), toExt(te), toOrg(to), scaled(isScaled) {
+        constexpr int64_t kNarrowExtent = int64_t{1} << 30;
+        narrow = std::llabs(fe) <= kNarrowExtent && std::llabs(te) <= kNarrowExtent;
+        if (!scaled) {
+            whole = true;
+            shift = step;
+        } else if (fromExt == 0) {
+            whole = false;
+        } else if (Wide product = Wide{step} * toExt; product % fromExt == 0) {
+            whole = true;
+            shift = static_cast<int64_t>(product / fromExt);
+        }
+    }
+    int32_t Map(int32_t v) const {
+        return scaled ? MapAxis(v, fromOrg, fromExt, toExt, toOrg) : Saturate(Wide{v} - fromOrg + toOrg);
+    }
+    // Rounding to the nearest pixel commutes with a whole shift, except for a
+    // value halfway between two pixels (rounded away from zero) or one saturated.
+    int32_t MapMoved(int32_t from, int32_t fromDevice, int32_t moved) const {
+        constexpr int32_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+        if (!whole || fromDevice == kLow || fromDevice == kHigh) return Map(moved);
+        if (scaled) {
+            // Both products stay below 2^62 for offsets within 2^31 and extents within 2^30.
+            int64_t rounded = int64_t{fromDevice} - toOrg, offset = int64_t{from} - fromOrg;
+            if (!narrow || std::llabs(rounded) > kNarrowOffsetLimit || std::llabs(offset) > kNarrowOffsetLimit)
+                return Map(moved);
+            int64_t error = rounded * fromExt - offset * toExt;
+            if (2 * std::llabs(error) == std::llabs(fromExt)) return Map(moved);
+        }
+        int64_t shifted = int64_t{fromDevice} + shift;
+        return shifted > kLow && shifted < kHigh ? static_cast<int32_t>(shifted) : Map(moved);
+    }
+};
+
+}  // namespace
+
+bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevice, const Point* moved, size_t count,
+                      Point* out) {
+    if (count == 0) return true;
+    int64_t stepX = int64_t{moved[0].x} - from[0].x, stepY = int64_t{moved[0].y} - from[0].y;
+    for (size_t i = 1; i < count; ++i)
+        if (int64_t{moved[i].x} - from[i].x != stepX || int64_t{moved[i].y} - from[i].y != stepY) return false;
+    bool scaled = IsScaled(m);
+    MovedAxis x(scaled, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x, stepX);
+    MovedAxis y(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, stepY);
+    for (size_t i = 0; i < count; ++i)
+        out[i] = Point{x.MapMoved(from[i].x, fromDevice[i].x, moved[i].x), y.MapMoved(from[i].y, fromDevice[i].y, moved[i].y)};
+    return true;
+}
+
 // Text mode is one unit to one pixel, so entering it resets both extents to 1:1:
 // a later switch to anisotropic mode starts from scale one, not from a scale
 // set before.

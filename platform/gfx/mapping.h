@@ -8,6 +8,7 @@
 // -30720 convert without overflow. Results beyond 32 bits saturate.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gfx/types.h"
@@ -37,6 +38,13 @@ Point MapDeviceToLogical(const Mapping& m, Point device);
 // Distances (sizes) carry no origin: only the scale applies; the sign is kept.
 Size MapLogicalToDeviceDistance(const Mapping& m, Size logical);
 Size MapDeviceToLogicalDistance(const Mapping& m, Size device);
+// The device points of `moved`, logical points that are `from` each moved by one
+// step, given `fromDevice`, the device points of `from`: the same points as
+// MapLogicalToDevice gives, found by adding the step's device distance wherever
+// that is exact (no division per point). False, with nothing written, when the
+// points are not all moved by one step.
+bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevice, const Point* moved, size_t count,
+                      Point* out);
 
 // Context mapping state. Setters return false for a handle that does not resolve
 // or a zero extent; `previous` (optional) receives the value replaced.

@@ -2,6 +2,7 @@
 // and painted by the shape painter, or kept as calls on a recording context.
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "platform/gfx/draw.h"
 #include "platform/gfx/detail/paint.h"
@@ -122,6 +123,49 @@ bool Polygon(DcHandle dc, const Point* points, int count) {
     std::vector<Point> dev = ToDevice(*d, points, count);
     PathFn fill = [dev](cairo_t* cr) { detail::AddPolygonPath(cr, dev); };
     return detail::DrawShape(*d, &fill, d->state.fillMode, PolylineOutline(std::move(dev), true));
+}
+
+namespace {
+// Each member by its own call (recordings, and surfaces where the order shows),
+// or the whole series in one pass.
+bool PolySeries(DcHandle dc, const Point* points, const int* counts, int series, bool polygons) {
+    Dc* d = FindDc(dc);
+    if (!d || !points || !counts || series < 0) return false;
+    if (std::any_of(counts, counts + series, [](int n) { return n < 0; })) return false;
+    auto draw = polygons ? Polygon : Polyline;
+    if (!d->IsRecording()) {
+        std::vector<std::vector<Point>> device;
+        device.reserve(static_cast<size_t>(series));
+        bool whole = true;
+        const Point* previous = nullptr;  // the last member, when it had as many points
+        for (const Point* p = points; const int n : std::span(counts, static_cast<size_t>(series))) {
+            whole = whole && n >= 2;
+            std::vector<Point> member(n >= 2 ? static_cast<size_t>(n) : 0);
+            bool moved = previous && device.back().size() == member.size() &&
+                         MapMovedToDevice(d->state.mapping, previous, device.back().data(), p, member.size(),
+                                          member.data());
+            if (!moved && n >= 2) member = ToDevice(*d, p, n);
+            device.push_back(std::move(member));
+            previous = n >= 2 ? p : nullptr;
+            p += n;
+        }
+        if (detail::DrawPolySeries(*d, device, polygons)) return whole;
+    }
+    bool ok = true;
+    for (const Point* p = points; const int n : std::span(counts, static_cast<size_t>(series))) {
+        ok = draw(dc, p, n) && ok;
+        p += n;
+    }
+    return ok;
+}
+}  // namespace
+
+bool PolyPolyline(DcHandle dc, const Point* points, const int* counts, int series) {
+    return PolySeries(dc, points, counts, series, false);
+}
+
+bool PolyPolygon(DcHandle dc, const Point* points, const int* counts, int series) {
+    return PolySeries(dc, points, counts, series, true);
 }
 
 bool Rectangle(DcHandle dc, Rect logical) {

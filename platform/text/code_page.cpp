@@ -1,4 +1,5 @@
-// Character set -> code page table and the iconv-based decoder.
+// Character set -> code page table and the iconv-based decoder, with a table of
+// the 256 characters of each single-byte code page for reading text of it.
 // Conversions go to UTF-32 in host byte order. One iconv
 // descriptor per code page is opened on first use and kept (user-interface thread).
 #include "platform/text/code_page.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace ql::text {
@@ -41,6 +43,7 @@ constexpr std::array<CharsetCodePage, 15> kCharsetCodePages{{
 
 constexpr char32_t kReplacement = kReplacementCharacter;
 constexpr char32_t kLatin1Last = 0xFF;
+constexpr size_t kByteValues = 256;
 
 // iconv's name for a code page.
 std::string IconvName(uint16_t codePage) {
@@ -146,9 +149,10 @@ uint16_t CodePageOfCharset(uint8_t charset) {
     return kCodePageWestern;
 }
 
-std::u32string DecodeCodePage(uint16_t codePage, std::string_view bytes) {
-    iconv_t cd = DescriptorOf(codePage, Direction::ToUnicode);
-    if (cd == kNoDescriptor) return DecodeLatin1(bytes);
+namespace {
+
+// Reads text through iconv; `cd` is a kept descriptor of the code page.
+std::u32string DecodeWithIconv(iconv_t cd, std::string_view bytes) {
     std::u32string out;
     out.reserve(bytes.size());
     char* in = const_cast<char*>(bytes.data());  // iconv's interface is not const
@@ -170,6 +174,55 @@ std::u32string DecodeCodePage(uint16_t codePage, std::string_view bytes) {
     }
     FlushPending(cd, out);
     return out;
+}
+
+// A code page read byte by byte through a table of its 256 characters, made once
+// from iconv's reading of each byte. Only for code pages whose every byte is one
+// character on its own: not the double-byte ones, nor those whose decoders join a
+// base character with the combining mark after it.
+using ByteTable = std::array<char32_t, kByteValues>;
+
+bool ReadsByteByByte(uint16_t codePage) {
+    switch (codePage) {
+        case 874: case 1250: case 1251: case 1252: case 1253: case 1254: case 1256: case 1257:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The table of a code page; null when its text is not read byte by byte or iconv
+// does not know it.
+const ByteTable* ByteTableOf(uint16_t codePage) {
+    static std::map<uint16_t, std::optional<ByteTable>> tables;
+    auto it = tables.find(codePage);
+    if (it != tables.end()) return it->second ? &*it->second : nullptr;
+    std::optional<ByteTable> table;
+    iconv_t cd = ReadsByteByByte(codePage) ? DescriptorOf(codePage, Direction::ToUnicode) : kNoDescriptor;
+    if (cd != kNoDescriptor) {
+        table.emplace();
+        for (size_t b = 0; b < kByteValues && table; ++b) {
+            char byte = static_cast<char>(b);
+            std::u32string one = DecodeWithIconv(DescriptorOf(codePage, Direction::ToUnicode), {&byte, 1});
+            if (one.size() == 1) (*table)[b] = one[0];
+            else table.reset();
+        }
+    }
+    const std::optional<ByteTable>& kept = tables.emplace(codePage, std::move(table)).first->second;
+    return kept ? &*kept : nullptr;
+}
+
+}  // namespace
+
+std::u32string DecodeCodePage(uint16_t codePage, std::string_view bytes) {
+    if (const ByteTable* table = ByteTableOf(codePage)) {
+        std::u32string out(bytes.size(), U'\0');
+        for (size_t i = 0; i < bytes.size(); ++i) out[i] = (*table)[static_cast<unsigned char>(bytes[i])];
+        return out;
+    }
+    iconv_t cd = DescriptorOf(codePage, Direction::ToUnicode);
+    if (cd == kNoDescriptor) return DecodeLatin1(bytes);
+    return DecodeWithIconv(cd, bytes);
 }
 
 std::u32string DecodeUtf16(std::u16string_view text) {

@@ -2,7 +2,8 @@
 // A request is matched against the private faces first: same family name (letter
 // case ignored), then the style nearest in weight with the right slant. Without a
 // private face fontconfig picks the best system face; the match is a substitution
-// when none of the found face's family names is the one requested.
+// when none of the found face's family names is the one requested. Each request
+// is matched once and its match kept until the private folders change.
 #include "platform/text/font_catalog.h"
 
 #include <fontconfig/fontconfig.h>
@@ -14,6 +15,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <tuple>
 #include <system_error>
 
 #include "platform/text/freetype_library.h"
@@ -270,6 +273,33 @@ void ListSystemFonts(std::string_view face, std::vector<LogicalFont>& out) {
     }
 }
 
+// Matches made, by request: a request is matched once while the private folders
+// stay as they are (registering or forgetting one forgets every match).
+using MatchKey = std::tuple<int32_t, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t,
+                            std::array<char, kFaceNameSize>>;
+constexpr size_t kMaxKeptMatches = 1024;
+
+MatchKey KeyOf(const LogicalFont& r) {
+    return {r.height, r.width,     r.escapement, r.weight,         r.italic,
+            r.underline, r.strikeout, r.charset, r.pitchAndFamily, r.faceName};
+}
+
+std::map<MatchKey, FaceMatch>& KeptMatches() {
+    static std::map<MatchKey, FaceMatch> kept;
+    return kept;
+}
+
+FaceMatch FindMatch(const LogicalFont& request) {
+    if (!request.Face().empty()) {
+        if (const PrivateFace* face = FindPrivateFace(request)) {
+            FaceMatch match{face->path, face->index, face->family, face->weight, face->italic};
+            match.fromPrivateFolder = true;
+            return match;
+        }
+    }
+    return MatchSystemFace(request);
+}
+
 }  // namespace
 
 int AddPrivateFontFolder(const std::string& folder) {
@@ -284,6 +314,7 @@ int AddPrivateFontFolder(const std::string& folder) {
     std::vector<PrivateFace> added;
     for (const std::string& path : files) ReadFaces(folder, path, added);
     faces.insert(faces.end(), added.begin(), added.end());
+    KeptMatches().clear();
     return static_cast<int>(added.size());
 }
 
@@ -293,6 +324,7 @@ bool RemovePrivateFontFolder(const std::string& folder) {
                                [&](const PrivateFace& face) { return face.folder == folder; });
     bool found = from != faces.end();
     faces.erase(from, faces.end());
+    KeptMatches().clear();
     return found;
 }
 
@@ -305,14 +337,14 @@ std::string ProgramFolder() {
 
 FaceMatch MatchFace(const LogicalFont& request) {
     EnsureProgramFolder();
-    if (!request.Face().empty()) {
-        if (const PrivateFace* face = FindPrivateFace(request)) {
-            FaceMatch match{face->path, face->index, face->family, face->weight, face->italic};
-            match.fromPrivateFolder = true;
-            return match;
-        }
-    }
-    return MatchSystemFace(request);
+    std::map<MatchKey, FaceMatch>& kept = KeptMatches();
+    MatchKey key = KeyOf(request);
+    if (auto it = kept.find(key); it != kept.end()) return it->second;
+    FaceMatch match = FindMatch(request);
+    if (match.path.empty()) return match;  // fontconfig may find one later
+    if (kept.size() >= kMaxKeptMatches) kept.clear();
+    kept.emplace(key, match);
+    return match;
 }
 
 std::vector<LogicalFont> ListFontsOfFace(std::string_view face) {

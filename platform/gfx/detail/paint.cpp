@@ -3,11 +3,14 @@
 // interiors by Cairo without antialiasing, combined with the image by the
 // raster operation; vector drawing on PDF pages. A single one-pixel segment and a
 // box interior go straight into the pixels: their pixels are distinct by
-// construction, so no mask is needed to combine each of them once.
+// construction, so no mask is needed to combine each of them once. A series of
+// polylines or polygons in copy ink is painted in one pass, each pixel taking the
+// ink of the last member that covers it, as painting them one by one would leave.
 #include "platform/gfx/detail/paint.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace ql::gfx::detail {
 
@@ -375,6 +378,195 @@ bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
 bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline) {
     return PaintShape(d, Interior{fill, nullptr, mode}, outline);
 }
+
+namespace {
+
+Rect Grown(const Rect& r, int64_t by) {
+    auto cut = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return Rect{cut(r.left - by), cut(r.top - by), cut(int64_t{r.right} + by), cut(int64_t{r.bottom} + by)};
+}
+
+Rect Bounding(const Rect& a, const Rect& b) {
+    if (a.IsEmpty()) return b;
+    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+// A single mask of a series pays off while it is not much larger than the members'
+// own masks together (a diagonal series would leave most of it empty).
+constexpr int64_t kSeriesAreaPerMemberArea = 4;
+// Members are numbered in the bytes of a mask, 1..255, so a series is painted in
+// runs of that many.
+constexpr size_t kMembersPerRun = 255;
+constexpr double kByteScale = 255.0;
+
+// The area of a series' masks (empty when nothing is visible); false when one mask
+// for all of it would be too sparse.
+bool SeriesArea(const std::vector<std::vector<Point>>& series, int64_t reach, const Rect& clip, Rect* area) {
+    int64_t memberArea = 0;
+    *area = Rect{};
+    for (const std::vector<Point>& points : series) {
+        if (points.size() < 2) continue;
+        Rect member = Intersect(Grown(PointsBounds(points), reach), clip);
+        if (member.IsEmpty()) continue;
+        memberArea += int64_t{member.Width()} * member.Height();
+        *area = Bounding(*area, member);
+    }
+    return int64_t{area->Width()} * area->Height() <= kSeriesAreaPerMemberArea * memberArea;
+}
+
+// A polygon's path on a context that draws into `area`: placed in the area by
+// hand where it lies within Cairo's range (Cairo then leaves its points as they
+// are), else through the context's matrix.
+void AddPolygonInArea(cairo_t* cr, const std::vector<Point>& points, const Rect& area, const cairo_matrix_t& toArea) {
+    auto inRange = [](Point p) {
+        return p.x >= -kCairoCoordinateLimit && p.x <= kCairoCoordinateLimit && p.y >= -kCairoCoordinateLimit &&
+               p.y <= kCairoCoordinateLimit;
+    };
+    if (points.size() < 3 || !std::all_of(points.begin(), points.end(), inRange)) {
+        cairo_set_matrix(cr, &toArea);
+        AddPolygonPath(cr, points);
+        return;
+    }
+    cairo_identity_matrix(cr);
+    cairo_move_to(cr, points[0].x - area.left, points[0].y - area.top);
+    for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr, points[i].x - area.left, points[i].y - area.top);
+    cairo_close_path(cr);
+}
+
+// Each pixel of `area` numbered by the last member of the run [first, end) whose
+// path `add` covers (0: none; a null `add` adds the members as polygons), filled or
+// stroked as `paint` does.
+Mask NumberedCover(const Rect& area, const std::vector<std::vector<Point>>& series, size_t first, size_t end,
+                   const std::function<void(cairo_t*, const std::vector<Point>&)>& add,
+                   const std::function<void(cairo_t*)>& paint) {
+    return RasteriseWithCairo(area, [&](cairo_t* cr) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);  // a later member's number replaces an earlier one's
+        cairo_matrix_t toArea;
+        cairo_get_matrix(cr, &toArea);
+        for (size_t k = first; k < end; ++k) {
+            if (series[k].size() < 2) continue;
+            cairo_set_source_rgba(cr, 0, 0, 0, static_cast<double>(k - first + 1) / kByteScale);
+            if (!add) {
+                AddPolygonInArea(cr, series[k], area, toArea);
+            } else {
+                add(cr, series[k]);
+            }
+            paint(cr);
+        }
+    });
+}
+
+// The members without points that repeat the one before: an interior and a
+// one-pixel outline are the same without them (a step of no length has no pixels).
+std::vector<std::vector<Point>> WithoutRepeats(const std::vector<std::vector<Point>>& series) {
+    std::vector<std::vector<Point>> out(series.size());
+    for (size_t k = 0; k < series.size(); ++k) {
+        const std::vector<Point>& points = series[k];
+        if (points.size() < 2) continue;
+        std::vector<Point>& kept = out[k];
+        kept.reserve(points.size());
+        for (Point p : points)
+            if (kept.empty() || p.x != kept.back().x || p.y != kept.back().y) kept.push_back(p);
+        if (kept.size() < 2) kept.push_back(kept.back());  // still a member of two points
+    }
+    return out;
+}
+
+bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>& series, bool polygons,
+                     const Rect& area, const Ink& brush);
+
+}  // namespace
+
+// Painting the members one by one, each pixel ends with the ink of the last member
+// that covers it: the pen where that member's outline covers it, else the brush.
+// So each pixel is given the number of the last member whose interior covers it
+// and of the last whose outline does, and then one ink or the other, once.
+bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool polygons) {
+    if (d.kind == ContextKind::Printer || d.state.rop != Rop2::CopyPen) return false;
+    Ink brush = polygons && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
+    uint32_t solid = 0;
+    if (!brush.IsNull() && !brush.SolidPixel(&solid)) return false;  // hatch gaps would show earlier members
+    Image* image = ImageOf(d);
+    if (!image) return false;
+    Rect clip = DeviceClipOf(d);
+    if (clip.IsEmpty()) return true;
+    bool hasPen = d.state.pen.style != PenStyle::Null;
+    bool filled = !brush.IsNull();
+    if (!hasPen && !filled) return true;
+    int width = PenDeviceWidth(d);
+    int64_t reach = (hasPen ? width / 2 + 1 : 0) + static_cast<int64_t>(kBoundsMargin) + 1;
+    Rect area;
+    if (!SeriesArea(series, reach, clip, &area)) return false;
+    if (width == 1) return PaintPolySeries(d, *image, WithoutRepeats(series), polygons, area, brush);
+    return PaintPolySeries(d, *image, series, polygons, area, brush);
+}
+
+namespace {
+
+// Paints a series onto an area of the image (see DrawPolySeries).
+bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>& series, bool polygons,
+                     const Rect& area, const Ink& brush) {
+    bool hasPen = d.state.pen.style != PenStyle::Null;
+    bool filled = !brush.IsNull();
+    int width = PenDeviceWidth(d);
+    if (area.IsEmpty()) return true;
+    Mask penPixels(area), brushPixels(area);
+    const std::vector<double>& dash = DashPattern(d.state.pen.style);
+    auto fill = [&](cairo_t* cr) {
+        cairo_set_fill_rule(cr, d.state.fillMode == FillMode::Winding ? CAIRO_FILL_RULE_WINDING
+                                                                      : CAIRO_FILL_RULE_EVEN_ODD);
+        cairo_fill(cr);
+    };
+    auto stroke = [&](cairo_t* cr) {
+        SetStroke(cr, d, width);
+        cairo_stroke(cr);
+    };
+    auto outlinePath = [polygons](cairo_t* cr, const std::vector<Point>& points) {
+        AddPolylinePath(cr, points, polygons);
+    };
+    for (size_t first = 0; first < series.size(); first += kMembersPerRun) {
+        size_t end = std::min(series.size(), first + kMembersPerRun);
+        Mask interiors = filled ? NumberedCover(area, series, first, end, nullptr, fill) : Mask();
+        Mask outlines;
+        if (hasPen && width > 1) {
+            outlines = NumberedCover(area, series, first, end, outlinePath, stroke);
+        } else if (hasPen) {
+            outlines = Mask(area);
+            uint8_t* bytes = outlines.CoverageData();
+            for (size_t k = first; k < end; ++k) {
+                const std::vector<Point>& points = series[k];
+                if (points.size() < 2) continue;
+                auto number = static_cast<uint8_t>(k - first + 1);
+                auto set = [&](int x, int y) {
+                    if (!area.Contains(Point{x, y})) return;
+                    bytes[static_cast<size_t>(y - area.top) * outlines.stride() + (x - area.left)] = number;
+                };
+                int64_t phase = 0;  // each member starts its dashes afresh
+                for (size_t i = 1; i < points.size(); ++i) StepLine(area, points[i - 1], points[i], dash, phase, set);
+                if (polygons) StepLine(area, points.back(), points.front(), dash, phase, set);
+            }
+        }
+        for (int y = area.top; y < area.bottom; ++y) {
+            const uint8_t* inside = interiors.IsEmpty() ? nullptr : interiors.CoverageRow(y);
+            const uint8_t* edge = outlines.IsEmpty() ? nullptr : outlines.CoverageRow(y);
+            uint8_t* pen = penPixels.CoverageData() + static_cast<size_t>(y - area.top) * penPixels.stride();
+            uint8_t* ink = brushPixels.CoverageData() + static_cast<size_t>(y - area.top) * brushPixels.stride();
+            for (int x = 0; x < area.Width(); ++x) {
+                uint8_t e = edge ? edge[x] : 0, f = inside ? inside[x] : 0;
+                if (e == 0 && f == 0) continue;
+                bool byPen = e >= f;
+                pen[x] = byPen ? 0xFF : 0;
+                ink[x] = byPen ? 0 : 0xFF;
+            }
+        }
+    }
+    if (filled) CombineMask(image, brushPixels, brush, Rop2::CopyPen);
+    if (hasPen) CombineMask(image, penPixels, Ink::Solid(d.state.pen.colour), Rop2::CopyPen);
+    return true;
+}
+
+}  // namespace
 
 bool DrawSegment(Dc& d, Point a, Point b) {
     if (d.kind != ContextKind::Printer && d.state.pen.style != PenStyle::Null && PenDeviceWidth(d) == 1) {

@@ -34,6 +34,11 @@ const std::vector<double>& DashPattern(PenStyle style);
 
 // `fill` may be null (outline only). True unless the context cannot be drawn on.
 bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline);
+// A series of polylines or polygons (device points) painted as if one after the
+// other, in one pass. Done where that gives the very same pixels: on an image, with
+// copy ink and a solid or null brush. False when it was not done and the members
+// are to be painted one by one.
+bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool polygons);
 // A line from a to b (excluded) in device pixels with the pen: DrawShape of a
 // two-point polyline, without building one for the usual one-pixel pen.
 bool DrawSegment(Dc& d, Point a, Point b);

@@ -118,6 +118,31 @@ TEST(FontMatching, PrivateFolderIsSearchedBeforeTheSystem) {
     EXPECT_EQ(MatchFace(Request("Liberation Mono")).path, system.path);
 }
 
+// A request is matched once and its match kept, but never past a change of the
+// private folders: the very same request finds the private face once its folder
+// is registered, and the system's again once it is forgotten.
+TEST(FontMatching, KeptMatchFollowsThePrivateFolders) {
+    const LogicalFont request = Request("Liberation Mono");
+    FaceMatch system = MatchFace(request);
+    ASSERT_FALSE(system.path.empty());
+    EXPECT_EQ(MatchFace(request).path, system.path);
+    std::filesystem::path folder = std::filesystem::path(QL_TEST_OUTPUT_DIR) / "text-kept-matches";
+    std::filesystem::create_directories(folder);
+    std::filesystem::path copy = folder / "KeptMono.ttf";
+    std::filesystem::copy_file(system.path, copy, std::filesystem::copy_options::overwrite_existing);
+
+    ASSERT_EQ(AddPrivateFontFolder(folder.string()), 1);
+    EXPECT_EQ(MatchFace(request).path, copy.string());
+    FontHandle font = CreateFontIndirect(request);
+    ASSERT_NE(FindFont(font), nullptr);
+    EXPECT_EQ(FindFont(font)->match.path, copy.string());
+    DeleteFont(font);
+
+    ASSERT_TRUE(RemovePrivateFontFolder(folder.string()));
+    EXPECT_EQ(MatchFace(request).path, system.path);
+    EXPECT_FALSE(MatchFace(request).fromPrivateFolder);
+}
+
 // The music fonts are found by their family names, in any letter case, in the
 // folder of the running program, each with its one regular style and no
 // substitution reported.

@@ -1,0 +1,73 @@
+// Mapping points moved by one step from points already mapped: for every scale,
+// sign, origin and step, the same device points as mapping each moved point
+// afresh, halfway values (rounded away from zero) and saturation included.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "platform/gfx/mapping.h"
+
+namespace ql::gfx {
+namespace {
+
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+
+Mapping Scaled(Size window, Size viewport, Point windowOrigin, Point viewportOrigin) {
+    Mapping m;
+    m.mode = MapMode::Anisotropic;
+    m.windowExtent = window;
+    m.viewportExtent = viewport;
+    m.windowOrigin = windowOrigin;
+    m.viewportOrigin = viewportOrigin;
+    return m;
+}
+
+std::vector<Point> Mapped(const Mapping& m, const std::vector<Point>& points) {
+    std::vector<Point> out;
+    for (Point p : points) out.push_back(MapLogicalToDevice(m, p));
+    return out;
+}
+
+TEST(GfxMappingMoved, MovedPointsMapAsEachPointAlone) {
+    const std::vector<Mapping> mappings = {
+        Mapping{},
+        Scaled({2, 2}, {1, 1}, {0, 0}, {0, 0}),            // every odd value halfway
+        Scaled({-4, 6}, {3, -5}, {-7, 11}, {13, -17}),     // signs, odd results
+        Scaled({240, 240}, {96, 96}, {-30720, -30720}, {0, 0}),
+        Scaled({1 << 30, 1 << 30}, {-(1 << 29), 3}, {0, 0}, {0, 0}),
+        Scaled({1, 1}, {4, 4}, {0, 0}, {kMax - 100, kMin + 100}),  // saturates on the way
+    };
+    std::vector<Point> from;
+    for (int i = -40; i <= 40; ++i) from.push_back(Point{i * 7 - 3, -i * 5 + 1});
+    from.push_back(Point{kMax - 1000000000, kMin + 1000000000});  // far, and still far once moved
+    const std::vector<Point> steps = {{0, 0}, {2, -2}, {5, 6}, {128, 0}, {-240, 480}, {1 << 29, -(1 << 29)}};
+    for (size_t i = 0; i < mappings.size(); ++i)
+        for (Point step : steps) {
+            SCOPED_TRACE(testing::Message() << "mapping " << i << " step " << step.x << "," << step.y);
+            std::vector<Point> moved;
+            for (Point p : from)
+                moved.push_back(Point{static_cast<int32_t>(int64_t{p.x} + step.x),
+                                      static_cast<int32_t>(int64_t{p.y} + step.y)});
+            std::vector<Point> out(moved.size());
+            ASSERT_TRUE(MapMovedToDevice(mappings[i], from.data(), Mapped(mappings[i], from).data(), moved.data(),
+                                         moved.size(), out.data()));
+            EXPECT_EQ(out, Mapped(mappings[i], moved));
+        }
+}
+
+// Points not all moved by the same step are refused and nothing is written.
+TEST(GfxMappingMoved, PointsMovedByDifferentStepsAreRefused) {
+    const Mapping m = Scaled({3, 3}, {2, 2}, {0, 0}, {0, 0});
+    const std::vector<Point> from = {{0, 0}, {10, 10}};
+    const std::vector<Point> moved = {{5, 0}, {16, 10}};
+    std::vector<Point> out(2, Point{-1, -1});
+    EXPECT_FALSE(MapMovedToDevice(m, from.data(), Mapped(m, from).data(), moved.data(), 2, out.data()));
+    EXPECT_EQ(out[0].x, -1);
+    EXPECT_EQ(out[1].y, -1);
+}
+
+}  // namespace
+}  // namespace ql::gfx
