@@ -1,7 +1,7 @@
 // Records read from a file are live whatever their bytes: a spacing entry and a note
 // whose stored bytes 4-7 are AA BB EE FF (the words a freed record once carried) go
-// through their decoders (and the note through a whole file), keep every record,
-// and are written back as they were read.
+// through their decoders and whole files without a message, keep every record, and
+// are written back as they were read.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -25,13 +25,15 @@ namespace {
 namespace tf = testing_files;
 using ByteVec = std::vector<uint8_t>;
 
-// Three spacing entries of a 4096-tick measure; the second holds ticks 0xBBAA and
-// x 0xFFEE, so its second word reads AA BB EE FF.
+constexpr size_t kSpacingCountAt = 8;
+
+// Three spacing entries of a sound list; the last holds ticks 0xBBAA and x 0xFFEE,
+// so its second word reads AA BB EE FF.
 ByteVec ThreeSpacingEntries() {
     return tf::HandBytes()
         .u16(0).u16(0).u16(1024).u16(0x0140)
-        .u16(0).u16(1024).u16(0xBBAA).u16(0xFFEE)
-        .u16(0).u16(2048).u16(2048).u16(0x0120)
+        .u16(0).u16(1024).u16(1024).u16(0x0120)
+        .u16(0).u16(2048).u16(0xBBAA).u16(0xFFEE)
         .get();
 }
 
@@ -51,14 +53,43 @@ TEST_F(RecordBytes, SpacingEntryThroughItsDecoder) {
     ASSERT_NE(first, nullptr);
     const auto* second = FindRecord<SpacingEntry>(kSpacingEntryPool, RecordHandle{first->next});
     ASSERT_NE(second, nullptr);
-    EXPECT_TRUE(IsLiveRecord(doc_->pools, kSpacingEntryPool, second));
-    EXPECT_EQ(tf::V(second->ticksToNext), 0xBBAA);
-    EXPECT_EQ(tf::V(second->xPer16Ticks), 0xFFEE);
+    const auto* third = FindRecord<SpacingEntry>(kSpacingEntryPool, RecordHandle{second->next});
+    ASSERT_NE(third, nullptr);
+    EXPECT_TRUE(IsLiveRecord(doc_->pools, kSpacingEntryPool, third));
+    EXPECT_EQ(tf::V(third->ticksToNext), 0xBBAA);
+    EXPECT_EQ(tf::V(third->xPer16Ticks), 0xFFEE);
     ByteWriter again;
     EncodeMeasureWithSpacing(measure, again);
     EXPECT_EQ(ByteVec(again.Buffer().begin() + kStoredMeasureBytes, again.Buffer().end()), stored);
     FreeNodeChain(measure.spacing);
     EXPECT_EQ(LiveRecords(), live) << "every entry was given back";
+}
+
+TEST_F(RecordBytes, SpacingEntryThroughAWholeFile) {
+    BuildSmallScore(2, 3);
+    ByteVec bytes = Write(doc_, view_);
+    ASSERT_FALSE(bytes.empty());
+    const size_t measure1 = tf::FindTag(bytes, "STIK") + 4;
+    ASSERT_EQ(tf::GetU16(bytes, measure1 + kSpacingCountAt), 0);
+    tf::PutU16(bytes, measure1 + kSpacingCountAt, 3);
+    const ByteVec entries = ThreeSpacingEntries();
+    bytes.insert(bytes.begin() + static_cast<long>(measure1 + tf::kMeasureBytes), entries.begin(), entries.end());
+    ui::headless::ResetUi();
+    ScoreLoad load = Read(bytes);
+    ASSERT_EQ(load.code, 0);
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+    {
+        ScopedPoolSet pools(load.document->pools);
+        EXPECT_EQ(CountSpacingEntries(load.document->measureTable[1]), 3);
+    }
+    const ByteVec g2 = Rewrite(load);
+    const size_t saved = tf::FindTag(g2, "STIK") + 4;
+    ASSERT_EQ(tf::GetU16(g2, saved + kSpacingCountAt), 3);
+    const auto at = g2.begin() + static_cast<long>(saved + tf::kMeasureBytes);
+    EXPECT_EQ(ByteVec(at, at + static_cast<long>(entries.size())), entries);
+    ScoreLoad again = Read(g2);
+    ASSERT_EQ(again.code, 0);
+    EXPECT_EQ(Rewrite(again), g2);
 }
 
 // The notes of staff 1, measure 1, voice 0 of a document.
