@@ -29,13 +29,14 @@ std::byte* PopFreeList(RecordPool& pool) {
     // The head must be a released slot of this pool; anything else drops the list.
     int block = 0;
     size_t slot = 0;
-    if (!FindSlot(pool, head, block, slot) || slot >= pool.blocks[block].nextFresh ||
-        SlotLive(pool.blocks[block], pool.shift, slot)) {
+    std::byte* bits = nullptr;
+    if (FindSlot(pool, head, block, slot)) bits = LiveBits(pool.blocks[block], pool.shift);
+    if (bits == nullptr || slot >= pool.blocks[block].nextFresh || LiveBit(bits, slot)) {
         pool.freeList = {};
         return nullptr;
     }
     pool.freeList = Ref32<std::byte>{ReadWord(head, 0)};
-    SetSlotLive(pool.blocks[block], pool.shift, slot, true);
+    SetLiveBit(bits, slot, true);
     return head;
 }
 
@@ -44,8 +45,9 @@ std::byte* TakeFreshSlot(RecordPool& pool) {
         PoolBlock& entry = pool.blocks[block];
         if (!entry.base || entry.nextFresh >= entry.capacity) continue;
         const size_t slot = entry.nextFresh++;
-        SetSlotLive(entry, pool.shift, slot, true);
-        return entry.base.get() + (slot << pool.shift);
+        std::byte* base = entry.base.get();
+        SetLiveBit(LiveBitsAt(base, entry.capacity, pool.shift), slot, true);
+        return base + (slot << pool.shift);
     }
     return nullptr;
 }
@@ -103,10 +105,11 @@ bool ConsumeRequestedFailure() {
 }
 
 // Notes a release in a document set's log when the slot was live at the last undo
-// capture (its shadow's live bit).
-void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, int block, size_t slot) {
+// capture: the live bit in the block's shadow, `bits` being the live bitmap.
+void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, int block, size_t slot,
+                 const std::byte* bits) {
     if (set.releases == nullptr || !descriptor.shadowed || pool >= kDocumentPoolCount) return;
-    if (!WasSlotLiveAtCapture(descriptor, block, slot)) return;
+    if (!LiveBit(bits + LiveHalfBytes(descriptor.blocks[block], descriptor.shift), slot)) return;
     uint16_t& lowest = set.releases->lowestSlot[pool][block];
     if (lowest == 0 || slot < lowest) lowest = static_cast<uint16_t>(slot);
 }
@@ -138,11 +141,11 @@ void ReleaseUnlocked(PoolSet set, int pool, void* record) {
     RecordPool* descriptor = PoolOf(set, pool);
     int block = 0;
     size_t slot = 0;
-    if (descriptor == nullptr || record == nullptr || !FindSlot(*descriptor, record, block, slot) ||
-        !SlotLive(descriptor->blocks[block], descriptor->shift, slot))
-        return;
-    NoteRelease(set, pool, *descriptor, block, slot);
-    SetSlotLive(descriptor->blocks[block], descriptor->shift, slot, false);
+    if (descriptor == nullptr || record == nullptr || !FindSlot(*descriptor, record, block, slot)) return;
+    std::byte* bits = LiveBits(descriptor->blocks[block], descriptor->shift);
+    if (!LiveBit(bits, slot)) return;
+    NoteRelease(set, pool, *descriptor, block, slot, bits);
+    SetLiveBit(bits, slot, false);
     std::memset(record, 0, size_t{1} << descriptor->shift);
     WriteWord(record, 0, descriptor->freeList.offset);
     descriptor->freeList = Ref32<std::byte>::To(static_cast<std::byte*>(record));

@@ -15,9 +15,8 @@
 // Whether a record is live is never read from the record: each block keeps a live
 // bitmap, one bit per slot, set when the slot is handed out and cleared when it is
 // released. The bitmap lies in the block's live half, so undo captures, restores
-// and shadows it with the records: in slot 0 when it fits there, else in slots
-// added to the live half after the `capacity` record slots (BlockLiveBytes).
-// Neither is ever handed out or named by a handle.
+// and shadows it with the records: in slots added to the live half after the
+// `capacity` record slots (BlockLiveBytes), never handed out or named by a handle.
 //
 // An exhausted pool (no room, and no block can be added after the halving attempts)
 // sounds one alert beep and returns null: a null result is a refused edit, never a
@@ -240,8 +239,8 @@ bool IsFreeRecord(const void* record);
 // capture, in the shadow half; false for a missing block or a slot past the records.
 bool IsSlotLive(const RecordPool& pool, int block, size_t slot);
 bool WasSlotLiveAtCapture(const RecordPool& pool, int block, size_t slot);
-// Live-half bytes of a block: its record slots and the slots its live bitmap adds
-// (none when slot 0 holds it); 0 for a missing block.
+// Live-half bytes of a block: its record slots and the slots its live bitmap adds;
+// 0 for a missing block.
 size_t BlockLiveBytes(const RecordPool& pool, int block);
 // Start of the undo shadow of a document block (the upper half); null when the block
 // is missing or the pool is not shadowed.
@@ -272,21 +271,23 @@ namespace pool_detail {
 // lookups below; CurrentPoolSet() reads the same place.
 extern const PoolSet* const g_currentSet;
 
-// True when a block's live bitmap (a bit per record slot) fits in its slot 0.
-constexpr bool LiveBitsInSlotZero(size_t capacity, uint8_t shift) {
-    return (capacity + 7) / 8 <= (size_t{1} << shift);
+// The live bitmap of a block at `base` with `capacity` record slots: right after
+// the record slots.
+inline std::byte* LiveBitsAt(std::byte* base, size_t capacity, uint8_t shift) {
+    return base + (capacity << shift);
+}
+inline std::byte* LiveBits(const PoolBlock& entry, uint8_t shift) {
+    return LiveBitsAt(entry.base.get(), entry.capacity, shift);
 }
 
-// The block's live bitmap: in slot 0, or right after the record slots.
-inline const std::byte* LiveBits(const PoolBlock& entry, uint8_t shift) {
-    std::byte* base = entry.base.get();
-    return LiveBitsInSlotZero(entry.capacity, shift) ? base : base + (static_cast<size_t>(entry.capacity) << shift);
+// A slot's bit in a live bitmap. Only handed-out slots are ever set, never slot 0.
+inline bool LiveBit(const std::byte* bits, size_t slot) {
+    return ((std::to_integer<unsigned>(bits[slot >> 3]) >> (slot & 7)) & 1u) != 0;
 }
 
-// The live bit of a slot; slot 0 and slots never handed out are never live.
+// The live bit of a slot of a block.
 inline bool SlotLive(const PoolBlock& entry, uint8_t shift, size_t slot) {
-    if (slot == 0 || slot >= entry.nextFresh) return false;
-    return ((std::to_integer<unsigned>(LiveBits(entry, shift)[slot >> 3]) >> (slot & 7)) & 1u) != 0;
+    return LiveBit(LiveBits(entry, shift), slot);
 }
 
 // Handle to address in one pool descriptor, with every check of the checked lookup:
@@ -301,9 +302,10 @@ inline void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits,
     const PoolBlock& entry = pool.blocks[block];
     if (!entry.base) return nullptr;
     const uint32_t offset = (static_cast<uint32_t>(handle) << pool.shift) & ((1u << slotBits) - 1);
-    std::byte* address = entry.base.get() + offset;
+    std::byte* base = entry.base.get();
+    std::byte* address = base + offset;
     if (offset == 0 || address >= entry.end.get()) return nullptr;
-    if (liveOnly && !SlotLive(entry, pool.shift, offset >> pool.shift)) return nullptr;
+    if (liveOnly && !LiveBit(LiveBitsAt(base, entry.capacity, pool.shift), offset >> pool.shift)) return nullptr;
     return address;
 }
 
@@ -342,9 +344,11 @@ bool AnyLiveRecordOf(int pool, Visit visit) {
         const PoolBlock& entry = descriptor.blocks[block];
         if (!entry.base) continue;
         const int fresh = entry.nextFresh < entry.capacity ? entry.nextFresh : entry.capacity;
+        std::byte* base = entry.base.get();
+        const std::byte* bits = pool_detail::LiveBitsAt(base, entry.capacity, descriptor.shift);
         for (int slot = 1; slot < fresh; ++slot) {
-            if (!pool_detail::SlotLive(entry, descriptor.shift, static_cast<size_t>(slot))) continue;
-            std::byte* record = entry.base.get() + (static_cast<size_t>(slot) << descriptor.shift);
+            if (!pool_detail::LiveBit(bits, static_cast<size_t>(slot))) continue;
+            std::byte* record = base + (static_cast<size_t>(slot) << descriptor.shift);
             if (visit(static_cast<void*>(record))) return true;
         }
     }

@@ -45,12 +45,6 @@ size_t MinBlockBytes(uint8_t shift) {
     return std::max(kMinBlockBytes, kMinSlotsPerBlock << shift);
 }
 
-size_t LiveBitSlots(size_t capacity, uint8_t shift) {
-    if (LiveBitsInSlotZero(capacity, shift)) return 0;
-    const size_t slotSize = size_t{1} << shift;
-    return ((capacity + 7) / 8 + slotSize - 1) / slotSize;
-}
-
 size_t BlockBytesFor(size_t recordBytes, uint8_t shift, bool shadowed) {
     const size_t live = recordBytes + (LiveBitSlots(recordBytes >> shift, shift) << shift);
     return shadowed ? live * 2 : live;
@@ -88,7 +82,8 @@ bool FindSlot(const RecordPool& pool, const void* record, int& block, size_t& sl
 bool IsLiveIn(const RecordPool& pool, const void* record) {
     int block = 0;
     size_t slot = 0;
-    return FindSlot(pool, record, block, slot) && SlotLive(pool.blocks[block], pool.shift, slot);
+    return FindSlot(pool, record, block, slot) && slot < pool.blocks[block].nextFresh &&
+           SlotLive(pool.blocks[block], pool.shift, slot);
 }
 
 void InitBlockEntry(PoolBlock& entry, uint8_t shift, std::byte* memory, size_t recordBytes) {
@@ -98,15 +93,9 @@ void InitBlockEntry(PoolBlock& entry, uint8_t shift, std::byte* memory, size_t r
     entry.nextFresh = 1;
 }
 
-void SetSlotLive(const PoolBlock& entry, uint8_t shift, size_t slot, bool live) {
-    auto* byte = const_cast<std::byte*>(LiveBits(entry, shift)) + (slot >> 3);
-    const auto bit = static_cast<std::byte>(1u << (slot & 7));
-    *byte = live ? (*byte | bit) : (*byte & ~bit);
-}
-
 void ClearLiveBits(const PoolBlock& entry, uint8_t shift) {
     if (!entry.base) return;
-    std::memset(const_cast<std::byte*>(LiveBits(entry, shift)), 0, (size_t{entry.capacity} + 7) / 8);
+    std::memset(LiveBits(entry, shift), 0, (size_t{entry.capacity} + 7) / 8);
 }
 
 uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) {
@@ -187,8 +176,7 @@ bool LiveBitOf(const RecordPool& pool, int block, size_t slot, int half) {
     if (block < 0 || block >= kMaxBlocksCap) return false;
     const PoolBlock& entry = pool.blocks[block];
     if (!entry.base || slot == 0 || slot >= entry.capacity) return false;
-    const std::byte* bits = LiveBits(entry, pool.shift) + half * BlockLiveBytes(pool, block);
-    return ((std::to_integer<unsigned>(bits[slot >> 3]) >> (slot & 7)) & 1u) != 0;
+    return LiveBit(LiveBits(entry, pool.shift) + half * LiveHalfBytes(entry, pool.shift), slot);
 }
 
 // True when the record is a slot of a pool of the set; `free` tells whether it is
@@ -235,7 +223,7 @@ bool WasSlotLiveAtCapture(const RecordPool& pool, int block, size_t slot) {
 
 size_t BlockLiveBytes(const RecordPool& pool, int block) {
     if (block < 0 || block >= kMaxBlocksCap || !pool.blocks[block].base) return 0;
-    return BlockBytesFor(static_cast<size_t>(pool.blocks[block].capacity) << pool.shift, pool.shift, false);
+    return LiveHalfBytes(pool.blocks[block], pool.shift);
 }
 
 std::byte* BlockShadow(const RecordPool& pool, int block) {

@@ -66,15 +66,24 @@ bool IsLiveIn(const RecordPool& pool, const void* record);
 bool FindSlot(const RecordPool& pool, const void* record, int& block, size_t& slot);
 
 // Slots a block of `capacity` record slots adds to its live half for the live
-// bitmap: 0 when slot 0 holds it.
-size_t LiveBitSlots(size_t capacity, uint8_t shift);
+// bitmap (a bit per record slot).
+inline size_t LiveBitSlots(size_t capacity, uint8_t shift) {
+    return ((capacity + 7) / 8 + (size_t{1} << shift) - 1) >> shift;
+}
+// Live-half bytes of a block entry (BlockLiveBytes without the checks).
+inline size_t LiveHalfBytes(const PoolBlock& entry, uint8_t shift) {
+    return (entry.capacity + LiveBitSlots(entry.capacity, shift)) << shift;
+}
 // Bytes of a block (both halves in a shadowed pool) whose record slots take
 // `recordBytes`.
 size_t BlockBytesFor(size_t recordBytes, uint8_t shift, bool shadowed);
 // Fills a new block's entry for `recordBytes` of record slots at `memory`.
 void InitBlockEntry(PoolBlock& entry, uint8_t shift, std::byte* memory, size_t recordBytes);
-// Sets or clears the live bit of a slot.
-void SetSlotLive(const PoolBlock& entry, uint8_t shift, size_t slot, bool live);
+// Sets or clears a slot's bit in a live bitmap.
+inline void SetLiveBit(std::byte* bits, size_t slot, bool live) {
+    const auto bit = static_cast<std::byte>(1u << (slot & 7));
+    bits[slot >> 3] = live ? (bits[slot >> 3] | bit) : (bits[slot >> 3] & ~bit);
+}
 // Clears a block's live bitmap (its records are forgotten).
 void ClearLiveBits(const PoolBlock& entry, uint8_t shift);
 

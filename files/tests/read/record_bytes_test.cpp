@@ -13,6 +13,8 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
 #include "files/records/measure_records_io.h"
 #include "files/records/music_records.h"
 #include "files/score_file.h"
@@ -137,6 +139,22 @@ TEST_F(RecordBytes, NoteThroughItsDecoderAndAWholeFile) {
     ASSERT_EQ(again.code, 0);
     EXPECT_EQ(Notes(again.document).size(), 2u);
     EXPECT_EQ(Rewrite(again), g2);
+}
+
+// A text object whose string record's second word is AA BB EE FF, as a user can type
+// it: read back through the object decoder, it keeps its string and its record.
+TEST_F(RecordBytes, ObjectStringThroughItsDecoder) {
+    ScopedPoolSet pools(doc_->pools);
+    const char kString[] = "Lent\xAA\xBB\xEE\xFF";  // characters 4-7 are the record's second word
+    ScoreObject* object = Make(ObjectType::Text);
+    ASSERT_NE(object, nullptr);
+    ASSERT_GE(SetTextObjectString(AsTextObject(object), kString), 0);
+    AsTextObject(object)->body.flags |= kTextOwnsString;
+    const ByteVec stored = EncodeObject(object);
+    ScoreObject* back = ReadOne(stored);
+    ASSERT_NE(back, nullptr);
+    EXPECT_STREQ(TextObjectString(AsTextObject(back)), kString);
+    EXPECT_EQ(EncodeObject(back), stored);
 }
 
 }  // namespace
