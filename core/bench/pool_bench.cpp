@@ -83,6 +83,40 @@ void BM_PtrToHandle(benchmark::State& state) {
 }
 BENCHMARK(BM_PtrToHandle);
 
+// The checked typed lookup every record walk uses: handle to a live record, inline,
+// over records spread across many blocks, a tenth of them freed.
+void BM_FindRecord(benchmark::State& state) {
+    BenchDocument doc;
+    std::vector<RecordHandle> handles;
+    for (int i = 0; i < 20000; ++i) {
+        void* record = AllocRecord(kEventRecordPool);
+        handles.push_back(PtrToHandle(kEventRecordPool, record));
+        if (i % 10 == 0) FreeRecord(kEventRecordPool, record);
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FindRecord<void>(kEventRecordPool, handles[i]));
+        i = (i + 1) % handles.size();
+    }
+}
+BENCHMARK(BM_FindRecord);
+
+// A walk of every live record of a pool of 20,000 slots, a tenth of them freed.
+void BM_AnyLiveRecordWalk(benchmark::State& state) {
+    BenchDocument doc;
+    for (int i = 0; i < 20000; ++i) {
+        void* record = AllocRecord(kEventRecordPool);
+        if (i % 10 == 0) FreeRecord(kEventRecordPool, record);
+    }
+    for (auto _ : state) {
+        int live = 0;
+        AnyLiveRecordOf(kEventRecordPool, [&live](void*) { return ++live < 0; });
+        benchmark::DoNotOptimize(live);
+    }
+    state.SetItemsProcessed(state.iterations() * 20000);
+}
+BENCHMARK(BM_AnyLiveRecordWalk);
+
 // Static pool 11: allocate and free under its lock, as the MIDI-input thread does.
 void BM_StaticPoolElevenAllocFree(benchmark::State& state) {
     BenchDocument doc;

@@ -1,14 +1,17 @@
 // Allocating and freeing records, and converting between handles and pointers, on
 // the current pool set and on the static set.
 //
-// Allocation: pop the free list (its head is checked to be a free record of this
-// pool; a bad head drops the list), else hand out the next fresh slot of the first
-// block with room, else add a block (document set: the pool's block size, halved
+// Allocation: pop the free list (its head is checked to be a slot of this pool that
+// was handed out and is not live; a bad head drops the list), else hand out the next
+// fresh slot of the first block with room, else add a block (document set: the pool's block size, halved
 // up to three times down to its minimum; static set: GrowStaticPool). When nothing
 // can be had the pool is exhausted: one alert beep and null.
 //
-// Release: the record is zero-filled, takes the free mark and becomes the head of the
-// free list; in a document set the release is noted in the set's log for undo.
+// The slot handed out is marked in its block's live bitmap.
+//
+// Release: only a record live in the bitmap is released. It is zero-filled, its bit
+// cleared, and it becomes the head of the free list; in a document set the release
+// is noted in the set's log for undo.
 #include <cassert>
 #include <cstring>
 
@@ -23,12 +26,17 @@ namespace {
 std::byte* PopFreeList(RecordPool& pool) {
     if (!pool.freeList) return nullptr;
     std::byte* head = pool.freeList.get();
-    // The head must be a free slot of this pool; anything else drops the list.
-    if (BlockOfAddress(pool, head) < 0 || ReadWord(head, 1) != kFreeRecordMark) {
+    // The head must be a released slot of this pool; anything else drops the list.
+    int block = 0;
+    size_t slot = 0;
+    std::byte* bits = nullptr;
+    if (FindSlot(pool, head, block, slot)) bits = LiveBits(pool.blocks[block], pool.shift);
+    if (bits == nullptr || slot >= pool.blocks[block].nextFresh || LiveBit(bits, slot)) {
         pool.freeList = {};
         return nullptr;
     }
     pool.freeList = Ref32<std::byte>{ReadWord(head, 0)};
+    SetLiveBit(bits, slot, true);
     return head;
 }
 
@@ -36,9 +44,10 @@ std::byte* TakeFreshSlot(RecordPool& pool) {
     for (int block = 0; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
         PoolBlock& entry = pool.blocks[block];
         if (!entry.base || entry.nextFresh >= entry.capacity) continue;
-        std::byte* record = entry.base.get() + (static_cast<size_t>(entry.nextFresh) << pool.shift);
-        ++entry.nextFresh;
-        return record;
+        const size_t slot = entry.nextFresh++;
+        std::byte* base = entry.base.get();
+        SetLiveBit(LiveBitsAt(base, entry.capacity, pool.shift), slot, true);
+        return base + (slot << pool.shift);
     }
     return nullptr;
 }
@@ -95,19 +104,14 @@ bool ConsumeRequestedFailure() {
     return true;
 }
 
-// Notes a release in a document set's log when the slot's shadow holds no free
-// record: the slot may have held a record at the last undo capture.
-void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, const void* record) {
+// Notes a release in a document set's log when the slot was live at the last undo
+// capture: the live bit in the block's shadow, `bits` being the live bitmap.
+void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, int block, size_t slot,
+                 const std::byte* bits) {
     if (set.releases == nullptr || !descriptor.shadowed || pool >= kDocumentPoolCount) return;
-    int block = BlockOfAddress(descriptor, record);
-    std::byte* shadow = BlockShadow(descriptor, block);
-    if (shadow == nullptr) return;
-    size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) -
-                                        descriptor.blocks[block].base.get());
-    if (ReadWord(shadow + offset, 1) == kFreeRecordMark) return;
-    auto slot = static_cast<uint16_t>(offset >> descriptor.shift);
+    if (!LiveBit(bits + LiveHalfBytes(descriptor.blocks[block], descriptor.shift), slot)) return;
     uint16_t& lowest = set.releases->lowestSlot[pool][block];
-    if (lowest == 0 || slot < lowest) lowest = slot;
+    if (lowest == 0 || slot < lowest) lowest = static_cast<uint16_t>(slot);
 }
 
 }  // namespace
@@ -135,11 +139,15 @@ void* AllocateUnlocked(PoolSet set, int pool) {
 void ReleaseUnlocked(PoolSet set, int pool, void* record) {
     if (StateAnyThread().program.ShutdownFlag) return;
     RecordPool* descriptor = PoolOf(set, pool);
-    if (descriptor == nullptr || record == nullptr || !IsLiveIn(*descriptor, record)) return;
-    NoteRelease(set, pool, *descriptor, record);
+    int block = 0;
+    size_t slot = 0;
+    if (descriptor == nullptr || record == nullptr || !FindSlot(*descriptor, record, block, slot)) return;
+    std::byte* bits = LiveBits(descriptor->blocks[block], descriptor->shift);
+    if (!LiveBit(bits, slot)) return;
+    NoteRelease(set, pool, *descriptor, block, slot, bits);
+    SetLiveBit(bits, slot, false);
     std::memset(record, 0, size_t{1} << descriptor->shift);
     WriteWord(record, 0, descriptor->freeList.offset);
-    WriteWord(record, 1, kFreeRecordMark);
     descriptor->freeList = Ref32<std::byte>::To(static_cast<std::byte*>(record));
 }
 
@@ -169,16 +177,17 @@ int SlotBitsOf(const RecordPool& descriptor) {
 }
 
 // The lookup behind every handle; the sequencer lock is touched only for the
-// shared pools, the rest goes straight to the arithmetic.
-void* DecodeIn(PoolSet set, int pool, uint16_t bits) {
+// shared pools, the rest goes straight to the arithmetic. With `liveOnly` a slot
+// that is not live gives null.
+void* DecodeIn(PoolSet set, int pool, uint16_t bits, bool liveOnly) {
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr) return nullptr;
     if (!IsSharedPool(set, pool)) {
         assert(IsUiThread() && "only the sequencer pools are shared with other threads");
-        return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor));
+        return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor), liveOnly);
     }
     std::lock_guard<std::mutex> guard(SequencerPoolLock());
-    return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor));
+    return DecodeHandle(*descriptor, bits, SlotBitsOf(*descriptor), liveOnly);
 }
 
 uint16_t EncodeIn(PoolSet set, int pool, const void* record) {
@@ -189,6 +198,10 @@ uint16_t EncodeIn(PoolSet set, int pool, const void* record) {
 }
 
 }  // namespace
+
+void* pool_detail::LookupLive(PoolSet set, int pool, uint16_t handle) {
+    return DecodeIn(set, pool, handle, true);
+}
 
 void* AllocRecord(int pool) {
     PoolSet set = CurrentPoolSet();
@@ -203,7 +216,7 @@ void FreeRecord(int pool, void* record) {
 }
 
 void* HandleToPtr(int pool, RecordHandle handle) {
-    return DecodeIn(CurrentPoolSet(), pool, handle.bits);
+    return DecodeIn(CurrentPoolSet(), pool, handle.bits, false);
 }
 
 RecordHandle PtrToHandle(int pool, const void* record) {
@@ -223,7 +236,7 @@ void FreeStaticRecord(int pool, void* record) {
 }
 
 void* StaticHandleToPtr(int pool, StaticHandle handle) {
-    return DecodeIn(StaticSet(), pool, handle.bits);
+    return DecodeIn(StaticSet(), pool, handle.bits, false);
 }
 
 StaticHandle StaticPtrToHandle(int pool, const void* record) {

@@ -10,8 +10,13 @@
 //   document set: handle = block << (15 - shift) | slot   (bit 15 always 0)
 //   static set:   handle = block << (16 - shift) | slot
 // Slot 0 of every block is never handed out, so handle 0 always means "none".
-// A free record holds the Ref32 of the next free record in its first u32 and
-// kFreeRecordMark in its second.
+// A free record holds the Ref32 of the next free record in its first u32.
+//
+// Whether a record is live is never read from the record: each block keeps a live
+// bitmap, one bit per slot, set when the slot is handed out and cleared when it is
+// released. The bitmap lies in the block's live half, so undo captures, restores
+// and shadows it with the records: in slots added to the live half after the
+// `capacity` record slots (BlockLiveBytes), never handed out or named by a handle.
 //
 // An exhausted pool (no room, and no block can be added after the halving attempts)
 // sounds one alert beep and returns null: a null result is a refused edit, never a
@@ -35,7 +40,6 @@ namespace ql {
 constexpr int kDocumentPoolCount = 11;
 constexpr int kStaticPoolCount = 14;
 constexpr int kMaxPoolBlocks = 64;
-constexpr uint32_t kFreeRecordMark = 0xFFEEBBAA;
 // Slot bits of a handle in a document (shadowed) pool; bit 15 is always 0.
 constexpr int kDocumentHandleBits = 15;
 
@@ -63,9 +67,9 @@ struct StaticHandle {
     constexpr bool operator==(const StaticHandle&) const = default;
 };
 
-// One block of a pool. `end` is base + usable bytes - 7: a record lies below it.
+// One block of a pool. `end` is base + capacity slots - 7: a record lies below it.
 struct PoolBlock {
-    uint16_t capacity;   // usable slots, slot 0 included
+    uint16_t capacity;   // record slots, slot 0 included
     uint16_t nextFresh;  // next slot never handed out; 1 for an empty block
     Ref32<std::byte> base;
     Ref32<std::byte> end;
@@ -148,12 +152,12 @@ StaticHandle StaticPtrToHandle(int pool, const void* record);
 
 // ---- Typed helpers ----
 
-// Checked typed lookup (null for 0, a foreign handle or a freed record): for handles
-// that come from files, the clipboard or another view.
+// Checked typed lookup (null for 0, a foreign handle, a freed record or a slot never
+// handed out: IsLiveRecord's test): for handles that come from files, the clipboard
+// or another view.
 template <typename T>
 T* FindRecord(int pool, RecordHandle handle);
-// Checked lookup that also refuses a slot never handed out (IsLiveRecord's test):
-// for handles read from records that may be damaged.
+// The same lookup, named for handles read from records that may be damaged.
 template <typename T>
 T* FindLiveRecord(int pool, RecordHandle handle);
 // Asserting accessor for handles the caller has proven live.
@@ -225,11 +229,18 @@ private:
 
 // True when `record` is a live record of the pool in the set: inside the arena,
 // inside a block of that pool, on a slot boundary, not slot 0, handed out (below
-// nextFresh) and not carrying the free mark. Never touches memory outside the pools.
+// nextFresh) and marked live in the block's bitmap. The record's own bytes are never
+// read. Never touches memory outside the pools.
 bool IsLiveRecord(PoolSet set, int pool, const void* record);
-// True when the record's second word is the free mark.
+// True when `record` is a record slot of a pool of the current set or the static set
+// that is not live (freed, or never handed out); false for any other address.
 bool IsFreeRecord(const void* record);
-// Usable (live-half) bytes of a block: capacity << shift; 0 for a missing block.
+// The live bit of a slot of a block, in the live half or, as of the last undo
+// capture, in the shadow half; false for a missing block or a slot past the records.
+bool IsSlotLive(const RecordPool& pool, int block, size_t slot);
+bool WasSlotLiveAtCapture(const RecordPool& pool, int block, size_t slot);
+// Live-half bytes of a block: its record slots and the slots its live bitmap adds;
+// 0 for a missing block.
 size_t BlockLiveBytes(const RecordPool& pool, int block);
 // Start of the undo shadow of a document block (the upper half); null when the block
 // is missing or the pool is not shadowed.
@@ -260,27 +271,46 @@ namespace pool_detail {
 // lookups below; CurrentPoolSet() reads the same place.
 extern const PoolSet* const g_currentSet;
 
+// The live bitmap of a block at `base` with `capacity` record slots: right after
+// the record slots.
+inline std::byte* LiveBitsAt(std::byte* base, size_t capacity, uint8_t shift) {
+    return base + (capacity << shift);
+}
+inline std::byte* LiveBits(const PoolBlock& entry, uint8_t shift) {
+    return LiveBitsAt(entry.base.get(), entry.capacity, shift);
+}
+
+// A slot's bit in a live bitmap. Only handed-out slots are ever set, never slot 0.
+inline bool LiveBit(const std::byte* bits, size_t slot) {
+    return ((std::to_integer<unsigned>(bits[slot >> 3]) >> (slot & 7)) & 1u) != 0;
+}
+
+// The live bit of a slot of a block.
+inline bool SlotLive(const PoolBlock& entry, uint8_t shift, size_t slot) {
+    return LiveBit(LiveBits(entry, shift), slot);
+}
+
 // Handle to address in one pool descriptor, with every check of the checked lookup:
 // null for handle 0, an unused pool, a block past the count or not made, slot 0,
-// and an address past the block's last record; with `handedOutOnly`, also for a
-// slot never handed out. `slotBits` is 15 in a shadowed (document) pool and 16 in
-// the static set.
-inline void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits,
-                          bool handedOutOnly = false) {
+// and an address past the block's last record; with `liveOnly`, also for a slot
+// that is not live. `slotBits` is 15 in a shadowed (document) pool and 16 in the
+// static set.
+inline void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits, bool liveOnly = false) {
     if (handle == 0 || pool.shift == 0 || pool.shift >= slotBits) return nullptr;
     const unsigned block = static_cast<unsigned>(handle) >> (slotBits - pool.shift);
     if (block >= pool.blockCount || block >= static_cast<unsigned>(kMaxPoolBlocks)) return nullptr;
     const PoolBlock& entry = pool.blocks[block];
     if (!entry.base) return nullptr;
     const uint32_t offset = (static_cast<uint32_t>(handle) << pool.shift) & ((1u << slotBits) - 1);
-    std::byte* address = entry.base.get() + offset;
+    std::byte* base = entry.base.get();
+    std::byte* address = base + offset;
     if (offset == 0 || address >= entry.end.get()) return nullptr;
-    if (handedOutOnly && (offset >> pool.shift) >= entry.nextFresh) return nullptr;
+    if (liveOnly && !LiveBit(LiveBitsAt(base, entry.capacity, pool.shift), offset >> pool.shift)) return nullptr;
     return address;
 }
 
 // The descriptor of a pool of the current set whose handles resolve inline (see
-// LookupRecord), or null.
+// FindRecord), or null.
 inline const RecordPool* InlinePool(const PoolSet& set, int pool) {
     if (set.IsStatic() || set.pools == nullptr || pool < 0 || pool >= set.poolCount ||
         set.pools[pool].shadowed == 0)
@@ -288,27 +318,15 @@ inline const RecordPool* InlinePool(const PoolSet& set, int pool) {
     return &set.pools[pool];
 }
 
-// The lookup behind FindRecord. A document set is the UI thread's alone and never
-// holds the sequencer pools, so its handles resolve right here, with no call and no
-// lock; handles of the static set take the locked path of HandleToPtr.
-inline void* LookupRecord(int pool, RecordHandle handle) {
-    const RecordPool* descriptor = InlinePool(*g_currentSet, pool);
-    if (descriptor == nullptr) return HandleToPtr(pool, handle);
-    return DecodeHandle(*descriptor, handle.bits, kDocumentHandleBits);
-}
-
-// True when the record's second word is the free mark (IsFreeRecord, inline).
-inline bool CarriesFreeMark(const void* record) {
-    uint32_t word;
-    std::memcpy(&word, static_cast<const std::byte*>(record) + sizeof word, sizeof word);
-    return word == kFreeRecordMark;
-}
+// The live record of a handle in a pool of a set, or null; takes the sequencer lock
+// for the shared pools. The out-of-line path of FindRecord and FindStaticRecord.
+void* LookupLive(PoolSet set, int pool, uint16_t handle);
 
 }  // namespace pool_detail
 
 // Calls `visit(record)` on the live records of a pool of the current set, block by
-// block in slot order, until it returns true; true when one did. Only slots below
-// each block's fresh mark are read, and free records are passed over. No record may
+// block in slot order, until it returns true; true when one did. Only the live
+// bitmaps are read to choose the records. No record may
 // be allocated or freed from the pool while the walk runs. Not for the static set's
 // sequencer pools, which other threads change.
 template <typename Visit>
@@ -326,9 +344,11 @@ bool AnyLiveRecordOf(int pool, Visit visit) {
         const PoolBlock& entry = descriptor.blocks[block];
         if (!entry.base) continue;
         const int fresh = entry.nextFresh < entry.capacity ? entry.nextFresh : entry.capacity;
+        std::byte* base = entry.base.get();
+        const std::byte* bits = pool_detail::LiveBitsAt(base, entry.capacity, descriptor.shift);
         for (int slot = 1; slot < fresh; ++slot) {
-            std::byte* record = entry.base.get() + (static_cast<size_t>(slot) << descriptor.shift);
-            if (pool_detail::CarriesFreeMark(record)) continue;
+            if (!pool_detail::LiveBit(bits, static_cast<size_t>(slot))) continue;
+            std::byte* record = base + (static_cast<size_t>(slot) << descriptor.shift);
             if (visit(static_cast<void*>(record))) return true;
         }
     }
@@ -337,22 +357,19 @@ bool AnyLiveRecordOf(int pool, Visit visit) {
 
 template <typename T>
 T* FindRecord(int pool, RecordHandle handle) {
-    void* record = pool_detail::LookupRecord(pool, handle);
-    if (record == nullptr || pool_detail::CarriesFreeMark(record)) return nullptr;
+    // A document set is the UI thread's alone and never holds the sequencer pools, so
+    // its handles resolve right here, with no call and no lock.
+    const PoolSet& set = *pool_detail::g_currentSet;
+    const RecordPool* descriptor = pool_detail::InlinePool(set, pool);
+    void* record = descriptor != nullptr
+                       ? pool_detail::DecodeHandle(*descriptor, handle.bits, kDocumentHandleBits, true)
+                       : pool_detail::LookupLive(set, pool, handle.bits);
     return static_cast<T*>(record);
 }
 
 template <typename T>
 T* FindLiveRecord(int pool, RecordHandle handle) {
-    const PoolSet& set = *pool_detail::g_currentSet;
-    const RecordPool* descriptor = pool_detail::InlinePool(set, pool);
-    if (descriptor == nullptr) {
-        void* record = HandleToPtr(pool, handle);
-        return record != nullptr && IsLiveRecord(set, pool, record) ? static_cast<T*>(record) : nullptr;
-    }
-    void* record = pool_detail::DecodeHandle(*descriptor, handle.bits, kDocumentHandleBits, true);
-    if (record == nullptr) return nullptr;
-    return pool_detail::CarriesFreeMark(record) ? nullptr : static_cast<T*>(record);
+    return FindRecord<T>(pool, handle);
 }
 
 template <typename T>
@@ -364,9 +381,7 @@ T& RecordAt(int pool, RecordHandle handle) {
 
 template <typename T>
 T* FindStaticRecord(int pool, StaticHandle handle) {
-    void* record = StaticHandleToPtr(pool, handle);
-    if (record == nullptr || IsFreeRecord(record)) return nullptr;
-    return static_cast<T*>(record);
+    return static_cast<T*>(pool_detail::LookupLive(TheStaticPoolSet(), pool, handle.bits));
 }
 
 template <typename T>

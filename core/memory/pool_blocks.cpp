@@ -1,6 +1,7 @@
-// Pool blocks: finding the block of an address, handle arithmetic, liveness checks,
-// adding blocks to a pool and growing the static pools. Every address test works
-// on arena offsets and block bounds only; no memory outside the pools is read.
+// Pool blocks: finding the block of an address, handle arithmetic, the blocks' live
+// bitmaps and liveness checks, adding blocks to a pool and growing the static pools.
+// Every address test works on arena offsets and block bounds only; no memory outside
+// the pools is read, and liveness never reads a record's own bytes.
 #include <algorithm>
 #include <cstring>
 
@@ -44,9 +45,14 @@ size_t MinBlockBytes(uint8_t shift) {
     return std::max(kMinBlockBytes, kMinSlotsPerBlock << shift);
 }
 
+size_t BlockBytesFor(size_t recordBytes, uint8_t shift, bool shadowed) {
+    const size_t live = recordBytes + (LiveBitSlots(recordBytes >> shift, shift) << shift);
+    return shadowed ? live * 2 : live;
+}
+
 size_t BlockAllocatedBytes(const RecordPool& pool, int block) {
-    size_t live = static_cast<size_t>(pool.blocks[block].capacity) << pool.shift;
-    return pool.shadowed ? live * 2 : live;
+    return BlockBytesFor(static_cast<size_t>(pool.blocks[block].capacity) << pool.shift, pool.shift,
+                         pool.shadowed != 0);
 }
 
 void ReleaseBlock(RecordPool& pool, int block) {
@@ -65,15 +71,31 @@ void WriteWord(void* record, int index, uint32_t value) {
     std::memcpy(static_cast<std::byte*>(record) + index * sizeof value, &value, sizeof value);
 }
 
-bool IsLiveIn(const RecordPool& pool, const void* record) {
-    int block = BlockOfAddress(pool, record);
+bool FindSlot(const RecordPool& pool, const void* record, int& block, size_t& slot) {
+    block = BlockOfAddress(pool, record);
     if (block < 0) return false;
-    const PoolBlock& entry = pool.blocks[block];
-    size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) - entry.base.get());
-    size_t slot = offset >> pool.shift;
-    if ((offset & ((size_t{1} << pool.shift) - 1)) != 0 || slot == 0) return false;
-    if (slot >= entry.nextFresh) return false;  // never handed out
-    return ReadWord(record, 1) != kFreeRecordMark;
+    size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) - pool.blocks[block].base.get());
+    slot = offset >> pool.shift;
+    return (offset & ((size_t{1} << pool.shift) - 1)) == 0 && slot != 0;
+}
+
+bool IsLiveIn(const RecordPool& pool, const void* record) {
+    int block = 0;
+    size_t slot = 0;
+    return FindSlot(pool, record, block, slot) && slot < pool.blocks[block].nextFresh &&
+           SlotLive(pool.blocks[block], pool.shift, slot);
+}
+
+void InitBlockEntry(PoolBlock& entry, uint8_t shift, std::byte* memory, size_t recordBytes) {
+    entry.base = Ref32<std::byte>::To(memory);
+    entry.end = Ref32<std::byte>::To(memory + recordBytes - kRecordTailBytes);
+    entry.capacity = static_cast<uint16_t>(recordBytes >> shift);
+    entry.nextFresh = 1;
+}
+
+void ClearLiveBits(const PoolBlock& entry, uint8_t shift) {
+    if (!entry.base) return;
+    std::memset(LiveBits(entry, shift), 0, (size_t{entry.capacity} + 7) / 8);
 }
 
 uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) {
@@ -88,13 +110,9 @@ uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) 
 
 // One attempt at a static block of `bytes` bytes; fills the next entry on success.
 bool AddStaticBlock(RecordPool& pool, size_t bytes) {
-    void* memory = AllocArenaBlock(bytes);
+    void* memory = AllocArenaBlock(BlockBytesFor(bytes, pool.shift, false));
     if (memory == nullptr) return false;
-    PoolBlock& entry = pool.blocks[pool.blockCount];
-    entry.base = Ref32<std::byte>::To(static_cast<std::byte*>(memory));
-    entry.end = Ref32<std::byte>::To(static_cast<std::byte*>(memory) + bytes - 7);
-    entry.capacity = static_cast<uint16_t>(bytes >> pool.shift);
-    entry.nextFresh = 1;
+    InitBlockEntry(pool.blocks[pool.blockCount], pool.shift, static_cast<std::byte*>(memory), bytes);
     ++pool.blockCount;
     return true;
 }
@@ -121,13 +139,9 @@ int AddPoolBlock(PoolSet set, int pool, int blockIndex, size_t bytes) {
     if (blockIndex < 0 || blockIndex >= kMaxBlocksCap || descriptor->blocks[blockIndex].base) return 0;
     size_t live = descriptor->shadowed ? bytes / 2 : bytes;
     if ((live >> descriptor->shift) < 2) return 0;  // no room beside slot 0
-    void* memory = AllocArenaBlock(bytes);
+    void* memory = AllocArenaBlock(BlockBytesFor(live, descriptor->shift, descriptor->shadowed != 0));
     if (memory == nullptr) return 0;
-    PoolBlock& entry = descriptor->blocks[blockIndex];
-    entry.base = Ref32<std::byte>::To(static_cast<std::byte*>(memory));
-    entry.end = Ref32<std::byte>::To(static_cast<std::byte*>(memory) + live - 7);
-    entry.capacity = static_cast<uint16_t>(live >> descriptor->shift);
-    entry.nextFresh = 1;
+    InitBlockEntry(descriptor->blocks[blockIndex], descriptor->shift, static_cast<std::byte*>(memory), live);
     return 1;
 }
 
@@ -154,8 +168,41 @@ int DocumentBlockKilobytes(int pool) {
     return static_cast<int>(power / kKilobyte);
 }
 
+namespace {
+
+// The live bit of a slot of a block, read `half` live halves past the block's base:
+// 0 for the live half, 1 for its shadow.
+bool LiveBitOf(const RecordPool& pool, int block, size_t slot, int half) {
+    if (block < 0 || block >= kMaxBlocksCap) return false;
+    const PoolBlock& entry = pool.blocks[block];
+    if (!entry.base || slot == 0 || slot >= entry.capacity) return false;
+    return LiveBit(LiveBits(entry, pool.shift) + half * LiveHalfBytes(entry, pool.shift), slot);
+}
+
+// True when the record is a slot of a pool of the set; `free` tells whether it is
+// not live.
+bool FindFreeIn(PoolSet set, const void* record, bool& free) {
+    for (int pool = 0; pool < set.poolCount; ++pool) {
+        const RecordPool& descriptor = set.pools[pool];
+        int block = 0;
+        size_t slot = 0;
+        if (descriptor.shift == 0 || !FindSlot(descriptor, record, block, slot)) continue;
+        std::unique_lock<std::mutex> guard(SequencerPoolLock(), std::defer_lock);
+        if (IsSharedPool(set, pool)) guard.lock();
+        free = !SlotLive(descriptor.blocks[block], descriptor.shift, slot);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool IsFreeRecord(const void* record) {
-    return record != nullptr && ReadWord(record, 1) == kFreeRecordMark;
+    if (record == nullptr) return false;
+    bool free = false;
+    const PoolSet current = StateAnyThread().pools.CurrentPoolSet;
+    if (current && FindFreeIn(current, record, free)) return free;
+    return FindFreeIn(StateAnyThread().pools.StaticPoolSet, record, free) && free;
 }
 
 bool IsLiveRecord(PoolSet set, int pool, const void* record) {
@@ -166,9 +213,17 @@ bool IsLiveRecord(PoolSet set, int pool, const void* record) {
     return IsLiveIn(*descriptor, record);
 }
 
+bool IsSlotLive(const RecordPool& pool, int block, size_t slot) {
+    return LiveBitOf(pool, block, slot, 0) && slot < pool.blocks[block].nextFresh;
+}
+
+bool WasSlotLiveAtCapture(const RecordPool& pool, int block, size_t slot) {
+    return pool.shadowed != 0 && LiveBitOf(pool, block, slot, 1);
+}
+
 size_t BlockLiveBytes(const RecordPool& pool, int block) {
     if (block < 0 || block >= kMaxBlocksCap || !pool.blocks[block].base) return 0;
-    return static_cast<size_t>(pool.blocks[block].capacity) << pool.shift;
+    return LiveHalfBytes(pool.blocks[block], pool.shift);
 }
 
 std::byte* BlockShadow(const RecordPool& pool, int block) {

@@ -29,7 +29,7 @@ constexpr int kGrowthAttempts = 4;       // full, half, quarter, eighth
 constexpr int kDocumentSlotBits = kDocumentHandleBits;  // slot bits + shift in a shadowed pool
 constexpr int kStaticSlotBits = 16;
 constexpr int kMaxBlocksCap = kMaxPoolBlocks;
-constexpr int kRecordLinkBytes = 8;      // free-list link + free mark
+constexpr int kRecordTailBytes = 7;      // a record lies below its block's end: end + 7 ends the record slots
 constexpr uint8_t kPoolZeroExhaustedCode = 0xFF;
 
 // The program state without the UI-thread check: the pool code runs on the MIDI
@@ -61,6 +61,31 @@ void ReleaseBlock(RecordPool& pool, int block);
 
 // Records live checks for a descriptor (see IsLiveRecord).
 bool IsLiveIn(const RecordPool& pool, const void* record);
+// The block and slot of a record slot of the pool (inside a block, on a slot
+// boundary, not slot 0); false for any other address.
+bool FindSlot(const RecordPool& pool, const void* record, int& block, size_t& slot);
+
+// Slots a block of `capacity` record slots adds to its live half for the live
+// bitmap (a bit per record slot).
+inline size_t LiveBitSlots(size_t capacity, uint8_t shift) {
+    return ((capacity + 7) / 8 + (size_t{1} << shift) - 1) >> shift;
+}
+// Live-half bytes of a block entry (BlockLiveBytes without the checks).
+inline size_t LiveHalfBytes(const PoolBlock& entry, uint8_t shift) {
+    return (entry.capacity + LiveBitSlots(entry.capacity, shift)) << shift;
+}
+// Bytes of a block (both halves in a shadowed pool) whose record slots take
+// `recordBytes`.
+size_t BlockBytesFor(size_t recordBytes, uint8_t shift, bool shadowed);
+// Fills a new block's entry for `recordBytes` of record slots at `memory`.
+void InitBlockEntry(PoolBlock& entry, uint8_t shift, std::byte* memory, size_t recordBytes);
+// Sets or clears a slot's bit in a live bitmap.
+inline void SetLiveBit(std::byte* bits, size_t slot, bool live) {
+    const auto bit = static_cast<std::byte>(1u << (slot & 7));
+    bits[slot >> 3] = live ? (bits[slot >> 3] | bit) : (bits[slot >> 3] & ~bit);
+}
+// Clears a block's live bitmap (its records are forgotten).
+void ClearLiveBits(const PoolBlock& entry, uint8_t shift);
 
 // Pointer to handle for a given number of slot bits (15 or 16); the other way is
 // DecodeHandle (pool.h, inline).

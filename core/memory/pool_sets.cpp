@@ -31,7 +31,10 @@ void ReleaseAllBlocks(RecordPool& pool) {
 
 void ForgetRecords(RecordPool& pool) {
     pool.freeList = {};
-    for (PoolBlock& entry : pool.blocks) entry.nextFresh = 1;
+    for (PoolBlock& entry : pool.blocks) {
+        ClearLiveBits(entry, pool.shift);
+        entry.nextFresh = 1;
+    }
 }
 
 void ClearExhaustedMark(int pool) {

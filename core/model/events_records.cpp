@@ -141,7 +141,7 @@ void FreeEventChain(EventRecord* event) {
     }
     const bool shuttingDown = State().program.ShutdownFlag != 0;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        if (IsFreeRecord(*it)) continue;
+        if (!IsLiveRecord(CurrentPoolSet(), kEventRecordPool, *it)) continue;
         if (!shuttingDown) FreeEventAttachment(*it);
         FreeEvent(*it);
     }

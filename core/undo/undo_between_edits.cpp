@@ -4,7 +4,7 @@
 // would undo part of them; those records leave the history (undo.cpp).
 //
 // A record gained outside edits is live now but was fresh or free at the last
-// capture: the shadow and the baseline descriptors show it. A record freed outside
+// capture: the live bitmap in the shadow and the baseline descriptors show it. A record freed outside
 // edits was live at the last capture; its slot may have been handed out again since,
 // so the bytes cannot show it: the pool set's release log does (PoolReleaseLog).
 //
@@ -29,26 +29,17 @@ namespace ql {
 
 namespace {
 
-bool CarriesFreeMark(const std::byte* slot) {
-    uint32_t word;
-    std::memcpy(&word, slot + sizeof word, sizeof word);
-    return word == kFreeRecordMark;
-}
-
 // True when a slot of the block is live now but was not at the last capture: handed
-// out since (below nextFresh, no free mark) while the baseline had it fresh or free.
-// The shadow holds the bytes as of the last capture.
+// out since while the baseline had it fresh or free. The shadow holds the block's
+// live bitmap as of the last capture.
 bool BlockGainedRecords(const RecordPool& live, const RecordPool& then, int block) {
     const PoolBlock& now = live.blocks[block];
     const PoolBlock& before = then.blocks[block];
-    std::byte* shadow = BlockShadow(live, block);
-    if (shadow == nullptr) return false;
+    if (BlockShadow(live, block) == nullptr) return false;
     bool sameBlock = before.base == now.base;
-    size_t slotSize = size_t{1} << live.shift;
     for (size_t slot = 1; slot < now.nextFresh && slot < now.capacity; ++slot) {
-        if (CarriesFreeMark(now.base.get() + slot * slotSize)) continue;
-        bool liveThen =
-            sameBlock && slot < before.nextFresh && !CarriesFreeMark(shadow + slot * slotSize);
+        if (!IsSlotLive(live, block, slot)) continue;
+        bool liveThen = sameBlock && slot < before.nextFresh && WasSlotLiveAtCapture(live, block, slot);
         if (!liveThen) return true;
     }
     return false;

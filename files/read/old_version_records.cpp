@@ -1,6 +1,7 @@
 // The record conversions of older format versions, one function per stored record
 // kind, each gate in the order the reader has always applied them.
 #include <algorithm>
+#include <limits>
 
 #include "files/read/old_versions.h"
 
@@ -77,6 +78,13 @@ void ConvertCrossStaff(std::span<uint8_t, 28> event, const EventPlace& place) {
         event[kByte19] = static_cast<uint8_t>(step);
         SetBits(event, 0, kCrossStaffBit, 0);
     }
+}
+
+// An old system coordinate lowered by the old origin; one that would pass the
+// smallest 32-bit value stops there.
+int32_t LoweredByOldOrigin(int32_t stored) {
+    const int64_t lowered = int64_t{stored} - kOldSystemOrigin;
+    return static_cast<int32_t>(std::max<int64_t>(lowered, std::numeric_limits<int32_t>::min()));
 }
 
 }  // namespace
@@ -170,8 +178,8 @@ void UpgradeEventRecord(std::span<uint8_t, 28> event, uint8_t version, const Eve
 void UpgradeSystemRecord(std::span<uint8_t, 16> system, uint8_t version) {
     constexpr size_t kX = 8, kY = 12;
     if (version >= gate::kSystemOrigin) return;
-    PutLong(system, kX, Long(system, kX) - kOldSystemOrigin);
-    PutLong(system, kY, Long(system, kY) - kOldSystemOrigin);
+    PutLong(system, kX, LoweredByOldOrigin(Long(system, kX)));
+    PutLong(system, kY, LoweredByOldOrigin(Long(system, kY)));
 }
 
 void UpgradePageRecord(std::span<uint8_t, 16> page, uint8_t version) {

@@ -138,7 +138,8 @@ ScoreObject* CloneGraphic(ScoreObject* object, PoolSet target) {
 
 HitRecord* OwnFirstHandle(ScoreObject* object) {
     HitRecord* first = object->handleChain.get();
-    if (first == nullptr || IsFreeRecord(first) || first->owner.get() != object) return nullptr;
+    if (first == nullptr || !IsLiveRecord(TheStaticPoolSet(), kHitRecordPool, first) || first->owner.get() != object)
+        return nullptr;
     return first;
 }
 

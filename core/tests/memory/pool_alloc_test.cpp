@@ -76,8 +76,8 @@ TEST_F(PoolRelease, DoubleFreeListsTheRecordOnce) {
     EXPECT_EQ(HandleBits(kMeasureCellPool, next), 2);
 }
 
-// A freed record carries the link and the free mark and nothing else.
-TEST_F(PoolRelease, FreedRecordHoldsLinkAndMark) {
+// A freed record carries the link and nothing else.
+TEST_F(PoolRelease, FreedRecordHoldsOnlyTheLink) {
     void* a = AllocRecord(kScorePagePool);
     void* b = AllocRecord(kScorePagePool);
     std::memset(b, 0x5A, 64);
@@ -86,8 +86,10 @@ TEST_F(PoolRelease, FreedRecordHoldsLinkAndMark) {
     uint32_t words[2];
     std::memcpy(words, b, sizeof words);
     EXPECT_EQ(words[0], Ref32<void>::To(a).offset);
-    EXPECT_EQ(words[1], kFreeRecordMark);
+    EXPECT_EQ(words[1], 0u);
     EXPECT_TRUE(IsZeroFilled(static_cast<std::byte*>(b) + 8, 56));
+    EXPECT_TRUE(IsFreeRecord(a));
+    EXPECT_TRUE(IsFreeRecord(b));
 }
 
 // Null, slot 0, foreign, interior and other-pool pointers are ignored by FreeRecord.
@@ -113,15 +115,19 @@ TEST_F(PoolRelease, FreeingDuringShutdownDoesNothing) {
     EXPECT_FALSE(IsFreeRecord(a));
 }
 
-// A corrupted free-list head is dropped instead of being handed out.
+// A free-list head that is not a released slot (a live record, an interior address)
+// is dropped instead of being handed out.
 TEST_F(PoolRelease, CorruptedFreeListHeadIsDropped) {
     void* a = AllocRecord(kEventRecordPool);
+    void* b = AllocRecord(kEventRecordPool);
     FreeRecord(kEventRecordPool, a);
-    uint32_t notAMark = 0;
-    std::memcpy(static_cast<std::byte*>(a) + 4, &notAMark, sizeof notAMark);
+    doc_.pools[kEventRecordPool].freeList = Ref32<std::byte>::To(static_cast<std::byte*>(b));
     void* next = AllocRecord(kEventRecordPool);
-    EXPECT_NE(next, a);
-    EXPECT_EQ(HandleBits(kEventRecordPool, next), 2);
+    EXPECT_NE(next, b) << "a live record is never handed out twice";
+    EXPECT_EQ(HandleBits(kEventRecordPool, next), 3);
+    FreeRecord(kEventRecordPool, next);
+    doc_.pools[kEventRecordPool].freeList = Ref32<std::byte>::To(static_cast<std::byte*>(next) + 4);
+    EXPECT_EQ(HandleBits(kEventRecordPool, AllocRecord(kEventRecordPool)), 4);
 }
 
 // After a reset the first record of every pool is slot 1 of block 0 again.
@@ -166,14 +172,19 @@ TEST_F(PoolBlocks, ConfiguredBlockSizesAreClamped) {
     EXPECT_EQ(DocumentBlockKilobytes(0), 0);
 }
 
-// The shadow is the upper half of a document block; allocation never writes it.
+// The shadow is the upper half of a document block; allocation never writes it. The
+// live half holds the 1024 record slots and, after them, the 128-byte live bitmap
+// (4 slots), all bits of the handed-out records set.
 TEST_F(PoolBlocks, ShadowHalfIsUntouchedByRecords) {
     for (int i = 0; i < 1023; ++i) std::memset(AllocRecord(kEventRecordPool), 0xEE, 32);
     const RecordPool& pool = doc_.pools[kEventRecordPool];
-    ASSERT_EQ(BlockLiveBytes(pool, 0), 32u * 1024);
+    ASSERT_EQ(BlockLiveBytes(pool, 0), 32u * 1024 + 128);
+    const std::byte* bits = pool.blocks[0].base.get() + 32 * 1024;
+    EXPECT_EQ(bits[0], std::byte{0xFE}) << "slot 0 is never live";
+    for (int i = 1; i < 128; ++i) ASSERT_EQ(bits[i], std::byte{0xFF}) << "byte " << i;
     std::byte* shadow = BlockShadow(pool, 0);
-    ASSERT_EQ(shadow, pool.blocks[0].base.get() + 32 * 1024);
-    EXPECT_TRUE(IsZeroFilled(shadow, 32 * 1024));
+    ASSERT_EQ(shadow, pool.blocks[0].base.get() + 32 * 1024 + 128);
+    EXPECT_TRUE(IsZeroFilled(shadow, 32 * 1024 + 128));
     ASSERT_EQ(InitStaticPoolSet(), 1);
     EXPECT_EQ(BlockShadow(TheStaticPoolSet().pools[kSequencerStaticPool], 0), nullptr);
 }

@@ -42,8 +42,8 @@ TEST_F(PoolLookup, EveryHandleValueFindsOnlyItsOwnRecord) {
     }
 }
 
-// FindLiveRecord refuses what FindRecord lets through: a slot inside a block that
-// was never handed out. Both refuse handle 0 and a freed record.
+// Both lookups refuse a slot inside a block that was never handed out, handle 0 and
+// a freed record; only the plain HandleToPtr reads the block.
 TEST_F(PoolLookup, LiveLookupRefusesSlotsNeverHandedOut) {
     void* first = AllocRecord(kEventRecordPool);
     ASSERT_NE(first, nullptr);
@@ -51,8 +51,8 @@ TEST_F(PoolLookup, LiveLookupRefusesSlotsNeverHandedOut) {
     const RecordHandle unused{static_cast<uint16_t>(handle.bits + 5)};
     EXPECT_EQ(FindLiveRecord<void>(kEventRecordPool, handle), first);
     EXPECT_EQ(FindLiveRecord<void>(kEventRecordPool, unused), nullptr) << "slot never handed out";
-    EXPECT_NE(FindRecord<void>(kEventRecordPool, unused), nullptr)
-        << "the plain lookup reads the block";
+    EXPECT_EQ(FindRecord<void>(kEventRecordPool, unused), nullptr) << "slot never handed out";
+    EXPECT_NE(HandleToPtr(kEventRecordPool, unused), nullptr) << "the plain lookup reads the block";
     EXPECT_EQ(FindLiveRecord<void>(kEventRecordPool, RecordHandle{}), nullptr);
     FreeRecord(kEventRecordPool, first);
     EXPECT_EQ(FindLiveRecord<void>(kEventRecordPool, handle), nullptr) << "freed";

@@ -1,5 +1,7 @@
 // The randomised damaged-file driver: the reader fixtures' streams (the full score
-// in the current layout and in those of older versions), truncated at
+// in the current layout and in those of older versions; a small score in the
+// layouts of versions below 9, which the full score's page objects do not fit),
+// truncated at
 // every section boundary and then changed at random (a fixed number of cases from a
 // fixed seed), each read through the memory source into a new document. Every read
 // ends in success or a named code; a success writes back a stream that verifies
@@ -9,6 +11,7 @@
 // written there as the fuzz entry point's seed corpus.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -36,6 +39,7 @@ namespace fc = file_code;
 using ByteVec = std::vector<uint8_t>;
 
 constexpr int kCases = 20000;
+constexpr int kOldestCases = 4000;
 constexpr uint32_t kSeed = 0x51ED2026;
 constexpr int kMostChanges = 4;
 
@@ -56,8 +60,10 @@ const std::set<int>& NamedCodes() {
     return codes;
 }
 
-// Words that sit on the edges of counts and lengths.
+// Words that sit on the edges of counts and lengths, and longs on the edges of
+// coordinates.
 constexpr uint16_t kEdgeWords[] = {0, 1, 2, 0x7FFF, 0x8000, 0xFFFF, 24, 25, 1020, 1021};
+constexpr uint32_t kEdgeLongs[] = {0x80000000, 0x80007800, 0x7FFFFFFF, 0xFFFFFFFF, 0x00007800};
 
 class DamagedFiles : public ReadTest {
   protected:
@@ -77,11 +83,20 @@ class DamagedFiles : public ReadTest {
             if (b < stream.size()) cuts.emplace_back(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(b));
         return cuts;
     }
-    static ByteVec Mutate(ByteVec bytes, std::mt19937& random) {
+    // With `longs`, a fifth kind of change writes an edge long.
+    static ByteVec Mutate(ByteVec bytes, std::mt19937& random, bool longs = false) {
         const int changes = 1 + static_cast<int>(random() % kMostChanges);
-        for (int i = 0; i < changes && bytes.size() > 2; ++i) {
+        for (int i = 0; i < changes && bytes.size() > (longs ? 4u : 2u); ++i) {
             const size_t at = random() % (bytes.size() - 1);
-            switch (random() % 4) {
+            const uint32_t kind = random() % (longs ? 5 : 4);
+            if (kind == 4) {
+                const uint32_t value = kEdgeLongs[random() % std::size(kEdgeLongs)];
+                const size_t where = std::min(at, bytes.size() - 4);
+                tf::PutU16(bytes, where, static_cast<uint16_t>(value & 0xFFFF));
+                tf::PutU16(bytes, where + 2, static_cast<uint16_t>(value >> 16));
+                continue;
+            }
+            switch (kind) {
                 case 0: bytes[at] = static_cast<uint8_t>(random()); break;
                 case 1: tf::PutU16(bytes, at, kEdgeWords[random() % std::size(kEdgeWords)]); break;
                 case 2: bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8)); break;
@@ -137,6 +152,22 @@ class DamagedFiles : public ReadTest {
         }
         return true;
     }
+    // Every fixture and its truncations, then `cases` mutations in all from `seed`.
+    void RunDriver(const std::vector<ByteVec>& fixtures, int cases, uint32_t seed, bool longs) {
+        std::vector<ByteVec> seeds = fixtures;
+        for (const ByteVec& fixture : fixtures)
+            for (ByteVec& cut : Truncations(fixture)) seeds.push_back(std::move(cut));
+        int n = 0;
+        for (; n < static_cast<int>(seeds.size()); ++n)
+            ASSERT_TRUE(RunCase(seeds[static_cast<size_t>(n)], "truncation " + std::to_string(n)));
+        std::mt19937 random(seed);
+        for (; n < cases; ++n) {
+            const ByteVec& from = fixtures[random() % fixtures.size()];
+            if (!RunCase(Mutate(from, random, longs), "case " + std::to_string(n))) {
+                FAIL() << "seed " << seed << ", case " << n;
+            }
+        }
+    }
     static void WriteCorpus(const std::vector<ByteVec>& fixtures) {
         const char* folder = std::getenv("QL_READER_CORPUS");
         if (folder == nullptr) return;
@@ -164,19 +195,28 @@ TEST_F(DamagedFiles, TruncatedAndMutatedStreamsLoadOrFailCleanly) {
         fixtures.push_back(std::move(older));
     }
     WriteCorpus(fixtures);
-    std::vector<ByteVec> seeds = fixtures;
-    for (const ByteVec& fixture : fixtures)
-        for (ByteVec& cut : Truncations(fixture)) seeds.push_back(std::move(cut));
-    int n = 0;
-    for (; n < static_cast<int>(seeds.size()); ++n)
-        ASSERT_TRUE(RunCase(seeds[static_cast<size_t>(n)], "truncation " + std::to_string(n)));
-    std::mt19937 random(kSeed);
-    for (; n < kCases; ++n) {
-        const ByteVec& from = fixtures[random() % fixtures.size()];
-        if (!RunCase(Mutate(from, random), "case " + std::to_string(n))) {
-            FAIL() << "seed " << kSeed << ", case " << n;
-        }
+    RunDriver(fixtures, kCases, kSeed, false);
+}
+
+// Versions below 9 (their old margin records, short measures and spacing entries,
+// and before 3 the system origin) with edge longs among the changes.
+TEST_F(DamagedFiles, OldestVersionsLoadOrFailCleanly) {
+    BuildSmallScore(2, 3);
+    const ByteVec current = Write(doc_, view_);
+    ASSERT_FALSE(current.empty());
+    struct Older {
+        uint8_t version;
+        bool oneByte;
+        uint8_t raw;
+    };
+    std::vector<ByteVec> fixtures;
+    for (Older o : {Older{8, true, 8}, Older{5, true, 5}, Older{3, true, 3}, Older{2, true, 0x12},
+                    Older{2, false, 0}, Older{0, true, 0x10}}) {
+        ByteVec older = tf::AsOlderVersion(current, o.version, o.oneByte, o.raw, doc_->header.measureCount);
+        ASSERT_FALSE(older.empty()) << "version " << int(o.version);
+        fixtures.push_back(std::move(older));
     }
+    RunDriver(fixtures, kOldestCases, kSeed + 1, true);
 }
 
 }  // namespace

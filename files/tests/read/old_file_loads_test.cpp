@@ -189,6 +189,24 @@ TEST_F(OldFileLoads, Version15IsRetriedInItsOtherLayouts) {
     win::headless::SetKeyDown(win::Key::Shift, false);
 }
 
+// Before 3 system coordinates were stored from an origin of 30720; one stored at the
+// smallest 32-bit value is lowered no further and the file opens.
+TEST_F(OldFileLoads, SystemAtTheSmallestCoordinateOpens) {
+    const size_t ports = tf::GetU16(current_, tf::kPortCountAt);
+    const size_t galley = tf::kPortCountAt + 2 + tf::kPortEntryBytes * ports;
+    for (size_t at : {galley + 8, galley + 12}) {
+        tf::PutU16(current_, at, 0);
+        tf::PutU16(current_, at + 2, 0x8000);
+    }
+    ScoreLoad load = ReadAs(2, false, 0);
+    ASSERT_EQ(load.code, 0);
+    EXPECT_EQ(Music(load.document), Music(reference_));
+    const ByteVec g2 = Rewrite(load);
+    ScoreLoad again = Read(g2);
+    ASSERT_EQ(again.code, 0);
+    EXPECT_EQ(Rewrite(again), g2);
+}
+
 // Versions past the current major one and a two-byte field of 0 are refused.
 TEST_F(OldFileLoads, VersionsOutsideTheRangeAreRefused) {
     EXPECT_EQ(ReadAs(kLaterMajorVersion, false, 0).code, fc::kHeader);

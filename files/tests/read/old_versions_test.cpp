@@ -420,6 +420,17 @@ TEST(OldPages, SystemOriginAndPageNumbers) {
     auto v3 = system;
     UpgradeSystemRecord(v3, 3);
     EXPECT_EQ(v3, system);
+    // Coordinates that cannot be lowered the whole way stop at the smallest value.
+    auto lowest = Filled<16>({{11, 0x80}, {12, 0xFF}, {13, 0x77}, {15, 0x80}});  // x INT32_MIN, y 0x800077FF
+    UpgradeSystemRecord(lowest, 2);
+    EXPECT_EQ(WordAt(lowest.data(), 8), 0x0000);
+    EXPECT_EQ(WordAt(lowest.data(), 10), 0x8000);
+    EXPECT_EQ(WordAt(lowest.data(), 12), 0x0000);
+    EXPECT_EQ(WordAt(lowest.data(), 14), 0x8000);
+    auto justFits = Filled<16>({{9, 0x78}, {11, 0x80}});  // x INT32_MIN + 0x7800
+    UpgradeSystemRecord(justFits, 2);
+    EXPECT_EQ(WordAt(justFits.data(), 8), 0x0000);
+    EXPECT_EQ(WordAt(justFits.data(), 10), 0x8000);
     auto page = Filled<16>({{14, 7}});
     auto master = Filled<16>({{14, 0xFE}, {15, 0xFF}});  // -2
     auto p19 = page, m19 = master, p20 = page;
