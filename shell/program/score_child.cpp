@@ -13,6 +13,7 @@
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/window.h"
+#include "sequencer/playback.h"
 #include "shell/program/frame.h"
 #include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
