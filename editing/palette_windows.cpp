@@ -257,7 +257,9 @@ int PaletteButtonSize() {
 }
 
 bool CreateToolPalettes(WindowHandle frame) {
-    if (Windows().made) return true;
+    // Palettes whose windows went with the window layer are made anew.
+    if (Windows().made && win::IsWindow(Windows().palettes[0].window)) return true;
+    Windows() = PaletteWindows{};
     ui::RegisterControlClasses();
     if (!RegisterPaletteClass()) return false;
     Windows().frame = frame;
