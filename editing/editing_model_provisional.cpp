@@ -3,10 +3,6 @@
 
 namespace ql {
 
-void HideAllPalettes() {
-    // provisional: no palette windows exist yet; there is nothing to hide.
-}
-
 void LayoutPagersToolbar(ScoreView* /*view*/) {
     // provisional: the page band of the toolbar is not built yet.
 }

@@ -99,8 +99,10 @@ intptr_t ToggleDotsToolHandler(ScoreView* view, int action, ToolRecord* record,
 // Redraws a palette button as pressed and makes it the active tool.
 void DrawToolButtonPressed(ScoreView* view, int palette, int button);
 
-// Hides every palette window and the two page-turn windows.
+// Hides every palette window and the two page-turn windows; shows them again (the
+// pop-up palettes stay hidden until opened). Nothing happens before the palettes exist.
 void HideAllPalettes();
+void ShowAllPalettes();
 
 // Place and update the page band of the toolbar for the view's document.
 void LayoutPagersToolbar(ScoreView* view);

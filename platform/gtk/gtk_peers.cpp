@@ -51,6 +51,12 @@ void BuildTopLevel(Peer& peer) {
     bool bare = (style & win::kStylePopup) && (style & win::kStyleCaption) != win::kStyleCaption;
     gtk_window_set_decorated(GTK_WINDOW(peer.outer), !bare);
     gtk_window_set_resizable(GTK_WINDOW(peer.outer), (style & win::kStyleThickFrame) != 0);
+    // A tool window (a palette) is a utility window: kept above its owner, out of
+    // the task list.
+    if (win::GetExtendedStyle(peer.window) & win::kExStyleToolWindow) {
+        gtk_window_set_type_hint(GTK_WINDOW(peer.outer), GDK_WINDOW_TYPE_HINT_UTILITY);
+        gtk_window_set_skip_taskbar_hint(GTK_WINDOW(peer.outer), TRUE);
+    }
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     peer.menuRow = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     peer.menuBar = gtk_menu_bar_new();

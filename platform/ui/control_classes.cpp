@@ -40,9 +40,32 @@ void PaintOwnerDrawn(WindowHandle button) {
     win::EndPaint(button, paint);
 }
 
+// The press or release of an owner-drawn button that reports them: a selection
+// change sent to the parent, with no context to draw in.
+void NotifyOwnerDrawnPress(WindowHandle button, bool pressed) {
+    win::DrawItemInfo item;
+    item.controlId = win::GetWindowId(button);
+    item.action = win::DrawAction::Select;
+    item.state = pressed ? win::kItemStateSelected : 0;
+    item.control = button;
+    item.rect = win::GetClientRect(button);
+    win::SendMessage(win::GetParent(button), Message::DrawItem, static_cast<uint32_t>(item.controlId),
+                     reinterpret_cast<intptr_t>(&item));
+}
+
+bool ReportsPress(WindowHandle button) {
+    return GetButtonKind(button) == kButtonOwnerDraw && (win::GetStyle(button) & kButtonNotifyPress) != 0;
+}
+
 intptr_t ButtonProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
     if (m == Message::Paint && GetButtonKind(w) == kButtonOwnerDraw) {
         PaintOwnerDrawn(w);
+        return 0;
+    }
+    if (ReportsPress(w) && (m == Message::LeftButtonDown || m == Message::LeftButtonUp)) {
+        const bool pressed = m == Message::LeftButtonDown;
+        NotifyOwnerDrawnPress(w, pressed);
+        if (!pressed && win::IsWindow(w)) ClickButton(w);
         return 0;
     }
     if (m == Message::LeftButtonUp || (m == Message::KeyUp && word == static_cast<uint32_t>(win::Key::Space))) {
@@ -153,3 +176,11 @@ std::string FormatUpDownNumber(int32_t value, int32_t base) {
 }
 
 }  // namespace ql::ui::detail
+
+namespace ql::ui {
+
+void RegisterControlClasses() {
+    detail::EnsureControlClasses();
+}
+
+}  // namespace ql::ui

@@ -18,6 +18,10 @@ namespace ql::ui {
 
 using platform::WindowHandle;
 
+// Registers the control window classes, for controls made outside a dialog (the
+// buttons of a tool palette); dialogs register them themselves.
+void RegisterControlClasses();
+
 // --- Any control, by dialog and id -------------------------------------------
 // Setting an edit's text sends the edit's change notification to the dialog.
 bool SetItemText(WindowHandle dialog, int32_t id, std::string_view text);

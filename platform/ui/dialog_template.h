@@ -35,6 +35,9 @@ constexpr uint32_t kButtonAutoRadio = 0x5;
 constexpr uint32_t kButtonGroupBox = 0x6;
 constexpr uint32_t kButtonOwnerDraw = 0x7;
 constexpr uint32_t kButtonKindMask = 0xF;
+// An owner-drawn button with this option also tells its parent of the press and the
+// release: a DrawItem selection change, "selected" on button-down and not on button-up.
+constexpr uint32_t kButtonNotifyPress = 0x4000;
 constexpr uint32_t kButtonClicked = 0;
 
 // Edit options and notification codes.

@@ -15,6 +15,7 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/view_modes.h"
+#include "editing/tools.h"
 #include "files/commands/file_commands.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/mdi_frame.h"
@@ -150,6 +151,7 @@ ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool m
     if (first) LayoutFrameClient();
     if (maximize || first) win::MaximizeMdiChild(frame.mdiClient, window);
     HandleViewActivation(view);
+    if (view->pageView) ShowAllPalettes();
     // The view's metrics at its zoom and its beat maps, then the first paint. Setting
     // a view up is not an edit of its score.
     const auto changes = view->document->changeCounter;
@@ -202,6 +204,7 @@ void DestroyViewForWindow(WindowHandle window) {
         State().documents.CurrentDocument = nullptr;
     }
     if (others) RenumberViewCaptions(document);
+    if (State().documents.ActiveView == nullptr && CountOpenViews() == 0) HideAllPalettes();
     UpdateToolbarButtons(nullptr);
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/core_startup.h"
 #include "core/model/view.h"
+#include "editing/palette_windows.h"
 #include "files/commands/score_window_hooks.h"
 #include "platform/gfx/objects.h"
 #include "core/core_strings.h"
@@ -109,6 +110,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
     State().dialogs.StatusWindow = Frame().statusBar;
+    if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     CreateReadoutWindow();

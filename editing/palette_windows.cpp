@@ -1,0 +1,363 @@
+// The palette windows: creation from the saved places, the window procedure, the
+// owner-drawn buttons, clicks, re-shaping, group moves, showing and hiding.
+#include "editing/palette_windows.h"
+
+#include <array>
+#include <vector>
+
+#include "core/state.h"
+#include "editing/palette_positions.h"
+#include "editing/tools.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/objects.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog_template.h"
+#include "platform/win/input.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
+
+namespace ql {
+namespace {
+
+using platform::WindowHandle;
+
+
+struct PaletteWindowState {
+    WindowHandle window;
+    std::vector<WindowHandle> buttons;
+    PaletteShape shape;
+    int current = 0;
+    bool popUp = false;
+    PaletteBorder grabbed = PaletteBorder::None;
+    win::Point corner;  // screen position of the window's top-left
+};
+
+struct PaletteWindows {
+    WindowHandle frame;
+    std::array<PaletteWindowState, kPaletteCount> palettes;
+    bool made = false;
+    bool placing = false;  // the program itself is moving or sizing a palette
+    int lastPalette = kMainPalette;
+    int lastIndex = 0;
+};
+
+PaletteWindows& Windows() {
+    static PaletteWindows windows;
+    return windows;
+}
+
+PaletteOptions& Options() {
+    static PaletteOptions options;
+    return options;
+}
+
+bool ValidPalette(int palette) {
+    return palette >= 0 && palette < kPaletteCount;
+}
+
+int PaletteOf(WindowHandle window) {
+    for (int p = 0; p < kPaletteCount; ++p)
+        if (Windows().palettes[static_cast<size_t>(p)].window == window) return p;
+    return -1;
+}
+
+PaletteWindowState& StateOf(int palette) {
+    return Windows().palettes[static_cast<size_t>(palette)];
+}
+
+PaletteScreen Screen() {
+    PaletteScreen screen;
+    screen.width = win::GetSystemMetric(win::SystemMetric::ScreenWidth);
+    screen.height = win::GetSystemMetric(win::SystemMetric::ScreenHeight);
+    screen.captionHeight = win::GetSystemMetric(win::SystemMetric::CaptionHeight);
+    screen.smallCaptionHeight = screen.captionHeight;
+    screen.frameWidth = win::GetSystemMetric(win::SystemMetric::FrameWidth);
+    screen.frameHeight = win::GetSystemMetric(win::SystemMetric::FrameHeight);
+    return screen;
+}
+
+// The screen with the decorations the window layer gives the window.
+PaletteScreen ScreenAround(WindowHandle window) {
+    PaletteScreen screen = Screen();
+    const win::Rect outer = win::GetWindowRect(window);
+    const win::Rect inner = win::GetClientRect(window);
+    screen.frameWidth = (outer.Width() - inner.Width()) / 2;
+    screen.frameHeight = screen.frameWidth;
+    screen.smallCaptionHeight = outer.Height() - inner.Height() - 2 * screen.frameHeight;
+    return screen;
+}
+
+// Places each button on its cell of the palette's shape, row by row.
+void LayoutToolButtons(PaletteWindowState& state) {
+    const int size = PaletteButtonSize();
+    for (size_t i = 0; i < state.buttons.size(); ++i) {
+        const PaletteShape place = GridPlace(static_cast<int>(i), state.shape.columns);
+        const PaletteCell cell = ButtonCellOrigin(place.columns, place.rows, size);
+        win::MoveWindow(state.buttons[i], {cell.x, cell.y, cell.x + size, cell.y + size}, true);
+    }
+}
+
+// The outer size of the window around its grid: the client size the grid needs
+// and the window's own caption and borders as the window layer reports them.
+PaletteSize OuterSize(const PaletteWindowState& state) {
+    const PaletteSize client = PaletteClientSize(state.shape, PaletteButtonSize());
+    const win::Rect outer = win::GetWindowRect(state.window);
+    const win::Rect inner = win::GetClientRect(state.window);
+    return {client.width + outer.Width() - inner.Width(),
+            client.height + outer.Height() - inner.Height()};
+}
+
+// Sizes the window to fit its grid exactly, at the given corner.
+void PlacePaletteWindow(PaletteWindowState& state, int x, int y) {
+    const PaletteSize size = OuterSize(state);
+    Windows().placing = true;
+    win::MoveWindow(state.window, {x, y, x + size.width, y + size.height}, true);
+    Windows().placing = false;
+    state.corner = {x, y};
+}
+
+void RedrawButton(int palette, int index) {
+    PaletteWindowState& state = StateOf(palette);
+    if (index >= 0 && static_cast<size_t>(index) < state.buttons.size())
+        win::InvalidateRect(state.buttons[static_cast<size_t>(index)], nullptr, true);
+}
+
+// What a press of a button does: it becomes current and its tool is armed. The
+// Notes palette's entries are what note entry reads.
+void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
+    if (palette == kNotesPalette && index >= 0 && index < kNotePaletteEntries)
+        State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(index);
+    if (!Windows().made || !ValidPalette(palette)) return;
+    PaletteWindowState& state = StateOf(palette);
+    if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return;
+    const int old = state.current;
+    state.current = index;
+    Windows().lastPalette = palette;
+    Windows().lastIndex = index;
+    RedrawButton(palette, old);
+    RedrawButton(palette, index);
+}
+
+void DrawPaletteButton(const win::DrawItemInfo& item, bool current) {
+    if (!item.dc) return;
+    const gfx::StockBrush face = current ? gfx::StockBrush::LightGrey : gfx::StockBrush::White;
+    gfx::FillRect(item.dc, item.rect, gfx::GetStockBrush(face));
+    if (!current) return;
+    const gfx::Rect r = item.rect;
+    const gfx::BrushHandle frame = gfx::GetStockBrush(gfx::StockBrush::Black);
+    gfx::FillRect(item.dc, {r.left, r.top, r.right, r.top + 1}, frame);
+    gfx::FillRect(item.dc, {r.left, r.bottom - 1, r.right, r.bottom}, frame);
+    gfx::FillRect(item.dc, {r.left, r.top, r.left + 1, r.bottom}, frame);
+    gfx::FillRect(item.dc, {r.right - 1, r.top, r.right, r.bottom}, frame);
+}
+
+intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
+    if (item == nullptr) return 0;
+    PaletteWindowState& state = StateOf(palette);
+    const int index = item->controlId;
+    if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return 0;
+    if (item->action == win::DrawAction::Select) {
+        if ((item->state & win::kItemStateSelected) == 0) return 1;  // the release
+        PressPaletteButton(State().documents.ActiveView, palette, index);
+        if (state.popUp) win::ShowWindow(state.window, win::ShowCommand::Hide);
+        return 1;
+    }
+    DrawPaletteButton(*item, index == state.current);
+    return 1;
+}
+
+// The palettes that follow a moved one go by the same amount, each kept on screen.
+void MoveGroup(int palette, int dx, int dy) {
+    const int size = PaletteButtonSize();
+    const PaletteScreen screen = Screen();
+    for (int member : PaletteGroup(palette)) {
+        PaletteWindowState& other = StateOf(member);
+        if (!other.window) continue;
+        const PaletteSize extent = OuterSize(other);
+        const PaletteCell corner = KeepMovedPaletteOnScreen(other.corner.x + dx, other.corner.y + dy,
+                                                            extent, size, screen);
+        PlacePaletteWindow(other, corner.x, corner.y);
+    }
+}
+
+void OnMove(int palette, win::Point corner) {
+    PaletteWindowState& state = StateOf(palette);
+    const win::Point before = state.corner;
+    state.corner = corner;
+    if (Windows().placing) return;
+    state.popUp = false;
+    if (Options().groupMoves) MoveGroup(palette, corner.x - before.x, corner.y - before.y);
+}
+
+void OnSize(int palette, win::Point client) {
+    if (Windows().placing) return;
+    PaletteWindowState& state = StateOf(palette);
+    const int count = static_cast<int>(state.buttons.size());
+    if (Options().gridReshape && state.grabbed != PaletteBorder::None) {
+        state.shape = ReshapeForBorderDrag(state.grabbed, client.x, client.y, state.shape, count,
+                                           PaletteButtonSize());
+        LayoutToolButtons(state);
+    }
+    state.grabbed = PaletteBorder::None;
+    PlacePaletteWindow(state, state.corner.x, state.corner.y);
+}
+
+bool RegisterPaletteClass() {
+    if (win::IsClassRegistered(kPaletteClass)) return true;
+    win::WindowClass palette;
+    palette.name = kPaletteClass;
+    palette.procedure = PaletteWndProc;
+    palette.background = gfx::GetStockBrush(gfx::StockBrush::White);
+    return win::RegisterWindowClass(palette);
+}
+
+bool CreatePalette(int palette) {
+    const PaletteSpec& spec = PaletteSpecOf(palette);
+    const int size = PaletteButtonSize();
+    PaletteWindowState& state = StateOf(palette);
+    state = PaletteWindowState{};
+    state.current = spec.first;
+    state.popUp = palette >= kDynamicsPalette;
+    win::WindowParams params;
+    params.className = kPaletteClass;
+    params.caption = spec.title;
+    params.style = win::kStylePopup | win::kStyleCaption | win::kStyleThickFrame;
+    params.extendedStyle = win::kExStyleToolWindow;
+    params.owner = Windows().frame;
+    state.window = win::CreateWindow(params);
+    if (!state.window) return false;
+    const PalettePosition saved = ReadPalettePosition(spec.key, spec.defaults);
+    const PalettePosition place = InitialPalettePlacement(palette, saved, size, ScreenAround(state.window));
+    state.shape = {place.columns, place.rows};
+    for (int i = 0; i < spec.buttons; ++i) {
+        win::WindowParams button;
+        button.className = ui::kButtonClass;
+        button.style = win::kStyleChild | win::kStyleVisible | ui::kButtonOwnerDraw |
+                       ui::kButtonNotifyPress;
+        button.parent = state.window;
+        button.id = i;
+        button.rect = {0, 0, size, size};
+        const WindowHandle made = win::CreateWindow(button);
+        if (!made) return false;
+        state.buttons.push_back(made);
+    }
+    LayoutToolButtons(state);
+    PlacePaletteWindow(state, place.x, place.y);
+    return true;
+}
+
+}  // namespace
+
+PaletteOptions& PaletteSettings() {
+    return Options();
+}
+
+int PaletteButtonSize() {
+    return kLargeButtonSize;
+}
+
+bool CreateToolPalettes(WindowHandle frame) {
+    // Palettes whose windows went with the window layer are made anew.
+    if (Windows().made && win::IsWindow(Windows().palettes[0].window)) return true;
+    Windows() = PaletteWindows{};
+    ui::RegisterControlClasses();
+    if (!RegisterPaletteClass()) return false;
+    Windows().frame = frame;
+    Windows().made = true;
+    for (int palette = 0; palette < kPaletteCount; ++palette) {
+        if (!CreatePalette(palette)) {
+            for (PaletteWindowState& state : Windows().palettes)
+                if (state.window) win::DestroyWindow(state.window);
+            Windows() = PaletteWindows{};
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<PalettePosition> PalettePlace(int palette) {
+    if (!Windows().made || !ValidPalette(palette)) return std::nullopt;
+    const PaletteWindowState& state = StateOf(palette);
+    if (!state.window) return std::nullopt;
+    return PalettePosition{state.corner.x, state.corner.y, state.shape.columns, state.shape.rows};
+}
+
+void SaveToolPalettePositions() {
+    if (!Windows().made) return;
+    std::array<std::optional<PalettePosition>, kPaletteCount> positions;
+    for (int palette = 0; palette < kPaletteCount; ++palette)
+        positions[static_cast<size_t>(palette)] = PalettePlace(palette);
+    SaveToolPalettePositions(positions);
+}
+
+void DestroyToolPalettes() {
+    if (!Windows().made) return;
+    SaveToolPalettePositions();
+    for (PaletteWindowState& state : Windows().palettes)
+        if (state.window && win::IsWindow(state.window)) win::DestroyWindow(state.window);
+    Windows() = PaletteWindows{};
+}
+
+WindowHandle PaletteWindow(int palette) {
+    return Windows().made && ValidPalette(palette) ? StateOf(palette).window : WindowHandle{};
+}
+
+WindowHandle PaletteButton(int palette, int index) {
+    if (!Windows().made || !ValidPalette(palette)) return {};
+    const PaletteWindowState& state = StateOf(palette);
+    if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return {};
+    return state.buttons[static_cast<size_t>(index)];
+}
+
+int PaletteCurrentButton(int palette) {
+    return Windows().made && ValidPalette(palette) ? StateOf(palette).current : -1;
+}
+
+void BeginPaletteBorderDrag(WindowHandle window, PaletteBorder border) {
+    const int palette = PaletteOf(window);
+    if (palette >= 0) StateOf(palette).grabbed = border;
+}
+
+intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word, intptr_t data) {
+    const int palette = PaletteOf(window);
+    if (palette < 0) return win::DefaultWindowProc(window, message, word, data);
+    switch (message) {
+        case win::Message::DrawItem:
+            if (win::GetStyle(window) & win::kStyleMinimize) return 0;
+            return OnDrawItem(palette, reinterpret_cast<const win::DrawItemInfo*>(data));
+        case win::Message::Move:
+            OnMove(palette, win::UnpackPoint(data));
+            return 0;
+        case win::Message::Size:
+            OnSize(palette, win::UnpackPoint(data));
+            return 0;
+        case win::Message::Command:
+            return 0;
+        default:
+            return win::DefaultWindowProc(window, message, word, data);
+    }
+}
+
+void HideAllPalettes() {
+    if (!Windows().made) return;
+    for (PaletteWindowState& state : Windows().palettes)
+        if (state.window) win::ShowWindow(state.window, win::ShowCommand::Hide);
+}
+
+// The pop-up palettes stay hidden until their opener shows them.
+void ShowAllPalettes() {
+    if (!Windows().made) return;
+    for (PaletteWindowState& state : Windows().palettes)
+        if (state.window && !state.popUp)
+            win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
+}
+
+void DrawToolButtonPressed(ScoreView* view, int palette, int button) {
+    PressPaletteButton(view, palette, button);
+}
+
+void SelectToolButtonByKey(ScoreView* view, int palette, int index) {
+    PressPaletteButton(view, palette, index);
+}
+
+}  // namespace ql

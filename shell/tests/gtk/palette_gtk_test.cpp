@@ -1,0 +1,105 @@
+// The tool palettes on the display (run under the virtual X server): utility
+// windows kept above the frame, shown with a score, and a pointer press on a Notes
+// button, made as the display makes it, selects that note value. A picture of the
+// Notes palette is written for the eye.
+#include <gtk/gtk.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/state.h"
+#include "editing/palette_windows.h"
+#include "platform/gtk/gtk_install.h"
+#include "platform/gtk/gtk_window_backend.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql::testing {
+namespace {
+
+void SettlePalettes() {
+    for (int round = 0; round < 6; ++round) {
+        win::PumpMessages();
+        if (gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend()) backend->RunPendingEvents();
+        gdk_display_sync(gdk_display_get_default());
+        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    }
+    win::PumpMessages();
+}
+
+gtk::Peer* PeerOf(platform::WindowHandle window) {
+    return gtk::CurrentGtkBackend() ? gtk::CurrentGtkBackend()->FindPeer(window) : nullptr;
+}
+
+void SendPointerButton(GdkWindow* target, GdkEventType type) {
+    GdkEvent* event = gdk_event_new(type);
+    event->button.window = GDK_WINDOW(g_object_ref(target));
+    event->button.send_event = TRUE;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = 10;
+    event->button.y = 10;
+    event->button.button = 1;
+    event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+using PalettesOnDisplayTest = ProgramFixture;
+
+TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = WriteScore("palettes.ql");
+    ASSERT_EQ(CloseAndRun(), 0);
+    ResetFrame();
+    FreshWindowLayer::ResetAll();
+    if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
+    StartupOptions options;
+    options.arguments = {path};
+    ASSERT_EQ(StartProgram(options), StartupCode::Ok);
+    running_ = true;
+    SettlePalettes();
+
+    gtk::Peer* notes = PeerOf(PaletteWindow(kNotesPalette));
+    gtk::Peer* frame = PeerOf(Frame().window);
+    ASSERT_NE(notes, nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(win::IsWindowVisible(PaletteWindow(kNotesPalette)));
+    EXPECT_TRUE(gtk_widget_get_visible(notes->outer));
+    EXPECT_EQ(gtk_window_get_type_hint(GTK_WINDOW(notes->outer)), GDK_WINDOW_TYPE_HINT_UTILITY);
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(notes->outer)), GTK_WINDOW(frame->outer));
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(notes->outer)), "Notes");
+
+    gtk::Peer* button = PeerOf(PaletteButton(kNotesPalette, 2));
+    ASSERT_NE(button, nullptr);
+    GdkWindow* target = gtk_widget_get_window(button->area);
+    ASSERT_NE(target, nullptr);
+    SendPointerButton(target, GDK_BUTTON_PRESS);
+    SettlePalettes();
+    SendPointerButton(target, GDK_BUTTON_RELEASE);
+    SettlePalettes();
+    EXPECT_EQ(PaletteCurrentButton(kNotesPalette), 2);
+    EXPECT_EQ(State().notes.NoteTools.selectedEntry, 2);
+
+    GtkWidget* content = gtk_bin_get_child(GTK_BIN(notes->outer));
+    GtkAllocation size;
+    gtk_widget_get_allocation(content, &size);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.width, size.height);
+    cairo_t* cr = cairo_create(surface);
+    gtk_widget_draw(content, cr);
+    cairo_destroy(cr);
+    std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+    EXPECT_EQ(cairo_surface_write_to_png(surface, (std::string(QL_TEST_OUTPUT_DIR) + "/notes_palette.png").c_str()),
+              CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(surface);
+
+    EXPECT_EQ(CloseAndRun(), 0);
+    gtk::ReleaseDisplayFonts();
+}
+
+}  // namespace
+}  // namespace ql::testing
