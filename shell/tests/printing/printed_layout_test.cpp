@@ -1,6 +1,7 @@
 // A printed page is laid out as the screen lays it out, whichever page the screen
 // shows when the print starts: the common-time sign stands as far from the clef in
 // the PDF as on screen, and the screen gets its own page's beat maps back after.
+// On screen the grand staff's left barline is black over the left margin's guide.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,12 @@
 #include "core/state.h"
 #include "display/painter.h"
 #include "notes/beatmap/beat_map.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/mapping.h"
+#include "platform/gfx/objects.h"
+#include "platform/gfx/recording.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "shell/printing/print_document_internal.h"
 #include "shell/program_options.h"
@@ -24,6 +31,9 @@ namespace ql {
 namespace {
 
 using PrintedLayoutTest = testing::PrintFixture;
+
+// Bottom to top line of a five-line staff at full size.
+constexpr int32_t kFiveLineStaffHeight = 512;
 
 // The common-time sign's centre less the treble clef's centre, on the first system
 // of the view's current page, as both are drawn.
@@ -79,6 +89,44 @@ TEST_F(PrintedLayoutTest, PageOnePrintsItsTimeSignatureWhereTheScreenDrawsItFrom
     EXPECT_EQ(view_->currentPage, GetPageAt(view_->document, 1));
     EXPECT_EQ(FirstRowSlots(view_), pageTwoSlots);
     EXPECT_EQ(view_->document->changeCounter, changes);
+}
+
+// The new score's grand staff: its system starts on the left margin, where the
+// barline joining both staves and the grey guide of the margin meet. Between the
+// staves, where nothing else is drawn, the screen shows the barline's black.
+TEST_F(PrintedLayoutTest, TheGrandStaffsLeftBarlineIsBlackOverTheMarginGuide) {
+    ASSERT_EQ(view_->document->header.staffCount, 2);
+    ASSERT_NE(Options().ShowMargins, 0);
+    const platform::DcHandle recording = gfx::CreateRecordingContext({});
+    State().drawing.PaintDC = recording;
+    BeginViewDraw(view_);
+    DrawScoreContents(view_);
+    const gfx::Mapping mapping = gfx::GetMapping(recording);
+    EndViewDraw(view_);
+    State().drawing.PaintDC = {};
+
+    const platform::BitmapHandle image = gfx::CreateImageBitmap(view_->DeviceWidth, view_->DeviceHeight);
+    const platform::DcHandle screen = gfx::CreateWindowContext(image);
+    gfx::PatternBlit(screen, gfx::Rect{0, 0, view_->DeviceWidth, view_->DeviceHeight}, gfx::RasterOp::Whiteness);
+    ASSERT_TRUE(gfx::PlayRecording(recording, screen));
+    const ScoreSystem* system = view_->currentPage->firstSystem.get();
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    // Bottom line of the upper staff to the top line of the lower one (four spaces up).
+    const int32_t upperBottom = system->y + offsets[1];
+    const int32_t lowerTop = system->y + offsets[2] - kFiveLineStaffHeight;
+    ASSERT_LT(upperBottom, lowerTop);
+    const gfx::Point from = gfx::MapLogicalToDevice(mapping, {system->x, upperBottom});
+    const gfx::Point to = gfx::MapLogicalToDevice(mapping, {system->x, lowerTop});
+    int black = 0;
+    for (int y = from.y + 2; y <= to.y - 2; ++y) {
+        const gfx::Colour colour = gfx::GetPixel(screen, {from.x, y});
+        black += colour == 0 ? 1 : 0;
+        EXPECT_EQ(colour, 0u) << "device y " << y;
+    }
+    EXPECT_GT(black, 0);
+    gfx::DeleteContext(screen);
+    gfx::DeleteObject(image);
+    gfx::DeleteContext(recording);
 }
 
 }  // namespace
