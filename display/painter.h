@@ -65,7 +65,8 @@ void SetClipSlotRange(ScoreView* view, const PaintArea& rect);
 bool StaffBandIntersects(ScoreView* view, const ScoreSystem* system, int firstShown, int lastShown,
                          int staff, const PaintArea& rect);
 
-// First pass over an object list: everything but filled boxes and circles and opaque
+// First pass over an object list: everything but margins (the page painter draws
+// them under the music), filled boxes and circles and opaque
 // pictures; true when it left objects for the second pass.
 bool DrawObjectsFirstPass(ScoreView* view, ScoreObject* first);
 // Second pass over the same list: only what the first pass left.

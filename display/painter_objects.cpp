@@ -138,6 +138,7 @@ bool DrawObjectsFirstPass(ScoreView* view, ScoreObject* first) {
     bool deferred = false;
     const bool master = view->currentPage != nullptr && view->currentPage->pageNumber < 0;
     WalkList(view, first, [&](ScoreObject* object, size_t room) {
+        if (IsType(object, ObjectType::Margin)) return;  // drawn under the music
         if (IsFilledShape(object, room) || IsOpaquePicture(object, room)) {
             deferred = true;
         } else if (IsType(object, ObjectType::Picture)) {

@@ -1,6 +1,7 @@
-// Painting the current page in page view (module DRAW): each system inside the band,
-// each shown staff with its grid and its measures, the page's edges, the page's items,
-// then the master page of the same parity and the running headers of earlier pages.
+// Painting the current page in page view (module DRAW): the margin guides of the page
+// and of the master page of the same parity (under the music), each system inside the
+// band, each shown staff with its grid and its measures, the page's edges, the page's
+// items, then the master page's other items and the running headers of earlier pages.
 // Systems are placed between the margins on screen as a repair that never counts as
 // an edit (the change counter is put back).
 #include <algorithm>
@@ -124,7 +125,22 @@ void DrawPageEdges(ScoreView* view, const PaintArea& area) {
         sysdraw::InkLine(view, ScrollX(view), lower, view->PageRight, lower);
 }
 
-// A master page's items: pictures painted unless hidden, everything else updated.
+// The margin guides of an item list, updated.
+void DrawMarginGuides(ScoreView* view, ScoreObject* first) {
+    int count = 0;
+    for (ScoreObject* item = first; item != nullptr; item = item->next.get()) {
+        if (SoundObjectBytes(view->document, item) == 0 || ++count > kMaxListNodes) break;
+        if (item->type == TypeCode(ObjectType::Margin)) ClassOf(item).Update(item, view);
+    }
+}
+
+ScorePage* MasterOfPage(ScoreDocument* document, ScorePage* page) {
+    return IsLeftPage(document, GetPageIndex(document, page)) ? document->leftMaster
+                                                              : document->rightMaster;
+}
+
+// A master page's items but its margins (drawn under the music): pictures painted
+// unless hidden, everything else updated.
 void DrawMasterItems(ScoreView* view, ScorePage* master) {
     if (master == nullptr) return;
     PainterState& painter = State().display.painter;
@@ -133,6 +149,7 @@ void DrawMasterItems(ScoreView* view, ScorePage* master) {
     for (ScoreObject* item = master->margins.get(); item != nullptr; item = item->next.get()) {
         const size_t room = SoundObjectBytes(view->document, item);
         if (room == 0 || ++count > kMaxListNodes) break;
+        if (item->type == TypeCode(ObjectType::Margin)) continue;
         if (item->type == TypeCode(ObjectType::Picture) && room >= sizeof(PictureObject)) {
             const auto* picture = reinterpret_cast<const PictureObject*>(item);
             if ((picture->body.flags & kPictureHidden) == 0) ClassOf(item).Paint(item, view);
@@ -188,6 +205,13 @@ void DrawPageView(ScoreView* view) {
     const KeptLocation kept(view);
     const PaintArea area = PaintedArea(view);
     SetClipBandFromRect(area);
+    // Margin guides go under the music: a system's left barline stands on the left
+    // margin, and the grey guide must not cover it.
+    ScoreObject* items = PageObjectListOf(view);
+    DrawMarginGuides(view, items);
+    if (!IsMasterPage(page)) {
+        if (ScorePage* master = MasterOfPage(view->document, page)) DrawMarginGuides(view, master->margins.get());
+    }
     std::vector<DeferredCell> deferred;
     if (!IsMasterPage(page) && view->document->header.staffCount > 0) {
         ScoreSystem* system = page->firstSystem.get();
@@ -196,16 +220,14 @@ void DrawPageView(ScoreView* view) {
             DrawPageSystem(view, page, system, area, &deferred);
     }
     DrawPageEdges(view, area);
-    ScoreObject* items = PageObjectListOf(view);
     const bool itemsLeft = DrawObjectsFirstPass(view, items);
     DrawDeferredCells(view, deferred);
     if (itemsLeft) DrawObjectChain(view, items);
     if (IsMasterPage(page)) return;
     ScoreDocument* document = view->document;
     const int index = GetPageIndex(document, page);
-    const bool left = IsLeftPage(document, index);
-    DrawMasterItems(view, left ? document->leftMaster : document->rightMaster);
-    DrawRunningText(view, index, left);
+    DrawMasterItems(view, MasterOfPage(document, page));
+    DrawRunningText(view, index, IsLeftPage(document, index));
 }
 
 }  // namespace ql

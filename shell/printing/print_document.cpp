@@ -92,6 +92,9 @@ bool DrawPrintedPage(ScoreView* view, platform::DcHandle printer, int32_t number
     ScorePage* page = FindPageByNumber(view->document, number, nullptr);
     if (page == nullptr) return false;
     ShowPageInView(view, GetPageIndex(view->document, page));
+    // Showing a page leaves the beat maps of the page shown before: the printed page
+    // is laid out by its own, as on screen.
+    BuildShownPageBeatMaps(view);
     view->pageOrigin[0] = view->pageOrigin[1] = kLogicalOrigin;
     State().display.painter.paintRect =
         PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};

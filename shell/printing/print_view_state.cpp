@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "display/view_modes.h"
 #include "layout/page_geometry.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/win/paint.h"
 #include "shell/program_options.h"
 
@@ -66,6 +67,15 @@ void PutBackKeptValues(ScoreView* view, const PrintViewState& kept) {
 
 }  // namespace
 
+void BuildShownPageBeatMaps(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    if (document == nullptr || document->header.staffCount == 0) return;
+    if (view->pageView != 0 && view->currentPage == nullptr) return;
+    const uint16_t counter = document->changeCounter;
+    UpdateBeatMaps(view, 0);
+    document->changeCounter = counter;
+}
+
 PrintViewState PrepareViewForPrinting(ScoreView* view) {
     PrintViewState kept = KeepViewState(view);
     Options().ShowHidden = 0;
@@ -82,6 +92,8 @@ void RestoreViewAfterPrinting(ScoreView* view, const PrintViewState& kept) {
     InitViewMetrics(view);
     SetZoom(view, kept.zoom);
     PutBackKeptValues(view, kept);
+    // The run left the beat maps of the last printed page.
+    BuildShownPageBeatMaps(view);
     if (view->ViewWindow) win::InvalidateRect(view->ViewWindow, nullptr, true);
 }
 

@@ -39,8 +39,12 @@ struct PrintViewState {
 // Keeps the state, turns both display options off and puts a scroll view into
 // page view.
 PrintViewState PrepareViewForPrinting(ScoreView* view);
+// Builds the beat maps of the view's current page (the scroll system in scroll
+// view), which showing a page does not. A repair, not an edit: the change counter
+// stays as it was. Nothing without staves or without a current page.
+void BuildShownPageBeatMaps(ScoreView* view);
 // Scroll view again when the view was in it, then every kept value, the screen's
-// measurements and the zoom re-applied.
+// measurements and the zoom re-applied, and the shown page's beat maps rebuilt.
 void RestoreViewAfterPrinting(ScoreView* view, const PrintViewState& kept);
 
 }  // namespace ql
