@@ -81,13 +81,16 @@ bool TidyAndSum(MeasureRecord& record, ListTotals& totals) {
         FreeSpacingList(record.spacing);
         return true;
     }
-    for (; entry != nullptr; entry = SpacingEntryOf(RecordHandle{entry->next})) {
+    while (true) {
         if (!TidyAfter(entry, length)) return false;
         totals.ticks += entry->ticksToNext;
         totals.width += StretchWidth(entry->ticksToNext, entry->xPer16Ticks);
         totals.hasFactorValue = totals.hasFactorValue || entry->xPer16Ticks == record.stretch;
+        const RecordHandle next{entry->next};
+        if (!next) return true;
+        entry = SpacingEntryOf(next);
+        if (entry == nullptr) return false;  // a link to no live entry: the list is damaged
     }
-    return true;
 }
 
 uint16_t StoreWidth(MeasureRecord& record, int64_t width) {

@@ -197,8 +197,12 @@ GtkWidget* MakeEdit() {
     return entry;
 }
 
+// The text wraps, and scrolls without scroll bars of its own, so the edit keeps the
+// rectangle its template gives it however few lines that holds.
 GtkWidget* MakeMultiLineEdit() {
     GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_EXTERNAL);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(scrolled), 1);
     GtkWidget* view = gtk_text_view_new();
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
     gtk_container_add(GTK_CONTAINER(scrolled), view);

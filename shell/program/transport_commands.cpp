@@ -5,6 +5,7 @@
 #include "platform/ui/menu.h"
 #include "sequencer/playback.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/view_transport.h"
 
 namespace ql {
 namespace {
@@ -16,7 +17,7 @@ void StartPlaybackCommand(ScoreView* view) {
     }
     if (view == nullptr || IsPlaybackRunning()) return;
     SetStatusText(0, nullptr);
-    PlayCommand(view);
+    StartTransport(view);
 }
 
 }  // namespace
@@ -27,7 +28,7 @@ bool TransportCommand(ScoreView* view, int32_t command) {
         case transport_cmd::kPausePlayback:
             if (IsPlaybackRunning()) PauseSequencerCommand();  // pauses, or continues a paused run
             return true;
-        case transport_cmd::kStopPlayback: StopSequencerCommand(); return true;
+        case transport_cmd::kStopPlayback: StopTransport(); return true;
         default: return false;
     }
 }

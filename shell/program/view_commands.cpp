@@ -76,17 +76,6 @@ int BlockCommand(ScoreView* view, int id) {
     return 1;
 }
 
-void StartPlaybackCommand(ScoreView* view) {
-    TransportFlags& t = Transport();
-    ClearStatusBar();
-    if (t.stopPending != 0) t.rangeKind = 2;
-    t.started = 1;
-    t.playingView = view;
-    if (t.punchInArmed != 0)
-        StartRecordingCommand(view);
-    else
-        PlayCommand(view);
-}
 
 void TogglePunchIn(ScoreView* view) {
     TransportFlags& t = Transport();
@@ -102,14 +91,6 @@ void TogglePunchIn(ScoreView* view) {
         SetStatusText(0, " Position cursor and press SPACEBAR, or click the Play button.");
 }
 
-void StopCommand() {
-    TransportFlags& t = Transport();
-    t.stopPending = 0;
-    StopSequencerCommand();
-    t.started = 0;
-    t.punchInArmed = 0;
-    ClearStatusBar();
-}
 
 void PauseCommand(ScoreView* view) {
     TransportFlags& t = Transport();
@@ -248,13 +229,13 @@ int RunViewCommand(ScoreView* view, int id) {
             FocusActiveView();
             return 1;
         case 42035:
-            StartPlaybackCommand(view);
+            StartTransport(view);
             return 1;
         case 42036:
             TogglePunchIn(view);
             return 1;
         case 42037:
-            StopCommand();
+            StopTransport();
             return 1;
         case 42038:
             PauseCommand(view);
@@ -331,6 +312,27 @@ int RunViewCommand(ScoreView* view, int id) {
 }
 
 }  // namespace
+
+void StartTransport(ScoreView* view) {
+    TransportFlags& t = Transport();
+    ClearStatusBar();
+    if (t.stopPending != 0) t.rangeKind = 2;
+    t.started = 1;
+    t.playingView = view;
+    if (t.punchInArmed != 0)
+        StartRecordingCommand(view);
+    else
+        PlayCommand(view);
+}
+
+void StopTransport() {
+    TransportFlags& t = Transport();
+    t.stopPending = 0;
+    StopSequencerCommand();
+    t.started = 0;
+    t.punchInArmed = 0;
+    ClearStatusBar();
+}
 
 void SetViewCommandHook(ViewCommandHook hook) {
     CommandHook() = hook;

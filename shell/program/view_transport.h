@@ -30,4 +30,11 @@ bool TransportBusy();
 // The sequencer ended or could not start a run.
 void OnTransportRunEnded();
 
+// The view's Play (42035): the transport is started for `view`, which plays (or
+// records when punch-in is armed). Stop (42037): the run ends and the transport
+// with it. The MIDI menu's items go through these too, so that the filter above
+// holds however a run was started.
+void StartTransport(ScoreView* view);
+void StopTransport();
+
 }  // namespace ql

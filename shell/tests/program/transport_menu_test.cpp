@@ -158,11 +158,15 @@ TEST_F(TransportMenuTest, ItemsFollowTheRun) {
 }
 
 // Closing the score stops its run at once, with its notes ended.
-TEST_F(TransportMenuTest, ClosingTheScoreStops) {
+// A run started from the menu holds the score's window like one started by Space:
+// Close View waits for Stop, and Stop leaves nothing sounding.
+TEST_F(TransportMenuTest, ClosingTheScoreWaitsForStop) {
     ASSERT_TRUE(Choose(tc::kStartPlayback));
     Run(100);
     ASSERT_EQ(SoundingNotes(), 1);
-    ASSERT_TRUE(Choose(cmd::kCloseView));
+    Choose(cmd::kCloseView);
+    EXPECT_TRUE(IsPlaybackRunning());
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
     EXPECT_FALSE(IsPlaybackRunning());
     EXPECT_EQ(SoundingNotes(), 0);
     EXPECT_EQ(StatusText(), " ");
