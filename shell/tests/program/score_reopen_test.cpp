@@ -3,6 +3,8 @@
 // held, whatever the first run made before.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,11 @@ std::vector<std::vector<int32_t>> SystemPlaces(ScoreView* view) {
     return places;
 }
 
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 // File > New with three staves, saved at `path`; the program then quits and a fresh
 // one opens the file. The new score's staves and systems as they were saved, and the
 // reopened view.
@@ -105,6 +112,23 @@ TEST_F(ScoreReopenTest, AFreshRunReadsBackEveryStaffAndSystemOfANewScore) {
     }
     // The systems stand where they stood.
     EXPECT_EQ(SystemPlaces(saved.view), saved.systems);
+}
+
+// Saving the reopened score again writes the bytes the first save wrote.
+TEST_F(ScoreReopenTest, SavingAReopenedScoreWritesTheSameBytes) {
+    const std::string path = (scratch / "three.ql").string();
+    Reopened saved;
+    ASSERT_NO_FATAL_FAILURE(SaveNewScoreAndReopen(path, &saved));
+    const std::string again = (scratch / "again.ql").string();
+    {
+        const ScopedDocumentContext context(saved.view);
+        saved.view->document->path = again;
+        ASSERT_EQ(SaveScoreFile(saved.view->document, saved.view), 1);
+    }
+    const std::vector<uint8_t> first = FileBytes(path);
+    const std::vector<uint8_t> second = FileBytes(again);
+    ASSERT_EQ(second.size(), first.size());
+    for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(int{second[i]}, int{first[i]}) << "byte " << i;
 }
 
 }  // namespace
