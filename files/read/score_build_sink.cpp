@@ -130,7 +130,7 @@ int BuildingStreamSink::Header(const ScoreHeader& header, uint8_t version) {
     // The page's extent before any page is read: repairs and the formatting of the
     // loaded pages place systems against its bottom, as they did when the score
     // was made.
-    PaperSizeOf(view_);
+    PageExtentOf(view_);
     if (!BuildGalleyPage(view_, nullptr) || view_->galleySystem == nullptr) return fc::kGalleySystem;
     return NewStaff(view_, 0) != nullptr ? 0 : fc::kStaffZero;
 }
