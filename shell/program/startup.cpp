@@ -111,6 +111,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     State().dialogs.StatusWindow = Frame().statusBar;
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
+    SetCaptionOfPath(CaptionOfPath);
     CreateReadoutWindow();
     CreateSequencerWindow();
     if (options.splash)
@@ -146,6 +147,7 @@ void ShutdownCleanup() {
     DestroySequencerWindow();  // stops a run before anything it plays goes away
     StopInstanceServer();
     SetShowScoreWindow({});
+    SetCaptionOfPath({});
     State().dialogs.StatusWindow = {};
     ShutdownCoreServices();
 }

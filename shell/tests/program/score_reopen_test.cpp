@@ -3,6 +3,7 @@
 // held, whatever the first run made before.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,7 +13,10 @@
 #include "core/model/document_context.h"
 #include "core/model/grid.h"
 #include "core/model/view.h"
+#include "files/commands/file_commands.h"
 #include "files/score_file.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/headless.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/program_fixture.h"
@@ -129,6 +133,23 @@ TEST_F(ScoreReopenTest, SavingAReopenedScoreWritesTheSameBytes) {
     const std::vector<uint8_t> second = FileBytes(again);
     ASSERT_EQ(second.size(), first.size());
     for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(int{second[i]}, int{first[i]}) << "byte " << i;
+}
+
+// A score window is captioned alike after Save As and after Open.
+TEST_F(ScoreReopenTest, SaveAsAndOpenCaptionTheWindowAlike) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = iso::NewScoreFromMenu(3);
+    ASSERT_NE(view, nullptr);
+    const std::string path = (scratch / "a folder with a long name" / "first.ql").string();
+    std::filesystem::create_directories(scratch / "a folder with a long name");
+    ui::headless::QueueFileDialogAnswer(ui::FileDialogAnswer{ui::FileDialogStatus::Chosen, path});
+    ASSERT_EQ(SaveDocumentAs(view->document, view), 1);
+    const std::vector<std::string> saved = Captions();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0], CaptionOfPath(path));
+    ForceCloseScoreWindow(view->ViewWindow);
+    ASSERT_TRUE(OpenScorePath(path));
+    EXPECT_EQ(Captions(), saved);
 }
 
 }  // namespace
