@@ -32,11 +32,8 @@ void PaperInches(const ScoreDocument& document, double* width, double* height) {
     }
 }
 
-void PaperSizeOf(ScoreView* view) {
+void PageExtentOf(ScoreView* view) {
     if (!view->document) return;
-    // A table paper sets the page unit from its row, so that every distance the
-    // document converts afterwards is read in the paper's unit.
-    PaperUnitOf(&view->document->header.pageGeometry);
     double width = 0.0;
     double height = 0.0;
     PaperInches(*view->document, &width, &height);
@@ -51,6 +48,14 @@ void PaperSizeOf(ScoreView* view) {
     };
     view->PageRight = extent(width);
     view->PageBottom = extent(height);
+}
+
+void PaperSizeOf(ScoreView* view) {
+    if (!view->document) return;
+    // A table paper sets the page unit from its row, so that every distance the
+    // document converts afterwards is read in the paper's unit.
+    PaperUnitOf(&view->document->header.pageGeometry);
+    PageExtentOf(view);
     SetViewScrollRanges(view);
 }
 

@@ -15,5 +15,8 @@ void PaperInches(const ScoreDocument& document, double* width, double* height);
 // PageBottom (each at least kMinimumPageExtent and at most the logical maximum),
 // then its scroll ranges.
 void PaperSizeOf(ScoreView* view);
+// Only the view's PageRight and PageBottom, leaving the document as it is (a score
+// being read is laid out against them before it is shown).
+void PageExtentOf(ScoreView* view);
 
 }  // namespace ql

@@ -15,7 +15,9 @@
 #include "files/commands/file_command_texts.h"
 #include "files/commands/file_commands.h"
 #include "files/commands/score_window_hooks.h"
+#include "files/read/score_read_rules.h"
 #include "files/read/score_reader.h"
+#include "files/records/file_version.h"
 #include "interchange/import_commands.h"
 #include "layout/measure_format.h"
 #include "platform/sys/file_lock.h"
@@ -138,10 +140,10 @@ void ShowLoadedDocument(ScoreView* view) {
     const bool modified = view->document->changeCounter != 0;
     GoToFirstMeasure(view);
     State().files.Opening = 0;
+    ShowScoreWindow(view);
     FormatMeasuresOfAllPages(view);
     GoToFirstMeasure(view);
     if (!modified) ClearDocumentModified(view->document);
-    ShowScoreWindow(view);
 }
 
 ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice) {
@@ -160,6 +162,14 @@ ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice) {
     if (document == nullptr || CreateDocument(document, view, &choice.block) != document) {
         delete document;
         FreeView(view);
+        return nullptr;
+    }
+    // The new score holds what its file will read back as: the page sizes the reader
+    // derives, and the galley a loaded view is given.
+    ConvertStoredPageSizes(*document, kCurrentFileVersion);
+    if (!BuildGalleyPage(view, nullptr)) {
+        FreeView(view);
+        FreeDocument(document);
         return nullptr;
     }
     document->path = kNewScoreName;

@@ -13,7 +13,16 @@ ShowScoreWindowFn& InstalledShow() {
     return show;
 }
 
+CaptionOfPathFn& InstalledCaption() {
+    static CaptionOfPathFn caption;
+    return caption;
+}
+
 }  // namespace
+
+void SetCaptionOfPath(CaptionOfPathFn caption) {
+    InstalledCaption() = std::move(caption);
+}
 
 void SetShowScoreWindow(ShowScoreWindowFn show) {
     InstalledShow() = std::move(show);
@@ -28,7 +37,8 @@ void ShowScoreWindow(ScoreView* view) {
     if (view->ViewWindow) win::ShowWindow(view->ViewWindow, win::ShowCommand::Show);
 }
 
-void SetScoreWindowCaptions(const ScoreDocument* document, const std::string& caption) {
+void SetScoreWindowCaptions(const ScoreDocument* document, const std::string& path) {
+    const std::string caption = InstalledCaption() ? InstalledCaption()(path) : path;
     for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
         if (view->document == document && view->ViewWindow) win::SetWindowText(view->ViewWindow, caption);
     }

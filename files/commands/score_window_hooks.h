@@ -20,7 +20,13 @@ void SetShowScoreWindow(ShowScoreWindowFn show);
 // Shows the view's window through the installed function.
 void ShowScoreWindow(ScoreView* view);
 
-// Gives every window of the document's views `caption`.
-void SetScoreWindowCaptions(const ScoreDocument* document, const std::string& caption);
+using CaptionOfPathFn = std::function<std::string(const std::string& path)>;
+
+// Installs the frame's caption of a score's path (the one its windows are created
+// with); an empty one removes it, and the path itself is the caption.
+void SetCaptionOfPath(CaptionOfPathFn caption);
+
+// Gives every window of the document's views the caption of `path`.
+void SetScoreWindowCaptions(const ScoreDocument* document, const std::string& path);
 
 }  // namespace ql

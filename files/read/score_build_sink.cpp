@@ -20,6 +20,7 @@
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
+#include "core/units/paper_size.h"
 #include "files/read/score_read_rules.h"
 #include "files/records/file_codes.h"
 #include "files/records/staff_records.h"
@@ -126,6 +127,10 @@ int BuildingStreamSink::Header(const ScoreHeader& header, uint8_t version) {
     ConvertStoredPageSizes(*document_, version);
     const PageRecord& page = document_->header.pageGeometry;
     view_->UnitsPerInch = StaffUnitsPerInch(page.staffSize, document_->header.fontSizeSetting);
+    // The page's extent before any page is read: repairs and the formatting of the
+    // loaded pages place systems against its bottom, as they did when the score
+    // was made.
+    PageExtentOf(view_);
     if (!BuildGalleyPage(view_, nullptr) || view_->galleySystem == nullptr) return fc::kGalleySystem;
     return NewStaff(view_, 0) != nullptr ? 0 : fc::kStaffZero;
 }

@@ -40,7 +40,7 @@ bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 std::string CaptionBase(const ScoreDocument* document) {
-    return ShortenPath(document->path, kCaptionPathWidth);
+    return CaptionOfPath(document->path);
 }
 
 // The view's fields a new window starts from: no window yet, its own drawing.
@@ -96,6 +96,10 @@ std::vector<WindowHandle> WindowsOfDocument(const ScoreDocument* document) {
         if (view != nullptr && view->document == document) windows.push_back(child);
     }
     return windows;
+}
+
+std::string CaptionOfPath(const std::string& path) {
+    return ShortenPath(path, kCaptionPathWidth);
 }
 
 void RenumberViewCaptions(ScoreDocument* document) {

@@ -53,6 +53,9 @@ void DestroyViewForWindow(platform::WindowHandle window);
 // The captions of the document's windows: the plain shortened path for the
 // lowest-numbered window, then "(1)", "(2)"... in the order of their old numbers.
 void RenumberViewCaptions(ScoreDocument* document);
+// The caption of a score window showing the file at `path` (unnumbered): every
+// score window, also after Save As, is captioned by it.
+std::string CaptionOfPath(const std::string& path);
 
 // The number a caption carries after the document's shortened path: 0 for none.
 int CaptionNumber(std::string_view caption, std::string_view base);

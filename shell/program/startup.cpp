@@ -113,6 +113,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
+    SetCaptionOfPath(CaptionOfPath);
     CreateReadoutWindow();
     CreateSequencerWindow();
     if (options.splash)
@@ -148,6 +149,7 @@ void ShutdownCleanup() {
     DestroySequencerWindow();  // stops a run before anything it plays goes away
     StopInstanceServer();
     SetShowScoreWindow({});
+    SetCaptionOfPath({});
     State().dialogs.StatusWindow = {};
     ShutdownCoreServices();
 }
