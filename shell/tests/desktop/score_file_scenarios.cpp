@@ -28,6 +28,7 @@ int DifferingMusicPixels(const ScreenPicture& saved, const ScreenPicture& reopen
     const int top = std::max(0, line - 2 * (staves.front().back() - line));
     int right = saved.width / 4;
     while (right < saved.width && saved.DarkPixels(right, line, right + 1, line + 1) != 0) ++right;
+    --right;  // the staves' last column is the right margin's guide line elsewhere
     const int bottom = saved.height * 9 / 10;
     int differing = 0;
     for (int y = top; y < bottom; ++y)

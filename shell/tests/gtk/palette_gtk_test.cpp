@@ -10,6 +10,7 @@
 
 #include "core/state.h"
 #include "editing/palette_windows.h"
+#include "editing/tools.h"
 #include "platform/gtk/gtk_install.h"
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/win/message_loop.h"
@@ -62,6 +63,7 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
     options.arguments = {path};
     ASSERT_EQ(StartProgram(options), StartupCode::Ok);
     running_ = true;
+    ShowAllPalettes();  // not shown with a score yet: shown here as their command will
     SettlePalettes();
 
     gtk::Peer* notes = PeerOf(PaletteWindow(kNotesPalette));

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "editing/palette_windows.h"
+#include "editing/tools.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/program_fixture.h"
@@ -19,12 +20,16 @@ bool Visible(int palette) {
     return win::IsWindowVisible(PaletteWindow(palette));
 }
 
-TEST_F(PaletteProgramTest, PalettesShowWithAScoreWindowAndHideAfterTheLast) {
+// The palettes are made at start-up and wait hidden beside a score window; shown,
+// the pop-ups stay hidden, and closing the last score window hides the rest.
+TEST_F(PaletteProgramTest, PalettesShownBesideAScoreHideAfterTheLastWindow) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ASSERT_TRUE(PaletteWindow(kNotesPalette));
     EXPECT_FALSE(Visible(kMainPalette));
     ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
     Pump();
+    EXPECT_FALSE(Visible(kMainPalette));
+    ShowAllPalettes();
     EXPECT_TRUE(Visible(kMainPalette));
     EXPECT_TRUE(Visible(kNotesPalette));
     EXPECT_FALSE(Visible(kHeadsPalette));  // a pop-up waits for its opener
