@@ -11,6 +11,8 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <fcntl.h>
+
+#include <cstdio>
 #include <unistd.h>
 
 #include <cctype>
@@ -52,6 +54,19 @@ std::string TitleOf(Display* display, Window window) {
     return title;
 }
 
+// The program's windows come and go while the suite walks the window tree: a
+// request about a window that vanished since the walk's query fails (the call
+// returns 0 and the window is skipped) instead of ending the suite. Other errors
+// are written out and fail the same way.
+int SkipVanishedWindows(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable || error->error_code == BadMatch)
+        return 0;
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "X error: %s (request %d)\n", text, error->request_code);
+    return 0;
+}
+
 void Collect(Display* display, Window window, std::vector<ShownWindow>& out) {
     Window root = 0, parent = 0;
     Window* children = nullptr;
@@ -64,7 +79,7 @@ void Collect(Display* display, Window window, std::vector<ShownWindow>& out) {
         shown.id = children[i];
         shown.title = TitleOf(display, children[i]);
         Window ignored = 0;
-        XTranslateCoordinates(display, children[i], root, 0, 0, &shown.x, &shown.y, &ignored);
+        if (!XTranslateCoordinates(display, children[i], root, 0, 0, &shown.x, &shown.y, &ignored)) continue;
         shown.width = attributes.width;
         shown.height = attributes.height;
         shown.overrideRedirect = attributes.override_redirect;
@@ -163,7 +178,9 @@ VirtualDisplay::~VirtualDisplay() {
 }
 
 XSession::XSession(const std::string& displayName)
-    : display_(displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str())) {}
+    : display_(displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str())) {
+    XSetErrorHandler(SkipVanishedWindows);
+}
 
 XSession::~XSession() {
     if (display_ != nullptr) XCloseDisplay(display_);
