@@ -216,6 +216,17 @@ void XSession::Click(int x, int y) {
     Settle();
 }
 
+void XSession::TurnWheel(int x, int y, int notches) {
+    MovePointer(x, y);
+    const unsigned button = notches > 0 ? Button5 : Button4;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        XTestFakeButtonEvent(display_, button, True, CurrentTime);
+        XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    }
+    XSync(display_, False);
+    Settle();
+}
+
 void XSession::PointAt(const ShownWindow& window) {
     MovePointer(window.x + window.width / 2, window.y + window.height / 2);
     Settle();
