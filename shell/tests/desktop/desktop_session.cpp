@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -108,6 +109,15 @@ void EndWithTheSuite(const char* log) {
     }
 }
 
+// The program opens and closes windows while the suite walks the tree: a window
+// gone between the listing and the query is skipped (the calls report failure)
+// instead of ending the suite through Xlib's default handler.
+int IgnoreVanishedWindows(Display*, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable || error->error_code == BadMatch) return 0;
+    std::fprintf(stderr, "X error %d (request %d)\n", error->error_code, error->request_code);
+    return 0;
+}
+
 }  // namespace
 
 void PauseBriefly() { std::this_thread::sleep_for(kPollPause); }
@@ -163,7 +173,9 @@ VirtualDisplay::~VirtualDisplay() {
 }
 
 XSession::XSession(const std::string& displayName)
-    : display_(displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str())) {}
+    : display_(displayName.empty() ? nullptr : XOpenDisplay(displayName.c_str())) {
+    XSetErrorHandler(IgnoreVanishedWindows);
+}
 
 XSession::~XSession() {
     if (display_ != nullptr) XCloseDisplay(display_);
