@@ -11,11 +11,10 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <fcntl.h>
-
-#include <cstdio>
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -229,6 +228,17 @@ void XSession::Click(int x, int y) {
     MovePointer(x, y);
     XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
     XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    XSync(display_, False);
+    Settle();
+}
+
+void XSession::TurnWheel(int x, int y, int notches) {
+    MovePointer(x, y);
+    const unsigned button = notches > 0 ? Button5 : Button4;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        XTestFakeButtonEvent(display_, button, True, CurrentTime);
+        XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    }
     XSync(display_, False);
     Settle();
 }

@@ -84,6 +84,9 @@ public:
 
     void MovePointer(int x, int y);
     void Click(int x, int y);
+    // Turns the wheel by `notches` at the point: down (button 5) when positive, up
+    // (button 4) when negative.
+    void TurnWheel(int x, int y, int notches);
     // Moves the pointer into the window (the keyboard follows the pointer without a
     // window manager) and waits for the program to settle.
     void PointAt(const ShownWindow& window);
