@@ -187,6 +187,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         ReleaseRun(session, state);
         return PlaybackStart::InputFailed;
     }
+    if (request.recording) BeginRecordedTranscription(request.view, session.recordStaff, request.options.firstMeasure);
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
@@ -245,6 +246,7 @@ std::vector<std::string> StopPlayback() {
     if (session.recording) {
         HandOverRecorded(session, state);
         if (!state.run.keepMidi) FreeRecorded(state);
+        FinishRecordedTranscription(session.view);
     }
     ReleaseRun(session, state);
     return notices;
