@@ -125,6 +125,21 @@ void SettleClef(ScoreDocument* document, int staff, int measure, MeasureCell* ce
     cell->clefKey = static_cast<uint8_t>((cell->clefKey & ~kClefNibbleMask) | clef);
 }
 
+// From the second measure on: with auto-clef the cell takes the previous cell's
+// clef, and a change of time signature or key from the previous measure is shown
+// (its hidden marks cleared).
+void CarryFromPreviousMeasure(ScoreDocument* document, int staff, int measure, bool autoClef) {
+    if (measure < 2) return;
+    MeasureCell* previous = ExistingMeasureCell(document, staff, measure - 1);
+    MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+    MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (previous == nullptr || cell == nullptr || record == nullptr) return;
+    if (autoClef) cell->clefKey = static_cast<uint8_t>((cell->clefKey & ~kClefNibbleMask) | CellClef(*previous));
+    if (cell->beats != previous->beats || cell->beatUnit != previous->beatUnit)
+        record->flags &= static_cast<uint8_t>(~kMeasureTimeHidden);
+    if (CellKey(*cell) != CellKey(*previous)) record->flags &= static_cast<uint8_t>(~kMeasureKeyHidden);
+}
+
 // The measure's raw notes analysed and written; false when the pool ran out.
 bool TranscribeMeasure(ScoreView* view, int staff, int measure, bool lastOfRange, const QuantizeSettings& settings) {
     ScoreDocument* document = view->document;
@@ -179,10 +194,11 @@ int TranscribeMeasureGroups(ScoreView* view, int firstStaff, int lastStaff, int 
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     for (int staff = firstStaff; staff <= lastStaff; ++staff) FlushPendingNotes(view, staff);
     for (int staff = firstStaff; staff <= lastStaff; ++staff) {
-        if (cancellable && firstMeasure == lastMeasure && StepProgressDialog(staff) != 0) return 0;
+        if (cancellable && firstStaff != lastStaff && StepProgressDialog(staff) != 0) return 0;
         for (int measure = std::max(firstMeasure, 1); measure <= lastMeasure && measure <= MeasureLimit; ++measure) {
             ShowMeasure(measure);
             if (cancellable && firstStaff == lastStaff && StepProgressDialog(measure) != 0) return 0;
+            CarryFromPreviousMeasure(view->document, staff, measure, TranscriptionInputs().autoClef);
             if (!TranscribeMeasure(view, staff, measure, measure == lastMeasure, settings)) {
                 ReportLowMemory(kReportModule, kNoteReportLine);
                 DropRemainingNotes(firstStaff, lastStaff, staff, measure + 1, lastMeasure);

@@ -11,7 +11,9 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
+#include "layout/page_format.h"
 #include "shell/program_options.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/transcription_measures.h"
@@ -24,6 +26,9 @@ constexpr uint8_t kStatusKindMask = 0xF0;
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr int kDataShift = 8;
 constexpr uint32_t kByteMask = 0xFF;
+constexpr char kAnalyzingText[] = " Analyzing Groups";
+constexpr char kMakingPagesText[] = " Making pages";
+constexpr char kDoneText[] = "OK";
 
 struct RecordedTranscription {
     bool active = false;
@@ -106,6 +111,8 @@ void FinishRecordedTranscription(ScoreView* view) {
     r.active = false;
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     const TranscriptionInput& in = TranscriptionInputs();
+    const int measuresBefore = view->document->header.measureCount;
+    SetStatusText(1, kAnalyzingText);
     std::vector<int> staves = {in.upperStaff};
     if (in.mode == RecordMode::SplitKeyboard && in.lowerStaff != in.upperStaff) staves.push_back(in.lowerStaff);
     for (int staff : staves) {
@@ -115,6 +122,12 @@ void FinishRecordedTranscription(ScoreView* view) {
         TranscribeMeasureGroups(view, staff, staff, r.firstMeasure, last, false);
         FinishTranscribedMeasures(view, in.voice, staff, staff, r.firstMeasure, last);
     }
+    if (view->document->header.measureCount > measuresBefore && view->document->firstPage != nullptr) {
+        SetStatusText(1, kMakingPagesText);
+        ExtendPagesToMeasureCount(view);
+    }
+    SetStatusText(1, nullptr);
+    SetStatusText(0, kDoneText);
 }
 
 }  // namespace ql

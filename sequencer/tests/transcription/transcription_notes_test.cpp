@@ -6,6 +6,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
 #include "notes/ties/ties.h"
 #include "sequencer/tests/transcription/transcription_fixture.h"
@@ -185,6 +186,48 @@ TEST_F(TranscriptionTest, HostileInputIsTranscribedOrDropped) {
     EXPECT_EQ(TranscriptionWritten().soundStarts + counts.dropped, counts.noteOns);
     EXPECT_GE(counts.dropped, 1u);  // the key of 200
     EXPECT_EQ(FirstNote(1, 1)->duration, 8);  // the zero-length note: one release step
+}
+
+// With auto-clef, low keys take the bass clef, a measure without notes keeps the
+// clef before it and high keys bring the treble clef back; a change of time
+// signature from the previous measure is shown.
+TEST_F(TranscriptionTest, AutoClefAndSignatureChanges) {
+    Begin(1, 5);
+    TranscriptionInputs().autoClef = true;
+    MeasureCell* third = GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 3);
+    third->beats = 3;
+    MeasureRecordOf(doc_, 3)->flags |= kMeasureTimeHidden;
+    MeasureRecordOf(doc_, 3)->lengthTicks = 3072;
+    On(1, 0, 72);
+    Off(1, 1024, 72);
+    On(1, 3072, 40);
+    On(1, 0, 45);
+    Off(1, 1024, 40);
+    Off(1, 0, 45);
+    On(1, 3072 + 3072, 76);
+    Off(1, 1024, 76);
+    Finish(4);
+    const auto clef = [&](int m) { return GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, m)->clefKey & kClefNibbleMask; };
+    EXPECT_EQ(clef(1), kTrebleClefCode);
+    EXPECT_EQ(clef(2), kBassClefCode);
+    EXPECT_EQ(clef(3), kBassClefCode);
+    EXPECT_EQ(clef(4), kTrebleClefCode);
+    EXPECT_EQ(MeasureRecordOf(doc_, 3)->flags & kMeasureTimeHidden, 0);
+}
+
+// A cancel through the progress dialog ends the analysis with 0.
+TEST_F(TranscriptionTest, CancelEndsTheAnalysis) {
+    Begin(2, 2);
+    On(1, 0, 60);
+    Off(1, 1024, 60);
+    State().dialogs.CancelRequested = 1;
+    EXPECT_EQ(TranscribeMeasureGroups(view_, 1, 2, 1, 1, true), 0);
+    EXPECT_EQ(TranscribeMeasureGroups(view_, 1, 1, 1, 1, true), 0);
+    State().dialogs.CancelRequested = 0;
+    EXPECT_EQ(Dump(1, 1, 1), "");
+    EXPECT_EQ(TranscribeMeasureGroups(view_, 1, 2, 1, 1, true), 1);
+    EXPECT_EQ(Dump(1, 1, 1), "0:60/10 1024:R/10 2048:R/10 3072:R/10");
+    EXPECT_EQ(TranscribeMeasureGroups(view_, 2, 1, 1, 1, true), 1);
 }
 
 // A pool that runs out stops the transcription with the low-memory report: the
