@@ -8,6 +8,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "display/hit_test.h"
 #include "display/view_location.h"
 #include "notes/rests/rest.h"
@@ -56,6 +57,7 @@ void Finish(MarqueeWalkState& w) {
     w.event = nullptr;
     w.element = nullptr;
     ScoreView* view = w.view;
+    if (!IsViewListed(view)) return;  // closed while walked: nothing to give back
     view->voiceMask = w.savedMask;
     if (w.savedSystem != nullptr)
         SetCurrentSystemAndMeasureQuick(view, w.savedSystem, w.savedStaff, w.savedMeasure);

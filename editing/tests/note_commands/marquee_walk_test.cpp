@@ -17,7 +17,7 @@ std::vector<EventRecord*> Walk(ScoreView* view) {
 
 TEST_F(NoteCommandTest, NoteWalkGivesTheNotesInsideInPageOrder) {
     const std::vector<EventRecord*> expected = Expected();
-    ASSERT_EQ(expected.size(), 22u);
+    ASSERT_EQ(expected.size(), 24u);
     EXPECT_EQ(Walk(view_), expected);
     // A second walk finds the same: the first one ended cleanly.
     EXPECT_EQ(Walk(view_), expected);
@@ -54,10 +54,10 @@ TEST_F(NoteCommandTest, NothingIsWalkedWithoutAMarquee) {
 }
 
 TEST_F(NoteCommandTest, ElementWalkGivesTheRestsInside) {
-    ScoreObject* inside = Rest(2, 2, 0, 1024);
-    Rest(1, 2, 0, 1024);  // staff 1: outside
+    ScoreObject* inside = Rest(2, 2, 3, 0);
+    Rest(1, 2, 3, 0);     // staff 1: outside
     Rest(2, 2, 1, 1024);  // voice 1: not walked
-    Rest(3, 4, 0, 0);     // second system
+    Rest(3, 4, 3, 0);     // second system
     std::vector<ScoreObject*> rests;
     for (ScoreObject* r = MarqueeElementWalk(view_, kWalkStart); r != nullptr;
          r = MarqueeElementWalk(view_, kWalkNext))

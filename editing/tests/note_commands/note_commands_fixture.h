@@ -1,8 +1,8 @@
 // Fixture of the note-command tests: three staves on one page of two systems of two
-// measures. Voices 0, 1 and 2 of every staff and measure hold quarter notes: voice 0
-// on the middle line at every beat, voice 1 two steps higher at the same times,
-// voice 2 two steps lower half a beat later. The view edits voices 0 and 2, so
-// voice 1 is never walked. The marquee's rectangle runs from the second beat of
+// measures. Voices 0, 1 and 2 of every staff and measure hold a quarter note at every
+// beat: voice 0 on the middle line, voice 1 two steps higher, voice 2 two steps
+// lower. The view edits voices 0, 2 and 3 (which the tests give rests), so voice 1 is
+// never walked. The marquee's rectangle runs from the second beat of
 // measure 1 to the third beat of measure 2 over staves 2 and 3 (the first system).
 #pragma once
 
@@ -12,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+#include "core/memory/pool.h"
+#include "core/undo/undo.h"
 #include "editing/marquee_walk.h"
 #include "editing/tests/marquee_score.h"
 #include "platform/ui/headless.h"
@@ -22,7 +24,7 @@ namespace ql::testing_note_commands {
 constexpr int kStaves = 3;
 constexpr int kMeasures = 4;
 constexpr int kMiddleLine = -4;
-constexpr uint8_t kWalkedVoices = 0b0101;
+constexpr uint8_t kWalkedVoices = 0b1101;
 constexpr int32_t kSlack = 8;
 constexpr int32_t kHeight = 200;
 
@@ -39,7 +41,7 @@ class NoteCommandTest : public ::testing::Test {
                     const int tick = beat * marquee_score::kQuarterTicks;
                     notes_[{s, m, 0, tick}] = score_.Note(s, m, 0, tick, kMiddleLine);
                     notes_[{s, m, 1, tick}] = score_.Note(s, m, 1, tick, kMiddleLine - 2);
-                    notes_[{s, m, 2, tick + 512}] = score_.Note(s, m, 2, tick + 512, kMiddleLine + 2);
+                    notes_[{s, m, 2, tick}] = score_.Note(s, m, 2, tick, kMiddleLine + 2);
                 }
         view_ = score_.view();
         doc_ = score_.document();
@@ -51,6 +53,7 @@ class NoteCommandTest : public ::testing::Test {
         SetMarqueeWalkRectangle(&marquee_);
     }
     void TearDown() override {
+        EndMarqueeWalk();
         SetMarqueeWalkRectangle(nullptr);
         for (win::Key key : {win::Key::Control, win::Key::Alt, win::Key::Shift})
             win::headless::SetKeyDown(key, false);
@@ -84,6 +87,34 @@ class NoteCommandTest : public ::testing::Test {
         std::vector<EventRecord*> notes;
         for (const auto& [key, note] : ordered) notes.push_back(note);
         return notes;
+    }
+
+    // Every note of the fixture inside (or outside) the marquee.
+    std::vector<EventRecord*> NotesWhere(bool inside) {
+        std::vector<EventRecord*> notes;
+        for (const auto& [key, note] : notes_)
+            if (Inside(key) == inside) notes.push_back(note);
+        return notes;
+    }
+    // Every live record of pools 2..10 with its place: what undo must give back.
+    std::vector<uint8_t> PoolBytes() const {
+        std::vector<uint8_t> bytes;
+        for (int p = kFirstUndoPool; p <= kLastUndoPool; ++p) {
+            const RecordPool& pool = doc_->pools.pools[p];
+            for (int b = 0; b < pool.blockCount; ++b) {
+                const std::byte* base = pool.blocks[b].base.get();
+                for (int slot = 1; base != nullptr && slot < pool.blocks[b].nextFresh; ++slot) {
+                    const auto* record =
+                        reinterpret_cast<const uint8_t*>(base + (size_t{1} * slot << pool.shift));
+                    if (!IsLiveRecord(PoolSet(doc_->pools), p, record)) continue;
+                    bytes.insert(bytes.end(), {static_cast<uint8_t>(p), static_cast<uint8_t>(b),
+                                               static_cast<uint8_t>(slot & 0xFF),
+                                               static_cast<uint8_t>(slot >> 8)});
+                    bytes.insert(bytes.end(), record, record + (size_t{1} << pool.shift));
+                }
+            }
+        }
+        return bytes;
     }
 
     marquee_score::MarqueeScore score_{kStaves, 2, 2};
