@@ -211,11 +211,6 @@ TEST_F(NoteCommandTest, OneUndoGivesBackWhatACommandChanged) {
     EXPECT_EQ(PoolBytes(), before);
 }
 
-}  // namespace
-}  // namespace ql::testing_note_commands
-
-namespace ql::testing_note_commands {
-namespace {
 
 // Both chords of a beam group inside the marquee turn, though turning the first
 // restems the whole group.
@@ -234,11 +229,6 @@ TEST_F(NoteCommandTest, FlipTurnsABeamedGroupOnce) {
     EXPECT_NE(IsStemUp(*second), up);
 }
 
-}  // namespace
-}  // namespace ql::testing_note_commands
-
-namespace ql::testing_note_commands {
-namespace {
 
 // The menus' note commands reach the Notes tool as edit commands of its object, and
 // end in the same command routine.
@@ -248,6 +238,42 @@ TEST_F(NoteCommandTest, TheNotesToolsEditCommandRunsTheNoteCommand) {
     EXPECT_EQ(notes->OnEditCommand(nullptr, view_, note_cmd::kHideHead, kNoteType), 1);
     for (EventRecord* n : NotesWhere(true)) EXPECT_TRUE(IsHeadHidden(*n));
     EXPECT_EQ(UndoDepth(doc_), 1);
+}
+
+
+TEST_F(NoteCommandTest, FansSetTheBeamStyleOfBeamedGroupsOnly) {
+    EventRecord* first = score_.Note(2, 2, 3, 0, kMiddleLine + 4);
+    EventRecord* second = score_.Note(2, 2, 3, 512, kMiddleLine + 4);
+    first->duration = second->duration = kDurationEighth;
+    SetCurrentMeasureQuick(view_, 2, 2);
+    view_->voiceMask = 1 << 3;
+    ASSERT_NE(JoinBeamGroups(view_, first, second), 0);
+    view_->voiceMask = kWalkedVoices;
+    EXPECT_EQ(ApplyNoteCommand(view_, note_cmd::kFanRight, kNoteType), 1);
+    EXPECT_EQ(first->stemWord & kStemBeamStyleMask, 2);
+    EXPECT_EQ(ApplyNoteCommand(view_, note_cmd::kFanLeft, kNoteType), 1);
+    EXPECT_EQ(first->stemWord & kStemBeamStyleMask, 1);
+    for (EventRecord* n : NotesWhere(true)) EXPECT_EQ(n->stemWord & kStemBeamStyleMask, 0);
+}
+
+// Transposition runs on the staves and measures that hold the marquee's notes.
+TEST_F(NoteCommandTest, ATranspositionStoredByTheDialogMovesTheBlockOfTheMarquee) {
+    EventRecord* inside = At(2, 1, 0, 1024);
+    EventRecord* outside = At(1, 1, 0, 1024);
+    const int insideStep = SignedStep(*inside);
+    EXPECT_EQ(ApplyNoteDialogValue(view_, note_cmd::kTranspose, 2), 1);
+    EXPECT_NE(SignedStep(*inside), insideStep);
+    EXPECT_EQ(SignedStep(*outside), kMiddleLine);
+    EXPECT_EQ(SignedStep(*At(2, 3, 0, 0)), kMiddleLine);  // second system
+}
+
+TEST_F(NoteCommandTest, AnUnknownCommandOrNoViewChangesNothing) {
+    const std::vector<uint8_t> before = PoolBytes();
+    EXPECT_EQ(ApplyNoteCommand(view_, 12345, kNoteType), 0);
+    EXPECT_EQ(ApplyNoteCommand(nullptr, note_cmd::kHideAll, kNoteType), 0);
+    EXPECT_EQ(MarqueeKeyCommand(nullptr, static_cast<uint32_t>(win::LetterKey('H'))), 0);
+    EXPECT_EQ(PoolBytes(), before);
+    EXPECT_EQ(UndoDepth(doc_), 0);
 }
 
 }  // namespace
