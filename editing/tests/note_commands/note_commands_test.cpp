@@ -11,7 +11,9 @@
 #include "editing/note_command_edits.h"
 #include "editing/note_commands.h"
 #include "editing/selection.h"
+#include "editing/tools.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/handler/notes_handler.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/rests/rest.h"
 #include "notes/settings/note_settings_dialog.h"
@@ -23,6 +25,7 @@ namespace ql::testing_note_commands {
 namespace {
 
 constexpr int kNoteType = 29;
+constexpr uint32_t kEditCommandOffset = 0x24;  // the edit command message
 constexpr uint16_t kSoundHidden = 0x0200;
 constexpr uint16_t kWord2Hidden = kNoteHeadHidden | kNoteStemHidden;
 constexpr uint16_t kStemWordHidden = kStemBeamsHidden | kStemInnermostHidden;
@@ -274,6 +277,24 @@ TEST_F(NoteCommandTest, AnUnknownCommandOrNoViewChangesNothing) {
     EXPECT_EQ(MarqueeKeyCommand(nullptr, static_cast<uint32_t>(win::LetterKey('H'))), 0);
     EXPECT_EQ(PoolBytes(), before);
     EXPECT_EQ(UndoDepth(doc_), 0);
+}
+
+// The view hands a menu's note command to the armed tool as an edit-command message
+// for its focused object; a focused note's object ends in the note command routine.
+TEST_F(NoteCommandTest, AnEditCommandMessageToAFocusedNoteRunsTheNoteCommand) {
+    SelectToolType(view_, kNoteType);
+    ScoreObject* handler = NewNotesHandler();
+    ASSERT_NE(handler, nullptr);
+    SelectionState* s = TheSelectionState();
+    s->focusedObject = Ref32<ScoreObject>::To(handler);
+    s->editMode = 1;
+    HandleToolMouseMessage(view_, view_->ViewWindow, win::PrivateMessage(kEditCommandOffset),
+                           note_cmd::kHideStem, kNoteType);
+    for (EventRecord* n : NotesWhere(true)) EXPECT_TRUE(IsStemHidden(*n));
+    for (EventRecord* n : NotesWhere(false)) EXPECT_FALSE(IsStemHidden(*n));
+    s->focusedObject = s->defaultObject;
+    s->editMode = 0;
+    DestroyNotesHandler(handler);
 }
 
 }  // namespace
