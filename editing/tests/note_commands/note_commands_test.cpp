@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/model/score_document.h"
-#include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "editing/note_command_edits.h"
@@ -230,17 +229,6 @@ TEST_F(NoteCommandTest, FlipTurnsABeamedGroupOnce) {
     EXPECT_EQ(ApplyNoteCommand(view_, note_cmd::kFlipStem, kNoteType), 1);
     EXPECT_NE(IsStemUp(*first), up);
     EXPECT_NE(IsStemUp(*second), up);
-}
-
-
-// The menus' note commands reach the Notes tool as edit commands of its object, and
-// end in the same command routine.
-TEST_F(NoteCommandTest, TheNotesToolsEditCommandRunsTheNoteCommand) {
-    const ScoreObjectClass* notes = FindObjectClass(ClassOfType(ObjectType::Note));
-    ASSERT_NE(notes, nullptr);
-    EXPECT_EQ(notes->OnEditCommand(nullptr, view_, note_cmd::kHideHead, kNoteType), 1);
-    for (EventRecord* n : NotesWhere(true)) EXPECT_TRUE(IsHeadHidden(*n));
-    EXPECT_EQ(UndoDepth(doc_), 1);
 }
 
 
