@@ -3,6 +3,7 @@
 // standing on each item's staff, measure and voice while the note-editing services
 // work on it, and given its own place back at the end.
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "core/constants.h"
@@ -271,9 +272,18 @@ int FanBeams(ScoreView* view, bool right) {
 }
 
 int ToggleCrossStaffGroups(ScoreView* view, int wanted) {
-    return ForEachGroup(view, NoteCommandTargets(view), [&](EventRecord* first, const WalkedItem&) {
-        if (wanted >= 0 && IsCrossStaff(*first) == (wanted != 0)) return 0;
-        return ToggleCrossStaffNote(view, first);
+    // Each group goes as a whole: to the state asked for, or to the other state of
+    // its first chord, decided before any chord moves.
+    const std::vector<WalkedItem> items = NoteCommandTargets(view);
+    std::map<EventRecord*, bool> groups;
+    ForEachGroup(view, items, [&](EventRecord* first, const WalkedItem&) {
+        groups[first] = wanted >= 0 ? wanted != 0 : !IsCrossStaff(*first);
+        return 0;
+    });
+    return ForEachChord(view, items, [&](EventRecord* head, const WalkedItem&) {
+        const auto group = groups.find(IsChordBeamed(head) ? GetLastChordOfBeamGroup(head) : head);
+        if (group == groups.end() || IsCrossStaff(*head) == group->second) return 0;
+        return ToggleCrossStaffNote(view, head);
     });
 }
 

@@ -31,8 +31,9 @@ int MoveNotes(ScoreView* view, int dx, int dy);
 int AddIntervalToChords(ScoreView* view, int steps, bool above);
 // The fan of each beam group: its further beams meet at the right or at the left.
 int FanBeams(ScoreView* view, bool right);
-// Each beam group to the neighbouring staff or back; `wanted` -1 flips every group,
-// 0 or 1 moves only the groups that are not in that state.
+// Each beam group to the neighbouring staff or back, chord by chord; `wanted` -1
+// turns every group from the state of its first chord, 0 or 1 brings every group to
+// that state.
 int ToggleCrossStaffGroups(ScoreView* view, int wanted);
 // The staves and measures holding the notes, transposed as a block.
 int TransposeNotes(ScoreView* view, const std::vector<WalkedItem>& items, int semitones);

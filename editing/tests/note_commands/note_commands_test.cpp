@@ -232,6 +232,15 @@ TEST_F(NoteCommandTest, FlipTurnsABeamedGroupOnce) {
 }
 
 
+TEST_F(NoteCommandTest, CrossStaffMovesEveryChordInside) {
+    EXPECT_EQ(MarqueeKeyCommand(view_, static_cast<uint32_t>(win::LetterKey('X'))), 1);
+    for (EventRecord* n : NotesWhere(true)) EXPECT_TRUE(IsCrossStaff(*n));
+    for (EventRecord* n : NotesWhere(false)) EXPECT_FALSE(IsCrossStaff(*n));
+    // Those still inside (drawn on their neighbouring staff, some have left the
+    // marquee) are there already: the dialog's value for it changes nothing.
+    EXPECT_EQ(ApplyNoteDialogValue(view_, note_cmd::kCrossStaff, 1), 0);
+}
+
 TEST_F(NoteCommandTest, FansSetTheBeamStyleOfBeamedGroupsOnly) {
     EventRecord* first = score_.Note(2, 2, 3, 0, kMiddleLine + 4);
     EventRecord* second = score_.Note(2, 2, 3, 512, kMiddleLine + 4);
