@@ -46,7 +46,8 @@ EventRecord* GrabbedNote() {
     const SelectionState* s = TheSelectionState();
     const HitRecord* grabbed = s != nullptr ? s->grabbedRecord.get() : nullptr;
     if (grabbed == nullptr || grabbed->kind < kFirstHeadHandleKind) return nullptr;
-    return grabbed->noteEvent.get();
+    EventRecord* note = grabbed->noteEvent.get();
+    return note != nullptr && HandleOfEvent(note) && !IsHeadSentinel(*note) ? note : nullptr;
 }
 
 template <typename Fn>
