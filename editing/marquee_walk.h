@@ -70,10 +70,6 @@ std::vector<WalkedItem> CollectMarqueeRests(ScoreView* view);
 // Puts the view on an item's staff, measure and voice (its voice mask names only it).
 void StandOnItem(ScoreView* view, const WalkedItem& item);
 
-}  // namespace ql
-
-namespace ql {
-
 // Keeps the view's location and voice mask for the length of a scope.
 class ViewPlaceKeeper {
   public:
