@@ -70,6 +70,7 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     run.blockLength = RunBlockLength(request.blockLength, walk.empty() ? 0 : walk.front().length);
     run.slotCount = static_cast<uint8_t>(std::clamp<int>(Session().run.staffCount, 1, kMaxStaves));
     run.metronomeOn = request.options.metronome ? 1 : 0;
+    run.followMeasure = request.followMeasure ? 1 : 0;
     SetMetronome(run, request.metronome);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();
@@ -251,6 +252,10 @@ std::vector<std::string> StopPlayback() {
 }
 
 bool HasPlaybackOutput() { return !OutputDevices().empty(); }
+
+bool HasRecordInput() {
+    return !ResolveRecordInput(midi::CurrentBackend().Devices(), std::string{}, 0).empty();
+}
 
 bool IsPlaybackRunning() { return Session().running; }
 bool IsPlaybackPaused() { return Session().paused; }

@@ -45,6 +45,11 @@ struct PortChoices {
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
                                                               const PortChoices& choices);
 
+// The record input: the device of the saved name when the list holds it, else the
+// input at the saved index (0-based among the inputs), else the first input; empty
+// when there is no input.
+std::string ResolveRecordInput(const std::vector<midi::DeviceInfo>& devices, const std::string& name, int index);
+
 enum class PlaybackStart {
     Started = 0,
     AlreadyRunning,
@@ -61,6 +66,9 @@ struct PlaybackRequest {
     int32_t blockLength = kMinBlockLength;
     uint32_t rate = 0;                  // ticks per minute; 0: the score's tempo
     win::WindowHandle sequencerWindow;  // gets the engine's messages
+    // The engine posts each downbeat's measure to the window ("FollowMusic" or
+    // "ShowPlaybackLoc"); never while recording.
+    bool followMeasure = false;
     // Program changes before the run: each staff's voice patches ("SendPatches"),
     // and the metronome's patch on its port.
     bool sendPatches = false;
@@ -91,6 +99,8 @@ std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
 // Whether a run could find an output device: the menus allow Play by this rule.
 bool HasPlaybackOutput();
+// Whether a recording could find an input device.
+bool HasRecordInput();
 bool IsPlaybackPaused();
 
 // The Sequencer window's handling of the engine's messages: a refill builds the

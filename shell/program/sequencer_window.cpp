@@ -1,9 +1,11 @@
 // The Sequencer window: the transport's commands and the engine's messages.
 #include "shell/program/sequencer_window.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
+#include "core/model/document.h"
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
@@ -13,6 +15,8 @@
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
+#include "sequencer/sequencer_state.h"
+#include "shell/program/follow_music.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 
@@ -24,11 +28,14 @@ constexpr int32_t kPlayerBufferTicks = 2444;
 constexpr char kPortNameSeparator = '|';
 // Status part 0 while a run is on.
 constexpr char kPlayingText[] = "Playing...";
+constexpr char kRecordingText[] = "Recording...";
 
 struct SequencerWindowState {
     platform::WindowHandle window;
     ScoreView* requestingView = nullptr;
-    bool showsPlaying = false;  // status part 0 says so
+    bool recordRequested = false;  // the next start records
+    bool recording = false;        // the run records
+    const char* shownText = nullptr;  // what status part 0 says of the run
 };
 
 SequencerWindowState& WindowState() {
@@ -63,12 +70,31 @@ ScoreView* PlayingView() {
     return view != nullptr && view->self == view && view->document != nullptr ? view : nullptr;
 }
 
-PlaybackRequest RequestFor(ScoreView* view) {
+// A recording runs from the view's current measure (a measure earlier with the
+// count-in) to the end of the score, whatever the notes; the record staff's first
+// voice takes echo and thru.
+void SetRecording(PlaybackRequest& request, const ScoreView* view) {
+    const ProgramOptions& options = Options();
+    const int count = std::max<int>(view->document->header.measureCount, 1);
+    int first = std::clamp<int>(view->currentMeasure, 1, count);
+    if (options.RecordCountdown != 0 && first > 1) --first;
+    request.options.firstMeasure = first;
+    request.options.lastMeasure = count;
+    request.options.metronome = options.RecordMetro != 0;
+    request.recording = true;
+    request.recordInput = ResolveRecordInput(midi::CurrentBackend().Devices(), options.RecordPortName, options.RecordPort);
+    request.recordStaff = options.RecordStaff;
+    request.keepMidi = options.KeepMIDI != 0;
+    request.echo = options.RecordEcho != 0;
+}
+
+PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     const ProgramOptions& options = Options();
     PlaybackRequest request;
     request.view = view;
     request.sequencerWindow = WindowState().window;
     request.blockLength = kPlayerBufferTicks;
+    request.followMeasure = options.FollowMusic != 0 || options.ShowPlaybackLoc != 0;
     RangeRequest range;
     range.mode = view->currentMeasure > 1 ? PlayRangeMode::FromCurrentMeasure : PlayRangeMode::WholeScore;
     range.currentMeasure = view->currentMeasure;
@@ -77,6 +103,7 @@ PlaybackRequest RequestFor(ScoreView* view) {
     request.options.firstMeasure = played.first;
     request.options.lastMeasure = played.last;
     request.options.metronome = options.PlayMetro != 0;
+    if (recording) SetRecording(request, view);
     request.options.playbackPercent = view->document->header.notePlaybackPercent;
     for (int port = 0; port < kLogicalPortCount; ++port) request.ports.entries[port] = options.MidiPortMap[port];
     request.ports.names = SplitPortNames(options.MidiPortNames);
@@ -93,30 +120,44 @@ PlaybackRequest RequestFor(ScoreView* view) {
 }
 
 // Step entry is on with its setting while no run is on; the status bar says
-// "Playing..." while one is, and is cleared when it ends.
+// "Playing..." or "Recording..." while one is, and is cleared when it ends.
 void UpdateStepEntry() {
     const bool running = IsPlaybackRunning();
     State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
     SequencerWindowState& state = WindowState();
-    if (running == state.showsPlaying) return;
-    SetStatusText(0, running ? kPlayingText : nullptr);
-    state.showsPlaying = running;
+    const char* text = !running ? nullptr : state.recording ? kRecordingText : kPlayingText;
+    if (text == state.shownText) return;
+    SetStatusText(0, text);
+    state.shownText = text;
+}
+
+// The run has ended (or never started): the follow mark goes, and the view
+// rewinds after a played run that was not paused.
+void RunEnded(bool rewind) {
+    SequencerWindowState& state = WindowState();
+    EndFollowing(rewind && !state.recording);
+    state.requestingView = nullptr;
+    state.recording = false;
+    OnTransportRunEnded();
 }
 
 void StartFromWindow() {
     ScoreView* view = PlayingView();
-    if (view == nullptr) return;
-    if (StartPlayback(RequestFor(view)) != PlaybackStart::Started) {
-        WindowState().requestingView = nullptr;
-        OnTransportRunEnded();
-    }
+    SequencerWindowState& state = WindowState();
+    const bool recording = state.recordRequested;
+    state.recordRequested = false;
+    if (view == nullptr || IsPlaybackRunning()) return;
+    BeginFollowing(view);
+    state.recording = recording;
+    if (StartPlayback(RequestFor(view, recording)) != PlaybackStart::Started) RunEnded(false);
     UpdateStepEntry();
 }
 
 void StopFromWindow() {
-    WindowState().requestingView = nullptr;
+    const bool rewind = IsPlaybackRunning() && !IsPlaybackPaused();
+    WindowState().recordRequested = false;
     StopPlayback();
-    OnTransportRunEnded();
+    RunEnded(rewind);
     UpdateStepEntry();
 }
 
@@ -145,8 +186,12 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (win::ToRaw(message) == kMsgDownbeat) {
+                if (IsPlaybackRunning()) FollowDownbeat(PlayingView(), static_cast<int>(word));
+                return 0;
+            }
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
-                if (!IsPlaybackRunning()) OnTransportRunEnded();
+                if (!IsPlaybackRunning()) RunEnded(true);
                 UpdateStepEntry();
                 return 0;
             }
@@ -174,9 +219,15 @@ platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 void StopSequencerNow() { StopFromWindow(); }
 
-// provisional: recording into the score is not built yet; the run plays as Play
-// starts it.
-void StartRecordingCommand(ScoreView* view) { PlayCommand(view); }
+void StartRecordingCommand(ScoreView* view) {
+    SetStatusText(0, nullptr);
+    if (Transport().punchInArmed == 0 || view == nullptr || view->document == nullptr) return;
+    Transport().recording = 1;
+    SetDocumentModified(view->document);
+    WindowState().requestingView = view;
+    WindowState().recordRequested = true;
+    win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStart, 0), 0);
+}
 
 void DestroySequencerWindow() {
     StopFromWindow();
@@ -187,6 +238,7 @@ void DestroySequencerWindow() {
 
 void PlayCommand(ScoreView* view) {
     WindowState().requestingView = view;
+    WindowState().recordRequested = false;
     win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStart, 0), 0);
 }
 

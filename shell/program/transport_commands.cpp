@@ -39,6 +39,9 @@ void UpdateTransportMenu(platform::MenuHandle popup, const ScoreView* view) {
     const auto state = [](bool usable) { return usable ? ui::MenuItemState::Enabled : ui::MenuItemState::Grayed; };
     const bool canPlay = (!running && view != nullptr && HasPlaybackOutput()) || IsPlaybackPaused();
     ui::EnableMenuItem(popup, transport_cmd::kStartPlayback, state(canPlay));
+    const bool canRecord = !running && view != nullptr && HasPlaybackOutput() && HasRecordInput();
+    ui::EnableMenuItem(popup, transport_cmd::kStartRecording, state(canRecord));
+    ui::CheckMenuItem(popup, transport_cmd::kStartRecording, Transport().punchInArmed != 0);
     ui::EnableMenuItem(popup, transport_cmd::kPausePlayback, state(running));
     ui::EnableMenuItem(popup, transport_cmd::kStopPlayback, state(running));
 }
