@@ -65,7 +65,8 @@ void BeginFollowing(ScoreView* view) {
     ClearFollowMark();
     Run() = FollowRun{};
     if (!Usable(view)) return;
-    Run() = FollowRun{view, view->currentMeasure, StaffOf(view)};
+    // A view with no current measure plays the score from its start.
+    Run() = FollowRun{view, std::max<int>(view->currentMeasure, 1), StaffOf(view)};
 }
 
 void FollowDownbeat(ScoreView* view, int measure) {

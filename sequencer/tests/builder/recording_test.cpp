@@ -4,13 +4,12 @@
 // the next run; an input that will not open refuses the run.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "platform/midi/headless.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/builder/score_fixture.h"
+#include "sequencer/tests/static_pool_count.h"
 #include "sequencer/transcription.h"
 
 namespace ql::testing {
@@ -18,20 +17,6 @@ namespace {
 
 constexpr int kEvents = 300;
 constexpr uint32_t kFirstEventMs = 1000;  // the events straddle the refill at 1,200 ticks
-
-// Records of a static pool handed out and not given back.
-int LiveRecords(int pool) {
-    const RecordPool& descriptor = TheStaticPoolSet().pools[pool];
-    int live = 0;
-    for (int b = 0; b < descriptor.blockCount; ++b) live += descriptor.blocks[b].nextFresh - 1;
-    for (std::byte* free = descriptor.freeList.get(); free != nullptr;) {
-        --live;
-        uint32_t next = 0;
-        std::memcpy(&next, free, sizeof next);
-        free = Ref32<std::byte>{next}.get();
-    }
-    return live;
-}
 
 class RecordingTest : public ScoreTest {
 protected:
@@ -91,7 +76,7 @@ TEST_F(RecordingTest, StopHandsOverEveryEventOnce) {
             EXPECT_GT(received[i].time, received[i - 1].time) << i;
         }
     }
-    EXPECT_EQ(LiveRecords(kSequencerStaticPool), 0);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     EXPECT_EQ(PlaybackFlags().SequencerRecording.load(), 0);
 }
 
@@ -101,9 +86,9 @@ TEST_F(RecordingTest, KeptEventsLastUntilTheNextRun) {
     PlayIn();
     StopPlayback();
     EXPECT_EQ(ReceivedRecordings().size(), static_cast<size_t>(kEvents));
-    EXPECT_EQ(LiveRecords(kSequencerStaticPool), kEvents);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), kEvents);
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
-    EXPECT_EQ(LiveRecords(kSequencerStaticPool), 0);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     StopPlayback();
 }
 
