@@ -27,6 +27,7 @@
 #include "platform/midi/midi.h"
 #include "platform/win/messages.h"
 #include "sequencer/performance_builder.h"
+#include "sequencer/record_routing.h"
 
 namespace ql {
 
@@ -80,12 +81,13 @@ struct PlaybackRequest {
         int velocity = 110;
         int patch = 115;
     } metronome;
-    // Recording: the input device by name, the staff recorded for (its first
-    // voice's port and channel take echo and thru), and whether the recorded
-    // events are kept after they are handed to the transcription ("KeepMIDI").
+    // Recording: the input device by name, the staves recorded for (the record
+    // staff's first voice's port and channel take echo and thru), and whether the
+    // recorded events are kept after they are handed to the transcription
+    // ("KeepMIDI").
     bool recording = false;
     std::string recordInput;
-    int recordStaff = 1;
+    RecordRouting routing;
     bool keepMidi = false;
     bool echo = false;
 };

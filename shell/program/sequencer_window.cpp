@@ -83,7 +83,15 @@ void SetRecording(PlaybackRequest& request, const ScoreView* view) {
     request.options.metronome = options.RecordMetro != 0;
     request.recording = true;
     request.recordInput = ResolveRecordInput(midi::CurrentBackend().Devices(), options.RecordPortName, options.RecordPort);
-    request.recordStaff = options.RecordStaff;
+    request.routing.mode = static_cast<RecordMode>(options.RecordMode);
+    request.routing.recordStaff = options.RecordStaff;
+    request.routing.splitStaff = options.SplitStaff;
+    request.routing.splitPoint = options.SplitPoint;
+    request.routing.filterKeyPressure = options.FilterKEYP != 0;
+    request.routing.filterControllers = options.FilterRTC != 0;
+    request.routing.filterPrograms = options.FilterPATCH != 0;
+    request.routing.filterChannelPressure = options.FilterCHAP != 0;
+    request.routing.filterPitchWheel = options.FilterPITCH != 0;
     request.keepMidi = options.KeepMIDI != 0;
     request.echo = options.RecordEcho != 0;
 }

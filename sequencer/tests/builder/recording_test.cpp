@@ -7,6 +7,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "platform/midi/headless.h"
+#include "sequencer/record_routing.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/builder/score_fixture.h"
 #include "sequencer/tests/static_pool_count.h"
@@ -31,7 +32,7 @@ protected:
         PlaybackRequest request = Request(1, 4);
         request.recording = true;
         request.recordInput = "Keyboard";
-        request.recordStaff = 2;
+        request.routing.recordStaff = 2;
         request.keepMidi = keep;
         return request;
     }
@@ -90,6 +91,61 @@ TEST_F(RecordingTest, KeptEventsLastUntilTheNextRun) {
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     StopPlayback();
+}
+
+// Split mode: keys below the split point go to the split staff, the rest and the
+// controllers to the record staff; filtered controllers are not handed over.
+TEST_F(RecordingTest, SplitModeAndFilters) {
+    PlaybackRequest request = RecordRequest(false);
+    request.routing.mode = RecordMode::Split;
+    request.routing.recordStaff = 1;
+    request.routing.splitStaff = 2;
+    request.routing.splitPoint = 60;
+    request.routing.filterControllers = true;
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    for (const std::vector<uint8_t>& bytes : std::vector<std::vector<uint8_t>>{
+             {0x90, 59, 80}, {0x90, 60, 80}, {0xB0, 64, 127}, {0x80, 59, 0}, {0xE0, 0, 64}})
+        input->InjectNow(bytes);
+    StopPlayback();
+    const std::vector<ReceivedRecording> expected = {
+        {true, 2, 0x503B90u, 0}, {true, 1, 0x503C90u, 0}, {true, 2, 0x003B80u, 0}, {false, 1, 0x4000E0u, 0}};
+    ASSERT_EQ(ReceivedRecordings().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(ReceivedRecordings()[i].note, expected[i].note) << i;
+        EXPECT_EQ(ReceivedRecordings()[i].staff, expected[i].staff) << i;
+        EXPECT_EQ(ReceivedRecordings()[i].message, expected[i].message) << i;
+    }
+}
+
+// The routing a run uses: staves outside the score and a split onto the record
+// staff itself fall back; multichannel takes a staff per channel, the channel's own
+// number when the table says nothing usable.
+TEST(RecordRoutingTest, StavesByModeAndTheirFallbacks) {
+    RecordRouting routing;
+    routing.mode = RecordMode::Split;
+    routing.recordStaff = 9;
+    routing.splitStaff = 9;
+    RecordRouting used = NormalizeRouting(routing, 3);
+    EXPECT_EQ(used.recordStaff, 1);
+    EXPECT_EQ(used.splitStaff, 2);
+    EXPECT_EQ(used.mode, RecordMode::Split);
+    used = NormalizeRouting(routing, 1);  // no room for a split staff
+    EXPECT_EQ(used.mode, RecordMode::Single);
+    routing.recordStaff = 2;
+    routing.splitStaff = 2;
+    EXPECT_EQ(NormalizeRouting(routing, 3).mode, RecordMode::Single);
+
+    routing = RecordRouting{};
+    routing.mode = RecordMode::Multichannel;
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C92, 4), 3);   // channel 3 on staff 3
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C97, 4), 1);   // channel 8: no staff 8
+    routing.channelStaves = {4, 0, 9};
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C90, 4), 4);
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C91, 4), 2);   // 0: its own number
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C92, 4), 3);   // past the score: its own
+    EXPECT_EQ(RecordedEventStaff(routing, 0x0000F8, 4), 0);   // not a channel message
 }
 
 // A record input that is not there refuses the run, says so, and leaves nothing
