@@ -9,8 +9,9 @@
 // transition ends with one more event at t = length at the final tempo, so the
 // music after it keeps the marked tempo. Controller values are clamped to 0..127
 // and velocity changes to -127..127; tempo rates to the engine's range. The
-// destinations are this staff (or every staff) and the voices of the action's
-// mask, one event per distinct port and channel. An envelope transition follows
+// destinations are the staves of the action's output destination
+// (sequencer/midi_destinations.h) and the voices of its mask, one event per
+// distinct port and channel. An envelope transition follows
 // its pooled envelope (sequencer/transition_envelope.h) step by step over the same
 // length.
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "objects/midi_marks/mark_playback.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
+#include "sequencer/midi_destinations.h"
 #include "sequencer/performance_builder.h"
 #include "sequencer/transition_envelope.h"
 
@@ -44,7 +46,6 @@ constexpr uint8_t kControlStatus = 0xB0;
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr int kDataShift1 = 8;
 constexpr int kDataShift2 = 16;
-constexpr uint8_t kDestinationThisStaff = 0;
 constexpr uint8_t kDestinationAllStaves = 1;
 constexpr uint8_t kTimingSingle = 0;
 constexpr uint8_t kTimingGradual = 1;
@@ -92,10 +93,8 @@ struct PortChannel {
 std::vector<PortChannel> Destinations(const PerformanceRun& run, int staff, const MidiAction& action) {
     std::vector<PortChannel> found;
     const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
-    const int first = destination == kDestinationAllStaves ? 1 : staff;
-    const int last = destination == kDestinationAllStaves ? run.staffCount : staff;
     const int voices = (action.flags & kMidiVoiceMask) >> kMidiVoiceShift;
-    for (int s = first; s <= last; ++s) {
+    for (const int s : DestinationStaves(run.document, staff, destination, action.namedStaff)) {
         const StaffRecord* record = StaffRecordOf(run.document, s);
         for (int v = 0; record != nullptr && v < kVoicesPerStaff; ++v) {
             if (voices != 0 && (voices & (1 << v)) == 0) continue;
@@ -142,7 +141,8 @@ void AddDynamics(PerformanceRun& run, int staff, const MidiAction& action, int32
     const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
     uint64_t staves = 0;
     if (destination == kDestinationAllStaves) staves = ~uint64_t{0};
-    else staves = uint64_t{1} << (std::clamp(staff, 1, kMaxDynamicsStaves) - 1);
+    for (const int s : DestinationStaves(run.document, staff, destination, action.namedStaff))
+        staves |= uint64_t{1} << (std::clamp(s, 1, kMaxDynamicsStaves) - 1);
     uint8_t voices = static_cast<uint8_t>((action.flags & kMidiVoiceMask) >> kMidiVoiceShift);
     if (voices == 0) voices = (1 << kVoicesPerStaff) - 1;
     const int8_t clamped = static_cast<int8_t>(std::clamp(delta, -kMaxDelta, kMaxDelta));
