@@ -11,12 +11,14 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/timers.h"
 #include "platform/win/window.h"
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program/follow_music.h"
+#include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 
@@ -29,6 +31,7 @@ constexpr char kPortNameSeparator = '|';
 // Status part 0 while a run is on.
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
+constexpr uint32_t kClockPeriodMs = 1000;
 
 struct SequencerWindowState {
     platform::WindowHandle window;
@@ -36,6 +39,7 @@ struct SequencerWindowState {
     bool recordRequested = false;  // the next start records
     bool recording = false;        // the run records
     const char* shownText = nullptr;  // what status part 0 says of the run
+    ScoreView* clockView = nullptr;   // runs the transport clock
 };
 
 SequencerWindowState& WindowState() {
@@ -139,10 +143,22 @@ void UpdateStepEntry() {
     state.shownText = text;
 }
 
-// The run has ended (or never started): the follow mark goes, and the view
-// rewinds after a played run that was not paused.
+// The view's transport clock: "Elapsed time:" in the status bar, a second at a
+// time while the run plays.
+void RunClock(ScoreView* view, bool on) {
+    if (view == nullptr || view->self != view || !view->ViewWindow) return;
+    if (on)
+        win::SetTimer(view->ViewWindow, kTransportClockTimer, kClockPeriodMs);
+    else
+        win::KillTimer(view->ViewWindow, kTransportClockTimer);
+}
+
+// The run has ended (or never started): the clock stops, the follow mark goes, and
+// the view rewinds after a played run that was not paused.
 void RunEnded(bool rewind) {
     SequencerWindowState& state = WindowState();
+    RunClock(state.clockView, false);
+    state.clockView = nullptr;
     EndFollowing(rewind && !state.recording);
     state.requestingView = nullptr;
     state.recording = false;
@@ -157,7 +173,14 @@ void StartFromWindow() {
     if (view == nullptr || IsPlaybackRunning()) return;
     BeginFollowing(view);
     state.recording = recording;
-    if (StartPlayback(RequestFor(view, recording)) != PlaybackStart::Started) RunEnded(false);
+    if (StartPlayback(RequestFor(view, recording)) != PlaybackStart::Started) {
+        RunEnded(false);
+    } else {
+        ViewInputState().elapsedSeconds = 0;
+        ViewInputState().elapsedMinutes = 0;
+        state.clockView = view;
+        RunClock(view, true);
+    }
     UpdateStepEntry();
 }
 
@@ -177,6 +200,7 @@ intptr_t OnCommand(uint32_t id) {
         case cmd::kSequencerPause:
             if (IsPlaybackPaused()) ContinuePlayback();
             else PausePlayback();
+            RunClock(WindowState().clockView, IsPlaybackRunning() && !IsPlaybackPaused());
             return 0;
         default: return 0;
     }

@@ -17,6 +17,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
+#include "platform/win/headless.h"
 #include "sequencer/playback.h"
 #include "sequencer/transcription.h"
 #include "shell/program/frame.h"
@@ -157,6 +158,28 @@ TEST_F(TransportMenuTest, ItemsFollowTheRun) {
     midi::headless::Reset(midi::headless::ClockMode::Virtual);  // no device left
     EXPECT_FALSE(Choose(tc::kStartPlayback));
     EXPECT_FALSE(IsPlaybackRunning());
+}
+
+// While a run plays, the status bar counts the elapsed time a second at a time;
+// it holds while paused and goes on after Continue.
+TEST_F(TransportMenuTest, ElapsedTimeCountsWhilePlaying) {
+    const auto elapse = [&](uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 10) {
+            midi::headless::Advance(10);
+            win::headless::AdvanceClock(10);
+            Pump();
+        }
+    };
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    elapse(2050);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:02");
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    elapse(3000);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:02");
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    elapse(1000);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:03");
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
 }
 
 // Start Recording needs an input device and no run; chosen, it arms punch-in
