@@ -9,7 +9,10 @@
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/core_strings.h"
+#include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "platform/ui/message_box.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/timers.h"
 #include "platform/win/window.h"
@@ -165,6 +168,18 @@ void RunEnded(bool rewind) {
     OnTransportRunEnded();
 }
 
+// Why a start was refused, as the user is told: a device that would not open in a
+// message box, a record input in a notice; a run refused for want of any output
+// or of anything to play says nothing.
+void ReportRefusal(PlaybackStart started) {
+    for (const std::string& notice : PlaybackNotices()) {
+        if (started == PlaybackStart::DeviceFailed)
+            ModalMessageBox(notice, ProgramString(kStrProductName), ui::kBoxIconExclamation);
+        else
+            ShowNotice(notice.c_str());
+    }
+}
+
 void StartFromWindow() {
     ScoreView* view = PlayingView();
     SequencerWindowState& state = WindowState();
@@ -173,8 +188,10 @@ void StartFromWindow() {
     if (view == nullptr || IsPlaybackRunning()) return;
     BeginFollowing(view);
     state.recording = recording;
-    if (StartPlayback(RequestFor(view, recording)) != PlaybackStart::Started) {
+    const PlaybackStart started = StartPlayback(RequestFor(view, recording));
+    if (started != PlaybackStart::Started) {
         RunEnded(false);
+        ReportRefusal(started);
     } else {
         ViewInputState().elapsedSeconds = 0;
         ViewInputState().elapsedMinutes = 0;

@@ -11,6 +11,7 @@
 #include "core/tests/model/full_score.h"
 #include "core/tests/model/new_document_fixture.h"
 #include "platform/midi/headless.h"
+#include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "sequencer/playback.h"
 #include "display/follow_mark.h"
@@ -32,6 +33,7 @@ class SequencerWindowTest : public NewDocumentTest {
 protected:
     void SetUp() override {
         OpenNewDocument([] {});
+        MakeStatusBar();
         ASSERT_EQ(InitStaticPoolSet(), 1);  // after the arena mark: closing gives it back
         midi::headless::Reset(midi::headless::ClockMode::Virtual);
         midi::headless::AddDevice("Synth", true, false);
@@ -241,7 +243,8 @@ TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
 }
 
 // Without punch-in armed the record command starts nothing; an armed recording
-// without any input device is refused and leaves nothing running.
+// without any input device is refused with the notice "Can't open midi" and
+// leaves nothing running.
 TEST_F(SequencerWindowTest, RecordingNeedsPunchInAndAnInput) {
     StartRecordingCommand(view_);
     win::PumpMessages();
@@ -253,6 +256,20 @@ TEST_F(SequencerWindowTest, RecordingNeedsPunchInAndAnInput) {
     EXPECT_EQ(Transport().recording, 0);
     EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
     EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Can't open midi");
+}
+
+// An output device that will not open refuses the run with one message box naming
+// it; nothing plays.
+TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
+    midi::headless::FailWrites("Synth");
+    Command(cmd::kSequencerStart);
+    EXPECT_FALSE(IsPlaybackRunning());
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("\"Synth\""), std::string::npos);
+    Run(1000);
+    EXPECT_TRUE(midi::headless::Sent().empty());
 }
 
 }  // namespace
