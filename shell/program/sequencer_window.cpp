@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/model/document.h"
 #include "core/model/document_context.h"
@@ -204,9 +205,10 @@ void StartFromWindow() {
 void StopFromWindow() {
     const bool rewind = IsPlaybackRunning() && !IsPlaybackPaused();
     WindowState().recordRequested = false;
-    StopPlayback();
+    const std::vector<std::string> notices = StopPlayback();  // devices that went away
     RunEnded(rewind);
     UpdateStepEntry();
+    for (const std::string& notice : notices) ShowNotice(notice.c_str());
 }
 
 intptr_t OnCommand(uint32_t id) {

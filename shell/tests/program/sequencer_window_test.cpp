@@ -260,6 +260,18 @@ TEST_F(SequencerWindowTest, RecordingNeedsPunchInAndAnInput) {
     EXPECT_EQ(ui::headless::StatusTexts().back().text, " Can't open midi");
 }
 
+// A device that goes away while the run plays is named in a notice at Stop.
+TEST_F(SequencerWindowTest, DeviceThatWentAwayIsReportedAtStop) {
+    Command(cmd::kSequencerStart);
+    Run(100);
+    midi::headless::FailWrites("Synth");
+    Run(kMeasureMs);
+    Command(cmd::kSequencerStop);
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_NE(ui::headless::StatusTexts().back().text.find("\"Synth\""), std::string::npos)
+        << ui::headless::StatusTexts().back().text;
+}
+
 // An output device that will not open refuses the run with one message box naming
 // it; nothing plays.
 TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
