@@ -71,6 +71,7 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     run.slotCount = static_cast<uint8_t>(std::clamp<int>(Session().run.staffCount, 1, kMaxStaves));
     run.metronomeOn = request.options.metronome ? 1 : 0;
     run.followMeasure = request.followMeasure ? 1 : 0;
+    run.thruPortMask = request.recording ? request.thruPorts : 0;
     SetMetronome(run, request.metronome);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();

@@ -90,6 +90,9 @@ struct PlaybackRequest {
     RecordRouting routing;
     bool keepMidi = false;
     bool echo = false;
+    // Logical ports (bit n = port n) that the input is sent thru to while
+    // recording ("ThruPorts"; the record port is left out).
+    uint8_t thruPorts = 0;
 };
 
 PlaybackStart StartPlayback(const PlaybackRequest& request);

@@ -102,6 +102,7 @@ void SetRecording(PlaybackRequest& request, const ScoreView* view) {
     request.routing.filterPitchWheel = options.FilterPITCH != 0;
     request.keepMidi = options.KeepMIDI != 0;
     request.echo = options.RecordEcho != 0;
+    request.thruPorts = options.ThruPorts;
 }
 
 PlaybackRequest RequestFor(ScoreView* view, bool recording) {

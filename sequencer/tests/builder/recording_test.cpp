@@ -119,6 +119,30 @@ TEST_F(RecordingTest, SplitModeAndFilters) {
     }
 }
 
+// What the keyboard plays while recording is sent thru to the "ThruPorts" other
+// than the record staff's port, on the record staff's channel; with no thru port
+// (and no echo) nothing is sent.
+TEST_F(RecordingTest, InputGoesThruToTheThruPorts) {
+    for (const uint8_t thru : {uint8_t{0}, uint8_t{0x02}}) {
+        midi::headless::ClearSent();
+        PlaybackRequest request = RecordRequest(false);
+        request.routing.recordStaff = 1;  // port A, channel 0
+        request.thruPorts = thru;
+        request.options.metronome = false;
+        ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+        auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+        ASSERT_NE(input, nullptr);
+        midi::headless::ClearSent();
+        const std::vector<uint8_t> noteOn = {0x93, 61, 70};
+        input->InjectNow(noteOn);
+        const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+        StopPlayback();
+        size_t thruNotes = 0;
+        for (const auto& m : sent) thruNotes += m.bytes[0] == 0x90 && m.bytes[1] == 61 && m.bytes[2] == 70;
+        EXPECT_EQ(thruNotes, thru != 0 ? 1u : 0u) << int{thru};
+    }
+}
+
 // The routing a run uses: staves outside the score and a split onto the record
 // staff itself fall back; multichannel takes a staff per channel, the channel's own
 // number when the table says nothing usable.
