@@ -197,6 +197,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
+    state.lastDownbeatMeasure.store(0, std::memory_order_relaxed);
     BeginRun(state);
     FillFirstBlocks(session, state);
     StartInput(session, state);

@@ -69,6 +69,12 @@ void BeginFollowing(ScoreView* view) {
     Run() = FollowRun{view, std::max<int>(view->currentMeasure, 1), StaffOf(view)};
 }
 
+void ShowLastPlayedMeasure(ScoreView* view) {
+    const int measure = TheSequencerState().lastDownbeatMeasure.load(std::memory_order_relaxed);
+    if (measure <= 0 || !Usable(view)) return;
+    SetReadoutText(ShowPositionReadout(view, measure, kFirstBeat));
+}
+
 void FollowDownbeat(ScoreView* view, int measure) {
     if (measure <= 0 || !Usable(view)) return;
     SetReadoutText(ShowPositionReadout(view, measure, kFirstBeat));

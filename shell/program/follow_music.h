@@ -14,6 +14,9 @@ struct ScoreView;
 void BeginFollowing(ScoreView* view);
 // The downbeat of `measure` was played (0 and measures past the score are ignored).
 void FollowDownbeat(ScoreView* view, int measure);
+// A refill while neither "FollowMusic" nor "ShowPlaybackLoc" asks for the
+// downbeats: the readout shows the measure the last downbeat started.
+void ShowLastPlayedMeasure(ScoreView* view);
 // The run ended: the frame goes, and the view rewinds unless the run recorded or
 // was paused.
 void EndFollowing(bool rewind);

@@ -242,6 +242,9 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 if (IsPlaybackRunning()) FollowDownbeat(PlayingView(), static_cast<int>(word));
                 return 0;
             }
+            if (win::ToRaw(message) == kMsgSequencerRefill && Options().FollowMusic == 0 &&
+                Options().ShowPlaybackLoc == 0)
+                ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
                 if (!IsPlaybackRunning()) RunEnded(true);
                 UpdateStepEntry();

@@ -18,6 +18,7 @@
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/static_pool_count.h"
 #include "sequencer/transcription.h"
+#include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
@@ -171,6 +172,7 @@ TEST_F(SequencerWindowTest, ViewFollowsTheMusic) {
     EXPECT_EQ(FollowedMeasure(view_), 2);
     EXPECT_EQ(view_->currentMeasure, 2);
     EXPECT_TRUE(FollowsStaff(view_, 1));
+    EXPECT_EQ(ReadoutShownText(), "  2 . 1  ");
     Command(cmd::kSequencerStop);
     EXPECT_EQ(FollowedMeasure(view_), 0);
     EXPECT_EQ(view_->currentMeasure, 1);
@@ -195,6 +197,19 @@ TEST_F(SequencerWindowTest, FollowingOnlyWithItsSetting) {
     EXPECT_FALSE(IsPlaybackRunning());
     EXPECT_EQ(FollowedMeasure(view_), 0);
     EXPECT_EQ(view_->currentMeasure, 2);  // no rewind without its setting
+}
+
+// With neither "FollowMusic" nor "ShowPlaybackLoc" the readout still shows the
+// measure played, at each refill.
+TEST_F(SequencerWindowTest, ReadoutShowsThePlayedMeasureAtRefills) {
+    Options().FollowMusic = 0;
+    Options().ShowPlaybackLoc = 0;
+    SetReadoutText("");
+    Command(cmd::kSequencerStart);
+    Run(kMeasureMs + 2500);  // into measure 2, past a refill there
+    EXPECT_EQ(ReadoutShownText(), "  2 . 1  ");
+    EXPECT_EQ(FollowedMeasure(view_), 0);
+    Command(cmd::kSequencerStop);
 }
 
 // Record, from the window's commands: with punch-in armed the start records from
