@@ -28,7 +28,7 @@ bool TransportCommand(ScoreView* view, int32_t command);
 // Grays the transport items of a popup that holds them: Play while a run is on
 // (unless paused) or without a view or an output device; Record while a run is on
 // or without a view, an output or an input device (checked while punch-in is
-// armed); Pause and Stop while no run is on.
+// armed); Pause while no run is on or while one records; Stop while no run is on.
 void UpdateTransportMenu(platform::MenuHandle popup, const ScoreView* view);
 
 }  // namespace ql

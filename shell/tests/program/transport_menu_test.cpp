@@ -196,6 +196,8 @@ TEST_F(TransportMenuTest, StartRecordingArmsAndPlayRecords) {
     ASSERT_TRUE(IsPlaybackRunning());
     EXPECT_EQ(StatusText(), " Recording...");
     EXPECT_FALSE(Choose(tc::kStartRecording));  // not while a run is on
+    EXPECT_FALSE(Choose(tc::kPausePlayback));   // a recording is not paused
+    EXPECT_FALSE(IsPlaybackPaused());
     auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
     ASSERT_NE(input, nullptr);
     const std::vector<uint8_t> noteOn = {0x90, 60, 100};
