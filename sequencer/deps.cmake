@@ -1,4 +1,4 @@
 # sequencer sits on the score model and the platform layer; the performance builder
 # reads notes (pitch, ties) and the stored objects (repeat endings), and takes the
 # playback settings from the shell's options.
-ql_depends(sequencer core platform notes objects shell)
+ql_depends(sequencer core platform notes objects shell staves)
