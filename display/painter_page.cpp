@@ -17,6 +17,7 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/units/view_moves.h"
+#include "display/follow_mark.h"
 #include "display/painter.h"
 #include "display/painter_internal.h"
 #include "display/system_drawing.h"
@@ -80,6 +81,7 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
     if (painter.firstSlot >= 2 && first >= 2 && !IsScreenOutput()) --first;
     if (!inBand) return;
     DrawStaffMeasures(view, staff, first, last, deferred);
+    DrawFollowMark(view, staff);
 }
 
 // True when some part of the system lies inside the band.

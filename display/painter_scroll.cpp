@@ -15,6 +15,7 @@
 #include "core/state.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
+#include "display/follow_mark.h"
 #include "display/painter.h"
 #include "display/painter_internal.h"
 #include "display/system_drawing.h"
@@ -61,6 +62,7 @@ void DrawStripStaff(ScoreView* view, ScoreSystem* system, int staff) {
     int slot = painter.firstSlot;
     if (slot > 1 && MeasureOfSlot(view, slot) >= 2) --slot;
     DrawSystem(view, staff, slot, painter.lastSlot);
+    DrawFollowMark(view, staff);
 }
 
 // The staff labels and the cells' objects of slots first..last, in two passes.

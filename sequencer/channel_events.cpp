@@ -47,11 +47,11 @@ struct Filter {
     bool hide;
 };
 
-Filter FilterOf(uint8_t status, bool controller) {
+Filter FilterOf(uint8_t status) {
     const ProgramOptions& o = Options();
     switch (status) {
         case kKeyPressureStatus: return {o.FilterKEYP != 0, o.HideKEYP != 0};
-        case kControllerStatus: return {controller && o.FilterRTC != 0, o.HideRTC != 0};
+        case kControllerStatus: return {o.FilterRTC != 0, o.HideRTC != 0};
         case kPatchStatus: return {o.FilterPATCH != 0, o.HidePATCH != 0};
         case kChannelPressureStatus: return {o.FilterCHAP != 0, o.HideCHAP != 0};
         default: return {o.FilterPITCH != 0, o.HidePITCH != 0};
@@ -108,7 +108,7 @@ ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell) {
     const int data2 = in.length >= 2 ? std::min<int>(in.data[1], kDataMask) : 0;
     const bool pedal = data1 >= kFirstPedalController && data1 <= kLastPedalController;
     const bool volume = data1 == kVolumeController;
-    const Filter filter = FilterOf(in.status, !pedal && !volume);
+    const Filter filter = FilterOf(in.status);
     if (filter.out) return nullptr;
     ScoreObject* object = nullptr;
     switch (in.status) {

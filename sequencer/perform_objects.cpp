@@ -9,9 +9,11 @@
 // transition ends with one more event at t = length at the final tempo, so the
 // music after it keeps the marked tempo. Controller values are clamped to 0..127
 // and velocity changes to -127..127; tempo rates to the engine's range. The
-// destinations are this staff (or every staff) and the voices of the action's
-// mask, one event per distinct port and channel; envelope-driven actions (pooled
-// data) are not played yet.
+// destinations are the staves of the action's output destination
+// (sequencer/midi_destinations.h) and the voices of its mask, one event per
+// distinct port and channel. An envelope transition follows
+// its pooled envelope (sequencer/transition_envelope.h) step by step over the same
+// length.
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -27,7 +29,9 @@
 #include "objects/midi_marks/mark_playback.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
+#include "sequencer/midi_destinations.h"
 #include "sequencer/performance_builder.h"
+#include "sequencer/transition_envelope.h"
 
 namespace ql {
 namespace {
@@ -42,10 +46,10 @@ constexpr uint8_t kControlStatus = 0xB0;
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr int kDataShift1 = 8;
 constexpr int kDataShift2 = 16;
-constexpr uint8_t kDestinationThisStaff = 0;
 constexpr uint8_t kDestinationAllStaves = 1;
 constexpr uint8_t kTimingSingle = 0;
 constexpr uint8_t kTimingGradual = 1;
+constexpr uint8_t kTimingEnvelope = 2;
 constexpr int kMaxDynamicsStaves = 64;
 constexpr int kOctave = 12;
 constexpr uint8_t kShiftUp = 1;
@@ -57,17 +61,26 @@ int32_t ObjectTick(const ScoreObject* object) {
     return static_cast<int32_t>(AsTextObject(object)->body.location.position >> kTickShift);
 }
 
-// The values of a transition at each of its steps; one value for a single one.
+// The values of a transition at each of its steps; one value for a single one. An
+// envelope transition takes its values from its envelope (start and scale
+// included), so `start` and `end` do not matter to it.
 template <class Emit>
 bool EachStep(const PerformanceRun& run, const MidiAction& action, int32_t start, int32_t end, bool closeOnEnd,
               Emit emit) {
-    if (MidiTimingOf(action) == kTimingSingle) return emit(0, start);
-    if (MidiTimingOf(action) != kTimingGradual) return true;
+    const uint8_t timing = MidiTimingOf(action);
+    if (timing == kTimingSingle) return emit(0, start);
+    TransitionEnvelope envelope;
+    const bool enveloped = timing == kTimingEnvelope && ReadTransitionEnvelope(action, &envelope);
+    if (timing != kTimingGradual && !enveloped) return true;
     const int32_t length = std::max<int32_t>(action.interval, 1) * kTicksPerInterval;
     const int32_t step = std::max<int32_t>(run.options.transitionStep, 1);
+    const auto valueAt = [&](int32_t t) {
+        if (enveloped) return EnvelopeValueAt(envelope, t, length, kEnvelopeDivisor);
+        return start + static_cast<int32_t>(static_cast<int64_t>(end - start) * t / length);
+    };
     for (int32_t t = 0; t < length; t += step)
-        if (!emit(t, start + static_cast<int32_t>(static_cast<int64_t>(end - start) * t / length))) return false;
-    return !closeOnEnd || emit(length, end);
+        if (!emit(t, valueAt(t))) return false;
+    return !closeOnEnd || emit(length, valueAt(length));
 }
 
 struct PortChannel {
@@ -80,10 +93,8 @@ struct PortChannel {
 std::vector<PortChannel> Destinations(const PerformanceRun& run, int staff, const MidiAction& action) {
     std::vector<PortChannel> found;
     const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
-    const int first = destination == kDestinationAllStaves ? 1 : staff;
-    const int last = destination == kDestinationAllStaves ? run.staffCount : staff;
     const int voices = (action.flags & kMidiVoiceMask) >> kMidiVoiceShift;
-    for (int s = first; s <= last; ++s) {
+    for (const int s : DestinationStaves(run.document, staff, destination, action.namedStaff)) {
         const StaffRecord* record = StaffRecordOf(run.document, s);
         for (int v = 0; record != nullptr && v < kVoicesPerStaff; ++v) {
             if (voices != 0 && (voices & (1 << v)) == 0) continue;
@@ -105,22 +116,33 @@ bool PlaceControl(PerformanceRun& run, int staff, PerformanceEventKind kind, int
     return true;
 }
 
+// A tempo mark: its rate once, as a gradual change, or along its envelope (in
+// beats of its unit, which become sixteenths a minute). Rates are held to the
+// engine's range only.
 bool PerformTempo(PerformanceRun& run, int staff, int32_t at, ScoreObject* object) {
-    TempoRates rates;
-    if (!TempoPlaybackRates(object, &rates)) return true;
     const MidiAction& action = *MidiActionOfText(object);
-    return EachStep(run, action, rates.start, rates.end, true, [&](int32_t t, int32_t sixteenths) {
+    const auto place = [&](int32_t t, int32_t sixteenths) {
         const uint32_t rate = std::clamp<uint32_t>(static_cast<uint32_t>(std::max(sixteenths, 1)) * kRatePerSixteenth,
                                                    kMinRate, kMaxRate);
         return PlaceControl(run, staff, PerformanceEventKind::Tempo, 0, at + t, rate);
-    });
+    };
+    if (MidiTimingOf(action) == kTimingEnvelope) {
+        if ((action.flags & kMidiFlagEnabled) == 0) return true;
+        return EachStep(run, action, 0, 0, true, [&](int32_t t, int32_t beats) {
+            return place(t, TempoSixteenthsPerMinute(object, beats));
+        });
+    }
+    TempoRates rates;
+    if (!TempoPlaybackRates(object, &rates)) return true;
+    return EachStep(run, action, rates.start, rates.end, true, place);
 }
 
 void AddDynamics(PerformanceRun& run, int staff, const MidiAction& action, int32_t time, int delta) {
     const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
     uint64_t staves = 0;
     if (destination == kDestinationAllStaves) staves = ~uint64_t{0};
-    else staves = uint64_t{1} << (std::clamp(staff, 1, kMaxDynamicsStaves) - 1);
+    for (const int s : DestinationStaves(run.document, staff, destination, action.namedStaff))
+        staves |= uint64_t{1} << (std::clamp(s, 1, kMaxDynamicsStaves) - 1);
     uint8_t voices = static_cast<uint8_t>((action.flags & kMidiVoiceMask) >> kMidiVoiceShift);
     if (voices == 0) voices = (1 << kVoicesPerStaff) - 1;
     const int8_t clamped = static_cast<int8_t>(std::clamp(delta, -kMaxDelta, kMaxDelta));
@@ -137,9 +159,10 @@ void AddDynamics(PerformanceRun& run, int staff, const MidiAction& action, int32
 // A dynamic, hairpin or pedal action: velocity changes (dynamics and hairpins
 // with Key velocity), or the controller's messages on each destination.
 bool PerformAction(PerformanceRun& run, int staff, int32_t at, const MidiAction* action, bool velocityKind) {
-    if (action == nullptr || IsDataCarrying(*action)) return true;
-    const int32_t start = action->head.values.value;
-    const int32_t end = action->head.values.finalValue;
+    if (action == nullptr || MidiKindOf(*action) == kMidiKindData) return true;
+    const bool enveloped = MidiTimingOf(*action) == kTimingEnvelope;
+    const int32_t start = enveloped ? 0 : action->head.values.value;
+    const int32_t end = enveloped ? 0 : action->head.values.finalValue;
     if (velocityKind && (action->flags & kMidiFlagKeyVelocity) != 0) {
         return EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
             AddDynamics(run, staff, *action, at + t, value);

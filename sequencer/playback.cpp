@@ -41,7 +41,7 @@ struct PlaybackSession {
     std::unique_ptr<midi::InputDevice> input;
     RecordedChainReader reader;
     ScoreView* view = nullptr;
-    int recordStaff = 1;
+    RecordRouting routing;
     bool recording = false;
 };
 
@@ -70,6 +70,8 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     run.blockLength = RunBlockLength(request.blockLength, walk.empty() ? 0 : walk.front().length);
     run.slotCount = static_cast<uint8_t>(std::clamp<int>(Session().run.staffCount, 1, kMaxStaves));
     run.metronomeOn = request.options.metronome ? 1 : 0;
+    run.followMeasure = request.followMeasure ? 1 : 0;
+    run.thruPortMask = request.recording ? request.thruPorts : 0;
     SetMetronome(run, request.metronome);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();
@@ -106,15 +108,19 @@ void ReleaseRun(PlaybackSession& session, SequencerState& state) {
     PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
 }
 
-// Hands every recorded event not yet handed over to the transcription: notes to
-// the note transcription, other channel messages to the channel-event import.
+// Hands every recorded event not yet handed over to the transcription, for the
+// staff its routing gives: notes to the note transcription, other channel messages
+// (unless filtered out) to the channel-event import.
 void HandOverRecorded(PlaybackSession& session, SequencerState& state) {
+    const int staffCount = session.view->document->header.staffCount;
     session.reader.ReadNew(state, [&](const PerformanceEvent& event) {
+        const int staff = RecordedEventStaff(session.routing, event.message, staffCount);
+        if (staff == 0) return;
         const uint8_t kind = MessageByte(event.message, 0) & kStatusKindMask;
         if (kind == kNoteOffStatus || kind == kNoteOnStatus)
-            TranscribeRecordedNote(session.view, session.recordStaff, event.message, event.time);
+            TranscribeRecordedNote(session.view, staff, event.message, event.time);
         else
-            ImportRecordedChannelEvent(session.view, session.recordStaff, event.message, event.time);
+            ImportRecordedChannelEvent(session.view, staff, event.message, event.time);
     });
 }
 
@@ -144,12 +150,13 @@ bool PrepareRecording(PlaybackSession& session, SequencerState& state, const Pla
     }
     RunConstants& run = state.run;
     const int staffCount = request.view->document->header.staffCount;
-    session.recordStaff = std::clamp(request.recordStaff, 1, std::max(staffCount, 1));
-    const StaffRecord* staff = StaffRecordOf(request.view->document, session.recordStaff);
+    session.routing = NormalizeRouting(request.routing, staffCount);
+    const int recordStaff = session.routing.recordStaff;
+    const StaffRecord* staff = StaffRecordOf(request.view->document, recordStaff);
     int port = staff != nullptr ? static_cast<int8_t>(staff->timbres[0].port) : 0;
     run.recordPort = static_cast<uint8_t>(port >= 0 && port < kLogicalPortCount ? port : 0);
     run.recordChannel = static_cast<uint8_t>(staff != nullptr ? staff->timbres[0].channel & kChannelMask : 0);
-    run.recordSlot = static_cast<uint8_t>(std::min(session.recordStaff, static_cast<int>(kMaxStaves)));
+    run.recordSlot = static_cast<uint8_t>(std::min(recordStaff, static_cast<int>(kMaxStaves)));
     run.keepMidi = request.keepMidi ? 1 : 0;
     run.echoByte = request.echo ? 1 : 0;
     return true;
@@ -187,10 +194,11 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         ReleaseRun(session, state);
         return PlaybackStart::InputFailed;
     }
-    if (request.recording) BeginRecordedTranscription(request.view, session.recordStaff, request.options.firstMeasure);
+    if (request.recording) BeginRecordedTranscription(request.view, session.routing, request.options.firstMeasure);
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
+    state.lastDownbeatMeasure.store(0, std::memory_order_relaxed);
     BeginRun(state);
     FillFirstBlocks(session, state);
     StartInput(session, state);
@@ -253,6 +261,10 @@ std::vector<std::string> StopPlayback() {
 }
 
 bool HasPlaybackOutput() { return !OutputDevices().empty(); }
+
+bool HasRecordInput() {
+    return !ResolveRecordInput(midi::CurrentBackend().Devices(), std::string{}, 0).empty();
+}
 
 bool IsPlaybackRunning() { return Session().running; }
 bool IsPlaybackPaused() { return Session().paused; }

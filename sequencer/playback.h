@@ -27,6 +27,7 @@
 #include "platform/midi/midi.h"
 #include "platform/win/messages.h"
 #include "sequencer/performance_builder.h"
+#include "sequencer/record_routing.h"
 
 namespace ql {
 
@@ -45,6 +46,11 @@ struct PortChoices {
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
                                                               const PortChoices& choices);
 
+// The record input: the device of the saved name when the list holds it, else the
+// input at the saved index (0-based among the inputs), else the first input; empty
+// when there is no input.
+std::string ResolveRecordInput(const std::vector<midi::DeviceInfo>& devices, const std::string& name, int index);
+
 enum class PlaybackStart {
     Started = 0,
     AlreadyRunning,
@@ -61,6 +67,9 @@ struct PlaybackRequest {
     int32_t blockLength = kMinBlockLength;
     uint32_t rate = 0;                  // ticks per minute; 0: the score's tempo
     win::WindowHandle sequencerWindow;  // gets the engine's messages
+    // The engine posts each downbeat's measure to the window ("FollowMusic" or
+    // "ShowPlaybackLoc"); never while recording.
+    bool followMeasure = false;
     // Program changes before the run: each staff's voice patches ("SendPatches"),
     // and the metronome's patch on its port.
     bool sendPatches = false;
@@ -72,14 +81,18 @@ struct PlaybackRequest {
         int velocity = 110;
         int patch = 115;
     } metronome;
-    // Recording: the input device by name, the staff recorded for (its first
-    // voice's port and channel take echo and thru), and whether the recorded
-    // events are kept after they are handed to the transcription ("KeepMIDI").
+    // Recording: the input device by name, the staves recorded for (the record
+    // staff's first voice's port and channel take echo and thru), and whether the
+    // recorded events are kept after they are handed to the transcription
+    // ("KeepMIDI").
     bool recording = false;
     std::string recordInput;
-    int recordStaff = 1;
+    RecordRouting routing;
     bool keepMidi = false;
     bool echo = false;
+    // Logical ports (bit n = port n) that the input is sent thru to while
+    // recording ("ThruPorts"; the record port is left out).
+    uint8_t thruPorts = 0;
 };
 
 PlaybackStart StartPlayback(const PlaybackRequest& request);
@@ -91,6 +104,8 @@ std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
 // Whether a run could find an output device: the menus allow Play by this rule.
 bool HasPlaybackOutput();
+// Whether a recording could find an input device.
+bool HasRecordInput();
 bool IsPlaybackPaused();
 
 // The Sequencer window's handling of the engine's messages: a refill builds the

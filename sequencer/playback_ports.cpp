@@ -55,6 +55,14 @@ std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<
     return names;
 }
 
+std::string ResolveRecordInput(const std::vector<midi::DeviceInfo>& devices, const std::string& name, int index) {
+    std::vector<std::string> inputs;
+    for (const midi::DeviceInfo& info : devices)
+        if (info.input) inputs.push_back(info.name);
+    if (inputs.empty()) return {};
+    if (std::find(inputs.begin(), inputs.end(), name) != inputs.end()) return name;
+    return index >= 0 && index < static_cast<int>(inputs.size()) ? inputs[index] : inputs.front();
+}
 
 namespace playback_detail {
 

@@ -8,14 +8,17 @@
 
 #include <cstdint>
 
+#include "sequencer/record_routing.h"
+
 namespace ql {
 
 struct ScoreView;
 
-// Readies the transcription of a recording into `staff` from `firstMeasure`: the
-// streaming state is reset, native time on, the voice the view's mask names.
-void BeginRecordedTranscription(ScoreView* view, int staff, int firstMeasure);
-// A note-on or note-off (0x80 / 0x90).
+// Readies the transcription of a recording routed as given (the staves a delta
+// advances follow its mode) from `firstMeasure`: the streaming state is reset,
+// native time on, the voice the view's mask names.
+void BeginRecordedTranscription(ScoreView* view, const RecordRouting& routing, int firstMeasure);
+// A note-on or note-off (0x80 / 0x90) for the staff its routing gave.
 void TranscribeRecordedNote(ScoreView* view, int staff, uint32_t message, int32_t time);
 // Key pressure, controller, program change, channel pressure or pitch wheel.
 void ImportRecordedChannelEvent(ScoreView* view, int staff, uint32_t message, int32_t time);

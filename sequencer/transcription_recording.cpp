@@ -14,7 +14,6 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "layout/page_format.h"
-#include "shell/program_options.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
@@ -43,7 +42,7 @@ RecordedTranscription& Recording() {
 }
 
 // Fills the inputs for one recorded message; false when no recording began.
-bool SetInputs(ScoreView* view, uint32_t message, int32_t time) {
+bool SetInputs(ScoreView* view, int staff, uint32_t message, int32_t time) {
     RecordedTranscription& r = Recording();
     if (!r.active || view != r.view) return false;
     TranscriptionInput& in = TranscriptionInputs();
@@ -54,13 +53,27 @@ bool SetInputs(ScoreView* view, uint32_t message, int32_t time) {
     in.length = 2;
     in.delta = time - r.lastTime;
     r.lastTime = time;
-    in.staff = StaffForMessage(in, (in.status & 0xE0) == 0x80, in.data[0]);
+    in.staff = staff;
     return true;
+}
+
+// The staves a recording writes: the record staff, with the split staff in split
+// mode, every staff in multichannel mode.
+std::vector<int> RecordedStaves(ScoreView* view) {
+    const TranscriptionInput& in = TranscriptionInputs();
+    std::vector<int> staves;
+    if (in.mode == RecordMode::Multichannel) {
+        for (int staff = 1; staff <= view->document->header.staffCount; ++staff) staves.push_back(staff);
+        return staves;
+    }
+    staves.push_back(in.upperStaff);
+    if (in.mode == RecordMode::Split && in.lowerStaff != in.upperStaff) staves.push_back(in.lowerStaff);
+    return staves;
 }
 
 }  // namespace
 
-void BeginRecordedTranscription(ScoreView* view, int staff, int firstMeasure) {
+void BeginRecordedTranscription(ScoreView* view, const RecordRouting& routing, int firstMeasure) {
     ResetTranscription();
     ResetTranscriptionWritten();
     RecordedTranscription& r = Recording();
@@ -70,33 +83,26 @@ void BeginRecordedTranscription(ScoreView* view, int staff, int firstMeasure) {
     r.view = view;
     r.firstMeasure = std::max(firstMeasure, 1);
     TranscriptionInput& in = TranscriptionInputs();
-    const ProgramOptions& options = Options();
-    in.mode = options.RecordMode == static_cast<uint8_t>(RecordMode::SplitKeyboard) ? RecordMode::SplitKeyboard
-                                                                                     : RecordMode::SingleStaff;
-    in.staff = staff;
-    in.upperStaff = staff;
-    in.lowerStaff = std::clamp<int>(options.SplitStaff, 1, std::max<int>(view->document->header.staffCount, 1));
-    in.splitKey = options.SplitPoint;
+    in.mode = routing.mode;
+    in.staff = routing.recordStaff;
+    in.upperStaff = routing.recordStaff;
+    in.lowerStaff = routing.splitStaff;
     in.nativeTime = true;
     in.firstMeasure = r.firstMeasure;
     in.lastMeasure = MeasureLimit;
     in.autoClef = false;
     in.voice = ActiveVoiceOfMask(view->voiceMask);
-    StartTranscriptionStaff(view, staff, r.firstMeasure);
-    if (in.lowerStaff != staff) StartTranscriptionStaff(view, in.lowerStaff, r.firstMeasure);
+    for (int staff : RecordedStaves(view)) StartTranscriptionStaff(view, staff, r.firstMeasure);
 }
 
-// The staff a run records for is the upper one of the transcription; a split
-// keyboard sends low keys to the lower staff of the options.
-void TranscribeRecordedNote(ScoreView* view, int /*staff*/, uint32_t message, int32_t time) {
-    if (!SetInputs(view, message, time)) return;
+void TranscribeRecordedNote(ScoreView* view, int staff, uint32_t message, int32_t time) {
+    if (!SetInputs(view, staff, message, time)) return;
     TranscribeRecordedNotes(view);
     TranscribeRecordedStaff(view);
 }
 
-void ImportRecordedChannelEvent(ScoreView* view, int /*staff*/, uint32_t message, int32_t time) {
-    if (!SetInputs(view, message, time)) return;
-    const int staff = TranscriptionInputs().staff;
+void ImportRecordedChannelEvent(ScoreView* view, int staff, uint32_t message, int32_t time) {
+    if (!SetInputs(view, staff, message, time)) return;
     CountChannelEvent();
     TranscribeRecordedNotes(view);
     const int measure = TranscriptionStaffState(staff).currentMeasure;
@@ -113,9 +119,7 @@ void FinishRecordedTranscription(ScoreView* view) {
     const TranscriptionInput& in = TranscriptionInputs();
     const int measuresBefore = view->document->header.measureCount;
     SetStatusText(1, kAnalyzingText);
-    std::vector<int> staves = {in.upperStaff};
-    if (in.mode == RecordMode::SplitKeyboard && in.lowerStaff != in.upperStaff) staves.push_back(in.lowerStaff);
-    for (int staff : staves) {
+    for (int staff : RecordedStaves(view)) {
         FlushPendingNotes(view, staff);
         const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), view->document->header.measureCount);
         ClearRecordTargets(view, staff, staff, r.firstMeasure, last, in.voice);

@@ -263,7 +263,6 @@ void CountChannelEvent() { ++Store().counts.channelEvents; }
 void ResetTranscription() {
     TranscriptionStore& store = Store();
     store.input = TranscriptionInput{};
-    std::fill(std::begin(store.input.channelStaff), std::end(store.input.channelStaff), kUnsetChannelStaff);
     store.counts = TranscriptionCounts{};
     for (int s = 0; s < kStoreStaves; ++s) {
         store.staves[s] = TranscriptionStaff{};
@@ -286,25 +285,13 @@ void StartTranscriptionStaff(ScoreView* view, int staff, int measure) {
     st.initialised = true;
 }
 
-int StaffForMessage(const TranscriptionInput& in, bool note, uint8_t key) {
-    switch (in.mode) {
-        case RecordMode::SingleStaff: return in.staff;
-        case RecordMode::SplitKeyboard: return !note || key >= in.splitKey ? in.upperStaff : in.lowerStaff;
-        case RecordMode::Multichannel: {
-            const uint8_t entry = in.channelStaff[in.channel & (kChannelCount - 1)];
-            return entry == kUnsetChannelStaff ? in.channel + 1 : entry;
-        }
-    }
-    return in.staff;
-}
-
 void TranscribeRecordedNotes(ScoreView* view) {
     const TranscriptionInput& in = Store().input;
     switch (in.mode) {
-        case RecordMode::SingleStaff:
+        case RecordMode::Single:
             if (IsStoreStaff(in.staff)) AdvanceStaff(view, in.staff, in.delta);
             break;
-        case RecordMode::SplitKeyboard:
+        case RecordMode::Split:
             if (IsStoreStaff(in.upperStaff)) AdvanceStaff(view, in.upperStaff, in.delta);
             if (IsStoreStaff(in.lowerStaff) && in.lowerStaff != in.upperStaff) AdvanceStaff(view, in.lowerStaff, in.delta);
             break;

@@ -12,16 +12,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "sequencer/record_routing.h"
 #include "sequencer/transcription_analysis.h"
 
 namespace ql {
 
 struct ScoreView;
-
-constexpr int kChannelCount = 16;
-constexpr uint8_t kUnsetChannelStaff = 255;
-
-enum class RecordMode : uint8_t { SingleStaff = 0, SplitKeyboard = 1, Multichannel = 2 };
 
 // The inputs shared by every call (one set for the program), filled by the feeder.
 struct TranscriptionInput {
@@ -30,12 +26,10 @@ struct TranscriptionInput {
     int32_t delta = 0;    // source ticks since the previous event
     uint8_t data[2] = {0, 0};
     int length = 0;       // data bytes
-    int staff = 1;        // the current staff
-    RecordMode mode = RecordMode::SingleStaff;
-    int upperStaff = 1;   // split keyboard: the upper and lower staves
+    int staff = 1;        // the current staff (the feeder routes each message)
+    RecordMode mode = RecordMode::Single;  // which staves a delta advances
+    int upperStaff = 1;   // split keyboard: the record staff and the split staff
     int lowerStaff = 2;
-    int splitKey = 60;    // split keyboard: keys from here up go to the upper staff
-    uint8_t channelStaff[kChannelCount] = {};  // multichannel: staff per channel
     int resolution = 1024;  // source ticks per quarter
     bool nativeTime = false;  // recorded data: positions in 1,024-tick units
     int firstMeasure = 1;     // first measure written
@@ -85,11 +79,6 @@ void ResetTranscription();
 // Puts a staff at the start of a measure (the import's first use of a staff, and
 // the start of a recording): clock, start and position 0.
 void StartTranscriptionStaff(ScoreView* view, int staff, int measure);
-
-// The staff a message of the inputs' channel goes to by the record mode: the current
-// staff; the upper staff for keys from the split key up (and for other messages),
-// else the lower; the channel-staff table (an unset entry: channel + 1).
-int StaffForMessage(const TranscriptionInput& in, bool note, uint8_t key);
 
 // Step A: advance the current staff's clock (both split staves, every staff in
 // multichannel mode) by the delta and close the measures it passed.

@@ -44,6 +44,7 @@ constexpr char kTemplatePathKey[] = "TemplatePath";
 constexpr char kMetronomePortKey[] = "MetronomePort";
 constexpr char kMidiPortMapKey[] = "MidiPortMap";
 constexpr char kMidiPortNamesKey[] = "MidiPortNames";
+constexpr char kRecordPortNameKey[] = "RecordPortName";
 constexpr int kPortNamesChars = 1024;
 constexpr char kMusicFontNameKey[] = "MusicFontName";
 constexpr char kMusicFontNameDefault[] = "Glyphora";

@@ -133,6 +133,7 @@ void ReadPathTexts() {
 void ReadMidiPortMap() {
     ProgramOptions& options = Options();
     options.MidiPortNames = PrefText(kMainSection, kMidiPortNamesKey, "", kPortNamesChars);
+    options.RecordPortName = PrefText(kMainSection, kRecordPortNameKey, "", kPortNamesChars);
     std::optional<std::vector<int32_t>> map = ParseNumberList(
         PrefText(kMainSection, kMidiPortMapKey, "", kCompositeChars), kLogicalPortCount);
     if (!map) return;

@@ -88,6 +88,8 @@ void SavePreferences(bool full) {
     SetPrefString(kMainSection, kMidiPortMapKey, FormatPortMap().c_str());
     if (!Options().MidiPortNames.empty())
         SetPrefString(kMainSection, kMidiPortNamesKey, Options().MidiPortNames.c_str());
+    if (!Options().RecordPortName.empty())
+        SetPrefString(kMainSection, kRecordPortNameKey, Options().RecordPortName.c_str());
     WriteIntRow("MidiStepInPort");
     WriteIntRow("RecordPort");
     SetPrefDword(kMainSection, kMetronomePortKey, Options().MetronomePort);

@@ -177,6 +177,9 @@ struct ProgramOptions {
     // "MidiPortNames": the device name of each logical port, separated by '|'; a
     // name found in the current device list wins over the entry of MidiPortMap.
     std::string MidiPortNames;
+    // "RecordPortName": the record input's device name; found in the current list,
+    // it wins over "RecordPort" (an index among the inputs).
+    std::string RecordPortName;
     int32_t OutputDeviceEntries = 0;
     QuickZoom QuickZooms[kQuickZoomCount];
     // "ColorTitle", "ColorMenu", "ColorButton", "ColorPageIcon", "ColorPageIconNumber";

@@ -16,6 +16,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "editing/selection.h"
 #include "notes/entry/note_delete.h"
 #include "notes/entry/note_drag.h"
 #include "notes/entry/note_duration.h"
@@ -47,6 +48,10 @@ class NotesHandlerClass final : public ScoreObjectClass {
     int HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject* target,
                    HitRecord* hit) const override;
     int OnInsertKey(ScoreObject*, ScoreView*, ScoreObject*, HitRecord*) const override { return 1; }
+    // The note commands of the menus reach the Notes tool here.
+    int OnEditCommand(ScoreObject*, ScoreView* view, int command, int value) const override {
+        return ApplyNoteCommand(view, command, value);
+    }
     int Query35(ScoreObject*, int32_t, int32_t) const override { return 0; }
     int Query36(ScoreObject*, int32_t, int32_t) const override { return 0; }
     int Query37(ScoreObject*, int32_t, int32_t) const override { return 0; }

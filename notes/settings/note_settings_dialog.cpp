@@ -71,20 +71,6 @@ struct NoteSettingsRun {
 NoteSettingsRun* g_run = nullptr;
 int32_t g_rememberedEdit = nsd::kAttack;
 
-int Timbre(const EventRecord& note) {
-    if ((note.flags & kNoteDefaultTimbre) != 0) return 0;
-    return ((note.word2 & kNoteTimbreMask) >> kNoteTimbreShift) + 1;
-}
-void SetTimbre(EventRecord& note, int timbre) {
-    if (timbre == 0) {
-        note.flags = static_cast<uint16_t>(note.flags | kNoteDefaultTimbre);
-        return;
-    }
-    note.flags = static_cast<uint16_t>(note.flags & ~kNoteDefaultTimbre);
-    note.word2 = static_cast<uint16_t>((note.word2 & ~kNoteTimbreMask) |
-                                       (((timbre - 1) << kNoteTimbreShift) & kNoteTimbreMask));
-}
-
 Range ShownRange(int32_t editId) {
     switch (editId) {
         case nsd::kTimbre:
@@ -137,7 +123,7 @@ void InitControls(platform::WindowHandle dialog) {
     ui::SetItemInt(dialog, nsd::kAttack, note.attack);
     ui::SetItemInt(dialog, nsd::kRelease, note.release);
     ui::SetItemInt(dialog, nsd::kVelocity, note.velocity);
-    ui::SetItemInt(dialog, nsd::kTimbre, Timbre(note));
+    ui::SetItemInt(dialog, nsd::kTimbre, NoteTimbre(note));
     const platform::WindowHandle edit = ui::GetDialogItem(dialog, g_rememberedEdit);
     win::SetFocus(edit);
     ui::SelectAllEditText(edit);
@@ -165,7 +151,7 @@ void ApplyAndClose(platform::WindowHandle dialog) {
         static_cast<int16_t>(ReadClamped(dialog, nsd::kRelease, scratch.release, clamped));
     scratch.velocity =
         static_cast<int8_t>(ReadClamped(dialog, nsd::kVelocity, scratch.velocity, clamped));
-    SetTimbre(scratch, ReadClamped(dialog, nsd::kTimbre, Timbre(scratch), clamped));
+    SetNoteTimbre(scratch, ReadClamped(dialog, nsd::kTimbre, NoteTimbre(scratch), clamped));
     if (clamped) ui::Beep(ui::BeepKind::Default);
     const bool crossStaff = ui::IsItemChecked(dialog, nsd::kCrossStaff);
     {
@@ -228,6 +214,21 @@ intptr_t OnCommand(platform::WindowHandle dialog, uint32_t word) {
 }
 
 }  // namespace
+
+int NoteTimbre(const EventRecord& note) {
+    if ((note.flags & kNoteDefaultTimbre) != 0) return 0;
+    return ((note.word2 & kNoteTimbreMask) >> kNoteTimbreShift) + 1;
+}
+
+void SetNoteTimbre(EventRecord& note, int timbre) {
+    if (timbre == 0) {
+        note.flags = static_cast<uint16_t>(note.flags | kNoteDefaultTimbre);
+        return;
+    }
+    note.flags = static_cast<uint16_t>(note.flags & ~kNoteDefaultTimbre);
+    note.word2 = static_cast<uint16_t>((note.word2 & ~kNoteTimbreMask) |
+                                       (((timbre - 1) << kNoteTimbreShift) & kNoteTimbreMask));
+}
 
 DelayLimits ResetNoteDefaults(const EventRecord* note) {
     DelayLimits limits;

@@ -30,6 +30,10 @@ struct DelayLimits {
 };
 DelayLimits ResetNoteDefaults(const EventRecord* note);
 
+// A note's timbre as the dialog shows it: 0 plays with the staff's, 1..4 its own.
+int NoteTimbre(const EventRecord& note);
+void SetNoteTimbre(EventRecord& note, int timbre);
+
 // Runs the dialog on a note of the view's document; 1 after OK, 2 after Cancel (and
 // without a note), -1 without a template.
 intptr_t RunNoteSettingsDialog(ScoreView* view, EventRecord* note);

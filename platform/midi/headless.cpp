@@ -247,7 +247,7 @@ void VirtualInput::Deliver() {
 
 std::unique_ptr<OutputDevice> HeadlessBackend::OpenOutput(std::string_view name) {
     int port = NumberOf(name);
-    if (port < 0 || !declared_[port].output) return nullptr;
+    if (port < 0 || !declared_[port].output || IsFailing(std::string(name))) return nullptr;
     return std::make_unique<VirtualMidiOut>(*this, std::string(name), port);
 }
 

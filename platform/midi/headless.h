@@ -50,7 +50,8 @@ int AddDevice(std::string name, bool output, bool input);
 std::vector<SentMessage> Sent();
 void ClearSent();
 
-// From now on, writes to the named output fail (the device vanishes).
+// From now on, writes to the named output fail and it no longer opens (the
+// device vanishes while still listed).
 void FailWrites(std::string_view name);
 
 // The virtual clock of the installed headless backend.

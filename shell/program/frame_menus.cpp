@@ -50,6 +50,7 @@ constexpr MenuItemRow kChildWindow[] = {
     {cmd::kNextView, "Go to &Next View\tCtrl+F6"}, {cmd::kPreviousView, "&Previous View\tShift+F6"},
     {cmd::kCloseAll, "Close &All"}};
 constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Playback"},
+                                      {transport_cmd::kStartRecording, "Start &Recording"},
                                       {transport_cmd::kPausePlayback, "P&ause Playback"},
                                       {transport_cmd::kStopPlayback, "&Stop Play/Record"}};
 constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};

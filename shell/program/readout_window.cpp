@@ -84,6 +84,8 @@ void PlaceReadout() {
     if (win::IsWindowVisible(frame.window)) win::ShowWindow(frame.readout, win::ShowCommand::ShowNoActivate);
 }
 
+std::string_view ReadoutShownText() { return ReadoutText(); }
+
 void SetReadoutText(std::string_view text) {
     ReadoutText() = text;
     if (win::IsWindow(Frame().readout)) win::InvalidateRect(Frame().readout, nullptr, true);

@@ -22,5 +22,6 @@ platform::WindowHandle CreateReadoutWindow();
 void PlaceReadout();
 // The text shown.
 void SetReadoutText(std::string_view text);
+std::string_view ReadoutShownText();
 
 }  // namespace ql

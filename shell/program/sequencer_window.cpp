@@ -1,18 +1,28 @@
 // The Sequencer window: the transport's commands and the engine's messages.
 #include "shell/program/sequencer_window.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
+#include "core/model/document.h"
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/core_strings.h"
+#include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "platform/ui/message_box.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/timers.h"
 #include "platform/win/window.h"
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
+#include "sequencer/sequencer_state.h"
+#include "shell/program/follow_music.h"
+#include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 
@@ -24,11 +34,16 @@ constexpr int32_t kPlayerBufferTicks = 2444;
 constexpr char kPortNameSeparator = '|';
 // Status part 0 while a run is on.
 constexpr char kPlayingText[] = "Playing...";
+constexpr char kRecordingText[] = "Recording...";
+constexpr uint32_t kClockPeriodMs = 1000;
 
 struct SequencerWindowState {
     platform::WindowHandle window;
     ScoreView* requestingView = nullptr;
-    bool showsPlaying = false;  // status part 0 says so
+    bool recordRequested = false;  // the next start records
+    bool recording = false;        // the run records
+    const char* shownText = nullptr;  // what status part 0 says of the run
+    ScoreView* clockView = nullptr;   // runs the transport clock
 };
 
 SequencerWindowState& WindowState() {
@@ -63,12 +78,41 @@ ScoreView* PlayingView() {
     return view != nullptr && view->self == view && view->document != nullptr ? view : nullptr;
 }
 
-PlaybackRequest RequestFor(ScoreView* view) {
+// A recording runs from the view's current measure (a measure earlier with the
+// count-in) to the end of the score, whatever the notes; the record staff's first
+// voice takes echo and thru.
+void SetRecording(PlaybackRequest& request, const ScoreView* view) {
+    const ProgramOptions& options = Options();
+    const int count = std::max<int>(view->document->header.measureCount, 1);
+    int first = std::clamp<int>(view->currentMeasure, 1, count);
+    if (options.RecordCountdown != 0 && first > 1) --first;
+    request.options.firstMeasure = first;
+    request.options.lastMeasure = count;
+    request.options.metronome = options.RecordMetro != 0;
+    request.recording = true;
+    request.recordInput = ResolveRecordInput(midi::CurrentBackend().Devices(), options.RecordPortName, options.RecordPort);
+    request.routing.mode = static_cast<RecordMode>(options.RecordMode);
+    request.routing.recordStaff = options.RecordStaff;
+    request.routing.splitStaff = options.SplitStaff;
+    request.routing.splitPoint = options.SplitPoint;
+    std::copy(std::begin(options.ChannelStaff), std::end(options.ChannelStaff), request.routing.channelStaves.begin());
+    request.routing.filterKeyPressure = options.FilterKEYP != 0;
+    request.routing.filterControllers = options.FilterRTC != 0;
+    request.routing.filterPrograms = options.FilterPATCH != 0;
+    request.routing.filterChannelPressure = options.FilterCHAP != 0;
+    request.routing.filterPitchWheel = options.FilterPITCH != 0;
+    request.keepMidi = options.KeepMIDI != 0;
+    request.echo = options.RecordEcho != 0;
+    request.thruPorts = options.ThruPorts;
+}
+
+PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     const ProgramOptions& options = Options();
     PlaybackRequest request;
     request.view = view;
     request.sequencerWindow = WindowState().window;
     request.blockLength = kPlayerBufferTicks;
+    request.followMeasure = options.FollowMusic != 0 || options.ShowPlaybackLoc != 0;
     RangeRequest range;
     range.mode = view->currentMeasure > 1 ? PlayRangeMode::FromCurrentMeasure : PlayRangeMode::WholeScore;
     range.currentMeasure = view->currentMeasure;
@@ -77,6 +121,7 @@ PlaybackRequest RequestFor(ScoreView* view) {
     request.options.firstMeasure = played.first;
     request.options.lastMeasure = played.last;
     request.options.metronome = options.PlayMetro != 0;
+    if (recording) SetRecording(request, view);
     request.options.playbackPercent = view->document->header.notePlaybackPercent;
     for (int port = 0; port < kLogicalPortCount; ++port) request.ports.entries[port] = options.MidiPortMap[port];
     request.ports.names = SplitPortNames(options.MidiPortNames);
@@ -93,31 +138,79 @@ PlaybackRequest RequestFor(ScoreView* view) {
 }
 
 // Step entry is on with its setting while no run is on; the status bar says
-// "Playing..." while one is, and is cleared when it ends.
+// "Playing..." or "Recording..." while one is, and is cleared when it ends.
 void UpdateStepEntry() {
     const bool running = IsPlaybackRunning();
     State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
     SequencerWindowState& state = WindowState();
-    if (running == state.showsPlaying) return;
-    SetStatusText(0, running ? kPlayingText : nullptr);
-    state.showsPlaying = running;
+    const char* text = !running ? nullptr : state.recording ? kRecordingText : kPlayingText;
+    if (text == state.shownText) return;
+    SetStatusText(0, text);
+    state.shownText = text;
+}
+
+// The view's transport clock: "Elapsed time:" in the status bar, a second at a
+// time while the run plays.
+void RunClock(ScoreView* view, bool on) {
+    if (view == nullptr || view->self != view || !view->ViewWindow) return;
+    if (on)
+        win::SetTimer(view->ViewWindow, kTransportClockTimer, kClockPeriodMs);
+    else
+        win::KillTimer(view->ViewWindow, kTransportClockTimer);
+}
+
+// The run has ended (or never started): the clock stops, the follow mark goes, and
+// the view rewinds after a played run that was not paused.
+void RunEnded(bool rewind) {
+    SequencerWindowState& state = WindowState();
+    RunClock(state.clockView, false);
+    state.clockView = nullptr;
+    EndFollowing(rewind && !state.recording);
+    state.requestingView = nullptr;
+    state.recording = false;
+    OnTransportRunEnded();
+}
+
+// Why a start was refused, as the user is told: a device that would not open in a
+// message box, a record input in a notice; a run refused for want of any output
+// or of anything to play says nothing.
+void ReportRefusal(PlaybackStart started) {
+    for (const std::string& notice : PlaybackNotices()) {
+        if (started == PlaybackStart::DeviceFailed)
+            ModalMessageBox(notice, ProgramString(kStrProductName), ui::kBoxIconExclamation);
+        else
+            ShowNotice(notice.c_str());
+    }
 }
 
 void StartFromWindow() {
     ScoreView* view = PlayingView();
-    if (view == nullptr) return;
-    if (StartPlayback(RequestFor(view)) != PlaybackStart::Started) {
-        WindowState().requestingView = nullptr;
-        OnTransportRunEnded();
+    SequencerWindowState& state = WindowState();
+    const bool recording = state.recordRequested;
+    state.recordRequested = false;
+    if (view == nullptr || IsPlaybackRunning()) return;
+    BeginFollowing(view);
+    state.recording = recording;
+    const PlaybackStart started = StartPlayback(RequestFor(view, recording));
+    if (started != PlaybackStart::Started) {
+        RunEnded(false);
+        ReportRefusal(started);
+    } else {
+        ViewInputState().elapsedSeconds = 0;
+        ViewInputState().elapsedMinutes = 0;
+        state.clockView = view;
+        RunClock(view, true);
     }
     UpdateStepEntry();
 }
 
 void StopFromWindow() {
-    WindowState().requestingView = nullptr;
-    StopPlayback();
-    OnTransportRunEnded();
+    const bool rewind = IsPlaybackRunning() && !IsPlaybackPaused();
+    WindowState().recordRequested = false;
+    const std::vector<std::string> notices = StopPlayback();  // devices that went away
+    RunEnded(rewind);
     UpdateStepEntry();
+    for (const std::string& notice : notices) ShowNotice(notice.c_str());
 }
 
 intptr_t OnCommand(uint32_t id) {
@@ -128,6 +221,7 @@ intptr_t OnCommand(uint32_t id) {
         case cmd::kSequencerPause:
             if (IsPlaybackPaused()) ContinuePlayback();
             else PausePlayback();
+            RunClock(WindowState().clockView, IsPlaybackRunning() && !IsPlaybackPaused());
             return 0;
         default: return 0;
     }
@@ -145,8 +239,15 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (win::ToRaw(message) == kMsgDownbeat) {
+                if (IsPlaybackRunning()) FollowDownbeat(PlayingView(), static_cast<int>(word));
+                return 0;
+            }
+            if (win::ToRaw(message) == kMsgSequencerRefill && Options().FollowMusic == 0 &&
+                Options().ShowPlaybackLoc == 0)
+                ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
-                if (!IsPlaybackRunning()) OnTransportRunEnded();
+                if (!IsPlaybackRunning()) RunEnded(true);
                 UpdateStepEntry();
                 return 0;
             }
@@ -174,9 +275,15 @@ platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 void StopSequencerNow() { StopFromWindow(); }
 
-// provisional: recording into the score is not built yet; the run plays as Play
-// starts it.
-void StartRecordingCommand(ScoreView* view) { PlayCommand(view); }
+void StartRecordingCommand(ScoreView* view) {
+    SetStatusText(0, nullptr);
+    if (Transport().punchInArmed == 0 || view == nullptr || view->document == nullptr) return;
+    Transport().recording = 1;
+    SetDocumentModified(view->document);
+    WindowState().requestingView = view;
+    WindowState().recordRequested = true;
+    win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStart, 0), 0);
+}
 
 void DestroySequencerWindow() {
     StopFromWindow();
@@ -187,6 +294,7 @@ void DestroySequencerWindow() {
 
 void PlayCommand(ScoreView* view) {
     WindowState().requestingView = view;
+    WindowState().recordRequested = false;
     win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStart, 0), 0);
 }
 

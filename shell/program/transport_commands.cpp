@@ -26,7 +26,8 @@ bool TransportCommand(ScoreView* view, int32_t command) {
     switch (command) {
         case transport_cmd::kStartPlayback: StartPlaybackCommand(view); return true;
         case transport_cmd::kPausePlayback:
-            if (IsPlaybackRunning()) PauseSequencerCommand();  // pauses, or continues a paused run
+            // Pauses, or continues a paused run; a recording is not paused.
+            if (IsPlaybackRunning() && Transport().recording == 0) PauseSequencerCommand();
             return true;
         case transport_cmd::kStopPlayback: StopTransport(); return true;
         default: return false;
@@ -39,7 +40,10 @@ void UpdateTransportMenu(platform::MenuHandle popup, const ScoreView* view) {
     const auto state = [](bool usable) { return usable ? ui::MenuItemState::Enabled : ui::MenuItemState::Grayed; };
     const bool canPlay = (!running && view != nullptr && HasPlaybackOutput()) || IsPlaybackPaused();
     ui::EnableMenuItem(popup, transport_cmd::kStartPlayback, state(canPlay));
-    ui::EnableMenuItem(popup, transport_cmd::kPausePlayback, state(running));
+    const bool canRecord = !running && view != nullptr && HasPlaybackOutput() && HasRecordInput();
+    ui::EnableMenuItem(popup, transport_cmd::kStartRecording, state(canRecord));
+    ui::CheckMenuItem(popup, transport_cmd::kStartRecording, Transport().punchInArmed != 0);
+    ui::EnableMenuItem(popup, transport_cmd::kPausePlayback, state(running && Transport().recording == 0));
     ui::EnableMenuItem(popup, transport_cmd::kStopPlayback, state(running));
 }
 

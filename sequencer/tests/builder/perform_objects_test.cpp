@@ -3,6 +3,8 @@
 // volume, pedal controllers, and clamping of bad values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
 #include "objects/hairpin/hairpin.h"
@@ -10,6 +12,7 @@
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
 #include "sequencer/tests/builder/score_fixture.h"
+#include "staves/staff_group_bits.h"
 
 namespace ql::testing {
 namespace {
@@ -40,9 +43,9 @@ protected:
             if ((p.message & 0xF0) == 0xB0) out.push_back(p);
         return out;
     }
-    // A pedal mark of staff 1, down or up, as the palette makes it.
-    ScoreObject* Pedal(int measure, int tick, bool down) {
-        ScoreObject* mark = Mark(ObjectType::Pedal, 1, measure, tick);
+    // A pedal mark of a staff, down or up, as the palette makes it.
+    ScoreObject* Pedal(int measure, int tick, bool down, int staff = 1) {
+        ScoreObject* mark = Mark(ObjectType::Pedal, staff, measure, tick);
         if (mark == nullptr) return nullptr;
         AsTextObject(mark)->body.string = down ? kPedalDownSymbol : kPedalUpSymbol;
         Action(mark).flags = kPedalNewFlags;
@@ -183,6 +186,37 @@ TEST_F(ObjectsTest, ControllersOfDynamicsAndPedals) {
     EXPECT_EQ(channel[1].port, 1);
     Action(dynamic).head.values.value = -5;
     EXPECT_EQ(MessageByte(Channel(BuildAll(Options(1, 1)))[0].message, 2), 0);
+}
+
+// Output destinations: staves 2 and 3 share a bracket, staves 4 and 5 a brace;
+// each staff plays on its own channel. A pedal of staff 2 sent to its group
+// reaches staves 2 and 3; to itself and staff 5, staves 2 and 5; to itself and
+// staff 5's group, 2, 4 and 5; group and group, 2 to 5; a named staff outside the
+// score adds nothing.
+TEST_F(ObjectsTest, OutputDestinationsReachTheirStaves) {
+    BuildScore(5, 1);
+    for (int s = 1; s <= 5; ++s) StaffRecordOf(doc_, s)->timbres[0] = StaffTimbre{0, static_cast<uint8_t>(s), 0, 0};
+    SetJoinsStaffBelow(*StaffRecordOf(doc_, 2), GroupKind::Bracket, true);
+    SetJoinsStaffAbove(*StaffRecordOf(doc_, 3), GroupKind::Bracket, true);
+    SetJoinsStaffBelow(*StaffRecordOf(doc_, 4), GroupKind::Brace, true);
+    SetJoinsStaffAbove(*StaffRecordOf(doc_, 5), GroupKind::Brace, true);
+    ScoreObject* pedal = Pedal(1, 0, true, 2);
+    ASSERT_NE(pedal, nullptr);
+    const auto channels = [&](uint8_t destination, int named) {
+        Action(pedal).destinationTiming = destination;
+        Action(pedal).namedStaff = static_cast<uint8_t>(named);
+        std::vector<int> out;
+        for (const Placed& p : Controllers(BuildAll(Options(1, 1)))) out.push_back(p.message & 0x0F);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    EXPECT_EQ(channels(0, 0), (std::vector<int>{2}));
+    EXPECT_EQ(channels(2, 0), (std::vector<int>{2, 3}));
+    EXPECT_EQ(channels(3, 5), (std::vector<int>{2, 5}));
+    EXPECT_EQ(channels(4, 5), (std::vector<int>{2, 3, 5}));
+    EXPECT_EQ(channels(5, 5), (std::vector<int>{2, 4, 5}));
+    EXPECT_EQ(channels(6, 4), (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_EQ(channels(3, 9), (std::vector<int>{2}));
 }
 
 // A crescendo hairpin over beats 1-2 (0 to 16 with Key velocity) raises the notes

@@ -5,16 +5,18 @@
 // open refuses the run.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "platform/midi/headless.h"
+#include "sequencer/record_routing.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/builder/score_fixture.h"
 #include "core/model/events.h"
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
+#include "notes/pitch/pitch.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "sequencer/tests/static_pool_count.h"
 #include "sequencer/transcription.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
@@ -24,20 +26,6 @@ namespace {
 
 constexpr int kEvents = 300;
 constexpr uint32_t kFirstEventMs = 1000;  // the events straddle the refill at 1,200 ticks
-
-// Records of a static pool handed out and not given back.
-int LiveRecords(int pool) {
-    const RecordPool& descriptor = TheStaticPoolSet().pools[pool];
-    int live = 0;
-    for (int b = 0; b < descriptor.blockCount; ++b) live += descriptor.blocks[b].nextFresh - 1;
-    for (std::byte* free = descriptor.freeList.get(); free != nullptr;) {
-        --live;
-        uint32_t next = 0;
-        std::memcpy(&next, free, sizeof next);
-        free = Ref32<std::byte>{next}.get();
-    }
-    return live;
-}
 
 class RecordingTest : public ScoreTest {
 protected:
@@ -63,6 +51,22 @@ protected:
         }
         return values;
     }
+    // Objects of a type in a staff's cells.
+    int ObjectsIn(int staff, ObjectType type) {
+        int count = 0;
+        for (int m = 1; m <= doc_->header.measureCount; ++m) {
+            ScoreObject* list = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, m));
+            for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr; o = o->next.get())
+                count += o->type == TypeCode(type) ? 1 : 0;
+        }
+        return count;
+    }
+    // The key of the first note written into a staff (measure 1), -1 for none.
+    int FirstKey(int staff) {
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, 1);
+        EventRecord* note = GetVoiceFirstEvent(cell, 0);
+        return note != nullptr ? NoteToMidiKey(StaffRecordOf(doc_, staff), *note, CellClef(*cell), CellKey(*cell)) : -1;
+    }
     // Events in the first voice of a staff.
     int EventsIn(int staff) {
         int count = 0;
@@ -76,7 +80,7 @@ protected:
         PlaybackRequest request = Request(1, 4);
         request.recording = true;
         request.recordInput = "Keyboard";
-        request.recordStaff = 2;
+        request.routing.recordStaff = 2;
         request.keepMidi = keep;
         return request;
     }
@@ -126,7 +130,7 @@ TEST_F(RecordingTest, StopHandsOverEveryEventOnce) {
     EXPECT_GT(TranscriptionWritten().soundStarts, 0u);
     EXPECT_EQ(EventsIn(2), static_cast<int>(TranscriptionWritten().events));
     EXPECT_EQ(EventsIn(1), 0);
-    EXPECT_EQ(LiveRecords(kSequencerStaticPool), 0);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     EXPECT_EQ(PlaybackFlags().SequencerRecording.load(), 0);
 }
 
@@ -136,10 +140,94 @@ TEST_F(RecordingTest, KeptEventsLastUntilTheNextRun) {
     PlayIn();
     StopPlayback();
     EXPECT_EQ(Handed(), static_cast<uint32_t>(kEvents));
-    EXPECT_EQ(LiveRecords(kSequencerStaticPool), kEvents);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), kEvents);
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
-    EXPECT_EQ(LiveRecords(kSequencerStaticPool), 0);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     StopPlayback();
+}
+
+// Split mode: keys below the split point are written into the split staff, the
+// rest and the other messages into the record staff; filtered controllers are not
+// handed over and make nothing.
+TEST_F(RecordingTest, SplitModeAndFilters) {
+    PlaybackRequest request = RecordRequest(false);
+    request.routing.mode = RecordMode::Split;
+    request.routing.recordStaff = 1;
+    request.routing.splitStaff = 2;
+    request.routing.splitPoint = 60;
+    request.routing.filterControllers = true;
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    for (const std::vector<uint8_t>& bytes : std::vector<std::vector<uint8_t>>{
+             {0x90, 59, 80}, {0x90, 60, 80}, {0xB0, 64, 127}, {0x80, 59, 0}, {0xE0, 0, 64}})
+        input->InjectNow(bytes);
+    StopPlayback();
+    const TranscriptionCounts& counts = TranscriptionCountsNow();
+    EXPECT_EQ(counts.noteOns, 2u);
+    EXPECT_EQ(counts.noteOffs, 1u);
+    EXPECT_EQ(counts.channelEvents, 1u);
+    EXPECT_EQ(FirstKey(1), 60);
+    EXPECT_EQ(FirstKey(2), 59);
+    EXPECT_EQ(EventsIn(1), 1);
+    EXPECT_EQ(EventsIn(2), 1);
+    EXPECT_EQ(ObjectsIn(1, ObjectType::MidiEvent), 1);
+    EXPECT_EQ(ObjectsIn(2, ObjectType::MidiEvent), 0);
+    EXPECT_TRUE(PedalValues(1).empty());
+    EXPECT_TRUE(PedalValues(2).empty());
+}
+
+// What the keyboard plays while recording is sent thru to the "ThruPorts" other
+// than the record staff's port, on the record staff's channel; with no thru port
+// (and no echo) nothing is sent.
+TEST_F(RecordingTest, InputGoesThruToTheThruPorts) {
+    for (const uint8_t thru : {uint8_t{0}, uint8_t{0x02}}) {
+        midi::headless::ClearSent();
+        PlaybackRequest request = RecordRequest(false);
+        request.routing.recordStaff = 1;  // port A, channel 0
+        request.thruPorts = thru;
+        request.options.metronome = false;
+        ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+        auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+        ASSERT_NE(input, nullptr);
+        midi::headless::ClearSent();
+        const std::vector<uint8_t> noteOn = {0x93, 61, 70};
+        input->InjectNow(noteOn);
+        const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+        StopPlayback();
+        size_t thruNotes = 0;
+        for (const auto& m : sent) thruNotes += m.bytes[0] == 0x90 && m.bytes[1] == 61 && m.bytes[2] == 70;
+        EXPECT_EQ(thruNotes, thru != 0 ? 1u : 0u) << int{thru};
+    }
+}
+
+// The routing a run uses: staves outside the score and a split onto the record
+// staff itself fall back; multichannel takes a staff per channel, the channel's own
+// number when the table says nothing usable.
+TEST(RecordRoutingTest, StavesByModeAndTheirFallbacks) {
+    RecordRouting routing;
+    routing.mode = RecordMode::Split;
+    routing.recordStaff = 9;
+    routing.splitStaff = 9;
+    RecordRouting used = NormalizeRouting(routing, 3);
+    EXPECT_EQ(used.recordStaff, 1);
+    EXPECT_EQ(used.splitStaff, 2);
+    EXPECT_EQ(used.mode, RecordMode::Split);
+    used = NormalizeRouting(routing, 1);  // no room for a split staff
+    EXPECT_EQ(used.mode, RecordMode::Single);
+    routing.recordStaff = 2;
+    routing.splitStaff = 2;
+    EXPECT_EQ(NormalizeRouting(routing, 3).mode, RecordMode::Single);
+
+    routing = RecordRouting{};
+    routing.mode = RecordMode::Multichannel;
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C92, 4), 3);   // channel 3 on staff 3
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C97, 4), 1);   // channel 8: no staff 8
+    routing.channelStaves = {4, 0, 9};
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C90, 4), 4);
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C91, 4), 2);   // 0: its own number
+    EXPECT_EQ(RecordedEventStaff(routing, 0x403C92, 4), 3);   // past the score: its own
+    EXPECT_EQ(RecordedEventStaff(routing, 0x0000F8, 4), 0);   // not a channel message
 }
 
 // A record input that is not there refuses the run, says so, and leaves nothing

@@ -92,8 +92,8 @@ TEST_F(ChannelEventsTest, VolumeGivesTheDynamicOfItsRange) {
     }
 }
 
-// "Filter Out" drops a kind; "Hide" makes its objects hidden; a pedal or volume
-// controller is not dropped with the other controllers.
+// "Filter Out" drops a kind (the controllers' box every controller: pedals and
+// volume too); "Hide" makes its objects hidden.
 TEST_F(ChannelEventsTest, FilterDropsOrHidesAKind) {
     Begin(1, 2);
     ql::Options().FilterPATCH = 1;
@@ -102,9 +102,11 @@ TEST_F(ChannelEventsTest, FilterDropsOrHidesAKind) {
     Send(1, 0, 0xC0, 5, 0);
     Send(1, 0, 0xB0, 10, 33);
     Send(1, 0, 0xB0, 64, 100);
+    Send(1, 0, 0xB0, 7, 100);
     Send(1, 0, 0xE0, 0, 0x40);
-    EXPECT_EQ(Made(1, 1), (std::vector<MadeObject>{{kPedal, 2, 64, 100, 225, 0, false},
-                                                   {kMidiEvent, 5, 0, 8192, 203, 0, true}}));
+    Send(1, 0, 0xD0, 9, 0);
+    EXPECT_EQ(Made(1, 1), (std::vector<MadeObject>{{kMidiEvent, 5, 0, 8192, 203, 0, true},
+                                                   {kMidiEvent, 4, 9, 0, 184, 0, false}}));
 }
 
 // Data bytes above 127 are read at 127; the objects go to the measure the staff's

@@ -93,19 +93,22 @@ TEST_F(TranscriptionTest, TripletsOnlyWhenAllowed) {
     }
 }
 
-// With a split keyboard, keys from the split point up go to the upper staff and the
-// others to the lower one, each in time.
+// With a split keyboard, keys below the split point go to the split staff and the
+// others to the record staff, and every delta moves both staves on.
 TEST_F(TranscriptionTest, SplitPointSendsKeysToTwoStaves) {
     Begin(2, 2);
     TranscriptionInput& in = TranscriptionInputs();
-    in.mode = RecordMode::SplitKeyboard;
+    in.mode = RecordMode::Split;
     in.upperStaff = 1;
     in.lowerStaff = 2;
-    in.splitKey = 60;
+    RecordRouting routing;
+    routing.mode = RecordMode::Split;
+    routing.recordStaff = 1;
+    routing.splitStaff = 2;
+    routing.splitPoint = 60;
     const auto play = [&](int32_t delta, uint8_t status, uint8_t key) {
-        in.status = status;
-        in.data[0] = key;
-        Send(StaffForMessage(in, true, key), delta, status, key, status == 0x90 ? 80 : 0);
+        const uint32_t message = status | (uint32_t{key} << 8);
+        Send(RecordedEventStaff(routing, message, 2), delta, status, key, status == 0x90 ? 80 : 0);
     };
     play(0, 0x90, 72);
     play(0, 0x90, 59);

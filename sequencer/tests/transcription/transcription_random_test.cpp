@@ -74,12 +74,17 @@ protected:
 
     void PlayRandomList() {
         TranscriptionInput& in = TranscriptionInputs();
-        in.mode = static_cast<RecordMode>(Uniform(0, 2));
-        in.staff = Uniform(1, kStaves);
-        in.upperStaff = 1;
-        in.lowerStaff = Uniform(1, kStaves);
-        in.splitKey = Uniform(0, 127);
-        for (uint8_t& entry : in.channelStaff) entry = static_cast<uint8_t>(OneIn(3) ? kUnsetChannelStaff : Uniform(0, kStaves + 1));
+        RecordRouting routing;
+        routing.mode = static_cast<RecordMode>(Uniform(0, 2));
+        routing.recordStaff = Uniform(1, kStaves);
+        routing.splitStaff = Uniform(1, kStaves);
+        routing.splitPoint = Uniform(0, 127);
+        for (uint8_t& entry : routing.channelStaves) entry = static_cast<uint8_t>(Uniform(0, kStaves + 1));
+        if (OneIn(3)) routing.channelStaves[0] = kChannelStavesUnset;
+        routing = NormalizeRouting(routing, kStaves);
+        in.mode = routing.mode;
+        in.upperStaff = routing.recordStaff;
+        in.lowerStaff = routing.splitStaff;
         in.resolution = OneIn(5) ? Uniform(1, 4000) : 1024;
         in.nativeTime = OneIn(4);
         in.autoClef = OneIn(2);
@@ -115,8 +120,8 @@ protected:
             in.data[1] = value;
             in.length = 2;
             in.delta = delta;
-            in.staff = StaffForMessage(in, (status & 0xE0) == 0x80, key);
-            if (in.staff < 0 || in.staff > kStaves) in.staff = 1;
+            in.staff = RecordedEventStaff(routing, status | in.channel | (uint32_t{key} << 8), kStaves);
+            if (in.staff == 0) in.staff = OneIn(2) ? 0 : 1;  // unrouted kinds, and staff 0 now and then
             TranscribeRecordedNotes(view_);
             if (status == 0x80 || status == 0x90) {
                 TranscribeRecordedStaff(view_);

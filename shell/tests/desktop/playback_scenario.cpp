@@ -1,6 +1,7 @@
 // Playback from the MIDI menu on the desktop: a new score is played with MIDI >
 // Start Playback (chosen by its mnemonics), paused, continued to its end, played
-// and paused again and stopped. The built-in synthesizer plays without a sound
+// and paused again and stopped. Start Recording stays gray: the machine has no
+// MIDI input. The built-in synthesizer plays without a sound
 // device. What the run is doing shows in the MIDI menu itself: Stop Play/Record is
 // usable while a run is on (paused or not), and gray before and after it. A new
 // score's empty page plays for a moment only, so each Play is paused at once: a
@@ -10,28 +11,33 @@
 namespace ql::desktop {
 namespace {
 
-// The MIDI popup's items: Start Playback, Pause Playback, Stop Play/Record.
-constexpr int kMidiItems = 3;
+// The MIDI popup's items: Start Playback, Start Recording, Pause Playback, Stop
+// Play/Record.
+constexpr int kMidiItems = 4;
+constexpr int kRecordItem = 1;
+constexpr int kPauseItem = 2;
+constexpr int kStopItem = 3;
 
 class PlaybackScenario : public DesktopScenario {
 protected:
-    // Opens the MIDI menu, takes the ink of its last item's text (black when usable,
-    // gray when not: gray is lighter than the dark-pixel bound) and closes it again.
-    // The first usable item is highlighted, and it is never the last one. -1 when the
-    // menu did not open.
-    int64_t StopItemInk() {
+    // Opens the MIDI menu, takes the ink of an item's text (black when usable, gray
+    // when not: gray is lighter than the dark-pixel bound) and closes it again. The
+    // first usable item is highlighted; Start Playback is, and the items measured
+    // come after it. -1 when the menu did not open.
+    int64_t ItemInk(int item) {
         x_.PointAt(Frame());
         x_.PressKey("alt+m");
         if (!WaitFor([&] { return !x_.Popups().empty(); })) return -1;
         x_.Settle();
         const ScreenPicture popup = x_.Grab(x_.Popups().front());
         const int row = popup.height / kMidiItems;
-        const int64_t ink = popup.DarkPixels(2, popup.height - row, popup.width - 2, popup.height - 2);
+        const int64_t ink = popup.DarkPixels(2, item * row + 1, popup.width - 2, (item + 1) * row - 1);
         x_.PressKey("Escape");
         x_.PressKey("Escape");  // out of the menu bar as well
         EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty(); })) << "the MIDI menu stayed open";
         return ink;
     }
+    int64_t StopItemInk() { return ItemInk(kStopItem); }
     bool StopUsable() { return StopItemInk() > gray_ + kTextInk; }
     // Polls the menu until Stop is gray: the run has ended; bounded.
     bool WaitForRunEnd() {
@@ -51,6 +57,10 @@ TEST_F(PlaybackScenario, PlayPauseContinueAndStopFromTheMidiMenu) {
     NewScore();
     gray_ = StopItemInk();
     ASSERT_GE(gray_, 0) << "no MIDI menu";
+    // Pause and Start Recording are gray like Stop (all three unusable when idle
+    // without a MIDI input), so each matches Stop's gray ink.
+    const int64_t pauseGray = ItemInk(kPauseItem);
+    EXPECT_LE(ItemInk(kRecordItem), pauseGray + kTextInk) << "Start Recording is usable without a MIDI input";
 
     PlayAndPause();
     EXPECT_TRUE(StopUsable()) << "Start Playback started no run, or Pause did not hold it";

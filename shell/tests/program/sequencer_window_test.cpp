@@ -1,18 +1,29 @@
 // The Sequencer window's transport on the headless backend: start (400), pause
 // and continue (1189), stop (300) and the stop the engine asks for at the end of
-// the data; while paused every other command stops.
+// the data; while paused every other command stops. The view follows the played
+// measure; a recording started from the window hands every recorded event over.
 #include <gtest/gtest.h>
 
+#include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/tests/model/full_score.h"
 #include "core/tests/model/new_document_fixture.h"
 #include "platform/midi/headless.h"
+#include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "sequencer/playback.h"
+#include "display/follow_mark.h"
+#include "objects/stored_classes.h"
 #include "sequencer/sequencer_state.h"
+#include "sequencer/tests/static_pool_count.h"
+#include "core/objects/midi_action.h"
+#include "sequencer/transcription_measures.h"
+#include "sequencer/transcription_stream.h"
+#include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 
 namespace ql::testing {
@@ -20,11 +31,13 @@ namespace {
 
 constexpr uint8_t kHalfNote = 11;
 constexpr int kMeasureTicks = 4096;
+constexpr int kMeasureMs = 4000;  // at a quarter a second
 
 class SequencerWindowTest : public NewDocumentTest {
 protected:
     void SetUp() override {
-        OpenNewDocument([] {});
+        OpenNewDocument([] { RegisterStoredObjectClasses(); });  // recording makes marks
+        MakeStatusBar();
         ASSERT_EQ(InitStaticPoolSet(), 1);  // after the arena mark: closing gives it back
         midi::headless::Reset(midi::headless::ClockMode::Virtual);
         midi::headless::AddDevice("Synth", true, false);
@@ -42,6 +55,8 @@ protected:
     void TearDown() override {
         DestroySequencerWindow();
         midi::headless::Reset(midi::headless::ClockMode::Virtual);
+        Transport() = TransportFlags{};
+        ResetProgramOptions();
         CloseNewDocument();
     }
     void Command(uint32_t id) { win::SendMessage(window_, win::Message::Command, win::MakeCommandWord(id, 0), 0); }
@@ -144,6 +159,160 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     EXPECT_EQ(midi::headless::Sent()[0].port, 0);
     Command(cmd::kSequencerStop);
     ResetProgramOptions();
+}
+
+// With "FollowMusic" the view follows the played measure: it becomes the current
+// measure and carries the frame; Stop takes the frame away and the view rewinds to
+// where the run started.
+TEST_F(SequencerWindowTest, ViewFollowsTheMusic) {
+    Options().FollowMusic = 1;
+    Options().IsAutoRewind = 1;
+    Command(cmd::kSequencerStart);
+    Run(100);
+    EXPECT_EQ(FollowedMeasure(view_), 1);
+    Run(kMeasureMs);
+    EXPECT_EQ(FollowedMeasure(view_), 2);
+    EXPECT_EQ(view_->currentMeasure, 2);
+    EXPECT_TRUE(FollowsStaff(view_, 1));
+    EXPECT_EQ(ReadoutShownText(), "  2 . 1  ");
+    Command(cmd::kSequencerStop);
+    EXPECT_EQ(FollowedMeasure(view_), 0);
+    EXPECT_EQ(view_->currentMeasure, 1);
+}
+
+// Without "FollowMusic" nothing moves and nothing is framed; a run that ends by
+// itself takes its frame away too.
+TEST_F(SequencerWindowTest, FollowingOnlyWithItsSetting) {
+    Options().FollowMusic = 0;
+    const int before = view_->currentMeasure;
+    Command(cmd::kSequencerStart);
+    Run(kMeasureMs + 100);
+    EXPECT_EQ(FollowedMeasure(view_), 0);
+    EXPECT_EQ(view_->currentMeasure, before);
+    Command(cmd::kSequencerStop);
+    Options().FollowMusic = 1;
+    Options().IsAutoRewind = 0;
+    Command(cmd::kSequencerStart);
+    Run(kMeasureMs + 100);
+    EXPECT_EQ(FollowedMeasure(view_), 2);
+    Run(3 * kMeasureMs);  // to the end of the data
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(FollowedMeasure(view_), 0);
+    EXPECT_EQ(view_->currentMeasure, 2);  // no rewind without its setting
+}
+
+// With neither "FollowMusic" nor "ShowPlaybackLoc" the readout still shows the
+// measure played, at each refill.
+TEST_F(SequencerWindowTest, ReadoutShowsThePlayedMeasureAtRefills) {
+    Options().FollowMusic = 0;
+    Options().ShowPlaybackLoc = 0;
+    SetReadoutText("");
+    Command(cmd::kSequencerStart);
+    Run(kMeasureMs + 2500);  // into measure 2, past a refill there
+    EXPECT_EQ(ReadoutShownText(), "  2 . 1  ");
+    EXPECT_EQ(FollowedMeasure(view_), 0);
+    Command(cmd::kSequencerStop);
+}
+
+// Record, from the window's commands: with punch-in armed the start records from
+// the record input; Stop transcribes each of 300 events played in at 1 ms spacing
+// once and in order into the record staff (notes written or counted as dropped,
+// controllers as pedal marks and MIDI event objects in the order played), and
+// without "KeepMIDI" the record pool is empty afterwards.
+TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
+    constexpr int kEvents = 300;
+    constexpr uint32_t kFirstEventMs = 500;
+    constexpr int kChunk = 100;
+    midi::headless::AddDevice("Keyboard", false, true);
+    Options().RecordPortName = "Keyboard";
+    Options().RecordStaff = 1;
+    Options().KeepMIDI = 0;
+    Transport().punchInArmed = 1;
+    const uint16_t changes = doc_->changeCounter;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_NE(doc_->changeCounter, changes);  // recording changes the score
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    EXPECT_EQ(PlaybackFlags().SequencerRecording.load(), 1);
+    std::vector<uint32_t> messages;
+    for (int first = 0; first < kEvents; first += kChunk) {
+        for (int i = first; i < first + kChunk; ++i) {
+            const std::vector<uint8_t> bytes = {static_cast<uint8_t>(i % 3 == 2 ? 0xB0 : 0x90),
+                                                static_cast<uint8_t>(36 + i % 60), static_cast<uint8_t>(i % 100)};
+            ASSERT_TRUE(input->InjectAt(kFirstEventMs + static_cast<uint32_t>(i), bytes));
+            messages.push_back(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16));
+        }
+        Run(kFirstEventMs + first + kChunk - midi::headless::Now());
+    }
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_FALSE(IsPlaybackRunning());
+    uint32_t noteOns = 0;
+    std::vector<std::pair<int, int>> controllers;  // number and value, in order
+    for (uint32_t m : messages) {
+        if ((m & 0xF0) == 0x90 && (m >> 16) != 0) ++noteOns;
+        if ((m & 0xF0) == 0xB0) controllers.emplace_back((m >> 8) & 0x7F, m >> 16);
+    }
+    const TranscriptionCounts& counts = TranscriptionCountsNow();
+    EXPECT_EQ(counts.noteOns, noteOns);
+    EXPECT_EQ(counts.noteOns + counts.noteOffs + counts.channelEvents, static_cast<uint32_t>(kEvents));
+    EXPECT_EQ(TranscriptionWritten().soundStarts + counts.dropped, counts.noteOns);
+    EXPECT_GT(TranscriptionWritten().soundStarts, 0u);
+    std::vector<std::pair<int, int>> made;
+    for (int m = 1; m <= doc_->header.measureCount; ++m) {
+        ScoreObject* list = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, m));
+        for (ScoreObject* o = list->next.get(); o != nullptr; o = o->next.get()) {
+            const MidiAction& action = *MidiActionOfText(o);
+            made.emplace_back(action.controller, action.head.values.value);
+        }
+    }
+    EXPECT_EQ(made, controllers);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
+    EXPECT_EQ(Transport().recording, 0);
+}
+
+// Without punch-in armed the record command starts nothing; an armed recording
+// without any input device is refused with the notice "Can't open midi" and
+// leaves nothing running.
+TEST_F(SequencerWindowTest, RecordingNeedsPunchInAndAnInput) {
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    EXPECT_FALSE(IsPlaybackRunning());
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(Transport().recording, 0);
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
+    EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Can't open midi");
+}
+
+// A device that goes away while the run plays is named in a notice at Stop.
+TEST_F(SequencerWindowTest, DeviceThatWentAwayIsReportedAtStop) {
+    Command(cmd::kSequencerStart);
+    Run(100);
+    midi::headless::FailWrites("Synth");
+    Run(kMeasureMs);
+    Command(cmd::kSequencerStop);
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_NE(ui::headless::StatusTexts().back().text.find("\"Synth\""), std::string::npos)
+        << ui::headless::StatusTexts().back().text;
+}
+
+// An output device that will not open refuses the run with one message box naming
+// it; nothing plays.
+TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
+    midi::headless::FailWrites("Synth");
+    Command(cmd::kSequencerStart);
+    EXPECT_FALSE(IsPlaybackRunning());
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("\"Synth\""), std::string::npos);
+    Run(1000);
+    EXPECT_TRUE(midi::headless::Sent().empty());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The MIDI menu's transport in the running program on the headless backend: Start
 // Playback plays the open score on a virtual device, Pause Playback pauses and
 // continues the run, Stop Play/Record ends it with every sounding note ended, and
-// each item can be chosen only when the run allows it.
+// each item can be chosen only when the run allows it. Start Recording arms
+// punch-in, and Play then records from the record input.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -16,7 +17,10 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
+#include "platform/win/headless.h"
 #include "sequencer/playback.h"
+#include "sequencer/transcription_measures.h"
+#include "sequencer/transcription_stream.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
@@ -155,6 +159,62 @@ TEST_F(TransportMenuTest, ItemsFollowTheRun) {
     midi::headless::Reset(midi::headless::ClockMode::Virtual);  // no device left
     EXPECT_FALSE(Choose(tc::kStartPlayback));
     EXPECT_FALSE(IsPlaybackRunning());
+}
+
+// While a run plays, the status bar counts the elapsed time a second at a time;
+// it holds while paused and goes on after Continue.
+TEST_F(TransportMenuTest, ElapsedTimeCountsWhilePlaying) {
+    const auto elapse = [&](uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 10) {
+            midi::headless::Advance(10);
+            win::headless::AdvanceClock(10);
+            Pump();
+        }
+    };
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    elapse(2050);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:02");
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    elapse(3000);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:02");
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    elapse(1000);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:03");
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+}
+
+// Start Recording needs an input device and no run; chosen, it arms punch-in
+// (the status bar says how to punch in) and Play records: what the keyboard plays reaches the
+// transcription at Stop, and the status says so while it records. Chosen again
+// it disarms, and Play plays.
+TEST_F(TransportMenuTest, StartRecordingArmsAndPlayRecords) {
+    EXPECT_FALSE(Choose(tc::kStartRecording));  // no input device
+    midi::headless::AddDevice("Keyboard", false, true);
+    ASSERT_TRUE(Choose(tc::kStartRecording));
+    EXPECT_NE(StatusText().find("SPACEBAR"), std::string::npos) << StatusText();
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(StatusText(), " Recording...");
+    EXPECT_FALSE(Choose(tc::kStartRecording));  // not while a run is on
+    EXPECT_FALSE(Choose(tc::kPausePlayback));   // a recording is not paused
+    EXPECT_FALSE(IsPlaybackPaused());
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    const std::vector<uint8_t> noteOn = {0x90, 60, 100};
+    input->InjectNow(noteOn);
+    Run(100);
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(TranscriptionCountsNow().noteOns, 1u);
+    EXPECT_EQ(TranscriptionWritten().soundStarts, 1u);  // the key played is in the score
+
+    ASSERT_TRUE(Choose(tc::kStartRecording));  // armed again
+    ASSERT_TRUE(Choose(tc::kStartRecording));  // and disarmed
+    EXPECT_EQ(StatusText(), " Recording session cancelled.");
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    EXPECT_EQ(PlaybackRecordInput(), nullptr);
+    EXPECT_EQ(StatusText(), " Playing...");
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
 }
 
 // Closing the score stops its run at once, with its notes ended.
