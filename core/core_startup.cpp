@@ -30,6 +30,7 @@
 #include "shell/resources/signature_dialog_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
 #include "shell/resources/text_dialog_resources.h"
+#include "shell/resources/transcription_dialog_resources.h"
 #include "shell/resources/ui_services_resources.h"
 #include "staves/barline_handler.h"
 #include "staves/clef_key_objects.h"
@@ -54,6 +55,7 @@ void RegisterProgramResources() {
     RegisterSpannerDialogResources();
     RegisterPrintResources();
     RegisterOptionDialogResources();
+    RegisterTranscriptionDialogResources();
     RegisterPopupMenuResources();
 }
 

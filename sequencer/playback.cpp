@@ -194,6 +194,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         ReleaseRun(session, state);
         return PlaybackStart::InputFailed;
     }
+    if (request.recording) BeginRecordedTranscription(request.view, session.routing, request.options.firstMeasure);
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
@@ -253,6 +254,7 @@ std::vector<std::string> StopPlayback() {
     if (session.recording) {
         HandOverRecorded(session, state);
         if (!state.run.keepMidi) FreeRecorded(state);
+        FinishRecordedTranscription(session.view);
     }
     ReleaseRun(session, state);
     return notices;

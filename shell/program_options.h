@@ -113,6 +113,18 @@ struct ProgramOptions {
     uint8_t AllowTriplets = 0;
     uint8_t AllowSyncopation = 0;
     uint8_t AllowQuin = 0;
+    // Transcription options without a settings row: "Clip notes to remove overlaps"
+    // (stored only), "Extend notes to fill gaps", the channel-staff table (255:
+    // unset), the note timbre (-1: the staff's), and "Loosen Up!" (velocity
+    // looseness 2..64, timing 0..6, dotted).
+    uint8_t ClipNotes = 0;
+    uint8_t ExtendNotes = 1;
+    uint8_t ChannelStaff[16] = {255, 255, 255, 255, 255, 255, 255, 255,
+                                255, 255, 255, 255, 255, 255, 255, 255};
+    int8_t NoteTimbre = -1;
+    uint8_t VelocityLooseness = 16;
+    uint8_t TimingLooseness = 4;
+    uint8_t LoosenessDotted = 0;
     uint8_t ReleaseButtonWnds = 0;
     uint8_t ShowPlaybackLoc = 0;
     uint8_t KeyCancel = 0;

@@ -7,6 +7,7 @@
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "core/model/saved_location.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
@@ -20,40 +21,6 @@ namespace {
 
 constexpr uint8_t kFirstVoiceBit = 0x01;
 constexpr int kMaxVoiceElements = kMaxChainLength;
-
-// The view's location and voice as the stem rule reads them; restored on every path.
-class SavedLocation {
-  public:
-    explicit SavedLocation(ScoreView* view)
-        : view_(view),
-          staff_(view->currentStaff),
-          measure_(view->currentMeasure),
-          staffRecord_(view->currentStaffRecord),
-          cell_(view->currentCell),
-          chain_(view->voiceChain),
-          voiceMask_(view->voiceMask) {}
-    ~SavedLocation() {
-        view_->currentStaff = staff_;
-        view_->currentMeasure = measure_;
-        view_->currentStaffRecord = staffRecord_;
-        view_->currentCell = cell_;
-        view_->voiceChain = chain_;
-        view_->voiceMask = voiceMask_;
-    }
-    SavedLocation(const SavedLocation&) = delete;
-    SavedLocation& operator=(const SavedLocation&) = delete;
-
-    uint8_t VoiceMask() const { return voiceMask_; }
-
-  private:
-    ScoreView* view_;
-    int32_t staff_;
-    int32_t measure_;
-    StaffRecord* staffRecord_;
-    MeasureCell* cell_;
-    EventRecord* chain_;
-    uint8_t voiceMask_;
-};
 
 // The cell of a staff and measure when it exists (none is made).
 MeasureCell* ExistingCell(StaffRecord* staff, int measure) {

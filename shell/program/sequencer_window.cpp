@@ -95,6 +95,7 @@ void SetRecording(PlaybackRequest& request, const ScoreView* view) {
     request.routing.recordStaff = options.RecordStaff;
     request.routing.splitStaff = options.SplitStaff;
     request.routing.splitPoint = options.SplitPoint;
+    std::copy(std::begin(options.ChannelStaff), std::end(options.ChannelStaff), request.routing.channelStaves.begin());
     request.routing.filterKeyPressure = options.FilterKEYP != 0;
     request.routing.filterControllers = options.FilterRTC != 0;
     request.routing.filterPrograms = options.FilterPATCH != 0;

@@ -1,7 +1,8 @@
 // Recording: every event played into the record input reaches the transcription
-// entry points exactly once and in order, at the refills and at Stop; without
-// "KeepMIDI" the record pool is empty after Stop, with it the events stay until
-// the next run; an input that will not open refuses the run.
+// exactly once and in order, at the refills and at Stop, and Stop writes what was
+// transcribed into the recorded staff; without "KeepMIDI" the record pool is empty
+// after Stop, with it the events stay until the next run; an input that will not
+// open refuses the run.
 #include <gtest/gtest.h>
 
 #include "core/constants.h"
@@ -10,8 +11,15 @@
 #include "sequencer/record_routing.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/builder/score_fixture.h"
+#include "core/model/events.h"
+#include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
+#include "notes/pitch/pitch.h"
+#include "notes/pitch/pitch_vocabulary.h"
 #include "sequencer/tests/static_pool_count.h"
 #include "sequencer/transcription.h"
+#include "sequencer/transcription_measures.h"
+#include "sequencer/transcription_stream.h"
 
 namespace ql::testing {
 namespace {
@@ -26,7 +34,47 @@ protected:
         midi::headless::AddDevice("Synth", true, false);
         midi::headless::AddDevice("Keyboard", false, true);
         BuildScore(2, 4);
-        ClearReceivedRecordings();
+    }
+    // Events the transcription has taken: note-ons, note-offs, other messages.
+    static uint32_t Handed() {
+        const TranscriptionCounts& c = TranscriptionCountsNow();
+        return c.noteOns + c.noteOffs + c.channelEvents;
+    }
+    // The pedal values found in a staff's cells, in measure and list order.
+    std::vector<int> PedalValues(int staff) {
+        std::vector<int> values;
+        for (int m = 1; m <= doc_->header.measureCount; ++m) {
+            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, m);
+            ScoreObject* list = GetOrCreateCellObjectList(cell);
+            for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr; o = o->next.get())
+                if (o->type == TypeCode(ObjectType::Pedal)) values.push_back(MidiActionOfText(o)->head.values.value);
+        }
+        return values;
+    }
+    // Objects of a type in a staff's cells.
+    int ObjectsIn(int staff, ObjectType type) {
+        int count = 0;
+        for (int m = 1; m <= doc_->header.measureCount; ++m) {
+            ScoreObject* list = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, m));
+            for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr; o = o->next.get())
+                count += o->type == TypeCode(type) ? 1 : 0;
+        }
+        return count;
+    }
+    // The key of the first note written into a staff (measure 1), -1 for none.
+    int FirstKey(int staff) {
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, 1);
+        EventRecord* note = GetVoiceFirstEvent(cell, 0);
+        return note != nullptr ? NoteToMidiKey(StaffRecordOf(doc_, staff), *note, CellClef(*cell), CellKey(*cell)) : -1;
+    }
+    // Events in the first voice of a staff.
+    int EventsIn(int staff) {
+        int count = 0;
+        for (int m = 1; m <= doc_->header.measureCount; ++m) {
+            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, m);
+            for (EventRecord* e = GetVoiceFirstEvent(cell, 0); e != nullptr; e = NextEvent(e)) ++count;
+        }
+        return count;
     }
     PlaybackRequest RecordRequest(bool keep) {
         PlaybackRequest request = Request(1, 4);
@@ -58,25 +106,30 @@ protected:
     }
 };
 
-// Each event once, in order, to the right entry point, with rising times; the
-// record pool is empty afterwards.
+// Each event once, in order, to the right part of the transcription: 150 note-ons
+// and 120 note-offs to the notes, the 30 pedal messages to pedal marks of the
+// recorded staff with their values in the order played; every note-on is written
+// or counted as dropped; the record pool is empty afterwards.
 TEST_F(RecordingTest, StopHandsOverEveryEventOnce) {
     ASSERT_EQ(StartPlayback(RecordRequest(false)), PlaybackStart::Started);
     const std::vector<uint32_t> messages = PlayIn();
-    EXPECT_GT(ReceivedRecordings().size(), 0u);  // the refill at 1,200 handed over the first ones
-    EXPECT_LT(ReceivedRecordings().size(), static_cast<size_t>(kEvents));
+    EXPECT_GT(Handed(), 0u);  // the refill at 1,200 handed over the first ones
+    EXPECT_LT(Handed(), static_cast<uint32_t>(kEvents));
     Advance(200);
     StopPlayback();
-    const std::vector<ReceivedRecording>& received = ReceivedRecordings();
-    ASSERT_EQ(received.size(), static_cast<size_t>(kEvents));
-    for (int i = 0; i < kEvents; ++i) {
-        EXPECT_EQ(received[i].message, messages[i]) << i;
-        EXPECT_EQ(received[i].note, (messages[i] & 0xE0) == 0x80) << i;
-        EXPECT_EQ(received[i].staff, 2);
-        if (i > 0) {
-            EXPECT_GT(received[i].time, received[i - 1].time) << i;
-        }
-    }
+    const TranscriptionCounts& counts = TranscriptionCountsNow();
+    EXPECT_EQ(counts.noteOns, 150u);
+    EXPECT_EQ(counts.noteOffs, 120u);
+    EXPECT_EQ(counts.channelEvents, 30u);
+    std::vector<int> pedals;
+    for (uint32_t m : messages)
+        if ((m & 0xF0) == 0xB0) pedals.push_back(static_cast<int>(m >> 16));
+    EXPECT_EQ(PedalValues(2), pedals);
+    EXPECT_TRUE(PedalValues(1).empty());
+    EXPECT_EQ(TranscriptionWritten().soundStarts + counts.dropped, counts.noteOns);
+    EXPECT_GT(TranscriptionWritten().soundStarts, 0u);
+    EXPECT_EQ(EventsIn(2), static_cast<int>(TranscriptionWritten().events));
+    EXPECT_EQ(EventsIn(1), 0);
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     EXPECT_EQ(PlaybackFlags().SequencerRecording.load(), 0);
 }
@@ -86,15 +139,16 @@ TEST_F(RecordingTest, KeptEventsLastUntilTheNextRun) {
     ASSERT_EQ(StartPlayback(RecordRequest(true)), PlaybackStart::Started);
     PlayIn();
     StopPlayback();
-    EXPECT_EQ(ReceivedRecordings().size(), static_cast<size_t>(kEvents));
+    EXPECT_EQ(Handed(), static_cast<uint32_t>(kEvents));
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), kEvents);
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     StopPlayback();
 }
 
-// Split mode: keys below the split point go to the split staff, the rest and the
-// controllers to the record staff; filtered controllers are not handed over.
+// Split mode: keys below the split point are written into the split staff, the
+// rest and the other messages into the record staff; filtered controllers are not
+// handed over and make nothing.
 TEST_F(RecordingTest, SplitModeAndFilters) {
     PlaybackRequest request = RecordRequest(false);
     request.routing.mode = RecordMode::Split;
@@ -109,14 +163,18 @@ TEST_F(RecordingTest, SplitModeAndFilters) {
              {0x90, 59, 80}, {0x90, 60, 80}, {0xB0, 64, 127}, {0x80, 59, 0}, {0xE0, 0, 64}})
         input->InjectNow(bytes);
     StopPlayback();
-    const std::vector<ReceivedRecording> expected = {
-        {true, 2, 0x503B90u, 0}, {true, 1, 0x503C90u, 0}, {true, 2, 0x003B80u, 0}, {false, 1, 0x4000E0u, 0}};
-    ASSERT_EQ(ReceivedRecordings().size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(ReceivedRecordings()[i].note, expected[i].note) << i;
-        EXPECT_EQ(ReceivedRecordings()[i].staff, expected[i].staff) << i;
-        EXPECT_EQ(ReceivedRecordings()[i].message, expected[i].message) << i;
-    }
+    const TranscriptionCounts& counts = TranscriptionCountsNow();
+    EXPECT_EQ(counts.noteOns, 2u);
+    EXPECT_EQ(counts.noteOffs, 1u);
+    EXPECT_EQ(counts.channelEvents, 1u);
+    EXPECT_EQ(FirstKey(1), 60);
+    EXPECT_EQ(FirstKey(2), 59);
+    EXPECT_EQ(EventsIn(1), 1);
+    EXPECT_EQ(EventsIn(2), 1);
+    EXPECT_EQ(ObjectsIn(1, ObjectType::MidiEvent), 1);
+    EXPECT_EQ(ObjectsIn(2, ObjectType::MidiEvent), 0);
+    EXPECT_TRUE(PedalValues(1).empty());
+    EXPECT_TRUE(PedalValues(2).empty());
 }
 
 // What the keyboard plays while recording is sent thru to the "ThruPorts" other

@@ -15,9 +15,12 @@
 #include "platform/win/message_loop.h"
 #include "sequencer/playback.h"
 #include "display/follow_mark.h"
+#include "objects/stored_classes.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/static_pool_count.h"
-#include "sequencer/transcription.h"
+#include "core/objects/midi_action.h"
+#include "sequencer/transcription_measures.h"
+#include "sequencer/transcription_stream.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program/view_transport.h"
@@ -33,7 +36,7 @@ constexpr int kMeasureMs = 4000;  // at a quarter a second
 class SequencerWindowTest : public NewDocumentTest {
 protected:
     void SetUp() override {
-        OpenNewDocument([] {});
+        OpenNewDocument([] { RegisterStoredObjectClasses(); });  // recording makes marks
         MakeStatusBar();
         ASSERT_EQ(InitStaticPoolSet(), 1);  // after the arena mark: closing gives it back
         midi::headless::Reset(midi::headless::ClockMode::Virtual);
@@ -54,7 +57,6 @@ protected:
         midi::headless::Reset(midi::headless::ClockMode::Virtual);
         Transport() = TransportFlags{};
         ResetProgramOptions();
-        ClearReceivedRecordings();
         CloseNewDocument();
     }
     void Command(uint32_t id) { win::SendMessage(window_, win::Message::Command, win::MakeCommandWord(id, 0), 0); }
@@ -213,9 +215,10 @@ TEST_F(SequencerWindowTest, ReadoutShowsThePlayedMeasureAtRefills) {
 }
 
 // Record, from the window's commands: with punch-in armed the start records from
-// the record input; Stop hands each of 300 events played in at 1 ms spacing to the
-// transcription once and in order, for the record staff, and without "KeepMIDI"
-// the record pool is empty afterwards.
+// the record input; Stop transcribes each of 300 events played in at 1 ms spacing
+// once and in order into the record staff (notes written or counted as dropped,
+// controllers as pedal marks and MIDI event objects in the order played), and
+// without "KeepMIDI" the record pool is empty afterwards.
 TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
     constexpr int kEvents = 300;
     constexpr uint32_t kFirstEventMs = 500;
@@ -246,13 +249,26 @@ TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
     StopSequencerCommand();
     win::PumpMessages();
     EXPECT_FALSE(IsPlaybackRunning());
-    const std::vector<ReceivedRecording>& received = ReceivedRecordings();
-    ASSERT_EQ(received.size(), static_cast<size_t>(kEvents));
-    for (int i = 0; i < kEvents; ++i) {
-        EXPECT_EQ(received[i].message, messages[i]) << i;
-        EXPECT_EQ(received[i].note, (messages[i] & 0xF0) == 0x90) << i;
-        EXPECT_EQ(received[i].staff, 1);
+    uint32_t noteOns = 0;
+    std::vector<std::pair<int, int>> controllers;  // number and value, in order
+    for (uint32_t m : messages) {
+        if ((m & 0xF0) == 0x90 && (m >> 16) != 0) ++noteOns;
+        if ((m & 0xF0) == 0xB0) controllers.emplace_back((m >> 8) & 0x7F, m >> 16);
     }
+    const TranscriptionCounts& counts = TranscriptionCountsNow();
+    EXPECT_EQ(counts.noteOns, noteOns);
+    EXPECT_EQ(counts.noteOns + counts.noteOffs + counts.channelEvents, static_cast<uint32_t>(kEvents));
+    EXPECT_EQ(TranscriptionWritten().soundStarts + counts.dropped, counts.noteOns);
+    EXPECT_GT(TranscriptionWritten().soundStarts, 0u);
+    std::vector<std::pair<int, int>> made;
+    for (int m = 1; m <= doc_->header.measureCount; ++m) {
+        ScoreObject* list = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, m));
+        for (ScoreObject* o = list->next.get(); o != nullptr; o = o->next.get()) {
+            const MidiAction& action = *MidiActionOfText(o);
+            made.emplace_back(action.controller, action.head.values.value);
+        }
+    }
+    EXPECT_EQ(made, controllers);
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     EXPECT_EQ(Transport().recording, 0);
 }

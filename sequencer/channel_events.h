@@ -1,0 +1,43 @@
+// Channel messages other than notes, met while transcribing recorded data or an
+// imported file, become score objects in the current measure of the current staff:
+// a MIDI event object for key pressure, controllers, patch changes, channel pressure
+// and pitch wheel, a pedal mark for the pedal controllers 64..78, a dynamic marking
+// for the volume controller 7. The MIDI Message Filter options drop a kind
+// ("Filter Out") or make its objects hidden ("Hide").
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreView;
+struct MeasureCell;
+struct ScoreObject;
+
+// MIDI event object kinds (the action's kind nibble).
+enum class ChannelEventKind : uint8_t {
+    KeyPressure = 1,
+    Controller = 2,
+    PatchChange = 3,
+    ChannelPressure = 4,
+    PitchWheel = 5,
+};
+
+constexpr uint16_t kMidiEventObjectSymbol = 184;
+constexpr uint16_t kPitchWheelCentreSymbol = 203;
+constexpr uint16_t kPitchWheelBentSymbol = 208;
+constexpr int kPitchWheelCentre = 8192;
+constexpr int kVolumeController = 7;
+constexpr int kFirstPedalController = 64;
+constexpr int kLastPedalController = 78;
+
+// The dynamic glyph of a volume value.
+uint16_t DynamicGlyphForVolume(int value);
+
+// The current channel message of the transcription inputs (status, data bytes) for
+// `staff` into `cell` (its object list gets the object at the end). Filtered kinds,
+// unknown statuses, a staff beyond the last measure allowed and a cell that cannot be
+// had make nothing; the object made, or null.
+ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell);
+
+}  // namespace ql
