@@ -2,7 +2,9 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "editing/tool_dispatch.h"
+#include "editing/pointer_tool.h"
 #include "editing/tools.h"
+#include "platform/win/keys.h"
 
 namespace ql {
 namespace {
@@ -58,6 +60,12 @@ intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, w
                                uint32_t word, intptr_t data, bool /*ctrl*/) {
     SelectionState* s = State().documents.Selection;
     if (view == nullptr || s == nullptr || s->armed == 0 || !IsToolMessage(message)) return 0;
+    // The Pointer tool's Escape zoom passes the key on to the view.
+    const bool escape = message == win::Message::KeyDown && word == static_cast<uint32_t>(win::Key::Escape);
+    if (CurrentToolGroup() == ToolGroup::Pointer && s->toolType == 0) {
+        const intptr_t taken = PointerToolHandler(view, ToolAction::Message, nullptr, window, message, word, data);
+        return escape ? taken : 1;
+    }
     HandleToolMouseMessage(view, window, message, word, data);
     return 1;
 }
