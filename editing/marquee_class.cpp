@@ -220,8 +220,10 @@ class MarqueeClass final : public ScoreObjectClass {
             ui::Beep(ui::BeepKind::Default);
             return nullptr;
         }
+        // The inversion is the marquee's whole feedback: no handle draws itself.
         handles[0]->style = kShapeNever;
-        handles[2]->style = kShapeNone;  // hit over the whole rectangle, drawn by the inversion
+        handles[1]->style = kShapeNone;
+        handles[2]->style = kShapeNone;  // hit over the whole rectangle
         handles[2]->flags |= kHandleMovesWhole | kHandleGrabAtPointer;
         for (int i = 1; i < kHandleCount; ++i) {
             handles[i]->parent = Ref32<HitRecord>::To(handles[i - 1]);

@@ -8,7 +8,6 @@
 #include "display/view_modes.h"
 #include "editing/marquee.h"
 #include "editing/marquee_internal.h"
-#include "objects/runtime/area_class.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "platform/win/window.h"
@@ -28,8 +27,9 @@ int ZoomToMarquee(ScoreView* view) {
     if (view == nullptr || !view->pageView || CurrentMarquee() == nullptr) return 0;
     const gfx::Rect r = CurrentMarqueeRect();
     const int32_t clientHeight = view->ViewWindow ? win::GetClientRect(view->ViewWindow).bottom : 0;
-    const int32_t zoom = ZoomForAreaHeight(r.bottom - r.top, clientHeight);
-    if (zoom == 0) return 0;  // under 128 units high: there is no height to fill
+    const int32_t rows = (r.bottom - r.top) / kNarrowMarqueeUnits;  // the height in units of 128
+    if (rows == 0) return 0;  // under 128 units high: there is no height to fill
+    const int32_t zoom = clientHeight / rows;  // SetZoom keeps it within its range
     EraseMarqueeInversion(view);  // the zoom erases the window at once
     PainterState& painter = State().display.painter;
     painter.savedOrigin[0] = view->pageOrigin[0];
