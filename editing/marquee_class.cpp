@@ -22,6 +22,7 @@
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
 #include "platform/gfx/mapping.h"
+#include "shell/shell_services.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
@@ -202,6 +203,7 @@ class MarqueeClass final : public ScoreObjectClass {
     void EndDrag(ScoreObject* object, ScoreView* view) const override {
         if (view == nullptr || object != Globals().current) return;
         if (Globals().rect.right - Globals().rect.left < kNarrowMarqueeUnits) UnfocusElement(view);
+        UpdateToolbarButtons(view);
     }
 
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {

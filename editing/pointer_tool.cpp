@@ -50,11 +50,7 @@ intptr_t PointerToolHandler(ScoreView* view, int action, ToolRecord* record, pla
     switch (action) {
         case ToolAction::Select:
         case ToolAction::SelectThenMessage:
-            SelectToolType(view, kMarqueeToolType);
-            if (s != nullptr) {
-                win::SetCursor(s->toolCursor);
-                s->secondaryType = kNoSecondaryType;
-            }
+            SelectToolType(view, kMarqueeToolType);  // the tool cursor shown, no second type
             ClearStatusBar();
             if (action == ToolAction::Select) return 1;
             [[fallthrough]];
