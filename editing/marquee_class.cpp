@@ -194,8 +194,9 @@ class MarqueeClass final : public ScoreObjectClass {
         FreeHandles(object);
         SelectionState* s = TheSelectionState();
         if (s == nullptr) return 1;
-        if (!object->prev && !object->next && &s->temporaryChain != object)
-            InsertObjectAfter(&s->temporaryChain, object);
+        const bool prototype = view != nullptr && view->document != nullptr &&
+                               view->document->prototypes[TypeCode(ObjectType::Selection)] == object;
+        if (!prototype && !object->prev && !object->next) InsertObjectAfter(&s->temporaryChain, object);
         s->rebuildRequested = 1;
         return 1;
     }
@@ -357,6 +358,8 @@ MarqueeEraseSuppressed::~MarqueeEraseSuppressed() {
     Globals().eraseSuppressed = saved_;
 }
 
+// Another window's inversion cannot be reached without its view: it stays until
+// that window is painted again.
 void ForgetMarquee(ScoreView* view) {
     MarqueeState& g = Globals();
     if (g.current == nullptr) return;
@@ -369,11 +372,7 @@ void ForgetMarquee(ScoreView* view) {
 
 void DestroyMarquee(ScoreObject* object) {
     if (object == nullptr) return;
-    if (object == Globals().current) {
-        ScoreView* active = State().documents.ActiveView;
-        ForgetMarquee(active);
-        Globals() = MarqueeState{};
-    }
+    if (object == Globals().current) ForgetMarquee(State().documents.ActiveView);
     FreeHandles(object);
     if (IsStaticMarquee(object))
         FreeStaticRecord(kTransientStaticPool, object);
