@@ -90,7 +90,8 @@ int GrabMarqueeHandle(ScoreView* view, HitRecord* hit);
 // the larger of half its width (height) and 64 units, round after round, until it
 // is at least 2048 units wide and high; each side stops at -32767 or 32767.
 gfx::Rect MarqueeRedrawArea(const gfx::Rect& rect);
-// Invalidates that area of the marquee's window (the view's when no marquee).
+// Invalidates that area, its left edge first moved to the start of the measure
+// the marquee begins in, on the view's window.
 void RedrawMarqueeRegion(ScoreView* view);
 
 // For one drag step of the focused object: when it is the current marquee, its

@@ -16,11 +16,13 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/save_stacks.h"
+#include "core/model/page_records.h"
 #include "display/view_location.h"
 #include "editing/marquee.h"
 #include "editing/marquee_clear.h"
 #include "editing/marquee_internal.h"
 #include "editing/selection.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
@@ -135,6 +137,21 @@ int ArrowStep(Key key, int32_t* dx, int32_t* dy) {
     }
 }
 
+// The start of the measure the marquee's left edge lies in, on the page's system at
+// its top; the edge itself in scroll view or away from every system.
+int32_t MeasureStartLeftOf(ScoreView* view, const gfx::Rect& r) {
+    const ScoreSystem* system = view->pageView == 1 ? SystemAtY(view, r.top) : nullptr;
+    if (system == nullptr || system->lastMeasure < system->firstMeasure) return r.left;
+    int32_t start = r.left;
+    const int slots = system->lastMeasure - system->firstMeasure + 1;
+    for (int slot = 1; slot <= slots; ++slot) {
+        const int32_t x = MeasureSlotX(view, system, slot);
+        if (x > r.left) break;
+        start = x;
+    }
+    return start;
+}
+
 }  // namespace
 
 gfx::Rect MarqueeRedrawArea(const gfx::Rect& rect) {
@@ -157,7 +174,9 @@ gfx::Rect MarqueeRedrawArea(const gfx::Rect& rect) {
 void RedrawMarqueeRegion(ScoreView* view) {
     if (view == nullptr || !view->ViewWindow) return;
     if (const SelectionState* s = TheSelectionState(); s != nullptr && s->toolCursor) win::SetCursor(s->toolCursor);
-    const gfx::Rect area = MarqueeRedrawArea(CurrentMarqueeRect());
+    gfx::Rect marquee = CurrentMarqueeRect();
+    marquee.left = MeasureStartLeftOf(view, marquee);
+    const gfx::Rect area = MarqueeRedrawArea(marquee);
     const bool opened = !view->ViewDC;
     if (opened) BeginViewDraw(view);
     gfx::Point corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
