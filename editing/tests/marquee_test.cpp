@@ -4,6 +4,7 @@
 #include "editing/tests/marquee_fixture.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/memory/pool.h"
 #include "core/model/object_list.h"
@@ -17,6 +18,8 @@
 #include "editing/marquee.h"
 #include "editing/pointer_tool.h"
 #include "editing/selection.h"
+#include "platform/sys/resources.h"
+#include "platform/win/input.h"
 #include "platform/win/window.h"
 
 namespace ql::testing_editing {
@@ -165,6 +168,29 @@ TEST_F(Marquee, NewMarqueeEndsTheOldOne) {
     (void)first;
     EXPECT_EQ(ChangedPoints(before).size(),
               static_cast<size_t>(DeviceRect(CurrentMarqueeRect()).Width() * DeviceRect(CurrentMarqueeRect()).Height()));
+}
+
+// A press shows the cursor of what it grabbed: the move cursor inside, a corner's
+// cursor by its quadrant (upper left, upper right, lower half).
+TEST_F(Marquee, PressShowsTheCursorOfWhatItGrabs) {
+    auto bundle = std::make_shared<sys::ResourceBundle>(*sys::GetProgramBundle());
+    for (int id : {kMarqueeMoveCursor, kMarqueeLowerCursor, kMarqueeUpperRightCursor, kMarqueeUpperLeftCursor})
+        bundle->cursors[id] = sys::CursorResource{1, 1, gfx::Point{0, 0}, {0xFF000000u}};
+    sys::SetProgramBundle(bundle);
+    DrawMarquee(left_, top_, left_ + 800, top_ + 640);
+    const struct {
+        int32_t x, y;
+        int cursor;
+    } presses[] = {{left_ + 400, top_ + 320, kMarqueeMoveCursor},
+                   {left_, top_, kMarqueeUpperLeftCursor},
+                   {left_ + 800 - 8, top_, kMarqueeUpperRightCursor},
+                   {left_, top_ + 640 - 8, kMarqueeLowerCursor}};
+    for (const auto& press : presses) {
+        PointerMouse(Message::MouseMove, press.x, press.y);
+        PointerMouse(Message::LeftButtonDown, press.x, press.y);
+        EXPECT_EQ(win::CursorResourceId(win::GetCursor()), press.cursor) << press.x - left_ << "," << press.y - top_;
+        PointerMouse(Message::LeftButtonUp, press.x, press.y);
+    }
 }
 
 // Ctrl+Left moves the marquee 16 units, Ctrl+Up 64; without Ctrl the arrows do not.
