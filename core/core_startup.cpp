@@ -9,6 +9,7 @@
 #include "core/memory/pool.h"
 #include "core/objects/selection_state.h"
 #include "core/text/text_object.h"
+#include "editing/marquee.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
@@ -70,6 +71,7 @@ void RegisterObjectClasses() {
     RegisterBarlineClass();
     RegisterStaffElementClass();
     RegisterStoredObjectClasses();
+    RegisterMarqueeClass();
     RegisterTieClass();  // over the stored tie class: ties draw
     RegisterClefKeyObjectClasses();  // over the stored text class of clefs and keys
     RegisterScoreTextClasses();      // over the stored classes of types 6, 18, 28 and 50

@@ -22,6 +22,7 @@
 #include "core/objects/score_object.h"
 #include "core/draw/view_drawing.h"
 #include "display/painter_state.h"
+#include "editing/marquee_state.h"
 #include "notes/accidentals/accidental_tool.h"
 #include "notes/pitch/spelling_preferences.h"
 #include "notes/drawing/notation_font_state.h"
@@ -466,6 +467,7 @@ struct ProgramState {
     SaveStacks stacks;
     TextBuffers text;
     DisplayGlobals display;
+    MarqueeState marquee;  // the marquee of the Pointer tool (editing/marquee.h)
 };
 
 // The program state; asserts in debug builds that the caller is the UI thread.

@@ -12,6 +12,7 @@
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/units/view_moves.h"
 #include "display/linked_views.h"
@@ -65,15 +66,30 @@ int PaintViewContents(ScoreView* view, bool erase) {
     const ScopedPaintingGuard guard;
     EndViewDrawAll(view);
     BeginViewDraw(view);
-    // The marquee's tracking drawing and the rulers are not kept by any built tool yet;
-    // a paint has nothing of them to hide or bring up to date.
-    if (erase) EraseViewClient(view);
+    // The rulers are not kept by any built tool yet; a paint has nothing of them to
+    // bring up to date.
+    ScoreObject* marquee = HideMarqueeForPaint(view);
+    if (erase || marquee != nullptr) EraseViewClient(view);
     if (view->pageView == 1)
         DrawPageView(view);
     else
         DrawScrollView(view);
+    ShowMarqueeAfterPaint(view, marquee);
     EndViewDraw(view);
     return 0;
+}
+
+ScoreObject* HideMarqueeForPaint(ScoreView* view) {
+    const MarqueeState& marquee = State().marquee;
+    if (!IsValidView(view) || marquee.current == nullptr || !view->ViewWindow ||
+        marquee.ownerWindow != view->ViewWindow)
+        return nullptr;
+    ClassOf(marquee.current).EraseTracking(marquee.current, view);
+    return marquee.current;
+}
+
+void ShowMarqueeAfterPaint(ScoreView* view, ScoreObject* marquee) {
+    if (marquee != nullptr && marquee == State().marquee.current) ClassOf(marquee).DrawTracking(marquee, view);
 }
 
 void PaintScoreWindow(ScoreView* view) {
@@ -107,11 +123,13 @@ void RepaintScoreView(ScoreView* view, bool erase) {
     if (!IsValidView(view) || view->document == nullptr) return;
     const ScopedPaintingGuard guard;
     BeginViewDraw(view);
+    ScoreObject* marquee = HideMarqueeForPaint(view);
     if (erase) EraseViewPage(view);
     if (view->pageView == 1)
         DrawPageView(view);
     else
         DrawScrollView(view);
+    ShowMarqueeAfterPaint(view, marquee);
     EndViewDraw(view);
 }
 

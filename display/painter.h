@@ -39,6 +39,12 @@ constexpr int kBadObjectListLine = 1346;
 // area.
 void PaintScoreWindow(ScoreView* view);
 
+// The marquee's inversion on the view's window is taken off before its pixels are
+// painted over, and drawn again after: the marquee hidden, or null when the window
+// shows none.
+ScoreObject* HideMarqueeForPaint(ScoreView* view);
+void ShowMarqueeAfterPaint(ScoreView* view, ScoreObject* marquee);
+
 // Draws the current page or the scroll strip by the view's mode, on a surface the
 // caller opened (printing, clipboard pictures): no erase, no context handling.
 void DrawScoreContents(ScoreView* view);

@@ -1,6 +1,7 @@
 // Zoom of a score view: SetZoom with the lowest level the staff sizes allow, stepping,
 // the previous level, the quick-zoom slots and the zoom readout.
 #include "display/zoom.h"
+#include "display/painter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -45,6 +46,7 @@ constexpr char kZoomStatusFormat[] = "Zoom level %d (%ld DPI)";
 // Fills the client area with the background at once.
 void EraseClientNow(ScoreView* view) {
     if (!view->ViewWindow) return;
+    HideMarqueeForPaint(view);  // the paint that follows draws it again
     platform::DcHandle dc = win::GetWindowContext(view->ViewWindow);
     if (!dc) return;
     const win::Rect client = win::GetClientRect(view->ViewWindow);

@@ -22,13 +22,6 @@ namespace {
 
 constexpr int kChainLimit = 1 << 12;
 
-// The surface feedback may go to: the view's own window context, not a print job.
-bool CanDrawFeedback(const ScoreView* view) {
-    return view != nullptr && view->ViewDC && !IsPrinting() &&
-           gfx::GetContextKind(view->ViewDC) != gfx::ContextKind::Recording &&
-           gfx::GetContextKind(view->ViewDC) != gfx::ContextKind::Printer;
-}
-
 gfx::Rect ToRect(const RecordRect& r) {
     return gfx::Rect{r.left, r.top, r.right, r.bottom};
 }
@@ -49,6 +42,12 @@ bool ShownWhileDragging(const SelectionState* s, const HitRecord* r) {
 }
 
 }  // namespace
+
+bool CanDrawFeedback(const ScoreView* view) {
+    return view != nullptr && view->ViewDC && !IsPrinting() &&
+           gfx::GetContextKind(view->ViewDC) != gfx::ContextKind::Recording &&
+           gfx::GetContextKind(view->ViewDC) != gfx::ContextKind::Printer;
+}
 
 bool SetupFeedbackState(ScoreView* view) {
     if (view == nullptr) return false;

@@ -10,6 +10,10 @@ namespace ql {
 struct ScoreView;
 struct HitRecord;
 
+// True when the view's open surface may take feedback: its own window context, not
+// a print job or a recording.
+bool CanDrawFeedback(const ScoreView* view);
+
 // The XOR drawing state: all view drawing closed and one level opened, feedback
 // pen and brush, raster operation XOR-pen, transparent background, feedback text
 // colour; the selection's drag offset 0. False when the view has no surface.

@@ -15,6 +15,7 @@
 #include <cstring>
 #include "editing/feedback.h"
 #include "editing/handle_flags.h"
+#include "editing/marquee.h"
 #include "editing/mouse_processor.h"
 #include "editing/mouse_processor_internal.h"
 #include "editing/selection.h"
@@ -164,6 +165,8 @@ int DragMoveStep(ScoreView* view) {
     ScoreObject* object = s->focusedObject.get();
     HitRecord* grabbed = s->grabbedRecord.get();
     if (!IsUsableObject(object) || grabbed == nullptr) return 0;
+    // A marquee's inversion follows the step by difference: the hide leaves it.
+    const MarqueeEraseSuppressed keepMarquee(object);
     HideFocusFeedback(view);
     if (win::IsKeyDown(win::Key::Shift)) State().input.ShiftDragFlag = 1;
     if ((grabbed->flags & kHandleConstrain) != 0 || win::IsKeyDown(win::Key::Shift))
@@ -229,10 +232,11 @@ int Release(ScoreView* view) {
     ScoreObject* object = s->focusedObject.get();
     HitRecord* grabbed = s->grabbedRecord.get();
     HideFocusFeedback(view);
+    const bool endsOnRelease = grabbed != nullptr && (grabbed->flags & kHandleEndOnRelease) != 0;
     if (IsUsableObject(object)) ClassOf(object).EndDrag(object, view);
-    s->editMode = kEditFocused;
+    if (s->editMode == kEditDragging) s->editMode = kEditFocused;  // EndDrag may have unfocused it
     ShowFocusFeedback(view);
-    if (grabbed != nullptr && (grabbed->flags & kHandleEndOnRelease) != 0) UnfocusElement(view);
+    if (endsOnRelease) UnfocusElement(view);
     SetWarpDeficit({});
     NudgePointer(view);
     return 0;

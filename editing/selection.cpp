@@ -20,6 +20,7 @@
 #include "display/view_location.h"
 #include "editing/feedback.h"
 #include "editing/handle_flags.h"
+#include "editing/marquee.h"
 #include "editing/mouse_processor_internal.h"
 #include "editing/selection_internal.h"
 #include "platform/gfx/dc.h"
@@ -239,6 +240,7 @@ void ResetSelection(ScoreView* view, int mode) {
     s->editMode = kEditIdle;
     s->locationChanged = 1;
     State().locate.ForceLocationUpdate = 1;
+    ForgetMarquee(view);  // its inversion and state go before its record
     ResetStaticPool(kMarqueePool);
     s->extraChain = {};
     s->voiceChain = {};
@@ -288,10 +290,10 @@ void CommitFocusedElement(ScoreView* view) {
     SetStatusText(kIdlePart, kIdleText);
 }
 
-// Draws the object normally where its focus record is, then gives the view the
+// Draws the object normally where its focus record was, then gives the view the
 // feedback drawing state back.
-static void RedrawUnfocused(ScoreView* view, ScoreObject* object, HitRecord* focus) {
-    SetCurrentMeasure(view, focus->location.location.staff, focus->location.location.measure);
+static void RedrawUnfocused(ScoreView* view, ScoreObject* object, const ObjectLocation& at) {
+    SetCurrentMeasure(view, at.staff, at.measure);
     BeginViewDraw(view);
     SelectSelectionColours(view);
     ClassOf(object).Paint(object, view);
@@ -312,14 +314,17 @@ void UnfocusElement(ScoreView* view) {
     }
     if (focus == nullptr || (focus->flags & kHandleNoFeedback) == 0) HideFocusFeedback(view);
     InvalidateObjectArea(view, object);
+    // Read before the commit: an object's commit may free its handles (the marquee's does).
+    const bool focusUsable = IsUsableRecord(focus);
+    const ObjectLocation focusAt = focusUsable ? focus->location.location : ObjectLocation{};
     ClassOf(object).CommitDrag(object, view);
     if (!IsOwnerlessType(s->toolType)) SetDocumentModified(view->document);
     CloseFocusBracket(view, object->type);
-    if (!IsUsableRecord(focus)) {
+    if (!focusUsable) {
         if (InternalError(kModuleTag, kUnfocusRecordLine, reinterpret_cast<uintptr_t>(focus)) != 0)
             return;
     } else if (object != s->defaultObject.get()) {
-        RedrawUnfocused(view, object, focus);
+        RedrawUnfocused(view, object, focusAt);
     }
     ClearFocusState();
     s->locationChanged = 1;

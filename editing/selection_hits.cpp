@@ -12,6 +12,7 @@
 #include "core/units/save_stacks.h"
 #include "display/view_location.h"
 #include "editing/handle_flags.h"
+#include "editing/marquee.h"
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
@@ -111,6 +112,16 @@ bool DropEmptyMarquee(HitRecord* list, const ScoreObject* owner) {
     return true;
 }
 
+// On a marquee, a press on its whole (the move handle) inside one of its corner
+// squares takes that corner instead: the corner handle moves there.
+Match PreferMarqueeCorner(ScoreView* view, Match m) {
+    const ScoreObject* owner = m.record->owner.get();
+    if (owner == nullptr || owner->type != kMarqueeType || m.record->kind != kMarqueeMoveHandle) return m;
+    for (HitRecord* r = m.listRecord; r != nullptr && r != m.record; r = r->child.get())
+        if (r->kind == kMarqueeCornerHandle && GrabMarqueeHandle(view, r) != 0) return {m.listRecord, r};
+    return m;
+}
+
 }  // namespace
 
 void AddHitRecords(ScoreView* /*view*/, HitRecord* chain) {
@@ -195,11 +206,12 @@ int HitTestSelectionLists(ScoreView* view, int mode) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr || IsDragging()) return 0;
     for (int tries = 0; tries < kWalkLimit; ++tries) {
-        const Match m = WalkLists(view, false);
+        Match m = WalkLists(view, false);
         if (m.record == nullptr) return 0;
         ScoreObject* owner = m.record->owner.get();
         if (!IsUsableObject(owner)) return 0;
         if (DropEmptyMarquee(m.listRecord, owner)) continue;
+        if (mode != 2) m = PreferMarqueeCorner(view, m);
         if (mode != 2) {
             s->hoverFlag = 1;
             s->hoverListRecord = Ref32<HitRecord>::To(m.listRecord);

@@ -2,7 +2,9 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "editing/tool_dispatch.h"
+#include "editing/pointer_tool.h"
 #include "editing/tools.h"
+#include "platform/win/keys.h"
 
 namespace ql {
 namespace {
@@ -29,6 +31,10 @@ bool IsToolMessage(win::Message message) {
     }
 }
 
+bool IsKeyMessage(win::Message message) {
+    return message == win::Message::KeyDown || message == win::Message::KeyUp || message == win::Message::Char;
+}
+
 }  // namespace
 
 ToolGroup CurrentToolGroup() {
@@ -52,12 +58,21 @@ int ToolGroupObjectType(ToolGroup group) {
     }
 }
 
-// provisional: the palette windows and their button sets are not built yet; the
-// armed tool's shared mouse processing stands for the current button's handler.
+// provisional: the palette windows' button sets do not arm their tools yet; the
+// Pointer (the tool of the Pointer group, current in a new score window) takes its
+// messages through its handler, which arms it on the first mouse message, and passes
+// on the keys it does not take; any other armed tool's shared mouse processing stands for
+// the current button's handler.
 intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, win::Message message,
                                uint32_t word, intptr_t data, bool /*ctrl*/) {
     SelectionState* s = State().documents.Selection;
-    if (view == nullptr || s == nullptr || s->armed == 0 || !IsToolMessage(message)) return 0;
+    if (view == nullptr || s == nullptr || !IsToolMessage(message)) return 0;
+    const bool armsPointer = s->armed == 0 && !IsKeyMessage(message);  // the pointer's first visit
+    if (CurrentToolGroup() == ToolGroup::Pointer && (armsPointer || (s->armed != 0 && s->toolType == 0))) {
+        const intptr_t taken = PointerToolHandler(view, ToolAction::Message, nullptr, window, message, word, data);
+        return IsKeyMessage(message) ? taken : 1;
+    }
+    if (s->armed == 0) return 0;
     HandleToolMouseMessage(view, window, message, word, data);
     return 1;
 }

@@ -11,6 +11,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "editing/marquee.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/rest.h"
 #include "objects/object_services.h"
@@ -19,7 +20,6 @@ namespace ql {
 
 namespace {
 
-constexpr int kMarqueeStaticPool = kTransientStaticPool;
 constexpr int kMaxReleaseChain = 64 * 1024;
 
 enum class Release : uint8_t {
@@ -37,7 +37,7 @@ enum class Release : uint8_t {
     Rest,          // the rest's destructor, pool 8
     Tuplet,        // tuplet clean-up, pool 9
     Picture,       // picture clean-up, pool 9
-    Marquee,       // static pool 1
+    Marquee,       // its own delete: static pool 1, or pool 8 for a prototype
 };
 
 Release ReleaseKindOf(uint8_t type) {
@@ -164,10 +164,8 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
             DestroyPicture(object);
             FreeRecord(kLargeObjectPool, object);
             return;
-        // provisional: the marquee's own delete (which also clears the selection's
-        // current-marquee state) comes with the selection engine; its record goes back.
         case Release::Marquee:
-            FreeStaticRecord(kMarqueeStaticPool, object);
+            DestroyMarquee(object);
             return;
     }
 }

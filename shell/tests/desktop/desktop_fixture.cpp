@@ -193,6 +193,25 @@ std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, 
     return staves;
 }
 
+int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b) {
+    if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
+    int64_t different = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) different += a.pixels[i] != b.pixels[i] ? 1 : 0;
+    return different;
+}
+
+ScreenPicture SettledPicture(const XSession& x, const std::function<ScreenPicture()>& grab, Millis timeout) {
+    ScreenPicture last = grab();
+    WaitFor([&] {
+        x.Settle();
+        ScreenPicture now = grab();
+        const bool same = DifferentPixels(now, last) == 0;
+        last = std::move(now);
+        return same;
+    }, timeout);
+    return last;
+}
+
 void WritePicture(const ScreenPicture& picture, const fs::path& path) {
     std::ofstream out(path, std::ios::binary);
     out << "P6\n" << picture.width << ' ' << picture.height << "\n255\n";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,6 +72,11 @@ protected:
 // lines: staff lines are long dark rows, a staff is a run of them one line spacing
 // apart, and a system ends at the first gap between staves wider than the narrowest.
 std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, int left, int right);
+
+// The pixels in which two pictures differ (all of them when their sizes differ).
+int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b);
+// Pictures taken by `grab` until two a moment apart are the same (bounded): the last.
+ScreenPicture SettledPicture(const XSession& x, const std::function<ScreenPicture()>& grab, Millis timeout);
 
 // Writes a picture as a PPM file (for looking at a failure).
 void WritePicture(const ScreenPicture& picture, const std::filesystem::path& path);

@@ -232,6 +232,22 @@ void XSession::Click(int x, int y) {
     Settle();
 }
 
+void XSession::Drag(int x0, int y0, int x1, int y1, int steps) {
+    constexpr Millis kStepPause{40};
+    MovePointer(x0, y0);
+    Settle(kStepPause);
+    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+    XSync(display_, False);
+    Settle(kStepPause);
+    for (int i = 1; i <= steps; ++i) {
+        MovePointer(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+        Settle(kStepPause);
+    }
+    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    XSync(display_, False);
+    Settle();
+}
+
 void XSession::TurnWheel(int x, int y, int notches) {
     MovePointer(x, y);
     const unsigned button = notches > 0 ? Button5 : Button4;

@@ -84,6 +84,9 @@ public:
 
     void MovePointer(int x, int y);
     void Click(int x, int y);
+    // Presses the left button at one point, moves in `steps` steps to the other and
+    // releases it there.
+    void Drag(int x0, int y0, int x1, int y1, int steps = 8);
     // Turns the wheel by `notches` at the point: down (button 5) when positive, up
     // (button 4) when negative.
     void TurnWheel(int x, int y, int notches);

@@ -23,13 +23,6 @@ constexpr int kScrollBarInset = 6;
 constexpr int64_t kMovedPixels = 2000;
 constexpr Millis kRedrawTimeout{8000};
 
-int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b) {
-    if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
-    int64_t different = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) different += a.pixels[i] != b.pixels[i] ? 1 : 0;
-    return different;
-}
-
 // The longest run of dark pixels along any row: a staff line's length.
 int LongestDarkRow(const ScreenPicture& picture) {
     constexpr uint32_t kDark = 0x80;
@@ -71,15 +64,7 @@ protected:
     }
     // Waits until two pictures of the score area a moment apart are the same.
     ScreenPicture SettledScoreArea() const {
-        ScreenPicture last = ScoreArea();
-        WaitFor([&] {
-            x_.Settle();
-            ScreenPicture now = ScoreArea();
-            const bool same = DifferentPixels(now, last) == 0;
-            last = std::move(now);
-            return same;
-        }, kRedrawTimeout);
-        return last;
+        return SettledPicture(x_, [this] { return ScoreArea(); }, kRedrawTimeout);
     }
     // A score of three pages saved, and the program started again with it: its
     // window shows the first page.
