@@ -450,6 +450,18 @@ struct DisplayGlobals {
     int32_t FindPageChecked = 0;
 };
 
+// The page-button band (editing/page_band.h): the page index its first button
+// shows (-2 the left master, -1 the right master, 0 the first page), how many
+// buttons show, how many it shows at most, its button pressed for the view's page
+// (-1 none) and its orientation.
+struct PagerGlobals {
+    int16_t FirstPage = -2;
+    int16_t VisibleCount = 0;
+    int16_t WantedCount = 16;
+    int16_t CurrentButton = 2;
+    uint8_t Vertical = 0;
+};
+
 struct ProgramState {
     PoolGlobals pools;
     DocumentGlobals documents;
@@ -466,6 +478,7 @@ struct ProgramState {
     SaveStacks stacks;
     TextBuffers text;
     DisplayGlobals display;
+    PagerGlobals pager;
 };
 
 // The program state; asserts in debug builds that the caller is the UI thread.
