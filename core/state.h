@@ -450,12 +450,10 @@ struct DisplayGlobals {
     int32_t FindPageChecked = 0;
 };
 
-// The page-button band (editing/page_band.h): the page index its first button
-// shows (-2 the left master, -1 the right master, 0 the first page), how many
-// buttons show, how many it shows at most, its button pressed for the view's page
-// (-1 none) and its orientation.
+// The page-button band (editing/page_band.h): how many buttons show, how many it
+// shows at most, its button pressed for the view's page (-1 none) and its
+// orientation. The page on its first button is the active view's pagerFirstPage.
 struct PagerGlobals {
-    int16_t FirstPage = -2;
     int16_t VisibleCount = 0;
     int16_t WantedCount = 16;
     int16_t CurrentButton = 2;

@@ -76,13 +76,20 @@ int CurrentPageOf(ScoreView* view) {
     return GetPageIndex(view->document, view->currentPage);
 }
 
-PageWindow WindowNow() {
-    return {Pager().FirstPage, Pager().VisibleCount};
+// The band's window over the view's pages: the view keeps its first page.
+PageWindow WindowOf(const ScoreView* view) {
+    return {view->pagerFirstPage, Pager().VisibleCount};
 }
 
-void SetWindow(PageWindow window) {
-    Pager().FirstPage = static_cast<int16_t>(window.first);
+void SetWindow(ScoreView* view, PageWindow window) {
+    view->pagerFirstPage = static_cast<int16_t>(window.first);
     Pager().VisibleCount = static_cast<int16_t>(window.visible);
+}
+
+// The page on the band's first button: the active view's.
+int FirstPageShown() {
+    const ScoreView* view = State().documents.ActiveView;
+    return IsValidView(view) ? view->pagerFirstPage : kLeftMasterIndex;
 }
 
 void Place(WindowHandle window, const BandCell& cell) {
@@ -111,8 +118,8 @@ void RedrawPageButtons() {
 }
 
 // The pressed button follows the view's page: none when the page is not shown.
-void FollowCurrentPage(int current) {
-    const int index = current - Pager().FirstPage;
+void FollowCurrentPage(const ScoreView* view, int current) {
+    const int index = current - view->pagerFirstPage;
     const int pressed = index >= 0 && index < Pager().VisibleCount ? index : -1;
     Pager().CurrentButton = static_cast<int16_t>(pressed);
 }
@@ -142,7 +149,7 @@ intptr_t OnDrawItem(const win::DrawItemInfo* item) {
     if (!item->dc) return 1;
     ScoreView* view = State().documents.ActiveView;
     ScoreDocument* document = IsValidView(view) ? view->document : nullptr;
-    DrawPageButtonFace(item->dc, PageFaceOf(document, Pager().FirstPage + index), index == Pager().CurrentButton);
+    DrawPageButtonFace(item->dc, PageFaceOf(document, FirstPageShown() + index), index == Pager().CurrentButton);
     return 1;
 }
 
@@ -270,7 +277,7 @@ WindowHandle PageArrowWindow(bool next) {
 
 void FitPageWindow(ScoreView* view, int pageCount, int currentPage) {
     if (!IsValidView(view)) return;
-    SetWindow(FitPageWindow(WindowNow(), Pager().WantedCount, pageCount, currentPage));
+    SetWindow(view, FitPageWindow(WindowOf(view), Pager().WantedCount, pageCount, currentPage));
 }
 
 void LayoutPageButtons(ScoreView* view) {
@@ -288,8 +295,8 @@ void ShowPageButtons() {
     if (!BandExists()) return;
     for (int i = 0; i < kPageButtonCount; ++i) Show(PageButtonWindow(i), i < Pager().VisibleCount);
     ScoreView* view = State().documents.ActiveView;
-    const bool facing = IsPageView(view) && IsFacing(view->document);
-    Show(Band().previous, CanTurnBack(WindowNow(), facing));
+    const bool back = IsPageView(view) && CanTurnBack(WindowOf(view), IsFacing(view->document));
+    Show(Band().previous, back);
     Show(Band().next, true);
     Show(Band().window, true);
 }
@@ -314,7 +321,7 @@ void UpdatePagersToolbar(ScoreView* view) {
     const int visibleBefore = Pager().VisibleCount;
     const int current = CurrentPageOf(view);
     FitPageWindow(view, PageCountOf(view), current);
-    FollowCurrentPage(current);
+    FollowCurrentPage(view, current);
     if (Pager().VisibleCount != visibleBefore) {
         LayoutPageButtons(view);
     } else {
@@ -329,10 +336,10 @@ void LayoutPagersToolbar(ScoreView* view) {
 
 void TurnPage(ScoreView* view, bool forward) {
     if (!IsPageView(view)) return;
-    const PageTurn turn = TurnPageWindow(WindowNow(), Pager().WantedCount, PageCountOf(view), forward, CtrlHeld(),
+    const PageTurn turn = TurnPageWindow(WindowOf(view), Pager().WantedCount, PageCountOf(view), forward, CtrlHeld(),
                                          IsFacing(view->document));
     if (!turn.show) return;
-    SetWindow(turn.window);
+    SetWindow(view, turn.window);
     ShowPageInView(view, *turn.show);
     win::InvalidateRect(view->ViewWindow, nullptr, true);
     UpdatePagersToolbar(view);
@@ -349,7 +356,7 @@ void HandlePageTurnButton(ScoreView* view, int index, bool openDialog) {
         if (view->currentPage != nullptr) RunPageLayoutDialog(view);
         return;
     }
-    const int page = Pager().FirstPage + index;
+    const int page = view->pagerFirstPage + index;
     if (index < 0 || index >= Pager().VisibleCount || page >= PageCountOf(view)) return;
     ShowPageInView(view, page);
     win::InvalidateRect(view->ViewWindow, nullptr, true);
