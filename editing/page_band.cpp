@@ -318,15 +318,10 @@ void UpdatePagersToolbar(ScoreView* view) {
         HidePageBand();
         return;
     }
-    const int visibleBefore = Pager().VisibleCount;
     const int current = CurrentPageOf(view);
     FitPageWindow(view, PageCountOf(view), current);
     FollowCurrentPage(view, current);
-    if (Pager().VisibleCount != visibleBefore) {
-        LayoutPageButtons(view);
-    } else {
-        ShowPageButtons();
-    }
+    LayoutPageButtons(view);
     RedrawPageButtons();
 }
 
