@@ -343,12 +343,15 @@ void TurnPage(ScoreView* view, bool forward) {
 void HandlePageTurnButton(ScoreView* view, int index, bool openDialog) {
     if (!IsPageView(view)) return;
     EndFocus(view, 0);
+    // The dialogs leave the pressed button on the page they show.
     if (CtrlHeld()) {
         CmdGoToPage(view);
+        UpdatePagersToolbar(view);
         return;
     }
     if (openDialog) {
         if (view->currentPage != nullptr) RunPageLayoutDialog(view);
+        UpdatePagersToolbar(view);
         return;
     }
     const int page = view->pagerFirstPage + index;

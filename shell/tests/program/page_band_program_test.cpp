@@ -11,6 +11,8 @@
 #include "editing/page_band.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
+#include "display/view_modes.h"
+#include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
@@ -18,6 +20,8 @@
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/score_windows.h"
+#include "shell/resources/page_dialog_resources.h"
+#include "shell/resources/page_layout_resources.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -43,6 +47,11 @@ class PageBandProgramTest : public testing::ProgramFixture {
     void Turn(bool forward) {
         Press(PageArrowWindow(forward));
         Pump();
+    }
+    static bool Ran(int32_t dialog) {
+        for (const ui::headless::DialogRecord& record : ui::headless::Dialogs())
+            if (record.templateId == sys::ResourceId(dialog)) return true;
+        return false;
     }
     static int ShownPage(ScoreView* view) { return GetPageIndex(view->document, view->currentPage); }
     static PagerGlobals& Pager() { return State().pager; }
@@ -149,6 +158,51 @@ TEST_F(PageBandProgramTest, BandKeepsTheShownPageVisibleAndFollowsInsertion) {
     EXPECT_EQ(State().documents.ActiveView, view);
     EXPECT_EQ(Pager().VisibleCount, Pager().WantedCount);
     EXPECT_EQ(Pager().CurrentButton, 0);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// A second press on the pressed button opens Page Layout; a press with Ctrl held
+// runs Go to Page; neither turns the page.
+TEST_F(PageBandProgramTest, SecondPressOpensPageLayoutAndCtrlPressGoesToPage) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = OpenScoreOfPages("dialogs.ql", 2);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(Pager().CurrentButton, 2);
+    Press(PageButtonWindow(2));
+    Pump();
+    EXPECT_TRUE(Ran(page_layout_dialog::kPageLayoutDialog));
+    EXPECT_FALSE(Ran(go_to_page_dialog::kGoToPageDialog));
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Press(PageButtonWindow(3));
+    Pump();
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_TRUE(Ran(go_to_page_dialog::kGoToPageDialog));
+    EXPECT_EQ(ShownPage(view), 0);
+    EXPECT_EQ(Pager().CurrentButton, 2);  // still the page shown
+    EXPECT_EQ(view->document->header.pageCount, 2);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The marker moves on page by page and stays on the last page; the scroll view
+// and closing the last score hide the band.
+TEST_F(PageBandProgramTest, MarkerAdvancesToTheLastPageAndTheBandHidesWithoutAPage) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = OpenScoreOfPages("marker.ql", 3);
+    ASSERT_NE(view, nullptr);
+    for (int expected : {1, 2, 2}) {
+        AdvancePageMarker(view);
+        EXPECT_EQ(ShownPage(view), expected);
+        EXPECT_EQ(Pager().CurrentButton, expected + 2);
+    }
+    EXPECT_EQ(view->document->header.pageCount, 3);
+    ASSERT_TRUE(win::IsWindowVisible(PageBandWindow()));
+    ASSERT_EQ(EnterScrollView(view), 1);
+    EXPECT_FALSE(win::IsWindowVisible(PageBandWindow()));
+    EnterPageView(view);
+    EXPECT_TRUE(win::IsWindowVisible(PageBandWindow()));
+    for (platform::WindowHandle window : WindowsOfDocument(view->document)) ForceCloseScoreWindow(window);
+    Pump();
+    EXPECT_FALSE(win::IsWindowVisible(PageBandWindow()));
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
