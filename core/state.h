@@ -451,6 +451,16 @@ struct DisplayGlobals {
     int32_t FindPageChecked = 0;
 };
 
+// The page-button band (editing/page_band.h): how many buttons show, how many it
+// shows at most, its button pressed for the view's page (-1 none) and its
+// orientation. The page on its first button is the active view's pagerFirstPage.
+struct PagerGlobals {
+    int16_t VisibleCount = 0;
+    int16_t WantedCount = 16;
+    int16_t CurrentButton = 2;
+    uint8_t Vertical = 0;
+};
+
 struct ProgramState {
     PoolGlobals pools;
     DocumentGlobals documents;
@@ -468,6 +478,7 @@ struct ProgramState {
     TextBuffers text;
     DisplayGlobals display;
     MarqueeState marquee;  // the marquee of the Pointer tool (editing/marquee.h)
+    PagerGlobals pager;
 };
 
 // The program state; asserts in debug builds that the caller is the UI thread.

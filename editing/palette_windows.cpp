@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "editing/page_band.h"
 #include "editing/palette_positions.h"
 #include "editing/tools.h"
 #include "platform/gfx/draw.h"
@@ -339,6 +340,7 @@ intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word
 }
 
 void HideAllPalettes() {
+    HidePageBand();
     if (!Windows().made) return;
     for (PaletteWindowState& state : Windows().palettes)
         if (state.window) win::ShowWindow(state.window, win::ShowCommand::Hide);
@@ -346,6 +348,7 @@ void HideAllPalettes() {
 
 // The pop-up palettes stay hidden until their opener shows them.
 void ShowAllPalettes() {
+    ShowPageBand();
     if (!Windows().made) return;
     for (PaletteWindowState& state : Windows().palettes)
         if (state.window && !state.popUp)

@@ -20,6 +20,7 @@
 #include "display/linked_views.h"
 #include "display/view_modes.h"
 #include "display/view_location.h"
+#include "editing/tools.h"
 #include "layout/page_format.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
@@ -91,13 +92,16 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     ScoreView* active = State().documents.ActiveView == view ? view : ActivateView(view);
     // The settings a score carries follow the active document.
     if (active != nullptr) LoadScoreSettingsFrom(active->document);
+    // The page band follows the active view.
+    UpdatePagersToolbar(active);
     return active;
 }
 
 void ShowPageInView(ScoreView* view, int pageIndex) {
     if (!IsValidView(view) || !view->pageView || view->document == nullptr) return;
-    if (pageIndex == -1) return ShowMasterPage(view, true);
-    if (pageIndex < -1) return ShowMasterPage(view, false);
+    // The masters stand at the indexes of their page numbers: -2 left, -1 right.
+    if (pageIndex == kRightMasterNumber) return ShowMasterPage(view, false);
+    if (pageIndex < kRightMasterNumber) return ShowMasterPage(view, true);
     const int pageCount = view->document->header.pageCount;
     if (pageIndex < pageCount) {
         if (ScorePage* page = GetPageAt(view->document, pageIndex)) ShowExistingPage(view, page);

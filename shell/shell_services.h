@@ -16,7 +16,7 @@ struct Toolbar;
 ScoreView* HandleViewActivation(ScoreView* view);
 
 // Page view only: makes a page current (adding one past the last page) and
-// scrolls to it.
+// scrolls to it; -2 is the left master page, -1 the right.
 void ShowPageInView(ScoreView* view, int pageIndex);
 
 // The status bar's page readout ("Page: 2 of 3", the page's first and last
@@ -30,10 +30,11 @@ void ShowViewOrigin(ScoreView* view);
 // Gives the keyboard focus back to the active score window after a modal dialog.
 void FocusActiveView();
 
-// The command processor of a score view (low word of `commandWord`: the command):
+// The command processor of a score view (low word of `commandWord`: the command;
+// `data` what the command carries, as the page-button index of command 1330):
 // 1 when the command was handled, 0 for an id it does not know (and for a few that
 // act and then let the frame's default processing run as well).
-int ViewOnCommand(ScoreView* view, int commandWord);
+int ViewOnCommand(ScoreView* view, int commandWord, intptr_t data = 0);
 
 // Reads the engraving metrics from the preferences into the document's internal
 // distances (or into `distances`); a document's header, which its file stores, takes

@@ -263,6 +263,7 @@ struct ScoreView {
     uint8_t voiceMask = 0;                  // bits 0-3: voices 1-4
     uint8_t slotCount = 0;
     uint8_t pageView = 0;                   // 1 page view, 0 scroll view
+    int16_t pagerFirstPage = -2;            // page index on the page band's first button
     uint8_t displayMode = 0;
     uint8_t previousDisplayMode = 0;
     // Voices (bit v stands for voice v + 1); voiceMask above is the edit mask.

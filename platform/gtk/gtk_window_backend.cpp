@@ -329,10 +329,22 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
 }
 
 void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
-    if (show)
-        gtk_widget_show(peer.outer);
-    else
+    if (!show) {
         gtk_widget_hide(peer.outer);
+        return;
+    }
+    gtk_widget_show(peer.outer);
+    if (peer.kind == PeerKind::TopLevel) RaiseTransientsOf(peer);
+}
+
+// A window manager keeps a window above the one it is transient for; on a display
+// without one, a frame shown or raised after its tool windows would cover them.
+void GtkWindowBackend::RaiseTransientsOf(Peer& owner) {
+    for (auto& [bits, other] : peers_) {
+        if (other->kind != PeerKind::TopLevel || other.get() == &owner || !gtk_widget_get_visible(other->outer)) continue;
+        if (gtk_window_get_transient_for(GTK_WINDOW(other->outer)) != GTK_WINDOW(owner.outer)) continue;
+        if (GdkWindow* surface = gtk_widget_get_window(other->outer)) gdk_window_raise(surface);
+    }
 }
 
 // The widget goes to the top of its siblings: its own GDK window is raised,
@@ -341,6 +353,7 @@ void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
 void GtkWindowBackend::RaisePeer(Peer& peer) {
     if (peer.kind == PeerKind::TopLevel) {
         gtk_window_present(GTK_WINDOW(peer.outer));
+        RaiseTransientsOf(peer);
         return;
     }
     if (GdkWindow* surface = gtk_widget_get_window(peer.outer); surface && gtk_widget_get_has_window(peer.outer))

@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
+#include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "files/commands/file_commands.h"
 #include "platform/ui/mdi_frame.h"
@@ -66,6 +67,7 @@ intptr_t ExitLastStage(WindowHandle window) {
     frame.terminating = true;
     CloseScoreWindows(true);
     DestroyToolPalettes();  // writes their places and shapes
+    DestroyPagersToolbar();
     SavePreferences(Options().SavePreferences != 0);
     win::SetWindowText(window, ProgramString(kStrTerminating));
     ShutdownCleanup();

@@ -8,6 +8,7 @@
 
 #include "core/core_startup.h"
 #include "core/model/view.h"
+#include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "files/commands/score_window_hooks.h"
 #include "platform/gfx/objects.h"
@@ -111,6 +112,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     if (!frame) return Stop(StartupCode::NoFrame);
     State().dialogs.StatusWindow = Frame().statusBar;
     if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
+    if (!CreatePagersToolbar(frame)) return Stop(StartupCode::NoFrame);
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     SetCaptionOfPath(CaptionOfPath);

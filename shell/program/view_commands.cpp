@@ -16,6 +16,8 @@
 #include "display/view_scroll.h"
 #include "display/zoom.h"
 #include "editing/block_clipboard.h"
+#include "editing/page_band.h"
+#include "editing/page_band_faces.h"
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
@@ -107,9 +109,9 @@ void PauseCommand(ScoreView* view) {
 }
 
 // Previous, next, first and last page, and the two master pages.
-void TurnPage(ScoreView* view, int id) {
+void ShowPageCommand(ScoreView* view, int id) {
     if (view->pageView == 0) {
-        const bool back = id == 42030 || id == 42043 || id == 100 || id == 42032;
+        const bool back = id == 42030 || id == 42043 || id == kPreviousPageArrow || id == 42032;
         ScrollByMeasures(view, back ? -2 : 2);
         return;
     }
@@ -118,11 +120,9 @@ void TurnPage(ScoreView* view, int id) {
     int index = current;
     switch (id) {
         case 42030:
-        case 100:
             index = current - 1;
             break;
         case 42031:
-        case 200:
             index = current + 1;
             break;
         case 42043:
@@ -132,10 +132,10 @@ void TurnPage(ScoreView* view, int id) {
             index = count - 1;
             break;
         case 42032:
-            index = -1;
+            index = kLeftMasterNumber;
             break;
         case 42033:
-            index = -2;
+            index = kRightMasterNumber;
             break;
         default:
             break;
@@ -167,7 +167,18 @@ ViewCommandHook& CommandHook() {
     return hook;
 }
 
-int RunViewCommand(ScoreView* view, int id) {
+// The page band's arrows and page buttons; in the scroll view the arrows scroll.
+void PageBandCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
+    if (view->pageView == 0) {
+        if (id != kPageButtonCommand) ShowPageCommand(view, id);
+    } else if (id == kPageButtonCommand) {
+        HandlePageTurnButton(view, static_cast<int>(data), code == 1);
+    } else {
+        TurnPage(view, id == kNextPageArrow);
+    }
+}
+
+int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
     if (CommandHook() != nullptr) CommandHook()(id);
     const platform::WindowHandle window = view->ViewWindow;
     if (IsNoteToolCommand(id)) {
@@ -261,10 +272,12 @@ int RunViewCommand(ScoreView* view, int id) {
         case 42044:
         case 42032:
         case 42033:
-        case 100:
-        case 200:
-        case 1330:
-            TurnPage(view, id);
+            ShowPageCommand(view, id);
+            return 1;
+        case kPreviousPageArrow:
+        case kNextPageArrow:
+        case kPageButtonCommand:
+            PageBandCommand(view, id, code, data);
             return 1;
         case 40131:
             Redraw(view);
@@ -338,11 +351,12 @@ void SetViewCommandHook(ViewCommandHook hook) {
     CommandHook() = hook;
 }
 
-int ViewOnCommand(ScoreView* view, int commandWord) {
+int ViewOnCommand(ScoreView* view, int commandWord, intptr_t data) {
     if (view == nullptr || view->self != view || view->document == nullptr) return 0;
     const int id = static_cast<int>(win::CommandId(static_cast<uint32_t>(commandWord)));
+    const uint32_t code = win::CommandCode(static_cast<uint32_t>(commandWord));
     try {
-        return RunViewCommand(view, id);
+        return RunViewCommand(view, id, code, data);
     } catch (...) {
         HandleProgramException(GuardKind::ViewCommand);
         return 1;

@@ -436,7 +436,7 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
 
     if (message == Message::Command) {
         ViewInputState().swallowSysCommand = 0;
-        return ViewOnCommand(view, static_cast<int>(word)) != 0 ? 0 : 1;
+        return ViewOnCommand(view, static_cast<int>(word), data) != 0 ? 0 : 1;
     }
     if (message != Message::SystemKeyDown && message != Message::SystemKeyUp)
         ViewInputState().swallowSysCommand = 0;

@@ -1,10 +1,12 @@
 // The page in the score window on the desktop: Page Setup changed and confirmed
 // redraws the page at its new size; the wheel, PageDown and the vertical scroll bar
-// move the view over a page; View > Page (Go to Page) shows the page asked for.
+// move the view over a page; View > Page (Go to Page) shows the page asked for; the
+// page band's Next Page arrow and its page buttons show other pages.
 // Everything is judged from pictures of the frame: its score area (between the menu
 // bar and the bottom scroll bar) and its status bar when that is on the screen.
 #include <algorithm>
 
+#include "editing/page_band_geometry.h"
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
@@ -80,6 +82,10 @@ protected:
         ASSERT_TRUE(x_.WaitForWindow("pages.ql"));
         x_.PointAt(Frame());
     }
+    // The centre of a cell of the page band (its window is its client area).
+    static std::pair<int, int> BandPoint(const ShownWindow& band, const BandCell& cell) {
+        return {band.x + cell.x + cell.width / 2, band.y + cell.y + cell.height / 2};
+    }
     // File > Exit, answering No when asked to save the changed score.
     std::optional<int> QuitWithoutSaving() {
         ChooseMenuItem('f', 'x');
@@ -152,6 +158,34 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
     ASSERT_TRUE(x_.WaitUntilGone("Go to Page")) << "Go to Page did not take page 2";
     EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "the view still shows the first page";
     EXPECT_TRUE(StatusChangesFrom(status)) << "the status bar does not name the page";
+    EXPECT_EQ(Quit(), 0);
+}
+
+// The page band beside a three-page score shows L, R and pages 1 to 3. Its Next
+// Page arrow moves it on by one and shows its last page; a click on the button of
+// page 1 then shows page 1 again.
+TEST_F(PageViewScenario, PageBandArrowAndButtonsShowTheirPages) {
+    ASSERT_NO_FATAL_FAILURE(StartWithThreePageScore());
+    std::optional<ShownWindow> band = x_.WaitForWindow("Pagers");
+    ASSERT_TRUE(band) << "no page band beside the score";
+    constexpr int kAllPages = 5;  // L, R, 1, 2, 3
+    ScreenPicture before = SettledScoreArea();
+    ScreenPicture status = StatusBar();
+    const auto [nextX, nextY] = BandPoint(*band, ArrowCell(true, kAllPages, false));
+    x_.Click(nextX, nextY);
+    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "the Next Page arrow left the first page shown";
+    EXPECT_TRUE(StatusChangesFrom(status)) << "the status bar does not name the page";
+
+    // Now R, 1, 2 and 3: page 1 is the second button.
+    x_.Settle();
+    band = x_.FindWindow("Pagers");
+    ASSERT_TRUE(band) << "the page band went away";
+    before = SettledScoreArea();
+    status = StatusBar();
+    const auto [pageX, pageY] = BandPoint(*band, PageButtonCell(1, false));
+    x_.Click(pageX, pageY);
+    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "the button of page 1 left page 3 shown";
+    EXPECT_TRUE(StatusChangesFrom(status)) << "the status bar does not name page 1";
     EXPECT_EQ(Quit(), 0);
 }
 
