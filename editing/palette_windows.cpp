@@ -5,9 +5,14 @@
 #include <array>
 #include <vector>
 
+#include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "editing/palette_faces.h"
 #include "editing/palette_positions.h"
+#include "editing/tool_bitmaps.h"
+#include "editing/tool_dispatch.h"
 #include "editing/tools.h"
+#include "notes/entry/note_cursor.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
@@ -30,6 +35,7 @@ struct PaletteWindowState {
     bool popUp = false;
     PaletteBorder grabbed = PaletteBorder::None;
     win::Point corner;  // screen position of the window's top-left
+    bool reshow = false;  // shown again by ShowAllPalettes
 };
 
 struct PaletteWindows {
@@ -122,9 +128,25 @@ void RedrawButton(int palette, int index) {
         win::InvalidateRect(state.buttons[static_cast<size_t>(index)], nullptr, true);
 }
 
+// Arms the tool of a Main palette button: its group becomes current and the
+// group's object type is armed, as the group's command does.
+void ArmMainButton(ScoreView* view, int index) {
+    if (view != nullptr && index >= 0 && index < kToolGroupCount)
+        SelectToolButtonByKey(view, kFirstToolGroupCommand + index, false);
+}
+
+bool NotesToolArmed() {
+    const SelectionState* s = State().documents.Selection;
+    return CurrentToolGroup() == ToolGroup::Note && s != nullptr && s->armed != 0 &&
+           s->toolType == ToolGroupObjectType(ToolGroup::Note);
+}
+
+void PressPaletteButton(ScoreView* view, int palette, int index);
+
 // What a press of a button does: it becomes current and its tool is armed. The
-// Notes palette's entries are what note entry reads.
-void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
+// Notes palette's entries are what note entry reads; its tool is the Main
+// palette's Notes button, which a press on a Notes button makes current.
+void PressPaletteButton(ScoreView* view, int palette, int index) {
     if (palette == kNotesPalette && index >= 0 && index < kNotePaletteEntries)
         State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(index);
     if (!Windows().made || !ValidPalette(palette)) return;
@@ -136,14 +158,23 @@ void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
     Windows().lastIndex = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
+    if (palette == kMainPalette) ArmMainButton(view, index);
+    if (palette == kNotesPalette && view != nullptr && !NotesToolArmed())
+        PressPaletteButton(view, kMainPalette, static_cast<int>(ToolGroup::Note));
 }
 
-void DrawPaletteButton(const win::DrawItemInfo& item, bool current) {
-    if (!item.dc) return;
-    const gfx::StockBrush face = current ? gfx::StockBrush::LightGrey : gfx::StockBrush::White;
-    gfx::FillRect(item.dc, item.rect, gfx::GetStockBrush(face));
-    if (!current) return;
+constexpr int kMarkOffset = 2;
+
+// The button's background, its face ORed on, the mark of a marked button and the
+// frame of the pressed one.
+void DrawToolButton(const win::DrawItemInfo& item, ToolFace face, bool pressed, bool marked) {
     const gfx::Rect r = item.rect;
+    const gfx::BrushHandle background = gfx::CreateSolidBrush(pressed ? kPressedPaletteButtonColour : kPaletteButtonColour);
+    gfx::FillRect(item.dc, r, background);
+    gfx::DeleteObject(background);
+    DrawToolFace(item.dc, r.left, r.top, PaletteButtonSize(), face.bitmapId, face.imageIndex);
+    if (marked) DrawToolMark(item.dc, r.left + kMarkOffset, r.top + kMarkOffset);
+    if (!pressed) return;
     const gfx::BrushHandle frame = gfx::GetStockBrush(gfx::StockBrush::Black);
     gfx::FillRect(item.dc, {r.left, r.top, r.right, r.top + 1}, frame);
     gfx::FillRect(item.dc, {r.left, r.bottom - 1, r.right, r.bottom}, frame);
@@ -162,7 +193,7 @@ intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
         if (state.popUp) win::ShowWindow(state.window, win::ShowCommand::Hide);
         return 1;
     }
-    DrawPaletteButton(*item, index == state.current);
+    if (item->dc) DrawToolButton(*item, PaletteButtonFace(palette, index), index == state.current, false);
     return 1;
 }
 
@@ -218,6 +249,7 @@ bool CreatePalette(int palette) {
     state = PaletteWindowState{};
     state.current = spec.first;
     state.popUp = palette >= kDynamicsPalette;
+    state.reshow = !state.popUp;
     win::WindowParams params;
     params.className = kPaletteClass;
     params.caption = spec.title;
@@ -338,22 +370,31 @@ intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word
     }
 }
 
+// Hiding remembers which palettes were showing, so that ShowAllPalettes shows
+// exactly those again; hiding when none shows keeps the last record.
 void HideAllPalettes() {
     if (!Windows().made) return;
-    for (PaletteWindowState& state : Windows().palettes)
-        if (state.window) win::ShowWindow(state.window, win::ShowCommand::Hide);
+    bool anyShown = false;
+    for (const PaletteWindowState& state : Windows().palettes)
+        anyShown = anyShown || (state.window && win::IsWindowVisible(state.window));
+    for (PaletteWindowState& state : Windows().palettes) {
+        if (!state.window) continue;
+        if (anyShown) state.reshow = win::IsWindowVisible(state.window);
+        win::ShowWindow(state.window, win::ShowCommand::Hide);
+    }
 }
 
-// The pop-up palettes stay hidden until their opener shows them.
+// Before any hiding, the palettes that are not pop-ups are the ones shown.
 void ShowAllPalettes() {
     if (!Windows().made) return;
     for (PaletteWindowState& state : Windows().palettes)
-        if (state.window && !state.popUp)
-            win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
+        if (state.window && state.reshow) win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
 }
 
+// The press as a click makes it, then the button drawn again at once.
 void DrawToolButtonPressed(ScoreView* view, int palette, int button) {
     PressPaletteButton(view, palette, button);
+    if (const WindowHandle pressed = PaletteButton(palette, button)) win::UpdateWindow(pressed);
 }
 
 void SelectToolButtonByKey(ScoreView* view, int palette, int index) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "editing/palette_layout.h"
+#include "platform/gfx/types.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -16,6 +17,11 @@ namespace ql {
 struct ScoreView;
 
 constexpr char kPaletteClass[] = "Palette";
+
+// The buttons' background colours, normal and pressed: faces are light ink ORed
+// onto them.
+constexpr gfx::Colour kPaletteButtonColour = gfx::Rgb(84, 84, 84);
+constexpr gfx::Colour kPressedPaletteButtonColour = gfx::Rgb(28, 92, 168);
 
 // Creates the palettes (hidden) owned by frame, each placed from its saved
 // position; false when a window could not be made (those made are destroyed).
