@@ -328,6 +328,7 @@ void DestroyToolPalettes() {
     for (PaletteWindowState& state : Windows().palettes)
         if (state.window && win::IsWindow(state.window)) win::DestroyWindow(state.window);
     Windows() = PaletteWindows{};
+    FreeToolBitmaps();
 }
 
 WindowHandle PaletteWindow(int palette) {
