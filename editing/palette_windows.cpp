@@ -3,6 +3,7 @@
 #include "editing/palette_windows.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "core/objects/selection_state.h"
@@ -17,6 +18,7 @@
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_template.h"
+#include "platform/ui/tooltips.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -40,6 +42,7 @@ struct PaletteWindowState {
 
 struct PaletteWindows {
     WindowHandle frame;
+    WindowHandle tooltip;  // one tooltip window serves every button
     std::array<PaletteWindowState, kPaletteCount> palettes;
     bool made = false;
     bool placing = false;  // the program itself is moving or sizing a palette
@@ -233,6 +236,16 @@ void OnSize(int palette, win::Point client) {
     PlacePaletteWindow(state, state.corner.x, state.corner.y);
 }
 
+// A button pressed on the palette: the note cursor gives way. The right button
+// hides any palette but Main, which then opens as a pop-up.
+void OnParentNotify(int palette, win::Message button) {
+    if (ScoreView* view = State().documents.ActiveView) HideNoteCursor(view);
+    if (button != win::Message::RightButtonDown || palette == kMainPalette) return;
+    PaletteWindowState& state = StateOf(palette);
+    win::ShowWindow(state.window, win::ShowCommand::Hide);
+    if (palette != kNotesPalette || state.current <= 6) state.popUp = true;
+}
+
 bool RegisterPaletteClass() {
     if (win::IsClassRegistered(kPaletteClass)) return true;
     win::WindowClass palette;
@@ -272,6 +285,8 @@ bool CreatePalette(int palette) {
         const WindowHandle made = win::CreateWindow(button);
         if (!made) return false;
         state.buttons.push_back(made);
+        if (*PaletteButtonTooltip(palette, i) != '\0')
+            ui::AddTooltipTool(Windows().tooltip, made, [palette, i] { return std::string(PaletteButtonTooltip(palette, i)); });
     }
     LayoutToolButtons(state);
     PlacePaletteWindow(state, place.x, place.y);
@@ -296,10 +311,13 @@ bool CreateToolPalettes(WindowHandle frame) {
     if (!RegisterPaletteClass()) return false;
     Windows().frame = frame;
     Windows().made = true;
+    Windows().tooltip = ui::CreateTooltipWindow(frame);
+    ui::SetTooltipInitialDelay(Windows().tooltip, kPaletteTooltipDelayMs);
     for (int palette = 0; palette < kPaletteCount; ++palette) {
         if (!CreatePalette(palette)) {
             for (PaletteWindowState& state : Windows().palettes)
                 if (state.window) win::DestroyWindow(state.window);
+            if (Windows().tooltip) win::DestroyWindow(Windows().tooltip);
             Windows() = PaletteWindows{};
             return false;
         }
@@ -327,6 +345,7 @@ void DestroyToolPalettes() {
     SaveToolPalettePositions();
     for (PaletteWindowState& state : Windows().palettes)
         if (state.window && win::IsWindow(state.window)) win::DestroyWindow(state.window);
+    if (win::IsWindow(Windows().tooltip)) win::DestroyWindow(Windows().tooltip);
     Windows() = PaletteWindows{};
     FreeToolBitmaps();
 }
@@ -340,6 +359,10 @@ WindowHandle PaletteButton(int palette, int index) {
     const PaletteWindowState& state = StateOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return {};
     return state.buttons[static_cast<size_t>(index)];
+}
+
+WindowHandle PaletteTooltipWindow() {
+    return Windows().made ? Windows().tooltip : WindowHandle{};
 }
 
 int PaletteCurrentButton(int palette) {
@@ -358,6 +381,9 @@ intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word
         case win::Message::DrawItem:
             if (win::GetStyle(window) & win::kStyleMinimize) return 0;
             return OnDrawItem(palette, reinterpret_cast<const win::DrawItemInfo*>(data));
+        case win::Message::ParentNotify:
+            OnParentNotify(palette, static_cast<win::Message>(word));
+            return 0;
         case win::Message::Move:
             OnMove(palette, win::UnpackPoint(data));
             return 0;

@@ -17,6 +17,7 @@ namespace ql {
 struct ScoreView;
 
 constexpr char kPaletteClass[] = "Palette";
+constexpr uint32_t kPaletteTooltipDelayMs = 300;
 
 // The buttons' background colours, normal and pressed: faces are light ink ORed
 // onto them.
@@ -36,6 +37,7 @@ platform::WindowHandle PaletteWindow(int palette);
 platform::WindowHandle PaletteButton(int palette, int index);
 int PaletteCurrentButton(int palette);  // -1 when the palettes do not exist
 int PaletteButtonSize();                // 36, or 24 with small palettes
+platform::WindowHandle PaletteTooltipWindow();  // the buttons' one tooltip window
 
 // The palette window procedure.
 intptr_t PaletteWndProc(platform::WindowHandle window, win::Message message, uint32_t word,

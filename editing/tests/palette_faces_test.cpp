@@ -14,6 +14,8 @@
 #include "platform/sys/folders.h"
 #include "platform/tests/sys/scratch_folder.h"
 #include "platform/tests/win/win_test_fixture.h"
+#include "platform/ui/tooltips.h"
+#include "platform/win/message_loop.h"
 #include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -147,6 +149,40 @@ TEST_F(PaletteFacesTest, ShowAllShowsAgainWhatTheLastHideHid) {
         const bool expected = p == kHeadsPalette || (p < kDynamicsPalette && p != kGraphicsPalette);
         EXPECT_EQ(win::IsWindowVisible(PaletteWindow(p)), expected) << p;
     }
+}
+
+// One tooltip window of the frame serves every button: 300 ms after the pointer
+// rests on a button its tooltip text shows; buttons without a text show none.
+TEST_F(PaletteFacesTest, ButtonsShareOneTooltipWindowOfTheFrame) {
+    ASSERT_TRUE(CreateToolPalettes(frame));
+    ShowAllPalettes();
+    const WindowHandle tip = PaletteTooltipWindow();
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(win::GetOwner(tip), frame);
+    EXPECT_EQ(ui::GetTooltipInitialDelay(tip), kPaletteTooltipDelayMs);
+    const WindowHandle heads = PaletteButton(kNotesPalette, 7);
+    win::SendMessage(heads, win::Message::MouseMove, 0, 0);
+    win::headless::AdvanceClock(kPaletteTooltipDelayMs - 1);
+    win::PumpMessages();
+    EXPECT_FALSE(win::IsWindowVisible(tip));
+    win::headless::AdvanceClock(1);
+    win::PumpMessages();
+    EXPECT_TRUE(win::IsWindowVisible(tip));
+    EXPECT_EQ(win::GetWindowText(tip), "Note Heads...");
+    EXPECT_EQ(ui::GetTooltipToolText(tip, PaletteButton(kMainPalette, 5)), "Pointer (Right Click for Toolbar)");
+    EXPECT_EQ(ui::GetTooltipToolText(tip, PaletteButton(kNotesPalette, 3)), "");  // a note value
+}
+
+// The right button hides a palette, which then opens as a pop-up; never Main.
+TEST_F(PaletteFacesTest, RightButtonHidesAPaletteButNeverMain) {
+    ASSERT_TRUE(CreateToolPalettes(frame));
+    ShowAllPalettes();
+    win::SendMessage(PaletteButton(kMainPalette, 2), win::Message::RightButtonDown, 0, 0);
+    EXPECT_TRUE(win::IsWindowVisible(PaletteWindow(kMainPalette)));
+    EXPECT_EQ(PaletteCurrentButton(kMainPalette), 5);  // the right button presses nothing
+    win::SendMessage(PaletteButton(kGraphicsPalette, 2), win::Message::RightButtonDown, 0, 0);
+    EXPECT_FALSE(win::IsWindowVisible(PaletteWindow(kGraphicsPalette)));
+    EXPECT_EQ(PaletteCurrentButton(kGraphicsPalette), 0);
 }
 
 }  // namespace
