@@ -14,6 +14,7 @@
 #include "platform/sys/folders.h"
 #include "platform/tests/sys/scratch_folder.h"
 #include "platform/tests/win/win_test_fixture.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/tooltips.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/headless.h"
@@ -183,6 +184,24 @@ TEST_F(PaletteFacesTest, RightButtonHidesAPaletteButNeverMain) {
     win::SendMessage(PaletteButton(kGraphicsPalette, 2), win::Message::RightButtonDown, 0, 0);
     EXPECT_FALSE(win::IsWindowVisible(PaletteWindow(kGraphicsPalette)));
     EXPECT_EQ(PaletteCurrentButton(kGraphicsPalette), 0);
+}
+
+// A dialog's tooltip window is its own; its controls are found by id.
+TEST_F(PaletteFacesTest, DialogTooltipsNameTheirControlsById) {
+    ui::RegisterControlClasses();
+    win::WindowParams button;
+    button.className = ui::kButtonClass;
+    button.style = win::kStyleChild | win::kStyleVisible;
+    button.parent = frame;
+    button.id = 12;
+    const WindowHandle control = win::CreateWindow(button);
+    const WindowHandle tip = AddDialogTooltip(frame);
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(win::GetOwner(tip), frame);
+    EXPECT_TRUE(AddDialogTooltipText(tip, frame, 12, "Reset the values"));
+    EXPECT_EQ(ui::GetTooltipToolText(tip, control), "Reset the values");
+    EXPECT_FALSE(AddDialogTooltipText(tip, frame, 13, "no such control"));
+    EXPECT_FALSE(AddDialogTooltip(WindowHandle{}));
 }
 
 }  // namespace

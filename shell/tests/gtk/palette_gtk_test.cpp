@@ -78,6 +78,10 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
 
     gtk::Peer* button = PeerOf(PaletteButton(kNotesPalette, 2));
     ASSERT_NE(button, nullptr);
+    // The buttons with a text use the display's own tooltips.
+    gtk::Peer* heads = PeerOf(PaletteButton(kNotesPalette, 7));
+    ASSERT_NE(heads, nullptr);
+    EXPECT_TRUE(gtk_widget_get_has_tooltip(heads->area));
     GdkWindow* target = gtk_widget_get_window(button->area);
     ASSERT_NE(target, nullptr);
     SendPointerButton(target, GDK_BUTTON_PRESS);
