@@ -59,6 +59,9 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
     ResetFrame();
     FreshWindowLayer::ResetAll();
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
+    // The faces the build drew, in the scratch program folder.
+    std::filesystem::create_directory_symlink(std::filesystem::path(QL_PROGRAM_DIR) / "tool_faces",
+                                              scratch / "program" / "tool_faces");
     StartupOptions options;
     options.arguments = {path};
     ASSERT_EQ(StartProgram(options), StartupCode::Ok);
