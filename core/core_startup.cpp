@@ -11,6 +11,7 @@
 #include "core/text/text_object.h"
 #include "editing/marquee.h"
 #include "notes/accidentals/accidental.h"
+#include "notes/handler/notes_handler.h"
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
 #include "objects/stored_classes.h"
@@ -75,6 +76,7 @@ void RegisterObjectClasses() {
     RegisterTieClass();  // over the stored tie class: ties draw
     RegisterClefKeyObjectClasses();  // over the stored text class of clefs and keys
     RegisterScoreTextClasses();      // over the stored classes of types 6, 18, 28 and 50
+    RegisterNotesHandlerClass();     // the Notes tool's prototype (type 29)
 }
 
 CoreStartup Abandon(CoreStartup failed) {

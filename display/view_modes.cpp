@@ -103,6 +103,7 @@ void EnterPageView(ScoreView* view) {
     view->pageView = 1;
     ResetScrollOrigin(view);
     EndFocus(view, 0);
+    ShowAllPalettes();
     const bool staves = document->header.staffCount > 0;
     ShowPageInView(view, staves ? PageIndexOfMeasure(document, measure) : 0);
     if (!staves || view->currentPage == nullptr || view->currentPage == view->galleyPage) {

@@ -3,16 +3,23 @@
 #include "editing/palette_windows.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "editing/page_band.h"
+#include "editing/palette_faces.h"
 #include "editing/palette_positions.h"
+#include "editing/tool_bitmaps.h"
+#include "editing/tool_dispatch.h"
 #include "editing/tools.h"
+#include "notes/entry/note_cursor.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_template.h"
+#include "platform/ui/tooltips.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -31,10 +38,12 @@ struct PaletteWindowState {
     bool popUp = false;
     PaletteBorder grabbed = PaletteBorder::None;
     win::Point corner;  // screen position of the window's top-left
+    bool reshow = false;  // shown again by ShowAllPalettes
 };
 
 struct PaletteWindows {
     WindowHandle frame;
+    WindowHandle tooltip;  // one tooltip window serves every button
     std::array<PaletteWindowState, kPaletteCount> palettes;
     bool made = false;
     bool placing = false;  // the program itself is moving or sizing a palette
@@ -123,9 +132,25 @@ void RedrawButton(int palette, int index) {
         win::InvalidateRect(state.buttons[static_cast<size_t>(index)], nullptr, true);
 }
 
+// Arms the tool of a Main palette button: its group becomes current and the
+// group's object type is armed, as the group's command does.
+void ArmMainButton(ScoreView* view, int index) {
+    if (view != nullptr && index >= 0 && index < kToolGroupCount)
+        SelectToolButtonByKey(view, kFirstToolGroupCommand + index, false);
+}
+
+bool NotesToolArmed() {
+    const SelectionState* s = State().documents.Selection;
+    return CurrentToolGroup() == ToolGroup::Note && s != nullptr && s->armed != 0 &&
+           s->toolType == ToolGroupObjectType(ToolGroup::Note);
+}
+
+void PressPaletteButton(ScoreView* view, int palette, int index);
+
 // What a press of a button does: it becomes current and its tool is armed. The
-// Notes palette's entries are what note entry reads.
-void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
+// Notes palette's entries are what note entry reads; its tool is the Main
+// palette's Notes button, which a press on a Notes button makes current.
+void PressPaletteButton(ScoreView* view, int palette, int index) {
     if (palette == kNotesPalette && index >= 0 && index < kNotePaletteEntries)
         State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(index);
     if (!Windows().made || !ValidPalette(palette)) return;
@@ -137,14 +162,23 @@ void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
     Windows().lastIndex = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
+    if (palette == kMainPalette) ArmMainButton(view, index);
+    if (palette == kNotesPalette && view != nullptr && !NotesToolArmed())
+        PressPaletteButton(view, kMainPalette, static_cast<int>(ToolGroup::Note));
 }
 
-void DrawPaletteButton(const win::DrawItemInfo& item, bool current) {
-    if (!item.dc) return;
-    const gfx::StockBrush face = current ? gfx::StockBrush::LightGrey : gfx::StockBrush::White;
-    gfx::FillRect(item.dc, item.rect, gfx::GetStockBrush(face));
-    if (!current) return;
+constexpr int kMarkOffset = 2;
+
+// The button's background, its face ORed on, the mark of a marked button and the
+// frame of the pressed one.
+void DrawToolButton(const win::DrawItemInfo& item, ToolFace face, bool pressed, bool marked) {
     const gfx::Rect r = item.rect;
+    const gfx::BrushHandle background = gfx::CreateSolidBrush(pressed ? kPressedPaletteButtonColour : kPaletteButtonColour);
+    gfx::FillRect(item.dc, r, background);
+    gfx::DeleteObject(background);
+    DrawToolFace(item.dc, r.left, r.top, PaletteButtonSize(), face.bitmapId, face.imageIndex);
+    if (marked) DrawToolMark(item.dc, r.left + kMarkOffset, r.top + kMarkOffset);
+    if (!pressed) return;
     const gfx::BrushHandle frame = gfx::GetStockBrush(gfx::StockBrush::Black);
     gfx::FillRect(item.dc, {r.left, r.top, r.right, r.top + 1}, frame);
     gfx::FillRect(item.dc, {r.left, r.bottom - 1, r.right, r.bottom}, frame);
@@ -163,7 +197,7 @@ intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
         if (state.popUp) win::ShowWindow(state.window, win::ShowCommand::Hide);
         return 1;
     }
-    DrawPaletteButton(*item, index == state.current);
+    if (item->dc) DrawToolButton(*item, PaletteButtonFace(palette, index), index == state.current, false);
     return 1;
 }
 
@@ -203,6 +237,16 @@ void OnSize(int palette, win::Point client) {
     PlacePaletteWindow(state, state.corner.x, state.corner.y);
 }
 
+// A button pressed on the palette: the note cursor gives way. The right button
+// hides any palette but Main, which then opens as a pop-up.
+void OnParentNotify(int palette, win::Message button) {
+    if (ScoreView* view = State().documents.ActiveView) HideNoteCursor(view);
+    if (button != win::Message::RightButtonDown || palette == kMainPalette) return;
+    PaletteWindowState& state = StateOf(palette);
+    win::ShowWindow(state.window, win::ShowCommand::Hide);
+    if (palette != kNotesPalette || state.current <= 6) state.popUp = true;
+}
+
 bool RegisterPaletteClass() {
     if (win::IsClassRegistered(kPaletteClass)) return true;
     win::WindowClass palette;
@@ -219,6 +263,7 @@ bool CreatePalette(int palette) {
     state = PaletteWindowState{};
     state.current = spec.first;
     state.popUp = palette >= kDynamicsPalette;
+    state.reshow = !state.popUp;
     win::WindowParams params;
     params.className = kPaletteClass;
     params.caption = spec.title;
@@ -241,6 +286,8 @@ bool CreatePalette(int palette) {
         const WindowHandle made = win::CreateWindow(button);
         if (!made) return false;
         state.buttons.push_back(made);
+        if (*PaletteButtonTooltip(palette, i) != '\0')
+            ui::AddTooltipTool(Windows().tooltip, made, [palette, i] { return std::string(PaletteButtonTooltip(palette, i)); });
     }
     LayoutToolButtons(state);
     PlacePaletteWindow(state, place.x, place.y);
@@ -265,10 +312,13 @@ bool CreateToolPalettes(WindowHandle frame) {
     if (!RegisterPaletteClass()) return false;
     Windows().frame = frame;
     Windows().made = true;
+    Windows().tooltip = ui::CreateTooltipWindow(frame);
+    ui::SetTooltipInitialDelay(Windows().tooltip, kPaletteTooltipDelayMs);
     for (int palette = 0; palette < kPaletteCount; ++palette) {
         if (!CreatePalette(palette)) {
             for (PaletteWindowState& state : Windows().palettes)
                 if (state.window) win::DestroyWindow(state.window);
+            if (Windows().tooltip) win::DestroyWindow(Windows().tooltip);
             Windows() = PaletteWindows{};
             return false;
         }
@@ -296,7 +346,9 @@ void DestroyToolPalettes() {
     SaveToolPalettePositions();
     for (PaletteWindowState& state : Windows().palettes)
         if (state.window && win::IsWindow(state.window)) win::DestroyWindow(state.window);
+    if (win::IsWindow(Windows().tooltip)) win::DestroyWindow(Windows().tooltip);
     Windows() = PaletteWindows{};
+    FreeToolBitmaps();
 }
 
 WindowHandle PaletteWindow(int palette) {
@@ -308,6 +360,10 @@ WindowHandle PaletteButton(int palette, int index) {
     const PaletteWindowState& state = StateOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return {};
     return state.buttons[static_cast<size_t>(index)];
+}
+
+WindowHandle PaletteTooltipWindow() {
+    return Windows().made ? Windows().tooltip : WindowHandle{};
 }
 
 int PaletteCurrentButton(int palette) {
@@ -326,6 +382,9 @@ intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word
         case win::Message::DrawItem:
             if (win::GetStyle(window) & win::kStyleMinimize) return 0;
             return OnDrawItem(palette, reinterpret_cast<const win::DrawItemInfo*>(data));
+        case win::Message::ParentNotify:
+            OnParentNotify(palette, static_cast<win::Message>(word));
+            return 0;
         case win::Message::Move:
             OnMove(palette, win::UnpackPoint(data));
             return 0;
@@ -339,24 +398,33 @@ intptr_t PaletteWndProc(WindowHandle window, win::Message message, uint32_t word
     }
 }
 
+// Hiding remembers which palettes were showing, so that ShowAllPalettes shows
+// exactly those again; hiding when none shows keeps the last record.
 void HideAllPalettes() {
     HidePageBand();
     if (!Windows().made) return;
-    for (PaletteWindowState& state : Windows().palettes)
-        if (state.window) win::ShowWindow(state.window, win::ShowCommand::Hide);
+    bool anyShown = false;
+    for (const PaletteWindowState& state : Windows().palettes)
+        anyShown = anyShown || (state.window && win::IsWindowVisible(state.window));
+    for (PaletteWindowState& state : Windows().palettes) {
+        if (!state.window) continue;
+        if (anyShown) state.reshow = win::IsWindowVisible(state.window);
+        win::ShowWindow(state.window, win::ShowCommand::Hide);
+    }
 }
 
-// The pop-up palettes stay hidden until their opener shows them.
+// Before any hiding, the palettes that are not pop-ups are the ones shown.
 void ShowAllPalettes() {
     ShowPageBand();
     if (!Windows().made) return;
     for (PaletteWindowState& state : Windows().palettes)
-        if (state.window && !state.popUp)
-            win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
+        if (state.window && state.reshow) win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
 }
 
+// The press as a click makes it, then the button drawn again at once.
 void DrawToolButtonPressed(ScoreView* view, int palette, int button) {
     PressPaletteButton(view, palette, button);
+    if (const WindowHandle pressed = PaletteButton(palette, button)) win::UpdateWindow(pressed);
 }
 
 void SelectToolButtonByKey(ScoreView* view, int palette, int index) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "editing/palette_layout.h"
+#include "platform/gfx/types.h"
 #include "platform/handles.h"
 #include "platform/win/messages.h"
 
@@ -16,6 +17,12 @@ namespace ql {
 struct ScoreView;
 
 constexpr char kPaletteClass[] = "Palette";
+constexpr uint32_t kPaletteTooltipDelayMs = 300;
+
+// The buttons' background colours, normal and pressed: faces are light ink ORed
+// onto them.
+constexpr gfx::Colour kPaletteButtonColour = gfx::Rgb(84, 84, 84);
+constexpr gfx::Colour kPressedPaletteButtonColour = gfx::Rgb(28, 92, 168);
 
 // Creates the palettes (hidden) owned by frame, each placed from its saved
 // position; false when a window could not be made (those made are destroyed).
@@ -30,6 +37,7 @@ platform::WindowHandle PaletteWindow(int palette);
 platform::WindowHandle PaletteButton(int palette, int index);
 int PaletteCurrentButton(int palette);  // -1 when the palettes do not exist
 int PaletteButtonSize();                // 36, or 24 with small palettes
+platform::WindowHandle PaletteTooltipWindow();  // the buttons' one tooltip window
 
 // The palette window procedure.
 intptr_t PaletteWndProc(platform::WindowHandle window, win::Message message, uint32_t word,

@@ -2,6 +2,8 @@
 // the status bar's display.
 #include "platform/gtk/gtk_ui_backend.h"
 
+#include "platform/ui/tooltips.h"
+
 #include <gtk/gtk.h>
 
 #include <functional>
@@ -167,6 +169,41 @@ int32_t GtkUiBackend::TrackPopupMenu(platform::MenuHandle popup, win::Point scre
 void GtkUiBackend::StatusTextChanged(platform::WindowHandle bar, int, std::string_view, ui::StatusTextStyle) {
     GtkWindowBackend* backend = CurrentGtkBackend();
     if (Peer* peer = backend ? backend->FindPeer(bar) : nullptr) backend->SyncControl(*peer);
+}
+
+namespace {
+
+struct TooltipPair {
+    uint32_t tip;
+    uint32_t tool;
+};
+
+// GTK asks for a tooltip when the pointer has rested on the widget: the tool's text
+// from the layer, none when it has none.
+gboolean OnQueryTooltip(GtkWidget*, gint, gint, gboolean, GtkTooltip* tooltip, gpointer data) {
+    const auto* pair = static_cast<const TooltipPair*>(data);
+    const std::string text = ui::GetTooltipToolText(platform::WindowHandle{pair->tip}, platform::WindowHandle{pair->tool});
+    if (text.empty()) return FALSE;
+    gtk_tooltip_set_text(tooltip, text.c_str());
+    return TRUE;
+}
+
+void FreeTooltipPair(gpointer data, GClosure*) {
+    delete static_cast<TooltipPair*>(data);
+}
+
+}  // namespace
+
+// The display's own tooltips show the tool's text (their delay is the desktop's).
+bool GtkUiBackend::TooltipToolAdded(platform::WindowHandle tip, platform::WindowHandle tool) {
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    Peer* peer = backend ? backend->FindPeer(tool) : nullptr;
+    GtkWidget* widget = peer ? (peer->area ? peer->area : peer->outer) : nullptr;
+    if (widget == nullptr) return false;
+    gtk_widget_set_has_tooltip(widget, TRUE);
+    g_signal_connect_data(widget, "query-tooltip", G_CALLBACK(OnQueryTooltip), new TooltipPair{tip.bits, tool.bits},
+                          FreeTooltipPair, GConnectFlags{});
+    return true;
 }
 
 }  // namespace ql::gtk

@@ -21,6 +21,7 @@ public:
                            ui::StatusTextStyle style) override;
     // Measured once from the font GTK draws the controls' labels with.
     ui::DialogBaseUnits DialogFontUnits() override;
+    bool TooltipToolAdded(platform::WindowHandle tip, platform::WindowHandle tool) override;
 
 private:
     ui::DialogBaseUnits fontUnits_;

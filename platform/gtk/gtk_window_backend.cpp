@@ -334,15 +334,22 @@ void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {
         return;
     }
     gtk_widget_show(peer.outer);
-    if (peer.kind == PeerKind::TopLevel) RaiseTransientsOf(peer);
+    if (peer.kind != PeerKind::TopLevel) return;
+    if (win::GetExtendedStyle(peer.window) & win::kExStyleToolWindow) {
+        if (GdkWindow* surface = gtk_widget_get_window(peer.outer)) gdk_window_raise(surface);
+    }
+    RaiseOwnedToolWindows(peer.window);
 }
 
-// A window manager keeps a window above the one it is transient for; on a display
-// without one, a frame shown or raised after its tool windows would cover them.
-void GtkWindowBackend::RaiseTransientsOf(Peer& owner) {
+// A window manager keeps utility windows above the window they are transient for;
+// without one, windows stack in the order they were mapped or raised, and an owner
+// shown or raised after its palettes would cover them. They are raised after it.
+void GtkWindowBackend::RaiseOwnedToolWindows(WindowHandle owner) {
     for (auto& [bits, other] : peers_) {
-        if (other->kind != PeerKind::TopLevel || other.get() == &owner || !gtk_widget_get_visible(other->outer)) continue;
-        if (gtk_window_get_transient_for(GTK_WINDOW(other->outer)) != GTK_WINDOW(owner.outer)) continue;
+        if (!other || other->kind != PeerKind::TopLevel || other->window == owner) continue;
+        if ((win::GetExtendedStyle(other->window) & win::kExStyleToolWindow) == 0) continue;
+        if (win::GetTopLevel(win::GetOwner(other->window)) != owner) continue;
+        if (!gtk_widget_get_visible(other->outer)) continue;
         if (GdkWindow* surface = gtk_widget_get_window(other->outer)) gdk_window_raise(surface);
     }
 }
@@ -353,7 +360,7 @@ void GtkWindowBackend::RaiseTransientsOf(Peer& owner) {
 void GtkWindowBackend::RaisePeer(Peer& peer) {
     if (peer.kind == PeerKind::TopLevel) {
         gtk_window_present(GTK_WINDOW(peer.outer));
-        RaiseTransientsOf(peer);
+        RaiseOwnedToolWindows(peer.window);
         return;
     }
     if (GdkWindow* surface = gtk_widget_get_window(peer.outer); surface && gtk_widget_get_has_window(peer.outer))

@@ -103,8 +103,7 @@ private:
     void PlacePeer(Peer& peer, bool fit = true);
     void ShowPeer(Peer& peer, bool show);
     void RaisePeer(Peer& peer);
-    // Raises the shown top-level windows transient for `owner` above it.
-    void RaiseTransientsOf(Peer& owner);
+    void RaiseOwnedToolWindows(WindowHandle owner);
     void RefreshTitle(WindowHandle topLevel);
 
     std::map<uint32_t, std::unique_ptr<Peer>> peers_;

@@ -32,6 +32,10 @@ public:
     // which dialog units are converted (a dialog unit is a quarter of the width
     // across and an eighth of the height down).
     virtual DialogBaseUnits DialogFontUnits() = 0;
+    // A tool was registered with a tooltip window. A backend that shows its tips
+    // with the display's own tooltips (asking GetTooltipToolText for the text when
+    // one is due) answers true; otherwise the layer shows its tip window itself.
+    virtual bool TooltipToolAdded(WindowHandle /*tip*/, WindowHandle /*tool*/) { return false; }
 };
 
 Backend& CurrentUiBackend();

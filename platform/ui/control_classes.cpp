@@ -4,6 +4,7 @@
 
 #include "platform/ui/backend.h"
 #include "platform/ui/control_state.h"
+#include "platform/ui/tooltips.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -58,9 +59,16 @@ bool ReportsPress(WindowHandle button) {
 }
 
 intptr_t ButtonProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
+    if (m == Message::MouseMove) TooltipPointerOnTool(w);
+    if (m == Message::LeftButtonDown || m == Message::RightButtonDown) TooltipPointerPressed(w);
     if (m == Message::Paint && GetButtonKind(w) == kButtonOwnerDraw) {
         PaintOwnerDrawn(w);
         return 0;
+    }
+    if (ReportsPress(w) && (m == Message::LeftButtonDown || m == Message::RightButtonDown)) {
+        win::SendMessage(win::GetParent(w), Message::ParentNotify, win::ToRaw(m),
+                         static_cast<intptr_t>(w.bits));
+        if (m == Message::RightButtonDown || !win::IsWindow(w)) return 0;
     }
     if (ReportsPress(w) && (m == Message::LeftButtonDown || m == Message::LeftButtonUp)) {
         const bool pressed = m == Message::LeftButtonDown;

@@ -50,6 +50,8 @@ enum class Message : uint32_t {
     DropFiles = 28,         // data: const DroppedFiles*
     MdiActivate = 29,       // word: bits of the document child losing activation;
                             // data: bits of the one gaining it (either may be 0)
+    ParentNotify = 30,      // a button pressed on a child that reports its presses:
+                            // word: LeftButtonDown or RightButtonDown; data: the child's bits
     KeyDown = 40,           // word: Key; data: repeat count
     KeyUp = 41,             // word: Key
     Char = 42,              // word: character code

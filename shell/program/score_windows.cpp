@@ -155,9 +155,7 @@ ScoreView* CreateScoreWindow(ScoreView* view, const std::string& caption, bool m
     if (first) LayoutFrameClient();
     if (maximize || first) win::MaximizeMdiChild(frame.mdiClient, window);
     HandleViewActivation(view);
-    // The palettes are made at start-up but not shown with a score yet: their buttons
-    // have no faces and most do not arm their tools, and on a display without a
-    // window manager their first placement leaves parts of the page unpainted.
+    if (view->pageView) ShowAllPalettes();
     // The view's metrics at its zoom and its beat maps, then the first paint. Setting
     // a view up is not an edit of its score.
     const auto changes = view->document->changeCounter;

@@ -34,6 +34,7 @@ class OwnerDrawPressTest : public testing::FreshWindowLayer {
                 return intptr_t{1};
             }
             if (m == win::Message::Command) seen.push_back({m});
+            if (m == win::Message::ParentNotify) seen.push_back({m, win::DrawAction::DrawEntire, word});
             return win::DefaultWindowProc(w, m, word, data);
         };
         win::RegisterWindowClass(parentClass);
@@ -60,14 +61,27 @@ class OwnerDrawPressTest : public testing::FreshWindowLayer {
     std::vector<Seen> seen;
 };
 
+// The parent hears of the button-down first, then of the press and the release.
 TEST_F(OwnerDrawPressTest, PressAndReleaseReachTheParentBeforeTheClick) {
     Click(Button(ui::kButtonNotifyPress));
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0].message, win::Message::DrawItem);
-    EXPECT_EQ(seen[0].state & win::kItemStateSelected, win::kItemStateSelected);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].message, win::Message::ParentNotify);
+    EXPECT_EQ(seen[0].state, win::ToRaw(win::Message::LeftButtonDown));
     EXPECT_EQ(seen[1].message, win::Message::DrawItem);
-    EXPECT_EQ(seen[1].state & win::kItemStateSelected, 0u);
-    EXPECT_EQ(seen[2].message, win::Message::Command);
+    EXPECT_EQ(seen[1].state & win::kItemStateSelected, win::kItemStateSelected);
+    EXPECT_EQ(seen[2].message, win::Message::DrawItem);
+    EXPECT_EQ(seen[2].state & win::kItemStateSelected, 0u);
+    EXPECT_EQ(seen[3].message, win::Message::Command);
+}
+
+// The right button only tells the parent of the button-down.
+TEST_F(OwnerDrawPressTest, RightButtonDownOnlyNotifiesTheParent) {
+    const WindowHandle button = Button(ui::kButtonNotifyPress);
+    win::SendMessage(button, win::Message::RightButtonDown, 0, 0);
+    win::SendMessage(button, win::Message::RightButtonUp, 0, 0);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message, win::Message::ParentNotify);
+    EXPECT_EQ(seen[0].state, win::ToRaw(win::Message::RightButtonDown));
 }
 
 TEST_F(OwnerDrawPressTest, PlainOwnerDrawnButtonOnlyClicks) {

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <thread>
 
+#include <zlib.h>
+
 namespace ql::desktop {
 namespace {
 
@@ -219,6 +221,51 @@ void WritePicture(const ScreenPicture& picture, const fs::path& path) {
         const char rgb[3] = {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p)};
         out.write(rgb, 3);
     }
+}
+
+namespace {
+
+void PutBigEndian(std::string& out, uint32_t value) {
+    for (int shift : {24, 16, 8, 0}) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+void PutChunk(std::ofstream& out, const char* kind, const std::string& data) {
+    std::string chunk;
+    PutBigEndian(chunk, static_cast<uint32_t>(data.size()));
+    chunk.append(kind, 4);
+    chunk += data;
+    const auto* body = reinterpret_cast<const Bytef*>(chunk.data() + 4);
+    PutBigEndian(chunk, static_cast<uint32_t>(crc32(0, body, static_cast<uInt>(data.size() + 4))));
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+}
+
+}  // namespace
+
+bool WritePng(const ScreenPicture& picture, const fs::path& path) {
+    std::string rows;
+    for (int y = 0; y < picture.height; ++y) {
+        rows.push_back(0);  // no filter
+        for (int x = 0; x < picture.width; ++x) {
+            const uint32_t p = picture.At(x, y);
+            for (int shift : {16, 8, 0}) rows.push_back(static_cast<char>((p >> shift) & 0xFF));
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
+    std::string packed(packedSize, '\0');
+    if (compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                 reinterpret_cast<const Bytef*>(rows.data()), static_cast<uLong>(rows.size())) != Z_OK)
+        return false;
+    packed.resize(packedSize);
+    std::string header;
+    PutBigEndian(header, static_cast<uint32_t>(picture.width));
+    PutBigEndian(header, static_cast<uint32_t>(picture.height));
+    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
+    std::ofstream out(path, std::ios::binary);
+    out.write("\x89PNG\r\n\x1a\n", 8);
+    PutChunk(out, "IHDR", header);
+    PutChunk(out, "IDAT", packed);
+    PutChunk(out, "IEND", "");
+    return static_cast<bool>(out);
 }
 
 int PdfPageCount(const fs::path& pdf) {

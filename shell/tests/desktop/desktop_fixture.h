@@ -80,6 +80,8 @@ ScreenPicture SettledPicture(const XSession& x, const std::function<ScreenPictur
 
 // Writes a picture as a PPM file (for looking at a failure).
 void WritePicture(const ScreenPicture& picture, const std::filesystem::path& path);
+// Writes a picture as an 8-bit RGB PNG file (for the eye); false when it cannot.
+bool WritePng(const ScreenPicture& picture, const std::filesystem::path& path);
 
 // The number of pages pdfinfo reports for a PDF (0 when it cannot be read).
 int PdfPageCount(const std::filesystem::path& pdf);

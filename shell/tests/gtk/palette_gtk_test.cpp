@@ -59,6 +59,9 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
     ResetFrame();
     FreshWindowLayer::ResetAll();
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
+    // The faces the build drew, in the scratch program folder.
+    std::filesystem::create_directory_symlink(std::filesystem::path(QL_PROGRAM_DIR) / "tool_faces",
+                                              scratch / "program" / "tool_faces");
     StartupOptions options;
     options.arguments = {path};
     ASSERT_EQ(StartProgram(options), StartupCode::Ok);
@@ -78,6 +81,10 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
 
     gtk::Peer* button = PeerOf(PaletteButton(kNotesPalette, 2));
     ASSERT_NE(button, nullptr);
+    // The buttons with a text use the display's own tooltips.
+    gtk::Peer* heads = PeerOf(PaletteButton(kNotesPalette, 7));
+    ASSERT_NE(heads, nullptr);
+    EXPECT_TRUE(gtk_widget_get_has_tooltip(heads->area));
     GdkWindow* target = gtk_widget_get_window(button->area);
     ASSERT_NE(target, nullptr);
     SendPointerButton(target, GDK_BUTTON_PRESS);

@@ -5,7 +5,14 @@
 
 #include <array>
 
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "display/view_modes.h"
 #include "editing/palette_windows.h"
+#include "editing/tool_dispatch.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/win/paint.h"
 #include "editing/tools.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
@@ -20,19 +27,25 @@ bool Visible(int palette) {
     return win::IsWindowVisible(PaletteWindow(palette));
 }
 
-// The palettes are made at start-up and wait hidden beside a score window; shown,
-// the pop-ups stay hidden, and closing the last score window hides the rest.
-TEST_F(PaletteProgramTest, PalettesShownBesideAScoreHideAfterTheLastWindow) {
+// The palettes are made hidden at start-up and show with a score window (a score
+// opened from a file as one made new); the pop-ups stay hidden, and closing the
+// last score window hides the rest.
+TEST_F(PaletteProgramTest, PalettesShowWithAScoreWindowAndHideAfterTheLast) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ASSERT_TRUE(PaletteWindow(kNotesPalette));
     EXPECT_FALSE(Visible(kMainPalette));
     ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
     Pump();
-    EXPECT_FALSE(Visible(kMainPalette));
-    ShowAllPalettes();
     EXPECT_TRUE(Visible(kMainPalette));
     EXPECT_TRUE(Visible(kNotesPalette));
     EXPECT_FALSE(Visible(kHeadsPalette));  // a pop-up waits for its opener
+    // The scroll view hides them and the page view shows them again.
+    ScoreView* view = State().documents.ActiveView;
+    ASSERT_NE(EnterScrollView(view), 0);
+    EXPECT_FALSE(Visible(kNotesPalette));
+    EnterPageView(view);
+    EXPECT_TRUE(Visible(kNotesPalette));
+    EXPECT_FALSE(Visible(kHeadsPalette));
     for (platform::WindowHandle window : WindowsOfDocument(State().documents.CurrentDocument))
         ForceCloseScoreWindow(window);
     Pump();
@@ -54,6 +67,50 @@ TEST_F(PaletteProgramTest, PlacesWrittenAtExitAreTheNextRunsPlaces) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     for (int p = 0; p < kPaletteCount; ++p)
         EXPECT_EQ(*PalettePlace(p), first[static_cast<size_t>(p)]) << p;
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The rows of the score window's picture dark along most of a span: staff lines.
+std::vector<int> StaffLineRows(platform::WindowHandle window) {
+    const platform::BitmapHandle image = win::GetWindowImage(window);
+    gfx::BitmapInfo info;
+    std::vector<int> rows;
+    if (!gfx::GetBitmapInfo(image, &info)) return rows;
+    for (int y = 0; y < info.height; ++y) {
+        int dark = 0;
+        for (int x = info.width / 4; x < info.width / 2; ++x) dark += gfx::GetBitmapPixel(image, x, y) == gfx::kBlack;
+        if (dark > info.width / 5 && (rows.empty() || rows.back() != y - 1)) rows.push_back(y);
+    }
+    return rows;
+}
+
+// A press on a Notes button makes the Main palette's Notes tool current and arms
+// it; a click on a staff then enters a note of the pressed value.
+TEST_F(PaletteProgramTest, ANotesButtonArmsTheNotesToolAndAClickEntersANote) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
+    Pump();
+    ScoreView* view = State().documents.ActiveView;
+    ASSERT_NE(view, nullptr);
+    win::SendMessage(PaletteButton(kNotesPalette, 3), win::Message::LeftButtonDown, 0, 0);
+    win::SendMessage(PaletteButton(kNotesPalette, 3), win::Message::LeftButtonUp, 0, 0);
+    EXPECT_EQ(PaletteCurrentButton(kNotesPalette), 3);
+    EXPECT_EQ(PaletteCurrentButton(kMainPalette), 1);
+    EXPECT_EQ(CurrentToolGroup(), ToolGroup::Note);
+    ASSERT_NE(State().documents.Selection, nullptr);
+    EXPECT_EQ(State().documents.Selection->armed, 1);
+    EXPECT_EQ(State().documents.Selection->toolType, 29);
+
+    win::UpdateWindow(view->ViewWindow);
+    const std::vector<int> lines = StaffLineRows(view->ViewWindow);
+    ASSERT_GE(lines.size(), 5u);
+    const auto changes = view->document->changeCounter;
+    const intptr_t at = win::PackPoint({win::GetClientRect(view->ViewWindow).Width() * 3 / 8, lines[2]});
+    win::SendMessage(view->ViewWindow, win::Message::MouseMove, 0, at);
+    win::SendMessage(view->ViewWindow, win::Message::LeftButtonDown, win::kMouseLeftButton, at);
+    win::SendMessage(view->ViewWindow, win::Message::LeftButtonUp, 0, at);
+    Pump();
+    EXPECT_NE(view->document->changeCounter, changes) << "no note entered";
     EXPECT_EQ(CloseAndRun(), 0);
 }
 

@@ -1,0 +1,141 @@
+// The tool palettes on the desktop: with a new score they show as windows of their
+// own, above the frame, with their faces, and the page beside them is painted
+// whole; a click on a Notes button arms that note value, and a click on a staff
+// then enters a note. A score opened when the program starts has its palettes
+// above the frame too. A screenshot is written for the eye.
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kCell = 37;                       // a 36-pixel button and its one-pixel gap
+constexpr uint32_t kButtonColour = 0x545454;    // a button's background
+constexpr uint32_t kPressedColour = 0x1C5CA8;   // the pressed button's background
+
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (int tries = 0; tries < 100; ++tries) {
+        for (const ShownWindow& w : x.Windows())
+            if (w.title == title) return w;
+        x.Settle();
+    }
+    return std::nullopt;
+}
+
+int PixelsOf(const ScreenPicture& picture, uint32_t colour) {
+    int count = 0;
+    for (uint32_t p : picture.pixels) count += (p & 0xFFFFFF) == colour;
+    return count;
+}
+
+// The top-left corner of the pressed button's cell: the first pixel of its colour
+// scanning rows top-down, past its one-pixel frame.
+std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
+    return std::nullopt;
+}
+
+fs::path OutputFolder() {
+    const fs::path folder = fs::path(QL_PROGRAM_DIR).parent_path() / "test-output";
+    fs::create_directories(folder);
+    return folder;
+}
+
+class PaletteScenario : public DesktopScenario {
+  protected:
+    // The Notes palette is kept clear of the others and of the first systems' start
+    // by a saved place, as a user who moved it would have it.
+    void KeepNotesPaletteAside() {
+        fs::create_directories(home_->Settings().parent_path());
+        std::ofstream(home_->Settings()) << "[ToolbarSettings]\nNTool=760,420,4,4\n";
+    }
+    std::optional<int> QuitWithoutSaving() {
+        ChooseMenuItem('f', 'x');
+        const std::optional<ShownWindow> box = WaitForMessageBox();
+        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
+        return program_->WaitForExit();
+    }
+};
+
+TEST_F(PaletteScenario, PalettesShowWithANewScoreAndANotesButtonEntersItsNote) {
+    KeepNotesPaletteAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    ASSERT_TRUE(main) << "no Main palette";
+    ASSERT_TRUE(notes) << "no Notes palette";
+    for (const ShownWindow& w : x_.Windows()) EXPECT_NE(w.title, "Heads") << "a pop-up showed unasked";
+    x_.Settle(Millis{1000});
+
+    // Above the frame, with faces: light ink on the buttons' background.
+    const ScreenPicture palette = x_.Grab(*notes);
+    EXPECT_GT(PixelsOf(palette, kButtonColour), 16 * 200) << "the Notes palette is not on top";
+    int ink = 0;
+    for (uint32_t p : palette.pixels) ink += (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) > 0xC0;
+    EXPECT_GT(ink, 16 * 30) << "the buttons show no faces";
+
+    // The page beside the palettes is painted whole: between the left-hand palettes
+    // and the Notes palette every staff line of the five systems shown runs on.
+    const ScreenPicture screen = x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight());
+    const int left = main->x + main->width + 8;
+    const std::vector<int> lines = screen.LongDarkLines(left, 40, notes->x - 8, notes->y, 0.95);
+    EXPECT_GE(lines.size(), 10u) << "staff lines beside the palettes are broken";
+
+    // The eighth is pressed at start (button 4: the second row's first cell); a
+    // click on the quarter (button 3: the first row's last cell) presses it.
+    const std::optional<std::pair<int, int>> eighth = PressedCell(palette);
+    ASSERT_TRUE(eighth) << "no pressed button on the Notes palette";
+    const int originX = notes->x + eighth->first;
+    const int originY = notes->y + eighth->second - kCell;
+    x_.Click(originX + 3 * kCell + 18, originY + 18);
+    x_.Settle(Millis{800});
+    const std::optional<std::pair<int, int>> quarter = PressedCell(x_.Grab(*notes));
+    ASSERT_TRUE(quarter);
+    EXPECT_EQ(notes->x + quarter->first, originX + 3 * kCell);
+    EXPECT_EQ(notes->y + quarter->second, originY);
+
+    // A click on the second system's middle line enters a note in that system's
+    // measure (drawn at the measure's first free place, in the selection colour).
+    ASSERT_GE(lines.size(), 10u);
+    const int middle = lines[7];
+    const int x = left + (notes->x - left) / 2;
+    x_.MovePointer(x, middle - 10);
+    x_.Settle(Millis{300});
+    x_.Click(x, middle);
+    x_.Settle(Millis{1000});
+    const ScreenPicture after = x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight());
+    int changed = 0;
+    for (int y = middle - 40; y < middle + 40; ++y)
+        for (int px = left; px < notes->x - 8; ++px) changed += screen.At(px, y) != after.At(px, y);
+    EXPECT_GT(changed, 40) << "no note entered where the staff was clicked";
+    WritePng(after, OutputFolder() / "palettes_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A score named when the program starts opens before the frame shows; its palettes
+// still stand above the frame.
+TEST_F(PaletteScenario, PalettesOfAScoreOpenedAtStartStandAboveTheFrame) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("2");
+    const fs::path score = home_->Documents() / "two.ql";
+    ASSERT_TRUE(SaveScoreAs(score));
+    EXPECT_EQ(Quit(), 0);
+    ASSERT_TRUE(StartProgram({score.string()}));
+    ASSERT_TRUE(x_.WaitForWindow("two.ql")) << "the file did not open";
+    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    ASSERT_TRUE(main) << "no Main palette";
+    x_.Settle(Millis{1000});
+    EXPECT_GT(PixelsOf(x_.Grab(*main), kPressedColour), 20 * 20) << "the Main palette is hidden by the frame";
+    EXPECT_EQ(Quit(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
