@@ -7,6 +7,7 @@
 
 #include "core/state.h"
 #include "editing/palette_positions.h"
+#include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
@@ -124,9 +125,11 @@ void RedrawButton(int palette, int index) {
 
 // What a press of a button does: it becomes current and its tool is armed. The
 // Notes palette's entries are what note entry reads.
-void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
+void PressPaletteButton(ScoreView* view, int palette, int index) {
     if (palette == kNotesPalette && index >= 0 && index < kNotePaletteEntries)
         State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(index);
+    if (palette == kHeadsPalette && index >= 0 && index < PaletteSpecOf(kHeadsPalette).buttons)
+        State().notes.NoteTools.noteHeadEntry = static_cast<uint8_t>(index);
     if (!Windows().made || !ValidPalette(palette)) return;
     PaletteWindowState& state = StateOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return;
@@ -136,6 +139,7 @@ void PressPaletteButton(ScoreView* /*view*/, int palette, int index) {
     Windows().lastIndex = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
+    ChooseToolButton(view, palette, old, index);
 }
 
 void DrawPaletteButton(const win::DrawItemInfo& item, bool current) {
@@ -260,6 +264,7 @@ bool CreateToolPalettes(WindowHandle frame) {
     // Palettes whose windows went with the window layer are made anew.
     if (Windows().made && win::IsWindow(Windows().palettes[0].window)) return true;
     Windows() = PaletteWindows{};
+    ResetToolRecords();
     ui::RegisterControlClasses();
     if (!RegisterPaletteClass()) return false;
     Windows().frame = frame;

@@ -2,7 +2,9 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "editing/tool_dispatch.h"
+#include "editing/tool_records.h"
 #include "editing/tools.h"
+#include "editing/palette_layout.h"
 
 namespace ql {
 namespace {
@@ -52,25 +54,33 @@ int ToolGroupObjectType(ToolGroup group) {
     }
 }
 
-// provisional: the palette windows and their button sets are not built yet; the
-// armed tool's shared mouse processing stands for the current button's handler.
+// The message goes to the Main palette's current tool and on to its group palette's.
+// provisional: buttons without a tool handler yet (Pointer, Notes, and the Text &
+// Symbols and Performance palettes) fall back to the armed tool's shared mouse
+// processing.
 intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, win::Message message,
                                uint32_t word, intptr_t data, bool /*ctrl*/) {
     SelectionState* s = State().documents.Selection;
-    if (view == nullptr || s == nullptr || s->armed == 0 || !IsToolMessage(message)) return 0;
+    if (view == nullptr || s == nullptr || !IsToolMessage(message)) return 0;
+    bool reached = false;
+    const intptr_t result = SendToCurrentTool(kMainPalette, view, ToolAction::Message, window,
+                                              message, word, data, &reached);
+    if (reached) return result;
+    if (s->armed == 0) return 0;
     HandleToolMouseMessage(view, window, message, word, data);
     return 1;
 }
 
-// provisional: with no palette windows a group command arms its group's object
-// type and a number key presses the button of the group's palette set.
+// A group command presses its Main palette button and a number key the button of the
+// group's palette. provisional: a group whose tools have no handler yet arms its
+// group's object type.
 void SelectToolButtonByKey(ScoreView* view, int32_t keyOrCommand, bool /*alt*/) {
     if (view == nullptr) return;
     if (keyOrCommand >= kFirstToolGroupCommand &&
         keyOrCommand < kFirstToolGroupCommand + kToolGroupCount) {
-        const auto group = static_cast<ToolGroup>(keyOrCommand - kFirstToolGroupCommand);
-        SetCurrentToolGroup(group);
-        SelectToolType(view, ToolGroupObjectType(group));
+        const int group = keyOrCommand - kFirstToolGroupCommand;
+        if (!SelectMainButton(view, group))
+            SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(group)));
         return;
     }
     if (keyOrCommand >= 0 && keyOrCommand < kToolGroupCount)
