@@ -5,6 +5,7 @@
 #include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
 
 namespace ql {
 namespace {
@@ -71,20 +72,28 @@ intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, w
     return 1;
 }
 
-// A group command presses its Main palette button and a number key the button of the
-// group's palette. provisional: a group whose tools have no handler yet arms its
-// group's object type.
+// A Main palette button pressed from the keyboard. provisional: a group whose tools
+// have no handler yet arms its group's object type.
+static void PressMainButton(ScoreView* view, int index) {
+    if (!SelectMainButton(view, index))
+        SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(index)));
+}
+
+// A group command presses its Main palette button, and a number key the button of the
+// palette pressed last (the Main palette at first).
 void SelectToolButtonByKey(ScoreView* view, int32_t keyOrCommand, bool /*alt*/) {
     if (view == nullptr) return;
     if (keyOrCommand >= kFirstToolGroupCommand &&
         keyOrCommand < kFirstToolGroupCommand + kToolGroupCount) {
-        const int group = keyOrCommand - kFirstToolGroupCommand;
-        if (!SelectMainButton(view, group))
-            SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(group)));
+        PressMainButton(view, keyOrCommand - kFirstToolGroupCommand);
         return;
     }
-    if (keyOrCommand >= 0 && keyOrCommand < kToolGroupCount)
-        DrawToolButtonPressed(view, static_cast<int>(CurrentToolGroup()) + 1, keyOrCommand);
+    if (keyOrCommand < 0 || keyOrCommand >= kToolGroupCount) return;
+    const int palette = LastClickedPalette();
+    if (palette == kMainPalette)
+        PressMainButton(view, keyOrCommand);
+    else
+        SelectToolButtonByKey(view, palette, keyOrCommand);
 }
 
 }  // namespace ql

@@ -90,6 +90,20 @@ TEST_F(GroupToolsTest, AViewClickReachesTheGroupPalettesCurrentTool) {
     EXPECT_TRUE(IsOneStaffGroup(*StaffRecordOf(doc_, 1), GroupKind::Bracket));
 }
 
+// The number keys press the buttons of the palette pressed last, the Main palette at
+// first: key 7 (index 6) arms the Zoom tool; after a Staff Tools press, key 1 is Edit Staff.
+TEST_F(GroupToolsTest, NumberKeysPressTheButtonsOfThePalettePressedLast) {
+    SelectToolButtonByKey(view_, 6, false);
+    EXPECT_EQ(PaletteCurrentButton(kMainPalette), 6);
+    EXPECT_EQ(ArmedType(), TypeCode(ObjectType::Area));
+    DrawToolButtonPressed(view_, kMainPalette, 0);
+    DrawToolButtonPressed(view_, kStaffToolsPalette, 1);
+    EXPECT_EQ(ArmedType(), TypeCode(ObjectType::Stretcher));
+    SelectToolButtonByKey(view_, 0, false);
+    EXPECT_EQ(PaletteCurrentButton(kStaffToolsPalette), 0);
+    EXPECT_EQ(ArmedType(), TypeCode(ObjectType::Staff));
+}
+
 // Right click steps one level out; Shift+Ctrl+click stores the level as the preset,
 // Shift+click goes to the preset and, at the preset, back to the previous level.
 TEST_F(GroupToolsTest, ZoomToolRightClickStepsOutAndShiftCtrlClickStoresThePreset) {
