@@ -365,8 +365,4 @@ void SelectToolButtonByKey(ScoreView* view, int palette, int index) {
     PressPaletteButton(view, palette, index);
 }
 
-int LastClickedPalette() {
-    return Windows().made ? Windows().lastPalette : kMainPalette;
-}
-
 }  // namespace ql

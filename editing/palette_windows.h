@@ -48,7 +48,5 @@ PaletteOptions& PaletteSettings();
 
 // The keyboard's press of a button: as a click, remembered as the view's choice.
 void SelectToolButtonByKey(ScoreView* view, int palette, int index);
-// The palette whose button was pressed last; the Main palette before any press.
-int LastClickedPalette();
 
 }  // namespace ql

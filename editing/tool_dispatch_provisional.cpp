@@ -5,7 +5,6 @@
 #include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "editing/palette_layout.h"
-#include "editing/palette_windows.h"
 
 namespace ql {
 namespace {
@@ -72,28 +71,30 @@ intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, w
     return 1;
 }
 
-// A Main palette button pressed from the keyboard. provisional: a group whose tools
-// have no handler yet arms its group's object type.
-static void PressMainButton(ScoreView* view, int index) {
-    if (!SelectMainButton(view, index))
-        SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(index)));
+// The palette the number keys press: the current group's own palette, or the Main
+// palette while the Pointer or the Zoom tool is current.
+static int NumberKeyPalette() {
+    const auto group = static_cast<int>(CurrentToolGroup());
+    if (group == static_cast<int>(ToolGroup::Note)) return kNotesPalette;
+    const int linked = LinkedPaletteOf(group);
+    return linked >= 0 ? linked : kMainPalette;
 }
 
-// A group command presses its Main palette button, and a number key the button of the
-// palette pressed last (the Main palette at first).
+// A group command presses its Main palette button, and a number key the button of
+// the current group's palette (the Main palette's for Pointer and Zoom).
 void SelectToolButtonByKey(ScoreView* view, int32_t keyOrCommand, bool /*alt*/) {
     if (view == nullptr) return;
     if (keyOrCommand >= kFirstToolGroupCommand &&
         keyOrCommand < kFirstToolGroupCommand + kToolGroupCount) {
-        PressMainButton(view, keyOrCommand - kFirstToolGroupCommand);
+        SelectMainButton(view, keyOrCommand - kFirstToolGroupCommand);
         return;
     }
     if (keyOrCommand < 0 || keyOrCommand >= kToolGroupCount) return;
-    const int palette = LastClickedPalette();
+    const int palette = NumberKeyPalette();
     if (palette == kMainPalette)
-        PressMainButton(view, keyOrCommand);
+        SelectMainButton(view, keyOrCommand);
     else
-        SelectToolButtonByKey(view, palette, keyOrCommand);
+        DrawToolButtonPressed(view, palette, keyOrCommand);
 }
 
 }  // namespace ql

@@ -228,10 +228,9 @@ bool ReachesToolHandler(int palette, int index) {
 }
 
 void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex) {
-    if (palette == kMainPalette && newIndex >= 0 && newIndex < kToolGroupCount)
-        SetCurrentToolGroup(static_cast<ToolGroup>(newIndex));
     ToolRecord* chosen = ToolRecordOf(palette, newIndex);
     if (chosen == nullptr) return;
+    if (palette == kMainPalette) SetCurrentToolGroup(static_cast<ToolGroup>(newIndex));
     const platform::WindowHandle none{};
     if (oldIndex == newIndex && IsCycleKind(chosen->kind)) {
         StepToolFace(view, chosen);
@@ -241,16 +240,18 @@ void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex) 
         SendFrom(palette, oldIndex, view, ToolAction::Deselect, none, win::Message::Null, 0, 0, nullptr);
         SendFrom(palette, newIndex, view, ToolAction::Select, none, win::Message::Null, 0, 0, nullptr);
     }
+    // provisional: a Main button whose tools have no handler yet (Pointer, Notes, Text
+    // & Symbols, Performance) arms its group's object type, as the group commands did.
+    if (palette == kMainPalette && !ReachesToolHandler(palette, newIndex))
+        SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(newIndex)));
     if (palette == kGraphicsPalette) GraphicsAlternateFlag();
 }
 
-bool SelectMainButton(ScoreView* view, int index) {
-    if (PaletteWindow(kMainPalette)) {
+void SelectMainButton(ScoreView* view, int index) {
+    if (PaletteWindow(kMainPalette))
         DrawToolButtonPressed(view, kMainPalette, index);  // the palette runs ChooseToolButton
-    } else {
+    else
         ChooseToolButton(view, kMainPalette, CurrentToolButton(kMainPalette), index);
-    }
-    return ReachesToolHandler(kMainPalette, index);
 }
 
 }  // namespace ql

@@ -67,7 +67,7 @@ void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex);
 bool ReachesToolHandler(int palette, int index);
 
 // Makes a Main palette button current as a click on it does (through the palette
-// window when the palettes exist); true when its selection reached a tool's handler.
-bool SelectMainButton(ScoreView* view, int index);
+// window when the palettes exist).
+void SelectMainButton(ScoreView* view, int index);
 
 }  // namespace ql

@@ -1,6 +1,8 @@
 // The Main palette's group buttons showing and hiding their palettes and handing the
 // view's messages on to the group palette's current tool; the Zoom tool's right
 // click and Shift clicks; the Line button's faces arming straight or wavy lines.
+#include <vector>
+
 #include "core/constants.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
@@ -15,7 +17,11 @@
 #include "editing/tool_records.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/graphics/graphic_class.h"
+#include "platform/ui/headless.h"
+#include "platform/win/input.h"
+#include "platform/win/message_loop.h"
 #include "platform/win/window.h"
+#include "core/ui/status_bar.h"
 #include "staves/staff_group_bits.h"
 #include "core/model/document.h"
 
@@ -30,6 +36,7 @@ class GroupToolsTest : public EditingTest {
     void SetUp() override {
         EditingTest::SetUp();
         ASSERT_TRUE(CreateToolPalettes(window_));
+        SetCurrentToolGroup(ToolGroup::Pointer);  // as a new score window starts
         UpdateBeatMaps(view_, 1);
         view_->visibleRect = gfx::Rect{-32768, -32768, 32767, 32767};
     }
@@ -90,9 +97,10 @@ TEST_F(GroupToolsTest, AViewClickReachesTheGroupPalettesCurrentTool) {
     EXPECT_TRUE(IsOneStaffGroup(*StaffRecordOf(doc_, 1), GroupKind::Bracket));
 }
 
-// The number keys press the buttons of the palette pressed last, the Main palette at
-// first: key 7 (index 6) arms the Zoom tool; after a Staff Tools press, key 1 is Edit Staff.
-TEST_F(GroupToolsTest, NumberKeysPressTheButtonsOfThePalettePressedLast) {
+// The number keys press the buttons of the current group's palette, or of the Main
+// palette under Pointer and Zoom: key 7 (index 6) arms the Zoom tool; with Staff Tools
+// current, key 1 is Edit Staff.
+TEST_F(GroupToolsTest, NumberKeysPressTheGroupsPaletteOrTheMainPalette) {
     SelectToolButtonByKey(view_, 6, false);
     EXPECT_EQ(PaletteCurrentButton(kMainPalette), 6);
     EXPECT_EQ(ArmedType(), TypeCode(ObjectType::Area));
@@ -143,6 +151,64 @@ TEST_F(GroupToolsTest, TheLineButtonsWavyFaceArmsTheWavyLine) {
     DrawToolButtonPressed(view_, kGraphicsPalette, 8);
     EXPECT_EQ(ToolRecordOf(kGraphicsPalette, 8)->bitmapId, 175);
     EXPECT_FALSE(WavyLineArmed());
+}
+
+// The curve faces post the Slot26 message for the Graphics strip, Slot27 for the other.
+TEST_F(GroupToolsTest, AlternateCurveFacesPostTheirSlotMessages) {
+    ToolRecord upward;
+    upward.bitmapId = kGraphicsStrip;
+    ToolRecord downward;
+    downward.bitmapId = 185;
+    EXPECT_EQ(AlternateCurveHandler(view_, ToolAction::AlternateChosen, &upward, {}, win::Message::Null, 0, 0), 1);
+    EXPECT_EQ(AlternateCurveHandler(view_, ToolAction::AlternateChosen, &downward, {}, win::Message::Null, 0, 0), 1);
+    // The private messages among what is queued (paints come while windows are invalid).
+    std::vector<uint32_t> posted;
+    win::QueuedMessage next;
+    for (int n = 0; n < 64 && win::PeekMessage(next); ++n)
+        if (next.window == window_ && win::ToRaw(next.message) >= win::kPrivateMessageBase)
+            posted.push_back(win::ToRaw(next.message));
+    EXPECT_EQ(posted, (std::vector<uint32_t>{0x8002u, 0x8003u}));
+}
+
+// MIDI Setup names itself on select and takes moves and clicks; Tie on a score
+// without staves answers its select at once and arms nothing.
+TEST_F(GroupToolsTest, MidiSetupAndTieSelect) {
+    CreateStatusBar(window_);
+    EXPECT_EQ(MidiSetupToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0), 1);
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_NE(ui::headless::StatusTexts().back().text.find("MIDI Setup. Click on a staff."), std::string::npos);
+    const gfx::Point at = Client(originX_, originY_);
+    EXPECT_EQ(MidiSetupToolHandler(view_, ToolAction::Message, nullptr, window_, win::Message::LeftButtonDown, 0,
+                                   win::PackPoint({at.x, at.y})),
+              1);
+    EXPECT_EQ(MidiSetupToolHandler(view_, ToolAction::Message, nullptr, window_, win::Message::KeyDown, 0, 0), 0);
+
+    const uint8_t armed = ArmedType();
+    doc_->header.staffCount = 0;
+    EXPECT_EQ(TieToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0), 1);
+    EXPECT_EQ(ArmedType(), armed);
+    doc_->header.staffCount = 1;
+    TieToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
+    EXPECT_EQ(ArmedType(), TypeCode(ObjectType::Tie));
+}
+
+// A palette window is kept within a button of the screen's sides and no lower than
+// the top of the frame's client area; nothing moves while the frame is hidden.
+TEST_F(GroupToolsTest, PlacePaletteWindowKeepsThePaletteReachable) {
+    const platform::WindowHandle palette = PaletteWindow(kGraphicsPalette);
+    const int button = PaletteButtonSize();
+    const int screen = win::GetSystemMetric(win::SystemMetric::ScreenWidth);
+    State().dialogs.FrameWindow = window_;
+    win::ShowWindow(window_, win::ShowCommand::Show);
+    PlacePaletteWindow(palette, -500, -40, 100, 60);
+    EXPECT_EQ(win::GetWindowRect(palette).left, button - 100);
+    EXPECT_EQ(win::GetWindowRect(palette).top, 0);
+    PlacePaletteWindow(palette, screen + 10, 5000, 100, 60);
+    EXPECT_EQ(win::GetWindowRect(palette).left, screen - button);
+    EXPECT_EQ(win::GetWindowRect(palette).top, win::ClientToScreen(window_, {0, 0}).y);
+    win::ShowWindow(window_, win::ShowCommand::Hide);
+    PlacePaletteWindow(palette, 200, 0, 100, 60);
+    EXPECT_EQ(win::GetWindowRect(palette).left, screen - button);
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ public:
     std::vector<ShownWindow> Popups() const;
 
     void MovePointer(int x, int y);
-    void Click(int x, int y);
+    // A click of a mouse button (1 left, 3 right) at the point.
+    void Click(int x, int y, unsigned button = 1);
     // Turns the wheel by `notches` at the point: down (button 5) when positive, up
     // (button 4) when negative.
     void TurnWheel(int x, int y, int notches);
