@@ -183,8 +183,18 @@ intptr_t StepToolFace(ScoreView* view, ToolRecord* button) {
     return button->handler(view, ToolAction::AlternateChosen, button, {}, win::Message::Null, 0, 0);
 }
 
+// The next stop of a walk along the links: a Main button hands on to its group
+// palette's current button; false at the end of the chain.
+static bool StepToLinked(int& palette, int& index) {
+    const int linked = palette == kMainPalette ? LinkedPaletteOf(index) : -1;
+    if (linked < 0) return false;
+    palette = linked;
+    index = CurrentToolButton(palette);
+    return true;
+}
+
 // From one record: its handler, then while that passes, the current tool of its
-// linked palette (only the Main palette's buttons link on).
+// linked palette.
 static intptr_t SendFrom(int palette, int index, ScoreView* view, int action,
                          platform::WindowHandle window, win::Message message, uint32_t word,
                          intptr_t data, bool* reached) {
@@ -198,10 +208,7 @@ static intptr_t SendFrom(int palette, int index, ScoreView* view, int action,
             result = record->handler(view, action, record, window, message, word, data);
             if (result != 0) break;
         }
-        const int linked = palette == kMainPalette ? LinkedPaletteOf(index) : -1;
-        if (linked < 0) break;
-        palette = linked;
-        index = CurrentToolButton(palette);
+        if (!StepToLinked(palette, index)) break;
         called = false;
     }
     if (reached != nullptr) *reached = called;
@@ -219,10 +226,7 @@ bool ReachesToolHandler(int palette, int index) {
         const ToolRecord* record = ToolRecordOf(palette, index);
         if (record == nullptr) return false;
         if (record->handler != nullptr && record->handler != GroupSelectorHandler) return true;
-        const int linked = palette == kMainPalette ? LinkedPaletteOf(index) : -1;
-        if (linked < 0) return false;
-        palette = linked;
-        index = CurrentToolButton(palette);
+        if (!StepToLinked(palette, index)) return false;
     }
     return false;
 }
