@@ -341,6 +341,8 @@ struct InputGlobals {
     uint8_t SlurToolUpward = 1;     // the slur tool's face draws upward slurs
     uint8_t WicketteHookFirst = 0;  // the pedal bracket tool's face starts with its hook
     uint8_t SkipOctaveFollow = 0;   // the next octave-line label follow is skipped
+    // The Graphics palette's current button shows a face of another strip than its own.
+    uint8_t GraphicAlternate = 0;
 };
 
 // The view locator (display/view_location.h, display/hit_test.h): switches callers

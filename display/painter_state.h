@@ -41,6 +41,10 @@ struct PainterState {
     int32_t zoomAnchorX = 0;  // the anchor point saved before a zoom change
     int32_t zoomAnchorY = 0;
     int32_t savedOrigin[2] = {};  // swapped with the scroll origin by PreviousZoomLevel
+    // The zoom tool's presets: Shift+click zooms to the first, Shift+Ctrl+click stores
+    // it, Shift+right click with the latched Ctrl stores the second.
+    int32_t zoomPreset = 8;
+    int32_t secondZoomPreset = 8;
 };
 
 }  // namespace ql

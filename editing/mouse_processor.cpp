@@ -31,8 +31,6 @@ namespace {
 
 ToolMouseSwitches g_switches;
 
-constexpr uint32_t kSlot26Message = 0x8002;
-constexpr uint32_t kSlot27Message = 0x8003;
 constexpr uint32_t kRedrawFeedbackMessage = 0x800B;
 constexpr uint32_t kTrackAgainMessage = 0x8018;
 constexpr uint32_t kPressAtPointerMessage = 0x8020;

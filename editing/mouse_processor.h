@@ -11,6 +11,11 @@ namespace ql {
 
 struct ScoreView;
 
+// The private messages that run the focused object's Slot26 and Slot27 (posted by the
+// alternate faces of the Slur and Tie buttons).
+constexpr uint32_t kSlot26Message = 0x8002;
+constexpr uint32_t kSlot27Message = 0x8003;
+
 // Press, move, release and double click; 1 only for a press that must go on to
 // create a new object.
 int TrackPointerMessage(ScoreView* view, platform::WindowHandle window, win::Message message);

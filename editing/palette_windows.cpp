@@ -13,6 +13,7 @@
 #include "editing/palette_positions.h"
 #include "editing/tool_bitmaps.h"
 #include "editing/tool_dispatch.h"
+#include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "notes/entry/note_cursor.h"
 #include "platform/gfx/draw.h"
@@ -132,13 +133,6 @@ void RedrawButton(int palette, int index) {
         win::InvalidateRect(state.buttons[static_cast<size_t>(index)], nullptr, true);
 }
 
-// Arms the tool of a Main palette button: its group becomes current and the
-// group's object type is armed, as the group's command does.
-void ArmMainButton(ScoreView* view, int index) {
-    if (view != nullptr && index >= 0 && index < kToolGroupCount)
-        SelectToolButtonByKey(view, kFirstToolGroupCommand + index, false);
-}
-
 bool NotesToolArmed() {
     const SelectionState* s = State().documents.Selection;
     return CurrentToolGroup() == ToolGroup::Note && s != nullptr && s->armed != 0 &&
@@ -153,6 +147,8 @@ void PressPaletteButton(ScoreView* view, int palette, int index);
 void PressPaletteButton(ScoreView* view, int palette, int index) {
     if (palette == kNotesPalette && index >= 0 && index < kNotePaletteEntries)
         State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(index);
+    if (palette == kHeadsPalette && index >= 0 && index < PaletteSpecOf(kHeadsPalette).buttons)
+        State().notes.NoteTools.noteHeadEntry = static_cast<uint8_t>(index);
     if (!Windows().made || !ValidPalette(palette)) return;
     PaletteWindowState& state = StateOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return;
@@ -162,7 +158,7 @@ void PressPaletteButton(ScoreView* view, int palette, int index) {
     Windows().lastIndex = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
-    if (palette == kMainPalette) ArmMainButton(view, index);
+    ChooseToolButton(view, palette, old, index);
     if (palette == kNotesPalette && view != nullptr && !NotesToolArmed())
         PressPaletteButton(view, kMainPalette, static_cast<int>(ToolGroup::Note));
 }
@@ -308,6 +304,7 @@ bool CreateToolPalettes(WindowHandle frame) {
     // Palettes whose windows went with the window layer are made anew.
     if (Windows().made && win::IsWindow(Windows().palettes[0].window)) return true;
     Windows() = PaletteWindows{};
+    ResetToolRecords();
     ui::RegisterControlClasses();
     if (!RegisterPaletteClass()) return false;
     Windows().frame = frame;

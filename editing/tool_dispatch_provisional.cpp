@@ -2,9 +2,9 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "editing/tool_dispatch.h"
-#include "editing/pointer_tool.h"
+#include "editing/palette_layout.h"
+#include "editing/tool_records.h"
 #include "editing/tools.h"
-#include "platform/win/keys.h"
 
 namespace ql {
 namespace {
@@ -58,38 +58,48 @@ int ToolGroupObjectType(ToolGroup group) {
     }
 }
 
-// provisional: the palette windows' button sets do not arm their tools yet; the
-// Pointer (the tool of the Pointer group, current in a new score window) takes its
-// messages through its handler, which arms it on the first mouse message, and passes
-// on the keys it does not take; any other armed tool's shared mouse processing stands for
-// the current button's handler.
+// The message goes to the Main palette's current tool and on to its group palette's.
+// The Pointer takes every mouse message it is sent; the keys it does not take go on
+// to the view.
+// provisional: buttons without a tool handler yet (Notes, and the Text & Symbols and
+// Performance palettes) fall back to the armed tool's shared mouse processing.
 intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, win::Message message,
                                uint32_t word, intptr_t data, bool /*ctrl*/) {
     SelectionState* s = State().documents.Selection;
     if (view == nullptr || s == nullptr || !IsToolMessage(message)) return 0;
-    const bool armsPointer = s->armed == 0 && !IsKeyMessage(message);  // the pointer's first visit
-    if (CurrentToolGroup() == ToolGroup::Pointer && (armsPointer || (s->armed != 0 && s->toolType == 0))) {
-        const intptr_t taken = PointerToolHandler(view, ToolAction::Message, nullptr, window, message, word, data);
-        return IsKeyMessage(message) ? taken : 1;
-    }
+    bool reached = false;
+    const intptr_t result = SendToCurrentTool(kMainPalette, view, ToolAction::Message, window,
+                                              message, word, data, &reached);
+    if (reached) return CurrentToolGroup() == ToolGroup::Pointer && !IsKeyMessage(message) ? 1 : result;
     if (s->armed == 0) return 0;
     HandleToolMouseMessage(view, window, message, word, data);
     return 1;
 }
 
-// provisional: with no palette windows a group command arms its group's object
-// type and a number key presses the button of the group's palette set.
+// The palette the number keys press: the current group's own palette, or the Main
+// palette while the Pointer or the Zoom tool is current.
+static int NumberKeyPalette() {
+    const auto group = static_cast<int>(CurrentToolGroup());
+    if (group == static_cast<int>(ToolGroup::Note)) return kNotesPalette;
+    const int linked = LinkedPaletteOf(group);
+    return linked >= 0 ? linked : kMainPalette;
+}
+
+// A group command presses its Main palette button, and a number key the button of
+// the current group's palette (the Main palette's for Pointer and Zoom).
 void SelectToolButtonByKey(ScoreView* view, int32_t keyOrCommand, bool /*alt*/) {
     if (view == nullptr) return;
     if (keyOrCommand >= kFirstToolGroupCommand &&
         keyOrCommand < kFirstToolGroupCommand + kToolGroupCount) {
-        const auto group = static_cast<ToolGroup>(keyOrCommand - kFirstToolGroupCommand);
-        SetCurrentToolGroup(group);
-        SelectToolType(view, ToolGroupObjectType(group));
+        SelectMainButton(view, keyOrCommand - kFirstToolGroupCommand);
         return;
     }
-    if (keyOrCommand >= 0 && keyOrCommand < kToolGroupCount)
-        DrawToolButtonPressed(view, static_cast<int>(CurrentToolGroup()) + 1, keyOrCommand);
+    if (keyOrCommand < 0 || keyOrCommand >= kToolGroupCount) return;
+    const int palette = NumberKeyPalette();
+    if (palette == kMainPalette)
+        SelectMainButton(view, keyOrCommand);
+    else
+        DrawToolButtonPressed(view, palette, keyOrCommand);
 }
 
 }  // namespace ql

@@ -77,6 +77,7 @@ class EditingTest : public ::testing::Test {
     std::vector<ScoreObject*> Boxes() const;
     std::vector<uint32_t> Pixels() const;
 
+    int staffCount_ = 1;  // staves of the score SetUp builds (a subclass may set more)
     ScoreView* view_ = nullptr;
     ScoreDocument* doc_ = nullptr;
     platform::WindowHandle window_{};

@@ -208,7 +208,7 @@ void EditingTest::SetUp() {
     LinkView(view_);
     State().documents.ActiveView = view_;
     doc_ = AllocDocument();
-    ASSERT_TRUE(beatmap_score::Build(doc_, view_, 1, {1}, 4));
+    ASSERT_TRUE(beatmap_score::Build(doc_, view_, staffCount_, {1}, 4));
     ASSERT_NE(doc_->prototypes[kBoxType], nullptr);
     if (PageObjectListOf(view_) == nullptr) view_->pageObjects = AllocRootObject();
     window_ = ::ql::testing::OpenPlainWindow("QLEditingTest", kWindowWidth, kWindowHeight);

@@ -96,10 +96,17 @@ EventRecord* AddNoteToChord(ScoreView* view, EventRecord* note, int steps) {
     return copy;
 }
 
-int CheckDotRoom(ScoreView* view, EventRecord* note) {
-    const int dots = ((note->word2 & kEventDotsMask) + 1) % (kMaxDots + 1);
+namespace {
+
+int NextDotCount(const EventRecord& note) {
+    return ((note.word2 & kEventDotsMask) + 1) % (kMaxDots + 1);
+}
+
+// 1 when the voice has room for the note with `dots` dots (2 after extending the
+// measure), else 0 with the notice.
+int CheckDotRoomFor(ScoreView* view, EventRecord* note, int voice, int dots) {
     const int growth = TicksWithDots(*note, dots) - EventDurationTicks(*note);
-    if (growth <= TicksLeftInVoice(view->currentCell, view, EntryVoice(view))) {
+    if (growth <= TicksLeftInVoice(view->currentCell, view, voice)) {
         ClearStatusBar();
         return 1;
     }
@@ -108,17 +115,28 @@ int CheckDotRoom(ScoreView* view, EventRecord* note) {
     return 0;
 }
 
+}  // namespace
+
+int CheckDotRoom(ScoreView* view, EventRecord* note) {
+    return CheckDotRoomFor(view, note, EntryVoice(view), NextDotCount(*note));
+}
+
 int CycleDotsOfNote(ScoreView* view, EventRecord* note) {
-    if (view == nullptr || note == nullptr || CheckDotRoom(view, note) == 0) return 0;
-    const int dots = ((note->word2 & kEventDotsMask) + 1) % (kMaxDots + 1);
+    if (view == nullptr || note == nullptr) return 0;
+    return SetDotsOfNote(view, note, EntryVoice(view), NextDotCount(*note));
+}
+
+int SetDotsOfNote(ScoreView* view, EventRecord* note, int voice, int dots) {
+    if (view == nullptr || note == nullptr || dots < 0 || dots > kMaxDots) return 0;
+    if (CheckDotRoomFor(view, note, voice, dots) == 0) return 0;
     const int oldTicks = EventDurationTicks(*note);
     const int growth = TicksWithDots(*note, dots) - oldTicks;
-    ShiftVoiceElementsFromTick(view->document, view->currentStaff, view->currentMeasure,
-                               EntryVoice(view), note->time + oldTicks, growth);
+    ShiftVoiceElementsFromTick(view->document, view->currentStaff, view->currentMeasure, voice,
+                               note->time + oldTicks, growth);
     ForChord(note, [&](EventRecord* m) {
         m->word2 = static_cast<uint16_t>((m->word2 & ~kEventDotsMask) | dots);
     });
-    DrawNoteChain(view, EntryVoice(view));
+    DrawNoteChain(view, voice);
     return 1;
 }
 

@@ -21,6 +21,9 @@ EventRecord* AddNoteToChord(ScoreView* view, EventRecord* note, int steps);
 // Dots 0, 1, 2, 3, 0 ...: 1 when there is room (2 after extending), 0 when refused.
 int CheckDotRoom(ScoreView* view, EventRecord* note);
 int CycleDotsOfNote(ScoreView* view, EventRecord* note);
+// Gives the note's chord in `voice` exactly `dots` dots (0..3), after the same room
+// check, moving the voice's later elements by the change.
+int SetDotsOfNote(ScoreView* view, EventRecord* note, int voice, int dots);
 int ResetChordOffsets(ScoreView* view, EventRecord* note);
 // Toggles a word2 mark on the chord's end note (in the stem direction) and copies its
 // staccato and legato bits to every note of the chord.

@@ -46,18 +46,9 @@ constexpr int kNibbleMask = 0x0F;
 // flags bits 11-15: note-head shape; word2 bits 0-1: dots.
 constexpr int kNoteHeadShift = 11;
 constexpr uint16_t kNoteHeadMask = 0xF800;
-constexpr uint8_t kOneDotStrip = 15;
-constexpr uint8_t kTwoDotStrip = 38;
-constexpr uint8_t kThreeDotStrip = 39;
 
 // The pointer finds a note within this many units when no head width is known.
 constexpr int32_t kDefaultHalfColumn = 75;
-
-int DotsOfStrip(uint8_t strip) {
-    if (strip == kTwoDotStrip) return 2;
-    if (strip == kThreeDotStrip) return 3;
-    return strip == kOneDotStrip ? 1 : 0;
-}
 
 uint8_t PackRatio(int actual, int normal) {
     return static_cast<uint8_t>(((actual & kNibbleMask) << kNibble) | (normal & kNibbleMask));

@@ -17,6 +17,17 @@ struct EventRecord;
 constexpr int kNotePaletteEntries = 16;
 constexpr uint8_t kNormalNoteStrip = 15;
 
+// The dots a face of the Toggle Dots button stands for: strip 15 one, 38 two, 39
+// three; any other strip none.
+constexpr uint8_t kOneDotStrip = 15;
+constexpr uint8_t kTwoDotStrip = 38;
+constexpr uint8_t kThreeDotStrip = 39;
+constexpr int DotsOfStrip(int strip) {
+    if (strip == kTwoDotStrip) return 2;
+    if (strip == kThreeDotStrip) return 3;
+    return strip == kOneDotStrip ? 1 : 0;
+}
+
 struct NoteToolState {
     // The selected entry: 0 double whole, 1 whole, 2..5 half..sixteenth, 6 and above
     // the short values by strip; 4 (eighth) at start.

@@ -111,7 +111,9 @@ ScoreObject* AreaClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
     LogicalPoint corner{view->pointerPoint.x - kNewAreaExtent, view->pointerPoint.y - kNewAreaExtent};
     if (page) EncodePageAnchors(view, &body.location, &corner, 1);
     else EncodeTimeAnchors(view, &corner, &body.location, 0);
-    InsertObjectAfter(&selection->temporaryChain, object);
+    // The new area belongs to no list while it is dragged open: the selection frees
+    // its per-message list at the end of every message, and the area must outlive the
+    // press that made it. CommitDrag hands it to that list once the drag is over.
     g_tracking = AreaTracking{};
     g_tracking.area = object;
     g_tracking.current = {corner.x, corner.y, view->pointerPoint.x, view->pointerPoint.y};

@@ -1,7 +1,8 @@
 // The zoom area and the spacing stretcher: an area too low only steps the zoom, a
 // tall one zooms to fit the window; the stretcher's grid marks, its handle limits
 // (a refused move beeps), a stretched part of a measure re-spacing only that part,
-// a range under 16 ticks refused, and a drop freeing the whole spacing list.
+// a range under 16 ticks refused, and a drop freeing the whole spacing list; the
+// Zoom tool's click and right click.
 #include <gtest/gtest.h>
 
 #include "core/memory/pool.h"
@@ -12,6 +13,7 @@
 #include "core/objects/selection_state.h"
 #include "display/view_modes.h"
 #include "display/zoom.h"
+#include "editing/group_tools.h"
 #include "layout/measure_spacing.h"
 #include "layout/spacing/spacing_list.h"
 #include "notes/beatmap/beat_map.h"
@@ -74,6 +76,22 @@ TEST_F(AreaTest, ScrollViewAndDropStep) {
     int zoom = view_->zoom;
     EXPECT_EQ(ClassOf(area).HandleDrop(area, view_, nullptr, nullptr), 1);
     EXPECT_EQ(view_->zoom, SteppedZoom(zoom, -1, false, false));
+}
+
+// A click of the Zoom tool (press and release at one point, no drag) makes an area
+// that lives until the release and steps the zoom in; a right click steps it out.
+TEST_F(AreaTest, ZoomToolClickStepsInAndRightClickStepsOut) {
+    OpenWindow(800, 600);
+    SetZoom(view_, 16);
+    ZoomToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
+    const gfx::Point at = Device(kPageOrigin + 1000, kPageOrigin + 1000);
+    const intptr_t point = win::PackPoint({at.x, at.y});
+    ZoomToolHandler(view_, ToolAction::Message, nullptr, window_, win::Message::LeftButtonDown, 0, point);
+    ZoomToolHandler(view_, ToolAction::Message, nullptr, window_, win::Message::LeftButtonUp, 0, point);
+    EXPECT_EQ(view_->zoom, SteppedZoom(16, 1, false, false));
+    const int32_t in = view_->zoom;
+    ZoomToolHandler(view_, ToolAction::Message, nullptr, window_, win::Message::RightButtonDown, 0, point);
+    EXPECT_EQ(view_->zoom, SteppedZoom(in, -1, false, false));
 }
 
 class StretcherTest : public ShapesTest {

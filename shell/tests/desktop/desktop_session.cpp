@@ -224,10 +224,10 @@ void XSession::MovePointer(int x, int y) {
     XSync(display_, False);
 }
 
-void XSession::Click(int x, int y) {
+void XSession::Click(int x, int y, unsigned button) {
     MovePointer(x, y);
-    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
-    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    XTestFakeButtonEvent(display_, button, False, CurrentTime);
     XSync(display_, False);
     Settle();
 }

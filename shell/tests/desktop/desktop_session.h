@@ -83,7 +83,8 @@ public:
     std::vector<ShownWindow> Popups() const;
 
     void MovePointer(int x, int y);
-    void Click(int x, int y);
+    // A click of a mouse button (1 left, 3 right) at the point.
+    void Click(int x, int y, unsigned button = 1);
     // Presses the left button at one point, moves in `steps` steps to the other and
     // releases it there.
     void Drag(int x0, int y0, int x1, int y1, int steps = 8);

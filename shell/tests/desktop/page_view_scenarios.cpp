@@ -1,7 +1,8 @@
 // The page in the score window on the desktop: Page Setup changed and confirmed
 // redraws the page at its new size; the wheel, PageDown and the vertical scroll bar
 // move the view over a page; View > Page (Go to Page) shows the page asked for; the
-// page band's Next Page arrow and its page buttons show other pages.
+// page band's Next Page arrow and its page buttons show other pages; the Zoom tool,
+// armed with key 7, zooms in with a click and out with a right click.
 // Everything is judged from pictures of the frame: its score area (between the menu
 // bar and the bottom scroll bar) and its status bar when that is on the screen.
 #include <algorithm>
@@ -39,6 +40,13 @@ int LongestDarkRow(const ScreenPicture& picture) {
         }
     }
     return longest;
+}
+
+// The distance between the first two lines of the first staff shown: a staff
+// space, which grows with the zoom; 0 when no staff is seen.
+int StaffSpace(const ScreenPicture& picture) {
+    const std::vector<std::vector<int>> staves = StavesOfFirstSystem(picture, 0, picture.width);
+    return staves.empty() || staves[0].size() < 2 ? 0 : staves[0][1] - staves[0][0];
 }
 
 class PageViewScenario : public DesktopScenario {
@@ -186,6 +194,30 @@ TEST_F(PageViewScenario, PageBandArrowAndButtonsShowTheirPages) {
     x_.Click(pageX, pageY);
     EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "the button of page 1 left page 3 shown";
     EXPECT_TRUE(StatusChangesFrom(status)) << "the status bar does not name page 1";
+    EXPECT_EQ(Quit(), 0);
+}
+
+// Key 7 presses the Main palette's last button, the Zoom tool: a click on the page
+// zooms in (the staff space grows), a right click steps back out.
+TEST_F(PageViewScenario, ZoomToolClickZoomsInAndRightClickZoomsOut) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const int before = StaffSpace(SettledScoreArea());
+    ASSERT_GT(before, 0) << "the new score shows no staff";
+    const ShownWindow frame = Frame();
+    const int x = frame.x + frame.width / 3;
+    const int y = frame.y + kMenuBarHeight + (VisibleBottom(frame) - frame.y) / 4;
+    x_.MovePointer(x, y);
+    x_.PressKey("7");
+    x_.Click(x, y);
+    int zoomed = 0;
+    EXPECT_TRUE(WaitFor([&] { return (zoomed = StaffSpace(ScoreArea())) > before; }, kRedrawTimeout))
+        << "a staff space of " << before << " pixels before the click, " << zoomed << " after";
+    zoomed = StaffSpace(SettledScoreArea());
+    x_.Click(x, y, 3);
+    int out = 0;
+    EXPECT_TRUE(WaitFor([&] { return (out = StaffSpace(ScoreArea())) > 0 && out < zoomed; }, kRedrawTimeout))
+        << "a staff space of " << zoomed << " pixels zoomed in, " << out << " after the right click";
     EXPECT_EQ(Quit(), 0);
 }
 
