@@ -67,10 +67,21 @@ intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, w
                                uint32_t word, intptr_t data, bool /*ctrl*/) {
     SelectionState* s = State().documents.Selection;
     if (view == nullptr || s == nullptr || !IsToolMessage(message)) return 0;
-    bool reached = false;
-    const intptr_t result = SendToCurrentTool(kMainPalette, view, ToolAction::Message, window,
-                                              message, word, data, &reached);
-    if (reached) return CurrentToolGroup() == ToolGroup::Pointer && !IsKeyMessage(message) ? 1 : result;
+    if (CurrentToolGroup() == ToolGroup::Pointer) {
+        // The Pointer arms itself on the first mouse message it is sent; until then,
+        // and while another tool is armed, keys go on as below.
+        const bool armsPointer = s->armed == 0 && !IsKeyMessage(message);
+        if (armsPointer || (s->armed != 0 && s->toolType == 0)) {
+            const intptr_t taken = SendToCurrentTool(kMainPalette, view, ToolAction::Message, window,
+                                                     message, word, data, nullptr);
+            return IsKeyMessage(message) ? taken : 1;
+        }
+    } else {
+        bool reached = false;
+        const intptr_t result = SendToCurrentTool(kMainPalette, view, ToolAction::Message, window,
+                                                  message, word, data, &reached);
+        if (reached) return result;
+    }
     if (s->armed == 0) return 0;
     HandleToolMouseMessage(view, window, message, word, data);
     return 1;

@@ -149,9 +149,11 @@ ToolRecord* ToolRecordOf(int palette, int index) {
     return &table[static_cast<size_t>(index)];
 }
 
+// The Main palette's current button is the current tool group, whichever way the
+// group was chosen (a press, a group command, a new score window).
 int CurrentToolButton(int palette) {
-    if (const int current = PaletteCurrentButton(palette); current >= 0) return current;
     if (palette == kMainPalette) return static_cast<int>(CurrentToolGroup());
+    if (const int current = PaletteCurrentButton(palette); current >= 0) return current;
     return PaletteSpecOf(palette).first;
 }
 
