@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/core_strings.h"
+#include "core/draw/view_metrics.h"
 #include "core/error_report.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
@@ -355,6 +356,7 @@ intptr_t ViewFallback(ScoreView* view, WindowHandle window, Message message, uin
             return 0;
         case Message::Size:
             if (win::GetMdiChildState(window) == win::MdiChildState::Minimized) return 0;
+            RefreshViewMetrics(view);
             SetViewScrollBars(view);
             if (State().documents.ActiveView == view) win::InvalidateRect(window, nullptr, true);
             if (Options().RulerOn != 0) CreateRulers(view);
