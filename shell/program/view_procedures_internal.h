@@ -33,6 +33,10 @@ std::optional<intptr_t> OnMouseShortcut(ScoreView* view, platform::WindowHandle 
 intptr_t OnMouseWheel(ScoreView* view, platform::WindowHandle window, uint32_t word,
                       const ViewModifiers& m);
 
+// The view commands that open dialogs or change the score, and the option
+// toggles; the command's result, or nothing for another command.
+std::optional<int> RunScoreViewCommand(ScoreView* view, int id);
+
 // The pointer's client point, for messages made from keys.
 intptr_t PointerClientData(platform::WindowHandle window);
 
