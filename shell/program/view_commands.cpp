@@ -19,6 +19,7 @@
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
 #include "files/commands/file_commands.h"
+#include "objects/picture/picture_class.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -65,7 +66,9 @@ int BlockCommand(ScoreView* view, int id) {
             CopyNotes(view, true);
         else if (!SetBlockSource(view))
             ClearBlockClipboard();
-    } else if (edited != kPictureType) {
+    } else if (edited == kPictureType) {
+        CopyPictureToClipboard(view);
+    } else {
         Transport().playStartMeasure = view->currentMeasure;
         return 0;
     }

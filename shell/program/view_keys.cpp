@@ -1,4 +1,5 @@
-// The keys of a score window: Ctrl with the clipboard, undo and block keys, the
+// The keys of a score window: Ctrl with the clipboard and undo keys, Insert and
+// Shift+Delete with the block clipboard, the
 // first key table (Escape, paging, Home, tempo and zoom steps), the second (Enter,
 // Space for the transport, palette and quick-zoom digits, pointer letters, the G
 // prefix, Save, zoom back, help, find, refresh), the arrow keys that move or drag
@@ -26,6 +27,7 @@
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
+#include "objects/picture/picture_class.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
@@ -186,10 +188,36 @@ std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModif
             return 0;
         }
     }
+    return std::nullopt;
+}
+
+std::optional<intptr_t> OnBlockKey(ScoreView* view, uint32_t key, const ViewModifiers& m) {
+    const int edited = EditedElementType();
     if (key == K(Key::Insert) && (edited < 0 || edited == kMarqueeType)) {
-        ClearBlockClipboard();
-        SetBlockSource(view);
+        if (m.shift) {
+            // provisional: without a held block, the staff block edit from the
+            // remembered source waits for the block edits, which are not built yet.
+            if (BlockHeld()) BlockPaste(view);
+        } else if (m.ctrl) {
+            ClearBlockClipboard();
+            SetBlockSource(view);
+        } else if (edited == kMarqueeType && !SetBlockSource(view)) {
+            ClearBlockClipboard();
+        } else if (edited < 0) {
+            return std::nullopt;
+        }
         return 0;
+    }
+    if (key == K(Key::Delete) && m.shift && !m.ctrl) {
+        if (edited == kMarqueeType) {
+            ClearBlockClipboard();
+            CopyNotes(view, true);
+            return 0;
+        }
+        if (edited == kPictureType) {
+            CopyPictureToClipboard(view);
+            return 0;
+        }
     }
     return std::nullopt;
 }

@@ -450,6 +450,9 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
     if (effective == Message::KeyDown && m.ctrl)
         if (std::optional<intptr_t> r = OnCtrlKey(view, word, m))
             return Finish(window, message, word, data, *r);
+    if (effective == Message::KeyDown)
+        if (std::optional<intptr_t> r = OnBlockKey(view, word, m))
+            return Finish(window, message, word, data, *r);
     if (effective == Message::KeyDown || effective == Message::SystemKeyDown)
         if (std::optional<intptr_t> r = OnFirstKeyTable(view, word, m))
             return Finish(window, message, word, data, *r);

@@ -22,6 +22,7 @@ struct ViewModifiers {
 
 // Each returns the message's result when it handled the message, else nothing.
 std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModifiers& m);
+std::optional<intptr_t> OnBlockKey(ScoreView* view, uint32_t key, const ViewModifiers& m);
 std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const ViewModifiers& m);
 std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, platform::WindowHandle window,
                                          win::Message message, uint32_t key,

@@ -1,5 +1,6 @@
 // The keys of a score window on a real score: each key of the two tables reaches
-// the action it stands for with the modifiers it needs, the arrows and the wheel
+// the action it stands for with the modifiers it needs, Insert and Shift+Delete
+// drive the block clipboard, the arrows and the wheel
 // move the view, and the play/record filter lets only painting, scrolling, Space
 // and the transport and view-mode commands through while the transport runs.
 #include <gtest/gtest.h>
@@ -13,6 +14,10 @@
 #include "core/undo/undo.h"
 #include "display/view_modes.h"
 #include "display/zoom.h"
+#include "core/memory/pool.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
+#include "editing/block_clipboard.h"
 #include "editing/tool_dispatch.h"
 #include "notes/entry/note_tool_state.h"
 #include "platform/ui/headless.h"
@@ -162,6 +167,36 @@ TEST_F(ViewKeysTest, CtrlZAndCtrlYUndoAndRedo) {
     EXPECT_EQ(RedoDepth(view_->document), 1);
     Press('Y', {Key::Control});
     EXPECT_EQ(UndoDepth(view_->document), 1);
+}
+
+// Insert and Shift+Delete drive the block clipboard: Ctrl+Insert starts a block at
+// the view's place, Insert with the marquee in edit mode takes the marquee's range,
+// Shift+Delete with the marquee empties the block and captures its notes; without an
+// element in edit mode Shift+Delete is left to the tool and captures nothing.
+TEST_F(ViewKeysTest, InsertAndShiftDeleteDriveTheBlockClipboard) {
+    ClearBlockClipboard();
+    Press(Key::Insert, {Key::Control});
+    EXPECT_TRUE(BlockHeld()) << "Ctrl+Insert starts a block";
+    Press(Key::Delete, {Key::Shift});
+    EXPECT_FALSE(NoteCaptureValid()) << "nothing in edit mode: no capture";
+    EXPECT_TRUE(BlockHeld());
+
+    SelectionState* s = State().documents.Selection;
+    ASSERT_NE(s, nullptr);
+    auto* record = static_cast<HitRecord*>(AllocStaticRecord(kHitRecordPool));
+    ASSERT_NE(record, nullptr);
+    s->toolType = 0;
+    s->editMode = 1;
+    s->focusRecord = Ref32<HitRecord>::To(record);
+    ClearBlockClipboard();
+    Press(Key::Insert);
+    EXPECT_TRUE(BlockHeld()) << "Insert takes the marquee's range as the block";
+    Press(Key::Delete, {Key::Shift});
+    EXPECT_FALSE(BlockHeld()) << "Shift+Delete empties the block";
+    EXPECT_TRUE(NoteCaptureValid()) << "and captures the marquee's notes";
+    s->editMode = 0;
+    s->focusRecord = {};
+    FreeStaticRecord(kHitRecordPool, record);
 }
 
 TEST_F(ViewKeysTest, F5InvalidatesTheWindow) {
