@@ -24,6 +24,7 @@
 #include "display/view_scroll.h"
 #include "display/zoom.h"
 #include "editing/block_clipboard.h"
+#include "editing/palette_windows.h"
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
@@ -101,12 +102,34 @@ void UndoOrRedo(ScoreView* view, bool undo) {
     UpdateToolbarButtons(view);
 }
 
-void StepTempo(int direction) {
+void StepTempo(ScoreView* view, int direction) {
     const int tempo = std::clamp(static_cast<int>(TempoSetting()) + direction, 1, 0xFFFF);
     SetTempoSetting(static_cast<uint16_t>(tempo));
     char text[96];
     std::snprintf(text, sizeof text, " %s = %d", ProgramString(kStrTempo).c_str(), tempo);
     SetStatusText(2, text);
+    if (view->MixerWindow && win::IsWindow(view->MixerWindow))
+        win::PostMessage(view->MixerWindow, kMsgMixerTempo, static_cast<uint32_t>(tempo));
+}
+
+// A right click brings the palette of the Staff, Graphics, Text or Performance
+// group to the pointer: its centre on the pointer. A palette the program keeps
+// hidden stays hidden.
+void BringGroupPaletteToPointer() {
+    const ToolGroup group = CurrentToolGroup();
+    if (group != ToolGroup::Staff && group != ToolGroup::Graphics && group != ToolGroup::Text &&
+        group != ToolGroup::Performance)
+        return;
+    const WindowHandle palette = PaletteWindow(static_cast<int>(group) + 1);
+    if (!palette || !win::IsWindow(palette)) return;
+    const bool shown = win::IsWindowVisible(palette);
+    const gfx::Rect place = win::GetWindowRect(palette);
+    const win::Point pointer = win::GetCursorPosition();
+    if (shown) win::ShowWindow(palette, win::ShowCommand::Hide);
+    const int32_t left = pointer.x - place.Width() / 2;
+    const int32_t top = pointer.y - place.Height() / 2;
+    win::MoveWindow(palette, {left, top, left + place.Width(), top + place.Height()}, true);
+    if (shown) win::ShowWindow(palette, win::ShowCommand::ShowNoActivate);
 }
 
 // The strip from measure 1 (as many measures as it holds, at most the score's),
@@ -276,7 +299,7 @@ std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const Vie
                 return 0;
             }
             if (m.ctrl) {
-                StepTempo(direction);
+                StepTempo(view, direction);
                 return 0;
             }
             return std::nullopt;
@@ -450,6 +473,7 @@ std::optional<intptr_t> OnMouseShortcut(ScoreView* view, WindowHandle window, Ms
         StepAreaValue(view, message == Msg::LeftButtonDown ? kStepValueZoomIn : -kStepValueZoomIn);
         return 0;
     }
+    if (message == Msg::RightButtonDown && !m.busy) BringGroupPaletteToPointer();
     return std::nullopt;
 }
 

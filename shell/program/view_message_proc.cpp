@@ -16,6 +16,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
 #include "core/units/view_moves.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "display/view_scroll.h"
@@ -165,6 +166,18 @@ void OnAutoScrollTimer(WindowHandle window) {
     win::PostMessage(window, kMsgAutoScrollStepMessage);
 }
 
+// A handle or marquee is being dragged in another score window.
+bool DragRunsElsewhere(WindowHandle window) {
+    const SelectionState* s = State().documents.Selection;
+    return s != nullptr && s->editMode >= 2 && s->boundWindow && s->boundWindow != window;
+}
+
+// The other views of the score show what the drag has changed so far.
+void LineUpOtherViews(ScoreView* view) {
+    BuildBeatMapsOnOtherLinkedViews(view, 1);
+    InvalidateLinkedViews(view);
+}
+
 // The first stage; a result ends the call.
 std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Message message,
                                      uint32_t word, intptr_t data) {
@@ -180,6 +193,7 @@ std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Messa
             DestroyViewForWindow(window);
             return win::DefMdiChildProc(window, message, word, data);
         case Message::SetFocus:
+    if (DragRunsElsewhere(window)) LineUpOtherViews(view);
             win::CreateCaret(window, 1, kCaretHeight);
             win::HideCaret(window);
             if (view->CaretShown != 0) win::ShowCaret(window);

@@ -17,6 +17,8 @@ struct ScoreView;
 constexpr win::Message kMsgToolCommand = win::PrivateMessage(0x24);  // word: command, data: type
 constexpr win::Message kMsgAutoScrollStepMessage = win::PrivateMessage(0x29);
 constexpr win::Message kMsgVersionWarning = win::PrivateMessage(0x34);  // after a paint
+// To a view's mixer window: the tempo changed (word: the new tempo).
+constexpr win::Message kMsgMixerTempo = win::PrivateMessage(0x0E);
 
 // View commands the menus carry.
 namespace view_cmd {
