@@ -92,6 +92,16 @@ PlaybackRequest RequestFor(ScoreView* view) {
     return request;
 }
 
+// Step entry is on with its setting while no run is on; the status bar says
+// "Playing..." while one is, and is cleared when it ends.
+void UpdateStepEntry() {
+    const bool running = IsPlaybackRunning();
+    State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
+    SequencerWindowState& state = WindowState();
+    if (running == state.showsPlaying) return;
+    SetStatusText(0, running ? kPlayingText : nullptr);
+    state.showsPlaying = running;
+}
 
 void StartFromWindow() {
     ScoreView* view = PlayingView();
@@ -124,15 +134,6 @@ intptr_t OnCommand(uint32_t id) {
 }
 
 }  // namespace
-
-void UpdateStepEntry() {
-    const bool running = IsPlaybackRunning();
-    State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
-    SequencerWindowState& state = WindowState();
-    if (running == state.showsPlaying) return;
-    SetStatusText(0, running ? kPlayingText : nullptr);
-    state.showsPlaying = running;
-}
 
 intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data) {
     // The transport and the engine's messages work on the playing score's document.
@@ -172,6 +173,8 @@ platform::WindowHandle CreateSequencerWindow() {
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 void StopSequencerNow() { StopFromWindow(); }
+
+void RefreshStepEntry() { UpdateStepEntry(); }
 
 // provisional: recording into the score is not built yet; the run plays as Play
 // starts it.

@@ -85,7 +85,7 @@ bool RunViewToggle(ScoreView* view, int32_t command) {
             SetViewToolCursor(view);
             break;
         case After::StepEntry:
-            UpdateStepEntry();
+            RefreshStepEntry();
             break;
         case After::RedrawView:
             win::InvalidateRect(view->ViewWindow, nullptr, true);
