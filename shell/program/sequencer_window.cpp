@@ -170,11 +170,11 @@ platform::WindowHandle CreateSequencerWindow() {
     return WindowState().window;
 }
 
+void RefreshStepEntry() { UpdateStepEntry(); }
+
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 void StopSequencerNow() { StopFromWindow(); }
-
-void RefreshStepEntry() { UpdateStepEntry(); }
 
 // provisional: recording into the score is not built yet; the run plays as Play
 // starts it.
