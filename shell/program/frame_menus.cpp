@@ -50,8 +50,12 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {toggle_cmd::kDisplayHiddenItems, "Display &Hidden Items"},
                                       {toggle_cmd::kOssiaStaves, "Display &Ossia Staves"},
                                       {toggle_cmd::kDisplayMargins, "Display &Margins"}};
+// The MIDI input options wait here until the MIDI menu has its option submenus.
 constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/Cut Signature"},
-                                         {toggle_cmd::kBoxCursor, "Use &Box Cursor"}};
+                                         {toggle_cmd::kBoxCursor, "Use &Box Cursor"},
+                                         {0, nullptr},
+                                         {toggle_cmd::kAllowStepEntry, "Allow MIDI Step &Entry"},
+                                         {toggle_cmd::kKeepMidi, "&Keep MIDI Data"}};
 constexpr MenuItemRow kChildText[] = {{view_cmd::kChooseFont, "&Choose Font..."},
                                       {0, nullptr},
                                       {view_cmd::kTextLineFont, "Select &Textline Font..."},
@@ -68,10 +72,7 @@ constexpr MenuItemRow kChildWindow[] = {
     {cmd::kCloseAll, "Close &All"}};
 constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Playback"},
                                       {transport_cmd::kPausePlayback, "P&ause Playback"},
-                                      {transport_cmd::kStopPlayback, "&Stop Play/Record"},
-                                      {0, nullptr},
-                                      {toggle_cmd::kAllowStepEntry, "Allow MIDI Step &Entry"},
-                                      {toggle_cmd::kKeepMidi, "&Keep MIDI Data"}};
+                                      {transport_cmd::kStopPlayback, "&Stop Play/Record"}};
 constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
 constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 

@@ -318,6 +318,9 @@ Pass FilterMark(Message message, uint32_t word) {
         case Message::Timer:
             return Pass::Marked;
         default:
+            // provisional: the window layer has no system-command or input-language
+            // messages yet; the swallow byte is cleared by the next message, and a
+            // window's close button sends Close, which the housekeeping handles.
             return win::ToRaw(message) >= win::kPrivateMessageBase ? Pass::Marked : Pass::Default;
     }
 }

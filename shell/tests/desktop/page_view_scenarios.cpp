@@ -1,7 +1,6 @@
 // The page in the score window on the desktop: Page Setup changed and confirmed
 // redraws the page at its new size; the wheel, PageDown and the vertical scroll bar
-// move the view over a page; View > Page (Go to Page) shows the page asked for; after
-// View > Insert Page the keys reach the score window again.
+// move the view over a page; View > Page (Go to Page) shows the page asked for.
 // Everything is judged from pictures of the frame: its score area (between the menu
 // bar and the bottom scroll bar) and its status bar when that is on the screen.
 #include <algorithm>
@@ -169,21 +168,6 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
     EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "the view still shows the first page";
     EXPECT_TRUE(StatusChangesFrom(status)) << "the status bar does not name the page";
     EXPECT_EQ(Quit(), 0);
-}
-
-// View > Insert Page on a new score, then PageDown with the pointer where the dialog
-// was: the keys reach the score window again, and the view moves down the page.
-TEST_F(PageViewScenario, PageDownMovesTheViewAfterInsertPage) {
-    ASSERT_TRUE(StartProgram());
-    NewScore();
-    InsertPage();
-    ScreenPicture before = SettledScoreArea();
-    x_.PressKey("Page_Down");
-    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "PageDown did not move the view after Insert Page";
-    before = SettledScoreArea();
-    x_.PressKey("Page_Up");
-    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "PageUp did not move the view back";
-    EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The score window's menu commands on the desktop: the options that change the
 // drawing repaint the page (and give it back when turned off again), every option
 // toggle shows its check mark in its menu, the font commands open the Select Font
-// dialog, Reformat Page leaves a formatted page as it is, and Multi-measure Rest
-// without an insertion point says why in the status bar. Judged from pictures of
+// dialog, Reformat Page leaves a formatted page as it is, Multi-measure Rest
+// without an insertion point says why in the status bar, and after Insert Page's
+// dialog the keys reach the score window again. Judged from pictures of
 // the frame's score area, its status bar and the open menus.
 #include <algorithm>
 
@@ -11,12 +12,17 @@
 namespace ql::desktop {
 namespace {
 
+constexpr Millis kRedrawTimeout{8000};
+// The menu bar above the score area; the horizontal scroll bar and the status bar
+// below it.
 constexpr int kMenuBarHeight = 40;
 constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
-constexpr Millis kRedrawTimeout{8000};
+// A moved view changes far more pixels than a blinking caret does.
+constexpr int64_t kMovedPixels = 2000;
 
-int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b) {
+// The pixels in which two pictures differ (every pixel when their sizes differ).
+int64_t PixelsDiffering(const ScreenPicture& a, const ScreenPicture& b) {
     if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
     int64_t different = 0;
     for (size_t i = 0; i < a.pixels.size(); ++i) different += a.pixels[i] != b.pixels[i] ? 1 : 0;
@@ -25,12 +31,13 @@ int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b) {
 
 class ViewCommandsScenario : public DesktopScenario {
 protected:
-    int VisibleBottom(const ShownWindow& frame) const { return std::min(frame.y + frame.height, x_.ScreenHeight()); }
     ScreenPicture ScoreArea() const {
         const ShownWindow frame = Frame();
         const int top = frame.y + kMenuBarHeight;
-        return x_.Grab(frame.x, top, frame.width, VisibleBottom(frame) - kBelowScoreArea - top);
+        const int bottom = std::min(frame.y + frame.height, x_.ScreenHeight()) - kBelowScoreArea;
+        return x_.Grab(frame.x, top, frame.width, bottom - top);
     }
+    // The status bar, or an empty picture when the frame reaches below the screen.
     ScreenPicture StatusBar() const {
         const ShownWindow frame = Frame();
         if (frame.y + frame.height > x_.ScreenHeight()) return {};
@@ -42,11 +49,18 @@ protected:
         WaitFor([&] {
             x_.Settle();
             ScreenPicture now = ScoreArea();
-            const bool same = DifferentPixels(now, last) == 0;
+            const bool same = PixelsDiffering(now, last) == 0;
             last = std::move(now);
             return same;
         }, kRedrawTimeout);
         return last;
+    }
+    // File > Exit, answering No when asked to save the changed score.
+    std::optional<int> QuitWithoutSaving() {
+        ChooseMenuItem('f', 'x');
+        const std::optional<ShownWindow> box = WaitForMessageBox();
+        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
+        return program_->WaitForExit();
     }
     // The menu opened with its mnemonic, pictured, and closed again.
     ScreenPicture MenuPicture(char menuMnemonic) {
@@ -71,12 +85,6 @@ protected:
         x_.PressKey("Up");
         x_.PressKey("Return");
     }
-    std::optional<int> QuitWithoutSaving() {
-        ChooseMenuItem('f', 'x');
-        const std::optional<ShownWindow> box = WaitForMessageBox();
-        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
-        return program_->WaitForExit();
-    }
 };
 
 // Options > Use Common/Cut Signature draws 4/4 as figures instead of the symbol,
@@ -87,17 +95,17 @@ TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
     NewScore();
     const ScreenPicture shown = SettledScoreArea();
     ChooseMenuItem('p', 'c');
-    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
         << "the time signatures were not drawn anew";
     ChooseMenuItem('p', 'c');
-    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the symbols did not come back";
 
     ChooseLastMenuItem('v');
-    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
         << "Display Margins did not take the guides away";
     ChooseLastMenuItem('v');
-    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the margin guides did not come back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -108,17 +116,17 @@ TEST_F(ViewCommandsScenario, EveryToggleShowsItsCheckMark) {
     ASSERT_TRUE(StartProgram());
     NewScore();
     const std::pair<char, char> toggles[] = {{'p', 'b'}, {'v', 'h'}, {'v', 'o'}, {'n', 'r'},
-                                             {'n', 'h'}, {'m', 'e'}, {'m', 'k'}};
+                                             {'n', 'h'}, {'p', 'e'}, {'p', 'k'}};
     for (const auto& [menu, item] : toggles) {
         const ScreenPicture before = MenuPicture(menu);
         ASSERT_FALSE(before.pixels.empty()) << "menu " << menu << " did not open";
         ChooseMenuItem(menu, item);
         x_.Settle();
         const ScreenPicture toggled = MenuPicture(menu);
-        EXPECT_GT(DifferentPixels(toggled, before), 0) << "no check mark changed for " << menu << item;
+        EXPECT_GT(PixelsDiffering(toggled, before), 0) << "no check mark changed for " << menu << item;
         ChooseMenuItem(menu, item);
         x_.Settle();
-        EXPECT_GT(DifferentPixels(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
+        EXPECT_GT(PixelsDiffering(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
     }
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -147,13 +155,30 @@ TEST_F(ViewCommandsScenario, ReformatPageAndMultiMeasureRest) {
     const ScreenPicture shown = SettledScoreArea();
     ChooseMenuItem('v', 'r');
     x_.Settle();
-    EXPECT_EQ(DifferentPixels(SettledScoreArea(), shown), 0) << "the formatted page changed";
+    EXPECT_EQ(PixelsDiffering(SettledScoreArea(), shown), 0) << "the formatted page changed";
     const ScreenPicture status = StatusBar();
     ChooseMenuItem('n', 'm');
     if (!status.pixels.empty()) {
-        EXPECT_TRUE(WaitFor([&] { return DifferentPixels(StatusBar(), status) > 0; }, kRedrawTimeout))
+        EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(StatusBar(), status) > 0; }, kRedrawTimeout))
             << "Multi-measure Rest said nothing";
     }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// View > Insert Page on a new score, then PageDown with the pointer where the dialog
+// was: the keys reach the score window again, and the view moves down the page.
+TEST_F(ViewCommandsScenario, PageDownMovesTheViewAfterInsertPage) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    InsertPage();
+    ScreenPicture before = SettledScoreArea();
+    x_.PressKey("Page_Down");
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+        << "PageDown did not move the view after Insert Page";
+    before = SettledScoreArea();
+    x_.PressKey("Page_Up");
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+        << "PageUp did not move the view back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
