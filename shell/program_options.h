@@ -79,7 +79,6 @@ struct ProgramOptions {
     uint8_t QuantizationErrorLimit = 0;
     uint8_t HomeZoom = 0;
     uint8_t AutoRest = 0;
-    uint8_t AutoHideTABStems = 0;
     uint8_t AutoRollNotes = 0;
     uint8_t InchRule = 0;
     uint8_t ShowMargins = 0;
@@ -136,7 +135,6 @@ struct ProgramOptions {
     uint8_t SymmetricSlurs = 0;
     uint8_t SymmetricHairpins = 0;
     uint8_t SyncPalettes = 0;
-    uint8_t OssiaStaves = 0;
     uint8_t ClipBlackAndWhite = 0;
     uint8_t UsePopupMenus = 0;
     uint8_t AutoMMR = 0;

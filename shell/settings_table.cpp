@@ -40,6 +40,9 @@ LayoutGlobals& LayoutState() {
 ProgramGlobals& ProgramFlags() {
     return State().program;
 }
+DisplayGlobals& DisplayFlags() {
+    return State().display;
+}
 DialogGlobals& DialogState() {
     return State().dialogs;
 }
@@ -162,7 +165,7 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::HomeZoom, u8>(kMain, "HomeZoom", 8),
     StateRow<NotesState, &NotesGlobals::AutoBeam, u8>(kMain, "AutoBeam", 1),
     OptionRow<&ProgramOptions::AutoRest, u8>(kMain, "AutoRest", 1),
-    OptionRow<&ProgramOptions::AutoHideTABStems, u8>(kMain, "AutoHideTABStems", 1),
+    StateRow<NotesState, &NotesGlobals::AutoHideTabStems, u8>(kMain, "AutoHideTABStems", 1),
     OptionRow<&ProgramOptions::AutoRollNotes, u8>(kMain, "AutoRollNotes", 1),
     StateRow<AutoSaveState, &AutoSaveConfig::enabled, u8>(kMain, "AutoSaveChanges", 0),
     StateRow<AutoSaveState, &AutoSaveConfig::count, u8>(kMain, "AutoSaveCount", 100,
@@ -215,7 +218,7 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::SymmetricSlurs, u8>(kV2, "SymmetricSlurs", 0),
     OptionRow<&ProgramOptions::SymmetricHairpins, u8>(kV2, "SymmetricHairpins", 1),
     OptionRow<&ProgramOptions::SyncPalettes, u8>(kV2, "SyncPalettes", 1),
-    OptionRow<&ProgramOptions::OssiaStaves, u8>(kV2, "OssiaStaves", 0),
+    StateRow<DisplayFlags, &DisplayGlobals::OssiaStaves, u8>(kV2, "OssiaStaves", 0),
     OptionRow<&ProgramOptions::ClipBlackAndWhite, u8>(kV2, "ClipBlackAndWhite", 1),
     OptionRow<&ProgramOptions::UsePopupMenus, u8>(kV2, "UsePopupMenus", 0),
     StateRow<DialogState, &DialogGlobals::ShowStatusBarSetting, u8>(kV2, "StatusBar", 1),

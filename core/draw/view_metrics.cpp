@@ -247,6 +247,15 @@ void SetViewScrollRanges(ScoreView* view) {
 }
 
 int RefreshViewMetrics(ScoreView* view) {
+    // A window that changed size since the metrics were made shows more or less of
+    // the page: the visible rectangle is taken from its client area as it is now.
+    if (!IsPrinting() && view->ViewWindow) {
+        const gfx::Rect client = win::GetClientRect(view->ViewWindow);
+        if (!client.IsEmpty()) {
+            view->DeviceWidth = client.Width();
+            view->DeviceHeight = client.Height();
+        }
+    }
     BeginViewDraw(view);
     PaperSizeOf(view);
     UpdateViewOrigin(view);

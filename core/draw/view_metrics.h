@@ -27,7 +27,7 @@ void MeasurePixelUnits(ScoreView* view);
 void UpdateViewOrigin(ScoreView* view);
 // Scroll bar ranges and positions of the view's window (not while printing).
 void SetViewScrollRanges(ScoreView* view);
-// Paper size and visible rectangle again; returns 0.
+// Window size, paper size and visible rectangle again; returns 0.
 int RefreshViewMetrics(ScoreView* view);
 // Cursor of the current tool for the zoom level.
 void SetViewToolCursor(ScoreView* view);

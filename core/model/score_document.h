@@ -306,6 +306,8 @@ struct ScoreView {
     platform::WindowHandle LeftRuler{};
     int32_t RulerTrackX = -1;
     int32_t RulerTrackY = -1;
+    // The view's mixer window (null while it has none): it is told tempo changes.
+    platform::WindowHandle MixerWindow{};
     ScaledMetrics scaledMetrics{};
     // Where measure slots, their signs and their ticks stand (beat_map_record.h).
     BeatMap beatMap;

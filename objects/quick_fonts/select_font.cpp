@@ -6,6 +6,7 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/state.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "objects/text_marks/font_panel.h"
@@ -45,6 +46,35 @@ void StoreDefaultFont(ScoreDocument* document, DefaultTextFont which, const Text
     const char* face = own ? document->faceNames[TextFaceIndexOf(body.style)].name
                            : document->fonts[TextStyleSlotOf(body.style)].face;
     setting.face.assign(face, strnlen(face, kFaceNameChars));
+}
+
+// The Text tool's style as a text body, and back (the style a text object takes
+// for the tool's style command).
+TextObjectBody ToolStyleBody() {
+    const ProgramGlobals& tool = State().program;
+    TextObjectBody body{};
+    if (tool.TextToolStyle >= 0) {
+        body.style = static_cast<uint8_t>(tool.TextToolStyle);
+        return body;
+    }
+    body.style = static_cast<uint8_t>(-tool.TextToolStyle);
+    body.size = tool.TextToolSize;
+    body.flags = static_cast<uint16_t>(tool.TextToolFlags | kTextOwnFont);
+    body.charset = tool.TextToolCharset;
+    return body;
+}
+
+void SetToolStyle(const TextObjectBody& body) {
+    constexpr uint16_t kAttributes = kTextBold | kTextItalic | kTextUnderline;
+    ProgramGlobals& tool = State().program;
+    if ((body.flags & kTextOwnFont) == 0) {
+        tool.TextToolStyle = body.style;
+        return;
+    }
+    tool.TextToolStyle = static_cast<int16_t>(-static_cast<int16_t>(body.style));
+    tool.TextToolSize = body.size;
+    tool.TextToolFlags = static_cast<uint16_t>(body.flags & kAttributes);
+    tool.TextToolCharset = body.charset;
 }
 
 }  // namespace
@@ -96,6 +126,14 @@ int SelectDefaultTextFont(ScoreView* view, DefaultTextFont which, bool ask) {
     if (ref.font != 0) gfx::DeleteObject(platform::FontHandle{ref.font});
     ref.font = CreateEntryFont(view, TextObjectFontRecord(&scratch, document)).bits;
     if (save) SaveDefaultFontPrefs(PreferenceKeyOf(which));
+    return 1;
+}
+
+int SelectTextFontCommand(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return 0;
+    TextObjectBody body = ToolStyleBody();
+    if (RunSelectFontDialog(view, &body, nullptr) != ui::kIdOk) return 0;
+    SetToolStyle(body);
     return 1;
 }
 

@@ -22,4 +22,9 @@ int RunSelectFontDialog(ScoreView* view, TextObjectBody* body, bool* savePrefere
 // entry font made at the view's zoom. 1 when done.
 int SelectDefaultTextFont(ScoreView* view, DefaultTextFont which, bool ask);
 
+// "Choose Font": dialog 846 on the Text tool's style (a quick font, or an own face
+// with its height, attributes and charset); OK makes the choice the tool's style,
+// which the Text tool then gives the text it edits. 1 on OK, 0 on Cancel.
+int SelectTextFontCommand(ScoreView* view);
+
 }  // namespace ql

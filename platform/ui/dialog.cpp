@@ -98,6 +98,16 @@ WindowHandle BuildDialog(const DialogTemplate& t, const sys::ResourceId& id, Win
     return dialog;
 }
 
+// The focus went with the dialog's controls: it goes back to the window that had
+// it before (when that window still exists), else to the owner.
+void RestoreFocusAfterDialog(WindowHandle focused, WindowHandle owner) {
+    if (win::GetFocus()) return;
+    if (focused && win::IsWindow(focused))
+        win::SetFocus(focused);
+    else if (owner && win::IsWindow(owner))
+        win::SetFocus(owner);
+}
+
 }  // namespace
 
 intptr_t RunModalDialog(const sys::ResourceId& templateId, WindowHandle owner, DialogProc procedure,
@@ -110,6 +120,8 @@ intptr_t RunModalDialog(const sys::ResourceId& templateId, WindowHandle owner, D
 intptr_t RunModalDialogIndirect(const DialogTemplate& dialogTemplate, const sys::ResourceId& templateId,
                                 WindowHandle owner, DialogProc procedure, intptr_t initData) {
     bool ownerWasEnabled = win::IsWindowEnabled(owner);
+    // The window that has the keyboard now gets it back when the dialog ends.
+    const WindowHandle focused = win::GetFocus();
     if (ownerWasEnabled) win::EnableWindow(owner, false);
     ++detail::Ui().modalDepth;
     intptr_t result = kDialogFailed;
@@ -121,6 +133,7 @@ intptr_t RunModalDialogIndirect(const DialogTemplate& dialogTemplate, const sys:
     }
     --detail::Ui().modalDepth;
     if (ownerWasEnabled) win::EnableWindow(owner, true);
+    RestoreFocusAfterDialog(focused, owner);
     CurrentUiBackend().ModalDialogEnded(templateId, result);
     return result;
 }

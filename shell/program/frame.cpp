@@ -26,6 +26,7 @@
 #include "shell/program/readout_window.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/view_procedures.h"
+#include "shell/program/view_toggles.h"
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
 #include "shell/program/transport_commands.h"
@@ -235,6 +236,7 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
             // The pick list first; the document client then lists its windows.
             OnFramePopupOpening(platform::MenuHandle(static_cast<uint32_t>(data)));
             UpdateTransportMenu(platform::MenuHandle(static_cast<uint32_t>(data)), State().documents.ActiveView);
+            CheckViewToggleItems(platform::MenuHandle(static_cast<uint32_t>(data)));
             break;
         default: break;
     }

@@ -8,6 +8,8 @@
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
+#include "shell/program/view_procedures.h"
+#include "shell/program/view_toggles.h"
 
 namespace ql {
 namespace {
@@ -42,7 +44,26 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {page_cmd::kMusicMetrics, "Set Music &Metrics..."},
                                       {page_cmd::kSetMargins, "Set &Margins"},
                                       {page_cmd::kSetStaffSize, "Set Staff Size"},
-                                      {page_cmd::kSetPageNumber, "Set Page &Number"}};
+                                      {page_cmd::kSetPageNumber, "Set Page &Number"},
+                                      {view_cmd::kReformatPage, "&Reformat Page"},
+                                      {0, nullptr},
+                                      {toggle_cmd::kDisplayHiddenItems, "Display &Hidden Items"},
+                                      {toggle_cmd::kOssiaStaves, "Display &Ossia Staves"},
+                                      {toggle_cmd::kDisplayMargins, "Display &Margins"}};
+// The MIDI input options wait here until the MIDI menu has its option submenus.
+constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/Cut Signature"},
+                                         {toggle_cmd::kBoxCursor, "Use &Box Cursor"},
+                                         {0, nullptr},
+                                         {toggle_cmd::kAllowStepEntry, "Allow MIDI Step &Entry"},
+                                         {toggle_cmd::kKeepMidi, "&Keep MIDI Data"}};
+constexpr MenuItemRow kChildText[] = {{view_cmd::kChooseFont, "&Choose Font..."},
+                                      {0, nullptr},
+                                      {view_cmd::kTextLineFont, "Select &Textline Font..."},
+                                      {view_cmd::kLyricFont, "Select L&yric Font..."}};
+constexpr MenuItemRow kChildNotes[] = {{view_cmd::kMultiMeasureRest, "&Multi-measure Rest..."},
+                                       {0, nullptr},
+                                       {toggle_cmd::kAutoRest, "Auto &rest"},
+                                       {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"}};
 constexpr MenuItemRow kChildWindow[] = {
     {cmd::kOpenView, "&Open View"},
     {cmd::kCascade, "&Cascade\tShift+F5"}, {cmd::kTileHorizontally, "Tile &Horizontally\tShift+F4"},
@@ -68,8 +89,8 @@ platform::MenuHandle Popup(const MenuItemRow (&rows)[N]) {
     return popup;
 }
 
-// The child menu's popups that the score-view commands fill later.
-constexpr const char* kEmptyChildPopups[] = {"&Edit", "O&ptions", "&Text", "&Notes"};
+// The child menu's popup that the score-view commands fill later.
+constexpr const char kEditPopup[] = "&Edit";
 
 }  // namespace
 
@@ -83,10 +104,11 @@ void BuildProgramMenus() {
 
     frame.childMenu = ui::CreateMenuBar();
     ui::AppendSubmenu(frame.childMenu, Popup(kChildFile), "&File");
-    ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEmptyChildPopups[0]);
+    ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEditPopup);
     ui::AppendSubmenu(frame.childMenu, Popup(kChildView), "&View");
-    for (size_t i = 1; i < std::size(kEmptyChildPopups); ++i)
-        ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEmptyChildPopups[i]);
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildOptions), "O&ptions");
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildText), "&Text");
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildNotes), "&Notes");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildMidi), "&MIDI");
     frame.childWindowMenu = Popup(kChildWindow);
     ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");

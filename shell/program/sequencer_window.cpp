@@ -271,6 +271,8 @@ platform::WindowHandle CreateSequencerWindow() {
     return WindowState().window;
 }
 
+void RefreshStepEntry() { UpdateStepEntry(); }
+
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 void StopSequencerNow() { StopFromWindow(); }

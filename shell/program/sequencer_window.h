@@ -25,6 +25,8 @@ constexpr uint32_t kSequencerPause = 1189;
 // Registers the class and creates the window (never shown); null on failure.
 platform::WindowHandle CreateSequencerWindow();
 platform::WindowHandle SequencerWindow();
+// Step entry is on with its setting while no run is on (the setting just changed).
+void RefreshStepEntry();
 // Stops a run at once (a score that closes: the run never outlives it).
 void StopSequencerNow();
 // Stops a run synchronously and destroys the window (program end).

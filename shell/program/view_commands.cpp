@@ -11,7 +11,6 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
-#include "display/linked_views.h"
 #include "display/view_modes.h"
 #include "display/view_scroll.h"
 #include "display/zoom.h"
@@ -22,6 +21,7 @@
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
 #include "files/commands/file_commands.h"
+#include "objects/picture/picture_class.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -68,7 +68,9 @@ int BlockCommand(ScoreView* view, int id) {
             CopyNotes(view, true);
         else if (!SetBlockSource(view))
             ClearBlockClipboard();
-    } else if (edited != kPictureType) {
+    } else if (edited == kPictureType) {
+        CopyPictureToClipboard(view);
+    } else {
         Transport().playStartMeasure = view->currentMeasure;
         return 0;
     }
@@ -300,21 +302,14 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
         case 40209:
             RevertToUndoBaseline(view->document, view);
             return 1;
-        case 40405:
-            State().notes.DisplayHiddenItems = State().notes.DisplayHiddenItems != 0 ? 0 : 1;
-            EndFocus(view, 1);
-            RedrawLinkedViews(view);
-            return 1;
-        case 40420:
-            State().notes.AutoRest = State().notes.AutoRest != 0 ? 0 : 1;
-            RedrawLinkedViews(view);
-            return 1;
         default:
             break;
     }
     // Page, layout and navigation commands (Go to Page and Measure, Find, Repeat Find,
     // the ruler and the page dialogs).
     if (PageCommand(id)) return 1;
+    // The dialogs and edits of the score, and the option toggles.
+    if (std::optional<int> result = RunScoreViewCommand(view, id)) return *result;
     // The Note tool's commands from 42054 up.
     const bool settingsCommand = id == 42067 || id == 42079 || id == 42080 || id == 42085;
     if (id >= 42054 && id <= 42099 && !settingsCommand) {

@@ -1,4 +1,5 @@
-// The keys of a score window: Ctrl with the clipboard, undo and block keys, the
+// The keys of a score window: Ctrl with the clipboard and undo keys, Insert and
+// Shift+Delete with the block clipboard, the
 // first key table (Escape, paging, Home, tempo and zoom steps), the second (Enter,
 // Space for the transport, palette and quick-zoom digits, pointer letters, the G
 // prefix, Save, zoom back, help, find, refresh), the arrow keys that move or drag
@@ -23,9 +24,11 @@
 #include "display/view_scroll.h"
 #include "display/zoom.h"
 #include "editing/block_clipboard.h"
+#include "editing/palette_windows.h"
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
+#include "objects/picture/picture_class.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
@@ -99,12 +102,34 @@ void UndoOrRedo(ScoreView* view, bool undo) {
     UpdateToolbarButtons(view);
 }
 
-void StepTempo(int direction) {
+void StepTempo(ScoreView* view, int direction) {
     const int tempo = std::clamp(static_cast<int>(TempoSetting()) + direction, 1, 0xFFFF);
     SetTempoSetting(static_cast<uint16_t>(tempo));
     char text[96];
     std::snprintf(text, sizeof text, " %s = %d", ProgramString(kStrTempo).c_str(), tempo);
     SetStatusText(2, text);
+    if (view->MixerWindow && win::IsWindow(view->MixerWindow))
+        win::PostMessage(view->MixerWindow, kMsgMixerTempo, static_cast<uint32_t>(tempo));
+}
+
+// A right click brings the palette of the Staff, Graphics, Text or Performance
+// group to the pointer: its centre on the pointer. A palette the program keeps
+// hidden stays hidden.
+void BringGroupPaletteToPointer() {
+    const ToolGroup group = CurrentToolGroup();
+    if (group != ToolGroup::Staff && group != ToolGroup::Graphics && group != ToolGroup::Text &&
+        group != ToolGroup::Performance)
+        return;
+    const WindowHandle palette = PaletteWindow(static_cast<int>(group) + 1);
+    if (!palette || !win::IsWindow(palette)) return;
+    const bool shown = win::IsWindowVisible(palette);
+    const gfx::Rect place = win::GetWindowRect(palette);
+    const win::Point pointer = win::GetCursorPosition();
+    if (shown) win::ShowWindow(palette, win::ShowCommand::Hide);
+    const int32_t left = pointer.x - place.Width() / 2;
+    const int32_t top = pointer.y - place.Height() / 2;
+    win::MoveWindow(palette, {left, top, left + place.Width(), top + place.Height()}, true);
+    if (shown) win::ShowWindow(palette, win::ShowCommand::ShowNoActivate);
 }
 
 // The strip from measure 1 (as many measures as it holds, at most the score's),
@@ -186,10 +211,36 @@ std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModif
             return 0;
         }
     }
+    return std::nullopt;
+}
+
+std::optional<intptr_t> OnBlockKey(ScoreView* view, uint32_t key, const ViewModifiers& m) {
+    const int edited = EditedElementType();
     if (key == K(Key::Insert) && (edited < 0 || edited == kMarqueeType)) {
-        ClearBlockClipboard();
-        SetBlockSource(view);
+        if (m.shift) {
+            // provisional: without a held block, the staff block edit from the
+            // remembered source waits for the block edits, which are not built yet.
+            if (BlockHeld()) BlockPaste(view);
+        } else if (m.ctrl) {
+            ClearBlockClipboard();
+            SetBlockSource(view);
+        } else if (edited == kMarqueeType && !SetBlockSource(view)) {
+            ClearBlockClipboard();
+        } else if (edited < 0) {
+            return std::nullopt;
+        }
         return 0;
+    }
+    if (key == K(Key::Delete) && m.shift && !m.ctrl) {
+        if (edited == kMarqueeType) {
+            ClearBlockClipboard();
+            CopyNotes(view, true);
+            return 0;
+        }
+        if (edited == kPictureType) {
+            CopyPictureToClipboard(view);
+            return 0;
+        }
     }
     return std::nullopt;
 }
@@ -248,7 +299,7 @@ std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const Vie
                 return 0;
             }
             if (m.ctrl) {
-                StepTempo(direction);
+                StepTempo(view, direction);
                 return 0;
             }
             return std::nullopt;
@@ -422,6 +473,7 @@ std::optional<intptr_t> OnMouseShortcut(ScoreView* view, WindowHandle window, Ms
         StepAreaValue(view, message == Msg::LeftButtonDown ? kStepValueZoomIn : -kStepValueZoomIn);
         return 0;
     }
+    if (message == Msg::RightButtonDown && !m.busy) BringGroupPaletteToPointer();
     return std::nullopt;
 }
 

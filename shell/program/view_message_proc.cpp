@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/core_strings.h"
+#include "core/draw/view_metrics.h"
 #include "core/error_report.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
@@ -15,6 +16,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
 #include "core/units/view_moves.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "display/view_scroll.h"
@@ -164,6 +166,18 @@ void OnAutoScrollTimer(WindowHandle window) {
     win::PostMessage(window, kMsgAutoScrollStepMessage);
 }
 
+// A handle or marquee is being dragged in another score window.
+bool DragRunsElsewhere(WindowHandle window) {
+    const SelectionState* s = State().documents.Selection;
+    return s != nullptr && s->editMode >= 2 && s->boundWindow && s->boundWindow != window;
+}
+
+// The other views of the score show what the drag has changed so far.
+void LineUpOtherViews(ScoreView* view) {
+    BuildBeatMapsOnOtherLinkedViews(view, 1);
+    InvalidateLinkedViews(view);
+}
+
 // The first stage; a result ends the call.
 std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Message message,
                                      uint32_t word, intptr_t data) {
@@ -179,6 +193,7 @@ std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Messa
             DestroyViewForWindow(window);
             return win::DefMdiChildProc(window, message, word, data);
         case Message::SetFocus:
+    if (DragRunsElsewhere(window)) LineUpOtherViews(view);
             win::CreateCaret(window, 1, kCaretHeight);
             win::HideCaret(window);
             if (view->CaretShown != 0) win::ShowCaret(window);
@@ -303,6 +318,9 @@ Pass FilterMark(Message message, uint32_t word) {
         case Message::Timer:
             return Pass::Marked;
         default:
+            // provisional: the window layer has no system-command or input-language
+            // messages yet; the swallow byte is cleared by the next message, and a
+            // window's close button sends Close, which the housekeeping handles.
             return win::ToRaw(message) >= win::kPrivateMessageBase ? Pass::Marked : Pass::Default;
     }
 }
@@ -355,6 +373,7 @@ intptr_t ViewFallback(ScoreView* view, WindowHandle window, Message message, uin
             return 0;
         case Message::Size:
             if (win::GetMdiChildState(window) == win::MdiChildState::Minimized) return 0;
+            RefreshViewMetrics(view);
             SetViewScrollBars(view);
             if (State().documents.ActiveView == view) win::InvalidateRect(window, nullptr, true);
             if (Options().RulerOn != 0) CreateRulers(view);
@@ -447,6 +466,9 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
 
     if (effective == Message::KeyDown && m.ctrl)
         if (std::optional<intptr_t> r = OnCtrlKey(view, word, m))
+            return Finish(window, message, word, data, *r);
+    if (effective == Message::KeyDown)
+        if (std::optional<intptr_t> r = OnBlockKey(view, word, m))
             return Finish(window, message, word, data, *r);
     if (effective == Message::KeyDown || effective == Message::SystemKeyDown)
         if (std::optional<intptr_t> r = OnFirstKeyTable(view, word, m))

@@ -17,6 +17,17 @@ struct ScoreView;
 constexpr win::Message kMsgToolCommand = win::PrivateMessage(0x24);  // word: command, data: type
 constexpr win::Message kMsgAutoScrollStepMessage = win::PrivateMessage(0x29);
 constexpr win::Message kMsgVersionWarning = win::PrivateMessage(0x34);  // after a paint
+// To a view's mixer window: the tempo changed (word: the new tempo).
+constexpr win::Message kMsgMixerTempo = win::PrivateMessage(0x0E);
+
+// View commands the menus carry.
+namespace view_cmd {
+constexpr int32_t kChooseFont = 40225;
+constexpr int32_t kLyricFont = 40218;
+constexpr int32_t kTextLineFont = 40219;
+constexpr int32_t kMultiMeasureRest = 40454;
+constexpr int32_t kReformatPage = 42085;
+}  // namespace view_cmd
 
 // The transport clock's timer on a view window.
 constexpr uint32_t kTransportClockTimer = 54;

@@ -22,6 +22,7 @@ struct ViewModifiers {
 
 // Each returns the message's result when it handled the message, else nothing.
 std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModifiers& m);
+std::optional<intptr_t> OnBlockKey(ScoreView* view, uint32_t key, const ViewModifiers& m);
 std::optional<intptr_t> OnFirstKeyTable(ScoreView* view, uint32_t key, const ViewModifiers& m);
 std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, platform::WindowHandle window,
                                          win::Message message, uint32_t key,
@@ -32,6 +33,10 @@ std::optional<intptr_t> OnMouseShortcut(ScoreView* view, platform::WindowHandle 
                                         win::Message message, const ViewModifiers& m);
 intptr_t OnMouseWheel(ScoreView* view, platform::WindowHandle window, uint32_t word,
                       const ViewModifiers& m);
+
+// The view commands that open dialogs or change the score, and the option
+// toggles; the command's result, or nothing for another command.
+std::optional<int> RunScoreViewCommand(ScoreView* view, int id);
 
 // The pointer's client point, for messages made from keys.
 intptr_t PointerClientData(platform::WindowHandle window);

@@ -125,6 +125,16 @@ TEST_F(PreferencesTest, LoadFillsEveryKindOfVariable) {
     EXPECT_EQ(Options().Metrics[0], 0x3500);
 }
 
+// The drawing options of the settings reach the flags the drawing reads: ossia
+// staves shown and tablature stems drawn as the settings file says.
+TEST_F(PreferencesTest, DrawingOptionsLoadIntoWhatTheDrawingReads) {
+    WriteSettings("[Options]\nAutoHideTABStems=0\nOssiaStaves=1\n");
+    Open();
+    LoadPreferences();
+    EXPECT_EQ(State().notes.AutoHideTabStems, 0);
+    EXPECT_EQ(State().display.OssiaStaves, 1);
+}
+
 // A full save writes every variable it covers (quick fonts and metrics have writers of
 // their own); loading it into fresh defaults gives back the same values.
 TEST_F(PreferencesTest, FullSaveRoundTrips) {

@@ -426,3 +426,32 @@ TEST_F(UiDialogTest, EnterStartsANewLineInAMultiLineEditOnly) {
 
 }  // namespace
 }  // namespace ql::ui
+
+namespace ql::ui {
+namespace {
+
+// The keyboard goes back where it was when a modal dialog ends: a child window of
+// the owner that had the focus has it again (keys typed after the dialog reach it),
+// and a focus window that closed meanwhile gives the focus to the owner.
+TEST_F(UiDialogTest, AModalDialogGivesTheFocusBackWhenItEnds) {
+    program->dialogs[230] = Dialog("Focus", {Control(kEditClass, kEditId, win::kStyleTabStop)});
+    win::WindowParams params;
+    params.className = "Frame";
+    params.parent = frame;
+    params.style = win::kStyleVisible | win::kStyleChild;
+    const WindowHandle view = win::CreateWindow(params);
+    win::SetFocus(view);
+    headless::SetDialogScript(230, [](DialogDriver& dlg) { dlg.Click(kIdOk); });
+    RunModalDialog(230, frame, EndOnButtons);
+    EXPECT_EQ(win::GetFocus(), view);
+
+    headless::SetDialogScript(230, [view](DialogDriver& dlg) {
+        win::DestroyWindow(view);
+        dlg.Click(kIdOk);
+    });
+    RunModalDialog(230, frame, EndOnButtons);
+    EXPECT_EQ(win::GetFocus(), frame);
+}
+
+}  // namespace
+}  // namespace ql::ui

@@ -18,21 +18,18 @@ std::string Bytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The pixels where two pictures of one page differ in its music: from above the
-// first staff to the lowest system shown, as far as the first staff line runs (the
-// page's edge is left out); -1 when the first picture shows no staff.
+// The pixels where two pictures of one page differ: across the whole width (the
+// margin guides and the page's edge with the music), from above the first staff to
+// the lowest system shown; -1 when the first picture shows no staff.
 int DifferingMusicPixels(const ScreenPicture& saved, const ScreenPicture& reopened) {
     const std::vector<std::vector<int>> staves = StavesOfFirstSystem(saved, 0, saved.width);
     if (staves.empty() || reopened.width != saved.width || reopened.height != saved.height) return -1;
     const int line = staves.front().front();
     const int top = std::max(0, line - 2 * (staves.front().back() - line));
-    int right = saved.width / 4;
-    while (right < saved.width && saved.DarkPixels(right, line, right + 1, line + 1) != 0) ++right;
-    --right;  // the staves' last column is the right margin's guide line elsewhere
     const int bottom = saved.height * 9 / 10;
     int differing = 0;
     for (int y = top; y < bottom; ++y)
-        for (int x = 0; x < right; ++x) differing += saved.At(x, y) != reopened.At(x, y) ? 1 : 0;
+        for (int x = 0; x < saved.width; ++x) differing += saved.At(x, y) != reopened.At(x, y) ? 1 : 0;
     return differing;
 }
 

@@ -24,24 +24,12 @@
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/gtk/program_display.h"
+#include "shell/tests/program/window_pictures.h"
 
 namespace ql::testing {
 namespace {
 
 using ScrollOnDisplayTest = ProgramOnDisplayFixture;
-
-// A fingerprint of what the window shows.
-uint64_t ImageHash(platform::WindowHandle window) {
-    cairo_surface_t* surface = gfx::BitmapSurfaceForDisplay(win::GetWindowImage(window));
-    if (surface == nullptr) return 0;
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const size_t bytes = static_cast<size_t>(cairo_image_surface_get_stride(surface)) *
-                         static_cast<size_t>(cairo_image_surface_get_height(surface));
-    uint64_t hash = 1469598103934665603ull;
-    for (size_t i = 0; i < bytes; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
-    return hash;
-}
 
 void MoveBar(GtkWidget* bar, GtkScrollType type, double value) {
     gboolean handled = FALSE;
@@ -75,13 +63,13 @@ TEST_F(ScrollOnDisplayTest, ScrollBarsWheelAndPageDownMoveTheViewAndRepaintIt) {
     ASSERT_NE(peer, nullptr);
     ASSERT_NE(peer->verticalScroll, nullptr);
     const int32_t top = ScrollY(view);
-    uint64_t picture = ImageHash(view->ViewWindow);
+    uint64_t picture = WindowImageHash(view->ViewWindow);
 
     MoveBar(peer->verticalScroll, GTK_SCROLL_PAGE_FORWARD, BarValue(peer->verticalScroll));
     const int32_t paged = ScrollY(view);
     EXPECT_GT(paged, top) << "the scroll bar's page step moves the view";
     EXPECT_EQ(BarValue(peer->verticalScroll), paged) << "and the bar follows";
-    EXPECT_NE(ImageHash(view->ViewWindow), picture) << "the view is repainted";
+    EXPECT_NE(WindowImageHash(view->ViewWindow), picture) << "the view is repainted";
 
     // Dragging the thumb far down and back up to the top.
     const int32_t target = paged + 4096;
@@ -92,12 +80,12 @@ TEST_F(ScrollOnDisplayTest, ScrollBarsWheelAndPageDownMoveTheViewAndRepaintIt) {
     MoveBar(peer->verticalScroll, GTK_SCROLL_JUMP, -30720);
     EXPECT_EQ(ScrollY(view), -30720) << "the page's top can be reached again";
 
-    picture = ImageHash(view->ViewWindow);
+    picture = WindowImageHash(view->ViewWindow);
     win::SetFocus(Frame().window);  // the wheel scrolls the view under the pointer
     Wheel(peer->area, GDK_SCROLL_DOWN);
     const int32_t wheeled = ScrollY(view);
     EXPECT_GT(wheeled, -30720) << "the wheel scrolls";
-    EXPECT_NE(ImageHash(view->ViewWindow), picture);
+    EXPECT_NE(WindowImageHash(view->ViewWindow), picture);
 
     win::PostMessage(view->ViewWindow, win::Message::KeyDown,
                      static_cast<uint32_t>(win::Key::PageDown), 1);

@@ -21,28 +21,12 @@
 #include "shell/resources/page_layout_resources.h"
 #include "platform/ui/headless.h"
 #include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/window_pictures.h"
 
 namespace ql {
 namespace {
 
 using ScorePaintTest = testing::ProgramFixture;
-
-int DarkPixels(platform::BitmapHandle image) {
-    cairo_surface_t* surface = gfx::BitmapSurfaceForDisplay(image);
-    if (surface == nullptr) return -1;
-    cairo_surface_flush(surface);
-    const int width = cairo_image_surface_get_width(surface);
-    const int height = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    int dark = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* p = data + y * stride + x * 4;
-            if (p[0] < 96 && p[1] < 96 && p[2] < 96) ++dark;
-        }
-    return dark;
-}
 
 TEST_F(ScorePaintTest, AnOpenedScoreIsPaintedInItsWindow) {
     ASSERT_EQ(Start(), StartupCode::Ok);
@@ -52,7 +36,7 @@ TEST_F(ScorePaintTest, AnOpenedScoreIsPaintedInItsWindow) {
     ASSERT_NE(view, nullptr);
     win::InvalidateRect(view->ViewWindow, nullptr, true);
     win::UpdateWindow(view->ViewWindow);
-    EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500) << "the page is drawn";
+    EXPECT_GT(testing::DarkWindowPixels(view->ViewWindow), 500) << "the page is drawn";
 }
 
 // File > New builds a score in C major and shows it in a window of its own, painted.
@@ -70,7 +54,7 @@ TEST_F(ScorePaintTest, NewOpensAPaintedScoreWindow) {
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->clefKey >> kKeyNibbleShift, kCMajorKeyCode) << "no sharps or flats";
     win::UpdateWindow(view->ViewWindow);
-    EXPECT_GT(DarkPixels(win::GetWindowImage(view->ViewWindow)), 500);
+    EXPECT_GT(testing::DarkWindowPixels(view->ViewWindow), 500);
     cairo_surface_write_to_png(gfx::BitmapSurfaceForDisplay(win::GetWindowImage(view->ViewWindow)),
                                QL_TEST_OUTPUT_DIR "/new_score_window.png");
 }

@@ -1,5 +1,6 @@
 // The keys of a score window on a real score: each key of the two tables reaches
-// the action it stands for with the modifiers it needs, the arrows and the wheel
+// the action it stands for with the modifiers it needs, Insert and Shift+Delete
+// drive the block clipboard, the arrows and the wheel
 // move the view, and the play/record filter lets only painting, scrolling, Space
 // and the transport and view-mode commands through while the transport runs.
 #include <gtest/gtest.h>
@@ -13,10 +14,16 @@
 #include "core/undo/undo.h"
 #include "display/view_modes.h"
 #include "display/zoom.h"
+#include "core/memory/pool.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
+#include "editing/block_clipboard.h"
+#include "editing/palette_windows.h"
 #include "editing/tool_dispatch.h"
 #include "notes/entry/note_tool_state.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
+#include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -99,6 +106,57 @@ TEST_F(ViewKeysTest, TempoStepsWithCtrlAndNumericPlusMinus) {
     EXPECT_EQ(TempoSetting(), tempo - 1);
 }
 
+// A view with a mixer window tells it each new tempo.
+TEST_F(ViewKeysTest, TempoStepsTellTheViewsMixer) {
+    static std::vector<uint32_t> told;
+    told.clear();
+    win::WindowClass mixerClass;
+    mixerClass.name = "TestMixer";
+    mixerClass.procedure = [](platform::WindowHandle w, Message m, uint32_t word, intptr_t data) -> intptr_t {
+        if (m == kMsgMixerTempo) told.push_back(word);
+        return win::DefaultWindowProc(w, m, word, data);
+    };
+    ASSERT_TRUE(win::RegisterWindowClass(mixerClass));
+    win::WindowParams params;
+    params.className = "TestMixer";
+    view_->MixerWindow = win::CreateWindow(params);
+    ASSERT_TRUE(view_->MixerWindow);
+    const int tempo = TempoSetting();
+    Press(Key::Add, {Key::Control});
+    Press(Key::Subtract, {Key::Control});
+    Pump();
+    EXPECT_EQ(told, (std::vector<uint32_t>{static_cast<uint32_t>(tempo + 1), static_cast<uint32_t>(tempo)}));
+    win::DestroyWindow(view_->MixerWindow);
+    view_->MixerWindow = {};
+}
+
+// A right click with the Graphics group current brings its palette's centre to the
+// pointer; with the Note group, or while an element is hovered, the palette stays.
+TEST_F(ViewKeysTest, RightClickBringsTheGroupsPaletteToThePointer) {
+    const platform::WindowHandle palette = PaletteWindow(static_cast<int>(ToolGroup::Graphics) + 1);
+    ASSERT_TRUE(palette);
+    win::ShowWindow(palette, win::ShowCommand::ShowNoActivate);
+    const gfx::Rect before = win::GetWindowRect(palette);
+    const win::Point pointer{600, 500};
+    win::SetCursorPosition(pointer);
+    const auto click = [&] {
+        win::SendMessage(view_->ViewWindow, Message::RightButtonDown, win::kMouseRightButton,
+                         win::PackPoint(win::ScreenToClient(view_->ViewWindow, pointer)));
+        win::SendMessage(view_->ViewWindow, Message::RightButtonUp, 0,
+                         win::PackPoint(win::ScreenToClient(view_->ViewWindow, pointer)));
+    };
+    SetCurrentToolGroup(ToolGroup::Note);
+    click();
+    EXPECT_EQ(win::GetWindowRect(palette), before) << "the Note group's click moves no palette";
+    SetCurrentToolGroup(ToolGroup::Graphics);
+    click();
+    const gfx::Rect after = win::GetWindowRect(palette);
+    EXPECT_EQ(after.Width(), before.Width());
+    EXPECT_EQ((after.left + after.right) / 2, pointer.x);
+    EXPECT_EQ((after.top + after.bottom) / 2, pointer.y);
+    EXPECT_TRUE(win::IsWindowVisible(palette));
+}
+
 TEST_F(ViewKeysTest, LettersMoveThePointerByALogicalStep) {
     const LogicalPoint start = view_->pointerPoint;
     Press('D');
@@ -162,6 +220,36 @@ TEST_F(ViewKeysTest, CtrlZAndCtrlYUndoAndRedo) {
     EXPECT_EQ(RedoDepth(view_->document), 1);
     Press('Y', {Key::Control});
     EXPECT_EQ(UndoDepth(view_->document), 1);
+}
+
+// Insert and Shift+Delete drive the block clipboard: Ctrl+Insert starts a block at
+// the view's place, Insert with the marquee in edit mode takes the marquee's range,
+// Shift+Delete with the marquee empties the block and captures its notes; without an
+// element in edit mode Shift+Delete is left to the tool and captures nothing.
+TEST_F(ViewKeysTest, InsertAndShiftDeleteDriveTheBlockClipboard) {
+    ClearBlockClipboard();
+    Press(Key::Insert, {Key::Control});
+    EXPECT_TRUE(BlockHeld()) << "Ctrl+Insert starts a block";
+    Press(Key::Delete, {Key::Shift});
+    EXPECT_FALSE(NoteCaptureValid()) << "nothing in edit mode: no capture";
+    EXPECT_TRUE(BlockHeld());
+
+    SelectionState* s = State().documents.Selection;
+    ASSERT_NE(s, nullptr);
+    auto* record = static_cast<HitRecord*>(AllocStaticRecord(kHitRecordPool));
+    ASSERT_NE(record, nullptr);
+    s->toolType = 0;
+    s->editMode = 1;
+    s->focusRecord = Ref32<HitRecord>::To(record);
+    ClearBlockClipboard();
+    Press(Key::Insert);
+    EXPECT_TRUE(BlockHeld()) << "Insert takes the marquee's range as the block";
+    Press(Key::Delete, {Key::Shift});
+    EXPECT_FALSE(BlockHeld()) << "Shift+Delete empties the block";
+    EXPECT_TRUE(NoteCaptureValid()) << "and captures the marquee's notes";
+    s->editMode = 0;
+    s->focusRecord = {};
+    FreeStaticRecord(kHitRecordPool, record);
 }
 
 TEST_F(ViewKeysTest, F5InvalidatesTheWindow) {

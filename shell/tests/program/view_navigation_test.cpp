@@ -1,7 +1,6 @@
 // Going to a page or a measure on the screen: the drawing is redone for the page
 // shown, the scroll bars stand at the view's origin so that the page's top can be
 // scrolled back to, and the rulers follow the view.
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include "core/draw/draw_surface.h"
@@ -21,21 +20,10 @@
 #include "shell/program_options.h"
 #include "shell/shell_services.h"
 #include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/window_pictures.h"
 
 namespace ql {
 namespace {
-
-uint64_t ImageHash(platform::WindowHandle window) {
-    cairo_surface_t* surface = gfx::BitmapSurfaceForDisplay(win::GetWindowImage(window));
-    if (surface == nullptr) return 0;
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const size_t bytes = static_cast<size_t>(cairo_image_surface_get_stride(surface)) *
-                         static_cast<size_t>(cairo_image_surface_get_height(surface));
-    uint64_t hash = 1469598103934665603ull;
-    for (size_t i = 0; i < bytes; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
-    return hash;
-}
 
 class ViewNavigationTest : public testing::ProgramFixture {
   protected:
@@ -69,8 +57,8 @@ TEST_F(ViewNavigationTest, AfterGoToTheScrollBarsStandAtTheOriginAndTheRulersFol
     ASSERT_TRUE(win::IsWindow(view_->LeftRuler));
     win::UpdateWindow(view_->LeftRuler);
     win::UpdateWindow(view_->TopRuler);
-    const uint64_t left = ImageHash(view_->LeftRuler);
-    const uint64_t top = ImageHash(view_->TopRuler);
+    const uint64_t left = testing::WindowImageHash(view_->LeftRuler);
+    const uint64_t top = testing::WindowImageHash(view_->TopRuler);
     const int32_t x = ScrollX(view_);
     const int32_t y = ScrollY(view_);
     ASSERT_EQ(GoToMeasureIndex(view_, view_->document->header.measureCount), 1);
@@ -78,7 +66,7 @@ TEST_F(ViewNavigationTest, AfterGoToTheScrollBarsStandAtTheOriginAndTheRulersFol
     EXPECT_EQ(win::GetScrollPosition(view_->ViewWindow, win::ScrollBar::Vertical), ScrollY(view_));
     EXPECT_EQ(win::GetScrollPosition(view_->ViewWindow, win::ScrollBar::Horizontal),
               ScrollX(view_));
-    EXPECT_TRUE(ImageHash(view_->LeftRuler) != left || ImageHash(view_->TopRuler) != top)
+    EXPECT_TRUE(testing::WindowImageHash(view_->LeftRuler) != left || testing::WindowImageHash(view_->TopRuler) != top)
         << "the rulers show the new origin";
     win::SendMessage(view_->ViewWindow, win::Message::VerticalScroll,
                      win::MakeScrollWord(win::ScrollCode::Top, 0));

@@ -12,7 +12,10 @@
 #include <stdexcept>
 
 #include "core/draw/draw_surface.h"
+#include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/objects/hit_record.h"
+#include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
@@ -20,6 +23,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/headless.h"
+#include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -230,6 +234,51 @@ TEST_F(ViewProceduresTest, TenThousandMixedMessagesCrashNothing) {
             << "no internal error was reported";
     EXPECT_FALSE(win::IsWindow(windows[2]));
     EXPECT_EQ(CountOpenDocuments(), 2);
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+// A score window taking the focus while a drag runs in another window of the same
+// score brings the other views in line: they are painted anew. Without a drag
+// elsewhere the focus repaints nothing.
+TEST_F(ViewProceduresTest, FocusDuringADragElsewhereRepaintsTheOtherViews) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = OpenScore("focus.ql");
+    ASSERT_NE(view, nullptr);
+    ScoreView* second = OpenViewOfDocument(view);
+    ASSERT_NE(second, nullptr);
+    Paint(view);
+    Paint(second);
+    // The focus message itself, as the window taking the focus gets it.
+    const auto focus = [&] {
+        win::SendMessage(view->ViewWindow, Message::SetFocus, 0,
+                         static_cast<intptr_t>(second->ViewWindow.bits));
+    };
+    focus();
+    EXPECT_TRUE(win::GetUpdateRect(second->ViewWindow).IsEmpty()) << "no drag: nothing to repaint";
+    // A drag holds a focused hit record.
+    auto* record = static_cast<HitRecord*>(AllocStaticRecord(kHitRecordPool));
+    ASSERT_NE(record, nullptr);
+    uint8_t armed = 0;
+    const auto dragIn = [&](platform::WindowHandle window) {
+        const ScopedDocumentContext context(view);
+        SelectionState* s = State().documents.Selection;
+        ASSERT_NE(s, nullptr);
+        s->editMode = window ? 2 : 0;
+        s->boundWindow = window;
+        s->focusRecord = window ? Ref32<HitRecord>::To(record) : Ref32<HitRecord>{};
+        // No tool takes the focus message: what is repainted is the view's doing.
+        std::swap(s->armed, armed);
+    };
+    dragIn(second->ViewWindow);
+    focus();
+    dragIn({});
+    FreeStaticRecord(kHitRecordPool, record);
+    EXPECT_FALSE(win::GetUpdateRect(second->ViewWindow).IsEmpty()) << "the dragged view is repainted";
 }
 
 }  // namespace

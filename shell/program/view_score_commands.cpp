@@ -1,0 +1,123 @@
+// The view commands that open their dialogs or change the score itself: the Text
+// tool's font and the default fonts of text lines and lyrics, a staff added before
+// or after the marquee's staff, multi-measure rests, the page formatted again, the
+// measures set back to their time signatures, and the option toggles.
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/undo/undo.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "editing/selection.h"
+#include "layout/measure_spacing.h"
+#include "notes/beatmap/beat_map.h"
+#include "objects/quick_fonts/select_font.h"
+#include "platform/win/message_loop.h"
+#include "shell/program/view_procedures.h"
+#include "shell/program/view_procedures_internal.h"
+#include "shell/program/view_toggles.h"
+#include "staves/measure_lengths.h"
+#include "staves/multi_measure_rest.h"
+#include "staves/staff_manage.h"
+
+namespace ql {
+namespace {
+
+constexpr uint32_t kTextToolType = 18;
+constexpr uint32_t kTextToolStyleCommand = 5;
+
+// A staff before or after the staff the marquee point stands on, as one undoable
+// edit; nothing at the staff limit or without a staff at the point.
+void InsertStaffCommand(ScoreView* view, int command) {
+    ScoreDocument* document = view->document;
+    if (document->header.staffCount + 1 > kMaxStaves) return;
+    int staff = 0;
+    int measure = 0;
+    if (MarqueeRangeAtPoint(view, &staff, &measure) == 0 || staff < 1) return;
+    UndoStep step(document, view, UndoKind::Staff, 0, UndoVerb::Add);
+    if (InsertStaves(view, command, staff) == 0) return;
+    UpdateLocationFromPointer(view);
+    if (SelectionState* s = State().documents.Selection) s->rebuildRequested = 1;
+    InvalidateLinkedViews(view);
+}
+
+// The current page formatted again, as one undoable edit.
+void ReformatPage(ScoreView* view) {
+    {
+        UndoStep step(view->document, view, UndoKind::Page, 0, UndoVerb::Format);
+        FormatPage(view);
+    }
+    RedrawLinkedViews(view);
+    EndFocus(view, 1);
+}
+
+// Every measure's length from its time signature, its spacing back to the
+// defaults; the beat maps follow.
+void ResetMeasuresToTimeSignatures(ScoreView* view) {
+    RecomputeMeasureLengths(view->document, view);
+    UpdateBeatMaps(view, 0);
+    RedrawLinkedViews(view);
+}
+
+}  // namespace
+
+std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
+    if (RunViewToggle(view, id)) return 1;
+    switch (id) {
+        case view_cmd::kChooseFont:
+            if (SelectTextFontCommand(view) != 0)
+                win::PostMessage(view->ViewWindow, kMsgToolCommand, kTextToolStyleCommand,
+                                 kTextToolType);
+            return 1;
+        case view_cmd::kLyricFont:
+            SelectDefaultTextFont(view, DefaultTextFont::Lyric, true);
+            return 1;
+        case view_cmd::kTextLineFont:
+            SelectDefaultTextFont(view, DefaultTextFont::TextLine, true);
+            return 1;
+        case kInsertStaffBefore:
+        case kInsertStaffAfter:
+            InsertStaffCommand(view, id);
+            return 1;
+        case view_cmd::kMultiMeasureRest:
+            MultiMeasureRestCommand(view);
+            return 1;
+        case view_cmd::kReformatPage:
+            ReformatPage(view);
+            return 1;
+        case 1177:
+            ResetMeasuresToTimeSignatures(view);
+            return 1;
+        case 40170:  // Show Mixers
+        case 40182:  // Create Mixer
+            // provisional: the program has no mixer window yet; the commands do nothing.
+            return 0;
+        case 40212:
+            // provisional: Print to Clipboard is not built yet.
+            return 0;
+        case 40215:
+            // provisional: All Notes Off needs the MIDI port services, not built yet.
+            return 0;
+        case 40343:
+            // provisional: Extract Part is not built yet.
+            return 0;
+        case 40368:
+            // provisional: New Transcription needs the transcription of recorded MIDI,
+            // not built yet.
+            return 0;
+        case 40138:
+        case 40139:
+            // provisional: new text and graphics are not yet placed by an ownership mode
+            // of the view (page or measure); there is nothing to set.
+            return 0;
+        case 1156:
+        case 1157:
+        case 1174:
+            // provisional: no option of the program is switched by these commands yet.
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace ql

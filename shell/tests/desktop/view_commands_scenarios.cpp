@@ -1,0 +1,186 @@
+// The score window's menu commands on the desktop: the options that change the
+// drawing repaint the page (and give it back when turned off again), every option
+// toggle shows its check mark in its menu, the font commands open the Select Font
+// dialog, Reformat Page leaves a formatted page as it is, Multi-measure Rest
+// without an insertion point says why in the status bar, and after Insert Page's
+// dialog the keys reach the score window again. Judged from pictures of
+// the frame's score area, its status bar and the open menus.
+#include <algorithm>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+constexpr Millis kRedrawTimeout{8000};
+// The menu bar above the score area; the horizontal scroll bar and the status bar
+// below it.
+constexpr int kMenuBarHeight = 40;
+constexpr int kBelowScoreArea = 60;
+constexpr int kStatusBarHeight = 24;
+// A moved view changes far more pixels than a blinking caret does.
+constexpr int64_t kMovedPixels = 2000;
+
+// The pixels in which two pictures differ (every pixel when their sizes differ).
+int64_t PixelsDiffering(const ScreenPicture& a, const ScreenPicture& b) {
+    if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
+    int64_t different = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) different += a.pixels[i] != b.pixels[i] ? 1 : 0;
+    return different;
+}
+
+class ViewCommandsScenario : public DesktopScenario {
+protected:
+    ScreenPicture ScoreArea() const {
+        const ShownWindow frame = Frame();
+        const int top = frame.y + kMenuBarHeight;
+        const int bottom = std::min(frame.y + frame.height, x_.ScreenHeight()) - kBelowScoreArea;
+        return x_.Grab(frame.x, top, frame.width, bottom - top);
+    }
+    // The status bar, or an empty picture when the frame reaches below the screen.
+    ScreenPicture StatusBar() const {
+        const ShownWindow frame = Frame();
+        if (frame.y + frame.height > x_.ScreenHeight()) return {};
+        return x_.Grab(frame.x, frame.y + frame.height - kStatusBarHeight, frame.width, kStatusBarHeight);
+    }
+    // Waits until two pictures of the score area a moment apart are the same.
+    ScreenPicture SettledScoreArea() const {
+        ScreenPicture last = ScoreArea();
+        WaitFor([&] {
+            x_.Settle();
+            ScreenPicture now = ScoreArea();
+            const bool same = PixelsDiffering(now, last) == 0;
+            last = std::move(now);
+            return same;
+        }, kRedrawTimeout);
+        return last;
+    }
+    // File > Exit, answering No when asked to save the changed score.
+    std::optional<int> QuitWithoutSaving() {
+        ChooseMenuItem('f', 'x');
+        const std::optional<ShownWindow> box = WaitForMessageBox();
+        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
+        return program_->WaitForExit();
+    }
+    // The menu opened with its mnemonic, pictured, and closed again.
+    ScreenPicture MenuPicture(char menuMnemonic) {
+        x_.PointAt(Frame());
+        x_.PressKey(std::string("alt+") + menuMnemonic);
+        std::vector<ShownWindow> popups;
+        WaitFor([&] { return !(popups = x_.Popups()).empty(); });
+        if (popups.empty()) return {};
+        x_.Settle();
+        const ShownWindow& popup = popups.front();
+        ScreenPicture picture = x_.Grab(popup.x, popup.y, popup.width, popup.height);
+        x_.PressKey("Escape");
+        x_.PressKey("Escape");
+        WaitFor([&] { return x_.Popups().empty(); });
+        return picture;
+    }
+    // The last item of a menu (its mnemonic is shared with an item above it).
+    void ChooseLastMenuItem(char menuMnemonic) {
+        x_.PointAt(Frame());
+        x_.PressKey(std::string("alt+") + menuMnemonic);
+        WaitFor([&] { return !x_.Popups().empty(); });
+        x_.PressKey("Up");
+        x_.PressKey("Return");
+    }
+};
+
+// Options > Use Common/Cut Signature draws 4/4 as figures instead of the symbol,
+// and the symbol again when chosen once more; View > Display Margins takes the
+// margin guides away and shows them again.
+TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const ScreenPicture shown = SettledScoreArea();
+    ChooseMenuItem('p', 'c');
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+        << "the time signatures were not drawn anew";
+    ChooseMenuItem('p', 'c');
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+        << "the symbols did not come back";
+
+    ChooseLastMenuItem('v');
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+        << "Display Margins did not take the guides away";
+    ChooseLastMenuItem('v');
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+        << "the margin guides did not come back";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Each option toggle changes its menu's picture (its check mark), and choosing it
+// again changes it back.
+TEST_F(ViewCommandsScenario, EveryToggleShowsItsCheckMark) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const std::pair<char, char> toggles[] = {{'p', 'b'}, {'v', 'h'}, {'v', 'o'}, {'n', 'r'},
+                                             {'n', 'h'}, {'p', 'e'}, {'p', 'k'}};
+    for (const auto& [menu, item] : toggles) {
+        const ScreenPicture before = MenuPicture(menu);
+        ASSERT_FALSE(before.pixels.empty()) << "menu " << menu << " did not open";
+        ChooseMenuItem(menu, item);
+        x_.Settle();
+        const ScreenPicture toggled = MenuPicture(menu);
+        EXPECT_GT(PixelsDiffering(toggled, before), 0) << "no check mark changed for " << menu << item;
+        ChooseMenuItem(menu, item);
+        x_.Settle();
+        EXPECT_GT(PixelsDiffering(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
+    }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Text > Choose Font, Select Textline Font and Select Lyric Font each open the
+// Select Font dialog, which Escape closes.
+TEST_F(ViewCommandsScenario, FontCommandsOpenTheSelectFontDialog) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    for (char item : {'c', 't', 'y'}) {
+        ChooseMenuItem('t', item);
+        const std::optional<ShownWindow> dialog = x_.WaitForWindow("Select Font");
+        ASSERT_TRUE(dialog) << "Text > " << item << " opened no Select Font dialog";
+        x_.PointAt(*dialog);
+        x_.PressKey("Escape");
+        EXPECT_TRUE(x_.WaitUntilGone("Select Font"));
+    }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// View > Reformat Page on a new score's page leaves it as it was; Notes >
+// Multi-measure Rest without an insertion point says so in the status bar.
+TEST_F(ViewCommandsScenario, ReformatPageAndMultiMeasureRest) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const ScreenPicture shown = SettledScoreArea();
+    ChooseMenuItem('v', 'r');
+    x_.Settle();
+    EXPECT_EQ(PixelsDiffering(SettledScoreArea(), shown), 0) << "the formatted page changed";
+    const ScreenPicture status = StatusBar();
+    ChooseMenuItem('n', 'm');
+    if (!status.pixels.empty()) {
+        EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(StatusBar(), status) > 0; }, kRedrawTimeout))
+            << "Multi-measure Rest said nothing";
+    }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// View > Insert Page on a new score, then PageDown with the pointer where the dialog
+// was: the keys reach the score window again, and the view moves down the page.
+TEST_F(ViewCommandsScenario, PageDownMovesTheViewAfterInsertPage) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    InsertPage();
+    ScreenPicture before = SettledScoreArea();
+    x_.PressKey("Page_Down");
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+        << "PageDown did not move the view after Insert Page";
+    before = SettledScoreArea();
+    x_.PressKey("Page_Up");
+    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+        << "PageUp did not move the view back";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
