@@ -1,0 +1,116 @@
+// The NIFF score builder.
+#include "interchange/niff/niff_builder.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/ui/modal_boxes.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_values.h"
+#include "platform/ui/message_box.h"
+#include "shell/shell_services.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int32_t kPageOrigin = 30720;
+constexpr int32_t kSystemOrigin = 30208;
+
+int32_t Inches(double inches, double unitsPerInch) {
+    return static_cast<int32_t>(inches * unitsPerInch);
+}
+
+}  // namespace
+
+NiffPageMargins DefaultNiffMargins(double unitsPerInch) {
+    return {Inches(0.5, unitsPerInch), Inches(0.75, unitsPerInch), Inches(0.75, unitsPerInch),
+            Inches(0.75, unitsPerInch)};
+}
+
+NiffPageMargins FinishNiffPage(const NiffImportState& import, const NiffPageFrame& page,
+                               int32_t pageWidth, int32_t pageHeight) {
+    const NiffPageMargins& defaults = import.margins;
+    NiffPageMargins margins = defaults;
+    if (page.systems.empty()) return margins;
+    const NiffSystemFrame& first = page.systems.front();
+    const int32_t top = first.top + kSystemOrigin;
+    margins.top = top > 0 && top <= pageHeight / 2 ? top : defaults.top;
+    const NiffSystemFrame& last = page.systems.back();
+    int lastVisible = import.staffCount;
+    for (int s = import.staffCount; s >= 1; --s)
+        if ((last.staffFlags[static_cast<size_t>(s)] & kNiffStaffHidden) == 0) {
+            lastVisible = s;
+            break;
+        }
+    const int32_t bottom = last.top + last.staffOffsets[static_cast<size_t>(lastVisible)] + kPageOrigin;
+    margins.bottom = bottom > pageHeight / 2 && bottom < pageHeight ? pageHeight - bottom : defaults.bottom;
+    int32_t widest = 0;
+    int32_t leftmost = first.left;
+    for (const NiffSystemFrame& system : page.systems) {
+        widest = std::max(widest, static_cast<int32_t>(system.rightEdge * import.unitScale));
+        leftmost = std::min(leftmost, system.left);
+    }
+    if (widest > pageWidth / 2 && widest < pageWidth) {
+        margins.right = pageWidth - widest;
+        margins.left = leftmost + kPageOrigin;
+    }
+    return margins;
+}
+
+int BuildScoreFromNiff(NiffImportState& import) {
+    NiffFrame& frame = import.frame;
+    if (frame.pages.empty()) {
+        ModalMessageBox(kNiffNoPages, kNiffImportCaption, ui::kBoxIconInformation);
+        return 1;
+    }
+    const double perInch = import.unitsPerInch;
+    int32_t pageWidth = Inches(8.5, perInch);
+    int32_t pageHeight = Inches(11.0, perInch);
+    if (import.pageCount > 0 && import.pageWidthSum > 0 && import.pageHeightSum > 0) {
+        pageWidth = static_cast<int32_t>(import.pageWidthSum / import.pageCount * import.unitScale);
+        pageHeight = static_cast<int32_t>(import.pageHeightSum / import.pageCount * import.unitScale);
+    }
+    for (NiffPageFrame& page : frame.pages) page.margins = FinishNiffPage(import, page, pageWidth, pageHeight);
+
+    // Measure lengths: the majority signature when the file gave none.
+    if (!import.timeSignatureGiven) {
+        // The census of measure lengths is a tracked block of the import.
+        auto* census = static_cast<int*>(NiffAlloc(import, frame.measures.size() * sizeof(int)));
+        size_t count = 0;
+        for (const NiffMeasureNode& node : frame.measures)
+            if (node.lengthTicks > 0) census[count++] = node.lengthTicks;
+        const NiffDerivedSignature signature = DeriveNiffTimeSignature(std::span<const int>(census, count));
+        void* block = census;
+        FreeNiffBlock(import, &block);
+        if (!signature.keepLengths) {
+            import.timeNumerator = static_cast<uint8_t>(signature.numerator);
+            import.timeExponent = static_cast<uint8_t>(signature.exponent);
+        }
+    }
+    if (import.document != nullptr) {
+        for (size_t i = 0; i < frame.measures.size(); ++i) {
+            MeasureRecord* record = MeasureRecordOf(import.document, static_cast<int>(i) + 1);
+            if (record == nullptr) break;
+            SetMeasureSpacingFromLength(*record);
+        }
+    }
+    // Labels and marks are placed with the measure content; counted until then.
+    int labels = 0;
+    for (const NiffStaffFrame& staff : frame.staves) labels += staff.label.empty() ? 0 : 1;
+    import.report.Count("staff labels", labels);
+    import.report.Count("text marks", static_cast<int>(frame.marks.size()));
+    return 0;
+}
+
+void ShowPageOfImport(ScoreView* view) {
+    if (view != nullptr) ShowPageInView(view, 0);
+}
+
+}  // namespace ql::niff
