@@ -148,6 +148,12 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
                               const std::function<std::unique_ptr<ByteSource>()>& open,
                               const std::function<bool(NiffImportState&)>& afterPrescan) {
     NiffReadResult result;
+    // The state names the reader only while this function holds it, also when an
+    // abort unwinds through here.
+    struct ForgetReader {
+        NiffImportState& import;
+        ~ForgetReader() { import.reader = nullptr; }
+    } forget{import};
     std::unique_ptr<ByteSource> source = open();
     if (source == nullptr) return result;
     auto reader = OpenNiffReader(std::move(source), &import);

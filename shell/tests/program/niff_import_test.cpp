@@ -1,0 +1,203 @@
+// A NIFF file imported into the running program: a new score window with the
+// file's staves, titled after the file; a cancel in the progress dialog and memory
+// running out close the new window at once with nothing asked, and leave the
+// score open beside it unchanged.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/progress.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_tracked_blocks.h"
+#include "interchange/niff/niff_writer.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/message_box.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+using niff::NiffField;
+using niff::NiffWriter;
+
+// Pages of two systems of three staves from three one-staff parts, each page with
+// a page text; the form is left open when asked.
+NiffWriter ThreeStaffScore(int pages, bool closeForm = true) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("ISFT");
+    out.Text("Test writer");
+    out.EndChunk();
+    out.BeginChunk("stbl");
+    out.Text(std::string("\0Flute\0Oboe\0Horn\0Title\0", 23));
+    out.EndChunk();
+    for (int part = 0; part < 3; ++part) {
+        out.BeginChunk("part", {part, part == 0 ? 1 : part == 1 ? 7 : 12, 0, 1, part, -1, 0});
+        out.EndChunk();
+    }
+    out.EndList();
+    out.BeginList("data");
+    for (int page = 0; page < pages; ++page) {
+        out.BeginList("page");
+        out.BeginChunk("pghd");
+        out.Tag(48, {2720});
+        out.Tag(17, {3520});
+        out.EndChunk();
+        out.BeginChunk("text", {17});
+        out.Tag(3, {"pghd"});
+        out.Tag(1, {1000, 100});
+        out.EndChunk();
+        for (int system = 0; system < 2; ++system) {
+            out.BeginChunk("syhd");
+            out.Tag(1, {160, 400 + system * 1400});
+            out.Tag(48, {2400});
+            out.EndChunk();
+            for (int staff = 0; staff < 3; ++staff) {
+                out.BeginChunk("sthd");
+                out.Tag(32, {staff});
+                out.Tag(1, {0, staff * 400});
+                out.Tag(17, {256});
+                out.EndChunk();
+            }
+        }
+        out.EndList();
+    }
+    out.EndList();
+    if (closeForm) out.EndList();
+    return out;
+}
+
+class NiffImportTest : public testing::ProgramFixture {
+  protected:
+    std::string Write(const std::string& name, int pages) {
+        const std::string path = (scratch / name).string();
+        EXPECT_TRUE(ThreeStaffScore(pages).WriteToFile(path));
+        return path;
+    }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& box : ui::headless::MessageBoxes()) texts.push_back(box.text);
+        return texts;
+    }
+    void TearDown() override {
+        niff::FailNiffAllocationAfter(0);
+        testing::ProgramFixture::TearDown();
+    }
+};
+
+TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = Write("a.b.nif", 2);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::ImportNiffFile(path);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(win::IsWindow(view->ViewWindow));
+    EXPECT_EQ(win::GetWindowText(view->ViewWindow), "a.b_NIFF");
+    EXPECT_EQ(view->document->header.staffCount, 3);
+    EXPECT_EQ(view->document->changeCounter, 0);
+    EXPECT_EQ(CountOpenDocuments(), 1);
+    // One report, after the score is shown, for what is not converted yet.
+    const auto& boxes = ui::headless::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, niff::kNiffImportCaption);
+    EXPECT_NE(boxes[0].text.find("text marks: 2"), std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("staff labels: 3"), std::string::npos) << boxes[0].text;
+    bool ok = false;
+    for (const auto& status : ui::headless::StatusTexts()) ok |= status.text == " OK";
+    EXPECT_TRUE(ok);
+}
+
+// A file that is not a NIFF file makes no window.
+TEST_F(NiffImportTest, AFileThatIsNoNiffMakesNoWindow) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    NiffWriter riff;
+    riff.BeginForm("NIFF");
+    riff.EndList();
+    std::vector<uint8_t> bytes = riff.Take();
+    bytes[3] = 'F';  // "RIFF"
+    ui::headless::ResetUi();
+    EXPECT_EQ(niff::OpenNiffScoreWindowFromMemory(bytes, "x_NIFF"), nullptr);
+    EXPECT_EQ(CountOpenDocuments(), 0);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{niff::kNiffNoRifx});
+}
+
+// A damaged file imports what was read before the damage, with the reader's
+// message, and its status never says "OK".
+TEST_F(NiffImportTest, ADamagedFileKeepsWhatWasReadWithoutOk) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    NiffWriter out = ThreeStaffScore(1, false);
+    out.BeginList("grup");
+    out.SetNextLength(400);  // past its list
+    out.BeginChunk("keys", {1});
+    out.EndChunk();
+    out.EndList();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(bytes, "d_NIFF");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->document->header.staffCount, 3);
+    ASSERT_FALSE(BoxTexts().empty());
+    EXPECT_EQ(BoxTexts()[0], niff::kNiffIncompleteChunk);
+    for (const auto& status : ui::headless::StatusTexts()) EXPECT_NE(status.text, " OK");
+}
+
+// Cancel confirmed in the progress dialog: the new window closes at once, with no
+// save question, and the status says so.
+TEST_F(NiffImportTest, CancelClosesTheNewWindow) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = Write("two.nif", 2);
+    ui::headless::ResetUi();
+    // The user's cancel, waiting in an open progress dialog.
+    BeginProgressDialog(0, 1, "");
+    win::PostMessage(State().dialogs.ProgressDialog, win::Message::Command,
+                     win::MakeCommandWord(ui::kIdCancel, ui::kButtonClicked));
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    EXPECT_EQ(niff::ImportNiffFile(path), nullptr);
+    Pump();
+    EXPECT_EQ(CountOpenDocuments(), 0);
+    EXPECT_EQ(BoxTexts().size(), 1u);  // the confirmation only
+    bool cancelled = false;
+    for (const auto& status : ui::headless::StatusTexts()) cancelled |= status.text == " Import Cancelled";
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+}
+
+// Memory running out ends the import, not the program: the box, the new window
+// closed, the score open before untouched.
+TEST_F(NiffImportTest, OutOfMemoryEndsOnlyTheImport) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* other = testing::isolation::NewScoreFromMenu(2);
+    ASSERT_NE(other, nullptr);
+    const std::vector<uint8_t> before = testing::isolation::PoolBytes(other->document);
+    const std::string path = Write("one.nif", 1);
+    // The string table's block, then the census of measure lengths.
+    for (int failing = 1; failing <= 2; ++failing) {
+        SCOPED_TRACE("allocation " + std::to_string(failing));
+        ui::headless::ResetUi();
+        niff::FailNiffAllocationAfter(failing);
+        EXPECT_EQ(niff::ImportNiffFile(path), nullptr);
+        Pump();
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{niff::kNiffNoMemory});
+        EXPECT_EQ(ui::headless::MessageBoxes().at(0).caption, niff::kNiffImportCaption);
+        EXPECT_EQ(CountOpenDocuments(), 1);
+        EXPECT_TRUE(testing::isolation::PoolBytes(other->document) == before);
+    }
+    // The program goes on: the next import works.
+    ui::headless::ResetUi();
+    EXPECT_NE(niff::ImportNiffFile(path), nullptr);
+    EXPECT_EQ(CountOpenDocuments(), 2);
+}
+
+}  // namespace
+}  // namespace ql
