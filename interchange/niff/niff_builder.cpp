@@ -7,15 +7,18 @@
 
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/ui/modal_boxes.h"
+#include "core/units/units.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_values.h"
 #include "platform/ui/message_box.h"
 #include "shell/shell_services.h"
+#include "staves/staff_dialogs.h"
 
 namespace ql::niff {
 namespace {
@@ -25,6 +28,42 @@ constexpr int32_t kSystemOrigin = 30208;
 
 int32_t Inches(double inches, double unitsPerInch) {
     return static_cast<int32_t>(inches * unitsPerInch);
+}
+
+// Lines, transposition and channel of every staff the file describes.
+void ApplyNiffStaves(NiffImportState& import) {
+    constexpr int kMostLines = 15;
+    constexpr int kMostChannel = 15;
+    for (int staff = 1; staff <= import.staffCount && staff < kNiffStaffSlots; ++staff) {
+        StaffRecord* record = StaffRecordOf(import.document, staff);
+        if (record == nullptr) continue;
+        const NiffStaffFrame& frame = import.frame.staves[static_cast<size_t>(staff)];
+        if (frame.lines > 0) {
+            const int lines = std::min(frame.lines, kMostLines);
+            record->flags = static_cast<uint16_t>((record->flags & ~kStaffLineCountMask) |
+                                                  (lines << kStaffLineCountShift));
+        }
+        record->semitones = static_cast<int8_t>(frame.transposition);
+        if (frame.channel >= 0 && frame.channel <= kMostChannel)
+            record->timbres[0].channel = static_cast<uint8_t>(frame.channel);
+    }
+}
+
+// Each page of the document that the file's pages reach gets that page's margins.
+void ApplyNiffMargins(NiffImportState& import) {
+    ScoreDocument& document = *import.document;
+    for (size_t i = 0; i < import.frame.pages.size(); ++i) {
+        ScorePage* page = GetPageAt(&document, static_cast<int>(i));
+        if (page == nullptr) break;
+        const NiffPageMargins& from = import.frame.pages[i].margins;
+        PageMargins margins;
+        const int32_t values[4] = {from.left, from.top, from.right, from.bottom};
+        for (int side = 0; side < 4; ++side) {
+            margins.logical[side] = values[side];
+            margins.words[side] = FormatUnitsValue(document, values[side]);
+        }
+        SetPageMargins(page, margins);
+    }
 }
 
 }  // namespace
@@ -95,6 +134,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
         }
     }
     if (import.document != nullptr) {
+        ApplyNiffStaves(import);
+        ApplyNiffMargins(import);
         for (size_t i = 0; i < frame.measures.size(); ++i) {
             MeasureRecord* record = MeasureRecordOf(import.document, static_cast<int>(i) + 1);
             if (record == nullptr) break;

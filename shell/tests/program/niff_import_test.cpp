@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
@@ -22,6 +25,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/program_fixture.h"
+#include "staves/staff_dialogs.h"
 
 namespace ql {
 namespace {
@@ -106,6 +110,21 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     EXPECT_EQ(view->document->header.staffCount, 3);
     EXPECT_EQ(view->document->changeCounter, 0);
     EXPECT_EQ(CountOpenDocuments(), 1);
+    // Staves: one line count, the parts' channels.
+    for (int staff = 1; staff <= 3; ++staff) {
+        const StaffRecord* record = StaffRecordOf(view->document, staff);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->timbres[0].channel, staff - 1);
+        EXPECT_EQ((record->flags & kStaffLineCountMask) >> kStaffLineCountShift, 5);
+    }
+    // Page 1's margins from its systems (2 score units a file unit): left and right
+    // from the systems' edges, top from the first system, bottom below the last staff.
+    PageMargins margins;
+    ASSERT_TRUE(GetPageMargins(GetPageAt(view->document, 0), &margins));
+    EXPECT_EQ(margins.logical[0], 320);
+    EXPECT_EQ(margins.logical[1], 800);
+    EXPECT_EQ(margins.logical[2], 320);
+    EXPECT_EQ(margins.logical[3], 7040 - (3600 + 1600 + 512));
     // One report, after the score is shown, for what is not converted yet.
     const auto& boxes = ui::headless::MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
