@@ -16,6 +16,7 @@
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_values.h"
+#include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "shell/shell_services.h"
 #include "staves/staff_dialogs.h"
@@ -135,6 +136,9 @@ int BuildScoreFromNiff(NiffImportState& import) {
     }
     if (import.document != nullptr) {
         ApplyNiffStaves(import);
+        // The file's pages, each of the first page's shape.
+        while (import.view != nullptr && import.document->header.pageCount < frame.pages.size())
+            if (AppendPage(import.view) == 0) break;
         ApplyNiffMargins(import);
         for (size_t i = 0; i < frame.measures.size(); ++i) {
             MeasureRecord* record = MeasureRecordOf(import.document, static_cast<int>(i) + 1);

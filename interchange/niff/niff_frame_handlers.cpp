@@ -261,6 +261,12 @@ int BeginNiffSystem(NiffChunkContext& context, const uint8_t*) {
     return import.cancelled ? 0 : 1;
 }
 
+int CountNiffSystem(NiffChunkContext& context, const uint8_t*) {
+    NiffImportState& import = *context.import;
+    if (import.pageCount <= 1) ++import.firstPageSystems;
+    return 1;
+}
+
 int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart) {
     BeginNiffChunk(context, fixedPart);
     NiffImportState& import = *context.import;

@@ -31,6 +31,8 @@ int StoreNiffPart(NiffChunkContext& context, const uint8_t* fixedPart);
 int SetupNiffStaves(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffPageHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int BeginNiffSystem(NiffChunkContext& context, const uint8_t* fixedPart);
+// The prescan's count of the systems on the first page.
+int CountNiffSystem(NiffChunkContext& context, const uint8_t* fixedPart);
 int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);

@@ -22,6 +22,7 @@ constexpr NiffHandlerRow kPrescan[] = {
     {MakeFourCC("part"), StoreNiffPart, SetupNiffStaves},
     {MakeFourCC("sthd"), BeginNiffStaffHeader, ReadNiffStaffHeader},
     {MakeFourCC("pghd"), nullptr, ReadNiffPageHeader},
+    {MakeFourCC("syhd"), nullptr, CountNiffSystem},
 };
 constexpr int kPrescanTags[] = {22, 1, 18, 48, 17, 29};
 
@@ -130,6 +131,7 @@ void BeginNiffImport(NiffImportState& import, NiffReader& reader) {
     import.unitScale = 128.0;
     import.writer = {};
     import.pageCount = 0;
+    import.firstPageSystems = 0;
     import.pageWidthSum = import.pageHeightSum = 0;
     import.pass = 0;
     import.parts.clear();

@@ -43,6 +43,7 @@ struct NiffTagState {
 inline constexpr int kNiffMaxParts = 44;
 inline constexpr int kNiffMaxStaves = 44;  // staves an import reserves at most
 inline constexpr int kNiffMaxFonts = 32;
+inline constexpr int kNiffMostSystemsPerPage = 20;
 
 // A "part" chunk's fixed part.
 struct NiffPart {
@@ -100,6 +101,7 @@ struct NiffImportState {
     // Prescan geometry: pages and the sums of their sizes (file units), and the
     // staff heights that set the unit scale.
     int pageCount = 0;
+    int firstPageSystems = 0;  // systems on the file's first page
     int64_t pageWidthSum = 0;
     int64_t pageHeightSum = 0;
     int largestStaffHeight = 0;

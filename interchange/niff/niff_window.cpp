@@ -1,6 +1,7 @@
 // The new score window of a NIFF import: both passes, the document built for the
 // staves read, and on a cancel, a failure or running out of memory the window
 // closed at once with nothing asked, every other score untouched.
+#include <algorithm>
 #include <new>
 
 #include "core/model/document.h"
@@ -51,6 +52,9 @@ ScoreView* MakeScoreWindow(const NiffImportState& import, const std::string& tit
     ScoreDocument* document = AllocDocument();
     NewScoreBlock block = ProgramPreferences().header.newScoreBlock;
     block.initStavesPerSystem = static_cast<uint16_t>(import.staffCount);
+    // Until measure content is imported every system of the file holds one measure.
+    block.initMeasuresPerSystem = 1;
+    block.initSystemsPerPage = static_cast<uint8_t>(std::clamp(import.firstPageSystems, 1, kNiffMostSystemsPerPage));
     if (document == nullptr || CreateDocument(document, view, &block) != document) {
         delete document;
         FreeView(view);

@@ -110,6 +110,13 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     EXPECT_EQ(view->document->header.staffCount, 3);
     EXPECT_EQ(view->document->changeCounter, 0);
     EXPECT_EQ(CountOpenDocuments(), 1);
+    // The file's two pages of two systems.
+    EXPECT_EQ(view->document->header.pageCount, 2);
+    for (int page = 0; page < 2; ++page) {
+        const ScorePage* record = GetPageAt(view->document, page);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->systemCount, 2) << "page " << page;
+    }
     // Staves: one line count, the parts' channels.
     for (int staff = 1; staff <= 3; ++staff) {
         const StaffRecord* record = StaffRecordOf(view->document, staff);
