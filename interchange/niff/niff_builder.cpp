@@ -12,6 +12,7 @@
 #include "core/model/view.h"
 #include "core/ui/modal_boxes.h"
 #include "core/units/units.h"
+#include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
@@ -146,11 +147,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
             SetMeasureSpacingFromLength(*record);
         }
     }
-    // Labels and marks are placed with the measure content; counted until then.
-    int labels = 0;
-    for (const NiffStaffFrame& staff : frame.staves) labels += staff.label.empty() ? 0 : 1;
-    import.report.Count("staff labels", labels);
-    import.report.Count("text marks", static_cast<int>(frame.marks.size()));
+    PlaceNiffMarks(import);
     return 0;
 }
 

@@ -10,7 +10,10 @@
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
 #include "core/model/pages.h"
+#include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
@@ -132,12 +135,22 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     EXPECT_EQ(margins.logical[1], 800);
     EXPECT_EQ(margins.logical[2], 320);
     EXPECT_EQ(margins.logical[3], 7040 - (3600 + 1600 + 512));
-    // One report, after the score is shown, for what is not converted yet.
-    const auto& boxes = ui::headless::MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, niff::kNiffImportCaption);
-    EXPECT_NE(boxes[0].text.find("text marks: 2"), std::string::npos) << boxes[0].text;
-    EXPECT_NE(boxes[0].text.find("staff labels: 3"), std::string::npos) << boxes[0].text;
+    // Each part's name labels its staff; each page holds its page text.
+    for (int staff = 1; staff <= 3; ++staff) {
+        const ScoreObject* label = GetStaffLabelObject(StaffRecordOf(view->document, staff));
+        ASSERT_NE(label, nullptr) << "staff " << staff;
+        EXPECT_EQ(label->type, static_cast<uint8_t>(ObjectType::Label));
+    }
+    for (int page = 0; page < 2; ++page) {
+        std::vector<std::string> texts;
+        for (ScoreObject* object = GetPageAt(view->document, page)->margins->next.get(); object != nullptr;
+             object = object->next.get())
+            if (object->type == static_cast<uint8_t>(ObjectType::Text))
+                texts.push_back(TextObjectString(AsTextObject(object)));
+        EXPECT_EQ(texts, std::vector<std::string>{"Title"}) << "page " << page;
+    }
+    // Everything was converted: no report.
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
     bool ok = false;
     for (const auto& status : ui::headless::StatusTexts()) ok |= status.text == " OK";
     EXPECT_TRUE(ok);
