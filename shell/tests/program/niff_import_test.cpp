@@ -4,6 +4,7 @@
 // score open beside it unchanged.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,11 @@
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "interchange/niff/niff_writer.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/isolation_scores.h"
@@ -151,6 +154,11 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     }
     // Everything was converted: no report.
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+    // Page 1 as a picture, for the eye.
+    testing::isolation::PaintedPixels(view);
+    std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+    EXPECT_TRUE(gfx::WritePng(win::GetWindowImage(view->ViewWindow),
+                              (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "niff_import_page1.png").string()));
     bool ok = false;
     for (const auto& status : ui::headless::StatusTexts()) ok |= status.text == " OK";
     EXPECT_TRUE(ok);
