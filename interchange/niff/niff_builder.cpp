@@ -147,8 +147,18 @@ int BuildScoreFromNiff(NiffImportState& import) {
             SetMeasureSpacingFromLength(*record);
         }
     }
+    FormatNiffScore(import);
     PlaceNiffMarks(import);
     return 0;
+}
+
+void FormatNiffScore(NiffImportState& import) {
+    if (import.view == nullptr || import.document == nullptr) return;
+    // A generic writer's page breaks are kept; a scanning program's file is re-broken.
+    ReformatOptions options;
+    options.allPages = 1;
+    options.rebreak = import.writer.generic ? 0 : 1;
+    ReformatFromPage(import.view, &options, import.document->firstPage);
 }
 
 void ShowPageOfImport(ScoreView* view) {

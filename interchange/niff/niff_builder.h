@@ -24,6 +24,9 @@ NiffPageMargins FinishNiffPage(const NiffImportState& import, const NiffPageFram
 // The default margins of an imported page: 0.5, 0.75, 0.75 and 0.75 inches
 // (left, top, right, bottom) in score units.
 NiffPageMargins DefaultNiffMargins(double unitsPerInch);
+// Lays the pages out again from the first: with the systems dealt out to pages
+// anew for a scanning program's file, keeping the page breaks of any other.
+void FormatNiffScore(NiffImportState& import);
 void ShowPageOfImport(ScoreView* view);
 
 }  // namespace ql::niff

@@ -41,12 +41,12 @@ using niff::NiffWriter;
 
 // Pages of two systems of three staves from three one-staff parts, each page with
 // a page text; the form is left open when asked.
-NiffWriter ThreeStaffScore(int pages, bool closeForm = true) {
+NiffWriter ThreeStaffScore(int pages, bool closeForm = true, const char* writer = "Test writer") {
     NiffWriter out;
     out.BeginForm("NIFF");
     out.BeginList("setp");
     out.BeginChunk("ISFT");
-    out.Text("Test writer");
+    out.Text(writer);
     out.EndChunk();
     out.BeginChunk("stbl");
     out.Text(std::string("\0Flute\0Oboe\0Horn\0Title\0", 23));
@@ -162,6 +162,18 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     bool ok = false;
     for (const auto& status : ui::headless::StatusTexts()) ok |= status.text == " OK";
     EXPECT_TRUE(ok);
+}
+
+// A scanning program's file: its staves, its systems dealt out to pages anew.
+TEST_F(NiffImportTest, AScannedScoreIsReformatted) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    const std::vector<uint8_t> bytes = ThreeStaffScore(2, true, "SmartScore Pro").Take();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(bytes, "scan_NIFF");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->document->header.staffCount, 3);
+    EXPECT_GE(view->document->header.pageCount, 1);
+    EXPECT_NE(GetStaffLabelObject(StaffRecordOf(view->document, 1)), nullptr);
 }
 
 // A file that is not a NIFF file makes no window.
