@@ -21,6 +21,7 @@
 #include "platform/ui/message_box.h"
 #include "shell/shell_services.h"
 #include "staves/staff_dialogs.h"
+#include "staves/staff_manage.h"
 
 namespace ql::niff {
 namespace {
@@ -36,7 +37,8 @@ int32_t Inches(double inches, double unitsPerInch) {
 void ApplyNiffStaves(NiffImportState& import) {
     constexpr int kMostLines = 15;
     constexpr int kMostChannel = 15;
-    for (int staff = 1; staff <= import.staffCount && staff < kNiffStaffSlots; ++staff) {
+    const int staves = std::min(import.staffCount, static_cast<int>(import.document->header.staffCount));
+    for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
         StaffRecord* record = StaffRecordOf(import.document, staff);
         if (record == nullptr) continue;
         const NiffStaffFrame& frame = import.frame.staves[static_cast<size_t>(staff)];
@@ -136,6 +138,9 @@ int BuildScoreFromNiff(NiffImportState& import) {
         }
     }
     if (import.document != nullptr) {
+        // Staves the staff headers named beyond the parts' (a scanning program's file).
+        while (import.view != nullptr && import.document->header.staffCount < import.staffCount)
+            if (InsertStaves(import.view, kInsertStaffAfter, import.document->header.staffCount) == 0) break;
         ApplyNiffStaves(import);
         // The file's pages, each of the first page's shape.
         while (import.view != nullptr && import.document->header.pageCount < frame.pages.size())

@@ -1,6 +1,8 @@
 // Staff labels and page texts of a NIFF import as score objects.
 #include "interchange/niff/niff_document_marks.h"
 
+#include <algorithm>
+
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
@@ -61,7 +63,8 @@ void PlaceNiffMarks(NiffImportState& import) {
     ScoreView* view = import.view;
     if (view == nullptr || import.document == nullptr) return;
     ShowPageInView(view, 0);
-    for (int staff = 1; staff <= import.staffCount && staff < kNiffStaffSlots; ++staff) {
+    const int staves = std::min(import.staffCount, static_cast<int>(import.document->header.staffCount));
+    for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
         const std::string& label = import.frame.staves[static_cast<size_t>(staff)].label;
         if (!label.empty()) PlaceStaffLabel(view, staff, label);
     }

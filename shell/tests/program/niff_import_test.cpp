@@ -176,6 +176,33 @@ TEST_F(NiffImportTest, AScannedScoreIsReformatted) {
     EXPECT_NE(GetStaffLabelObject(StaffRecordOf(view->document, 1)), nullptr);
 }
 
+// A scanning program names its staves by their ids: staves beyond the parts' are
+// added to the score.
+TEST_F(NiffImportTest, StavesNamedByIdsAreAdded) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("ISFT");
+    out.Text("SmartScore");
+    out.EndChunk();
+    out.BeginChunk("pghd");
+    out.EndChunk();
+    out.BeginChunk("syhd");
+    out.EndChunk();
+    for (int id = 0; id < 4; ++id) {
+        out.BeginChunk("sthd");
+        out.Tag(18, {id});
+        out.Tag(17, {256});
+        out.EndChunk();
+    }
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(bytes, "ids_NIFF");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->document->header.staffCount, 4);
+}
+
 // A file that is not a NIFF file makes no window.
 TEST_F(NiffImportTest, AFileThatIsNoNiffMakesNoWindow) {
     ASSERT_EQ(Start(), StartupCode::Ok);
