@@ -19,6 +19,9 @@ int ReadNiffInfoChunk(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffDefaults(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffFontDescription(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffStringTable(NiffChunkContext& context, const uint8_t* fixedPart);
+// A font description (0 <= index < count, with a name) into a text style slot of
+// the document: face, bold, italic, underline and size.
+void ApplyNiffFontToStyle(NiffImportState& import, int fontIndex, int slot);
 
 // Text-like marks.
 int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart);

@@ -6,8 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "core/model/score_document.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "objects/quick_fonts/text_fonts.h"
+#include "platform/gfx/objects.h"
 
 namespace ql::niff {
 namespace {
@@ -85,7 +88,30 @@ int ReadNiffDefaults(NiffChunkContext& context, const uint8_t* fixedPart) {
     NiffImportState& import = *context.import;
     for (size_t i = 0; i < import.defaultFonts.size(); ++i)
         import.defaultFonts[i] = Short(fixedPart, static_cast<int>(i) * 2);
+    // Part names, lyrics, chord symbols, measure numbers and rehearsal marks; the
+    // first index, the music font, is not applied.
+    constexpr int kStyleOfDefault[] = {-1, 14, 4, 6, 9, 11};
+    for (size_t i = 1; i < import.defaultFonts.size(); ++i)
+        ApplyNiffFontToStyle(import, import.defaultFonts[i], kStyleOfDefault[i]);
     return 1;
+}
+
+void ApplyNiffFontToStyle(NiffImportState& import, int fontIndex, int slot) {
+    if (import.document == nullptr || fontIndex < 0 || fontIndex >= static_cast<int>(import.fonts.size()) ||
+        slot < 0 || slot >= kScoreFontCount)
+        return;
+    const NiffFontDescription& font = import.fonts[static_cast<size_t>(fontIndex)];
+    const std::string name = NiffString(import, font.name, kFaceNameChars - 1);
+    if (name.empty()) return;
+    QuickFontRecord& style = import.document->fonts[slot];
+    std::memset(style.face, 0, sizeof style.face);
+    std::memcpy(style.face, name.data(), name.size());
+    style.bold = (font.style & 1) != 0;
+    style.italic = (font.style & 2) != 0;
+    style.underline = (font.style & 4) != 0;
+    style.height = static_cast<int16_t>(TwipsToScoreUnits(import.document, font.size));
+    if (style.handle != 0) gfx::DeleteObject(platform::FontHandle{style.handle});
+    style.handle = 0;
 }
 
 int ReadNiffFontDescription(NiffChunkContext& context, const uint8_t* fixedPart) {
@@ -98,6 +124,17 @@ int ReadNiffFontDescription(NiffChunkContext& context, const uint8_t* fixedPart)
     font.weight = Short(fixedPart, 8);
     font.style = fixedPart[10];
     import.fonts.push_back(font);
+    // A new face goes into the first empty name slot after the first three.
+    const std::string name = NiffString(import, font.name, kFaceNameChars - 1);
+    if (import.document == nullptr || name.empty()) return 1;
+    FaceNameEntry* names = import.document->faceNames;
+    for (int i = 0; i < kFaceNameCount; ++i)
+        if (name == std::string(names[i].name, strnlen(names[i].name, kFaceNameChars))) return 1;
+    for (int i = 3; i < kFaceNameCount; ++i) {
+        if (names[i].name[0] != '\0') continue;
+        std::memcpy(names[i].name, name.data(), name.size());
+        break;
+    }
     return 1;
 }
 

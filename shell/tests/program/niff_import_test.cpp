@@ -203,6 +203,43 @@ TEST_F(NiffImportTest, StavesNamedByIdsAreAdded) {
     EXPECT_EQ(view->document->header.staffCount, 4);
 }
 
+// Font descriptions become face names once each, and the default lyric font sets
+// the lyric style; indexes outside the table change nothing.
+TEST_F(NiffImportTest, DefaultFontsSetTheTextStyles) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("stbl");
+    out.Text(std::string("\0Gill Sans\0", 11));
+    out.EndChunk();
+    out.BeginChunk("fntd", {1, 240, 0, 0, 3});
+    out.EndChunk();
+    out.BeginChunk("fntd", {1, 300, 0, 0, 0});
+    out.EndChunk();
+    out.BeginChunk("dflt", {-1, 5, 0, -1, 2, -7, 0, 0});
+    out.EndChunk();
+    out.BeginChunk("pghd");
+    out.EndChunk();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    ScoreView* plain = testing::isolation::NewScoreFromMenu(1);
+    ASSERT_NE(plain, nullptr);
+    const std::vector<QuickFontRecord> before(plain->document->fonts, plain->document->fonts + kScoreFontCount);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(bytes, "fonts_NIFF");
+    ASSERT_NE(view, nullptr);
+    const QuickFontRecord& lyric = view->document->fonts[4];
+    EXPECT_STREQ(lyric.face, "Gill Sans");
+    EXPECT_EQ(lyric.bold, 1);
+    EXPECT_EQ(lyric.italic, 1);
+    EXPECT_EQ(lyric.underline, 0);
+    int named = 0;
+    for (const FaceNameEntry& entry : view->document->faceNames) named += std::string(entry.name) == "Gill Sans";
+    EXPECT_EQ(named, 1);
+    // Indexes 5, 2 (one past the table) and -7 leave their styles alone.
+    for (int slot : {14, 9, 11}) EXPECT_STREQ(view->document->fonts[slot].face, before[static_cast<size_t>(slot)].face) << slot;
+}
+
 // A file that is not a NIFF file makes no window.
 TEST_F(NiffImportTest, AFileThatIsNoNiffMakesNoWindow) {
     ASSERT_EQ(Start(), StartupCode::Ok);
