@@ -69,10 +69,14 @@ ScoreView* MakeScoreWindow(const NiffImportState& import, const std::string& tit
     return view;
 }
 
-void CloseCancelled(ScoreView* view) {
+void CloseCancelled(ScoreView* view, const ImportReport& report) {
+    report.WriteDiagnostics(stderr);
     if (view != nullptr) {
         ClearDocumentModified(view->document);
-        CloseScoreWindow(view->ViewWindow);
+        const platform::WindowHandle window = view->ViewWindow;
+        // Nothing to save is asked about; a window that still refuses goes anyway, so
+        // no caller ever sees a window of a failed import.
+        if (CloseScoreWindow(window) == 0) ForceCloseScoreWindow(window);
     }
     SetStatusText(1, "");
     SetStatusText(0, kNiffImportCancelled);
@@ -98,7 +102,7 @@ ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, c
         if (!read.read || BuildScoreFromNiff(*import) != 0 || import->cancelled) {
             ReleaseNiffImport(*import);
             EndProgressDialog();
-            CloseCancelled(view);
+            CloseCancelled(view, import->report);
             return nullptr;
         }
         ReleaseNiffImport(*import);
@@ -113,7 +117,7 @@ ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, c
     }
     ModalMessageBox(kNiffNoMemory, kNiffImportCaption, ui::kBoxIconInformation);
     AbortNiffImport(*import, import->reader);
-    CloseCancelled(view);
+    CloseCancelled(view, import->report);
     return nullptr;
 }
 
