@@ -21,7 +21,9 @@ constexpr NiffHandlerRow kPrescan[] = {
     {MakeFourCC("nnfo"), nullptr, ReadNiffInfoChunk},
     {MakeFourCC("part"), StoreNiffPart, SetupNiffStaves},
     {MakeFourCC("sthd"), BeginNiffStaffHeader, ReadNiffStaffHeader},
-    {MakeFourCC("pghd"), nullptr, ReadNiffPageHeader},
+    // The page header starts a chunk of its own: the sizes it sums are its tags,
+    // never those of the staff header before it.
+    {MakeFourCC("pghd"), BeginNiffChunk, ReadNiffPageHeader},
     {MakeFourCC("syhd"), nullptr, CountNiffSystem},
 };
 constexpr int kPrescanTags[] = {22, 1, 18, 48, 17, 29};

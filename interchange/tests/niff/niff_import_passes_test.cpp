@@ -111,6 +111,28 @@ TEST_F(NiffImportPassesTest, PagesSystemsAndTheUnitScale) {
     EXPECT_EQ(second.systems[0].staffFlags[1], kNiffStaffContinued);
 }
 
+// A page header without sizes adds nothing to the page sums, whatever the staff
+// header before it said.
+TEST_F(NiffImportPassesTest, PageSizesAreThePageHeadersOwn) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("pghd");
+    out.Tag(48, {2000});
+    out.Tag(17, {3000});
+    out.EndChunk();
+    out.BeginChunk("sthd");
+    out.Tag(17, {256});
+    out.Tag(48, {1800});
+    out.EndChunk();
+    out.BeginChunk("pghd");
+    out.EndChunk();
+    out.EndList();
+    ASSERT_TRUE(Read(out.Take()).complete);
+    EXPECT_EQ(state_->pageCount, 2);
+    EXPECT_EQ(state_->pageWidthSum, 2000);
+    EXPECT_EQ(state_->pageHeightSum, 3000);
+}
+
 // A staff header naming a staff out of range makes its list skipped and counted
 // up to the next staff header.
 TEST_F(NiffImportPassesTest, StaffNumbersOutOfRangeSkipTheirLists) {
