@@ -52,6 +52,7 @@ void BeginNiffPage(NiffImportState& import) {
     page.placementX = NiffTagShort(import.tags, kTagPlacement, 0);
     page.placementY = NiffTagShort(import.tags, kTagPlacement, 2);
     frame.pages.push_back(page);
+    frame.staffNumber = 0;  // no staff of the new page yet
     frame.firstStaff = -1;
     frame.skippingStaff = false;
 }
