@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_builder.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_messages.h"
+#include "platform/ui/message_box.h"
 
 namespace ql::niff {
 namespace {
@@ -164,12 +167,16 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
     ReportNiffProgress(import, "NIFQLW32 Version 2.0", 0, 0, 0);
     BeginNiffImport(import, *reader);
     bool complete = false;
+    // The main pass reads the same bytes and shows what goes wrong once; the
+    // prescan speaks only when there is no main pass.
+    reader->quiet = true;
     RunPass(import, *reader, &complete);
     import.blocks.ReleaseAll();
     import.strings = nullptr;
     import.stringBytes = 0;
     import.reservedStaves = import.writer.generic ? import.staffCount : kNiffMaxStaves;
     if (!reader->started && !complete) {
+        if (reader->message != nullptr) ModalMessageBox(reader->message, kNiffImportCaption, ui::kBoxIconExclamation);
         CloseNiffReader(*reader);
         import.reader = nullptr;
         return result;

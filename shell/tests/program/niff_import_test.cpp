@@ -270,8 +270,8 @@ TEST_F(NiffImportTest, ADamagedFileKeepsWhatWasReadWithoutOk) {
     ScoreView* view = niff::OpenNiffScoreWindowFromMemory(bytes, "d_NIFF");
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->document->header.staffCount, 3);
-    ASSERT_FALSE(BoxTexts().empty());
-    EXPECT_EQ(BoxTexts()[0], niff::kNiffIncompleteChunk);
+    // One message, though both passes meet the damage.
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{niff::kNiffIncompleteChunk});
     for (const auto& status : ui::headless::StatusTexts()) EXPECT_NE(status.text, " OK");
 }
 
