@@ -154,7 +154,9 @@ void BeginNiffStaff(NiffImportState& import) {
     if (NiffTagShort(tags, kTagWidth, 0) != 0) import.lastStaffWidth = NiffTagShort(tags, kTagWidth, 0);
     if (height != 0) {
         import.lastStaffHeight = height;
-        record.sizePercent = NiffStaffSizePercent(height, import.largestStaffHeight, record.sizePercent == 100 ? 0 : record.sizePercent);
+        // A full-size staff has no reduced size yet to keep.
+        const int present = record.sizePercent == 100 ? 0 : record.sizePercent;
+        record.sizePercent = NiffStaffSizePercent(height, import.largestStaffHeight, present);
     }
     int32_t placement = NiffTagShort(tags, kTagPlacement, 2);
     if (!HasNiffTag(tags, kTagPlacement))
