@@ -9,9 +9,11 @@
 #include "core/model/grid_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/draw/view_metrics.h"
 #include "core/model/view.h"
 #include "core/ui/modal_boxes.h"
 #include "core/units/units.h"
+#include "editing/tools.h"
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
@@ -19,6 +21,8 @@
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
+#include "sequencer/sequencer_services.h"
+#include "shell/program_options.h"
 #include "shell/shell_services.h"
 #include "staves/staff_dialogs.h"
 #include "staves/staff_manage.h"
@@ -154,6 +158,11 @@ int BuildScoreFromNiff(NiffImportState& import) {
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);
+    if (import.view != nullptr) {
+        UpdatePagersToolbar(import.view);
+        SetViewScrollRanges(import.view);
+        if (Options().CachePatches != 0) OpenMidiPortsWithPatchCache(import.document);
+    }
     return 0;
 }
 
