@@ -296,6 +296,21 @@ TEST_F(NiffImportTest, CancelClosesTheNewWindow) {
     EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
 }
 
+// A one-page file runs without the progress dialog: a cancel waiting there is not
+// its concern.
+TEST_F(NiffImportTest, OnePageRunsWithoutTheProgressDialog) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = Write("one.nif", 1);
+    ui::headless::ResetUi();
+    BeginProgressDialog(0, 1, "");
+    win::PostMessage(State().dialogs.ProgressDialog, win::Message::Command,
+                     win::MakeCommandWord(ui::kIdCancel, ui::kButtonClicked));
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    EXPECT_NE(niff::ImportNiffFile(path), nullptr);
+    EXPECT_EQ(CountOpenDocuments(), 1);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+}
+
 // Memory running out ends the import, not the program: the box, the new window
 // closed, the score open before untouched.
 TEST_F(NiffImportTest, OutOfMemoryEndsOnlyTheImport) {
