@@ -15,6 +15,7 @@
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_import_state.h"
+#include "layout/page_format.h"
 #include "objects/text_box/text_box.h"
 #include "objects/text_box/text_box_class.h"
 #include "objects/text_marks/text_line.h"
@@ -57,6 +58,22 @@ void PlacePageText(ScoreView* view, const NiffMark& mark) {
     InsertObjectBySubtype(view, object);
 }
 
+// A text in its measure's object list, at its time (the measure's start until
+// time slices are read) and its offsets from there.
+void PlaceMeasureText(ScoreView* view, const NiffMark& mark) {
+    ShowPageInView(view, PageIndexOfMeasure(view->document, mark.measure));
+    SetCurrentMeasureQuick(view, mark.staff, mark.measure);
+    if (view->currentCell == nullptr) return;
+    LogicalPoint point{mark.x, mark.y};
+    if (!MeasureOffsetsToPoints(view, mark.staff, mark.measure, &point, 1)) return;
+    ScoreObject* object = ConstructTextLineWithText(view, mark.text.c_str());
+    if (object == nullptr) return;
+    object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
+    EncodeTimeAnchors(view, &point, &AsTextObject(object)->body.location, 1);
+    SetCurrentMeasureQuick(view, mark.staff, mark.measure);
+    InsertObjectBySubtype(view, object);
+}
+
 }  // namespace
 
 void PlaceNiffMarks(NiffImportState& import) {
@@ -68,20 +85,18 @@ void PlaceNiffMarks(NiffImportState& import) {
         const std::string& label = import.frame.staves[static_cast<size_t>(staff)].label;
         if (!label.empty()) PlaceStaffLabel(view, staff, label);
     }
-    int measureMarks = 0;
+    const int staffCount = import.document->header.staffCount;
     for (const NiffMark& mark : import.frame.marks) {
-        if (mark.anchor != NiffAnchor::kPage) {
-            ++measureMarks;
-            continue;
+        if (mark.anchor == NiffAnchor::kPage) {
+            if (GetPageAt(import.document, mark.page) == nullptr) continue;
+            ShowPageInView(view, mark.page);
+            PlacePageText(view, mark);
+        } else if (mark.staff >= 1 && mark.staff <= staffCount &&
+                   MeasureRecordOf(import.document, mark.measure) != nullptr) {
+            PlaceMeasureText(view, mark);
         }
-        if (GetPageAt(import.document, mark.page) == nullptr) continue;
-        ShowPageInView(view, mark.page);
-        PlacePageText(view, mark);
     }
     ShowPageInView(view, 0);
-    // provisional: marks anchored in measures are placed with the measure content
-    // (time slices and events), which the import does not read yet.
-    import.report.Count(kNiffMeasureMarksKind, measureMarks);
 }
 
 }  // namespace ql::niff

@@ -52,6 +52,11 @@ void BeginNiffPage(NiffImportState& import) {
     page.placementX = NiffTagShort(import.tags, kTagPlacement, 0);
     page.placementY = NiffTagShort(import.tags, kTagPlacement, 2);
     frame.pages.push_back(page);
+    // The measure chain reaches the page's first measure, which becomes current.
+    while (frame.measures.back().number < page.firstMeasure)
+        frame.measures.push_back(NiffMeasureNode{frame.measures.back().number + 1, 0});
+    for (size_t i = 0; i < frame.measures.size(); ++i)
+        if (frame.measures[i].number == page.firstMeasure) frame.currentMeasure = i;
     frame.staffNumber = 0;  // no staff of the new page yet
     frame.firstStaff = -1;
     frame.skippingStaff = false;
@@ -87,6 +92,9 @@ NiffSystemFrame& BeginSystemIn(NiffImportState& import) {
     }
     system.top = Scaled(import, system.placementY) - kSystemOrigin;
     if (!import.writer.generic) system.staffFlags.fill(kNiffStaffHidden);
+    // The measure chain reaches the system's measure.
+    while (frame.measures.back().number < system.lastMeasure)
+        frame.measures.push_back(NiffMeasureNode{frame.measures.back().number + 1, 0});
     page.systems.push_back(system);
     page.lastMeasure = system.lastMeasure;
     frame.firstStaff = -1;

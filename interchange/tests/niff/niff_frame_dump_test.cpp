@@ -72,7 +72,7 @@ TEST(NiffFrameDump, TwoPagesOfTwoSystemsOfThreeStaves) {
     // 2 score units a file unit; pages of 2720 x 3520 file units. Margins: left
     // and right from the systems' edges (160 and 160 + 2400), top from the first
     // system (400), bottom below the last system's last staff (1600 + 960 + 256).
-    // Every measure is measure 1 until time slices are read.
+    // Each system holds one measure until time slices are read.
     std::string expected =
         "staves 3 scale 2\n"
         "staff 1 'Part 1' lines 5 channel 0\n"
@@ -85,11 +85,13 @@ TEST(NiffFrameDump, TwoPagesOfTwoSystemsOfThreeStaves) {
         "  system measures 3-3 left -30400 top -29408 offsets 0/64 960/64 1920/64\n"
         "  system measures 4-4 left -30400 top -27008 offsets 0/64 960/64 1920/64\n";
     for (int page = 0; page < 2; ++page) {
-        expected += "mark 'Title' page page " + std::to_string(page) + " measure 1 staff 1 at 800,240\n";
+        expected += "mark 'Title' page page " + std::to_string(page) + " measure " + std::to_string(page * 2 + 1) +
+                    " staff 1 at 800,240\n";
         for (int system = 0; system < 2; ++system)
             for (int staff = 1; staff <= 3; ++staff)
-                expected += "mark 'Mark' time page " + std::to_string(page) + " measure 1 staff " +
-                            std::to_string(staff) + " at 0,0\n";
+                expected += "mark 'Mark' time page " + std::to_string(page) + " measure " +
+                            std::to_string(page * 2 + system + 1) + " staff " + std::to_string(staff) +
+                            " at 0,0\n";
     }
     EXPECT_EQ(Dump(import), expected);
 }

@@ -49,7 +49,7 @@ NiffWriter ThreeStaffScore(int pages, bool closeForm = true, const char* writer 
     out.Text(writer);
     out.EndChunk();
     out.BeginChunk("stbl");
-    out.Text(std::string("\0Flute\0Oboe\0Horn\0Title\0", 23));
+    out.Text(std::string("\0Flute\0Oboe\0Horn\0Title\0Solo\0", 28));
     out.EndChunk();
     for (int part = 0; part < 3; ++part) {
         out.BeginChunk("part", {part, part == 0 ? 1 : part == 1 ? 7 : 12, 0, 1, part, -1, 0});
@@ -78,6 +78,10 @@ NiffWriter ThreeStaffScore(int pages, bool closeForm = true, const char* writer 
                 out.Tag(1, {0, staff * 400});
                 out.Tag(17, {256});
                 out.EndChunk();
+                if (staff == 0) {  // a text in the system's measure, without a placement
+                    out.BeginChunk("text", {23});
+                    out.EndChunk();
+                }
             }
         }
         out.EndList();
@@ -151,6 +155,17 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
             if (object->type == static_cast<uint8_t>(ObjectType::Text))
                 texts.push_back(TextObjectString(AsTextObject(object)));
         EXPECT_EQ(texts, std::vector<std::string>{"Title"}) << "page " << page;
+    }
+    // The texts in measures 1 to 4 of staff 1.
+    for (int measure = 1; measure <= 4; ++measure) {
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(view->document, 1), view->document, measure);
+        ASSERT_NE(cell, nullptr);
+        std::vector<std::string> texts;
+        for (ScoreObject* object = cell->objects ? cell->objects->next.get() : nullptr; object != nullptr;
+             object = object->next.get())
+            if (object->type == static_cast<uint8_t>(ObjectType::Text))
+                texts.push_back(TextObjectString(AsTextObject(object)));
+        EXPECT_EQ(texts, std::vector<std::string>{"Solo"}) << "measure " << measure;
     }
     // Everything was converted: no report.
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
