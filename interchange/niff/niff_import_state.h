@@ -7,11 +7,17 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
+#include "interchange/import_report.h"
+#include "interchange/niff/niff_frame.h"
 #include "interchange/niff/niff_reader.h"
+#include "interchange/niff/niff_tracked_blocks.h"
 
 namespace ql {
 struct ScoreDocument;
+struct ScoreView;
 }
 
 namespace ql::niff {
@@ -34,12 +40,106 @@ struct NiffTagState {
     uint64_t persistentWritten = 0;
 };
 
+inline constexpr int kNiffMaxParts = 44;
+inline constexpr int kNiffMaxStaves = 44;  // staves an import reserves at most
+inline constexpr int kNiffMaxFonts = 32;
+inline constexpr int kNiffMostSystemsPerPage = 20;
+
+// A "part" chunk's fixed part.
+struct NiffPart {
+    int16_t number = 0;
+    uint32_t name = 0;  // string offsets
+    uint32_t abbreviation = 0;
+    uint8_t staves = 0;
+    int8_t channel = -1;
+    int8_t cable = -1;
+    int8_t transposition = 0;
+    bool nameUsed = false;
+};
+
+// A "fntd" chunk's fixed part.
+struct NiffFontDescription {
+    uint32_t name = 0;
+    int16_t size = 0;  // in 1/1440 inch
+    int16_t spacing = 0;
+    int16_t weight = 0;
+    uint8_t style = 0;  // bit 0 bold, 1 italic, 2 underline
+};
+
+// What "nnfo" says about the file.
+struct NiffFileInformation {
+    std::string version;
+    int programType = 0;
+    int standardUnits = 0;
+    int absoluteUnits = 0;
+    int midiClocksPerQuarter = 0;
+};
+
+// Which program wrote the file, from "ICOP" and "ISFT".
+struct NiffWriterFlags {
+    bool musitek = false;
+    bool midiscan = false;
+    bool smartscore = false;
+    bool generic = true;  // none of the three scanning programs
+};
+
 struct NiffImportState {
     NiffTagState tags;
     int32_t noteReference = -1;  // the note builder's reference, reset at each chunk
     double unitScale = 128.0;    // score units per NIFF unit, set by the staff header
     ScoreDocument* document = nullptr;
+    ScoreView* view = nullptr;
+    NiffReader* reader = nullptr;  // the reader of the pass that runs
+
+    int pass = 0;  // 0 the prescan, 1 the main pass
+    NiffWriterFlags writer;
+    NiffFileInformation information;
+    std::vector<NiffPart> parts;  // at most 44, filled again in each pass
+    int staffCount = 1;           // the sum of the parts' staves, 1..44
+    int reservedStaves = kNiffMaxStaves;
+
+    // Prescan geometry: pages and the sums of their sizes (file units), and the
+    // staff heights that set the unit scale.
+    int pageCount = 0;
+    int firstPageSystems = 0;  // systems on the file's first page
+    int64_t pageWidthSum = 0;
+    int64_t pageHeightSum = 0;
+    int largestStaffHeight = 0;
+    int lastStaffHeight = 0;
+    int lastStaffWidth = 0;
+    double lineSpacing = 128.0;
+    // The staff size the file asks for, in the document's 1/128 units (0 = none).
+    int staffSize = 0;
+
+    // Score units per inch (the document's, once it is made) and the default
+    // margins of a page in score units.
+    double unitsPerInch = 1804.8;
+    NiffPageMargins margins;
+
+    // The time signature in force and whether the file gave any.
+    uint8_t timeNumerator = 4;
+    uint8_t timeExponent = 10;
+    bool timeSignatureGiven = false;
+
+    // Fonts and texts.
+    std::vector<NiffFontDescription> fonts;  // at most 32
+    std::array<int16_t, 6> defaultFonts{-1, -1, -1, -1, -1, -1};
+    // The string table: a tracked block of the chunk's bytes and a zero.
+    uint8_t* strings = nullptr;
+    size_t stringBytes = 0;
+    int pendingMultiMeasure = 0;  // measures of the last multi-measure rest less one
+
+    NiffFrame frame;  // pages, systems, staves, measures and placed texts
+    ImportReport report;
+    NiffTrackedBlocks blocks;
+    std::string statusLine;  // at most 128 characters
+    bool cancelled = false;
 };
+
+// The text at a string-table offset: empty outside the table.
+std::string NiffString(const NiffImportState& import, uint32_t offset, size_t maxLength = 255);
+// Whether tag `tag` was given on the chunk being handled (or inherited).
+bool HasNiffTag(const NiffTagState& tags, int tag);
 
 // A signed 16-bit field of a tag's current value (fields at even offsets).
 int16_t NiffTagShort(const NiffTagState& tags, int tag, int byteOffset);

@@ -7,6 +7,7 @@
 
 #include "core/ui/modal_boxes.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_tracked_blocks.h"
 #include "platform/ui/message_box.h"
 
 namespace ql::niff {
@@ -30,7 +31,8 @@ uint64_t Padded(uint64_t length) {
 // Ends the pass with a message (none when null); closes the source when asked.
 bool EndPass(NiffReader& reader, const char* message, bool closeSource) {
     if (message != nullptr) {
-        ModalMessageBox(message, kNiffImportCaption, ui::kBoxIconExclamation);
+        reader.message = message;
+        if (!reader.quiet) ModalMessageBox(message, kNiffImportCaption, ui::kBoxIconExclamation);
         if (reader.diagnostics.size() < kMaxDiagnostics)
             reader.diagnostics.push_back(kNiffErrorLine);
     }
@@ -292,9 +294,8 @@ bool ReadNextNiffChunk(NiffReader& reader) {
     try {
         return ReadChunkBody(reader, start);
     } catch (const std::bad_alloc&) {
-        EndPass(reader, kNiffNoMemory, true);
         CloseNiffReader(reader);
-        return false;
+        throw NiffImportAbort();
     }
 }
 
@@ -318,6 +319,7 @@ NiffPassResult RunNiffPass(NiffReader& reader) {
     reader.left.fill(0);
     reader.left[0] = kTopLevelBytes;
     reader.started = false;
+    reader.message = nullptr;
     if (const char* refusal = CheckFormStart(reader.source.get())) {
         EndPass(reader, refusal, true);
     } else if (ReadNextNiffChunk(reader)) {

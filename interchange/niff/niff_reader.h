@@ -3,7 +3,8 @@
 // them to the handlers registered for their ids. Every length from the file is
 // checked against what its enclosing list has left (the form's against the file),
 // lists nest at most 16 deep, and a tag never reads past its chunk; anything else
-// ends the pass with the reader's message. It knows nothing of music: the import
+// ends the pass with the reader's message. Running out of memory throws
+// NiffImportAbort, which ends the import. It knows nothing of music: the import
 // registers handlers and keeps its own state in the context they receive.
 #pragma once
 
@@ -62,6 +63,10 @@ struct NiffReader {
     std::array<uint64_t, kNiffMaxDepth + 1> left{};  // bytes unread at each level
     int depth = 0;
     bool started = false;  // a chunk has been read in this pass
+    // A quiet reader keeps its message (for a prescan whose main pass reads the
+    // same bytes and shows it); `message` is the last one, or null.
+    bool quiet = false;
+    const char* message = nullptr;
     // Unknown chunk ids and tag numbers met, for the diagnostic output.
     std::vector<std::string> diagnostics;
 };

@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+#include "platform/sys/file_io.h"
+
 namespace ql::niff {
 namespace {
 
@@ -110,6 +112,13 @@ void NiffWriter::Bytes(std::span<const uint8_t> bytes) {
 
 void NiffWriter::Text(std::string_view text) {
     out_.insert(out_.end(), text.begin(), text.end());
+}
+
+bool NiffWriter::WriteToFile(const std::string& path) const {
+    const sys::FileDescriptor file = sys::CreateFileForWrite(path, nullptr);
+    if (file == sys::kNoFile) return false;
+    const bool written = sys::WriteFileBytes(file, out_.data(), out_.size(), nullptr);
+    return sys::CloseFile(file, nullptr) && written;
 }
 
 }  // namespace ql::niff

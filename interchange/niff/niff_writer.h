@@ -55,6 +55,8 @@ class NiffWriter {
     void SetPadding(bool on) { padding_ = on; }
 
     const std::vector<uint8_t>& bytes() const { return out_; }
+    // Writes the bytes so far to a new (or truncated) file; false on failure.
+    bool WriteToFile(const std::string& path) const;
     std::vector<uint8_t> Take() { return std::move(out_); }
 
   private:

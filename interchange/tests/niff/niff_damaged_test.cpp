@@ -11,6 +11,7 @@
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_writer.h"
+#include "interchange/tests/niff/niff_mutations.h"
 #include "interchange/tests/niff/niff_recorder.h"
 #include "platform/ui/headless.h"
 
@@ -53,39 +54,6 @@ std::vector<uint8_t> Fixture() {
     return out.Take();
 }
 
-void Mutate(std::vector<uint8_t>& bytes, std::mt19937& random) {
-    switch (random() % 5) {
-        case 0:  // bit flips
-            for (int i = 0; i < 1 + static_cast<int>(random() % 6); ++i)
-                bytes[random() % bytes.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
-            break;
-        case 1:  // a cut
-            bytes.resize(random() % bytes.size());
-            break;
-        case 2: {  // a rewritten length field (any 4 bytes after an id-like place)
-            const size_t at = 4 + random() % (bytes.size() - 4);
-            const uint32_t length =
-                random() % 3 == 0 ? 0xFFFFFFFFu : static_cast<uint32_t>(random() % 200);
-            for (int i = 0; i < 4 && at + static_cast<size_t>(i) < bytes.size(); ++i)
-                bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (24 - 8 * i));
-            break;
-        }
-        case 3: {  // a run copied over another place (duplicated or swapped chunks)
-            const size_t from = random() % bytes.size();
-            const size_t to = random() % bytes.size();
-            const size_t count =
-                std::min({bytes.size() - from, bytes.size() - to, size_t{1} + random() % 40});
-            std::copy_n(
-                std::vector<uint8_t>(bytes.begin() + static_cast<long>(from), bytes.end()).begin(),
-                count, bytes.begin() + static_cast<long>(to));
-            break;
-        }
-        default:  // random tag bytes
-            for (int i = 0; i < 4; ++i)
-                bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
-    }
-}
-
 TEST(NiffDamagedFiles, MutantsEndTheirPassesCleanly) {
     SCOPED_TRACE("seed " + std::to_string(kSeed));
     ResetProgramState();
@@ -93,7 +61,7 @@ TEST(NiffDamagedFiles, MutantsEndTheirPassesCleanly) {
     const std::vector<uint8_t> fixture = Fixture();
     for (int i = 0; i < kCases; ++i) {
         std::vector<uint8_t> bytes = fixture;
-        Mutate(bytes, random);
+        testing::Mutate(bytes, random);
         ui::headless::ResetUi();
         NiffImportState state;
         auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &state);

@@ -1,0 +1,182 @@
+// The NIFF score builder.
+#include "interchange/niff/niff_builder.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/draw/view_metrics.h"
+#include "core/model/view.h"
+#include "core/ui/modal_boxes.h"
+#include "core/units/units.h"
+#include "editing/tools.h"
+#include "interchange/niff/niff_document_marks.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_values.h"
+#include "layout/page_format.h"
+#include "platform/ui/message_box.h"
+#include "sequencer/sequencer_services.h"
+#include "shell/program_options.h"
+#include "shell/shell_services.h"
+#include "staves/staff_dialogs.h"
+#include "staves/staff_manage.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int32_t kPageOrigin = 30720;
+constexpr int32_t kSystemOrigin = 30208;
+
+int32_t Inches(double inches, double unitsPerInch) {
+    return static_cast<int32_t>(inches * unitsPerInch);
+}
+
+// Lines, transposition and channel of every staff the file describes.
+void ApplyNiffStaves(NiffImportState& import) {
+    constexpr int kMostLines = 15;
+    constexpr int kMostChannel = 15;
+    const int staves = std::min(import.staffCount, static_cast<int>(import.document->header.staffCount));
+    for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
+        StaffRecord* record = StaffRecordOf(import.document, staff);
+        if (record == nullptr) continue;
+        const NiffStaffFrame& frame = import.frame.staves[static_cast<size_t>(staff)];
+        if (frame.lines > 0) {
+            const int lines = std::min(frame.lines, kMostLines);
+            record->flags = static_cast<uint16_t>((record->flags & ~kStaffLineCountMask) |
+                                                  (lines << kStaffLineCountShift));
+        }
+        record->semitones = static_cast<int8_t>(frame.transposition);
+        if (frame.channel >= 0 && frame.channel <= kMostChannel)
+            record->timbres[0].channel = static_cast<uint8_t>(frame.channel);
+    }
+}
+
+// Each page of the document that the file's pages reach gets that page's margins.
+void ApplyNiffMargins(NiffImportState& import) {
+    ScoreDocument& document = *import.document;
+    for (size_t i = 0; i < import.frame.pages.size(); ++i) {
+        ScorePage* page = GetPageAt(&document, static_cast<int>(i));
+        if (page == nullptr) break;
+        const NiffPageMargins& from = import.frame.pages[i].margins;
+        PageMargins margins;
+        const int32_t values[4] = {from.left, from.top, from.right, from.bottom};
+        for (int side = 0; side < 4; ++side) {
+            margins.logical[side] = values[side];
+            margins.words[side] = FormatUnitsValue(document, values[side]);
+        }
+        SetPageMargins(page, margins);
+    }
+}
+
+}  // namespace
+
+NiffPageMargins DefaultNiffMargins(double unitsPerInch) {
+    return {Inches(0.5, unitsPerInch), Inches(0.75, unitsPerInch), Inches(0.75, unitsPerInch),
+            Inches(0.75, unitsPerInch)};
+}
+
+NiffPageMargins FinishNiffPage(const NiffImportState& import, const NiffPageFrame& page,
+                               int32_t pageWidth, int32_t pageHeight) {
+    const NiffPageMargins& defaults = import.margins;
+    NiffPageMargins margins = defaults;
+    if (page.systems.empty()) return margins;
+    const NiffSystemFrame& first = page.systems.front();
+    const int32_t top = first.top + kSystemOrigin;
+    margins.top = top > 0 && top <= pageHeight / 2 ? top : defaults.top;
+    const NiffSystemFrame& last = page.systems.back();
+    int lastVisible = import.staffCount;
+    for (int s = import.staffCount; s >= 1; --s)
+        if ((last.staffFlags[static_cast<size_t>(s)] & kNiffStaffHidden) == 0) {
+            lastVisible = s;
+            break;
+        }
+    const int32_t bottom = last.top + last.staffOffsets[static_cast<size_t>(lastVisible)] + kPageOrigin;
+    margins.bottom = bottom > pageHeight / 2 && bottom < pageHeight ? pageHeight - bottom : defaults.bottom;
+    int32_t widest = 0;
+    int32_t leftmost = first.left;
+    for (const NiffSystemFrame& system : page.systems) {
+        widest = std::max(widest, static_cast<int32_t>(system.rightEdge * import.unitScale));
+        leftmost = std::min(leftmost, system.left);
+    }
+    if (widest > pageWidth / 2 && widest < pageWidth) {
+        margins.right = pageWidth - widest;
+        margins.left = leftmost + kPageOrigin;
+    }
+    return margins;
+}
+
+int BuildScoreFromNiff(NiffImportState& import) {
+    NiffFrame& frame = import.frame;
+    if (frame.pages.empty()) {
+        ModalMessageBox(kNiffNoPages, kNiffImportCaption, ui::kBoxIconInformation);
+        return 1;
+    }
+    const double perInch = import.unitsPerInch;
+    int32_t pageWidth = Inches(8.5, perInch);
+    int32_t pageHeight = Inches(11.0, perInch);
+    if (import.pageCount > 0 && import.pageWidthSum > 0 && import.pageHeightSum > 0) {
+        pageWidth = static_cast<int32_t>(import.pageWidthSum / import.pageCount * import.unitScale);
+        pageHeight = static_cast<int32_t>(import.pageHeightSum / import.pageCount * import.unitScale);
+    }
+    for (NiffPageFrame& page : frame.pages) page.margins = FinishNiffPage(import, page, pageWidth, pageHeight);
+
+    // Measure lengths: the majority signature when the file gave none.
+    if (!import.timeSignatureGiven) {
+        // The census of measure lengths is a tracked block of the import.
+        auto* census = static_cast<int*>(NiffAlloc(import, frame.measures.size() * sizeof(int)));
+        size_t count = 0;
+        for (const NiffMeasureNode& node : frame.measures)
+            if (node.lengthTicks > 0) census[count++] = node.lengthTicks;
+        const NiffDerivedSignature signature = DeriveNiffTimeSignature(std::span<const int>(census, count));
+        void* block = census;
+        FreeNiffBlock(import, &block);
+        if (!signature.keepLengths) {
+            import.timeNumerator = static_cast<uint8_t>(signature.numerator);
+            import.timeExponent = static_cast<uint8_t>(signature.exponent);
+        }
+    }
+    if (import.document != nullptr) {
+        // Staves the staff headers named beyond the parts' (a scanning program's file).
+        while (import.view != nullptr && import.document->header.staffCount < import.staffCount)
+            if (InsertStaves(import.view, kInsertStaffAfter, import.document->header.staffCount) == 0) break;
+        ApplyNiffStaves(import);
+        // The file's pages, each of the first page's shape.
+        while (import.view != nullptr && import.document->header.pageCount < frame.pages.size())
+            if (AppendPage(import.view) == 0) break;
+        ApplyNiffMargins(import);
+        for (size_t i = 0; i < frame.measures.size(); ++i) {
+            MeasureRecord* record = MeasureRecordOf(import.document, static_cast<int>(i) + 1);
+            if (record == nullptr) break;
+            SetMeasureSpacingFromLength(*record);
+        }
+    }
+    FormatNiffScore(import);
+    PlaceNiffMarks(import);
+    if (import.view != nullptr) {
+        UpdatePagersToolbar(import.view);
+        SetViewScrollRanges(import.view);
+        if (Options().CachePatches != 0) OpenMidiPortsWithPatchCache(import.document);
+    }
+    return 0;
+}
+
+void FormatNiffScore(NiffImportState& import) {
+    if (import.view == nullptr || import.document == nullptr) return;
+    // A generic writer's page breaks are kept; a scanning program's file is re-broken.
+    ReformatOptions options;
+    options.allPages = 1;
+    options.rebreak = import.writer.generic ? 0 : 1;
+    ReformatFromPage(import.view, &options, import.document->firstPage);
+}
+
+void ShowPageOfImport(ScoreView* view) {
+    if (view != nullptr) ShowPageInView(view, 0);
+}
+
+}  // namespace ql::niff

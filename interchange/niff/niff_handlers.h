@@ -1,0 +1,61 @@
+// The chunk handlers of a NIFF import that this program converts: the writer and
+// file information, defaults, fonts and the string table, text-like marks, and
+// the frame of parts, pages, systems and staves. Each gets the import state
+// through the reader's context; a handler returns 1 to go on, 0 to end the pass.
+#pragma once
+
+#include <cstdint>
+
+#include "interchange/niff/niff_reader.h"
+
+namespace ql::niff {
+
+struct NiffImportState;
+struct NiffMark;
+
+// Writer, information, defaults, fonts, strings.
+int CheckNiffWriter(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffInfoChunk(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffDefaults(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffFontDescription(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffStringTable(NiffChunkContext& context, const uint8_t* fixedPart);
+// A font description (0 <= index < count, with a name) into a text style slot of
+// the document: face, bold, italic, underline and size.
+void ApplyNiffFontToStyle(NiffImportState& import, int fontIndex, int slot);
+
+// Text-like marks.
+int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffChordSymbol(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffTempo(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffRehearsalMark(NiffChunkContext& context, const uint8_t* fixedPart);
+
+// Parts, pages, systems, staves and barlines.
+int StoreNiffPart(NiffChunkContext& context, const uint8_t* fixedPart);
+int SetupNiffStaves(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffPageHeader(NiffChunkContext& context, const uint8_t* fixedPart);
+int BeginNiffSystem(NiffChunkContext& context, const uint8_t* fixedPart);
+// The prescan's count of the systems on the first page.
+int CountNiffSystem(NiffChunkContext& context, const uint8_t* fixedPart);
+int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
+int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);
+
+// The data handler of chunks this program does not convert yet: counted in the
+// import report under their id.
+int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);
+
+// Whether the current staff header named a staff out of range; the chunks up to
+// the next staff, system or page header are then counted and ignored.
+bool SkipForNiffStaff(NiffChunkContext& context);
+
+// Where a text-like mark goes: the placement of tag 1 in score units, anchored to
+// the page when tag 3 names the page header; without tag 1 (and not on the page),
+// at the current measure and tick with x 0 and the vertical default.
+void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& mark);
+
+// Puts the progress text in the status line and, with any number not 0, moves
+// the progress to the page; true when the user cancelled.
+bool ReportNiffProgress(NiffImportState& import, const char* text, int page, int system,
+                        int staff);
+
+}  // namespace ql::niff

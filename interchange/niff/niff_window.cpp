@@ -1,0 +1,144 @@
+// The new score window of a NIFF import: both passes, the document built for the
+// staves read, and on a cancel, a failure or running out of memory the window
+// closed at once with nothing asked, every other score untouched.
+#include <algorithm>
+#include <new>
+
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/modal_boxes.h"
+#include "core/ui/progress.h"
+#include "core/ui/status_bar.h"
+#include "core/ui/wait_cursor.h"
+#include "core/units/units.h"
+#include "interchange/byte_source.h"
+#include "interchange/niff/niff_builder.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_values.h"
+#include "platform/sys/file_io.h"
+#include "platform/ui/message_box.h"
+#include "shell/preference_defaults.h"
+#include "shell/program/score_windows.h"
+
+namespace ql::niff {
+namespace {
+
+// provisional: the shared long-operation scope and the import flags of the
+// import command replace this guard; until then it marks the score file as being
+// read and a transfer as running, and clears both on every way out.
+class NiffImportFlags {
+  public:
+    NiffImportFlags() {
+        State().files.ScoreFileReading = 1;
+        State().files.MidiFileTransferActive = 1;
+    }
+    ~NiffImportFlags() {
+        State().files.ScoreFileReading = 0;
+        State().files.MidiFileTransferActive = 0;
+    }
+    NiffImportFlags(const NiffImportFlags&) = delete;
+    NiffImportFlags& operator=(const NiffImportFlags&) = delete;
+};
+
+// A view with a new document of the import's staves, in a new window.
+ScoreView* MakeScoreWindow(const NiffImportState& import, const std::string& title) {
+    ScoreView* view = InitView(AllocView());
+    if (view == nullptr) return nullptr;
+    LinkView(view);
+    ScoreDocument* document = AllocDocument();
+    NewScoreBlock block = ProgramPreferences().header.newScoreBlock;
+    block.initStavesPerSystem = static_cast<uint16_t>(import.staffCount);
+    // Until measure content is imported every system of the file holds one measure.
+    block.initMeasuresPerSystem = 1;
+    block.initSystemsPerPage = static_cast<uint8_t>(std::clamp(import.firstPageSystems, 1, kNiffMostSystemsPerPage));
+    if (document == nullptr || CreateDocument(document, view, &block) != document) {
+        delete document;
+        FreeView(view);
+        return nullptr;
+    }
+    document->path = title;
+    if (!BuildGalleyPage(view, nullptr) || CreateScoreWindow(view, title, false) == nullptr) {
+        FreeView(view);
+        FreeDocument(document);
+        return nullptr;
+    }
+    return view;
+}
+
+void CloseCancelled(ScoreView* view, const ImportReport& report) {
+    report.WriteDiagnostics(stderr);
+    if (view != nullptr) {
+        ClearDocumentModified(view->document);
+        const platform::WindowHandle window = view->ViewWindow;
+        // Nothing to save is asked about; a window that still refuses goes anyway, so
+        // no caller ever sees a window of a failed import.
+        if (CloseScoreWindow(window) == 0) ForceCloseScoreWindow(window);
+    }
+    SetStatusText(1, "");
+    SetStatusText(0, kNiffImportCancelled);
+}
+
+ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, const std::string& title) {
+    NiffImportFlags flags;
+    WaitCursor wait;
+    SetStatusText(0, "");
+    SetStatusText(1, kNiffLoading);
+    auto import = std::make_unique<NiffImportState>();
+    ScoreView* view = nullptr;
+    try {
+        const auto makeWindow = [&](NiffImportState& state) {
+            view = MakeScoreWindow(state, title);
+            if (view == nullptr) return false;
+            state.view = view;
+            state.document = view->document;
+            state.unitsPerInch = UnitsPerInch(*view->document);
+            return true;
+        };
+        const NiffReadResult read = ReadNiffPasses(*import, open, makeWindow);
+        if (!read.read || BuildScoreFromNiff(*import) != 0 || import->cancelled) {
+            ReleaseNiffImport(*import);
+            EndProgressDialog();
+            CloseCancelled(view, import->report);
+            return nullptr;
+        }
+        ReleaseNiffImport(*import);
+        SetStatusText(0, read.complete ? "OK" : "");
+        EndProgressDialog();
+        ClearDocumentModified(view->document);
+        ShowPageOfImport(view);
+        import->report.Show(kNiffImportCaption);
+        return view;
+    } catch (const NiffImportAbort&) {
+    } catch (const std::bad_alloc&) {
+    }
+    ModalMessageBox(kNiffNoMemory, kNiffImportCaption, ui::kBoxIconInformation);
+    AbortNiffImport(*import, import->reader);
+    CloseCancelled(view, import->report);
+    return nullptr;
+}
+
+}  // namespace
+
+ScoreView* ImportNiffFile(const std::filesystem::path& path) {
+    return OpenNiffScoreWindow(path, NiffImportTitle(path.native()));
+}
+
+ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title) {
+    return RunImport(
+        [&]() -> std::unique_ptr<ByteSource> {
+            const sys::FileDescriptor file = sys::OpenFileForRead(path.native(), sys::FileShare::ReadWrite, nullptr);
+            if (file == sys::kNoFile) return nullptr;
+            return ByteSource::FromFile(file);
+        },
+        title);
+}
+
+ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title) {
+    return RunImport([&] { return ByteSource::FromMemory(bytes); }, title);
+}
+
+}  // namespace ql::niff

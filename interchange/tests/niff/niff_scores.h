@@ -1,0 +1,30 @@
+// Writer-made NIFF scores for the import tests: a setup section (information,
+// writer, parts, string table) and pages of systems of staves, with texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ql::niff::testing {
+
+struct NiffScoreShape {
+    std::vector<int> partStaves{1};
+    std::string writer = "Test writer";
+    int pages = 1;
+    int systemsPerPage = 1;
+    int stavesPerSystem = 1;
+    bool pageText = false;     // a text anchored on the page header on every page
+    bool measureText = false;  // a text without a placement after each staff header
+    int staffHeight = 256;     // file units; tag 17 of every staff header
+};
+
+// String-table offsets of the part names ("Part 1", "Part 2", ...), the page
+// text and the staff text.
+uint32_t PartNameOffset(int part);
+inline constexpr uint32_t kPageTextOffset = 1;
+inline constexpr uint32_t kStaffTextOffset = 7;
+
+std::vector<uint8_t> WriteNiffScore(const NiffScoreShape& shape);
+
+}  // namespace ql::niff::testing

@@ -1,0 +1,96 @@
+// Writer-made NIFF scores.
+#include "interchange/tests/niff/niff_scores.h"
+
+#include "interchange/niff/niff_writer.h"
+
+namespace ql::niff::testing {
+namespace {
+
+// "\0Title\0Mark\0" then "Part 1\0", "Part 2\0", ...
+constexpr char kFixedStrings[] = "\0Title\0Mark";
+constexpr uint32_t kFirstPartName = sizeof kFixedStrings;
+constexpr uint32_t kPartNameBytes = 8;  // "Part NN\0" padded
+
+std::string PartName(int part) {
+    std::string name = "Part " + std::to_string(part + 1);
+    name.resize(kPartNameBytes, '\0');
+    return name;
+}
+
+}  // namespace
+
+uint32_t PartNameOffset(int part) {
+    return kFirstPartName + static_cast<uint32_t>(part) * kPartNameBytes;
+}
+
+std::vector<uint8_t> WriteNiffScore(const NiffScoreShape& shape) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("nnfo", {"6b", 1, 3, 20, 480});
+    out.EndChunk();
+    out.BeginList("INFO");
+    out.BeginChunk("ISFT");
+    out.Text(shape.writer);
+    out.EndChunk();
+    out.EndList();
+    out.BeginChunk("stbl");
+    out.Bytes(std::vector<uint8_t>(kFixedStrings, kFixedStrings + sizeof kFixedStrings));
+    for (size_t part = 0; part < shape.partStaves.size(); ++part) out.Text(PartName(static_cast<int>(part)));
+    out.EndChunk();
+    out.BeginList("prts");
+    for (size_t part = 0; part < shape.partStaves.size(); ++part) {
+        const int number = static_cast<int>(part);
+        out.BeginChunk("part", {number, PartNameOffset(number), 0, shape.partStaves[part], number, -1, 0});
+        out.EndChunk();
+    }
+    out.EndList();
+    out.EndList();
+
+    out.BeginList("data");
+    for (int page = 0; page < shape.pages; ++page) {
+        out.BeginList("page");
+        out.BeginChunk("pghd");
+        out.Tag(48, {2720});  // 8.5 inches at 320 units per inch
+        out.Tag(17, {3520});
+        out.EndChunk();
+        if (shape.pageText) {
+            out.BeginChunk("text", {kPageTextOffset});
+            out.Tag(3, {"pghd"});
+            out.Tag(1, {400, 120});
+            out.EndChunk();
+        }
+        for (int system = 0; system < shape.systemsPerPage; ++system) {
+            out.BeginList("syst");
+            out.BeginChunk("syhd");
+            out.Tag(1, {160, 400 + system * 1200});
+            out.Tag(48, {2400});
+            out.EndChunk();
+            int staff = 0;
+            for (size_t part = 0; part < shape.partStaves.size() && staff < shape.stavesPerSystem; ++part)
+                for (int within = 0; within < shape.partStaves[part] && staff < shape.stavesPerSystem;
+                     ++within, ++staff) {
+                    out.BeginList("staf");
+                    out.BeginChunk("sthd");
+                    out.Tag(32, {static_cast<int>(part)});
+                    if (within > 0) out.Tag(47, {within});
+                    out.Tag(1, {0, staff * 480});
+                    out.Tag(17, {shape.staffHeight});
+                    out.Tag(48, {2400});
+                    out.EndChunk();
+                    if (shape.measureText) {
+                        out.BeginChunk("text", {kStaffTextOffset});
+                        out.EndChunk();
+                    }
+                    out.EndList();
+                }
+            out.EndList();
+        }
+        out.EndList();
+    }
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+}  // namespace ql::niff::testing

@@ -1,0 +1,107 @@
+// Damaged NIFF files imported into score windows beside an open score: a fixed seed
+// and count of mutants (bit flips, cuts, rewritten lengths). Each import either
+// leaves one live window or none, never a window queued to close, and the score
+// open beside it keeps every pool byte.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/model/view.h"
+#include "core/state.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_writer.h"
+#include "platform/ui/headless.h"
+#include "platform/win/window.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+constexpr uint32_t kSeed = 0x0C0FFEE5;
+constexpr int kCases = 400;
+
+std::vector<uint8_t> TwoPageScore() {
+    niff::NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("stbl");
+    out.Text(std::string("\0Violin\0Cello\0", 14));
+    out.EndChunk();
+    out.BeginChunk("part", {0, 1, 0, 1, 0, -1, 0});
+    out.EndChunk();
+    out.BeginChunk("part", {1, 8, 0, 1, 1, -1, 0});
+    out.EndChunk();
+    for (int page = 0; page < 2; ++page) {
+        out.BeginList("page");
+        out.BeginChunk("pghd");
+        out.Tag(48, {2720});
+        out.Tag(17, {3520});
+        out.EndChunk();
+        out.BeginChunk("syhd");
+        out.Tag(1, {160, 400});
+        out.EndChunk();
+        for (int staff = 0; staff < 2; ++staff) {
+            out.BeginChunk("sthd");
+            out.Tag(32, {staff});
+            out.Tag(17, {256});
+            out.EndChunk();
+            out.BeginChunk("text", {1});
+            out.EndChunk();
+        }
+        out.EndList();
+    }
+    out.EndList();
+    return out.Take();
+}
+
+void Damage(std::vector<uint8_t>& bytes, std::mt19937& random) {
+    switch (random() % 3) {
+        case 0:
+            for (int i = 0; i < 1 + static_cast<int>(random() % 4); ++i)
+                bytes[random() % bytes.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
+            break;
+        case 1:
+            bytes.resize(random() % bytes.size());
+            break;
+        default: {
+            const size_t at = random() % bytes.size();
+            for (size_t i = at; i < std::min(bytes.size(), at + 4); ++i) bytes[i] = static_cast<uint8_t>(random());
+        }
+    }
+}
+
+using NiffDamagedWindowTest = testing::ProgramFixture;
+
+TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
+    SCOPED_TRACE("seed " + std::to_string(kSeed));
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* other = testing::isolation::NewScoreFromMenu(2);
+    ASSERT_NE(other, nullptr);
+    const std::vector<uint8_t> before = testing::isolation::PoolBytes(other->document);
+    const std::vector<uint8_t> fixture = TwoPageScore();
+    std::mt19937 random(kSeed);
+    for (int i = 0; i < kCases; ++i) {
+        std::vector<uint8_t> bytes = fixture;
+        Damage(bytes, random);
+        ui::headless::ResetUi();
+        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(bytes, "damaged_NIFF");
+        Pump();
+        for (const auto& box : ui::headless::MessageBoxes())
+            ASSERT_EQ(box.caption, niff::kNiffImportCaption) << "case " << i << ": " << box.text;
+        if (view != nullptr) {
+            ASSERT_TRUE(win::IsWindow(view->ViewWindow)) << "case " << i;
+            ASSERT_EQ(CountOpenDocuments(), 2) << "case " << i;
+            ForceCloseScoreWindow(view->ViewWindow);
+            Pump();
+        }
+        ASSERT_EQ(CountOpenDocuments(), 1) << "case " << i;
+        ASSERT_TRUE(testing::isolation::PoolBytes(other->document) == before) << "case " << i;
+    }
+}
+
+}  // namespace
+}  // namespace ql
