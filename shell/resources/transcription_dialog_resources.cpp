@@ -41,14 +41,14 @@ ui::DialogTemplate AdvancedTemplate() {
     namespace a = advanced_quantization_dialog;
     constexpr const char* kExtends[] = {"16th", "8th", "Quarter"};
     constexpr const char* kOffsets[] = {"256th", "128th", "64th", "32nd", "16th", "8th"};
-    dialog_grid::DialogGrid g("Advanced Quantization", 3, 8, kSizes);
+    dialog_grid::DialogGrid g("Advanced Quantization", 3, 9, kSizes);
     g.Check(a::kClip, "Clip notes to remove overlaps", 0, 0, 2);
     g.Check(a::kExtend, "Extend notes to fill gaps", 0, 1, 2);
     g.Check(a::kRetain, "Retain quantization error", 0, 2, 2);
     for (int e = a::kFirstExtend; e <= a::kLastExtend; ++e)
         g.Radio(a::kExtendBase + e, kExtends[e - a::kFirstExtend], 0, 3 + e - a::kFirstExtend, e == a::kFirstExtend);
     for (int e = a::kFirstOffset; e <= a::kLastOffset; ++e)
-        g.Radio(a::kOffsetBase + e, kOffsets[e - a::kFirstOffset], 1, 2 + e - a::kFirstOffset, e == a::kFirstOffset);
+        g.Radio(a::kOffsetBase + e, kOffsets[e - a::kFirstOffset], 1, 3 + e - a::kFirstOffset, e == a::kFirstOffset);
     g.Buttons(2, 0);
     HelpButton(g, 2, 2);
     return g.dialog;
@@ -90,14 +90,14 @@ ui::DialogTemplate ChannelStaffTemplate() {
 
 ui::DialogTemplate TimbreTemplate() {
     namespace t = note_timbre_dialog;
-    dialog_grid::DialogGrid g("Note Timbre", 2, 5, kSizes);
-    g.Radio(t::kStaffDefault, "Use current staff default value", 0, 0, true);
+    dialog_grid::DialogGrid g("Note Timbre", 3, 5, kSizes);
+    g.Radio(t::kStaffDefault, "Use current staff default value", 0, 0, true, 2);
     for (int i = 1; i <= 4; ++i) {
         const std::string text = "Timbre " + std::to_string(i);
         g.Radio(t::kStaffDefault + i, text.c_str(), 0, i);
     }
-    g.Buttons(1, 0);
-    HelpButton(g, 1, 2);
+    g.Buttons(2, 0);
+    HelpButton(g, 2, 2);
     return g.dialog;
 }
 
