@@ -6,11 +6,15 @@
 // dialog the keys reach the score window again. Judged from pictures of
 // the frame's score area, its status bar and the open menus.
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr Millis kRedrawTimeout{8000};
 // The menu bar above the score area; the horizontal scroll bar and the status bar
@@ -91,6 +95,15 @@ protected:
 // and the symbol again when chosen once more; View > Display Margins takes the
 // margin guides away and shows them again.
 TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
+    // The palettes' default places cover the start of the first system, where the
+    // time signature is: they are put away at the screen's lower right.
+    fs::create_directories(home_->Settings().parent_path());
+    std::ofstream settings(home_->Settings());
+    settings << "[ToolbarSettings]\n";
+    settings << "OTool=1000,800,7,1\nStaffTool=1000,800,3,3\nNTool=1000,800,4,4\nMGTool=1000,800,5,2\n"
+                "AlphaTool=1000,800,5,2\nSYTool=1000,800,4,2\nDYTool=1000,800,5,3\nHTool=1000,800,6,3\n"
+                "ATool=1000,800,5,4\nETool=1000,800,5,6\n";
+    settings.close();
     ASSERT_TRUE(StartProgram());
     NewScore();
     const ScreenPicture shown = SettledScoreArea();
