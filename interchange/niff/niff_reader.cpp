@@ -59,7 +59,7 @@ std::string IdText(const FourCC& id) {
 }
 
 bool Skip(ByteSource& source, uint64_t count) {
-    return source.Seek(source.Position() + count);
+    return count == 0 || source.Seek(source.Position() + count);
 }
 
 // The bytes still unread at the current level: for the form itself, the file.
@@ -240,13 +240,19 @@ int ReadNiffFields(ByteSource& source, uint8_t* out, const uint8_t* types, int m
             at += sizeof value;
             continue;
         }
+        // Numbers turned from the file's byte order as they are stored (each half
+        // of a rational on its own); ids and names kept as they stand.
+        uint8_t* to = out + at;
         if (type == kNiffRational) {
-            ReverseBytes(bytes, 2);
-            ReverseBytes(bytes + 2, 2);
-        } else if (type != kNiffFourCC && type != kNiffChar8) {
-            ReverseBytes(bytes, width);
+            to[0] = bytes[1];
+            to[1] = bytes[0];
+            to[2] = bytes[3];
+            to[3] = bytes[2];
+        } else if (type == kNiffFourCC || type == kNiffChar8) {
+            ByteSource::CopyShort(to, bytes, static_cast<size_t>(width));
+        } else {
+            for (int b = 0; b < width; ++b) to[b] = bytes[width - 1 - b];
         }
-        ByteSource::CopyShort(out + at, bytes, static_cast<size_t>(width));
         at += static_cast<size_t>(width);
     }
     return consumed;
