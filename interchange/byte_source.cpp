@@ -40,12 +40,12 @@ bool ByteSource::Refill() {
     return true;
 }
 
-int ByteSource::ReadByte() {
+int ByteSource::ReadByteRefilling() {
     if (next_ >= valid_ && !Refill()) return -1;
     return bytes_[next_++];
 }
 
-size_t ByteSource::Read(uint8_t* out, size_t count) {
+size_t ByteSource::ReadRefilling(uint8_t* out, size_t count) {
     size_t done = 0;
     while (done < count) {
         if (next_ >= valid_ && !Refill()) break;

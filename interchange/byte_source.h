@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
@@ -25,10 +26,35 @@ class ByteSource {
     ByteSource(const ByteSource&) = delete;
     ByteSource& operator=(const ByteSource&) = delete;
 
+    // Copies at most 8 bytes with copies of fixed sizes (no call to a library copy).
+    static void CopyShort(uint8_t* out, const uint8_t* from, size_t count) {
+        switch (count) {
+            case 8: std::memcpy(out, from, 8); return;
+            case 4: std::memcpy(out, from, 4); return;
+            case 2: std::memcpy(out, from, 2); return;
+            case 1: *out = *from; return;
+            default:
+                for (size_t i = 0; i < count; ++i) {
+                    if (i + 2 <= count) {
+                        std::memcpy(out + i, from + i, 2);
+                        ++i;
+                    } else {
+                        out[i] = from[i];
+                    }
+                }
+        }
+    }
+
     // The next byte, or -1 at the end (or after a read failure).
-    int ReadByte();
-    // Reads up to `count` bytes; the number read.
-    size_t Read(uint8_t* out, size_t count);
+    int ReadByte() { return next_ < valid_ ? bytes_[next_++] : ReadByteRefilling(); }
+    // Reads up to `count` bytes; the number read. The short reads of the readers'
+    // fields are copied in place while the buffer holds them.
+    size_t Read(uint8_t* out, size_t count) {
+        if (count > kShortRead || count > valid_ - next_) return ReadRefilling(out, count);
+        CopyShort(out, bytes_.data() + next_, count);
+        next_ += count;
+        return count;
+    }
     // Moves to an absolute position; false when it lies past the end.
     bool Seek(uint64_t position);
 
@@ -36,8 +62,12 @@ class ByteSource {
     uint64_t Size() const { return size_; }
 
   private:
+    static constexpr size_t kShortRead = 8;
+
     ByteSource() = default;
     bool Refill();
+    int ReadByteRefilling();
+    size_t ReadRefilling(uint8_t* out, size_t count);
 
     sys::FileDescriptor file_ = sys::kNoFile;
     std::vector<uint8_t> bytes_;  // the memory image, or the file's buffer

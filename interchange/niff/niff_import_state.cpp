@@ -60,7 +60,7 @@ int16_t NiffTagShort(const NiffTagState& tags, int tag, int byteOffset) {
 int BeginNiffChunk(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
     NiffTagState& tags = import.tags;
-    if (context.id == kStaffHeader) {
+    if (std::bit_cast<uint32_t>(context.id) == std::bit_cast<uint32_t>(kStaffHeader)) {
         ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
         tags.persistentWritten = 0;
     }

@@ -24,6 +24,14 @@ constexpr int kTagValueBytes = 64;       // seven fields of at most 8 bytes, wit
 constexpr size_t kChunkLengthEntryBytes = 8;
 constexpr size_t kMaxDiagnostics = 1000;
 
+// Ids compared as numbers (one compare, not a byte-wise one).
+constexpr uint32_t IdKey(const FourCC& id) {
+    return (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
+}
+constexpr uint32_t kRifxKey = IdKey(kRifx);
+constexpr uint32_t kListKey = IdKey(kList);
+constexpr uint32_t kChunkLengthTableKey = IdKey(kChunkLengthTable);
+
 uint64_t Padded(uint64_t length) {
     return length + (length & 1);
 }
@@ -51,7 +59,7 @@ std::string IdText(const FourCC& id) {
 }
 
 bool Skip(ByteSource& source, uint64_t count) {
-    return source.Seek(source.Position() + count);
+    return count == 0 || source.Seek(source.Position() + count);
 }
 
 // The bytes still unread at the current level: for the form itself, the file.
@@ -105,7 +113,7 @@ bool ReadRawChunk(NiffReader& reader, int index, uint64_t padded) {
     reader.chunk.resize(padded);
     if (reader.source->Read(reader.chunk.data(), padded) != padded)
         return EndPass(reader, kNiffIncompleteChunk, true);
-    if (reader.chunkId == kChunkLengthTable) {
+    if (IdKey(reader.chunkId) == kChunkLengthTableKey) {
         ReadChunkLengthTable(reader);
         return true;
     }
@@ -188,7 +196,8 @@ bool ReadChunkBody(NiffReader& reader, uint64_t start) {
     const uint64_t padded = Padded(reader.chunkLength);
     if (padded + kChunkHeaderBytes > RoomAtLevel(reader, start))
         return EndPass(reader, kNiffIncompleteChunk, false);
-    if (reader.chunkId == kRifx || reader.chunkId == kList) return EnterList(reader, padded);
+    if (const uint32_t key = IdKey(reader.chunkId); key == kRifxKey || key == kListKey)
+        return EnterList(reader, padded);
     Consume(reader, padded + kChunkHeaderBytes);
     const int index = reader.schemas.FindChunk(reader.chunkId);
     if (index < 0) {
@@ -231,13 +240,19 @@ int ReadNiffFields(ByteSource& source, uint8_t* out, const uint8_t* types, int m
             at += sizeof value;
             continue;
         }
+        // Numbers turned from the file's byte order as they are stored (each half
+        // of a rational on its own); ids and names kept as they stand.
+        uint8_t* to = out + at;
         if (type == kNiffRational) {
-            ReverseBytes(bytes, 2);
-            ReverseBytes(bytes + 2, 2);
-        } else if (type != kNiffFourCC && type != kNiffChar8) {
-            ReverseBytes(bytes, width);
+            to[0] = bytes[1];
+            to[1] = bytes[0];
+            to[2] = bytes[3];
+            to[3] = bytes[2];
+        } else if (type == kNiffFourCC || type == kNiffChar8) {
+            ByteSource::CopyShort(to, bytes, static_cast<size_t>(width));
+        } else {
+            for (int b = 0; b < width; ++b) to[b] = bytes[width - 1 - b];
         }
-        std::memcpy(out + at, bytes, static_cast<size_t>(width));
         at += static_cast<size_t>(width);
     }
     return consumed;

@@ -157,24 +157,7 @@ constexpr NiffTagRecord kTagSchema[kNiffTagNumbers + 1] = {
 };
 
 constexpr int FileWidth(uint8_t type, int stringOffsetWidth) {
-    switch (type) {
-        case kNiffByte:
-        case kNiffSignedByte:
-            return 1;
-        case kNiffSignedShort:
-        case kNiffFontIndex:
-            return 2;
-        case kNiffSignedLong:
-        case kNiffRational:
-        case kNiffFourCC:
-            return 4;
-        case kNiffChar8:
-            return 8;
-        case kNiffStringOffset:
-            return stringOffsetWidth;
-        default:
-            return 0;
-    }
+    return NiffFieldFileWidth(type, stringOffsetWidth);
 }
 
 constexpr int FieldsFileSize(const uint8_t* fields, int stringOffsetWidth) {
@@ -224,18 +207,6 @@ std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema() {
     return std::span<const NiffTagRecord, kNiffTagNumbers + 1>(kTagSchema);
 }
 
-int NiffFieldFileWidth(uint8_t type, int stringOffsetWidth) {
-    return FileWidth(type, stringOffsetWidth);
-}
-
-int NiffFieldMemoryWidth(uint8_t type) {
-    return type == kNiffStringOffset ? 4 : FileWidth(type, 4);
-}
-
-bool NiffFieldAligned(uint8_t type) {
-    return type != kNiffChar8 && NiffFieldMemoryWidth(type) % 2 == 0;
-}
-
 int NiffFieldsMemorySize(const uint8_t* fields) {
     int size = 0;
     bool aligned = false;
@@ -279,11 +250,10 @@ int NiffSchemas::TagMemorySize(int number) const {
 }
 
 int NiffSchemas::FindChunk(const FourCC& id) const {
-    const auto found = std::lower_bound(
-        chunks_.begin(), chunks_.end(), id,
-        [](const NiffChunkRecord& row, const FourCC& key) { return IdLess(row.id, key); });
-    if (found == chunks_.end() || found->id != id) return -1;
-    return static_cast<int>(found - chunks_.begin());
+    const uint32_t key = KeyOf(id);
+    const auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
+    if (found == keys_.end() || *found != key) return -1;
+    return static_cast<int>(found - keys_.begin());
 }
 
 const NiffTagRecord* NiffSchemas::Tag(int number) const {

@@ -57,10 +57,34 @@ std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema();
 std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema();
 
 // Bytes a field takes in the file; string offsets take `stringOffsetWidth`.
-int NiffFieldFileWidth(uint8_t type, int stringOffsetWidth);
+// (Inline: the reader asks for every field it converts.)
+constexpr int NiffFieldFileWidth(uint8_t type, int stringOffsetWidth) {
+    switch (type) {
+        case kNiffByte:
+        case kNiffSignedByte:
+            return 1;
+        case kNiffSignedShort:
+        case kNiffFontIndex:
+            return 2;
+        case kNiffSignedLong:
+        case kNiffRational:
+        case kNiffFourCC:
+            return 4;
+        case kNiffChar8:
+            return 8;
+        case kNiffStringOffset:
+            return stringOffsetWidth;
+        default:
+            return 0;
+    }
+}
 // Bytes a field takes in memory, and whether it starts at an even offset there.
-int NiffFieldMemoryWidth(uint8_t type);
-bool NiffFieldAligned(uint8_t type);
+constexpr int NiffFieldMemoryWidth(uint8_t type) {
+    return type == kNiffStringOffset ? 4 : NiffFieldFileWidth(type, 4);
+}
+constexpr bool NiffFieldAligned(uint8_t type) {
+    return type != kNiffChar8 && NiffFieldMemoryWidth(type) % 2 == 0;
+}
 // Memory size of a converted field list (trailing byte added to keep an even
 // size when any field is aligned).
 int NiffFieldsMemorySize(const uint8_t* fields);
