@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -55,25 +56,31 @@ const std::vector<uint8_t>& TwentyMegabytes() {
     return bytes;
 }
 
-// The fixture written once to a temporary file; removed at exit.
-const std::string& FixturePath() {
-    static const std::string path = [] {
-        std::string name = "/tmp/ql_niff_bench_" + std::to_string(getpid()) + ".nif";
+// The fixture written once to a temporary file whose name is removed as soon as it is
+// open, so that no run, however it ends, leaves it behind; each reader gets its own
+// descriptor of it.
+sys::FileDescriptor FixtureFile() {
+    static const sys::FileDescriptor file = [] {
+        const std::string name = (std::filesystem::temp_directory_path() /
+                                  ("ql_niff_bench_" + std::to_string(getpid()) + ".nif")).string();
         const std::vector<uint8_t>& bytes = TwentyMegabytes();
         std::ofstream(name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
-        std::atexit([] { std::remove(FixturePath().c_str()); });
-        return name;
+        int error = 0;
+        const sys::FileDescriptor opened = sys::OpenFileForRead(name, sys::FileShare::ReadWrite, &error);
+        std::remove(name.c_str());
+        return opened;
     }();
-    return path;
+    return file;
 }
 
 std::unique_ptr<ByteSource> OpenFixture() {
-    int error = 0;
-    const sys::FileDescriptor file =
-        sys::OpenFileForRead(FixturePath(), sys::FileShare::ReadWrite, &error);
-    return file == sys::kNoFile ? nullptr : ByteSource::FromFile(file);
+    if (FixtureFile() == sys::kNoFile) return nullptr;
+    const sys::FileDescriptor file = ::dup(FixtureFile());
+    if (file == sys::kNoFile) return nullptr;
+    ::lseek(file, 0, SEEK_SET);
+    return ByteSource::FromFile(file);
 }
 
 void RegisterTagStateHandlers(NiffReader& reader) {
