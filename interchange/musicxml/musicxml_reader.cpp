@@ -195,7 +195,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         timewise_ = name == "score-timewise";
         return;
     }
-    if (!ConvertedElements().contains(name)) {
+    if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));
         return;
@@ -286,8 +286,6 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             item.kind = MxlItemKind::NewSystem;
             AddItem(item);
         }
-    } else if (name == "beam" && Parent() == "note") {
-        item_.note.beamLeft += 0;  // the value decides, at the end tag
     } else if (name == "tied" && Parent() == "notations") {
         const char* type = Attribute(attributes, "type");
         if (type && std::strcmp(type, "start") == 0) item_.note.tieStart = true;
@@ -302,8 +300,6 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_.note.measureRest = measure && std::strcmp(measure, "yes") == 0;
     } else if (name == "dot" && Parent() == "note") {
         if (item_.note.dots < 3) ++item_.note.dots;
-    } else if (Parent() == "dynamics") {
-        // handled at the end tag
     }
 }
 
