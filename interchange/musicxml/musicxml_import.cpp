@@ -53,9 +53,8 @@ ScoreView* ImportMusicXml(const std::filesystem::path& path) {
         ModalMessageBox(path.filename().string() + ": " + conversion.error, kImportXmlCaption, ui::kBoxIconExclamation);
         return nullptr;
     }
-    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, path.stem().string() + "_XML");
-    if (view != nullptr) conversion.skipped.Show(kImportXmlCaption);
-    return view;
+    return niff::OpenNiffScoreWindowFromMemory(conversion.niff, path.stem().string() + "_XML", &conversion.skipped,
+                                               kImportXmlCaption);
 }
 
 }  // namespace ql

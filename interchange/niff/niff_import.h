@@ -15,6 +15,7 @@
 
 namespace ql {
 class ByteSource;
+class ImportReport;
 struct ScoreView;
 }  // namespace ql
 
@@ -66,7 +67,10 @@ int AbortNiffImport(NiffImportState& import, NiffReader* reader);
 ScoreView* ImportNiffFile(const std::filesystem::path& path);
 // The new score window of the file, or null when none stays open.
 ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title);
-// The same over bytes in memory (tests, the converter's output).
-ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title);
+// The same over bytes in memory (tests, the converter's output). The items an
+// earlier stage left out (`earlier`) come first in the one report box, shown with
+// `caption` (the NIFF import's own when null).
+ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title,
+                                         const ImportReport* earlier = nullptr, const char* caption = nullptr);
 
 }  // namespace ql::niff

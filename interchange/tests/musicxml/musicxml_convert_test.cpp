@@ -59,6 +59,12 @@ TEST(MusicXmlConvert, NiffOutputIsReadToTheEndWithPartsAndTexts) {
         niff::ReadNiffPasses(state, [&] { return ByteSource::FromMemory(niff); });
     EXPECT_TRUE(read.read);
     EXPECT_TRUE(read.complete);
+    EXPECT_EQ(state.staffCount, 3);
+    EXPECT_EQ(state.parts.size(), 2u);
+    EXPECT_EQ(state.frame.staves[1].label, "Clarinet");
+    EXPECT_EQ(state.frame.staves[1].channel, 1);
+    EXPECT_EQ(state.frame.staves[2].label, "Piano");
+    EXPECT_EQ(state.frame.staves[3].label, "");  // the piano's second staff
     niff::ReleaseNiffImport(state);
     // Left out, and counted by name.
     EXPECT_EQ(conversion.skipped.CountOf("grace note"), 1);
