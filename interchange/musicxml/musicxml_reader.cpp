@@ -112,6 +112,7 @@ class Reader {
     int skipDepth_ = 0;  // >0 inside an element that is not converted
     std::string text_;
     bool timewise_ = false;
+    int listPart_ = -1;        // the part-list entry being read
     int part_ = -1;            // the part whose music is being read
     int measure_ = -1;         // its measure
     int timewiseMeasures_ = 0;
@@ -206,6 +207,7 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (const char* id = Attribute(attributes, "id")) part.id = id;
         score_.parts.push_back(std::move(part));
         partMeasures_.push_back(0);
+        listPart_ = static_cast<int>(score_.parts.size()) - 1;
         for (size_t g = 0; g < openGroups_.size(); ++g)
             if (openGroups_[g] == -2) openGroups_[g] = static_cast<int>(score_.parts.size()) - 1;
     } else if (name == "part-group" && Parent() == "part-list") {
@@ -319,11 +321,14 @@ void Reader::End(std::string_view name) {
     }
     const std::string_view parent = Parent();
     MxlNote& note = item_.note;
-    MxlPart* part = score_.parts.empty() ? nullptr : &score_.parts.back();
-    if (part_ >= 0 && parent != "score-part" && Parent(2) != "score-part") part = &score_.parts[part_];
-    if (parent == "score-part" || Parent(2) == "score-part") part = &score_.parts.back();
+    // The part-list entry being read, else the part whose music is being read.
+    MxlPart* part = listPart_ >= 0 ? &score_.parts[listPart_] : part_ >= 0 ? &score_.parts[part_] : nullptr;
+    if (name == "score-part") listPart_ = -1;
 
-    if (name == "part-name" && parent == "score-part") part->name = text_;
+    if (part == nullptr && (name == "part-name" || name == "part-abbreviation" || name == "midi-channel" ||
+                            name == "chromatic" || name == "octave-change")) {
+        // outside any part: nothing to fill
+    } else if (name == "part-name" && parent == "score-part") part->name = text_;
     else if (name == "part-abbreviation" && parent == "score-part") part->abbreviation = text_;
     else if (name == "midi-channel" && parent == "midi-instrument") Number(text_, 1, 16, part->midiChannel);
     else if (name == "group-symbol" && !groupSymbols_.empty())
