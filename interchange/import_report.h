@@ -29,6 +29,7 @@ class ImportReport {
     int CountOf(std::string_view kind) const;
     int Total() const;
     const std::vector<std::string>& Notes() const { return notes_; }
+    const std::vector<std::pair<std::string, int>>& Counts() const { return counts_; }
     // The box text: the heading, then one "kind: count" line per kind.
     std::string Text() const;
 
