@@ -134,14 +134,15 @@ ScoreView* ImportNiffFile(const std::filesystem::path& path) {
     return OpenNiffScoreWindow(path, NiffImportTitle(path.native()));
 }
 
-ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title) {
+ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title,
+                               const ImportReport* earlier, const char* caption) {
     return RunImport(
         [&]() -> std::unique_ptr<ByteSource> {
             const sys::FileDescriptor file = sys::OpenFileForRead(path.native(), sys::FileShare::ReadWrite, nullptr);
             if (file == sys::kNoFile) return nullptr;
             return ByteSource::FromFile(file);
         },
-        title);
+        title, earlier, caption);
 }
 
 ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title,
