@@ -265,6 +265,8 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         item_ = MxlItem{};
         item_.kind = MxlItemKind::Key;
         bad_ = false;
+    } else if (name == "transpose" && part_ >= 0) {
+        score_.parts[part_].transpose = 0;  // each transpose element states it whole
     } else if (name == "staff-details") {
         staffDetails_ = 1;
         if (const char* number = Attribute(attributes, "number")) Number(number, 1, kMaxPartStaves, staffDetails_);
