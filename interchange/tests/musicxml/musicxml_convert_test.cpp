@@ -138,6 +138,7 @@ TEST(MusicXmlConvert, DamagedAndHostileArchivesEndWithOneLineReasons) {
         {ZipOf({{"../x.xml", score}}), "the archive holds no score"},
         {ZipOf({{"big.xml", bomb}}), "larger than 64 MiB"},
         {BytesOf("not a zip at all"), "not a readable zip archive"},
+        {ZipOf({{"duet.xml", score}}, true), "the entry \"duet.xml\" is encrypted"},
     };
     for (const Case& test : cases) {
         const MusicXmlConversion result = Zipped(test.archive);

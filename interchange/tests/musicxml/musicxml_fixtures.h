@@ -11,7 +11,8 @@ namespace ql::musicxml::testing {
 
 std::vector<uint8_t> FixtureBytes(const std::string& name);
 // A zip archive of the entries (name, bytes), stored or deflated.
-std::vector<uint8_t> ZipOf(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& entries);
+std::vector<uint8_t> ZipOf(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& entries,
+                           bool encrypted = false);
 std::vector<uint8_t> BytesOf(const std::string& text);
 // A container naming `rootfile` as the score.
 std::vector<uint8_t> ContainerFor(const std::string& rootfile);
