@@ -23,6 +23,11 @@ void ImportReport::Count(std::string_view kind, int count) {
         counts_.emplace_back(std::string(kind), count);
 }
 
+void ImportReport::Merge(const ImportReport& other) {
+    for (const auto& [kind, count] : other.counts_) Count(kind, count);
+    for (const std::string& note : other.notes_) Note(note);
+}
+
 void ImportReport::Note(std::string line) {
     if (notes_.size() < kMaxNotes) notes_.push_back(std::move(line));
 }

@@ -20,6 +20,8 @@ class ImportReport {
   public:
     // Counts `count` items of a kind; kinds keep the order they were first counted in.
     void Count(std::string_view kind, int count = 1);
+    // Adds every count and note of `other` (an earlier stage of the same import).
+    void Merge(const ImportReport& other);
     // A line for the diagnostic output only.
     void Note(std::string line);
 
@@ -27,6 +29,7 @@ class ImportReport {
     int CountOf(std::string_view kind) const;
     int Total() const;
     const std::vector<std::string>& Notes() const { return notes_; }
+    const std::vector<std::pair<std::string, int>>& Counts() const { return counts_; }
     // The box text: the heading, then one "kind: count" line per kind.
     std::string Text() const;
 

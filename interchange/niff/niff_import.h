@@ -15,6 +15,7 @@
 
 namespace ql {
 class ByteSource;
+class ImportReport;
 struct ScoreView;
 }  // namespace ql
 
@@ -64,9 +65,13 @@ int AbortNiffImport(NiffImportState& import, NiffReader* reader);
 // The import command's entry for ".nif": the title is the file's name up to its
 // last point with "_NIFF" appended.
 ScoreView* ImportNiffFile(const std::filesystem::path& path);
-// The new score window of the file, or null when none stays open.
-ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title);
-// The same over bytes in memory (tests, the converter's output).
-ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title);
+// The new score window of the file, or null when none stays open. The items an
+// earlier stage left out (`earlier`) come first in the one report box, shown with
+// `caption` (the NIFF import's own when null).
+ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title,
+                               const ImportReport* earlier = nullptr, const char* caption = nullptr);
+// The same over bytes in memory (tests).
+ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title,
+                                         const ImportReport* earlier = nullptr, const char* caption = nullptr);
 
 }  // namespace ql::niff

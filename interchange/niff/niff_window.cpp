@@ -82,7 +82,8 @@ void CloseCancelled(ScoreView* view, const ImportReport& report) {
     SetStatusText(0, kNiffImportCancelled);
 }
 
-ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, const std::string& title) {
+ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, const std::string& title,
+                     const ImportReport* earlier = nullptr, const char* caption = nullptr) {
     NiffImportFlags flags;
     WaitCursor wait;
     SetStatusText(0, "");
@@ -110,7 +111,13 @@ ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, c
         EndProgressDialog();
         ClearDocumentModified(view->document);
         ShowPageOfImport(view);
-        import->report.Show(kNiffImportCaption);
+        if (earlier == nullptr) {
+            import->report.Show(caption != nullptr ? caption : kNiffImportCaption);
+            return view;
+        }
+        ImportReport joined = *earlier;
+        joined.Merge(import->report);
+        joined.Show(caption != nullptr ? caption : kNiffImportCaption);
         return view;
     } catch (const NiffImportAbort&) {
     } catch (const std::bad_alloc&) {
@@ -127,18 +134,20 @@ ScoreView* ImportNiffFile(const std::filesystem::path& path) {
     return OpenNiffScoreWindow(path, NiffImportTitle(path.native()));
 }
 
-ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title) {
+ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::string& title,
+                               const ImportReport* earlier, const char* caption) {
     return RunImport(
         [&]() -> std::unique_ptr<ByteSource> {
             const sys::FileDescriptor file = sys::OpenFileForRead(path.native(), sys::FileShare::ReadWrite, nullptr);
             if (file == sys::kNoFile) return nullptr;
             return ByteSource::FromFile(file);
         },
-        title);
+        title, earlier, caption);
 }
 
-ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title) {
-    return RunImport([&] { return ByteSource::FromMemory(bytes); }, title);
+ScoreView* OpenNiffScoreWindowFromMemory(std::span<const uint8_t> bytes, const std::string& title,
+                                         const ImportReport* earlier, const char* caption) {
+    return RunImport([&] { return ByteSource::FromMemory(bytes); }, title, earlier, caption);
 }
 
 }  // namespace ql::niff

@@ -53,5 +53,21 @@ TEST(ImportReport, NotesAloneShowNothing) {
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
 }
 
+// Two stages of one import make one report: the earlier stage's kinds first, the
+// counts of a kind both stages found added.
+TEST(ImportReport, MergeJoinsTwoStagesInOrder) {
+    ImportReport converter;
+    converter.Count("grace note", 2);
+    converter.Count("stem", 1);
+    converter.Note("converter note");
+    ImportReport joined = converter;
+    ImportReport reader;
+    reader.Count("stem", 3);
+    reader.Count("dynm");
+    joined.Merge(reader);
+    EXPECT_EQ(joined.Text(), std::string(kImportReportHeading) + "\ngrace note: 2\nstem: 4\ndynm: 1");
+    EXPECT_EQ(joined.Notes().size(), 1u);
+}
+
 }  // namespace
 }  // namespace ql

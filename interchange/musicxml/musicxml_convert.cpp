@@ -1,0 +1,24 @@
+// The conversion pipeline: unpack (".mxl"), read into the model, write NIFF.
+#include "interchange/musicxml/musicxml_convert.h"
+
+#include "interchange/musicxml/musicxml_niff.h"
+#include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/musicxml/mxl_archive.h"
+
+namespace ql::musicxml {
+
+MusicXmlConversion ConvertMusicXml(std::span<const uint8_t> bytes, MusicXmlForm form) {
+    MusicXmlConversion result;
+    std::vector<uint8_t> unpacked;
+    if (form == MusicXmlForm::Compressed) {
+        if (!ReadMxlScore(bytes, unpacked, result.error)) return result;
+        bytes = unpacked;
+    }
+    MxlScore score;
+    if (!ReadMusicXml(bytes, score, result.skipped, result.error)) return result;
+    result.niff = WriteScoreAsNiff(score, result.skipped, result.error);
+    result.ok = !result.niff.empty();
+    return result;
+}
+
+}  // namespace ql::musicxml

@@ -1,0 +1,75 @@
+// The compact model a MusicXML score is read into: parts with their measures, each
+// measure's music in document order. Partwise and timewise files fill the same
+// model, so both forms of a score convert to the same NIFF bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ql::musicxml {
+
+struct MxlNote {
+    bool rest = false;
+    bool chord = false;         // sounds with the note before it
+    bool measureRest = false;   // a rest that fills the measure
+    char step = 'C';            // A..G
+    int alter = 0;              // -2..2
+    int octave = 4;             // 0..9
+    char displayStep = 0;       // a rest's display step, 0 when none
+    int displayOctave = 4;
+    int duration = 0;           // in divisions
+    int type = 0;               // 0 none, else 1 = whole, 2 = half, 4 = quarter ... 1024; -2 breve
+    int dots = 0;
+    int voice = 1;
+    int staff = 1;              // 1..4
+    int accidental = 0;         // 0 none, 1 double flat .. 5 double sharp, 3 natural
+    int stem = 0;               // 0 none, 1 up, 2 down
+    int beamLeft = 0;           // beam levels joined to the chord before
+    int beamRight = 0;          // beam levels joined to the chord after
+    bool tieStart = false;
+    bool tieStop = false;
+    bool grace = false;
+    std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
+};
+
+enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem };
+
+struct MxlItem {
+    MxlItemKind kind = MxlItemKind::Note;
+    int amount = 0;        // backup and forward, in divisions
+    int staff = 1;         // clef, dynamic and words
+    int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code
+    int line = 0;          // clef line; time beats
+    int extra = 0;         // clef octave change; time beat type
+    int symbol = 0;        // time: 0 plain, 1 common, 2 cut
+    std::string text;      // words
+    MxlNote note;
+};
+
+struct MxlMeasure {
+    int divisions = 0;     // set when the measure changes it
+    int staves = 0;        // set when the measure changes it
+    std::vector<int> staffLines;  // per staff, 0 = unchanged
+    std::vector<MxlItem> items;
+};
+
+struct MxlPart {
+    std::string id;
+    std::string name;
+    std::string abbreviation;
+    int midiChannel = 0;   // 1..16, 0 when none
+    int transpose = 0;     // chromatic + 12 * octave-change
+    int groupBracket = 0;  // 0 none, 2 brace, 3 bracket: the part starts such a group
+    int groupEnd = -1;     // the last part of the group it starts
+    std::vector<MxlMeasure> measures;
+};
+
+struct MxlScore {
+    std::string workTitle;
+    std::string movementTitle;
+    std::vector<std::string> credits;
+    std::vector<MxlPart> parts;
+};
+
+}  // namespace ql::musicxml

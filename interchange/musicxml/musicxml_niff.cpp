@@ -1,0 +1,568 @@
+// The model written as NIFF. Times are whole-note rationals; each staff of each
+// system lists its measures, a measure-start slice then event slices in time order.
+// Systems break at a new-system mark or every four measures, six to a page.
+#include "interchange/musicxml/musicxml_niff.h"
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <set>
+
+#include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/niff/niff_schema.h"
+#include "interchange/niff/niff_writer.h"
+
+namespace ql::musicxml {
+namespace {
+
+using niff::NiffField;
+using niff::NiffWriter;
+
+constexpr int kMeasuresPerSystem = 4;
+constexpr int kSystemsPerPage = 6;
+constexpr int kPageWidth = 12240;   // Letter, at 1440 units to the inch
+constexpr int kPageHeight = 15840;
+constexpr int kStaffHeight = 397;   // 7.0 mm
+
+struct Rational {
+    int64_t num = 0;
+    int64_t den = 1;
+};
+
+Rational Reduce(int64_t num, int64_t den) {
+    const int64_t divisor = std::gcd(num, den);
+    return divisor == 0 ? Rational{0, 1} : Rational{num / divisor, den / divisor};
+}
+
+int StepIndex(char step) {
+    static constexpr char kSteps[] = "CDEFGAB";
+    for (int i = 0; i < 7; ++i)
+        if (kSteps[i] == step) return i;
+    return 0;
+}
+
+// The alteration the key signature gives a step.
+int KeyAlter(int fifths, int stepIndex) {
+    static constexpr int kSharpOrder[] = {3, 0, 4, 1, 5, 2, 6};  // F C G D A E B
+    for (int i = 0; i < fifths; ++i)
+        if (kSharpOrder[i] == stepIndex) return 1;
+    for (int i = 0; i < -fifths; ++i)
+        if (kSharpOrder[6 - i] == stepIndex) return -1;
+    return 0;
+}
+
+struct Clef {
+    int sign = 1;
+    int line = 2;
+    int octave = 0;
+};
+
+// The diatonic number (octave * 7 + step) of the clef's line.
+int ClefLineDiatonic(const Clef& clef) {
+    const int base = clef.sign == 2 ? 3 * 7 + 3 : clef.sign == 3 ? 4 * 7 : 4 * 7 + 4;
+    return base + 7 * clef.octave;
+}
+
+int StaffStep(const Clef& clef, char step, int octave) {
+    return octave * 7 + StepIndex(step) - ClefLineDiatonic(clef) + 2 * (clef.line - 1);
+}
+
+int ClefOctaveCode(int change) {
+    switch (change) {
+    case 1: return 1;
+    case -1: return 2;
+    case 2: return 3;
+    case -2: return 4;
+    default: return 0;
+    }
+}
+
+// Note value of a type with dots, in whole notes.
+Rational TypeValue(int type, int dots) {
+    int64_t num = type == -2 ? 2 : 1;
+    int64_t den = type == -2 ? 1 : type;
+    num = num * ((int64_t{1} << (dots + 1)) - 1);
+    den = den << dots;
+    return Reduce(num, den);
+}
+
+int NoteShape(const Rational& value) {
+    if (value.num >= 2 * value.den) return 1;
+    if (value.num >= value.den) return 2;
+    if (2 * value.num >= value.den) return 3;
+    return 4;
+}
+
+int RestShape(const Rational& value) {
+    // breve 1, whole 2, half 3, quarter 4 ... 256th 10
+    int64_t num = value.num, den = value.den;
+    int shape = 2;
+    if (num >= 2 * den) return 1;
+    while (shape < 10 && num < den) {
+        num *= 2;
+        ++shape;
+    }
+    return shape;
+}
+
+class StringTable {
+  public:
+    uint32_t Add(std::string_view utf8) {
+        const uint32_t offset = static_cast<uint32_t>(bytes_.size());
+        const std::string text = ToCodePage1252(utf8);
+        bytes_.insert(bytes_.end(), text.begin(), text.end());
+        bytes_.push_back(0);
+        return offset;
+    }
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+  private:
+    std::vector<uint8_t> bytes_{0};  // offset 0: the empty string
+};
+
+struct Event {
+    int64_t time = 0;  // in divisions of the measure
+    int order = 0;
+    const MxlItem* item = nullptr;
+    std::vector<const MxlNote*> chord;  // notes and rests
+};
+
+struct StaffState {
+    Clef clef;
+    bool clefChanged = true;
+    int lines = 5;
+    std::map<int, int> ties;  // key number -> open tie ID
+    std::map<int, int> beams; // voice -> open beam group ID
+};
+
+struct PartState {
+    int divisions = 1;
+    int staves = 1;
+    int fifths = 0;
+    bool keyChanged = true;
+    int beats = 4, beatType = 4, symbol = 0;
+    bool timeChanged = true;
+};
+
+class Converter {
+  public:
+    Converter(const MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped) {}
+    std::vector<uint8_t> Run(std::string& error);
+
+  private:
+    template <size_t N>
+    void Chunk(NiffWriter& out, const char (&id)[N], std::initializer_list<NiffField> fixed = {}) {
+        used_.insert(std::string(id, 4));
+        out.BeginChunk(id, fixed);
+    }
+    NiffField Whole(int64_t divisionsTime, int divisions);
+    void WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure);
+    void WriteMeasure(NiffWriter& out, int part, int staff, int measure, bool systemStart);
+    void WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part, StaffState& state,
+                    std::map<int, int>& shown, int divisions);
+
+    const MxlScore& score_;
+    ImportReport& skipped_;
+    StringTable strings_;
+    std::set<std::string> used_;
+    std::vector<Rational> measureStart_;
+    std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
+    std::vector<std::vector<StaffState>> staves_; // per part, per staff
+    std::vector<PartState> parts_;
+    int nextId_ = 1;
+};
+
+NiffField Converter::Whole(int64_t time, int divisions) {
+    const Rational value = Reduce(time, int64_t{4} * divisions);
+    if (value.num > 32767 || value.den > 32767) {
+        skipped_.Count("time not representable");
+        return NiffField::Rational(0, 1);
+    }
+    return NiffField::Rational(static_cast<int16_t>(value.num), static_cast<int16_t>(value.den));
+}
+
+void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part,
+                           StaffState& state, std::map<int, int>& shown, int divisions) {
+    const MxlNote& first = *event.chord.front();
+    auto valueOf = [&](const MxlNote& note) {
+        if (note.type != 0 && !note.measureRest) return TypeValue(note.type, note.dots);
+        return Reduce(note.duration, int64_t{4} * divisions);
+    };
+    auto field = [&](const Rational& value) {
+        if (value.num > 32767 || value.den > 32767 || value.num <= 0) {
+            skipped_.Count("note value not representable");
+            return NiffField::Rational(1, 4);
+        }
+        return NiffField::Rational(static_cast<int16_t>(value.num), static_cast<int16_t>(value.den));
+    };
+    if (first.rest) {
+        const Rational value = valueOf(first);
+        const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
+        Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
+        out.EndChunk();
+        return;
+    }
+    Chunk(out, "stem");
+    if (first.stem != 0) out.Tag(22, {0, first.stem, 0});
+    out.Tag(47, {voiceIndex});
+    out.EndChunk();
+    if (first.beamLeft > 0 || first.beamRight > 0) {
+        int& group = state.beams[first.voice];
+        if (group == 0 || first.beamLeft == 0) group = nextId_++;
+        Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
+        out.Tag(18, {group});
+        out.EndChunk();
+        if (first.beamRight == 0) state.beams.erase(first.voice);
+    }
+    for (const MxlNote* note : event.chord) {
+        const Rational value = valueOf(*note);
+        const int step = StaffStep(state.clef, note->step, note->octave);
+        Chunk(out, "note", {NoteShape(value), std::clamp(step, -128, 127), field(value)});
+        out.EndChunk();
+        const int diatonic = note->octave * 7 + StepIndex(note->step);
+        auto found = shown.find(diatonic);
+        const int inForce = found != shown.end() ? found->second : KeyAlter(part.fifths, StepIndex(note->step));
+        int code = note->accidental;
+        if (code == 0 && note->alter != inForce) code = note->alter + 3;
+        if (code != 0) {
+            Chunk(out, "acdl", {code});
+            out.EndChunk();
+        }
+        shown[diatonic] = note->alter;
+        const int key = staff * 1000 + diatonic * 8 + note->alter + 2;
+        if (note->tieStop) {
+            auto open = state.ties.find(key);
+            if (open != state.ties.end()) {
+                Chunk(out, "tie ");
+                out.Tag(18, {open->second});
+                out.EndChunk();
+                state.ties.erase(open);
+            }
+        }
+        if (note->tieStart) {
+            const int id = nextId_++;
+            Chunk(out, "tie ");
+            out.Tag(18, {id});
+            out.EndChunk();
+            state.ties[key] = id;
+        }
+        for (const auto& [verse, text] : note->lyrics) {
+            Chunk(out, "lyrc", {strings_.Add(text), verse - 1});
+            out.EndChunk();
+        }
+    }
+}
+
+void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int measure, bool systemStart) {
+    const MxlPart& part = score_.parts[partIndex];
+    PartState state = partAt_[measure][partIndex];
+    StaffState& staffState = staves_[partIndex][staff - 1];
+    const Rational start = measureStart_[measure];
+    Chunk(out, "tmsl", {1, NiffField::Rational(static_cast<int16_t>(std::min<int64_t>(start.num, 32767)),
+                                               static_cast<int16_t>(std::min<int64_t>(start.den, 32767)))});
+    out.EndChunk();
+    if (measure >= static_cast<int>(part.measures.size())) return;
+    const MxlMeasure& content = part.measures[measure];
+    if (content.divisions != 0) state.divisions = content.divisions;
+
+    // The events of this staff in time order (document order at equal times).
+    std::vector<Event> events;
+    int64_t cursor = 0;
+    int64_t lastStart = 0;
+    int order = 0;
+    for (const MxlItem& item : content.items) {
+        switch (item.kind) {
+        case MxlItemKind::Backup: cursor = std::max<int64_t>(0, cursor - item.amount); break;
+        case MxlItemKind::Forward: cursor += item.amount; break;
+        case MxlItemKind::Note:
+            if (item.note.chord && !events.empty() && events.back().time == lastStart && !item.note.rest &&
+                item.note.staff == staff && !events.back().chord.empty() && !events.back().chord.front()->rest) {
+                events.back().chord.push_back(&item.note);
+                break;
+            }
+            if (item.note.chord) break;  // a chord note of another staff
+            lastStart = cursor;
+            if (item.note.staff == staff) events.push_back({cursor, order++, nullptr, {&item.note}});
+            cursor += item.note.duration;
+            break;
+        case MxlItemKind::NewSystem: break;
+        default:
+            if (item.staff == staff || item.kind == MxlItemKind::Key || item.kind == MxlItemKind::Time)
+                events.push_back({cursor, order++, &item, {}});
+            break;
+        }
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.time < b.time; });
+
+    // Signatures at the measure's start.
+    size_t next = 0;
+    for (; next < events.size() && events[next].time == 0 && events[next].item != nullptr; ++next) {
+        const MxlItem& item = *events[next].item;
+        if (item.kind == MxlItemKind::Clef) {
+            staffState.clef = {item.value, item.line, item.extra};
+            staffState.clefChanged = true;
+        } else if (item.kind == MxlItemKind::Key) {
+            state.keyChanged = state.keyChanged || state.fifths != item.value;
+            state.fifths = item.value;
+        } else if (item.kind == MxlItemKind::Time) {
+            state.timeChanged = true;
+            state.beats = item.line, state.beatType = item.extra, state.symbol = item.symbol;
+        } else {
+            break;
+        }
+    }
+    if (systemStart || staffState.clefChanged) {
+        Chunk(out, "clef", {staffState.clef.sign, 2 * (staffState.clef.line - 1), ClefOctaveCode(staffState.clef.octave)});
+        out.EndChunk();
+    }
+    if (systemStart || state.keyChanged) {
+        Chunk(out, "keys", {state.fifths >= 0 ? state.fifths : 7 - state.fifths});
+        out.EndChunk();
+    }
+    if (measure == 0 || state.timeChanged) {
+        if (state.symbol == 1) Chunk(out, "time", {-1, 0x80});
+        else if (state.symbol == 2) Chunk(out, "time", {2, 0x80});
+        else Chunk(out, "time", {state.beats, state.beatType});
+        out.EndChunk();
+    }
+    staffState.clefChanged = false;
+    state.keyChanged = state.timeChanged = false;
+
+    std::map<int, int> shown;  // diatonic number -> alteration in force this measure
+    std::map<int, int> voices; // voice number -> index on this staff
+    int64_t slice = -1;
+    for (; next < events.size(); ++next) {
+        const Event& event = events[next];
+        if (event.time != slice) {
+            slice = event.time;
+            Chunk(out, "tmsl", {2, Whole(slice, state.divisions)});
+            out.EndChunk();
+        }
+        if (event.item == nullptr) {
+            const int voice = event.chord.front()->voice;
+            const int index = voices.emplace(voice, static_cast<int>(voices.size())).first->second;
+            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions);
+            continue;
+        }
+        const MxlItem& item = *event.item;
+        switch (item.kind) {
+        case MxlItemKind::Clef:
+            staffState.clef = {item.value, item.line, item.extra};
+            Chunk(out, "clef", {item.value, 2 * (item.line - 1), ClefOctaveCode(item.extra)});
+            out.EndChunk();
+            break;
+        case MxlItemKind::Dynamic:
+            Chunk(out, "dynm", {item.value});
+            out.EndChunk();
+            break;
+        case MxlItemKind::Words:
+            Chunk(out, "text", {strings_.Add(item.text)});
+            out.EndChunk();
+            break;
+        case MxlItemKind::Key:
+        case MxlItemKind::Time: skipped_.Count("signature change inside a measure"); break;
+        default: break;
+        }
+    }
+    if (staff == 1) partAt_[measure + 1][partIndex] = state;
+}
+
+void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure) {
+    out.BeginList("staf");
+    Chunk(out, "sthd");
+    out.Tag(32, {part});
+    if (staff > 1) out.Tag(47, {staff - 1});
+    out.Tag(17, {kStaffHeight});
+    if (staves_[part][staff - 1].lines != 5) out.Tag(29, {staves_[part][staff - 1].lines});
+    out.EndChunk();
+    for (int measure = firstMeasure; measure < endMeasure; ++measure)
+        WriteMeasure(out, part, staff, measure, measure == firstMeasure);
+    out.EndList();
+}
+
+std::vector<uint8_t> Converter::Run(std::string& error) {
+    // Staves per part, staff lines, and the measures' lengths.
+    size_t measures = 0;
+    int totalStaves = 0;
+    for (const MxlPart& part : score_.parts) {
+        measures = std::max(measures, part.measures.size());
+        int staves = 1;
+        for (const MxlMeasure& measure : part.measures) staves = std::max(staves, measure.staves);
+        std::vector<StaffState> states(staves);
+        for (const MxlMeasure& measure : part.measures)
+            for (size_t s = 0; s < measure.staffLines.size() && s < states.size(); ++s)
+                if (measure.staffLines[s] != 0 && states[s].lines == 5) states[s].lines = measure.staffLines[s];
+        staves_.push_back(std::move(states));
+        totalStaves += staves;
+    }
+    if (totalStaves > kMaxStaves) {
+        error = "more than " + std::to_string(kMaxStaves) + " staves";
+        return {};
+    }
+    if (measures == 0) {
+        error = "the score has no measures";
+        return {};
+    }
+    measureStart_.assign(measures + 1, Rational{});
+    std::vector<int> divisions(score_.parts.size(), 1);
+    std::vector<Rational> timeLength(score_.parts.size(), Rational{1, 1});
+    for (size_t m = 0; m < measures; ++m) {
+        Rational longest{0, 1};
+        for (size_t p = 0; p < score_.parts.size(); ++p) {
+            if (m >= score_.parts[p].measures.size()) continue;
+            const MxlMeasure& measure = score_.parts[p].measures[m];
+            if (measure.divisions != 0) divisions[p] = measure.divisions;
+            int64_t cursor = 0, end = 0;
+            for (const MxlItem& item : measure.items) {
+                if (item.kind == MxlItemKind::Backup) cursor = std::max<int64_t>(0, cursor - item.amount);
+                else if (item.kind == MxlItemKind::Forward) cursor += item.amount;
+                else if (item.kind == MxlItemKind::Note && !item.note.chord) cursor += item.note.duration;
+                else if (item.kind == MxlItemKind::Time && item.symbol == 0) timeLength[p] = Reduce(item.line, item.extra);
+                else if (item.kind == MxlItemKind::Time) timeLength[p] = Rational{1, 1};
+                end = std::max(end, cursor);
+            }
+            const Rational length = end > 0 ? Reduce(end, int64_t{4} * divisions[p]) : timeLength[p];
+            if (length.num * longest.den > longest.num * length.den) longest = length;
+        }
+        const Rational& start = measureStart_[m];
+        measureStart_[m + 1] = Reduce(start.num * longest.den + longest.num * start.den, start.den * longest.den);
+        if (measureStart_[m + 1].num > 32767 || measureStart_[m + 1].den > 32767) {
+            error = "measure " + std::to_string(m + 2) + " starts at a time that cannot be written";
+            return {};
+        }
+    }
+    partAt_.assign(measures + 1, std::vector<PartState>(score_.parts.size()));
+
+    // System breaks.
+    std::vector<int> systemStarts{0};
+    for (size_t m = 1; m < measures; ++m) {
+        bool mark = false;
+        for (const MxlPart& part : score_.parts)
+            if (m < part.measures.size())
+                for (const MxlItem& item : part.measures[m].items) mark = mark || item.kind == MxlItemKind::NewSystem;
+        if (mark || static_cast<int>(m) - systemStarts.back() >= kMeasuresPerSystem)
+            systemStarts.push_back(static_cast<int>(m));
+    }
+    systemStarts.push_back(static_cast<int>(measures));
+
+    NiffWriter data;
+    data.BeginList("data");
+    const int systems = static_cast<int>(systemStarts.size()) - 1;
+    for (int system = 0; system < systems; ++system) {
+        if (system % kSystemsPerPage == 0) {
+            if (system > 0) data.EndList();
+            data.BeginList("page");
+            Chunk(data, "pghd");
+            data.Tag(48, {kPageWidth});
+            data.Tag(17, {kPageHeight});
+            data.EndChunk();
+            if (system == 0) {
+                std::vector<std::string> texts = score_.credits;
+                if (texts.empty() && !score_.workTitle.empty()) texts.push_back(score_.workTitle);
+                if (texts.empty() && !score_.movementTitle.empty()) texts.push_back(score_.movementTitle);
+                for (size_t t = 0; t < texts.size(); ++t) {
+                    Chunk(data, "text", {strings_.Add(texts[t])});
+                    data.Tag(3, {"pghd"});
+                    data.Tag(1, {kPageWidth / 2, static_cast<int>(720 + 360 * t)});
+                    data.EndChunk();
+                }
+            }
+        }
+        data.BeginList("syst");
+        Chunk(data, "syhd");
+        data.EndChunk();
+        int staffNumber = 0;
+        for (size_t p = 0; p < score_.parts.size(); ++p) {
+            const int staves = static_cast<int>(staves_[p].size());
+            const MxlPart& part = score_.parts[p];
+            if (part.groupBracket != 0 && part.groupEnd >= static_cast<int>(p)) {
+                int last = staffNumber;
+                for (int q = static_cast<int>(p); q <= part.groupEnd; ++q) last += static_cast<int>(staves_[q].size());
+                Chunk(data, "stfg", {part.groupBracket, staffNumber, last - 1});
+                data.EndChunk();
+            } else if (staves > 1) {
+                Chunk(data, "stfg", {2, staffNumber, staffNumber + staves - 1});
+                data.EndChunk();
+            }
+            staffNumber += staves;
+        }
+        for (size_t p = 0; p < score_.parts.size(); ++p)
+            for (int staff = 1; staff <= static_cast<int>(staves_[p].size()); ++staff)
+                WriteStaff(data, static_cast<int>(p), staff, systemStarts[system], systemStarts[system + 1]);
+        data.EndList();
+    }
+    data.EndList();  // page
+    data.EndList();  // data
+
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("INFO");
+    out.BeginChunk("ISFT");
+    out.Text(std::string_view("ql-mxl2niff\0", 12));
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("setp");
+    Chunk(out, "nnfo", {"6b", 0, 1, 1440, 480});
+    out.EndChunk();
+    std::vector<uint32_t> nameOffsets;
+    for (const MxlPart& part : score_.parts) {
+        nameOffsets.push_back(strings_.Add(part.name));
+        nameOffsets.push_back(strings_.Add(part.abbreviation));
+    }
+    used_.insert("part");
+    used_.insert("clt ");
+    used_.insert("stbl");
+    out.BeginChunk("clt ");
+    for (const niff::NiffChunkRecord& record : niff::BuiltInNiffChunkSchema()) {
+        const char id[4] = {static_cast<char>(record.id[0]), static_cast<char>(record.id[1]),
+                            static_cast<char>(record.id[2]), static_cast<char>(record.id[3])};
+        if (record.fixedSize < 0 || !used_.contains(std::string(id, 4))) continue;
+        const uint8_t entry[8] = {static_cast<uint8_t>(id[0]), static_cast<uint8_t>(id[1]), static_cast<uint8_t>(id[2]),
+                                  static_cast<uint8_t>(id[3]), 0, 0, static_cast<uint8_t>(record.fixedSize >> 8),
+                                  static_cast<uint8_t>(record.fixedSize)};
+        out.Bytes(entry);
+    }
+    out.EndChunk();
+    out.BeginChunk("stbl");
+    out.Bytes(strings_.bytes());
+    out.EndChunk();
+    out.BeginList("prts");
+    for (size_t p = 0; p < score_.parts.size(); ++p) {
+        const MxlPart& part = score_.parts[p];
+        out.BeginChunk("part", {static_cast<int>(p), nameOffsets[2 * p], nameOffsets[2 * p + 1],
+                                static_cast<int>(staves_[p].size()), part.midiChannel - 1, -1,
+                                std::clamp(-part.transpose, -127, 127)});
+        out.EndChunk();
+    }
+    out.EndList();
+    out.EndList();
+    out.Bytes(data.bytes());
+    out.EndList();
+    return out.Take();
+}
+
+}  // namespace
+
+std::string ToCodePage1252(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<uint8_t>(utf8[i]);
+        uint32_t code = byte;
+        int length = 1;
+        if (byte >= 0xC0 && byte < 0xE0) code = byte & 0x1F, length = 2;
+        else if (byte >= 0xE0 && byte < 0xF0) code = byte & 0x0F, length = 3;
+        else if (byte >= 0xF0) code = byte & 0x07, length = 4;
+        for (int k = 1; k < length && i + k < utf8.size(); ++k) code = (code << 6) | (utf8[i + k] & 0x3F);
+        i += length;
+        if (code == 0) continue;
+        out.push_back(code < 0x80 || (code >= 0xA0 && code <= 0xFF) ? static_cast<char>(code) : '?');
+    }
+    return out;
+}
+
+std::vector<uint8_t> WriteScoreAsNiff(const MxlScore& score, ImportReport& skipped, std::string& error) {
+    Converter converter(score, skipped);
+    return converter.Run(error);
+}
+
+}  // namespace ql::musicxml

@@ -1,0 +1,23 @@
+// Writing the MusicXML model as a NIFF file: the setup section (parts, string
+// table, chunk length table), then pages of systems of staves, each staff with its
+// measures' time slices, clefs, keys, times, chords, rests, beams, ties, lyrics,
+// dynamics and words.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "interchange/import_report.h"
+#include "interchange/musicxml/musicxml_model.h"
+
+namespace ql::musicxml {
+
+// The NIFF bytes of `score`; what cannot be written is counted in `skipped`.
+// Empty with a one-line `error` when the score cannot be converted at all.
+std::vector<uint8_t> WriteScoreAsNiff(const MxlScore& score, ImportReport& skipped, std::string& error);
+
+// UTF-8 text as 8-bit text of code page 1252 (characters it lacks become "?").
+std::string ToCodePage1252(std::string_view utf8);
+
+}  // namespace ql::musicxml

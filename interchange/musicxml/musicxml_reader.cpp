@@ -1,0 +1,481 @@
+// The streaming MusicXML reader: expat events drive a small state machine that
+// fills the model. Element names outside the converted set are counted once per
+// occurrence (their content is not looked at); numbers out of range skip their
+// item with a count.
+#include "interchange/musicxml/musicxml_reader.h"
+
+#include <expat.h>
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+#include <unordered_set>
+
+namespace ql::musicxml {
+namespace {
+
+// Elements read, or containers whose children are read.
+const std::unordered_set<std::string_view>& ConvertedElements() {
+    static const std::unordered_set<std::string_view> names = {
+        "score-partwise", "score-timewise", "part-list", "score-part", "part-name", "part-abbreviation",
+        "part-group", "group-symbol", "midi-instrument", "midi-channel", "transpose", "chromatic",
+        "octave-change", "part", "measure", "attributes", "divisions", "key", "fifths", "time", "beats",
+        "beat-type", "staves", "clef", "sign", "line", "clef-octave-change", "staff-details", "staff-lines",
+        "note", "pitch", "step", "alter", "octave", "rest", "display-step", "display-octave", "chord",
+        "duration", "type", "dot", "voice", "staff", "accidental", "stem", "beam", "tie", "notations",
+        "tied", "lyric", "syllabic", "text", "backup", "forward", "direction", "direction-type",
+        "dynamics", "words", "print", "credit", "credit-words", "work", "work-title", "movement-title",
+        "identification", "defaults", "scaling", "page-layout", "grace", "score-instrument",
+        "instrument-name", "millimeters", "tenths", "page-height", "page-width", "mode", "cancel",
+        "midi-program", "midi-unpitched", "volume", "pan", "encoding", "software", "encoding-date",
+        "creator", "rights", "supports", "encoder", "page-margins", "left-margin", "right-margin",
+        "top-margin", "bottom-margin", "system-layout", "staff-layout", "work-number", "measure-numbering",
+        "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument"};
+    return names;
+}
+
+int AccidentalCode(std::string_view name) {
+    if (name == "flat-flat" || name == "double-flat") return 1;
+    if (name == "flat") return 2;
+    if (name == "natural") return 3;
+    if (name == "sharp") return 4;
+    if (name == "double-sharp" || name == "sharp-sharp") return 5;
+    return 0;
+}
+
+int TypeValue(std::string_view name) {
+    static constexpr std::pair<std::string_view, int> kTypes[] = {
+        {"breve", -2}, {"whole", 1}, {"half", 2}, {"quarter", 4}, {"eighth", 8}, {"16th", 16},
+        {"32nd", 32}, {"64th", 64}, {"128th", 128}, {"256th", 256}};
+    for (const auto& [text, value] : kTypes)
+        if (name == text) return value;
+    return 0;
+}
+
+int DynamicCode(std::string_view name) {
+    static constexpr std::string_view kMarks[] = {"pppp", "ppp", "pp", "p", "mp", "mf", "f", "ff", "fff", "ffff"};
+    for (int i = 0; i < 10; ++i)
+        if (name == kMarks[i]) return i + 1;
+    if (name == "sfz") return 12;
+    if (name == "sf") return 14;
+    if (name == "sfp") return 15;
+    if (name == "fp") return 16;
+    if (name == "rfz") return 17;
+    if (name == "rf") return 18;
+    if (name == "fz") return 19;
+    return 0;
+}
+
+class Reader {
+  public:
+    Reader(MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped) {}
+    bool Run(std::span<const uint8_t> bytes, std::string& error);
+
+  private:
+    static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
+        static_cast<Reader*>(self)->Start(name, attributes);
+    }
+    static void XMLCALL OnEnd(void* self, const XML_Char* name) { static_cast<Reader*>(self)->End(name); }
+    static void XMLCALL OnText(void* self, const XML_Char* text, int length) {
+        static_cast<Reader*>(self)->Text(text, length);
+    }
+    static void XMLCALL OnEntityDecl(void* self, const XML_Char* name, int, const XML_Char*, int,
+                                     const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*) {
+        static_cast<Reader*>(self)->Fail(std::string("entity declarations are not accepted (\"") + name + "\")");
+    }
+    static int XMLCALL OnUnknownEncoding(void* self, const XML_Char* name, XML_Encoding*) {
+        static_cast<Reader*>(self)->unknownEncoding_ = name;
+        return XML_STATUS_ERROR;
+    }
+
+    void Start(std::string_view name, const XML_Char** attributes);
+    void End(std::string_view name);
+    void Text(const char* text, int length);
+    void Fail(std::string message);
+    const char* Attribute(const XML_Char** attributes, const char* name) const;
+    // A whole number in [low, high], else the item is marked bad and counted.
+    bool Number(std::string_view text, int low, int high, int& out);
+    std::string_view Parent(int up = 1) const {
+        return stack_.size() > static_cast<size_t>(up) ? std::string_view(stack_[stack_.size() - 1 - up])
+                                                       : std::string_view();
+    }
+    MxlMeasure* Measure();
+    void StartMeasure();
+    void AddItem(MxlItem item);
+
+    MxlScore& score_;
+    ImportReport& skipped_;
+    XML_Parser parser_ = nullptr;
+    std::string error_;
+    std::string unknownEncoding_;
+    std::vector<std::string> stack_;
+    int skipDepth_ = 0;  // >0 inside an element that is not converted
+    std::string text_;
+    bool timewise_ = false;
+    int listPart_ = -1;        // the part-list entry being read
+    int part_ = -1;            // the part whose music is being read
+    int measure_ = -1;         // its measure
+    int timewiseMeasures_ = 0;
+    std::vector<int> partMeasures_;
+    bool bad_ = false;         // a number of the current item was out of range
+    MxlItem item_;             // the note, clef, time or direction being read
+    int clefStaff_ = 1;
+    int staffDetails_ = 1;
+    int lyricVerse_ = 1;
+    std::string syllabic_;
+    std::vector<int> openGroups_;  // part-group numbers: their first part
+    std::vector<int> groupSymbols_;
+    std::vector<MxlItem> directions_;
+};
+
+void Reader::Fail(std::string message) {
+    if (!error_.empty()) return;
+    error_ = "line " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
+             std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " + std::move(message);
+    XML_StopParser(parser_, XML_FALSE);
+}
+
+const char* Reader::Attribute(const XML_Char** attributes, const char* name) const {
+    for (int i = 0; attributes[i] != nullptr; i += 2)
+        if (std::strcmp(attributes[i], name) == 0) return attributes[i + 1];
+    return nullptr;
+}
+
+bool Reader::Number(std::string_view text, int low, int high, int& out) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\t' || text.front() == '\r'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    // Decimal values written as whole numbers ("2.0") are accepted.
+    const size_t point = text.find('.');
+    std::string_view whole = text.substr(0, point);
+    if (point != std::string_view::npos && text.substr(point + 1).find_first_not_of('0') != std::string_view::npos)
+        whole = {};
+    int value = 0;
+    const auto [end, status] = std::from_chars(whole.data(), whole.data() + whole.size(), value);
+    if (whole.empty() || status != std::errc() || end != whole.data() + whole.size() || value < low || value > high) {
+        bad_ = true;
+        skipped_.Count("out-of-range number in <" + stack_.back() + ">");
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+MxlMeasure* Reader::Measure() {
+    if (part_ < 0 || measure_ < 0) return nullptr;
+    return &score_.parts[part_].measures[measure_];
+}
+
+void Reader::StartMeasure() {
+    if (part_ < 0) return;
+    int& counter = timewise_ ? timewiseMeasures_ : partMeasures_[part_];
+    if (!timewise_ || Parent() != "measure") measure_ = counter++;
+    if (measure_ >= kMaxMeasures) return Fail("more than " + std::to_string(kMaxMeasures) + " measures");
+    std::vector<MxlMeasure>& measures = score_.parts[part_].measures;
+    if (measures.size() <= static_cast<size_t>(measure_)) measures.resize(measure_ + 1);
+}
+
+void Reader::AddItem(MxlItem item) {
+    if (MxlMeasure* measure = Measure()) measure->items.push_back(std::move(item));
+}
+
+void Reader::Start(std::string_view name, const XML_Char** attributes) {
+    stack_.emplace_back(name);
+    if (stack_.size() > static_cast<size_t>(kMaxXmlDepth))
+        return Fail("elements nested deeper than " + std::to_string(kMaxXmlDepth) + " levels");
+    text_.clear();
+    if (skipDepth_ > 0) {
+        ++skipDepth_;
+        return;
+    }
+    if (stack_.size() == 1) {
+        if (name != "score-partwise" && name != "score-timewise")
+            return Fail("not a MusicXML score (the document is <" + std::string(name) + ">)");
+        timewise_ = name == "score-timewise";
+        return;
+    }
+    if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
+        skipDepth_ = 1;
+        skipped_.Count(std::string(name));
+        return;
+    }
+    if (name == "score-part" && Parent() == "part-list") {
+        if (score_.parts.size() >= static_cast<size_t>(kMaxStaves)) return Fail("more than 44 parts");
+        MxlPart part;
+        if (const char* id = Attribute(attributes, "id")) part.id = id;
+        score_.parts.push_back(std::move(part));
+        partMeasures_.push_back(0);
+        listPart_ = static_cast<int>(score_.parts.size()) - 1;
+        for (size_t g = 0; g < openGroups_.size(); ++g)
+            if (openGroups_[g] == -2) openGroups_[g] = static_cast<int>(score_.parts.size()) - 1;
+    } else if (name == "part-group" && Parent() == "part-list") {
+        const char* type = Attribute(attributes, "type");
+        if (type != nullptr && std::strcmp(type, "start") == 0) {
+            openGroups_.push_back(-2);  // its first part is the next one
+            groupSymbols_.push_back(0);
+        } else if (type != nullptr && std::strcmp(type, "stop") == 0 && !openGroups_.empty()) {
+            const int first = openGroups_.back();
+            const int symbol = groupSymbols_.back();
+            openGroups_.pop_back();
+            groupSymbols_.pop_back();
+            if (first >= 0 && symbol != 0) {
+                score_.parts[first].groupBracket = symbol;
+                score_.parts[first].groupEnd = static_cast<int>(score_.parts.size()) - 1;
+            }
+        }
+    } else if (name == "part" && Parent() != "part-list") {
+        const char* id = Attribute(attributes, "id");
+        part_ = -1;
+        for (size_t p = 0; p < score_.parts.size() && id != nullptr; ++p)
+            if (score_.parts[p].id == id) part_ = static_cast<int>(p);
+        if (part_ < 0) return Fail(std::string("part \"") + (id ? id : "") + "\" is not in the part list");
+        if (timewise_) StartMeasure();
+    } else if (name == "measure") {
+        if (timewise_) {
+            measure_ = timewiseMeasures_++;
+            if (measure_ >= kMaxMeasures) return Fail("more than " + std::to_string(kMaxMeasures) + " measures");
+        } else {
+            StartMeasure();
+        }
+    } else if (name == "note") {
+        item_ = MxlItem{};
+        bad_ = false;
+    } else if (name == "backup" || name == "forward") {
+        item_ = MxlItem{};
+        item_.kind = name == "backup" ? MxlItemKind::Backup : MxlItemKind::Forward;
+        bad_ = false;
+    } else if (name == "clef") {
+        item_ = MxlItem{};
+        item_.kind = MxlItemKind::Clef;
+        bad_ = false;
+        clefStaff_ = 1;
+        if (const char* number = Attribute(attributes, "number")) Number(number, 1, kMaxPartStaves, clefStaff_);
+        item_.staff = clefStaff_;
+    } else if (name == "time") {
+        item_ = MxlItem{};
+        item_.kind = MxlItemKind::Time;
+        bad_ = false;
+        if (const char* symbol = Attribute(attributes, "symbol")) {
+            if (std::strcmp(symbol, "common") == 0) item_.symbol = 1;
+            if (std::strcmp(symbol, "cut") == 0) item_.symbol = 2;
+        }
+    } else if (name == "key") {
+        item_ = MxlItem{};
+        item_.kind = MxlItemKind::Key;
+        bad_ = false;
+    } else if (name == "transpose" && part_ >= 0) {
+        score_.parts[part_].transpose = 0;  // each transpose element states it whole
+    } else if (name == "staff-details") {
+        staffDetails_ = 1;
+        if (const char* number = Attribute(attributes, "number")) Number(number, 1, kMaxPartStaves, staffDetails_);
+    } else if (name == "direction") {
+        directions_.clear();
+        item_ = MxlItem{};
+        bad_ = false;
+    } else if (name == "lyric") {
+        lyricVerse_ = 1;
+        syllabic_.clear();
+        if (const char* number = Attribute(attributes, "number")) {
+            const bool wasBad = bad_;
+            if (!Number(number, 1, 99, lyricVerse_)) lyricVerse_ = 0;
+            bad_ = wasBad;
+        }
+    } else if (name == "print") {
+        const char* system = Attribute(attributes, "new-system");
+        const char* page = Attribute(attributes, "new-page");
+        if ((system && std::strcmp(system, "yes") == 0) || (page && std::strcmp(page, "yes") == 0)) {
+            MxlItem item;
+            item.kind = MxlItemKind::NewSystem;
+            AddItem(item);
+        }
+    } else if (name == "tied" && Parent() == "notations") {
+        const char* type = Attribute(attributes, "type");
+        if (type && std::strcmp(type, "start") == 0) item_.note.tieStart = true;
+        if (type && std::strcmp(type, "stop") == 0) item_.note.tieStop = true;
+    } else if (name == "grace") {
+        item_.note.grace = true;
+    } else if (name == "chord" && Parent() == "note") {
+        item_.note.chord = true;
+    } else if (name == "rest" && Parent() == "note") {
+        item_.note.rest = true;
+        const char* measure = Attribute(attributes, "measure");
+        item_.note.measureRest = measure && std::strcmp(measure, "yes") == 0;
+    } else if (name == "dot" && Parent() == "note") {
+        if (item_.note.dots < 3) ++item_.note.dots;
+    }
+}
+
+void Reader::Text(const char* text, int length) {
+    if (skipDepth_ > 0) return;
+    if (text_.size() + static_cast<size_t>(length) > kMaxXmlText)
+        return Fail("a text longer than " + std::to_string(kMaxXmlText / 1024) + " KiB");
+    text_.append(text, static_cast<size_t>(length));
+}
+
+void Reader::End(std::string_view name) {
+    if (!error_.empty()) return;
+    if (skipDepth_ > 0) {
+        --skipDepth_;
+        stack_.pop_back();
+        return;
+    }
+    const std::string_view parent = Parent();
+    MxlNote& note = item_.note;
+    // The part-list entry being read, else the part whose music is being read.
+    MxlPart* part = listPart_ >= 0 ? &score_.parts[listPart_] : part_ >= 0 ? &score_.parts[part_] : nullptr;
+    if (name == "score-part") listPart_ = -1;
+
+    if (part == nullptr && (name == "part-name" || name == "part-abbreviation" || name == "midi-channel" ||
+                            name == "chromatic" || name == "octave-change")) {
+        // outside any part: nothing to fill
+    } else if (name == "part-name" && parent == "score-part") part->name = text_;
+    else if (name == "part-abbreviation" && parent == "score-part") part->abbreviation = text_;
+    else if (name == "midi-channel" && parent == "midi-instrument") Number(text_, 1, 16, part->midiChannel);
+    else if (name == "group-symbol" && !groupSymbols_.empty())
+        groupSymbols_.back() = text_ == "brace" ? 2 : text_ == "bracket" ? 3 : 0;
+    else if (name == "work-title") score_.workTitle = text_;
+    else if (name == "movement-title") score_.movementTitle = text_;
+    else if (name == "credit-words") score_.credits.push_back(text_);
+    else if (Measure() == nullptr) {
+        // the remaining elements belong to a measure
+    } else if (name == "divisions") Number(text_, 1, 16383, Measure()->divisions);
+    else if (name == "staves") {
+        int staves = 0;
+        if (Number(text_, 1, 64, staves)) {
+            if (staves > kMaxPartStaves) return Fail("more than four staves in one part");
+            Measure()->staves = staves;
+        }
+    } else if (name == "staff-lines") {
+        int lines = 0;
+        if (Number(text_, 1, 6, lines)) {
+            std::vector<int>& staffLines = Measure()->staffLines;
+            if (staffLines.size() < static_cast<size_t>(staffDetails_)) staffLines.resize(staffDetails_);
+            staffLines[staffDetails_ - 1] = lines;
+        }
+    } else if (name == "chromatic" && parent == "transpose") {
+        int chromatic = 0;
+        if (Number(text_, -11, 11, chromatic)) part->transpose += chromatic;
+    } else if (name == "octave-change" && parent == "transpose") {
+        int octaves = 0;
+        if (Number(text_, -4, 4, octaves)) part->transpose += 12 * octaves;
+    } else if (name == "fifths") Number(text_, -7, 7, item_.value);
+    else if (name == "beats") Number(text_, 1, 99, item_.line);
+    else if (name == "beat-type") {
+        if (Number(text_, 1, 64, item_.extra) && (item_.extra & (item_.extra - 1)) != 0) {
+            bad_ = true;
+            skipped_.Count("out-of-range number in <beat-type>");
+        }
+    } else if (name == "sign") item_.value = text_ == "G" ? 1 : text_ == "F" ? 2 : text_ == "C" ? 3 : text_ == "percussion" ? 4 : 0;
+    else if (name == "line" && parent == "clef") Number(text_, 1, 5, item_.line);
+    else if (name == "clef-octave-change") Number(text_, -2, 2, item_.extra);
+    else if (name == "key" || name == "time" || name == "clef") {
+        if (name == "clef" && item_.value == 0) {
+            skipped_.Count("clef");
+        } else if (!bad_ && !(name == "time" && item_.line == 0 && item_.symbol == 0)) {
+            if (name == "clef" && item_.line == 0) item_.line = item_.value == 2 ? 4 : item_.value == 3 ? 3 : 2;
+            AddItem(item_);
+        }
+    } else if (name == "step" && parent == "pitch") note.step = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : (bad_ = true, 'C');
+    else if (name == "alter") Number(text_, -2, 2, note.alter);
+    else if (name == "octave" && parent == "pitch") Number(text_, 0, 9, note.octave);
+    else if (name == "display-step") note.displayStep = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : 0;
+    else if (name == "display-octave") Number(text_, 0, 9, note.displayOctave);
+    else if (name == "duration") {
+        Number(text_, 0, 1 << 20, parent == "note" ? note.duration : item_.amount);
+    } else if (name == "type" && parent == "note") {
+        note.type = TypeValue(text_);
+        if (note.type == 0) skipped_.Count("note type \"" + text_.substr(0, 20) + "\"");
+    } else if (name == "voice") Number(text_, 1, 16, note.voice);
+    else if (name == "staff" && (parent == "note" || parent == "direction")) Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
+    else if (name == "accidental") note.accidental = AccidentalCode(text_);
+    else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : 0;
+    else if (name == "beam" && parent == "note") {
+        if (text_ == "begin" || text_ == "forward hook") ++note.beamRight;
+        else if (text_ == "end" || text_ == "backward hook") ++note.beamLeft;
+        else if (text_ == "continue") ++note.beamLeft, ++note.beamRight;
+    } else if (name == "syllabic") syllabic_ = text_;
+    else if (name == "text" && parent == "lyric") {
+        if (lyricVerse_ >= 1 && lyricVerse_ <= 4)
+            note.lyrics.emplace_back(lyricVerse_, text_ + ((syllabic_ == "begin" || syllabic_ == "middle") ? "-" : ""));
+        else
+            skipped_.Count("lyric verse above 4");
+    } else if (parent == "dynamics") {
+        MxlItem mark;
+        mark.kind = MxlItemKind::Dynamic;
+        mark.value = DynamicCode(name);
+        if (mark.value == 0) skipped_.Count("dynamic " + std::string(name));
+        else directions_.push_back(mark);
+    } else if (name == "words") {
+        MxlItem words;
+        words.kind = MxlItemKind::Words;
+        words.text = text_;
+        directions_.push_back(words);
+    } else if (name == "direction") {
+        for (MxlItem& mark : directions_) {
+            mark.staff = item_.staff;
+            AddItem(mark);
+        }
+        directions_.clear();
+    } else if (name == "note") {
+        if (bad_) {
+        } else if (note.grace) {
+            skipped_.Count("grace note");
+        } else {
+            AddItem(item_);
+        }
+    } else if (name == "backup" || name == "forward") {
+        if (!bad_) AddItem(item_);
+    } else if (name == "measure" && !timewise_) {
+        measure_ = -1;
+    } else if (name == "part" && timewise_) {
+        part_ = -1;
+    }
+    if (name == "part" && !timewise_) part_ = -1;
+    if (name == "measure" && timewise_) measure_ = -1;
+    stack_.pop_back();
+    text_.clear();
+}
+
+bool Reader::Run(std::span<const uint8_t> bytes, std::string& error) {
+    if (bytes.size() > kMaxXmlBytes) {
+        error = "the score is larger than 64 MiB";
+        return false;
+    }
+    parser_ = XML_ParserCreate(nullptr);
+    if (parser_ == nullptr) {
+        error = "out of memory";
+        return false;
+    }
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, OnStart, OnEnd);
+    XML_SetCharacterDataHandler(parser_, OnText);
+    XML_SetEntityDeclHandler(parser_, OnEntityDecl);
+    XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, this);
+    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    const XML_Status status = XML_Parse(parser_, reinterpret_cast<const char*>(bytes.data()),
+                                        static_cast<int>(bytes.size()), XML_TRUE);
+    if (error_.empty() && status != XML_STATUS_OK) {
+        const XML_Error code = XML_GetErrorCode(parser_);
+        std::string message = code == XML_ERROR_UNKNOWN_ENCODING && !unknownEncoding_.empty()
+                                  ? "the encoding \"" + unknownEncoding_.substr(0, 40) + "\" is not supported"
+                                  : XML_ErrorString(code);
+        error_ = "line " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
+                 std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " + message;
+    }
+    XML_ParserFree(parser_);
+    parser_ = nullptr;
+    if (error_.empty() && score_.parts.empty()) error_ = "the score has no parts";
+    error = error_;
+    return error_.empty();
+}
+
+}  // namespace
+
+bool ReadMusicXml(std::span<const uint8_t> bytes, MxlScore& score, ImportReport& skipped, std::string& error) {
+    Reader reader(score, skipped);
+    return reader.Run(bytes, error);
+}
+
+}  // namespace ql::musicxml

@@ -1,0 +1,127 @@
+// Damaged and hostile MusicXML, plain and zipped, from a fixed seed: every case
+// either converts (to NIFF the NIFF reader reads to its end) or ends with a
+// one-line reason; never a crash or a leak (the sanitizers watch).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "interchange/byte_source.h"
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/tests/musicxml/musicxml_fixtures.h"
+
+namespace ql::musicxml {
+namespace {
+
+constexpr int kCases = 20000;
+constexpr uint32_t kSeed = 0x4D584D4C;
+
+// Replaces the text of a random numeric element with a hostile number.
+void HostileNumber(std::string& text, std::mt19937& random) {
+    static const char* const kNumbers[] = {"0", "-1", "-2147483649", "99999999999999999999", "1e9", "32768",
+                                           "-0", "4.5", "", "  7  "};
+    const size_t open = text.find('>', std::uniform_int_distribution<size_t>(0, text.size() - 1)(random));
+    const size_t close = open == std::string::npos ? open : text.find("</", open);
+    if (close == std::string::npos || close - open > 12) return;
+    text.replace(open + 1, close - open - 1, kNumbers[random() % std::size(kNumbers)]);
+}
+
+std::string Mutate(std::string text, std::mt19937& random) {
+    auto at = [&] { return std::uniform_int_distribution<size_t>(0, text.size() - 1)(random); };
+    const int kind = static_cast<int>(random() % 9);
+    switch (kind) {
+    case 0: text.resize(at()); break;
+    case 1:
+        for (int flips = 1 + static_cast<int>(random() % 8); flips > 0; --flips) text[at()] = static_cast<char>(random());
+        break;
+    case 2: {  // drop an end tag
+        const size_t tag = text.find("</", at());
+        if (tag != std::string::npos) text.erase(tag, text.find('>', tag) - tag + 1);
+        break;
+    }
+    case 3: {  // duplicate an end tag
+        const size_t tag = text.find("</", at());
+        if (tag != std::string::npos) text.insert(tag, text.substr(tag, text.find('>', tag) - tag + 1));
+        break;
+    }
+    case 4: {  // nesting far past the limit
+        static const std::string deep = [] {
+            std::string levels;
+            for (int i = 0; i < 100000; ++i) levels += "<measure>";
+            return levels;
+        }();
+        text.insert(text.find("<measure"), deep);
+        break;
+    }
+    case 5:
+        text.insert(text.find("<score"), "<!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                                         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>");
+        text.insert(text.find("<work-title>") + 12, "&c;");
+        break;
+    case 6:
+        text.insert(text.find("<score"), "<!DOCTYPE s [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>");
+        text.insert(text.find("<work-title>") + 12, "&x;");
+        break;
+    case 7: text.replace(text.find("UTF-8"), 5, random() % 2 ? "KOI8-R" : "UTF-16"); break;
+    default:
+        for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) HostileNumber(text, random);
+        break;
+    }
+    return text;
+}
+
+void Check(const MusicXmlConversion& result, int index) {
+    if (!result.ok) {
+        EXPECT_FALSE(result.error.empty()) << "case " << index << " seed " << kSeed;
+        EXPECT_EQ(result.error.find('\n'), std::string::npos) << "case " << index << " seed " << kSeed;
+        EXPECT_TRUE(result.niff.empty());
+        return;
+    }
+    niff::NiffImportState state;
+    const niff::NiffReadResult read = niff::ReadNiffPasses(state, [&] { return ByteSource::FromMemory(result.niff); });
+    EXPECT_TRUE(read.complete) << "case " << index << " seed " << kSeed;
+    niff::ReleaseNiffImport(state);
+}
+
+TEST(MusicXmlDamaged, SeededMutantsConvertOrGiveOneLineReasons) {
+    const std::vector<uint8_t> fixture = testing::FixtureBytes("duet_partwise.xml");
+    const std::string text(fixture.begin(), fixture.end());
+    const std::vector<uint8_t> timewise = testing::FixtureBytes("duet_timewise.xml");
+    std::mt19937 random(kSeed);
+    int converted = 0;
+    for (int index = 0; index < kCases; ++index) {
+        const std::string source = index % 2 ? text : std::string(timewise.begin(), timewise.end());
+        const std::string mutant = Mutate(source, random);
+        const std::vector<uint8_t> bytes(mutant.begin(), mutant.end());
+        if (index % 50 == 0) {
+            const MusicXmlConversion zipped = ConvertMusicXml(testing::ZipOf({{"s.xml", bytes}}), MusicXmlForm::Compressed);
+            Check(zipped, index);
+        }
+        const MusicXmlConversion plain = ConvertMusicXml(bytes, MusicXmlForm::Plain);
+        converted += plain.ok;
+        Check(plain, index);
+        if (HasFailure()) break;
+    }
+    // Both outcomes were reached.
+    EXPECT_GT(converted, kCases / 20);
+    EXPECT_LT(converted, kCases);
+}
+
+TEST(MusicXmlDamaged, DamagedArchivesConvertOrGiveOneLineReasons) {
+    const std::vector<uint8_t> archive = testing::ZipOf(
+        {{"META-INF/container.xml", testing::ContainerFor("s.xml")}, {"s.xml", testing::FixtureBytes("duet_partwise.xml")}});
+    std::mt19937 random(kSeed);
+    for (int index = 0; index < 2000; ++index) {
+        std::vector<uint8_t> mutant = archive;
+        if (index % 3 == 0) mutant.resize(random() % mutant.size());
+        for (int flips = 1 + static_cast<int>(random() % 4); flips > 0; --flips)
+            if (!mutant.empty()) mutant[random() % mutant.size()] = static_cast<uint8_t>(random());
+        Check(ConvertMusicXml(mutant, MusicXmlForm::Compressed), index);
+        if (HasFailure()) break;
+    }
+}
+
+}  // namespace
+}  // namespace ql::musicxml

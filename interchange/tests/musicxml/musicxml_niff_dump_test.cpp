@@ -1,0 +1,129 @@
+// The NIFF a small score converts to, chunk by chunk as the NIFF reader sees it:
+// measure and event slices in whole notes, the clef, key and time, stems with
+// their direction and voice, notes on the staff steps of the clef, accidentals
+// against the key, a beam group, a tie over the barline and a lyric.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/niff/niff_reader.h"
+#include "interchange/tests/musicxml/musicxml_fixtures.h"
+#include "interchange/tests/niff/niff_recorder.h"
+
+namespace ql::musicxml {
+namespace {
+
+// One line per chunk after the staff header (its id and fixed part in hex), with
+// its tags indented below it.
+std::string StaffDump(const std::vector<uint8_t>& niff) {
+    niff::testing::Recorder recorder;
+    auto reader = niff::testing::RecordingReader(niff, recorder);
+    niff::RunNiffPass(*reader);
+    std::string dump;
+    bool inStaff = false;
+    for (const niff::testing::Call& call : recorder.calls) {
+        if (call.what == "start sthd") inStaff = true;
+        if (!inStaff || call.what.rfind("start ", 0) == 0 || call.what == "data sthd") continue;
+        std::string line = call.what.rfind("tag ", 0) == 0 ? "  " + call.what : call.what.substr(5);
+        for (uint8_t byte : call.bytes) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, " %02x", byte);
+            line += hex;
+        }
+        dump += line + "\n";
+    }
+    return dump;
+}
+
+TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf(
+            "<score-partwise><part-list><score-part id=\"P\"><part-name>V</part-name></score-part></part-list>"
+            "<part id=\"P\"><measure><attributes><divisions>2</divisions><key><fifths>-2</fifths></key>"
+            "<time><beats>3</beats><beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>"
+            "<note><pitch><step>C</step><octave>5</octave></pitch><duration>2</duration><type>quarter</type><stem>up</stem>"
+            "<lyric><syllabic>begin</syllabic><text>la</text></lyric></note>"
+            "<note><pitch><step>E</step><alter>-1</alter><octave>5</octave></pitch><duration>1</duration><type>eighth</type>"
+            "<beam number=\"1\">begin</beam></note>"
+            "<note><pitch><step>F</step><alter>1</alter><octave>5</octave></pitch><duration>1</duration><type>eighth</type>"
+            "<beam number=\"1\">end</beam></note>"
+            "<note><pitch><step>B</step><octave>4</octave></pitch><duration>2</duration><type>quarter</type>"
+            "<notations><tied type=\"start\"/></notations></note></measure>"
+            "<measure><note><pitch><step>B</step><octave>4</octave></pitch><duration>6</duration><type>half</type><dot/>"
+            "<notations><tied type=\"stop\"/></notations></note></measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    // Values as the reader gives them (little-endian); steps count from the bottom
+    // line (E4 in the treble clef); E-flat is in the key, F-sharp and B-natural are not.
+    EXPECT_EQ(StaffDump(conversion.niff),
+              "  tag 32 00 00\n"          // part 0
+              "  tag 17 8d 01\n"          // staff height 397
+              "tmsl 01 00 00 00 01 00\n"  // measure at 0/1
+              "clef 01 02 00\n"
+              "keys 09\n"                 // two flats
+              "time 03 04\n"
+              "tmsl 02 00 00 00 01 00\n"
+              "  tag 22 00 01 00\n"       // stem up
+              "  tag 47 00 00\n"          // voice index 0
+              "stem\n"
+              "note 04 05 01 00 04 00\n"  // C5, 1/4
+              "lyrc 01 00 00 00 00 00\n"  // "la-", verse 1
+              "tmsl 02 00 01 00 04 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "  tag 18 01 00\n"
+              "beam 00 01\n"
+              "note 04 07 01 00 08 00\n"  // E-flat 5, 1/8
+              "tmsl 02 00 03 00 08 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "  tag 18 01 00\n"
+              "beam 01 00\n"
+              "note 04 08 01 00 08 00\n"  // F-sharp 5
+              "acdl 04\n"
+              "tmsl 02 00 01 00 02 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "note 04 04 01 00 04 00\n"  // B-natural 4
+              "acdl 03\n"
+              "  tag 18 02 00\n"
+              "tie \n"
+              "tmsl 01 00 03 00 04 00\n"  // measure 2 at 3/4
+              "tmsl 02 00 00 00 01 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "note 03 04 03 00 04 00\n"  // dotted half, 3/4
+              "acdl 03\n"                 // natural again: the pitch comes from it
+              "  tag 18 02 00\n"
+              "tie \n");
+}
+
+// A B-flat clarinet part (written a tone above its sound), its transposition
+// restated in a later measure: the part's transposition is the importer's negation
+// of -2, whatever the number of restatements.
+TEST(MusicXmlNiffDump, TransposingPartWritesItsTranspositionOnce) {
+    const std::string transpose = "<transpose><diatonic>-1</diatonic><chromatic>-2</chromatic></transpose>";
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"><midi-instrument id=\"i\"><midi-channel>3"
+                         "</midi-channel></midi-instrument></score-part></part-list><part id=\"P\">"
+                         "<measure><attributes><divisions>1</divisions>" + transpose + "</attributes>"
+                         "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration></note></measure>"
+                         "<measure><attributes>" + transpose + "</attributes>"
+                         "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration></note></measure>"
+                         "</part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    niff::testing::Recorder recorder;
+    auto reader = niff::testing::RecordingReader(conversion.niff, recorder);
+    niff::RunNiffPass(*reader);
+    const std::vector<niff::testing::Call> parts = niff::testing::CallsOf(recorder, "data part");
+    ASSERT_EQ(parts.size(), 1u);
+    ASSERT_EQ(parts[0].bytes.size(), 14u);
+    EXPECT_EQ(parts[0].bytes[11], 2);     // MIDI channel 3, numbered from 0
+    EXPECT_EQ(parts[0].bytes[12], 0xFF);  // no cable
+    EXPECT_EQ(parts[0].bytes[13], 2);     // transposition
+}
+
+}  // namespace
+}  // namespace ql::musicxml
