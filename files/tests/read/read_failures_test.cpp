@@ -117,7 +117,10 @@ TEST_F(ReadFailures, MeasureTable) {
     EXPECT_EQ(CodeOf(Byte(stik_, 'X')), fc::kMeasureTagMismatch);       // another tag
     EXPECT_EQ(CodeOf(Byte(stik_, 's')), 0);                             // any case
     EXPECT_EQ(CodeOf(Cut(stik_ + 4 + 20)), fc::kMeasureRecord);         // record cut
-    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0x4000)), fc::kSpacingEntry);  // more entries than bytes
+    // The spacing entry count: negative, or more entries than the bytes left.
+    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0x4000)), fc::kSpacingAlloc);
+    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0xFFFF)), fc::kSpacingAlloc);
+    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0x8000)), fc::kSpacingAlloc);
 }
 
 // The music: tag, cells, objects, events, accidental words and rests.
