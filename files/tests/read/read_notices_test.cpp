@@ -1,4 +1,5 @@
-// What a load tells in the status bar about a score's ports, and how its default
+// What a load tells in the status bar about a score's ports, the output ports it
+// reopens when patches are cached, and how its default
 // fonts find their faces in the face-name table the file brings: a port above the
 // logical ports becomes 0; a port whose output device is missing keeps its byte and
 // is told once for the file with a beep; a default font's face is looked up by name
@@ -18,9 +19,11 @@
 #include "core/ui/status_bar.h"
 #include "files/records/face_name_table.h"
 #include "files/tests/read/read_fixture.h"
+#include "platform/midi/headless.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/window.h"
+#include "sequencer/sequencer_services.h"
 #include "shell/preference_defaults.h"
 #include "shell/program_options.h"
 
@@ -122,6 +125,23 @@ TEST_F(ReadNotices, PortAboveTheLogicalPortsIsToldAndBecomesZero) {
     EXPECT_EQ(PortOf(load, 2), 7);
     EXPECT_EQ(Told("Port out of range."), 1);
     EXPECT_EQ(Told("File used more ports"), 0);
+}
+
+// With the cache-patches option on, a load opens the output devices the ports map
+// to; with it off, none.
+TEST_F(ReadNotices, CachedPatchesReopenTheMappedOutputs) {
+    midi::headless::Reset();
+    midi::headless::AddDevice("Synth", true, false);
+    Options().MidiPortMap[0] = 1;
+    const ByteVec stream = Write(doc_, view_);
+    Options().CachePatches = 0;
+    ASSERT_EQ(Read(stream).code, 0);
+    EXPECT_FALSE(IsMidiOutputPortOpen(1));
+    Options().CachePatches = 1;
+    ASSERT_EQ(Read(stream).code, 0);
+    EXPECT_TRUE(IsMidiOutputPortOpen(1));
+    CloseMidiOutputPorts();
+    midi::headless::Reset();
 }
 
 // The lyric font's face: found where the file's table has it, added to a table
