@@ -8,8 +8,8 @@
 // and is its own next generation; after every case the arena, the document list,
 // the current document and the reader's flag are as before. A failing case prints
 // the seed and its number. A small score is also cut at every byte, so at every
-// record boundary, and some drivers format each score that loads, as opening it in
-// a window does. With QL_READER_CORPUS naming a folder the fixtures are written
+// record boundary, and some drivers format and paint each score that loads, as
+// opening it in a window does. With QL_READER_CORPUS naming a folder the fixtures are written
 // there as the fuzz entry point's seed corpus.
 #include <gtest/gtest.h>
 
@@ -21,10 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "core/draw/draw_surface.h"
 #include "core/memory/arena.h"
 #include "core/model/document.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "display/painter.h"
 #include "files/records/file_codes.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
@@ -128,8 +131,7 @@ class DamagedFiles : public ReadTest {
         CloseScoreFile();
         bool sound = true;
         if (load.code == 0) {
-            // As a score window does when it shows the score.
-            if (format_) FormatMeasuresOfAllPages(load.view);
+            if (show_) Show(load);
             sound = CheckLoaded(load, name);
             FreeLoadedScore(load);
         } else if (NamedCodes().count(load.code) == 0 || load.document != nullptr || load.view != nullptr) {
@@ -183,6 +185,21 @@ class DamagedFiles : public ReadTest {
             }
         }
     }
+    // What a score window does with a loaded score: formats it, then paints each
+    // page. The view is left on the first page.
+    static void Show(const ScoreLoad& load) {
+        ScoreView* view = load.view;
+        FormatMeasuresOfAllPages(view);
+        for (ScorePage* page = load.document->firstPage; page != nullptr; page = page->next.get()) {
+            view->currentPage = page;
+            view->currentSystem = page->firstSystem.get();
+            BeginViewDraw(view);
+            DrawScoreContents(view);
+            EndViewDraw(view);
+        }
+        view->currentPage = load.document->firstPage;
+        view->currentSystem = load.document->firstPage->firstSystem.get();
+    }
     // Every prefix of the stream.
     void CutAtEveryByte(const ByteVec& stream, const std::string& name) {
         for (size_t n = 0; n < stream.size(); ++n)
@@ -198,7 +215,7 @@ class DamagedFiles : public ReadTest {
         }
     }
 
-    bool format_ = false;
+    bool show_ = false;
 };
 
 TEST_F(DamagedFiles, TruncatedAndMutatedStreamsLoadOrFailCleanly) {
@@ -243,12 +260,12 @@ TEST_F(DamagedFiles, OldestVersionsLoadOrFailCleanly) {
 }
 
 // A small score, in the current layout and in an older one, cut at every byte;
-// what loads is formatted too.
+// what loads is formatted and painted too.
 TEST_F(DamagedFiles, CutAtEveryByteLoadsOrFailsCleanly) {
     BuildSmallScore(2, 3);
     const ByteVec current = Write(doc_, view_);
     ASSERT_FALSE(current.empty());
-    format_ = true;
+    show_ = true;
     CutAtEveryByte(current, "current");
     const ByteVec older = tf::AsOlderVersion(current, 12, true, 12, doc_->header.measureCount);
     ASSERT_FALSE(older.empty());
@@ -256,12 +273,13 @@ TEST_F(DamagedFiles, CutAtEveryByteLoadsOrFailsCleanly) {
 }
 
 // Changes that repeat runs of bytes (records read twice) among the others; every
-// score that loads is formatted as a window formats it before its G2 is written.
-TEST_F(DamagedFiles, LoadedDamageFormatsAndWritesBack) {
+// score that loads is formatted and painted as a window shows it before its G2 is
+// written.
+TEST_F(DamagedFiles, LoadedDamageShowsAndWritesBack) {
     BuildFull();
     const ByteVec full = Write(doc_, view_);
     ASSERT_FALSE(full.empty());
-    format_ = true;
+    show_ = true;
     RunDriver({full}, kFormattedCases, kSeed + 2, true, true);
 }
 
