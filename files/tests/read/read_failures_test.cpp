@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "core/memory/arena.h"
+#include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/records/file_codes.h"
 #include "files/tests/read/read_fixture.h"
+#include "objects/object_services.h"
 
 namespace ql {
 namespace {
@@ -23,6 +26,8 @@ namespace tf = testing_files;
 namespace fc = file_code;
 
 using ByteVec = std::vector<uint8_t>;
+
+constexpr size_t kLabelRecordBytes = 26;
 
 // The small score's stream and where its items lie.
 class ReadFailures : public ReadTest {
@@ -109,6 +114,30 @@ TEST_F(ReadFailures, StaffSection) {
     EXPECT_EQ(CodeOf(Cut(staff_ + 41)), fc::kLabelLength);              // label length cut
     EXPECT_EQ(CodeOf(Word(staff_ + 40, 2046)), fc::kLabelText);         // L + 2 = 2048: past the text
     EXPECT_EQ(CodeOf(Word(staff_ + 40, 2047)), fc::kLabelText);         // L + 2 above 2048
+}
+
+// A label's text of L bytes takes L + 2 in its pool: 2046 characters read whole,
+// 2047 fail as the text's read, with every byte of the text in the file.
+TEST_F(ReadFailures, LabelTextBounds) {
+    auto withLabel = [&](uint16_t length) {
+        return [this, length](ByteVec& b) {
+            tf::PutU16(b, staff_ + 40, length);
+            ByteVec label(kLabelRecordBytes, 0);
+            label.insert(label.end(), length, 'a');
+            b.insert(b.begin() + static_cast<std::ptrdiff_t>(staff_ + 42), label.begin(), label.end());
+        };
+    };
+    EXPECT_EQ(CodeOf(withLabel(1)), 0);
+    EXPECT_EQ(CodeOf(withLabel(2046)), 0);
+    EXPECT_EQ(CodeOf(withLabel(2047)), fc::kLabelText);
+    ByteVec longest = stream_;
+    withLabel(2046)(longest);
+    ScoreLoad load = Read(longest);
+    ASSERT_EQ(load.code, 0);
+    ScopedPoolSet pools(load.document->pools);
+    ScoreObject* label = StaffRecordOf(load.document, 1)->objects->next.get();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(std::string(GetTextBoxString(label)), std::string(2046, 'a'));
 }
 
 // The measure table: its tag, records and spacing entries.
