@@ -158,6 +158,7 @@ TEST_F(ReadFailures, Music) {
     EXPECT_EQ(CodeOf(Byte(muse_, 'X')), fc::kMusicTagMismatch);
     EXPECT_EQ(CodeOf(Cut(Cell() + 4)), fc::kCellHeader);
     EXPECT_EQ(CodeOf(Word(Cell() + 8, 0xFFFF)), fc::kCellObjectCount);     // negative
+    EXPECT_EQ(CodeOf(Word(Cell() + 8, 0x7FFF)), fc::kCellObjectCount);     // more than the bytes left
     EXPECT_EQ(CodeOf(Word(Cell() + 10, 0xFFFF)), fc::kEventCount);         // negative
     EXPECT_EQ(CodeOf(Word(Cell() + 10, 0x7FFF)), fc::kEventCount);         // more than the bytes left
     EXPECT_EQ(CodeOf(Cut(FirstEvent() + 10)), fc::kEventCount);            // fewer bytes than events
@@ -186,6 +187,8 @@ TEST_F(ReadFailures, Pages) {
     EXPECT_EQ(CodeOf(Cut(page_ + 6 + 8)), fc::kPageCount);       // fewer bytes than records
     EXPECT_EQ(CodeOf(Byte(page_ + 6 + 12, 0x80)), fc::kPageRecord);  // negative system count
     EXPECT_EQ(CodeOf(Cut(page_ + 6 + 17)), fc::kPageObjectCount);
+    EXPECT_EQ(CodeOf(Word(page_ + 6 + 16, 0x8000)), fc::kPageObjectCount);  // negative
+    EXPECT_EQ(CodeOf(Word(page_ + 6 + 16, 0x7FFF)), fc::kPageObjectCount);  // more than the bytes left
 }
 
 // "FONT" and "QFCS": missing sections load; a "QFCS" count of 24 loads, 25 fails.
