@@ -309,7 +309,10 @@ int StreamIn::MeasureTable() {
         }
         MeasureRecord record{};
         ByteReader in = Bytes();
-        int entries = DecodeMeasureRecord(in, &record);
+        // The entry count is signed: a negative one, or one the bytes left cannot
+        // hold, fails as the count's read.
+        const int entries = static_cast<int16_t>(DecodeMeasureRecord(in, &record));
+        if (entries < 0 || static_cast<uint64_t>(entries) * entryBytes > ScoreBytesLeft()) return fc::kSpacingAlloc;
         if (!Fetch(entryBytes * static_cast<size_t>(entries))) return fc::kSpacingEntry;
         if (Older()) UpgradeSpacingEntries(entries, entryBytes);
         std::vector<SpacingEntry> spacing(static_cast<size_t>(entries));

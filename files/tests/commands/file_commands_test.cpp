@@ -16,6 +16,7 @@
 #include "core/state.h"
 #include "files/commands/file_commands.h"
 #include "files/score_file.h"
+#include "files/tests/read/read_fixture.h"
 #include "files/tests/save/save_fixture.h"
 #include "interchange/import_commands.h"
 #include "platform/sys/file_lock.h"
@@ -352,6 +353,48 @@ TEST_F(FileCommandsTest, OpenThatFailsLeavesNothingBehind) {
     EXPECT_EQ(OpenDocumentFile(PathOf("held.ql")), 1);
     EXPECT_EQ(BoxText(2), "File " + PathOf("held.ql") + " is a read-only file.\nDo you want to continue?");
     EXPECT_TRUE(NewViews().empty());
+    EXPECT_EQ(State().files.Opening, 0);
+}
+
+// A damaged file (its label lengths cut short) opens beside another score: the
+// recovered score is shown with the one notice and stays modified; Save offers
+// Save As, so the file is never written over; the other score is as it was.
+TEST_F(FileCommandsTest, OpenOfADamagedFileShowsItAndNeverSavesOverIt) {
+    BuildSmallScore(1, 2);
+    SaveCopyAt(PathOf("damaged.ql"));
+    std::vector<uint8_t> damaged = Bytes(PathOf("damaged.ql"));
+    const size_t ports = GetU16(damaged, kPortCountAt);
+    const size_t label = kPortCountAt + 2 + kPortEntryBytes * ports + kGalleyRecordBytes + 3 + kStaffRecordBytes;
+    PutU16(damaged, label, 0xFFFF);
+    { std::FILE* f = std::fopen(PathOf("damaged.ql").c_str(), "wb"); ASSERT_NE(f, nullptr);
+      std::fwrite(damaged.data(), 1, damaged.size(), f); std::fclose(f); }
+    const std::vector<std::string> otherBefore = SummariseModel(doc_);
+    const int otherChanges = doc_->changeCounter;
+
+    EXPECT_EQ(OpenDocumentFile(PathOf("damaged.ql")), 1);
+    const std::vector<ScoreView*> views = NewViews();
+    ASSERT_EQ(views.size(), 1u);
+    ASSERT_EQ(Boxes(), 1u);
+    EXPECT_EQ(BoxText(0), kDamagedFileNotice);
+    ScoreDocument* opened = views[0]->document;
+    EXPECT_EQ(views[0]->currentPage, opened->firstPage);
+    EXPECT_NE(opened->changeCounter, 0);  // closing it asks
+
+    // Save goes to Save As with the old name offered; cancelled, nothing is written.
+    EXPECT_EQ(SaveDocument(opened, views[0]), 0);
+    ASSERT_EQ(ui::headless::FileDialogs().size(), 1u);
+    EXPECT_EQ(ui::headless::FileDialogs()[0].title, "Save As");
+    EXPECT_EQ(Bytes(PathOf("damaged.ql")), damaged);
+    // A Save As elsewhere writes the recovered score and lets it be saved again.
+    AnswerFileDialog(PathOf("recovered.ql"));
+    EXPECT_EQ(SaveDocument(opened, views[0]), 1);
+    EXPECT_EQ(VerifyFile(PathOf("recovered.ql")), 0);
+    EXPECT_EQ(opened->laterMajorVersion, 0);
+    EXPECT_EQ(Bytes(PathOf("damaged.ql")), damaged);
+
+    EXPECT_EQ(SummariseModel(doc_), otherBefore);
+    EXPECT_EQ(doc_->changeCounter, otherChanges);
+    EXPECT_EQ(State().files.ScoreFileReading, 0);
     EXPECT_EQ(State().files.Opening, 0);
 }
 

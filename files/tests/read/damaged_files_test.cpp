@@ -7,8 +7,10 @@
 // ends in success or a named code; a success writes back a stream that verifies
 // and is its own next generation; after every case the arena, the document list,
 // the current document and the reader's flag are as before. A failing case prints
-// the seed and its number. With QL_READER_CORPUS naming a folder the fixtures are
-// written there as the fuzz entry point's seed corpus.
+// the seed and its number. A small score is also cut at every byte, so at every
+// record boundary, and some drivers format and paint each score that loads, as
+// opening it in a window does. With QL_READER_CORPUS naming a folder the fixtures are written
+// there as the fuzz entry point's seed corpus.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,14 +21,18 @@
 #include <string>
 #include <vector>
 
+#include "core/draw/draw_surface.h"
 #include "core/memory/arena.h"
 #include "core/model/document.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "display/painter.h"
 #include "files/records/file_codes.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
 #include "files/tests/read/read_fixture.h"
+#include "layout/measure_format.h"
 #include "platform/ui/headless.h"
 
 namespace ql {
@@ -42,6 +48,8 @@ constexpr int kCases = 20000;
 constexpr int kOldestCases = 4000;
 constexpr uint32_t kSeed = 0x51ED2026;
 constexpr int kMostChanges = 4;
+constexpr int kFormattedCases = 4000;
+constexpr uint32_t kLongestCopy = 64;
 
 // The codes a read may end with.
 const std::set<int>& NamedCodes() {
@@ -83,12 +91,20 @@ class DamagedFiles : public ReadTest {
             if (b < stream.size()) cuts.emplace_back(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(b));
         return cuts;
     }
-    // With `longs`, a fifth kind of change writes an edge long.
-    static ByteVec Mutate(ByteVec bytes, std::mt19937& random, bool longs = false) {
+    // With `longs`, a fifth kind of change writes an edge long; with `copies`, a
+    // sixth repeats a run of bytes in place (a record read twice).
+    static ByteVec Mutate(ByteVec bytes, std::mt19937& random, bool longs = false, bool copies = false) {
         const int changes = 1 + static_cast<int>(random() % kMostChanges);
         for (int i = 0; i < changes && bytes.size() > (longs ? 4u : 2u); ++i) {
             const size_t at = random() % (bytes.size() - 1);
-            const uint32_t kind = random() % (longs ? 5 : 4);
+            const uint32_t kind = random() % (copies ? 6 : longs ? 5 : 4);
+            if (kind == 5) {
+                const size_t length = std::min<size_t>(1 + random() % kLongestCopy, bytes.size() - at);
+                const ByteVec run(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                  bytes.begin() + static_cast<std::ptrdiff_t>(at + length));
+                bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at + length), run.begin(), run.end());
+                continue;
+            }
             if (kind == 4) {
                 const uint32_t value = kEdgeLongs[random() % std::size(kEdgeLongs)];
                 const size_t where = std::min(at, bytes.size() - 4);
@@ -115,6 +131,7 @@ class DamagedFiles : public ReadTest {
         CloseScoreFile();
         bool sound = true;
         if (load.code == 0) {
+            if (show_) Show(load);
             sound = CheckLoaded(load, name);
             FreeLoadedScore(load);
         } else if (NamedCodes().count(load.code) == 0 || load.document != nullptr || load.view != nullptr) {
@@ -153,7 +170,7 @@ class DamagedFiles : public ReadTest {
         return true;
     }
     // Every fixture and its truncations, then `cases` mutations in all from `seed`.
-    void RunDriver(const std::vector<ByteVec>& fixtures, int cases, uint32_t seed, bool longs) {
+    void RunDriver(const std::vector<ByteVec>& fixtures, int cases, uint32_t seed, bool longs, bool copies = false) {
         std::vector<ByteVec> seeds = fixtures;
         for (const ByteVec& fixture : fixtures)
             for (ByteVec& cut : Truncations(fixture)) seeds.push_back(std::move(cut));
@@ -163,10 +180,31 @@ class DamagedFiles : public ReadTest {
         std::mt19937 random(seed);
         for (; n < cases; ++n) {
             const ByteVec& from = fixtures[random() % fixtures.size()];
-            if (!RunCase(Mutate(from, random, longs), "case " + std::to_string(n))) {
+            if (!RunCase(Mutate(from, random, longs, copies), "case " + std::to_string(n))) {
                 FAIL() << "seed " << seed << ", case " << n;
             }
         }
+    }
+    // What a score window does with a loaded score: formats it, then paints each
+    // page. The view is left on the first page.
+    static void Show(const ScoreLoad& load) {
+        ScoreView* view = load.view;
+        FormatMeasuresOfAllPages(view);
+        for (ScorePage* page = load.document->firstPage; page != nullptr; page = page->next.get()) {
+            view->currentPage = page;
+            view->currentSystem = page->firstSystem.get();
+            BeginViewDraw(view);
+            DrawScoreContents(view);
+            EndViewDraw(view);
+        }
+        view->currentPage = load.document->firstPage;
+        view->currentSystem = load.document->firstPage->firstSystem.get();
+    }
+    // Every prefix of the stream.
+    void CutAtEveryByte(const ByteVec& stream, const std::string& name) {
+        for (size_t n = 0; n < stream.size(); ++n)
+            ASSERT_TRUE(RunCase(ByteVec(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(n)),
+                                name + " cut at " + std::to_string(n)));
     }
     static void WriteCorpus(const std::vector<ByteVec>& fixtures) {
         const char* folder = std::getenv("QL_READER_CORPUS");
@@ -176,6 +214,8 @@ class DamagedFiles : public ReadTest {
             out.write(reinterpret_cast<const char*>(fixtures[i].data()), static_cast<std::streamsize>(fixtures[i].size()));
         }
     }
+
+    bool show_ = false;
 };
 
 TEST_F(DamagedFiles, TruncatedAndMutatedStreamsLoadOrFailCleanly) {
@@ -217,6 +257,30 @@ TEST_F(DamagedFiles, OldestVersionsLoadOrFailCleanly) {
         fixtures.push_back(std::move(older));
     }
     RunDriver(fixtures, kOldestCases, kSeed + 1, true);
+}
+
+// A small score, in the current layout and in an older one, cut at every byte;
+// what loads is formatted and painted too.
+TEST_F(DamagedFiles, CutAtEveryByteLoadsOrFailsCleanly) {
+    BuildSmallScore(2, 3);
+    const ByteVec current = Write(doc_, view_);
+    ASSERT_FALSE(current.empty());
+    show_ = true;
+    CutAtEveryByte(current, "current");
+    const ByteVec older = tf::AsOlderVersion(current, 12, true, 12, doc_->header.measureCount);
+    ASSERT_FALSE(older.empty());
+    CutAtEveryByte(older, "version 12");
+}
+
+// Changes that repeat runs of bytes (records read twice) among the others; every
+// score that loads is formatted and painted as a window shows it before its G2 is
+// written.
+TEST_F(DamagedFiles, LoadedDamageShowsAndWritesBack) {
+    BuildFull();
+    const ByteVec full = Write(doc_, view_);
+    ASSERT_FALSE(full.empty());
+    show_ = true;
+    RunDriver({full}, kFormattedCases, kSeed + 2, true, true);
 }
 
 }  // namespace

@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "core/memory/arena.h"
+#include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/records/file_codes.h"
 #include "files/tests/read/read_fixture.h"
+#include "objects/object_services.h"
 
 namespace ql {
 namespace {
@@ -23,6 +26,8 @@ namespace tf = testing_files;
 namespace fc = file_code;
 
 using ByteVec = std::vector<uint8_t>;
+
+constexpr size_t kLabelRecordBytes = 26;
 
 // The small score's stream and where its items lie.
 class ReadFailures : public ReadTest {
@@ -111,13 +116,40 @@ TEST_F(ReadFailures, StaffSection) {
     EXPECT_EQ(CodeOf(Word(staff_ + 40, 2047)), fc::kLabelText);         // L + 2 above 2048
 }
 
+// A label's text of L bytes takes L + 2 in its pool: 2046 characters read whole,
+// 2047 fail as the text's read, with every byte of the text in the file.
+TEST_F(ReadFailures, LabelTextBounds) {
+    auto withLabel = [&](uint16_t length) {
+        return [this, length](ByteVec& b) {
+            tf::PutU16(b, staff_ + 40, length);
+            ByteVec label(kLabelRecordBytes, 0);
+            label.insert(label.end(), length, 'a');
+            b.insert(b.begin() + static_cast<std::ptrdiff_t>(staff_ + 42), label.begin(), label.end());
+        };
+    };
+    EXPECT_EQ(CodeOf(withLabel(1)), 0);
+    EXPECT_EQ(CodeOf(withLabel(2046)), 0);
+    EXPECT_EQ(CodeOf(withLabel(2047)), fc::kLabelText);
+    ByteVec longest = stream_;
+    withLabel(2046)(longest);
+    ScoreLoad load = Read(longest);
+    ASSERT_EQ(load.code, 0);
+    ScopedPoolSet pools(load.document->pools);
+    ScoreObject* label = StaffRecordOf(load.document, 1)->objects->next.get();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(std::string(GetTextBoxString(label)), std::string(2046, 'a'));
+}
+
 // The measure table: its tag, records and spacing entries.
 TEST_F(ReadFailures, MeasureTable) {
     EXPECT_EQ(CodeOf(Cut(stik_ + 2)), fc::kMeasureTag);                 // tag cut
     EXPECT_EQ(CodeOf(Byte(stik_, 'X')), fc::kMeasureTagMismatch);       // another tag
     EXPECT_EQ(CodeOf(Byte(stik_, 's')), 0);                             // any case
     EXPECT_EQ(CodeOf(Cut(stik_ + 4 + 20)), fc::kMeasureRecord);         // record cut
-    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0x4000)), fc::kSpacingEntry);  // more entries than bytes
+    // The spacing entry count: negative, or more entries than the bytes left.
+    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0x4000)), fc::kSpacingAlloc);
+    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0xFFFF)), fc::kSpacingAlloc);
+    EXPECT_EQ(CodeOf(Word(stik_ + 4 + 8, 0x8000)), fc::kSpacingAlloc);
 }
 
 // The music: tag, cells, objects, events, accidental words and rests.
@@ -126,6 +158,7 @@ TEST_F(ReadFailures, Music) {
     EXPECT_EQ(CodeOf(Byte(muse_, 'X')), fc::kMusicTagMismatch);
     EXPECT_EQ(CodeOf(Cut(Cell() + 4)), fc::kCellHeader);
     EXPECT_EQ(CodeOf(Word(Cell() + 8, 0xFFFF)), fc::kCellObjectCount);     // negative
+    EXPECT_EQ(CodeOf(Word(Cell() + 8, 0x7FFF)), fc::kCellObjectCount);     // more than the bytes left
     EXPECT_EQ(CodeOf(Word(Cell() + 10, 0xFFFF)), fc::kEventCount);         // negative
     EXPECT_EQ(CodeOf(Word(Cell() + 10, 0x7FFF)), fc::kEventCount);         // more than the bytes left
     EXPECT_EQ(CodeOf(Cut(FirstEvent() + 10)), fc::kEventCount);            // fewer bytes than events
@@ -154,6 +187,8 @@ TEST_F(ReadFailures, Pages) {
     EXPECT_EQ(CodeOf(Cut(page_ + 6 + 8)), fc::kPageCount);       // fewer bytes than records
     EXPECT_EQ(CodeOf(Byte(page_ + 6 + 12, 0x80)), fc::kPageRecord);  // negative system count
     EXPECT_EQ(CodeOf(Cut(page_ + 6 + 17)), fc::kPageObjectCount);
+    EXPECT_EQ(CodeOf(Word(page_ + 6 + 16, 0x8000)), fc::kPageObjectCount);  // negative
+    EXPECT_EQ(CodeOf(Word(page_ + 6 + 16, 0x7FFF)), fc::kPageObjectCount);  // more than the bytes left
 }
 
 // "FONT" and "QFCS": missing sections load; a "QFCS" count of 24 loads, 25 fails.

@@ -14,9 +14,13 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
+#include "core/model/object_list.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "files/records/file_codes.h"
 #include "files/tests/read/read_fixture.h"
+#include "files/tests/stream/stream_fixture_objects.h"
+#include "objects/curves/curve_objects.h"
 
 namespace ql {
 namespace {
@@ -200,6 +204,51 @@ TEST_F(ReadRules, RecoveriesLoseOnlyWhatFollows) {
     MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(music.document, 1), music.document, 1);
     EXPECT_EQ(GetVoiceFirstEvent(cell, 0), nullptr);
     EXPECT_NE(music.document->firstPage, nullptr);
+}
+
+// A tie read for an event of voice v takes voice v, whatever the view's voice mask
+// and the stored bits; the view's mask is its own again after the load.
+using ReadVoices = ReadTest;
+TEST_F(ReadVoices, TiesTakeTheVoiceTheyAreReadIn) {
+    BuildFull();
+    constexpr uint8_t kTieType = 5;
+    auto tieOf = [](EventRecord* event) -> TieObject* {
+        for (ScoreObject* o = event != nullptr ? GetEventAttachment(event) : nullptr; o != nullptr; o = o->next.get())
+            if (o->type == kTieType) return AsTie(o);
+        return nullptr;
+    };
+    auto eventAt = [](ScoreDocument* document, int staff, int measure, int voice) {
+        return GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure), voice);
+    };
+    // Ties stored with voice bits other than their event's voice.
+    auto attachTie = [&](EventRecord* event, unsigned storedVoice) {
+        ScoreObject* tie = tf::MakeFixtureObject(doc_, kTieType);
+        ASSERT_NE(tie, nullptr);
+        ASSERT_EQ(AttachObjectToNote(view_, event, tie), 1);
+        AsTie(tie)->body.shape =
+            static_cast<uint16_t>((AsTie(tie)->body.shape & ~kTieVoiceMask) | (storedVoice << kTieVoiceShift));
+    };
+    ASSERT_NE(eventAt(doc_, 1, 1, 0), nullptr);
+    ASSERT_NE(eventAt(doc_, 2, 5, 2), nullptr);
+    if (tieOf(eventAt(doc_, 1, 1, 0)) == nullptr) attachTie(eventAt(doc_, 1, 1, 0), 1);
+    tieOf(eventAt(doc_, 1, 1, 0))->body.shape |= static_cast<uint16_t>(1u << kTieVoiceShift);
+    attachTie(eventAt(doc_, 2, 5, 2), 3);
+    view_->voiceMask = 0x0F;
+    const ByteVec stream = Write(doc_, view_);
+
+    ScoreLoad load = Read(stream);
+    ASSERT_EQ(load.code, 0);
+    ScopedPoolSet pools(load.document->pools);
+    TieObject* first = tieOf(eventAt(load.document, 1, 1, 0));
+    TieObject* second = tieOf(eventAt(load.document, 2, 5, 2));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ((first->body.shape & kTieVoiceMask) >> kTieVoiceShift, 0);
+    EXPECT_EQ((second->body.shape & kTieVoiceMask) >> kTieVoiceShift, 2);
+    ScoreView* fresh = InitView(AllocView());
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(load.view->voiceMask, fresh->voiceMask);
+    FreeView(fresh);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/model/score_document.h"
@@ -169,6 +171,16 @@ TEST_F(HeaderRecord, HeaderReadsBack) {
     ByteWriter again;
     EncodeScoreFileHeader(target, again);
     EXPECT_EQ(again.Buffer(), bytes);
+}
+
+// Texts that fill their 32 bytes without a NUL end at their byte 31.
+TEST_F(HeaderRecord, HeaderTextsEndInsideTheirFields) {
+    std::vector<uint8_t> bytes = Expected();
+    std::fill(bytes.begin() + 102, bytes.begin() + 166, 'x');
+    ScoreHeader target{};
+    ASSERT_TRUE(DecodeScoreFileHeader(bytes.data(), bytes.size(), &target));
+    EXPECT_EQ(std::string(target.pageGeometry.numberFaceName), std::string(31, 'x'));
+    EXPECT_EQ(std::string(target.pageGeometry.numberText), std::string(31, 'x'));
 }
 
 // A 230-byte header supplies offsets 0-229 only: the settings bytes up to 229, and
