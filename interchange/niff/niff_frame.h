@@ -64,9 +64,30 @@ struct NiffMark {
     bool circled = false;
 };
 
+inline constexpr int kNiffMostMeasures = 1016;  // no measure node past this number
+
 struct NiffMeasureNode {
     int number = 1;
     int lengthTicks = 0;
+    // The start the file gives (in whole notes) and in ticks from the score's
+    // start; a node a system header made has no start until a slice claims it.
+    bool started = false;
+    double start = 0;
+    int32_t startTick = 0;
+    // The length of the time signature in force when the node was opened.
+    int32_t signatureTicks = 0;
+    // The measure's barline word: two four-bit codes, and the repeat byte.
+    uint8_t barline = 0;
+    uint8_t repeatCount = 0;
+};
+
+// What the file gave since the last event slice that a measure start turns into
+// the new measure's barline word.
+struct NiffBarlineMarks {
+    static constexpr int kMostBarlines = 8;
+    uint8_t types[kMostBarlines]{};
+    int count = 0;
+    uint8_t repeatKinds[2]{};  // the two repeat records' kinds (0 none)
 };
 
 // Per staff (1..44): what the file says of it.
@@ -90,7 +111,18 @@ struct NiffFrame {
     int32_t staffPlacementY = 0;
     bool skippingStaff = false;  // a staff header out of range: its list is skipped
     size_t currentMeasure = 0;   // index into measures
-    int currentTick = 0;
+    // A measure-start slice of the current staff opened the current measure, and
+    // nothing has closed it for that staff yet.
+    bool measureOpen = false;
+    // Something followed the open measure's start; a start with nothing after it
+    // before the staff ends only marks where the staff's last measure ended.
+    bool measureHasContent = false;
+    // Past the measure limit: no current measure until the next page.
+    bool pastMeasureLimit = false;
+    bool measureLimitShown = false;
+    int32_t currentTick = 0;
+    int32_t previousTick = 0;
+    NiffBarlineMarks barlines;
 
     NiffPageFrame* Page() { return pages.empty() ? nullptr : &pages.back(); }
     NiffSystemFrame* System() {

@@ -40,6 +40,10 @@ int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);
 
+// Time slices: an event slice sets the current tick, a measure start closes the
+// staff's measure and finds or makes the node of its start.
+int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart);
+
 // The data handler of chunks this program does not convert yet: counted in the
 // import report under their id.
 int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);

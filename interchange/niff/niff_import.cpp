@@ -13,6 +13,7 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_time_slices.h"
 #include "platform/ui/message_box.h"
 
 namespace ql::niff {
@@ -56,7 +57,7 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("syhd"), kBegin, BeginNiffSystem},
     {MakeFourCC("sthd"), BeginNiffStaffHeader, ReadNiffStaffHeader},
     {MakeFourCC("pghd"), kBegin, ReadNiffPageHeader},
-    {MakeFourCC("tmsl"), kBegin, kSkip},
+    {MakeFourCC("tmsl"), kBegin, ReadNiffTimeSlice},
     {MakeFourCC("barl"), kBegin, StoreNiffBarline},
     {MakeFourCC("clef"), kBegin, kSkip},
     {MakeFourCC("keys"), kBegin, kSkip},
@@ -201,6 +202,8 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
         return result;
     }
     RunPass(import, *reader, &complete);
+    // A staff's last measure needs no measure start after it.
+    CloseNiffMeasure(import);
     CloseNiffReader(*reader);
     import.reader = nullptr;
     result.read = !import.cancelled;
