@@ -10,6 +10,7 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_values.h"
 #include "core/model/grid_records.h"
 #include "core/ui/modal_boxes.h"
 #include "platform/ui/message_box.h"
@@ -21,7 +22,6 @@ constexpr int kTagThickBarline = 21;
 constexpr uint8_t kMeasureStart = 1;
 constexpr uint8_t kEventSlice = 2;
 constexpr int32_t kWholeTicks = 4096;
-constexpr int32_t kLengthGrain = 128;
 
 int16_t Short(const uint8_t* bytes, int offset) {
     int16_t value = 0;
@@ -29,16 +29,12 @@ int16_t Short(const uint8_t* bytes, int offset) {
     return value;
 }
 
-int32_t RoundedLength(int32_t ticks) {
-    return (ticks + kLengthGrain - 1) / kLengthGrain * kLengthGrain;
-}
-
 int32_t SignatureTicks(const NiffImportState& import) {
     return int32_t{import.timeNumerator} << import.timeExponent;
 }
 
 int32_t NextStartTick(const NiffMeasureNode& node) {
-    return node.startTick + std::max(node.signatureTicks, RoundedLength(node.lengthTicks));
+    return node.startTick + std::max(node.signatureTicks, RoundNiffMeasureLength(node.lengthTicks));
 }
 
 // The node whose start is `start`: searched from the current node on, then from
@@ -144,7 +140,7 @@ void CloseNiffMeasure(NiffImportState& import) {
     frame.measureOpen = false;
     if (!frame.measureHasContent) return;
     NiffMeasureNode& node = frame.measures[frame.currentMeasure];
-    node.lengthTicks = RoundedLength(node.lengthTicks);
+    node.lengthTicks = RoundNiffMeasureLength(node.lengthTicks);
     NiffSystemFrame* system = frame.System();
     if (system == nullptr) return;
     const int staff = frame.staffNumber;

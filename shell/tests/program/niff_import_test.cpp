@@ -179,6 +179,82 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     EXPECT_TRUE(ok);
 }
 
+// One page of two systems of two staves, each system of three measures with an
+// event slice in each, and a double barline before every measure after the first.
+std::vector<uint8_t> MeasuredScore() {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("ISFT");
+    out.Text("Test writer");
+    out.EndChunk();
+    out.BeginChunk("part", {0, 0, 0, 2, 0, -1, 0});
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("data");
+    out.BeginChunk("pghd");
+    out.Tag(48, {2720});
+    out.Tag(17, {3520});
+    out.EndChunk();
+    for (int system = 0; system < 2; ++system) {
+        out.BeginChunk("syhd");
+        out.Tag(1, {160, 400 + system * 1400});
+        out.Tag(48, {2400});
+        out.EndChunk();
+        for (int staff = 0; staff < 2; ++staff) {
+            out.BeginChunk("sthd");
+            out.Tag(32, {0});
+            if (staff > 0) out.Tag(47, {staff});
+            out.Tag(1, {0, staff * 400});
+            out.Tag(17, {256});
+            out.EndChunk();
+            for (int m = 0; m < 3; ++m) {
+                const int measure = system * 3 + m;
+                if (measure > 0) {
+                    out.BeginChunk("barl", {2, 0, 1});
+                    out.EndChunk();
+                }
+                out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
+                out.EndChunk();
+                out.BeginChunk("tmsl", {2, NiffField::Rational(1, 2)});
+                out.EndChunk();
+            }
+        }
+    }
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+// The file's measures become the score's: three to a system, each of a 4/4
+// measure's length, with the double barlines and 4/4 in every staff's cells.
+TEST_F(NiffImportTest, TheFilesMeasuresFillItsSystems) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(MeasuredScore(), "measures_NIFF");
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    EXPECT_GE(document->header.measureCount, 6);
+    const ScorePage* page = GetPageAt(document, 0);
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(page->firstSystem.get(), nullptr);
+    EXPECT_EQ(page->firstSystem->firstMeasure, 1);
+    EXPECT_EQ(page->firstSystem->lastMeasure, 3);
+    for (int measure = 1; measure <= 6; ++measure) {
+        const MeasureRecord* record = MeasureRecordOf(document, measure);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->lengthTicks, 4096) << "measure " << measure;
+        EXPECT_EQ(record->barline, measure == 1 ? 0 : 0x44) << "measure " << measure;
+        for (int staff = 1; staff <= 2; ++staff) {
+            const MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_EQ(cell->beats, 4);
+            EXPECT_EQ(cell->beatUnit, 10);
+        }
+    }
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+}
+
 // A scanning program's file: its staves, its systems dealt out to pages anew.
 TEST_F(NiffImportTest, AScannedScoreIsReformatted) {
     ASSERT_EQ(Start(), StartupCode::Ok);

@@ -1,0 +1,22 @@
+// The measures a NIFF import read, put into the new document: as many measures as
+// the file's chain, each with its length and barline word, the time signature in
+// every staff's cells, and the measures a system holds.
+#pragma once
+
+#include "interchange/niff/niff_frame.h"
+
+namespace ql::niff {
+
+struct NiffImportState;
+
+// The number of measures most of the file's systems hold (the later count on a
+// tie); 1 for a file without systems.
+int NiffMeasuresPerSystem(const NiffFrame& frame);
+
+// Extends the document to the chain's measures and writes each measure record's
+// length (the longer of the time signature's and the measure's own, rounded to
+// 128 ticks) and barline word, and the time signature in force into every staff's
+// cell of every measure.
+void WriteNiffMeasures(NiffImportState& import);
+
+}  // namespace ql::niff
