@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "interchange/niff/niff_voices.h"
+
 namespace ql::niff {
 
 inline constexpr int kNiffStaffSlots = 45;  // staves 0..44
@@ -79,6 +81,25 @@ struct NiffMeasureNode {
     // The measure's barline word: two four-bit codes, and the repeat byte.
     uint8_t barline = 0;
     uint8_t repeatCount = 0;
+    std::vector<NiffStaffMeasure> staves;  // each staff's voices, once closed
+};
+
+// A stem (or a rest): the events built after it share its voice and tick.
+struct NiffStemGroup {
+    int voice = 0;
+    int fileVoice = -1;  // tag 47 of the stem, -1 without
+    int32_t tick = 0;
+};
+
+// What the stems, notes, rests and beams of the open staff measure leave.
+struct NiffNoteGroup {
+    std::vector<NiffEvent> events;
+    std::vector<NiffStemGroup> stemGroups;
+    int currentGroup = -1;
+    int highestVoice = -1;
+    int beamId = -1;
+    int stemRequest = 0;  // 1 up, 2 down, else free
+    int32_t stemX = 0;    // file units
 };
 
 // What the file gave since the last event slice that a measure start turns into
@@ -123,6 +144,7 @@ struct NiffFrame {
     int32_t currentTick = 0;
     int32_t previousTick = 0;
     NiffBarlineMarks barlines;
+    NiffNoteGroup notes;
 
     NiffPageFrame* Page() { return pages.empty() ? nullptr : &pages.back(); }
     NiffSystemFrame* System() {

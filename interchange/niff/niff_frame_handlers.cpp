@@ -43,6 +43,13 @@ int32_t Scaled(const NiffImportState& import, int value) {
     return static_cast<int32_t>(value * import.unitScale);
 }
 
+// A node for the chain's next measure, whose start the first slice in it gives.
+void AppendPlaceholderMeasure(NiffFrame& frame) {
+    NiffMeasureNode node;
+    node.number = frame.measures.back().number + 1;
+    frame.measures.push_back(std::move(node));
+}
+
 void BeginNiffPage(NiffImportState& import) {
     NiffFrame& frame = import.frame;
     NiffPageFrame page;
@@ -55,7 +62,7 @@ void BeginNiffPage(NiffImportState& import) {
     frame.pages.push_back(page);
     // The measure chain reaches the page's first measure, which becomes current.
     while (frame.measures.back().number < std::min(page.firstMeasure, kNiffMostMeasures))
-        frame.measures.push_back(NiffMeasureNode{frame.measures.back().number + 1, 0});
+        AppendPlaceholderMeasure(frame);
     for (size_t i = 0; i < frame.measures.size(); ++i)
         if (frame.measures[i].number == page.firstMeasure) frame.currentMeasure = i;
     frame.staffNumber = 0;  // no staff of the new page yet
@@ -95,7 +102,7 @@ NiffSystemFrame& BeginSystemIn(NiffImportState& import) {
     if (!import.writer.generic) system.staffFlags.fill(kNiffStaffHidden);
     // The measure chain reaches the system's measure.
     while (frame.measures.back().number < std::min(system.lastMeasure, kNiffMostMeasures))
-        frame.measures.push_back(NiffMeasureNode{frame.measures.back().number + 1, 0});
+        AppendPlaceholderMeasure(frame);
     page.systems.push_back(system);
     page.lastMeasure = system.lastMeasure;
     frame.firstStaff = -1;

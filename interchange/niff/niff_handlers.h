@@ -44,6 +44,14 @@ int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);
 // staff's measure and finds or makes the node of its start.
 int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart);
 
+// Stems, notes, rests and beams: events of the open staff measure.
+int BeginNiffStem(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffStem(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffNote(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffRest(NiffChunkContext& context, const uint8_t* fixedPart);
+int BeginNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart);
+
 // The data handler of chunks this program does not convert yet: counted in the
 // import report under their id.
 int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);

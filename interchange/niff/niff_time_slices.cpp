@@ -138,9 +138,18 @@ void CloseNiffMeasure(NiffImportState& import) {
     NiffFrame& frame = import.frame;
     if (!frame.measureOpen || frame.currentMeasure >= frame.measures.size()) return;
     frame.measureOpen = false;
+    NiffNoteGroup notes = std::move(frame.notes);
+    frame.notes = {};
     if (!frame.measureHasContent) return;
     NiffMeasureNode& node = frame.measures[frame.currentMeasure];
     node.lengthTicks = RoundNiffMeasureLength(node.lengthTicks);
+    if (!notes.events.empty()) {
+        NiffStaffMeasure measure;
+        measure.staff = frame.staffNumber;
+        const NiffCloseResult closed = BuildNiffChords(notes.events, node.lengthTicks, measure);
+        if (closed.droppedEvents > 0) import.report.Count(kNiffDroppedEvents, closed.droppedEvents);
+        node.staves.push_back(std::move(measure));
+    }
     NiffSystemFrame* system = frame.System();
     if (system == nullptr) return;
     const int staff = frame.staffNumber;

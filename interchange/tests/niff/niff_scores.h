@@ -24,6 +24,9 @@ struct NiffScoreShape {
     bool trailingMeasureStart = false;  // a measure start after each staff's last
     std::vector<uint8_t> barlines;      // barline types before each later measure
     bool thickBarline = false;          // tag 21 on each later measure start
+    // In each measure: a quarter rest at its start and, at 1/4, a stem with a
+    // beam and an eighth chord of two notes, and a stem-down quarter at 3/4.
+    bool notes = false;
 };
 
 // String-table offsets of the part names ("Part 1", "Part 2", ...), the page

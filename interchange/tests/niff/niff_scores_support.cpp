@@ -34,7 +34,29 @@ void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int st
                 out.EndChunk();
             }
         WriteMeasureStart(out, measure, scale, shape.thickBarline && measure > 0);
+        if (shape.notes) {
+            out.BeginChunk("rest", {2, 4, NiffField::Rational(1, 4)});
+            out.EndChunk();
+        }
         out.BeginChunk("tmsl", {2, NiffField::Rational(1, 4)});
+        out.EndChunk();
+        if (!shape.notes) continue;
+        out.BeginChunk("stem");
+        out.EndChunk();
+        out.BeginChunk("beam", {0, 1});
+        out.Tag(18, {measure});
+        out.EndChunk();
+        for (int step : {0, 2}) {
+            out.BeginChunk("note", {0, step, NiffField::Rational(1, 8)});
+            out.EndChunk();
+        }
+        out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
+        out.EndChunk();
+        out.BeginChunk("stem");
+        out.Tag(22, {0, 2, 0});
+        out.Tag(47, {1});
+        out.EndChunk();
+        out.BeginChunk("note", {0, 6, NiffField::Rational(1, 4)});
         out.EndChunk();
     }
     if (shape.trailingMeasureStart) WriteMeasureStart(out, first + shape.measuresPerSystem, scale, false);
