@@ -152,6 +152,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
             if (AppendPage(import.view) == 0) break;
         ApplyNiffMargins(import);
         WriteNiffMeasures(import);
+        CommitNiffMeasure(import);
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);

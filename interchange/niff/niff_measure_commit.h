@@ -19,4 +19,10 @@ int NiffMeasuresPerSystem(const NiffFrame& frame);
 // cell of every measure.
 void WriteNiffMeasures(NiffImportState& import);
 
+// Places every closed staff measure's voices into the document's cells: the notes
+// as event chains with their chords, stems, dots and beam links, the file's rests
+// and the gap rests in the voices' element lists. Events that cannot be had are
+// counted and left out.
+void CommitNiffMeasure(NiffImportState& import);
+
 }  // namespace ql::niff

@@ -18,7 +18,9 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
+#include "core/model/events.h"
 #include "interchange/niff/niff_import.h"
+#include "notes/rests/rest.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "interchange/niff/niff_writer.h"
@@ -179,8 +181,9 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     EXPECT_TRUE(ok);
 }
 
-// One page of two systems of two staves, each system of three measures with an
-// event slice in each, and a double barline before every measure after the first.
+// One page of two systems of two staves, each system of three measures with a
+// two-note quarter chord on the last beat of each, and a double barline before every
+// measure after the first.
 std::vector<uint8_t> MeasuredScore() {
     NiffWriter out;
     out.BeginForm("NIFF");
@@ -216,8 +219,14 @@ std::vector<uint8_t> MeasuredScore() {
                 }
                 out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
                 out.EndChunk();
-                out.BeginChunk("tmsl", {2, NiffField::Rational(1, 2)});
+                out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
                 out.EndChunk();
+                out.BeginChunk("stem");
+                out.EndChunk();
+                for (int step : {1, 2}) {
+                    out.BeginChunk("note", {0, step, NiffField::Rational(1, 4)});
+                    out.EndChunk();
+                }
             }
         }
     }
@@ -227,7 +236,8 @@ std::vector<uint8_t> MeasuredScore() {
 }
 
 // The file's measures become the score's: three to a system, each of a 4/4
-// measure's length, with the double barlines and 4/4 in every staff's cells.
+// measure's length, with the double barlines and 4/4 in every staff's cells, and
+// the notes of each in its voice with a rest before them.
 TEST_F(NiffImportTest, TheFilesMeasuresFillItsSystems) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
@@ -250,6 +260,26 @@ TEST_F(NiffImportTest, TheFilesMeasuresFillItsSystems) {
             ASSERT_NE(cell, nullptr);
             EXPECT_EQ(cell->beats, 4);
             EXPECT_EQ(cell->beatUnit, 10);
+            // Voice 0: the chord at 3,072, top note first, and a dotted half rest
+            // before it; the measures' 4/4 comes from their content.
+            MeasureCell* notes = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+            EventRecord* first = GetVoiceFirstEvent(notes, 0);
+            ASSERT_NE(first, nullptr);
+            EXPECT_EQ(first->time, 3072);
+            EXPECT_EQ(first->duration, 10);
+            EXPECT_NE(first->flags & kEventChordHead, 0);
+            EXPECT_NE(first->flags & kEventStemFlag, 0);
+            EventRecord* second = NextEvent(first);
+            ASSERT_NE(second, nullptr);
+            EXPECT_EQ(second->time, 3072);
+            EXPECT_EQ(second->flags & kEventChordHead, 0);
+            EXPECT_EQ(NextEvent(second), nullptr);
+            const ScoreObject* rest = GetVoiceFirstElement(notes, 0);
+            ASSERT_NE(rest, nullptr);
+            EXPECT_EQ(RestBodyOf(rest)->tick, 0);
+            EXPECT_EQ(RestBodyOf(rest)->code, 11);
+            EXPECT_EQ(RestDots(*RestBodyOf(rest)), 1);
+            EXPECT_EQ(rest->next.get(), nullptr);
         }
     }
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
