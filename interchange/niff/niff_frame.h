@@ -66,7 +66,8 @@ struct NiffMark {
     bool circled = false;
 };
 
-inline constexpr int kNiffMostMeasures = 1016;  // no measure node past this number
+inline constexpr int kNiffMostMeasures = 1016;
+inline constexpr uint8_t kNiffNoKey = 7;  // the key code without accidentals  // no measure node past this number
 
 struct NiffMeasureNode {
     int number = 1;
@@ -76,13 +77,23 @@ struct NiffMeasureNode {
     bool started = false;
     double start = 0;
     int32_t startTick = 0;
-    // The length of the time signature in force when the node was opened.
-    int32_t signatureTicks = 0;
     // The measure's barline word: two four-bit codes, and the repeat byte.
     uint8_t barline = 0;
     uint8_t repeatCount = 0;
     std::vector<NiffStaffMeasure> staves;  // each staff's voices, once closed
+    // The time signature of the measure, and each staff's clef kind and key code
+    // at its start.
+    uint8_t beats = 4;
+    uint8_t exponent = 10;
+    std::array<uint8_t, kNiffStaffSlots> clefs{};
+    std::array<uint8_t, kNiffStaffSlots> keys{};
+    NiffMeasureNode() { keys.fill(kNiffNoKey); }
 };
+
+// The length of a measure's time signature.
+inline int32_t NiffSignatureTicks(const NiffMeasureNode& node) {
+    return int32_t{node.beats} << node.exponent;
+}
 
 // A stem (or a rest): the events built after it share its voice and tick.
 struct NiffStemGroup {
@@ -118,6 +129,10 @@ struct NiffStaffFrame {
     int sizePercent = 100;  // below 100 for a reduced staff, never below 50
     int channel = -1;
     int transposition = 0;
+    uint8_t clef = 0;  // the clef kind and key code in force
+    uint8_t key = kNiffNoKey;
+    bool clefGiven = false;
+    bool keyGiven = false;
 };
 
 struct NiffFrame {

@@ -52,6 +52,11 @@ int ReadNiffRest(NiffChunkContext& context, const uint8_t* fixedPart);
 int BeginNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart);
 
+// Clefs, key signatures and time signatures.
+int ReadNiffClef(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffKeySignature(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffTimeSignature(NiffChunkContext& context, const uint8_t* fixedPart);
+
 // The data handler of chunks this program does not convert yet: counted in the
 // import report under their id.
 int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);

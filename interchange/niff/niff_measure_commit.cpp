@@ -109,17 +109,18 @@ void WriteNiffMeasures(NiffImportState& import) {
         MeasureRecord* record = MeasureRecordOf(document, node.number);
         if (record == nullptr) break;
         const int32_t own = RoundNiffMeasureLength(node.lengthTicks);
-        const int32_t length = std::max(import.timeSignatureGiven ? node.signatureTicks : signatureTicks, own);
+        const int32_t length = std::max(import.timeSignatureGiven ? NiffSignatureTicks(node) : signatureTicks, own);
         record->lengthTicks = static_cast<uint16_t>(std::clamp<int32_t>(length, 0, UINT16_MAX));
         record->barline = node.barline;
         record->repeatCount = node.repeatCount;
         SetMeasureSpacingFromLength(*record);
-        if (import.timeSignatureGiven) continue;  // the signatures' own cells
         for (int staff = 1; staff <= staves; ++staff) {
             MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, node.number);
             if (cell == nullptr) continue;
-            cell->beats = import.timeNumerator;
-            cell->beatUnit = import.timeExponent;
+            cell->beats = import.timeSignatureGiven ? node.beats : import.timeNumerator;
+            cell->beatUnit = import.timeSignatureGiven ? node.exponent : import.timeExponent;
+            const size_t slot = static_cast<size_t>(staff);
+            cell->clefKey = static_cast<uint8_t>((node.keys[slot] & 0x0F) << 4 | (node.clefs[slot] & 0x0F));
         }
     }
 }

@@ -15,8 +15,8 @@ int NiffMeasuresPerSystem(const NiffFrame& frame);
 
 // Extends the document to the chain's measures and writes each measure record's
 // length (the longer of the time signature's and the measure's own, rounded to
-// 128 ticks) and barline word, and the time signature in force into every staff's
-// cell of every measure.
+// 128 ticks) and barline word, and each measure's time signature (the derived one
+// when the file gave none), clefs and keys into its staves' cells.
 void WriteNiffMeasures(NiffImportState& import);
 
 // Places every closed staff measure's voices into the document's cells: the notes

@@ -29,12 +29,19 @@ int16_t Short(const uint8_t* bytes, int offset) {
     return value;
 }
 
-int32_t SignatureTicks(const NiffImportState& import) {
-    return int32_t{import.timeNumerator} << import.timeExponent;
+int32_t NextStartTick(const NiffMeasureNode& node) {
+    return node.startTick + std::max(NiffSignatureTicks(node), RoundNiffMeasureLength(node.lengthTicks));
 }
 
-int32_t NextStartTick(const NiffMeasureNode& node) {
-    return node.startTick + std::max(node.signatureTicks, RoundNiffMeasureLength(node.lengthTicks));
+// A new measure's cells take each staff's clef and key and the time signature in
+// force.
+void TakeSignsInForce(const NiffImportState& import, NiffMeasureNode& node) {
+    for (size_t staff = 0; staff < node.clefs.size(); ++staff) {
+        node.clefs[staff] = import.frame.staves[staff].clef;
+        node.keys[staff] = import.frame.staves[staff].key;
+    }
+    node.beats = import.timeNumerator;
+    node.exponent = import.timeExponent;
 }
 
 // The node whose start is `start`: searched from the current node on, then from
@@ -53,6 +60,7 @@ long OpenNode(NiffImportState& import, double start) {
     NiffFrame& frame = import.frame;
     NiffMeasureNode& last = frame.measures.back();
     if (!last.started) {
+        TakeSignsInForce(import, last);
         last.started = true;
         last.start = start;
         if (frame.measures.size() > 1) last.startTick = NextStartTick(frame.measures[frame.measures.size() - 2]);
@@ -60,6 +68,7 @@ long OpenNode(NiffImportState& import, double start) {
     }
     if (last.number >= kNiffMostMeasures) return -1;
     NiffMeasureNode node;
+    TakeSignsInForce(import, node);
     node.number = last.number + 1;
     node.started = true;
     node.start = start;
@@ -94,7 +103,6 @@ void BeginMeasure(NiffImportState& import, double start, int thickTag) {
     frame.measureOpen = true;
     frame.measureHasContent = false;
     NiffMeasureNode& node = frame.measures[frame.currentMeasure];
-    node.signatureTicks = SignatureTicks(import);
     const uint16_t word = NiffBarlineWord(static_cast<uint16_t>(node.repeatCount << 8 | node.barline),
                                           frame.barlines, thickTag);
     node.barline = static_cast<uint8_t>(word & 0xFF);
