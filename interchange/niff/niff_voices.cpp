@@ -20,6 +20,7 @@ struct Chord {
     int next = -1;
     bool fixed = false;
     int slot = 0;
+    int average = 0;  // doubled average staff position
     int32_t End() const { return tick + duration; }
 };
 
@@ -31,14 +32,9 @@ struct Closing {
     bool spent = false;
     int dropped = 0;
 
-    // Doubled average staff position of a chord.
-    int Average(int chord) const {
-        const Chord& c = chords[static_cast<size_t>(chord)];
-        long sum = 0;
-        for (int e : c.events) sum += events[static_cast<size_t>(e)].position;
-        return c.events.empty() ? 0 : static_cast<int>(2 * sum / static_cast<long>(c.events.size()));
+    int Distance(int a, int b) const {
+        return std::abs(chords[static_cast<size_t>(a)].average - chords[static_cast<size_t>(b)].average);
     }
-    int Distance(int a, int b) const { return std::abs(Average(a) - Average(b)); }
 };
 
 void GroupChords(Closing& closing) {
@@ -83,6 +79,11 @@ void GroupChords(Closing& closing) {
     }
     for (size_t s = 0; s < closing.slots.size(); ++s)
         for (int c : closing.slots[s]) closing.chords[static_cast<size_t>(c)].slot = static_cast<int>(s);
+    for (Chord& chord : closing.chords) {
+        long sum = 0;
+        for (int e : chord.events) sum += events[static_cast<size_t>(e)].position;
+        chord.average = static_cast<int>(2 * sum / static_cast<long>(chord.events.size()));
+    }
 }
 
 // Beamed and tuplet chords follow the next chord of their beam or tuplet.
