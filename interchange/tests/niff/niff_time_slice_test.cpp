@@ -74,6 +74,34 @@ TEST(NiffTimeSlices, AClosingMeasureStartMakesNoMeasureOfItsOwn) {
     EXPECT_EQ(Import(shape, without), "page 1-4: 1-2 3-4\n1@0 bar 0\n2@4096 bar 0\n3@8192 bar 0\n4@12288 bar 0\n");
 }
 
+TEST(NiffTimeSlices, EveryStaffKeepsItsLastMeasureOfEachSystem) {
+    testing::NiffScoreShape shape;
+    shape.partStaves = {2};
+    shape.stavesPerSystem = 2;
+    shape.systemsPerPage = 2;
+    shape.measuresPerSystem = 2;
+    shape.notes = true;
+    NiffImportState import;
+    Import(shape, import);
+    ASSERT_EQ(import.frame.measures.size(), 4u);
+    for (const NiffMeasureNode& node : import.frame.measures) {
+        // Each staff's measure closed into its own voices: the rest, the beamed
+        // chord (voice 0) and the stem-down quarter of the second voice.
+        ASSERT_EQ(node.staves.size(), 2u) << "measure " << node.number;
+        for (int staff = 1; staff <= 2; ++staff) {
+            const NiffStaffMeasure& measure = node.staves[static_cast<size_t>(staff - 1)];
+            EXPECT_EQ(measure.staff, staff);
+            int events = 0, rests = 0;
+            for (const NiffVoice& voice : measure.voices) {
+                events += static_cast<int>(voice.events.size());
+                rests += static_cast<int>(voice.rests.size());
+            }
+            EXPECT_EQ(events, 3) << "measure " << node.number << " staff " << staff;
+            EXPECT_EQ(rests, 1) << "measure " << node.number << " staff " << staff;
+        }
+    }
+}
+
 TEST(NiffTimeSlices, BarlinesBeforeAMeasureStartGiveItsWord) {
     const struct {
         std::vector<uint8_t> types;
