@@ -120,6 +120,7 @@ struct NiffBarlineMarks {
     uint8_t types[kMostBarlines]{};
     int count = 0;
     uint8_t repeatKinds[2]{};  // the two repeat records' kinds (0 none)
+    int repeatCount = 0;
 };
 
 // Per staff (1..44): what the file says of it.

@@ -43,6 +43,8 @@ int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);
 // Time slices: an event slice sets the current tick, a measure start closes the
 // staff's measure and finds or makes the node of its start.
 int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart);
+// Repeat barlines kept (two at most) for the next measure start's barline word.
+int ReadNiffRepeat(NiffChunkContext& context, const uint8_t* fixedPart);
 
 // Stems, notes, rests and beams: events of the open staff measure.
 int BeginNiffStem(NiffChunkContext& context, const uint8_t* fixedPart);

@@ -64,7 +64,7 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("time"), kBegin, ReadNiffTimeSignature},
     {MakeFourCC("octv"), kBegin, kSkip},
     {MakeFourCC("note"), kBegin, ReadNiffNote},
-    {MakeFourCC("rept"), kBegin, kSkip},
+    {MakeFourCC("rept"), kBegin, ReadNiffRepeat},
     {MakeFourCC("lyrc"), kBegin, kSkip},
     {MakeFourCC("meas"), kBegin, kSkip},
     {MakeFourCC("beam"), BeginNiffBeam, ReadNiffBeam},

@@ -22,6 +22,7 @@ constexpr int kTagThickBarline = 21;
 constexpr uint8_t kMeasureStart = 1;
 constexpr uint8_t kEventSlice = 2;
 constexpr int32_t kWholeTicks = 4096;
+constexpr int kRepeatBarlineCode = 10;
 
 int16_t Short(const uint8_t* bytes, int offset) {
     int16_t value = 0;
@@ -193,6 +194,21 @@ int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart) {
     const double start = denominator > 0 && numerator >= 0 ? static_cast<double>(numerator) / denominator : 0.0;
     BeginMeasure(import, start, import.tags.values[kTagThickBarline][0]);
     return import.cancelled ? 0 : 1;
+}
+
+int ReadNiffRepeat(NiffChunkContext& context, const uint8_t* fixedPart) {
+    if (SkipForNiffStaff(context) || fixedPart == nullptr) return 1;
+    NiffImportState& import = *context.import;
+    NiffBarlineMarks& marks = import.frame.barlines;
+    const int code = Short(fixedPart, 0);
+    const uint8_t kind = fixedPart[2];
+    if ((code == kRepeatBarlineCode && kind == 1) || kind == 2) {
+        if (marks.repeatCount < 2) marks.repeatKinds[marks.repeatCount++] = kind;
+    } else if (code == 1 || code == 2 || code == 11 || code == 15) {
+        // The repeat symbols (segno, coda and the like) are not made yet.
+        import.report.Count(kNiffRepeatSymbols);
+    }
+    return 1;
 }
 
 int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart) {

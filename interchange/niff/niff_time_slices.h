@@ -12,6 +12,7 @@ namespace ql::niff {
 struct NiffImportState;
 
 inline constexpr char kNiffMeasuresPastLimit[] = "measures past the measure limit";
+inline constexpr char kNiffRepeatSymbols[] = "repeat symbols";
 inline constexpr char kNiffDroppedEvents[] = "notes and rests past the fourth voice";
 
 // A measure's barline word (repeat byte high, two barline codes low) from the

@@ -35,10 +35,12 @@ TEST(NiffDamagedImports, MutantsImportOrEndCleanly) {
     shape.pageText = true;
     shape.measureText = true;
     const std::vector<uint8_t> frame = testing::WriteNiffScore(shape);
-    // Every other mutant comes from a score with measures, notes, rests and beams.
+    // Every other mutant comes from a score with measures, notes, rests, beams,
+    // barlines and repeats.
     shape.measuresPerSystem = 2;
     shape.notes = true;
     shape.barlines = {1, 2};
+    shape.repeats = {{10, 1}, {3, 2}};
     const std::vector<uint8_t> music = testing::WriteNiffScore(shape);
     std::mt19937 random(kSeed);
     for (int i = 0; i < kCases; ++i) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ql::niff::testing {
@@ -23,6 +24,7 @@ struct NiffScoreShape {
     int measuresPerSystem = 0;
     bool trailingMeasureStart = false;  // a measure start after each staff's last
     std::vector<uint8_t> barlines;      // barline types before each later measure
+    std::vector<std::pair<int, int>> repeats;  // repeat (code, kind) before them
     bool thickBarline = false;          // tag 21 on each later measure start
     // In each measure: a quarter rest at its start and, at 1/4, a stem with a
     // beam and an eighth chord of two notes, and a stem-down quarter at 3/4.

@@ -28,11 +28,16 @@ void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int st
     const int scale = staff + 1;
     for (int m = 0; m < shape.measuresPerSystem; ++m) {
         const int measure = first + m;
-        if (measure > 0)
+        if (measure > 0) {
             for (uint8_t type : shape.barlines) {
                 out.BeginChunk("barl", {type, 0, 1});
                 out.EndChunk();
             }
+            for (const auto& [code, kind] : shape.repeats) {
+                out.BeginChunk("rept", {code, kind});
+                out.EndChunk();
+            }
+        }
         WriteMeasureStart(out, measure, scale, shape.thickBarline && measure > 0);
         if (shape.notes) {
             out.BeginChunk("rest", {2, 4, NiffField::Rational(1, 4)});

@@ -122,6 +122,30 @@ TEST(NiffTimeSlices, BarlinesBeforeAMeasureStartGiveItsWord) {
     }
 }
 
+TEST(NiffTimeSlices, RepeatsOfTheFileGiveTheWordOfTheMeasureAfterThem) {
+    const struct {
+        std::vector<std::pair<int, int>> repeats;
+        int word;
+        int symbols;
+    } cases[] = {{{{10, 1}}, 0x55, 0},
+                 {{{3, 2}, {10, 1}}, 0x0177, 0},
+                 {{{3, 2}}, 0x0106, 0},
+                 // A third record is dropped; a segno is counted.
+                 {{{10, 1}, {10, 1}, {3, 2}}, 0x55, 0},
+                 {{{1, 0}}, 0, 1}};
+    for (const auto& c : cases) {
+        testing::NiffScoreShape shape;
+        shape.measuresPerSystem = 2;
+        shape.repeats = c.repeats;
+        NiffImportState import;
+        Import(shape, import);
+        ASSERT_EQ(import.frame.measures.size(), 2u);
+        const NiffMeasureNode& second = import.frame.measures[1];
+        EXPECT_EQ(second.repeatCount << 8 | second.barline, c.word) << c.repeats.size();
+        EXPECT_EQ(import.report.CountOf(kNiffRepeatSymbols), c.symbols);
+    }
+}
+
 TEST(NiffTimeSlices, RepeatsBeforeAMeasureStartGiveItsWord) {
     NiffBarlineMarks marks;
     marks.repeatKinds[0] = 1;
