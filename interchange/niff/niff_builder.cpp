@@ -17,6 +17,7 @@
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_measure_commit.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
@@ -150,11 +151,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
         while (import.view != nullptr && import.document->header.pageCount < frame.pages.size())
             if (AppendPage(import.view) == 0) break;
         ApplyNiffMargins(import);
-        for (size_t i = 0; i < frame.measures.size(); ++i) {
-            MeasureRecord* record = MeasureRecordOf(import.document, static_cast<int>(i) + 1);
-            if (record == nullptr) break;
-            SetMeasureSpacingFromLength(*record);
-        }
+        WriteNiffMeasures(import);
+        CommitNiffMeasure(import);
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);
@@ -172,6 +170,7 @@ void FormatNiffScore(NiffImportState& import) {
     ReformatOptions options;
     options.allPages = 1;
     options.rebreak = import.writer.generic ? 0 : 1;
+    options.measuresPerSystem = static_cast<uint16_t>(NiffMeasuresPerSystem(import.frame));
     ReformatFromPage(import.view, &options, import.document->firstPage);
 }
 

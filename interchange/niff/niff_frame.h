@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "interchange/niff/niff_voices.h"
+
 namespace ql::niff {
 
 inline constexpr int kNiffStaffSlots = 45;  // staves 0..44
@@ -64,9 +66,61 @@ struct NiffMark {
     bool circled = false;
 };
 
+inline constexpr int kNiffMostMeasures = 1016;
+inline constexpr uint8_t kNiffNoKey = 7;  // the key code without accidentals  // no measure node past this number
+
 struct NiffMeasureNode {
     int number = 1;
     int lengthTicks = 0;
+    // The start the file gives (in whole notes) and in ticks from the score's
+    // start; a node a system header made has no start until a slice claims it.
+    bool started = false;
+    double start = 0;
+    int32_t startTick = 0;
+    // The measure's barline word: two four-bit codes, and the repeat byte.
+    uint8_t barline = 0;
+    uint8_t repeatCount = 0;
+    std::vector<NiffStaffMeasure> staves;  // each staff's voices, once closed
+    // The time signature of the measure, and each staff's clef kind and key code
+    // at its start.
+    uint8_t beats = 4;
+    uint8_t exponent = 10;
+    std::array<uint8_t, kNiffStaffSlots> clefs{};
+    std::array<uint8_t, kNiffStaffSlots> keys{};
+    NiffMeasureNode() { keys.fill(kNiffNoKey); }
+};
+
+// The length of a measure's time signature.
+inline int32_t NiffSignatureTicks(const NiffMeasureNode& node) {
+    return int32_t{node.beats} << node.exponent;
+}
+
+// A stem (or a rest): the events built after it share its voice and tick.
+struct NiffStemGroup {
+    int voice = 0;
+    int fileVoice = -1;  // tag 47 of the stem, -1 without
+    int32_t tick = 0;
+};
+
+// What the stems, notes, rests and beams of the open staff measure leave.
+struct NiffNoteGroup {
+    std::vector<NiffEvent> events;
+    std::vector<NiffStemGroup> stemGroups;
+    int currentGroup = -1;
+    int highestVoice = -1;
+    int beamId = -1;
+    int stemRequest = 0;  // 1 up, 2 down, else free
+    int32_t stemX = 0;    // file units
+};
+
+// What the file gave since the last event slice that a measure start turns into
+// the new measure's barline word.
+struct NiffBarlineMarks {
+    static constexpr int kMostBarlines = 8;
+    uint8_t types[kMostBarlines]{};
+    int count = 0;
+    uint8_t repeatKinds[2]{};  // the two repeat records' kinds (0 none)
+    int repeatCount = 0;
 };
 
 // Per staff (1..44): what the file says of it.
@@ -76,6 +130,10 @@ struct NiffStaffFrame {
     int sizePercent = 100;  // below 100 for a reduced staff, never below 50
     int channel = -1;
     int transposition = 0;
+    uint8_t clef = 0;  // the clef kind and key code in force
+    uint8_t key = kNiffNoKey;
+    bool clefGiven = false;
+    bool keyGiven = false;
 };
 
 struct NiffFrame {
@@ -90,7 +148,19 @@ struct NiffFrame {
     int32_t staffPlacementY = 0;
     bool skippingStaff = false;  // a staff header out of range: its list is skipped
     size_t currentMeasure = 0;   // index into measures
-    int currentTick = 0;
+    // A measure-start slice of the current staff opened the current measure, and
+    // nothing has closed it for that staff yet.
+    bool measureOpen = false;
+    // Something followed the open measure's start; a start with nothing after it
+    // before the staff ends only marks where the staff's last measure ended.
+    bool measureHasContent = false;
+    // Past the measure limit: no current measure until the next page.
+    bool pastMeasureLimit = false;
+    bool measureLimitShown = false;
+    int32_t currentTick = 0;
+    int32_t previousTick = 0;
+    NiffBarlineMarks barlines;
+    NiffNoteGroup notes;
 
     NiffPageFrame* Page() { return pages.empty() ? nullptr : &pages.back(); }
     NiffSystemFrame* System() {

@@ -7,6 +7,7 @@
 
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_time_slices.h"
 #include "interchange/niff/niff_values.h"
 
 namespace ql::niff {
@@ -42,6 +43,13 @@ int32_t Scaled(const NiffImportState& import, int value) {
     return static_cast<int32_t>(value * import.unitScale);
 }
 
+// A node for the chain's next measure, whose start the first slice in it gives.
+void AppendPlaceholderMeasure(NiffFrame& frame) {
+    NiffMeasureNode node;
+    node.number = frame.measures.back().number + 1;
+    frame.measures.push_back(std::move(node));
+}
+
 void BeginNiffPage(NiffImportState& import) {
     NiffFrame& frame = import.frame;
     NiffPageFrame page;
@@ -53,8 +61,8 @@ void BeginNiffPage(NiffImportState& import) {
     page.placementY = NiffTagShort(import.tags, kTagPlacement, 2);
     frame.pages.push_back(page);
     // The measure chain reaches the page's first measure, which becomes current.
-    while (frame.measures.back().number < page.firstMeasure)
-        frame.measures.push_back(NiffMeasureNode{frame.measures.back().number + 1, 0});
+    while (frame.measures.back().number < std::min(page.firstMeasure, kNiffMostMeasures))
+        AppendPlaceholderMeasure(frame);
     for (size_t i = 0; i < frame.measures.size(); ++i)
         if (frame.measures[i].number == page.firstMeasure) frame.currentMeasure = i;
     frame.staffNumber = 0;  // no staff of the new page yet
@@ -93,8 +101,8 @@ NiffSystemFrame& BeginSystemIn(NiffImportState& import) {
     system.top = Scaled(import, system.placementY) - kSystemOrigin;
     if (!import.writer.generic) system.staffFlags.fill(kNiffStaffHidden);
     // The measure chain reaches the system's measure.
-    while (frame.measures.back().number < system.lastMeasure)
-        frame.measures.push_back(NiffMeasureNode{frame.measures.back().number + 1, 0});
+    while (frame.measures.back().number < std::min(system.lastMeasure, kNiffMostMeasures))
+        AppendPlaceholderMeasure(frame);
     page.systems.push_back(system);
     page.lastMeasure = system.lastMeasure;
     frame.firstStaff = -1;
@@ -253,6 +261,7 @@ int ReadNiffPageHeader(NiffChunkContext& context, const uint8_t*) {
         import.pageHeightSum += NiffTagShort(import.tags, kTagHeight, 0);
         return 1;
     }
+    CloseNiffMeasure(import);
     BeginNiffPage(import);
     const int index = import.frame.Page()->index;
     char line[64];
@@ -263,6 +272,7 @@ int ReadNiffPageHeader(NiffChunkContext& context, const uint8_t*) {
 
 int BeginNiffSystem(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
+    CloseNiffMeasure(import);
     BeginSystemIn(import);
     char line[64];
     std::snprintf(line, sizeof line, "    system %d", static_cast<int>(import.frame.Page()->systems.size()));
@@ -279,8 +289,10 @@ int CountNiffSystem(NiffChunkContext& context, const uint8_t*) {
 }
 
 int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart) {
-    BeginNiffChunk(context, fixedPart);
     NiffImportState& import = *context.import;
+    // The staff before this one ends here, with its last measure.
+    CloseNiffMeasure(import);
+    BeginNiffChunk(context, fixedPart);
     ++import.frame.currentStaff;
     import.tags.values[kTagLines] = {};
     import.tags.values[kTagLines][0] = kDefaultLines;
@@ -296,11 +308,6 @@ int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t*) {
     }
     BeginNiffStaff(import);
     return import.cancelled ? 0 : 1;
-}
-
-int StoreNiffBarline(NiffChunkContext& context, const uint8_t*) {
-    // Barlines close measures; they are read with the time slices and measure close.
-    return CountUnconvertedNiffChunk(context, nullptr);
 }
 
 int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t*) {

@@ -40,6 +40,25 @@ int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);
 
+// Time slices: an event slice sets the current tick, a measure start closes the
+// staff's measure and finds or makes the node of its start.
+int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart);
+// Repeat barlines kept (two at most) for the next measure start's barline word.
+int ReadNiffRepeat(NiffChunkContext& context, const uint8_t* fixedPart);
+
+// Stems, notes, rests and beams: events of the open staff measure.
+int BeginNiffStem(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffStem(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffNote(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffRest(NiffChunkContext& context, const uint8_t* fixedPart);
+int BeginNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart);
+
+// Clefs, key signatures and time signatures.
+int ReadNiffClef(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffKeySignature(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffTimeSignature(NiffChunkContext& context, const uint8_t* fixedPart);
+
 // The data handler of chunks this program does not convert yet: counted in the
 // import report under their id.
 int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);

@@ -13,6 +13,7 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_time_slices.h"
 #include "platform/ui/message_box.h"
 
 namespace ql::niff {
@@ -56,25 +57,25 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("syhd"), kBegin, BeginNiffSystem},
     {MakeFourCC("sthd"), BeginNiffStaffHeader, ReadNiffStaffHeader},
     {MakeFourCC("pghd"), kBegin, ReadNiffPageHeader},
-    {MakeFourCC("tmsl"), kBegin, kSkip},
+    {MakeFourCC("tmsl"), kBegin, ReadNiffTimeSlice},
     {MakeFourCC("barl"), kBegin, StoreNiffBarline},
-    {MakeFourCC("clef"), kBegin, kSkip},
-    {MakeFourCC("keys"), kBegin, kSkip},
-    {MakeFourCC("time"), kBegin, kSkip},
+    {MakeFourCC("clef"), kBegin, ReadNiffClef},
+    {MakeFourCC("keys"), kBegin, ReadNiffKeySignature},
+    {MakeFourCC("time"), kBegin, ReadNiffTimeSignature},
     {MakeFourCC("octv"), kBegin, kSkip},
-    {MakeFourCC("note"), kBegin, kSkip},
-    {MakeFourCC("rept"), kBegin, kSkip},
+    {MakeFourCC("note"), kBegin, ReadNiffNote},
+    {MakeFourCC("rept"), kBegin, ReadNiffRepeat},
     {MakeFourCC("lyrc"), kBegin, kSkip},
     {MakeFourCC("meas"), kBegin, kSkip},
-    {MakeFourCC("beam"), kBegin, kSkip},
-    {MakeFourCC("rest"), kBegin, kSkip},
+    {MakeFourCC("beam"), BeginNiffBeam, ReadNiffBeam},
+    {MakeFourCC("rest"), kBegin, ReadNiffRest},
     {MakeFourCC("stfg"), kBegin, kSkip},
     {MakeFourCC("acdl"), kBegin, kSkip},
     {MakeFourCC("artc"), kBegin, kSkip},
     {MakeFourCC("ornm"), kBegin, kSkip},
     {MakeFourCC("dynm"), kBegin, kSkip},
     {MakeFourCC("pdlp"), kBegin, kSkip},
-    {MakeFourCC("stem"), kBegin, kSkip},
+    {MakeFourCC("stem"), BeginNiffStem, ReadNiffStem},
     {MakeFourCC("slur"), kBegin, kSkip},
 };
 
@@ -201,6 +202,8 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
         return result;
     }
     RunPass(import, *reader, &complete);
+    // A staff's last measure needs no measure start after it.
+    CloseNiffMeasure(import);
     CloseNiffReader(*reader);
     import.reader = nullptr;
     result.read = !import.cancelled;

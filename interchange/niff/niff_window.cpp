@@ -52,7 +52,7 @@ ScoreView* MakeScoreWindow(const NiffImportState& import, const std::string& tit
     ScoreDocument* document = AllocDocument();
     NewScoreBlock block = ProgramPreferences().header.newScoreBlock;
     block.initStavesPerSystem = static_cast<uint16_t>(import.staffCount);
-    // Until measure content is imported every system of the file holds one measure.
+    // The builder deals the file's measures out to the systems.
     block.initMeasuresPerSystem = 1;
     block.initSystemsPerPage = static_cast<uint8_t>(std::clamp(import.firstPageSystems, 1, kNiffMostSystemsPerPage));
     if (document == nullptr || CreateDocument(document, view, &block) != document) {

@@ -34,10 +34,17 @@ TEST(NiffDamagedImports, MutantsImportOrEndCleanly) {
     shape.systemsPerPage = 2;
     shape.pageText = true;
     shape.measureText = true;
-    const std::vector<uint8_t> fixture = testing::WriteNiffScore(shape);
+    const std::vector<uint8_t> frame = testing::WriteNiffScore(shape);
+    // Every other mutant comes from a score with measures, notes, rests, beams,
+    // barlines and repeats.
+    shape.measuresPerSystem = 2;
+    shape.notes = true;
+    shape.barlines = {1, 2};
+    shape.repeats = {{10, 1}, {3, 2}};
+    const std::vector<uint8_t> music = testing::WriteNiffScore(shape);
     std::mt19937 random(kSeed);
     for (int i = 0; i < kCases; ++i) {
-        std::vector<uint8_t> bytes = fixture;
+        std::vector<uint8_t> bytes = i % 2 == 0 ? frame : music;
         testing::Mutate(bytes, random);
         ui::headless::ResetUi();
         NiffImportState state;

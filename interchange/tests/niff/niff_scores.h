@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ql::niff::testing {
@@ -17,6 +18,17 @@ struct NiffScoreShape {
     bool pageText = false;     // a text anchored on the page header on every page
     bool measureText = false;  // a text without a placement after each staff header
     int staffHeight = 256;     // file units; tag 17 of every staff header
+    // Measures of each system, each a measure-start slice (at k/1 whole notes for
+    // the score's measure k, written as (k*n)/n on the staff's n-th slot) with an
+    // event slice at 1/4; 0 writes no time slices.
+    int measuresPerSystem = 0;
+    bool trailingMeasureStart = false;  // a measure start after each staff's last
+    std::vector<uint8_t> barlines;      // barline types before each later measure
+    std::vector<std::pair<int, int>> repeats;  // repeat (code, kind) before them
+    bool thickBarline = false;          // tag 21 on each later measure start
+    // In each measure: a quarter rest at its start and, at 1/4, a stem with a
+    // beam and an eighth chord of two notes, and a stem-down quarter at 3/4.
+    bool notes = false;
 };
 
 // String-table offsets of the part names ("Part 1", "Part 2", ...), the page

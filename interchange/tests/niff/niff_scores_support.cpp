@@ -17,6 +17,56 @@ std::string PartName(int part) {
     return name;
 }
 
+void WriteMeasureStart(NiffWriter& out, int measure, int scale, bool thick) {
+    out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure * scale), static_cast<int16_t>(scale))});
+    if (thick) out.Tag(21, {1});
+    out.EndChunk();
+}
+
+// The time slices of one staff of one system, from the score's measure `first`.
+void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int staff) {
+    const int scale = staff + 1;
+    for (int m = 0; m < shape.measuresPerSystem; ++m) {
+        const int measure = first + m;
+        if (measure > 0) {
+            for (uint8_t type : shape.barlines) {
+                out.BeginChunk("barl", {type, 0, 1});
+                out.EndChunk();
+            }
+            for (const auto& [code, kind] : shape.repeats) {
+                out.BeginChunk("rept", {code, kind});
+                out.EndChunk();
+            }
+        }
+        WriteMeasureStart(out, measure, scale, shape.thickBarline && measure > 0);
+        if (shape.notes) {
+            out.BeginChunk("rest", {2, 4, NiffField::Rational(1, 4)});
+            out.EndChunk();
+        }
+        out.BeginChunk("tmsl", {2, NiffField::Rational(1, 4)});
+        out.EndChunk();
+        if (!shape.notes) continue;
+        out.BeginChunk("stem");
+        out.EndChunk();
+        out.BeginChunk("beam", {0, 1});
+        out.Tag(18, {measure});
+        out.EndChunk();
+        for (int step : {0, 2}) {
+            out.BeginChunk("note", {0, step, NiffField::Rational(1, 8)});
+            out.EndChunk();
+        }
+        out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
+        out.EndChunk();
+        out.BeginChunk("stem");
+        out.Tag(22, {0, 2, 0});
+        out.Tag(47, {1});
+        out.EndChunk();
+        out.BeginChunk("note", {0, 6, NiffField::Rational(1, 4)});
+        out.EndChunk();
+    }
+    if (shape.trailingMeasureStart) WriteMeasureStart(out, first + shape.measuresPerSystem, scale, false);
+}
+
 }  // namespace
 
 uint32_t PartNameOffset(int part) {
@@ -82,6 +132,7 @@ std::vector<uint8_t> WriteNiffScore(const NiffScoreShape& shape) {
                         out.BeginChunk("text", {kStaffTextOffset});
                         out.EndChunk();
                     }
+                    WriteSlices(out, shape, (page * shape.systemsPerPage + system) * shape.measuresPerSystem, staff);
                     out.EndList();
                 }
             out.EndList();

@@ -18,7 +18,9 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
+#include "core/model/events.h"
 #include "interchange/niff/niff_import.h"
+#include "notes/rests/rest.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "interchange/niff/niff_writer.h"
@@ -177,6 +179,110 @@ TEST_F(NiffImportTest, AWriterMadeScoreOpensInItsOwnWindow) {
     bool ok = false;
     for (const auto& status : ui::headless::StatusTexts()) ok |= status.text == " OK";
     EXPECT_TRUE(ok);
+}
+
+// One page of two systems of two staves, each system of three measures with a
+// two-note quarter chord on the last beat of each, and a double barline before every
+// measure after the first.
+std::vector<uint8_t> MeasuredScore() {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("ISFT");
+    out.Text("Test writer");
+    out.EndChunk();
+    out.BeginChunk("part", {0, 0, 0, 2, 0, -1, 0});
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("data");
+    out.BeginChunk("pghd");
+    out.Tag(48, {2720});
+    out.Tag(17, {3520});
+    out.EndChunk();
+    for (int system = 0; system < 2; ++system) {
+        out.BeginChunk("syhd");
+        out.Tag(1, {160, 400 + system * 1400});
+        out.Tag(48, {2400});
+        out.EndChunk();
+        for (int staff = 0; staff < 2; ++staff) {
+            out.BeginChunk("sthd");
+            out.Tag(32, {0});
+            if (staff > 0) out.Tag(47, {staff});
+            out.Tag(1, {0, staff * 400});
+            out.Tag(17, {256});
+            out.EndChunk();
+            for (int m = 0; m < 3; ++m) {
+                const int measure = system * 3 + m;
+                if (measure > 0) {
+                    out.BeginChunk("barl", {2, 0, 1});
+                    out.EndChunk();
+                }
+                out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
+                out.EndChunk();
+                out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
+                out.EndChunk();
+                out.BeginChunk("stem");
+                out.EndChunk();
+                for (int step : {1, 2}) {
+                    out.BeginChunk("note", {0, step, NiffField::Rational(1, 4)});
+                    out.EndChunk();
+                }
+            }
+        }
+    }
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+// The file's measures become the score's: three to a system, each of a 4/4
+// measure's length, with the double barlines and 4/4 in every staff's cells, and
+// the notes of each in its voice with a rest before them.
+TEST_F(NiffImportTest, TheFilesMeasuresFillItsSystems) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(MeasuredScore(), "measures_NIFF");
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    EXPECT_GE(document->header.measureCount, 6);
+    const ScorePage* page = GetPageAt(document, 0);
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(page->firstSystem.get(), nullptr);
+    EXPECT_EQ(page->firstSystem->firstMeasure, 1);
+    EXPECT_EQ(page->firstSystem->lastMeasure, 3);
+    for (int measure = 1; measure <= 6; ++measure) {
+        const MeasureRecord* record = MeasureRecordOf(document, measure);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->lengthTicks, 4096) << "measure " << measure;
+        EXPECT_EQ(record->barline, measure == 1 ? 0 : 0x44) << "measure " << measure;
+        for (int staff = 1; staff <= 2; ++staff) {
+            const MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_EQ(cell->beats, 4);
+            EXPECT_EQ(cell->beatUnit, 10);
+            // Voice 0: the chord at 3,072, top note first, and a dotted half rest
+            // before it; the measures' 4/4 comes from their content.
+            MeasureCell* notes = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+            EventRecord* first = GetVoiceFirstEvent(notes, 0);
+            ASSERT_NE(first, nullptr);
+            EXPECT_EQ(first->time, 3072);
+            EXPECT_EQ(first->duration, 10);
+            EXPECT_NE(first->flags & kEventChordHead, 0);
+            EXPECT_NE(first->flags & kEventStemFlag, 0);
+            EventRecord* second = NextEvent(first);
+            ASSERT_NE(second, nullptr);
+            EXPECT_EQ(second->time, 3072);
+            EXPECT_EQ(second->flags & kEventChordHead, 0);
+            EXPECT_EQ(NextEvent(second), nullptr);
+            const ScoreObject* rest = GetVoiceFirstElement(notes, 0);
+            ASSERT_NE(rest, nullptr);
+            EXPECT_EQ(RestBodyOf(rest)->tick, 0);
+            EXPECT_EQ(RestBodyOf(rest)->code, 11);
+            EXPECT_EQ(RestDots(*RestBodyOf(rest)), 1);
+            EXPECT_EQ(rest->next.get(), nullptr);
+        }
+    }
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
 }
 
 // A scanning program's file: its staves, its systems dealt out to pages anew.

@@ -1,0 +1,162 @@
+// Stems, notes, rests and beams of a NIFF import: each stem opens a group with a
+// voice at the current tick, each note or rest becomes an event of the open staff
+// measure with its value, staff position and stem, and beams give the following
+// events their beam ID. The measure's close turns the events into voices.
+#include <algorithm>
+#include <cstring>
+
+#include "core/model/events.h"
+#include "interchange/niff/niff_handlers.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_time_slices.h"
+#include "interchange/niff/niff_values.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int kTagPlacement = 1;
+constexpr int kTagId = 18;
+constexpr int kTagDirection = 22;
+constexpr int kTagVoice = 47;
+constexpr int kLastVoice = kNiffVoices - 1;
+constexpr int kMultiMeasureShape = 11;
+constexpr int32_t kFarthestTick = 32768;
+constexpr char kNoMeasureKind[] = "notes and rests outside any measure";
+constexpr char kMultiMeasureKind[] = "multi-measure rests";
+constexpr char kLateKind[] = "events past the end of a measure";
+
+int16_t Short(const uint8_t* bytes, int offset) {
+    int16_t value = 0;
+    std::memcpy(&value, bytes + offset, sizeof value);
+    return value;
+}
+
+// Whether notes and rests have a measure to go to; counted when not.
+bool HasOpenMeasure(NiffImportState& import) {
+    const NiffFrame& frame = import.frame;
+    if (frame.measureOpen && !frame.pastMeasureLimit) return true;
+    import.report.Count(frame.pastMeasureLimit ? kNiffMeasuresPastLimit : kNoMeasureKind);
+    return false;
+}
+
+void OpenStemGroup(NiffImportState& import) {
+    NiffNoteGroup& notes = import.frame.notes;
+    const NiffTagState& tags = import.tags;
+    notes.stemX = NiffTagShort(tags, kTagPlacement, 0);
+    notes.stemRequest = HasNiffTag(tags, kTagDirection) ? tags.values[kTagDirection][1] : 0;
+    NiffStemGroup group;
+    group.fileVoice = HasNiffTag(tags, kTagVoice) ? NiffTagShort(tags, kTagVoice, 0) : -1;
+    group.tick = import.frame.currentTick;
+    const bool taken = std::any_of(notes.stemGroups.begin(), notes.stemGroups.end(), [&](const NiffStemGroup& g) {
+        return g.fileVoice == group.fileVoice && g.tick == group.tick;
+    });
+    if (taken) {
+        group.voice = std::min(notes.highestVoice + 1, kLastVoice);
+    } else {
+        group.voice = std::clamp(group.fileVoice, 0, kLastVoice);
+    }
+    notes.highestVoice = std::max(notes.highestVoice, group.voice);
+    notes.stemGroups.push_back(group);
+    notes.currentGroup = static_cast<int>(notes.stemGroups.size() - 1);
+}
+
+// The duration fraction of a note or rest: 0/0 and anything below zero is an
+// eighth, a denominator of 0 makes the numerator eighths.
+void ReadDuration(const uint8_t* fixedPart, int* numerator, int* denominator) {
+    int n = Short(fixedPart, 2);
+    int d = Short(fixedPart, 4);
+    if (n < 0 || d < 0) n = d = 0;
+    if (n == 0) {
+        n = 1;
+        d = 8;
+    } else if (d == 0) {
+        d = 8;
+    }
+    *numerator = n;
+    *denominator = d;
+}
+
+int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest) {
+    NiffFrame& frame = import.frame;
+    NiffNoteGroup& notes = frame.notes;
+    if (frame.currentTick > kFarthestTick) {
+        import.report.Count(kLateKind);
+        return 1;
+    }
+    if (notes.currentGroup < 0) {
+        notes.stemGroups.push_back(NiffStemGroup{0, -1, frame.currentTick});
+        notes.currentGroup = static_cast<int>(notes.stemGroups.size() - 1);
+        notes.highestVoice = std::max(notes.highestVoice, 0);
+    }
+    NiffEvent event;
+    event.tick = frame.currentTick;
+    event.rest = rest;
+    event.groupVoice = notes.stemGroups[static_cast<size_t>(notes.currentGroup)].voice;
+    const int step = static_cast<int8_t>(fixedPart[1]);
+    event.position = -step;
+    int n = 0, d = 0;
+    ReadDuration(fixedPart, &n, &d);
+    const NiffNoteValue value = NiffDurationToNoteValue(n, d);
+    event.code = value.code;
+    event.dots = value.dots;
+    event.duration = std::max(ComputeDurationTicks(0, value.dots, value.code, 0, 0, 0, 0, 0, 0), 1);
+    if (!import.writer.musitek)
+        event.nudge = std::clamp(static_cast<int>(notes.stemX * import.unitScale) >> 4, -128, 127);
+    bool up = step < 4;
+    if (!rest && notes.stemRequest == 1) up = true;
+    if (!rest && notes.stemRequest == 2) up = false;
+    event.direction = rest ? 0 : up ? -1 : 1;
+    const int steps = std::max(std::abs(4 - step), 7);
+    event.stemLength = static_cast<int16_t>((up ? -steps : steps) * 64);
+    event.beamId = !rest && value.code < 10 ? notes.beamId : -1;
+    NiffMeasureNode& node = frame.measures[frame.currentMeasure];
+    node.lengthTicks = std::max(node.lengthTicks, event.tick + event.duration);
+    notes.events.push_back(event);
+    frame.measureHasContent = true;
+    return 1;
+}
+
+}  // namespace
+
+int BeginNiffStem(NiffChunkContext& context, const uint8_t* fixedPart) {
+    BeginNiffChunk(context, fixedPart);
+    context.import->frame.notes.beamId = -1;
+    return 1;
+}
+
+int ReadNiffStem(NiffChunkContext& context, const uint8_t*) {
+    if (SkipForNiffStaff(context) || !HasOpenMeasure(*context.import)) return 1;
+    OpenStemGroup(*context.import);
+    return 1;
+}
+
+int ReadNiffNote(NiffChunkContext& context, const uint8_t* fixedPart) {
+    if (SkipForNiffStaff(context) || fixedPart == nullptr || !HasOpenMeasure(*context.import)) return 1;
+    return BuildNoteEvent(*context.import, fixedPart, false);
+}
+
+int ReadNiffRest(NiffChunkContext& context, const uint8_t* fixedPart) {
+    if (SkipForNiffStaff(context) || fixedPart == nullptr || !HasOpenMeasure(*context.import)) return 1;
+    NiffImportState& import = *context.import;
+    import.frame.notes.beamId = -1;
+    OpenStemGroup(import);
+    if (fixedPart[0] >= kMultiMeasureShape) {
+        import.report.Count(kMultiMeasureKind);
+        return 1;
+    }
+    return BuildNoteEvent(import, fixedPart, true);
+}
+
+int BeginNiffBeam(NiffChunkContext& context, const uint8_t* fixedPart) {
+    BeginNiffChunk(context, fixedPart);
+    return 1;
+}
+
+int ReadNiffBeam(NiffChunkContext& context, const uint8_t*) {
+    if (SkipForNiffStaff(context)) return 1;
+    NiffImportState& import = *context.import;
+    if (HasNiffTag(import.tags, kTagId)) import.frame.notes.beamId = NiffTagShort(import.tags, kTagId, 0);
+    return 1;
+}
+
+}  // namespace ql::niff

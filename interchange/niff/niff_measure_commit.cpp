@@ -1,0 +1,147 @@
+// Puts the import's measure chain into the document.
+#include "interchange/niff/niff_measure_commit.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
+#include "core/model/score_document.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_values.h"
+#include "layout/page_format.h"
+#include "notes/rests/rest.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr char kUnplacedKind[] = "notes and rests that could not be placed";
+
+int8_t Clamped(int value) {
+    return static_cast<int8_t>(std::clamp(value, -128, 127));
+}
+
+void PlaceNotes(NiffImportState& import, MeasureCell* cell, int voice, const NiffVoice& from) {
+    ScoreDocument* document = import.document;
+    EventRecord* last = from.events.empty() ? nullptr : GetOrCreateVoiceChain(cell, document, voice);
+    if (last == nullptr) {
+        if (!from.events.empty()) import.report.Count(kUnplacedKind, static_cast<int>(from.events.size()));
+        return;
+    }
+    while (NextEvent(last) != nullptr) last = NextEvent(last);
+    std::vector<EventRecord*> placed;
+    for (const NiffEvent& e : from.events) {
+        EventRecord* event = InitEvent(AllocEvent(sizeof(EventRecord)), static_cast<uint16_t>(e.tick),
+                                       e.direction < 0 ? 1 : 0, static_cast<uint8_t>(e.code),
+                                       static_cast<uint8_t>(Clamped(e.position)));
+        if (event == nullptr || InsertEventAfter(last, document, event) == nullptr) {
+            if (event != nullptr) FreeEvent(event);
+            import.report.Count(kUnplacedKind);
+            placed.push_back(nullptr);
+            continue;
+        }
+        if (!e.chordHead) event->flags &= static_cast<uint16_t>(~kEventChordHead);
+        event->word2 = static_cast<uint16_t>((event->word2 & ~kEventDotsMask) | (e.dots & kEventDotsMask));
+        event->stemLength = e.stemLength;
+        event->nudge = Clamped(e.nudge);
+        event->tupletKind = static_cast<uint8_t>(e.tupletKind);
+        event->tupletRatio = static_cast<uint8_t>(e.tupletValue);
+        placed.push_back(event);
+        last = event;
+    }
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const NiffEvent& e = from.events[i];
+        if (placed[i] == nullptr) continue;
+        if (e.beamPrev >= 0 && placed[static_cast<size_t>(e.beamPrev)] != nullptr)
+            placed[i]->beamPrev = HandleOfEvent(placed[static_cast<size_t>(e.beamPrev)]);
+        if (e.beamNext >= 0 && placed[static_cast<size_t>(e.beamNext)] != nullptr)
+            placed[i]->beamNext = HandleOfEvent(placed[static_cast<size_t>(e.beamNext)]);
+    }
+}
+
+void PlaceRest(NiffImportState& import, MeasureCell* cell, int voice, int32_t tick, int code, int dots) {
+    ScoreObject* list = GetOrCreateVoiceElementList(cell, voice);
+    ScoreObject* rest = list != nullptr ? AllocRestRecord() : nullptr;
+    if (rest == nullptr) {
+        import.report.Count(kUnplacedKind);
+        return;
+    }
+    RestBody* body = RestBodyOf(rest);
+    body->tick = static_cast<uint16_t>(tick);
+    body->code = static_cast<uint8_t>(code);
+    body->flags = static_cast<uint8_t>((body->flags & ~kRestDotsMask) | (dots & kRestDotsMask));
+    body->position = Clamped(RestStaffOffset(cell, code, voice));
+    if (!InsertIntoVoiceList(list, rest)) {
+        FreePool8Record(rest);
+        import.report.Count(kUnplacedKind);
+    }
+}
+
+}  // namespace
+
+int NiffMeasuresPerSystem(const NiffFrame& frame) {
+    std::map<int, int> census;
+    int best = 1, bestCount = 0;
+    for (const NiffPageFrame& page : frame.pages)
+        for (const NiffSystemFrame& system : page.systems) {
+            const int measures = std::max(system.lastMeasure - system.firstMeasure + 1, 1);
+            const int count = ++census[measures];
+            if (count >= bestCount) {
+                best = measures;
+                bestCount = count;
+            }
+        }
+    return best;
+}
+
+void WriteNiffMeasures(NiffImportState& import) {
+    ScoreDocument* document = import.document;
+    if (document == nullptr) return;
+    const NiffFrame& frame = import.frame;
+    const int count = static_cast<int>(std::min<size_t>(frame.measures.size(), kNiffMostMeasures));
+    if (import.view != nullptr && document->header.measureCount < count) AddMeasures(import.view, count);
+    const int32_t signatureTicks = int32_t{import.timeNumerator} << import.timeExponent;
+    const int staves = std::min<int>(import.staffCount, document->header.staffCount);
+    for (int i = 0; i < count && i < document->header.measureCount; ++i) {
+        const NiffMeasureNode& node = frame.measures[static_cast<size_t>(i)];
+        MeasureRecord* record = MeasureRecordOf(document, node.number);
+        if (record == nullptr) break;
+        const int32_t own = RoundNiffMeasureLength(node.lengthTicks);
+        const int32_t length = std::max(import.timeSignatureGiven ? NiffSignatureTicks(node) : signatureTicks, own);
+        record->lengthTicks = static_cast<uint16_t>(std::clamp<int32_t>(length, 0, UINT16_MAX));
+        record->barline = node.barline;
+        record->repeatCount = node.repeatCount;
+        SetMeasureSpacingFromLength(*record);
+        for (int staff = 1; staff <= staves; ++staff) {
+            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, node.number);
+            if (cell == nullptr) continue;
+            cell->beats = import.timeSignatureGiven ? node.beats : import.timeNumerator;
+            cell->beatUnit = import.timeSignatureGiven ? node.exponent : import.timeExponent;
+            const size_t slot = static_cast<size_t>(staff);
+            cell->clefKey = static_cast<uint8_t>((node.keys[slot] & 0x0F) << 4 | (node.clefs[slot] & 0x0F));
+        }
+    }
+}
+
+void CommitNiffMeasure(NiffImportState& import) {
+    ScoreDocument* document = import.document;
+    if (document == nullptr) return;
+    for (const NiffMeasureNode& node : import.frame.measures) {
+        if (node.number > document->header.measureCount) break;
+        for (const NiffStaffMeasure& measure : node.staves) {
+            if (measure.staff < 1 || measure.staff > document->header.staffCount) continue;
+            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, measure.staff), document, node.number);
+            if (cell == nullptr) continue;
+            for (int v = 0; v < kNiffVoices; ++v) {
+                const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
+                PlaceNotes(import, cell, v, voice);
+                for (const NiffEvent& rest : voice.rests) PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
+                for (const NiffRestFill& fill : voice.fills) PlaceRest(import, cell, v, fill.tick, fill.code, fill.dots);
+            }
+        }
+    }
+}
+
+}  // namespace ql::niff

@@ -1,0 +1,298 @@
+// Chords, voices, beam links and gap rests of one staff's measure.
+#include "interchange/niff/niff_voices.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace ql::niff {
+namespace {
+
+constexpr int kPlaces = 4;  // chords at one tick
+
+struct Chord {
+    int32_t tick = 0;
+    int32_t duration = 0;
+    int beamId = -1;
+    int tupletId = -1;
+    int direction = 0;
+    std::vector<int> events;  // indexes into the events, top of the staff first
+    int prev = -1;
+    int next = -1;
+    bool fixed = false;
+    int slot = 0;
+    int average = 0;  // doubled average staff position
+    int32_t End() const { return tick + duration; }
+};
+
+struct Closing {
+    const std::vector<NiffEvent>& events;
+    std::vector<Chord> chords;
+    std::vector<std::vector<int>> slots;  // chord indexes per tick, in place order
+    long budget = 0;
+    bool spent = false;
+    int dropped = 0;
+
+    int Distance(int a, int b) const {
+        return std::abs(chords[static_cast<size_t>(a)].average - chords[static_cast<size_t>(b)].average);
+    }
+};
+
+void GroupChords(Closing& closing) {
+    const std::vector<NiffEvent>& events = closing.events;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const NiffEvent& e = events[i];
+        size_t slot = 0;
+        while (slot < closing.slots.size() && closing.chords[static_cast<size_t>(closing.slots[slot][0])].tick < e.tick)
+            ++slot;
+        if (slot == closing.slots.size() || closing.chords[static_cast<size_t>(closing.slots[slot][0])].tick != e.tick) {
+            Chord chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}};
+            closing.chords.push_back(chord);
+            closing.slots.insert(closing.slots.begin() + static_cast<long>(slot),
+                                 std::vector<int>{static_cast<int>(closing.chords.size() - 1)});
+            continue;
+        }
+        std::vector<int>& places = closing.slots[slot];
+        bool joined = false;
+        for (int c : places) {
+            Chord& chord = closing.chords[static_cast<size_t>(c)];
+            if (chord.beamId != e.beamId || chord.tupletId != e.tupletId || chord.direction != e.direction ||
+                chord.duration != e.duration)
+                continue;
+            auto at = std::find_if(chord.events.begin(), chord.events.end(),
+                                   [&](int other) { return events[static_cast<size_t>(other)].position > e.position; });
+            chord.events.insert(at, static_cast<int>(i));
+            joined = true;
+            break;
+        }
+        if (joined) continue;
+        if (places.size() >= kPlaces) {
+            ++closing.dropped;
+            continue;
+        }
+        Chord chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}};
+        closing.chords.push_back(chord);
+        const int index = static_cast<int>(closing.chords.size() - 1);
+        auto at = std::find_if(places.begin(), places.end(), [&](int c) {
+            return events[static_cast<size_t>(closing.chords[static_cast<size_t>(c)].events[0])].position > e.position;
+        });
+        places.insert(at, index);
+    }
+    for (size_t s = 0; s < closing.slots.size(); ++s)
+        for (int c : closing.slots[s]) closing.chords[static_cast<size_t>(c)].slot = static_cast<int>(s);
+    for (Chord& chord : closing.chords) {
+        long sum = 0;
+        for (int e : chord.events) sum += events[static_cast<size_t>(e)].position;
+        chord.average = static_cast<int>(2 * sum / static_cast<long>(chord.events.size()));
+    }
+}
+
+// Beamed and tuplet chords follow the next chord of their beam or tuplet.
+void LinkByIdentity(Closing& closing) {
+    for (Chord& c : closing.chords) {
+        if (c.next >= 0 || (c.beamId < 0 && c.tupletId < 0)) continue;
+        for (size_t s = static_cast<size_t>(c.slot) + 1; s < closing.slots.size() && c.next < 0; ++s)
+            for (int d : closing.slots[s]) {
+                Chord& other = closing.chords[static_cast<size_t>(d)];
+                if (other.prev >= 0 || other.tick < c.End()) continue;
+                if ((c.beamId >= 0 && other.beamId == c.beamId) || (c.tupletId >= 0 && other.tupletId == c.tupletId)) {
+                    c.next = d;
+                    other.prev = static_cast<int>(&c - closing.chords.data());
+                    other.fixed = true;
+                    break;
+                }
+            }
+    }
+}
+
+// Whether d (at the same distance in time) fits chord c better than b.
+bool Better(const Closing& closing, int c, int b, int d) {
+    const Chord& cc = closing.chords[static_cast<size_t>(c)];
+    const int bd = closing.chords[static_cast<size_t>(b)].direction;
+    const int dd = closing.chords[static_cast<size_t>(d)].direction;
+    const bool closer = closing.Distance(c, d) < closing.Distance(c, b);
+    if (cc.direction == 0) return closer;
+    if (bd == cc.direction) return dd == cc.direction && closer;
+    return dd == cc.direction || closer;
+}
+
+// Whether c takes d from its present predecessor q.
+bool TakesFrom(const Closing& closing, int c, int q, int d) {
+    const int cd = closing.chords[static_cast<size_t>(c)].direction;
+    const int qd = closing.chords[static_cast<size_t>(q)].direction;
+    const int dd = closing.chords[static_cast<size_t>(d)].direction;
+    const bool closer = closing.Distance(c, d) < closing.Distance(q, d);
+    if (qd == 0) return dd == cd || closer;
+    if (dd == qd) return dd == cd && closer;
+    return dd == cd || closer;
+}
+
+int32_t ChainChord(Closing& closing, int c);
+
+// A chord that lost its successor looks for another from the first slot, while
+// the close's budget lasts; after that it ends its chain.
+void Rechain(Closing& closing, int q) {
+    if (closing.budget <= 0) {
+        closing.spent = true;
+        return;
+    }
+    ChainChord(closing, q);
+}
+
+int32_t ChainChord(Closing& closing, int c) {
+    --closing.budget;
+    Chord& chord = closing.chords[static_cast<size_t>(c)];
+    const int32_t end = chord.End();
+    int best = -1;
+    for (size_t s = static_cast<size_t>(chord.slot) + 1; s < closing.slots.size(); ++s) {
+        const std::vector<int>& places = closing.slots[s];
+        if (closing.chords[static_cast<size_t>(places[0])].tick < end) continue;
+        for (int d : places) {
+            const Chord& candidate = closing.chords[static_cast<size_t>(d)];
+            if (candidate.fixed) continue;
+            if (best >= 0) {
+                const Chord& b = closing.chords[static_cast<size_t>(best)];
+                if (b.tick - end <= candidate.tick - end && !Better(closing, c, best, d)) continue;
+            }
+            if (candidate.prev >= 0) {
+                const Chord& q = closing.chords[static_cast<size_t>(candidate.prev)];
+                if (candidate.tick - q.End() <= candidate.tick - end && !TakesFrom(closing, c, candidate.prev, d))
+                    continue;
+            }
+            best = d;
+        }
+    }
+    if (best < 0) return static_cast<size_t>(chord.slot) + 1 == closing.slots.size() ? chord.tick : 0;
+    Chord& winner = closing.chords[static_cast<size_t>(best)];
+    const int former = winner.prev;
+    winner.prev = c;
+    chord.next = best;
+    if (former >= 0 && former != c) {
+        closing.chords[static_cast<size_t>(former)].next = -1;
+        winner.fixed = true;
+        Rechain(closing, former);
+        winner.fixed = false;
+    }
+    return winner.next >= 0 ? closing.chords[static_cast<size_t>(winner.next)].tick : winner.tick;
+}
+
+void ChainAll(Closing& closing) {
+    for (size_t k = 0; k < closing.slots.size(); ++k)
+        for (size_t p = 0; p < kPlaces; ++p) {
+            int32_t u = 0;
+            for (size_t s = k; s < closing.slots.size(); ++s) {
+                if (p >= closing.slots[s].size()) continue;
+                const int c = closing.slots[s][p];
+                Chord& chord = closing.chords[static_cast<size_t>(c)];
+                if (chord.tick < u) continue;
+                u = chord.tick;
+                if (chord.next < 0) u = ChainChord(closing, c);
+            }
+        }
+}
+
+struct VoiceStats {
+    int up = 0;
+    int count = 0;
+    long positions = 0;
+};
+
+void FillGaps(NiffVoice& voice) {
+    std::vector<std::pair<int32_t, const NiffEvent*>> timeline;
+    for (const NiffEvent& e : voice.events) timeline.push_back({e.tick, &e});
+    for (const NiffEvent& e : voice.rests) timeline.push_back({e.tick, &e});
+    std::stable_sort(timeline.begin(), timeline.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    int32_t t = 0;
+    int tuplet = -1;
+    for (const auto& [tick, e] : timeline) {
+        if (tick > t + kNiffLeastGap) FillNiffRestGap(t, tick, tuplet >= 0, voice.fills);
+        tuplet = e->tupletId;
+        t = std::max(t, tick + e->duration);
+    }
+    // A made rest never lies on an event of its voice.
+    std::erase_if(voice.fills, [&](const NiffRestFill& fill) {
+        return std::any_of(timeline.begin(), timeline.end(), [&](const auto& e) { return e.first == fill.tick; });
+    });
+}
+
+}  // namespace
+
+NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, NiffStaffMeasure& measure) {
+    Closing closing{events, {}, {}};
+    GroupChords(closing);
+    const long chords = static_cast<long>(closing.chords.size());
+    closing.budget = chords * chords + chords;
+    LinkByIdentity(closing);
+    ChainAll(closing);
+
+    // Chains in slot and place order become the voices.
+    std::array<VoiceStats, kNiffVoices> stats{};
+    std::array<std::vector<int>, kNiffVoices> chains;
+    int voice = 0;
+    for (const std::vector<int>& places : closing.slots)
+        for (int c : places) {
+            if (closing.chords[static_cast<size_t>(c)].prev >= 0) continue;
+            std::vector<int> chain;
+            int guard = 0;
+            for (int at = c; at >= 0 && guard <= chords; at = closing.chords[static_cast<size_t>(at)].next, ++guard)
+                chain.push_back(at);
+            if (voice >= kNiffVoices) {
+                for (int at : chain) closing.dropped += static_cast<int>(closing.chords[static_cast<size_t>(at)].events.size());
+                continue;
+            }
+            for (int at : chain)
+                for (int e : closing.chords[static_cast<size_t>(at)].events) {
+                    const NiffEvent& event = events[static_cast<size_t>(e)];
+                    stats[static_cast<size_t>(voice)].up += event.direction < 0 ? 1 : 0;
+                    ++stats[static_cast<size_t>(voice)].count;
+                    stats[static_cast<size_t>(voice)].positions += event.position;
+                }
+            chains[static_cast<size_t>(voice++)] = std::move(chain);
+        }
+    // Voices with more stems up, then higher on the staff, come first.
+    const auto before = [&](size_t i, size_t j) {
+        const VoiceStats& a = stats[i];
+        const VoiceStats& b = stats[j];
+        if (b.up != a.up) return b.up > a.up;
+        return b.positions * a.count < a.positions * b.count;
+    };
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (size_t i = 0; i < kNiffVoices; ++i)
+            for (size_t j = i + 1; j < kNiffVoices; ++j)
+                if (!chains[i].empty() && !chains[j].empty() && before(i, j)) {
+                    std::swap(chains[i], chains[j]);
+                    std::swap(stats[i], stats[j]);
+                    swapped = true;
+                }
+    }
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        NiffVoice& out = measure.voices[v];
+        int previousHead = -1;
+        int previousBeam = -1;
+        for (int c : chains[v]) {
+            const Chord& chord = closing.chords[static_cast<size_t>(c)];
+            if (chord.direction == 0) {
+                for (int e : chord.events) out.rests.push_back(events[static_cast<size_t>(e)]);
+                previousHead = -1;
+                continue;
+            }
+            const int head = static_cast<int>(out.events.size());
+            for (size_t k = 0; k < chord.events.size(); ++k) {
+                NiffEvent event = events[static_cast<size_t>(chord.events[k])];
+                event.chordHead = k == 0;
+                out.events.push_back(event);
+            }
+            if (previousHead >= 0 && chord.beamId >= 0 && chord.beamId == previousBeam) {
+                out.events[static_cast<size_t>(head)].beamPrev = previousHead;
+                out.events[static_cast<size_t>(previousHead)].beamNext = head;
+            }
+            previousHead = head;
+            previousBeam = chord.beamId;
+        }
+        FillGaps(out);
+    }
+    return {closing.dropped, closing.spent};
+}
+
+}  // namespace ql::niff

@@ -1,0 +1,61 @@
+// The close of one staff's measure in a NIFF import: its note and rest events
+// grouped into chords (same tick, beam, tuplet, stem direction and length), the
+// chords chained into at most four voices (beamed and tuplet chords together, the
+// rest by nearness in time, stem direction and pitch), beam links, and rests
+// filling the gaps between a voice's events.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "interchange/niff/niff_rest_gaps.h"
+
+namespace ql::niff {
+
+inline constexpr int kNiffVoices = 4;
+
+struct NiffEvent {
+    int32_t tick = 0;  // in the measure
+    int32_t duration = 1;
+    int code = 10;  // note value: 12 whole, 10 quarter
+    int dots = 0;
+    int position = 0;  // staff position: minus the file's staff step
+    bool rest = false;
+    int direction = 0;  // -1 stem up, 1 stem down, 0 a rest
+    int16_t stemLength = 0;
+    int beamId = -1;
+    int tupletId = -1;
+    int tupletKind = 0;  // 0 none, 1 a fixed ratio, 2 its own ratio
+    int tupletValue = 0;
+    int groupVoice = 0;  // the voice of the event's stem group
+    int nudge = 0;       // horizontal offset in 16 units
+    bool chordHead = false;  // set by the close: the first event of its chord
+    // Set by the close: the first events of the chords before and after this one
+    // in its beam, as indexes into the voice's events; -1 for none.
+    int beamPrev = -1;
+    int beamNext = -1;
+};
+
+struct NiffVoice {
+    std::vector<NiffEvent> events;  // note events, chord by chord in time order
+    std::vector<NiffEvent> rests;   // the file's rests in time order
+    std::vector<NiffRestFill> fills;
+};
+
+struct NiffStaffMeasure {
+    int staff = 1;
+    std::array<NiffVoice, kNiffVoices> voices;
+};
+
+struct NiffCloseResult {
+    int droppedEvents = 0;  // of chains past the fourth voice, or of full slots
+    bool budgetSpent = false;
+};
+
+// Chords and voices of one staff's measure of `lengthTicks` from its events in
+// the order the file gave them.
+NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t lengthTicks,
+                                NiffStaffMeasure& measure);
+
+}  // namespace ql::niff

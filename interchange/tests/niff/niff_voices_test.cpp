@@ -1,0 +1,170 @@
+// A staff's measure closed into voices: chords of one tick, beams chained and
+// linked both ways, stem directions kept apart, at most four voices, and the
+// file's notes, rests and beams read through the import into that dump.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "core/state.h"
+#include "interchange/byte_source.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_voices.h"
+#include "interchange/niff/niff_writer.h"
+#include "platform/ui/headless.h"
+
+namespace ql::niff {
+namespace {
+
+NiffEvent Note(int32_t tick, int code, int position, int direction, int beam = -1) {
+    NiffEvent event;
+    event.tick = tick;
+    event.code = code;
+    event.duration = 1 << code;
+    event.position = position;
+    event.direction = direction;
+    event.beamId = beam;
+    return event;
+}
+
+// Per voice: each event as tick:value.dots@position, "<" and ">" for its beam
+// links, "|" before the first event of a chord; then the made rests.
+std::string Dump(const NiffStaffMeasure& measure) {
+    std::ostringstream out;
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        const NiffVoice& voice = measure.voices[v];
+        if (voice.events.empty() && voice.rests.empty()) continue;
+        out << "v" << v << ":";
+        for (const NiffEvent& e : voice.events) {
+            out << (e.chordHead ? " |" : " ") << e.tick << ":" << e.code << "." << e.dots << "@" << e.position;
+            if (e.beamPrev >= 0) out << "<" << e.beamPrev;
+            if (e.beamNext >= 0) out << ">" << e.beamNext;
+        }
+        for (const NiffEvent& r : voice.rests) out << " rest " << r.tick << ":" << r.code << "." << r.dots;
+        for (const NiffRestFill& f : voice.fills) out << " fill " << f.tick << ":" << f.code << "." << f.dots;
+        out << "\n";
+    }
+    return out.str();
+}
+
+std::string Close(const std::vector<NiffEvent>& events, NiffCloseResult* result = nullptr) {
+    NiffStaffMeasure measure;
+    const NiffCloseResult closed = BuildNiffChords(events, 4096, measure);
+    if (result != nullptr) *result = closed;
+    return Dump(measure);
+}
+
+TEST(NiffVoices, FourBeamedEighthsChainAsOneVoiceLinkedBothWays) {
+    std::vector<NiffEvent> events;
+    for (int i = 0; i < 4; ++i) events.push_back(Note(i * 512, 9, -2 - i, -1, 7));
+    events.push_back(Note(2048, 10, -4, -1, -1));
+    EXPECT_EQ(Close(events), "v0: |0:9.0@-2>1 |512:9.0@-3<0>2 |1024:9.0@-4<1>3 |1536:9.0@-5<2 |2048:10.0@-4\n");
+}
+
+TEST(NiffVoices, NotesOfOneTickAndStemFormOneChordTopFirst) {
+    const std::vector<NiffEvent> events{Note(0, 10, -2, -1), Note(0, 10, -6, -1), Note(0, 10, -4, -1)};
+    EXPECT_EQ(Close(events), "v0: |0:10.0@-6 0:10.0@-4 0:10.0@-2\n");
+}
+
+TEST(NiffVoices, AChordChainsToTheNextOfItsStemDirectionWhateverThePitch) {
+    // Stem up at 0; at 1,024 a stem-up chord far below and a stem-down chord near.
+    const std::vector<NiffEvent> events{Note(0, 10, -8, -1), Note(1024, 10, 0, -1), Note(1024, 10, -7, 1)};
+    EXPECT_EQ(Close(events), "v0: |0:10.0@-8 |1024:10.0@0\nv1: |1024:10.0@-7 fill 0:10.0\n");
+}
+
+TEST(NiffVoices, AFifthLineIsNotPlacedAndCounted) {
+    std::vector<NiffEvent> events;
+    for (int line = 0; line < 5; ++line) {
+        events.push_back(Note(0, 11, -2 * line, line % 2 == 0 ? -1 : 1));
+        events.back().duration = 4096;  // whole-measure lines never chain
+        events.back().beamId = line;     // and no two join one chord
+    }
+    NiffCloseResult result;
+    const std::string dump = Close(events, &result);
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 4);
+    EXPECT_EQ(result.droppedEvents, 1);
+}
+
+TEST(NiffVoices, GapsBetweenEventsGetRestsButNotTheEnd) {
+    const std::vector<NiffEvent> events{Note(0, 10, -4, -1), Note(2560, 9, -4, -1)};
+    EXPECT_EQ(Close(events), "v0: |0:10.0@-4 |2560:9.0@-4 fill 1024:10.1\n");
+}
+
+// One staff, one measure: a stem with a quarter chord (stems up below the middle
+// line), a beam of two eighths, a
+// rest and a note after a gap, written and read through the import.
+std::vector<uint8_t> OneMeasure() {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("data");
+    out.BeginChunk("pghd");
+    out.EndChunk();
+    out.BeginChunk("syhd");
+    out.EndChunk();
+    out.BeginChunk("sthd");
+    out.Tag(32, {0});
+    out.EndChunk();
+    out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
+    out.EndChunk();
+    out.BeginChunk("stem");
+    out.EndChunk();
+    for (int step : {1, 2}) {
+        out.BeginChunk("note", {0, step, NiffField::Rational(1, 4)});
+        out.EndChunk();
+    }
+    out.BeginChunk("tmsl", {2, NiffField::Rational(1, 4)});
+    out.EndChunk();
+    for (int eighth = 0; eighth < 2; ++eighth) {
+        if (eighth > 0) {
+            out.BeginChunk("tmsl", {2, NiffField::Rational(3, 8)});
+            out.EndChunk();
+        }
+        out.BeginChunk("stem");
+        out.EndChunk();
+        out.BeginChunk("beam", {eighth == 0 ? 0 : 1, eighth == 0 ? 1 : 0});
+        out.Tag(18, {3});
+        out.EndChunk();
+        out.BeginChunk("note", {0, 1 + eighth, NiffField::Rational(1, 8)});
+        out.EndChunk();
+    }
+    out.BeginChunk("tmsl", {2, NiffField::Rational(1, 2)});
+    out.EndChunk();
+    out.BeginChunk("rest", {2, 4, NiffField::Rational(1, 8)});
+    out.EndChunk();
+    out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
+    out.EndChunk();
+    out.BeginChunk("stem");
+    out.Tag(22, {0, 2, 0});  // stem down asked for
+    out.EndChunk();
+    out.BeginChunk("note", {0, 7, NiffField::Rational(3, 16)});
+    out.EndChunk();
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+TEST(NiffVoices, NotesRestsAndBeamsOfAFileBecomeVoices) {
+    ResetProgramState();
+    ui::headless::ResetUi();
+    const std::vector<uint8_t> bytes = OneMeasure();
+    NiffImportState import;
+    const NiffReadResult read = ReadNiffPasses(import, [&] { return ByteSource::FromMemory(bytes); });
+    ASSERT_TRUE(read.complete);
+    ASSERT_EQ(import.frame.measures.size(), 1u);
+    const NiffMeasureNode& node = import.frame.measures[0];
+    ASSERT_EQ(node.staves.size(), 1u);
+    // The stem-down note (a dotted eighth at 3,072) ends the measure at 3,840,
+    // rounded to 3,840; the rest of 512 at 2,048 leaves a gap to 3,072.
+    EXPECT_EQ(node.lengthTicks, 3840);
+    EXPECT_EQ(Dump(node.staves[0]),
+              "v0: |0:10.0@-2 0:10.0@-1 |1024:9.0@-1>3 |1536:9.0@-2<2 |3072:9.1@-7 rest 2048:9.0 fill 2560:9.0\n");
+    EXPECT_EQ(import.report.Total(), 0);
+}
+
+}  // namespace
+}  // namespace ql::niff
