@@ -13,7 +13,6 @@
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
-#include "core/ui/status_bar_notes.h"
 #include "files/save/atomic_save.h"
 #include "interchange/smf/smf_export_events.h"
 #include "interchange/smf/smf_strings.h"
@@ -65,7 +64,8 @@ std::span<const uint8_t> Bytes(const std::string& text) {
 }
 
 int KeyCodeOf(ScoreDocument* document, int staff, int measure) {
-    const MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+    StaffRecord* record = StaffRecordOf(document, staff);
+    const MeasureCell* cell = record != nullptr ? GetOrCreateMeasureCell(record, document, measure) : nullptr;
     return cell != nullptr ? cell->clefKey >> kKeyShift : kNoKeyCode;
 }
 

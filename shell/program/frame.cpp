@@ -5,6 +5,7 @@
 #include "core/core_strings.h"
 #include "core/model/document_context.h"
 #include "core/state.h"
+#include "core/ui/long_operation.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
 #include "editing/palette_windows.h"
@@ -105,6 +106,9 @@ void ToggleAutoSave() {
 // The open command: the queue's oldest path when posted for the queue, else the
 // user is asked for a file.
 void OnOpenCommand(intptr_t data) {
+    // An open dispatched by the pump of an import runs when the import has ended.
+    if (DeferUntilLongOperationEnds({Frame().window, Message::Command, win::MakeCommandWord(cmd::kFileOpen, 0), data}))
+        return;
     if (data != kOpenQueued) {
         CmdOpenFile();
         return;

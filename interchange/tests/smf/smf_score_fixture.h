@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/model/grid.h"
 #include "core/tests/model/new_document_fixture.h"
@@ -27,6 +28,19 @@ class SmfScoreTest : public NewDocumentTest {
     EventRecord* Note(int staff, int measure, int time, uint8_t code, int step);
     // A file name in the scratch folder.
     std::string PathOf(const std::string& name) const;
+    // Writes bytes to a file of the scratch folder; its path.
+    std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const;
+
+    // Imports a file as the program does, "Continue" clicked in "Prepare Import";
+    // the view made (kept for TearDown to free), or null.
+    ScoreView* Import(const std::string& path);
+    // The notes of a staff of a score in time order: "measure:time:key" each, blank
+    // separated.
+    static std::string Notes(ScoreView* view, int staff);
+    // Score views other than the fixture's own.
+    static int OtherViews(ScoreView* own);
+
+    std::vector<ScoreView*> imported_;
 
     std::string folder_;
 };
