@@ -193,3 +193,73 @@ TEST_F(SmfImport, SmpteDivisionPlaysInRealTime) {
 
 }  // namespace
 }  // namespace ql::testing
+
+namespace ql::testing {
+namespace {
+
+// Writes format-0 and format-1 files with an independent writer (which uses running
+// status and puts meta events among the notes).
+constexpr char kMidoWrite[] = R"(
+import sys, mido
+base = sys.argv[1]
+f = mido.MidiFile(type=1, ticks_per_beat=480)
+meta = mido.MidiTrack()
+meta.append(mido.MetaMessage('track_name', name='Conductor', time=0))
+meta.append(mido.MetaMessage('set_tempo', tempo=400000, time=0))
+meta.append(mido.MetaMessage('time_signature', numerator=2, denominator=4, time=0))
+meta.append(mido.MetaMessage('key_signature', key='D', time=0))
+f.tracks.append(meta)
+for channel, keys in ((0, (62, 66)), (1, (50, 45))):
+    t = mido.MidiTrack()
+    t.append(mido.MetaMessage('track_name', name='Part %d' % channel, time=0))
+    t.append(mido.Message('program_change', channel=channel, program=40 + channel, time=0))
+    for key in keys:
+        t.append(mido.Message('note_on', channel=channel, note=key, velocity=80, time=0))
+        t.append(mido.MetaMessage('marker', text='m', time=240))
+        t.append(mido.Message('note_on', channel=channel, note=key, velocity=0, time=200))
+        t.append(mido.Message('control_change', channel=channel, control=10, value=64, time=40))
+    f.tracks.append(t)
+f.save(base + '1.mid')
+g = mido.MidiFile(type=0, ticks_per_beat=96)
+t = mido.MidiTrack()
+t.append(mido.MetaMessage('set_tempo', tempo=600000, time=0))
+t.append(mido.Message('note_on', channel=0, note=72, velocity=70, time=0))
+t.append(mido.Message('note_on', channel=2, note=48, velocity=70, time=0))
+t.append(mido.Message('note_on', channel=0, note=72, velocity=0, time=96))
+t.append(mido.Message('note_on', channel=0, note=74, velocity=70, time=0))
+t.append(mido.Message('note_on', channel=0, note=74, velocity=0, time=96))
+t.append(mido.Message('note_on', channel=2, note=48, velocity=0, time=0))
+g.tracks.append(t)
+g.save(base + '0.mid')
+print('ok')
+)";
+
+TEST_F(SmfImport, FilesOfAnotherWriterImportToTheExpectedVoices) {
+    const std::string python = PythonWithMido();
+    if (python.empty()) GTEST_SKIP() << "python3 with mido is not installed";
+    const std::string base = PathOf("mido");
+    ASSERT_EQ(RunPython(python, kMidoWrite, base), "ok\n");
+
+    ScoreView* one = Import(base + "1.mid");
+    ASSERT_NE(one, nullptr);
+    ScoreDocument* document = one->document;
+    EXPECT_EQ(document->header.staffCount, 2);
+    EXPECT_EQ(document->header.tempo, 150);
+    EXPECT_EQ(MeasureRecordOf(document, 1)->lengthTicks, 2048);
+    EXPECT_EQ(GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1)->clefKey >> 4, 9);  // two sharps
+    EXPECT_EQ(Notes(one, 1), "1:0:62 1:1024:66");
+    EXPECT_EQ(Notes(one, 2), "1:0:50 1:1024:45");
+    EXPECT_EQ(StaffRecordOf(document, 2)->timbres[0].patch, 41);
+    EXPECT_EQ(StaffRecordOf(document, 2)->timbres[0].channel, 1);
+
+    ScoreView* zero = Import(base + "0.mid");
+    ASSERT_NE(zero, nullptr);
+    EXPECT_EQ(zero->document->header.staffCount, 16);
+    EXPECT_EQ(zero->document->header.tempo, 100);
+    EXPECT_EQ(Notes(zero, 1), "1:0:72 1:1024:74");
+    EXPECT_EQ(Notes(zero, 3), "1:0:48");
+    EXPECT_EQ(Notes(zero, 2), "");
+}
+
+}  // namespace
+}  // namespace ql::testing

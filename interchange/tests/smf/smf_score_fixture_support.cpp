@@ -140,7 +140,7 @@ std::string PythonWithMido() {
 }
 
 std::string RunPython(const std::string& python, const std::string& script, const std::string& argument) {
-    const std::string scriptPath = argument + ".py";
+    const std::string scriptPath = argument + "_script.py";
     std::ofstream(scriptPath) << script;
     const std::string command = python + " '" + scriptPath + "' '" + argument + "'";
     std::string output;
