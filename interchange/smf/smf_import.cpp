@@ -15,6 +15,7 @@
 #include "core/state.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
+#include "display/linked_views.h"
 #include "interchange/smf/smf_import_signatures.h"
 #include "interchange/smf/smf_reader.h"
 #include "interchange/smf/smf_strings.h"
@@ -263,6 +264,8 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
         return SmfImportResult::Cancelled;
     }
     SetDocumentModified(run.document);
+    RedrawLinkedViews(view);
+    UpdateLinkedViews(view);
     SetStatusText(0, kDoneText);
     return SmfImportResult::Imported;
 }

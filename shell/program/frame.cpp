@@ -133,6 +133,7 @@ bool ArrangeCommand(int32_t command) {
 bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
     switch (command) {
         case cmd::kFileOpen: OnOpenCommand(data); return true;
+        case cmd::kFileImport: CmdImportFile(); return true;
         case cmd::kFileNew: CmdNewManuscript(); return true;
         case cmd::kExit: win::PostMessage(window, Message::Close); return true;
         case cmd::kAbout:

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/document_context.h"
+#include "core/model/grid.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "platform/sys/settings_store.h"
@@ -327,6 +329,15 @@ TEST_F(ScoreWindowTest, MidiFileOpensAsAnImportedScoreWindow) {
     EXPECT_EQ(Captions().size(), 1u);
     EXPECT_NE(Captions().at(0).find("tune_MIDI"), std::string::npos);
     EXPECT_EQ(State().files.Importing, 0);
+    // The note is in the score its window shows.
+    ScoreView* view = FindViewByPath((scratch / "tune_MIDI.ql").string());
+    ASSERT_NE(view, nullptr);
+    ScopedDocumentContext context(view);
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(view->document, 1), view->document, 1);
+    ASSERT_NE(cell, nullptr);
+    EventRecord* note = GetVoiceFirstEvent(cell, 0);
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->time, 0);
 }
 
 // Cancel on a modified score stops the program's exit; everything stays open.
