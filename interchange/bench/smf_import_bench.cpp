@@ -17,21 +17,14 @@
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
-#include "core/objects/class_table.h"
 #include "core/state.h"
+#include "interchange/bench/import_program.h"
 #include "interchange/import_commands.h"
 #include "interchange/smf/smf_format.h"
 #include "interchange/smf/smf_reader.h"
-#include "notes/accidentals/accidental.h"
-#include "notes/rests/rest.h"
-#include "notes/ties/ties.h"
-#include "objects/stored_classes.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless.h"
-#include "platform/win/headless.h"
-#include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "shell/resources/transcription_dialog_resources.h"
 
 namespace ql {
@@ -88,23 +81,9 @@ std::string WriteFixture(int measures) {
     return path;
 }
 
-void PrepareProgram() {
-    ResetProgramState();
-    win::headless::ResetWindowLayer();
-    ui::headless::ResetUi();
-    ResetObjectClassTable();
-    ResetPreferenceDefaults();
-    ResetProgramOptions();
-    RegisterStoredObjectClasses();
-    RegisterAccidentalClass();
-    RegisterRestClass();
-    RegisterTieClass();
-    RegisterTranscriptionDialogResources();
-}
-
 void RunImport(benchmark::State& state, int measures) {
     const std::string path = WriteFixture(measures);
-    PrepareProgram();
+    PrepareImportProgram();
     int made = 0;
     for (auto _ : state) {
         ui::headless::SetDialogScript(import_options_dialog::kDialog,
