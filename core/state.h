@@ -97,6 +97,14 @@ struct FileFlags {
     uint8_t BuildingPrototypes = 0;
     uint8_t MidiFileTransferActive = 0;
     uint8_t MidiImportActive = 0;
+    // Set while any import (Standard MIDI File, NIFF, MusicXML) builds its score; a
+    // second import is refused meanwhile.
+    uint8_t Importing = 0;
+    // The file being imported, and the MusicXML hand-off's converted file waiting to
+    // be imported (cleared at the start of every import).
+    std::string ImportPath;
+    std::string PendingImportPath;
+    uint8_t ImportPending = 0;
     // The export flag: set while a Standard MIDI File is written (the page formatter
     // then shortens the opening system and marks the systems after it).
     uint8_t MidiFileExporting = 0;

@@ -1,37 +1,239 @@
-// Import by extension. The three importers hand their score to a new score window;
-// until an importer is in the program, its files are refused with a box.
+// The Import command, the dispatch by extension, and the set-up of a MIDI import:
+// the prescan that makes the new score, its staves, and the options dialog.
 #include "interchange/import_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "core/core_strings.h"
+#include "core/error_report.h"
+#include "core/model/document.h"
+#include "core/model/document_context.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/long_operation.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/status_bar.h"
+#include "core/ui/wait_cursor.h"
+#include "files/commands/file_commands.h"
+#include "interchange/import_flags.h"
+#include "interchange/musicxml/musicxml_import.h"
+#include "interchange/niff/niff_import.h"
+#include "interchange/smf/smf_import.h"
+#include "interchange/smf/smf_reader.h"
+#include "layout/page_format.h"
+#include "notes/respell/accidental_interpretation_dialog.h"
+#include "platform/sys/path_names.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/window.h"
+#include "sequencer/transcription_dialogs.h"
+#include "shell/preference_defaults.h"
+#include "shell/program_options.h"
+#include "shell/program/score_windows.h"
+#include "shell/resources/transcription_dialog_resources.h"
+#include "staves/staff_group_bits.h"
 
 namespace ql {
+namespace {
 
-std::string ImportNotAvailableNotice(const std::filesystem::path& path) {
-    const std::string& name = path.native();
-    std::vector<char> text(name.size() + sizeof kImportNotAvailableText);
-    std::snprintf(text.data(), text.size(), kImportNotAvailableText, name.c_str());
-    return text.data();
+namespace dlg = import_options_dialog;
+using platform::WindowHandle;
+
+constexpr int kSingleTrackStaves = 16;
+constexpr uint8_t kMostImportMeasuresPerSystem = 3;
+constexpr int32_t kImportScrollOrigin = -30720;
+constexpr char kNiffExtension[] = ".nif";
+constexpr const char* kMusicXmlExtensions[] = {".xml", ".mxl"};
+constexpr char kImportedNameSuffix[] = "_MIDI";
+constexpr char kNativeExtension[] = ".ql";
+constexpr intptr_t kContinue = 1;
+constexpr intptr_t kCancel = 2;
+constexpr uint32_t kImportOptionsHelp = 811;
+
+// Systems per page of an imported score by its staff count.
+uint8_t SystemsPerPageFor(int staves) {
+    constexpr uint8_t kByStaves[] = {1, 8, 5, 4, 3, 2, 2};
+    return staves >= 0 && staves < static_cast<int>(std::size(kByStaves)) ? kByStaves[staves] : 1;
+}
+
+// A refused, failed or cancelled import's score goes at once, without a question.
+void DiscardImportedView(ScoreView* view) {
+    if (view == nullptr) return;
+    if (view->document != nullptr) ClearDocumentModified(view->document);
+    if (view->ViewWindow && win::IsWindow(view->ViewWindow)) {
+        const WindowHandle window = view->ViewWindow;
+        if (CloseScoreWindow(window) == 0 || win::IsWindow(window)) ForceCloseScoreWindow(window);
+        return;
+    }
+    ScoreDocument* document = view->document;
+    FreeView(view);
+    if (document != nullptr) FreeDocument(document);
+}
+
+void ShowImportChoices(WindowHandle dialog) {
+    const ProgramOptions& o = Options();
+    ui::CheckItem(dialog, dlg::kTriplets, o.AllowTriplets != 0);
+    ui::CheckItem(dialog, dlg::kQuintuplets, o.AllowQuin != 0);
+    ui::CheckItem(dialog, dlg::kSyncopation, o.AllowSyncopation != 0);
+}
+
+void StoreImportChoices(WindowHandle dialog) {
+    ProgramOptions& o = Options();
+    o.AllowTriplets = ui::IsItemChecked(dialog, dlg::kTriplets) ? 1 : 0;
+    o.AllowQuin = ui::IsItemChecked(dialog, dlg::kQuintuplets) ? 1 : 0;
+    o.AllowSyncopation = ui::IsItemChecked(dialog, dlg::kSyncopation) ? 1 : 0;
+}
+
+ScoreView* ImportMidiFile() {
+    // A refused import gives the score that was current back its records.
+    KeptDocumentContext kept;
+    ScoreView* view = PrescanMidiFile();
+    if (view == nullptr) return nullptr;
+    ScopedDocumentContext context(view);
+    SetStatusText(0, kAlterLayoutText);
+    if (ModalDialogBox(view, sys::ResourceId{dlg::kDialog}, ImportOptionsDlgProc) != kContinue) {
+        DiscardImportedView(view);
+        return nullptr;
+    }
+    SetStatusText(0, kAlterLayoutText);
+    SmfImportResult result = SmfImportResult::Refused;
+    {
+        ImportFlags flags(ImportKind::MidiFile);
+        result = ImportStandardMidiFile(view);
+    }
+    if (result != SmfImportResult::Imported) {
+        DiscardImportedView(view);
+        return nullptr;
+    }
+    kept.Dismiss();
+    return view;
+}
+
+}  // namespace
+
+std::string ImportFilter(bool musicXml) {
+    std::string filter = kImportFilter;
+    if (musicXml) {
+        const std::string after = "~*.nif~";
+        filter.insert(filter.find(after) + after.size(), kMusicXmlFilterEntry);
+    }
+    return filter;
 }
 
 ScoreView* ImportFileByExtension(const std::filesystem::path& path) {
-    // provisional: the MIDI, NIFF and MusicXML importers that make a score window from
-    // a file are not in the program yet; every import is refused with a box.
-    ModalMessageBox(ImportNotAvailableNotice(path), ProgramString(kStrProductName),
-                    ui::kBoxIconInformation);
-    return nullptr;
+    LongOperation operation;
+    if (operation.Refused()) return nullptr;
+    FileFlags& files = State().files;
+    files.PendingImportPath.clear();
+    files.ImportPending = 0;
+    files.ImportPath = path.native();
+    if (sys::HasExtension(path, kNiffExtension)) return niff::ImportNiffFile(path);
+    for (const char* extension : kMusicXmlExtensions)
+        if (sys::HasExtension(path, extension)) return ImportMusicXml(path);
+    return ImportMidiFile();
 }
 
 ScoreView* ChooseAndImportFile() {
-    // provisional: without the importers there is nothing to choose a file for; the
-    // command tells the user so and makes nothing.
-    ModalMessageBox(kImportCommandNotAvailableText, ProgramString(kStrProductName),
-                    ui::kBoxIconInformation);
-    return nullptr;
+    ui::FileDialogRequest request;
+    request.kind = ui::FileDialogKind::Open;
+    request.title = kImportTitle;
+    request.filter = ImportFilter(MusicXmlConverterAvailable());
+    request.filterIndex = 1;
+    const ui::FileDialogAnswer answer = ui::RunFileDialog(request);
+    if (answer.status != ui::FileDialogStatus::Chosen || answer.path.empty()) return nullptr;
+    return ImportFileByExtension(answer.path);
+}
+
+ScoreView* PrescanMidiFile() {
+    const std::string& path = State().files.ImportPath;
+    std::unique_ptr<smf::MidiFileReader> file = smf::OpenMidiFileForRead(path);
+    if (file == nullptr) return nullptr;
+    WaitCursor wait;
+    if (file->format == 2) {
+        ErrorBox(kFormat2NotSupportedText);
+        return nullptr;
+    }
+    int staves = file->format == 0 ? kSingleTrackStaves : file->trackCount - 1;
+    file.reset();
+    staves = std::clamp(staves, 0, kMaxStaves);
+    if (staves == 0) {
+        ShowNotice(kNoDataText);
+        ErrorBox(kNoDataText);
+        return nullptr;
+    }
+    NewScoreBlock block = ProgramPreferences().header.newScoreBlock;
+    block.initStavesPerSystem = static_cast<uint16_t>(staves);
+    block.initSystemsPerPage = SystemsPerPageFor(staves);
+    block.initMeasuresPerSystem =
+        std::clamp<uint8_t>(block.initMeasuresPerSystem, 1, kMostImportMeasuresPerSystem);
+    // A saved import lands beside the file it came from.
+    const std::filesystem::path source(path);
+    const std::filesystem::path name =
+        source.parent_path() / (source.stem().native() + kImportedNameSuffix + kNativeExtension);
+    ScoreView* view = NewScoreFromBlock(block, name.native());
+    if (view == nullptr) return nullptr;
+    // The window's first activation lays the new score out (staves, measures, page
+    // one); a view shown without a window is laid out here.
+    ActivateView(view);
+    if (StaffRecordOf(view->document, 1) == nullptr) BuildInitialScoreLayout(view);
+    SetupImportStaves(view);
+    return view;
+}
+
+void SetupImportStaves(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return;
+    view->scrollOrigin[0] = kImportScrollOrigin;
+    view->scrollOrigin[1] = kImportScrollOrigin;
+    ScoreDocument* document = view->document;
+    const int staves = document->header.staffCount;
+    for (int s = 1; s <= staves; ++s) {
+        StaffRecord* record = StaffRecordOf(document, s);
+        if (record == nullptr) continue;
+        const GroupKind kind = staves == 2 ? GroupKind::Brace : GroupKind::Bracket;
+        ClearGroupBits(*record, GroupKind::Brace);
+        ClearGroupBits(*record, GroupKind::Bracket);
+        if (staves == 1) {
+            SetOneStaffGroup(*record, kind, true);
+            continue;
+        }
+        SetJoinsStaffAbove(*record, kind, s > 1);
+        SetJoinsStaffBelow(*record, kind, s < staves);
+    }
+}
+
+intptr_t ImportOptionsDlgProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t /*data*/) {
+    switch (message) {
+        case win::Message::InitDialog:
+            ui::CheckItem(dialog, dlg::kGuessClefs, true);
+            ShowImportChoices(dialog);
+            return 1;
+        case win::Message::Help: return 1;
+        case win::Message::Command:
+            switch (static_cast<int32_t>(win::CommandId(word))) {
+                case dlg::kQuantization:
+                    StoreImportChoices(dialog);
+                    win::EnableWindow(dialog, false);
+                    RunSetQuantizationDialog();
+                    win::EnableWindow(dialog, true);
+                    ShowImportChoices(dialog);
+                    return 1;
+                case dlg::kFilters: RunMidiMessageFilterDialog(); return 1;
+                case dlg::kAccidentals: RunAccidentalInterpretationDialog(GetActiveView(dialog)); return 1;
+                case ui::kIdOk:
+                    ImportGuessClefs() = ui::IsItemChecked(dialog, dlg::kGuessClefs);
+                    StoreImportChoices(dialog);
+                    ui::EndDialog(dialog, kContinue);
+                    return 1;
+                case ui::kIdCancel: ui::EndDialog(dialog, kCancel); return 1;
+                default: return 0;
+            }
+        default: return 0;
+    }
 }
 
 }  // namespace ql

@@ -1,20 +1,31 @@
 // The import of files that are not native scores: Standard MIDI Files (".mid", and
 // ".rmi" in a RIFF wrapper), NIFF files (".nif") and MusicXML (".xml", ".mxl"), each
-// into a new score window. Both operations return the new view, or null when
-// nothing was made (the user was told why).
+// into a new score window. Every import returns the new view only while its window
+// is open: a refused, failed or cancelled import closes the window it made at once
+// (its change counter cleared, so nothing asks to save) and returns null. One
+// import at a time, under the long-operation guard.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
+#include "platform/handles.h"
+#include "platform/win/messages.h"
+
 namespace ql {
 
 struct ScoreView;
 
-// The boxes shown for a file whose import is not in the program yet, and for the
-// Import command while no importer is.
-inline constexpr char kImportNotAvailableText[] = "Cannot import this file type yet: \"%s\"";
-inline constexpr char kImportCommandNotAvailableText[] = "Cannot import this file type yet.";
+inline constexpr char kImportTitle[] = "Import Standard MIDI and NIFF files";
+inline constexpr char kImportFilter[] =
+    " MIDI (*.mid)~*.mid~ NIFF (*.nif)~*.nif~ RIFF MIDI (*.rmi)~*.rmi~ All files  (*.*)~*.*~~";
+inline constexpr char kMusicXmlFilterEntry[] = " MXML files (*.xml;*.mxl)~*.xml;*.mxl~";
+inline constexpr char kFormat2NotSupportedText[] = " Format 2 files are not supported";
+inline constexpr char kNoDataText[] = "No data";
+inline constexpr char kAlterLayoutText[] = " You may alter clefs, keys or layout";
+
+// The Import command's filter; with the MusicXML entry after the NIFF one.
+std::string ImportFilter(bool musicXml);
 
 // Imports the file by its extension (any case): ".nif" as NIFF, ".xml" and ".mxl" as
 // MusicXML, anything else as a Standard MIDI File.
@@ -24,7 +35,16 @@ ScoreView* ImportFileByExtension(const std::filesystem::path& path);
 // file; null when the dialog is cancelled.
 ScoreView* ChooseAndImportFile();
 
-// The text of the box shown for `path` when its import is not available.
-std::string ImportNotAvailableNotice(const std::filesystem::path& path);
+// The NIFF and MusicXML imports of the import path.
+
+// Reads the import path's header and makes the new score for it (a staff per
+// track, or 16 for a single-track file); null, with the user told why, when the
+// file cannot be imported.
+ScoreView* PrescanMidiFile();
+// The imported score's staff size and brackets.
+void SetupImportStaves(ScoreView* view);
+// Dialog 811, "Prepare Import".
+intptr_t ImportOptionsDlgProc(platform::WindowHandle dialog, win::Message message, uint32_t word, intptr_t data);
+
 
 }  // namespace ql

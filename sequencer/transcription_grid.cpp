@@ -2,6 +2,7 @@
 #include "sequencer/transcription_grid.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "shell/program_options.h"
 
@@ -33,8 +34,10 @@ QuantizeSettings CurrentQuantizeSettings() {
 
 int32_t SnapToGrid(int32_t t, int exponent) {
     if (exponent < kLowestGrid || exponent > kHighestGrid) return t;
-    const int32_t step = int32_t{1} << exponent;
-    return (t + step / 2) & ~(step - 1);
+    const int64_t step = int64_t{1} << exponent;
+    const int64_t snapped = (int64_t{t} + step / 2) & ~(step - 1);
+    // The last grid point a 32-bit position can hold: positions near the limit do not wrap.
+    return static_cast<int32_t>(std::min<int64_t>(snapped, std::numeric_limits<int32_t>::max() & ~(step - 1)));
 }
 
 int16_t ClampOffset(int32_t offset, int limit) {

@@ -36,6 +36,9 @@ void CmdNewManuscript();
 // as an unnamed score; or a blank unnamed score of the chosen shape. The new view,
 // or null when nothing was made.
 ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice);
+// A blank score of the block's shape named `path`, shown in a new window, not
+// modified; null when it cannot be made.
+ScoreView* NewScoreFromBlock(const NewScoreBlock& block, const std::string& path);
 
 // Opens a file by its extension: ".nif", ".mid", ".rmi", ".xml" and ".mxl" (any
 // case) go to their imports; any other name, also one without an extension, to

@@ -155,11 +155,15 @@ ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice) {
         files.OpeningAsBase = 0;
         return view;
     }
+    return NewScoreFromBlock(choice.block, kNewScoreName);
+}
+
+ScoreView* NewScoreFromBlock(const NewScoreBlock& block, const std::string& path) {
     ScoreView* view = InitView(AllocView());
     if (view == nullptr) return nullptr;
     LinkView(view);
     ScoreDocument* document = AllocDocument();
-    if (document == nullptr || CreateDocument(document, view, &choice.block) != document) {
+    if (document == nullptr || CreateDocument(document, view, &block) != document) {
         delete document;
         FreeView(view);
         return nullptr;
@@ -172,7 +176,7 @@ ScoreView* NewManuscriptFromChoice(const NewManuscriptChoice& choice) {
         FreeDocument(document);
         return nullptr;
     }
-    document->path = kNewScoreName;
+    document->path = path;
     ShowScoreWindow(view);
     ClearDocumentModified(document);
     FocusActiveView();

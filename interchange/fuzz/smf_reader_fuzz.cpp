@@ -1,7 +1,7 @@
 // Fuzz entry point for the Standard MIDI File reader: the input is the file. Every
 // track is read to its end; a read must end in an event, the track's end or an
 // error, never outside the bytes given; a track that stops names a byte inside
-// itself and counts the events it gave.
+// itself and counts the events it gave. Seed corpus: interchange/fuzz/smf_seeds.
 #include <cstddef>
 #include <cstdint>
 #include <span>

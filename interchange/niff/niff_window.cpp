@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "core/core_strings.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
@@ -19,30 +20,15 @@
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_values.h"
+#include "interchange/smf/smf_strings.h"
 #include "platform/sys/file_io.h"
 #include "platform/ui/message_box.h"
 #include "shell/preference_defaults.h"
 #include "shell/program/score_windows.h"
+#include "interchange/import_flags.h"
 
 namespace ql::niff {
 namespace {
-
-// provisional: the shared long-operation scope and the import flags of the
-// import command replace this guard; until then it marks the score file as being
-// read and a transfer as running, and clears both on every way out.
-class NiffImportFlags {
-  public:
-    NiffImportFlags() {
-        State().files.ScoreFileReading = 1;
-        State().files.MidiFileTransferActive = 1;
-    }
-    ~NiffImportFlags() {
-        State().files.ScoreFileReading = 0;
-        State().files.MidiFileTransferActive = 0;
-    }
-    NiffImportFlags(const NiffImportFlags&) = delete;
-    NiffImportFlags& operator=(const NiffImportFlags&) = delete;
-};
 
 // A view with a new document of the import's staves, in a new window.
 ScoreView* MakeScoreWindow(const NiffImportState& import, const std::string& title) {
@@ -84,7 +70,7 @@ void CloseCancelled(ScoreView* view, const ImportReport& report) {
 
 ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, const std::string& title,
                      const ImportReport* earlier = nullptr, const char* caption = nullptr) {
-    NiffImportFlags flags;
+    ImportFlags flags(ImportKind::ScoreFile);
     WaitCursor wait;
     SetStatusText(0, "");
     SetStatusText(1, kNiffLoading);
@@ -138,8 +124,14 @@ ScoreView* OpenNiffScoreWindow(const std::filesystem::path& path, const std::str
                                const ImportReport* earlier, const char* caption) {
     return RunImport(
         [&]() -> std::unique_ptr<ByteSource> {
-            const sys::FileDescriptor file = sys::OpenFileForRead(path.native(), sys::FileShare::ReadWrite, nullptr);
-            if (file == sys::kNoFile) return nullptr;
+            int error = 0;
+            const sys::FileDescriptor file = sys::OpenFileForRead(path.native(), sys::FileShare::ReadWrite, &error);
+            if (file == sys::kNoFile) {
+                // A file that cannot be opened is said so, as for a MIDI file.
+                const std::string text = ProgramString(kStrFileOpenError) + ": " + std::to_string(error);
+                ModalMessageBox(text, kNiffImportCaption, ui::kBoxIconExclamation);
+                return nullptr;
+            }
             return ByteSource::FromFile(file);
         },
         title, earlier, caption);

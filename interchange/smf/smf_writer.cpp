@@ -6,6 +6,7 @@
 
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
+#include "files/bytes/file_faults.h"
 #include "interchange/smf/smf_strings.h"
 #include "platform/ui/message_box.h"
 #include "shell/system_error.h"
@@ -18,8 +19,8 @@ constexpr uint8_t kDataByteLimit = 0x80;
 // Writes bytes at the file's end; on the first failure tells the user once.
 bool Append(MidiFileWriter& file, const uint8_t* bytes, size_t count) {
     if (file.failed) return false;
-    int error = 0;
-    if (sys::WriteFileBytes(file.file, bytes, count, &error)) {
+    int error = InjectedFileFault(FileStep::Write);
+    if (error == 0 && sys::WriteFileBytes(file.file, bytes, count, &error)) {
         file.size += count;
         return true;
     }
@@ -48,13 +49,6 @@ bool PatchLength(MidiFileWriter& file, uint64_t position, uint32_t length) {
     return false;
 }
 
-void ShowCreateError(int error, int32_t captionId) {
-    std::string text = kCreateMidiFileErrorFormat;
-    const size_t at = text.find("%s");
-    text.replace(at, 2, SystemErrorMessage(error));
-    ModalMessageBox(text, ProgramString(captionId), ui::kBoxIconStop);
-}
-
 void AppendVlq(std::vector<uint8_t>& out, uint32_t value) {
     uint8_t bytes[kMaxVlqBytes];
     const size_t count = EncodeVlq(value, bytes);
@@ -70,6 +64,13 @@ int WriteTrackBytes(MidiTrackWriter& track, const std::vector<uint8_t>& out) {
 
 }  // namespace
 
+void ShowCreateMidiFileError(int error, int32_t captionId) {
+    std::string text = kCreateMidiFileErrorFormat;
+    const size_t at = text.find("%s");
+    text.replace(at, 2, SystemErrorMessage(error));
+    ModalMessageBox(text, ProgramString(captionId), ui::kBoxIconStop);
+}
+
 std::unique_ptr<MidiFileWriter> CreateMidiFile(const std::string& path, uint16_t format,
                                                uint16_t tracks, uint16_t division,
                                                int32_t captionId) {
@@ -77,7 +78,7 @@ std::unique_ptr<MidiFileWriter> CreateMidiFile(const std::string& path, uint16_t
     auto file = std::make_unique<MidiFileWriter>();
     file->file = sys::CreateFileForWrite(path, &error);
     if (file->file == sys::kNoFile) {
-        ShowCreateError(error, captionId);
+        ShowCreateMidiFileError(error, captionId);
         return nullptr;
     }
     uint8_t header[kHeaderChunkBytes];

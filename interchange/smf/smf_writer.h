@@ -39,6 +39,9 @@ struct MidiTrackWriter {
 std::unique_ptr<MidiFileWriter> CreateMidiFile(const std::string& path, uint16_t format,
                                                uint16_t tracks, uint16_t division,
                                                int32_t captionId);
+// The box of a file that cannot be created: "Error occurred while creating
+// file:\n<system text>" under the caption of `captionId`.
+void ShowCreateMidiFileError(int error, int32_t captionId);
 // Closes the file; false when any write of the file, or the close itself, failed.
 bool CloseMidiFile(std::unique_ptr<MidiFileWriter> file);
 

@@ -5,6 +5,7 @@
 #include "core/core_strings.h"
 #include "core/model/document_context.h"
 #include "core/state.h"
+#include "core/ui/long_operation.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
 #include "editing/page_band.h"
@@ -108,6 +109,9 @@ void ToggleAutoSave() {
 // The open command: the queue's oldest path when posted for the queue, else the
 // user is asked for a file.
 void OnOpenCommand(intptr_t data) {
+    // An open dispatched by the pump of an import runs when the import has ended.
+    if (DeferUntilLongOperationEnds({Frame().window, Message::Command, win::MakeCommandWord(cmd::kFileOpen, 0), data}))
+        return;
     if (data != kOpenQueued) {
         CmdOpenFile();
         return;
@@ -132,6 +136,7 @@ bool ArrangeCommand(int32_t command) {
 bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
     switch (command) {
         case cmd::kFileOpen: OnOpenCommand(data); return true;
+        case cmd::kFileImport: CmdImportFile(); return true;
         case cmd::kFileNew: CmdNewManuscript(); return true;
         case cmd::kExit: win::PostMessage(window, Message::Close); return true;
         case cmd::kAbout:

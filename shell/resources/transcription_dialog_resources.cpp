@@ -116,6 +116,21 @@ ui::DialogTemplate LoosenUpTemplate() {
     return g.dialog;
 }
 
+ui::DialogTemplate ImportOptionsTemplate() {
+    namespace i = import_options_dialog;
+    dialog_grid::DialogGrid g("Prepare Import", 2, 7, kSizes);
+    g.Check(i::kGuessClefs, "Guess clefs", 0, 0);
+    g.Check(i::kTriplets, "Allow Triplets", 0, 1);
+    g.Check(i::kQuintuplets, "Allow Quintuplets", 0, 2);
+    g.Check(i::kSyncopation, "Allow syncopation", 0, 3);
+    g.Add(ui::kButtonClass, i::kQuantization, "Quantization...", 0, 4, kSizes.buttonWidth, kTab);
+    g.Add(ui::kButtonClass, i::kFilters, "Filters...", 0, 5, kSizes.buttonWidth, kTab);
+    g.Add(ui::kButtonClass, i::kAccidentals, "Accidentals...", 0, 6, kSizes.buttonWidth, kTab);
+    g.Buttons(1, 0, "Continue", "Cancel");
+    HelpButton(g, 1, 2);
+    return g.dialog;
+}
+
 }  // namespace
 
 void AddTranscriptionDialogResources(sys::ResourceBundle& bundle) {
@@ -125,6 +140,7 @@ void AddTranscriptionDialogResources(sys::ResourceBundle& bundle) {
     bundle.dialogs.emplace(channel_staff_dialog::kDialog, ChannelStaffTemplate());
     bundle.dialogs.emplace(note_timbre_dialog::kDialog, TimbreTemplate());
     bundle.dialogs.emplace(loosen_up_dialog::kDialog, LoosenUpTemplate());
+    bundle.dialogs.emplace(import_options_dialog::kDialog, ImportOptionsTemplate());
 }
 
 void RegisterTranscriptionDialogResources() {

@@ -70,6 +70,17 @@ constexpr int32_t kTimingLast = 1209;
 constexpr int32_t kDotted = 1210;
 }  // namespace loosen_up_dialog
 
+namespace import_options_dialog {
+constexpr int32_t kDialog = 811;
+constexpr int32_t kFilters = 1101;
+constexpr int32_t kQuantization = 1102;
+constexpr int32_t kGuessClefs = 1103;
+constexpr int32_t kTriplets = 1104;
+constexpr int32_t kQuintuplets = 1105;
+constexpr int32_t kSyncopation = 1106;
+constexpr int32_t kAccidentals = 2245;
+}  // namespace import_options_dialog
+
 void AddTranscriptionDialogResources(sys::ResourceBundle& bundle);
 void RegisterTranscriptionDialogResources();
 

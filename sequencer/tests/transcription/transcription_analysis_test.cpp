@@ -2,7 +2,10 @@
 // at beats, rests by the metre, the clef choice and the metre of a numerator of 0.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "sequencer/transcription_analysis.h"
+#include "sequencer/transcription_grid.h"
 
 namespace ql {
 namespace {
@@ -24,6 +27,16 @@ TranscribedGroup Group(int32_t time, int32_t duration, uint8_t key = 60) {
 // With fill on and L = 512: a gap of L - 1 makes the note reach the next chord, a gap
 // of exactly L changes nothing, a larger gap extends to the next multiple of L, and
 // a note already ending on one stays.
+// A position far past the last measure a staff could reach (a file whose notes
+// run beyond the measure limit) snaps without overflowing.
+TEST(TranscriptionAnalysis, SnappingTheLargestPositionStaysInRange) {
+    EXPECT_EQ(SnapToGrid(1000, 8), 1024);
+    EXPECT_EQ(SnapToGrid(900, 8), 1024);
+    const int32_t largest = std::numeric_limits<int32_t>::max();
+    EXPECT_EQ(SnapToGrid(largest, 8), largest & ~255);
+    EXPECT_EQ(SnapToGrid(largest - 100, 10), largest & ~1023);
+}
+
 TEST(TranscriptionAnalysis, FillingGapsToTheNextChord) {
     const QuantizeSettings s;
     struct Case {

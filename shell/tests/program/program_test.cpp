@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/document_context.h"
+#include "core/model/grid.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "platform/sys/settings_store.h"
@@ -301,9 +303,41 @@ TEST_F(ScoreWindowTest, QueuedPathsOpenByTheirExtension) {
     const size_t boxes = ui::headless::MessageBoxes().size();
     EXPECT_FALSE(OpenScorePath(midi));
     ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
-    EXPECT_NE(ui::headless::MessageBoxes().back().text.find("Cannot import"), std::string::npos);
+    EXPECT_NE(ui::headless::MessageBoxes().back().text.find("Invalid MIDI data"), std::string::npos);
     EXPECT_EQ(CountOpenViews(), 0);
     EXPECT_TRUE(OpenScorePath(WriteScore("native.ql")));
+}
+
+// A Standard MIDI File opens as a new score window named after it; a cancelled
+// "Prepare Import" closes the window it made at once, asking nothing.
+TEST_F(ScoreWindowTest, MidiFileOpensAsAnImportedScoreWindow) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string midi = (scratch / "tune.mid").string();
+    const char bytes[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96,
+                          'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, char(0xFF), 0x2F, 0,
+                          'M', 'T', 'r', 'k', 0, 0, 0, 12, 0, char(0x90), 60, 90, 0x60, char(0x80), 60, 0,
+                          0, char(0xFF), 0x2F, 0};
+    std::ofstream(midi, std::ios::binary).write(bytes, sizeof bytes);
+    ui::headless::SetDialogScript(811, [](ui::headless::DialogDriver& d) { d.Click(ui::kIdCancel); });
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_FALSE(OpenScorePath(midi));
+    EXPECT_EQ(CountOpenViews(), 0);
+    EXPECT_EQ(ui::headless::MessageBoxes().size(), boxes);
+    ui::headless::SetDialogScript(811, [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
+    EXPECT_TRUE(OpenScorePath(midi));
+    EXPECT_EQ(CountOpenViews(), 1);
+    EXPECT_EQ(Captions().size(), 1u);
+    EXPECT_NE(Captions().at(0).find("tune_MIDI"), std::string::npos);
+    EXPECT_EQ(State().files.Importing, 0);
+    // The note is in the score its window shows.
+    ScoreView* view = FindViewByPath((scratch / "tune_MIDI.ql").string());
+    ASSERT_NE(view, nullptr);
+    ScopedDocumentContext context(view);
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(view->document, 1), view->document, 1);
+    ASSERT_NE(cell, nullptr);
+    EventRecord* note = GetVoiceFirstEvent(cell, 0);
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->time, 0);
 }
 
 // Cancel on a modified score stops the program's exit; everything stays open.

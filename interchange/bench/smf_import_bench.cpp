@@ -1,0 +1,140 @@
+// Importing a Standard MIDI File: a 2,000-measure file of four staff tracks and a
+// conductor track (BM_ImportSmf) against the 200-measure file made the same way
+// (BM_ImportSmf_Baseline) in the same run; target: at most 12x the baseline. The
+// whole import is timed: the new score, reading, transcription, analysis and the
+// pages. A score holds at most MaxMeasures - 8 measures: the notes past that are
+// read and dropped. BM_ReadSmf reads every event of the 2,000-measure file through
+// the byte layer alone, for comparison.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/model/document.h"
+#include "core/model/document_context.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "interchange/bench/import_program.h"
+#include "interchange/import_commands.h"
+#include "interchange/smf/smf_format.h"
+#include "interchange/smf/smf_reader.h"
+#include "platform/sys/folders.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/headless.h"
+#include "shell/resources/transcription_dialog_resources.h"
+
+namespace ql {
+namespace {
+
+constexpr int kStaffTracks = 4;
+constexpr int kDivision = 480;
+constexpr uint8_t kKeys[kStaffTracks][4] = {{72, 74, 76, 77}, {60, 64, 67, 65}, {55, 57, 59, 60}, {36, 43, 40, 38}};
+
+void PutVlq(std::vector<uint8_t>& out, uint32_t value) {
+    uint8_t bytes[smf::kMaxVlqBytes];
+    const size_t count = smf::EncodeVlq(value, bytes);
+    out.insert(out.end(), bytes, bytes + count);
+}
+
+void PutChunk(std::vector<uint8_t>& out, const std::vector<uint8_t>& data) {
+    const uint8_t head[8] = {'M', 'T', 'r', 'k', static_cast<uint8_t>(data.size() >> 24),
+                             static_cast<uint8_t>(data.size() >> 16), static_cast<uint8_t>(data.size() >> 8),
+                             static_cast<uint8_t>(data.size())};
+    out.insert(out.end(), head, head + 8);
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+// Four quarter notes a measure on each staff track, with running status.
+std::vector<uint8_t> MakeFile(int measures) {
+    std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, kStaffTracks + 1,
+                              static_cast<uint8_t>(kDivision >> 8), static_cast<uint8_t>(kDivision & 0xFF)};
+    PutChunk(file, {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,
+                    0x00, 0xFF, 0x2F, 0x00});
+    for (int t = 0; t < kStaffTracks; ++t) {
+        std::vector<uint8_t> track{0x00, static_cast<uint8_t>(0x90 | t)};
+        for (int m = 0; m < measures; ++m) {
+            for (int beat = 0; beat < 4; ++beat) {
+                const uint8_t key = static_cast<uint8_t>(kKeys[t][beat] + m % 3);
+                if (m + beat > 0) PutVlq(track, 30);
+                track.insert(track.end(), {key, 80});
+                PutVlq(track, kDivision - 30);
+                track.insert(track.end(), {key, 0});
+            }
+        }
+        track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+        PutChunk(file, track);
+    }
+    return file;
+}
+
+std::string WriteFixture(int measures) {
+    const std::string path =
+        (sys::TemporaryFolder() / ("ql_bench_" + std::to_string(getpid()) + "_" + std::to_string(measures) + ".mid"))
+            .string();
+    const std::vector<uint8_t> bytes = MakeFile(measures);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+void RunImport(benchmark::State& state, int measures) {
+    const std::string path = WriteFixture(measures);
+    PrepareImportProgram();
+    int made = 0;
+    for (auto _ : state) {
+        ui::headless::SetDialogScript(import_options_dialog::kDialog,
+                                      [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
+        ScoreView* view = ImportFileByExtension(path);
+        state.PauseTiming();
+        if (view == nullptr) {
+            state.SkipWithError("the file was not imported");
+            break;
+        }
+        made = view->document->header.measureCount;
+        {
+            ScopedDocumentContext context(view);
+            ScoreDocument* document = view->document;
+            FreeView(view);
+            FreeDocument(document);
+        }
+        ui::headless::ResetUi();
+        state.ResumeTiming();
+    }
+    state.counters["measures"] = made;
+    ResetProgramState();
+    ResetObjectClassTable();
+    std::remove(path.c_str());
+}
+
+void BM_ImportSmf(benchmark::State& state) {
+    RunImport(state, 2000);
+    state.SetLabel("target <= 12x");
+}
+BENCHMARK(BM_ImportSmf)->Unit(benchmark::kMillisecond);
+
+void BM_ImportSmf_Baseline(benchmark::State& state) { RunImport(state, 200); }
+BENCHMARK(BM_ImportSmf_Baseline)->Unit(benchmark::kMillisecond);
+
+// The byte layer alone: every event of the 2,000-measure file from memory.
+void BM_ReadSmf(benchmark::State& state) {
+    const std::vector<uint8_t> bytes = MakeFile(2000);
+    size_t events = 0;
+    for (auto _ : state) {
+        smf::SmfOpenStatus status = smf::SmfOpenStatus::Ok;
+        std::unique_ptr<smf::MidiFileReader> file = smf::OpenMidiBytes(bytes, &status);
+        smf::MidiFileEvent event;
+        events = 0;
+        while (std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(*file))
+            while (smf::ReadTrackEvent(*track, &event) == smf::TrackReadResult::Event) ++events;
+        benchmark::DoNotOptimize(events);
+    }
+    state.counters["events"] = static_cast<double>(events);
+}
+BENCHMARK(BM_ReadSmf)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ql

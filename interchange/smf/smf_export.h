@@ -1,0 +1,36 @@
+// "Export to Standard Midi File": the score as a format-1 file at 1,024 ticks per
+// quarter, a conductor track (title, copyright, name, key and time signatures,
+// tempo) and one track per staff (name, instrument, key, program change, then its
+// notes and other channel messages). The file is written under a temporary name
+// beside the target and renamed over it only when every track and the close have
+// succeeded; any failure leaves an existing target as it was and shows no "OK".
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace ql {
+
+struct ScoreView;
+
+constexpr int kExportDivision = 1024;
+
+// The title and copyright kept between exports (99 characters each).
+struct SmfExportTexts {
+    std::string title;
+    std::string copyright;
+};
+SmfExportTexts& KeptExportTexts();
+
+// The name proposed for the export of a score at `scorePath`: the extension of its
+// last component replaced by ".MID".
+std::filesystem::path ProposedExportName(const std::string& scorePath);
+
+// Writes the view's score to `path`; true when the file is in place (status "OK").
+bool WriteStandardMidiFile(ScoreView* view, const std::string& path, const SmfExportTexts& texts);
+
+// The command: the save dialog, the replace question, then the writing. Nothing
+// while a run plays.
+void ExportStandardMidiFile(ScoreView* view);
+
+}  // namespace ql

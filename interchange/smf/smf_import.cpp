@@ -1,0 +1,273 @@
+// Standard MIDI File import: the file read track by track through the reader, each
+// event handed to the transcription, then the measures analysed and formatted.
+#include "interchange/smf/smf_import.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "core/core_strings.h"
+#include "core/error_report.h"
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/progress.h"
+#include "core/ui/status_bar.h"
+#include "display/linked_views.h"
+#include "interchange/smf/smf_import_signatures.h"
+#include "interchange/smf/smf_reader.h"
+#include "interchange/smf/smf_strings.h"
+#include "layout/page_format.h"
+#include "sequencer/channel_events.h"
+#include "sequencer/transcription_measures.h"
+#include "sequencer/transcription_stream.h"
+
+namespace ql {
+namespace {
+
+constexpr uint8_t kNoteOff = 0x80;
+constexpr uint8_t kNoteOn = 0x90;
+constexpr uint8_t kProgramChange = 0xC0;
+constexpr uint8_t kStatusKindMask = 0xF0;
+constexpr uint8_t kChannelMask = 0x0F;
+constexpr uint8_t kMetaChannelPrefix = 0x20;
+constexpr uint8_t kMetaTempo = 0x51;
+constexpr uint8_t kMetaTimeSignature = 0x58;
+constexpr uint8_t kMetaKeySignature = 0x59;
+constexpr uint16_t kSmpteDivision = 0x8000;
+constexpr uint32_t kMicrosecondsPerMinute = 60'000'000;
+constexpr uint32_t kEventsPerPump = 4096;
+constexpr char kAnalyzingText[] = " Analyzing Groups";
+constexpr char kFormattingText[] = "Formatting...";
+constexpr char kMakingPagesText[] = " Making pages";
+constexpr char kDoneText[] = "OK";
+constexpr char kTrackStatusFormat[] = "%s: %d";
+
+struct ImportRun {
+    ScoreView* view = nullptr;
+    ScoreDocument* document = nullptr;
+    int format = 1;
+    int staffCount = 0;
+    bool smpte = false;
+    bool tempoSeen = false;
+    bool prefixSet = false;
+    int prefixChannel = 0;
+    bool invalidShown = false;
+    ImportSignatures signatures;
+};
+
+void ShowInvalidOnce(ImportRun& run) {
+    if (run.invalidShown) return;
+    run.invalidShown = true;
+    ErrorBox(ProgramString(kStrInvalidMidiFile));
+}
+
+// The staff an event goes to: format 1 its track; format 0 its channel + 1 (meta
+// and system-exclusive events staff 1, or the channel prefix's channel + 1).
+int StaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
+    if (run.format != 0) return track;
+    if (event.kind == smf::MidiEventKind::Channel) return (event.status & kChannelMask) + 1;
+    return run.prefixSet ? run.prefixChannel + 1 : 1;
+}
+
+void SetStaffVoices(ScoreDocument* document, int staff, bool channel, uint8_t value) {
+    StaffRecord* record = StaffRecordOf(document, staff);
+    if (record == nullptr) return;
+    for (StaffTimbre& timbre : record->timbres) (channel ? timbre.channel : timbre.patch) = value;
+}
+
+void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
+    run.prefixSet = false;
+    if (staff == 0) return;  // the signature track plays nothing
+    TranscriptionInput& in = TranscriptionInputs();
+    in.status = event.status & kStatusKindMask;
+    in.channel = event.status & kChannelMask;
+    in.data[0] = event.length > 0 ? event.data[0] : 0;
+    in.data[1] = event.length > 1 ? event.data[1] : 0;
+    in.length = static_cast<int>(event.length);
+    in.staff = staff;
+    TranscriptionStaff& st = TranscriptionStaffState(staff);
+    if (in.status == kNoteOn || in.status == kNoteOff) {
+        TranscribeRecordedStaff(run.view);
+        if (!st.channelSet && in.status == kNoteOn) {
+            SetStaffVoices(run.document, staff, true, in.channel);
+            st.channelSet = true;
+        }
+        return;
+    }
+    if (in.status == kProgramChange && !st.patchSet) {
+        SetStaffVoices(run.document, staff, false, in.data[0]);
+        st.patchSet = true;
+    }
+    CountChannelEvent();
+    StaffRecord* record = StaffRecordOf(run.document, staff);
+    const int measure = st.currentMeasure;
+    if (record == nullptr || measure < 1 || measure > run.document->header.measureCount) return;
+    ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure));
+}
+
+void ImportTempo(ImportRun& run, const smf::MidiFileEvent& event) {
+    if (run.smpte || event.length < 3 || run.tempoSeen) return;  // SMPTE files keep 120
+    const uint32_t micros = (uint32_t{event.data[0]} << 16) | (uint32_t{event.data[1]} << 8) | event.data[2];
+    if (micros == 0) return;
+    run.tempoSeen = true;
+    run.document->header.tempo = static_cast<uint16_t>(std::clamp<uint32_t>(kMicrosecondsPerMinute / micros, 1, 0xFFFF));
+}
+
+void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
+    switch (event.status) {
+        case kMetaChannelPrefix:
+            if (event.length >= 1) {
+                run.prefixSet = true;
+                run.prefixChannel = event.data[0] & kChannelMask;
+            }
+            break;
+        case kMetaTempo: ImportTempo(run, event); break;
+        case kMetaTimeSignature:
+            if (event.length >= 2) ApplyTimeSignature(run.signatures, run.view, staff, event.data[0], event.data[1]);
+            break;
+        case kMetaKeySignature:
+            if (event.length >= 2) ApplyKeySignature(run.signatures, run.view, staff, event.data[0], event.data[1]);
+            break;
+        default: break;  // texts, names, markers and the rest make nothing
+    }
+}
+
+void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
+    const int staff = StaffOf(run, event, track);
+    const bool kept = staff <= run.staffCount;
+    if (kept && !TranscriptionStaffState(staff).initialised) StartTranscriptionStaff(run.view, staff, 1);
+    TranscriptionInput& in = TranscriptionInputs();
+    in.staff = kept ? staff : 1;
+    in.delta = static_cast<int32_t>(std::min<uint32_t>(event.delta, smf::kMaxVlqValue));
+    TranscribeRecordedNotes(run.view);
+    if (!kept) return;
+    switch (event.kind) {
+        case smf::MidiEventKind::Channel: ImportChannelMessage(run, staff, event); break;
+        case smf::MidiEventKind::Meta: ImportMeta(run, staff, event); break;
+        case smf::MidiEventKind::SysEx: break;
+    }
+}
+
+void ShowTrackStatus(const ImportRun& run, int track) {
+    if (run.format == 0) {
+        SetStatusText(0, kSingleTrackText);
+    } else if (track == 0) {
+        SetStatusText(0, kSignatureTrackText);
+    } else {
+        char text[64];
+        std::snprintf(text, sizeof text, kTrackStatusFormat, ProgramString(kStrMidiTrack).c_str(), track);
+        SetStatusText(0, text);
+    }
+}
+
+// Reads every track; false when the user cancelled.
+bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
+    smf::MidiFileEvent event;
+    for (int i = 0; i < file.trackCount; ++i) {
+        if (run.format == 1 && run.staffCount > 0 && i > run.staffCount) break;
+        std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file);
+        if (track == nullptr) {
+            ShowInvalidOnce(run);
+            break;
+        }
+        if (track->byteCount > 1) ShowTrackStatus(run, i);
+        if (StepProgressDialog(i + 1) != 0) return false;
+        smf::TrackReadResult result;
+        uint32_t count = 0;
+        while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
+            ImportEvent(run, i, event);
+            if (++count % kEventsPerPump == 0 && StepProgressDialog(i + 1) != 0) return false;
+        }
+        if (result == smf::TrackReadResult::Error) ShowInvalidOnce(run);
+    }
+    return true;
+}
+
+// Analyses the measures and lays the pages out; false when the user cancelled.
+bool FinishImport(ImportRun& run) {
+    ScoreDocument* document = run.document;
+    for (int staff = 0; staff <= run.staffCount; ++staff) FlushPendingNotes(run.view, staff);
+    const int measures = document->header.measureCount;
+    SetStatusText(1, kAnalyzingText);
+    if (BeginProgressDialog(1, std::max(measures, 1), kAnalyzingText) != 0) return false;
+    ClearRecordTargets(run.view, 1, run.staffCount, 1, measures, 0);
+    if (TranscribeMeasureGroups(run.view, 1, run.staffCount, 1, measures, true) == 0) return false;
+    FinishTranscribedMeasures(run.view, 0, 1, run.staffCount, 1, measures);
+    SetStatusText(0, kFormattingText);
+    SetStatusText(1, kMakingPagesText);
+    if (document->firstPage != nullptr) ExtendPagesToMeasureCount(run.view);
+    return FormatImportedScore(run.view, 1) == 0;
+}
+
+}  // namespace
+
+bool& ImportGuessClefs() {
+    static bool guess = true;
+    return guess;
+}
+
+int ImportResolution(uint16_t division) {
+    if ((division & kSmpteDivision) == 0) return division;
+    const int framesPerSecond = -static_cast<int8_t>(division >> 8);
+    const int ticksPerFrame = division & 0xFF;
+    return framesPerSecond * ticksPerFrame / 2;
+}
+
+SmfImportResult ImportStandardMidiFile(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return SmfImportResult::Refused;
+    std::unique_ptr<smf::MidiFileReader> file = smf::OpenMidiFileForRead(State().files.ImportPath);
+    if (file == nullptr) return SmfImportResult::Refused;
+    if (file->format == 2) {
+        ErrorBox(kType2NotSupportedText);
+        return SmfImportResult::Refused;
+    }
+    const int resolution = ImportResolution(file->division);
+    if (file->format > 2 || resolution <= 0) {
+        ErrorBox(ProgramString(kStrInvalidMidiData));
+        return SmfImportResult::Refused;
+    }
+    ImportRun run;
+    run.view = view;
+    run.document = view->document;
+    run.format = file->format;
+    run.staffCount = view->document->header.staffCount;
+    run.smpte = (file->division & kSmpteDivision) != 0;
+    if (run.smpte) run.document->header.tempo = 120;
+    run.signatures = BeginImportSignatures(view, resolution);
+
+    const uint8_t voiceMask = view->voiceMask;
+    view->voiceMask = 0;
+    ResetTranscription();
+    ResetTranscriptionWritten();
+    TranscriptionInput& in = TranscriptionInputs();
+    in.mode = run.format == 0 ? RecordMode::Multichannel : RecordMode::Single;
+    in.resolution = resolution;
+    in.nativeTime = false;
+    in.firstMeasure = 1;
+    in.lastMeasure = MeasureLimit;
+    in.autoClef = ImportGuessClefs();
+    in.voice = 0;
+
+    BeginProgressDialog(1, std::max<int>(file->trackCount, 1), kImportCaptionText);
+    bool completed = ReadTracks(run, *file);
+    file.reset();
+    completed = completed && FinishImport(run);
+    ResetTranscription();
+    view->voiceMask = voiceMask;
+    EndProgressDialog();
+    SetStatusText(1, nullptr);
+    if (!completed) {
+        SetStatusText(0, kImportCancelledText);
+        return SmfImportResult::Cancelled;
+    }
+    SetDocumentModified(run.document);
+    RedrawLinkedViews(view);
+    UpdateLinkedViews(view);
+    SetStatusText(0, kDoneText);
+    return SmfImportResult::Imported;
+}
+
+}  // namespace ql

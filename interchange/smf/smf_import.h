@@ -1,0 +1,40 @@
+// Standard MIDI File import into the new, empty score of a view: tracks (format 1)
+// or channels (format 0) become staves, notes go through the transcription as
+// recorded notes do, other channel messages become score objects, and meta events
+// set the starting tempo and the time and key signatures. The file is the one named
+// by the program's import path. Damaged tracks end where they can no longer be read
+// ("Invalid MIDI file", once) and the tracks read so far stay.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ql {
+
+struct ScoreView;
+
+enum class SmfImportResult : uint8_t {
+    Imported,   // the score holds the file
+    Refused,    // the file could not be imported (the user was told why)
+    Cancelled,  // the user cancelled the progress dialog
+};
+
+// The texts of the import, by string id (used as they stand).
+inline constexpr char kType2NotSupportedText[] = " Type 2 files are not supported";
+inline constexpr char kImportCaptionText[] = "Import from Standard Midi File";
+inline constexpr char kImportCancelledText[] = "Import Cancelled";
+inline constexpr char kSingleTrackText[] = "Single track";
+inline constexpr char kSignatureTrackText[] = "Reading Signature track";
+
+// Source ticks per quarter of a header division: the division itself, or for the
+// SMPTE form (top bit set) frames per second x ticks per frame / 2, as if at 120
+// quarters a minute; 0 when the division cannot be used.
+int ImportResolution(uint16_t division);
+
+// The "Guess clefs" choice of the import options: the transcription picks each
+// staff's clef from its notes.
+bool& ImportGuessClefs();
+
+SmfImportResult ImportStandardMidiFile(ScoreView* view);
+
+}  // namespace ql

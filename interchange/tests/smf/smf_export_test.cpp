@@ -1,0 +1,122 @@
+// Export of a score as a Standard MIDI File: the bytes it starts with, what an
+// independent parser reads in it, and what a failing disk leaves behind.
+#include "interchange/smf/smf_export.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+#include "files/bytes/file_faults.h"
+#include "interchange/tests/smf/smf_score_fixture.h"
+#include "platform/ui/headless.h"
+
+namespace ql::testing {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Prints each track's messages with absolute ticks, one a line.
+constexpr char kMidoDump[] = R"(
+import sys, mido
+f = mido.MidiFile(sys.argv[1])
+print('type', f.type, 'tracks', len(f.tracks), 'tpb', f.ticks_per_beat)
+for i, track in enumerate(f.tracks):
+    t = 0
+    for m in track:
+        t += m.time
+        if m.type in ('note_on', 'note_off'):
+            print(i, t, m.type, m.channel, m.note, m.velocity)
+        elif m.type == 'program_change':
+            print(i, t, 'program', m.channel, m.program)
+        elif m.type == 'set_tempo':
+            print(i, t, 'tempo', m.tempo)
+        elif m.type == 'time_signature':
+            print(i, t, 'time', m.numerator, m.denominator)
+        elif m.type == 'key_signature':
+            print(i, t, 'key', m.key)
+        elif m.type in ('track_name', 'instrument_name'):
+            print(i, t, m.type, m.name)
+        elif m.type == 'end_of_track':
+            print(i, t, 'end')
+)";
+
+class SmfExport : public SmfScoreTest {
+  protected:
+    // Two staves: two quarters in staff 1's first measure, a half in staff 2's second.
+    void BuildTwoStaves() {
+        BuildScore(2, 2);
+        doc_->path = PathOf("Duet.ql");
+        Note(1, 1, 0, kQuarterCode, 0);
+        Note(1, 1, 1024, kQuarterCode, 2);
+        Note(2, 2, 0, kHalfCode, 4);
+    }
+    bool StatusShowsOk() const {
+        for (const ui::headless::StatusTextRecord& r : ui::headless::StatusTexts())
+            if (r.part == 0 && r.text.find("OK") != std::string::npos) return true;
+        return false;
+    }
+};
+
+TEST_F(SmfExport, TwoStaffScoreIsAFormatOneFileOfThreeTracksAnotherParserReads) {
+    BuildTwoStaves();
+    const std::string path = PathOf("duet.mid");
+    ASSERT_TRUE(WriteStandardMidiFile(view_, path, SmfExportTexts{"A Title", ""}));
+    const Bytes bytes = ReadFile(path);
+    const Bytes head{0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x01, 0x00, 0x03, 0x04, 0x00};
+    ASSERT_GE(bytes.size(), head.size());
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + head.size()), head);
+    EXPECT_TRUE(StatusShowsOk());
+    EXPECT_EQ(State().files.MidiFileTransferActive, 0);
+    EXPECT_EQ(State().files.MidiFileExporting, 0);
+
+    const std::string python = PythonWithMido();
+    if (python.empty()) GTEST_SKIP() << "python3 with mido is not installed";
+    const std::string dump = RunPython(python, kMidoDump, path);
+    EXPECT_EQ(dump,
+              "type 1 tracks 3 tpb 1024\n"
+              "0 0 track_name Duet.ql\n0 0 instrument_name Staff:0\n0 0 key C\n0 0 tempo 500000\n"
+              "0 0 time 4 4\n0 8192 end\n"
+              "1 0 track_name Track 1\n1 0 instrument_name Staff:1\n1 0 key C\n1 0 program 0 0\n"
+              "1 0 note_on 0 64 64\n1 920 note_off 0 64 64\n1 1024 note_on 0 60 64\n1 1944 note_off 0 60 64\n"
+              "1 8192 end\n"
+              "2 0 track_name Track 2\n2 0 instrument_name Staff:2\n2 0 key C\n2 0 program 1 0\n"
+              "2 4096 note_on 1 57 64\n2 5936 note_off 1 57 64\n2 8192 end\n");
+}
+
+// A disk that fails in the middle of the file: the old file stays byte for byte,
+// no temporary file is left, the user is told once and no "OK" is shown.
+TEST_F(SmfExport, FailedWriteLeavesTheTargetAsItWasAndShowsNoOk) {
+    BuildTwoStaves();
+    const std::string path = PathOf("duet.mid");
+    const Bytes old{'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(old.data()), old.size());
+    for (int nth : {1, 2, 5, 12}) {
+        ui::headless::ResetUi();
+        SetFileFaultForTests(FileFault{FileStep::Write, nth, ENOSPC, {}});
+        EXPECT_FALSE(WriteStandardMidiFile(view_, path, SmfExportTexts{})) << nth;
+        EXPECT_EQ(ReadFile(path), old) << nth;
+        EXPECT_FALSE(StatusShowsOk()) << nth;
+        // A track that cannot be started also says "Can't write MIDI file".
+        EXPECT_EQ(ui::headless::MessageBoxes().size(), nth == 2 ? 2u : 1u) << nth;
+        EXPECT_NE(ui::headless::MessageBoxes().at(0).text.find("I/O error"), std::string::npos) << nth;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), std::filesystem::directory_iterator()), 1)
+            << "a temporary file was left, fault at write " << nth;
+        EXPECT_EQ(State().files.MidiFileTransferActive, 0);
+    }
+    ResetFileFaultForTests();
+    ASSERT_TRUE(WriteStandardMidiFile(view_, path, SmfExportTexts{}));
+    EXPECT_NE(ReadFile(path), old);
+}
+
+}  // namespace
+}  // namespace ql::testing

@@ -1,0 +1,154 @@
+// A seeded, bounded driver of damaged Standard MIDI Files: fixture files cut at
+// every chunk boundary and mutated at random, fed to the reader and to the whole
+// import. Every case must end in a score or a named message; a refused import
+// leaves no score and no import flag. The seed and the case are printed on a
+// failure (QL_SMF_SEED chooses another seed).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/model/document_context.h"
+#include "core/model/document.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "interchange/smf/smf_reader.h"
+#include "interchange/tests/smf/smf_bytes.h"
+#include "interchange/tests/smf/smf_score_fixture.h"
+#include "platform/ui/headless.h"
+
+namespace ql::testing {
+namespace {
+
+using smf::testing::Bytes;
+using smf::testing::Chunk;
+using smf::testing::Header;
+using smf::testing::Join;
+
+constexpr int kCases = 20000;
+constexpr int kShards = 4;
+constexpr uint32_t kDefaultSeed = 20261207;
+
+std::vector<Bytes> Fixtures() {
+    const Bytes conductor{0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
+                          0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0xFE, 0x00,
+                          0x00, 0xFF, 0x2F, 0x00};
+    const Bytes notes{0x00, 0xC0, 0x05, 0x00, 0x90, 60, 90, 0x30, 64, 90, 0x30, 60, 0, 0x00, 0xB0, 0x07, 0x50,
+                      0x30, 0x80, 64, 0, 0x00, 0xF0, 0x02, 0x7E, 0xF7, 0x00, 0xE0, 0x00, 0x40,
+                      0x81, 0x00, 0x90, 67, 100, 0x60, 67, 0, 0x00, 0xFF, 0x2F, 0x00};
+    const Bytes single{0x00, 0xFF, 0x20, 0x01, 0x02, 0x00, 0xFF, 0x03, 0x01, 'x', 0x00, 0x90, 60, 90,
+                       0x00, 0x92, 48, 90, 0x60, 0x80, 60, 0, 0x00, 0x82, 48, 0, 0x00, 0xFF, 0x2F, 0x00};
+    const Bytes threeTracks = Join({Header(1, 3, 96), Chunk("MTrk", conductor), Chunk("MTrk", notes),
+                                    Chunk("XTRA", Bytes{1, 2, 3}), Chunk("MTrk", notes)});
+    Bytes riff{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 0};
+    riff.insert(riff.end(), threeTracks.begin(), threeTracks.end());
+    return {smf::testing::TwoTrackFile(), threeTracks, Join({Header(0, 1, 480), Chunk("MTrk", single)}), riff};
+}
+
+// Where the fixture's chunks start and their data begins.
+std::vector<size_t> ChunkBoundaries(const Bytes& file) {
+    std::vector<size_t> at;
+    size_t position = file.size() > 12 && file[0] == 'R' ? 20 : 0;
+    while (position + 8 <= file.size()) {
+        at.push_back(position);
+        at.push_back(position + 8);
+        const uint32_t length = (uint32_t{file[position + 4]} << 24) | (uint32_t{file[position + 5]} << 16) |
+                                (uint32_t{file[position + 6]} << 8) | file[position + 7];
+        position += 8 + length;
+    }
+    return at;
+}
+
+Bytes Mutated(Bytes file, std::mt19937& random) {
+    constexpr uint8_t kSpecial[] = {0x00, 0x01, 0x2F, 0x7F, 0x80, 0x81, 0x90, 0xF0, 0xF7, 0xFF};
+    const int mutations = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < mutations && !file.empty(); ++i) {
+        const size_t at = random() % file.size();
+        switch (random() % 6) {
+            case 0: file[at] ^= static_cast<uint8_t>(1u << (random() % 8)); break;
+            case 1: file[at] = kSpecial[random() % std::size(kSpecial)]; break;
+            case 2: file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), static_cast<uint8_t>(random())); break;
+            case 3: file.erase(file.begin() + static_cast<std::ptrdiff_t>(at)); break;
+            case 4: file.resize(at); break;
+            default:  // a big length or count
+                for (size_t k = at; k < std::min(file.size(), at + 4); ++k) file[k] = 0xFF;
+                break;
+        }
+    }
+    return file;
+}
+
+uint32_t Seed() {
+    const char* text = std::getenv("QL_SMF_SEED");
+    return text != nullptr ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : kDefaultSeed;
+}
+
+class SmfDamagedImport : public SmfScoreTest {
+  protected:
+    // Reads every event of every track; the reader must stay inside the bytes given.
+    static void ReadAll(const Bytes& bytes) {
+        smf::SmfOpenStatus status = smf::SmfOpenStatus::Ok;
+        std::unique_ptr<smf::MidiFileReader> file = smf::OpenMidiBytes(bytes, &status);
+        if (file == nullptr) {
+            EXPECT_NE(status, smf::SmfOpenStatus::Ok);
+            return;
+        }
+        smf::MidiFileEvent event;
+        while (std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(*file)) {
+            smf::TrackReadResult result;
+            while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event)
+                ASSERT_LE(event.length, bytes.size());
+            EXPECT_EQ(result == smf::TrackReadResult::Error, track->Stopped());
+        }
+    }
+
+    // Imports the bytes: a score, or a named message with no score and no flag.
+    void ImportCase(const Bytes& bytes) {
+        ui::headless::ResetUi();
+        const std::string path = WriteBytes("case.mid", bytes);
+        ScoreView* view = Import(path);
+        const FileFlags& files = State().files;
+        EXPECT_EQ(files.Importing + files.MidiFileTransferActive + files.MidiImportActive, 0);
+        if (view == nullptr) {
+            EXPECT_EQ(OtherViews(view_), 0);
+            EXPECT_FALSE(ui::headless::MessageBoxes().empty()) << "refused without a message";
+            return;
+        }
+        imported_.pop_back();
+        ScopedDocumentContext context(view);
+        ScoreDocument* document = view->document;
+        FreeView(view);
+        FreeDocument(document);
+    }
+
+    void RunShard(int shard) {
+        const uint32_t seed = Seed();
+        const std::vector<Bytes> fixtures = Fixtures();
+        std::vector<Bytes> cut;
+        for (const Bytes& file : fixtures)
+            for (size_t at : ChunkBoundaries(file))
+                for (size_t length : {at, at + 1, at + 5})
+                    if (length < file.size()) cut.emplace_back(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
+        std::mt19937 random(seed + static_cast<uint32_t>(shard));
+        const int first = shard * kCases / kShards;
+        const int last = (shard + 1) * kCases / kShards;
+        for (int n = first; n < last; ++n) {
+            const size_t index = static_cast<size_t>(n);
+            const Bytes bytes = index < cut.size() ? cut[index] : Mutated(fixtures[random() % fixtures.size()], random);
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(n));
+            ReadAll(bytes);
+            ImportCase(bytes);
+            if (HasFailure()) return;
+        }
+    }
+};
+
+TEST_F(SmfDamagedImport, CasesOfTheFirstQuarter) { RunShard(0); }
+TEST_F(SmfDamagedImport, CasesOfTheSecondQuarter) { RunShard(1); }
+TEST_F(SmfDamagedImport, CasesOfTheThirdQuarter) { RunShard(2); }
+TEST_F(SmfDamagedImport, CasesOfTheFourthQuarter) { RunShard(3); }
+
+}  // namespace
+}  // namespace ql::testing
