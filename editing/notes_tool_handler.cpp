@@ -101,9 +101,9 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
             return 1;
         case ToolAction::Message:
         case ToolAction::SelectThenMessage:
-            if (action == ToolAction::SelectThenMessage || !armed ||
-                BindArmedTool(view, message, window, kNoteType) == 0)
-                ArmNotes(view, s);
+            if (BindArmedTool(view, message, window, kNoteType) == 0 || s->armed == 0)
+                action = ToolAction::SelectThenMessage;
+            if (action == ToolAction::SelectThenMessage) ArmNotes(view, s);
             if (ToolRecord* tool = EntryTool())
                 return tool->handler(view, ToolAction::Message, tool, window, message, word, data);
             if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
