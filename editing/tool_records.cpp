@@ -155,10 +155,6 @@ void SelectMainButton(ScoreView* view, int index) {
         ChooseToolButton(view, kMainPalette, CurrentToolButton(kMainPalette), index);
 }
 
-}  // namespace ql
-
-namespace ql {
-
 intptr_t ToggleNoteRest(ScoreView* view, int action, ToolRecord* /*record*/, platform::WindowHandle /*window*/,
                         win::Message /*message*/, uint32_t /*word*/, intptr_t /*data*/) {
     if (action != ToolAction::Message) return 0;
