@@ -1,6 +1,6 @@
 // What each palette button shows: its face (the bitmap id and image of the tool
 // faces, which for the Notes palette follow its note or rest mode) and its tooltip
-// text, by palette and button index.
+// text, by palette and button index, as the buttons' tool records give them.
 #pragma once
 
 #include <cstdint>

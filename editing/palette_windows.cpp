@@ -16,12 +16,14 @@
 #include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "notes/entry/note_cursor.h"
+#include "objects/midi_marks/mark_tools.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/tooltips.h"
 #include "platform/win/input.h"
+#include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 
@@ -139,23 +141,31 @@ bool NotesToolArmed() {
            s->toolType == ToolGroupObjectType(ToolGroup::Note);
 }
 
-void PressPaletteButton(ScoreView* view, int palette, int index);
-
-// What a press of a button does: it becomes current and its tool is armed. The
-// Notes palette's entries are what note entry reads; its tool is the Main
-// palette's Notes button, which a press on a Notes button makes current.
-void PressPaletteButton(ScoreView* view, int palette, int index) {
-    if (palette == kNotesPalette && index >= 0 && index < kNotePaletteEntries)
+// The palette entries the tools read when they place their objects: the note value
+// and head, the dynamic and the performance mark.
+void NoteChosenEntry(int palette, int index) {
+    if (index < 0 || index >= PaletteSpecOf(palette).buttons) return;
+    if (palette == kNotesPalette && index < kNotePaletteEntries && !IsMomentaryButton(palette, index))
         State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(index);
-    if (palette == kHeadsPalette && index >= 0 && index < PaletteSpecOf(kHeadsPalette).buttons)
-        State().notes.NoteTools.noteHeadEntry = static_cast<uint8_t>(index);
-    if (!Windows().made || !ValidPalette(palette)) return;
+    if (palette == kHeadsPalette) State().notes.NoteTools.noteHeadEntry = static_cast<uint8_t>(index);
+    if (palette == kDynamicsPalette) MarkTools().dynamicsEntry = static_cast<int8_t>(index);
+    if (palette == kPerformancePalette) MarkTools().performanceEntry = static_cast<int8_t>(index);
+}
+
+// What a press of a button does: it becomes current and its tool is armed (a
+// momentary button acts and the current button stays). The Notes palette's entries
+// are what note entry reads; its tool is the Main palette's Notes button, which a
+// press on a Notes button makes current.
+void PressPaletteButton(ScoreView* view, int palette, int index) {
+    if (!ValidPalette(palette)) return;
+    NoteChosenEntry(palette, index);
+    if (!Windows().made) return;
     PaletteWindowState& state = StateOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return;
     const int old = state.current;
-    state.current = index;
     Windows().lastPalette = palette;
     Windows().lastIndex = index;
+    if (!IsMomentaryButton(palette, index)) state.current = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
     ChooseToolButton(view, palette, old, index);
@@ -234,10 +244,15 @@ void OnSize(int palette, win::Point client) {
 }
 
 // A button pressed on the palette: the note cursor gives way. The right button
-// hides any palette but Main, which then opens as a pop-up.
+// hides any palette but Main, which then opens as a pop-up; on Main it asks the
+// frame for the Main palette's band.
 void OnParentNotify(int palette, win::Message button) {
     if (ScoreView* view = State().documents.ActiveView) HideNoteCursor(view);
-    if (button != win::Message::RightButtonDown || palette == kMainPalette) return;
+    if (button != win::Message::RightButtonDown) return;
+    if (palette == kMainPalette) {
+        win::PostMessage(Windows().frame, win::Message::Command, win::MakeCommandWord(kMainPaletteBandCommand, 0), 0);
+        return;
+    }
     PaletteWindowState& state = StateOf(palette);
     win::ShowWindow(state.window, win::ShowCommand::Hide);
     if (palette != kNotesPalette || state.current <= 6) state.popUp = true;
@@ -417,6 +432,30 @@ void ShowAllPalettes() {
     for (PaletteWindowState& state : Windows().palettes)
         if (state.window && state.reshow) win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
 }
+
+void OpenLinkedPalette(int palette) {
+    if (!Windows().made || !ValidPalette(palette)) return;
+    PaletteWindowState& state = StateOf(palette);
+    if (!state.window) return;
+    if (!win::IsWindowVisible(state.window)) {
+        state.popUp = true;
+        win::ShowWindow(state.window, win::ShowCommand::Show);
+    }
+}
+
+void RedrawPalette(int palette) {
+    if (!Windows().made || !ValidPalette(palette)) return;
+    for (size_t i = 0; i < StateOf(palette).buttons.size(); ++i) RedrawButton(palette, static_cast<int>(i));
+}
+
+void RedrawPaletteButton(int palette, int index) {
+    if (Windows().made && ValidPalette(palette)) RedrawButton(palette, index);
+}
+
+// provisional: the Main palette's band lives on the main rebar, which the program
+// does not have yet; until it does the Main palette stays floating and the command
+// does nothing.
+void SwapMainPaletteForBand() {}
 
 // The press as a click makes it, then the button drawn again at once.
 void DrawToolButtonPressed(ScoreView* view, int palette, int button) {

@@ -18,6 +18,9 @@ struct ScoreView;
 
 constexpr char kPaletteClass[] = "Palette";
 constexpr uint32_t kPaletteTooltipDelayMs = 300;
+// The frame command a right click on the Main palette posts: the Main palette
+// swapped for its toolbar band.
+constexpr int32_t kMainPaletteBandCommand = 3062;
 
 // The buttons' background colours, normal and pressed: faces are light ink ORed
 // onto them.
@@ -53,6 +56,16 @@ struct PaletteOptions {
     bool groupMoves = true;
 };
 PaletteOptions& PaletteSettings();
+
+// Shows a pop-up palette (Heads, Accents, Ornaments, Dynamics) at its place; it
+// hides itself after a choice until the user moves it.
+void OpenLinkedPalette(int palette);
+// Paints a palette's buttons again (all, or one) after their faces changed.
+void RedrawPalette(int palette);
+void RedrawPaletteButton(int palette, int index);
+
+// Command 3062.
+void SwapMainPaletteForBand();
 
 // The keyboard's press of a button: as a click, remembered as the view's choice.
 void SelectToolButtonByKey(ScoreView* view, int palette, int index);

@@ -1,130 +1,19 @@
-// The Main, Staff Tools and Graphics palettes' tool records, the cycle buttons' face
-// step, and the walk of a tool action from a palette's current button on to its
-// group palette. The Graphics palette's Line button cycles between the plain (175)
-// and the wavy (182) line, so stepping its face arms the other kind of line.
+// The cycle buttons' face step, the walk of a tool action from a palette's current
+// button on to its group palette, what a press on a button does by its kind, and the
+// handlers the palettes own (Toggle Note/Rest and the pop-up palettes' entries). The
+// Graphics palette's Line button cycles between the plain (175) and the wavy (182)
+// line, so stepping its face arms the other kind of line.
 #include "editing/tool_records.h"
-
-#include <array>
-#include <new>
-#include <span>
 
 #include "editing/group_tools.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
-#include "editing/pointer_tool.h"
 #include "editing/tool_dispatch.h"
-#include "objects/curves/slur_class.h"
-#include "objects/graphics/graphic_class.h"
-#include "objects/midi_marks/mark_tools.h"
-#include "objects/picture/picture_class.h"
-#include "objects/spanners/spanner_classes.h"
-#include "objects/text_marks/text_tools.h"
-#include "staves/time_signature_tool.h"
 
 namespace ql {
 namespace {
 
-constexpr uint16_t kCurveAlternateStrip = 185;
-constexpr uint16_t kHairpinAlternateStrip = 186;
-constexpr uint16_t kWavyLineStrip = 182;
 constexpr int kMaxWalk = kPaletteCount;  // a walk visits each palette at most once
-
-// A face of an alternate table.
-constexpr ToolRecord Face(ToolHandler handler, uint16_t strip, uint8_t image) {
-    ToolRecord r{};
-    r.handler = handler;
-    r.bitmapId = strip;
-    r.imageIndex = image;
-    return r;
-}
-constexpr ToolRecord kEndOfTable{};
-
-// A button of a static table: handler, strip, image, kind, alternates, tooltip id.
-ToolRecord Button(ToolHandler handler, uint16_t strip, uint8_t image, uint8_t kind = kRadioButton,
-                  ToolRecord* alternates = nullptr) {
-    ToolRecord r{};
-    r.handler = handler;
-    r.bitmapId = strip;
-    r.imageIndex = image;
-    r.kind = kind;
-    r.alternates = alternates;
-    return r;
-}
-
-// Not copied: the buttons point at the alternate tables of the same object.
-struct Tables {
-    Tables() = default;
-    Tables(const Tables&) = delete;
-    Tables& operator=(const Tables&) = delete;
-
-    std::array<ToolRecord, 3> slurFaces = {Face(AlternateCurveHandler, kGraphicsStrip, 0),
-                                           Face(AlternateCurveHandler, kCurveAlternateStrip, 0),
-                                           kEndOfTable};
-    std::array<ToolRecord, 3> tieFaces = {Face(AlternateCurveHandler, kGraphicsStrip, 1),
-                                          Face(AlternateCurveHandler, kCurveAlternateStrip, 1),
-                                          kEndOfTable};
-    std::array<ToolRecord, 3> hairpinFaces = {Face(nullptr, kGraphicsStrip, 2),
-                                              Face(nullptr, kHairpinAlternateStrip, 2), kEndOfTable};
-    std::array<ToolRecord, 3> pedalFaces = {Face(nullptr, kGraphicsStrip, 5),
-                                            Face(nullptr, kWavyLineStrip, 5), kEndOfTable};
-    std::array<ToolRecord, 3> lineFaces = {Face(nullptr, kGraphicsStrip, 8),
-                                           Face(nullptr, kWavyLineStrip, 8), kEndOfTable};
-
-    std::array<ToolRecord, 7> main = {
-        Button(GroupSelectorHandler, kMainStrip, 0),
-        // provisional: the Notes tool reaches its messages through the armed tool's
-        // mouse processing until the notes tool has a tool handler of its own.
-        Button(nullptr, kMainStrip, 1),
-        Button(GroupSelectorHandler, kMainStrip, 2),
-        Button(GroupSelectorHandler, kMainStrip, 3),
-        Button(GroupSelectorHandler, kMainStrip, 4),
-        Button(PointerToolHandler, kMainStrip, 5),
-        Button(ZoomToolHandler, kMainStrip, 6),
-    };
-    std::array<ToolRecord, 9> staffTools = {
-        Button(StaffToolHandler, kStaffToolsStrip, 0),
-        Button(StretcherToolHandler, kStaffToolsStrip, 1),
-        Button(MidiSetupToolHandler, kStaffToolsStrip, 2),
-        // provisional: the clef and key-signature tools have no tool handlers yet.
-        Button(nullptr, kStaffToolsStrip, 3),
-        Button(nullptr, kStaffToolsStrip, 5),
-        Button(TimeSignatureTool, kStaffToolsStrip, 4),
-        Button(StaffLabelToolHandler, kStaffToolsStrip, 6),
-        Button(BracketToolHandler, kStaffToolsStrip, 7),
-        Button(BracketToolHandler, kStaffToolsStrip, 8),
-    };
-    std::array<ToolRecord, 10> graphics = {
-        Button(SlurToolHandler, kGraphicsStrip, 0, kCycleButton, slurFaces.data()),
-        Button(TieToolHandler, kGraphicsStrip, 1, kCycleButton, tieFaces.data()),
-        Button(HairpinTool, kGraphicsStrip, 2, kCycleButton, hairpinFaces.data()),
-        Button(RepeatEndingToolHandler, kGraphicsStrip, 3),
-        Button(OctaveLineToolHandler, kGraphicsStrip, 4),
-        Button(WicketteToolHandler, kGraphicsStrip, 5, kCycleButton, pedalFaces.data()),
-        Button(BoxTool, kGraphicsStrip, 6),
-        Button(CircleTool, kGraphicsStrip, 7),
-        Button(LineTool, kGraphicsStrip, 8, kCycleButton, lineFaces.data()),
-        Button(PictureTool, kGraphicsStrip, 9),
-    };
-};
-
-Tables& TheTables() {
-    static Tables tables;
-    return tables;
-}
-
-std::span<ToolRecord> TableOf(int palette) {
-    Tables& t = TheTables();
-    switch (palette) {
-        case kMainPalette:
-            return t.main;
-        case kStaffToolsPalette:
-            return t.staffTools;
-        case kGraphicsPalette:
-            return t.graphics;
-        default:
-            return {};
-    }
-}
 
 bool IsCycleKind(uint8_t kind) {
     return kind == kCycleButton || kind == kCyclingMomentaryButton || kind == kCycleButton8;
@@ -135,19 +24,6 @@ bool EndsTable(const ToolRecord& face, uint8_t kind) {
 }
 
 }  // namespace
-
-void ResetToolRecords() {
-    // Made in place: the buttons point at the alternate tables beside them.
-    Tables& tables = TheTables();
-    tables.~Tables();
-    new (&tables) Tables();
-}
-
-ToolRecord* ToolRecordOf(int palette, int index) {
-    const std::span<ToolRecord> table = TableOf(palette);
-    if (index < 0 || static_cast<size_t>(index) >= table.size()) return nullptr;
-    return &table[static_cast<size_t>(index)];
-}
 
 // The Main palette's current button is the current tool group, whichever way the
 // group was chosen (a press, a group command, a new score window).
@@ -180,6 +56,7 @@ intptr_t StepToolFace(ScoreView* view, ToolRecord* button) {
     button->bitmapId = face.bitmapId;
     button->imageIndex = face.imageIndex;
     button->alternateIndex = static_cast<int8_t>(next);
+    SyncNoteEntryStrips();
     if (button->handler == nullptr) return 0;
     return button->handler(view, ToolAction::AlternateChosen, button, {}, win::Message::Null, 0, 0);
 }
@@ -232,21 +109,40 @@ bool ReachesToolHandler(int palette, int index) {
     return false;
 }
 
+bool IsMomentaryButton(int palette, int index) {
+    const ToolRecord* record = ToolRecordOf(palette, index);
+    return record != nullptr && record->kind == kMomentaryButton;
+}
+
+// The note values (Notes buttons 1 to 6) share one handler: between two of them only
+// the current index changes.
+static bool BothNoteValues(int palette, int oldIndex, int newIndex) {
+    return palette == kNotesPalette && oldIndex >= 1 && oldIndex <= 6 && newIndex >= 1 && newIndex <= 6;
+}
+
 void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex) {
     ToolRecord* chosen = ToolRecordOf(palette, newIndex);
     if (chosen == nullptr) return;
-    if (palette == kMainPalette) SetCurrentToolGroup(static_cast<ToolGroup>(newIndex));
     const platform::WindowHandle none{};
+    if (chosen->kind == kMomentaryButton) {
+        if (chosen->handler != nullptr)
+            chosen->handler(view, ToolAction::Message, chosen, none, win::Message::Null, 0, 0);
+        return;
+    }
+    if (palette == kMainPalette) SetCurrentToolGroup(static_cast<ToolGroup>(newIndex));
     if (oldIndex == newIndex && IsCycleKind(chosen->kind)) {
         StepToolFace(view, chosen);
+    } else if (oldIndex == newIndex && OpenedPaletteOf(palette, newIndex) >= 0) {
+        OpenLinkedPalette(OpenedPaletteOf(palette, newIndex));
     } else if (oldIndex == newIndex) {
         SendFrom(palette, newIndex, view, ToolAction::Reclick, none, win::Message::Null, 0, 0, nullptr);
-    } else {
+    } else if (!BothNoteValues(palette, oldIndex, newIndex)) {
         SendFrom(palette, oldIndex, view, ToolAction::Deselect, none, win::Message::Null, 0, 0, nullptr);
-        SendFrom(palette, newIndex, view, ToolAction::Select, none, win::Message::Null, 0, 0, nullptr);
+        if (palette != kNotesPalette)  // the Notes tool is selected through the Main palette
+            SendFrom(palette, newIndex, view, ToolAction::Select, none, win::Message::Null, 0, 0, nullptr);
     }
-    // provisional: a Main button whose tools have no handler yet (Notes, Text &
-    // Symbols, Performance) arms its group's object type, as the group commands did.
+    // provisional: a Main button whose group's current tool has no handler yet (the
+    // clef, key-signature and MIDI event buttons) arms its group's object type.
     if (palette == kMainPalette && !ReachesToolHandler(palette, newIndex))
         SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(newIndex)));
     if (palette == kGraphicsPalette) GraphicsAlternateFlag();
@@ -257,6 +153,36 @@ void SelectMainButton(ScoreView* view, int index) {
         DrawToolButtonPressed(view, kMainPalette, index);  // the palette runs ChooseToolButton
     else
         ChooseToolButton(view, kMainPalette, CurrentToolButton(kMainPalette), index);
+}
+
+intptr_t ToggleNoteRest(ScoreView* view, int action, ToolRecord* /*record*/, platform::WindowHandle /*window*/,
+                        win::Message /*message*/, uint32_t /*word*/, intptr_t /*data*/) {
+    if (action != ToolAction::Message) return 0;
+    SetNotesPaletteRests(!NotesPaletteShowsRests());
+    RedrawPalette(kNotesPalette);
+    if (view != nullptr) DeselectTool(view);
+    return 1;
+}
+
+// The face goes to the opener of the entry's palette, and on to that palette's own
+// opener when it has one.
+intptr_t SelectFlyoutEntry(ScoreView* /*view*/, int action, ToolRecord* record, platform::WindowHandle /*window*/,
+                           win::Message /*message*/, uint32_t /*word*/, intptr_t /*data*/) {
+    if (action != ToolAction::Select || record == nullptr) return 1;
+    int palette = -1;
+    int index = -1;
+    if (!FindToolRecord(record, &palette, &index)) return 1;
+    for (int n = 0; n < kMaxWalk; ++n) {
+        int parent = -1;
+        int opener = -1;
+        if (!FindOpenerOf(palette, &parent, &opener)) break;
+        ToolRecord* button = ToolRecordOf(parent, opener);
+        button->bitmapId = record->bitmapId;
+        button->imageIndex = record->imageIndex;
+        RedrawPaletteButton(parent, opener);
+        palette = parent;
+    }
+    return 1;
 }
 
 }  // namespace ql

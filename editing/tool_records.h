@@ -1,7 +1,6 @@
-// The tool records of the Main, Staff Tools and Graphics palettes (the palettes whose
-// buttons select groups, edit staves and draw graphics), the face step of a cycle
-// button, and the hand-over of a tool action along the Main palette's current
-// button to its group palette's current tool.
+// The tool records of the ten palettes (one table: handlers, faces, kinds, alternate
+// faces and tooltips), the face step of a cycle button, and the hand-over of a tool
+// action along the Main palette's current button to its group palette's current tool.
 #pragma once
 
 #include <cstdint>
@@ -26,15 +25,46 @@ enum ToolButtonKind : uint8_t {
 
 // Bitmap strips of the palettes' own faces.
 constexpr uint16_t kMainStrip = 1;
-constexpr uint16_t kStaffToolsStrip = 191;
+constexpr uint16_t kNotesStrip = 15;
+constexpr uint16_t kHeadsStrip = 75;
+constexpr uint16_t kAccentsStrip = 111;
+constexpr uint16_t kOrnamentsStrip = 131;
+constexpr uint16_t kTextSymbolsStrip = 161;
 constexpr uint16_t kGraphicsStrip = 175;
+constexpr uint16_t kStaffToolsStrip = 191;
+constexpr uint16_t kDynamicsStrip = 215;
+constexpr uint16_t kPerformanceStrip = 231;
 
-// The record of a button of the Main, Staff Tools or Graphics palette (palette as
-// editing/palette_layout.h numbers them); null for other palettes and out of range.
-// The records are program-wide and live as long as the program.
+// The record of a palette's button (palette as editing/palette_layout.h numbers
+// them); null out of range. The records are program-wide and live as long as the
+// program.
 ToolRecord* ToolRecordOf(int palette, int index);
+int ToolRecordCount(int palette);
 // Every button back to its first face, as when the palettes are made.
 void ResetToolRecords();
+// The text of a record's tooltipId; "" for 0 and unknown ids.
+const char* ToolTipText(uint32_t id);
+// The pop-up palette an opener button shows when it is pressed again; -1 none.
+int OpenedPaletteOf(int palette, int index);
+// The button that opens a pop-up palette (false for the other palettes).
+bool FindOpenerOf(int popUp, int* palette, int* index);
+// Where a button's record sits; false for a record of no palette (a face).
+bool FindToolRecord(const ToolRecord* record, int* palette, int* index);
+
+// The Notes palette's note or rest mode: the value buttons' faces, which note entry
+// reads (kept in its own copy, SyncNoteEntryStrips).
+bool NotesPaletteShowsRests();
+void SetNotesPaletteRests(bool rests);
+void SyncNoteEntryStrips();
+
+// The handlers the palettes own: "Toggle Note/Rest" switches the value buttons
+// between note and rest faces (its click is action 1) and disarms the tool so the
+// next click re-arms it; an entry of a pop-up palette puts its face on the button
+// that opened the palette (and on that palette's opener in turn).
+intptr_t ToggleNoteRest(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
+                        win::Message message, uint32_t word, intptr_t data);
+intptr_t SelectFlyoutEntry(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
+                           win::Message message, uint32_t word, intptr_t data);
 
 // The button now current on a palette: the palette window's when the palettes
 // exist, else the Main palette's from the current tool group and the others' first.
@@ -57,10 +87,14 @@ intptr_t SendToCurrentTool(int palette, ScoreView* view, int action, platform::W
 
 // What choosing a button of a palette does, once the palette made it current: a
 // different button deselects the old one and selects the new one (each passing on
-// along the Main palette's link); the current button again steps a cycle button's
-// face, else re-clicks. Choosing on the Main palette also makes its group current.
-// Palettes without records here are left alone.
+// along the Main palette's link; a Notes button is selected through the Main
+// palette, and between two note values only the current index changes); the
+// current button again steps a cycle button's face, opens an opener's pop-up
+// palette, else re-clicks. A momentary button's handler gets action 1 and the
+// current button stays (IsMomentaryButton). Choosing on the Main palette also makes
+// its group current.
 void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex);
+bool IsMomentaryButton(int palette, int index);
 
 // True when a walk from the button reaches a tool's own handler (not only a group
 // selector).

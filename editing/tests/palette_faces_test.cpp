@@ -127,11 +127,20 @@ TEST_F(PaletteFacesTest, AStripThatFailsToLoadLeavesTheFaceBlank) {
     for (gfx::Colour pixel : pixels) ASSERT_EQ(pixel, kPaletteButtonColour);
 }
 
-// The Notes palette's faces follow its note or rest mode.
-TEST_F(PaletteFacesTest, NotesFacesFollowTheEntryStrips) {
+// The Notes palette's faces follow its note or rest mode, and note entry reads the
+// strips the buttons show.
+TEST_F(PaletteFacesTest, NotesFacesFollowTheNoteOrRestMode) {
+    ASSERT_TRUE(CreateToolPalettes(frame));
     EXPECT_EQ(PaletteButtonFace(kNotesPalette, 3).bitmapId, 15);
-    State().notes.NoteTools.strips[3] = 33;
+    DrawToolButtonPressed(nullptr, kNotesPalette, 0);  // Toggle Note/Rest
     EXPECT_EQ(PaletteButtonFace(kNotesPalette, 3).bitmapId, 33);
+    EXPECT_EQ(PaletteButtonFace(kNotesPalette, 0).bitmapId, 31);
+    EXPECT_EQ(PaletteButtonFace(kNotesPalette, 1).bitmapId, 32);
+    EXPECT_EQ(State().notes.NoteTools.strips[3], 33);
+    EXPECT_EQ(PaletteCurrentButton(kNotesPalette), 4);  // a momentary button stays unselected
+    DrawToolButtonPressed(nullptr, kNotesPalette, 0);
+    EXPECT_EQ(PaletteButtonFace(kNotesPalette, 3).bitmapId, 15);
+    EXPECT_EQ(State().notes.NoteTools.strips[0], 15);
     EXPECT_EQ(PaletteButtonFace(kStaffToolsPalette, 4).imageIndex, 5);  // Key Signature
     EXPECT_EQ(PaletteButtonFace(kStaffToolsPalette, 5).imageIndex, 4);
     EXPECT_EQ(PaletteButtonFace(kMainPalette, 7).bitmapId, 0);  // Main has seven buttons

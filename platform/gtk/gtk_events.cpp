@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/gtk/gtk_menus.h"
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
@@ -133,6 +134,7 @@ void PostPointer(WindowHandle window, Message message, uint32_t flags, double x,
 gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data) {
     WindowHandle window = WindowOf(data);
     if (event->type == GDK_3BUTTON_PRESS) return TRUE;
+    RememberPopupTrigger(reinterpret_cast<const GdkEvent*>(event));
     bool doubleClick = event->type == GDK_2BUTTON_PRESS;
     if (doubleClick && (win::GetClassStyle(window) & win::kClassDoubleClicks) == 0) doubleClick = false;
     if (!doubleClick) {

@@ -241,4 +241,21 @@ GtkWidget* FindChildButton(Peer& peer, win::MdiHit hit) {
 
 platform::MenuHandle PopupOfItem(GtkWidget* item) { return PopupOf(G_OBJECT(item)); }
 
+namespace {
+GdkEvent*& LastPress() {
+    static GdkEvent* press = nullptr;
+    return press;
+}
+}  // namespace
+
+void RememberPopupTrigger(const GdkEvent* press) {
+    if (press == nullptr) return;
+    if (LastPress() != nullptr) gdk_event_free(LastPress());
+    LastPress() = gdk_event_copy(press);
+}
+
+const GdkEvent* PopupTrigger() {
+    return LastPress();
+}
+
 }  // namespace ql::gtk

@@ -28,6 +28,13 @@ struct ChosenCommandSink {
     int32_t chosen = 0;
 };
 ChosenCommandSink* CurrentChoiceSink();
+
+// The last button press on a window of the program, kept for a popup menu that the
+// program opens later from the queued message: GTK shows a popup only for a trigger
+// event (without one it cannot take the pointer and closes it at once). Null before
+// any press.
+void RememberPopupTrigger(const GdkEvent* press);
+const GdkEvent* PopupTrigger();
 class ScopedChoiceSink {
 public:
     explicit ScopedChoiceSink(ChosenCommandSink& sink);

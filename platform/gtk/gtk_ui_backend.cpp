@@ -158,7 +158,8 @@ int32_t GtkUiBackend::TrackPopupMenu(platform::MenuHandle popup, win::Point scre
     g_signal_connect(menu, "deactivate", G_CALLBACK(OnPopupClosed), &closed);
     win::Rect top = win::GetWindowRect(win::GetTopLevel(owner));
     GdkRectangle at{screen.x - top.left, screen.y - top.top, 1, 1};
-    gtk_menu_popup_at_rect(GTK_MENU(menu), surface, &at, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
+    gtk_menu_popup_at_rect(GTK_MENU(menu), surface, &at, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
+                           PopupTrigger());
     RunLoopUntil([&] { return closed; }, {});
     g_signal_handlers_disconnect_by_func(menu, reinterpret_cast<gpointer>(OnPopupClosed), &closed);
     gtk_widget_destroy(menu);

@@ -347,7 +347,8 @@ bool ChecksBeforeWork(ScoreView* view, Message message) {
         if (ScoreObject* prototype = document->prototypes[s->toolType])
             s->defaultObject = Ref32<ScoreObject>::To(prototype);
     }
-    if (s->editMode > 0 && !s->focusRecord) {
+    // An editor dialog holds the focus without a focus record while it runs.
+    if (s->editMode > 0 && !s->focusRecord && s->modal == 0) {
         UnfocusElement(view);
         EndFocus(view, 0);
     }

@@ -281,5 +281,25 @@ TEST_F(ViewProceduresTest, FocusDuringADragElsewhereRepaintsTheOtherViews) {
     EXPECT_FALSE(win::GetUpdateRect(second->ViewWindow).IsEmpty()) << "the dragged view is repainted";
 }
 
+// While an editor dialog runs (a tool's click making an object asks for its values)
+// the selection holds the focus without a focus record; the view losing the focus to
+// the dialog leaves that alone instead of reporting an internal error.
+TEST_F(ViewProceduresTest, FocusLostToAnEditorDialogIsNoError) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = OpenScore("dialog.ql");
+    ASSERT_NE(view, nullptr);
+    Pump();
+    SelectionState* s = TheSelectionState();
+    const size_t boxes = Boxes();
+    s->modal = 1;
+    s->editMode = 1;
+    s->focusRecord = {};
+    win::SendMessage(view->ViewWindow, Message::KillFocus);
+    EXPECT_EQ(Boxes(), boxes);
+    EXPECT_EQ(s->editMode, 1);
+    s->modal = 0;
+    s->editMode = 0;
+}
+
 }  // namespace
 }  // namespace ql

@@ -1,0 +1,121 @@
+// The Notes tool's handler: select arms the Note type (with rests selectable too),
+// shows the Notes palette and names the tool; a message goes to the Notes palette's
+// current tool when that is one of its own tools, else to the Notes tool's keys and
+// the shared mouse processing, in the order that lets a click enter a note; deselect
+// ends a held placement, hides the note cursor and disarms.
+#include "editing/notes_tool_handler.h"
+
+#include "core/constants.h"
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
+#include "editing/tool_dispatch.h"
+#include "editing/tool_records.h"
+#include "notes/entry/note_cursor.h"
+#include "notes/entry/note_preview.h"
+#include "notes/handler/notes_tool.h"
+#include "platform/win/keys.h"
+#include "platform/win/window.h"
+
+namespace ql {
+namespace {
+
+constexpr int kNoteType = TypeCode(ObjectType::Note);
+constexpr int kNotesToolKind = 3;
+constexpr int kLastValueEntry = 6;
+constexpr uint16_t kEighthEntry = 4;
+
+bool Idle(const SelectionState* s) {
+    return s->editMode <= 0 && s->modal == 0;
+}
+
+// The Notes palette's current button when it is a tool of its own (note heads, dots,
+// tuplets, accidentals); null for the value buttons.
+ToolRecord* EntryTool() {
+    const uint16_t entry = State().notes.NoteTools.selectedEntry;
+    if (entry <= kLastValueEntry) return nullptr;
+    ToolRecord* record = ToolRecordOf(kNotesPalette, entry);
+    return record != nullptr && record->handler != nullptr && record->handler != NotesToolHandler ? record
+                                                                                                   : nullptr;
+}
+
+void ArmNotes(ScoreView* view, SelectionState* s) {
+    SelectToolType(view, kNoteType);
+    s->toolKind = kNotesToolKind;
+    s->secondaryType = TypeCode(ObjectType::Rest);
+    ClearStatusBar();
+    SetStatusText(0, "Notes tool");
+    SendSustainPedal(view, false);
+}
+
+intptr_t PassMessage(ScoreView* view, platform::WindowHandle window, win::Message message, uint32_t word,
+                 intptr_t data) {
+    const SelectionState* s = TheSelectionState();
+    if (message == win::Message::KeyUp && word == static_cast<uint32_t>(win::Key::Control))
+        SendSustainPedal(view, false);
+    if (State().notes.NoteEntry.pointerHeld != 0 &&
+        (message == win::Message::MouseMove || message == win::Message::LeftButtonUp)) {
+        NotesToolMessage(view, window, message, word, data);
+        return 1;
+    }
+    const bool keysFirst = Idle(s) && message != win::Message::LeftButtonDown && message != win::Message::MouseMove;
+    if (keysFirst) {
+        if (const intptr_t taken = NotesToolMessage(view, window, message, word, data)) return taken;
+        return HandleToolMouseMessage(view, window, message, word, data);
+    }
+    if (const intptr_t taken = HandleToolMouseMessage(view, window, message, word, data)) return taken;
+    return NotesToolMessage(view, window, message, word, data);
+}
+
+void Disarm(ScoreView* view, platform::WindowHandle window) {
+    if (State().notes.NoteEntry.pointerHeld != 0)
+        NotesToolMessage(view, window, win::Message::LeftButtonUp, 0, 0);
+    State().notes.NoteEntry.pointerHeld = 0;
+    HideNoteCursor(view);
+    DeselectTool(view);
+}
+
+}  // namespace
+
+intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
+                          win::Message message, uint32_t word, intptr_t data) {
+    SelectionState* s = TheSelectionState();
+    if (view == nullptr || s == nullptr) return 0;
+    if (action == ToolAction::Message && message == win::Message::KillFocus) {
+        NotesToolMessage(view, window, message, word, data);
+        return 0;
+    }
+    if (view->document == nullptr || view->document->header.staffCount == 0) return 0;
+    const bool armed = s->armed != 0 && s->toolType == kNoteType;
+    switch (action) {
+        case ToolAction::Select:
+            win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
+            ArmNotes(view, s);
+            return 1;
+        case ToolAction::Reclick:  // pressed again: re-armed when something disarmed it
+            if (armed) return 0;
+            ArmNotes(view, s);
+            return 1;
+        case ToolAction::Message:
+        case ToolAction::SelectThenMessage:
+            if (BindArmedTool(view, message, window, kNoteType) == 0 || s->armed == 0)
+                action = ToolAction::SelectThenMessage;
+            if (action == ToolAction::SelectThenMessage) ArmNotes(view, s);
+            if (ToolRecord* tool = EntryTool())
+                return tool->handler(view, ToolAction::Message, tool, window, message, word, data);
+            if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
+            return PassMessage(view, window, message, word, data);
+        case ToolAction::Deselect:
+            if (State().notes.NoteTools.selectedEntry > kLastValueEntry && CurrentToolGroup() != ToolGroup::Note)
+                State().notes.NoteTools.selectedEntry = kEighthEntry;
+            Disarm(view, window);
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace ql

@@ -1,0 +1,156 @@
+// The palettes' tools on the desktop: the Main palette comes up as its row of seven
+// buttons, and a Performance button armed from the Main palette places its object
+// where the page is clicked.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
+constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
+
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (int tries = 0; tries < 100; ++tries) {
+        for (const ShownWindow& w : x.Windows())
+            if (w.title == title) return w;
+        x.Settle();
+    }
+    return std::nullopt;
+}
+
+// The top-left corner of the pressed button's cell, in the picture.
+std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
+    return std::nullopt;
+}
+
+// The box of the pixels that differ between two pictures of the same area.
+struct Box {
+    int left = 1 << 30;
+    int top = 1 << 30;
+    int right = -1;
+    int bottom = -1;
+    int count = 0;
+};
+Box Changed(const ScreenPicture& before, const ScreenPicture& after, int left, int top, int right, int bottom) {
+    Box box;
+    for (int y = std::max(top, 0); y < std::min(bottom, before.height); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, before.width); ++x)
+            if (before.At(x, y) != after.At(x, y)) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x);
+                box.bottom = std::max(box.bottom, y);
+                ++box.count;
+            }
+    return box;
+}
+
+fs::path OutputFolder() {
+    const fs::path folder = fs::path(QL_PROGRAM_DIR).parent_path() / "test-output";
+    fs::create_directories(folder);
+    return folder;
+}
+
+class PaletteToolsScenario : public DesktopScenario {
+  protected:
+    // The Notes and Performance palettes kept clear of the first systems, as a user
+    // who moved them would have them.
+    void KeepPalettesAside() {
+        fs::create_directories(home_->Settings().parent_path());
+        std::ofstream(home_->Settings()) << "[ToolbarSettings]\nNTool=760,420,4,4\nSYTool=760,300,4,2\n";
+    }
+    std::optional<int> QuitWithoutSaving() {
+        ChooseMenuItem('f', 'x');
+        const std::optional<ShownWindow> box = WaitForMessageBox();
+        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);
+        return program_->WaitForExit();
+    }
+    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+    // The centre of Main button `index` (the Main palette being one row).
+    static std::pair<int, int> MainButton(const ShownWindow& main, int index) {
+        return {main.x + 1 + index * kCell + 18, main.y + 1 + 18};
+    }
+};
+
+// The Main palette is one row of its seven buttons, wholly on the screen.
+TEST_F(PaletteToolsScenario, TheMainPaletteIsARowOfSevenButtons) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    ASSERT_TRUE(main) << "no Main palette";
+    x_.Settle(Millis{800});
+    WritePng(Screen(), OutputFolder() / "main_palette_desktop.png");
+    EXPECT_GE(main->width, 7 * kCell) << "the Main palette is " << main->width << " wide";
+    EXPECT_LT(main->height, 2 * kCell + 40) << "the Main palette is " << main->height << " high";
+    const std::optional<std::pair<int, int>> pointer = PressedCell(x_.Grab(*main));
+    ASSERT_TRUE(pointer) << "no pressed button on the Main palette";
+    EXPECT_EQ(*pointer, (std::pair{1 + 5 * kCell, 1})) << "the Pointer is not the sixth of one row";
+    EXPECT_GE(main->x, 0);
+    EXPECT_LE(main->x + main->width, x_.ScreenWidth());
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Performance on the Main palette arms its "Dynamics..." tool; a click on a staff
+// places a dynamic there.
+TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClicked) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    ASSERT_TRUE(main && notes);
+    x_.Settle(Millis{800});
+    const auto [bx, by] = MainButton(*main, 4);
+    x_.Click(bx, by);
+    x_.Settle(Millis{800});
+    ASSERT_TRUE(WindowTitled(x_, "Performance")) << "Performance did not open its palette";
+
+    const ScreenPicture before = Screen();
+    const int left = main->x + main->width + 8;
+    const std::vector<int> lines = before.LongDarkLines(left, 40, notes->x - 8, notes->y, 0.95);
+    ASSERT_GE(lines.size(), 10u) << "no staff lines beside the palettes";
+    const int x = left + (notes->x - left) / 2;
+    x_.MovePointer(x, lines[6]);
+    x_.Settle(Millis{300});
+    x_.Click(x, lines[6]);
+    x_.Settle(Millis{1200});
+    const ScreenPicture after = Screen();
+    WritePng(after, OutputFolder() / "dynamic_placed_desktop.png");
+    const Box box = Changed(before, after, left, lines[4] - 80, notes->x - 8, lines[9] + 80);
+    EXPECT_GT(box.count, 30) << "no dynamic appeared where the page was clicked";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A right click on the page opens the page's menu where the pointer is, and it stays
+// open until a choice or Escape.
+TEST_F(PaletteToolsScenario, ARightClickOnThePageOpensItsMenu) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    ASSERT_TRUE(main);
+    x_.Settle(Millis{800});
+    const int x = main->x + main->width + 200;
+    const int y = x_.ScreenHeight() - 150;  // below the systems
+    x_.MovePointer(x, y);
+    x_.Settle(Millis{300});
+    x_.Click(x, y, 3);
+    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }, Millis{5000})) << "no menu on the page";
+    x_.Settle(Millis{500});
+    EXPECT_FALSE(x_.Popups().empty()) << "the menu closed by itself";
+    x_.PressKey("Escape");
+    EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty(); }, Millis{5000}));
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
