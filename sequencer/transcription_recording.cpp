@@ -11,6 +11,7 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "layout/page_format.h"
@@ -27,6 +28,7 @@ constexpr int kDataShift = 8;
 constexpr uint32_t kByteMask = 0xFF;
 constexpr char kAnalyzingText[] = " Analyzing Groups";
 constexpr char kMakingPagesText[] = " Making pages";
+constexpr char kFormattingText[] = "Formatting...";
 constexpr char kDoneText[] = "OK";
 
 struct RecordedTranscription {
@@ -117,18 +119,35 @@ void FinishRecordedTranscription(ScoreView* view) {
     r.active = false;
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     const TranscriptionInput& in = TranscriptionInputs();
-    const int measuresBefore = view->document->header.measureCount;
+    ScoreDocument* document = view->document;
+    const int measuresBefore = document->header.measureCount;
     SetStatusText(1, kAnalyzingText);
+    // The analysis can be long: it runs under the progress dialog, and a cancel
+    // leaves the staves not yet analysed as they were emptied.
+    bool cancelled = BeginProgressDialog(1, std::max(measuresBefore, 1), kAnalyzingText) != 0;
+    std::vector<int> analysed;
     for (int staff : RecordedStaves(view)) {
+        if (cancelled) break;
         FlushPendingNotes(view, staff);
-        const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), view->document->header.measureCount);
+        const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), document->header.measureCount);
         ClearRecordTargets(view, staff, staff, r.firstMeasure, last, in.voice);
-        TranscribeMeasureGroups(view, staff, staff, r.firstMeasure, last, false);
-        FinishTranscribedMeasures(view, in.voice, staff, staff, r.firstMeasure, last);
+        cancelled = TranscribeMeasureGroups(view, staff, staff, r.firstMeasure, last, true) == 0;
+        analysed.push_back(staff);
     }
-    if (view->document->header.measureCount > measuresBefore && view->document->firstPage != nullptr) {
+    EndProgressDialog();
+    if (document->header.measureCount > measuresBefore && document->firstPage != nullptr) {
         SetStatusText(1, kMakingPagesText);
         ExtendPagesToMeasureCount(view);
+    }
+    SetStatusText(0, nullptr);
+    SetStatusText(1, kFormattingText);
+    if (document->firstPage != nullptr) {
+        ReformatOptions options;
+        ReformatFromPage(view, &options, document->firstPage);
+    }
+    for (int staff : analysed) {
+        const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), document->header.measureCount);
+        FinishTranscribedMeasures(view, in.voice, staff, staff, r.firstMeasure, last);
     }
     SetStatusText(1, nullptr);
     SetStatusText(0, kDoneText);

@@ -6,6 +6,7 @@
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
+#include "core/ui/progress.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/tests/model/full_score.h"
@@ -23,8 +24,10 @@
 #include "sequencer/transcription_stream.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
+#include "shell/resources/ui_services_resources.h"
 
 namespace ql::testing {
 namespace {
@@ -313,6 +316,93 @@ TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
     EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("\"Synth\""), std::string::npos);
     Run(1000);
     EXPECT_TRUE(midi::headless::Sent().empty());
+}
+
+// A short recording on the record staff, kept or not, stopped from the window:
+// four quarter notes from the second beat of measure 1.
+class RecordingFinishTest : public SequencerWindowTest {
+protected:
+    void RecordFourNotes(bool keep) {
+        midi::headless::AddDevice("Keyboard", false, true);
+        Options().RecordPortName = "Keyboard";
+        Options().RecordStaff = 1;
+        Options().KeepMIDI = keep ? 1 : 0;
+        Transport().punchInArmed = 1;
+        StartRecordingCommand(view_);
+        win::PumpMessages();
+        ASSERT_TRUE(IsPlaybackRunning());
+        auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+        ASSERT_NE(input, nullptr);
+        for (uint32_t i = 0; i < 4; ++i) {
+            const uint32_t at = midi::headless::Now() + 1000 * (i + 1);
+            const uint8_t key = static_cast<uint8_t>(60 + i);
+            ASSERT_TRUE(input->InjectAt(at, std::vector<uint8_t>{0x90, key, 90}));
+            ASSERT_TRUE(input->InjectAt(at + 900, std::vector<uint8_t>{0x80, key, 0}));
+        }
+        Run(5500);
+    }
+    void Stop() {
+        StopSequencerCommand();
+        win::PumpMessages();
+        ASSERT_FALSE(IsPlaybackRunning());
+    }
+    int NotesIn(int staff) {
+        int count = 0;
+        for (int m = 1; m <= doc_->header.measureCount; ++m) {
+            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, m);
+            for (EventRecord* e = GetVoiceFirstEvent(cell, 0); e != nullptr; e = NextEvent(e)) ++count;
+        }
+        return count;
+    }
+    std::string LastStatus() {
+        const auto& texts = ui::headless::StatusTexts();
+        return texts.empty() ? std::string{} : texts.back().text;
+    }
+};
+
+// The analysis at Stop runs under the progress dialog: a cancel confirmed there
+// leaves the staff as it was (the fixture's two half notes, no recorded note), and
+// the dialog is closed afterwards; without a cancel the recorded notes are written.
+TEST_F(RecordingFinishTest, AnalysisAtStopCanBeCancelled) {
+    RegisterUiServiceResources();
+    RecordFourNotes(false);
+    BeginProgressDialog(0, 1, "");
+    ASSERT_NE(State().dialogs.ProgressDialog, platform::WindowHandle{});
+    win::PostMessage(State().dialogs.ProgressDialog, win::Message::Command,
+                     win::MakeCommandWord(ui::kIdCancel, ui::kButtonClicked));
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    Stop();
+    EXPECT_EQ(NotesIn(1), 2);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+    RecordFourNotes(false);
+    Stop();
+    EXPECT_EQ(NotesIn(1), 4);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+}
+
+// New Transcription: with recordings not kept it only says " Not saving data";
+// kept but with nothing recorded, " No data"; with a kept recording it writes the
+// recorded notes again over what the staff holds.
+TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
+    Options().KeepMIDI = 0;
+    const uint16_t changes = doc_->changeCounter;
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(LastStatus(), " Not saving data");
+    Options().KeepMIDI = 1;
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(LastStatus(), " No data");
+    EXPECT_EQ(doc_->changeCounter, changes);
+    EXPECT_EQ(NotesIn(1), 2);  // the fixture's half notes
+    RecordFourNotes(true);
+    Stop();
+    ASSERT_EQ(NotesIn(1), 4);
+    ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
+    ASSERT_EQ(NotesIn(1), 0);
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(NotesIn(1), 4);
+    EXPECT_EQ(LastStatus(), " OK");
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);  // again: the same notes, not twice
+    EXPECT_EQ(NotesIn(1), 4);
 }
 
 }  // namespace
