@@ -35,6 +35,7 @@ struct RecordedTranscription {
     bool active = false;
     ScoreView* view = nullptr;
     int firstMeasure = 1;
+    int measuresAtStart = 0;  // the run may add measures while it records
     int32_t lastTime = 0;
 };
 
@@ -84,6 +85,7 @@ void BeginRecordedTranscription(ScoreView* view, const RecordRouting& routing, i
     r.active = true;
     r.view = view;
     r.firstMeasure = std::max(firstMeasure, 1);
+    r.measuresAtStart = view->document->header.measureCount;
     TranscriptionInput& in = TranscriptionInputs();
     in.mode = routing.mode;
     in.staff = routing.recordStaff;
@@ -120,11 +122,11 @@ void FinishRecordedTranscription(ScoreView* view) {
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     const TranscriptionInput& in = TranscriptionInputs();
     ScoreDocument* document = view->document;
-    const int measuresBefore = document->header.measureCount;
+    const int measuresBefore = std::min<int>(r.measuresAtStart, document->header.measureCount);
     SetStatusText(1, kAnalyzingText);
     // The analysis can be long: it runs under the progress dialog, and a cancel
     // leaves the staves not yet analysed as they were emptied.
-    bool cancelled = BeginProgressDialog(1, std::max(measuresBefore, 1), kAnalyzingText) != 0;
+    bool cancelled = BeginProgressDialog(1, std::max<int>(document->header.measureCount, 1), kAnalyzingText) != 0;
     std::vector<int> analysed;
     for (int staff : RecordedStaves(view)) {
         if (cancelled) break;
@@ -135,13 +137,13 @@ void FinishRecordedTranscription(ScoreView* view) {
         analysed.push_back(staff);
     }
     EndProgressDialog();
+    // Measures the recording added get pages, and the pages are laid out again
+    // over them; a score that did not grow keeps its layout.
     if (document->header.measureCount > measuresBefore && document->firstPage != nullptr) {
         SetStatusText(1, kMakingPagesText);
         ExtendPagesToMeasureCount(view);
-    }
-    SetStatusText(0, nullptr);
-    SetStatusText(1, kFormattingText);
-    if (document->firstPage != nullptr) {
+        SetStatusText(0, nullptr);
+        SetStatusText(1, kFormattingText);
         ReformatOptions options;
         ReformatFromPage(view, &options, document->firstPage);
     }

@@ -79,15 +79,25 @@ ScoreView* PlayingView() {
 }
 
 // A recording runs from the view's current measure (a measure earlier with the
-// count-in) to the end of the score, whatever the notes; the record staff's first
-// voice takes echo and thru.
+// count-in), whatever the notes: with "RecordContinue" on past the end of the
+// score, which grows as the run reaches its end; without it to the end of the
+// score, or over the punch-in and punch-out range when one is set. The record
+// staff's first voice takes echo and thru.
 void SetRecording(PlaybackRequest& request, const ScoreView* view) {
     const ProgramOptions& options = Options();
     const int count = std::max<int>(view->document->header.measureCount, 1);
     int first = std::clamp<int>(view->currentMeasure, 1, count);
+    int last = count;
+    if (options.RecordContinue != 0) {
+        last = std::max<int>(MeasureLimit, first);
+        request.options.extendScore = true;
+    } else if (options.PunchIn != 0) {
+        first = std::clamp<int>(options.PunchIn, 1, count);
+        last = std::clamp<int>(options.PunchOut, first, count);
+    }
     if (options.RecordCountdown != 0 && first > 1) --first;
     request.options.firstMeasure = first;
-    request.options.lastMeasure = count;
+    request.options.lastMeasure = last;
     request.options.metronome = options.RecordMetro != 0;
     request.recording = true;
     request.recordInput = ResolveRecordInput(midi::CurrentBackend().Devices(), options.RecordPortName, options.RecordPort);

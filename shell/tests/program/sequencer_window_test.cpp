@@ -7,6 +7,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/ui/progress.h"
+#include "layout/page_format.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/tests/model/full_score.h"
@@ -354,6 +355,36 @@ protected:
         }
         return count;
     }
+    int NotesInMeasure(int staff, int measure) {
+        int count = 0;
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, measure);
+        for (EventRecord* e = GetVoiceFirstEvent(cell, 0); e != nullptr; e = NextEvent(e)) ++count;
+        return count;
+    }
+    // Starts a recording from measure 1 without count-in and plays a quarter note
+    // on the second eighth of each measure given (4 s a measure) while the run lasts.
+    void RecordAt(std::initializer_list<int> measures) {
+        midi::headless::AddDevice("Keyboard", false, true);
+        Options().RecordPortName = "Keyboard";
+        Options().RecordStaff = 1;
+        Options().RecordCountdown = 0;
+        view_->currentMeasure = 1;
+        Transport().punchInArmed = 1;
+        StartRecordingCommand(view_);
+        win::PumpMessages();
+        ASSERT_TRUE(IsPlaybackRunning());
+        auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+        ASSERT_NE(input, nullptr);
+        const uint32_t start = midi::headless::Now();
+        for (int measure : measures) {
+            const uint32_t at = start + static_cast<uint32_t>(measure - 1) * kMeasureMs + 500;
+            Run(at - midi::headless::Now());
+            if (!IsPlaybackRunning()) return;  // the recording ended
+            ASSERT_TRUE(input->InjectAt(at, std::vector<uint8_t>{0x90, 64, 90}));
+            ASSERT_TRUE(input->InjectAt(at + 900, std::vector<uint8_t>{0x80, 64, 0}));
+        }
+        Run(2000);
+    }
     std::string LastStatus() {
         const auto& texts = ui::headless::StatusTexts();
         return texts.empty() ? std::string{} : texts.back().text;
@@ -403,6 +434,38 @@ TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
     EXPECT_EQ(LastStatus(), " OK");
     EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);  // again: the same notes, not twice
     EXPECT_EQ(NotesIn(1), 4);
+}
+
+// With "RecordContinue" the recording goes on past the end of the score: the
+// score gets measures as the run reaches its end, the notes played there are
+// written into them, and the pages reach the new measures.
+TEST_F(RecordingFinishTest, RecordingContinuesPastTheEnd) {
+    Options().RecordContinue = 1;
+    const int count = doc_->header.measureCount;
+    RecordAt({1, count + 1, count + 2});
+    EXPECT_TRUE(IsPlaybackRunning());
+    Stop();
+    ASSERT_GE(doc_->header.measureCount, count + 2);
+    EXPECT_EQ(NotesInMeasure(1, count + 1), 1);
+    EXPECT_EQ(NotesInMeasure(1, count + 2), 1);
+    EXPECT_NE(PageOfMeasure(doc_, doc_->header.measureCount), nullptr);
+}
+
+// Without it the recording ends with the punch-out measure (or the score's end):
+// the run stops by itself, nothing is added, and the measure after the punch-out
+// keeps what it held.
+TEST_F(RecordingFinishTest, PunchOutEndsTheRecording) {
+    Options().RecordContinue = 0;
+    Options().PunchIn = 1;
+    Options().PunchOut = 1;
+    const int count = doc_->header.measureCount;
+    ASSERT_GE(count, 2);
+    RecordAt({1, 2});
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(doc_->header.measureCount, count);
+    EXPECT_EQ(NotesInMeasure(1, 1), 1);
+    ASSERT_EQ(NotesInMeasure(1, 2), 1);  // the fixture's half note, untouched
+    EXPECT_EQ(GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 2), 0)->duration, kHalfNote);
 }
 
 }  // namespace
