@@ -137,6 +137,14 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     request.ports.names = SplitPortNames(options.MidiPortNames);
     request.sendPatches = options.SendPatches != 0;
     request.options.allowMidiDelay = options.AllowMIDIdelay != 0;
+    request.options.swingEighths = options.SwingEighths != 0;
+    request.options.swingSixteenths = options.SwingSixteenths != 0;
+    PerformanceOptions::Loosen& loosen = request.options.loosen;
+    loosen.on = options.PlayLoose != 0;
+    loosen.timingCode = options.TimingLooseness;
+    loosen.velocityWidth = options.VelocityLooseness;
+    loosen.wider = options.LoosenessDotted != 0;
+    loosen.seed = midi::CurrentBackend().TheClock().NowMs();  // a new generator each start
     if (options.RTCFrequency != 0) request.options.transitionStep = options.RTCFrequency;
     request.metronome.port = LogicalPortOfDevice(options.MetronomePort);
     request.metronome.channel = options.MetronomeCH - 1;

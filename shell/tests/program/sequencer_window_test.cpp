@@ -26,6 +26,7 @@
 #include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures_internal.h"
+#include "shell/program/view_toggles.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 #include "shell/resources/ui_services_resources.h"
@@ -317,6 +318,33 @@ TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
     EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("\"Synth\""), std::string::npos);
     Run(1000);
     EXPECT_TRUE(midi::headless::Sent().empty());
+}
+
+// The swing toggle reaches the run: an eighth on the second eighth of beat 1 of
+// measure 3 sounds 170 ticks late with swing on, on time with it off.
+TEST_F(SequencerWindowTest, SwingToggleDelaysTheOffBeatEighth) {
+    constexpr uint8_t kEighth = 9;
+    doc_->header.measureCount = std::max<uint16_t>(doc_->header.measureCount, 3);
+    EventRecord* note = AddEventToVoice(view_, GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 3), 0, 512, kEighth, 0);
+    ASSERT_NE(note, nullptr);
+    std::vector<uint32_t> delays;
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_TRUE(RunViewToggle(view_, toggle_cmd::kSwingEighths));
+        EXPECT_EQ(Options().SwingEighths, pass == 0 ? 1 : 0);
+        midi::headless::ClearSent();
+        view_->currentMeasure = 3;
+        const uint32_t start = midi::headless::Now();
+        Command(cmd::kSequencerStart);
+        Run(2000);
+        Command(cmd::kSequencerStop);
+        uint32_t eighth = 0;  // the measure's only note
+        for (const auto& sent : midi::headless::Sent())
+            if (eighth == 0 && (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] != 0) eighth = sent.ms;
+        ASSERT_NE(eighth, 0u) << pass;
+        delays.push_back(eighth - start);
+    }
+    // 512 ticks are 500 ms; 682 ticks 666 ms (within the engine's 10 ms steps).
+    EXPECT_NEAR(static_cast<double>(delays[0]) - delays[1], 166.0, 12.0);
 }
 
 // A short recording on the record staff, kept or not, stopped from the window:
