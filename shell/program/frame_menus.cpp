@@ -113,7 +113,7 @@ void BuildProgramMenus() {
     ui::AppendSubmenu(frame.childMenu, Popup(kChildText), "&Text");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildNotes), "&Notes");
     platform::MenuHandle midi = Popup(kChildMidi);
-    ui::AppendSubmenu(midi, Popup(kChildPlaybackOptions), "Playback Options");
+    ui::AppendSubmenu(midi, Popup(kChildPlaybackOptions), "Playback &Options");
     ui::AppendSubmenu(frame.childMenu, midi, "&MIDI");
     frame.childWindowMenu = Popup(kChildWindow);
     ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");

@@ -36,6 +36,8 @@ constexpr char kPortNameSeparator = '|';
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
 constexpr uint32_t kClockPeriodMs = 1000;
+constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
+constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
 
 struct SequencerWindowState {
     platform::WindowHandle window;
@@ -44,6 +46,7 @@ struct SequencerWindowState {
     bool recording = false;        // the run records
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
+    uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
 };
 
 SequencerWindowState& WindowState() {
@@ -201,6 +204,15 @@ void ReportRefusal(PlaybackStart started) {
     }
 }
 
+// The run's tempo as the engine plays it (a tempo mark or the mixer may have
+// changed it): kept for the readout, and the view's mixer is told when it changed.
+void UpdateTempoReadout(ScoreView* view) {
+    const uint32_t bpm = TheSequencerState().rate.load(std::memory_order_relaxed) / kRatePerBpm;
+    if (bpm == WindowState().tempoBpm) return;
+    WindowState().tempoBpm = bpm;
+    if (view != nullptr && win::IsWindow(view->MixerWindow)) win::PostMessage(view->MixerWindow, kMsgTempoChanged, 0, 0);
+}
+
 void StartFromWindow() {
     ScoreView* view = PlayingView();
     SequencerWindowState& state = WindowState();
@@ -218,6 +230,7 @@ void StartFromWindow() {
         ViewInputState().elapsedMinutes = 0;
         state.clockView = view;
         RunClock(view, true);
+        UpdateTempoReadout(view);
     }
     UpdateStepEntry();
 }
@@ -257,6 +270,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (message == kMsgTempoChanged) {
+                UpdateTempoReadout(PlayingView());
+                return 0;
+            }
             if (win::ToRaw(message) == kMsgDownbeat) {
                 if (IsPlaybackRunning()) FollowDownbeat(PlayingView(), static_cast<int>(word));
                 return 0;
@@ -266,6 +283,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
                 if (!IsPlaybackRunning()) RunEnded(true);
+                else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
                 UpdateStepEntry();
                 return 0;
             }
@@ -292,6 +310,8 @@ platform::WindowHandle CreateSequencerWindow() {
 void RefreshStepEntry() { UpdateStepEntry(); }
 
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
+
+uint32_t PlayingTempoBpm() { return WindowState().tempoBpm; }
 
 void StopSequencerNow() { StopFromWindow(); }
 

@@ -15,6 +15,7 @@
 #include "platform/midi/headless.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
+#include "sequencer/engine.h"
 #include "sequencer/playback.h"
 #include "display/follow_mark.h"
 #include "objects/stored_classes.h"
@@ -345,6 +346,21 @@ TEST_F(SequencerWindowTest, SwingToggleDelaysTheOffBeatEighth) {
     }
     // 512 ticks are 500 ms; 682 ticks 666 ms (within the engine's 10 ms steps).
     EXPECT_NEAR(static_cast<double>(delays[0]) - delays[1], 166.0, 12.0);
+}
+
+// The tempo readout follows the rate the engine plays at: the score's tempo at the
+// start, a changed rate at the next refill, and at once on the tempo message.
+TEST_F(SequencerWindowTest, TempoReadoutFollowsTheRunsRate) {
+    Command(cmd::kSequencerStart);
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(PlayingTempoBpm(), 60u);
+    SetPerformanceRate(TheSequencerState(), 90 * 1024);
+    Run(3000);  // past a refill
+    EXPECT_EQ(PlayingTempoBpm(), 90u);
+    SetPerformanceRate(TheSequencerState(), 75 * 1024);
+    win::SendMessage(window_, win::PrivateMessage(0x0E), 0, 0);
+    EXPECT_EQ(PlayingTempoBpm(), 75u);
+    Command(cmd::kSequencerStop);
 }
 
 // A short recording on the record staff, kept or not, stopped from the window:
