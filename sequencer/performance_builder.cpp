@@ -13,6 +13,7 @@
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/ui/status_bar_notes.h"
+#include "layout/measure_spacing.h"
 
 namespace ql {
 namespace {
@@ -193,6 +194,29 @@ void PlaceEndOfData(PerformanceRun& run, const BlockTarget& target) {
     InsertPerformanceEvent(run.voices[1][0].controls, end);
 }
 
+// Recording on past the end of the score: while the last measure of the walk is
+// the score's last and starts within the look-ahead, the score gets measures up to
+// two past it (never beyond the run's last measure), which the walk plays on.
+void ExtendRecordedWalk(PerformanceRun& run) {
+    if (!run.options.extendScore || run.walk.empty()) return;
+    const int32_t horizon = run.fillBase + kLookAheadBlocks * run.blockLength;
+    ScoreDocument* document = run.document;
+    while (run.walk.back().start <= horizon) {
+        const PlayedMeasure& last = run.walk.back();
+        const int reached = last.measure;
+        const int target = std::min<int>(reached + 2, run.options.lastMeasure);
+        if (reached != document->header.measureCount || reached >= target) return;
+        while (document->header.measureCount < target)
+            if (AppendMeasureRecord(document) == 0) break;
+        RebuildMeasureIndex(document);
+        if (document->header.measureCount == reached) return;  // refused: the recording ends there
+        for (int measure = reached + 1; measure <= document->header.measureCount; ++measure) {
+            const PlayedMeasure& previous = run.walk.back();
+            run.walk.push_back(PlayMeasureAt(document, measure, previous.start + previous.length));
+        }
+    }
+}
+
 bool AnyVoiceActive(const PerformanceRun& run) {
     for (int staff = 1; staff <= run.staffCount; ++staff)
         for (const VoiceCursor& cursor : run.voices[staff])
@@ -280,6 +304,7 @@ bool BuildBlock(PerformanceRun& run, const BlockTarget& target, int32_t fillBase
     run.fillBase = fillBase;
     run.buildDone = false;
     run.outOfEvents = false;  // a refused event ends only the block it was made for
+    ExtendRecordedWalk(run);
     PrepareMeasures(run);
     for (int staff = 1; staff <= run.staffCount && !run.outOfEvents; ++staff) {
         for (int voice = 0; voice < kVoicesPerStaff && !run.outOfEvents; ++voice) {

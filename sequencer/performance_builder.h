@@ -81,6 +81,10 @@ struct PerformanceOptions {
     int globalTransposition = 0;  // semitones added to every staff
     int32_t transitionStep = 128;  // ticks between the events of a transition ("RTCFrequency")
     bool allowMidiDelay = false;   // the notes' own note-on delay and length change
+    // Recording on past the end: when the walk reaches the score's last measure,
+    // measures are added to the score (two past the one reached) and played on,
+    // up to lastMeasure.
+    bool extendScore = false;
     // "Loosen Up!": random timing within 2^(k + 2) ticks (plus 2^(k - 1) wider) and
     // velocity within `velocityWidth`, from a generator seeded at each start.
     struct Loosen {

@@ -24,6 +24,8 @@ using playback_detail::SetMetronome;
 constexpr uint32_t kFirstCallDelayMs = 1;
 constexpr int kQuarterUnit = 1;
 constexpr char kCantOpenMidi[] = "Can't open midi";
+constexpr char kNotSavingData[] = "Not saving data";
+constexpr char kNoData[] = "No data";
 constexpr uint8_t kStatusKindMask = 0xF0;
 constexpr uint8_t kNoteOffStatus = 0x80;
 constexpr uint8_t kNoteOnStatus = 0x90;
@@ -42,6 +44,7 @@ struct PlaybackSession {
     RecordedChainReader reader;
     ScoreView* view = nullptr;
     RecordRouting routing;
+    int recordFirstMeasure = 1;  // of the last recording
     bool recording = false;
 };
 
@@ -194,7 +197,10 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         ReleaseRun(session, state);
         return PlaybackStart::InputFailed;
     }
-    if (request.recording) BeginRecordedTranscription(request.view, session.routing, request.options.firstMeasure);
+    if (request.recording) {
+        session.recordFirstMeasure = request.options.firstMeasure;
+        BeginRecordedTranscription(request.view, session.routing, session.recordFirstMeasure);
+    }
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
@@ -258,6 +264,23 @@ std::vector<std::string> StopPlayback() {
     }
     ReleaseRun(session, state);
     return notices;
+}
+
+std::string FinishRecording(ScoreView* view, bool keepMidi) {
+    PlaybackSession& session = Session();
+    if (session.running || view == nullptr || view->document == nullptr) return {};
+    if (!keepMidi) return kNotSavingData;
+    SequencerState& state = TheSequencerState();
+    if (state.recordHead.load(std::memory_order_acquire) == 0) return kNoData;
+    session.view = view;
+    session.routing = NormalizeRouting(session.routing, view->document->header.staffCount);
+    session.reader.Reset();
+    BeginRecordedTranscription(view, session.routing, session.recordFirstMeasure);
+    HandOverRecorded(session, state);
+    FinishRecordedTranscription(view);
+    session.reader.Reset();
+    session.view = nullptr;
+    return {};
 }
 
 bool HasPlaybackOutput() { return !OutputDevices().empty(); }

@@ -61,7 +61,11 @@ void MarkTuplet(ScoreView* view, EventRecord* first, const EventRecord* last, in
     if (SetTextObjectString(&tuplet->text, digit) < 0 || AttachObjectToNote(view, first, object) == 0) {
         ReleaseObjectByType(view->document, object);
         ReportLowMemory(kReportModule, kTupletReportLine);
+        return;
     }
+    // provisional: the bracket's four points are to come from ComputeTupletPoints
+    // (objects/object_services.h), which the tuplet class does not define yet; the
+    // anchor's times and offsets above place the mark until then.
 }
 
 }  // namespace

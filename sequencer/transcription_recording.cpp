@@ -11,6 +11,7 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "layout/page_format.h"
@@ -27,12 +28,14 @@ constexpr int kDataShift = 8;
 constexpr uint32_t kByteMask = 0xFF;
 constexpr char kAnalyzingText[] = " Analyzing Groups";
 constexpr char kMakingPagesText[] = " Making pages";
+constexpr char kFormattingText[] = "Formatting...";
 constexpr char kDoneText[] = "OK";
 
 struct RecordedTranscription {
     bool active = false;
     ScoreView* view = nullptr;
     int firstMeasure = 1;
+    int measuresAtStart = 0;  // the run may add measures while it records
     int32_t lastTime = 0;
 };
 
@@ -82,6 +85,7 @@ void BeginRecordedTranscription(ScoreView* view, const RecordRouting& routing, i
     r.active = true;
     r.view = view;
     r.firstMeasure = std::max(firstMeasure, 1);
+    r.measuresAtStart = view->document->header.measureCount;
     TranscriptionInput& in = TranscriptionInputs();
     in.mode = routing.mode;
     in.staff = routing.recordStaff;
@@ -117,18 +121,35 @@ void FinishRecordedTranscription(ScoreView* view) {
     r.active = false;
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     const TranscriptionInput& in = TranscriptionInputs();
-    const int measuresBefore = view->document->header.measureCount;
+    ScoreDocument* document = view->document;
+    const int measuresBefore = std::min<int>(r.measuresAtStart, document->header.measureCount);
     SetStatusText(1, kAnalyzingText);
+    // The analysis can be long: it runs under the progress dialog, and a cancel
+    // leaves the staves not yet analysed as they were emptied.
+    bool cancelled = BeginProgressDialog(1, std::max<int>(document->header.measureCount, 1), kAnalyzingText) != 0;
+    std::vector<int> analysed;
     for (int staff : RecordedStaves(view)) {
+        if (cancelled) break;
         FlushPendingNotes(view, staff);
-        const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), view->document->header.measureCount);
+        const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), document->header.measureCount);
         ClearRecordTargets(view, staff, staff, r.firstMeasure, last, in.voice);
-        TranscribeMeasureGroups(view, staff, staff, r.firstMeasure, last, false);
-        FinishTranscribedMeasures(view, in.voice, staff, staff, r.firstMeasure, last);
+        cancelled = TranscribeMeasureGroups(view, staff, staff, r.firstMeasure, last, true) == 0;
+        analysed.push_back(staff);
     }
-    if (view->document->header.measureCount > measuresBefore && view->document->firstPage != nullptr) {
+    EndProgressDialog();
+    // Measures the recording added get pages, and the pages are laid out again
+    // over them; a score that did not grow keeps its layout.
+    if (document->header.measureCount > measuresBefore && document->firstPage != nullptr) {
         SetStatusText(1, kMakingPagesText);
         ExtendPagesToMeasureCount(view);
+        SetStatusText(0, nullptr);
+        SetStatusText(1, kFormattingText);
+        ReformatOptions options;
+        ReformatFromPage(view, &options, document->firstPage);
+    }
+    for (int staff : analysed) {
+        const int last = std::min<int>(std::max(LastRawMeasure(staff), r.firstMeasure), document->header.measureCount);
+        FinishTranscribedMeasures(view, in.voice, staff, staff, r.firstMeasure, last);
     }
     SetStatusText(1, nullptr);
     SetStatusText(0, kDoneText);

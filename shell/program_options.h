@@ -71,6 +71,15 @@ struct ProgramOptions {
     uint8_t SplitPoint = 0;
     uint8_t CachePatches = 0;
     uint8_t RecordContinue = 0;
+    // The record range of Record Setup: a recording without "RecordContinue" runs
+    // from punch-in to punch-out (0: not set, from the current measure to the end).
+    uint16_t PunchIn = 0;
+    uint16_t PunchOut = 0;
+    // Playback options of the session (not stored): swing on the eighths, on the
+    // sixteenths, and playing loose ("Loosen Up!").
+    uint8_t SwingEighths = 0;
+    uint8_t SwingSixteenths = 0;
+    uint8_t PlayLoose = 0;
     uint8_t RecordMetro = 0;
     uint8_t RecordEcho = 0;
     uint8_t PlayMetro = 0;

@@ -75,6 +75,9 @@ constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Pl
                                       {transport_cmd::kStartRecording, "Start &Recording"},
                                       {transport_cmd::kPausePlayback, "P&ause Playback"},
                                       {transport_cmd::kStopPlayback, "&Stop Play/Record"}};
+constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
+                                                 {toggle_cmd::kSwingSixteenths, "Swing Si&xteenths"},
+                                                 {toggle_cmd::kPlayLoose, "Play L&oose"}};
 constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
 constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 
@@ -110,7 +113,9 @@ void BuildProgramMenus() {
     ui::AppendSubmenu(frame.childMenu, Popup(kChildOptions), "O&ptions");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildText), "&Text");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildNotes), "&Notes");
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildMidi), "&MIDI");
+    platform::MenuHandle midi = Popup(kChildMidi);
+    ui::AppendSubmenu(midi, Popup(kChildPlaybackOptions), "Playback &Options");
+    ui::AppendSubmenu(frame.childMenu, midi, "&MIDI");
     frame.childWindowMenu = Popup(kChildWindow);
     ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");
     ui::AppendSubmenu(frame.childMenu, Popup(kHelp), "&Help");

@@ -36,6 +36,8 @@ constexpr char kPortNameSeparator = '|';
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
 constexpr uint32_t kClockPeriodMs = 1000;
+constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
+constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
 
 struct SequencerWindowState {
     platform::WindowHandle window;
@@ -44,6 +46,7 @@ struct SequencerWindowState {
     bool recording = false;        // the run records
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
+    uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
 };
 
 SequencerWindowState& WindowState() {
@@ -79,15 +82,25 @@ ScoreView* PlayingView() {
 }
 
 // A recording runs from the view's current measure (a measure earlier with the
-// count-in) to the end of the score, whatever the notes; the record staff's first
-// voice takes echo and thru.
+// count-in), whatever the notes: with "RecordContinue" on past the end of the
+// score, which grows as the run reaches its end; without it to the end of the
+// score, or over the punch-in and punch-out range when one is set. The record
+// staff's first voice takes echo and thru.
 void SetRecording(PlaybackRequest& request, const ScoreView* view) {
     const ProgramOptions& options = Options();
     const int count = std::max<int>(view->document->header.measureCount, 1);
     int first = std::clamp<int>(view->currentMeasure, 1, count);
+    int last = count;
+    if (options.RecordContinue != 0) {
+        last = std::max<int>(MeasureLimit, first);
+        request.options.extendScore = true;
+    } else if (options.PunchIn != 0) {
+        first = std::clamp<int>(options.PunchIn, 1, count);
+        last = std::clamp<int>(options.PunchOut, first, count);
+    }
     if (options.RecordCountdown != 0 && first > 1) --first;
     request.options.firstMeasure = first;
-    request.options.lastMeasure = count;
+    request.options.lastMeasure = last;
     request.options.metronome = options.RecordMetro != 0;
     request.recording = true;
     request.recordInput = ResolveRecordInput(midi::CurrentBackend().Devices(), options.RecordPortName, options.RecordPort);
@@ -127,6 +140,14 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     request.ports.names = SplitPortNames(options.MidiPortNames);
     request.sendPatches = options.SendPatches != 0;
     request.options.allowMidiDelay = options.AllowMIDIdelay != 0;
+    request.options.swingEighths = options.SwingEighths != 0;
+    request.options.swingSixteenths = options.SwingSixteenths != 0;
+    PerformanceOptions::Loosen& loosen = request.options.loosen;
+    loosen.on = options.PlayLoose != 0;
+    loosen.timingCode = options.TimingLooseness;
+    loosen.velocityWidth = options.VelocityLooseness;
+    loosen.wider = options.LoosenessDotted != 0;
+    loosen.seed = midi::CurrentBackend().TheClock().NowMs();  // a new generator each start
     if (options.RTCFrequency != 0) request.options.transitionStep = options.RTCFrequency;
     request.metronome.port = LogicalPortOfDevice(options.MetronomePort);
     request.metronome.channel = options.MetronomeCH - 1;
@@ -183,6 +204,15 @@ void ReportRefusal(PlaybackStart started) {
     }
 }
 
+// The run's tempo as the engine plays it (a tempo mark or the mixer may have
+// changed it): kept for the readout, and the view's mixer is told when it changed.
+void UpdateTempoReadout(ScoreView* view) {
+    const uint32_t bpm = TheSequencerState().rate.load(std::memory_order_relaxed) / kRatePerBpm;
+    if (bpm == WindowState().tempoBpm) return;
+    WindowState().tempoBpm = bpm;
+    if (view != nullptr && win::IsWindow(view->MixerWindow)) win::PostMessage(view->MixerWindow, kMsgTempoChanged, 0, 0);
+}
+
 void StartFromWindow() {
     ScoreView* view = PlayingView();
     SequencerWindowState& state = WindowState();
@@ -200,6 +230,7 @@ void StartFromWindow() {
         ViewInputState().elapsedMinutes = 0;
         state.clockView = view;
         RunClock(view, true);
+        UpdateTempoReadout(view);
     }
     UpdateStepEntry();
 }
@@ -239,6 +270,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (message == kMsgTempoChanged) {
+                UpdateTempoReadout(PlayingView());
+                return 0;
+            }
             if (win::ToRaw(message) == kMsgDownbeat) {
                 if (IsPlaybackRunning()) FollowDownbeat(PlayingView(), static_cast<int>(word));
                 return 0;
@@ -248,6 +283,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
                 if (!IsPlaybackRunning()) RunEnded(true);
+                else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
                 UpdateStepEntry();
                 return 0;
             }
@@ -274,6 +310,8 @@ platform::WindowHandle CreateSequencerWindow() {
 void RefreshStepEntry() { UpdateStepEntry(); }
 
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
+
+uint32_t PlayingTempoBpm() { return WindowState().tempoBpm; }
 
 void StopSequencerNow() { StopFromWindow(); }
 

@@ -35,6 +35,10 @@ void DestroySequencerWindow();
 // The window procedure.
 intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);
 
+// The tempo of the run (quarters a minute) as of its last refill or tempo message;
+// what the mixer's tempo fader shows.
+uint32_t PlayingTempoBpm();
+
 // The transport commands: Play remembers the view and posts 400; Stop posts 300;
 // Pause posts 1189.
 void PlayCommand(ScoreView* view);

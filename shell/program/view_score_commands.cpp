@@ -5,6 +5,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
@@ -13,9 +14,11 @@
 #include "notes/beatmap/beat_map.h"
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
+#include "sequencer/playback.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
+#include "shell/program_options.h"
 #include "staves/measure_lengths.h"
 #include "staves/multi_measure_rest.h"
 #include "staves/staff_manage.h"
@@ -101,10 +104,11 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case 40343:
             // provisional: Extract Part is not built yet.
             return 0;
-        case 40368:
-            // provisional: New Transcription needs the transcription of recorded MIDI,
-            // not built yet.
-            return 0;
+        case 40368: {  // New Transcription: the kept recording transcribed again
+            const std::string notice = FinishRecording(view, Options().KeepMIDI != 0);
+            if (!notice.empty()) ShowNotice(notice.c_str());
+            return 1;
+        }
         case 40138:
         case 40139:
             // provisional: new text and graphics are not yet placed by an ownership mode

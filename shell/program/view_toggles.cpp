@@ -49,6 +49,9 @@ const Toggle kToggles[] = {
      After::EndFocusAndRedraw},
     {toggle_cmd::kAutoRest, []() -> uint8_t& { return State().notes.AutoRest; },
      After::RedrawLinked},
+    {toggle_cmd::kSwingEighths, []() -> uint8_t& { return Options().SwingEighths; }, After::Nothing},
+    {toggle_cmd::kSwingSixteenths, []() -> uint8_t& { return Options().SwingSixteenths; }, After::Nothing},
+    {toggle_cmd::kPlayLoose, []() -> uint8_t& { return Options().PlayLoose; }, After::Nothing},
 };
 
 // The beat maps of the score's views are made again (an option may change how wide

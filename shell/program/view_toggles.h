@@ -1,7 +1,7 @@
 // The on/off options a score window's commands switch: the common/cut time
 // signatures, MIDI step entry, keeping recorded MIDI, MIDI delay, ossia staves,
-// hidden tablature stems, the box cursor, the margin guides, hidden items and
-// automatic rests. Each command flips
+// hidden tablature stems, the box cursor, the margin guides, hidden items,
+// automatic rests, swing and playing loose. Each command flips
 // one option byte; the views follow where the option changes what they show, and
 // the menus show each option checked while it is on.
 #pragma once
@@ -25,6 +25,9 @@ constexpr int32_t kBoxCursor = 40440;
 constexpr int32_t kDisplayMargins = 40151;
 constexpr int32_t kDisplayHiddenItems = 40405;
 constexpr int32_t kAutoRest = 40420;
+constexpr int32_t kSwingEighths = 40203;
+constexpr int32_t kSwingSixteenths = 40204;
+constexpr int32_t kPlayLoose = 40206;
 }  // namespace toggle_cmd
 
 // Flips the option of a toggle command and brings `view` (and the views linked to

@@ -6,6 +6,8 @@
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
+#include "core/ui/progress.h"
+#include "layout/page_format.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/tests/model/full_score.h"
@@ -13,6 +15,7 @@
 #include "platform/midi/headless.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
+#include "sequencer/engine.h"
 #include "sequencer/playback.h"
 #include "display/follow_mark.h"
 #include "objects/stored_classes.h"
@@ -23,8 +26,11 @@
 #include "sequencer/transcription_stream.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/view_procedures_internal.h"
+#include "shell/program/view_toggles.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
+#include "shell/resources/ui_services_resources.h"
 
 namespace ql::testing {
 namespace {
@@ -313,6 +319,197 @@ TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
     EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("\"Synth\""), std::string::npos);
     Run(1000);
     EXPECT_TRUE(midi::headless::Sent().empty());
+}
+
+// The swing toggle reaches the run: an eighth on the second eighth of beat 1 of
+// measure 3 sounds 170 ticks late with swing on, on time with it off.
+TEST_F(SequencerWindowTest, SwingToggleDelaysTheOffBeatEighth) {
+    constexpr uint8_t kEighth = 9;
+    doc_->header.measureCount = std::max<uint16_t>(doc_->header.measureCount, 3);
+    EventRecord* note = AddEventToVoice(view_, GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 3), 0, 512, kEighth, 0);
+    ASSERT_NE(note, nullptr);
+    std::vector<uint32_t> delays;
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_TRUE(RunViewToggle(view_, toggle_cmd::kSwingEighths));
+        EXPECT_EQ(Options().SwingEighths, pass == 0 ? 1 : 0);
+        midi::headless::ClearSent();
+        view_->currentMeasure = 3;
+        const uint32_t start = midi::headless::Now();
+        Command(cmd::kSequencerStart);
+        Run(2000);
+        Command(cmd::kSequencerStop);
+        uint32_t eighth = 0;  // the measure's only note
+        for (const auto& sent : midi::headless::Sent())
+            if (eighth == 0 && (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] != 0) eighth = sent.ms;
+        ASSERT_NE(eighth, 0u) << pass;
+        delays.push_back(eighth - start);
+    }
+    // 512 ticks are 500 ms; 682 ticks 666 ms (within the engine's 10 ms steps).
+    EXPECT_NEAR(static_cast<double>(delays[0]) - delays[1], 166.0, 12.0);
+}
+
+// The tempo readout follows the rate the engine plays at: the score's tempo at the
+// start, a changed rate at the next refill, and at once on the tempo message.
+TEST_F(SequencerWindowTest, TempoReadoutFollowsTheRunsRate) {
+    Command(cmd::kSequencerStart);
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(PlayingTempoBpm(), 60u);
+    SetPerformanceRate(TheSequencerState(), 90 * 1024);
+    Run(3000);  // past a refill
+    EXPECT_EQ(PlayingTempoBpm(), 90u);
+    SetPerformanceRate(TheSequencerState(), 75 * 1024);
+    win::SendMessage(window_, win::PrivateMessage(0x0E), 0, 0);
+    EXPECT_EQ(PlayingTempoBpm(), 75u);
+    Command(cmd::kSequencerStop);
+}
+
+// A short recording on the record staff, kept or not, stopped from the window:
+// four quarter notes from the second beat of measure 1.
+class RecordingFinishTest : public SequencerWindowTest {
+protected:
+    void RecordFourNotes(bool keep) {
+        midi::headless::AddDevice("Keyboard", false, true);
+        Options().RecordPortName = "Keyboard";
+        Options().RecordStaff = 1;
+        Options().KeepMIDI = keep ? 1 : 0;
+        Transport().punchInArmed = 1;
+        StartRecordingCommand(view_);
+        win::PumpMessages();
+        ASSERT_TRUE(IsPlaybackRunning());
+        auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+        ASSERT_NE(input, nullptr);
+        for (uint32_t i = 0; i < 4; ++i) {
+            const uint32_t at = midi::headless::Now() + 1000 * (i + 1);
+            const uint8_t key = static_cast<uint8_t>(60 + i);
+            ASSERT_TRUE(input->InjectAt(at, std::vector<uint8_t>{0x90, key, 90}));
+            ASSERT_TRUE(input->InjectAt(at + 900, std::vector<uint8_t>{0x80, key, 0}));
+        }
+        Run(5500);
+    }
+    void Stop() {
+        StopSequencerCommand();
+        win::PumpMessages();
+        ASSERT_FALSE(IsPlaybackRunning());
+    }
+    int NotesIn(int staff) {
+        int count = 0;
+        for (int m = 1; m <= doc_->header.measureCount; ++m) {
+            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, m);
+            for (EventRecord* e = GetVoiceFirstEvent(cell, 0); e != nullptr; e = NextEvent(e)) ++count;
+        }
+        return count;
+    }
+    int NotesInMeasure(int staff, int measure) {
+        int count = 0;
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, staff), doc_, measure);
+        for (EventRecord* e = GetVoiceFirstEvent(cell, 0); e != nullptr; e = NextEvent(e)) ++count;
+        return count;
+    }
+    // Starts a recording from measure 1 without count-in and plays a quarter note
+    // on the second eighth of each measure given (4 s a measure) while the run lasts.
+    void RecordAt(std::initializer_list<int> measures) {
+        midi::headless::AddDevice("Keyboard", false, true);
+        Options().RecordPortName = "Keyboard";
+        Options().RecordStaff = 1;
+        Options().RecordCountdown = 0;
+        view_->currentMeasure = 1;
+        Transport().punchInArmed = 1;
+        StartRecordingCommand(view_);
+        win::PumpMessages();
+        ASSERT_TRUE(IsPlaybackRunning());
+        auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+        ASSERT_NE(input, nullptr);
+        const uint32_t start = midi::headless::Now();
+        for (int measure : measures) {
+            const uint32_t at = start + static_cast<uint32_t>(measure - 1) * kMeasureMs + 500;
+            Run(at - midi::headless::Now());
+            if (!IsPlaybackRunning()) return;  // the recording ended
+            ASSERT_TRUE(input->InjectAt(at, std::vector<uint8_t>{0x90, 64, 90}));
+            ASSERT_TRUE(input->InjectAt(at + 900, std::vector<uint8_t>{0x80, 64, 0}));
+        }
+        Run(2000);
+    }
+    std::string LastStatus() {
+        const auto& texts = ui::headless::StatusTexts();
+        return texts.empty() ? std::string{} : texts.back().text;
+    }
+};
+
+// The analysis at Stop runs under the progress dialog: a cancel confirmed there
+// leaves the staff as it was (the fixture's two half notes, no recorded note), and
+// the dialog is closed afterwards; without a cancel the recorded notes are written.
+TEST_F(RecordingFinishTest, AnalysisAtStopCanBeCancelled) {
+    RegisterUiServiceResources();
+    RecordFourNotes(false);
+    BeginProgressDialog(0, 1, "");
+    ASSERT_NE(State().dialogs.ProgressDialog, platform::WindowHandle{});
+    win::PostMessage(State().dialogs.ProgressDialog, win::Message::Command,
+                     win::MakeCommandWord(ui::kIdCancel, ui::kButtonClicked));
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    Stop();
+    EXPECT_EQ(NotesIn(1), 2);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+    RecordFourNotes(false);
+    Stop();
+    EXPECT_EQ(NotesIn(1), 4);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+}
+
+// New Transcription: with recordings not kept it only says " Not saving data";
+// kept but with nothing recorded, " No data"; with a kept recording it writes the
+// recorded notes again over what the staff holds.
+TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
+    Options().KeepMIDI = 0;
+    const uint16_t changes = doc_->changeCounter;
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(LastStatus(), " Not saving data");
+    Options().KeepMIDI = 1;
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(LastStatus(), " No data");
+    EXPECT_EQ(doc_->changeCounter, changes);
+    EXPECT_EQ(NotesIn(1), 2);  // the fixture's half notes
+    RecordFourNotes(true);
+    Stop();
+    ASSERT_EQ(NotesIn(1), 4);
+    ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
+    ASSERT_EQ(NotesIn(1), 0);
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(NotesIn(1), 4);
+    EXPECT_EQ(LastStatus(), " OK");
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);  // again: the same notes, not twice
+    EXPECT_EQ(NotesIn(1), 4);
+}
+
+// With "RecordContinue" the recording goes on past the end of the score: the
+// score gets measures as the run reaches its end, the notes played there are
+// written into them, and the pages reach the new measures.
+TEST_F(RecordingFinishTest, RecordingContinuesPastTheEnd) {
+    Options().RecordContinue = 1;
+    const int count = doc_->header.measureCount;
+    RecordAt({1, count + 1, count + 2});
+    EXPECT_TRUE(IsPlaybackRunning());
+    Stop();
+    ASSERT_GE(doc_->header.measureCount, count + 2);
+    EXPECT_EQ(NotesInMeasure(1, count + 1), 1);
+    EXPECT_EQ(NotesInMeasure(1, count + 2), 1);
+    EXPECT_NE(PageOfMeasure(doc_, doc_->header.measureCount), nullptr);
+}
+
+// Without it the recording ends with the punch-out measure (or the score's end):
+// the run stops by itself, nothing is added, and the measure after the punch-out
+// keeps what it held.
+TEST_F(RecordingFinishTest, PunchOutEndsTheRecording) {
+    Options().RecordContinue = 0;
+    Options().PunchIn = 1;
+    Options().PunchOut = 1;
+    const int count = doc_->header.measureCount;
+    ASSERT_GE(count, 2);
+    RecordAt({1, 2});
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(doc_->header.measureCount, count);
+    EXPECT_EQ(NotesInMeasure(1, 1), 1);
+    ASSERT_EQ(NotesInMeasure(1, 2), 1);  // the fixture's half note, untouched
+    EXPECT_EQ(GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 2), 0)->duration, kHalfNote);
 }
 
 }  // namespace

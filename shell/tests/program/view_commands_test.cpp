@@ -74,7 +74,8 @@ class ViewCommandsTest : public testing::ProgramFixture {
 TEST_F(ViewCommandsTest, EachToggleFlipsItsOptionAndTheMenuCheck) {
     using namespace toggle_cmd;
     for (int32_t command : {kCommonCut, kAllowStepEntry, kKeepMidi, kOssiaStaves, kAutoHideTabStems,
-                            kBoxCursor, kDisplayMargins, kDisplayHiddenItems, kAutoRest}) {
+                            kBoxCursor, kDisplayMargins, kDisplayHiddenItems, kAutoRest, kSwingEighths,
+                            kSwingSixteenths, kPlayLoose}) {
         const uint8_t* option = ViewToggleOption(command);
         ASSERT_NE(option, nullptr) << command;
         const uint8_t before = *option;
