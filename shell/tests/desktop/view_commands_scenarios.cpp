@@ -21,14 +21,6 @@ constexpr int kStatusBarHeight = 24;
 // A moved view changes far more pixels than a blinking caret does.
 constexpr int64_t kMovedPixels = 2000;
 
-// The pixels in which two pictures differ (every pixel when their sizes differ).
-int64_t PixelsDiffering(const ScreenPicture& a, const ScreenPicture& b) {
-    if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
-    int64_t different = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) different += a.pixels[i] != b.pixels[i] ? 1 : 0;
-    return different;
-}
-
 class ViewCommandsScenario : public DesktopScenario {
 protected:
     ScreenPicture ScoreArea() const {
@@ -43,17 +35,9 @@ protected:
         if (frame.y + frame.height > x_.ScreenHeight()) return {};
         return x_.Grab(frame.x, frame.y + frame.height - kStatusBarHeight, frame.width, kStatusBarHeight);
     }
-    // Waits until two pictures of the score area a moment apart are the same.
+    // The score area once two pictures of it a moment apart are the same.
     ScreenPicture SettledScoreArea() const {
-        ScreenPicture last = ScoreArea();
-        WaitFor([&] {
-            x_.Settle();
-            ScreenPicture now = ScoreArea();
-            const bool same = PixelsDiffering(now, last) == 0;
-            last = std::move(now);
-            return same;
-        }, kRedrawTimeout);
-        return last;
+        return SettledPicture(x_, [this] { return ScoreArea(); }, kRedrawTimeout);
     }
     // File > Exit, answering No when asked to save the changed score.
     std::optional<int> QuitWithoutSaving() {
@@ -95,17 +79,17 @@ TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
     NewScore();
     const ScreenPicture shown = SettledScoreArea();
     ChooseMenuItem('p', 'c');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) > 0; }, kRedrawTimeout))
         << "the time signatures were not drawn anew";
     ChooseMenuItem('p', 'c');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the symbols did not come back";
 
     ChooseLastMenuItem('v');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) > 0; }, kRedrawTimeout))
         << "Display Margins did not take the guides away";
     ChooseLastMenuItem('v');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the margin guides did not come back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -123,10 +107,10 @@ TEST_F(ViewCommandsScenario, EveryToggleShowsItsCheckMark) {
         ChooseMenuItem(menu, item);
         x_.Settle();
         const ScreenPicture toggled = MenuPicture(menu);
-        EXPECT_GT(PixelsDiffering(toggled, before), 0) << "no check mark changed for " << menu << item;
+        EXPECT_GT(DifferentPixels(toggled, before), 0) << "no check mark changed for " << menu << item;
         ChooseMenuItem(menu, item);
         x_.Settle();
-        EXPECT_GT(PixelsDiffering(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
+        EXPECT_GT(DifferentPixels(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
     }
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -155,11 +139,11 @@ TEST_F(ViewCommandsScenario, ReformatPageAndMultiMeasureRest) {
     const ScreenPicture shown = SettledScoreArea();
     ChooseMenuItem('v', 'r');
     x_.Settle();
-    EXPECT_EQ(PixelsDiffering(SettledScoreArea(), shown), 0) << "the formatted page changed";
+    EXPECT_EQ(DifferentPixels(SettledScoreArea(), shown), 0) << "the formatted page changed";
     const ScreenPicture status = StatusBar();
     ChooseMenuItem('n', 'm');
     if (!status.pixels.empty()) {
-        EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(StatusBar(), status) > 0; }, kRedrawTimeout))
+        EXPECT_TRUE(WaitFor([&] { return DifferentPixels(StatusBar(), status) > 0; }, kRedrawTimeout))
             << "Multi-measure Rest said nothing";
     }
     EXPECT_EQ(QuitWithoutSaving(), 0);
@@ -173,11 +157,11 @@ TEST_F(ViewCommandsScenario, PageDownMovesTheViewAfterInsertPage) {
     InsertPage();
     ScreenPicture before = SettledScoreArea();
     x_.PressKey("Page_Down");
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
         << "PageDown did not move the view after Insert Page";
     before = SettledScoreArea();
     x_.PressKey("Page_Up");
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
         << "PageUp did not move the view back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
