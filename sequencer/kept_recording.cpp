@@ -12,9 +12,9 @@ namespace {
 
 constexpr char kNotSavingData[] = " Not saving data";
 constexpr char kNoData[] = "No data";
-constexpr uint8_t kStatusKindMask = 0xF0;
-constexpr uint8_t kNoteOffStatus = 0x80;
-constexpr uint8_t kNoteOnStatus = 0x90;
+using engine_detail::kNoteOff;
+using engine_detail::kNoteOn;
+using engine_detail::kStatusKindMask;
 
 struct KeptSetup {
     RecordRouting routing;
@@ -36,7 +36,7 @@ void HandRecordedEvent(ScoreView* view, const RecordRouting& routing, const Perf
     const int staff = RecordedEventStaff(routing, event.message, view->document->header.staffCount);
     if (staff == 0) return;
     const uint8_t kind = MessageByte(event.message, 0) & kStatusKindMask;
-    if (kind == kNoteOffStatus || kind == kNoteOnStatus)
+    if (kind == kNoteOff || kind == kNoteOn)
         TranscribeRecordedNote(view, staff, event.message, event.time);
     else
         ImportRecordedChannelEvent(view, staff, event.message, event.time);
@@ -62,10 +62,11 @@ KeptTranscription TranscribeKeptRecording(ScoreView* view, bool keeping) {
         ShowNotice(kNoData);
         return KeptTranscription::NoData;
     }
-    const KeptSetup& kept = Kept();
-    BeginRecordedTranscription(view, kept.routing, kept.firstMeasure);
+    // The score may have fewer staves now than when it was recorded.
+    const RecordRouting routing = NormalizeRouting(Kept().routing, view->document->header.staffCount);
+    BeginRecordedTranscription(view, routing, Kept().firstMeasure);
     for (PerformanceEvent* event = KeptHead(); event != nullptr; event = event->next.get())
-        HandRecordedEvent(view, kept.routing, *event);
+        HandRecordedEvent(view, routing, *event);
     FinishRecordedTranscription(view);
     return KeptTranscription::Done;
 }

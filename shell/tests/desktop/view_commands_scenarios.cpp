@@ -3,7 +3,8 @@
 // toggle shows its check mark in its menu, the font commands open the Select Font
 // dialog, Reformat Page leaves a formatted page as it is, Multi-measure Rest
 // without an insertion point says why in the status bar, and after Insert Page's
-// dialog the keys reach the score window again. Judged from pictures of
+// dialog the keys reach the score window again, and a staff is added before or
+// after the marquee's staff. Judged from pictures of
 // the frame's score area, its status bar and the open menus.
 #include <algorithm>
 
@@ -20,6 +21,35 @@ constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
 // A moved view changes far more pixels than a blinking caret does.
 constexpr int64_t kMovedPixels = 2000;
+// The marquee over a staff: from this far left of the system and above and below
+// the staff's outer lines, to this far into the system.
+constexpr int kMarqueeLead = 24;
+constexpr int kMarqueeReach = 160;
+constexpr int kMarqueeMargin = 10;
+constexpr uint32_t kDarkChannel = 0x60;
+
+bool IsDark(uint32_t p) {
+    return ((p >> 16) & 0xFF) < kDarkChannel && ((p >> 8) & 0xFF) < kDarkChannel && (p & 0xFF) < kDarkChannel;
+}
+
+// Where the longest dark run of a row starts (a staff line's left end).
+int LongestDarkRunStart(const ScreenPicture& picture, int y) {
+    int best = -1;
+    int bestLength = 0;
+    for (int x = 0; x < picture.width;) {
+        if (!IsDark(picture.At(x, y))) {
+            ++x;
+            continue;
+        }
+        const int start = x;
+        while (x < picture.width && IsDark(picture.At(x, y))) ++x;
+        if (x - start > bestLength) {
+            bestLength = x - start;
+            best = start;
+        }
+    }
+    return best;
+}
 
 class ViewCommandsScenario : public DesktopScenario {
 protected:
@@ -146,6 +176,38 @@ TEST_F(ViewCommandsScenario, ReformatPageAndMultiMeasureRest) {
         EXPECT_TRUE(WaitFor([&] { return DifferentPixels(StatusBar(), status) > 0; }, kRedrawTimeout))
             << "Multi-measure Rest said nothing";
     }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A marquee drawn over the second of two staves, then Edit > Add Staff After: the
+// system shows three staves; Edit > Add Staff Before with the same marquee makes
+// four.
+TEST_F(ViewCommandsScenario, AddStaffBeforeAndAfterTheMarqueesStaff) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("2");
+    x_.PointAt(Frame());
+    const ScreenPicture shown = SettledScoreArea();
+    const std::vector<std::vector<int>> staves = StavesOfFirstSystem(shown, 0, shown.width);
+    ASSERT_EQ(staves.size(), 2u);
+    const int left = LongestDarkRunStart(shown, staves[1].front());
+    ASSERT_GT(left, kMarqueeLead) << "no staff line found";
+    const int areaX = Frame().x;
+    const int areaY = Frame().y + kMenuBarHeight;
+    x_.Drag(areaX + left - kMarqueeLead, areaY + staves[1].front() - kMarqueeMargin, areaX + left + kMarqueeReach,
+            areaY + staves[1].back() + kMarqueeMargin);
+    x_.Settle();
+    size_t count = 0;
+    ChooseMenuItem('e', 'a');
+    EXPECT_TRUE(WaitFor([&] {
+        const ScreenPicture now = SettledScoreArea();
+        return (count = StavesOfFirstSystem(now, 0, now.width).size()) == 3;
+    }, kRedrawTimeout)) << "Add Staff After left " << count << " staves";
+    ChooseMenuItem('e', 'b');
+    EXPECT_TRUE(WaitFor([&] {
+        const ScreenPicture now = SettledScoreArea();
+        return (count = StavesOfFirstSystem(now, 0, now.width).size()) == 4;
+    }, kRedrawTimeout)) << "Add Staff Before left " << count << " staves";
+    if (HasFailure()) WritePicture(ScoreArea(), home_->Root() / "add-staff.ppm");
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
