@@ -15,7 +15,8 @@ namespace ql {
 namespace {
 
 constexpr char kNoSelection[] = "No selection";
-constexpr int32_t kStaffMiddle = 256;  // half a staff's height of 512
+// A staff's offset names its bottom line; the staff rises 512 units above it.
+constexpr int32_t kStaffMiddleAboveOffset = 256;
 constexpr int kMaxRangeStaff = 128;
 constexpr int kMaxSystemsWalked = 0x10000;
 
@@ -33,7 +34,7 @@ void StavesInside(const ScoreView* view, const ScoreSystem* system, const gfx::R
     const int32_t x = std::max(system->x, r.left);
     const int count = view->document->header.staffCount;
     for (int staff = 1; staff <= count; ++staff) {
-        if (!Contains(r, x, system->y + offsets[staff] + kStaffMiddle)) continue;
+        if (!Contains(r, x, system->y + offsets[staff] - kStaffMiddleAboveOffset)) continue;
         *first = std::min(*first, staff);
         *last = std::max(*last, staff);
     }

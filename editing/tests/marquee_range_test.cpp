@@ -14,7 +14,7 @@
 namespace ql::testing_editing {
 namespace {
 
-constexpr int32_t kHalfStaff = 256;
+constexpr int32_t kHalfStaff = 256;  // a staff rises 512 units above its offset
 
 class MarqueeRange : public MarqueeTest {
   protected:
@@ -25,7 +25,7 @@ class MarqueeRange : public MarqueeTest {
         ASSERT_NE(system_, nullptr);
     }
     // The vertical middle of a staff's band.
-    int32_t Middle(int staff) const { return system_->y + StaffOffsetsOf(system_)[staff] + kHalfStaff; }
+    int32_t Middle(int staff) const { return system_->y + StaffOffsetsOf(system_)[staff] - kHalfStaff; }
     int Range(int* first, int* last) { return MarqueeRangeAtPoint(view_, first, last); }
 
     const ScoreSystem* system_ = nullptr;
