@@ -82,8 +82,11 @@ void UnfocusWithFeedback(ScoreView* view);
 // changed.
 int ApplyNoteCommand(ScoreView* view, int command, int value);
 
-// Turns the marquee point into a staff and measure; 0 when there is none.
-int MarqueeRangeAtPoint(ScoreView* view, int* staffOut, int* measureOut);
+// The smallest and largest staff whose band's left-middle point lies inside the
+// current marquee (page view: the systems of the current page); 1 then, else 0.
+// Outside the Pointer tool group it shows "No selection" and gives 0; without a
+// marquee drawn it gives 0.
+int MarqueeRangeAtPoint(ScoreView* view, int* firstStaff, int* lastStaff);
 
 // Stores the pointer of a mouse message (x low word, y high word) in the view,
 // converts it to logical units and updates the location.

@@ -87,4 +87,8 @@ private:
     PerformanceEvent* cursor_ = nullptr;  // the last event visited; not yet marked
 };
 
+// Frees the whole recorded chain back to the sequencer's static pool and empties
+// it; only once no input thread is left to append to it.
+void FreeRecordedChain(SequencerState& state);
+
 }  // namespace ql

@@ -9,6 +9,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "sequencer/engine_internal.h"
+#include "sequencer/kept_recording.h"
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback_internal.h"
 #include "sequencer/sequencer_services.h"
@@ -24,11 +25,6 @@ using playback_detail::SetMetronome;
 constexpr uint32_t kFirstCallDelayMs = 1;
 constexpr int kQuarterUnit = 1;
 constexpr char kCantOpenMidi[] = "Can't open midi";
-constexpr char kNotSavingData[] = "Not saving data";
-constexpr char kNoData[] = "No data";
-constexpr uint8_t kStatusKindMask = 0xF0;
-constexpr uint8_t kNoteOffStatus = 0x80;
-constexpr uint8_t kNoteOnStatus = 0x90;
 constexpr uint8_t kChannelMask = 0x0F;
 
 struct PlaybackSession {
@@ -44,7 +40,7 @@ struct PlaybackSession {
     RecordedChainReader reader;
     ScoreView* view = nullptr;
     RecordRouting routing;
-    int recordFirstMeasure = 1;  // of the last recording
+    int firstMeasure = 1;
     bool recording = false;
 };
 
@@ -111,32 +107,11 @@ void ReleaseRun(PlaybackSession& session, SequencerState& state) {
     PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
 }
 
-// Hands every recorded event not yet handed over to the transcription, for the
-// staff its routing gives: notes to the note transcription, other channel messages
-// (unless filtered out) to the channel-event import.
+// Hands every recorded event not yet handed over to the transcription.
 void HandOverRecorded(PlaybackSession& session, SequencerState& state) {
-    const int staffCount = session.view->document->header.staffCount;
     session.reader.ReadNew(state, [&](const PerformanceEvent& event) {
-        const int staff = RecordedEventStaff(session.routing, event.message, staffCount);
-        if (staff == 0) return;
-        const uint8_t kind = MessageByte(event.message, 0) & kStatusKindMask;
-        if (kind == kNoteOffStatus || kind == kNoteOnStatus)
-            TranscribeRecordedNote(session.view, staff, event.message, event.time);
-        else
-            ImportRecordedChannelEvent(session.view, staff, event.message, event.time);
+        HandRecordedEvent(session.view, session.routing, event);
     });
-}
-
-// Frees the recorded chain back to pool 11 (no input thread is left).
-void FreeRecorded(SequencerState& state) {
-    PerformanceEvent* event = Ref32<PerformanceEvent>{state.recordHead.load(std::memory_order_acquire)}.get();
-    while (event != nullptr) {
-        PerformanceEvent* next = event->next.get();
-        FreeStaticRecord(kSequencerStaticPool, event);
-        event = next;
-    }
-    state.recordHead.store(0, std::memory_order_release);
-    state.recordTail.store(0, std::memory_order_release);
 }
 
 // Opens the record input and sets the record constants; false (with a notice)
@@ -144,6 +119,7 @@ void FreeRecorded(SequencerState& state) {
 bool PrepareRecording(PlaybackSession& session, SequencerState& state, const PlaybackRequest& request) {
     session.recording = request.recording;
     session.view = request.view;
+    session.firstMeasure = request.options.firstMeasure;
     session.reader.Reset();
     if (!request.recording) return true;
     session.input = midi::CurrentBackend().OpenInput(request.recordInput);
@@ -192,14 +168,13 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     }
     SetRunConstants(state, request);
     session.run.blockLength = state.run.blockLength;
-    FreeRecorded(state);  // what a run before kept
+    FreeRecordedChain(state);  // what a run before kept
     if (!PrepareRecording(session, state, request)) {
         ReleaseRun(session, state);
         return PlaybackStart::InputFailed;
     }
     if (request.recording) {
-        session.recordFirstMeasure = request.options.firstMeasure;
-        BeginRecordedTranscription(request.view, session.routing, session.recordFirstMeasure);
+        BeginRecordedTranscription(request.view, session.routing, session.firstMeasure);
     }
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
@@ -259,28 +234,14 @@ std::vector<std::string> StopPlayback() {
     std::vector<std::string> notices = EndRun(state);
     if (session.recording) {
         HandOverRecorded(session, state);
-        if (!state.run.keepMidi) FreeRecorded(state);
+        if (state.run.keepMidi)
+            RememberKeptRecording(session.routing, session.firstMeasure);
+        else
+            FreeRecordedChain(state);
         FinishRecordedTranscription(session.view);
     }
     ReleaseRun(session, state);
     return notices;
-}
-
-std::string FinishRecording(ScoreView* view, bool keepMidi) {
-    PlaybackSession& session = Session();
-    if (session.running || view == nullptr || view->document == nullptr) return {};
-    if (!keepMidi) return kNotSavingData;
-    SequencerState& state = TheSequencerState();
-    if (state.recordHead.load(std::memory_order_acquire) == 0) return kNoData;
-    session.view = view;
-    session.routing = NormalizeRouting(session.routing, view->document->header.staffCount);
-    session.reader.Reset();
-    BeginRecordedTranscription(view, session.routing, session.recordFirstMeasure);
-    HandOverRecorded(session, state);
-    FinishRecordedTranscription(view);
-    session.reader.Reset();
-    session.view = nullptr;
-    return {};
 }
 
 bool HasPlaybackOutput() { return !OutputDevices().empty(); }

@@ -108,13 +108,6 @@ bool HasPlaybackOutput();
 bool HasRecordInput();
 bool IsPlaybackPaused();
 
-// Transcribes the events kept from the last recording ("KeepMIDI") into the view
-// again, as at the Stop of that recording, replacing what the recording wrote.
-// Returns the notice to show instead: "Not saving data" when recordings are not
-// kept, "No data" when none is kept; empty when the transcription ran. Nothing
-// while a run is active.
-std::string FinishRecording(ScoreView* view, bool keepMidi);
-
 // The Sequencer window's handling of the engine's messages: a refill builds the
 // next block; an end of data or a stop from the engine stops the run. True when
 // the message was the engine's.

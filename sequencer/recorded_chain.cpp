@@ -2,7 +2,8 @@
 // thread appends to it (and, without "KeepMIDI", frees transcribed events from
 // its head). The reader keeps the last event it visited unmarked, so the input
 // thread cannot free it; only when the reader has moved past an event is it
-// marked transcribed.
+// marked transcribed. After a run the chain is freed as a whole.
+#include "core/memory/pool.h"
 #include "sequencer/engine_internal.h"
 
 namespace ql {
@@ -52,6 +53,17 @@ size_t RecordedChainReader::ReadNew(SequencerState& state,
         ++visited;
     }
     return visited;
+}
+
+void FreeRecordedChain(SequencerState& state) {
+    PerformanceEvent* event = Ref32<PerformanceEvent>{state.recordHead.load(std::memory_order_acquire)}.get();
+    while (event != nullptr) {
+        PerformanceEvent* next = event->next.get();
+        FreeStaticRecord(kSequencerStaticPool, event);
+        event = next;
+    }
+    state.recordHead.store(0, std::memory_order_release);
+    state.recordTail.store(0, std::memory_order_release);
 }
 
 }  // namespace ql

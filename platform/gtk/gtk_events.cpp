@@ -28,6 +28,7 @@ constexpr uint32_t kDeleteCharacter = 0x7F;
 constexpr uint32_t kLastEightBitCharacter = 0xFF;
 
 WindowHandle WindowOf(gpointer data) { return WindowHandle{GPOINTER_TO_UINT(data)}; }
+constexpr char kWindowBitsKey[] = "ql-window";
 
 struct KeyName {
     guint keyval;
@@ -78,13 +79,24 @@ Key KeyOfEvent(const GdkEventKey* event) {
     return KeyOfKeyval(event->keyval);
 }
 
+// A key's printable 8-bit character, or 0.
+uint32_t TypedCharacter(guint keyval) {
+    gunichar c = gdk_keyval_to_unicode(keyval);
+    return c >= kFirstTypedCharacter && c != kDeleteCharacter && c <= kLastEightBitCharacter ? c : 0;
+}
+
 // The character a key stroke types, as Char carries it (8-bit; 0 for none).
 uint32_t CharacterOf(const GdkEventKey* event, Key key) {
     if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return 0;
     if (key == Key::Enter || key == Key::Backspace || key == Key::Tab || key == Key::Escape)
         return static_cast<uint32_t>(key);
-    gunichar c = gdk_keyval_to_unicode(event->keyval);
-    return c >= kFirstTypedCharacter && c != kDeleteCharacter && c <= kLastEightBitCharacter ? c : 0;
+    return TypedCharacter(event->keyval);
+}
+
+// The character an Alt combination types (its key without the Alt), or 0.
+uint32_t SystemCharacterOf(const GdkEventKey* event) {
+    if (event->state & GDK_CONTROL_MASK) return 0;
+    return TypedCharacter(event->keyval);
 }
 
 void TrackModifiers(GtkWindowBackend& backend, guint state) {
@@ -202,8 +214,23 @@ gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data) {
     win::PostMessage(target, message, static_cast<uint32_t>(key), 1);
     if (down)
         if (uint32_t character = CharacterOf(event, key)) win::PostMessage(target, Message::Char, character, 1);
+    // An Alt combination that types a character is also the window menu's key
+    // command; the menu bar's own mnemonics stay with the toolkit.
+    if (down && alt)
+        if (uint32_t character = SystemCharacterOf(event))
+            win::PostMessage(target, Message::SystemCommand, static_cast<uint32_t>(win::SystemCommandCode::KeyMenu),
+                             static_cast<intptr_t>(character));
     // Alt combinations and F10 also open the menu bar's menus.
     return !(alt || key == win::FunctionKey(10));
+}
+
+// The keyboard layout changed: the active top-level hears of it, as the focus
+// window's input language changing. The desktop names no character set for a
+// layout, so the default one is given.
+void OnKeysChanged(GdkKeymap*, gpointer outer) {
+    if (!gtk_window_is_active(GTK_WINDOW(outer))) return;
+    const auto bits = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(outer), kWindowBitsKey));
+    win::PostMessage(WindowHandle{bits}, Message::InputLanguageChange, win::kDefaultCharset, 0);
 }
 
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
@@ -259,6 +286,10 @@ void ConnectTopLevelEvents(Peer& peer) {
     g_signal_connect(peer.outer, "key-press-event", G_CALLBACK(OnKey), data);
     g_signal_connect(peer.outer, "key-release-event", G_CALLBACK(OnKey), data);
     g_signal_connect(peer.outer, "delete-event", G_CALLBACK(OnDelete), data);
+    g_object_set_data(G_OBJECT(peer.outer), kWindowBitsKey, data);
+    // Disconnected when the window goes.
+    g_signal_connect_object(gdk_keymap_get_for_display(gtk_widget_get_display(peer.outer)), "keys-changed",
+                            G_CALLBACK(OnKeysChanged), peer.outer, static_cast<GConnectFlags>(0));
     g_signal_connect(peer.layout, "size-allocate", G_CALLBACK(OnClientAllocated), data);
 }
 

@@ -115,6 +115,11 @@ Rect InitialRect(WindowHandle client, const MdiClientState& state, const Rect& r
     return detail::MdiCascadeRect(client, state, static_cast<int>(state.children.size()));
 }
 
+// A child's close box and Ctrl+F4 go through its window menu's Close command.
+void SendSystemClose(WindowHandle child) {
+    SendMessage(child, Message::SystemCommand, static_cast<uint32_t>(SystemCommandCode::Close));
+}
+
 }  // namespace
 
 namespace detail {
@@ -333,7 +338,7 @@ bool TranslateMdiSysAccel(WindowHandle client, const QueuedMessage& message) {
     if (!active) return false;
     auto key = static_cast<Key>(message.word);
     if (key == FunctionKey(4) && !IsKeyDown(Key::Shift)) {
-        SendMessage(active, Message::Close);
+        SendSystemClose(active);
         return true;
     }
     if (key == FunctionKey(6)) {
@@ -360,7 +365,7 @@ bool PressMaximizedChildButton(WindowHandle client, MdiHit button) {
         case MdiHit::MaximizeButton:
             return RestoreMdiChild(client, active);
         case MdiHit::CloseButton:
-            SendMessage(active, Message::Close);
+            SendSystemClose(active);
             return true;
         default:
             return false;
@@ -375,7 +380,7 @@ MdiHit PressMdiFrame(WindowHandle child, Point windowPoint) {
     bool minimized = GetMdiChildState(child) == MdiChildState::Minimized;
     switch (hit) {
         case MdiHit::CloseButton:
-            SendMessage(child, Message::Close);
+            SendSystemClose(child);
             break;
         case MdiHit::MaximizeButton:
             MaximizeMdiChild(client, child);

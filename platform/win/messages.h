@@ -52,6 +52,10 @@ enum class Message : uint32_t {
                             // data: bits of the one gaining it (either may be 0)
     ParentNotify = 30,      // a button pressed on a child that reports its presses:
                             // word: LeftButtonDown or RightButtonDown; data: the child's bits
+    SystemCommand = 31,     // a command of the window menu or its keys: word: SystemCommandCode;
+                            // default: Close sends Close, the others do nothing
+    InputLanguageChange = 32,  // the keyboard's input language changed: word: character
+                               // set; data: keyboard layout (0 unknown); default: to every child
     KeyDown = 40,           // word: Key; data: repeat count
     KeyUp = 41,             // word: Key
     Char = 42,              // word: character code
@@ -72,6 +76,17 @@ enum class Message : uint32_t {
     DrawItem = 72,    // data: const DrawItemInfo*; return 1 when drawn
     User = 0x0400,    // first id of class-private messages (controls use these)
 };
+
+// The commands of SystemCommand.
+enum class SystemCommandCode : uint32_t {
+    Minimize = 0xF020,
+    Maximize = 0xF030,
+    Close = 0xF060,
+    KeyMenu = 0xF100,  // an Alt key combination for the menu bar; data: its character
+    Restore = 0xF120,
+};
+// The character set an input language change names when the desktop names none.
+constexpr uint32_t kDefaultCharset = 1;
 
 // First id of the program's private messages; the program numbers up from here.
 constexpr uint32_t kPrivateMessageBase = 0x8000;

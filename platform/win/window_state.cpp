@@ -185,10 +185,16 @@ bool SetWindowMenu(WindowHandle window, MenuHandle menu) {
     return true;
 }
 
-intptr_t DefaultWindowProc(WindowHandle window, Message message, uint32_t, intptr_t data) {
+intptr_t DefaultWindowProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
     switch (message) {
         case Message::Close:
             DestroyWindow(window);
+            return 0;
+        case Message::SystemCommand:
+            if (word == static_cast<uint32_t>(SystemCommandCode::Close)) SendMessage(window, Message::Close);
+            return 0;
+        case Message::InputLanguageChange:
+            for (WindowHandle child : ChildWindows(window)) SendMessage(child, message, word, data);
             return 0;
         case Message::Paint: {
             PaintInfo info;

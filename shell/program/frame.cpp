@@ -8,6 +8,7 @@
 #include "core/ui/long_operation.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
+#include "display/input_locale.h"
 #include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "files/commands/file_commands.h"
@@ -238,6 +239,9 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
         case Message::Destroy: return ExitLastStage(window);
         case Message::Command: return FrameOnCommand(window, word, data);
         case Message::DropFiles: return OnDropFiles(data);
+        case Message::InputLanguageChange:
+            SetInputLocale(word, data);
+            break;
         case Message::InitMenuPopup:
             // The pick list first; the document client then lists its windows.
             OnFramePopupOpening(platform::MenuHandle(static_cast<uint32_t>(data)));

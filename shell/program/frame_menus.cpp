@@ -10,6 +10,7 @@
 #include "shell/program/transport_commands.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_toggles.h"
+#include "staves/staff_manage.h"
 
 namespace ql {
 namespace {
@@ -29,6 +30,8 @@ constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileSaveAs, "Save &As..."}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
     {cmd::kSavePreferences, "Sa&ve Preferences"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
+constexpr MenuItemRow kChildEdit[] = {{kInsertStaffBefore, "Add Staff &Before"},
+                                      {kInsertStaffAfter, "Add Staff &After"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
@@ -74,7 +77,8 @@ constexpr MenuItemRow kChildWindow[] = {
 constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Playback"},
                                       {transport_cmd::kStartRecording, "Start &Recording"},
                                       {transport_cmd::kPausePlayback, "P&ause Playback"},
-                                      {transport_cmd::kStopPlayback, "&Stop Play/Record"}};
+                                      {transport_cmd::kStopPlayback, "&Stop Play/Record"},
+                                      {view_cmd::kNewTranscription, "&New Transcription..."}};
 constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
                                                  {toggle_cmd::kSwingSixteenths, "Swing Si&xteenths"},
                                                  {toggle_cmd::kPlayLoose, "Play L&oose"}};
@@ -93,8 +97,6 @@ platform::MenuHandle Popup(const MenuItemRow (&rows)[N]) {
     return popup;
 }
 
-// The child menu's popup that the score-view commands fill later.
-constexpr const char kEditPopup[] = "&Edit";
 
 }  // namespace
 
@@ -108,7 +110,7 @@ void BuildProgramMenus() {
 
     frame.childMenu = ui::CreateMenuBar();
     ui::AppendSubmenu(frame.childMenu, Popup(kChildFile), "&File");
-    ui::AppendSubmenu(frame.childMenu, ui::CreatePopupMenu(), kEditPopup);
+    ui::AppendSubmenu(frame.childMenu, Popup(kChildEdit), "&Edit");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildView), "&View");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildOptions), "O&ptions");
     ui::AppendSubmenu(frame.childMenu, Popup(kChildText), "&Text");

@@ -5,7 +5,9 @@
 #include "platform/ui/menu.h"
 #include "sequencer/playback.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
+#include "shell/program_options.h"
 
 namespace ql {
 namespace {
@@ -45,6 +47,9 @@ void UpdateTransportMenu(platform::MenuHandle popup, const ScoreView* view) {
     ui::CheckMenuItem(popup, transport_cmd::kStartRecording, Transport().punchInArmed != 0);
     ui::EnableMenuItem(popup, transport_cmd::kPausePlayback, state(running && Transport().recording == 0));
     ui::EnableMenuItem(popup, transport_cmd::kStopPlayback, state(running));
+    // A new transcription of the kept recording: only with recordings kept and an input.
+    const bool canTranscribe = !running && view != nullptr && Options().KeepMIDI != 0 && HasRecordInput();
+    ui::EnableMenuItem(popup, view_cmd::kNewTranscription, state(canTranscribe));
 }
 
 }  // namespace ql

@@ -16,6 +16,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
 #include "core/units/view_moves.h"
+#include "display/input_locale.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
@@ -285,7 +286,7 @@ enum class Pass { Allowed, Marked, Default };
 
 // The play/record filter's mark of a message: allowed while playing, going on
 // without the mark, or to the default procedure at once.
-Pass FilterMark(Message message, uint32_t word) {
+Pass FilterMark(Message message, uint32_t word, intptr_t data) {
     switch (message) {
         case Message::Size:
         case Message::KillFocus:
@@ -316,13 +317,28 @@ Pass FilterMark(Message message, uint32_t word) {
         case Message::MouseMove:
         case Message::Char:
         case Message::Timer:
+        case Message::SystemCommand:
             return Pass::Marked;
+        case Message::InputLanguageChange:
+            SetInputLocale(word, data);
+            return Pass::Default;
         default:
-            // provisional: the window layer has no system-command or input-language
-            // messages yet; the swallow byte is cleared by the next message, and a
-            // window's close button sends Close, which the housekeeping handles.
             return win::ToRaw(message) >= win::kPrivateMessageBase ? Pass::Marked : Pass::Default;
     }
+}
+
+// A window-menu command: the one after a key that asked for it to be swallowed is
+// dropped; Close asks the view to close; the rest get the default handling.
+intptr_t OnSystemCommand(WindowHandle window, Message message, uint32_t word, intptr_t data) {
+    if (ViewInputState().swallowSysCommand != 0) {
+        ViewInputState().swallowSysCommand = 0;
+        return 0;
+    }
+    if (word == static_cast<uint32_t>(win::SystemCommandCode::Close)) {
+        CloseScoreWindow(window);
+        return 0;
+    }
+    return win::DefMdiChildProc(window, message, word, data);
 }
 
 // The armed type and prototype, the focused element and the current measure
@@ -434,7 +450,7 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
         State().input.ShiftLatch = 0;
 
     // The play/record filter.
-    const Pass pass = FilterMark(message, word);
+    const Pass pass = FilterMark(message, word, data);
     if (pass == Pass::Default) return win::DefMdiChildProc(window, message, word, data);
     TransportFlags& transport = Transport();
     if (TransportBusy() && pass != Pass::Allowed)
@@ -458,6 +474,7 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
         ViewInputState().swallowSysCommand = 0;
         return ViewOnCommand(view, static_cast<int>(word), data) != 0 ? 0 : 1;
     }
+    if (message == Message::SystemCommand) return OnSystemCommand(window, message, word, data);
     if (message != Message::SystemKeyDown && message != Message::SystemKeyUp)
         ViewInputState().swallowSysCommand = 0;
     Message effective = message;

@@ -27,6 +27,7 @@ constexpr int32_t kLyricFont = 40218;
 constexpr int32_t kTextLineFont = 40219;
 constexpr int32_t kMultiMeasureRest = 40454;
 constexpr int32_t kReformatPage = 42085;
+constexpr int32_t kNewTranscription = 40368;
 }  // namespace view_cmd
 
 // The transport clock's timer on a view window.

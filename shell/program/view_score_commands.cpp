@@ -14,13 +14,14 @@
 #include "notes/beatmap/beat_map.h"
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
-#include "sequencer/playback.h"
+#include "sequencer/kept_recording.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program_options.h"
 #include "staves/measure_lengths.h"
 #include "staves/multi_measure_rest.h"
+#include "shell/program_options.h"
 #include "staves/staff_manage.h"
 
 namespace ql {
@@ -29,16 +30,16 @@ namespace {
 constexpr uint32_t kTextToolType = 18;
 constexpr uint32_t kTextToolStyleCommand = 5;
 
-// A staff before or after the staff the marquee point stands on, as one undoable
-// edit; nothing at the staff limit or without a staff at the point.
+// A staff before the first or after the last staff the marquee covers, as one
+// undoable edit; nothing at the staff limit or without a staff in the marquee.
 void InsertStaffCommand(ScoreView* view, int command) {
     ScoreDocument* document = view->document;
     if (document->header.staffCount + 1 > kMaxStaves) return;
-    int staff = 0;
-    int measure = 0;
-    if (MarqueeRangeAtPoint(view, &staff, &measure) == 0 || staff < 1) return;
+    int first = 0;
+    int last = 0;
+    if (MarqueeRangeAtPoint(view, &first, &last) == 0) return;
     UndoStep step(document, view, UndoKind::Staff, 0, UndoVerb::Add);
-    if (InsertStaves(view, command, staff) == 0) return;
+    if (InsertStaves(view, command, command == kInsertStaffBefore ? first : last) == 0) return;
     UpdateLocationFromPointer(view);
     if (SelectionState* s = State().documents.Selection) s->rebuildRequested = 1;
     InvalidateLinkedViews(view);
@@ -104,11 +105,9 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case 40343:
             // provisional: Extract Part is not built yet.
             return 0;
-        case 40368: {  // New Transcription: the kept recording transcribed again
-            const std::string notice = FinishRecording(view, Options().KeepMIDI != 0);
-            if (!notice.empty()) ShowNotice(notice.c_str());
+        case view_cmd::kNewTranscription:
+            TranscribeKeptRecording(view, Options().KeepMIDI != 0);
             return 1;
-        }
         case 40138:
         case 40139:
             // provisional: new text and graphics are not yet placed by an ownership mode

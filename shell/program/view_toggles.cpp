@@ -9,6 +9,7 @@
 #include "editing/selection.h"
 #include "platform/ui/menu.h"
 #include "platform/win/paint.h"
+#include "sequencer/kept_recording.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program_options.h"
 
@@ -23,6 +24,7 @@ enum class After : uint8_t {
     ToolCursor,          // the view's cursor
     StepEntry,           // whether MIDI input enters notes
     RedrawView,          // the margin guides of the view's page
+    DiscardKept,         // the recorded data kept after a recording
 };
 
 struct Toggle {
@@ -35,7 +37,7 @@ const Toggle kToggles[] = {
     {toggle_cmd::kCommonCut, []() -> uint8_t& { return Options().CommonCut; }, After::RedrawLinked},
     {toggle_cmd::kAllowStepEntry, []() -> uint8_t& { return Options().AllowStepEntry; },
      After::StepEntry},
-    {toggle_cmd::kKeepMidi, []() -> uint8_t& { return Options().KeepMIDI; }, After::Nothing},
+    {toggle_cmd::kKeepMidi, []() -> uint8_t& { return Options().KeepMIDI; }, After::DiscardKept},
     {toggle_cmd::kAllowMidiDelay, []() -> uint8_t& { return Options().AllowMIDIdelay; },
      After::Nothing},
     {toggle_cmd::kOssiaStaves, []() -> uint8_t& { return State().display.OssiaStaves; },
@@ -92,6 +94,9 @@ bool RunViewToggle(ScoreView* view, int32_t command) {
             break;
         case After::RedrawView:
             win::InvalidateRect(view->ViewWindow, nullptr, true);
+            break;
+        case After::DiscardKept:
+            DiscardKeptRecording();
             break;
     }
     return true;

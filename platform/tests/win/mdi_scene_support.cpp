@@ -51,6 +51,12 @@ std::string Describe(Message m, uint32_t word, intptr_t data) {
             out << (m == Message::LeftButtonDown ? "left down " : "left up ") << p.x << "," << p.y;
             break;
         }
+        case Message::InputLanguageChange:
+            out << "input language " << word;
+            break;
+        case Message::SystemCommand:
+            out << "system command " << std::hex << word;
+            break;
         case Message::Close:
             out << "close";
             break;

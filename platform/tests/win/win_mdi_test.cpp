@@ -308,8 +308,9 @@ TEST_F(WinMdiTest, SetMdiMenuMovesTheList) {
     ui::DestroyMenu(bar);
 }
 
-// The frame's buttons and the document-window keys: the close button sends
-// Close (the default closes the child), a press on another child's caption
+// The frame's buttons and the document-window keys: the close button sends the
+// window menu's Close command, whose default sends Close (whose default closes the
+// child), a press on another child's caption
 // activates it, Ctrl+F6 and Ctrl+F4 act on the active child, other keys and a
 // key without Control are left to the loop.
 TEST_F(WinMdiTest, FrameButtonsAndKeysActOnChildren) {
@@ -325,7 +326,8 @@ TEST_F(WinMdiTest, FrameButtonsAndKeysActOnChildren) {
     size_t start = scene->log.size();
     EXPECT_EQ(PressMdiFrame(b, Point{close.left + 1, close.top + 1}), MdiHit::CloseButton);
     EXPECT_FALSE(IsWindow(b));
-    EXPECT_EQ(LogFrom(start).at(2), "B: close");
+    EXPECT_EQ(LogFrom(start).at(2), "B: system command f060");
+    EXPECT_EQ(LogFrom(start).at(3), "B: close");
     WindowHandle c = scene->AddChild("C");
     QueuedMessage f6{c, Message::KeyDown, static_cast<uint32_t>(FunctionKey(6)), 1};
     EXPECT_FALSE(TranslateMdiSysAccel(scene->client, f6));  // Control is up
@@ -333,10 +335,23 @@ TEST_F(WinMdiTest, FrameButtonsAndKeysActOnChildren) {
     EXPECT_TRUE(TranslateMdiSysAccel(scene->client, f6));
     EXPECT_EQ(GetActiveMdiChild(scene->client), a);
     QueuedMessage f4{a, Message::KeyDown, static_cast<uint32_t>(FunctionKey(4)), 1};
+    start = scene->log.size();
     EXPECT_TRUE(TranslateMdiSysAccel(scene->client, f4));
     EXPECT_FALSE(IsWindow(a));
+    EXPECT_EQ(LogFrom(start).at(0), "A: system command f060");
     EXPECT_FALSE(TranslateMdiSysAccel(scene->client, QueuedMessage{c, Message::KeyDown, 'A', 1}));
     headless::SetKeyDown(Key::Control, false);
+}
+
+// An input-language change sent to the frame reaches every document window.
+TEST_F(WinMdiTest, InputLanguageChangeReachesTheChildren) {
+    scene->AddChild("A");
+    scene->AddChild("B");
+    size_t start = scene->log.size();
+    SendMessage(scene->frame, Message::InputLanguageChange, 177, 0x040D);
+    std::vector<std::string> log = LogFrom(start);
+    EXPECT_NE(std::find(log.begin(), log.end(), "A: input language 177"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "B: input language 177"), log.end());
 }
 
 // A press in a child's client area (or in a window inside it) activates the

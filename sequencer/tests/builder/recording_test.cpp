@@ -8,6 +8,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "platform/midi/headless.h"
+#include "sequencer/kept_recording.h"
 #include "sequencer/record_routing.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/builder/score_fixture.h"
@@ -144,6 +145,41 @@ TEST_F(RecordingTest, KeptEventsLastUntilTheNextRun) {
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     StopPlayback();
+}
+
+// New Transcription writes the kept recording into the staff again as the first
+// transcription did (the staff emptied first, nothing doubled), and the chain stays
+// kept; once discarded (Keep MIDI Data switched) the pool is empty and a new
+// transcription says "No data" and leaves the score alone.
+TEST_F(RecordingTest, KeptRecordingIsTranscribedAgainUntilDiscarded) {
+    ASSERT_EQ(StartPlayback(RecordRequest(true)), PlaybackStart::Started);
+    PlayIn();
+    StopPlayback();
+    const int written = EventsIn(2);
+    ASSERT_GT(written, 0);
+    ASSERT_TRUE(HasKeptRecording());
+    EXPECT_EQ(TranscribeKeptRecording(view_, true), KeptTranscription::Done);
+    EXPECT_EQ(TranscriptionCountsNow().noteOns, 150u);
+    EXPECT_EQ(EventsIn(2), written);
+    EXPECT_EQ(EventsIn(1), 0);
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), kEvents);
+
+    DiscardKeptRecording();
+    EXPECT_FALSE(HasKeptRecording());
+    EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
+    EXPECT_EQ(TranscribeKeptRecording(view_, true), KeptTranscription::NoData);
+    EXPECT_EQ(EventsIn(2), written);
+}
+
+// Without "KeepMIDI" nothing is transcribed, whatever is left in the chain.
+TEST_F(RecordingTest, NewTranscriptionWithoutKeepingDoesNothing) {
+    ASSERT_EQ(StartPlayback(RecordRequest(true)), PlaybackStart::Started);
+    PlayIn();
+    StopPlayback();
+    const int written = EventsIn(2);
+    EXPECT_EQ(TranscribeKeptRecording(view_, false), KeptTranscription::NotKeeping);
+    EXPECT_EQ(EventsIn(2), written);
+    EXPECT_TRUE(HasKeptRecording());
 }
 
 // Split mode: keys below the split point are written into the split staff, the

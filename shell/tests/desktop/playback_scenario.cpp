@@ -12,8 +12,8 @@ namespace ql::desktop {
 namespace {
 
 // The MIDI popup's items: Start Playback, Start Recording, Pause Playback, Stop
-// Play/Record, and the Playback Options submenu.
-constexpr int kMidiItems = 5;
+// Play/Record, New Transcription and the Playback Options submenu.
+constexpr int kMidiItems = 6;
 constexpr int kRecordItem = 1;
 constexpr int kPauseItem = 2;
 constexpr int kStopItem = 3;

@@ -3,11 +3,13 @@
 // toggle shows its check mark in its menu, the font commands open the Select Font
 // dialog, Reformat Page leaves a formatted page as it is, Multi-measure Rest
 // without an insertion point says why in the status bar, and after Insert Page's
-// dialog the keys reach the score window again. Judged from pictures of
+// dialog the keys reach the score window again, and a staff is added before or
+// after the marquee's staff. Judged from pictures of
 // the frame's score area, its status bar and the open menus.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 
@@ -24,13 +26,62 @@ constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
 // A moved view changes far more pixels than a blinking caret does.
 constexpr int64_t kMovedPixels = 2000;
+// The marquee over a staff: from above its top line to below its bottom line, this
+// wide, started on paper well inside the system (the palettes cover its start).
+constexpr int kMarqueeWidth = 160;
+constexpr int kMarqueeMargin = 10;
+// Where staff lines are counted: this far left of their right end (past the rests).
+constexpr int kLineColumnInset = 10;
+constexpr uint32_t kDarkChannel = 0x60;
 
-// The pixels in which two pictures differ (every pixel when their sizes differ).
-int64_t PixelsDiffering(const ScreenPicture& a, const ScreenPicture& b) {
-    if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
-    int64_t different = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i) different += a.pixels[i] != b.pixels[i] ? 1 : 0;
-    return different;
+bool IsDark(uint32_t p) {
+    return ((p >> 16) & 0xFF) < kDarkChannel && ((p >> 8) & 0xFF) < kDarkChannel && (p & 0xFF) < kDarkChannel;
+}
+
+// The longest dark run of a row (a staff line): its start and its end.
+std::pair<int, int> LongestDarkRun(const ScreenPicture& picture, int y) {
+    int best = -1;
+    int bestLength = 0;
+    for (int x = 0; x < picture.width;) {
+        if (!IsDark(picture.At(x, y))) {
+            ++x;
+            continue;
+        }
+        const int start = x;
+        while (x < picture.width && IsDark(picture.At(x, y))) ++x;
+        if (x - start > bestLength) {
+            bestLength = x - start;
+            best = start;
+        }
+    }
+    return {best, best + bestLength};
+}
+
+// The staff lines a column crosses: runs of dark pixels at most two high.
+int StaffLinesInColumn(const ScreenPicture& picture, int x) {
+    constexpr int kLineHeight = 2;
+    int lines = 0;
+    for (int y = 0; y < picture.height;) {
+        if (!IsDark(picture.At(x, y))) {
+            ++y;
+            continue;
+        }
+        const int start = y;
+        while (y < picture.height && IsDark(picture.At(x, y))) ++y;
+        lines += y - start <= kLineHeight ? 1 : 0;
+    }
+    return lines;
+}
+
+// A column of a row from `from` on with light pixels around it (no barline), or -1.
+int PaperColumn(const ScreenPicture& picture, int from, int to, int y) {
+    constexpr int kClear = 4;
+    for (int x = from; x + kClear < to; ++x) {
+        bool clear = true;
+        for (int dx = -kClear; dx <= kClear && clear; ++dx) clear = !IsDark(picture.At(x + dx, y));
+        if (clear) return x;
+    }
+    return -1;
 }
 
 class ViewCommandsScenario : public DesktopScenario {
@@ -47,17 +98,9 @@ protected:
         if (frame.y + frame.height > x_.ScreenHeight()) return {};
         return x_.Grab(frame.x, frame.y + frame.height - kStatusBarHeight, frame.width, kStatusBarHeight);
     }
-    // Waits until two pictures of the score area a moment apart are the same.
+    // The score area once two pictures of it a moment apart are the same.
     ScreenPicture SettledScoreArea() const {
-        ScreenPicture last = ScoreArea();
-        WaitFor([&] {
-            x_.Settle();
-            ScreenPicture now = ScoreArea();
-            const bool same = PixelsDiffering(now, last) == 0;
-            last = std::move(now);
-            return same;
-        }, kRedrawTimeout);
-        return last;
+        return SettledPicture(x_, [this] { return ScoreArea(); }, kRedrawTimeout);
     }
     // File > Exit, answering No when asked to save the changed score.
     std::optional<int> QuitWithoutSaving() {
@@ -108,17 +151,17 @@ TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
     NewScore();
     const ScreenPicture shown = SettledScoreArea();
     ChooseMenuItem('p', 'c');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) > 0; }, kRedrawTimeout))
         << "the time signatures were not drawn anew";
     ChooseMenuItem('p', 'c');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the symbols did not come back";
 
     ChooseLastMenuItem('v');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) > 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) > 0; }, kRedrawTimeout))
         << "Display Margins did not take the guides away";
     ChooseLastMenuItem('v');
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), shown) == 0; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the margin guides did not come back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -136,10 +179,10 @@ TEST_F(ViewCommandsScenario, EveryToggleShowsItsCheckMark) {
         ChooseMenuItem(menu, item);
         x_.Settle();
         const ScreenPicture toggled = MenuPicture(menu);
-        EXPECT_GT(PixelsDiffering(toggled, before), 0) << "no check mark changed for " << menu << item;
+        EXPECT_GT(DifferentPixels(toggled, before), 0) << "no check mark changed for " << menu << item;
         ChooseMenuItem(menu, item);
         x_.Settle();
-        EXPECT_GT(PixelsDiffering(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
+        EXPECT_GT(DifferentPixels(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
     }
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -168,13 +211,51 @@ TEST_F(ViewCommandsScenario, ReformatPageAndMultiMeasureRest) {
     const ScreenPicture shown = SettledScoreArea();
     ChooseMenuItem('v', 'r');
     x_.Settle();
-    EXPECT_EQ(PixelsDiffering(SettledScoreArea(), shown), 0) << "the formatted page changed";
+    EXPECT_EQ(DifferentPixels(SettledScoreArea(), shown), 0) << "the formatted page changed";
     const ScreenPicture status = StatusBar();
     ChooseMenuItem('n', 'm');
     if (!status.pixels.empty()) {
-        EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(StatusBar(), status) > 0; }, kRedrawTimeout))
+        EXPECT_TRUE(WaitFor([&] { return DifferentPixels(StatusBar(), status) > 0; }, kRedrawTimeout))
             << "Multi-measure Rest said nothing";
     }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A marquee drawn over the second of two staves (inside the system), then Edit >
+// Add Staff After: the page shows more staff lines (a staff more in every system);
+// with the marquee still there, Edit > Add Staff Before changes the page again.
+TEST_F(ViewCommandsScenario, AddStaffBeforeAndAfterTheMarqueesStaff) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("2");
+    x_.PointAt(Frame());
+    const ScreenPicture shown = SettledScoreArea();
+    const std::vector<std::vector<int>> staves = StavesOfFirstSystem(shown, 0, shown.width);
+    ASSERT_EQ(staves.size(), 2u);
+    const auto [left, right] = LongestDarkRun(shown, staves[1].front());
+    const int top = staves[1].front() - kMarqueeMargin;
+    const int x0 = PaperColumn(shown, left + (right - left) * 3 / 8, right - kMarqueeWidth, top);
+    ASSERT_GE(x0, 0) << "no paper above the second staff";
+    const int column = right - kLineColumnInset;
+    const auto addsLines = [&](char item, int before) {
+        int now = before;
+        const bool more = WaitFor([&] { return (now = StaffLinesInColumn(SettledScoreArea(), column)) > before; },
+                                  kRedrawTimeout);
+        EXPECT_TRUE(more) << "Edit > " << item << " left " << now << " staff lines";
+    };
+    const int lines = StaffLinesInColumn(shown, column);
+    ASSERT_GT(lines, 0);
+    const int areaX = Frame().x;
+    const int areaY = Frame().y + kMenuBarHeight;
+    x_.Drag(areaX + x0, areaY + top, areaX + x0 + kMarqueeWidth, areaY + staves[1].back() + kMarqueeMargin);
+    x_.Settle();
+    ChooseMenuItem('e', 'a');
+    addsLines('a', lines);
+    // The page is not laid out again, so the new staves of the systems may fall on
+    // the next systems' lines: judged by the page changing.
+    const ScreenPicture afterAdd = SettledScoreArea();
+    ChooseMenuItem('e', 'b');
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), afterAdd) > kMovedPixels; }, kRedrawTimeout))
+        << "Edit > Add Staff Before changed nothing";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
@@ -186,11 +267,11 @@ TEST_F(ViewCommandsScenario, PageDownMovesTheViewAfterInsertPage) {
     InsertPage();
     ScreenPicture before = SettledScoreArea();
     x_.PressKey("Page_Down");
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
         << "PageDown did not move the view after Insert Page";
     before = SettledScoreArea();
     x_.PressKey("Page_Up");
-    EXPECT_TRUE(WaitFor([&] { return PixelsDiffering(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), before) > kMovedPixels; }, kRedrawTimeout))
         << "PageUp did not move the view back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
