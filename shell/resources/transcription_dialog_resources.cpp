@@ -12,6 +12,7 @@ namespace {
 
 constexpr dialog_grid::GridSizes kSizes{90, 28, 50};
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
+constexpr int16_t kWideButton = 64;  // a push button whose text is longer than OK or Cancel
 
 void HelpButton(dialog_grid::DialogGrid& g, int column, int row) {
     g.Add(ui::kButtonClass, kHelpButtonId, "", column, row, kSizes.buttonWidth, kTab | ui::kButtonOwnerDraw);
@@ -123,9 +124,9 @@ ui::DialogTemplate ImportOptionsTemplate() {
     g.Check(i::kTriplets, "Allow Triplets", 0, 1);
     g.Check(i::kQuintuplets, "Allow Quintuplets", 0, 2);
     g.Check(i::kSyncopation, "Allow syncopation", 0, 3);
-    g.Add(ui::kButtonClass, i::kQuantization, "Quantization...", 0, 4, kSizes.buttonWidth, kTab);
-    g.Add(ui::kButtonClass, i::kFilters, "Filters...", 0, 5, kSizes.buttonWidth, kTab);
-    g.Add(ui::kButtonClass, i::kAccidentals, "Accidentals...", 0, 6, kSizes.buttonWidth, kTab);
+    g.Add(ui::kButtonClass, i::kQuantization, "Quantization...", 0, 4, kWideButton, kTab);
+    g.Add(ui::kButtonClass, i::kFilters, "Filters...", 0, 5, kWideButton, kTab);
+    g.Add(ui::kButtonClass, i::kAccidentals, "Accidentals...", 0, 6, kWideButton, kTab);
     g.Buttons(1, 0, "Continue", "Cancel");
     HelpButton(g, 1, 2);
     return g.dialog;
