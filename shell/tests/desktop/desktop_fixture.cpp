@@ -38,6 +38,24 @@ void DesktopScenario::TearDown() {
     if (!shown.empty()) std::fprintf(stderr, "--- the program's output:\n%s", shown.c_str());
 }
 
+std::optional<int> DesktopScenario::QuitWithoutSaving() {
+    ChooseMenuItem('f', 'x');
+    const std::optional<ShownWindow> box = WaitForMessageBox();
+    if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
+    return program_->WaitForExit();
+}
+
+void DesktopScenario::WriteSettings(std::string_view text) {
+    std::filesystem::create_directories(home_->Settings().parent_path());
+    std::ofstream(home_->Settings()) << text;
+}
+
+std::filesystem::path TestOutputFolder() {
+    const std::filesystem::path folder = std::filesystem::path(QL_PROGRAM_DIR).parent_path() / "test-output";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
 std::optional<ShownWindow> DesktopScenario::StartProgram(const std::vector<std::string>& arguments) {
     program_ = Launch(arguments);
     return WaitForFrame();

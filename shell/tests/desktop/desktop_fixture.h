@@ -56,6 +56,10 @@ protected:
     void MakeScoreFile(const std::filesystem::path& path, std::string_view staves = {});
     // File > Exit, and the exit code.
     std::optional<int> Quit();
+    // File > Exit, answering No when asked to save the changed score.
+    std::optional<int> QuitWithoutSaving();
+    // The program's settings file, written before it starts (a saved palette place).
+    void WriteSettings(std::string_view text);
     // Waits until the file exists and its size has stopped changing.
     static bool WaitForFile(const std::filesystem::path& path, Millis timeout = kWindowTimeout);
 
@@ -67,6 +71,9 @@ protected:
     std::unique_ptr<PrivateHome> home_;
     std::unique_ptr<ProgramProcess> program_;
 };
+
+// The folder pictures are written to for the eye, beside the program's folder.
+std::filesystem::path TestOutputFolder();
 
 // The staves of the first system in the pictured columns, each as the rows of its
 // lines: staff lines are long dark rows, a staff is a run of them one line spacing

@@ -94,13 +94,6 @@ protected:
     static std::pair<int, int> BandPoint(const ShownWindow& band, const BandCell& cell) {
         return {band.x + cell.x + cell.width / 2, band.y + cell.y + cell.height / 2};
     }
-    // File > Exit, answering No when asked to save the changed score.
-    std::optional<int> QuitWithoutSaving() {
-        ChooseMenuItem('f', 'x');
-        const std::optional<ShownWindow> box = WaitForMessageBox();
-        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
-        return program_->WaitForExit();
-    }
 };
 
 // View > Page Setup: Tabloid paper (the third, two Tabs from the selected Letter,

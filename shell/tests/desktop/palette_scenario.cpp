@@ -42,25 +42,12 @@ std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
     return std::nullopt;
 }
 
-fs::path OutputFolder() {
-    const fs::path folder = fs::path(QL_PROGRAM_DIR).parent_path() / "test-output";
-    fs::create_directories(folder);
-    return folder;
-}
-
 class PaletteScenario : public DesktopScenario {
   protected:
     // The Notes palette is kept clear of the others and of the first systems' start
     // by a saved place, as a user who moved it would have it.
     void KeepNotesPaletteAside() {
-        fs::create_directories(home_->Settings().parent_path());
-        std::ofstream(home_->Settings()) << "[ToolbarSettings]\nNTool=760,420,4,4\n";
-    }
-    std::optional<int> QuitWithoutSaving() {
-        ChooseMenuItem('f', 'x');
-        const std::optional<ShownWindow> box = WaitForMessageBox();
-        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
-        return program_->WaitForExit();
+        WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\n");
     }
 };
 
@@ -116,7 +103,7 @@ TEST_F(PaletteScenario, PalettesShowWithANewScoreAndANotesButtonEntersItsNote) {
     for (int y = middle - 40; y < middle + 40; ++y)
         for (int px = left; px < notes->x - 8; ++px) changed += screen.At(px, y) != after.At(px, y);
     EXPECT_GT(changed, 40) << "no note entered where the staff was clicked";
-    WritePng(after, OutputFolder() / "palettes_desktop.png");
+    WritePng(after, TestOutputFolder() / "palettes_desktop.png");
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

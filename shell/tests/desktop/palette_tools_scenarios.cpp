@@ -55,25 +55,12 @@ Box Changed(const ScreenPicture& before, const ScreenPicture& after, int left, i
     return box;
 }
 
-fs::path OutputFolder() {
-    const fs::path folder = fs::path(QL_PROGRAM_DIR).parent_path() / "test-output";
-    fs::create_directories(folder);
-    return folder;
-}
-
 class PaletteToolsScenario : public DesktopScenario {
   protected:
     // The Notes and Performance palettes kept clear of the first systems, as a user
     // who moved them would have them.
     void KeepPalettesAside() {
-        fs::create_directories(home_->Settings().parent_path());
-        std::ofstream(home_->Settings()) << "[ToolbarSettings]\nNTool=760,420,4,4\nSYTool=760,300,4,2\n";
-    }
-    std::optional<int> QuitWithoutSaving() {
-        ChooseMenuItem('f', 'x');
-        const std::optional<ShownWindow> box = WaitForMessageBox();
-        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);
-        return program_->WaitForExit();
+        WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\nSYTool=760,300,4,2\n");
     }
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     // The centre of Main button `index` (the Main palette being one row).
@@ -89,7 +76,7 @@ TEST_F(PaletteToolsScenario, TheMainPaletteIsARowOfSevenButtons) {
     const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{800});
-    WritePng(Screen(), OutputFolder() / "main_palette_desktop.png");
+    WritePng(Screen(), TestOutputFolder() / "main_palette_desktop.png");
     EXPECT_GE(main->width, 7 * kCell) << "the Main palette is " << main->width << " wide";
     EXPECT_LT(main->height, 2 * kCell + 40) << "the Main palette is " << main->height << " high";
     const std::optional<std::pair<int, int>> pointer = PressedCell(x_.Grab(*main));
@@ -125,7 +112,7 @@ TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClic
     x_.Click(x, lines[6]);
     x_.Settle(Millis{1200});
     const ScreenPicture after = Screen();
-    WritePng(after, OutputFolder() / "dynamic_placed_desktop.png");
+    WritePng(after, TestOutputFolder() / "dynamic_placed_desktop.png");
     const Box box = Changed(before, after, left, lines[4] - 80, notes->x - 8, lines[9] + 80);
     EXPECT_GT(box.count, 30) << "no dynamic appeared where the page was clicked";
     EXPECT_EQ(QuitWithoutSaving(), 0);

@@ -7,16 +7,12 @@
 // after the marquee's staff. Judged from pictures of
 // the frame's score area, its status bar and the open menus.
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr Millis kRedrawTimeout{8000};
 // The menu bar above the score area; the horizontal scroll bar and the status bar
@@ -102,13 +98,6 @@ protected:
     ScreenPicture SettledScoreArea() const {
         return SettledPicture(x_, [this] { return ScoreArea(); }, kRedrawTimeout);
     }
-    // File > Exit, answering No when asked to save the changed score.
-    std::optional<int> QuitWithoutSaving() {
-        ChooseMenuItem('f', 'x');
-        const std::optional<ShownWindow> box = WaitForMessageBox();
-        if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
-        return program_->WaitForExit();
-    }
     // The menu opened with its mnemonic, pictured, and closed again.
     ScreenPicture MenuPicture(char menuMnemonic) {
         x_.PointAt(Frame());
@@ -140,13 +129,10 @@ protected:
 TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
     // The palettes' default places cover the start of the first system, where the
     // time signature is: they are put away at the screen's lower right.
-    fs::create_directories(home_->Settings().parent_path());
-    std::ofstream settings(home_->Settings());
-    settings << "[ToolbarSettings]\n";
-    settings << "OTool=1000,800,7,1\nStaffTool=1000,800,3,3\nNTool=1000,800,4,4\nMGTool=1000,800,5,2\n"
-                "AlphaTool=1000,800,5,2\nSYTool=1000,800,4,2\nDYTool=1000,800,5,3\nHTool=1000,800,6,3\n"
-                "ATool=1000,800,5,4\nETool=1000,800,5,6\n";
-    settings.close();
+    WriteSettings("[ToolbarSettings]\n"
+                  "OTool=1000,800,7,1\nStaffTool=1000,800,3,3\nNTool=1000,800,4,4\nMGTool=1000,800,5,2\n"
+                  "AlphaTool=1000,800,5,2\nSYTool=1000,800,4,2\nDYTool=1000,800,5,3\nHTool=1000,800,6,3\n"
+                  "ATool=1000,800,5,4\nETool=1000,800,5,6\n");
     ASSERT_TRUE(StartProgram());
     NewScore();
     const ScreenPicture shown = SettledScoreArea();

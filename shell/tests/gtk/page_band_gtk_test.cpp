@@ -14,20 +14,11 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
+#include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql::testing {
 namespace {
-
-void Settle() {
-    for (int round = 0; round < 6; ++round) {
-        win::PumpMessages();
-        if (gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend()) backend->RunPendingEvents();
-        gdk_display_sync(gdk_display_get_default());
-        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-    }
-    win::PumpMessages();
-}
 
 using PageBandOnDisplayTest = ProgramFixture;
 
@@ -42,7 +33,7 @@ TEST_F(PageBandOnDisplayTest, BandShowsBesideAScoreWithItsButtonsPainted) {
     options.arguments = {path};
     ASSERT_EQ(StartProgram(options), StartupCode::Ok);
     running_ = true;
-    Settle();
+    SettleDisplay();
 
     gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend();
     ASSERT_NE(backend, nullptr);

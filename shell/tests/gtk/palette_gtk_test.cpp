@@ -17,20 +17,11 @@
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql::testing {
 namespace {
-
-void SettlePalettes() {
-    for (int round = 0; round < 6; ++round) {
-        win::PumpMessages();
-        if (gtk::GtkWindowBackend* backend = gtk::CurrentGtkBackend()) backend->RunPendingEvents();
-        gdk_display_sync(gdk_display_get_default());
-        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-    }
-    win::PumpMessages();
-}
 
 gtk::Peer* PeerOf(platform::WindowHandle window) {
     return gtk::CurrentGtkBackend() ? gtk::CurrentGtkBackend()->FindPeer(window) : nullptr;
@@ -67,7 +58,7 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
     ASSERT_EQ(StartProgram(options), StartupCode::Ok);
     running_ = true;
     ShowAllPalettes();  // not shown with a score yet: shown here as their command will
-    SettlePalettes();
+    SettleDisplay();
 
     gtk::Peer* notes = PeerOf(PaletteWindow(kNotesPalette));
     gtk::Peer* frame = PeerOf(Frame().window);
@@ -88,9 +79,9 @@ TEST_F(PalettesOnDisplayTest, UtilityWindowsAndAPressArmsTheNotesTool) {
     GdkWindow* target = gtk_widget_get_window(button->area);
     ASSERT_NE(target, nullptr);
     SendPointerButton(target, GDK_BUTTON_PRESS);
-    SettlePalettes();
+    SettleDisplay();
     SendPointerButton(target, GDK_BUTTON_RELEASE);
-    SettlePalettes();
+    SettleDisplay();
     EXPECT_EQ(PaletteCurrentButton(kNotesPalette), 2);
     EXPECT_EQ(State().notes.NoteTools.selectedEntry, 2);
 
