@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "interchange/niff/niff_writer.h"
+
 namespace ql::niff::testing {
 
 struct NiffScoreShape {
@@ -38,5 +40,10 @@ inline constexpr uint32_t kPageTextOffset = 1;
 inline constexpr uint32_t kStaffTextOffset = 7;
 
 std::vector<uint8_t> WriteNiffScore(const NiffScoreShape& shape);
+
+// Opens a score of one part on one staff up to its staff header: the setup list
+// with the part, then the data list's page, system and staff headers. The caller
+// writes the staff's chunks and closes the data list and the form.
+void BeginOneStaffScore(NiffWriter& out);
 
 }  // namespace ql::niff::testing

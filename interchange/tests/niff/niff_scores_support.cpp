@@ -144,4 +144,20 @@ std::vector<uint8_t> WriteNiffScore(const NiffScoreShape& shape) {
     return out.Take();
 }
 
+void BeginOneStaffScore(NiffWriter& out) {
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("data");
+    out.BeginChunk("pghd");
+    out.EndChunk();
+    out.BeginChunk("syhd");
+    out.EndChunk();
+    out.BeginChunk("sthd");
+    out.Tag(32, {0});
+    out.EndChunk();
+}
+
 }  // namespace ql::niff::testing

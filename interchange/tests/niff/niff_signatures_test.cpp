@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/state.h"
+#include "interchange/tests/niff/niff_scores.h"
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
@@ -61,19 +62,7 @@ TEST(NiffSignatures, TimesSymbolsAndTheirBounds) {
 // a bass clef at the start of measure 2 and an alto clef at 1/8 of measure 4.
 std::vector<uint8_t> SignedScore() {
     NiffWriter out;
-    out.BeginForm("NIFF");
-    out.BeginList("setp");
-    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
-    out.EndChunk();
-    out.EndList();
-    out.BeginList("data");
-    out.BeginChunk("pghd");
-    out.EndChunk();
-    out.BeginChunk("syhd");
-    out.EndChunk();
-    out.BeginChunk("sthd");
-    out.Tag(32, {0});
-    out.EndChunk();
+    testing::BeginOneStaffScore(out);
     for (int measure = 0; measure < 6; ++measure) {
         out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
         out.EndChunk();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/state.h"
+#include "interchange/tests/niff/niff_scores.h"
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
@@ -96,19 +97,7 @@ TEST(NiffVoices, GapsBetweenEventsGetRestsButNotTheEnd) {
 // rest and a note after a gap, written and read through the import.
 std::vector<uint8_t> OneMeasure() {
     NiffWriter out;
-    out.BeginForm("NIFF");
-    out.BeginList("setp");
-    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
-    out.EndChunk();
-    out.EndList();
-    out.BeginList("data");
-    out.BeginChunk("pghd");
-    out.EndChunk();
-    out.BeginChunk("syhd");
-    out.EndChunk();
-    out.BeginChunk("sthd");
-    out.Tag(32, {0});
-    out.EndChunk();
+    testing::BeginOneStaffScore(out);
     out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
     out.EndChunk();
     out.BeginChunk("stem");
