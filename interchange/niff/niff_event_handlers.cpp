@@ -25,12 +25,6 @@ constexpr char kNoMeasureKind[] = "notes and rests outside any measure";
 constexpr char kMultiMeasureKind[] = "multi-measure rests";
 constexpr char kLateKind[] = "events past the end of a measure";
 
-int16_t Short(const uint8_t* bytes, int offset) {
-    int16_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
 // Whether notes and rests have a measure to go to; counted when not.
 bool HasOpenMeasure(NiffImportState& import) {
     const NiffFrame& frame = import.frame;
@@ -63,8 +57,8 @@ void OpenStemGroup(NiffImportState& import) {
 // The duration fraction of a note or rest: 0/0 and anything below zero is an
 // eighth, a denominator of 0 makes the numerator eighths.
 void ReadDuration(const uint8_t* fixedPart, int* numerator, int* denominator) {
-    int n = Short(fixedPart, 2);
-    int d = Short(fixedPart, 4);
+    int n = NiffFixedShort(fixedPart, 2);
+    int d = NiffFixedShort(fixedPart, 4);
     if (n < 0 || d < 0) n = d = 0;
     if (n == 0) {
         n = 1;

@@ -27,18 +27,6 @@ constexpr int32_t kStaffSpacing = 1536;
 constexpr uint8_t kDefaultLines = 5;
 constexpr char kSkippedStaffKind[] = "chunks of staves out of range";
 
-int16_t Short(const uint8_t* bytes, int offset) {
-    int16_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
-uint32_t Long(const uint8_t* bytes, int offset) {
-    uint32_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
 int32_t Scaled(const NiffImportState& import, int value) {
     return static_cast<int32_t>(value * import.unitScale);
 }
@@ -226,9 +214,9 @@ int StoreNiffPart(NiffChunkContext& context, const uint8_t* fixedPart) {
     NiffImportState& import = *context.import;
     if (fixedPart == nullptr || import.parts.size() >= kNiffMaxParts) return 1;
     NiffPart part;
-    part.number = Short(fixedPart, 0);
-    part.name = Long(fixedPart, 2);
-    part.abbreviation = Long(fixedPart, 6);
+    part.number = NiffFixedShort(fixedPart, 0);
+    part.name = NiffFixedLong(fixedPart, 2);
+    part.abbreviation = NiffFixedLong(fixedPart, 6);
     part.staves = fixedPart[10];
     part.channel = static_cast<int8_t>(fixedPart[11]);
     part.cable = static_cast<int8_t>(fixedPart[12]);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
@@ -143,6 +144,19 @@ bool HasNiffTag(const NiffTagState& tags, int tag);
 
 // A signed 16-bit field of a tag's current value (fields at even offsets).
 int16_t NiffTagShort(const NiffTagState& tags, int tag, int byteOffset);
+
+// Fields of a chunk's fixed part as the reader stored them (in the machine's
+// byte order), at their byte offsets.
+inline int16_t NiffFixedShort(const uint8_t* bytes, int offset) {
+    int16_t value = 0;
+    std::memcpy(&value, bytes + offset, sizeof value);
+    return value;
+}
+inline uint32_t NiffFixedLong(const uint8_t* bytes, int offset) {
+    uint32_t value = 0;
+    std::memcpy(&value, bytes + offset, sizeof value);
+    return value;
+}
 
 // Start handler of the chunks of the main pass: loads the tag state for the new
 // chunk (a staff header clears the persistent set first).

@@ -17,18 +17,6 @@ namespace {
 
 constexpr size_t kMaxWriterText = 255;
 
-int16_t Short(const uint8_t* bytes, int offset) {
-    int16_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
-uint32_t Long(const uint8_t* bytes, int offset) {
-    uint32_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
 const char* ProgramTypeName(int type) {
     static constexpr const char* kNames[] = {"None",     "Engraving", "Scanning",   "MidiInterpreter",
                                              "Sequencer", "Research", "Educational"};
@@ -66,8 +54,8 @@ int ReadNiffInfoChunk(NiffChunkContext& context, const uint8_t* fixedPart) {
     info.version = info.version.c_str();
     info.programType = fixedPart[8];
     info.standardUnits = fixedPart[9];
-    info.absoluteUnits = Short(fixedPart, 10);
-    info.midiClocksPerQuarter = Short(fixedPart, 12);
+    info.absoluteUnits = NiffFixedShort(fixedPart, 10);
+    info.midiClocksPerQuarter = NiffFixedShort(fixedPart, 12);
     char line[128];
     std::snprintf(line, sizeof line, "NIFF Version:  %s", info.version.c_str());
     if (ReportNiffProgress(import, line, 0, 0, 0)) return 0;
@@ -87,7 +75,7 @@ int ReadNiffDefaults(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (fixedPart == nullptr) return 1;
     NiffImportState& import = *context.import;
     for (size_t i = 0; i < import.defaultFonts.size(); ++i)
-        import.defaultFonts[i] = Short(fixedPart, static_cast<int>(i) * 2);
+        import.defaultFonts[i] = NiffFixedShort(fixedPart, static_cast<int>(i) * 2);
     // Part names, lyrics, chord symbols, measure numbers and rehearsal marks; the
     // first index, the music font, is not applied.
     constexpr int kStyleOfDefault[] = {-1, 14, 4, 6, 9, 11};
@@ -118,10 +106,10 @@ int ReadNiffFontDescription(NiffChunkContext& context, const uint8_t* fixedPart)
     NiffImportState& import = *context.import;
     if (fixedPart == nullptr || import.fonts.size() >= kNiffMaxFonts) return 1;
     NiffFontDescription font;
-    font.name = Long(fixedPart, 0);
-    font.size = Short(fixedPart, 4);
-    font.spacing = Short(fixedPart, 6);
-    font.weight = Short(fixedPart, 8);
+    font.name = NiffFixedLong(fixedPart, 0);
+    font.size = NiffFixedShort(fixedPart, 4);
+    font.spacing = NiffFixedShort(fixedPart, 6);
+    font.weight = NiffFixedShort(fixedPart, 8);
     font.style = fixedPart[10];
     import.fonts.push_back(font);
     // A new face goes into the first empty name slot after the first three.

@@ -28,18 +28,6 @@ constexpr int kRehearsalDefault = 5;
 constexpr int32_t kAboveStaff = -768;
 constexpr size_t kMaxChordText = 63;
 
-uint32_t Long(const uint8_t* bytes, int offset) {
-    uint32_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
-int16_t Short(const uint8_t* bytes, int offset) {
-    int16_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
 bool NamesPageHeader(const NiffTagState& tags) {
     return HasNiffTag(tags, kTagAnchor) &&
            std::memcmp(tags.values[kTagAnchor].data(), "pghd", 4) == 0;
@@ -91,7 +79,7 @@ void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& m
 int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (fixedPart == nullptr || SkipForNiffStaff(context)) return 1;
     NiffImportState& import = *context.import;
-    std::string text = NiffString(import, Long(fixedPart, 0));
+    std::string text = NiffString(import, NiffFixedLong(fixedPart, 0));
     if (import.pendingMultiMeasure > 0) {
         const int count = import.pendingMultiMeasure;
         import.pendingMultiMeasure = 0;
@@ -105,7 +93,7 @@ int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart) {
 int ReadNiffChordSymbol(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (fixedPart == nullptr || SkipForNiffStaff(context)) return 1;
     NiffImportState& import = *context.import;
-    const std::string text = NiffString(import, Long(fixedPart, 0), kMaxChordText);
+    const std::string text = NiffString(import, NiffFixedLong(fixedPart, 0), kMaxChordText);
     if (text.empty()) return 1;
     NiffMark mark = NewMark(import, NiffMarkKind::kTextLine, text, kChordStyle, kChordDefault, 0);
     if (const std::optional<NiffChord> chord = ParseNiffChordSymbol(text)) {
@@ -121,9 +109,9 @@ int ReadNiffTempo(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (fixedPart == nullptr || SkipForNiffStaff(context)) return 1;
     NiffImportState& import = *context.import;
     NiffTempoRequest tempo;
-    tempo.text = NiffString(import, Long(fixedPart, 0));
-    tempo.beat = NiffDurationToNoteValue(Short(fixedPart, 4), Short(fixedPart, 6));
-    tempo.beatsPerMinute = Short(fixedPart, 8);
+    tempo.text = NiffString(import, NiffFixedLong(fixedPart, 0));
+    tempo.beat = NiffDurationToNoteValue(NiffFixedShort(fixedPart, 4), NiffFixedShort(fixedPart, 6));
+    tempo.beatsPerMinute = NiffFixedShort(fixedPart, 8);
     tempo.glyph = NiffTempoGlyph(tempo.beat);
     if (tempo.glyph == 0) {
         import.report.Count("tempo marks of other beats");
@@ -143,7 +131,7 @@ int ReadNiffRehearsalMark(NiffChunkContext& context, const uint8_t* fixedPart) {
         vertical = static_cast<int32_t>(NiffTagShort(import.tags, kTagVerticalOffset, 0) *
                                         import.unitScale) -
                    512;
-    NiffMark mark = NewMark(import, NiffMarkKind::kRehearsal, NiffString(import, Long(fixedPart, 0)),
+    NiffMark mark = NewMark(import, NiffMarkKind::kRehearsal, NiffString(import, NiffFixedLong(fixedPart, 0)),
                             kRehearsalStyle, kRehearsalDefault, vertical);
     mark.boxed = fixedPart[4] == 1;
     mark.circled = fixedPart[4] == 2;

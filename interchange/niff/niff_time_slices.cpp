@@ -24,12 +24,6 @@ constexpr uint8_t kEventSlice = 2;
 constexpr int32_t kWholeTicks = 4096;
 constexpr int kRepeatBarlineCode = 10;
 
-int16_t Short(const uint8_t* bytes, int offset) {
-    int16_t value = 0;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
-}
-
 int32_t NextStartTick(const NiffMeasureNode& node) {
     return node.startTick + std::max(NiffSignatureTicks(node), RoundNiffMeasureLength(node.lengthTicks));
 }
@@ -174,8 +168,8 @@ int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart) {
     NiffFrame& frame = import.frame;
     const uint8_t type = fixedPart[0];
     // The start rational lies at the even offset after the type byte.
-    const int numerator = Short(fixedPart, 2);
-    const int denominator = Short(fixedPart, 4);
+    const int numerator = NiffFixedShort(fixedPart, 2);
+    const int denominator = NiffFixedShort(fixedPart, 4);
     if (type == kEventSlice) {
         frame.barlines = {};
         if (frame.pastMeasureLimit) {
@@ -200,7 +194,7 @@ int ReadNiffRepeat(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (SkipForNiffStaff(context) || fixedPart == nullptr) return 1;
     NiffImportState& import = *context.import;
     NiffBarlineMarks& marks = import.frame.barlines;
-    const int code = Short(fixedPart, 0);
+    const int code = NiffFixedShort(fixedPart, 0);
     const uint8_t kind = fixedPart[2];
     if ((code == kRepeatBarlineCode && kind == 1) || kind == 2) {
         if (marks.repeatCount < 2) marks.repeatKinds[marks.repeatCount++] = kind;
