@@ -80,6 +80,7 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
     int last = IsScreenOutput() ? std::min<int>(rangeLast + 1, system->lastMeasure) : rangeLast;
     if (painter.firstSlot >= 2 && first >= 2 && !IsScreenOutput()) --first;
     if (!inBand) return;
+    if (first == system->firstMeasure) DrawContinuedSpanners(view, staff, first);
     DrawStaffMeasures(view, staff, first, last, deferred);
     DrawFollowMark(view, staff);
 }
