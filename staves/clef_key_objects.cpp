@@ -19,6 +19,7 @@
 #include "staves/change_range.h"
 #include "staves/clef_changes.h"
 #include "staves/clef_dialog.h"
+#include "staves/clef_key_create.h"
 #include "staves/key_changes.h"
 #include "staves/key_dialog.h"
 #include "staves/signature_drawing.h"
@@ -52,6 +53,7 @@ class ClefObjectClass final : public TextObjectClass {
         if (tick == 0 || (cell != nullptr && ClefKindOfObject(object) == ClefAtTick(cell, tick))) return;
         TextObjectClass::Draw(object, view);
     }
+    ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateClefAtClick(view); }
     int EditAttributes(ScoreObject* object, ScoreView* view) const override { return EditClefObject(object, view); }
     void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepClefObject(view, step); }
 };
@@ -67,6 +69,7 @@ class KeySignatureObjectClass final : public TextObjectClass {
         const LogicalPoint anchor = TextObjectAnchorPoint(object, view);
         DrawKeyAccidentals(object, view, anchor.x - width / 2, anchor.y - kKeyBoxHalfHeight);
     }
+    ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateKeyAtClick(view); }
     int EditAttributes(ScoreObject* object, ScoreView* view) const override { return EditKeyObject(object, view); }
     void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepKeyObject(view, step); }
 };

@@ -203,7 +203,7 @@ const char* KeyName(int key) {
     return IsValidKey(key) ? kKeyNames[key] : "";
 }
 
-int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey) {
+int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey, bool* insertWithin) {
     if (!HasStaffMeasureLocation(view)) return ui::kIdCancel;
     int key = IsValidKey(start.key) ? start.key : kNoAccidentalsKey;
     std::optional<KeyChoice> chosen;
@@ -225,6 +225,7 @@ int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosen
     }
     RelayoutAfterSignatureChange(view, view->currentMeasure);
     if (chosenKey != nullptr) *chosenKey = chosen->key;
+    if (insertWithin != nullptr) *insertWithin = chosen->within;
     return ui::kIdOk;
 }
 

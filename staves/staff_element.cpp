@@ -34,6 +34,7 @@
 #include "staves/staff_dialogs.h"
 #include "staves/staff_group_bits.h"
 #include "staves/staff_manage.h"
+#include "staves/staff_mix_keys.h"
 #include "staves/staff_value_dialog.h"
 
 namespace ql {
@@ -232,6 +233,12 @@ int StaffKey(ScoreView* view, win::Key key) {
     case 'H':
         if (HideStaffInCurrentSystem(view)) InvalidateLinkedViews(view);
         return 1;
+    case 'M':
+        return ToggleStaffMute(view);
+    case 'P':
+        return EditStaffPatch(view);
+    case 'S':
+        return ToggleStaffSolo(view);
     case 'W':
         ResetSystemMeasureWidths(view);
         return 1;

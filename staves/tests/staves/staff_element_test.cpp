@@ -10,6 +10,7 @@
 #include "core/objects/class_table.h"
 #include "core/undo/undo.h"
 #include "layout/page_chain.h"
+#include "sequencer/sequencer_state.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/staff_dialog_resources.h"
@@ -128,6 +129,28 @@ TEST_F(StaffElementTest, KeysThroughTheClassTable) {
     EXPECT_EQ(cls.OnInsertKey(element, view_, nullptr, nullptr), 1);
     EXPECT_EQ(doc_->header.staffCount, 4);
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
+}
+
+// M and S toggle the current staff's mute and solo, in the document (which the staff
+// popup shows) and in the sequencer's live table, and only that staff's; P is taken.
+TEST_F(StaffElementTest, MuteAndSoloToggleTheCurrentStaff) {
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const ScoreObjectClass& cls = ClassOf(element);
+    EXPECT_EQ(cls.OnKey(element, view_, 'M'), 1);
+    EXPECT_EQ(doc_->staffMix[2].mute, 1);
+    EXPECT_EQ(TheSequencerState().live.mute[2].load(), 1);
+    EXPECT_EQ(doc_->staffMix[1].mute, 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'M'), 1);
+    EXPECT_EQ(doc_->staffMix[2].mute, 0);
+    EXPECT_EQ(TheSequencerState().live.mute[2].load(), 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'S'), 1);
+    EXPECT_EQ(doc_->staffMix[2].solo, 1);
+    EXPECT_EQ(TheSequencerState().live.solo[2].load(), 1);
+    EXPECT_EQ(doc_->staffMix[2].mute, 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'S'), 1);
+    EXPECT_EQ(TheSequencerState().live.solo[2].load(), 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'P'), 1);
 }
 
 // Removing the only visible staff of a system shows the system's first remaining
