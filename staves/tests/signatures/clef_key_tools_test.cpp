@@ -6,16 +6,23 @@
 // sign at the location.
 #include "staves/clef_key_tools.h"
 
+#include <filesystem>
 #include <vector>
 
 #include <gmock/gmock.h>
 
 #include "core/draw/colour_sets.h"
+#include "core/memory/pool.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/fonts.h"
 #include "core/draw/view_glyph_bitmaps.h"
 #include "core/model/grid.h"
+#include "core/model/events.h"
 #include "core/model/pages.h"
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "display/hit_test.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
@@ -30,6 +37,7 @@
 #include "shell/resources/signature_dialog_resources.h"
 #include "staves/clef_changes.h"
 #include "staves/clef_dialog.h"
+#include "staves/clef_drag.h"
 #include "staves/clef_key_create.h"
 #include "staves/clef_key_objects.h"
 #include "staves/signature_fields.h"
@@ -64,6 +72,7 @@ class ClefKeyToolTest : public SignatureTest {
   protected:
     void SetUp() override {
         SignatureTest::SetUp();
+        ASSERT_EQ(InitStaticPoolSet(), 1);  // hit records come from the static set
         RegisterSignatureDialogResources();
         RegisterClefKeyObjectClasses();
         ResetClefGroupMembers();
@@ -85,6 +94,7 @@ class ClefKeyToolTest : public SignatureTest {
     void TearDown() override {
         EndViewDrawAll(view_);
         ReleaseViewDrawing(view_);
+        DeleteMusicFonts();
         DeleteColourSets();
         DestroySelectionState();
         SignatureTest::TearDown();
@@ -222,6 +232,54 @@ TEST_F(ClefKeyToolTest, KeyFromTheStartOrWithinTheMeasure) {
     EXPECT_EQ(UndoDepth(doc_), 1);
     UndoCommand(doc_, view_);
     EXPECT_TRUE(Objects(2, ObjectType::KeySignature).empty());
+}
+
+// A placed clef change drags across only, between the events on either side of it:
+// the limits run from just right of the event at 1024 to just left of the one at
+// 2048; a move past them leaves the clef where it was. Released, the clef keeps a
+// tick between the two events, so it governs the same notes.
+TEST_F(ClefKeyToolTest, APlacedClefDragsOnlyBetweenItsEvents) {
+    if (!std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf") || !CreateMusicFonts())
+        GTEST_SKIP() << "the music font is not built";
+    ClefScript(kF, true);
+    Click(&ClefTool, PointAt(2, 1300));
+    const std::vector<ScoreObject*> clefs = Objects(2, ObjectType::Clef);
+    ASSERT_EQ(clefs.size(), 1u);
+    ScoreObject* clef = clefs[0];
+    SetCurrentMeasure(view_, 1, 2);
+    // The middle of the clef's handle.
+    HitRecord* handle = ClassOf(clef).BuildHandles(clef, view_);
+    ASSERT_NE(handle, nullptr);
+    const LogicalPoint at = handle->point;
+    FreeStaticRecord(kHitRecordPool, handle);
+    Mouse(&ClefTool, win::Message::MouseMove, at);
+    Mouse(&ClefTool, win::Message::LeftButtonDown, at);
+    SelectionState* s = TheSelectionState();
+    ASSERT_EQ(s->focusedObject.get(), clef) << "the press takes the clef";
+    const HitRecord* focus = s->focusRecord.get();
+    ASSERT_NE(focus, nullptr);
+    const LogicalPoint start = focus->point;
+    std::vector<int32_t> eventX;
+    for (EventRecord* e = GetVoiceFirstEvent(Cell(1, 2), 0); e != nullptr; e = NextEvent(e))
+        eventX.push_back(GetEventPosition(e, view_).x);
+    ASSERT_EQ(eventX.size(), 4u);
+
+    Mouse(&ClefTool, win::Message::MouseMove, LogicalPoint{eventX[3], at.y});
+    EXPECT_EQ(focus->point.x, start.x) << "past the event at 2048";
+    const ClefDragLimits limits = PendingClefDrag();
+    EXPECT_EQ(limits.measure, 2);
+    EXPECT_GT(limits.left, eventX[1]);
+    EXPECT_EQ(limits.right, eventX[2] - 1);
+    const LogicalPoint end{limits.right - 64, at.y + 300};
+    Mouse(&ClefTool, win::Message::MouseMove, end);
+    EXPECT_GT(focus->point.x, start.x);
+    EXPECT_LE(focus->point.x, limits.right);
+    EXPECT_EQ(focus->point.y, start.y) << "a clef drags across only";
+    Mouse(&ClefTool, win::Message::LeftButtonUp, end);
+    EXPECT_EQ(PendingClefDrag().measure, 0);
+    const int tick = SignatureTickOfObject(clef);
+    EXPECT_GT(tick, 1024);
+    EXPECT_LT(tick, 2048);
 }
 
 // Selecting a tool shows its status text; the arrows step the sign at the location
