@@ -12,6 +12,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
+#include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
@@ -97,8 +98,11 @@ bool LinkSign(ScoreView* view, ScoreObject* sign) {
     return true;
 }
 
+// A sign changes the cells of a staff: it needs a staff and a measure at the click,
+// and is not made on a master page (negative page number), which has no measures.
 bool CanPlaceSign(ScoreView* view) {
-    return HasStaffMeasureLocation(view) && view->currentCell != nullptr;
+    const bool masterPage = view->currentPage != nullptr && view->currentPage->pageNumber < 0;
+    return !masterPage && HasStaffMeasureLocation(view) && view->currentCell != nullptr;
 }
 
 }  // namespace

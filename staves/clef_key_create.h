@@ -14,7 +14,8 @@ struct ScoreView;
 // The clef tool's click at the view's pointer and location: the dialog starts with
 // the clef in force there. Returns the clef change object inserted into the cell,
 // or null when none was kept (a change from the measure's start, Cancel, a change
-// that repeats the clef in force, no staff or measure at the click, no record).
+// that repeats the clef in force, no staff or measure at the click, a master page,
+// no record).
 ScoreObject* CreateClefAtClick(ScoreView* view);
 
 // The key tool's click, the same way with the key in force.

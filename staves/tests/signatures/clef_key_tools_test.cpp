@@ -194,7 +194,7 @@ TEST_F(ClefKeyToolTest, ClefWithinTheMeasureLeavesOneObject) {
 }
 
 // A change within the measure to the clef already in force is redundant: no object
-// stays. Cancel changes nothing at all.
+// stays. Cancel changes nothing at all, nor does a click on a master page.
 TEST_F(ClefKeyToolTest, RedundantClefAndCancelLeaveNothing) {
     ClefScript(kG, true);
     Click(&ClefTool, PointAt(2, 1300));
@@ -208,6 +208,14 @@ TEST_F(ClefKeyToolTest, RedundantClefAndCancelLeaveNothing) {
     Click(&ClefTool, PointAt(2, 1300));
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(UndoDepth(doc_), depth);
+    // On a master page no sign is made and no dialog runs.
+    const size_t dialogs = ui::headless::Dialogs().size();
+    PointAt(2, 1300);  // the location at measure 2
+    view_->currentPage->pageNumber = -1;
+    EXPECT_EQ(CreateClefAtClick(view_), nullptr);
+    EXPECT_EQ(CreateKeyAtClick(view_), nullptr);
+    view_->currentPage->pageNumber = 1;
+    EXPECT_EQ(ui::headless::Dialogs().size(), dialogs);
 }
 
 // The key tool: from the measure's start the cells take the key; within the measure
