@@ -21,6 +21,7 @@
 #include "core/undo/undo.h"
 #include "display/anchors.h"
 #include "display/linked_views.h"
+#include "notes/beatmap/beat_map.h"
 #include "editing/selection.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/rests/staff_place.h"
@@ -74,15 +75,26 @@ ScoreObject* NewSignAt(ScoreView* view, ObjectType type, LogicalPoint at) {
     return sign;
 }
 
-// The tick the sign is settled at; 0 (the measure's start) for a click before the
-// first event or without room.
-int SettleSignTick(ScoreView* view, ScoreObject* sign) {
+// Anchors the sign at a tick of the location's measure: at the tick's x (the
+// pointer's without a system), at height y.
+void AnchorSignAt(ScoreView* view, ScoreObject* sign, int tick, int32_t y) {
+    int32_t x = view->pointerPoint.x;
+    if (view->currentSystem != nullptr)
+        x = MeasureSlotX(view, view->currentSystem, view->currentSlot) + BeatMapTickToX(view, tick);
+    const LogicalPoint at{x, y};
+    EncodeTimeAnchors(view, &at, &AsTextObject(sign)->body.location, 0);
+    SetSignatureTickOfObject(sign, static_cast<uint16_t>(tick));
+}
+
+// The tick the sign is settled at, where it is anchored at height y; 0 (the
+// measure's start) for a click at the start or without room.
+int SettleSignTick(ScoreView* view, ScoreObject* sign, int32_t y) {
     MeasureCell* cell = ExistingMeasureCell(view->document, view->currentStaff, view->currentMeasure);
     const MeasureRecord* record = MeasureRecordOf(view->document, view->currentMeasure);
     const int length = record != nullptr ? record->lengthTicks : 0;
     const int clicked = SignatureTickOfObject(sign);
     const int tick = clicked == 0 || cell == nullptr ? 0 : MidwayChangeTick(cell, clicked, length);
-    SetSignatureTickOfObject(sign, static_cast<uint16_t>(tick));
+    AnchorSignAt(view, sign, tick, y);
     return tick;
 }
 
@@ -129,7 +141,7 @@ ScoreObject* CreateClefAtClick(ScoreView* view) {
     const KeptLocation kept(view);
     ScoreObject* clef = NewSignAt(view, ObjectType::Clef, view->pointerPoint);
     if (clef == nullptr) return nullptr;
-    const int tick = SettleSignTick(view, clef);
+    const int tick = SettleSignTick(view, clef, view->staffY);
     const int inForce = ClefAtTick(view->currentCell, tick);
     ClefDialogStart start;
     start.kind = IsValidClef(inForce) ? inForce : CodeOf(ClefKind::Treble);
@@ -140,9 +152,7 @@ ScoreObject* CreateClefAtClick(ScoreView* view) {
         return nullptr;
     }
     SetClefKindOfObject(clef, static_cast<uint8_t>(chosen.kind));
-    const LogicalPoint at{view->pointerPoint.x, view->staffY + ClefGlyphShift(chosen.kind) * kUnitsPerStep};
-    EncodeTimeAnchors(view, &at, &AsTextObject(clef)->body.location, 0);
-    SetSignatureTickOfObject(clef, static_cast<uint16_t>(tick));
+    AnchorSignAt(view, clef, tick, view->staffY + ClefGlyphShift(chosen.kind) * kUnitsPerStep);
     if (!LinkSign(view, clef)) return nullptr;
     RecountCellClefChanges(view->currentCell);
     SetDocumentModified(view->document);
@@ -161,7 +171,7 @@ ScoreObject* CreateKeyAtClick(ScoreView* view) {
     const LogicalPoint at{view->pointerPoint.x, view->staffY - kKeyAnchorLift};
     ScoreObject* key = NewSignAt(view, ObjectType::KeySignature, at);
     if (key == nullptr) return nullptr;
-    const int tick = SettleSignTick(view, key);
+    const int tick = SettleSignTick(view, key, at.y);
     const int inForce = KeySignatureAtTick(view->currentCell, tick);
     KeyDialogStart start;
     start.key = IsValidKey(inForce) ? inForce : kNoAccidentalsKey;

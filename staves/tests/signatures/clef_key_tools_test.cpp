@@ -22,6 +22,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/text/text_object.h"
 #include "display/hit_test.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
@@ -172,8 +173,8 @@ TEST_F(ClefKeyToolTest, ClefFromTheMeasureStartIsOneUndoStep) {
     EXPECT_EQ(CellClef(*Cell(1, 2)), kTreble);
 }
 
-// "Insert clef change within measure": one clef object at the midway tick, counted in
-// the cell; the events after it read the new clef, those before the old; Undo takes
+// "Insert clef change within measure": one clef object at the midway tick (and its
+// x), counted in the cell; the events after it read the new clef, those before the old; Undo takes
 // it away with the clef of the measure's rest.
 TEST_F(ClefKeyToolTest, ClefWithinTheMeasureLeavesOneObject) {
     ClefScript(kF, true);
@@ -182,6 +183,8 @@ TEST_F(ClefKeyToolTest, ClefWithinTheMeasureLeavesOneObject) {
     ASSERT_EQ(clefs.size(), 1u) << int(CellClef(*Cell(1, 2))) << " " << int(CellClef(*Cell(1, 3)));
     EXPECT_EQ(ClefKindOfObject(clefs[0]), kBass);
     EXPECT_EQ(SignatureTickOfObject(clefs[0]), 1536);
+    const int32_t midwayX = PointAt(2, 1536).x;
+    EXPECT_NEAR(TextObjectAnchorPoint(clefs[0], view_).x, midwayX, 2) << "drawn where its tick is";
     EXPECT_EQ(Cell(1, 2)->cellWord & kCellClefCountMask, 1);
     EXPECT_EQ(CellClef(*Cell(1, 2)), kTreble);
     EXPECT_EQ(ClefAtTick(Cell(1, 2), 1024), kTreble);
