@@ -24,7 +24,6 @@
 #include "notes/beatmap/beat_map.h"
 #include "editing/selection.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "notes/rests/staff_place.h"
 #include "platform/ui/message_box.h"
 #include "staves/clef_changes.h"
 #include "staves/clef_dialog.h"
@@ -135,6 +134,17 @@ int MidwayChangeTick(MeasureCell* cell, int tick, int measureLength) {
     return midway > before ? midway : 0;
 }
 
+void SetClefChangeKind(ScoreView* view, ScoreObject* clef, int kind) {
+    if (view == nullptr || clef == nullptr || !IsValidClef(kind)) return;
+    const int old = ClefKindOfObject(clef);
+    const LogicalPoint at = TextObjectAnchorPoint(clef, view);
+    const LogicalPoint moved{at.x, at.y - ClefGlyphOffset(old) + ClefGlyphOffset(kind)};
+    const uint16_t tick = SignatureTickOfObject(clef);
+    EncodeTimeAnchors(view, &moved, &AsTextObject(clef)->body.location, 0);
+    SetSignatureTickOfObject(clef, tick);
+    SetClefKindOfObject(clef, static_cast<uint8_t>(kind));
+}
+
 ScoreObject* CreateClefAtClick(ScoreView* view) {
     if (view == nullptr || view->document == nullptr || !CanPlaceSign(view)) return nullptr;
     const UndoStep edit(view->document, view, UndoKind::Item, TypeCode(ObjectType::Clef), UndoVerb::Add);
@@ -152,7 +162,7 @@ ScoreObject* CreateClefAtClick(ScoreView* view) {
         return nullptr;
     }
     SetClefKindOfObject(clef, static_cast<uint8_t>(chosen.kind));
-    AnchorSignAt(view, clef, tick, view->staffY + ClefGlyphShift(chosen.kind) * kUnitsPerStep);
+    AnchorSignAt(view, clef, tick, view->staffY + ClefGlyphOffset(chosen.kind));  // not yet linked
     if (!LinkSign(view, clef)) return nullptr;
     RecountCellClefChanges(view->currentCell);
     SetDocumentModified(view->document);

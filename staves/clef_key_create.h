@@ -18,6 +18,10 @@ struct ScoreView;
 // no record).
 ScoreObject* CreateClefAtClick(ScoreView* view);
 
+// A clef change object takes another kind: its glyph and its height (the glyph
+// offset of the kind), its x and tick kept. The view's location is the object's.
+void SetClefChangeKind(ScoreView* view, ScoreObject* clef, int kind);
+
 // The key tool's click, the same way with the key in force.
 ScoreObject* CreateKeyAtClick(ScoreView* view);
 

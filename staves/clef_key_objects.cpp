@@ -183,7 +183,7 @@ int EditClefObject(ScoreObject* clef, ScoreView* view) {
     start.tick = SignatureTickOfObject(clef);
     const ClefDialogResult result = ClefSelectionDialog(view, start);
     if (result.result != ui::kIdOk) return 0;
-    SetClefKindOfObject(clef, static_cast<uint8_t>(result.kind));
+    SetClefChangeKind(view, clef, result.kind);
     if (RemoveRedundantClefs(view, clef) != 0) EndFocus(view, 0);  // the clef repeated the one in force: gone
     InvalidateLinkedViews(view);
     return 1;

@@ -1,10 +1,13 @@
 // The clef and key tools on the desktop: the Staff Tools palette's "Clef" button,
 // then a click in a measure, opens "Clef Selection"; choosing the F clef there and
-// OK draws the new clef on the page, and Ctrl+Z takes it away again. The same for
-// "Key Signature" with a key of two sharps. Pictures are written for the eye.
+// OK draws the new clef on the page, and Ctrl+Z takes it away again; the same for a
+// clef change inside the measure, and for "Key Signature" with a key of two sharps.
+// Pictures are written for the eye.
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 
@@ -86,10 +89,11 @@ class ClefKeyScenario : public DesktopScenario {
         return page;
     }
 
-    // Clicks the first system's middle line halfway across, answers the dialog with
-    // `tabs` Tab presses from its first button, Space and Enter; the pixels changed
+    // Clicks the first system's middle line halfway across and answers the dialog
+    // with `keys` (focus starts on its first button), then Enter; the pixels changed
     // around the system.
-    int PlaceSign(const Page& page, std::string_view dialogTitle, int tabs, ScreenPicture* before) {
+    int PlaceSign(const Page& page, std::string_view dialogTitle, const std::vector<std::string>& keys,
+                  ScreenPicture* before) {
         *before = Screen();
         const int x = page.left + (page.right - page.left) / 2;
         const int y = page.lines[2];
@@ -99,12 +103,17 @@ class ClefKeyScenario : public DesktopScenario {
         const std::optional<ShownWindow> dialog = x_.WaitForWindow(dialogTitle);
         if (!dialog) return -1;
         x_.PointAt(*dialog);
-        for (int i = 0; i < tabs; ++i) x_.PressKey("Tab");
-        x_.PressKey("space");
+        for (const std::string& key : keys) x_.PressKey(key);
         x_.PressKey("Return");
         if (!x_.WaitUntilGone(dialogTitle)) return -1;
         x_.Settle(Millis{1200});
         return ChangedPixels(*before, Screen(), page.left, page.lines[0] - 120, page.right, page.lines[4] + 120);
+    }
+    // Tab pressed `count` times, then Space.
+    static std::vector<std::string> TabsThenSpace(int count) {
+        std::vector<std::string> keys(static_cast<size_t>(count), "Tab");
+        keys.emplace_back("space");
+        return keys;
     }
 
     // Ctrl+Z over the page; the pixels still differing from `before` around the
@@ -135,10 +144,35 @@ TEST_F(ClefKeyScenario, TheClefToolPlacesAClefAndUndoTakesItAway) {
     ASSERT_TRUE(page) << "no staff lines beside the palettes";
     ASSERT_TRUE(PressStaffToolsButton(kClefButton)) << "no Staff Tools palette";
     ScreenPicture before;
-    const int changed = PlaceSign(*page, "Clef Selection", 1, &before);  // from G to F
+    const int changed = PlaceSign(*page, "Clef Selection", TabsThenSpace(1), &before);  // from G to F
     ASSERT_GE(changed, 0) << "the click showed no Clef Selection, or OK did not close it";
     WritePng(Screen(), TestOutputFolder() / "clef_tool_desktop.png");
     EXPECT_GT(changed, 60) << "no clef appeared on the staff";
+    EXPECT_EQ(UndoAndCompare(*page, before), 0) << "Undo did not take the clef away";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Clef, a click in a measure, "F", "Insert clef change within measure" and OK: the
+// bass clef stands inside the measure; Ctrl+Z takes it away.
+TEST_F(ClefKeyScenario, AClefChangeWithinAMeasureAndUndo) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    x_.Settle(Millis{800});
+    const std::optional<Page> page = PageBeside();
+    ASSERT_TRUE(page) << "no staff lines beside the palettes";
+    ASSERT_TRUE(PressStaffToolsButton(kClefButton)) << "no Staff Tools palette";
+    ScreenPicture before;
+    // G to F and Space; past T, P and "Change from start of measure" to "Insert clef
+    // change within measure" and Space.
+    std::vector<std::string> keys = TabsThenSpace(1);
+    for (const std::string& key : TabsThenSpace(4)) keys.push_back(key);
+    const int changed = PlaceSign(*page, "Clef Selection", keys, &before);
+    ASSERT_GE(changed, 0) << "the click showed no Clef Selection, or OK did not close it";
+    WritePng(Screen(), TestOutputFolder() / "clef_within_desktop.png");
+    const int x = page->left + (page->right - page->left) / 2;
+    EXPECT_GT(ChangedPixels(before, Screen(), x - 150, page->lines[0] - 40, x + 150, page->lines[4] + 40), 60)
+        << "no clef inside the measure that was clicked";
     EXPECT_EQ(UndoAndCompare(*page, before), 0) << "Undo did not take the clef away";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -154,7 +188,7 @@ TEST_F(ClefKeyScenario, TheKeyToolPlacesAKeyAndUndoTakesItAway) {
     ASSERT_TRUE(page) << "no staff lines beside the palettes";
     ASSERT_TRUE(PressStaffToolsButton(kKeyButton)) << "no Staff Tools palette";
     ScreenPicture before;
-    const int changed = PlaceSign(*page, "Key Selection", 9, &before);  // from C flat to D
+    const int changed = PlaceSign(*page, "Key Selection", TabsThenSpace(9), &before);  // from C flat to D
     ASSERT_GE(changed, 0) << "the click showed no Key Selection, or OK did not close it";
     WritePng(Screen(), TestOutputFolder() / "key_tool_desktop.png");
     EXPECT_GT(changed, 40) << "no key signature appeared on the staff";

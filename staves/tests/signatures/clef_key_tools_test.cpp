@@ -41,15 +41,16 @@
 #include "staves/clef_drag.h"
 #include "staves/clef_key_create.h"
 #include "staves/clef_key_objects.h"
+#include "staves/clef_key_tables.h"
 #include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {
 namespace {
 
-constexpr int kTreble = 0, kBass = 3;
+constexpr int kTreble = 0, kBass = 3, kPercussion = 5;
 constexpr int kTwoSharps = 9;
-constexpr int kF = 1, kG = 0;
+constexpr int kF = 1, kG = 0, kOther = 3;
 constexpr int kWindowSide = 2000;
 constexpr int32_t kZoom = 16;
 
@@ -194,6 +195,29 @@ TEST_F(ClefKeyToolTest, ClefWithinTheMeasureLeavesOneObject) {
     UndoCommand(doc_, view_);
     EXPECT_TRUE(Objects(2, ObjectType::Clef).empty());
     EXPECT_EQ(CellClef(*Cell(1, 3)), kTreble);
+}
+
+// The dialog on a placed clef change: another kind keeps its tick and x and moves it
+// by the difference of the kinds' glyph offsets (bass -96, percussion 0).
+TEST_F(ClefKeyToolTest, AnotherKindKeepsTheTickAndMovesTheGlyph) {
+    ClefScript(kF, true);
+    Click(&ClefTool, PointAt(2, 1300));
+    const std::vector<ScoreObject*> clefs = Objects(2, ObjectType::Clef);
+    ASSERT_EQ(clefs.size(), 1u);
+    SetCurrentMeasure(view_, 1, 2);
+    const LogicalPoint before = TextObjectAnchorPoint(clefs[0], view_);
+    EXPECT_EQ(before.y, view_->staffY + ClefGlyphOffset(kBass));
+    ui::headless::SetDialogScript(clef_dialog::kClefSelectionDialog, [](ui::headless::DialogDriver& d) {
+        EXPECT_TRUE(d.IsChecked(clef_dialog::kWithinMeasure));
+        d.Click(clef_dialog::kGroupButtons[kOther]);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(ClassOf(clefs[0]).EditAttributes(clefs[0], view_), 1);
+    EXPECT_EQ(ClefKindOfObject(clefs[0]), kPercussion);
+    EXPECT_EQ(SignatureTickOfObject(clefs[0]), 1536);
+    const LogicalPoint after = TextObjectAnchorPoint(clefs[0], view_);
+    EXPECT_NEAR(after.x, before.x, 2);
+    EXPECT_EQ(after.y, before.y - ClefGlyphOffset(kBass) + ClefGlyphOffset(kPercussion));
 }
 
 // A change within the measure to the clef already in force is redundant: no object
