@@ -198,6 +198,7 @@ int EditKeyObject(ScoreObject* key, ScoreView* view) {
     int chosen = start.key;
     if (KeySelectionDialog(view, start, &chosen) != ui::kIdOk) return 0;
     SetKeyCodeOfObject(key, static_cast<uint8_t>(chosen));
+    ClassOf(key).Measure(key, view);  // its box follows its accidentals
     InvalidateLinkedViews(view);
     return 1;
 }

@@ -132,6 +132,8 @@ TEST_F(ClefKeyObjectTest, ThroughTheClassTable) {
     });
     EXPECT_EQ(cls.EditAttributes(key, view_), 1);
     EXPECT_EQ(KeyCodeOfObject(key), kTwoFlats);
+    EXPECT_EQ(AsTextObject(key)->body.width, 2 * EngravingMetricOf(*doc_, EngravingMetric::Keysym) + 256)
+        << "the box is measured for the new key";
     ui::headless::SetDialogScript(key_dialog::kKeySelectionDialog, [](ui::headless::DialogDriver& d) {
         d.Click(key_dialog::kFirstKeyButton + kTwoSharps);
         d.Click(ui::kIdCancel);
