@@ -8,8 +8,14 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/text/text_object.h"
+#include "core/ui/status_bar_notes.h"
+#include "display/anchors.h"
 #include "display/hit_test.h"
+#include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
+#include "staves/clef_key_create.h"
+#include "staves/signature_fields.h"
 #include "staves/signature_step.h"
 
 namespace ql {
@@ -33,6 +39,9 @@ ClefDragLimits BeginClefDrag(ScoreView* view, const ScoreObject* clef, int32_t c
     ClefDragLimits limits;
     limits.clef = clef;
     limits.measure = view->currentMeasure;
+    limits.staff = view->currentStaff;
+    limits.tick = SignatureTickOfObject(clef);
+    limits.startX = clefX;
     limits.left = MeasureSlotX(view, view->currentSystem, view->currentSlot);
     limits.right = limits.left + (record != nullptr ? record->width : 0);
     bool eventBefore = false;
@@ -62,8 +71,23 @@ const ClefDragLimits& PendingClefDrag() {
     return g_drag;
 }
 
-void EndClefDrag() {
+int CommitClefDrag(ScoreView* view, ScoreObject* clef, int32_t handleX) {
+    const ClefDragLimits drag = g_drag;
     g_drag = {};
+    if (clef == nullptr || drag.clef != clef || handleX == drag.startX || view == nullptr || view->document == nullptr)
+        return 0;
+    if (view->currentStaff != drag.staff || view->currentMeasure != drag.measure)
+        SetCurrentMeasure(view, drag.staff, drag.measure);
+    const MeasureRecord* record = MeasureRecordOf(view->document, drag.measure);
+    const EventGap gap = EventsAround(ExistingMeasureCell(view->document, drag.staff, drag.measure), drag.tick,
+                                      record != nullptr ? record->lengthTicks : 0);
+    const LogicalPoint at = TextObjectAnchorPoint(clef, view);
+    const LogicalPoint moved{at.x + handleX - drag.startX, at.y};
+    EncodeTimeAnchors(view, &moved, &AsTextObject(clef)->body.location, 0);
+    int tick = SignatureTickOfObject(clef);
+    tick = gap.after - gap.before < 2 ? drag.tick : std::clamp(tick, gap.before + 1, gap.after - 1);
+    SetSignatureTickOfObject(clef, static_cast<uint16_t>(tick));
+    return 1;
 }
 
 }  // namespace ql

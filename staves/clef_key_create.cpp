@@ -118,20 +118,24 @@ bool CanPlaceSign(ScoreView* view) {
 
 }  // namespace
 
-int MidwayChangeTick(MeasureCell* cell, int tick, int measureLength) {
-    if (cell == nullptr || tick <= 0) return 0;
-    int before = 0;
-    int after = std::max(measureLength, tick);
-    for (int voice = 0; voice < kVoiceCount; ++voice) {
+EventGap EventsAround(MeasureCell* cell, int tick, int measureLength) {
+    EventGap gap{0, std::max(measureLength, tick)};
+    for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
         const EventRecord* e = GetVoiceFirstEvent(cell, voice);
         for (int n = 0; e != nullptr && n < kMaxVoiceEvents; ++n, e = NextEvent(e)) {
             const int at = e->time;
-            if (at < tick) before = std::max(before, at);
-            else after = std::min(after, at);
+            if (at < tick) gap.before = std::max(gap.before, at);
+            else gap.after = std::min(gap.after, at);
         }
     }
-    const int midway = before + (after - before) / 2;
-    return midway > before ? midway : 0;
+    return gap;
+}
+
+int MidwayChangeTick(MeasureCell* cell, int tick, int measureLength) {
+    if (cell == nullptr || tick <= 0) return 0;
+    const EventGap gap = EventsAround(cell, tick, measureLength);
+    const int midway = gap.before + (gap.after - gap.before) / 2;
+    return midway > gap.before ? midway : 0;
 }
 
 void SetClefChangeKind(ScoreView* view, ScoreObject* clef, int kind) {

@@ -25,6 +25,15 @@ void SetClefChangeKind(ScoreView* view, ScoreObject* clef, int kind);
 // The key tool's click, the same way with the key in force.
 ScoreObject* CreateKeyAtClick(ScoreView* view);
 
+// The ticks of the events around a tick of a cell (any of its four voices): the
+// latest event before it (0, the measure's start, when none) and the earliest at or
+// after it (the measure's end when none).
+struct EventGap {
+    int before = 0;
+    int after = 0;
+};
+EventGap EventsAround(MeasureCell* cell, int tick, int measureLength);
+
 // Where a change placed inside a measure at `tick` stands: midway between the
 // event before the tick (the measure's start when none) and the event at or after
 // it (the measure's end when none), so that it falls between the two events it

@@ -13,6 +13,7 @@
 #include "core/objects/score_object.h"
 #include "core/private_messages.h"
 #include "core/text/text_object.h"
+#include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "editing/handle_flags.h"
 #include "editing/selection.h"
@@ -43,6 +44,7 @@ constexpr int32_t kKeyBoxMargin = 256;
 constexpr int32_t kEmptyKeyWidth = 128;
 constexpr int32_t kKeyHitHeightLess = 768;
 constexpr int32_t kKeyHitNarrowing = 128;
+constexpr int kStatusPartThree = 2;  // the handle readout a drag leaves there
 
 int32_t KeyBoxWidth(const ScoreDocument& document, int key) {
     const int accidentals = KeyAccidentalCount(key);
@@ -93,13 +95,13 @@ class ClefObjectClass final : public TextObjectClass {
         BeginClefDrag(view, object, focus != nullptr ? focus->point.x : TextObjectAnchorPoint(object, view).x);
         TextObjectClass::ReleaseCache(object, view);
     }
+    // The clef keeps its line: only its x (and the tick there) change.
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
-        EndClefDrag();
-        return TextObjectClass::CommitDrag(object, view);
-    }
-    void EndDrag(ScoreObject* object, ScoreView* view) const override {
-        EndClefDrag();
-        TextObjectClass::EndDrag(object, view);
+        const HitRecord* focus = FocusRecord();
+        const int moved = focus != nullptr ? CommitClefDrag(view, object, focus->point.x) : 0;
+        SetStatusText(kStatusPartThree, "");
+        TextObjectClass::ReleaseCache(object, view);
+        return moved;
     }
     // Across only, to the pointer's x while the pointer is inside the limits.
     void TrackDrag(ScoreObject* object, ScoreView* view) const override {

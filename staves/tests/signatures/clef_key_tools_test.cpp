@@ -36,6 +36,7 @@
 #include "platform/win/input.h"
 #include "platform/win/window.h"
 #include "shell/resources/signature_dialog_resources.h"
+#include "editing/selection.h"
 #include "staves/clef_changes.h"
 #include "staves/clef_dialog.h"
 #include "staves/clef_drag.h"
@@ -271,8 +272,9 @@ TEST_F(ClefKeyToolTest, KeyFromTheStartOrWithinTheMeasure) {
 
 // A placed clef change drags across only, between the events on either side of it:
 // the limits run from just right of the event at 1024 to just left of the one at
-// 2048; a move past them leaves the clef where it was. Released, the clef keeps a
-// tick between the two events, so it governs the same notes.
+// 2048; a move past them leaves the clef where it was. Committed, the clef stays on
+// its line at its new x, with a tick between the two events, so it governs the same
+// notes.
 TEST_F(ClefKeyToolTest, APlacedClefDragsOnlyBetweenItsEvents) {
     if (!std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf") || !CreateMusicFonts())
         GTEST_SKIP() << "the music font is not built";
@@ -282,6 +284,7 @@ TEST_F(ClefKeyToolTest, APlacedClefDragsOnlyBetweenItsEvents) {
     ASSERT_EQ(clefs.size(), 1u);
     ScoreObject* clef = clefs[0];
     SetCurrentMeasure(view_, 1, 2);
+    const LogicalPoint anchorBefore = TextObjectAnchorPoint(clef, view_);
     // The middle of the clef's handle.
     HitRecord* handle = ClassOf(clef).BuildHandles(clef, view_);
     ASSERT_NE(handle, nullptr);
@@ -311,10 +314,15 @@ TEST_F(ClefKeyToolTest, APlacedClefDragsOnlyBetweenItsEvents) {
     EXPECT_LE(focus->point.x, limits.right);
     EXPECT_EQ(focus->point.y, start.y) << "a clef drags across only";
     Mouse(&ClefTool, win::Message::LeftButtonUp, end);
+    UnfocusElement(view_);  // the drag is committed
     EXPECT_EQ(PendingClefDrag().measure, 0);
     const int tick = SignatureTickOfObject(clef);
     EXPECT_GT(tick, 1024);
     EXPECT_LT(tick, 2048);
+    SetCurrentMeasure(view_, 1, 2);
+    const LogicalPoint dropped = TextObjectAnchorPoint(clef, view_);
+    EXPECT_EQ(dropped.y, anchorBefore.y) << "the clef stays on its line";
+    EXPECT_GT(dropped.x, anchorBefore.x);
 }
 
 // Selecting a tool shows its status text; the arrows step the sign at the location
