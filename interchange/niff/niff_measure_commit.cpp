@@ -10,6 +10,7 @@
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_mark_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "notes/rests/rest.h"
@@ -50,6 +51,8 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int voice, const Nif
         event->tupletRatio = static_cast<uint8_t>(e.tupletValue);
         placed.push_back(event);
         last = event;
+        if (e.attachments >= 0 && static_cast<size_t>(e.attachments) < import.frame.attachments.size())
+            AttachNiffNoteMarks(import, event, import.frame.attachments[static_cast<size_t>(e.attachments)]);
     }
     for (size_t i = 0; i < placed.size(); ++i) {
         const NiffEvent& e = from.events[i];
