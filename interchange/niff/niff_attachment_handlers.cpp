@@ -44,8 +44,8 @@ constexpr int kPedalDownShape = 1;
 constexpr size_t kMostOpenPedals = 64;
 // Vertical defaults (score units from the staff's top line) of marks placed in
 // time: dynamics and pedal marks below a five-line staff.
-constexpr int32_t kDynamicBelow = 896;
-constexpr int32_t kPedalBelow = 1152;
+constexpr int32_t kDynamicBelow = 640;
+constexpr int32_t kPedalBelow = 768;
 constexpr uint8_t kMarkAlignX = 2;
 constexpr uint8_t kMarkAlignY = 1;
 

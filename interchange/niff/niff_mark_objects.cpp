@@ -37,6 +37,7 @@ constexpr uint16_t kDynamicActionBits = 0x23;
 constexpr uint16_t kRectangleFrame = 1 << kTextFrameShift;
 constexpr uint16_t kEllipseFrame = 2 << kTextFrameShift;
 constexpr uint8_t kNoteMarkStyle = 3;
+constexpr int kLyricStyle = 4;
 constexpr size_t kNoteAnchorY = 6;  // the y word of a note anchor in the location
 
 uint16_t Hidden(const NiffMark& mark) {
@@ -66,11 +67,10 @@ ScoreObject* MakeText(NiffImportState& import, const NiffMark& mark) {
     ScoreObject* object = ConstructTextLineWithText(import.view, mark.text.c_str());
     if (object == nullptr) return nullptr;
     TextObject* text = AsTextObject(object);
-    text->body.style = static_cast<uint8_t>(mark.style);
     text->body.flags |= Hidden(mark);
     if (mark.boxed) text->body.flags |= kRectangleFrame;
     if (mark.circled) text->body.flags |= kEllipseFrame;
-    ApplyNiffTextFont(import, text, mark.fontSlot);
+    ApplyNiffTextFont(import, text, mark.fontSlot, mark.style);
     return object;
 }
 
@@ -165,10 +165,11 @@ ScoreObject* MakeNiffMarkObject(NiffImportState& import, const NiffMark& mark) {
     return object;
 }
 
-void ApplyNiffTextFont(const NiffImportState& import, TextObject* text, int fontIndex) {
-    if (text == nullptr || import.document == nullptr || fontIndex < 0 ||
-        fontIndex >= static_cast<int>(import.fonts.size()))
-        return;
+void ApplyNiffTextFont(const NiffImportState& import, TextObject* text, int fontIndex, int style) {
+    if (text == nullptr) return;
+    text->body.style = static_cast<uint8_t>(style);
+    text->body.flags = static_cast<uint16_t>(text->body.flags & ~kTextOwnFont);
+    if (import.document == nullptr || fontIndex < 0 || fontIndex >= static_cast<int>(import.fonts.size())) return;
     const NiffFontDescription& font = import.fonts[static_cast<size_t>(fontIndex)];
     const std::string name = NiffString(import, font.name, kFaceNameChars - 1);
     if (name.empty()) return;
@@ -216,7 +217,7 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, const NiffN
             continue;
         }
         SetLyricOffsets(lyric, syllable.offset, 0);
-        ApplyNiffTextFont(import, lyric, syllable.fontSlot);
+        ApplyNiffTextFont(import, lyric, syllable.fontSlot, kLyricStyle);
         ClassOf(&lyric->header).Measure(&lyric->header, view);
     }
 }

@@ -20,10 +20,10 @@ struct NiffNoteAttachments;
 // linked; null when the kind makes none (or nothing can be had: counted).
 ScoreObject* MakeNiffMarkObject(NiffImportState& import, const NiffMark& mark);
 
-// A text takes the file's font description `fontIndex` (0 <= index < count) when
-// its face is one of the document's face names: that face, bold, italic,
-// underline and size; else it keeps its style's font.
-void ApplyNiffTextFont(const NiffImportState& import, TextObject* text, int fontIndex);
+// A text takes the style slot `style`, and the file's font description
+// `fontIndex` (0 <= index < count) when its face is one of the document's face
+// names: that face, bold, italic, underline and size.
+void ApplyNiffTextFont(const NiffImportState& import, TextObject* text, int fontIndex, int style);
 
 // The accidental, note bits, articulations, ornaments and lyrics of a note placed
 // in the document (needs the import's view).
