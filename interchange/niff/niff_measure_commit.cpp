@@ -19,6 +19,7 @@ namespace ql::niff {
 namespace {
 
 constexpr char kUnplacedKind[] = "notes and rests that could not be placed";
+constexpr char kRestMarksKind[] = "rests with lyrics or marks";
 
 int8_t Clamped(int value) {
     return static_cast<int8_t>(std::clamp(value, -128, 127));
@@ -140,7 +141,10 @@ void CommitNiffMeasure(NiffImportState& import) {
             for (int v = 0; v < kNiffVoices; ++v) {
                 const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
                 PlaceNotes(import, cell, v, voice);
-                for (const NiffEvent& rest : voice.rests) PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
+                for (const NiffEvent& rest : voice.rests) {
+                    PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
+                    if (rest.attachments >= 0) import.report.Count(kRestMarksKind);
+                }
                 for (const NiffRestFill& fill : voice.fills) PlaceRest(import, cell, v, fill.tick, fill.code, fill.dots);
             }
         }

@@ -54,6 +54,11 @@ std::vector<uint8_t> MarkedNiffScore() {
     out.Tag(48, {2720});
     out.Tag(17, {3520});
     out.EndChunk();
+    out.BeginChunk("text", {solo});  // on the page, aligned by its right half
+    out.Tag(3, {"pghd"});
+    out.Tag(1, {1000, 100});
+    out.Tag(33, {2, 0, 0, 0});
+    out.EndChunk();
     out.BeginChunk("syhd");
     out.Tag(1, {160, 400});
     out.Tag(48, {2400});

@@ -13,10 +13,12 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/midi_action.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "display/anchors.h"
 #include "interchange/niff/niff_import.h"
 #include "notes/accidentals/accidental_layout.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -110,6 +112,16 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
     EXPECT_TRUE(JoinsStaffBelow(*StaffRecordOf(document, 1), GroupKind::Bracket));
     EXPECT_TRUE(JoinsStaffAbove(*StaffRecordOf(document, 2), GroupKind::Bracket));
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+
+    // The page text's alignment (tag 33's horizontal 2, not the texts' default 1)
+    // moves its point left by half its width.
+    ScoreObject* pageText = GetPageAt(document, 0)->margins->next.get();
+    ASSERT_NE(pageText, nullptr);
+    TextObject* centred = AsTextObject(pageText);
+    LogicalPoint at{};
+    DecodeAnchors(view, 1, &centred->body.location, &at, 1);
+    EXPECT_GT(centred->body.width, 64);
+    EXPECT_EQ(at.x, 1000 * 2 - 30720 - centred->body.width / 2);
 
     testing::isolation::PaintedPixels(view);
     std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
