@@ -19,6 +19,7 @@
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_measure_commit.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
@@ -156,6 +157,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);
+    MakeNiffSpanners(import);
     if (import.view != nullptr) {
         UpdatePagersToolbar(import.view);
         SetViewScrollRanges(import.view);

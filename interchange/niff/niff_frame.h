@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "interchange/niff/niff_spanner_records.h"
 #include "interchange/niff/niff_voices.h"
 
 namespace ql::niff {
@@ -100,6 +101,7 @@ struct NiffStemGroup {
     int voice = 0;
     int fileVoice = -1;  // tag 47 of the stem, -1 without
     int32_t tick = 0;
+    int events = 0;  // notes and rests built in the group
 };
 
 // What the stems, notes, rests and beams of the open staff measure leave.
@@ -111,6 +113,7 @@ struct NiffNoteGroup {
     int beamId = -1;
     int stemRequest = 0;  // 1 up, 2 down, else free
     int32_t stemX = 0;    // file units
+    int currentEvent = -1;  // the last event built in the current stem group
 };
 
 // What the file gave since the last event slice that a measure start turns into
@@ -161,6 +164,8 @@ struct NiffFrame {
     int32_t previousTick = 0;
     NiffBarlineMarks barlines;
     NiffNoteGroup notes;
+    NiffSpannerState spanners;  // spanners, ties and tuplets, and what they ask for
+    static_assert(kNiffTieStaffSlots == kNiffStaffSlots);
 
     NiffPageFrame* Page() { return pages.empty() ? nullptr : &pages.back(); }
     NiffSystemFrame* System() {
