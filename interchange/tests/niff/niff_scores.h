@@ -31,6 +31,11 @@ struct NiffScoreShape {
     // In each measure: a quarter rest at its start and, at 1/4, a stem with a
     // beam and an eighth chord of two notes, and a stem-down quarter at 3/4.
     bool notes = false;
+    // With notes: in each measure a hairpin and an ending from its start to 3/4, a
+    // slur from the beamed chord to the quarter, a one-chord tuplet on the beamed
+    // chord, the quarter tied to the next measure's, and an octave sign over each
+    // pair of measures; IDs differ by staff.
+    bool spanners = false;
 };
 
 // String-table offsets of the part names ("Part 1", "Part 2", ...), the page

@@ -15,6 +15,7 @@
 #include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_values.h"
 #include "interchange/niff/niff_writer.h"
+#include "interchange/tests/niff/niff_scores.h"
 #include "platform/ui/headless.h"
 
 namespace ql::niff {
@@ -313,6 +314,28 @@ TEST(NiffTies, ATieAcrossTheBarlineFindsItsPartnerAndItsVoice) {
     ASSERT_EQ(second.voices[1].events.size(), 1u);
     EXPECT_EQ(second.voices[1].events[0].serial, 2);
     EXPECT_EQ(import.report.CountOf(kNiffTiesUnended), 0);
+}
+
+// The damaged-file driver's spanner score as written: every spanner is whole.
+TEST(NiffSpannerScore, TheDriversScoreHasNoDamagedReference) {
+    testing::NiffScoreShape shape;
+    shape.partStaves = {2};
+    shape.stavesPerSystem = 2;
+    shape.systemsPerPage = 2;
+    shape.measuresPerSystem = 2;
+    shape.notes = true;
+    shape.spanners = true;
+    NiffImportState state;
+    const NiffImportState& import = Import(testing::WriteNiffScore(shape), state);
+    const NiffSpannerState& made = import.frame.spanners;
+    EXPECT_EQ(made.slurs.size(), 8u);   // one per staff and measure
+    EXPECT_EQ(made.lines.size(), 20u);  // 8 hairpins, 8 endings, 4 octave signs
+    EXPECT_EQ(made.ties.size(), 4u);    // within each staff's system
+    EXPECT_EQ(made.tuplets.size(), 8u);
+    for (const char* kind : {kNiffSpannersReversed, kNiffSpannersAcrossStaves, kNiffSpannersToThemselves,
+                             kNiffSpannersUnended, kNiffSpannersWithoutId})
+        EXPECT_EQ(import.report.CountOf(kind), 0) << kind;
+    EXPECT_EQ(import.report.CountOf(kNiffTiesUnended), 4);  // the last of each staff's system
 }
 
 }  // namespace
