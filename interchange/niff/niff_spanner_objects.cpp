@@ -1,7 +1,7 @@
 // Slurs, ties, hairpins, octave lines, repeat endings and tuplet marks of a NIFF
 // import made in the document. Objects anchored in time keep, per point, the
 // measure offset from the measure whose object list holds them, the tick, an x
-// offset and the y from the staff's top line (unscaled), so they are written from
+// offset and the y from the staff's bottom line (unscaled, negative upwards), so they are written from
 // the notes' measures and ticks without the page positions; the octave line and
 // the ending are placed by their tools' own creation (label, glyph, passes) at the
 // start, then given the file's span.
@@ -78,11 +78,10 @@ bool LocateAt(NiffImportState& import, int staff, int measure) {
     return view->currentCell != nullptr && view->currentSystem != nullptr;
 }
 
-// The y of a staff position (0 the bottom line, negative upwards) from the staff's
-// top line.
-int32_t PositionY(const NiffImportState& import, int staff, int position) {
-    const int lines = std::max(import.frame.staves[static_cast<size_t>(std::clamp(staff, 0, kNiffStaffSlots - 1))].lines, 1);
-    return (lines - 1) * 2 * kUnitsPerStep + position * kUnitsPerStep;
+// The y of a staff position (0 the bottom line, negative upwards) from the
+// staff's bottom line, the origin of the view's staff y.
+int32_t PositionY(int position) {
+    return position * kUnitsPerStep;
 }
 
 bool StemUp(const EventRecord& event) {
@@ -96,9 +95,9 @@ bool IsAfter(const NiffPlacedEvent& a, const NiffPlacedEvent& b) {
 
 // The y of a slur's end at a note: three steps beyond the note, or beyond its stem
 // end when a stem shorter than a whole note's points to the slur's side.
-int32_t SlurEndY(const NiffImportState& import, const NiffPlacedEvent& at, bool above) {
+int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
     const EventRecord& note = *at.event;
-    const int32_t head = PositionY(import, at.staff, static_cast<int8_t>(note.step));
+    const int32_t head = PositionY(static_cast<int8_t>(note.step));
     const bool stemToSide = StemUp(note) == above && note.duration < kWholeNoteCode;
     if (stemToSide) return head + note.stemLength + (above ? -kUnitsPerStep : kUnitsPerStep);
     return head + (above ? -kSlurClearance : kSlurClearance);
@@ -119,7 +118,7 @@ bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first,
                 const bool afterFirst = measure > first.measure || e->time > first.event->time;
                 const bool beforeLast = measure < last.measure || e->time < last.event->time;
                 if (!afterFirst || !beforeLast) continue;
-                const int32_t y = PositionY(import, first.staff, static_cast<int8_t>(e->step));
+                const int32_t y = PositionY(static_cast<int8_t>(e->step));
                 if (!found || (above ? y < *extreme : y > *extreme)) *extreme = y;
                 found = true;
             }
@@ -132,8 +131,8 @@ bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first,
 // control points high enough for the slur's span and clear of the notes inside.
 void FitNiffSlurCurve(const NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
-    const int32_t startY = SlurEndY(import, first, above);
-    const int32_t endY = SlurEndY(import, last, above);
+    const int32_t startY = SlurEndY(first, above);
+    const int32_t endY = SlurEndY(last, above);
     const int span = last.measure - first.measure;
     const int32_t height = span == 0 ? kSlurHeightInMeasure : (span + 1) * kSlurHeightPerMeasure;
     int32_t control = above ? std::min(startY, endY) - height : std::max(startY, endY) + height;
@@ -157,11 +156,32 @@ bool InsertAt(NiffImportState& import, ScoreObject* object, int staff, int measu
     return true;
 }
 
-// The point of (measure, tick) on the view at `vertical` from the staff's top line.
+// The point of (measure, tick) on the view at `vertical` from the staff's bottom line.
 LogicalPoint PointAt(ScoreView* view, int32_t tick, int32_t vertical) {
     const int32_t x = MeasureSlotX(view, view->currentSystem, view->currentSlot) + BeatMapTickToX(view, tick);
     return LogicalPoint{x, view->staffY + vertical};
 }
+
+// A tool's click at `at` in the scroll view's manner (objects anchored in time);
+// the view's pointer and mode are restored on every path.
+class ClickScope {
+  public:
+    ClickScope(ScoreView* view, LogicalPoint at) : view_(view), pointer_(view->pointerPoint), pageView_(view->pageView) {
+        view->pointerPoint = at;
+        view->pageView = 0;
+    }
+    ~ClickScope() {
+        view_->pointerPoint = pointer_;
+        view_->pageView = pageView_;
+    }
+    ClickScope(const ClickScope&) = delete;
+    ClickScope& operator=(const ClickScope&) = delete;
+
+  private:
+    ScoreView* view_;
+    LogicalPoint pointer_;
+    decltype(ScoreView::pageView) pageView_;
+};
 
 // The start and end anchors and hooks of a line, owned by its start measure.
 void SetLineEnds(SpannerInterface* spanner, const NiffLineRequest& line, int16_t startHook, int16_t endHook) {
@@ -263,11 +283,13 @@ void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request)
         import.report.Count(kNiffUnplacedSpanners);
         return;
     }
-    ScoreView* view = import.view;
-    const LogicalPoint saved = view->pointerPoint;
-    view->pointerPoint = PointAt(view, request.startTick, request.vertical);
-    ScoreObject* object = CreateOctaveLineAtClick(view);
-    view->pointerPoint = saved;
+    // The octave tool anchors a line to the page in page view; the file's line
+    // belongs to its measures, so the tool runs as in the scroll view.
+    ScoreObject* object = nullptr;
+    {
+        ClickScope click(import.view, PointAt(import.view, request.startTick, request.vertical));
+        object = CreateOctaveLineAtClick(import.view);
+    }
     if (object == nullptr) {
         import.report.Count(kNiffUnmadeObjects);
         return;
@@ -283,11 +305,11 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
         import.report.Count(kNiffUnplacedSpanners);
         return;
     }
-    ScoreView* view = import.view;
-    const LogicalPoint saved = view->pointerPoint;
-    view->pointerPoint = PointAt(view, request.startTick, request.vertical);
-    ScoreObject* object = CreateRepeatEndingAtClick(view);
-    view->pointerPoint = saved;
+    ScoreObject* object = nullptr;
+    {
+        ClickScope click(import.view, PointAt(import.view, request.startTick, request.vertical));
+        object = CreateRepeatEndingAtClick(import.view);
+    }
     if (object == nullptr) {
         import.report.Count(kNiffUnmadeObjects);
         return;

@@ -45,7 +45,7 @@ struct NiffSpannerRecord {
     int staff = 0;
     int measure = 0;  // measure number at the first node, 0 when none was open
     int32_t tick = 0;  // the time slice at the first node
-    int32_t vertical = 0;  // score units from the staff's top line
+    int32_t vertical = 0;  // score units from the staff's bottom line, negative upwards
     bool placed = false;   // tag 1 was given at the first node
     int firstEvent = -1;   // the serial of the event the spanner starts at
     bool complete = false;  // the last node came before the note that ends it
@@ -76,7 +76,7 @@ struct NiffLineRequest {
     int32_t startTick = 0;
     int endMeasure = 1;
     int32_t endTick = 0;
-    int32_t vertical = 0;  // score units from the staff's top line
+    int32_t vertical = 0;  // score units from the staff's bottom line, negative upwards
     int32_t opening = 0;   // hairpin: half its opening
     bool closing = false;  // hairpin: a decrescendo
     bool above = true;     // octave line: the sign stands above the staff

@@ -37,13 +37,14 @@ constexpr size_t kHairpinClosing = 0, kHairpinHeight = 1;
 constexpr size_t kOctaveDirection = 0, kOctaveLine = 1;
 constexpr size_t kEndingType = 0, kEndingText = 1;
 
-// Vertical places in score units from the staff's top line, for marks without a
-// placement of their own.
-constexpr int32_t kStaffHeight = 512;
-constexpr int32_t kHairpinBelow = kStaffHeight + 384;
-constexpr int32_t kOctaveAbove = -384;
-constexpr int32_t kOctaveBelow = kStaffHeight + 384;
-constexpr int32_t kEndingAbove = -512;
+// Vertical places in score units from the staff's bottom line (negative upwards),
+// for marks without a placement of their own.
+constexpr int32_t kUnitsPerSpace = 128;
+constexpr int32_t kStaffHeight = 4 * kUnitsPerSpace;
+constexpr int32_t kHairpinBelow = 3 * kUnitsPerSpace;
+constexpr int32_t kOctaveAbove = -kStaffHeight - 3 * kUnitsPerSpace;
+constexpr int32_t kOctaveBelow = 4 * kUnitsPerSpace;
+constexpr int32_t kEndingAbove = -kStaffHeight - 4 * kUnitsPerSpace;
 constexpr int32_t kHalfOpening = 87;
 constexpr int32_t kLeastScaledHeight = 128;
 
@@ -107,8 +108,12 @@ NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
     record.tick = frame.currentTick;
     record.nodesLeft = static_cast<int16_t>(std::min(NodeCount(import.tags), INT16_MAX + 1) - 1);
     record.placed = HasNiffTag(import.tags, kTagPlacement);
-    if (record.placed)
-        record.vertical = static_cast<int32_t>(NiffTagShort(import.tags, kTagPlacement, 2) * import.unitScale);
+    if (record.placed) {
+        // The file places a mark from the staff's top line.
+        const int lines = std::max(frame.staves[static_cast<size_t>(std::clamp(frame.staffNumber, 0, kNiffStaffSlots - 1))].lines, 1);
+        const auto fromTop = static_cast<int64_t>(NiffTagShort(import.tags, kTagPlacement, 2) * import.unitScale);
+        record.vertical = static_cast<int32_t>(std::clamp<int64_t>(fromTop - (lines - 1) * kUnitsPerSpace, INT16_MIN, INT16_MAX));
+    }
     return {index, true, false};
 }
 

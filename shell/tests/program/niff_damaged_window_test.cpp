@@ -1,5 +1,6 @@
 // Damaged NIFF files imported into score windows beside an open score: a fixed seed
-// and count of mutants (bit flips, cuts, rewritten lengths). Each import either
+// and count of mutants (bit flips, cuts, rewritten lengths) of a score of texts and
+// of one with slurs, ties, hairpins, octave signs and endings. Each import either
 // leaves one live window or none, never a window queued to close, and the score
 // open beside it keeps every pool byte.
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/niff_spanner_score.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -24,6 +26,7 @@ namespace {
 
 constexpr uint32_t kSeed = 0x0C0FFEE5;
 constexpr int kCases = 400;
+constexpr uint32_t kSpannerSeed = 0x51A25EED;
 
 std::vector<uint8_t> TwoPageScore() {
     niff::NiffWriter out;
@@ -74,16 +77,18 @@ void Damage(std::vector<uint8_t>& bytes, std::mt19937& random) {
     }
 }
 
-using NiffDamagedWindowTest = testing::ProgramFixture;
+class NiffDamagedWindowTest : public testing::ProgramFixture {
+  protected:
+    void ImportMutants(const std::vector<uint8_t>& fixture, uint32_t seed);
+};
 
-TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
-    SCOPED_TRACE("seed " + std::to_string(kSeed));
-    ASSERT_EQ(Start(), StartupCode::Ok);
+// Mutants of `fixture` imported beside a score of two pages.
+void NiffDamagedWindowTest::ImportMutants(const std::vector<uint8_t>& fixture, uint32_t seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
     ScoreView* other = testing::isolation::NewScoreFromMenu(2);
     ASSERT_NE(other, nullptr);
     const std::vector<uint8_t> before = testing::isolation::PoolBytes(other->document);
-    const std::vector<uint8_t> fixture = TwoPageScore();
-    std::mt19937 random(kSeed);
+    std::mt19937 random(seed);
     for (int i = 0; i < kCases; ++i) {
         std::vector<uint8_t> bytes = fixture;
         Damage(bytes, random);
@@ -101,6 +106,18 @@ TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
         ASSERT_EQ(CountOpenDocuments(), 1) << "case " << i;
         ASSERT_TRUE(testing::isolation::PoolBytes(other->document) == before) << "case " << i;
     }
+}
+
+TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ImportMutants(TwoPageScore(), kSeed);
+}
+
+// Damaged spanner IDs and node counts (missing ends, reversed, across staves, a
+// note to itself) are skipped by the objects' factories as by the handlers.
+TEST_F(NiffDamagedWindowTest, MutantsWithSpannersLeaveALiveWindowOrNone) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ImportMutants(testing::NiffSpannerScore(), kSpannerSeed);
 }
 
 }  // namespace
