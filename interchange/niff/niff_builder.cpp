@@ -19,6 +19,7 @@
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_measure_commit.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_sign_changes.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
@@ -157,6 +158,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);
+    MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
     if (import.view != nullptr) {
         UpdatePagersToolbar(import.view);

@@ -139,6 +139,15 @@ struct NiffStaffFrame {
     bool keyGiven = false;
 };
 
+// A clef or key change inside a measure of a staff, made as a cell object.
+struct NiffSignChange {
+    bool key = false;  // a key signature, else a clef
+    int staff = 1;
+    int measure = 1;
+    int32_t tick = 0;
+    uint8_t code = 0;  // the clef kind or key code
+};
+
 struct NiffFrame {
     std::vector<NiffPageFrame> pages;
     std::vector<NiffMeasureNode> measures{NiffMeasureNode{}};
@@ -165,6 +174,7 @@ struct NiffFrame {
     NiffBarlineMarks barlines;
     NiffNoteGroup notes;
     NiffSpannerState spanners;  // spanners, ties and tuplets, and what they ask for
+    std::vector<NiffSignChange> signChanges;
     static_assert(kNiffTieStaffSlots == kNiffStaffSlots);
 
     NiffPageFrame* Page() { return pages.empty() ? nullptr : &pages.back(); }

@@ -1,6 +1,7 @@
 // A NIFF file's slurs, ties, hairpins, octave signs and repeat endings imported
 // into a score window: each becomes its object in the measure it starts in, tied
-// notes carry the tie, and page 1 is written as a picture for the eye.
+// notes carry the tie, clef and key changes inside a measure become its objects,
+// and page 1 is written as a picture for the eye.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/niff_spanner_score.h"
 #include "shell/tests/program/program_fixture.h"
+#include "staves/signature_fields.h"
 
 namespace ql {
 namespace {
@@ -105,6 +107,17 @@ TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     EXPECT_EQ(ending->span, 1);
     EXPECT_GT(ending->spanner.endpoint.startHook, 0);
     EXPECT_GT(ending->spanner.endpoint.endHook, 0);
+    // The bass clef half way from the second beat of measure 2 to its third, the
+    // measures after it in that clef; the key of two sharps in measure 3.
+    const std::vector<ScoreObject*> clefs = ObjectsOf(document, 2, ObjectType::Clef);
+    ASSERT_EQ(clefs.size(), 1u);
+    EXPECT_EQ(ClefKindOfObject(clefs[0]), 3);
+    EXPECT_EQ(SignatureTickOfObject(clefs[0]), 1536);
+    EXPECT_EQ(GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 3)->clefKey & 0x0F, 3);
+    const std::vector<ScoreObject*> keys = ObjectsOf(document, 3, ObjectType::KeySignature);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(KeyCodeOfObject(keys[0]), 9);
+    EXPECT_EQ(SignatureTickOfObject(keys[0]), 1536);
     // Everything was converted.
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
     testing::isolation::PaintedPixels(view);

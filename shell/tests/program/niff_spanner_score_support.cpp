@@ -62,13 +62,25 @@ std::vector<uint8_t> NiffSpannerScore() {
     const int steps[3][4] = {{4, 5, 6, 4}, {4, 3, 2, 5}, {6, 5, 4, 3}};
     for (int measure = 0; measure < 3; ++measure) {
         Slice(out, 1, measure, 1);
-        if (measure == 0) Node(out, "hrpn", {1}, 3, 2);
+        if (measure == 0) {
+            out.BeginChunk("keys", {0});
+            out.EndChunk();
+            Node(out, "hrpn", {1}, 3, 2);
+        }
         if (measure == 1) Node(out, "octv", {0, 1, 0, 0}, 4, 2);
         if (measure == 2) Node(out, "altg", {3, 1}, 6, 2);
         for (int beat = 0; beat < 4; ++beat) {
             Slice(out, 2, beat, 4);
             if (measure == 2 && beat == 2) Node(out, "octv", {0, 1, 0, 0}, 4);
             if (measure == 0 && beat == 3) Node(out, "hrpn", {1}, 3);
+            if (measure == 1 && beat == 2) {
+                out.BeginChunk("clef", {2, 6, 0});
+                out.EndChunk();
+            }
+            if (measure == 2 && beat == 2) {
+                out.BeginChunk("keys", {2});
+                out.EndChunk();
+            }
             if (measure == 2 && beat == 3) Node(out, "altg", {3, 1}, 6);
             Quarter(out, steps[measure][beat]);
             if (measure == 0 && beat == 0) Node(out, "slur", {}, 1, 2);
