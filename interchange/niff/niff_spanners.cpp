@@ -396,7 +396,7 @@ int ReadNiffTuplet(NiffChunkContext& context, const uint8_t*) {
         const int normal = NiffTagShort(tags, kTagTuplet, 4);
         if (count <= 0 || !HasNiffTag(tags, kTagTuplet) || actual <= 0 || normal <= 0 ||
             NiffTagShort(tags, kTagTuplet, 2) <= 0) {
-            import.report.Count(kNiffSpannersWithoutId);
+            import.report.Count(kNiffTupletsWithoutRatio);
             return 1;
         }
         record = NiffSpannerRecord{};

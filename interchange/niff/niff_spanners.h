@@ -28,6 +28,7 @@ inline constexpr char kNiffSpannersToThemselves[] = "slurs and ties from a note 
 inline constexpr char kNiffSpannersOutsideMeasures[] = "spanners outside any measure";
 inline constexpr char kNiffTiesUnended[] = "ties without an end note";
 inline constexpr char kNiffTiesWithoutNote[] = "ties without a note";
+inline constexpr char kNiffTupletsWithoutRatio[] = "tuplets without a ratio or a note count";
 
 // The record of `type` whose ID is `id`; else the first free one, cleared; when
 // every record is busy record 0 is taken over (counted), and a tuplet or slur that
