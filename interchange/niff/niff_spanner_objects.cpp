@@ -20,6 +20,7 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
+#include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_import_state.h"
@@ -44,6 +45,7 @@ constexpr int32_t kSlurHeightInMeasure = 256;
 constexpr int32_t kSlurHeightPerMeasure = 128;
 constexpr int16_t kSlurInset = 256;  // control points in from the ends
 constexpr int kWholeNoteCode = 12;
+constexpr int kMiddleLineStep = 4;
 constexpr int16_t kOctaveHookDrop = 128;
 constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
@@ -93,13 +95,26 @@ bool IsAfter(const NiffPlacedEvent& a, const NiffPlacedEvent& b) {
     return b.measure > a.measure || (b.measure == a.measure && b.event->time > a.event->time);
 }
 
-// The y of a slur's end at a note: three steps beyond the note, or beyond its stem
-// end when a stem shorter than a whole note's points to the slur's side.
+// The staff position of a chord's outer note on the slur's side: its highest
+// (smallest position) above, its lowest below.
+int OuterPosition(EventRecord* note, bool above) {
+    int outer = static_cast<int8_t>(note->step);
+    EventRecord* e = GetFirstEventOfChord(note);
+    for (int i = 0; e != nullptr && i < kMaxChainLength; ++i, e = NextEvent(e)) {
+        const int position = static_cast<int8_t>(e->step);
+        outer = above ? std::min(outer, position) : std::max(outer, position);
+        if (IsLastOfChord(e)) break;
+    }
+    return outer;
+}
+
+// The y of a slur's end at a chord: three steps beyond its outer note, or beyond
+// its stem end when a stem shorter than a whole note's points to the slur's side.
 int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
-    const EventRecord& note = *at.event;
-    const int32_t head = PositionY(static_cast<int8_t>(note.step));
+    EventRecord& note = *at.event;
+    const int32_t head = PositionY(OuterPosition(&note, above));
     const bool stemToSide = StemUp(note) == above && note.duration < kWholeNoteCode;
-    if (stemToSide) return head + note.stemLength + (above ? -kUnitsPerStep : kUnitsPerStep);
+    if (stemToSide) return PositionY(static_cast<int8_t>(note.step)) + note.stemLength + (above ? -kUnitsPerStep : kUnitsPerStep);
     return head + (above ? -kSlurClearance : kSlurClearance);
 }
 
@@ -192,7 +207,24 @@ void SetLineEnds(SpannerInterface* spanner, const NiffLineRequest& line, int16_t
     ends.endHook = endHook;
 }
 
+constexpr uint8_t kCurveAbove = 0;
+constexpr uint8_t kCurveBelow = 1;
+
 }  // namespace
+
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end) {
+    if (side == 1 || side == 2) return side == 1;
+    if (start.voice != 0) return false;  // a lower voice's ties go below
+    // Staff steps count up from the bottom line; 4 is the middle line.
+    const int startStep = -static_cast<int8_t>(start.event->step);
+    const int endStep = -static_cast<int8_t>(end.event->step);
+    const bool startHigh = startStep >= kMiddleLineStep;
+    const bool endHigh = endStep >= kMiddleLineStep;
+    const bool startUp = StemUp(*start.event);
+    const bool endUp = StemUp(*end.event);
+    if ((startHigh || endHigh) && (!startUp || !endUp)) return true;
+    return ((startHigh && endHigh) || (!startUp && !endUp)) && !startUp && startHigh;
+}
 
 void RecordNiffPlacedEvent(NiffImportState& import, int serial, EventRecord* event, int staff, int measure,
                            int voice) {
@@ -215,8 +247,17 @@ void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request) {
     const std::vector<TieTarget> targets =
         FindTieTargets(import.document, view, start->event, start->staff, start->measure, start->voice);
     const bool meets = std::any_of(targets.begin(), targets.end(), [&](const TieTarget& t) { return t.note == end->event; });
-    if (!meets || FindNoteTie(start->event) != nullptr || ToggleTie(view, start->event, start->voice) == 0)
+    if (!meets || FindNoteTie(start->event) != nullptr) {
         import.report.Count(kNiffUnmadeTies);
+        return;
+    }
+    // The tie is shaped on the side the command's curve setting names.
+    uint8_t& curveSide = State().notes.CurveSide;
+    const uint8_t kept = curveSide;
+    curveSide = NiffTieGoesAbove(request.side, *start, *end) ? kCurveAbove : kCurveBelow;
+    const int made = ToggleTie(view, start->event, start->voice);
+    curveSide = kept;
+    if (made == 0) import.report.Count(kNiffUnmadeTies);
 }
 
 void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request) {

@@ -19,6 +19,7 @@ struct NiffSlurRequest;
 struct NiffLineRequest;
 struct NiffTupletRequest;
 struct NiffTieRequest;
+struct NiffPlacedEvent;
 
 inline constexpr char kNiffUnmadeTies[] = "ties whose notes do not follow each other";
 inline constexpr char kNiffUnplacedSpanners[] = "spanners whose notes or measures are missing";
@@ -28,6 +29,13 @@ inline constexpr char kNiffTupletMarks[] = "tuplet marks";
 // The builder placed the event of `serial` (from the file's note) in the document.
 void RecordNiffPlacedEvent(NiffImportState& import, int serial, EventRecord* event, int staff, int measure,
                            int voice);
+
+// Whether a tie between these notes goes above them: the side the file gave (1
+// above, 2 below); else below in a lower voice; else above when either note lies on
+// or above the middle line while a stem points down, or when both notes lie high
+// (or neither stem points up) and the start's stem points down from on or above
+// the middle line; else below.
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end);
 
 // Every request of the import, in the order ties, slurs, lines, tuplet marks.
 void MakeNiffSpanners(NiffImportState& import);

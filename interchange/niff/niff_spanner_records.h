@@ -60,10 +60,12 @@ struct NiffSlurRequest {
     int side = 0;
 };
 
-// A tie from one note to a later one of the same staff.
+// A tie from one note to a later one of the same staff; side 1 above, 2 below,
+// 0 as the notes and stems decide.
 struct NiffTieRequest {
     int start = -1;
     int end = -1;
+    int side = 0;
 };
 
 enum class NiffLineKind : uint8_t { kHairpin, kOctave, kEnding };
@@ -98,6 +100,7 @@ struct NiffPendingTie {
     int tieId = -1;
     int event = -1;
     int voice = 0;
+    int side = 0;  // the side the file gave at this note
 };
 
 // Where the builder put an event: its record, staff, measure and voice.

@@ -284,10 +284,14 @@ int ReadNiffTie(NiffChunkContext& context, const uint8_t*) {
         import.report.Count(kNiffSpannersToThemselves);
         return 1;
     }
-    if (note.tieIds[0] < 0)
-        note.tieIds[0] = id;
-    else if (note.tieIds[1] < 0)
-        note.tieIds[1] = id;
+    const int given = HasNiffTag(tags, kTagSide) ? tags.values[kTagSide][0] : 0;
+    const auto side = static_cast<uint8_t>(given == 1 || given == 2 ? given : 0);
+    for (size_t k = 0; k < note.tieIds.size(); ++k)
+        if (note.tieIds[k] < 0) {
+            note.tieIds[k] = id;
+            note.tieSides[k] = side;
+            break;
+        }
     return 1;
 }
 
@@ -492,17 +496,21 @@ void MatchNiffTies(NiffImportState& import, int staff, const NiffStaffMeasure& m
             if (event.tieIds[0] >= 0 || event.tieIds[1] >= 0) tied.push_back({&event, static_cast<int>(v)});
     std::stable_sort(tied.begin(), tied.end(), [](const Tied& a, const Tied& b) { return a.event->tick < b.event->tick; });
     for (const Tied& note : tied)
-        for (int id : note.event->tieIds) {
+        for (size_t k = 0; k < note.event->tieIds.size(); ++k) {
+            const int id = note.event->tieIds[k];
             if (id < 0) continue;
             auto partner = std::find_if(pending.begin(), pending.end(), [&](const NiffPendingTie& p) {
                 return p.tieId == id && p.event != note.event->serial;
             });
-            if (partner != pending.end()) {
-                spanners.ties.push_back({partner->event, note.event->serial});
-                pending.erase(partner);
-            } else {
-                pending.push_back({id, note.event->serial, note.voice});
+            if (partner == pending.end()) {
+                pending.push_back({id, note.event->serial, note.voice, note.event->tieSides[k]});
+                continue;
             }
+            // A side given at either end decides, above before below.
+            const int ends[2] = {partner->side, note.event->tieSides[k]};
+            const int side = ends[0] == 1 || ends[1] == 1 ? 1 : ends[0] == 2 || ends[1] == 2 ? 2 : 0;
+            spanners.ties.push_back({partner->event, note.event->serial, side});
+            pending.erase(partner);
         }
 }
 

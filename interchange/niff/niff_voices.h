@@ -31,6 +31,7 @@ struct NiffEvent {
     int groupVoice = 0;  // the voice of the event's stem group
     int serial = -1;     // the event's number in the import, for ties and spanners
     std::array<int, 2> tieIds{-1, -1};  // the file's IDs of the ties at this note
+    std::array<uint8_t, 2> tieSides{};  // per tie ID: 1 above, 2 below, 0 not given
     int nudge = 0;       // horizontal offset in 16 units
     bool chordHead = false;  // set by the close: the first event of its chord
     // Set by the close: the first events of the chords before and after this one

@@ -12,6 +12,8 @@
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
+#include "core/model/event_record.h"
+#include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_values.h"
 #include "interchange/niff/niff_writer.h"
@@ -301,19 +303,47 @@ TEST(NiffTies, ATieAcrossTheBarlineFindsItsPartnerAndItsVoice) {
     Slice(out, 2, 0, 1);
     Stem(out, 2);
     Note(out, 1, 1, 2);
-    Node(out, "tie ", {}, 4);
+    out.BeginChunk("tie ");
+    out.Tag(18, {4});
+    out.Tag(44, {2});  // below
+    out.EndChunk();
     NiffImportState state;
     const NiffImportState& import = Import(EndScore(out), state);
     const std::vector<NiffTieRequest>& ties = import.frame.spanners.ties;
     ASSERT_EQ(ties.size(), 1u);
     EXPECT_EQ(ties[0].start, 1);
     EXPECT_EQ(ties[0].end, 2);
+    EXPECT_EQ(ties[0].side, 2);
     ASSERT_EQ(import.frame.measures.size(), 2u);
     const NiffStaffMeasure& second = import.frame.measures[1].staves.at(0);
     EXPECT_TRUE(second.voices[0].events.empty());
     ASSERT_EQ(second.voices[1].events.size(), 1u);
     EXPECT_EQ(second.voices[1].events[0].serial, 2);
     EXPECT_EQ(import.report.CountOf(kNiffTiesUnended), 0);
+}
+
+// A placed note at a staff step (4 the middle line) with its stem up or down, in a
+// voice.
+NiffPlacedEvent Placed(EventRecord& record, int step, bool stemUp, int voice = 0) {
+    record = EventRecord{};
+    record.step = static_cast<uint8_t>(-step);
+    record.flags = stemUp ? kEventStemFlag : 0;
+    return NiffPlacedEvent{&record, 1, 1, voice};
+}
+
+TEST(NiffTies, TheSideComesFromTheFileElseFromVoicePitchAndStems) {
+    EventRecord a{}, b{};
+    // A side the file gave wins.
+    EXPECT_TRUE(NiffTieGoesAbove(1, Placed(a, 1, true), Placed(b, 1, true)));
+    EXPECT_FALSE(NiffTieGoesAbove(2, Placed(a, 7, false), Placed(b, 7, false)));
+    // High notes with their stems down: above; low notes stemmed up: below.
+    EXPECT_TRUE(NiffTieGoesAbove(0, Placed(a, 6, false), Placed(b, 6, false)));
+    EXPECT_FALSE(NiffTieGoesAbove(0, Placed(a, 1, true), Placed(b, 1, true)));
+    // One high end with a stem down is enough; a lower voice always goes below.
+    EXPECT_TRUE(NiffTieGoesAbove(0, Placed(a, 2, true), Placed(b, 4, false)));
+    EXPECT_FALSE(NiffTieGoesAbove(0, Placed(a, 6, false, 1), Placed(b, 6, false, 1)));
+    // Low notes with stems down: below (the start lies under the middle line).
+    EXPECT_FALSE(NiffTieGoesAbove(0, Placed(a, 2, false), Placed(b, 2, false)));
 }
 
 // The damaged-file driver's spanner score as written: every spanner is whole.

@@ -56,6 +56,7 @@ using NiffSpannerImportTest = testing::ProgramFixture;
 TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
+    State().notes.CurveSide = 1;  // the tie command set to go below
     ScoreView* view = niff::OpenNiffScoreWindowFromMemory(testing::NiffSpannerScore(), "spanners_NIFF");
     ASSERT_NE(view, nullptr);
     ScoreDocument* document = view->document;
@@ -67,6 +68,10 @@ TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     EXPECT_NE(FindNoteTie(tied), nullptr);
     EXPECT_NE(tied->word2 & kTieStartsHere, 0);
     EXPECT_NE(partner->word2 & kTieEndsHere, 0);
+    // Above, as the file's notes ask (their stems point down), whatever the
+    // command's setting, which the import leaves as it was.
+    EXPECT_LT(AsTie(FindNoteTie(tied))->body.startDy, 0);
+    EXPECT_EQ(State().notes.CurveSide, 1);
     // Slur 1 within measure 1 and slur 5 from measure 2 over the barline, both
     // above (their first notes' stems point down), time-anchored at their notes.
     const std::vector<ScoreObject*> first = ObjectsOf(document, 1, ObjectType::Slur);
