@@ -118,7 +118,8 @@ NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
 }
 
 // A line from the record's first node to the current place, or nothing when the
-// two nodes lie on different staves or the end comes first (counted).
+// two nodes lie on different staves, or the end comes first or at the start
+// (counted).
 bool LineFromRecord(NiffImportState& import, const NiffSpannerRecord& record, NiffLineKind kind,
                     NiffLineRequest* line) {
     const NiffFrame& frame = import.frame;
@@ -129,6 +130,10 @@ bool LineFromRecord(NiffImportState& import, const NiffSpannerRecord& record, Ni
     const int measure = CurrentMeasureNumber(frame);
     if (measure < record.measure || (measure == record.measure && frame.currentTick < record.tick)) {
         import.report.Count(kNiffSpannersReversed);
+        return false;
+    }
+    if (measure == record.measure && frame.currentTick == record.tick) {
+        import.report.Count(kNiffLinesWithoutLength);
         return false;
     }
     line->kind = kind;

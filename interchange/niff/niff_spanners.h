@@ -25,6 +25,7 @@ inline constexpr char kNiffSpannersUnended[] = "spanners whose last node never c
 inline constexpr char kNiffSpannersReversed[] = "spanners that end before they start";
 inline constexpr char kNiffSpannersAcrossStaves[] = "spanners that end on another staff";
 inline constexpr char kNiffSpannersToThemselves[] = "slurs and ties from a note to itself";
+inline constexpr char kNiffLinesWithoutLength[] = "hairpins, octave signs and endings that end where they start";
 inline constexpr char kNiffSpannersOutsideMeasures[] = "spanners outside any measure";
 inline constexpr char kNiffTiesUnended[] = "ties without an end note";
 inline constexpr char kNiffTiesWithoutNote[] = "ties without a note";

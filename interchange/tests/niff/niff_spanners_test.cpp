@@ -243,7 +243,8 @@ TEST(NiffLines, TwoNodesMakeOneLineFromTheFirstToTheSecond) {
 }
 
 // Damaged references: a hairpin ending before it starts, one ending on another
-// staff, one whose last node never comes, a tie without an end note.
+// staff, one whose last node never comes, one ending where it starts, a tie
+// without an end note.
 TEST(NiffLines, DamagedReferencesAreSkippedAndCounted) {
     NiffWriter out;
     BeginScore(out, 2);
@@ -253,6 +254,8 @@ TEST(NiffLines, DamagedReferencesAreSkippedAndCounted) {
     Node(out, "hrpn", {2}, 1, 2);
     Node(out, "hrpn", {2}, 2, 2);
     Node(out, "hrpn", {2}, 3, 5);
+    Node(out, "hrpn", {2}, 4, 2);
+    Node(out, "hrpn", {2}, 4);
     Slice(out, 2, 1, 4);
     Stem(out);
     Note(out, 2, 1, 4);
@@ -268,6 +271,7 @@ TEST(NiffLines, DamagedReferencesAreSkippedAndCounted) {
     EXPECT_EQ(import.report.CountOf(kNiffSpannersReversed), 1);
     EXPECT_EQ(import.report.CountOf(kNiffSpannersAcrossStaves), 1);
     EXPECT_EQ(import.report.CountOf(kNiffSpannersUnended), 1);
+    EXPECT_EQ(import.report.CountOf(kNiffLinesWithoutLength), 1);
     EXPECT_EQ(import.report.CountOf(kNiffTiesUnended), 1);
 }
 
