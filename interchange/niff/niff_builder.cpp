@@ -20,6 +20,8 @@
 #include "interchange/niff/niff_mark_objects.h"
 #include "interchange/niff/niff_measure_commit.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_sign_changes.h"
+#include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
@@ -158,6 +160,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);
+    MakeNiffSignChanges(import);
+    MakeNiffSpanners(import);
     if (import.view != nullptr) {
         UpdatePagersToolbar(import.view);
         SetViewScrollRanges(import.view);

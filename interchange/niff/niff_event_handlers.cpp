@@ -8,6 +8,7 @@
 #include "core/model/events.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_time_slices.h"
 #include "interchange/niff/niff_values.h"
 
@@ -79,22 +80,24 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
         return 1;
     }
     if (notes.currentGroup < 0) {
-        notes.stemGroups.push_back(NiffStemGroup{0, -1, frame.currentTick});
+        notes.stemGroups.push_back(NiffStemGroup{0, -1, frame.currentTick, 0});
         notes.currentGroup = static_cast<int>(notes.stemGroups.size() - 1);
         notes.highestVoice = std::max(notes.highestVoice, 0);
     }
     NiffEvent event;
     event.tick = frame.currentTick;
     event.rest = rest;
-    event.groupVoice = notes.stemGroups[static_cast<size_t>(notes.currentGroup)].voice;
+    NiffStemGroup& group = notes.stemGroups[static_cast<size_t>(notes.currentGroup)];
+    event.groupVoice = group.voice;
     const int step = static_cast<int8_t>(fixedPart[1]);
     event.position = -step;
     int n = 0, d = 0;
     ReadDuration(fixedPart, &n, &d);
-    const NiffNoteValue value = NiffDurationToNoteValue(n, d);
+    const NiffEventTuplet tuplet = TakeNiffEventReferences(import, event);
+    const NiffNoteValue value = NiffDurationToNoteValue(n, d, tuplet.actual, tuplet.normal);
     event.code = value.code;
     event.dots = value.dots;
-    event.duration = std::max(ComputeDurationTicks(0, value.dots, value.code, 0, 0, 0, 0, 0, 0), 1);
+    event.duration = NiffEventTicks(event);
     if (!import.writer.musitek)
         event.nudge = std::clamp(static_cast<int>(notes.stemX * import.unitScale) >> 4, -128, 127);
     bool up = step < 4;
@@ -108,6 +111,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     node.lengthTicks = std::max(node.lengthTicks, event.tick + event.duration);
     notes.events.push_back(event);
     notes.currentEvent = static_cast<int>(notes.events.size() - 1);
+    ClaimNiffSpanners(import, event, group.events++ == 0);
     frame.measureHasContent = true;
     return 1;
 }
@@ -117,6 +121,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
 int BeginNiffStem(NiffChunkContext& context, const uint8_t* fixedPart) {
     BeginNiffChunk(context, fixedPart);
     context.import->frame.notes.beamId = -1;
+    ResetNiffNoteReferences(*context.import);
     return 1;
 }
 
@@ -135,6 +140,7 @@ int ReadNiffRest(NiffChunkContext& context, const uint8_t* fixedPart) {
     if (SkipForNiffStaff(context) || fixedPart == nullptr || !HasOpenMeasure(*context.import)) return 1;
     NiffImportState& import = *context.import;
     import.frame.notes.beamId = -1;
+    ResetNiffNoteReferences(import);
     OpenStemGroup(import);
     if (fixedPart[0] >= kMultiMeasureShape) {
         import.report.Count(kMultiMeasureKind);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "interchange/niff/niff_attachments.h"
+#include "interchange/niff/niff_spanner_records.h"
 #include "interchange/niff/niff_voices.h"
 
 namespace ql::niff {
@@ -116,6 +117,7 @@ struct NiffStemGroup {
     int voice = 0;
     int fileVoice = -1;  // tag 47 of the stem, -1 without
     int32_t tick = 0;
+    int events = 0;  // notes and rests built in the group
 };
 
 // What the stems, notes, rests and beams of the open staff measure leave.
@@ -154,6 +156,15 @@ struct NiffStaffFrame {
     uint8_t groupBits = 0;  // a staff group's bracket (0x10 above, 0x20 below) or brace (0x01, 0x02)
 };
 
+// A clef or key change inside a measure of a staff, made as a cell object.
+struct NiffSignChange {
+    bool key = false;  // a key signature, else a clef
+    int staff = 1;
+    int measure = 1;
+    int32_t tick = 0;
+    uint8_t code = 0;  // the clef kind or key code
+};
+
 struct NiffFrame {
     std::vector<NiffPageFrame> pages;
     std::vector<NiffMeasureNode> measures{NiffMeasureNode{}};
@@ -182,6 +193,9 @@ struct NiffFrame {
     int32_t previousTick = 0;
     NiffBarlineMarks barlines;
     NiffNoteGroup notes;
+    NiffSpannerState spanners;  // spanners, ties and tuplets, and what they ask for
+    std::vector<NiffSignChange> signChanges;
+    static_assert(kNiffTieStaffSlots == kNiffStaffSlots);
 
     NiffPageFrame* Page() { return pages.empty() ? nullptr : &pages.back(); }
     NiffSystemFrame* System() {

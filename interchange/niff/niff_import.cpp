@@ -13,6 +13,7 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_time_slices.h"
 #include "platform/ui/message_box.h"
 
@@ -49,11 +50,11 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("tmpo"), kBegin, ReadNiffTempo},
     {MakeFourCC("rhrs"), kBegin, ReadNiffRehearsalMark},
     {MakeFourCC("part"), StoreNiffPart, SetupNiffStaves},
-    {MakeFourCC("tie "), kBegin, kSkip},
-    {MakeFourCC("tupl"), kBegin, kSkip},
-    {MakeFourCC("hrpn"), kBegin, kSkip},
-    {MakeFourCC("octv"), kBegin, kSkip},
-    {MakeFourCC("altg"), kBegin, kSkip},
+    {MakeFourCC("tie "), kBegin, ReadNiffTie},
+    {MakeFourCC("tupl"), kBegin, ReadNiffTuplet},
+    {MakeFourCC("hrpn"), kBegin, ReadNiffHairpin},
+    {MakeFourCC("octv"), kBegin, ReadNiffOctaveSign},
+    {MakeFourCC("altg"), kBegin, ReadNiffEnding},
     {MakeFourCC("syhd"), kBegin, BeginNiffSystem},
     {MakeFourCC("sthd"), BeginNiffStaffHeader, ReadNiffStaffHeader},
     {MakeFourCC("pghd"), kBegin, ReadNiffPageHeader},
@@ -62,7 +63,7 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("clef"), kBegin, ReadNiffClef},
     {MakeFourCC("keys"), kBegin, ReadNiffKeySignature},
     {MakeFourCC("time"), kBegin, ReadNiffTimeSignature},
-    {MakeFourCC("octv"), kBegin, kSkip},
+    {MakeFourCC("octv"), kBegin, ReadNiffOctaveSign},
     {MakeFourCC("note"), kBegin, ReadNiffNote},
     {MakeFourCC("rept"), kBegin, ReadNiffRepeat},
     {MakeFourCC("lyrc"), kBegin, ReadNiffLyric},
@@ -76,7 +77,7 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("dynm"), kBegin, ReadNiffDynamic},
     {MakeFourCC("pdlp"), kBegin, ReadNiffPedal},
     {MakeFourCC("stem"), BeginNiffStem, ReadNiffStem},
-    {MakeFourCC("slur"), kBegin, kSkip},
+    {MakeFourCC("slur"), kBegin, ReadNiffSlur},
 };
 
 // Symbols of the file that no handler converts; counted when met.
@@ -204,6 +205,7 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
     RunPass(import, *reader, &complete);
     // A staff's last measure needs no measure start after it.
     CloseNiffMeasure(import);
+    CountUnendedNiffSpanners(import);
     CloseNiffReader(*reader);
     import.reader = nullptr;
     result.read = !import.cancelled;

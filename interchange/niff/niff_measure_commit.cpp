@@ -11,6 +11,7 @@
 #include "core/model/score_document.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_mark_objects.h"
+#include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "notes/rests/rest.h"
@@ -25,7 +26,7 @@ int8_t Clamped(int value) {
     return static_cast<int8_t>(std::clamp(value, -128, 127));
 }
 
-void PlaceNotes(NiffImportState& import, MeasureCell* cell, int voice, const NiffVoice& from) {
+void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measure, int voice, const NiffVoice& from) {
     ScoreDocument* document = import.document;
     EventRecord* last = from.events.empty() ? nullptr : GetOrCreateVoiceChain(cell, document, voice);
     if (last == nullptr) {
@@ -58,6 +59,7 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int voice, const Nif
     for (size_t i = 0; i < placed.size(); ++i) {
         const NiffEvent& e = from.events[i];
         if (placed[i] == nullptr) continue;
+        RecordNiffPlacedEvent(import, e.serial, placed[i], staff, measure, voice);
         if (e.beamPrev >= 0 && placed[static_cast<size_t>(e.beamPrev)] != nullptr)
             placed[i]->beamPrev = HandleOfEvent(placed[static_cast<size_t>(e.beamPrev)]);
         if (e.beamNext >= 0 && placed[static_cast<size_t>(e.beamNext)] != nullptr)
@@ -140,7 +142,7 @@ void CommitNiffMeasure(NiffImportState& import) {
             if (cell == nullptr) continue;
             for (int v = 0; v < kNiffVoices; ++v) {
                 const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
-                PlaceNotes(import, cell, v, voice);
+                PlaceNotes(import, cell, measure.staff, node.number, v, voice);
                 for (const NiffEvent& rest : voice.rests) {
                     PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
                     if (rest.attachments >= 0) import.report.Count(kRestMarksKind);

@@ -34,8 +34,6 @@ static_assert(ClefTableHolds(), "28 clef rows, kinds of four bits, the last matc
 constexpr int kKeyCodes = 15;
 constexpr int32_t kShortestMeasure = 512;
 constexpr int32_t kLongestMeasure = 32768;
-constexpr char kMidMeasureClefKind[] = "clef changes within a measure";
-constexpr char kMidMeasureKeyKind[] = "key changes within a measure";
 constexpr char kBadSignKind[] = "key and time signatures out of range";
 
 bool Matches(int want, int value) {
@@ -49,6 +47,15 @@ bool AtMeasureStart(const NiffFrame& frame) {
 
 bool HasCurrentNode(const NiffFrame& frame) {
     return frame.measureOpen && !frame.pastMeasureLimit && frame.currentMeasure < frame.measures.size();
+}
+
+// A change at the current tick inside the current measure becomes an object half
+// way between the previous event and this one; past the measure's end nothing.
+void AddChangeInMeasure(NiffFrame& frame, bool key, uint8_t code) {
+    const NiffMeasureNode& node = frame.measures[frame.currentMeasure];
+    if (frame.currentTick >= std::max(NiffSignatureTicks(node), node.lengthTicks)) return;
+    const int32_t tick = (frame.previousTick + frame.currentTick) / 2;
+    frame.signChanges.push_back({key, frame.staffNumber, node.number, tick, code});
 }
 
 }  // namespace
@@ -97,8 +104,7 @@ int ReadNiffClef(NiffChunkContext& context, const uint8_t* fixedPart) {
         from = frame.currentMeasure;
     } else {
         from = frame.currentMeasure + 1;
-        // The change object within the measure is not made yet.
-        import.report.Count(kMidMeasureClefKind);
+        AddChangeInMeasure(frame, false, row.kind);
     }
     for (size_t i = from; i < frame.measures.size(); ++i) frame.measures[i].clefs[static_cast<size_t>(staff)] = row.kind;
     record.clefGiven = true;
@@ -130,7 +136,7 @@ int ReadNiffKeySignature(NiffChunkContext& context, const uint8_t* fixedPart) {
         if (import.writer.generic)
             for (size_t i = frame.currentMeasure + 1; i < frame.measures.size(); ++i) frame.measures[i].keys[slot] = record.key;
     } else {
-        import.report.Count(kMidMeasureKeyKind);
+        AddChangeInMeasure(frame, true, record.key);
     }
     return 1;
 }

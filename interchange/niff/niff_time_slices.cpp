@@ -10,6 +10,7 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_values.h"
 #include "core/model/grid_records.h"
 #include "core/ui/modal_boxes.h"
@@ -86,6 +87,7 @@ void BeginMeasure(NiffImportState& import, double start, int thickTag) {
     NiffFrame& frame = import.frame;
     frame.currentTick = frame.previousTick = 0;
     frame.measureHasContent = true;  // what follows the close is this start
+    EndNiffTuplets(import);
     CloseNiffMeasure(import);
     long index = FindNode(frame, start);
     if (index < 0) index = OpenNode(import, start);
@@ -149,8 +151,10 @@ void CloseNiffMeasure(NiffImportState& import) {
     if (!notes.events.empty()) {
         NiffStaffMeasure measure;
         measure.staff = frame.staffNumber;
-        const NiffCloseResult closed = BuildNiffChords(notes.events, node.lengthTicks, measure);
+        const NiffCloseResult closed =
+            BuildNiffChords(notes.events, node.lengthTicks, measure, NiffTiedVoices(import, measure.staff));
         if (closed.droppedEvents > 0) import.report.Count(kNiffDroppedEvents, closed.droppedEvents);
+        MatchNiffTies(import, measure.staff, measure);
         node.staves.push_back(std::move(measure));
     }
     NiffSystemFrame* system = frame.System();

@@ -6,11 +6,14 @@
 #include <cctype>
 #include <vector>
 
+#include "core/model/events.h"
 #include "core/model/grid_records.h"
 
 namespace ql::niff {
 namespace {
 
+constexpr int kTupletFixedRatio = 1;
+constexpr int kTupletOwnRatio = 2;
 constexpr int kLowestNoteCode = 4;
 constexpr int kHighestNoteCode = 12;
 constexpr int kMaxDots = 3;
@@ -26,17 +29,20 @@ constexpr int kLeastStaffPercent = 50;
 
 }  // namespace
 
-NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int tupletNumerator,
-                                      int tupletDenominator) {
+NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual, int normal) {
     NiffNoteValue value;
     if (numerator <= 0 || denominator <= 0) return value;
     while (numerator % 2 == 0 && denominator % 2 == 0) {
         numerator /= 2;
         denominator /= 2;
     }
-    if (tupletNumerator > 0 && tupletDenominator > 0) {
-        denominator = static_cast<int>(
-            std::min<int64_t>(int64_t{denominator} * tupletDenominator / tupletNumerator, kMaxDenominator));
+    const NiffTupletFields tuplet = NiffTupletOf(actual, normal);
+    const bool played = tuplet.kind == kTupletOwnRatio && !std::has_single_bit(static_cast<unsigned>(denominator));
+    if (played) {
+        const int p = tuplet.value >> 4;
+        const int q = tuplet.value & 0x0F;
+        const int64_t divisor = int64_t{numerator} * std::max(p, 1);
+        denominator = static_cast<int>(std::min<int64_t>(int64_t{denominator} * q / divisor, kMaxDenominator));
     } else {
         while (numerator > 1 && numerator % 2 == 1 && denominator > 1) {
             ++value.dots;
@@ -49,6 +55,13 @@ NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int tuplet
     value.code = std::clamp(13 - digits, kLowestNoteCode, kHighestNoteCode);
     value.dots = std::min(value.dots, kMaxDots);
     return value;
+}
+
+NiffTupletFields NiffTupletOf(int actual, int normal) {
+    if (actual <= 0 || normal <= 0) return {};
+    const int fixed = FixedTupletRatioIndex(actual, normal);
+    if (fixed >= 0) return {kTupletFixedRatio, fixed};
+    return {kTupletOwnRatio, (actual & 0x0F) << 4 | (normal & 0x0F)};
 }
 
 NiffMeasureSpacing MeasureSpacingForLength(int lengthTicks) {

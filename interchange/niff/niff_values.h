@@ -19,9 +19,21 @@ struct NiffNoteValue {
     int code = 10;  // 12 whole, 10 quarter, 4 a 256th
     int dots = 0;
 };
-// A duration given as a fraction of a whole note; a tuplet ratio of 0 is none.
-NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int tupletNumerator = 0,
-                                      int tupletDenominator = 0);
+// A duration given as a fraction of a whole note, in a tuplet of `actual` notes
+// in the time of `normal` (0 for none). The nine fixed ratios and any duration
+// whose reduced denominator is a power of two are read as written (the value
+// without the tuplet); any other duration of a ratio of its own is taken as
+// played and scaled back by normal / actual.
+NiffNoteValue NiffDurationToNoteValue(int numerator, int denominator, int actual = 0, int normal = 0);
+
+// The tuplet fields of an event for a ratio of `actual` notes in the time of
+// `normal`: kind 1 with the index of a fixed ratio, else kind 2 with actual in the
+// high and normal in the low four bits; kind 0 for no ratio.
+struct NiffTupletFields {
+    int kind = 0;
+    int value = 0;
+};
+NiffTupletFields NiffTupletOf(int actual, int normal);
 
 // A measure's spacing factor and width from its length in ticks.
 struct NiffMeasureSpacing {

@@ -86,15 +86,35 @@ void GroupChords(Closing& closing) {
     }
 }
 
-// Beamed and tuplet chords follow the next chord of their beam or tuplet.
+bool HasTie(const Closing& closing, const Chord& chord) {
+    return std::any_of(chord.events.begin(), chord.events.end(), [&](int e) {
+        const NiffEvent& event = closing.events[static_cast<size_t>(e)];
+        return event.tieIds[0] >= 0 || event.tieIds[1] >= 0;
+    });
+}
+
+// Whether a note of c and a note of d carry the same tie ID.
+bool SharesTie(const Closing& closing, const Chord& c, const Chord& d) {
+    for (int a : c.events)
+        for (int b : d.events)
+            for (int id : closing.events[static_cast<size_t>(a)].tieIds)
+                if (id >= 0 && (closing.events[static_cast<size_t>(b)].tieIds[0] == id ||
+                                closing.events[static_cast<size_t>(b)].tieIds[1] == id))
+                    return true;
+    return false;
+}
+
+// Beamed, tuplet and tied chords follow the next chord of their beam, tuplet or tie.
 void LinkByIdentity(Closing& closing) {
     for (Chord& c : closing.chords) {
-        if (c.next >= 0 || (c.beamId < 0 && c.tupletId < 0)) continue;
+        const bool tied = HasTie(closing, c);
+        if (c.next >= 0 || (c.beamId < 0 && c.tupletId < 0 && !tied)) continue;
         for (size_t s = static_cast<size_t>(c.slot) + 1; s < closing.slots.size() && c.next < 0; ++s)
             for (int d : closing.slots[s]) {
                 Chord& other = closing.chords[static_cast<size_t>(d)];
                 if (other.prev >= 0 || other.tick < c.End()) continue;
-                if ((c.beamId >= 0 && other.beamId == c.beamId) || (c.tupletId >= 0 && other.tupletId == c.tupletId)) {
+                if ((c.beamId >= 0 && other.beamId == c.beamId) || (c.tupletId >= 0 && other.tupletId == c.tupletId) ||
+                    (tied && SharesTie(closing, c, other))) {
                     c.next = d;
                     other.prev = static_cast<int>(&c - closing.chords.data());
                     other.fixed = true;
@@ -102,6 +122,17 @@ void LinkByIdentity(Closing& closing) {
                 }
             }
     }
+}
+
+// The voice a chain asks for: that of a note of an earlier measure its first
+// chord is tied from; -1 for none.
+int TiedVoiceOf(const Closing& closing, const std::vector<int>& chain, const std::vector<NiffTiedVoice>& tiedVoices) {
+    if (chain.empty()) return -1;
+    for (int e : closing.chords[static_cast<size_t>(chain.front())].events)
+        for (int id : closing.events[static_cast<size_t>(e)].tieIds)
+            for (const NiffTiedVoice& tied : tiedVoices)
+                if (id >= 0 && tied.tieId == id && tied.voice >= 0 && tied.voice < kNiffVoices) return tied.voice;
+    return -1;
 }
 
 // Whether d (at the same distance in time) fits chord c better than b.
@@ -217,7 +248,8 @@ void FillGaps(NiffVoice& voice) {
 
 }  // namespace
 
-NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, NiffStaffMeasure& measure) {
+NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, NiffStaffMeasure& measure,
+                                const std::vector<NiffTiedVoice>& tiedVoices) {
     Closing closing{events, {}, {}};
     GroupChords(closing);
     const long chords = static_cast<long>(closing.chords.size());
@@ -265,6 +297,14 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
                     std::swap(stats[i], stats[j]);
                     swapped = true;
                 }
+    }
+    // A chain tied from an earlier measure takes the voice of its partner, once.
+    std::array<bool, kNiffVoices> claimed{};
+    for (size_t v = 0; v < kNiffVoices; ++v) {
+        const int wanted = TiedVoiceOf(closing, chains[v], tiedVoices);
+        if (wanted < 0 || static_cast<size_t>(wanted) == v || claimed[static_cast<size_t>(wanted)]) continue;
+        std::swap(chains[v], chains[static_cast<size_t>(wanted)]);
+        claimed[static_cast<size_t>(wanted)] = true;
     }
     for (size_t v = 0; v < kNiffVoices; ++v) {
         NiffVoice& out = measure.voices[v];

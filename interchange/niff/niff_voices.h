@@ -29,6 +29,9 @@ struct NiffEvent {
     int tupletKind = 0;  // 0 none, 1 a fixed ratio, 2 its own ratio
     int tupletValue = 0;
     int groupVoice = 0;  // the voice of the event's stem group
+    int serial = -1;     // the event's number in the import, for ties and spanners
+    std::array<int, 2> tieIds{-1, -1};  // the file's IDs of the ties at this note
+    std::array<uint8_t, 2> tieSides{};  // per tie ID: 1 above, 2 below, 0 not given
     int nudge = 0;       // horizontal offset in 16 units
     int attachments = -1;  // index into the frame's note attachments, -1 none
     bool chordHead = false;  // set by the close: the first event of its chord
@@ -56,7 +59,14 @@ struct NiffCloseResult {
 
 // Chords and voices of one staff's measure of `lengthTicks` from its events in
 // the order the file gave them.
+// `tiedVoices` names, by tie ID, the voice of a note of an earlier measure that
+// waits for its tie: the chain holding its partner goes to that voice.
+struct NiffTiedVoice {
+    int tieId = -1;
+    int voice = 0;
+};
 NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t lengthTicks,
-                                NiffStaffMeasure& measure);
+                                NiffStaffMeasure& measure,
+                                const std::vector<NiffTiedVoice>& tiedVoices = {});
 
 }  // namespace ql::niff

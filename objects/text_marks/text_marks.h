@@ -12,10 +12,10 @@
 #include "core/text/text_object.h"
 #include "files/bytes/byte_writer.h"
 #include "files/records/object_read_context.h"
+#include "staves/signature_fields.h"
 
 namespace ql {
 
-constexpr uint8_t kClefGlyphBase = ':';  // the clef of kind k shows ':' + k
 constexpr uint8_t kClefStyle = 2;
 constexpr uint8_t kClefKindFileVersion = 33;
 constexpr uint8_t kTextCharsetFileVersion = 27;

@@ -35,7 +35,7 @@ TEST(NiffDamagedImports, MutantsImportOrEndCleanly) {
     shape.pageText = true;
     shape.measureText = true;
     const std::vector<uint8_t> frame = testing::WriteNiffScore(shape);
-    // Every other mutant comes from a score with measures, notes, rests, beams,
+    // Every third mutant comes from a score with measures, notes, rests, beams,
     // barlines and repeats, and marks on the notes and in the measures.
     shape.measuresPerSystem = 2;
     shape.notes = true;
@@ -43,9 +43,13 @@ TEST(NiffDamagedImports, MutantsImportOrEndCleanly) {
     shape.barlines = {1, 2};
     shape.repeats = {{10, 1}, {3, 2}};
     const std::vector<uint8_t> music = testing::WriteNiffScore(shape);
+    // And every third from one with slurs, ties, hairpins, octave signs, endings
+    // and tuplets, whose damaged IDs and node counts make hostile references.
+    shape.spanners = true;
+    const std::vector<uint8_t> spanners = testing::WriteNiffScore(shape);
     std::mt19937 random(kSeed);
     for (int i = 0; i < kCases; ++i) {
-        std::vector<uint8_t> bytes = i % 2 == 0 ? frame : music;
+        std::vector<uint8_t> bytes = i % 3 == 0 ? frame : i % 3 == 1 ? music : spanners;
         testing::Mutate(bytes, random);
         ui::headless::ResetUi();
         NiffImportState state;
@@ -58,6 +62,9 @@ TEST(NiffDamagedImports, MutantsImportOrEndCleanly) {
             ASSERT_EQ(box.caption, kNiffImportCaption) << "case " << i;
         ASSERT_LE(state.staffCount, kNiffMaxStaves) << "case " << i;
         ASSERT_GE(state.staffCount, 1) << "case " << i;
+        const NiffSpannerState& made = state.frame.spanners;
+        for (const NiffSlurRequest& slur : made.slurs) ASSERT_NE(slur.first, slur.last) << "case " << i;
+        for (const NiffTieRequest& tie : made.ties) ASSERT_NE(tie.start, tie.end) << "case " << i;
     }
 }
 

@@ -35,6 +35,11 @@ struct NiffScoreShape {
     // chord's notes; a dynamic, a chord symbol, a tempo mark, pedal marks (one down
     // and up, one bracket over the measure), measure numbering and a staff group.
     bool marks = false;
+    // With notes: in each measure a hairpin and an ending from its start to 3/4, a
+    // slur from the beamed chord to the quarter, a one-chord tuplet on the beamed
+    // chord, the quarter tied to the next measure's, and an octave sign over each
+    // pair of measures; IDs differ by staff.
+    bool spanners = false;
 };
 
 // String-table offsets of the part names ("Part 1", "Part 2", ...), the page

@@ -64,6 +64,22 @@ void WriteStaffMarks(NiffWriter& out, int measure) {
     out.EndChunk();
 }
 
+void SpannerNode(NiffWriter& out, const char (&id)[5], std::initializer_list<NiffField> fixed, int spannerId,
+                 int nodes = 0) {
+    out.BeginChunk(id, fixed);
+    out.Tag(18, {spannerId});
+    if (nodes > 0) out.Tag(28, {nodes});
+    out.EndChunk();
+}
+
+// The spanner chunks at a measure's start (`atStart`) or after its 3/4 slice.
+void WriteLineNodes(NiffWriter& out, int measure, int staff, bool atStart) {
+    const int id = staff * 1000 + measure;
+    SpannerNode(out, "hrpn", {measure % 2 == 0 ? 1 : 2}, id, atStart ? 2 : 0);
+    SpannerNode(out, "altg", {3, kPageTextOffset}, id + 800, atStart ? 2 : 0);
+    if (atStart) SpannerNode(out, "octv", {0, measure % 2, 0, 0}, staff * 1000 + 500 + measure / 2, measure % 2 == 0 ? 2 : 0);
+}
+
 // The time slices of one staff of one system, from the score's measure `first`.
 void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int staff) {
     const int scale = staff + 1;
@@ -80,6 +96,7 @@ void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int st
             }
         }
         WriteMeasureStart(out, measure, scale, shape.thickBarline && measure > 0);
+        if (shape.spanners) WriteLineNodes(out, measure, staff, true);
         if (shape.notes) {
             out.BeginChunk("rest", {2, 4, NiffField::Rational(1, 4)});
             out.EndChunk();
@@ -92,20 +109,34 @@ void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int st
         out.BeginChunk("beam", {0, 1});
         out.Tag(18, {measure});
         out.EndChunk();
+        if (shape.spanners) {
+            out.BeginChunk("tupl");
+            out.Tag(18, {staff * 1000 + measure});
+            out.Tag(28, {1});
+            out.Tag(45, {NiffField::Rational(3, 8), NiffField::Rational(2, 8), 0});
+            out.EndChunk();
+        }
         for (int step : {0, 2}) {
             out.BeginChunk("note", {0, step, NiffField::Rational(1, 8)});
             out.EndChunk();
             if (shape.marks) WriteNoteMarks(out, measure);
+            if (shape.spanners && step == 0) SpannerNode(out, "slur", {}, staff * 1000 + measure, 2);
         }
         if (shape.marks) WriteStaffMarks(out, measure);
         out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
         out.EndChunk();
+        if (shape.spanners) WriteLineNodes(out, measure, staff, false);
         out.BeginChunk("stem");
         out.Tag(22, {0, 2, 0});
         out.Tag(47, {1});
         out.EndChunk();
         out.BeginChunk("note", {0, 6, NiffField::Rational(1, 4)});
         out.EndChunk();
+        if (shape.spanners) {
+            SpannerNode(out, "slur", {}, staff * 1000 + measure);
+            if (measure > first) SpannerNode(out, "tie ", {}, staff * 1000 + measure - 1);
+            SpannerNode(out, "tie ", {}, staff * 1000 + measure);
+        }
     }
     if (shape.trailingMeasureStart) WriteMeasureStart(out, first + shape.measuresPerSystem, scale, false);
 }

@@ -117,7 +117,15 @@ TEST(NiffSignatures, SignsReachTheMeasuresTheyStandBefore) {
               "5: 3/10 clef 2 key 4\n"
               "6: 6/9 clef 2 key 4\n");
     EXPECT_TRUE(import.timeSignatureGiven);
-    EXPECT_EQ(import.report.CountOf("clef changes within a measure"), 1);
+    // The alto clef at 1/8 of measure 4 is a change object half way from the
+    // measure's start, the slice before it.
+    ASSERT_EQ(import.frame.signChanges.size(), 1u);
+    const NiffSignChange& change = import.frame.signChanges[0];
+    EXPECT_FALSE(change.key);
+    EXPECT_EQ(change.staff, 1);
+    EXPECT_EQ(change.measure, 4);
+    EXPECT_EQ(change.tick, 256);
+    EXPECT_EQ(change.code, 2);
     EXPECT_EQ(import.report.CountOf("key and time signatures out of range"), 2);
 }
 

@@ -1,5 +1,6 @@
 // Damaged NIFF files imported into score windows beside an open score: a fixed seed
-// and count of mutants (bit flips, cuts, rewritten lengths). Each import either
+// and count of mutants (bit flips, cuts, rewritten lengths) of a score of texts and
+// of one with slurs, ties, hairpins, octave signs and endings. Each import either
 // leaves one live window or none, never a window queued to close, and the score
 // open beside it keeps every pool byte.
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/niff_marked_score.h"
+#include "shell/tests/program/niff_spanner_score.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -26,6 +28,7 @@ namespace {
 constexpr uint32_t kSeed = 0x0C0FFEE5;
 constexpr int kCases = 400;
 constexpr uint32_t kMarkedSeed = 0x0DA7A5EE;
+constexpr uint32_t kSpannerSeed = 0x51A25EED;
 
 std::vector<uint8_t> TwoPageScore() {
     niff::NiffWriter out;
@@ -117,6 +120,13 @@ TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
 TEST_F(NiffDamagedWindowTest, MarkedMutantsLeaveALiveWindowOrNone) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ImportMutants(testing::MarkedNiffScore(), kMarkedSeed, kCases);
+}
+
+// Damaged spanner IDs and node counts (missing ends, reversed, across staves, a
+// note to itself) are skipped by the objects' factories as by the handlers.
+TEST_F(NiffDamagedWindowTest, MutantsWithSpannersLeaveALiveWindowOrNone) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ImportMutants(testing::NiffSpannerScore(), kSpannerSeed, kCases);
 }
 
 }  // namespace

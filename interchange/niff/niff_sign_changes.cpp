@@ -1,0 +1,72 @@
+// Clef and key changes inside a measure of a NIFF import. The object's anchor is a
+// time anchor of its own measure: the tick, no x offset, and the y from the staff's
+// bottom line where the class draws it (a clef on the middle line, a key signature
+// from the top line).
+#include "interchange/niff/niff_sign_changes.h"
+
+#include <cstring>
+
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
+#include "core/model/object_list.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
+#include "display/view_location.h"
+#include "interchange/niff/niff_import_state.h"
+#include "layout/page_format.h"
+#include "objects/object_anchor.h"
+#include "objects/text_marks/text_marks.h"
+#include "shell/shell_services.h"
+#include "staves/signature_fields.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int16_t kClefMiddleLine = -256;
+constexpr int16_t kKeyAnchorY = -512;  // the class draws the accidentals from here
+
+}  // namespace
+
+void MakeNiffSignChange(NiffImportState& import, const NiffSignChange& change) {
+    ScoreView* view = import.view;
+    ScoreDocument* document = import.document;
+    if (change.staff < 1 || change.staff > document->header.staffCount ||
+        MeasureRecordOf(document, change.measure) == nullptr) {
+        import.report.Count(kNiffUnmadeSignChanges);
+        return;
+    }
+    ShowPageInView(view, PageIndexOfMeasure(document, change.measure));
+    SetCurrentMeasureQuick(view, change.staff, change.measure);
+    ScoreObject* object = view->currentCell != nullptr
+                              ? ConstructObject(TypeCode(change.key ? ObjectType::KeySignature : ObjectType::Clef))
+                              : nullptr;
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeSignChanges);
+        return;
+    }
+    TextObject* text = AsTextObject(object);
+    if (change.key) {
+        SetKeyCodeOfObject(object, change.code);
+    } else {
+        text->body.style = kClefStyle;
+        SetClefKindOfObject(object, change.code);
+    }
+    const AnchorPoint anchor{{0, static_cast<uint16_t>(change.tick)}, 0, change.key ? kKeyAnchorY : kClefMiddleLine};
+    static_assert(sizeof anchor == sizeof text->body.location);
+    std::memcpy(&text->body.location, &anchor, sizeof anchor);
+    SetSignatureTickOfObject(object, static_cast<uint16_t>(change.tick));
+    object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
+    InsertObjectBySubtype(view, object);
+    if (!change.key) RecountCellClefChanges(view->currentCell);
+}
+
+void MakeNiffSignChanges(NiffImportState& import) {
+    if (import.view == nullptr || import.document == nullptr) return;
+    for (const NiffSignChange& change : import.frame.signChanges) MakeNiffSignChange(import, change);
+    ShowPageInView(import.view, 0);
+}
+
+}  // namespace ql::niff

@@ -1,0 +1,399 @@
+// Slurs, ties, hairpins, octave lines, repeat endings and tuplet marks of a NIFF
+// import made in the document. Objects anchored in time keep, per point, the
+// measure offset from the measure whose object list holds them, the tick, an x
+// offset and the y from the staff's bottom line (unscaled, negative upwards), so they are written from
+// the notes' measures and ticks without the page positions; the octave line and
+// the ending are placed by their tools' own creation (label, glyph, passes) at the
+// start, then given the file's span.
+#include "interchange/niff/niff_spanner_objects.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "core/constants.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
+#include "core/model/object_list.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/objects/score_object.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "display/view_location.h"
+#include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_spanners.h"
+#include "layout/page_format.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/ties/ties.h"
+#include "objects/curves/curve_interface.h"
+#include "objects/hairpin/hairpin_class.h"
+#include "objects/object_services.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_objects.h"
+#include "shell/shell_services.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int32_t kUnitsPerStep = 64;  // staff steps, as stem lengths count them
+constexpr int32_t kSlurClearance = 3 * kUnitsPerStep;  // ends three steps off the note
+constexpr int32_t kSlurPeakClearance = 192;           // the arch above the notes inside
+constexpr int32_t kSlurHeightInMeasure = 256;
+constexpr int32_t kSlurHeightPerMeasure = 128;
+constexpr int16_t kSlurInset = 256;  // control points in from the ends
+constexpr int kWholeNoteCode = 12;
+constexpr int kMiddleLineStep = 4;
+constexpr int16_t kOctaveHookDrop = 128;
+constexpr int16_t kEndingHook = 256;
+constexpr int kMostEndingSpan = 127;
+
+int16_t Word16(int64_t value) {
+    return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
+}
+
+// A time anchor of measure `measure` seen from the owner's measure `owner`.
+AnchorPoint TimeAnchor(int owner, int measure, int32_t tick, int32_t x, int32_t y) {
+    return AnchorPoint{{static_cast<uint16_t>(Word16(measure - owner)), static_cast<uint16_t>(std::clamp(tick, 0, 0xFFFF))},
+                       Word16(x), Word16(y)};
+}
+
+const NiffPlacedEvent* PlacedOf(const NiffImportState& import, int serial) {
+    const std::vector<NiffPlacedEvent>& placed = import.frame.spanners.placed;
+    if (serial < 0 || static_cast<size_t>(serial) >= placed.size()) return nullptr;
+    const NiffPlacedEvent& at = placed[static_cast<size_t>(serial)];
+    return at.event != nullptr ? &at : nullptr;
+}
+
+// Makes (staff, measure) the view's current place, on the page that shows it;
+// false when the document has no such staff or measure.
+bool LocateAt(NiffImportState& import, int staff, int measure) {
+    ScoreView* view = import.view;
+    ScoreDocument* document = import.document;
+    if (view == nullptr || document == nullptr || staff < 1 || staff > document->header.staffCount ||
+        MeasureRecordOf(document, measure) == nullptr)
+        return false;
+    ShowPageInView(view, PageIndexOfMeasure(document, measure));
+    SetCurrentMeasureQuick(view, staff, measure);
+    return view->currentCell != nullptr && view->currentSystem != nullptr;
+}
+
+// The y of a staff position (0 the bottom line, negative upwards) from the
+// staff's bottom line, the origin of the view's staff y.
+int32_t PositionY(int position) {
+    return position * kUnitsPerStep;
+}
+
+bool StemUp(const EventRecord& event) {
+    return (event.flags & kEventStemFlag) != 0;
+}
+
+// Whether `b` (measure, tick) comes after `a`.
+bool IsAfter(const NiffPlacedEvent& a, const NiffPlacedEvent& b) {
+    return b.measure > a.measure || (b.measure == a.measure && b.event->time > a.event->time);
+}
+
+// The staff position of a chord's outer note on the slur's side: its highest
+// (smallest position) above, its lowest below.
+int OuterPosition(EventRecord* note, bool above) {
+    int outer = static_cast<int8_t>(note->step);
+    EventRecord* e = GetFirstEventOfChord(note);
+    for (int i = 0; e != nullptr && i < kMaxChainLength; ++i, e = NextEvent(e)) {
+        const int position = static_cast<int8_t>(e->step);
+        outer = above ? std::min(outer, position) : std::max(outer, position);
+        if (IsLastOfChord(e)) break;
+    }
+    return outer;
+}
+
+// The y of a slur's end at a chord: three steps beyond its outer note, or beyond
+// its stem end when a stem shorter than a whole note's points to the slur's side.
+int32_t SlurEndY(const NiffPlacedEvent& at, bool above) {
+    EventRecord& note = *at.event;
+    const int32_t head = PositionY(OuterPosition(&note, above));
+    const bool stemToSide = StemUp(note) == above && note.duration < kWholeNoteCode;
+    if (stemToSide) return PositionY(static_cast<int8_t>(note.step)) + note.stemLength + (above ? -kUnitsPerStep : kUnitsPerStep);
+    return head + (above ? -kSlurClearance : kSlurClearance);
+}
+
+// The highest (above) or lowest note strictly between the two ends, in every voice
+// of the staff's measures from the first end's to the last's; false when none.
+bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last,
+                    bool above, int32_t* extreme) {
+    bool found = false;
+    StaffRecord* staff = StaffRecordOf(import.document, first.staff);
+    for (int measure = first.measure; measure <= last.measure && staff != nullptr; ++measure) {
+        MeasureCell* cell = GetOrCreateMeasureCell(staff, import.document, measure);
+        for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+            EventRecord* e = GetVoiceFirstEvent(cell, voice);
+            for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
+                if (IsHeadSentinel(*e)) continue;
+                const bool afterFirst = measure > first.measure || e->time > first.event->time;
+                const bool beforeLast = measure < last.measure || e->time < last.event->time;
+                if (!afterFirst || !beforeLast) continue;
+                const int32_t y = PositionY(static_cast<int8_t>(e->step));
+                if (!found || (above ? y < *extreme : y > *extreme)) *extreme = y;
+                found = true;
+            }
+        }
+    }
+    return found;
+}
+
+// Shapes a slur between its notes: the ends off the notes (or their stems), the
+// control points high enough for the slur's span and clear of the notes inside.
+void FitNiffSlurCurve(const NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
+                      const NiffPlacedEvent& last, bool above, int8_t thickness) {
+    const int32_t startY = SlurEndY(first, above);
+    const int32_t endY = SlurEndY(last, above);
+    const int span = last.measure - first.measure;
+    const int32_t height = span == 0 ? kSlurHeightInMeasure : (span + 1) * kSlurHeightPerMeasure;
+    int32_t control = above ? std::min(startY, endY) - height : std::max(startY, endY) + height;
+    int32_t extreme = 0;
+    if (ExtremeBetween(import, first, last, above, &extreme))
+        control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
+    const int owner = first.measure;
+    slur->body.points[0] = TimeAnchor(owner, first.measure, first.event->time, 0, startY);
+    slur->body.points[1] = TimeAnchor(owner, first.measure, first.event->time, kSlurInset, control);
+    slur->body.points[2] = TimeAnchor(owner, last.measure, last.event->time, -kSlurInset, control);
+    slur->body.points[3] = TimeAnchor(owner, last.measure, last.event->time, 0, endY);
+    slur->body.inner[0] = slur->body.inner[2] = 0;
+    slur->body.inner[1] = slur->body.inner[3] = thickness;
+}
+
+// Inserts a time-anchored object into the object list of (staff, measure).
+bool InsertAt(NiffImportState& import, ScoreObject* object, int staff, int measure) {
+    if (!LocateAt(import, staff, measure)) return false;
+    object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
+    InsertObjectBySubtype(import.view, object);
+    return true;
+}
+
+// The point of (measure, tick) on the view at `vertical` from the staff's bottom line.
+LogicalPoint PointAt(ScoreView* view, int32_t tick, int32_t vertical) {
+    const int32_t x = MeasureSlotX(view, view->currentSystem, view->currentSlot) + BeatMapTickToX(view, tick);
+    return LogicalPoint{x, view->staffY + vertical};
+}
+
+// A tool's click at `at` in the scroll view's manner (objects anchored in time);
+// the view's pointer and mode are restored on every path.
+class ClickScope {
+  public:
+    ClickScope(ScoreView* view, LogicalPoint at) : view_(view), pointer_(view->pointerPoint), pageView_(view->pageView) {
+        view->pointerPoint = at;
+        view->pageView = 0;
+    }
+    ~ClickScope() {
+        view_->pointerPoint = pointer_;
+        view_->pageView = pageView_;
+    }
+    ClickScope(const ClickScope&) = delete;
+    ClickScope& operator=(const ClickScope&) = delete;
+
+  private:
+    ScoreView* view_;
+    LogicalPoint pointer_;
+    decltype(ScoreView::pageView) pageView_;
+};
+
+// The start and end anchors and hooks of a line, owned by its start measure.
+void SetLineEnds(SpannerInterface* spanner, const NiffLineRequest& line, int16_t startHook, int16_t endHook) {
+    SpannerEndpoint& ends = spanner->endpoint;
+    ends.start = TimeAnchor(line.startMeasure, line.startMeasure, line.startTick, 0, line.vertical);
+    ends.end = TimeAnchor(line.startMeasure, line.endMeasure, line.endTick, 0, line.vertical);
+    ends.startHook = startHook;
+    ends.endHook = endHook;
+}
+
+constexpr uint8_t kCurveAbove = 0;
+constexpr uint8_t kCurveBelow = 1;
+
+}  // namespace
+
+bool NiffTieGoesAbove(int side, const NiffPlacedEvent& start, const NiffPlacedEvent& end) {
+    if (side == 1 || side == 2) return side == 1;
+    if (start.voice != 0) return false;  // a lower voice's ties go below
+    // Staff steps count up from the bottom line; 4 is the middle line.
+    const int startStep = -static_cast<int8_t>(start.event->step);
+    const int endStep = -static_cast<int8_t>(end.event->step);
+    const bool startHigh = startStep >= kMiddleLineStep;
+    const bool endHigh = endStep >= kMiddleLineStep;
+    const bool startUp = StemUp(*start.event);
+    const bool endUp = StemUp(*end.event);
+    if ((startHigh || endHigh) && (!startUp || !endUp)) return true;
+    return ((startHigh && endHigh) || (!startUp && !endUp)) && !startUp && startHigh;
+}
+
+void RecordNiffPlacedEvent(NiffImportState& import, int serial, EventRecord* event, int staff, int measure,
+                           int voice) {
+    std::vector<NiffPlacedEvent>& placed = import.frame.spanners.placed;
+    if (serial < 0 || serial >= import.frame.spanners.nextSerial) return;
+    if (placed.size() <= static_cast<size_t>(serial)) placed.resize(static_cast<size_t>(serial) + 1);
+    placed[static_cast<size_t>(serial)] = {event, staff, measure, voice};
+}
+
+void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request) {
+    const NiffPlacedEvent* start = PlacedOf(import, request.start);
+    const NiffPlacedEvent* end = PlacedOf(import, request.end);
+    if (start == nullptr || end == nullptr || !LocateAt(import, start->staff, start->measure)) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    ScoreView* view = import.view;
+    // The tie command joins a note to the next of its pitch in its voice: the
+    // file's end note must be that one.
+    const std::vector<TieTarget> targets =
+        FindTieTargets(import.document, view, start->event, start->staff, start->measure, start->voice);
+    const bool meets = std::any_of(targets.begin(), targets.end(), [&](const TieTarget& t) { return t.note == end->event; });
+    if (!meets || FindNoteTie(start->event) != nullptr) {
+        import.report.Count(kNiffUnmadeTies);
+        return;
+    }
+    // The tie is shaped on the side the command's curve setting names.
+    uint8_t& curveSide = State().notes.CurveSide;
+    const uint8_t kept = curveSide;
+    curveSide = NiffTieGoesAbove(request.side, *start, *end) ? kCurveAbove : kCurveBelow;
+    const int made = ToggleTie(view, start->event, start->voice);
+    curveSide = kept;
+    if (made == 0) import.report.Count(kNiffUnmadeTies);
+}
+
+void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request) {
+    const NiffPlacedEvent* first = PlacedOf(import, request.first);
+    const NiffPlacedEvent* last = PlacedOf(import, request.last);
+    if (first == nullptr || last == nullptr) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    if (first->staff != last->staff) {
+        import.report.Count(kNiffSpannersAcrossStaves);
+        return;
+    }
+    if (!IsAfter(*first, *last)) {
+        import.report.Count(kNiffSpannersReversed);
+        return;
+    }
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Slur));
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeObjects);
+        return;
+    }
+    // Without a side from the file the slur goes to the heads: below when the
+    // first note's stem points up.
+    const bool above = request.side == 1 || (request.side == 0 && !StemUp(*first->event));
+    const int8_t thickness = CurveLineValuesOf(import.document).slurThickness;
+    FitNiffSlurCurve(import, AsSlur(object), *first, *last, above, static_cast<int8_t>(above ? thickness : -thickness));
+    if (!InsertAt(import, object, first->staff, first->measure)) {
+        ReleaseObjectByType(import.document, object);
+        import.report.Count(kNiffUnplacedSpanners);
+    }
+}
+
+void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request) {
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Hairpin));
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeObjects);
+        return;
+    }
+    HairpinObject* hairpin = AsHairpin(object);
+    hairpin->lineWidth = HairpinDefaultLineWidth(import.document);
+    const int owner = request.startMeasure;
+    const int32_t y = request.vertical;
+    const int32_t open = request.opening;
+    if (request.closing) {  // stored: the upper end, the apex, the lower end
+        hairpin->direction = kHairpinDiminuendo;
+        hairpin->points[0] = TimeAnchor(owner, request.startMeasure, request.startTick, 0, y - open);
+        hairpin->points[1] = TimeAnchor(owner, request.endMeasure, request.endTick, 0, y);
+        hairpin->points[2] = TimeAnchor(owner, request.startMeasure, request.startTick, 0, y + open);
+    } else {  // the apex, the upper end, the lower end
+        hairpin->direction = kHairpinCrescendo;
+        hairpin->points[0] = TimeAnchor(owner, request.startMeasure, request.startTick, 0, y);
+        hairpin->points[1] = TimeAnchor(owner, request.endMeasure, request.endTick, 0, y - open);
+        hairpin->points[2] = TimeAnchor(owner, request.endMeasure, request.endTick, 0, y + open);
+    }
+    if (!InsertAt(import, object, request.staff, request.startMeasure)) {
+        ReleaseObjectByType(import.document, object);
+        import.report.Count(kNiffUnplacedSpanners);
+    }
+}
+
+void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request) {
+    if (!LocateAt(import, request.staff, request.startMeasure)) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    // The octave tool anchors a line to the page in page view; the file's line
+    // belongs to its measures, so the tool runs as in the scroll view.
+    ScoreObject* object = nullptr;
+    {
+        ClickScope click(import.view, PointAt(import.view, request.startTick, request.vertical));
+        object = CreateOctaveLineAtClick(import.view);
+    }
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeObjects);
+        return;
+    }
+    SpannerInterface* spanner = SpannerOf(object);
+    SetLineEnds(spanner, request, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+    if (!request.lineShown) spanner->endpoint.lineWidth = 0;
+    FollowOctaveHook(object);  // the label follows the hook: 8va above, 8vb below
+}
+
+void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& request) {
+    if (!LocateAt(import, request.staff, request.startMeasure)) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    ScoreObject* object = nullptr;
+    {
+        ClickScope click(import.view, PointAt(import.view, request.startTick, request.vertical));
+        object = CreateRepeatEndingAtClick(import.view);
+    }
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeObjects);
+        return;
+    }
+    RepeatEndingObject* ending = AsRepeatEnding(object);
+    SetLineEnds(&ending->spanner, request, request.startHook ? kEndingHook : 0, request.endHook ? kEndingHook : 0);
+    ending->span = static_cast<uint16_t>(std::clamp(request.endMeasure - request.startMeasure + 1, 1, kMostEndingSpan));
+    std::copy(request.passes.begin(), request.passes.end(), ending->passes);
+    // The label shows the first number as its one character.
+    ending->text.body.string = static_cast<uint16_t>('0' + request.passes[0]);
+    FreeRepeatEndingList(import.document);
+}
+
+void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& request) {
+    const NiffPlacedEvent* note = PlacedOf(import, request.event);
+    if (note == nullptr || !LocateAt(import, note->staff, note->measure)) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    AttachNiffTupletMark(import, note->event, std::to_string(request.digit), request.bracket);
+}
+
+void AttachNiffTupletMark(NiffImportState& import, EventRecord*, const std::string&, int) {
+    // provisional: waits for the tuplet object's allocation, attachment to a note
+    // and bracket points (AllocTuplet, AttachTupletToNote, ComputeTupletPoints);
+    // until they are built the mark is counted as not converted and nothing is made.
+    import.report.Count(kNiffTupletMarks);
+}
+
+void MakeNiffSpanners(NiffImportState& import) {
+    if (import.view == nullptr || import.document == nullptr) return;
+    const NiffSpannerState& spanners = import.frame.spanners;
+    for (const NiffTieRequest& tie : spanners.ties) MakeNiffTie(import, tie);
+    for (const NiffSlurRequest& slur : spanners.slurs) MakeNiffSlur(import, slur);
+    for (const NiffLineRequest& line : spanners.lines) {
+        switch (line.kind) {
+            case NiffLineKind::kHairpin: MakeNiffHairpin(import, line); break;
+            case NiffLineKind::kOctave: MakeNiffOctaveLine(import, line); break;
+            case NiffLineKind::kEnding: MakeNiffRepeatEnding(import, line); break;
+        }
+    }
+    for (const NiffTupletRequest& tuplet : spanners.tuplets) MakeNiffTupletMark(import, tuplet);
+    ShowPageInView(import.view, 0);
+}
+
+}  // namespace ql::niff
