@@ -193,8 +193,22 @@ int DragMoveStep(ScoreView* view) {
 int HoverMove(ScoreView* view) {
     SelectionState* s = Sel();
     ScoreObject* focused = s->focusedObject.get();
+    // What was made for the location stands for the score as it was: after an edit
+    // it is made again.
+    static const ScoreDocument* followedDocument = nullptr;
+    static uint16_t followedChange = 0;
+    if (view->document != followedDocument || view->document->changeCounter != followedChange) {
+        ReleaseFollowedObjects(s, focused);
+        s->locationChanged = 1;
+        followedDocument = view->document;
+        followedChange = view->document->changeCounter;
+    }
     if (s->locationChanged || (IsUsableObject(focused) && ClassOf(focused).LocationChanged(focused, view) == 1)) {
         s->locationChanged = 0;
+        // The focused object (the armed tool's prototype while nothing is focused)
+        // makes the objects that stand for the location, such as the note handles.
+        if (focused != nullptr && (focused == s->defaultObject.get() || IsUsableObject(focused)))
+            ClassOf(focused).FollowLocation(focused, view);
         SetFocusLocation(s, view);
         CollectHitRecordsAtLocation(view);
     }

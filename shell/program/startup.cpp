@@ -112,6 +112,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
     State().dialogs.StatusWindow = Frame().statusBar;
+    State().dialogs.FrameWindow = frame;  // the popup menus post their frame commands here
     SetPaletteButtonSize(Frame().toolSize);
     PaletteSettings().groupMoves = Options().SyncPalettes != 0;
     if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
@@ -156,6 +157,7 @@ void ShutdownCleanup() {
     SetShowScoreWindow({});
     SetCaptionOfPath({});
     State().dialogs.StatusWindow = {};
+    State().dialogs.FrameWindow = {};
     ShutdownCoreServices();
 }
 
