@@ -1,6 +1,6 @@
 // The right button on an entered note, in the program: the note's own menu opens
 // (not the page's) with the Notes tool current and with the Pointer, and a command
-// chosen from it changes that note in one undo step.
+// chosen from it changes that note, shows on the page, and is one undo step.
 #include <gtest/gtest.h>
 
 #include "core/model/event_record.h"
@@ -15,6 +15,8 @@
 #include "editing/tool_dispatch.h"
 #include "notes/drawing/note_fields.h"
 #include "platform/ui/headless.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/program_fixture.h"
@@ -71,6 +73,17 @@ class NotePopupProgramTest : public testing::ProgramFixture {
         return ui::headless::PopupMenus().back().result;
     }
 
+    // The pixels of the view's picture around the note's head that are not white.
+    int InkAtHead(EventRecord* note) {
+        win::UpdateWindow(view_->ViewWindow);
+        const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(note, view_));
+        const platform::BitmapHandle image = win::GetWindowImage(view_->ViewWindow);
+        int ink = 0;
+        for (int y = head.y - 1; y <= head.y + 1; ++y)
+            for (int x = head.x - 3; x <= head.x + 3; ++x) ink += gfx::GetBitmapPixel(image, x, y) != gfx::kWhite;
+        return ink;
+    }
+
     ScoreView* view_ = nullptr;
 };
 
@@ -78,8 +91,11 @@ TEST_F(NotePopupProgramTest, TheNotesMenuOpensOnANoteWithTheNotesToolAndHidesIts
     EventRecord* note = EnterNote();
     ASSERT_NE(note, nullptr) << "no note entered";
     EXPECT_EQ(RightClickNote(note, kReformatPageCommand), 0) << "the page's menu opened on the note";
+    const int ink = InkAtHead(note);
+    ASSERT_GT(ink, 8);
     ASSERT_EQ(RightClickNote(note, kHideHeadCommand), kHideHeadCommand) << "the note's menu did not open";
     EXPECT_TRUE(IsHeadHidden(*note));
+    EXPECT_LE(InkAtHead(note), ink * 3 / 4) << "the page still shows the head";
     UndoCommand(view_->document, view_);
     EXPECT_FALSE(IsHeadHidden(*note)) << "one undo step restores the head";
     EXPECT_EQ(CloseAndRun(), 0);
