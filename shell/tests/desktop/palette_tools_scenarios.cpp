@@ -14,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
+constexpr int kSmallCell = 25;                 // a small palette's 24-pixel button and gap
 constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
 
 std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
@@ -136,6 +137,70 @@ TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClic
     WritePng(after, TestOutputFolder() / "dynamic_placed_desktop.png");
     const Box box = Changed(before, after, left, lines[4] - 80, right, lines[9] + 80);
     EXPECT_GT(box.count, 30) << "no dynamic appeared where the page was clicked";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// View > Use Small Palettes makes the Main palette a row of seven 24-pixel buttons;
+// choosing it again gives the 36-pixel ones back.
+TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    ASSERT_TRUE(WindowTitled(x_, "Main"));
+    x_.Settle(Millis{800});
+    const auto chooseSmall = [this] {
+        PressInFrame("alt+v");
+        ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }));
+        x_.PressKey("Down");  // past "Display Status Bar"
+        x_.PressKey("Return");
+        x_.Settle(Millis{800});
+    };
+    chooseSmall();
+    std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    ASSERT_TRUE(main);
+    WritePng(Screen(), TestOutputFolder() / "small_palettes_desktop.png");
+    EXPECT_LT(main->width, 7 * kCell) << "the Main palette is " << main->width << " wide";
+    EXPECT_GE(main->width, 7 * kSmallCell);
+    const std::optional<std::pair<int, int>> pointer = PressedCell(x_.Grab(*main));
+    ASSERT_TRUE(pointer);
+    EXPECT_EQ(*pointer, (std::pair{1 + 5 * kSmallCell, 1})) << "the Pointer is not the sixth small button";
+    chooseSmall();
+    main = WindowTitled(x_, "Main");
+    ASSERT_TRUE(main);
+    EXPECT_GE(main->width, 7 * kCell);
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A Control-click on "Toggle Dots" marks the button in its top-left corner and
+// leaves the pressed button as it was; a second one takes the mark away.
+TEST_F(PaletteToolsScenario, AControlClickMarksANotesButton) {
+    WriteSettings("[ToolbarSettings]\nNTool=1100,420,4,4\n");  // clear of the others
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    ASSERT_TRUE(notes);
+    x_.Settle(Millis{800});
+    // Button 8: the first of the third row, its corner at (1, 1 + 2 cells).
+    const int cellX = notes->x + 1;
+    const int cellY = notes->y + 1 + 2 * kCell;
+    const ScreenPicture plain = x_.Grab(cellX, cellY, 36, 36);
+    const std::optional<std::pair<int, int>> pressed = PressedCell(x_.Grab(*notes));
+    x_.ControlClick(cellX + 18, cellY + 18);
+    x_.Settle(Millis{500});
+    ScreenPicture marked;
+    EXPECT_TRUE(WaitFor([&] {
+        marked = x_.Grab(cellX, cellY, 36, 36);
+        return DifferentPixels(marked, plain) > 10;
+    }, Millis{5000})) << "no mark drawn";
+    // Only the corner changed, and the pressed button stayed.
+    int outside = 0;
+    for (int y = 0; y < 36; ++y)
+        for (int x = 0; x < 36; ++x)
+            outside += (x >= 14 || y >= 13) && marked.At(x, y) != plain.At(x, y);
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(PressedCell(x_.Grab(*notes)), pressed);
+    x_.ControlClick(cellX + 18, cellY + 18);
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(x_.Grab(cellX, cellY, 36, 36), plain) == 0; }, Millis{5000}))
+        << "the mark stayed";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
