@@ -78,15 +78,13 @@ struct Match {
     HitRecord* record = nullptr;
 };
 
-constexpr uint8_t kFirstNoteHeadKind = 3;
-
 // On a note handle object, a press on a stem or chord handle that also lies on one
 // of the notes' heads takes that head: the head is the more precise target.
 HitRecord* PreferNoteHead(HitRecord* match, LogicalPoint p) {
-    if (match->ownerType != TypeCode(ObjectType::Note) || match->kind >= kFirstNoteHeadKind) return match;
+    if (match->ownerType != TypeCode(ObjectType::Note) || match->kind >= kFirstNoteHeadHandle) return match;
     int n = 0;
     for (HitRecord* r = match->child.get(); r != nullptr && n < kWalkLimit; r = r->child.get(), ++n)
-        if (r->kind >= kFirstNoteHeadKind && IsUsableRecord(r) && r->style != kShapeNever &&
+        if (r->kind >= kFirstNoteHeadHandle && IsUsableRecord(r) && r->style != kShapeNever &&
             HitRecordContainsPoint(r, p))
             return r;
     return match;

@@ -22,6 +22,7 @@
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
 #include "display/hit_test.h"
+#include "editing/handle_flags.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/staff_place.h"
@@ -36,7 +37,6 @@ constexpr int kMaxHandleObjects = 4096;  // bound of every walk of a handle list
 constexpr int kVoiceShift = 2;
 constexpr uint8_t kVoiceBits = 0x0C;
 constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
-constexpr int kFirstHeadKind = 3;  // the handles of the notes themselves
 constexpr int kLastHeadKind = 255;
 
 NotesHandlerBody* BodyOf(ScoreObject* object) {
@@ -283,7 +283,7 @@ HitRecord* BuildNoteHandleRecords(ScoreObject* object, ScoreView* view) {
     for (uint8_t kind = 0; kind < 3 && made; ++kind) made = add(kind, ends[kind], 0, head);
     // 3 and on: each note of the group's chords, over its head.
     const int32_t half = std::max<int32_t>(view->glyphWidths.halfBlack, 1);
-    int kind = kFirstHeadKind;
+    int kind = kFirstNoteHeadHandle;
     EventRecord* chord = head;
     for (int c = 0; made && chord != nullptr && c < kMaxGroupChords; ++c) {
         EventRecord* e = chord;
