@@ -23,6 +23,10 @@ constexpr uint16_t kHandleVerticalOnly = 0x1000;
 constexpr uint16_t kHandleDominantAxis = 0x2000;
 constexpr uint16_t kHandleLockStaysPut = 0x4000;  // an axis lock leaves the pointer alone
 
+// Kinds (HitRecord::kind) of a note handle object's records: below this one its stem
+// and beam ends, from this one on the heads of its notes.
+constexpr uint8_t kFirstNoteHeadHandle = 3;
+
 // Shapes (HitRecord::style).
 constexpr uint8_t kShapeNone = 0;
 constexpr uint8_t kShapeOutline = 1;

@@ -190,11 +190,33 @@ int DragMoveStep(ScoreView* view) {
     return 0;
 }
 
+// The score as it was when the objects of the pointer's location were made.
+struct FollowedScore {
+    const ScoreDocument* document = nullptr;
+    uint16_t change = 0;
+};
+FollowedScore& Followed() {
+    static FollowedScore followed;
+    return followed;
+}
+
 int HoverMove(ScoreView* view) {
     SelectionState* s = Sel();
     ScoreObject* focused = s->focusedObject.get();
+    // What was made for the location stands for the score as it was: after an edit
+    // it is made again.
+    FollowedScore& followed = Followed();
+    if (view->document != followed.document || view->document->changeCounter != followed.change) {
+        ReleaseFollowedObjects(s, focused);
+        s->locationChanged = 1;
+        followed = {view->document, view->document->changeCounter};
+    }
     if (s->locationChanged || (IsUsableObject(focused) && ClassOf(focused).LocationChanged(focused, view) == 1)) {
         s->locationChanged = 0;
+        // The focused object (the armed tool's prototype while nothing is focused)
+        // makes the objects that stand for the location, such as the note handles.
+        if (focused != nullptr && (focused == s->defaultObject.get() || IsUsableObject(focused)))
+            ClassOf(focused).FollowLocation(focused, view);
         SetFocusLocation(s, view);
         CollectHitRecordsAtLocation(view);
     }

@@ -16,6 +16,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/hit_test.h"
+#include "editing/handle_flags.h"
 #include "editing/note_command_edits.h"
 #include "editing/note_commands.h"
 #include "notes/drawing/note_fields.h"
@@ -31,7 +32,6 @@
 namespace ql {
 namespace {
 
-constexpr int kFirstHeadHandleKind = 3;  // head handles; below are stem handles
 constexpr int kLowestStep = -128;
 constexpr int kHighestStep = 127;
 constexpr int kAttachmentLimit = 256;
@@ -45,7 +45,7 @@ constexpr int kSizeBits = 0x03;
 EventRecord* GrabbedNote() {
     const SelectionState* s = TheSelectionState();
     const HitRecord* grabbed = s != nullptr ? s->grabbedRecord.get() : nullptr;
-    if (grabbed == nullptr || grabbed->kind < kFirstHeadHandleKind) return nullptr;
+    if (grabbed == nullptr || grabbed->kind < kFirstNoteHeadHandle) return nullptr;
     EventRecord* note = grabbed->noteEvent.get();
     return note != nullptr && HandleOfEvent(note) && !IsHeadSentinel(*note) ? note : nullptr;
 }

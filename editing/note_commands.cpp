@@ -189,7 +189,10 @@ int RunUndoable(ScoreView* view, int command) {
         if (RunCommand(view, command) != 0) SetDocumentModified(document);
     }
     const bool changed = document->changeCounter != before;
-    if (changed) RedrawLinkedViews(view);
+    if (changed) {
+        RedrawLinkedViews(view);
+        InvalidateLinkedViews(view);  // the page shows the changed notes
+    }
     return changed ? 1 : 0;
 }
 

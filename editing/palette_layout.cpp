@@ -140,6 +140,19 @@ PalettePosition InitialPalettePlacement(int palette, const PalettePosition& save
     return place;
 }
 
+PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteScreen& screen) {
+    const PalettePosition& table = PaletteSpecOf(palette).defaults;
+    const PaletteSize size = PaletteWindowSize({table.columns, table.rows}, buttonSize, screen);
+    // The others start below Main, which none of them covers.
+    const PalettePosition& main = PaletteSpecOf(kMainPalette).defaults;
+    const int below = palette == kMainPalette
+                          ? 0
+                          : PaletteWindowSize({main.columns, main.rows}, buttonSize, screen).height;
+    const PaletteCell corner =
+        ClampPaletteOnScreen(screen.width - table.x - size.width, table.y + below, size, screen);
+    return {corner.x, corner.y, table.columns, table.rows};
+}
+
 std::span<const int> PaletteGroup(int palette) {
     switch (palette) {
         case kMainPalette:

@@ -111,6 +111,13 @@ PaletteShape ReshapeForBorderDrag(PaletteBorder border, int clientWidth, int cli
 PalettePosition InitialPalettePlacement(int palette, const PalettePosition& saved,
                                         int buttonSize, const PaletteScreen& screen);
 
+// Where a palette stands when nothing is saved for it: the table's default shape
+// and top, and the table's distance from the screen's left edge taken from its
+// right edge instead, so that the palettes keep their arrangement beside the page
+// and leave the start of the first system free; every palette but Main is moved
+// down by Main's height, so that none covers Main. Kept on screen.
+PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteScreen& screen);
+
 // The corner of a window of the given size kept on the screen: wholly, with its top
 // not above one caption height.
 PaletteCell ClampPaletteOnScreen(int x, int y, PaletteSize size, const PaletteScreen& screen);

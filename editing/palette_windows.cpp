@@ -64,6 +64,11 @@ PaletteOptions& Options() {
     return options;
 }
 
+int& ButtonSizeStorage() {
+    static int size = kLargeButtonSize;
+    return size;
+}
+
 bool ValidPalette(int palette) {
     return palette >= 0 && palette < kPaletteCount;
 }
@@ -192,6 +197,28 @@ void DrawToolButton(const win::DrawItemInfo& item, ToolFace face, bool pressed, 
     gfx::FillRect(item.dc, {r.right - 1, r.top, r.right, r.bottom}, frame);
 }
 
+constexpr int kFirstMarkableButton = 7;
+constexpr int kLastMarkableButton = 12;
+
+// A click with Control (held or latched): on Notes buttons 7 to 12 it flips the
+// button's mark, on any other button it does nothing; the current button and the
+// armed tool stay. False when Control is up: the click goes on as a press.
+bool ControlClick(int palette, int index) {
+    if (!win::IsKeyDown(win::Key::Control) && State().input.StickyCtrlFlag == 0) return false;
+    if (palette != kNotesPalette || index < kFirstMarkableButton || index > kLastMarkableButton) return true;
+    if (ToolRecord* record = ToolRecordOf(palette, index)) {
+        record->marked = record->marked != 0 ? 0 : 1;
+        RedrawButton(palette, index);
+    }
+    return true;
+}
+
+// A marked button, or a toggle button that is on, shows the mark.
+bool ShowsMark(int palette, int index) {
+    const ToolRecord* record = ToolRecordOf(palette, index);
+    return record != nullptr && (record->marked != 0 || (record->kind == kToggleButton && record->toggled != 0));
+}
+
 intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
     if (item == nullptr) return 0;
     PaletteWindowState& state = StateOf(palette);
@@ -199,11 +226,13 @@ intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return 0;
     if (item->action == win::DrawAction::Select) {
         if ((item->state & win::kItemStateSelected) == 0) return 1;  // the release
+        if (ControlClick(palette, index)) return 1;
         PressPaletteButton(State().documents.ActiveView, palette, index);
         if (state.popUp) win::ShowWindow(state.window, win::ShowCommand::Hide);
         return 1;
     }
-    if (item->dc) DrawToolButton(*item, PaletteButtonFace(palette, index), index == state.current, false);
+    if (item->dc)
+        DrawToolButton(*item, PaletteButtonFace(palette, index), index == state.current, ShowsMark(palette, index));
     return 1;
 }
 
@@ -283,8 +312,9 @@ bool CreatePalette(int palette) {
     params.owner = Windows().frame;
     state.window = win::CreateWindow(params);
     if (!state.window) return false;
-    const PalettePosition saved = ReadPalettePosition(spec.key, spec.defaults);
-    const PalettePosition place = InitialPalettePlacement(palette, saved, size, ScreenAround(state.window));
+    const PaletteScreen screen = ScreenAround(state.window);
+    const PalettePosition saved = ReadPalettePosition(spec.key, DefaultPalettePlace(palette, size, screen));
+    const PalettePosition place = InitialPalettePlacement(palette, saved, size, screen);
     state.shape = {place.columns, place.rows};
     for (int i = 0; i < spec.buttons; ++i) {
         win::WindowParams button;
@@ -312,7 +342,20 @@ PaletteOptions& PaletteSettings() {
 }
 
 int PaletteButtonSize() {
-    return kLargeButtonSize;
+    return ButtonSizeStorage();
+}
+
+void SetPaletteButtonSize(int size) {
+    const int chosen = size == kSmallButtonSize ? kSmallButtonSize : kLargeButtonSize;
+    if (chosen == ButtonSizeStorage()) return;
+    ButtonSizeStorage() = chosen;
+    if (!Windows().made) return;
+    for (PaletteWindowState& state : Windows().palettes) {
+        if (!state.window) continue;
+        LayoutToolButtons(state);
+        PlacePaletteWindow(state, state.corner.x, state.corner.y);
+        win::InvalidateRect(state.window, nullptr, true);
+    }
 }
 
 bool CreateToolPalettes(WindowHandle frame) {

@@ -40,6 +40,9 @@ platform::WindowHandle PaletteWindow(int palette);
 platform::WindowHandle PaletteButton(int palette, int index);
 int PaletteCurrentButton(int palette);  // -1 when the palettes do not exist
 int PaletteButtonSize();                // 36, or 24 with small palettes
+// Small palettes with 24 (any other size gives 36): every palette's buttons take the
+// faces of that size and its window shrinks or grows to its grid.
+void SetPaletteButtonSize(int size);
 platform::WindowHandle PaletteTooltipWindow();  // the buttons' one tooltip window
 
 // The palette window procedure.

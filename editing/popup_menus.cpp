@@ -12,6 +12,7 @@
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "editing/handle_flags.h"
 #include "editing/mouse_processor.h"
 #include "editing/mouse_processor_internal.h"
 #include "editing/selection.h"
@@ -35,7 +36,6 @@ using win::Key;
 constexpr const char* kPopupMenus = "POPUPMENUS";
 constexpr size_t kMenuNameChars = 63;
 constexpr int32_t kMenuSideOffset = 16;  // the menu opens this far beside the click
-constexpr uint8_t kFirstNoteHeadKind = 3;
 constexpr int32_t kDelete = 57632;
 constexpr int32_t kToRest = 42125;
 constexpr int32_t kSolo = 42112;
@@ -83,7 +83,7 @@ bool SameIgnoringCase(const std::string& a, const char* b) {
 }
 
 bool IsNoteHeadHandle(const HitRecord* record) {
-    return record != nullptr && record->kind >= kFirstNoteHeadKind && record->noteEvent;
+    return record != nullptr && record->kind >= kFirstNoteHeadHandle && record->noteEvent;
 }
 
 // The submenu named `name` of the loaded menu; the loaded menu to destroy in `bar`.

@@ -82,6 +82,7 @@ void EmptyHitRecords(SelectionState* s) {
     if (ScoreObject* pending = s->pendingObject.get(); pending != nullptr && IsUsableObject(pending))
         pending->handleChain = {};
     ResetStaticPool(kHitRecordPool);
+    s->followedList.next = {};  // its objects came from the same pool
     ResetHitList(s->listAHead, s->listATail);
     ResetHitList(s->listBHead, s->listBTail);
     ClearRecordFields(s);

@@ -78,6 +78,18 @@ struct Match {
     HitRecord* record = nullptr;
 };
 
+// On a note handle object, a press on a stem or chord handle that also lies on one
+// of the notes' heads takes that head: the head is the more precise target.
+HitRecord* PreferNoteHead(HitRecord* match, LogicalPoint p) {
+    if (match->ownerType != TypeCode(ObjectType::Note) || match->kind >= kFirstNoteHeadHandle) return match;
+    int n = 0;
+    for (HitRecord* r = match->child.get(); r != nullptr && n < kWalkLimit; r = r->child.get(), ++n)
+        if (r->kind >= kFirstNoteHeadHandle && IsUsableRecord(r) && r->style != kShapeNever &&
+            HitRecordContainsPoint(r, p))
+            return r;
+    return match;
+}
+
 // The first matching handle, or with Ctrl the second (a Margin's second gives way
 // to the first). `takeFirst` skips the Ctrl rule.
 Match WalkLists(ScoreView* view, bool takeFirst) {
@@ -90,7 +102,7 @@ Match WalkLists(ScoreView* view, bool takeFirst) {
          list = list->next.get()) {
         for (HitRecord* r = list; r != nullptr && n < kWalkLimit; r = r->child.get(), ++n) {
             if (!IsUsableRecord(r) || !IsMatch(r, view->pointerPoint, note)) continue;
-            if (!ctrl) return {list, r};
+            if (!ctrl) return {list, PreferNoteHead(r, view->pointerPoint)};
             if (first.record == nullptr) {
                 first = {list, r};
                 continue;
@@ -148,11 +160,13 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
     ScoreObject* pageList = PageObjectListOf(view);
     auto members = [](ScoreObject* head) { return head != nullptr ? head->next.get() : nullptr; };
+    ScoreObject* followed = members(s->insertionList.get());
     switch (s->behaviourCode) {
         case 0:
             CollectChain(view, s->voiceChain.get(), true);
             CollectChain(view, members(cellList), true);
             CollectChain(view, s->extraChain.get(), true);
+            CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
             break;
         case 1:
@@ -167,6 +181,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             break;
         default:
             CollectChain(view, members(cellList), true);
+            CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
             break;
     }

@@ -63,6 +63,9 @@ void MoveDragPointer(ScoreView* view, LogicalPoint point);
 
 // Releases the objects of the temporary chain and empties it.
 void ReleaseTemporaryChain(ScoreView* view);
+// Releases the objects made while following the location (note handles) with their
+// hit records, all but `keep`; a hover on one of them is cleared.
+void ReleaseFollowedObjects(SelectionState* s, const ScoreObject* keep);
 
 }  // namespace selection
 }  // namespace ql

@@ -128,6 +128,27 @@ void SetFocusLocation(SelectionState* s, const ScoreView* view) {
     s->savedPosition = static_cast<int8_t>(view->positionWord & kLowByte);
 }
 
+void ReleaseFollowedObjects(SelectionState* s, const ScoreObject* keep) {
+    if (s == nullptr) return;
+    constexpr int kWalkLimit = 1 << 16;
+    ScoreObject* o = s->followedList.next.get();
+    for (int n = 0; o != nullptr && n < kWalkLimit; ++n) {
+        ScoreObject* next = o->next.get();
+        if (o != keep) {
+            if (s->hoverObject.get() == o || s->statusRecord.get() == o->handleChain.get()) {
+                s->hoverFlag = 0;
+                s->hoverObject = {};
+                s->hoverListRecord = {};
+                s->hoverRecord = {};
+                s->statusRecord = {};
+            }
+            UnlinkObject(o);
+            ReleaseObject(o);
+        }
+        o = next;
+    }
+}
+
 void ReleaseTemporaryChain(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || !s->temporaryChain.next) return;

@@ -59,6 +59,7 @@ void EmptyListsKeepingFocus(SelectionState* s) {
         ResetHitList(*head, *tail);
     }
     if (kept != nullptr) AppendHitRecord(&s->listATail, kept);
+    ReleaseFollowedObjects(s, keep);  // they go with their records
     s->hoverListRecord = {};
     s->hoverRecord = {};
     s->statusRecord = {};

@@ -242,7 +242,8 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::ViewToolbar, u8>(kBar, "ViewToolbar", 1),
     OptionRow<&ProgramOptions::VoxToolbar, u8>(kBar, "VoxToolbar", 1),
     OptionRow<&ProgramOptions::SmallToolBars, u8>(kBar, "SmallToolBars", 1),
-    OptionRow<&ProgramOptions::ToolSize, i16>(kBar, "ToolSize", 24),
+    // The palettes' buttons are 36 pixels until "Use Small Palettes" stores 24.
+    OptionRow<&ProgramOptions::ToolSize, i16>(kBar, "ToolSize", 36),
 };
 static_assert(std::size(kIntSettings) == kIntSettingCount);
 

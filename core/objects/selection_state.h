@@ -92,6 +92,9 @@ struct SelectionState {
     int16_t savedMeasure;
     uint8_t locationSaved;
     Ref32<ScoreObject> insertionList;  // list for barline and note handle objects
+    // The list insertionList names: the objects made while following the pointer's
+    // location (note handles), living as long as the hit records built from them.
+    ScoreObject followedList;
     uint8_t noteDeleted[2];
     uint8_t dragVoice;
     uint8_t entryFlags;

@@ -8,6 +8,7 @@
 #include "editing/palette_faces.h"
 #include "editing/palette_windows.h"
 #include "editing/tool_bitmaps.h"
+#include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/objects.h"
@@ -18,6 +19,7 @@
 #include "platform/ui/tooltips.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/headless.h"
+#include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 
@@ -43,6 +45,7 @@ class PaletteFacesTest : public testing::FreshWindowLayer {
         frame = win::CreateWindow(params);
     }
     void TearDown() override {
+        SetPaletteButtonSize(kLargeButtonSize);
         DestroyToolPalettes();
         FreeToolBitmaps();
         sys::SetProgramFolder({});
@@ -54,6 +57,11 @@ class PaletteFacesTest : public testing::FreshWindowLayer {
         win::InvalidateRect(button, nullptr, true);
         win::UpdateWindow(button);
         return gfx::ReadBitmapPixels(win::GetWindowImage(button));
+    }
+
+    static void Press(WindowHandle button) {
+        win::SendMessage(button, win::Message::LeftButtonDown, 0, win::PackPoint({3, 3}));
+        win::SendMessage(button, win::Message::LeftButtonUp, 0, win::PackPoint({3, 3}));
     }
 
     WindowHandle frame;
@@ -114,6 +122,100 @@ TEST_F(PaletteFacesTest, AButtonShowsItsFaceOredOntoItsBackground) {
     }
     EXPECT_NE(Painted(kNotesPalette, 3), Painted(kNotesPalette, 5));
     gfx::DeleteObject(strip);
+}
+
+// Pixels of a button that differ from `background | face` inside the pressed
+// button's frame, the face read from `strip` at image `image` of `size` pixels.
+int WrongPixels(const std::vector<gfx::Colour>& pixels, platform::BitmapHandle strip, int image, int size,
+                gfx::Colour background) {
+    int wrong = 0;
+    for (int y = 1; y < size - 1; ++y)
+        for (int x = 1; x < size - 1; ++x)
+            wrong += pixels[static_cast<size_t>(y * size + x)] !=
+                     (background | gfx::GetBitmapPixel(strip, image * size + x, y));
+    return wrong;
+}
+
+// Small palettes: every button is 24 pixels on a 25-pixel grid, each window fits
+// its grid, and the faces come from the small strips; back at 36 all is as before.
+TEST_F(PaletteFacesTest, SmallPalettesLayTheirGridAndFacesAtTwentyFourPixels) {
+    ASSERT_TRUE(CreateToolPalettes(frame));
+    ShowAllPalettes();
+    const win::Rect large = win::GetWindowRect(PaletteWindow(kNotesPalette));
+    SetPaletteButtonSize(kSmallButtonSize);
+    EXPECT_EQ(PaletteButtonSize(), kSmallButtonSize);
+    for (int palette : {kMainPalette, kNotesPalette, kOrnamentsPalette}) {
+        const PalettePosition place = *PalettePlace(palette);
+        const PaletteSize grid = PaletteClientSize({place.columns, place.rows}, kSmallButtonSize);
+        const win::Rect client = win::GetClientRect(PaletteWindow(palette));
+        EXPECT_EQ(client.Width(), grid.width) << palette;
+        EXPECT_EQ(client.Height(), grid.height) << palette;
+    }
+    // Notes button 6 of a 4-column grid: column 2, row 1.
+    const win::Rect cell = win::GetWindowRect(PaletteButton(kNotesPalette, 6));
+    const win::Point origin = win::ScreenToClient(PaletteWindow(kNotesPalette), {cell.left, cell.top});
+    EXPECT_EQ(origin, (win::Point{2 * 25 + 1, 25 + 1}));
+    EXPECT_EQ(cell.Width(), kSmallButtonSize);
+    const win::Rect small = win::GetWindowRect(PaletteWindow(kNotesPalette));
+    EXPECT_EQ(small.left, large.left);
+    EXPECT_EQ(small.top, large.top);
+
+    const platform::BitmapHandle strip =
+        gfx::LoadPng((sys::ProgramFolder() / kToolFaceFolder / "445.png").string());
+    ASSERT_TRUE(strip);
+    const std::vector<gfx::Colour> quarter = Painted(kNotesPalette, 3);
+    ASSERT_EQ(quarter.size(), 24u * 24u);
+    EXPECT_EQ(WrongPixels(quarter, strip, 3, kSmallButtonSize, kPaletteButtonColour), 0);
+    gfx::DeleteObject(strip);
+
+    SetPaletteButtonSize(kLargeButtonSize);
+    EXPECT_EQ(win::GetWindowRect(PaletteWindow(kNotesPalette)), large);
+    EXPECT_EQ(Painted(kNotesPalette, 3).size(), 36u * 36u);
+}
+
+// A Control-click marks Notes buttons 7 to 12: the mark is ORed at (2, 2) and a
+// second Control-click takes it away; the current button and the tool stay. On any
+// other button a Control-click does nothing.
+TEST_F(PaletteFacesTest, AControlClickMarksOnlyNotesButtonsSevenToTwelve) {
+    ASSERT_TRUE(CreateToolPalettes(frame));
+    ShowAllPalettes();
+    const std::vector<gfx::Colour> plain = Painted(kNotesPalette, 8);
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Press(PaletteButton(kNotesPalette, 8));  // Toggle Dots
+    Press(PaletteButton(kNotesPalette, 3));  // a note value: no mark
+    Press(PaletteButton(kGraphicsPalette, 2));
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_EQ(PaletteCurrentButton(kNotesPalette), 4);
+    EXPECT_EQ(PaletteCurrentButton(kGraphicsPalette), 0);
+    EXPECT_EQ(ToolRecordOf(kNotesPalette, 8)->marked, 1);
+    EXPECT_EQ(ToolRecordOf(kNotesPalette, 3)->marked, 0);
+    EXPECT_EQ(ToolRecordOf(kGraphicsPalette, 2)->marked, 0);
+
+    const platform::BitmapHandle mark = ToolStripBitmap(kToolMarkBitmap);
+    ASSERT_TRUE(mark);
+    const std::vector<gfx::Colour> marked = Painted(kNotesPalette, 8);
+    int changed = 0;
+    int wrong = 0;
+    for (int y = 0; y < 36; ++y)
+        for (int x = 0; x < 36; ++x) {
+            const size_t i = static_cast<size_t>(y * 36 + x);
+            const bool inMark = x >= 2 && x < 12 && y >= 2 && y < 11;
+            const gfx::Colour expected =
+                inMark ? plain[i] | gfx::GetBitmapPixel(mark, x - 2, y - 2) : plain[i];
+            wrong += marked[i] != expected;
+            changed += marked[i] != plain[i];
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(changed, 10) << "no mark drawn";
+
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Press(PaletteButton(kNotesPalette, 8));
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_EQ(ToolRecordOf(kNotesPalette, 8)->marked, 0);
+    EXPECT_EQ(Painted(kNotesPalette, 8), plain);
+    // Without Control the same button is pressed as usual.
+    Press(PaletteButton(kNotesPalette, 8));
+    EXPECT_EQ(PaletteCurrentButton(kNotesPalette), 8);
 }
 
 TEST_F(PaletteFacesTest, AStripThatFailsToLoadLeavesTheFaceBlank) {

@@ -56,6 +56,31 @@ TEST(PaletteLayoutTest, SavedShapeOutsideTheDefaultCellsGivesTheDefaultAndCentre
     EXPECT_EQ(InitialPalettePlacement(kNotesPalette, {100, 200, 2, 2}, 36, screen).columns, 4);
 }
 
+// With nothing saved, the palettes keep the table's distances from the screen's
+// edge, taken from its right edge: the start of the first system, at the left,
+// stays free. The others keep their tops' spacing below Main, which none covers.
+TEST(PaletteLayoutTest, DefaultPlacesKeepTheArrangementAgainstTheRightEdge) {
+    const PaletteScreen screen = Screen();
+    for (int size : {kLargeButtonSize, kSmallButtonSize}) {
+        const PalettePosition main = DefaultPalettePlace(kMainPalette, size, screen);
+        const int mainBottom = main.y + PaletteWindowSize({main.columns, main.rows}, size, screen).height;
+        for (int palette = 0; palette < kPaletteCount; ++palette) {
+            const PalettePosition& table = PaletteSpecOf(palette).defaults;
+            const PalettePosition p = DefaultPalettePlace(palette, size, screen);
+            const PaletteSize extent = PaletteWindowSize({table.columns, table.rows}, size, screen);
+            const int top = palette == kMainPalette ? table.y : mainBottom + table.y - main.y;
+            EXPECT_EQ(p, (PalettePosition{screen.width - table.x - extent.width, top, table.columns, table.rows}))
+                << palette;
+            EXPECT_GT(p.x, screen.width / 2) << palette;
+            // Taken as a saved place, it is used as it stands.
+            EXPECT_EQ(InitialPalettePlacement(palette, p, size, screen), p) << palette;
+        }
+    }
+    // A screen narrower than a palette still shows the whole of it.
+    const PalettePosition narrow = DefaultPalettePlace(kMainPalette, 36, PaletteScreen{200, 400});
+    EXPECT_EQ(narrow.x, 0);
+}
+
 TEST(PaletteLayoutTest, SavedCornerOffTheScreenIsClampedOnto) {
     const PaletteScreen screen = Screen();
     for (const PalettePosition saved : {PalettePosition{-5000, -5000, 4, 4},

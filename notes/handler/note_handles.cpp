@@ -16,10 +16,13 @@
 #include "core/model/page_record.h"
 #include "core/model/score_document.h"
 #include "core/model/object_list.h"
+#include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/hit_test.h"
+#include "editing/handle_flags.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/staff_place.h"
@@ -34,6 +37,7 @@ constexpr int kMaxHandleObjects = 4096;  // bound of every walk of a handle list
 constexpr int kVoiceShift = 2;
 constexpr uint8_t kVoiceBits = 0x0C;
 constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
+constexpr int kLastHeadKind = 255;
 
 NotesHandlerBody* BodyOf(ScoreObject* object) {
     return reinterpret_cast<NotesHandlerBody*>(object->BodyBytes());
@@ -238,6 +242,73 @@ ScoreObject* FollowNotesHandlerLocation(ScoreView* view) {
     SelectionState* selection = TheSelectionState();
     if (view == nullptr || selection == nullptr || !selection->insertionList) return nullptr;
     return BuildNoteHandlerChain(view, view->currentStaff, view->currentMeasure, nullptr);
+}
+
+HitRecord* BuildNoteHandleRecords(ScoreObject* object, ScoreView* view) {
+    if (object == nullptr || view == nullptr || object->type != kNoteType) return nullptr;
+    const NotesHandlerBody* body = BodyOf(object);
+    EventRecord* head = body->note.get();
+    if (head == nullptr || IsHeadSentinel(*head)) return nullptr;
+    const bool beamed = (body->flags & kHandleBeamGroup) != 0;
+    EventRecord* last = beamed ? LastChordOfGroup(head) : head;
+    const int32_t firstX = GetEventPosition(head, view).x;
+    const int32_t lastX = GetEventPosition(last, view).x;
+    // 0: the group (both beam ends) or the chord's stem end; 1 and 2: the beam's
+    // left and right ends, or the chord's near end and its stem end again.
+    const LogicalPoint ends[3] = {
+        {firstX, body->handleY[0]},
+        beamed ? LogicalPoint{firstX, body->handleY[0]} : LogicalPoint{firstX, body->handleY[1]},
+        beamed ? LogicalPoint{lastX, body->handleY[1]} : LogicalPoint{firstX, body->handleY[0]}};
+    HitRecord* first = nullptr;
+    HitRecord* previous = nullptr;
+    auto add = [&](uint8_t kind, LogicalPoint point, int32_t half, EventRecord* note) {
+        HitRecord* hit = AllocHitRecord();
+        if (hit == nullptr) return false;
+        if (half > 0)
+            ConstructHitRecordAtPointEx(hit, view, kind, point, half);
+        else
+            ConstructHitRecordAtPoint(hit, view, kind, point);
+        hit->owner = Ref32<ScoreObject>::To(object);
+        hit->ownerType = kNoteType;
+        hit->noteEvent = Ref32<EventRecord>::To(note);
+        if (previous != nullptr) {
+            hit->parent = Ref32<HitRecord>::To(first);
+            previous->child = Ref32<HitRecord>::To(hit);
+        }
+        if (first == nullptr) first = hit;
+        previous = hit;
+        return true;
+    };
+    bool made = true;
+    for (uint8_t kind = 0; kind < 3 && made; ++kind) made = add(kind, ends[kind], 0, head);
+    // 3 and on: each note of the group's chords, over its head.
+    const int32_t half = std::max<int32_t>(view->glyphWidths.halfBlack, 1);
+    int kind = kFirstNoteHeadHandle;
+    EventRecord* chord = head;
+    for (int c = 0; made && chord != nullptr && c < kMaxGroupChords; ++c) {
+        EventRecord* e = chord;
+        for (int i = 0; made && e != nullptr && e->time == chord->time && i < kMaxChainLength; ++i, e = NextEvent(e)) {
+            if (IsHeadSentinel(*e)) break;
+            made = add(static_cast<uint8_t>(std::min(kind++, kLastHeadKind)), GetEventPosition(e, view), half, e);
+        }
+        if (chord == last) break;
+        chord = GetNextChordEvent(chord);
+    }
+    if (!made && first != nullptr) {
+        FreeHitRecordChain(first);
+        FreeHitRecord(first);
+        return nullptr;
+    }
+    object->handleChain = Ref32<HitRecord>::To(first);
+    return first;
+}
+
+int FollowNoteHandlesForSelection(ScoreView* view) {
+    SelectionState* selection = TheSelectionState();
+    ScoreObject* followed = FollowNotesHandlerLocation(view);
+    if (selection == nullptr || followed == nullptr || !selection->insertionList) return 0;
+    InsertObjectAfter(selection->insertionList.get(), followed);
+    return 1;
 }
 
 }  // namespace ql

@@ -59,6 +59,11 @@ class NotesHandlerClass final : public ScoreObjectClass {
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const override;
     void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepNoteValue(view, step); }
     void Invalidate(ScoreObject*, ScoreView* view) const override { InvalidateNoteOffsets(view); }
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
+        return BuildNoteHandleRecords(object, view);
+    }
+    // The rest class's: the note handles of the location join the selection.
+    int FollowLocation(ScoreObject*, ScoreView* view) const override { return FollowNoteHandlesForSelection(view); }
     ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override { return nullptr; }
     void ResetState(ScoreObject*, ScoreView*) const override {}
 };

@@ -15,6 +15,7 @@ struct ScoreView;
 struct ScoreObject;
 struct ScoreSystem;
 struct EventRecord;
+struct HitRecord;
 
 constexpr uint32_t kNotesHandlerBodyBytes = 50;
 
@@ -108,5 +109,14 @@ void InvalidateNoteOffsets(ScoreView* view);
 // Asks the program's notes handler to follow the view's current staff and measure;
 // the object linked after the handler when it did, else null.
 ScoreObject* FollowNotesHandlerLocation(ScoreView* view);
+// The location followed for the selection (the notes handler's and the rest class's
+// FollowLocation): the note handle objects of the view's current staff and measure
+// made and put after the selection's insertion list; 1 when any were made.
+int FollowNoteHandlesForSelection(ScoreView* view);
+// The hit records of a note handle object (its BuildHandles): 0 the group or the
+// chord's stem end, 1 and 2 the beam's ends (the chord's near and stem ends), then
+// from 3 on one over the head of each note of the group, naming that note. Null when
+// the records ran out.
+HitRecord* BuildNoteHandleRecords(ScoreObject* object, ScoreView* view);
 
 }  // namespace ql

@@ -249,11 +249,7 @@ int RestClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
 }
 
 int RestClass::FollowLocation(ScoreObject* /*object*/, ScoreView* view) const {
-    SelectionState* selection = TheSelectionState();
-    ScoreObject* followed = FollowNotesHandlerLocation(view);
-    if (selection == nullptr || followed == nullptr || !selection->insertionList) return 0;
-    InsertObjectAfter(selection->insertionList.get(), followed);
-    return 1;
+    return FollowNoteHandlesForSelection(view);
 }
 
 }  // namespace ql

@@ -145,9 +145,32 @@ void GtkUiBackend::RunModalLoop(platform::WindowHandle dialog, const sys::Resour
         std::span<const win::MessageFilter>(&filter, 1));
 }
 
+namespace {
+
+// The drawing surface of the owner (or of its nearest ancestor that has one) and
+// the screen point in that window's client coordinates: the surface's origin is
+// the window's client origin, so the menu opens at the point itself, whatever
+// stands above the client area in the top-level window (its menu row).
+GdkWindow* PopupAnchor(platform::WindowHandle owner, win::Point screen, GdkRectangle* at) {
+    GtkWindowBackend* backend = CurrentGtkBackend();
+    constexpr int kMaxDepth = 64;
+    platform::WindowHandle w = owner;
+    for (int depth = 0; backend != nullptr && w && depth < kMaxDepth; ++depth, w = win::GetParent(w)) {
+        const Peer* peer = backend->FindPeer(w);
+        GdkWindow* surface = peer != nullptr && peer->area != nullptr ? gtk_widget_get_window(peer->area) : nullptr;
+        if (surface == nullptr) continue;
+        const win::Point client = win::ScreenToClient(w, screen);
+        *at = GdkRectangle{client.x, client.y, 1, 1};
+        return surface;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 int32_t GtkUiBackend::TrackPopupMenu(platform::MenuHandle popup, win::Point screen, platform::WindowHandle owner) {
-    GtkWindow* window = WindowFor(owner);
-    GdkWindow* surface = window ? gtk_widget_get_window(GTK_WIDGET(window)) : nullptr;
+    GdkRectangle at{0, 0, 1, 1};
+    GdkWindow* surface = PopupAnchor(owner, screen, &at);
     if (!surface) return 0;
     GtkWidget* menu = gtk_menu_new();
     g_object_ref_sink(menu);
@@ -156,8 +179,6 @@ int32_t GtkUiBackend::TrackPopupMenu(platform::MenuHandle popup, win::Point scre
     ScopedChoiceSink scoped(sink);
     bool closed = false;
     g_signal_connect(menu, "deactivate", G_CALLBACK(OnPopupClosed), &closed);
-    win::Rect top = win::GetWindowRect(win::GetTopLevel(owner));
-    GdkRectangle at{screen.x - top.left, screen.y - top.top, 1, 1};
     gtk_menu_popup_at_rect(GTK_MENU(menu), surface, &at, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
                            PopupTrigger());
     RunLoopUntil([&] { return closed; }, {});

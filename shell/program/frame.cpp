@@ -99,6 +99,7 @@ void TogglePaletteSize() {
     ProgramFrame& frame = Frame();
     frame.toolSize = ToggledPaletteButtonSize(frame.toolSize);
     Options().ToolSize = static_cast<int16_t>(frame.toolSize);
+    SetPaletteButtonSize(frame.toolSize);
     LayoutFrameClient();
 }
 

@@ -31,6 +31,7 @@
 #include "shell/program/score_child.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program_options.h"
 #include "shell/recent_files.h"
 #include "shell/settings_store.h"
 #include "shell/shell_services.h"
@@ -111,6 +112,9 @@ StartupCode StartProgram(const StartupOptions& options) {
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
     State().dialogs.StatusWindow = Frame().statusBar;
+    State().dialogs.FrameWindow = frame;  // the popup menus post their frame commands here
+    SetPaletteButtonSize(Frame().toolSize);
+    PaletteSettings().groupMoves = Options().SyncPalettes != 0;
     if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
     if (!CreatePagersToolbar(frame)) return Stop(StartupCode::NoFrame);
     // Scores the file commands build or load (New, templates) get their windows here.
@@ -153,6 +157,7 @@ void ShutdownCleanup() {
     SetShowScoreWindow({});
     SetCaptionOfPath({});
     State().dialogs.StatusWindow = {};
+    State().dialogs.FrameWindow = {};
     ShutdownCoreServices();
 }
 

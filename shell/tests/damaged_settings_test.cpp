@@ -66,7 +66,7 @@ TEST_F(DamagedSettingsTest, BadNumbersTakeDefaults) {
     EXPECT_EQ(Options().HomeZoom, 8);
     EXPECT_EQ(AutoSaveSettings().count, 100);
     EXPECT_EQ(Options().PickListEntries, 3);
-    EXPECT_EQ(Options().ToolSize, 24);
+    EXPECT_EQ(Options().ToolSize, 36);  // the large palettes
     ExpectCleanAfterSave(text);
 }
 

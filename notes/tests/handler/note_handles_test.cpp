@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "core/model/events.h"
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "display/hit_test.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/staff_place.h"
 #include "notes/tests/entry/entry_fixture.h"
@@ -33,11 +36,11 @@ class NoteHandles : public EntryTest {
         for (int i = 0; i < 2; ++i) Click();
         UseMeasure(1);  // the full measure moved the pointer on
     }
-    // The handle objects in the selection's list, in order.
+    // The handle objects in the selection's list (its insertion list), in order.
     std::vector<ScoreObject*> Handles() const {
         std::vector<ScoreObject*> out;
         SelectionState* selection = TheSelectionState();
-        for (ScoreObject* o = selection->temporaryChain.next.get(); o != nullptr; o = o->next.get())
+        for (ScoreObject* o = selection->insertionList.get()->next.get(); o != nullptr; o = o->next.get())
             out.push_back(o);
         return out;
     }
@@ -85,6 +88,35 @@ TEST_F(NoteHandles, HandlePointsAreStemEndsAndHead) {
     EXPECT_EQ(HandleY(handles[1], 1), PositionY(view_, kStep));
     EXPECT_EQ(HandleY(handles[0], 0), PositionY(view_, kStep) + Zoomed(view_, chords[0]->stemLength));
     EXPECT_EQ(HandleY(handles[0], 1), PositionY(view_, kStep) + Zoomed(view_, chords[3]->stemLength));
+}
+
+// A handle object's hit records: the stem and beam ends (0 to 2), then one over each
+// head of its group, naming that note; a point on a head lies in that head's record.
+TEST_F(NoteHandles, RecordsNameEachHeadOfTheGroup) {
+    EnterGroupAndQuarters();
+    ASSERT_EQ(CreateNoteHandlers(view_, 1, 1), 3);
+    const std::vector<EventRecord*> chords = Chords();
+    const std::vector<ScoreObject*> handles = Handles();
+    ASSERT_EQ(handles.size(), 3u);
+    for (int h : {0, 1}) {
+        HitRecord* first = ClassOf(handles[h]).BuildHandles(handles[h], view_);
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(handles[h]->handleChain.get(), first);
+        std::vector<HitRecord*> records;
+        for (HitRecord* r = first; r != nullptr; r = r->child.get()) records.push_back(r);
+        const std::vector<EventRecord*> heads =
+            h == 0 ? std::vector<EventRecord*>{chords.begin(), chords.begin() + 4} : std::vector{chords[4]};
+        ASSERT_EQ(records.size(), 3 + heads.size()) << h;
+        for (size_t i = 0; i < records.size(); ++i) {
+            EXPECT_EQ(records[i]->kind, i) << h;
+            EXPECT_EQ(records[i]->owner.get(), handles[h]);
+            EXPECT_EQ(records[i]->ownerType, TypeCode(ObjectType::Note));
+        }
+        for (size_t i = 0; i < heads.size(); ++i) {
+            EXPECT_EQ(records[3 + i]->noteEvent.get(), heads[i]) << h;
+            EXPECT_TRUE(HitRecordContainsPoint(records[3 + i], GetEventPosition(heads[i], view_))) << h;
+        }
+    }
 }
 
 // Dragging a chord's stem handle lengthens its stem; a group's right handle moves

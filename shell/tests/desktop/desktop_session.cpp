@@ -232,6 +232,21 @@ void XSession::Click(int x, int y, unsigned button) {
     Settle();
 }
 
+void XSession::ControlClick(int x, int y) {
+    const KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
+    MovePointer(x, y);
+    XTestFakeKeyEvent(display_, control, True, CurrentTime);
+    XSync(display_, False);
+    Settle();
+    XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    XSync(display_, False);
+    Settle();
+    XTestFakeKeyEvent(display_, control, False, CurrentTime);
+    XSync(display_, False);
+    Settle();
+}
+
 void XSession::Drag(int x0, int y0, int x1, int y1, int steps) {
     constexpr Millis kStepPause{40};
     MovePointer(x0, y0);

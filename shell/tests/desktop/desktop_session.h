@@ -85,6 +85,8 @@ public:
     void MovePointer(int x, int y);
     // A click of a mouse button (1 left, 3 right) at the point.
     void Click(int x, int y, unsigned button = 1);
+    // A left click with the Control key held.
+    void ControlClick(int x, int y);
     // Presses the left button at one point, moves in `steps` steps to the other and
     // releases it there.
     void Drag(int x0, int y0, int x1, int y1, int steps = 8);

@@ -127,12 +127,6 @@ protected:
 // and the symbol again when chosen once more; View > Display Margins takes the
 // margin guides away and shows them again.
 TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
-    // The palettes' default places cover the start of the first system, where the
-    // time signature is: they are put away at the screen's lower right.
-    WriteSettings("[ToolbarSettings]\n"
-                  "OTool=1000,800,7,1\nStaffTool=1000,800,3,3\nNTool=1000,800,4,4\nMGTool=1000,800,5,2\n"
-                  "AlphaTool=1000,800,5,2\nSYTool=1000,800,4,2\nDYTool=1000,800,5,3\nHTool=1000,800,6,3\n"
-                  "ATool=1000,800,5,4\nETool=1000,800,5,6\n");
     ASSERT_TRUE(StartProgram());
     NewScore();
     const ScreenPicture shown = SettledScoreArea();

@@ -15,6 +15,8 @@
 #include "platform/win/paint.h"
 #include "editing/tools.h"
 #include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -57,7 +59,8 @@ TEST_F(PaletteProgramTest, PlacesWrittenAtExitAreTheNextRunsPlaces) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     const platform::WindowHandle notes = PaletteWindow(kNotesPalette);
     const win::Rect r = win::GetWindowRect(notes);
-    win::MoveWindow(notes, {r.left + 40, r.top + 30, r.right + 40, r.bottom + 30}, true);
+    // Moved away from the screen's right edge, where the palettes start.
+    win::MoveWindow(notes, {r.left - 40, r.top + 30, r.right - 40, r.bottom + 30}, true);
     std::array<PalettePosition, kPaletteCount> first;
     for (int p = 0; p < kPaletteCount; ++p) first[static_cast<size_t>(p)] = *PalettePlace(p);
     EXPECT_EQ(CloseAndRun(), 0);
@@ -68,6 +71,30 @@ TEST_F(PaletteProgramTest, PlacesWrittenAtExitAreTheNextRunsPlaces) {
     for (int p = 0; p < kPaletteCount; ++p)
         EXPECT_EQ(*PalettePlace(p), first[static_cast<size_t>(p)]) << p;
     EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// "Use Small Palettes" makes every palette button 24 pixels and the next run starts
+// with small palettes; choosing it again gives 36.
+TEST_F(PaletteProgramTest, SmallPalettesAreChosenByTheCommandAndKeptForTheNextRun) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(PaletteButtonSize(), kLargeButtonSize);
+    const auto useSmall = [] {
+        win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(cmd::kUseSmallPalettes, 0), 0);
+    };
+    useSmall();
+    EXPECT_EQ(PaletteButtonSize(), kSmallButtonSize);
+    EXPECT_EQ(win::GetWindowRect(PaletteButton(kNotesPalette, 0)).Width(), kSmallButtonSize);
+    EXPECT_EQ(CloseAndRun(), 0);
+
+    ResetSettings();
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(PaletteButtonSize(), kSmallButtonSize);
+    EXPECT_EQ(win::GetWindowRect(PaletteButton(kMainPalette, 6)).Width(), kSmallButtonSize);
+    useSmall();
+    EXPECT_EQ(PaletteButtonSize(), kLargeButtonSize);
+    EXPECT_EQ(win::GetWindowRect(PaletteButton(kMainPalette, 6)).Width(), kLargeButtonSize);
+    EXPECT_EQ(CloseAndRun(), 0);
+    SetPaletteButtonSize(kLargeButtonSize);
 }
 
 // The rows of the score window's picture dark along most of a span: staff lines.

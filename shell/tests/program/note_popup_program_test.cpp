@@ -1,0 +1,115 @@
+// The right button on an entered note, in the program: the note's own menu opens
+// (not the page's) with the Notes tool current and with the Pointer, and a command
+// chosen from it changes that note, shows on the page, and is one undo step.
+#include <gtest/gtest.h>
+
+#include "core/model/event_record.h"
+#include "core/model/events.h"
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/undo/undo.h"
+#include "display/hit_test.h"
+#include "editing/palette_windows.h"
+#include "editing/selection_internal.h"
+#include "editing/tool_dispatch.h"
+#include "notes/drawing/note_fields.h"
+#include "platform/ui/headless.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+constexpr int32_t kHideHeadCommand = 40357;  // on the note's menu only
+constexpr int32_t kReformatPageCommand = 42085;  // on the page's menu only
+
+class NotePopupProgramTest : public testing::ProgramFixture {
+  protected:
+    // A quarter entered with the Notes tool at the middle of the staff of a new
+    // one-staff score; the note, null when none was entered.
+    EventRecord* EnterNote() {
+        if (Start() != StartupCode::Ok || !OpenScorePath(WriteScore("x.ql"))) return nullptr;
+        Pump();
+        view_ = State().documents.ActiveView;
+        if (view_ == nullptr) return nullptr;
+        Press(PaletteButton(kNotesPalette, 3));
+        const win::Rect client = win::GetClientRect(view_->ViewWindow);
+        const EventRecord* before = view_->voiceChain;
+        // The staff's middle line, found by the view's own location of the pointer.
+        for (int y = 0; y < client.bottom && view_->voiceChain == before; y += 4)
+            Click(win::Message::LeftButtonDown, client.Width() * 3 / 8, y);
+        EventRecord* note = view_->voiceChain;
+        return note != nullptr && note != before && !IsHeadSentinel(*note) ? note : nullptr;
+    }
+    static void Press(platform::WindowHandle button) {
+        win::SendMessage(button, win::Message::LeftButtonDown, 0, 0);
+        win::SendMessage(button, win::Message::LeftButtonUp, 0, 0);
+    }
+    // The pointer moved onto the point (the move after the program set the pointer
+    // itself is not the user's, so it comes from beside), then the button pressed
+    // (and the left one released).
+    void Click(win::Message button, int x, int y) {
+        const intptr_t at = win::PackPoint({x, y});
+        win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, win::PackPoint({x + 1, y}));
+        win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, at);
+        win::SendMessage(view_->ViewWindow, button,
+                         button == win::Message::LeftButtonDown ? win::kMouseLeftButton : 0, at);
+        if (button == win::Message::LeftButtonDown)
+            win::SendMessage(view_->ViewWindow, win::Message::LeftButtonUp, 0, at);
+        Pump();
+    }
+    // A right click on the note's head with `command` chosen from the menu that opens;
+    // what the menu answered.
+    int32_t RightClickNote(EventRecord* note, int32_t command) {
+        const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(note, view_));
+        ui::headless::QueuePopupMenuChoice(command);
+        const size_t menus = ui::headless::PopupMenus().size();
+        Click(win::Message::RightButtonDown, head.x, head.y);
+        if (ui::headless::PopupMenus().size() != menus + 1) return -1;
+        return ui::headless::PopupMenus().back().result;
+    }
+
+    // The pixels of the view's picture around the note's head that are not white.
+    int InkAtHead(EventRecord* note) {
+        win::UpdateWindow(view_->ViewWindow);
+        const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(note, view_));
+        const platform::BitmapHandle image = win::GetWindowImage(view_->ViewWindow);
+        int ink = 0;
+        for (int y = head.y - 1; y <= head.y + 1; ++y)
+            for (int x = head.x - 3; x <= head.x + 3; ++x) ink += gfx::GetBitmapPixel(image, x, y) != gfx::kWhite;
+        return ink;
+    }
+
+    ScoreView* view_ = nullptr;
+};
+
+TEST_F(NotePopupProgramTest, TheNotesMenuOpensOnANoteWithTheNotesToolAndHidesItsHead) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    EXPECT_EQ(RightClickNote(note, kReformatPageCommand), 0) << "the page's menu opened on the note";
+    const int ink = InkAtHead(note);
+    ASSERT_GT(ink, 8);
+    ASSERT_EQ(RightClickNote(note, kHideHeadCommand), kHideHeadCommand) << "the note's menu did not open";
+    EXPECT_TRUE(IsHeadHidden(*note));
+    EXPECT_LE(InkAtHead(note), ink * 3 / 4) << "the page still shows the head";
+    UndoCommand(view_->document, view_);
+    EXPECT_FALSE(IsHeadHidden(*note)) << "one undo step restores the head";
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+TEST_F(NotePopupProgramTest, TheNotesMenuOpensOnANoteWithThePointer) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    Press(PaletteButton(kMainPalette, static_cast<int>(ToolGroup::Pointer)));
+    ASSERT_EQ(CurrentToolGroup(), ToolGroup::Pointer);
+    ASSERT_EQ(RightClickNote(note, kHideHeadCommand), kHideHeadCommand) << "the note's menu did not open";
+    EXPECT_TRUE(IsHeadHidden(*note));
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+}  // namespace
+}  // namespace ql
