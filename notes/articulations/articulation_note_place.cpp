@@ -7,6 +7,7 @@
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "notes/articulations/articulation_tool.h"
+#include "notes/drawing/notation_font.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_draw_internal.h"
 #include "notes/drawing/note_fields.h"
@@ -24,15 +25,16 @@ ArticulationScale ScaleOf(const ScoreView* view) {
 // The chord's geometry as seen from `target`, one of its notes: the stem end is
 // kept relative to the chord's first note, where the stem length is stored.
 ArticulationNote NoteGeometry(ScoreView* view, EventRecord* first, EventRecord* target) {
-    const notedraw::NoteMetrics metrics = notedraw::CurrentNoteMetrics(view);
+    // The head width of the chord's size class, whether or not notes are being drawn.
+    const int32_t black = ComputeNotationFontState(view, NoteSizeClass(*first)).blackWidth;
     ArticulationNote note;
-    note.x = notedraw::ChordX(view, *first) + metrics.black / 2;
+    note.x = notedraw::ChordX(view, *first) + black / 2;
     note.y = notedraw::NoteY(view, NotePosition(*target));
     note.stemUp = notedraw::ChordStemsUp(*first);
     note.stemOffset =
         first->stemLength - (NotePosition(*target) - NotePosition(*first)) * kUnitsPerStaffStep;
     note.bottomLineY = notedraw::BottomLineY(view);
-    note.headWidth = metrics.black;
+    note.headWidth = black;
     note.durationCode = target->duration;
     return note;
 }

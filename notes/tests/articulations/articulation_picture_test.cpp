@@ -9,17 +9,9 @@
 #include <algorithm>
 #include <string>
 
-#include "core/draw/draw_surface.h"
 #include "core/model/score_document.h"
-#include "display/hit_test.h"
-#include "notes/articulations/articulation_class.h"
-#include "notes/articulations/articulation_tool.h"
-#include "notes/drawing/note_draw.h"
-#include "notes/drawing/note_redraw.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "notes/tests/drawing/notedraw_fixture.h"
-#include "notes/accidentals/accidental.h"
-#include "notes/rests/rest.h"
+#include "notes/tests/articulations/articulation_fixture.h"
 
 namespace ql::testing_notedraw {
 namespace {
@@ -28,8 +20,6 @@ constexpr int32_t kZoom = 16;
 constexpr int kMeasures = 3;
 constexpr int kStemUpPosition = -2;    // a space below the middle line
 constexpr int kStemDownPosition = -6;  // a space above it
-constexpr int32_t kSpace = 128;
-constexpr int32_t kBeat = 1024;
 constexpr int kCentreTolerance = 1;
 
 enum class Side { Above, Below };
@@ -58,43 +48,29 @@ const Mark kMarks[] = {
 };
 constexpr int kMarkCount = static_cast<int>(std::size(kMarks));
 
-class ArticulationPicture : public NoteDrawTest {
+class ArticulationPicture : public ArticulationTest {
   protected:
     void SetUp() override {
-        OpenScene([] {
-            RegisterAccidentalClass();
-            RegisterRestClass();
-            RegisterNoteArticulationClass();
-        });
+        ArticulationTest::SetUp();
         if (!HaveMusicFonts()) GTEST_SKIP() << "the music font is not built";
-        ResetArticulationTools();
         BuildScore(1, kMeasures, kZoom);
         for (int i = 0; i < kMarkCount; ++i) {
             const Mark& mark = kMarks[i];
-            notes_[i] = Note(1, MeasureOf(i), 0, TickOf(i), kCodeQuarter,
-                             mark.stemUp ? kStemUpPosition : kStemDownPosition);
+            notes_[i] = Quarter(MeasureOf(i), i % 4, mark.stemUp ? kStemUpPosition : kStemDownPosition);
         }
         for (int measure = 1; measure <= kMeasures; ++measure) Restem(1, measure);
         const gfx::Point far = Device(TickX(kMeasures, 4 * kBeat) + 4 * kSpace, BottomY(1) + 8 * kSpace);
         SizeWindow(far.x, far.y);
-        for (int i = 0; i < kMarkCount; ++i) Click(i);
+        for (int i = 0; i < kMarkCount; ++i) {
+            Choose(kMarks[i].palette, kMarks[i].entry);
+            Click(notes_[i], MeasureOf(i));
+        }
         for (int measure = 1; measure <= kMeasures; ++measure) DrawCell(1, measure);
         EXPECT_TRUE(WritePng("articulations_zoom16.png"));
     }
 
     static int MeasureOf(int i) { return 1 + i / 4; }
     static int TickOf(int i) { return (i % 4) * kBeat; }
-
-    // A click of the articulation tool with the mark's entry on its note's head.
-    void Click(int i) {
-        ArticulationToolState& tools = ArticulationTools();
-        tools.palette = kMarks[i].palette;
-        (kMarks[i].palette == ArticulationPalette::Accents ? tools.accentEntry : tools.ornamentEntry) =
-            static_cast<int8_t>(kMarks[i].entry);
-        const NoteDrawLocation location(view_, 1, MeasureOf(i));
-        view_->pointerPoint = GetEventPosition(notes_[i], view_);
-        TheNoteArticulationClass().CreateAtClick(nullptr, view_);
-    }
 
     // The head's centre column and the rows the note's own ink spans (head and stem).
     struct NoteInk {
