@@ -15,6 +15,8 @@
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
+#include "editing/palette_layout.h"
+#include "editing/tool_records.h"
 #include "notes/articulations/articulation_attach.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/drawing/notation_font.h"
@@ -210,6 +212,32 @@ TEST_F(ArticulationClassTest, ReplacingPutsAMovedMarkBack) {
     }
     EXPECT_EQ(DrawnMarks(1).at(0).points[0].y, placed);
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
+}
+
+// An entry chosen on a pop-up palette reaches the tool through its opener's face:
+// the Accents entry 5, then the Ornaments entry 28; an opener that still shows its
+// own face keeps the entry in force.
+TEST(ArticulationToolChoice, TheEntryChosenOnAPopUpIsTheOneInForce) {
+    ResetToolRecords();
+    ResetArticulationTools();
+    ToolRecord* accentsOpener = ToolRecordOf(kNotesPalette, 11);
+    ToolRecord* ornamentsOpener = ToolRecordOf(kNotesPalette, 10);
+    TakeArticulationChoice(ornamentsOpener);
+    EXPECT_EQ(ArticulationTools().palette, ArticulationPalette::Ornaments);
+    EXPECT_EQ(ArticulationTools().EntryInForce(), kDefaultOrnamentEntry);
+    SelectFlyoutEntry(nullptr, ToolAction::Select, ToolRecordOf(kAccentsPalette, 5), {},
+                      win::Message::Null, 0, 0);
+    TakeArticulationChoice(accentsOpener);
+    EXPECT_EQ(ArticulationTools().palette, ArticulationPalette::Accents);
+    EXPECT_EQ(ArticulationTools().EntryInForce(), 5);
+    SelectFlyoutEntry(nullptr, ToolAction::Select, ToolRecordOf(kOrnamentsPalette, 28), {},
+                      win::Message::Null, 0, 0);
+    TakeArticulationChoice(ornamentsOpener);
+    EXPECT_EQ(ArticulationTools().palette, ArticulationPalette::Ornaments);
+    EXPECT_EQ(ArticulationTools().EntryInForce(), 28);
+    EXPECT_EQ(ArticulationTools().accentEntry, 5);
+    ResetToolRecords();
+    ResetArticulationTools();
 }
 
 }  // namespace
