@@ -1,7 +1,8 @@
 // Articulations on the desktop: a note entered with the Notes palette, the Accents
 // button pressed twice to open its pop-up palette, an accent chosen there and a click
 // on the note's head: the mark appears in the note's column beyond the staff, and
-// once the mark is let go by a click on the empty page, Undo takes it away again. A screenshot is written for the eye.
+// once the mark is let go by a click on the empty page, Undo takes it away again;
+// Delete takes a selected mark off. A screenshot is written for the eye.
 #include <algorithm>
 #include <optional>
 
@@ -63,95 +64,140 @@ class ArticulationScenario : public DesktopScenario {
         const int originY = w.y + known.second - (knownIndex / columns) * kCell;
         return {originX + (index % columns) * kCell + 18, originY + (index / columns) * kCell + 18};
     }
+    // Where the marked note stands: its head's column and its staff's rows.
+    struct Placed {
+        int head = 0;
+        int middle = 0;
+        int top = 0;
+        int bottom = 0;
+        int away = 0;  // a column of the page away from the note, for the pointer
+        ScreenPicture entered;  // the score with the note, before the mark
+    };
+
+    // A quarter entered on the second system's middle line, Accents pressed and
+    // pressed again for its palette, the upper marcato chosen there and the note's
+    // head clicked.
+    std::optional<Placed> PlaceMarcatoOnANote() {
+        std::optional<Placed> placed;
+        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+        const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+        EXPECT_TRUE(main && notes);
+        if (!main || !notes) return placed;
+        x_.Settle(Millis{1000});
+        const std::optional<std::pair<int, int>> eighth = PressedCell(x_.Grab(*notes));
+        EXPECT_TRUE(eighth) << "no pressed button on the Notes palette";
+        if (!eighth) return placed;
+        const auto quarter = Button(*notes, *eighth, 4, 3, kNotesColumns);
+        x_.Click(quarter.first, quarter.second);
+        x_.Settle(Millis{500});
+        const ScreenPicture empty = Screen();
+        const int left = main->x + main->width + 8;
+        const std::vector<int> lines = empty.LongDarkLines(left, 40, notes->x - 8, notes->y, 0.95);
+        EXPECT_GE(lines.size(), 10u) << "no staff lines beside the palettes";
+        if (lines.size() < 10u) return placed;
+        Placed p;
+        p.top = lines[5];
+        p.middle = lines[7];
+        p.bottom = lines[9];
+        p.away = left + (notes->x - left) / 2;
+        x_.MovePointer(p.away, p.middle - 10);
+        x_.Settle(Millis{300});
+        x_.Click(p.away, p.middle);
+        x_.Settle(Millis{1000});
+        x_.MovePointer(p.away, x_.ScreenHeight() - 20);
+        x_.Settle(Millis{500});
+        p.entered = Screen();
+        // The head: the new ink on the middle line's rows.
+        int sum = 0;
+        int count = 0;
+        for (int y = p.middle - 3; y <= p.middle + 3; ++y)
+            for (int px = left; px < notes->x - 8; ++px)
+                if (IsWhite(empty.At(px, y)) != IsWhite(p.entered.At(px, y))) {
+                    sum += px;
+                    ++count;
+                }
+        EXPECT_GT(count, 10) << "no note was entered";
+        if (count <= 10) return placed;
+        p.head = sum / count;
+
+        const auto opener = Button(*notes, *eighth, 4, kAccentsOpener, kNotesColumns);
+        x_.Click(opener.first, opener.second);
+        x_.Settle(Millis{500});
+        x_.Click(opener.first, opener.second);
+        const std::optional<ShownWindow> accents = WindowTitled(x_, "Accents");
+        EXPECT_TRUE(accents) << "the Accents button opened no palette";
+        if (!accents) return placed;
+        x_.Settle(Millis{800});
+        const std::optional<std::pair<int, int>> current = PressedCell(x_.Grab(*accents));
+        EXPECT_TRUE(current) << "no current entry on the Accents palette";
+        if (!current) return placed;
+        const auto marcato = Button(*accents, *current, kCurrentAccent, kUpperMarcato, kAccentsColumns);
+        x_.Click(marcato.first, marcato.second);
+        x_.Settle(Millis{500});
+
+        x_.MovePointer(p.head, p.middle - 6);
+        x_.Settle(Millis{300});
+        x_.Click(p.head, p.middle);
+        x_.Settle(Millis{800});
+        x_.MovePointer(p.away, x_.ScreenHeight() - 20);
+        x_.Settle(Millis{800});
+        placed = std::move(p);
+        return placed;
+    }
+    // New ink beyond the note's staff in its column since the note was entered.
+    int MarkInk(const Placed& p, const ScreenPicture& now) const {
+        const int spacing = (p.bottom - p.top) / 4;
+        return NewInkBeyond(p.entered, now, p.head - 2 * spacing, p.head + 2 * spacing, p.top - 2,
+                            p.bottom + 2, 4 * spacing);
+    }
+    static bool HeadShown(const Placed& p, const ScreenPicture& now) {
+        int ink = 0;
+        for (int y = p.middle - 2; y <= p.middle + 2; ++y)
+            for (int px = p.head - 3; px <= p.head + 3; ++px) ink += !IsWhite(now.At(px, y));
+        return ink > 10;
+    }
 };
 
 TEST_F(ArticulationScenario, AnAccentChosenOnItsPaletteMarksTheClickedNoteAndUndoTakesItAway) {
     KeepPalettesAside();
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
-    ASSERT_TRUE(main && notes);
-    x_.Settle(Millis{1000});
-
-    // A quarter entered on the second system's middle line.
-    const std::optional<std::pair<int, int>> eighth = PressedCell(x_.Grab(*notes));
-    ASSERT_TRUE(eighth) << "no pressed button on the Notes palette";
-    const auto quarter = Button(*notes, *eighth, 4, 3, kNotesColumns);
-    x_.Click(quarter.first, quarter.second);
-    x_.Settle(Millis{500});
-    const ScreenPicture empty = Screen();
-    const int left = main->x + main->width + 8;
-    const std::vector<int> lines = empty.LongDarkLines(left, 40, notes->x - 8, notes->y, 0.95);
-    ASSERT_GE(lines.size(), 10u) << "no staff lines beside the palettes";
-    const int top = lines[5];
-    const int middle = lines[7];
-    const int bottom = lines[9];
-    const int x = left + (notes->x - left) / 2;
-    x_.MovePointer(x, middle - 10);
-    x_.Settle(Millis{300});
-    x_.Click(x, middle);
-    x_.Settle(Millis{1000});
-    x_.MovePointer(x, x_.ScreenHeight() - 20);
-    x_.Settle(Millis{500});
-    const ScreenPicture entered = Screen();
-    // The head: the new ink on the middle line's rows.
-    int sum = 0;
-    int count = 0;
-    for (int y = middle - 3; y <= middle + 3; ++y)
-        for (int px = left; px < notes->x - 8; ++px)
-            if (IsWhite(empty.At(px, y)) != IsWhite(entered.At(px, y))) {
-                sum += px;
-                ++count;
-            }
-    ASSERT_GT(count, 10) << "no note was entered";
-    const int head = sum / count;
-
-    // Accents pressed, pressed again for its palette, the upper marcato chosen there.
-    const auto opener = Button(*notes, *eighth, 4, kAccentsOpener, kNotesColumns);
-    x_.Click(opener.first, opener.second);
-    x_.Settle(Millis{500});
-    x_.Click(opener.first, opener.second);
-    const std::optional<ShownWindow> accents = WindowTitled(x_, "Accents");
-    ASSERT_TRUE(accents) << "the Accents button opened no palette";
-    x_.Settle(Millis{800});
-    const std::optional<std::pair<int, int>> current = PressedCell(x_.Grab(*accents));
-    ASSERT_TRUE(current) << "no current entry on the Accents palette";
-    const auto marcato = Button(*accents, *current, kCurrentAccent, kUpperMarcato, kAccentsColumns);
-    x_.Click(marcato.first, marcato.second);
-    x_.Settle(Millis{500});
-
-    // A click on the head: the mark beyond the staff in the note's column.
-    x_.MovePointer(head, middle - 6);
-    x_.Settle(Millis{300});
-    x_.Click(head, middle);
-    x_.Settle(Millis{800});
-    x_.MovePointer(x, x_.ScreenHeight() - 20);
-    x_.Settle(Millis{800});
+    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    ASSERT_TRUE(placed);
     const ScreenPicture marked = Screen();
     WritePng(marked, TestOutputFolder() / "articulation_desktop.png");
-    const int spacing = (bottom - top) / 4;
-    const int band = 2 * spacing;
-    EXPECT_GT(NewInkBeyond(entered, marked, head - band, head + band, top - 2, bottom + 2, 4 * spacing), 8)
-        << "no mark appeared beside the clicked note";
+    EXPECT_GT(MarkInk(*placed, marked), 8) << "no mark appeared beside the clicked note";
 
     // A click on the empty page below the systems lets go of the new mark, and Undo
     // takes it away.
-    x_.MovePointer(x, x_.ScreenHeight() - 150);
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 150);
     x_.Settle(Millis{300});
-    x_.Click(x, x_.ScreenHeight() - 150);
+    x_.Click(placed->away, x_.ScreenHeight() - 150);
     x_.Settle(Millis{500});
     PressInFrame("ctrl+z");
-    x_.MovePointer(x, x_.ScreenHeight() - 20);
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 20);
     x_.Settle(Millis{1000});
     const ScreenPicture undone = Screen();
-    WritePng(undone, TestOutputFolder() / "articulation_undone_desktop.png");
-    EXPECT_LE(NewInkBeyond(entered, undone, head - band, head + band, top - 2, bottom + 2, 4 * spacing), 2)
-        << "Undo left the mark";
-    int headInk = 0;
-    for (int y = middle - 2; y <= middle + 2; ++y)
-        for (int px = head - 3; px <= head + 3; ++px) headInk += !IsWhite(undone.At(px, y));
-    EXPECT_GT(headInk, 10) << "Undo took the note away too";
+    EXPECT_LE(MarkInk(*placed, undone), 2) << "Undo left the mark";
+    EXPECT_TRUE(HeadShown(*placed, undone)) << "Undo took the note away too";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Delete while the new mark is selected takes the mark off and leaves the note.
+TEST_F(ArticulationScenario, DeleteTakesTheSelectedMarkOff) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    ASSERT_TRUE(placed);
+    ASSERT_GT(MarkInk(*placed, Screen()), 8) << "no mark appeared beside the clicked note";
+    PressInFrame("Delete");
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 20);
+    x_.Settle(Millis{1000});
+    const ScreenPicture deleted = Screen();
+    WritePng(deleted, TestOutputFolder() / "articulation_deleted_desktop.png");
+    EXPECT_LE(MarkInk(*placed, deleted), 2) << "Delete left the mark";
+    EXPECT_TRUE(HeadShown(*placed, deleted)) << "Delete took the note away too";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
