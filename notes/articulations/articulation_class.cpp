@@ -3,6 +3,9 @@
 // form, registered over the stored MIDI-mark class of type 26.
 #include "notes/articulations/articulation_class.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "core/constants.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
@@ -60,6 +63,13 @@ ArticulationSide SideOfGlyph(ScoreView* view, EventRecord* note, int glyph) {
     int entry = 0;
     if (!ArticulationEntryOfGlyph(glyph, &palette, &entry)) return ArticulationSide::Above;
     return ArticulationSideInView(view, note, palette, entry);
+}
+
+// The body's second word keeps the tick of the note a click placed the mark on.
+void StoreNoteTick(ScoreObject* object, const EventRecord& note) {
+    constexpr size_t kTickWord = sizeof(uint16_t);
+    std::memcpy(reinterpret_cast<std::byte*>(&AsTextObject(object)->body.location) + kTickWord,
+                &note.time, sizeof note.time);
 }
 
 void StoreAnchor(ScoreView* view, ScoreObject* object, const LogicalPoint& point) {
@@ -183,6 +193,7 @@ ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view)
     ScoreObject* object = AttachArticulationObject(view, note, glyph);
     if (object == nullptr) return nullptr;
     MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
+    StoreNoteTick(object, *note);
     LogicalPoint point{};
     const ArticulationSide side = ArticulationSideInView(view, note, tool.palette, entry);
     if (PlaceArticulationOnSide(view, note, side, glyph, &point) != nullptr)

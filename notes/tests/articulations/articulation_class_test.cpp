@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/model/events.h"
@@ -96,6 +97,11 @@ TEST_F(ArticulationClassTest, EachSideStandsWhereItsRuleGivesInTheDrawLog) {
     EXPECT_EQ(marks[2].points[0].x, CentreOf(1, 2) + black_ * 9 / 16);
     EXPECT_EQ(marks[3].points[0].y, NoteYOf(*highUp) - 1200 - kOverStemEnd);
     EXPECT_EQ(marks[3].code, 188);
+    // Each keeps its note's tick in the body's second word.
+    uint16_t tick = 0;
+    const ScoreObject* last = GetEventAttachment(highUp)->next.get();
+    std::memcpy(&tick, reinterpret_cast<const std::byte*>(&AsTextObject(last)->body.location) + 2, 2);
+    EXPECT_EQ(tick, 3 * kBeat);
 }
 
 // The lower fermata's 128-unit box: that far under the bottom line for a head inside
