@@ -158,6 +158,19 @@ int ReplaceArticulationGlyph(ScoreView* view, ScoreObject* object, LogicalPoint*
     return 1;
 }
 
+bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object) {
+    if (view == nullptr || !IsArticulation(object)) return false;
+    EventRecord* note = OwnerNoteOf(object);
+    if (note == nullptr) return false;
+    LogicalPoint point{};
+    if (ReplaceArticulationGlyph(view, object, &point, true) != 0) return true;
+    const int glyph = GlyphOf(object);
+    if (PlaceArticulationOnSide(view, note, SideOfGlyph(view, note, glyph), glyph, &point) == nullptr)
+        return false;
+    StoreAnchor(view, object, point);
+    return true;
+}
+
 void NoteArticulationClass::Measure(ScoreObject* object, ScoreView* view) const {
     AsTextObject(object)->body.style = kStyleOfSizeClass[SizeClassOf(OwnerNoteOf(object))];
     MidiTextObjectClass::Measure(object, view);
@@ -220,10 +233,7 @@ void NoteArticulationClass::Invalidate(ScoreObject* object, ScoreView* view) con
     BeginSelectionDraw(view);
     Draw(object, view);
     EndHighlightDraw(view);
-    LogicalPoint point{};
-    if (ReplaceArticulationGlyph(view, object, &point, true) == 0 &&
-        PlaceArticulationOnSide(view, note, SideOfGlyph(view, note, glyph), glyph, &point) != nullptr)
-        StoreAnchor(view, object, point);
+    PlaceAttachedArticulation(view, object);
     Draw(object, view);
     EndViewDraw(view);
     SetDocumentModified(view->document);

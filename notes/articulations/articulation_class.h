@@ -36,6 +36,12 @@ void RegisterNoteArticulationClass();
 // disabled and the glyph of the articulation tool's entry in force.
 void ConstructArticulationForView(ScoreObject* object, ScoreView* view);
 
+// Puts an articulation attached to a note where its glyph goes on that note (the
+// pair's form that suits the note, else its palette entry's side), with the view at
+// the note's staff and measure: what a reader or an import calls after attaching a
+// mark. False without an owner note.
+bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object);
+
 // The form of an articulation's glyph pair that suits its note (the stem direction
 // when one voice is laid out, else the voice being edited), placed against the chord
 // and stored as its anchor; `out` is the new point. Without `force` only while the

@@ -220,6 +220,27 @@ TEST_F(ArticulationClassTest, ReplacingPutsAMovedMarkBack) {
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
 }
 
+// A mark attached without a place (as a reader or an import attaches it) is put
+// where a click would have put it.
+TEST_F(ArticulationClassTest, AnAttachedMarkIsPlacedAsAClickWouldPlaceIt) {
+    EventRecord* clicked = Quarter(1, 0, kHighPosition);
+    EventRecord* imported = Quarter(1, 1, kHighPosition);
+    Restem(1, 1);
+    Choose(ArticulationPalette::Ornaments, 0);
+    ASSERT_NE(Click(clicked, 1), nullptr);
+    const AttachedArticulation attached =
+        AttachArticulation(view_, imported, ArticulationPalette::Ornaments, 0);
+    ASSERT_NE(attached.object, nullptr);
+    {
+        const NoteDrawLocation location(view_, 1, 1);
+        EXPECT_TRUE(PlaceAttachedArticulation(view_, attached.object));
+    }
+    const std::vector<InkCall> marks = DrawnMarks(1);
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[1].points[0].y, marks[0].points[0].y);
+    EXPECT_EQ(marks[1].points[0].x, CentreOf(1, 1));
+}
+
 // An entry chosen on a pop-up palette reaches the tool through its opener's face:
 // the Accents entry 5, then the Ornaments entry 28; an opener that still shows its
 // own face keeps the entry in force.
