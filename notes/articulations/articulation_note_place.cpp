@@ -27,13 +27,24 @@ ArticulationScale ScaleOf(const ScoreView* view) {
 ArticulationNote NoteGeometry(ScoreView* view, EventRecord* first, EventRecord* target) {
     // The head width of the chord's size class, whether or not notes are being drawn.
     const int32_t black = ComputeNotationFontState(view, NoteSizeClass(*first)).blackWidth;
+    // A cross-staff note stands on its other staff: its place and that staff's lines
+    // are measured there, as its anchor is.
+    int position = NotePosition(*target);
+    int32_t bottomLine = notedraw::BottomLineY(view);
+    if (IsCrossStaff(*target)) {
+        const notedraw::CrossStaffTarget other = notedraw::CrossStaffTargetOf(view, *target);
+        if (other.staff != 0) {
+            position += other.stepsBetween;
+            bottomLine = other.bottomY;
+        }
+    }
     ArticulationNote note;
     note.x = notedraw::ChordX(view, *first) + black / 2;
-    note.y = notedraw::NoteY(view, NotePosition(*target));
+    note.y = bottomLine + ZoomX(view, position * kUnitsPerStaffStep);
     note.stemUp = notedraw::ChordStemsUp(*first);
     note.stemOffset =
         first->stemLength - (NotePosition(*target) - NotePosition(*first)) * kUnitsPerStaffStep;
-    note.bottomLineY = notedraw::BottomLineY(view);
+    note.bottomLineY = bottomLine;
     note.headWidth = black;
     note.durationCode = target->duration;
     return note;

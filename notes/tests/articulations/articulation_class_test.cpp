@@ -220,6 +220,28 @@ TEST_F(ArticulationClassTest, ReplacingPutsAMovedMarkBack) {
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
 }
 
+// A note drawn on the staff below takes its mark there: over that staff, where its
+// anchor is read back from.
+TEST_F(ArticulationClassTest, ACrossStaffNoteTakesItsMarkOnTheStaffItIsDrawnOn) {
+    BuildScore(2, 1, kPlainZoom);
+    constexpr int kOtherMiddleLine = -4;
+    // Its own position is the other staff's middle line seen from its own staff.
+    const int stepsBetween = (BottomY(1) - BottomY(2)) / kStep;
+    EventRecord* note = Quarter(1, 0, kOtherMiddleLine - stepsBetween);
+    note->flags |= kNoteCrossStaff;
+    note->crossStaffPosition = static_cast<uint8_t>(static_cast<int8_t>(kOtherMiddleLine));
+    Restem(1, 1);
+    Choose(ArticulationPalette::Ornaments, 0);
+    ASSERT_NE(Click(note, 1), nullptr);
+    const std::vector<InkCall> marks = DrawnMarks(1);
+    ASSERT_EQ(marks.size(), 1u);
+    const int32_t other = BottomY(2);
+    const int32_t drawnY = other + kOtherMiddleLine * kStep;
+    const int32_t overNote = note->stemLength < 0 ? drawnY + note->stemLength - kOverStemEnd
+                                                  : drawnY - kOverHead;
+    EXPECT_EQ(marks[0].points[0].y, std::min(overNote, other - kOneSpaceOverTheStaff));
+}
+
 // A mark attached without a place (as a reader or an import attaches it) is put
 // where a click would have put it.
 TEST_F(ArticulationClassTest, AnAttachedMarkIsPlacedAsAClickWouldPlaceIt) {
