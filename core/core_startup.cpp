@@ -11,6 +11,7 @@
 #include "core/text/text_object.h"
 #include "editing/marquee.h"
 #include "notes/accidentals/accidental.h"
+#include "notes/articulations/articulation_class.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
@@ -77,6 +78,7 @@ void RegisterObjectClasses() {
     RegisterClefKeyObjectClasses();  // over the stored text class of clefs and keys
     RegisterScoreTextClasses();      // over the stored classes of types 6, 18, 28 and 50
     RegisterNotesHandlerClass();     // the Notes tool's prototype (type 29)
+    RegisterNoteArticulationClass();  // over the stored class of type 26: articulations draw
 }
 
 CoreStartup Abandon(CoreStartup failed) {

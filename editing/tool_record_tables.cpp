@@ -14,6 +14,7 @@
 #include "editing/pointer_tool.h"
 #include "editing/tool_records.h"
 #include "notes/accidentals/accidental.h"
+#include "notes/articulations/articulation_tool.h"
 #include "objects/curves/slur_class.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/midi_marks/mark_tools.h"
@@ -161,12 +162,11 @@ struct Tables {
         Button(NotesToolHandler, kNotesStrip, 6, kCycleButton, shortNoteFaces.data(), "Toggle Value"),
         Button(NoteHeadsToolHandler, kNotesStrip, 7, kOpenerButton, nullptr, "Note Heads..."),
         Button(ToggleDotsToolHandler, kNotesStrip, 8, kCycleButton8, dotsFaces.data(), "Toggle Dots"),
-        // provisional: the tuplet tool's handler is declared but not built, and no
-        // articulation tool places ornaments and accents at a click yet; until they
-        // are, these three buttons enter notes as the value buttons do.
+        // provisional: the tuplet tool's handler is declared but not built; until it
+        // is, this button enters notes as the value buttons do.
         Button(nullptr, kNotesStrip, 9, kOpenerButton, nullptr, "Tuplets..."),
-        Button(nullptr, kNotesStrip, 10, kOpenerButton, nullptr, "Ornaments..."),
-        Button(nullptr, kNotesStrip, 11, kOpenerButton, nullptr, "Accents..."),
+        Button(ArticulationToolHandler, kNotesStrip, 10, kOpenerButton, nullptr, "Ornaments..."),
+        Button(ArticulationToolHandler, kNotesStrip, 11, kOpenerButton, nullptr, "Accents..."),
         Button(AccidentalToolHandler, kNotesStrip, 12, kOpenerButton, nullptr, "Parens (Accidentals)"),
         Button(AccidentalToolHandler, kNotesStrip, 13),
         Button(AccidentalToolHandler, kNotesStrip, 14, kCycleButton, sharpFaces.data(), "Toggle Sharps"),

@@ -202,6 +202,10 @@ int ExpandTextVariables(ScoreView* view, const char* source, std::string* target
 // The articulation code the 'F' key flips `code` into; the code itself when it
 // has no pair.
 uint8_t FlippedArticulationGlyph(uint8_t code);
+// The two forms of an articulation glyph's pair: the first is drawn above a note
+// (or on an up stem), the second below (on a down stem); both may be the same glyph.
+// False for a glyph without a pair.
+bool ArticulationGlyphPair(uint8_t code, uint8_t* first, uint8_t* second);
 
 // Own font from the style's font record (nothing for an own font already).
 void ConvertStyleToOwnFont(TextObject* text, ScoreDocument* document);

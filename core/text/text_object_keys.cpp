@@ -69,11 +69,6 @@ constexpr int kCtrlSizeStep = 8;
 constexpr uint8_t kModifierCtrl = 1;
 constexpr uint8_t kModifierShift = 4;
 
-uint8_t PairedCode(uint8_t base, GlyphPair pair, uint8_t code) {
-    uint8_t first = static_cast<uint8_t>(base + pair.first);
-    return first == code ? static_cast<uint8_t>(base + pair.second) : first;
-}
-
 void ToggleFlag(TextObject* text, uint16_t flag) {
     text->body.flags ^= flag;
 }
@@ -215,20 +210,29 @@ void ApplyToolTextStyle(TextObject* text) {
 
 }  // namespace
 
-uint8_t FlippedArticulationGlyph(uint8_t code) {
-    if (code >= kFirstHighPairGlyph && code <= kLastHighPairGlyph)
-        return PairedCode(kHighPairBase, kHighPair, code);
+bool ArticulationGlyphPair(uint8_t code, uint8_t* first, uint8_t* second) {
+    auto found = [&](uint8_t base, GlyphPair pair) {
+        *first = static_cast<uint8_t>(base + pair.first);
+        *second = static_cast<uint8_t>(base + pair.second);
+        return true;
+    };
+    if (code >= kFirstHighPairGlyph && code <= kLastHighPairGlyph) return found(kHighPairBase, kHighPair);
     if (code >= kFirstTremoloGlyph && code <= kLastTremoloGlyph) {
-        uint8_t offset = static_cast<uint8_t>(kTremoloFirstPair + code - kFirstTremoloGlyph);
-        return PairedCode(kGlyphPairBase, {offset, offset}, code);
+        const auto offset = static_cast<uint8_t>(kTremoloFirstPair + code - kFirstTremoloGlyph);
+        return found(kGlyphPairBase, {offset, offset});
     }
-    if (code < kGlyphPairBase) return code;
-    int offset = code - kGlyphPairBase;
-    for (const GlyphPair& pair : kGlyphPairs) {
-        if (pair.first == offset || pair.second == offset)
-            return PairedCode(kGlyphPairBase, pair, code);
-    }
-    return code;
+    if (code < kGlyphPairBase) return false;
+    const int offset = code - kGlyphPairBase;
+    for (const GlyphPair& pair : kGlyphPairs)
+        if (pair.first == offset || pair.second == offset) return found(kGlyphPairBase, pair);
+    return false;
+}
+
+uint8_t FlippedArticulationGlyph(uint8_t code) {
+    uint8_t first = 0;
+    uint8_t second = 0;
+    if (!ArticulationGlyphPair(code, &first, &second)) return code;
+    return first == code ? second : first;
 }
 
 void ConvertStyleToOwnFont(TextObject* text, ScoreDocument* document) {

@@ -41,6 +41,20 @@ int ArticulationGlyphOf(ArticulationPalette palette, int entry) {
            entry;
 }
 
+ScoreObject* AttachArticulationObject(ScoreView* view, EventRecord* note, int glyph) {
+    if (note == nullptr) return nullptr;
+    void* record = nullptr;
+    int pool = 0;
+    ScoreObject* object = NewArticulationObject(record, pool);
+    if (object == nullptr) return nullptr;
+    AsTextObject(object)->body.string = static_cast<uint16_t>(glyph);
+    if (AttachObjectToNote(view, note, object) == 0) {
+        FreeRecord(pool, record);
+        return nullptr;
+    }
+    return object;
+}
+
 AttachedArticulation AttachArticulation(ScoreView* view, EventRecord* note,
                                         ArticulationPalette palette, int entry) {
     AttachedArticulation result;
@@ -52,17 +66,8 @@ AttachedArticulation AttachArticulation(ScoreView* view, EventRecord* note,
         result.changed = true;
         return result;
     }
-    void* record = nullptr;
-    int pool = 0;
-    ScoreObject* object = NewArticulationObject(record, pool);
-    if (object == nullptr) return result;
-    AsTextObject(object)->body.string = static_cast<uint16_t>(ArticulationGlyphOf(palette, entry));
-    if (AttachObjectToNote(view, note, object) == 0) {
-        FreeRecord(pool, record);
-        return result;
-    }
-    result.object = object;
-    result.changed = true;
+    result.object = AttachArticulationObject(view, note, ArticulationGlyphOf(palette, entry));
+    result.changed = result.object != nullptr;
     return result;
 }
 

@@ -24,6 +24,10 @@ struct AttachedArticulation {
 // chain cannot take the object: nothing changes (a record that was made is freed).
 AttachedArticulation AttachArticulation(ScoreView* view, EventRecord* note,
                                         ArticulationPalette palette, int entry);
+// A new articulation object showing `glyph`, linked into the note's chain (its
+// MIDI action as the reader builds it); null, nothing kept, when no record can be had
+// or the chain does not take it.
+ScoreObject* AttachArticulationObject(ScoreView* view, EventRecord* note, int glyph);
 // The glyph of an entry: 138 + entry for "Accents", 188 + entry for "Ornaments".
 int ArticulationGlyphOf(ArticulationPalette palette, int entry);
 

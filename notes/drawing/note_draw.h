@@ -62,6 +62,9 @@ void DrawChord(EventRecord* first, ScoreView* view);
 void DrawNote(EventRecord* note, ScoreView* view, int32_t x);
 void DrawNoteHead(EventRecord* note, ScoreView* view, int32_t x, int32_t y);
 void DrawNoteMarks(EventRecord* note, ScoreView* view, int32_t x, int32_t y);
+// One articulation glyph centred on (x, y), on its baseline, in the music font of
+// a note size class (0 normal, 1 petite, 2 grace).
+void DrawArticulationMark(ScoreView* view, int sizeClass, uint8_t glyph, int32_t x, int32_t y);
 void DrawNoteAccidental(EventRecord* note, ScoreView* view, int32_t x, int32_t y);
 void DrawAugmentationDots(EventRecord* note, ScoreView* view, int32_t x);
 // The staccato dot and legato line of a chord (at its chord end note on the head side,

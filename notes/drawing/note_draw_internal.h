@@ -33,6 +33,7 @@ enum class InkPart : uint8_t {
     Slash,
     Ledger,
     Beam,
+    Articulation,
 };
 void InkGlyph(ScoreView* view, InkPart part, uint8_t code, int32_t x, int32_t y);
 // A one-pixel line from (x1, y1) to (x2, y2), the end point included.
@@ -97,6 +98,9 @@ bool IsClipboardRendering();
 
 // ---- Where things stand ----
 int32_t BottomLineY(const ScoreView* view);
+// One voice laid out alone: the view filters no voices and voices 2..4 of the
+// current cell are empty (marks then follow the stem, not the voice).
+bool IsSingleVoiceLayout(const ScoreView* view);
 int32_t NoteY(const ScoreView* view, int position);
 // x of the chord's tick in the current slot plus its nudge.
 int32_t ChordX(ScoreView* view, const EventRecord& first);

@@ -8,6 +8,7 @@
 // the staff; or, in several voices, voices 1-2 above and 3-4 below, at the stem end
 // when that side is the stem's: 96 beyond the stem end, snapped to a whole step and
 // moved off a line inside the staff. A staccato beside a legato goes further out.
+#include <cstddef>
 #include <cstdlib>
 
 #include "core/constants.h"
@@ -20,6 +21,7 @@
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
+#include "core/objects/midi_action.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "notes/accidentals/accidental.h"
@@ -28,6 +30,7 @@
 #include "notes/drawing/note_draw_internal.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/ties/tie_lookup.h"
+#include "platform/gfx/objects.h"
 
 namespace ql::notedraw {
 
@@ -59,14 +62,6 @@ struct MarkPlace {
     bool below = false;
     bool atStemEnd = false;
 };
-
-bool IsSingleVoiceLayout(const ScoreView* view) {
-    if (view->voiceDisplayMask != 0) return false;
-    MeasureCell* cell = view->currentCell;
-    for (int voice = 1; cell != nullptr && voice < kVoiceCount; ++voice)
-        if (!IsVoiceEmpty(cell, voice)) return false;
-    return true;
-}
 
 MarkPlace PlaceOfMarks(const ScoreView* view, bool up) {
     if (IsSingleVoiceLayout(view)) return MarkPlace{up, false};
@@ -166,10 +161,13 @@ void DrawTieSign(ScoreView* view, EventRecord& note, int32_t x, int32_t y) {
              x - ZoomX(view, kTieArcLeft), y + ZoomX(view, above ? -kTieArcRise : kTieArcRise));
 }
 
+// An object of the attachment pools, or the text part of a MIDI-carrying record
+// (an articulation), which sits after the record's MidiAction.
 bool IsLiveAttachment(const ScoreObject* object) {
     for (int pool : kAttachmentPools)
         if (IsLiveRecord(CurrentPoolSet(), pool, object)) return true;
-    return false;
+    const auto* outer = reinterpret_cast<const std::byte*>(object) - offsetof(MidiTextRecord, text);
+    return IsLiveRecord(CurrentPoolSet(), kMidiTextRecordPool, outer);
 }
 
 // The first object of the note's attachment chain when it resolves and names the note
@@ -226,6 +224,14 @@ void DrawAttachments(ScoreView* view, const EventRecord& note) {
 
 }  // namespace
 
+bool IsSingleVoiceLayout(const ScoreView* view) {
+    if (view->voiceDisplayMask != 0) return false;
+    MeasureCell* cell = view->currentCell;
+    for (int voice = 1; cell != nullptr && voice < kVoiceCount; ++voice)
+        if (!IsVoiceEmpty(cell, voice)) return false;
+    return true;
+}
+
 void DrawMarksAt(ScoreView* view, const NoteMetrics& m, const Chord& chord, EventRecord& note,
                  int32_t x, int32_t y) {
     if (IsHeadHidden(note) && IsStemHidden(note) && !IsShowingHidden()) return;
@@ -256,6 +262,17 @@ void DrawNoteMarks(EventRecord* note, ScoreView* view, int32_t x, int32_t y) {
     if (!notedraw::GatherChord(notedraw::ChordHeadOf(note), chord)) return;
     notedraw::NoteDrawScope scope(view);
     notedraw::DrawMarksAt(view, notedraw::CurrentNoteMetrics(view), chord, *note, x, y);
+}
+
+void DrawArticulationMark(ScoreView* view, int sizeClass, uint8_t glyph, int32_t x, int32_t y) {
+    if (view == nullptr || !view->ViewDC) return;
+    notedraw::NoteDrawScope scope(view);
+    const ScopedNotationFont font(view, sizeClass);
+    const platform::FontHandle shown = CurrentNotationFont().font;
+    const platform::FontHandle previous =
+        shown ? gfx::SelectObject(view->ViewDC, shown) : platform::FontHandle{};
+    notedraw::DrawMarkGlyph(view, notedraw::InkPart::Articulation, glyph, x, y);
+    if (shown) gfx::SelectObject(view->ViewDC, previous);
 }
 
 void DrawNoteAccidental(EventRecord* note, ScoreView* view, int32_t x, int32_t y) {

@@ -11,14 +11,29 @@ namespace ql::stems {
 
 namespace {
 
-// One bit per 16-bit handle.
+// One bit per 16-bit handle. The 8 KiB of bits are the thread's own and kept between
+// walks: a set clears the words it wrote when it goes, so that a walk costs what it
+// visits, not the whole table. A set made while another is alive takes bits of its own.
 class HandleSet {
   public:
+    HandleSet() : shared_(!SharedInUse()), own_(shared_ ? 0 : kWords), bits_(shared_ ? Shared() : own_.data()) {
+        if (shared_) SharedInUse() = true;
+    }
+    ~HandleSet() {
+        if (!shared_) return;
+        for (uint16_t word : written_) bits_[word] = 0;
+        SharedInUse() = false;
+    }
+    HandleSet(const HandleSet&) = delete;
+    HandleSet& operator=(const HandleSet&) = delete;
+
     // False when the handle was already in the set.
     bool Insert(RecordHandle handle) {
-        uint64_t& word = bits_[handle.bits >> kWordShift];
+        const auto index = static_cast<uint16_t>(handle.bits >> kWordShift);
+        uint64_t& word = bits_[index];
         const uint64_t bit = uint64_t{1} << (handle.bits & kBitMask);
         if (word & bit) return false;
+        if (word == 0 && shared_) written_.push_back(index);
         word |= bit;
         return true;
     }
@@ -26,7 +41,20 @@ class HandleSet {
   private:
     static constexpr int kWordShift = 6;
     static constexpr int kBitMask = 63;
-    std::vector<uint64_t> bits_ = std::vector<uint64_t>((1 << 16) >> kWordShift);
+    static constexpr size_t kWords = (size_t{1} << 16) >> kWordShift;
+    static uint64_t* Shared() {
+        thread_local std::vector<uint64_t> bits(kWords);
+        return bits.data();
+    }
+    static bool& SharedInUse() {
+        thread_local bool inUse = false;
+        return inUse;
+    }
+
+    bool shared_;
+    std::vector<uint64_t> own_;
+    uint64_t* bits_;
+    std::vector<uint16_t> written_;
 };
 
 // Where the forward walk starts: the head sentinel behind the event, or the
@@ -58,6 +86,14 @@ void VoiceChords::WalkForward(EventRecord* from) {
     chordStart_.clear();
     chordOfEvent_.clear();
     byHandle_.clear();
+    // Room for a voice of a measure at once: growing from nothing costs an
+    // allocation per doubling in each of the five tables.
+    constexpr size_t kUsualVoiceNotes = 32;
+    events_.reserve(kUsualVoiceNotes);
+    handles_.reserve(kUsualVoiceNotes);
+    chordStart_.reserve(kUsualVoiceNotes);
+    chordOfEvent_.reserve(kUsualVoiceNotes);
+    byHandle_.reserve(kUsualVoiceNotes);
     HandleSet seen;
     RecordHandle handle = HandleOfEvent(from);
     EventRecord* event = from;

@@ -105,6 +105,26 @@ TEST_F(NoteSettingsTest, CrossStaffThenCancelChangesNothing) {
     EXPECT_EQ(std::memcmp(&before, note_, sizeof before), 0);
 }
 
+// In a beam group the same: "Cross staff" then Cancel leaves the note's partner in
+// the group (its stem and links) and the undo history as they were.
+TEST_F(NoteSettingsTest, CrossStaffThenCancelLeavesTheBeamGroupAlone) {
+    constexpr int kSixteenthTicks = 256;
+    EventRecord* partner = AddNote(cell_, kSixteenthTicks, -3, 0);
+    ASSERT_NE(partner, nullptr);
+    note_->beamNext = HandleOfEvent(partner);
+    partner->beamPrev = HandleOfEvent(note_);
+    const EventRecord beforeNote = *note_;
+    const EventRecord beforePartner = *partner;
+    const int depth = UndoDepth(doc_);
+    Run([](ui::headless::DialogDriver& d) {
+        d.Click(nsd::kCrossStaff);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(std::memcmp(&beforeNote, note_, sizeof beforeNote), 0);
+    EXPECT_EQ(std::memcmp(&beforePartner, partner, sizeof beforePartner), 0);
+    EXPECT_EQ(UndoDepth(doc_), depth);
+}
+
 // OK: typed values outside their ranges are clamped with one beep; text that is no
 // number keeps the value; the flags and the cross-staff change reach the note in one
 // undo step.

@@ -95,6 +95,28 @@ TEST_F(StepEntry, OverlappingKeysMakeOneChordAndTheFirstReleaseMovesOn) {
     EXPECT_EQ(KeyOf(chords[1]), 62);
 }
 
+// Three keys held together, each pressed while the others sound and in no order of
+// pitch, are one chord of all three; the releases in another order move on once.
+TEST_F(StepEntry, ThreeOverlappingKeysMakeOneChord) {
+    Press(64);
+    Press(60);
+    Press(67);
+    cell_ = view_->currentCell;
+    ASSERT_EQ(Chords().size(), 1u);
+    std::vector<int> keys;
+    for (EventRecord* note : Voice()) keys.push_back(KeyOf(note));
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<int>{60, 64, 67}));
+    Release(60);
+    const LogicalPoint after = view_->pointerPoint;
+    Release(67);
+    Release(64);
+    EXPECT_EQ(view_->pointerPoint.x, after.x);
+    cell_ = view_->currentCell;
+    EXPECT_EQ(Chords().size(), 1u);
+    EXPECT_EQ(Voice().size(), 3u);
+}
+
 // A note-on of velocity 0 is a release; a release with no chord open (a note-off
 // without its note-on) changes nothing.
 TEST_F(StepEntry, VelocityZeroReleasesAndStrayNoteOffIsIgnored) {

@@ -1,0 +1,246 @@
+// The note articulation's class (see articulation_class.h): made at a click on a
+// note, drawn in its note's music font, re-placed and flipped to its pair's other
+// form, registered over the stored MIDI-mark class of type 26.
+#include "notes/articulations/articulation_class.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "core/constants.h"
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/score_document.h"
+#include "core/objects/midi_action.h"
+#include "core/objects/object_classes.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "core/undo/undo.h"
+#include "display/anchors.h"
+#include "display/view_location.h"
+#include "notes/articulations/articulation_attach.h"
+#include "notes/articulations/articulation_note_place.h"
+#include "notes/articulations/articulation_tool.h"
+#include "notes/drawing/note_draw.h"
+#include "notes/drawing/note_draw_internal.h"
+#include "notes/drawing/note_fields.h"
+#include "objects/midi_marks/midi_marks.h"
+
+namespace ql {
+namespace {
+
+constexpr uint8_t kArticulationType = TypeCode(ObjectType::NoteArticulation);
+constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
+// Re-placing is one undo step named after the note's marks.
+constexpr uint8_t kReplaceUndoType = 7;
+constexpr int kFirstUnpairedFermata = 216;
+constexpr int kLastUnpairedFermata = 217;
+constexpr uint16_t kGlyphByte = 0x00FF;
+// A mark's text style by its note's size class: the music font at 100, 75 and 65 %.
+constexpr uint8_t kStyleOfSizeClass[] = {1, 2, 3};
+constexpr int kSizeClasses = 3;
+
+int GlyphOf(const ScoreObject* object) {
+    return AsTextObject(object)->body.string & kGlyphByte;
+}
+
+int SizeClassOf(const EventRecord* note) {
+    const int size = note != nullptr ? NoteSizeClass(*note) : 0;
+    return size < kSizeClasses ? size : 0;
+}
+
+bool IsArticulation(const ScoreObject* object) {
+    return object != nullptr && object->type == kArticulationType;
+}
+
+// The side an existing mark goes to: its own glyph's palette entry, the tremolo
+// strokes across the stem.
+ArticulationSide SideOfGlyph(ScoreView* view, EventRecord* note, int glyph) {
+    if (glyph >= kFirstTremoloGlyph && glyph <= kLastTremoloGlyph) return ArticulationSide::OnStem;
+    ArticulationPalette palette = ArticulationPalette::Accents;
+    int entry = 0;
+    if (!ArticulationEntryOfGlyph(glyph, &palette, &entry)) return ArticulationSide::Above;
+    return ArticulationSideInView(view, note, palette, entry);
+}
+
+// The body's second word keeps the tick of the note a click placed the mark on.
+void StoreNoteTick(ScoreObject* object, const EventRecord& note) {
+    constexpr size_t kTickWord = sizeof(uint16_t);
+    std::memcpy(reinterpret_cast<std::byte*>(&AsTextObject(object)->body.location) + kTickWord,
+                &note.time, sizeof note.time);
+}
+
+void StoreAnchor(ScoreView* view, ScoreObject* object, const LogicalPoint& point) {
+    PointToNoteAnchor(view, object, &AsTextObject(object)->body.location, point);
+}
+
+// The legato or staccato bit of the chord's end note (where the chord's marks are
+// read), drawn in the highlight colours when set and erased when cleared.
+void ToggleNoteBit(ScoreView* view, EventRecord* note, int entry) {
+    EventRecord* first = GetFirstEventOfChord(note);
+    EventRecord* end = notedraw::ChordStemsUp(*first) ? GetLastEventOfChord(note) : first;
+    const uint16_t bit = entry == kLegatoEntry ? kNoteLegato : kNoteStaccato;
+    const bool set = (end->word2 & bit) == 0;
+    UndoStep step(view->document, view, UndoKind::Item, kNoteType, UndoVerb::Change);
+    const int32_t x = notedraw::ChordX(view, *first);
+    auto drawMark = [&] {
+        if (entry == kLegatoEntry)
+            DrawLegatoMark(first, view, x);
+        else
+            DrawStaccatoMark(first, view, x);
+    };
+    BeginViewDraw(view);
+    if (set) {
+        end->word2 = static_cast<uint16_t>(end->word2 | bit);
+        BeginHighlightDraw(view);
+        drawMark();
+    } else {
+        BeginSelectionDraw(view);
+        drawMark();
+        end->word2 = static_cast<uint16_t>(end->word2 & ~bit);
+    }
+    EndHighlightDraw(view);
+    EndViewDraw(view);
+    SetDocumentModified(view->document);
+}
+
+}  // namespace
+
+const NoteArticulationClass& TheNoteArticulationClass() {
+    static const NoteArticulationClass instance;
+    return instance;
+}
+
+void RegisterNoteArticulationClass() {
+    RegisterObjectClass(ClassOfType(ObjectType::NoteArticulation), &TheNoteArticulationClass());
+    RegisterObjectType(kArticulationType,
+                       {kMidiTextRecordPool, &ConstructArticulationForRead, kMidiTextObjectOffset});
+}
+
+void ConstructArticulationForView(ScoreObject* object, ScoreView*) {
+    ConstructArticulationForRead(object);
+    MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
+    const ArticulationToolState& tool = ArticulationTools();
+    AsTextObject(object)->body.string =
+        static_cast<uint16_t>(ArticulationGlyphOf(tool.palette, tool.EntryInForce()));
+}
+
+int ReplaceArticulationGlyph(ScoreView* view, ScoreObject* object, LogicalPoint* out, bool force) {
+    if (view == nullptr || !IsArticulation(object) || out == nullptr) return 0;
+    if (!force && State().program.AutoFlipAccents == 0) return 0;
+    TextObject* text = AsTextObject(object);
+    const int glyph = GlyphOf(object);
+    if ((text->body.flags & kTextGlyphByHand) != 0) return 0;
+    if (glyph >= kFirstUnpairedFermata && glyph <= kLastUnpairedFermata) return 0;
+    uint8_t upper = 0;
+    uint8_t lower = 0;
+    if (!ArticulationGlyphPair(static_cast<uint8_t>(glyph), &upper, &lower)) return 0;
+    EventRecord* note = OwnerNoteOf(object);
+    if (note == nullptr) return 0;
+    EventRecord* placed = nullptr;
+    if (glyph >= kFirstTremoloGlyph && glyph <= kLastTremoloGlyph) {
+        placed = PlaceArticulationOnStem(view, note, out, glyph);
+    } else {
+        constexpr int kFirstLowerVoice = 2;
+        EventRecord* first = GetFirstEventOfChord(note);
+        const bool lowerForm = notedraw::IsSingleVoiceLayout(view)
+                                   ? first != nullptr && notedraw::ChordStemsUp(*first)
+                                   : ActiveVoiceOfMask(view->voiceMask) >= kFirstLowerVoice;
+        const uint8_t form = lowerForm ? lower : upper;
+        text->body.string = static_cast<uint16_t>((text->body.string & ~kGlyphByte) | form);
+        placed = PlaceArticulationOnSide(
+            view, note, lowerForm ? ArticulationSide::Below : ArticulationSide::Above, form, out);
+    }
+    if (placed == nullptr) return 0;
+    StoreAnchor(view, object, *out);
+    return 1;
+}
+
+bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object) {
+    if (view == nullptr || !IsArticulation(object)) return false;
+    EventRecord* note = OwnerNoteOf(object);
+    if (note == nullptr) return false;
+    LogicalPoint point{};
+    if (ReplaceArticulationGlyph(view, object, &point, true) != 0) return true;
+    const int glyph = GlyphOf(object);
+    if (PlaceArticulationOnSide(view, note, SideOfGlyph(view, note, glyph), glyph, &point) == nullptr)
+        return false;
+    StoreAnchor(view, object, point);
+    return true;
+}
+
+void NoteArticulationClass::Measure(ScoreObject* object, ScoreView* view) const {
+    AsTextObject(object)->body.style = kStyleOfSizeClass[SizeClassOf(OwnerNoteOf(object))];
+    MidiTextObjectClass::Measure(object, view);
+}
+
+void NoteArticulationClass::Draw(ScoreObject* object, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return;
+    LogicalPoint point{};
+    if (ReplaceArticulationGlyph(view, object, &point, false) == 0)
+        point = TextObjectAnchorPoint(object, view);
+    const EventRecord* note = OwnerNoteOf(object);
+    BeginViewDraw(view);
+    DrawArticulationMark(view, SizeClassOf(note), static_cast<uint8_t>(GlyphOf(object)), point.x,
+                         point.y);
+    EndViewDraw(view);
+}
+
+ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return nullptr;
+    EventRecord* note = FindEventUnderPointer(view);
+    if (note == nullptr) return nullptr;
+    const ArticulationToolState& tool = ArticulationTools();
+    const int entry = tool.EntryInForce();
+    const bool noteBit = tool.palette == ArticulationPalette::Accents &&
+                         (entry == kLegatoEntry || entry == kStaccatoEntry);
+    if (noteBit && !CtrlHeld()) {
+        ToggleNoteBit(view, note, entry);
+        return nullptr;
+    }
+    const int glyph = ArticulationGlyphOf(tool.palette, entry);
+    // The record is taken inside the step, so that undoing it gives the record back.
+    UndoStep step(view->document, view, UndoKind::Item, kArticulationType, UndoVerb::Add);
+    ScoreObject* object = AttachArticulationObject(view, note, glyph);
+    if (object == nullptr) return nullptr;
+    MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
+    StoreNoteTick(object, *note);
+    LogicalPoint point{};
+    const ArticulationSide side = ArticulationSideInView(view, note, tool.palette, entry);
+    if (PlaceArticulationOnSide(view, note, side, glyph, &point) != nullptr)
+        StoreAnchor(view, object, point);
+    Measure(object, view);
+    if (SelectionState* selection = TheSelectionState())
+        selection->focusedObject = Ref32<ScoreObject>::To(object);
+    return object;
+}
+
+// provisional: the "MIDI Event" dialog that edits a mark's MidiAction is not built
+// yet; until it is, the articulation has no attributes to edit and nothing changes.
+int NoteArticulationClass::EditAttributes(ScoreObject*, ScoreView*) const {
+    return 0;
+}
+
+void NoteArticulationClass::Invalidate(ScoreObject* object, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr || !IsArticulation(object)) return;
+    const int glyph = GlyphOf(object);
+    EventRecord* note = OwnerNoteOf(object);
+    if (glyph >= kFirstUnpairedFermata || note == nullptr) return;
+    UndoStep step(view->document, view, UndoKind::Item, kReplaceUndoType, UndoVerb::Modify);
+    BeginViewDraw(view);
+    BeginSelectionDraw(view);
+    Draw(object, view);
+    EndHighlightDraw(view);
+    PlaceAttachedArticulation(view, object);
+    Draw(object, view);
+    EndViewDraw(view);
+    SetDocumentModified(view->document);
+}
+
+void NoteArticulationClass::ResetState(ScoreObject* object, ScoreView*) const {
+    AsTextObject(object)->body.flags &= static_cast<uint16_t>(~(kTextYFromStaff | kTextGlyphByHand));
+}
+
+}  // namespace ql

@@ -1,0 +1,52 @@
+// The note articulation's class (type 26): one glyph of the music font attached to a
+// note, in a pool-9 record whose MidiAction comes first. It is made at a click on a
+// note with the articulation tool (or, for the "Accents" legato and staccato entries,
+// the click toggles the note's bit instead), drawn in the music font of its note's
+// size class, re-placed at its computed place on request, and, with the
+// "AutoFlipAccents" preference, turned to the form of its pair that suits the stem
+// or voice before each drawing.
+#pragma once
+
+#include "core/model/geometry.h"
+#include "core/objects/midi_action_text.h"
+
+namespace ql {
+
+struct ScoreView;
+struct ScoreObject;
+struct EventRecord;
+
+class NoteArticulationClass final : public MidiTextObjectClass {
+  public:
+    void Measure(ScoreObject* object, ScoreView* view) const override;
+    void Draw(ScoreObject* object, ScoreView* view) const override;
+    ScoreObject* CreateAtClick(ScoreObject* object, ScoreView* view) const override;
+    int EditAttributes(ScoreObject* object, ScoreView* view) const override;
+    // Puts the selected articulation back at its computed place, as one undo step.
+    void Invalidate(ScoreObject* object, ScoreView* view) const override;
+    void ResetState(ScoreObject* object, ScoreView* view) const override;
+};
+
+const NoteArticulationClass& TheNoteArticulationClass();
+// Registers the class under the articulation's class id and type 26 (start-up; tests
+// after resetting the class table).
+void RegisterNoteArticulationClass();
+
+// The reader's constructor with what a mark made for a view adds: its MIDI action
+// disabled and the glyph of the articulation tool's entry in force.
+void ConstructArticulationForView(ScoreObject* object, ScoreView* view);
+
+// Puts an articulation attached to a note where its glyph goes on that note (the
+// pair's form that suits the note, else its palette entry's side), with the view at
+// the note's staff and measure: what a reader or an import calls after attaching a
+// mark. False without an owner note.
+bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object);
+
+// The form of an articulation's glyph pair that suits its note (the stem direction
+// when one voice is laid out, else the voice being edited), placed against the chord
+// and stored as its anchor; `out` is the new point. Without `force` only while the
+// "AutoFlipAccents" preference is on. Nothing for other types, a glyph changed by
+// hand, the fermatas 216 and 217, or a glyph without a pair. 1 when it was placed.
+int ReplaceArticulationGlyph(ScoreView* view, ScoreObject* object, LogicalPoint* out, bool force);
+
+}  // namespace ql

@@ -1,0 +1,205 @@
+// Articulations on the desktop: a note entered with the Notes palette, the Accents
+// button pressed twice to open its pop-up palette, an accent chosen there and a click
+// on the note's head: the mark appears in the note's column beyond the staff, and
+// once the mark is let go by a click on the empty page, Undo takes it away again;
+// Delete takes a selected mark off. A screenshot is written for the eye.
+#include <algorithm>
+#include <optional>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
+constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
+constexpr int kAccentsOpener = 11;             // Notes palette: third row, last column
+constexpr int kNotesColumns = 4;
+constexpr int kAccentsColumns = 5;
+constexpr int kUpperMarcato = 5;  // Accents entry 5: second row, first column
+constexpr int kCurrentAccent = 10;  // the pop-up's current entry at start
+
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (int tries = 0; tries < 100; ++tries) {
+        for (const ShownWindow& w : x.Windows())
+            if (w.title == title) return w;
+        x.Settle();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
+    return std::nullopt;
+}
+
+bool IsWhite(uint32_t pixel) {
+    return (pixel & 0xFFFFFF) == 0xFFFFFF;
+}
+
+// Pixels of a band that were white in `before` and hold ink in `after`, outside the
+// rows top..bottom (the staff the note stands on).
+int NewInkBeyond(const ScreenPicture& before, const ScreenPicture& after, int left, int right, int top,
+                 int bottom, int reach) {
+    int count = 0;
+    for (int y = std::max(top - reach, 0); y < std::min(bottom + reach, before.height); ++y) {
+        if (y >= top && y <= bottom) continue;
+        for (int x = std::max(left, 0); x <= std::min(right, before.width - 1); ++x)
+            count += IsWhite(before.At(x, y)) && !IsWhite(after.At(x, y));
+    }
+    return count;
+}
+
+class ArticulationScenario : public DesktopScenario {
+  protected:
+    // The Notes and Accents palettes kept clear of the first systems.
+    void KeepPalettesAside() { WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\nATool=760,220,5,4\n"); }
+    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+    // The centre of a palette's button from its window and the cell of a known button.
+    static std::pair<int, int> Button(const ShownWindow& w, std::pair<int, int> known, int knownIndex,
+                                      int index, int columns) {
+        const int originX = w.x + known.first - (knownIndex % columns) * kCell;
+        const int originY = w.y + known.second - (knownIndex / columns) * kCell;
+        return {originX + (index % columns) * kCell + 18, originY + (index / columns) * kCell + 18};
+    }
+    // Where the marked note stands: its head's column and its staff's rows.
+    struct Placed {
+        int head = 0;
+        int middle = 0;
+        int top = 0;
+        int bottom = 0;
+        int away = 0;  // a column of the page away from the note, for the pointer
+        ScreenPicture entered;  // the score with the note, before the mark
+    };
+
+    // A quarter entered on the second system's middle line, Accents pressed and
+    // pressed again for its palette, the upper marcato chosen there and the note's
+    // head clicked.
+    std::optional<Placed> PlaceMarcatoOnANote() {
+        std::optional<Placed> placed;
+        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+        const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+        EXPECT_TRUE(main && notes);
+        if (!main || !notes) return placed;
+        x_.Settle(Millis{1000});
+        const std::optional<std::pair<int, int>> eighth = PressedCell(x_.Grab(*notes));
+        EXPECT_TRUE(eighth) << "no pressed button on the Notes palette";
+        if (!eighth) return placed;
+        const auto quarter = Button(*notes, *eighth, 4, 3, kNotesColumns);
+        x_.Click(quarter.first, quarter.second);
+        x_.Settle(Millis{500});
+        const ScreenPicture empty = Screen();
+        const int left = main->x + main->width + 8;
+        const std::vector<int> lines = empty.LongDarkLines(left, 40, notes->x - 8, notes->y, 0.95);
+        EXPECT_GE(lines.size(), 10u) << "no staff lines beside the palettes";
+        if (lines.size() < 10u) return placed;
+        Placed p;
+        p.top = lines[5];
+        p.middle = lines[7];
+        p.bottom = lines[9];
+        p.away = left + (notes->x - left) / 2;
+        x_.MovePointer(p.away, p.middle - 10);
+        x_.Settle(Millis{300});
+        x_.Click(p.away, p.middle);
+        x_.Settle(Millis{1000});
+        x_.MovePointer(p.away, x_.ScreenHeight() - 20);
+        x_.Settle(Millis{500});
+        p.entered = Screen();
+        // The head: the new ink on the middle line's rows.
+        int sum = 0;
+        int count = 0;
+        for (int y = p.middle - 3; y <= p.middle + 3; ++y)
+            for (int px = left; px < notes->x - 8; ++px)
+                if (IsWhite(empty.At(px, y)) != IsWhite(p.entered.At(px, y))) {
+                    sum += px;
+                    ++count;
+                }
+        EXPECT_GT(count, 10) << "no note was entered";
+        if (count <= 10) return placed;
+        p.head = sum / count;
+
+        const auto opener = Button(*notes, *eighth, 4, kAccentsOpener, kNotesColumns);
+        x_.Click(opener.first, opener.second);
+        x_.Settle(Millis{500});
+        x_.Click(opener.first, opener.second);
+        const std::optional<ShownWindow> accents = WindowTitled(x_, "Accents");
+        EXPECT_TRUE(accents) << "the Accents button opened no palette";
+        if (!accents) return placed;
+        x_.Settle(Millis{800});
+        const std::optional<std::pair<int, int>> current = PressedCell(x_.Grab(*accents));
+        EXPECT_TRUE(current) << "no current entry on the Accents palette";
+        if (!current) return placed;
+        const auto marcato = Button(*accents, *current, kCurrentAccent, kUpperMarcato, kAccentsColumns);
+        x_.Click(marcato.first, marcato.second);
+        x_.Settle(Millis{500});
+
+        x_.MovePointer(p.head, p.middle - 6);
+        x_.Settle(Millis{300});
+        x_.Click(p.head, p.middle);
+        x_.Settle(Millis{800});
+        x_.MovePointer(p.away, x_.ScreenHeight() - 20);
+        x_.Settle(Millis{800});
+        placed = std::move(p);
+        return placed;
+    }
+    // New ink beyond the note's staff in its column since the note was entered.
+    int MarkInk(const Placed& p, const ScreenPicture& now) const {
+        const int spacing = (p.bottom - p.top) / 4;
+        return NewInkBeyond(p.entered, now, p.head - 2 * spacing, p.head + 2 * spacing, p.top - 2,
+                            p.bottom + 2, 4 * spacing);
+    }
+    static bool HeadShown(const Placed& p, const ScreenPicture& now) {
+        int ink = 0;
+        for (int y = p.middle - 2; y <= p.middle + 2; ++y)
+            for (int px = p.head - 3; px <= p.head + 3; ++px) ink += !IsWhite(now.At(px, y));
+        return ink > 10;
+    }
+};
+
+TEST_F(ArticulationScenario, AnAccentChosenOnItsPaletteMarksTheClickedNoteAndUndoTakesItAway) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    ASSERT_TRUE(placed);
+    const ScreenPicture marked = Screen();
+    WritePng(marked, TestOutputFolder() / "articulation_desktop.png");
+    EXPECT_GT(MarkInk(*placed, marked), 8) << "no mark appeared beside the clicked note";
+
+    // A click on the empty page below the systems lets go of the new mark, and Undo
+    // takes it away.
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 150);
+    x_.Settle(Millis{300});
+    x_.Click(placed->away, x_.ScreenHeight() - 150);
+    x_.Settle(Millis{500});
+    PressInFrame("ctrl+z");
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 20);
+    x_.Settle(Millis{1000});
+    const ScreenPicture undone = Screen();
+    EXPECT_LE(MarkInk(*placed, undone), 2) << "Undo left the mark";
+    EXPECT_TRUE(HeadShown(*placed, undone)) << "Undo took the note away too";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Delete while the new mark is selected takes the mark off and leaves the note.
+TEST_F(ArticulationScenario, DeleteTakesTheSelectedMarkOff) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    ASSERT_TRUE(placed);
+    ASSERT_GT(MarkInk(*placed, Screen()), 8) << "no mark appeared beside the clicked note";
+    PressInFrame("Delete");
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 20);
+    x_.Settle(Millis{1000});
+    const ScreenPicture deleted = Screen();
+    WritePng(deleted, TestOutputFolder() / "articulation_deleted_desktop.png");
+    EXPECT_LE(MarkInk(*placed, deleted), 2) << "Delete left the mark";
+    EXPECT_TRUE(HeadShown(*placed, deleted)) << "Delete took the note away too";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
