@@ -14,10 +14,9 @@
 #include "core/text/text_object.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
+#include "interchange/imported_marks.h"
 #include "interchange/niff/niff_import_state.h"
 #include "layout/page_format.h"
-#include "objects/text_box/text_box.h"
-#include "objects/text_box/text_box_class.h"
 #include "objects/text_marks/text_line.h"
 #include "shell/shell_services.h"
 
@@ -25,38 +24,6 @@ namespace ql::niff {
 namespace {
 
 constexpr int32_t kPageOrigin = 30720;
-constexpr int32_t kLabelGap = 128;        // between a label and its system
-constexpr int32_t kLabelLift = 512;
-constexpr int kLabelAnchorKind = 4;
-
-// The label of a staff: right of it the system, centred on the staff.
-void PlaceStaffLabel(ScoreView* view, int staff, const std::string& text) {
-    SetCurrentMeasureQuick(view, staff, 1);
-    if (view->currentSystem == nullptr || view->currentStaffRecord == nullptr) return;
-    ScoreObject* object = ConstructStaffLabelWithText(view, text.c_str());
-    if (object == nullptr) return;
-    object->subtype = SubtypeCode(ObjectSubtype::StaffLabelList);
-    TextBoxObject* box = AsTextBox(object);
-    MeasureTextBlock(view, object);
-    const LogicalPoint point{view->currentSystem->x - kLabelGap - box->body.width,
-                             view->staffY - (box->body.height + kLabelLift) / 2};
-    LocationRecord record{};
-    EncodeAnchors(view, &record, kLabelAnchorKind, &box->body.location, &point, 1);
-    // The label belongs to its staff, wherever the anchor put the view.
-    SetCurrentMeasureQuick(view, staff, 1);
-    box->body.location.staff = static_cast<uint8_t>(staff);
-    InsertObjectBySubtype(view, object);
-}
-
-// A text on the page's list at its page position.
-void PlacePageText(ScoreView* view, const NiffMark& mark) {
-    ScoreObject* object = ConstructTextLineWithText(view, mark.text.c_str());
-    if (object == nullptr) return;
-    object->subtype = SubtypeCode(ObjectSubtype::PageList);
-    const LogicalPoint point{mark.x - kPageOrigin, mark.y - kPageOrigin};
-    EncodePageAnchors(view, &AsTextObject(object)->body.location, &point, 1);
-    InsertObjectBySubtype(view, object);
-}
 
 // A text in its measure's object list, at its time (the measure's start until
 // time slices are read) and its offsets from there.
@@ -83,14 +50,14 @@ void PlaceNiffMarks(NiffImportState& import) {
     const int staves = std::min(import.staffCount, static_cast<int>(import.document->header.staffCount));
     for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
         const std::string& label = import.frame.staves[static_cast<size_t>(staff)].label;
-        if (!label.empty()) PlaceStaffLabel(view, staff, label);
+        if (!label.empty()) PlaceImportedStaffLabel(view, staff, label);
     }
     const int staffCount = import.document->header.staffCount;
     for (const NiffMark& mark : import.frame.marks) {
         if (mark.anchor == NiffAnchor::kPage) {
             if (GetPageAt(import.document, mark.page) == nullptr) continue;
             ShowPageInView(view, mark.page);
-            PlacePageText(view, mark);
+            PlaceImportedPageText(view, mark.text, {mark.x - kPageOrigin, mark.y - kPageOrigin});
         } else if (mark.staff >= 1 && mark.staff <= staffCount &&
                    MeasureRecordOf(import.document, mark.measure) != nullptr) {
             PlaceMeasureText(view, mark);
