@@ -16,6 +16,7 @@
 #include "core/text/text_object.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/wait_cursor.h"
 #include "files/save/atomic_save.h"
 #include "interchange/smf/smf_export_events.h"
 #include "interchange/smf/smf_strings.h"
@@ -54,6 +55,7 @@ constexpr uint32_t kMicrosecondsPerMinute = 60'000'000;
 constexpr uint32_t kLargestTempoValue = 0xFFFFFF;
 constexpr int kLastExponent = 12;  // the beat unit code of a whole note
 constexpr char kStaffNameFormat[] = "%s:%d";
+constexpr char kStaffStatusFormat[] = "%s: %d";
 constexpr char kTrackNameFormat[] = "%s %d";
 constexpr char kDoneText[] = "OK";
 constexpr char kExportFilter[] = " Standard MIDI... (*.mid)~*.mid~ All files   (*.*)~*.*~~";
@@ -346,6 +348,7 @@ bool WriteStandardMidiFile(ScoreView* view, const std::string& path, const SmfEx
     if (view == nullptr || view->document == nullptr) return false;
     ScoreDocument* document = view->document;
     ExportFlags flags;
+    const WaitCursor waiting;
     std::string temporary;
     int error = 0;
     const sys::FileDescriptor holder = sys::CreateUniqueFile(path + ".", ".part", &temporary, &error);
@@ -361,7 +364,7 @@ bool WriteStandardMidiFile(ScoreView* view, const std::string& path, const SmfEx
     if (ok) {
         const std::vector<ExportEvent> events = CollectExportEvents(document);
         for (int t = 0; t <= staves && ok; ++t) {
-            if (t > 0) SetStatusText(0, Formatted(kStaffNameFormat, ProgramString(kStrStaff), t).c_str());
+            if (t > 0) SetStatusText(0, Formatted(kStaffStatusFormat, ProgramString(kStrStaff), t).c_str());
             ok = WriteExportTrack(*file, document, t, events, texts);
         }
         ok = smf::CloseMidiFile(std::move(file)) && ok;

@@ -84,6 +84,13 @@ TEST_F(SmfExport, TwoStaffScoreIsAFormatOneFileOfThreeTracksAnotherParserReads) 
     EXPECT_TRUE(StatusShowsOk());
     EXPECT_EQ(State().files.MidiFileTransferActive, 0);
     EXPECT_EQ(State().files.MidiFileExporting, 0);
+    // Each staff's track is announced in the status bar as it is written.
+    std::vector<std::string> announced;
+    for (const ui::headless::StatusTextRecord& r : ui::headless::StatusTexts())
+        if (r.part == 0 && r.text.find("Staff") != std::string::npos) announced.push_back(r.text);
+    ASSERT_EQ(announced.size(), 2u);
+    EXPECT_NE(announced[0].find("Staff: 1"), std::string::npos) << announced[0];
+    EXPECT_NE(announced[1].find("Staff: 2"), std::string::npos) << announced[1];
 
     const std::string python = PythonWithMido();
     if (python.empty()) GTEST_SKIP() << "python3 with mido is not installed";
