@@ -14,6 +14,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "core/units/paper_size.h"
 #include "interchange/imported_marks.h"
 #include "objects/midi_marks/mark_classes.h"
 #include "objects/text_marks/text_line.h"
@@ -175,6 +176,7 @@ void PlaceImportTexts(const ImportTexts& texts, ScoreView* view) {
     for (size_t staff = 1; staff < texts.labels.size() && static_cast<int>(staff) <= staves; ++staff)
         if (!texts.labels[staff].empty()) PlaceImportedStaffLabel(view, static_cast<int>(staff), texts.labels[staff]);
     ShowPageInView(view, 0);
+    PageExtentOf(view);
     const int32_t centre = (kLogicalOrigin + view->PageRight) / 2;
     if (!texts.titles.empty()) {
         const int32_t height = ImportedTextHeight(view, kTitleStyle);

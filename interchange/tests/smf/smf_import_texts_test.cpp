@@ -18,6 +18,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "core/units/paper_size.h"
 #include "interchange/smf/smf_import.h"
 #include "interchange/smf/smf_import_texts.h"
 #include "interchange/tests/smf/smf_bytes.h"
@@ -148,6 +149,24 @@ TEST_F(SmfImportTexts, TitlesNoticesLabelsTextsAndLyrics) {
     EXPECT_EQ(titleTexts.size(), 3u);
     for (const char* title : {"Sonata", "Op. 1", "for two"})
         EXPECT_NE(std::find(titleTexts.begin(), titleTexts.end(), title), titleTexts.end()) << title;
+    // Centred on the page, one line under the other from its top; the notices at its foot.
+    std::vector<LogicalPoint> at;
+    for (ScoreObject* o = PageObjectListOf(view)->next.get(); o != nullptr; o = o->next.get())
+        if (AsTextObject(o)->body.style == kTitleStyle) at.push_back(TextObjectAnchorPoint(o, view));
+    ASSERT_EQ(at.size(), 3u);
+    std::sort(at.begin(), at.end(), [](const LogicalPoint& a, const LogicalPoint& b) { return a.y < b.y; });
+    PageExtentOf(view);  // the page of the score's paper
+    ASSERT_GT(view->PageRight, kLogicalOrigin);
+    for (const LogicalPoint& p : at) EXPECT_EQ(p.x, (kLogicalOrigin + view->PageRight) / 2);
+    EXPECT_GT(at[0].y, kLogicalOrigin);
+    EXPECT_GT(at[1].y, at[0].y);
+    EXPECT_GT(at[2].y, at[1].y);
+    for (ScoreObject* o = PageObjectListOf(view)->next.get(); o != nullptr; o = o->next.get())
+        if (AsTextObject(o)->body.style == kImportedTextStyle) {
+            const LogicalPoint p = TextObjectAnchorPoint(o, view);
+            EXPECT_GT(p.y, (kLogicalOrigin + view->PageBottom) / 2);
+            EXPECT_LT(p.y, view->PageBottom);
+        }
     EXPECT_EQ(notices.size(), 2u);
     for (const Seen& s : notices) EXPECT_EQ(s.style, kImportedTextStyle);
 
