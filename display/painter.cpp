@@ -23,6 +23,7 @@
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
 #include "platform/win/paint.h"
+#include "shell/program/rulers.h"
 
 namespace ql {
 
@@ -66,14 +67,13 @@ int PaintViewContents(ScoreView* view, bool erase) {
     const ScopedPaintingGuard guard;
     EndViewDrawAll(view);
     BeginViewDraw(view);
-    // The rulers are not kept by any built tool yet; a paint has nothing of them to
-    // bring up to date.
     ScoreObject* marquee = HideMarqueeForPaint(view);
     if (erase || marquee != nullptr) EraseViewClient(view);
     if (view->pageView == 1)
         DrawPageView(view);
     else
         DrawScrollView(view);
+    InvalidateRulers(view);
     ShowMarqueeAfterPaint(view, marquee);
     EndViewDraw(view);
     return 0;
@@ -129,6 +129,7 @@ void RepaintScoreView(ScoreView* view, bool erase) {
         DrawPageView(view);
     else
         DrawScrollView(view);
+    InvalidateRulers(view);
     ShowMarqueeAfterPaint(view, marquee);
     EndViewDraw(view);
 }

@@ -47,6 +47,10 @@ struct DeferredCell {
 // `deferred`). Refills the performance table first while playing.
 void DrawStaffMeasures(ScoreView* view, int staff, int first, int last,
                        std::vector<DeferredCell>* deferred);
+// On the page's first system, at its first measure: the parts of the spanners that
+// start on the previous page's last system and run on past it (the location is put
+// back afterwards). Nothing on the first page, a master page or another system.
+void DrawContinuedSpanners(ScoreView* view, int staff, int measure);
 // The second pass over the cells the first pass left work in.
 void DrawDeferredCells(ScoreView* view, const std::vector<DeferredCell>& cells);
 

@@ -71,7 +71,12 @@ bool IsRunningTextShown(ScoreObject* object, ScoreView* view, size_t room) {
     const auto& text = reinterpret_cast<const TextObject*>(object)->body;
     if ((text.flags & kTextLineRepeats) == 0) return true;
     const auto* cls = dynamic_cast<const TextObjectClass*>(&ClassOf(object));
+    // The stored text decides, not its expansion on the page.
+    uint8_t& expanding = State().drawing.PagePaintingFlag;
+    const uint8_t kept = expanding;
+    expanding = 0;
     const char* shown = cls != nullptr ? cls->GetDisplayText(object, view) : nullptr;
+    expanding = kept;
     if (shown == nullptr || *shown == '\0') return false;
     return std::string(shown).find('%') == std::string::npos || !State().drawing.ClipboardRendering;
 }

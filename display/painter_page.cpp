@@ -44,6 +44,19 @@ constexpr int kMaxListNodes = 1 << 16;
 // Most systems of one page a paint walks (a damaged chain ends there).
 constexpr int kMaxPageSystems = 256;
 
+// Texts drawn while this is alive expand their variables (page number, date...):
+// the page's own items, the master page's and the running text.
+class PagePainting {
+  public:
+    PagePainting() : kept_(State().drawing.PagePaintingFlag) { State().drawing.PagePaintingFlag = 1; }
+    ~PagePainting() { State().drawing.PagePaintingFlag = kept_; }
+    PagePainting(const PagePainting&) = delete;
+    PagePainting& operator=(const PagePainting&) = delete;
+
+  private:
+    uint8_t kept_;
+};
+
 bool IsMasterPage(const ScorePage* page) {
     return page != nullptr && page->pageNumber < 0;
 }
@@ -80,6 +93,7 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
     int last = IsScreenOutput() ? std::min<int>(rangeLast + 1, system->lastMeasure) : rangeLast;
     if (painter.firstSlot >= 2 && first >= 2 && !IsScreenOutput()) --first;
     if (!inBand) return;
+    if (first == system->firstMeasure) DrawContinuedSpanners(view, staff, first);
     DrawStaffMeasures(view, staff, first, last, deferred);
     DrawFollowMark(view, staff);
 }
@@ -183,8 +197,9 @@ void DrawRunningText(ScoreView* view, int pageIndex, bool left) {
             if (room == 0 || ++count > kMaxListNodes) break;
             if (item->type != TypeCode(ObjectType::Text) || room < sizeof(TextObject)) continue;
             const auto& body = reinterpret_cast<const TextObject*>(item)->body;
-            if ((body.flags & kTextLineRepeats) != 0 && HoldsVariables(item, view))
-                ClassOf(item).Draw(item, view);
+            if ((body.flags & kTextLineRepeats) == 0 || !HoldsVariables(item, view)) continue;
+            const PagePainting painting;
+            ClassOf(item).Draw(item, view);
         }
     }
     painter.drawingMasterItems = 0;
@@ -222,13 +237,23 @@ void DrawPageView(ScoreView* view) {
             DrawPageSystem(view, page, system, area, &deferred);
     }
     DrawPageEdges(view, area);
-    const bool itemsLeft = DrawObjectsFirstPass(view, items);
+    bool itemsLeft = false;
+    {
+        const PagePainting painting;
+        itemsLeft = DrawObjectsFirstPass(view, items);
+    }
     DrawDeferredCells(view, deferred);
-    if (itemsLeft) DrawObjectChain(view, items);
+    if (itemsLeft) {
+        const PagePainting painting;
+        DrawObjectChain(view, items);
+    }
     if (IsMasterPage(page)) return;
     ScoreDocument* document = view->document;
     const int index = GetPageIndex(document, page);
-    DrawMasterItems(view, MasterOfPage(document, page));
+    {
+        const PagePainting painting;
+        DrawMasterItems(view, MasterOfPage(document, page));
+    }
     DrawRunningText(view, index, IsLeftPage(document, index));
 }
 

@@ -161,7 +161,7 @@ void DrawChangeSigns(const Grid& grid, int staff, int slot) {
     if (slot >= LastSlot(grid)) return;
     const CellSigns next = SignsOf(grid, staff, measure + 1);
     if (next.clef != ClefAtMeasureEnd(grid.document, staff, measure) &&
-        !Suppressed(grid, slot + 1, next, kSlotNoClefChange, kCellNoClef))
+        !Suppressed(grid, slot, next, kSlotNoClefChange, kCellNoClef))
         DrawStaffStartSymbols(view, staff, slot, next.clef);
 }
 

@@ -20,6 +20,7 @@
 #include "objects/picture/picture_class.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/text_marks/text_tools.h"
+#include "staves/clef_key_tools.h"
 #include "staves/time_signature_tool.h"
 
 namespace ql {
@@ -143,10 +144,8 @@ struct Tables {
         Button(StaffToolHandler, kStaffToolsStrip, 0, "Edit Staff"),
         Button(StretcherToolHandler, kStaffToolsStrip, 1, "Measure Ruler"),
         Button(MidiSetupToolHandler, kStaffToolsStrip, 2, "MIDI Setup"),
-        // provisional: the clef and key-signature objects are not yet made by a click,
-        // so these two buttons have no tool handler; a press arms the Staff group's type.
-        Button(nullptr, kStaffToolsStrip, 3, "Clef"),
-        Button(nullptr, kStaffToolsStrip, 5, "Key Signature"),
+        Button(ClefTool, kStaffToolsStrip, 3, "Clef"),
+        Button(KeyTool, kStaffToolsStrip, 5, "Key Signature"),
         Button(TimeSignatureTool, kStaffToolsStrip, 4, "Time Signature"),
         Button(StaffLabelToolHandler, kStaffToolsStrip, 6, "Staff Label"),
         Button(BracketToolHandler, kStaffToolsStrip, 7, "System Bracket"),

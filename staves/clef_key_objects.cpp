@@ -8,10 +8,14 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
 #include "core/objects/score_object.h"
 #include "core/private_messages.h"
 #include "core/text/text_object.h"
+#include "core/ui/status_bar.h"
 #include "display/linked_views.h"
+#include "editing/handle_flags.h"
 #include "editing/selection.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/message_box.h"
@@ -19,6 +23,8 @@
 #include "staves/change_range.h"
 #include "staves/clef_changes.h"
 #include "staves/clef_dialog.h"
+#include "staves/clef_drag.h"
+#include "staves/clef_key_create.h"
 #include "staves/key_changes.h"
 #include "staves/key_dialog.h"
 #include "staves/signature_drawing.h"
@@ -29,10 +35,22 @@ namespace ql {
 
 namespace {
 
-// Half the box of a key-signature object: it is drawn from its anchor less these.
-constexpr int32_t kKeyBoxHalfHeight = 512;
+// The box of a key-signature object: its accidentals one distance apart and a
+// margin; it is drawn from its anchor less half the box. The hit rectangle is the
+// box less the margin across and less 768 down, then 128 narrower at the right and
+// the bottom.
+constexpr int32_t kKeyBoxHeight = 1024;
 constexpr int32_t kKeyBoxMargin = 256;
 constexpr int32_t kEmptyKeyWidth = 128;
+constexpr int32_t kKeyHitHeightLess = 768;
+constexpr int32_t kKeyHitNarrowing = 128;
+constexpr int kStatusPartThree = 2;  // the handle readout a drag leaves there
+
+int32_t KeyBoxWidth(const ScoreDocument& document, int key) {
+    const int accidentals = KeyAccidentalCount(key);
+    return accidentals == 0 ? kEmptyKeyWidth + kKeyBoxMargin
+                            : accidentals * EngravingMetricOf(document, EngravingMetric::Keysym) + kKeyBoxMargin;
+}
 
 // Whether the range from the view's measure to the end of the piece holds notes;
 // then the focused object's dialog is asked for.
@@ -44,6 +62,19 @@ bool AskForDialogOverNotes(ScoreView* view, ChangeWhat what) {
     return true;
 }
 
+// The handles of a clef change or key signature: the text family's, marked
+// complete, since a click of the tool places the sign whole (its dialog ran).
+HitRecord* CompleteHandles(const TextObjectClass& cls, ScoreObject* object, ScoreView* view) {
+    HitRecord* first = cls.TextObjectClass::BuildHandles(object, view);
+    if (first != nullptr) first->flags |= kHandleComplete;
+    return first;
+}
+
+const HitRecord* FocusRecord() {
+    const SelectionState* selection = TheSelectionState();
+    return selection != nullptr ? selection->focusRecord.get() : nullptr;
+}
+
 class ClefObjectClass final : public TextObjectClass {
   public:
     void Draw(ScoreObject* object, ScoreView* view) const override {
@@ -52,20 +83,68 @@ class ClefObjectClass final : public TextObjectClass {
         if (tick == 0 || (cell != nullptr && ClefKindOfObject(object) == ClefAtTick(cell, tick))) return;
         TextObjectClass::Draw(object, view);
     }
+    ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateClefAtClick(view); }
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
+        return CompleteHandles(*this, object, view);
+    }
     int EditAttributes(ScoreObject* object, ScoreView* view) const override { return EditClefObject(object, view); }
+    // Taking the clef as the focus, or its first move, starts a drag between its
+    // neighbouring events.
+    void ReleaseCache(ScoreObject* object, ScoreView* view) const override {
+        const HitRecord* focus = FocusRecord();
+        BeginClefDrag(view, object, focus != nullptr ? focus->point.x : TextObjectAnchorPoint(object, view).x);
+        TextObjectClass::ReleaseCache(object, view);
+    }
+    // The clef keeps its line: only its x (and the tick there) change.
+    int CommitDrag(ScoreObject* object, ScoreView* view) const override {
+        const HitRecord* focus = FocusRecord();
+        const int moved = focus != nullptr ? CommitClefDrag(view, object, focus->point.x) : 0;
+        SetStatusText(kStatusPartThree, "");
+        TextObjectClass::ReleaseCache(object, view);
+        return moved;
+    }
+    // Across only, to the pointer's x while the pointer is inside the limits.
+    void TrackDrag(ScoreObject* object, ScoreView* view) const override {
+        SelectionState* selection = TheSelectionState();
+        const HitRecord* focus = FocusRecord();
+        if (selection == nullptr || focus == nullptr) return;
+        if (PendingClefDrag().clef != object) BeginClefDrag(view, object, focus->point.x);
+        const int32_t x = view->pointerPoint.x;
+        if (!ClefDragAllows(view, x)) return;
+        selection->dragOffsetX = x - focus->point.x;
+        selection->dragOffsetY = 0;
+        TextObjectClass::TrackDrag(object, view);
+    }
     void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepClefObject(view, step); }
 };
 
 class KeySignatureObjectClass final : public TextObjectClass {
   public:
+    void Measure(ScoreObject* object, ScoreView* view) const override {
+        if (view == nullptr || view->document == nullptr) return;
+        TextObjectBody& body = AsTextObject(object)->body;
+        body.width = KeyBoxWidth(*view->document, KeyCodeOfObject(object));
+        body.height = kKeyBoxHeight;
+        body.baseline = kKeyBoxHeight / 2;
+    }
     void Draw(ScoreObject* object, ScoreView* view) const override {
         if (view == nullptr || view->document == nullptr) return;
-        const int accidentals = KeyAccidentalCount(KeyCodeOfObject(object));
-        const int32_t width =
-            accidentals == 0 ? kEmptyKeyWidth + kKeyBoxMargin
-                             : accidentals * EngravingMetricOf(*view->document, EngravingMetric::Keysym) + kKeyBoxMargin;
+        const int32_t width = KeyBoxWidth(*view->document, KeyCodeOfObject(object));
         const LogicalPoint anchor = TextObjectAnchorPoint(object, view);
-        DrawKeyAccidentals(object, view, anchor.x - width / 2, anchor.y - kKeyBoxHalfHeight);
+        DrawKeyAccidentals(object, view, anchor.x - width / 2, anchor.y - kKeyBoxHeight / 2);
+    }
+    void SelectTextFont(ScoreObject* object, ScoreView* view, LogicalPoint point, RecordRect* out) const override {
+        if (view == nullptr || view->document == nullptr || out == nullptr) return;
+        const int32_t halfWidth = (KeyBoxWidth(*view->document, KeyCodeOfObject(object)) - kKeyBoxMargin) / 2;
+        const int32_t halfHeight = (kKeyBoxHeight - kKeyHitHeightLess) / 2;
+        out->left = point.x - halfWidth;
+        out->right = point.x + halfWidth - kKeyHitNarrowing;
+        out->top = point.y - halfHeight;
+        out->bottom = point.y + halfHeight - kKeyHitNarrowing;
+    }
+    ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateKeyAtClick(view); }
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
+        return CompleteHandles(*this, object, view);
     }
     int EditAttributes(ScoreObject* object, ScoreView* view) const override { return EditKeyObject(object, view); }
     void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepKeyObject(view, step); }
@@ -106,7 +185,7 @@ int EditClefObject(ScoreObject* clef, ScoreView* view) {
     start.tick = SignatureTickOfObject(clef);
     const ClefDialogResult result = ClefSelectionDialog(view, start);
     if (result.result != ui::kIdOk) return 0;
-    SetClefKindOfObject(clef, static_cast<uint8_t>(result.kind));
+    SetClefChangeKind(view, clef, result.kind);
     if (RemoveRedundantClefs(view, clef) != 0) EndFocus(view, 0);  // the clef repeated the one in force: gone
     InvalidateLinkedViews(view);
     return 1;
@@ -121,6 +200,7 @@ int EditKeyObject(ScoreObject* key, ScoreView* view) {
     int chosen = start.key;
     if (KeySelectionDialog(view, start, &chosen) != ui::kIdOk) return 0;
     SetKeyCodeOfObject(key, static_cast<uint8_t>(chosen));
+    ClassOf(key).Measure(key, view);  // its box follows its accidentals
     InvalidateLinkedViews(view);
     return 1;
 }

@@ -2,7 +2,8 @@
 // stand inside a measure: how they draw, what their dialogs do on an existing
 // object, and how the arrow keys step them. A clef at tick 0, or one repeating the
 // clef already in force, is not drawn (the cell's nibble shows it); a key signature
-// draws its accidentals with the naturals of the key it replaces.
+// draws its accidentals with the naturals of the key it replaces. A click of the clef
+// or key tool makes one (staves/clef_key_create.h).
 #pragma once
 
 namespace ql {

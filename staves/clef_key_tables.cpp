@@ -63,6 +63,12 @@ int ClefGlyphShift(int kind) {
     return IsValidClef(kind) ? kPlacements[kind].glyphShift : 0;
 }
 
+int ClefGlyphOffset(int kind) {
+    constexpr std::array<int, kClefKindCount> kOffsets = {0, -96, -64, -96, -72, 0, 0, 0, -96, -96,
+                                                          192, 0, 64, -128, -320};
+    return IsValidClef(kind) ? kOffsets[kind] : 0;
+}
+
 int ClefReferencePosition(int kind) {
     return IsValidClef(kind) ? kPlacements[kind].referenceLine : kPlacements[CodeOf(ClefKind::Percussion)].referenceLine;
 }

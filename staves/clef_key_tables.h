@@ -37,6 +37,11 @@ uint8_t ClefGlyphOf(int kind);
 // line where its kind names it: Soprano +4, Mezzo Soprano +2, (Modern) Tenor -2,
 // the second Baritone form -4, all others 0.
 int ClefGlyphShift(int kind);
+// View units a clef change object's glyph stands above (negative) or below the
+// staff's bottom line, so that the line its kind names falls on the right staff
+// line at the object's text size: -96 for kinds 1, 3, 8 and 9, -64 for 2, -72 for
+// 4, +192 for 10, +64 for 12, -128 for 13, -320 for 14, 0 for the others.
+int ClefGlyphOffset(int kind);
 // The position of the line a clef names (G, F or C; the middle line for
 // Percussion and TAB) on a five-line staff; -4 for kinds out of range.
 int ClefReferencePosition(int kind);

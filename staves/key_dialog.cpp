@@ -17,6 +17,7 @@
 #include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
 #include "display/staff_groups.h"
+#include "editing/tools.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -103,6 +104,9 @@ void InitKeyDialog(WindowHandle dialog, const ScoreView* view, const KeyDialogSt
     ui::EnableItem(dialog, kAllStaves, !start.withinMeasure);
     ShowTransposing(dialog, true);
     ShowKey(dialog, start.key);
+    // Each key button names its key (one tooltip window, gone with the dialog).
+    const WindowHandle tooltip = AddDialogTooltip(dialog);
+    for (int key = 0; key < kKeyCodeCount; ++key) AddDialogTooltipText(tooltip, dialog, kFirstKeyButton + key, KeyName(key));
 }
 
 // The end of the range the radio chooses, for one staff.
@@ -203,7 +207,7 @@ const char* KeyName(int key) {
     return IsValidKey(key) ? kKeyNames[key] : "";
 }
 
-int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey) {
+int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey, bool* insertWithin) {
     if (!HasStaffMeasureLocation(view)) return ui::kIdCancel;
     int key = IsValidKey(start.key) ? start.key : kNoAccidentalsKey;
     std::optional<KeyChoice> chosen;
@@ -225,6 +229,7 @@ int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosen
     }
     RelayoutAfterSignatureChange(view, view->currentMeasure);
     if (chosenKey != nullptr) *chosenKey = chosen->key;
+    if (insertWithin != nullptr) *insertWithin = chosen->within;
     return ui::kIdOk;
 }
 

@@ -21,7 +21,9 @@ const char* KeyName(int key);
 
 // 1 on OK (the key written), 2 when cancelled, when nothing was to change (a change
 // within the measure without a tick) or when the view has no location. On OK the key
-// chosen is stored in `chosenKey` when given.
-int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey = nullptr);
+// chosen is stored in `chosenKey` when given, and in `insertWithin` whether the
+// change goes within the measure (the caller then inserts the key object).
+int KeySelectionDialog(ScoreView* view, const KeyDialogStart& start, int* chosenKey = nullptr,
+                       bool* insertWithin = nullptr);
 
 }  // namespace ql

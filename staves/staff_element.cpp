@@ -5,6 +5,7 @@
 // to 64 units, the staff's new offset in the system to a whole staff space (128);
 // every offset it moves is rounded the same way and kept at 0 or below.
 #include "staves/staff_element.h"
+#include "staves/staff_element_follow.h"
 
 #include <algorithm>
 #include <utility>
@@ -34,6 +35,7 @@
 #include "staves/staff_dialogs.h"
 #include "staves/staff_group_bits.h"
 #include "staves/staff_manage.h"
+#include "staves/staff_mix_keys.h"
 #include "staves/staff_value_dialog.h"
 
 namespace ql {
@@ -123,6 +125,12 @@ class StaffElementClass : public ScoreObjectClass {
     int32_t GetAnchorWord(const ScoreObject*) const override { return -1; }
     void Draw(ScoreObject*, ScoreView*) const override {}
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView*) const override { return nullptr; }
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
+        return BuildStaffElementHandle(object, view);
+    }
+    void ReleaseCache(ScoreObject* object, ScoreView*) const override { KeepCurrentPoint(object); }
+    int FollowLocation(ScoreObject*, ScoreView* view) const override { return FollowStaffLocation(view); }
+    void Invalidate(ScoreObject*, ScoreView* view) const override { ReformatCurrentSystem(view); }
     int EditAttributes(ScoreObject*, ScoreView* view) const override {
         return RunStaffManagementDialog(view) == ui::kIdOk ? 1 : 0;
     }
@@ -232,6 +240,12 @@ int StaffKey(ScoreView* view, win::Key key) {
     case 'H':
         if (HideStaffInCurrentSystem(view)) InvalidateLinkedViews(view);
         return 1;
+    case 'M':
+        return ToggleStaffMute(view);
+    case 'P':
+        return EditStaffPatch(view);
+    case 'S':
+        return ToggleStaffSolo(view);
     case 'W':
         ResetSystemMeasureWidths(view);
         return 1;

@@ -43,7 +43,8 @@ void RegisterStaffElementClass();
 int DeleteCurrentStaff(ScoreView* view);
 
 // The staff keys on the view's current staff: C the channel, H hide in this system,
-// W reset this system's measure widths. 1 when the key was one of them.
+// M mute, P patch, S solo (staves/staff_mix_keys.h), W reset this system's measure
+// widths. 1 when the key was one of them.
 int StaffKey(ScoreView* view, win::Key key);
 
 // The staff drag, ended with the staff's top at `dropY` (logical units): the drop is

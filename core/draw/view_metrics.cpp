@@ -29,6 +29,8 @@ namespace {
 constexpr int32_t kPixelProbe = 512;
 constexpr int kPixelProbeShift = 9;
 constexpr int32_t kMinimumPixelUnits = 2;
+// Half a handle's square in device pixels (the grab area is twice that each way).
+constexpr int32_t kHandleHalfPixels = 3;
 // Scroll ranges reach this far beyond the page.
 constexpr int32_t kScrollMargin = 4096;
 constexpr int32_t kMeasuresKeptVisible = 4;
@@ -194,6 +196,9 @@ void MeasurePixelUnits(ScoreView* view) {
     UpdateViewOrigin(view);
     // Measured while the surface is still open: the context may be released below.
     State().drawing.FrameUnits = FrameWidthUnits(dc, view->PixelUnitsX);
+    // Handles keep their size on screen whatever the zoom; a printer's pixels are
+    // not the ones the pointer moves over.
+    if (!IsPrinting()) State().drawing.HandleSize = kHandleHalfPixels * view->PixelUnitsX;
     EndViewDraw(view);
     int32_t first = 0;
     int32_t second = 0;

@@ -17,6 +17,7 @@
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_mark_objects.h"
 #include "interchange/niff/niff_measure_commit.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_values.h"
@@ -153,6 +154,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
         ApplyNiffMargins(import);
         WriteNiffMeasures(import);
         CommitNiffMeasure(import);
+        ApplyNiffNumberingAndGroups(import);
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);

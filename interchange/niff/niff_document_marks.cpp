@@ -2,6 +2,7 @@
 #include "interchange/niff/niff_document_marks.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/constants.h"
 #include "core/model/document.h"
@@ -16,6 +17,7 @@
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_mark_objects.h"
 #include "layout/page_format.h"
 #include "objects/text_marks/text_line.h"
 #include "shell/shell_services.h"
@@ -24,21 +26,56 @@ namespace ql::niff {
 namespace {
 
 constexpr int32_t kPageOrigin = 30720;
+constexpr char kUnplacedMarksKind[] = "marks that could not be placed";
 
-// A text in its measure's object list, at its time (the measure's start until
-// time slices are read) and its offsets from there.
-void PlaceMeasureText(ScoreView* view, const NiffMark& mark) {
+// The point of a mark moved by its alignment: horizontal 1 right by half its
+// width, 2 left by half; vertical 1 down by its height, 3 by half.
+LogicalPoint Aligned(const NiffMark& mark, const ScoreObject* object, LogicalPoint point) {
+    const TextObjectBody& body = AsTextObject(object)->body;
+    if (mark.alignX == 1) point.x += body.width / 2;
+    if (mark.alignX == 2) point.x -= body.width / 2;
+    if (mark.alignY == 1) point.y += body.height;
+    if (mark.alignY == 3) point.y += body.height / 2;
+    return point;
+}
+
+// An object on the page's list at its page position.
+bool LinkPageObject(ScoreView* view, const NiffMark& mark, ScoreObject* object) {
+    object->subtype = SubtypeCode(ObjectSubtype::PageList);
+    const LogicalPoint point = Aligned(mark, object, {mark.x - kPageOrigin, mark.y - kPageOrigin});
+    EncodePageAnchors(view, &AsTextObject(object)->body.location, &point, 1);
+    InsertObjectBySubtype(view, object);
+    return true;
+}
+
+// A time anchor: the tick in the current measure, and the offsets from there.
+void StoreTimeAnchor(ObjectLocation* location, int32_t tick, LogicalPoint offset) {
+    const uint16_t words[4] = {0, static_cast<uint16_t>(std::clamp<int32_t>(tick, 0, UINT16_MAX)),
+                               static_cast<uint16_t>(std::clamp<int32_t>(offset.x, INT16_MIN, INT16_MAX)),
+                               static_cast<uint16_t>(std::clamp<int32_t>(offset.y, INT16_MIN, INT16_MAX))};
+    static_assert(sizeof words == sizeof(ObjectLocation));
+    std::memcpy(location, words, sizeof words);
+}
+
+// An object in its measure's object list: at its time with its offsets, or (with
+// a placement of its own) at the point of its offsets from the measure.
+bool LinkMeasureObject(ScoreView* view, const NiffMark& mark, ScoreObject* object) {
     ShowPageInView(view, PageIndexOfMeasure(view->document, mark.measure));
     SetCurrentMeasureQuick(view, mark.staff, mark.measure);
-    if (view->currentCell == nullptr) return;
-    LogicalPoint point{mark.x, mark.y};
-    if (!MeasureOffsetsToPoints(view, mark.staff, mark.measure, &point, 1)) return;
-    ScoreObject* object = ConstructTextLineWithText(view, mark.text.c_str());
-    if (object == nullptr) return;
+    if (view->currentCell == nullptr) return false;
+    ObjectLocation* location = &AsTextObject(object)->body.location;
+    if (mark.anchor == NiffAnchor::kTime) {
+        StoreTimeAnchor(location, mark.tick, Aligned(mark, object, {mark.x, mark.y}));
+    } else {
+        LogicalPoint point{mark.x, mark.y};
+        if (!MeasureOffsetsToPoints(view, mark.staff, mark.measure, &point, 1)) return false;
+        point = Aligned(mark, object, point);
+        EncodeTimeAnchors(view, &point, location, 1);
+        SetCurrentMeasureQuick(view, mark.staff, mark.measure);
+    }
     object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
-    EncodeTimeAnchors(view, &point, &AsTextObject(object)->body.location, 1);
-    SetCurrentMeasureQuick(view, mark.staff, mark.measure);
     InsertObjectBySubtype(view, object);
+    return true;
 }
 
 }  // namespace
@@ -54,13 +91,17 @@ void PlaceNiffMarks(NiffImportState& import) {
     }
     const int staffCount = import.document->header.staffCount;
     for (const NiffMark& mark : import.frame.marks) {
-        if (mark.anchor == NiffAnchor::kPage) {
-            if (GetPageAt(import.document, mark.page) == nullptr) continue;
-            ShowPageInView(view, mark.page);
-            PlaceImportedPageText(view, mark.text, {mark.x - kPageOrigin, mark.y - kPageOrigin});
-        } else if (mark.staff >= 1 && mark.staff <= staffCount &&
-                   MeasureRecordOf(import.document, mark.measure) != nullptr) {
-            PlaceMeasureText(view, mark);
+        const bool onPage = mark.anchor == NiffAnchor::kPage;
+        if (onPage ? GetPageAt(import.document, mark.page) == nullptr
+                   : mark.staff < 1 || mark.staff > staffCount ||
+                         MeasureRecordOf(import.document, mark.measure) == nullptr)
+            continue;
+        if (onPage) ShowPageInView(view, mark.page);
+        ScoreObject* object = MakeNiffMarkObject(import, mark);
+        if (object == nullptr) continue;
+        if (!(onPage ? LinkPageObject(view, mark, object) : LinkMeasureObject(view, mark, object))) {
+            ReleaseObjectByType(import.document, object);
+            import.report.Count(kUnplacedMarksKind);
         }
     }
     ShowPageInView(view, 0);

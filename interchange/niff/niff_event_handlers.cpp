@@ -52,6 +52,7 @@ void OpenStemGroup(NiffImportState& import) {
     notes.highestVoice = std::max(notes.highestVoice, group.voice);
     notes.stemGroups.push_back(group);
     notes.currentGroup = static_cast<int>(notes.stemGroups.size() - 1);
+    notes.currentEvent = -1;
 }
 
 // The duration fraction of a note or rest: 0/0 and anything below zero is an
@@ -106,6 +107,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     NiffMeasureNode& node = frame.measures[frame.currentMeasure];
     node.lengthTicks = std::max(node.lengthTicks, event.tick + event.duration);
     notes.events.push_back(event);
+    notes.currentEvent = static_cast<int>(notes.events.size() - 1);
     frame.measureHasContent = true;
     return 1;
 }

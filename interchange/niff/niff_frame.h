@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "interchange/niff/niff_attachments.h"
 #include "interchange/niff/niff_voices.h"
 
 namespace ql::niff {
@@ -47,7 +48,16 @@ struct NiffPageFrame {
 // placement of its own) a time in its measure.
 enum class NiffAnchor : uint8_t { kPage, kMeasure, kTime };
 
-enum class NiffMarkKind : uint8_t { kTextLine, kRehearsal, kStaffLabel };
+enum class NiffMarkKind : uint8_t {
+    kTextLine,
+    kRehearsal,
+    kStaffLabel,
+    kChordSymbol,
+    kTempo,
+    kDynamic,
+    kPedal,
+    kPedalBracket,
+};
 
 struct NiffMark {
     NiffMarkKind kind = NiffMarkKind::kTextLine;
@@ -60,10 +70,15 @@ struct NiffMark {
     int32_t x = 0;  // score units: from the page, the measure, or the time
     int32_t y = 0;
     int style = 4;
-    int fontSlot = -1;  // a document font name slot, -1 for the style's font
+    int fontSlot = -1;  // the file's font description (tag 13), -1 for the style's font
     bool hidden = false;
     bool boxed = false;
     bool circled = false;
+    // Tag 33's alignment: horizontal 1 centred, 2 right-aligned; vertical 1 above
+    // the point, 3 centred on it; 0 neither.
+    uint8_t alignX = 0;
+    uint8_t alignY = 0;
+    NiffMarkDetail detail;
 };
 
 inline constexpr int kNiffMostMeasures = 1016;
@@ -80,6 +95,7 @@ struct NiffMeasureNode {
     // The measure's barline word: two four-bit codes, and the repeat byte.
     uint8_t barline = 0;
     uint8_t repeatCount = 0;
+    int shownNumber = -1;  // the number a `meas` chunk shows, -1 none
     std::vector<NiffStaffMeasure> staves;  // each staff's voices, once closed
     // The time signature of the measure, and each staff's clef kind and key code
     // at its start.
@@ -109,6 +125,7 @@ struct NiffNoteGroup {
     int currentGroup = -1;
     int highestVoice = -1;
     int beamId = -1;
+    int currentEvent = -1;  // the event the last note or rest made; -1 after a stem
     int stemRequest = 0;  // 1 up, 2 down, else free
     int32_t stemX = 0;    // file units
 };
@@ -134,12 +151,16 @@ struct NiffStaffFrame {
     uint8_t key = kNiffNoKey;
     bool clefGiven = false;
     bool keyGiven = false;
+    uint8_t groupBits = 0;  // a staff group's bracket (0x10 above, 0x20 below) or brace (0x01, 0x02)
 };
 
 struct NiffFrame {
     std::vector<NiffPageFrame> pages;
     std::vector<NiffMeasureNode> measures{NiffMeasureNode{}};
     std::vector<NiffMark> marks;
+    std::vector<NiffNoteAttachments> attachments;  // by NiffEvent::attachments
+    std::vector<NiffPedalRecord> pedals;
+    NiffNumbering numbering;
     std::array<NiffStaffFrame, kNiffStaffSlots> staves{};
     // The current place of the main pass.
     int currentStaff = 0;  // 1-based in the system, from the staff headers

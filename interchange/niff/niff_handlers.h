@@ -12,6 +12,7 @@ namespace ql::niff {
 
 struct NiffImportState;
 struct NiffMark;
+struct NiffTagState;
 
 // Writer, information, defaults, fonts, strings.
 int CheckNiffWriter(NiffChunkContext& context, const uint8_t* fixedPart);
@@ -59,6 +60,18 @@ int ReadNiffClef(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffKeySignature(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffTimeSignature(NiffChunkContext& context, const uint8_t* fixedPart);
 
+// Marks on notes, dynamics and pedal marks.
+int ReadNiffLyric(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffAccidental(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffArticulation(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffOrnament(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffDynamic(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffPedal(NiffChunkContext& context, const uint8_t* fixedPart);
+
+// Measure numbering and staff groups.
+int ReadNiffMeasureNumbering(NiffChunkContext& context, const uint8_t* fixedPart);
+int ReadNiffStaffGroup(NiffChunkContext& context, const uint8_t* fixedPart);
+
 // The data handler of chunks this program does not convert yet: counted in the
 // import report under their id.
 int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);
@@ -71,6 +84,13 @@ bool SkipForNiffStaff(NiffChunkContext& context);
 // the page when tag 3 names the page header; without tag 1 (and not on the page),
 // at the current measure and tick with x 0 and the vertical default.
 void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& mark);
+
+// A mark's alignment: tag 33's horizontal and vertical bytes, each 0 (or no tag)
+// taking the handler's default.
+void AlignNiffMark(const NiffTagState& tags, uint8_t horizontal, uint8_t vertical, NiffMark& mark);
+// The font description tag 13 names when it is a valid one other than the default
+// font `defaultIndex` (an index into the six defaults) names; -1 otherwise.
+int NiffMarkFont(const NiffImportState& import, int defaultIndex);
 
 // Puts the progress text in the status line and, with any number not 0, moves
 // the progress to the page; true when the user cancelled.

@@ -10,6 +10,7 @@
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_mark_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "notes/rests/rest.h"
@@ -18,6 +19,7 @@ namespace ql::niff {
 namespace {
 
 constexpr char kUnplacedKind[] = "notes and rests that could not be placed";
+constexpr char kRestMarksKind[] = "rests with lyrics or marks";
 
 int8_t Clamped(int value) {
     return static_cast<int8_t>(std::clamp(value, -128, 127));
@@ -50,6 +52,8 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int voice, const Nif
         event->tupletRatio = static_cast<uint8_t>(e.tupletValue);
         placed.push_back(event);
         last = event;
+        if (e.attachments >= 0 && static_cast<size_t>(e.attachments) < import.frame.attachments.size())
+            AttachNiffNoteMarks(import, event, import.frame.attachments[static_cast<size_t>(e.attachments)]);
     }
     for (size_t i = 0; i < placed.size(); ++i) {
         const NiffEvent& e = from.events[i];
@@ -137,7 +141,10 @@ void CommitNiffMeasure(NiffImportState& import) {
             for (int v = 0; v < kNiffVoices; ++v) {
                 const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
                 PlaceNotes(import, cell, v, voice);
-                for (const NiffEvent& rest : voice.rests) PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
+                for (const NiffEvent& rest : voice.rests) {
+                    PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
+                    if (rest.attachments >= 0) import.report.Count(kRestMarksKind);
+                }
                 for (const NiffRestFill& fill : voice.fills) PlaceRest(import, cell, v, fill.tick, fill.code, fill.dots);
             }
         }

@@ -33,29 +33,28 @@ bool NamesPageHeader(const NiffTagState& tags) {
            std::memcmp(tags.values[kTagAnchor].data(), "pghd", 4) == 0;
 }
 
-// The font slot of tag 13 when it names a valid description other than the
-// default (0 <= index < count), else -1.
-int FontOf(const NiffImportState& import, int defaultIndex) {
+NiffMark NewMark(NiffImportState& import, NiffMarkKind kind, std::string text, int style,
+                 int defaultFont, int32_t defaultVertical, uint8_t alignY = 2) {
+    NiffMark mark;
+    mark.kind = kind;
+    mark.text = std::move(text);
+    mark.style = style;
+    mark.fontSlot = NiffMarkFont(import, defaultFont);
+    mark.hidden = HasNiffTag(import.tags, kTagInvisible);
+    PlaceNiffMark(import, defaultVertical, mark);
+    AlignNiffMark(import.tags, 1, alignY, mark);
+    return mark;
+}
+
+}  // namespace
+
+int NiffMarkFont(const NiffImportState& import, int defaultIndex) {
     if (!HasNiffTag(import.tags, kTagFont)) return -1;
     const int index = NiffTagShort(import.tags, kTagFont, 0);
     const int fallback = import.defaultFonts[static_cast<size_t>(defaultIndex)];
     if (index < 0 || index >= static_cast<int>(import.fonts.size()) || index == fallback) return -1;
     return index;
 }
-
-NiffMark NewMark(NiffImportState& import, NiffMarkKind kind, std::string text, int style,
-                 int defaultFont, int32_t defaultVertical) {
-    NiffMark mark;
-    mark.kind = kind;
-    mark.text = std::move(text);
-    mark.style = style;
-    mark.fontSlot = FontOf(import, defaultFont);
-    mark.hidden = HasNiffTag(import.tags, kTagInvisible);
-    PlaceNiffMark(import, defaultVertical, mark);
-    return mark;
-}
-
-}  // namespace
 
 void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& mark) {
     const NiffTagState& tags = import.tags;
@@ -132,7 +131,7 @@ int ReadNiffRehearsalMark(NiffChunkContext& context, const uint8_t* fixedPart) {
                                         import.unitScale) -
                    512;
     NiffMark mark = NewMark(import, NiffMarkKind::kRehearsal, NiffString(import, NiffFixedLong(fixedPart, 0)),
-                            kRehearsalStyle, kRehearsalDefault, vertical);
+                            kRehearsalStyle, kRehearsalDefault, vertical, 1);
     mark.boxed = fixedPart[4] == 1;
     mark.circled = fixedPart[4] == 2;
     import.frame.marks.push_back(std::move(mark));

@@ -30,6 +30,7 @@ struct NiffEvent {
     int tupletValue = 0;
     int groupVoice = 0;  // the voice of the event's stem group
     int nudge = 0;       // horizontal offset in 16 units
+    int attachments = -1;  // index into the frame's note attachments, -1 none
     bool chordHead = false;  // set by the close: the first event of its chord
     // Set by the close: the first events of the chords before and after this one
     // in its beam, as indexes into the voice's events; -1 for none.

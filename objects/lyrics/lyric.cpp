@@ -116,29 +116,6 @@ int TypeLyricInPlace(ScoreView* view, TextObject* lyric) {
     return outcome.result;
 }
 
-// A new lyric of the current verse on the note, linked to it; null when it cannot
-// be had or linked.
-TextObject* NewLyricOnNote(ScoreView* view, EventRecord* note) {
-    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Lyric));
-    if (object == nullptr) return nullptr;
-    TextObject* lyric = AsTextObject(object);
-    ApplyDefaultTextFont(lyric, view->document, DefaultTextFont::Lyric);
-    if (!GiveEmptyTextString(lyric)) {
-        ReleaseObjectByType(view->document, object);
-        return nullptr;
-    }
-    lyric->body.flags |= kTextYFromStaff;
-    object->subtype = SubtypeCode(ObjectSubtype::NoteAttachment);
-    SetLyricVerse(lyric, g_lyric.currentVerse);
-    SetLyricOffsets(lyric, kLyricStartOffset, 0);
-    SetDocumentModified(view->document);
-    if (AttachObjectToNote(view, note, object) == 0) {
-        ReleaseObjectByType(view->document, object);
-        return nullptr;
-    }
-    return lyric;
-}
-
 class LyricClass final : public TextObjectClass {
   public:
     ScoreObject* CreateAtClick(ScoreObject* object, ScoreView* view) const override;
@@ -241,6 +218,27 @@ const LyricClass kLyricClass;
 
 }  // namespace
 
+TextObject* NewLyricOnNote(ScoreView* view, EventRecord* note, int verse) {
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Lyric));
+    if (object == nullptr) return nullptr;
+    TextObject* lyric = AsTextObject(object);
+    ApplyDefaultTextFont(lyric, view->document, DefaultTextFont::Lyric);
+    if (!GiveEmptyTextString(lyric)) {
+        ReleaseObjectByType(view->document, object);
+        return nullptr;
+    }
+    lyric->body.flags |= kTextYFromStaff;
+    object->subtype = SubtypeCode(ObjectSubtype::NoteAttachment);
+    SetLyricVerse(lyric, verse);
+    SetLyricOffsets(lyric, kLyricStartOffset, 0);
+    SetDocumentModified(view->document);
+    if (AttachObjectToNote(view, note, object) == 0) {
+        ReleaseObjectByType(view->document, object);
+        return nullptr;
+    }
+    return lyric;
+}
+
 LyricState& TheLyricState() {
     return g_lyric;
 }
@@ -332,7 +330,7 @@ EventRecord* NextLyricNote(ScoreView* view, EventRecord* note) {
 int CreateLyricAtNote(ScoreView* view, EventRecord* note) {
     if (view == nullptr || view->document == nullptr || note == nullptr) return kEntryCancelled;
     if (OnMasterPage(view)) return kEntryCancelled;
-    TextObject* lyric = NewLyricOnNote(view, note);
+    TextObject* lyric = NewLyricOnNote(view, note, g_lyric.currentVerse);
     if (lyric == nullptr) return kEntryCancelled;
     const LogicalPoint point = TextObjectAnchorPoint(&lyric->header, view);
     MovePointerToPoint(view, point.x - kLyricStartOffset, point.y);

@@ -67,6 +67,10 @@ void RefreshCellLyrics(ScoreView* view);
 // which becomes current. Null at the end of the score.
 EventRecord* NextLyricNote(ScoreView* view, EventRecord* note);
 
+// A new empty lyric of `verse` on the note, linked to it; null when it cannot be
+// had or linked.
+TextObject* NewLyricOnNote(ScoreView* view, EventRecord* note, int verse);
+
 // A new lyric on the note, typed in the entry window: the window's result (the
 // syllable is dropped on Escape, on a blank syllable and on 1340). Nothing on a
 // master page (2).

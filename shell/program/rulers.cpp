@@ -321,6 +321,12 @@ void RefreshRulers(ScoreView* view, int which) {
     }
 }
 
+void InvalidateRulers(ScoreView* view) {
+    if (!IsValidView(view) || !RulersOn()) return;
+    for (const WindowHandle ruler : {view->TopRuler, view->LeftRuler})
+        if (HasRuler(view, ruler)) win::InvalidateRect(ruler, nullptr, true);
+}
+
 void TrackRulerLines(ScoreView* view) {
     if (!IsValidView(view)) return;
     const RulerMetrics m = ScreenRulerMetrics();

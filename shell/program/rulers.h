@@ -71,6 +71,9 @@ void CreateRulers(ScoreView* view);
 void DestroyRuler(ScoreView* view);
 // When "RulerOn": creates them, then repaints those named (kTopRuler, kLeftRuler).
 void RefreshRulers(ScoreView* view, int which);
+// Marks both rulers of the view for repainting when they are shown (a paint of the
+// view brings them up to date with what it drew); nothing is painted here.
+void InvalidateRulers(ScoreView* view);
 // Moves both tracking lines to the pointer.
 void TrackRulerLines(ScoreView* view);
 

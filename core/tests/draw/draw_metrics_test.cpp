@@ -5,6 +5,7 @@
 #include "core/units/paper_size.h"
 #include "core/tests/draw/draw_fixture.h"
 #include "core/draw/view_metrics.h"
+#include "core/objects/hit_record.h"
 #include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
@@ -34,6 +35,15 @@ TEST_F(PixelUnits, OnePixelIsTheZoomsShareOfAStaffSpace) {
     EXPECT_EQ(view_.LineWidth, kDefaultLineWidth);
     EXPECT_EQ(view_.LineWidth2, kDefaultLineWidth);
     EXPECT_FALSE(view_.ViewDC);
+}
+
+// Handles are sized in device pixels: their half side follows the zoom in units.
+TEST_F(PixelUnits, HandlesKeepTheirSizeOnScreen) {
+    MeasurePixelUnits(&view_);
+    EXPECT_EQ(HandleSize(), 3 * 8);
+    view_.zoom = 128;
+    MeasurePixelUnits(&view_);
+    EXPECT_EQ(HandleSize(), 3 * 1);
 }
 
 // Half the window frame in score units is measured on the surface before it closes:

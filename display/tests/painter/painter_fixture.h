@@ -21,6 +21,8 @@ class RecordingClass final : public ScoreObjectClass {
         const ScorePage* page;
         char operation;  // 'U', 'D' or 'P'
         uint8_t masterItems;
+        int32_t continuationOnly;
+        uint8_t pagePainting;
     };
     void Update(ScoreObject* object, ScoreView* view) const override { Record(object, view, 'U'); }
     void Draw(ScoreObject* object, ScoreView* view) const override { Record(object, view, 'D'); }

@@ -27,8 +27,9 @@ constexpr int32_t kSystemBand = 1024;
 }  // namespace
 
 void RecordingClass::Record(ScoreObject* object, ScoreView* view, char operation) const {
-    calls.push_back(
-        Call{object, view->currentPage, operation, State().display.painter.drawingMasterItems});
+    calls.push_back(Call{object, view->currentPage, operation,
+                         State().display.painter.drawingMasterItems,
+                         State().layout.ContinuationOnly, State().drawing.PagePaintingFlag});
 }
 
 void PainterTest::SetUp() {

@@ -12,6 +12,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
+#include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
@@ -209,6 +210,40 @@ TEST_F(PaintTest, APartialRepaintLeavesEverythingOutsideItsArea) {
         }
     // The new note is inside the area.
     EXPECT_GT(changedInside, 0);
+}
+
+// The page's items and the master page's are drawn with their text variables
+// expanded (the page-painting flag raised); a cell's objects are not.
+TEST_F(PaintTest, PageItemsAreDrawnWithTheirVariablesExpanded) {
+    if (!HaveMusicFonts()) GTEST_SKIP() << "music fonts not built";
+    Build(8);
+    ScorePage* page = doc_->firstPage;
+    ScoreObject* onPage = AddObject(ObjectType::Line, page->margins.get());
+    ScoreObject* onMaster = AddObject(ObjectType::Line, doc_->rightMaster->margins.get());
+    ScoreObject* onLeftMaster = AddObject(ObjectType::Line, doc_->leftMaster->margins.get());
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 1);
+    ScoreObject* inCell = AddObject(ObjectType::Line, GetOrCreateCellObjectList(cell));
+    ASSERT_TRUE(onPage != nullptr && onMaster != nullptr && inCell != nullptr);
+    view_->currentPage = page;
+    view_->currentSystem = page->firstSystem.get();
+    view_->pageObjects = nullptr;
+    recorder_.calls.clear();
+    PaintWindow(nullptr);
+    int pageItems = 0;
+    int cellObjects = 0;
+    for (const RecordingClass::Call& call : recorder_.calls) {
+        if (call.object == onPage || call.object == onMaster || call.object == onLeftMaster) {
+            ++pageItems;
+            EXPECT_EQ(call.pagePainting, 1);
+        }
+        if (call.object == inCell) {
+            ++cellObjects;
+            EXPECT_EQ(call.pagePainting, 0);
+        }
+    }
+    EXPECT_EQ(pageItems, 2);  // the page's own and its master's
+    EXPECT_GT(cellObjects, 0);
+    EXPECT_EQ(State().drawing.PagePaintingFlag, 0);
 }
 
 TEST_F(PaintTest, ObjectsAreDrawnOnTheirOwnPageAndMasterPage) {

@@ -36,9 +36,10 @@ TEST(NiffDamagedImports, MutantsImportOrEndCleanly) {
     shape.measureText = true;
     const std::vector<uint8_t> frame = testing::WriteNiffScore(shape);
     // Every other mutant comes from a score with measures, notes, rests, beams,
-    // barlines and repeats.
+    // barlines and repeats, and marks on the notes and in the measures.
     shape.measuresPerSystem = 2;
     shape.notes = true;
+    shape.marks = true;
     shape.barlines = {1, 2};
     shape.repeats = {{10, 1}, {3, 2}};
     const std::vector<uint8_t> music = testing::WriteNiffScore(shape);

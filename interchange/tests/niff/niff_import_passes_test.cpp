@@ -182,7 +182,7 @@ TEST_F(NiffImportPassesTest, StaffNumbersOutOfRangeSkipTheirLists) {
 
 // Marks: a page text keeps its page placement; a text without tag 1 is anchored
 // in time; font indexes outside the table are ignored; chord symbols and tempo
-// marks go to their factories, a text that is no chord symbol becomes a text.
+// marks are kept with their fields, a text that is no chord symbol becomes a text.
 TEST_F(NiffImportPassesTest, MarksAreAnchoredAndCounted) {
     NiffWriter out;
     out.BeginForm("NIFF");
@@ -223,7 +223,7 @@ TEST_F(NiffImportPassesTest, MarksAreAnchoredAndCounted) {
     out.EndList();
     ASSERT_TRUE(Read(out.Take()).complete);
     const std::vector<NiffMark>& marks = state_->frame.marks;
-    ASSERT_EQ(marks.size(), 6u);
+    ASSERT_EQ(marks.size(), 9u);
     EXPECT_EQ(marks[0].anchor, NiffAnchor::kPage);
     EXPECT_EQ(marks[0].x, 100 * 128);  // no staff height: 128 units a file unit
     EXPECT_EQ(marks[0].y, 50 * 128);
@@ -232,12 +232,27 @@ TEST_F(NiffImportPassesTest, MarksAreAnchoredAndCounted) {
     EXPECT_EQ(marks[1].fontSlot, -1);
     EXPECT_EQ(marks[2].fontSlot, 0);
     EXPECT_EQ(marks[3].fontSlot, -1);
-    EXPECT_EQ(marks[4].text, "Bbmaj7");
-    EXPECT_EQ(marks[5].kind, NiffMarkKind::kRehearsal);
-    EXPECT_TRUE(marks[5].boxed);
-    EXPECT_EQ(marks[5].y, -768);
-    EXPECT_EQ(state_->report.CountOf("chord symbols"), 1);
-    EXPECT_EQ(state_->report.CountOf("tempo marks"), 1);
+    EXPECT_EQ(marks[4].kind, NiffMarkKind::kChordSymbol);
+    EXPECT_EQ(marks[4].anchor, NiffAnchor::kTime);
+    EXPECT_EQ(marks[4].detail.chord.root, 5);
+    EXPECT_EQ(marks[4].detail.chord.quality, 5);
+    EXPECT_EQ(marks[5].kind, NiffMarkKind::kTextLine);
+    EXPECT_EQ(marks[5].text, "Bbmaj7");
+    // A dotted quarter's tempo mark above the staff, its words beside it.
+    EXPECT_EQ(marks[6].kind, NiffMarkKind::kTempo);
+    EXPECT_EQ(marks[6].detail.glyph, 241);
+    EXPECT_EQ(marks[6].detail.value, 60);
+    EXPECT_EQ(marks[6].detail.beatKind, 1);
+    EXPECT_TRUE(marks[6].detail.dotted);
+    EXPECT_EQ(marks[6].y, -768);
+    EXPECT_EQ(marks[7].kind, NiffMarkKind::kTextLine);
+    EXPECT_EQ(marks[7].text, "T");
+    EXPECT_EQ(marks[7].style, 7);
+    EXPECT_EQ(marks[8].kind, NiffMarkKind::kRehearsal);
+    EXPECT_TRUE(marks[8].boxed);
+    EXPECT_EQ(marks[8].y, -768);
+    EXPECT_EQ(state_->report.CountOf("chord symbols"), 0);
+    EXPECT_EQ(state_->report.CountOf("tempo marks"), 0);
     EXPECT_EQ(state_->report.CountOf("tempo marks of other beats"), 1);
     EXPECT_EQ(state_->report.CountOf("glis"), 1);
     // The measure start is read: it opens measure 1, and nothing is counted.

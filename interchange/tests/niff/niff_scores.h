@@ -31,6 +31,10 @@ struct NiffScoreShape {
     // In each measure: a quarter rest at its start and, at 1/4, a stem with a
     // beam and an eighth chord of two notes, and a stem-down quarter at 3/4.
     bool notes = false;
+    // With notes: an accidental, an articulation, an ornament and a lyric on the
+    // chord's notes; a dynamic, a chord symbol, a tempo mark, pedal marks (one down
+    // and up, one bracket over the measure), measure numbering and a staff group.
+    bool marks = false;
 };
 
 // String-table offsets of the part names ("Part 1", "Part 2", ...), the page

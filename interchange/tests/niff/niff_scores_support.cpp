@@ -23,6 +23,47 @@ void WriteMeasureStart(NiffWriter& out, int measure, int scale, bool thick) {
     out.EndChunk();
 }
 
+// Marks on the note just written: an accidental, an articulation, an ornament and
+// a lyric syllable on verse `measure` % 4.
+void WriteNoteMarks(NiffWriter& out, int measure) {
+    out.BeginChunk("acdl", {measure % 6});
+    out.EndChunk();
+    out.BeginChunk("artc", {measure % 16});
+    out.Tag(22, {0, measure % 3, 0});
+    out.EndChunk();
+    out.BeginChunk("ornm", {measure % 13});
+    out.EndChunk();
+    out.BeginChunk("lyrc", {kPageTextOffset, measure % 4});
+    out.EndChunk();
+}
+
+// Marks of the staff at the current slice: a dynamic, a chord symbol and a tempo
+// mark, a pedal down and up, a pedal bracket from each measure to the next,
+// measure numbering and a staff group.
+void WriteStaffMarks(NiffWriter& out, int measure) {
+    out.BeginChunk("dynm", {measure % 20});
+    out.Tag(33, {1, 3, 0, 0});
+    out.EndChunk();
+    out.BeginChunk("chrd", {kStaffTextOffset});
+    out.EndChunk();
+    out.BeginChunk("tmpo", {kPageTextOffset, NiffField::Rational(1, 4), 96});
+    out.EndChunk();
+    for (int shape : {1, 2}) {
+        out.BeginChunk("pdlp", {shape});
+        out.Tag(18, {1000 + shape});
+        out.Tag(28, {1});
+        out.EndChunk();
+    }
+    out.BeginChunk("pdlp", {measure % 2 == 0 ? 6 : 7});
+    out.Tag(18, {2000 + measure / 2});
+    out.Tag(28, {2});
+    out.EndChunk();
+    out.BeginChunk("meas", {1, measure % 3, measure + 1, 0, 0, 2, 0});
+    out.EndChunk();
+    out.BeginChunk("stfg", {3, 1, 3});
+    out.EndChunk();
+}
+
 // The time slices of one staff of one system, from the score's measure `first`.
 void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int staff) {
     const int scale = staff + 1;
@@ -54,7 +95,9 @@ void WriteSlices(NiffWriter& out, const NiffScoreShape& shape, int first, int st
         for (int step : {0, 2}) {
             out.BeginChunk("note", {0, step, NiffField::Rational(1, 8)});
             out.EndChunk();
+            if (shape.marks) WriteNoteMarks(out, measure);
         }
+        if (shape.marks) WriteStaffMarks(out, measure);
         out.BeginChunk("tmsl", {2, NiffField::Rational(3, 4)});
         out.EndChunk();
         out.BeginChunk("stem");

@@ -6,6 +6,9 @@
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
 #include "core/text/text_object.h"
+#include "core/model/pages.h"
+#include "display/painter.h"
+#include "platform/win/paint.h"
 #include "display/view_location.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
@@ -15,6 +18,7 @@
 #include "notes/tests/drawing/drawing_window_fixture.h"
 #include "objects/curves/curve_interface.h"
 #include "objects/curves/slur_class.h"
+#include "objects/curves/curve_objects.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
 #include "objects/stored_classes.h"
@@ -102,6 +106,60 @@ TEST_F(SpanPictureTest, PedalBracketPastTheSystemsEndIsDrawnInTwoPieces) {
     Draw(bracket);
     ExpectTwoPieces(y - 160, y + 40, span_.endLine + 848);
     EXPECT_TRUE(WritePng("pedal_bracket_past_system_end.png"));
+}
+
+// A slur from the last measure of page 1 into page 2: painting page 2 draws its
+// continued part at the start of page 2's first system, and nothing else of it.
+class PageSpanPictureTest : public SpanPictureTest {
+  protected:
+    void SetUp() override {
+        OpenScene([] {
+            RegisterTextObjectClasses();
+            RegisterMidiTextObjectClass();
+            RegisterStoredObjectClasses();
+        });
+        ASSERT_NE(CreateSelectionState(), nullptr);
+        ASSERT_TRUE(beatmap_score::Build(doc_, view_, 1, {1, 1}, 4));
+        ASSERT_TRUE(CreateColourSets());
+        view_->ViewWindow = window_;
+        view_->pageView = 1;
+        SizeWindow(kWindowWidth, kWindowHeight);
+        SetZoom(kZoom);
+        UpdateBeatMaps(view_, 1);
+    }
+    // Ink in the left quarter of the window, where page 2's system starts.
+    int PaintPageTwo() {
+        ScorePage* page = doc_->firstPage->next.get();
+        view_->currentPage = page;
+        view_->currentSystem = page->firstSystem.get();
+        UpdateBeatMaps(view_, 1);
+        win::InvalidateRect(window_, nullptr, true);
+        PaintScoreWindow(view_);
+        int ink = 0;
+        for (int y = 0; y < kWindowHeight; ++y)
+            for (int x = 0; x < kWindowWidth / 4; ++x) ink += IsInk(x, y) ? 1 : 0;
+        return ink;
+    }
+};
+
+TEST_F(PageSpanPictureTest, ASlurOffTheEndOfThePageContinuesOnTheNextPage) {
+    const int before = PaintPageTwo();
+    view_->currentPage = doc_->firstPage;
+    view_->currentSystem = doc_->firstPage->firstSystem.get();
+    UpdateBeatMaps(view_, 1);
+    SetCurrentMeasure(view_, 1, 4);
+    const SystemSpan span = CurrentSystemSpan(view_);
+    ASSERT_FALSE(span.hasNext);  // the page's last system
+    view_->pointerPoint = LogicalPoint{span.endLine - 320, view_->staffY - 200};
+    ScoreObject* slur = CreateSlurAtClick(view_, true);
+    ASSERT_NE(slur, nullptr);
+    // Its end moved onto the first beat of measure 5, as a slur to a note there is.
+    auto* body = reinterpret_cast<SlurObject*>(slur);
+    body->body.points[2] = AnchorPoint{{1, 0}, -200, -456};
+    body->body.points[3] = AnchorPoint{{1, 256}, 0, -200};
+    const int after = PaintPageTwo();
+    EXPECT_GT(after, before + 20) << "the slur's end is drawn at the start of page 2";
+    EXPECT_TRUE(WritePng("slur_continued_on_next_page.png"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/niff_marked_score.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -24,6 +25,7 @@ namespace {
 
 constexpr uint32_t kSeed = 0x0C0FFEE5;
 constexpr int kCases = 400;
+constexpr uint32_t kMarkedSeed = 0x0DA7A5EE;
 
 std::vector<uint8_t> TwoPageScore() {
     niff::NiffWriter out;
@@ -74,17 +76,20 @@ void Damage(std::vector<uint8_t>& bytes, std::mt19937& random) {
     }
 }
 
-using NiffDamagedWindowTest = testing::ProgramFixture;
+class NiffDamagedWindowTest : public testing::ProgramFixture {
+  protected:
+    // Mutants of `fixture` imported beside a score: one live window or none each
+    // time, and the score beside them unchanged.
+    void ImportMutants(const std::vector<uint8_t>& fixture, uint32_t seed, int cases);
+};
 
-TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
-    SCOPED_TRACE("seed " + std::to_string(kSeed));
-    ASSERT_EQ(Start(), StartupCode::Ok);
+void NiffDamagedWindowTest::ImportMutants(const std::vector<uint8_t>& fixture, uint32_t seed, int cases) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
     ScoreView* other = testing::isolation::NewScoreFromMenu(2);
     ASSERT_NE(other, nullptr);
     const std::vector<uint8_t> before = testing::isolation::PoolBytes(other->document);
-    const std::vector<uint8_t> fixture = TwoPageScore();
-    std::mt19937 random(kSeed);
-    for (int i = 0; i < kCases; ++i) {
+    std::mt19937 random(seed);
+    for (int i = 0; i < cases; ++i) {
         std::vector<uint8_t> bytes = fixture;
         Damage(bytes, random);
         ui::headless::ResetUi();
@@ -101,6 +106,17 @@ TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
         ASSERT_EQ(CountOpenDocuments(), 1) << "case " << i;
         ASSERT_TRUE(testing::isolation::PoolBytes(other->document) == before) << "case " << i;
     }
+}
+
+TEST_F(NiffDamagedWindowTest, MutantsLeaveALiveWindowOrNone) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ImportMutants(TwoPageScore(), kSeed, kCases);
+}
+
+// Marks on notes and in measures, damaged, made into objects of the new score.
+TEST_F(NiffDamagedWindowTest, MarkedMutantsLeaveALiveWindowOrNone) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ImportMutants(testing::MarkedNiffScore(), kMarkedSeed, kCases);
 }
 
 }  // namespace

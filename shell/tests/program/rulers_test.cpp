@@ -14,6 +14,7 @@
 #include "core/draw/view_metrics.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "display/linked_views.h"
 #include "display/view_modes.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc_access.h"
@@ -220,6 +221,19 @@ TEST_F(RulerPicture, DisplayRulerSwitchesEveryWindow) {
     ApplyRulerSettingToAllViews(view);
     EXPECT_TRUE(win::IsWindow(view->TopRuler));
     EXPECT_EQ(win::GetParent(view->LeftRuler), view->ViewWindow);
+}
+
+// A paint of the score window leaves both rulers to be painted again, so that they
+// follow what the view now shows.
+TEST_F(RulerPicture, APaintOfTheViewBringsTheRulersUpToDate) {
+    ScoreView* view = OpenWithRulers(false, 6);
+    ASSERT_NE(view, nullptr);
+    win::UpdateWindow(view->TopRuler);
+    win::UpdateWindow(view->LeftRuler);
+    ASSERT_TRUE(win::GetUpdateRect(view->TopRuler).IsEmpty());
+    PaintViewContents(view, false);
+    EXPECT_FALSE(win::GetUpdateRect(view->TopRuler).IsEmpty());
+    EXPECT_FALSE(win::GetUpdateRect(view->LeftRuler).IsEmpty());
 }
 
 }  // namespace

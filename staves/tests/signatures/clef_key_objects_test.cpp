@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "core/model/grid.h"
+#include "core/model/engraving_metrics.h"
 #include "core/objects/class_table.h"
+#include "core/text/text_object.h"
 #include "core/private_messages.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/tests/win/plain_window.h"
@@ -130,12 +132,38 @@ TEST_F(ClefKeyObjectTest, ThroughTheClassTable) {
     });
     EXPECT_EQ(cls.EditAttributes(key, view_), 1);
     EXPECT_EQ(KeyCodeOfObject(key), kTwoFlats);
+    EXPECT_EQ(AsTextObject(key)->body.width, 2 * EngravingMetricOf(*doc_, EngravingMetric::Keysym) + 256)
+        << "the box is measured for the new key";
     ui::headless::SetDialogScript(key_dialog::kKeySelectionDialog, [](ui::headless::DialogDriver& d) {
         d.Click(key_dialog::kFirstKeyButton + kTwoSharps);
         d.Click(ui::kIdCancel);
     });
     EXPECT_EQ(cls.EditAttributes(key, view_), 0);
     EXPECT_EQ(KeyCodeOfObject(key), kTwoFlats);
+}
+
+// A key object's box is its accidentals one distance apart plus a margin, 1024 high;
+// its hit rectangle is the box less the margin across and 768 down, then 128
+// narrower at the right and the bottom.
+TEST_F(ClefKeyObjectTest, KeyObjectMeasuresItsAccidentals) {
+    doc_->internalDistances[static_cast<int>(EngravingMetric::Keysym)] = kDistance;
+    ScoreObject* key = PlaceChange(ObjectType::KeySignature, 1, 2, 512, kTwoSharps);
+    ASSERT_NE(key, nullptr);
+    const auto& cls = static_cast<const TextObjectClass&>(ClassOf(key));
+    cls.Measure(key, view_);
+    const TextObjectBody& body = AsTextObject(key)->body;
+    EXPECT_EQ(body.width, 2 * kDistance + 256);
+    EXPECT_EQ(body.height, 1024);
+    EXPECT_EQ(body.baseline, 512);
+    RecordRect hit{};
+    cls.SelectTextFont(key, view_, LogicalPoint{1000, 2000}, &hit);
+    EXPECT_EQ(hit.left, 1000 - kDistance);
+    EXPECT_EQ(hit.right, 1000 + kDistance - 128);
+    EXPECT_EQ(hit.top, 2000 - 128);
+    EXPECT_EQ(hit.bottom, 2000);
+    SetKeyCodeOfObject(key, kKeyC);
+    cls.Measure(key, view_);
+    EXPECT_EQ(body.width, 128 + 256);
 }
 
 }  // namespace

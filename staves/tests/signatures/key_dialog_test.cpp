@@ -11,6 +11,8 @@
 #include "core/model/document.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/headless.h"
+#include "platform/ui/tooltips.h"
+#include "platform/win/window.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
@@ -40,6 +42,21 @@ class KeyDialogTest : public SignatureTest {
     }
     int KeyOf(int staff, int measure) const { return CellKey(*Cell(staff, measure)); }
 };
+
+// Each of the fifteen key buttons has its key's name as its tooltip.
+TEST_F(KeyDialogTest, KeyButtonsNameTheirKeys) {
+    Run([](ui::headless::DialogDriver& d) {
+        const std::vector<platform::WindowHandle> tips = win::TopLevelWindows({.className = ui::kTooltipClass});
+        platform::WindowHandle tip{};
+        for (platform::WindowHandle w : tips)
+            if (win::GetOwner(w) == d.Dialog()) tip = w;
+        ASSERT_TRUE(tip) << "no tooltip window of the dialog";
+        EXPECT_EQ(ui::GetTooltipToolText(tip, d.Item(kFirstKeyButton)), "C-flat (A-flat Minor)");
+        EXPECT_EQ(ui::GetTooltipToolText(tip, d.Item(kFirstKeyButton + 7)), "C (A Minor)");
+        EXPECT_EQ(ui::GetTooltipToolText(tip, d.Item(kFirstKeyButton + 14)), "C-sharp (A-sharp Minor)");
+        d.PressEscape();
+    });
+}
 
 // The dialog's start: transposing on, keeping pitches off, "Up", the first range;
 // a key button shows the key's name; clearing "Transpose" enables keeping pitches.

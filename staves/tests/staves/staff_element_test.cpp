@@ -7,9 +7,14 @@
 #include "core/model/document.h"
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
+#include "core/memory/pool.h"
+#include "core/model/object_list.h"
 #include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
 #include "core/undo/undo.h"
 #include "layout/page_chain.h"
+#include "sequencer/sequencer_state.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/staff_dialog_resources.h"
@@ -128,6 +133,96 @@ TEST_F(StaffElementTest, KeysThroughTheClassTable) {
     EXPECT_EQ(cls.OnInsertKey(element, view_, nullptr, nullptr), 1);
     EXPECT_EQ(doc_->header.staffCount, 4);
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
+}
+
+// M and S toggle the current staff's mute and solo, in the document (which the staff
+// popup shows) and in the sequencer's live table, and only that staff's; P is taken.
+TEST_F(StaffElementTest, MuteAndSoloToggleTheCurrentStaff) {
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const ScoreObjectClass& cls = ClassOf(element);
+    EXPECT_EQ(cls.OnKey(element, view_, 'M'), 1);
+    EXPECT_EQ(doc_->staffMix[2].mute, 1);
+    EXPECT_EQ(TheSequencerState().live.mute[2].load(), 1);
+    EXPECT_EQ(doc_->staffMix[1].mute, 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'M'), 1);
+    EXPECT_EQ(doc_->staffMix[2].mute, 0);
+    EXPECT_EQ(TheSequencerState().live.mute[2].load(), 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'S'), 1);
+    EXPECT_EQ(doc_->staffMix[2].solo, 1);
+    EXPECT_EQ(TheSequencerState().live.solo[2].load(), 1);
+    EXPECT_EQ(doc_->staffMix[2].mute, 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'S'), 1);
+    EXPECT_EQ(TheSequencerState().live.solo[2].load(), 0);
+    EXPECT_EQ(cls.OnKey(element, view_, 'P'), 1);
+}
+
+// The element's handle covers the staff's left edge, is complete as placed, moves the
+// element whole and names the staff; Shift in scroll view asks for page view.
+TEST_F(StaffElementTest, HandleAtTheStaffsLeftEdge) {
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const StaffElementBody body = *StaffElementBodyOf(element);
+    HitRecord* handle = ClassOf(element).BuildHandles(element, view_);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->outer.left, body.left - 256);
+    EXPECT_EQ(handle->outer.right, body.left + 256);
+    EXPECT_EQ(handle->outer.top, body.top + 192);
+    EXPECT_EQ(handle->outer.bottom, body.top + 448);
+    EXPECT_EQ(handle->flags & 0x1E5, 0x1C5);
+    EXPECT_EQ(handle->location.location.staff, 2);
+    EXPECT_EQ(handle->owner.get(), element);
+    EXPECT_EQ(handle->kind, TypeCode(ObjectType::Staff));
+    FreeStaticRecord(kHitRecordPool, handle);
+    view_->pageView = 0;
+    const size_t beeps = ui::headless::Beeps().size();
+    ClassOf(element).Invalidate(element, view_);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
+}
+
+// Following the location puts one element per staff and system in the selection's
+// object list; a hidden staff, or no list, gets none. Taking the element as the
+// focus keeps the selection's current point, and beeps without a current object.
+TEST_F(StaffElementTest, FollowsTheLocationIntoTheSelectionsList) {
+    ASSERT_NE(CreateSelectionState(), nullptr);
+    SelectionState* s = TheSelectionState();
+    ScoreObject* prototype = MakeStaffElement(view_);
+    ASSERT_NE(prototype, nullptr);
+    const ScoreObjectClass& cls = ClassOf(prototype);
+    EXPECT_EQ(cls.FollowLocation(prototype, view_), 0) << "no list to follow into";
+    ScoreObject* list = AllocRootObject();
+    ASSERT_NE(list, nullptr);
+    s->insertionList = Ref32<ScoreObject>::To(list);
+    const auto elements = [&] {
+        int n = 0;
+        for (ScoreObject* o = list->next.get(); o != nullptr; o = o->next.get()) n += StaffElementBodyOf(o) != nullptr;
+        return n;
+    };
+    EXPECT_EQ(cls.FollowLocation(prototype, view_), 1);
+    EXPECT_EQ(elements(), 1);
+    EXPECT_EQ(cls.FollowLocation(prototype, view_), 1);
+    EXPECT_EQ(elements(), 1) << "one element per staff and system";
+    Locate(3, 1);
+    EXPECT_EQ(cls.FollowLocation(prototype, view_), 1);
+    EXPECT_EQ(elements(), 2);
+    StaffFlagsOf(view_->currentSystem)[1] = static_cast<int8_t>(pages::kHiddenStaff);
+    Locate(1, 1);
+    EXPECT_EQ(cls.FollowLocation(prototype, view_), 0);
+    EXPECT_EQ(elements(), 2);
+
+    const size_t beeps = ui::headless::Beeps().size();
+    cls.ReleaseCache(prototype, view_);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1) << "no current object";
+    s->currentObject = Ref32<ScoreObject>::To(list);
+    s->currentObjectPoint[0] = 1234;
+    s->currentObjectPoint[1] = -567;
+    cls.ReleaseCache(prototype, view_);
+    EXPECT_EQ(prototype->spareWords[0], 1234u);
+    EXPECT_EQ(static_cast<int32_t>(prototype->spareWords[1]), -567);
+    s->insertionList = {};
+    s->currentObject = {};
+    DestroySelectionState();
 }
 
 // Removing the only visible staff of a system shows the system's first remaining

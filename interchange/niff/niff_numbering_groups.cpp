@@ -1,0 +1,62 @@
+// Measure numbering and staff groups of a NIFF import: what a `meas` chunk asks of
+// the document's measure numbers and the number it shows on the current measure,
+// and the bracket or brace a `stfg` chunk puts over a range of staves.
+#include <algorithm>
+
+#include "interchange/niff/niff_handlers.h"
+#include "interchange/niff/niff_import_state.h"
+
+namespace ql::niff {
+namespace {
+
+constexpr int kNumberingOff = 0;
+constexpr int kNumberingEvery = 2;
+constexpr int kNumberingAtSystems = 1;
+constexpr int kEnclosureBox = 2;
+constexpr int kBracketGroup = 3;
+constexpr int kBraceGroup = 2;
+// Group bits of the first, inner and last staves of a group.
+constexpr uint8_t kBracketBits[] = {0x20, 0x30, 0x10};
+constexpr uint8_t kBraceBits[] = {0x02, 0x03, 0x01};
+
+}  // namespace
+
+int ReadNiffMeasureNumbering(NiffChunkContext& context, const uint8_t* fixedPart) {
+    if (fixedPart == nullptr || SkipForNiffStaff(context)) return 1;
+    NiffImportState& import = *context.import;
+    NiffFrame& frame = import.frame;
+    NiffNumbering& numbering = frame.numbering;
+    const int which = fixedPart[0];
+    if (which == 0) {
+        numbering.mode = kNumberingOff;
+        return 1;
+    }
+    if (which == 1) {
+        numbering.mode = kNumberingEvery;
+        numbering.every = std::max<int>(fixedPart[1], 1);
+    } else if (which == 2 || which == 3) {
+        numbering.mode = kNumberingAtSystems;
+    }
+    if (frame.measureOpen && !frame.pastMeasureLimit && frame.currentMeasure < frame.measures.size())
+        frame.measures[frame.currentMeasure].shownNumber = NiffFixedShort(fixedPart, 2);
+    numbering.enclosed = fixedPart[7] == kEnclosureBox;
+    return 1;
+}
+
+int ReadNiffStaffGroup(NiffChunkContext& context, const uint8_t* fixedPart) {
+    if (fixedPart == nullptr || SkipForNiffStaff(context)) return 1;
+    NiffImportState& import = *context.import;
+    const int type = fixedPart[0];
+    if (type != kBracketGroup && type != kBraceGroup) return 1;
+    const int staves = std::min(import.staffCount, kNiffStaffSlots - 1);
+    const int first = std::max<int>(NiffFixedShort(fixedPart, 2), 1);
+    const int last = std::min<int>(NiffFixedShort(fixedPart, 4), staves);
+    const uint8_t* bits = type == kBracketGroup ? kBracketBits : kBraceBits;
+    for (int staff = first; staff <= last; ++staff) {
+        const uint8_t set = staff == first ? bits[0] : staff == last ? bits[2] : bits[1];
+        import.frame.staves[static_cast<size_t>(staff)].groupBits |= set;
+    }
+    return 1;
+}
+
+}  // namespace ql::niff

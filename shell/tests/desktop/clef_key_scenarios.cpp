@@ -1,0 +1,200 @@
+// The clef and key tools on the desktop: the Staff Tools palette's "Clef" button,
+// then a click in a measure, opens "Clef Selection"; choosing the F clef there and
+// OK draws the new clef on the page, and Ctrl+Z takes it away again; the same for a
+// clef change inside the measure, and for "Key Signature" with a key of two sharps.
+// Pictures are written for the eye.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
+constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
+constexpr int kStaffToolsButton = 0;           // on the Main palette
+constexpr int kClefButton = 3;                 // on Staff Tools: second row, first column
+constexpr int kKeyButton = 4;                  // second row, second column
+constexpr int kStaffToolsColumns = 3;
+
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (int tries = 0; tries < 100; ++tries) {
+        for (const ShownWindow& w : x.Windows())
+            if (w.title == title) return w;
+        x.Settle();
+    }
+    return std::nullopt;
+}
+
+// The top-left corner of the pressed button's cell, in the picture.
+std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
+    return std::nullopt;
+}
+
+int ChangedPixels(const ScreenPicture& a, const ScreenPicture& b, int left, int top, int right, int bottom) {
+    int count = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, a.height); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, a.width); ++x) count += a.At(x, y) != b.At(x, y);
+    return count;
+}
+
+class ClefKeyScenario : public DesktopScenario {
+  protected:
+    // The palettes kept clear of the first systems, as a user who moved them would.
+    void KeepPalettesAside() {
+        WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
+    }
+    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+
+    // Presses a Staff Tools button: Staff Tools on the Main palette opens the palette,
+    // whose first button is pressed at start and gives the grid's origin.
+    bool PressStaffToolsButton(int index) {
+        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+        if (!main) return false;
+        x_.Click(main->x + 1 + kStaffToolsButton * kCell + 18, main->y + 1 + 18);
+        x_.Settle(Millis{800});
+        const std::optional<ShownWindow> tools = WindowTitled(x_, "Staff Tools");
+        if (!tools) return false;
+        const std::optional<std::pair<int, int>> first = PressedCell(x_.Grab(*tools));
+        if (!first) return false;
+        const int column = index % kStaffToolsColumns;
+        const int row = index / kStaffToolsColumns;
+        x_.Click(tools->x + first->first + column * kCell + 18, tools->y + first->second + row * kCell + 18);
+        x_.Settle(Millis{800});
+        return true;
+    }
+
+    // The staff lines of the page's first systems, left of the Notes palette.
+    struct Page {
+        int left = 0;
+        int right = 0;
+        std::vector<int> lines;
+    };
+    std::optional<Page> PageBeside() {
+        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+        const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+        if (!main || !notes) return std::nullopt;
+        Page page;
+        page.left = main->x + main->width + 8;
+        page.right = notes->x - 8;
+        page.lines = Screen().LongDarkLines(page.left, 40, page.right, notes->y, 0.95);
+        if (page.lines.size() < 5) return std::nullopt;
+        return page;
+    }
+
+    // Clicks the first system's middle line halfway across and answers the dialog
+    // with `keys` (focus starts on its first button), then Enter; the pixels changed
+    // around the system.
+    int PlaceSign(const Page& page, std::string_view dialogTitle, const std::vector<std::string>& keys,
+                  ScreenPicture* before) {
+        *before = Screen();
+        const int x = page.left + (page.right - page.left) / 2;
+        const int y = page.lines[2];
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        const std::optional<ShownWindow> dialog = x_.WaitForWindow(dialogTitle);
+        if (!dialog) return -1;
+        x_.PointAt(*dialog);
+        for (const std::string& key : keys) x_.PressKey(key);
+        x_.PressKey("Return");
+        if (!x_.WaitUntilGone(dialogTitle)) return -1;
+        x_.Settle(Millis{1200});
+        return ChangedPixels(*before, Screen(), page.left, page.lines[0] - 120, page.right, page.lines[4] + 120);
+    }
+    // Tab pressed `count` times, then Space.
+    static std::vector<std::string> TabsThenSpace(int count) {
+        std::vector<std::string> keys(static_cast<size_t>(count), "Tab");
+        keys.emplace_back("space");
+        return keys;
+    }
+
+    // Ctrl+Z over the page; the pixels still differing from `before` around the
+    // first system once the page is redrawn.
+    int UndoAndCompare(const Page& page, const ScreenPicture& before) {
+        x_.MovePointer(page.left + 40, page.lines[4] + 60);
+        x_.Settle(Millis{300});
+        x_.PressKey("ctrl+z");
+        int left = -1;
+        WaitFor(
+            [&] {
+                left = ChangedPixels(before, Screen(), page.left, page.lines[0] - 120, page.right, page.lines[4] + 120);
+                return left == 0;
+            },
+            Millis{5000});
+        return left;
+    }
+};
+
+// Clef, a click in a measure, "F" (the bass clef) and OK: a clef appears on the
+// staff; Ctrl+Z leaves the page as it was.
+TEST_F(ClefKeyScenario, TheClefToolPlacesAClefAndUndoTakesItAway) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    x_.Settle(Millis{800});
+    const std::optional<Page> page = PageBeside();
+    ASSERT_TRUE(page) << "no staff lines beside the palettes";
+    ASSERT_TRUE(PressStaffToolsButton(kClefButton)) << "no Staff Tools palette";
+    ScreenPicture before;
+    const int changed = PlaceSign(*page, "Clef Selection", TabsThenSpace(1), &before);  // from G to F
+    ASSERT_GE(changed, 0) << "the click showed no Clef Selection, or OK did not close it";
+    WritePng(Screen(), TestOutputFolder() / "clef_tool_desktop.png");
+    EXPECT_GT(changed, 60) << "no clef appeared on the staff";
+    EXPECT_EQ(UndoAndCompare(*page, before), 0) << "Undo did not take the clef away";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Clef, a click in a measure, "F", "Insert clef change within measure" and OK: the
+// bass clef stands inside the measure; Ctrl+Z takes it away.
+TEST_F(ClefKeyScenario, AClefChangeWithinAMeasureAndUndo) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    x_.Settle(Millis{800});
+    const std::optional<Page> page = PageBeside();
+    ASSERT_TRUE(page) << "no staff lines beside the palettes";
+    ASSERT_TRUE(PressStaffToolsButton(kClefButton)) << "no Staff Tools palette";
+    ScreenPicture before;
+    // G to F and Space; past T, P and "Change from start of measure" to "Insert clef
+    // change within measure" and Space.
+    std::vector<std::string> keys = TabsThenSpace(1);
+    for (const std::string& key : TabsThenSpace(4)) keys.push_back(key);
+    const int changed = PlaceSign(*page, "Clef Selection", keys, &before);
+    ASSERT_GE(changed, 0) << "the click showed no Clef Selection, or OK did not close it";
+    WritePng(Screen(), TestOutputFolder() / "clef_within_desktop.png");
+    const int x = page->left + (page->right - page->left) / 2;
+    EXPECT_GT(ChangedPixels(before, Screen(), x - 150, page->lines[0] - 40, x + 150, page->lines[4] + 40), 60)
+        << "no clef inside the measure that was clicked";
+    EXPECT_EQ(UndoAndCompare(*page, before), 0) << "Undo did not take the clef away";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Key Signature, a click in a measure, "D" (two sharps: the tenth key button) and
+// OK: the sharps appear; Ctrl+Z takes them away.
+TEST_F(ClefKeyScenario, TheKeyToolPlacesAKeyAndUndoTakesItAway) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    x_.Settle(Millis{800});
+    const std::optional<Page> page = PageBeside();
+    ASSERT_TRUE(page) << "no staff lines beside the palettes";
+    ASSERT_TRUE(PressStaffToolsButton(kKeyButton)) << "no Staff Tools palette";
+    ScreenPicture before;
+    const int changed = PlaceSign(*page, "Key Selection", TabsThenSpace(9), &before);  // from C flat to D
+    ASSERT_GE(changed, 0) << "the click showed no Key Selection, or OK did not close it";
+    WritePng(Screen(), TestOutputFolder() / "key_tool_desktop.png");
+    EXPECT_GT(changed, 40) << "no key signature appeared on the staff";
+    EXPECT_EQ(UndoAndCompare(*page, before), 0) << "Undo did not take the key signature away";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop

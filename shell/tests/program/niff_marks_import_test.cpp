@@ -1,0 +1,133 @@
+// A NIFF file's marks imported into the running program: accidentals,
+// articulations, ornaments and lyrics on their notes; dynamics, pedal marks, a
+// tempo mark, a chord symbol and a text in the measure at their times; measure
+// numbering and a staff group in the document. Page 1 is written as a picture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/constants.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/objects/midi_action.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
+#include "display/anchors.h"
+#include "interchange/niff/niff_import.h"
+#include "notes/accidentals/accidental_layout.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "objects/chord/chord_symbol.h"
+#include "objects/lyrics/lyric.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/ui/headless.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
+#include "shell/tests/program/isolation_scores.h"
+#include "shell/tests/program/niff_marked_score.h"
+#include "shell/tests/program/program_fixture.h"
+#include "staves/staff_group_bits.h"
+
+namespace ql {
+namespace {
+
+std::string Text(TextObject* text) {
+    const char* value = TextObjectString(text);
+    return value != nullptr ? value : "";
+}
+
+// The objects a note carries after its accidental: type, glyph or text, verse.
+std::string Attached(EventRecord* note) {
+    std::string out;
+    ScoreObject* head = GetEventAttachment(note);
+    for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr; object != nullptr;
+         object = object->next.get()) {
+        TextObject* text = AsTextObject(object);
+        out += std::to_string(object->type) + ":";
+        out += object->type == static_cast<uint8_t>(ObjectType::Lyric)
+                   ? Text(text) + "/" + std::to_string(LyricVerse(text))
+                   : std::to_string(text->body.string);
+        out += " ";
+    }
+    return out;
+}
+
+class NiffMarksImportTest : public testing::ProgramFixture {};
+
+TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(testing::MarkedNiffScore(), "marks_NIFF");
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
+    ASSERT_NE(cell, nullptr);
+
+    // The notes: a sharp with its sign, an accent and two verses on the first; a
+    // fermata-like mark and a turn on the second.
+    EventRecord* first = GetVoiceFirstEvent(cell, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(NoteAccidentalCode(*first), 1);
+    EXPECT_EQ(AccidentalGlyph(AccidentalOfNote(*first)), 218);
+    EXPECT_EQ(Attached(first), "50:lo/1 50:la/0 26:143 ");  // each goes in after the accidental
+    EventRecord* second = NextEvent(first);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->time, 1024);
+    EXPECT_EQ(Attached(second), "26:189 26:157 ");
+
+    // The measure's marks at their ticks (each new one first in the list).
+    std::string marks;
+    for (ScoreObject* object = cell->objects ? cell->objects->next.get() : nullptr; object != nullptr;
+         object = object->next.get()) {
+        TextObject* text = AsTextObject(object);
+        marks += std::to_string(object->type) + "@" + std::to_string(text->body.location.position >> 16) + ":";
+        if (object->type == static_cast<uint8_t>(ObjectType::Text)) {
+            marks += Text(text) + ((text->body.flags & kTextOwnFont) != 0 ? "(own font)" : "");
+        } else if (object->type == static_cast<uint8_t>(ObjectType::Chord)) {
+            const ChordFields& chord = AsChordSymbol(object)->chord;
+            marks += "root " + std::to_string(chord.root) + " quality " + std::to_string(chord.quality);
+        } else {
+            marks += std::to_string(text->body.string) + " value " +
+                     std::to_string(MidiActionOfText(object)->head.values.value);
+        }
+        marks += "\n";
+    }
+    EXPECT_EQ(marks,
+              "22@3072:42 value 0\n"
+              "22@2048:225 value 127\n"
+              "18@0:Solo(own font)\n"
+              "39@0:root 5 quality 5\n"
+              "24@0:240 value 120\n"
+              "21@0:171 value 20\n");
+
+    // Numbering every second measure, measure 1 shown as 5; one bracket over both staves.
+    EXPECT_EQ(document->header.pageGeometry.measureNumberStyle, 2);
+    EXPECT_EQ(document->header.pageGeometry.measureNumberEvery, 2);
+    EXPECT_EQ(MeasureRecordOf(document, 1)->number, 5);
+    EXPECT_TRUE(JoinsStaffBelow(*StaffRecordOf(document, 1), GroupKind::Bracket));
+    EXPECT_TRUE(JoinsStaffAbove(*StaffRecordOf(document, 2), GroupKind::Bracket));
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+
+    // The page text's alignment (tag 33's horizontal 2, not the texts' default 1)
+    // moves its point left by half its width.
+    ScoreObject* pageText = GetPageAt(document, 0)->margins->next.get();
+    ASSERT_NE(pageText, nullptr);
+    TextObject* centred = AsTextObject(pageText);
+    LogicalPoint at{};
+    DecodeAnchors(view, 1, &centred->body.location, &at, 1);
+    EXPECT_GT(centred->body.width, 64);
+    EXPECT_EQ(at.x, 1000 * 2 - 30720 - centred->body.width / 2);
+
+    testing::isolation::PaintedPixels(view);
+    std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+    EXPECT_TRUE(gfx::WritePng(win::GetWindowImage(view->ViewWindow),
+                              (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "niff_marks_page1.png").string()));
+}
+
+}  // namespace
+}  // namespace ql

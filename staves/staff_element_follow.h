@@ -1,0 +1,34 @@
+// What the staff element does for the selection engine: follows the view's
+// location (one element per staff and system in the selection's object list),
+// gives its one handle at the staff's left edge, keeps the current point when it
+// becomes the focus, and re-spaces its system on Shift.
+#pragma once
+
+namespace ql {
+
+struct HitRecord;
+struct ScoreObject;
+struct ScoreView;
+
+// The element's handle: a type-13 record over the staff's left edge (512 wide, from
+// 192 to 448 below the element's top), complete as placed, moving the element
+// whole, grabbed at the pointer and ended on release; it carries the staff number
+// and points back to the element. Null for another object or without a record.
+HitRecord* BuildStaffElementHandle(ScoreObject* element, ScoreView* view);
+
+// Follows the view's location: 0 without staves or when the current staff is
+// hidden in the current system; 1 when the selection's object list already holds
+// an element of this staff and system, or one was made and appended to it; 0 when
+// there is no list or no record.
+int FollowStaffLocation(ScoreView* view);
+
+// The element becomes the focus: the selection's current point is kept in the
+// element's header words; a beep when there is no current object.
+void KeepCurrentPoint(ScoreObject* element);
+
+// Shift on the element: in page view the current system is placed between the
+// page's margins again and re-spaced, the selection reset and the views redrawn;
+// in scroll view "Use Page view" and a beep.
+void ReformatCurrentSystem(ScoreView* view);
+
+}  // namespace ql

@@ -1,0 +1,17 @@
+// The staff keys that reach the staff's playback: M mutes and S solos the staff (or
+// lifts it again), P sets the patch of its main timbre.
+#pragma once
+
+namespace ql {
+
+struct ScoreView;
+
+// Toggle the mute or solo of the view's current staff: the document's mixer byte of
+// the staff and the sequencer's live table. 1 when a staff was there.
+int ToggleStaffMute(ScoreView* view);
+int ToggleStaffSolo(ScoreView* view);
+
+// The patch of the current staff's main timbre. 1 when the key was taken.
+int EditStaffPatch(ScoreView* view);
+
+}  // namespace ql
