@@ -24,6 +24,7 @@
 #include "interchange/smf/smf_import.h"
 #include "interchange/smf/smf_reader.h"
 #include "layout/page_format.h"
+#include "layout/page_geometry.h"
 #include "notes/respell/accidental_interpretation_dialog.h"
 #include "platform/sys/path_names.h"
 #include "platform/ui/controls.h"
@@ -54,11 +55,22 @@ constexpr char kNativeExtension[] = ".ql";
 constexpr intptr_t kContinue = 1;
 constexpr intptr_t kCancel = 2;
 constexpr uint32_t kImportOptionsHelp = 811;
+constexpr int kImportSmallScoreStaffSize = 4;
 
 // Systems per page of an imported score by its staff count.
 uint8_t SystemsPerPageFor(int staves) {
     constexpr uint8_t kByStaves[] = {1, 8, 5, 4, 3, 2, 2};
     return staves >= 0 && staves < static_cast<int>(std::size(kByStaves)) ? kByStaves[staves] : 1;
+}
+
+// The staff size an imported score of `staves` staves takes (the fixed sizes 0..9),
+// smaller as there are more staves; -1 keeps the score's own.
+int ImportStaffSizeFor(int staves) {
+    constexpr int kFirstGrownCount = 13;
+    constexpr int kBySize[] = {5, 6, 7, 8, 8, 9, 9, 9};  // 13 .. 20 staves
+    if (staves < kFirstGrownCount) return kImportSmallScoreStaffSize;
+    const int row = staves - kFirstGrownCount;
+    return row < static_cast<int>(std::size(kBySize)) ? kBySize[row] : -1;
 }
 
 // A refused, failed or cancelled import's score goes at once, without a question.
@@ -191,6 +203,13 @@ void SetupImportStaves(ScoreView* view) {
     view->scrollOrigin[1] = kImportScrollOrigin;
     ScoreDocument* document = view->document;
     const int staves = document->header.staffCount;
+    // A new staff size scales the page's margins and lays the score out again.
+    const int size = ImportStaffSizeFor(staves);
+    if (size >= 0 && size != document->header.pageGeometry.staffSize && view->UnitsPerInch > 0) {
+        StartPageGeometryRun(document);
+        State().layout.StaffSizeChosen = static_cast<uint8_t>(size + 1);
+        ApplyPageGeometry(view, platform::WindowHandle{});
+    }
     for (int s = 1; s <= staves; ++s) {
         StaffRecord* record = StaffRecordOf(document, s);
         if (record == nullptr) continue;

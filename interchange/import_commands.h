@@ -41,7 +41,7 @@ ScoreView* ChooseAndImportFile();
 // track, or 16 for a single-track file); null, with the user told why, when the
 // file cannot be imported.
 ScoreView* PrescanMidiFile();
-// The imported score's staff size and brackets.
+// The imported score's staff size (smaller from 13 staves on) and brackets.
 void SetupImportStaves(ScoreView* view);
 // Dialog 811, "Prepare Import".
 intptr_t ImportOptionsDlgProc(platform::WindowHandle dialog, win::Message message, uint32_t word, intptr_t data);

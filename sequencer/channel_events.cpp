@@ -65,18 +65,13 @@ void SetKind(MidiAction& action, uint8_t kind) {
 
 // A mark of `type` at the position, appended to the cell's object list.
 ScoreObject* NewMark(MeasureCell* cell, ObjectType type, int32_t position, bool hidden) {
-    ScoreObject* list = GetOrCreateCellObjectList(cell);
-    if (list == nullptr) return nullptr;
+    if (GetOrCreateCellObjectList(cell) == nullptr) return nullptr;
     ScoreObject* object = ConstructObject(TypeCode(type));
     if (object == nullptr) return nullptr;
     TextObject* text = AsTextObject(object);
-    text->body.location.position = static_cast<uint32_t>(std::clamp(position, 0, 0xFFFF)) << kPositionShift;
     text->body.flags = static_cast<uint16_t>(text->body.flags | kTextMusicGlyph);
     if (hidden) text->body.flags |= kTextHidden;
-    object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
-    ScoreObject* last = list;
-    for (int i = 0; last->next && i < kLongestObjectList; ++i) last = last->next.get();
-    InsertObjectAfter(last, object);
+    AppendAtMeasurePosition(cell, object, position);
     return object;
 }
 
@@ -89,6 +84,18 @@ void Fill(ScoreObject* object, uint8_t kind, int controller, int value, uint16_t
 }
 
 }  // namespace
+
+bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position) {
+    ScoreObject* list = GetOrCreateCellObjectList(cell);
+    if (list == nullptr || object == nullptr) return false;
+    AsTextObject(object)->body.location.position = static_cast<uint32_t>(std::clamp(position, 0, 0xFFFF))
+                                                   << kPositionShift;
+    object->subtype = SubtypeCode(ObjectSubtype::MeasureTimeList);
+    ScoreObject* last = list;
+    for (int i = 0; last->next && i < kLongestObjectList; ++i) last = last->next.get();
+    InsertObjectAfter(last, object);
+    return true;
+}
 
 uint16_t DynamicGlyphForVolume(int value) {
     for (const VolumeGlyph& range : kVolumeGlyphs)

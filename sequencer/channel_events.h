@@ -31,6 +31,11 @@ constexpr int kVolumeController = 7;
 constexpr int kFirstPedalController = 64;
 constexpr int kLastPedalController = 78;
 
+// Links a text-family object at the end of the cell's object list, anchored at a
+// position in the measure (1,024 ticks to the quarter); false when the cell has no
+// list and none can be had (the object is then the caller's).
+bool AppendAtMeasurePosition(MeasureCell* cell, ScoreObject* object, int32_t position);
+
 // The dynamic glyph of a volume value.
 uint16_t DynamicGlyphForVolume(int value);
 

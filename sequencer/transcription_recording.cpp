@@ -5,12 +5,14 @@
 #include "sequencer/transcription.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
+#include "core/ui/long_operation.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
@@ -119,6 +121,10 @@ void FinishRecordedTranscription(ScoreView* view) {
     RecordedTranscription& r = Recording();
     if (!r.active || view != r.view || view == nullptr || view->document == nullptr) return;
     r.active = false;
+    // The analysis runs with the program disabled, so nothing can close or change
+    // the score meanwhile; inside a long operation already running, under that one.
+    std::optional<LongOperation> operation;
+    if (!LongOperationRunning()) operation.emplace();
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     const TranscriptionInput& in = TranscriptionInputs();
     ScoreDocument* document = view->document;

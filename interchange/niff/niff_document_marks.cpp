@@ -15,11 +15,10 @@
 #include "core/text/text_object.h"
 #include "display/anchors.h"
 #include "display/view_location.h"
+#include "interchange/imported_marks.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_mark_objects.h"
 #include "layout/page_format.h"
-#include "objects/text_box/text_box.h"
-#include "objects/text_box/text_box_class.h"
 #include "objects/text_marks/text_line.h"
 #include "shell/shell_services.h"
 
@@ -27,29 +26,7 @@ namespace ql::niff {
 namespace {
 
 constexpr int32_t kPageOrigin = 30720;
-constexpr int32_t kLabelGap = 128;        // between a label and its system
-constexpr int32_t kLabelLift = 512;
-constexpr int kLabelAnchorKind = 4;
 constexpr char kUnplacedMarksKind[] = "marks that could not be placed";
-
-// The label of a staff: right of it the system, centred on the staff.
-void PlaceStaffLabel(ScoreView* view, int staff, const std::string& text) {
-    SetCurrentMeasureQuick(view, staff, 1);
-    if (view->currentSystem == nullptr || view->currentStaffRecord == nullptr) return;
-    ScoreObject* object = ConstructStaffLabelWithText(view, text.c_str());
-    if (object == nullptr) return;
-    object->subtype = SubtypeCode(ObjectSubtype::StaffLabelList);
-    TextBoxObject* box = AsTextBox(object);
-    MeasureTextBlock(view, object);
-    const LogicalPoint point{view->currentSystem->x - kLabelGap - box->body.width,
-                             view->staffY - (box->body.height + kLabelLift) / 2};
-    LocationRecord record{};
-    EncodeAnchors(view, &record, kLabelAnchorKind, &box->body.location, &point, 1);
-    // The label belongs to its staff, wherever the anchor put the view.
-    SetCurrentMeasureQuick(view, staff, 1);
-    box->body.location.staff = static_cast<uint8_t>(staff);
-    InsertObjectBySubtype(view, object);
-}
 
 // The point of a mark moved by its alignment: horizontal 1 right by half its
 // width, 2 left by half; vertical 1 down by its height, 3 by half.
@@ -110,7 +87,7 @@ void PlaceNiffMarks(NiffImportState& import) {
     const int staves = std::min(import.staffCount, static_cast<int>(import.document->header.staffCount));
     for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
         const std::string& label = import.frame.staves[static_cast<size_t>(staff)].label;
-        if (!label.empty()) PlaceStaffLabel(view, staff, label);
+        if (!label.empty()) PlaceImportedStaffLabel(view, staff, label);
     }
     const int staffCount = import.document->header.staffCount;
     for (const NiffMark& mark : import.frame.marks) {

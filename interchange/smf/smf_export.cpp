@@ -11,17 +11,25 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "core/model/page_records.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/wait_cursor.h"
 #include "files/save/atomic_save.h"
 #include "interchange/smf/smf_export_events.h"
 #include "interchange/smf/smf_strings.h"
 #include "interchange/smf/smf_writer.h"
+#include "objects/object_services.h"
 #include "platform/sys/file_io.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback.h"
+#include "shell/resources/transcription_dialog_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
 #include "shell/system_error.h"
 
@@ -47,11 +55,15 @@ constexpr uint32_t kMicrosecondsPerMinute = 60'000'000;
 constexpr uint32_t kLargestTempoValue = 0xFFFFFF;
 constexpr int kLastExponent = 12;  // the beat unit code of a whole note
 constexpr char kStaffNameFormat[] = "%s:%d";
+constexpr char kStaffStatusFormat[] = "%s: %d";
 constexpr char kTrackNameFormat[] = "%s %d";
 constexpr char kDoneText[] = "OK";
 constexpr char kExportFilter[] = " Standard MIDI... (*.mid)~*.mid~ All files   (*.*)~*.*~~";
 constexpr char kReplaceQuestion[] = "File already exists.  Replace %s ?";
 constexpr char kTrackFailedText[] = "Can't write MIDI file";
+constexpr uint8_t kTitleTextStyle = 12;
+constexpr intptr_t kHeaderAccepted = 1;
+constexpr intptr_t kHeaderCancelled = 2;
 
 std::string Formatted(const char* format, const std::string& text, int number) {
     char buffer[128];
@@ -67,6 +79,22 @@ int KeyCodeOf(ScoreDocument* document, int staff, int measure) {
     StaffRecord* record = StaffRecordOf(document, staff);
     const MeasureCell* cell = record != nullptr ? GetOrCreateMeasureCell(record, document, measure) : nullptr;
     return cell != nullptr ? cell->clefKey >> kKeyShift : kNoKeyCode;
+}
+
+std::string Kept(std::string text) {
+    if (text.size() > kKeptTextLimit) text.resize(kKeptTextLimit);
+    return text;
+}
+
+// The text of the staff's label; empty when it has none.
+std::string StaffLabelText(StaffRecord* record) {
+    ScoreObject* head = record != nullptr && record->objects ? record->objects.get() : nullptr;
+    for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Label)) continue;
+        const char* text = GetTextBoxString(o);
+        return text != nullptr ? Kept(text) : std::string();
+    }
+    return {};
 }
 
 // One track being written: deltas from the last event, and the first failure.
@@ -118,9 +146,11 @@ bool WriteTrackHead(TrackExport& out, ScoreDocument* document, int t, const SmfE
         if (!texts.copyright.empty()) out.Meta(kMetaCopyright, 0, Bytes(texts.copyright.substr(0, kKeptTextLimit)));
         out.Meta(kMetaTrackName, 0, Bytes(std::filesystem::path(document->path).filename().string()));
     }
-    out.Meta(kMetaInstrument, 0, Bytes(Formatted(kStaffNameFormat, ProgramString(kStrStaff), t)));
     const int staff = std::max(t, 1);
     StaffRecord* record = StaffRecordOf(document, staff);
+    const std::string label = t > 0 ? StaffLabelText(record) : std::string();
+    out.Meta(kMetaInstrument, 0,
+             Bytes(label.empty() ? Formatted(kStaffNameFormat, ProgramString(kStrStaff), t) : label));
     state.lastKey = KeyCodeOf(document, staff, 1);
     out.KeySignature(0, state.lastKey, record != nullptr && (record->transpositionWord & kMinorKeyBit) != 0);
     if (t == 0) {
@@ -236,7 +266,73 @@ class ExportFlags {
     ExportFlags& operator=(const ExportFlags&) = delete;
 };
 
+// The texts dialog 902 edits while it is open.
+SmfExportTexts*& EditedTexts() {
+    static SmfExportTexts* texts = nullptr;
+    return texts;
+}
+
+// The title among a list's text lines: one of the title style that is not the
+// page number's word.
+const char* TitleIn(ScoreObject* head) {
+    const std::string page = ProgramString(kStrPageWord);
+    const std::string pages = ProgramString(kStrPagesWord);
+    for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Text)) continue;
+        const TextObject* text = AsTextObject(o);
+        if (text->body.style != kTitleTextStyle) continue;
+        const char* string = TextObjectString(text);
+        if (string == nullptr) continue;
+        if (*string == '%') ++string;
+        if (*string != '\0' && string != page && string != pages) return string;
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+std::string FindScoreTitle(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return {};
+    const char* title = TitleIn(view->pageObjects);
+    for (ScorePage* page = view->document->firstPage; title == nullptr && page != nullptr; page = page->next.get())
+        title = TitleIn(page->margins.get());
+    return title != nullptr ? Kept(title) : std::string();
+}
+
+intptr_t MidiHeaderDlgProc(platform::WindowHandle dialog, win::Message message, uint32_t word, intptr_t) {
+    namespace h = midi_header_dialog;
+    SmfExportTexts* texts = EditedTexts();
+    if (texts == nullptr) return 0;
+    switch (message) {
+        case win::Message::InitDialog:
+            ui::SetItemText(dialog, h::kTitle, texts->title);
+            ui::SetItemText(dialog, h::kCopyright, texts->copyright);
+            return 1;
+        case win::Message::Command:
+            switch (static_cast<int32_t>(win::CommandId(word))) {
+                case ui::kIdOk:
+                    texts->title = Kept(ui::GetItemText(dialog, h::kTitle));
+                    texts->copyright = Kept(ui::GetItemText(dialog, h::kCopyright));
+                    ui::EndDialog(dialog, kHeaderAccepted);
+                    return 1;
+                case ui::kIdCancel: ui::EndDialog(dialog, kHeaderCancelled); return 1;
+                default: return 0;
+            }
+        default: return 0;
+    }
+}
+
+bool RunMidiHeaderDialog(ScoreView* view, SmfExportTexts& texts) {
+    SmfExportTexts edited = texts;
+    if (std::string title = FindScoreTitle(view); !title.empty()) edited.title = std::move(title);
+    EditedTexts() = &edited;
+    const intptr_t result =
+        ModalDialogBox(view, sys::ResourceId{midi_header_dialog::kDialog}, MidiHeaderDlgProc);
+    EditedTexts() = nullptr;
+    if (result != kHeaderAccepted) return false;
+    texts = std::move(edited);
+    return true;
+}
 
 SmfExportTexts& KeptExportTexts() {
     static SmfExportTexts texts;
@@ -252,6 +348,7 @@ bool WriteStandardMidiFile(ScoreView* view, const std::string& path, const SmfEx
     if (view == nullptr || view->document == nullptr) return false;
     ScoreDocument* document = view->document;
     ExportFlags flags;
+    const WaitCursor waiting;
     std::string temporary;
     int error = 0;
     const sys::FileDescriptor holder = sys::CreateUniqueFile(path + ".", ".part", &temporary, &error);
@@ -267,7 +364,7 @@ bool WriteStandardMidiFile(ScoreView* view, const std::string& path, const SmfEx
     if (ok) {
         const std::vector<ExportEvent> events = CollectExportEvents(document);
         for (int t = 0; t <= staves && ok; ++t) {
-            if (t > 0) SetStatusText(0, Formatted(kStaffNameFormat, ProgramString(kStrStaff), t).c_str());
+            if (t > 0) SetStatusText(0, Formatted(kStaffStatusFormat, ProgramString(kStrStaff), t).c_str());
             ok = WriteExportTrack(*file, document, t, events, texts);
         }
         ok = smf::CloseMidiFile(std::move(file)) && ok;
@@ -299,6 +396,7 @@ void ExportStandardMidiFile(ScoreView* view) {
     if (!folder.empty()) request.initialFolder = folder;
     const ui::FileDialogAnswer answer = ui::RunFileDialog(request);
     if (answer.status != ui::FileDialogStatus::Chosen || answer.path.empty()) return;
+    if (!RunMidiHeaderDialog(view, KeptExportTexts())) return;
     std::error_code error;
     if (std::filesystem::exists(answer.path, error)) {
         char text[600];

@@ -13,16 +13,20 @@
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "interchange/smf/smf_import_signatures.h"
+#include "interchange/smf/smf_import_texts.h"
 #include "interchange/smf/smf_reader.h"
 #include "interchange/smf/smf_strings.h"
 #include "layout/page_format.h"
+#include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
+#include "shell/program_options.h"
 
 namespace ql {
 namespace {
@@ -32,6 +36,8 @@ constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kProgramChange = 0xC0;
 constexpr uint8_t kStatusKindMask = 0xF0;
 constexpr uint8_t kChannelMask = 0x0F;
+constexpr uint8_t kMetaFirstText = 0x01;
+constexpr uint8_t kMetaLastText = 0x05;
 constexpr uint8_t kMetaChannelPrefix = 0x20;
 constexpr uint8_t kMetaTempo = 0x51;
 constexpr uint8_t kMetaTimeSignature = 0x58;
@@ -44,6 +50,11 @@ constexpr char kFormattingText[] = "Formatting...";
 constexpr char kMakingPagesText[] = " Making pages";
 constexpr char kDoneText[] = "OK";
 constexpr char kTrackStatusFormat[] = "%s: %d";
+// The record pools an import fills, and how full any of them may grow (percent of
+// its block limit) before the file counts as too large.
+constexpr int kFirstFilledPool = 2;
+constexpr int kLastFilledPool = 10;
+constexpr int kPoolFillPercent = 99;
 
 struct ImportRun {
     ScoreView* view = nullptr;
@@ -55,7 +66,9 @@ struct ImportRun {
     bool prefixSet = false;
     int prefixChannel = 0;
     bool invalidShown = false;
+    bool tooLarge = false;
     ImportSignatures signatures;
+    ImportTexts texts;
 };
 
 void ShowInvalidOnce(ImportRun& run) {
@@ -108,12 +121,26 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure));
 }
 
-void ImportTempo(ImportRun& run, const smf::MidiFileEvent& event) {
-    if (run.smpte || event.length < 3 || run.tempoSeen) return;  // SMPTE files keep 120
+// Every tempo makes a tempo mark; the first also sets the score's starting tempo.
+// SMPTE files keep 120 and make none.
+void ImportTempo(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
+    if (run.smpte || event.length < 3 || Options().FilterTempo != 0) return;
     const uint32_t micros = (uint32_t{event.data[0]} << 16) | (uint32_t{event.data[1]} << 8) | event.data[2];
     if (micros == 0) return;
+    const auto bpm = static_cast<uint16_t>(std::clamp<uint32_t>(kMicrosecondsPerMinute / micros, 1, 0xFFFF));
+    if (!run.tempoSeen) run.document->header.tempo = bpm;
     run.tempoSeen = true;
-    run.document->header.tempo = static_cast<uint16_t>(std::clamp<uint32_t>(kMicrosecondsPerMinute / micros, 1, 0xFFFF));
+    ImportTempoMark(run.view, staff, bpm);
+}
+
+// A record pool filled beyond its share of its block limit: the file is too large
+// for a score.
+bool PoolsNearlyFull(const ScoreDocument& document) {
+    for (int pool = kFirstFilledPool; pool <= kLastFilledPool; ++pool) {
+        const RecordPool& descriptor = document.pools.pools[pool];
+        if (descriptor.blockCount > descriptor.maxBlocks * kPoolFillPercent / 100) return true;
+    }
+    return false;
 }
 
 void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
@@ -124,14 +151,18 @@ void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
                 run.prefixChannel = event.data[0] & kChannelMask;
             }
             break;
-        case kMetaTempo: ImportTempo(run, event); break;
+        case kMetaTempo: ImportTempo(run, staff, event); break;
         case kMetaTimeSignature:
             if (event.length >= 2) ApplyTimeSignature(run.signatures, run.view, staff, event.data[0], event.data[1]);
             break;
         case kMetaKeySignature:
             if (event.length >= 2) ApplyKeySignature(run.signatures, run.view, staff, event.data[0], event.data[1]);
             break;
-        default: break;  // texts, names, markers and the rest make nothing
+        default:
+            if (event.status >= kMetaFirstText && event.status <= kMetaLastText)
+                ImportMetaText(run.texts, run.view, staff, event.status,
+                               std::span<const uint8_t>(event.data.data(), std::min<size_t>(event.length, event.data.size())));
+            break;  // markers, cue points and the rest make nothing
     }
 }
 
@@ -179,6 +210,11 @@ bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
         uint32_t count = 0;
         while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
             ImportEvent(run, i, event);
+            if (PoolsNearlyFull(*run.document)) {
+                run.tooLarge = true;
+                ModalMessageBox(kFileTooLargeText, ProgramString(kStrProductName), ui::kBoxIconExclamation);
+                return false;
+            }
             if (++count % kEventsPerPump == 0 && StepProgressDialog(i + 1) != 0) return false;
         }
         if (result == smf::TrackReadResult::Error) ShowInvalidOnce(run);
@@ -199,6 +235,7 @@ bool FinishImport(ImportRun& run) {
     SetStatusText(0, kFormattingText);
     SetStatusText(1, kMakingPagesText);
     if (document->firstPage != nullptr) ExtendPagesToMeasureCount(run.view);
+    PlaceImportTexts(run.texts, run.view);
     return FormatImportedScore(run.view, 1) == 0;
 }
 
@@ -237,6 +274,7 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     run.smpte = (file->division & kSmpteDivision) != 0;
     if (run.smpte) run.document->header.tempo = 120;
     run.signatures = BeginImportSignatures(view, resolution);
+    BeginImportTexts(run.texts, run.staffCount);
 
     const uint8_t voiceMask = view->voiceMask;
     view->voiceMask = 0;

@@ -1,7 +1,8 @@
 // Standard MIDI File import into the new, empty score of a view: tracks (format 1)
 // or channels (format 0) become staves, notes go through the transcription as
 // recorded notes do, other channel messages become score objects, and meta events
-// set the starting tempo and the time and key signatures. The file is the one named
+// set the starting tempo and the time and key signatures and become titles, staff
+// labels, texts and tempo marks. The file is the one named
 // by the program's import path. Damaged tracks end where they can no longer be read
 // ("Invalid MIDI file", once) and the tracks read so far stay.
 #pragma once
@@ -16,7 +17,7 @@ struct ScoreView;
 enum class SmfImportResult : uint8_t {
     Imported,   // the score holds the file
     Refused,    // the file could not be imported (the user was told why)
-    Cancelled,  // the user cancelled the progress dialog
+    Cancelled,  // the user cancelled the progress dialog, or the file was too large
 };
 
 // The texts of the import, by string id (used as they stand).
@@ -25,6 +26,7 @@ inline constexpr char kImportCaptionText[] = "Import from Standard Midi File";
 inline constexpr char kImportCancelledText[] = "Import Cancelled";
 inline constexpr char kSingleTrackText[] = "Single track";
 inline constexpr char kSignatureTrackText[] = "Reading Signature track";
+inline constexpr char kFileTooLargeText[] = "MIDI file is too large.";
 
 // Source ticks per quarter of a header division: the division itself, or for the
 // SMPTE form (top bit set) frames per second x ticks per frame / 2, as if at 120

@@ -12,6 +12,8 @@ constexpr int32_t kStrMidiTrack = 1166;              // "Track"
 constexpr int32_t kStrInvalidMidiFile = 1167;        // "Invalid MIDI file"
 constexpr int32_t kStrInvalidMidiData = 1193;        // "Invalid MIDI data"
 constexpr int32_t kStrImportMidiFileCaption = 1496;  // "Import MIDI File"
+constexpr int32_t kStrPageWord = 1726;               // "page"
+constexpr int32_t kStrPagesWord = 1727;              // "pages"
 
 // The lead of the box shown when a MIDI file cannot be created; "%s" is the
 // system's text of the error.

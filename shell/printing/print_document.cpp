@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/ui/long_operation.h"
 #include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/draw/draw_surface.h"
@@ -177,6 +178,10 @@ PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
         printFile = ChoosePrintFile(*view->document, selection.choice);
         if (!printFile) return PrintOutcome::Declined;
     }
+    // The pages are drawn with the program disabled, so nothing can change or close
+    // the score meanwhile; only the "Printing ..." box answers.
+    const LongOperation operation;
+    if (operation.Refused()) return PrintOutcome::Declined;
     const std::string spool = SpoolPath(printFile);
     if (spool.empty()) return PrintOutcome::Failed;
     // A file has no print system to make the copies: the program makes them.

@@ -25,6 +25,7 @@ constexpr int32_t kUseSmallPalettes = 42095;
 constexpr int32_t kFileNew = 57600;
 constexpr int32_t kFileOpen = 57601;
 constexpr int32_t kFileImport = 40114;
+constexpr int32_t kFileExport = 40115;
 constexpr int32_t kFileSave = 57603;
 constexpr int32_t kFileSaveAs = 57604;
 constexpr int32_t kFilePrint = 57607;

@@ -21,6 +21,7 @@
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
 #include "files/commands/file_commands.h"
+#include "interchange/smf/smf_export.h"
 #include "objects/picture/picture_class.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -239,6 +240,11 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
         case cmd::kFilePrint:
             EndFocus(view, 0);
             PrintDocument(view);
+            FocusActiveView();
+            return 1;
+        case cmd::kFileExport:
+            EndFocus(view, 0);
+            ExportStandardMidiFile(view);
             FocusActiveView();
             return 1;
         case 42035:

@@ -55,6 +55,8 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {kStrErrorNumber, "Error %ld"},
     // Standard MIDI Files.
     {kStrExportMidiFileCaption, "Export to Standard Midi File"},
+    {kStrPageWord, "page"},
+    {kStrPagesWord, "pages"},
     {kStrFileOpenError, "File open error"},
     {kStrMidiTrack, "Track"},
     {kStrInvalidMidiFile, "Invalid MIDI file"},

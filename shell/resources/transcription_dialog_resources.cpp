@@ -132,6 +132,18 @@ ui::DialogTemplate ImportOptionsTemplate() {
     return g.dialog;
 }
 
+ui::DialogTemplate MidiHeaderTemplate() {
+    namespace h = midi_header_dialog;
+    constexpr int16_t kTextEditWidth = 180;
+    dialog_grid::DialogGrid g("MIDI Header Information", 3, 4, kSizes);
+    g.Label("Title:", 0, 0);
+    g.Add(ui::kEditClass, h::kTitle, "", 1, 0, kTextEditWidth, kTab);
+    g.Label("Copyright:", 0, 1);
+    g.Add(ui::kEditClass, h::kCopyright, "", 1, 1, kTextEditWidth, kTab);
+    g.Buttons(1, 2);
+    return g.dialog;
+}
+
 }  // namespace
 
 void AddTranscriptionDialogResources(sys::ResourceBundle& bundle) {
@@ -142,6 +154,7 @@ void AddTranscriptionDialogResources(sys::ResourceBundle& bundle) {
     bundle.dialogs.emplace(note_timbre_dialog::kDialog, TimbreTemplate());
     bundle.dialogs.emplace(loosen_up_dialog::kDialog, LoosenUpTemplate());
     bundle.dialogs.emplace(import_options_dialog::kDialog, ImportOptionsTemplate());
+    bundle.dialogs.emplace(midi_header_dialog::kDialog, MidiHeaderTemplate());
 }
 
 void RegisterTranscriptionDialogResources() {

@@ -81,6 +81,13 @@ constexpr int32_t kSyncopation = 1106;
 constexpr int32_t kAccidentals = 2245;
 }  // namespace import_options_dialog
 
+// Dialog 902, the title and copyright an exported MIDI file carries.
+namespace midi_header_dialog {
+constexpr int32_t kDialog = 902;
+constexpr int32_t kTitle = 3084;
+constexpr int32_t kCopyright = 3085;
+}  // namespace midi_header_dialog
+
 void AddTranscriptionDialogResources(sys::ResourceBundle& bundle);
 void RegisterTranscriptionDialogResources();
 

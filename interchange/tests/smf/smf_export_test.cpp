@@ -10,8 +10,14 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
+#include "core/model/document_context.h"
 #include "core/state.h"
 #include "files/bytes/file_faults.h"
+#include "interchange/imported_marks.h"
+#include "platform/ui/file_dialog.h"
+#include "shell/resources/transcription_dialog_resources.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "platform/ui/headless.h"
 
@@ -78,6 +84,13 @@ TEST_F(SmfExport, TwoStaffScoreIsAFormatOneFileOfThreeTracksAnotherParserReads) 
     EXPECT_TRUE(StatusShowsOk());
     EXPECT_EQ(State().files.MidiFileTransferActive, 0);
     EXPECT_EQ(State().files.MidiFileExporting, 0);
+    // Each staff's track is announced in the status bar as it is written.
+    std::vector<std::string> announced;
+    for (const ui::headless::StatusTextRecord& r : ui::headless::StatusTexts())
+        if (r.part == 0 && r.text.find("Staff") != std::string::npos) announced.push_back(r.text);
+    ASSERT_EQ(announced.size(), 2u);
+    EXPECT_NE(announced[0].find("Staff: 1"), std::string::npos) << announced[0];
+    EXPECT_NE(announced[1].find("Staff: 2"), std::string::npos) << announced[1];
 
     const std::string python = PythonWithMido();
     if (python.empty()) GTEST_SKIP() << "python3 with mido is not installed";
@@ -116,6 +129,66 @@ TEST_F(SmfExport, FailedWriteLeavesTheTargetAsItWasAndShowsNoOk) {
     ResetFileFaultForTests();
     ASSERT_TRUE(WriteStandardMidiFile(view_, path, SmfExportTexts{}));
     EXPECT_NE(ReadFile(path), old);
+}
+
+bool Holds(const Bytes& bytes, const Bytes& part) {
+    return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
+}
+
+Bytes MetaText(uint8_t type, const std::string& text) {
+    Bytes out{0xFF, type, static_cast<uint8_t>(text.size())};
+    out.insert(out.end(), text.begin(), text.end());
+    return out;
+}
+
+// The command: the file chooser, then "MIDI Header Information" with the score's
+// title (not the page number's word) and the kept copyright; OK writes both into
+// the conductor track and keeps them, Cancel writes nothing.
+TEST_F(SmfExport, HeaderDialogProposesTheTitleAndKeepsWhatWasTyped) {
+    namespace h = midi_header_dialog;
+    BuildTwoStaves();
+    KeptExportTexts() = SmfExportTexts{"", "(c) kept"};
+    PlaceImportedPageText(view_, "Moonlight", {0, 0}, 12);
+    PlaceImportedPageText(view_, "%page", {0, 512}, 12);
+    EXPECT_EQ(FindScoreTitle(view_), "Moonlight");
+
+    const std::string path = PathOf("moon.mid");
+    ui::headless::QueueFileDialogAnswer({ui::FileDialogStatus::Chosen, path});
+    std::string shownTitle;
+    std::string shownCopyright;
+    ui::headless::SetDialogScript(h::kDialog, [&](ui::headless::DialogDriver& d) {
+        shownTitle = d.Text(h::kTitle);
+        shownCopyright = d.Text(h::kCopyright);
+        d.Type(h::kCopyright, "(c) 2026 Q");
+        d.Click(ui::kIdOk);
+    });
+    ExportStandardMidiFile(view_);
+    EXPECT_EQ(shownTitle, "Moonlight");
+    EXPECT_EQ(shownCopyright, "(c) kept");
+    const Bytes bytes = ReadFile(path);
+    EXPECT_TRUE(Holds(bytes, MetaText(0x01, "Moonlight")));
+    EXPECT_TRUE(Holds(bytes, MetaText(0x02, "(c) 2026 Q")));
+    EXPECT_EQ(KeptExportTexts().copyright, "(c) 2026 Q");
+    EXPECT_EQ(KeptExportTexts().title, "Moonlight");
+
+    const std::string cancelled = PathOf("cancelled.mid");
+    ui::headless::QueueFileDialogAnswer({ui::FileDialogStatus::Chosen, cancelled});
+    ui::headless::SetDialogScript(h::kDialog, [](ui::headless::DialogDriver& d) { d.Click(ui::kIdCancel); });
+    ExportStandardMidiFile(view_);
+    EXPECT_FALSE(std::filesystem::exists(cancelled));
+    EXPECT_EQ(KeptExportTexts().copyright, "(c) 2026 Q");
+}
+
+// A staff's label names its instrument in the file.
+TEST_F(SmfExport, StaffLabelIsTheInstrumentName) {
+    BuildTwoStaves();
+    ASSERT_NE(PlaceImportedStaffLabel(view_, 2, "Cello"), nullptr);
+    const std::string path = PathOf("labels.mid");
+    ASSERT_TRUE(WriteStandardMidiFile(view_, path, SmfExportTexts{}));
+    const Bytes bytes = ReadFile(path);
+    EXPECT_TRUE(Holds(bytes, MetaText(0x04, "Staff:1")));
+    EXPECT_TRUE(Holds(bytes, MetaText(0x04, "Cello")));
+    EXPECT_FALSE(Holds(bytes, MetaText(0x04, "Staff:2")));
 }
 
 }  // namespace

@@ -44,7 +44,17 @@ std::vector<Bytes> Fixtures() {
                                     Chunk("XTRA", Bytes{1, 2, 3}), Chunk("MTrk", notes)});
     Bytes riff{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 0};
     riff.insert(riff.end(), threeTracks.begin(), threeTracks.end());
-    return {smf::testing::TwoTrackFile(), threeTracks, Join({Header(0, 1, 480), Chunk("MTrk", single)}), riff};
+    // Titles, a notice and a later tempo on the conductor; a track name, the text
+    // that names the staff, an instrument name and a lyric on a staff.
+    const Bytes texts{0x00, 0xFF, 0x01, 0x05, 'T', 'i', 't', 'l', 'e', 0x00, 0xFF, 0x01, 0x02, 'I', '\n',
+                      0x00, 0xFF, 0x02, 0x03, '(', 'c', ')', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
+                      0x83, 0x00, 0xFF, 0x51, 0x03, 0x0A, 0x2C, 0x2A, 0x00, 0xFF, 0x2F, 0x00};
+    const Bytes named{0x00, 0xFF, 0x03, 0x02, 'V', 'n', 0x00, 0xFF, 0x01, 0x03, 'V', 'n', '1', 0x00, 0xFF,
+                      0x04, 0x01, 'v', 0x00, 0x90, 60, 90, 0x60, 0xFF, 0x05, 0x02, 'l', 'a', 0x00, 0x80, 60, 0,
+                      0x60, 0xFF, 0x01, 0x01, 'p', 0x00, 0xFF, 0x2F, 0x00};
+    const Bytes textFile = Join({Header(1, 3, 96), Chunk("MTrk", texts), Chunk("MTrk", named), Chunk("MTrk", named)});
+    return {smf::testing::TwoTrackFile(), threeTracks, Join({Header(0, 1, 480), Chunk("MTrk", single)}), riff,
+            textFile};
 }
 
 // Where the fixture's chunks start and their data begins.

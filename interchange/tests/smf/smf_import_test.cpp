@@ -109,6 +109,12 @@ TEST_F(SmfImport, SingleTrackFileSpreadsChannelsOverSixteenStaves) {
     EXPECT_EQ(Notes(imported, 1), "1:0:60");
     EXPECT_EQ(Notes(imported, 10), "1:1024:38");
     EXPECT_EQ(StaffRecordOf(imported->document, 10)->timbres[0].channel, 9);
+    // Sixteen staves take the smaller staff size 8; a score of a few keeps size 4.
+    EXPECT_EQ(imported->document->header.pageGeometry.staffSize, 8);
+    ScoreView* small = Import(WriteBytes("small.mid", Join({Header(1, 2, 96), Chunk("MTrk", kEnd),
+                                                             Chunk("MTrk", ArpeggioTrack())})));
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(small->document->header.pageGeometry.staffSize, 4);
 }
 
 TEST_F(SmfImport, DamagedFilesImportWhatCanBeReadOrAreRefusedByName) {

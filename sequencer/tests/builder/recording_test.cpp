@@ -14,6 +14,9 @@
 #include "sequencer/tests/builder/score_fixture.h"
 #include "core/model/events.h"
 #include "core/objects/midi_action.h"
+#include "core/ui/long_operation.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
 #include "core/text/text_object.h"
 #include "notes/pitch/pitch.h"
 #include "notes/pitch/pitch_vocabulary.h"
@@ -169,6 +172,38 @@ TEST_F(RecordingTest, KeptRecordingIsTranscribedAgainUntilDiscarded) {
     EXPECT_EQ(LiveStaticRecords(kSequencerStaticPool), 0);
     EXPECT_EQ(TranscribeKeptRecording(view_, true), KeptTranscription::NoData);
     EXPECT_EQ(EventsIn(2), written);
+}
+
+// A message the transcription's progress pump delivers records whether the long
+// operation guard was up; it is down again afterwards.
+bool g_guardedDuringAnalysis = false;
+constexpr win::Message kProbeMessage = win::PrivateMessage(0x0123);
+
+intptr_t ProbeProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data) {
+    if (message == kProbeMessage) {
+        g_guardedDuringAnalysis = LongOperationRunning();
+        return 0;
+    }
+    return win::DefaultWindowProc(window, message, word, data);
+}
+
+TEST_F(RecordingTest, TranscriptionRunsUnderTheLongOperationGuard) {
+    ASSERT_EQ(StartPlayback(RecordRequest(true)), PlaybackStart::Started);
+    PlayIn();
+    StopPlayback();
+    win::WindowClass probeClass;
+    probeClass.name = "TranscriptionProbe";
+    probeClass.procedure = ProbeProc;
+    win::RegisterWindowClass(probeClass);
+    win::WindowParams params;
+    params.className = "TranscriptionProbe";
+    const platform::WindowHandle probe = win::CreateWindow(params);
+    g_guardedDuringAnalysis = false;
+    ASSERT_TRUE(win::PostMessage(probe, kProbeMessage));
+    EXPECT_EQ(TranscribeKeptRecording(view_, true), KeptTranscription::Done);
+    EXPECT_TRUE(g_guardedDuringAnalysis);
+    EXPECT_FALSE(LongOperationRunning());
+    win::DestroyWindow(probe);
 }
 
 // Without "KeepMIDI" nothing is transcribed, whatever is left in the chain.

@@ -128,6 +128,22 @@ bool DesktopScenario::AnswerFileChooser(std::string_view title, const fs::path& 
     return x_.WaitUntilGone(title);
 }
 
+void DesktopScenario::ChooseFileToOpen(std::string_view title, const fs::path& path, std::string_view next) {
+    std::optional<ShownWindow> chooser = x_.WaitForWindow(title);
+    ASSERT_TRUE(chooser) << "no chooser titled " << title;
+    x_.PointAt(*chooser);
+    x_.PressKey("ctrl+l");
+    x_.PressKey("ctrl+a");
+    x_.TypeText(path.string());
+    x_.Settle(Millis{500});  // the location's completion, taken by the first Return
+    x_.PressKey("Return");
+    x_.Settle(Millis{500});
+    bool box = false;
+    for (const ShownWindow& window : x_.Windows())
+        box = box || (window.title == kFrameTitle && window.width < kFrameMinimumWidth);
+    if (x_.FindWindow(title) && !x_.FindWindow(next) && !box) x_.PressKey("Return");
+}
+
 void DesktopScenario::NewScore(std::string_view staves) {
     PressInFrame("ctrl+n");
     std::optional<ShownWindow> dialog = x_.WaitForWindow("New Manuscript");

@@ -43,6 +43,10 @@ protected:
     // Waits for a file chooser titled `title`, types the path into its location field
     // and confirms it; false when no chooser came.
     bool AnswerFileChooser(std::string_view title, const std::filesystem::path& path);
+    // The same for an open chooser, whose location completion may take the first
+    // Return: a second one goes while the chooser is still there alone (neither a
+    // window titled `next` nor a message box came). Waits for neither.
+    void ChooseFileToOpen(std::string_view title, const std::filesystem::path& path, std::string_view next);
     // File > New with the staff count typed into its dialog (empty: the dialog's
     // own); waits for the new score's window.
     void NewScore(std::string_view staves = {});

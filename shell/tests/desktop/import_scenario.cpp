@@ -58,26 +58,7 @@ int InkedColumnsBetweenLines(const ScreenPicture& picture, const std::vector<int
 
 class ImportScenario : public DesktopScenario {
   protected:
-    // Types the path into the import chooser and confirms it. The chooser may stay
-    // drawn until the import's first dialog or box has come, so only that is waited for.
-    void ChooseFile(const fs::path& path) {
-        std::optional<ShownWindow> chooser = x_.WaitForWindow(kImportTitle);
-        ASSERT_TRUE(chooser) << "File > Import showed no chooser";
-        x_.PointAt(*chooser);
-        x_.PressKey("ctrl+l");
-        x_.PressKey("ctrl+a");
-        x_.TypeText(path.string());
-        x_.Settle(Millis{500});  // the location's completion, taken by the first Return
-        x_.PressKey("Return");
-        x_.Settle(Millis{500});
-        // Still the chooser alone: the first Return took the completion.
-        if (x_.FindWindow(kImportTitle) && !x_.FindWindow("Prepare Import") && !FindMessageBox()) x_.PressKey("Return");
-    }
-    std::optional<ShownWindow> FindMessageBox() const {
-        for (const ShownWindow& window : x_.Windows())
-            if (window.title == kFrameTitle && window.width < Frame().width / 2) return window;
-        return std::nullopt;
-    }
+    void ChooseFile(const fs::path& path) { ChooseFileToOpen(kImportTitle, path, "Prepare Import"); }
 };
 
 TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {

@@ -8,6 +8,7 @@
 
 #include "core/model/view.h"
 #include "core/state.h"
+#include "core/ui/long_operation.h"
 #include "display/view_modes.h"
 #include "platform/win/input.h"
 #include "platform/gfx/printer.h"
@@ -218,6 +219,33 @@ TEST_F(PrintDocumentTest, PagesArePrintedUnderTheWaitCursor) {
     for (int32_t shape : shapes) EXPECT_EQ(shape, static_cast<int32_t>(win::SystemCursor::Wait));
     EXPECT_EQ(win::CursorResourceId(win::GetCursor()), static_cast<int32_t>(win::SystemCursor::Cross));
     win::SetCursor(before);
+}
+
+// Pages are drawn inside the long-operation guard: the frame and the score's
+// window are disabled meanwhile and enabled again after; a print asked for while
+// another long operation runs is refused with a beep and draws nothing.
+TEST_F(PrintDocumentTest, PagesAreDrawnWithTheProgramDisabled) {
+    std::vector<bool> guarded;
+    SetPrintedPageObserver([&](int32_t, platform::DcHandle) {
+        guarded.push_back(LongOperationRunning() && !win::IsWindowEnabled(view_->ViewWindow));
+    });
+    QueueOk(FilterChoice(PageFilter::Every));
+    EXPECT_EQ(PrintDocument(view_).outcome, PrintOutcome::Printed);
+    ASSERT_EQ(guarded.size(), 5u);
+    for (bool g : guarded) EXPECT_TRUE(g);
+    EXPECT_FALSE(LongOperationRunning());
+    EXPECT_TRUE(win::IsWindowEnabled(view_->ViewWindow));
+
+    guarded.clear();
+    {
+        const LongOperation running;
+        const size_t beeps = ui::headless::Beeps().size();
+        QueueOk(FilterChoice(PageFilter::Every));
+        EXPECT_NE(PrintDocument(view_).outcome, PrintOutcome::Printed);
+        EXPECT_GT(ui::headless::Beeps().size(), beeps);
+    }
+    SetPrintedPageObserver(nullptr);
+    EXPECT_TRUE(guarded.empty());
 }
 
 // A page error (StartPage refused) cancels the job, sends nothing and shows

@@ -1,0 +1,72 @@
+// Staff labels and page texts of an import as score objects.
+#include "interchange/imported_marks.h"
+
+#include <algorithm>
+
+#include "core/constants.h"
+#include "core/model/grid_records.h"
+#include "core/model/object_list.h"
+#include "core/model/view.h"
+#include "core/objects/class_table.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
+#include "display/anchors.h"
+#include "display/view_location.h"
+#include "objects/text_box/text_box.h"
+#include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_line.h"
+
+namespace ql {
+namespace {
+
+constexpr int32_t kLabelGap = 128;  // between a label and its system
+constexpr int32_t kLabelLift = 512;
+constexpr int kLabelAnchorKind = 4;
+
+}  // namespace
+
+ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::string& text) {
+    SetCurrentMeasureQuick(view, staff, 1);
+    if (view->currentSystem == nullptr || view->currentStaffRecord == nullptr) return nullptr;
+    ScoreObject* object = ConstructStaffLabelWithText(view, text.c_str());
+    if (object == nullptr) return nullptr;
+    object->subtype = SubtypeCode(ObjectSubtype::StaffLabelList);
+    TextBoxObject* box = AsTextBox(object);
+    MeasureTextBlock(view, object);
+    const LogicalPoint point{view->currentSystem->x - kLabelGap - box->body.width,
+                             view->staffY - (box->body.height + kLabelLift) / 2};
+    LocationRecord record{};
+    EncodeAnchors(view, &record, kLabelAnchorKind, &box->body.location, &point, 1);
+    // The label belongs to its staff, wherever the anchor put the view.
+    SetCurrentMeasureQuick(view, staff, 1);
+    box->body.location.staff = static_cast<uint8_t>(staff);
+    InsertObjectBySubtype(view, object);
+    return object;
+}
+
+ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, const LogicalPoint& point,
+                                   uint8_t style) {
+    ScoreObject* object = ConstructTextLineWithText(view, text.c_str());
+    if (object == nullptr) return nullptr;
+    object->subtype = SubtypeCode(ObjectSubtype::PageList);
+    TextObject* line = AsTextObject(object);
+    if (style != 0) line->body.style = style;
+    EncodePageAnchors(view, &line->body.location, &point, 1);
+    InsertObjectBySubtype(view, object);
+    return object;
+}
+
+int32_t ImportedTextHeight(ScoreView* view, uint8_t style) {
+    ScoreObject* probe = ConstructTextLineWithText(view, "Xg");
+    if (probe == nullptr) return kMinimumTextExtent;
+    TextObject* line = AsTextObject(probe);
+    line->body.style = style;
+    ClassOf(probe).Measure(probe, view);
+    const int32_t height = std::max(line->body.height, kMinimumTextExtent);
+    ReleaseObjectByType(view->document, probe);
+    return height;
+}
+
+}  // namespace ql

@@ -1,0 +1,29 @@
+// Texts an import puts into the new score once its pages are laid out: a staff's
+// label left of its first system, and a text line at a point of the current page.
+// The NIFF and Standard MIDI File imports place theirs through these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/model/geometry.h"
+
+namespace ql {
+
+struct ScoreView;
+struct ScoreObject;
+
+// The label of `staff` in measure 1 (the staff-label style): right of it the
+// system, centred on the staff. The label made, or null.
+ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::string& text);
+
+// A text line on the current page's list, anchored at `point` (logical units from
+// the page's origin). `style` 0 keeps the imported-text style. The line, or null.
+ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, const LogicalPoint& point,
+                                   uint8_t style = 0);
+
+// The height of a line of text in `style` at the view's scale (a text line
+// measured and released); a line's least height when it cannot be measured.
+int32_t ImportedTextHeight(ScoreView* view, uint8_t style);
+
+}  // namespace ql

@@ -1,0 +1,170 @@
+// Scenario of writing a score out as a Standard MIDI File: a tune brought in through
+// File > Import, then File > Export through the desktop's chooser and "MIDI Header
+// Information"; the file written is read here, byte by byte, as a format-1 file
+// whose staff track holds the tune's notes, a quarter (1,024 ticks) apart.
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+using FileBytes = std::vector<unsigned char>;
+
+constexpr unsigned char kKeys[] = {67, 65, 64, 62, 60, 62, 64, 67};
+
+// A conductor track and one staff track of eight quarter notes at 96 ticks a quarter.
+FileBytes Tune() {
+    FileBytes notes;
+    for (unsigned char key : kKeys) notes.insert(notes.end(), {0x00, 0x90, key, 90, 0x60, 0x80, key, 0});
+    notes.insert(notes.end(), {0x00, 0xFF, 0x2F, 0x00});
+    FileBytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96,
+                   'M', 'T', 'r', 'k', 0, 0, 0, 4, 0x00, 0xFF, 0x2F, 0x00,
+                   'M', 'T', 'r', 'k', 0, 0, 0, static_cast<unsigned char>(notes.size())};
+    file.insert(file.end(), notes.begin(), notes.end());
+    return file;
+}
+
+// What the scenario reads in a file: the header and each track's note-ons.
+struct NoteOn {
+    uint32_t tick;
+    int key;
+    bool operator==(const NoteOn&) const = default;
+};
+struct ReadFile {
+    bool valid = false;
+    int format = -1;
+    int tracks = 0;
+    int division = 0;
+    std::vector<std::vector<NoteOn>> noteOns;  // by track
+};
+
+uint32_t BigEndian(const FileBytes& bytes, size_t at, int count) {
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i) value = (value << 8) | bytes[at + static_cast<size_t>(i)];
+    return value;
+}
+
+// Reads the events of one track chunk; false on anything a valid file cannot hold.
+bool ReadTrack(const FileBytes& bytes, size_t at, size_t end, std::vector<NoteOn>& out) {
+    uint32_t tick = 0;
+    int status = 0;
+    auto quantity = [&](uint32_t& value) {
+        value = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (at >= end) return false;
+            const unsigned char b = bytes[at++];
+            value = (value << 7) | (b & 0x7F);
+            if ((b & 0x80) == 0) return true;
+        }
+        return false;
+    };
+    while (at < end) {
+        uint32_t delta = 0;
+        if (!quantity(delta)) return false;
+        tick += delta;
+        if (at >= end) return false;
+        const unsigned char first = bytes[at];
+        if (first == 0xFF) {
+            if (at + 2 > end) return false;
+            const unsigned char type = bytes[at + 1];
+            at += 2;
+            uint32_t length = 0;
+            if (!quantity(length) || at + length > end) return false;
+            at += length;
+            if (type == 0x2F) return at == end;
+            continue;
+        }
+        if (first == 0xF0 || first == 0xF7) {
+            ++at;
+            uint32_t length = 0;
+            if (!quantity(length) || at + length > end) return false;
+            at += length;
+            continue;
+        }
+        if (first >= 0x80) {
+            status = first;
+            ++at;
+        }
+        if (status < 0x80 || status >= 0xF0) return false;
+        const int kind = status & 0xF0;
+        const size_t data = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+        if (at + data > end) return false;
+        if (kind == 0x90 && bytes[at + 1] != 0) out.push_back({tick, bytes[at]});
+        at += data;
+    }
+    return false;  // no end-of-track
+}
+
+ReadFile ReadMidiFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    const FileBytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ReadFile file;
+    if (bytes.size() < 14 || std::string(bytes.begin(), bytes.begin() + 4) != "MThd" || BigEndian(bytes, 4, 4) != 6)
+        return file;
+    file.format = static_cast<int>(BigEndian(bytes, 8, 2));
+    file.tracks = static_cast<int>(BigEndian(bytes, 10, 2));
+    file.division = static_cast<int>(BigEndian(bytes, 12, 2));
+    size_t at = 14;
+    while (at + 8 <= bytes.size()) {
+        if (std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at) + 4) != "MTrk")
+            return file;
+        const size_t end = at + 8 + BigEndian(bytes, at + 4, 4);
+        if (end > bytes.size()) return file;
+        file.noteOns.emplace_back();
+        if (!ReadTrack(bytes, at + 8, end, file.noteOns.back())) return file;
+        at = end;
+    }
+    file.valid = at == bytes.size() && static_cast<int>(file.noteOns.size()) == file.tracks;
+    return file;
+}
+
+class ExportScenario : public DesktopScenario {};
+
+TEST_F(ExportScenario, ExportedScoreIsAMidiFileWithItsNotes) {
+    const fs::path tune = home_->Documents() / "descent.mid";
+    fs::create_directories(tune.parent_path());
+    const FileBytes bytes = Tune();
+    std::ofstream(tune, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(StartProgram());
+
+    ChooseMenuItem('f', 'i');
+    ChooseFileToOpen("Import Standard MIDI and NIFF files", tune, "Prepare Import");
+    std::optional<ShownWindow> options = x_.WaitForWindow("Prepare Import");
+    ASSERT_TRUE(options) << "no Prepare Import dialog";
+    x_.PointAt(*options);
+    x_.PressKey("Return");  // Continue
+    ASSERT_TRUE(x_.WaitForWindow("descent_MIDI")) << "the imported score did not open";
+    x_.Settle();
+
+    const fs::path exported = home_->Documents() / "out" / "descent.mid";
+    fs::create_directories(exported.parent_path());
+    ChooseMenuItem('f', 'e');
+    ASSERT_TRUE(AnswerFileChooser("Export to Standard Midi File", exported)) << "File > Export showed no chooser";
+    std::optional<ShownWindow> header = x_.WaitForWindow("MIDI Header Information");
+    ASSERT_TRUE(header) << "no MIDI Header Information dialog";
+    x_.PointAt(*header);
+    x_.PressKey("Return");
+    ASSERT_TRUE(WaitForFile(exported)) << "nothing was written";
+
+    const ReadFile file = ReadMidiFile(exported);
+    ASSERT_TRUE(file.valid) << "the written file is no valid Standard MIDI File";
+    EXPECT_EQ(file.format, 1);
+    EXPECT_EQ(file.tracks, 2);  // the conductor and the one staff
+    EXPECT_EQ(file.division, 1024);
+    std::vector<NoteOn> expected;
+    for (uint32_t i = 0; i < std::size(kKeys); ++i) expected.push_back({i * 1024, kKeys[i]});
+    ASSERT_EQ(file.noteOns.size(), 2u);
+    EXPECT_TRUE(file.noteOns[0].empty());
+    EXPECT_EQ(file.noteOns[1], expected);
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
