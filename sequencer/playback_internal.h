@@ -1,5 +1,5 @@
 // The parts of a playback run shared by its files: the ports opened onto their
-// devices, the metronome and the program changes sent before a run.
+// devices, the metronome, the program changes sent before a run, and MIDI sync.
 #pragma once
 
 #include <array>
@@ -25,5 +25,16 @@ void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome
 // entry with port, channel and patch set, once per port and channel of a staff
 // (a port beyond H plays on A for this run; the staff keeps its own).
 void SendProgramChanges(const RunConstants& run, const PlaybackRequest& request);
+
+// MIDI sync: masterByte, slaveByte and the sync ports of the request's mode.
+void SetSyncConstants(RunConstants& run, const PlaybackRequest& request);
+// Slave while only playing: the sync input, opened (not started). When it will not
+// open, a notice, slaveByte cleared and null: the run plays on its own clock.
+std::unique_ptr<midi::InputDevice> OpenSyncInput(const PlaybackRequest& request, RunConstants& run,
+                                                 std::vector<std::string>& notices);
+// As master: Start to the sync ports before the first tick, and Stop at the end
+// (sent once a run, whoever ends it).
+void SendSyncStart(SequencerState& state);
+void SendSyncStop(SequencerState& state);
 
 }  // namespace ql::playback_detail

@@ -45,6 +45,7 @@ constexpr char kMetronomePortKey[] = "MetronomePort";
 constexpr char kMidiPortMapKey[] = "MidiPortMap";
 constexpr char kMidiPortNamesKey[] = "MidiPortNames";
 constexpr char kRecordPortNameKey[] = "RecordPortName";
+constexpr char kSyncInPortNameKey[] = "SyncInPortName";
 constexpr int kPortNamesChars = 1024;
 constexpr char kMusicFontNameKey[] = "MusicFontName";
 constexpr char kMusicFontNameDefault[] = "Glyphora";

@@ -56,6 +56,10 @@ public:
         if (mode_ == ClockMode::Real) return realClock_;
         return virtualClock_;
     }
+    void Wait(uint32_t ms) override {
+        if (mode_ == ClockMode::Real) return Backend::Wait(ms);
+        virtualClock_.Set(virtualClock_.NowMs() + ms);
+    }
 
     int Declare(std::string name, bool output, bool input) {
         declared_.push_back(DeviceInfo{std::move(name), DeviceKind::Virtual, output, input});

@@ -35,6 +35,7 @@ constexpr char kPortNameSeparator = '|';
 // Status part 0 while a run is on.
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
+constexpr char kWaitingForMasterText[] = "Waiting for Master...";
 constexpr uint32_t kClockPeriodMs = 1000;
 constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
 constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
@@ -44,6 +45,7 @@ struct SequencerWindowState {
     ScoreView* requestingView = nullptr;
     bool recordRequested = false;  // the next start records
     bool recording = false;        // the run records
+    bool waitingForMaster = false; // a recording that follows a sync master it has not heard start
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
     uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
@@ -155,6 +157,10 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     request.metronome.beatKey = options.MetronomeBeatKey;
     request.metronome.velocity = options.MetronomeKv;
     request.metronome.patch = options.MetronomePatch;
+    request.sync.mode = static_cast<SyncMode>(recording ? options.RecordSyncMode : options.PlaySyncMode);
+    if (request.sync.mode > SyncMode::Slave) request.sync.mode = SyncMode::None;
+    request.sync.ports = options.SyncPorts;
+    request.sync.input = ResolveRecordInput(midi::CurrentBackend().Devices(), options.SyncInPortName, options.SyncInPort);
     return request;
 }
 
@@ -164,7 +170,10 @@ void UpdateStepEntry() {
     const bool running = IsPlaybackRunning();
     State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
     SequencerWindowState& state = WindowState();
-    const char* text = !running ? nullptr : state.recording ? kRecordingText : kPlayingText;
+    const char* text = !running                 ? nullptr
+                       : state.waitingForMaster ? kWaitingForMasterText
+                       : state.recording        ? kRecordingText
+                                                : kPlayingText;
     if (text == state.shownText) return;
     SetStatusText(0, text);
     state.shownText = text;
@@ -189,6 +198,7 @@ void RunEnded(bool rewind) {
     EndFollowing(rewind && !state.recording);
     state.requestingView = nullptr;
     state.recording = false;
+    state.waitingForMaster = false;
     OnTransportRunEnded();
 }
 
@@ -221,11 +231,15 @@ void StartFromWindow() {
     if (view == nullptr || IsPlaybackRunning()) return;
     BeginFollowing(view);
     state.recording = recording;
-    const PlaybackStart started = StartPlayback(RequestFor(view, recording));
+    const PlaybackRequest request = RequestFor(view, recording);
+    const PlaybackStart started = StartPlayback(request);
     if (started != PlaybackStart::Started) {
         RunEnded(false);
         ReportRefusal(started);
     } else {
+        // What the run goes without (a sync input that would not open).
+        for (const std::string& notice : PlaybackNotices()) ShowNotice(notice.c_str());
+        state.waitingForMaster = recording && request.sync.mode == SyncMode::Slave;
         ViewInputState().elapsedSeconds = 0;
         ViewInputState().elapsedMinutes = 0;
         state.clockView = view;
@@ -272,6 +286,11 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
         default:
             if (message == kMsgTempoChanged) {
                 UpdateTempoReadout(PlayingView());
+                return 0;
+            }
+            if (win::ToRaw(message) == kMsgSyncMasterStarted) {
+                WindowState().waitingForMaster = false;
+                UpdateStepEntry();
                 return 0;
             }
             if (win::ToRaw(message) == kMsgDownbeat) {

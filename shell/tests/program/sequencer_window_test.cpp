@@ -4,6 +4,8 @@
 // measure; a recording started from the window hands every recorded event over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/ui/progress.h"
@@ -510,6 +512,53 @@ TEST_F(RecordingFinishTest, PunchOutEndsTheRecording) {
     EXPECT_EQ(NotesInMeasure(1, 1), 1);
     ASSERT_EQ(NotesInMeasure(1, 2), 1);  // the fixture's half note, untouched
     EXPECT_EQ(GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 2), 0)->duration, kHalfNote);
+}
+
+// MIDI sync from the settings. Play as master: the "SyncPorts" get Start before
+// the first note and Stop at the end. Play as slave: the sync input is found by
+// "SyncInPortName" though "SyncInPort" points at another input. Record as slave:
+// the status says "Waiting for Master..." until the master's Start, then
+// "Recording...".
+TEST_F(SequencerWindowTest, SyncFromTheSettings) {
+    Options().PlaySyncMode = 1;
+    Options().SyncPorts = 0b1;
+    Command(cmd::kSequencerStart);
+    Run(20000);
+    ASSERT_FALSE(IsPlaybackRunning());
+    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    auto firstNote = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return m.bytes[0] == 0x90; });
+    auto start = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return m.bytes[0] == 0xFA; });
+    EXPECT_LT(start, firstNote) << "no Start before the first note";
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().bytes, std::vector<uint8_t>{0xFC});
+
+    midi::headless::AddDevice("Keyboard", false, true);
+    midi::headless::AddDevice("Clock", false, true);
+    Options().PlaySyncMode = 2;
+    Options().SyncInPort = 0;  // the keyboard, the first input
+    Options().SyncInPortName = "Clock";
+    Command(cmd::kSequencerStart);
+    ASSERT_TRUE(IsPlaybackRunning());
+    ASSERT_NE(PlaybackSyncInput(), nullptr);
+    EXPECT_EQ(PlaybackSyncInput()->Name(), "Clock");
+    Command(cmd::kSequencerStop);
+
+    Options().RecordSyncMode = 2;
+    Options().RecordPortName = "Keyboard";
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Waiting for Master...");
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    ASSERT_TRUE(input->InjectAt(midi::headless::Now() + 5, std::vector<uint8_t>{0xFA}));
+    Run(20);
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Recording...");
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_FALSE(IsPlaybackRunning());
 }
 
 }  // namespace
