@@ -13,6 +13,9 @@
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "editing/tools.h"
+#include "layout/page_chain.h"
+#include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/timers.h"
@@ -46,6 +49,7 @@ struct SequencerWindowState {
     bool recordRequested = false;  // the next start records
     bool recording = false;        // the run records
     bool waitingForMaster = false; // a recording that follows a sync master it has not heard start
+    int measuresAtStart = 0;       // the score's measure count when the run started
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
     uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
@@ -223,6 +227,23 @@ void UpdateTempoReadout(ScoreView* view) {
     if (view != nullptr && win::IsWindow(view->MixerWindow)) win::PostMessage(view->MixerWindow, kMsgTempoChanged, 0, 0);
 }
 
+// A recording past the score's end adds measures at the refills: a page view gets
+// pages for them at once (a score that did not grow is left alone). The pages are appended after the last one, so the
+// pages and systems the user has keep their layout, and the view stays on its
+// page; the pager shows the new pages. The status line goes on saying what the run
+// does (a new page writes the page count there).
+void ExtendPagesForRecording(ScoreView* view) {
+    if (!WindowState().recording || view == nullptr || view->pageView == 0) return;
+    ScoreDocument* document = view->document;
+    if (document->header.measureCount <= WindowState().measuresAtStart) return;
+    const ScorePage* last = pages::LastPage(document);
+    if (last == nullptr || last->lastMeasure >= document->header.measureCount) return;
+    ExtendPagesToMeasureCount(view);
+    UpdatePagersToolbar(view);
+    WindowState().shownText = nullptr;
+    UpdateStepEntry();
+}
+
 void StartFromWindow() {
     ScoreView* view = PlayingView();
     SequencerWindowState& state = WindowState();
@@ -231,6 +252,7 @@ void StartFromWindow() {
     if (view == nullptr || IsPlaybackRunning()) return;
     BeginFollowing(view);
     state.recording = recording;
+    state.measuresAtStart = view->document->header.measureCount;
     const PlaybackRequest request = RequestFor(view, recording);
     const PlaybackStart started = StartPlayback(request);
     if (started != PlaybackStart::Started) {
@@ -303,6 +325,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
                 if (!IsPlaybackRunning()) RunEnded(true);
                 else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
+                else ExtendPagesForRecording(PlayingView());
                 UpdateStepEntry();
                 return 0;
             }

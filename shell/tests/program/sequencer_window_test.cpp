@@ -9,6 +9,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/ui/progress.h"
+#include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
@@ -495,6 +496,51 @@ TEST_F(RecordingFinishTest, RecordingContinuesPastTheEnd) {
     EXPECT_EQ(NotesInMeasure(1, count + 1), 1);
     EXPECT_EQ(NotesInMeasure(1, count + 2), 1);
     EXPECT_NE(PageOfMeasure(doc_, doc_->header.measureCount), nullptr);
+}
+
+// In a page view the pages grow with the recording while it runs, not at Stop:
+// each measure the recording adds is on a page by the next refill, the pages the
+// score had keep their measures, the view stays on its page and the status line
+// still says "Recording...". The measures those pages bring are recorded into as
+// the run reaches them, and the run goes on past them.
+TEST_F(RecordingFinishTest, PagesGrowWhileTheRecordingAddsMeasures) {
+    Options().RecordContinue = 1;
+    view_->pageView = 1;
+    const int count = doc_->header.measureCount;
+    ASSERT_NE(doc_->firstPage, nullptr);
+    doc_->firstPage->firstMeasure = 1;  // the score's one page holds its measures
+    doc_->firstPage->lastMeasure = static_cast<uint16_t>(count);
+    std::vector<std::pair<int, int>> pages;  // first and last measure of each page
+    for (ScorePage* page = doc_->firstPage; page != nullptr; page = page->next.get())
+        pages.emplace_back(page->firstMeasure, page->lastMeasure);
+    ASSERT_FALSE(pages.empty());
+    ScorePage* viewPage = view_->currentPage;
+    midi::headless::AddDevice("Keyboard", false, true);
+    Options().RecordPortName = "Keyboard";
+    Options().RecordCountdown = 0;
+    view_->currentMeasure = 1;
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    int grown = count;
+    for (int measure = 1; IsPlaybackRunning() && measure <= count + 12; ++measure) {
+        Run(kMeasureMs);
+        if (doc_->header.measureCount == count) continue;
+        ASSERT_GE(pages::LastPage(doc_)->lastMeasure, doc_->header.measureCount)
+            << "measure " << doc_->header.measureCount << " has no page while recording";
+        grown = std::max<int>(grown, doc_->header.measureCount);
+    }
+    ASSERT_TRUE(IsPlaybackRunning()) << "the recording ended at measure " << grown;
+    EXPECT_GT(grown, count + 2) << "the run never went past the measures its pages brought";
+    EXPECT_EQ(LastStatus(), " Recording...");
+    EXPECT_EQ(view_->currentPage, viewPage);
+    size_t index = 0;
+    for (ScorePage* page = doc_->firstPage; page != nullptr && index < pages.size(); page = page->next.get(), ++index) {
+        const std::pair<int, int> measures{page->firstMeasure, page->lastMeasure};
+        EXPECT_EQ(measures, pages[index]) << "page " << index + 1;
+    }
+    Stop();
 }
 
 // Without it the recording ends with the punch-out measure (or the score's end):
