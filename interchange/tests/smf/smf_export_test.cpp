@@ -78,6 +78,7 @@ TEST_F(SmfExport, TwoStaffScoreIsAFormatOneFileOfThreeTracksAnotherParserReads) 
     EXPECT_TRUE(StatusShowsOk());
     EXPECT_EQ(State().files.MidiFileTransferActive, 0);
     EXPECT_EQ(State().files.MidiFileExporting, 0);
+    EXPECT_EQ(doc_->header.measureCount, 2) << "the export added measures to the score";
 
     const std::string python = PythonWithMido();
     if (python.empty()) GTEST_SKIP() << "python3 with mido is not installed";
