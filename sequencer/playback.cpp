@@ -29,6 +29,7 @@ using playback_detail::SetSyncConstants;
 constexpr uint32_t kFirstCallDelayMs = 1;
 constexpr int kQuarterUnit = 1;
 constexpr char kCantOpenMidi[] = "Can't open midi";
+constexpr char kCantStartTimer[] = "Can't start timer";
 constexpr uint8_t kChannelMask = 0x0F;
 // A run that ends in its last measure lets the last notes ring this long before
 // the devices are closed.
@@ -207,11 +208,18 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         return PlaybackStart::InputFailed;
     }
     session.syncInput = OpenSyncInput(request, state.run, session.notices);
+    // A slave runs without a timer: the master's clocks drive the engine.
+    if (!state.run.slaveByte) {
+        session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
+        if (session.timer == nullptr) {
+            session.notices.push_back(kCantStartTimer);
+            ReleaseRun(session, state);
+            return PlaybackStart::TimerFailed;
+        }
+    }
     if (request.recording) {
         BeginRecordedTranscription(request.view, session.routing, session.firstMeasure);
     }
-    // A slave runs without a timer: the master's clocks drive the engine.
-    if (!state.run.slaveByte) session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
     state.lastDownbeatMeasure.store(0, std::memory_order_relaxed);
@@ -242,9 +250,9 @@ void PausePlayback() {
     PlaybackFlags().SequencerPaused.store(1, std::memory_order_release);
 }
 
-void ContinuePlayback() {
+bool ContinuePlayback() {
     PlaybackSession& session = Session();
-    if (!session.running || !session.paused) return;
+    if (!session.running || !session.paused) return true;
     session.paused = false;
     PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
     // A cancelled timer stays cancelled: the run goes on with a new one, planned
@@ -253,7 +261,12 @@ void ContinuePlayback() {
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     state.engine.plannedTime = state.run.clock->NowMs() + session.waitLeftMs;
-    if (session.timer != nullptr) session.timer->Arm(session.waitLeftMs);
+    if (session.timer != nullptr && session.timer->Arm(session.waitLeftMs)) return true;
+    // No timer to go on with: the run stays paused, for the caller to stop.
+    session.paused = true;
+    PlaybackFlags().SequencerPaused.store(1, std::memory_order_release);
+    session.notices = {kCantStartTimer};
+    return false;
 }
 
 std::vector<std::string> StopPlayback() {

@@ -63,6 +63,7 @@ enum class PlaybackStart {
     DeviceFailed,  // a device would not open: refused with a notice
     NothingToPlay, // no document or an empty range
     InputFailed,   // the record input would not open: "Can't open midi"
+    TimerFailed,   // no timer could be had: "Can't start timer"
 };
 
 struct PlaybackRequest {
@@ -113,7 +114,9 @@ PlaybackStart StartPlayback(const PlaybackRequest& request);
 // Pause: the timer cancelled, every sounding note ended; Continue arms it again.
 // A run that follows a sync master cannot pause: the master's clock drives it.
 void PausePlayback();
-void ContinuePlayback();
+// False when no timer could be had: the run stays paused (with the notice "Can't
+// start timer") for the caller to stop.
+bool ContinuePlayback();
 // Stops a run (nothing for none). Returns the notices of devices that went away.
 std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();

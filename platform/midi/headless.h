@@ -55,6 +55,10 @@ void ClearSent();
 // device vanishes while still listed).
 void FailWrites(std::string_view name);
 
+// From now on (or no longer), the backend makes no timer: CreateTimer gives null,
+// as when the timer thread cannot be made.
+void FailTimers(bool fail);
+
 // The virtual clock of the installed headless backend.
 uint32_t Now();
 void Advance(uint32_t ms);

@@ -39,6 +39,7 @@ constexpr char kPortNameSeparator = '|';
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
 constexpr char kWaitingForMasterText[] = "Waiting for Master...";
+constexpr char kTimerDidNotStartText[] = "Timer didn't start";
 constexpr uint32_t kClockPeriodMs = 1000;
 constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
 constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
@@ -216,6 +217,8 @@ void ReportRefusal(PlaybackStart started) {
         else
             ShowNotice(notice.c_str());
     }
+    if (started == PlaybackStart::TimerFailed)
+        ModalMessageBox(kTimerDidNotStartText, ProgramString(kStrProductName), ui::kBoxIconExclamation);
 }
 
 // The run's tempo as the engine plays it (a tempo mark or the mixer may have
@@ -286,8 +289,14 @@ intptr_t OnCommand(uint32_t id) {
         case cmd::kSequencerStart: StartFromWindow(); return 0;
         case cmd::kSequencerStop: StopFromWindow(); return 0;
         case cmd::kSequencerPause:
-            if (IsPlaybackPaused()) ContinuePlayback();
-            else PausePlayback();
+            if (!IsPlaybackPaused()) {
+                PausePlayback();
+            } else if (!ContinuePlayback()) {
+                const std::vector<std::string> notices = PlaybackNotices();
+                StopFromWindow();
+                for (const std::string& notice : notices) ShowNotice(notice.c_str());
+                return 0;
+            }
             RunClock(WindowState().clockView, IsPlaybackRunning() && !IsPlaybackPaused());
             return 0;
         default: return 0;

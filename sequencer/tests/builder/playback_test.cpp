@@ -269,5 +269,30 @@ TEST_F(PlaybackTest, StartRefusals) {
     EXPECT_TRUE(midi::headless::Sent().size() >= 1u);
 }
 
+// Without a timer no run starts: "Can't start timer", nothing left open, nothing
+// sent. A paused run that cannot have a new timer stays paused for its stop.
+TEST_F(PlaybackTest, NoTimerNoRun) {
+    AddOutputs();
+    BuildScore(1, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    midi::headless::FailTimers(true);
+    EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::TimerFailed);
+    EXPECT_EQ(PlaybackNotices(), std::vector<std::string>{"Can't start timer"});
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
+    EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
+    Advance(500);
+    EXPECT_TRUE(midi::headless::Sent().empty());
+    midi::headless::FailTimers(false);
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    PausePlayback();
+    midi::headless::FailTimers(true);
+    EXPECT_FALSE(ContinuePlayback());
+    EXPECT_TRUE(IsPlaybackPaused());
+    EXPECT_EQ(PlaybackNotices(), std::vector<std::string>{"Can't start timer"});
+    StopPlayback();
+    EXPECT_FALSE(IsPlaybackRunning());
+}
+
 }  // namespace
 }  // namespace ql::testing

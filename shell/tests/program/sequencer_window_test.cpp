@@ -560,6 +560,20 @@ TEST_F(RecordingFinishTest, PunchOutEndsTheRecording) {
     EXPECT_EQ(GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 2), 0)->duration, kHalfNote);
 }
 
+// A start without a timer is refused: the notice "Can't start timer" and the
+// message box "Timer didn't start"; nothing plays.
+TEST_F(SequencerWindowTest, NoTimerIsReported) {
+    midi::headless::FailTimers(true);
+    Command(cmd::kSequencerStart);
+    EXPECT_FALSE(IsPlaybackRunning());
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Can't start timer");
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Timer didn't start");
+    Run(1000);
+    EXPECT_EQ(NoteOns(), 0u);
+}
+
 // MIDI sync from the settings. Play as master: the "SyncPorts" get Start before
 // the first note and Stop at the end. Play as slave: the sync input is found by
 // "SyncInPortName" though "SyncInPort" points at another input. Record as slave:
