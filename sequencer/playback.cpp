@@ -85,7 +85,15 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     SetSyncConstants(run, request);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();
-    const uint32_t bpm = ScoreTempoBpm(request.view->document);
+    // The score's mute and solo flags are the run's; staves beyond the score's
+    // mixer are heard.
+    const ScoreDocument* document = request.view->document;
+    for (int slot = 1; slot < kSlotEntries; ++slot) {
+        const bool mixed = slot < kMixerStaves && slot <= run.slotCount;
+        state.live.mute[slot].store(mixed ? document->staffMix[slot].mute : 0, std::memory_order_relaxed);
+        state.live.solo[slot].store(mixed ? document->staffMix[slot].solo : 0, std::memory_order_relaxed);
+    }
+    const uint32_t bpm = ScoreTempoBpm(document);
     state.rate.store(request.rate != 0 ? request.rate : RateFromTempo(bpm, kQuarterUnit), std::memory_order_relaxed);
 }
 

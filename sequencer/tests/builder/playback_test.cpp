@@ -269,6 +269,30 @@ TEST_F(PlaybackTest, StartRefusals) {
     EXPECT_TRUE(midi::headless::Sent().size() >= 1u);
 }
 
+// A run takes the score's mute and solo flags, whatever the last run left in the
+// live tables: a muted staff is silent, and with a soloed staff only it sounds.
+TEST_F(PlaybackTest, RunTakesTheScoresMuteAndSolo) {
+    AddOutputs();
+    BuildScore(3, 1);
+    for (int staff = 1; staff <= 3; ++staff) Note(staff, 1, 0, kQuarter, staff);
+    SetSlotMute(TheSequencerState(), 1, true);  // left over from an earlier run
+    doc_->staffMix[3].mute = 1;
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    PlayToEnd();
+    std::vector<uint8_t> channels;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
+    EXPECT_EQ(channels, (std::vector<uint8_t>{0, 1}));  // staves 1 and 2; staff 3 muted
+    midi::headless::ClearSent();
+    doc_->staffMix[2].solo = 1;
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    PlayToEnd();
+    channels.clear();
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
+    EXPECT_EQ(channels, (std::vector<uint8_t>{1}));
+}
+
 // Without a timer no run starts: "Can't start timer", nothing left open, nothing
 // sent. A paused run that cannot have a new timer stays paused for its stop.
 TEST_F(PlaybackTest, NoTimerNoRun) {
