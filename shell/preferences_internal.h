@@ -46,6 +46,7 @@ constexpr char kMidiPortMapKey[] = "MidiPortMap";
 constexpr char kMidiPortNamesKey[] = "MidiPortNames";
 constexpr char kRecordPortNameKey[] = "RecordPortName";
 constexpr char kSyncInPortNameKey[] = "SyncInPortName";
+constexpr char kMidiStepInPortNameKey[] = "MidiStepInPortName";
 constexpr int kPortNamesChars = 1024;
 constexpr char kMusicFontNameKey[] = "MusicFontName";
 constexpr char kMusicFontNameDefault[] = "Glyphora";

@@ -135,6 +135,7 @@ void ReadMidiPortMap() {
     options.MidiPortNames = PrefText(kMainSection, kMidiPortNamesKey, "", kPortNamesChars);
     options.RecordPortName = PrefText(kMainSection, kRecordPortNameKey, "", kPortNamesChars);
     options.SyncInPortName = PrefText(kMainSection, kSyncInPortNameKey, "", kPortNamesChars);
+    options.MidiStepInPortName = PrefText(kMainSection, kMidiStepInPortNameKey, "", kPortNamesChars);
     std::optional<std::vector<int32_t>> map = ParseNumberList(
         PrefText(kMainSection, kMidiPortMapKey, "", kCompositeChars), kLogicalPortCount);
     if (!map) return;

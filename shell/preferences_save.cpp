@@ -92,6 +92,8 @@ void SavePreferences(bool full) {
         SetPrefString(kMainSection, kRecordPortNameKey, Options().RecordPortName.c_str());
     if (!Options().SyncInPortName.empty())
         SetPrefString(kMainSection, kSyncInPortNameKey, Options().SyncInPortName.c_str());
+    if (!Options().MidiStepInPortName.empty())
+        SetPrefString(kMainSection, kMidiStepInPortNameKey, Options().MidiStepInPortName.c_str());
     WriteIntRow("MidiStepInPort");
     WriteIntRow("RecordPort");
     SetPrefDword(kMainSection, kMetronomePortKey, Options().MetronomePort);

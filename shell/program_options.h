@@ -194,6 +194,9 @@ struct ProgramOptions {
     // "SyncInPortName": the device name of the sync input; found in the current
     // list, it wins over "SyncInPort" (an index among the inputs).
     std::string SyncInPortName;
+    // "MidiStepInPortName": the device name of step entry's input; found in the
+    // current list, it wins over "MidiStepInPort" (an index among the inputs).
+    std::string MidiStepInPortName;
     int32_t OutputDeviceEntries = 0;
     QuickZoom QuickZooms[kQuickZoomCount];
     // "ColorTitle", "ColorMenu", "ColorButton", "ColorPageIcon", "ColorPageIconNumber";

@@ -25,6 +25,7 @@
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program/follow_music.h"
+#include "shell/program/step_entry_port.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
@@ -43,6 +44,7 @@ constexpr char kTimerDidNotStartText[] = "Timer didn't start";
 constexpr uint32_t kClockPeriodMs = 1000;
 constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
 constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
+constexpr win::Message kMsgStepInput = win::PrivateMessage(0x41);     // step entry's input has messages
 
 struct SequencerWindowState {
     platform::WindowHandle window;
@@ -175,6 +177,9 @@ void UpdateStepEntry() {
     const bool running = IsPlaybackRunning();
     State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
     SequencerWindowState& state = WindowState();
+    // The step-entry input stays open through playback (its keys go through to the
+    // thru ports) and is closed while a recording uses the inputs.
+    UpdateStepEntryPort(Options().AllowStepEntry != 0 && !(running && state.recording), state.window, kMsgStepInput);
     const char* text = !running                 ? nullptr
                        : state.waitingForMaster ? kWaitingForMasterText
                        : state.recording        ? kRecordingText
@@ -253,6 +258,7 @@ void StartFromWindow() {
     const bool recording = state.recordRequested;
     state.recordRequested = false;
     if (view == nullptr || IsPlaybackRunning()) return;
+    if (recording) CloseStepEntryPort();  // the recording's inputs have the devices
     BeginFollowing(view);
     state.recording = recording;
     state.measuresAtStart = view->document->header.measureCount;
@@ -315,6 +321,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (message == kMsgStepInput) {
+                DeliverStepEntryPort(State().documents.ActiveView);
+                return 0;
+            }
             if (message == kMsgTempoChanged) {
                 UpdateTempoReadout(PlayingView());
                 return 0;
@@ -381,6 +391,7 @@ void DestroySequencerWindow() {
     CloseMidiOutputPorts();
     if (WindowState().window) win::DestroyWindow(WindowState().window);
     WindowState() = SequencerWindowState{};
+    CloseStepEntryPort();  // last: the window's own stop would open it again
 }
 
 void PlayCommand(ScoreView* view) {

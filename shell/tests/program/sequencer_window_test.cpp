@@ -29,6 +29,8 @@
 #include "sequencer/transcription_stream.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/step_entry_port.h"
+#include "notes/step_entry/step_entry_output.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program/view_transport.h"
@@ -572,6 +574,48 @@ TEST_F(SequencerWindowTest, NoTimerIsReported) {
     EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Timer didn't start");
     Run(1000);
     EXPECT_EQ(NoteOns(), 0u);
+}
+
+// Step entry's input: with "AllowStepEntry" the program opens the input named by
+// "MidiStepInPortName" (though "MidiStepInPort" points at another) and its keys
+// reach step entry through the Sequencer window (here, with no note cursor, they
+// go through to the thru port). It stays open while playing, is closed while a
+// recording has the inputs, and opens again after it; without the setting it is
+// closed.
+TEST_F(SequencerWindowTest, StepEntryInputFollowsTheSetting) {
+    midi::headless::AddDevice("Keys", false, true);
+    midi::headless::AddDevice("Pads", false, true);
+    Options().AllowStepEntry = 1;
+    Options().ThruPorts = 0b1;
+    Options().MidiStepInPort = 0;
+    Options().MidiStepInPortName = "Pads";
+    RefreshStepEntry();
+    ASSERT_NE(StepEntryPortDevice(), nullptr);
+    EXPECT_EQ(StepEntryPortDevice()->Name(), "Pads");
+    auto* pads = dynamic_cast<midi::headless::VirtualMidiIn*>(StepEntryPortDevice());
+    ASSERT_NE(pads, nullptr);
+    ASSERT_TRUE(pads->InjectAt(midi::headless::Now() + 5, std::vector<uint8_t>{0x90, 60, 90}));
+    Run(20);
+    const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().bytes, (std::vector<uint8_t>{0x90, 60, 90}));
+
+    Command(cmd::kSequencerStart);
+    EXPECT_EQ(StepEntryPortDevice(), pads) << "playing closed the step-entry input";
+    Command(cmd::kSequencerStop);
+    Options().RecordPortName = "Pads";
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(StepEntryPortDevice(), nullptr);
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_NE(StepEntryPortDevice(), nullptr);
+    Options().AllowStepEntry = 0;
+    RefreshStepEntry();
+    EXPECT_EQ(StepEntryPortDevice(), nullptr);
+    CloseStepEntryOutputs();
 }
 
 // MIDI sync from the settings. Play as master: the "SyncPorts" get Start before
