@@ -81,7 +81,7 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     run.metronomeOn = request.options.metronome ? 1 : 0;
     run.followMeasure = request.followMeasure ? 1 : 0;
     run.thruPortMask = request.recording ? request.thruPorts : 0;
-    SetMetronome(run, request.metronome);
+    SetMetronome(run, request.metronome, Session().devices);
     SetSyncConstants(run, request);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();
@@ -202,6 +202,12 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     if (outputs.empty()) return PlaybackStart::NoOutput;  // the rule of HasPlaybackOutput
     SequencerState& state = TheSequencerState();
     if (!OpenPorts(ResolvePortDevices(outputs, request.ports), session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    if (request.options.metronome && !request.metronome.device.empty() &&
+        playback_detail::OpenShared(request.metronome.device, session.devices, session.notices) == nullptr) {
+        session.devices.clear();
+        state.run.portHandle = {};
+        return PlaybackStart::DeviceFailed;
+    }
     BeginPerformance(session.run, document, request.options, request.blockLength);
     if (session.run.walk.empty()) {
         session.devices.clear();

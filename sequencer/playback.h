@@ -80,6 +80,9 @@ struct PlaybackRequest {
     // and the metronome's patch on its port.
     bool sendPatches = false;
     struct Metronome {
+        // The metronome's own device (opened for the run when the metronome is on
+        // and no port plays on it); empty: the device of `port`.
+        std::string device;
         int port = 0;      // logical port
         int channel = 9;   // 0..15
         int barKey = 75;

@@ -13,13 +13,18 @@ namespace ql::playback_detail {
 
 using OwnedOutputs = std::vector<std::unique_ptr<midi::OutputDevice>>;
 
+// The open device of the name, opened now when none is; null (with a notice)
+// when it refuses.
+midi::OutputDevice* OpenShared(const std::string& name, OwnedOutputs& devices, std::vector<std::string>& notices);
+
 // Opens each distinct device of the names once; the ports share its handle. False
 // (with everything closed and one notice) when a device refuses.
 bool OpenPorts(const std::array<std::string, kLogicalPortCount>& names, OwnedOutputs& devices,
                std::vector<std::string>& notices, RunConstants& run);
 
-// The metronome's port, channel, keys and velocity, each clamped to its range.
-void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome);
+// The metronome's device (its own one when open among the devices, else its
+// port's), channel, keys and velocity, each clamped to its range.
+void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome, const OwnedOutputs& devices);
 
 // The metronome's patch when it is on; with "SendPatches" the patch of every voice
 // entry with port, channel and patch set, once per port and channel of a staff

@@ -47,6 +47,7 @@ constexpr char kMidiPortNamesKey[] = "MidiPortNames";
 constexpr char kRecordPortNameKey[] = "RecordPortName";
 constexpr char kSyncInPortNameKey[] = "SyncInPortName";
 constexpr char kMidiStepInPortNameKey[] = "MidiStepInPortName";
+constexpr char kMetronomePortNameKey[] = "MetronomePortName";
 constexpr int kPortNamesChars = 1024;
 constexpr char kMusicFontNameKey[] = "MusicFontName";
 constexpr char kMusicFontNameDefault[] = "Glyphora";

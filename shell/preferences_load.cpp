@@ -136,6 +136,7 @@ void ReadMidiPortMap() {
     options.RecordPortName = PrefText(kMainSection, kRecordPortNameKey, "", kPortNamesChars);
     options.SyncInPortName = PrefText(kMainSection, kSyncInPortNameKey, "", kPortNamesChars);
     options.MidiStepInPortName = PrefText(kMainSection, kMidiStepInPortNameKey, "", kPortNamesChars);
+    options.MetronomePortName = PrefText(kMainSection, kMetronomePortNameKey, "", kPortNamesChars);
     std::optional<std::vector<int32_t>> map = ParseNumberList(
         PrefText(kMainSection, kMidiPortMapKey, "", kCompositeChars), kLogicalPortCount);
     if (!map) return;

@@ -94,6 +94,8 @@ void SavePreferences(bool full) {
         SetPrefString(kMainSection, kSyncInPortNameKey, Options().SyncInPortName.c_str());
     if (!Options().MidiStepInPortName.empty())
         SetPrefString(kMainSection, kMidiStepInPortNameKey, Options().MidiStepInPortName.c_str());
+    if (!Options().MetronomePortName.empty())
+        SetPrefString(kMainSection, kMetronomePortNameKey, Options().MetronomePortName.c_str());
     WriteIntRow("MidiStepInPort");
     WriteIntRow("RecordPort");
     SetPrefDword(kMainSection, kMetronomePortKey, Options().MetronomePort);

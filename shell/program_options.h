@@ -197,6 +197,9 @@ struct ProgramOptions {
     // "MidiStepInPortName": the device name of step entry's input; found in the
     // current list, it wins over "MidiStepInPort" (an index among the inputs).
     std::string MidiStepInPortName;
+    // "MetronomePortName": the metronome's device name; found in the current list,
+    // it wins over "MetronomePort" (an output device entry).
+    std::string MetronomePortName;
     int32_t OutputDeviceEntries = 0;
     QuickZoom QuickZooms[kQuickZoomCount];
     // "ColorTitle", "ColorMenu", "ColorButton", "ColorPageIcon", "ColorPageIconNumber";

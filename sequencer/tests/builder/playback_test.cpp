@@ -4,6 +4,7 @@
 // the logical ports, and the refusals of a start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -291,6 +292,36 @@ TEST_F(PlaybackTest, RunTakesTheScoresMuteAndSolo) {
     for (const midi::headless::SentMessage& sent : midi::headless::Sent())
         if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
     EXPECT_EQ(channels, (std::vector<uint8_t>{1}));
+}
+
+// The metronome on a device of its own that no port plays on: the run opens it,
+// and the clicks (with the metronome's patch) go there while the notes go to
+// port A. A metronome device that will not open refuses the run, naming it.
+TEST_F(PlaybackTest, MetronomeOnItsOwnDevice) {
+    AddOutputs();
+    midi::headless::AddDevice("Clicks", true, false);
+    BuildScore(1, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    PlaybackRequest request = Request(1, 1);
+    request.ports.names = {"Synth A", "Synth A", "", "", "", "", "", ""};
+    request.options.metronome = true;
+    request.metronome.device = "Clicks";
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    PlayToEnd();
+    std::vector<int> noteDevices;
+    std::vector<int> clickDevices;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+        if ((sent.bytes[0] & 0x0F) == request.metronome.channel) clickDevices.push_back(sent.port);
+        else noteDevices.push_back(sent.port);
+    }
+    EXPECT_EQ(noteDevices, (std::vector<int>{0, 0}));
+    ASSERT_FALSE(clickDevices.empty());
+    EXPECT_TRUE(std::all_of(clickDevices.begin(), clickDevices.end(), [](int d) { return d == 2; }));
+    midi::headless::FailWrites("Clicks");
+    EXPECT_EQ(StartPlayback(request), PlaybackStart::DeviceFailed);
+    ASSERT_EQ(PlaybackNotices().size(), 1u);
+    EXPECT_NE(PlaybackNotices()[0].find("\"Clicks\""), std::string::npos);
+    EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
 }
 
 // Without a timer no run starts: "Can't start timer", nothing left open, nothing

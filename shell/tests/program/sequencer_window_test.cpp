@@ -169,6 +169,22 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     ASSERT_FALSE(midi::headless::Sent().empty());
     EXPECT_EQ(midi::headless::Sent()[0].port, 0);
     Command(cmd::kSequencerStop);
+    // "MetronomePortName" gives the clicks their device though "MetronomePort"
+    // names another entry.
+    midi::headless::ClearSent();
+    Options().PlayMetro = 1;
+    Options().MetronomePort = 1;  // "Synth"
+    Options().MetronomePortName = "Other";
+    Command(cmd::kSequencerStart);
+    Run(100);
+    bool clicked = false;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+        if ((sent.bytes[0] & 0xF0) != 0x90 || (sent.bytes[0] & 0x0F) != Options().MetronomeCH - 1) continue;
+        EXPECT_EQ(sent.port, 1) << "a click on the entry's device";
+        clicked = true;
+    }
+    EXPECT_TRUE(clicked);
+    Command(cmd::kSequencerStop);
     ResetProgramOptions();
 }
 
