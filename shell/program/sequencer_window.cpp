@@ -53,6 +53,7 @@ struct SequencerWindowState {
     bool recording = false;        // the run records
     bool waitingForMaster = false; // a recording that follows a sync master it has not heard start
     int measuresAtStart = 0;       // the score's measure count when the run started
+    bool inputsTaken = false;      // the run has the MIDI inputs (recording, or following a sync master)
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
     uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
@@ -191,8 +192,8 @@ void UpdateStepEntry() {
     State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
     SequencerWindowState& state = WindowState();
     // The step-entry input stays open through playback (its keys go through to the
-    // thru ports) and is closed while a recording uses the inputs.
-    UpdateStepEntryPort(Options().AllowStepEntry != 0 && !(running && state.recording), state.window, kMsgStepInput);
+    // thru ports) and is closed while the run has the inputs.
+    UpdateStepEntryPort(Options().AllowStepEntry != 0 && !(running && state.inputsTaken), state.window, kMsgStepInput);
     const char* text = !running                 ? nullptr
                        : state.waitingForMaster ? kWaitingForMasterText
                        : state.recording        ? kRecordingText
@@ -221,6 +222,7 @@ void RunEnded(bool rewind) {
     EndFollowing(rewind && !state.recording);
     state.requestingView = nullptr;
     state.recording = false;
+    state.inputsTaken = false;
     state.waitingForMaster = false;
     OnTransportRunEnded();
 }
@@ -271,11 +273,12 @@ void StartFromWindow() {
     const bool recording = state.recordRequested;
     state.recordRequested = false;
     if (view == nullptr || IsPlaybackRunning()) return;
-    if (recording) CloseStepEntryPort();  // the recording's inputs have the devices
     BeginFollowing(view);
     state.recording = recording;
     state.measuresAtStart = view->document->header.measureCount;
     const PlaybackRequest request = RequestFor(view, recording);
+    state.inputsTaken = recording || request.sync.mode == SyncMode::Slave;
+    if (state.inputsTaken) CloseStepEntryPort();  // the run's inputs have the devices
     const PlaybackStart started = StartPlayback(request);
     if (started != PlaybackStart::Started) {
         RunEnded(false);

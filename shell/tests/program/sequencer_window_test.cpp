@@ -596,8 +596,8 @@ TEST_F(SequencerWindowTest, NoTimerIsReported) {
 // "MidiStepInPortName" (though "MidiStepInPort" points at another) and its keys
 // reach step entry through the Sequencer window (here, with no note cursor, they
 // go through to the thru port). It stays open while playing, is closed while a
-// recording has the inputs, and opens again after it; without the setting it is
-// closed.
+// recording or a run following a sync master has the inputs, and opens again
+// after it; without the setting it is closed.
 TEST_F(SequencerWindowTest, StepEntryInputFollowsTheSetting) {
     midi::headless::AddDevice("Keys", false, true);
     midi::headless::AddDevice("Pads", false, true);
@@ -619,6 +619,14 @@ TEST_F(SequencerWindowTest, StepEntryInputFollowsTheSetting) {
     Command(cmd::kSequencerStart);
     EXPECT_EQ(StepEntryPortDevice(), pads) << "playing closed the step-entry input";
     Command(cmd::kSequencerStop);
+    Options().PlaySyncMode = 2;  // following a sync master: the run has the inputs
+    Options().SyncInPortName = "Keys";
+    Command(cmd::kSequencerStart);
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(StepEntryPortDevice(), nullptr);
+    Command(cmd::kSequencerStop);
+    EXPECT_NE(StepEntryPortDevice(), nullptr);
+    Options().PlaySyncMode = 0;
     Options().RecordPortName = "Pads";
     Transport().punchInArmed = 1;
     StartRecordingCommand(view_);
