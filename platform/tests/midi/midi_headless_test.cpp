@@ -1,6 +1,6 @@
 // The headless MIDI backend: the virtual clock firing one-shots and injected
-// input in time order, waiting on it, timers refused, recording outputs, what Send refuses, devices that
-// vanish, inputs that are stopped, and the input ring.
+// input in time order, waiting on it, timers refused, recording outputs, what
+// Send refuses, devices that vanish, inputs that are stopped, and the input ring.
 #include <gtest/gtest.h>
 
 #include <string>
