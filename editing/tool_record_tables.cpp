@@ -17,6 +17,7 @@
 #include "objects/curves/slur_class.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/midi_marks/mark_tools.h"
+#include "objects/object_dialogs.h"
 #include "objects/picture/picture_class.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/text_marks/text_tools.h"
@@ -162,10 +163,9 @@ struct Tables {
         Button(NotesToolHandler, kNotesStrip, 6, kCycleButton, shortNoteFaces.data(), "Toggle Value"),
         Button(NoteHeadsToolHandler, kNotesStrip, 7, kOpenerButton, nullptr, "Note Heads..."),
         Button(ToggleDotsToolHandler, kNotesStrip, 8, kCycleButton8, dotsFaces.data(), "Toggle Dots"),
-        // provisional: the tuplet tool's handler is declared but not built, and no
-        // articulation tool places ornaments and accents at a click yet; until they
-        // are, these three buttons enter notes as the value buttons do.
-        Button(nullptr, kNotesStrip, 9, kOpenerButton, nullptr, "Tuplets..."),
+        Button(TupletToolHandler, kNotesStrip, 9, kOpenerButton, nullptr, "Tuplets..."),
+        // provisional: no articulation tool places ornaments and accents at a click
+        // yet; until they are, these two buttons enter notes as the value buttons do.
         Button(nullptr, kNotesStrip, 10, kOpenerButton, nullptr, "Ornaments..."),
         Button(nullptr, kNotesStrip, 11, kOpenerButton, nullptr, "Accents..."),
         Button(AccidentalToolHandler, kNotesStrip, 12, kOpenerButton, nullptr, "Parens (Accidentals)"),
