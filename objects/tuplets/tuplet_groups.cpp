@@ -49,11 +49,12 @@ EventRecord* NextChordHead(EventRecord* note) {
 // drop out of that step, the note first.
 class MemberCursor {
   public:
-    MemberCursor(MeasureCell* cell, int voice)
-        : note_(GetVoiceFirstEvent(cell, voice)), rest_(GetVoiceFirstElement(cell, voice)) {
+    explicit MemberCursor(TupletScanPosition at) : note_(at.note), rest_(at.rest) {
         if (note_ != nullptr && !IsFirstOfChord(note_)) note_ = NextChordHead(note_);
         Settle();
     }
+    // The chord and rest not taken yet (the current member included).
+    TupletScanPosition Position() const { return TupletScanPosition{note_, rest_}; }
     bool AtEnd() const { return end_; }
     const Member& Current() const { return current_; }
     void Advance() {
@@ -231,18 +232,30 @@ EventRecord* OuterNote(EventRecord* head, int side) {
 
 }  // namespace
 
-TupletGroupTable ScanTupletGroups(MeasureCell* cell, int voice, int fromTime) {
+namespace {
+TupletGroupTable ScanFrom(TupletScanPosition at) {
     TupletGroupTable table;
-    if (cell == nullptr || voice < 0 || voice >= kVoices) return table;
-    MemberCursor cursor(cell, voice);
-    while (!cursor.AtEnd() && cursor.Current().time < fromTime) cursor.Advance();
+    MemberCursor cursor(at);
     while (!cursor.AtEnd() && table.count < kTupletGroupLimit) {
         if (CarriesRatio(cursor.Current()))
             ScanGroup(cursor, table);
         else
             cursor.Advance();
     }
+    table.full = table.count == kTupletGroupLimit && !cursor.AtEnd();
+    if (table.full) table.next = cursor.Position();
     return table;
+}
+}  // namespace
+
+TupletGroupTable ScanTupletGroups(MeasureCell* cell, int voice) {
+    if (cell == nullptr || voice < 0 || voice >= kVoices) return TupletGroupTable{};
+    return ScanFrom(TupletScanPosition{GetVoiceFirstEvent(cell, voice), GetVoiceFirstElement(cell, voice)});
+}
+
+TupletGroupTable ContinueTupletScan(const TupletGroupTable& previous) {
+    if (!previous.full) return TupletGroupTable{};
+    return ScanFrom(previous.next);
 }
 
 int TupletSideOf(const TupletGroup& group) {

@@ -50,15 +50,26 @@ struct TupletGroup {
     bool contained = false;  // scanned inside an outer group
 };
 
+// Where a scan stopped: the next chord and the next rest it had not taken (null at
+// the voice's end). Valid while the voice is not edited.
+struct TupletScanPosition {
+    EventRecord* note = nullptr;
+    ScoreObject* rest = nullptr;
+};
+
 struct TupletGroupTable {
     std::array<TupletGroup, kTupletGroupLimit> groups{};
     int count = 0;
+    bool full = false;          // the scan stopped at the 40th group
+    TupletScanPosition next{};  // where a following scan goes on when full
 };
 
 // The groups of one voice (0..3) of a cell, in the order they start (an outer group
-// before the groups nested in it), from the first member at or after `fromTime`: a
-// caller reads a long voice in tables of 40 by starting after the last group's end.
-TupletGroupTable ScanTupletGroups(MeasureCell* cell, int voice, int fromTime = 0);
+// before the groups nested in it).
+TupletGroupTable ScanTupletGroups(MeasureCell* cell, int voice);
+// The groups after those of a full table: a caller reads a long voice in tables of
+// 40 (the cap only limits one table).
+TupletGroupTable ContinueTupletScan(const TupletGroupTable& previous);
 
 // The group of a note and the side its mark goes on: -1 above (stems up), -2 above
 // with some stems down, 1 below (stems down), 2 below with some stems up.

@@ -117,12 +117,19 @@ TEST(TupletSide, FollowsTheStems) {
     EXPECT_EQ(TupletSideOf(g), -2);
 }
 
-// 41 triplets record only the first 40 groups.
+// 41 triplets record only the first 40 groups; a continued scan reads the 41st.
 TEST_F(TupletTest, TableKeepsFortyGroups) {
     Triplets(0, 41);
     const TupletGroupTable table = ScanTupletGroups(view_->currentCell, 0);
     ASSERT_EQ(table.count, kTupletGroupLimit);
+    EXPECT_TRUE(table.full);
     EXPECT_EQ(table.groups[39].startTime, 39 * 1024);
+    const TupletGroupTable rest = ContinueTupletScan(table);
+    ASSERT_EQ(rest.count, 1);
+    EXPECT_FALSE(rest.full);
+    EXPECT_EQ(rest.groups[0].startTime, 40 * 1024);
+    EXPECT_EQ(rest.groups[0].members, 3);
+    EXPECT_EQ(ContinueTupletScan(rest).count, 0);
 }
 
 // With 39 groups made, an outer group takes the last entry and its nested members

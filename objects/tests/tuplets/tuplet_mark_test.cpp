@@ -9,6 +9,7 @@
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
@@ -172,6 +173,34 @@ TEST_F(TupletMarkTest, CurveStyleStoresItsPointsAfterTheNote) {
     first->stemLength = -900;
     ComputeTupletPoints(view_, mark);
     EXPECT_EQ(std::memcmp(&before, &AsTuplet(mark)->anchor.payload, sizeof before), 0);
+}
+
+// A drag marks the mark placed by hand (re-fits leave it); dragging the bracket
+// below its note turns the hooks to point up at the notes on commit.
+TEST_F(TupletMarkTest, DragAcrossTheNoteMirrorsTheBracket) {
+    EventRecord* first = Triplets(0, 1);
+    ScoreObject* mark = ClickOn(first);
+    ASSERT_NE(mark, nullptr);
+    HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+    ASSERT_NE(chain, nullptr);
+    mark->handleChain = Ref32<HitRecord>::To(chain);
+    ClassOf(mark).TrackDrag(mark, view_);  // nothing grabbed: the label's drag
+    EXPECT_TRUE(IsTupletPlacedByHand(*AsTuplet(mark)));
+    HitRecord* line = chain;
+    while (line != nullptr && !(line->kind == kSpannerHeadKind && line != chain)) line = line->child.get();
+    ASSERT_NE(line, nullptr);
+    const int32_t noteY = GetEventPosition(first, view_).y;
+    const int32_t drop = noteY + 600 - Bracket(mark).p[1].y;
+    for (int i = 1; i <= 4; ++i) OffsetHitRecord(SpannerHandle(line, i), LogicalPoint{0, drop});
+    EXPECT_EQ(ClassOf(mark).CommitDrag(mark, view_), 1);
+    const SpannerPoints p = Bracket(mark);
+    EXPECT_GT(p.p[1].y, noteY);
+    EXPECT_LT(p.p[0].y, p.p[1].y);  // the hooks point up at the notes
+    EXPECT_LT(p.p[3].y, p.p[2].y);
+    EXPECT_EQ(p.p[1].y - p.p[0].y, 85);
+    FreeHitRecordChain(chain);
+    FreeHitRecord(chain);
+    mark->handleChain = Ref32<HitRecord>{};
 }
 
 // ResetState remembers the style for new marks.
