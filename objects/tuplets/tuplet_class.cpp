@@ -43,13 +43,13 @@ constexpr int kCurveMiddleHandle = 7;
 constexpr uint8_t kCurveHeadKind = 10;
 constexpr int kLabelDigits = 8;
 
-TupletObject* T(ScoreObject* object) { return AsTuplet(object); }
-int StyleOf(ScoreObject* object) { return TupletStyle(*T(object)); }
+TupletObject* TupletOf(ScoreObject* object) { return AsTuplet(object); }
+int StyleOf(ScoreObject* object) { return TupletStyle(*TupletOf(object)); }
 
 const ScoreObjectClass& Line() { return LabelledSpannerOperations(); }
 
 void MarkPlacedByHand(ScoreObject* object) {
-    T(object)->text.body.flags |= kTupletPlacedByHand;
+    TupletOf(object)->text.body.flags |= kTupletPlacedByHand;
 }
 
 // One undoable change of a mark (kind 1, type 51), the document marked modified.
@@ -135,10 +135,9 @@ LogicalPoint DragOffset() {
     return selection != nullptr ? LogicalPoint{selection->dragOffsetX, selection->dragOffsetY} : LogicalPoint{};
 }
 
-void DrawCurve(ScoreObject* object, ScoreView* view, const TupletCurvePoints& c, bool feedback) {
+void DrawCurve(ScoreView* view, const TupletCurvePoints& c, bool feedback) {
     const LogicalPoint outer[4] = {c.p[0], c.p[1], c.p[2], c.p[3]};
     const LogicalPoint inner[4] = {c.p[0], c.inner[0], c.inner[1], c.p[3]};
-    (void)object;
     BeginViewDraw(view);
     if (view->ViewDC) DrawCurveBand(view, view->ViewDC, outer, inner, 0, feedback, false);
     EndViewDraw(view);
@@ -153,14 +152,14 @@ void MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
     EventRecord* note = ClassOf(object).GetOwnerNote(object);
     if (note == nullptr) return;
     SpannerPoints points{};
-    ComputeSpannerPoints(&T(object)->spanner, view, &points);
+    ComputeSpannerPoints(&TupletOf(object)->spanner, view, &points);
     const int32_t noteY = GetEventPosition(note, view).y;
     const bool hooksDown = points.p[0].y > points.p[1].y;
     const bool lineAbove = points.p[1].y < noteY;
     if (hooksDown == lineAbove) return;
     std::swap(points.p[0].y, points.p[1].y);
     std::swap(points.p[2].y, points.p[3].y);
-    EncodeSpannerPoints(&T(object)->spanner, nullptr, view, points);
+    EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, points);
 }
 
 // The curve's handles 1..4 into the payload (the chain needs all its records).
@@ -175,7 +174,7 @@ void StoreCurveHandles(ScoreObject* object, ScoreView* view) {
 // handles follow.
 void StepThickness(ScoreObject* object, int step) {
     HitRecord* h[kCurveHandleCount] = {};
-    int8_t& thickness = T(object)->anchor.payload.thickness;
+    int8_t& thickness = TupletOf(object)->anchor.payload.thickness;
     int delta = 2 * step;
     if (CurveHandles(object, h) && h[1]->point.y < h[2]->point.y) delta = -delta;
     const int value = std::clamp(thickness + delta, -127, 127);
@@ -206,9 +205,9 @@ class TupletClass final : public TextObjectClass {
     }
     void Draw(ScoreObject* object, ScoreView* view) const override {
         if (view == nullptr) return;
-        if (StyleOf(object) == kTupletBracket) DrawSpannerLine(&T(object)->spanner, view);
+        if (StyleOf(object) == kTupletBracket) DrawSpannerLine(&TupletOf(object)->spanner, view);
         TupletCurvePoints c{};
-        if (StyleOf(object) == kTupletCurve && ComputeTupletCurve(object, view, &c)) DrawCurve(object, view, c, false);
+        if (StyleOf(object) == kTupletCurve && ComputeTupletCurve(object, view, &c)) DrawCurve(view, c, false);
         TextObjectClass::Draw(object, view);
     }
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateTupletAtClick(view); }
@@ -223,7 +222,7 @@ class TupletClass final : public TextObjectClass {
             for (int i = 0; i < 4; ++i) c.p[i] = h[i + 1]->point;
             c.inner[0] = h[5]->point;
             c.inner[1] = h[6]->point;
-            DrawCurve(object, view, c, true);
+            DrawCurve(view, c, true);
         }
         TextObjectClass::DrawTracking(object, view);
     }
@@ -287,13 +286,13 @@ class TupletClass final : public TextObjectClass {
         ScoreObject* copy = AllocTuplet();
         if (copy == nullptr) return nullptr;
         ConstructTuplet(copy);
-        if (CopyTextObjectBody(&T(copy)->text, T(object)->text.body, source, target) == 0) {
+        if (CopyTextObjectBody(&TupletOf(copy)->text, TupletOf(object)->text.body, source, target) == 0) {
             DestroyTupletBody(copy);
             FreeRecord(kLargeObjectPool, copy);
             return nullptr;
         }
-        T(copy)->anchor.payload = T(object)->anchor.payload;
-        T(copy)->spanner.endpoint = T(object)->spanner.endpoint;
+        TupletOf(copy)->anchor.payload = TupletOf(object)->anchor.payload;
+        TupletOf(copy)->spanner.endpoint = TupletOf(object)->spanner.endpoint;
         copy->subtype = object->subtype;
         return copy;
     }
@@ -310,7 +309,7 @@ bool HasMarkLabelled(const EventRecord* note, const char* label) {
     ScoreObject* object = GetEventAttachment(note);
     for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
         if (object->type != TypeCode(ObjectType::Tuplet)) continue;
-        const TextObject& text = T(object)->text;
+        const TextObject& text = TupletOf(object)->text;
         if ((text.body.flags & kTextOwnsString) != 0) {
             const char* shown = TextObjectString(&text);
             if (shown != nullptr && std::strcmp(shown, label) == 0) return true;
@@ -324,7 +323,7 @@ bool HasMarkLabelled(const EventRecord* note, const char* label) {
 }  // namespace
 
 void StepTupletMark(ScoreObject* object, ScoreView* view, int step) {
-    TupletObject* tuplet = T(object);
+    TupletObject* tuplet = TupletOf(object);
     if (!CtrlHeld()) {
         int style = (TupletStyle(*tuplet) + step) % kTupletStyleCount;
         if (style < 0) style += kTupletStyleCount;

@@ -13,7 +13,8 @@
 #include "core/state.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
-#include "editing/editor_dialog.h"
+#include "core/objects/selection_state.h"
+#include "editing/selection.h"
 #include "editing/tools.h"
 #include "notes/entry/note_tool_state.h"
 #include "objects/object_dialogs.h"
@@ -123,7 +124,8 @@ int RunTupletsDialog(ScoreView* view, ToolRecord* record) {
     g_run = TupletsRun{};
     g_run.record = record;
     g_run.nested = State().notes.NoteTools.secondTupletOn != 0;
-    const int result = RunEditorDialog(view, &TupletsDialogProc, kTupletsDialog);
+    // A tool's dialog, not an object's: the selection's focus is left as it is.
+    const intptr_t result = ModalDialogBox(view, kTupletsDialog, &TupletsDialogProc);
     g_run = TupletsRun{};
     return result == ui::kIdOk ? 1 : 0;
 }
@@ -139,6 +141,15 @@ intptr_t TupletToolHandler(ScoreView* view, int action, ToolRecord* record, Wind
         }
         RunTupletsDialog(view, record);
         return 1;
+    }
+    // Reached through the Notes tool, which armed note entry: the tuplet tool takes
+    // over before the message is handled.
+    SelectionState* selection = TheSelectionState();
+    ScoreObject* prototype = selection != nullptr ? selection->defaultObject.get() : nullptr;
+    if (selection != nullptr && (prototype == nullptr || prototype->type != TypeCode(ObjectType::Tuplet))) {
+        EndFocus(view, 0);
+        selection->toolBound = 0;
+        if (action == ToolAction::Message) action = ToolAction::SelectThenMessage;
     }
     return ObjectToolHandler(view, action, record, window, message, word, data, TypeCode(ObjectType::Tuplet));
 }
