@@ -122,7 +122,7 @@ TEST_F(ToolRecordsTest, OnlyTheKnownButtonsLackAHandler) {
         for (int i = 0; i < ToolRecordCount(p); ++i)
             if (ToolRecordOf(p, i)->handler == nullptr) missing.emplace_back(p, i);
     const std::vector<std::pair<int, int>> known = {{kStaffToolsPalette, 3}, {kStaffToolsPalette, 4},
-                                                    {kNotesPalette, 9},      {kNotesPalette, 10},
+                                                    {kNotesPalette, 10},
                                                     {kNotesPalette, 11},     {kPerformancePalette, 3}};
     EXPECT_EQ(missing, known);
     for (int p = 0; p < kPaletteCount; ++p) EXPECT_EQ(ToolRecordCount(p), PaletteSpecOf(p).buttons) << p;
