@@ -6,6 +6,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/model/document.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -190,11 +191,23 @@ int DragMoveStep(ScoreView* view) {
     return 0;
 }
 
+// The focused object (the armed tool's prototype while nothing is focused) follows
+// the new location: what it makes there (barline objects, the staff element) goes
+// into the selection's object list, whose handles the collection then takes.
+void FollowFocusedObject(ScoreView* view, ScoreObject* focused) {
+    if (!IsUsableObject(focused) || view->currentSystem == nullptr) return;
+    const int8_t* staffFlags = StaffFlagsOf(view->currentSystem);
+    if (staffFlags != nullptr && view->currentStaff >= 0 && staffFlags[view->currentStaff] < 0) return;  // hidden
+    if (SelectionObjectList() == nullptr) return;
+    ClassOf(focused).FollowLocation(focused, view);
+}
+
 int HoverMove(ScoreView* view) {
     SelectionState* s = Sel();
     ScoreObject* focused = s->focusedObject.get();
     if (s->locationChanged || (IsUsableObject(focused) && ClassOf(focused).LocationChanged(focused, view) == 1)) {
         s->locationChanged = 0;
+        FollowFocusedObject(view, focused);
         SetFocusLocation(s, view);
         CollectHitRecordsAtLocation(view);
     }

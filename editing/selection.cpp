@@ -242,6 +242,7 @@ void ResetSelection(ScoreView* view, int mode) {
     State().locate.ForceLocationUpdate = 1;
     ForgetMarquee(view);  // its inversion and state go before its record
     ResetStaticPool(kMarqueePool);
+    s->insertionList = {};  // its head and members went with the pools
     s->extraChain = {};
     s->voiceChain = {};
     s->focusSystem = s->focusStaff = s->focusMeasure = 0;
@@ -262,6 +263,19 @@ void ResetSelection(ScoreView* view, int mode) {
         if (mode == 1) NudgePointer(view);
     }
     s->resetAfterMessage = 0;
+}
+
+ScoreObject* SelectionObjectList() {
+    SelectionState* s = Sel();
+    if (s == nullptr) return nullptr;
+    if (ScoreObject* head = s->insertionList.get()) return head;
+    auto* head = static_cast<ScoreObject*>(AllocStaticRecord(kMarqueePool));
+    if (head == nullptr) return nullptr;
+    ConstructScoreObject(head);
+    head->prev = {};
+    head->next = {};
+    s->insertionList = Ref32<ScoreObject>::To(head);
+    return head;
 }
 
 void EndFocus(ScoreView* view, int mode) {

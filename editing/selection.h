@@ -69,6 +69,11 @@ int SetHoverRecord(ScoreView* view, HitRecord* listRecord, HitRecord* hitRecord)
 HitRecord* FindHitRecordOfElement(ScoreObject* object);
 // Fills list A for the view's current measure cell by the behaviour code.
 void CollectHitRecordsAtLocation(ScoreView* view);
+// The selection's object list: the objects made for the barlines, notes and staves
+// around the location the pointer follows. Its head is made on first use in static
+// pool 1, which a reset empties together with the objects in it. Null when the pool
+// is exhausted.
+ScoreObject* SelectionObjectList();
 
 // The smaller clears of the state.
 void ClearHandleState();

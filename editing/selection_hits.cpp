@@ -147,6 +147,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     ResetHitList(s->listBHead, s->listBTail);
     ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
     ScoreObject* pageList = PageObjectListOf(view);
+    ScoreObject* followed = s->insertionList.get();  // what the location follow made
     auto members = [](ScoreObject* head) { return head != nullptr ? head->next.get() : nullptr; };
     switch (s->behaviourCode) {
         case 0:
@@ -154,6 +155,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             CollectChain(view, members(cellList), true);
             CollectChain(view, s->extraChain.get(), true);
             CollectChain(view, members(pageList), true);
+            CollectChain(view, members(followed), true);
             break;
         case 1:
             CollectChain(view, s->extraChain.get(), true);
@@ -168,6 +170,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
         default:
             CollectChain(view, members(cellList), true);
             CollectChain(view, members(pageList), true);
+            CollectChain(view, members(followed), true);
             break;
     }
     SpliceListB(s);

@@ -11,6 +11,7 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "platform/ui/message_box.h"
+#include "staves/score_truncate.h"
 
 namespace ql {
 
@@ -106,6 +107,10 @@ int BarlineKey(ScoreView* view, const BarlineRef& barline, win::Key key, bool ct
     if (end && ctrl && !view->pageView) {
         SetStatusText(kStatusPart, kUsePageViewNotice);
         ui::Beep(ui::BeepKind::Information);
+        return 1;
+    }
+    if (end && ctrl) {
+        EndPieceAtBarline(view, barline.measure);
         return 1;
     }
     {
