@@ -10,6 +10,7 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
 #include "staves/score_truncate.h"
 
@@ -119,6 +120,9 @@ int BarlineKey(ScoreView* view, const BarlineRef& barline, win::Key key, bool ct
         else if (end) EndPieceHere(*record);
         else ToggleHidden(*record, barline);
         SetDocumentModified(document);
+        // The room a barline takes goes with its type: the widths it changes belong to
+        // the same undoable edit.
+        UpdateBeatMaps(view, 1);
     }
     InvalidateLinkedViews(view);
     return 1;

@@ -3,6 +3,7 @@
 #include "staves/barline_follow.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
@@ -18,6 +19,7 @@
 #include "editing/handle_flags.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
+#include "platform/gfx/mapping.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "staves/barline_handler.h"
@@ -76,10 +78,14 @@ bool ListHoldsBarline(ScoreObject* head, const ScoreSystem* system, int measure)
     return false;
 }
 
-// Logical units per device pixel of the view.
-int32_t UnitsPerPixel(const ScoreView* view) {
-    const double scale = ViewScale(view);
-    return scale > 0.0 ? std::max<int32_t>(1, static_cast<int32_t>(1.0 / scale + 0.5)) : 1;
+// Logical units per device pixel of the view (1 without a surface).
+int32_t UnitsPerPixel(ScoreView* view) {
+    constexpr int32_t kSpan = 100;  // pixels measured, for the rounding
+    BeginViewDraw(view);
+    int32_t units = 0;
+    if (view->ViewDC) units = std::abs(gfx::DeviceToLogicalDistance(view->ViewDC, gfx::Size{kSpan, 0}).cx) / kSpan;
+    EndViewDraw(view);
+    return std::max<int32_t>(units, 1);
 }
 
 HitRecord* NewHandle(ScoreObject* object, ScoreView* view, uint8_t kind, LogicalPoint point) {
@@ -171,6 +177,9 @@ HitRecord* BuildBarlineHandles(ScoreObject* object, ScoreView* view) {
     HitRecord* handles[kHandleCount] = {};
     handles[0] = NewHandle(object, view, kBarlineTopHandle, {body->x, body->top});
     handles[1] = handles[0] ? NewHandle(object, view, kBarlineBottomHandle, {body->x, body->bottom}) : nullptr;
+    // The line is grabbed where the pointer is on it: the pointer is not pulled to an end.
+    for (HitRecord* end : {handles[0], handles[1]})
+        if (end != nullptr) end->flags |= kHandleGrabAtPointer;
     const int made = inside ? kHandleCount : 2;
     if (inside && handles[1] != nullptr) {
         int32_t start = body->x;

@@ -3,6 +3,8 @@
 // through the page editor, and the barline's own bytes are put back afterwards.
 #include "staves/score_truncate.h"
 
+#include <vector>
+
 #include "core/core_strings.h"
 #include "core/model/document.h"
 #include "core/model/page_records.h"
@@ -18,6 +20,8 @@
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "staves/barline.h"
+#include "staves/measure_edit.h"
+#include "staves/measure_shift.h"
 
 namespace ql {
 
@@ -29,6 +33,27 @@ struct KeptBarline {
     uint8_t flags;
 };
 
+// The systems of the page end with the one holding `last`, which ends there.
+void KeepSystemsThrough(ScorePage* page, int last) {
+    constexpr int kMaxSystems = 256;  // bounds the walk of a damaged chain
+    ScoreSystem* system = page->firstSystem.get();
+    for (int n = 0; system != nullptr && n < kMaxSystems; ++n, system = system->next.get()) {
+        if (system->lastMeasure < last) continue;
+        system->lastMeasure = static_cast<uint16_t>(last);
+        ScoreSystem* after = system->next.get();
+        system->next = {};
+        for (int k = 0; after != nullptr && k < kMaxSystems; ++k) {
+            ScoreSystem* following = after->next.get();
+            FreeSystemRecord(after);
+            after = following;
+        }
+        break;
+    }
+    int systems = 0;
+    for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && systems < kMaxSystems; s = s->next.get()) ++systems;
+    page->systemCount = static_cast<uint16_t>(systems);
+}
+
 }  // namespace
 
 int TruncateScoreAtMeasure(ScoreView* view, ScorePage* page, int measure) {
@@ -37,20 +62,24 @@ int TruncateScoreAtMeasure(ScoreView* view, ScorePage* page, int measure) {
     if (page == nullptr || page->firstMeasure > measure - 1 || page->lastMeasure < measure - 1) return 0;
     MeasureRecord* record = MeasureRecordOf(document, measure);
     const KeptBarline kept{record->barline, record->repeatCount, record->flags};
-    if (page->lastMeasure >= measure) MovePageBreak(view, page, nullptr, page->lastMeasure - measure + 1);
-    if (page->lastMeasure != measure - 1) return 0;
-    // The pages after it go with their measures (a blank one is made when none
-    // follows, so that the page editor has something to take away).
-    if (page->next.get() == nullptr && AppendPage(view) == 0) return 0;
-    view->currentPage = page->next.get();
-    const int index = GetPageIndex(document, view->currentPage);
-    DeletePages(view, document->header.pageCount - index);
+    // The pages after it go with their measures.
+    if (ScorePage* next = page->next.get()) {
+        view->currentPage = next;
+        DeletePages(view, document->header.pageCount - GetPageIndex(document, next));
+        view->currentPage = page;
+        if (page->next.get() != nullptr) return 0;  // the page editor refused
+    }
+    // Then the page's own measures after the barline, and the systems they stood on.
+    RemoveTiesInMeasure(view, measure - 1);
+    const int count = document->header.measureCount;
+    ShiftMeasuresDown(document, measure, count - measure + 1);
+    document->header.measureCount = static_cast<uint16_t>(measure - 1);
+    KeepSystemsThrough(page, measure - 1);
+    page->lastMeasure = static_cast<uint16_t>(measure - 1);
     view->currentPage = page;
     view->currentSystem = page->firstSystem.get();
-    document->header.measureCount = static_cast<uint16_t>(measure - 1);
-    for (int m = measure + 1; m <= measure - 1 + kSpareMeasures + 1 && m < MaxMeasures; ++m) {
+    for (int m = measure + 1; m <= measure + kSpareMeasures && m < MaxMeasures; ++m) {
         MeasureRecord* spare = MeasureRecordOf(document, m);
-        if (spare == nullptr) break;
         ClearMeasureRecord(spare, document->internalDistances);
         spare->extra = 0;
     }
