@@ -9,6 +9,7 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/undo/undo.h"
+#include "layout/page_format.h"
 #include "display/view_location.h"
 #include "editing/selection.h"
 #include "notes/beatmap/beat_map.h"
@@ -196,6 +197,26 @@ TEST_F(BarlineObjects, CtrlEndCutsTheScoreAsOneEdit) {
     EXPECT_EQ(doc_->firstPage->lastMeasure, 3);
     UndoCommand(doc_, view_);
     EXPECT_EQ(doc_->header.measureCount, 6);
+    EXPECT_EQ(Image(), before);
+}
+
+// On a score of two pages the cut at a barline of the first page takes the second
+// page with its measures; the numbers still run from 1, and Undo gives every record
+// back.
+TEST_F(BarlineObjects, CuttingTakesThePagesAfterTheBarline) {
+    ASSERT_NE(AppendPage(view_), 0);
+    ASSERT_EQ(doc_->header.pageCount, 2);
+    const int count = doc_->header.measureCount;
+    ASSERT_GT(count, 6);
+    const auto before = Image();
+    EXPECT_EQ(BarlineKey(view_, BarlineRef{5, false, false}, win::Key::End, true), 1);
+    EXPECT_EQ(doc_->header.pageCount, 1);
+    EXPECT_EQ(doc_->header.measureCount, 4);
+    EXPECT_EQ(doc_->firstPage->lastMeasure, 4);
+    EXPECT_EQ(Numbers(), (std::vector<int>{1, 2, 3, 4}));
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(doc_->header.pageCount, 2);
+    EXPECT_EQ(doc_->header.measureCount, count);
     EXPECT_EQ(Image(), before);
 }
 
