@@ -167,6 +167,25 @@ TEST_F(BarlineObjects, DragChangesTheWidthsAroundTheBarline) {
     EXPECT_EQ(Image(), before);
 }
 
+// The width handle alone changes the width of the measure after the barline, once it
+// moved more than 32 units; the start handle moved right narrows it.
+TEST_F(BarlineObjects, WidthHandlesChangeTheMeasureAfterTheBarline) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(3);
+    const int w3 = Width(3);
+    Drag(barline, kBarlineWidthHandle, 32);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 0) << "too small a move";
+    EXPECT_EQ(Width(3), w3);
+    Drag(barline, kBarlineWidthHandle, 120);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    EXPECT_EQ(Width(3), w3 + 120);
+    Drag(barline, kBarlineStartHandle, 60);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    EXPECT_EQ(Width(3), w3 + 60);
+}
+
 // Insert and Delete on a barline act only while the selection holds no items.
 TEST_F(BarlineObjects, InsertAndDeleteWaitForAnEmptySelection) {
     TheSelectionState()->selectedCount = 3;
