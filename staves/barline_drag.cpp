@@ -52,36 +52,38 @@ ScoreSystem* PreviousOnPage(ScorePage* page, const ScoreSystem* system) {
     return page != nullptr && system != page->firstSystem.get() ? previous : nullptr;
 }
 
-// Measures moving between systems instead of a width change (page view). True when
-// the drag was one of those (done or refused with a beep).
-bool Rebreak(ScoreView* view, ScoreSystem* system, int measure, int32_t from, int32_t to) {
+enum class Rebroken { No, Done, Refused };
+
+// Measures moving between systems instead of a width change (page view): whether the
+// drag was one of those, and done or refused (with a beep).
+Rebroken Rebreak(ScoreView* view, ScoreSystem* system, int measure, int32_t from, int32_t to) {
     ScorePage* page = PageHolding(view, system);
-    if (page == nullptr) return false;
+    if (page == nullptr) return Rebroken::No;
     const bool opening = measure == system->firstMeasure;
     const bool closing = measure == system->lastMeasure + 1;
     ScoreDocument* document = view->document;
     if (opening && to < from && system == page->firstSystem.get() && page == document->firstPage) {
         ui::Beep(ui::BeepKind::Information);  // nothing lies before the first system
-        return true;
+        return Rebroken::Refused;
     }
     ScoreSystem* previous = PreviousOnPage(page, system);
     int32_t neighbour = 0;
     if (to < system->x && measure > system->firstMeasure && previous != nullptr) {
         // Carried out of its system to the left: the measures before it go up.
         MoveSystemBreakForward(view, page, previous, measure - system->firstMeasure);
-        return true;
+        return Rebroken::Done;
     }
     if (closing && measure - 1 > system->firstMeasure && BarlineXInSystem(view, system, measure - 1, &neighbour) &&
         to <= neighbour) {
         MoveSystemBreakBack(view, page, system, 1);  // the last measure goes down
-        return true;
+        return Rebroken::Done;
     }
     if (opening && previous != nullptr && measure < system->lastMeasure &&
         BarlineXInSystem(view, system, measure + 1, &neighbour) && to >= neighbour) {
         MoveSystemBreakForward(view, page, previous, 1);  // the first measure goes up
-        return true;
+        return Rebroken::Done;
     }
-    return false;
+    return Rebroken::No;
 }
 
 // Widths of the measures around the barline change by dx (see the header). False
@@ -160,10 +162,9 @@ int CommitBarlineDrag(ScoreObject* object, ScoreView* view) {
     } else {
         const int32_t dx = handle->point.x - body->x;
         if (dx != 0) {
-            if (view->pageView != 0 && Rebreak(view, system, measure, body->x, body->x + dx))
-                changed = true;
-            else
-                changed = ChangeWidths(view, system, measure, dx);
+            const Rebroken rebroken =
+                view->pageView != 0 ? Rebreak(view, system, measure, body->x, body->x + dx) : Rebroken::No;
+            changed = rebroken == Rebroken::No ? ChangeWidths(view, system, measure, dx) : rebroken == Rebroken::Done;
         }
     }
     if (changed) {

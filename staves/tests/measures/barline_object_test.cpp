@@ -167,6 +167,71 @@ TEST_F(BarlineObjects, DragChangesTheWidthsAroundTheBarline) {
     EXPECT_EQ(Image(), before);
 }
 
+// In page view a barline carried past its neighbour or out of its system moves
+// measures between systems instead of changing widths: the closing barline dragged
+// left past the barline before it sends the last measure down; a barline dragged
+// left of its system's start sends the measures before it up. The opening barline
+// of the first system cannot go left: a beep, nothing changes.
+TEST_F(BarlineObjects, BarlinesCarriedPastANeighbourMoveMeasuresBetweenSystems) {
+    ScoreSystem* first = view_->currentSystem;
+    ASSERT_NE(InsertSystemCopies(first, view_, 1), nullptr);
+    ScoreSystem* second = first->next.get();
+    ASSERT_NE(second, nullptr);
+    first->lastMeasure = 3;
+    second->firstMeasure = 4;
+    second->lastMeasure = 6;
+    second->number = static_cast<uint8_t>(first->number + 1);
+    second->y = first->y + 4096;
+    doc_->firstPage->systemCount = 2;
+    UpdateBeatMaps(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+
+    view_->currentSystem = first;
+    SetCurrentMeasure(view_, 1, 3);
+    view_->currentSystem = first;
+    FollowBarlines(nullptr, view_);
+    ScoreObject* closing = FollowedAt(4);
+    ASSERT_NE(closing, nullptr);
+    int32_t before = 0;
+    ASSERT_TRUE(BarlineXInSystem(view_, first, 3, &before));
+    const int32_t closingX = BarlineBodyOf(closing)->x;
+    Drag(closing, kBarlineTopHandle, before - closingX - 10);
+    EXPECT_EQ(ClassOf(closing).CommitDrag(closing, view_), 1);
+    EXPECT_EQ(first->lastMeasure, 2);
+    EXPECT_EQ(second->firstMeasure, 3);
+
+    ResetSelection(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    UpdateBeatMaps(view_, 0);
+    view_->currentSystem = second;
+    SetCurrentMeasure(view_, 1, 4);
+    view_->currentSystem = second;
+    FollowBarlines(nullptr, view_);
+    ScoreObject* inside = FollowedAt(4);
+    ASSERT_NE(inside, nullptr);
+    const int32_t insideX = BarlineBodyOf(inside)->x;
+    Drag(inside, kBarlineTopHandle, second->x - insideX - 50);
+    EXPECT_EQ(ClassOf(inside).CommitDrag(inside, view_), 1);
+    EXPECT_EQ(first->lastMeasure, 3) << "measure 3 went back up";
+    EXPECT_EQ(second->firstMeasure, 4);
+
+    ResetSelection(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    UpdateBeatMaps(view_, 0);
+    view_->currentSystem = first;
+    SetCurrentMeasure(view_, 1, 1);
+    view_->currentSystem = first;
+    FollowBarlines(nullptr, view_);
+    ScoreObject* opening = FollowedAt(1);
+    ASSERT_NE(opening, nullptr);
+    const auto image = Image();
+    const size_t beeps = ui::headless::Beeps().size();
+    Drag(opening, kBarlineTopHandle, -200);
+    EXPECT_EQ(ClassOf(opening).CommitDrag(opening, view_), 0);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
+    EXPECT_EQ(Image(), image);
+}
+
 // The width handle alone changes the width of the measure after the barline, once it
 // moved more than 32 units; the start handle moved right narrows it.
 TEST_F(BarlineObjects, WidthHandlesChangeTheMeasureAfterTheBarline) {
