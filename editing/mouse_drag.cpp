@@ -6,6 +6,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/model/document.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -200,6 +201,19 @@ FollowedScore& Followed() {
     return followed;
 }
 
+// The focused object (the armed tool's prototype while nothing is focused) follows
+// the new location, unless its staff is hidden: what it makes there (note handles,
+// barline objects, the staff element) goes into the selection's followed list,
+// whose handles the collection then takes.
+void FollowFocusedObject(ScoreView* view, SelectionState* s, ScoreObject* focused) {
+    if (focused == nullptr || (focused != s->defaultObject.get() && !IsUsableObject(focused))) return;
+    if (view->currentSystem == nullptr) return;
+    const int8_t* staffFlags = StaffFlagsOf(view->currentSystem);
+    if (staffFlags != nullptr && view->currentStaff >= 0 && staffFlags[view->currentStaff] < 0) return;  // hidden
+    if (SelectionObjectList() == nullptr) return;
+    ClassOf(focused).FollowLocation(focused, view);
+}
+
 int HoverMove(ScoreView* view) {
     SelectionState* s = Sel();
     ScoreObject* focused = s->focusedObject.get();
@@ -213,10 +227,7 @@ int HoverMove(ScoreView* view) {
     }
     if (s->locationChanged || (IsUsableObject(focused) && ClassOf(focused).LocationChanged(focused, view) == 1)) {
         s->locationChanged = 0;
-        // The focused object (the armed tool's prototype while nothing is focused)
-        // makes the objects that stand for the location, such as the note handles.
-        if (focused != nullptr && (focused == s->defaultObject.get() || IsUsableObject(focused)))
-            ClassOf(focused).FollowLocation(focused, view);
+        FollowFocusedObject(view, s, focused);
         SetFocusLocation(s, view);
         CollectHitRecordsAtLocation(view);
     }

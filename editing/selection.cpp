@@ -265,6 +265,13 @@ void ResetSelection(ScoreView* view, int mode) {
     s->resetAfterMessage = 0;
 }
 
+ScoreObject* SelectionObjectList() {
+    SelectionState* s = Sel();
+    if (s == nullptr) return nullptr;
+    if (!s->insertionList) s->insertionList = Ref32<ScoreObject>::To(&s->followedList);
+    return s->insertionList.get();
+}
+
 void EndFocus(ScoreView* view, int mode) {
     SelectionState* s = Sel();
     if (s == nullptr) return;

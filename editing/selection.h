@@ -69,6 +69,10 @@ int SetHoverRecord(ScoreView* view, HitRecord* listRecord, HitRecord* hitRecord)
 HitRecord* FindHitRecordOfElement(ScoreObject* object);
 // Fills list A for the view's current measure cell by the behaviour code.
 void CollectHitRecordsAtLocation(ScoreView* view);
+// The selection's followed list: the objects made for the barlines, notes and staves
+// around the location the pointer follows (their records come from the static pools
+// a reset empties, and the list is emptied with them). Null without a selection.
+ScoreObject* SelectionObjectList();
 
 // The smaller clears of the state.
 void ClearHandleState();

@@ -160,7 +160,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
     ScoreObject* pageList = PageObjectListOf(view);
     auto members = [](ScoreObject* head) { return head != nullptr ? head->next.get() : nullptr; };
-    ScoreObject* followed = members(s->insertionList.get());
+    ScoreObject* followed = members(s->insertionList.get());  // what the location follow made
     switch (s->behaviourCode) {
         case 0:
             CollectChain(view, s->voiceChain.get(), true);

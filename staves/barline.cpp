@@ -10,7 +10,9 @@
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
+#include "staves/score_truncate.h"
 
 namespace ql {
 
@@ -108,12 +110,19 @@ int BarlineKey(ScoreView* view, const BarlineRef& barline, win::Key key, bool ct
         ui::Beep(ui::BeepKind::Information);
         return 1;
     }
+    if (end && ctrl) {
+        EndPieceAtBarline(view, barline.measure);
+        return 1;
+    }
     {
         UndoStep step(document, view, UndoKind::Barline, TypeCode(ObjectType::Measure), UndoVerb::Change);
         if (type >= 0) ApplyLetter(document, barline, *record, type);
         else if (end) EndPieceHere(*record);
         else ToggleHidden(*record, barline);
         SetDocumentModified(document);
+        // The room a barline takes goes with its type: the widths it changes belong to
+        // the same undoable edit.
+        UpdateBeatMaps(view, 1);
     }
     InvalidateLinkedViews(view);
     return 1;

@@ -34,8 +34,9 @@ uint8_t BarlineHideBit(const BarlineRef& barline);
 
 // The one-key commands on a barline, in one undoable edit: B, D, E, L, R, S, T set
 // the type; H toggles the barline's own hide bit; End ends the piece's music here
-// with a final (or end-repeat) barline; with Ctrl in the scroll view it shows "Use
-// Page view". 1 when the key was a barline command, 0 for other keys.
+// with a final (or end-repeat) barline; with Ctrl it also cuts the score there
+// (page view, after asking when music follows), and in the scroll view shows only
+// "Use Page view". 1 when the key was a barline command, 0 for other keys.
 int BarlineKey(ScoreView* view, const BarlineRef& barline, win::Key key, bool ctrl);
 
 inline constexpr char kUsePageViewNotice[] = "Use Page view";

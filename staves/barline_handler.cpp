@@ -13,10 +13,18 @@
 #include "platform/win/keys.h"
 #include "staves/measure_dialogs.h"
 #include "staves/measure_edit.h"
+#include "staves/barline_drag.h"
+#include "staves/barline_edits.h"
+#include "staves/barline_follow.h"
+#include "core/memory/pool.h"
+#include "core/objects/selection_state.h"
+#include "platform/win/input.h"
 
 namespace ql {
 
 namespace {
+
+constexpr int kFollowedObjectPool = 1;
 
 class BarlineClass : public ScoreObjectClass {
   public:
@@ -41,6 +49,30 @@ class BarlineClass : public ScoreObjectClass {
     }
     int OnEditCommand(ScoreObject*, ScoreView*, int, int) const override { return 0; }
     ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override { return nullptr; }
+
+    int FollowLocation(ScoreObject* object, ScoreView* view) const override { return FollowBarlines(object, view); }
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
+        return BuildBarlineHandles(object, view);
+    }
+    void TrackDrag(ScoreObject* object, ScoreView* view) const override { TrackBarlineDrag(object, view); }
+    void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawBarlineTracking(object, view); }
+    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawBarlineTracking(object, view); }
+    void SetToolCursor(ScoreObject*, int32_t, int32_t kind) const override { SetBarlineCursor(kind); }
+    // The engine calls this when the barline becomes the focus: a drag that follows
+    // starts free of the follow hold, and without Ctrl the top end moves alone.
+    void ReleaseCache(ScoreObject*, ScoreView*) const override {
+        SetBarlineFollowSuppressed(false);
+        SelectionState* s = TheSelectionState();
+        if (s != nullptr && !win::IsKeyDown(win::Key::Control) && State().input.StickyCtrlFlag == 0)
+            s->handleMoveFlag = 0;
+    }
+    int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitBarlineDrag(object, view); }
+    // Shift: the barline's measure is spaced again from its notes.
+    void Invalidate(ScoreObject* object, ScoreView* view) const override { RespaceBarlineMeasure(object, view); }
+    ScoreObject* PasteCopy(ScoreObject* object, ScoreView* view) const override {
+        PasteBlockAtBarline(object, view);
+        return nullptr;
+    }
 };
 
 const BarlineClass& TheBarlineClass() {
@@ -75,7 +107,8 @@ BarlineRef BarlineOfObject(ScoreObject* object) {
 }
 
 ScoreObject* NewBarlineHandler() {
-    auto* object = static_cast<ScoreObject*>(AllocRecord(kTextObjectPool));
+    // Static pool 1: a reset of the selection empties it with the list they live in.
+    auto* object = static_cast<ScoreObject*>(AllocStaticRecord(kFollowedObjectPool));
     if (object != nullptr) ConstructBarlineHandler(object);
     return object;
 }

@@ -18,6 +18,7 @@
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "layout/measure_spacing.h"
@@ -31,6 +32,13 @@
 namespace ql {
 
 namespace {
+
+// Measures are inserted and deleted at a barline only while the selection holds no
+// items (a focused note, a marquee's contents): those edits own the keys then.
+bool SelectionHoldsItems() {
+    const SelectionState* s = TheSelectionState();
+    return s != nullptr && s->selectedCount != 0;
+}
 
 constexpr int kInsertFailLine = 4518;
 constexpr int kLongestChain = 4096;
@@ -100,7 +108,7 @@ void RemoveTiesInMeasure(ScoreView* view, int measure) {
 }
 
 int InsertMeasure(ScoreView* view, int measure) {
-    if (!HasTable(view)) return 0;
+    if (!HasTable(view) || SelectionHoldsItems()) return 0;
     ScoreDocument* document = view->document;
     const int count = document->header.measureCount;
     if (measure < 1 || measure > count + 1) return 0;
@@ -128,7 +136,7 @@ int InsertMeasure(ScoreView* view, int measure) {
 }
 
 int DeleteMeasureAtBarline(ScoreView* view, int measure) {
-    if (!HasTable(view)) return 0;
+    if (!HasTable(view) || SelectionHoldsItems()) return 0;
     ScoreDocument* document = view->document;
     const int count = document->header.measureCount;
     if (measure < 1 || measure > count || count <= 1) return 0;

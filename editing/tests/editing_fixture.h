@@ -43,6 +43,7 @@ struct BoxCalls {
     int keys = 0;
     int steps = 0;
     int invalidates = 0;
+    int follows = 0;  // FollowLocation calls
 };
 extern BoxCalls g_boxCalls;
 

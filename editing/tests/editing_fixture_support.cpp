@@ -116,6 +116,7 @@ class BoxClass final : public ScoreObjectClass {
     void DrawSelected(ScoreObject*, ScoreView*) const override {}
     void SetToolCursor(ScoreObject*, int32_t, int32_t) const override {}
     int LocationChanged(ScoreObject*, ScoreView*) const override { return 0; }
+    int FollowLocation(ScoreObject*, ScoreView*) const override { return ++g_boxCalls.follows; }
     // The box goes where its corner handles are.
     int CommitDrag(ScoreObject* box, ScoreView*) const override {
         BoxBody b = BodyOf(box);

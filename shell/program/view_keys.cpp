@@ -181,6 +181,13 @@ void SpaceTransport(ScoreView* view) {
     PlayCommand(view);
 }
 
+// With the Pointer tool over an object (hovered or focused) the letters are that
+// object's keys (a barline's D, L, R), not the pointer steps.
+bool PointerOverObject() {
+    const SelectionState* s = Sel();
+    return s != nullptr && s->toolType == 0 && (s->hoverObject || s->editMode > 0);
+}
+
 void MovePointerBy(ScoreView* view, int32_t dx, int32_t dy) {
     MovePointerToLogical(view, view->pointerPoint.x + dx, view->pointerPoint.y + dy);
 }
@@ -332,15 +339,19 @@ std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, M
             SpaceTransport(view);
             return 0;
         case 'D':
+            if (PointerOverObject()) return std::nullopt;
             MovePointerBy(view, 0, kPointerStep);
             return 0;
         case 'L':
+            if (PointerOverObject()) return std::nullopt;
             MovePointerBy(view, -kPointerStep, 0);
             return 0;
         case 'U':
+            if (PointerOverObject()) return std::nullopt;
             MovePointerBy(view, 0, -kPointerStep);
             return 0;
         case 'R':
+            if (PointerOverObject()) return std::nullopt;
             MovePointerBy(view, kPointerStep, 0);
             if (Sel() != nullptr && Sel()->toolType == kNoteType) return std::nullopt;
             return 0;

@@ -118,6 +118,7 @@ TEST_F(Barlines, KeyCommandsAreUndoable) {
 TEST_F(Barlines, BarlineObjectRunsTheEditsOfItsBarline) {
     BuildScore(1, 8);
     RegisterBarlineClass();
+    ASSERT_EQ(InitStaticPoolSet(), 1);  // barline objects come from the static set
     view_->currentSystem->lastMeasure = 4;
     ScoreObject* object = NewBarlineHandler();
     ASSERT_NE(object, nullptr);
@@ -136,7 +137,7 @@ TEST_F(Barlines, BarlineObjectRunsTheEditsOfItsBarline) {
     EXPECT_EQ(doc_->header.measureCount, 8);
     body->measure = 1;
     EXPECT_TRUE(BarlineOfObject(object).atSystemStart);
-    FreeRecord(kTextObjectPool, object);
+    FreeStaticRecord(1, object);
 }
 
 }  // namespace

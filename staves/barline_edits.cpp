@@ -1,0 +1,39 @@
+// The barline object's Shift and paste commands (see barline_edits.h).
+#include "staves/barline_edits.h"
+
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "editing/selection.h"
+#include "layout/measure_spacing.h"
+#include "staves/barline_follow.h"
+#include "staves/barline_handler.h"
+
+namespace ql {
+
+void RespaceBarlineMeasure(ScoreObject* object, ScoreView* view) {
+    const BarlineBody* body = BarlineBodyOf(object);
+    if (body == nullptr || view == nullptr || view->document == nullptr) return;
+    const int count = view->document->header.measureCount;
+    const int measure = body->measure <= count ? body->measure : count;
+    if (measure < 1) return;
+    SetCurrentMeasure(view, view->currentStaff >= 1 ? view->currentStaff : 1, measure);
+    RefreshMeasureWidths(view, false, true);
+    CommitFocusedElement(view);
+    SetBarlineFollowSuppressed(false);
+    if (SelectionState* s = TheSelectionState()) s->rebuildRequested = 1;
+}
+
+void PasteBlockAtBarline(ScoreObject* object, ScoreView* view) {
+    // provisional: the block clipboard and its paste for all staves are not built
+    // yet; until they are, a paste on a barline pastes nothing and only leaves the
+    // views and the selection as a paste would.
+    (void)object;
+    if (view == nullptr) return;
+    InvalidateLinkedViews(view);
+    SetBarlineFollowSuppressed(false);
+    ResetSelection(view, 1);
+}
+
+}  // namespace ql

@@ -1,0 +1,309 @@
+// The barline objects the pointer finds: which barlines around the location get one,
+// their handles, what a drag of a barline does to the measure widths, and Ctrl+End
+// cutting the score at a barline as one undoable edit.
+#include <gtest/gtest.h>
+
+#include "core/memory/pool.h"
+#include "core/model/pages.h"
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
+#include "core/undo/undo.h"
+#include "layout/page_format.h"
+#include "display/view_location.h"
+#include "editing/selection.h"
+#include "notes/beatmap/beat_map.h"
+#include "platform/ui/headless.h"
+#include "staves/barline.h"
+#include "staves/barline_drag.h"
+#include "staves/barline_follow.h"
+#include "staves/barline_handler.h"
+#include "staves/measure_edit.h"
+#include "staves/score_truncate.h"
+#include "staves/tests/measures/measure_fixture.h"
+
+namespace ql::testing_measures {
+namespace {
+
+class BarlineObjects : public MeasureTest {
+  protected:
+    void SetUp() override {
+        MeasureTest::SetUp();
+        ASSERT_EQ(InitStaticPoolSet(), 1);
+        ASSERT_NE(CreateSelectionState(), nullptr);
+        BuildScore(1, 6);
+        RegisterBarlineClass();
+        UpdateBeatMaps(view_, 0);
+        SetHandleSize(64);
+    }
+    void TearDown() override {
+        DestroySelectionState();
+        MeasureTest::TearDown();
+    }
+    // The barline objects in the selection's object list, by measure.
+    std::vector<int> Followed() const {
+        std::vector<int> measures;
+        ScoreObject* list = TheSelectionState()->insertionList.get();
+        for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr; o = o->next.get())
+            if (const BarlineBody* body = BarlineBodyOf(o)) measures.push_back(body->measure);
+        std::sort(measures.begin(), measures.end());
+        return measures;
+    }
+    ScoreObject* FollowedAt(int measure) const {
+        for (ScoreObject* o = TheSelectionState()->insertionList->next.get(); o != nullptr; o = o->next.get())
+            if (BarlineBodyOf(o) != nullptr && BarlineBodyOf(o)->measure == measure) return o;
+        return nullptr;
+    }
+    // Grabs a handle of the object and moves it by dx, as the engine's drag does.
+    void Drag(ScoreObject* object, int kind, int32_t dx) {
+        SelectionState* s = TheSelectionState();
+        HitRecord* first = ClassOf(object).BuildHandles(object, view_);
+        ASSERT_NE(first, nullptr);
+        HitRecord* grabbed = first;
+        while (grabbed != nullptr && grabbed->kind != kind) grabbed = grabbed->child.get();
+        ASSERT_NE(grabbed, nullptr);
+        s->grabbedRecord = Ref32<HitRecord>::To(grabbed);
+        s->dragOffsetX = dx;
+        s->dragOffsetY = 0;
+        ClassOf(object).TrackDrag(object, view_);
+    }
+    int Width(int measure) { return Record(measure).width; }
+};
+
+// Following the location makes one object for each barline of the measures before,
+// at and after it within its system, each once, standing where the beat map puts the
+// barline; without the selection's list nothing is made.
+TEST_F(BarlineObjects, FollowMakesTheBarlinesAroundTheLocation) {
+    ScoreObject* prototype = NewBarlineHandler();
+    ASSERT_NE(prototype, nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    TheSelectionState()->insertionList = {};
+    EXPECT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 0) << "no list";
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    EXPECT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 1);
+    EXPECT_EQ(Followed(), (std::vector<int>{2, 3, 4}));
+    SetCurrentMeasure(view_, 1, 4);
+    ClassOf(prototype).FollowLocation(prototype, view_);
+    EXPECT_EQ(Followed(), (std::vector<int>{2, 3, 4, 5})) << "each barline once";
+    SetCurrentMeasure(view_, 1, 6);
+    ClassOf(prototype).FollowLocation(prototype, view_);
+    EXPECT_EQ(Followed(), (std::vector<int>{2, 3, 4, 5, 6, 7})) << "the closing barline, nothing past it";
+    int32_t x = 0;
+    ASSERT_TRUE(BarlineXInSystem(view_, view_->currentSystem, 4, &x));
+    const int32_t followedX = BarlineBodyOf(FollowedAt(4))->x;
+    EXPECT_EQ(followedX, x);
+    int32_t x5 = 0;
+    ASSERT_TRUE(BarlineXInSystem(view_, view_->currentSystem, 5, &x5));
+    EXPECT_GT(x5, x);
+    // While a barline edit holds the follow, nothing is made.
+    ResetSelection(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetBarlineFollowSuppressed(true);
+    EXPECT_EQ(FollowBarlines(nullptr, view_), 1);  // the reset took the objects with it
+    EXPECT_TRUE(Followed().empty());
+    SetBarlineFollowSuppressed(false);
+}
+
+// A barline inside its system has four handles (its two ends and the two width
+// handles of the measure after it); the closing barline only its ends. The top end
+// picks the line down to just above its bottom.
+TEST_F(BarlineObjects, HandlesOfInsideAndClosingBarlines) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 6);
+    FollowBarlines(nullptr, view_);
+    const auto count = [](HitRecord* r) {
+        int n = 0;
+        for (; r != nullptr; r = r->child.get()) ++n;
+        return n;
+    };
+    ScoreObject* inside = FollowedAt(6);
+    HitRecord* handles = ClassOf(inside).BuildHandles(inside, view_);
+    EXPECT_EQ(count(handles), 4);
+    const BarlineBody body = *BarlineBodyOf(inside);
+    const int32_t bx = body.x, middle = (body.top + body.bottom) / 2;
+    EXPECT_TRUE(HitRecordContainsPoint(handles, {bx, middle}));
+    EXPECT_FALSE(HitRecordContainsPoint(handles, {bx + 400, middle}));
+    HitRecord* width = handles->child->child->child.get();
+    EXPECT_EQ(width->point.x - handles->child->child->point.x, Width(6));
+    ScoreObject* closing = FollowedAt(7);
+    EXPECT_EQ(count(ClassOf(closing).BuildHandles(closing, view_)), 2);
+}
+
+// Dragging a barline with Ctrl widens the measure before it and narrows the one after
+// by as much; in page view without Ctrl the measures before share the change and
+// the ones after give it back, so the system keeps its width. A drag that would take
+// all the width of the measure before it is refused with a beep.
+TEST_F(BarlineObjects, DragChangesTheWidthsAroundTheBarline) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(3);
+    const int w2 = Width(2), w3 = Width(3);
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Drag(barline, kBarlineTopHandle, 200);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_EQ(Width(2), w2 + 200);
+    EXPECT_EQ(Width(3), w3 - 200);
+
+    int total = 0;
+    for (int m = 1; m <= 6; ++m) total += Width(m);
+    const int w1 = Width(1);
+    barline = FollowedAt(3);
+    BarlineBodyOf(barline)->x = 0;  // the drag is measured from the object's own x
+    Drag(barline, kBarlineTopHandle, 100);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    EXPECT_EQ(Width(1), w1 + 50);
+    int after = 0;
+    for (int m = 1; m <= 6; ++m) after += Width(m);
+    EXPECT_LE(std::abs(after - total), 4) << "the system keeps its width";
+
+    const size_t beeps = ui::headless::Beeps().size();
+    const auto before = Image();
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Drag(barline, kBarlineTopHandle, -Width(2) - 100);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 0);
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
+    EXPECT_EQ(Image(), before);
+}
+
+// In page view a barline carried past its neighbour or out of its system moves
+// measures between systems instead of changing widths: the closing barline dragged
+// left past the barline before it sends the last measure down; a barline dragged
+// left of its system's start sends the measures before it up. The opening barline
+// of the first system cannot go left: a beep, nothing changes.
+TEST_F(BarlineObjects, BarlinesCarriedPastANeighbourMoveMeasuresBetweenSystems) {
+    ScoreSystem* first = view_->currentSystem;
+    ASSERT_NE(InsertSystemCopies(first, view_, 1), nullptr);
+    ScoreSystem* second = first->next.get();
+    ASSERT_NE(second, nullptr);
+    first->lastMeasure = 3;
+    second->firstMeasure = 4;
+    second->lastMeasure = 6;
+    second->number = static_cast<uint8_t>(first->number + 1);
+    second->y = first->y + 4096;
+    doc_->firstPage->systemCount = 2;
+    UpdateBeatMaps(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+
+    view_->currentSystem = first;
+    SetCurrentMeasure(view_, 1, 3);
+    view_->currentSystem = first;
+    FollowBarlines(nullptr, view_);
+    ScoreObject* closing = FollowedAt(4);
+    ASSERT_NE(closing, nullptr);
+    int32_t before = 0;
+    ASSERT_TRUE(BarlineXInSystem(view_, first, 3, &before));
+    const int32_t closingX = BarlineBodyOf(closing)->x;
+    Drag(closing, kBarlineTopHandle, before - closingX - 10);
+    EXPECT_EQ(ClassOf(closing).CommitDrag(closing, view_), 1);
+    EXPECT_EQ(first->lastMeasure, 2);
+    EXPECT_EQ(second->firstMeasure, 3);
+
+    ResetSelection(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    UpdateBeatMaps(view_, 0);
+    view_->currentSystem = second;
+    SetCurrentMeasure(view_, 1, 4);
+    view_->currentSystem = second;
+    FollowBarlines(nullptr, view_);
+    ScoreObject* inside = FollowedAt(4);
+    ASSERT_NE(inside, nullptr);
+    const int32_t insideX = BarlineBodyOf(inside)->x;
+    Drag(inside, kBarlineTopHandle, second->x - insideX - 50);
+    EXPECT_EQ(ClassOf(inside).CommitDrag(inside, view_), 1);
+    EXPECT_EQ(first->lastMeasure, 3) << "measure 3 went back up";
+    EXPECT_EQ(second->firstMeasure, 4);
+
+    ResetSelection(view_, 0);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    UpdateBeatMaps(view_, 0);
+    view_->currentSystem = first;
+    SetCurrentMeasure(view_, 1, 1);
+    view_->currentSystem = first;
+    FollowBarlines(nullptr, view_);
+    ScoreObject* opening = FollowedAt(1);
+    ASSERT_NE(opening, nullptr);
+    const auto image = Image();
+    const size_t beeps = ui::headless::Beeps().size();
+    Drag(opening, kBarlineTopHandle, -200);
+    EXPECT_EQ(ClassOf(opening).CommitDrag(opening, view_), 0);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
+    EXPECT_EQ(Image(), image);
+}
+
+// The width handle alone changes the width of the measure after the barline, once it
+// moved more than 32 units; the start handle moved right narrows it.
+TEST_F(BarlineObjects, WidthHandlesChangeTheMeasureAfterTheBarline) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(3);
+    const int w3 = Width(3);
+    Drag(barline, kBarlineWidthHandle, 32);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 0) << "too small a move";
+    EXPECT_EQ(Width(3), w3);
+    Drag(barline, kBarlineWidthHandle, 120);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    EXPECT_EQ(Width(3), w3 + 120);
+    Drag(barline, kBarlineStartHandle, 60);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    EXPECT_EQ(Width(3), w3 + 60);
+}
+
+// Insert and Delete on a barline act only while the selection holds no items.
+TEST_F(BarlineObjects, InsertAndDeleteWaitForAnEmptySelection) {
+    TheSelectionState()->selectedCount = 3;
+    EXPECT_EQ(InsertMeasure(view_, 3), 0);
+    EXPECT_EQ(DeleteMeasureAtBarline(view_, 3), 0);
+    EXPECT_EQ(doc_->header.measureCount, 6);
+    TheSelectionState()->selectedCount = 0;
+    EXPECT_EQ(InsertMeasure(view_, 3), 1);
+    EXPECT_EQ(doc_->header.measureCount, 7);
+}
+
+// Ctrl+End with music after the barline asks first: No changes nothing; Yes ends the
+// piece there with a final barline, and one Undo gives back every record.
+TEST_F(BarlineObjects, CtrlEndCutsTheScoreAsOneEdit) {
+    ASSERT_NE(Note(1, 5, 0), nullptr);
+    const auto before = Image();
+    const BarlineRef at{4, false, false};
+    ui::headless::QueueMessageBoxAnswer(ui::kIdNo);
+    EXPECT_EQ(BarlineKey(view_, at, win::Key::End, true), 1);
+    EXPECT_EQ(Image(), before);
+    ASSERT_FALSE(BoxTexts().empty());
+    EXPECT_EQ(BoxTexts().back(), kTruncateQuestion);
+
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    EXPECT_EQ(BarlineKey(view_, at, win::Key::End, true), 1);
+    EXPECT_EQ(doc_->header.measureCount, 3);
+    EXPECT_EQ(BarlineTypeOf(Record(4)), static_cast<int>(BarlineType::EndSection));
+    EXPECT_EQ(doc_->firstPage->lastMeasure, 3);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(doc_->header.measureCount, 6);
+    EXPECT_EQ(Image(), before);
+}
+
+// On a score of two pages the cut at a barline of the first page takes the second
+// page with its measures; the numbers still run from 1, and Undo gives every record
+// back.
+TEST_F(BarlineObjects, CuttingTakesThePagesAfterTheBarline) {
+    ASSERT_NE(AppendPage(view_), 0);
+    ASSERT_EQ(doc_->header.pageCount, 2);
+    const int count = doc_->header.measureCount;
+    ASSERT_GT(count, 6);
+    const auto before = Image();
+    EXPECT_EQ(BarlineKey(view_, BarlineRef{5, false, false}, win::Key::End, true), 1);
+    EXPECT_EQ(doc_->header.pageCount, 1);
+    EXPECT_EQ(doc_->header.measureCount, 4);
+    EXPECT_EQ(doc_->firstPage->lastMeasure, 4);
+    EXPECT_EQ(Numbers(), (std::vector<int>{1, 2, 3, 4}));
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(doc_->header.pageCount, 2);
+    EXPECT_EQ(doc_->header.measureCount, count);
+    EXPECT_EQ(Image(), before);
+}
+
+}  // namespace
+}  // namespace ql::testing_measures
