@@ -103,6 +103,7 @@ int ReadNoteMark(NiffChunkContext& context, const uint8_t* fixedPart, uint8_t se
     NiffNoteMark mark;
     const NiffTagState& tags = import.tags;
     int side = HasNiffTag(tags, kTagSide) ? tags.values[kTagSide][1] : 0;
+    mark.sideFromFile = side != 0;
     const bool stemDown = event->direction > 0;
     if (selector == kNiffOrnamentRow) {
         if (side == 0) side = kSideAbove;
@@ -151,13 +152,11 @@ void MakeNiffPedalBracket(NiffImportState& import, const NiffPedalRecord& start,
     mark.tick = start.tick;
     mark.page = frame.pages.empty() ? 0 : static_cast<int>(frame.pages.size()) - 1;
     const double scale = import.unitScale;
-    const int size = frame.staves[static_cast<size_t>(std::clamp(start.staff, 0, kNiffStaffSlots - 1))].sizePercent;
-    const double reduced = size > 0 && size < 100 ? 100.0 / size : 1.0;
     mark.x = static_cast<int32_t>(start.x * scale);
-    mark.y = static_cast<int32_t>(static_cast<int32_t>(start.y * scale) * reduced);
+    mark.y = static_cast<int32_t>(NiffVerticalUnits(import, start.staff, start.y));
     NiffMarkDetail& detail = mark.detail;
     detail.endX = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 0) * scale);
-    detail.height = static_cast<int32_t>(static_cast<int32_t>(start.height * scale) * reduced);
+    detail.height = static_cast<int32_t>(NiffVerticalUnits(import, start.staff, start.height));
     detail.endTick = frame.currentTick;
     detail.endMeasure = std::max(frame.measures[frame.currentMeasure].number, start.measure);
     detail.endStyle = start.shape == kBracketStartShape && shape == kBracketEndShape ? kBracketEndStyle : 0;

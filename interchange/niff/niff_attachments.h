@@ -47,6 +47,7 @@ struct NiffNoteMark {
     uint8_t glyph = 0;
     uint8_t side = 1;
     int16_t vertical = 0;
+    bool sideFromFile = false;  // tag 22 named the side: the mark keeps its offsets
 };
 struct NiffLyricSyllable {
     std::string text;

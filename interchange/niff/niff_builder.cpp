@@ -160,6 +160,7 @@ int BuildScoreFromNiff(NiffImportState& import) {
     }
     FormatNiffScore(import);
     PlaceNiffMarks(import);
+    PlaceNiffNoteMarks(import);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
     if (import.view != nullptr) {

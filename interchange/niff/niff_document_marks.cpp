@@ -18,6 +18,7 @@
 #include "interchange/imported_marks.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_mark_objects.h"
+#include "interchange/niff/niff_spanner_objects.h"
 #include "layout/page_format.h"
 #include "objects/text_marks/text_line.h"
 #include "shell/shell_services.h"
@@ -96,6 +97,10 @@ void PlaceNiffMarks(NiffImportState& import) {
                    : mark.staff < 1 || mark.staff > staffCount ||
                          MeasureRecordOf(import.document, mark.measure) == nullptr)
             continue;
+        if (mark.kind == NiffMarkKind::kPedalBracket) {
+            MakeNiffPedalBracket(import, mark);
+            continue;
+        }
         if (onPage) ShowPageInView(view, mark.page);
         ScoreObject* object = MakeNiffMarkObject(import, mark);
         if (object == nullptr) continue;

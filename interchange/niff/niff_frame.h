@@ -13,6 +13,10 @@
 #include "interchange/niff/niff_spanner_records.h"
 #include "interchange/niff/niff_voices.h"
 
+namespace ql {
+struct ScoreObject;
+}
+
 namespace ql::niff {
 
 inline constexpr int kNiffStaffSlots = 45;  // staves 0..44
@@ -58,6 +62,12 @@ enum class NiffMarkKind : uint8_t {
     kDynamic,
     kPedal,
     kPedalBracket,
+};
+
+struct NiffUnplacedMark {
+    ScoreObject* object = nullptr;
+    int staff = 1;
+    int measure = 1;
 };
 
 struct NiffMark {
@@ -170,6 +180,9 @@ struct NiffFrame {
     std::vector<NiffMeasureNode> measures{NiffMeasureNode{}};
     std::vector<NiffMark> marks;
     std::vector<NiffNoteAttachments> attachments;  // by NiffEvent::attachments
+    // Articulations and ornaments attached without a place from the file, put at
+    // their notes' places once the pages are laid out.
+    std::vector<NiffUnplacedMark> unplacedMarks;
     std::vector<NiffPedalRecord> pedals;
     NiffNumbering numbering;
     std::array<NiffStaffFrame, kNiffStaffSlots> staves{};

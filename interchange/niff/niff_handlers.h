@@ -80,10 +80,16 @@ int CountUnconvertedNiffChunk(NiffChunkContext& context, const uint8_t* fixedPar
 // the next staff, system or page header are then counted and ignored.
 bool SkipForNiffStaff(NiffChunkContext& context);
 
-// Where a text-like mark goes: the placement of tag 1 in score units, anchored to
-// the page when tag 3 names the page header; without tag 1 (and not on the page),
-// at the current measure and tick with x 0 and the vertical default.
+// Where a text-like mark goes: the placement of tag 1 in score units (its vertical
+// value as NiffVerticalUnits gives it), anchored to the page when tag 3 names the
+// page header; without tag 1 (and not on the page), at the current measure and tick
+// with x 0 and the vertical default.
 void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& mark);
+
+// A vertical distance of the file on `staff` in score units: on a staff drawn at a
+// reduced size first taken to full size (x 100 / its size percentage, truncated),
+// then times the unit scale, truncated toward zero.
+int64_t NiffVerticalUnits(const NiffImportState& import, int staff, int64_t value);
 
 // A mark's alignment: tag 33's horizontal and vertical bytes, each 0 (or no tag)
 // taking the handler's default.

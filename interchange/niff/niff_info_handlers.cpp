@@ -9,6 +9,7 @@
 #include "core/model/score_document.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_mark_objects.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "platform/gfx/objects.h"
 
@@ -85,6 +86,7 @@ int ReadNiffDefaults(NiffChunkContext& context, const uint8_t* fixedPart) {
 }
 
 void ApplyNiffFontToStyle(NiffImportState& import, int fontIndex, int slot) {
+    constexpr int kLyricStyleSlot = 4;
     if (import.document == nullptr || fontIndex < 0 || fontIndex >= static_cast<int>(import.fonts.size()) ||
         slot < 0 || slot >= kScoreFontCount)
         return;
@@ -100,6 +102,7 @@ void ApplyNiffFontToStyle(NiffImportState& import, int fontIndex, int slot) {
     style.height = static_cast<int16_t>(TwipsToScoreUnits(import.document, font.size));
     if (style.handle != 0) gfx::DeleteObject(platform::FontHandle{style.handle});
     style.handle = 0;
+    if (slot == kLyricStyleSlot) SetNiffLyricLevels(import.document, style.height);
 }
 
 int ReadNiffFontDescription(NiffChunkContext& context, const uint8_t* fixedPart) {

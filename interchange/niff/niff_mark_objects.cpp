@@ -15,8 +15,11 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "interchange/niff/niff_import_state.h"
+#include "layout/page_format.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/articulations/articulation_attach.h"
+#include "notes/articulations/articulation_class.h"
+#include "notes/drawing/note_redraw.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/chord/chord_symbol.h"
 #include "objects/lyrics/lyric.h"
@@ -25,12 +28,12 @@
 #include "objects/object_services.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/text_line.h"
+#include "shell/shell_services.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql::niff {
 namespace {
 
-constexpr char kPedalBracketsKind[] = "pedal brackets";
 constexpr char kUnmadeMarksKind[] = "marks that could not be made";
 constexpr uint16_t kDynamicActionKeep = 0xFF2F;
 constexpr uint16_t kDynamicActionBits = 0x23;
@@ -149,12 +152,7 @@ ScoreObject* MakeNiffMarkObject(NiffImportState& import, const NiffMark& mark) {
         case NiffMarkKind::kTempo: object = MakeTempo(mark); break;
         case NiffMarkKind::kDynamic: object = MakeDynamic(mark); break;
         case NiffMarkKind::kPedal: object = MakePedal(mark); break;
-        case NiffMarkKind::kPedalBracket:
-            // provisional: a pedal bracket is a spanner whose two ends are anchored
-            // through the spanner interface, which the spanner import brings; until
-            // then the bracket the file asked for is counted as not converted.
-            import.report.Count(kPedalBracketsKind);
-            return nullptr;
+        case NiffMarkKind::kPedalBracket:  // a spanner: MakeNiffPedalBracket makes it
         case NiffMarkKind::kStaffLabel: return nullptr;
     }
     if (object == nullptr) {
@@ -188,7 +186,8 @@ void ApplyNiffTextFont(const NiffImportState& import, TextObject* text, int font
     }
 }
 
-void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, const NiffNoteAttachments& marks) {
+void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, int staff, int measure,
+                         const NiffNoteAttachments& marks) {
     ScoreView* view = import.view;
     if (view == nullptr || note == nullptr) return;
     if (marks.accidental >= 0) AttachAccidental(view, note, marks.accidental);
@@ -209,6 +208,7 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, const NiffN
             std::memcpy(reinterpret_cast<std::byte*>(&body.location) + kNoteAnchorY, &mark.vertical,
                         sizeof mark.vertical);
         ClassOf(object).Measure(object, view);
+        if (!mark.sideFromFile) import.frame.unplacedMarks.push_back({object, staff, measure});
     }
     for (const NiffLyricSyllable& syllable : marks.lyrics) {
         TextObject* lyric = NewLyricOnNote(view, note, syllable.line);
@@ -219,7 +219,27 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, const NiffN
         SetLyricOffsets(lyric, syllable.offset, 0);
         ApplyNiffTextFont(import, lyric, syllable.fontSlot, kLyricStyle);
         ClassOf(&lyric->header).Measure(&lyric->header, view);
+        SetNiffLyricLevels(import.document, lyric->body.height);
     }
+}
+
+void SetNiffLyricLevels(ScoreDocument* document, int32_t spacing) {
+    if (document == nullptr || spacing <= 0) return;
+    for (int verse = 0; verse < kLyricLevelCount; ++verse)
+        document->header.lyricLevels[verse] = static_cast<uint16_t>(std::min<int32_t>((verse + 1) * spacing, INT16_MAX));
+}
+
+void PlaceNiffNoteMarks(NiffImportState& import) {
+    ScoreView* view = import.view;
+    if (view == nullptr || import.document == nullptr) return;
+    for (const NiffUnplacedMark& mark : import.frame.unplacedMarks) {
+        ShowPageInView(view, PageIndexOfMeasure(import.document, mark.measure));
+        const NoteDrawLocation location(view, mark.staff, mark.measure);
+        // Without a system for its measure the mark keeps the offsets it was read with.
+        if (location.IsDrawable()) PlaceAttachedArticulation(view, mark.object);
+    }
+    import.frame.unplacedMarks.clear();
+    ShowPageInView(view, 0);
 }
 
 void ApplyNiffNumberingAndGroups(NiffImportState& import) {

@@ -4,8 +4,11 @@
 // hung on a note; then the measure numbering and the staff groups.
 #pragma once
 
+#include <cstdint>
+
 namespace ql {
 struct EventRecord;
+struct ScoreDocument;
 struct ScoreObject;
 struct TextObject;
 }  // namespace ql
@@ -26,8 +29,18 @@ ScoreObject* MakeNiffMarkObject(NiffImportState& import, const NiffMark& mark);
 void ApplyNiffTextFont(const NiffImportState& import, TextObject* text, int fontIndex, int style);
 
 // The accidental, note bits, articulations, ornaments and lyrics of a note placed
-// in the document (needs the import's view).
-void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, const NiffNoteAttachments& marks);
+// in the document at (staff, measure) (needs the import's view). An articulation
+// without a side from the file waits for PlaceNiffNoteMarks.
+void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, int staff, int measure,
+                         const NiffNoteAttachments& marks);
+
+// The document's four verse lines at one to four times the lyric line spacing
+// under the staff (nothing for a spacing of 0 or less).
+void SetNiffLyricLevels(ScoreDocument* document, int32_t spacing);
+
+// Puts each articulation and ornament attached without a side from the file where
+// a click would put it on its note; run once the pages are laid out.
+void PlaceNiffNoteMarks(NiffImportState& import);
 
 // The measure numbering, the numbers shown on measures and the staff groups the
 // file gave, into the document.

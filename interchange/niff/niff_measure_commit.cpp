@@ -54,7 +54,7 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measu
         placed.push_back(event);
         last = event;
         if (e.attachments >= 0 && static_cast<size_t>(e.attachments) < import.frame.attachments.size())
-            AttachNiffNoteMarks(import, event, import.frame.attachments[static_cast<size_t>(e.attachments)]);
+            AttachNiffNoteMarks(import, event, staff, measure, import.frame.attachments[static_cast<size_t>(e.attachments)]);
     }
     for (size_t i = 0; i < placed.size(); ++i) {
         const NiffEvent& e = from.events[i];

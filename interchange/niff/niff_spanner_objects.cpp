@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/constants.h"
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -49,6 +50,7 @@ constexpr int kMiddleLineStep = 4;
 constexpr int16_t kOctaveHookDrop = 128;
 constexpr int16_t kEndingHook = 256;
 constexpr int kMostEndingSpan = 127;
+constexpr int32_t kPedalBracketBelow = 768;  // under the staff, as the pedal marks
 
 int16_t Word16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
@@ -362,6 +364,34 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
     // The label shows the first number as its one character.
     ending->text.body.string = static_cast<uint16_t>('0' + request.passes[0]);
     FreeRepeatEndingList(import.document);
+}
+
+void MakeNiffPedalBracket(NiffImportState& import, const NiffMark& mark) {
+    const NiffMarkDetail& detail = mark.detail;
+    if (detail.endMeasure < mark.measure || (detail.endMeasure == mark.measure && detail.endTick < mark.tick)) {
+        import.report.Count(kNiffSpannersReversed);
+        return;
+    }
+    if (MeasureRecordOf(import.document, detail.endMeasure) == nullptr ||
+        !LocateAt(import, mark.staff, mark.measure)) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    auto* object = static_cast<ScoreObject*>(AllocRecord(kTextObjectPool));
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeObjects);
+        return;
+    }
+    ConstructWickette(object);
+    SpannerEndpoint& ends = AsWickette(object)->spanner.endpoint;
+    // Without a vertical place from the file the line goes where pedal marks go.
+    const int32_t y = mark.y != 0 ? mark.y : kPedalBracketBelow;
+    ends.start = TimeAnchor(mark.measure, mark.measure, mark.tick, mark.x, y);
+    ends.end = TimeAnchor(mark.measure, detail.endMeasure, detail.endTick, detail.endX, y);
+    ends.startHook = ends.endHook = Word16(detail.height);
+    ends.lineWidth = CurveLineValuesOf(import.document).defaultLineWidth;
+    ends.style = detail.endStyle;
+    InsertObjectBySubtype(import.view, object);
 }
 
 void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& request) {

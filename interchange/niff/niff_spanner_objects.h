@@ -1,7 +1,7 @@
 // The score objects of a NIFF import's spanner requests, made once the notes are
 // in the document and the pages laid out: ties through the tie command's own
 // service, slurs fitted to their notes, hairpins, octave lines, repeat endings and
-// tuplet marks. One factory per type; a request whose notes or measures cannot be
+// tuplet marks, and pedal brackets. One factory per type; a request whose notes or measures cannot be
 // found, whose end lies before its start, or whose notes the tie service does not
 // join, is skipped and counted in the import report.
 #pragma once
@@ -20,6 +20,7 @@ struct NiffLineRequest;
 struct NiffTupletRequest;
 struct NiffTieRequest;
 struct NiffPlacedEvent;
+struct NiffMark;
 
 inline constexpr char kNiffUnmadeTies[] = "ties whose notes do not follow each other";
 inline constexpr char kNiffUnplacedSpanners[] = "spanners whose notes or measures are missing";
@@ -47,6 +48,10 @@ void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request);
 void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request);
 void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& request);
 void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& request);
+// A pedal bracket (the wickette) from the mark's measure and tick to its detail's
+// end, with the hooks of its height, the document's line width and the end style,
+// linked into the start measure's object list.
+void MakeNiffPedalBracket(NiffImportState& import, const NiffMark& mark);
 // The tuplet number `digits` over `note` (the view located at its measure), with
 // bracket style 0, 1 or 2.
 void AttachNiffTupletMark(NiffImportState& import, EventRecord* note, const std::string& digits, int bracket);

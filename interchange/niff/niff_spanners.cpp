@@ -315,10 +315,7 @@ int ReadNiffHairpin(NiffChunkContext& context, const uint8_t* fixedPart) {
     NiffLineRequest line;
     if (LineFromRecord(import, record, NiffLineKind::kHairpin, &line)) {
         line.closing = record.kind[kHairpinClosing] != 0;
-        const NiffStaffFrame& staff = import.frame.staves[static_cast<size_t>(record.staff)];
-        int64_t height = record.kind[kHairpinHeight];
-        if (staff.sizePercent > 0 && staff.sizePercent < 100) height = height * 100 / staff.sizePercent;
-        const auto scaled = static_cast<int64_t>(static_cast<double>(height) * import.unitScale);
+        const int64_t scaled = NiffVerticalUnits(import, record.staff, record.kind[kHairpinHeight]);
         line.opening = scaled > kLeastScaledHeight ? static_cast<int32_t>(std::min<int64_t>(scaled / 2, INT16_MAX))
                                                    : kHalfOpening;
         import.frame.spanners.lines.push_back(line);

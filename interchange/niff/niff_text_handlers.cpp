@@ -1,5 +1,6 @@
 // The text-like marks of a NIFF file: free text, chord symbols, tempo marks and
 // rehearsal marks, each placed from its tags and kept in the import's frame.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -56,6 +57,12 @@ int NiffMarkFont(const NiffImportState& import, int defaultIndex) {
     return index;
 }
 
+int64_t NiffVerticalUnits(const NiffImportState& import, int staff, int64_t value) {
+    const int size = import.frame.staves[static_cast<size_t>(std::clamp(staff, 0, kNiffStaffSlots - 1))].sizePercent;
+    if (size > 0 && size < 100) value = value * 100 / size;
+    return static_cast<int64_t>(static_cast<double>(value) * import.unitScale);
+}
+
 void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& mark) {
     const NiffTagState& tags = import.tags;
     NiffFrame& frame = import.frame;
@@ -70,7 +77,7 @@ void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& m
         return;
     }
     mark.x = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 0) * import.unitScale);
-    mark.y = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 2) * import.unitScale);
+    mark.y = static_cast<int32_t>(NiffVerticalUnits(import, mark.staff, NiffTagShort(tags, kTagPlacement, 2)));
     if (!HasNiffTag(tags, kTagPlacement)) mark.y = defaultVertical;
     mark.anchor = NamesPageHeader(tags) ? NiffAnchor::kPage : NiffAnchor::kMeasure;
 }

@@ -152,12 +152,15 @@ TEST_F(NiffAttachmentsTest, ArticulationsTakeTheirSideFromTheStem) {
     auto describe = [](const NiffNoteAttachments& a) {
         std::string text = "acc " + std::to_string(a.accidental) + " bits " + std::to_string(a.noteBits) + ":";
         for (const NiffNoteMark& m : a.marks)
-            text += " " + std::to_string(m.glyph) + (m.side == 1 ? "^" : "v") + std::to_string(m.vertical);
+            text += " " + std::to_string(m.glyph) + (m.side == 1 ? "^" : "v") + std::to_string(m.vertical) +
+                    (m.sideFromFile ? "!" : "");
         return text;
     };
     // Position -2 (step 2): above at most -640; below with the stem down at least 192.
+    // Only the mark whose side the file asked for (!) keeps its offsets; the others
+    // are placed on their notes once the page is laid out.
     EXPECT_EQ(describe(notes[0]), "acc 3 bits 64: 143^-640 156v0");
-    EXPECT_EQ(describe(notes[1]), "acc -1 bits 0: 156^-640 138v192 210^-640");
+    EXPECT_EQ(describe(notes[1]), "acc -1 bits 0: 156^-640 138v192! 210^-640");
     EXPECT_EQ(state_->report.CountOf("articulations and ornaments of unknown codes"), 1);
 }
 
@@ -233,6 +236,49 @@ TEST_F(NiffAttachmentsTest, PedalMarksAndABracketAcrossMeasures) {
     EXPECT_EQ(bracket.x, 10 * 128);
     EXPECT_EQ(bracket.detail.endX, 90 * 128);
     EXPECT_TRUE(state_->frame.pedals.empty());
+}
+
+// A placement on a staff drawn at half size is taken at full size: the same
+// vertical placement lies twice as far from the smaller staff.
+TEST(NiffReducedStaves, PlacementsOnAReducedStaffAreTakenAtFullSize) {
+    ResetProgramState();
+    ui::headless::ResetUi();
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("part", {0, 0, 0, 2, 0, -1, 0});
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("data");
+    out.BeginChunk("pghd");
+    out.EndChunk();
+    out.BeginChunk("syhd");
+    out.EndChunk();
+    for (int staff = 0; staff < 2; ++staff) {
+        out.BeginChunk("sthd");
+        out.Tag(32, {0});
+        if (staff > 0) out.Tag(47, {staff});
+        out.Tag(17, {staff == 0 ? 256 : 64});
+        out.EndChunk();
+        out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
+        out.EndChunk();
+        out.BeginChunk("dynm", {7});
+        out.Tag(1, {0, 100});
+        out.EndChunk();
+    }
+    out.EndList();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    NiffImportState state;
+    ASSERT_TRUE(ReadNiffPasses(state, [&] { return ByteSource::FromMemory(bytes); }).complete);
+    ASSERT_EQ(state.frame.staves[2].sizePercent, 50);
+    const std::vector<NiffMark>& marks = state.frame.marks;
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0].staff, 1);
+    EXPECT_EQ(marks[1].staff, 2);
+    EXPECT_GT(marks[0].y, 0);
+    EXPECT_EQ(marks[1].y, 2 * marks[0].y);
+    EXPECT_EQ(marks[1].x, marks[0].x);
 }
 
 TEST_F(NiffAttachmentsTest, NumberingAndGroupsAreBounded) {

@@ -1,11 +1,13 @@
-// Scenario of bringing a Standard MIDI File in: File > Import of a ".mid" file through
-// the desktop's chooser shows "Prepare Import", and Continue opens a score window
-// named after the file with its notes on the page; a damaged file gives a message
-// box and no window.
+// Scenarios of bringing files in: File > Import of a ".mid" file through the
+// desktop's chooser shows "Prepare Import", and Continue opens a score window named
+// after the file with its notes on the page; a ".nif" file opens its score window
+// at once, with its notes and the marks under its staff; a damaged file of either
+// kind gives a message box and no window.
 #include <algorithm>
 #include <fstream>
 #include <vector>
 
+#include "interchange/niff/niff_writer.h"
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
@@ -14,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kImportTitle[] = "Import Standard MIDI and NIFF files";
+constexpr char kNiffImportCaption[] = "Quaverlinescribe - Import NIFF";
 
 void WriteFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
     fs::create_directories(path.parent_path());
@@ -32,6 +35,59 @@ std::vector<unsigned char> EightQuarters() {
                                     'M', 'T', 'r', 'k', 0, 0, 0, static_cast<unsigned char>(notes.size())};
     file.insert(file.end(), notes.begin(), notes.end());
     return file;
+}
+
+// One staff of two 4/4 measures of quarters on a page: each note with an accent,
+// and under the staff a forte at the start of each measure and a pedal down and up.
+std::vector<unsigned char> MarkedQuarters() {
+    using niff::NiffField;
+    niff::NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
+    out.EndChunk();
+    out.EndList();
+    out.BeginList("data");
+    out.BeginChunk("pghd");
+    out.Tag(48, {2720});
+    out.Tag(17, {3520});
+    out.EndChunk();
+    out.BeginChunk("syhd");
+    out.Tag(1, {160, 400});
+    out.Tag(48, {2400});
+    out.EndChunk();
+    out.BeginChunk("sthd");
+    out.Tag(32, {0});
+    out.Tag(17, {256});
+    out.EndChunk();
+    for (int measure = 0; measure < 2; ++measure) {
+        out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
+        out.EndChunk();
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            out.BeginChunk("tmsl", {2, NiffField::Rational(static_cast<int16_t>(quarter), 4)});
+            out.EndChunk();
+            if (quarter == 0) {
+                out.BeginChunk("dynm", {9});
+                out.EndChunk();
+            }
+            if (quarter == 1 || quarter == 3) {
+                out.BeginChunk("pdlp", {quarter == 1 ? 1 : 2});
+                out.Tag(18, {measure * 4 + quarter});
+                out.Tag(28, {1});
+                out.EndChunk();
+            }
+            out.BeginChunk("stem");
+            out.EndChunk();
+            out.BeginChunk("note", {0, 2 + quarter, NiffField::Rational(1, 4)});
+            out.EndChunk();
+            out.BeginChunk("artc", {1});
+            out.EndChunk();
+        }
+    }
+    out.EndList();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    return {bytes.begin(), bytes.end()};
 }
 
 // Columns of the staff's right three quarters with ink between its lines: note heads
@@ -99,6 +155,44 @@ TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
     x_.PressKey("alt+n");
     EXPECT_TRUE(WaitFor([&] { return Frame().title == kFrameTitle; })) << "the imported score did not close";
     EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(ImportScenario, ImportedNiffFileOpensWithItsNotesAndMarks) {
+    const fs::path tune = home_->Documents() / "marked.nif";
+    WriteFile(tune, MarkedQuarters());
+    // The same file with a RIFF form: not a NIFF file.
+    std::vector<unsigned char> riff = MarkedQuarters();
+    riff[3] = 'F';
+    const fs::path damaged = home_->Documents() / "damaged.nif";
+    WriteFile(damaged, riff);
+    ASSERT_TRUE(StartProgram());
+
+    ChooseMenuItem('f', 'i');
+    ChooseFileToOpen(kImportTitle, tune, "marked_NIFF");
+    ASSERT_TRUE(x_.WaitForWindow("marked_NIFF")) << "the imported score did not open";
+    x_.Settle();
+    const ScreenPicture picture = x_.Grab(Frame());
+    const std::vector<std::vector<int>> staves = StavesOfFirstSystem(picture, 0, picture.width);
+    ASSERT_FALSE(staves.empty()) << "the page shows no staff";
+    const std::vector<int>& lines = staves.front();
+    EXPECT_GT(InkedColumnsBetweenLines(picture, lines), 8) << "the page shows no notes";
+    // The forte signs and pedal marks stand under the staff, where an empty staff
+    // of one system leaves the page white.
+    const int height = lines.back() - lines.front();
+    const int under = picture.DarkPixels(picture.width / 8, lines.back() + height / 2, picture.width * 7 / 8,
+                                         lines.back() + height * 3);
+    EXPECT_GT(under, 40) << "no marks under the staff";
+
+    PressInFrame("ctrl+i");
+    ChooseFileToOpen(kImportTitle, damaged, "damaged_NIFF");
+    std::optional<ShownWindow> box = x_.WaitForWindow(kNiffImportCaption);
+    ASSERT_TRUE(box) << "the damaged file gave no message";
+    x_.PointAt(*box);
+    x_.PressKey("Return");
+    x_.Settle();
+    EXPECT_FALSE(x_.FindWindow("damaged_NIFF")) << "a window was opened for the damaged file";
+    EXPECT_TRUE(x_.FindWindow("marked_NIFF")) << "the damaged file closed the score imported before";
+    EXPECT_EQ(Quit(), 0) << "quitting asked about the imported score";
 }
 
 }  // namespace

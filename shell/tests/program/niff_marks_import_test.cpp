@@ -4,6 +4,7 @@
 // numbering and a staff group in the document. Page 1 is written as a picture.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@
 #include "display/anchors.h"
 #include "interchange/niff/niff_import.h"
 #include "notes/accidentals/accidental_layout.h"
+#include "notes/articulations/articulation_class.h"
+#include "notes/drawing/note_redraw.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/chord/chord_symbol.h"
 #include "objects/lyrics/lyric.h"
@@ -74,7 +77,14 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(NoteAccidentalCode(*first), 1);
     EXPECT_EQ(AccidentalGlyph(AccidentalOfNote(*first)), 218);
-    EXPECT_EQ(Attached(first), "50:lo/1 50:la/0 26:143 ");  // each goes in after the accidental
+    // Each goes in after the accidental; the accent, given no side, takes the form
+    // of its glyph pair that suits its stem-up note, as a click would.
+    EXPECT_EQ(Attached(first), "50:lo/1 50:la/0 26:138 ");
+    // The four verse lines lie one to four of the lyrics' line spacings under the staff.
+    const TextObject* lyric = AsTextObject(GetEventAttachment(first)->next.get());
+    ASSERT_GT(lyric->body.height, 0);
+    for (int verse = 0; verse < 4; ++verse)
+        EXPECT_EQ(document->header.lyricLevels[verse], (verse + 1) * lyric->body.height) << "verse " << verse;
     EventRecord* second = NextEvent(first);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->time, 1024);
@@ -127,6 +137,35 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
     std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
     EXPECT_TRUE(gfx::WritePng(win::GetWindowImage(view->ViewWindow),
                               (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "niff_marks_page1.png").string()));
+}
+
+// The file gives its articulations no side: each is put where a click would put
+// it on its note once the page is laid out, so placing it again moves nothing.
+TEST_F(NiffMarksImportTest, MarksWithoutASideArePlacedOnTheirNotes) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(testing::MarkedNiffScore(), "marks_NIFF");
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, 1);
+    ASSERT_NE(cell, nullptr);
+    int placed = 0;
+    for (EventRecord* note = GetVoiceFirstEvent(cell, 0); note != nullptr; note = NextEvent(note)) {
+        ScoreObject* head = GetEventAttachment(note);
+        for (ScoreObject* object = head != nullptr ? head->next.get() : nullptr; object != nullptr;
+             object = object->next.get()) {
+            if (object->type != static_cast<uint8_t>(ObjectType::NoteArticulation)) continue;
+            const ObjectLocation imported = AsTextObject(object)->body.location;
+            {
+                const NoteDrawLocation location(view, 1, 1);
+                ASSERT_TRUE(location.IsDrawable());
+                placed += PlaceAttachedArticulation(view, object) ? 1 : 0;
+            }
+            EXPECT_EQ(std::memcmp(&imported, &AsTextObject(object)->body.location, sizeof imported), 0)
+                << "glyph " << AsTextObject(object)->body.string << " at tick " << note->time;
+        }
+    }
+    EXPECT_EQ(placed, 2);  // the accent and the turn; the fermata-like mark has no computed place
 }
 
 }  // namespace

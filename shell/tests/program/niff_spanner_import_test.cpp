@@ -1,7 +1,7 @@
-// A NIFF file's slurs, ties, hairpins, octave signs and repeat endings imported
-// into a score window: each becomes its object in the measure it starts in, tied
-// notes carry the tie, clef and key changes inside a measure become its objects,
-// and page 1 is written as a picture for the eye.
+// A NIFF file's slurs, ties, hairpins, pedal brackets, octave signs and repeat
+// endings imported into a score window: each becomes its object in the measure it
+// starts in, tied notes carry the tie, clef and key changes inside a measure become
+// its objects, and page 1 is written as a picture for the eye.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,7 +18,9 @@
 #include "interchange/niff/niff_import.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_objects.h"
+#include "objects/curves/curve_interface.h"
 #include "objects/hairpin/hairpin.h"
+#include "objects/spanners/spanner_interface.h"
 #include "objects/spanners/spanner_objects.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/headless.h"
@@ -95,6 +97,22 @@ TEST_F(NiffSpannerImportTest, SpannersBecomeObjectsOfTheirFirstMeasure) {
     EXPECT_EQ(hairpin->points[0].coarse[1], 0);
     EXPECT_EQ(hairpin->points[1].coarse[1], 3072);
     EXPECT_EQ(hairpin->points[2].y - hairpin->points[1].y, 2 * 87);
+    // The pedal bracket from the second beat of measure 1 to the third of measure
+    // 2, its end drawn as the release of a half pedal (the file's shapes 6 and 7),
+    // hooks of the file's default height and the document's line width.
+    const std::vector<ScoreObject*> pedals = ObjectsOf(document, 1, ObjectType::PedalBracket);
+    ASSERT_EQ(pedals.size(), 1u);
+    const SpannerEndpoint& pedal = AsWickette(pedals[0])->spanner.endpoint;
+    EXPECT_EQ(pedal.start.coarse[0], 0);
+    EXPECT_EQ(pedal.start.coarse[1], 1024);
+    EXPECT_EQ(pedal.end.coarse[0], 1);
+    EXPECT_EQ(pedal.end.coarse[1], 2048);
+    EXPECT_EQ(pedal.start.y, pedal.end.y);
+    EXPECT_GT(pedal.start.y, 0);  // under the staff
+    EXPECT_EQ(pedal.style, kSpannerHookFirstStyle);
+    EXPECT_EQ(pedal.startHook, pedal.endHook);
+    EXPECT_NE(pedal.startHook, 0);
+    EXPECT_EQ(pedal.lineWidth, CurveLineValuesOf(document).defaultLineWidth);
     // The octave line above from measure 2 into measure 3.
     const std::vector<ScoreObject*> octaves = ObjectsOf(document, 2, ObjectType::Octave);
     ASSERT_EQ(octaves.size(), 1u);

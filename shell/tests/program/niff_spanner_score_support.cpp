@@ -73,6 +73,8 @@ std::vector<uint8_t> NiffSpannerScore() {
             Slice(out, 2, beat, 4);
             if (measure == 2 && beat == 2) Node(out, "octv", {0, 1, 0, 0}, 4);
             if (measure == 0 && beat == 3) Node(out, "hrpn", {1}, 3);
+            if (measure == 0 && beat == 1) Node(out, "pdlp", {6}, 7, 2);
+            if (measure == 1 && beat == 2) Node(out, "pdlp", {7}, 7);
             if (measure == 1 && beat == 2) {
                 out.BeginChunk("clef", {2, 6, 0});
                 out.EndChunk();
