@@ -150,7 +150,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     loosen.seed = midi::CurrentBackend().TheClock().NowMs();  // a new generator each start
     if (options.RTCFrequency != 0) request.options.transitionStep = options.RTCFrequency;
     request.metronome.port = LogicalPortOfDevice(options.MetronomePort);
-    request.metronome.channel = options.MetronomeCH - 1;
+    request.metronome.channel = options.MetronomeCH;
     request.metronome.barKey = options.MetronomeBarKey;
     request.metronome.beatKey = options.MetronomeBeatKey;
     request.metronome.velocity = options.MetronomeKv;
