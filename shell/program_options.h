@@ -75,8 +75,6 @@ struct ProgramOptions {
     // from punch-in to punch-out (0: not set, from the current measure to the end).
     uint16_t PunchIn = 0;
     uint16_t PunchOut = 0;
-    // Playback options of the session (not stored): swing on the eighths, on the
-    // sixteenths, and playing loose ("Loosen Up!").
     // Playback Settings and MIDI Synchronization of the session (not stored): the
     // semitones added to every staff, the play-range mode (0 from the start, 2 from
     // the page, 4 the range) with its measures, and the sync modes of playing and
@@ -87,6 +85,8 @@ struct ProgramOptions {
     uint16_t PlayRangeLast = 1;
     uint8_t PlaySyncMode = 0;
     uint8_t RecordSyncMode = 0;
+    // Playback options of the session (not stored): swing on the eighths, on the
+    // sixteenths, and playing loose ("Loosen Up!").
     uint8_t SwingEighths = 0;
     uint8_t SwingSixteenths = 0;
     uint8_t PlayLoose = 0;
