@@ -5,6 +5,7 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/control_state.h"
 #include "platform/ui/tooltips.h"
+#include "platform/ui/trackbar.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -165,6 +166,7 @@ void EnsureControlClasses() {
     Register(kComboBoxClass, ComboProc);
     Register(kListBoxClass, WithState<ItemListState>);
     Register(kProgressBarClass, WithState<ProgressState>);
+    Register(kTrackbarClass, WithState<TrackbarState>);
     Register(kStatusBarClass, StatusBarProc);
     Register(kDialogClass, DialogWindowProc);
 }
