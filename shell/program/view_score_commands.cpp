@@ -95,10 +95,10 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
             return 1;
         case 40170:  // Show Mixers: shows one, or hides them all when one is shown
             ToggleMixerWindow(view, !IsAnyMixerShown(view));
-            return 1;
+            return 0;
         case 40182:  // Create Mixer
             ShowMixerWindow(view);
-            return 1;
+            return 0;
         case 40212:
             // provisional: Print to Clipboard is not built yet.
             return 0;
