@@ -280,6 +280,8 @@ intptr_t MixerWndProc(WindowHandle window, win::Message message, uint32_t word, 
             } else if (id == kMixerPlay) {
                 const bool idle = !IsPlaybackRunning() && !IsPlaybackPaused();
                 win::PostMessage(sequencer, win::Message::Command, idle ? cmd::kSequencerStart : cmd::kSequencerPause, 0);
+            } else if (id == kMixerSetup) {
+                if (!IsPlaybackRunning()) RunMixerSetupDialog(mixer);
             } else if (id > kMixerSoloBase && id <= kMixerSoloBase + kMixerStaffFaders) {
                 ToggleMixerSolo(mixer, id - kMixerSoloBase);
             } else if (id > kMixerMuteBase && id <= kMixerMuteBase + kMixerStaffFaders) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/handles.h"
 #include "platform/win/messages.h"
@@ -99,6 +100,11 @@ void SetMixerTempo(MixerWindow* mixer, int tempo);
 // the document marked. Staves outside the score change nothing (0).
 int ToggleViewStaffMute(ScoreView* view, int staff);
 int ToggleViewStaffSolo(ScoreView* view, int staff);
+
+// The Setup dialog (849) with the mixer window disabled; its result.
+intptr_t RunMixerSetupDialog(MixerWindow* mixer);
+// "Mixer  Key velocity", "Mixer MIDI volume", "Mixer Realtime Controller #20"...
+std::string MixerCaption(const MixerWindow* mixer);
 
 intptr_t MixerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);
 

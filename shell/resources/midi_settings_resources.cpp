@@ -210,6 +210,23 @@ ui::DialogTemplate PatchCacheTemplate() {
     return g.dialog;
 }
 
+ui::DialogTemplate MixerSetupTemplate() {
+    namespace m = mixer_setup_dialog;
+    DialogGrid g("Mixer Setup", 4, 6, kSizes);
+    g.Radio(m::kVelocityMode, "Adjust key velocity", 0, 0, true, 2);
+    g.Radio(m::kControllerMode, "Adjust real-time controller", 0, 1, false, 2);
+    g.Label("Controller #:", 0, 2);
+    g.Edit(m::kController, 1, 2);
+    g.Label("Fader Range", 0, 3);
+    g.Edit(m::kFaderFrom, 1, 3);
+    g.Edit(m::kFaderTo, 2, 3);
+    g.Label("Tempo Fader Range", 0, 4);
+    g.Edit(m::kTempoFrom, 1, 4);
+    g.Edit(m::kTempoTo, 2, 4);
+    Finish(g, 3);
+    return g.dialog;
+}
+
 }  // namespace
 
 void AddMidiSettingsResources(sys::ResourceBundle& bundle) {
@@ -226,6 +243,7 @@ void AddMidiSettingsResources(sys::ResourceBundle& bundle) {
     bundle.dialogs.emplace(record_setup_dialog::kDialog, RecordTemplate());
     bundle.dialogs.emplace(metronome_dialog::kDialog, MetronomeTemplate());
     bundle.dialogs.emplace(patch_cache_dialog::kDialog, PatchCacheTemplate());
+    bundle.dialogs.emplace(mixer_setup_dialog::kDialog, MixerSetupTemplate());
 }
 
 void RegisterMidiSettingsResources() {

@@ -98,6 +98,17 @@ constexpr int32_t kAdd = 1202;
 constexpr int32_t kRemove = 1203;
 }  // namespace patch_cache_dialog
 
+namespace mixer_setup_dialog {
+constexpr int32_t kDialog = 849;
+constexpr int32_t kVelocityMode = 1200;
+constexpr int32_t kControllerMode = 1201;
+constexpr int32_t kController = 1203;
+constexpr int32_t kFaderFrom = 1205;
+constexpr int32_t kFaderTo = 1207;
+constexpr int32_t kTempoFrom = 1209;
+constexpr int32_t kTempoTo = 1211;
+}  // namespace mixer_setup_dialog
+
 constexpr int32_t kLogicalPortButtons = 8;
 
 void AddMidiSettingsResources(sys::ResourceBundle& bundle);

@@ -23,6 +23,7 @@
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/builder/score_fixture.h"
 #include "shell/program_options.h"
+#include "shell/resources/midi_settings_resources.h"
 #include "shell/score_settings.h"
 #include "staves/staff_mix_keys.h"
 
@@ -190,6 +191,47 @@ TEST_F(MixerTest, EightMixersAtMostAndCloseHides) {
     ToggleMixerWindow(view_, false);
     EXPECT_FALSE(IsAnyMixerShown(view_));
     EXPECT_EQ(ShowMixerWindow(view_), mixers[0]);
+}
+
+// Setup (849) from the mixer's button: equal fader bounds become 0..127, the
+// controller mode captions the mixer by its controller; Cancel keeps everything.
+TEST_F(MixerTest, SetupChangesModeAndRanges) {
+    namespace m = mixer_setup_dialog;
+    RegisterMidiSettingsResources();
+    BuildScore(2, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    bool disabled = false;
+    ui::headless::SetDialogScript(m::kDialog, [&](ui::headless::DialogDriver& d) {
+        disabled = !win::IsWindowEnabled(mixer->window);
+        d.Click(m::kControllerMode);
+        d.Type(m::kController, "7");
+        d.Type(m::kFaderFrom, "20");
+        d.Type(m::kFaderTo, "20");
+        d.Type(m::kTempoFrom, "100");
+        d.Type(m::kTempoTo, "60");
+        d.Click(ui::kIdOk);
+    });
+    win::SendMessage(mixer->window, win::Message::Command, kMixerSetup, 0);
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(win::IsWindowEnabled(mixer->window));
+    EXPECT_EQ(mixer->mode, 1);
+    EXPECT_EQ(mixer->faderRange.minimum, 0);
+    EXPECT_EQ(mixer->faderRange.maximum, 127);
+    EXPECT_EQ(mixer->tempoRange.minimum, 60);
+    EXPECT_EQ(mixer->tempoRange.maximum, 100);
+    EXPECT_EQ(Text(mixer->window), "Mixer MIDI volume");
+    mixer->controller = 20;
+    EXPECT_EQ(MixerCaption(mixer), "Mixer Realtime Controller #20");
+    mixer->mode = 0;
+    EXPECT_EQ(MixerCaption(mixer), "Mixer  Key velocity");
+
+    ui::headless::SetDialogScript(m::kDialog, [](ui::headless::DialogDriver& d) {
+        d.Type(m::kFaderFrom, "-5");
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunMixerSetupDialog(mixer), 2);
+    EXPECT_EQ(mixer->faderRange.minimum, 0);
 }
 
 }  // namespace
