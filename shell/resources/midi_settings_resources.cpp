@@ -22,6 +22,11 @@ void Button(DialogGrid& g, int32_t id, const char* text, int column, int row) {
     g.Add(ui::kButtonClass, id, text, column, row, kSizes.buttonWidth, kTab);
 }
 
+// A push button `span` cells wide, for a text longer than OK or Cancel.
+void WideButton(DialogGrid& g, int32_t id, const char* text, int column, int row, int span) {
+    g.Add(ui::kButtonClass, id, text, column, row, g.CellsWidth(span), kTab);
+}
+
 void HelpButton(DialogGrid& g, int column, int row) {
     g.Add(ui::kButtonClass, kHelpButtonId, "", column, row, kSizes.buttonWidth, kTab | ui::kButtonOwnerDraw);
 }
@@ -165,8 +170,8 @@ ui::DialogTemplate RecordTemplate() {
     g.Edit(r::kSplitStaff, 1, 4);
     g.Label("Split point:", 0, 5);
     g.Edit(r::kSplitPoint, 1, 5);
-    Button(g, r::kChannels, "Assign channels to staves...", 0, 7);
-    Button(g, r::kAccidentals, "Accidentals...", 1, 7);
+    WideButton(g, r::kChannels, "Assign channels to staves...", 0, 7, 2);
+    Button(g, r::kAccidentals, "Accidentals...", 2, 7);
     Finish(g, 3);
     Button(g, r::kReset, "Re&set", 3, 4);
     return g.dialog;
@@ -197,16 +202,16 @@ ui::DialogTemplate MetronomeTemplate() {
 
 ui::DialogTemplate PatchCacheTemplate() {
     namespace c = patch_cache_dialog;
-    DialogGrid g("Set Patch Caching", 4, 10, kSizes);
+    DialogGrid g("Set Patch Caching", 5, 10, kSizes);
     constexpr int16_t kListHeightRows = 8;
     for (int32_t id : {c::kAllPatches, c::kCacheList}) {
-        g.Add(ui::kListBoxClass, id, "", id == c::kAllPatches ? 0 : 2, 0, kSizes.columnWidth - dialog_grid::kMargin,
+        g.Add(ui::kListBoxClass, id, "", id == c::kAllPatches ? 0 : 3, 0, kSizes.columnWidth - dialog_grid::kMargin,
               kTab | ui::kListNotify);
         g.dialog.controls.back().rect.cy = kListHeightRows * dialog_grid::kRowHeight;
     }
-    Button(g, c::kAdd, "Add to cache list >>", 1, 2);
-    Button(g, c::kRemove, "<< Remove from cache list", 1, 4);
-    Finish(g, 3);
+    WideButton(g, c::kAdd, "Add to cache list >>", 1, 2, 2);
+    WideButton(g, c::kRemove, "<< Remove from cache list", 1, 4, 2);
+    Finish(g, 4);
     return g.dialog;
 }
 
