@@ -136,6 +136,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     request.options.metronome = options.PlayMetro != 0;
     if (recording) SetRecording(request, view);
     request.options.playbackPercent = view->document->header.notePlaybackPercent;
+    request.options.globalTransposition = options.GlobalTranspose;
     for (int port = 0; port < kLogicalPortCount; ++port) request.ports.entries[port] = options.MidiPortMap[port];
     request.ports.names = SplitPortNames(options.MidiPortNames);
     request.sendPatches = options.SendPatches != 0;
