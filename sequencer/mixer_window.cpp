@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/core_strings.h"
 #include "core/model/score_document.h"
@@ -42,9 +43,9 @@ constexpr int kTickWidth = 24;  // a fader at least this wide shows ticks
 constexpr int kTransportWidth = 48;
 constexpr int kLeastHeight = 300;
 
-// Every view's chain, owned here.
-std::map<const ScoreView*, std::unique_ptr<MixerWindow>>& Chains() {
-    static std::map<const ScoreView*, std::unique_ptr<MixerWindow>> chains;
+// Every view's mixers, owned here in chain order.
+std::map<const ScoreView*, std::vector<std::unique_ptr<MixerWindow>>>& Chains() {
+    static std::map<const ScoreView*, std::vector<std::unique_ptr<MixerWindow>>> chains;
     return chains;
 }
 
@@ -110,14 +111,11 @@ void CreateFader(MixerWindow* mixer, int fader, int x, int height) {
 }
 
 MixerWindow* AppendMixer(ScoreView* view) {
-    int count = 0;
-    MixerWindow* last = nullptr;
-    for (MixerWindow* m = FirstMixerOf(view); m != nullptr; m = m->next, ++count) last = m;
-    if (count >= kMixersPerView) return nullptr;
-    MixerWindow* mixer = ConstructMixerWindow(view);
-    if (last == nullptr) Chains()[view].reset(mixer);
-    else last->next = mixer;
-    return mixer;
+    std::vector<std::unique_ptr<MixerWindow>>& chain = Chains()[view];
+    if (chain.size() >= kMixersPerView) return nullptr;
+    chain.emplace_back(ConstructMixerWindow(view));
+    if (chain.size() > 1) chain[chain.size() - 2]->next = chain.back().get();
+    return chain.back().get();
 }
 
 void Unable() {
@@ -134,14 +132,14 @@ MixerWindow* ConstructMixerWindow(ScoreView* view) {
 
 MixerWindow* FirstMixerOf(const ScoreView* view) {
     const auto found = Chains().find(view);
-    return found != Chains().end() ? found->second.get() : nullptr;
+    return found != Chains().end() && !found->second.empty() ? found->second.front().get() : nullptr;
 }
 
 MixerWindow* MixerOfWindow(WindowHandle window) {
     if (!window) return nullptr;
-    for (auto& [view, head] : Chains())
-        for (MixerWindow* m = head.get(); m != nullptr; m = m->next)
-            if (m->window == window) return m;
+    for (auto& [view, chain] : Chains())
+        for (const std::unique_ptr<MixerWindow>& m : chain)
+            if (m->window == window) return m.get();
     return nullptr;
 }
 
@@ -254,14 +252,10 @@ bool IsAnyMixerShown(const ScoreView* view) {
 void DestroyMixerWindows(ScoreView* view) {
     const auto found = Chains().find(view);
     if (found == Chains().end()) return;
-    std::unique_ptr<MixerWindow> head = std::move(found->second);
+    std::vector<std::unique_ptr<MixerWindow>> chain = std::move(found->second);
     Chains().erase(found);
-    for (MixerWindow* m = head.get(); m != nullptr;) {
-        MixerWindow* next = m->next;
+    for (const std::unique_ptr<MixerWindow>& m : chain)
         if (m->window) win::DestroyWindow(m->window);
-        if (m != head.get()) delete m;
-        m = next;
-    }
     if (view != nullptr && view->self == view) view->MixerWindow = {};
 }
 

@@ -68,7 +68,7 @@ struct MixerWindow {
     int fadersShown = 0;  // staff count clamped to 8..44
 };
 
-// A zero-filled mixer of the view (not in its chain, no window yet).
+// A zero-filled mixer of the view (not in its chain, no window yet); the caller owns it.
 MixerWindow* ConstructMixerWindow(ScoreView* view);
 // Shows the first mixer of the view that is not shown, else appends a new one
 // (at most eight). "Unable to create Mixer." when there can be none; null then.
