@@ -79,7 +79,6 @@ constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Pl
                                       {transport_cmd::kPausePlayback, "P&ause Playback"},
                                       {transport_cmd::kStopPlayback, "&Stop Play/Record"},
                                       {view_cmd::kNewTranscription, "&New Transcription..."},
-                                      {0, nullptr},
                                       {40170, "Show Mi&xers"},
                                       {40182, "&Create Mixer"}};
 constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
