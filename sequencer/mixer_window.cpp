@@ -283,6 +283,11 @@ intptr_t MixerWndProc(WindowHandle window, win::Message message, uint32_t word, 
             }
             return 0;
         }
+        case win::Message::ParentNotify:
+            if (word == win::ToRaw(win::Message::MouseMove))
+                for (int fader = 0; fader <= kMixerTempoIndex; ++fader)
+                    if (mixer->faders[fader].trackbar == win::WindowFromData(data)) ShowFaderName(mixer, fader);
+            return 0;
         case win::Message::Activate:
         case win::Message::Paint:
             RefreshMixer(mixer);

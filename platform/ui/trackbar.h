@@ -2,7 +2,8 @@
 // page step and tick marks. The user's moves (arrows, page clicks, dragging the
 // thumb) change the position and tell the parent with a vertical or horizontal
 // scroll message (the code, the new position, the trackbar as data), followed by
-// EndScroll, as scroll bars do. On GTK it is a GtkScale.
+// EndScroll, as scroll bars do. The pointer moving over it is told to the parent as
+// ParentNotify (word: MouseMove, data: the trackbar). On GTK it is a GtkScale.
 #pragma once
 
 #include <cstdint>

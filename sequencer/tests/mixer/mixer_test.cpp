@@ -78,6 +78,10 @@ TEST_F(MixerTest, ThreeStavesShowEightFaders) {
         if (Text(mixer->nameReadout) == "Unused fader") ++unused;
     }
     EXPECT_EQ(unused, 5);
+    win::SendMessage(mixer->faders[2].trackbar, win::Message::MouseMove, 0, 0);  // the pointer over it
+    EXPECT_EQ(Text(mixer->nameReadout), "Staff #2");
+    win::SendMessage(mixer->faders[0].trackbar, win::Message::MouseMove, 0, 0);
+    EXPECT_EQ(Text(mixer->nameReadout), "Master Fader");
     EXPECT_FALSE(mixer->faders[9].trackbar);
     EXPECT_FALSE(win::IsWindowVisible(mixer->faders[5].solo));
     const uint16_t counter = doc_->changeCounter;
