@@ -33,6 +33,7 @@
 #include "shell/resources/signature_dialog_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
 #include "shell/resources/text_dialog_resources.h"
+#include "shell/resources/midi_settings_resources.h"
 #include "shell/resources/transcription_dialog_resources.h"
 #include "shell/resources/ui_services_resources.h"
 #include "staves/barline_handler.h"
@@ -59,6 +60,7 @@ void RegisterProgramResources() {
     RegisterPrintResources();
     RegisterOptionDialogResources();
     RegisterTranscriptionDialogResources();
+    RegisterMidiSettingsResources();
     RegisterPopupMenuResources();
 }
 

@@ -20,6 +20,9 @@ constexpr int kCrossStaffDialog = 858;
 // 1 after OK with the chosen value in *value, 2 after Cancel, -1 when it could not be
 // shown. *value is left as it was unless the result is 1.
 intptr_t RunNoteValueDialog(ScoreView* view, int dialogId, int* value);
+// Whether the last OK of the Transpose dialog (834) chose "Staff degrees" rather
+// than "Chromatic".
+bool TransposeByStaffDegrees();
 
 // Runs the note-head dialog (847) on the chosen head *head (its place on the Heads
 // palette), which the dialog may change; its result: 1 OK, 2 Cancel, 3 and above

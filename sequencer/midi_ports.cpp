@@ -62,6 +62,11 @@ bool IsMidiOutputPortOpen(int device) {
 
 void CloseMidiOutputPorts() { OpenOutputs().clear(); }
 
+bool SendMidiOutputMessage(int device, uint32_t message) {
+    if (!OpenMidiOutputPort(device)) return false;
+    return OpenOutputs()[device]->Send(message);
+}
+
 int OpenMidiPortsWithPatchCache(ScoreDocument* /*document*/) {
     int ok = 1;
     for (int port = 0; port < kLogicalPortCount; ++port) {

@@ -45,6 +45,9 @@ int OpenMidiOutputPort(int device);
 // (before the MIDI backend goes, at program end).
 bool IsMidiOutputPortOpen(int device);
 void CloseMidiOutputPorts();
+// Sends a packed short message to a device entry, opening it first when needed;
+// false when it cannot be opened or refuses the message.
+bool SendMidiOutputMessage(int device, uint32_t message);
 
 // Fills the next half of the performance table while the sequencer plays; the
 // painter calls it between measures when a refill is due.

@@ -10,6 +10,7 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "core/ui/typed_numbers.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
@@ -28,31 +29,13 @@ constexpr int32_t kMostVelocityLooseness = 128;
 constexpr int32_t kFewestVelocityLooseness = 2;
 constexpr int32_t kLargestVelocityLooseness = 64;
 
-// What every dialog here answers besides its own commands; -1 when not handled.
 intptr_t CommonMessage(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data, uint32_t helpId) {
-    switch (message) {
-        case win::Message::Command:
-            if (win::CommandId(word) == kHelpButtonId) return ShowDialogContextHelp(dialog, helpId, nullptr);
-            return -1;
-        case win::Message::DrawItem: return DrawDialogLogo(reinterpret_cast<const win::DrawItemInfo*>(data));
-        case win::Message::Help:
-            return ShowDialogContextHelp(dialog, helpId, reinterpret_cast<const win::HelpInfo*>(data));
-        default: return -1;
-    }
+    return CommonDialogMessage(dialog, message, word, data, helpId);
 }
 
 bool Toggle(WindowHandle dialog, int32_t id, uint8_t& flag) {
     flag = ui::IsItemChecked(dialog, id) ? 1 : 0;
     return true;
-}
-
-// A typed number clamped to low..high; `clamped` tells whether it was.
-int32_t ClampedEdit(WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t fallback, bool& clamped) {
-    const std::optional<int32_t> typed = ui::GetItemInt(dialog, edit);
-    const int32_t value = typed.value_or(fallback);
-    const int32_t kept = std::clamp(value, low, high);
-    clamped = clamped || kept != value;
-    return kept;
 }
 
 }  // namespace
@@ -189,12 +172,12 @@ intptr_t RunChannelStaffDialog(ScoreView* view) {
         if (message != win::Message::Command) return std::max<intptr_t>(CommonMessage(dialog, message, word, data, c::kDialog), 0);
         const int32_t id = win::CommandId(word);
         if (id == ui::kIdOk) {
-            bool clamped = false;
+            TypedNumbers typed(dialog);
             std::array<uint8_t, kChannelCount> table{};
             for (int channel = 1; channel <= kChannelCount; ++channel)
                 table[channel - 1] = static_cast<uint8_t>(
-                    ClampedEdit(dialog, c::EditOfChannel(channel), 1, staves, o.ChannelStaff[channel - 1], clamped));
-            if (clamped) ui::Beep(ui::BeepKind::Default);
+                    typed.Read(c::EditOfChannel(channel), 1, staves, o.ChannelStaff[channel - 1]));
+            typed.BeepIfClamped();
             std::copy(table.begin(), table.end(), o.ChannelStaff);
             ui::EndDialog(dialog, 1);
             return 1;
@@ -250,10 +233,10 @@ intptr_t RunLoosenUpDialog() {
         } else if (id == l::kDotted) {
             Toggle(dialog, id, o.LoosenessDotted);
         } else if (id == ui::kIdOk) {
-            bool clamped = false;
-            const int32_t typed = ClampedEdit(dialog, l::kVelocityEdit, 0, kMostVelocityLooseness, o.VelocityLooseness, clamped);
-            if (clamped) ui::Beep(ui::BeepKind::Default);
-            o.VelocityLooseness = VelocityLoosenessOf(typed);
+            TypedNumbers typed(dialog);
+            const int32_t looseness = typed.Read(l::kVelocityEdit, 0, kMostVelocityLooseness, o.VelocityLooseness);
+            typed.BeepIfClamped();
+            o.VelocityLooseness = VelocityLoosenessOf(looseness);
             o.TimingLooseness = static_cast<uint8_t>(timing);
             ui::EndDialog(dialog, 1);
         } else if (id == ui::kIdCancel) {

@@ -75,6 +75,16 @@ struct ProgramOptions {
     // from punch-in to punch-out (0: not set, from the current measure to the end).
     uint16_t PunchIn = 0;
     uint16_t PunchOut = 0;
+    // Playback Settings and MIDI Synchronization of the session (not stored): the
+    // semitones added to every staff, the play-range mode (0 from the start, 2 from
+    // the page, 4 the range) with its measures, and the sync modes of playing and
+    // recording (0 none, 1 master, 2 slave).
+    int8_t GlobalTranspose = 0;
+    uint8_t PlayRangeMode = 0;
+    uint16_t PlayRangeFirst = 1;
+    uint16_t PlayRangeLast = 1;
+    uint8_t PlaySyncMode = 0;
+    uint8_t RecordSyncMode = 0;
     // Playback options of the session (not stored): swing on the eighths, on the
     // sixteenths, and playing loose ("Loosen Up!").
     uint8_t SwingEighths = 0;
@@ -213,7 +223,7 @@ struct ProgramOptions {
     // Metronome (section "Quaverlinescribe").
     int32_t MetronomePort = 0;
     int32_t MetronomePatch = 115;
-    int32_t MetronomeCH = 10;
+    int32_t MetronomeCH = 9;  // the channel less 1
     int32_t MetronomeBarKey = 75;
     int32_t MetronomeBeatKey = 72;
     int32_t MetronomeKv = 110;

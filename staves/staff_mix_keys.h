@@ -6,8 +6,10 @@ namespace ql {
 
 struct ScoreView;
 
-// Toggle the mute or solo of the view's current staff: the document's mixer byte of
-// the staff and the sequencer's live table. 1 when a staff was there.
+// Toggle the mute or solo of the view's current staff through the mixer: the
+// document's mixer bytes of the staff and the sequencer's live table (the other flag
+// cleared when this one comes on), and every mixer of the view. 1 when a staff was
+// there.
 int ToggleStaffMute(ScoreView* view);
 int ToggleStaffSolo(ScoreView* view);
 

@@ -12,6 +12,7 @@
 #include "platform/ui/control_state.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/status_bar.h"
+#include "platform/ui/trackbar.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
@@ -215,6 +216,14 @@ GtkWidget* MakeList() {
     return scrolled;
 }
 
+// A trackbar: a scale without its value text, the minimum at the top or left.
+GtkWidget* MakeScale(WindowHandle w) {
+    const bool vertical = (win::GetStyle(w) & ui::kTrackbarVertical) != 0;
+    GtkWidget* scale = gtk_scale_new(vertical ? GTK_ORIENTATION_VERTICAL : GTK_ORIENTATION_HORIZONTAL, nullptr);
+    gtk_scale_set_draw_value(GTK_SCALE(scale), FALSE);
+    return scale;
+}
+
 GtkWidget* MakeWidget(WindowHandle w) {
     if (Is(w, ui::kButtonClass)) return MakeButton(w);
     if (IsMultiLineEdit(w)) return MakeMultiLineEdit();
@@ -228,6 +237,7 @@ GtkWidget* MakeWidget(WindowHandle w) {
     if (Is(w, ui::kComboBoxClass)) return gtk_combo_box_text_new();
     if (Is(w, ui::kListBoxClass)) return MakeList();
     if (Is(w, ui::kProgressBarClass)) return gtk_progress_bar_new();
+    if (Is(w, ui::kTrackbarClass)) return MakeScale(w);
     if (Is(w, ui::kStatusBarClass)) return gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     return nullptr;
 }
@@ -367,6 +377,23 @@ void SyncRange(GtkWidget* widget, WindowHandle w) {
                              1, 1, 1);
 }
 
+void SyncTrackbar(GtkWidget* widget, WindowHandle w) {
+    const ui::TrackbarRange range = ui::GetTrackbarRange(w);
+    const int32_t position = ui::GetTrackbarPosition(w);
+    const int32_t page = ui::GetTrackbarPage(w);
+    const int32_t ticks = ui::GetTrackbarTickFrequency(w);
+    const std::string shown = std::to_string(range.minimum) + ',' + std::to_string(range.maximum) + ',' +
+                              std::to_string(position) + ',' + std::to_string(page) + ',' + std::to_string(ticks);
+    if (!Changed(widget, shown)) return;
+    GtkAdjustment* adjustment = gtk_range_get_adjustment(GTK_RANGE(widget));
+    gtk_adjustment_configure(adjustment, position, range.minimum, range.maximum, 1, page, 0);
+    gtk_scale_clear_marks(GTK_SCALE(widget));
+    const bool vertical = (win::GetStyle(w) & ui::kTrackbarVertical) != 0;
+    if ((win::GetStyle(w) & ui::kTrackbarAutoTicks) != 0 && ticks > 0)
+        for (int32_t mark = range.minimum; mark <= range.maximum; mark += ticks)
+            gtk_scale_add_mark(GTK_SCALE(widget), mark, vertical ? GTK_POS_LEFT : GTK_POS_BOTTOM, nullptr);
+}
+
 void SyncProgress(GtkWidget* widget, WindowHandle w) {
     ui::ProgressRange range = ui::GetProgressRange(w);
     int32_t span = range.high - range.low;
@@ -402,6 +429,8 @@ void Sync(Peer& peer) {
         SyncRange(widget, w);
     else if (Is(w, ui::kProgressBarClass))
         SyncProgress(widget, w);
+    else if (Is(w, ui::kTrackbarClass))
+        SyncTrackbar(widget, w);
     SyncFocus(widget, w);
     peer.syncing = false;
 }
@@ -466,12 +495,17 @@ void OnRowActivated(GtkListBox*, GtkListBoxRow*, gpointer data) {
 
 gboolean OnRangeChanged(GtkRange* range, GtkScrollType type, gdouble value, gpointer data) {
     WindowHandle w = WindowOf(data);
-    bool vertical = gtk_orientable_get_orientation(GTK_ORIENTABLE(range)) == GTK_ORIENTATION_VERTICAL;
     win::ScrollCode code = type == GTK_SCROLL_STEP_BACKWARD   ? win::ScrollCode::LineUp
                            : type == GTK_SCROLL_STEP_FORWARD  ? win::ScrollCode::LineDown
                            : type == GTK_SCROLL_PAGE_BACKWARD ? win::ScrollCode::PageUp
                            : type == GTK_SCROLL_PAGE_FORWARD  ? win::ScrollCode::PageDown
                                                               : win::ScrollCode::ThumbTrack;
+    // A trackbar moves its own thumb and tells its parent; a scroll bar only tells.
+    if (Is(w, ui::kTrackbarClass)) {
+        if (!Syncing(w)) ui::MoveTrackbar(w, code, static_cast<int32_t>(value));
+        return TRUE;
+    }
+    bool vertical = gtk_orientable_get_orientation(GTK_ORIENTABLE(range)) == GTK_ORIENTATION_VERTICAL;
     win::PostMessage(win::GetParent(w), vertical ? win::Message::VerticalScroll : win::Message::HorizontalScroll,
                      win::MakeScrollWord(code, static_cast<int32_t>(value)), win::HandleData(w));
     return TRUE;

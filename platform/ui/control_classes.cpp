@@ -5,6 +5,7 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/control_state.h"
 #include "platform/ui/tooltips.h"
+#include "platform/ui/trackbar.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -118,6 +119,14 @@ intptr_t ComboProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
     return WithState<ItemListState>(w, m, word, data);
 }
 
+// A trackbar tells its parent when the pointer moves over it (ParentNotify with the
+// message and the trackbar), so that the parent may name what it controls.
+intptr_t TrackbarProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
+    if (m == Message::MouseMove && win::GetParent(w))
+        win::SendMessage(win::GetParent(w), Message::ParentNotify, win::ToRaw(m), win::HandleData(w));
+    return WithState<TrackbarState>(w, m, word, data);
+}
+
 intptr_t StatusBarProc(WindowHandle w, Message m, uint32_t word, intptr_t data) {
     if (m == Message::Create) {
         auto state = std::make_unique<StatusBarState>();
@@ -165,6 +174,7 @@ void EnsureControlClasses() {
     Register(kComboBoxClass, ComboProc);
     Register(kListBoxClass, WithState<ItemListState>);
     Register(kProgressBarClass, WithState<ProgressState>);
+    Register(kTrackbarClass, TrackbarProc);
     Register(kStatusBarClass, StatusBarProc);
     Register(kDialogClass, DialogWindowProc);
 }

@@ -50,6 +50,14 @@ struct ProgressState final : win::WindowExtension {
     int32_t position = 0;
 };
 
+struct TrackbarState final : win::WindowExtension {
+    int32_t minimum = 0;
+    int32_t maximum = 100;
+    int32_t position = 0;
+    int32_t page = 1;
+    int32_t tickFrequency = 1;
+};
+
 struct StatusPart {
     int32_t rightEdge = -1;
     std::string text;

@@ -2,6 +2,7 @@
 // would, refusing what a user could not reach (missing, hidden or disabled).
 #include "platform/ui/control_state.h"
 #include "platform/ui/headless.h"
+#include "platform/ui/trackbar.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -101,6 +102,7 @@ bool DialogDriver::SelectByText(int32_t id, std::string_view text) {
 
 bool DialogDriver::Scroll(int32_t id, win::ScrollCode code, int32_t position) {
     WindowHandle w = Reachable(*this, id);
+    if (w && win::HasClassName(w, kTrackbarClass)) return MoveTrackbar(w, code, position);
     if (!w || !win::HasClassName(w, kScrollBarClass)) return false;
     bool vertical = (win::GetStyle(w) & kScrollBarVertical) != 0;
     auto message = vertical ? win::Message::VerticalScroll : win::Message::HorizontalScroll;

@@ -52,7 +52,7 @@ public:
     // in a multiple-selection list, toggles the item.
     bool Select(int32_t id, int32_t index);
     bool SelectByText(int32_t id, std::string_view text);
-    bool Scroll(int32_t id, win::ScrollCode code, int32_t position = 0);  // a scroll bar
+    bool Scroll(int32_t id, win::ScrollCode code, int32_t position = 0);  // a scroll bar or a trackbar
     bool Focus(int32_t id);
     bool RequestHelp(int32_t id);  // F1 with the pointer over the control
     bool RequestDraw(int32_t id, uint32_t itemState, win::DrawAction action = win::DrawAction::DrawEntire);

@@ -78,7 +78,9 @@ constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Pl
                                       {transport_cmd::kStartRecording, "Start &Recording"},
                                       {transport_cmd::kPausePlayback, "P&ause Playback"},
                                       {transport_cmd::kStopPlayback, "&Stop Play/Record"},
-                                      {view_cmd::kNewTranscription, "&New Transcription..."}};
+                                      {view_cmd::kNewTranscription, "&New Transcription..."},
+                                      {40170, "Show Mi&xers"},
+                                      {40182, "&Create Mixer"}};
 constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
                                                  {toggle_cmd::kSwingSixteenths, "Swing Si&xteenths"},
                                                  {toggle_cmd::kPlayLoose, "Play L&oose"}};

@@ -22,6 +22,7 @@
 #include "platform/win/mdi.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "sequencer/mixer_window.h"
 #include "shell/program/command_line.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
@@ -202,6 +203,7 @@ void DestroyViewForWindow(WindowHandle window) {
     ScoreDocument* document = view->document;
     const bool others = IsDocumentInOtherView(view) != 0;
     const bool wasActive = State().documents.ActiveView == view;
+    DestroyMixerWindows(view);
     FreeViewAndLastDocument(view);
     if (wasActive) {
         State().documents.ActiveView = nullptr;

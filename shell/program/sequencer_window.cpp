@@ -158,6 +158,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     request.options.metronome = options.PlayMetro != 0;
     if (recording) SetRecording(request, view);
     request.options.playbackPercent = view->document->header.notePlaybackPercent;
+    request.options.globalTransposition = options.GlobalTranspose;
     for (int port = 0; port < kLogicalPortCount; ++port) request.ports.entries[port] = options.MidiPortMap[port];
     request.ports.names = SplitPortNames(options.MidiPortNames);
     request.sendPatches = options.SendPatches != 0;
@@ -173,7 +174,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     if (options.RTCFrequency != 0) request.options.transitionStep = options.RTCFrequency;
     request.metronome.port = LogicalPortOfDevice(options.MetronomePort);
     request.metronome.device = MetronomeDevice();
-    request.metronome.channel = options.MetronomeCH - 1;
+    request.metronome.channel = options.MetronomeCH;
     request.metronome.barKey = options.MetronomeBarKey;
     request.metronome.beatKey = options.MetronomeBeatKey;
     request.metronome.velocity = options.MetronomeKv;

@@ -15,6 +15,7 @@
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
 #include "sequencer/kept_recording.h"
+#include "sequencer/mixer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
@@ -92,9 +93,11 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case 1177:
             ResetMeasuresToTimeSignatures(view);
             return 1;
-        case 40170:  // Show Mixers
+        case 40170:  // Show Mixers: shows one, or hides them all when one is shown
+            ToggleMixerWindow(view, !IsAnyMixerShown(view));
+            return 0;
         case 40182:  // Create Mixer
-            // provisional: the program has no mixer window yet; the commands do nothing.
+            ShowMixerWindow(view);
             return 0;
         case 40212:
             // provisional: Print to Clipboard is not built yet.

@@ -13,8 +13,9 @@ namespace ql::desktop {
 namespace {
 
 // The MIDI popup's items: Start Playback, Start Recording, Pause Playback, Stop
-// Play/Record, New Transcription and the Playback Options submenu.
-constexpr int kMidiItems = 6;
+// Play/Record, New Transcription, Show Mixers, Create Mixer and the Playback
+// Options submenu.
+constexpr int kMidiItems = 8;
 constexpr int kRecordItem = 1;
 constexpr int kPauseItem = 2;
 constexpr int kStopItem = 3;

@@ -188,6 +188,42 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     ResetProgramOptions();
 }
 
+// The additional transposition of Playback Settings moves every played key; the
+// metronome plays on the stored channel (stored as the channel less 1).
+TEST_F(SequencerWindowTest, PlaybackSettingsReachTheRun) {
+    Options().MidiPortMap[0] = 1;
+    Options().GlobalTranspose = 3;
+    Command(cmd::kSequencerStart);
+    Run(100);
+    int key = -1;
+    for (const auto& sent : midi::headless::Sent())
+        if ((sent.bytes[0] & 0xF0) == 0x90 && key < 0) key = sent.bytes[1];
+    Command(cmd::kSequencerStop);
+    midi::headless::ClearSent();
+    Options().GlobalTranspose = 0;
+    Command(cmd::kSequencerStart);
+    Run(100);
+    int plain = -1;
+    for (const auto& sent : midi::headless::Sent())
+        if ((sent.bytes[0] & 0xF0) == 0x90 && plain < 0) plain = sent.bytes[1];
+    Command(cmd::kSequencerStop);
+    ASSERT_GE(plain, 0);
+    EXPECT_EQ(key, plain + 3);
+
+    midi::headless::ClearSent();
+    Options().PlayMetro = 1;
+    Options().MetronomePort = 1;
+    Options().MetronomeCH = 15;
+    Command(cmd::kSequencerStart);
+    Run(100);
+    Command(cmd::kSequencerStop);
+    bool clickOnSixteen = false;
+    for (const auto& sent : midi::headless::Sent())
+        clickOnSixteen |= sent.bytes[0] == 0x9F && sent.bytes[1] == Options().MetronomeBarKey;
+    EXPECT_TRUE(clickOnSixteen);
+    ResetProgramOptions();
+}
+
 // With "FollowMusic" the view follows the played measure: it becomes the current
 // measure and carries the frame; Stop takes the frame away and the view rewinds to
 // where the run started.

@@ -1,0 +1,111 @@
+// Mixer windows: up to eight floating windows per score view, each with a fader per
+// staff, a master fader and a tempo fader, solo and mute buttons per staff, and
+// STOP, PLAY and Setup. In key-velocity mode the faders set the staves' and the
+// master velocity offsets; in controller mode they send a Control Change to the
+// staff's ports and channels. The tempo fader sets the score's tempo. Every change
+// writes the document (marking it changed even while playing, not undoable) and
+// the engine's live tables at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/win/messages.h"
+#include "sequencer/mixer_faders.h"
+
+namespace ql {
+
+struct ScoreView;
+
+constexpr char kMixerClass[] = "Mixer";
+constexpr int kMixersPerView = 8;
+constexpr int kMixerStaffFaders = 44;
+constexpr int kMixerLeastFaders = 8;
+constexpr int kMixerTempoIndex = 45;  // faders: 0 master, 1..44 staves, 45 tempo
+// Control ids: staves 1..44, master 45, tempo 46; solo 100 + staff, mute 200 + staff.
+constexpr int32_t kMixerMasterId = 45;
+constexpr int32_t kMixerTempoId = 46;
+constexpr int32_t kMixerSoloBase = 100;
+constexpr int32_t kMixerMuteBase = 200;
+constexpr int32_t kMixerStop = 300;
+constexpr int32_t kMixerPlay = 400;
+constexpr int32_t kMixerSetup = 500;
+constexpr uint32_t kMixerTempoMessage = 0x800E;  // moves the tempo fader to "Tempo"
+
+struct MixerFader {
+    platform::WindowHandle trackbar;
+    platform::WindowHandle solo;
+    platform::WindowHandle mute;
+    platform::WindowHandle number;
+    int32_t value = 0;
+};
+
+struct MixerWindow {
+    MixerWindow* next = nullptr;
+    ScoreView* view = nullptr;
+    uint8_t mode = 0;  // 0 key velocity, 1 controller
+    bool shown = false;
+    platform::WindowHandle window;
+    platform::WindowHandle play;
+    platform::WindowHandle stop;
+    platform::WindowHandle setup;
+    FaderRange faderRange{-64, 64};
+    FaderRange tempoRange{40, 210};
+    int32_t controller = 7;
+    MixerFader faders[kMixerTempoIndex + 1] = {};
+    platform::WindowHandle readoutFrame;
+    platform::WindowHandle valueReadout;
+    platform::WindowHandle nameReadout;
+    platform::WindowHandle bpmLabel;
+    platform::WindowHandle masterLabel;
+    int firstStaff = 0;  // scroll offset
+    int leftMargin = 66;
+    int faderPitch = 0;
+    int faderWidth = 0;
+    int windowWidth = 0;
+    int staffCount = 0;
+    int fadersShown = 0;  // staff count clamped to 8..44
+};
+
+// A zero-filled mixer of the view (not in its chain, no window yet); the caller owns it.
+MixerWindow* ConstructMixerWindow(ScoreView* view);
+// Shows the first mixer of the view that is not shown, else appends a new one
+// (at most eight). "Unable to create Mixer." when there can be none; null then.
+MixerWindow* ShowMixerWindow(ScoreView* view);
+// With `show`, ShowMixerWindow; without, hides every mixer of the view.
+void ToggleMixerWindow(ScoreView* view, bool show);
+bool IsAnyMixerShown(const ScoreView* view);
+// Destroys the windows and frees the chain of the view.
+void DestroyMixerWindows(ScoreView* view);
+// The head of the view's chain; null for none.
+MixerWindow* FirstMixerOf(const ScoreView* view);
+// The mixer whose window this is; null for none.
+MixerWindow* MixerOfWindow(platform::WindowHandle window);
+
+platform::WindowHandle CreateMixerControls(MixerWindow* mixer);
+void LayoutMixer(MixerWindow* mixer);
+void RelayoutFaders(MixerWindow* mixer);
+int32_t FaderValueFromPosition(const MixerWindow* mixer, int fader, int32_t position);
+void ShowFaderName(MixerWindow* mixer, int fader);
+void HandleFaderScroll(MixerWindow* mixer, win::ScrollCode code, platform::WindowHandle trackbar);
+// Every fader, button and label from the document.
+void RefreshMixer(MixerWindow* mixer);
+void SendMixerControllerAll(MixerWindow* mixer, int controller, int value);
+void SendMixerController(MixerWindow* mixer, int staff, int controller, int value);
+void SetMixerTempo(MixerWindow* mixer, int tempo);
+
+// The staff's mute or solo toggled in the view's document and the live tables, the
+// other flag cleared when this one comes on, every mixer of the view refreshed and
+// the document marked. Staves outside the score change nothing (0).
+int ToggleViewStaffMute(ScoreView* view, int staff);
+int ToggleViewStaffSolo(ScoreView* view, int staff);
+
+// The Setup dialog (849) with the mixer window disabled; its result.
+intptr_t RunMixerSetupDialog(MixerWindow* mixer);
+// "Mixer  Key velocity", "Mixer MIDI volume", "Mixer Realtime Controller #20"...
+std::string MixerCaption(const MixerWindow* mixer);
+
+intptr_t MixerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);
+
+}  // namespace ql

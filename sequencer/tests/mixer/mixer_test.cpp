@@ -1,0 +1,242 @@
+// The mixer on the virtual clock with virtual devices: fader arithmetic and the
+// tempo table, faders writing the document and the live tables, mute and solo with
+// the engine's note-offs, controller mode, the chain of at most eight mixers and
+// closing that only hides.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/model/document.h"
+#include "core/model/grid_records.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "platform/midi/headless.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/trackbar.h"
+#include "platform/win/message_loop.h"
+#include "platform/win/window.h"
+#include "sequencer/mixer_window.h"
+#include "sequencer/playback.h"
+#include "sequencer/sequencer_services.h"
+#include "sequencer/sequencer_state.h"
+#include "sequencer/tests/builder/score_fixture.h"
+#include "shell/program_options.h"
+#include "shell/resources/midi_settings_resources.h"
+#include "shell/score_settings.h"
+#include "staves/staff_mix_keys.h"
+
+namespace ql::testing {
+namespace {
+
+class MixerTest : public ScoreTest {
+  protected:
+    void TearDown() override {
+        DestroyMixerWindows(view_);
+        CloseMidiOutputPorts();
+        ResetProgramOptions();
+        ScoreTest::TearDown();
+    }
+    static std::string Text(platform::WindowHandle w) { return win::GetWindowText(w); }
+};
+
+TEST(MixerFaders, ValuesFromPositionsAndTheTempoTable) {
+    const FaderRange range{-64, 64};
+    EXPECT_EQ(FaderValueAt(range, 0), 63);
+    EXPECT_EQ(FaderValueAt(range, 63), 0);
+    EXPECT_EQ(FaderValueAt(range, 127), -64);
+    EXPECT_EQ(FaderValueAt(range, 128), -64);
+    EXPECT_EQ(FaderPositionOf(range, 0), 63);
+    EXPECT_EQ(FaderValueAt(range, FaderPositionOf(range, 20)), 20);
+    EXPECT_EQ(NearestTableTempo(97), 96);
+    EXPECT_EQ(NearestTableTempo(98), 100);
+    EXPECT_EQ(NearestTableTempo(10), 40);
+    EXPECT_EQ(NearestTableTempo(500), 208);
+    // Tempo lines and pages move along the table, within the fader's range.
+    const FaderRange tempo{40, 210};
+    EXPECT_EQ(ScrolledFaderValue(tempo, true, 96, win::ScrollCode::LineUp, 0), 100);
+    EXPECT_EQ(ScrolledFaderValue(tempo, true, 96, win::ScrollCode::PageDown, 0), 66);
+    EXPECT_EQ(ScrolledFaderValue(tempo, true, 208, win::ScrollCode::LineUp, 0), 208);
+    EXPECT_EQ(ScrolledFaderValue(range, false, 60, win::ScrollCode::PageUp, 0), 64);
+    EXPECT_EQ(ScrolledFaderValue(range, false, 0, win::ScrollCode::ThumbTrack, 0), 63);
+}
+
+// A 3-staff score shows 8 faders; the five past the score are "Unused fader" and
+// moving one changes nothing.
+TEST_F(MixerTest, ThreeStavesShowEightFaders) {
+    BuildScore(3, 2);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_EQ(mixer->fadersShown, 8);
+    EXPECT_EQ(Text(mixer->window), "Mixer");
+    EXPECT_EQ(view_->MixerWindow, mixer->window);
+    int unused = 0;
+    for (int fader = 1; fader <= kMixerStaffFaders; ++fader) {
+        if (!mixer->faders[fader].trackbar) continue;
+        ShowFaderName(mixer, fader);
+        if (Text(mixer->nameReadout) == "Unused fader") ++unused;
+    }
+    EXPECT_EQ(unused, 5);
+    win::SendMessage(mixer->faders[2].trackbar, win::Message::MouseMove, 0, 0);  // the pointer over it
+    EXPECT_EQ(Text(mixer->nameReadout), "Staff #2");
+    win::SendMessage(mixer->faders[0].trackbar, win::Message::MouseMove, 0, 0);
+    EXPECT_EQ(Text(mixer->nameReadout), "Master Fader");
+    EXPECT_FALSE(mixer->faders[9].trackbar);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->faders[5].solo));
+    const uint16_t counter = doc_->changeCounter;
+    ui::MoveTrackbar(mixer->faders[5].trackbar, win::ScrollCode::PageUp);
+    EXPECT_EQ(doc_->changeCounter, counter);
+    EXPECT_EQ(Text(mixer->nameReadout), "Unused fader");
+}
+
+// A staff fader writes the staff's offset in the document and the live table, the
+// master fader the master offset, the tempo fader the tempo snapped to the table;
+// the document is marked even while a run holds the modification lock.
+TEST_F(MixerTest, FadersWriteTheDocumentAndTheLiveTables) {
+    BuildScore(2, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    PlaybackFlags().PlaybackActive.store(1);
+    ui::MoveTrackbar(mixer->faders[2].trackbar, win::ScrollCode::ThumbTrack, 0);
+    EXPECT_EQ(doc_->staffMix[2].velocityOffset, 63);
+    EXPECT_EQ(TheSequencerState().live.velocityOffset[2].load(), 63);
+    EXPECT_EQ(Text(mixer->valueReadout), "63");
+    EXPECT_NE(doc_->changeCounter, 0);
+    PlaybackFlags().PlaybackActive.store(0);
+    ui::MoveTrackbar(mixer->faders[0].trackbar, win::ScrollCode::PageDown);
+    EXPECT_EQ(doc_->extraVelocity, -8);
+    EXPECT_EQ(TheSequencerState().live.masterVelocityOffset.load(), -8);
+    // Position 84 of 40..210 reads 97, which plays as 96.
+    ui::MoveTrackbar(mixer->faders[kMixerTempoIndex].trackbar, win::ScrollCode::ThumbPosition, 84);
+    EXPECT_EQ(doc_->header.tempo, 96);
+    EXPECT_EQ(TempoSetting(), 96);
+    EXPECT_EQ(TheSequencerState().rate.load(), 96u * 1024);
+    EXPECT_EQ(Text(mixer->nameReadout), "Tempo");
+}
+
+// Soloing a muted staff unmutes it; muting a soloed staff that sounds two notes
+// unsoloes it, and the engine's next call ends both notes and nothing else.
+TEST_F(MixerTest, MuteAndSoloClearEachOtherAndEndTheNotes) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(1, 1);
+    Note(1, 1, 0, kHalf, 0);
+    Note(1, 1, 0, kHalf, 4);
+    ASSERT_EQ(ToggleViewStaffMute(view_, 1), 1);
+    EXPECT_EQ(doc_->staffMix[1].mute, 1);
+    view_->currentStaff = 1;
+    ASSERT_EQ(ToggleStaffSolo(view_), 1);  // the S key
+    EXPECT_EQ(doc_->staffMix[1].solo, 1);
+    EXPECT_EQ(doc_->staffMix[1].mute, 0);
+    EXPECT_EQ(TheSequencerState().live.mute[1].load(), 0);
+
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    Advance(100);
+    const size_t before = midi::headless::Sent().size();
+    int ons = 0;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) ons += (sent.bytes[0] & 0xF0) == 0x90;
+    ASSERT_EQ(ons, 2);
+    ASSERT_EQ(ToggleStaffMute(view_), 1);  // the M key
+    EXPECT_EQ(doc_->staffMix[1].mute, 1);
+    EXPECT_EQ(doc_->staffMix[1].solo, 0);
+    Advance(3000);  // past the notes' own ends, which a muted staff does not send
+    const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    std::vector<int> offs;
+    for (size_t i = before; i < sent.size(); ++i)
+        if ((sent[i].bytes[0] & 0xF0) == 0x80 || ((sent[i].bytes[0] & 0xF0) == 0x90 && sent[i].bytes[2] == 0))
+            offs.push_back(sent[i].bytes[1]);
+    EXPECT_EQ(offs.size(), 2u);
+    StopPlayback();
+    EXPECT_EQ(ToggleViewStaffMute(view_, 2), 0);  // past the score
+}
+
+// Controller mode: the master fader sends one Control Change per distinct port and
+// channel of all staves with a device; a staff fader to its own.
+TEST_F(MixerTest, ControllerModeSendsOncePerPortAndChannel) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(3, 1);
+    for (StaffTimbre& t : StaffRecordOf(doc_, 3)->timbres) t = StaffTimbre{0, 0, 0, 0};  // as staff 1
+    ql::Options().MidiPortMap[0] = 1;
+    ql::Options().MidiPortMap[1] = 1;
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    mixer->mode = 1;
+    mixer->controller = 7;
+    mixer->faderRange = {0, 127};
+    midi::headless::ClearSent();
+    ui::MoveTrackbar(mixer->faders[0].trackbar, win::ScrollCode::ThumbTrack, 0);
+    std::vector<std::vector<uint8_t>> sent;
+    for (const midi::headless::SentMessage& s : midi::headless::Sent()) sent.push_back(s.bytes);
+    EXPECT_EQ(sent, (std::vector<std::vector<uint8_t>>{{0xB0, 7, 126}, {0xB1, 7, 126}}));
+    EXPECT_EQ(doc_->extraVelocity, 0);
+}
+
+// Eight mixers per view; the ninth shows "Unable to create Mixer.". Closing one
+// only hides it, and the next show brings that one back.
+TEST_F(MixerTest, EightMixersAtMostAndCloseHides) {
+    BuildScore(2, 1);
+    std::vector<MixerWindow*> mixers;
+    for (int i = 0; i < kMixersPerView; ++i) mixers.push_back(ShowMixerWindow(view_));
+    EXPECT_EQ(Text(mixers[1]->window), "Mixer 2");
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_EQ(ShowMixerWindow(view_), nullptr);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(ui::headless::MessageBoxes().back().text, "Unable to create Mixer.");
+
+    const platform::WindowHandle third = mixers[2]->window;
+    win::SendMessage(third, win::Message::Close, 0, 0);
+    EXPECT_TRUE(win::IsWindow(third));
+    EXPECT_FALSE(win::IsWindowVisible(third));
+    EXPECT_EQ(ShowMixerWindow(view_), mixers[2]);
+    EXPECT_TRUE(win::IsWindowVisible(third));
+
+    ToggleMixerWindow(view_, false);
+    EXPECT_FALSE(IsAnyMixerShown(view_));
+    EXPECT_EQ(ShowMixerWindow(view_), mixers[0]);
+}
+
+// Setup (849) from the mixer's button: equal fader bounds become 0..127, the
+// controller mode captions the mixer by its controller; Cancel keeps everything.
+TEST_F(MixerTest, SetupChangesModeAndRanges) {
+    namespace m = mixer_setup_dialog;
+    RegisterMidiSettingsResources();
+    BuildScore(2, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    bool disabled = false;
+    ui::headless::SetDialogScript(m::kDialog, [&](ui::headless::DialogDriver& d) {
+        disabled = !win::IsWindowEnabled(mixer->window);
+        d.Click(m::kControllerMode);
+        d.Type(m::kController, "7");
+        d.Type(m::kFaderFrom, "20");
+        d.Type(m::kFaderTo, "20");
+        d.Type(m::kTempoFrom, "100");
+        d.Type(m::kTempoTo, "60");
+        d.Click(ui::kIdOk);
+    });
+    win::SendMessage(mixer->window, win::Message::Command, kMixerSetup, 0);
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(win::IsWindowEnabled(mixer->window));
+    EXPECT_EQ(mixer->mode, 1);
+    EXPECT_EQ(mixer->faderRange.minimum, 0);
+    EXPECT_EQ(mixer->faderRange.maximum, 127);
+    EXPECT_EQ(mixer->tempoRange.minimum, 60);
+    EXPECT_EQ(mixer->tempoRange.maximum, 100);
+    EXPECT_EQ(Text(mixer->window), "Mixer MIDI volume");
+    mixer->controller = 20;
+    EXPECT_EQ(MixerCaption(mixer), "Mixer Realtime Controller #20");
+    mixer->mode = 0;
+    EXPECT_EQ(MixerCaption(mixer), "Mixer  Key velocity");
+
+    ui::headless::SetDialogScript(m::kDialog, [](ui::headless::DialogDriver& d) {
+        d.Type(m::kFaderFrom, "-5");
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunMixerSetupDialog(mixer), 2);
+    EXPECT_EQ(mixer->faderRange.minimum, 0);
+}
+
+}  // namespace
+}  // namespace ql::testing
