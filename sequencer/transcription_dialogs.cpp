@@ -14,6 +14,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "sequencer/clamped_edit.h"
 #include "shell/program_options.h"
 #include "shell/resources/transcription_dialog_resources.h"
 
@@ -44,15 +45,6 @@ intptr_t CommonMessage(WindowHandle dialog, win::Message message, uint32_t word,
 bool Toggle(WindowHandle dialog, int32_t id, uint8_t& flag) {
     flag = ui::IsItemChecked(dialog, id) ? 1 : 0;
     return true;
-}
-
-// A typed number clamped to low..high; `clamped` tells whether it was.
-int32_t ClampedEdit(WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t fallback, bool& clamped) {
-    const std::optional<int32_t> typed = ui::GetItemInt(dialog, edit);
-    const int32_t value = typed.value_or(fallback);
-    const int32_t kept = std::clamp(value, low, high);
-    clamped = clamped || kept != value;
-    return kept;
 }
 
 }  // namespace
