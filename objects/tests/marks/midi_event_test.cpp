@@ -244,5 +244,37 @@ TEST_F(MidiEventTest, MessageDialogChangesTheObjectOnlyOnOk) {
     EXPECT_EQ(DataOf(Action(object)), (std::vector<uint8_t>{0xF0, 0x70}));
 }
 
+// The working copy owns its own envelope: a transition made linear in 853 and then
+// the MIDI Event dialog cancelled leaves the object's envelope bytes live and whole.
+TEST_F(MidiEventTest, CancelKeepsTheEnvelopeAnInnerDialogDropped) {
+    ScoreObject* object = PlaceWithOk(PointIn(1, 1, 300));
+    ASSERT_NE(object, nullptr);
+    MidiAction& action = Action(object);
+    SetMidiActionKind(&action, kMidiKindController, kTimingLinear);
+    action.head.values.value = 40;
+    ASSERT_TRUE(MakeDefaultEnvelope(&action));
+    const std::vector<uint8_t> envelope = DataOf(action);
+    ASSERT_EQ(envelope.size(), 32u);
+    auto linearThen = [](int outerButton) {
+        return [outerButton](DialogDriver& d) {
+            SetDialogScript(transition_dialog::kDialog, [](DialogDriver& t) {
+                t.Click(transition_dialog::kLinear);
+                t.Click(ui::kIdOk);
+            });
+            d.Click(ed::kSetTransition);
+            d.Click(outerButton);
+        };
+    };
+    SetDialogScript(ed::kDialog, linearThen(ui::kIdCancel));
+    EXPECT_EQ(ClassOf(object).EditAttributes(object, view_), 0);
+    EXPECT_EQ(MidiTimingOf(action), kTimingEnvelope);
+    EXPECT_EQ(DataOf(action), envelope);
+    // Confirmed, the object has a linear transition and no data.
+    SetDialogScript(ed::kDialog, linearThen(ui::kIdOk));
+    EXPECT_EQ(ClassOf(object).EditAttributes(object, view_), 1);
+    EXPECT_EQ(MidiTimingOf(action), kTimingLinear);
+    EXPECT_FALSE(IsDataCarrying(action));
+}
+
 }  // namespace
 }  // namespace ql::testing_marks
