@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/memory/pool.h"
@@ -14,6 +16,7 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "objects/tests/marks/marks_fixture.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
 #include "platform/win/keys.h"
 #include "sequencer/action_dialogs.h"
@@ -25,6 +28,7 @@ namespace {
 
 using ui::headless::DialogDriver;
 using ui::headless::SetDialogScript;
+using ui::ComboGetItemText;
 namespace ed = midi_event_dialog;
 namespace mm = midi_message_dialog;
 
@@ -242,6 +246,44 @@ TEST_F(MidiEventTest, MessageDialogChangesTheObjectOnlyOnOk) {
     EXPECT_EQ(ClassOf(object).EditAttributes(object, view_), 1);
     EXPECT_EQ(shown, "f0 7e 7f 09 01 f7 ");
     EXPECT_EQ(DataOf(Action(object)), (std::vector<uint8_t>{0xF0, 0x70}));
+}
+
+// "P" on a patch change runs dialog 837: the patch shown counted from 1, a name
+// chosen sets the number, a typed number past 128 is cut with one beep, Cancel keeps
+// the value; each confirmed change is one undo step.
+TEST_F(MidiEventTest, PEditsAPatchChangeInTheValueDialog) {
+    ScoreObject* object = PlaceWithOk(PointIn(1, 1, 300));
+    ASSERT_NE(object, nullptr);
+    MidiAction& action = Action(object);
+    namespace vd = midi_value_dialog;
+    std::optional<int32_t> shown;
+    std::string firstName;
+    SetDialogScript(vd::kDialog, [&](DialogDriver& d) {
+        shown = d.Int(vd::kValue);
+        firstName = ComboGetItemText(d.Item(vd::kNames), 0);
+        d.Select(vd::kNames, 10);
+        d.Click(ui::kIdOk);
+    });
+    const int steps = UndoSteps();
+    EXPECT_EQ(Key(object, win::LetterKey('P')), 1);
+    EXPECT_EQ(shown, 65);  // patch 64 counted from 1
+    EXPECT_EQ(firstName, "Acoustic Grand Piano");
+    EXPECT_EQ(action.head.values.value, 10);
+    EXPECT_EQ(UndoSteps(), steps + 1);
+    const size_t beeps = ui::headless::Beeps().size();
+    SetDialogScript(vd::kDialog, [](DialogDriver& d) {
+        d.Type(vd::kValue, "300");
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(Key(object, win::LetterKey('P')), 1);
+    EXPECT_EQ(action.head.values.value, 127);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
+    SetDialogScript(vd::kDialog, [](DialogDriver& d) {
+        d.Type(vd::kValue, "5");
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(Key(object, win::LetterKey('P')), 1);
+    EXPECT_EQ(action.head.values.value, 127);
 }
 
 // The working copy owns its own envelope: a transition made linear in 853 and then
