@@ -37,8 +37,8 @@ constexpr int kKinds = 7;
 constexpr int kModes = 7;
 constexpr int kMaskBits = 4;
 constexpr uint16_t kNibble = 0x000F;
-constexpr std::array<int16_t, 14> kDefaultPoints = {2048, 0,     2048, -2048, 4096, -2048, 4096,
-                                                     -2048, 6144, -2048, 6144, 0,     8192, 0};
+constexpr std::array<int16_t, 14> kDefaultPoints = {2048,  0,    2048,  -2048, 4096, -2048, 4096,
+                                                    -2048, 6144, -2048, 6144,  0,    8192,  0};
 constexpr int32_t kInt16Min = std::numeric_limits<int16_t>::min();
 constexpr int32_t kInt16Max = std::numeric_limits<int16_t>::max();
 
@@ -55,7 +55,9 @@ bool IsBlank(char c) {
 // The copy a dialog edits; it owns its data until it is committed or dropped.
 class ActionCopy {
   public:
-    explicit ActionCopy(MidiAction* action) : action_(action) { ok_ = CopyConstructMidiAction(&copy_, action); }
+    explicit ActionCopy(MidiAction* action) : action_(action) {
+        ok_ = CopyConstructMidiAction(&copy_, action);
+    }
     ~ActionCopy() {
         if (!committed_) DestroyMidiAction(&copy_);
     }
@@ -81,15 +83,19 @@ class ActionCopy {
 // Runs a dialog on a copy; `procedure` gets the copy and returns whether the message
 // was taken; an OK it ends with commits the copy.
 template <typename Procedure>
-int RunOnCopy(ScoreView* view, MidiAction* action, int dialogId, uint32_t helpId, Procedure procedure) {
+int RunOnCopy(ScoreView* view, MidiAction* action, int dialogId, uint32_t helpId,
+              Procedure procedure) {
     if (action == nullptr) return ui::kIdCancel;
     ActionCopy copy(action);
     if (!copy.Ok()) return ui::kIdCancel;
     const intptr_t result = ModalDialogBox(
-        view, dialogId, [&](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) -> intptr_t {
+        view, dialogId,
+        [&](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) -> intptr_t {
             intptr_t answered = 0;
-            if (mark_dialogs::AnswerDialogHelp(dialog, message, word, data, helpId, &answered)) return answered;
-            if (message == win::Message::Command && win::CommandId(word) == static_cast<uint32_t>(ui::kIdCancel)) {
+            if (mark_dialogs::AnswerDialogHelp(dialog, message, word, data, helpId, &answered))
+                return answered;
+            if (message == win::Message::Command &&
+                win::CommandId(word) == static_cast<uint32_t>(ui::kIdCancel)) {
                 ui::EndDialog(dialog, ui::kIdCancel);
                 return 1;
             }
@@ -114,13 +120,17 @@ void SetupField(WindowHandle dialog, int32_t edit, int32_t low, int32_t high, in
 
 namespace mm = midi_message_dialog;
 
-constexpr int32_t kMessageFields[] = {mm::kKey,    mm::kVelocity,        mm::kPressure,   mm::kControlNumber,
-                                      mm::kControlAmount, mm::kPatch, mm::kChannelPressure, mm::kPitchWheel};
+constexpr int32_t kMessageFields[] = {
+    mm::kKey,           mm::kVelocity, mm::kPressure,        mm::kControlNumber,
+    mm::kControlAmount, mm::kPatch,    mm::kChannelPressure, mm::kPitchWheel};
 
 void ShowKind(WindowHandle dialog, const MidiAction& action) {
     const int kind = MidiKindOf(action);
-    if (kind < kKinds) ui::CheckRadioButton(dialog, mm::kFirstKind, mm::kFirstKind + kKinds - 1, mm::kFirstKind + kind);
-    ui::CheckItem(dialog, mm::kSysEx, kind == kMidiKindUserBytes && (action.flags & kMidiFlagSystemExclusive) != 0);
+    if (kind < kKinds)
+        ui::CheckRadioButton(dialog, mm::kFirstKind, mm::kFirstKind + kKinds - 1,
+                             mm::kFirstKind + kind);
+    ui::CheckItem(dialog, mm::kSysEx,
+                  kind == kMidiKindUserBytes && (action.flags & kMidiFlagSystemExclusive) != 0);
 }
 
 // A kind chosen: leaving or entering user bytes frees what no longer fits (an
@@ -155,29 +165,48 @@ void StoreMessage(WindowHandle dialog, MidiAction& action) {
         int16_t& value = action.head.values.value;
         switch (kind) {
             case kMidiKindNote:
-                value = static_cast<int16_t>(field(mm::kKey, 0, kMidiByteMax) | field(mm::kVelocity, 0, kMidiByteMax) << 8);
+                value = static_cast<int16_t>(field(mm::kKey, 0, kMidiByteMax) |
+                                             field(mm::kVelocity, 0, kMidiByteMax) << 8);
                 break;
-            case kMidiKindKeyPressure: value = static_cast<int16_t>(field(mm::kPressure, 0, kMidiByteMax)); break;
-            case kMidiKindController: value = static_cast<int16_t>(field(mm::kControlAmount, -kMidiByteMax - 1, kMidiByteMax)); break;
-            case kMidiKindPatch: value = static_cast<int16_t>(field(mm::kPatch, 0, kMidiByteMax)); break;
-            case kMidiKindChannelPressure: value = static_cast<int16_t>(field(mm::kChannelPressure, 0, kMidiByteMax)); break;
-            case kMidiKindPitchWheel: value = static_cast<int16_t>(field(mm::kPitchWheel, -kPitchWheelMax - 1, kPitchWheelMax)); break;
-            default: break;
+            case kMidiKindKeyPressure:
+                value = static_cast<int16_t>(field(mm::kPressure, 0, kMidiByteMax));
+                break;
+            case kMidiKindController:
+                value = static_cast<int16_t>(
+                    field(mm::kControlAmount, -kMidiByteMax - 1, kMidiByteMax));
+                break;
+            case kMidiKindPatch:
+                value = static_cast<int16_t>(field(mm::kPatch, 0, kMidiByteMax));
+                break;
+            case kMidiKindChannelPressure:
+                value = static_cast<int16_t>(field(mm::kChannelPressure, 0, kMidiByteMax));
+                break;
+            case kMidiKindPitchWheel:
+                value = static_cast<int16_t>(
+                    field(mm::kPitchWheel, -kPitchWheelMax - 1, kPitchWheelMax));
+                break;
+            default:
+                break;
         }
     }
     EndWithBeep(dialog, clamped);
 }
 
 void InitMessage(WindowHandle dialog, const MidiAction& action) {
-    for (const int32_t id : kMessageFields) ui::SetUpDownRange(ui::GetDialogItem(dialog, id - 1), 0, kMidiByteMax);
-    ui::SetUpDownRange(ui::GetDialogItem(dialog, mm::kControlAmount - 1), -kMidiByteMax - 1, kMidiByteMax);
-    ui::SetUpDownRange(ui::GetDialogItem(dialog, mm::kPitchWheel - 1), -kPitchWheelMax - 1, kPitchWheelMax);
-    if (WindowHandle edit = ui::GetDialogItem(dialog, mm::kUserBytes)) ui::SetEditLimit(edit, kUserBytesTextLimit);
+    for (const int32_t id : kMessageFields)
+        ui::SetUpDownRange(ui::GetDialogItem(dialog, id - 1), 0, kMidiByteMax);
+    ui::SetUpDownRange(ui::GetDialogItem(dialog, mm::kControlAmount - 1), -kMidiByteMax - 1,
+                       kMidiByteMax);
+    ui::SetUpDownRange(ui::GetDialogItem(dialog, mm::kPitchWheel - 1), -kPitchWheelMax - 1,
+                       kPitchWheelMax);
+    if (WindowHandle edit = ui::GetDialogItem(dialog, mm::kUserBytes))
+        ui::SetEditLimit(edit, kUserBytesTextLimit);
     ShowKind(dialog, action);
     ShowMidiMessageBytes(dialog, action);
 }
 
-intptr_t MessageProcedure(WindowHandle dialog, win::Message message, uint32_t word, MidiAction& action) {
+intptr_t MessageProcedure(WindowHandle dialog, win::Message message, uint32_t word,
+                          MidiAction& action) {
     if (message == win::Message::InitDialog) {
         InitMessage(dialog, action);
         return 1;
@@ -212,23 +241,27 @@ int16_t EnvelopeWord(const MidiAction& action, int index) {
 }
 
 void SetEnvelopeWord(MidiAction& action, int index, int16_t word) {
-    if (std::byte* bytes = MidiActionDataBytes(action)) std::memcpy(bytes + index * 2, &word, sizeof word);
+    if (std::byte* bytes = MidiActionDataBytes(action))
+        std::memcpy(bytes + index * 2, &word, sizeof word);
 }
 
 bool HasEnvelope(const MidiAction& action) {
     return MidiTimingOf(action) == kTimingEnvelope && MidiKindOf(action) != kMidiKindUserBytes &&
-           MidiActionDataBytes(action) != nullptr && action.head.data.length >= kEnvelopeRecordBytes;
+           MidiActionDataBytes(action) != nullptr &&
+           action.head.data.length >= kEnvelopeRecordBytes;
 }
 
 void ShowTransition(WindowHandle dialog, const MidiAction& action) {
     const bool envelope = MidiTimingOf(action) == kTimingEnvelope;
-    ui::CheckRadioButton(dialog, td::kLinear, td::kEnvelope, envelope ? td::kEnvelope : td::kLinear);
+    ui::CheckRadioButton(dialog, td::kLinear, td::kEnvelope,
+                         envelope ? td::kEnvelope : td::kLinear);
     ui::EnableItem(dialog, td::kEditEnvelope, envelope);
     ui::EnableItem(dialog, td::kFinal, !envelope);
     ui::EnableItem(dialog, td::kScale, envelope);
     if (envelope) {
         SetupField(dialog, td::kStart, kInt16Min, kInt16Max, EnvelopeWord(action, 0));
-        SetupField(dialog, td::kScale, kInt16Min, kInt16Max, static_cast<uint16_t>(EnvelopeWord(action, 1)));
+        SetupField(dialog, td::kScale, kInt16Min, kInt16Max,
+                   static_cast<uint16_t>(EnvelopeWord(action, 1)));
     } else {
         SetupField(dialog, td::kStart, kInt16Min, kInt16Max, action.head.values.value);
         SetupField(dialog, td::kFinal, kInt16Min, kInt16Max, action.head.values.finalValue);
@@ -237,9 +270,12 @@ void ShowTransition(WindowHandle dialog, const MidiAction& action) {
 
 // Start and scale as typed, into the envelope (the scale a 16-bit word, shown whole).
 void StoreEnvelopeFields(WindowHandle dialog, MidiAction& action, bool& clamped) {
-    SetEnvelopeWord(action, 0, static_cast<int16_t>(ClampedEdit(dialog, td::kStart, kInt16Min, kInt16Max, EnvelopeWord(action, 0), clamped)));
-    const int32_t scale = ClampedEdit(dialog, td::kScale, kInt16Min, std::numeric_limits<uint16_t>::max(),
-                                      static_cast<uint16_t>(EnvelopeWord(action, 1)), clamped);
+    SetEnvelopeWord(action, 0,
+                    static_cast<int16_t>(ClampedEdit(dialog, td::kStart, kInt16Min, kInt16Max,
+                                                     EnvelopeWord(action, 0), clamped)));
+    const int32_t scale =
+        ClampedEdit(dialog, td::kScale, kInt16Min, std::numeric_limits<uint16_t>::max(),
+                    static_cast<uint16_t>(EnvelopeWord(action, 1)), clamped);
     SetEnvelopeWord(action, 1, static_cast<int16_t>(static_cast<uint16_t>(scale)));
 }
 
@@ -249,14 +285,18 @@ void StoreTransition(WindowHandle dialog, MidiAction& action) {
         StoreEnvelopeFields(dialog, action, clamped);
     } else {
         MidiActionValues& values = action.head.values;
-        values.value = static_cast<int16_t>(ClampedEdit(dialog, td::kStart, kInt16Min, kInt16Max, values.value, clamped));
-        values.finalValue = static_cast<int16_t>(ClampedEdit(dialog, td::kFinal, kInt16Min, kInt16Max, values.finalValue, clamped));
+        values.value = static_cast<int16_t>(
+            ClampedEdit(dialog, td::kStart, kInt16Min, kInt16Max, values.value, clamped));
+        values.finalValue = static_cast<int16_t>(
+            ClampedEdit(dialog, td::kFinal, kInt16Min, kInt16Max, values.finalValue, clamped));
     }
-    action.interval = static_cast<uint8_t>(ClampedEdit(dialog, td::kInterval, 1, kIntervalMax, kDefaultInterval, clamped));
+    action.interval = static_cast<uint8_t>(
+        ClampedEdit(dialog, td::kInterval, 1, kIntervalMax, kDefaultInterval, clamped));
     EndWithBeep(dialog, clamped);
 }
 
-intptr_t TransitionProcedure(WindowHandle dialog, win::Message message, uint32_t word, MidiAction& action) {
+intptr_t TransitionProcedure(WindowHandle dialog, win::Message message, uint32_t word,
+                             MidiAction& action) {
     if (message == win::Message::InitDialog) {
         if (action.interval == 0) action.interval = kDefaultInterval;
         SetupField(dialog, td::kInterval, 1, kIntervalMax, action.interval);
@@ -267,12 +307,14 @@ intptr_t TransitionProcedure(WindowHandle dialog, win::Message message, uint32_t
     switch (static_cast<int32_t>(win::CommandId(word))) {
         case td::kEnvelope:
             if (MidiTimingOf(action) != kTimingEnvelope && !MakeDefaultEnvelope(&action)) {
-                if (MidiKindOf(action) == kMidiKindUserBytes) ModalMessageBox(kCantMixText, "", ui::kBoxOk | ui::kBoxIconExclamation);
+                if (MidiKindOf(action) == kMidiKindUserBytes)
+                    ModalMessageBox(kCantMixText, "", ui::kBoxOk | ui::kBoxIconExclamation);
             }
             ShowTransition(dialog, action);
             return 1;
         case td::kLinear:
-            if (MidiTimingOf(action) != kTimingLinear) SetMidiActionKind(&action, MidiKindOf(action), kTimingLinear);
+            if (MidiTimingOf(action) != kTimingLinear)
+                SetMidiActionKind(&action, MidiKindOf(action), kTimingLinear);
             ShowTransition(dialog, action);
             return 1;
         case td::kEditEnvelope: {
@@ -283,8 +325,11 @@ intptr_t TransitionProcedure(WindowHandle dialog, win::Message message, uint32_t
             if (clamped) ui::Beep(ui::BeepKind::Default);
             return 1;
         }
-        case ui::kIdOk: StoreTransition(dialog, action); return 1;
-        default: return 0;
+        case ui::kIdOk:
+            StoreTransition(dialog, action);
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -294,7 +339,8 @@ namespace od = output_dialog;
 
 void ShowMask(WindowHandle dialog, int32_t firstId, int mask) {
     if (mask == 0) mask = kNibble;
-    for (int bit = 0; bit < kMaskBits; ++bit) ui::CheckItem(dialog, firstId + bit, (mask & (1 << bit)) != 0);
+    for (int bit = 0; bit < kMaskBits; ++bit)
+        ui::CheckItem(dialog, firstId + bit, (mask & (1 << bit)) != 0);
 }
 
 int ReadMask(WindowHandle dialog, int32_t firstId) {
@@ -308,7 +354,8 @@ void InitOutput(WindowHandle dialog, const MidiAction& action) {
     const bool timbres = (action.flags & kMidiFlagTimbres) != 0;
     ui::CheckRadioButton(dialog, od::kVoices, od::kTimbres, timbres ? od::kTimbres : od::kVoices);
     const int mode = std::min<int>(action.destinationTiming & kMidiDestinationMask, kModes - 1);
-    ui::CheckRadioButton(dialog, od::kFirstMode, od::kFirstMode + kModes - 1, od::kFirstMode + mode);
+    ui::CheckRadioButton(dialog, od::kFirstMode, od::kFirstMode + kModes - 1,
+                         od::kFirstMode + mode);
     ShowMask(dialog, od::kFirstThisMask, (action.flags >> kMidiVoiceShift) & kNibble);
     ShowMask(dialog, od::kFirstRemoteMask, (action.flags >> kMidiRemoteMaskShift) & kNibble);
     SetupField(dialog, od::kRemoteStaff, 1, kMidiByteMax, std::max<int>(action.namedStaff, 1));
@@ -320,7 +367,8 @@ int StaffCount(ScoreView* view) {
 
 void StoreOutput(WindowHandle dialog, MidiAction& action, int staves) {
     bool clamped = false;
-    uint16_t flags = static_cast<uint16_t>(action.flags & ~(kMidiFlagTimbres | kMidiVoiceMask | 0xF000));
+    uint16_t flags =
+        static_cast<uint16_t>(action.flags & ~(kMidiFlagTimbres | kMidiVoiceMask | 0xF000));
     if (ui::IsItemChecked(dialog, od::kTimbres)) flags |= kMidiFlagTimbres;
     flags = static_cast<uint16_t>(flags | ReadMask(dialog, od::kFirstThisMask) << kMidiVoiceShift |
                                   ReadMask(dialog, od::kFirstRemoteMask) << kMidiRemoteMaskShift);
@@ -328,8 +376,10 @@ void StoreOutput(WindowHandle dialog, MidiAction& action, int staves) {
     int mode = 0;
     for (int m = 0; m < kModes; ++m)
         if (ui::IsItemChecked(dialog, od::kFirstMode + m)) mode = m;
-    action.destinationTiming = static_cast<uint8_t>((action.destinationTiming & ~kMidiDestinationMask) | mode);
-    action.namedStaff = static_cast<uint8_t>(ClampedEdit(dialog, od::kRemoteStaff, 1, std::max(staves, 1), action.namedStaff, clamped));
+    action.destinationTiming =
+        static_cast<uint8_t>((action.destinationTiming & ~kMidiDestinationMask) | mode);
+    action.namedStaff = static_cast<uint8_t>(
+        ClampedEdit(dialog, od::kRemoteStaff, 1, std::max(staves, 1), action.namedStaff, clamped));
     EndWithBeep(dialog, clamped);
 }
 
@@ -372,7 +422,8 @@ void ShowMidiMessageBytes(WindowHandle dialog, const MidiAction& action) {
     ui::SetItemText(dialog, mm::kUserBytes, "");
     const uint8_t kind = MidiKindOf(action);
     if (kind == kMidiKindUserBytes) {
-        ui::SetItemText(dialog, mm::kUserBytes, FormatUserBytes(MidiActionDataBytes(action), action.head.data.length));
+        ui::SetItemText(dialog, mm::kUserBytes,
+                        FormatUserBytes(MidiActionDataBytes(action), action.head.data.length));
         return;
     }
     if (kind == kMidiKindController) ui::SetItemInt(dialog, mm::kControlNumber, action.controller);
@@ -383,12 +434,23 @@ void ShowMidiMessageBytes(WindowHandle dialog, const MidiAction& action) {
             ui::SetItemInt(dialog, mm::kKey, value & kMidiByteMax);
             ui::SetItemInt(dialog, mm::kVelocity, (value >> 8) & kMidiByteMax);
             break;
-        case kMidiKindKeyPressure: ui::SetItemInt(dialog, mm::kPressure, value); break;
-        case kMidiKindController: ui::SetItemInt(dialog, mm::kControlAmount, value); break;
-        case kMidiKindPatch: ui::SetItemInt(dialog, mm::kPatch, value); break;
-        case kMidiKindChannelPressure: ui::SetItemInt(dialog, mm::kChannelPressure, value); break;
-        case kMidiKindPitchWheel: ui::SetItemInt(dialog, mm::kPitchWheel, value); break;
-        default: break;
+        case kMidiKindKeyPressure:
+            ui::SetItemInt(dialog, mm::kPressure, value);
+            break;
+        case kMidiKindController:
+            ui::SetItemInt(dialog, mm::kControlAmount, value);
+            break;
+        case kMidiKindPatch:
+            ui::SetItemInt(dialog, mm::kPatch, value);
+            break;
+        case kMidiKindChannelPressure:
+            ui::SetItemInt(dialog, mm::kChannelPressure, value);
+            break;
+        case kMidiKindPitchWheel:
+            ui::SetItemInt(dialog, mm::kPitchWheel, value);
+            break;
+        default:
+            break;
     }
 }
 
@@ -417,12 +479,14 @@ int EditTransition(ScoreView* view, MidiAction* action) {
 int EditOutputDestination(ScoreView* view, MidiAction* action) {
     const int staves = StaffCount(view);
     return RunOnCopy(view, action, od::kDialog, od::kDialog,
-                     [staves](WindowHandle dialog, win::Message message, uint32_t word, MidiAction& copy) -> intptr_t {
+                     [staves](WindowHandle dialog, win::Message message, uint32_t word,
+                              MidiAction& copy) -> intptr_t {
                          if (message == win::Message::InitDialog) {
                              InitOutput(dialog, copy);
                              return 1;
                          }
-                         if (message == win::Message::Command && win::CommandId(word) == static_cast<uint32_t>(ui::kIdOk)) {
+                         if (message == win::Message::Command &&
+                             win::CommandId(word) == static_cast<uint32_t>(ui::kIdOk)) {
                              StoreOutput(dialog, copy, staves);
                              return 1;
                          }

@@ -8,8 +8,8 @@
 
 namespace ql {
 
-int32_t ClampedEdit(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t fallback,
-                    bool& clamped) {
+int32_t ClampedEdit(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high,
+                    int32_t fallback, bool& clamped) {
     const std::optional<int32_t> typed = ui::GetItemInt(dialog, edit);
     const int32_t value = typed.value_or(fallback);
     const int32_t kept = std::clamp(value, low, high);

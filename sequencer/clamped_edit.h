@@ -10,7 +10,7 @@ namespace ql {
 
 // A typed number clamped to low..high (`fallback` when the text is no number);
 // `clamped` is set when it was cut.
-int32_t ClampedEdit(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t fallback,
-                    bool& clamped);
+int32_t ClampedEdit(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high,
+                    int32_t fallback, bool& clamped);
 
 }  // namespace ql

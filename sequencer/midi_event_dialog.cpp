@@ -41,8 +41,9 @@ void ShowKindAndTiming(WindowHandle dialog) {
     const MidiAction& action = ScratchAction();
     const bool single = MidiTimingOf(action) == kTimingSingle;
     ui::CheckRadioButton(dialog, kSingle, kGradual, single ? kSingle : kGradual);
-    ui::SetItemText(dialog, kKindLabel,
-                    MidiKindLabel(MidiKindOf(action), (action.flags & kMidiFlagSystemExclusive) != 0));
+    ui::SetItemText(
+        dialog, kKindLabel,
+        MidiKindLabel(MidiKindOf(action), (action.flags & kMidiFlagSystemExclusive) != 0));
     ui::EnableItem(dialog, kSetTransition, TransitionAvailable(action));
 }
 
@@ -64,17 +65,29 @@ void InitMidiEventDialog(WindowHandle dialog) {
 void ChooseTiming(bool gradual) {
     MidiAction& action = ScratchAction();
     const uint8_t timing = MidiTimingOf(action);
-    if (!gradual && timing != kTimingSingle) SetMidiActionKind(&action, MidiKindOf(action), kTimingSingle);
-    if (gradual && timing == kTimingSingle) SetMidiActionKind(&action, MidiKindOf(action), kTimingLinear);
+    if (!gradual && timing != kTimingSingle)
+        SetMidiActionKind(&action, MidiKindOf(action), kTimingSingle);
+    if (gradual && timing == kTimingSingle)
+        SetMidiActionKind(&action, MidiKindOf(action), kTimingLinear);
 }
 
 intptr_t OnMidiEventCommand(WindowHandle dialog, uint32_t word) {
     MarkSession& session = *CurrentSession();
     switch (static_cast<int32_t>(win::CommandId(word))) {
-        case kEnable: ToggleScratchFlag(kMidiFlagEnabled); break;
-        case kHideImage: ScratchText().body.flags ^= kTextHidden; break;
-        case kSingle: ChooseTiming(false); ShowKindAndTiming(dialog); break;
-        case kGradual: ChooseTiming(true); ShowKindAndTiming(dialog); break;
+        case kEnable:
+            ToggleScratchFlag(kMidiFlagEnabled);
+            break;
+        case kHideImage:
+            ScratchText().body.flags ^= kTextHidden;
+            break;
+        case kSingle:
+            ChooseTiming(false);
+            ShowKindAndTiming(dialog);
+            break;
+        case kGradual:
+            ChooseTiming(true);
+            ShowKindAndTiming(dialog);
+            break;
         case kSetImage:
             RunSetImage(session);
             ShowImageText(dialog);
@@ -83,21 +96,29 @@ intptr_t OnMidiEventCommand(WindowHandle dialog, uint32_t word) {
             EditMidiMessage(session.view, &ScratchAction());
             ShowKindAndTiming(dialog);
             break;
-        case kSetOutput: RunOutputDestination(session); break;
+        case kSetOutput:
+            RunOutputDestination(session);
+            break;
         case kSetTransition:
             if (RunTransition(session) == ui::kIdOk) session.imageChanged = true;
             ShowKindAndTiming(dialog);
             break;
-        case ui::kIdOk: EndSession(dialog, session, true); break;
-        case ui::kIdCancel: EndSession(dialog, session, false); break;
-        default: return 0;
+        case ui::kIdOk:
+            EndSession(dialog, session, true);
+            break;
+        case ui::kIdCancel:
+            EndSession(dialog, session, false);
+            break;
+        default:
+            return 0;
     }
     return 1;
 }
 
 }  // namespace
 
-intptr_t MidiEventDialogProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) {
+intptr_t MidiEventDialogProc(WindowHandle dialog, win::Message message, uint32_t word,
+                             intptr_t data) {
     if (message == win::Message::InitDialog) {
         if (!EndedWithoutView(dialog)) InitMidiEventDialog(dialog);
         return 1;

@@ -47,7 +47,8 @@ MidiAction& ActionOf(ScoreObject* object) {
 }
 
 void Focus(ScoreObject* object) {
-    if (SelectionState* selection = TheSelectionState()) selection->focusedObject = Ref32<ScoreObject>::To(object);
+    if (SelectionState* selection = TheSelectionState())
+        selection->focusedObject = Ref32<ScoreObject>::To(object);
 }
 
 void Unfocus(ScoreObject* object) {
@@ -73,11 +74,13 @@ void StepMessage(ScoreObject* object, ScoreView* view, int step) {
     const uint8_t kind = MidiKindOf(action);
     const int32_t most = kind == kMidiKindPitchWheel ? kPitchWheelMax : kMidiByteMax;
     if (MidiTimingOf(action) == kTimingLinear) {
-        values.finalValue = static_cast<int16_t>(std::clamp<int32_t>(values.finalValue + step, 0, most));
+        values.finalValue =
+            static_cast<int16_t>(std::clamp<int32_t>(values.finalValue + step, 0, most));
         SetStatusTextNumber(kStepStatusPart, kMidiByteStatus, values.finalValue);
     }
     if (kind == kMidiKindNote) {
-        const int velocity = std::clamp<int32_t>(((values.value >> kVelocityShift) & kMidiByteMax) + step, 0, kMidiByteMax);
+        const int velocity = std::clamp<int32_t>(
+            ((values.value >> kVelocityShift) & kMidiByteMax) + step, 0, kMidiByteMax);
         values.value = WithVelocity(values.value, velocity);
         SetStatusTextNumber(kStepStatusPart, kVelocityStatus, velocity);
     } else if (kind <= kMidiKindPitchWheel) {
@@ -99,12 +102,15 @@ void EditValue(ScoreObject* object, ScoreView* view) {
     const uint8_t kind = MidiKindOf(action);
     const int32_t most = kind == kMidiKindPitchWheel ? kPitchWheelMax : kMidiByteMax;
     if (kind == kMidiKindPatch) {
-        values.value = static_cast<int16_t>(std::clamp(RunMidiValueDialog(view, values.value), 0, kMidiByteMax));
+        values.value = static_cast<int16_t>(
+            std::clamp(RunMidiValueDialog(view, values.value), 0, kMidiByteMax));
     } else if (kind == kMidiKindNote) {
-        const int key = std::clamp(RunStaffValueDlg(view, values.value & kMidiByteMax), 0, kMidiByteMax);
+        const int key =
+            std::clamp(RunStaffValueDlg(view, values.value & kMidiByteMax), 0, kMidiByteMax);
         values.value = static_cast<int16_t>((values.value & ~kLowByte) | key);
     } else {
-        values.value = static_cast<int16_t>(std::clamp(RunStaffValueDlg(view, values.value), 0, most));
+        values.value =
+            static_cast<int16_t>(std::clamp(RunStaffValueDlg(view, values.value), 0, most));
     }
     SetDocumentModified(view->document);
 }
@@ -135,7 +141,8 @@ int MidiEventObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t k
     return MidiEventObjectOnKey(object, view, key);
 }
 
-ScoreObject* MidiEventObjectClass::Clone(ScoreObject* object, ScoreView*, PoolSet source, PoolSet target) const {
+ScoreObject* MidiEventObjectClass::Clone(ScoreObject* object, ScoreView*, PoolSet source,
+                                         PoolSet target) const {
     return CloneMidiEventObject(object, source, target);
 }
 
@@ -149,7 +156,8 @@ void ConstructMidiEventObject(ScoreObject* object, ScoreView* view) {
     body.string = kMidiEventSymbol;
     // provisional: the system record's signed field that also sends a new object to
     // the page has no accessor in the layout code yet; only the master page does.
-    object->subtype = SubtypeCode(PlacesOnMasterPage(view) ? ObjectSubtype::PageList : ObjectSubtype::MeasureTimeList);
+    object->subtype = SubtypeCode(PlacesOnMasterPage(view) ? ObjectSubtype::PageList
+                                                           : ObjectSubtype::MeasureTimeList);
 }
 
 ScoreObject* CloneMidiEventObject(ScoreObject* object, PoolSet source, PoolSet target) {
@@ -220,8 +228,9 @@ int MidiEventObjectOnKey(ScoreObject* object, ScoreView* view, uint32_t key) {
     return TheMidiEventObjectClass().MidiTextObjectClass::OnKey(object, view, key);
 }
 
-intptr_t MidiEventToolHandler(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
-                              win::Message message, uint32_t word, intptr_t data) {
+intptr_t MidiEventToolHandler(ScoreView* view, int action, ToolRecord* record,
+                              platform::WindowHandle window, win::Message message, uint32_t word,
+                              intptr_t data) {
     return ObjectToolHandler(view, action, record, window, message, word, data, kMidiEventType);
 }
 

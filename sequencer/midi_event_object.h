@@ -17,7 +17,7 @@ struct ScoreView;
 struct ScoreObject;
 struct ToolRecord;
 
-constexpr uint8_t kMidiEventInterval = 32;       // a new object's transition length
+constexpr uint8_t kMidiEventInterval = 32;        // a new object's transition length
 constexpr uint16_t kMidiEventTextFlags = 0x0080;  // display: the symbol in the music font
 constexpr uint16_t kMidiEventOnNote = 0x0040;     // display: attached to a note
 
@@ -27,7 +27,8 @@ class MidiEventObjectClass final : public MidiTextObjectClass {
     int EditAttributes(ScoreObject* object, ScoreView* view) const override;
     void StepValue(ScoreObject* object, ScoreView* view, int step) const override;
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t key) const override;
-    ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source, PoolSet target) const override;
+    ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source,
+                       PoolSet target) const override;
 };
 
 const MidiEventObjectClass& TheMidiEventObjectClass();
@@ -52,7 +53,8 @@ int MidiEventObjectOnKey(ScoreObject* object, ScoreView* view, uint32_t key);
 int OpenMidiEventDialog(ScoreView* view, ScoreObject* object);
 
 // The tool of the Performance palette's "MIDI Event" button.
-intptr_t MidiEventToolHandler(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
-                              win::Message message, uint32_t word, intptr_t data);
+intptr_t MidiEventToolHandler(ScoreView* view, int action, ToolRecord* record,
+                              platform::WindowHandle window, win::Message message, uint32_t word,
+                              intptr_t data);
 
 }  // namespace ql

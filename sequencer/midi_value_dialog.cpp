@@ -28,7 +28,8 @@ int chosenValue = 0;
 
 void InitValueDialog(WindowHandle dialog) {
     const int32_t value = std::clamp(chosenValue, 0, kMostValue);
-    ui::SetUpDownRange(ui::GetDialogItem(dialog, kValue - 1), kPatchNumberBase, kPatchNumberBase + kMostValue);
+    ui::SetUpDownRange(ui::GetDialogItem(dialog, kValue - 1), kPatchNumberBase,
+                       kPatchNumberBase + kMostValue);
     ui::SetItemInt(dialog, kValue, kPatchNumberBase + value);
     WindowHandle names = ui::GetDialogItem(dialog, kNames);
     for (int program = 0; program < kGeneralMidiPrograms; ++program) {
@@ -55,8 +56,9 @@ intptr_t MidiValueDlgProc(WindowHandle dialog, win::Message message, uint32_t wo
     }
     if (id == ui::kIdOk) {
         bool clamped = false;
-        const int32_t typed = ClampedEdit(dialog, kValue, kPatchNumberBase, kPatchNumberBase + kMostValue,
-                                          kPatchNumberBase + chosenValue, clamped);
+        const int32_t typed =
+            ClampedEdit(dialog, kValue, kPatchNumberBase, kPatchNumberBase + kMostValue,
+                        kPatchNumberBase + chosenValue, clamped);
         if (clamped) ui::Beep(ui::BeepKind::Default);
         chosenValue = typed - kPatchNumberBase;
         ui::EndDialog(dialog, ui::kIdOk);

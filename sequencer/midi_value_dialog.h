@@ -14,6 +14,7 @@ constexpr int kMidiValueDialogId = 837;
 // Patches are shown counted from 1; the stored value counts from 0.
 constexpr int32_t kPatchNumberBase = 1;
 
-intptr_t MidiValueDlgProc(platform::WindowHandle dialog, win::Message message, uint32_t word, intptr_t data);
+intptr_t MidiValueDlgProc(platform::WindowHandle dialog, win::Message message, uint32_t word,
+                          intptr_t data);
 
 }  // namespace ql

@@ -18,11 +18,12 @@ constexpr int16_t kColumnWidth = 135;
 constexpr dialog_grid::GridSizes kSizes{kColumnWidth, 32, 50};
 constexpr uint32_t kTab = win::kStyleVisible | win::kStyleTabStop;
 constexpr int kKinds = 7;
-constexpr const char* kKindLabels[kKinds] = {"Note on & off",    "Key Pressure", "Realtime controller",
-                                             "Patch change",     "Channel Pressure", "Pitch wheel",
-                                             "User bytes"};
-constexpr const char* kKindButtons[kKinds] = {"Note",  "Key pressure",     "Controller", "Patch change",
-                                              "Channel pressure", "Pitch wheel", "User bytes"};
+constexpr const char* kKindLabels[kKinds] = {
+    "Note on & off",    "Key Pressure", "Realtime controller", "Patch change",
+    "Channel Pressure", "Pitch wheel",  "User bytes"};
+constexpr const char* kKindButtons[kKinds] = {"Note",         "Key pressure",     "Controller",
+                                              "Patch change", "Channel pressure", "Pitch wheel",
+                                              "User bytes"};
 constexpr const char* kSystemExclusiveLabel = "System exclusive";
 constexpr const char* kModes[] = {"Send to this staff only",
                                   "Send to all staves",
@@ -58,7 +59,8 @@ ui::DialogTemplate MidiEventTemplate() {
 ui::DialogTemplate MidiMessageTemplate() {
     using namespace midi_message_dialog;
     DialogGrid b("MIDI Message", 4, 10, kSizes);
-    for (int kind = 0; kind < kKinds; ++kind) b.Radio(kFirstKind + kind, kKindButtons[kind], 0, kind, kind == 0);
+    for (int kind = 0; kind < kKinds; ++kind)
+        b.Radio(kFirstKind + kind, kKindButtons[kind], 0, kind, kind == 0);
     b.Check(kSysEx, "Sys Ex", 0, 7);
     b.Label("Key:", 1, 0);
     b.SpinEdit(kKey - 1, 2, 0);
@@ -77,7 +79,8 @@ ui::DialogTemplate MidiMessageTemplate() {
     b.Label("Pitch wheel amount:", 1, 7);
     b.SpinEdit(kPitchWheel - 1, 2, 7);
     b.Label("User bytes (hexadecimal):", 0, 8);
-    b.Add(ui::kEditClass, kUserBytes, "", 1, 8, static_cast<int16_t>(2 * kColumnWidth - kMargin), kTab);
+    b.Add(ui::kEditClass, kUserBytes, "", 1, 8, static_cast<int16_t>(2 * kColumnWidth - kMargin),
+          kTab);
     b.Label("", 0, 9, kLogo);
     b.Buttons(3, 0);
     return b.dialog;

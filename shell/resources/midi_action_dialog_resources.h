@@ -57,7 +57,7 @@ namespace output_dialog {
 constexpr int32_t kDialog = 838;
 constexpr int32_t kVoices = 1231;
 constexpr int32_t kTimbres = 1232;
-constexpr int32_t kFirstMode = 1202;  // destination modes 0..6: 1202..1208
+constexpr int32_t kFirstMode = 1202;        // destination modes 0..6: 1202..1208
 constexpr int32_t kFirstThisMask = 1214;    // "1".."4": 1214..1217
 constexpr int32_t kFirstRemoteMask = 1219;  // "1".."4": 1219..1222
 constexpr int32_t kRemoteStaff = 1212;

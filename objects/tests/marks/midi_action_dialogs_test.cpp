@@ -41,7 +41,8 @@ class MidiActionDialogsTest : public MarksTest {
             const RecordPool& pool = doc_->pools.pools[p];
             for (int b = 0; b < pool.blockCount; ++b) {
                 const auto* base = reinterpret_cast<const uint8_t*>(pool.blocks[b].base.get());
-                if (base != nullptr) bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
+                if (base != nullptr)
+                    bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
             }
         }
         return bytes;

@@ -26,9 +26,9 @@
 namespace ql::testing_marks {
 namespace {
 
+using ui::ComboGetItemText;
 using ui::headless::DialogDriver;
 using ui::headless::SetDialogScript;
-using ui::ComboGetItemText;
 namespace ed = midi_event_dialog;
 namespace mm = midi_message_dialog;
 
@@ -53,7 +53,8 @@ class MidiEventTest : public MarksTest {
             const RecordPool& pool = doc_->pools.pools[p];
             for (int b = 0; b < pool.blockCount; ++b) {
                 const auto* base = reinterpret_cast<const uint8_t*>(pool.blocks[b].base.get());
-                if (base != nullptr) bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
+                if (base != nullptr)
+                    bytes.insert(bytes.end(), base, base + BlockLiveBytes(pool, b));
             }
         }
         return bytes;

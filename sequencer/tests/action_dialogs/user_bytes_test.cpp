@@ -36,7 +36,8 @@ TEST(UserBytesTest, PairsDigitsAndEndsAtTheFirstOtherCharacter) {
 
 TEST(UserBytesTest, ShownTextReadsBackAsTheSameBytes) {
     const uint8_t data[] = {0x00, 0x0F, 0xF0, 0x7E, 0xFF};
-    const std::string shown = FormatUserBytes(reinterpret_cast<const std::byte*>(data), sizeof data);
+    const std::string shown =
+        FormatUserBytes(reinterpret_cast<const std::byte*>(data), sizeof data);
     EXPECT_EQ(shown, "00 0f f0 7e ff ");
     EXPECT_EQ(ReadUserBytes(shown), Bytes(std::begin(data), std::end(data)));
 }
@@ -61,7 +62,8 @@ TEST(UserBytesTest, RandomTextsStayBoundedAndReadAsTheirValidPrefix) {
         ASSERT_LE(read.size(), kUserBytesMax) << round;
         size_t end = 0;
         while (end < text.size() && end < kUserBytesTextLimit &&
-               (std::isxdigit(static_cast<unsigned char>(text[end])) || std::isspace(static_cast<unsigned char>(text[end]))) &&
+               (std::isxdigit(static_cast<unsigned char>(text[end])) ||
+                std::isspace(static_cast<unsigned char>(text[end]))) &&
                text[end] != '\v' && text[end] != '\f')
             ++end;
         ASSERT_EQ(ReadUserBytes(text.substr(0, end)), read) << round;

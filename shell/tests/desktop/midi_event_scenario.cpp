@@ -32,11 +32,12 @@ std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
     return std::nullopt;
 }
 
-int ChangedPixels(const ScreenPicture& before, const ScreenPicture& after, int left, int top, int right,
-                  int bottom) {
+int ChangedPixels(const ScreenPicture& before, const ScreenPicture& after, int left, int top,
+                  int right, int bottom) {
     int count = 0;
     for (int y = std::max(top, 0); y < std::min(bottom, before.height); ++y)
-        for (int x = std::max(left, 0); x < std::min(right, before.width); ++x) count += before.At(x, y) != after.At(x, y);
+        for (int x = std::max(left, 0); x < std::min(right, before.width); ++x)
+            count += before.At(x, y) != after.At(x, y);
     return count;
 }
 
@@ -67,9 +68,11 @@ TEST_F(MidiEventScenario, TheMidiEventButtonPlacesAnObjectThatUndoTakesAway) {
     const int left = Frame().x + 120;
     int right = x_.ScreenWidth();
     for (const ShownWindow& w : x_.Windows())
-        if (w.title == "Main" || w.title == "Notes" || w.title == "Performance") right = std::min(right, w.x);
+        if (w.title == "Main" || w.title == "Notes" || w.title == "Performance")
+            right = std::min(right, w.x);
     right -= 80;
-    const std::vector<int> lines = before.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
+    const std::vector<int> lines =
+        before.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
     ASSERT_GE(lines.size(), 10u) << "no staff lines beside the palettes";
     const int x = left + (right - left) / 2;
     const int y = lines[5] - 3 * (lines[6] - lines[5]);  // above the second staff
@@ -101,7 +104,8 @@ TEST_F(MidiEventScenario, TheMidiEventButtonPlacesAnObjectThatUndoTakesAway) {
     x_.Settle(Millis{1000});
     const ScreenPicture undone = Screen();
     WritePng(undone, TestOutputFolder() / "midi_event_undone_desktop.png");
-    EXPECT_LE(ChangedPixels(before, undone, x - 80, top, x + 80, bottom), 4) << "Undo left the MIDI event";
+    EXPECT_LE(ChangedPixels(before, undone, x - 80, top, x + 80, bottom), 4)
+        << "Undo left the MIDI event";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
