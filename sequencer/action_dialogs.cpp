@@ -82,13 +82,12 @@ class ActionCopy {
 
 // Runs a dialog on a copy; `procedure` gets the copy and returns whether the message
 // was taken; an OK it ends with commits the copy.
+// Runs a dialog on a working action; `procedure` gets it with each message that is
+// not help or Cancel. The dialog's result.
 template <typename Procedure>
-int RunOnCopy(ScoreView* view, MidiAction* action, int dialogId, uint32_t helpId,
-              Procedure procedure) {
-    if (action == nullptr) return ui::kIdCancel;
-    ActionCopy copy(action);
-    if (!copy.Ok()) return ui::kIdCancel;
-    const intptr_t result = ModalDialogBox(
+intptr_t RunDialogOn(ScoreView* view, MidiAction& working, int dialogId, uint32_t helpId,
+                     Procedure procedure) {
+    return ModalDialogBox(
         view, dialogId,
         [&](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) -> intptr_t {
             intptr_t answered = 0;
@@ -99,9 +98,20 @@ int RunOnCopy(ScoreView* view, MidiAction* action, int dialogId, uint32_t helpId
                 ui::EndDialog(dialog, ui::kIdCancel);
                 return 1;
             }
-            return procedure(dialog, message, word, copy.Copy());
+            return procedure(dialog, message, word, working);
         });
-    if (result != ui::kIdOk) return ui::kIdCancel;
+}
+
+// A dialog that may change the data bytes runs on a copy with its own; an OK the
+// procedure ends with commits the copy.
+template <typename Procedure>
+int RunOnCopy(ScoreView* view, MidiAction* action, int dialogId, uint32_t helpId,
+              Procedure procedure) {
+    if (action == nullptr) return ui::kIdCancel;
+    ActionCopy copy(action);
+    if (!copy.Ok()) return ui::kIdCancel;
+    if (RunDialogOn(view, copy.Copy(), dialogId, helpId, procedure) != ui::kIdOk)
+        return ui::kIdCancel;
     copy.Commit();
     return ui::kIdOk;
 }
@@ -476,22 +486,32 @@ int EditTransition(ScoreView* view, MidiAction* action) {
     return RunOnCopy(view, action, td::kDialog, td::kDialog, &TransitionProcedure);
 }
 
+// The destination never touches the data bytes, so its copy shares them: callers
+// that keep a plain copy of an action (the hairpin's dialog) stay valid.
 int EditOutputDestination(ScoreView* view, MidiAction* action) {
+    if (action == nullptr) return ui::kIdCancel;
     const int staves = StaffCount(view);
-    return RunOnCopy(view, action, od::kDialog, od::kDialog,
-                     [staves](WindowHandle dialog, win::Message message, uint32_t word,
-                              MidiAction& copy) -> intptr_t {
-                         if (message == win::Message::InitDialog) {
-                             InitOutput(dialog, copy);
-                             return 1;
-                         }
-                         if (message == win::Message::Command &&
-                             win::CommandId(word) == static_cast<uint32_t>(ui::kIdOk)) {
-                             StoreOutput(dialog, copy, staves);
-                             return 1;
-                         }
-                         return 0;
-                     });
+    MidiAction working = *action;
+    const intptr_t result =
+        RunDialogOn(view, working, od::kDialog, od::kDialog,
+                    [staves](WindowHandle dialog, win::Message message, uint32_t word,
+                             MidiAction& copy) -> intptr_t {
+                        if (message == win::Message::InitDialog) {
+                            InitOutput(dialog, copy);
+                            return 1;
+                        }
+                        if (message == win::Message::Command &&
+                            win::CommandId(word) == static_cast<uint32_t>(ui::kIdOk)) {
+                            StoreOutput(dialog, copy, staves);
+                            return 1;
+                        }
+                        return 0;
+                    });
+    if (result != ui::kIdOk) return ui::kIdCancel;
+    action->flags = working.flags;
+    action->destinationTiming = working.destinationTiming;
+    action->namedStaff = working.namedStaff;
+    return ui::kIdOk;
 }
 
 }  // namespace ql

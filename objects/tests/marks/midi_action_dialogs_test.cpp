@@ -197,5 +197,25 @@ TEST_F(MidiActionDialogsTest, OutputDestinationRoundTripsModesAndMasks) {
     EXPECT_EQ(action_.namedStaff, 3);
 }
 
+// 838 changes only the destination fields: an action that shares its data bytes
+// with another (a dialog's plain copy) leaves them live and unchanged.
+TEST_F(MidiActionDialogsTest, OutputDestinationLeavesSharedDataAlone) {
+    SetMidiActionKind(&action_, kMidiKindUserBytes, kTimingSingle);
+    const uint8_t bytes[] = {0xF0, 0x43, 0xF7};
+    ASSERT_GE(SetMidiActionData(&action_, bytes, sizeof bytes), 0);
+    action_.head.data.length = sizeof bytes;
+    MidiAction shared = action_;
+    SetDialogScript(od::kDialog, [](DialogDriver& d) {
+        d.Click(od::kFirstMode + 1);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(EditOutputDestination(view_, &shared), ui::kIdOk);
+    EXPECT_EQ(shared.destinationTiming & kMidiDestinationMask, 1);
+    EXPECT_EQ(shared.head.data.handle, action_.head.data.handle);
+    const std::byte* data = MidiActionDataBytes(action_);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::memcmp(data, bytes, sizeof bytes), 0);
+}
+
 }  // namespace
 }  // namespace ql::testing_marks
