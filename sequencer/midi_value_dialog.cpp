@@ -1,6 +1,7 @@
-// Dialog 837 (see midi_value_dialog.h): the edit shows base + value, the combo box
-// lists the 128 General MIDI names (up to the first empty one), a chosen name sets
-// the edit, the spin stays within base..base + 127, and OK stores edit - base.
+// Dialog 837 (see midi_value_dialog.h), centred vertically at the mouse: the edit
+// shows base + value, the combo box lists the 128 General MIDI names (up to the first
+// empty one), a chosen name sets the edit, the spin stays within base..base + 127,
+// and OK stores edit - base.
 #include "sequencer/midi_value_dialog.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "notes/pitch/patch_names.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "platform/win/input.h"
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
 #include "sequencer/sequencer_services.h"
@@ -26,7 +28,16 @@ constexpr int32_t kMostValue = 127;
 // The value the dialog runs on: the caller's, and the one chosen on OK.
 int chosenValue = 0;
 
+// The dialog opens with its vertical centre at the mouse, keeping its x.
+void CentreAtMouse(WindowHandle dialog) {
+    const win::Rect frame = win::GetWindowRect(dialog);
+    const int32_t height = frame.Height();
+    const int32_t top = win::GetCursorPosition().y - height / 2;
+    win::MoveWindow(dialog, win::Rect{frame.left, top, frame.right, top + height}, false);
+}
+
 void InitValueDialog(WindowHandle dialog) {
+    CentreAtMouse(dialog);
     const int32_t value = std::clamp(chosenValue, 0, kMostValue);
     ui::SetUpDownRange(ui::GetDialogItem(dialog, kValue - 1), kPatchNumberBase,
                        kPatchNumberBase + kMostValue);

@@ -18,7 +18,9 @@
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
+#include "platform/win/input.h"
 #include "platform/win/keys.h"
+#include "platform/win/window.h"
 #include "sequencer/action_dialogs.h"
 #include "sequencer/midi_event_object.h"
 #include "shell/resources/midi_action_dialog_resources.h"
@@ -249,7 +251,7 @@ TEST_F(MidiEventTest, MessageDialogChangesTheObjectOnlyOnOk) {
     EXPECT_EQ(DataOf(Action(object)), (std::vector<uint8_t>{0xF0, 0x70}));
 }
 
-// "P" on a patch change runs dialog 837: the patch shown counted from 1, a name
+// "P" on a patch change runs dialog 837 at the mouse: the patch shown counted from 1, a name
 // chosen sets the number, a typed number past 128 is cut with one beep, Cancel keeps
 // the value; each confirmed change is one undo step.
 TEST_F(MidiEventTest, PEditsAPatchChangeInTheValueDialog) {
@@ -259,7 +261,11 @@ TEST_F(MidiEventTest, PEditsAPatchChangeInTheValueDialog) {
     namespace vd = midi_value_dialog;
     std::optional<int32_t> shown;
     std::string firstName;
+    int32_t middle = 0;
+    win::SetCursorPosition({300, 333});
     SetDialogScript(vd::kDialog, [&](DialogDriver& d) {
+        const win::Rect frame = win::GetWindowRect(d.Dialog());
+        middle = frame.top + frame.Height() / 2;
         shown = d.Int(vd::kValue);
         firstName = ComboGetItemText(d.Item(vd::kNames), 0);
         d.Select(vd::kNames, 10);
@@ -267,7 +273,8 @@ TEST_F(MidiEventTest, PEditsAPatchChangeInTheValueDialog) {
     });
     const int steps = UndoSteps();
     EXPECT_EQ(Key(object, win::LetterKey('P')), 1);
-    EXPECT_EQ(shown, 65);  // patch 64 counted from 1
+    EXPECT_EQ(middle, 333);  // centred vertically at the mouse
+    EXPECT_EQ(shown, 65);    // patch 64 counted from 1
     EXPECT_EQ(firstName, "Acoustic Grand Piano");
     EXPECT_EQ(action.head.values.value, 10);
     EXPECT_EQ(UndoSteps(), steps + 1);
