@@ -18,6 +18,7 @@
 #include "objects/curves/slur_class.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/midi_marks/mark_tools.h"
+#include "objects/object_dialogs.h"
 #include "objects/picture/picture_class.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/text_marks/text_tools.h"
@@ -163,9 +164,7 @@ struct Tables {
         Button(NotesToolHandler, kNotesStrip, 6, kCycleButton, shortNoteFaces.data(), "Toggle Value"),
         Button(NoteHeadsToolHandler, kNotesStrip, 7, kOpenerButton, nullptr, "Note Heads..."),
         Button(ToggleDotsToolHandler, kNotesStrip, 8, kCycleButton8, dotsFaces.data(), "Toggle Dots"),
-        // provisional: the tuplet tool's handler is declared but not built; until it
-        // is, this button enters notes as the value buttons do.
-        Button(nullptr, kNotesStrip, 9, kOpenerButton, nullptr, "Tuplets..."),
+        Button(TupletToolHandler, kNotesStrip, 9, kOpenerButton, nullptr, "Tuplets..."),
         Button(ArticulationToolHandler, kNotesStrip, 10, kOpenerButton, nullptr, "Ornaments..."),
         Button(ArticulationToolHandler, kNotesStrip, 11, kOpenerButton, nullptr, "Accents..."),
         Button(AccidentalToolHandler, kNotesStrip, 12, kOpenerButton, nullptr, "Parens (Accidentals)"),

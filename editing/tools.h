@@ -59,6 +59,10 @@ struct ToolRecord {
     int8_t height = 0;
     uint8_t noFocusFrame = 0;
     uint32_t tooltipId = 0;  // string id; 0 none
+    // The note palette's tuplet entry, armed by the "Tuplets" dialog: its command value
+    // and the ratio index of the numbers typed there (past 8 for pairs outside the table).
+    uint16_t commandValue = 0;
+    uint8_t ratioIndex = 0;
 };
 
 // The standard handler of a tool acting on one object type, which the object tools

@@ -62,7 +62,11 @@ void FillCurveCrescent(ScoreView* view, platform::DcHandle dc, const LogicalPoin
 // Rebuilds a chord symbol's glyph from its root, accidental and quality.
 void SetGuitarChordGlyph(ScoreObject* chordSymbol);
 
-// Re-anchors a tuplet's bracket points, absolutely or relative to its notes.
+// Places a tuplet mark attached to a note (the view located at the note's measure):
+// ComputeTupletPoints from the tuplet group of its note (the bracket over the group's
+// stem ends, or the curve and label from it); ComputeTupletPointsRelative re-fits it
+// from its own stored points relative to the note. Neither moves a mark placed by
+// hand or one whose note is gone.
 void ComputeTupletPoints(ScoreView* view, ScoreObject* tuplet);
 void ComputeTupletPointsRelative(ScoreView* view, ScoreObject* tuplet);
 

@@ -1,7 +1,8 @@
-// Object clean-ups the score model's release by type calls: the tuplet's label (a text
-// box's text goes with its class, objects/text_box; a picture's cache with its class,
-// objects/picture). What else these objects hold lives in their records (freed by the
-// caller) or, for a picture's bytes, in the document.
+// Object clean-ups the score model's release by type calls (a tuplet's label goes with
+// its class, objects/tuplets; a text box's text with its class, objects/text_box; a
+// picture's cache with its class, objects/picture). What else these objects hold
+// lives in their records (freed by the caller) or, for a picture's bytes, in the
+// document.
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/text/text_object.h"
@@ -11,13 +12,6 @@
 #include "platform/gfx/objects.h"
 
 namespace ql {
-
-void DestroyTupletBody(ScoreObject* object) {
-    if (object == nullptr) return;
-    // provisional: the tuplet class (its interfaces and group table) is not built; its
-    // label is a text object whose string and caches go with it.
-    DestroyTextObject(&AsTuplet(object)->text);
-}
 
 void FreeArea(ScoreObject* object) {
     FreeStaticRecord(kTransientStaticPool, object);

@@ -31,6 +31,7 @@
 #include "objects/spanners/spanner_objects.h"
 #include "objects/text_box/text_box.h"
 #include "objects/text_marks/text_marks.h"
+#include "objects/tuplets/tuplet_class.h"
 #include "sequencer/midi_event_object.h"
 
 namespace ql {
@@ -71,7 +72,6 @@ class StoredMidiTextClass final : public MidiTextObjectClass {
 const StoredBodyClass kTieClass{0, kTieBodyBytes};
 const StoredBodyClass kTextBoxClass{0, kTextBoxBodyBytes};
 const StoredTextClass kPlainTextClass{true};
-const StoredTextClass kLargeTextClass{false};
 const StoredMidiTextClass kMidiMarkClass{};
 
 struct StoredType {
@@ -109,7 +109,7 @@ const StoredType kStoredTypes[] = {
     {ObjectType::RepeatEnding, kLargeObjectPool, &ConstructRepeatEnding, &TheRepeatEndingClass()},
     {ObjectType::Octave, kLargeObjectPool, &ConstructOctaveLine, &TheOctaveLineClass()},
     {ObjectType::Lyric, kTextObjectPool, &ConstructLyricObject, &kPlainTextClass},
-    {ObjectType::Tuplet, kLargeObjectPool, &ConstructTuplet, &kLargeTextClass},
+    {ObjectType::Tuplet, kLargeObjectPool, &ConstructTuplet, &TheTupletClass()},
     {ObjectType::Guide, kRootObjectPool, &ConstructGuideLine, &TheGuideLineClass()},
     {ObjectType::Picture, kLargeObjectPool, &ConstructPictureObject, &ThePictureClass()},
 };

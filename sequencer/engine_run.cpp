@@ -65,6 +65,7 @@ void BeginRun(SequencerState& state) {
     state.baseTick.store(0, std::memory_order_relaxed);
     state.fillReady.store(0, std::memory_order_relaxed);
     state.refillPending.store(0, std::memory_order_relaxed);
+    state.syncStopSent.store(0, std::memory_order_relaxed);
     state.underrunCount.store(0, std::memory_order_relaxed);
     state.droppedRecordings.store(0, std::memory_order_relaxed);
     state.live.silenceRequest.store(0, std::memory_order_relaxed);

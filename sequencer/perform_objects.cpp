@@ -42,10 +42,7 @@ constexpr int32_t kTicksPerInterval = 256;
 constexpr int32_t kRatePerSixteenth = 256;  // ticks per minute of one sixteenth a minute
 constexpr int kMaxData = 127;
 constexpr int kMaxDelta = 127;
-constexpr uint8_t kControlStatus = 0xB0;
 constexpr uint8_t kChannelMask = 0x0F;
-constexpr int kDataShift1 = 8;
-constexpr int kDataShift2 = 16;
 constexpr uint8_t kDestinationAllStaves = 1;
 constexpr uint8_t kTimingSingle = 0;
 constexpr uint8_t kTimingGradual = 1;
@@ -172,10 +169,9 @@ bool PerformAction(PerformanceRun& run, int staff, int32_t at, const MidiAction*
     const int controller = action->controller & kMaxData;
     for (const PortChannel& pc : Destinations(run, staff, *action)) {
         const bool made = EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
-            const uint32_t message = static_cast<uint32_t>(kControlStatus | pc.channel) |
-                                     (static_cast<uint32_t>(controller) << kDataShift1) |
-                                     (static_cast<uint32_t>(std::clamp(value, 0, kMaxData)) << kDataShift2);
-            return PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t, message);
+            for (const uint32_t message : ControllerMessages(pc.channel, controller, value))
+                if (!PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t, message)) return false;
+            return true;
         });
         if (!made) return false;
     }
@@ -238,6 +234,9 @@ bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& mea
                 made = PerformAction(run, staff, at, MarkPlaybackAction(object), true);
             else if (object->type == TypeCode(ObjectType::Pedal))
                 made = PerformAction(run, staff, at, MarkPlaybackAction(object), false);
+            else if (object->type == TypeCode(ObjectType::MidiEvent) ||
+                     object->type == TypeCode(ObjectType::NoteArticulation))
+                made = PerformMidiEventObject(run, staff, at, object);
         }
         if (!made) return false;
     }

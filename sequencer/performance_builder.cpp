@@ -194,23 +194,26 @@ void PlaceEndOfData(PerformanceRun& run, const BlockTarget& target) {
     InsertPerformanceEvent(run.voices[1][0].controls, end);
 }
 
-// Recording on past the end of the score: while the last measure of the walk is
-// the score's last and starts within the look-ahead, the score gets measures up to
-// two past it (never beyond the run's last measure), which the walk plays on.
+// Recording on past the end of the score: while the last measure of the walk
+// starts within the look-ahead, the walk goes on into the measures after it that
+// the score has (pages made for the recording bring some), and at the score's end
+// the score gets measures up to two past it, never beyond the run's last measure.
 void ExtendRecordedWalk(PerformanceRun& run) {
     if (!run.options.extendScore || run.walk.empty()) return;
     const int32_t horizon = run.fillBase + kLookAheadBlocks * run.blockLength;
     ScoreDocument* document = run.document;
     while (run.walk.back().start <= horizon) {
-        const PlayedMeasure& last = run.walk.back();
-        const int reached = last.measure;
-        const int target = std::min<int>(reached + 2, run.options.lastMeasure);
-        if (reached != document->header.measureCount || reached >= target) return;
-        while (document->header.measureCount < target)
-            if (AppendMeasureRecord(document) == 0) break;
-        RebuildMeasureIndex(document);
-        if (document->header.measureCount == reached) return;  // refused: the recording ends there
-        for (int measure = reached + 1; measure <= document->header.measureCount; ++measure) {
+        const int reached = run.walk.back().measure;
+        if (reached >= run.options.lastMeasure) return;
+        if (reached >= document->header.measureCount) {
+            const int target = std::min<int>(reached + 2, run.options.lastMeasure);
+            while (document->header.measureCount < target)
+                if (AppendMeasureRecord(document) == 0) break;
+            RebuildMeasureIndex(document);
+            if (document->header.measureCount <= reached) return;  // refused: the recording ends there
+        }
+        const int upTo = std::min<int>(document->header.measureCount, run.options.lastMeasure);
+        for (int measure = reached + 1; measure <= upTo; ++measure) {
             const PlayedMeasure& previous = run.walk.back();
             run.walk.push_back(PlayMeasureAt(document, measure, previous.start + previous.length));
         }

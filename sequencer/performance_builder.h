@@ -33,6 +33,7 @@ namespace ql {
 
 struct ScoreDocument;
 struct EventRecord;
+struct ScoreObject;
 
 constexpr int kVoicesPerStaff = 4;
 constexpr int kMaxHeldNotes = 128;
@@ -173,6 +174,15 @@ bool PerformNote(PerformanceRun& run, int staff, int voice, const PlayedMeasure&
 // (tempo marks, dynamics, pedal marks) into the voice's control chain and the
 // dynamics list. False when pool 12 ran out.
 bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& measure);
+// A MIDI event object or a note articulation with MIDI (types 25 and 26): its
+// action's message kind at tick `at` of the staff. False when the event pool ran
+// out.
+bool PerformMidiEventObject(PerformanceRun& run, int staff, int32_t at, ScoreObject* object);
+// The controller messages of a value on channel and controller (packed, status in
+// the low byte): a controller below 32 with a value above 127 sends its 14 bits as
+// two messages, the high half on the controller and the low half on controller +
+// 32; other values one message, clamped to 0..127.
+std::vector<uint32_t> ControllerMessages(int channel, int controller, int value);
 // The marks of the measures before the first one played, performed as if those
 // measures had just been played before tick 0 (sequencer/perform_earlier.cpp): a
 // run started in the middle plays with the octave lines, dynamics, hairpins,

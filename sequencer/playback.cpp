@@ -19,13 +19,21 @@ namespace ql {
 namespace {
 
 using playback_detail::OpenPorts;
+using playback_detail::OpenSyncInput;
 using playback_detail::SendProgramChanges;
+using playback_detail::SendSyncStart;
+using playback_detail::SendSyncStop;
 using playback_detail::SetMetronome;
+using playback_detail::SetSyncConstants;
 
 constexpr uint32_t kFirstCallDelayMs = 1;
 constexpr int kQuarterUnit = 1;
 constexpr char kCantOpenMidi[] = "Can't open midi";
+constexpr char kCantStartTimer[] = "Can't start timer";
 constexpr uint8_t kChannelMask = 0x0F;
+// A run that ends in its last measure lets the last notes ring this long before
+// the devices are closed.
+constexpr uint32_t kLastMeasureRingMs = 500;
 
 struct PlaybackSession {
     PerformanceRun run;
@@ -42,6 +50,8 @@ struct PlaybackSession {
     RecordRouting routing;
     int firstMeasure = 1;
     bool recording = false;
+    // The input of an external sync master followed while only playing.
+    std::unique_ptr<midi::InputDevice> syncInput;
 };
 
 PlaybackSession& Session() {
@@ -71,10 +81,19 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     run.metronomeOn = request.options.metronome ? 1 : 0;
     run.followMeasure = request.followMeasure ? 1 : 0;
     run.thruPortMask = request.recording ? request.thruPorts : 0;
-    SetMetronome(run, request.metronome);
+    SetMetronome(run, request.metronome, Session().devices);
+    SetSyncConstants(run, request);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();
-    const uint32_t bpm = ScoreTempoBpm(request.view->document);
+    // The score's mute and solo flags are the run's; staves beyond the score's
+    // mixer are heard.
+    const ScoreDocument* document = request.view->document;
+    for (int slot = 1; slot < kSlotEntries; ++slot) {
+        const bool mixed = slot < kMixerStaves && slot <= run.slotCount;
+        state.live.mute[slot].store(mixed ? document->staffMix[slot].mute : 0, std::memory_order_relaxed);
+        state.live.solo[slot].store(mixed ? document->staffMix[slot].solo : 0, std::memory_order_relaxed);
+    }
+    const uint32_t bpm = ScoreTempoBpm(document);
     state.rate.store(request.rate != 0 ? request.rate : RateFromTempo(bpm, kQuarterUnit), std::memory_order_relaxed);
 }
 
@@ -97,6 +116,7 @@ void ReleaseRun(PlaybackSession& session, SequencerState& state) {
     session.timer.reset();
     session.devices.clear();
     session.input.reset();
+    session.syncInput.reset();
     session.reader.Reset();
     session.recording = false;
     session.view = nullptr;
@@ -142,10 +162,32 @@ bool PrepareRecording(PlaybackSession& session, SequencerState& state, const Pla
 }
 
 void StartInput(PlaybackSession& session, SequencerState& state) {
+    if (session.syncInput != nullptr) {
+        state.run.recordStartTime = state.run.clock->NowMs();
+        session.syncInput->Start(SyncInputHandler(state), state.run.recordStartTime);
+    }
     if (session.input == nullptr) return;
     state.run.recordStartTime = state.run.clock->NowMs();
     session.input->Start(RecordInputHandler(state), state.run.recordStartTime);
     PlaybackFlags().SequencerRecording.store(1, std::memory_order_release);
+}
+
+// Returns once no input callback runs or will run.
+void StopInputs(PlaybackSession& session) {
+    for (midi::InputDevice* input : {session.input.get(), session.syncInput.get()}) {
+        if (input == nullptr) continue;
+        input->Stop();
+        input->Close();
+    }
+}
+
+// Whether the run played into its last measure (its end of data among them);
+// the engine threads have stopped.
+bool ReachedLastMeasure(const PlaybackSession& session, const SequencerState& state) {
+    if (session.run.walk.empty()) return false;
+    if (state.engine.playHalf == nullptr) return true;  // the end of the data was played
+    const int64_t tick = static_cast<int64_t>(state.baseTick.load(std::memory_order_relaxed)) + state.engine.currentIndex;
+    return tick >= session.run.walk.back().start;
 }
 
 }  // namespace
@@ -160,6 +202,12 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     if (outputs.empty()) return PlaybackStart::NoOutput;  // the rule of HasPlaybackOutput
     SequencerState& state = TheSequencerState();
     if (!OpenPorts(ResolvePortDevices(outputs, request.ports), session.devices, session.notices, state.run)) return PlaybackStart::DeviceFailed;
+    if (request.options.metronome && !request.metronome.device.empty() &&
+        playback_detail::OpenShared(request.metronome.device, session.devices, session.notices) == nullptr) {
+        session.devices.clear();
+        state.run.portHandle = {};
+        return PlaybackStart::DeviceFailed;
+    }
     BeginPerformance(session.run, document, request.options, request.blockLength);
     if (session.run.walk.empty()) {
         session.devices.clear();
@@ -173,16 +221,26 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         ReleaseRun(session, state);
         return PlaybackStart::InputFailed;
     }
+    session.syncInput = OpenSyncInput(request, state.run, session.notices);
+    // A slave runs without a timer: the master's clocks drive the engine.
+    if (!state.run.slaveByte) {
+        session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
+        if (session.timer == nullptr) {
+            session.notices.push_back(kCantStartTimer);
+            ReleaseRun(session, state);
+            return PlaybackStart::TimerFailed;
+        }
+    }
     if (request.recording) {
         BeginRecordedTranscription(request.view, session.routing, session.firstMeasure);
     }
-    session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     SendProgramChanges(state.run, request);
     state.lastDownbeatMeasure.store(0, std::memory_order_relaxed);
     BeginRun(state);
     FillFirstBlocks(session, state);
     StartInput(session, state);
+    SendSyncStart(state);
     session.running = true;
     PlaybackFlags().PlaybackActive.store(1, std::memory_order_release);
     PlaybackFlags().SequencerRunning.store(1, std::memory_order_release);
@@ -192,9 +250,9 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
 
 void PausePlayback() {
     PlaybackSession& session = Session();
-    if (!session.running || session.paused) return;
-    if (session.timer != nullptr) session.timer->Cancel();
     SequencerState& state = TheSequencerState();
+    if (!session.running || session.paused || state.run.slaveByte) return;
+    if (session.timer != nullptr) session.timer->Cancel();
     // The engine has already moved past the empty slots up to its next call: what
     // was left of that wait is waited again on Continue, so the run resumes at the
     // tick it paused on.
@@ -206,9 +264,9 @@ void PausePlayback() {
     PlaybackFlags().SequencerPaused.store(1, std::memory_order_release);
 }
 
-void ContinuePlayback() {
+bool ContinuePlayback() {
     PlaybackSession& session = Session();
-    if (!session.running || !session.paused) return;
+    if (!session.running || !session.paused) return true;
     session.paused = false;
     PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
     // A cancelled timer stays cancelled: the run goes on with a new one, planned
@@ -217,7 +275,12 @@ void ContinuePlayback() {
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
     state.engine.plannedTime = state.run.clock->NowMs() + session.waitLeftMs;
-    if (session.timer != nullptr) session.timer->Arm(session.waitLeftMs);
+    if (session.timer != nullptr && session.timer->Arm(session.waitLeftMs)) return true;
+    // No timer to go on with: the run stays paused, for the caller to stop.
+    session.paused = true;
+    PlaybackFlags().SequencerPaused.store(1, std::memory_order_release);
+    session.notices = {kCantStartTimer};
+    return false;
 }
 
 std::vector<std::string> StopPlayback() {
@@ -227,11 +290,11 @@ std::vector<std::string> StopPlayback() {
     state.stopByte.store(1, std::memory_order_release);
     PlaybackFlags().SequencerRunning.store(0, std::memory_order_release);
     if (session.timer != nullptr) session.timer->Cancel();
-    if (session.input != nullptr) {
-        session.input->Stop();
-        session.input->Close();
-    }
+    StopInputs(session);
+    const bool ring = ReachedLastMeasure(session, state);
     std::vector<std::string> notices = EndRun(state);
+    SendSyncStop(state);
+    if (ring) midi::CurrentBackend().Wait(kLastMeasureRingMs);
     if (session.recording) {
         HandOverRecorded(session, state);
         if (state.run.keepMidi)
@@ -287,6 +350,7 @@ midi::OutputDevice* PlaybackDeviceOfPort(int port) {
 }
 
 midi::InputDevice* PlaybackRecordInput() { return Session().running ? Session().input.get() : nullptr; }
+midi::InputDevice* PlaybackSyncInput() { return Session().running ? Session().syncInput.get() : nullptr; }
 
 const PerformanceRun& CurrentPerformanceRun() { return Session().run; }
 

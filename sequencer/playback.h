@@ -46,10 +46,15 @@ struct PortChoices {
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
                                                               const PortChoices& choices);
 
-// The record input: the device of the saved name when the list holds it, else the
-// input at the saved index (0-based among the inputs), else the first input; empty
-// when there is no input.
+// An input (the record input, the sync input): the device of the saved name when
+// the list holds it, else the input at the saved index (0-based among the inputs),
+// else the first input; empty when there is no input.
 std::string ResolveRecordInput(const std::vector<midi::DeviceInfo>& devices, const std::string& name, int index);
+
+// MIDI sync of a run: none, master (the run sends Start, 24 clocks a quarter note
+// and Stop to its sync ports) or slave (the run waits for an external Start and
+// plays one clock step of ticks for each clock received; no timer runs).
+enum class SyncMode : uint8_t { None = 0, Master = 1, Slave = 2 };
 
 enum class PlaybackStart {
     Started = 0,
@@ -58,6 +63,7 @@ enum class PlaybackStart {
     DeviceFailed,  // a device would not open: refused with a notice
     NothingToPlay, // no document or an empty range
     InputFailed,   // the record input would not open: "Can't open midi"
+    TimerFailed,   // no timer could be had: "Can't start timer"
 };
 
 struct PlaybackRequest {
@@ -74,6 +80,9 @@ struct PlaybackRequest {
     // and the metronome's patch on its port.
     bool sendPatches = false;
     struct Metronome {
+        // The metronome's own device (opened for the run when the metronome is on
+        // and no port plays on it); empty: the device of `port`.
+        std::string device;
         int port = 0;      // logical port
         int channel = 9;   // 0..15
         int barKey = 75;
@@ -93,12 +102,24 @@ struct PlaybackRequest {
     // Logical ports (bit n = port n) that the input is sent thru to while
     // recording ("ThruPorts"; the record port is left out).
     uint8_t thruPorts = 0;
+    // MIDI sync: the mode, the logical ports (bit n = port n) that get clock, Start
+    // and Stop as master ("SyncPorts"), and the input followed as slave while only
+    // playing ("SyncInPort"; a recording follows its record input). A sync input
+    // that will not open leaves a notice, and the run plays on its own clock.
+    struct Sync {
+        SyncMode mode = SyncMode::None;
+        uint8_t ports = 0;
+        std::string input;
+    } sync;
 };
 
 PlaybackStart StartPlayback(const PlaybackRequest& request);
 // Pause: the timer cancelled, every sounding note ended; Continue arms it again.
+// A run that follows a sync master cannot pause: the master's clock drives it.
 void PausePlayback();
-void ContinuePlayback();
+// False when no timer could be had: the run stays paused (with the notice "Can't
+// start timer") for the caller to stop.
+bool ContinuePlayback();
 // Stops a run (nothing for none). Returns the notices of devices that went away.
 std::vector<std::string> StopPlayback();
 bool IsPlaybackRunning();
@@ -113,7 +134,8 @@ bool IsPlaybackPaused();
 // the message was the engine's.
 bool HandleSequencerMessage(uint32_t message, uint32_t word, intptr_t data);
 
-// The notices of the last refused start (a device that would not open).
+// The notices of the last start: why it was refused (a device that would not
+// open), or what it ran without (a sync input that would not open).
 const std::vector<std::string>& PlaybackNotices();
 
 // The device a logical port plays on in the current run, or null.
@@ -121,6 +143,8 @@ midi::OutputDevice* PlaybackDeviceOfPort(int port);
 
 // The record input of the current run, or null.
 midi::InputDevice* PlaybackRecordInput();
+// The input of the sync master the current run follows while only playing, or null.
+midi::InputDevice* PlaybackSyncInput();
 
 // The run being played (for the tests and the sequencer window's readout).
 const PerformanceRun& CurrentPerformanceRun();

@@ -1,5 +1,5 @@
 // The parts of a playback run shared by its files: the ports opened onto their
-// devices, the metronome and the program changes sent before a run.
+// devices, the metronome, the program changes sent before a run, and MIDI sync.
 #pragma once
 
 #include <array>
@@ -13,17 +13,33 @@ namespace ql::playback_detail {
 
 using OwnedOutputs = std::vector<std::unique_ptr<midi::OutputDevice>>;
 
+// The open device of the name, opened now when none is; null (with a notice)
+// when it refuses.
+midi::OutputDevice* OpenShared(const std::string& name, OwnedOutputs& devices, std::vector<std::string>& notices);
+
 // Opens each distinct device of the names once; the ports share its handle. False
 // (with everything closed and one notice) when a device refuses.
 bool OpenPorts(const std::array<std::string, kLogicalPortCount>& names, OwnedOutputs& devices,
                std::vector<std::string>& notices, RunConstants& run);
 
-// The metronome's port, channel, keys and velocity, each clamped to its range.
-void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome);
+// The metronome's device (its own one when open among the devices, else its
+// port's), channel, keys and velocity, each clamped to its range.
+void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome, const OwnedOutputs& devices);
 
 // The metronome's patch when it is on; with "SendPatches" the patch of every voice
 // entry with port, channel and patch set, once per port and channel of a staff
 // (a port beyond H plays on A for this run; the staff keeps its own).
 void SendProgramChanges(const RunConstants& run, const PlaybackRequest& request);
+
+// MIDI sync: masterByte, slaveByte and the sync ports of the request's mode.
+void SetSyncConstants(RunConstants& run, const PlaybackRequest& request);
+// Slave while only playing: the sync input, opened (not started). When it will not
+// open, a notice, slaveByte cleared and null: the run plays on its own clock.
+std::unique_ptr<midi::InputDevice> OpenSyncInput(const PlaybackRequest& request, RunConstants& run,
+                                                 std::vector<std::string>& notices);
+// As master: Start to the sync ports before the first tick, and Stop at the end
+// (sent once a run, whoever ends it).
+void SendSyncStart(SequencerState& state);
+void SendSyncStop(SequencerState& state);
 
 }  // namespace ql::playback_detail

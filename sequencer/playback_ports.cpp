@@ -66,33 +66,38 @@ std::string ResolveRecordInput(const std::vector<midi::DeviceInfo>& devices, con
 
 namespace playback_detail {
 
+midi::OutputDevice* OpenShared(const std::string& name, OwnedOutputs& devices, std::vector<std::string>& notices) {
+    auto same = std::find_if(devices.begin(), devices.end(), [&](const auto& device) { return device->Name() == name; });
+    if (same != devices.end()) return same->get();
+    std::unique_ptr<midi::OutputDevice> device = midi::CurrentBackend().OpenOutput(name);
+    if (device == nullptr) {
+        notices.push_back(kOpenFailedStart + name + kOpenFailedEnd);
+        return nullptr;
+    }
+    devices.push_back(std::move(device));
+    return devices.back().get();
+}
+
 bool OpenPorts(const std::array<std::string, kLogicalPortCount>& names, OwnedOutputs& devices,
                std::vector<std::string>& notices, RunConstants& run) {
     run.portHandle = {};
     for (int port = 0; port < kLogicalPortCount; ++port) {
         if (names[port].empty()) continue;
-        auto same = std::find_if(devices.begin(), devices.end(),
-                                 [&](const auto& device) { return device->Name() == names[port]; });
-        if (same != devices.end()) {
-            run.portHandle[port] = same->get();
-            continue;
-        }
-        std::unique_ptr<midi::OutputDevice> device = midi::CurrentBackend().OpenOutput(names[port]);
-        if (device == nullptr) {
-            notices.push_back(kOpenFailedStart + names[port] + kOpenFailedEnd);
+        run.portHandle[port] = OpenShared(names[port], devices, notices);
+        if (run.portHandle[port] == nullptr) {
             run.portHandle = {};
             devices.clear();
             return false;
         }
-        run.portHandle[port] = device.get();
-        devices.push_back(std::move(device));
     }
     return true;
 }
 
-void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome) {
+void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome, const OwnedOutputs& devices) {
     const int port = metronome.port >= 0 && metronome.port < kLogicalPortCount ? metronome.port : 0;
     run.metronomeHandle = run.portHandle[port];
+    for (const auto& device : devices)
+        if (!metronome.device.empty() && device->Name() == metronome.device) run.metronomeHandle = device.get();
     run.metronomeChannel = static_cast<uint8_t>(metronome.channel & kChannelMask);
     run.metronomeBarKey = DataByte(metronome.barKey);
     run.metronomeBeatKey = DataByte(metronome.beatKey);

@@ -89,6 +89,8 @@ midi::OutputDevice* UsableDevice(midi::OutputDevice* device) {
 }
 
 void SendToSyncPorts(SequencerState& state, uint8_t status) {
+    // Stop goes out once a run, whichever thread ends it first.
+    if (status == kMidiStop && state.syncStopSent.exchange(1, std::memory_order_acq_rel) != 0) return;
     for (int port = 0; port < kLogicalPortCount; ++port) {
         if ((state.run.syncPortMask & (1u << port)) == 0) continue;
         if (midi::OutputDevice* device = UsableDevice(state.run.portHandle[port])) device->SendRealtime(status);

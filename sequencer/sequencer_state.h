@@ -175,6 +175,7 @@ struct SequencerState {
     std::atomic<uint8_t> refillPending{0};
     std::atomic<uint8_t> fillReady{0};
     std::atomic<uint16_t> playedIndex{0};
+    std::atomic<uint8_t> syncStopSent{0};  // the sync ports had their Stop this run
     LateRing late;
     std::atomic<uint32_t> recordHead{0};  // Ref32 offsets of the recorded chain
     std::atomic<uint32_t> recordTail{0};  // the input thread's

@@ -2,7 +2,7 @@
 // measures are finished: every note marked to tie on gets its tie (the mark is the
 // tie-start bit the writer left; a note whose next note of that pitch is not there
 // keeps no tie), and every run of tuplet members starts a tuplet mark with its digit,
-// 256 units above or below its notes by the stem.
+// placed over its group as a tuplet mark places itself.
 #include <cstdio>
 
 #include "core/constants.h"
@@ -12,9 +12,11 @@
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
-#include "core/text/text_object.h"
 #include "notes/ties/ties.h"
+#include "core/state.h"
+#include "objects/curves/curve_interface.h"
 #include "objects/spanners/spanner_objects.h"
+#include "objects/tuplets/tuplet.h"
 #include "sequencer/sequencer_services.h"
 
 namespace ql {
@@ -22,8 +24,6 @@ namespace {
 
 constexpr char kReportModule[] = "TRANSCRIBE";
 constexpr int kTupletReportLine = 3;
-constexpr int16_t kTupletMarkRise = 256;
-constexpr int16_t kTupletMarkSide = 76;
 
 // The voice of the current cell whose chain starts with `first`.
 int VoiceOfChain(ScoreView* view, const EventRecord* first) {
@@ -40,32 +40,21 @@ bool HasTupletMark(const EventRecord* note) {
     return false;
 }
 
-// A tuplet mark over the run from `first` to `last`, attached to `first`.
-void MarkTuplet(ScoreView* view, EventRecord* first, const EventRecord* last, int count) {
-    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Tuplet));
-    if (object == nullptr) {
+// A tuplet mark over the run starting at `first`, attached to it and placed over its
+// group in the style of new marks.
+void MarkTuplet(ScoreView* view, EventRecord* first, int count) {
+    ScoreObject* record = AllocTuplet();
+    if (record == nullptr) {
         ReportLowMemory(kReportModule, kTupletReportLine);
         return;
     }
-    TupletObject* tuplet = AsTuplet(object);
     char digit[4];
     std::snprintf(digit, sizeof digit, "%d", count);
-    const bool stemUp = (first->flags & kEventStemFlag) != 0;
-    const int16_t rise = stemUp ? static_cast<int16_t>(-kTupletMarkRise) : kTupletMarkRise;
-    AnchorPayload& anchor = tuplet->anchor.payload;
-    anchor.times[0] = 0;
-    anchor.times[1] = static_cast<uint16_t>(last->time - first->time);
-    anchor.offsets[0] = rise;
-    anchor.offsets[1] = rise;
-    anchor.offsets[2] = kTupletMarkSide;
-    if (SetTextObjectString(&tuplet->text, digit) < 0 || AttachObjectToNote(view, first, object) == 0) {
-        ReleaseObjectByType(view->document, object);
+    SpannerEndpoint bracket{};
+    bracket.lineWidth = CurveLineValuesOf(view->document).defaultLineWidth;
+    ConstructTupletObject(record, view, DefaultTupletCurve(view, first), bracket);
+    if (AttachTupletToNote(record, view, first, State().notes.NoteTools.tupletMarkStyle, digit) == nullptr)
         ReportLowMemory(kReportModule, kTupletReportLine);
-        return;
-    }
-    // provisional: the bracket's four points are to come from ComputeTupletPoints
-    // (objects/object_services.h), which the tuplet class does not define yet; the
-    // anchor's times and offsets above place the mark until then.
 }
 
 }  // namespace
@@ -84,7 +73,6 @@ void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent) {
 void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent) {
     if (view == nullptr || view->document == nullptr || firstEvent == nullptr) return;
     EventRecord* runStart = nullptr;
-    EventRecord* runLast = nullptr;
     int runLength = 0;
     int runCount = 0;
     int walked = 0;
@@ -99,9 +87,8 @@ void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent) {
             runLength = TupletNoteCount(*e);
             runCount = 0;
         }
-        runLast = e;
         if (++runCount < runLength) continue;
-        if (!HasTupletMark(runStart)) MarkTuplet(view, runStart, runLast, runLength);
+        if (!HasTupletMark(runStart)) MarkTuplet(view, runStart, runLength);
         runStart = nullptr;
     }
 }

@@ -134,6 +134,9 @@ void ReadMidiPortMap() {
     ProgramOptions& options = Options();
     options.MidiPortNames = PrefText(kMainSection, kMidiPortNamesKey, "", kPortNamesChars);
     options.RecordPortName = PrefText(kMainSection, kRecordPortNameKey, "", kPortNamesChars);
+    options.SyncInPortName = PrefText(kMainSection, kSyncInPortNameKey, "", kPortNamesChars);
+    options.MidiStepInPortName = PrefText(kMainSection, kMidiStepInPortNameKey, "", kPortNamesChars);
+    options.MetronomePortName = PrefText(kMainSection, kMetronomePortNameKey, "", kPortNamesChars);
     std::optional<std::vector<int32_t>> map = ParseNumberList(
         PrefText(kMainSection, kMidiPortMapKey, "", kCompositeChars), kLogicalPortCount);
     if (!map) return;

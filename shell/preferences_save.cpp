@@ -90,6 +90,12 @@ void SavePreferences(bool full) {
         SetPrefString(kMainSection, kMidiPortNamesKey, Options().MidiPortNames.c_str());
     if (!Options().RecordPortName.empty())
         SetPrefString(kMainSection, kRecordPortNameKey, Options().RecordPortName.c_str());
+    if (!Options().SyncInPortName.empty())
+        SetPrefString(kMainSection, kSyncInPortNameKey, Options().SyncInPortName.c_str());
+    if (!Options().MidiStepInPortName.empty())
+        SetPrefString(kMainSection, kMidiStepInPortNameKey, Options().MidiStepInPortName.c_str());
+    if (!Options().MetronomePortName.empty())
+        SetPrefString(kMainSection, kMetronomePortNameKey, Options().MetronomePortName.c_str());
     WriteIntRow("MidiStepInPort");
     WriteIntRow("RecordPort");
     SetPrefDword(kMainSection, kMetronomePortKey, Options().MetronomePort);

@@ -80,6 +80,10 @@ struct ProgramOptions {
     uint8_t SwingEighths = 0;
     uint8_t SwingSixteenths = 0;
     uint8_t PlayLoose = 0;
+    // MIDI sync of playing and of recording (0 none, 1 master, 2 slave), set by
+    // the MIDI Synchronization dialog for the session (not stored).
+    uint8_t PlaySyncMode = 0;
+    uint8_t RecordSyncMode = 0;
     uint8_t RecordMetro = 0;
     uint8_t RecordEcho = 0;
     uint8_t PlayMetro = 0;
@@ -187,6 +191,15 @@ struct ProgramOptions {
     // "RecordPortName": the record input's device name; found in the current list,
     // it wins over "RecordPort" (an index among the inputs).
     std::string RecordPortName;
+    // "SyncInPortName": the device name of the sync input; found in the current
+    // list, it wins over "SyncInPort" (an index among the inputs).
+    std::string SyncInPortName;
+    // "MidiStepInPortName": the device name of step entry's input; found in the
+    // current list, it wins over "MidiStepInPort" (an index among the inputs).
+    std::string MidiStepInPortName;
+    // "MetronomePortName": the metronome's device name; found in the current list,
+    // it wins over "MetronomePort" (an output device entry).
+    std::string MetronomePortName;
     int32_t OutputDeviceEntries = 0;
     QuickZoom QuickZooms[kQuickZoomCount];
     // "ColorTitle", "ColorMenu", "ColorButton", "ColorPageIcon", "ColorPageIconNumber";

@@ -2,8 +2,9 @@
 //
 // base = 2^duration, plus 2^(duration-1), 2^(duration-2), 2^(duration-3) for one to
 // three dots; then the outer ratio (multiplier / divisor) when set; then the tuplet:
-// kind 1 one of nine fixed ratios, any other non-zero kind its own ratio. Integer
-// division truncates: a triplet eighth is 512 x 2 / 3 = 341 ticks.
+// kind 1 one of nine fixed ratios, kind 2 its own ratio; any other kind (a damaged
+// byte) is no tuplet at all. Integer division truncates: a triplet eighth is
+// 512 x 2 / 3 = 341 ticks. The ratio accessors read the same bytes the same way.
 #include "core/model/events.h"
 
 namespace ql {
@@ -22,6 +23,7 @@ constexpr TupletRatio kFixedTupletRatios[] = {
 constexpr int kFixedTupletRatioCount = sizeof(kFixedTupletRatios) / sizeof(kFixedTupletRatios[0]);
 constexpr int kMaxDots = 3;
 constexpr int kTupletFixed = 1;
+constexpr int kTupletFree = 2;
 constexpr int kNibbleBits = 4;
 constexpr int kNibbleMask = 0x0F;
 // Longest code that still fits the arithmetic; longer (damaged) codes last 0 ticks.
@@ -44,10 +46,16 @@ int DottedTicks(int dots, int duration) {
 
 }  // namespace
 
+namespace {
+TupletNumbers NoteNumbers(const EventRecord& note) {
+    return ReadTupletNumbers(note.tupletKind, note.tupletRatio, note.outerRatio);
+}
+}  // namespace
+
 int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio, int ratioIndex,
                          int divisor, int multiplier, int outerDivisor, int outerMultiplier) {
     int ticks = DottedTicks(dots, duration);
-    if (tupletKind == 0) return ticks;
+    if (tupletKind != kTupletFixed && tupletKind != kTupletFree) return ticks;
     if (outerRatio != 0) ticks = Scale(ticks, outerMultiplier, outerDivisor);
     if (tupletKind == kTupletFixed) {
         if (ratioIndex < 0 || ratioIndex >= kFixedTupletRatioCount) return ticks;
@@ -59,7 +67,7 @@ int ComputeDurationTicks(int tupletKind, int dots, int duration, int outerRatio,
 }
 
 int TupletNoteCount(const EventRecord& event) {
-    if (event.tupletKind == 0) return 1;
+    if (event.tupletKind != kTupletFixed && event.tupletKind != kTupletFree) return 1;
     if (event.tupletKind == kTupletFixed) {
         if (event.tupletRatio >= kFixedTupletRatioCount) return 1;
         return kFixedTupletRatios[event.tupletRatio].divisor;
@@ -74,6 +82,28 @@ int FixedTupletRatioIndex(int actual, int normal) {
             return i;
     return -1;
 }
+
+TupletNumbers ReadTupletNumbers(int tupletKind, int ratio, int nested) {
+    TupletNumbers numbers{};
+    if (tupletKind == kTupletFixed) {
+        if (ratio < 0 || ratio >= kFixedTupletRatioCount) return numbers;
+        numbers.first = kFixedTupletRatios[ratio].divisor;
+        numbers.second = kFixedTupletRatios[ratio].multiplier;
+    } else if (tupletKind == kTupletFree) {
+        numbers.first = (ratio >> kNibbleBits) & kNibbleMask;
+        numbers.second = ratio & kNibbleMask;
+    } else {
+        return numbers;
+    }
+    numbers.nestedFirst = (nested >> kNibbleBits) & kNibbleMask;
+    numbers.nestedSecond = nested & kNibbleMask;
+    return numbers;
+}
+
+int GetNoteTupletNumerator(const EventRecord& note) { return NoteNumbers(note).first; }
+int GetNoteTupletDenominator(const EventRecord& note) { return NoteNumbers(note).second; }
+int GetNoteNestedNumerator(const EventRecord& note) { return NoteNumbers(note).nestedFirst; }
+int GetNoteNestedDenominator(const EventRecord& note) { return NoteNumbers(note).nestedSecond; }
 
 int EventDurationTicks(const EventRecord& event) {
     return ComputeDurationTicks(event.tupletKind, event.word2 & kEventDotsMask, event.duration,

@@ -116,4 +116,21 @@ int TupletNoteCount(const EventRecord& event);
 // `normal` (3:2 is 0), or -1 when the pair is not one of them.
 int FixedTupletRatioIndex(int actual, int normal);
 
+// The numbers of a tuplet ratio as its three stored bytes give them: `first` notes in
+// the time of `second`, nested inside `nestedFirst` in the time of `nestedSecond`.
+// All four are 0 when the bytes hold no ratio (kind other than 1 and 2, or kind 1
+// with an index of 9 or more).
+struct TupletNumbers {
+    int first;
+    int second;
+    int nestedFirst;
+    int nestedSecond;
+};
+TupletNumbers ReadTupletNumbers(int tupletKind, int ratio, int nested);
+// The same for a note's own bytes (0 when it carries no ratio).
+int GetNoteTupletNumerator(const EventRecord& note);
+int GetNoteTupletDenominator(const EventRecord& note);
+int GetNoteNestedNumerator(const EventRecord& note);
+int GetNoteNestedDenominator(const EventRecord& note);
+
 }  // namespace ql

@@ -43,6 +43,9 @@ struct NoteToolState {
     uint8_t secondTupletOn = 0;
     uint8_t secondActual = 3;
     uint8_t secondNormal = 2;
+    // The style a new tuplet mark takes (0 number, 1 number and bracket, 2 number and
+    // curve): the style of the tuplet mark last reset.
+    uint8_t tupletMarkStyle = 1;
     // Note-head toggle and the note-head palette's selected entry.
     uint8_t noteHeadOn = 0;
     uint8_t noteHeadEntry = 0;

@@ -63,6 +63,11 @@ const RestBody* RestBodyOf(const ScoreObject* rest);
 int RestDots(const RestBody& body);
 int RestSize(const RestBody& body);
 bool IsRestHidden(const RestBody& body);
+// The rest's tuplet numbers, read as a note's are (ReadTupletNumbers): 0 without a ratio.
+int GetRestTupletNumerator(const RestBody& body);
+int GetRestTupletDenominator(const RestBody& body);
+int GetRestNestedNumerator(const RestBody& body);
+int GetRestNestedDenominator(const RestBody& body);
 
 // Registers the Rest class and the constructor of type 45.
 void RegisterRestClass();

@@ -120,6 +120,17 @@ bool IsRestHidden(const RestBody& body) {
     return (body.flags & kRestHidden) != 0;
 }
 
+namespace {
+TupletNumbers RestNumbers(const RestBody& body) {
+    return ReadTupletNumbers(body.tupletKind, body.tupletValue, body.extraRatio);
+}
+}  // namespace
+
+int GetRestTupletNumerator(const RestBody& body) { return RestNumbers(body).first; }
+int GetRestTupletDenominator(const RestBody& body) { return RestNumbers(body).second; }
+int GetRestNestedNumerator(const RestBody& body) { return RestNumbers(body).nestedFirst; }
+int GetRestNestedDenominator(const RestBody& body) { return RestNumbers(body).nestedSecond; }
+
 void ConstructRest(ScoreObject* record) {
     ConstructScoreObject(record);
     record->classId = ClassOfType(ObjectType::Rest);

@@ -346,6 +346,7 @@ const WicketteClass kWicketteClass{};
 const WidgetBracketClass kWidgetBracketClass{};
 const OctaveLineClass kOctaveLineClass{};
 const RepeatEndingClass kRepeatEndingClass{};
+const LabelledSpannerClass kLabelledSpannerOperations{};
 
 }  // namespace
 
@@ -512,6 +513,7 @@ const ScoreObjectClass& TheWicketteClass() { return kWicketteClass; }
 const ScoreObjectClass& TheWidgetBracketClass() { return kWidgetBracketClass; }
 const ScoreObjectClass& TheRepeatEndingClass() { return kRepeatEndingClass; }
 const ScoreObjectClass& TheOctaveLineClass() { return kOctaveLineClass; }
+const ScoreObjectClass& LabelledSpannerOperations() { return kLabelledSpannerOperations; }
 
 intptr_t WicketteToolHandler(ScoreView* view, int action, ToolRecord* record,
                              platform::WindowHandle window, win::Message message, uint32_t word,

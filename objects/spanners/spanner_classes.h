@@ -49,6 +49,9 @@ const ScoreObjectClass& TheWicketteClass();
 const ScoreObjectClass& TheWidgetBracketClass();
 const ScoreObjectClass& TheRepeatEndingClass();
 const ScoreObjectClass& TheOctaveLineClass();
+// The labelled spanners' shared operations (label plus line: hit test, handles, drags,
+// tracking, commit, cursors), for a class that draws the line in one of its forms.
+const ScoreObjectClass& LabelledSpannerOperations();
 
 // Tool handlers (the common object-tool pattern; the wickette's records its face).
 intptr_t WicketteToolHandler(ScoreView* view, int action, ToolRecord* record,

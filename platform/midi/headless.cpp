@@ -56,6 +56,12 @@ public:
         if (mode_ == ClockMode::Real) return realClock_;
         return virtualClock_;
     }
+    void Wait(uint32_t ms) override {
+        if (mode_ == ClockMode::Real) return Backend::Wait(ms);
+        virtualClock_.Set(virtualClock_.NowMs() + ms);
+    }
+
+    void FailTimers(bool fail) { failTimers_ = fail; }
 
     int Declare(std::string name, bool output, bool input) {
         declared_.push_back(DeviceInfo{std::move(name), DeviceKind::Virtual, output, input});
@@ -98,6 +104,7 @@ private:
     bool NextDue(uint32_t until, Due& due) const;
 
     ClockMode mode_;
+    bool failTimers_ = false;
     VirtualClock virtualClock_;
     RealClock realClock_;
     std::vector<DeviceInfo> declared_;
@@ -258,6 +265,7 @@ std::unique_ptr<InputDevice> HeadlessBackend::OpenInput(std::string_view name) {
 }
 
 std::unique_ptr<OneShotTimer> HeadlessBackend::CreateTimer(TimerCallback callback, void* user) {
+    if (failTimers_) return nullptr;
     if (mode_ == ClockMode::Real) return TimerThread::Create(callback, user);
     return std::make_unique<VirtualTimer>(*this, callback, user);
 }
@@ -309,6 +317,10 @@ std::vector<SentMessage> Sent() {
 
 void ClearSent() {
     if (HeadlessBackend* backend = Installed()) backend->ClearSent();
+}
+
+void FailTimers(bool fail) {
+    if (HeadlessBackend* backend = Installed()) backend->FailTimers(fail);
 }
 
 void FailWrites(std::string_view name) {

@@ -4,7 +4,8 @@
 //
 // Virtual clock: VirtualClock::Advance(ms) fires, synchronously on the calling
 // thread, every due one-shot and every injected input in time order (ties in the
-// order they were armed or injected), with the clock at that time. Every byte
+// order they were armed or injected), with the clock at that time. The backend's
+// Wait moves the virtual clock on without firing anything. Every byte
 // written to a virtual output is recorded with the clock time and the device's
 // number, in one log for all devices. Devices and timers must be released before
 // the backend is replaced.
@@ -53,6 +54,10 @@ void ClearSent();
 // From now on, writes to the named output fail and it no longer opens (the
 // device vanishes while still listed).
 void FailWrites(std::string_view name);
+
+// From now on (or no longer), the backend makes no timer: CreateTimer gives null,
+// as when the timer thread cannot be made.
+void FailTimers(bool fail);
 
 // The virtual clock of the installed headless backend.
 uint32_t Now();

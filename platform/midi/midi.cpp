@@ -4,6 +4,8 @@
 #include "platform/midi/midi.h"
 
 #include <array>
+#include <chrono>
+#include <thread>
 
 #include "platform/midi/headless.h"
 
@@ -163,6 +165,8 @@ bool BeginTimerPeriod(uint32_t periodMs) { return periodMs >= kMinimumTimerPerio
 bool EndTimerPeriod(uint32_t periodMs) { return periodMs >= kMinimumTimerPeriodMs; }
 
 // ---- Backend and notices ----
+
+void Backend::Wait(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 Backend& CurrentBackend() { return *BackendSlot(); }
 

@@ -192,6 +192,9 @@ public:
     // A timer for one run; null when its thread cannot be made.
     virtual std::unique_ptr<OneShotTimer> CreateTimer(TimerCallback callback, void* user) = 0;
     virtual const Clock& TheClock() const = 0;
+    // Lets `ms` of the backend's clock pass on the calling thread (a sleep; the
+    // virtual clock moves on without firing anything). User-interface thread.
+    virtual void Wait(uint32_t ms);
 };
 
 // The installed backend (a headless one with a virtual clock unless another was

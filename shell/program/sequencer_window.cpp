@@ -13,6 +13,9 @@
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "editing/tools.h"
+#include "layout/page_chain.h"
+#include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/timers.h"
@@ -22,6 +25,7 @@
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program/follow_music.h"
+#include "shell/program/step_entry_port.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
@@ -35,15 +39,21 @@ constexpr char kPortNameSeparator = '|';
 // Status part 0 while a run is on.
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
+constexpr char kWaitingForMasterText[] = "Waiting for Master...";
+constexpr char kTimerDidNotStartText[] = "Timer didn't start";
 constexpr uint32_t kClockPeriodMs = 1000;
 constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
 constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
+constexpr win::Message kMsgStepInput = win::PrivateMessage(0x41);     // step entry's input has messages
 
 struct SequencerWindowState {
     platform::WindowHandle window;
     ScoreView* requestingView = nullptr;
     bool recordRequested = false;  // the next start records
     bool recording = false;        // the run records
+    bool waitingForMaster = false; // a recording that follows a sync master it has not heard start
+    int measuresAtStart = 0;       // the score's measure count when the run started
+    bool inputsTaken = false;      // the run has the MIDI inputs (recording, or following a sync master)
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
     uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
@@ -73,6 +83,18 @@ int LogicalPortOfDevice(int entry) {
     for (int port = 0; port < kLogicalPortCount; ++port)
         if (entry > 0 && Options().MidiPortMap[port] == entry) return port;
     return 0;
+}
+
+// The metronome's own device: "MetronomePortName" when the output list holds it,
+// else the output at the entry "MetronomePort"; empty for none.
+std::string MetronomeDevice() {
+    std::vector<std::string> outputs;
+    for (const midi::DeviceInfo& info : midi::CurrentBackend().Devices())
+        if (info.output) outputs.push_back(info.name);
+    const std::string& name = Options().MetronomePortName;
+    if (std::find(outputs.begin(), outputs.end(), name) != outputs.end()) return name;
+    const int entry = Options().MetronomePort;
+    return entry > 0 && entry <= static_cast<int>(outputs.size()) ? outputs[entry - 1] : std::string{};
 }
 
 ScoreView* PlayingView() {
@@ -150,11 +172,16 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     loosen.seed = midi::CurrentBackend().TheClock().NowMs();  // a new generator each start
     if (options.RTCFrequency != 0) request.options.transitionStep = options.RTCFrequency;
     request.metronome.port = LogicalPortOfDevice(options.MetronomePort);
+    request.metronome.device = MetronomeDevice();
     request.metronome.channel = options.MetronomeCH - 1;
     request.metronome.barKey = options.MetronomeBarKey;
     request.metronome.beatKey = options.MetronomeBeatKey;
     request.metronome.velocity = options.MetronomeKv;
     request.metronome.patch = options.MetronomePatch;
+    request.sync.mode = static_cast<SyncMode>(recording ? options.RecordSyncMode : options.PlaySyncMode);
+    if (request.sync.mode > SyncMode::Slave) request.sync.mode = SyncMode::None;
+    request.sync.ports = options.SyncPorts;
+    request.sync.input = ResolveRecordInput(midi::CurrentBackend().Devices(), options.SyncInPortName, options.SyncInPort);
     return request;
 }
 
@@ -164,7 +191,13 @@ void UpdateStepEntry() {
     const bool running = IsPlaybackRunning();
     State().sequencer.StepEntryEnabled = Options().AllowStepEntry != 0 && !running ? 1 : 0;
     SequencerWindowState& state = WindowState();
-    const char* text = !running ? nullptr : state.recording ? kRecordingText : kPlayingText;
+    // The step-entry input stays open through playback (its keys go through to the
+    // thru ports) and is closed while the run has the inputs.
+    UpdateStepEntryPort(Options().AllowStepEntry != 0 && !(running && state.inputsTaken), state.window, kMsgStepInput);
+    const char* text = !running                 ? nullptr
+                       : state.waitingForMaster ? kWaitingForMasterText
+                       : state.recording        ? kRecordingText
+                                                : kPlayingText;
     if (text == state.shownText) return;
     SetStatusText(0, text);
     state.shownText = text;
@@ -189,6 +222,8 @@ void RunEnded(bool rewind) {
     EndFollowing(rewind && !state.recording);
     state.requestingView = nullptr;
     state.recording = false;
+    state.inputsTaken = false;
+    state.waitingForMaster = false;
     OnTransportRunEnded();
 }
 
@@ -202,6 +237,8 @@ void ReportRefusal(PlaybackStart started) {
         else
             ShowNotice(notice.c_str());
     }
+    if (started == PlaybackStart::TimerFailed)
+        ModalMessageBox(kTimerDidNotStartText, ProgramString(kStrProductName), ui::kBoxIconExclamation);
 }
 
 // The run's tempo as the engine plays it (a tempo mark or the mixer may have
@@ -213,6 +250,23 @@ void UpdateTempoReadout(ScoreView* view) {
     if (view != nullptr && win::IsWindow(view->MixerWindow)) win::PostMessage(view->MixerWindow, kMsgTempoChanged, 0, 0);
 }
 
+// A recording past the score's end adds measures at the refills: a page view gets
+// pages for them at once (a score that did not grow is left alone). The pages are appended after the last one, so the
+// pages and systems the user has keep their layout, and the view stays on its
+// page; the pager shows the new pages. The status line goes on saying what the run
+// does (a new page writes the page count there).
+void ExtendPagesForRecording(ScoreView* view) {
+    if (!WindowState().recording || view == nullptr || view->pageView == 0) return;
+    ScoreDocument* document = view->document;
+    if (document->header.measureCount <= WindowState().measuresAtStart) return;
+    const ScorePage* last = pages::LastPage(document);
+    if (last == nullptr || last->lastMeasure >= document->header.measureCount) return;
+    ExtendPagesToMeasureCount(view);
+    UpdatePagersToolbar(view);
+    WindowState().shownText = nullptr;
+    UpdateStepEntry();
+}
+
 void StartFromWindow() {
     ScoreView* view = PlayingView();
     SequencerWindowState& state = WindowState();
@@ -221,11 +275,18 @@ void StartFromWindow() {
     if (view == nullptr || IsPlaybackRunning()) return;
     BeginFollowing(view);
     state.recording = recording;
-    const PlaybackStart started = StartPlayback(RequestFor(view, recording));
+    state.measuresAtStart = view->document->header.measureCount;
+    const PlaybackRequest request = RequestFor(view, recording);
+    state.inputsTaken = recording || request.sync.mode == SyncMode::Slave;
+    if (state.inputsTaken) CloseStepEntryPort();  // the run's inputs have the devices
+    const PlaybackStart started = StartPlayback(request);
     if (started != PlaybackStart::Started) {
         RunEnded(false);
         ReportRefusal(started);
     } else {
+        // What the run goes without (a sync input that would not open).
+        for (const std::string& notice : PlaybackNotices()) ShowNotice(notice.c_str());
+        state.waitingForMaster = recording && request.sync.mode == SyncMode::Slave;
         ViewInputState().elapsedSeconds = 0;
         ViewInputState().elapsedMinutes = 0;
         state.clockView = view;
@@ -250,8 +311,14 @@ intptr_t OnCommand(uint32_t id) {
         case cmd::kSequencerStart: StartFromWindow(); return 0;
         case cmd::kSequencerStop: StopFromWindow(); return 0;
         case cmd::kSequencerPause:
-            if (IsPlaybackPaused()) ContinuePlayback();
-            else PausePlayback();
+            if (!IsPlaybackPaused()) {
+                PausePlayback();
+            } else if (!ContinuePlayback()) {
+                const std::vector<std::string> notices = PlaybackNotices();
+                StopFromWindow();
+                for (const std::string& notice : notices) ShowNotice(notice.c_str());
+                return 0;
+            }
             RunClock(WindowState().clockView, IsPlaybackRunning() && !IsPlaybackPaused());
             return 0;
         default: return 0;
@@ -270,8 +337,17 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (message == kMsgStepInput) {
+                DeliverStepEntryPort(State().documents.ActiveView);
+                return 0;
+            }
             if (message == kMsgTempoChanged) {
                 UpdateTempoReadout(PlayingView());
+                return 0;
+            }
+            if (win::ToRaw(message) == kMsgSyncMasterStarted) {
+                WindowState().waitingForMaster = false;
+                UpdateStepEntry();
                 return 0;
             }
             if (win::ToRaw(message) == kMsgDownbeat) {
@@ -284,6 +360,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
                 if (!IsPlaybackRunning()) RunEnded(true);
                 else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
+                else ExtendPagesForRecording(PlayingView());
                 UpdateStepEntry();
                 return 0;
             }
@@ -330,6 +407,7 @@ void DestroySequencerWindow() {
     CloseMidiOutputPorts();
     if (WindowState().window) win::DestroyWindow(WindowState().window);
     WindowState() = SequencerWindowState{};
+    CloseStepEntryPort();  // last: the window's own stop would open it again
 }
 
 void PlayCommand(ScoreView* view) {

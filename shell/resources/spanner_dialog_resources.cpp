@@ -47,12 +47,27 @@ ui::DialogTemplate BracketTemplate(const char* caption, bool octave) {
     return b.dialog;
 }
 
+// "Tuplets": the ratio's two numbers, and the outer ratio's under the check box.
+ui::DialogTemplate TupletsTemplate() {
+    DialogGrid b("Tuplets", 4, 3, kSizes);
+    b.BoundSpinEdit(kTupletFirstSpin, 0, 0);
+    b.Label("To:", 1, 0);
+    b.BoundSpinEdit(kTupletSecondSpin, 2, 0);
+    b.Check(kTupletNested, "Nested within:", 0, 1, 2);
+    b.BoundSpinEdit(kNestedFirstSpin, 0, 2);
+    b.Label("To:", 1, 2);
+    b.BoundSpinEdit(kNestedSecondSpin, 2, 2);
+    b.Buttons(3, 0);
+    return b.dialog;
+}
+
 }  // namespace
 
 void AddSpannerDialogResources(sys::ResourceBundle& bundle) {
     bundle.dialogs.emplace(kRepeatEndingDialog, RepeatEndingTemplate());
     bundle.dialogs.emplace(kMeasureEndDialog, BracketTemplate("Measure End", false));
     bundle.dialogs.emplace(kOctaveDialog, BracketTemplate("Octave", true));
+    bundle.dialogs.emplace(kTupletsDialog, TupletsTemplate());
 }
 
 void RegisterSpannerDialogResources() {

@@ -1,6 +1,6 @@
-// The program's own templates of the "Measure End" (856), "Repeat Ending" (859) and
-// "Octave" (864) dialogs, with their control ids. Registered into the program's bundle at start-up (a language bundle may
-// replace it).
+// The program's own templates of the "Measure End" (856), "Repeat Ending" (859),
+// "Octave" (864) and "Tuplets" (879) dialogs, with their control ids. Registered into
+// the program's bundle at start-up (a language bundle may replace it).
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,17 @@ constexpr int32_t kOctaveAbove = 1302;
 constexpr int32_t kOctaveBelow = 1303;
 constexpr uint32_t kMeasureEndHelp = 1000;
 constexpr uint32_t kOctaveHelp = 1362;
+constexpr int32_t kTupletsDialog = 879;
+constexpr int32_t kTupletNested = 1106;
+constexpr int32_t kTupletFirstSpin = 1107;  // each number's edit is its spin's id + 1
+constexpr int32_t kTupletFirst = 1108;
+constexpr int32_t kTupletSecondSpin = 1109;
+constexpr int32_t kTupletSecond = 1110;
+constexpr int32_t kNestedFirstSpin = 1111;
+constexpr int32_t kNestedFirst = 1112;
+constexpr int32_t kNestedSecondSpin = 1113;
+constexpr int32_t kNestedSecond = 1114;
+constexpr uint32_t kTupletsHelp = 1180;
 }  // namespace spanner_dialog
 
 // Adds the templates to `bundle`; entries the bundle already has are kept.

@@ -37,6 +37,71 @@ TEST(DurationTicks, OwnAndOuterRatios) {
     EXPECT_EQ(ComputeDurationTicks(0, 0, 11, 0x32, 0, 0, 0, 3, 2), 2048);
 }
 
+// Table ratios of an eighth (512): 11:8 is 372, 4:6 is 768, a triplet 341; a free
+// 5:3 is 307; 3:2 nested inside 5:4 truncates at each step (409, then 272).
+TEST(DurationTicks, TupletRatiosOfAnEighth) {
+    EventRecord note{};
+    note.duration = 9;
+    note.tupletKind = 1;
+    note.tupletRatio = 5;
+    EXPECT_EQ(EventDurationTicks(note), 372);
+    note.tupletRatio = 8;
+    EXPECT_EQ(EventDurationTicks(note), 768);
+    note.tupletRatio = 0;
+    EXPECT_EQ(EventDurationTicks(note), 341);
+    note.outerRatio = 0x54;
+    EXPECT_EQ(EventDurationTicks(note), 272);
+    note.tupletKind = 2;
+    note.tupletRatio = 0x53;
+    note.outerRatio = 0;
+    EXPECT_EQ(EventDurationTicks(note), 307);
+    // A zero first number of a free ratio counts as 1.
+    note.tupletRatio = 0x03;
+    EXPECT_EQ(EventDurationTicks(note), 1536);
+}
+
+// A kind byte other than 1 and 2 is no ratio at all: neither its own ratio byte nor
+// the nested one scales the value, and it groups no notes.
+TEST(DurationTicks, UnknownTupletKindIsNoRatio) {
+    EventRecord note{};
+    note.duration = 9;
+    note.tupletRatio = 0x53;
+    note.outerRatio = 0x54;
+    for (uint8_t kind : {3, 4, 255}) {
+        note.tupletKind = kind;
+        EXPECT_EQ(EventDurationTicks(note), 512) << int(kind);
+        EXPECT_EQ(TupletNoteCount(note), 1) << int(kind);
+        EXPECT_EQ(GetNoteTupletNumerator(note), 0);
+        EXPECT_EQ(GetNoteNestedNumerator(note), 0);
+    }
+}
+
+// The accessors: kind 1 by table index (3:2 .. 4:6, none past 8), kind 2 by nibbles,
+// the nested byte by nibbles.
+TEST(TupletNumbers, AccessorsReadTheThreeBytes) {
+    EventRecord note{};
+    note.tupletKind = 1;
+    note.tupletRatio = 5;
+    note.outerRatio = 0x54;
+    EXPECT_EQ(GetNoteTupletNumerator(note), 11);
+    EXPECT_EQ(GetNoteTupletDenominator(note), 8);
+    EXPECT_EQ(GetNoteNestedNumerator(note), 5);
+    EXPECT_EQ(GetNoteNestedDenominator(note), 4);
+    note.tupletRatio = 8;
+    EXPECT_EQ(GetNoteTupletNumerator(note), 4);
+    EXPECT_EQ(GetNoteTupletDenominator(note), 6);
+    note.tupletRatio = 9;
+    EXPECT_EQ(GetNoteTupletNumerator(note), 0);
+    EXPECT_EQ(GetNoteTupletDenominator(note), 0);
+    note.tupletKind = 2;
+    note.tupletRatio = 0x85;
+    EXPECT_EQ(GetNoteTupletNumerator(note), 8);
+    EXPECT_EQ(GetNoteTupletDenominator(note), 5);
+    note.tupletKind = 0;
+    EXPECT_EQ(GetNoteTupletNumerator(note), 0);
+    EXPECT_EQ(GetNoteNestedDenominator(note), 0);
+}
+
 // A damaged duration code gives no length instead of undefined arithmetic.
 TEST(DurationTicks, OutOfRangeCodeLastsNothing) {
     EXPECT_EQ(ComputeDurationTicks(0, 3, 200, 0, 0, 0, 0, 0, 0), 0);

@@ -91,6 +91,7 @@ TEST_F(SmfExport, TwoStaffScoreIsAFormatOneFileOfThreeTracksAnotherParserReads) 
     ASSERT_EQ(announced.size(), 2u);
     EXPECT_NE(announced[0].find("Staff: 1"), std::string::npos) << announced[0];
     EXPECT_NE(announced[1].find("Staff: 2"), std::string::npos) << announced[1];
+    EXPECT_EQ(doc_->header.measureCount, 2) << "the export added measures to the score";
 
     const std::string python = PythonWithMido();
     if (python.empty()) GTEST_SKIP() << "python3 with mido is not installed";

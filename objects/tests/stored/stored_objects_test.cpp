@@ -123,9 +123,19 @@ TEST_F(StoredObjects, MidiMarksAndClones) {
         ClassOf(dynamic).Clone(dynamic, view_, PoolSet(doc_->pools), PoolSet(doc_->pools));
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->type, TypeCode(ObjectType::Dynamic));
+    // A tuplet's copy has its own label string, curve and endpoint.
     ScoreObject* tuplet = Make(ObjectType::Tuplet);
-    EXPECT_EQ(ClassOf(tuplet).Clone(tuplet, view_, PoolSet(doc_->pools), PoolSet(doc_->pools)),
-              nullptr);
+    ASSERT_GE(SetTextObjectString(&AsTuplet(tuplet)->text, "11"), 0);
+    AsTuplet(tuplet)->text.body.flags |= kTextOwnsString;
+    AsTuplet(tuplet)->anchor.payload.times[3] = 700;
+    AsTuplet(tuplet)->spanner.endpoint.endHook = -85;
+    ScoreObject* tupletCopy =
+        ClassOf(tuplet).Clone(tuplet, view_, PoolSet(doc_->pools), PoolSet(doc_->pools));
+    ASSERT_NE(tupletCopy, nullptr);
+    EXPECT_EQ(AsTuplet(tupletCopy)->anchor.payload.times[3], 700);
+    EXPECT_EQ(AsTuplet(tupletCopy)->spanner.endpoint.endHook, -85);
+    EXPECT_NE(AsTuplet(tupletCopy)->text.body.string, AsTuplet(tuplet)->text.body.string);
+    EXPECT_STREQ(TextObjectString(&AsTuplet(tupletCopy)->text), "11");
     ScoreObject* clef = Make(ObjectType::Clef);
     ScoreObject* clefCopy =
         ClassOf(clef).Clone(clef, view_, PoolSet(doc_->pools), PoolSet(doc_->pools));

@@ -1,6 +1,6 @@
 // The headless MIDI backend: the virtual clock firing one-shots and injected
-// input in time order, recording outputs, what Send refuses, devices that
-// vanish, inputs that are stopped, and the input ring.
+// input in time order, waiting on it, timers refused, recording outputs, what
+// Send refuses, devices that vanish, inputs that are stopped, and the input ring.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -77,6 +77,25 @@ TEST_F(MidiHeadlessTest, VirtualClockFiresOneShotsInOrder) {
     EXPECT_FALSE(tb->Arm(5));
     headless::Advance(10);
     EXPECT_EQ(fired.size(), 4u);
+}
+
+// Wait moves the virtual clock on and fires nothing; a timer due inside the wait
+// fires at the next Advance, with the clock where Wait left it. A backend that
+// makes no timers gives none.
+TEST_F(MidiHeadlessTest, WaitMovesTheClockWithoutFiring) {
+    std::vector<uint32_t> fired;
+    auto callback = [](void* user) { static_cast<std::vector<uint32_t>*>(user)->push_back(headless::Now()); };
+    std::unique_ptr<OneShotTimer> timer = CurrentBackend().CreateTimer(callback, &fired);
+    timer->Arm(100);
+    CurrentBackend().Wait(500);
+    EXPECT_EQ(headless::Now(), 500u);
+    EXPECT_TRUE(fired.empty());
+    headless::Advance(1);
+    EXPECT_EQ(fired, (std::vector<uint32_t>{500}));
+    headless::FailTimers(true);
+    EXPECT_EQ(CurrentBackend().CreateTimer(callback, &fired), nullptr);
+    headless::FailTimers(false);
+    EXPECT_NE(CurrentBackend().CreateTimer(callback, &fired), nullptr);
 }
 
 // Injected input arrives when the clock passes its time, stamped from Start;

@@ -43,6 +43,7 @@ TEST_F(SynthPlaybackTest, ScoreSoundsThroughTheSynthesizer) {
     Install(std::string(midi::kGeneralMidiSoundFont));
     BuildScore(1, 1);
     Note(1, 1, 0, kWhole, 0);
+    EXPECT_TRUE(HasPlaybackOutput()) << "Play is not enabled with the synthesizer alone";
     PlaybackRequest request = Request(1, 1);
     ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
     auto* synth = dynamic_cast<midi::FluidSynthDevice*>(PlaybackDeviceOfPort(0));
@@ -65,6 +66,7 @@ TEST_F(SynthPlaybackTest, NoDeviceAtAllRefusesTheRun) {
     Install("/nonexistent/none.sf2");
     BuildScore(1, 1);
     Note(1, 1, 0, kWhole, 0);
+    EXPECT_FALSE(HasPlaybackOutput()) << "Play is enabled with no output at all";
     EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::NoOutput);
     EXPECT_FALSE(IsPlaybackRunning());
     EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);

@@ -4,6 +4,7 @@
 // the logical ports, and the refusals of a start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -267,6 +268,85 @@ TEST_F(PlaybackTest, StartRefusals) {
     EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::AlreadyRunning);
     Advance(100);
     EXPECT_TRUE(midi::headless::Sent().size() >= 1u);
+}
+
+// A run takes the score's mute and solo flags, whatever the last run left in the
+// live tables: a muted staff is silent, and with a soloed staff only it sounds.
+TEST_F(PlaybackTest, RunTakesTheScoresMuteAndSolo) {
+    AddOutputs();
+    BuildScore(3, 1);
+    for (int staff = 1; staff <= 3; ++staff) Note(staff, 1, 0, kQuarter, staff);
+    SetSlotMute(TheSequencerState(), 1, true);  // left over from an earlier run
+    doc_->staffMix[3].mute = 1;
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    PlayToEnd();
+    std::vector<uint8_t> channels;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
+    EXPECT_EQ(channels, (std::vector<uint8_t>{0, 1}));  // staves 1 and 2; staff 3 muted
+    midi::headless::ClearSent();
+    doc_->staffMix[2].solo = 1;
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    PlayToEnd();
+    channels.clear();
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
+    EXPECT_EQ(channels, (std::vector<uint8_t>{1}));
+}
+
+// The metronome on a device of its own that no port plays on: the run opens it,
+// and the clicks (with the metronome's patch) go there while the notes go to
+// port A. A metronome device that will not open refuses the run, naming it.
+TEST_F(PlaybackTest, MetronomeOnItsOwnDevice) {
+    AddOutputs();
+    midi::headless::AddDevice("Clicks", true, false);
+    BuildScore(1, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    PlaybackRequest request = Request(1, 1);
+    request.ports.names = {"Synth A", "Synth A", "", "", "", "", "", ""};
+    request.options.metronome = true;
+    request.metronome.device = "Clicks";
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    PlayToEnd();
+    std::vector<int> noteDevices;
+    std::vector<int> clickDevices;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+        if ((sent.bytes[0] & 0x0F) == request.metronome.channel) clickDevices.push_back(sent.port);
+        else noteDevices.push_back(sent.port);
+    }
+    EXPECT_EQ(noteDevices, (std::vector<int>{0, 0}));
+    ASSERT_FALSE(clickDevices.empty());
+    EXPECT_TRUE(std::all_of(clickDevices.begin(), clickDevices.end(), [](int d) { return d == 2; }));
+    midi::headless::FailWrites("Clicks");
+    EXPECT_EQ(StartPlayback(request), PlaybackStart::DeviceFailed);
+    ASSERT_EQ(PlaybackNotices().size(), 1u);
+    EXPECT_NE(PlaybackNotices()[0].find("\"Clicks\""), std::string::npos);
+    EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
+}
+
+// Without a timer no run starts: "Can't start timer", nothing left open, nothing
+// sent. A paused run that cannot have a new timer stays paused for its stop.
+TEST_F(PlaybackTest, NoTimerNoRun) {
+    AddOutputs();
+    BuildScore(1, 1);
+    Note(1, 1, 0, kQuarter, 0);
+    midi::headless::FailTimers(true);
+    EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::TimerFailed);
+    EXPECT_EQ(PlaybackNotices(), std::vector<std::string>{"Can't start timer"});
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
+    EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
+    Advance(500);
+    EXPECT_TRUE(midi::headless::Sent().empty());
+    midi::headless::FailTimers(false);
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    PausePlayback();
+    midi::headless::FailTimers(true);
+    EXPECT_FALSE(ContinuePlayback());
+    EXPECT_TRUE(IsPlaybackPaused());
+    EXPECT_EQ(PlaybackNotices(), std::vector<std::string>{"Can't start timer"});
+    StopPlayback();
+    EXPECT_FALSE(IsPlaybackRunning());
 }
 
 }  // namespace

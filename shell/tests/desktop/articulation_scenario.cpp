@@ -55,7 +55,9 @@ int NewInkBeyond(const ScreenPicture& before, const ScreenPicture& after, int le
 class ArticulationScenario : public DesktopScenario {
   protected:
     // The Notes and Accents palettes kept clear of the first systems.
-    void KeepPalettesAside() { WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\nATool=760,220,5,4\n"); }
+    void KeepPalettesAside() {
+        WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nATool=760,220,5,4\n");
+    }
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     // The centre of a palette's button from its window and the cell of a known button.
     static std::pair<int, int> Button(const ShownWindow& w, std::pair<int, int> known, int knownIndex,

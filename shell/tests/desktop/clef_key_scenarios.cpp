@@ -49,7 +49,7 @@ class ClefKeyScenario : public DesktopScenario {
   protected:
     // The palettes kept clear of the first systems, as a user who moved them would.
     void KeepPalettesAside() {
-        WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
+        WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
     }
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
 

@@ -5,7 +5,8 @@
 // device. What the run is doing shows in the MIDI menu itself: Stop Play/Record is
 // usable while a run is on (paused or not), and gray before and after it. A new
 // score's empty page plays for a moment only, so each Play is paused at once: a
-// paused run stays on however slow the machine is.
+// paused run stays on however slow the machine is. Device names saved in the
+// settings that the machine does not have keep nothing from playing.
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
@@ -72,6 +73,26 @@ TEST_F(PlaybackScenario, PlayPauseContinueAndStopFromTheMidiMenu) {
     ASSERT_TRUE(StopUsable()) << "a second run did not start";
     ChooseMenuItem('m', 's');  // Stop Play/Record
     EXPECT_FALSE(StopUsable()) << "Stop did not end the run";
+    EXPECT_TRUE(program_->IsRunning());
+    EXPECT_EQ(Quit(), 0);
+}
+
+// Device names saved in the settings that this machine does not have (an
+// unplugged click device, keyboard and sync source) with the metronome on: Play
+// still starts and plays the score to its end, and nothing is refused.
+TEST_F(PlaybackScenario, StaleDeviceNamesDoNotStopPlay) {
+    WriteSettings("[Options]\nPlayMetro=1\nAllowStepEntry=1\nMetronomePort=5\n"
+                  "MetronomePortName=Unplugged Clicks\nMidiStepInPortName=Unplugged Keys\n"
+                  "SyncInPortName=Unplugged Clock\n");
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    gray_ = StopItemInk();
+    ASSERT_GE(gray_, 0) << "no MIDI menu";
+    PlayAndPause();
+    EXPECT_TRUE(StopUsable()) << "Start Playback started no run with the metronome on";
+    ChooseMenuItem('m', 'p');  // continue
+    EXPECT_TRUE(WaitForRunEnd()) << "the run did not end with the score";
+    EXPECT_FALSE(WaitForMessageBox()) << "a box came up";
     EXPECT_TRUE(program_->IsRunning());
     EXPECT_EQ(Quit(), 0);
 }

@@ -4,9 +4,12 @@
 // measure; a recording started from the window hands every recorded event over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/ui/progress.h"
+#include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
@@ -26,6 +29,8 @@
 #include "sequencer/transcription_stream.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/sequencer_window.h"
+#include "shell/program/step_entry_port.h"
+#include "notes/step_entry/step_entry_output.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program/view_transport.h"
@@ -163,6 +168,22 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     Run(100);
     ASSERT_FALSE(midi::headless::Sent().empty());
     EXPECT_EQ(midi::headless::Sent()[0].port, 0);
+    Command(cmd::kSequencerStop);
+    // "MetronomePortName" gives the clicks their device though "MetronomePort"
+    // names another entry.
+    midi::headless::ClearSent();
+    Options().PlayMetro = 1;
+    Options().MetronomePort = 1;  // "Synth"
+    Options().MetronomePortName = "Other";
+    Command(cmd::kSequencerStart);
+    Run(100);
+    bool clicked = false;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+        if ((sent.bytes[0] & 0xF0) != 0x90 || (sent.bytes[0] & 0x0F) != Options().MetronomeCH - 1) continue;
+        EXPECT_EQ(sent.port, 1) << "a click on the entry's device";
+        clicked = true;
+    }
+    EXPECT_TRUE(clicked);
     Command(cmd::kSequencerStop);
     ResetProgramOptions();
 }
@@ -495,6 +516,51 @@ TEST_F(RecordingFinishTest, RecordingContinuesPastTheEnd) {
     EXPECT_NE(PageOfMeasure(doc_, doc_->header.measureCount), nullptr);
 }
 
+// In a page view the pages grow with the recording while it runs, not at Stop:
+// each measure the recording adds is on a page by the next refill, the pages the
+// score had keep their measures, the view stays on its page and the status line
+// still says "Recording...". The measures those pages bring are recorded into as
+// the run reaches them, and the run goes on past them.
+TEST_F(RecordingFinishTest, PagesGrowWhileTheRecordingAddsMeasures) {
+    Options().RecordContinue = 1;
+    view_->pageView = 1;
+    const int count = doc_->header.measureCount;
+    ASSERT_NE(doc_->firstPage, nullptr);
+    doc_->firstPage->firstMeasure = 1;  // the score's one page holds its measures
+    doc_->firstPage->lastMeasure = static_cast<uint16_t>(count);
+    std::vector<std::pair<int, int>> pages;  // first and last measure of each page
+    for (ScorePage* page = doc_->firstPage; page != nullptr; page = page->next.get())
+        pages.emplace_back(page->firstMeasure, page->lastMeasure);
+    ASSERT_FALSE(pages.empty());
+    ScorePage* viewPage = view_->currentPage;
+    midi::headless::AddDevice("Keyboard", false, true);
+    Options().RecordPortName = "Keyboard";
+    Options().RecordCountdown = 0;
+    view_->currentMeasure = 1;
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    int grown = count;
+    for (int measure = 1; IsPlaybackRunning() && measure <= count + 12; ++measure) {
+        Run(kMeasureMs);
+        if (doc_->header.measureCount == count) continue;
+        ASSERT_GE(pages::LastPage(doc_)->lastMeasure, doc_->header.measureCount)
+            << "measure " << doc_->header.measureCount << " has no page while recording";
+        grown = std::max<int>(grown, doc_->header.measureCount);
+    }
+    ASSERT_TRUE(IsPlaybackRunning()) << "the recording ended at measure " << grown;
+    EXPECT_GT(grown, count + 2) << "the run never went past the measures its pages brought";
+    EXPECT_EQ(LastStatus(), " Recording...");
+    EXPECT_EQ(view_->currentPage, viewPage);
+    size_t index = 0;
+    for (ScorePage* page = doc_->firstPage; page != nullptr && index < pages.size(); page = page->next.get(), ++index) {
+        const std::pair<int, int> measures{page->firstMeasure, page->lastMeasure};
+        EXPECT_EQ(measures, pages[index]) << "page " << index + 1;
+    }
+    Stop();
+}
+
 // Without it the recording ends with the punch-out measure (or the score's end):
 // the run stops by itself, nothing is added, and the measure after the punch-out
 // keeps what it held.
@@ -510,6 +576,117 @@ TEST_F(RecordingFinishTest, PunchOutEndsTheRecording) {
     EXPECT_EQ(NotesInMeasure(1, 1), 1);
     ASSERT_EQ(NotesInMeasure(1, 2), 1);  // the fixture's half note, untouched
     EXPECT_EQ(GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 2), 0)->duration, kHalfNote);
+}
+
+// A start without a timer is refused: the notice "Can't start timer" and the
+// message box "Timer didn't start"; nothing plays.
+TEST_F(SequencerWindowTest, NoTimerIsReported) {
+    midi::headless::FailTimers(true);
+    Command(cmd::kSequencerStart);
+    EXPECT_FALSE(IsPlaybackRunning());
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Can't start timer");
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Timer didn't start");
+    Run(1000);
+    EXPECT_EQ(NoteOns(), 0u);
+}
+
+// Step entry's input: with "AllowStepEntry" the program opens the input named by
+// "MidiStepInPortName" (though "MidiStepInPort" points at another) and its keys
+// reach step entry through the Sequencer window (here, with no note cursor, they
+// go through to the thru port). It stays open while playing, is closed while a
+// recording or a run following a sync master has the inputs, and opens again
+// after it; without the setting it is closed.
+TEST_F(SequencerWindowTest, StepEntryInputFollowsTheSetting) {
+    midi::headless::AddDevice("Keys", false, true);
+    midi::headless::AddDevice("Pads", false, true);
+    Options().AllowStepEntry = 1;
+    Options().ThruPorts = 0b1;
+    Options().MidiStepInPort = 0;
+    Options().MidiStepInPortName = "Pads";
+    RefreshStepEntry();
+    ASSERT_NE(StepEntryPortDevice(), nullptr);
+    EXPECT_EQ(StepEntryPortDevice()->Name(), "Pads");
+    auto* pads = dynamic_cast<midi::headless::VirtualMidiIn*>(StepEntryPortDevice());
+    ASSERT_NE(pads, nullptr);
+    ASSERT_TRUE(pads->InjectAt(midi::headless::Now() + 5, std::vector<uint8_t>{0x90, 60, 90}));
+    Run(20);
+    const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().bytes, (std::vector<uint8_t>{0x90, 60, 90}));
+
+    Command(cmd::kSequencerStart);
+    EXPECT_EQ(StepEntryPortDevice(), pads) << "playing closed the step-entry input";
+    Command(cmd::kSequencerStop);
+    Options().PlaySyncMode = 2;  // following a sync master: the run has the inputs
+    Options().SyncInPortName = "Keys";
+    Command(cmd::kSequencerStart);
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(StepEntryPortDevice(), nullptr);
+    Command(cmd::kSequencerStop);
+    EXPECT_NE(StepEntryPortDevice(), nullptr);
+    Options().PlaySyncMode = 0;
+    Options().RecordPortName = "Pads";
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(StepEntryPortDevice(), nullptr);
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_NE(StepEntryPortDevice(), nullptr);
+    Options().AllowStepEntry = 0;
+    RefreshStepEntry();
+    EXPECT_EQ(StepEntryPortDevice(), nullptr);
+    CloseStepEntryOutputs();
+}
+
+// MIDI sync from the settings. Play as master: the "SyncPorts" get Start before
+// the first note and Stop at the end. Play as slave: the sync input is found by
+// "SyncInPortName" though "SyncInPort" points at another input. Record as slave:
+// the status says "Waiting for Master..." until the master's Start, then
+// "Recording...".
+TEST_F(SequencerWindowTest, SyncFromTheSettings) {
+    Options().PlaySyncMode = 1;
+    Options().SyncPorts = 0b1;
+    Command(cmd::kSequencerStart);
+    Run(20000);
+    ASSERT_FALSE(IsPlaybackRunning());
+    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    auto firstNote = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return m.bytes[0] == 0x90; });
+    auto start = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return m.bytes[0] == 0xFA; });
+    EXPECT_LT(start, firstNote) << "no Start before the first note";
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().bytes, std::vector<uint8_t>{0xFC});
+
+    midi::headless::AddDevice("Keyboard", false, true);
+    midi::headless::AddDevice("Clock", false, true);
+    Options().PlaySyncMode = 2;
+    Options().SyncInPort = 0;  // the keyboard, the first input
+    Options().SyncInPortName = "Clock";
+    Command(cmd::kSequencerStart);
+    ASSERT_TRUE(IsPlaybackRunning());
+    ASSERT_NE(PlaybackSyncInput(), nullptr);
+    EXPECT_EQ(PlaybackSyncInput()->Name(), "Clock");
+    Command(cmd::kSequencerStop);
+
+    Options().RecordSyncMode = 2;
+    Options().RecordPortName = "Keyboard";
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    ASSERT_FALSE(ui::headless::StatusTexts().empty());
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Waiting for Master...");
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    ASSERT_TRUE(input->InjectAt(midi::headless::Now() + 5, std::vector<uint8_t>{0xFA}));
+    Run(20);
+    EXPECT_EQ(ui::headless::StatusTexts().back().text, " Recording...");
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_FALSE(IsPlaybackRunning());
 }
 
 }  // namespace

@@ -190,6 +190,8 @@ TEST_F(StaffElementTest, FollowsTheLocationIntoTheSelectionsList) {
     ScoreObject* prototype = MakeStaffElement(view_);
     ASSERT_NE(prototype, nullptr);
     const ScoreObjectClass& cls = ClassOf(prototype);
+    const Ref32<ScoreObject> own = s->insertionList;
+    s->insertionList = {};
     EXPECT_EQ(cls.FollowLocation(prototype, view_), 0) << "no list to follow into";
     ScoreObject* list = AllocRootObject();
     ASSERT_NE(list, nullptr);
@@ -220,7 +222,7 @@ TEST_F(StaffElementTest, FollowsTheLocationIntoTheSelectionsList) {
     cls.ReleaseCache(prototype, view_);
     EXPECT_EQ(prototype->spareWords[0], 1234u);
     EXPECT_EQ(static_cast<int32_t>(prototype->spareWords[1]), -567);
-    s->insertionList = {};
+    s->insertionList = own;
     s->currentObject = {};
     DestroySelectionState();
 }

@@ -1,0 +1,243 @@
+// Tuplet marks: creation at a click on a group (label, style, the duplicate refusal),
+// automatic placement of the bracket (span, clearance, hooks, level ends, the
+// measure's end), style steps and their undo steps, drags marking hand placement,
+// the mirror after a drag across the note, and the failures that create nothing.
+#include <gtest/gtest.h>
+
+#include "core/memory/pool.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/object_list.h"
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "core/undo/undo.h"
+#include "display/hit_test.h"
+#include "display/view_location.h"
+#include "notes/rests/staff_place.h"
+#include "objects/object_services.h"
+#include "objects/spanners/spanner_interface.h"
+#include "objects/tests/tuplets/tuplet_fixture.h"
+#include "objects/tuplets/tuplet.h"
+#include "objects/tuplets/tuplet_class.h"
+#include "platform/win/keys.h"
+
+namespace ql::testing_tuplets {
+namespace {
+
+constexpr uint8_t kEighth = 9;
+
+class TupletMarkTest : public TupletTest {
+  protected:
+    void SetUp() override {
+        TupletTest::SetUp();
+        ClearUndoHistory(doc_);
+        State().notes.NoteTools = NoteToolState{};
+    }
+    ScoreObject* ClickOn(EventRecord* note) {
+        view_->pointerPoint = GetEventPosition(note, view_);
+        return CreateTupletAtClick(view_);
+    }
+    SpannerPoints Bracket(ScoreObject* mark) {
+        SpannerPoints points{};
+        ComputeSpannerPoints(&AsTuplet(mark)->spanner, view_, &points);
+        return points;
+    }
+    int Marks(EventRecord* note) {
+        int n = 0;
+        for (ScoreObject* o = GetEventAttachment(note); o != nullptr; o = o->next.get())
+            n += o->type == TypeCode(ObjectType::Tuplet) ? 1 : 0;
+        return n;
+    }
+    int32_t StemEnd(EventRecord* note) { return GetEventPosition(note, view_).y + Zoomed(view_, note->stemLength); }
+};
+
+// A click on the second note of a triplet marks the group's first note: label "3"
+// (its code), text style 5, the remembered style 1, kind 3.
+TEST_F(TupletMarkTest, ClickOnATripletAddsAMarkToItsFirstNote) {
+    EventRecord* first = Triplets(0, 1);
+    ScoreObject* mark = ClickOn(NextEvent(first));
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(ClassOf(mark).GetOwnerNote(mark), first);
+    const TupletObject* tuplet = AsTuplet(mark);
+    EXPECT_EQ(tuplet->text.body.flags & kTextOwnsString, 0);
+    EXPECT_EQ(tuplet->text.body.string, '3');
+    EXPECT_EQ(tuplet->text.body.style, 5);
+    EXPECT_EQ(TupletStyle(*tuplet), kTupletBracket);
+    EXPECT_EQ(mark->subtype, 3);
+    EXPECT_EQ(Marks(first), 1);
+}
+
+// The same label again is refused on the same first note; another number is added;
+// a note outside any group makes nothing.
+TEST_F(TupletMarkTest, SecondMarkWithTheSameLabelIsRefused) {
+    EventRecord* first = Triplets(0, 1);
+    EventRecord* plain = Note(1024, 10, kNone);
+    ASSERT_NE(ClickOn(first), nullptr);
+    EXPECT_EQ(ClickOn(first), nullptr);
+    State().notes.NoteTools.tupletActual = 5;
+    ScoreObject* five = ClickOn(first);
+    ASSERT_NE(five, nullptr);
+    EXPECT_EQ(AsTuplet(five)->text.body.string, '5');
+    EXPECT_EQ(Marks(first), 2);
+    EXPECT_EQ(ClickOn(plain), nullptr);
+}
+
+// Stems up: the bracket runs from the first to the last chord 128 above their stem
+// ends, hooks 85 long pointing down at the notes, the label between the ends.
+TEST_F(TupletMarkTest, BracketOverUpStemsClearsTheStemEnds) {
+    EventRecord* first = Triplets(0, 1);
+    EventRecord* last = NextEvent(NextEvent(first));
+    last->stemLength = -640;  // a longer stem at the end
+    const SpannerPoints p = Bracket(ClickOn(first));
+    EXPECT_EQ(p.p[1].x, GetEventPosition(first, view_).x);
+    EXPECT_EQ(p.p[2].x, std::max(GetEventPosition(last, view_).x, p.p[1].x + 384));
+    EXPECT_EQ(p.p[1].y, StemEnd(first) - 128);
+    EXPECT_EQ(p.p[2].y, StemEnd(last) - 128);
+    EXPECT_EQ(p.p[0].y - p.p[1].y, 85);
+    EXPECT_EQ(p.p[3].y - p.p[2].y, 85);
+}
+
+// Stems down: the bracket lies 128 below the stem ends with its hooks pointing up;
+// stems both ways: both ends level at the outer height.
+TEST_F(TupletMarkTest, BracketBelowDownStemsAndLevelForMixedStems) {
+    EventRecord* first = Triplets(0, 1, kStemDown);
+    SpannerPoints p = Bracket(ClickOn(first));
+    EXPECT_EQ(p.p[1].y, StemEnd(first) + 128);
+    EXPECT_EQ(p.p[0].y - p.p[1].y, -85);
+
+    EventRecord* mixed = Triplets(2048, 1, kStemDown);
+    NextEvent(mixed)->stemLength = kStemUp;
+    NextEvent(mixed)->word2 = 0;
+    p = Bracket(ClickOn(mixed));
+    EXPECT_EQ(p.p[1].y, p.p[2].y);
+    EXPECT_EQ(p.p[1].y, std::max(StemEnd(mixed), GetEventPosition(NextEvent(NextEvent(mixed)), view_).y + 448) + 128);
+}
+
+// A short group is widened to 384, but never past the measure's last tick.
+TEST_F(TupletMarkTest, SpanIsAtLeast384AndEndsInTheMeasure) {
+    const Ratio pair{1, 6, 0};  // 2:3
+    EventRecord* early = Note(0, 8, pair);
+    Note(64, 8, pair);
+    SpannerPoints p = Bracket(ClickOn(early));
+    EXPECT_EQ(p.p[2].x - p.p[1].x, 384);
+
+    const int end = view_->currentMeasureLength;
+    EventRecord* late = Note(end - 128, 6, pair);
+    Note(end - 64, 6, pair);
+    p = Bracket(ClickOn(late));
+    EXPECT_LE(p.p[2].x, CurrentSlotX(view_) + TimeToX(view_, end - 1));
+    EXPECT_LT(p.p[2].x - p.p[1].x, 384);
+}
+
+// Stepping down from 0 gives 2, up from 2 gives 0, each clearing hand placement;
+// keypad + and - step through the class, one undo step (kind 1, type 51) each.
+TEST_F(TupletMarkTest, StyleStepsWrapAndAreUndoSteps) {
+    ScoreObject* mark = ClickOn(Triplets(0, 1));
+    ASSERT_NE(mark, nullptr);
+    TupletObject* tuplet = AsTuplet(mark);
+    SetTupletStyle(tuplet, kTupletNumberOnly);
+    tuplet->text.body.flags |= kTupletPlacedByHand;
+    StepTupletMark(mark, view_, -1);
+    EXPECT_EQ(TupletStyle(*tuplet), kTupletCurve);
+    EXPECT_FALSE(IsTupletPlacedByHand(*tuplet));
+    StepTupletMark(mark, view_, +1);
+    EXPECT_EQ(TupletStyle(*tuplet), kTupletNumberOnly);
+
+    const int depth = UndoDepth(doc_);
+    EXPECT_EQ(ClassOf(mark).OnKey(mark, view_, static_cast<uint32_t>(win::Key::Add)), 1);
+    EXPECT_EQ(TupletStyle(*tuplet), kTupletBracket);
+    EXPECT_EQ(ClassOf(mark).OnKey(mark, view_, static_cast<uint32_t>(win::Key::Subtract)), 1);
+    EXPECT_EQ(TupletStyle(*tuplet), kTupletNumberOnly);
+    ASSERT_EQ(UndoDepth(doc_), depth + 2);
+    EXPECT_EQ(doc_->undoStack->kind, 1);
+    EXPECT_EQ(doc_->undoStack->objectType, 51);
+}
+
+// The curve style: its points come from the payload after the note; the label sits
+// off the curve; a mark placed by hand keeps its points through a re-fit.
+TEST_F(TupletMarkTest, CurveStyleStoresItsPointsAfterTheNote) {
+    State().notes.NoteTools.tupletMarkStyle = kTupletCurve;
+    EventRecord* first = Triplets(0, 1);
+    ScoreObject* mark = ClickOn(first);
+    ASSERT_NE(mark, nullptr);
+    TupletCurvePoints c{};
+    ASSERT_TRUE(ComputeTupletCurve(mark, view_, &c));
+    const SpannerPoints p = Bracket(mark);
+    EXPECT_EQ(c.p[0].y, p.p[0].y);          // the curve ends at the hook ends
+    EXPECT_LT(c.p[1].y, p.p[1].y);          // and bows away from the notes
+    EXPECT_EQ(c.p[1].y, p.p[1].y - 192);
+    const AnchorPayload before = AsTuplet(mark)->anchor.payload;
+    AsTuplet(mark)->text.body.flags |= kTupletPlacedByHand;
+    first->stemLength = -900;
+    ComputeTupletPoints(view_, mark);
+    EXPECT_EQ(std::memcmp(&before, &AsTuplet(mark)->anchor.payload, sizeof before), 0);
+}
+
+// A drag marks the mark placed by hand (re-fits leave it); dragging the bracket
+// below its note turns the hooks to point up at the notes on commit.
+TEST_F(TupletMarkTest, DragAcrossTheNoteMirrorsTheBracket) {
+    EventRecord* first = Triplets(0, 1);
+    ScoreObject* mark = ClickOn(first);
+    ASSERT_NE(mark, nullptr);
+    HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+    ASSERT_NE(chain, nullptr);
+    mark->handleChain = Ref32<HitRecord>::To(chain);
+    ClassOf(mark).TrackDrag(mark, view_);  // nothing grabbed: the label's drag
+    EXPECT_TRUE(IsTupletPlacedByHand(*AsTuplet(mark)));
+    HitRecord* line = chain;
+    while (line != nullptr && !(line->kind == kSpannerHeadKind && line != chain)) line = line->child.get();
+    ASSERT_NE(line, nullptr);
+    const int32_t noteY = GetEventPosition(first, view_).y;
+    const int32_t drop = noteY + 600 - Bracket(mark).p[1].y;
+    for (int i = 1; i <= 4; ++i) OffsetHitRecord(SpannerHandle(line, i), LogicalPoint{0, drop});
+    EXPECT_EQ(ClassOf(mark).CommitDrag(mark, view_), 1);
+    const SpannerPoints p = Bracket(mark);
+    EXPECT_GT(p.p[1].y, noteY);
+    EXPECT_LT(p.p[0].y, p.p[1].y);  // the hooks point up at the notes
+    EXPECT_LT(p.p[3].y, p.p[2].y);
+    EXPECT_EQ(p.p[1].y - p.p[0].y, 85);
+    FreeHitRecordChain(chain);
+    FreeHitRecord(chain);
+    mark->handleChain = Ref32<HitRecord>{};
+}
+
+// ResetState remembers the style for new marks.
+TEST_F(TupletMarkTest, ResetStateRemembersTheStyle) {
+    ScoreObject* mark = ClickOn(Triplets(0, 1));
+    ASSERT_NE(mark, nullptr);
+    SetTupletStyle(AsTuplet(mark), kTupletCurve);
+    ClassOf(mark).ResetState(mark, view_);
+    EXPECT_EQ(State().notes.NoteTools.tupletMarkStyle, kTupletCurve);
+}
+
+// A failed allocation or attachment leaves no record behind.
+TEST_F(TupletMarkTest, FailuresCreateNothing) {
+    EventRecord* first = Triplets(0, 1);
+    const int live = LiveRecords();
+    ScoreObject* record = AllocTuplet();
+    ASSERT_NE(record, nullptr);
+    ConstructTupletObject(record, view_, AnchorPayload{}, SpannerEndpoint{});
+    EXPECT_EQ(AttachTupletToNote(record, view_, nullptr, 1, "3"), nullptr);
+    EXPECT_EQ(LiveRecords(), live);
+    record = AllocTuplet();
+    ConstructTupletObject(record, view_, AnchorPayload{}, SpannerEndpoint{});
+    EXPECT_EQ(AttachTupletToNote(record, view_, first, 1, "11"), record);
+    EXPECT_NE(TextObjectString(&AsTuplet(record)->text), nullptr);
+}
+
+// The transcription's marks and the importers' go through the same placement: a
+// mark built by the three operations sits where a click puts it.
+TEST_F(TupletMarkTest, OperationsPlaceLikeAClick) {
+    EventRecord* first = Triplets(0, 1);
+    ScoreObject* clicked = ClickOn(first);
+    ScoreObject* built = AllocTuplet();
+    ConstructTupletObject(built, view_, DefaultTupletCurve(view_, first), SpannerEndpoint{});
+    ASSERT_NE(AttachTupletToNote(built, view_, first, 1, "5"), nullptr);
+    const SpannerPoints a = Bracket(clicked), b = Bracket(built);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.p[i], b.p[i]) << i;
+}
+
+}  // namespace
+}  // namespace ql::testing_tuplets
