@@ -21,6 +21,7 @@
 #include "platform/text/context_font.h"
 #include "shell/resources/barline_dialog_resources.h"
 #include "shell/resources/mark_dialog_resources.h"
+#include "shell/resources/midi_action_dialog_resources.h"
 #include "shell/resources/note_dialog_resources.h"
 #include "shell/resources/page_dialog_resources.h"
 #include "shell/resources/page_layout_resources.h"
@@ -52,6 +53,7 @@ void RegisterProgramResources() {
     RegisterStaffDialogResources();
     RegisterNoteDialogResources();
     RegisterMarkDialogResources();
+    RegisterMidiActionDialogResources();
     RegisterTextDialogResources();
     RegisterPageDialogResources();
     RegisterPageLayoutResources();

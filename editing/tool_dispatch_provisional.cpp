@@ -61,8 +61,6 @@ int ToolGroupObjectType(ToolGroup group) {
 // The message goes to the Main palette's current tool and on to its group palette's.
 // The Pointer takes every mouse message it is sent; the keys it does not take go on
 // to the view.
-// provisional: the buttons without a tool handler yet (MIDI Event) fall back to
-// the armed tool's shared mouse processing.
 intptr_t DispatchToCurrentTool(ScoreView* view, platform::WindowHandle window, win::Message message,
                                uint32_t word, intptr_t data, bool /*ctrl*/) {
     SelectionState* s = State().documents.Selection;

@@ -22,6 +22,7 @@
 #include "objects/picture/picture_class.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/text_marks/text_tools.h"
+#include "sequencer/midi_event_object.h"
 #include "staves/clef_key_tools.h"
 #include "staves/time_signature_tool.h"
 
@@ -199,9 +200,7 @@ struct Tables {
         Button(DynamicTool, kPerformanceStrip, 0, "Dynamics..."),
         Button(DynamicTool, kPerformanceStrip, 1),
         Button(DynamicTool, kPerformanceStrip, 2),
-        // provisional: the MIDI event object is not yet made by a click (its dialog
-        // has not landed), so the button has no tool handler.
-        Button(nullptr, kPerformanceStrip, 3, "MIDI Event"),
+        Button(MidiEventToolHandler, kPerformanceStrip, 3, "MIDI Event"),
         Button(TempoTool, kPerformanceStrip, 4, "Metronome Setting"),
         Button(TempoTool, kPerformanceStrip, 5),
         Button(TempoTool, kPerformanceStrip, 6),

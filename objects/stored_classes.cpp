@@ -32,6 +32,7 @@
 #include "objects/text_box/text_box.h"
 #include "objects/text_marks/text_marks.h"
 #include "objects/tuplets/tuplet_class.h"
+#include "sequencer/midi_event_object.h"
 
 namespace ql {
 namespace {
@@ -98,7 +99,7 @@ const StoredType kStoredTypes[] = {
     {ObjectType::Dynamic, kMidiTextRecordPool, &ConstructDynamicForRead, &DynamicMarkClass(), kMidiTextObjectOffset},
     {ObjectType::Pedal, kMidiTextRecordPool, &ConstructPedalForRead, &PedalMarkClass(), kMidiTextObjectOffset},
     {ObjectType::Tempo, kMidiTextRecordPool, &ConstructTempoForRead, &TempoMarkClass(), kMidiTextObjectOffset},
-    {ObjectType::MidiEvent, kMidiTextRecordPool, &ConstructMidiEventForRead, &kMidiMarkClass, kMidiTextObjectOffset},
+    {ObjectType::MidiEvent, kMidiTextRecordPool, &ConstructMidiEventForRead, &TheMidiEventObjectClass(), kMidiTextObjectOffset},
     {ObjectType::NoteArticulation, kMidiTextRecordPool, &ConstructArticulationForRead, &kMidiMarkClass, kMidiTextObjectOffset},
     {ObjectType::Label, kTextObjectPool, &ConstructStaffLabel, &kTextBoxClass},
     {ObjectType::Margin, kTextObjectPool, &ConstructMarginObject, &TheMarginClass()},

@@ -15,6 +15,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "sequencer/clamped_edit.h"
 #include "shell/program_options.h"
 #include "shell/resources/transcription_dialog_resources.h"
 

@@ -27,6 +27,7 @@
 #include "notes/drawing/note_draw_internal.h"
 #include "notes/drawing/note_fields.h"
 #include "objects/midi_marks/midi_marks.h"
+#include "sequencer/midi_event_object.h"
 
 namespace ql {
 namespace {
@@ -217,10 +218,11 @@ ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view)
     return object;
 }
 
-// provisional: the "MIDI Event" dialog that edits a mark's MidiAction is not built
-// yet; until it is, the articulation has no attributes to edit and nothing changes.
-int NoteArticulationClass::EditAttributes(ScoreObject*, ScoreView*) const {
-    return 0;
+// The articulation's MIDI (Enable MIDI, the message, its timing and destination) and
+// its image are edited in the "MIDI Event" dialog.
+int NoteArticulationClass::EditAttributes(ScoreObject* object, ScoreView* view) const {
+    if (view == nullptr || !IsArticulation(object)) return 0;
+    return OpenMidiEventDialog(view, object) == 1 ? 1 : 0;
 }
 
 void NoteArticulationClass::Invalidate(ScoreObject* object, ScoreView* view) const {

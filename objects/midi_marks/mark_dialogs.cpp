@@ -66,13 +66,21 @@ int RunSession(ScoreView* view, ScoreObject* mark, int dialogId, EditorDialogPro
     if (scratch == nullptr) return ui::kIdCancel;
     MarkSession session{view, mark, scratch};
     std::memcpy(&session.savedPrototype, MidiTextRecordOfText(scratch), sizeof(MidiTextRecord));
-    CopyActionBytes(MidiActionOfText(scratch), MidiActionOfText(mark));
+    // The scratch action gets its own data bytes, so that the action dialogs may
+    // replace or free them without touching the mark's.
+    // Data that does not resolve counts as none: the copy is then a plain action.
+    if (!CopyConstructMidiAction(MidiActionOfText(scratch), MidiActionOfText(mark)) &&
+        MidiActionDataBytes(*MidiActionOfText(mark)) != nullptr) {
+        std::memcpy(MidiTextRecordOfText(scratch), &session.savedPrototype, sizeof(MidiTextRecord));
+        return ui::kIdCancel;
+    }
     CopyObjectData(scratch, mark);
     ClearCaches(AsTextObject(scratch));
     MarkSession* outer = current;
     current = &session;
     const intptr_t result = RunEditorDialog(view, procedure, dialogId);
     current = outer;
+    if (!session.committed) DestroyMidiAction(MidiActionOfText(scratch));
     std::memcpy(MidiTextRecordOfText(scratch), &session.savedPrototype, sizeof(MidiTextRecord));
     return result == ui::kIdOk ? ui::kIdOk : ui::kIdCancel;
 }
@@ -84,7 +92,10 @@ bool CommitSession(MarkSession& session) {
     UndoStep step(document, view, UndoKind::Item, session.mark->type, UndoVerb::Modify);
     TextObject* mark = AsTextObject(session.mark);
     const TextObjectBody kept = mark->body;
+    MidiAction replaced = *MidiActionOfText(session.mark);
     CopyActionBytes(MidiActionOfText(session.mark), MidiActionOfText(session.scratch));
+    DestroyMidiAction(&replaced);  // the mark's old data bytes
+    session.committed = true;
     CopyObjectData(session.mark, session.scratch);
     mark->body.fontCache = kept.fontCache;
     mark->body.bitmapCache = kept.bitmapCache;

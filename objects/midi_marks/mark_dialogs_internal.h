@@ -21,6 +21,7 @@ struct MarkSession {
     ScoreObject* mark = nullptr;
     ScoreObject* scratch = nullptr;
     bool imageChanged = false;
+    bool committed = false;  // the scratch action's data bytes went to the mark
     MidiTextRecord savedPrototype{};
 };
 
