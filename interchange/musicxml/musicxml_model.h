@@ -9,6 +9,12 @@
 
 namespace ql::musicxml {
 
+struct MxlSlur {
+    int number = 1;     // 1..16
+    bool start = false; // else it stops here
+    int side = 0;       // 0 by the stems, 1 above, 2 below
+};
+
 struct MxlNote {
     bool rest = false;
     bool chord = false;         // sounds with the note before it
@@ -30,6 +36,13 @@ struct MxlNote {
     bool tieStart = false;
     bool tieStop = false;
     bool grace = false;
+    int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
+    int tupletActual = 0;       // time-modification: actual notes in the time of
+    int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)
+    int tupletNormalType = 0;
+    bool tupletStart = false;
+    bool tupletStop = false;
+    std::vector<MxlSlur> slurs;
     std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
 };
 
@@ -65,10 +78,24 @@ struct MxlPart {
     std::vector<MxlMeasure> measures;
 };
 
+// A credit's text at its place on the page, in tenths from the bottom left.
+struct MxlCredit {
+    std::string text;
+    int page = 1;
+    bool placed = false;
+    double x = 0;
+    double y = 0;
+    bool centred = false;
+};
+
 struct MxlScore {
     std::string workTitle;
     std::string movementTitle;
-    std::vector<std::string> credits;
+    std::vector<MxlCredit> credits;
+    double millimeters = 0;  // scaling: so many millimetres make `tenths` tenths; 0 when absent
+    double tenths = 0;
+    double pageWidth = 0;    // page-layout in tenths, 0 when absent
+    double pageHeight = 0;
     std::vector<MxlPart> parts;
 };
 

@@ -22,7 +22,12 @@ constexpr int kMeasuresPerSystem = 4;
 constexpr int kSystemsPerPage = 6;
 constexpr int kPageWidth = 12240;   // Letter, at 1440 units to the inch
 constexpr int kPageHeight = 15840;
-constexpr int kStaffHeight = 397;   // 7.0 mm
+constexpr double kDefaultStaffMillimetres = 7.0;
+constexpr double kStaffTenths = 40;  // a staff's height in tenths
+constexpr double kUnitsPerMillimetre = 1440 / 25.4;
+constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
+constexpr int kCreditLine = 360;
+constexpr int kCentred = 2;          // text alignment: the point is the text's middle
 
 struct Rational {
     int64_t num = 0;
@@ -120,11 +125,45 @@ class StringTable {
     std::vector<uint8_t> bytes_{0};  // offset 0: the empty string
 };
 
+// Absolute units (1440 to the inch) of a length in tenths, by the score's scaling.
+class Geometry {
+  public:
+    explicit Geometry(const MxlScore& score)
+        : unitsPerTenth_(score.millimeters > 0 && score.tenths > 0
+                             ? score.millimeters / score.tenths * kUnitsPerMillimetre
+                             : kDefaultStaffMillimetres / kStaffTenths * kUnitsPerMillimetre),
+          pageWidth_(score.pageWidth > 0 ? Units(score.pageWidth, 1) : kPageWidth),
+          pageHeight_(score.pageHeight > 0 ? Units(score.pageHeight, 1) : kPageHeight) {}
+    int Units(double tenths, int least) const {
+        return static_cast<int>(std::clamp(tenths * unitsPerTenth_ + 0.5, static_cast<double>(least), 32767.0));
+    }
+    int staffHeight() const { return Units(kStaffTenths, 1); }
+    int pageWidth() const { return pageWidth_; }
+    int pageHeight() const { return pageHeight_; }
+
+  private:
+    double unitsPerTenth_;
+    int pageWidth_;
+    int pageHeight_;
+};
+
+// A tuplet group of one voice in a measure: its ID, members and ratio.
+struct TupletGroup {
+    int id = 0;
+    int members = 0;
+    int actual = 0;
+    int normal = 0;
+    int unit = 4;       // the denominator of the normal type
+    bool marked = false;  // opened by a tuplet start, so a tuplet stop closes it
+    bool written = false; // its first chunk carries the count and the ratio
+};
+
 struct Event {
     int64_t time = 0;  // in divisions of the measure
     int order = 0;
     const MxlItem* item = nullptr;
     std::vector<const MxlNote*> chord;  // notes and rests
+    int tuplet = -1;                     // its tuplet group in the measure
 };
 
 struct StaffState {
@@ -133,6 +172,7 @@ struct StaffState {
     int lines = 5;
     std::map<int, int> ties;  // key number -> open tie ID
     std::map<int, int> beams; // voice -> open beam group ID
+    std::map<int, int> slurs; // slur number -> open slur ID
 };
 
 struct PartState {
@@ -146,7 +186,7 @@ struct PartState {
 
 class Converter {
   public:
-    Converter(const MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped) {}
+    Converter(const MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped), geometry_(score) {}
     std::vector<uint8_t> Run(std::string& error);
 
   private:
@@ -159,10 +199,15 @@ class Converter {
     void WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure);
     void WriteMeasure(NiffWriter& out, int part, int staff, int measure, bool systemStart);
     void WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part, StaffState& state,
-                    std::map<int, int>& shown, int divisions);
+                    std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
+    void WriteTuplet(NiffWriter& out, TupletGroup& group);
+    void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
+    std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
+    void WritePageTexts(NiffWriter& out, int page);
 
     const MxlScore& score_;
     ImportReport& skipped_;
+    Geometry geometry_;
     StringTable strings_;
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
@@ -182,7 +227,7 @@ NiffField Converter::Whole(int64_t time, int divisions) {
 }
 
 void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part,
-                           StaffState& state, std::map<int, int>& shown, int divisions) {
+                           StaffState& state, std::map<int, int>& shown, int divisions, TupletGroup* tuplet) {
     const MxlNote& first = *event.chord.front();
     auto valueOf = [&](const MxlNote& note) {
         if (note.type != 0 && !note.measureRest) return TypeValue(note.type, note.dots);
@@ -200,6 +245,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
         Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
         out.EndChunk();
+        if (tuplet != nullptr) WriteTuplet(out, *tuplet);
         return;
     }
     Chunk(out, "stem");
@@ -214,6 +260,8 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         out.EndChunk();
         if (first.beamRight == 0) state.beams.erase(first.voice);
     }
+    if (tuplet != nullptr) WriteTuplet(out, *tuplet);
+    WriteSlurs(out, event, state);
     for (const MxlNote* note : event.chord) {
         const Rational value = valueOf(*note);
         const int step = StaffStep(state.clef, note->step, note->octave);
@@ -235,6 +283,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             if (open != state.ties.end()) {
                 Chunk(out, "tie ");
                 out.Tag(18, {open->second});
+                if (note->tieSide != 0) out.Tag(44, {note->tieSide});
                 out.EndChunk();
                 state.ties.erase(open);
             }
@@ -243,6 +292,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             const int id = nextId_++;
             Chunk(out, "tie ");
             out.Tag(18, {id});
+            if (note->tieSide != 0) out.Tag(44, {note->tieSide});
             out.EndChunk();
             state.ties[key] = id;
         }
@@ -251,6 +301,86 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             out.EndChunk();
         }
     }
+}
+
+void Converter::WriteTuplet(NiffWriter& out, TupletGroup& group) {
+    Chunk(out, "tupl");
+    out.Tag(18, {group.id});
+    if (!group.written) {
+        out.Tag(28, {group.members});
+        out.Tag(45, {NiffField::Rational(static_cast<int16_t>(group.actual), static_cast<int16_t>(group.unit)),
+                     NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)), 0});
+        group.written = true;
+    }
+    out.EndChunk();
+}
+
+// Slurs that end at the chord first, then those that start there (a number may
+// end and start again on one chord).
+void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& state) {
+    for (const bool starting : {false, true}) {
+        for (const MxlNote* note : event.chord) {
+            for (const MxlSlur& slur : note->slurs) {
+                if (slur.start != starting) continue;
+                auto open = state.slurs.find(slur.number);
+                if (!starting && open == state.slurs.end()) {
+                    skipped_.Count("slur end without its start");
+                    continue;
+                }
+                if (starting && open != state.slurs.end()) {
+                    skipped_.Count("slur started again before its end");
+                    continue;
+                }
+                const int id = starting ? nextId_++ : open->second;
+                Chunk(out, "slur");
+                out.Tag(18, {id});
+                if (starting) out.Tag(28, {2});
+                if (slur.side != 0) out.Tag(44, {slur.side});
+                out.EndChunk();
+                if (starting) state.slurs[slur.number] = id;
+                else state.slurs.erase(open);
+            }
+        }
+    }
+}
+
+// Sorts the measure's chords and rests into tuplet groups per voice: a group opens
+// at a tuplet start (or at the first note of a time modification without one) and
+// closes at a tuplet stop, at its last member when it was not marked, at a note
+// of the voice outside it, and at the barline.
+std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
+    std::vector<TupletGroup> groups;
+    std::map<int, int> open;  // voice -> group
+    for (Event& event : events) {
+        if (event.item != nullptr) continue;
+        const MxlNote& first = *event.chord.front();
+        auto current = open.find(first.voice);
+        if (first.tupletActual <= 0 || first.tupletNormal <= 0) {
+            if (current != open.end()) open.erase(current);
+            continue;
+        }
+        if (current != open.end() && first.tupletStart && groups[current->second].members > 0) {
+            const TupletGroup& group = groups[current->second];
+            if (group.marked) skipped_.Count("nested tuplet");
+            else open.erase(current), current = open.end();
+        }
+        if (current == open.end()) {
+            TupletGroup group;
+            group.id = nextId_++;
+            group.actual = first.tupletActual;
+            group.normal = first.tupletNormal;
+            const int type = first.tupletNormalType != 0 ? first.tupletNormalType : first.type;
+            group.unit = type > 0 ? type : type == -2 ? 1 : 4;
+            group.marked = first.tupletStart;
+            current = open.emplace(first.voice, static_cast<int>(groups.size())).first;
+            groups.push_back(group);
+        }
+        TupletGroup& group = groups[current->second];
+        ++group.members;
+        event.tuplet = current->second;
+        if (first.tupletStop || (!group.marked && group.members >= group.actual)) open.erase(current);
+    }
+    return groups;
 }
 
 void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int measure, bool systemStart) {
@@ -293,6 +423,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         }
     }
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.time < b.time; });
+    std::vector<TupletGroup> tuplets = GroupTuplets(events);
 
     // Signatures at the measure's start.
     size_t next = 0;
@@ -333,6 +464,13 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     int64_t slice = -1;
     for (; next < events.size(); ++next) {
         const Event& event = events[next];
+        if (event.item != nullptr && event.item->kind == MxlItemKind::Time) {
+            // A measure holds one time signature: a change inside it governs
+            // from the next barline.
+            state.timeChanged = true;
+            state.beats = event.item->line, state.beatType = event.item->extra, state.symbol = event.item->symbol;
+            continue;
+        }
         if (event.time != slice) {
             slice = event.time;
             Chunk(out, "tmsl", {2, Whole(slice, state.divisions)});
@@ -341,7 +479,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         if (event.item == nullptr) {
             const int voice = event.chord.front()->voice;
             const int index = voices.emplace(voice, static_cast<int>(voices.size())).first->second;
-            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions);
+            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions,
+                       event.tuplet >= 0 ? &tuplets[static_cast<size_t>(event.tuplet)] : nullptr);
             continue;
         }
         const MxlItem& item = *event.item;
@@ -360,7 +499,11 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             out.EndChunk();
             break;
         case MxlItemKind::Key:
-        case MxlItemKind::Time: skipped_.Count("signature change inside a measure"); break;
+            state.fifths = item.value;
+            Chunk(out, "keys", {item.value >= 0 ? item.value : 7 - item.value});
+            out.EndChunk();
+            break;
+
         default: break;
         }
     }
@@ -372,12 +515,37 @@ void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasur
     Chunk(out, "sthd");
     out.Tag(32, {part});
     if (staff > 1) out.Tag(47, {staff - 1});
-    out.Tag(17, {kStaffHeight});
+    out.Tag(17, {geometry_.staffHeight()});
     if (staves_[part][staff - 1].lines != 5) out.Tag(29, {staves_[part][staff - 1].lines});
     out.EndChunk();
     for (int measure = firstMeasure; measure < endMeasure; ++measure)
         WriteMeasure(out, part, staff, measure, measure == firstMeasure);
     out.EndList();
+}
+
+// The credits of a page at their places (from the page's top left); without
+// credits, the work's or movement's title centred at the top of the first page.
+void Converter::WritePageTexts(NiffWriter& out, int page) {
+    std::vector<MxlCredit> credits;
+    for (const MxlCredit& credit : score_.credits)
+        if (credit.page == page && !credit.text.empty()) credits.push_back(credit);
+    if (page == 1 && score_.credits.empty()) {
+        MxlCredit title;
+        title.text = !score_.workTitle.empty() ? score_.workTitle : score_.movementTitle;
+        title.centred = true;
+        if (!title.text.empty()) credits.push_back(title);
+    }
+    int unplaced = 0;
+    for (const MxlCredit& credit : credits) {
+        Chunk(out, "text", {strings_.Add(credit.text)});
+        out.Tag(3, {"pghd"});
+        if (credit.placed)
+            out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
+        else
+            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : 0, kCreditTop + kCreditLine * unplaced++});
+        if (credit.centred) out.Tag(33, {kCentred, 0, 0, 0});
+        out.EndChunk();
+    }
 }
 
 std::vector<uint8_t> Converter::Run(std::string& error) {
@@ -453,20 +621,10 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
             if (system > 0) data.EndList();
             data.BeginList("page");
             Chunk(data, "pghd");
-            data.Tag(48, {kPageWidth});
-            data.Tag(17, {kPageHeight});
+            data.Tag(48, {geometry_.pageWidth()});
+            data.Tag(17, {geometry_.pageHeight()});
             data.EndChunk();
-            if (system == 0) {
-                std::vector<std::string> texts = score_.credits;
-                if (texts.empty() && !score_.workTitle.empty()) texts.push_back(score_.workTitle);
-                if (texts.empty() && !score_.movementTitle.empty()) texts.push_back(score_.movementTitle);
-                for (size_t t = 0; t < texts.size(); ++t) {
-                    Chunk(data, "text", {strings_.Add(texts[t])});
-                    data.Tag(3, {"pghd"});
-                    data.Tag(1, {kPageWidth / 2, static_cast<int>(720 + 360 * t)});
-                    data.EndChunk();
-                }
-            }
+            WritePageTexts(data, system / kSystemsPerPage + 1);
         }
         data.BeginList("syst");
         Chunk(data, "syhd");
@@ -493,6 +651,9 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     }
     data.EndList();  // page
     data.EndList();  // data
+    const int pages = (systems + kSystemsPerPage - 1) / kSystemsPerPage;
+    for (const MxlCredit& credit : score_.credits)
+        if (credit.page > pages) skipped_.Count("credit on a page after the last");
 
     NiffWriter out;
     out.BeginForm("NIFF");

@@ -4,8 +4,6 @@
 // against the key, a beam group, a tie over the barline and a lyric.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/niff/niff_reader.h"
 #include "interchange/tests/musicxml/musicxml_fixtures.h"
@@ -13,28 +11,6 @@
 
 namespace ql::musicxml {
 namespace {
-
-// One line per chunk after the staff header (its id and fixed part in hex), with
-// its tags indented below it.
-std::string StaffDump(const std::vector<uint8_t>& niff) {
-    niff::testing::Recorder recorder;
-    auto reader = niff::testing::RecordingReader(niff, recorder);
-    niff::RunNiffPass(*reader);
-    std::string dump;
-    bool inStaff = false;
-    for (const niff::testing::Call& call : recorder.calls) {
-        if (call.what == "start sthd") inStaff = true;
-        if (!inStaff || call.what.rfind("start ", 0) == 0 || call.what == "data sthd") continue;
-        std::string line = call.what.rfind("tag ", 0) == 0 ? "  " + call.what : call.what.substr(5);
-        for (uint8_t byte : call.bytes) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, " %02x", byte);
-            line += hex;
-        }
-        dump += line + "\n";
-    }
-    return dump;
-}
 
 TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
     const MusicXmlConversion conversion = ConvertMusicXml(
@@ -56,7 +32,7 @@ TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
     ASSERT_TRUE(conversion.ok) << conversion.error;
     // Values as the reader gives them (little-endian); steps count from the bottom
     // line (E4 in the treble clef); E-flat is in the key, F-sharp and B-natural are not.
-    EXPECT_EQ(StaffDump(conversion.niff),
+    EXPECT_EQ(testing::ChunkDump(conversion.niff),
               "  tag 32 00 00\n"          // part 0
               "  tag 17 8d 01\n"          // staff height 397
               "tmsl 01 00 00 00 01 00\n"  // measure at 0/1
