@@ -4,6 +4,7 @@
 #include "interchange/musicxml/musicxml_niff.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <numeric>
 #include <set>
@@ -195,6 +196,12 @@ class Converter {
         used_.insert(std::string(id, 4));
         out.BeginChunk(id, fixed);
     }
+    // Beam, tie, slur and tuplet IDs are 16-bit and need only be unique while their
+    // group is open: a long score takes them round again from 1.
+    int NextId() {
+        nextId_ = nextId_ % INT16_MAX + 1;
+        return nextId_;
+    }
     NiffField Whole(int64_t divisionsTime, int divisions);
     void WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure);
     void WriteMeasure(NiffWriter& out, int part, int staff, int measure, bool systemStart);
@@ -214,7 +221,7 @@ class Converter {
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
     std::vector<std::vector<StaffState>> staves_; // per part, per staff
     std::vector<PartState> parts_;
-    int nextId_ = 1;
+    int nextId_ = 0;
 };
 
 NiffField Converter::Whole(int64_t time, int divisions) {
@@ -254,7 +261,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
     out.EndChunk();
     if (first.beamLeft > 0 || first.beamRight > 0) {
         int& group = state.beams[first.voice];
-        if (group == 0 || first.beamLeft == 0) group = nextId_++;
+        if (group == 0 || first.beamLeft == 0) group = NextId();
         Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
         out.Tag(18, {group});
         out.EndChunk();
@@ -289,7 +296,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             }
         }
         if (note->tieStart) {
-            const int id = nextId_++;
+            const int id = NextId();
             Chunk(out, "tie ");
             out.Tag(18, {id});
             if (note->tieSide != 0) out.Tag(44, {note->tieSide});
@@ -307,7 +314,7 @@ void Converter::WriteTuplet(NiffWriter& out, TupletGroup& group) {
     Chunk(out, "tupl");
     out.Tag(18, {group.id});
     if (!group.written) {
-        out.Tag(28, {group.members});
+        out.Tag(28, {std::min(group.members, int{INT16_MAX})});
         out.Tag(45, {NiffField::Rational(static_cast<int16_t>(group.actual), static_cast<int16_t>(group.unit)),
                      NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)), 0});
         group.written = true;
@@ -331,7 +338,7 @@ void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& stat
                     skipped_.Count("slur started again before its end");
                     continue;
                 }
-                const int id = starting ? nextId_++ : open->second;
+                const int id = starting ? NextId() : open->second;
                 Chunk(out, "slur");
                 out.Tag(18, {id});
                 if (starting) out.Tag(28, {2});
@@ -366,7 +373,7 @@ std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
         }
         if (current == open.end()) {
             TupletGroup group;
-            group.id = nextId_++;
+            group.id = NextId();
             group.actual = first.tupletActual;
             group.normal = first.tupletNormal;
             const int type = first.tupletNormalType != 0 ? first.tupletNormalType : first.type;

@@ -3,6 +3,8 @@
 // what the NIFF import makes of it.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/state.h"
 #include "interchange/byte_source.h"
 #include "interchange/musicxml/musicxml_convert.h"
@@ -159,6 +161,36 @@ TEST(MusicXmlPhrases, TheNiffImportMakesEachSpannerAndChange) {
     for (const char* kind : {niff::kNiffSpannersReversed, niff::kNiffSpannersAcrossStaves, niff::kNiffSpannersUnended,
                              niff::kNiffSpannersWithoutId, niff::kNiffTupletsWithoutRatio, niff::kNiffTiesUnended})
         EXPECT_EQ(import.report.CountOf(kind), 0) << kind;
+    niff::ReleaseNiffImport(import);
+}
+
+// More ties than 16-bit IDs: 520 measures of 32 two-note chords, every note tied
+// to the next. The IDs are taken round again, so every tie is made.
+TEST(MusicXmlPhrases, LongScoresTakeSpannerIdsRoundAgain) {
+    std::string xml = "<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\">";
+    constexpr int kMeasures = 520;
+    constexpr int kChords = 32;
+    for (int m = 0; m < kMeasures; ++m) {
+        xml += m == 0 ? "<measure><attributes><divisions>8</divisions></attributes>" : "<measure>";
+        for (int c = 0; c < kChords; ++c) {
+            const bool first = m == 0 && c == 0;
+            const bool last = m == kMeasures - 1 && c == kChords - 1;
+            const std::string ties = std::string(first ? "" : "<tied type=\"stop\"/>") + (last ? "" : "<tied type=\"start\"/>");
+            for (const char* step : {"C", "E"})
+                xml += std::string("<note>") + (*step == 'E' ? "<chord/>" : "") + "<pitch><step>" + step +
+                       "</step><octave>5</octave></pitch><duration>1</duration><type>32nd</type><notations>" + ties +
+                       "</notations></note>";
+        }
+        xml += "</measure>";
+    }
+    xml += "</part></score-partwise>";
+    const MusicXmlConversion conversion = ConvertMusicXml(testing::BytesOf(xml), MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    ResetProgramState();
+    niff::NiffImportState import;
+    ASSERT_TRUE(niff::ReadNiffPasses(import, [&] { return ByteSource::FromMemory(conversion.niff); }).complete);
+    EXPECT_EQ(import.frame.spanners.ties.size(), size_t{2} * (kMeasures * kChords - 1));
+    EXPECT_EQ(import.report.CountOf(niff::kNiffTiesUnended), 0);
     niff::ReleaseNiffImport(import);
 }
 
