@@ -43,18 +43,21 @@ struct MxlNote {
     bool tupletStart = false;
     bool tupletStop = false;
     std::vector<MxlSlur> slurs;
+    std::vector<int> articulations;  // NIFF articulation codes
     std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
 };
 
-enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem };
+enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
     int amount = 0;        // backup and forward, in divisions
     int staff = 1;         // clef, dynamic and words
-    int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code
-    int line = 0;          // clef line; time beats
-    int extra = 0;         // clef octave change; time beat type
+    int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code;
+                           // wedge 1 crescendo, 2 diminuendo, 0 its end; octave shift 1 above,
+                           // 2 below, 0 its end
+    int line = 0;          // clef line; time beats; wedge and octave shift number
+    int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15)
     int symbol = 0;        // time: 0 plain, 1 common, 2 cut
     std::string text;      // words
     MxlNote note;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <array>
 #include <map>
 #include <numeric>
 #include <set>
@@ -174,6 +175,8 @@ struct StaffState {
     std::map<int, int> ties;  // key number -> open tie ID
     std::map<int, int> beams; // voice -> open beam group ID
     std::map<int, int> slurs; // slur number -> open slur ID
+    std::map<int, std::pair<int, int>> wedges;   // wedge number -> open ID and kind
+    std::map<int, std::array<int, 3>> octaves;   // octave shift number -> open ID, side, size
 };
 
 struct PartState {
@@ -208,6 +211,7 @@ class Converter {
     void WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part, StaffState& state,
                     std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
     void WriteTuplet(NiffWriter& out, TupletGroup& group);
+    void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
@@ -283,6 +287,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             Chunk(out, "acdl", {code});
             out.EndChunk();
         }
+        for (const int articulation : note->articulations) {
+            Chunk(out, "artc", {articulation});
+            out.EndChunk();
+        }
         shown[diatonic] = note->alter;
         const int key = staff * 1000 + diatonic * 8 + note->alter + 2;
         if (note->tieStop) {
@@ -320,6 +328,32 @@ void Converter::WriteTuplet(NiffWriter& out, TupletGroup& group) {
         group.written = true;
     }
     out.EndChunk();
+}
+
+// A hairpin's or octave sign's start (with its count of two nodes) or end, at
+// the event slice of its direction.
+void Converter::WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state) {
+    const bool wedge = item.kind == MxlItemKind::Wedge;
+    const std::string name = wedge ? "wedge" : "octave shift";
+    const bool open = wedge ? state.wedges.contains(item.line) : state.octaves.contains(item.line);
+    if (item.value != 0 && open) return skipped_.Count(name + " started again before its end");
+    if (item.value == 0 && !open) return skipped_.Count(name + " end without its start");
+    const int id = item.value != 0 ? NextId() : wedge ? state.wedges[item.line].first : state.octaves[item.line][0];
+    if (wedge) {
+        const int kind = item.value != 0 ? item.value : state.wedges[item.line].second;
+        Chunk(out, "hrpn", {kind});
+    } else {
+        const std::array<int, 3> shift = item.value != 0 ? std::array<int, 3>{id, item.value, item.extra}
+                                                         : state.octaves[item.line];
+        Chunk(out, "octv", {shift[2] == 15 ? 2 : 1, shift[1], 0, uint32_t{0}});
+    }
+    out.Tag(18, {id});
+    if (item.value != 0) out.Tag(28, {2});
+    out.EndChunk();
+    if (item.value == 0 && wedge) state.wedges.erase(item.line);
+    else if (item.value == 0) state.octaves.erase(item.line);
+    else if (wedge) state.wedges[item.line] = {id, item.value};
+    else state.octaves[item.line] = {id, item.value, item.extra};
 }
 
 // Slurs that end at the chord first, then those that start there (a number may
@@ -505,6 +539,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             Chunk(out, "text", {strings_.Add(item.text)});
             out.EndChunk();
             break;
+        case MxlItemKind::Wedge:
+        case MxlItemKind::OctaveShift: WriteLineNode(out, item, staffState); break;
         case MxlItemKind::Key:
             state.fifths = item.value;
             Chunk(out, "keys", {item.value >= 0 ? item.value : 7 - item.value});

@@ -32,7 +32,8 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "top-margin", "bottom-margin", "system-layout", "staff-layout", "work-number", "measure-numbering",
         "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
-        "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type"};
+        "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
+        "wedge", "octave-shift", "articulations", "fermata"};
     return names;
 }
 
@@ -51,6 +52,16 @@ int TypeValue(std::string_view name) {
         {"32nd", 32}, {"64th", 64}, {"128th", 128}, {"256th", 256}};
     for (const auto& [text, value] : kTypes)
         if (name == text) return value;
+    return 0;
+}
+
+// The NIFF code of an articulation, 0 for those NIFF does not list.
+int ArticulationCode(std::string_view name) {
+    static constexpr std::pair<std::string_view, int> kCodes[] = {
+        {"strong-accent", 1}, {"accent", 2}, {"down-bow", 5}, {"up-bow", 6}, {"harmonic", 7},
+        {"fermata", 8}, {"stopped", 11}, {"staccatissimo", 12}, {"snap-pizzicato", 15}};
+    for (const auto& [text, code] : kCodes)
+        if (name == text) return code;
     return 0;
 }
 
@@ -228,6 +239,13 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         timewise_ = name == "score-timewise";
         return;
     }
+    if (Parent() == "articulations" || (name == "fermata" && Parent() == "notations")) {
+        const int code = ArticulationCode(name);
+        if (code == 0) skipped_.Count(std::string(name));
+        else item_.note.articulations.push_back(code);
+        skipDepth_ = 1;
+        return;
+    }
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
         skipDepth_ = 1;
         skipped_.Count(std::string(name));
@@ -340,6 +358,27 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             if (!known) return;
         }
         if (slur.start || (type != nullptr && std::strcmp(type, "stop") == 0)) item_.note.slurs.push_back(slur);
+    } else if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
+        const char* type = Attribute(attributes, "type");
+        const std::string_view kind = type != nullptr ? type : "";
+        MxlItem mark;
+        mark.kind = name == "wedge" ? MxlItemKind::Wedge : MxlItemKind::OctaveShift;
+        mark.line = 1;
+        mark.extra = 8;
+        const bool wasBad = bad_;
+        const char* number = Attribute(attributes, "number");
+        const char* size = Attribute(attributes, "size");
+        const bool known = (number == nullptr || Number(number, 1, 16, mark.line)) &&
+                           (size == nullptr || Number(size, 8, 15, mark.extra));
+        bad_ = wasBad;
+        if (kind == "crescendo" || kind == "down") mark.value = 1;
+        else if (kind == "diminuendo" || kind == "up") mark.value = 2;
+        else if (kind != "stop") return skipped_.Count(std::string(name) + " " + std::string(kind.substr(0, 20)));
+        if (known && mark.kind == MxlItemKind::OctaveShift && mark.extra != 8 && mark.extra != 15) {
+            skipped_.Count("octave-shift of another size");
+        } else if (known) {
+            directions_.push_back(mark);
+        }
     } else if (name == "tuplet" && Parent() == "notations") {
         const char* type = Attribute(attributes, "type");
         if (type && std::strcmp(type, "start") == 0) item_.note.tupletStart = true;

@@ -42,26 +42,30 @@ TEST(MusicXmlPhrases, PageStaffAndCreditsFollowTheScaling) {
 
 // Slurs and tuplets after their stem (and beam), before the notes; the tuplet's
 // first chunk with its members and ratio, a rest's after the rest; ties with their
-// side; key and clef changes at their event slices; a time change inside a
-// measure written at the next measure.
+// side; articulations after their note; hairpins, octave signs, key and clef
+// changes at their event slices; a time change inside a measure written at the
+// next measure.
 TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
     EXPECT_EQ(testing::ChunkDump(Phrases()),
               "  tag 32 00 00\n"
-              "  tag 17 98 01\n"  // 40 tenths: 408 units
+              "  tag 17 98 01\n"
               "tmsl 01 00 00 00 01 00\n"
               "clef 01 02 00\n"
               "keys 00\n"
               "time 02 04\n"
               "tmsl 02 00 00 00 01 00\n"
+              "  tag 18 02 00\n"
+              "  tag 28 02 00\n"
+              "hrpn 01\n"  // crescendo, its start and end
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 02 00\n"
+              "  tag 18 03 00\n"
               "beam 00 01\n"
               "  tag 18 01 00\n"
               "  tag 28 03 00\n"
               "  tag 45 03 00 08 00 02 00 08 00 00 00\n"
               "tupl\n"
-              "  tag 18 03 00\n"
+              "  tag 18 04 00\n"
               "  tag 28 02 00\n"
               "  tag 44 01\n"
               "slur\n"
@@ -69,7 +73,7 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "tmsl 02 00 01 00 0c 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 02 00\n"
+              "  tag 18 03 00\n"
               "beam 01 01\n"
               "  tag 18 01 00\n"
               "tupl\n"
@@ -77,17 +81,20 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "tmsl 02 00 01 00 06 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 02 00\n"
+              "  tag 18 03 00\n"
               "beam 01 00\n"
               "  tag 18 01 00\n"
               "tupl\n"
               "note 04 07 01 00 08 00\n"
               "tmsl 02 00 01 00 04 00\n"
+              "  tag 18 02 00\n"
+              "hrpn 01\n"
               "keys 02\n"  // two sharps from the second beat
               "  tag 47 00 00\n"
               "stem\n"
               "note 04 08 01 00 04 00\n"
-              "  tag 18 04 00\n"
+              "artc 02 00\n"  // accent
+              "  tag 18 05 00\n"
               "  tag 44 02\n"
               "tie \n"
               "tmsl 01 00 01 00 02 00\n"  // measure 2, no empty slice for the time change
@@ -95,16 +102,19 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "tmsl 02 00 00 00 01 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 03 00\n"
+              "  tag 18 04 00\n"
               "slur\n"
               "note 04 08 01 00 04 00\n"
-              "  tag 18 04 00\n"
+              "  tag 18 05 00\n"
               "tie \n"
               "tmsl 02 00 01 00 04 00\n"
               "clef 02 06 00\n"  // bass clef inside measure 2
+              "  tag 18 07 00\n"
+              "  tag 28 02 00\n"
+              "octv 01 01 00 00 00 00 00 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 05 00\n"
+              "  tag 18 06 00\n"
               "  tag 28 05 00\n"
               "  tag 45 05 00 08 00 03 00 08 00 00 00\n"
               "tupl\n"
@@ -112,33 +122,37 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "tmsl 02 00 0d 00 28 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 05 00\n"
+              "  tag 18 06 00\n"
               "tupl\n"
               "note 04 05 01 00 08 00\n"
               "tmsl 02 00 02 00 05 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 05 00\n"
+              "  tag 18 06 00\n"
               "tupl\n"
               "note 04 07 01 00 08 00\n"
               "tmsl 02 00 13 00 28 00\n"
               "rest 05 04 01 00 08 00\n"
-              "  tag 18 05 00\n"
+              "  tag 18 06 00\n"
               "tupl\n"
               "tmsl 02 00 0b 00 14 00\n"
               "  tag 47 00 00\n"
               "stem\n"
-              "  tag 18 05 00\n"
+              "  tag 18 06 00\n"
               "tupl\n"
               "note 04 08 01 00 08 00\n"
+              "artc 08 00\n"  // fermata
               "tmsl 02 00 05 00 08 00\n"
+              "  tag 18 07 00\n"
+              "octv 01 01 00 00 00 00 00 00\n"
               "rest 05 04 01 00 08 00\n");
 }
 
 TEST(MusicXmlPhrases, TimewiseFormGivesTheSameBytes) { EXPECT_EQ(Phrases("phrases_timewise.xml"), Phrases()); }
 
 // The NIFF import makes one slur above over the barline, one tie below, two
-// tuplet marks, and a key and a clef change inside their measures.
+// tuplet marks, a crescendo and an octave sign, and a key and a clef change
+// inside their measures.
 TEST(MusicXmlPhrases, TheNiffImportMakesEachSpannerAndChange) {
     ResetProgramState();
     ui::headless::ResetUi();
@@ -150,6 +164,7 @@ TEST(MusicXmlPhrases, TheNiffImportMakesEachSpannerAndChange) {
     EXPECT_EQ(made.slurs[0].side, 1);
     ASSERT_EQ(made.ties.size(), 1u);
     EXPECT_EQ(made.ties[0].side, 2);
+    ASSERT_EQ(made.lines.size(), 2u);
     ASSERT_EQ(made.tuplets.size(), 2u);
     EXPECT_EQ(made.tuplets[0].digit, 3);
     EXPECT_EQ(made.tuplets[1].digit, 5);

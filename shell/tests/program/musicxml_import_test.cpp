@@ -139,7 +139,8 @@ TEST_F(MusicXmlImportTest, ConverterFailuresGiveTheirBoxesAndLeaveNothing) {
 }
 
 // A slur above from measure 1 over the barline, a tie below, a triplet and a 5:3
-// group, a key change inside measure 1 and a clef change inside measure 2.
+// group, a crescendo, an octave sign, a key change inside measure 1 and a clef
+// change inside measure 2.
 TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
@@ -169,6 +170,8 @@ TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
     EventRecord* quintuplet = testing::NoteAt(document, 2, 1024);
     ASSERT_NE(quintuplet, nullptr);
     EXPECT_NE(quintuplet->tupletKind, 0);
+    EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::Hairpin).size(), 1u);
+    EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Octave).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::KeySignature).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Clef).size(), 1u);
 }
