@@ -177,6 +177,8 @@ struct StaffState {
     std::map<int, int> slurs; // slur number -> open slur ID
     std::map<int, std::pair<int, int>> wedges;   // wedge number -> open ID and kind
     std::map<int, std::array<int, 3>> octaves;   // octave shift number -> open ID, side, size
+    int ending = 0;                              // the open ending's ID, 0 when none
+    uint32_t endingText = 0;
 };
 
 struct PartState {
@@ -212,6 +214,7 @@ class Converter {
                     std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
     void WriteTuplet(NiffWriter& out, TupletGroup& group);
     void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
+    void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
     void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
     std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
     void WritePageTexts(NiffWriter& out, int page);
@@ -356,6 +359,23 @@ void Converter::WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& 
     else state.octaves[item.line] = {id, item.value, item.extra};
 }
 
+// An ending's start (its start hook and passes) or end: a stop draws the end hook
+// too, a discontinue leaves it open.
+void Converter::WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state) {
+    const bool start = item.value == 1;
+    if (start && state.ending != 0) return skipped_.Count("ending started again before its end");
+    if (!start && state.ending == 0) return skipped_.Count("ending end without its start");
+    if (start) {
+        state.ending = NextId();
+        state.endingText = strings_.Add(item.text);
+    }
+    Chunk(out, "altg", {start || item.value == 3 ? 1 : 3, state.endingText});
+    out.Tag(18, {state.ending});
+    if (start) out.Tag(28, {2});
+    out.EndChunk();
+    if (!start) state.ending = 0;
+}
+
 // Slurs that end at the chord first, then those that start there (a number may
 // end and start again on one chord).
 void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& state) {
@@ -463,7 +483,16 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             break;
         }
     }
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.time < b.time; });
+    // The signatures at the measure's start come first there, whatever stands
+    // before them (a left barline's ending, a direction).
+    const auto rank = [](const Event& e) {
+        const bool signature = e.item != nullptr && (e.item->kind == MxlItemKind::Clef || e.item->kind == MxlItemKind::Key ||
+                                                     e.item->kind == MxlItemKind::Time);
+        return e.time == 0 && signature ? 0 : 1;
+    };
+    std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
+        return a.time != b.time ? a.time < b.time : rank(a) < rank(b);
+    });
     std::vector<TupletGroup> tuplets = GroupTuplets(events);
 
     // Signatures at the measure's start.
@@ -512,7 +541,9 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             state.beats = event.item->line, state.beatType = event.item->extra, state.symbol = event.item->symbol;
             continue;
         }
-        if (event.time != slice) {
+        // An ending's end at the barline goes with the measure's last slice.
+        const bool endingEnd = event.item != nullptr && event.item->kind == MxlItemKind::Ending && event.item->value != 1;
+        if (event.time != slice && !(endingEnd && slice >= 0)) {
             slice = event.time;
             Chunk(out, "tmsl", {2, Whole(slice, state.divisions)});
             out.EndChunk();
@@ -539,6 +570,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             Chunk(out, "text", {strings_.Add(item.text)});
             out.EndChunk();
             break;
+        case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;
         case MxlItemKind::Wedge:
         case MxlItemKind::OctaveShift: WriteLineNode(out, item, staffState); break;
         case MxlItemKind::Key:

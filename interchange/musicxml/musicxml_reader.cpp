@@ -33,7 +33,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
-        "wedge", "octave-shift", "articulations", "fermata"};
+        "wedge", "octave-shift", "articulations", "barline", "ending"};
     return names;
 }
 
@@ -379,6 +379,21 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         } else if (known) {
             directions_.push_back(mark);
         }
+    } else if (name == "ending" && Parent() == "barline") {
+        const char* type = Attribute(attributes, "type");
+        const char* number = Attribute(attributes, "number");
+        const std::string_view kind = type != nullptr ? type : "";
+        MxlItem ending;
+        ending.kind = MxlItemKind::Ending;
+        ending.value = kind == "start" ? 1 : kind == "stop" ? 2 : kind == "discontinue" ? 3 : 0;
+        // "1, 2" as the passes the ending is played on, "1. 2. ".
+        for (const char* c = number; c != nullptr && *c != 0 && ending.text.size() < 24; ++c)
+            if (*c >= '1' && *c <= '9' && (c[1] < '0' || c[1] > '9') && (c == number || c[-1] < '0' || c[-1] > '9'))
+                ending.text += std::string(1, *c) + ". ";
+        if (ending.value == 0 || (ending.value == 1 && ending.text.empty()))
+            skipped_.Count("ending " + std::string(kind.substr(0, 20)));
+        else
+            AddItem(ending);
     } else if (name == "tuplet" && Parent() == "notations") {
         const char* type = Attribute(attributes, "type");
         if (type && std::strcmp(type, "start") == 0) item_.note.tupletStart = true;

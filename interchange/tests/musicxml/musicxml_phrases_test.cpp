@@ -42,7 +42,7 @@ TEST(MusicXmlPhrases, PageStaffAndCreditsFollowTheScaling) {
 
 // Slurs and tuplets after their stem (and beam), before the notes; the tuplet's
 // first chunk with its members and ratio, a rest's after the rest; ties with their
-// side; articulations after their note; hairpins, octave signs, key and clef
+// side; articulations after their note; hairpins, octave signs, endings, key and clef
 // changes at their event slices; a time change inside a measure written at the
 // next measure.
 TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
@@ -100,6 +100,9 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "tmsl 01 00 01 00 02 00\n"  // measure 2, no empty slice for the time change
               "time 03 04\n"  // the change at the end of measure 1
               "tmsl 02 00 00 00 01 00\n"
+              "  tag 18 07 00\n"
+              "  tag 28 02 00\n"
+              "altg 01 00 0f 00 00 00\n"  // "1. 2. ", the start hook
               "  tag 47 00 00\n"
               "stem\n"
               "  tag 18 04 00\n"
@@ -109,9 +112,9 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "tie \n"
               "tmsl 02 00 01 00 04 00\n"
               "clef 02 06 00\n"  // bass clef inside measure 2
-              "  tag 18 07 00\n"
+              "  tag 18 08 00\n"
               "  tag 28 02 00\n"
-              "octv 01 01 00 00 00 00 00 00\n"
+              "octv 01 01 00 00 00 00 00 00\n"  // one octave, above, its start and end
               "  tag 47 00 00\n"
               "stem\n"
               "  tag 18 06 00\n"
@@ -143,16 +146,47 @@ TEST(MusicXmlPhrases, SpannersAndChangesInsideMeasures) {
               "note 04 08 01 00 08 00\n"
               "artc 08 00\n"  // fermata
               "tmsl 02 00 05 00 08 00\n"
-              "  tag 18 07 00\n"
+              "  tag 18 08 00\n"
               "octv 01 01 00 00 00 00 00 00\n"
-              "rest 05 04 01 00 08 00\n");
+              "rest 05 04 01 00 08 00\n"
+              "  tag 18 07 00\n"
+              "altg 03 00 0f 00 00 00\n");  // both hooks, with the last slice
+}
+
+// A left barline's ending before the measure's attributes: the clef, key and time
+// still open the measure, and the ending starts at its first event slice.
+TEST(MusicXmlPhrases, SignaturesOpenTheMeasureBeforeAnEnding) {
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<barline location=\"left\"><ending number=\"1\" type=\"start\"/></barline>"
+                         "<attributes><divisions>1</divisions><time><beats>1</beats><beat-type>4</beat-type></time>"
+                         "<clef><sign>F</sign><line>4</line></clef></attributes>"
+                         "<note><rest/><duration>1</duration><type>quarter</type></note>"
+                         "<barline location=\"right\"><ending number=\"1\" type=\"discontinue\"/></barline>"
+                         "</measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    EXPECT_EQ(testing::ChunkDump(conversion.niff),
+              "  tag 32 00 00\n"
+              "  tag 17 8d 01\n"
+              "tmsl 01 00 00 00 01 00\n"
+              "clef 02 06 00\n"
+              "keys 00\n"
+              "time 01 04\n"
+              "tmsl 02 00 00 00 01 00\n"
+              "  tag 18 01 00\n"
+              "  tag 28 02 00\n"
+              "altg 01 00 01 00 00 00\n"  // "1. ", the start hook
+              "rest 04 04 01 00 04 00\n"
+              "  tag 18 01 00\n"
+              "altg 01 00 01 00 00 00\n");  // open at its end
 }
 
 TEST(MusicXmlPhrases, TimewiseFormGivesTheSameBytes) { EXPECT_EQ(Phrases("phrases_timewise.xml"), Phrases()); }
 
 // The NIFF import makes one slur above over the barline, one tie below, two
-// tuplet marks, a crescendo and an octave sign, and a key and a clef change
-// inside their measures.
+// tuplet marks, a crescendo, an octave sign and an ending, and a key and a clef
+// change inside their measures.
 TEST(MusicXmlPhrases, TheNiffImportMakesEachSpannerAndChange) {
     ResetProgramState();
     ui::headless::ResetUi();
@@ -164,7 +198,7 @@ TEST(MusicXmlPhrases, TheNiffImportMakesEachSpannerAndChange) {
     EXPECT_EQ(made.slurs[0].side, 1);
     ASSERT_EQ(made.ties.size(), 1u);
     EXPECT_EQ(made.ties[0].side, 2);
-    ASSERT_EQ(made.lines.size(), 2u);
+    ASSERT_EQ(made.lines.size(), 3u);
     ASSERT_EQ(made.tuplets.size(), 2u);
     EXPECT_EQ(made.tuplets[0].digit, 3);
     EXPECT_EQ(made.tuplets[1].digit, 5);

@@ -139,8 +139,8 @@ TEST_F(MusicXmlImportTest, ConverterFailuresGiveTheirBoxesAndLeaveNothing) {
 }
 
 // A slur above from measure 1 over the barline, a tie below, a triplet and a 5:3
-// group, a crescendo, an octave sign, a key change inside measure 1 and a clef
-// change inside measure 2.
+// group, a crescendo, an octave sign, an ending over measure 2, a key change
+// inside measure 1 and a clef change inside measure 2.
 TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
@@ -172,6 +172,7 @@ TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
     EXPECT_NE(quintuplet->tupletKind, 0);
     EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::Hairpin).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Octave).size(), 1u);
+    EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::RepeatEnding).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::KeySignature).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Clef).size(), 1u);
 }
