@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <array>
 #include <map>
 #include <numeric>
@@ -91,6 +92,65 @@ Rational TypeValue(int type, int dots) {
     num = num * ((int64_t{1} << (dots + 1)) - 1);
     den = den << dots;
     return Reduce(num, den);
+}
+
+// True when one note, with up to three dots, shows the value (in divisions).
+bool OneNoteShows(int64_t duration, int64_t whole) {
+    const Rational value = Reduce(duration, whole);
+    const bool powerOfTwo = value.den > 0 && (value.den & (value.den - 1)) == 0;
+    return powerOfTwo && (value.num == 1 || value.num == 2 || value.num == 3 || value.num == 7 || value.num == 15) &&
+           value.num <= 4 * value.den;
+}
+
+constexpr size_t kMostParts = 16;
+
+// The parts, largest first, of a value no single note shows, in divisions: each
+// the largest plain value (breve to 256th) within what is left, with the dots that
+// still fit. The value alone when one note shows it, and what the divisions
+// cannot show stays with the last part.
+std::vector<int64_t> SplitValue(int64_t duration, int divisions) {
+    const int64_t whole = int64_t{4} * divisions;
+    std::vector<int64_t> parts;
+    int64_t left = duration;
+    while (left > 0 && parts.size() < kMostParts) {
+        if (OneNoteShows(left, whole)) {
+            parts.push_back(left);
+            return parts;
+        }
+        int64_t base = 0;
+        for (int k = -1; k <= 8 && base == 0; ++k) {
+            if (k > 0 && whole % (int64_t{1} << k) != 0) break;
+            const int64_t value = k < 0 ? 2 * whole : whole >> k;
+            if (value <= left) base = value;
+        }
+        if (base == 0) break;
+        int64_t part = base;
+        for (int dot = 1; dot <= 3 && base % (int64_t{1} << dot) == 0 && part + (base >> dot) <= left; ++dot)
+            part += base >> dot;
+        parts.push_back(part);
+        left -= part;
+    }
+    if (left > 0 && parts.empty()) parts.push_back(left);
+    else if (left > 0) parts.back() += left;
+    return parts;
+}
+
+// The notes of a split value: tied one to the next (rests are not), with the
+// note's lyrics, slur starts and articulations on the first part and its slur
+// ends on the last.
+void SplitNote(const MxlNote& note, const std::vector<int64_t>& parts, std::deque<MxlNote>& pieces) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+        MxlNote piece = note;
+        const bool first = i == 0;
+        const bool last = i + 1 == parts.size();
+        piece.duration = static_cast<int>(parts[i]);
+        piece.tieStart = note.tieStart || (!last && !note.rest);
+        piece.tieStop = note.tieStop || (!first && !note.rest);
+        if (!first) piece.beamLeft = 0, piece.lyrics.clear(), piece.articulations.clear();
+        if (!last) piece.beamRight = 0;
+        std::erase_if(piece.slurs, [&](const MxlSlur& slur) { return slur.start ? !first : !last; });
+        pieces.push_back(std::move(piece));
+    }
 }
 
 int NoteShape(const Rational& value) {
@@ -456,8 +516,12 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     const MxlMeasure& content = part.measures[measure];
     if (content.divisions != 0) state.divisions = content.divisions;
 
-    // The events of this staff in time order (document order at equal times).
+    // The events of this staff in time order (document order at equal times); a
+    // value no note shows is split into parts.
     std::vector<Event> events;
+    std::deque<MxlNote> pieces;
+    std::vector<size_t> lastEvents;     // the events of the last chord's parts
+    std::vector<int64_t> lastParts;
     int64_t cursor = 0;
     int64_t lastStart = 0;
     int order = 0;
@@ -465,17 +529,41 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         switch (item.kind) {
         case MxlItemKind::Backup: cursor = std::max<int64_t>(0, cursor - item.amount); break;
         case MxlItemKind::Forward: cursor += item.amount; break;
-        case MxlItemKind::Note:
-            if (item.note.chord && !events.empty() && events.back().time == lastStart && !item.note.rest &&
-                item.note.staff == staff && !events.back().chord.empty() && !events.back().chord.front()->rest) {
-                events.back().chord.push_back(&item.note);
+        case MxlItemKind::Note: {
+            if (item.note.chord && !lastEvents.empty() && events[lastEvents.front()].time == lastStart &&
+                !item.note.rest && item.note.staff == staff && !events[lastEvents.front()].chord.front()->rest) {
+                if (lastEvents.size() == 1) {
+                    events[lastEvents.front()].chord.push_back(&item.note);
+                    break;
+                }
+                const size_t first = pieces.size();
+                SplitNote(item.note, lastParts, pieces);
+                for (size_t i = 0; i < lastEvents.size(); ++i) events[lastEvents[i]].chord.push_back(&pieces[first + i]);
                 break;
             }
             if (item.note.chord) break;  // a chord note of another staff
             lastStart = cursor;
-            if (item.note.staff == staff) events.push_back({cursor, order++, nullptr, {&item.note}});
+            lastEvents.clear();
+            if (item.note.staff == staff) {
+                const bool split = item.note.type == 0 && !item.note.measureRest && item.note.duration > 0;
+                lastParts = split ? SplitValue(item.note.duration, state.divisions) : std::vector<int64_t>{};
+                if (lastParts.size() > 1) {
+                    const size_t first = pieces.size();
+                    SplitNote(item.note, lastParts, pieces);
+                    int64_t at = cursor;
+                    for (size_t i = 0; i < lastParts.size(); ++i) {
+                        lastEvents.push_back(events.size());
+                        events.push_back({at, order++, nullptr, {&pieces[first + i]}});
+                        at += lastParts[i];
+                    }
+                } else {
+                    lastEvents.push_back(events.size());
+                    events.push_back({cursor, order++, nullptr, {&item.note}});
+                }
+            }
             cursor += item.note.duration;
             break;
+        }
         case MxlItemKind::NewSystem: break;
         default:
             if (item.staff == staff || item.kind == MxlItemKind::Key || item.kind == MxlItemKind::Time)

@@ -4,6 +4,8 @@
 // against the key, a beam group, a tie over the barline and a lyric.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/niff/niff_reader.h"
 #include "interchange/tests/musicxml/musicxml_fixtures.h"
@@ -99,6 +101,46 @@ TEST(MusicXmlNiffDump, TransposingPartWritesItsTranspositionOnce) {
     EXPECT_EQ(parts[0].bytes[11], 2);     // MIDI channel 3, numbered from 0
     EXPECT_EQ(parts[0].bytes[12], 0xFF);  // no cable
     EXPECT_EQ(parts[0].bytes[13], 2);     // transposition
+}
+
+// A chord and a rest of five eighths, with no type: no note shows the value, so
+// each becomes a half and an eighth, the chord's notes tied across, the rests not.
+TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
+    const std::string chord = "<pitch><step>C</step><octave>5</octave></pitch><duration>5</duration>";
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>2</divisions></attributes><note>" + chord +
+                         "<lyric><text>la</text></lyric></note>"
+                         "<note><chord/><pitch><step>E</step><octave>5</octave></pitch><duration>5</duration></note>"
+                         "<note><rest/><duration>5</duration></note></measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    EXPECT_EQ(dump.substr(dump.find("time ")),
+              "time 04 04\n"
+              "tmsl 02 00 00 00 01 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "note 03 05 01 00 02 00\n"  // C5, a half
+              "  tag 18 01 00\n"
+              "tie \n"
+              "lyrc 01 00 00 00 00 00\n"  // the lyric on the first part
+              "note 03 07 01 00 02 00\n"  // E5, a half
+              "  tag 18 02 00\n"
+              "tie \n"
+              "tmsl 02 00 01 00 02 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "note 04 05 01 00 08 00\n"  // C5, an eighth, tied from the half
+              "  tag 18 01 00\n"
+              "tie \n"
+              "note 04 07 01 00 08 00\n"
+              "  tag 18 02 00\n"
+              "tie \n"
+              "tmsl 02 00 05 00 08 00\n"
+              "rest 03 04 01 00 02 00\n"  // a half rest, then an eighth rest
+              "tmsl 02 00 09 00 08 00\n"
+              "rest 05 04 01 00 08 00\n");
 }
 
 }  // namespace
