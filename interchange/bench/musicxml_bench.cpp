@@ -10,43 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "interchange/bench/musicxml_scores.h"
 #include "interchange/musicxml/musicxml_convert.h"
 
 namespace ql::musicxml {
 namespace {
 
-constexpr int kParts = 4;
 constexpr int kMeasures = 200;  // about 1 MB of partwise text
 
-std::string MeasureBody(int measure) {
-    std::string body;
-    if (measure == 0)
-        body += "<attributes><divisions>2</divisions><key><fifths>1</fifths></key><time><beats>4</beats>"
-                "<beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>";
-    static const char* const kSteps[] = {"C", "D", "E", "F", "G", "A", "B", "C"};
-    for (int n = 0; n < 8; ++n)
-        body += std::string("<note><pitch><step>") + kSteps[(n + measure) % 8] + "</step><octave>5</octave></pitch>"
-                "<duration>1</duration><voice>1</voice><type>eighth</type><stem>up</stem><beam number=\"1\">" +
-                (n % 2 ? "end" : "begin") + "</beam></note>";
-    return body;
-}
-
-std::string PartList() {
-    std::string list = "<part-list>";
-    for (int p = 0; p < kParts; ++p) list += "<score-part id=\"P" + std::to_string(p) + "\"><part-name>Part</part-name></score-part>";
-    return list + "</part-list>";
-}
-
 const std::string& Partwise() {
-    static const std::string text = [] {
-        std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><score-partwise>" + PartList();
-        for (int p = 0; p < kParts; ++p) {
-            out += "<part id=\"P" + std::to_string(p) + "\">";
-            for (int m = 0; m < kMeasures; ++m) out += "<measure>" + MeasureBody(m) + "</measure>";
-            out += "</part>";
-        }
-        return out + "</score-partwise>";
-    }();
+    static const std::string text = PartwiseScore(kMeasures);
     return text;
 }
 
@@ -55,7 +28,7 @@ const std::string& Timewise() {
         std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><score-timewise>" + PartList();
         for (int m = 0; m < kMeasures; ++m) {
             out += "<measure>";
-            for (int p = 0; p < kParts; ++p) out += "<part id=\"P" + std::to_string(p) + "\">" + MeasureBody(m) + "</part>";
+            for (int p = 0; p < kBenchParts; ++p) out += "<part id=\"P" + std::to_string(p) + "\">" + MeasureBody(m) + "</part>";
             out += "</measure>";
         }
         return out + "</score-timewise>";

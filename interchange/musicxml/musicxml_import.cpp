@@ -3,7 +3,9 @@
 // the file's magic check the NIFF import opens it. Its "skipped" lines join the
 // NIFF import's report in one box captioned "Import XML"; exit 1 shows the child's
 // error line; a missing program, exit 2 or a child that does not start show the
-// two boxes of the converter's availability.
+// two boxes of the converter's availability. The conversion runs under the
+// progress dialog: its Cancel kills the child, which is waited for, and nothing
+// more is said.
 #include "interchange/musicxml/musicxml_import.h"
 
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "core/ui/modal_boxes.h"
+#include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "interchange/import_report.h"
 #include "interchange/niff/niff_import.h"
@@ -46,11 +49,17 @@ bool HasNiffMagic(const std::string& path) {
 
 void Exclamation(const std::string& text) { ModalMessageBox(text, kImportXmlCaption, ui::kBoxIconExclamation); }
 
-// "skipped <count> <item>" lines into the report; "progress <n> <text>" to status part 0.
-void ReadLine(const std::string& line, ImportReport& report) {
+// The converter's steps: reading, converting, writing.
+constexpr int32_t kConverterSteps = 3;
+
+// "skipped <count> <item>" lines into the report; "progress <n> <text>" to status
+// part 0 and the progress bar.
+void ReadLine(const std::string& line, ImportReport& report, int32_t& step) {
     if (line.rfind("progress ", 0) == 0) {
         const size_t text = line.find(' ', 9);
         if (text != std::string::npos) SetStatusText(0, line.substr(text + 1).c_str());
+        const long position = std::strtol(line.c_str() + 9, nullptr, 10);
+        if (position >= 0 && position <= kConverterSteps) step = static_cast<int32_t>(position);
     } else if (line.rfind("skipped ", 0) == 0) {
         char* end = nullptr;
         const long count = std::strtol(line.c_str() + 8, &end, 10);
@@ -69,9 +78,6 @@ void SetMusicXmlConverterPath(const std::filesystem::path& path) { ConverterOver
 bool MusicXmlConverterAvailable() { return ::access(MusicXmlConverterPath().c_str(), X_OK) == 0; }
 
 ScoreView* ImportMusicXml(const std::filesystem::path& path) {
-    // provisional: the conversion waits for the child without pumping messages, and
-    // offers no Cancel; the long-operation scope that pumps and cancels belongs to
-    // the import command.
     for (int part = 0; part < 3; ++part) SetStatusText(part, "");
     const std::filesystem::path converter = MusicXmlConverterPath();
     if (!MusicXmlConverterAvailable()) {
@@ -91,9 +97,15 @@ ScoreView* ImportMusicXml(const std::filesystem::path& path) {
     temporary.path = pattern;
 
     ImportReport skipped;
+    int32_t step = 0;
+    bool cancelled = BeginProgressDialog(0, kConverterSteps, kImportXmlCaption) != 0;
     const sys::ChildOutcome outcome = sys::RunChildProcess(
-        converter, {"--output", temporary.path, path.native()}, [&](const std::string& line) { ReadLine(line, skipped); });
+        converter, {"--output", temporary.path, path.native()},
+        [&](const std::string& line) { ReadLine(line, skipped, step); },
+        [&] { return !(cancelled = cancelled || StepProgressDialog(step) != 0); });
+    EndProgressDialog();
     SetStatusText(0, "");
+    if (outcome.stopped) return nullptr;  // the user cancelled
     if (!outcome.started || (outcome.exited && outcome.status == 2)) {
         Exclamation(kConverterFunctionText);
         return nullptr;

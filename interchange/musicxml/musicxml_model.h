@@ -9,6 +9,12 @@
 
 namespace ql::musicxml {
 
+struct MxlSlur {
+    int number = 1;     // 1..16
+    bool start = false; // else it stops here
+    int side = 0;       // 0 by the stems, 1 above, 2 below
+};
+
 struct MxlNote {
     bool rest = false;
     bool chord = false;         // sounds with the note before it
@@ -30,20 +36,30 @@ struct MxlNote {
     bool tieStart = false;
     bool tieStop = false;
     bool grace = false;
+    int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
+    int tupletActual = 0;       // time-modification: actual notes in the time of
+    int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)
+    int tupletNormalType = 0;
+    bool tupletStart = false;
+    bool tupletStop = false;
+    std::vector<MxlSlur> slurs;
+    std::vector<int> articulations;  // NIFF articulation codes
     std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
 };
 
-enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem };
+enum class MxlItemKind : uint8_t { Note, Backup, Forward, Clef, Key, Time, Dynamic, Words, NewSystem, Wedge, OctaveShift, Ending };
 
 struct MxlItem {
     MxlItemKind kind = MxlItemKind::Note;
     int amount = 0;        // backup and forward, in divisions
     int staff = 1;         // clef, dynamic and words
-    int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code
-    int line = 0;          // clef line; time beats
-    int extra = 0;         // clef octave change; time beat type
+    int value = 0;         // clef sign (1 G, 2 F, 3 C, 4 percussion); key fifths; dynamic code;
+                           // wedge 1 crescendo, 2 diminuendo, 0 its end; octave shift 1 above,
+                           // 2 below, 0 its end; ending 1 start, 2 stop, 3 discontinue
+    int line = 0;          // clef line; time beats; wedge and octave shift number
+    int extra = 0;         // clef octave change; time beat type; octave shift size (8, 15)
     int symbol = 0;        // time: 0 plain, 1 common, 2 cut
-    std::string text;      // words
+    std::string text;      // words; an ending's numbers
     MxlNote note;
 };
 
@@ -65,10 +81,24 @@ struct MxlPart {
     std::vector<MxlMeasure> measures;
 };
 
+// A credit's text at its place on the page, in tenths from the bottom left.
+struct MxlCredit {
+    std::string text;
+    int page = 1;
+    bool placed = false;
+    double x = 0;
+    double y = 0;
+    bool centred = false;
+};
+
 struct MxlScore {
     std::string workTitle;
     std::string movementTitle;
-    std::vector<std::string> credits;
+    std::vector<MxlCredit> credits;
+    double millimeters = 0;  // scaling: so many millimetres make `tenths` tenths; 0 when absent
+    double tenths = 0;
+    double pageWidth = 0;    // page-layout in tenths, 0 when absent
+    double pageHeight = 0;
     std::vector<MxlPart> parts;
 };
 

@@ -4,6 +4,9 @@
 #include "interchange/musicxml/musicxml_niff.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <array>
 #include <map>
 #include <numeric>
 #include <set>
@@ -22,7 +25,12 @@ constexpr int kMeasuresPerSystem = 4;
 constexpr int kSystemsPerPage = 6;
 constexpr int kPageWidth = 12240;   // Letter, at 1440 units to the inch
 constexpr int kPageHeight = 15840;
-constexpr int kStaffHeight = 397;   // 7.0 mm
+constexpr double kDefaultStaffMillimetres = 7.0;
+constexpr double kStaffTenths = 40;  // a staff's height in tenths
+constexpr double kUnitsPerMillimetre = 1440 / 25.4;
+constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
+constexpr int kCreditLine = 360;
+constexpr int kCentred = 2;          // text alignment: the point is the text's middle
 
 struct Rational {
     int64_t num = 0;
@@ -86,6 +94,65 @@ Rational TypeValue(int type, int dots) {
     return Reduce(num, den);
 }
 
+// True when one note, with up to three dots, shows the value (in divisions).
+bool OneNoteShows(int64_t duration, int64_t whole) {
+    const Rational value = Reduce(duration, whole);
+    const bool powerOfTwo = value.den > 0 && (value.den & (value.den - 1)) == 0;
+    return powerOfTwo && (value.num == 1 || value.num == 2 || value.num == 3 || value.num == 7 || value.num == 15) &&
+           value.num <= 4 * value.den;
+}
+
+constexpr size_t kMostParts = 16;
+
+// The parts, largest first, of a value no single note shows, in divisions: each
+// the largest plain value (breve to 256th) within what is left, with the dots that
+// still fit. The value alone when one note shows it, and what the divisions
+// cannot show stays with the last part.
+std::vector<int64_t> SplitValue(int64_t duration, int divisions) {
+    const int64_t whole = int64_t{4} * divisions;
+    std::vector<int64_t> parts;
+    int64_t left = duration;
+    while (left > 0 && parts.size() < kMostParts) {
+        if (OneNoteShows(left, whole)) {
+            parts.push_back(left);
+            return parts;
+        }
+        int64_t base = 0;
+        for (int k = -1; k <= 8 && base == 0; ++k) {
+            if (k > 0 && whole % (int64_t{1} << k) != 0) break;
+            const int64_t value = k < 0 ? 2 * whole : whole >> k;
+            if (value <= left) base = value;
+        }
+        if (base == 0) break;
+        int64_t part = base;
+        for (int dot = 1; dot <= 3 && base % (int64_t{1} << dot) == 0 && part + (base >> dot) <= left; ++dot)
+            part += base >> dot;
+        parts.push_back(part);
+        left -= part;
+    }
+    if (left > 0 && parts.empty()) parts.push_back(left);
+    else if (left > 0) parts.back() += left;
+    return parts;
+}
+
+// The notes of a split value: tied one to the next (rests are not), with the
+// note's lyrics, slur starts and articulations on the first part and its slur
+// ends on the last.
+void SplitNote(const MxlNote& note, const std::vector<int64_t>& parts, std::deque<MxlNote>& pieces) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+        MxlNote piece = note;
+        const bool first = i == 0;
+        const bool last = i + 1 == parts.size();
+        piece.duration = static_cast<int>(parts[i]);
+        piece.tieStart = note.tieStart || (!last && !note.rest);
+        piece.tieStop = note.tieStop || (!first && !note.rest);
+        if (!first) piece.beamLeft = 0, piece.lyrics.clear(), piece.articulations.clear();
+        if (!last) piece.beamRight = 0;
+        std::erase_if(piece.slurs, [&](const MxlSlur& slur) { return slur.start ? !first : !last; });
+        pieces.push_back(std::move(piece));
+    }
+}
+
 int NoteShape(const Rational& value) {
     if (value.num >= 2 * value.den) return 1;
     if (value.num >= value.den) return 2;
@@ -120,11 +187,45 @@ class StringTable {
     std::vector<uint8_t> bytes_{0};  // offset 0: the empty string
 };
 
+// Absolute units (1440 to the inch) of a length in tenths, by the score's scaling.
+class Geometry {
+  public:
+    explicit Geometry(const MxlScore& score)
+        : unitsPerTenth_(score.millimeters > 0 && score.tenths > 0
+                             ? score.millimeters / score.tenths * kUnitsPerMillimetre
+                             : kDefaultStaffMillimetres / kStaffTenths * kUnitsPerMillimetre),
+          pageWidth_(score.pageWidth > 0 ? Units(score.pageWidth, 1) : kPageWidth),
+          pageHeight_(score.pageHeight > 0 ? Units(score.pageHeight, 1) : kPageHeight) {}
+    int Units(double tenths, int least) const {
+        return static_cast<int>(std::clamp(tenths * unitsPerTenth_ + 0.5, static_cast<double>(least), 32767.0));
+    }
+    int staffHeight() const { return Units(kStaffTenths, 1); }
+    int pageWidth() const { return pageWidth_; }
+    int pageHeight() const { return pageHeight_; }
+
+  private:
+    double unitsPerTenth_;
+    int pageWidth_;
+    int pageHeight_;
+};
+
+// A tuplet group of one voice in a measure: its ID, members and ratio.
+struct TupletGroup {
+    int id = 0;
+    int members = 0;
+    int actual = 0;
+    int normal = 0;
+    int unit = 4;       // the denominator of the normal type
+    bool marked = false;  // opened by a tuplet start, so a tuplet stop closes it
+    bool written = false; // its first chunk carries the count and the ratio
+};
+
 struct Event {
     int64_t time = 0;  // in divisions of the measure
     int order = 0;
     const MxlItem* item = nullptr;
     std::vector<const MxlNote*> chord;  // notes and rests
+    int tuplet = -1;                     // its tuplet group in the measure
 };
 
 struct StaffState {
@@ -133,6 +234,11 @@ struct StaffState {
     int lines = 5;
     std::map<int, int> ties;  // key number -> open tie ID
     std::map<int, int> beams; // voice -> open beam group ID
+    std::map<int, int> slurs; // slur number -> open slur ID
+    std::map<int, std::pair<int, int>> wedges;   // wedge number -> open ID and kind
+    std::map<int, std::array<int, 3>> octaves;   // octave shift number -> open ID, side, size
+    int ending = 0;                              // the open ending's ID, 0 when none
+    uint32_t endingText = 0;
 };
 
 struct PartState {
@@ -146,7 +252,7 @@ struct PartState {
 
 class Converter {
   public:
-    Converter(const MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped) {}
+    Converter(const MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped), geometry_(score) {}
     std::vector<uint8_t> Run(std::string& error);
 
   private:
@@ -155,21 +261,34 @@ class Converter {
         used_.insert(std::string(id, 4));
         out.BeginChunk(id, fixed);
     }
+    // Beam, tie, slur and tuplet IDs are 16-bit and need only be unique while their
+    // group is open: a long score takes them round again from 1.
+    int NextId() {
+        nextId_ = nextId_ % INT16_MAX + 1;
+        return nextId_;
+    }
     NiffField Whole(int64_t divisionsTime, int divisions);
     void WriteStaff(NiffWriter& out, int part, int staff, int firstMeasure, int endMeasure);
     void WriteMeasure(NiffWriter& out, int part, int staff, int measure, bool systemStart);
     void WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part, StaffState& state,
-                    std::map<int, int>& shown, int divisions);
+                    std::map<int, int>& shown, int divisions, TupletGroup* tuplet);
+    void WriteTuplet(NiffWriter& out, TupletGroup& group);
+    void WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state);
+    void WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state);
+    void WriteSlurs(NiffWriter& out, const Event& event, StaffState& state);
+    std::vector<TupletGroup> GroupTuplets(std::vector<Event>& events);
+    void WritePageTexts(NiffWriter& out, int page);
 
     const MxlScore& score_;
     ImportReport& skipped_;
+    Geometry geometry_;
     StringTable strings_;
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
     std::vector<std::vector<StaffState>> staves_; // per part, per staff
     std::vector<PartState> parts_;
-    int nextId_ = 1;
+    int nextId_ = 0;
 };
 
 NiffField Converter::Whole(int64_t time, int divisions) {
@@ -182,7 +301,7 @@ NiffField Converter::Whole(int64_t time, int divisions) {
 }
 
 void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int voiceIndex, PartState& part,
-                           StaffState& state, std::map<int, int>& shown, int divisions) {
+                           StaffState& state, std::map<int, int>& shown, int divisions, TupletGroup* tuplet) {
     const MxlNote& first = *event.chord.front();
     auto valueOf = [&](const MxlNote& note) {
         if (note.type != 0 && !note.measureRest) return TypeValue(note.type, note.dots);
@@ -200,6 +319,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
         Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
         out.EndChunk();
+        if (tuplet != nullptr) WriteTuplet(out, *tuplet);
         return;
     }
     Chunk(out, "stem");
@@ -208,12 +328,14 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
     out.EndChunk();
     if (first.beamLeft > 0 || first.beamRight > 0) {
         int& group = state.beams[first.voice];
-        if (group == 0 || first.beamLeft == 0) group = nextId_++;
+        if (group == 0 || first.beamLeft == 0) group = NextId();
         Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
         out.Tag(18, {group});
         out.EndChunk();
         if (first.beamRight == 0) state.beams.erase(first.voice);
     }
+    if (tuplet != nullptr) WriteTuplet(out, *tuplet);
+    WriteSlurs(out, event, state);
     for (const MxlNote* note : event.chord) {
         const Rational value = valueOf(*note);
         const int step = StaffStep(state.clef, note->step, note->octave);
@@ -228,6 +350,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             Chunk(out, "acdl", {code});
             out.EndChunk();
         }
+        for (const int articulation : note->articulations) {
+            Chunk(out, "artc", {articulation});
+            out.EndChunk();
+        }
         shown[diatonic] = note->alter;
         const int key = staff * 1000 + diatonic * 8 + note->alter + 2;
         if (note->tieStop) {
@@ -235,14 +361,16 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             if (open != state.ties.end()) {
                 Chunk(out, "tie ");
                 out.Tag(18, {open->second});
+                if (note->tieSide != 0) out.Tag(44, {note->tieSide});
                 out.EndChunk();
                 state.ties.erase(open);
             }
         }
         if (note->tieStart) {
-            const int id = nextId_++;
+            const int id = NextId();
             Chunk(out, "tie ");
             out.Tag(18, {id});
+            if (note->tieSide != 0) out.Tag(44, {note->tieSide});
             out.EndChunk();
             state.ties[key] = id;
         }
@@ -251,6 +379,129 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             out.EndChunk();
         }
     }
+}
+
+void Converter::WriteTuplet(NiffWriter& out, TupletGroup& group) {
+    Chunk(out, "tupl");
+    out.Tag(18, {group.id});
+    if (!group.written) {
+        out.Tag(28, {std::min(group.members, int{INT16_MAX})});
+        out.Tag(45, {NiffField::Rational(static_cast<int16_t>(group.actual), static_cast<int16_t>(group.unit)),
+                     NiffField::Rational(static_cast<int16_t>(group.normal), static_cast<int16_t>(group.unit)), 0});
+        group.written = true;
+    }
+    out.EndChunk();
+}
+
+// A hairpin's or octave sign's start (with its count of two nodes) or end, at
+// the event slice of its direction.
+void Converter::WriteLineNode(NiffWriter& out, const MxlItem& item, StaffState& state) {
+    const bool wedge = item.kind == MxlItemKind::Wedge;
+    const std::string name = wedge ? "wedge" : "octave shift";
+    const bool open = wedge ? state.wedges.contains(item.line) : state.octaves.contains(item.line);
+    if (item.value != 0 && open) return skipped_.Count(name + " started again before its end");
+    if (item.value == 0 && !open) return skipped_.Count(name + " end without its start");
+    const int id = item.value != 0 ? NextId() : wedge ? state.wedges[item.line].first : state.octaves[item.line][0];
+    if (wedge) {
+        const int kind = item.value != 0 ? item.value : state.wedges[item.line].second;
+        Chunk(out, "hrpn", {kind});
+    } else {
+        const std::array<int, 3> shift = item.value != 0 ? std::array<int, 3>{id, item.value, item.extra}
+                                                         : state.octaves[item.line];
+        Chunk(out, "octv", {shift[2] == 15 ? 2 : 1, shift[1], 0, uint32_t{0}});
+    }
+    out.Tag(18, {id});
+    if (item.value != 0) out.Tag(28, {2});
+    out.EndChunk();
+    if (item.value == 0 && wedge) state.wedges.erase(item.line);
+    else if (item.value == 0) state.octaves.erase(item.line);
+    else if (wedge) state.wedges[item.line] = {id, item.value};
+    else state.octaves[item.line] = {id, item.value, item.extra};
+}
+
+// An ending's start (its start hook and passes) or end: a stop draws the end hook
+// too, a discontinue leaves it open.
+void Converter::WriteEndingNode(NiffWriter& out, const MxlItem& item, StaffState& state) {
+    const bool start = item.value == 1;
+    if (start && state.ending != 0) return skipped_.Count("ending started again before its end");
+    if (!start && state.ending == 0) return skipped_.Count("ending end without its start");
+    if (start) {
+        state.ending = NextId();
+        state.endingText = strings_.Add(item.text);
+    }
+    Chunk(out, "altg", {start || item.value == 3 ? 1 : 3, state.endingText});
+    out.Tag(18, {state.ending});
+    if (start) out.Tag(28, {2});
+    out.EndChunk();
+    if (!start) state.ending = 0;
+}
+
+// Slurs that end at the chord first, then those that start there (a number may
+// end and start again on one chord).
+void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& state) {
+    for (const bool starting : {false, true}) {
+        for (const MxlNote* note : event.chord) {
+            for (const MxlSlur& slur : note->slurs) {
+                if (slur.start != starting) continue;
+                auto open = state.slurs.find(slur.number);
+                if (!starting && open == state.slurs.end()) {
+                    skipped_.Count("slur end without its start");
+                    continue;
+                }
+                if (starting && open != state.slurs.end()) {
+                    skipped_.Count("slur started again before its end");
+                    continue;
+                }
+                const int id = starting ? NextId() : open->second;
+                Chunk(out, "slur");
+                out.Tag(18, {id});
+                if (starting) out.Tag(28, {2});
+                if (slur.side != 0) out.Tag(44, {slur.side});
+                out.EndChunk();
+                if (starting) state.slurs[slur.number] = id;
+                else state.slurs.erase(open);
+            }
+        }
+    }
+}
+
+// Sorts the measure's chords and rests into tuplet groups per voice: a group opens
+// at a tuplet start (or at the first note of a time modification without one) and
+// closes at a tuplet stop, at its last member when it was not marked, at a note
+// of the voice outside it, and at the barline.
+std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
+    std::vector<TupletGroup> groups;
+    std::map<int, int> open;  // voice -> group
+    for (Event& event : events) {
+        if (event.item != nullptr) continue;
+        const MxlNote& first = *event.chord.front();
+        auto current = open.find(first.voice);
+        if (first.tupletActual <= 0 || first.tupletNormal <= 0) {
+            if (current != open.end()) open.erase(current);
+            continue;
+        }
+        if (current != open.end() && first.tupletStart && groups[current->second].members > 0) {
+            const TupletGroup& group = groups[current->second];
+            if (group.marked) skipped_.Count("nested tuplet");
+            else open.erase(current), current = open.end();
+        }
+        if (current == open.end()) {
+            TupletGroup group;
+            group.id = NextId();
+            group.actual = first.tupletActual;
+            group.normal = first.tupletNormal;
+            const int type = first.tupletNormalType != 0 ? first.tupletNormalType : first.type;
+            group.unit = type > 0 ? type : type == -2 ? 1 : 4;
+            group.marked = first.tupletStart;
+            current = open.emplace(first.voice, static_cast<int>(groups.size())).first;
+            groups.push_back(group);
+        }
+        TupletGroup& group = groups[current->second];
+        ++group.members;
+        event.tuplet = current->second;
+        if (first.tupletStop || (!group.marked && group.members >= group.actual)) open.erase(current);
+    }
+    return groups;
 }
 
 void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int measure, bool systemStart) {
@@ -265,8 +516,12 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     const MxlMeasure& content = part.measures[measure];
     if (content.divisions != 0) state.divisions = content.divisions;
 
-    // The events of this staff in time order (document order at equal times).
+    // The events of this staff in time order (document order at equal times); a
+    // value no note shows is split into parts.
     std::vector<Event> events;
+    std::deque<MxlNote> pieces;
+    std::vector<size_t> lastEvents;     // the events of the last chord's parts
+    std::vector<int64_t> lastParts;
     int64_t cursor = 0;
     int64_t lastStart = 0;
     int order = 0;
@@ -274,17 +529,41 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         switch (item.kind) {
         case MxlItemKind::Backup: cursor = std::max<int64_t>(0, cursor - item.amount); break;
         case MxlItemKind::Forward: cursor += item.amount; break;
-        case MxlItemKind::Note:
-            if (item.note.chord && !events.empty() && events.back().time == lastStart && !item.note.rest &&
-                item.note.staff == staff && !events.back().chord.empty() && !events.back().chord.front()->rest) {
-                events.back().chord.push_back(&item.note);
+        case MxlItemKind::Note: {
+            if (item.note.chord && !lastEvents.empty() && events[lastEvents.front()].time == lastStart &&
+                !item.note.rest && item.note.staff == staff && !events[lastEvents.front()].chord.front()->rest) {
+                if (lastEvents.size() == 1) {
+                    events[lastEvents.front()].chord.push_back(&item.note);
+                    break;
+                }
+                const size_t first = pieces.size();
+                SplitNote(item.note, lastParts, pieces);
+                for (size_t i = 0; i < lastEvents.size(); ++i) events[lastEvents[i]].chord.push_back(&pieces[first + i]);
                 break;
             }
             if (item.note.chord) break;  // a chord note of another staff
             lastStart = cursor;
-            if (item.note.staff == staff) events.push_back({cursor, order++, nullptr, {&item.note}});
+            lastEvents.clear();
+            if (item.note.staff == staff) {
+                const bool split = item.note.type == 0 && !item.note.measureRest && item.note.duration > 0;
+                lastParts = split ? SplitValue(item.note.duration, state.divisions) : std::vector<int64_t>{};
+                if (lastParts.size() > 1) {
+                    const size_t first = pieces.size();
+                    SplitNote(item.note, lastParts, pieces);
+                    int64_t at = cursor;
+                    for (size_t i = 0; i < lastParts.size(); ++i) {
+                        lastEvents.push_back(events.size());
+                        events.push_back({at, order++, nullptr, {&pieces[first + i]}});
+                        at += lastParts[i];
+                    }
+                } else {
+                    lastEvents.push_back(events.size());
+                    events.push_back({cursor, order++, nullptr, {&item.note}});
+                }
+            }
             cursor += item.note.duration;
             break;
+        }
         case MxlItemKind::NewSystem: break;
         default:
             if (item.staff == staff || item.kind == MxlItemKind::Key || item.kind == MxlItemKind::Time)
@@ -292,7 +571,17 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             break;
         }
     }
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.time < b.time; });
+    // The signatures at the measure's start come first there, whatever stands
+    // before them (a left barline's ending, a direction).
+    const auto rank = [](const Event& e) {
+        const bool signature = e.item != nullptr && (e.item->kind == MxlItemKind::Clef || e.item->kind == MxlItemKind::Key ||
+                                                     e.item->kind == MxlItemKind::Time);
+        return e.time == 0 && signature ? 0 : 1;
+    };
+    std::stable_sort(events.begin(), events.end(), [&](const Event& a, const Event& b) {
+        return a.time != b.time ? a.time < b.time : rank(a) < rank(b);
+    });
+    std::vector<TupletGroup> tuplets = GroupTuplets(events);
 
     // Signatures at the measure's start.
     size_t next = 0;
@@ -333,7 +622,16 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     int64_t slice = -1;
     for (; next < events.size(); ++next) {
         const Event& event = events[next];
-        if (event.time != slice) {
+        if (event.item != nullptr && event.item->kind == MxlItemKind::Time) {
+            // A measure holds one time signature: a change inside it governs
+            // from the next barline.
+            state.timeChanged = true;
+            state.beats = event.item->line, state.beatType = event.item->extra, state.symbol = event.item->symbol;
+            continue;
+        }
+        // An ending's end at the barline goes with the measure's last slice.
+        const bool endingEnd = event.item != nullptr && event.item->kind == MxlItemKind::Ending && event.item->value != 1;
+        if (event.time != slice && !(endingEnd && slice >= 0)) {
             slice = event.time;
             Chunk(out, "tmsl", {2, Whole(slice, state.divisions)});
             out.EndChunk();
@@ -341,7 +639,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
         if (event.item == nullptr) {
             const int voice = event.chord.front()->voice;
             const int index = voices.emplace(voice, static_cast<int>(voices.size())).first->second;
-            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions);
+            WriteChord(out, event, staff, std::min(index, 3), state, staffState, shown, state.divisions,
+                       event.tuplet >= 0 ? &tuplets[static_cast<size_t>(event.tuplet)] : nullptr);
             continue;
         }
         const MxlItem& item = *event.item;
@@ -359,8 +658,15 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
             Chunk(out, "text", {strings_.Add(item.text)});
             out.EndChunk();
             break;
+        case MxlItemKind::Ending: WriteEndingNode(out, item, staffState); break;
+        case MxlItemKind::Wedge:
+        case MxlItemKind::OctaveShift: WriteLineNode(out, item, staffState); break;
         case MxlItemKind::Key:
-        case MxlItemKind::Time: skipped_.Count("signature change inside a measure"); break;
+            state.fifths = item.value;
+            Chunk(out, "keys", {item.value >= 0 ? item.value : 7 - item.value});
+            out.EndChunk();
+            break;
+
         default: break;
         }
     }
@@ -372,12 +678,37 @@ void Converter::WriteStaff(NiffWriter& out, int part, int staff, int firstMeasur
     Chunk(out, "sthd");
     out.Tag(32, {part});
     if (staff > 1) out.Tag(47, {staff - 1});
-    out.Tag(17, {kStaffHeight});
+    out.Tag(17, {geometry_.staffHeight()});
     if (staves_[part][staff - 1].lines != 5) out.Tag(29, {staves_[part][staff - 1].lines});
     out.EndChunk();
     for (int measure = firstMeasure; measure < endMeasure; ++measure)
         WriteMeasure(out, part, staff, measure, measure == firstMeasure);
     out.EndList();
+}
+
+// The credits of a page at their places (from the page's top left); without
+// credits, the work's or movement's title centred at the top of the first page.
+void Converter::WritePageTexts(NiffWriter& out, int page) {
+    std::vector<MxlCredit> credits;
+    for (const MxlCredit& credit : score_.credits)
+        if (credit.page == page && !credit.text.empty()) credits.push_back(credit);
+    if (page == 1 && score_.credits.empty()) {
+        MxlCredit title;
+        title.text = !score_.workTitle.empty() ? score_.workTitle : score_.movementTitle;
+        title.centred = true;
+        if (!title.text.empty()) credits.push_back(title);
+    }
+    int unplaced = 0;
+    for (const MxlCredit& credit : credits) {
+        Chunk(out, "text", {strings_.Add(credit.text)});
+        out.Tag(3, {"pghd"});
+        if (credit.placed)
+            out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
+        else
+            out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : 0, kCreditTop + kCreditLine * unplaced++});
+        if (credit.centred) out.Tag(33, {kCentred, 0, 0, 0});
+        out.EndChunk();
+    }
 }
 
 std::vector<uint8_t> Converter::Run(std::string& error) {
@@ -453,20 +784,10 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
             if (system > 0) data.EndList();
             data.BeginList("page");
             Chunk(data, "pghd");
-            data.Tag(48, {kPageWidth});
-            data.Tag(17, {kPageHeight});
+            data.Tag(48, {geometry_.pageWidth()});
+            data.Tag(17, {geometry_.pageHeight()});
             data.EndChunk();
-            if (system == 0) {
-                std::vector<std::string> texts = score_.credits;
-                if (texts.empty() && !score_.workTitle.empty()) texts.push_back(score_.workTitle);
-                if (texts.empty() && !score_.movementTitle.empty()) texts.push_back(score_.movementTitle);
-                for (size_t t = 0; t < texts.size(); ++t) {
-                    Chunk(data, "text", {strings_.Add(texts[t])});
-                    data.Tag(3, {"pghd"});
-                    data.Tag(1, {kPageWidth / 2, static_cast<int>(720 + 360 * t)});
-                    data.EndChunk();
-                }
-            }
+            WritePageTexts(data, system / kSystemsPerPage + 1);
         }
         data.BeginList("syst");
         Chunk(data, "syhd");
@@ -493,6 +814,9 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
     }
     data.EndList();  // page
     data.EndList();  // data
+    const int pages = (systems + kSystemsPerPage - 1) / kSystemsPerPage;
+    for (const MxlCredit& credit : score_.credits)
+        if (credit.page > pages) skipped_.Count("credit on a page after the last");
 
     NiffWriter out;
     out.BeginForm("NIFF");

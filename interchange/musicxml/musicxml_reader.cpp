@@ -30,7 +30,10 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "midi-program", "midi-unpitched", "volume", "pan", "encoding", "software", "encoding-date",
         "creator", "rights", "supports", "encoder", "page-margins", "left-margin", "right-margin",
         "top-margin", "bottom-margin", "system-layout", "staff-layout", "work-number", "measure-numbering",
-        "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument"};
+        "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
+        "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
+        "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
+        "wedge", "octave-shift", "articulations", "barline", "ending"};
     return names;
 }
 
@@ -49,6 +52,16 @@ int TypeValue(std::string_view name) {
         {"32nd", 32}, {"64th", 64}, {"128th", 128}, {"256th", 256}};
     for (const auto& [text, value] : kTypes)
         if (name == text) return value;
+    return 0;
+}
+
+// The NIFF code of an articulation, 0 for those NIFF does not list.
+int ArticulationCode(std::string_view name) {
+    static constexpr std::pair<std::string_view, int> kCodes[] = {
+        {"strong-accent", 1}, {"accent", 2}, {"down-bow", 5}, {"up-bow", 6}, {"harmonic", 7},
+        {"fermata", 8}, {"stopped", 11}, {"staccatissimo", 12}, {"snap-pizzicato", 15}};
+    for (const auto& [text, code] : kCodes)
+        if (name == text) return code;
     return 0;
 }
 
@@ -95,6 +108,9 @@ class Reader {
     const char* Attribute(const XML_Char** attributes, const char* name) const;
     // A whole number in [low, high], else the item is marked bad and counted.
     bool Number(std::string_view text, int low, int high, int& out);
+    // A decimal number in [low, high] for sizes and positions; else counted, and
+    // `out` keeps its value.
+    bool Decimal(std::string_view text, double low, double high, double& out);
     std::string_view Parent(int up = 1) const {
         return stack_.size() > static_cast<size_t>(up) ? std::string_view(stack_[stack_.size() - 1 - up])
                                                        : std::string_view();
@@ -126,7 +142,24 @@ class Reader {
     std::vector<int> openGroups_;  // part-group numbers: their first part
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
+    MxlCredit credit_;         // the credit being read: its page, then each words' place
 };
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\t' || text.front() == '\r'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// 1 above, 2 below, 0 otherwise, from a placement or orientation attribute.
+int SideOf(const char* value) {
+    if (value == nullptr) return 0;
+    if (std::strcmp(value, "above") == 0 || std::strcmp(value, "over") == 0) return 1;
+    if (std::strcmp(value, "below") == 0 || std::strcmp(value, "under") == 0) return 2;
+    return 0;
+}
 
 void Reader::Fail(std::string message) {
     if (!error_.empty()) return;
@@ -142,10 +175,7 @@ const char* Reader::Attribute(const XML_Char** attributes, const char* name) con
 }
 
 bool Reader::Number(std::string_view text, int low, int high, int& out) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\t' || text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
+    text = Trimmed(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     // Decimal values written as whole numbers ("2.0") are accepted.
     const size_t point = text.find('.');
@@ -156,6 +186,19 @@ bool Reader::Number(std::string_view text, int low, int high, int& out) {
     const auto [end, status] = std::from_chars(whole.data(), whole.data() + whole.size(), value);
     if (whole.empty() || status != std::errc() || end != whole.data() + whole.size() || value < low || value > high) {
         bad_ = true;
+        skipped_.Count("out-of-range number in <" + stack_.back() + ">");
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool Reader::Decimal(std::string_view text, double low, double high, double& out) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size() || !(value >= low && value <= high)) {
         skipped_.Count("out-of-range number in <" + stack_.back() + ">");
         return false;
     }
@@ -194,6 +237,13 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (name != "score-partwise" && name != "score-timewise")
             return Fail("not a MusicXML score (the document is <" + std::string(name) + ">)");
         timewise_ = name == "score-timewise";
+        return;
+    }
+    if (Parent() == "articulations" || (name == "fermata" && Parent() == "notations")) {
+        const int code = ArticulationCode(name);
+        if (code == 0) skipped_.Count(std::string(name));
+        else item_.note.articulations.push_back(code);
+        skipDepth_ = 1;
         return;
     }
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
@@ -291,9 +341,81 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             AddItem(item);
         }
     } else if (name == "tied" && Parent() == "notations") {
+        item_.note.tieSide = SideOf(Attribute(attributes, "orientation"));
+        if (item_.note.tieSide == 0) item_.note.tieSide = SideOf(Attribute(attributes, "placement"));
         const char* type = Attribute(attributes, "type");
         if (type && std::strcmp(type, "start") == 0) item_.note.tieStart = true;
         if (type && std::strcmp(type, "stop") == 0) item_.note.tieStop = true;
+    } else if (name == "slur" && Parent() == "notations") {
+        const char* type = Attribute(attributes, "type");
+        MxlSlur slur;
+        slur.start = type != nullptr && std::strcmp(type, "start") == 0;
+        slur.side = SideOf(Attribute(attributes, "placement"));
+        if (const char* number = Attribute(attributes, "number")) {
+            const bool wasBad = bad_;
+            const bool known = Number(number, 1, 16, slur.number);
+            bad_ = wasBad;
+            if (!known) return;
+        }
+        if (slur.start || (type != nullptr && std::strcmp(type, "stop") == 0)) item_.note.slurs.push_back(slur);
+    } else if ((name == "wedge" || name == "octave-shift") && Parent() == "direction-type") {
+        const char* type = Attribute(attributes, "type");
+        const std::string_view kind = type != nullptr ? type : "";
+        MxlItem mark;
+        mark.kind = name == "wedge" ? MxlItemKind::Wedge : MxlItemKind::OctaveShift;
+        mark.line = 1;
+        mark.extra = 8;
+        const bool wasBad = bad_;
+        const char* number = Attribute(attributes, "number");
+        const char* size = Attribute(attributes, "size");
+        const bool known = (number == nullptr || Number(number, 1, 16, mark.line)) &&
+                           (size == nullptr || Number(size, 8, 15, mark.extra));
+        bad_ = wasBad;
+        if (kind == "crescendo" || kind == "down") mark.value = 1;
+        else if (kind == "diminuendo" || kind == "up") mark.value = 2;
+        else if (kind != "stop") return skipped_.Count(std::string(name) + " " + std::string(kind.substr(0, 20)));
+        if (known && mark.kind == MxlItemKind::OctaveShift && mark.extra != 8 && mark.extra != 15) {
+            skipped_.Count("octave-shift of another size");
+        } else if (known) {
+            directions_.push_back(mark);
+        }
+    } else if (name == "ending" && Parent() == "barline") {
+        const char* type = Attribute(attributes, "type");
+        const char* number = Attribute(attributes, "number");
+        const std::string_view kind = type != nullptr ? type : "";
+        MxlItem ending;
+        ending.kind = MxlItemKind::Ending;
+        ending.value = kind == "start" ? 1 : kind == "stop" ? 2 : kind == "discontinue" ? 3 : 0;
+        // "1, 2" as the passes the ending is played on, "1. 2. ".
+        for (const char* c = number; c != nullptr && *c != 0 && ending.text.size() < 24; ++c)
+            if (*c >= '1' && *c <= '9' && (c[1] < '0' || c[1] > '9') && (c == number || c[-1] < '0' || c[-1] > '9'))
+                ending.text += std::string(1, *c) + ". ";
+        if (ending.value == 0 || (ending.value == 1 && ending.text.empty()))
+            skipped_.Count("ending " + std::string(kind.substr(0, 20)));
+        else
+            AddItem(ending);
+    } else if (name == "tuplet" && Parent() == "notations") {
+        const char* type = Attribute(attributes, "type");
+        if (type && std::strcmp(type, "start") == 0) item_.note.tupletStart = true;
+        if (type && std::strcmp(type, "stop") == 0) item_.note.tupletStop = true;
+    } else if (name == "credit" && stack_.size() == 2) {
+        credit_ = MxlCredit{};
+        if (const char* page = Attribute(attributes, "page")) {
+            const bool wasBad = bad_;
+            if (!Number(page, 1, 9999, credit_.page)) credit_.page = 0;
+            bad_ = wasBad;
+        }
+    } else if (name == "credit-words") {
+        credit_.placed = false;
+        credit_.centred = false;
+        const char* x = Attribute(attributes, "default-x");
+        const char* y = Attribute(attributes, "default-y");
+        if (x != nullptr && y != nullptr)
+            credit_.placed = Decimal(x, -1e5, 1e5, credit_.x) && Decimal(y, -1e5, 1e5, credit_.y);
+        const char* justify = Attribute(attributes, "justify");
+        const char* halign = Attribute(attributes, "halign");
+        credit_.centred = (justify != nullptr && std::strcmp(justify, "center") == 0) ||
+                          (justify == nullptr && halign != nullptr && std::strcmp(halign, "center") == 0);
     } else if (name == "grace") {
         item_.note.grace = true;
     } else if (name == "chord" && Parent() == "note") {
@@ -337,7 +459,13 @@ void Reader::End(std::string_view name) {
         groupSymbols_.back() = text_ == "brace" ? 2 : text_ == "bracket" ? 3 : 0;
     else if (name == "work-title") score_.workTitle = text_;
     else if (name == "movement-title") score_.movementTitle = text_;
-    else if (name == "credit-words") score_.credits.push_back(text_);
+    else if (name == "credit-words") {
+        credit_.text = text_;
+        if (credit_.page >= 1) score_.credits.push_back(credit_);
+    } else if (name == "millimeters" && parent == "scaling") Decimal(text_, 0.01, 1000, score_.millimeters);
+    else if (name == "tenths" && parent == "scaling") Decimal(text_, 0.01, 10000, score_.tenths);
+    else if ((name == "page-height" || name == "page-width") && parent == "page-layout" && Parent(2) == "defaults")
+        Decimal(text_, 1, 100000, name == "page-height" ? score_.pageHeight : score_.pageWidth);
     else if (Measure() == nullptr) {
         // the remaining elements belong to a measure
     } else if (name == "divisions") Number(text_, 1, 16383, Measure()->divisions);
@@ -388,6 +516,9 @@ void Reader::End(std::string_view name) {
         note.type = TypeValue(text_);
         if (note.type == 0) skipped_.Count("note type \"" + text_.substr(0, 20) + "\"");
     } else if (name == "voice") Number(text_, 1, 16, note.voice);
+    else if (name == "actual-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletActual);
+    else if (name == "normal-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletNormal);
+    else if (name == "normal-type" && parent == "time-modification") note.tupletNormalType = TypeValue(text_);
     else if (name == "staff" && (parent == "note" || parent == "direction")) Number(text_, 1, kMaxPartStaves, parent == "note" ? note.staff : item_.staff);
     else if (name == "accidental") note.accidental = AccidentalCode(text_);
     else if (name == "stem") note.stem = text_ == "up" ? 1 : text_ == "down" ? 2 : 0;

@@ -25,6 +25,7 @@
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/paint.h"
 #include "sequencer/sequencer_services.h"
 #include "shell/program_options.h"
 #include "shell/shell_services.h"
@@ -182,7 +183,11 @@ void FormatNiffScore(NiffImportState& import) {
 }
 
 void ShowPageOfImport(ScoreView* view) {
-    if (view != nullptr) ShowPageInView(view, 0);
+    if (view == nullptr) return;
+    ShowPageInView(view, 0);
+    // The window was drawn while the file was read, before its pages were built:
+    // the first page is already the current one, so showing it repaints nothing.
+    win::InvalidateRect(view->ViewWindow, nullptr, true);
 }
 
 }  // namespace ql::niff

@@ -80,8 +80,18 @@ ChildOutcome RunChildProcess(const std::filesystem::path& program, const std::ve
     }
     for (pollfd& fd : fds)
         if (fd.fd >= 0) ::close(fd.fd);
+    // A child may close its outputs and go on running: it can still be stopped
+    // while it is waited for.
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    for (;;) {
+        const pid_t waited = ::waitpid(child, &status, outcome.stopped ? 0 : WNOHANG);
+        if (waited == child || (waited < 0 && errno != EINTR)) break;
+        if (waited == 0 && keepGoing && !keepGoing()) {
+            ::kill(child, SIGKILL);
+            outcome.stopped = true;
+        } else if (waited == 0) {
+            ::poll(nullptr, 0, keepGoing ? 100 : 10);
+        }
     }
     outcome.exited = !outcome.stopped && WIFEXITED(status);
     outcome.status = outcome.exited ? WEXITSTATUS(status) : -1;

@@ -28,6 +28,16 @@ void HostileNumber(std::string& text, std::mt19937& random) {
     text.replace(open + 1, close - open - 1, kNumbers[random() % std::size(kNumbers)]);
 }
 
+// Replaces a random attribute's value (a slur or credit number, a position) with a
+// hostile number.
+void HostileAttribute(std::string& text, std::mt19937& random) {
+    static const char* const kNumbers[] = {"0", "-1", "99999999999999999999", "1e400", "nan", "-0.0", "", "17"};
+    const size_t open = text.find("=\"", std::uniform_int_distribution<size_t>(0, text.size() - 1)(random));
+    const size_t close = open == std::string::npos ? open : text.find('"', open + 2);
+    if (close == std::string::npos || close - open > 24) return;
+    text.replace(open + 2, close - open - 2, kNumbers[random() % std::size(kNumbers)]);
+}
+
 std::string Mutate(std::string text, std::mt19937& random) {
     auto at = [&] { return std::uniform_int_distribution<size_t>(0, text.size() - 1)(random); };
     const int kind = static_cast<int>(random() % 9);
@@ -58,15 +68,16 @@ std::string Mutate(std::string text, std::mt19937& random) {
     case 5:
         text.insert(text.find("<score"), "<!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
                                          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>");
-        text.insert(text.find("<work-title>") + 12, "&c;");
+        text.insert(text.find("<part-name>") + 11, "&c;");
         break;
     case 6:
         text.insert(text.find("<score"), "<!DOCTYPE s [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>");
-        text.insert(text.find("<work-title>") + 12, "&x;");
+        text.insert(text.find("<part-name>") + 11, "&x;");
         break;
     case 7: text.replace(text.find("UTF-8"), 5, random() % 2 ? "KOI8-R" : "UTF-16"); break;
     default:
-        for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n) HostileNumber(text, random);
+        for (int n = 1 + static_cast<int>(random() % 4); n > 0; --n)
+            random() % 2 ? HostileNumber(text, random) : HostileAttribute(text, random);
         break;
     }
     return text;
@@ -86,13 +97,15 @@ void Check(const MusicXmlConversion& result, int index) {
 }
 
 TEST(MusicXmlDamaged, SeededMutantsConvertOrGiveOneLineReasons) {
-    const std::vector<uint8_t> fixture = testing::FixtureBytes("duet_partwise.xml");
-    const std::string text(fixture.begin(), fixture.end());
-    const std::vector<uint8_t> timewise = testing::FixtureBytes("duet_timewise.xml");
+    std::vector<std::string> sources;
+    for (const char* name : {"duet_partwise.xml", "duet_timewise.xml", "phrases_partwise.xml", "phrases_timewise.xml"}) {
+        const std::vector<uint8_t> fixture = testing::FixtureBytes(name);
+        sources.emplace_back(fixture.begin(), fixture.end());
+    }
     std::mt19937 random(kSeed);
     int converted = 0;
     for (int index = 0; index < kCases; ++index) {
-        const std::string source = index % 2 ? text : std::string(timewise.begin(), timewise.end());
+        const std::string& source = sources[static_cast<size_t>(index) % sources.size()];
         const std::string mutant = Mutate(source, random);
         const std::vector<uint8_t> bytes(mutant.begin(), mutant.end());
         if (index % 50 == 0) {

@@ -16,5 +16,9 @@ std::vector<uint8_t> ZipOf(const std::vector<std::pair<std::string, std::vector<
 std::vector<uint8_t> BytesOf(const std::string& text);
 // A container naming `rootfile` as the score.
 std::vector<uint8_t> ContainerFor(const std::string& rootfile);
+// One line per chunk of the NIFF bytes from the first `from` chunk on (its id and
+// fixed part in hex, little-endian as the reader gives them), with its tags
+// indented above it; the first `from` chunk's own data line is left out.
+std::string ChunkDump(const std::vector<uint8_t>& niff, const std::string& from = "sthd");
 
 }  // namespace ql::musicxml::testing

@@ -3,6 +3,9 @@
 
 #include <zip.h>
 
+#include "interchange/niff/niff_reader.h"
+#include "interchange/tests/niff/niff_recorder.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -15,6 +18,31 @@ std::vector<uint8_t> FixtureBytes(const std::string& name) {
     std::ifstream file(std::string(QL_SOURCE_DIR) + "/interchange/tests/musicxml/fixtures/" + name, std::ios::binary);
     if (!file) throw std::runtime_error("missing fixture " + name);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string ChunkDump(const std::vector<uint8_t>& niff, const std::string& from) {
+    niff::testing::Recorder recorder;
+    auto reader = niff::testing::RecordingReader(niff, recorder);
+    niff::RunNiffPass(*reader);
+    std::string dump;
+    bool started = false;
+    bool skipped = false;
+    for (const niff::testing::Call& call : recorder.calls) {
+        if (call.what == "start " + from) started = true;
+        if (!started || call.what.rfind("start ", 0) == 0) continue;
+        if (call.what == "data " + from && !skipped) {
+            skipped = true;
+            continue;
+        }
+        std::string line = call.what.rfind("tag ", 0) == 0 ? "  " + call.what : call.what.substr(5);
+        for (uint8_t byte : call.bytes) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, " %02x", byte);
+            line += hex;
+        }
+        dump += line + "\n";
+    }
+    return dump;
 }
 
 std::vector<uint8_t> BytesOf(const std::string& text) { return {text.begin(), text.end()}; }

@@ -4,7 +4,7 @@
 // against the key, a beam group, a tie over the barline and a lyric.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <string>
 
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/niff/niff_reader.h"
@@ -13,28 +13,6 @@
 
 namespace ql::musicxml {
 namespace {
-
-// One line per chunk after the staff header (its id and fixed part in hex), with
-// its tags indented below it.
-std::string StaffDump(const std::vector<uint8_t>& niff) {
-    niff::testing::Recorder recorder;
-    auto reader = niff::testing::RecordingReader(niff, recorder);
-    niff::RunNiffPass(*reader);
-    std::string dump;
-    bool inStaff = false;
-    for (const niff::testing::Call& call : recorder.calls) {
-        if (call.what == "start sthd") inStaff = true;
-        if (!inStaff || call.what.rfind("start ", 0) == 0 || call.what == "data sthd") continue;
-        std::string line = call.what.rfind("tag ", 0) == 0 ? "  " + call.what : call.what.substr(5);
-        for (uint8_t byte : call.bytes) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, " %02x", byte);
-            line += hex;
-        }
-        dump += line + "\n";
-    }
-    return dump;
-}
 
 TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
     const MusicXmlConversion conversion = ConvertMusicXml(
@@ -56,7 +34,7 @@ TEST(MusicXmlNiffDump, OneStaffOfTwoMeasures) {
     ASSERT_TRUE(conversion.ok) << conversion.error;
     // Values as the reader gives them (little-endian); steps count from the bottom
     // line (E4 in the treble clef); E-flat is in the key, F-sharp and B-natural are not.
-    EXPECT_EQ(StaffDump(conversion.niff),
+    EXPECT_EQ(testing::ChunkDump(conversion.niff),
               "  tag 32 00 00\n"          // part 0
               "  tag 17 8d 01\n"          // staff height 397
               "tmsl 01 00 00 00 01 00\n"  // measure at 0/1
@@ -123,6 +101,46 @@ TEST(MusicXmlNiffDump, TransposingPartWritesItsTranspositionOnce) {
     EXPECT_EQ(parts[0].bytes[11], 2);     // MIDI channel 3, numbered from 0
     EXPECT_EQ(parts[0].bytes[12], 0xFF);  // no cable
     EXPECT_EQ(parts[0].bytes[13], 2);     // transposition
+}
+
+// A chord and a rest of five eighths, with no type: no note shows the value, so
+// each becomes a half and an eighth, the chord's notes tied across, the rests not.
+TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
+    const std::string chord = "<pitch><step>C</step><octave>5</octave></pitch><duration>5</duration>";
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>2</divisions></attributes><note>" + chord +
+                         "<lyric><text>la</text></lyric></note>"
+                         "<note><chord/><pitch><step>E</step><octave>5</octave></pitch><duration>5</duration></note>"
+                         "<note><rest/><duration>5</duration></note></measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    EXPECT_EQ(dump.substr(dump.find("time ")),
+              "time 04 04\n"
+              "tmsl 02 00 00 00 01 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "note 03 05 01 00 02 00\n"  // C5, a half
+              "  tag 18 01 00\n"
+              "tie \n"
+              "lyrc 01 00 00 00 00 00\n"  // the lyric on the first part
+              "note 03 07 01 00 02 00\n"  // E5, a half
+              "  tag 18 02 00\n"
+              "tie \n"
+              "tmsl 02 00 01 00 02 00\n"
+              "  tag 47 00 00\n"
+              "stem\n"
+              "note 04 05 01 00 08 00\n"  // C5, an eighth, tied from the half
+              "  tag 18 01 00\n"
+              "tie \n"
+              "note 04 07 01 00 08 00\n"
+              "  tag 18 02 00\n"
+              "tie \n"
+              "tmsl 02 00 05 00 08 00\n"
+              "rest 03 04 01 00 02 00\n"  // a half rest, then an eighth rest
+              "tmsl 02 00 09 00 08 00\n"
+              "rest 05 04 01 00 08 00\n");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Child processes: output lines arrive as they are written, the exit status comes
 // back, a hanging child is killed when the caller stops it and is waited for (no
-// zombie), and a program that does not exist is reported as not started.
+// zombie), even after it closed its outputs, and a program that does not exist is reported as not started.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -26,6 +26,12 @@ TEST(ChildProcess, LinesStatusStopAndNoZombie) {
     EXPECT_TRUE(hung.started);
     EXPECT_TRUE(hung.stopped);
     EXPECT_FALSE(hung.exited);
+    // One that closed its outputs first is stopped as well.
+    asked = 0;
+    const ChildOutcome silent =
+        RunChildProcess("/bin/sh", {"-c", "exec sleep 1000 >&- 2>&-"}, {}, [&] { return ++asked < 3; });
+    EXPECT_TRUE(silent.stopped);
+    EXPECT_FALSE(silent.exited);
     // Every child was waited for: none is left to wait for.
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);

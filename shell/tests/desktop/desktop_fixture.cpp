@@ -200,6 +200,26 @@ bool DesktopScenario::WaitForFile(const fs::path& path, Millis timeout) {
         timeout);
 }
 
+int InkedColumnsBetweenLines(const ScreenPicture& picture, const std::vector<int>& lines) {
+    const int top = lines.front();
+    const int bottom = lines.back();
+    int left = picture.width / 4;
+    while (left > 0 && picture.DarkPixels(left - 1, top, left, top + 1) != 0) --left;
+    int right = picture.width / 4;
+    while (right < picture.width && picture.DarkPixels(right, top, right + 1, top + 1) != 0) ++right;
+    int columns = 0;
+    for (int x = left + (right - left) / 4; x < right - 2; ++x) {
+        int64_t ink = 0;
+        for (int y = top + 2; y < bottom - 1; ++y) {
+            const bool onLine = std::find(lines.begin(), lines.end(), y) != lines.end() ||
+                                std::find(lines.begin(), lines.end(), y - 1) != lines.end();
+            if (!onLine) ink += picture.DarkPixels(x, y, x + 1, y + 1);
+        }
+        columns += ink > 0 ? 1 : 0;
+    }
+    return columns;
+}
+
 std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, int left, int right) {
     constexpr double kStaffLineShare = 0.4;
     constexpr size_t kMinimumStaffLines = 3;  // a staff partly hidden by other ink still counts

@@ -83,6 +83,10 @@ std::filesystem::path TestOutputFolder();
 // lines: staff lines are long dark rows, a staff is a run of them one line spacing
 // apart, and a system ends at the first gap between staves wider than the narrowest.
 std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, int left, int right);
+// Columns of the staff's right three quarters with ink between its lines (the
+// staff given as the rows of its lines): note heads and stems, since the clef and
+// the signatures stand at its left end.
+int InkedColumnsBetweenLines(const ScreenPicture& picture, const std::vector<int>& lines);
 
 // The pixels in which two pictures differ (all of them when their sizes differ).
 int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b);

@@ -3,7 +3,6 @@
 // after the file with its notes on the page; a ".nif" file opens its score window
 // at once, with its notes and the marks under its staff; a damaged file of either
 // kind gives a message box and no window.
-#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -88,28 +87,6 @@ std::vector<unsigned char> MarkedQuarters() {
     out.EndList();
     const std::vector<uint8_t> bytes = out.Take();
     return {bytes.begin(), bytes.end()};
-}
-
-// Columns of the staff's right three quarters with ink between its lines: note heads
-// and stems (the clef and the signatures stand at its left end).
-int InkedColumnsBetweenLines(const ScreenPicture& picture, const std::vector<int>& lines) {
-    const int top = lines.front();
-    const int bottom = lines.back();
-    int left = picture.width / 4;
-    while (left > 0 && picture.DarkPixels(left - 1, top, left, top + 1) != 0) --left;
-    int right = picture.width / 4;
-    while (right < picture.width && picture.DarkPixels(right, top, right + 1, top + 1) != 0) ++right;
-    int columns = 0;
-    for (int x = left + (right - left) / 4; x < right - 2; ++x) {
-        int64_t ink = 0;
-        for (int y = top + 2; y < bottom - 1; ++y) {
-            const bool onLine = std::find(lines.begin(), lines.end(), y) != lines.end() ||
-                                std::find(lines.begin(), lines.end(), y - 1) != lines.end();
-            if (!onLine) ink += picture.DarkPixels(x, y, x + 1, y + 1);
-        }
-        columns += ink > 0 ? 1 : 0;
-    }
-    return columns;
 }
 
 class ImportScenario : public DesktopScenario {

@@ -1,21 +1,34 @@
 // A MusicXML file imported into the running program: "Aria.xml" and "Aria.mxl" open
-// as "Aria_XML" with their parts' staves and names; a file that cannot be converted
-// gives one "Import XML" box with its reason and opens no window.
+// as "Aria_XML" with their parts' staves and names; slurs, ties, tuplets and changes
+// inside measures become the score's; a file that cannot be converted gives one
+// "Import XML" box with its reason and opens no window; Cancel ends the converter.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <zip.h>
+
+#include <cerrno>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "core/model/event_record.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/progress.h"
+#include "notes/ties/ties.h"
+#include "objects/curves/curve_objects.h"
 #include "interchange/musicxml/musicxml_import.h"
 #include "platform/sys/folders.h"
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/headless.h"
+#include "platform/win/messages.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/staff_contents.h"
 
 namespace ql {
 namespace {
@@ -123,6 +136,71 @@ TEST_F(MusicXmlImportTest, ConverterFailuresGiveTheirBoxesAndLeaveNothing) {
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
     EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Unable to locate file no-such-converter");
     EXPECT_EQ(CountOpenDocuments(), 0);
+}
+
+// A slur above from measure 1 over the barline, a tie below, a triplet and a 5:3
+// group, a crescendo, an octave sign, an ending over measure 2, a key change
+// inside measure 1 and a clef change inside measure 2.
+TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(std::filesystem::path(QL_SOURCE_DIR) /
+                                     "interchange/tests/musicxml/fixtures/phrases_partwise.xml");
+    ASSERT_NE(view, nullptr);
+    // Nothing of these was left out (the report may list the tuplet marks).
+    for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes())
+        for (const char* kind : {"slur", "tie", "spanner", "clef", "key", "time", "tuplets without"})
+            EXPECT_EQ(box.text.find(kind), std::string::npos) << box.text;
+    ScoreDocument* document = view->document;
+    const std::vector<ScoreObject*> slurs = testing::ObjectsOf(document, 1, ObjectType::Slur);
+    ASSERT_EQ(slurs.size(), 1u);
+    const SlurBody& slur = AsSlur(slurs[0])->body;
+    EXPECT_EQ(slur.points[3].coarse[0], 1);  // ends in the next measure
+    EXPECT_EQ(slur.points[3].coarse[1], 0);
+    // The triplet fills the first beat: its notes carry their ratio, and the
+    // quarter after it starts on the second beat, tied below to measure 2.
+    EventRecord* first = testing::NoteAt(document, 1, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first->tupletKind, 0);
+    EventRecord* tied = testing::NoteAt(document, 1, 1024);
+    ASSERT_NE(tied, nullptr);
+    EXPECT_EQ(tied->tupletKind, 0);
+    ASSERT_NE(FindNoteTie(tied), nullptr);
+    EXPECT_GT(AsTie(FindNoteTie(tied))->body.startDy, 0);
+    EventRecord* quintuplet = testing::NoteAt(document, 2, 1024);
+    ASSERT_NE(quintuplet, nullptr);
+    EXPECT_NE(quintuplet->tupletKind, 0);
+    EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::Hairpin).size(), 1u);
+    EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Octave).size(), 1u);
+    EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::RepeatEnding).size(), 1u);
+    EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::KeySignature).size(), 1u);
+    EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Clef).size(), 1u);
+}
+
+// Cancel in the progress dialog while the converter hangs: the child is killed and
+// waited for, the dialog closes, no box but the confirmation, no window, and the
+// temporary file is gone.
+TEST_F(MusicXmlImportTest, CancelEndsAHangingConverter) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::filesystem::path xml = scratch / "Aria.xml";
+    std::filesystem::copy_file(kFixture, xml);
+    const int before = TemporaryFiles();
+    StandIn("echo 'progress 1 Converting'; exec sleep 1000");
+    ui::headless::ResetUi();
+    // The user presses Cancel in the progress dialog and confirms.
+    BeginProgressDialog(0, 1, "");
+    ASSERT_NE(State().dialogs.ProgressDialog, platform::WindowHandle{});
+    win::PostMessage(State().dialogs.ProgressDialog, win::Message::Command,
+                     win::MakeCommandWord(ui::kIdCancel, ui::kButtonClicked));
+    ui::headless::QueueMessageBoxAnswer(ui::kIdYes);
+    EXPECT_EQ(ImportMusicXml(xml), nullptr);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_NE(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption);
+    EXPECT_EQ(State().dialogs.ProgressDialog, platform::WindowHandle{});
+    EXPECT_EQ(TemporaryFiles(), before);
+    EXPECT_EQ(CountOpenDocuments(), 0);
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
 }
 
 }  // namespace

@@ -30,28 +30,14 @@
 #include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/niff_spanner_score.h"
 #include "shell/tests/program/program_fixture.h"
+#include "shell/tests/program/staff_contents.h"
 #include "staves/signature_fields.h"
 
 namespace ql {
 namespace {
 
-// The objects of a type in a staff's measure.
-std::vector<ScoreObject*> ObjectsOf(ScoreDocument* document, int measure, ObjectType type) {
-    std::vector<ScoreObject*> found;
-    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, measure);
-    for (ScoreObject* object = cell != nullptr && cell->objects ? cell->objects->next.get() : nullptr;
-         object != nullptr; object = object->next.get())
-        if (object->type == TypeCode(type)) found.push_back(object);
-    return found;
-}
-
-EventRecord* NoteAt(ScoreDocument* document, int measure, int tick) {
-    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, measure);
-    for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice)
-        for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
-            if (!IsHeadSentinel(*e) && e->time == tick) return e;
-    return nullptr;
-}
+using testing::NoteAt;
+using testing::ObjectsOf;
 
 using NiffSpannerImportTest = testing::ProgramFixture;
 
