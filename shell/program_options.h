@@ -90,10 +90,6 @@ struct ProgramOptions {
     uint8_t SwingEighths = 0;
     uint8_t SwingSixteenths = 0;
     uint8_t PlayLoose = 0;
-    // MIDI sync of playing and of recording (0 none, 1 master, 2 slave), set by
-    // the MIDI Synchronization dialog for the session (not stored).
-    uint8_t PlaySyncMode = 0;
-    uint8_t RecordSyncMode = 0;
     uint8_t RecordMetro = 0;
     uint8_t RecordEcho = 0;
     uint8_t PlayMetro = 0;
