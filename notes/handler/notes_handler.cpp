@@ -109,17 +109,21 @@ ScoreObject* NotesHandlerClass::CreateAtClick(ScoreObject*, ScoreView* view) con
 }
 
 // The drag of a note's head (handle index 3 and above), or of a handle object's stem
-// and beam handles (0-2), each in one undoable edit.
+// and beam handles (0-2), each in one undoable edit. The drag ends where it last moved
+// the selection's grab point, not where the pointer went after the release; a note
+// chosen by a key or a menu was never dragged and stays as it is.
 int NotesHandlerClass::CommitDrag(ScoreObject*, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
-    HitRecord* hit = selection != nullptr ? selection->focusRecord.get() : nullptr;
+    if (selection == nullptr) return 0;
+    HitRecord* hit = selection->grabbedRecord ? selection->grabbedRecord.get() : selection->focusRecord.get();
     if (hit == nullptr) return 0;
+    const LogicalPoint end{selection->grabX, selection->grabY};
     if (hit->kind < kFirstHeadHandle) {
-        if (view == nullptr || view->document == nullptr) return 0;
+        if (view == nullptr || view->document == nullptr || end.y == hit->point.y) return 0;
         UndoStep step(view->document, view, UndoKind::Stem, kNoteType, UndoVerb::Move);
-        return CommitStemDrag(view, hit->owner.get(), hit->kind, view->pointerPoint.y - hit->point.y);
+        return CommitStemDrag(view, hit->owner.get(), hit->kind, end.y - hit->point.y);
     }
-    return CommitNoteDrag(view, hit->noteEvent.get(), hit->point);
+    return CommitNoteDrag(view, hit->noteEvent.get(), hit->point, end);
 }
 
 int NotesHandlerClass::HandleDrop(ScoreObject*, ScoreView* view, ScoreObject*, HitRecord* hit) const {

@@ -16,6 +16,7 @@
 #include "notes/drawing/note_fields.h"
 #include "platform/ui/headless.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/win/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
@@ -84,6 +85,14 @@ class NotePopupProgramTest : public testing::ProgramFixture {
         return ink;
     }
 
+    void CtrlZ() {
+        win::headless::SetKeyDown(win::Key::Control, true);
+        win::SendMessage(view_->ViewWindow, win::Message::KeyDown, 'Z');
+        win::SendMessage(view_->ViewWindow, win::Message::KeyUp, 'Z');
+        win::headless::SetKeyDown(win::Key::Control, false);
+        Pump();
+    }
+
     ScoreView* view_ = nullptr;
 };
 
@@ -108,6 +117,34 @@ TEST_F(NotePopupProgramTest, TheNotesMenuOpensOnANoteWithThePointer) {
     ASSERT_EQ(CurrentToolGroup(), ToolGroup::Pointer);
     ASSERT_EQ(RightClickNote(note, kHideHeadCommand), kHideHeadCommand) << "the note's menu did not open";
     EXPECT_TRUE(IsHeadHidden(*note));
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The command from the menu leaves the note chosen; Ctrl+Z takes the command back
+// at once, and letting the note go afterwards is no further undo step.
+TEST_F(NotePopupProgramTest, CtrlZTakesBackTheMenusCommandWhileTheNoteIsChosen) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    const int depth = UndoDepth(view_->document);
+    ASSERT_EQ(RightClickNote(note, kHideHeadCommand), kHideHeadCommand);
+    ASSERT_TRUE(IsHeadHidden(*note));
+    ASSERT_EQ(UndoDepth(view_->document), depth + 1);
+    CtrlZ();
+    EXPECT_FALSE(IsHeadHidden(*note)) << "Ctrl+Z did not take the command back";
+    EXPECT_EQ(UndoDepth(view_->document), depth);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+TEST_F(NotePopupProgramTest, LettingTheChosenNoteGoAddsNoUndoStep) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    const int depth = UndoDepth(view_->document);
+    ASSERT_EQ(RightClickNote(note, kHideHeadCommand), kHideHeadCommand);
+    ASSERT_EQ(UndoDepth(view_->document), depth + 1);
+    Click(win::Message::LeftButtonDown, 2, 2);  // above every staff: nothing is entered
+    EXPECT_EQ(UndoDepth(view_->document), depth + 1) << "letting the note go was an undo step";
+    CtrlZ();
+    EXPECT_FALSE(IsHeadHidden(*note)) << "one Ctrl+Z takes the command back";
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
