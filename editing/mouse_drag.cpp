@@ -6,6 +6,7 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/model/document.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -200,6 +201,25 @@ FollowedScore& Followed() {
     return followed;
 }
 
+// With the Note and Rest tools the staves above and below the pointer's are followed
+// too, so that their notes answer the pointer as soon as it crosses into them.
+void FollowNeighbourStaves(ScoreView* view, ScoreObject* focused) {
+    const uint8_t tool = Sel()->toolType;
+    if (tool != TypeCode(ObjectType::Note) && tool != TypeCode(ObjectType::Rest)) return;
+    const int staff = view->currentStaff;
+    const int measure = view->currentMeasure;
+    bool moved = false;
+    for (int other : {staff - 1, staff + 1}) {
+        if (other < 1 || other > view->document->header.staffCount) continue;
+        const int8_t* shown = view->currentSystem != nullptr ? StaffFlagsOf(view->currentSystem) : nullptr;
+        if (shown != nullptr && shown[other] < 0) continue;  // hidden in this system
+        SetCurrentMeasureQuick(view, other, measure);
+        moved = true;
+        if (view->currentCell != nullptr) ClassOf(focused).FollowLocation(focused, view);
+    }
+    if (moved) SetCurrentMeasureQuick(view, staff, measure);
+}
+
 int HoverMove(ScoreView* view) {
     SelectionState* s = Sel();
     ScoreObject* focused = s->focusedObject.get();
@@ -215,8 +235,10 @@ int HoverMove(ScoreView* view) {
         s->locationChanged = 0;
         // The focused object (the armed tool's prototype while nothing is focused)
         // makes the objects that stand for the location, such as the note handles.
-        if (focused != nullptr && (focused == s->defaultObject.get() || IsUsableObject(focused)))
+        if (focused != nullptr && (focused == s->defaultObject.get() || IsUsableObject(focused))) {
             ClassOf(focused).FollowLocation(focused, view);
+            FollowNeighbourStaves(view, focused);
+        }
         SetFocusLocation(s, view);
         CollectHitRecordsAtLocation(view);
     }

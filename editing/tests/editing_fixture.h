@@ -43,6 +43,9 @@ struct BoxCalls {
     int keys = 0;
     int steps = 0;
     int invalidates = 0;
+    std::vector<const ScoreObject*> drawn;    // Draw, in order
+    std::vector<const ScoreObject*> painted;  // Paint, in order
+    std::vector<int> followedStaves;          // FollowLocation: the view's staff each time
 };
 extern BoxCalls g_boxCalls;
 
