@@ -1,6 +1,7 @@
 // The right button on an entered note, in the program: the note's own menu opens
 // (not the page's) with the Notes tool current and with the Pointer, and a command
-// chosen from it changes that note, shows on the page, and is one undo step.
+// chosen from it changes that note, shows on the page, and is one undo step; a
+// double click on the head opens the note's settings.
 #include <gtest/gtest.h>
 
 #include "core/model/event_record.h"
@@ -27,6 +28,7 @@ namespace {
 
 constexpr int32_t kHideHeadCommand = 40357;  // on the note's menu only
 constexpr int32_t kReformatPageCommand = 42085;  // on the page's menu only
+constexpr int kNoteSettingsDialog = 827;
 
 class NotePopupProgramTest : public testing::ProgramFixture {
   protected:
@@ -145,6 +147,22 @@ TEST_F(NotePopupProgramTest, LettingTheChosenNoteGoAddsNoUndoStep) {
     EXPECT_EQ(UndoDepth(view_->document), depth + 1) << "letting the note go was an undo step";
     CtrlZ();
     EXPECT_FALSE(IsHeadHidden(*note)) << "one Ctrl+Z takes the command back";
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+TEST_F(NotePopupProgramTest, ADoubleClickOnAHeadOpensTheNoteSettings) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(note, view_));
+    const intptr_t at = win::PackPoint({head.x, head.y});
+    win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, win::PackPoint({head.x + 1, head.y}));
+    win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, at);
+    const size_t dialogs = ui::headless::Dialogs().size();
+    win::SendMessage(view_->ViewWindow, win::Message::LeftButtonDoubleClick, win::kMouseLeftButton, at);
+    win::SendMessage(view_->ViewWindow, win::Message::LeftButtonUp, 0, at);
+    Pump();
+    ASSERT_EQ(ui::headless::Dialogs().size(), dialogs + 1) << "no dialog opened";
+    EXPECT_EQ(ui::headless::Dialogs().back().templateId.Number(), kNoteSettingsDialog);
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
