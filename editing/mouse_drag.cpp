@@ -24,6 +24,7 @@
 #include "editing/status_readout.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
+#include "shell/shell_services.h"
 #include "platform/win/timers.h"
 
 namespace ql {
@@ -286,9 +287,24 @@ int Release(ScoreView* view) {
     return 0;
 }
 
+// A double click on nothing while the tool cursor shows: the text caret goes to the
+// pointer, so that typing and pasting start there.
+void PlaceCaretAtPointer(ScoreView* view) {
+    if (!view->ViewWindow) return;
+    const gfx::Point at = ClientOfLogical(view, view->pointerPoint);
+    win::SetCaretPosition(win::Point{at.x, at.y});
+    win::ShowCaret(view->ViewWindow);
+    view->CaretShown = 1;
+    UpdateToolbarButtons(view);
+}
+
 int DoubleClick(ScoreView* view) {
     SelectionState* s = Sel();
     HitRecord* under = FindRecordUnderPointer(view);
+    if (under == nullptr && s->editMode <= 0) {
+        PlaceCaretAtPointer(view);
+        return 0;
+    }
     ScoreObject* owner = under != nullptr ? under->owner.get() : nullptr;
     if (!IsUsableObject(owner) || owner->type == kMarqueeType) return 0;
     if (s->editMode > 0 && owner != s->focusedObject.get()) return 0;
