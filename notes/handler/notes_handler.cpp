@@ -120,11 +120,14 @@ ScoreObject* NotesHandlerClass::CreateAtClick(ScoreObject*, ScoreView* view) con
 // and beam handles (0-2), each in one undoable edit. The drag ends where it last moved
 // the selection's grab point, not where the pointer went after the release; a note
 // chosen by a key or a menu was never dragged and stays as it is.
-int NotesHandlerClass::CommitDrag(ScoreObject*, ScoreView* view) const {
+int NotesHandlerClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
     if (selection == nullptr) return 0;
-    HitRecord* hit = selection->grabbedRecord ? selection->grabbedRecord.get() : selection->focusRecord.get();
-    if (hit == nullptr) return 0;
+    // The handle dragged, when it is one of this object's (another object may be
+    // grabbed while this one is committed).
+    HitRecord* hit = selection->grabbedRecord.get();
+    if (hit == nullptr || hit->owner.get() != object) hit = selection->focusRecord.get();
+    if (hit == nullptr || hit->owner.get() != object) return 0;
     const LogicalPoint end{selection->grabX, selection->grabY};
     if (hit->kind < kFirstHeadHandle) {
         if (view == nullptr || view->document == nullptr || end.y == hit->point.y) return 0;
