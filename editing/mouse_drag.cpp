@@ -22,6 +22,7 @@
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
+#include "notes/entry/note_cursor.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "shell/shell_services.h"
@@ -331,12 +332,19 @@ void ResetPointerSnap() {
     g_snap = {};
 }
 
+// With the Note tool the note cursor follows the pointer while nothing is hovered.
+static void FollowWithNoteCursor(ScoreView* view) {
+    const SelectionState* s = Sel();
+    if (s != nullptr && s->hoverFlag == 0 && s->toolType == TypeCode(ObjectType::Note)) UpdateNoteCursorPos(view);
+}
+
 void SetPointerFromMessage(ScoreView* view, intptr_t packedPoint) {
     if (view == nullptr) return;
     const win::Point raw = win::UnpackPoint(packedPoint);
     g_lastClient = gfx::Point{raw.x, raw.y};
     if (SnapApplies()) {
         SnapPointerVertically(view, view->ViewWindow, packedPoint);
+        FollowWithNoteCursor(view);
         return;
     }
     gfx::Point point = g_lastClient;
@@ -349,6 +357,7 @@ void SetPointerFromMessage(ScoreView* view, intptr_t packedPoint) {
     if (view->ViewDC) point = gfx::DeviceToLogical(view->ViewDC, point);
     if (opened) EndViewDraw(view);
     view->pointerPoint = LogicalPoint{point.x, point.y};
+    FollowWithNoteCursor(view);
 }
 
 // The vertical snap while hovering: y goes down to a multiple of the view's snap

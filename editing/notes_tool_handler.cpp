@@ -49,6 +49,7 @@ void ArmNotes(ScoreView* view, SelectionState* s) {
     ClearStatusBar();
     SetStatusText(0, "Notes tool");
     SendSustainPedal(view, false);
+    State().input.ToolCursorState = 1;  // the note cursor shows from now on
 }
 
 intptr_t PassMessage(ScoreView* view, platform::WindowHandle window, win::Message message, uint32_t word,

@@ -15,6 +15,7 @@
 #include "editing/selection_internal.h"
 #include "editing/tool_dispatch.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/entry/note_tool_state.h"
 #include "platform/ui/headless.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/win/headless.h"
@@ -147,6 +148,24 @@ TEST_F(NotePopupProgramTest, LettingTheChosenNoteGoAddsNoUndoStep) {
     EXPECT_EQ(UndoDepth(view_->document), depth + 1) << "letting the note go was an undo step";
     CtrlZ();
     EXPECT_FALSE(IsHeadHidden(*note)) << "one Ctrl+Z takes the command back";
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// With the Notes tool the ledger-line cursor follows the pointer off the staff.
+TEST_F(NotePopupProgramTest, TheNoteCursorFollowsThePointerOffTheStaff) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(note, view_));
+    const NoteEntryContext& cursor = State().notes.NoteEntry;
+    bool shown = false;
+    const win::Rect client = win::GetClientRect(view_->ViewWindow);
+    for (int y = 0; y < client.bottom && !shown; y += 2) {
+        win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, win::PackPoint({head.x + 40, y}));
+        shown = cursor.cursorShown != 0;
+    }
+    ASSERT_TRUE(shown) << "no note cursor off the staff";
+    EXPECT_EQ(cursor.cursorX, view_->pointerPoint.x);
+    EXPECT_EQ(cursor.cursorY, view_->pointerPoint.y);
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
