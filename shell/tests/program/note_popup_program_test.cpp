@@ -16,6 +16,7 @@
 #include "editing/tool_dispatch.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/entry/note_tool_state.h"
+#include "notes/ties/ties.h"
 #include "platform/ui/headless.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/win/headless.h"
@@ -166,6 +167,47 @@ TEST_F(NotePopupProgramTest, TheNoteCursorFollowsThePointerOffTheStaff) {
     ASSERT_TRUE(shown) << "no note cursor off the staff";
     EXPECT_EQ(cursor.cursorX, view_->pointerPoint.x);
     EXPECT_EQ(cursor.cursorY, view_->pointerPoint.y);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// Two notes of one pitch tied; with the Pointer, the tie's first control handle
+// dragged down makes the curve flatter, stored once the tie is let go, and one undo
+// takes it back.
+TEST_F(NotePopupProgramTest, DraggingATiesControlHandleReshapesTheTie) {
+    EventRecord* first = EnterNote();
+    ASSERT_NE(first, nullptr) << "no note entered";
+    const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(first, view_));
+    Click(win::Message::LeftButtonDown, head.x + 80, head.y);
+    EventRecord* second = NextEvent(first);
+    ASSERT_TRUE(second != nullptr && !IsHeadSentinel(*second)) << "no second note";
+    ASSERT_EQ(second->step, first->step);
+    ASSERT_GT(second->time, first->time) << "the second note joined the first's chord";
+    {
+        UndoStep step(view_->document, view_, UndoKind::Item, TypeCode(ObjectType::Tie), UndoVerb::Add);
+        ASSERT_EQ(ToggleTie(view_, first, 0), 1) << "no tie made";
+    }
+    ScoreObject* tie = FindNoteTie(first);
+    ASSERT_NE(tie, nullptr);
+    const TieBody before = AsTie(tie)->body;
+    Press(PaletteButton(kMainPalette, static_cast<int>(ToolGroup::Pointer)));
+    const TieCurve curve = ComputeTieCurve(before, view_, first, second, 0);
+    const gfx::Point start = selection::ClientOfLogical(view_, curve.outer[1]);
+    win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, win::PackPoint({start.x + 1, start.y}));
+    win::SendMessage(view_->ViewWindow, win::Message::MouseMove, 0, win::PackPoint({start.x, start.y}));
+    win::SendMessage(view_->ViewWindow, win::Message::LeftButtonDown, win::kMouseLeftButton,
+                     win::PackPoint({start.x, start.y}));
+    ASSERT_EQ(TheSelectionState()->editMode, 2) << "no handle grabbed";
+    ASSERT_EQ(TheSelectionState()->grabbedOwnerType, TypeCode(ObjectType::Tie)) << "not the tie's handle";
+    for (int dy = 2; dy <= 8; dy += 2)
+        win::SendMessage(view_->ViewWindow, win::Message::MouseMove, win::kMouseLeftButton,
+                         win::PackPoint({start.x, start.y + dy}));
+    win::SendMessage(view_->ViewWindow, win::Message::LeftButtonUp, 0, win::PackPoint({start.x, start.y + 8}));
+    Click(win::Message::LeftButtonDown, head.x, head.y + 300);  // empty paper: the tie is let go
+    const TieBody after = AsTie(tie)->body;
+    EXPECT_GT(after.controlRise, before.controlRise) << "the curve did not get flatter";
+    EXPECT_EQ(after.startDy, before.startDy) << "the ends moved";
+    UndoCommand(view_->document, view_);
+    EXPECT_EQ(AsTie(tie)->body.controlRise, before.controlRise) << "one undo does not take the drag back";
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
