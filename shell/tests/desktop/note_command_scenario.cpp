@@ -49,10 +49,10 @@ class NoteCommandScenario : public DesktopScenario {
         int space = 0;
         int64_t shown = 0;
     };
-    // A new score, a note entered with the Notes tool in the space below the middle
-    // line of the first staff, then Hide/Unhide > Head from the note's menu; false
-    // (with the failure reported) when a step did not happen.
-    bool EnterNoteAndHideItsHead(EnteredHead* head) {
+    // A new score and a note entered with the Notes tool in the space below the
+    // middle line of the first staff; false (with the failure reported) when a step
+    // did not happen.
+    bool EnterNote(EnteredHead* head) {
         if (!StartProgram()) return false;
         NewScore("1");
         if (!WaitFor([&] { return Titled("Main").has_value(); })) return false;
@@ -102,7 +102,14 @@ class NoteCommandScenario : public DesktopScenario {
             ADD_FAILURE() << "no head found";
             return false;
         }
+        return true;
+    }
 
+    // Then Hide/Unhide > Head from the note's menu.
+    bool EnterNoteAndHideItsHead(EnteredHead* head) {
+        if (!EnterNote(head)) return false;
+        const int headX = head->x;
+        const int space = head->space;
         // The note's menu at the head: Hide/Unhide > Head.
         x_.MovePointer(headX + 30, space + 20);
         x_.Settle(Millis{300});
@@ -154,6 +161,22 @@ TEST_F(NoteCommandScenario, TheNoteMenuAndTheMarqueeKeyHideAndShowAHeadAndUndoTa
     EXPECT_TRUE(WaitFor([&] { return (back = DarkAround(headX, space)) < shown / 4; }, kRedrawTimeout))
         << "one Undo did not hide the head again: " << back << " of " << shown;
     if (HasFailure()) WritePng(Screen(), TestOutputFolder() / "note_command_undo_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A double click on the head opens the note's settings; Escape closes them.
+TEST_F(NoteCommandScenario, ADoubleClickOnAHeadOpensTheNoteSettings) {
+    EnteredHead head;
+    ASSERT_TRUE(EnterNote(&head));
+    x_.MovePointer(head.x + 30, head.space + 20);
+    x_.Settle(Millis{300});
+    x_.MovePointer(head.x, head.space);
+    x_.Settle(Millis{500});
+    x_.Click(head.x, head.space);
+    x_.Click(head.x, head.space);
+    ASSERT_TRUE(x_.WaitForWindow("Note Settings").has_value()) << "no Note Settings";
+    x_.PressKey("Escape");
+    EXPECT_TRUE(x_.WaitUntilGone("Note Settings"));
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
