@@ -211,6 +211,36 @@ TEST_F(NotePopupProgramTest, DraggingATiesControlHandleReshapesTheTie) {
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
+// Shift on a chosen note draws the Notes palette's current button again, and so does
+// its release; Shift with nothing chosen does not.
+TEST_F(NotePopupProgramTest, ShiftOnAChosenNoteRedrawsTheToolsButton) {
+    EventRecord* note = EnterNote();
+    ASSERT_NE(note, nullptr) << "no note entered";
+    const platform::WindowHandle button = PaletteButton(kNotesPalette, State().notes.NoteTools.selectedEntry);
+    ASSERT_TRUE(button);
+    auto pending = [&] {
+        const win::Rect r = win::GetUpdateRect(button);
+        return r.right > r.left && r.bottom > r.top;
+    };
+    auto shift = [&](win::Message message) {
+        win::SendMessage(view_->ViewWindow, message, static_cast<uint32_t>(win::Key::Shift), 0);
+    };
+    win::UpdateWindow(button);
+    shift(win::Message::KeyDown);
+    shift(win::Message::KeyUp);
+    EXPECT_FALSE(pending()) << "redrawn with nothing chosen";
+    const gfx::Point head = selection::ClientOfLogical(view_, GetEventPosition(note, view_));
+    Click(win::Message::LeftButtonDown, head.x, head.y);  // the note chosen
+    ASSERT_GT(TheSelectionState()->editMode, 0) << "the note is not chosen";
+    win::UpdateWindow(button);
+    shift(win::Message::KeyDown);
+    EXPECT_TRUE(pending()) << "not redrawn for Shift";
+    win::UpdateWindow(button);
+    shift(win::Message::KeyUp);
+    EXPECT_TRUE(pending()) << "not redrawn when Shift came up";
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
 TEST_F(NotePopupProgramTest, ADoubleClickOnAHeadOpensTheNoteSettings) {
     EventRecord* note = EnterNote();
     ASSERT_NE(note, nullptr) << "no note entered";
