@@ -10,6 +10,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "core/units/save_stacks.h"
 #include "display/hit_test.h"
 #include "editing/palette_windows.h"
 #include "editing/selection_internal.h"
@@ -238,6 +239,19 @@ TEST_F(NotePopupProgramTest, ShiftOnAChosenNoteRedrawsTheToolsButton) {
     win::UpdateWindow(button);
     shift(win::Message::KeyUp);
     EXPECT_TRUE(pending()) << "not redrawn when Shift came up";
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// Leaving the Notes tool for another button set forgets the pointer positions kept
+// while it was chosen and puts a tool entry of the palette back to the eighth.
+TEST_F(NotePopupProgramTest, LeavingTheNotesToolForgetsKeptPointerPositions) {
+    ASSERT_NE(EnterNote(), nullptr) << "no note entered";
+    State().notes.NoteTools.selectedEntry = 8;
+    PushCursorPosition();
+    ASSERT_GT(State().stacks.pointerPositions.count, 0);
+    Press(PaletteButton(kMainPalette, static_cast<int>(ToolGroup::Pointer)));
+    EXPECT_EQ(State().stacks.pointerPositions.count, 0);
+    EXPECT_EQ(State().notes.NoteTools.selectedEntry, 4);
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
