@@ -9,6 +9,7 @@ namespace ql {
 
 struct ScoreView;
 struct HitRecord;
+struct ScoreObject;
 
 // True when the view's open surface may take feedback: its own window context, not
 // a print job or a recording.
@@ -27,5 +28,16 @@ void DrawFocusHandles(ScoreView* view);
 void ShowFocusFeedback(ScoreView* view);
 // The handles, then the object's EraseTracking.
 void HideFocusFeedback(ScoreView* view);
+
+// Redraws the owners of the selection list's records that overlap the object's
+// handles (not an Accidental, Measure or Staff): a note by its note redraw, a Measure
+// or Staff by invalidating the overlap, any other by its own drawing. The view's
+// location comes back.
+void RedrawOverlapping(ScoreView* view, ScoreObject* object);
+// Draws the object in the other views of its score (a page object only in those in
+// page view), each at this view's staff and measure: mode 1 draws it and then its
+// selected form, mode 0 nothing. This view is active again at the end, its drawing
+// reopened with the XOR state (mode 0) or the drawing state it had (mode 1).
+void RedrawInLinkedViews(ScoreView* view, ScoreObject* object, int mode);
 
 }  // namespace ql

@@ -21,6 +21,7 @@
 #include "editing/marquee.h"
 #include "editing/marquee_clear.h"
 #include "editing/marquee_internal.h"
+#include "editing/note_commands.h"
 #include "editing/selection.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/gfx/mapping.h"
@@ -232,6 +233,8 @@ int MarqueeKey(ScoreObject* marquee, ScoreView* view, uint32_t key) {
     if (k == win::LetterKey('I')) return MarqueeEditCommand(marquee, view, kItalicCommand, textType);
     if (k == Key::F1) return RootObjectClass().OnKey(marquee, view, key);
     if (!HasHandles(marquee)) return 0;
+    // The note keys change the notes and rests inside, in one undo step.
+    int result = MarqueeKeyCommand(view, key);
     const bool ctrl = CtrlHeld();
     if (ctrl) {
         const std::vector<Inside> slurs =
@@ -240,7 +243,6 @@ int MarqueeKey(ScoreObject* marquee, ScoreView* view, uint32_t key) {
     }
     RedrawMarqueeRegion(view);
     int32_t dx = 0, dy = 0;
-    int result = 0;
     if (ctrl && ArrowStep(k, &dx, &dy)) result = MoveByKey(marquee, view, dx, dy);
     if (SelectionState* s = TheSelectionState()) s->rebuildRequested = 0;
     return result;

@@ -22,8 +22,10 @@
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
+#include "notes/entry/note_cursor.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
+#include "shell/shell_services.h"
 #include "platform/win/timers.h"
 
 namespace ql {
@@ -201,17 +203,36 @@ FollowedScore& Followed() {
     return followed;
 }
 
+// With the Note and Rest tools the staves above and below the pointer's are followed
+// too, so that their notes answer the pointer as soon as it crosses into them.
+void FollowNeighbourStaves(ScoreView* view, ScoreObject* focused) {
+    const uint8_t tool = Sel()->toolType;
+    if (tool != TypeCode(ObjectType::Note) && tool != TypeCode(ObjectType::Rest)) return;
+    const int staff = view->currentStaff;
+    const int measure = view->currentMeasure;
+    bool moved = false;
+    for (int other : {staff - 1, staff + 1}) {
+        if (other < 1 || other > view->document->header.staffCount) continue;
+        const int8_t* shown = view->currentSystem != nullptr ? StaffFlagsOf(view->currentSystem) : nullptr;
+        if (shown != nullptr && shown[other] < 0) continue;  // hidden in this system
+        SetCurrentMeasureQuick(view, other, measure);
+        moved = true;
+        if (view->currentCell != nullptr) ClassOf(focused).FollowLocation(focused, view);
+    }
+    if (moved) SetCurrentMeasureQuick(view, staff, measure);
+}
+
 // The focused object (the armed tool's prototype while nothing is focused) follows
 // the new location, unless its staff is hidden: what it makes there (note handles,
 // barline objects, the staff element) goes into the selection's followed list,
 // whose handles the collection then takes.
 void FollowFocusedObject(ScoreView* view, SelectionState* s, ScoreObject* focused) {
     if (focused == nullptr || (focused != s->defaultObject.get() && !IsUsableObject(focused))) return;
-    if (view->currentSystem == nullptr) return;
+    if (view->currentSystem == nullptr || SelectionObjectList() == nullptr) return;
     const int8_t* staffFlags = StaffFlagsOf(view->currentSystem);
-    if (staffFlags != nullptr && view->currentStaff >= 0 && staffFlags[view->currentStaff] < 0) return;  // hidden
-    if (SelectionObjectList() == nullptr) return;
-    ClassOf(focused).FollowLocation(focused, view);
+    const bool hidden = staffFlags != nullptr && view->currentStaff >= 0 && staffFlags[view->currentStaff] < 0;
+    if (!hidden) ClassOf(focused).FollowLocation(focused, view);
+    FollowNeighbourStaves(view, focused);
 }
 
 int HoverMove(ScoreView* view) {
@@ -275,9 +296,24 @@ int Release(ScoreView* view) {
     return 0;
 }
 
+// A double click on nothing while the tool cursor shows: the text caret goes to the
+// pointer, so that typing and pasting start there.
+void PlaceCaretAtPointer(ScoreView* view) {
+    if (!view->ViewWindow) return;
+    const gfx::Point at = ClientOfLogical(view, view->pointerPoint);
+    win::SetCaretPosition(win::Point{at.x, at.y});
+    win::ShowCaret(view->ViewWindow);
+    view->CaretShown = 1;
+    UpdateToolbarButtons(view);
+}
+
 int DoubleClick(ScoreView* view) {
     SelectionState* s = Sel();
     HitRecord* under = FindRecordUnderPointer(view);
+    if (under == nullptr && s->editMode <= 0) {
+        PlaceCaretAtPointer(view);
+        return 0;
+    }
     ScoreObject* owner = under != nullptr ? under->owner.get() : nullptr;
     if (!IsUsableObject(owner) || owner->type == kMarqueeType) return 0;
     if (s->editMode > 0 && owner != s->focusedObject.get()) return 0;
@@ -304,12 +340,19 @@ void ResetPointerSnap() {
     g_snap = {};
 }
 
+// With the Note tool the note cursor follows the pointer while nothing is hovered.
+static void FollowWithNoteCursor(ScoreView* view) {
+    const SelectionState* s = Sel();
+    if (s != nullptr && s->hoverFlag == 0 && s->toolType == TypeCode(ObjectType::Note)) UpdateNoteCursorPos(view);
+}
+
 void SetPointerFromMessage(ScoreView* view, intptr_t packedPoint) {
     if (view == nullptr) return;
     const win::Point raw = win::UnpackPoint(packedPoint);
     g_lastClient = gfx::Point{raw.x, raw.y};
     if (SnapApplies()) {
         SnapPointerVertically(view, view->ViewWindow, packedPoint);
+        FollowWithNoteCursor(view);
         return;
     }
     gfx::Point point = g_lastClient;
@@ -322,6 +365,7 @@ void SetPointerFromMessage(ScoreView* view, intptr_t packedPoint) {
     if (view->ViewDC) point = gfx::DeviceToLogical(view->ViewDC, point);
     if (opened) EndViewDraw(view);
     view->pointerPoint = LogicalPoint{point.x, point.y};
+    FollowWithNoteCursor(view);
 }
 
 // The vertical snap while hovering: y goes down to a multiple of the view's snap

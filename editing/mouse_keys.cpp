@@ -12,9 +12,13 @@
 #include "editing/feedback.h"
 #include "editing/handle_flags.h"
 #include "editing/mouse_processor_internal.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
+#include "editing/tool_dispatch.h"
 #include "notes/entry/note_duration.h"
+#include "notes/entry/note_tool_state.h"
 #include "notes/rests/rest.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
@@ -175,10 +179,40 @@ bool CtrlDown() {
     return win::IsKeyDown(Key::Control) || State().input.StickyCtrlFlag != 0;
 }
 
+// The current tool's palette button is drawn again while Shift is held on a focused
+// note or rest, and once more when Shift comes up or the window loses the focus.
+bool g_buttonRedrawnForShift = false;
+
+void RedrawCurrentToolButton() {
+    const ToolGroup group = CurrentToolGroup();
+    if (group == ToolGroup::Note)
+        RedrawPaletteButton(kNotesPalette, State().notes.NoteTools.selectedEntry);
+    else
+        RedrawPaletteButton(kMainPalette, static_cast<int>(group));
+}
+
+void RedrawButtonForShiftDown(intptr_t data) {
+    constexpr intptr_t kRepeatBit = intptr_t{1} << 30;
+    const ScoreObject* object = FocusedObject();
+    if ((data & kRepeatBit) != 0 || object == nullptr) return;
+    if (object->type != TypeCode(ObjectType::Note) && object->type != TypeCode(ObjectType::Rest)) return;
+    RedrawCurrentToolButton();
+    g_buttonRedrawnForShift = true;
+}
+
+void RedrawButtonAfterShift() {
+    if (!g_buttonRedrawnForShift) return;
+    RedrawCurrentToolButton();
+    g_buttonRedrawnForShift = false;
+}
+
 intptr_t KeyUp(ScoreView* /*view*/, uint32_t key) {
     InputGlobals& input = State().input;
     if (key == static_cast<uint32_t>(Key::Control)) input.StickyCtrlFlag = 0;
-    if (key == static_cast<uint32_t>(Key::Shift)) input.ShiftLatch = 0;
+    if (key == static_cast<uint32_t>(Key::Shift)) {
+        input.ShiftLatch = 0;
+        RedrawButtonAfterShift();
+    }
     return 1;
 }
 
@@ -234,10 +268,14 @@ intptr_t ToolKeyDown(ScoreView* view, platform::WindowHandle /*window*/, uint32_
 }
 
 intptr_t KeyMessage(ScoreView* view, platform::WindowHandle window, win::Message message, uint32_t word,
-                    intptr_t /*data*/) {
+                    intptr_t data) {
     switch (message) {
         case win::Message::KeyDown:
+            if (word == static_cast<uint32_t>(Key::Shift)) RedrawButtonForShiftDown(data);
             return ToolKeyDown(view, window, word);
+        case win::Message::KillFocus:
+            RedrawButtonAfterShift();
+            return 0;
         case win::Message::SystemKeyDown: {
             const auto k = static_cast<Key>(word);
             const bool passes = k == Key::Left || k == Key::Right || k == Key::Add || k == Key::Subtract ||

@@ -10,6 +10,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "core/units/save_stacks.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
 #include "editing/tool_dispatch.h"
@@ -27,6 +28,9 @@ constexpr int kNoteType = TypeCode(ObjectType::Note);
 constexpr int kNotesToolKind = 3;
 constexpr int kLastValueEntry = 6;
 constexpr uint16_t kEighthEntry = 4;
+
+// Set while the Notes palette is shown because this tool was chosen.
+bool g_paletteShownByTool = false;
 
 bool Idle(const SelectionState* s) {
     return s->editMode <= 0 && s->modal == 0;
@@ -49,6 +53,7 @@ void ArmNotes(ScoreView* view, SelectionState* s) {
     ClearStatusBar();
     SetStatusText(0, "Notes tool");
     SendSustainPedal(view, false);
+    State().input.ToolCursorState = 1;  // the note cursor shows from now on
 }
 
 intptr_t PassMessage(ScoreView* view, platform::WindowHandle window, win::Message message, uint32_t word,
@@ -93,6 +98,7 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
     switch (action) {
         case ToolAction::Select:
             win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
+            g_paletteShownByTool = true;
             ArmNotes(view, s);
             return 1;
         case ToolAction::Reclick:  // pressed again: re-armed when something disarmed it
@@ -109,8 +115,13 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
             if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
             return PassMessage(view, window, message, word, data);
         case ToolAction::Deselect:
-            if (State().notes.NoteTools.selectedEntry > kLastValueEntry && CurrentToolGroup() != ToolGroup::Note)
-                State().notes.NoteTools.selectedEntry = kEighthEntry;
+            if (CurrentToolGroup() != ToolGroup::Note) {  // another button set becomes current
+                if (g_paletteShownByTool) PopCursorPosition(true);
+                g_paletteShownByTool = false;
+                if (State().notes.NoteTools.selectedEntry > kLastValueEntry)
+                    State().notes.NoteTools.selectedEntry = kEighthEntry;
+                RedrawPalette(kNotesPalette);
+            }
             Disarm(view, window);
             return 0;
         default:

@@ -3,6 +3,8 @@
 // them (Ctrl picks the second of two overlapping handles), the hover, and the
 // re-collection over the visible systems. Records that leave the lists are freed
 // with their chains and their owners forget them.
+#include "core/constants.h"
+#include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
@@ -153,6 +155,18 @@ void AddObjectHitRecords(ScoreView* view, ScoreObject* chain) {
     SpliceListB(s);
 }
 
+// The objects attached to the events (ties, accidentals) of each voice the view's
+// edit mask allows, at the current cell.
+static void CollectEventAttachments(ScoreView* view, bool everyType) {
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        if (view->voiceMask != 0 && (view->voiceMask & (1u << voice)) == 0) continue;
+        int n = 0;
+        for (EventRecord* e = GetVoiceFirstEvent(view->currentCell, voice); e != nullptr && n < kWalkLimit;
+             e = NextEvent(e), ++n)
+            if (ScoreObject* attached = GetEventAttachment(e)) CollectChain(view, attached, everyType);
+    }
+}
+
 void CollectHitRecordsAtLocation(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr || view->currentCell == nullptr) return;
@@ -164,6 +178,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     switch (s->behaviourCode) {
         case 0:
             CollectChain(view, s->voiceChain.get(), true);
+            CollectEventAttachments(view, true);
             CollectChain(view, members(cellList), true);
             CollectChain(view, s->extraChain.get(), true);
             CollectChain(view, followed, true);
@@ -178,11 +193,13 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
         case 3:
         case 4:
             CollectChain(view, s->voiceChain.get(), false);
+            CollectEventAttachments(view, false);
             break;
         default:
             CollectChain(view, members(cellList), true);
             CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
+            CollectEventAttachments(view, true);
             break;
     }
     SpliceListB(s);

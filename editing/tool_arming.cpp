@@ -288,6 +288,9 @@ void FocusHoveredElement(ScoreView* view) {
     ClassOf(object).ReleaseCache(object, view);
     SetupFeedbackState(view);
     std::memcpy(s->grabbedAnchor, &hover->location.location, sizeof s->grabbedAnchor);
+    // Nothing is dragged yet: a commit finds the handle where it was.
+    s->grabX = hover->point.x;
+    s->grabY = hover->point.y;
     s->pointerOffsetX = view->pointerPoint.x - hover->point.x;
     s->pointerOffsetY = view->pointerPoint.y - hover->point.y;
 }

@@ -44,6 +44,9 @@ struct BoxCalls {
     int steps = 0;
     int invalidates = 0;
     int follows = 0;  // FollowLocation calls
+    std::vector<const ScoreObject*> drawn;    // Draw, in order
+    std::vector<const ScoreObject*> painted;  // Paint, in order
+    std::vector<int> followedStaves;          // FollowLocation: the view's staff each time
 };
 extern BoxCalls g_boxCalls;
 

@@ -112,11 +112,15 @@ class BoxClass final : public ScoreObjectClass {
     }
     void DrawTracking(ScoreObject* box, ScoreView* view) const override { Outline(box, view); }
     void EraseTracking(ScoreObject* box, ScoreView* view) const override { Outline(box, view); }
-    void Paint(ScoreObject*, ScoreView*) const override {}
+    void Draw(ScoreObject* box, ScoreView*) const override { g_boxCalls.drawn.push_back(box); }
+    void Paint(ScoreObject* box, ScoreView*) const override { g_boxCalls.painted.push_back(box); }
     void DrawSelected(ScoreObject*, ScoreView*) const override {}
     void SetToolCursor(ScoreObject*, int32_t, int32_t) const override {}
     int LocationChanged(ScoreObject*, ScoreView*) const override { return 0; }
-    int FollowLocation(ScoreObject*, ScoreView*) const override { return ++g_boxCalls.follows; }
+    int FollowLocation(ScoreObject*, ScoreView* view) const override {
+        g_boxCalls.followedStaves.push_back(view->currentStaff);
+        return ++g_boxCalls.follows;
+    }
     // The box goes where its corner handles are.
     int CommitDrag(ScoreObject* box, ScoreView*) const override {
         BoxBody b = BodyOf(box);

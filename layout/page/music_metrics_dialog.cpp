@@ -99,7 +99,7 @@ void ApplyMetrics(WindowHandle dialog, ScoreView* view, const MetricRecords& rec
     const int oldBeatX = document->internalDistances[kBeatX];
     const TieMetrics oldTies = TieMetricsOf(*document);
     std::memcpy(document->internalDistances, records.units, sizeof records.units);
-    LayoutTiesOfStaff(document, oldTies, TieMetricsOf(*document));
+    RescaleTies(document, oldTies, TieMetricsOf(*document));
     StoreDocumentMetrics(document);  // the stored distances follow, and read back the same
     if (ui::IsItemChecked(dialog, kSavePreferences)) {
         std::memcpy(Options().Metrics, records.words, sizeof records.words);

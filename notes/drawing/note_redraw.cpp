@@ -249,4 +249,9 @@ void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord) {
     }
 }
 
+void RedrawMeasureLinked(ScoreView* view) {
+    if (view == nullptr) return;
+    DrawHereAndLinked(view, [](ScoreView* v) { RedrawCurrentMeasure(v); });
+}
+
 }  // namespace ql

@@ -37,6 +37,9 @@ void DrawCellNotesAllVoicesSaved(ScoreView* view);
 void RedrawNotesLinked(ScoreView* view, EventRecord* chord);
 void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord);
 void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord);
+// The current measure's slot redrawn in this view, then in every linked view moved to
+// this view's staff and measure; this view is active again at the end.
+void RedrawMeasureLinked(ScoreView* view);
 
 // The view moved to a staff and measure for drawing (system of the current page
 // holding the measure, slot, staff record, cell, the staff's scaled fonts), put back

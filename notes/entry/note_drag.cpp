@@ -55,17 +55,22 @@ void DragSideways(EventRecord* note, int32_t dx) {
 }  // namespace
 
 int CommitNoteDrag(ScoreView* view, EventRecord* note, const LogicalPoint& from) {
+    if (view == nullptr) return 0;
+    return CommitNoteDrag(view, note, from, view->pointerPoint);
+}
+
+int CommitNoteDrag(ScoreView* view, EventRecord* note, const LogicalPoint& from, const LogicalPoint& to) {
     if (view == nullptr || view->document == nullptr || view->currentCell == nullptr || note == nullptr)
         return 0;
-    const int32_t dx = view->pointerPoint.x - from.x;
-    const int32_t dy = view->pointerPoint.y - from.y;
+    const int32_t dx = to.x - from.x;
+    const int32_t dy = to.y - from.y;
     const bool pitch = std::abs(dy) >= kPitchDragUnits;
     if (!pitch && std::abs(dx) < kSideDragUnits) return 0;
     UndoStep step(view->document, view, pitch ? UndoKind::Pitch : UndoKind::Note, kNoteType,
                   UndoVerb::Move);
     DrawNoteChainSaved(view, EntryVoice(view));
     if (pitch) {
-        DragPitch(view, note, StepAtY(view, view->pointerPoint.y));
+        DragPitch(view, note, StepAtY(view, to.y));
     } else {
         DragSideways(note, dx);
     }

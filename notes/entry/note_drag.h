@@ -11,8 +11,9 @@ namespace ql {
 struct ScoreView;
 struct EventRecord;
 
-// Applies the drag of `note` from `from` to the view's pointer, in one undoable edit.
-// 1 when applied, 0 for a null note or a move too small to count.
+// Applies the drag of `note` from `from` to `to` (the view's pointer when not given),
+// in one undoable edit. 1 when applied, 0 for a null note or a move too small to count.
+int CommitNoteDrag(ScoreView* view, EventRecord* note, const LogicalPoint& from, const LogicalPoint& to);
 int CommitNoteDrag(ScoreView* view, EventRecord* note, const LogicalPoint& from);
 
 }  // namespace ql

@@ -16,11 +16,14 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "core/units/save_stacks.h"
 #include "editing/selection.h"
 #include "notes/entry/note_delete.h"
 #include "notes/entry/note_drag.h"
 #include "notes/entry/note_duration.h"
 #include "notes/entry/note_entry.h"
+#include "notes/drawing/note_redraw.h"
+#include "notes/settings/note_settings_dialog.h"
 #include "platform/win/keys.h"
 
 namespace ql {
@@ -30,6 +33,10 @@ namespace {
 constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
 constexpr uint8_t kClearedFlagBits = 0xC0;  // flag-word bits 6 and 7
 constexpr uint8_t kFirstHeadHandle = 3;     // handles 0-2 are the stem's
+// What a note shows that the Note Settings change: flags bit 10, word2 bits 6-7 and 12-13.
+constexpr uint16_t kShownFlagBits = 0x0400;
+constexpr uint16_t kShownWord2Bits = 0x30C0;
+constexpr intptr_t kDialogOk = 1;
 
 class NotesHandlerClass final : public ScoreObjectClass {
   public:
@@ -48,6 +55,7 @@ class NotesHandlerClass final : public ScoreObjectClass {
     int HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject* target,
                    HitRecord* hit) const override;
     int OnInsertKey(ScoreObject*, ScoreView*, ScoreObject*, HitRecord*) const override { return 1; }
+    int EditAttributes(ScoreObject* object, ScoreView* view) const override;
     // The note commands of the menus reach the Notes tool here.
     int OnEditCommand(ScoreObject*, ScoreView* view, int command, int value) const override {
         return ApplyNoteCommand(view, command, value);
@@ -109,22 +117,57 @@ ScoreObject* NotesHandlerClass::CreateAtClick(ScoreObject*, ScoreView* view) con
 }
 
 // The drag of a note's head (handle index 3 and above), or of a handle object's stem
-// and beam handles (0-2), each in one undoable edit.
-int NotesHandlerClass::CommitDrag(ScoreObject*, ScoreView* view) const {
+// and beam handles (0-2), each in one undoable edit. The drag ends where it last moved
+// the selection's grab point, not where the pointer went after the release; a note
+// chosen by a key or a menu was never dragged and stays as it is.
+int NotesHandlerClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
-    HitRecord* hit = selection != nullptr ? selection->focusRecord.get() : nullptr;
-    if (hit == nullptr) return 0;
+    if (selection == nullptr) return 0;
+    // The handle dragged, when it is one of this object's (another object may be
+    // grabbed while this one is committed).
+    HitRecord* hit = selection->grabbedRecord.get();
+    if (hit == nullptr || hit->owner.get() != object) hit = selection->focusRecord.get();
+    if (hit == nullptr || hit->owner.get() != object) return 0;
+    const LogicalPoint end{selection->grabX, selection->grabY};
     if (hit->kind < kFirstHeadHandle) {
-        if (view == nullptr || view->document == nullptr) return 0;
+        if (view == nullptr || view->document == nullptr || end.y == hit->point.y) return 0;
         UndoStep step(view->document, view, UndoKind::Stem, kNoteType, UndoVerb::Move);
-        return CommitStemDrag(view, hit->owner.get(), hit->kind, view->pointerPoint.y - hit->point.y);
+        return CommitStemDrag(view, hit->owner.get(), hit->kind, end.y - hit->point.y);
     }
-    return CommitNoteDrag(view, hit->noteEvent.get(), hit->point);
+    return CommitNoteDrag(view, hit->noteEvent.get(), hit->point, end);
 }
 
 int NotesHandlerClass::HandleDrop(ScoreObject*, ScoreView* view, ScoreObject*, HitRecord* hit) const {
     EventRecord* note = hit != nullptr ? hit->noteEvent.get() : nullptr;
     return DropOnNote(view, note != nullptr ? note : FocusedNote());
+}
+
+// The Note Settings of the focused note, or of the note under the pointer (a double
+// click on a head); 1 after OK. A change of what the note shows (hidden head or stem,
+// staccato, legato) draws its group again in every view before the commit.
+int NotesHandlerClass::EditAttributes(ScoreObject*, ScoreView* view) const {
+    if (view == nullptr || view->document == nullptr) return 0;
+    EventRecord* note = FocusedNote();
+    if (note == nullptr) {
+        HitRecord* under = FindRecordUnderPointer(view);
+        note = under != nullptr && under->ownerType == kNoteType ? under->noteEvent.get() : nullptr;
+    }
+    if (note == nullptr) return 0;
+    const EventRecord before = *note;
+    PushViewLocation(view);
+    const intptr_t result = RunNoteSettingsDialog(view, note);
+    PopViewLocation(view);
+    if (result != kDialogOk) return 0;
+    if ((note->flags & kShownFlagBits) != (before.flags & kShownFlagBits) ||
+        (note->word2 & kShownWord2Bits) != (before.word2 & kShownWord2Bits)) {
+        EventRecord now = *note;
+        *note = before;
+        DrawNoteGroupSavedLinked(view, note);  // the old image drawn away
+        *note = now;
+        RedrawNotesLinked(view, note);
+    }
+    CommitFocusedElement(view);
+    return 1;
 }
 
 int NotesHandlerClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const {

@@ -12,6 +12,8 @@
 #include "core/objects/class_table.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/rests/staff_place.h"
+#include "core/objects/selection_state.h"
+#include "notes/ties/tie_handles.h"
 #include "notes/ties/ties.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
@@ -26,8 +28,6 @@ constexpr int kLongestGlyphTieCode = 8;  // sixteenths and shorter
 constexpr uint8_t kTieGlyphAbove = 234;
 constexpr uint8_t kTieGlyphBelow = 235;
 constexpr int32_t kTieGlyphOffset = 32;
-constexpr uint16_t kLineStyleMask = 0x0F00;
-constexpr int kLineStyleShift = 8;
 constexpr int kDashedStyle = 1;
 
 gfx::Point Clamped(double x, double y) {
@@ -66,14 +66,6 @@ void FillPolygon(platform::DcHandle dc, const std::vector<gfx::Point>& points) {
     }
 }
 
-int LineStyle(const TieBody& body) {
-    return (body.shape & kLineStyleMask) >> kLineStyleShift;
-}
-
-int TieVoice(const TieBody& body) {
-    return (body.shape & kTieVoiceMask) >> kTieVoiceShift;
-}
-
 void DrawTieGlyph(ScoreView* view, const TieBody& body, EventRecord* start) {
     const TieNotePoints at = TieNotePositions(view, start, start, 0);
     const bool below = body.startDy >= 0;
@@ -88,6 +80,26 @@ class TieClass final : public ScoreObjectClass {
     uint32_t GetBodySize(const ScoreObject*) const override { return kTieBodyBytes; }
     void Draw(ScoreObject* object, ScoreView* view) const override {
         DrawTie(object, view, GetOwnerNote(object));
+    }
+    HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
+        return BuildTieHandles(object, view);
+    }
+    void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawTieTracking(object, view); }
+    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawTieTracking(object, view); }
+    void TrackDrag(ScoreObject* object, ScoreView*) const override {
+        const SelectionState* s = TheSelectionState();
+        if (s != nullptr) TrackTieDrag(object, s->grabbedKind, LogicalPoint{s->dragOffsetX, s->dragOffsetY});
+    }
+    int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitTieDrag(object, view); }
+    // To above the note (a curve bulging downwards), and to below it.
+    void Slot26(ScoreObject* object, ScoreView* view) const override { FlipTieHandles(object, view, true); }
+    void Slot27(ScoreObject* object, ScoreView* view) const override { FlipTieHandles(object, view, false); }
+    void StepValue(ScoreObject* object, ScoreView* view, int step) const override {
+        StepTieThickness(object, view, step);
+    }
+    int OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const override {
+        if (const int taken = TieKey(object, view, virtualKey)) return taken;
+        return ScoreObjectClass::OnKey(object, view, virtualKey);
     }
 };
 

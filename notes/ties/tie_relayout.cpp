@@ -50,7 +50,7 @@ TieMetrics TieMetricsOf(const ScoreDocument& document) {
                       EngravingMetricOf(document, EngravingMetric::TieOffY)};
 }
 
-int LayoutTiesOfStaff(ScoreDocument* document, const TieMetrics& before, const TieMetrics& after) {
+int RescaleTies(ScoreDocument* document, const TieMetrics& before, const TieMetrics& after) {
     if (document == nullptr || (before.thickness == after.thickness && before.gap == after.gap &&
                                 before.rise == after.rise))
         return 0;

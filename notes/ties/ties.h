@@ -65,7 +65,7 @@ struct TieMetrics {
 TieMetrics TieMetricsOf(const ScoreDocument& document);
 // Lays every tie of the score out again for a change of the tie metrics from
 // `before` to `after`, keeping each tie's own shape; the number of ties changed.
-int LayoutTiesOfStaff(ScoreDocument* document, const TieMetrics& before, const TieMetrics& after);
+int RescaleTies(ScoreDocument* document, const TieMetrics& before, const TieMetrics& after);
 
 // Where a tie's notes stand for the view: the start note's position, the end note's
 // (its x carried into the next slot when it lies in the next measure), and whether

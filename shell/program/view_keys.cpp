@@ -213,10 +213,12 @@ std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModif
             }
             return 0;
         }
-        if (key == 'Y' || key == 'Z') {
-            UndoOrRedo(view, key == 'Z');
-            return 0;
-        }
+    }
+    // As the Edit menu's Undo and Redo: an object still chosen (after a command from
+    // its menu, say) does not hold the keys back; the undo lets it go.
+    if (key == 'Y' || key == 'Z') {
+        UndoOrRedo(view, key == 'Z');
+        return 0;
     }
     return std::nullopt;
 }

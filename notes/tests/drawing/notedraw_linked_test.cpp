@@ -15,6 +15,7 @@
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/tests/drawing/notedraw_fixture.h"
+#include "platform/gfx/recording.h"
 #include "platform/win/window.h"
 
 namespace ql::testing_notedraw {
@@ -73,6 +74,25 @@ TEST_F(LinkedDrawing, CellsAreDrawnInEveryLinkedView) {
     log_.clear();
     RedrawNotesLinked(view_, f_.second);  // one chord, in both views
     EXPECT_EQ(Calls(InkPart::Stem).size(), 2u);
+}
+
+// A measure's slot is redrawn here and again in the linked view, at this view's staff
+// and measure; the linked view's location and the active view come back.
+TEST_F(LinkedDrawing, MeasuresAreRedrawnInEveryLinkedView) {
+    const NoteDrawLocation here(view_, 1, 1);
+    const size_t before = gfx::RecordedCallCount(recording_);
+    RedrawMeasureLinked(view_);
+    const size_t alone = gfx::RecordedCallCount(recording_) - before;
+    ASSERT_GT(alone, 0u);
+    OpenOtherView();
+    State().documents.ActiveView = view_;
+    const size_t linkedBefore = gfx::RecordedCallCount(recording_);
+    RedrawMeasureLinked(view_);
+    // The staff lines again in the other view (its bracket's state calls aside).
+    EXPECT_GT(gfx::RecordedCallCount(recording_) - linkedBefore, alone + alone / 2);
+    EXPECT_EQ(other_->currentStaff, 2);
+    EXPECT_EQ(other_->currentMeasure, 3);
+    EXPECT_EQ(State().documents.ActiveView, view_);
 }
 
 // Re-expressed for articulations: staff 2's bottom line, the note's position counted

@@ -203,7 +203,7 @@ TEST_F(TieShape, ChangedTieMetricsLayExistingTiesOutAgain) {
         SetMetric(EngravingMetric::TieOffX, 2 * kGap);
         SetMetric(EngravingMetric::TieOffY, 2 * kRise);
         SetMetric(EngravingMetric::TieWid, kThickness + 8);
-        EXPECT_EQ(LayoutTiesOfStaff(doc_, before, TieMetricsOf(*doc_)), 1);
+        EXPECT_EQ(RescaleTies(doc_, before, TieMetricsOf(*doc_)), 1);
         const TieBody relaid = AsTie(FindNoteTie(a))->body;
         ASSERT_EQ(ToggleTie(view_, a, 0), 1);  // untie, and make it again with the new metrics
         const TieBody fresh = TieOf(a);
@@ -219,10 +219,10 @@ TEST_F(TieShape, ChangedTieMetricsLayExistingTiesOutAgain) {
     const TieMetrics before = TieMetricsOf(*doc_);
     SetMetric(EngravingMetric::TieOffX, 2 * kGap + 16);
     SetMetric(EngravingMetric::TieOffY, 2 * kRise + 16);
-    LayoutTiesOfStaff(doc_, before, TieMetricsOf(*doc_));
+    RescaleTies(doc_, before, TieMetricsOf(*doc_));
     EXPECT_EQ(own.startDx, 40 + 8);
     EXPECT_EQ(own.startDy, 60 + (16 + 16 / 8) / 2);
-    EXPECT_EQ(LayoutTiesOfStaff(doc_, TieMetricsOf(*doc_), TieMetricsOf(*doc_)), 0) << "nothing changed";
+    EXPECT_EQ(RescaleTies(doc_, TieMetricsOf(*doc_), TieMetricsOf(*doc_)), 0) << "nothing changed";
 }
 
 }  // namespace
