@@ -119,6 +119,13 @@ function(ql_finish_subsystems)
       list(REMOVE_ITEM test_sources ${display_file})
       list(REMOVE_ITEM test_support ${display_file})
     endforeach()
+    # The desktop scenarios drive the real program under a virtual X server: they
+    # are their own executable (cmake/DesktopTests.cmake).
+    file(GLOB_RECURSE desktop_test_files CONFIGURE_DEPENDS ${dir}/tests/desktop/*.cpp)
+    foreach(desktop_file IN LISTS desktop_test_files)
+      list(REMOVE_ITEM test_sources ${desktop_file})
+      list(REMOVE_ITEM test_support ${desktop_file})
+    endforeach()
     if(NOT QL_TEST_FILTER)
       ql_add_display_tests(${name} "${test_support}")
     endif()
