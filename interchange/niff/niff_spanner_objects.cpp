@@ -33,6 +33,7 @@
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/object_services.h"
 #include "objects/spanners/spanner_classes.h"
+#include "objects/tuplets/tuplet.h"
 #include "objects/spanners/spanner_objects.h"
 #include "shell/shell_services.h"
 
@@ -403,11 +404,20 @@ void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& reques
     AttachNiffTupletMark(import, note->event, std::to_string(request.digit), request.bracket);
 }
 
-void AttachNiffTupletMark(NiffImportState& import, EventRecord*, const std::string&, int) {
-    // provisional: waits for the tuplet object's allocation, attachment to a note
-    // and bracket points (AllocTuplet, AttachTupletToNote, ComputeTupletPoints);
-    // until they are built the mark is counted as not converted and nothing is made.
-    import.report.Count(kNiffTupletMarks);
+void AttachNiffTupletMark(NiffImportState& import, EventRecord* note, const std::string& digits, int bracket) {
+    ScoreView* view = import.view;
+    ScoreObject* record = view != nullptr && note != nullptr ? AllocTuplet() : nullptr;
+    if (record == nullptr) {
+        import.report.Count(kNiffTupletMarks);
+        return;
+    }
+    // A bracket of style 1 is drawn as a bracket, 2 as a curve; none leaves the number.
+    const int style = bracket == 1 ? kTupletBracket : bracket == 2 ? kTupletCurve : kTupletNumberOnly;
+    SpannerEndpoint ends{};
+    ends.lineWidth = CurveLineValuesOf(import.document).defaultLineWidth;
+    ConstructTupletObject(record, view, DefaultTupletCurve(view, note), ends);
+    if (AttachTupletToNote(record, view, note, style, digits.c_str()) == nullptr)
+        import.report.Count(kNiffTupletMarks);
 }
 
 void MakeNiffSpanners(NiffImportState& import) {

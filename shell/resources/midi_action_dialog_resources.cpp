@@ -114,11 +114,15 @@ ui::DialogTemplate OutputTemplate() {
         b.Radio(kFirstMode + mode, kModes[mode], 0, 1 + mode, mode == 0, 2);
     b.Label("On this staff ( group )", 2, 1);
     b.Label("On remote staff ( group )", 2, 4);
+    // The four voice boxes of each group side by side, each as wide as its step.
+    constexpr int16_t kMaskStep = 30;
     for (int bit = 0; bit < 4; ++bit) {
-        b.Check(kFirstThisMask + bit, kDigits[bit], 2, 2);
-        b.dialog.controls.back().rect.x = static_cast<int16_t>(b.X(2) + bit * 30);
-        b.Check(kFirstRemoteMask + bit, kDigits[bit], 2, 5);
-        b.dialog.controls.back().rect.x = static_cast<int16_t>(b.X(2) + bit * 30);
+        for (int32_t id : {kFirstThisMask + bit, kFirstRemoteMask + bit}) {
+            b.Check(id, kDigits[bit], 2, id < kFirstRemoteMask ? 2 : 5);
+            ui::DialogUnitRect& rect = b.dialog.controls.back().rect;
+            rect.x = static_cast<int16_t>(b.X(2) + bit * kMaskStep);
+            rect.cx = static_cast<int16_t>(kMaskStep - 2);
+        }
     }
     b.Label("Remote staff:", 0, 9);
     b.SpinEdit(kRemoteStaff - 1, 1, 9);

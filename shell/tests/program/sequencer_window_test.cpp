@@ -179,7 +179,7 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     Run(100);
     bool clicked = false;
     for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
-        if ((sent.bytes[0] & 0xF0) != 0x90 || (sent.bytes[0] & 0x0F) != Options().MetronomeCH - 1) continue;
+        if ((sent.bytes[0] & 0xF0) != 0x90 || (sent.bytes[0] & 0x0F) != Options().MetronomeCH) continue;
         EXPECT_EQ(sent.port, 1) << "a click on the entry's device";
         clicked = true;
     }
