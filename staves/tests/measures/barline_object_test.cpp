@@ -18,6 +18,7 @@
 #include "editing/selection.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/headless.h"
+#include "shell/resources/barline_dialog_resources.h"
 #include "staves/barline.h"
 #include "staves/barline_drag.h"
 #include "staves/barline_follow.h"
@@ -325,6 +326,27 @@ TEST_F(BarlineObjects, ClosingBarlineSetsTheSystemEndUpToThePageEdge) {
     Drag(closing, kBarlineTopHandle, view_->PageRight + 100 - BarlineBodyOf(closing)->x);
     EXPECT_EQ(ClassOf(closing).CommitDrag(closing, view_), 1);
     EXPECT_EQ(system->keepNaturalWidth, 0) << "past the page's edge";
+}
+
+// "Barlines" opened on a barline object is run as the focused object's editor: the
+// selection is held while it is open, and OK applies and reports a change.
+TEST_F(BarlineObjects, PropertiesRunAsTheBarlineEditor) {
+    RegisterBarlineDialogResources();
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(3);
+    ASSERT_NE(barline, nullptr);
+    bool held = false;
+    ui::headless::SetDialogScript(barline_dialog::kBarlinesDialog, [&held](ui::headless::DialogDriver& d) {
+        held = TheSelectionState()->modal != 0;
+        d.SetChecked(barline_dialog::kHideBarline, true);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(ClassOf(barline).EditAttributes(barline, view_), 1);
+    EXPECT_TRUE(held);
+    EXPECT_EQ(TheSelectionState()->modal, 0);
+    EXPECT_EQ(Record(3).flags & kMeasureBarlineHidden, kMeasureBarlineHidden);
 }
 
 // The width handle alone changes the width of the measure after the barline, once it
