@@ -21,8 +21,10 @@
 #include "shell/resources/barline_dialog_resources.h"
 #include "staves/barline.h"
 #include "staves/barline_drag.h"
+#include "staves/barline_edits.h"
 #include "staves/barline_follow.h"
 #include "staves/barline_handler.h"
+#include "staves/measure_dialogs.h"
 #include "staves/measure_edit.h"
 #include "staves/score_truncate.h"
 #include "staves/tests/measures/measure_fixture.h"
@@ -42,6 +44,7 @@ class BarlineObjects : public MeasureTest {
         SetHandleSize(64);
     }
     void TearDown() override {
+        ResetMeasureDialogState();
         DestroySelectionState();
         MeasureTest::TearDown();
     }
@@ -347,6 +350,39 @@ TEST_F(BarlineObjects, PropertiesRunAsTheBarlineEditor) {
     EXPECT_TRUE(held);
     EXPECT_EQ(TheSelectionState()->modal, 0);
     EXPECT_EQ(Record(3).flags & kMeasureBarlineHidden, kMeasureBarlineHidden);
+}
+
+// The barline menu's "Set Measure Number..." and "Hide Measure Objects..." open their
+// dialog on the barline the menu was opened on; without a barline object, or for
+// another command, nothing opens.
+TEST_F(BarlineObjects, MenuDialogsOpenOnTheHoveredBarline) {
+    RegisterBarlineDialogResources();
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kHideMeasureObjectsCommand), 0) << "no barline object";
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(4);
+    ASSERT_NE(barline, nullptr);
+    TheSelectionState()->hoverObject = Ref32<ScoreObject>::To(barline);
+    SetFreeMeasureNumbering(true);  // any measure's number may be set
+    const size_t opened = ui::headless::Dialogs().size();
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kSetMeasureNumberCommand + 10), 0);
+    EXPECT_EQ(ui::headless::Dialogs().size(), opened);
+    int number = 0;
+    ui::headless::SetDialogScript(measure_number_dialog::kMeasureNumberDialog, [&number](ui::headless::DialogDriver& d) {
+        number = d.Int(measure_number_dialog::kNumber).value_or(0);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kSetMeasureNumberCommand), 0);
+    EXPECT_EQ(ui::headless::Dialogs().size(), opened + 1);
+    EXPECT_EQ(number, 4) << "the number of the measure after the barline";
+    bool hideOpened = false;
+    ui::headless::SetDialogScript(hide_objects_dialog::kHideObjectsDialog, [&hideOpened](ui::headless::DialogDriver& d) {
+        hideOpened = true;
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kHideMeasureObjectsCommand), 1);
+    EXPECT_TRUE(hideOpened);
 }
 
 // The width handle alone changes the width of the measure after the barline, once it
