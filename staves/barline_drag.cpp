@@ -15,6 +15,7 @@
 #include "display/view_modes.h"
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
+#include "layout/page_chain.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
@@ -46,16 +47,23 @@ ScorePage* PageHolding(ScoreView* view, const ScoreSystem* system) {
     return nullptr;
 }
 
-// The previous system on the same page, or null.
-ScoreSystem* PreviousOnPage(ScorePage* page, const ScoreSystem* system) {
-    ScoreSystem* previous = system->previous.get();
-    return page != nullptr && system != page->firstSystem.get() ? previous : nullptr;
+// The system before `system` on `*page`, else the last system of the page before,
+// `*page` then moving to that page; null for the score's first system.
+ScoreSystem* SystemBefore(ScoreDocument* document, ScorePage** page, const ScoreSystem* system) {
+    if (system != (*page)->firstSystem.get()) return system->previous.get();
+    if (*page == document->firstPage) return nullptr;
+    ScorePage* previous = (*page)->previous.get();
+    if (!pages::IsPageInList(document, previous) || !previous->firstSystem) return nullptr;
+    *page = previous;
+    return pages::LastSystem(previous);
 }
 
 enum class Rebroken { No, Done, Refused };
 
 // Measures moving between systems instead of a width change (page view): whether the
-// drag was one of those, and done or refused (with a beep).
+// drag was one of those, and done or refused (with a beep). The first system of a
+// page trades with the last system of the page before, the last one with the first
+// of the page after (the break moves pass the page break themselves).
 Rebroken Rebreak(ScoreView* view, ScoreSystem* system, int measure, int32_t from, int32_t to) {
     ScorePage* page = PageHolding(view, system);
     if (page == nullptr) return Rebroken::No;
@@ -66,11 +74,12 @@ Rebroken Rebreak(ScoreView* view, ScoreSystem* system, int measure, int32_t from
         ui::Beep(ui::BeepKind::Information);  // nothing lies before the first system
         return Rebroken::Refused;
     }
-    ScoreSystem* previous = PreviousOnPage(page, system);
+    ScorePage* previousPage = page;
+    ScoreSystem* previous = SystemBefore(document, &previousPage, system);
     int32_t neighbour = 0;
     if (to < system->x && measure > system->firstMeasure && previous != nullptr) {
         // Carried out of its system to the left: the measures before it go up.
-        MoveSystemBreakForward(view, page, previous, measure - system->firstMeasure);
+        MoveSystemBreakForward(view, previousPage, previous, measure - system->firstMeasure);
         return Rebroken::Done;
     }
     if (closing && measure - 1 > system->firstMeasure && BarlineXInSystem(view, system, measure - 1, &neighbour) &&
@@ -80,10 +89,23 @@ Rebroken Rebreak(ScoreView* view, ScoreSystem* system, int measure, int32_t from
     }
     if (opening && previous != nullptr && measure < system->lastMeasure &&
         BarlineXInSystem(view, system, measure + 1, &neighbour) && to >= neighbour) {
-        MoveSystemBreakForward(view, page, previous, 1);  // the first measure goes up
+        MoveSystemBreakForward(view, previousPage, previous, 1);  // the first measure goes up
         return Rebroken::Done;
     }
     return Rebroken::No;
+}
+
+// A closing barline dragged right of its last measure's start (page view) sets where
+// the system ends: at the pointer while it stays left of the page's right edge (the
+// system keeps that natural width), else the system goes back to filling the space
+// between the margins. The flag the system gets, or -1 when the drag is not one of
+// those; read before the widths change.
+int SystemEndFlag(ScoreView* view, const ScoreSystem* system, int measure, int32_t to) {
+    int32_t lastStart = 0;
+    if (view->pageView == 0 || measure != system->lastMeasure + 1 ||
+        !BarlineXInSystem(view, system, measure - 1, &lastStart) || to <= lastStart)
+        return -1;
+    return to < view->PageRight ? 1 : 0;
 }
 
 // Widths of the measures around the barline change by dx (see the header). False
@@ -132,7 +154,6 @@ bool ChangeWidths(ScoreView* view, ScoreSystem* system, int measure, int32_t dx)
         AdjustMeasureWidth(view, measure, -dx);
         system->x += dx;
     }
-    if (closing && page) system->keepNaturalWidth = 1;  // the system now ends where it was dragged to
     return true;
 }
 
@@ -162,9 +183,12 @@ int CommitBarlineDrag(ScoreObject* object, ScoreView* view) {
     } else {
         const int32_t dx = handle->point.x - body->x;
         if (dx != 0) {
+            const int endFlag = SystemEndFlag(view, system, measure, body->x + dx);
             const Rebroken rebroken =
                 view->pageView != 0 ? Rebreak(view, system, measure, body->x, body->x + dx) : Rebroken::No;
             changed = rebroken == Rebroken::No ? ChangeWidths(view, system, measure, dx) : rebroken == Rebroken::Done;
+            if (changed && rebroken == Rebroken::No && endFlag >= 0)
+                system->keepNaturalWidth = static_cast<uint8_t>(endFlag);
         }
     }
     if (changed) {

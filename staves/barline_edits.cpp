@@ -9,6 +9,7 @@
 #include "layout/measure_spacing.h"
 #include "staves/barline_follow.h"
 #include "staves/barline_handler.h"
+#include "staves/measure_dialogs.h"
 
 namespace ql {
 
@@ -34,6 +35,18 @@ void PasteBlockAtBarline(ScoreObject* object, ScoreView* view) {
     InvalidateLinkedViews(view);
     SetBarlineFollowSuppressed(false);
     ResetSelection(view, 1);
+}
+
+int RunBarlineMenuDialog(ScoreView* view, int32_t command) {
+    SelectionState* s = TheSelectionState();
+    if (s == nullptr || view == nullptr || view->document == nullptr) return 0;
+    ScoreObject* object = BarlineBodyOf(s->hoverObject.get()) != nullptr ? s->hoverObject.get() : s->focusedObject.get();
+    if (BarlineBodyOf(object) == nullptr) return 0;
+    const BarlineRef barline = BarlineOfObject(object);
+    int result = 0;
+    if (command == kSetMeasureNumberCommand) result = SetMeasureNumberDialog(view, barline);
+    else if (command == kHideMeasureObjectsCommand) result = HideMeasureObjectsDialog(view, barline);
+    return result == 1 ? 1 : 0;
 }
 
 }  // namespace ql

@@ -34,7 +34,7 @@ class BarlineClass : public ScoreObjectClass {
     int HitTest(ScoreObject*, const RecordRect&, HitRecord*) const override { return 0; }
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView*) const override { return nullptr; }
     int EditAttributes(ScoreObject* object, ScoreView* view) const override {
-        return BarlinesDialog(view, BarlineOfObject(object)) == 1 ? 1 : 0;
+        return EditBarlineAttributes(view, BarlineOfObject(object)) == 1 ? 1 : 0;
     }
     int HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject*, HitRecord*) const override {
         return DeleteMeasureAtBarline(view, BarlineOfObject(object).measure);

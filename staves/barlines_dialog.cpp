@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "core/core_strings.h"
 #include "core/model/document.h"
@@ -16,6 +17,8 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "editing/editor_dialog.h"
+#include "editing/selection.h"
 #include "layout/measure_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/controls.h"
@@ -183,20 +186,42 @@ int RescaledMeasureWidth(int width, int oldTicks, int newTicks, int stretch) {
     return static_cast<int>(static_cast<int64_t>(width) * newTicks / oldTicks);
 }
 
-int BarlinesDialog(ScoreView* view, const BarlineRef& barline) {
+namespace {
+
+BarlinesRun* g_barlinesRun = nullptr;  // the run of the dialog that is open
+
+intptr_t BarlinesProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t) {
+    if (g_barlinesRun == nullptr) return 0;
+    if (message == win::Message::InitDialog) {
+        if (GetActiveView(dialog) == nullptr) ui::EndDialog(dialog, ui::kIdCancel);
+        else InitBarlinesDialog(dialog, *g_barlinesRun);
+        return 0;
+    }
+    return message == win::Message::Command ? BarlinesCommand(dialog, *g_barlinesRun, word) : 0;
+}
+
+// Runs "Barlines" on its own, or as the attribute editor of the focused barline
+// (through the editor's dialog runner, which holds the selection and the location).
+int RunBarlines(ScoreView* view, const BarlineRef& barline, bool asEditor) {
     if (view == nullptr || view->document == nullptr || MeasureRecordOf(view->document, barline.measure) == nullptr)
         return ui::kIdCancel;
     BarlinesRun run{view, barline};
-    const intptr_t result = ModalDialogBox(
-        view, kBarlinesDialog, [&run](WindowHandle dialog, win::Message message, uint32_t word, intptr_t) -> intptr_t {
-            if (message == win::Message::InitDialog) {
-                if (GetActiveView(dialog) == nullptr) ui::EndDialog(dialog, ui::kIdCancel);
-                else InitBarlinesDialog(dialog, run);
-                return 0;
-            }
-            return message == win::Message::Command ? BarlinesCommand(dialog, run, word) : 0;
-        });
+    BarlinesRun* outer = std::exchange(g_barlinesRun, &run);
+    const intptr_t result = asEditor ? RunEditorDialog(view, &BarlinesProc, kBarlinesDialog)
+                                     : ModalDialogBox(view, kBarlinesDialog, &BarlinesProc);
+    g_barlinesRun = outer;
+    if (asEditor) CommitFocusedElement(view);
     return result == ui::kIdOk ? ui::kIdOk : ui::kIdCancel;
+}
+
+}  // namespace
+
+int BarlinesDialog(ScoreView* view, const BarlineRef& barline) {
+    return RunBarlines(view, barline, false);
+}
+
+int EditBarlineAttributes(ScoreView* view, const BarlineRef& barline) {
+    return RunBarlines(view, barline, true);
 }
 
 }  // namespace ql

@@ -26,6 +26,9 @@ constexpr int kMostThirtySeconds = 511;
 
 // Runs the dialogs; 1 on OK, 2 on Cancel or without a view.
 int BarlinesDialog(ScoreView* view, const BarlineRef& barline);
+// "Barlines" as the focused barline's attribute editor: run with the selection held
+// and the view's location kept, then the focused element committed.
+int EditBarlineAttributes(ScoreView* view, const BarlineRef& barline);
 int HideMeasureObjectsDialog(ScoreView* view, const BarlineRef& barline);
 int SetMeasureNumberDialog(ScoreView* view, const BarlineRef& barline);
 

@@ -20,6 +20,7 @@
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program_options.h"
+#include "staves/barline_edits.h"
 #include "staves/measure_lengths.h"
 #include "staves/multi_measure_rest.h"
 #include "shell/program_options.h"
@@ -86,6 +87,10 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
             return 1;
         case view_cmd::kMultiMeasureRest:
             MultiMeasureRestCommand(view);
+            return 1;
+        case kSetMeasureNumberCommand:
+        case kHideMeasureObjectsCommand:
+            RunBarlineMenuDialog(view, id);
             return 1;
         case view_cmd::kReformatPage:
             ReformatPage(view);

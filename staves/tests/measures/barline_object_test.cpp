@@ -1,7 +1,9 @@
 // The barline objects the pointer finds: which barlines around the location get one,
-// their handles, what a drag of a barline does to the measure widths, and Ctrl+End
-// cutting the score at a barline as one undoable edit.
+// their handles, what a drag of a barline does to the measure widths, the systems
+// and the pages, and Ctrl+End cutting the score at a barline as one undoable edit.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "core/memory/pool.h"
 #include "core/model/pages.h"
@@ -9,15 +11,20 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/undo/undo.h"
+#include "core/units/paper_size.h"
+#include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "display/view_location.h"
 #include "editing/selection.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/headless.h"
+#include "shell/resources/barline_dialog_resources.h"
 #include "staves/barline.h"
 #include "staves/barline_drag.h"
+#include "staves/barline_edits.h"
 #include "staves/barline_follow.h"
 #include "staves/barline_handler.h"
+#include "staves/measure_dialogs.h"
 #include "staves/measure_edit.h"
 #include "staves/score_truncate.h"
 #include "staves/tests/measures/measure_fixture.h"
@@ -37,6 +44,7 @@ class BarlineObjects : public MeasureTest {
         SetHandleSize(64);
     }
     void TearDown() override {
+        ResetMeasureDialogState();
         DestroySelectionState();
         MeasureTest::TearDown();
     }
@@ -231,6 +239,150 @@ TEST_F(BarlineObjects, BarlinesCarriedPastANeighbourMoveMeasuresBetweenSystems) 
     EXPECT_EQ(ClassOf(opening).CommitDrag(opening, view_), 0);
     EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
     EXPECT_EQ(Image(), image);
+}
+
+// Dragged on the first system of a page, barlines trade measures with the last
+// system of the page before, across the page break: a barline carried left of the
+// system's start sends the measures before it up, the opening barline carried past
+// the barline after it sends its first measure up. The closing barline of a page's
+// last system carried past its neighbour sends the last measure down to the next
+// page.
+TEST_F(BarlineObjects, BarlinesMoveMeasuresAcrossThePageBreak) {
+    ASSERT_NE(AppendPage(view_), 0);
+    ScorePage* first = doc_->firstPage;
+    ScorePage* second = first->next.get();
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second->firstSystem.get(), nullptr);
+    ASSERT_GT(second->lastMeasure, second->firstSystem->firstMeasure + 1);
+    const int count = doc_->header.measureCount;
+    // Follows the barline in front of `measure` on the system of a page.
+    auto follow = [&](ScorePage* page, ScoreSystem* system, int measure) {
+        ResetSelection(view_, 0);
+        EXPECT_NE(SelectionObjectList(), nullptr);
+        view_->currentPage = page;
+        view_->currentSystem = system;
+        UpdateBeatMaps(view_, 0);
+        SetCurrentMeasure(view_, 1, std::min<int>(measure, system->lastMeasure));
+        view_->currentSystem = system;
+        FollowBarlines(nullptr, view_);
+        return FollowedAt(measure);
+    };
+
+    ScoreSystem* top = second->firstSystem.get();
+    const int start = top->firstMeasure;
+    ScoreObject* inside = follow(second, top, start + 1);
+    ASSERT_NE(inside, nullptr);
+    Drag(inside, kBarlineTopHandle, top->x - BarlineBodyOf(inside)->x - 50);
+    EXPECT_EQ(ClassOf(inside).CommitDrag(inside, view_), 1);
+    EXPECT_EQ(first->lastMeasure, start);
+    EXPECT_EQ(pages::LastSystem(first)->lastMeasure, start);
+    EXPECT_EQ(second->firstMeasure, start + 1);
+    EXPECT_EQ(top->firstMeasure, start + 1);
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+
+    ScoreSystem* closing = pages::LastSystem(first);
+    ScoreObject* end = follow(first, closing, closing->lastMeasure + 1);
+    ASSERT_NE(end, nullptr);
+    int32_t neighbour = 0;
+    ASSERT_TRUE(BarlineXInSystem(view_, closing, closing->lastMeasure, &neighbour));
+    Drag(end, kBarlineTopHandle, neighbour - BarlineBodyOf(end)->x - 10);
+    EXPECT_EQ(ClassOf(end).CommitDrag(end, view_), 1);
+    EXPECT_EQ(first->lastMeasure, start - 1) << "the measure went back down";
+    EXPECT_EQ(second->firstMeasure, start);
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+
+    ScoreObject* opening = follow(second, top, start);
+    ASSERT_NE(opening, nullptr);
+    ASSERT_TRUE(BarlineXInSystem(view_, top, start + 1, &neighbour));
+    Drag(opening, kBarlineTopHandle, neighbour - BarlineBodyOf(opening)->x + 10);
+    EXPECT_EQ(ClassOf(opening).CommitDrag(opening, view_), 1);
+    EXPECT_EQ(first->lastMeasure, start);
+    EXPECT_EQ(second->firstMeasure, start + 1);
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    EXPECT_GE(doc_->header.measureCount, count);
+}
+
+// In page view the closing barline dragged right sets where its system ends: left of
+// the page's right edge the system keeps the width it was dragged to; dragged past
+// that edge it goes back to filling the room between the margins.
+TEST_F(BarlineObjects, ClosingBarlineSetsTheSystemEndUpToThePageEdge) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    ScoreSystem* system = view_->currentSystem;
+    PageExtentOf(view_);
+    int32_t end = 0;
+    ASSERT_TRUE(BarlineXInSystem(view_, system, 7, &end));
+    system->x -= end - (view_->PageRight - 1000);  // the system ends 1000 units left of the page's edge
+    UpdateBeatMaps(view_, 0);
+    SetCurrentMeasure(view_, 1, 6);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* closing = FollowedAt(7);
+    ASSERT_NE(closing, nullptr);
+    const int32_t closingX = BarlineBodyOf(closing)->x;
+    ASSERT_EQ(closingX, view_->PageRight - 1000);
+    const int w6 = Width(6);
+    Drag(closing, kBarlineTopHandle, 100);
+    EXPECT_EQ(ClassOf(closing).CommitDrag(closing, view_), 1);
+    EXPECT_EQ(system->keepNaturalWidth, 1);
+    EXPECT_GT(Width(6), w6);
+
+    closing = FollowedAt(7);
+    Drag(closing, kBarlineTopHandle, view_->PageRight + 100 - BarlineBodyOf(closing)->x);
+    EXPECT_EQ(ClassOf(closing).CommitDrag(closing, view_), 1);
+    EXPECT_EQ(system->keepNaturalWidth, 0) << "past the page's edge";
+}
+
+// "Barlines" opened on a barline object is run as the focused object's editor: the
+// selection is held while it is open, and OK applies and reports a change.
+TEST_F(BarlineObjects, PropertiesRunAsTheBarlineEditor) {
+    RegisterBarlineDialogResources();
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(3);
+    ASSERT_NE(barline, nullptr);
+    bool held = false;
+    ui::headless::SetDialogScript(barline_dialog::kBarlinesDialog, [&held](ui::headless::DialogDriver& d) {
+        held = TheSelectionState()->modal != 0;
+        d.SetChecked(barline_dialog::kHideBarline, true);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(ClassOf(barline).EditAttributes(barline, view_), 1);
+    EXPECT_TRUE(held);
+    EXPECT_EQ(TheSelectionState()->modal, 0);
+    EXPECT_EQ(Record(3).flags & kMeasureBarlineHidden, kMeasureBarlineHidden);
+}
+
+// The barline menu's "Set Measure Number..." and "Hide Measure Objects..." open their
+// dialog on the barline the menu was opened on; without a barline object, or for
+// another command, nothing opens.
+TEST_F(BarlineObjects, MenuDialogsOpenOnTheHoveredBarline) {
+    RegisterBarlineDialogResources();
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kHideMeasureObjectsCommand), 0) << "no barline object";
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(4);
+    ASSERT_NE(barline, nullptr);
+    TheSelectionState()->hoverObject = Ref32<ScoreObject>::To(barline);
+    SetFreeMeasureNumbering(true);  // any measure's number may be set
+    const size_t opened = ui::headless::Dialogs().size();
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kSetMeasureNumberCommand + 10), 0);
+    EXPECT_EQ(ui::headless::Dialogs().size(), opened);
+    int number = 0;
+    ui::headless::SetDialogScript(measure_number_dialog::kMeasureNumberDialog, [&number](ui::headless::DialogDriver& d) {
+        number = d.Int(measure_number_dialog::kNumber).value_or(0);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kSetMeasureNumberCommand), 0);
+    EXPECT_EQ(ui::headless::Dialogs().size(), opened + 1);
+    EXPECT_EQ(number, 4) << "the number of the measure after the barline";
+    bool hideOpened = false;
+    ui::headless::SetDialogScript(hide_objects_dialog::kHideObjectsDialog, [&hideOpened](ui::headless::DialogDriver& d) {
+        hideOpened = true;
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunBarlineMenuDialog(view_, kHideMeasureObjectsCommand), 1);
+    EXPECT_TRUE(hideOpened);
 }
 
 // The width handle alone changes the width of the measure after the barline, once it
