@@ -20,7 +20,8 @@ namespace {
 ScoreSystem* NearestSystem(ScorePage* page, int measure) {
     if (ScoreSystem* holding = FindSystemOfMeasure(page, measure)) return holding;
     ScoreSystem* nearest = page->firstSystem.get();
-    for (ScoreSystem* s = nearest; s != nullptr; s = s->next.get())
+    ScoreSystem* s = nearest;
+    for (int i = 0; s != nullptr && i < kMaxChain; ++i, s = s->next.get())
         if (s->firstMeasure <= measure) nearest = s;
     return nearest;
 }
