@@ -78,6 +78,12 @@ int RepairPageBookkeeping(ScorePage* page, bool adding);
 bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move);
 bool AddSystemToPage(ScoreView* view, ScorePage* page, bool move);
 
+// Every page view of the document takes the system of its page that holds its
+// measure, keeping the measure; when the page no longer holds it, the page's
+// nearest system at its nearest measure; a page without systems leaves the view
+// without one. No view keeps a system that left its page.
+void KeepViewsOnTheirMeasures(ScoreDocument* document);
+
 // Dialogs "Insert Pages" (822) and "Delete Pages" (814) for the view's current page
 // (commands 40406 and 40407). 1 when pages were inserted or deleted, else 2.
 intptr_t RunInsertPagesDialog(ScoreView* view);

@@ -18,6 +18,7 @@
 #include "editing/tools.h"
 #include "layout/measure_format.h"
 #include "layout/page_format.h"
+#include "platform/win/mdi.h"
 #include "platform/win/window.h"
 #include "platform/gfx/objects.h"
 
@@ -340,6 +341,12 @@ ScoreView* GetScoreViewOfWindow(platform::WindowHandle window) {
             return (IsValidView(view) && view->document != nullptr) ? view : nullptr;
     }
     return nullptr;
+}
+
+ScoreView* GetActiveScoreView() {
+    const platform::WindowHandle client = win::FindMdiClient(State().dialogs.FrameWindow);
+    if (!client) return nullptr;
+    return GetScoreViewOfWindow(win::GetActiveMdiChild(client));
 }
 
 }  // namespace ql

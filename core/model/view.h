@@ -46,6 +46,9 @@ int FindHiddenStaff(const ScoreView* view);
 constexpr char kScoreWindowClass[] = "QLMdiChild";
 constexpr int32_t kViewWindowLong = 0;
 ScoreView* GetScoreViewOfWindow(platform::WindowHandle window);
+// The view of the active child of the frame's MDI client, under the same test as
+// GetScoreViewOfWindow; null when there is no frame, no active child or no valid view.
+ScoreView* GetActiveScoreView();
 
 // Next staff after `staff` shown in the system, or staff itself.
 int NextShownStaff(const ScoreDocument* document, int staff, const ScoreSystem* system);

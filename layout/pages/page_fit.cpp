@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
+#include "layout/page_edit.h"
 
 namespace ql {
 
@@ -22,15 +23,6 @@ namespace {
 constexpr int kNoPageLine = 1880;
 constexpr int kNoSystemLine = 1884;
 constexpr char kNoticeWord[] = "Notice: ";
-
-// Every view of the document whose system left its page takes the page's last one.
-void KeepViewsOnTheirPages(ScoreDocument* document) {
-    for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
-        if (view->document != document || !IsPageInList(document, view->currentPage)) continue;
-        if (!IsSystemOnPage(view->currentPage, view->currentSystem))
-            view->currentSystem = LastSystem(view->currentPage);
-    }
-}
 
 }  // namespace
 
@@ -43,14 +35,14 @@ int FitSystemsToPages(ScoreView* view, ScorePage* page) {
         while (CountSystems(page) > 1 && !PageSystemsFit(view, page)) {
             if (page->next.get() == nullptr && LinkBlankPageAfter(document, page) == nullptr) {
                 ReportModuleLine("FMTPAGE", kNoPageLine, kNoticeWord);
-                KeepViewsOnTheirPages(document);
+                KeepViewsOnTheirMeasures(document);
                 return -1;
             }
             if (!MoveLastSystemToNextPage(view, page)) break;
             ++moved;
         }
     }
-    if (moved != 0) KeepViewsOnTheirPages(document);
+    if (moved != 0) KeepViewsOnTheirMeasures(document);
     return moved;
 }
 

@@ -65,15 +65,6 @@ ScorePage* DropEmptyPage(ScoreDocument* document, ScorePage* page) {
     return shown;
 }
 
-// Views whose system left their page take the page's first system.
-void KeepViewsOnSystems(ScoreDocument* document) {
-    for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
-        if (view->document != document || !IsPageInList(document, view->currentPage)) continue;
-        if (!IsSystemOnPage(view->currentPage, view->currentSystem))
-            view->currentSystem = view->currentPage->firstSystem.get();
-    }
-}
-
 }  // namespace
 
 void FollowMeasureEdit(ScoreView* view, int measure, int delta) {
@@ -92,7 +83,7 @@ void FollowMeasureEdit(ScoreView* view, int measure, int delta) {
         place.system->lastMeasure = static_cast<uint16_t>(place.system->lastMeasure + delta);
     }
     LayPageRangesFrom(document->firstPage, 1);
-    KeepViewsOnSystems(document);
+    KeepViewsOnTheirMeasures(document);
     if (formatFrom != nullptr) FormatMeasures(view, formatFrom);
 }
 

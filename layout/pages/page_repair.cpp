@@ -115,7 +115,7 @@ bool RemoveFromLastPage(ScoreView* view, ScorePage* page) {
     ScoreSystem* last = TakeLastSystem(page);
     ScoreSystem* end = LastSystem(page);
     page->lastMeasure = end->lastMeasure;
-    if (view->currentSystem == last) view->currentSystem = end;
+    KeepViewsOnTheirMeasures(view->document);
     FreeSystemRecord(last);
     ReindexSystems(page);
     LayoutPageSystems(view, page);
@@ -188,7 +188,7 @@ bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {
     ScorePage* next = NextPage(page);
     if (next == nullptr) return RemoveFromLastPage(view, page);
     ScoreSystem* system = TakeLastSystem(page);
-    if (view->currentSystem == system) view->currentSystem = LastSystem(page);
+    KeepViewsOnTheirMeasures(view->document);  // before the system can be freed
     if (move) {
         MoveToNextPage(view, next, system);
     } else {
@@ -203,6 +203,7 @@ bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {
         ShowSystemCount(page);
         LayoutPageSystems(view, page);
     }
+    KeepViewsOnTheirMeasures(view->document);
     InvalidateLinkedViews(view);
     return true;
 }
@@ -296,6 +297,7 @@ bool AddToLastPage(ScoreView* view, ScorePage* page) {
     AppendSystem(page, system);
     ReindexSystems(page);
     LayoutPageSystems(view, page);
+    KeepViewsOnTheirMeasures(view->document);
     RedrawLinkedViews(view);
     return true;
 }
@@ -315,6 +317,7 @@ bool AddSystemToPage(ScoreView* view, ScorePage* page, bool move) {
     if (wasEmpty) SetStatusText(0, kPageNotEmpty);
     ReindexSystems(page);
     LayoutPageSystems(view, page);
+    KeepViewsOnTheirMeasures(view->document);
     InvalidateLinkedViews(view);
     return true;
 }

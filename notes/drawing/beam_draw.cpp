@@ -1,8 +1,9 @@
 // Drawing a beam group: the chords its forward links name, the beam line from the
-// leftmost chord's stem end to the rightmost's, its levels (runs of chords with more
-// than k beams; a run of one chord gets a stub), every stem up to the middle of the
-// main beam, then each chord's heads, marks and ledger lines. Links are only read:
-// a link that does not name the next chord of the voice ends the group there.
+// leftmost chord's stem end to the rightmost's, then its beam tree walked node by
+// node: each level (a run of chords with more than k beams; a run of one chord gets
+// a stub), and at each chord its stem up to the middle of the main beam, its heads,
+// marks and ledger lines. Links are only read: a link that does not name the next
+// chord of the voice ends the group there.
 #include <algorithm>
 
 #include "core/constants.h"
@@ -132,23 +133,6 @@ void DrawLevelRun(ScoreView* view, const NoteMetrics& m, const Group& g, int k, 
     DrawBeamBarStyled(view, down, x1, g.BeamY(x1) + o1, x2, g.BeamY(x2) + o2, k + 1, g.style);
 }
 
-void DrawLevels(ScoreView* view, const NoteMetrics& m, const Group& g) {
-    int most = 0;
-    for (int i = 0; i < g.count; ++i) most = std::max(most, g.chords[i].beams);
-    for (int k = 0; k < most; ++k) {
-        for (int i = 0; i < g.count;) {
-            if (g.chords[i].beams <= k) {
-                ++i;
-                continue;
-            }
-            int j = i;
-            while (j + 1 < g.count && g.chords[j + 1].beams > k) ++j;
-            DrawLevelRun(view, m, g, k, i, j);
-            i = j + 1;
-        }
-    }
-}
-
 // The stem of a group chord, from its head-side note to the middle of the main beam.
 void DrawGroupStem(ScoreView* view, const NoteMetrics& m, const Group& g, const GroupChord& c,
                    const Chord& chord) {
@@ -161,6 +145,55 @@ void DrawGroupStem(ScoreView* view, const NoteMetrics& m, const Group& g, const 
     const int32_t noteEnd =
         NoteY(view, NotePosition(end)) + ZoomX(view, StemOffsetForHeadKind(head));
     DrawStem(view, c.stemX, free, noteEnd - free);
+}
+
+// A node of the group's beam tree as the chords' beam counts give it: the run of
+// chords [first, last] that all have a beam at `level` (0 the main beam), or a
+// leaf, one chord under the run of its innermost level. The walk starts from the
+// whole group at level -1, which has no beam of its own, so that a chord without
+// beams breaks the main beam as it breaks the others.
+struct BeamNodeSpan {
+    int level = 0;
+    int first = 0;
+    int last = 0;
+    bool leaf = false;
+};
+
+// One node: a run draws its beam level, a leaf the stem of its chord up to the
+// beam, then the chord's heads, marks and ledger lines.
+void DrawBeamNode(ScoreView* view, const NoteMetrics& m, const Group& g, const BeamNodeSpan& node) {
+    if (!node.leaf) {
+        if (node.level >= 0) DrawLevelRun(view, m, g, node.level, node.first, node.last);
+        return;
+    }
+    const GroupChord& c = g.chords[node.first];
+    Chord chord;
+    if (!GatherChord(c.head, chord)) return;
+    if (!IsDrawableNote(*chord.First())) {
+        ReportDamagedNote(__LINE__);
+        return;
+    }
+    DrawGroupStem(view, m, g, c, chord);
+    DrawChordAt(view, chord, c.x, false);
+}
+
+// The node, then its children from left to right, each with its own subtree: the
+// runs one level deeper, and the chords with no beam at that level as leaves.
+void DrawBeamTree(ScoreView* view, const NoteMetrics& m, const Group& g, const BeamNodeSpan& node) {
+    DrawBeamNode(view, m, g, node);
+    if (node.leaf) return;
+    const int deeper = node.level + 1;
+    for (int i = node.first; i <= node.last;) {
+        if (g.chords[i].beams <= deeper) {
+            DrawBeamNode(view, m, g, {deeper, i, i, true});
+            ++i;
+            continue;
+        }
+        int j = i;
+        while (j < node.last && g.chords[j + 1].beams > deeper) ++j;
+        DrawBeamTree(view, m, g, {deeper, i, j, false});
+        i = j + 1;
+    }
 }
 
 }  // namespace
@@ -200,17 +233,7 @@ EventRecord* DrawGroupAt(ScoreView* view, EventRecord* start) {
     if (g.count < 2) return nullptr;
     const NoteMetrics m = CurrentNoteMetrics(view);
     PlaceGroup(view, m, g);
-    DrawLevels(view, m, g);
-    for (int i = 0; i < g.count; ++i) {
-        Chord chord;
-        if (!GatherChord(g.chords[i].head, chord)) continue;
-        if (!IsDrawableNote(*chord.First())) {
-            ReportDamagedNote(__LINE__);
-            continue;
-        }
-        DrawGroupStem(view, m, g, g.chords[i], chord);
-        DrawChordAt(view, chord, g.chords[i].x, false);
-    }
+    DrawBeamTree(view, m, g, {-1, 0, g.count - 1, false});
     return g.chords[g.count - 1].head;
 }
 
@@ -236,13 +259,6 @@ EventRecord* DrawBeamGroup(ScoreView* view, EventRecord* chord) {
     notedraw::NoteDrawScope scope(view);
     const ScopedNotationFont font(view, NoteSizeClass(*start));
     return notedraw::DrawGroupAt(view, start);
-}
-
-void DrawBeamTree(ScoreView* view, const BeamNode* root) {
-    const BeamNode* node = root;
-    for (int depth = 0; node != nullptr && !node->chord && depth < kMaxChainLength; ++depth)
-        node = BeamNodeAt(node->firstChild);
-    if (node != nullptr) DrawBeamGroup(view, ResolveEvent(node->chord));
 }
 
 void DrawNoteGroup(ScoreView* view, EventRecord* chord) {

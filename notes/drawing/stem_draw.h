@@ -43,8 +43,6 @@ void DrawBeamBar(ScoreView* view, bool down, int32_t x1, int32_t y1, int32_t x2,
 // in the size class of its first chord. Returns the head of the group's last chord,
 // or null when the chord is not beamed (then nothing was drawn).
 EventRecord* DrawBeamGroup(ScoreView* view, EventRecord* chord);
-// The group of a collected beam tree.
-void DrawBeamTree(ScoreView* view, const BeamNode* root);
 // One chord, or for a beamed chord its whole beam group, in the chord's size class.
 void DrawNoteGroup(ScoreView* view, EventRecord* chord);
 

@@ -232,7 +232,7 @@ void ForceCloseScoreWindow(WindowHandle window) {
         ClearStatusPart(-1);
         RestoreFrameMenu();
     }
-    if (ScoreView* next = GetScoreViewOfWindow(win::GetActiveMdiChild(client))) HandleViewActivation(next);
+    if (ScoreView* next = GetActiveScoreView()) HandleViewActivation(next);
 }
 
 }  // namespace ql

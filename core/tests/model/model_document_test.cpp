@@ -2,6 +2,7 @@
 // the measure table, cells per staff, the modified mark and clean destruction.
 #include "core/tests/model/model_fixture.h"
 #include "platform/win/headless.h"
+#include "platform/win/mdi.h"
 #include "platform/win/window.h"
 
 namespace ql::testing_model {
@@ -244,6 +245,53 @@ TEST_F(DocumentTest, ScoreWindowYieldsOnlyAListedView) {
     win::DestroyWindow(window);
     EXPECT_EQ(GetScoreViewOfWindow(window), nullptr);
     win::UnregisterWindowClass(kScoreWindowClass);
+}
+
+// The active view is the view of the frame's active document window, under the
+// score-window test: a stray window long, another kind of active child or a
+// missing frame give none.
+TEST_F(DocumentTest, ActiveScoreViewIsTheActiveChildsListedView) {
+    const win::WindowProc quiet = [](platform::WindowHandle, win::Message, uint32_t,
+                                     intptr_t) -> intptr_t { return 0; };
+    win::headless::ResetWindowLayer();
+    ASSERT_TRUE(win::RegisterWindowClass({std::string(kScoreWindowClass), quiet, 0, 4, {}, {}}));
+    ASSERT_TRUE(win::RegisterWindowClass({"OtherChild", quiet, 0, 4, {}, {}}));
+    ASSERT_TRUE(win::RegisterWindowClass({"TestFrame", quiet, 0, 0, {}, {}}));
+    win::WindowParams frameParams;
+    frameParams.className = "TestFrame";
+    const platform::WindowHandle frame = win::CreateWindow(frameParams);
+    ASSERT_TRUE(frame);
+    win::MdiClientParams clientParams;
+    clientParams.frame = frame;
+    clientParams.rect = {0, 0, 400, 300};
+    const platform::WindowHandle client = win::CreateMdiClient(clientParams);
+    ASSERT_TRUE(client);
+    const platform::WindowHandle saved = State().dialogs.FrameWindow;
+    EXPECT_EQ(GetActiveScoreView(), nullptr);  // no frame known
+    State().dialogs.FrameWindow = frame;
+    EXPECT_EQ(GetActiveScoreView(), nullptr);  // no child yet
+    win::MdiChildParams childParams;
+    childParams.className = kScoreWindowClass;
+    const platform::WindowHandle score = win::CreateMdiChild(client, childParams);
+    ASSERT_TRUE(score);
+    win::SetWindowLong(score, kViewWindowLong, reinterpret_cast<intptr_t>(view_));
+    EXPECT_EQ(GetActiveScoreView(), view_);
+    ScoreView stray = *view_;
+    win::SetWindowLong(score, kViewWindowLong, reinterpret_cast<intptr_t>(&stray));
+    EXPECT_EQ(GetActiveScoreView(), nullptr);  // not in the view list
+    win::SetWindowLong(score, kViewWindowLong, reinterpret_cast<intptr_t>(view_));
+    childParams.className = "OtherChild";
+    const platform::WindowHandle other = win::CreateMdiChild(client, childParams);
+    ASSERT_TRUE(other);
+    win::SetWindowLong(other, kViewWindowLong, reinterpret_cast<intptr_t>(view_));
+    EXPECT_EQ(GetActiveScoreView(), nullptr);  // the active child is no score window
+    ASSERT_TRUE(win::ActivateMdiChild(client, score));
+    EXPECT_EQ(GetActiveScoreView(), view_);
+    State().dialogs.FrameWindow = saved;
+    win::DestroyWindow(frame);
+    win::UnregisterWindowClass(kScoreWindowClass);
+    win::UnregisterWindowClass("OtherChild");
+    win::UnregisterWindowClass("TestFrame");
 }
 
 }  // namespace

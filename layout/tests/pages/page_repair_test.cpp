@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/model/pages.h"
+#include "core/model/view.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
@@ -26,6 +27,23 @@ class PageRepair : public PageFormatTest {
         ASSERT_TRUE(pages::IsPageListSound(doc_));
     }
     ScorePage* Page(int index) const { return GetPageAt(doc_, index); }
+    // A second page view of the score at a measure of a page.
+    ScoreView* ViewAt(ScorePage* page, int measure) {
+        ScoreView* other = InitView(AllocView());
+        other->document = doc_;
+        other->pageView = 1;
+        other->currentPage = page;
+        other->currentSystem = FindSystemOf(page, measure);
+        other->currentMeasure = measure;
+        other->currentStaff = 1;
+        LinkView(other);
+        return other;
+    }
+    static ScoreSystem* FindSystemOf(ScorePage* page, int measure) {
+        for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get())
+            if (measure >= s->firstMeasure && measure <= s->lastMeasure) return s;
+        return nullptr;
+    }
     static bool Warned(const std::string& message) {
         for (const auto& box : ui::headless::MessageBoxes())
             if (box.text.find(message) != std::string::npos) return true;
@@ -109,6 +127,42 @@ TEST_F(PageRepair, MadeSystemPushesThePagesOn) {
     EXPECT_EQ(Shapes()[1].first, 9);
     EXPECT_EQ(doc_->header.measureCount, Shapes()[2].last);
     EXPECT_TRUE(pages::IsPageListSound(doc_));
+}
+
+// Every view of the score keeps a system of its own page when systems come and
+// go: a freed or moved-away system is never left current, and the view lands on
+// its page's system nearest to its measure, with the slot of that measure.
+TEST_F(PageRepair, ViewsNeverKeepASystemThatLeftTheirPage) {
+    ScoreView* freed = ViewAt(Page(0), 6);    // its system {5, 6} is freed
+    ScoreView* taken = ViewAt(Page(1), 7);    // its system {7, 8} moves to page 1
+    ASSERT_TRUE(RemoveSystemFromPage(view_, Page(0), false));
+    EXPECT_EQ(freed->currentSystem, FindSystemOf(Page(0), 4));
+    EXPECT_EQ(freed->currentMeasure, 4);
+    EXPECT_EQ(freed->currentSlot, 2);
+    ASSERT_EQ(Shapes()[1].systems.front(), (std::pair<int, int>{5, 6}));
+    ASSERT_TRUE(AddSystemToPage(view_, Page(0), true));  // {5, 6} comes back up
+    EXPECT_TRUE(pages::IsSystemOnPage(Page(1), taken->currentSystem));
+    EXPECT_EQ(taken->currentMeasure, taken->currentSystem->firstMeasure + taken->currentSlot - 1);
+    FreeView(freed);
+    FreeView(taken);
+}
+
+// A view stays on its measure where its page still holds it, even when that
+// measure now lies in another system of the page; on the last page a view whose
+// systems go takes the one left.
+TEST_F(PageRepair, ViewsStayOnTheirMeasure) {
+    ScoreView* other = ViewAt(Page(1), 9);  // page 2's second system {9, 10}
+    ASSERT_TRUE(RemoveSystemFromPage(view_, Page(0), false));  // later systems move down 2
+    ASSERT_EQ(Shapes()[1], (PageShape{5, 10, {{5, 6}, {7, 8}, {9, 10}}}));
+    EXPECT_EQ(other->currentMeasure, 9);
+    EXPECT_EQ(other->currentSystem, FindSystemOf(Page(1), 9));
+    EXPECT_EQ(other->currentSlot, 1);
+    ScoreView* last = ViewAt(Page(2), 16);  // page 3's last system {15, 16}
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(RemoveSystemFromPage(view_, Page(2), false));
+    EXPECT_EQ(last->currentSystem, Page(2)->firstSystem.get());
+    EXPECT_EQ(last->currentMeasure, 12);
+    FreeView(other);
+    FreeView(last);
 }
 
 }  // namespace

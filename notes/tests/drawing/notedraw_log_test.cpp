@@ -174,6 +174,29 @@ TEST_F(FixtureLog, BeamsFollowTheirLaidOutSlope) {
     EXPECT_EQ(stems[0].points[1].y, b - kPull);
 }
 
+// An eighth inside a group of sixteenths splits the second level: the first chord
+// gets a stub pointing into the group, the last two a bar of their own, and every
+// chord of the group still gets its one stem.
+TEST_F(FixtureLog, AnEighthSplitsTheSecondBeamLevel) {
+    f_.upBeam[1]->duration = kCodeEighth;
+    DrawOnly(1, 2);
+    const int32_t b = BottomY(1);
+    const int32_t stemShift = Black() - kStemWidth;
+    const int32_t upLeft = TickX(2, 0) + stemShift;
+    const int32_t third = TickX(2, 512) + stemShift;
+    const int32_t upRight = TickX(2, 768) + stemShift;
+    const std::vector<InkCall> beams = Calls(InkPart::Beam);
+    ASSERT_EQ(beams.size(), 8u);  // the up group: main, stub and bar with their insets
+    EXPECT_EQ(beams[0].points[0].x, upLeft);
+    EXPECT_EQ(beams[0].points[1].x, upRight);
+    EXPECT_EQ(beams[1].points[0], (gfx::Point{upLeft, b - 448 + kBeamSeparation}));
+    EXPECT_GT(beams[1].points[1].x, upLeft);
+    EXPECT_LT(beams[1].points[1].x, third);
+    EXPECT_EQ(beams[3].points[0].x, third);
+    EXPECT_EQ(beams[3].points[1].x, upRight);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(StemsAt(TickX(2, i * 256) + stemShift).size(), 1u) << i;
+}
+
 // A plain accidental is drawn centred at the note's x plus its offset; a parenthesised
 // one is left to its own drawing.
 TEST_F(FixtureLog, AccidentalsStandInTheirColumns) {
