@@ -144,6 +144,8 @@ void ReleaseFollowedObjects(SelectionState* s, const ScoreObject* keep) {
             }
             UnlinkObject(o);
             ReleaseObject(o);
+            // What stood for the location is gone: the next hover follows it again.
+            s->locationChanged = 1;
         }
         o = next;
     }

@@ -5,6 +5,7 @@
 #include "core/model/object_list.h"
 #include "core/objects/selection_state.h"
 #include "editing/selection.h"
+#include "editing/selection_internal.h"
 
 namespace ql::testing_editing {
 namespace {
@@ -32,6 +33,22 @@ TEST_F(LocationFollow, HoverFollowsAndFindsTheFollowedObjects) {
     ResetSelection(view_, 0);
     EXPECT_EQ(SelectionObjectList(), list);
     EXPECT_EQ(list->next.get(), nullptr) << "a reset empties the list";
+}
+
+// Objects made for the location and then released (an edit, arming a tool) are made
+// again at the next hover, even when the pointer stays in its measure.
+TEST_F(LocationFollow, ReleasedFollowedObjectsAreMadeAgainInTheSameMeasure) {
+    ArmBoxTool();
+    MouseAtClient(Message::MouseMove, Client(originX_ + 100, originY_ + 100));
+    ScoreObject* list = SelectionObjectList();
+    ASSERT_NE(list, nullptr);
+    ScoreObject* made = MakeBox(originX_, originY_, originX_ + 640, originY_ + 640);
+    UnlinkObject(made);
+    InsertObjectAfter(list, made);
+    const int follows = g_boxCalls.follows;
+    selection::ReleaseFollowedObjects(TheSelectionState(), nullptr);
+    MouseAtClient(Message::MouseMove, Client(originX_ + 101, originY_ + 100));
+    EXPECT_EQ(g_boxCalls.follows, follows + 1) << "the location was not followed again";
 }
 
 }  // namespace
