@@ -34,6 +34,7 @@
 #include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
 #include "platform/win/input.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "editing/selection.h"
@@ -376,6 +377,27 @@ TEST_F(ClefKeyToolTest, ADraggedKeyMovesByItsHandlesPath) {
     dragBy(LogicalPoint{-40000, 0});
     EXPECT_GE(SignatureTickOfObject(key), 1) << "past the measure's start: kept inside the measure";
     EXPECT_EQ(Objects(2, ObjectType::KeySignature).size(), 1u);
+}
+
+// While a clef change's drag is pending, each mouse move of the clef tool redraws
+// the view; with none pending a move leaves the window as it was.
+TEST_F(ClefKeyToolTest, MovesRedrawWhileAClefDragIsPending) {
+    ClefScript(kF, true);
+    Click(&ClefTool, PointAt(2, 1300));
+    const std::vector<ScoreObject*> clefs = Objects(2, ObjectType::Clef);
+    ASSERT_EQ(clefs.size(), 1u);
+    const LogicalPoint away = PointAt(3, 0);
+    win::ValidateRect(window_, nullptr);
+    Mouse(&ClefTool, win::Message::MouseMove, away);
+    EXPECT_TRUE(win::GetUpdateRect(window_).IsEmpty()) << "no drag pending";
+
+    SetCurrentMeasure(view_, 1, 2);
+    BeginClefDrag(view_, clefs[0], TextObjectAnchorPoint(clefs[0], view_).x);
+    ASSERT_NE(PendingClefDrag().measure, 0);
+    win::ValidateRect(window_, nullptr);
+    Mouse(&ClefTool, win::Message::MouseMove, away);
+    EXPECT_FALSE(win::GetUpdateRect(window_).IsEmpty()) << "a drag is pending";
+    CommitClefDrag(view_, clefs[0], PendingClefDrag().startX);  // ends the drag, moving nothing
 }
 
 // Selecting a tool shows its status text; the arrows step the sign at the location
