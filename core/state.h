@@ -351,6 +351,11 @@ struct InputGlobals {
     uint8_t SkipOctaveFollow = 0;   // the next octave-line label follow is skipped
     // The Graphics palette's current button shows a face of another strip than its own.
     uint8_t GraphicAlternate = 0;
+    // The clef the staff cursor was made for: the clef code of the hovered staff at
+    // its system's first measure, -1 until a staff element fills it. The editing
+    // code sets it back to -1 whenever it lets the followed objects go (after an
+    // edit, or when a tool is armed), so the clef is looked up again.
+    int8_t StaffCursorClef = -1;
 };
 
 // The view locator (display/view_location.h, display/hit_test.h): switches callers

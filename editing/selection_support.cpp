@@ -130,6 +130,7 @@ void SetFocusLocation(SelectionState* s, const ScoreView* view) {
 
 void ReleaseFollowedObjects(SelectionState* s, const ScoreObject* keep) {
     if (s == nullptr) return;
+    State().input.StaffCursorClef = -1;  // the staff elements made next look their clef up again
     constexpr int kWalkLimit = 1 << 16;
     ScoreObject* o = s->followedList.next.get();
     for (int n = 0; o != nullptr && n < kWalkLimit; ++n) {

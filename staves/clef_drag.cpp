@@ -81,13 +81,17 @@ int CommitClefDrag(ScoreView* view, ScoreObject* clef, int32_t handleX) {
     const MeasureRecord* record = MeasureRecordOf(view->document, drag.measure);
     const EventGap gap = EventsAround(ExistingMeasureCell(view->document, drag.staff, drag.measure), drag.tick,
                                       record != nullptr ? record->lengthTicks : 0);
-    const LogicalPoint at = TextObjectAnchorPoint(clef, view);
-    const LogicalPoint moved{at.x + handleX - drag.startX, at.y};
-    EncodeTimeAnchors(view, &moved, &AsTextObject(clef)->body.location, 0);
+    ShiftSignAnchor(view, clef, LogicalPoint{handleX - drag.startX, 0});
     int tick = SignatureTickOfObject(clef);
     tick = gap.after - gap.before < 2 ? drag.tick : std::clamp(tick, gap.before + 1, gap.after - 1);
     SetSignatureTickOfObject(clef, static_cast<uint16_t>(tick));
     return 1;
+}
+
+void ShiftSignAnchor(ScoreView* view, ScoreObject* sign, LogicalPoint delta) {
+    const LogicalPoint at = TextObjectAnchorPoint(sign, view);
+    const LogicalPoint moved{at.x + delta.x, at.y + delta.y};
+    EncodeTimeAnchors(view, &moved, &AsTextObject(sign)->body.location, 1);
 }
 
 }  // namespace ql

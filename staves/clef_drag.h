@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "core/model/geometry.h"
+
 namespace ql {
 
 struct ScoreObject;
@@ -36,5 +38,9 @@ const ClefDragLimits& PendingClefDrag();
 // strictly between its neighbouring events. The drag is no longer pending. 1 when
 // the clef moved.
 int CommitClefDrag(ScoreView* view, ScoreObject* clef, int32_t handleX);
+
+// Moves a clef's or key signature's anchor by `delta` in the view's current measure;
+// the tick it stores becomes the one under its new x.
+void ShiftSignAnchor(ScoreView* view, ScoreObject* sign, LogicalPoint delta);
 
 }  // namespace ql

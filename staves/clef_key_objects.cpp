@@ -27,6 +27,7 @@
 #include "staves/clef_key_create.h"
 #include "staves/key_changes.h"
 #include "staves/key_dialog.h"
+#include "staves/key_drag.h"
 #include "staves/signature_drawing.h"
 #include "staves/signature_fields.h"
 #include "staves/signature_step.h"
@@ -147,6 +148,25 @@ class KeySignatureObjectClass final : public TextObjectClass {
         return CompleteHandles(*this, object, view);
     }
     int EditAttributes(ScoreObject* object, ScoreView* view) const override { return EditKeyObject(object, view); }
+    // Taking the key signature as the focus, or its first move, notes where its
+    // handle stands, so that the commit moves the anchor by the handle's path.
+    void ReleaseCache(ScoreObject* object, ScoreView* view) const override {
+        const HitRecord* focus = FocusRecord();
+        if (focus != nullptr) BeginKeyDrag(view, object, focus->point);
+        TextObjectClass::ReleaseCache(object, view);
+    }
+    int CommitDrag(ScoreObject* object, ScoreView* view) const override {
+        const HitRecord* focus = FocusRecord();
+        const int moved = focus != nullptr ? CommitKeyDrag(view, object, focus->point) : 0;
+        SetStatusText(kStatusPartThree, "");
+        TextObjectClass::ReleaseCache(object, view);
+        return moved;
+    }
+    void TrackDrag(ScoreObject* object, ScoreView* view) const override {
+        const HitRecord* focus = FocusRecord();
+        if (focus != nullptr && !IsKeyDragPending(object)) BeginKeyDrag(view, object, focus->point);
+        TextObjectClass::TrackDrag(object, view);
+    }
     void StepValue(ScoreObject*, ScoreView* view, int step) const override { StepKeyObject(view, step); }
 };
 

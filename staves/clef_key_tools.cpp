@@ -6,8 +6,10 @@
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/ui/status_bar.h"
+#include "display/linked_views.h"
 #include "platform/win/keys.h"
 #include "staves/clef_changes.h"
+#include "staves/clef_drag.h"
 #include "staves/key_changes.h"
 
 namespace ql {
@@ -54,6 +56,11 @@ intptr_t SignTool(ScoreView* view, int action, ToolRecord* record, platform::Win
 
 intptr_t ClefTool(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
                   win::Message message, uint32_t word, intptr_t data) {
+    // While a clef change is dragged every move redraws the views, so that what the
+    // drag passes over is drawn afresh.
+    if (view != nullptr && action == ToolAction::Message && message == win::Message::MouseMove &&
+        PendingClefDrag().measure != 0)
+        InvalidateLinkedViews(view);
     return SignTool(view, action, record, window, message, word, data, ObjectType::Clef, kClefToolStatus,
                     &StepClef);
 }

@@ -1,7 +1,8 @@
 // The clef and key tools of the Staff Tools palette: a click in a measure places a
 // clef change or a key signature there (through its dialog), the Up and Down
 // arrows and the keypad + and - step the clef or key at the location, F1 goes to
-// the focused object; everything else is the standard object tool's.
+// the focused object; while a clef change is dragged each mouse move redraws the
+// linked views; everything else is the standard object tool's.
 #pragma once
 
 #include <cstdint>

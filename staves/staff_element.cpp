@@ -130,6 +130,7 @@ class StaffElementClass : public ScoreObjectClass {
     }
     void ReleaseCache(ScoreObject* object, ScoreView*) const override { KeepCurrentPoint(object); }
     int FollowLocation(ScoreObject*, ScoreView* view) const override { return FollowStaffLocation(view); }
+    void SetToolCursor(ScoreObject* object, int32_t, int32_t) const override { SetStaffCursor(object); }
     void Invalidate(ScoreObject*, ScoreView* view) const override { ReformatCurrentSystem(view); }
     int EditAttributes(ScoreObject*, ScoreView* view) const override {
         return RunStaffManagementDialog(view) == ui::kIdOk ? 1 : 0;

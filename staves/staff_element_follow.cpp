@@ -13,7 +13,10 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
+#include "core/model/grid.h"
+#include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "core/ui/status_bar_notes.h"
 #include "display/linked_views.h"
 #include "editing/handle_flags.h"
 #include "editing/selection.h"
@@ -21,6 +24,7 @@
 #include "layout/page_chain.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/input.h"
 #include "staves/barline.h"
 #include "staves/staff_element.h"
 
@@ -111,6 +115,18 @@ void ReformatCurrentSystem(ScoreView* view) {
     ResetSelection(view, 0);
     UpdateBeatMaps(view, 1);
     InvalidateLinkedViews(view);
+}
+
+void SetStaffCursor(ScoreObject* element) {
+    const SelectionState* selection = TheSelectionState();
+    if (selection != nullptr && selection->toolCursor) win::SetCursor(selection->toolCursor);
+    int8_t& clef = State().input.StaffCursorClef;
+    const StaffElementBody* body = StaffElementBodyOf(element);
+    ScoreView* view = State().documents.ActiveView;
+    if (clef >= 0 || body == nullptr || view == nullptr || view->document == nullptr || view->currentSystem == nullptr)
+        return;
+    const MeasureCell* cell = ExistingMeasureCell(view->document, body->staff, view->currentSystem->firstMeasure);
+    if (cell != nullptr) clef = static_cast<int8_t>(ClefAtTick(cell, 0));
 }
 
 }  // namespace ql

@@ -1,7 +1,7 @@
 // What the staff element does for the selection engine: follows the view's
 // location (one element per staff and system in the selection's object list),
-// gives its one handle at the staff's left edge, keeps the current point when it
-// becomes the focus, and re-spaces its system on Shift.
+// gives its one handle at the staff's left edge, sets the staff cursor, keeps the
+// current point when it becomes the focus, and re-spaces its system on Shift.
 #pragma once
 
 namespace ql {
@@ -25,6 +25,12 @@ int FollowStaffLocation(ScoreView* view);
 // The element becomes the focus: the selection's current point is kept in the
 // element's header words; a beep when there is no current object.
 void KeepCurrentPoint(ScoreObject* element);
+
+// The pointer is over the element: the staff cursor (the Staff Tools' tool cursor)
+// shows, and when the program's staff-cursor clef is negative it takes the clef
+// code of the element's staff at the first measure of the active view's current
+// system. A missing cell leaves it negative; nothing in the score changes.
+void SetStaffCursor(ScoreObject* element);
 
 // Shift on the element: in page view the current system is placed between the
 // page's margins again and re-spaced, the selection reset and the views redrawn;

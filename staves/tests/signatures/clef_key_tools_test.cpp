@@ -34,6 +34,7 @@
 #include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
 #include "platform/win/input.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "editing/selection.h"
@@ -323,6 +324,80 @@ TEST_F(ClefKeyToolTest, APlacedClefDragsOnlyBetweenItsEvents) {
     const LogicalPoint dropped = TextObjectAnchorPoint(clef, view_);
     EXPECT_EQ(dropped.y, anchorBefore.y) << "the clef stays on its line";
     EXPECT_GT(dropped.x, anchorBefore.x);
+}
+
+// A dragged key signature moves by as much as its handle did, across and up or
+// down; it does not jump to its handle's middle, which is not its anchor. Dragged
+// past its measure's start it stays in its measure.
+TEST_F(ClefKeyToolTest, ADraggedKeyMovesByItsHandlesPath) {
+    KeyScript(kTwoSharps, true);
+    Click(&KeyTool, PointAt(2, 2100));
+    const std::vector<ScoreObject*> keys = Objects(2, ObjectType::KeySignature);
+    ASSERT_EQ(keys.size(), 1u);
+    ScoreObject* key = keys[0];
+    SelectionState* s = TheSelectionState();
+    // Measure 2 as current, its staff's y taken from the system as it now stands
+    // (placing the key re-spaced the page).
+    const auto Locate = [&] {
+        SetCurrentMeasure(view_, 1, 1);
+        SetCurrentMeasure(view_, 1, 2);
+    };
+    // Takes the key as the focus, moves its handle by `delta` and commits the drag.
+    const auto dragBy = [&](LogicalPoint delta) {
+        Locate();
+        HitRecord* handle = ClassOf(key).BuildHandles(key, view_);
+        EXPECT_NE(handle, nullptr);
+        if (handle == nullptr) return 0;
+        s->focusedObject = Ref32<ScoreObject>::To(key);
+        s->focusRecord = Ref32<HitRecord>::To(handle);
+        ClassOf(key).ReleaseCache(key, view_);
+        s->dragOffsetX = delta.x;
+        s->dragOffsetY = delta.y;
+        ClassOf(key).TrackDrag(key, view_);
+        const int moved = ClassOf(key).CommitDrag(key, view_);
+        s->focusRecord = Ref32<HitRecord>{};
+        s->focusedObject = Ref32<ScoreObject>{};
+        FreeStaticRecord(kHitRecordPool, handle);
+        Locate();
+        return moved;
+    };
+    Locate();
+    const LogicalPoint before = TextObjectAnchorPoint(key, view_);
+    EXPECT_EQ(dragBy(LogicalPoint{0, 0}), 0) << "a press without a move moves nothing";
+    EXPECT_EQ(TextObjectAnchorPoint(key, view_).y, before.y);
+    EXPECT_EQ(TextObjectAnchorPoint(key, view_).x, before.x);
+
+    EXPECT_EQ(dragBy(LogicalPoint{-400, 256}), 1);
+    const LogicalPoint moved = TextObjectAnchorPoint(key, view_);
+    EXPECT_EQ(moved.y - before.y, 256) << "up and down by the handle's path";
+    EXPECT_NEAR(moved.x - before.x, -400, kZoom) << "across by the handle's path, to the nearest column";
+    EXPECT_LT(SignatureTickOfObject(key), 2560) << "the tick follows the new x";
+    EXPECT_GT(SignatureTickOfObject(key), 0);
+
+    dragBy(LogicalPoint{-40000, 0});
+    EXPECT_GE(SignatureTickOfObject(key), 1) << "past the measure's start: kept inside the measure";
+    EXPECT_EQ(Objects(2, ObjectType::KeySignature).size(), 1u);
+}
+
+// While a clef change's drag is pending, each mouse move of the clef tool redraws
+// the view; with none pending a move leaves the window as it was.
+TEST_F(ClefKeyToolTest, MovesRedrawWhileAClefDragIsPending) {
+    ClefScript(kF, true);
+    Click(&ClefTool, PointAt(2, 1300));
+    const std::vector<ScoreObject*> clefs = Objects(2, ObjectType::Clef);
+    ASSERT_EQ(clefs.size(), 1u);
+    const LogicalPoint away = PointAt(3, 0);
+    win::ValidateRect(window_, nullptr);
+    Mouse(&ClefTool, win::Message::MouseMove, away);
+    EXPECT_TRUE(win::GetUpdateRect(window_).IsEmpty()) << "no drag pending";
+
+    SetCurrentMeasure(view_, 1, 2);
+    BeginClefDrag(view_, clefs[0], TextObjectAnchorPoint(clefs[0], view_).x);
+    ASSERT_NE(PendingClefDrag().measure, 0);
+    win::ValidateRect(window_, nullptr);
+    Mouse(&ClefTool, win::Message::MouseMove, away);
+    EXPECT_FALSE(win::GetUpdateRect(window_).IsEmpty()) << "a drag is pending";
+    CommitClefDrag(view_, clefs[0], PendingClefDrag().startX);  // ends the drag, moving nothing
 }
 
 // Selecting a tool shows its status text; the arrows step the sign at the location

@@ -12,11 +12,14 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
+#include "editing/selection_internal.h"
 #include "layout/page_chain.h"
 #include "sequencer/sequencer_state.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/input.h"
 #include "shell/resources/staff_dialog_resources.h"
 #include "staves/staff_group_bits.h"
 #include "staves/staff_manage.h"
@@ -224,6 +227,47 @@ TEST_F(StaffElementTest, FollowsTheLocationIntoTheSelectionsList) {
     EXPECT_EQ(static_cast<int32_t>(prototype->spareWords[1]), -567);
     s->insertionList = own;
     s->currentObject = {};
+    DestroySelectionState();
+}
+
+// Over a staff element the staff cursor (the tool cursor) shows, and the
+// program's staff-cursor clef, when unset, takes the element's staff's clef at the
+// first measure of the current system; once set it is kept until the followed
+// objects are let go, which unsets it.
+TEST_F(StaffElementTest, TheStaffCursorTakesTheStaffsClefOnce) {
+    constexpr int kBass = 3, kPercussion = 5;
+    ASSERT_NE(CreateSelectionState(), nullptr);
+    SelectionState* s = TheSelectionState();
+    s->toolCursor = win::LoadSystemCursor(win::SystemCursor::Cross);
+    State().documents.ActiveView = view_;
+    const int first = view_->currentSystem->firstMeasure;
+    SetClef(2, first, kBass);
+    SetClef(3, first, kPercussion);
+    Locate(2, 1);
+    ScoreObject* second = MakeStaffElement(view_);
+    Locate(3, 1);
+    ScoreObject* third = MakeStaffElement(view_);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(third, nullptr);
+    int8_t& clef = State().input.StaffCursorClef;
+    EXPECT_EQ(clef, -1) << "unset at the start";
+
+    win::SetCursor(win::CursorHandle{});
+    ClassOf(second).SetToolCursor(second, 0, 0);
+    EXPECT_EQ(win::GetCursor(), s->toolCursor) << "the staff cursor shows";
+    EXPECT_EQ(clef, kBass);
+    ClassOf(third).SetToolCursor(third, 0, 0);
+    EXPECT_EQ(clef, kBass) << "a set clef is kept";
+
+    selection::ReleaseFollowedObjects(s, nullptr);
+    EXPECT_EQ(clef, -1) << "letting the followed objects go unsets it";
+    ClassOf(third).SetToolCursor(third, 0, 0);
+    EXPECT_EQ(clef, kPercussion);
+
+    clef = -1;
+    State().documents.ActiveView = nullptr;
+    ClassOf(third).SetToolCursor(third, 0, 0);
+    EXPECT_EQ(clef, -1) << "no active view: nothing to look up";
     DestroySelectionState();
 }
 
