@@ -113,6 +113,19 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
     }
     EXPECT_GT(changed, 40) << "no tuplet mark over or under the notes";
     EXPECT_FALSE(WaitForMessageBox()) << "an error box came up while marking the group";
+
+    // Once a click on the empty paper lets go of it, the mark shows in ink: its number and bracket beyond the stem ends.
+    x_.Click(left + 200, x_.ScreenHeight() - 160);  // the empty paper below the systems
+    x_.Settle(Millis{800});
+    x_.MovePointer(right - 4, lines[0] - 100);
+    x_.Settle(Millis{500});
+    const ScreenPicture inked = Screen();
+    WritePng(inked, TestOutputFolder() / "tuplet_mark_inked_desktop.png");
+    const int64_t inkBefore = entered.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70) +
+                              entered.DarkPixels(markLeft, lines[0] - 70, markRight, lines[0] - staffGap);
+    const int64_t inkAfter = inked.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70) +
+                             inked.DarkPixels(markLeft, lines[0] - 70, markRight, lines[0] - staffGap);
+    EXPECT_GT(inkAfter, inkBefore + 20) << "the tuplet mark is not drawn in ink";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
