@@ -108,9 +108,11 @@ SpannerPoints OwnBracketPoints(ScoreObject* tuplet, ScoreView* view) {
     return points;
 }
 
+// The label is drawn centred on its anchor's x with its baseline on the anchor's y:
+// the baseline half the number's height below the centre puts the number on it.
 void AnchorLabel(ScoreObject* object, ScoreView* view, LogicalPoint centre) {
     TextObject* label = &AsTuplet(object)->text;
-    const LogicalPoint at{centre.x - label->body.width / 2, centre.y - label->body.height / 2};
+    const LogicalPoint at{centre.x, centre.y + label->body.height / 2};
     PointToNoteAnchor(view, object, &label->body.location, at);
 }
 

@@ -99,6 +99,25 @@ TEST_F(TupletMarkTest, BracketOverUpStemsClearsTheStemEnds) {
     EXPECT_EQ(p.p[3].y - p.p[2].y, 85);
 }
 
+// The number sits in the middle of the bracket, over or under the notes: drawn
+// centred on its anchor with the baseline there, the anchor is the bracket's middle
+// with the baseline half the number's height below it.
+TEST_F(TupletMarkTest, LabelIsCentredOnTheBracketsMiddle) {
+    for (const int16_t stem : {kStemUp, kStemDown}) {
+        EventRecord* first = Triplets(stem == kStemUp ? 0 : 1024, 1, stem);
+        ScoreObject* mark = ClickOn(first);
+        ASSERT_NE(mark, nullptr);
+        TextObject& label = AsTuplet(mark)->text;
+        label.body.width = 300;  // as measured in a bold italic face
+        label.body.height = 420;
+        ComputeTupletPoints(view_, mark);
+        const SpannerPoints p = Bracket(mark);
+        const LogicalPoint at = TextObjectAnchorPoint(mark, view_);
+        EXPECT_EQ(at.x, (p.p[1].x + p.p[2].x) / 2) << "stem " << stem;
+        EXPECT_EQ(at.y, (p.p[1].y + p.p[2].y) / 2 + label.body.height / 2) << "stem " << stem;
+    }
+}
+
 // Stems down: the bracket lies 128 below the stem ends with its hooks pointing up;
 // stems both ways: both ends level at the outer height.
 TEST_F(TupletMarkTest, BracketBelowDownStemsAndLevelForMixedStems) {

@@ -14,6 +14,7 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/object_dialogs.h"
 #include "objects/tests/marks/marks_fixture.h"
+#include "objects/tuplets/tuplet.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 
@@ -51,9 +52,13 @@ TEST_F(TupletMouseTest, ClickOnATripletPlacesAMark) {
     Mouse(win::Message::LeftButtonDown, at);
     Mouse(win::Message::LeftButtonUp, at);
     SetCurrentMeasure(view_, 1, 2);
-    int marks = 0, events = 0;
-    for (ScoreObject* o = GetEventAttachment(first); o != nullptr; o = o->next.get())
-        marks += o->type == TypeCode(ObjectType::Tuplet) ? 1 : 0;
+    int marks = 0, events = 0, style = -1;
+    for (ScoreObject* o = GetEventAttachment(first); o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Tuplet)) continue;
+        ++marks;
+        style = TupletStyle(*AsTuplet(o));
+    }
+    EXPECT_EQ(style, State().notes.NoteTools.tupletMarkStyle) << "the mark lost the remembered style";
     for (EventRecord* e = GetVoiceFirstEvent(view_->currentCell, 0); e != nullptr; e = NextEvent(e)) ++events;
     EXPECT_EQ(marks, 1);
     EXPECT_EQ(events, 3) << "the click entered a note";

@@ -1,7 +1,10 @@
 // Tuplets on the desktop: "Tuplets..." on the Notes palette, clicked again, opens the
 // "Tuplets" dialog; 3 in the time of 2 is set there and OK closes it; eighths are then
-// entered on the staff with the Notes palette's eighth.
+// entered on the staff with the Notes palette's eighth, and the Tuplets tool, chosen
+// again, marks their group at a click on the first head drawn.
+#include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 
@@ -12,13 +15,21 @@ constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
 constexpr int kPaletteColumns = 4;
 constexpr int kEighthButton = 4;
 constexpr int kTupletsButton = 9;
-constexpr int kNoteStepPixels = 40;
+constexpr int kNoteStepPixels = 30;
 
 class TupletScenario : public DesktopScenario {
   protected:
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     static std::pair<int, int> NotesButton(const ShownWindow& notes, int index) {
         return {notes.x + 1 + (index % kPaletteColumns) * kCell + 18, notes.y + 1 + (index / kPaletteColumns) * kCell + 18};
+    }
+    // The right end of the music left of the palettes.
+    int MusicRight() const {
+        int right = x_.ScreenWidth();
+        for (const ShownWindow& w : x_.Windows())
+            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
+                if (w.title == title) right = std::min(right, w.x);
+        return right - 80;
     }
     void ClickButton(const ShownWindow& notes, int index) {
         const auto [bx, by] = NotesButton(notes, index);
@@ -54,11 +65,12 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
     x_.Settle(Millis{800});
     const ScreenPicture empty = Screen();
     WritePng(empty, TestOutputFolder() / "tuplet_dialog_done_desktop.png");
-    const int left = main->x + main->width + 8;
-    const std::vector<int> lines = empty.LongDarkLines(left, 40, notes->x - 8, notes->y, 0.95);
+    const int left = Frame().x + 120;
+    const int right = MusicRight();
+    const std::vector<int> lines = empty.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
     ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
     ClickButton(*notes, kEighthButton);
-    const int x0 = left + (notes->x - left) / 3;
+    const int x0 = left + 60;  // all three inside the first measure
     for (int n = 0; n < 3; ++n) {
         x_.MovePointer(x0 + n * kNoteStepPixels, lines[2]);
         x_.Settle(Millis{300});
@@ -67,13 +79,53 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
     }
     const ScreenPicture entered = Screen();
     WritePng(entered, TestOutputFolder() / "tuplet_notes_entered_desktop.png");
-    const int right = notes->x - 8;
     ASSERT_GT(entered.DarkPixels(left, lines[0] - 80, right, lines[4] + 80),
               empty.DarkPixels(left, lines[0] - 80, right, lines[4] + 80) + 30)
         << "no notes were entered";
 
     // Entering them raised no error box (the dialog had left the selection focused).
     EXPECT_FALSE(WaitForMessageBox()) << "an error box came up while entering notes";
+
+    // The Tuplets tool chosen, a click on the first note marks the group.
+    // The first head drawn: the leftmost column the entry changed on the middle line.
+    int head = -1;
+    for (int x = left; x < right && head < 0; ++x)
+        if (entered.DarkPixels(x, lines[2] - 2, x + 1, lines[2] + 3) > empty.DarkPixels(x, lines[2] - 2, x + 1, lines[2] + 3))
+            head = x;
+    ASSERT_GE(head, 0) << "no note head on the middle line";
+    ClickButton(*notes, kTupletsButton);
+    x_.MovePointer(head + 4, lines[2]);
+    x_.Settle(Millis{300});
+    x_.Click(head + 4, lines[2]);
+    x_.Settle(Millis{800});
+    x_.MovePointer(right - 4, lines[0] - 100);
+    x_.Settle(Millis{500});
+    const ScreenPicture marked = Screen();
+    WritePng(marked, TestOutputFolder() / "tuplet_mark_desktop.png");
+    // The mark comes up chosen (in the chosen colour, with its handles) beyond the
+    // stem ends, over or under the notes, clear of the staff.
+    const int markLeft = head - 20, markRight = x0 + 2 * kNoteStepPixels + 40;
+    const int staffGap = lines[1] - lines[0];
+    int64_t changed = 0;
+    for (int y = lines[0] - 70; y < lines[4] + 70; ++y) {
+        if (y > lines[0] - staffGap && y < lines[4] + staffGap) continue;
+        for (int x = markLeft; x < markRight; ++x) changed += marked.At(x, y) != entered.At(x, y) ? 1 : 0;
+    }
+    EXPECT_GT(changed, 40) << "no tuplet mark over or under the notes";
+    EXPECT_FALSE(WaitForMessageBox()) << "an error box came up while marking the group";
+
+    // Once a click on the empty paper lets go of it, the mark shows in ink: its number and bracket beyond the stem ends.
+    x_.Click(left + 200, x_.ScreenHeight() - 160);  // the empty paper below the systems
+    x_.Settle(Millis{800});
+    x_.MovePointer(right - 4, lines[0] - 100);
+    x_.Settle(Millis{500});
+    const ScreenPicture inked = Screen();
+    WritePng(inked, TestOutputFolder() / "tuplet_mark_inked_desktop.png");
+    const int64_t inkBefore = entered.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70) +
+                              entered.DarkPixels(markLeft, lines[0] - 70, markRight, lines[0] - staffGap);
+    const int64_t inkAfter = inked.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70) +
+                             inked.DarkPixels(markLeft, lines[0] - 70, markRight, lines[0] - staffGap);
+    EXPECT_GT(inkAfter, inkBefore + 20) << "the tuplet mark is not drawn in ink";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
