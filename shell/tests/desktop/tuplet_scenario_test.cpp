@@ -39,7 +39,7 @@ class TupletScenario : public DesktopScenario {
 };
 
 TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
-    WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nSYTool=760,300,4,2\n");
+    WriteSettings("[ToolbarSettings]\nNTool=760,420,4,4\nSYTool=760,300,4,2\n");
     ASSERT_TRUE(StartProgram());
     NewScore("1");
     const std::optional<ShownWindow> main = x_.WaitForWindow("Main");
