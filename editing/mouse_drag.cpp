@@ -336,6 +336,15 @@ gfx::Point LastClientPoint() {
     return g_lastClient;
 }
 
+void selection::FollowLocationAgain(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr || view == nullptr || !s->locationChanged) return;
+    s->locationChanged = 0;
+    FollowFocusedObject(view, s, s->focusedObject.get());
+    SetFocusLocation(s, view);
+    CollectHitRecordsAtLocation(view);
+}
+
 void ResetPointerSnap() {
     g_snap = {};
 }

@@ -82,7 +82,9 @@ void EmptyHitRecords(SelectionState* s) {
     if (ScoreObject* pending = s->pendingObject.get(); pending != nullptr && IsUsableObject(pending))
         pending->handleChain = {};
     ResetStaticPool(kHitRecordPool);
-    s->followedList.next = {};  // its objects came from the same pool
+    // The followed objects go with the records: the location is followed again.
+    if (s->followedList.next) s->locationChanged = 1;
+    s->followedList.next = {};
     ResetHitList(s->listAHead, s->listATail);
     ResetHitList(s->listBHead, s->listBTail);
     ClearRecordFields(s);

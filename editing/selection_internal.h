@@ -66,6 +66,10 @@ void ReleaseTemporaryChain(ScoreView* view);
 // Releases the objects made while following the location (note handles) with their
 // hit records, all but `keep`; a hover on one of them is cleared.
 void ReleaseFollowedObjects(SelectionState* s, const ScoreObject* keep);
+// When the location is to be followed again (its objects were released or the hit
+// records rebuilt), the focused object follows it now and the records at the
+// location are collected, as a hover does.
+void FollowLocationAgain(ScoreView* view);
 
 }  // namespace selection
 }  // namespace ql

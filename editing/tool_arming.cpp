@@ -265,7 +265,10 @@ void FocusHoveredElement(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr) return;
     SnapBesideNote(view);
-    if (s->hoverFlag == 0) HitTestSelectionLists(view, 0);
+    if (s->hoverFlag == 0) {
+        FollowLocationAgain(view);  // a key may come before the next hover
+        HitTestSelectionLists(view, 0);
+    }
     s->commitAfterMessage = 0;
     if (s->editMode > 0) {
         SetupFeedbackState(view);
