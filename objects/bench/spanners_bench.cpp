@@ -24,6 +24,7 @@
 #include "core/text/text_object.h"
 #include "display/anchors.h"
 #include "notes/tests/beatmap/beatmap_score.h"
+#include "objects/bench/paint_scene.h"
 #include "objects/curves/curve_interface.h"
 #include "objects/object_services.h"
 #include "objects/spanners/repeat_ending_list.h"
@@ -39,7 +40,6 @@ namespace ql {
 namespace {
 
 constexpr int kSlurs = 2000;
-constexpr int kSurfaceSide = 2048;
 constexpr int kStaves = 8;
 constexpr int kEndings = 50;
 constexpr int kLookups = 10000;
@@ -51,38 +51,10 @@ constexpr int32_t kSlurThickness = 24;
 constexpr uint16_t kOctaveGlyph = 229;
 
 // A score whose view paints into an image.
-class PaintScene {
+class PaintScene : public bench::PaintScene {
   public:
-    explicit PaintScene(int staves = 1, int pages = 1) {
-        ResetObjectClassTable();
-        RegisterTextObjectClasses();
-        RegisterMidiTextObjectClass();
-        RegisterStoredObjectClasses();
-        ok_ = beatmap_score::Build(session_.document, session_.view, staves,
-                                   std::vector<int>(pages, kSystemsPerPage), kMeasuresPerSystem);
-        session_.view->pageView = 1;
-        image_ = gfx::CreateImageBitmap(kSurfaceSide, kSurfaceSide);
-        dc_ = gfx::CreateMemoryContext({});
-        gfx::SelectObject(dc_, image_);
-        State().drawing.PaintDC = dc_;
-    }
-    ~PaintScene() {
-        State().drawing.PaintDC = {};
-        gfx::DeleteContext(dc_);
-        gfx::DeleteObject(image_);
-    }
-    PaintScene(const PaintScene&) = delete;
-    PaintScene& operator=(const PaintScene&) = delete;
-
-    bool ok() const { return ok_ && dc_; }
-    ScoreView* view() { return session_.view; }
-    ScoreDocument* document() { return session_.document; }
-
-  private:
-    beatmap_score::Session session_;
-    bool ok_ = false;
-    platform::BitmapHandle image_{};
-    platform::DcHandle dc_{};
+    explicit PaintScene(int staves = 1, int pages = 1)
+        : bench::PaintScene(staves, std::vector<int>(pages, kSystemsPerPage), kMeasuresPerSystem) {}
 };
 
 LogicalPoint SlurStart(int i) {

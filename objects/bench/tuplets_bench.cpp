@@ -23,6 +23,7 @@
 #include "display/view_location.h"
 #include "notes/rests/rest.h"
 #include "notes/tests/beatmap/beatmap_score.h"
+#include "objects/bench/paint_scene.h"
 #include "objects/spanners/spanner_objects.h"
 #include "objects/stored_classes.h"
 #include "objects/tuplets/tuplet.h"
@@ -41,7 +42,6 @@ constexpr uint8_t kSixtyFourth = 6;
 constexpr int kNestedEvery = 10;     // every tenth triplet: a 5:4 member, then the triplet nested
 constexpr int kRestEvery = 7;        // every seventh member is a rest
 constexpr int kMarks = 2000;
-constexpr int kSurfaceSide = 2048;
 constexpr int32_t kBracketWidth = 1024;
 constexpr int32_t kHook = 85;
 
@@ -135,35 +135,9 @@ void BM_TupletGroupScan_Baseline(benchmark::State& state) {
 BENCHMARK(BM_TupletGroupScan_Baseline)->Arg(kMembers)->Arg(2 * kMembers);
 
 // A score whose view paints into an image.
-class PaintScene {
+class PaintScene : public bench::PaintScene {
   public:
-    PaintScene() {
-        RegisterTextObjectClasses();
-        RegisterMidiTextObjectClass();
-        RegisterStoredObjectClasses();
-        ok_ = beatmap_score::Build(session_.document, session_.view, 1, {1}, 4);
-        session_.view->pageView = 1;
-        image_ = gfx::CreateImageBitmap(kSurfaceSide, kSurfaceSide);
-        dc_ = gfx::CreateMemoryContext({});
-        gfx::SelectObject(dc_, image_);
-        State().drawing.PaintDC = dc_;
-    }
-    ~PaintScene() {
-        State().drawing.PaintDC = {};
-        gfx::DeleteContext(dc_);
-        gfx::DeleteObject(image_);
-    }
-    PaintScene(const PaintScene&) = delete;
-    PaintScene& operator=(const PaintScene&) = delete;
-    bool ok() const { return ok_ && dc_; }
-    ScoreView* view() { return session_.view; }
-    ScoreDocument* document() { return session_.document; }
-
-  private:
-    beatmap_score::Session session_;
-    bool ok_ = false;
-    platform::BitmapHandle image_{};
-    platform::DcHandle dc_{};
+    PaintScene() : bench::PaintScene(1, {1}, 4) {}
 };
 
 LogicalPoint MarkStart(int i) {
