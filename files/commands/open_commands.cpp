@@ -94,6 +94,7 @@ ScoreView* OpenNativeScore(const fs::path& path) {
     load.document->fileLock = lock;
     NameLoadedDocument(load.document, path);
     ShowLoadedDocument(load.view);
+    ShowLoadNotice(load);
     return load.view;
 }
 

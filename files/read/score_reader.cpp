@@ -163,7 +163,8 @@ bool IsTemplatePath(const std::string& path) {
     return tail == extension;
 }
 
-// One box for everything a successful load has to tell: the damage, the repairs.
+}  // namespace
+
 void ShowLoadNotice(const ScoreLoad& load) {
     std::string text = load.damaged ? kDamagedFileNotice : "";
     if (load.repairedPages > 0)
@@ -171,6 +172,8 @@ void ShowLoadNotice(const ScoreLoad& load) {
     if (load.repairedMetrics > 0) text += (text.empty() ? "" : "\n") + std::string(kRepairedMetricsNotice);
     if (!text.empty()) ShowBox(text.c_str(), ui::kBoxIconInformation);
 }
+
+namespace {
 
 // The remembered choice a decided reading of version 15 reads with.
 uint8_t ChoiceOf(uint8_t readAs, bool decided) {
@@ -235,7 +238,6 @@ ScoreLoad LoadScoreFile(const std::string& path) {
         out.load.document->path = path;
         if (!State().files.OpeningAsBase) AddToPickList(path);
     }
-    ShowLoadNotice(out.load);
     return out.load;
 }
 

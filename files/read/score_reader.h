@@ -40,11 +40,14 @@ ScoreLoad ReadScoreIntoNewDocument();
 
 // Opens `path`, reads it and closes it. A failure shows its message (none in quiet
 // mode; after an internal error during the read, the message names the code) and
-// returns the code with nothing built; a damaged load shows the notice,
-// and the document cannot be saved over its file (Save goes to Save As) and stays
-// modified. Pages and metrics the read repaired are told in that same one box. A
-// loaded score that is not a ".tpl" takes the path and enters the recent files.
+// returns the code with nothing built; a damaged document cannot be saved over its
+// file (Save goes to Save As) and stays modified. A loaded score that is not a
+// ".tpl" takes the path and enters the recent files.
 ScoreLoad LoadScoreFile(const std::string& path);
+
+// The one box a successful load has to show once its score is on the screen: the
+// damage, and the pages and metrics the read repaired; nothing for a clean load.
+void ShowLoadNotice(const ScoreLoad& load);
 
 // Releases a loaded view and document (both may be null).
 void FreeLoadedScore(ScoreLoad& load);

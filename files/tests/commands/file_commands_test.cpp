@@ -370,7 +370,7 @@ TEST_F(FileCommandsTest, OpenOfADamagedFileShowsItAndNeverSavesOverIt) {
     SaveCopyAt(PathOf("damaged.ql"));
     std::vector<uint8_t> damaged = Bytes(PathOf("damaged.ql"));
     const size_t ports = GetU16(damaged, kPortCountAt);
-    const size_t label = kPortCountAt + 2 + kPortEntryBytes * ports + kGalleyRecordBytes + 3 + kStaffRecordBytes;
+    const size_t label = FirstLabelLengthAt(1, ports);
     PutU16(damaged, label, 0xFFFF);
     { std::FILE* f = std::fopen(PathOf("damaged.ql").c_str(), "wb"); ASSERT_NE(f, nullptr);
       std::fwrite(damaged.data(), 1, damaged.size(), f); std::fclose(f); }

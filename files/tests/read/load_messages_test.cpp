@@ -43,11 +43,14 @@ class LoadMessages : public ReadTest {
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;
     }
-    // Loads the file; the boxes it showed.
+    // Loads the file and shows what the load has to tell; the boxes shown.
     std::vector<std::string> BoxesOf(const std::string& path, int* code) {
         const size_t before = ui::headless::MessageBoxes().size();
         ScoreLoad load = LoadScoreFile(path);
-        if (load.document != nullptr) loads_.push_back(load);
+        if (load.document != nullptr) {
+            loads_.push_back(load);
+            ShowLoadNotice(load);
+        }
         *code = load.code;
         std::vector<std::string> texts;
         const auto& boxes = ui::headless::MessageBoxes();
@@ -128,7 +131,7 @@ TEST_F(LoadMessages, ScoresTakeTheirPathTemplatesStayUnnamed) {
 TEST_F(LoadMessages, DamagedFileShowsTheNoticeAndStaysAsItWas) {
     ByteVec damaged = stream_;
     const size_t ports = tf::GetU16(stream_, tf::kPortCountAt);
-    const size_t label = tf::kPortCountAt + 2 + tf::kPortEntryBytes * ports + tf::kGalleyRecordBytes + 3 + 40;
+    const size_t label = tf::FirstLabelLengthAt(1, ports);
     tf::PutU16(damaged, label, 0xFFFF);
     const std::string path = Put("damaged.ql", damaged);
     int code = 0;

@@ -81,6 +81,7 @@ class PageRepair : public ReadTest {
         if (load->document != nullptr) {
             loads_.push_back(*load);
             ShowLoadedDocument(load->view);
+            ShowLoadNotice(*load);
         }
         std::vector<std::string> texts;
         const auto& boxes = ui::headless::MessageBoxes();

@@ -12,6 +12,7 @@
 
 #include "files/read/score_reader.h"
 #include "files/tests/save/save_fixture.h"
+#include "files/tests/stream/stream_layout.h"
 
 namespace ql::testing_files {
 
@@ -40,17 +41,6 @@ uint16_t GetU16(const std::vector<uint8_t>& bytes, size_t at);
 // The bytes without the scroll view's galley system (it is not kept by a read).
 std::vector<uint8_t> WithoutGalley(const std::vector<uint8_t>& bytes, int staves, int ports);
 
-// Where the items of a stream of the current version lie.
-constexpr size_t kPrologueBytes = 28;
-constexpr size_t kHeaderAt = kPrologueBytes;
-constexpr size_t kStaffCountAt = kHeaderAt + 191;
-constexpr size_t kMeasureCountAt = kHeaderAt + 192;
-constexpr size_t kPortCountAt = kHeaderAt + 264;
-constexpr size_t kPortEntryBytes = 34;
-constexpr size_t kGalleyRecordBytes = 16;
-constexpr size_t kStaffRecordBytes = 40;
-constexpr size_t kMeasureBytes = 28;
-constexpr size_t kEventBytes = 28;
 
 // A stream of the current version rewritten in the stored layout of an older
 // `version` (1 to 32): its version field one byte wide holding `raw`, or two bytes;

@@ -72,7 +72,10 @@ class WrittenCopies : public ReadTest {
     // The file opened as the user opens it (the load is freed with the fixture).
     ScoreLoad Open(const std::string& path) {
         ScoreLoad load = LoadScoreFile(path);
-        if (load.document != nullptr) loads_.push_back(load);
+        if (load.document != nullptr) {
+            loads_.push_back(load);
+            ShowLoadNotice(load);
+        }
         return load;
     }
     // Writes the fixture's document each way and compares what each file opens as.

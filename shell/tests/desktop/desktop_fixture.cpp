@@ -75,8 +75,12 @@ std::optional<ShownWindow> DesktopScenario::WaitForFrame() {
     std::optional<ShownWindow> frame;
     const bool shown = WaitFor([&] {
         if ((frame = FindFrame())) return true;
-        // The splash (an untitled window of its own) closes on a key.
-        for (const ShownWindow& window : x_.Windows())
+        // The splash (an untitled window of its own) closes on a key, unless a box
+        // shown at start-up (a file's notice) has the keyboard: the key would close it.
+        const std::vector<ShownWindow> windows = x_.Windows();
+        for (const ShownWindow& window : windows)
+            if (window.title == kFrameTitle && window.width < kFrameMinimumWidth) return false;
+        for (const ShownWindow& window : windows)
             if (window.title.empty() && !window.overrideRedirect && window.width >= kSplashMinimumSize &&
                 window.height >= kSplashMinimumSize) {
                 x_.PointAt(window);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "files/tests/stream/stream_layout.h"
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
@@ -16,6 +17,15 @@ namespace fs = std::filesystem;
 std::string Bytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+uint16_t U16At(const std::string& bytes, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8);
 }
 
 // The pixels where two pictures of one page differ: across the whole width (the
@@ -122,6 +132,49 @@ TEST_F(DesktopScenario, SaveKeyAfterAChange) {
     ASSERT_TRUE(AnswerFileChooser("Save As", named));
     EXPECT_TRUE(WaitForFile(named));
     EXPECT_TRUE(WaitFor([&] { return Frame().title == kFrameTitle; })) << "the score did not close";
+    EXPECT_EQ(Quit(), 0);
+}
+
+// A score whose first staff label is damaged (its length negative) opens with what
+// could be read and one notice; Ctrl+S then asks for a new name instead of writing
+// over the file, and the file stays byte for byte as it was.
+TEST_F(DesktopScenario, ADamagedScoreOpensAndIsNeverSavedOverItself) {
+    ASSERT_TRUE(StartProgram());
+    const fs::path score = home_->Documents() / "damaged.ql";
+    MakeScoreFile(score, "1");
+    EXPECT_EQ(Quit(), 0);
+    std::string bytes = Bytes(score);
+    const size_t label = testing_files::FirstLabelLengthAt(1, U16At(bytes, testing_files::kPortCountAt));
+    ASSERT_LT(label + 1, bytes.size());
+    bytes[label] = bytes[label + 1] = '\xFF';
+    WriteBytes(score, bytes);
+
+    program_ = Launch({score.string()});
+    const std::optional<ShownWindow> notice = WaitForMessageBox();
+    ASSERT_TRUE(notice) << "the damaged file opened without a notice";
+    x_.PointAt(*notice);
+    x_.PressKey("Return");
+    ASSERT_TRUE(WaitForFrame());
+    ASSERT_TRUE(x_.WaitForWindow("damaged.ql")) << "what could be read was not shown";
+    x_.Settle();
+    const ScreenPicture picture = x_.Grab(Frame());
+    EXPECT_FALSE(StavesOfFirstSystem(picture, 0, picture.width).empty()) << "the recovered page shows no staff";
+
+    PressInFrame("ctrl+s");
+    const std::optional<ShownWindow> chooser = x_.WaitForWindow("Save As");
+    ASSERT_TRUE(chooser) << "Save did not ask for a new name";
+    x_.PointAt(*chooser);
+    x_.PressKey("Escape");
+    EXPECT_TRUE(WaitFor([&] { return !x_.FindWindow("Save As"); }));
+    EXPECT_EQ(Bytes(score), bytes) << "the damaged file was written over";
+    // The recovered score counts as changed: closing it asks, and No keeps the file.
+    ChooseMenuItem('f', 'c');
+    const std::optional<ShownWindow> question = WaitForMessageBox();
+    ASSERT_TRUE(question) << "closing the recovered score asked nothing";
+    x_.PointAt(*question);
+    x_.PressKey("alt+n");
+    EXPECT_TRUE(WaitFor([&] { return Frame().title == kFrameTitle; })) << "the score did not close";
+    EXPECT_EQ(Bytes(score), bytes);
     EXPECT_EQ(Quit(), 0);
 }
 
