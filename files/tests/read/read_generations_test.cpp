@@ -143,6 +143,23 @@ TEST_F(ReadGenerations, FullScore) {
     RunGenerations(tf::kFullScoreStaves, tf::GetU16(Write(doc_, view_), tf::kPortCountAt));
 }
 
+// A score of no staves is a legal score: it reads back, and its next generation is
+// the same bytes.
+TEST_F(ReadGenerations, ScoreWithoutStaves) {
+    BuildStaves(0, 1);
+    const std::vector<uint8_t> g1 = Write(doc_, view_);
+    ASSERT_FALSE(g1.empty());
+    ASSERT_EQ(g1[tf::kStaffCountAt], 0);
+    ScoreLoad doc1 = Read(g1);
+    ASSERT_EQ(doc1.code, 0);
+    EXPECT_FALSE(doc1.damaged);
+    EXPECT_EQ(V(doc1.document->header.staffCount), 0);
+    const std::vector<uint8_t> g2 = Rewrite(doc1);
+    ScoreLoad doc2 = Read(g2);
+    ASSERT_EQ(doc2.code, 0);
+    EXPECT_EQ(Rewrite(doc2), g2);
+}
+
 // A loaded score is whole: unmodified, with no history, its view on page 1, the
 // reader's flag down, and the document in the program's list.
 TEST_F(ReadGenerations, LoadedScoreIsReadyToEdit) {

@@ -6,6 +6,8 @@
 // next generation is stable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <vector>
 
@@ -140,21 +142,24 @@ TEST_F(ReadRules, PortsBeyondTheLogicalPortsBecomeZero) {
 }
 
 // A stored system is cut to 24 measures, whatever the user's setting; its range
-// follows the running measure.
+// follows the running measure. Up to 24 a system is kept whole.
 TEST_F(ReadRules, SystemsAreCutToARowsSlots) {
-    {
-        ScopedPoolSet pools(doc_->pools);
-        ScoreSystem* system = doc_->firstPage->firstSystem.get();
-        system->firstMeasure = 1;
-        system->lastMeasure = 40;
+    for (int stored : {23, 24, 25, 40}) {
+        const int kept = std::min(stored, 24);
+        {
+            ScopedPoolSet pools(doc_->pools);
+            ScoreSystem* system = doc_->firstPage->firstSystem.get();
+            system->firstMeasure = 1;
+            system->lastMeasure = static_cast<uint16_t>(stored);
+        }
+        Index();
+        ScoreLoad load = Read(stream_);
+        ASSERT_EQ(load.code, 0) << stored;
+        ScopedPoolSet pools(load.document->pools);
+        EXPECT_EQ(V(load.document->firstPage->firstSystem->firstMeasure), 1) << stored;
+        EXPECT_EQ(V(load.document->firstPage->firstSystem->lastMeasure), kept) << stored;
+        EXPECT_EQ(V(load.document->firstPage->lastMeasure), kept) << stored;
     }
-    Index();
-    ScoreLoad load = Read(stream_);
-    ASSERT_EQ(load.code, 0);
-    ScopedPoolSet pools(load.document->pools);
-    EXPECT_EQ(V(load.document->firstPage->firstSystem->firstMeasure), 1);
-    EXPECT_EQ(V(load.document->firstPage->firstSystem->lastMeasure), 24);
-    EXPECT_EQ(V(load.document->firstPage->lastMeasure), 24);
 }
 
 // The damaged loads: each keeps what it could read, is marked damaged, cannot be
