@@ -6,6 +6,7 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/text/text_dialog_controls.h"
 #include "core/text/text_object.h"
 #include "core/ui/help.h"
 #include "editing/editor_dialog.h"
@@ -55,15 +56,13 @@ BracketValues ValuesOf(ScoreObject* object) {
     return values;
 }
 
+// The label as the working values would show it, in the label's font.
 void ShowPreview(WindowHandle dialog) {
     const BracketValues& v = g_run.working;
-    if ((v.flags & kTextOwnsString) != 0) {
-        const char* text = TextObjectString(AsTextObject(g_run.object));
-        ui::SetItemText(dialog, kLabelPreview, text != nullptr ? text : "");
-        return;
-    }
-    const char code[2] = {static_cast<char>(v.code & 0xFF), '\0'};
-    ui::SetItemText(dialog, kLabelPreview, code);
+    TextObject shown = *AsTextObject(g_run.object);
+    shown.body.flags = v.flags;
+    if ((v.flags & kTextOwnsString) == 0) shown.body.string = v.code;
+    FillTextDialogControls(&shown.header, g_run.view, dialog, kLabelPreview);
 }
 
 void ChooseOctave(WindowHandle dialog, bool below) {

@@ -10,6 +10,7 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/text/text_dialog_controls.h"
 #include "core/text/text_object.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
@@ -87,14 +88,7 @@ int MeasureOfNumber(int number, int from) {
 }
 
 void ShowLabelPreview(WindowHandle dialog) {
-    const TextObject& label = g_run.ending->text;
-    if ((label.body.flags & kTextOwnsString) != 0) {
-        const char* text = TextObjectString(&label);
-        ui::SetItemText(dialog, kLabelPreview, text != nullptr ? text : "");
-        return;
-    }
-    const char code[2] = {static_cast<char>(label.body.string & 0xFF), '\0'};
-    ui::SetItemText(dialog, kLabelPreview, code);
+    FillTextDialogControls(&g_run.ending->text.header, g_run.view, dialog, kLabelPreview);
 }
 
 void InitEndingDialog(WindowHandle dialog) {

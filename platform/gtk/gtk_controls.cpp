@@ -21,6 +21,7 @@ namespace ql::gtk {
 namespace {
 
 constexpr char kShownKey[] = "ql-shown";
+constexpr char kFontKey[] = "ql-font";  // the signature of an entry's own font
 constexpr char kNoneMemberKey[] = "ql-none-member";
 constexpr double kArrowInset = 2.0;
 constexpr double kPercent = 100.0;
@@ -37,11 +38,11 @@ bool Syncing(WindowHandle window) {
     return !peer || peer->syncing;
 }
 
-// True when `signature` differs from what the widget shows; records it.
-bool Changed(GtkWidget* widget, const std::string& signature) {
-    auto* shown = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), kShownKey));
+// True when `signature` differs from what the widget shows (under `key`); records it.
+bool Changed(GtkWidget* widget, const std::string& signature, const char* key = kShownKey) {
+    auto* shown = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), key));
     if (shown && signature == shown) return false;
-    g_object_set_data_full(G_OBJECT(widget), kShownKey, g_strdup(signature.c_str()), g_free);
+    g_object_set_data_full(G_OBJECT(widget), key, g_strdup(signature.c_str()), g_free);
     return true;
 }
 
@@ -298,6 +299,27 @@ void SyncButton(GtkWidget* widget, WindowHandle w) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(none ? none : widget), none ? TRUE : checked);
 }
 
+// An entry's own font: its face, size and attributes as text attributes, set again
+// only when the font changed. The cell height is the face's size in pixels.
+void SyncEntryFont(GtkEntry* entry, WindowHandle w) {
+    const std::optional<ui::ControlFont> font = ui::GetEditFont(w);
+    if (!font) return;
+    const std::string signature = font->face + '/' + std::to_string(font->height) + '/' +
+                                  (font->bold ? 'b' : '-') + (font->italic ? 'i' : '-') + (font->underline ? 'u' : '-');
+    if (!Changed(GTK_WIDGET(entry), signature, kFontKey)) return;
+    PangoFontDescription* description = pango_font_description_new();
+    pango_font_description_set_family(description, font->face.c_str());
+    pango_font_description_set_absolute_size(description, font->height * PANGO_SCALE);
+    pango_font_description_set_weight(description, font->bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(description, font->italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_font_desc_new(description));
+    if (font->underline) pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    gtk_entry_set_attributes(entry, attributes);
+    pango_attr_list_unref(attributes);
+    pango_font_description_free(description);
+}
+
 void SyncEdit(GtkWidget* widget, WindowHandle w) {
     std::string text = win::GetWindowText(w);
     if (GtkTextView* view = TextViewOf(widget)) {
@@ -309,6 +331,7 @@ void SyncEdit(GtkWidget* widget, WindowHandle w) {
     gtk_editable_set_editable(GTK_EDITABLE(widget), !ui::IsEditReadOnly(w));
     gtk_entry_set_max_length(GTK_ENTRY(widget), static_cast<gint>(ui::GetEditLimit(w)));
     if (text != gtk_entry_get_text(GTK_ENTRY(widget))) gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
+    SyncEntryFont(GTK_ENTRY(widget), w);
 }
 
 std::string ItemsSignature(WindowHandle w, bool combo) {

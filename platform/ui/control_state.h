@@ -3,6 +3,7 @@
 // control's kind: a call on a window of another class finds no state.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct ButtonState final : win::WindowExtension {
 
 struct EditState final : win::WindowExtension {
     uint32_t limit = 0;
+    std::optional<ControlFont> font;
     int32_t selectionStart = 0;
     int32_t selectionEnd = 0;
 };

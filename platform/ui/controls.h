@@ -67,6 +67,21 @@ bool ReplaceEditSelection(WindowHandle edit, std::string_view text);
 bool SetEditReadOnly(WindowHandle edit, bool readOnly);
 bool IsEditReadOnly(WindowHandle edit);
 bool IsEditMultiLine(WindowHandle edit);
+// The font an edit shows its text in, where it is not the dialog's own (a preview of
+// a text object in that object's font): the face, the characters' cell height in
+// pixels, and the attributes. Without one the edit uses the dialog's font.
+struct ControlFont {
+    std::string face;
+    int32_t height = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    uint8_t charset = 0;
+    bool operator==(const ControlFont&) const = default;
+};
+// Refused for a window that is not an edit, or for a height below 1.
+bool SetEditFont(WindowHandle edit, const ControlFont& font);
+std::optional<ControlFont> GetEditFont(WindowHandle edit);
 
 // --- Up-downs ------------------------------------------------------------------
 // The range may run either way (lower > upper reverses the arrows).

@@ -33,6 +33,18 @@ uint32_t GetEditLimit(WindowHandle edit) {
     return s ? s->limit : 0;
 }
 
+bool SetEditFont(WindowHandle edit, const ControlFont& font) {
+    auto* s = StateOf<EditState>(edit);
+    if (!s || font.height < 1) return false;
+    s->font = font;
+    return true;
+}
+
+std::optional<ControlFont> GetEditFont(WindowHandle edit) {
+    auto* s = StateOf<EditState>(edit);
+    return s ? s->font : std::nullopt;
+}
+
 bool SelectEditText(WindowHandle edit, int32_t start, int32_t end) {
     auto* s = StateOf<EditState>(edit);
     if (!s) return false;

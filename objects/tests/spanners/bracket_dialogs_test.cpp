@@ -1,6 +1,7 @@
 // The "Measure End" and "Octave" dialogs: an OK without a change ends as Cancel with
 // the score unmodified; the dashed toggle; "8vb" turning the label and the end hook
 // (230 kept); and the next commit leaving the label as the dialog set it.
+#include "core/draw/fonts.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/text/text_object.h"
@@ -8,7 +9,9 @@
 #include "objects/spanners/spanner_interface.h"
 #include "objects/spanners/spanner_objects.h"
 #include "objects/tests/spanners/spanner_fixture.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
+#include "platform/win/window.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/spanner_dialog_resources.h"
 
@@ -46,6 +49,38 @@ TEST_F(BracketDialogsTest, OkWithoutAChangeLeavesTheScoreUnmodified) {
     EXPECT_EQ(Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) { d.Click(ui::kIdOk); }), 0);
     EXPECT_EQ(doc_->changeCounter, 0);
     EXPECT_EQ(ui::headless::Dialogs().back().result, ui::kIdCancel);
+}
+
+// The preview shows the label in the label's own face and attributes at the control's
+// height, and follows the octave chosen before OK.
+TEST_F(BracketDialogsTest, PreviewShowsTheLabelInItsFont) {
+    ScoreObject* octave = CreateOctaveLineAtClick(view_);
+    ASSERT_NE(octave, nullptr);
+    TextObject* label = AsTextObject(octave);
+    const int face = FindFaceNameIndex(doc_, "Preview Serif");
+    ASSERT_GE(face, 0);
+    label->body.style = static_cast<uint8_t>(face);
+    label->body.flags |= kTextOwnFont | kTextBold | kTextUnderline;
+    label->body.flags &= ~kTextItalic;
+    std::optional<ui::ControlFont> font;
+    int32_t height = 0;
+    std::string above, below;
+    Edit(octave, sd::kOctaveDialog, [&](DialogDriver& d) {
+        font = ui::GetEditFont(d.Item(sd::kLabelPreview));
+        height = win::GetClientRect(d.Item(sd::kLabelPreview)).Height();
+        above = d.Text(sd::kLabelPreview);
+        d.Click(sd::kOctaveBelow);
+        below = d.Text(sd::kLabelPreview);
+        d.Click(ui::kIdCancel);
+    });
+    ASSERT_TRUE(font.has_value()) << "the preview is not in the label's font";
+    EXPECT_EQ(font->face, "Preview Serif");
+    EXPECT_TRUE(font->bold);
+    EXPECT_FALSE(font->italic);
+    EXPECT_TRUE(font->underline);
+    EXPECT_EQ(font->height, std::max(1, height - 1));
+    EXPECT_EQ(above, std::string(1, static_cast<char>(kOctaveAboveCode)));
+    EXPECT_EQ(below, std::string(1, static_cast<char>(kOctaveBelowCode)));
 }
 
 TEST_F(BracketDialogsTest, DashedToggleCommits) {

@@ -259,6 +259,45 @@ TEST_F(GtkBackendTest, ControlsAreWidgetsThatTheUserReaches) {
     win::DestroyWindow(dialog);
 }
 
+// An edit given a font of its own shows its text in that face, size and attributes;
+// a window that is not an edit takes none.
+TEST_F(GtkBackendTest, AnEditShowsItsOwnFont) {
+    auto bundle = std::make_shared<sys::ResourceBundle>();
+    ui::DialogTemplate t;
+    t.caption = "Preview";
+    t.rect = ui::DialogUnitRect{0, 0, 120, 40};
+    t.controls = {ui::ControlTemplate{ui::kEditClass, 100, "", ui::DialogUnitRect{10, 10, 80, 12}, win::kStyleVisible, 0},
+                  ui::ControlTemplate{ui::kButtonClass, 101, "OK", ui::DialogUnitRect{10, 24, 40, 12}, win::kStyleVisible, 0}};
+    bundle->dialogs[9] = t;
+    sys::SetProgramBundle(bundle);
+    WindowHandle dialog = ui::CreateModelessDialog(9, WindowHandle{}, [](WindowHandle, Message m, uint32_t, intptr_t) -> intptr_t {
+        return m == Message::InitDialog ? 1 : 0;
+    });
+    ASSERT_TRUE(dialog);
+    const ui::ControlFont font{"Serif", 17, true, true, true, 0};
+    EXPECT_FALSE(ui::SetEditFont(ui::GetDialogItem(dialog, 101), font));
+    EXPECT_FALSE(ui::SetEditFont(ui::GetDialogItem(dialog, 100), ui::ControlFont{"Serif", 0}));
+    ASSERT_TRUE(ui::SetEditFont(ui::GetDialogItem(dialog, 100), font));
+    ui::SetItemText(dialog, 100, "8va");
+    SettleDisplay();
+    gtk::Peer* edit = gtk::CurrentGtkBackend()->FindPeer(ui::GetDialogItem(dialog, 100));
+    ASSERT_TRUE(edit && GTK_IS_ENTRY(edit->outer));
+    PangoAttrList* attributes = gtk_entry_get_attributes(GTK_ENTRY(edit->outer));
+    ASSERT_NE(attributes, nullptr) << "the entry shows the dialog's font";
+    PangoAttrIterator* it = pango_attr_list_get_iterator(attributes);
+    PangoFontDescription* shown = pango_font_description_new();
+    pango_attr_iterator_get_font(it, shown, nullptr, nullptr);
+    EXPECT_STREQ(pango_font_description_get_family(shown), "Serif");
+    EXPECT_EQ(pango_font_description_get_size(shown), 17 * PANGO_SCALE);
+    EXPECT_TRUE(pango_font_description_get_size_is_absolute(shown));
+    EXPECT_EQ(pango_font_description_get_weight(shown), PANGO_WEIGHT_BOLD);
+    EXPECT_EQ(pango_font_description_get_style(shown), PANGO_STYLE_ITALIC);
+    EXPECT_NE(pango_attr_iterator_get(it, PANGO_ATTR_UNDERLINE), nullptr);
+    pango_font_description_free(shown);
+    pango_attr_iterator_destroy(it);
+    win::DestroyWindow(dialog);
+}
+
 // A multi-line edit is a text view: the model's lines show as lines, and lines the
 // user types reach the model with the change notice.
 TEST_F(GtkBackendTest, AMultiLineEditShowsAndTakesSeveralLines) {
