@@ -101,6 +101,29 @@ ui::DialogTemplate PaletteOptionsTemplate() {
     return g.dialog;
 }
 
+constexpr const char* kHeadNames[] = {
+    "Slash", "X-head", "Triangle-up", "Triangle-dn", "Square", "Diamond",
+    "Circled slash", "Circled X-head", "Hollow triangle-up", "Hollow triangle-dn", "Hollow square",
+    "Hollow diamond", "Half note head", "Rest", "Repeat slash", "Repeat slashes", "Figure repeat",
+    "Measure repeat"};
+
+// Set Note-head: six rows of three head buttons, the chosen head's name under them,
+// and OK, Cancel, Reset and Help at the right.
+ui::DialogTemplate NoteHeadTemplate() {
+    namespace n = note_head_dialog;
+    constexpr int16_t kHeadWidth = 26;
+    constexpr int kPerRow = 6;
+    dialog_grid::DialogGrid g("Set Note-head", 3, 7, kSizes);
+    for (int i = 0; i < 18; ++i)
+        g.AddAt(ui::kButtonClass, n::kFirstHead + i, "", static_cast<int16_t>(g.X(0) + (i % kPerRow) * (kHeadWidth + 4)),
+                i / kPerRow * 2, kHeadWidth, kTab | ui::kButtonOwnerDraw);
+    g.Add(ui::kStaticClass, n::kChoiceLabel, "", 0, 6, kSizes.columnWidth, win::kStyleVisible);
+    g.Buttons(2, 0);
+    g.Add(ui::kButtonClass, n::kReset, "&Reset", 2, 2, kSizes.buttonWidth, kTab);
+    g.Add(ui::kButtonClass, kHelpButtonId, "", 2, 3, kSizes.buttonWidth, kTab | ui::kButtonOwnerDraw);
+    return g.dialog;
+}
+
 }  // namespace
 
 void AddOptionDialogResources(sys::ResourceBundle& bundle) {
@@ -114,6 +137,8 @@ void AddOptionDialogResources(sys::ResourceBundle& bundle) {
     bundle.dialogs.emplace(pick_list_options_dialog::kDialog, PickListOptionsTemplate());
     bundle.dialogs.emplace(toolbar_options_dialog::kDialog, ToolbarOptionsTemplate());
     bundle.dialogs.emplace(palette_options_dialog::kDialog, PaletteOptionsTemplate());
+    bundle.dialogs.emplace(note_head_dialog::kDialog, NoteHeadTemplate());
+    for (int i = 0; i < 18; ++i) bundle.strings.emplace(note_head_dialog::kStrFirstHeadName + i, kHeadNames[i]);
     bundle.strings.emplace(backup_copies_dialog::kStrBackupRange,
                            "Number of backups must be between 1 and 9");
 }

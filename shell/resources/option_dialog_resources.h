@@ -1,5 +1,6 @@
 // The small option dialogs of the settings commands: Set Autosave Count (803),
-// Set Backup Copies (887), Measure Numbers (863), Pick List Options (492),
+// Set Backup Copies (887), Measure Numbers (863), Pick List Options (492), Set
+// Note-head (847),
 // Toolbar Options (888) and Palette Options (889), with their control ids and texts. Registered into the
 // program's bundle at start-up (a language bundle may replace any of them).
 #pragma once
@@ -81,6 +82,15 @@ constexpr int32_t kSlate = 3015;
 constexpr int32_t kDarkBlue = 3063;
 constexpr uint32_t kHelpId = 889;
 }  // namespace palette_options_dialog
+
+namespace note_head_dialog {
+constexpr int32_t kDialog = 847;
+constexpr int32_t kFirstHead = 1107;  // 18 owner-drawn buttons, 1107..1124
+constexpr int32_t kChoiceLabel = 1125;
+constexpr int32_t kReset = 1100;
+constexpr int32_t kStrFirstHeadName = 459;  // 459..476
+constexpr uint32_t kHelpId = 847;
+}  // namespace note_head_dialog
 
 void AddOptionDialogResources(sys::ResourceBundle& bundle);
 void RegisterOptionDialogResources();
