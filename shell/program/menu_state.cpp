@@ -39,7 +39,7 @@ struct FirstItem {
 };
 
 constexpr FirstItem kFirstItems[] = {
-    {57600, MenuPopupKind::File},    {57643, MenuPopupKind::Edit},   {40147, MenuPopupKind::View},
+    {57600, MenuPopupKind::File},    {57643, MenuPopupKind::Edit},   {59393, MenuPopupKind::View},
     {40176, MenuPopupKind::Options}, {40220, MenuPopupKind::Text},   {40161, MenuPopupKind::Notes},
     {42035, MenuPopupKind::Midi},    {57648, MenuPopupKind::Window}, {57664, MenuPopupKind::Help},
     {57666, MenuPopupKind::Help},    {41000, MenuPopupKind::Language},
@@ -69,13 +69,13 @@ const EnableRule kEnableRules[] = {
     {40220, [](const CommandState& s) { return s.blockSelected; }},
     {40221, [](const CommandState& s) { return s.blockSelected; }},
     {40226, [](const CommandState& s) { return s.selectionPresent; }},
+    // Choose Font without a block chooses the font of the text to come.
+    {40225, [](const CommandState& s) { return s.viewActive; }},
     {40200, [](const CommandState& s) { return s.hasMidiOutput; }},
     {40372, [](const CommandState& s) { return s.hasMidiOutput; }},
     {40412, [](const CommandState& s) { return s.hasMidiOutput; }},
     {40170, [](const CommandState& s) { return s.viewActive && s.hasMidiOutput && !s.transportRunning; }},
     {40182, [](const CommandState& s) { return s.viewActive && s.hasMidiOutput && !s.transportRunning; }},
-    {40189, [](const CommandState& s) { return s.hasMidiInput; }},
-    {40369, [](const CommandState& s) { return s.hasMidiInput; }},
     {40368, [](const CommandState& s) { return s.hasMidiInput && Options().KeepMIDI != 0; }},
     {57648, [](const CommandState& s) { return s.mayOpenView && CountOpenViews() < kMostOpenViews; }},
 };
@@ -134,7 +134,8 @@ const std::vector<CheckRule>& CheckRules() {
     return rules;
 }
 
-// Items checked only while a MIDI output, or a MIDI input, exists.
+// Items checked only while a MIDI output, or a MIDI input, exists. Step entry and
+// keeping MIDI stay usable without an input: they take effect when one comes.
 const std::vector<CheckRule>& OutputCheckRules() {
     static const std::vector<CheckRule> rules = {
         {40413, [] { return On(Options().PlayCountdown); }},
@@ -157,8 +158,6 @@ const std::vector<CheckRule>& InputCheckRules() {
         {40414, [] { return On(Options().RecordCountdown); }},
         {40408, [] { return On(Options().RecordEcho); }},
         {40410, [] { return On(Options().RecordMetro); }},
-        {40189, [] { return On(Options().AllowStepEntry); }},
-        {40369, [] { return On(Options().KeepMIDI); }},
     };
     return rules;
 }
