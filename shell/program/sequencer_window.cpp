@@ -297,6 +297,8 @@ void StartFromWindow() {
         state.clockView = view;
         RunClock(view, true);
         UpdateTempoReadout(view);
+        // The transport buttons show the run.
+        UpdateToolbarButtons(view);
     }
     UpdateStepEntry();
 }

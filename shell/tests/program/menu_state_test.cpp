@@ -14,6 +14,7 @@
 #include "platform/ui/menu_template.h"
 #include "platform/win/mdi.h"
 #include "sequencer/playback.h"
+#include "shell/command/toolbar_buttons.h"
 #include "shell/language.h"
 #include "shell/program/frame.h"
 #include "shell/program/menu_state.h"
@@ -90,6 +91,10 @@ TEST_F(MenuStateTest, WhilePlayingOnlyStopPauseAndViewModesAreUsable) {
     ASSERT_TRUE(TransportCommand(State().documents.ActiveView, transport_cmd::kStartPlayback));
     Pump();
     ASSERT_TRUE(IsPlaybackRunning());
+    // The toolbar shows the run before any menu opens.
+    EXPECT_TRUE(IsToolbarButtonChecked(kStartPlaybackButton));
+    EXPECT_TRUE(IsToolbarButtonEnabled(kStopButton));
+    EXPECT_FALSE(IsToolbarButtonEnabled(cmd::kFilePrint));
     EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::Midi)),
               (std::set<int32_t>{transport_cmd::kStopPlayback, transport_cmd::kPausePlayback}));
     EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::View)), (std::set<int32_t>{40146, 40147}));
@@ -98,6 +103,9 @@ TEST_F(MenuStateTest, WhilePlayingOnlyStopPauseAndViewModesAreUsable) {
         EXPECT_TRUE(Usable(ChildPopup(kind)).empty()) << static_cast<int>(kind);
     TransportCommand(State().documents.ActiveView, transport_cmd::kStopPlayback);
     Pump();
+    EXPECT_FALSE(IsToolbarButtonChecked(kStartPlaybackButton));
+    EXPECT_FALSE(IsToolbarButtonEnabled(kStopButton));
+    EXPECT_TRUE(IsToolbarButtonEnabled(cmd::kFilePrint));
     EXPECT_TRUE(Usable(ChildPopup(MenuPopupKind::File)).count(cmd::kFileSaveAs));
 }
 
