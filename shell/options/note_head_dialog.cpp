@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "core/core_strings.h"
-#include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "editing/note_command_dialogs.h"
 #include "platform/ui/controls.h"
@@ -13,6 +12,7 @@
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/options/note_head_faces.h"
+#include "shell/options/option_dialog_protocol.h"
 #include "shell/resources/option_dialog_resources.h"
 
 namespace ql {
@@ -32,39 +32,28 @@ void ShowChoice(WindowHandle dialog, int chosen) {
 }
 
 intptr_t NoteHeadProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data, int& chosen) {
-    switch (message) {
-        case win::Message::InitDialog:
-            ShowChoice(dialog, chosen);
-            EnableHelpButton(dialog, nullptr);
-            win::SetFocus(ui::GetDialogItem(dialog, ui::kIdOk));
-            return 0;
-        case win::Message::Command: {
-            const auto id = static_cast<int32_t>(win::CommandId(word));
-            if (IsHeadButton(id)) {
-                chosen = id - n::kFirstHead;
-                ShowChoice(dialog, chosen);
-                return 1;
-            }
-            switch (id) {
-                case ui::kIdOk: ui::EndDialog(dialog, 1); return 1;
-                case ui::kIdCancel: ui::EndDialog(dialog, 2); return 1;
-                case n::kReset: ui::EndDialog(dialog, n::kReset); return 1;
-                case kHelpButtonId: return ShowDialogContextHelp(dialog, n::kHelpId, nullptr);
-                default: return 0;
-            }
+    if (message == win::Message::DrawItem) {
+        const auto* item = reinterpret_cast<const win::DrawItemInfo*>(data);
+        if (item != nullptr && IsHeadButton(item->controlId)) {
+            const int shape = item->controlId - n::kFirstHead;
+            return DrawNoteHeadFace(item->dc, item->rect, shape, shape == chosen) ? 1 : 0;
         }
-        case win::Message::DrawItem: {
-            const auto* item = reinterpret_cast<const win::DrawItemInfo*>(data);
-            if (item != nullptr && IsHeadButton(item->controlId)) {
-                const int shape = item->controlId - n::kFirstHead;
-                return DrawNoteHeadFace(item->dc, item->rect, shape, shape == chosen) ? 1 : 0;
-            }
-            return DrawDialogLogo(item);
-        }
-        case win::Message::Help:
-            return ShowDialogContextHelp(dialog, n::kHelpId, reinterpret_cast<const win::HelpInfo*>(data));
-        default: return 0;
     }
+    const auto init = [&chosen](WindowHandle d) {
+        ShowChoice(d, chosen);
+        win::SetFocus(ui::GetDialogItem(d, ui::kIdOk));
+    };
+    const auto other = [&chosen](WindowHandle d, int32_t id) -> intptr_t {
+        if (IsHeadButton(id)) {
+            chosen = id - n::kFirstHead;
+            ShowChoice(d, chosen);
+            return 1;
+        }
+        if (id != n::kReset) return 0;
+        ui::EndDialog(d, n::kReset);
+        return 1;
+    };
+    return OptionDialogProc(dialog, message, word, data, n::kHelpId, init, [](WindowHandle) { return true; }, other);
 }
 
 }  // namespace

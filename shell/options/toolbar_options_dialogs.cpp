@@ -10,6 +10,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
+#include "shell/options/option_dialog_protocol.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
 #include "shell/program_options.h"
@@ -60,34 +61,12 @@ uint8_t Byte(bool on) { return on ? 1 : 0; }
 bool FloatMainToolBar() { return GetPrefInt(kToolbarSection, kFloatMainToolBarKey, 0, ProfilePath().c_str()) != 0; }
 bool KeepMainToolBar() { return GetPrefInt(kToolbarSection, kKeepMainToolBarKey, 1, ProfilePath().c_str()) != 0; }
 
-// The protocol the option dialogs share; `init` fills, `store` stores on OK.
-template <typename Init, typename Store, typename Other>
-intptr_t OptionDialogProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data, uint32_t helpId,
-                          Init init, Store store, Other other) {
-    switch (message) {
-        case win::Message::InitDialog:
-            init(dialog);
-            EnableHelpButton(dialog, nullptr);
-            win::SetFocus(ui::GetDialogItem(dialog, ui::kIdOk));
-            return 0;
-        case win::Message::Command:
-            switch (win::CommandId(word)) {
-                case ui::kIdOk:
-                    store(dialog);
-                    ui::EndDialog(dialog, 1);
-                    return 1;
-                case ui::kIdCancel: ui::EndDialog(dialog, 2); return 1;
-                case kHelpButtonId: return ShowDialogContextHelp(dialog, helpId, nullptr);
-                default: return other(dialog, static_cast<int32_t>(win::CommandId(word)));
-            }
-        case win::Message::DrawItem: return DrawDialogLogo(reinterpret_cast<const win::DrawItemInfo*>(data));
-        case win::Message::Help:
-            return ShowDialogContextHelp(dialog, helpId, reinterpret_cast<const win::HelpInfo*>(data));
-        default: return 0;
-    }
+void FocusOk(WindowHandle dialog) {
+    win::SetFocus(ui::GetDialogItem(dialog, ui::kIdOk));
 }
 
 void InitToolbarOptions(WindowHandle dialog) {
+    FocusOk(dialog);
     ui::CheckItem(dialog, t::kFloatMainPalette, FloatMainToolBar());
     ui::CheckItem(dialog, t::kRetainInBand, KeepMainToolBar());
     ui::CheckItem(dialog, t::kButtonText, On(Options().ToolBarText));
@@ -95,7 +74,7 @@ void InitToolbarOptions(WindowHandle dialog) {
     for (const BandRow& row : kBands) ui::CheckItem(dialog, row.checkBox, On(Options().*row.shown));
 }
 
-void StoreToolbarOptions(WindowHandle dialog) {
+bool StoreToolbarOptions(WindowHandle dialog) {
     ToolbarOptionsChange change;
     ProgramOptions& options = Options();
     for (const BandRow& row : kBands) {
@@ -116,6 +95,7 @@ void StoreToolbarOptions(WindowHandle dialog) {
     SetPrefDword(kToolbarSection, kFloatMainToolBarKey, floating ? 1 : 0);
     SetPrefDword(kToolbarSection, kKeepMainToolBarKey, ui::IsItemChecked(dialog, t::kRetainInBand) ? 1 : 0);
     if (Listener() != nullptr) Listener()(change);
+    return true;
 }
 
 intptr_t ToolbarOptionsCommand(WindowHandle dialog, int32_t command) {
@@ -133,12 +113,13 @@ int32_t ChosenColourIndex() {
 
 void InitPaletteOptions(WindowHandle dialog) {
     namespace p = palette_options_dialog;
+    FocusOk(dialog);
     ui::CheckItem(dialog, p::kSyncPalettes, On(Options().SyncPalettes));
     ui::CheckItem(dialog, p::kSmallPalettes, Options().ToolSize == kSmallPalette);
     ui::CheckRadioButton(dialog, p::kBlack, p::kDarkBlue, kColourRadios[static_cast<size_t>(ChosenColourIndex())]);
 }
 
-void StorePaletteOptions(WindowHandle dialog) {
+bool StorePaletteOptions(WindowHandle dialog) {
     namespace p = palette_options_dialog;
     Options().SyncPalettes = Byte(ui::IsItemChecked(dialog, p::kSyncPalettes));
     const int32_t size = ui::IsItemChecked(dialog, p::kSmallPalettes) ? kSmallPalette : kLargePalette;
@@ -149,6 +130,7 @@ void StorePaletteOptions(WindowHandle dialog) {
             SetPrefDword(kVersion2Section, kPaletteColourKey, static_cast<int32_t>(kPaletteColours[i]));
     SetPaletteButtonSize(size);
     LayoutFrameClient();
+    return true;
 }
 
 }  // namespace
@@ -179,8 +161,7 @@ intptr_t RunPaletteOptionsDialog() {
     return PlainModalDialogBox(palette_options_dialog::kDialog,
                                [](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) {
                                    return OptionDialogProc(dialog, message, word, data, palette_options_dialog::kHelpId,
-                                                           InitPaletteOptions, StorePaletteOptions,
-                                                           [](WindowHandle, int32_t) -> intptr_t { return 0; });
+                                                           InitPaletteOptions, StorePaletteOptions, NoOtherCommand);
                                });
 }
 
