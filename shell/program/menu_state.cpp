@@ -208,8 +208,8 @@ std::string MenuLabel(std::string label, const char* accelerator) {
 void ApplyEditTexts(MenuHandle popup) {
     const ScoreView* view = GetActiveScoreView();
     const ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (Has(popup, 57643)) ui::SetMenuItemText(popup, 57643, MenuLabel(UndoCommandLabel(document), "\tCtrl+Z"));
-    if (Has(popup, 57644)) ui::SetMenuItemText(popup, 57644, MenuLabel(RedoCommandLabel(document), "\tCtrl+Y"));
+    if (Has(popup, 57643)) ui::SetMenuItemText(popup, 57643, MenuLabel(UndoCommandLabel(document), "\tCtrl-Z"));
+    if (Has(popup, 57644)) ui::SetMenuItemText(popup, 57644, MenuLabel(RedoCommandLabel(document), "\tCtrl-Y"));
 }
 
 // One item per further language, appended once; the current one checked.

@@ -129,6 +129,8 @@ TEST_F(MenuStateTest, APictureAloneEnablesCutAndCopyOnly) {
     s->editMode = mode;
     s->toolType = type;
     s->focusedObject = kept;
+    EXPECT_EQ(ui::GetMenuItemText(ChildPopup(MenuPopupKind::Edit), 0), "Undo\tCtrl-Z");
+    EXPECT_FALSE(edit.count(57643));
     EXPECT_TRUE(edit.count(57635));
     EXPECT_TRUE(edit.count(57634));
     EXPECT_TRUE(edit.count(57632));
