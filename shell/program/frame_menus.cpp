@@ -46,12 +46,13 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {40208, "Checkpoint &Start"},
                                       {40209, "Checkpoint Rest&ore"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
-                                      {40147, "Page Vie&w"},
-                                      {40146, "S&croll View"},
-                                      {settings_cmd::kToolbarOptions, "&Toolbar Options..."},
-                                      {settings_cmd::kPaletteOptions, "Pal&ette Options..."},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
+                                      {settings_cmd::kToolbarOptions, "&Toolbar Options..."},
+                                      {settings_cmd::kPaletteOptions, "Pal&ette Options..."},
+                                      {0, nullptr},
+                                      {40147, "Page Vie&w"},
+                                      {40146, "S&croll View"},
                                       {0, nullptr},
                                       {page_cmd::kGoToPage, "&Page..."},
                                       {page_cmd::kGoToMeasure, "&Measure..."},
@@ -111,19 +112,18 @@ constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Pl
                                       {transport_cmd::kStopPlayback, "&Stop Play/Record"},
                                       {view_cmd::kNewTranscription, "&New Transcription..."},
                                       {40170, "Show Mi&xers"},
-                                      {40182, "&Create Mixer"},
-                                      {0, nullptr},
-                                      {settings_cmd::kPlaybackSetup, "Playback Set&up..."},
-                                      {settings_cmd::kMidiPorts, "MIDI Ports..."},
-                                      {settings_cmd::kRecordSetup, "Recor&d Setup..."},
-                                      {settings_cmd::kMidiSync, "MIDI S&ync..."},
-                                      {settings_cmd::kMidiThru, "MIDI &Thru..."},
-                                      {settings_cmd::kMetronome, "&Metronome..."},
-                                      {settings_cmd::kPatchCache, "Setup Patch Cac&he..."},
-                                      {settings_cmd::kDefaultDurations, "Default Durat&ions..."},
-                                      {settings_cmd::kLooseness, "&Looseness Setup..."},
-                                      {settings_cmd::kQuantization, "&Quantization..."},
-                                      {settings_cmd::kFilters, "&Filters..."}};
+                                      {40182, "&Create Mixer"}};
+constexpr MenuItemRow kChildMidiSetup[] = {{settings_cmd::kPlaybackSetup, "&Playback Setup..."},
+                                           {settings_cmd::kMidiPorts, "MIDI P&orts..."},
+                                           {settings_cmd::kRecordSetup, "&Record Setup..."},
+                                           {settings_cmd::kMidiSync, "MIDI S&ync..."},
+                                           {settings_cmd::kMidiThru, "MIDI &Thru..."},
+                                           {settings_cmd::kMetronome, "&Metronome..."},
+                                           {settings_cmd::kPatchCache, "Setup Patc&h Cache..."},
+                                           {settings_cmd::kDefaultDurations, "&Default Durations..."},
+                                           {settings_cmd::kLooseness, "&Looseness Setup..."},
+                                           {settings_cmd::kQuantization, "&Quantization..."},
+                                           {settings_cmd::kFilters, "&Filters..."}};
 constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
                                                  {toggle_cmd::kSwingSixteenths, "Swing Si&xteenths"},
                                                  {toggle_cmd::kPlayLoose, "Play L&oose"}};
@@ -166,6 +166,7 @@ void BuildProgramMenus() {
     platform::MenuHandle midi = Popup(kChildMidi);
     ui::AppendSubmenu(midi, Popup(kChildPlaybackOptions), "Playback &Options");
     ui::AppendSubmenu(midi, Popup(kChildRecordOptions), "Record Options");
+    ui::AppendSubmenu(midi, Popup(kChildMidiSetup), "Set&up");
     ui::AppendSubmenu(frame.childMenu, midi, "&MIDI");
     frame.childWindowMenu = Popup(kChildWindow);
     ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");

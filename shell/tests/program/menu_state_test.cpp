@@ -150,10 +150,14 @@ class MidiMenuTest : public MenuStateTest {
         Options().RecordEcho = Options().RecordMetro = Options().PlayMetro = 1;
         EXPECT_EQ(Start(), StartupCode::Ok);
         EXPECT_NE(OpenScore(), nullptr);
+        // The MIDI popup, then its Record Options and Setup submenus.
         const MenuHandle midi = ChildPopup(MenuPopupKind::Midi);
-        record_ = ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 1);
+        std::set<int32_t> usable = Usable(midi);
+        record_ = ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 2);
         Usable(record_);
-        return Usable(midi);
+        const std::set<int32_t> setup = Usable(ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 1));
+        usable.insert(setup.begin(), setup.end());
+        return usable;
     }
     MenuHandle record_{};
 };
