@@ -89,15 +89,15 @@ ui::DialogTemplate ToolbarOptionsTemplate() {
 // Palette Options: moving together, the small size and the colour.
 ui::DialogTemplate PaletteOptionsTemplate() {
     namespace p = palette_options_dialog;
-    dialog_grid::DialogGrid g("Palette Options", 2, 7, kSizes);
-    g.Check(p::kSyncPalettes, "Synchronize Palette Movement", 0, 0);
+    dialog_grid::DialogGrid g("Palette Options", 3, 7, kSizes);
+    g.Check(p::kSyncPalettes, "Synchronize Palette Movement", 0, 0, 2);
     g.Check(p::kSmallPalettes, "Use Small Palettes", 0, 1);
     g.Radio(p::kBlack, "Black", 0, 2, true);
     g.Radio(p::kDarkGray, "Dark Gray", 0, 3);
     g.Radio(p::kSlate, "Slate", 0, 4);
     g.Radio(p::kDarkBlue, "Dark Blue", 0, 5);
-    g.Buttons(1, 0);
-    g.Add(ui::kButtonClass, kHelpButtonId, "", 1, 3, kSizes.buttonWidth, kTab | ui::kButtonOwnerDraw);
+    g.Buttons(2, 0);
+    g.Add(ui::kButtonClass, kHelpButtonId, "", 2, 3, kSizes.buttonWidth, kTab | ui::kButtonOwnerDraw);
     return g.dialog;
 }
 
