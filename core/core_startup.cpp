@@ -19,6 +19,7 @@
 #include "objects/text_marks/text_classes.h"
 #include "platform/sys/resources.h"
 #include "platform/text/context_font.h"
+#include "shell/command/toolbar_tooltips.h"
 #include "shell/resources/barline_dialog_resources.h"
 #include "shell/resources/mark_dialog_resources.h"
 #include "shell/resources/midi_action_dialog_resources.h"
@@ -61,6 +62,7 @@ void RegisterProgramResources() {
     RegisterSpannerDialogResources();
     RegisterPrintResources();
     RegisterOptionDialogResources();
+    RegisterToolbarStrings();
     RegisterTranscriptionDialogResources();
     RegisterMidiSettingsResources();
     RegisterPopupMenuResources();

@@ -1,6 +1,6 @@
 // Shell services used by the score model: activating a score window's view,
 // moving a page view to a page, and giving the focus back to the active window.
-// The toolbars are not built yet, so there are no buttons to update.
+// The toolbar updates are in shell/command/toolbar_buttons.cpp.
 #include "shell/shell_services.h"
 
 #include <cstdio>
@@ -131,18 +131,6 @@ void FocusActiveView() {
     if (view == nullptr || !win::IsWindow(view->ViewWindow)) return;
     if (win::GetActiveMdiChild(client) != view->ViewWindow) win::ActivateMdiChild(client, view->ViewWindow);
     if (win::GetFocus() != view->ViewWindow) win::SetFocus(view->ViewWindow);
-}
-
-void UpdateVoiceButtons(ScoreView* /*view*/) {
-    // provisional: the toolbar with the voice buttons is not built; nothing to set.
-}
-
-void UpdateViewToolbarButtons(ScoreView* /*view*/, Toolbar* /*toolbar*/) {
-    // provisional: the view toolbar is not built; nothing to set.
-}
-
-void UpdateToolbarButtons(ScoreView* /*view*/) {
-    // provisional: the main toolbar is not built; nothing to enable.
 }
 
 }  // namespace ql

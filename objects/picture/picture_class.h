@@ -71,6 +71,8 @@ uint64_t PictureCacheRenders();
 // Edit Copy of a focused picture: its bytes in their own format. False when there is
 // nothing to copy or the clipboard refused.
 bool CopyPictureToClipboard(ScoreView* view);
+// Whether the clipboard offers a picture that Paste takes (formats 14, 8 or 2).
+bool ClipboardOffersPicture();
 
 // The picture tool: arms type 53; its mouse messages run inside one undoable step
 // (type 53, verb 6).

@@ -168,12 +168,6 @@ std::optional<std::vector<uint8_t>> PasteClipboardDib(PictureBody& body) {
     return bytes;
 }
 
-bool OffersPicture() {
-    return sys::IsClipboardFormatAvailable(ClipboardFormat::EnhancedMetafile) ||
-           sys::IsClipboardFormatAvailable(ClipboardFormat::Dib) ||
-           sys::IsClipboardFormatAvailable(ClipboardFormat::Bitmap);
-}
-
 void FreePicture(PictureObject* picture) {
     DropPictureCache(picture);
     FreeRecord(kLargeObjectPool, picture);
@@ -194,7 +188,7 @@ std::optional<std::vector<uint8_t>> PasteBytes(PictureBody& body) {
 ScoreObject* PictureClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
     if (view->document->header.staffCount == 0 && !view->pageView) return nullptr;
-    if (!OffersPicture()) {
+    if (!ClipboardOffersPicture()) {
         ViewMessageBox(view, kNoPicture, ProgramString(kStrProductName), ui::kBoxOk | ui::kBoxIconInformation);
         return nullptr;
     }
@@ -265,6 +259,12 @@ intptr_t PictureTool(ScoreView* view, int action, ToolRecord*, platform::WindowH
     case kDeselect: DeselectTool(view); return 0;
     default: return 0;
     }
+}
+
+bool ClipboardOffersPicture() {
+    return sys::IsClipboardFormatAvailable(ClipboardFormat::EnhancedMetafile) ||
+           sys::IsClipboardFormatAvailable(ClipboardFormat::Dib) ||
+           sys::IsClipboardFormatAvailable(ClipboardFormat::Bitmap);
 }
 
 }  // namespace ql

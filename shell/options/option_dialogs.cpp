@@ -13,6 +13,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
+#include "shell/options/option_dialog_protocol.h"
 #include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/settings_store.h"
@@ -39,37 +40,15 @@ std::optional<int32_t> EditCount(WindowHandle dialog, int32_t edit) {
     return ParseCountText(win::GetWindowText(ui::GetDialogItem(dialog, edit)));
 }
 
-// The shared protocol; `store` checks and stores on OK and says whether to end.
+// A count dialog: its up-down shows the count, OK checks and stores it.
 template <typename Store>
 intptr_t CountDialogProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data,
                          int32_t spin, int32_t low, int32_t high, int32_t shown, uint32_t helpId,
                          Store store) {
-    switch (message) {
-        case win::Message::InitDialog:
-            SetupSpinControl(dialog, spin + 1, low, high, shown, true);
-            EnableHelpButton(dialog, nullptr);
-            return 0;
-        case win::Message::Command:
-            switch (win::CommandId(word)) {
-                case ui::kIdOk:
-                    if (store(dialog)) ui::EndDialog(dialog, 1);
-                    return 1;
-                case ui::kIdCancel:
-                    ui::EndDialog(dialog, 2);
-                    return 1;
-                case kHelpButtonId:
-                    return ShowDialogContextHelp(dialog, helpId, nullptr);
-                default:
-                    return 0;
-            }
-        case win::Message::DrawItem:
-            return DrawDialogLogo(reinterpret_cast<const win::DrawItemInfo*>(data));
-        case win::Message::Help:
-            return ShowDialogContextHelp(dialog, helpId,
-                                         reinterpret_cast<const win::HelpInfo*>(data));
-        default:
-            return 0;
-    }
+    return OptionDialogProc(
+        dialog, message, word, data, helpId,
+        [&](WindowHandle d) { SetupSpinControl(d, spin + 1, low, high, shown, true); }, store,
+        NoOtherCommand);
 }
 
 bool StoreAutosaveCount(WindowHandle dialog) {

@@ -32,7 +32,9 @@
 #include "shell/program/startup.h"
 #include "shell/program/termination_signals.h"
 #include "shell/program/transport_commands.h"
+#include "shell/command/settings_commands.h"
 #include "shell/options/option_dialogs.h"
+#include "shell/program/menu_state.h"
 #include "shell/recent_files.h"
 #include "shell/settings_store.h"
 
@@ -149,10 +151,13 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
         case kMainPaletteBandCommand: SwapMainPaletteForBand(); return true;
         case cmd::kSavePreferences: SavePreferences(true); return true;
         case cmd::kAutoSaveActive: ToggleAutoSave(); return true;
-        case cmd::kSetupAutoSave: RunAutosaveCountDialog(); return true;
-        case cmd::kSetBackupCount: RunBackupCopiesDialog(); return true;
         case cmd::kPickListOptions: RunPickListOptionsDialog(); return true;
         default: break;
+    }
+    // The settings that need no score; the others go to the active view.
+    if (const SettingsCommand* entry = FindSettingsCommand(command); entry != nullptr && !entry->needsView) {
+        RunSettingsCommand(State().documents.ActiveView, command);
+        return true;
     }
     if (OnPickListCommand(command)) return true;
     if (State().documents.ActiveView == nullptr && PageCommand(command)) return true;
@@ -244,10 +249,10 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
             SetInputLocale(word, data);
             break;
         case Message::InitMenuPopup:
-            // The pick list first; the document client then lists its windows.
-            OnFramePopupOpening(platform::MenuHandle(static_cast<uint32_t>(data)));
-            UpdateTransportMenu(platform::MenuHandle(static_cast<uint32_t>(data)), State().documents.ActiveView);
-            CheckViewToggleItems(platform::MenuHandle(static_cast<uint32_t>(data)));
+            // The items follow the command state; the document client then lists its
+            // windows.
+            FrameOnInitMenuPopup(window, platform::MenuHandle(static_cast<uint32_t>(data)),
+                                 static_cast<int32_t>(word & 0xFFFF), (word >> 16) != 0);
             break;
         default: break;
     }

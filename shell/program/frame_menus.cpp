@@ -4,6 +4,7 @@
 // files are listed in each File popup when it opens; the keys named after the
 // items' tabs are the program's accelerators.
 #include "platform/ui/menu.h"
+#include "shell/command/settings_commands.h"
 #include "shell/program/frame.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
@@ -30,11 +31,28 @@ constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileSaveAs, "Save &As..."}, {cmd::kFileExport, "&Export..."}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
     {cmd::kSavePreferences, "Sa&ve Preferences"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
-constexpr MenuItemRow kChildEdit[] = {{kInsertStaffBefore, "Add Staff &Before"},
-                                      {kInsertStaffAfter, "Add Staff &After"}};
+constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
+                                      {57644, "&Redo\tCtrl-Y"},
+                                      {0, nullptr},
+                                      {57635, "Cu&t"},
+                                      {57634, "&Copy"},
+                                      {57637, "&Paste"},
+                                      {57632, "C&lear"},
+                                      {57642, "Copy to &End"},
+                                      {0, nullptr},
+                                      {kInsertStaffBefore, "Add Staff &Before"},
+                                      {kInsertStaffAfter, "Add Staff &After"},
+                                      {0, nullptr},
+                                      {40208, "Checkpoint &Start"},
+                                      {40209, "Checkpoint Rest&ore"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
+                                      {settings_cmd::kToolbarOptions, "&Toolbar Options..."},
+                                      {settings_cmd::kPaletteOptions, "Pal&ette Options..."},
+                                      {0, nullptr},
+                                      {40147, "Page Vie&w"},
+                                      {40146, "S&croll View"},
                                       {0, nullptr},
                                       {page_cmd::kGoToPage, "&Page..."},
                                       {page_cmd::kGoToMeasure, "&Measure..."},
@@ -58,13 +76,27 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
 constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/Cut Signature"},
                                          {toggle_cmd::kBoxCursor, "Use &Box Cursor"},
                                          {0, nullptr},
+                                         {cmd::kSetupAutoSave, "Setup &Auto Save..."},
+                                         {cmd::kSetBackupCount, "Set Backup Coun&t..."},
+                                         {cmd::kPickListOptions, "Pick &List Options..."},
+                                         {cmd::kMeasureNumbers, "Measure &Numbers..."},
+                                         {settings_cmd::kAccidentalInterpretation, "Accidental &Interpretation..."},
+                                         {0, nullptr},
                                          {toggle_cmd::kAllowStepEntry, "Allow MIDI Step &Entry"},
                                          {toggle_cmd::kKeepMidi, "&Keep MIDI Data"}};
-constexpr MenuItemRow kChildText[] = {{view_cmd::kChooseFont, "&Choose Font..."},
+constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
+                                      {40221, "S&maller"},
+                                      {40222, "&Bold"},
+                                      {40223, "&Italic"},
+                                      {40224, "&Underline"},
+                                      {40226, "&Gray"},
+                                      {view_cmd::kChooseFont, "&Choose Font..."},
+                                      {settings_cmd::kQuickFonts, "Set up &QuickFonts..."},
                                       {0, nullptr},
                                       {view_cmd::kTextLineFont, "Select &Textline Font..."},
                                       {view_cmd::kLyricFont, "Select L&yric Font..."}};
-constexpr MenuItemRow kChildNotes[] = {{view_cmd::kMultiMeasureRest, "&Multi-measure Rest..."},
+constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
+                                       {view_cmd::kMultiMeasureRest, "&Multi-measure Rest..."},
                                        {0, nullptr},
                                        {toggle_cmd::kAutoRest, "Auto &rest"},
                                        {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"}};
@@ -81,9 +113,23 @@ constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Pl
                                       {view_cmd::kNewTranscription, "&New Transcription..."},
                                       {40170, "Show Mi&xers"},
                                       {40182, "&Create Mixer"}};
+constexpr MenuItemRow kChildMidiSetup[] = {{settings_cmd::kPlaybackSetup, "&Playback Setup..."},
+                                           {settings_cmd::kMidiPorts, "MIDI P&orts..."},
+                                           {settings_cmd::kRecordSetup, "&Record Setup..."},
+                                           {settings_cmd::kMidiSync, "MIDI S&ync..."},
+                                           {settings_cmd::kMidiThru, "MIDI &Thru..."},
+                                           {settings_cmd::kMetronome, "&Metronome..."},
+                                           {settings_cmd::kPatchCache, "Setup Patc&h Cache..."},
+                                           {settings_cmd::kDefaultDurations, "&Default Durations..."},
+                                           {settings_cmd::kLooseness, "&Looseness Setup..."},
+                                           {settings_cmd::kQuantization, "&Quantization..."},
+                                           {settings_cmd::kFilters, "&Filters..."}};
 constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
                                                  {toggle_cmd::kSwingSixteenths, "Swing Si&xteenths"},
                                                  {toggle_cmd::kPlayLoose, "Play L&oose"}};
+constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordEcho, "&Echo"},
+                                               {toggle_cmd::kRecordMetronome, "&Metronome"},
+                                               {toggle_cmd::kRecordCountdown, "&Countdown"}};
 constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
 constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 
@@ -119,6 +165,8 @@ void BuildProgramMenus() {
     ui::AppendSubmenu(frame.childMenu, Popup(kChildNotes), "&Notes");
     platform::MenuHandle midi = Popup(kChildMidi);
     ui::AppendSubmenu(midi, Popup(kChildPlaybackOptions), "Playback &Options");
+    ui::AppendSubmenu(midi, Popup(kChildRecordOptions), "Record Options");
+    ui::AppendSubmenu(midi, Popup(kChildMidiSetup), "Set&up");
     ui::AppendSubmenu(frame.childMenu, midi, "&MIDI");
     frame.childWindowMenu = Popup(kChildWindow);
     ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");

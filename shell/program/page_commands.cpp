@@ -17,11 +17,6 @@ bool PageCommand(int32_t command) {
     ScoreView* view = State().documents.ActiveView;
     const bool valid = IsValidView(view) && view->document != nullptr;
     switch (command) {
-        case kInsertPage: if (valid) RunInsertPagesDialog(view); return true;
-        case kDeletePage: if (valid) RunDeletePagesDialog(view); return true;
-        case kPageSetup: if (valid) RunPageSetupDialog(view); return true;
-        case kPageLayout: if (valid) RunPageLayoutDialog(view); return true;
-        case kMusicMetrics: if (valid) RunMusicMetricsDialog(view); return true;
         case kSetMargins: if (valid) RunSetMarginsDialog(view); return true;
         case kSetStaffSize: if (valid) RunStaffSizeDialog(view); return true;
         case kSetPageNumber: if (valid) RunSetPageNumberDialog(view); return true;
@@ -30,7 +25,6 @@ bool PageCommand(int32_t command) {
         case kFindPageMeasure: if (valid) CmdFindMeasurePage(view); return true;
         case kRepeatFind: if (valid) CmdFindAgain(view); return true;
         case kDisplayRuler: if (valid) ApplyRulerSettingToAllViews(view); return true;
-        case kNonPrintingArea: RunNonPrintingAreaDialog(valid ? view : nullptr); return true;
         default: return false;
     }
 }

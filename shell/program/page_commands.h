@@ -1,7 +1,8 @@
 // The page, layout, navigation and ruler commands of a score window, run on the
-// active view: Insert and Delete Page, Page Setup, Page Layout, Music Metrics, Set
-// Margins, Set Staff Size, Set Page Number, Go to Page or Measure, Find and Repeat
-// Find, Display Ruler, and the Non-printing Area.
+// active view: Set Margins, Set Staff Size, Set Page Number, Go to Page or Measure,
+// Find and Repeat Find, and Display Ruler. The page dialogs of the settings map
+// (Insert and Delete Page, Page Setup, Page Layout, Music Metrics, the Non-printing
+// Area) run through it (shell/command/settings_commands.h).
 #pragma once
 
 #include <cstdint>

@@ -13,7 +13,9 @@
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "editing/selection.h"
 #include "editing/tools.h"
+#include "interchange/smf/smf_export.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
@@ -29,6 +31,8 @@
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
 #include "shell/program_options.h"
+#include "shell/command/settings_commands.h"
+#include "shell/shell_services.h"
 
 namespace ql {
 namespace {
@@ -293,6 +297,8 @@ void StartFromWindow() {
         state.clockView = view;
         RunClock(view, true);
         UpdateTempoReadout(view);
+        // The transport buttons show the run.
+        UpdateToolbarButtons(view);
     }
     UpdateStepEntry();
 }
@@ -328,6 +334,19 @@ intptr_t OnCommand(uint32_t id) {
 
 }  // namespace
 
+namespace {
+
+// Export: the active score as a Standard MIDI File.
+void ExportActiveScore() {
+    ScoreView* view = State().documents.ActiveView;
+    if (view == nullptr || view->document == nullptr) return;
+    EndFocus(view, 0);
+    ExportStandardMidiFile(view);
+    FocusActiveView();
+}
+
+}  // namespace
+
 intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data) {
     // The transport and the engine's messages work on the playing score's document.
     const ScopedDocumentContext context(PlayingView());
@@ -338,6 +357,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
             StopFromWindow();
             break;
         default:
+            if (message == win::PrivateMessage(kExportMidiMessageOffset)) {
+                ExportActiveScore();
+                return 0;
+            }
             if (message == kMsgStepInput) {
                 DeliverStepEntryPort(State().documents.ActiveView);
                 return 0;

@@ -3,12 +3,11 @@
 // Playback pauses a run and continues it, Stop Play/Record stops a run and ends
 // every sounding note, Start Recording arms punch-in (checked while armed) so that
 // the next Play records into the score. They reach the Sequencer window as its start, pause and
-// stop commands; the menu items are usable as the transport's state allows.
+// stop commands; the menu items are usable as the command state allows
+// (shell/program/menu_state.h).
 #pragma once
 
 #include <cstdint>
-
-#include "platform/handles.h"
 
 namespace ql {
 
@@ -24,11 +23,5 @@ constexpr int32_t kPausePlayback = 42038;
 // Runs one of the commands above for the active view (null: Play does nothing);
 // true when the command is one of them.
 bool TransportCommand(ScoreView* view, int32_t command);
-
-// Grays the transport items of a popup that holds them: Play while a run is on
-// (unless paused) or without a view or an output device; Record while a run is on
-// or without a view, an output or an input device (checked while punch-in is
-// armed); Pause while no run is on or while one records; Stop while no run is on.
-void UpdateTransportMenu(platform::MenuHandle popup, const ScoreView* view);
 
 }  // namespace ql

@@ -20,13 +20,11 @@
 #include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tools.h"
-#include "files/commands/file_commands.h"
-#include "interchange/smf/smf_export.h"
 #include "objects/picture/picture_class.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "shell/options/measure_numbers_dialog.h"
+#include "shell/command/settings_commands.h"
 #include "shell/printing/print_document.h"
 #include "shell/program/exception_guard.h"
 #include "shell/program/page_commands.h"
@@ -188,16 +186,12 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
         win::PostMessage(window, kMsgToolCommand, static_cast<uint32_t>(id), kNoteToolType);
         return 1;
     }
+    // Save, Export and the settings dialogs.
+    if (FindSettingsCommand(id) != nullptr) {
+        RunSettingsCommand(view, id);
+        return 1;
+    }
     switch (id) {
-        case cmd::kFileSave:
-            SaveDocument(view->document, view);
-            return 1;
-        case cmd::kFileSaveAs:
-            SaveDocumentAs(view->document, view);
-            return 1;
-        case cmd::kMeasureNumbers:
-            RunMeasureNumbersDialog(view);
-            return 1;
         case 40220:
         case 40221:
         case 40222:
@@ -240,11 +234,6 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
         case cmd::kFilePrint:
             EndFocus(view, 0);
             PrintDocument(view);
-            FocusActiveView();
-            return 1;
-        case cmd::kFileExport:
-            EndFocus(view, 0);
-            ExportStandardMidiFile(view);
             FocusActiveView();
             return 1;
         case 42035:

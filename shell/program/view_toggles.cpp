@@ -54,6 +54,9 @@ const Toggle kToggles[] = {
     {toggle_cmd::kSwingEighths, []() -> uint8_t& { return Options().SwingEighths; }, After::Nothing},
     {toggle_cmd::kSwingSixteenths, []() -> uint8_t& { return Options().SwingSixteenths; }, After::Nothing},
     {toggle_cmd::kPlayLoose, []() -> uint8_t& { return Options().PlayLoose; }, After::Nothing},
+    {toggle_cmd::kRecordEcho, []() -> uint8_t& { return Options().RecordEcho; }, After::Nothing},
+    {toggle_cmd::kRecordMetronome, []() -> uint8_t& { return Options().RecordMetro; }, After::Nothing},
+    {toggle_cmd::kRecordCountdown, []() -> uint8_t& { return Options().RecordCountdown; }, After::Nothing},
 };
 
 // The beat maps of the score's views are made again (an option may change how wide

@@ -1,7 +1,8 @@
 // The on/off options a score window's commands switch: the common/cut time
 // signatures, MIDI step entry, keeping recorded MIDI, MIDI delay, ossia staves,
 // hidden tablature stems, the box cursor, the margin guides, hidden items,
-// automatic rests, swing and playing loose. Each command flips
+// automatic rests, swing and playing loose, and the recording's echo, metronome
+// and countdown. Each command flips
 // one option byte; the views follow where the option changes what they show, and
 // the menus show each option checked while it is on.
 #pragma once
@@ -28,6 +29,9 @@ constexpr int32_t kAutoRest = 40420;
 constexpr int32_t kSwingEighths = 40203;
 constexpr int32_t kSwingSixteenths = 40204;
 constexpr int32_t kPlayLoose = 40206;
+constexpr int32_t kRecordEcho = 40408;
+constexpr int32_t kRecordMetronome = 40410;
+constexpr int32_t kRecordCountdown = 40414;
 }  // namespace toggle_cmd
 
 // Flips the option of a toggle command and brings `view` (and the views linked to

@@ -1,6 +1,9 @@
 // The transport flags the score windows filter their input by.
 #include "shell/program/view_transport.h"
 
+#include "core/state.h"
+#include "shell/command/toolbar_buttons.h"
+
 namespace ql {
 
 TransportFlags& Transport() {
@@ -18,6 +21,7 @@ void OnTransportRunEnded() {
     t.stopPending = 0;
     t.recording = 0;
     t.playingView = nullptr;
+    ReleaseTransportButtons(State().documents.ActiveView);
 }
 
 }  // namespace ql

@@ -14,8 +14,8 @@ namespace {
 
 // The MIDI popup's items: Start Playback, Start Recording, Pause Playback, Stop
 // Play/Record, New Transcription, Show Mixers, Create Mixer and the Playback
-// Options submenu.
-constexpr int kMidiItems = 8;
+// Options, Record Options and Setup submenus.
+constexpr int kMidiItems = 10;
 constexpr int kRecordItem = 1;
 constexpr int kPauseItem = 2;
 constexpr int kStopItem = 3;
@@ -66,8 +66,9 @@ TEST_F(PlaybackScenario, PlayPauseContinueAndStopFromTheMidiMenu) {
 
     PlayAndPause();
     EXPECT_TRUE(StopUsable()) << "Start Playback started no run, or Pause did not hold it";
-    // Start Playback continues the paused run, which ends with the score.
-    ChooseMenuItem('m', 'p');
+    // Pause continues the paused run (Start Playback is gray while paused), which
+    // ends with the score.
+    ChooseMenuItem('m', 'a');
     EXPECT_TRUE(WaitForRunEnd()) << "the continued run did not end with the score";
 
     PlayAndPause();
@@ -91,7 +92,7 @@ TEST_F(PlaybackScenario, StaleDeviceNamesDoNotStopPlay) {
     ASSERT_GE(gray_, 0) << "no MIDI menu";
     PlayAndPause();
     EXPECT_TRUE(StopUsable()) << "Start Playback started no run with the metronome on";
-    ChooseMenuItem('m', 'p');  // continue
+    ChooseMenuItem('m', 'a');  // continue
     EXPECT_TRUE(WaitForRunEnd()) << "the run did not end with the score";
     EXPECT_FALSE(WaitForMessageBox()) << "a box came up";
     EXPECT_TRUE(program_->IsRunning());

@@ -125,13 +125,15 @@ TEST_F(TransportMenuTest, PlayPauseContinueStop) {
     EXPECT_EQ(NoteOns(), 2u);
 }
 
-// Play continues a paused run; a run that reaches the end of the score clears
-// the status; Play then starts the score again.
+// A paused run is continued by Pause (the menu's Play is gray while paused); a run
+// that reaches the end of the score clears the status; Play then starts the score
+// again.
 TEST_F(TransportMenuTest, PlayContinuesAndPlaysAgain) {
     ASSERT_TRUE(Choose(tc::kStartPlayback));
     Run(100);
     ASSERT_TRUE(Choose(tc::kPausePlayback));
-    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    EXPECT_FALSE(Choose(tc::kStartPlayback));
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
     EXPECT_TRUE(IsPlaybackRunning());
     EXPECT_FALSE(IsPlaybackPaused());
     Run(10000);

@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/view_modes.h"
+#include "platform/midi/headless.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/menu_template.h"
@@ -36,10 +37,19 @@ class ViewCommandsTest : public testing::ProgramFixture {
   protected:
     void SetUp() override {
         ProgramFixture::SetUp();
+        // The playback and input options show their checks only while an output and
+        // an input exist.
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+        midi::headless::AddDevice("Synth", true, false);
+        midi::headless::AddDevice("Keys", false, true);
         ASSERT_EQ(Start(), StartupCode::Ok);
         view_ = testing::isolation::NewScoreFromMenu(2);
         ASSERT_NE(view_, nullptr);
         Pump();
+    }
+    void TearDown() override {
+        ProgramFixture::TearDown();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
     }
     void Command(int32_t id) {
         win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(id, 0));

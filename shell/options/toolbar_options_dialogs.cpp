@@ -1,0 +1,168 @@
+// The Toolbar Options and Palette Options dialogs.
+#include "shell/options/toolbar_options_dialogs.h"
+
+#include <array>
+
+#include "core/ui/help.h"
+#include "core/ui/modal_boxes.h"
+#include "editing/palette_windows.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/win/input.h"
+#include "platform/win/window.h"
+#include "shell/options/option_dialog_protocol.h"
+#include "shell/program/frame.h"
+#include "shell/program/frame_layout.h"
+#include "shell/program_options.h"
+#include "shell/resources/option_dialog_resources.h"
+#include "shell/settings_store.h"
+#include "shell/settings_table.h"
+
+namespace ql {
+namespace {
+
+using platform::WindowHandle;
+
+struct BandRow {
+    int32_t band;
+    int32_t checkBox;
+    uint8_t ProgramOptions::*shown;
+    const char* key;
+};
+
+namespace t = toolbar_options_dialog;
+constexpr std::array<BandRow, 10> kBands{{
+    {1001, t::kFileBand, &ProgramOptions::FileToolbar, "FileToolbar"},
+    {1002, t::kEditBand, &ProgramOptions::EditToolbar, "EditToolbar"},
+    {1003, t::kMidiBand, &ProgramOptions::CDToolbar, "CDToolbar"},
+    {1004, t::kViewBand, &ProgramOptions::ViewToolbar, "ViewToolbar"},
+    {1005, t::kWindowBand, &ProgramOptions::WinToolbar, "WinToolbar"},
+    {1007, t::kVoicesBand, &ProgramOptions::VoxToolbar, "VoxToolbar"},
+    {1008, t::kPagersBand, &ProgramOptions::PageToolbar, "PageToolbar"},
+    {1009, t::kGoToBand, &ProgramOptions::LRToolbar, "LRToolbar"},
+    {1010, t::kNotesBand, &ProgramOptions::NoteToolbar, "NoteToolbar"},
+    {1011, t::kTextBand, &ProgramOptions::TextToolbar, "TextToolbar"},
+}};
+
+constexpr char kPaletteColourKey[] = "PaletteColor";
+constexpr int32_t kLargePalette = 36;
+constexpr int32_t kSmallPalette = 24;
+constexpr std::array<int32_t, 4> kColourRadios{palette_options_dialog::kBlack, palette_options_dialog::kDarkGray,
+                                               palette_options_dialog::kSlate, palette_options_dialog::kDarkBlue};
+
+ToolbarOptionsListener& Listener() {
+    static ToolbarOptionsListener listener = nullptr;
+    return listener;
+}
+
+bool On(uint8_t value) { return value != 0; }
+uint8_t Byte(bool on) { return on ? 1 : 0; }
+
+bool FloatMainToolBar() { return GetPrefInt(kToolbarSection, kFloatMainToolBarKey, 0, ProfilePath().c_str()) != 0; }
+bool KeepMainToolBar() { return GetPrefInt(kToolbarSection, kKeepMainToolBarKey, 1, ProfilePath().c_str()) != 0; }
+
+void FocusOk(WindowHandle dialog) {
+    win::SetFocus(ui::GetDialogItem(dialog, ui::kIdOk));
+}
+
+void InitToolbarOptions(WindowHandle dialog) {
+    FocusOk(dialog);
+    ui::CheckItem(dialog, t::kFloatMainPalette, FloatMainToolBar());
+    ui::CheckItem(dialog, t::kRetainInBand, KeepMainToolBar());
+    ui::CheckItem(dialog, t::kButtonText, On(Options().ToolBarText));
+    ui::CheckItem(dialog, t::kSmallToolbars, On(Options().SmallToolBars));
+    for (const BandRow& row : kBands) ui::CheckItem(dialog, row.checkBox, On(Options().*row.shown));
+}
+
+bool StoreToolbarOptions(WindowHandle dialog) {
+    ToolbarOptionsChange change;
+    ProgramOptions& options = Options();
+    for (const BandRow& row : kBands) {
+        const uint8_t shown = Byte(ui::IsItemChecked(dialog, row.checkBox));
+        change.bandsChanged |= shown != options.*row.shown;
+        options.*row.shown = shown;
+        SetPrefDword(kToolbarSection, row.key, shown);
+    }
+    const uint8_t text = Byte(ui::IsItemChecked(dialog, t::kButtonText));
+    const uint8_t small = Byte(ui::IsItemChecked(dialog, t::kSmallToolbars));
+    change.rebuild = text != options.ToolBarText || small != options.SmallToolBars;
+    options.ToolBarText = text;
+    options.SmallToolBars = small;
+    SetPrefDword(kToolbarSection, "ToolBarText", text);
+    SetPrefDword(kToolbarSection, "SmallToolBars", small);
+    const bool floating = ui::IsItemChecked(dialog, t::kFloatMainPalette);
+    change.floatChanged = floating != FloatMainToolBar();
+    SetPrefDword(kToolbarSection, kFloatMainToolBarKey, floating ? 1 : 0);
+    SetPrefDword(kToolbarSection, kKeepMainToolBarKey, ui::IsItemChecked(dialog, t::kRetainInBand) ? 1 : 0);
+    if (Listener() != nullptr) Listener()(change);
+    return true;
+}
+
+intptr_t ToolbarOptionsCommand(WindowHandle dialog, int32_t command) {
+    if (command != t::kSelectAll) return 0;
+    for (const BandRow& row : kBands) ui::CheckItem(dialog, row.checkBox, true);
+    return 1;
+}
+
+int32_t ChosenColourIndex() {
+    const uint32_t colour = PaletteColour();
+    for (size_t i = 0; i < std::size(kPaletteColours); ++i)
+        if (kPaletteColours[i] == colour) return static_cast<int32_t>(i);
+    return 0;
+}
+
+void InitPaletteOptions(WindowHandle dialog) {
+    namespace p = palette_options_dialog;
+    FocusOk(dialog);
+    ui::CheckItem(dialog, p::kSyncPalettes, On(Options().SyncPalettes));
+    ui::CheckItem(dialog, p::kSmallPalettes, Options().ToolSize == kSmallPalette);
+    ui::CheckRadioButton(dialog, p::kBlack, p::kDarkBlue, kColourRadios[static_cast<size_t>(ChosenColourIndex())]);
+}
+
+bool StorePaletteOptions(WindowHandle dialog) {
+    namespace p = palette_options_dialog;
+    Options().SyncPalettes = Byte(ui::IsItemChecked(dialog, p::kSyncPalettes));
+    const int32_t size = ui::IsItemChecked(dialog, p::kSmallPalettes) ? kSmallPalette : kLargePalette;
+    Options().ToolSize = static_cast<int16_t>(size);
+    Frame().toolSize = size;
+    for (size_t i = 0; i < kColourRadios.size(); ++i)
+        if (ui::IsItemChecked(dialog, kColourRadios[i]))
+            SetPrefDword(kVersion2Section, kPaletteColourKey, static_cast<int32_t>(kPaletteColours[i]));
+    SetPaletteButtonSize(size);
+    LayoutFrameClient();
+    return true;
+}
+
+}  // namespace
+
+void SetToolbarOptionsListener(ToolbarOptionsListener listener) {
+    Listener() = listener;
+}
+
+bool IsBandShown(int32_t bandId) {
+    if (bandId == 1006) return KeepMainToolBar() && !FloatMainToolBar();
+    for (const BandRow& row : kBands)
+        if (row.band == bandId) return On(Options().*row.shown);
+    return false;
+}
+
+intptr_t RunToolbarOptionsDialog() {
+    return PlainModalDialogBox(t::kDialog, [](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) {
+        return OptionDialogProc(dialog, message, word, data, t::kHelpId, InitToolbarOptions, StoreToolbarOptions,
+                                ToolbarOptionsCommand);
+    });
+}
+
+uint32_t PaletteColour() {
+    return static_cast<uint32_t>(GetPrefInt(kVersion2Section, kPaletteColourKey, 0, ProfilePath().c_str()));
+}
+
+intptr_t RunPaletteOptionsDialog() {
+    return PlainModalDialogBox(palette_options_dialog::kDialog,
+                               [](WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) {
+                                   return OptionDialogProc(dialog, message, word, data, palette_options_dialog::kHelpId,
+                                                           InitPaletteOptions, StorePaletteOptions, NoOtherCommand);
+                               });
+}
+
+}  // namespace ql

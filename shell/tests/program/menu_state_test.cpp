@@ -1,0 +1,208 @@
+// The menus in the running program follow the command state as each popup opens:
+// without a score, while a run plays, with a picture selected, with and without MIDI
+// devices, and the Language popup with the languages found.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "platform/midi/headless.h"
+#include "platform/sys/folders.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/menu_template.h"
+#include "platform/win/mdi.h"
+#include "sequencer/playback.h"
+#include "shell/command/toolbar_buttons.h"
+#include "shell/language.h"
+#include "shell/program/frame.h"
+#include "shell/program/menu_state.h"
+#include "shell/program/program_ids.h"
+#include "shell/program/transport_commands.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+using platform::MenuHandle;
+using testing::WriteFileBytes;
+
+constexpr int32_t kLastWindowListId = win::kDefaultFirstMdiChildId + 100;
+
+class MenuStateTest : public testing::ProgramFixture {
+  protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+    }
+    void TearDown() override {
+        ProgramFixture::TearDown();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+    }
+    ScoreView* OpenScore() {
+        RequestOpen(WriteScore("menus.ql"));
+        Pump();
+        return State().documents.ActiveView;
+    }
+    // Opens a popup of the window's menu bar as the user would; its usable items.
+    // (The document client's own window list is left out.)
+    static std::set<int32_t> Usable(MenuHandle popup) {
+        ui::NotifyPopupOpening(Frame().window, popup);
+        std::set<int32_t> usable;
+        for (int32_t i = 0; i < ui::GetMenuItemCount(popup); ++i) {
+            const int32_t command = ui::GetMenuItemCommand(popup, i);
+            if (command >= win::kDefaultFirstMdiChildId && command < kLastWindowListId) continue;
+            if (command > 0 && (ui::GetMenuItemFlags(popup, command) & ui::kMenuGrayed) == 0) usable.insert(command);
+        }
+        return usable;
+    }
+    static bool Checked(MenuHandle popup, int32_t command) {
+        return (ui::GetMenuItemFlags(popup, command) & ui::kMenuChecked) != 0;
+    }
+    static MenuHandle ChildPopup(MenuPopupKind kind) {
+        for (int32_t i = 0; i < ui::GetMenuItemCount(Frame().childMenu); ++i) {
+            const MenuHandle popup = ui::GetSubmenu(Frame().childMenu, i);
+            if (popup && IdentifyMenuPopup(popup) == kind) return popup;
+        }
+        return {};
+    }
+};
+
+// Without a score the frame menu offers New, Open, Import, the recent files, Exit
+// and Help, nothing else.
+TEST_F(MenuStateTest, WithoutAScoreOnlyOpeningItemsAreUsable) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string recent = WriteScore("recent.ql");
+    const MenuHandle bar = Frame().frameMenu;
+    EXPECT_EQ(Usable(ui::GetSubmenu(bar, 0)),
+              (std::set<int32_t>{cmd::kFileNew, cmd::kFileOpen, cmd::kFileImport, cmd::kFirstPickListEntry,
+                                 cmd::kExit}));
+    EXPECT_EQ(Usable(ui::GetSubmenu(bar, 1)), (std::set<int32_t>{cmd::kAbout}));
+}
+
+// While the score plays every item is gray but Stop and Pause in the MIDI popup
+// and the two view modes in the View popup.
+TEST_F(MenuStateTest, WhilePlayingOnlyStopPauseAndViewModesAreUsable) {
+    midi::headless::AddDevice("Synth", true, false);
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_NE(OpenScore(), nullptr);
+    EXPECT_TRUE(Usable(ChildPopup(MenuPopupKind::Midi)).count(transport_cmd::kStartPlayback));
+    ASSERT_TRUE(TransportCommand(State().documents.ActiveView, transport_cmd::kStartPlayback));
+    Pump();
+    ASSERT_TRUE(IsPlaybackRunning());
+    // The toolbar shows the run before any menu opens.
+    EXPECT_TRUE(IsToolbarButtonChecked(kStartPlaybackButton));
+    EXPECT_TRUE(IsToolbarButtonEnabled(kStopButton));
+    EXPECT_FALSE(IsToolbarButtonEnabled(cmd::kFilePrint));
+    EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::Midi)),
+              (std::set<int32_t>{transport_cmd::kStopPlayback, transport_cmd::kPausePlayback}));
+    EXPECT_EQ(Usable(ChildPopup(MenuPopupKind::View)), (std::set<int32_t>{40146, 40147}));
+    for (MenuPopupKind kind : {MenuPopupKind::File, MenuPopupKind::Edit, MenuPopupKind::Options,
+                               MenuPopupKind::Text, MenuPopupKind::Notes, MenuPopupKind::Window})
+        EXPECT_TRUE(Usable(ChildPopup(kind)).empty()) << static_cast<int>(kind);
+    TransportCommand(State().documents.ActiveView, transport_cmd::kStopPlayback);
+    Pump();
+    EXPECT_FALSE(IsToolbarButtonChecked(kStartPlaybackButton));
+    EXPECT_FALSE(IsToolbarButtonEnabled(kStopButton));
+    EXPECT_TRUE(IsToolbarButtonEnabled(cmd::kFilePrint));
+    EXPECT_TRUE(Usable(ChildPopup(MenuPopupKind::File)).count(cmd::kFileSaveAs));
+}
+
+// A picture selected alone enables Cut and Copy, but no block command.
+TEST_F(MenuStateTest, APictureAloneEnablesCutAndCopyOnly) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_NE(OpenScore(), nullptr);
+    SelectionState* s = State().documents.Selection;
+    ASSERT_NE(s, nullptr);
+    ScoreObject* picture = State().documents.ActiveView->document->prototypes[53];
+    ASSERT_NE(picture, nullptr);
+    ASSERT_NE(picture, s->defaultObject.get());
+    const int8_t mode = s->editMode;
+    const uint8_t type = s->toolType;
+    const Ref32<ScoreObject> kept = s->focusedObject;
+    s->editMode = 1;
+    s->toolType = 53;
+    s->focusedObject = Ref32<ScoreObject>::To(picture);
+    const std::set<int32_t> edit = Usable(ChildPopup(MenuPopupKind::Edit));
+    const std::set<int32_t> text = Usable(ChildPopup(MenuPopupKind::Text));
+    s->editMode = mode;
+    s->toolType = type;
+    s->focusedObject = kept;
+    EXPECT_EQ(ui::GetMenuItemText(ChildPopup(MenuPopupKind::Edit), 0), "Undo\tCtrl-Z");
+    EXPECT_FALSE(edit.count(57643));
+    EXPECT_TRUE(edit.count(57635));
+    EXPECT_TRUE(edit.count(57634));
+    EXPECT_TRUE(edit.count(57632));
+    for (int32_t command : {57642, 40417, 40418}) EXPECT_FALSE(edit.count(command)) << command;
+    EXPECT_FALSE(text.count(40222));
+    EXPECT_TRUE(text.count(40226));
+}
+
+// Without a MIDI input Start Recording is gray and the record options unchecked;
+// with only [NONE] for output, Play, Sync, Thru and Metronome are gray, and the
+// synthesizer alone enables them.
+class MidiMenuTest : public MenuStateTest {
+  protected:
+    std::set<int32_t> MidiItems(bool output, bool input) {
+        if (output) midi::headless::AddDevice("Synth", true, false);
+        if (input) midi::headless::AddDevice("Keys", false, true);
+        Options().RecordEcho = Options().RecordMetro = Options().PlayMetro = 1;
+        EXPECT_EQ(Start(), StartupCode::Ok);
+        EXPECT_NE(OpenScore(), nullptr);
+        // The MIDI popup, then its Record Options and Setup submenus.
+        const MenuHandle midi = ChildPopup(MenuPopupKind::Midi);
+        std::set<int32_t> usable = Usable(midi);
+        record_ = ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 2);
+        Usable(record_);
+        const std::set<int32_t> setup = Usable(ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 1));
+        usable.insert(setup.begin(), setup.end());
+        return usable;
+    }
+    MenuHandle record_{};
+};
+
+TEST_F(MidiMenuTest, NoDevices) {
+    const std::set<int32_t> usable = MidiItems(false, false);
+    for (int32_t command : {transport_cmd::kStartPlayback, transport_cmd::kStartRecording, 40200, 40372, 40412})
+        EXPECT_FALSE(usable.count(command)) << command;
+}
+
+TEST_F(MidiMenuTest, TheSynthesizerAloneEnablesPlayback) {
+    const std::set<int32_t> usable = MidiItems(true, false);
+    for (int32_t command : {transport_cmd::kStartPlayback, 40200, 40372, 40412})
+        EXPECT_TRUE(usable.count(command)) << command;
+    EXPECT_FALSE(usable.count(transport_cmd::kStartRecording));
+    EXPECT_FALSE(Checked(record_, 40408));
+    EXPECT_FALSE(Checked(record_, 40410));
+}
+
+TEST_F(MidiMenuTest, AnInputEnablesRecording) {
+    const std::set<int32_t> usable = MidiItems(true, true);
+    EXPECT_TRUE(usable.count(transport_cmd::kStartRecording));
+    EXPECT_TRUE(Checked(record_, 40408));
+    EXPECT_TRUE(Checked(record_, 40410));
+}
+
+// Three languages: English and the two others, the current one checked; opening
+// the popup again adds nothing.
+TEST_F(MenuStateTest, LanguagePopupListsTheLanguagesOnce) {
+    const std::filesystem::path program = scratch / "program";
+    WriteFileBytes(program / "QLde.lang", "[Strings]\n3=Quaverlinescribe\n1200=Deutsch\n");
+    WriteFileBytes(program / "QLfr.lang", "[Strings]\n3=Quaverlinescribe\n1200=Fran\xC3\xA7" "ais\n");
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ChooseLanguage("Deutsch");
+    const MenuHandle language = ui::GetSubmenu(Frame().frameMenu, 2);
+    ASSERT_EQ(IdentifyMenuPopup(language), MenuPopupKind::Language);
+    Usable(language);
+    Usable(language);
+    ASSERT_EQ(ui::GetMenuItemCount(language), 3);
+    EXPECT_EQ(ui::GetMenuItemText(language, 1), "Deutsch");
+    EXPECT_FALSE(Checked(language, cmd::kFirstLanguage));
+    EXPECT_TRUE(Checked(language, cmd::kFirstLanguage + 1));
+    EXPECT_FALSE(Checked(language, cmd::kFirstLanguage + 2));
+    ChooseLanguage("English");
+}
+
+}  // namespace
+}  // namespace ql
