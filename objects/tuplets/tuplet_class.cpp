@@ -229,6 +229,9 @@ class TupletClass final : public TextObjectClass {
     void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawTracking(object, view); }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
         if (view == nullptr) return 0;
+        // The mark's points are offsets from its note, found with the view at the
+        // note's measure: the one the handles were made at.
+        const ScopedViewAt at(view, HandleChainOf(object));
         int result = 1;
         if (StyleOf(object) == kTupletBracket) {
             result = Line().CommitDrag(object, view);

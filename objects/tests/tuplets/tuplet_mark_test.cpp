@@ -4,6 +4,8 @@
 // the mirror after a drag across the note, and the failures that create nothing.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/memory/pool.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -220,6 +222,35 @@ TEST_F(TupletMarkTest, DragAcrossTheNoteMirrorsTheBracket) {
     FreeHitRecordChain(chain);
     FreeHitRecord(chain);
     mark->handleChain = Ref32<HitRecord>{};
+}
+
+// A mark let go of while the view stands at another measure (a click on other music
+// commits it) keeps its bracket and label on its notes, in each style.
+TEST_F(TupletMarkTest, CommitWithTheViewElsewhereKeepsTheMark) {
+    EventRecord* first = Triplets(0, 1);
+    for (int style : {kTupletBracket, kTupletCurve, kTupletNumberOnly}) {
+        State().notes.NoteTools.tupletMarkStyle = static_cast<uint8_t>(style);
+        char label[] = {static_cast<char>('3' + style), '\0'};
+        State().notes.NoteTools.tupletActual = static_cast<uint8_t>(label[0] - '0');
+        Locate(1, 1);
+        ScoreObject* mark = ClickOn(first);
+        ASSERT_NE(mark, nullptr) << style;
+        const SpannerEndpoint bracket = AsTuplet(mark)->spanner.endpoint;
+        const AnchorPayload curve = AsTuplet(mark)->anchor.payload;
+        const LogicalPoint labelAt = TextObjectAnchorPoint(mark, view_);
+        HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+        ASSERT_NE(chain, nullptr) << style;
+        mark->handleChain = Ref32<HitRecord>::To(chain);
+        Locate(1, 3);
+        ClassOf(mark).CommitDrag(mark, view_);
+        Locate(1, 1);
+        EXPECT_EQ(std::memcmp(&bracket, &AsTuplet(mark)->spanner.endpoint, sizeof bracket), 0) << style;
+        EXPECT_EQ(std::memcmp(&curve, &AsTuplet(mark)->anchor.payload, sizeof curve), 0) << style;
+        EXPECT_EQ(TextObjectAnchorPoint(mark, view_), labelAt) << style;
+        FreeHitRecordChain(chain);
+        FreeHitRecord(chain);
+        mark->handleChain = Ref32<HitRecord>{};
+    }
 }
 
 // ResetState remembers the style for new marks.
