@@ -8,6 +8,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/event_record.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
@@ -40,6 +41,8 @@ constexpr int32_t kCurveAboveStaff = 640;
 constexpr int32_t kCurveAboveNote = 128;
 constexpr int32_t kCurveInnerRise = 128;
 constexpr int kCurveThirds = 3;
+constexpr int32_t kThinnestCurveDefault = 16;
+constexpr int8_t kRaisedCurveDefault = 84;
 constexpr uint8_t kNoteKind = 3;
 
 EventRecord* NoteOf(ScoreObject* tuplet) {
@@ -261,7 +264,10 @@ AnchorPayload DefaultTupletCurve(ScoreView* view, EventRecord* note) {
     const int32_t y0 = std::min(view->staffY - kCurveAboveStaff, noteY - kCurveAboveNote) - noteY;
     payload.offsets[0] = payload.offsets[3] = static_cast<int16_t>(y0);
     payload.offsets[1] = payload.offsets[2] = static_cast<int16_t>(y0 - kCurveInnerRise);
-    payload.thickness = CurveLineValuesOf(view->document).slurThickness;
+    // A curve default too thin to show (below 16) is taken as 84.
+    const bool thin = view->document == nullptr ||
+                      EngravingMetricOf(*view->document, EngravingMetric::SlurWid) < kThinnestCurveDefault;
+    payload.thickness = thin ? kRaisedCurveDefault : CurveLineValuesOf(view->document).slurThickness;
     return payload;
 }
 

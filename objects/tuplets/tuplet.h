@@ -65,7 +65,8 @@ bool ComputeTupletCurve(ScoreObject* tuplet, ScoreView* view, TupletCurvePoints*
 // the payload stays as it is.
 void StoreTupletCurve(ScoreObject* tuplet, ScoreView* view, const LogicalPoint* points);
 // The default curve for a new mark on a note: times 0, 256, 512, 768; the ends at the
-// higher of 640 above the staff and 128 above the note, the inner points 128 higher.
+// higher of 640 above the staff and 128 above the note, the inner points 128 higher;
+// the document's curve thickness, 84 where that is below 16.
 AnchorPayload DefaultTupletCurve(ScoreView* view, EventRecord* note);
 
 // The automatic placement of the mark's style from the group of its note; a mark

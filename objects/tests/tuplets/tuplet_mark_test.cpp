@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/memory/pool.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
@@ -251,6 +252,19 @@ TEST_F(TupletMarkTest, CommitWithTheViewElsewhereKeepsTheMark) {
         FreeHitRecord(chain);
         mark->handleChain = Ref32<HitRecord>{};
     }
+}
+
+// The default curve takes the document's curve thickness, raised to 84 when that
+// is below 16 (too thin to show as a curve).
+TEST_F(TupletMarkTest, DefaultCurveThicknessIsRaisedWhenTooThin) {
+    EventRecord* first = Triplets(0, 1);
+    uint16_t& setting = doc_->internalDistances[static_cast<int>(EngravingMetric::SlurWid)];
+    setting = 10;
+    EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 84);
+    setting = 0;
+    EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 84);
+    setting = 40;
+    EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 40);
 }
 
 // ResetState remembers the style for new marks.
