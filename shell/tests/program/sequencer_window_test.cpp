@@ -86,6 +86,46 @@ protected:
     platform::WindowHandle window_;
 };
 
+// A run gives the view back the voices it had selected at the start; Play makes
+// staff 1 current when no staff is; after a recording the record staff is current.
+TEST_F(SequencerWindowTest, StopRestoresTheVoicesAndTheStaff) {
+    view_->voiceMask = 0b0101;
+    view_->currentStaff = 0;
+    PlayCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(view_->currentStaff, 1);
+    view_->voiceMask = 0b0010;  // changed while the run plays
+    Run(50);
+    Command(cmd::kSequencerStop);
+    EXPECT_EQ(view_->voiceMask, 0b0101);
+    // A recording for staff 2 leaves staff 2 current.
+    midi::headless::AddDevice("Keyboard", false, true);
+    Options().RecordPortName = "Keyboard";
+    Options().RecordStaff = 2;
+    doc_->header.staffCount = 2;
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_EQ(view_->currentStaff, 2);
+}
+
+// The window starts the mixers' velocity offsets at 0: the master's, the engine's
+// for every staff, and the score's.
+TEST_F(SequencerWindowTest, VelocityOffsetsStartAtZero) {
+    DestroySequencerWindow();
+    SetMasterVelocityOffset(TheSequencerState(), 20);
+    SetSlotVelocityOffset(TheSequencerState(), 1, -30);
+    doc_->staffMix[1].velocityOffset = 12;
+    window_ = CreateSequencerWindow();
+    EXPECT_EQ(TheSequencerState().live.masterVelocityOffset.load(), 0);
+    EXPECT_EQ(TheSequencerState().live.velocityOffset[1].load(), 0);
+    EXPECT_EQ(doc_->staffMix[1].velocityOffset, 0);
+}
+
 // Start, pause, continue and the engine's own stop at the end of the data.
 TEST_F(SequencerWindowTest, PlayPauseContinueToTheEnd) {
     Command(cmd::kSequencerStart);
@@ -535,6 +575,20 @@ TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
     EXPECT_EQ(NotesIn(1), 4);
     EXPECT_EQ(LastStatus(), " OK");
     EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);  // again: the same notes, not twice
+    EXPECT_EQ(NotesIn(1), 4);
+}
+
+// The Sequencer window's "transcribe" message writes the kept recording again, as
+// New Transcription does; while a run plays it does nothing.
+TEST_F(RecordingFinishTest, TranscribeMessageWritesTheKeptRecordingAgain) {
+    Options().KeepMIDI = 1;
+    RecordFourNotes(true);
+    Stop();
+    ASSERT_EQ(NotesIn(1), 4);
+    ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
+    ASSERT_EQ(NotesIn(1), 0);
+    win::PostMessage(window_, static_cast<win::Message>(kMsgTranscribeRecorded), 0, 0);
+    win::PumpMessages();
     EXPECT_EQ(NotesIn(1), 4);
 }
 
