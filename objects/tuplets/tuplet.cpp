@@ -278,6 +278,11 @@ void PlaceTupletMark(ScoreObject* object, ScoreView* view) {
     PlaceFromBracket(object, view, found.found ? BracketPoints(view, found) : OwnBracketPoints(object, view));
 }
 
+void RefitTupletMark(ScoreObject* tuplet, ScoreView* view) {
+    if (NoteOf(tuplet) == nullptr || view == nullptr) return;
+    PlaceFromBracket(tuplet, view, OwnBracketPoints(tuplet, view));
+}
+
 void ComputeTupletPoints(ScoreView* view, ScoreObject* tuplet) {
     if (tuplet == nullptr || tuplet->type != TypeCode(ObjectType::Tuplet)) return;
     PlaceTupletMark(tuplet, view);
@@ -286,7 +291,7 @@ void ComputeTupletPoints(ScoreView* view, ScoreObject* tuplet) {
 void ComputeTupletPointsRelative(ScoreView* view, ScoreObject* tuplet) {
     if (tuplet == nullptr || tuplet->type != TypeCode(ObjectType::Tuplet) || NoteOf(tuplet) == nullptr) return;
     if (IsTupletPlacedByHand(*AsTuplet(tuplet))) return;
-    PlaceFromBracket(tuplet, view, OwnBracketPoints(tuplet, view));
+    RefitTupletMark(tuplet, view);
 }
 
 }  // namespace ql

@@ -73,5 +73,8 @@ AnchorPayload DefaultTupletCurve(ScoreView* view, EventRecord* note);
 // whose note carries no group is re-fitted from its own points. Nothing for a mark
 // placed by hand or whose note is gone.
 void PlaceTupletMark(ScoreObject* tuplet, ScoreView* view);
+// Fits the label (and, styles 0 and 2, the curve) to the mark's own bracket, placed
+// by hand or not: after a drag turned the bracket back towards the notes.
+void RefitTupletMark(ScoreObject* tuplet, ScoreView* view);
 
 }  // namespace ql

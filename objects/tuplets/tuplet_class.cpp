@@ -147,19 +147,34 @@ void DrawCurve(ScoreView* view, const TupletCurvePoints& c, bool feedback) {
 
 // After a drag: a bracket whose line now lies on the far side of its note's height
 // from its hook ends exchanges the heights of line and hook ends, so that the hooks
-// point at the notes again.
-void MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
+// point at the notes again. True when it did.
+bool MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
     EventRecord* note = ClassOf(object).GetOwnerNote(object);
-    if (note == nullptr) return;
+    if (note == nullptr) return false;
     SpannerPoints points{};
     ComputeSpannerPoints(&TupletOf(object)->spanner, view, &points);
     const int32_t noteY = GetEventPosition(note, view).y;
     const bool hooksDown = points.p[0].y > points.p[1].y;
     const bool lineAbove = points.p[1].y < noteY;
-    if (hooksDown == lineAbove) return;
+    if (hooksDown == lineAbove) return false;
     std::swap(points.p[0].y, points.p[1].y);
     std::swap(points.p[2].y, points.p[3].y);
     EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, points);
+    return true;
+}
+
+// Style 0 shows only its number: the (undrawn) bracket and curve go where the
+// number was dragged, so that a later style step or re-fit starts from there.
+void FollowLabel(ScoreObject* object, ScoreView* view, LogicalPoint moved) {
+    if (moved == LogicalPoint{}) return;
+    SpannerPoints bracket{};
+    ComputeSpannerPoints(&TupletOf(object)->spanner, view, &bracket);
+    for (LogicalPoint& p : bracket.p) p = LogicalPoint{p.x + moved.x, p.y + moved.y};
+    EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, bracket);
+    TupletCurvePoints curve{};
+    if (!ComputeTupletCurve(object, view, &curve)) return;
+    for (LogicalPoint& p : curve.p) p = LogicalPoint{p.x + moved.x, p.y + moved.y};
+    StoreTupletCurve(object, view, curve.p);
 }
 
 // The curve's handles 1..4 into the payload (the chain needs all its records).
@@ -232,14 +247,19 @@ class TupletClass final : public TextObjectClass {
         // The mark's points are offsets from its note, found with the view at the
         // note's measure: the one the handles were made at.
         const ScopedViewAt at(view, HandleChainOf(object));
-        int result = 1;
         if (StyleOf(object) == kTupletBracket) {
-            result = Line().CommitDrag(object, view);
-            MirrorAcrossNote(object, view);
-        } else {
-            if (StyleOf(object) == kTupletCurve) StoreCurveHandles(object, view);
-            result = TextObjectClass::CommitDrag(object, view);
+            const int result = Line().CommitDrag(object, view);
+            if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+            return result;
         }
+        if (StyleOf(object) == kTupletCurve) StoreCurveHandles(object, view);
+        const LogicalPoint before = TextObjectAnchorPoint(object, view);
+        const int result = TextObjectClass::CommitDrag(object, view);
+        const LogicalPoint after = TextObjectAnchorPoint(object, view);
+        if (StyleOf(object) == kTupletNumberOnly) FollowLabel(object, view, LogicalPoint{after.x - before.x, after.y - before.y});
+        // Dragged across the note: the bracket turns back towards the notes and the
+        // number (and the curve) are fitted to it again.
+        if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
         return result;
     }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {

@@ -13,6 +13,7 @@
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
@@ -220,6 +221,8 @@ TEST_F(TupletMarkTest, DragAcrossTheNoteMirrorsTheBracket) {
     EXPECT_LT(p.p[0].y, p.p[1].y);  // the hooks point up at the notes
     EXPECT_LT(p.p[3].y, p.p[2].y);
     EXPECT_EQ(p.p[1].y - p.p[0].y, 85);
+    // The number follows onto the turned bracket's middle.
+    EXPECT_EQ(TextObjectAnchorPoint(mark, view_).y, (p.p[1].y + p.p[2].y) / 2 + AsTuplet(mark)->text.body.height / 2);
     FreeHitRecordChain(chain);
     FreeHitRecord(chain);
     mark->handleChain = Ref32<HitRecord>{};
@@ -265,6 +268,61 @@ TEST_F(TupletMarkTest, DefaultCurveThicknessIsRaisedWhenTooThin) {
     EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 84);
     setting = 40;
     EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 40);
+}
+
+// Style 0 shows only its number: a drag of the number takes the undrawn bracket and
+// curve along. Dragged across the note, the bracket turns back towards the notes
+// and the number sits on its middle again; so does a style-1 number.
+TEST_F(TupletMarkTest, NumberOnlyMarkTakesItsBracketAlongAndTurnsAtTheNote) {
+    EventRecord* first = Triplets(0, 1);
+    for (int style : {kTupletNumberOnly, kTupletBracket}) {
+        State().notes.NoteTools.tupletMarkStyle = static_cast<uint8_t>(style);
+        State().notes.NoteTools.tupletActual = static_cast<uint8_t>(3 + style);
+        ScoreObject* mark = ClickOn(first);
+        ASSERT_NE(mark, nullptr) << style;
+        const SpannerPoints before = Bracket(mark);
+        ASSERT_LT(before.p[1].y, before.p[0].y) << style;  // above the notes, hooks down
+        TupletCurvePoints curveBefore{};
+        ASSERT_TRUE(ComputeTupletCurve(mark, view_, &curveBefore));
+        const auto dragLabel = [&](LogicalPoint by) {
+            HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+            EXPECT_NE(chain, nullptr);
+            if (chain == nullptr) return;
+            mark->handleChain = Ref32<HitRecord>::To(chain);
+            TheSelectionState()->focusRecord = Ref32<HitRecord>::To(chain);
+            OffsetHitRecord(chain, by);
+            ClassOf(mark).CommitDrag(mark, view_);
+            TheSelectionState()->focusRecord = Ref32<HitRecord>{};
+            FreeHitRecordChain(chain);
+            FreeHitRecord(chain);
+            mark->handleChain = Ref32<HitRecord>{};
+        };
+        // Up and right, away from the notes.
+        dragLabel(LogicalPoint{64, -300});
+        const SpannerPoints moved = Bracket(mark);
+        if (style == kTupletNumberOnly) {
+            for (int i = 0; i < 4; ++i) {
+                EXPECT_NEAR(moved.p[i].x, before.p[i].x + 64, 16) << i;
+                EXPECT_EQ(moved.p[i].y, before.p[i].y - 300) << i;
+            }
+            TupletCurvePoints curve{};
+            ASSERT_TRUE(ComputeTupletCurve(mark, view_, &curve));
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(curve.p[i].y, curveBefore.p[i].y - 300) << i;
+        } else {
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(moved.p[i], before.p[i]) << i;  // the bracket stays
+        }
+        // Far below the note: for style 0 the bracket comes along, turns its hooks up
+        // and the number is put on its middle.
+        const int32_t noteY = GetEventPosition(first, view_).y;
+        dragLabel(LogicalPoint{0, noteY + 900 - TextObjectAnchorPoint(mark, view_).y});
+        if (style == kTupletNumberOnly) {
+            const SpannerPoints turned = Bracket(mark);
+            EXPECT_GT(turned.p[1].y, noteY);
+            EXPECT_LT(turned.p[0].y, turned.p[1].y);  // hooks up, at the notes
+            EXPECT_EQ(TextObjectAnchorPoint(mark, view_).y,
+                      (turned.p[1].y + turned.p[2].y) / 2 + AsTuplet(mark)->text.body.height / 2);
+        }
+    }
 }
 
 // ResetState remembers the style for new marks.
