@@ -42,6 +42,8 @@ constexpr int kCurveHandleCount = 8;
 constexpr int kCurveMiddleHandle = 7;
 constexpr uint8_t kCurveHeadKind = 10;
 constexpr int kLabelDigits = 8;
+constexpr int32_t kMiddleHandleMinimumWidth = 256;
+constexpr int32_t kMiddleHandleWidening = 128;
 
 TupletObject* TupletOf(ScoreObject* object) { return AsTuplet(object); }
 int StyleOf(ScoreObject* object) { return TupletStyle(*TupletOf(object)); }
@@ -199,6 +201,23 @@ void StepThickness(ScoreObject* object, int step) {
     if (h[6] != nullptr) MoveBy(h[6], LogicalPoint{0, moved});
 }
 
+// The bracket's move handle would sit on the number: it goes just clear of it,
+// beyond the number's far side from the notes (below it when the hooks point up,
+// above it when they point down), at least 256 wide so that it is easy to take.
+void FitBracketMiddleHandle(HitRecord* label) {
+    HitRecord* line = label->child.get();
+    while (line != nullptr && line->kind != kSpannerHeadKind) line = line->child.get();
+    HitRecord* middle = line != nullptr ? SpannerHandle(line, kSpannerMiddleHandle) : nullptr;
+    if (middle == nullptr) return;
+    const bool hooksUp = SpannerHandle(line, 2)->point.y >= SpannerHandle(line, 1)->point.y;
+    const int32_t shift = hooksUp ? label->outer.bottom + 1 - middle->outer.top : label->outer.top - 1 - middle->outer.bottom;
+    OffsetHitRecord(middle, LogicalPoint{0, shift});
+    if (middle->outer.right - middle->outer.left < kMiddleHandleMinimumWidth) {
+        middle->outer.left -= kMiddleHandleWidening;
+        middle->outer.right += kMiddleHandleWidening;
+    }
+}
+
 bool HandleChosen() {
     SelectionState* selection = TheSelectionState();
     return selection != nullptr && selection->handleIndex > 0;
@@ -263,7 +282,11 @@ class TupletClass final : public TextObjectClass {
         return result;
     }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
-        if (StyleOf(object) == kTupletBracket) return Line().BuildHandles(object, view);
+        if (StyleOf(object) == kTupletBracket) {
+            HitRecord* chain = Line().BuildHandles(object, view);
+            if (chain != nullptr) FitBracketMiddleHandle(chain);
+            return chain;
+        }
         HitRecord* label = TextObjectClass::BuildHandles(object, view);
         if (label == nullptr || StyleOf(object) != kTupletCurve) return label;
         HitRecord* curve = BuildCurveHandles(object, view);

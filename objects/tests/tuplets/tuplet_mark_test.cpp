@@ -325,6 +325,32 @@ TEST_F(TupletMarkTest, NumberOnlyMarkTakesItsBracketAlongAndTurnsAtTheNote) {
     }
 }
 
+// The bracket's move handle is put clear of the number: above it for a bracket
+// over the notes (hooks down), below it under the notes; at least 256 wide.
+TEST_F(TupletMarkTest, BracketMoveHandleStandsClearOfTheNumber) {
+    for (int16_t stem : {kStemUp, kStemDown}) {
+        SCOPED_TRACE(stem);
+        TearDown();
+        SetUp();
+        ScoreObject* mark = ClickOn(Triplets(0, 1, stem));
+        ASSERT_NE(mark, nullptr);
+        HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+        ASSERT_NE(chain, nullptr);
+        HitRecord* line = chain->child.get();
+        while (line != nullptr && line->kind != kSpannerHeadKind) line = line->child.get();
+        ASSERT_NE(line, nullptr);
+        const HitRecord* middle = SpannerHandle(line, kSpannerMiddleHandle);
+        ASSERT_NE(middle, nullptr);
+        if (stem == kStemUp)
+            EXPECT_EQ(middle->outer.bottom, chain->outer.top - 1);
+        else
+            EXPECT_EQ(middle->outer.top, chain->outer.bottom + 1);
+        EXPECT_GE(middle->outer.right - middle->outer.left, 256);
+        FreeHitRecordChain(chain);
+        FreeHitRecord(chain);
+    }
+}
+
 // ResetState remembers the style for new marks.
 TEST_F(TupletMarkTest, ResetStateRemembersTheStyle) {
     ScoreObject* mark = ClickOn(Triplets(0, 1));
