@@ -10,6 +10,8 @@
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/objects/hit_record.h"
+#include "core/units/save_stacks.h"
 #include "display/hit_test.h"
 #include "display/locate_internal.h"
 #include "display/view_modes.h"
@@ -71,6 +73,20 @@ void ApplyLocation(ScoreView* view, int staff, int measure) {
     if (view->currentSlot > Switches().SlotLimit) view->currentSlot = 1;
     if (!DerivePositions(view)) return;
     if (staff >= 1) SelectStaffScaledFonts(view, staff);
+}
+
+ScopedViewAt::ScopedViewAt(ScoreView* view, int staff, int measure) : view_(view) {
+    if (view_ == nullptr) return;
+    PushViewLocation(view_);
+    SetCurrentMeasure(view_, staff, measure);
+}
+
+ScopedViewAt::ScopedViewAt(ScoreView* view, const HitRecord* handle)
+    : ScopedViewAt(handle != nullptr ? view : nullptr, handle != nullptr ? handle->location.location.staff : 0,
+                   handle != nullptr ? handle->location.location.measure : 0) {}
+
+ScopedViewAt::~ScopedViewAt() {
+    if (view_ != nullptr) PopViewLocation(view_);
 }
 
 void SetCurrentMeasure(ScoreView* view, int staff, int measure) {

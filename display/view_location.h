@@ -14,6 +14,7 @@ struct ScoreDocument;
 struct ScoreSystem;
 struct ScoreObject;
 struct EventRecord;
+struct HitRecord;
 
 // A place in the score: the system, staff and measure under a point.
 struct LocatedPlace {
@@ -49,6 +50,24 @@ void SetCurrentSystemAndMeasure(ScoreView* view, ScoreSystem* system, int staff,
 // Makes a staff and measure current (measure clamped to the measure count + 4,
 // staff to the staff count) and derives the system that holds it.
 void SetCurrentMeasure(ScoreView* view, int staff, int measure);
+
+// The view at a staff and measure for the length of a scope: the location is
+// pushed, made current (SetCurrentMeasure), and popped on every path out. Code that
+// computes or stores positions relative to the view's location (a note-attached
+// object's points, its handles' anchors) runs inside one when the view may stand
+// elsewhere, as it does when a click on other music commits the last object.
+class ScopedViewAt {
+  public:
+    ScopedViewAt(ScoreView* view, int staff, int measure);
+    // The staff and measure a handle record was made at.
+    ScopedViewAt(ScoreView* view, const HitRecord* handle);
+    ~ScopedViewAt();
+    ScopedViewAt(const ScopedViewAt&) = delete;
+    ScopedViewAt& operator=(const ScopedViewAt&) = delete;
+
+  private:
+    ScoreView* view_;
+};
 
 // Sets staff, measure, system, slot, staff record, cell and selected voice chain
 // directly, without the location display.

@@ -1,6 +1,7 @@
 // The output devices opened outside a run (for the port map), and the score's
 // patches-in-use mask. Patch caching is not offered by any device of the MIDI
 // layer: a caching request opens the ports plainly and keeps the mask.
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int kPatchCount = 256;
 constexpr int kBitsPerByte = 8;
+constexpr uint8_t kMidiStop = 0xFC;
 
 // Open devices by entry; owned here until CloseMidiOutputPorts.
 std::map<int, std::unique_ptr<midi::OutputDevice>>& OpenOutputs() {
@@ -60,7 +62,24 @@ bool IsMidiOutputPortOpen(int device) {
     return found != OpenOutputs().end() && found->second != nullptr;
 }
 
-void CloseMidiOutputPorts() { OpenOutputs().clear(); }
+void StopSequencerClock() {
+    const uint8_t ports = Options().SyncPorts;
+    std::vector<midi::OutputDevice*> stopped;
+    for (int port = 0; port < kLogicalPortCount; ++port) {
+        if ((ports & (1u << port)) == 0) continue;
+        auto found = OpenOutputs().find(Options().MidiPortMap[port]);
+        if (found == OpenOutputs().end() || found->second == nullptr || found->second->IsGone()) continue;
+        midi::OutputDevice* device = found->second.get();
+        if (std::find(stopped.begin(), stopped.end(), device) != stopped.end()) continue;  // ports sharing a device
+        device->SendRealtime(kMidiStop);
+        stopped.push_back(device);
+    }
+}
+
+void CloseMidiOutputPorts() {
+    StopSequencerClock();
+    OpenOutputs().clear();
+}
 
 bool SendMidiOutputMessage(int device, uint32_t message) {
     if (!OpenMidiOutputPort(device)) return false;

@@ -167,9 +167,10 @@ bool PerformAction(PerformanceRun& run, int staff, int32_t at, const MidiAction*
         });
     }
     const int controller = action->controller & kMaxData;
+    const bool single = MidiTimingOf(*action) == kTimingSingle;
     for (const PortChannel& pc : Destinations(run, staff, *action)) {
         const bool made = EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
-            for (const uint32_t message : ControllerMessages(pc.channel, controller, value))
+            for (const uint32_t message : ControllerMessages(pc.channel, controller, value, single))
                 if (!PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t, message)) return false;
             return true;
         });

@@ -179,10 +179,11 @@ bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& mea
 // out.
 bool PerformMidiEventObject(PerformanceRun& run, int staff, int32_t at, ScoreObject* object);
 // The controller messages of a value on channel and controller (packed, status in
-// the low byte): a controller below 32 with a value above 127 sends its 14 bits as
-// two messages, the high half on the controller and the low half on controller +
-// 32; other values one message, clamped to 0..127.
-std::vector<uint32_t> ControllerMessages(int channel, int controller, int value);
+// the low byte): a single value (not a step of a transition) above 127 on a
+// controller below 32 sends its 14 bits (at most 16,383) as two messages, the high
+// half on the controller and the low half on controller + 32; other values one
+// message, clamped to 0..127.
+std::vector<uint32_t> ControllerMessages(int channel, int controller, int value, bool single);
 // The marks of the measures before the first one played, performed as if those
 // measures had just been played before tick 0 (sequencer/perform_earlier.cpp): a
 // run started in the middle plays with the octave lines, dynamics, hairpins,

@@ -260,6 +260,7 @@ void PausePlayback() {
     const int32_t left = static_cast<int32_t>(state.engine.plannedTime - now);
     session.waitLeftMs = static_cast<uint32_t>(std::max(left, static_cast<int32_t>(kFirstCallDelayMs)));
     for (int slot = 1; slot < kSlotEntries; ++slot) engine_detail::SilenceSlot(state, slot);
+    playback_detail::SilenceAllNotes(state, session.run.document);
     session.paused = true;
     PlaybackFlags().SequencerPaused.store(1, std::memory_order_release);
 }
@@ -295,6 +296,7 @@ std::vector<std::string> StopPlayback() {
     std::vector<std::string> notices = EndRun(state);
     SendSyncStop(state);
     if (ring) midi::CurrentBackend().Wait(kLastMeasureRingMs);
+    playback_detail::SilenceAllNotes(state, session.run.document);
     if (session.recording) {
         HandOverRecorded(session, state);
         if (state.run.keepMidi)

@@ -31,6 +31,11 @@ void SetMetronome(RunConstants& run, const PlaybackRequest::Metronome& metronome
 // (a port beyond H plays on A for this run; the staff keeps its own).
 void SendProgramChanges(const RunConstants& run, const PlaybackRequest& request);
 
+// Ends every note a run may have left sounding (Pause and Stop): note-offs of the
+// metronome's keys, then on each device and channel the score's voices play on
+// All Notes Off and a note-off for each of the 128 keys.
+void SilenceAllNotes(const SequencerState& state, ScoreDocument* document);
+
 // MIDI sync: masterByte, slaveByte and the sync ports of the request's mode.
 void SetSyncConstants(RunConstants& run, const PlaybackRequest& request);
 // Slave while only playing: the sync input, opened (not started). When it will not

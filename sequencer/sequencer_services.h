@@ -45,6 +45,10 @@ int OpenMidiOutputPort(int device);
 // (before the MIDI backend goes, at program end).
 bool IsMidiOutputPortOpen(int device);
 void CloseMidiOutputPorts();
+// Outside a run: a sync master's listeners are told to stop. Stop (0xFC) goes once
+// to each open device of the logical ports of "SyncPorts" (CloseMidiOutputPorts
+// does this first, and so does arming a recording).
+void StopSequencerClock();
 // Sends a packed short message to a device entry, opening it first when needed;
 // false when it cannot be opened or refuses the message.
 bool SendMidiOutputMessage(int device, uint32_t message);

@@ -17,7 +17,6 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/undo/undo.h"
-#include "core/units/save_stacks.h"
 #include "display/view_location.h"
 #include "notes/rests/staff_place.h"
 #include "notes/ties/ties.h"
@@ -90,21 +89,6 @@ int8_t Halved(ScoreView* view, int32_t units) {
     return static_cast<int8_t>(std::clamp(Unzoomed(view, units), -kOffsetLimit, kOffsetLimit) / kStoredOffsetScale);
 }
 
-// The view at the location the handles were made at, for the length of a scope.
-class HandleLocation {
-  public:
-    HandleLocation(ScoreView* view, const HitRecord* start) : view_(view) {
-        PushViewLocation(view_);
-        SetCurrentMeasure(view_, start->location.location.staff, start->location.location.measure);
-    }
-    ~HandleLocation() { PopViewLocation(view_); }
-    HandleLocation(const HandleLocation&) = delete;
-    HandleLocation& operator=(const HandleLocation&) = delete;
-
-  private:
-    ScoreView* view_;
-};
-
 }  // namespace
 
 int TieVoice(const TieBody& body) {
@@ -160,7 +144,7 @@ void TrackTieDrag(ScoreObject* tie, int grabbed, LogicalPoint offset) {
 int CommitTieDrag(ScoreObject* tie, ScoreView* view) {
     HitRecord* h[kTieHandleCount];
     if (view == nullptr || !HandlesOf(tie, h)) return 0;
-    const HandleLocation at(view, h[kTieStartHandle]);
+    const ScopedViewAt at(view, h[kTieStartHandle]);
     TieNotes notes;
     if (!FindTieNotes(tie, view, &notes)) return 0;
     const TieNotePoints p = TieNotePositions(view, notes.start, notes.end, notes.ahead);
@@ -202,7 +186,7 @@ void FlipTieHandles(ScoreObject* tie, ScoreView* view, bool toAbove) {
     TieNotes notes;
     int32_t noteY = startY;
     {
-        const HandleLocation at(view, h[kTieStartHandle]);
+        const ScopedViewAt at(view, h[kTieStartHandle]);
         if (FindTieNotes(tie, view, &notes)) noteY = TieNotePositions(view, notes.start, notes.end, notes.ahead).start.y;
     }
     for (int i = 1; i < kTieHandleCount; ++i)

@@ -355,7 +355,12 @@ int CommitSpannerDrag(ScoreObject* object, ScoreView* view) {
     SpannerInterface* spanner = SpannerOf(object);
     if (head == nullptr || spanner == nullptr || view == nullptr) return 0;
     LocationRecord start{};
-    EncodeSpannerPoints(spanner, &start, view, SpannerPointsOfHandles(head));
+    {
+        // A line on a note stores offsets from the note as the view finds it: at the
+        // measure the handles were made at, wherever the click that ends the drag is.
+        const ScopedViewAt at(object->subtype == kNoteKind ? view : nullptr, head);
+        EncodeSpannerPoints(spanner, &start, view, SpannerPointsOfHandles(head));
+    }
     if (object->subtype == kPageKind) return 1;
     MoveObjectToStartCell(object, view, start, head);
     return 1;

@@ -8,6 +8,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/event_record.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
@@ -40,6 +41,8 @@ constexpr int32_t kCurveAboveStaff = 640;
 constexpr int32_t kCurveAboveNote = 128;
 constexpr int32_t kCurveInnerRise = 128;
 constexpr int kCurveThirds = 3;
+constexpr int32_t kThinnestCurveDefault = 16;
+constexpr int8_t kRaisedCurveDefault = 84;
 constexpr uint8_t kNoteKind = 3;
 
 EventRecord* NoteOf(ScoreObject* tuplet) {
@@ -261,7 +264,10 @@ AnchorPayload DefaultTupletCurve(ScoreView* view, EventRecord* note) {
     const int32_t y0 = std::min(view->staffY - kCurveAboveStaff, noteY - kCurveAboveNote) - noteY;
     payload.offsets[0] = payload.offsets[3] = static_cast<int16_t>(y0);
     payload.offsets[1] = payload.offsets[2] = static_cast<int16_t>(y0 - kCurveInnerRise);
-    payload.thickness = CurveLineValuesOf(view->document).slurThickness;
+    // A curve default too thin to show (below 16) is taken as 84.
+    const bool thin = view->document == nullptr ||
+                      EngravingMetricOf(*view->document, EngravingMetric::SlurWid) < kThinnestCurveDefault;
+    payload.thickness = thin ? kRaisedCurveDefault : CurveLineValuesOf(view->document).slurThickness;
     return payload;
 }
 
@@ -272,6 +278,11 @@ void PlaceTupletMark(ScoreObject* object, ScoreView* view) {
     PlaceFromBracket(object, view, found.found ? BracketPoints(view, found) : OwnBracketPoints(object, view));
 }
 
+void RefitTupletMark(ScoreObject* tuplet, ScoreView* view) {
+    if (NoteOf(tuplet) == nullptr || view == nullptr) return;
+    PlaceFromBracket(tuplet, view, OwnBracketPoints(tuplet, view));
+}
+
 void ComputeTupletPoints(ScoreView* view, ScoreObject* tuplet) {
     if (tuplet == nullptr || tuplet->type != TypeCode(ObjectType::Tuplet)) return;
     PlaceTupletMark(tuplet, view);
@@ -280,7 +291,7 @@ void ComputeTupletPoints(ScoreView* view, ScoreObject* tuplet) {
 void ComputeTupletPointsRelative(ScoreView* view, ScoreObject* tuplet) {
     if (tuplet == nullptr || tuplet->type != TypeCode(ObjectType::Tuplet) || NoteOf(tuplet) == nullptr) return;
     if (IsTupletPlacedByHand(*AsTuplet(tuplet))) return;
-    PlaceFromBracket(tuplet, view, OwnBracketPoints(tuplet, view));
+    RefitTupletMark(tuplet, view);
 }
 
 }  // namespace ql

@@ -65,12 +65,16 @@ bool ComputeTupletCurve(ScoreObject* tuplet, ScoreView* view, TupletCurvePoints*
 // the payload stays as it is.
 void StoreTupletCurve(ScoreObject* tuplet, ScoreView* view, const LogicalPoint* points);
 // The default curve for a new mark on a note: times 0, 256, 512, 768; the ends at the
-// higher of 640 above the staff and 128 above the note, the inner points 128 higher.
+// higher of 640 above the staff and 128 above the note, the inner points 128 higher;
+// the document's curve thickness, 84 where that is below 16.
 AnchorPayload DefaultTupletCurve(ScoreView* view, EventRecord* note);
 
 // The automatic placement of the mark's style from the group of its note; a mark
 // whose note carries no group is re-fitted from its own points. Nothing for a mark
 // placed by hand or whose note is gone.
 void PlaceTupletMark(ScoreObject* tuplet, ScoreView* view);
+// Fits the label (and, styles 0 and 2, the curve) to the mark's own bracket, placed
+// by hand or not: after a drag turned the bracket back towards the notes.
+void RefitTupletMark(ScoreObject* tuplet, ScoreView* view);
 
 }  // namespace ql

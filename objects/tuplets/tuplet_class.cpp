@@ -42,6 +42,8 @@ constexpr int kCurveHandleCount = 8;
 constexpr int kCurveMiddleHandle = 7;
 constexpr uint8_t kCurveHeadKind = 10;
 constexpr int kLabelDigits = 8;
+constexpr int32_t kMiddleHandleMinimumWidth = 256;
+constexpr int32_t kMiddleHandleWidening = 128;
 
 TupletObject* TupletOf(ScoreObject* object) { return AsTuplet(object); }
 int StyleOf(ScoreObject* object) { return TupletStyle(*TupletOf(object)); }
@@ -147,19 +149,34 @@ void DrawCurve(ScoreView* view, const TupletCurvePoints& c, bool feedback) {
 
 // After a drag: a bracket whose line now lies on the far side of its note's height
 // from its hook ends exchanges the heights of line and hook ends, so that the hooks
-// point at the notes again.
-void MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
+// point at the notes again. True when it did.
+bool MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
     EventRecord* note = ClassOf(object).GetOwnerNote(object);
-    if (note == nullptr) return;
+    if (note == nullptr) return false;
     SpannerPoints points{};
     ComputeSpannerPoints(&TupletOf(object)->spanner, view, &points);
     const int32_t noteY = GetEventPosition(note, view).y;
     const bool hooksDown = points.p[0].y > points.p[1].y;
     const bool lineAbove = points.p[1].y < noteY;
-    if (hooksDown == lineAbove) return;
+    if (hooksDown == lineAbove) return false;
     std::swap(points.p[0].y, points.p[1].y);
     std::swap(points.p[2].y, points.p[3].y);
     EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, points);
+    return true;
+}
+
+// Style 0 shows only its number: the (undrawn) bracket and curve go where the
+// number was dragged, so that a later style step or re-fit starts from there.
+void FollowLabel(ScoreObject* object, ScoreView* view, LogicalPoint moved) {
+    if (moved == LogicalPoint{}) return;
+    SpannerPoints bracket{};
+    ComputeSpannerPoints(&TupletOf(object)->spanner, view, &bracket);
+    for (LogicalPoint& p : bracket.p) p = LogicalPoint{p.x + moved.x, p.y + moved.y};
+    EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, bracket);
+    TupletCurvePoints curve{};
+    if (!ComputeTupletCurve(object, view, &curve)) return;
+    for (LogicalPoint& p : curve.p) p = LogicalPoint{p.x + moved.x, p.y + moved.y};
+    StoreTupletCurve(object, view, curve.p);
 }
 
 // The curve's handles 1..4 into the payload (the chain needs all its records).
@@ -182,6 +199,23 @@ void StepThickness(ScoreObject* object, int step) {
     thickness = static_cast<int8_t>(value);
     if (h[5] != nullptr) MoveBy(h[5], LogicalPoint{0, moved});
     if (h[6] != nullptr) MoveBy(h[6], LogicalPoint{0, moved});
+}
+
+// The bracket's move handle would sit on the number: it goes just clear of it,
+// beyond the number's far side from the notes (below it when the hooks point up,
+// above it when they point down), at least 256 wide so that it is easy to take.
+void FitBracketMiddleHandle(HitRecord* label) {
+    HitRecord* line = label->child.get();
+    while (line != nullptr && line->kind != kSpannerHeadKind) line = line->child.get();
+    HitRecord* middle = line != nullptr ? SpannerHandle(line, kSpannerMiddleHandle) : nullptr;
+    if (middle == nullptr) return;
+    const bool hooksUp = SpannerHandle(line, 2)->point.y >= SpannerHandle(line, 1)->point.y;
+    const int32_t shift = hooksUp ? label->outer.bottom + 1 - middle->outer.top : label->outer.top - 1 - middle->outer.bottom;
+    OffsetHitRecord(middle, LogicalPoint{0, shift});
+    if (middle->outer.right - middle->outer.left < kMiddleHandleMinimumWidth) {
+        middle->outer.left -= kMiddleHandleWidening;
+        middle->outer.right += kMiddleHandleWidening;
+    }
 }
 
 bool HandleChosen() {
@@ -229,18 +263,30 @@ class TupletClass final : public TextObjectClass {
     void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawTracking(object, view); }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
         if (view == nullptr) return 0;
-        int result = 1;
+        // The mark's points are offsets from its note, found with the view at the
+        // note's measure: the one the handles were made at.
+        const ScopedViewAt at(view, HandleChainOf(object));
         if (StyleOf(object) == kTupletBracket) {
-            result = Line().CommitDrag(object, view);
-            MirrorAcrossNote(object, view);
-        } else {
-            if (StyleOf(object) == kTupletCurve) StoreCurveHandles(object, view);
-            result = TextObjectClass::CommitDrag(object, view);
+            const int result = Line().CommitDrag(object, view);
+            if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+            return result;
         }
+        if (StyleOf(object) == kTupletCurve) StoreCurveHandles(object, view);
+        const LogicalPoint before = TextObjectAnchorPoint(object, view);
+        const int result = TextObjectClass::CommitDrag(object, view);
+        const LogicalPoint after = TextObjectAnchorPoint(object, view);
+        if (StyleOf(object) == kTupletNumberOnly) FollowLabel(object, view, LogicalPoint{after.x - before.x, after.y - before.y});
+        // Dragged across the note: the bracket turns back towards the notes and the
+        // number (and the curve) are fitted to it again.
+        if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
         return result;
     }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
-        if (StyleOf(object) == kTupletBracket) return Line().BuildHandles(object, view);
+        if (StyleOf(object) == kTupletBracket) {
+            HitRecord* chain = Line().BuildHandles(object, view);
+            if (chain != nullptr) FitBracketMiddleHandle(chain);
+            return chain;
+        }
         HitRecord* label = TextObjectClass::BuildHandles(object, view);
         if (label == nullptr || StyleOf(object) != kTupletCurve) return label;
         HitRecord* curve = BuildCurveHandles(object, view);

@@ -13,6 +13,7 @@
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "display/view_location.h"
 #include "editing/selection.h"
 #include "editing/tools.h"
 #include "interchange/smf/smf_export.h"
@@ -22,6 +23,8 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/timers.h"
 #include "platform/win/window.h"
+#include "sequencer/engine.h"
+#include "sequencer/kept_recording.h"
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
@@ -61,6 +64,8 @@ struct SequencerWindowState {
     const char* shownText = nullptr;  // what status part 0 says of the run
     ScoreView* clockView = nullptr;   // runs the transport clock
     uint32_t tempoBpm = 0;            // the tempo the run plays at, quarters a minute
+    ScoreView* startedView = nullptr; // the view a run started from: its voice mask comes back at the end
+    uint8_t savedVoiceMask = 0;
 };
 
 SequencerWindowState& WindowState() {
@@ -222,6 +227,15 @@ void RunClock(ScoreView* view, bool on) {
 // the view rewinds after a played run that was not paused.
 void RunEnded(bool rewind) {
     SequencerWindowState& state = WindowState();
+    ScoreView* view = state.startedView;
+    if (view != nullptr && view->self == view && view->document != nullptr) {
+        view->voiceMask = state.savedVoiceMask;
+        // After a recording the record staff is the current one.
+        if (state.recording)
+            SetCurrentMeasure(view, std::clamp<int>(Options().RecordStaff, 1, std::max<int>(view->document->header.staffCount, 1)),
+                              view->currentMeasure);
+    }
+    state.startedView = nullptr;
     RunClock(state.clockView, false);
     state.clockView = nullptr;
     EndFollowing(rewind && !state.recording);
@@ -279,6 +293,8 @@ void StartFromWindow() {
     state.recordRequested = false;
     if (view == nullptr || IsPlaybackRunning()) return;
     BeginFollowing(view);
+    state.startedView = view;
+    state.savedVoiceMask = view->voiceMask;
     state.recording = recording;
     state.measuresAtStart = view->document->header.measureCount;
     const PlaybackRequest request = RequestFor(view, recording);
@@ -369,6 +385,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 UpdateTempoReadout(PlayingView());
                 return 0;
             }
+            if (win::ToRaw(message) == kMsgTranscribeRecorded) {
+                if (!IsPlaybackRunning()) TranscribeKeptRecording(PlayingView(), Options().KeepMIDI != 0);
+                return 0;
+            }
             if (win::ToRaw(message) == kMsgSyncMasterStarted) {
                 WindowState().waitingForMaster = false;
                 UpdateStepEntry();
@@ -404,6 +424,13 @@ platform::WindowHandle CreateSequencerWindow() {
     params.className = kSequencerClass;
     params.style = win::kStyleCaption;
     WindowState().window = win::CreateWindow(params);
+    // The mixers' velocity offsets start at 0: the master's, every staff's in the
+    // engine and those of the score in front.
+    SequencerState& engine = TheSequencerState();
+    SetMasterVelocityOffset(engine, 0);
+    for (int slot = 0; slot < kSlotEntries; ++slot) SetSlotVelocityOffset(engine, slot, 0);
+    if (ScoreView* view = State().documents.ActiveView; view != nullptr && view->document != nullptr)
+        for (StaffMix& mix : view->document->staffMix) mix.velocityOffset = 0;
     UpdateStepEntry();
     return WindowState().window;
 }
@@ -417,6 +444,7 @@ uint32_t PlayingTempoBpm() { return WindowState().tempoBpm; }
 void StopSequencerNow() { StopFromWindow(); }
 
 void StartRecordingCommand(ScoreView* view) {
+    StopSequencerClock();
     SetStatusText(0, nullptr);
     if (Transport().punchInArmed == 0 || view == nullptr || view->document == nullptr) return;
     Transport().recording = 1;
@@ -435,6 +463,8 @@ void DestroySequencerWindow() {
 }
 
 void PlayCommand(ScoreView* view) {
+    if (view != nullptr && view->self == view && view->document != nullptr && view->currentStaff < 1)
+        SetCurrentMeasure(view, 1, std::max(view->currentMeasure, 1));  // staff 1 plays when none is current
     WindowState().requestingView = view;
     WindowState().recordRequested = false;
     win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStart, 0), 0);

@@ -159,6 +159,24 @@ TEST_F(SpannerClassesTest, WicketteOnANoteFollowsItWhenTheMeasureIsRespaced) {
     EXPECT_EQ(after.p[1].y, before.p[1].y);
 }
 
+// A wickette on a note, let go of while the view stands at another staff and
+// measure (a click elsewhere commits it), keeps its place on the note.
+TEST_F(SpannerClassesTest, WicketteOnANoteCommitsWhereItsHandlesWereMade) {
+    EventRecord* note = AddNote(1024, 0);
+    ASSERT_NE(note, nullptr);
+    view_->pointerPoint = GetEventPosition(note, view_);
+    ScoreObject* wickette = CreateWicketteAtClick(view_, false);
+    ASSERT_NE(wickette, nullptr);
+    ASSERT_EQ(wickette->subtype, SubtypeCode(ObjectSubtype::NoteAttachment));
+    const SpannerPoints before = Points(wickette);
+    ASSERT_NE(Select(wickette), nullptr);
+    Locate(2, 4);
+    EXPECT_EQ(ClassOf(wickette).CommitDrag(wickette, view_), 1);
+    const SpannerPoints after = Points(wickette);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(after.p[i], before.p[i]) << "point " << i;
+    Unselect(wickette);
+}
+
 TEST_F(SpannerClassesTest, WidgetBracketIsNeverCopied) {
     view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 800};
     ScoreObject* widget = CreateWidgetBracketAtClick(view_);

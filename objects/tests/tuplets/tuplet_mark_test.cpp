@@ -4,12 +4,16 @@
 // the mirror after a drag across the note, and the failures that create nothing.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/memory/pool.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
@@ -217,9 +221,134 @@ TEST_F(TupletMarkTest, DragAcrossTheNoteMirrorsTheBracket) {
     EXPECT_LT(p.p[0].y, p.p[1].y);  // the hooks point up at the notes
     EXPECT_LT(p.p[3].y, p.p[2].y);
     EXPECT_EQ(p.p[1].y - p.p[0].y, 85);
+    // The number follows onto the turned bracket's middle.
+    EXPECT_EQ(TextObjectAnchorPoint(mark, view_).y, (p.p[1].y + p.p[2].y) / 2 + AsTuplet(mark)->text.body.height / 2);
     FreeHitRecordChain(chain);
     FreeHitRecord(chain);
     mark->handleChain = Ref32<HitRecord>{};
+}
+
+// A mark let go of while the view stands at another measure (a click on other music
+// commits it) keeps its bracket and label on its notes, in each style.
+TEST_F(TupletMarkTest, CommitWithTheViewElsewhereKeepsTheMark) {
+    EventRecord* first = Triplets(0, 1);
+    for (int style : {kTupletBracket, kTupletCurve, kTupletNumberOnly}) {
+        State().notes.NoteTools.tupletMarkStyle = static_cast<uint8_t>(style);
+        char label[] = {static_cast<char>('3' + style), '\0'};
+        State().notes.NoteTools.tupletActual = static_cast<uint8_t>(label[0] - '0');
+        Locate(1, 1);
+        ScoreObject* mark = ClickOn(first);
+        ASSERT_NE(mark, nullptr) << style;
+        const SpannerEndpoint bracket = AsTuplet(mark)->spanner.endpoint;
+        const AnchorPayload curve = AsTuplet(mark)->anchor.payload;
+        const LogicalPoint labelAt = TextObjectAnchorPoint(mark, view_);
+        HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+        ASSERT_NE(chain, nullptr) << style;
+        mark->handleChain = Ref32<HitRecord>::To(chain);
+        Locate(1, 3);
+        ClassOf(mark).CommitDrag(mark, view_);
+        Locate(1, 1);
+        EXPECT_EQ(std::memcmp(&bracket, &AsTuplet(mark)->spanner.endpoint, sizeof bracket), 0) << style;
+        EXPECT_EQ(std::memcmp(&curve, &AsTuplet(mark)->anchor.payload, sizeof curve), 0) << style;
+        EXPECT_EQ(TextObjectAnchorPoint(mark, view_), labelAt) << style;
+        FreeHitRecordChain(chain);
+        FreeHitRecord(chain);
+        mark->handleChain = Ref32<HitRecord>{};
+    }
+}
+
+// The default curve takes the document's curve thickness, raised to 84 when that
+// is below 16 (too thin to show as a curve).
+TEST_F(TupletMarkTest, DefaultCurveThicknessIsRaisedWhenTooThin) {
+    EventRecord* first = Triplets(0, 1);
+    uint16_t& setting = doc_->internalDistances[static_cast<int>(EngravingMetric::SlurWid)];
+    setting = 10;
+    EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 84);
+    setting = 0;
+    EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 84);
+    setting = 40;
+    EXPECT_EQ(DefaultTupletCurve(view_, first).thickness, 40);
+}
+
+// Style 0 shows only its number: a drag of the number takes the undrawn bracket and
+// curve along. Dragged across the note, the bracket turns back towards the notes
+// and the number sits on its middle again; so does a style-1 number.
+TEST_F(TupletMarkTest, NumberOnlyMarkTakesItsBracketAlongAndTurnsAtTheNote) {
+    EventRecord* first = Triplets(0, 1);
+    for (int style : {kTupletNumberOnly, kTupletBracket}) {
+        State().notes.NoteTools.tupletMarkStyle = static_cast<uint8_t>(style);
+        State().notes.NoteTools.tupletActual = static_cast<uint8_t>(3 + style);
+        ScoreObject* mark = ClickOn(first);
+        ASSERT_NE(mark, nullptr) << style;
+        const SpannerPoints before = Bracket(mark);
+        ASSERT_LT(before.p[1].y, before.p[0].y) << style;  // above the notes, hooks down
+        TupletCurvePoints curveBefore{};
+        ASSERT_TRUE(ComputeTupletCurve(mark, view_, &curveBefore));
+        const auto dragLabel = [&](LogicalPoint by) {
+            HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+            EXPECT_NE(chain, nullptr);
+            if (chain == nullptr) return;
+            mark->handleChain = Ref32<HitRecord>::To(chain);
+            TheSelectionState()->focusRecord = Ref32<HitRecord>::To(chain);
+            OffsetHitRecord(chain, by);
+            ClassOf(mark).CommitDrag(mark, view_);
+            TheSelectionState()->focusRecord = Ref32<HitRecord>{};
+            FreeHitRecordChain(chain);
+            FreeHitRecord(chain);
+            mark->handleChain = Ref32<HitRecord>{};
+        };
+        // Up and right, away from the notes.
+        dragLabel(LogicalPoint{64, -300});
+        const SpannerPoints moved = Bracket(mark);
+        if (style == kTupletNumberOnly) {
+            for (int i = 0; i < 4; ++i) {
+                EXPECT_NEAR(moved.p[i].x, before.p[i].x + 64, 16) << i;
+                EXPECT_EQ(moved.p[i].y, before.p[i].y - 300) << i;
+            }
+            TupletCurvePoints curve{};
+            ASSERT_TRUE(ComputeTupletCurve(mark, view_, &curve));
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(curve.p[i].y, curveBefore.p[i].y - 300) << i;
+        } else {
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(moved.p[i], before.p[i]) << i;  // the bracket stays
+        }
+        // Far below the note: for style 0 the bracket comes along, turns its hooks up
+        // and the number is put on its middle.
+        const int32_t noteY = GetEventPosition(first, view_).y;
+        dragLabel(LogicalPoint{0, noteY + 900 - TextObjectAnchorPoint(mark, view_).y});
+        if (style == kTupletNumberOnly) {
+            const SpannerPoints turned = Bracket(mark);
+            EXPECT_GT(turned.p[1].y, noteY);
+            EXPECT_LT(turned.p[0].y, turned.p[1].y);  // hooks up, at the notes
+            EXPECT_EQ(TextObjectAnchorPoint(mark, view_).y,
+                      (turned.p[1].y + turned.p[2].y) / 2 + AsTuplet(mark)->text.body.height / 2);
+        }
+    }
+}
+
+// The bracket's move handle is put clear of the number: above it for a bracket
+// over the notes (hooks down), below it under the notes; at least 256 wide.
+TEST_F(TupletMarkTest, BracketMoveHandleStandsClearOfTheNumber) {
+    for (int16_t stem : {kStemUp, kStemDown}) {
+        SCOPED_TRACE(stem);
+        TearDown();
+        SetUp();
+        ScoreObject* mark = ClickOn(Triplets(0, 1, stem));
+        ASSERT_NE(mark, nullptr);
+        HitRecord* chain = ClassOf(mark).BuildHandles(mark, view_);
+        ASSERT_NE(chain, nullptr);
+        HitRecord* line = chain->child.get();
+        while (line != nullptr && line->kind != kSpannerHeadKind) line = line->child.get();
+        ASSERT_NE(line, nullptr);
+        const HitRecord* middle = SpannerHandle(line, kSpannerMiddleHandle);
+        ASSERT_NE(middle, nullptr);
+        if (stem == kStemUp)
+            EXPECT_EQ(middle->outer.bottom, chain->outer.top - 1);
+        else
+            EXPECT_EQ(middle->outer.top, chain->outer.bottom + 1);
+        EXPECT_GE(middle->outer.right - middle->outer.left, 256);
+        FreeHitRecordChain(chain);
+        FreeHitRecord(chain);
+    }
 }
 
 // ResetState remembers the style for new marks.

@@ -13,8 +13,10 @@ class MidiPortsTest : public ScoreTest {
 protected:
     void TearDown() override {
         CloseMidiOutputPorts();
+        ql::Options() = saved_;
         ScoreTest::TearDown();
     }
+    const ProgramOptions saved_ = ql::Options();
 };
 
 // Bits 0 and 255 of the mask, side by side with the bad patches that set nothing.
@@ -47,6 +49,36 @@ TEST_F(MidiPortsTest, OpeningByEntry) {
     EXPECT_EQ(OpenMidiOutputPort(1), 1);  // already open: kept
     CloseMidiOutputPorts();
     EXPECT_FALSE(IsMidiOutputPortOpen(1));
+}
+
+// Outside a run, Stop goes to the open devices of the sync ports, once a device:
+// ports A and C share Synth, B is not a sync port, D's device is not open.
+TEST_F(MidiPortsTest, SyncPortsAreToldToStopOutsideARun) {
+    midi::headless::AddDevice("Synth", true, false);
+    midi::headless::AddDevice("Other", true, false);
+    midi::headless::AddDevice("Closed", true, false);
+    ql::Options().MidiPortMap[0] = 1;
+    ql::Options().MidiPortMap[1] = 2;
+    ql::Options().MidiPortMap[2] = 1;
+    ql::Options().MidiPortMap[3] = 3;
+    ql::Options().SyncPorts = 0b1101;
+    ASSERT_EQ(OpenMidiOutputPort(1), 1);
+    ASSERT_EQ(OpenMidiOutputPort(2), 1);
+    const auto stops = [] {
+        std::vector<int> devices;
+        for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+            if (sent.bytes == std::vector<uint8_t>{0xFC}) devices.push_back(sent.port);
+        return devices;
+    };
+    StopSequencerClock();
+    EXPECT_EQ(stops(), std::vector<int>{0});
+    midi::headless::ClearSent();
+    ql::Options().SyncPorts = 0;
+    StopSequencerClock();
+    EXPECT_TRUE(stops().empty());
+    ql::Options().SyncPorts = 0b10;
+    CloseMidiOutputPorts();  // closing tells the listeners first
+    EXPECT_EQ(stops(), std::vector<int>{1});
 }
 
 // A caching request opens the mapped ports and keeps the score's mask.

@@ -177,15 +177,51 @@ TEST_F(ObjectsTest, ControllersOfDynamicsAndPedals) {
     Action(dynamic).flags = static_cast<uint16_t>((Action(dynamic).flags & ~kMidiFlagKeyVelocity & ~kMidiVoiceMask) |
                                                   (0x3 << kMidiVoiceShift));
     Action(dynamic).controller = 7;
-    Action(dynamic).head.values.value = 200;
+    Action(dynamic).head.values.value = 100;
     std::vector<Placed> channel = Channel(BuildAll(Options(1, 1)));
     ASSERT_EQ(channel.size(), 2u);
-    EXPECT_EQ(channel[0].message, 0xB0u | (7u << 8) | (127u << 16));
+    EXPECT_EQ(channel[0].message, 0xB0u | (7u << 8) | (100u << 16));
     EXPECT_EQ(channel[0].port, 0);
-    EXPECT_EQ(channel[1].message, 0xB5u | (7u << 8) | (127u << 16));
+    EXPECT_EQ(channel[1].message, 0xB5u | (7u << 8) | (100u << 16));
     EXPECT_EQ(channel[1].port, 1);
     Action(dynamic).head.values.value = -5;
     EXPECT_EQ(MessageByte(Channel(BuildAll(Options(1, 1)))[0].message, 2), 0);
+}
+
+// A single value above 127 on controllers 0-31 goes out as 14 bits: the high seven
+// on the controller, then the low seven on the one 32 higher, at the same tick;
+// capped at 16,383. Controllers from 32 on, and the steps of a transition, are
+// clamped to 127 instead.
+TEST_F(ObjectsTest, WideControllerValuesAreSplitInTwoHalves) {
+    BuildScore(1, 1);
+    ScoreObject* pedal = Pedal(1, 1024, true);
+    ASSERT_NE(pedal, nullptr);
+    const auto sent = [&](int controller, int value) {
+        Action(pedal).controller = static_cast<uint8_t>(controller);
+        Action(pedal).head.values.value = static_cast<int16_t>(value);
+        std::vector<uint32_t> messages;
+        for (const Placed& p : Controllers(BuildAll(Options(1, 1)))) messages.push_back(p.message);
+        return messages;
+    };
+    Action(pedal).controller = 7;
+    Action(pedal).head.values.value = 300;
+    const std::vector<Placed> halves = Controllers(BuildAll(Options(1, 1)));
+    ASSERT_EQ(halves.size(), 2u);
+    EXPECT_EQ(halves[0].time, 1024);
+    EXPECT_EQ(halves[1].time, 1024);
+    // 300 = 2 x 128 + 44.
+    EXPECT_EQ(sent(7, 300), (std::vector<uint32_t>{0xB0u | (7u << 8) | (2u << 16), 0xB0u | (39u << 8) | (44u << 16)}));
+    EXPECT_EQ(sent(31, 20000), (std::vector<uint32_t>{0xB0u | (31u << 8) | (127u << 16), 0xB0u | (63u << 8) | (127u << 16)}));
+    EXPECT_EQ(sent(7, 127), (std::vector<uint32_t>{0xB0u | (7u << 8) | (127u << 16)}));
+    EXPECT_EQ(sent(64, 300), (std::vector<uint32_t>{0xB0u | (64u << 8) | (127u << 16)}));
+    // A gradual change from 0 to 300 over a sixteenth: 7-bit steps on controller 7 alone.
+    Action(pedal).destinationTiming = kTimingGradual;
+    Action(pedal).head.values.finalValue = 300;
+    Action(pedal).interval = 1;
+    for (const uint32_t message : sent(7, 0)) {
+        EXPECT_EQ(MessageByte(message, 1), 7);
+        EXPECT_LE(MessageByte(message, 2), 127);
+    }
 }
 
 // Output destinations: staves 2 and 3 share a bracket, staves 4 and 5 a brace;

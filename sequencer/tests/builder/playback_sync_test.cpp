@@ -45,7 +45,7 @@ protected:
     }
     static std::vector<midi::headless::SentMessage> SentTo(int device) {
         std::vector<midi::headless::SentMessage> sent;
-        for (const midi::headless::SentMessage& message : midi::headless::Sent())
+        for (const midi::headless::SentMessage& message : PlayedMessages())
             if (message.port == device) sent.push_back(message);
         return sent;
     }

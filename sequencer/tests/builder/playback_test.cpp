@@ -48,7 +48,7 @@ protected:
     }
     static std::string Log() {
         std::ostringstream out;
-        for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+        for (const midi::headless::SentMessage& sent : PlayedMessages()) {
             out << sent.ms << " " << sent.port;
             for (uint8_t byte : sent.bytes) out << " " << std::hex << static_cast<int>(byte) << std::dec;
             out << "\n";
@@ -103,7 +103,7 @@ TEST_F(PlaybackTest, ProgramChangesAndMetronome) {
     request.metronome.channel = 9;
     ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
     Advance(50);
-    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     ASSERT_GE(sent.size(), 5u);
     EXPECT_EQ(sent[0].bytes, (std::vector<uint8_t>{0xC9, 115}));
     EXPECT_EQ(sent[0].port, 1);
@@ -126,16 +126,16 @@ TEST_F(PlaybackTest, PauseContinueStop) {
     Advance(500);
     PausePlayback();
     EXPECT_TRUE(IsPlaybackPaused());
-    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     ASSERT_GE(sent.size(), 2u);
     EXPECT_EQ(sent.front().bytes[0], 0x90);
     EXPECT_EQ(sent.back().bytes[0], 0x80);  // the half note ended by the pause
     const size_t atPause = sent.size();
     Advance(3000);
-    EXPECT_EQ(midi::headless::Sent().size(), atPause);
+    EXPECT_EQ(PlayedMessages().size(), atPause);
     ContinuePlayback();
     Advance(5000);
-    sent = midi::headless::Sent();
+    sent = PlayedMessages();
     ASSERT_GT(sent.size(), atPause);
     EXPECT_EQ(sent[atPause].bytes[0], 0x90);  // measure 2's note
     // Measure 2 starts at 4,097 ms unpaused; the pause moved it 3 seconds on.
@@ -153,11 +153,54 @@ TEST_F(PlaybackTest, StopEndsSoundingNotes) {
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     Advance(200);
     StopPlayback();
-    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[1].bytes[0], 0x80);
     EXPECT_TRUE(StopPlayback().empty());
-    EXPECT_EQ(midi::headless::Sent().size(), 2u);
+    EXPECT_EQ(PlayedMessages().size(), 2u);
+}
+
+// Pause and Stop end every note the devices may still hold: once on each device
+// and channel the voices play on (a port past H on port A), All Notes Off and then
+// a note-off for each of the 128 keys; the metronome's keys when it plays.
+TEST_F(PlaybackTest, PauseAndStopSilenceEveryVoiceChannel) {
+    AddOutputs();
+    BuildScore(2, 1);
+    StaffRecordOf(doc_, 1)->timbres[2] = StaffTimbre{9, 4, 0, 0};  // port 9 plays on A
+    StaffRecordOf(doc_, 2)->timbres[3] = StaffTimbre{0xFF, 6, 0, 0};  // unset: silent
+    Note(1, 1, 0, kHalf, 0);
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 2, 0, 0, 0, 0, 0, 0};
+    request.options.metronome = true;
+    request.metronome.port = 1;
+    request.metronome.channel = 9;
+    request.metronome.barKey = 75;
+    request.metronome.beatKey = 72;
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    Advance(200);
+    const auto sweeps = [](int device, int channel) {
+        int allOff = 0, keysOff = 0;
+        for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+            if (sent.port != device || sent.bytes.size() != 3 || (sent.bytes[0] & 0x0F) != channel) continue;
+            allOff += sent.bytes[0] >> 4 == 0xB && sent.bytes[1] == 123 && sent.bytes[2] == 0 ? 1 : 0;
+            keysOff += sent.bytes[0] >> 4 == 0x9 && sent.bytes[2] == 0 ? 1 : 0;
+        }
+        return std::pair{allOff, keysOff};
+    };
+    EXPECT_EQ(sweeps(0, 0), std::pair(0, 0));
+    PausePlayback();
+    EXPECT_EQ(sweeps(0, 0), std::pair(1, 128));
+    midi::headless::ClearSent();
+    StopPlayback();
+    EXPECT_EQ(sweeps(0, 0), std::pair(1, 128));  // staff 1 on A
+    EXPECT_EQ(sweeps(0, 4), std::pair(1, 128));  // its voice 3 on port 9, played on A
+    EXPECT_EQ(sweeps(1, 1), std::pair(1, 128));  // staff 2 on B
+    EXPECT_EQ(sweeps(1, 6), std::pair(0, 0));
+    EXPECT_EQ(sweeps(1, 0), std::pair(0, 0));
+    int metronomeOffs = 0;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        metronomeOffs += sent.port == 1 && sent.bytes[0] == 0x89 && (sent.bytes[1] == 75 || sent.bytes[1] == 72) ? 1 : 0;
+    EXPECT_EQ(metronomeOffs, 2);
 }
 
 // Two staves on Synth A and Synth B, one channel and one key: a quarter on A and a
@@ -184,7 +227,7 @@ TEST_F(PlaybackTest, OneKeyOnTwoDevicesEndsOnBoth) {
         }
         for (int device : {0, 1}) {
             std::vector<uint8_t> last;
-            for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+            for (const midi::headless::SentMessage& sent : PlayedMessages())
                 if (sent.port == device && sent.bytes.size() == 3 && sent.bytes[1] == 64) last = sent.bytes;
             ASSERT_EQ(last.size(), 3u) << "device " << device;
             EXPECT_EQ(last[0], 0x80) << "the note hangs on device " << device;
@@ -204,7 +247,7 @@ TEST_F(PlaybackTest, RepeatOnTheFinalBarlinePlaysTwice) {
     PlayToEnd();
     std::vector<uint32_t> ons;
     std::vector<int> keys;
-    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+    for (const midi::headless::SentMessage& sent : PlayedMessages()) {
         if (sent.bytes[0] != 0x90) continue;
         ons.push_back(sent.ms);
         keys.push_back(sent.bytes[1]);
@@ -244,7 +287,7 @@ TEST_F(PlaybackTest, MissingDevicePlaysOnPortA) {
     request.ports.names = {"Synth B", "Unplugged", "", "", "", "", "", ""};
     ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
     PlayToEnd();
-    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].port, 1);  // Synth B, port A's device
     EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].port, 1);
@@ -267,7 +310,7 @@ TEST_F(PlaybackTest, StartRefusals) {
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     EXPECT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::AlreadyRunning);
     Advance(100);
-    EXPECT_TRUE(midi::headless::Sent().size() >= 1u);
+    EXPECT_TRUE(PlayedMessages().size() >= 1u);
 }
 
 // A run takes the score's mute and solo flags, whatever the last run left in the
@@ -281,7 +324,7 @@ TEST_F(PlaybackTest, RunTakesTheScoresMuteAndSolo) {
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     PlayToEnd();
     std::vector<uint8_t> channels;
-    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+    for (const midi::headless::SentMessage& sent : PlayedMessages())
         if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
     EXPECT_EQ(channels, (std::vector<uint8_t>{0, 1}));  // staves 1 and 2; staff 3 muted
     midi::headless::ClearSent();
@@ -289,7 +332,7 @@ TEST_F(PlaybackTest, RunTakesTheScoresMuteAndSolo) {
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     PlayToEnd();
     channels.clear();
-    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+    for (const midi::headless::SentMessage& sent : PlayedMessages())
         if ((sent.bytes[0] & 0xF0) == 0x90) channels.push_back(sent.bytes[0] & 0x0F);
     EXPECT_EQ(channels, (std::vector<uint8_t>{1}));
 }
@@ -310,7 +353,7 @@ TEST_F(PlaybackTest, MetronomeOnItsOwnDevice) {
     PlayToEnd();
     std::vector<int> noteDevices;
     std::vector<int> clickDevices;
-    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+    for (const midi::headless::SentMessage& sent : PlayedMessages()) {
         if ((sent.bytes[0] & 0x0F) == request.metronome.channel) clickDevices.push_back(sent.port);
         else noteDevices.push_back(sent.port);
     }
@@ -337,7 +380,7 @@ TEST_F(PlaybackTest, NoTimerNoRun) {
     EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
     EXPECT_EQ(PlaybackDeviceOfPort(0), nullptr);
     Advance(500);
-    EXPECT_TRUE(midi::headless::Sent().empty());
+    EXPECT_TRUE(PlayedMessages().empty());
     midi::headless::FailTimers(false);
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     PausePlayback();

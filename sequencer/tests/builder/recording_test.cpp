@@ -264,7 +264,7 @@ TEST_F(RecordingTest, InputGoesThruToTheThruPorts) {
         midi::headless::ClearSent();
         const std::vector<uint8_t> noteOn = {0x93, 61, 70};
         input->InjectNow(noteOn);
-        const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+        const std::vector<midi::headless::SentMessage> sent = PlayedMessages();
         StopPlayback();
         size_t thruNotes = 0;
         for (const auto& m : sent) thruNotes += m.bytes[0] == 0x90 && m.bytes[1] == 61 && m.bytes[2] == 70;
@@ -313,7 +313,7 @@ TEST_F(RecordingTest, MissingInputRefusesTheRun) {
     EXPECT_EQ(PlaybackFlags().PlaybackActive.load(), 0);
     EXPECT_EQ(PlaybackFlags().SequencerRecording.load(), 0);
     Advance(2000);
-    EXPECT_TRUE(midi::headless::Sent().empty());
+    EXPECT_TRUE(PlayedMessages().empty());
 }
 
 }  // namespace

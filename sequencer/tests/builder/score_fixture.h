@@ -13,7 +13,9 @@
 #include "core/model/grid.h"
 #include "core/objects/score_object.h"
 #include "core/tests/model/new_document_fixture.h"
+#include "platform/midi/headless.h"
 #include "sequencer/performance_builder.h"
+#include "sequencer/tests/played_messages.h"
 #include "sequencer/playback.h"
 
 namespace ql::testing {

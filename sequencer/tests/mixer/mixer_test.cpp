@@ -134,15 +134,15 @@ TEST_F(MixerTest, MuteAndSoloClearEachOtherAndEndTheNotes) {
     request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
     ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
     Advance(100);
-    const size_t before = midi::headless::Sent().size();
+    const size_t before = PlayedMessages().size();
     int ons = 0;
-    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) ons += (sent.bytes[0] & 0xF0) == 0x90;
+    for (const midi::headless::SentMessage& sent : PlayedMessages()) ons += (sent.bytes[0] & 0xF0) == 0x90;
     ASSERT_EQ(ons, 2);
     ASSERT_EQ(ToggleStaffMute(view_), 1);  // the M key
     EXPECT_EQ(doc_->staffMix[1].mute, 1);
     EXPECT_EQ(doc_->staffMix[1].solo, 0);
     Advance(3000);  // past the notes' own ends, which a muted staff does not send
-    const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    const std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     std::vector<int> offs;
     for (size_t i = before; i < sent.size(); ++i)
         if ((sent[i].bytes[0] & 0xF0) == 0x80 || ((sent[i].bytes[0] & 0xF0) == 0x90 && sent[i].bytes[2] == 0))
@@ -168,7 +168,7 @@ TEST_F(MixerTest, ControllerModeSendsOncePerPortAndChannel) {
     midi::headless::ClearSent();
     ui::MoveTrackbar(mixer->faders[0].trackbar, win::ScrollCode::ThumbTrack, 0);
     std::vector<std::vector<uint8_t>> sent;
-    for (const midi::headless::SentMessage& s : midi::headless::Sent()) sent.push_back(s.bytes);
+    for (const midi::headless::SentMessage& s : PlayedMessages()) sent.push_back(s.bytes);
     EXPECT_EQ(sent, (std::vector<std::vector<uint8_t>>{{0xB0, 7, 126}, {0xB1, 7, 126}}));
     EXPECT_EQ(doc_->extraVelocity, 0);
 }

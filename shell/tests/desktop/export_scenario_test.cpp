@@ -124,7 +124,25 @@ ReadFile ReadMidiFile(const fs::path& path) {
     return file;
 }
 
-class ExportScenario : public DesktopScenario {};
+class ExportScenario : public DesktopScenario {
+  protected:
+    // What stands when no file came: the windows shown, the files under the scores
+    // folder, whether the program still runs, and the end of its output.
+    std::string WhatStands() {
+        std::string text = "windows:";
+        for (const ShownWindow& w : x_.Windows())
+            if (!w.title.empty()) text += " [" + w.title + "]";
+        text += "; files:";
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(home_->Documents(), error))
+            text += " " + fs::relative(entry.path(), home_->Documents(), error).string();
+        text += program_->IsRunning() ? "; running" : "; the program has ended";
+        std::ifstream log(home_->ProgramLog());
+        const std::string output{std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()};
+        constexpr size_t kLogTail = 2000;
+        return text + "; output: " + output.substr(output.size() > kLogTail ? output.size() - kLogTail : 0);
+    }
+};
 
 TEST_F(ExportScenario, ExportedScoreIsAMidiFileWithItsNotes) {
     const fs::path tune = home_->Documents() / "descent.mid";
@@ -151,7 +169,8 @@ TEST_F(ExportScenario, ExportedScoreIsAMidiFileWithItsNotes) {
     ASSERT_TRUE(header) << "no MIDI Header Information dialog";
     x_.PointAt(*header);
     x_.PressKey("Return");
-    ASSERT_TRUE(WaitForFile(exported)) << "nothing was written";
+    ASSERT_TRUE(x_.WaitUntilGone("MIDI Header Information")) << "Return left the header dialog open";
+    ASSERT_TRUE(WaitForFile(exported)) << "nothing was written; " << WhatStands();
 
     const ReadFile file = ReadMidiFile(exported);
     ASSERT_TRUE(file.valid) << "the written file is no valid Standard MIDI File";

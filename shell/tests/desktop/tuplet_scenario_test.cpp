@@ -1,7 +1,8 @@
 // Tuplets on the desktop: "Tuplets..." on the Notes palette, clicked again, opens the
 // "Tuplets" dialog; 3 in the time of 2 is set there and OK closes it; eighths are then
 // entered on the staff with the Notes palette's eighth, and the Tuplets tool, chosen
-// again, marks their group at a click on the first head drawn.
+// again, marks their group at a click on the first head drawn; let go of, the mark
+// shows its number and its bracket in ink.
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -126,6 +127,13 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
     const int64_t inkAfter = inked.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70) +
                              inked.DarkPixels(markLeft, lines[0] - 70, markRight, lines[0] - staffGap);
     EXPECT_GT(inkAfter, inkBefore + 20) << "the tuplet mark is not drawn in ink";
+    // Its bracket: a dark line from the first note to the last, beyond the stem ends.
+    const auto bracketLines = [&](const ScreenPicture& picture) {
+        const int from = head + 6, to = head + 2 * kNoteStepPixels - 2;
+        return picture.LongDarkLines(from, lines[4] + staffGap, to, lines[4] + 70, 0.9).size() +
+               picture.LongDarkLines(from, lines[0] - 70, to, lines[0] - staffGap, 0.9).size();
+    };
+    EXPECT_GT(bracketLines(inked), bracketLines(entered)) << "the tuplet mark's bracket is not drawn in ink";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

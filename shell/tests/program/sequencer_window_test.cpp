@@ -18,6 +18,7 @@
 #include "platform/midi/headless.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
+#include "sequencer/tests/played_messages.h"
 #include "sequencer/engine.h"
 #include "sequencer/playback.h"
 #include "display/follow_mark.h"
@@ -79,11 +80,51 @@ protected:
     }
     size_t NoteOns() const {
         size_t count = 0;
-        for (const auto& sent : midi::headless::Sent()) count += (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] != 0;
+        for (const auto& sent : PlayedMessages()) count += (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] != 0;
         return count;
     }
     platform::WindowHandle window_;
 };
+
+// A run gives the view back the voices it had selected at the start; Play makes
+// staff 1 current when no staff is; after a recording the record staff is current.
+TEST_F(SequencerWindowTest, StopRestoresTheVoicesAndTheStaff) {
+    view_->voiceMask = 0b0101;
+    view_->currentStaff = 0;
+    PlayCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    EXPECT_EQ(view_->currentStaff, 1);
+    view_->voiceMask = 0b0010;  // changed while the run plays
+    Run(50);
+    Command(cmd::kSequencerStop);
+    EXPECT_EQ(view_->voiceMask, 0b0101);
+    // A recording for staff 2 leaves staff 2 current.
+    midi::headless::AddDevice("Keyboard", false, true);
+    Options().RecordPortName = "Keyboard";
+    Options().RecordStaff = 2;
+    doc_->header.staffCount = 2;
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_EQ(view_->currentStaff, 2);
+}
+
+// The window starts the mixers' velocity offsets at 0: the master's, the engine's
+// for every staff, and the score's.
+TEST_F(SequencerWindowTest, VelocityOffsetsStartAtZero) {
+    DestroySequencerWindow();
+    SetMasterVelocityOffset(TheSequencerState(), 20);
+    SetSlotVelocityOffset(TheSequencerState(), 1, -30);
+    doc_->staffMix[1].velocityOffset = 12;
+    window_ = CreateSequencerWindow();
+    EXPECT_EQ(TheSequencerState().live.masterVelocityOffset.load(), 0);
+    EXPECT_EQ(TheSequencerState().live.velocityOffset[1].load(), 0);
+    EXPECT_EQ(doc_->staffMix[1].velocityOffset, 0);
+}
 
 // Start, pause, continue and the engine's own stop at the end of the data.
 TEST_F(SequencerWindowTest, PlayPauseContinueToTheEnd) {
@@ -159,15 +200,15 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     Options().MidiPortNames = "Other|x|y";
     Command(cmd::kSequencerStart);
     Run(100);
-    ASSERT_FALSE(midi::headless::Sent().empty());
-    EXPECT_EQ(midi::headless::Sent()[0].port, 1);  // "Other", the second device declared
+    ASSERT_FALSE(PlayedMessages().empty());
+    EXPECT_EQ(PlayedMessages()[0].port, 1);  // "Other", the second device declared
     Command(cmd::kSequencerStop);
     midi::headless::ClearSent();
     Options().MidiPortNames = "Unplugged";
     Command(cmd::kSequencerStart);
     Run(100);
-    ASSERT_FALSE(midi::headless::Sent().empty());
-    EXPECT_EQ(midi::headless::Sent()[0].port, 0);
+    ASSERT_FALSE(PlayedMessages().empty());
+    EXPECT_EQ(PlayedMessages()[0].port, 0);
     Command(cmd::kSequencerStop);
     // "MetronomePortName" gives the clicks their device though "MetronomePort"
     // names another entry.
@@ -178,7 +219,7 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     Command(cmd::kSequencerStart);
     Run(100);
     bool clicked = false;
-    for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+    for (const midi::headless::SentMessage& sent : PlayedMessages()) {
         if ((sent.bytes[0] & 0xF0) != 0x90 || (sent.bytes[0] & 0x0F) != Options().MetronomeCH) continue;
         EXPECT_EQ(sent.port, 1) << "a click on the entry's device";
         clicked = true;
@@ -196,7 +237,7 @@ TEST_F(SequencerWindowTest, PlaybackSettingsReachTheRun) {
     Command(cmd::kSequencerStart);
     Run(100);
     int key = -1;
-    for (const auto& sent : midi::headless::Sent())
+    for (const auto& sent : PlayedMessages())
         if ((sent.bytes[0] & 0xF0) == 0x90 && key < 0) key = sent.bytes[1];
     Command(cmd::kSequencerStop);
     midi::headless::ClearSent();
@@ -204,7 +245,7 @@ TEST_F(SequencerWindowTest, PlaybackSettingsReachTheRun) {
     Command(cmd::kSequencerStart);
     Run(100);
     int plain = -1;
-    for (const auto& sent : midi::headless::Sent())
+    for (const auto& sent : PlayedMessages())
         if ((sent.bytes[0] & 0xF0) == 0x90 && plain < 0) plain = sent.bytes[1];
     Command(cmd::kSequencerStop);
     ASSERT_GE(plain, 0);
@@ -218,7 +259,7 @@ TEST_F(SequencerWindowTest, PlaybackSettingsReachTheRun) {
     Run(100);
     Command(cmd::kSequencerStop);
     bool clickOnSixteen = false;
-    for (const auto& sent : midi::headless::Sent())
+    for (const auto& sent : PlayedMessages())
         clickOnSixteen |= sent.bytes[0] == 0x9F && sent.bytes[1] == Options().MetronomeBarKey;
     EXPECT_TRUE(clickOnSixteen);
     ResetProgramOptions();
@@ -375,7 +416,7 @@ TEST_F(SequencerWindowTest, DeviceThatWillNotOpenIsReported) {
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
     EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("\"Synth\""), std::string::npos);
     Run(1000);
-    EXPECT_TRUE(midi::headless::Sent().empty());
+    EXPECT_TRUE(PlayedMessages().empty());
 }
 
 // The swing toggle reaches the run: an eighth on the second eighth of beat 1 of
@@ -396,7 +437,7 @@ TEST_F(SequencerWindowTest, SwingToggleDelaysTheOffBeatEighth) {
         Run(2000);
         Command(cmd::kSequencerStop);
         uint32_t eighth = 0;  // the measure's only note
-        for (const auto& sent : midi::headless::Sent())
+        for (const auto& sent : PlayedMessages())
             if (eighth == 0 && (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] != 0) eighth = sent.ms;
         ASSERT_NE(eighth, 0u) << pass;
         delays.push_back(eighth - start);
@@ -537,6 +578,20 @@ TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
     EXPECT_EQ(NotesIn(1), 4);
 }
 
+// The Sequencer window's "transcribe" message writes the kept recording again, as
+// New Transcription does; while a run plays it does nothing.
+TEST_F(RecordingFinishTest, TranscribeMessageWritesTheKeptRecordingAgain) {
+    Options().KeepMIDI = 1;
+    RecordFourNotes(true);
+    Stop();
+    ASSERT_EQ(NotesIn(1), 4);
+    ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
+    ASSERT_EQ(NotesIn(1), 0);
+    win::PostMessage(window_, static_cast<win::Message>(kMsgTranscribeRecorded), 0, 0);
+    win::PumpMessages();
+    EXPECT_EQ(NotesIn(1), 4);
+}
+
 // With "RecordContinue" the recording goes on past the end of the score: the
 // score gets measures as the run reaches its end, the notes played there are
 // written into them, and the pages reach the new measures.
@@ -648,7 +703,7 @@ TEST_F(SequencerWindowTest, StepEntryInputFollowsTheSetting) {
     ASSERT_NE(pads, nullptr);
     ASSERT_TRUE(pads->InjectAt(midi::headless::Now() + 5, std::vector<uint8_t>{0x90, 60, 90}));
     Run(20);
-    const std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    const std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back().bytes, (std::vector<uint8_t>{0x90, 60, 90}));
 
@@ -689,7 +744,7 @@ TEST_F(SequencerWindowTest, SyncFromTheSettings) {
     Command(cmd::kSequencerStart);
     Run(20000);
     ASSERT_FALSE(IsPlaybackRunning());
-    std::vector<midi::headless::SentMessage> sent = midi::headless::Sent();
+    std::vector<midi::headless::SentMessage> sent = PlayedMessages();
     auto firstNote = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return m.bytes[0] == 0x90; });
     auto start = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return m.bytes[0] == 0xFA; });
     EXPECT_LT(start, firstNote) << "no Start before the first note";

@@ -18,6 +18,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
 #include "platform/win/headless.h"
+#include "sequencer/tests/played_messages.h"
 #include "sequencer/playback.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
@@ -75,13 +76,13 @@ protected:
     static bool IsNoteOn(const midi::headless::SentMessage& m) { return (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0; }
     static size_t NoteOns() {
         size_t count = 0;
-        for (const auto& sent : midi::headless::Sent()) count += IsNoteOn(sent);
+        for (const auto& sent : testing::PlayedMessages()) count += IsNoteOn(sent);
         return count;
     }
     // Note-ons not yet ended by a note-off of their device, channel and key.
     static int SoundingNotes() {
         std::map<std::tuple<int, int, int>, int> sounding;
-        for (const auto& sent : midi::headless::Sent()) {
+        for (const auto& sent : testing::PlayedMessages()) {
             const int status = sent.bytes[0] & 0xF0;
             if (status != 0x80 && status != 0x90) continue;
             sounding[{sent.port, sent.bytes[0] & 0x0F, sent.bytes[1]}] += IsNoteOn(sent) ? 1 : -1;
