@@ -227,6 +227,7 @@ int BlockPaste(ScoreView* view) {
         return 0;
     }
     EmptyBlockPools();
+    State().blockClipboard.captured = nullptr;
     BlockWorkingPairs sourcePairs;
     BlockWorkingPairs destPairs;
     if (!sourcePairs.Reserve(CountSourceRests(plan)) || !destPairs.Reserve(plan.restsToOpen)) {
