@@ -13,6 +13,7 @@
 #include "editing/block_clipboard.h"
 #include "editing/block_edit.h"
 #include "editing/tests/marquee_score.h"
+#include "notes/tests/beatmap/beatmap_score.h"
 #include "layout/page_format.h"
 #include "core/ui/status_bar.h"
 #include "platform/ui/headless.h"
@@ -51,7 +52,32 @@ class BlockPasteTest : public ::testing::Test {
         CreateStatusBar(frame);
         LayoutStatusBar(frame);
     }
-    void TearDown() override { ClearBlockClipboard(); }
+    void TearDown() override {
+        ClearBlockClipboard();
+        if (second_ != nullptr) FreeDocument(second_);
+        if (secondView_ != nullptr) FreeView(secondView_);
+        SetCurrentPoolSet(doc_->pools);
+    }
+
+    // A second score like the first, with the same notes; the first stays current.
+    void MakeSecondScore() {
+        secondView_ = InitView(AllocView());
+        ASSERT_NE(secondView_, nullptr);
+        LinkView(secondView_);
+        second_ = AllocDocument();
+        ASSERT_TRUE(beatmap_score::Build(second_, secondView_, kStaves, {2}, 4));
+        for (int s = 1; s <= kStaves; ++s)
+            for (int m = 1; m <= 4; ++m)
+                for (int b = 0; b < 4; ++b) {
+                    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(second_, s), second_, m);
+                    ASSERT_NE(AddEventToVoice(secondView_, cell, 0, static_cast<uint16_t>(b * 1024),
+                                              marquee_score::kQuarterCode,
+                                              static_cast<uint8_t>(static_cast<int8_t>(-(s * 10 + m + b)))),
+                              nullptr);
+                }
+        SetCurrentPoolSet(doc_->pools);
+        State().documents.CurrentDocument = doc_;
+    }
 
     // A note on every staff of measures 1-4: staff s, measure m, beat b at step s*10+m+b.
     void FillFirstMeasures() {
@@ -118,6 +144,8 @@ class BlockPasteTest : public ::testing::Test {
     }
 
     MarqueeScore score_{kStaves, 2, 4};
+    ScoreDocument* second_ = nullptr;
+    ScoreView* secondView_ = nullptr;
     ScoreDocument* doc_ = nullptr;
     ScoreView* view_ = nullptr;
 };
@@ -194,27 +222,50 @@ TEST_F(BlockPasteTest, SourceRestOfFourPastesAsFourMeasures) {
 }
 
 // Measures 1-4 onto 3-6, and 3-6 onto 1-4, in one document give what the same paste
-// from an identical second document gives.
+// from an identical second document gives; undo brings the original back.
 TEST_F(BlockPasteTest, OverlappingPasteEqualsPasteFromACopy) {
     FillFirstMeasures();
+    MakeSecondScore();
     const std::string original = Dump(doc_);
+    ASSERT_EQ(Dump(second_), original);
+    const int ranges[2][3] = {{1, 4, 3}, {3, 6, 1}};  // first, last, destination
+    for (const auto& range : ranges) {
+        Hold(doc_, 1, 3, range[0], range[1]);
+        ASSERT_EQ(PasteAt(1, range[2]), 1);
+        const std::string inPlace = Dump(doc_);
+        UndoCommand(doc_, view_);
+        ASSERT_EQ(Dump(doc_), original);
+        Hold(second_, 1, 3, range[0], range[1]);
+        ASSERT_EQ(PasteAt(1, range[2]), 1);
+        EXPECT_EQ(Dump(doc_), inPlace) << "from measure " << range[0] << " to " << range[2];
+        EXPECT_EQ(Dump(second_), original) << "the source document is read only";
+        UndoCommand(doc_, view_);
+    }
     Hold(doc_, 1, 3, 1, 4);
     ASSERT_EQ(PasteAt(1, 3), 1);
-    const std::string forward = Dump(doc_);
     for (int s = 1; s <= kStaves; ++s) {
         EXPECT_EQ(Steps(s, 3), Expected(s, 1));
         EXPECT_EQ(Steps(s, 6), Expected(s, 4));
     }
-    UndoCommand(doc_, view_);
-    ASSERT_EQ(Dump(doc_), original);
-    // Backwards: 3-6 onto 1-4.
-    Hold(doc_, 1, 3, 3, 6);
-    ASSERT_EQ(PasteAt(1, 1), 1);
-    for (int s = 1; s <= kStaves; ++s) {
-        EXPECT_EQ(Steps(s, 1), Expected(s, 3));
-        EXPECT_EQ(Steps(s, 2), Expected(s, 4));
-        EXPECT_TRUE(Steps(s, 3).empty());
-    }
+}
+
+// A paste with a voice mask takes only those voices, leaves the others of the
+// destination alone, and beams the pasted eighths.
+TEST_F(BlockPasteTest, VoiceMaskPasteCopiesAndBeamsOnlyThoseVoices) {
+    FillFirstMeasures();
+    for (int k = 0; k < 4; ++k)
+        ASSERT_NE(AddEventToVoice(view_, score_.Cell(1, 1), 1, static_cast<uint16_t>(k * 512),
+                                  kDurationEighth, 2),
+                  nullptr);
+    Hold(doc_, 1, 1, 1, 1, 0b0010);
+    ASSERT_EQ(PasteAt(1, 3), 1);
+    EXPECT_EQ(Steps(1, 3), Expected(1, 3)) << "voice 1 of the destination stays";
+    EventRecord* first = GetVoiceFirstEvent(score_.Cell(1, 3), 1);
+    ASSERT_NE(first, nullptr);
+    int count = 0;
+    for (EventRecord* e = first; e != nullptr; e = NextEvent(e)) ++count;
+    EXPECT_EQ(count, 4);
+    EXPECT_TRUE(static_cast<bool>(first->beamNext)) << "the pasted eighths are beamed";
 }
 
 // A 4-measure block at measure 1,014 would end past the measure limit: refused with

@@ -12,7 +12,9 @@
 #include "editing/block_clipboard.h"
 #include "editing/tests/note_commands/note_commands_fixture.h"
 #include "editing/tool_dispatch.h"
-#include "layout/page_format.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/rests/staff_place.h"
+#include "notes/ties/ties.h"
 
 namespace ql::testing_note_commands {
 namespace {
@@ -27,7 +29,10 @@ class NoteCaptureTest : public NoteCommandTest {
         State().marquee.current = marquee_object_;
         TheSelectionState()->editMode = 1;
         SetCurrentToolGroup(ToolGroup::Pointer);
-        ASSERT_NE(AddMeasures(view_, 6), 0);
+        // Measures 3 and 4 of the walked voices are emptied to paste into.
+        for (int s = 2; s <= kStaves; ++s)
+            for (int m = 3; m <= 4; ++m)
+                for (int v : {0, 2}) FreeEventChain(GetVoiceHead(score_.Cell(s, m), v));
     }
     void TearDown() override {
         State().marquee.current = nullptr;
@@ -45,7 +50,7 @@ class NoteCaptureTest : public NoteCommandTest {
     // Puts the cursor on a staff and measure at a tick.
     void CursorAt(int staff, int measure, int tick) {
         SetCurrentMeasure(view_, staff, measure);
-        view_->pointerPoint.x = TimeToX(view_, tick);
+        view_->pointerPoint.x = CurrentSlotX(view_) + BeatMapTickToX(view_, tick);
     }
 
     ScoreObject* marquee_object_ = nullptr;
@@ -61,20 +66,45 @@ TEST_F(NoteCaptureTest, OnlyThePointerToolCaptures) {
     EXPECT_TRUE(NoteCaptureValid());
 }
 
-// Six quarters of each walked voice pasted from the last beat of measure 5: one
-// there, the other five from the start of measure 6; with Up held an octave higher.
+// Six quarters of each walked voice pasted from the last beat of measure 3: one
+// there, four in measure 4 and the last in a measure added after it; with Up held an
+// octave higher.
 TEST_F(NoteCaptureTest, CapturePastesOneAfterAnotherIntoTheNextMeasure) {
     CopyNotes(view_, true);
     ASSERT_TRUE(NoteCaptureValid());
     win::headless::SetKeyDown(win::Key::Up, true);
-    CursorAt(2, 5, 3072);
+    CursorAt(2, 3, 3072);
     PasteCapturedNotes(view_);
     win::headless::SetKeyDown(win::Key::Up, false);
+    EXPECT_EQ(StepsAt(2, 3, 0), std::vector<int>{kMiddleLine - 7});
+    EXPECT_EQ(StepsAt(2, 4, 0), std::vector<int>(4, kMiddleLine - 7));
+    EXPECT_EQ(doc_->header.measureCount, 5);
     EXPECT_EQ(StepsAt(2, 5, 0), std::vector<int>{kMiddleLine - 7});
-    EXPECT_EQ(StepsAt(2, 6, 0).size(), 5u);
-    EXPECT_EQ(StepsAt(2, 5, 2), std::vector<int>{kMiddleLine + 2 - 7});
-    EXPECT_EQ(StepsAt(3, 5, 0), std::vector<int>{kMiddleLine - 7}) << "the second staff below";
-    EXPECT_TRUE(StepsAt(2, 5, 1).empty()) << "voice 1 was never walked";
+    EXPECT_EQ(StepsAt(2, 3, 2), std::vector<int>{kMiddleLine + 2 - 7});
+    EXPECT_EQ(StepsAt(3, 3, 0), std::vector<int>{kMiddleLine - 7}) << "the second staff below";
+    EXPECT_EQ(StepsAt(2, 3, 1).size(), 4u) << "voice 1 was never walked: it keeps its own notes";
+}
+
+// A half note pasted at the last beat of a 4/4 measure is split into two quarters
+// tied across the barline; the next note follows the second quarter.
+TEST_F(NoteCaptureTest, AnOverlongNoteIsSplitAndTied) {
+    At(2, 1, 0, 1024)->duration = kDurationQuarter + 1;
+    CopyNotes(view_, true);
+    CursorAt(2, 3, 3072);
+    PasteCapturedNotes(view_);
+    EventRecord* first = GetVoiceFirstEvent(score_.Cell(2, 3), 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->time, 3072);
+    EXPECT_EQ(first->duration, kDurationQuarter);
+    EXPECT_EQ(NextEvent(first), nullptr);
+    EXPECT_NE(FindNoteTie(first), nullptr) << "tied on";
+    EventRecord* second = GetVoiceFirstEvent(score_.Cell(2, 4), 0);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->time, 0);
+    EXPECT_EQ(second->duration, kDurationQuarter);
+    EXPECT_EQ(second->step, first->step);
+    ASSERT_NE(NextEvent(second), nullptr);
+    EXPECT_EQ(NextEvent(second)->time, 1024);
 }
 
 // A capture, then a block copy, then Paste pastes the block; the reverse order the
