@@ -1,21 +1,45 @@
 // The block range of the marquee, as far as the block clipboard needs it until the
-// range walk over the systems' measure edges is built.
+// range walk over the systems' visible staves is built.
 #include <algorithm>
 
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
-#include "display/view_location.h"
 #include "editing/block_clipboard.h"
 #include "editing/block_range.h"
 #include "editing/marquee.h"
 #include "editing/selection.h"
+#include "core/model/beat_map_record.h"
 
 namespace ql {
+namespace {
 
-// provisional: the staves come from MarqueeRangeAtPoint and the measures from the
-// places of the rectangle's left and right edges at its middle height, so a
-// marquee that spans systems gives only the measures of its middle row; the walk
-// over the systems' staves and measure edges replaces this body.
+constexpr int32_t kStaffHeight = 512;  // a staff rises this far above its offset
+constexpr int kMaxSystemsWalked = 0x10000;
+
+// The system's staves reach into the rectangle's rows.
+bool SystemInRows(const ScoreView* view, const ScoreSystem* system, const gfx::Rect& r) {
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    const int count = view->document->header.staffCount;
+    if (offsets == nullptr || count < 1) return false;
+    const int32_t top = system->y + offsets[1] - kStaffHeight;
+    const int32_t bottom = system->y + offsets[count];
+    return bottom >= r.top && top <= r.bottom;
+}
+
+// The right edge of a measure of the system: the next slot's opening barline in the
+// view's beat map, and for the system's last measure no edge at all.
+int32_t MeasureRightEdge(ScoreView* view, const ScoreSystem* system, int measure) {
+    const int slot = measure - system->firstMeasure + 2;
+    if (measure >= system->lastMeasure || system->number >= kBeatMapRows || slot > kLastBeatMapSlot)
+        return INT32_MAX;
+    return system->x + view->beatMap.slotX[BeatMapCell(system->number, slot)];
+}
+
+}  // namespace
+
+// provisional: the systems are found by the rows of all their staves, hidden staves
+// included; the walk over the visible staves replaces this.
 int MarqueeToBlockRange(ScoreView* view, BlockRange* range, const gfx::Rect* rect) {
     if (view == nullptr || view->document == nullptr || range == nullptr) return 0;
     if (rect == nullptr && CurrentMarquee() == nullptr) {
@@ -26,18 +50,32 @@ int MarqueeToBlockRange(ScoreView* view, BlockRange* range, const gfx::Rect* rec
     int lastStaff = 0;
     if (MarqueeRangeAtPoint(view, &firstStaff, &lastStaff) == 0) return 0;
     const gfx::Rect r = gfx::Normalised(rect != nullptr ? *rect : CurrentMarqueeRect());
-    const int32_t middle = (r.top + r.bottom) / 2;
-    const int saveStaff = view->currentStaff;
-    const int saveMeasure = view->currentMeasure;
-    const int first = LocatePoint(view, LogicalPoint{r.left, middle}).measure;
-    const int last = LocatePoint(view, LogicalPoint{r.right, middle}).measure;
-    SetCurrentMeasureQuick(view, saveStaff, saveMeasure);
-    const int count = view->document->header.measureCount;
-    if (first < 1 || first > count || last < first) return 0;
+    ScoreSystem* first = nullptr;
+    ScoreSystem* last = nullptr;
+    ScoreSystem* system = view->pageView ? (view->currentPage != nullptr ? view->currentPage->firstSystem.get() : nullptr)
+                                         : view->galleySystem;
+    for (int n = 0; system != nullptr && n < kMaxSystemsWalked; system = system->next.get(), ++n) {
+        if (!SystemInRows(view, system, r)) continue;
+        if (first == nullptr) first = system;
+        last = system;
+        if (!view->pageView) break;
+    }
+    if (first == nullptr) return 0;
+    int firstMeasure = 0;
+    for (int m = first->firstMeasure; m <= first->lastMeasure && firstMeasure == 0; ++m)
+        if (MeasureRightEdge(view, first, m) > r.left) firstMeasure = m;
+    if (firstMeasure == 0) return 0;
+    int lastMeasure = 0;
+    for (int m = last->firstMeasure; m <= last->lastMeasure; ++m)
+        if (MeasureRightEdge(view, last, m) < r.right) lastMeasure = m;
+    if (lastMeasure < firstMeasure) {
+        if (firstMeasure != first->firstMeasure) return 0;
+        lastMeasure = firstMeasure;
+    }
     range->firstStaff = static_cast<uint8_t>(firstStaff);
     range->lastStaff = static_cast<uint8_t>(lastStaff);
-    range->firstMeasure = static_cast<uint16_t>(first);
-    range->lastMeasure = static_cast<uint16_t>(std::min(last, count));
+    range->firstMeasure = static_cast<uint16_t>(firstMeasure);
+    range->lastMeasure = static_cast<uint16_t>(std::min<int>(lastMeasure, view->document->header.measureCount));
     return 1;
 }
 

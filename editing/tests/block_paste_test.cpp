@@ -221,6 +221,26 @@ TEST_F(BlockPasteTest, SourceRestOfFourPastesAsFourMeasures) {
     EXPECT_EQ(doc_->header.measureCount, 9) << "five slots from measure 5";
 }
 
+// A destination multi-measure rest inside the range is opened into plain measures
+// first, so the block lands measure by measure; undo gives the rest back.
+TEST_F(BlockPasteTest, DestinationRestIsOpenedForThePaste) {
+    FillFirstMeasures();
+    MeasureRecordOf(doc_, 6)->extra = 2;  // measure 6 stands for 6..8
+    const std::vector<uint8_t> before = PoolBytes(doc_);
+    Hold(doc_, 1, 3, 1, 3);
+    ASSERT_EQ(PasteAt(1, 5), 1);
+    EXPECT_EQ(MeasureRecordOf(doc_, 6)->extra, 0);
+    EXPECT_EQ(doc_->header.measureCount, 10) << "two measures opened";
+    EXPECT_EQ(Steps(1, 5), Expected(1, 1));
+    EXPECT_EQ(Steps(1, 6), Expected(1, 2));
+    EXPECT_EQ(Steps(1, 7), Expected(1, 3));
+    EXPECT_TRUE(Steps(1, 8).empty());
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(MeasureRecordOf(doc_, 6)->extra, 2);
+    EXPECT_EQ(doc_->header.measureCount, 8);
+    EXPECT_EQ(PoolBytes(doc_), before);
+}
+
 // Measures 1-4 onto 3-6, and 3-6 onto 1-4, in one document give what the same paste
 // from an identical second document gives; undo brings the original back.
 TEST_F(BlockPasteTest, OverlappingPasteEqualsPasteFromACopy) {

@@ -30,7 +30,13 @@ constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileSaveAs, "Save &As..."}, {cmd::kFileExport, "&Export..."}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
     {cmd::kSavePreferences, "Sa&ve Preferences"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
-constexpr MenuItemRow kChildEdit[] = {{kInsertStaffBefore, "Add Staff &Before"},
+constexpr MenuItemRow kChildEdit[] = {{57635, "Cu&t\tCtrl+X"},
+                                      {57634, "&Copy\tCtrl+C"},
+                                      {57642, "Copy to End\tCtrl+E"},
+                                      {40216, "Copy &Notes\tCtrl+Shft+Ins"},
+                                      {57637, "Pa&ste\tCtrl+V"},
+                                      {0, nullptr},
+                                      {kInsertStaffBefore, "Add Staff &Before"},
                                       {kInsertStaffAfter, "Add Staff &After"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
