@@ -13,6 +13,7 @@
 #include "editing/block_clipboard.h"
 #include "editing/block_edit.h"
 #include "editing/tests/marquee_score.h"
+#include "notes/handler/notes_tool.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "layout/page_format.h"
 #include "core/ui/status_bar.h"
@@ -219,6 +220,31 @@ TEST_F(BlockPasteTest, SourceRestOfFourPastesAsFourMeasures) {
     EXPECT_EQ(MeasureRecordOf(doc_, 6)->extra, 0) << "the copy is open measures";
     EXPECT_EQ(MeasureRecordOf(doc_, 2)->extra, 3) << "the source rest is closed again";
     EXPECT_EQ(doc_->header.measureCount, 9) << "five slots from measure 5";
+}
+
+// The Notes tool's keys: Ctrl+Shift+Insert marks the place, Shift+Insert copies the
+// marked staff's measure to the place in one undo step, which gives the pools back.
+TEST_F(BlockPasteTest, NotesToolShiftInsertCopiesTheMarkedMeasure) {
+    FillFirstMeasures();
+    const std::vector<uint8_t> before = PoolBytes(doc_);
+    auto press = [this](bool ctrl) {
+        win::headless::SetKeyDown(win::Key::Shift, true);
+        win::headless::SetKeyDown(win::Key::Control, ctrl);
+        NotesToolMessage(view_, view_->ViewWindow, win::Message::KeyDown,
+                         static_cast<uint32_t>(win::Key::Insert), 0);
+        win::headless::SetKeyDown(win::Key::Shift, false);
+        win::headless::SetKeyDown(win::Key::Control, false);
+    };
+    SetCurrentMeasureQuick(view_, 3, 2);
+    press(true);
+    EXPECT_TRUE(StaffBlockMarked());
+    SetCurrentMeasureQuick(view_, 1, 7);
+    press(false);
+    EXPECT_FALSE(StaffBlockMarked());
+    EXPECT_EQ(Steps(1, 7), Expected(3, 2));
+    EXPECT_EQ(UndoDepth(doc_), 1);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(PoolBytes(doc_), before);
 }
 
 // A destination multi-measure rest inside the range is opened into plain measures

@@ -85,6 +85,21 @@ TEST_F(NoteCaptureTest, CapturePastesOneAfterAnotherIntoTheNextMeasure) {
     EXPECT_EQ(StepsAt(2, 3, 1).size(), 4u) << "voice 1 was never walked: it keeps its own notes";
 }
 
+// The paste of a capture in one undo step gives the pools back byte for byte.
+TEST_F(NoteCaptureTest, UndoTakesThePasteBackWhole) {
+    CopyNotes(view_, true);
+    const std::vector<uint8_t> before = PoolBytes();
+    CursorAt(2, 3, 0);
+    {
+        UndoStep step(doc_, view_, UndoKind::Note, 0, UndoVerb::Paste);
+        PasteCapturedNotes(view_);
+    }
+    EXPECT_EQ(StepsAt(2, 3, 0).size(), 4u);
+    ASSERT_EQ(UndoDepth(doc_), 1);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(PoolBytes(), before);
+}
+
 // A half note pasted at the last beat of a 4/4 measure is split into two quarters
 // tied across the barline; the next note follows the second quarter.
 TEST_F(NoteCaptureTest, AnOverlongNoteIsSplitAndTied) {
