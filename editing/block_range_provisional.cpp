@@ -1,7 +1,9 @@
 // The block range of the marquee, as far as the block clipboard needs it until the
 // range walk over the systems' visible staves is built.
 #include <algorithm>
+#include <cstdint>
 
+#include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
@@ -27,13 +29,15 @@ bool SystemInRows(const ScoreView* view, const ScoreSystem* system, const gfx::R
     return bottom >= r.top && top <= r.bottom;
 }
 
-// The right edge of a measure of the system: the next slot's opening barline in the
-// view's beat map, and for the system's last measure no edge at all.
+// The right edge of a measure of the system: its content start in the view's beat
+// map, the room after its columns and its laid-out width, where the next slot starts.
 int32_t MeasureRightEdge(ScoreView* view, const ScoreSystem* system, int measure) {
-    const int slot = measure - system->firstMeasure + 2;
-    if (measure >= system->lastMeasure || system->number >= kBeatMapRows || slot > kLastBeatMapSlot)
+    const int slot = measure - system->firstMeasure + 1;
+    const MeasureRecord* record = MeasureRecordOf(view->document, measure);
+    if (system->number >= kBeatMapRows || slot < 1 || slot > kLastBeatMapSlot || record == nullptr)
         return INT32_MAX;
-    return system->x + view->beatMap.slotX[BeatMapCell(system->number, slot)];
+    const int cell = BeatMapCell(system->number, slot);
+    return system->x + view->beatMap.contentX[cell] + view->beatMap.trailSpace[cell] + record->width + record->trail;
 }
 
 }  // namespace
