@@ -22,6 +22,7 @@
 #include "core/objects/score_object.h"
 #include "core/draw/view_drawing.h"
 #include "display/painter_state.h"
+#include "editing/block_clipboard_state.h"
 #include "editing/marquee_state.h"
 #include "notes/accidentals/accidental_tool.h"
 #include "notes/pitch/spelling_preferences.h"
@@ -493,6 +494,7 @@ struct ProgramState {
     TextBuffers text;
     DisplayGlobals display;
     MarqueeState marquee;  // the marquee of the Pointer tool (editing/marquee.h)
+    BlockClipboardState blockClipboard;  // editing/block_clipboard.h
     PagerGlobals pager;
 };
 

@@ -5,6 +5,7 @@
 #include "core/objects/selection_state.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "editing/block_edit.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
 #include "staves/barline_follow.h"
@@ -26,12 +27,11 @@ void RespaceBarlineMeasure(ScoreObject* object, ScoreView* view) {
     if (SelectionState* s = TheSelectionState()) s->rebuildRequested = 1;
 }
 
+// Ctrl+D on a barline: its measure is duplicated into the next one on every staff.
 void PasteBlockAtBarline(ScoreObject* object, ScoreView* view) {
-    // provisional: the block clipboard and its paste for all staves are not built
-    // yet; until they are, a paste on a barline pastes nothing and only leaves the
-    // views and the selection as a paste would.
-    (void)object;
-    if (view == nullptr) return;
+    const BarlineBody* body = BarlineBodyOf(object);
+    if (view == nullptr || view->document == nullptr) return;
+    if (body != nullptr) EditBlockAllStaves(view->document, view, body->measure);
     InvalidateLinkedViews(view);
     SetBarlineFollowSuppressed(false);
     ResetSelection(view, 1);

@@ -22,6 +22,7 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/units.h"
+#include "editing/block_clipboard.h"
 #include "files/default_objects.h"
 #include "layout/measure_spacing.h"
 #include "objects/object_services.h"
@@ -293,6 +294,7 @@ void DestroyDocument(ScoreDocument* document) {
     if (document->fileLock >= 0) close(document->fileLock);
     document->fileHandle = document->fileLock = -1;
     UnlinkDocument(document);
+    DropBlockSourceOf(document);
     document->ownedRecords.clear();
     SetCurrentPoolSet(document->pools);
     for (int s = 0; document->staves != nullptr && s <= document->header.staffCount; ++s) {

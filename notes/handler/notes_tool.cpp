@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/view_location.h"
+#include "editing/block_clipboard.h"
 #include "notes/entry/note_cursor.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_preview.h"
@@ -53,6 +54,17 @@ intptr_t KeyDown(ScoreView* view, uint32_t key) {
     if (k == Key::Left || k == Key::Right) {
         const int32_t dx = k == Key::Left ? -kArrowStep : kArrowStep;
         MovePointerToPoint(view, view->pointerPoint.x + dx, view->pointerPoint.y);
+        return 0;
+    }
+    if (k == Key::Insert && win::IsKeyDown(Key::Shift)) {
+        // Ctrl+Shift+Insert marks the place; Shift+Insert copies the marked
+        // staff's measure here, one undo step.
+        if (CtrlHeld()) {
+            MarkStaffBlock(view);
+        } else if (StaffBlockMarked()) {
+            UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Paste);
+            PasteMarkedStaffBlock(view);
+        }
         return 0;
     }
     if (k == Key::Insert) {

@@ -8,6 +8,7 @@
 
 #include "core/core_startup.h"
 #include "core/model/view.h"
+#include "editing/block_clipboard.h"
 #include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "files/commands/score_window_hooks.h"
@@ -154,6 +155,7 @@ void ShutdownCleanup() {
     frame.shutdownDone = true;
     DestroySequencerWindow();  // stops a run before anything it plays goes away
     StopInstanceServer();
+    ClearBlockClipboard();
     SetShowScoreWindow({});
     SetCaptionOfPath({});
     State().dialogs.StatusWindow = {};

@@ -59,17 +59,22 @@ void Redraw(ScoreView* view) {
     win::InvalidateRect(view->ViewWindow, nullptr, true);
 }
 
-// Copy, Cut, Copy to End and Copy Notes.
+// Copy, Cut, Copy to End and Copy Notes, each with its tests in order.
 int BlockCommand(ScoreView* view, int id) {
     const int edited = EditedElementType();
-    if (edited == kMarqueeType) {
-        if (id == 40216)
-            CopyNotes(view, true);
-        else if (!SetBlockSource(view))
-            ClearBlockClipboard();
-    } else if (edited == kPictureType) {
+    const bool marquee = edited == kMarqueeType;
+    if (edited == kPictureType && (id == 57634 || id == 57635)) {
         CopyPictureToClipboard(view);
-    } else {
+    } else if (id == 57634) {
+        if (!SetBlockSource(view)) CopyNotes(view, false);
+    } else if (id == 57642) {
+        if (!(marquee && SetBlockSourceRange(view)) && !SetBlockSource(view)) CopyNotes(view, false);
+    } else if (id == 40216) {
+        if (!marquee) return 0;
+        CopyNotes(view, false);
+    } else if (marquee) {
+        CopyNotes(view, true);
+    } else if (edited < 0) {
         Transport().playStartMeasure = view->currentMeasure;
         return 0;
     }
@@ -79,6 +84,21 @@ int BlockCommand(ScoreView* view, int id) {
     return 1;
 }
 
+// Paste: the captured notes in one undo step, else the held block, else the
+// single-staff mark.
+void PasteCommand(ScoreView* view) {
+    if (NoteCaptureValid()) {
+        UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Paste);
+        PasteCapturedNotes(view);
+    } else if (BlockHeld()) {
+        BlockPaste(view);
+    } else if (StaffBlockMarked()) {
+        UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Paste);
+        PasteMarkedStaffBlock(view);
+    } else {
+        ShowNotice(kBlockNoSelection);
+    }
+}
 
 void TogglePunchIn(ScoreView* view) {
     TransportFlags& t = Transport();
@@ -214,7 +234,7 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
         case 40216:
             return BlockCommand(view, id);
         case 57637:
-            if (BlockHeld()) BlockPaste(view);
+            PasteCommand(view);
             return 1;
         case 57643:
         case 57644:

@@ -226,13 +226,16 @@ std::optional<intptr_t> OnCtrlKey(ScoreView* view, uint32_t key, const ViewModif
 std::optional<intptr_t> OnBlockKey(ScoreView* view, uint32_t key, const ViewModifiers& m) {
     const int edited = EditedElementType();
     if (key == K(Key::Insert) && (edited < 0 || edited == kMarqueeType)) {
-        if (m.shift) {
-            // provisional: without a held block, the staff block edit from the
-            // remembered source waits for the block edits, which are not built yet.
-            if (BlockHeld()) BlockPaste(view);
+        if (m.shift && !m.ctrl) {
+            if (BlockHeld()) {
+                BlockPaste(view);
+            } else if (StaffBlockMarked()) {
+                UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Paste);
+                PasteMarkedStaffBlock(view);
+            }
         } else if (m.ctrl) {
             ClearBlockClipboard();
-            SetBlockSource(view);
+            MarkStaffBlock(view);
         } else if (edited == kMarqueeType && !SetBlockSource(view)) {
             ClearBlockClipboard();
         } else if (edited < 0) {

@@ -222,17 +222,17 @@ TEST_F(ViewKeysTest, CtrlZAndCtrlYUndoAndRedo) {
     EXPECT_EQ(UndoDepth(view_->document), 1);
 }
 
-// Insert and Shift+Delete drive the block clipboard: Ctrl+Insert starts a block at
-// the view's place, Insert with the marquee in edit mode takes the marquee's range,
-// Shift+Delete with the marquee empties the block and captures its notes; without an
-// element in edit mode Shift+Delete is left to the tool and captures nothing.
+// Insert and Shift+Delete drive the block clipboard: Ctrl+Insert marks the view's
+// staff and measure for a single-staff copy, Insert with the marquee in edit mode but
+// no marquee drawn takes no range and empties the block, Shift+Delete with the
+// marquee in edit mode empties the block and captures (nothing, with no marquee);
+// without an element in edit mode Shift+Delete is left to the tool.
 TEST_F(ViewKeysTest, InsertAndShiftDeleteDriveTheBlockClipboard) {
     ClearBlockClipboard();
     Press(Key::Insert, {Key::Control});
-    EXPECT_TRUE(BlockHeld()) << "Ctrl+Insert starts a block";
+    EXPECT_TRUE(StaffBlockMarked()) << "Ctrl+Insert marks the place";
     Press(Key::Delete, {Key::Shift});
     EXPECT_FALSE(NoteCaptureValid()) << "nothing in edit mode: no capture";
-    EXPECT_TRUE(BlockHeld());
 
     SelectionState* s = State().documents.Selection;
     ASSERT_NE(s, nullptr);
@@ -241,15 +241,17 @@ TEST_F(ViewKeysTest, InsertAndShiftDeleteDriveTheBlockClipboard) {
     s->toolType = 0;
     s->editMode = 1;
     s->focusRecord = Ref32<HitRecord>::To(record);
-    ClearBlockClipboard();
+    State().blockClipboard.source.document = view_->document;
     Press(Key::Insert);
-    EXPECT_TRUE(BlockHeld()) << "Insert takes the marquee's range as the block";
+    EXPECT_FALSE(BlockHeld()) << "no marquee drawn: no range, the block is emptied";
+    State().blockClipboard.source.document = view_->document;
     Press(Key::Delete, {Key::Shift});
     EXPECT_FALSE(BlockHeld()) << "Shift+Delete empties the block";
-    EXPECT_TRUE(NoteCaptureValid()) << "and captures the marquee's notes";
+    EXPECT_FALSE(NoteCaptureValid()) << "and captures nothing without a marquee";
     s->editMode = 0;
     s->focusRecord = {};
     FreeStaticRecord(kHitRecordPool, record);
+    ClearBlockClipboard();
 }
 
 TEST_F(ViewKeysTest, F5InvalidatesTheWindow) {

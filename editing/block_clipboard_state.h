@@ -1,0 +1,35 @@
+// The block clipboard's program-wide state, kept in the program state so that a
+// reset of the program forgets it: the block source (a range of staves and
+// measures of an open document, with the voice mask taken at copy time), the head
+// of the captured notes (records of the static block pools) and the single-staff
+// measure remembered for Shift+Insert.
+#pragma once
+
+#include <cstdint>
+
+namespace ql {
+
+struct ScoreDocument;
+struct CaptureRecord;
+
+struct BlockSource {
+    // Borrowed; null while no block is held. The document list owns it, and
+    // DestroyDocument clears this field when the document goes.
+    ScoreDocument* document = nullptr;
+    uint8_t firstStaff = 0;
+    uint8_t lastStaff = 0;
+    uint8_t voiceMask = 0;  // the source view's edit mask at copy time
+    int16_t firstMeasure = 0;
+    int16_t lastMeasure = 0;
+};
+
+struct BlockClipboardState {
+    BlockSource source;
+    // Head of the capture chain (static pool 8); null when nothing is captured.
+    CaptureRecord* captured = nullptr;
+    // The staff and measure marked for a single-staff copy; -1 when none.
+    int16_t markedStaff = -1;
+    int16_t markedMeasure = -1;
+};
+
+}  // namespace ql

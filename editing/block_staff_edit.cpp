@@ -1,0 +1,100 @@
+// One staff's measure copied to another place of the same score (Shift+Insert and
+// the paste of the single-staff mark), and the measure duplicated into the next one
+// on every staff (the barline's duplicate).
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "editing/block_clipboard.h"
+#include "editing/block_edit.h"
+#include "layout/page_format.h"
+
+namespace ql {
+namespace {
+
+constexpr uint8_t kAllVoices = 0x0F;
+
+bool InScore(ScoreDocument* document, int staff, int measure) {
+    return staff >= 1 && staff <= document->header.staffCount && measure >= 1 &&
+           measure <= document->header.measureCount;
+}
+
+MeasureCell* CellAt(ScoreDocument* document, int staff, int measure) {
+    ScopedPoolSet pools(document->pools);
+    return GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+}
+
+// The voices a staff copy takes: the edit mask, or all four when it is empty or
+// the view shows every voice.
+uint8_t StaffCopyMask(const ScoreView* view) {
+    if (view->voiceMask == 0 || view->allVoicesShown != 0) return 0;
+    return static_cast<uint8_t>(view->voiceMask & kAllVoices);
+}
+
+int CopyStaffMeasure(ScoreView* view, int fromStaff, int fromMeasure, int toStaff, int toMeasure) {
+    ScoreDocument* document = view->document;
+    MeasureCell* source = CellAt(document, fromStaff, fromMeasure);
+    MeasureCell* dest = CellAt(document, toStaff, toMeasure);
+    if (source == nullptr || dest == nullptr) return 0;
+    const BlockCellCopy copy{document, document, view, StaffCopyMask(view)};
+    const int voices = CopyCellVoices(copy, source, dest);
+    CopyMeasureRecordKeepingNumber(MeasureRecordOf(document, toMeasure),
+                                   *MeasureRecordOf(document, fromMeasure));
+    const int objects = CopyCellObjects(copy, source, dest);
+    return voices && objects;
+}
+
+}  // namespace
+
+int EditStaffBlock(ScoreView* view, int fromStaff, int fromMeasure, int toStaff, int toMeasure) {
+    if (view == nullptr || view->document == nullptr) return 0;
+    ScoreDocument* document = view->document;
+    if (!InScore(document, fromStaff, fromMeasure) || !InScore(document, toStaff, toMeasure)) return 0;
+    if (fromStaff == toStaff && fromMeasure == toMeasure) return 0;
+    const int done = CopyStaffMeasure(view, fromStaff, fromMeasure, toStaff, toMeasure);
+    SetCurrentMeasure(view, toStaff, toMeasure);
+    SetDocumentModified(document);
+    InvalidateLinkedViews(view);
+    return done;
+}
+
+int EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int measure) {
+    if (document == nullptr || view == nullptr || view->document != document) return 0;
+    if (measure < 1 || measure > document->header.measureCount) return 0;
+    if (measure + 1 > document->header.measureCount) {
+        if (measure + 1 > MeasureLimit) {
+            ShowNotice(kMeasureLimitNotice);
+            return 0;
+        }
+        if (!AddMeasures(view, measure + 1)) return 0;
+    }
+    int done = 1;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        done &= EditStaffBlock(view, staff, measure, staff, measure + 1) != 0 ? 1 : 0;
+    return done;
+}
+
+void MarkStaffBlock(ScoreView* view) {
+    if (view == nullptr) return;
+    BlockClipboardState& state = State().blockClipboard;
+    state.markedStaff = static_cast<int16_t>(view->currentStaff);
+    state.markedMeasure = static_cast<int16_t>(view->currentMeasure);
+}
+
+bool StaffBlockMarked() {
+    return State().blockClipboard.markedMeasure >= 0;
+}
+
+int PasteMarkedStaffBlock(ScoreView* view) {
+    BlockClipboardState& state = State().blockClipboard;
+    if (view == nullptr || state.markedMeasure < 0) return 0;
+    const int staff = state.markedStaff;
+    const int measure = state.markedMeasure;
+    state.markedStaff = state.markedMeasure = -1;
+    return EditStaffBlock(view, staff, measure, view->currentStaff, view->currentMeasure);
+}
+
+}  // namespace ql

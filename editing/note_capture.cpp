@@ -1,0 +1,251 @@
+// Copy Notes: the notes inside the marquee captured as copies in the block pools,
+// and their paste one after another from the cursor's time. An event longer than the
+// room left in its measure (by more than 15 ticks) is split: the part that fits takes
+// the nearest note value and is tied on into the next measure, which the paste
+// extends the score to when needed (stopping at the measure limit with its notice).
+#include "editing/note_capture.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "display/linked_views.h"
+#include "display/view_location.h"
+#include "editing/block_clipboard.h"
+#include "editing/block_working_pairs.h"
+#include "editing/marquee.h"
+#include "editing/marquee_walk.h"
+#include "editing/selection.h"
+#include "editing/tool_dispatch.h"
+#include "layout/page_format.h"
+#include "notes/ties/ties.h"
+#include "platform/win/keys.h"
+
+namespace ql {
+namespace {
+
+constexpr int kSplitSlack = 15;      // ticks an event may run over its measure unsplit
+constexpr int kOctaveSteps = 7;      // staff steps of an octave
+constexpr int kLongestCode = 12;     // a whole note (4096 ticks)
+constexpr int kShortestCode = 5;     // a 128th
+constexpr int kMostDots = 2;
+
+PoolSet StaticSet() {
+    return PoolSet(TheStaticPoolSet());
+}
+
+bool FocusHeld() {
+    const SelectionState* s = State().documents.Selection;
+    return s != nullptr && s->editMode > 0;
+}
+
+CaptureRecord* RecordFor(std::vector<CaptureRecord*>* records, int staff) {
+    for (CaptureRecord* record : *records)
+        if (record->staff == staff) return record;
+    auto* record = static_cast<CaptureRecord*>(AllocStaticRecord(kCapturePool));
+    if (record == nullptr) return nullptr;
+    record->staff = static_cast<uint8_t>(staff);
+    if (!records->empty()) records->back()->next = Ref32<CaptureRecord>::To(record);
+    records->push_back(record);
+    return record;
+}
+
+// Appends a copy of the note to the record's voice list.
+bool AppendCopy(ScoreView* view, CaptureRecord* record, int voice, const EventRecord* note) {
+    EventRecord* copy = CloneEvent(note, view, CurrentPoolSet(), StaticSet());
+    if (copy == nullptr) return false;
+    ScopedPoolSet set(StaticSet());
+    const RecordHandle handle = PtrToHandle(kCaptureEventPool, copy);
+    if (EventRecord* last = FindRecord<EventRecord>(kCaptureEventPool, record->last[voice])) {
+        last->next = handle;
+        copy->prev = record->last[voice];
+    } else {
+        record->first[voice] = handle;
+    }
+    record->last[voice] = handle;
+    return true;
+}
+
+// The note value (code and dots) nearest below `ticks`, within 16 ticks when it can.
+void NoteValueFor(int ticks, uint8_t* code, int* dots) {
+    int c = kLongestCode;
+    while (c > kShortestCode && (1 << c) > ticks) --c;
+    int d = 0;
+    int length = 1 << c;
+    while (d < kMostDots && length + (1 << (c - d - 1)) <= ticks) {
+        length += 1 << (c - d - 1);
+        ++d;
+    }
+    *code = static_cast<uint8_t>(c);
+    *dots = d;
+}
+
+struct PastePlace {
+    ScoreView* view;
+    int staff;
+    int measure;
+    int tick;
+    int voice;
+    bool stopped = false;
+};
+
+// Moves to the next measure, extending the score when the paste runs past its end.
+bool NextMeasure(PastePlace* place) {
+    ScoreDocument* document = place->view->document;
+    const int next = place->measure + 1;
+    if (next > document->header.measureCount) {
+        if (next > MeasureLimit) {
+            ShowNotice(kMeasureLimitNotice);
+            place->stopped = true;
+            return false;
+        }
+        if (!AddMeasures(place->view, next)) {
+            place->stopped = true;
+            return false;
+        }
+    }
+    place->measure = next;
+    place->tick = 0;
+    SetCurrentMeasure(place->view, place->staff, place->measure);
+    return true;
+}
+
+// Places one chord (the notes of `chord`) of `ticks` at the place; returns the notes
+// placed, which a split ties on.
+std::vector<EventRecord*> PlaceChord(PastePlace* place, const std::vector<const EventRecord*>& chord,
+                                     int ticks, int stepShift) {
+    ScoreView* view = place->view;
+    std::vector<EventRecord*> placed;
+    MeasureCell* cell = view->currentCell;
+    EventRecord* head = GetOrCreateVoiceChain(cell, view->document, place->voice);
+    if (!HandleOfEvent(head)) return placed;
+    uint8_t code = 0;
+    int dots = 0;
+    NoteValueFor(ticks, &code, &dots);
+    for (const EventRecord* note : chord) {
+        EventRecord* copy = CloneEvent(note, view, StaticSet(), CurrentPoolSet());
+        if (copy == nullptr) break;
+        copy->time = static_cast<uint16_t>(place->tick);
+        copy->step = static_cast<uint8_t>(static_cast<int8_t>(SignedStep(*note) + stepShift));
+        if (ticks != EventDurationTicks(*note)) {
+            copy->duration = code;
+            copy->word2 = static_cast<uint16_t>((copy->word2 & ~kEventDotsMask) | dots);
+            copy->tupletKind = 0;
+            copy->outerRatio = 0;
+        }
+        copy->flags &= static_cast<uint16_t>(~kEventChordHead);
+        LayoutWalkEventChain(head, view, copy);
+        placed.push_back(copy);
+    }
+    return placed;
+}
+
+// Ties the notes placed in `measure` to the notes just placed after them.
+void TieFrom(PastePlace* place, const std::vector<EventRecord*>& notes, int measure) {
+    SetCurrentMeasure(place->view, place->staff, measure);
+    for (EventRecord* from : notes)
+        if (FindNoteTie(from) == nullptr) ToggleTie(place->view, from, place->voice);
+    SetCurrentMeasure(place->view, place->staff, place->measure);
+}
+
+void PasteChord(PastePlace* place, const std::vector<const EventRecord*>& chord, int stepShift) {
+    int left = EventDurationTicks(*chord.front());
+    std::vector<EventRecord*> tieFrom;
+    int tieMeasure = 0;
+    while (left > 0 && !place->stopped) {
+        if (place->tick >= place->view->currentMeasureLength && !NextMeasure(place)) return;
+        const int room = place->view->currentMeasureLength - place->tick;
+        const int part = left > room + kSplitSlack ? room : left;
+        const std::vector<EventRecord*> placed = PlaceChord(place, chord, part, stepShift);
+        if (!tieFrom.empty()) TieFrom(place, tieFrom, tieMeasure);
+        place->tick += part;
+        left -= part;
+        tieFrom = left > 0 ? placed : std::vector<EventRecord*>{};
+        tieMeasure = place->measure;
+    }
+}
+
+std::vector<std::vector<const EventRecord*>> CapturedChords(const CaptureRecord& record, int voice) {
+    std::vector<std::vector<const EventRecord*>> chords;
+    ScopedPoolSet set(StaticSet());
+    const EventRecord* note = FindRecord<EventRecord>(kCaptureEventPool, record.first[voice]);
+    for (int i = 0; note != nullptr && i < kMaxChainLength; ++i) {
+        const bool sameChord = !chords.empty() && chords.back().back()->time == note->time &&
+                               (note->flags & kEventChordHead) == 0;
+        if (!sameChord) chords.emplace_back();
+        chords.back().push_back(note);
+        note = FindRecord<EventRecord>(kCaptureEventPool, note->next);
+    }
+    return chords;
+}
+
+int StepShiftOfKeys() {
+    if (win::IsKeyDown(win::Key::Down)) return kOctaveSteps;
+    if (win::IsKeyDown(win::Key::Up)) return -kOctaveSteps;
+    return 0;
+}
+
+}  // namespace
+
+bool NoteCaptureValid() {
+    return State().blockClipboard.captured != nullptr;
+}
+
+int CaptureMarqueeNotes(ScoreView* view) {
+    if (view == nullptr || view->document == nullptr) return 0;
+    if (!FocusHeld() || CurrentToolGroup() != ToolGroup::Pointer || CurrentMarquee() == nullptr) return 0;
+    SetDocumentModified(view->document);
+    const std::vector<WalkedItem> notes = CollectMarqueeNotes(view);
+    std::vector<CaptureRecord*> records;
+    for (const WalkedItem& item : notes) {
+        CaptureRecord* record = RecordFor(&records, item.staff);
+        if (record == nullptr || !AppendCopy(view, record, item.voice, item.note)) break;
+    }
+    State().blockClipboard.captured = records.empty() ? nullptr : records.front();
+    return records.empty() ? 0 : 1;
+}
+
+void CopyNotes(ScoreView* view, bool keepFocus) {
+    ClearBlockClipboard();
+    CaptureMarqueeNotes(view);
+    if (!keepFocus && view != nullptr) EndFocus(view, 0);
+}
+
+void PasteCapturedNotes(ScoreView* view) {
+    CaptureRecord* record = State().blockClipboard.captured;
+    if (view == nullptr || view->document == nullptr || record == nullptr) return;
+    SetDocumentModified(view->document);
+    const int firstStaff = record->staff;
+    const int startStaff = std::max(view->currentStaff, 1);
+    const int startMeasure = std::max(view->currentMeasure, 1);
+    const int startTick = std::clamp(XToTime(view, view->pointerPoint.x), 0, std::max(view->currentMeasureLength - 1, 0));
+    const uint8_t savedMask = view->voiceMask;
+    const int shift = StepShiftOfKeys();
+    for (int n = 0; record != nullptr && n < kMaxStaves; ++n, record = record->next.get()) {
+        const int staff = startStaff + record->staff - firstStaff;
+        if (staff > view->document->header.staffCount) break;
+        for (int voice = 0; voice < kVoiceCount; ++voice) {
+            const auto chords = CapturedChords(*record, voice);
+            if (chords.empty()) continue;
+            SetCurrentMeasure(view, staff, startMeasure);
+            view->voiceMask = voice == 0 ? static_cast<uint8_t>(savedMask & 1u) : static_cast<uint8_t>(1u << voice);
+            PastePlace place{view, staff, startMeasure, startTick, voice};
+            for (const auto& chord : chords) {
+                if (place.stopped) break;
+                PasteChord(&place, chord, shift);
+            }
+        }
+    }
+    view->voiceMask = savedMask;
+    SetCurrentMeasure(view, startStaff, startMeasure);
+    InvalidateLinkedViews(view);
+    EndFocus(view, 1);
+}
+
+}  // namespace ql

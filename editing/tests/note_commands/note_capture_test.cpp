@@ -1,0 +1,140 @@
+// Copy Notes and the paste of captured notes: the Pointer tool and a focus are
+// needed, the capture pastes one note after another from the cursor's time into the
+// following measures, Up held raises every pasted note an octave, and taking a
+// block drops the capture.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "display/view_location.h"
+#include "editing/block_clipboard.h"
+#include "editing/tests/note_commands/note_commands_fixture.h"
+#include "editing/tool_dispatch.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/rests/staff_place.h"
+#include "notes/ties/ties.h"
+
+namespace ql::testing_note_commands {
+namespace {
+
+class NoteCaptureTest : public NoteCommandTest {
+  protected:
+    void SetUp() override {
+        NoteCommandTest::SetUp();
+        ClearBlockClipboard();
+        marquee_object_ = static_cast<ScoreObject*>(AllocStaticRecord(kTransientStaticPool));
+        ASSERT_NE(marquee_object_, nullptr);
+        State().marquee.current = marquee_object_;
+        TheSelectionState()->editMode = 1;
+        SetCurrentToolGroup(ToolGroup::Pointer);
+        // Measures 3 and 4 of the walked voices are emptied to paste into.
+        for (int s = 2; s <= kStaves; ++s)
+            for (int m = 3; m <= 4; ++m)
+                for (int v : {0, 2}) FreeEventChain(GetVoiceHead(score_.Cell(s, m), v));
+    }
+    void TearDown() override {
+        State().marquee.current = nullptr;
+        TheSelectionState()->editMode = 0;
+        FreeStaticRecord(kTransientStaticPool, marquee_object_);
+        ClearBlockClipboard();
+        NoteCommandTest::TearDown();
+    }
+    std::vector<int> StepsAt(int staff, int measure, int voice) {
+        std::vector<int> steps;
+        for (EventRecord* e = GetVoiceFirstEvent(score_.Cell(staff, measure), voice); e != nullptr; e = NextEvent(e))
+            steps.push_back(SignedStep(*e));
+        return steps;
+    }
+    // Puts the cursor on a staff and measure at a tick.
+    void CursorAt(int staff, int measure, int tick) {
+        SetCurrentMeasure(view_, staff, measure);
+        view_->pointerPoint.x = CurrentSlotX(view_) + BeatMapTickToX(view_, tick);
+    }
+
+    ScoreObject* marquee_object_ = nullptr;
+};
+
+// With a tool other than the Pointer, Copy Notes captures nothing.
+TEST_F(NoteCaptureTest, OnlyThePointerToolCaptures) {
+    SetCurrentToolGroup(ToolGroup::Note);
+    EXPECT_EQ(CaptureMarqueeNotes(view_), 0);
+    EXPECT_FALSE(NoteCaptureValid());
+    SetCurrentToolGroup(ToolGroup::Pointer);
+    EXPECT_EQ(CaptureMarqueeNotes(view_), 1);
+    EXPECT_TRUE(NoteCaptureValid());
+}
+
+// Six quarters of each walked voice pasted from the last beat of measure 3: one
+// there, four in measure 4 and the last in a measure added after it; with Up held an
+// octave higher.
+TEST_F(NoteCaptureTest, CapturePastesOneAfterAnotherIntoTheNextMeasure) {
+    CopyNotes(view_, true);
+    ASSERT_TRUE(NoteCaptureValid());
+    win::headless::SetKeyDown(win::Key::Up, true);
+    CursorAt(2, 3, 3072);
+    PasteCapturedNotes(view_);
+    win::headless::SetKeyDown(win::Key::Up, false);
+    EXPECT_EQ(StepsAt(2, 3, 0), std::vector<int>{kMiddleLine - 7});
+    EXPECT_EQ(StepsAt(2, 4, 0), std::vector<int>(4, kMiddleLine - 7));
+    EXPECT_EQ(doc_->header.measureCount, 5);
+    EXPECT_EQ(StepsAt(2, 5, 0), std::vector<int>{kMiddleLine - 7});
+    EXPECT_EQ(StepsAt(2, 3, 2), std::vector<int>{kMiddleLine + 2 - 7});
+    EXPECT_EQ(StepsAt(3, 3, 0), std::vector<int>{kMiddleLine - 7}) << "the second staff below";
+    EXPECT_EQ(StepsAt(2, 3, 1).size(), 4u) << "voice 1 was never walked: it keeps its own notes";
+}
+
+// The paste of a capture in one undo step gives the pools back byte for byte.
+TEST_F(NoteCaptureTest, UndoTakesThePasteBackWhole) {
+    CopyNotes(view_, true);
+    const std::vector<uint8_t> before = PoolBytes();
+    CursorAt(2, 3, 0);
+    {
+        UndoStep step(doc_, view_, UndoKind::Note, 0, UndoVerb::Paste);
+        PasteCapturedNotes(view_);
+    }
+    EXPECT_EQ(StepsAt(2, 3, 0).size(), 4u);
+    ASSERT_EQ(UndoDepth(doc_), 1);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(PoolBytes(), before);
+}
+
+// A half note pasted at the last beat of a 4/4 measure is split into two quarters
+// tied across the barline; the next note follows the second quarter.
+TEST_F(NoteCaptureTest, AnOverlongNoteIsSplitAndTied) {
+    At(2, 1, 0, 1024)->duration = kDurationQuarter + 1;
+    CopyNotes(view_, true);
+    CursorAt(2, 3, 3072);
+    PasteCapturedNotes(view_);
+    EventRecord* first = GetVoiceFirstEvent(score_.Cell(2, 3), 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->time, 3072);
+    EXPECT_EQ(first->duration, kDurationQuarter);
+    EXPECT_EQ(NextEvent(first), nullptr);
+    EXPECT_NE(FindNoteTie(first), nullptr) << "tied on";
+    EventRecord* second = GetVoiceFirstEvent(score_.Cell(2, 4), 0);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->time, 0);
+    EXPECT_EQ(second->duration, kDurationQuarter);
+    EXPECT_EQ(second->step, first->step);
+    ASSERT_NE(NextEvent(second), nullptr);
+    EXPECT_EQ(NextEvent(second)->time, 1024);
+}
+
+// A capture, then a block copy, then Paste pastes the block; the reverse order the
+// capture.
+TEST_F(NoteCaptureTest, TheLaterOfCaptureAndBlockWins) {
+    CopyNotes(view_, true);
+    ASSERT_TRUE(NoteCaptureValid());
+    State().blockClipboard.source.document = doc_;
+    ClearBlockClipboard();  // what taking a block starts with
+    EXPECT_FALSE(NoteCaptureValid());
+    State().blockClipboard.source = BlockSource{doc_, 1, 1, 0, 1, 1};
+    CopyNotes(view_, true);
+    EXPECT_FALSE(BlockHeld());
+    EXPECT_TRUE(NoteCaptureValid());
+}
+
+}  // namespace
+}  // namespace ql::testing_note_commands
