@@ -12,7 +12,9 @@
 #include "core/ui/status_bar.h"
 #include "core/units/save_stacks.h"
 #include "editing/palette_layout.h"
+#include "editing/note_palette_popup.h"
 #include "editing/palette_windows.h"
+#include "editing/rest_tool_handler.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tool_records.h"
 #include "notes/entry/note_cursor.h"
@@ -34,6 +36,11 @@ bool g_paletteShownByTool = false;
 
 bool Idle(const SelectionState* s) {
     return s->editMode <= 0 && s->modal == 0;
+}
+
+// The focused object is the armed tool's prototype while nothing is focused.
+bool HasFocusedObject(const SelectionState* s) {
+    return s->focusedObject && s->focusedObject != s->defaultObject;
 }
 
 // The Notes palette's current button when it is a tool of its own (note heads, dots,
@@ -94,11 +101,22 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
         return 0;
     }
     if (view->document == nullptr || view->document->header.staffCount == 0) return 0;
+    // A right click on nothing while nothing is being edited asks for the Notes
+    // palette under the pointer.
+    if (message == win::Message::RightButtonDown && Idle(s) && !HasFocusedObject(s)) {
+        HideCursorAndPopUpNotePalette(view);
+        return 1;
+    }
+    if (action == ToolAction::Select) {
+        win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
+        g_paletteShownByTool = true;
+    }
+    // The value buttons show rests: the rest tool places them.
+    if (action != ToolAction::Deselect && NotesPaletteShowsRests() && EntryTool() == nullptr)
+        return RestToolHandler(view, action, record, window, message, word, data);
     const bool armed = s->armed != 0 && s->toolType == kNoteType;
     switch (action) {
         case ToolAction::Select:
-            win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
-            g_paletteShownByTool = true;
             ArmNotes(view, s);
             return 1;
         case ToolAction::Reclick:  // pressed again: re-armed when something disarmed it
