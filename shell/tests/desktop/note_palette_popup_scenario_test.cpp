@@ -50,7 +50,7 @@ class NotePalettePopupScenario : public DesktopScenario {
   protected:
     void SetUp() override {
         DesktopScenario::SetUp();
-        WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=1100,420,4,4\n");
+        WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\n");
     }
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     // The centre of a Notes button, from the palette's window and its pressed cell.
@@ -91,25 +91,26 @@ class NotePalettePopupScenario : public DesktopScenario {
             return !Shown(x_, "Notes");
         }, Millis{5000});
     }
-    // Ink in a box around a point.
-    static int InkAround(const ScreenPicture& picture, int x, int y, int reach) {
+    // Ink of a head's upper half: the rows just above the line it stands on (the
+    // stems of these notes point down), around its column.
+    static int HeadInkAbove(const ScreenPicture& picture, int column, int line) {
         int ink = 0;
-        for (int py = y - reach; py <= y + reach; ++py)
-            for (int px = x - reach; px <= x + reach; ++px) ink += !IsWhite(picture.At(px, py));
+        for (int y = line - 3; y < line; ++y)
+            for (int x = column - 5; x <= column + 5; ++x) ink += !IsWhite(picture.At(x, y));
         return ink;
     }
-    // The column of the new ink on the rows around a line, between two columns.
+    // The column of the new ink just above a line, between two columns.
     static std::optional<int> NewInkColumn(const ScreenPicture& before, const ScreenPicture& after, int left,
                                            int right, int line) {
         int sum = 0;
         int count = 0;
-        for (int y = line - 3; y <= line + 3; ++y)
+        for (int y = line - 3; y < line; ++y)
             for (int x = left; x < right; ++x)
                 if (IsWhite(before.At(x, y)) != IsWhite(after.At(x, y))) {
                     sum += x;
                     ++count;
                 }
-        if (count <= 10) return std::nullopt;
+        if (count <= 4) return std::nullopt;
         return sum / count;
     }
 };
@@ -126,6 +127,7 @@ TEST_F(NotePalettePopupScenario, ARightClickPopsTheNotesPaletteUpAndItsValueIsEn
     x_.Click(quarter->first, quarter->second);
     x_.Settle(Millis{500});
     const ScreenPicture empty = Screen();
+    WritePng(empty, TestOutputFolder() / "note_palette_popup_start_desktop.png");
     const int left = main->x + main->width + 8;
     const int right = notes->x - 8;
     const std::vector<int> lines = empty.LongDarkLines(left, 40, right, notes->y, 0.95);
@@ -163,11 +165,8 @@ TEST_F(NotePalettePopupScenario, ARightClickPopsTheNotesPaletteUpAndItsValueIsEn
     WritePng(both, TestOutputFolder() / "note_palette_popup_entered_desktop.png");
     const std::optional<int> quarterHead = NewInkColumn(withHalf, both, *halfHead + 12, right, middle);
     ASSERT_TRUE(quarterHead) << "the second value entered no note";
-    // The half note's head is hollow: less ink around its centre than the quarter's.
-    const int spacing = (lines[9] - lines[5]) / 4;
-    const int reach = std::max(2, spacing / 3);
-    EXPECT_LT(InkAround(both, *halfHead, middle - spacing / 4, reach) + 4,
-              InkAround(both, *quarterHead, middle - spacing / 4, reach))
+    // The half note's head is hollow: less ink above the line than the quarter's.
+    EXPECT_LT(HeadInkAbove(both, *halfHead, middle) + 4, HeadInkAbove(both, *quarterHead, middle))
         << "the first note is not a half note";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
