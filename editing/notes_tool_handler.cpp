@@ -15,6 +15,7 @@
 #include "editing/note_palette_popup.h"
 #include "editing/palette_windows.h"
 #include "editing/rest_tool_handler.h"
+#include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tool_records.h"
 #include "notes/entry/note_cursor.h"
@@ -41,6 +42,12 @@ bool Idle(const SelectionState* s) {
 // The focused object is the armed tool's prototype while nothing is focused.
 bool HasFocusedObject(const SelectionState* s) {
     return s->focusedObject && s->focusedObject != s->defaultObject;
+}
+
+// Whether the right button went down on one of the objects the tool can choose.
+bool ClickHitsAnObject(ScoreView* view, intptr_t data) {
+    PointerToLogicalPoint(view, static_cast<uint32_t>(data));
+    return FindRecordUnderPointer(view) != nullptr;
 }
 
 // The Notes palette's current button when it is a tool of its own (note heads, dots,
@@ -101,9 +108,9 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
         return 0;
     }
     if (view->document == nullptr || view->document->header.staffCount == 0) return 0;
-    // A right click on nothing while nothing is being edited asks for the Notes
-    // palette under the pointer.
-    if (message == win::Message::RightButtonDown && Idle(s) && !HasFocusedObject(s)) {
+    // A right click while nothing is being edited asks for the Notes palette under
+    // the pointer; on an object (a note) it opens that object's menu as before.
+    if (message == win::Message::RightButtonDown && Idle(s) && !HasFocusedObject(s) && !ClickHitsAnObject(view, data)) {
         HideCursorAndPopUpNotePalette(view);
         return 1;
     }

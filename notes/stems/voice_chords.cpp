@@ -67,7 +67,7 @@ class HandleSet {
     bool shared_;
     std::vector<uint64_t> own_;
     uint64_t* bits_;
-    std::array<uint16_t, 64> written_{};
+    std::array<uint16_t, 64> written_;  // read only below writtenCount_
     size_t writtenCount_ = 0;
     bool overflowed_ = false;
 };
