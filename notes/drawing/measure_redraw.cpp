@@ -5,6 +5,7 @@
 #include "notes/drawing/measure_redraw.h"
 
 #include "core/constants.h"
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/painting_guard.h"
 #include "core/model/page_records.h"
@@ -21,6 +22,15 @@ namespace {
 bool IsStaffShown(const ScoreSystem* system, int staff) {
     const int8_t* flags = system != nullptr ? StaffFlagsOf(system) : nullptr;
     return flags == nullptr || flags[staff] >= 0;
+}
+
+// The staff's measure (its lines, barlines and signs) here and in the linked views,
+// always in ink: the caller's colours are those of the notes (the erase colours
+// while the old image is drawn away).
+void RedrawStaffMeasureInInk(ScoreView* view) {
+    BeginHighlightDraw(view);
+    RedrawMeasureLinked(view);
+    EndHighlightDraw(view);
 }
 
 void DrawStaffVoices(ScoreView* view, bool shownVoicesOnly) {
@@ -44,13 +54,13 @@ void DrawMeasureStaves(ScoreView* view, bool shownVoicesOnly) {
         // Every voice with the context saved, then the measure here and in the linked
         // views; or the measure first, then the shown voices over it.
         if (shownVoicesOnly) {
-            RedrawMeasureLinked(view);
+            RedrawStaffMeasureInInk(view);
             DrawStaffVoices(view, true);
         } else {
             const int saved = gfx::SaveContext(view->ViewDC);
             DrawStaffVoices(view, false);
             if (saved > 0) gfx::RestoreContext(view->ViewDC, saved);
-            RedrawMeasureLinked(view);
+            RedrawStaffMeasureInInk(view);
         }
     }
     EndViewDraw(view);
