@@ -129,7 +129,7 @@ void ForgetHandleFields(HitRecord* chain) {
         for (Ref32<HitRecord>* field : {&s->focusRecord, &s->hoverListRecord, &s->hoverRecord, &s->statusRecord,
                                         &s->pendingRecord})
             if (field->get() == r) *field = {};
-        if (s->grabbedRecord.get() == r || s->currentHandle.get() == r) selection::SetGrabbedRecord(s, nullptr);
+        if (s->grabbedRecord.get() == r) selection::SetGrabbedRecord(s, nullptr);
     }
 }
 

@@ -79,15 +79,15 @@ std::vector<Inside> ObjectsInside(const gfx::Rect& rect, Filter keep) {
 template <typename Operation>
 void ForEachInside(ScoreView* view, const std::vector<Inside>& objects, Operation operation) {
     SelectionState* s = TheSelectionState();
-    const Ref32<HitRecord> current = s->currentHandle;
+    const Ref32<HitRecord> current = s->grabbedRecord;
     for (const Inside& inside : objects) {
         PushViewPosition(view);
         SetCurrentMeasure(view, inside.record->location.location.staff, inside.record->location.location.measure);
-        s->currentHandle = Ref32<HitRecord>::To(inside.record);
+        s->grabbedRecord = Ref32<HitRecord>::To(inside.record);
         operation(inside);
         PopViewPosition(view);
     }
-    s->currentHandle = current;
+    s->grabbedRecord = current;
 }
 
 bool HasHandles(const ScoreObject* marquee) {

@@ -184,7 +184,11 @@ int DragMoveStep(ScoreView* view) {
         ClassOf(object).DragMove(object, view);
     else
         ClassOf(object).TrackDrag(object, view);
-    if (!IsOwnerless(object->type)) SetDocumentModified(view->document);
+    if (!IsOwnerless(object->type)) {
+        SetDocumentModified(view->document);
+        uint16_t& request = view->document->header.reformatRequest;
+        if (request == 0) request = kReformatAfterDrag;  // a pending request stays
+    }
     s->grabX = view->pointerPoint.x;
     s->grabY = view->pointerPoint.y;
     SetupFeedbackState(view);
@@ -264,7 +268,13 @@ int HoverMove(ScoreView* view) {
         if (had != nullptr && IsUsableObject(had)) ClassOf(had).Slot41(had);
         return 0;
     }
-    if (!s->hoverRecord) {
+    // A marquee under the pointer is hit-tested at every move, so that its cursor
+    // shows what a press would take: one of its corners, or the whole.
+    const ScoreObject* owner = under->owner.get();
+    if (owner != nullptr && owner->type == kMarqueeType) {
+        ClearHoverState();
+        HitTestSelectionLists(view, 0);
+    } else if (!s->hoverRecord) {
         HitTestSelectionLists(view, 2);
     } else if (under != s->hoverRecord.get()) {
         ClearHoverState();

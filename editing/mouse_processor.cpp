@@ -102,8 +102,10 @@ void CreateAtPress(ScoreView* view) {
     g_switches.creating = 1;
     ScoreObject* object = ClassOf(prototype).CreateAtClick(prototype, view);
     g_switches.creating = 0;
-    if (object != nullptr && tool != kMarqueeType && !Is(tool, ObjectType::Note) && !Is(tool, ObjectType::Area))
+    if (object != nullptr && tool != kMarqueeType && !Is(tool, ObjectType::Note) && !Is(tool, ObjectType::Area)) {
         SetDocumentModified(view->document);
+        view->document->header.reformatRequest = kReformatAfterCreate;
+    }
     HitRecord* record = object != nullptr ? ClassOf(object).BuildHandles(object, view) : nullptr;
     if (record == nullptr) {
         s->focusedObject = s->defaultObject;

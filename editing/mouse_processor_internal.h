@@ -13,6 +13,11 @@ namespace ql {
 
 struct ScoreView;
 
+// The document's reformat request after an object was made with a click, and after
+// a drag step when no request was pending.
+constexpr uint16_t kReformatAfterCreate = 2;
+constexpr uint16_t kReformatAfterDrag = 7;
+
 // KeyDown, KeyUp, SystemKeyDown, KillFocus and Command.
 intptr_t KeyMessage(ScoreView* view, platform::WindowHandle window, win::Message message, uint32_t word,
                     intptr_t data);

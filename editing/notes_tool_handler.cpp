@@ -12,7 +12,10 @@
 #include "core/ui/status_bar.h"
 #include "core/units/save_stacks.h"
 #include "editing/palette_layout.h"
+#include "editing/note_palette_popup.h"
 #include "editing/palette_windows.h"
+#include "editing/rest_tool_handler.h"
+#include "editing/selection.h"
 #include "editing/tool_dispatch.h"
 #include "editing/tool_records.h"
 #include "notes/entry/note_cursor.h"
@@ -34,6 +37,17 @@ bool g_paletteShownByTool = false;
 
 bool Idle(const SelectionState* s) {
     return s->editMode <= 0 && s->modal == 0;
+}
+
+// The focused object is the armed tool's prototype while nothing is focused.
+bool HasFocusedObject(const SelectionState* s) {
+    return s->focusedObject && s->focusedObject != s->defaultObject;
+}
+
+// Whether the right button went down on one of the objects the tool can choose.
+bool ClickHitsAnObject(ScoreView* view, intptr_t data) {
+    PointerToLogicalPoint(view, static_cast<uint32_t>(data));
+    return FindRecordUnderPointer(view) != nullptr;
 }
 
 // The Notes palette's current button when it is a tool of its own (note heads, dots,
@@ -94,11 +108,22 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
         return 0;
     }
     if (view->document == nullptr || view->document->header.staffCount == 0) return 0;
+    // A right click while nothing is being edited asks for the Notes palette under
+    // the pointer; on an object (a note) it opens that object's menu as before.
+    if (message == win::Message::RightButtonDown && Idle(s) && !HasFocusedObject(s) && !ClickHitsAnObject(view, data)) {
+        HideCursorAndPopUpNotePalette(view);
+        return 1;
+    }
+    if (action == ToolAction::Select) {
+        win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
+        g_paletteShownByTool = true;
+    }
+    // The value buttons show rests: the rest tool places them.
+    if (action != ToolAction::Deselect && NotesPaletteShowsRests() && EntryTool() == nullptr)
+        return RestToolHandler(view, action, record, window, message, word, data);
     const bool armed = s->armed != 0 && s->toolType == kNoteType;
     switch (action) {
         case ToolAction::Select:
-            win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
-            g_paletteShownByTool = true;
             ArmNotes(view, s);
             return 1;
         case ToolAction::Reclick:  // pressed again: re-armed when something disarmed it

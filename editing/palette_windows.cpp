@@ -254,7 +254,9 @@ void OnMove(int palette, win::Point corner) {
     PaletteWindowState& state = StateOf(palette);
     const win::Point before = state.corner;
     state.corner = corner;
-    if (Windows().placing) return;
+    // The window layer may report the program's own placing after it returned: a
+    // move to where the palette already stands is not the user's.
+    if (Windows().placing || (corner.x == before.x && corner.y == before.y)) return;
     state.popUp = false;
     if (Options().groupMoves) MoveGroup(palette, corner.x - before.x, corner.y - before.y);
 }
@@ -484,6 +486,19 @@ void OpenLinkedPalette(int palette) {
         state.popUp = true;
         win::ShowWindow(state.window, win::ShowCommand::Show);
     }
+}
+
+void PopUpPaletteAtPointer(int palette) {
+    if (!Windows().made || !ValidPalette(palette)) return;
+    PaletteWindowState& state = StateOf(palette);
+    if (!state.window) return;
+    const PaletteSize size = OuterSize(state);
+    const win::Point pointer = win::GetCursorPosition();
+    const PaletteCell corner = KeepMovedPaletteOnScreen(pointer.x - size.width / 2, pointer.y - size.height / 2,
+                                                        size, PaletteButtonSize(), Screen());
+    PlacePaletteWindow(state, corner.x, corner.y);
+    state.popUp = true;
+    win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
 }
 
 void RedrawPalette(int palette) {

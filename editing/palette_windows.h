@@ -63,6 +63,9 @@ PaletteOptions& PaletteSettings();
 // Shows a pop-up palette (Heads, Accents, Ornaments, Dynamics) at its place; it
 // hides itself after a choice until the user moves it.
 void OpenLinkedPalette(int palette);
+// Shows a palette with its centre on the screen pointer (kept on screen) as a
+// pop-up: it hides itself again after a choice.
+void PopUpPaletteAtPointer(int palette);
 // Paints a palette's buttons again (all, or one) after their faces changed.
 void RedrawPalette(int palette);
 void RedrawPaletteButton(int palette, int index);

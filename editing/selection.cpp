@@ -248,7 +248,6 @@ void ResetSelection(ScoreView* view, int mode) {
     s->extraChain = {};
     s->voiceChain = {};
     s->focusSystem = s->focusStaff = s->focusMeasure = 0;
-    s->savedPosition = s->savedStaff = s->savedMeasure = 0;
     s->temporaryChain.next = {};
     s->pendingObject = {};
     s->pendingSerial = 0;

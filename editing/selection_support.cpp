@@ -114,7 +114,6 @@ void MoveDragPointer(ScoreView* view, LogicalPoint point) {
 
 void SetGrabbedRecord(SelectionState* s, HitRecord* record) {
     s->grabbedRecord = Ref32<HitRecord>::To(record);
-    s->currentHandle = s->grabbedRecord;
     uint16_t index = 0;
     for (HitRecord* r = s->focusRecord.get(); r != nullptr && r != record && index < kChainIndexLimit;
          r = r->child.get())
@@ -123,9 +122,10 @@ void SetGrabbedRecord(SelectionState* s, HitRecord* record) {
 }
 
 void SetFocusLocation(SelectionState* s, const ScoreView* view) {
-    s->focusStaff = s->savedStaff = static_cast<int16_t>(view->currentStaff);
-    s->focusMeasure = s->savedMeasure = static_cast<int16_t>(view->currentMeasure);
-    s->savedPosition = static_cast<int8_t>(view->positionWord & kLowByte);
+    // The focus "system" keeps the view's position byte, as the saved location has it.
+    s->focusSystem = static_cast<int8_t>(view->positionWord & kLowByte);
+    s->focusStaff = static_cast<int16_t>(view->currentStaff);
+    s->focusMeasure = static_cast<int16_t>(view->currentMeasure);
 }
 
 void ReleaseFollowedObjects(SelectionState* s, const ScoreObject* keep) {

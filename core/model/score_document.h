@@ -80,7 +80,11 @@ struct ScoreHeader {
     uint8_t scoreSettingE;                       // 2 in a new score
     uint8_t scoreSettingF;                       // 32 in a new score
     uint16_t tempo;
-    uint8_t settings208[4];
+    uint8_t settings208[2];
+    // What the editing asked of the layout after a change (2 an object made, 7 a
+    // drag); a pending request is not overwritten by a drag. Not stored in files:
+    // a read score starts with 0.
+    uint16_t reformatRequest;
     uint16_t lyricLevels[kLyricLevelCount];
     uint8_t settings220[26];
     uint16_t userPageWidth;                      // BcdInches in the page unit

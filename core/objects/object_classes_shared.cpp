@@ -154,11 +154,11 @@ void RedrawSelectionMarks(ScoreView* view) {
 bool SavedLocationDiffers(const ScoreView* view) {
     const SelectionState* selection = TheSelectionState();
     if (selection == nullptr || view == nullptr) return false;
-    if (selection->savedMeasure != static_cast<int16_t>(view->currentMeasure)) return true;
-    if (selection->savedStaff != static_cast<int16_t>(view->currentStaff)) return true;
+    if (selection->focusMeasure != static_cast<int16_t>(view->currentMeasure)) return true;
+    if (selection->focusStaff != static_cast<int16_t>(view->currentStaff)) return true;
     // The view's position byte is the lowest byte of its position word, signed.
     auto positionByte = static_cast<int8_t>(view->positionWord & kLowByteMask);
-    return selection->savedPosition != static_cast<int16_t>(positionByte);
+    return selection->focusSystem != static_cast<int16_t>(positionByte);
 }
 
 void ToggleObjectOwnership(ScoreObject* object, ScoreView* view) {
@@ -274,7 +274,7 @@ void MakeObjectCurrent(ScoreObject* object, ScoreView* view) {
     HitRecord* current = chain;
     for (int i = 0; i < selection->handleIndex && current->child; ++i)
         current = current->child.get();
-    selection->currentHandle = Ref32<HitRecord>::To(current);
+    selection->grabbedRecord = Ref32<HitRecord>::To(current);
     ClearHoverState();
 }
 

@@ -32,8 +32,8 @@ struct SelectionState {
     platform::CursorHandle toolCursor;   // cursor of the armed tool
     int16_t grabbedKind;                 // handle kind of the grabbed record; -1 after reset
     uint16_t grabbedOwnerType;
-    int16_t focusSystem;
-    int16_t focusStaff;
+    int16_t focusSystem;   // the saved location: the view's position byte,
+    int16_t focusStaff;    // staff and measure where the focus was taken
     int16_t focusMeasure;
     Ref32<ScoreObject> extraChain;
     Ref32<ScoreObject> voiceChain;
@@ -60,7 +60,7 @@ struct SelectionState {
     int32_t dragOffsetY;
     Ref32<HitRecord> pendingRecord;
     Ref32<HitRecord> focusRecord;  // the focused hit chain (list-A record)
-    Ref32<HitRecord> grabbedRecord;
+    Ref32<HitRecord> grabbedRecord;  // the current handle: the one grabbed or being stepped
     Ref32<HitRecord> hoverListRecord;
     Ref32<HitRecord> hoverRecord;
     Ref32<HitRecord> statusRecord;
@@ -71,7 +71,6 @@ struct SelectionState {
     uint8_t bound;
 
     // Further fields that the notes, staves and core code read and write.
-    Ref32<HitRecord> currentHandle;  // the current member of the focused chain
     uint8_t handleMoveFlag;
     uint16_t handleIndex;  // which member of the chain is current
     uint8_t focusHeld;     // focus byte: an object is held focused
@@ -84,12 +83,8 @@ struct SelectionState {
     ScoreObject** prototypeList;  // the document's prototype table (borrowed)
     ScoreObject** prototypeListEnd;
     uint8_t toolKind;  // 3 for the Notes tool
-    uint8_t toolBound;
     Ref32<ScoreObject> grabbedObject;
     uint8_t changed;        // set after the MIDI Event dialog
-    int16_t savedPosition;  // saved location: position, staff, measure
-    int16_t savedStaff;
-    int16_t savedMeasure;
     uint8_t locationSaved;
     Ref32<ScoreObject> insertionList;  // list for barline and note handle objects
     // The list insertionList names: the objects made while following the pointer's

@@ -172,7 +172,7 @@ void ToggleYFromStaff(TextObject* text, ScoreView* view) {
     if (text->header.subtype != SubtypeCode(ObjectSubtype::NoteAttachment)) return;
     ToggleFlag(text, kTextYFromStaff);
     SelectionState* selection = State().documents.Selection;
-    HitRecord* handle = selection != nullptr ? selection->currentHandle.get() : nullptr;
+    HitRecord* handle = selection != nullptr ? selection->grabbedRecord.get() : nullptr;
     if (handle != nullptr)
         PointToNoteAnchor(view, &text->header, &text->body.location, handle->point);
     SetDocumentModified(DocumentOf(view));

@@ -85,14 +85,28 @@ void PushSlotRun(const ShadowedBlock& block, size_t first, size_t count, UndoRec
     record.changes += static_cast<uint32_t>(count);
 }
 
+// The slots are compared a chunk at a time first: a chunk equal to its shadow is
+// passed whole, so an edit costs about one compare per chunk of the blocks it
+// touched, not one per slot. Only the runs of differing slots are recorded.
+constexpr size_t kChunkSlots = 32;
+
 void CaptureBlockRuns(const ShadowedBlock& block, UndoRecord& record) {
     size_t slots = block.bytes / block.slotSize;
     size_t slot = 0;
+    auto differs = [&](size_t s) {
+        size_t offset = s * block.slotSize;
+        return std::memcmp(block.live + offset, block.shadow + offset, block.slotSize) != 0;
+    };
+    auto chunkDiffers = [&](size_t s) {
+        size_t offset = s * block.slotSize;
+        size_t bytes = std::min(kChunkSlots, slots - s) * block.slotSize;
+        return std::memcmp(block.live + offset, block.shadow + offset, bytes) != 0;
+    };
     while (slot < slots) {
-        auto differs = [&](size_t s) {
-            size_t offset = s * block.slotSize;
-            return std::memcmp(block.live + offset, block.shadow + offset, block.slotSize) != 0;
-        };
+        if (slot % kChunkSlots == 0 && !chunkDiffers(slot)) {
+            slot += kChunkSlots;
+            continue;
+        }
         if (!differs(slot)) {
             ++slot;
             continue;
@@ -133,8 +147,17 @@ void CaptureMeasures(ScoreDocument* document, UndoRecord& record) {
         return std::memcmp(live + m, baseline + m, sizeof(MeasureRecord)) != 0;
     };
     int records = MeasureTableRecords();
+    constexpr int kChunkRecords = 32;  // compared a chunk at a time first, as the slots are
+    auto chunkDiffers = [&](int m) {
+        const int count = std::min(kChunkRecords, records - m);
+        return std::memcmp(live + m, baseline + m, sizeof(MeasureRecord) * count) != 0;
+    };
     int m = 0;
     while (m < records) {
+        if (m % kChunkRecords == 0 && !chunkDiffers(m)) {
+            m += kChunkRecords;
+            continue;
+        }
         if (!differs(m)) {
             ++m;
             continue;

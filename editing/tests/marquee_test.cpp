@@ -193,6 +193,26 @@ TEST_F(Marquee, PressShowsTheCursorOfWhatItGrabs) {
     }
 }
 
+// Hovering with the button up shows the same cursors, following the pointer into a
+// corner square, out to the middle and into another corner.
+TEST_F(Marquee, HoverShowsTheCursorOfWhatAPressWouldGrab) {
+    auto bundle = std::make_shared<sys::ResourceBundle>(*sys::GetProgramBundle());
+    for (int id : {kMarqueeMoveCursor, kMarqueeLowerCursor, kMarqueeUpperRightCursor, kMarqueeUpperLeftCursor})
+        bundle->cursors[id] = sys::CursorResource{1, 1, gfx::Point{0, 0}, {0xFF000000u}};
+    sys::SetProgramBundle(bundle);
+    DrawMarquee(left_, top_, left_ + 800, top_ + 640);
+    const struct {
+        int32_t x, y;
+        int cursor;
+    } moves[] = {{left_ + 400, top_ + 320, kMarqueeMoveCursor},   {left_, top_, kMarqueeUpperLeftCursor},
+                 {left_ + 400, top_ + 320, kMarqueeMoveCursor},   {left_ + 800 - 8, top_, kMarqueeUpperRightCursor},
+                 {left_ + 800 - 8, top_ + 8, kMarqueeUpperRightCursor}, {left_, top_ + 640 - 8, kMarqueeLowerCursor}};
+    for (const auto& move : moves) {
+        PointerMouse(Message::MouseMove, move.x, move.y);
+        EXPECT_EQ(win::CursorResourceId(win::GetCursor()), move.cursor) << move.x - left_ << "," << move.y - top_;
+    }
+}
+
 // Ctrl+Left moves the marquee 16 units, Ctrl+Up 64; without Ctrl the arrows do not.
 TEST_F(Marquee, CtrlArrowsMoveTheMarquee) {
     DrawMarquee(left_, top_, left_ + 800, top_ + 640);

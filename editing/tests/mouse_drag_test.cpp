@@ -123,6 +123,27 @@ TEST_P(BoxDrag, ClickCreatesAndRubberBandsThenUndoRemoves) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+// The document's reformat request: a click that makes an object asks for 2; a drag
+// asks for 7 only when nothing is pending, so it never overwrites a request.
+TEST_P(BoxDrag, CreationAndDragsSetTheReformatRequest) {
+    ArmBoxTool();
+    uint16_t& request = doc_->header.reformatRequest;
+    ASSERT_EQ(request, 0);
+    Mouse(Message::MouseMove, originX_, originY_);
+    MouseAtClient(Message::LeftButtonDown, Client(originX_, originY_));
+    EXPECT_EQ(request, 2) << "the click made a box";
+    MouseAtClient(Message::LeftButtonUp, Client(originX_, originY_));
+    Mouse(Message::LeftButtonDown, originX_ + 2000, originY_ + 1600);  // commit
+    request = 0;
+    ScoreObject* box = MakeBox(originX_, originY_, originX_ + kSide, originY_ + kSide);
+    DragHandle(originX_ + kSide / 2, originY_ + kSide / 2, {{4, 2}});
+    ASSERT_EQ(BodyOf(box).left, originX_ + 4 * kPixel);
+    EXPECT_EQ(request, 7) << "a drag asks when nothing is pending";
+    request = 5;
+    DragHandle(originX_ + kSide / 2 + 4 * kPixel, originY_ + kSide / 2 + 2 * kPixel, {{4, 2}});
+    EXPECT_EQ(request, 5) << "a pending request stays";
+}
+
 // A release after a drag of a handle with 0x0040 ends the edit.
 TEST_P(BoxDrag, EndOnReleaseUnfocuses) {
     g_boxHandleFlags = kHandleEndOnRelease;

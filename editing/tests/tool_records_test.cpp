@@ -48,7 +48,12 @@ const std::vector<Expected>& ExpectedTypes() {
         {kStaffToolsPalette,
          {t(ObjectType::Staff), t(ObjectType::Stretcher), kNone, t(ObjectType::Clef), t(ObjectType::KeySignature),
           kNone, t(ObjectType::Label), kNone, kNone}},
-        {kNotesPalette, std::vector<int>(16, t(ObjectType::Note))},
+        // Button 0 turns the value buttons to rests, which then arm the Rest type.
+        {kNotesPalette,
+         {t(ObjectType::Note), t(ObjectType::Rest), t(ObjectType::Rest), t(ObjectType::Rest), t(ObjectType::Rest),
+          t(ObjectType::Rest), t(ObjectType::Rest), t(ObjectType::Note), t(ObjectType::Note), t(ObjectType::Note),
+          t(ObjectType::Note), t(ObjectType::Note), t(ObjectType::Note), t(ObjectType::Note), t(ObjectType::Note),
+          t(ObjectType::Note)}},
         {kGraphicsPalette,
          {t(ObjectType::Slur), t(ObjectType::Tie), t(ObjectType::Hairpin), t(ObjectType::RepeatEnding),
           t(ObjectType::Octave), t(ObjectType::PedalBracket), t(ObjectType::Box), t(ObjectType::Circle),

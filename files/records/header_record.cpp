@@ -23,7 +23,7 @@ constexpr size_t kAtSettings194 = 188;
 constexpr size_t kAtPlayback = 190;
 constexpr size_t kAtSettingD = 196;
 constexpr size_t kAtSettings208 = 202;
-constexpr size_t kAtUnstored204 = 204;
+constexpr size_t kAtReformatRequest = 204;  // not stored: written as 0
 constexpr size_t kAtLyricLevels = 206;
 constexpr size_t kAtSettings220 = 214;
 constexpr size_t kSettings220Bytes = 26;
@@ -33,7 +33,6 @@ constexpr size_t kAtFontSize = 246;
 constexpr size_t kAtLeftMargins = 248;
 constexpr size_t kAtRightMargins = 256;
 constexpr size_t kWord = 2;
-constexpr size_t kStoredSettings208 = 2;  // the other two bytes are not stored
 
 void EncodeScoreLead(const ScoreHeader& h, FixedRecord& r) {
     for (int i = 0; i < kPageDistanceCount; ++i) r.U16(i * kWord, h.pageDistances[i]);
@@ -84,8 +83,8 @@ void EncodeScoreTail(const ScoreHeader& h, FixedRecord& r) {
     r.U8(198, h.scoreSettingE);
     r.U8(199, h.scoreSettingF);
     r.U16(200, h.tempo);
-    r.Bytes(kAtSettings208, h.settings208, kStoredSettings208);
-    r.U16(kAtUnstored204, 0);
+    r.Bytes(kAtSettings208, h.settings208, sizeof h.settings208);
+    r.U16(kAtReformatRequest, 0);
     for (int i = 0; i < kLyricLevelCount; ++i) r.U16(kAtLyricLevels + i * kWord, h.lyricLevels[i]);
     r.Bytes(kAtSettings220, h.settings220, kSettings220Bytes);
     r.U16(kAtUserWidth, h.userPageWidth);
@@ -156,9 +155,9 @@ void DecodeScoreTail(ByteReader& in, ScoreHeader* h) {
     h->scoreSettingE = in.U8();
     h->scoreSettingF = in.U8();
     h->tempo = in.U16();
-    in.Bytes(h->settings208, kStoredSettings208);
+    in.Bytes(h->settings208, sizeof h->settings208);
     in.Skip(kWord);
-    std::memset(h->settings208 + kStoredSettings208, 0, sizeof h->settings208 - kStoredSettings208);
+    h->reformatRequest = 0;
     for (uint16_t& level : h->lyricLevels) level = in.U16();
 }
 

@@ -5,6 +5,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "editing/note_palette_popup.h"
 #include "editing/tool_records.h"
 #include "editing/tools.h"
 
@@ -63,6 +64,13 @@ intptr_t ArticulationToolHandler(ScoreView* view, int action, ToolRecord* record
                 s->toolType != kArticulationType)
                 Arm(view);
             BindArmedTool(view, message, window, kArticulationType);
+            // A right click while nothing is grabbed asks for the Notes palette under
+            // the pointer, unless the program holds that back.
+            if (message == win::Message::RightButtonDown && !s->grabbedRecord &&
+                State().input.NotePalettePopupSuppressed == 0) {
+                HideCursorAndPopUpNotePalette(view);
+                return 1;
+            }
             if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
             return HandleToolMouseMessage(view, window, message, word, data);
         case ToolAction::Deselect:

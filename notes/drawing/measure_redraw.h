@@ -7,10 +7,11 @@ namespace ql {
 
 struct ScoreView;
 
-// Draws the current measure on every visible staff: notes, rests and their items.
+// Draws the current measure on every visible staff: notes, rests and their items,
+// then the staff's measure here and in the linked views (RedrawMeasureLinked).
 void RedrawMeasureOnAllStaves(ScoreView* view);
-// Draws the notes and items of the shown voices of the current measure on every
-// visible staff.
+// Draws the staff's measure here and in the linked views, then the notes and items
+// of the shown voices of the current measure, on every visible staff.
 void RedrawMeasureNotesOnAllStaves(ScoreView* view);
 
 }  // namespace ql

@@ -84,7 +84,9 @@ void ClearAccidentalState(AccidentalState& state) {
     std::memset(state.codes, 0, sizeof state.codes);
 }
 
-void FillAccidentalStateFromKey(AccidentalState& state, int clef, int key) {
+namespace {
+
+void ComputeStateFromKey(AccidentalState& state, int clef, int key) {
     ClearAccidentalState(state);
     // The key alters a step in every octave alike: one code per step, repeated from
     // the lowest filled position up.
@@ -101,6 +103,32 @@ void FillAccidentalStateFromKey(AccidentalState& state, int clef, int key) {
         state.codes[index] = byStep[step];
         if (++step == kStepsPerOctave) step = 0;
     }
+}
+
+// The state a key gives depends on the clef and the key alone: each pair met is
+// worked out once per thread and copied after (a score's respelling fills one per
+// voice and measure).
+constexpr int kClefSlots = 16;
+constexpr int kKeySlots = 15;
+struct KeyStateSlot {
+    bool filled = false;
+    AccidentalState state;
+};
+
+}  // namespace
+
+void FillAccidentalStateFromKey(AccidentalState& state, int clef, int key) {
+    if (!IsValidClef(clef) || !IsValidKey(key) || clef >= kClefSlots || key >= kKeySlots) {
+        ComputeStateFromKey(state, clef, key);
+        return;
+    }
+    thread_local KeyStateSlot slots[kClefSlots][kKeySlots];
+    KeyStateSlot& slot = slots[clef][key];
+    if (!slot.filled) {
+        ComputeStateFromKey(slot.state, clef, key);
+        slot.filled = true;
+    }
+    state = slot.state;
 }
 
 int AccidentalStateAt(const AccidentalState& state, int position) {

@@ -79,7 +79,10 @@ void ParkVoicePitches(const StaffRecord* staff, MeasureCell* cell, int voice) {
     int clef = CellClef(*cell);
     int key = CellKey(*cell);
     FillAccidentalStateFromKey(state, clef, key);
-    std::vector<std::pair<int, int>> pending;  // index, code: stores of the current time
+    // Index, code: the stores of the current time. One list per thread, kept between
+    // voices: a whole score parks its pitches without an allocation per voice.
+    thread_local std::vector<std::pair<int, int>> pending;
+    pending.clear();
     int time = -1;
     ForEachNote(cell, voice, [&](EventRecord& note) {
         if (note.time != time) {

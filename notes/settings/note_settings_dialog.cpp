@@ -15,9 +15,8 @@
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/entry/note_edits.h"
 #include "notes/pitch/pitch_vocabulary.h"
-#include "notes/settings/cross_staff_toggle.h"
-#include "notes/stems/stems.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
@@ -157,10 +156,9 @@ void ApplyAndClose(platform::WindowHandle dialog) {
     {
         UndoStep step(run.view->document, run.view, UndoKind::Note, 0, UndoVerb::Modify);
         *run.note = scratch;
-        if (crossStaff != IsCrossStaff(*run.note)) {
-            ApplyCrossStaffToggle(run.view, run.note);
-            UpdateBeamForNote(run.view, run.note);
-        }
+        // The Notes tool's own toggle, which keeps the sounding pitch and updates the
+        // beam group.
+        if (crossStaff != IsCrossStaff(*run.note)) ToggleCrossStaffNote(run.view, run.note);
         SetDocumentModified(run.view->document);
     }
     ui::EndDialog(dialog, kDialogOk);

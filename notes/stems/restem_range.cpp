@@ -31,8 +31,8 @@ MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
 
 // Marks the seconds of every chord and restems every chord that starts a group or
 // stands alone.
-void RestemVoice(ScoreView* view, EventRecord* first) {
-    const stems::VoiceChords voice(first);
+void RestemVoice(ScoreView* view, EventRecord* first, stems::VoiceChords& voice) {
+    voice.Take(first);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) {
         if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(view, voice, chord);
@@ -49,7 +49,7 @@ void PlaceVoiceRests(MeasureCell* cell, int voice) {
     }
 }
 
-void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask) {
+void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask, stems::VoiceChords& scratch) {
     view->currentCell = cell;
     for (int voice = 0; voice < kVoiceCount; ++voice) {
         // As when a voice is drawn: the voice alone, voice 1 keeping only bit 0.
@@ -57,7 +57,7 @@ void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask) {
                                      : static_cast<uint8_t>(1u << voice);
         view->voiceChain = GetVoiceFirstEvent(cell, voice);
         if (State().notes.StemMode == kStemsFloat && view->voiceChain != nullptr)
-            RestemVoice(view, view->voiceChain);
+            RestemVoice(view, view->voiceChain, scratch);
         PlaceVoiceRests(cell, voice);
     }
 }
@@ -74,6 +74,7 @@ void RestemMeasureRange(ScoreView* view, int firstStaff, int lastStaff, int firs
     lastMeasure = std::min({lastMeasure, document->header.measureCount + kSpareMeasures,
                             MaxMeasures - 1});
     const SavedLocation saved(view);
+    stems::VoiceChords scratch(nullptr);
     for (int measure = firstMeasure; measure <= lastMeasure; ++measure) {
         for (int staff = firstStaff; staff <= lastStaff; ++staff) {
             StaffRecord* record = StaffRecordOf(document, staff);
@@ -82,7 +83,7 @@ void RestemMeasureRange(ScoreView* view, int firstStaff, int lastStaff, int firs
             view->currentStaff = staff;
             view->currentMeasure = measure;
             view->currentStaffRecord = record;
-            RestemCell(view, cell, saved.VoiceMask());
+            RestemCell(view, cell, saved.VoiceMask(), scratch);
         }
     }
 }

@@ -43,6 +43,9 @@ constexpr int kQuarterTicks = 1 << kDurationQuarter;
 class VoiceChords {
   public:
     explicit VoiceChords(EventRecord* anyEvent);
+    // The snapshot of another voice, in the tables of this one (a walk over many
+    // voices keeps one snapshot and allocates once).
+    void Take(EventRecord* anyEvent);
 
     int ChordCount() const { return static_cast<int>(chordStart_.size()); }
     // Index of the chord holding the event; -1 when it is not in the snapshot.
@@ -70,6 +73,7 @@ class VoiceChords {
     int DirectionBefore(int chord) const;
 
   private:
+    void Clear();
     void WalkForward(EventRecord* from);
     int EventIndexOf(RecordHandle handle) const;
 

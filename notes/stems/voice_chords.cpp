@@ -3,6 +3,7 @@
 // the snapshot, forwards to later chords and backwards to earlier ones, so a
 // damaged or looping link ends a walk instead of leaving the voice.
 #include <algorithm>
+#include <array>
 
 #include "core/model/events.h"
 #include "notes/stems/stems_internal.h"
@@ -21,7 +22,10 @@ class HandleSet {
     }
     ~HandleSet() {
         if (!shared_) return;
-        for (uint16_t word : written_) bits_[word] = 0;
+        if (overflowed_)
+            std::fill(bits_, bits_ + kWords, uint64_t{0});
+        else
+            for (size_t i = 0; i < writtenCount_; ++i) bits_[written_[i]] = 0;
         SharedInUse() = false;
     }
     HandleSet(const HandleSet&) = delete;
@@ -33,7 +37,7 @@ class HandleSet {
         uint64_t& word = bits_[index];
         const uint64_t bit = uint64_t{1} << (handle.bits & kBitMask);
         if (word & bit) return false;
-        if (word == 0 && shared_) written_.push_back(index);
+        if (word == 0 && shared_) Remember(index);
         word |= bit;
         return true;
     }
@@ -51,17 +55,29 @@ class HandleSet {
         return inUse;
     }
 
+    // The words written are listed up to a voice's usual size; past it the whole
+    // table is cleared at the end instead (no allocation either way).
+    void Remember(uint16_t index) {
+        if (writtenCount_ < written_.size())
+            written_[writtenCount_++] = index;
+        else
+            overflowed_ = true;
+    }
+
     bool shared_;
     std::vector<uint64_t> own_;
     uint64_t* bits_;
-    std::vector<uint16_t> written_;
+    std::array<uint16_t, 64> written_;  // read only below writtenCount_
+    size_t writtenCount_ = 0;
+    bool overflowed_ = false;
 };
 
 // Where the forward walk starts: the head sentinel behind the event, or the
 // earliest event reached by backward links.
-EventRecord* ChainStart(EventRecord* event) {
+EventRecord* ChainStart(EventRecord* event, RecordHandle handle) {
+    if (IsHeadSentinel(*event)) return event;
     HandleSet seen;
-    seen.Insert(HandleOfEvent(event));
+    seen.Insert(handle);
     for (int i = 0; i < kMaxChainLength && !IsHeadSentinel(*event); ++i) {
         EventRecord* prev = PrevEvent(event);
         if (prev == nullptr || !seen.Insert(event->prev)) break;
@@ -73,19 +89,6 @@ EventRecord* ChainStart(EventRecord* event) {
 }  // namespace
 
 VoiceChords::VoiceChords(EventRecord* anyEvent) {
-    // Only a live record of the current set: a freed slot or a foreign pointer is
-    // no voice at all.
-    if (anyEvent == nullptr || ResolveEvent(HandleOfEvent(anyEvent)) != anyEvent) return;
-    WalkForward(ChainStart(anyEvent));
-    if (!IsHeadSentinel(*anyEvent) && ChordOf(anyEvent) < 0) WalkForward(anyEvent);
-}
-
-void VoiceChords::WalkForward(EventRecord* from) {
-    events_.clear();
-    handles_.clear();
-    chordStart_.clear();
-    chordOfEvent_.clear();
-    byHandle_.clear();
     // Room for a voice of a measure at once: growing from nothing costs an
     // allocation per doubling in each of the five tables.
     constexpr size_t kUsualVoiceNotes = 32;
@@ -94,6 +97,30 @@ void VoiceChords::WalkForward(EventRecord* from) {
     chordStart_.reserve(kUsualVoiceNotes);
     chordOfEvent_.reserve(kUsualVoiceNotes);
     byHandle_.reserve(kUsualVoiceNotes);
+    Take(anyEvent);
+}
+
+void VoiceChords::Take(EventRecord* anyEvent) {
+    Clear();
+    // Only a live record of the current set: a freed slot or a foreign pointer is
+    // no voice at all.
+    if (anyEvent == nullptr) return;
+    const RecordHandle handle = HandleOfEvent(anyEvent);
+    if (ResolveEvent(handle) != anyEvent) return;
+    WalkForward(ChainStart(anyEvent, handle));
+    if (!IsHeadSentinel(*anyEvent) && EventIndexOf(handle) < 0) WalkForward(anyEvent);
+}
+
+void VoiceChords::Clear() {
+    events_.clear();
+    handles_.clear();
+    chordStart_.clear();
+    chordOfEvent_.clear();
+    byHandle_.clear();
+}
+
+void VoiceChords::WalkForward(EventRecord* from) {
+    Clear();
     HandleSet seen;
     RecordHandle handle = HandleOfEvent(from);
     EventRecord* event = from;

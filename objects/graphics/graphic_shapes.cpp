@@ -104,7 +104,7 @@ HitRecord* FocusedChain() {
 HitRecord* DraggedHandle() {
     SelectionState* selection = TheSelectionState();
     if (selection == nullptr) return nullptr;
-    HitRecord* current = selection->currentHandle.get();
+    HitRecord* current = selection->grabbedRecord.get();
     return current != nullptr ? current : selection->focusRecord.get();
 }
 

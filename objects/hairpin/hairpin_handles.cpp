@@ -62,7 +62,7 @@ void FreeMade(HitRecord* const* handles, int count) {
 
 HitRecord* FocusedHandle() {
     SelectionState* selection = TheSelectionState();
-    return selection != nullptr ? selection->currentHandle.get() : nullptr;
+    return selection != nullptr ? selection->grabbedRecord.get() : nullptr;
 }
 
 LogicalPoint DragOffsetOfSelection() {

@@ -222,7 +222,7 @@ void MarginClass::TrackDrag(ScoreObject*, ScoreView* view) const {
     HitRecord* first = FocusedChain();
     HitRecord* centre = ChainAt(first, kMarginCentreHandle);
     if (selection == nullptr || centre == nullptr || view == nullptr) return;
-    HitRecord* current = selection->currentHandle.get();
+    HitRecord* current = selection->grabbedRecord.get();
     int index = 0;
     for (HitRecord* hit = first; hit != nullptr && hit != current; hit = hit->child.get()) ++index;
     RecordRect r = centre->outer;

@@ -198,7 +198,7 @@ void AreaClass::TrackDrag(ScoreObject* object, ScoreView*) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* first = FocusedChain();
     HitRecord* corner = ChainHandle(first, kAreaCornerHandle);
-    if (selection == nullptr || corner == nullptr || selection->currentHandle.get() != corner) return;
+    if (selection == nullptr || corner == nullptr || selection->grabbedRecord.get() != corner) return;
     RecordRect& r = g_tracking.current;
     r.right += selection->dragOffsetX;
     r.bottom += selection->dragOffsetY;

@@ -255,7 +255,7 @@ void StretcherClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     SelectionState* selection = TheSelectionState();
     HitRecord* first = FocusedChain();
     if (selection == nullptr || view == nullptr || first == nullptr) return;
-    HitRecord* current = selection->currentHandle.get();
+    HitRecord* current = selection->grabbedRecord.get();
     StretcherBody& body = AsStretcher(object)->body;
     int32_t dx = selection->dragOffsetX;
     switch (ChainIndexOf(first, current)) {

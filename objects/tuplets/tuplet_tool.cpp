@@ -148,7 +148,7 @@ intptr_t TupletToolHandler(ScoreView* view, int action, ToolRecord* record, Wind
     ScoreObject* prototype = selection != nullptr ? selection->defaultObject.get() : nullptr;
     if (selection != nullptr && (prototype == nullptr || prototype->type != TypeCode(ObjectType::Tuplet))) {
         EndFocus(view, 0);
-        selection->toolBound = 0;
+        selection->bound = 0;
         if (action == ToolAction::Message) action = ToolAction::SelectThenMessage;
     }
     return ObjectToolHandler(view, action, record, window, message, word, data, TypeCode(ObjectType::Tuplet));

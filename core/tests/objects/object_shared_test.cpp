@@ -128,17 +128,17 @@ TEST_F(ObjectLocationChange, ZeroOnlyWhenMeasureStaffAndPositionMatch) {
     view_->positionWord = 0x12F0;  // low byte -16
     view_->currentStaff = 1;
     view_->currentMeasure = 1;
-    s.savedPosition = -16;
-    s.savedStaff = 1;
-    s.savedMeasure = 1;
+    s.focusSystem = -16;
+    s.focusStaff = 1;
+    s.focusMeasure = 1;
     EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 0);
-    s.savedPosition = 0;
+    s.focusSystem = 0;
     EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 1);
-    s.savedPosition = -16;
-    s.savedStaff = 2;
+    s.focusSystem = -16;
+    s.focusStaff = 2;
     EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 1);
-    s.savedStaff = 1;
-    s.savedMeasure = 2;
+    s.focusStaff = 1;
+    s.focusMeasure = 2;
     EXPECT_EQ(ClassOf(box).LocationChanged(box, view_), 1);
 }
 

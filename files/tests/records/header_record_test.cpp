@@ -76,8 +76,9 @@ class HeaderRecord : public FilesTest {
         h.scoreSettingE = 2;
         h.scoreSettingF = 32;
         h.tempo = 120;
-        const uint8_t settings208[4] = {0xC1, 0xC2, 0xC3, 0xC4};
-        std::memcpy(h.settings208, settings208, 4);
+        h.settings208[0] = 0xC1;
+        h.settings208[1] = 0xC2;
+        h.reformatRequest = 0xC4C3;  // a pending request is not written
         for (int i = 0; i < kLyricLevelCount; ++i) h.lyricLevels[i] = static_cast<uint16_t>(320 + 256 * i);
         for (int i = 0; i < 26; ++i) h.settings220[i] = static_cast<uint8_t>(0xD0 + i);
         h.userPageWidth = 0x0850;
@@ -163,7 +164,7 @@ TEST_F(HeaderRecord, HeaderReadsBack) {
     EXPECT_EQ(V(target.pageGeometry.measureNumberOffsetY), 0x2345);
     EXPECT_STREQ(target.pageGeometry.numberFaceName, "Arial");
     EXPECT_EQ(V(target.pageGeometry.measureNumberFont), 0u);
-    EXPECT_EQ(target.settings208[2], 0);
+    EXPECT_EQ(target.reformatRequest, 0) << "a read score has no reformat pending";
     EXPECT_EQ(target.settings250[0], 0);
     EXPECT_EQ(V(target.staffCount), 2);
     EXPECT_EQ(V(target.rightMargins[3]), 0x0800);

@@ -68,7 +68,8 @@ void SetHeader(ScoreHeader& h, int staves, int measures) {
     h.pageCount = 9;  // stale: the writer counts the page list
     h.scoreSettingD = 0x0D0D;
     h.tempo = 96;
-    for (int i = 0; i < 4; ++i) h.settings208[i] = static_cast<uint8_t>(0x20 + i);
+    for (int i = 0; i < 2; ++i) h.settings208[i] = static_cast<uint8_t>(0x20 + i);
+    h.reformatRequest = 0x2322;
     for (int i = 0; i < kLyricLevelCount; ++i) h.lyricLevels[i] = static_cast<uint16_t>(0x0300 + i);
     h.settings220[0] = 1;  // the on/off setting: on
     for (int i = 1; i < 26; ++i) h.settings220[i] = static_cast<uint8_t>(0xE0 + i);

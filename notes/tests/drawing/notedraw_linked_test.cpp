@@ -95,6 +95,28 @@ TEST_F(LinkedDrawing, MeasuresAreRedrawnInEveryLinkedView) {
     EXPECT_EQ(State().documents.ActiveView, view_);
 }
 
+// A respaced measure is drawn again in the linked views too, staff by staff, and
+// their locations come back.
+TEST_F(LinkedDrawing, RespacedMeasuresAreRedrawnInTheLinkedViews) {
+    const NoteDrawLocation here(view_, 1, 1);
+    for (void (*redraw)(ScoreView*) : {RedrawMeasureOnAllStaves, RedrawMeasureNotesOnAllStaves}) {
+        if (other_ != nullptr) FreeView(other_);
+        other_ = nullptr;
+        size_t before = gfx::RecordedCallCount(recording_);
+        redraw(view_);
+        const size_t alone = gfx::RecordedCallCount(recording_) - before;
+        OpenOtherView();
+        State().documents.ActiveView = view_;
+        before = gfx::RecordedCallCount(recording_);
+        redraw(view_);
+        EXPECT_GT(gfx::RecordedCallCount(recording_) - before, alone) << "the linked view drew nothing";
+        EXPECT_EQ(other_->currentStaff, 2);
+        EXPECT_EQ(other_->currentMeasure, 3);
+        EXPECT_EQ(State().documents.ActiveView, view_);
+        EXPECT_EQ(view_->currentStaff, 1);
+    }
+}
+
 // Re-expressed for articulations: staff 2's bottom line, the note's position counted
 // in staff 2's steps.
 TEST_F(LinkedDrawing, ArticulationsSeeACrossStaffNoteOnItsOtherStaff) {

@@ -10,6 +10,7 @@
 #include "core/model/grid.h"
 #include "core/undo/undo.h"
 #include "notes/drawing/note_fields.h"
+#include "notes/pitch/pitch.h"
 #include "notes/settings/note_settings_dialog.h"
 #include "notes/tests/pitch/pitch_fixture.h"
 #include "platform/sys/resources.h"
@@ -150,6 +151,26 @@ TEST_F(NoteSettingsTest, OkClampsTypedValuesWithOneBeep) {
     EXPECT_TRUE(IsCrossStaff(*note_));
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
     EXPECT_EQ(ui::headless::Beeps().size(), 1u);
+}
+
+// OK with "Cross staff" runs the Notes tool's toggle: the note keeps its pitch, its
+// place on the other staff worked out from the two clefs.
+TEST_F(NoteSettingsTest, OkWithCrossStaffKeepsThePitch) {
+    const int before = NoteToMidiKey(Staff(1), *note_, kTreble, kC);
+    Run([](ui::headless::DialogDriver& d) {
+        d.SetChecked(nsd::kCrossStaff, true);
+        d.Click(ui::kIdOk);
+    });
+    ASSERT_TRUE(IsCrossStaff(*note_));
+    EXPECT_NE(note_->crossStaffPosition, kNoCrossStaffPosition) << "the place on the other staff was left open";
+    EXPECT_EQ(static_cast<int8_t>(note_->crossStaffPosition), -2) << "both staves read the treble clef here";
+    // Off again through the dialog: the note is back on its staff with its pitch.
+    Run([](ui::headless::DialogDriver& d) {
+        d.SetChecked(nsd::kCrossStaff, false);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_FALSE(IsCrossStaff(*note_));
+    EXPECT_EQ(NoteToMidiKey(Staff(1), *note_, kTreble, kC), before);
 }
 
 // Timbre 0 marks the staff's timbre; 1..4 clear the mark and store timbre - 1.

@@ -59,7 +59,7 @@ class HairpinTest : public MarksTest {
         SelectionState* selection = TheSelectionState();
         selection->focusRecord = Ref32<HitRecord>::To(chain_);
         selection->focusedObject = Ref32<ScoreObject>::To(object);
-        selection->currentHandle = Ref32<HitRecord>::To(current);
+        selection->grabbedRecord = Ref32<HitRecord>::To(current);
         owner_ = object;
     }
     void Drag(HairpinObject* hairpin, int32_t dx, int32_t dy) {
@@ -77,7 +77,7 @@ class HairpinTest : public MarksTest {
         FreeHitRecordChain(live);
         FreeHitRecord(live);
         chain_ = nullptr;
-        selection->focusRecord = selection->currentHandle = Ref32<HitRecord>{};
+        selection->focusRecord = selection->grabbedRecord = Ref32<HitRecord>{};
         selection->focusedObject = Ref32<ScoreObject>{};
     }
     HitRecord* chain_ = nullptr;

@@ -136,7 +136,7 @@ TEST_F(MarksHostileTest, RandomHairpinOperationsKeepInvariants) {
             HitRecord* handle = chain;
             for (int k = static_cast<int>(random() % 4); k > 0; --k) handle = handle->child.get();
             SelectionState* selection = TheSelectionState();
-            selection->currentHandle = Ref32<HitRecord>::To(handle);
+            selection->grabbedRecord = Ref32<HitRecord>::To(handle);
             selection->dragOffsetX = offset(random);
             selection->dragOffsetY = offset(random) / 8;
             ClassOf(object).TrackDrag(object, view_);
@@ -149,7 +149,7 @@ TEST_F(MarksHostileTest, RandomHairpinOperationsKeepInvariants) {
             SetCurrentMeasure(view_, 1, 2);
             if (left > start && left < end) ClassOf(object).CommitDrag(object, view_);
             object->handleChain = Ref32<HitRecord>{};
-            selection->currentHandle = Ref32<HitRecord>{};
+            selection->grabbedRecord = Ref32<HitRecord>{};
             FreeHitRecordChain(chain);
             FreeHitRecord(chain);
         } else if (operation == 2) {

@@ -104,7 +104,7 @@ HitRecord* ShapesTest::Grab(ScoreObject* object, int index) {
     selection->focusedObject = Ref32<ScoreObject>::To(object);
     HitRecord* current = chain_;
     for (int i = 0; i < index && current != nullptr; ++i) current = current->child.get();
-    selection->currentHandle = Ref32<HitRecord>::To(current);
+    selection->grabbedRecord = Ref32<HitRecord>::To(current);
     selection->handleIndex = static_cast<uint16_t>(index);
     if (current != nullptr) {
         selection->grabX = current->point.x;
@@ -148,7 +148,7 @@ void ShapesTest::Release() {
     SelectionState* selection = TheSelectionState();
     if (selection == nullptr) return;
     selection->focusRecord = Ref32<HitRecord>{};
-    selection->currentHandle = Ref32<HitRecord>{};
+    selection->grabbedRecord = Ref32<HitRecord>{};
     selection->focusedObject = Ref32<ScoreObject>{};
 }
 

@@ -68,14 +68,14 @@ class SpannerRandomTest : public SpannerTest, public ::testing::WithParamInterfa
         HitRecord* handle = chain;
         for (int k = Pick(0, 3); k > 0 && handle->child.get() != nullptr; --k) handle = handle->child.get();
         SelectionState* selection = TheSelectionState();
-        selection->currentHandle = Ref32<HitRecord>::To(handle);
+        selection->grabbedRecord = Ref32<HitRecord>::To(handle);
         selection->dragOffsetX = Pick(-300, 300);
         selection->dragOffsetY = Pick(-300, 300);
         ClassOf(m.object).TrackDrag(m.object, view_);
         Locate(m.staff, m.measure);
         ClassOf(m.object).CommitDrag(m.object, view_);
         m.object->handleChain = Ref32<HitRecord>{};
-        selection->currentHandle = Ref32<HitRecord>{};
+        selection->grabbedRecord = Ref32<HitRecord>{};
         FreeHitRecordChain(chain);
         FreeHitRecord(chain);
     }
