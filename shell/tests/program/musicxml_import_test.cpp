@@ -15,6 +15,10 @@
 #include "core/model/event_record.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/model/pages.h"
+#include "core/model/page_records.h"
+#include "core/constants.h"
+#include "layout/page_chain.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
 #include "notes/ties/ties.h"
@@ -175,6 +179,48 @@ TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::RepeatEnding).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::KeySignature).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Clef).size(), 1u);
+}
+
+// Every page of an imported score, of one system or of six, has its first system
+// a staff height below the page's top margin, never above it.
+TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    // Two parts of 30 measures: six systems on page 1, the rest on page 2.
+    const std::filesystem::path longScore = scratch / "Long.xml";
+    {
+        std::ofstream out(longScore);
+        out << "<score-partwise><part-list><score-part id=\"P1\"><part-name>A</part-name></score-part>"
+               "<score-part id=\"P2\"><part-name>B</part-name></score-part></part-list>";
+        for (const char* part : {"P1", "P2"}) {
+            out << "<part id=\"" << part << "\">";
+            for (int measure = 1; measure <= 30; ++measure) {
+                out << "<measure number=\"" << measure << "\">";
+                if (measure == 1)
+                    out << "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type>"
+                           "</time><clef><sign>G</sign><line>2</line></clef></attributes>";
+                for (int beat = 0; beat < 4; ++beat)
+                    out << "<note><pitch><step>C</step><octave>5</octave></pitch><duration>1</duration>"
+                           "<type>quarter</type></note>";
+                out << "</measure>";
+            }
+            out << "</part>";
+        }
+        out << "</score-partwise>";
+    }
+    for (const std::filesystem::path& path : {kFixture, longScore}) {
+        ui::headless::ResetUi();
+        ScoreView* view = ImportMusicXml(path);
+        ASSERT_NE(view, nullptr) << path;
+        int pages = 0;
+        for (ScorePage* page = GetPageAt(view->document, 0); page != nullptr; page = GetPageAt(view->document, ++pages)) {
+            PageMargins margins;
+            ASSERT_TRUE(GetPageMargins(page, &margins)) << path;
+            ASSERT_TRUE(page->firstSystem) << path;
+            EXPECT_GE(page->firstSystem->y, kLogicalOrigin + margins.logical[1] + pages::kStaffHeight)
+                << path << " page " << pages + 1;
+        }
+        EXPECT_EQ(pages, path == longScore ? 2 : 1) << path;
+    }
 }
 
 // Cancel in the progress dialog while the converter hangs: the child is killed and
