@@ -129,7 +129,10 @@ TEST_F(MusicXmlImportTest, ConverterFailuresGiveTheirBoxesAndLeaveNothing) {
         StandIn(test.body);
         ui::headless::ResetUi();
         EXPECT_EQ(ImportMusicXml(xml), nullptr) << test.body;
-        ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u) << test.body;
+        std::string shown;  // every box, to name an unexpected one
+        for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes())
+            shown += "[" + box.caption + "] " + box.text + "\n";
+        ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u) << test.body << "\n" << shown;
         EXPECT_EQ(ui::headless::MessageBoxes()[0].text, test.box);
         EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption);
         EXPECT_EQ(TemporaryFiles(), before) << test.body;

@@ -1,0 +1,23 @@
+// A text dump of an imported score, for the import tests: per staff and measure
+// the measure's length, clef, key and time, each voice's events with their values,
+// steps, accidentals, tuplets, beam and tie links and attachments, and the cell's
+// objects; then each page's systems (their measures) and texts.
+#pragma once
+
+#include <string>
+
+namespace ql {
+struct ScoreDocument;
+}
+
+namespace ql::testing {
+
+// Per staff and measure: "staff S measure M length L clef C key K time B/U" (U the
+// beat unit's code), each voice's notes as tick:value.dots@step with the
+// accidental, tuplet kind/ratio, "b" for a beam link before and after, "t" for a
+// tie start and end, and the attached objects (lyrics as text/verse, others as
+// their type); then the cell's object types. Per page: its systems as first-last
+// measure and its texts.
+std::string ImportedScoreDump(ScoreDocument* document);
+
+}  // namespace ql::testing
