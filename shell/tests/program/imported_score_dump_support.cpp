@@ -13,6 +13,7 @@
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
 #include "objects/lyrics/lyric.h"
 
@@ -52,6 +53,12 @@ void DumpCell(std::ostringstream& out, ScoreDocument* document, int staff, int m
         std::ostringstream events;
         for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e))
             if (!IsHeadSentinel(*e)) DumpEvent(events, e);
+        for (ScoreObject* o = GetVoiceFirstElement(cell, voice); o != nullptr; o = o->next.get())
+            if (o->type == static_cast<uint8_t>(ObjectType::Rest)) {
+                const RestBody& rest = *RestBodyOf(o);
+                events << " rest " << rest.tick << ":" << int{rest.code} << "." << (rest.flags & kRestDotsMask);
+                if (rest.tupletKind != 0) events << " tup" << int{rest.tupletKind} << "/" << int{rest.tupletValue};
+            }
         if (!events.str().empty()) out << "  v" << voice << ":" << events.str() << "\n";
     }
     std::string objects;
@@ -64,9 +71,13 @@ void DumpCell(std::ostringstream& out, ScoreDocument* document, int staff, int m
 
 std::string ImportedScoreDump(ScoreDocument* document) {
     std::ostringstream out;
-    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        const StaffRecord* record = StaffRecordOf(document, staff);
+        out << "staff " << staff << " lines " << ((record->flags & kStaffLineCountMask) >> kStaffLineCountShift)
+            << "\n";
         for (int measure = 1; measure <= document->header.measureCount; ++measure)
             DumpCell(out, document, staff, measure);
+    }
     for (int index = 0; ScorePage* page = GetPageAt(document, index); ++index) {
         out << "page " << index + 1 << " systems";
         for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get())

@@ -31,6 +31,7 @@
 #include "platform/win/messages.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/imported_score_dump.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
 
@@ -224,6 +225,45 @@ TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
         }
         EXPECT_EQ(pages, path == longScore ? 2 : 1) << path;
     }
+}
+
+// A small chorale (see its file for what it covers) imports with its pickup (kept
+// at its signature's full length), common time changing to cut time, a beam group
+// down to sixty-fourths, a chain of three tied notes, two verses with hyphens, a
+// six-line staff and whole-measure rests; nothing is reported.
+TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(std::filesystem::path(QL_SOURCE_DIR) /
+                                     "interchange/tests/musicxml/fixtures/chorale_partwise.xml");
+    ASSERT_NE(view, nullptr);
+    for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes()) ADD_FAILURE() << box.text;
+    const std::string dump = testing::ImportedScoreDump(view->document);
+    // Key 8 is one sharp; time 4/10 is 4/4 and 2/11 is 2/2; values 6 (sixty-fourth)
+    // to 12 (whole); steps count up the staff from its bottom line as negative.
+    EXPECT_EQ(dump.substr(0, dump.find("page 1")),
+              "staff 1 lines 5\n"
+              "staff 1 measure 1 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:10.0@-6 [O/1] [Al-/0]\n"
+              "staff 1 measure 2 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:8.0@-4 b> |256:6.0@-3 b<> |320:6.0@-4 b<> |384:6.0@-5 b<> |448:6.0@-4 b<> |512:9.0@-3 b< "
+              "|1024:11.1@-2 t> [5] [Lord-/1] [le/0]\n"
+              "staff 1 measure 3 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:12.0@-2 t<> [5]\n"
+              "staff 1 measure 4 length 4096 clef 0 key 8 time 2/11\n"
+              "  v0: |0:11.0@-2 t< rest 2048:11.0\n"
+              "staff 2 lines 6\n"
+              "staff 2 measure 1 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: rest 0:10.0\n"
+              "staff 2 measure 2 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: rest 0:12.0\n"
+              "staff 2 measure 3 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:12.0@3\n"
+              "staff 2 measure 4 length 4096 clef 0 key 8 time 2/11\n"
+              "  v0: rest 0:12.0\n");
+    // The movement title is page 1's text.
+    EXPECT_NE(dump.find("page 1 systems"), std::string::npos);
+    EXPECT_NE(dump.find("texts \"Chorale\"\n"), std::string::npos) << dump;
 }
 
 // Cancel in the progress dialog while the converter hangs: the child is killed and

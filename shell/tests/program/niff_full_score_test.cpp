@@ -221,6 +221,7 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
     // barline, the tie from the last quarter of measure 2 to the half after it;
     // each tuplet has its mark.
     EXPECT_EQ(testing::ImportedScoreDump(view->document),
+              "staff 1 lines 5\n"
               "staff 1 measure 1 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:10.0@-3 [lo/1] [la/0]\n"
               "  objects: 21\n"
@@ -230,12 +231,15 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
               "staff 1 measure 3 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:11.0@-5 t< [lu/1] [li/0] |2048:11.0@-6 2048:11.0@-4 2048:11.0@-2\n"
               "  objects: 21\n"
+              "staff 2 lines 5\n"
               "staff 2 measure 1 length 4096 clef 0 key 5 time 4/10\n"
+              "  v0: rest 0:10.0\n"
               "staff 2 measure 2 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:8.0@-6 tup2/83 b> |153:8.0@-5 tup2/83 b<> |307:8.0@-4 tup2/83 b<> [51] |460:8.0@-3 tup2/83 b<> "
-              "|614:8.0@-2 tup2/83 b< |1024:11.1@-4\n"
+              "|614:8.0@-2 tup2/83 b< |1024:11.1@-4 rest 767:8.0\n"
               "staff 2 measure 3 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:9.0@-4 b> |512:9.0@-5 b<> |1024:9.0@-4 b<> |1536:9.0@-5 b< |2048:11.0@-6\n"
+              "staff 3 lines 5\n"
               "staff 3 measure 1 length 4096 clef 3 key 5 time 4/10\n"
               "  v0: |0:10.0@-2\n"
               "staff 3 measure 2 length 4096 clef 3 key 5 time 4/10\n"
