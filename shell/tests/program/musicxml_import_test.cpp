@@ -266,6 +266,49 @@ TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
     EXPECT_NE(dump.find("texts \"Chorale\"\n"), std::string::npos) << dump;
 }
 
+// A triplet of eighths nested in a triplet of quarters: the inner notes take the
+// ratio of both (9:4), the quarters around them the outer one (3:2), so every note
+// starts where it sounds and the half note after the group starts on beat 3; the
+// nesting is listed as a skip.
+TEST_F(MusicXmlImportTest, NestedTupletsKeepEveryNotesTime) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::filesystem::path path = scratch / "Nested.xml";
+    std::ofstream(path) <<
+        "<score-partwise><part-list><score-part id=\"P\"><part-name>V</part-name></score-part></part-list>"
+        "<part id=\"P\"><measure number=\"1\"><attributes><divisions>9</divisions>"
+        "<time><beats>4</beats><beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>"
+        "<note><pitch><step>C</step><octave>5</octave></pitch><duration>6</duration><type>quarter</type>"
+        " <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>"
+        " <notations><tuplet type=\"start\" number=\"1\"/></notations></note>"
+        "<note><pitch><step>D</step><octave>5</octave></pitch><duration>2</duration><type>eighth</type>"
+        " <time-modification><actual-notes>9</actual-notes><normal-notes>4</normal-notes></time-modification>"
+        " <notations><tuplet type=\"start\" number=\"2\"/></notations></note>"
+        "<note><pitch><step>E</step><octave>5</octave></pitch><duration>2</duration><type>eighth</type>"
+        " <time-modification><actual-notes>9</actual-notes><normal-notes>4</normal-notes></time-modification></note>"
+        "<note><pitch><step>F</step><octave>5</octave></pitch><duration>2</duration><type>eighth</type>"
+        " <time-modification><actual-notes>9</actual-notes><normal-notes>4</normal-notes></time-modification>"
+        " <notations><tuplet type=\"stop\" number=\"2\"/></notations></note>"
+        "<note><pitch><step>G</step><octave>5</octave></pitch><duration>6</duration><type>quarter</type>"
+        " <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>"
+        " <notations><tuplet type=\"stop\" number=\"1\"/></notations></note>"
+        "<note><pitch><step>A</step><octave>5</octave></pitch><duration>18</duration><type>half</type></note>"
+        "</measure></part></score-partwise>";
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(path);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("nested tuplet: 1"), std::string::npos)
+        << ui::headless::MessageBoxes()[0].text;
+    const std::string dump = testing::ImportedScoreDump(view->document);
+    // tup1/0 is the fixed triplet ratio, tup2/148 the free ratio 9:4 (0x94); each
+    // of the three groups has its mark (type 51).
+    EXPECT_EQ(dump.substr(0, dump.find("page 1")),
+              "staff 1 lines 5\n"
+              "staff 1 measure 1 length 4096 clef 0 key 7 time 4/10\n"
+              "  v0: |0:10.0@-5 tup1/0 [51] |682:9.0@-6 tup2/148 |910:9.0@-7 tup2/148 [51] |1137:9.0@-8 tup2/148 "
+              "|1365:10.0@-9 tup1/0 [51] |2048:11.0@-10\n");
+}
+
 // Cancel in the progress dialog while the converter hangs: the child is killed and
 // waited for, the dialog closes, no box but the confirmation, no window, and the
 // temporary file is gone.
