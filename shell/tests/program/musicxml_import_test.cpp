@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 
@@ -32,6 +33,7 @@
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
 #include "shell/tests/program/imported_score_dump.h"
+#include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
 
@@ -307,6 +309,63 @@ TEST_F(MusicXmlImportTest, NestedTupletsKeepEveryNotesTime) {
               "staff 1 measure 1 length 4096 clef 0 key 7 time 4/10\n"
               "  v0: |0:10.0@-5 tup1/0 [51] |682:9.0@-6 tup2/148 |910:9.0@-7 tup2/148 [51] |1137:9.0@-8 tup2/148 "
               "|1365:10.0@-9 tup1/0 [51] |2048:11.0@-10\n");
+}
+
+// Hostile files beside an open score: deep nesting, huge numbers, an entity bomb
+// and a truncated archive each end in one "Import XML" box with the converter's
+// reason (or, for the numbers, convert with the item skipped and listed), and the
+// open score is unchanged byte for byte.
+TEST_F(MusicXmlImportTest, HostileFilesGiveTheirReasonAndLoseNothing) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* other = testing::isolation::NewScoreFromMenu(2);
+    ASSERT_NE(other, nullptr);
+    const std::vector<uint8_t> before = testing::isolation::PoolBytes(other->document);
+    std::string deep = "<score-partwise>";
+    for (int level = 0; level < 100000; ++level) deep += "<a>";
+    const std::string bomb =
+        "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]><score-partwise>&c;</score-partwise>";
+    const std::string huge =
+        "<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+        "<attributes><divisions>99999999999999999999</divisions></attributes>"
+        "<note><pitch><step>C</step><octave>5</octave></pitch><duration>1</duration><type>quarter</type></note>"
+        "</measure></part></score-partwise>";
+    std::string archive;
+    {
+        const std::filesystem::path mxl = scratch / "whole.mxl";
+        int error = 0;
+        zip_t* zip = zip_open(mxl.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        ASSERT_NE(zip, nullptr);
+        zip_file_add(zip, "Aria.xml", zip_source_file(zip, kFixture.c_str(), 0, 0), 0);
+        ASSERT_EQ(zip_close(zip), 0);
+        std::ifstream in(mxl, std::ios::binary);
+        archive.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        archive.resize(archive.size() / 2);
+    }
+    struct Case {
+        std::string name, bytes, box;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"Deep.xml", deep, "nested deeper than 256 levels", false},
+        {"Bomb.xml", bomb, "entity declarations are not accepted", false},
+        {"Cut.mxl", archive, "not a readable zip archive", false},
+        {"Huge.xml", huge, "out-of-range number in <divisions>: 1", true},
+    };
+    for (const Case& test : cases) {
+        std::ofstream(scratch / test.name, std::ios::binary) << test.bytes;
+        ui::headless::ResetUi();
+        ScoreView* view = ImportMusicXml(scratch / test.name);
+        EXPECT_EQ(view != nullptr, test.opens) << test.name;
+        ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u) << test.name;
+        EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption) << test.name;
+        EXPECT_NE(ui::headless::MessageBoxes()[0].text.find(test.box), std::string::npos)
+            << test.name << ": " << ui::headless::MessageBoxes()[0].text;
+        if (view != nullptr) ForceCloseScoreWindow(view->ViewWindow);
+        Pump();
+        EXPECT_EQ(CountOpenDocuments(), 1) << test.name;
+        EXPECT_TRUE(testing::isolation::PoolBytes(other->document) == before) << test.name;
+    }
 }
 
 // Cancel in the progress dialog while the converter hangs: the child is killed and
