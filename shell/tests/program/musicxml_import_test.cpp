@@ -232,7 +232,8 @@ TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
 // A small chorale (see its file for what it covers) imports with its pickup (kept
 // at its signature's full length), common time changing to cut time, a beam group
 // down to sixty-fourths, a chain of three tied notes, two verses with hyphens, a
-// six-line staff and whole-measure rests; nothing is reported.
+// six-line staff, whole-measure rests and its own system break; nothing is
+// reported.
 TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ui::headless::ResetUi();
@@ -263,9 +264,9 @@ TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
               "  v0: |0:12.0@3\n"
               "staff 2 measure 4 length 4096 clef 0 key 8 time 2/11\n"
               "  v0: rest 0:12.0\n");
-    // The movement title is page 1's text.
-    EXPECT_NE(dump.find("page 1 systems"), std::string::npos);
-    EXPECT_NE(dump.find("texts \"Chorale\"\n"), std::string::npos) << dump;
+    // The file's two systems, the second from its new-system mark, on one page
+    // with the movement title.
+    EXPECT_EQ(dump.substr(dump.find("page 1")), "page 1 systems 1-3 4-4 texts \"Chorale\"\n");
 }
 
 // A triplet of eighths nested in a triplet of quarters: the inner notes take the
