@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace ql {
 
@@ -26,6 +27,10 @@ struct ReformatOptions {
     uint16_t measuresPerSystem = 0;
     uint8_t systemsPerPage = 0;
     uint16_t staffSeparation = 0;
+    // With all pages: the breaks as given (an imported file's own), page by page from
+    // the given one, each page's systems by their measure counts; the pages past the
+    // plan take the layout's grid. Null: the grid everywhere. Borrowed for the call.
+    const std::vector<std::vector<int>>* breaks = nullptr;
 };
 
 // Lays out a new score: measure count := systems per page x measures per system,

@@ -468,35 +468,55 @@ void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& stat
 // Sorts the measure's chords and rests into tuplet groups per voice: a group opens
 // at a tuplet start (or at the first note of a time modification without one) and
 // closes at a tuplet stop, at its last member when it was not marked, at a note
-// of the voice outside it, and at the barline.
+// of the voice outside it, and at the barline. A nested tuplet is written as a
+// group of its own with the ratio its notes give (the product of the ratios), so
+// every note keeps its time: the outer group is closed before it and continued
+// after it by a group of the outer ratio. Each nesting is counted as a skip.
 std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
     std::vector<TupletGroup> groups;
-    std::map<int, int> open;  // voice -> group
+    std::map<int, int> open;             // voice -> group
+    std::map<int, TupletGroup> outside;  // voice -> the group a nested one interrupted
     for (Event& event : events) {
         if (event.item != nullptr) continue;
         const MxlNote& first = *event.chord.front();
         auto current = open.find(first.voice);
         if (first.tupletActual <= 0 || first.tupletNormal <= 0) {
             if (current != open.end()) open.erase(current);
+            outside.erase(first.voice);
             continue;
         }
-        if (current != open.end() && first.tupletStart && groups[current->second].members > 0) {
-            const TupletGroup& group = groups[current->second];
-            if (group.marked) skipped_.Count("nested tuplet");
-            else open.erase(current), current = open.end();
+        const int type = first.tupletNormalType != 0 ? first.tupletNormalType : first.type;
+        const int unit = type > 0 ? type : type == -2 ? 1 : 4;
+        if (current != open.end()) {
+            const TupletGroup& group = groups[static_cast<size_t>(current->second)];
+            const bool sameRatio = group.actual == first.tupletActual && group.normal == first.tupletNormal;
+            if (!sameRatio && group.marked && first.tupletStart) {
+                skipped_.Count("nested tuplet");
+                outside[first.voice] = group;
+            }
+            if (!sameRatio || (first.tupletStart && group.members > 0)) {
+                open.erase(current);
+                current = open.end();
+            }
         }
         if (current == open.end()) {
             TupletGroup group;
             group.id = NextId();
             group.actual = first.tupletActual;
             group.normal = first.tupletNormal;
-            const int type = first.tupletNormalType != 0 ? first.tupletNormalType : first.type;
-            group.unit = type > 0 ? type : type == -2 ? 1 : 4;
+            group.unit = unit;
             group.marked = first.tupletStart;
+            // The rest of an interrupted group closes at its own stop.
+            const auto interrupted = outside.find(first.voice);
+            if (interrupted != outside.end() && interrupted->second.actual == group.actual &&
+                interrupted->second.normal == group.normal) {
+                group.marked = group.marked || interrupted->second.marked;
+                outside.erase(interrupted);
+            }
             current = open.emplace(first.voice, static_cast<int>(groups.size())).first;
             groups.push_back(group);
         }
-        TupletGroup& group = groups[current->second];
+        TupletGroup& group = groups[static_cast<size_t>(current->second)];
         ++group.members;
         event.tuplet = current->second;
         if (first.tupletStop || (!group.marked && group.members >= group.actual)) open.erase(current);

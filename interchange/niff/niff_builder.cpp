@@ -172,13 +172,32 @@ int BuildScoreFromNiff(NiffImportState& import) {
     return 0;
 }
 
+namespace {
+
+// The file's own breaks: per page, the measure count of each of its systems.
+std::vector<std::vector<int>> NiffBreaks(const NiffFrame& frame) {
+    std::vector<std::vector<int>> breaks;
+    for (const NiffPageFrame& page : frame.pages) {
+        std::vector<int> systems;
+        for (const NiffSystemFrame& system : page.systems)
+            systems.push_back(std::max(system.lastMeasure - system.firstMeasure + 1, 1));
+        if (!systems.empty()) breaks.push_back(std::move(systems));
+    }
+    return breaks;
+}
+
+}  // namespace
+
 void FormatNiffScore(NiffImportState& import) {
     if (import.view == nullptr || import.document == nullptr) return;
-    // A generic writer's page breaks are kept; a scanning program's file is re-broken.
+    // A generic writer's line and page breaks are kept; a scanning program's file is
+    // re-broken on the grid of its most common system.
     ReformatOptions options;
     options.allPages = 1;
     options.rebreak = import.writer.generic ? 0 : 1;
     options.measuresPerSystem = static_cast<uint16_t>(NiffMeasuresPerSystem(import.frame));
+    const std::vector<std::vector<int>> breaks = NiffBreaks(import.frame);
+    if (import.writer.generic) options.breaks = &breaks;
     ReformatFromPage(import.view, &options, import.document->firstPage);
 }
 

@@ -15,6 +15,9 @@ constexpr int kNumberingAtSystems = 1;
 constexpr int kEnclosureBox = 2;
 constexpr int kBracketGroup = 3;
 constexpr int kBraceGroup = 2;
+// The document's measure-number settings have no enclosure: a boxed numbering is
+// read, shown without its box and listed in the import report.
+constexpr char kEnclosureKind[] = "measure-number enclosures";
 // Group bits of the first, inner and last staves of a group.
 constexpr uint8_t kBracketBits[] = {0x20, 0x30, 0x10};
 constexpr uint8_t kBraceBits[] = {0x02, 0x03, 0x01};
@@ -40,6 +43,7 @@ int ReadNiffMeasureNumbering(NiffChunkContext& context, const uint8_t* fixedPart
     if (frame.measureOpen && !frame.pastMeasureLimit && frame.currentMeasure < frame.measures.size())
         frame.measures[frame.currentMeasure].shownNumber = NiffFixedShort(fixedPart, 2);
     numbering.enclosed = fixedPart[7] == kEnclosureBox;
+    if (numbering.enclosed) import.report.Count(kEnclosureKind);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // Re-breaking the score into systems and pages from a page on (ReformatFromPage):
 // every system gets the layout's number of measures, pages take the layout's
-// number of systems, pages are created at the end as needed within the measure
+// number of systems (or, where the options give breaks, each page its given
+// systems of their given measure counts), pages are created at the end as needed within the measure
 // limit and the pages left over are freed; then the pages are laid out again.
 // Systems that exist are kept with their staves (hidden staves stay hidden); the
 // staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "core/model/document.h"
 #include "core/model/pages.h"
@@ -32,7 +34,19 @@ namespace {
 struct Grid {
     int perSystem;
     int perPage;
+    const std::vector<std::vector<int>>* breaks = nullptr;  // pages as given, before the grid
 };
+
+// The measure counts of the systems of the page `index` pages after the first one
+// dealt: as the breaks give them (each at least 1), else the grid's.
+std::vector<int> SystemsOfPage(const Grid& grid, size_t index) {
+    if (grid.breaks != nullptr && index < grid.breaks->size() && !(*grid.breaks)[index].empty()) {
+        std::vector<int> counts = (*grid.breaks)[index];
+        for (int& count : counts) count = std::clamp(count, 1, MeasureLimit);
+        return counts;
+    }
+    return std::vector<int>(static_cast<size_t>(grid.perPage), grid.perSystem);
+}
 
 // Frees every page after `page` and unlinks them.
 void FreePagesAfter(ScorePage* page) {
@@ -55,17 +69,19 @@ void PlaceGridSystem(ScorePage* page, ScoreSystem* system, int index, int first,
     system->x = LeftEdge(page);
 }
 
-// Refills a page with grid systems from measure `first`: the page's own systems
-// are kept (their staves as they are) and take the next measures in turn, new
-// systems are made up to the layout's count and systems beyond it are freed. The
-// measure after the page's last, or 0 when nothing more fits under the measure
-// limit (the page is then left without systems).
-int FillPage(ScoreView* view, ScorePage* page, int first, const Grid& grid) {
+// Refills a page with systems of the given measure counts from measure `first`:
+// the page's own systems are kept (their staves as they are) and take the next
+// measures in turn, new systems are made up to the count of systems and systems
+// beyond it are freed. The measure after the page's last, or 0 when nothing more
+// fits under the measure limit (the page is then left without systems).
+int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>& systems) {
     ScoreSystem* system = page->firstSystem.get();
     ScoreSystem* last = nullptr;
     int next = first;
-    for (int i = 0; i < grid.perPage && next + grid.perSystem - 1 <= MeasureLimit; ++i) {
-        const int lastMeasure = next + grid.perSystem - 1;
+    for (int i = 0; i < static_cast<int>(systems.size()) && next + systems[static_cast<size_t>(i)] - 1 <= MeasureLimit;
+         ++i) {
+        const int measures = systems[static_cast<size_t>(i)];
+        const int lastMeasure = next + measures - 1;
         if (system != nullptr) {
             PlaceGridSystem(page, system, i, next, lastMeasure);
         } else {
@@ -77,7 +93,7 @@ int FillPage(ScoreView* view, ScorePage* page, int first, const Grid& grid) {
                 LinkSystemsAfter(last, system);
         }
         last = system;
-        next += grid.perSystem;
+        next += measures;
         system = system->next.get();
     }
     if (last == nullptr) {
@@ -243,11 +259,12 @@ void DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
     // The page starts after the page before it, whatever its own range says.
     ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
     const int first = before != nullptr ? before->lastMeasure + 1 : 1;
-    int next = FillPage(view, page, first, grid);
+    size_t dealt = 0;
+    int next = FillPage(view, page, first, SystemsOfPage(grid, dealt++));
     for (ScorePage* last = page; next != 0 && next <= total && index < kMaxChain; ++index) {
         ScorePage* fresh = LinkBlankPageAfter(document, last);
         if (fresh == nullptr) break;
-        next = FillPage(view, fresh, next, grid);
+        next = FillPage(view, fresh, next, SystemsOfPage(grid, dealt++));
         if (next == 0) {  // nothing fits under the measure limit: the page goes
             last->next = Ref32<ScorePage>{};
             FreePageRecord(fresh);
@@ -270,13 +287,13 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         return;
     }
     ApplyLayout(document, applied);
-    DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document)});
+    DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks});
     if (page->firstSystem.get() == nullptr) {
         // Not even the given page fits under the measure limit: it takes one
         // system of the measures after the page before it.
         ScorePage* before = page->previous.get();
         const int first = before != nullptr ? before->lastMeasure + 1 : 1;
-        FillPage(view, page, std::min(first, MeasureLimit), Grid{1, 1});
+        FillPage(view, page, std::min(first, MeasureLimit), std::vector<int>{1});
     }
     AddMeasures(view, LastPage(document)->lastMeasure);
     FitSystemsToPages(view, page);  // the grid's systems may be too many for a page

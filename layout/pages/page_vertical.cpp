@@ -3,6 +3,7 @@
 // spread evenly with gaps capped at the document's system separation; and whether
 // a page's systems fit between its margins (PageSystemsFit).
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/constants.h"
@@ -23,14 +24,19 @@ constexpr int kDefaultSeparation = 1536;
 constexpr int kSeparationStep = 128;
 constexpr int64_t kRoundStep = 64;
 
-// y rounded to a multiple of 64 device steps at the view's staff scale: to the
-// nearest one, or with `down` to the one at or above y on the page.
-int64_t RoundAtZoom(const ScoreView* view, int64_t y, bool down = false) {
-    const int64_t half = down ? 0 : kRoundStep / 2;
+// Which way RoundAtZoom goes: to the nearest step, or to the one at or above y on
+// the page (smaller y), or at or below it (larger y).
+enum class Rounding { Nearest, UpThePage, DownThePage };
+
+// y rounded to a multiple of 64 device steps at the view's staff scale.
+int64_t RoundAtZoom(const ScoreView* view, int64_t y, Rounding rounding = Rounding::Nearest) {
+    const int64_t add = rounding == Rounding::Nearest ? kRoundStep / 2 : rounding == Rounding::DownThePage ? kRoundStep - 1 : 0;
     const double scale = view->zoomFactor;
-    if (scale <= 0.0) return (y + half) & ~(kRoundStep - 1);
-    const int64_t scaled = static_cast<int64_t>(y / scale);
-    return static_cast<int64_t>(static_cast<double>((scaled + half) & ~(kRoundStep - 1)) * scale);
+    if (scale <= 0.0) return (y + add) & ~(kRoundStep - 1);
+    const auto scaled = static_cast<int64_t>(rounding == Rounding::DownThePage ? std::ceil(static_cast<double>(y) / scale)
+                                                                                : static_cast<double>(y) / scale);
+    const double back = static_cast<double>((scaled + add) & ~(kRoundStep - 1)) * scale;
+    return static_cast<int64_t>(rounding == Rounding::DownThePage ? std::ceil(back) : back);
 }
 
 // The largest shift rounding at the zoom step gives two neighbouring systems.
@@ -100,12 +106,14 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
          s = s->next.get())
         frame->systems.push_back(s);
     frame->topLine = int64_t{kLogicalOrigin} + margins.logical[1];
+    // The first system never stands above the top margin: its top is rounded down
+    // the page.
     frame->firstTop = frame->systems.size() == 1 ? frame->topLine + kStaffHeight
-                                                 : RoundAtZoom(view, frame->topLine + kStaffHeight);
+                                                 : RoundAtZoom(view, frame->topLine + kStaffHeight, Rounding::DownThePage);
     frame->lastTop = RoundAtZoom(view,
                                  int64_t{view->PageBottom} - margins.logical[3] -
                                      SystemHeight(document, frame->systems.back()) - kStaffHeight,
-                                 true);
+                                 Rounding::UpThePage);
     return true;
 }
 

@@ -44,6 +44,25 @@ TEST(MusicXmlConvert, PartwiseTimewiseAndCompressedGiveTheSameNiff) {
     EXPECT_EQ(fallback.niff, partwise.niff);
 }
 
+// The chorale's two systems: the second begins at its print new-system (the
+// fourth measure, at 9/4 after the quarter pickup and two whole measures), and
+// each system brackets the two parts (stfg type 3 over staves 0..1, then a pad).
+TEST(MusicXmlConvert, NewSystemAndBracketGroupReachTheNiff) {
+    const MusicXmlConversion partwise = Plain(FixtureBytes("chorale_partwise.xml"));
+    ASSERT_TRUE(partwise.ok) << partwise.error;
+    const MusicXmlConversion timewise = Plain(FixtureBytes("chorale_timewise.xml"));
+    ASSERT_TRUE(timewise.ok) << timewise.error;
+    EXPECT_EQ(partwise.niff, timewise.niff);
+    const std::string dump = testing::ChunkDump(partwise.niff, "syhd");
+    const size_t second = dump.find("syhd\n");
+    ASSERT_NE(second, std::string::npos) << dump;
+    EXPECT_EQ(dump.find("syhd\n", second + 1), std::string::npos) << dump;  // two systems in all
+    EXPECT_EQ(dump.substr(second).rfind("syhd\nstfg 03 00 00 00 01 00\n", 0), 0u) << dump;
+    const size_t measure = dump.find("tmsl 01", second);
+    ASSERT_NE(measure, std::string::npos);
+    EXPECT_EQ(dump.substr(measure, dump.find('\n', measure) - measure), "tmsl 01 00 09 00 04 00");
+}
+
 TEST(MusicXmlConvert, NiffOutputIsReadToTheEndWithPartsAndTexts) {
     const MusicXmlConversion conversion = Plain(FixtureBytes("duet_partwise.xml"));
     ASSERT_TRUE(conversion.ok) << conversion.error;

@@ -98,7 +98,8 @@ void Check(const MusicXmlConversion& result, int index) {
 
 TEST(MusicXmlDamaged, SeededMutantsConvertOrGiveOneLineReasons) {
     std::vector<std::string> sources;
-    for (const char* name : {"duet_partwise.xml", "duet_timewise.xml", "phrases_partwise.xml", "phrases_timewise.xml"}) {
+    for (const char* name : {"duet_partwise.xml", "duet_timewise.xml", "phrases_partwise.xml", "phrases_timewise.xml",
+                             "chorale_partwise.xml", "chorale_timewise.xml"}) {
         const std::vector<uint8_t> fixture = testing::FixtureBytes(name);
         sources.emplace_back(fixture.begin(), fixture.end());
     }

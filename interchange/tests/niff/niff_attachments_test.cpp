@@ -294,6 +294,8 @@ TEST_F(NiffAttachmentsTest, NumberingAndGroupsAreBounded) {
     EXPECT_EQ(frame.numbering.mode, 2);
     EXPECT_EQ(frame.numbering.every, 1);  // a frequency of 0 counts as 1
     EXPECT_TRUE(frame.numbering.enclosed);
+    // The score has no enclosure for its numbers: the box is listed as not converted.
+    EXPECT_EQ(state_->report.CountOf("measure-number enclosures"), 1);
     EXPECT_EQ(frame.measures.front().shownNumber, 12);
     // One staff: the range 0..99 is clipped to staff 1, which starts the bracket.
     EXPECT_EQ(frame.staves[1].groupBits, 0x20);

@@ -183,6 +183,25 @@ TEST_F(PageFormatTest, ReformatTwoHundredMeasuresRespectsGridAndMargins) {
     }
 }
 
+// Breaks given page by page: each page takes its systems of their measure counts
+// (a count below 1 taken as 1); the measures past the given pages go on the grid.
+TEST_F(PageFormatTest, GivenBreaksPlaceTheSystemsAndPages) {
+    NewScore(2, 4, 4);  // 16 measures
+    const std::vector<std::vector<int>> breaks = {{3, 1}, {2, 0, 4}};
+    ReformatOptions options;
+    options.measuresPerSystem = 2;
+    options.systemsPerPage = 2;
+    options.breaks = &breaks;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    const auto shapes = Shapes();
+    ASSERT_EQ(shapes.size(), 4u);
+    EXPECT_EQ(shapes[0], (PageShape{1, 4, Systems{{1, 3}, {4, 4}}}));
+    EXPECT_EQ(shapes[1], (PageShape{5, 11, Systems{{5, 6}, {7, 7}, {8, 11}}}));
+    EXPECT_EQ(shapes[2], (PageShape{12, 15, Systems{{12, 13}, {14, 15}}}));
+    EXPECT_EQ(shapes[3], (PageShape{16, 19, Systems{{16, 17}, {18, 19}}}));  // a grid page is filled
+    EXPECT_EQ(LayoutFault(), "");
+}
+
 // The bytes of every page and system record, staff arrays included.
 std::vector<uint8_t> LayoutBytes(ScoreDocument* doc) {
     std::vector<uint8_t> bytes;

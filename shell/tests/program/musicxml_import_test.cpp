@@ -9,12 +9,17 @@
 #include <cerrno>
 
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 
 #include "core/model/event_record.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/model/pages.h"
+#include "core/model/page_records.h"
+#include "core/constants.h"
+#include "layout/page_chain.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
 #include "notes/ties/ties.h"
@@ -27,6 +32,8 @@
 #include "platform/win/messages.h"
 #include "platform/win/window.h"
 #include "shell/program/score_windows.h"
+#include "shell/tests/program/imported_score_dump.h"
+#include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
 
@@ -125,7 +132,10 @@ TEST_F(MusicXmlImportTest, ConverterFailuresGiveTheirBoxesAndLeaveNothing) {
         StandIn(test.body);
         ui::headless::ResetUi();
         EXPECT_EQ(ImportMusicXml(xml), nullptr) << test.body;
-        ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u) << test.body;
+        std::string shown;  // every box, to name an unexpected one
+        for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes())
+            shown += "[" + box.caption + "] " + box.text + "\n";
+        ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u) << test.body << "\n" << shown;
         EXPECT_EQ(ui::headless::MessageBoxes()[0].text, test.box);
         EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption);
         EXPECT_EQ(TemporaryFiles(), before) << test.body;
@@ -175,6 +185,188 @@ TEST_F(MusicXmlImportTest, SlursTiesTupletsAndChangesBecomeTheScores) {
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::RepeatEnding).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 1, ObjectType::KeySignature).size(), 1u);
     EXPECT_EQ(testing::ObjectsOf(document, 2, ObjectType::Clef).size(), 1u);
+}
+
+// Every page of an imported score, of one system or of six, has its first system
+// a staff height below the page's top margin, never above it.
+TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    // Two parts of 30 measures: six systems on page 1, the rest on page 2.
+    const std::filesystem::path longScore = scratch / "Long.xml";
+    {
+        std::ofstream out(longScore);
+        out << "<score-partwise><part-list><score-part id=\"P1\"><part-name>A</part-name></score-part>"
+               "<score-part id=\"P2\"><part-name>B</part-name></score-part></part-list>";
+        for (const char* part : {"P1", "P2"}) {
+            out << "<part id=\"" << part << "\">";
+            for (int measure = 1; measure <= 30; ++measure) {
+                out << "<measure number=\"" << measure << "\">";
+                if (measure == 1)
+                    out << "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type>"
+                           "</time><clef><sign>G</sign><line>2</line></clef></attributes>";
+                for (int beat = 0; beat < 4; ++beat)
+                    out << "<note><pitch><step>C</step><octave>5</octave></pitch><duration>1</duration>"
+                           "<type>quarter</type></note>";
+                out << "</measure>";
+            }
+            out << "</part>";
+        }
+        out << "</score-partwise>";
+    }
+    for (const std::filesystem::path& path : {kFixture, longScore}) {
+        ui::headless::ResetUi();
+        ScoreView* view = ImportMusicXml(path);
+        ASSERT_NE(view, nullptr) << path;
+        int pages = 0;
+        for (ScorePage* page = GetPageAt(view->document, 0); page != nullptr; page = GetPageAt(view->document, ++pages)) {
+            PageMargins margins;
+            ASSERT_TRUE(GetPageMargins(page, &margins)) << path;
+            ASSERT_TRUE(page->firstSystem) << path;
+            EXPECT_GE(page->firstSystem->y, kLogicalOrigin + margins.logical[1] + pages::kStaffHeight)
+                << path << " page " << pages + 1;
+        }
+        EXPECT_EQ(pages, path == longScore ? 2 : 1) << path;
+    }
+}
+
+// A small chorale (see its file for what it covers) imports with its pickup (kept
+// at its signature's full length), common time changing to cut time, a beam group
+// down to sixty-fourths, a chain of three tied notes, two verses with hyphens, a
+// six-line staff, whole-measure rests and its own system break; nothing is
+// reported.
+TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(std::filesystem::path(QL_SOURCE_DIR) /
+                                     "interchange/tests/musicxml/fixtures/chorale_partwise.xml");
+    ASSERT_NE(view, nullptr);
+    for (const ui::headless::MessageBoxRecord& box : ui::headless::MessageBoxes()) ADD_FAILURE() << box.text;
+    const std::string dump = testing::ImportedScoreDump(view->document);
+    // Key 8 is one sharp; time 4/10 is 4/4 and 2/11 is 2/2; values 6 (sixty-fourth)
+    // to 12 (whole); steps count up the staff from its bottom line as negative.
+    EXPECT_EQ(dump.substr(0, dump.find("page 1")),
+              "staff 1 lines 5\n"
+              "staff 1 measure 1 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:10.0@-6 [O/1] [Al-/0]\n"
+              "staff 1 measure 2 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:8.0@-4 b> |256:6.0@-3 b<> |320:6.0@-4 b<> |384:6.0@-5 b<> |448:6.0@-4 b<> |512:9.0@-3 b< "
+              "|1024:11.1@-2 t> [5] [Lord-/1] [le/0]\n"
+              "staff 1 measure 3 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:12.0@-2 t<> [5]\n"
+              "staff 1 measure 4 length 4096 clef 0 key 8 time 2/11\n"
+              "  v0: |0:11.0@-2 t< rest 2048:11.0\n"
+              "staff 2 lines 6\n"
+              "staff 2 measure 1 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: rest 0:10.0\n"
+              "staff 2 measure 2 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: rest 0:12.0\n"
+              "staff 2 measure 3 length 4096 clef 0 key 8 time 4/10\n"
+              "  v0: |0:12.0@3\n"
+              "staff 2 measure 4 length 4096 clef 0 key 8 time 2/11\n"
+              "  v0: rest 0:12.0\n");
+    // The file's two systems, the second from its new-system mark, on one page
+    // with the movement title.
+    EXPECT_EQ(dump.substr(dump.find("page 1")), "page 1 systems 1-3 4-4 texts \"Chorale\"\n");
+}
+
+// A triplet of eighths nested in a triplet of quarters: the inner notes take the
+// ratio of both (9:4), the quarters around them the outer one (3:2), so every note
+// starts where it sounds and the half note after the group starts on beat 3; the
+// nesting is listed as a skip.
+TEST_F(MusicXmlImportTest, NestedTupletsKeepEveryNotesTime) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::filesystem::path path = scratch / "Nested.xml";
+    std::ofstream(path) <<
+        "<score-partwise><part-list><score-part id=\"P\"><part-name>V</part-name></score-part></part-list>"
+        "<part id=\"P\"><measure number=\"1\"><attributes><divisions>9</divisions>"
+        "<time><beats>4</beats><beat-type>4</beat-type></time><clef><sign>G</sign><line>2</line></clef></attributes>"
+        "<note><pitch><step>C</step><octave>5</octave></pitch><duration>6</duration><type>quarter</type>"
+        " <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>"
+        " <notations><tuplet type=\"start\" number=\"1\"/></notations></note>"
+        "<note><pitch><step>D</step><octave>5</octave></pitch><duration>2</duration><type>eighth</type>"
+        " <time-modification><actual-notes>9</actual-notes><normal-notes>4</normal-notes></time-modification>"
+        " <notations><tuplet type=\"start\" number=\"2\"/></notations></note>"
+        "<note><pitch><step>E</step><octave>5</octave></pitch><duration>2</duration><type>eighth</type>"
+        " <time-modification><actual-notes>9</actual-notes><normal-notes>4</normal-notes></time-modification></note>"
+        "<note><pitch><step>F</step><octave>5</octave></pitch><duration>2</duration><type>eighth</type>"
+        " <time-modification><actual-notes>9</actual-notes><normal-notes>4</normal-notes></time-modification>"
+        " <notations><tuplet type=\"stop\" number=\"2\"/></notations></note>"
+        "<note><pitch><step>G</step><octave>5</octave></pitch><duration>6</duration><type>quarter</type>"
+        " <time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>"
+        " <notations><tuplet type=\"stop\" number=\"1\"/></notations></note>"
+        "<note><pitch><step>A</step><octave>5</octave></pitch><duration>18</duration><type>half</type></note>"
+        "</measure></part></score-partwise>";
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(path);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
+    EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("nested tuplet: 1"), std::string::npos)
+        << ui::headless::MessageBoxes()[0].text;
+    const std::string dump = testing::ImportedScoreDump(view->document);
+    // tup1/0 is the fixed triplet ratio, tup2/148 the free ratio 9:4 (0x94); each
+    // of the three groups has its mark (type 51).
+    EXPECT_EQ(dump.substr(0, dump.find("page 1")),
+              "staff 1 lines 5\n"
+              "staff 1 measure 1 length 4096 clef 0 key 7 time 4/10\n"
+              "  v0: |0:10.0@-5 tup1/0 [51] |682:9.0@-6 tup2/148 |910:9.0@-7 tup2/148 [51] |1137:9.0@-8 tup2/148 "
+              "|1365:10.0@-9 tup1/0 [51] |2048:11.0@-10\n");
+}
+
+// Hostile files beside an open score: deep nesting, huge numbers, an entity bomb
+// and a truncated archive each end in one "Import XML" box with the converter's
+// reason (or, for the numbers, convert with the item skipped and listed), and the
+// open score is unchanged byte for byte.
+TEST_F(MusicXmlImportTest, HostileFilesGiveTheirReasonAndLoseNothing) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* other = testing::isolation::NewScoreFromMenu(2);
+    ASSERT_NE(other, nullptr);
+    const std::vector<uint8_t> before = testing::isolation::PoolBytes(other->document);
+    std::string deep = "<score-partwise>";
+    for (int level = 0; level < 100000; ++level) deep += "<a>";
+    const std::string bomb =
+        "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+        "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]><score-partwise>&c;</score-partwise>";
+    const std::string huge =
+        "<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+        "<attributes><divisions>99999999999999999999</divisions></attributes>"
+        "<note><pitch><step>C</step><octave>5</octave></pitch><duration>1</duration><type>quarter</type></note>"
+        "</measure></part></score-partwise>";
+    std::string archive;
+    {
+        const std::filesystem::path mxl = scratch / "whole.mxl";
+        int error = 0;
+        zip_t* zip = zip_open(mxl.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        ASSERT_NE(zip, nullptr);
+        zip_file_add(zip, "Aria.xml", zip_source_file(zip, kFixture.c_str(), 0, 0), 0);
+        ASSERT_EQ(zip_close(zip), 0);
+        std::ifstream in(mxl, std::ios::binary);
+        archive.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        archive.resize(archive.size() / 2);
+    }
+    struct Case {
+        std::string name, bytes, box;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"Deep.xml", deep, "nested deeper than 256 levels", false},
+        {"Bomb.xml", bomb, "entity declarations are not accepted", false},
+        {"Cut.mxl", archive, "not a readable zip archive", false},
+        {"Huge.xml", huge, "out-of-range number in <divisions>: 1", true},
+    };
+    for (const Case& test : cases) {
+        std::ofstream(scratch / test.name, std::ios::binary) << test.bytes;
+        ui::headless::ResetUi();
+        ScoreView* view = ImportMusicXml(scratch / test.name);
+        EXPECT_EQ(view != nullptr, test.opens) << test.name;
+        ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u) << test.name;
+        EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption) << test.name;
+        EXPECT_NE(ui::headless::MessageBoxes()[0].text.find(test.box), std::string::npos)
+            << test.name << ": " << ui::headless::MessageBoxes()[0].text;
+        if (view != nullptr) ForceCloseScoreWindow(view->ViewWindow);
+        Pump();
+        EXPECT_EQ(CountOpenDocuments(), 1) << test.name;
+        EXPECT_TRUE(testing::isolation::PoolBytes(other->document) == before) << test.name;
+    }
 }
 
 // Cancel in the progress dialog while the converter hangs: the child is killed and

@@ -27,6 +27,7 @@
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "shell/tests/program/imported_score_dump.h"
 #include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -208,57 +209,6 @@ std::vector<uint8_t> FullScore() {
     return out.Take();
 }
 
-// Per staff and measure: the measure's length and clef, each voice's notes as
-// tick:value.dots@step with the accidental, tuplet kind/ratio, "b" for a beam
-// link before and after, "t" for a tie start and end, and the attached objects
-// (lyrics as text/verse, others as type:glyph); then the cell's objects.
-std::string Dump(ScoreDocument* document) {
-    std::ostringstream out;
-    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        for (int measure = 1; measure <= document->header.measureCount; ++measure) {
-            MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
-            if (cell == nullptr) continue;
-            out << "staff " << staff << " measure " << measure << " length "
-                << MeasureRecordOf(document, measure)->lengthTicks << " clef " << (cell->clefKey & 0x0F) << "\n";
-            for (int voice = 0; voice < kVoiceCount; ++voice) {
-                std::ostringstream events;
-                for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
-                    if (IsHeadSentinel(*e)) continue;
-                    events << ((e->flags & kEventChordHead) != 0 ? " |" : " ") << e->time << ":"
-                           << int{e->duration} << "." << (e->word2 & kEventDotsMask) << "@"
-                           << int{static_cast<int8_t>(e->step)};
-                    if (NoteAccidentalCode(*e) != 0) events << " acc" << NoteAccidentalCode(*e);
-                    if (e->tupletKind != 0) events << " tup" << int{e->tupletKind} << "/" << int{e->tupletRatio};
-                    if (e->beamPrev || e->beamNext)
-                        events << " b" << (e->beamPrev ? "<" : "") << (e->beamNext ? ">" : "");
-                    if ((e->word2 & (kTieStartsHere | kTieEndsHere)) != 0)
-                        events << " t" << ((e->word2 & kTieEndsHere) != 0 ? "<" : "")
-                               << ((e->word2 & kTieStartsHere) != 0 ? ">" : "");
-                    ScoreObject* head = GetEventAttachment(e);
-                    for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
-                        TextObject* text = AsTextObject(o);
-                        if (o->type == static_cast<uint8_t>(ObjectType::Lyric))
-                            events << " [" << TextObjectString(text) << "/" << LyricVerse(text) << "]";
-                        else
-                            events << " [" << int{o->type} << "]";
-                    }
-                }
-                if (!events.str().empty()) out << "  v" << voice << ":" << events.str() << "\n";
-            }
-            std::string objects;
-            for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get())
-                objects += " " + std::to_string(o->type);
-            if (!objects.empty()) out << "  objects:" << objects << "\n";
-        }
-    }
-    std::string page;
-    for (ScoreObject* o = GetPageAt(document, 0)->margins ? GetPageAt(document, 0)->margins->next.get() : nullptr;
-         o != nullptr; o = o->next.get())
-        if (o->type == static_cast<uint8_t>(ObjectType::Text)) page += " \"" + std::string(TextObjectString(AsTextObject(o))) + "\"";
-    out << "page 1:" << page << "\n";
-    return out.str();
-}
-
 class NiffFullScoreTest : public testing::ProgramFixture {};
 
 TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
@@ -270,30 +220,34 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
     // shorter than its signature); the slur goes from the triplet over the
     // barline, the tie from the last quarter of measure 2 to the half after it;
     // each tuplet has its mark.
-    EXPECT_EQ(Dump(view->document),
-              "staff 1 measure 1 length 4096 clef 0\n"
+    EXPECT_EQ(testing::ImportedScoreDump(view->document),
+              "staff 1 lines 5\n"
+              "staff 1 measure 1 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:10.0@-3 [lo/1] [la/0]\n"
               "  objects: 21\n"
-              "staff 1 measure 2 length 4096 clef 0\n"
+              "staff 1 measure 2 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:9.0@-2 tup1/0 b> |341:9.0@-3 tup1/0 b<> [51] |682:9.0@-4 tup1/0 b< |1024:11.0@-3 |3072:10.0@-5 t> [5]\n"
               "  objects: 4\n"
-              "staff 1 measure 3 length 4096 clef 0\n"
+              "staff 1 measure 3 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:11.0@-5 t< [lu/1] [li/0] |2048:11.0@-6 2048:11.0@-4 2048:11.0@-2\n"
               "  objects: 21\n"
-              "staff 2 measure 1 length 4096 clef 0\n"
-              "staff 2 measure 2 length 4096 clef 0\n"
+              "staff 2 lines 5\n"
+              "staff 2 measure 1 length 4096 clef 0 key 5 time 4/10\n"
+              "  v0: rest 0:10.0\n"
+              "staff 2 measure 2 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:8.0@-6 tup2/83 b> |153:8.0@-5 tup2/83 b<> |307:8.0@-4 tup2/83 b<> [51] |460:8.0@-3 tup2/83 b<> "
-              "|614:8.0@-2 tup2/83 b< |1024:11.1@-4\n"
-              "staff 2 measure 3 length 4096 clef 0\n"
+              "|614:8.0@-2 tup2/83 b< |1024:11.1@-4 rest 767:8.0\n"
+              "staff 2 measure 3 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:9.0@-4 b> |512:9.0@-5 b<> |1024:9.0@-4 b<> |1536:9.0@-5 b< |2048:11.0@-6\n"
-              "staff 3 measure 1 length 4096 clef 3\n"
+              "staff 3 lines 5\n"
+              "staff 3 measure 1 length 4096 clef 3 key 5 time 4/10\n"
               "  v0: |0:10.0@-2\n"
-              "staff 3 measure 2 length 4096 clef 3\n"
+              "staff 3 measure 2 length 4096 clef 3 key 5 time 4/10\n"
               "  v0: |0:12.0@-5 0:12.0@-1\n"
-              "staff 3 measure 3 length 4096 clef 3\n"
+              "staff 3 measure 3 length 4096 clef 3 key 5 time 4/10\n"
               "  v0: |0:11.0@-3 |2048:11.0@2\n"
               "  objects: 14\n"
-              "page 1: \"Sonata\"\n");
+              "page 1 systems 1-3 texts \"Sonata\"\n");
     // Everything was converted, the two tuplet marks (type 51) over their groups'
     // middle notes among it: no report.
     EXPECT_EQ(ui::headless::MessageBoxes().size(), 0u);
