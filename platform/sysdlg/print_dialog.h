@@ -83,10 +83,12 @@ void InstallPrintBackend(PrintBackend backend);
 
 namespace headless {
 
-// One user step of a scripted print dialog: an OK with these choices, or Cancel.
+// One user step of a scripted print dialog: an OK with these choices, Cancel, or
+// a dialog that fails (as a broken printer driver setup does).
 struct PrintDialogStep {
     bool cancel = false;
     PrintChoice choice;
+    bool fail = false;
 };
 // Each OK refused by the caller's check takes the next step; an empty queue
 // cancels the dialog.
