@@ -2,6 +2,7 @@
 // button cells laid out left to right, painting and the click.
 #include "platform/ui/toolbar.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -22,6 +23,7 @@ using win::Message;
 
 constexpr int32_t kButtonPadding = 3;
 constexpr int32_t kLabelHeight = 14;
+constexpr int32_t kLabelledCellWidth = 48;  // room for a short label
 constexpr gfx::Colour kFaceColour = gfx::Rgb(224, 224, 224);
 constexpr gfx::Colour kCheckedColour = gfx::Rgb(190, 205, 230);
 constexpr gfx::Colour kFrameColour = gfx::Rgb(96, 96, 96);
@@ -46,7 +48,8 @@ ToolbarState* StateOf(WindowHandle toolbar) {
 
 gfx::Size CellSize(const ToolbarState& s) {
     const int32_t side = s.images.imageSize + 2 * kButtonPadding;
-    return {side, side + (s.showLabels ? kLabelHeight : 0)};
+    if (!s.showLabels) return {side, side};
+    return {std::max(side, kLabelledCellWidth), side + kLabelHeight};
 }
 
 int32_t ButtonAt(const ToolbarState& s, gfx::Point p) {

@@ -37,19 +37,28 @@ TEST_F(DesktopScenario, PrintToAPdfFile) {
 
 // The dialog (with its "Pages" tab) is pictured for the eye; Escape cancels it and
 // no PDF appears.
+// The window titled exactly `title` (the print dialog is titled by the score's
+// name, which the frame's title also holds).
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (const ShownWindow& w : x.Windows())
+        if (w.title == title) return w;
+    return std::nullopt;
+}
+
 TEST_F(DesktopScenario, CancellingThePrintDialogPrintsNothing) {
     ASSERT_TRUE(StartProgram());
     NewScore();
     const fs::path score = home_->Documents() / "cancelled.ql";
     ASSERT_TRUE(SaveScoreAs(score));
     PressInFrame("ctrl+p");
-    const std::optional<ShownWindow> dialog = x_.WaitForWindow("cancelled.ql");
-    ASSERT_TRUE(dialog) << "Ctrl+P showed no print dialog";
+    std::optional<ShownWindow> dialog;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = WindowTitled(x_, "cancelled.ql")).has_value(); }))
+        << "Ctrl+P showed no print dialog";
     x_.Settle(Millis{500});
     WritePng(x_.Grab(*dialog), TestOutputFolder() / "print_dialog.png");
     x_.PointAt(*dialog);
     x_.PressKey("Escape");
-    ASSERT_TRUE(x_.WaitUntilGone("cancelled.ql")) << "the dialog did not close";
+    ASSERT_TRUE(WaitFor([&] { return !WindowTitled(x_, "cancelled.ql"); })) << "the dialog did not close";
     x_.Settle(Millis{1000});
     EXPECT_FALSE(FindPdf(home_->Root())) << "a cancelled print wrote a PDF";
     EXPECT_EQ(Quit(), 0);
