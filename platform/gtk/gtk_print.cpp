@@ -66,6 +66,19 @@ std::string OutputFile(GtkPrintSettings* settings) {
     return path;
 }
 
+// The document's paper as a page setup: a custom size in inches, portrait (the
+// sizes come with the orientation applied).
+GtkPageSetup* PageSetupOf(const sysdlg::PrintPaper& paper) {
+    GtkPageSetup* setup = gtk_page_setup_new();
+    if (paper.widthInches <= 0.0 || paper.heightInches <= 0.0) return setup;
+    GtkPaperSize* size = gtk_paper_size_new_custom("ql-document", "Score", paper.widthInches,
+                                                   paper.heightInches, GTK_UNIT_INCH);
+    gtk_page_setup_set_paper_size(setup, size);
+    gtk_page_setup_set_orientation(setup, GTK_PAGE_ORIENTATION_PORTRAIT);
+    gtk_paper_size_free(size);
+    return setup;
+}
+
 sysdlg::PrintDialogAnswer RunDialog(const sysdlg::PrintDialogRequest& request) {
     GtkWidget* dialog = gtk_print_unix_dialog_new(request.documentTitle.c_str(), nullptr);
     auto* unix = GTK_PRINT_UNIX_DIALOG(dialog);
@@ -80,6 +93,9 @@ sysdlg::PrintDialogAnswer RunDialog(const sysdlg::PrintDialogRequest& request) {
         gtk_print_settings_set_printer(initial, request.initial.printer.c_str());
     gtk_print_unix_dialog_set_settings(unix, initial);
     g_object_unref(initial);
+    GtkPageSetup* page = PageSetupOf(request.paper);
+    gtk_print_unix_dialog_set_page_setup(unix, page);
+    g_object_unref(page);
     const PagesTab pages = MakePagesTab(request.initial);
     gtk_print_unix_dialog_add_custom_tab(unix, pages.box, gtk_label_new(kPagesTabLabel));
     sysdlg::PrintDialogAnswer answer;
@@ -135,7 +151,7 @@ bool Submit(const sysdlg::PrintJobRequest& request) {
     GtkPrintSettings* settings = gtk_print_settings_new();
     gtk_print_settings_set_n_copies(settings, std::clamp(request.copies, 1, kMaxCopies));
     gtk_print_settings_set_collate(settings, request.collate);
-    GtkPageSetup* setup = gtk_page_setup_new();
+    GtkPageSetup* setup = PageSetupOf(request.paper);
     GtkPrintJob* job = gtk_print_job_new(request.title.c_str(), search.found, settings, setup);
     g_object_unref(setup);
     g_object_unref(settings);

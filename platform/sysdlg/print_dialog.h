@@ -43,10 +43,18 @@ struct PrintChoice {
 // the choice as the check left it.
 using PrintChoiceCheck = std::function<bool(PrintChoice& choice)>;
 
+// The document's paper as the print system is to take it (orientation applied);
+// 0 leaves the print system's own.
+struct PrintPaper {
+    double widthInches = 0.0;
+    double heightInches = 0.0;
+};
+
 struct PrintDialogRequest {
     std::string documentTitle;
     int minPage = 1;  // the document's first and last page numbers
     int maxPage = 1;
+    PrintPaper paper;
     PrintChoice initial;
     PrintChoiceCheck check;  // may be empty
 };
@@ -66,6 +74,7 @@ struct PrintJobRequest {
     std::string printer;
     int copies = 1;
     bool collate = false;
+    PrintPaper paper;
 };
 
 struct PrintBackend {

@@ -331,6 +331,13 @@ TEST_F(PrintDocumentTest, TheNextDialogOpensWithTheLastChoices) {
     EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.initial.filter, PageFilter::Odd);
     EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.minPage, 1);
     EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.maxPage, kPages);
+    // The dialog and the job take the document's paper.
+    const sysdlg::PrintPaper paper = DocumentPaper(*view_->document);
+    EXPECT_GT(paper.widthInches, 0.0);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.paper.widthInches, paper.widthInches);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.paper.heightInches, paper.heightInches);
+    ASSERT_FALSE(sysdlg::headless::SubmittedPrintJobs().empty());
+    EXPECT_EQ(sysdlg::headless::SubmittedPrintJobs()[0].paper.heightInches, paper.heightInches);
 }
 
 }  // namespace
