@@ -13,6 +13,7 @@
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/headless.h"
 #include "platform/ui/rebar.h"
 #include "platform/ui/toolbar.h"
 #include "platform/win/window.h"
@@ -173,6 +174,19 @@ TEST_F(MainRebarTest, AGripDroppedBeyondAnEdgeDocksTheBarThere) {
     DockMainRebar(ui::kRebarDroppedAbove);
     EXPECT_EQ(Frame().dock, DockSide::Top);
     ResetFrame();
+}
+
+// A bar that cannot be made says so with the system's text and leaves no bar: the
+// frame goes on without bands.
+TEST_F(MainRebarTest, ABarThatCannotBeMadeShowsTheSystemErrorBox) {
+    Open();
+    LoadPreferences();
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_FALSE(CreateMainRebar(platform::WindowHandle{}, 0));
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(ui::headless::MessageBoxes().back().text.rfind("Unable to create Rebar.\n", 0), 0u);
+    EXPECT_FALSE(MainRebarWindow());
+    EXPECT_EQ(MainRebarThickness(), 0);
 }
 
 TEST_F(MainRebarTest, ButtonStatesReachTheBandsThatHoldTheCommand) {
