@@ -52,6 +52,7 @@ struct PaletteWindows {
     bool placing = false;  // the program itself is moving or sizing a palette
     int lastPalette = kMainPalette;
     int lastIndex = 0;
+    bool mainInBand = false;  // the Main palette's tools are in the frame's bar
 };
 
 PaletteWindows& Windows() {
@@ -474,8 +475,11 @@ void HideAllPalettes() {
 void ShowAllPalettes() {
     ShowPageBand();
     if (!Windows().made) return;
-    for (PaletteWindowState& state : Windows().palettes)
+    for (int p = 0; p < kPaletteCount; ++p) {
+        PaletteWindowState& state = StateOf(p);
+        if (p == kMainPalette && Windows().mainInBand) continue;
         if (state.window && state.reshow) win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
+    }
 }
 
 void OpenLinkedPalette(int palette) {
@@ -510,10 +514,27 @@ void RedrawPaletteButton(int palette, int index) {
     if (Windows().made && ValidPalette(palette)) RedrawButton(palette, index);
 }
 
-// provisional: the Main palette's band lives on the main rebar, which the program
-// does not have yet; until it does the Main palette stays floating and the command
-// does nothing.
-void SwapMainPaletteForBand() {}
+void SetMainPaletteInBand(bool inBand) {
+    Windows().mainInBand = inBand;
+    if (!Windows().made) return;
+    PaletteWindowState& main = StateOf(kMainPalette);
+    if (!main.window) return;
+    if (inBand) {
+        win::ShowWindow(main.window, win::ShowCommand::Hide);
+        return;
+    }
+    main.reshow = true;
+    // Floating again: shown when the other palettes are showing.
+    bool othersShown = false;
+    for (const PaletteWindowState& state : Windows().palettes)
+        othersShown = othersShown || (state.window && win::IsWindowVisible(state.window));
+    if (othersShown || State().documents.ActiveView != nullptr)
+        win::ShowWindow(main.window, win::ShowCommand::ShowNoActivate);
+}
+
+bool MainPaletteInBand() {
+    return Windows().mainInBand;
+}
 
 // The press as a click makes it, then the button drawn again at once.
 void DrawToolButtonPressed(ScoreView* view, int palette, int button) {

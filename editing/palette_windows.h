@@ -70,8 +70,10 @@ void PopUpPaletteAtPointer(int palette);
 void RedrawPalette(int palette);
 void RedrawPaletteButton(int palette, int index);
 
-// Command 3062.
-void SwapMainPaletteForBand();
+// The Main palette's tools in the frame's bar: its floating window is hidden and
+// stays hidden when the palettes are shown; false floats it again.
+void SetMainPaletteInBand(bool inBand);
+bool MainPaletteInBand();
 
 // The keyboard's press of a button: as a click, remembered as the view's choice.
 void SelectToolButtonByKey(ScoreView* view, int palette, int index);

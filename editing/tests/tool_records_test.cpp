@@ -207,8 +207,9 @@ TEST_F(ToolRecordsTest, TooltipsAreTheRecordsTexts) {
     EXPECT_STREQ(ToolTipText(1000), "");
 }
 
-// A right click on the Main palette asks the frame for the band (command 3062), which
-// leaves the Main palette floating and shown.
+// A right click on the Main palette asks the frame for the band (command 3062). In
+// the band the floating palette is hidden and stays hidden when the palettes are
+// shown again; out of it, it floats and shows.
 TEST_F(ToolRecordsTest, RightClickOnMainPostsTheBandCommand) {
     ShowAllPalettes();
     win::SendMessage(PaletteButton(kMainPalette, 1), win::Message::RightButtonDown, 0, 0);
@@ -218,7 +219,12 @@ TEST_F(ToolRecordsTest, RightClickOnMainPostsTheBandCommand) {
         posted = posted || (next.message == win::Message::Command &&
                             (next.word & 0xffff) == static_cast<uint32_t>(kMainPaletteBandCommand));
     EXPECT_TRUE(posted);
-    SwapMainPaletteForBand();
+    SetMainPaletteInBand(true);
+    EXPECT_FALSE(win::IsWindowVisible(PaletteWindow(kMainPalette)));
+    HideAllPalettes();
+    ShowAllPalettes();
+    EXPECT_FALSE(win::IsWindowVisible(PaletteWindow(kMainPalette)));
+    SetMainPaletteInBand(false);
     EXPECT_TRUE(win::IsWindowVisible(PaletteWindow(kMainPalette)));
 }
 

@@ -32,7 +32,8 @@ DcHandle CreatePrinterContext(const std::string& pdfPath, const PrinterSetup& se
     if (!IsValidSetup(setup)) return DcHandle{};
     double width = setup.pageWidthDots * kPointsPerInch / setup.dpi;
     double height = setup.pageHeightDots * kPointsPerInch / setup.dpi;
-    cairo_surface_t* pdf = cairo_pdf_surface_create(pdfPath.c_str(), width, height);
+    cairo_surface_t* pdf =
+        cairo_pdf_surface_create(pdfPath.empty() ? nullptr : pdfPath.c_str(), width, height);
     if (cairo_surface_status(pdf) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(pdf);
         return DcHandle{};

@@ -20,7 +20,8 @@ struct PrinterSetup {
     int pageHeightDots = 6600;  // 11 inches at 600 dpi
 };
 
-// Null when the file cannot be created or the setup is invalid.
+// Null when the file cannot be created or the setup is invalid. An empty path
+// gives a context that writes no file: it measures as the printer would.
 DcHandle CreatePrinterContext(const std::string& pdfPath, const PrinterSetup& setup);
 // Document and page brackets. Drawing outside StartPage/EndPage is dropped.
 // EndDocument finishes the file; false when writing failed.

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/gtk/gtk_print_pages.h"
+
 namespace ql::gtk {
 namespace {
 
@@ -64,12 +66,38 @@ std::string OutputFile(GtkPrintSettings* settings) {
     return path;
 }
 
+// The document's paper as a page setup: a custom size in inches, portrait (the
+// sizes come with the orientation applied).
+GtkPageSetup* PageSetupOf(const sysdlg::PrintPaper& paper) {
+    GtkPageSetup* setup = gtk_page_setup_new();
+    if (paper.widthInches <= 0.0 || paper.heightInches <= 0.0) return setup;
+    GtkPaperSize* size = gtk_paper_size_new_custom("ql-document", "Score", paper.widthInches,
+                                                   paper.heightInches, GTK_UNIT_INCH);
+    gtk_page_setup_set_paper_size(setup, size);
+    gtk_page_setup_set_orientation(setup, GTK_PAGE_ORIENTATION_PORTRAIT);
+    gtk_paper_size_free(size);
+    return setup;
+}
+
 sysdlg::PrintDialogAnswer RunDialog(const sysdlg::PrintDialogRequest& request) {
     GtkWidget* dialog = gtk_print_unix_dialog_new(request.documentTitle.c_str(), nullptr);
     auto* unix = GTK_PRINT_UNIX_DIALOG(dialog);
+    // The even/odd choice is the "Pages" tab's; the program writes PDF only.
     gtk_print_unix_dialog_set_manual_capabilities(
-        unix, static_cast<GtkPrintCapabilities>(GTK_PRINT_CAPABILITY_PAGE_SET | GTK_PRINT_CAPABILITY_COPIES |
-                                                GTK_PRINT_CAPABILITY_COLLATE | GTK_PRINT_CAPABILITY_GENERATE_PDF));
+        unix, static_cast<GtkPrintCapabilities>(GTK_PRINT_CAPABILITY_COPIES | GTK_PRINT_CAPABILITY_COLLATE |
+                                                GTK_PRINT_CAPABILITY_GENERATE_PDF));
+    GtkPrintSettings* initial = gtk_print_settings_new();
+    gtk_print_settings_set_n_copies(initial, std::clamp(request.initial.copies, 1, kMaxCopies));
+    gtk_print_settings_set_collate(initial, request.initial.collate);
+    if (!request.initial.printer.empty())
+        gtk_print_settings_set_printer(initial, request.initial.printer.c_str());
+    gtk_print_unix_dialog_set_settings(unix, initial);
+    g_object_unref(initial);
+    GtkPageSetup* page = PageSetupOf(request.paper);
+    gtk_print_unix_dialog_set_page_setup(unix, page);
+    g_object_unref(page);
+    const PagesTab pages = MakePagesTab(request.initial);
+    gtk_print_unix_dialog_add_custom_tab(unix, pages.box, gtk_label_new(kPagesTabLabel));
     sysdlg::PrintDialogAnswer answer;
     while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK) {
         GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(unix);
@@ -78,11 +106,13 @@ sysdlg::PrintDialogAnswer RunDialog(const sysdlg::PrintDialogRequest& request) {
         sysdlg::PrintChoice choice =
             PrintChoiceFromSettings(settings, printer != nullptr ? gtk_printer_get_name(printer) : "", toFile);
         g_object_unref(settings);
+        ApplyPagesTab(pages, choice);
         if (!request.check || request.check(choice)) {
             answer.status = sysdlg::PrintDialogStatus::Chosen;
             answer.choice = choice;
             break;
         }
+        ShowCheckedList(pages, choice);
     }
     gtk_widget_destroy(dialog);
     return answer;
@@ -121,7 +151,7 @@ bool Submit(const sysdlg::PrintJobRequest& request) {
     GtkPrintSettings* settings = gtk_print_settings_new();
     gtk_print_settings_set_n_copies(settings, std::clamp(request.copies, 1, kMaxCopies));
     gtk_print_settings_set_collate(settings, request.collate);
-    GtkPageSetup* setup = gtk_page_setup_new();
+    GtkPageSetup* setup = PageSetupOf(request.paper);
     GtkPrintJob* job = gtk_print_job_new(request.title.c_str(), search.found, settings, setup);
     g_object_unref(setup);
     g_object_unref(settings);

@@ -1,6 +1,7 @@
 // The desktop's print dialog and print jobs: GtkPrintUnixDialog chooses the printer,
-// copies, collation, page ranges and the even/odd set (or the virtual printer that
-// prints to a file); GtkPrintJob sends the PDF the program drew to the printer.
+// copies, collation and page ranges (or the virtual printer that prints to a file),
+// and its "Pages" tab the even/odd filter and the page list; GtkPrintJob sends the
+// PDF the program drew to the printer.
 #pragma once
 
 #include <string>

@@ -24,7 +24,7 @@ PrintDialogState& Print() {
     return state;
 }
 
-// Takes steps until an OK passes the check or the user cancels.
+// Takes steps until an OK passes the check, the user cancels or the dialog fails.
 PrintDialogAnswer RunScriptedDialog(const PrintDialogRequest& request,
                                     headless::PrintDialogRecord& record) {
     PrintDialogState& state = Print();
@@ -32,6 +32,7 @@ PrintDialogAnswer RunScriptedDialog(const PrintDialogRequest& request,
         headless::PrintDialogStep step = std::move(state.steps.front());
         state.steps.pop_front();
         if (step.cancel) break;
+        if (step.fail) return PrintDialogAnswer{PrintDialogStatus::Failed, request.initial};
         if (step.choice.listText.size() > kMaxPageListText)
             step.choice.listText.resize(kMaxPageListText);
         if (step.choice.printer.empty()) step.choice.printer = kHeadlessPrinterName;

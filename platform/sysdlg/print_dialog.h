@@ -43,10 +43,18 @@ struct PrintChoice {
 // the choice as the check left it.
 using PrintChoiceCheck = std::function<bool(PrintChoice& choice)>;
 
+// The document's paper as the print system is to take it (orientation applied);
+// 0 leaves the print system's own.
+struct PrintPaper {
+    double widthInches = 0.0;
+    double heightInches = 0.0;
+};
+
 struct PrintDialogRequest {
     std::string documentTitle;
     int minPage = 1;  // the document's first and last page numbers
     int maxPage = 1;
+    PrintPaper paper;
     PrintChoice initial;
     PrintChoiceCheck check;  // may be empty
 };
@@ -66,6 +74,7 @@ struct PrintJobRequest {
     std::string printer;
     int copies = 1;
     bool collate = false;
+    PrintPaper paper;
 };
 
 struct PrintBackend {
@@ -83,10 +92,12 @@ void InstallPrintBackend(PrintBackend backend);
 
 namespace headless {
 
-// One user step of a scripted print dialog: an OK with these choices, or Cancel.
+// One user step of a scripted print dialog: an OK with these choices, Cancel, or
+// a dialog that fails (as a broken printer driver setup does).
 struct PrintDialogStep {
     bool cancel = false;
     PrintChoice choice;
+    bool fail = false;
 };
 // Each OK refused by the caller's check takes the next step; an empty queue
 // cancels the dialog.

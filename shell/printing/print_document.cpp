@@ -164,10 +164,10 @@ PrintOutcome DrawDocument(ScoreView* view, const std::string& spool,
 
 // The finished PDF to its place: the print file, or the print system.
 bool DeliverPdf(const std::string& spool, const std::optional<std::string>& printFile,
-                const PrintSelection& selection, const std::string& title) {
+                const PrintSelection& selection, const std::string& title, const sysdlg::PrintPaper& paper) {
     if (printFile) return ReplaceWithTemporary(spool, *printFile) == 0;
     sysdlg::PrintJobRequest job{spool, title, selection.choice.printer, selection.choice.copies,
-                                selection.choice.collate};
+                                selection.choice.collate, paper};
     return sysdlg::SubmitPrintJob(job);
 }
 
@@ -191,7 +191,7 @@ PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
         DocumentPageNumbers(view->document), selection.choice, selection.list, copies);
     PrintOutcome outcome = DrawDocument(view, spool, sequence, result);
     const std::string title = fs::path(view->document->path).filename().string();
-    if (outcome == PrintOutcome::Printed && !DeliverPdf(spool, printFile, selection, title))
+    if (outcome == PrintOutcome::Printed && !DeliverPdf(spool, printFile, selection, title, DocumentPaper(*view->document)))
         outcome = PrintOutcome::Failed;
     // A delivered print file took the spool's place; the print system reads its own.
     std::error_code ignored;
@@ -241,6 +241,12 @@ gfx::PrinterSetup DocumentPrinterSetup(const ScoreDocument& document) {
         setup.pageHeightDots = static_cast<int>(height * setup.dpi + 0.5);
     }
     return setup;
+}
+
+sysdlg::PrintPaper DocumentPaper(const ScoreDocument& document) {
+    const gfx::PrinterSetup setup = DocumentPrinterSetup(document);
+    return {static_cast<double>(setup.pageWidthDots) / setup.dpi,
+            static_cast<double>(setup.pageHeightDots) / setup.dpi};
 }
 
 sysdlg::PrintChoice& LastPrintChoice() {

@@ -39,6 +39,8 @@ std::vector<int32_t> PrintPageSequence(const std::vector<int32_t>& documentPages
 
 // The printer page of the document: its paper and orientation at 600 dpi.
 gfx::PrinterSetup DocumentPrinterSetup(const ScoreDocument& document);
+// The same paper for the print system.
+sysdlg::PrintPaper DocumentPaper(const ScoreDocument& document);
 
 // The choices the next print dialog opens with (the last run's), and a reset.
 sysdlg::PrintChoice& LastPrintChoice();

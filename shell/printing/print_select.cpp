@@ -36,6 +36,7 @@ sysdlg::PrintDialogRequest DialogRequest(ScoreDocument* document, CheckedPrintCh
     request.minPage = numbers.empty() ? 1 : numbers.front();
     request.maxPage = numbers.empty() ? 1 : *std::max_element(numbers.begin(), numbers.end());
     request.initial = initial;
+    request.paper = DocumentPaper(*document);
     request.check = MakePrintDialogHook(document, checked);
     return request;
 }

@@ -35,6 +35,7 @@
 #include "shell/command/settings_commands.h"
 #include "shell/options/option_dialogs.h"
 #include "shell/program/menu_state.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/recent_files.h"
 #include "shell/settings_store.h"
 
@@ -71,6 +72,8 @@ intptr_t ExitLastStage(WindowHandle window) {
     ProgramFrame& frame = Frame();
     frame.terminating = true;
     CloseScoreWindows(true);
+    SaveRebarLayout();
+    DestroyMainRebar();
     DestroyToolPalettes();  // writes their places and shapes
     DestroyPagersToolbar();
     SavePreferences(Options().SavePreferences != 0);
@@ -148,7 +151,7 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
         case cmd::kCloseAll: CloseScoreWindows(false); return true;
         case cmd::kStatusBar: ToggleStatusBar(); return true;
         case cmd::kUseSmallPalettes: TogglePaletteSize(); return true;
-        case kMainPaletteBandCommand: SwapMainPaletteForBand(); return true;
+        case kMainPaletteBandCommand: SwapMainPaletteBand(); return true;
         case cmd::kSavePreferences: SavePreferences(true); return true;
         case cmd::kAutoSaveActive: ToggleAutoSave(); return true;
         case cmd::kPickListOptions: RunPickListOptionsDialog(); return true;
@@ -217,6 +220,10 @@ bool CloseScoreWindows(bool force) {
 
 intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
     const auto command = static_cast<int32_t>(win::CommandId(word));
+    if (command == kMainRebarId) {
+        DockMainRebar(word >> 16);
+        return 0;
+    }
     if (FrameCommand(window, command, data)) return 0;
     // The MIDI menu's transport items act on the run itself (pause holds and
     // continues it).

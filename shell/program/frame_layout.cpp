@@ -7,6 +7,8 @@
 #include "platform/ui/status_bar.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
+#include "shell/rebar/main_rebar.h"
+#include "platform/ui/rebar.h"
 
 namespace ql {
 namespace {
@@ -71,10 +73,14 @@ void LayoutFrameClient() {
     } else if (win::IsWindow(frame.statusBar)) {
         win::ShowWindow(frame.statusBar, win::ShowCommand::Hide);
     }
+    // The main bar, when there is one, is as thick as its rows.
+    const platform::WindowHandle rebar = MainRebarWindow();
+    if (rebar) frame.barThickness = ui::LayoutRebar(rebar, in.clientWidth);
     in.barThickness = frame.barThickness;
     in.toolSize = frame.toolSize;
     in.dock = frame.dock;
     const FrameLayout layout = ComputeFrameLayout(in);
+    if (rebar) win::MoveWindow(rebar, layout.bar, true);
     if (win::IsWindow(frame.mdiClient)) win::MoveWindow(frame.mdiClient, layout.client, true);
 }
 

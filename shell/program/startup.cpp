@@ -1,5 +1,6 @@
 // Start-up, loop and shutdown in order.
 #include "shell/program/startup.h"
+#include "shell/rebar/main_rebar.h"
 
 #include "shell/program/termination_signals.h"
 
@@ -118,6 +119,9 @@ StartupCode StartProgram(const StartupOptions& options) {
     PaletteSettings().groupMoves = Options().SyncPalettes != 0;
     if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
     if (!CreatePagersToolbar(frame)) return Stop(StartupCode::NoFrame);
+    // Without the main bar (its box said why) the frame runs without bands.
+    const bool sideBar = Frame().dock == DockSide::Left || Frame().dock == DockSide::Right;
+    CreateMainRebar(frame, sideBar ? kRebarVertical : 0);
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     SetCaptionOfPath(CaptionOfPath);

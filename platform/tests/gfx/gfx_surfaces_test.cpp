@@ -183,6 +183,21 @@ TEST(GfxPrinter, DrawingOutsideAPageAndBadPathsFail) {
     DeleteContext(printer);
 }
 
+// A printer context without a file measures as the printer: its resolution and
+// page, and a whole page drawn and ended.
+TEST(GfxPrinter, AContextWithoutAFileMeasuresAsThePrinter) {
+    DcHandle printer = CreatePrinterContext("", PrinterSetup{});
+    ASSERT_TRUE(printer);
+    EXPECT_EQ(GetDeviceCaps(printer, DeviceCap::LogPixelsX), kDefaultPrinterDpi);
+    EXPECT_EQ(GetDeviceCaps(printer, DeviceCap::VertRes), 6600);
+    ASSERT_TRUE(StartDocument(printer, "Measure"));
+    ASSERT_TRUE(StartPage(printer));
+    EXPECT_TRUE(Rectangle(printer, Rect{0, 0, 600, 600}));
+    EXPECT_TRUE(EndPage(printer));
+    EXPECT_TRUE(EndDocument(printer));
+    DeleteContext(printer);
+}
+
 // Cairo ink is clipped to the paint rectangle and lands on the image.
 TEST(GfxInk, CairoInkIsClippedToTheContext) {
     Canvas c(10, 10);

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/gtk/gtk_print.h"
+#include "platform/gtk/gtk_print_pages.h"
 
 namespace ql::gtk {
 namespace {
@@ -60,6 +61,49 @@ TEST_F(GtkPrintChoice, PrintToFile) {
     EXPECT_EQ(choice.filePath, "/tmp/score one.pdf");
     EXPECT_TRUE(choice.replaceConfirmed);
     EXPECT_EQ(choice.copies, 1);
+}
+
+// The "Pages" tab opens with the last choices, gives its filter to every choice
+// and its list (typed in any order, with repeats) only while "List" is chosen,
+// takes no more than the list's length, and shows a refused list emptied.
+TEST(GtkPrintPagesTab, FilterAndListFollowTheTab) {
+    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+    sysdlg::PrintChoice last;
+    last.filter = sysdlg::PageFilter::Odd;
+    last.range = sysdlg::PrintRange::List;
+    last.listText = "2 4";
+    PagesTab tab = MakePagesTab(last);
+    g_object_ref_sink(tab.box);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(tab.odd)));
+    EXPECT_TRUE(gtk_widget_get_sensitive(tab.list));
+    sysdlg::PrintChoice choice;
+    ApplyPagesTab(tab, choice);
+    EXPECT_EQ(choice.filter, sysdlg::PageFilter::Odd);
+    EXPECT_EQ(choice.range, sysdlg::PrintRange::List);
+    EXPECT_EQ(choice.listText, "2 4");
+
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(tab.even), TRUE);
+    gtk_entry_set_text(GTK_ENTRY(tab.list), "3, 1 3");
+    choice = {};
+    ApplyPagesTab(tab, choice);
+    EXPECT_EQ(choice.filter, sysdlg::PageFilter::Even);
+    EXPECT_EQ(choice.listText, "3, 1 3");
+
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(tab.useList), FALSE);
+    EXPECT_FALSE(gtk_widget_get_sensitive(tab.list));
+    choice = {};
+    ApplyPagesTab(tab, choice);
+    EXPECT_EQ(choice.range, sysdlg::PrintRange::All);
+    EXPECT_TRUE(choice.listText.empty());
+
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(tab.useList), TRUE);
+    gtk_entry_set_text(GTK_ENTRY(tab.list), std::string(400, '7').c_str());
+    ApplyPagesTab(tab, choice);
+    EXPECT_EQ(choice.listText.size(), sysdlg::kMaxPageListText);
+    choice.listText.clear();
+    ShowCheckedList(tab, choice);
+    EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(tab.list)), "");
+    g_object_unref(tab.box);
 }
 
 }  // namespace

@@ -47,7 +47,20 @@ std::optional<int> DesktopScenario::QuitWithoutSaving() {
 
 void DesktopScenario::WriteSettings(std::string_view text) {
     std::filesystem::create_directories(home_->Settings().parent_path());
-    std::ofstream(home_->Settings()) << text;
+    std::ofstream(home_->Settings()) << WithFloatingMainPalette(text);
+}
+
+std::string WithFloatingMainPalette(std::string_view text) {
+    std::string settings(text);
+    if (settings.find(kKeepMainKey) != std::string::npos) return settings;
+    const std::string section = "[ToolbarSettings]\n";
+    const std::string line = std::string(kKeepMainKey) + "=0\n";
+    const size_t at = settings.find(section);
+    if (at == std::string::npos) {
+        if (!settings.empty() && settings.back() != '\n') settings += '\n';
+        return settings + section + line;
+    }
+    return settings.insert(at + section.size(), line);
 }
 
 std::filesystem::path TestOutputFolder() {
@@ -57,6 +70,8 @@ std::filesystem::path TestOutputFolder() {
 }
 
 std::optional<ShownWindow> DesktopScenario::StartProgram(const std::vector<std::string>& arguments) {
+    std::error_code error;
+    if (!fs::exists(home_->Settings(), error)) WriteSettings({});
     program_ = Launch(arguments);
     return WaitForFrame();
 }

@@ -63,6 +63,8 @@ protected:
     // File > Exit, answering No when asked to save the changed score.
     std::optional<int> QuitWithoutSaving();
     // The program's settings file, written before it starts (a saved palette place).
+    // Scenarios see the Main palette floating unless their settings say otherwise
+    // (see WithFloatingMainPalette); a program started without settings gets them so.
     void WriteSettings(std::string_view text);
     // Waits until the file exists and its size has stopped changing.
     static bool WaitForFile(const std::filesystem::path& path, Millis timeout = kWindowTimeout);
@@ -75,6 +77,12 @@ protected:
     std::unique_ptr<PrivateHome> home_;
     std::unique_ptr<ProgramProcess> program_;
 };
+
+// The setting that keeps the Main palette in the frame's bar.
+inline constexpr char kKeepMainKey[] = "KeepMainToolBar";
+// The settings text with "KeepMainToolBar=0" in "[ToolbarSettings]" unless it
+// names the key itself: most scenarios work the floating Main palette.
+std::string WithFloatingMainPalette(std::string_view text);
 
 // The folder pictures are written to for the eye, beside the program's folder.
 std::filesystem::path TestOutputFolder();

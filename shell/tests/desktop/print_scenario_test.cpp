@@ -1,6 +1,6 @@
 // Printing on the desktop: File > Print (Ctrl+P) shows the print dialog, the virtual
 // printer that prints to a file is chosen, and the program draws every page of the
-// score into that PDF.
+// score into that PDF; Cancel in the dialog prints nothing.
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
@@ -32,6 +32,35 @@ TEST_F(DesktopScenario, PrintToAPdfFile) {
     ASSERT_TRUE(WaitForFile(*pdf));
     EXPECT_EQ(PdfPageCount(*pdf), 2);
     EXPECT_EQ(BlankPdfPages(*pdf), 0);
+    EXPECT_EQ(Quit(), 0);
+}
+
+// The dialog (with its "Pages" tab) is pictured for the eye; Escape cancels it and
+// no PDF appears.
+// The window titled exactly `title` (the print dialog is titled by the score's
+// name, which the frame's title also holds).
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (const ShownWindow& w : x.Windows())
+        if (w.title == title) return w;
+    return std::nullopt;
+}
+
+TEST_F(DesktopScenario, CancellingThePrintDialogPrintsNothing) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const fs::path score = home_->Documents() / "cancelled.ql";
+    ASSERT_TRUE(SaveScoreAs(score));
+    PressInFrame("ctrl+p");
+    std::optional<ShownWindow> dialog;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = WindowTitled(x_, "cancelled.ql")).has_value(); }))
+        << "Ctrl+P showed no print dialog";
+    x_.Settle(Millis{500});
+    WritePng(x_.Grab(*dialog), TestOutputFolder() / "print_dialog.png");
+    x_.PointAt(*dialog);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(WaitFor([&] { return !WindowTitled(x_, "cancelled.ql"); })) << "the dialog did not close";
+    x_.Settle(Millis{1000});
+    EXPECT_FALSE(FindPdf(home_->Root())) << "a cancelled print wrote a PDF";
     EXPECT_EQ(Quit(), 0);
 }
 

@@ -3,6 +3,7 @@
 // the boxes it shows, and the view given back exactly as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -132,6 +133,36 @@ TEST_F(PrintDocumentTest, CancellingTheDialogPrintsNothing) {
     ASSERT_FALSE(ui::headless::StatusTexts().empty());
     EXPECT_NE(ui::headless::StatusTexts().back().text.find("User canceled print."),
               std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// A dialog that fails is tried once more with the default setup, after "Using
+// default driver setup." in the status bar; failing twice is a cancel.
+TEST_F(PrintDocumentTest, AFailedDialogIsTriedOnceMoreWithTheDefaultSetup) {
+    PrintChoice odd = FilterChoice(PageFilter::Odd);
+    odd.copies = 3;
+    QueueOk(odd);
+    PrintDocument(view_);
+    sysdlg::headless::ResetPrintDialogs();
+    sysdlg::headless::QueuePrintDialogStep({false, {}, true});
+    QueueOk(FilterChoice(PageFilter::Even));
+    PrintRunResult run = PrintDocument(view_);
+    EXPECT_EQ(run.pagesDrawn, (Pages{2, 4}));
+    const auto& dialogs = sysdlg::headless::PrintDialogs();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].request.initial.copies, 3);
+    EXPECT_EQ(dialogs[1].request.initial.copies, 1) << "the retry takes the default setup";
+    const auto& status = ui::headless::StatusTexts();
+    EXPECT_TRUE(std::any_of(status.begin(), status.end(), [](const auto& s) {
+        return s.text.find("Using default driver setup.") != std::string::npos;
+    }));
+
+    sysdlg::headless::QueuePrintDialogStep({false, {}, true});
+    sysdlg::headless::QueuePrintDialogStep({false, {}, true});
+    const testing::ViewSnapshot before = Snapshot();
+    run = PrintDocument(view_);
+    EXPECT_EQ(run.outcome, PrintOutcome::NotChosen);
+    EXPECT_NE(ui::headless::StatusTexts().back().text.find("User canceled print."), std::string::npos);
     EXPECT_EQ(Snapshot(), before);
 }
 
@@ -300,6 +331,13 @@ TEST_F(PrintDocumentTest, TheNextDialogOpensWithTheLastChoices) {
     EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.initial.filter, PageFilter::Odd);
     EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.minPage, 1);
     EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.maxPage, kPages);
+    // The dialog and the job take the document's paper.
+    const sysdlg::PrintPaper paper = DocumentPaper(*view_->document);
+    EXPECT_GT(paper.widthInches, 0.0);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.paper.widthInches, paper.widthInches);
+    EXPECT_EQ(sysdlg::headless::PrintDialogs()[1].request.paper.heightInches, paper.heightInches);
+    ASSERT_FALSE(sysdlg::headless::SubmittedPrintJobs().empty());
+    EXPECT_EQ(sysdlg::headless::SubmittedPrintJobs()[0].paper.heightInches, paper.heightInches);
 }
 
 }  // namespace

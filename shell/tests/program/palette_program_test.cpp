@@ -18,6 +18,7 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -30,15 +31,18 @@ bool Visible(int palette) {
 }
 
 // The palettes are made hidden at start-up and show with a score window (a score
-// opened from a file as one made new); the pop-ups stay hidden, and closing the
-// last score window hides the rest.
+// opened from a file as one made new), but for the Main palette, which is in the
+// frame's bar; the pop-ups stay hidden, and closing the last score window hides
+// the rest.
 TEST_F(PaletteProgramTest, PalettesShowWithAScoreWindowAndHideAfterTheLast) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ASSERT_TRUE(PaletteWindow(kNotesPalette));
     EXPECT_FALSE(Visible(kMainPalette));
     ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
     Pump();
-    EXPECT_TRUE(Visible(kMainPalette));
+    // The Main palette's tools sit in the frame's bar by default, not in its window.
+    EXPECT_FALSE(Visible(kMainPalette));
+    EXPECT_TRUE(win::IsWindowVisible(BandToolbar(kMainPaletteBand)));
     EXPECT_TRUE(Visible(kNotesPalette));
     EXPECT_FALSE(Visible(kHeadsPalette));  // a pop-up waits for its opener
     // The scroll view hides them and the page view shows them again.

@@ -1,0 +1,311 @@
+// The main bar (see main_rebar.h): reading the layout, inserting the bands,
+// showing and hiding them by their settings, the Main palette's band, rebuilding
+// and saving.
+#include "shell/rebar/main_rebar.h"
+
+#include <array>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+#include "editing/palette_faces.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
+#include "platform/gfx/objects.h"
+#include "platform/ui/rebar.h"
+#include "platform/ui/toolbar.h"
+#include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/program/frame_layout.h"
+#include "shell/program_options.h"
+#include "shell/rebar/band_layout_keys.h"
+#include "shell/rebar/toolbar_art.h"
+#include "shell/settings_store.h"
+#include "shell/settings_table.h"
+#include "shell/system_error.h"
+
+namespace ql {
+namespace {
+
+constexpr char kKeepMainKey[] = "KeepMainToolBar";
+constexpr char kFloatMainKey[] = "FloatMainToolBar";
+constexpr char kNoRebarText[] = "Unable to create Rebar.";
+constexpr char kNoToolbarText[] = "Unable to create Toolbar";
+constexpr char kMainBandClass[] = "MainPaletteBand";
+constexpr int32_t kMainBandCommandBase = 0x7000;
+
+struct MainBar {
+    platform::WindowHandle frame;
+    platform::WindowHandle rebar;
+    uint32_t flags = 0;
+    std::array<platform::WindowHandle, kBandCount> toolbars{};
+    platform::WindowHandle mainBandTarget;  // takes the Main band's clicks
+    platform::BitmapHandle strip;
+    int32_t stripSize = 0;
+    bool keepMain = true;
+    bool floatMain = false;
+    std::vector<ui::ToolbarButtonSpec> mainButtons;
+};
+
+MainBar& Bar() {
+    static MainBar bar;
+    return bar;
+}
+
+size_t TableIndex(int32_t id) {
+    const auto table = BandTable();
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i].id == id) return i;
+    return table.size();
+}
+
+int32_t ImageSize() {
+    return Options().SmallToolBars ? kSmallToolbarImageSize : kToolbarImageSize;
+}
+
+bool EnsureStrip() {
+    MainBar& bar = Bar();
+    if (bar.strip && bar.stripSize == ImageSize()) return true;
+    if (bar.strip) gfx::DeleteObject(bar.strip);
+    bar.stripSize = ImageSize();
+    bar.strip = MakeToolbarStrip(bar.stripSize);
+    return static_cast<bool>(bar.strip);
+}
+
+// A click on a tool of the Main band presses that tool of the Main palette.
+intptr_t MainBandProc(platform::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
+    if (m == win::Message::Command) {
+        const int32_t index = static_cast<int32_t>(word & 0xFFFF) - kMainBandCommandBase;
+        if (ScoreView* view = State().documents.ActiveView) SelectToolButtonByKey(view, kMainPalette, index);
+        return 0;
+    }
+    return win::DefaultWindowProc(w, m, word, data);
+}
+
+platform::WindowHandle MainBandTarget() {
+    MainBar& bar = Bar();
+    if (win::IsWindow(bar.mainBandTarget)) return bar.mainBandTarget;
+    if (!win::IsClassRegistered(kMainBandClass)) {
+        win::WindowClass cls;
+        cls.name = kMainBandClass;
+        cls.procedure = MainBandProc;
+        win::RegisterWindowClass(cls);
+    }
+    win::WindowParams params;
+    params.className = kMainBandClass;
+    params.owner = bar.frame;
+    bar.mainBandTarget = win::CreateWindow(params);
+    return bar.mainBandTarget;
+}
+
+std::span<const ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
+    if (band.id != kMainPaletteBand) return band.buttons;
+    MainBar& bar = Bar();
+    bar.mainButtons.clear();
+    for (int i = 0; i < PaletteSpecOf(kMainPalette).buttons; ++i)
+        bar.mainButtons.push_back({kMainBandCommandBase + i, i % kToolbarImageCount, "", ui::kToolButtonEnabled});
+    return bar.mainButtons;
+}
+
+bool BandShownSetting(const BandRecord& band) {
+    if (band.shown == nullptr) return Bar().keepMain;
+    return Options().*band.shown != 0;
+}
+
+void SetBandShownSetting(const BandRecord& band, bool shown) {
+    if (band.shown == nullptr)
+        Bar().keepMain = shown;
+    else
+        Options().*band.shown = shown ? 1 : 0;
+}
+
+void WriteFirstRunLayout() {
+    std::vector<SavedBand> bands;
+    for (const BandLayoutEntry& e : FirstRunLayout()) bands.push_back({e.id, e.width, e.style});
+    WriteSavedBands(bands);
+}
+
+// Saved entries as layout entries, those of unknown ids and repeats dropped.
+std::vector<BandLayoutEntry> SavedLayout() {
+    std::vector<SavedBand> saved = ReadSavedBands();
+    std::vector<BandLayoutEntry> layout;
+    if (saved.empty()) {
+        const auto fallback = FallbackLayout();
+        return {fallback.begin(), fallback.end()};
+    }
+    for (const SavedBand& s : saved) {
+        if (s.id < kFileBand || s.id > kTextBand) continue;
+        const int32_t width = s.width < 0 ? 0 : static_cast<int32_t>(std::min<long>(s.width, 1 << 16));
+        layout.push_back({static_cast<int32_t>(s.id), width, static_cast<uint32_t>(s.style)});
+    }
+    return layout;
+}
+
+// Inserts the band unless its toolbar exists already: hidden when its saved style
+// or its setting says so, and the setting then follows.
+void InsertLaidOutBand(const BandLayoutEntry& entry) {
+    const BandRecord* band = FindBand(entry.id);
+    if (band == nullptr || Bar().toolbars[TableIndex(entry.id)]) return;
+    const bool hidden = (entry.style & ui::kBandHidden) != 0 || !BandShownSetting(*band);
+    if (!InsertBand(*band, entry.width, entry.style & ~ui::kBandHidden)) return;
+    SetBandShownSetting(*band, !hidden);
+    if (hidden) HideBand(band->id);
+}
+
+void PlaceBands(const std::vector<BandLayoutEntry>& layout) {
+    for (const BandLayoutEntry& entry : layout) InsertLaidOutBand(entry);
+    for (const BandRecord& band : BandTable())
+        InsertLaidOutBand({band.id, kDefaultBandWidth, kDefaultBandStyle});
+}
+
+platform::WindowHandle MakeRebarWindow(platform::WindowHandle frame, uint32_t flags) {
+    errno = 0;
+    platform::WindowHandle rebar = ui::CreateRebar(frame, kMainRebarId, (flags & kRebarVertical) != 0);
+    if (!rebar) {
+        ShowSystemError(kNoRebarText, errno);
+        return {};
+    }
+    MainBar& bar = Bar();
+    bar.frame = frame;
+    bar.rebar = rebar;
+    bar.flags = flags;
+    return rebar;
+}
+
+}  // namespace
+
+platform::WindowHandle CreateMainRebar(platform::WindowHandle frame, uint32_t flags) {
+    platform::WindowHandle rebar = MakeRebarWindow(frame, flags);
+    if (!rebar) return {};
+    MainBar& bar = Bar();
+    bar.floatMain = GetPrefInt(kToolbarSection, kFloatMainKey, 0, ProfilePath().c_str()) != 0;
+    bar.keepMain = GetPrefInt(kToolbarSection, kKeepMainKey, 1, ProfilePath().c_str()) != 0;
+    if (!HasSavedLayout()) WriteFirstRunLayout();
+    PlaceBands(SavedLayout());
+    PlaceMainToolPalette();
+    return rebar;
+}
+
+platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
+    MainBar& bar = Bar();
+    const size_t index = TableIndex(band.id);
+    if (index >= bar.toolbars.size()) return {};
+    if (win::IsWindow(bar.toolbars[index])) return bar.toolbars[index];
+    ui::ToolbarParams params;
+    params.parent = bar.rebar;
+    params.notify = band.id == kMainPaletteBand ? MainBandTarget() : bar.frame;
+    params.id = band.id;
+    errno = 0;
+    if (EnsureStrip()) params.images = {bar.strip, bar.stripSize};
+    params.showLabels = Options().ToolBarText != 0 && band.id != kMainPaletteBand;
+    if (band.id == kMainPaletteBand)
+        params.tooltip = [](int32_t command) {
+            const char* tip = PaletteButtonTooltip(kMainPalette, command - kMainBandCommandBase);
+            return std::string(tip != nullptr ? tip : "");
+        };
+    platform::WindowHandle toolbar = bar.strip ? ui::CreateToolbar(params, ButtonsOf(band)) : platform::WindowHandle{};
+    if (!toolbar) {
+        ShowSystemError(kNoToolbarText, errno);
+        return {};
+    }
+    bar.toolbars[index] = toolbar;
+    return toolbar;
+}
+
+bool InsertBand(const BandRecord& band, int32_t width, uint32_t style) {
+    platform::WindowHandle toolbar = CreateBandToolbar(band);
+    if (!toolbar) return false;
+    return ui::InsertRebarBand(Bar().rebar, ui::RebarBand{band.id, toolbar, width, style});
+}
+
+void ShowBand(int32_t id) {
+    ui::ShowRebarBand(Bar().rebar, ui::RebarIdToIndex(Bar().rebar, id), true);
+}
+
+void HideBand(int32_t id) {
+    ui::ShowRebarBand(Bar().rebar, ui::RebarIdToIndex(Bar().rebar, id), false);
+}
+
+platform::WindowHandle RebuildRebar(platform::WindowHandle frame, uint32_t flags) {
+    MainBar& bar = Bar();
+    std::vector<BandLayoutEntry> kept;
+    for (int32_t i = 0; i < ui::RebarBandCount(bar.rebar); ++i)
+        if (const auto band = ui::GetRebarBand(bar.rebar, i)) kept.push_back({band->id, band->width, band->style});
+    const bool keepMain = bar.keepMain;
+    const bool floatMain = bar.floatMain;
+    DestroyMainRebar();
+    if (!MakeRebarWindow(frame, flags)) return {};
+    bar.keepMain = keepMain;
+    bar.floatMain = floatMain;
+    PlaceBands(kept);
+    PlaceMainToolPalette();
+    return bar.rebar;
+}
+
+void PlaceMainToolPalette() {
+    MainBar& bar = Bar();
+    SetMainPaletteInBand(bar.keepMain);
+    if (bar.keepMain)
+        ShowBand(kMainPaletteBand);
+    else
+        HideBand(kMainPaletteBand);
+    bar.floatMain = !bar.keepMain;
+}
+
+void SwapMainPaletteBand() {
+    MainBar& bar = Bar();
+    if (!win::IsWindow(bar.rebar)) return;
+    bar.keepMain = !bar.keepMain;
+    PlaceMainToolPalette();
+}
+
+void DockMainRebar(uint32_t dropCode) {
+    if (dropCode == ui::kRebarDroppedAbove)
+        Frame().dock = DockSide::Top;
+    else if (dropCode == ui::kRebarDroppedBelow)
+        Frame().dock = DockSide::Bottom;
+    else
+        return;
+    LayoutFrameClient();
+}
+
+void SaveRebarLayout() {
+    MainBar& bar = Bar();
+    if (!win::IsWindow(bar.rebar)) return;
+    SetPrefDword(kToolbarSection, kFloatMainKey, bar.floatMain ? 1 : 0);
+    SetPrefDword(kToolbarSection, kKeepMainKey, bar.keepMain ? 1 : 0);
+    std::vector<SavedBand> bands;
+    for (int32_t i = 0; i < ui::RebarBandCount(bar.rebar); ++i)
+        if (const auto band = ui::GetRebarBand(bar.rebar, i)) bands.push_back({band->id, band->width, band->style});
+    WriteSavedBands(bands);
+}
+
+void SetToolbarButtonState(int32_t command, uint8_t state) {
+    for (platform::WindowHandle toolbar : Bar().toolbars)
+        if (toolbar) ui::SetToolbarButtonBits(toolbar, command, state);
+}
+
+platform::WindowHandle MainRebarWindow() {
+    return win::IsWindow(Bar().rebar) ? Bar().rebar : platform::WindowHandle{};
+}
+
+platform::WindowHandle BandToolbar(int32_t id) {
+    const size_t index = TableIndex(id);
+    if (index >= Bar().toolbars.size()) return {};
+    return win::IsWindow(Bar().toolbars[index]) ? Bar().toolbars[index] : platform::WindowHandle{};
+}
+
+int32_t MainRebarThickness() {
+    return MainRebarWindow() ? ui::RebarHeight(Bar().rebar) : 0;
+}
+
+void DestroyMainRebar() {
+    MainBar& bar = Bar();
+    if (win::IsWindow(bar.rebar)) win::DestroyWindow(bar.rebar);
+    if (win::IsWindow(bar.mainBandTarget)) win::DestroyWindow(bar.mainBandTarget);
+    if (bar.strip) gfx::DeleteObject(bar.strip);
+    bar = MainBar{};
+}
+
+}  // namespace ql

@@ -1,0 +1,285 @@
+// The frame's main bar from the settings: the first-run layout with its row break,
+// a saved order missing a band, a hidden band kept over a restart, a rebuild for
+// another button size that keeps order and widths, the Main palette's band swapped by
+// command 3062, button bits on every band, and 10,000 random "RBand%d" values.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editing/palette_faces.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/rebar.h"
+#include "platform/ui/toolbar.h"
+#include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/rebar/band_layout_keys.h"
+#include "shell/rebar/main_rebar.h"
+#include "shell/settings_table.h"
+#include "shell/tests/settings_fixture.h"
+
+namespace ql {
+namespace {
+
+using Ids = std::vector<int32_t>;
+
+class MainRebarTest : public testing::SettingsFixture {
+  protected:
+    void SetUp() override {
+        SettingsFixture::SetUp();
+        ui::RegisterControlClasses();
+        win::WindowClass cls;
+        cls.name = "Frame";
+        cls.procedure = win::DefaultWindowProc;
+        win::RegisterWindowClass(cls);
+    }
+    void TearDown() override {
+        DestroyMainRebar();
+        SetMainPaletteInBand(false);
+        SettingsFixture::TearDown();
+    }
+    // Start-up as far as the bar: the settings read, the frame and its bar made.
+    void Start() {
+        Open();
+        LoadPreferences();
+        win::WindowParams params;
+        params.className = "Frame";
+        params.style = win::kStyleVisible;
+        params.rect = {0, 0, 1200, 800};
+        frame_ = win::CreateWindow(params);
+        ASSERT_TRUE(CreateMainRebar(frame_, 0));
+    }
+    // A restart: the layout saved, the bar gone, the options read again.
+    void Restart() {
+        SaveRebarLayout();
+        DestroyMainRebar();
+        ResetProgramOptions();
+        LoadPreferences();
+        ASSERT_TRUE(CreateMainRebar(frame_, 0));
+    }
+    static Ids Order() {
+        Ids ids;
+        for (int i = 0; i < ui::RebarBandCount(MainRebarWindow()); ++i)
+            ids.push_back(ui::GetRebarBand(MainRebarWindow(), i)->id);
+        return ids;
+    }
+    static ui::RebarBand Band(int32_t id) {
+        return *ui::GetRebarBand(MainRebarWindow(), ui::RebarIdToIndex(MainRebarWindow(), id));
+    }
+    static bool Hidden(int32_t id) { return (Band(id).style & ui::kBandHidden) != 0; }
+    platform::WindowHandle frame_;
+};
+
+const Ids kFirstRunOrder = {1001, 1002, 1007, 1005, 1003, 1009, 1011, 1010, 1006, 1004, 1008};
+
+TEST_F(MainRebarTest, TheFirstRunShowsThePartsOrderWithTheBreakBeforeTheMainPalette) {
+    Start();
+    EXPECT_EQ(Order(), kFirstRunOrder);
+    for (int32_t id : kFirstRunOrder)
+        EXPECT_EQ((Band(id).style & ui::kBandBreak) != 0, id == kMainPaletteBand) << id;
+    EXPECT_EQ(Band(kEditBand).width, 314);
+    EXPECT_EQ(Stored(kToolbarSection, "RBand0"), "1001,182,164");
+    EXPECT_EQ(Stored(kToolbarSection, "RBand8"), "1006,371,165");
+    // Go To, Notes and Text are off by default; the rest show; Main stays in its band.
+    for (int32_t id : {kGoToBand, kNotesBand, kTextBand}) EXPECT_TRUE(Hidden(id)) << id;
+    for (int32_t id : {kFileBand, kEditBand, kMidiBand, kMainPaletteBand}) EXPECT_FALSE(Hidden(id)) << id;
+    EXPECT_TRUE(MainPaletteInBand());
+    EXPECT_GT(MainRebarThickness(), 0);
+    // The Main band's tools are the Main palette's, with its tips.
+    const platform::WindowHandle main = BandToolbar(kMainPaletteBand);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(ui::ToolbarButtonCount(main), PaletteSpecOf(kMainPalette).buttons);
+    const auto first = ui::GetToolbarButton(main, 0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(ui::ToolbarButtonTooltip(main, first->command), PaletteButtonTooltip(kMainPalette, 0));
+}
+
+TEST_F(MainRebarTest, ABandTheSavedOrderOmitsComesAtTheEndAndShowsByItsSetting) {
+    std::string text = "[ToolbarSettings]\nLRToolbar=1\n";
+    int n = 0;
+    for (int32_t id : kFirstRunOrder)
+        if (id != kGoToBand) text += "RBand" + std::to_string(n++) + "=" + std::to_string(id) + ",150,164\n";
+    WriteSettings(text);
+    Start();
+    Ids expected = kFirstRunOrder;
+    std::erase(expected, kGoToBand);
+    expected.push_back(kGoToBand);
+    EXPECT_EQ(Order(), expected);
+    EXPECT_FALSE(Hidden(kGoToBand));
+}
+
+TEST_F(MainRebarTest, AHiddenEditBandStaysHiddenAfterARestart) {
+    Start();
+    HideBand(kEditBand);
+    Restart();
+    EXPECT_TRUE(Hidden(kEditBand));
+    EXPECT_EQ(Options().EditToolbar, 0) << "the setting follows the saved band";
+    EXPECT_EQ(Order(), kFirstRunOrder);
+    ShowBand(kEditBand);
+    Options().EditToolbar = 1;
+    Restart();
+    EXPECT_FALSE(Hidden(kEditBand));
+}
+
+TEST_F(MainRebarTest, RebuildingForAnotherButtonSizeKeepsOrderWidthsAndBreaks) {
+    Start();
+    ui::DropRebarBand(MainRebarWindow(), 0, {5000, 1});  // File to the end of the first row
+    ui::SetRebarBandWidth(MainRebarWindow(), 2, 77);
+    std::vector<ui::RebarBand> before;
+    for (int i = 0; i < ui::RebarBandCount(MainRebarWindow()); ++i)
+        before.push_back(*ui::GetRebarBand(MainRebarWindow(), i));
+    const int32_t smallHeight = ui::ToolbarIdealSize(BandToolbar(kFileBand)).cy;
+    ASSERT_EQ(Options().SmallToolBars, 1) << "small buttons by default";
+    Options().SmallToolBars = 0;
+    ASSERT_TRUE(RebuildRebar(frame_, 0));
+    ASSERT_EQ(ui::RebarBandCount(MainRebarWindow()), static_cast<int>(before.size()));
+    for (size_t i = 0; i < before.size(); ++i) {
+        const ui::RebarBand now = *ui::GetRebarBand(MainRebarWindow(), static_cast<int>(i));
+        EXPECT_EQ(now.id, before[i].id) << i;
+        EXPECT_EQ(now.width, before[i].width) << i;
+        EXPECT_EQ(now.style, before[i].style) << i;
+    }
+    EXPECT_GT(ui::ToolbarIdealSize(BandToolbar(kFileBand)).cy, smallHeight);
+}
+
+TEST_F(MainRebarTest, Command3062SwapsTheMainPaletteBetweenBandAndWindow) {
+    Start();
+    ASSERT_FALSE(Hidden(kMainPaletteBand));
+    SwapMainPaletteBand();
+    EXPECT_TRUE(Hidden(kMainPaletteBand));
+    EXPECT_FALSE(MainPaletteInBand());
+    Restart();
+    EXPECT_EQ(Stored(kToolbarSection, "KeepMainToolBar"), "0");
+    EXPECT_EQ(Stored(kToolbarSection, "FloatMainToolBar"), "1");
+    EXPECT_TRUE(Hidden(kMainPaletteBand)) << "the palette floats after a restart too";
+    SwapMainPaletteBand();
+    EXPECT_FALSE(Hidden(kMainPaletteBand));
+    EXPECT_TRUE(MainPaletteInBand());
+}
+
+// A grip let go below the bar docks it at the frame's bottom, above it at the top;
+// other codes leave it.
+TEST_F(MainRebarTest, AGripDroppedBeyondAnEdgeDocksTheBarThere) {
+    Start();
+    ASSERT_EQ(Frame().dock, DockSide::Top);
+    DockMainRebar(ui::kRebarDroppedBelow);
+    EXPECT_EQ(Frame().dock, DockSide::Bottom);
+    DockMainRebar(0);
+    EXPECT_EQ(Frame().dock, DockSide::Bottom);
+    DockMainRebar(ui::kRebarDroppedAbove);
+    EXPECT_EQ(Frame().dock, DockSide::Top);
+    ResetFrame();
+}
+
+// A bar that cannot be made says so with the system's text and leaves no bar: the
+// frame goes on without bands.
+TEST_F(MainRebarTest, ABarThatCannotBeMadeShowsTheSystemErrorBox) {
+    Open();
+    LoadPreferences();
+    const size_t boxes = ui::headless::MessageBoxes().size();
+    EXPECT_FALSE(CreateMainRebar(platform::WindowHandle{}, 0));
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(ui::headless::MessageBoxes().back().text.rfind("Unable to create Rebar.\n", 0), 0u);
+    EXPECT_FALSE(MainRebarWindow());
+    EXPECT_EQ(MainRebarThickness(), 0);
+}
+
+TEST_F(MainRebarTest, ButtonStatesReachTheBandsThatHoldTheCommand) {
+    Start();
+    SetToolbarButtonState(42035, ui::kToolButtonEnabled | ui::kToolButtonChecked);
+    EXPECT_EQ(ui::GetToolbarButtonBits(BandToolbar(kMidiBand), 42035),
+              ui::kToolButtonEnabled | ui::kToolButtonChecked);
+    SetToolbarButtonState(42035, 0);
+    EXPECT_EQ(ui::GetToolbarButtonBits(BandToolbar(kMidiBand), 42035), 0);
+    EXPECT_EQ(ui::GetToolbarButtonBits(BandToolbar(kFileBand), 42035), std::nullopt);
+}
+
+// Random values, each made valid or broken by construction: 10,000 values read
+// alone; then whole layouts through the settings, where the reading takes the
+// valid ones up to the first broken one and the bar holds each band once.
+TEST_F(MainRebarTest, RandomSavedValuesEndTheReadingAtTheFirstBrokenOne) {
+    Start();
+    std::mt19937 random(20261207);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto number = [&]() -> long {
+        switch (pick(4)) {
+            case 0: return 1001 + pick(11);
+            case 1: return -static_cast<long>(random() % 100000);
+            case 2: return static_cast<long>(random()) * (pick(2) ? 1 : -1) * 1000003L;
+            default: return static_cast<long>(random() % 1000);
+        }
+    };
+    const auto broken = [&]() -> std::string {
+        switch (pick(9)) {
+            case 0: return "1001,20";
+            case 1: return "1001,20,164,5";
+            case 2: return "99999999999999999999,1,1";
+            case 3: return "1001, 20,164";
+            case 4: return "1001,20,164x";
+            case 5: return ",,";
+            case 6: return std::string(200, '7');
+            case 7: return "+-4,1,1";
+            default: {
+                std::string bytes;
+                for (int i = pick(40); i > 0; --i) bytes += static_cast<char>(1 + pick(255));
+                return bytes + "!";
+            }
+        }
+    };
+    for (int i = 0; i < 10000; ++i) {
+        if (pick(3) == 0) {
+            const std::string text = broken();
+            EXPECT_FALSE(ParseSavedBand(text)) << text;
+            continue;
+        }
+        const SavedBand band{number(), number(), number()};
+        const std::optional<SavedBand> read = ParseSavedBand(
+            std::to_string(band.id) + "," + std::to_string(band.width) + "," + std::to_string(band.style));
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->id, band.id);
+        EXPECT_EQ(read->width, band.width);
+        EXPECT_EQ(read->style, band.style);
+    }
+    // Writing a value to the settings file takes a few milliseconds: 16 layouts.
+    int values = 0;
+    for (int layout = 0; values < 16 * kSavedBandKeys; ++layout) {
+        std::vector<SavedBand> expected;
+        bool ended = false;
+        for (int n = 0; n < kSavedBandKeys; ++n, ++values) {
+            const std::string key = "RBand" + std::to_string(n);
+            SetPrefString(kToolbarSection, key.c_str(), nullptr);  // a refused text leaves none
+            if (pick(8) == 0) {
+                const std::string text = broken();
+                SetPrefString(kToolbarSection, key.c_str(), text.c_str());
+                ended = true;
+                continue;
+            }
+            const SavedBand band{number(), number(), number()};
+            const std::string text =
+                std::to_string(band.id) + "," + std::to_string(band.width) + "," + std::to_string(band.style);
+            SetPrefString(kToolbarSection, key.c_str(), text.c_str());
+            if (!ended) expected.push_back(band);
+        }
+        const std::vector<SavedBand> read = ReadSavedBands();
+        ASSERT_EQ(read.size(), expected.size()) << "layout " << layout;
+        for (size_t i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].id, expected[i].id);
+            EXPECT_EQ(read[i].width, expected[i].width);
+            EXPECT_EQ(read[i].style, expected[i].style);
+        }
+        if (layout % 4 != 0 || expected.empty()) continue;
+        DestroyMainRebar();
+        ASSERT_TRUE(CreateMainRebar(frame_, 0));
+        Ids ids = Order();
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(ids, (Ids{1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011}));
+    }
+}
+
+}  // namespace
+}  // namespace ql
