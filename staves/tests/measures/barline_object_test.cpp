@@ -415,6 +415,32 @@ TEST_F(BarlineObjects, InsertAndDeleteWaitForAnEmptySelection) {
     EXPECT_EQ(doc_->header.measureCount, 7);
 }
 
+// Insert and Delete reach a barline as the selection engine sends them: Insert to the
+// focused barline itself, Delete to the type's prototype with the focused barline as
+// the target. Each acts on the focused barline's measure, not on the prototype's.
+TEST_F(BarlineObjects, InsertAndDeleteActOnTheFocusedBarline) {
+    ScoreObject* prototype = NewBarlineHandler();
+    ASSERT_NE(prototype, nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    ASSERT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 1);
+    ScoreObject* barline = FollowedAt(3);
+    ASSERT_NE(barline, nullptr);
+    MeasureCell* marked = Cell(1, 3);  // the measure the barline stands before
+    ASSERT_NE(Note(1, 3, 0), nullptr);
+    EXPECT_EQ(ClassOf(barline).OnInsertKey(barline, view_, barline, nullptr), 1);
+    EXPECT_EQ(doc_->header.measureCount, 7);
+    EXPECT_EQ(Cell(1, 4), marked) << "the new measure is not the barline's";
+    ResetSelection(view_, 0);
+    SetCurrentMeasure(view_, 1, 3);
+    ASSERT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 1);
+    barline = FollowedAt(4);
+    ASSERT_NE(barline, nullptr);
+    EXPECT_EQ(ClassOf(prototype).HandleDrop(prototype, view_, barline, nullptr), 1);
+    EXPECT_EQ(doc_->header.measureCount, 6);
+    for (int m = 1; m <= 6; ++m) EXPECT_NE(Cell(1, m), marked) << "the barline's measure is still there";
+}
+
 // Ctrl+End with music after the barline asks first: No changes nothing; Yes ends the
 // piece there with a final barline, and one Undo gives back every record.
 TEST_F(BarlineObjects, CtrlEndCutsTheScoreAsOneEdit) {
