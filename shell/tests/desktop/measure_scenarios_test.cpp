@@ -20,6 +20,9 @@ constexpr int kHalfButton = 18;
 constexpr int kNotesOnMain = 1;
 constexpr int kPointerOnMain = 5;
 constexpr int kBarClearance = 3;     // columns left out beside each barline
+constexpr int kLabelLeft = 38;       // the dialog's first column of labels, from its left
+constexpr int kLabelRight = 120;
+constexpr int kLabelClick = 20;      // into a label
 constexpr uint32_t kInkLevel = 0x180;  // summed channels of ink, below
 constexpr int kHeadInk = 20;         // dark pixels of a note head, at least
 constexpr int kDigitsWidth = 40;     // columns after a barline that hold its digits
@@ -199,13 +202,35 @@ TEST_F(MeasureScenario, TheTimeSignatureToolSetsThreeFour) {
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
+// The middle row of the `n`th line of text (from 1) in the columns of the dialog's
+// first column of labels: the dialog's title, then a label per radio button.
+std::optional<int> LabelRow(const ScreenPicture& box, int n) {
+    int lines = 0;
+    int top = -1;
+    for (int y = 0; y < box.height; ++y) {
+        bool ink = false;
+        for (int x = kLabelLeft; x < kLabelRight && x < box.width && !ink; ++x) ink = IsInk(box.At(x, y));
+        if (ink && top < 0) top = y;
+        if (!ink && top >= 0) {
+            if (++lines == n) return (top + y) / 2;
+            top = -1;
+        }
+    }
+    return std::nullopt;
+}
+
 // A right click on a barline opens its menu; Properties opens "Barlines", where
 // "Double barlines" (the next radio button) and OK make the barline double; Ctrl+Z
 // makes it single again.
 TEST_F(MeasureScenario, BarlinesDialogFromTheBarlinesMenu) {
     ASSERT_TRUE(OpenScore());
-    PickBarline(bars_[1]);
+    // The pointer brought onto the barline (the location follows it), then the right
+    // button there.
     const int y = (lines_[1] + lines_[2]) / 2;
+    x_.MovePointer(bars_[1].Middle() - 30, y);
+    x_.Settle(Millis{300});
+    x_.MovePointer(bars_[1].Middle(), y);
+    x_.Settle(Millis{500});
     x_.Click(bars_[1].Middle(), y, 3);
     ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }, Millis{5000})) << "no menu on the barline";
     x_.Settle(Millis{500});
@@ -214,7 +239,11 @@ TEST_F(MeasureScenario, BarlinesDialogFromTheBarlinesMenu) {
     if (!dialog) WritePng(Screen(), TestOutputFolder() / "barlines_dialog_desktop.png");
     ASSERT_TRUE(dialog) << "Properties showed no Barlines dialog";
     x_.PointAt(*dialog);
-    x_.PressKey("Down");
+    // "Double barlines", the second radio button under the title, clicked on its label.
+    const std::optional<int> row = LabelRow(x_.Grab(*dialog), 3);
+    ASSERT_TRUE(row) << "no labels in the dialog";
+    x_.Click(dialog->x + kLabelLeft + kLabelClick, dialog->y + *row);
+    x_.Settle(Millis{300});
     x_.PressKey("Return");
     ASSERT_TRUE(x_.WaitUntilGone("Barlines")) << "OK did not close the dialog";
     std::vector<Bar> after;
