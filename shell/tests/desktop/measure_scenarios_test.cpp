@@ -3,11 +3,13 @@
 // on the barline before it, and goes when Delete is pressed there; the Time
 // Signature tool puts a 3/4 into the measure clicked (its digits drawn, the
 // system's barlines moved); the barline's own menu opens "Barlines", whose "Double
-// barlines" and OK double the barline. Ctrl+Z gives the page back each time.
+// barlines" and OK double the barline, and "Hide Measure Objects", whose "Measure
+// Number" and OK hide the measure's number. Ctrl+Z gives the page back each time.
 // Pictures are written for the eye.
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/tests/desktop/barline_page.h"
@@ -23,6 +25,9 @@ constexpr int kBarClearance = 3;     // columns left out beside each barline
 constexpr int kLabelLeft = 38;       // the dialog's first column of labels, from its left
 constexpr int kLabelRight = 120;
 constexpr int kLabelClick = 20;      // into a label
+constexpr int kMeasureNumberLine = 8;  // "Measure Number" in "Hide Measure Objects"
+constexpr int kNumberHeight = 30;    // rows above the staff that hold measure numbers
+constexpr int64_t kNumberInk = 10;   // changed pixels of a number, at least
 constexpr uint32_t kInkLevel = 0x180;  // summed channels of ink, below
 constexpr int kHeadInk = 20;         // dark pixels of a note head, at least
 constexpr int kDigitsWidth = 40;     // columns after a barline that hold its digits
@@ -106,6 +111,40 @@ protected:
                 return true;
             },
             kRedrawTimeout);
+    }
+    // The pointer brought onto a barline (the location follows it), the right button
+    // there, and the item of the barline's menu with the mnemonic `key`: the dialog
+    // titled `title` it opens, with the pointer in it (a picture of the page is
+    // written when none came).
+    std::optional<ShownWindow> FromBarlineMenu(const Bar& bar, std::string_view key, std::string_view title) {
+        const int y = (lines_[1] + lines_[2]) / 2;
+        x_.MovePointer(bar.Middle() - 30, y);
+        x_.Settle(Millis{300});
+        x_.MovePointer(bar.Middle(), y);
+        x_.Settle(Millis{500});
+        x_.Click(bar.Middle(), y, 3);
+        if (!WaitFor([&] { return !x_.Popups().empty(); }, Millis{5000})) {
+            ADD_FAILURE() << "no menu on the barline";
+            return std::nullopt;
+        }
+        x_.Settle(Millis{500});
+        x_.PressKey(key);
+        std::optional<ShownWindow> dialog = x_.WaitForWindow(title);
+        if (!dialog) {
+            WritePng(Screen(), TestOutputFolder() / "barline_menu_desktop.png");
+            return std::nullopt;
+        }
+        x_.PointAt(*dialog);
+        return dialog;
+    }
+    // The pixels that differ from the empty page above the staff, from a barline to
+    // the next one (where the measure's number stands).
+    int64_t ChangedAboveMeasure(size_t i) const {
+        const ScreenPicture now = Screen();
+        int64_t n = 0;
+        for (int y = lines_[0] - kNumberHeight; y < lines_[0] - 1; ++y)
+            for (int x = bars_[i].left - kNumberHeight; x < bars_[i + 1].left; ++x) n += now.At(x, y) != empty_.At(x, y);
+        return n;
     }
     ScreenPicture Settled() const { return SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout); }
 
@@ -224,19 +263,7 @@ std::optional<int> LabelRow(const ScreenPicture& box, int n) {
 // makes it single again.
 TEST_F(MeasureScenario, BarlinesDialogFromTheBarlinesMenu) {
     ASSERT_TRUE(OpenScore());
-    // The pointer brought onto the barline (the location follows it), then the right
-    // button there.
-    const int y = (lines_[1] + lines_[2]) / 2;
-    x_.MovePointer(bars_[1].Middle() - 30, y);
-    x_.Settle(Millis{300});
-    x_.MovePointer(bars_[1].Middle(), y);
-    x_.Settle(Millis{500});
-    x_.Click(bars_[1].Middle(), y, 3);
-    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }, Millis{5000})) << "no menu on the barline";
-    x_.Settle(Millis{500});
-    x_.PressKey("p");
-    const std::optional<ShownWindow> dialog = x_.WaitForWindow("Barlines");
-    if (!dialog) WritePng(Screen(), TestOutputFolder() / "barlines_dialog_desktop.png");
+    const std::optional<ShownWindow> dialog = FromBarlineMenu(bars_[1], "p", "Barlines");
     ASSERT_TRUE(dialog) << "Properties showed no Barlines dialog";
     x_.PointAt(*dialog);
     // "Double barlines", the second radio button under the title, clicked on its label.
@@ -256,6 +283,28 @@ TEST_F(MeasureScenario, BarlinesDialogFromTheBarlinesMenu) {
         << "no second stroke: " << bars_.size() << " barlines before, " << after.size() << " after";
     WritePng(Screen(), TestOutputFolder() / "barlines_dialog_desktop.png");
     EXPECT_TRUE(UndoGivesBack(empty_)) << "Undo did not give the single barline back";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// The barline's menu, "Hide Measure Objects...": "Measure Number" checked and OK
+// hide the number of the measure after the barline; Ctrl+Z shows it again.
+TEST_F(MeasureScenario, HideMeasureObjectsFromTheBarlinesMenu) {
+    ASSERT_TRUE(OpenScore());
+    const std::optional<ShownWindow> dialog = FromBarlineMenu(bars_[1], "o", "Hide Measure Objects");
+    ASSERT_TRUE(dialog) << "Hide Measure Objects... showed no dialog";
+    // "Measure Number", the last check box of the first column: the last run of ink
+    // down the label column above the buttons (the title, "Hide" and the check boxes).
+    const std::optional<int> row = LabelRow(x_.Grab(*dialog), kMeasureNumberLine);
+    ASSERT_TRUE(row) << "no labels in the dialog";
+    x_.Click(dialog->x + kLabelLeft + kLabelClick, dialog->y + *row);
+    x_.Settle(Millis{300});
+    x_.PressKey("Return");
+    ASSERT_TRUE(x_.WaitUntilGone("Hide Measure Objects")) << "OK did not close the dialog";
+    int64_t changed = 0;
+    EXPECT_TRUE(WaitFor([&] { return (changed = ChangedAboveMeasure(1)) > kNumberInk; }, kRedrawTimeout))
+        << "the measure's number is still shown: " << changed << " pixels changed";
+    WritePng(Screen(), TestOutputFolder() / "hide_measure_objects_desktop.png");
+    EXPECT_TRUE(UndoGivesBack(empty_)) << "Undo did not show the number again";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
