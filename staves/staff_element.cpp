@@ -137,7 +137,7 @@ class StaffElementClass : public ScoreObjectClass {
     }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
         const StaffElementBody* body = StaffElementBodyOf(object);
-        if (body == nullptr) return 0;
+        if (body == nullptr || !IsStaffElementMoved(object)) return 0;  // where it started: nothing
         const bool swap = win::IsKeyDown(win::Key::Control) || State().input.StickyCtrlFlag != 0;
         return DragStaff(view, body->staff, body->top + kTopAboveStaff, swap);
     }

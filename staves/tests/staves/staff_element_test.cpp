@@ -122,6 +122,38 @@ TEST_F(StaffElementTest, CtrlDragMovesOneStaffOrExchanges) {
     EXPECT_EQ(StaffRecordOf(doc_, 1), first);
 }
 
+// A key on the element commits it without a drag: after H has hidden the staff and
+// re-spaced the system, the commit changes nothing and records no edit. A drag of
+// the element from its handle still moves the staff, as one edit.
+TEST_F(StaffElementTest, CommitWithoutADragChangesNothing) {
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    ASSERT_NE(CreateSelectionState(), nullptr);
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const ScoreObjectClass& cls = ClassOf(element);
+    HitRecord* handle = cls.BuildHandles(element, view_);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(cls.OnKey(element, view_, 'H'), 1);
+    const uint16_t third = Offset(3);
+    const int depth = UndoDepth(doc_);
+    EXPECT_EQ(cls.CommitDrag(element, view_), 0);
+    EXPECT_EQ(UndoDepth(doc_), depth) << "the commit recorded an edit";
+    EXPECT_EQ(Offset(3), third) << "the commit moved the staves";
+    Locate(3, 1);
+    ScoreObject* dragged = MakeStaffElement(view_);
+    ASSERT_NE(dragged, nullptr);
+    HitRecord* draggedHandle = cls.BuildHandles(dragged, view_);
+    ASSERT_NE(draggedHandle, nullptr);
+    TheSelectionState()->dragOffsetY = 2 * kSpace;
+    cls.DragMove(dragged, view_);
+    EXPECT_EQ(cls.CommitDrag(dragged, view_), 1);
+    EXPECT_EQ(Offset(3), third + 2 * kSpace);
+    EXPECT_EQ(UndoDepth(doc_), depth + 1);
+    FreeStaticRecord(kHitRecordPool, handle);
+    FreeStaticRecord(kHitRecordPool, draggedHandle);
+    DestroySelectionState();
+}
+
 // The staff keys reach the element through the class table: H hides the staff in
 // this system, Insert adds a staff before it (one undoable edit), a key it does not
 // take is left to the root class.
