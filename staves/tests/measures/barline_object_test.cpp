@@ -176,6 +176,23 @@ TEST_F(BarlineObjects, DragChangesTheWidthsAroundTheBarline) {
     EXPECT_EQ(Image(), before);
 }
 
+// Committing a drag takes the view's location to the barline: its system and the
+// measure after it, wherever the location stood before.
+TEST_F(BarlineObjects, ACommittedDragTakesTheLocationToTheBarline) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 4);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(4);
+    ASSERT_NE(barline, nullptr);
+    SetCurrentMeasure(view_, 1, 1);
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Drag(barline, kBarlineTopHandle, 200);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_EQ(view_->currentMeasure, 4);
+    EXPECT_EQ(view_->currentSystem, BarlineBodyOf(barline)->system.get());
+}
+
 // In page view a barline carried past its neighbour or out of its system moves
 // measures between systems instead of changing widths: the closing barline dragged
 // left past the barline before it sends the last measure down; a barline dragged
