@@ -1,8 +1,8 @@
 // The Edit Staff tool on the desktop, on a new score of two staves: with the pointer
 // on the second staff's handle (at its left end), H hides that staff in its
 // system, a drag of the handle moves the staff down, Insert adds a staff before it
-// and Delete removes it; one Ctrl+Z shows the hidden staff again. Judged by the
-// staff lines of the page; pictures are written for the eye.
+// and Delete removes it; one Ctrl+Z shows the hidden staff again or puts the dragged
+// one back. Judged by the staff lines of the page; pictures are written for the eye.
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -89,7 +89,7 @@ TEST_F(StaffScenario, HHidesTheStaffInItsSystem) {
 }
 
 // The second staff's handle dragged down: the staff's lines stand lower, the first
-// staff's where they were.
+// staff's where they were; Ctrl+Z puts them back (the drag is one undoable edit).
 TEST_F(StaffScenario, DraggingTheHandleMovesTheStaff) {
     ASSERT_TRUE(OpenScore());
     HoverSecondStaffHandle();
@@ -109,6 +109,9 @@ TEST_F(StaffScenario, DraggingTheHandleMovesTheStaff) {
         kRedrawTimeout))
         << "the second staff did not move down";
     WritePng(Screen(), TestOutputFolder() / "staff_drag_desktop.png");
+    PressUndo();
+    EXPECT_TRUE(WaitFor([&] { return LinesShown(Screen()) == shown_; }, kRedrawTimeout))
+        << "Undo did not put the staff back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

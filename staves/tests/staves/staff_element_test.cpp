@@ -34,6 +34,7 @@ class StaffElementTest : public SignatureTest {
   protected:
     void SetUp() override {
         SignatureTest::SetUp();
+        ASSERT_EQ(InitStaticPoolSet(), 1);  // staff elements come from the static set
         RegisterStaffElementClass();
         RegisterStaffDialogResources();
         BuildScore(3, 2);
@@ -61,6 +62,18 @@ TEST_F(StaffElementTest, MadeForTheCurrentStaff) {
     EXPECT_EQ(StaffElementBodyOf(nullptr), nullptr);
     Locate(4, 1);  // no such staff
     EXPECT_EQ(MakeStaffElement(view_), nullptr);
+}
+
+// The element is transient: made for the location and released with the selection,
+// it leaves the document's pools as they were (a record left behind there would
+// also count as a change between edits and cut the undo history).
+TEST_F(StaffElementTest, AReleasedElementLeavesTheDocumentAsItWas) {
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    const std::vector<std::byte> before = Snapshot();
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    ReleaseObjectByType(doc_, element);
+    EXPECT_EQ(Snapshot(), before);
 }
 
 // An empty staff goes without a question; one with a note asks, No keeps it, Yes
