@@ -63,6 +63,17 @@ bool DerivePositions(ScoreView* view) {
 
 }  // namespace
 
+void RefreshStaffTops(const ScoreDocument* document) {
+    if (document == nullptr) return;
+    for (ScoreView* view = State().documents.FirstView; view != nullptr; view = view->nextView) {
+        if (view->document != document || view->pageView == 0) continue;
+        if (!IsPageOfDocument(document, view->currentPage) ||
+            !IsSystemOfPage(view->currentPage, view->currentSystem))
+            continue;
+        DerivePositions(view);
+    }
+}
+
 void ApplyLocation(ScoreView* view, int staff, int measure) {
     if (view == nullptr || view->document == nullptr) return;
     view->currentStaff = staff;

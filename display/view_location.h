@@ -31,6 +31,10 @@ ScoreSystem* SystemAtY(ScoreView* view, int32_t y);
 // Stores staff and measure and derives slot, staff record, cell, voice chain,
 // measure length, staff y and the staff's fonts (not on a master page).
 void ApplyLocation(ScoreView* view, int staff, int measure);
+// The staff y of every page view of the document again, from the system it stands
+// on: layout that moves systems calls it, so that a view's derived position never
+// lags behind its system until the location next moves.
+void RefreshStaffTops(const ScoreDocument* document);
 // The quick setter with a given system.
 void SetCurrentSystemAndMeasureQuick(ScoreView* view, ScoreSystem* system, int staff,
                                      int measure);

@@ -1,7 +1,9 @@
-// Committing a barline drag (see barline_drag.h): widths through AdjustMeasureWidth,
-// the closing barline's system end, and the system re-breaks.
+// Committing a barline drag (see barline_drag.h): the location taken to the barline,
+// widths through AdjustMeasureWidth, the closing barline's system end, and the
+// system re-breaks.
 #include "staves/barline_drag.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/model/document.h"
@@ -12,6 +14,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/linked_views.h"
+#include "display/view_location.h"
 #include "display/view_modes.h"
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
@@ -169,6 +172,10 @@ int CommitBarlineDrag(ScoreObject* object, ScoreView* view) {
         return 0;
     ScoreDocument* document = view->document;
     const int measure = body->measure;
+    // The location goes to the barline: its system, and the measure after it (the
+    // system's last for its closing barline).
+    SetCurrentSystemAndMeasure(view, system, std::max(view->currentStaff, 1),
+                               std::min<int>(measure, system->lastMeasure));
     bool changed = false;
     SetBarlineFollowSuppressed(true);
     if (handle->kind == kBarlineStartHandle || handle->kind == kBarlineWidthHandle) {

@@ -36,8 +36,10 @@ class BarlineClass : public ScoreObjectClass {
     int EditAttributes(ScoreObject* object, ScoreView* view) const override {
         return EditBarlineAttributes(view, BarlineOfObject(object)) == 1 ? 1 : 0;
     }
-    int HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject*, HitRecord*) const override {
-        return DeleteMeasureAtBarline(view, BarlineOfObject(object).measure);
+    // The selection engine sends Delete to the type's prototype with the focused
+    // barline as the target; without a target the object is the barline itself.
+    int HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject* target, HitRecord*) const override {
+        return DeleteMeasureAtBarline(view, BarlineOfObject(target != nullptr ? target : object).measure);
     }
     int OnInsertKey(ScoreObject* object, ScoreView* view, ScoreObject*, HitRecord*) const override {
         return InsertMeasure(view, BarlineOfObject(object).measure);

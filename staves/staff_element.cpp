@@ -137,7 +137,7 @@ class StaffElementClass : public ScoreObjectClass {
     }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
         const StaffElementBody* body = StaffElementBodyOf(object);
-        if (body == nullptr) return 0;
+        if (body == nullptr || !IsStaffElementMoved(object)) return 0;  // where it started: nothing
         const bool swap = win::IsKeyDown(win::Key::Control) || State().input.StickyCtrlFlag != 0;
         return DragStaff(view, body->staff, body->top + kTopAboveStaff, swap);
     }
@@ -192,7 +192,9 @@ ScoreObject* MakeStaffElement(ScoreView* view) {
     const int staff = view->currentStaff;
     const uint16_t* offsets = StaffOffsetsOf(view->currentSystem);
     if (staff < 1 || staff > StaffCount(view) || offsets == nullptr) return nullptr;
-    auto* object = static_cast<ScoreObject*>(AllocRecord(kTextObjectPool));
+    // The program-wide transient pool, where the release of a type-13 object puts it
+    // back: the element never becomes a record of the document.
+    auto* object = static_cast<ScoreObject*>(AllocStaticRecord(kTransientStaticPool));
     if (object == nullptr) return nullptr;
     ConstructStaffElement(object);
     StaffElementBody* body = StaffElementBodyOf(object);

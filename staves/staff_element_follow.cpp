@@ -75,7 +75,15 @@ HitRecord* BuildStaffElementHandle(ScoreObject* element, ScoreView* view) {
     hit->location.location.staff = static_cast<uint8_t>(body->staff);
     hit->owner = Ref32<ScoreObject>::To(element);
     hit->ownerType = element->type;
+    element->handleChain = Ref32<HitRecord>::To(hit);
     return hit;
+}
+
+bool IsStaffElementMoved(ScoreObject* element) {
+    const StaffElementBody* body = StaffElementBodyOf(element);
+    const HitRecord* handle = element != nullptr ? element->handleChain.get() : nullptr;
+    if (body == nullptr || handle == nullptr) return true;
+    return body->top != handle->outer.top - kHandleTop || body->left != handle->outer.left + kHandleHalfWidth;
 }
 
 int FollowStaffLocation(ScoreView* view) {

@@ -13,8 +13,15 @@ struct ScoreView;
 // The element's handle: a type-13 record over the staff's left edge (512 wide, from
 // 192 to 448 below the element's top), complete as placed, moving the element
 // whole, grabbed at the pointer and ended on release; it carries the staff number
-// and points back to the element. Null for another object or without a record.
+// and points back to the element, which keeps it as its handle chain (the
+// selection engine clears that when it lets the records go). Null for another
+// object or without a record.
 HitRecord* BuildStaffElementHandle(ScoreObject* element, ScoreView* view);
+
+// Whether the element has been dragged away from where its handle was built: a
+// key on the element (H, say) commits it without a drag, and that commit must not
+// read the element's old place as a drop. True when it has no handle to compare.
+bool IsStaffElementMoved(ScoreObject* element);
 
 // Follows the view's location: 0 without staves or when the current staff is
 // hidden in the current system; 1 when the selection's object list already holds

@@ -13,7 +13,9 @@ struct ScoreView;
 int ToggleStaffMute(ScoreView* view);
 int ToggleStaffSolo(ScoreView* view);
 
-// The patch of the current staff's main timbre. 1 when the key was taken.
+// The patch of the current staff's main timbre through the MIDI value dialog (837),
+// as one undoable edit (verb "Modify", kind "Timbre"); Cancel keeps the patch. 1 when
+// a staff was there.
 int EditStaffPatch(ScoreView* view);
 
 }  // namespace ql

@@ -21,9 +21,6 @@ namespace {
 using namespace staff_value_dialog;
 using platform::WindowHandle;
 
-// The timbre record's type for the undo step of a channel edit.
-constexpr uint8_t kTimbreUndoType = 24;
-
 intptr_t OnScroll(WindowHandle dialog, uint32_t word) {
     const win::ScrollCode code = win::ScrollCodeOf(word);
     if (code == win::ScrollCode::LineUp || code == win::ScrollCode::LineDown)

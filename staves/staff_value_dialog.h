@@ -2,9 +2,14 @@
 // up-down, and the staff key that edits the current staff's channel through it.
 #pragma once
 
+#include <cstdint>
+
 namespace ql {
 
 struct ScoreView;
+
+// The timbre record's type, the kind of the undo step of a channel or patch edit.
+constexpr uint8_t kTimbreUndoType = 24;
 
 constexpr int kLowestChannel = 1;
 constexpr int kHighestChannel = 16;

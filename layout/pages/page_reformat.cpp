@@ -18,6 +18,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
+#include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
@@ -189,6 +190,7 @@ void RestoreViewPage(ScoreView* view, ScorePage* page, ScoreSystem* system) {
         view->currentPage = document->firstPage;
         view->currentSystem = document->firstPage->firstSystem.get();
     }
+    RefreshStaffTops(document);
 }
 
 // Moves the measure ranges of a page's later pages and their systems by `delta`.
@@ -332,6 +334,7 @@ void FormatPagesAfter(ScoreView* view, const ReformatOptions* options, ScorePage
     }
     view->currentPage = savedPage;
     view->currentSystem = savedSystem;
+    RefreshStaffTops(document);
     SetDocumentModified(document);
 }
 

@@ -10,6 +10,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
@@ -130,7 +131,10 @@ bool PageSystemsFit(ScoreView* view, const ScorePage* page) {
     return room >= gaps * (kSeparationStep + ZoomStep(view));
 }
 
-void LayoutPageSystems(ScoreView* view, ScorePage* page) {
+namespace {
+
+// The systems' y on the page (see the file's head).
+void PlaceSystemsOnPage(ScoreView* view, ScorePage* page) {
     PageFrame frame;
     if (!FramePage(view, page, &frame)) return;
     ScoreDocument* document = view->document;
@@ -148,6 +152,13 @@ void LayoutPageSystems(ScoreView* view, ScorePage* page) {
     systems[1]->y = static_cast<int32_t>(lastTop);
     if (State().layout.SystemGapsUncapped == 0 && lastTop - height - firstTop - kStaffHeight > separation)
         systems[1]->y = static_cast<int32_t>(RoundAtZoom(view, firstTop + height + kStaffHeight + separation));
+}
+
+}  // namespace
+
+void LayoutPageSystems(ScoreView* view, ScorePage* page) {
+    PlaceSystemsOnPage(view, page);
+    if (view != nullptr) RefreshStaffTops(view->document);
 }
 
 }  // namespace ql

@@ -2,12 +2,14 @@
 // measures added and inserted, which page holds a measure, left and right pages,
 // and re-breaking a long score into pages that respect the grid and the margins.
 #include <cstring>
+#include <memory>
 
 #include "core/memory/pool.h"
 #include "core/model/pages.h"
 #include "core/undo/undo.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
@@ -233,6 +235,36 @@ TEST_F(PageFormatTest, ReformattingTwiceGivesTheSameLayout) {
     const std::vector<uint8_t> twice = LayoutBytes(doc_);
     ASSERT_EQ(twice.size(), once.size());
     for (size_t i = 0; i < once.size(); ++i) ASSERT_EQ(once[i], twice[i]) << "at byte " << i;
+}
+
+// The view's staff y follows its system when re-formatting moves the system: the
+// view stands on staff 2 of the third system while the systems are out of place,
+// and after the page is formatted again its staff y is the one a fresh move to the
+// same place derives, in the view that formatted and in a second view on the page,
+// for a re-break of every page and for a re-spacing of the staves.
+TEST_F(PageFormatTest, ReformatBringsTheViewsStaffYAlong) {
+    NewScore(2, 4, 4);
+    ScoreView* second = CopyView(AllocView(), view_);
+    ASSERT_NE(second, nullptr);
+    LinkView(second);
+    const std::unique_ptr<ScoreView, void (*)(ScoreView*)> closeSecond(second, FreeView);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < 4; ++i) SystemAt(0, i)->y += 700;  // out of place
+        ScoreSystem* third = SystemAt(0, 2);
+        for (ScoreView* v : {view_, second}) SetCurrentSystemAndMeasure(v, third, 2, 9, true);
+        const int32_t stale = view_->staffY;
+        ReformatOptions options;
+        options.reformat = 1;
+        if (pass == 0) ReformatFromPage(view_, &options, doc_->firstPage);
+        else FormatPagesAfter(view_, &options, doc_->firstPage);
+        for (ScoreView* v : {view_, second}) {
+            ASSERT_EQ(v->currentSystem, third);
+            const int32_t kept = v->staffY;
+            SetCurrentSystemAndMeasure(v, v->currentSystem, 2, 9, true);
+            EXPECT_NE(kept, stale) << "pass " << pass << ": the staff y was not brought up to date";
+            EXPECT_EQ(kept, v->staffY) << "pass " << pass;
+        }
+    }
 }
 
 }  // namespace

@@ -8,118 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/barline_page.h"
 
 namespace ql::desktop {
 namespace {
-
-constexpr Millis kRedrawTimeout{8000};
-constexpr uint32_t kDarkLevel = 0x80;
-
-bool IsDark(uint32_t p) {
-    return ((p >> 16) & 0xFF) < kDarkLevel && ((p >> 8) & 0xFF) < kDarkLevel && (p & 0xFF) < kDarkLevel;
-}
-
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
-// A run of dark columns crossing a staff from its top line to its bottom line.
-struct Bar {
-    int left = 0;
-    int right = 0;  // inclusive
-    int Width() const { return right - left + 1; }
-    int Middle() const { return (left + right) / 2; }
-};
-
-class BarlineScenario : public DesktopScenario {
-protected:
-    void SetUp() override {
-        DesktopScenario::SetUp();
-        // The palettes kept clear of the first systems, as a user who moved them would.
-        WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
-    }
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-
-    // The staff lines of the page's systems below the palettes that stay at the top
-    // left (the first system stands behind them), left of the Staff Tools palette.
-    bool FindPage() {
-        const std::optional<ShownWindow> text = WindowTitled(x_, "Text");
-        const std::optional<ShownWindow> tools = WindowTitled(x_, "Staff Tools");
-        if (!tools) return false;
-        const int top = text ? text->y + text->height + 8 : x_.ScreenHeight() / 4;
-        left_ = 8;
-        right_ = tools->x - 4;
-        bottom_ = x_.ScreenHeight() - 60;
-        lines_ = Screen().LongDarkLines(left_, top, right_, bottom_, 0.6);
-        return lines_.size() >= 5;
-    }
-    // The barlines across the first staff, left to right.
-    std::vector<Bar> Bars(const ScreenPicture& picture) const {
-        std::vector<Bar> bars;
-        for (int x = left_; x < right_; ++x) {
-            bool across = true;
-            for (int y = lines_[0] + 1; y < lines_[4] && across; ++y) across = IsDark(picture.At(x, y));
-            if (!across) continue;
-            if (!bars.empty() && bars.back().right == x - 1)
-                bars.back().right = x;
-            else
-                bars.push_back(Bar{x, x});
-        }
-        return bars;
-    }
-    std::vector<Bar> SettledBars() const {
-        return Bars(SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout));
-    }
-    int64_t ChangedAroundStaff(const ScreenPicture& before) const {
-        const ScreenPicture now = Screen();
-        int64_t n = 0;
-        for (int y = std::max(lines_[0] - 40, 0); y < lines_[4] + 40; ++y)
-            for (int x = left_; x < right_; ++x) n += before.At(x, y) != now.At(x, y);
-        return n;
-    }
-    // Ctrl+Z with the pointer over the page; true once the page is as `before`
-    // around the first staff.
-    bool UndoGivesBack(const ScreenPicture& before) {
-        x_.MovePointer(left_ + 20, lines_[4] + 30);
-        x_.Settle(Millis{300});
-        x_.PressKey("ctrl+z");
-        if (WaitFor([&] { return ChangedAroundStaff(before) == 0; }, kRedrawTimeout)) return true;
-        // Where the page still differs, for the failure's message.
-        const ScreenPicture now = Screen();
-        int left = right_, top = lines_[4] + 40, right = -1, bottom = -1;
-        for (int y = std::max(lines_[0] - 40, 0); y < lines_[4] + 40; ++y)
-            for (int x = left_; x < right_; ++x) {
-                if (before.At(x, y) == now.At(x, y)) continue;
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        ADD_FAILURE() << "the page differs in " << left << "," << top << " .. " << right << "," << bottom;
-        return false;
-    }
-    // The pointer over a barline (the location follows it), then a click on it.
-    void PickBarline(const Bar& bar) {
-        const int y = (lines_[1] + lines_[2]) / 2;
-        x_.MovePointer(bar.Middle() - 30, y);
-        x_.Settle(Millis{300});
-        x_.MovePointer(bar.Middle(), y);
-        x_.Settle(Millis{300});
-        x_.Click(bar.Middle(), y);
-        x_.Settle(Millis{300});
-    }
-
-    int left_ = 0;
-    int right_ = 0;
-    int bottom_ = 0;
-    std::vector<int> lines_;
-};
 
 // A click on the second barline of the first system and D: the barline becomes a
 // double barline (a second stroke beside it); Ctrl+Z makes it single again.
@@ -205,7 +97,7 @@ TEST_F(BarlineScenario, CtrlEndEndsThePieceAtTheBarline) {
     size_t shown = lines_.size();
     EXPECT_TRUE(WaitFor(
         [&] {
-            shown = Screen().LongDarkLines(left_, 40, right_, bottom_, 0.6).size();
+            shown = StaffLinesShown();
             return shown < lines_.size();
         },
         kRedrawTimeout))

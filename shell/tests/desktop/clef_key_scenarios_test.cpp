@@ -10,33 +10,10 @@
 #include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/staff_tools_palette.h"
 
 namespace ql::desktop {
 namespace {
-
-constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
-constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
-constexpr int kStaffToolsButton = 0;           // on the Main palette
-constexpr int kClefButton = 3;                 // on Staff Tools: second row, first column
-constexpr int kKeyButton = 4;                  // second row, second column
-constexpr int kStaffToolsColumns = 3;
-
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
-// The top-left corner of the pressed button's cell, in the picture.
-std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
-    return std::nullopt;
-}
 
 int ChangedPixels(const ScreenPicture& a, const ScreenPicture& b, int left, int top, int right, int bottom) {
     int count = 0;
@@ -52,24 +29,6 @@ class ClefKeyScenario : public DesktopScenario {
         WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
     }
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-
-    // Presses a Staff Tools button: Staff Tools on the Main palette opens the palette,
-    // whose first button is pressed at start and gives the grid's origin.
-    bool PressStaffToolsButton(int index) {
-        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-        if (!main) return false;
-        x_.Click(main->x + 1 + kStaffToolsButton * kCell + 18, main->y + 1 + 18);
-        x_.Settle(Millis{800});
-        const std::optional<ShownWindow> tools = WindowTitled(x_, "Staff Tools");
-        if (!tools) return false;
-        const std::optional<std::pair<int, int>> first = PressedCell(x_.Grab(*tools));
-        if (!first) return false;
-        const int column = index % kStaffToolsColumns;
-        const int row = index / kStaffToolsColumns;
-        x_.Click(tools->x + first->first + column * kCell + 18, tools->y + first->second + row * kCell + 18);
-        x_.Settle(Millis{800});
-        return true;
-    }
 
     // The staff lines of the page's first systems, left of the Notes palette.
     struct Page {
@@ -142,7 +101,7 @@ TEST_F(ClefKeyScenario, TheClefToolPlacesAClefAndUndoTakesItAway) {
     x_.Settle(Millis{800});
     const std::optional<Page> page = PageBeside();
     ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(kClefButton)) << "no Staff Tools palette";
+    ASSERT_TRUE(PressStaffToolsButton(x_, kClefButton)) << "no Staff Tools palette";
     ScreenPicture before;
     const int changed = PlaceSign(*page, "Clef Selection", TabsThenSpace(1), &before);  // from G to F
     ASSERT_GE(changed, 0) << "the click showed no Clef Selection, or OK did not close it";
@@ -161,7 +120,7 @@ TEST_F(ClefKeyScenario, AClefChangeWithinAMeasureAndUndo) {
     x_.Settle(Millis{800});
     const std::optional<Page> page = PageBeside();
     ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(kClefButton)) << "no Staff Tools palette";
+    ASSERT_TRUE(PressStaffToolsButton(x_, kClefButton)) << "no Staff Tools palette";
     ScreenPicture before;
     // G to F and Space; past T, P and "Change from start of measure" to "Insert clef
     // change within measure" and Space.
@@ -186,7 +145,7 @@ TEST_F(ClefKeyScenario, TheKeyToolPlacesAKeyAndUndoTakesItAway) {
     x_.Settle(Millis{800});
     const std::optional<Page> page = PageBeside();
     ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(kKeyButton)) << "no Staff Tools palette";
+    ASSERT_TRUE(PressStaffToolsButton(x_, kKeyButton)) << "no Staff Tools palette";
     ScreenPicture before;
     const int changed = PlaceSign(*page, "Key Selection", TabsThenSpace(9), &before);  // from C flat to D
     ASSERT_GE(changed, 0) << "the click showed no Key Selection, or OK did not close it";

@@ -176,6 +176,23 @@ TEST_F(BarlineObjects, DragChangesTheWidthsAroundTheBarline) {
     EXPECT_EQ(Image(), before);
 }
 
+// Committing a drag takes the view's location to the barline: its system and the
+// measure after it, wherever the location stood before.
+TEST_F(BarlineObjects, ACommittedDragTakesTheLocationToTheBarline) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 4);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(4);
+    ASSERT_NE(barline, nullptr);
+    SetCurrentMeasure(view_, 1, 1);
+    win::headless::SetKeyDown(win::Key::Control, true);
+    Drag(barline, kBarlineTopHandle, 200);
+    EXPECT_EQ(ClassOf(barline).CommitDrag(barline, view_), 1);
+    win::headless::SetKeyDown(win::Key::Control, false);
+    EXPECT_EQ(view_->currentMeasure, 4);
+    EXPECT_EQ(view_->currentSystem, BarlineBodyOf(barline)->system.get());
+}
+
 // In page view a barline carried past its neighbour or out of its system moves
 // measures between systems instead of changing widths: the closing barline dragged
 // left past the barline before it sends the last measure down; a barline dragged
@@ -413,6 +430,32 @@ TEST_F(BarlineObjects, InsertAndDeleteWaitForAnEmptySelection) {
     TheSelectionState()->selectedCount = 0;
     EXPECT_EQ(InsertMeasure(view_, 3), 1);
     EXPECT_EQ(doc_->header.measureCount, 7);
+}
+
+// Insert and Delete reach a barline as the selection engine sends them: Insert to the
+// focused barline itself, Delete to the type's prototype with the focused barline as
+// the target. Each acts on the focused barline's measure, not on the prototype's.
+TEST_F(BarlineObjects, InsertAndDeleteActOnTheFocusedBarline) {
+    ScoreObject* prototype = NewBarlineHandler();
+    ASSERT_NE(prototype, nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    ASSERT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 1);
+    ScoreObject* barline = FollowedAt(3);
+    ASSERT_NE(barline, nullptr);
+    MeasureCell* marked = Cell(1, 3);  // the measure the barline stands before
+    ASSERT_NE(Note(1, 3, 0), nullptr);
+    EXPECT_EQ(ClassOf(barline).OnInsertKey(barline, view_, barline, nullptr), 1);
+    EXPECT_EQ(doc_->header.measureCount, 7);
+    EXPECT_EQ(Cell(1, 4), marked) << "the new measure is not the barline's";
+    ResetSelection(view_, 0);
+    SetCurrentMeasure(view_, 1, 3);
+    ASSERT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 1);
+    barline = FollowedAt(4);
+    ASSERT_NE(barline, nullptr);
+    EXPECT_EQ(ClassOf(prototype).HandleDrop(prototype, view_, barline, nullptr), 1);
+    EXPECT_EQ(doc_->header.measureCount, 6);
+    for (int m = 1; m <= 6; ++m) EXPECT_NE(Cell(1, m), marked) << "the barline's measure is still there";
 }
 
 // Ctrl+End with music after the barline asks first: No changes nothing; Yes ends the

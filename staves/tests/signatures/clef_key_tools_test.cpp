@@ -3,7 +3,8 @@
 // leaves no object, a change within the measure leaves one object midway between
 // the events it separates. Each click is one undoable edit; Cancel changes nothing;
 // a clef change repeating the clef in force is not kept. The arrow keys step the
-// sign at the location.
+// sign at the location. The time-signature tool, driven the same way, sets the
+// measure under the pointer.
 #include "staves/clef_key_tools.h"
 
 #include <filesystem>
@@ -36,6 +37,7 @@
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "shell/resources/barline_dialog_resources.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "editing/selection.h"
 #include "staves/clef_changes.h"
@@ -46,6 +48,7 @@
 #include "staves/clef_key_tables.h"
 #include "staves/signature_fields.h"
 #include "staves/tests/signatures/signature_fixture.h"
+#include "staves/time_signature_tool.h"
 
 namespace ql::testing_signatures {
 namespace {
@@ -419,6 +422,24 @@ TEST_F(ClefKeyToolTest, SelectShowsTheStatusAndArrowsStep) {
                        static_cast<uint32_t>(win::Key::Subtract), 0),
               1);
     EXPECT_EQ(CellClef(*Cell(1, 3)), SteppedClefKind(kTreble, -1));
+}
+
+// The time-signature tool follows the pointer: with the location left on measure 1,
+// the pointer moved into measure 3 and a click there, "Time Signature" opens on
+// measure 3, and 3 beats from there leave measures 1 and 2 in four.
+TEST_F(ClefKeyToolTest, TheTimeSignatureToolSetsTheMeasureUnderThePointer) {
+    RegisterBarlineDialogResources();
+    const LogicalPoint at = PointAt(3, 1024);
+    SetCurrentMeasure(view_, 1, 1);
+    ASSERT_EQ(view_->currentMeasure, 1);
+    ui::headless::SetDialogScript(time_signature_dialog::kTimeSignatureDialog, [](ui::headless::DialogDriver& d) {
+        d.Type(time_signature_dialog::kBeats, "3");
+        d.Click(ui::kIdOk);
+    });
+    Click(&TimeSignatureTool, at);
+    EXPECT_EQ(Cell(1, 3)->beats, 3) << "the measure under the pointer keeps its signature";
+    EXPECT_EQ(Cell(1, 1)->beats, 4);
+    EXPECT_EQ(Cell(1, 2)->beats, 4);
 }
 
 }  // namespace

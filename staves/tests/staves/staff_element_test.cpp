@@ -34,6 +34,7 @@ class StaffElementTest : public SignatureTest {
   protected:
     void SetUp() override {
         SignatureTest::SetUp();
+        ASSERT_EQ(InitStaticPoolSet(), 1);  // staff elements come from the static set
         RegisterStaffElementClass();
         RegisterStaffDialogResources();
         BuildScore(3, 2);
@@ -61,6 +62,18 @@ TEST_F(StaffElementTest, MadeForTheCurrentStaff) {
     EXPECT_EQ(StaffElementBodyOf(nullptr), nullptr);
     Locate(4, 1);  // no such staff
     EXPECT_EQ(MakeStaffElement(view_), nullptr);
+}
+
+// The element is transient: made for the location and released with the selection,
+// it leaves the document's pools as they were (a record left behind there would
+// also count as a change between edits and cut the undo history).
+TEST_F(StaffElementTest, AReleasedElementLeavesTheDocumentAsItWas) {
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    const std::vector<std::byte> before = Snapshot();
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    ReleaseObjectByType(doc_, element);
+    EXPECT_EQ(Snapshot(), before);
 }
 
 // An empty staff goes without a question; one with a note asks, No keeps it, Yes
@@ -120,6 +133,38 @@ TEST_F(StaffElementTest, CtrlDragMovesOneStaffOrExchanges) {
     StaffRecord* first = StaffRecordOf(doc_, 1);
     EXPECT_EQ(DragStaff(view_, 2, StaffY(1) - 2 * kSpace, true), 1);
     EXPECT_EQ(StaffRecordOf(doc_, 1), first);
+}
+
+// A key on the element commits it without a drag: after H has hidden the staff and
+// re-spaced the system, the commit changes nothing and records no edit. A drag of
+// the element from its handle still moves the staff, as one edit.
+TEST_F(StaffElementTest, CommitWithoutADragChangesNothing) {
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    ASSERT_NE(CreateSelectionState(), nullptr);
+    ScoreObject* element = MakeStaffElement(view_);
+    ASSERT_NE(element, nullptr);
+    const ScoreObjectClass& cls = ClassOf(element);
+    HitRecord* handle = cls.BuildHandles(element, view_);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(cls.OnKey(element, view_, 'H'), 1);
+    const uint16_t third = Offset(3);
+    const int depth = UndoDepth(doc_);
+    EXPECT_EQ(cls.CommitDrag(element, view_), 0);
+    EXPECT_EQ(UndoDepth(doc_), depth) << "the commit recorded an edit";
+    EXPECT_EQ(Offset(3), third) << "the commit moved the staves";
+    Locate(3, 1);
+    ScoreObject* dragged = MakeStaffElement(view_);
+    ASSERT_NE(dragged, nullptr);
+    HitRecord* draggedHandle = cls.BuildHandles(dragged, view_);
+    ASSERT_NE(draggedHandle, nullptr);
+    TheSelectionState()->dragOffsetY = 2 * kSpace;
+    cls.DragMove(dragged, view_);
+    EXPECT_EQ(cls.CommitDrag(dragged, view_), 1);
+    EXPECT_EQ(Offset(3), third + 2 * kSpace);
+    EXPECT_EQ(UndoDepth(doc_), depth + 1);
+    FreeStaticRecord(kHitRecordPool, handle);
+    FreeStaticRecord(kHitRecordPool, draggedHandle);
+    DestroySelectionState();
 }
 
 // The staff keys reach the element through the class table: H hides the staff in

@@ -1,11 +1,14 @@
 // The staff value dialog driven by scripts: a typed value held inside 1..16, steps
 // past either end beeping at the end, Escape keeping the start value, and the
-// channel edit of the current staff (value - 1 stored; Cancel changes nothing).
+// channel edit of the current staff (value - 1 stored; Cancel changes nothing), and
+// the patch of the current staff through the MIDI value dialog (the P key).
 #include "staves/staff_value_dialog.h"
 
 #include "core/model/document.h"
 #include "platform/ui/headless.h"
+#include "shell/resources/midi_action_dialog_resources.h"
 #include "shell/resources/signature_dialog_resources.h"
+#include "staves/staff_mix_keys.h"
 #include "staves/tests/signatures/signature_fixture.h"
 
 namespace ql::testing_signatures {
@@ -76,6 +79,32 @@ TEST_F(StaffValueDialogTest, ChannelOfTheCurrentStaff) {
     });
     EXPECT_EQ(EditStaffChannel(view_), 1);
     EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].channel, 9);
+}
+
+// P: the MIDI value dialog shows the current staff's main patch counted from 1 and
+// stores the typed one counted from 0, marking the score; Cancel keeps the patch, and
+// the other staff and the other timbres are left alone.
+TEST_F(StaffValueDialogTest, PatchOfTheCurrentStaff) {
+    RegisterMidiActionDialogResources();
+    StaffRecordOf(doc_, 2)->timbres[0].patch = 4;
+    StaffRecordOf(doc_, 1)->timbres[0].patch = 7;
+    ui::headless::SetDialogScript(midi_value_dialog::kDialog, [](ui::headless::DialogDriver& d) {
+        EXPECT_EQ(d.Int(midi_value_dialog::kValue), 5);
+        d.Type(midi_value_dialog::kValue, "41");
+        d.Click(ui::kIdOk);
+    });
+    const uint32_t changes = doc_->editGeneration;
+    EXPECT_EQ(EditStaffPatch(view_), 1);
+    EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].patch, 40);
+    EXPECT_NE(doc_->editGeneration, changes) << "the score is not marked changed";
+    EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[1].patch, 0);
+    EXPECT_EQ(StaffRecordOf(doc_, 1)->timbres[0].patch, 7);
+    ui::headless::SetDialogScript(midi_value_dialog::kDialog, [](ui::headless::DialogDriver& d) {
+        d.Type(midi_value_dialog::kValue, "12");
+        d.PressEscape();
+    });
+    EXPECT_EQ(EditStaffPatch(view_), 1);
+    EXPECT_EQ(StaffRecordOf(doc_, 2)->timbres[0].patch, 40);
 }
 
 }  // namespace

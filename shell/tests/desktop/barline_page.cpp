@@ -1,0 +1,101 @@
+// The barline scenarios' fixture (see barline_page.h): a barline is a run of columns
+// dark from the first staff's top line to its bottom line.
+#include "shell/tests/desktop/barline_page.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace ql::desktop {
+namespace {
+
+constexpr uint32_t kDarkLevel = 0x80;
+constexpr int kStaffMargin = 40;  // rows compared above and below the first staff
+
+}  // namespace
+
+bool IsDark(uint32_t p) {
+    return ((p >> 16) & 0xFF) < kDarkLevel && ((p >> 8) & 0xFF) < kDarkLevel && (p & 0xFF) < kDarkLevel;
+}
+
+void BarlineScenario::SetUp() {
+    DesktopScenario::SetUp();
+    WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
+}
+
+bool BarlineScenario::FindPage() {
+    const std::optional<ShownWindow> text = WindowTitled(x_, "Text");
+    const std::optional<ShownWindow> tools = WindowTitled(x_, "Staff Tools");
+    if (!tools) return false;
+    const int top = text ? text->y + text->height + 8 : x_.ScreenHeight() / 4;
+    left_ = 8;
+    right_ = tools->x - 4;
+    bottom_ = x_.ScreenHeight() - 60;
+    lines_ = Screen().LongDarkLines(left_, top, right_, bottom_, 0.6);
+    return lines_.size() >= 5;
+}
+
+std::vector<Bar> BarlineScenario::Bars(const ScreenPicture& picture) const {
+    std::vector<Bar> bars;
+    for (int x = left_; x < right_; ++x) {
+        bool across = true;
+        for (int y = lines_[0] + 1; y < lines_[4] && across; ++y) across = IsDark(picture.At(x, y));
+        if (!across) continue;
+        if (!bars.empty() && bars.back().right == x - 1)
+            bars.back().right = x;
+        else
+            bars.push_back(Bar{x, x});
+    }
+    return bars;
+}
+
+std::vector<Bar> BarlineScenario::SettledBars() const {
+    return Bars(SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout));
+}
+
+int64_t BarlineScenario::ChangedAroundStaff(const ScreenPicture& before) const {
+    const ScreenPicture now = Screen();
+    int64_t n = 0;
+    for (int y = std::max(lines_[0] - kStaffMargin, 0); y < lines_[4] + kStaffMargin; ++y)
+        for (int x = left_; x < right_; ++x) n += before.At(x, y) != now.At(x, y);
+    return n;
+}
+
+void BarlineScenario::PressUndo() {
+    x_.MovePointer(left_ + 20, lines_[4] + 30);
+    x_.Settle(Millis{300});
+    x_.PressKey("ctrl+z");
+}
+
+bool BarlineScenario::UndoGivesBack(const ScreenPicture& before) {
+    PressUndo();
+    if (WaitFor([&] { return ChangedAroundStaff(before) == 0; }, kRedrawTimeout)) return true;
+    // Where the page still differs, for the failure's message.
+    const ScreenPicture now = Screen();
+    int left = right_, top = lines_[4] + kStaffMargin, right = -1, bottom = -1;
+    for (int y = std::max(lines_[0] - kStaffMargin, 0); y < lines_[4] + kStaffMargin; ++y)
+        for (int x = left_; x < right_; ++x) {
+            if (before.At(x, y) == now.At(x, y)) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    ADD_FAILURE() << "the page differs in " << left << "," << top << " .. " << right << "," << bottom;
+    return false;
+}
+
+void BarlineScenario::PickBarline(const Bar& bar) {
+    const int y = (lines_[1] + lines_[2]) / 2;
+    x_.MovePointer(bar.Middle() - 30, y);
+    x_.Settle(Millis{300});
+    x_.MovePointer(bar.Middle(), y);
+    x_.Settle(Millis{300});
+    x_.Click(bar.Middle(), y);
+    x_.Settle(Millis{300});
+}
+
+size_t BarlineScenario::StaffLinesShown() const {
+    return Screen().LongDarkLines(left_, kStaffMargin, right_, bottom_, 0.6).size();
+}
+
+}  // namespace ql::desktop

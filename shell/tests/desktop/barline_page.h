@@ -1,0 +1,57 @@
+// The fixture of the barline and measure scenarios: the program's page with the
+// palettes kept aside, the staff lines of its systems found beside them, the
+// barlines across the first staff read from pictures, a barline picked with the
+// pointer, and Ctrl+Z judged by the page coming back around the first staff.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/staff_tools_palette.h"
+
+namespace ql::desktop {
+
+inline constexpr Millis kRedrawTimeout{8000};
+
+// Darker than mid-grey in all three channels: the music's ink.
+bool IsDark(uint32_t pixel);
+
+// A run of dark columns crossing a staff from its top line to its bottom line.
+struct Bar {
+    int left = 0;
+    int right = 0;  // inclusive
+    int Width() const { return right - left + 1; }
+    int Middle() const { return (left + right) / 2; }
+};
+
+class BarlineScenario : public DesktopScenario {
+protected:
+    // The palettes kept clear of the first systems, as a user who moved them would.
+    void SetUp() override;
+    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+
+    // The staff lines of the page's systems below the palettes that stay at the top
+    // left (the first system stands behind them), left of the Staff Tools palette.
+    bool FindPage();
+    // The barlines across the first staff, left to right.
+    std::vector<Bar> Bars(const ScreenPicture& picture) const;
+    std::vector<Bar> SettledBars() const;
+    int64_t ChangedAroundStaff(const ScreenPicture& before) const;
+    // Ctrl+Z with the pointer over the page.
+    void PressUndo();
+    // Ctrl+Z with the pointer over the page; true once the page is as `before`
+    // around the first staff (else the differing area is reported).
+    bool UndoGivesBack(const ScreenPicture& before);
+    // The pointer over a barline (the location follows it), then a click on it.
+    void PickBarline(const Bar& bar);
+    // The staff lines now shown on the page (fewer once systems go).
+    size_t StaffLinesShown() const;
+
+    int left_ = 0;
+    int right_ = 0;
+    int bottom_ = 0;
+    std::vector<int> lines_;
+};
+
+}  // namespace ql::desktop
