@@ -8,10 +8,12 @@
 
 #include "core/core_startup.h"
 #include "core/model/view.h"
+#include "editing/block_clipboard.h"
 #include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "files/commands/score_window_hooks.h"
 #include "platform/gfx/objects.h"
+#include "platform/sys/clipboard.h"
 #include "core/core_strings.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
@@ -120,6 +122,8 @@ StartupCode StartProgram(const StartupOptions& options) {
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     SetCaptionOfPath(CaptionOfPath);
+    // Another program taking the desktop clipboard also ends the block clipboard.
+    sys::SetClipboardLostHandler(ClearBlockClipboard);
     CreateReadoutWindow();
     CreateSequencerWindow();
     if (options.splash)
@@ -156,6 +160,7 @@ void ShutdownCleanup() {
     StopInstanceServer();
     SetShowScoreWindow({});
     SetCaptionOfPath({});
+    sys::SetClipboardLostHandler({});
     State().dialogs.StatusWindow = {};
     State().dialogs.FrameWindow = {};
     ShutdownCoreServices();

@@ -9,6 +9,7 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "editing/print_to_clipboard.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
 #include "notes/beatmap/beat_map.h"
@@ -105,8 +106,8 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
             ShowMixerWindow(view);
             return 0;
         case 40212:
-            // provisional: Print to Clipboard is not built yet.
-            return 0;
+            PrintToClipboard(view);
+            return 1;
         case 40215:
             // provisional: All Notes Off needs the MIDI port services, not built yet.
             return 0;
