@@ -31,7 +31,8 @@ constexpr MenuItemRow kChildFile[] = {
     {cmd::kSavePreferences, "Sa&ve Preferences"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
 constexpr MenuItemRow kChildEdit[] = {{kInsertStaffBefore, "Add Staff &Before"},
-                                      {kInsertStaffAfter, "Add Staff &After"}};
+                                      {kInsertStaffAfter, "Add Staff &After"}, {0, nullptr},
+                                      {view_cmd::kPrintToClipboard, "&Print to Clipboard"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},

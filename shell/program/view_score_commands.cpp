@@ -105,13 +105,13 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case 40182:  // Create Mixer
             ShowMixerWindow(view);
             return 0;
-        case 40212:
+        case view_cmd::kPrintToClipboard:
             PrintToClipboard(view);
             return 1;
         case 40215:
             // provisional: All Notes Off needs the MIDI port services, not built yet.
             return 0;
-        case 40343:
+        case view_cmd::kExtractPart:
             // provisional: Extract Part is not built yet.
             return 0;
         case view_cmd::kNewTranscription:
