@@ -9,6 +9,7 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "editing/part_extraction.h"
 #include "editing/print_to_clipboard.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
@@ -112,8 +113,8 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
             // provisional: All Notes Off needs the MIDI port services, not built yet.
             return 0;
         case view_cmd::kExtractPart:
-            // provisional: Extract Part is not built yet.
-            return 0;
+            ExtractPart(view);
+            return 1;
         case view_cmd::kNewTranscription:
             TranscribeKeptRecording(view, Options().KeepMIDI != 0);
             return 1;
