@@ -27,6 +27,7 @@
 #include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "notes/transpose/transpose.h"
 #include "shell/preference_defaults.h"
 #include "shell/resources/part_extraction_resources.h"
 #include "staves/score_truncate.h"
@@ -121,15 +122,28 @@ void TakeStaffFields(StaffRecord& part, const StaffRecord& source) {
     for (GroupKind kind : kAllGroupKinds) ClearGroupBits(part, kind);
 }
 
-// The key of measure 1 follows the staff's transposition.
-void TransposeFirstKey(ScoreDocument* part, StaffRecord& staff) {
+// The key of measure 1 follows the staff's transposition. A staff marked for it
+// has its music moved too: the new key over the whole part, with the octaves
+// taken off as a further shift.
+void TransposeStaff(ScoreView* partView, int staffNumber, StaffRecord& staff, int lastMeasure) {
     if ((staff.transpositionWord & kTranspositionDirection) == 0 || staff.semitones == 0) return;
     int octaves = 0;
     const int semitones = ReducedTransposition(staff.semitones, &octaves);
-    MeasureCell* cell = GetOrCreateMeasureCell(&staff, part, 1);
+    MeasureCell* cell = GetOrCreateMeasureCell(&staff, partView->document, 1);
     if (cell == nullptr) return;
     const uint8_t key = KeyMovedBySemitones(static_cast<uint8_t>(cell->clefKey >> 4), semitones);
-    cell->clefKey = static_cast<uint8_t>((cell->clefKey & 0x0F) | (key << 4));
+    if ((staff.transpositionWord & kTransposeMusic) == 0 || semitones == 0) {
+        cell->clefKey = static_cast<uint8_t>((cell->clefKey & 0x0F) | (key << 4));
+        return;
+    }
+    TransposeRequest request;
+    request.staff = staffNumber;
+    request.firstMeasure = 1;
+    request.lastMeasure = lastMeasure + 1;  // up to the end of the last measure
+    request.newKey = key;
+    request.direction = semitones > 0 ? TransposeDirection::Up : TransposeDirection::Down;
+    request.semitones = octaves;
+    ChangeKeyOverRange(partView, request);
 }
 
 struct PartShape {
@@ -181,7 +195,7 @@ int CopyMusic(ScoreView* sourceView, ScoreView* partView, const PartShape& shape
                 ++incomplete;
         }
         TakeStaffFields(*to, *from);
-        TransposeFirstKey(part, *to);
+        TransposeStaff(partView, s + 1, *to, shape.lastMeasure);
     }
     return incomplete;
 }

@@ -150,6 +150,32 @@ TEST_F(ExtractPartTest, GroupsAndTransposedKeys) {
     EXPECT_EQ(last.semitones, 14);
 }
 
+// A staff marked to have its music transposed for the part (2 semitones up) gets
+// its notes moved a step up with the key, and the octave taken off is added back.
+TEST_F(ExtractPartTest, MarkedStaffHasItsMusicTransposed) {
+    Note(2, 1, 0);
+    uint8_t sourceStep = 0;
+    {
+        ScopedPoolSet pools(doc_->pools);
+        StaffRecord* staff = StaffRecordOf(doc_, 2);
+        staff->semitones = 2;
+        staff->transpositionWord |= 0x0100 | 0x0800;  // up, music too
+        MeasureCell* first = Cell(doc_, 2, 1);
+        first->clefKey = static_cast<uint8_t>((first->clefKey & 0x0F) | CodeOf(KeyCode::C) << 4);
+        sourceStep = GetVoiceFirstEvent(first, 0)->step;
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    MeasureCell* first = Cell(part->document, 1, 1);
+    EXPECT_EQ(first->clefKey >> 4, CodeOf(KeyCode::D));
+    const EventRecord* note = GetVoiceFirstEvent(first, 0);
+    ASSERT_NE(note, nullptr);
+    EXPECT_NE(note->step, sourceStep);
+}
+
 // The part saves through the native writer and reads back with the same shape
 // and notes.
 TEST_F(ExtractPartTest, PartSavesAndReadsBackEqual) {
