@@ -13,6 +13,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
+#include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "editing/document_switch.h"
@@ -45,9 +46,15 @@ RecordHandle Translated(const std::vector<CopiedEvent>& table, const std::vector
 // The events of one voice, then their beam links; false when a record failed.
 bool CopyVoiceEvents(ScopedDocumentSwitch& sides, PoolSet from, PoolSet to, MeasureCell* sourceCell,
                      MeasureCell* destinationCell, ScoreDocument* destination, int voice, ScoreView* view) {
+    sides.ToSource();
+    if (GetVoiceFirstEvent(sourceCell, voice) == nullptr) return true;
     sides.ToDestination();
-    EventRecord* head = GetOrCreateVoiceChain(destinationCell, destination, voice);
-    if (head == nullptr || head->next) return head != nullptr;  // a voice with notes is kept
+    GetOrCreateVoiceChain(destinationCell, destination, voice);
+    // Only the cell's own head: a head that could not be made is the document's
+    // shared sentinel, which must never take a chain.
+    EventRecord* head = GetVoiceHead(destinationCell, voice);
+    if (head == nullptr || destinationCell->voices[voice] == destination->headSentinel) return false;
+    if (head->next) return true;  // a voice with notes is kept
     sides.ToSource();
     std::vector<CopiedEvent> table;
     for (EventRecord* e = GetVoiceFirstEvent(sourceCell, voice);

@@ -9,6 +9,7 @@
 #include "editing/part_extraction.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "core/core_strings.h"
@@ -20,6 +21,7 @@
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "editing/cell_copy.h"
+#include "editing/part_extraction_internal.h"
 #include "editing/selection.h"
 #include "files/commands/file_commands.h"
 #include "files/read/score_reader.h"
@@ -190,6 +192,7 @@ int CopyMusic(ScoreView* sourceView, ScoreView* partView, const PartShape& shape
                 continue;
             }
             std::copy_n(reinterpret_cast<const uint8_t*>(fromCell), kCellHeaderBytes, reinterpret_cast<uint8_t*>(toCell));
+            if (BeforeCellCopyHook()) BeforeCellCopyHook()(s + 1, m);
             if (CopyCellBetweenDocuments(source, part, source->pools, part->pools, fromCell, toCell,
                                          sourceView->voiceMask, partView) == 0)
                 ++incomplete;
@@ -223,6 +226,11 @@ void FinishPart(ScoreView* partView) {
 }
 
 }  // namespace
+
+std::function<void(int, int)>& BeforeCellCopyHook() {
+    static std::function<void(int, int)> hook;
+    return hook;
+}
 
 void SetPartGroups(StaffRecord* const* part, int count, const StaffRecord& firstSource,
                    const StaffRecord& lastSource) {

@@ -10,12 +10,14 @@
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "core/model/model_reports.h"
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "editing/cell_copy.h"
 #include "editing/marquee.h"
 #include "editing/part_extraction.h"
+#include "editing/part_extraction_internal.h"
 #include "editing/tests/marquee_fixture.h"
 #include "files/read/score_reader.h"
 #include "files/score_file.h"
@@ -174,6 +176,27 @@ TEST_F(ExtractPartTest, MarkedStaffHasItsMusicTransposed) {
     const EventRecord* note = GetVoiceFirstEvent(first, 0);
     ASSERT_NE(note, nullptr);
     EXPECT_NE(note->step, sourceStep);
+}
+
+// A record that cannot be had in one cell copy: the part is still made, with the
+// other cells whole, and one low-memory report says it is incomplete.
+TEST_F(ExtractPartTest, FailedCellCopyGivesOneLowMemoryReport) {
+    for (int m = 1; m <= 4; ++m) Note(2, m, 0);
+    MarqueeOverStaves(2, 2);
+    BeforeCellCopyHook() = [](int staff, int measure) {
+        if (staff == 1 && measure == 2) FailNextRecordAllocations(1);
+    };
+    const int reports = LowMemoryReportCount();
+    ExtractPart(view_);
+    BeforeCellCopyHook() = nullptr;
+    FailNextRecordAllocations(0);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(LowMemoryReportCount(), reports + 1);
+    ScopedPoolSet pools(part->document->pools);
+    EXPECT_EQ(CountEvents(Cell(part->document, 1, 1)), 1);
+    EXPECT_EQ(CountEvents(Cell(part->document, 1, 2)), 0);
+    EXPECT_EQ(CountEvents(Cell(part->document, 1, 3)), 1);
 }
 
 // The part saves through the native writer and reads back with the same shape
