@@ -22,6 +22,7 @@
 #include "display/linked_views.h"
 #include "editing/cell_copy.h"
 #include "editing/part_extraction_internal.h"
+#include "editing/part_page_items.h"
 #include "editing/selection.h"
 #include "files/commands/file_commands.h"
 #include "files/read/score_reader.h"
@@ -299,9 +300,12 @@ void ExtractPart(ScoreView* view) {
         ScopedPoolSet pools(partView->document->pools);
         TakePageFields(partView->document, staging);
     }
-    const int incomplete = CopyMusic(view, partView, shape);
+    int incomplete = CopyMusic(view, partView, shape);
     GroupPartStaves(source, partView->document, shape);
     FinishPart(partView);
+    // After the formatting, which gives every page its margin element (the head of
+    // the page's object list).
+    incomplete += CopyPartPageItems(view, partView, source->partLayoutChoice != d::kFromTemplate);
     if (incomplete > 0 && LowMemoryReportCount() == reportsBefore) ReportLowMemory(kPartModule, kIncompletePartLine);
     EndFocus(view, 1);
 }

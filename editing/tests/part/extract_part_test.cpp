@@ -13,7 +13,11 @@
 #include "core/model/model_reports.h"
 #include "core/model/pages.h"
 #include "core/model/view.h"
+#include "core/model/object_list.h"
 #include "core/state.h"
+#include "core/text/text_object.h"
+#include "objects/margin/margin_object.h"
+#include "objects/text_marks/text_line.h"
 #include "editing/cell_copy.h"
 #include "editing/marquee.h"
 #include "editing/part_extraction.h"
@@ -197,6 +201,36 @@ TEST_F(ExtractPartTest, FailedCellCopyGivesOneLowMemoryReport) {
     EXPECT_EQ(CountEvents(Cell(part->document, 1, 1)), 1);
     EXPECT_EQ(CountEvents(Cell(part->document, 1, 2)), 0);
     EXPECT_EQ(CountEvents(Cell(part->document, 1, 3)), 1);
+}
+
+// With page-one items on (the first run's default), a text anchored on page one
+// goes with the part; a text of the measures' lists does not come that way.
+TEST_F(ExtractPartTest, PageOneTextsGoWithThePart) {
+    Note(2, 1, 0);
+    // The part's pages get their margin elements, the heads of their object lists.
+    ASSERT_TRUE(RegisterObjectType(TypeCode(ObjectType::Margin), {kTextObjectPool, &ConstructMarginObject}));
+    RegisterTextLineClass();
+    {
+        ScopedPoolSet pools(doc_->pools);
+        if (!doc_->firstPage->margins) doc_->firstPage->margins = Ref32<ScoreObject>::To(AllocRootObject());
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        ASSERT_NE(object, nullptr);
+        object->subtype = SubtypeCode(ObjectSubtype::PageList);
+        TextObject* text = AsTextObject(object);
+        SetTextObjectString(text, "Violin");
+        text->body.flags |= kTextOwnsString;
+        InsertObjectAfter(doc_->firstPage->margins.get(), object);
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    ASSERT_TRUE(part->document->firstPage->margins);
+    int texts = 0;
+    for (ScoreObject* o = part->document->firstPage->margins.get()->next.get(); o != nullptr; o = o->next.get())
+        texts += o->type == TypeCode(ObjectType::Text);
+    EXPECT_EQ(texts, 1);
 }
 
 // The part saves through the native writer and reads back with the same shape
