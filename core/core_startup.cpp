@@ -28,6 +28,7 @@
 #include "shell/resources/page_layout_resources.h"
 #include "shell/resources/popup_menu_resources.h"
 #include "shell/resources/option_dialog_resources.h"
+#include "shell/resources/part_extraction_resources.h"
 #include "shell/resources/print_resources.h"
 #include "shell/resources/program_strings.h"
 #include "shell/resources/shape_dialog_resources.h"
@@ -61,6 +62,7 @@ void RegisterProgramResources() {
     RegisterShapeDialogResources();
     RegisterSpannerDialogResources();
     RegisterPrintResources();
+    RegisterPartExtractionResources();
     RegisterOptionDialogResources();
     RegisterToolbarStrings();
     RegisterTranscriptionDialogResources();

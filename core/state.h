@@ -80,6 +80,10 @@ struct DocumentGlobals {
 
 // Flags of the file readers and writers.
 struct FileFlags {
+    // Extract Part's options for the program run: copy master-page items, copy
+    // page-one items.
+    uint8_t PartCopyMasterItems = 0;
+    uint8_t PartCopyPageOneItems = 0;
     uint8_t ScoreFileReading = 0;  // a score file (or NIFF import) is being read
     uint8_t ScoreFileWriting = 0;  // a score file is being written
     // Counts internal errors reported; a save that sees it change while it runs

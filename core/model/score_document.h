@@ -205,6 +205,10 @@ struct ScoreDocument {
                                                // year, DST; also the file's last-write
                                                // time after a save
     std::string path;                       // "Untitled" for a new score
+    // Extract Part's layout choice of this score (0 none, else the dialog's code of
+    // template, master or new-file defaults) and the template it last used.
+    int32_t partLayoutChoice = 0;
+    std::string partTemplatePath;
     QuickFontRecord fonts[kScoreFontCount] = {};
     FaceNameEntry faceNames[kFaceNameCount] = {};
     FontRef fontRefs[kFontRefCount] = {};

@@ -138,6 +138,24 @@ BitmapHandle GetContextImage(DcHandle dc) {
 
 bool WriteContextPng(DcHandle dc, const std::string& path) { return WritePng(GetContextImage(dc), path); }
 
+namespace {
+cairo_status_t AppendPngBytes(void* closure, const unsigned char* data, unsigned int length) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(closure);
+    bytes->insert(bytes->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+}
+}  // namespace
+
+std::optional<std::vector<uint8_t>> EncodePng(BitmapHandle bitmap) {
+    const detail::Bitmap* b = FindBitmap(bitmap);
+    if (!b) return std::nullopt;
+    cairo_surface_flush(b->image->surface());
+    std::vector<uint8_t> bytes;
+    if (cairo_surface_write_to_png_stream(b->image->surface(), AppendPngBytes, &bytes) != CAIRO_STATUS_SUCCESS)
+        return std::nullopt;
+    return bytes;
+}
+
 }  // namespace ql::gfx
 
 namespace ql::gfx {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ bool ResizeImageBitmap(BitmapHandle bitmap, int width, int height);
 // Writes the bitmap, or the image a context draws on, as PNG.
 bool WritePng(BitmapHandle bitmap, const std::string& path);
 bool WriteContextPng(DcHandle dc, const std::string& path);
+// The bitmap's PNG bytes; none when it does not resolve or encoding failed.
+std::optional<std::vector<uint8_t>> EncodePng(BitmapHandle bitmap);
 // The bitmap a window, paint or memory context draws on (null otherwise).
 BitmapHandle GetContextImage(DcHandle dc);
 

@@ -41,14 +41,15 @@ DcHandle CreatePrinterContext(const std::string& pdfPath, const PrinterSetup& se
     auto d = detail::NewContext(ContextKind::Printer);
     d->device = detail::DeviceInfo{false, setup.pageWidthDots, setup.pageHeightDots, setup.dpi, setup.dpi};
     d->printer = std::make_unique<detail::PrinterJob>();
-    d->printer->pdf = pdf;
+    d->printer->surface = pdf;
+    d->printer->unitsPerDotX = d->printer->unitsPerDotY = kPointsPerInch / setup.dpi;
     return detail::AddContext(std::move(d));
 }
 
 bool StartDocument(DcHandle printer, const std::string& title) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || job->inDocument || job->finished) return false;
-    cairo_pdf_surface_set_metadata(job->pdf, CAIRO_PDF_METADATA_TITLE, title.c_str());
+    cairo_pdf_surface_set_metadata(job->surface, CAIRO_PDF_METADATA_TITLE, title.c_str());
     job->inDocument = true;
     return true;
 }
@@ -63,25 +64,25 @@ bool StartPage(DcHandle printer) {
 bool EndPage(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inPage) return false;
-    cairo_surface_show_page(job->pdf);
+    cairo_surface_show_page(job->surface);
     job->inPage = false;
-    return cairo_surface_status(job->pdf) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_status(job->surface) == CAIRO_STATUS_SUCCESS;
 }
 
 bool EndDocument(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inDocument) return false;
     if (job->inPage) EndPage(printer);
-    cairo_surface_finish(job->pdf);
+    cairo_surface_finish(job->surface);
     job->inDocument = false;
     job->finished = true;
-    return cairo_surface_status(job->pdf) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_status(job->surface) == CAIRO_STATUS_SUCCESS;
 }
 
 bool AbortDocument(DcHandle printer) {
     detail::PrinterJob* job = JobOf(printer);
     if (!job || !job->inDocument) return false;
-    cairo_surface_finish(job->pdf);
+    cairo_surface_finish(job->surface);
     job->inDocument = false;
     job->inPage = false;
     job->finished = true;

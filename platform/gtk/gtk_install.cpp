@@ -7,6 +7,7 @@
 
 #include <system_error>
 
+#include "platform/gtk/gtk_clipboard.h"
 #include "platform/gtk/gtk_controls.h"
 #include "platform/gtk/gtk_file_dialog.h"
 #include "platform/gtk/gtk_print.h"
@@ -45,6 +46,7 @@ bool InstallGtkBackends() {
     sysdlg::InstallPrintBackend(MakeGtkPrintBackend());
     ui::InstallFileDialogBackend(MakeGtkFileDialogBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
+    InstallGtkClipboard();
     // The desktop plays through the system's MIDI: the built-in synthesizer and
     // the ALSA sequencer's ports.
     midi::InstallBackend(std::make_unique<midi::SystemBackend>());

@@ -22,6 +22,10 @@ struct ClipboardStore {
     int opens = 0;
     int closes = 0;
     bool failNext[kSteps] = {};
+    bool emptiedSinceOpen = false;
+    ClipboardOfferHook offerHook;  // null: the headless hook
+    std::optional<ClipboardOffer> lastOffer;
+    std::function<void()> lostHandler;
 };
 
 ClipboardStore& Store() {
@@ -39,22 +43,69 @@ bool TakeFailure(ClipboardStore& store, headless::ClipboardStep step) {
 
 }  // namespace
 
+std::string ClipboardTarget(ClipboardFormat format) {
+    switch (format) {
+    case ClipboardFormat::Png: return "image/png";
+    case ClipboardFormat::Svg: return "image/svg+xml";
+    default: return {};
+    }
+}
+
+void InstallClipboardOfferHook(ClipboardOfferHook hook) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    store.offerHook = std::move(hook);
+}
+
+void SetClipboardLostHandler(std::function<void()> handler) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    store.lostHandler = std::move(handler);
+}
+
+void ClipboardOwnershipLost() {
+    ClipboardStore& store = Store();
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(store.mutex);
+        store.blocks.clear();
+        store.owner = platform::WindowHandle{};
+        handler = store.lostHandler;
+    }
+    if (handler) handler();
+}
+
 bool OpenClipboard(platform::WindowHandle owner) {
     ClipboardStore& store = Store();
     std::lock_guard lock(store.mutex);
     if (store.open || TakeFailure(store, headless::ClipboardStep::Open)) return false;
     store.open = true;
     store.opener = owner;
+    store.emptiedSinceOpen = false;
     ++store.opens;
     return true;
 }
 
+// An emptied clipboard is offered when it closes: the desktop hook is called
+// outside the lock (it may ask for the blocks again).
 bool CloseClipboard() {
     ClipboardStore& store = Store();
-    std::lock_guard lock(store.mutex);
-    if (!store.open) return false;
-    store.open = false;
-    ++store.closes;
+    ClipboardOfferHook hook;
+    ClipboardOffer offer;
+    {
+        std::lock_guard lock(store.mutex);
+        if (!store.open) return false;
+        store.open = false;
+        ++store.closes;
+        if (!store.emptiedSinceOpen) return true;
+        offer = ClipboardOffer{store.owner, store.blocks};
+        if (!store.offerHook) {
+            store.lastOffer = std::move(offer);
+            return true;
+        }
+        hook = store.offerHook;
+    }
+    hook(offer);
     return true;
 }
 
@@ -70,6 +121,7 @@ bool EmptyClipboard() {
     if (!store.open || TakeFailure(store, headless::ClipboardStep::Empty)) return false;
     store.blocks.clear();
     store.owner = store.opener;
+    store.emptiedSinceOpen = true;
     return true;
 }
 
@@ -106,6 +158,8 @@ void ResetClipboard() {
     store.opener = store.owner = platform::WindowHandle{};
     store.opens = store.closes = 0;
     for (bool& fail : store.failNext) fail = false;
+    store.emptiedSinceOpen = false;
+    store.lastOffer.reset();
 }
 
 void FailNextClipboardStep(ClipboardStep step) {
@@ -132,6 +186,22 @@ int ClipboardCloseCount() {
     ClipboardStore& store = Store();
     std::lock_guard lock(store.mutex);
     return store.closes;
+}
+
+std::optional<ClipboardOffer> LastClipboardOffer() {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    return store.lastOffer;
+}
+
+std::vector<std::string> LastOfferedTargets() {
+    std::vector<std::string> targets;
+    if (std::optional<ClipboardOffer> offer = LastClipboardOffer())
+        for (const auto& entry : offer->blocks) {
+            std::string target = ClipboardTarget(static_cast<ClipboardFormat>(entry.first));
+            if (!target.empty()) targets.push_back(std::move(target));
+        }
+    return targets;
 }
 
 }  // namespace headless

@@ -6,10 +6,16 @@
 // need it open; every path that opens it closes it. This implementation keeps the
 // blocks in the process (the headless backend, and the store a desktop mapping
 // fills and reads); the test controls are in platform/sys/clipboard_headless.h.
+// Closing the clipboard after it was emptied hands what it holds to the desktop
+// (the offer hook, by MIME target); a desktop that takes the clipboard away runs
+// the lost-ownership handler.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/handles.h"
@@ -21,7 +27,28 @@ enum class ClipboardFormat : uint32_t {
     Bitmap = 2,
     Dib = 8,
     EnhancedMetafile = 14,
+    // Pictures for other programs only; no score file stores these codes.
+    Png = 0x100,
+    Svg = 0x101,
 };
+
+// The MIME target a format is offered under on the desktop; empty for formats only
+// this program reads.
+std::string ClipboardTarget(ClipboardFormat format);
+
+// What one closing of the clipboard offers: the owner and the blocks by format.
+struct ClipboardOffer {
+    platform::WindowHandle owner{};
+    std::map<uint32_t, std::vector<uint8_t>> blocks;
+};
+// Receives every offer (the desktop backend installs one; the headless one keeps
+// the last offer for tests). Null puts the headless one back.
+using ClipboardOfferHook = std::function<void(const ClipboardOffer&)>;
+void InstallClipboardOfferHook(ClipboardOfferHook hook);
+// The desktop took the clipboard away: the blocks are dropped and the handler runs
+// (the program's clear path). The handler is called outside the store's lock.
+void SetClipboardLostHandler(std::function<void()> handler);
+void ClipboardOwnershipLost();
 
 // False when the clipboard is open already (by anyone) or the open fails.
 bool OpenClipboard(platform::WindowHandle owner);

@@ -1,8 +1,11 @@
 // Test controls of the clipboard: what it holds, how often it was opened and
-// closed, and a failure to inject into the next open, empty, set or get.
+// closed, what the last closing offered, and a failure to inject into the next
+// open, empty, set or get.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/sys/clipboard.h"
@@ -19,5 +22,9 @@ void FailNextClipboardStep(ClipboardStep step);
 std::vector<ClipboardFormat> ClipboardFormats();
 int ClipboardOpenCount();
 int ClipboardCloseCount();
+// The last offer made with the headless hook installed (none after a reset), and
+// its MIME targets in format order.
+std::optional<ClipboardOffer> LastClipboardOffer();
+std::vector<std::string> LastOfferedTargets();
 
 }  // namespace ql::sys::headless

@@ -12,7 +12,6 @@
 #include "shell/program_options.h"
 
 namespace ql {
-namespace {
 
 PrintViewState KeepViewState(const ScoreView* view) {
     PrintViewState kept;
@@ -41,6 +40,8 @@ PrintViewState KeepViewState(const ScoreView* view) {
     kept.paintRectActive = State().display.painter.paintRectActive;
     return kept;
 }
+
+namespace {
 
 void PutBackKeptValues(ScoreView* view, const PrintViewState& kept) {
     for (int i = 0; i < 2; ++i) {

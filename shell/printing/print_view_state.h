@@ -36,6 +36,8 @@ struct PrintViewState {
     uint8_t paintRectActive = 0;
 };
 
+// The state as it is now (a drawing for the clipboard keeps it the same way).
+PrintViewState KeepViewState(const ScoreView* view);
 // Keeps the state, turns both display options off and puts a scroll view into
 // page view.
 PrintViewState PrepareViewForPrinting(ScoreView* view);

@@ -28,7 +28,8 @@ constexpr MenuItemRow kFrameFile[] = {
 constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"},
     {cmd::kFileImport, "&Import...\tCtrl+I"}, {cmd::kCloseView, "&Close\tCtrl+W"}, {0, nullptr}, {cmd::kFileSave, "&Save\tCtrl+S"},
-    {cmd::kFileSaveAs, "Save &As..."}, {cmd::kFileExport, "&Export..."}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
+    {cmd::kFileSaveAs, "Save &As..."}, {cmd::kFileExport, "&Export..."},
+    {view_cmd::kExtractPart, "Extract Pa&rt...\tCtrl+K"}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
     {cmd::kSavePreferences, "Sa&ve Preferences"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
 constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
@@ -43,6 +44,8 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {0, nullptr},
                                       {kInsertStaffBefore, "Add Staff &Before"},
                                       {kInsertStaffAfter, "Add Staff &After"},
+                                      {0, nullptr},
+                                      {view_cmd::kPrintToClipboard, "Pr&int to Clipboard"},
                                       {0, nullptr},
                                       {40208, "Checkpoint &Start"},
                                       {40209, "Checkpoint Rest&ore"}};

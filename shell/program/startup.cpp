@@ -14,6 +14,7 @@
 #include "editing/palette_windows.h"
 #include "files/commands/score_window_hooks.h"
 #include "platform/gfx/objects.h"
+#include "platform/sys/clipboard.h"
 #include "core/core_strings.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
@@ -125,6 +126,8 @@ StartupCode StartProgram(const StartupOptions& options) {
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     SetCaptionOfPath(CaptionOfPath);
+    // Another program taking the desktop clipboard also ends the block clipboard.
+    sys::SetClipboardLostHandler(ClearBlockClipboard);
     CreateReadoutWindow();
     CreateSequencerWindow();
     if (options.splash)
@@ -162,6 +165,7 @@ void ShutdownCleanup() {
     ClearBlockClipboard();
     SetShowScoreWindow({});
     SetCaptionOfPath({});
+    sys::SetClipboardLostHandler({});
     State().dialogs.StatusWindow = {};
     State().dialogs.FrameWindow = {};
     ShutdownCoreServices();

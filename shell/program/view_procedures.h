@@ -28,6 +28,8 @@ constexpr int32_t kTextLineFont = 40219;
 constexpr int32_t kMultiMeasureRest = 40454;
 constexpr int32_t kReformatPage = 42085;
 constexpr int32_t kNewTranscription = 40368;
+constexpr int32_t kPrintToClipboard = 40212;
+constexpr int32_t kExtractPart = 40343;
 }  // namespace view_cmd
 
 // The transport clock's timer on a view window.

@@ -9,6 +9,8 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "editing/part_extraction.h"
+#include "editing/print_to_clipboard.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
 #include "notes/beatmap/beat_map.h"
@@ -104,15 +106,15 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case 40182:  // Create Mixer
             ShowMixerWindow(view);
             return 0;
-        case 40212:
-            // provisional: Print to Clipboard is not built yet.
-            return 0;
+        case view_cmd::kPrintToClipboard:
+            PrintToClipboard(view);
+            return 1;
         case 40215:
             // provisional: All Notes Off needs the MIDI port services, not built yet.
             return 0;
-        case 40343:
-            // provisional: Extract Part is not built yet.
-            return 0;
+        case view_cmd::kExtractPart:
+            ExtractPart(view);
+            return 1;
         case view_cmd::kNewTranscription:
             TranscribeKeptRecording(view, Options().KeepMIDI != 0);
             return 1;

@@ -17,7 +17,6 @@ namespace ql::gfx::detail {
 namespace {
 
 constexpr double kPixelCentre = 0.5;
-constexpr double kPointsPerInch = 72.0;
 constexpr double kBoundsMargin = 2.0;
 // A polyline's pixels go into a dense mask (no sorting) while its bounds hold at
 // most this many pixels, or this many per pixel of the line.
@@ -307,9 +306,8 @@ const std::vector<double>& DashPattern(PenStyle style) {
 
 cairo_t* OpenPageInk(const Dc& d) {
     if (d.kind != ContextKind::Printer || !d.printer || !d.printer->inPage) return nullptr;
-    cairo_t* cr = cairo_create(d.printer->pdf);
-    double scale = kPointsPerInch / d.device.dpiX;
-    cairo_scale(cr, scale, kPointsPerInch / d.device.dpiY);
+    cairo_t* cr = cairo_create(d.printer->surface);
+    cairo_scale(cr, d.printer->unitsPerDotX, d.printer->unitsPerDotY);
     Rect clip = DeviceClipOf(d);
     cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
     cairo_clip(cr);

@@ -19,7 +19,7 @@ std::shared_ptr<const BrushDesc> NullBrushDesc() {
 }  // namespace
 
 PrinterJob::~PrinterJob() {
-    if (pdf) cairo_surface_destroy(pdf);
+    if (surface) cairo_surface_destroy(surface);
 }
 
 Registry::Registry() {

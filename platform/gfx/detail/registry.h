@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/caps.h"
@@ -66,8 +67,15 @@ struct DeviceInfo {
     int dpiY = 0;
 };
 
+// The vector surface of a printer context (a PDF document, or an SVG picture):
+// device dots are drawn at `unitsPerDot` surface units each. A surface written to
+// memory writes into `streamed` (the job's address stays fixed).
 struct PrinterJob {
-    cairo_surface_t* pdf = nullptr;
+    cairo_surface_t* surface = nullptr;
+    double unitsPerDotX = 0.0;
+    double unitsPerDotY = 0.0;
+    std::vector<uint8_t> streamed;
+    std::string title;
     bool inDocument = false;
     bool inPage = false;
     bool finished = false;

@@ -69,5 +69,47 @@ TEST_F(ClipboardTest, InjectedFailuresFailOnce) {
     CloseClipboard();
 }
 
+// Closing an emptied clipboard offers its blocks with the owner; the pictures go
+// under their MIME targets and the formats only this program reads under none.
+// Closing without emptying offers nothing new.
+TEST_F(ClipboardTest, ClosingAnEmptiedClipboardOffersItsBlocks) {
+    const platform::WindowHandle owner{7};
+    ASSERT_TRUE(OpenClipboard(owner));
+    ASSERT_TRUE(EmptyClipboard());
+    ASSERT_TRUE(SetClipboardData(ClipboardFormat::Svg, {3}));
+    ASSERT_TRUE(SetClipboardData(ClipboardFormat::Png, {1, 2}));
+    ASSERT_TRUE(SetClipboardData(ClipboardFormat::Dib, {9}));
+    EXPECT_FALSE(headless::LastClipboardOffer().has_value());  // not before closing
+    ASSERT_TRUE(CloseClipboard());
+    const std::optional<ClipboardOffer> offer = headless::LastClipboardOffer();
+    ASSERT_TRUE(offer.has_value());
+    EXPECT_EQ(offer->owner, owner);
+    EXPECT_EQ(offer->blocks.at(static_cast<uint32_t>(ClipboardFormat::Png)), (std::vector<uint8_t>{1, 2}));
+    EXPECT_EQ(headless::LastOfferedTargets(), (std::vector<std::string>{"image/png", "image/svg+xml"}));
+    ASSERT_TRUE(OpenClipboard(platform::WindowHandle{8}));
+    ASSERT_TRUE(CloseClipboard());
+    EXPECT_EQ(headless::LastClipboardOffer()->owner, owner);
+}
+
+// A desktop hook receives the offer instead; losing the clipboard drops the
+// blocks and runs the program's clear path once.
+TEST_F(ClipboardTest, DesktopHookAndLostOwnership) {
+    std::vector<ClipboardOffer> offers;
+    InstallClipboardOfferHook([&](const ClipboardOffer& offer) { offers.push_back(offer); });
+    int cleared = 0;
+    SetClipboardLostHandler([&] { ++cleared; });
+    ASSERT_TRUE(OpenClipboard(platform::WindowHandle{}));
+    ASSERT_TRUE(EmptyClipboard());
+    ASSERT_TRUE(SetClipboardData(ClipboardFormat::Png, {1}));
+    ASSERT_TRUE(CloseClipboard());
+    InstallClipboardOfferHook(nullptr);
+    ASSERT_EQ(offers.size(), 1u);
+    EXPECT_FALSE(headless::LastClipboardOffer().has_value());
+    ClipboardOwnershipLost();
+    SetClipboardLostHandler(nullptr);
+    EXPECT_EQ(cleared, 1);
+    EXPECT_FALSE(IsClipboardFormatAvailable(ClipboardFormat::Png));
+}
+
 }  // namespace
 }  // namespace ql::sys

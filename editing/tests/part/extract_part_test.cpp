@@ -1,0 +1,318 @@
+// Extract Part on a four-staff score: the part takes the staves inside the marquee
+// up to the last measure that holds anything in them, with their notes, groups and
+// transposed keys, in a new score "untitled_PART" that saves and reads back equal;
+// the layout dialog keeps or stores the choice; a cell copy that runs out of
+// records stops and says so.
+#include <filesystem>
+#include <functional>
+
+#include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/model_reports.h"
+#include "core/model/pages.h"
+#include "core/model/view.h"
+#include "core/model/object_list.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "objects/margin/margin_object.h"
+#include "objects/text_marks/text_line.h"
+#include "editing/cell_copy.h"
+#include "editing/marquee.h"
+#include "editing/part_extraction.h"
+#include "editing/part_extraction_internal.h"
+#include "editing/tests/marquee_fixture.h"
+#include "files/read/score_reader.h"
+#include "files/score_file.h"
+#include "layout/page_format.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/headless.h"
+#include "shell/resources/part_extraction_resources.h"
+#include "staves/staff_group_bits.h"
+
+namespace ql::testing_editing {
+namespace {
+
+namespace d = extract_part_dialog;
+
+constexpr int kQuarterCode = 10;
+constexpr int kHalfStaff = 256;
+constexpr int kMeasures = 16;
+constexpr int kLastNoteMeasure = 12;
+
+int CountEvents(MeasureCell* cell) {
+    int n = 0;
+    for (int v = 0; v < 4; ++v)
+        for (EventRecord* e = GetVoiceFirstEvent(cell, v); e != nullptr && n < 1000; e = NextEvent(e)) ++n;
+    return n;
+}
+
+class ExtractPartTest : public MarqueeTest {
+  protected:
+    void SetUp() override {
+        staffCount_ = 4;
+        MarqueeTest::SetUp();
+        RegisterPartExtractionResources();
+        ASSERT_NE(AddMeasures(view_, kMeasures), 0);
+        system_ = doc_->firstPage->firstSystem.get();
+        ui::headless::SetDialogScript(d::kDialog, [](ui::headless::DialogDriver& dialog) { dialog.Click(ui::kIdOk); });
+    }
+    void TearDown() override {
+        ui::headless::SetDialogScript(d::kDialog, {});
+        for (ScoreView* part = Part(); part != nullptr; part = Part()) {
+            ScoreDocument* document = part->document;
+            FreeView(part);
+            FreeDocument(document);
+        }
+        MarqueeTest::TearDown();
+    }
+    MeasureCell* Cell(ScoreDocument* document, int staff, int measure) {
+        ScopedPoolSet pools(document->pools);
+        return GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+    }
+    void Note(int staff, int measure, int tick) {
+        ScopedPoolSet pools(doc_->pools);
+        ASSERT_NE(AddEventToVoice(view_, Cell(doc_, staff, measure), 0, static_cast<uint16_t>(tick), kQuarterCode, 0),
+                  nullptr);
+    }
+    int32_t Middle(int staff) const { return system_->y + StaffOffsetsOf(system_)[staff] - kHalfStaff; }
+    void MarqueeOverStaves(int first, int last) {
+        DrawMarquee(system_->x + 400, Middle(first) - 64, system_->x + 1600, Middle(last) + 64);
+    }
+    static ScoreView* Part() {
+        for (ScoreView* v = State().documents.FirstView; v != nullptr; v = v->nextView)
+            if (v->document != nullptr && v->document->path == kPartWindowName) return v;
+        return nullptr;
+    }
+    int PartEvents(ScoreDocument* part, int staff) {
+        int n = 0;
+        ScopedPoolSet pools(part->pools);
+        for (int m = 1; m <= part->header.measureCount; ++m) n += CountEvents(Cell(part, staff, m));
+        return n;
+    }
+
+    const ScoreSystem* system_ = nullptr;
+};
+
+// Staves 2 and 3 with notes up to measure 12 (staff 1, outside the marquee, has one
+// in measure 16): a part of two staves and 12 measures holding the same notes.
+TEST_F(ExtractPartTest, PartHoldsTheSelectedStavesUpToTheirLastNote) {
+    for (int m = 1; m <= kLastNoteMeasure; ++m) {
+        Note(2, m, 0);
+        Note(3, m, 1024);
+    }
+    Note(3, 5, 2048);
+    Note(1, kMeasures, 0);
+    MarqueeOverStaves(2, 3);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScoreDocument* doc = part->document;
+    EXPECT_EQ(doc->header.staffCount, 2);
+    EXPECT_EQ(doc->header.measureCount, kLastNoteMeasure);
+    EXPECT_EQ(PartEvents(doc, 1), kLastNoteMeasure);
+    EXPECT_EQ(PartEvents(doc, 2), kLastNoteMeasure + 1);
+    EXPECT_EQ(doc->partLayoutChoice, 0);  // the document's, not the part's
+    EXPECT_EQ(doc_->partLayoutChoice, d::kFromMaster);
+}
+
+// Nothing in the selected staves: the notice, and no part.
+TEST_F(ExtractPartTest, EmptyStavesGiveTheNotice) {
+    Note(1, 1, 0);
+    MarqueeOverStaves(2, 3);
+    ExtractPart(view_);
+    EXPECT_EQ(Part(), nullptr);
+    EXPECT_TRUE(ui::headless::Dialogs().empty());
+}
+
+// Brackets of staves 2 (below) and 3 (above and below) give the part's two staves
+// below and above; a staff transposed by 14 semitones up gets its key two fifths up.
+TEST_F(ExtractPartTest, GroupsAndTransposedKeys) {
+    Note(2, 1, 0);
+    Note(3, 1, 0);
+    {
+        ScopedPoolSet pools(doc_->pools);
+        SetJoinsStaffBelow(*StaffRecordOf(doc_, 2), GroupKind::Bracket, true);
+        SetJoinsStaffAbove(*StaffRecordOf(doc_, 3), GroupKind::Bracket, true);
+        SetJoinsStaffBelow(*StaffRecordOf(doc_, 3), GroupKind::Bracket, true);
+        StaffRecord* transposed = StaffRecordOf(doc_, 3);
+        transposed->semitones = 14;
+        transposed->transpositionWord |= 0x0100;  // up
+        MeasureCell* first = Cell(doc_, 3, 1);
+        first->clefKey = static_cast<uint8_t>((first->clefKey & 0x0F) | CodeOf(KeyCode::C) << 4);
+    }
+    MarqueeOverStaves(2, 3);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    const StaffRecord& first = *StaffRecordOf(part->document, 1);
+    const StaffRecord& last = *StaffRecordOf(part->document, 2);
+    EXPECT_TRUE(JoinsStaffBelow(first, GroupKind::Bracket) && !JoinsStaffAbove(first, GroupKind::Bracket));
+    EXPECT_TRUE(JoinsStaffAbove(last, GroupKind::Bracket) && !JoinsStaffBelow(last, GroupKind::Bracket));
+    EXPECT_EQ(Cell(part->document, 2, 1)->clefKey >> 4, CodeOf(KeyCode::D));
+    EXPECT_EQ(last.semitones, 14);
+}
+
+// A staff marked to have its music transposed for the part (2 semitones up) gets
+// its notes moved a step up with the key, and the octave taken off is added back.
+TEST_F(ExtractPartTest, MarkedStaffHasItsMusicTransposed) {
+    Note(2, 1, 0);
+    uint8_t sourceStep = 0;
+    {
+        ScopedPoolSet pools(doc_->pools);
+        StaffRecord* staff = StaffRecordOf(doc_, 2);
+        staff->semitones = 2;
+        staff->transpositionWord |= 0x0100 | 0x0800;  // up, music too
+        MeasureCell* first = Cell(doc_, 2, 1);
+        first->clefKey = static_cast<uint8_t>((first->clefKey & 0x0F) | CodeOf(KeyCode::C) << 4);
+        sourceStep = GetVoiceFirstEvent(first, 0)->step;
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    MeasureCell* first = Cell(part->document, 1, 1);
+    EXPECT_EQ(first->clefKey >> 4, CodeOf(KeyCode::D));
+    const EventRecord* note = GetVoiceFirstEvent(first, 0);
+    ASSERT_NE(note, nullptr);
+    EXPECT_NE(note->step, sourceStep);
+}
+
+// A record that cannot be had in one cell copy: the part is still made, with the
+// other cells whole, and one low-memory report says it is incomplete.
+TEST_F(ExtractPartTest, FailedCellCopyGivesOneLowMemoryReport) {
+    for (int m = 1; m <= 4; ++m) Note(2, m, 0);
+    MarqueeOverStaves(2, 2);
+    BeforeCellCopyHook() = [](int staff, int measure) {
+        if (staff == 1 && measure == 2) FailNextRecordAllocations(1);
+    };
+    const int reports = LowMemoryReportCount();
+    ExtractPart(view_);
+    BeforeCellCopyHook() = nullptr;
+    FailNextRecordAllocations(0);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(LowMemoryReportCount(), reports + 1);
+    ScopedPoolSet pools(part->document->pools);
+    EXPECT_EQ(CountEvents(Cell(part->document, 1, 1)), 1);
+    EXPECT_EQ(CountEvents(Cell(part->document, 1, 2)), 0);
+    EXPECT_EQ(CountEvents(Cell(part->document, 1, 3)), 1);
+}
+
+// With page-one items on (the first run's default), a text anchored on page one
+// goes with the part; a text of the measures' lists does not come that way.
+TEST_F(ExtractPartTest, PageOneTextsGoWithThePart) {
+    Note(2, 1, 0);
+    // The part's pages get their margin elements, the heads of their object lists.
+    ASSERT_TRUE(RegisterObjectType(TypeCode(ObjectType::Margin), {kTextObjectPool, &ConstructMarginObject}));
+    RegisterTextLineClass();
+    {
+        ScopedPoolSet pools(doc_->pools);
+        if (!doc_->firstPage->margins) doc_->firstPage->margins = Ref32<ScoreObject>::To(AllocRootObject());
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        ASSERT_NE(object, nullptr);
+        object->subtype = SubtypeCode(ObjectSubtype::PageList);
+        TextObject* text = AsTextObject(object);
+        SetTextObjectString(text, "Violin");
+        text->body.flags |= kTextOwnsString;
+        InsertObjectAfter(doc_->firstPage->margins.get(), object);
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    ASSERT_TRUE(part->document->firstPage->margins);
+    int texts = 0;
+    for (ScoreObject* o = part->document->firstPage->margins.get()->next.get(); o != nullptr; o = o->next.get())
+        texts += o->type == TypeCode(ObjectType::Text);
+    EXPECT_EQ(texts, 1);
+}
+
+// The part saves through the native writer and reads back with the same shape
+// and notes.
+TEST_F(ExtractPartTest, PartSavesAndReadsBackEqual) {
+    for (int m = 1; m <= 3; ++m) Note(2, m, 0);
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("ql-part-" + std::to_string(::getpid()) + ".ql");
+    part->document->path = path.string();
+    ASSERT_NE(SaveScoreFile(part->document, part), 0);
+    part->document->path = kPartWindowName;
+    ScoreLoad load = LoadScoreFile(path.string());
+    std::filesystem::remove(path);
+    ASSERT_NE(load.document, nullptr);
+    EXPECT_EQ(load.document->header.staffCount, 1);
+    EXPECT_EQ(load.document->header.measureCount, 3);
+    EXPECT_EQ(PartEvents(load.document, 1), 3);
+    FreeLoadedScore(load);
+}
+
+// The layout dialog: the last selection keeps the stored choice; choosing the
+// stored one again also ends as the last selection; another choice is stored; a
+// cancelled template chooser keeps the dialog open.
+TEST_F(ExtractPartTest, LayoutDialogKeepsOrStoresTheChoice) {
+    using ui::headless::DialogDriver;
+    auto run = [&](std::function<void(DialogDriver&)> script) {
+        ui::headless::SetDialogScript(d::kDialog, std::move(script));
+        return RunExtractPartLayoutDialog(view_);
+    };
+    doc_->partLayoutChoice = d::kNewFileDefaults;
+    EXPECT_EQ(run([](DialogDriver& dialog) {
+                  EXPECT_EQ(dialog.Text(d::kStoredChoiceText), "Use new file defaults");
+                  dialog.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_EQ(LastExtractPartChoice(), d::kLastSelection);
+    EXPECT_EQ(doc_->partLayoutChoice, d::kNewFileDefaults);
+    run([](DialogDriver& dialog) {
+        dialog.Click(d::kNewFileDefaults);
+        dialog.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(LastExtractPartChoice(), d::kLastSelection);
+    EXPECT_EQ(doc_->partLayoutChoice, d::kNewFileDefaults);
+    run([](DialogDriver& dialog) {
+        dialog.Click(d::kFromMaster);
+        dialog.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(doc_->partLayoutChoice, d::kFromMaster);
+    bool stayedOpen = false;
+    EXPECT_EQ(run([&](DialogDriver& dialog) {
+                  dialog.Click(d::kFromTemplate);
+                  ui::headless::QueueFileDialogAnswer(ui::FileDialogAnswer{});  // cancelled
+                  dialog.Click(ui::kIdOk);
+                  stayedOpen = dialog.IsOpen();
+                  dialog.Click(ui::kIdCancel);
+              }),
+              2);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(doc_->partLayoutChoice, d::kFromMaster);
+}
+
+// A cell copy that cannot have a record stops with 0 and leaves what it copied;
+// the caller's pool set and document are back afterwards.
+TEST_F(ExtractPartTest, CellCopyStopsWhenARecordFails) {
+    Note(2, 1, 0);
+    Note(2, 1, 1024);
+    ScoreDocument* const keptDocument = State().documents.CurrentDocument;
+    const PoolSet keptSet = CurrentPoolSet();
+    MeasureCell* from = Cell(doc_, 2, 1);
+    MeasureCell* to = Cell(doc_, 3, 2);
+    FailRecordAllocationAfter(1);
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_), 0);
+    FailNextRecordAllocations(0);
+    EXPECT_EQ(State().documents.CurrentDocument, keptDocument);
+    EXPECT_EQ(CurrentPoolSet(), keptSet);
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, Cell(doc_, 4, 1), 0, view_), 1);
+    EXPECT_EQ(CountEvents(Cell(doc_, 4, 1)), 2);
+}
+
+}  // namespace
+}  // namespace ql::testing_editing
