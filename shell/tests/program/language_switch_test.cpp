@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -20,6 +21,7 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program_options.h"
+#include "shell/resources/option_dialog_resources.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -43,6 +45,15 @@ std::string ItemText(MenuHandle bar, int32_t position, int32_t command) {
     const MenuHandle popup = ui::GetSubmenu(bar, position);
     for (int32_t i = 0; i < ui::GetMenuItemCount(popup); ++i)
         if (ui::GetMenuItemCommand(popup, i) == command) return ui::GetMenuItemText(popup, i);
+    return {};
+}
+
+constexpr int32_t kOkId = 1;
+constexpr int32_t kCancelId = 2;
+
+std::string ControlText(const ui::DialogTemplate& dialog, int32_t id) {
+    for (const ui::ControlTemplate& control : dialog.controls)
+        if (control.id == id) return control.text;
     return {};
 }
 
@@ -82,6 +93,12 @@ TEST_F(LanguageSwitchTest, SetLanguageGivesTheMenusItsTexts) {
     EXPECT_EQ(ItemText(childBar, 2, cmd::kStatusBar), "Display Status Bar");
     EXPECT_EQ(ProgramString(kStrInvalidValue), "Ung\xC3\xBCltiger Wert");
     EXPECT_EQ(ProgramString(kStrTerminating), "Program terminating...");
+    // A dialog: the caption and Cancel from the bundle, OK the program's.
+    const std::shared_ptr<const ui::DialogTemplate> backups = sys::FindDialogTemplate(backup_copies_dialog::kDialog);
+    ASSERT_TRUE(backups);
+    EXPECT_EQ(backups->caption, "Sicherungskopien festlegen");
+    EXPECT_EQ(ControlText(*backups, kCancelId), "&Abbrechen");
+    EXPECT_EQ(ControlText(*backups, kOkId), "&OK");
 }
 
 // Every entry of the shipped bundle names a string, menu or item the program has,
