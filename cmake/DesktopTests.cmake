@@ -16,6 +16,9 @@ function(ql_add_desktop_tests)
   target_link_libraries(desktop_tests PRIVATE PkgConfig::QL_XTEST ZLIB::ZLIB GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(desktop_tests PRIVATE QL_PROGRAM_DIR="${QL_PROGRAM_DIR}")
   add_dependencies(desktop_tests quaverline)
+  if(TARGET language_bundles)
+    add_dependencies(desktop_tests language_bundles)  # the Language menu lists them
+  endif()
   if(TARGET ql-mxl2niff)
     add_dependencies(desktop_tests ql-mxl2niff)  # File > Import of MusicXML runs it
   endif()

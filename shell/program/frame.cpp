@@ -22,6 +22,7 @@
 #include "shell/program/command_line.h"
 #include "shell/program/exception_guard.h"
 #include "shell/program/instance_channel.h"
+#include "shell/program/language_switch.h"
 #include "shell/program/logo_window.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
@@ -51,11 +52,6 @@ constexpr Message kRelayoutMessage = win::PrivateMessage(0x33);
 ProgramFrame& FrameStorage() {
     static ProgramFrame frame;
     return frame;
-}
-
-void SetFrameCaption() {
-    const bool autoSave = AutoSaveSettings().enabled != 0;
-    win::SetWindowText(Frame().window, ProgramString(autoSave ? kStrAutoSaveCaption : kStrProductName));
 }
 
 // Close: every score window is asked; one refusal keeps the program running.
@@ -164,15 +160,22 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
     }
     if (OnPickListCommand(command)) return true;
     if (State().documents.ActiveView == nullptr && PageCommand(command)) return true;
-    // The language table's commands: only the built-in language is listed, so
-    // choosing it again changes nothing.
-    if (command >= cmd::kFirstLanguage && command <= cmd::kLastLanguage) return true;
+    if (command >= cmd::kFirstLanguage && command <= cmd::kLastLanguage) {
+        SwitchProgramLanguage(static_cast<size_t>(command - cmd::kFirstLanguage));
+        return true;
+    }
     return ArrangeCommand(command);
 }
 
 }  // namespace
 
 ProgramFrame& Frame() { return FrameStorage(); }
+
+void SetFrameCaption() {
+    const bool autoSave = AutoSaveSettings().enabled != 0;
+    win::SetWindowText(Frame().window, ProgramString(autoSave ? kStrAutoSaveCaption : kStrProductName));
+}
+
 
 void ResetFrame() { FrameStorage() = ProgramFrame{}; }
 
@@ -280,7 +283,7 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
 
 WindowHandle CreateProgramFrame() {
     ProgramFrame& frame = Frame();
-    BuildProgramMenus();
+    if (!BuildProgramMenus()) return {};
     win::WindowParams params;
     params.className = kFrameClass;
     params.caption = kFrameTitle;

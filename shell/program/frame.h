@@ -43,8 +43,22 @@ void ResetFrame();
 intptr_t FrameWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);
 intptr_t FrameOnCommand(platform::WindowHandle window, uint32_t word, intptr_t data);
 
-// Builds "FRAMEMENU" and "CHILDMENU" with their window popups into the frame state.
-void BuildProgramMenus();
+// The two menu bars' resources and the position of each one's window popup.
+constexpr char kFrameMenuResource[] = "FRAMEMENU";
+constexpr char kChildMenuResource[] = "CHILDMENU";
+constexpr int32_t kFrameWindowPopup = 0;  // File
+constexpr int32_t kChildWindowPopup = 7;  // Window
+
+// Puts "FRAMEMENU" and "CHILDMENU" into the program's own resources. Done before a
+// language is chosen, so that its bundle can give the menus their texts.
+void RegisterProgramMenus();
+// Builds "FRAMEMENU" and "CHILDMENU" from the resources (language first) with their
+// window popups into the frame state; false, with the state untouched, when either
+// is missing.
+bool BuildProgramMenus();
+
+// The frame's caption: the product name, or the auto-save caption while it is on.
+void SetFrameCaption();
 
 // Creates the hidden frame with its document client and status bar; null on failure.
 platform::WindowHandle CreateProgramFrame();

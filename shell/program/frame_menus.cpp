@@ -1,8 +1,13 @@
-// The program's two menu bars, built from one table each: the frame menu shown
-// while no score is open, and the child menu of the score windows. The Window
-// popup of each is the one the document client lists its windows in. The recent
+// The program's two menu bars, kept as the templates "FRAMEMENU" and "CHILDMENU" of
+// the program's resources (a language bundle may give them other texts): the frame
+// menu shown while no score is open, and the child menu of the score windows. The
+// Window popup of each is the one the document client lists its windows in. The recent
 // files are listed in each File popup when it opens; the keys named after the
 // items' tabs are the program's accelerators.
+#include <memory>
+#include <vector>
+
+#include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
 #include "shell/command/settings_commands.h"
 #include "shell/program/frame.h"
@@ -11,6 +16,7 @@
 #include "shell/program/transport_commands.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_toggles.h"
+#include "shell/resources/dialog_grid.h"
 #include "staves/staff_manage.h"
 
 namespace ql {
@@ -137,45 +143,61 @@ constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordEcho, "&Echo"
 constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
 constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 
+using ui::MenuItemTemplate;
+
 template <size_t N>
-platform::MenuHandle Popup(const MenuItemRow (&rows)[N]) {
-    platform::MenuHandle popup = ui::CreatePopupMenu();
+MenuItemTemplate Popup(const char* text, const MenuItemRow (&rows)[N], std::vector<MenuItemTemplate> tail = {}) {
+    MenuItemTemplate popup{text, 0, ui::kMenuPopup, {}};
     for (const MenuItemRow& row : rows) {
         if (row.command == 0)
-            ui::AppendSeparator(popup);
+            popup.children.push_back({{}, 0, ui::kMenuSeparator, {}});
         else
-            ui::AppendMenuItem(popup, row.command, row.text);
+            popup.children.push_back({row.text, row.command, 0, {}});
     }
+    for (MenuItemTemplate& item : tail) popup.children.push_back(std::move(item));
     return popup;
 }
 
+ui::MenuTemplate FrameMenuTemplate() {
+    return {{Popup("&File", kFrameFile), Popup("&Help", kHelp), Popup("&Language", kLanguage)}};
+}
+
+ui::MenuTemplate ChildMenuTemplate() {
+    return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit), Popup("&View", kChildView),
+             Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes),
+             Popup("&MIDI", kChildMidi,
+                   {Popup("Playback &Options", kChildPlaybackOptions), Popup("Record Options", kChildRecordOptions),
+                    Popup("Set&up", kChildMidiSetup)}),
+             Popup("&Window", kChildWindow), Popup("&Help", kHelp), Popup("&Language", kLanguage)}};
+}
+
+void AddProgramMenus(sys::ResourceBundle& bundle) {
+    bundle.menus.insert_or_assign(sys::ResourceId(kFrameMenuResource), FrameMenuTemplate());
+    bundle.menus.insert_or_assign(sys::ResourceId(kChildMenuResource), ChildMenuTemplate());
+}
 
 }  // namespace
 
-void BuildProgramMenus() {
-    ProgramFrame& frame = Frame();
-    frame.frameMenu = ui::CreateMenuBar();
-    frame.frameWindowMenu = Popup(kFrameFile);
-    ui::AppendSubmenu(frame.frameMenu, frame.frameWindowMenu, "&File");
-    ui::AppendSubmenu(frame.frameMenu, Popup(kHelp), "&Help");
-    ui::AppendSubmenu(frame.frameMenu, Popup(kLanguage), "&Language");
+void RegisterProgramMenus() {
+    dialog_grid::AddToProgramBundle(&AddProgramMenus);
+}
 
-    frame.childMenu = ui::CreateMenuBar();
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildFile), "&File");
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildEdit), "&Edit");
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildView), "&View");
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildOptions), "O&ptions");
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildText), "&Text");
-    ui::AppendSubmenu(frame.childMenu, Popup(kChildNotes), "&Notes");
-    platform::MenuHandle midi = Popup(kChildMidi);
-    ui::AppendSubmenu(midi, Popup(kChildPlaybackOptions), "Playback &Options");
-    ui::AppendSubmenu(midi, Popup(kChildRecordOptions), "Record Options");
-    ui::AppendSubmenu(midi, Popup(kChildMidiSetup), "Set&up");
-    ui::AppendSubmenu(frame.childMenu, midi, "&MIDI");
-    frame.childWindowMenu = Popup(kChildWindow);
-    ui::AppendSubmenu(frame.childMenu, frame.childWindowMenu, "&Window");
-    ui::AppendSubmenu(frame.childMenu, Popup(kHelp), "&Help");
-    ui::AppendSubmenu(frame.childMenu, Popup(kLanguage), "&Language");
+bool BuildProgramMenus() {
+    std::shared_ptr<const sys::ResourceBundle> program = sys::GetProgramBundle();
+    if (!program || !program->menus.contains(sys::ResourceId(kFrameMenuResource))) RegisterProgramMenus();
+    const platform::MenuHandle frameMenu = ui::LoadMenu(kFrameMenuResource);
+    const platform::MenuHandle childMenu = ui::LoadMenu(kChildMenuResource);
+    if (!frameMenu || !childMenu) {
+        if (frameMenu) ui::DestroyMenu(frameMenu);
+        if (childMenu) ui::DestroyMenu(childMenu);
+        return false;
+    }
+    ProgramFrame& frame = Frame();
+    frame.frameMenu = frameMenu;
+    frame.childMenu = childMenu;
+    frame.frameWindowMenu = ui::GetSubmenu(frameMenu, kFrameWindowPopup);
+    frame.childWindowMenu = ui::GetSubmenu(childMenu, kChildWindowPopup);
+    return true;
 }
 
 }  // namespace ql

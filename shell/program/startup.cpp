@@ -111,6 +111,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     if (StartupCode code = CheckFonts(options); code != StartupCode::Ok) return Stop(code);
     if (InitCoreServices() != CoreStartup::Ok) return Stop(StartupCode::NoCore);
     OpenSettingsFiles();
+    RegisterProgramMenus();  // before the language is chosen
     LoadPreferences();
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);

@@ -1,0 +1,47 @@
+// Switching the user-interface language while the program runs.
+#include "shell/program/language_switch.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/sys/settings_format.h"
+#include "platform/ui/mdi_frame.h"
+#include "platform/ui/menu.h"
+#include "platform/win/window.h"
+#include "shell/language.h"
+#include "shell/program/frame.h"
+#include "shell/program_options.h"
+#include "shell/shell_services.h"
+
+namespace ql {
+
+bool SwitchProgramLanguage(size_t index) {
+    const std::vector<std::string> languages = AvailableLanguages();
+    if (index >= languages.size() || sys::SameSettingsName(languages[index], Options().Language)) return false;
+    const std::string previous = Options().Language;
+    if (!sys::SameSettingsName(ChooseLanguage(languages[index]), languages[index])) {
+        // The bundle could not be read: the language in use stays.
+        ChooseLanguage(previous);
+        return false;
+    }
+    Options().Language = languages[index];
+
+    ProgramFrame& frame = Frame();
+    const platform::MenuHandle oldFrameMenu = frame.frameMenu;
+    const platform::MenuHandle oldChildMenu = frame.childMenu;
+    const bool childShown = frame.window && win::GetWindowMenu(frame.window) == oldChildMenu;
+    if (!BuildProgramMenus()) return true;  // the old bars stay, in the old texts
+    if (win::IsWindow(frame.mdiClient)) {
+        if (childShown)
+            ui::SetMdiMenu(frame.mdiClient, frame.childMenu, frame.childWindowMenu);
+        else
+            ui::SetMdiMenu(frame.mdiClient, frame.frameMenu, frame.frameWindowMenu);
+    }
+    if (oldFrameMenu) ui::DestroyMenu(oldFrameMenu);
+    if (oldChildMenu) ui::DestroyMenu(oldChildMenu);
+    SetFrameCaption();
+    UpdateToolbarButtons(nullptr);
+    return true;
+}
+
+}  // namespace ql

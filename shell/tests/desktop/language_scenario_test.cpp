@@ -1,0 +1,54 @@
+// Choosing the German texts from the Language menu: the menu bar changes at once
+// (the About item's text becomes the About window's title), and the choice is kept
+// for the next start.
+#include <fstream>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The About window is titled by its menu item: "&\u00dcber Quaverlinescribe..." in German.
+constexpr char kGermanAboutTitle[] = "ber Quaverlinescribe";
+constexpr char kEnglishAboutTitle[] = "About Quaverlinescribe";
+
+bool SettingsHold(const fs::path& settings, const std::string& line) {
+    std::ifstream in(settings);
+    std::string text;
+    while (std::getline(in, text))
+        if (text == line) return true;
+    return false;
+}
+
+void OpenMenu(XSession& x, const ShownWindow& frame, const char* stroke) {
+    x.PointAt(frame);
+    x.PressKey(stroke);
+    ASSERT_TRUE(WaitFor([&] { return !x.Popups().empty(); })) << stroke << " opened no menu";
+}
+
+TEST_F(DesktopScenario, LanguageMenuSwitchesToGerman) {
+    ASSERT_TRUE(StartProgram());
+    // Language lists English and the shipped Deutsch, the last item.
+    OpenMenu(x_, Frame(), "alt+l");
+    x_.PressKey("End");
+    x_.PressKey("Return");
+    ASSERT_TRUE(WaitFor([&] { return x_.Popups().empty(); }));
+    // Help (still "&Hilfe") has About first: its window carries the German title.
+    OpenMenu(x_, Frame(), "alt+h");
+    x_.PressKey("Return");
+    const std::optional<ShownWindow> about = x_.WaitForWindow(kGermanAboutTitle);
+    ASSERT_TRUE(about) << "no About window with the German title";
+    EXPECT_FALSE(x_.FindWindow(kEnglishAboutTitle));
+    x_.PointAt(*about);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone(kGermanAboutTitle));
+    // "&Datei" > "&Beenden" ends the program, which keeps the language.
+    ChooseMenuItem('d', 'b');
+    EXPECT_EQ(program_->WaitForExit(), 0);
+    EXPECT_TRUE(SettingsHold(home_->Settings(), "Language=Deutsch"));
+}
+
+}  // namespace
+}  // namespace ql::desktop

@@ -1,0 +1,158 @@
+// The user-interface language in the running program: the menu bars built from the
+// chosen bundle's texts with the program's own where the bundle says nothing, the
+// shipped German bundle naming only what the program has, and the Language menu
+// switching the language at once.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "core/core_strings.h"
+#include "core/state.h"
+#include "platform/sys/language_bundle.h"
+#include "platform/sys/resources.h"
+#include "platform/ui/menu.h"
+#include "platform/win/mdi.h"
+#include "platform/win/window.h"
+#include "shell/language.h"
+#include "shell/program/frame.h"
+#include "shell/program/program_ids.h"
+#include "shell/program_options.h"
+#include "shell/resources/option_dialog_resources.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+using platform::MenuHandle;
+
+const std::filesystem::path kShippedGerman = std::filesystem::path(QL_SOURCE_DIR) / "data/languages/QLde.lang";
+
+std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string PopupTitle(MenuHandle bar, int32_t position) { return ui::GetMenuItemText(bar, position); }
+
+// The text of the item with `command` in the popup at `position` of the bar.
+std::string ItemText(MenuHandle bar, int32_t position, int32_t command) {
+    const MenuHandle popup = ui::GetSubmenu(bar, position);
+    for (int32_t i = 0; i < ui::GetMenuItemCount(popup); ++i)
+        if (ui::GetMenuItemCommand(popup, i) == command) return ui::GetMenuItemText(popup, i);
+    return {};
+}
+
+constexpr int32_t kOkId = 1;
+constexpr int32_t kCancelId = 2;
+
+std::string ControlText(const ui::DialogTemplate& dialog, int32_t id) {
+    for (const ui::ControlTemplate& control : dialog.controls)
+        if (control.id == id) return control.text;
+    return {};
+}
+
+class LanguageSwitchTest : public testing::ProgramFixture {
+  protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        std::filesystem::copy_file(kShippedGerman, scratch / "program" / "QLde.lang");
+    }
+    void TearDown() override {
+        ProgramFixture::TearDown();
+        ChooseLanguage(kBuiltInLanguage);
+    }
+    static void Choose(int32_t command) {
+        win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(command, 0), 0);
+    }
+};
+
+// Started with "Deutsch" set, both bars show the bundle's titles and items; what the
+// bundle leaves out keeps the program's own text, strings included.
+TEST_F(LanguageSwitchTest, SetLanguageGivesTheMenusItsTexts) {
+    WriteSettings("[Options]\nLanguage=Deutsch\n");
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(Options().Language, "Deutsch");
+    const MenuHandle frameBar = Frame().frameMenu;
+    EXPECT_EQ(PopupTitle(frameBar, 0), "&Datei");
+    EXPECT_EQ(PopupTitle(frameBar, 2), "&Sprache");
+    EXPECT_EQ(ItemText(frameBar, 0, cmd::kFileOpen), "\xC3\x96&ffnen...\tCtrl+O");
+    EXPECT_EQ(ItemText(frameBar, 1, cmd::kAbout), "&\xC3\x9C" "ber Quaverlinescribe...");
+    const MenuHandle childBar = Frame().childMenu;
+    EXPECT_EQ(PopupTitle(childBar, kChildWindowPopup), "&Fenster");
+    EXPECT_EQ(Frame().childWindowMenu, ui::GetSubmenu(childBar, kChildWindowPopup));
+    EXPECT_EQ(ItemText(childBar, 0, cmd::kFileSave), "&Speichern\tCtrl+S");
+    // Not in the bundle: the program's own texts.
+    EXPECT_EQ(ItemText(childBar, 0, cmd::kCloseView), "&Close\tCtrl+W");
+    EXPECT_EQ(PopupTitle(childBar, 2), "&Ansicht");
+    EXPECT_EQ(ItemText(childBar, 2, cmd::kStatusBar), "Display Status Bar");
+    EXPECT_EQ(ProgramString(kStrInvalidValue), "Ung\xC3\xBCltiger Wert");
+    EXPECT_EQ(ProgramString(kStrTerminating), "Program terminating...");
+    // A dialog: the caption and Cancel from the bundle, OK the program's.
+    const std::shared_ptr<const ui::DialogTemplate> backups = sys::FindDialogTemplate(backup_copies_dialog::kDialog);
+    ASSERT_TRUE(backups);
+    EXPECT_EQ(backups->caption, "Sicherungskopien festlegen");
+    EXPECT_EQ(ControlText(*backups, kCancelId), "&Abbrechen");
+    EXPECT_EQ(ControlText(*backups, kOkId), "&OK");
+}
+
+// Every entry of the shipped bundle names a string, menu or item the program has,
+// and every line of it reads.
+TEST_F(LanguageSwitchTest, ShippedBundleNamesOnlyWhatTheProgramHas) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const sys::LanguageBundleParse parse =
+        sys::ParseLanguageBundle(ReadText(kShippedGerman), sys::GetProgramBundle().get(), "Deutsch");
+    EXPECT_TRUE(parse.faults.empty());
+    EXPECT_EQ(parse.unknownEntries, 0);
+    EXPECT_EQ(parse.bundle->strings.at(sys::kBundleProductString), ProgramString(kStrProductCaption));
+}
+
+// The Language menu's command switches at once: the frame shows the new bar, the
+// old bars are gone and the setting names the language; the same language again
+// or a number past the table changes nothing; English brings the own texts back.
+TEST_F(LanguageSwitchTest, LanguageCommandSwitchesTheShownBar) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const MenuHandle englishBar = Frame().frameMenu;
+    ASSERT_EQ(PopupTitle(englishBar, 0), "&File");
+    Choose(cmd::kFirstLanguage + 1);
+    const MenuHandle germanBar = Frame().frameMenu;
+    EXPECT_EQ(Options().Language, "Deutsch");
+    EXPECT_EQ(PopupTitle(germanBar, 0), "&Datei");
+    EXPECT_EQ(win::GetWindowMenu(Frame().window), germanBar);
+    EXPECT_EQ(win::GetMdiWindowMenu(Frame().mdiClient), Frame().frameWindowMenu);
+    EXPECT_FALSE(ui::IsMenu(englishBar));
+    Choose(cmd::kFirstLanguage + 1);
+    Choose(cmd::kFirstLanguage + 2);
+    Choose(cmd::kLastLanguage);
+    EXPECT_EQ(Frame().frameMenu, germanBar);
+    EXPECT_EQ(Options().Language, "Deutsch");
+    Choose(cmd::kFirstLanguage);
+    EXPECT_EQ(Options().Language, kBuiltInLanguage);
+    EXPECT_EQ(PopupTitle(Frame().frameMenu, 0), "&File");
+    EXPECT_FALSE(ui::IsMenu(germanBar));
+}
+
+// With a score open the frame shows the child bar: its German counterpart replaces
+// it, with its Window popup listing the score windows.
+TEST_F(LanguageSwitchTest, SwitchWithAScoreShowsTheNewChildBar) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    RequestOpen(WriteScore("language.ql"));
+    Pump();
+    ASSERT_EQ(win::GetWindowMenu(Frame().window), Frame().childMenu);
+    Choose(cmd::kFirstLanguage + 1);
+    EXPECT_EQ(win::GetWindowMenu(Frame().window), Frame().childMenu);
+    EXPECT_EQ(PopupTitle(Frame().childMenu, 1), "&Bearbeiten");
+    EXPECT_EQ(win::GetMdiWindowMenu(Frame().mdiClient), Frame().childWindowMenu);
+    ui::NotifyPopupOpening(Frame().window, Frame().childWindowMenu);
+    const int32_t items = ui::GetMenuItemCount(Frame().childWindowMenu);
+    ASSERT_GT(items, 0);
+    EXPECT_EQ(ui::GetMenuItemCommand(Frame().childWindowMenu, items - 1), win::kDefaultFirstMdiChildId);
+}
+
+}  // namespace
+}  // namespace ql
