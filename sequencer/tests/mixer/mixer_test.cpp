@@ -152,6 +152,25 @@ TEST_F(MixerTest, MuteAndSoloClearEachOtherAndEndTheNotes) {
     EXPECT_EQ(ToggleViewStaffMute(view_, 2), 0);  // past the score
 }
 
+// Setup is refused during a run, and the mixers of the run's view stop offering it
+// when the run starts and offer it again when it stops.
+TEST_F(MixerTest, SetupIsHiddenWhileARunIsActive) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(1, 1);
+    Note(1, 1, 0, kHalf, 0);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_TRUE(win::IsWindowVisible(mixer->setup));
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->setup));
+    win::SendMessage(mixer->window, win::Message::Paint, 0, 0);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->setup));
+    StopPlayback();
+    EXPECT_TRUE(win::IsWindowVisible(mixer->setup));
+}
+
 // Controller mode: the master fader sends one Control Change per distinct port and
 // channel of all staves with a device; a staff fader to its own.
 TEST_F(MixerTest, ControllerModeSendsOncePerPortAndChannel) {
