@@ -4,6 +4,7 @@
 // closing that only hides.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -255,6 +256,25 @@ TEST_F(MixerTest, SetupChangesModeAndRanges) {
     });
     EXPECT_EQ(RunMixerSetupDialog(mixer), 2);
     EXPECT_EQ(mixer->faderRange.minimum, 0);
+
+    // Each number steps with its arrows, within the range it stores.
+    std::optional<int32_t> controller, tempoTo, faderFrom;
+    ui::headless::SetDialogScript(m::kDialog, [&](ui::headless::DialogDriver& d) {
+        EXPECT_TRUE(d.StepUpDown(m::kController - 1, 200));
+        EXPECT_TRUE(d.StepUpDown(m::kTempoTo - 1, 1000));
+        EXPECT_TRUE(d.StepUpDown(m::kFaderFrom - 1, -300));
+        controller = d.Int(m::kController);
+        tempoTo = d.Int(m::kTempoTo);
+        faderFrom = d.Int(m::kFaderFrom);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMixerSetupDialog(mixer), 1);
+    EXPECT_EQ(controller, 127);
+    EXPECT_EQ(tempoTo, 880);
+    EXPECT_EQ(faderFrom, -127);
+    EXPECT_EQ(mixer->controller, 127);
+    EXPECT_EQ(mixer->tempoRange.maximum, 880);
+    EXPECT_EQ(mixer->faderRange.minimum, -127);
 }
 
 }  // namespace
