@@ -20,6 +20,7 @@
 #include "platform/win/window.h"
 #include "sequencer/clamped_edit.h"
 #include "sequencer/transition_envelope.h"
+#include "sequencer/wave_editor.h"
 #include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql {
@@ -119,11 +120,6 @@ int RunOnCopy(ScoreView* view, MidiAction* action, int dialogId, uint32_t helpId
 void EndWithBeep(WindowHandle dialog, bool clamped) {
     if (clamped) ui::Beep(ui::BeepKind::Default);
     ui::EndDialog(dialog, ui::kIdOk);
-}
-
-void SetupField(WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t value) {
-    ui::SetUpDownRange(ui::GetDialogItem(dialog, edit - 1), low, high);
-    ui::SetItemInt(dialog, edit, value);
 }
 
 // ---- 832 ----
@@ -261,6 +257,15 @@ bool HasEnvelope(const MidiAction& action) {
            action.head.data.length >= kEnvelopeRecordBytes;
 }
 
+// The wave editor on the copy's envelope, this dialog disabled while it runs; OK
+// writes its points into the copy, which this dialog's own OK or Cancel settles.
+void EditEnvelopeShape(WindowHandle dialog, MidiAction& action) {
+    EnvelopeRecord record{};
+    for (size_t i = 0; i < record.size(); ++i) record[i] = EnvelopeWord(action, static_cast<int>(i));
+    if (OpenMidiWaveEditor(dialog, &record) != ui::kIdOk) return;
+    for (size_t i = 0; i < record.size(); ++i) SetEnvelopeWord(action, static_cast<int>(i), record[i]);
+}
+
 void ShowTransition(WindowHandle dialog, const MidiAction& action) {
     const bool envelope = MidiTimingOf(action) == kTimingEnvelope;
     ui::CheckRadioButton(dialog, td::kLinear, td::kEnvelope,
@@ -269,12 +274,12 @@ void ShowTransition(WindowHandle dialog, const MidiAction& action) {
     ui::EnableItem(dialog, td::kFinal, !envelope);
     ui::EnableItem(dialog, td::kScale, envelope);
     if (envelope) {
-        SetupField(dialog, td::kStart, kInt16Min, kInt16Max, EnvelopeWord(action, 0));
-        SetupField(dialog, td::kScale, kInt16Min, kInt16Max,
+        SetupSpinField(dialog, td::kStart, kInt16Min, kInt16Max, EnvelopeWord(action, 0));
+        SetupSpinField(dialog, td::kScale, kInt16Min, kInt16Max,
                    static_cast<uint16_t>(EnvelopeWord(action, 1)));
     } else {
-        SetupField(dialog, td::kStart, kInt16Min, kInt16Max, action.head.values.value);
-        SetupField(dialog, td::kFinal, kInt16Min, kInt16Max, action.head.values.finalValue);
+        SetupSpinField(dialog, td::kStart, kInt16Min, kInt16Max, action.head.values.value);
+        SetupSpinField(dialog, td::kFinal, kInt16Min, kInt16Max, action.head.values.finalValue);
     }
 }
 
@@ -309,7 +314,7 @@ intptr_t TransitionProcedure(WindowHandle dialog, win::Message message, uint32_t
                              MidiAction& action) {
     if (message == win::Message::InitDialog) {
         if (action.interval == 0) action.interval = kDefaultInterval;
-        SetupField(dialog, td::kInterval, 1, kIntervalMax, action.interval);
+        SetupSpinField(dialog, td::kInterval, 1, kIntervalMax, action.interval);
         ShowTransition(dialog, action);
         return 1;
     }
@@ -328,11 +333,11 @@ intptr_t TransitionProcedure(WindowHandle dialog, win::Message message, uint32_t
             ShowTransition(dialog, action);
             return 1;
         case td::kEditEnvelope: {
-            // provisional: the envelope editor window is not built yet; the typed start
-            // and scale are stored in the envelope, which is all this button does.
             bool clamped = false;
-            if (HasEnvelope(action)) StoreEnvelopeFields(dialog, action, clamped);
+            if (!HasEnvelope(action)) return 1;
+            StoreEnvelopeFields(dialog, action, clamped);
             if (clamped) ui::Beep(ui::BeepKind::Default);
+            EditEnvelopeShape(dialog, action);
             return 1;
         }
         case ui::kIdOk:
@@ -368,7 +373,7 @@ void InitOutput(WindowHandle dialog, const MidiAction& action) {
                          od::kFirstMode + mode);
     ShowMask(dialog, od::kFirstThisMask, (action.flags >> kMidiVoiceShift) & kNibble);
     ShowMask(dialog, od::kFirstRemoteMask, (action.flags >> kMidiRemoteMaskShift) & kNibble);
-    SetupField(dialog, od::kRemoteStaff, 1, kMidiByteMax, std::max<int>(action.namedStaff, 1));
+    SetupSpinField(dialog, od::kRemoteStaff, 1, kMidiByteMax, std::max<int>(action.namedStaff, 1));
 }
 
 int StaffCount(ScoreView* view) {
@@ -466,7 +471,7 @@ void ShowMidiMessageBytes(WindowHandle dialog, const MidiAction& action) {
 
 bool MakeDefaultEnvelope(MidiAction* action) {
     if (action == nullptr || MidiKindOf(*action) == kMidiKindUserBytes) return false;
-    std::array<int16_t, kEnvelopeRecordBytes / 2> words{};
+    EnvelopeRecord words{};
     words[0] = IsDataCarrying(*action) ? 0 : action->head.values.value;
     words[1] = MidiKindOf(*action) == kMidiKindPitchWheel ? kPitchWheelScale : kDefaultScale;
     std::copy(kDefaultPoints.begin(), kDefaultPoints.end(), words.begin() + 2);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
 
 namespace ql {
 
@@ -15,6 +16,11 @@ int32_t ClampedEdit(platform::WindowHandle dialog, int32_t edit, int32_t low, in
     const int32_t kept = std::clamp(value, low, high);
     clamped = clamped || kept != value;
     return kept;
+}
+
+void SetupSpinField(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t value) {
+    ui::SetUpDownRange(ui::GetDialogItem(dialog, edit - 1), low, high);
+    ui::SetItemInt(dialog, edit, value);
 }
 
 }  // namespace ql

@@ -13,4 +13,8 @@ namespace ql {
 int32_t ClampedEdit(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high,
                     int32_t fallback, bool& clamped);
 
+// Shows `value` in the edit and bounds the up-down before it (id edit - 1) to
+// low..high.
+void SetupSpinField(platform::WindowHandle dialog, int32_t edit, int32_t low, int32_t high, int32_t value);
+
 }  // namespace ql

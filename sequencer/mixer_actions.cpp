@@ -17,6 +17,7 @@
 #include "sequencer/logical_ports.h"
 #include "sequencer/mixer_window.h"
 #include "sequencer/performance_builder.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program_options.h"
@@ -94,10 +95,6 @@ void ApplyFader(MixerWindow* mixer, int fader, int32_t value) {
     SetDocumentModifiedUnlocked(document);
 }
 
-void RefreshAllOf(ScoreView* view) {
-    for (MixerWindow* m = FirstMixerOf(view); m != nullptr; m = m->next)
-        if (m->window) RefreshMixer(m);
-}
 
 // Toggles one flag of the staff; the other is cleared when this one comes on.
 int ToggleStaffFlag(ScoreView* view, int staff, bool mute) {
@@ -182,6 +179,14 @@ void RefreshMixer(MixerWindow* mixer) {
         }
         if (fader.number) win::SetWindowText(fader.number, std::to_string(f + mixer->firstStaff));
     }
+    // Setup is refused during a run, so it is not offered then.
+    if (mixer->setup)
+        win::ShowWindow(mixer->setup, IsPlaybackRunning() ? win::ShowCommand::Hide : win::ShowCommand::Show);
+}
+
+void RefreshAllOf(ScoreView* view) {
+    for (MixerWindow* m = FirstMixerOf(view); m != nullptr; m = m->next)
+        if (m->window) RefreshMixer(m);
 }
 
 void SendMixerControllerAll(MixerWindow* mixer, int controller, int value) {

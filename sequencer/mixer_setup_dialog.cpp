@@ -8,6 +8,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/trackbar.h"
 #include "platform/win/window.h"
+#include "sequencer/clamped_edit.h"
 #include "sequencer/mixer_window.h"
 #include "shell/resources/midi_settings_resources.h"
 
@@ -68,11 +69,11 @@ intptr_t RunMixerSetupDialog(MixerWindow* mixer) {
         [&](WindowHandle dialog) {
             ui::CheckRadioButton(dialog, m::kVelocityMode, m::kControllerMode,
                                  mixer->mode == 0 ? m::kVelocityMode : m::kControllerMode);
-            ui::SetItemInt(dialog, m::kController, mixer->controller);
-            ui::SetItemInt(dialog, m::kFaderFrom, mixer->faderRange.minimum);
-            ui::SetItemInt(dialog, m::kFaderTo, mixer->faderRange.maximum);
-            ui::SetItemInt(dialog, m::kTempoFrom, mixer->tempoRange.minimum);
-            ui::SetItemInt(dialog, m::kTempoTo, mixer->tempoRange.maximum);
+            SetupSpinField(dialog, m::kController, 0, kMidiTop, mixer->controller);
+            SetupSpinField(dialog, m::kFaderFrom, -kMidiTop, kMidiTop, mixer->faderRange.minimum);
+            SetupSpinField(dialog, m::kFaderTo, -kMidiTop, kMidiTop, mixer->faderRange.maximum);
+            SetupSpinField(dialog, m::kTempoFrom, kLowestTempo, kHighestTempo, mixer->tempoRange.minimum);
+            SetupSpinField(dialog, m::kTempoTo, kLowestTempo, kHighestTempo, mixer->tempoRange.maximum);
         },
         [&](WindowHandle dialog) {
             TypedNumbers typed(dialog);

@@ -89,8 +89,11 @@ void RelayoutFaders(MixerWindow* mixer);
 int32_t FaderValueFromPosition(const MixerWindow* mixer, int fader, int32_t position);
 void ShowFaderName(MixerWindow* mixer, int fader);
 void HandleFaderScroll(MixerWindow* mixer, win::ScrollCode code, platform::WindowHandle trackbar);
-// Every fader, button and label from the document.
+// Every fader, button and label from the document; the Setup button is hidden while
+// a run is active.
 void RefreshMixer(MixerWindow* mixer);
+// RefreshMixer for every mixer of the view (a run starting or ending).
+void RefreshAllOf(ScoreView* view);
 void SendMixerControllerAll(MixerWindow* mixer, int controller, int value);
 void SendMixerController(MixerWindow* mixer, int staff, int controller, int value);
 void SetMixerTempo(MixerWindow* mixer, int tempo);

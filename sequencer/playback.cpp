@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "sequencer/engine_internal.h"
 #include "sequencer/kept_recording.h"
+#include "sequencer/mixer_window.h"
 #include "sequencer/performance_setup.h"
 #include "sequencer/playback_internal.h"
 #include "sequencer/sequencer_services.h"
@@ -245,6 +246,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     PlaybackFlags().PlaybackActive.store(1, std::memory_order_release);
     PlaybackFlags().SequencerRunning.store(1, std::memory_order_release);
     if (session.timer != nullptr) session.timer->Arm(kFirstCallDelayMs);
+    RefreshAllOf(request.view);
     return PlaybackStart::Started;
 }
 
@@ -305,7 +307,9 @@ std::vector<std::string> StopPlayback() {
             FreeRecordedChain(state);
         FinishRecordedTranscription(session.view);
     }
+    ScoreView* view = session.view;
     ReleaseRun(session, state);
+    RefreshAllOf(view);
     return notices;
 }
 

@@ -221,13 +221,13 @@ ui::DialogTemplate MixerSetupTemplate() {
     g.Radio(m::kVelocityMode, "Adjust key velocity", 0, 0, true, 2);
     g.Radio(m::kControllerMode, "Adjust real-time controller", 0, 1, false, 2);
     g.Label("Controller #:", 0, 2);
-    g.Edit(m::kController, 1, 2);
+    g.BoundSpinEdit(m::kController - 1, 1, 2);
     g.Label("Fader Range", 0, 3);
-    g.Edit(m::kFaderFrom, 1, 3);
-    g.Edit(m::kFaderTo, 2, 3);
+    g.BoundSpinEdit(m::kFaderFrom - 1, 1, 3);
+    g.BoundSpinEdit(m::kFaderTo - 1, 2, 3);
     g.Label("Tempo Fader Range", 0, 4);
-    g.Edit(m::kTempoFrom, 1, 4);
-    g.Edit(m::kTempoTo, 2, 4);
+    g.BoundSpinEdit(m::kTempoFrom - 1, 1, 4);
+    g.BoundSpinEdit(m::kTempoTo - 1, 2, 4);
     Finish(g, 3);
     return g.dialog;
 }

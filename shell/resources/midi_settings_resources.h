@@ -102,7 +102,7 @@ namespace mixer_setup_dialog {
 constexpr int32_t kDialog = 849;
 constexpr int32_t kVelocityMode = 1200;
 constexpr int32_t kControllerMode = 1201;
-constexpr int32_t kController = 1203;
+constexpr int32_t kController = 1203;  // each edit follows its up-down (id - 1)
 constexpr int32_t kFaderFrom = 1205;
 constexpr int32_t kFaderTo = 1207;
 constexpr int32_t kTempoFrom = 1209;

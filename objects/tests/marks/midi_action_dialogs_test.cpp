@@ -10,9 +10,13 @@
 #include "core/memory/pool.h"
 #include "core/objects/midi_action.h"
 #include "objects/tests/marks/marks_fixture.h"
+#include "platform/gfx/mapping.h"
 #include "platform/ui/headless.h"
+#include "platform/win/headless.h"
+#include "platform/win/window.h"
 #include "sequencer/action_dialogs.h"
 #include "sequencer/transition_envelope.h"
+#include "sequencer/wave_editor.h"
 #include "shell/resources/midi_action_dialog_resources.h"
 
 namespace ql::testing_marks {
@@ -144,6 +148,52 @@ TEST_F(MidiActionDialogsTest, CancelLeavesTheActionAndThePools) {
     EXPECT_EQ(action_.head.values.finalValue, 90);
     EXPECT_EQ(action_.interval, 1);
     EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
+}
+
+// "Edit Envelope..." runs the wave editor over the disabled dialog on its copy: the
+// editor's OK reaches the action only through the dialog's own OK.
+TEST_F(MidiActionDialogsTest, EditEnvelopeShapesTheCopyCommittedOnOk) {
+    SetMidiActionKind(&action_, kMidiKindController, kTimingLinear);
+    ASSERT_TRUE(MakeDefaultEnvelope(&action_));
+    const MidiAction before = action_;
+    const std::vector<uint8_t> pools = PoolBytes();
+    bool dialogDisabled = false;
+    SetDialogScript(kWaveEditorDialogId, [&](DialogDriver& d) {
+        dialogDisabled = ui::headless::OpenDialogDepth() == 2 &&
+                         !win::IsWindowEnabled(win::GetOwner(d.Dialog()));
+        const platform::WindowHandle area = d.Item(kWaveAreaId);
+        const win::Rect client = win::GetClientRect(area);
+        const gfx::Mapping m = WaveMapping({client.Width(), client.Height()});
+        // Point 1 at (2048, 0) is pulled far down: its y is clamped to 2,048.
+        win::headless::PostMouse(area, win::Message::LeftButtonDown, gfx::MapLogicalToDevice(m, {2048, 0}),
+                                 win::kMouseLeftButton);
+        win::headless::PostMouse(area, win::Message::MouseMove, {0, client.bottom - 1}, win::kMouseLeftButton);
+        win::headless::PostMouse(area, win::Message::LeftButtonUp, {0, client.bottom - 1});
+        d.PumpMessages();
+        d.Click(ui::kIdOk);
+    });
+    SetDialogScript(td::kDialog, [](DialogDriver& d) {
+        d.Type(td::kStart, "5");
+        d.Click(td::kEditEnvelope);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(EditTransition(view_, &action_), ui::kIdCancel);
+    EXPECT_TRUE(dialogDisabled);
+    EXPECT_EQ(std::memcmp(&action_, &before, sizeof action_), 0);
+    EXPECT_EQ(PoolBytes(), pools);
+
+    SetDialogScript(td::kDialog, [](DialogDriver& d) {
+        d.Type(td::kStart, "5");
+        d.Click(td::kEditEnvelope);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(EditTransition(view_, &action_), ui::kIdOk);
+    EXPECT_EQ(EnvelopeWord(0), 5);
+    EXPECT_EQ(EnvelopeWord(1), 127);
+    EXPECT_EQ(EnvelopeWord(2), 0);  // x clamped to the area's left
+    EXPECT_EQ(EnvelopeWord(3), 2048);
+    EXPECT_EQ(EnvelopeWord(4), 2048);  // point 2 as it was
+    EXPECT_EQ(EnvelopeWord(5), -2048);
 }
 
 TEST_F(MidiActionDialogsTest, OutputDestinationRoundTripsModesAndMasks) {

@@ -4,6 +4,7 @@
 // closing that only hides.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,25 @@ TEST_F(MixerTest, MuteAndSoloClearEachOtherAndEndTheNotes) {
     EXPECT_EQ(ToggleViewStaffMute(view_, 2), 0);  // past the score
 }
 
+// Setup is refused during a run, and the mixers of the run's view stop offering it
+// when the run starts and offer it again when it stops.
+TEST_F(MixerTest, SetupIsHiddenWhileARunIsActive) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(1, 1);
+    Note(1, 1, 0, kHalf, 0);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_TRUE(win::IsWindowVisible(mixer->setup));
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->setup));
+    win::SendMessage(mixer->window, win::Message::Paint, 0, 0);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->setup));
+    StopPlayback();
+    EXPECT_TRUE(win::IsWindowVisible(mixer->setup));
+}
+
 // Controller mode: the master fader sends one Control Change per distinct port and
 // channel of all staves with a device; a staff fader to its own.
 TEST_F(MixerTest, ControllerModeSendsOncePerPortAndChannel) {
@@ -236,6 +256,25 @@ TEST_F(MixerTest, SetupChangesModeAndRanges) {
     });
     EXPECT_EQ(RunMixerSetupDialog(mixer), 2);
     EXPECT_EQ(mixer->faderRange.minimum, 0);
+
+    // Each number steps with its arrows, within the range it stores.
+    std::optional<int32_t> controller, tempoTo, faderFrom;
+    ui::headless::SetDialogScript(m::kDialog, [&](ui::headless::DialogDriver& d) {
+        EXPECT_TRUE(d.StepUpDown(m::kController - 1, 200));
+        EXPECT_TRUE(d.StepUpDown(m::kTempoTo - 1, 1000));
+        EXPECT_TRUE(d.StepUpDown(m::kFaderFrom - 1, -300));
+        controller = d.Int(m::kController);
+        tempoTo = d.Int(m::kTempoTo);
+        faderFrom = d.Int(m::kFaderFrom);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMixerSetupDialog(mixer), 1);
+    EXPECT_EQ(controller, 127);
+    EXPECT_EQ(tempoTo, 880);
+    EXPECT_EQ(faderFrom, -127);
+    EXPECT_EQ(mixer->controller, 127);
+    EXPECT_EQ(mixer->tempoRange.maximum, 880);
+    EXPECT_EQ(mixer->faderRange.minimum, -127);
 }
 
 }  // namespace
