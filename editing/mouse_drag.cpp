@@ -66,10 +66,7 @@ void TakeHoverAsFocus(ScoreView* view) {
     if (object != s->focusedObject.get() || !IsFocusBracketOpen()) OpenFocusBracket(view, object->type);
     s->focusRecord = s->hoverListRecord;
     SetGrabbedRecord(s, s->hoverRecord.get());
-    if (HitRecord* grabbed = s->grabbedRecord.get(); grabbed != nullptr) {
-        s->grabbedKind = grabbed->kind;
-        s->grabbedOwnerType = grabbed->ownerType;
-    }
+    if (HitRecord* grabbed = s->grabbedRecord.get(); grabbed != nullptr) s->grabbedOwnerType = grabbed->ownerType;
     s->focusedObject = Ref32<ScoreObject>::To(object);
     s->editMode = kEditFocused;
 }

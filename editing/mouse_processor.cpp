@@ -72,7 +72,6 @@ void FocusNewObject(ScoreView* view, ScoreObject* object, HitRecord* record) {
     s->focusRecord = Ref32<HitRecord>::To(record);
     HitRecord* grabbed = NthHandle(record, RubberBandHandle(object->type));
     SetGrabbedRecord(s, grabbed);
-    s->grabbedKind = grabbed->kind;
     s->grabbedOwnerType = grabbed->ownerType;
     ShowObjectStatus(view, record, object->type);
     s->editMode = DragsAfterCreation(object->type) ? kEditDragging : kEditFocused;

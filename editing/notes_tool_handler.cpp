@@ -28,7 +28,6 @@ namespace ql {
 namespace {
 
 constexpr int kNoteType = TypeCode(ObjectType::Note);
-constexpr int kNotesToolKind = 3;
 constexpr int kLastValueEntry = 6;
 constexpr uint16_t kEighthEntry = 4;
 
@@ -61,8 +60,10 @@ ToolRecord* EntryTool() {
 }
 
 void ArmNotes(ScoreView* view, SelectionState* s) {
+    // The tool keeps the behaviour code SelectToolType gives (5), not 3: code 3 would
+    // collect only notes and rests of the voice chain, and the tool would no longer
+    // reach the ties, accidentals and other objects of the measure it edits.
     SelectToolType(view, kNoteType);
-    s->toolKind = kNotesToolKind;
     s->secondaryType = TypeCode(ObjectType::Rest);
     ClearStatusBar();
     SetStatusText(0, "Notes tool");

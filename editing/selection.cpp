@@ -246,7 +246,9 @@ void ResetSelection(ScoreView* view, int mode) {
     ForgetMarquee(view);  // its inversion and state go before its record
     ResetStaticPool(kMarqueePool);
     s->extraChain = {};
-    s->voiceChain = {};
+    // The voice chain's objects went with their records (EmptyHitRecords): the chain
+    // starts again empty at its embedded head.
+    s->voiceChain = Ref32<ScoreObject>::To(&s->followedList);
     s->focusSystem = s->focusStaff = s->focusMeasure = 0;
     s->temporaryChain.next = {};
     s->pendingObject = {};
@@ -269,8 +271,8 @@ void ResetSelection(ScoreView* view, int mode) {
 ScoreObject* SelectionObjectList() {
     SelectionState* s = Sel();
     if (s == nullptr) return nullptr;
-    if (!s->insertionList) s->insertionList = Ref32<ScoreObject>::To(&s->followedList);
-    return s->insertionList.get();
+    if (!s->voiceChain) s->voiceChain = Ref32<ScoreObject>::To(&s->followedList);
+    return s->voiceChain.get();
 }
 
 void EndFocus(ScoreView* view, int mode) {

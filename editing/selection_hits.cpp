@@ -174,14 +174,15 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
     ScoreObject* pageList = PageObjectListOf(view);
     auto members = [](ScoreObject* head) { return head != nullptr ? head->next.get() : nullptr; };
-    ScoreObject* followed = members(s->insertionList.get());  // what the location follow made
+    // The voice chain holds what the location follow made: note handles, barline
+    // objects, the staff element.
+    ScoreObject* followed = members(s->voiceChain.get());
     switch (s->behaviourCode) {
         case 0:
-            CollectChain(view, s->voiceChain.get(), true);
+            CollectChain(view, followed, true);
             CollectEventAttachments(view, true);
             CollectChain(view, members(cellList), true);
             CollectChain(view, s->extraChain.get(), true);
-            CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
             break;
         case 1:
@@ -192,10 +193,12 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             break;
         case 3:
         case 4:
-            CollectChain(view, s->voiceChain.get(), false);
+            CollectChain(view, followed, false);
             CollectEventAttachments(view, false);
             break;
         default:
+            // Code 5 takes the voice chain too, in place of a second object list of the
+            // view: the barline and Notes tools find their followed objects there.
             CollectChain(view, members(cellList), true);
             CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);

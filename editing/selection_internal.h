@@ -95,8 +95,7 @@ gfx::Point ClientOfLogical(ScoreView* view, LogicalPoint point);
 }  // namespace ql::selection
 
 namespace ql::selection {
-// Sets the grabbed record, with the older names the object classes still read for
-// it: the current handle and its index in the focused chain.
+// Sets the grabbed record and the grabbed kind with it (none: kNoGrabbedKind).
 void SetGrabbedRecord(SelectionState* s, HitRecord* record);
 // Stores the location the focus was followed to (and its older saved-location copy).
 void SetFocusLocation(SelectionState* s, const ScoreView* view);

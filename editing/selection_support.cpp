@@ -14,7 +14,6 @@
 namespace ql::selection {
 
 namespace {
-constexpr uint16_t kChainIndexLimit = 1 << 12;
 constexpr uint32_t kLowByte = 0xFF;  // the position byte of the view's position word
 // One drag runs at a time, program-wide, like the SelectionState that drives it.
 gfx::Point g_warpDeficit{};
@@ -114,11 +113,7 @@ void MoveDragPointer(ScoreView* view, LogicalPoint point) {
 
 void SetGrabbedRecord(SelectionState* s, HitRecord* record) {
     s->grabbedRecord = Ref32<HitRecord>::To(record);
-    uint16_t index = 0;
-    for (HitRecord* r = s->focusRecord.get(); r != nullptr && r != record && index < kChainIndexLimit;
-         r = r->child.get())
-        ++index;
-    s->handleIndex = record != nullptr ? index : 0;
+    s->grabbedKind = record != nullptr ? record->kind : kNoGrabbedKind;
 }
 
 void SetFocusLocation(SelectionState* s, const ScoreView* view) {

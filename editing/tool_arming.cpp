@@ -280,7 +280,6 @@ void FocusHoveredElement(ScoreView* view) {
     s->commitAfterMessage = 1;
     s->focusRecord = s->hoverListRecord;
     SetGrabbedRecord(s, s->hoverRecord.get());
-    s->grabbedKind = hover->kind;
     s->grabbedOwnerType = hover->ownerType;
     s->focusedObject = Ref32<ScoreObject>::To(object);
     HitRecord* focus = s->focusRecord.get();

@@ -142,7 +142,7 @@ bool WidthHandleX(ScoreView* view, const ScoreSystem* system, int measure, int k
 int FollowBarlines(ScoreObject* source, ScoreView* view) {
     if (g_followSuppressed) return 1;
     SelectionState* selection = TheSelectionState();
-    ScoreObject* list = selection != nullptr ? selection->insertionList.get() : nullptr;
+    ScoreObject* list = selection != nullptr ? selection->voiceChain.get() : nullptr;
     ScoreSystem* system = view != nullptr ? view->currentSystem : nullptr;
     if (list == nullptr || system == nullptr || view->document == nullptr) return 0;
     const int count = view->document->header.measureCount;

@@ -18,6 +18,7 @@
 #include "staves/barline_follow.h"
 #include "core/memory/pool.h"
 #include "core/objects/selection_state.h"
+#include "editing/handle_flags.h"
 #include "platform/win/input.h"
 
 namespace ql {
@@ -61,12 +62,14 @@ class BarlineClass : public ScoreObjectClass {
     void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawBarlineTracking(object, view); }
     void SetToolCursor(ScoreObject*, int32_t, int32_t kind) const override { SetBarlineCursor(kind); }
     // The engine calls this when the barline becomes the focus: a drag that follows
-    // starts free of the follow hold, and without Ctrl the top end moves alone.
+    // starts free of the follow hold, and without Ctrl the grabbed handle loses its
+    // whole-object flag, so that the drag tracks the handle instead of moving the object.
     void ReleaseCache(ScoreObject*, ScoreView*) const override {
         SetBarlineFollowSuppressed(false);
         SelectionState* s = TheSelectionState();
-        if (s != nullptr && !win::IsKeyDown(win::Key::Control) && State().input.StickyCtrlFlag == 0)
-            s->handleMoveFlag = 0;
+        HitRecord* grabbed = s != nullptr ? s->grabbedRecord.get() : nullptr;
+        if (grabbed != nullptr && !win::IsKeyDown(win::Key::Control) && State().input.StickyCtrlFlag == 0)
+            grabbed->flags = static_cast<uint16_t>(grabbed->flags & ~kHandleMovesWhole);
     }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitBarlineDrag(object, view); }
     // Shift: the barline's measure is spaced again from its notes.

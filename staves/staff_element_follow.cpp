@@ -92,7 +92,7 @@ int FollowStaffLocation(ScoreView* view) {
         return 0;
     if (IsStaffHidden(view)) return 0;
     SelectionState* selection = TheSelectionState();
-    ScoreObject* list = selection != nullptr ? selection->insertionList.get() : nullptr;
+    ScoreObject* list = selection != nullptr ? selection->voiceChain.get() : nullptr;
     if (list == nullptr) return 0;
     if (ListHoldsElement(list, view->currentStaff, view->currentSystem->number)) return 1;
     ScoreObject* element = MakeStaffElement(view);

@@ -205,7 +205,10 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
     // A clef change goes back to the clef before it, keeping the notes' pitches.
     if (object->type == TypeCode(ObjectType::Clef)) return InsertClefInMeasure(view, object);
     if (hit == nullptr) return 0;
-    if (!selection->focusHeld && selection->focusedObject.get() == object) {
+    // A focus a key took for this message goes with the object, uncommitted; a focus
+    // taken by a click is committed first.
+    const bool dropsKeyFocus = selection->commitAfterMessage != 0 && selection->focusedObject.get() == object;
+    if (!dropsKeyFocus && selection->focusedObject.get() == object) {
         UnfocusElement(view);
         hit = selection->focusRecord.get();
         if (hit == nullptr) return 0;
@@ -232,13 +235,17 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit) {
         FreeHitRecord(hit);
     }
     ReleaseObjectByType(view->document, object);
+    if (dropsKeyFocus) {
+        ClearHandleState();
+        ClearFocusState();
+    }
     win::SetCursor(selection->toolCursor);
     return 1;
 }
 
 ScoreObject* PasteObjectCopy(ScoreObject* object, ScoreView* view) {
     SelectionState* selection = TheSelectionState();
-    if (selection == nullptr || !selection->focusHeld || view == nullptr) return nullptr;
+    if (selection == nullptr || !selection->commitAfterMessage || view == nullptr) return nullptr;
     HitRecord* focus = selection->focusRecord.get();
     if (focus == nullptr) return nullptr;
     ScoreObject* copy = ClassOf(object).Clone(object, view, CurrentPoolSet(), CurrentPoolSet());
@@ -271,10 +278,17 @@ void MakeObjectCurrent(ScoreObject* object, ScoreView* view) {
     FreeHitRecordChain(old);
     FreeHitRecord(old);
     selection->focusRecord = Ref32<HitRecord>::To(chain);
+    // The handle grabbed before is the new chain's record of the same kind; without
+    // one, the chain's first record.
     HitRecord* current = chain;
-    for (int i = 0; i < selection->handleIndex && current->child; ++i)
-        current = current->child.get();
+    int members = 0;
+    for (HitRecord* r = chain; r != nullptr && members < kMaxListWalk; r = r->child.get(), ++members)
+        if (r->kind == selection->grabbedKind) {
+            current = r;
+            break;
+        }
     selection->grabbedRecord = Ref32<HitRecord>::To(current);
+    selection->grabbedKind = current->kind;
     ClearHoverState();
 }
 

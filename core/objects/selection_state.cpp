@@ -27,7 +27,7 @@ SelectionState* CreateSelectionState() {
     ResetHitList(selection->listBHead, selection->listBTail);
     selection->grabbedKind = -1;
     selection->secondaryType = kNoSecondaryType;
-    selection->insertionList = Ref32<ScoreObject>::To(&selection->followedList);
+    selection->voiceChain = Ref32<ScoreObject>::To(&selection->followedList);
     State().documents.Selection = selection;
     return selection;
 }

@@ -36,7 +36,7 @@ struct SelectionState {
     int16_t focusStaff;    // staff and measure where the focus was taken
     int16_t focusMeasure;
     Ref32<ScoreObject> extraChain;
-    Ref32<ScoreObject> voiceChain;
+    Ref32<ScoreObject> voiceChain;  // the followed list (barline and note handle objects)
     ScoreObject temporaryChain;  // embedded list head: objects of one message
     Ref32<ScoreObject> pendingObject;
     Ref32<ScoreObject> defaultObject;  // prototype of the armed tool's type
@@ -71,9 +71,6 @@ struct SelectionState {
     uint8_t bound;
 
     // Further fields that the notes, staves and core code read and write.
-    uint8_t handleMoveFlag;
-    uint16_t handleIndex;  // which member of the chain is current
-    uint8_t focusHeld;     // focus byte: an object is held focused
     uint8_t commitForbidden;
     uint8_t rebuildRequested;  // handles must be rebuilt and redrawn
     uint8_t rebuildHold;       // no redraw is requested while set
@@ -82,13 +79,12 @@ struct SelectionState {
     uint16_t selectedCount;       // selected items; >= 3 when a note is focused
     ScoreObject** prototypeList;  // the document's prototype table (borrowed)
     ScoreObject** prototypeListEnd;
-    uint8_t toolKind;  // 3 for the Notes tool
     Ref32<ScoreObject> grabbedObject;
     uint8_t changed;        // set after the MIDI Event dialog
     uint8_t locationSaved;
-    Ref32<ScoreObject> insertionList;  // list for barline and note handle objects
-    // The list insertionList names: the objects made while following the pointer's
-    // location (note handles), living as long as the hit records built from them.
+    // The embedded head of the voice chain: the objects made while following the
+    // pointer's location (note handles, barline objects), living as long as the hit
+    // records built from them.
     ScoreObject followedList;
     uint8_t noteDeleted[2];
     uint8_t dragVoice;

@@ -145,7 +145,7 @@ int AccidentalClass::HandleDrop(ScoreObject*, ScoreView* view, ScoreObject* targ
     if (State().program.ShutdownFlag != 0 || view == nullptr || target == nullptr) return 0;
     SetDocumentModified(view->document);
     SelectionState* selection = TheSelectionState();
-    if (selection != nullptr && !selection->focusHeld && selection->focusedObject.get() == target)
+    if (selection != nullptr && !selection->commitAfterMessage && selection->focusedObject.get() == target)
         UnfocusElement(view);
     BeginSelectionDraw(view);
     ClassOf(target).DrawSelected(target, view);

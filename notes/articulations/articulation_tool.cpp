@@ -6,8 +6,10 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "editing/note_palette_popup.h"
+#include "editing/palette_layout.h"
 #include "editing/tool_records.h"
 #include "editing/tools.h"
+#include "notes/entry/note_tool_state.h"
 
 namespace ql {
 namespace {
@@ -15,12 +17,27 @@ namespace {
 constexpr uint8_t kArticulationType = TypeCode(ObjectType::NoteArticulation);
 constexpr uint8_t kOrnamentsOpenerImage = 10;
 constexpr const char* kToolStatus = "Note Embellishments tool";
+constexpr uint16_t kTupletEntry = 9;  // the Notes palette's "Tuplets..." button
+constexpr uint8_t kArmedModeByte = 2;
 
 ArticulationToolState tools;
 
+// The tool mode byte tells that the articulation tool is armed. The edit mode stays
+// at 0: the mouse processing takes any mode above 0 for a focused object, and the
+// first click would then end that focus instead of making a mark.
 void Arm(ScoreView* view) {
     SelectToolType(view, kArticulationType);
+    State().input.ToolModeByte = kArmedModeByte;
     SetStatusText(0, kToolStatus);
+}
+
+// The tuplet tool's record when it is the Notes palette's entry in force: the
+// articulation buttons then hand every message to it.
+ToolRecord* TupletToolInForce() {
+    if (State().notes.NoteTools.selectedEntry != kTupletEntry) return nullptr;
+    ToolRecord* record = ToolRecordOf(kNotesPalette, kTupletEntry);
+    return record != nullptr && record->handler != nullptr && record->handler != ArticulationToolHandler ? record
+                                                                                                          : nullptr;
 }
 
 }  // namespace
@@ -52,6 +69,8 @@ intptr_t ArticulationToolHandler(ScoreView* view, int action, ToolRecord* record
                                  uint32_t word, intptr_t data) {
     SelectionState* s = TheSelectionState();
     if (view == nullptr || s == nullptr) return 0;
+    if (ToolRecord* tuplet = TupletToolInForce())
+        return tuplet->handler(view, action, tuplet, window, message, word, data);
     switch (action) {
         case ToolAction::Select:
             TakeArticulationChoice(record);
@@ -74,6 +93,7 @@ intptr_t ArticulationToolHandler(ScoreView* view, int action, ToolRecord* record
             if (record != nullptr) State().locate.ArmedToolCode = static_cast<uint8_t>(record->bitmapId);
             return HandleToolMouseMessage(view, window, message, word, data);
         case ToolAction::Deselect:
+            State().input.ToolModeByte = 0;
             DeselectTool(view);
             return 0;
         default:

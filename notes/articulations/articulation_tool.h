@@ -37,10 +37,11 @@ void ResetArticulationTools();  // start-up and tests
 void TakeArticulationChoice(const ToolRecord* record);
 
 // The tool handler of both buttons (the ToolHandler protocol of editing/tools.h):
-// Select arms the articulation type and names the tool; Message arms it first when
-// another type is armed, then passes the message to the shared mouse processing, in
-// which a click makes the mark (NoteArticulation's CreateAtClick); Deselect
-// disarms. Other actions give 0.
+// Select arms the articulation type (tool mode byte 2) and names the tool; Message
+// arms it first when another type is armed, then passes the message to the shared
+// mouse processing, in which a click makes the mark (NoteArticulation's
+// CreateAtClick); Deselect disarms (tool mode byte 0). Other actions give 0. While
+// the tuplet tool is the Notes palette's entry in force, every action goes to it.
 intptr_t ArticulationToolHandler(ScoreView* view, int action, ToolRecord* record,
                                  platform::WindowHandle window, win::Message message,
                                  uint32_t word, intptr_t data);

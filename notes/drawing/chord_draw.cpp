@@ -106,11 +106,18 @@ void DrawVoiceChords(ScoreView* view, EventRecord* first) {
     }
 }
 
+}  // namespace
+
 // An empty measure: its rest when no voice has notes and the measure stands for a
 // whole-measure rest, or, with "Auto rest", when no voice has elements either.
-void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell) {
+bool CellHasNoEvents(MeasureCell* cell) {
     for (int voice = 0; voice < kVoiceCount; ++voice)
-        if (GetVoiceFirstEvent(cell, voice) != nullptr) return;
+        if (GetVoiceFirstEvent(cell, voice) != nullptr) return false;
+    return true;
+}
+
+void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell) {
+    if (!CellHasNoEvents(cell)) return;
     const MeasureRecord* record = MeasureRecordOf(view->document, view->currentMeasure);
     if (record != nullptr && record->extra != 0) {
         DrawMeasureRest(view);
@@ -120,8 +127,6 @@ void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell) {
         if (GetVoiceFirstElement(cell, voice) != nullptr) return;
     if (State().notes.AutoRest) DrawMeasureRest(view);
 }
-
-}  // namespace
 
 void DrawChordAt(ScoreView* view, const Chord& chord, int32_t x, bool withStem) {
     for (int i = 0; i < chord.count; ++i) CrossStaffPositionForDraw(view, chord.notes[i]);

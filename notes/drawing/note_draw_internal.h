@@ -181,6 +181,10 @@ EventRecord* DrawGroupAt(ScoreView* view, EventRecord* start);
 // The first chord of the beam group holding the chord (the chord itself when none).
 EventRecord* BeamGroupStart(EventRecord* chord);
 void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice);
+// True when no voice of the cell has notes or rests.
+bool CellHasNoEvents(MeasureCell* cell);
+// The rest an empty measure shows (none when a voice has notes).
+void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell);
 
 // ---- Shared steps ----
 // Heads, marks and (with withStem) the unbeamed stem of every note of a chord, then its

@@ -249,6 +249,15 @@ void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord) {
     }
 }
 
+bool EraseEmptyMeasureRestLinked(ScoreView* view) {
+    MeasureCell* cell = view != nullptr ? CurrentCellOf(view) : nullptr;
+    if (cell == nullptr || !notedraw::CellHasNoEvents(cell)) return false;
+    DrawHereAndLinked(view, [](ScoreView* v) {
+        if (MeasureCell* c = CurrentCellOf(v)) Saved(v, [&] { notedraw::DrawEmptyMeasureRest(v, c); });
+    });
+    return true;
+}
+
 void RedrawMeasureLinked(ScoreView* view) {
     if (view == nullptr) return;
     DrawHereAndLinked(view, [](ScoreView* v) { RedrawCurrentMeasure(v); });

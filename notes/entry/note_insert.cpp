@@ -263,6 +263,9 @@ EventRecord* InsertNoteAtCursor(ScoreView* view) {
     BeginViewDraw(view);
     HideNoteCursor(view);
     const bool chordMember = place.chord.note != nullptr;
+    // The rest an empty measure shows goes before its first note; the staff lines it
+    // crossed come back.
+    if (!chordMember && EraseEmptyMeasureRestLinked(view)) RedrawMeasureLinked(view);
     bool extended = false;
     EventRecord* note = chordMember ? LinkChordMember(view, place) : LinkNewChord(view, place, &extended);
     if (note == nullptr) {

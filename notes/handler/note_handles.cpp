@@ -87,7 +87,7 @@ bool IsVoiceOffered(const ScoreView* view, int voice) {
 ScoreObject* HandleList() {
     SelectionState* selection = TheSelectionState();
     if (selection == nullptr) return nullptr;
-    return selection->insertionList ? selection->insertionList.get() : &selection->temporaryChain;
+    return selection->voiceChain ? selection->voiceChain.get() : &selection->temporaryChain;
 }
 
 bool IsHandleOf(ScoreObject* object, int staff, int measure, int voice) {
@@ -240,7 +240,7 @@ int CommitStemDrag(ScoreView* view, ScoreObject* handle, int index, int32_t dy) 
 // links it there), so that nothing is made that no list owns.
 ScoreObject* FollowNotesHandlerLocation(ScoreView* view) {
     SelectionState* selection = TheSelectionState();
-    if (view == nullptr || selection == nullptr || !selection->insertionList) return nullptr;
+    if (view == nullptr || selection == nullptr || !selection->voiceChain) return nullptr;
     return BuildNoteHandlerChain(view, view->currentStaff, view->currentMeasure, nullptr);
 }
 
@@ -306,8 +306,8 @@ HitRecord* BuildNoteHandleRecords(ScoreObject* object, ScoreView* view) {
 int FollowNoteHandlesForSelection(ScoreView* view) {
     SelectionState* selection = TheSelectionState();
     ScoreObject* followed = FollowNotesHandlerLocation(view);
-    if (selection == nullptr || followed == nullptr || !selection->insertionList) return 0;
-    InsertObjectAfter(selection->insertionList.get(), followed);
+    if (selection == nullptr || followed == nullptr || !selection->voiceChain) return 0;
+    InsertObjectAfter(selection->voiceChain.get(), followed);
     return 1;
 }
 

@@ -220,7 +220,8 @@ void FitBracketMiddleHandle(HitRecord* label) {
 
 bool HandleChosen() {
     SelectionState* selection = TheSelectionState();
-    return selection != nullptr && selection->handleIndex > 0;
+    // The head record (the label) is no handle of the line.
+    return selection != nullptr && selection->grabbedKind > 0 && selection->grabbedKind != kSpannerHeadKind;
 }
 
 class TupletClass final : public TextObjectClass {

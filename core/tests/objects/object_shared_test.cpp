@@ -70,7 +70,7 @@ class ObjectSharedTest : public ModelTest {
         hit->owner = Ref32<ScoreObject>::To(object);
         s.focusRecord = Ref32<HitRecord>::To(hit);
         s.focusedObject = Ref32<ScoreObject>::To(object);
-        s.focusHeld = 1;
+        s.commitAfterMessage = 1;
         return hit;
     }
 
@@ -191,6 +191,23 @@ TEST_F(ObjectDrop, OwnHeadRecordIsKept) {
     EXPECT_EQ(s.listAHead.next.get(), &s.listATail);
     EXPECT_EQ(s.listATail.prev.get(), &s.listAHead);
     EXPECT_TRUE(Members(list_).empty());
+}
+
+// A drop of the object a key focused for this message deletes it and leaves no focus,
+// grabbed handle or pending commit pointing at it.
+TEST_F(ObjectDrop, KeyFocusGoesWithTheDroppedObject) {
+    ScoreObject* box = InCell(ObjectType::Box);
+    HitRecord* hit = Focus(box);
+    SelectionState& s = *TheSelectionState();
+    s.grabbedRecord = Ref32<HitRecord>::To(hit);
+    s.editMode = 1;
+    EXPECT_EQ(ClassOf(box).HandleDrop(box, view_, box, hit), 1);
+    EXPECT_TRUE(Members(list_).empty());
+    EXPECT_EQ(s.editMode, 0);
+    EXPECT_EQ(s.commitAfterMessage, 0) << "nothing left to commit at the end of the message";
+    EXPECT_FALSE(s.focusRecord);
+    EXPECT_FALSE(s.grabbedRecord);
+    EXPECT_NE(s.focusedObject.get(), box);
 }
 
 // While the program shuts down, a drop does nothing.

@@ -40,7 +40,7 @@ class NoteHandles : public EntryTest {
     std::vector<ScoreObject*> Handles() const {
         std::vector<ScoreObject*> out;
         SelectionState* selection = TheSelectionState();
-        for (ScoreObject* o = selection->insertionList.get()->next.get(); o != nullptr; o = o->next.get())
+        for (ScoreObject* o = selection->voiceChain.get()->next.get(); o != nullptr; o = o->next.get())
             out.push_back(o);
         return out;
     }

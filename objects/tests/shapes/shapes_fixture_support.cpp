@@ -105,7 +105,7 @@ HitRecord* ShapesTest::Grab(ScoreObject* object, int index) {
     HitRecord* current = chain_;
     for (int i = 0; i < index && current != nullptr; ++i) current = current->child.get();
     selection->grabbedRecord = Ref32<HitRecord>::To(current);
-    selection->handleIndex = static_cast<uint16_t>(index);
+    selection->grabbedKind = current != nullptr ? current->kind : -1;
     if (current != nullptr) {
         selection->grabX = current->point.x;
         selection->grabY = current->point.y;

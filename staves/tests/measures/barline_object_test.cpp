@@ -10,11 +10,13 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/paper_size.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "display/view_location.h"
+#include "editing/handle_flags.h"
 #include "editing/selection.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/headless.h"
@@ -51,14 +53,14 @@ class BarlineObjects : public MeasureTest {
     // The barline objects in the selection's object list, by measure.
     std::vector<int> Followed() const {
         std::vector<int> measures;
-        ScoreObject* list = TheSelectionState()->insertionList.get();
+        ScoreObject* list = TheSelectionState()->voiceChain.get();
         for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr; o = o->next.get())
             if (const BarlineBody* body = BarlineBodyOf(o)) measures.push_back(body->measure);
         std::sort(measures.begin(), measures.end());
         return measures;
     }
     ScoreObject* FollowedAt(int measure) const {
-        for (ScoreObject* o = TheSelectionState()->insertionList->next.get(); o != nullptr; o = o->next.get())
+        for (ScoreObject* o = TheSelectionState()->voiceChain->next.get(); o != nullptr; o = o->next.get())
             if (BarlineBodyOf(o) != nullptr && BarlineBodyOf(o)->measure == measure) return o;
         return nullptr;
     }
@@ -85,7 +87,7 @@ TEST_F(BarlineObjects, FollowMakesTheBarlinesAroundTheLocation) {
     ScoreObject* prototype = NewBarlineHandler();
     ASSERT_NE(prototype, nullptr);
     SetCurrentMeasure(view_, 1, 3);
-    TheSelectionState()->insertionList = {};
+    TheSelectionState()->voiceChain = {};
     EXPECT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 0) << "no list";
     ASSERT_NE(SelectionObjectList(), nullptr);
     EXPECT_EQ(ClassOf(prototype).FollowLocation(prototype, view_), 1);
@@ -135,6 +137,28 @@ TEST_F(BarlineObjects, HandlesOfInsideAndClosingBarlines) {
     EXPECT_EQ(width->point.x - handles->child->child->point.x, Width(6));
     ScoreObject* closing = FollowedAt(7);
     EXPECT_EQ(count(ClassOf(closing).BuildHandles(closing, view_)), 2);
+}
+
+// Focusing a barline without Ctrl takes the whole-object flag off the grabbed handle,
+// so that a drag tracks that handle; with Ctrl held (or latched) the flag stays.
+TEST_F(BarlineObjects, FocusWithoutCtrlDropsTheGrabbedHandlesMoveFlag) {
+    ASSERT_NE(SelectionObjectList(), nullptr);
+    SetCurrentMeasure(view_, 1, 3);
+    FollowBarlines(nullptr, view_);
+    ScoreObject* barline = FollowedAt(3);
+    ASSERT_NE(barline, nullptr);
+    HitRecord* handles = ClassOf(barline).BuildHandles(barline, view_);
+    ASSERT_NE(handles, nullptr);
+    SelectionState* s = TheSelectionState();
+    s->grabbedRecord = Ref32<HitRecord>::To(handles);
+    handles->flags |= kHandleMovesWhole;
+    State().input.StickyCtrlFlag = 1;
+    ClassOf(barline).ReleaseCache(barline, view_);
+    EXPECT_NE(handles->flags & kHandleMovesWhole, 0) << "Ctrl latched";
+    State().input.StickyCtrlFlag = 0;
+    ClassOf(barline).ReleaseCache(barline, view_);
+    EXPECT_EQ(handles->flags & kHandleMovesWhole, 0);
+    EXPECT_NE(handles->flags & kHandleHorizontalOnly, 0) << "the other flags stay";
 }
 
 // Dragging a barline with Ctrl widens the measure before it and narrows the one after

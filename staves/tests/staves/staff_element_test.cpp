@@ -238,12 +238,12 @@ TEST_F(StaffElementTest, FollowsTheLocationIntoTheSelectionsList) {
     ScoreObject* prototype = MakeStaffElement(view_);
     ASSERT_NE(prototype, nullptr);
     const ScoreObjectClass& cls = ClassOf(prototype);
-    const Ref32<ScoreObject> own = s->insertionList;
-    s->insertionList = {};
+    const Ref32<ScoreObject> own = s->voiceChain;
+    s->voiceChain = {};
     EXPECT_EQ(cls.FollowLocation(prototype, view_), 0) << "no list to follow into";
     ScoreObject* list = AllocRootObject();
     ASSERT_NE(list, nullptr);
-    s->insertionList = Ref32<ScoreObject>::To(list);
+    s->voiceChain = Ref32<ScoreObject>::To(list);
     const auto elements = [&] {
         int n = 0;
         for (ScoreObject* o = list->next.get(); o != nullptr; o = o->next.get()) n += StaffElementBodyOf(o) != nullptr;
@@ -270,7 +270,7 @@ TEST_F(StaffElementTest, FollowsTheLocationIntoTheSelectionsList) {
     cls.ReleaseCache(prototype, view_);
     EXPECT_EQ(prototype->spareWords[0], 1234u);
     EXPECT_EQ(static_cast<int32_t>(prototype->spareWords[1]), -567);
-    s->insertionList = own;
+    s->voiceChain = own;
     s->currentObject = {};
     DestroySelectionState();
 }
