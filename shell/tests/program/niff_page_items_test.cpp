@@ -24,8 +24,8 @@ using niff::NiffField;
 
 constexpr int32_t kPageOrigin = 30720;
 
-// One staff, one measure of four quarters; a crescendo from page point (300, 900)
-// to (700, 900) and a text at (300, 1100), all placed from the page header.
+// One staff, one measure of four quarters; a crescendo from page point (100, 250)
+// to (300, 250) and a text at (100, 300), all placed from the page header.
 std::vector<uint8_t> PageHairpinScore() {
     niff::NiffWriter out;
     out.BeginForm("NIFF");
@@ -55,7 +55,7 @@ std::vector<uint8_t> PageHairpinScore() {
             out.Tag(18, {7});
             if (quarter == 0) out.Tag(28, {2});
             out.Tag(3, {"pghd"});
-            out.Tag(1, {static_cast<int16_t>(quarter == 0 ? 300 : 700), 900});
+            out.Tag(1, {static_cast<int16_t>(quarter == 0 ? 100 : 300), 250});
             out.EndChunk();
         }
         out.BeginChunk("stem");
@@ -65,7 +65,7 @@ std::vector<uint8_t> PageHairpinScore() {
     }
     out.BeginChunk("text", {1});
     out.Tag(3, {"pghd"});
-    out.Tag(1, {300, 1100});
+    out.Tag(1, {100, 300});
     out.EndChunk();
     out.EndList();
     out.EndList();
@@ -115,10 +115,10 @@ TEST_F(NiffPageItemsTest, AHairpinPlacedOnThePageIsOneOfThePagesItems) {
     EXPECT_EQ(PageX(hairpin->points[2]), endX);
     EXPECT_GT(endX, apexX);
     // The open ends lie either side of the axis; the length and the start keep the
-    // file's proportion (400 from 300), whatever the unit scale.
+    // file's proportion (200 from 100), whatever the unit scale.
     EXPECT_EQ(PageY(hairpin->points[1]) + PageY(hairpin->points[2]), 2 * PageY(hairpin->points[0]));
     EXPECT_LT(PageY(hairpin->points[1]), PageY(hairpin->points[0]));
-    EXPECT_EQ((endX - apexX) * 300, (apexX + kPageOrigin) * 400);
+    EXPECT_EQ((endX - apexX) * 100, (apexX + kPageOrigin) * 200);
 }
 
 }  // namespace
