@@ -3,6 +3,7 @@
 // staff's notes: the area under the staff has more ink than the same file's
 // without the hairpin.
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "interchange/niff/niff_writer.h"
@@ -76,8 +77,11 @@ class NiffPageItemsScenario : public DesktopScenario {
             ADD_FAILURE() << title << " did not open";
             return -1;
         }
+        // The chooser goes first; the score is grabbed once it is drawn alone.
+        WaitFor([&] { return !x_.FindWindow(kImportTitle); });
         x_.Settle();
         const ScreenPicture picture = x_.Grab(Frame());
+        WritePng(picture, TestOutputFolder() / (std::string(title) + ".png"));
         const std::vector<std::vector<int>> staves = StavesOfFirstSystem(picture, 0, picture.width);
         int64_t ink = -1;
         if (!staves.empty()) {
