@@ -8,6 +8,7 @@
 #include "interchange/niff/niff_attachments.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_time_slices.h"
 #include "objects/lyrics/lyric.h"
 
@@ -238,6 +239,8 @@ int ReadNiffPedal(NiffChunkContext& context, const uint8_t* fixedPart) {
     NiffImportState& import = *context.import;
     const NiffTagState& tags = import.tags;
     if (HasNiffTag(tags, kTagGrace) || HasNiffTag(tags, kTagCue) || !HasNiffTag(tags, kTagId)) return 1;
+    // A bracket's ends are kept from their measures, as the marks are.
+    if (!NiffPlacedOnPage(tags)) ResolveNiffPlacement(import, NiffAnchorLevel::kEventSlice);
     NiffFrame& frame = import.frame;
     if (frame.pastMeasureLimit) {
         import.report.Count(kNiffMeasuresPastLimit);

@@ -18,6 +18,7 @@
 #include "interchange/imported_marks.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_mark_objects.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "layout/page_format.h"
 #include "objects/text_marks/text_line.h"
@@ -26,7 +27,6 @@
 namespace ql::niff {
 namespace {
 
-constexpr int32_t kPageOrigin = 30720;
 constexpr char kUnplacedMarksKind[] = "marks that could not be placed";
 
 // The point of a mark moved by its alignment: horizontal 1 right by half its
@@ -43,9 +43,10 @@ LogicalPoint Aligned(const NiffMark& mark, const ScoreObject* object, LogicalPoi
 // An object on the page's list at its page position.
 bool LinkPageObject(ScoreView* view, const NiffMark& mark, ScoreObject* object) {
     object->subtype = SubtypeCode(ObjectSubtype::PageList);
-    const LogicalPoint point = Aligned(mark, object, {mark.x - kPageOrigin, mark.y - kPageOrigin});
+    const LogicalPoint point = Aligned(mark, object, {mark.x - kNiffPageOrigin, mark.y - kNiffPageOrigin});
     EncodePageAnchors(view, &AsTextObject(object)->body.location, &point, 1);
-    InsertObjectBySubtype(view, object);
+    if (!AddToPageItems(view->currentPage, object)) return false;
+    SetDocumentModified(view->document);
     return true;
 }
 
@@ -80,6 +81,18 @@ bool LinkMeasureObject(ScoreView* view, const NiffMark& mark, ScoreObject* objec
 }
 
 }  // namespace
+
+bool AddToPageItems(ScorePage* page, ScoreObject* object) {
+    if (page == nullptr || object == nullptr) return false;
+    if (!page->margins) {
+        ScoreObject* margins = ConstructObject(TypeCode(ObjectType::Margin));
+        if (margins == nullptr) return false;
+        page->margins = Ref32<ScoreObject>::To(margins);
+    }
+    object->subtype = SubtypeCode(ObjectSubtype::PageList);
+    InsertObjectAfter(page->margins.get(), object);
+    return true;
+}
 
 void PlaceNiffMarks(NiffImportState& import) {
     ScoreView* view = import.view;

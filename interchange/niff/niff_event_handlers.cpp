@@ -8,6 +8,7 @@
 #include "core/model/events.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_time_slices.h"
 #include "interchange/niff/niff_values.h"
@@ -37,7 +38,9 @@ bool HasOpenMeasure(NiffImportState& import) {
 void OpenStemGroup(NiffImportState& import) {
     NiffNoteGroup& notes = import.frame.notes;
     const NiffTagState& tags = import.tags;
-    notes.stemX = NiffTagShort(tags, kTagPlacement, 0);
+    ResolveNiffPlacement(import, NiffAnchorLevel::kStem);
+    import.frame.anchors.stemX = NiffTagShort(tags, kTagPlacement, 0);
+    import.frame.anchors.stemY = NiffTagShort(tags, kTagPlacement, 2);
     notes.stemRequest = HasNiffTag(tags, kTagDirection) ? tags.values[kTagDirection][1] : 0;
     NiffStemGroup group;
     group.fileVoice = HasNiffTag(tags, kTagVoice) ? NiffTagShort(tags, kTagVoice, 0) : -1;
@@ -99,7 +102,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     event.dots = value.dots;
     event.duration = NiffEventTicks(event);
     if (!import.writer.musitek)
-        event.nudge = std::clamp(static_cast<int>(notes.stemX * import.unitScale) >> 4, -128, 127);
+        event.nudge = std::clamp(static_cast<int>(import.frame.anchors.stemX * import.unitScale) >> 4, -128, 127);
     bool up = step < 4;
     if (!rest && notes.stemRequest == 1) up = true;
     if (!rest && notes.stemRequest == 2) up = false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "interchange/niff/niff_attachments.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_spanner_records.h"
 #include "interchange/niff/niff_voices.h"
 
@@ -139,7 +140,6 @@ struct NiffNoteGroup {
     int beamId = -1;
     int currentEvent = -1;  // the event the last note or rest made; -1 after a stem
     int stemRequest = 0;  // 1 up, 2 down, else free
-    int32_t stemX = 0;    // file units
 };
 
 // What the file gave since the last event slice that a measure start turns into
@@ -191,6 +191,7 @@ struct NiffFrame {
     int staffNumber = 0;   // the document staff the current staff header names
     int firstStaff = -1;
     int32_t staffPlacementY = 0;
+    NiffAnchorOffsets anchors;  // the offsets of the anchors below the staff
     bool skippingStaff = false;  // a staff header out of range: its list is skipped
     size_t currentMeasure = 0;   // index into measures
     // A measure-start slice of the current staff opened the current measure, and

@@ -21,6 +21,7 @@ namespace {
 
 constexpr char kUnplacedKind[] = "notes and rests that could not be placed";
 constexpr char kRestMarksKind[] = "rests with lyrics or marks";
+constexpr int32_t kLeastMeasureTicks = 128;  // a shorter content leaves the signature's length
 
 int8_t Clamped(int value) {
     return static_cast<int8_t>(std::clamp(value, -128, 127));
@@ -114,8 +115,11 @@ void WriteNiffMeasures(NiffImportState& import) {
         const NiffMeasureNode& node = frame.measures[static_cast<size_t>(i)];
         MeasureRecord* record = MeasureRecordOf(document, node.number);
         if (record == nullptr) break;
+        // Under the file's own signatures a measure is as long as its content (a
+        // pickup stays short); an empty one takes its signature's length.
         const int32_t own = RoundNiffMeasureLength(node.lengthTicks);
-        const int32_t length = std::max(import.timeSignatureGiven ? NiffSignatureTicks(node) : signatureTicks, own);
+        int32_t length = std::max(signatureTicks, own);
+        if (import.timeSignatureGiven) length = own >= kLeastMeasureTicks ? own : NiffSignatureTicks(node);
         record->lengthTicks = static_cast<uint16_t>(std::clamp<int32_t>(length, 0, UINT16_MAX));
         record->barline = node.barline;
         record->repeatCount = node.repeatCount;

@@ -18,13 +18,16 @@
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/view_location.h"
+#include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_spanners.h"
 #include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
@@ -210,6 +213,30 @@ void SetLineEnds(SpannerInterface* spanner, const NiffLineRequest& line, int16_t
     ends.endHook = endHook;
 }
 
+// A hairpin the file placed on a page: its points at the page positions of the
+// two ends, and the object among the page's items.
+bool PlaceHairpinOnPage(NiffImportState& import, HairpinObject* hairpin, const NiffLineRequest& request) {
+    ScoreView* view = import.view;
+    ScorePage* page = GetPageAt(import.document, request.page);
+    if (page == nullptr) return false;
+    ShowPageInView(view, request.page);
+    const int32_t y = request.pageY - kNiffPageOrigin;
+    const int32_t open = request.opening;
+    const LogicalPoint start{request.pageStartX - kNiffPageOrigin, y};
+    const LogicalPoint end{request.pageEndX - kNiffPageOrigin, y};
+    HairpinShape shape;
+    if (request.closing) {
+        shape = {{start.x, y - open}, end, {start.x, y + open}};
+    } else {
+        shape = {{end.x, y - open}, start, {end.x, y + open}};
+    }
+    hairpin->header.subtype = SubtypeCode(ObjectSubtype::PageList);
+    EncodeHairpinShape(hairpin, view, shape);
+    if (!AddToPageItems(page, &hairpin->header)) return false;
+    SetDocumentModified(import.document);
+    return true;
+}
+
 constexpr uint8_t kCurveAbove = 0;
 constexpr uint8_t kCurveBelow = 1;
 
@@ -302,6 +329,13 @@ void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request) {
     }
     HairpinObject* hairpin = AsHairpin(object);
     hairpin->lineWidth = HairpinDefaultLineWidth(import.document);
+    if (request.page >= 0) {
+        if (!PlaceHairpinOnPage(import, hairpin, request)) {
+            ReleaseObjectByType(import.document, object);
+            import.report.Count(kNiffUnplacedSpanners);
+        }
+        return;
+    }
     const int owner = request.startMeasure;
     const int32_t y = request.vertical;
     const int32_t open = request.opening;

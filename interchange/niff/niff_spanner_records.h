@@ -47,6 +47,11 @@ struct NiffSpannerRecord {
     int32_t tick = 0;  // the time slice at the first node
     int32_t vertical = 0;  // score units from the staff's bottom line, negative upwards
     bool placed = false;   // tag 1 was given at the first node
+    // The first node was placed on a page (tag 3 names the page header): that
+    // page's index and the point there (score units from the page's corner).
+    int page = -1;
+    int32_t pageX = 0;
+    int32_t pageY = 0;
     int firstEvent = -1;   // the serial of the event the spanner starts at
     bool complete = false;  // the last node came before the note that ends it
     std::array<int, 6> kind{};  // kind-specific values (above)
@@ -86,6 +91,12 @@ struct NiffLineRequest {
     bool startHook = false;  // ending hooks
     bool endHook = false;
     std::array<uint8_t, 4> passes{1, 0, 0, 0};  // ending numbers, 0 none
+    // Both ends placed on the same page: the line is one of the page's items, from
+    // (pageStartX, pageY) to (pageEndX, pageY), score units from the page's corner.
+    int page = -1;
+    int32_t pageStartX = 0;
+    int32_t pageEndX = 0;
+    int32_t pageY = 0;
 };
 
 // The tuplet number over the middle note of a tuplet.

@@ -11,6 +11,7 @@
 #include "core/model/events.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_values.h"
 
 namespace ql::niff {
@@ -86,8 +87,20 @@ struct NodeStep {
     bool last = false;
 };
 
+// The page point of a node placed on the page (tag 3 names the page header, and
+// tag 1 is given), in score units from the page's corner; false otherwise.
+bool PagePoint(const NiffImportState& import, int32_t* x, int32_t* y) {
+    if (!NiffPlacedOnPage(import.tags) || !HasNiffTag(import.tags, kTagPlacement) || import.frame.pages.empty())
+        return false;
+    *x = static_cast<int32_t>(NiffTagShort(import.tags, kTagPlacement, 0) * import.unitScale);
+    *y = static_cast<int32_t>(NiffTagShort(import.tags, kTagPlacement, 2) * import.unitScale);
+    return true;
+}
+
 NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
     NiffFrame& frame = import.frame;
+    // A node on the page keeps its page point; any other is kept from its measure.
+    if (!NiffPlacedOnPage(import.tags)) ResolveNiffPlacement(import, NiffAnchorLevel::kEventSlice);
     const int id = SpannerId(import);
     if (id < 0) return {};
     if (!HasOpenMeasure(frame)) {
@@ -107,7 +120,9 @@ NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
     record.measure = CurrentMeasureNumber(frame);
     record.tick = frame.currentTick;
     record.nodesLeft = static_cast<int16_t>(std::min(NodeCount(import.tags), INT16_MAX + 1) - 1);
-    record.placed = HasNiffTag(import.tags, kTagPlacement);
+    if (PagePoint(import, &record.pageX, &record.pageY)) record.page = static_cast<int>(frame.pages.size()) - 1;
+    // A page point says nothing of the place from the staff.
+    record.placed = HasNiffTag(import.tags, kTagPlacement) && record.page < 0;
     if (record.placed) {
         // The file places a mark from the staff's top line.
         const int lines = std::max(frame.staves[static_cast<size_t>(std::clamp(frame.staffNumber, 0, kNiffStaffSlots - 1))].lines, 1);
@@ -143,6 +158,14 @@ bool LineFromRecord(NiffImportState& import, const NiffSpannerRecord& record, Ni
     line->endMeasure = measure;
     line->endTick = frame.currentTick;
     line->vertical = record.vertical;
+    // Both ends on one page: the line belongs to that page.
+    int32_t endX = 0, endY = 0;
+    if (record.page >= 0 && record.page == static_cast<int>(frame.pages.size()) - 1 && PagePoint(import, &endX, &endY)) {
+        line->page = record.page;
+        line->pageStartX = record.pageX;
+        line->pageEndX = endX;
+        line->pageY = record.pageY;
+    }
     return true;
 }
 

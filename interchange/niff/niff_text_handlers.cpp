@@ -9,13 +9,13 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_marks.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_values.h"
 
 namespace ql::niff {
 namespace {
 
 constexpr int kTagPlacement = 1;
-constexpr int kTagAnchor = 3;
 constexpr int kTagFont = 13;
 constexpr int kTagInvisible = 19;
 constexpr int kTagVerticalOffset = 34;
@@ -28,11 +28,6 @@ constexpr int kChordDefault = 3;
 constexpr int kRehearsalDefault = 5;
 constexpr int32_t kAboveStaff = -768;
 constexpr size_t kMaxChordText = 63;
-
-bool NamesPageHeader(const NiffTagState& tags) {
-    return HasNiffTag(tags, kTagAnchor) &&
-           std::memcmp(tags.values[kTagAnchor].data(), "pghd", 4) == 0;
-}
 
 NiffMark NewMark(NiffImportState& import, NiffMarkKind kind, std::string text, int style,
                  int defaultFont, int32_t defaultVertical, uint8_t alignY = 2) {
@@ -70,16 +65,19 @@ void PlaceNiffMark(NiffImportState& import, int32_t defaultVertical, NiffMark& m
     mark.page = frame.pages.empty() ? 0 : static_cast<int>(frame.pages.size()) - 1;
     mark.measure = frame.measures[frame.currentMeasure].number;
     mark.tick = frame.currentTick;
-    if (!HasNiffTag(tags, kTagPlacement) && !NamesPageHeader(tags)) {
+    const bool onPage = NiffPlacedOnPage(tags);
+    if (!HasNiffTag(tags, kTagPlacement) && !onPage) {
         mark.anchor = NiffAnchor::kTime;
         mark.x = 0;
         mark.y = defaultVertical;
         return;
     }
+    // Marks of the measures are kept as offsets from the measure's start.
+    if (!onPage) ResolveNiffPlacement(import, NiffAnchorLevel::kEventSlice);
     mark.x = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 0) * import.unitScale);
     mark.y = static_cast<int32_t>(NiffVerticalUnits(import, mark.staff, NiffTagShort(tags, kTagPlacement, 2)));
     if (!HasNiffTag(tags, kTagPlacement)) mark.y = defaultVertical;
-    mark.anchor = NamesPageHeader(tags) ? NiffAnchor::kPage : NiffAnchor::kMeasure;
+    mark.anchor = onPage ? NiffAnchor::kPage : NiffAnchor::kMeasure;
 }
 
 int ReadNiffText(NiffChunkContext& context, const uint8_t* fixedPart) {

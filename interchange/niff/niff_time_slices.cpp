@@ -10,6 +10,7 @@
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_spanners.h"
 #include "interchange/niff/niff_values.h"
 #include "core/model/grid_records.h"
@@ -19,6 +20,7 @@
 namespace ql::niff {
 namespace {
 
+constexpr int kTagPlacement = 1;
 constexpr int kTagThickBarline = 21;
 constexpr uint8_t kMeasureStart = 1;
 constexpr uint8_t kEventSlice = 2;
@@ -181,6 +183,10 @@ int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart) {
             return 1;
         }
         frame.measureHasContent = true;
+        // The slice's placement is the anchor of the chunks that follow it.
+        ResolveNiffPlacement(import, NiffAnchorLevel::kMeasureSlice);
+        frame.anchors.eventX = NiffTagShort(import.tags, kTagPlacement, 0);
+        frame.anchors.eventY = NiffTagShort(import.tags, kTagPlacement, 2);
         frame.previousTick = frame.currentTick;
         frame.currentTick = NiffRationalTicks(numerator, denominator);
         return 1;
@@ -190,6 +196,8 @@ int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart) {
         return 1;
     }
     const double start = denominator > 0 && numerator >= 0 ? static_cast<double>(numerator) / denominator : 0.0;
+    frame.anchors = {};
+    frame.anchors.measureStartX = NiffTagShort(import.tags, kTagPlacement, 0);
     BeginMeasure(import, start, import.tags.values[kTagThickBarline][0]);
     return import.cancelled ? 0 : 1;
 }

@@ -229,8 +229,8 @@ TEST_F(MusicXmlImportTest, ImportedSystemsStandBelowTheTopMargin) {
     }
 }
 
-// A small chorale (see its file for what it covers) imports with its pickup (kept
-// at its signature's full length), common time changing to cut time, a beam group
+// A small chorale (see its file for what it covers) imports with its pickup (one
+// quarter long under 4/4), common time changing to cut time, a beam group
 // down to sixty-fourths, a chain of three tied notes, two verses with hyphens, a
 // six-line staff, whole-measure rests and its own system break; nothing is
 // reported.
@@ -246,7 +246,7 @@ TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
     // to 12 (whole); steps count up the staff from its bottom line as negative.
     EXPECT_EQ(dump.substr(0, dump.find("page 1")),
               "staff 1 lines 5\n"
-              "staff 1 measure 1 length 4096 clef 0 key 8 time 4/10\n"
+              "staff 1 measure 1 length 1024 clef 0 key 8 time 4/10\n"
               "  v0: |0:10.0@-6 [O/1] [Al-/0]\n"
               "staff 1 measure 2 length 4096 clef 0 key 8 time 4/10\n"
               "  v0: |0:8.0@-4 b> |256:6.0@-3 b<> |320:6.0@-4 b<> |384:6.0@-5 b<> |448:6.0@-4 b<> |512:9.0@-3 b< "
@@ -256,7 +256,7 @@ TEST_F(MusicXmlImportTest, AChoraleImportsAsItsFileSays) {
               "staff 1 measure 4 length 4096 clef 0 key 8 time 2/11\n"
               "  v0: |0:11.0@-2 t< rest 2048:11.0\n"
               "staff 2 lines 6\n"
-              "staff 2 measure 1 length 4096 clef 0 key 8 time 4/10\n"
+              "staff 2 measure 1 length 1024 clef 0 key 8 time 4/10\n"
               "  v0: rest 0:10.0\n"
               "staff 2 measure 2 length 4096 clef 0 key 8 time 4/10\n"
               "  v0: rest 0:12.0\n"

@@ -216,13 +216,12 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
     ui::headless::ResetUi();
     ScoreView* view = niff::OpenNiffScoreWindowFromMemory(FullScore(), "sonata_NIFF");
     ASSERT_NE(view, nullptr);
-    // The pickup takes the signature's full length (the builder keeps no measure
-    // shorter than its signature); the slur goes from the triplet over the
+    // The pickup keeps its quarter's length under the 4/4 signature; the slur goes from the triplet over the
     // barline, the tie from the last quarter of measure 2 to the half after it;
     // each tuplet has its mark.
     EXPECT_EQ(testing::ImportedScoreDump(view->document),
               "staff 1 lines 5\n"
-              "staff 1 measure 1 length 4096 clef 0 key 5 time 4/10\n"
+              "staff 1 measure 1 length 1024 clef 0 key 5 time 4/10\n"
               "  v0: |0:10.0@-3 [lo/1] [la/0]\n"
               "  objects: 21\n"
               "staff 1 measure 2 length 4096 clef 0 key 5 time 4/10\n"
@@ -232,7 +231,7 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
               "  v0: |0:11.0@-5 t< [lu/1] [li/0] |2048:11.0@-6 2048:11.0@-4 2048:11.0@-2\n"
               "  objects: 21\n"
               "staff 2 lines 5\n"
-              "staff 2 measure 1 length 4096 clef 0 key 5 time 4/10\n"
+              "staff 2 measure 1 length 1024 clef 0 key 5 time 4/10\n"
               "  v0: rest 0:10.0\n"
               "staff 2 measure 2 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:8.0@-6 tup2/83 b> |153:8.0@-5 tup2/83 b<> |307:8.0@-4 tup2/83 b<> [51] |460:8.0@-3 tup2/83 b<> "
@@ -240,7 +239,7 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
               "staff 2 measure 3 length 4096 clef 0 key 5 time 4/10\n"
               "  v0: |0:9.0@-4 b> |512:9.0@-5 b<> |1024:9.0@-4 b<> |1536:9.0@-5 b< |2048:11.0@-6\n"
               "staff 3 lines 5\n"
-              "staff 3 measure 1 length 4096 clef 3 key 5 time 4/10\n"
+              "staff 3 measure 1 length 1024 clef 3 key 5 time 4/10\n"
               "  v0: |0:10.0@-2\n"
               "staff 3 measure 2 length 4096 clef 3 key 5 time 4/10\n"
               "  v0: |0:12.0@-5 0:12.0@-1\n"
