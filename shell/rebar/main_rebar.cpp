@@ -104,11 +104,16 @@ std::span<const ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
     return bar.mainButtons;
 }
 
-// A band button's tip: the frame's answer for the active view.
+// A band button's tip: the frame's answer for the active view, or the button's
+// label for a button the frame has no text for.
 std::string BandButtonTooltip(int32_t bandId, int32_t command) {
     ToolbarNotifyInfo info{ToolbarNotification::NeedText, command, {}};
     ToolbarNotify(State().documents.ActiveView, bandId, info);
-    return info.text;
+    if (!info.text.empty()) return info.text;
+    if (const BandRecord* band = FindBand(bandId))
+        for (const ui::ToolbarButtonSpec& button : band->buttons)
+            if (button.command == command) return button.label;
+    return {};
 }
 
 void WriteFirstRunLayout() {

@@ -20,8 +20,6 @@ constexpr uint32_t kUndoInk = 0x1E5AAA;
 constexpr uint32_t kUndoGray = 0xBEFAAA;
 constexpr uint32_t kEditRed = 0xBE3228;
 constexpr uint32_t kEditRedGray = 0xBEB2A8;
-constexpr int kBarPictureHeight = 200;
-constexpr int kCell = 37;  // a palette button and its gap
 
 int PixelsOf(const ScreenPicture& picture, uint32_t colour) {
     int count = 0;
@@ -57,6 +55,9 @@ TEST_F(DesktopScenario, TheBarShowsItsBandsAndAHiddenBandStaysHidden) {
 
 class RebarStateScenario : public DesktopScenario {
   protected:
+    static constexpr int kBarPictureHeight = 200;
+    static constexpr int kCell = 37;  // a palette button and its gap
+
     ScreenPicture Bar() const {
         const ShownWindow frame = Frame();
         return x_.Grab(frame.x, frame.y, frame.width, std::min(frame.height, kBarPictureHeight));

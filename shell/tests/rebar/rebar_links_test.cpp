@@ -74,12 +74,14 @@ TEST_F(RebarLinksTest, BandButtonsFollowTheButtonModel) {
     EXPECT_EQ(Bits(kEditBand, 57643), kEnabled);
 }
 
-// The tips are the frame's texts, not the buttons' labels.
+// The tips are the frame's texts, not the buttons' labels; a button the frame has
+// no text for keeps its label as its tip.
 TEST_F(RebarLinksTest, BandButtonTipsAreTheFramesTexts) {
     Start();
     EXPECT_EQ(ui::ToolbarButtonTooltip(BandToolbar(kMidiBand), kStartPlaybackButton), "Start Playback");
     EXPECT_EQ(ui::ToolbarButtonTooltip(BandToolbar(kEditBand), 57643), ToolbarTooltip(nullptr, 57643));
     EXPECT_EQ(ui::ToolbarButtonTooltip(BandToolbar(kVoicesBand), kFirstVoiceButton), "Edit Voice 1");
+    EXPECT_EQ(ui::ToolbarButtonTooltip(BandToolbar(kTextBand), 40220), "Larger");
 }
 
 // Toolbar Options hides Edit and shows Notes in the bar, and Edit stays hidden
