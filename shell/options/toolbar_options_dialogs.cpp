@@ -14,6 +14,8 @@
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
 #include "shell/program_options.h"
+#include "shell/rebar/band_layout_keys.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/settings_store.h"
 #include "shell/settings_table.h"
@@ -23,25 +25,25 @@ namespace {
 
 using platform::WindowHandle;
 
+// A band's check box and the settings key of its band-shown setting.
 struct BandRow {
     int32_t band;
     int32_t checkBox;
-    uint8_t ProgramOptions::*shown;
     const char* key;
 };
 
 namespace t = toolbar_options_dialog;
 constexpr std::array<BandRow, 10> kBands{{
-    {1001, t::kFileBand, &ProgramOptions::FileToolbar, "FileToolbar"},
-    {1002, t::kEditBand, &ProgramOptions::EditToolbar, "EditToolbar"},
-    {1003, t::kMidiBand, &ProgramOptions::CDToolbar, "CDToolbar"},
-    {1004, t::kViewBand, &ProgramOptions::ViewToolbar, "ViewToolbar"},
-    {1005, t::kWindowBand, &ProgramOptions::WinToolbar, "WinToolbar"},
-    {1007, t::kVoicesBand, &ProgramOptions::VoxToolbar, "VoxToolbar"},
-    {1008, t::kPagersBand, &ProgramOptions::PageToolbar, "PageToolbar"},
-    {1009, t::kGoToBand, &ProgramOptions::LRToolbar, "LRToolbar"},
-    {1010, t::kNotesBand, &ProgramOptions::NoteToolbar, "NoteToolbar"},
-    {1011, t::kTextBand, &ProgramOptions::TextToolbar, "TextToolbar"},
+    {kFileBand, t::kFileBand, "FileToolbar"},
+    {kEditBand, t::kEditBand, "EditToolbar"},
+    {kMidiBand, t::kMidiBand, "CDToolbar"},
+    {kViewBand, t::kViewBand, "ViewToolbar"},
+    {kWindowBand, t::kWindowBand, "WinToolbar"},
+    {kVoicesBand, t::kVoicesBand, "VoxToolbar"},
+    {kPagersBand, t::kPagersBand, "PageToolbar"},
+    {kGoToBand, t::kGoToBand, "LRToolbar"},
+    {kNotesBand, t::kNotesBand, "NoteToolbar"},
+    {kTextBand, t::kTextBand, "TextToolbar"},
 }};
 
 constexpr char kPaletteColourKey[] = "PaletteColor";
@@ -58,30 +60,28 @@ ToolbarOptionsListener& Listener() {
 bool On(uint8_t value) { return value != 0; }
 uint8_t Byte(bool on) { return on ? 1 : 0; }
 
-bool FloatMainToolBar() { return GetPrefInt(kToolbarSection, kFloatMainToolBarKey, 0, ProfilePath().c_str()) != 0; }
-bool KeepMainToolBar() { return GetPrefInt(kToolbarSection, kKeepMainToolBarKey, 1, ProfilePath().c_str()) != 0; }
-
 void FocusOk(WindowHandle dialog) {
     win::SetFocus(ui::GetDialogItem(dialog, ui::kIdOk));
 }
 
 void InitToolbarOptions(WindowHandle dialog) {
     FocusOk(dialog);
-    ui::CheckItem(dialog, t::kFloatMainPalette, FloatMainToolBar());
-    ui::CheckItem(dialog, t::kRetainInBand, KeepMainToolBar());
+    const bool kept = MainPaletteKeptInBand();
+    ui::CheckItem(dialog, t::kFloatMainPalette, !kept);
+    ui::CheckItem(dialog, t::kRetainInBand, kept);
     ui::CheckItem(dialog, t::kButtonText, On(Options().ToolBarText));
     ui::CheckItem(dialog, t::kSmallToolbars, On(Options().SmallToolBars));
-    for (const BandRow& row : kBands) ui::CheckItem(dialog, row.checkBox, On(Options().*row.shown));
+    for (const BandRow& row : kBands) ui::CheckItem(dialog, row.checkBox, IsBandShown(row.band));
 }
 
 bool StoreToolbarOptions(WindowHandle dialog) {
     ToolbarOptionsChange change;
     ProgramOptions& options = Options();
     for (const BandRow& row : kBands) {
-        const uint8_t shown = Byte(ui::IsItemChecked(dialog, row.checkBox));
-        change.bandsChanged |= shown != options.*row.shown;
-        options.*row.shown = shown;
-        SetPrefDword(kToolbarSection, row.key, shown);
+        const bool shown = ui::IsItemChecked(dialog, row.checkBox);
+        change.bandsChanged |= shown != IsBandShown(row.band);
+        SetBandShown(row.band, shown);
+        SetPrefDword(kToolbarSection, row.key, Byte(shown));
     }
     const uint8_t text = Byte(ui::IsItemChecked(dialog, t::kButtonText));
     const uint8_t small = Byte(ui::IsItemChecked(dialog, t::kSmallToolbars));
@@ -90,10 +90,13 @@ bool StoreToolbarOptions(WindowHandle dialog) {
     options.SmallToolBars = small;
     SetPrefDword(kToolbarSection, "ToolBarText", text);
     SetPrefDword(kToolbarSection, "SmallToolBars", small);
+    // The palette has one place: a changed Float box decides it, otherwise the
+    // Retain box does. Its band's swap moves it and stores both keys.
+    const bool kept = MainPaletteKeptInBand();
     const bool floating = ui::IsItemChecked(dialog, t::kFloatMainPalette);
-    change.floatChanged = floating != FloatMainToolBar();
-    SetPrefDword(kToolbarSection, kFloatMainToolBarKey, floating ? 1 : 0);
-    SetPrefDword(kToolbarSection, kKeepMainToolBarKey, ui::IsItemChecked(dialog, t::kRetainInBand) ? 1 : 0);
+    const bool keep = floating != !kept ? !floating : ui::IsItemChecked(dialog, t::kRetainInBand);
+    change.floatChanged = keep != kept;
+    if (change.floatChanged) SwapMainPaletteBand();
     if (Listener() != nullptr) Listener()(change);
     return true;
 }
@@ -137,13 +140,6 @@ bool StorePaletteOptions(WindowHandle dialog) {
 
 void SetToolbarOptionsListener(ToolbarOptionsListener listener) {
     Listener() = listener;
-}
-
-bool IsBandShown(int32_t bandId) {
-    if (bandId == 1006) return KeepMainToolBar() && !FloatMainToolBar();
-    for (const BandRow& row : kBands)
-        if (row.band == bandId) return On(Options().*row.shown);
-    return false;
 }
 
 intptr_t RunToolbarOptionsDialog() {

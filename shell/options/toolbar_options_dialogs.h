@@ -9,13 +9,9 @@
 
 namespace ql {
 
-// The settings keys of the main tool palette's place.
-constexpr char kFloatMainToolBarKey[] = "FloatMainToolBar";
-constexpr char kKeepMainToolBarKey[] = "KeepMainToolBar";
-
 // What an OK of Toolbar Options changed, for the band container to follow: bands
 // shown or hidden, the rebar to build again (button text or size), the main
-// palette to move in or out of its band.
+// palette moved in or out of its band (already done, by the band's swap).
 struct ToolbarOptionsChange {
     bool bandsChanged = false;
     bool rebuild = false;
@@ -23,10 +19,6 @@ struct ToolbarOptionsChange {
 };
 using ToolbarOptionsListener = void (*)(const ToolbarOptionsChange& change);
 void SetToolbarOptionsListener(ToolbarOptionsListener listener);
-
-// Whether a band (1001..1011; 1006 the main palette) is to be shown, from the
-// settings the dialog stores.
-bool IsBandShown(int32_t bandId);
 
 // 1 after OK, 2 after Cancel, -1 without a template.
 intptr_t RunToolbarOptionsDialog();

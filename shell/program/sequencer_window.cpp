@@ -343,6 +343,7 @@ intptr_t OnCommand(uint32_t id) {
                 return 0;
             }
             RunClock(WindowState().clockView, IsPlaybackRunning() && !IsPlaybackPaused());
+            UpdateToolbarButtons(WindowState().clockView);  // Pause shows the hold
             return 0;
         default: return 0;
     }

@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <string>
 
+#include "shell/program_options.h"
 #include "shell/settings_store.h"
 #include "shell/settings_table.h"
 
 namespace ql {
 namespace {
+
+constexpr char kKeepMainKey[] = "KeepMainToolBar";
+constexpr char kFloatMainKey[] = "FloatMainToolBar";
 
 // Longer values cannot be three longs with two commas.
 constexpr int kValueBuffer = 80;
@@ -79,6 +83,31 @@ void WriteSavedBands(const std::vector<SavedBand>& bands) {
                                   std::to_string(bands[n].style);
         SetPrefString(kToolbarSection, BandKey(static_cast<int>(n)).c_str(), value.c_str());
     }
+}
+
+bool MainPaletteKeptInBand() {
+    return GetPrefInt(kToolbarSection, kKeepMainKey, 1, ProfilePath().c_str()) != 0;
+}
+
+void StoreMainPaletteKeptInBand(bool kept) {
+    SetPrefDword(kToolbarSection, kKeepMainKey, kept ? 1 : 0);
+    SetPrefDword(kToolbarSection, kFloatMainKey, kept ? 0 : 1);
+}
+
+bool IsBandShown(int32_t id) {
+    const BandRecord* band = FindBand(id);
+    if (band == nullptr) return false;
+    if (band->shown == nullptr) return MainPaletteKeptInBand();
+    return Options().*band->shown != 0;
+}
+
+void SetBandShown(int32_t id, bool shown) {
+    const BandRecord* band = FindBand(id);
+    if (band == nullptr) return;
+    if (band->shown == nullptr)
+        StoreMainPaletteKeptInBand(shown);
+    else
+        Options().*band->shown = shown ? 1 : 0;
 }
 
 }  // namespace ql

@@ -19,17 +19,15 @@
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
 #include "shell/program_options.h"
+#include "shell/command/toolbar_tooltips.h"
 #include "shell/rebar/band_layout_keys.h"
+#include "shell/rebar/rebar_links.h"
 #include "shell/rebar/toolbar_art.h"
-#include "shell/settings_store.h"
-#include "shell/settings_table.h"
 #include "shell/system_error.h"
 
 namespace ql {
 namespace {
 
-constexpr char kKeepMainKey[] = "KeepMainToolBar";
-constexpr char kFloatMainKey[] = "FloatMainToolBar";
 constexpr char kNoRebarText[] = "Unable to create Rebar.";
 constexpr char kNoToolbarText[] = "Unable to create Toolbar";
 constexpr char kMainBandClass[] = "MainPaletteBand";
@@ -43,8 +41,6 @@ struct MainBar {
     platform::WindowHandle mainBandTarget;  // takes the Main band's clicks
     platform::BitmapHandle strip;
     int32_t stripSize = 0;
-    bool keepMain = true;
-    bool floatMain = false;
     std::vector<ui::ToolbarButtonSpec> mainButtons;
 };
 
@@ -108,16 +104,16 @@ std::span<const ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
     return bar.mainButtons;
 }
 
-bool BandShownSetting(const BandRecord& band) {
-    if (band.shown == nullptr) return Bar().keepMain;
-    return Options().*band.shown != 0;
-}
-
-void SetBandShownSetting(const BandRecord& band, bool shown) {
-    if (band.shown == nullptr)
-        Bar().keepMain = shown;
-    else
-        Options().*band.shown = shown ? 1 : 0;
+// A band button's tip: the frame's answer for the active view, or the button's
+// label for a button the frame has no text for.
+std::string BandButtonTooltip(int32_t bandId, int32_t command) {
+    ToolbarNotifyInfo info{ToolbarNotification::NeedText, command, {}};
+    ToolbarNotify(State().documents.ActiveView, bandId, info);
+    if (!info.text.empty()) return info.text;
+    if (const BandRecord* band = FindBand(bandId))
+        for (const ui::ToolbarButtonSpec& button : band->buttons)
+            if (button.command == command) return button.label;
+    return {};
 }
 
 void WriteFirstRunLayout() {
@@ -147,9 +143,9 @@ std::vector<BandLayoutEntry> SavedLayout() {
 void InsertLaidOutBand(const BandLayoutEntry& entry) {
     const BandRecord* band = FindBand(entry.id);
     if (band == nullptr || Bar().toolbars[TableIndex(entry.id)]) return;
-    const bool hidden = (entry.style & ui::kBandHidden) != 0 || !BandShownSetting(*band);
+    const bool hidden = (entry.style & ui::kBandHidden) != 0 || !IsBandShown(band->id);
     if (!InsertBand(*band, entry.width, entry.style & ~ui::kBandHidden)) return;
-    SetBandShownSetting(*band, !hidden);
+    SetBandShown(band->id, !hidden);
     if (hidden) HideBand(band->id);
 }
 
@@ -178,12 +174,10 @@ platform::WindowHandle MakeRebarWindow(platform::WindowHandle frame, uint32_t fl
 platform::WindowHandle CreateMainRebar(platform::WindowHandle frame, uint32_t flags) {
     platform::WindowHandle rebar = MakeRebarWindow(frame, flags);
     if (!rebar) return {};
-    MainBar& bar = Bar();
-    bar.floatMain = GetPrefInt(kToolbarSection, kFloatMainKey, 0, ProfilePath().c_str()) != 0;
-    bar.keepMain = GetPrefInt(kToolbarSection, kKeepMainKey, 1, ProfilePath().c_str()) != 0;
     if (!HasSavedLayout()) WriteFirstRunLayout();
     PlaceBands(SavedLayout());
     PlaceMainToolPalette();
+    ConnectMainRebar();
     return rebar;
 }
 
@@ -204,6 +198,8 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
             const char* tip = PaletteButtonTooltip(kMainPalette, command - kMainBandCommandBase);
             return std::string(tip != nullptr ? tip : "");
         };
+    else
+        params.tooltip = [id = band.id](int32_t command) { return BandButtonTooltip(id, command); };
     platform::WindowHandle toolbar = bar.strip ? ui::CreateToolbar(params, ButtonsOf(band)) : platform::WindowHandle{};
     if (!toolbar) {
         ShowSystemError(kNoToolbarText, errno);
@@ -232,32 +228,30 @@ platform::WindowHandle RebuildRebar(platform::WindowHandle frame, uint32_t flags
     std::vector<BandLayoutEntry> kept;
     for (int32_t i = 0; i < ui::RebarBandCount(bar.rebar); ++i)
         if (const auto band = ui::GetRebarBand(bar.rebar, i)) kept.push_back({band->id, band->width, band->style});
-    const bool keepMain = bar.keepMain;
-    const bool floatMain = bar.floatMain;
     DestroyMainRebar();
     if (!MakeRebarWindow(frame, flags)) return {};
-    bar.keepMain = keepMain;
-    bar.floatMain = floatMain;
     PlaceBands(kept);
     PlaceMainToolPalette();
+    ConnectMainRebar();
     return bar.rebar;
 }
 
+platform::WindowHandle RebuildMainRebar() {
+    return RebuildRebar(Bar().frame, Bar().flags);
+}
+
 void PlaceMainToolPalette() {
-    MainBar& bar = Bar();
-    SetMainPaletteInBand(bar.keepMain);
-    if (bar.keepMain)
+    const bool kept = MainPaletteKeptInBand();
+    SetMainPaletteInBand(kept);
+    if (kept)
         ShowBand(kMainPaletteBand);
     else
         HideBand(kMainPaletteBand);
-    bar.floatMain = !bar.keepMain;
 }
 
 void SwapMainPaletteBand() {
-    MainBar& bar = Bar();
-    if (!win::IsWindow(bar.rebar)) return;
-    bar.keepMain = !bar.keepMain;
-    PlaceMainToolPalette();
+    StoreMainPaletteKeptInBand(!MainPaletteKeptInBand());
+    if (win::IsWindow(Bar().rebar)) PlaceMainToolPalette();
 }
 
 void DockMainRebar(uint32_t dropCode) {
@@ -273,8 +267,7 @@ void DockMainRebar(uint32_t dropCode) {
 void SaveRebarLayout() {
     MainBar& bar = Bar();
     if (!win::IsWindow(bar.rebar)) return;
-    SetPrefDword(kToolbarSection, kFloatMainKey, bar.floatMain ? 1 : 0);
-    SetPrefDword(kToolbarSection, kKeepMainKey, bar.keepMain ? 1 : 0);
+    StoreMainPaletteKeptInBand(MainPaletteKeptInBand());
     std::vector<SavedBand> bands;
     for (int32_t i = 0; i < ui::RebarBandCount(bar.rebar); ++i)
         if (const auto band = ui::GetRebarBand(bar.rebar, i)) bands.push_back({band->id, band->width, band->style});
@@ -301,6 +294,7 @@ int32_t MainRebarThickness() {
 }
 
 void DestroyMainRebar() {
+    DisconnectMainRebar();
     MainBar& bar = Bar();
     if (win::IsWindow(bar.rebar)) win::DestroyWindow(bar.rebar);
     if (win::IsWindow(bar.mainBandTarget)) win::DestroyWindow(bar.mainBandTarget);

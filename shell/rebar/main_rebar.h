@@ -31,7 +31,10 @@ platform::WindowHandle RebuildRebar(platform::WindowHandle frame, uint32_t flags
 // "KeepMainToolBar" on: the Main palette's tools sit in band 1006 and the
 // floating palette is put away; off: the band is hidden and the palette floats.
 void PlaceMainToolPalette();
-// Command 3062: the Main palette moves between its band and its floating window.
+// RebuildRebar with the frame and flags the bar was made with.
+platform::WindowHandle RebuildMainRebar();
+// Command 3062: the Main palette moves between its band and its floating window
+// (the choice is stored even while there is no bar). The one thing that moves it.
 void SwapMainPaletteBand();
 // A band's grip let go beyond the bar's top or bottom edge (the container's code):
 // the bar docks at the top or the bottom of the frame.

@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "platform/ui/headless.h"
 #include "shell/program_options.h"
+#include "shell/rebar/band_layout_keys.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/resources/program_strings.h"
 #include "shell/settings_store.h"
@@ -95,8 +96,8 @@ TEST_F(ToolbarOptionsTest, SelectAllTextSizeAndTheMainPalette) {
     for (int32_t band : {1001, 1002, 1003, 1004, 1005, 1007, 1008, 1009, 1010, 1011}) EXPECT_TRUE(IsBandShown(band)) << band;
     EXPECT_TRUE(g_change.rebuild);
     EXPECT_TRUE(g_change.floatChanged);
-    EXPECT_EQ(Stored(kFloatMainToolBarKey), 1);
-    EXPECT_EQ(Stored(kKeepMainToolBarKey), 0);
+    EXPECT_EQ(Stored("FloatMainToolBar"), 1);
+    EXPECT_EQ(Stored("KeepMainToolBar"), 0);
     EXPECT_FALSE(IsBandShown(1006));
 }
 

@@ -17,6 +17,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
+#include "platform/ui/toolbar.h"
 #include "platform/win/headless.h"
 #include "sequencer/tests/played_messages.h"
 #include "sequencer/playback.h"
@@ -25,6 +26,7 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -233,6 +235,22 @@ TEST_F(TransportMenuTest, ClosingTheScoreWaitsForStop) {
     EXPECT_FALSE(IsPlaybackRunning());
     EXPECT_EQ(SoundingNotes(), 0);
     EXPECT_EQ(StatusText(), " ");
+}
+
+// The bar's MIDI band shows the run: Play checked and gray while the score plays,
+// Pause checked while it is paused, and Play back in ink after Stop.
+TEST_F(TransportMenuTest, TheBarsTransportButtonsFollowTheRun) {
+    const auto bits = [](int32_t command) { return ui::GetToolbarButtonBits(BandToolbar(kMidiBand), command); };
+    constexpr uint8_t kDown = ui::kToolButtonChecked | ui::kToolButtonPressed;
+    ASSERT_EQ(bits(tc::kStartPlayback), ui::kToolButtonEnabled);
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    EXPECT_EQ(bits(tc::kStartPlayback), kDown);
+    EXPECT_EQ(bits(tc::kStopPlayback).value_or(0) & ui::kToolButtonEnabled, ui::kToolButtonEnabled);
+    ASSERT_TRUE(Choose(tc::kPausePlayback));
+    EXPECT_EQ(bits(tc::kPausePlayback).value_or(0) & kDown, kDown);
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+    EXPECT_EQ(bits(tc::kStartPlayback), ui::kToolButtonEnabled);
+    EXPECT_EQ(bits(tc::kPausePlayback).value_or(0) & kDown, 0);
 }
 
 }  // namespace
