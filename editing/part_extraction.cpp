@@ -16,6 +16,7 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
+#include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
@@ -149,6 +150,20 @@ void TransposeStaff(ScoreView* partView, int staffNumber, StaffRecord& staff, in
     ChangeKeyOverRange(partView, request);
 }
 
+// The source staff's labels cloned into the part staff's own object list; 0
+// when a record could not be had.
+int CopyStaffLabels(ScoreDocument* source, ScoreView* partView, const StaffRecord& from, StaffRecord& to) {
+    ScoreDocument* part = partView->document;
+    if (!from.objects || !from.objects->next) return 1;
+    if (!to.objects) {
+        ScopedPoolSet pools(part->pools);
+        to.objects = Ref32<ScoreObject>::To(AllocRootObject());
+        if (!to.objects) return 0;
+    }
+    const CellCopySides sides{source, part, source->pools, part->pools, partView, 0};
+    return CopyObjectListBetween(sides, from.objects.get(), to.objects.get());
+}
+
 struct PartShape {
     int firstStaff = 0;
     int lastStaff = 0;
@@ -199,6 +214,7 @@ int CopyMusic(ScoreView* sourceView, ScoreView* partView, const PartShape& shape
                 ++incomplete;
         }
         TakeStaffFields(*to, *from);
+        if (CopyStaffLabels(source, partView, *from, *to) == 0) ++incomplete;
         TransposeStaff(partView, s + 1, *to, shape.lastMeasure);
     }
     return incomplete;

@@ -30,8 +30,9 @@ struct NamedModifier {
     std::string_view name;
     uint8_t bit;
 };
-constexpr std::array kModifiers = {NamedModifier{"Ctrl", kAcceleratorControl},
-                                   NamedModifier{"Shift", kAcceleratorShift}, NamedModifier{"Alt", kAcceleratorAlt}};
+// "Shft" is the short spelling some of the program's menu texts use.
+constexpr std::array kModifiers = {NamedModifier{"Ctrl", kAcceleratorControl}, NamedModifier{"Shift", kAcceleratorShift},
+                                   NamedModifier{"Shft", kAcceleratorShift}, NamedModifier{"Alt", kAcceleratorAlt}};
 
 constexpr int kFunctionKeyCount = 12;
 

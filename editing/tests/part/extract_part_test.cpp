@@ -3,6 +3,7 @@
 // transposed keys, in a new score "untitled_PART" that saves and reads back equal;
 // the layout dialog keeps or stores the choice; a cell copy that runs out of
 // records stops and says so.
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -312,6 +313,76 @@ TEST_F(ExtractPartTest, CellCopyStopsWhenARecordFails) {
     EXPECT_EQ(CurrentPoolSet(), keptSet);
     EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, Cell(doc_, 4, 1), 0, view_), 1);
     EXPECT_EQ(CountEvents(Cell(doc_, 4, 1)), 2);
+}
+
+// A cell object whose class has its own copy but gets no record is a failure of
+// the copy (the part reports it), not an object left out as uncopyable.
+TEST_F(ExtractPartTest, ObjectThatCannotBeCopiedStopsTheCellCopy) {
+    RegisterTextLineClass();
+    MeasureCell* from = Cell(doc_, 2, 1);
+    MeasureCell* to = Cell(doc_, 3, 1);
+    {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* list = GetOrCreateCellObjectList(from);
+        ASSERT_NE(list, nullptr);
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        ASSERT_NE(object, nullptr);
+        InsertObjectAfter(list, object);
+        ASSERT_NE(GetOrCreateCellObjectList(to), nullptr);
+    }
+    CellCopyOutcome outcome;
+    FailNextRecordAllocations(1);
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_, &outcome), 0);
+    FailNextRecordAllocations(0);
+    EXPECT_EQ(outcome.ok, 0);
+    EXPECT_EQ(outcome.uncloned, 0);
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_, &outcome), 1);
+}
+
+// A text whose own font names a face of the score's table names the same face in
+// the part's table, where the face is added; a staff's label goes with its staff.
+TEST_F(ExtractPartTest, TextFacesAndStaffLabelsGoWithThePart) {
+    RegisterTextLineClass();
+    Note(2, 1, 0);
+    constexpr uint8_t kFace = 9;
+    std::snprintf(doc_->faceNames[kFace].name, kFaceNameChars, "%s", "Quaver Garamond");
+    auto makeText = [](const char* string) {
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        if (object == nullptr) return object;
+        SetTextObjectString(AsTextObject(object), string);
+        AsTextObject(object)->body.flags |= kTextOwnsString;
+        return object;
+    };
+    {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* text = makeText("dolce");
+        ASSERT_NE(text, nullptr);
+        AsTextObject(text)->body.flags |= kTextOwnFont;
+        AsTextObject(text)->body.style = kFace;
+        InsertObjectAfter(GetOrCreateCellObjectList(Cell(doc_, 2, 1)), text);
+        StaffRecord* staff = StaffRecordOf(doc_, 2);
+        ASSERT_TRUE(staff->objects);
+        ScoreObject* label = makeText("Viola");
+        ASSERT_NE(label, nullptr);
+        InsertObjectAfter(staff->objects.get(), label);
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScoreDocument* partDoc = part->document;
+    ScopedPoolSet pools(partDoc->pools);
+    ScoreObject* head = Cell(partDoc, 1, 1)->objects.get();
+    ASSERT_NE(head, nullptr);
+    ScoreObject* copied = head->next.get();
+    ASSERT_NE(copied, nullptr);
+    const uint8_t face = AsTextObject(copied)->body.style;
+    EXPECT_STREQ(partDoc->faceNames[TextFaceIndexOf(face)].name, "Quaver Garamond");
+    StaffRecord* partStaff = StaffRecordOf(partDoc, 1);
+    ASSERT_TRUE(partStaff->objects);
+    ScoreObject* label = partStaff->objects.get()->next.get();
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(TextObjectString(AsTextObject(label)), "Viola");
 }
 
 }  // namespace
