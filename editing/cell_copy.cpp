@@ -126,6 +126,17 @@ void TakeFaceIntoDestination(const CellCopySides& sides, const ScoreObject* orig
     AsTextObject(clone)->body.style = static_cast<uint8_t>(index >= 0 ? index : kFallbackFaceIndex);
 }
 
+// The clone made with the source current, finished with the destination current.
+ScoreObject* CloneWith(ScopedDocumentSwitch& switcher, const CellCopySides& sides, ScoreObject* object) {
+    switcher.ToSource();
+    ScoreObject* clone = ClassOf(object).Clone(object, sides.view, sides.fromSet, sides.toSet);
+    switcher.ToDestination();
+    if (clone == nullptr) return nullptr;
+    TakeFaceIntoDestination(sides, object, clone);
+    clone->prev = clone->next = Ref32<ScoreObject>{};
+    return clone;
+}
+
 // Clones the objects from `first` on (source side) onto the end of the list at
 // `anchor` (destination side). False when a clone could not be had.
 bool CloneObjectChain(ScopedDocumentSwitch& switcher, const CellCopySides& sides, ScoreObject* first,
@@ -134,9 +145,7 @@ bool CloneObjectChain(ScopedDocumentSwitch& switcher, const CellCopySides& sides
     for (int i = 0; last != nullptr && last->next && i < kMaxChainLength; ++i) last = last->next.get();
     ScoreObject* object = first;
     for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
-        switcher.ToSource();
-        ScoreObject* clone = ClassOf(object).Clone(object, sides.view, sides.fromSet, sides.toSet);
-        switcher.ToDestination();
+        ScoreObject* clone = CloneWith(switcher, sides, object);
         if (clone == nullptr) {
             if (HasOwnClass(object)) return false;
             // provisional: a class without its own copy (the MIDI event object's
@@ -144,8 +153,6 @@ bool CloneObjectChain(ScopedDocumentSwitch& switcher, const CellCopySides& sides
             ++outcome.uncloned;
             continue;
         }
-        TakeFaceIntoDestination(sides, object, clone);
-        clone->prev = clone->next = Ref32<ScoreObject>{};
         InsertObjectAfter(last, clone);
         last = clone;
     }
@@ -191,6 +198,12 @@ int CopyCellVoicesBetween(const CellCopySides& sides, MeasureCell* source, Measu
              CopyVoiceRests(switcher, sides, source, dest, voice, local);
     }
     return Finish(outcome, local, ok);
+}
+
+ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object) {
+    if (sides.from == nullptr || sides.to == nullptr || object == nullptr) return nullptr;
+    ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
+    return CloneWith(switcher, sides, object);
 }
 
 int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList,

@@ -50,6 +50,12 @@ int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, Meas
 int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList,
                           CellCopyOutcome* outcome = nullptr);
 
+// One object of the source side cloned for the destination by its class's copy;
+// a text-styled object's own font names its face in the destination's table. Not
+// linked anywhere. Null when the class has no copy of its own or a record could
+// not be had.
+ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object);
+
 // Extract Part's copy: the voices allowed by `voiceMask` (0 = all) and by the
 // program's voice filter, then the cell's objects. 1, or 0 when a record could
 // not be had (what was copied before stays).

@@ -3,7 +3,8 @@
 // page and layout block comes from (the template's header, the master score's or
 // the new-file defaults); a new score "untitled_PART" of that block and the
 // selected staff count is made, then takes the measures, the cells (through
-// CopyCellBetweenDocuments), the staves' display fields, groups and keys, and is
+// CopyCellBetweenDocuments), the staves' display fields and labels, groups and
+// keys, the marks of the staves above that belong to every part, and is
 // formatted and shown. A cell that cannot be copied whole leaves the part
 // incomplete: the copy goes on and one low-memory report says so at the end.
 #include "editing/part_extraction.h"
@@ -23,6 +24,7 @@
 #include "display/linked_views.h"
 #include "editing/cell_copy.h"
 #include "editing/part_extraction_internal.h"
+#include "editing/part_measure_objects.h"
 #include "editing/part_page_items.h"
 #include "editing/selection.h"
 #include "files/commands/file_commands.h"
@@ -317,6 +319,7 @@ void ExtractPart(ScoreView* view) {
         TakePageFields(partView->document, staging);
     }
     int incomplete = CopyMusic(view, partView, shape);
+    incomplete += OfferMeasureObjectsToPart(view, partView, shape.firstStaff, shape.lastMeasure);
     GroupPartStaves(source, partView->document, shape);
     FinishPart(partView);
     // After the formatting, which gives every page its margin element (the head of

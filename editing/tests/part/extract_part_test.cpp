@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -383,6 +384,54 @@ TEST_F(ExtractPartTest, TextFacesAndStaffLabelsGoWithThePart) {
     ScoreObject* label = partStaff->objects.get()->next.get();
     ASSERT_NE(label, nullptr);
     EXPECT_STREQ(TextObjectString(AsTextObject(label)), "Viola");
+}
+
+// The repeat symbols and rehearsal marks of the staves above the part go to its
+// first staff once; plain texts and the staves below stay where they are.
+TEST_F(ExtractPartTest, MarksOfTheStavesAboveGoToTheFirstStaff) {
+    RegisterTextLineClass();
+    constexpr uint16_t kSegno = 226;
+    constexpr uint16_t kRectangleFrame = 0x0100;
+    for (int m = 1; m <= 3; ++m) Note(2, m, 0);
+    auto add = [this](int staff, int measure, uint16_t glyph, uint16_t frame, const char* string) {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        if (object == nullptr) return false;
+        TextObject* text = AsTextObject(object);
+        if (string != nullptr) {
+            SetTextObjectString(text, string);
+            text->body.flags |= kTextOwnsString;
+        } else {
+            text->body.string = glyph;
+        }
+        text->body.flags |= frame;
+        InsertObjectAfter(GetOrCreateCellObjectList(Cell(doc_, staff, measure)), object);
+        return true;
+    };
+    ASSERT_TRUE(add(1, 2, kSegno, 0, nullptr));
+    ASSERT_TRUE(add(2, 2, kSegno, 0, nullptr));  // on the part's own staff too: taken once
+    ASSERT_TRUE(add(1, 2, 0, kRectangleFrame, "A"));
+    ASSERT_TRUE(add(1, 3, 0, 0, "cresc."));
+    ASSERT_TRUE(add(4, 3, kSegno, 0, nullptr));
+    MarqueeOverStaves(2, 3);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    auto texts = [&](int staff, int measure) {
+        int symbols = 0, marks = 0, plain = 0;
+        ScoreObject* head = Cell(part->document, staff, measure)->objects.get();
+        for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+            const TextObjectBody& body = AsTextObject(o)->body;
+            if ((body.flags & kTextFrameMask) != 0) ++marks;
+            else if ((body.flags & kTextOwnsString) == 0 && body.string == kSegno) ++symbols;
+            else ++plain;
+        }
+        return std::vector<int>{symbols, marks, plain};
+    };
+    EXPECT_EQ(texts(1, 2), (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(texts(1, 3), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(texts(2, 2), (std::vector<int>{0, 0, 0}));
 }
 
 }  // namespace
