@@ -18,6 +18,7 @@
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
@@ -116,6 +117,8 @@ void TakePageFields(ScoreDocument* part, const ScoreHeader& staging) {
     std::copy(std::begin(staging.leftMargins), std::end(staging.leftMargins), std::begin(h.leftMargins));
     std::copy(std::begin(staging.rightMargins), std::end(staging.rightMargins), std::begin(h.rightMargins));
     ConvertHeaderToInternal(part);
+    // The part's pages were made with the new-file margins.
+    ApplyHeaderMargins(part);
 }
 
 // The source staff's display fields; the part's own cells and object list stay.

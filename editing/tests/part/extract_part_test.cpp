@@ -434,5 +434,31 @@ TEST_F(ExtractPartTest, MarksOfTheStavesAboveGoToTheFirstStaff) {
     EXPECT_EQ(texts(2, 2), (std::vector<int>{0, 0, 0}));
 }
 
+// The part's pages take the margins of the header it was made from (here the
+// master score's), not the new-file margins they were made with.
+TEST_F(ExtractPartTest, PartPagesTakeTheHeaderMargins) {
+    Note(2, 1, 0);
+    // Pages get their margin elements, which hold the margins.
+    ASSERT_TRUE(RegisterObjectType(TypeCode(ObjectType::Margin), {kTextObjectPool, &ConstructMarginObject}));
+    constexpr uint16_t kQuarterInch = 0x0025;
+    for (int i = 0; i < kMarginCount; ++i) {
+        doc_->header.leftMargins[i] = static_cast<uint16_t>(doc_->header.leftMargins[i] + kQuarterInch);
+        doc_->header.rightMargins[i] = static_cast<uint16_t>(doc_->header.rightMargins[i] + kQuarterInch);
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    PageMargins left;
+    PageMargins right;
+    ASSERT_TRUE(GetPageMargins(part->document->leftMaster, &left));
+    ASSERT_TRUE(GetPageMargins(part->document->rightMaster, &right));
+    for (int i = 0; i < kMarginCount; ++i) {
+        EXPECT_EQ(left.words[i], doc_->header.leftMargins[i]) << i;
+        EXPECT_EQ(right.words[i], doc_->header.rightMargins[i]) << i;
+    }
+}
+
 }  // namespace
 }  // namespace ql::testing_editing
