@@ -1,142 +1,243 @@
-// One cell copied between documents. Each voice's events are cloned in chain
-// order into the destination's pools and linked after its head; the beam links of
-// the copies are then remapped through a table of source handle -> copy handle,
-// numbered in one walk of the chain (sized to the chain). The voice's rests and
-// the cell's objects are cloned by their classes. Reading happens with the source
-// current, allocating and linking with the destination current: one scope switches
-// between them and restores the caller's on every path.
+// One cell copied, within a document or between two. Each voice's events are read
+// in chain order with the source current (at most a chain's length), cloned into
+// the destination's pools and linked after its own head; the copies' beam links are
+// then translated through a table of source handle -> copy handle built from that
+// one walk, so a link that leaves the chain is cleared. The voice's rests and the
+// cell's objects are cloned by their classes. One scope switches the current pool
+// set and document between the two sides and restores the caller's on every path.
 #include "editing/cell_copy.h"
 
-#include <utility>
+#include <cstring>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
+#include "core/constants.h"
+#include "core/draw/fonts.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
+#include "core/text/text_object.h"
 #include "editing/document_switch.h"
 
 namespace ql {
 namespace {
 
+constexpr uint8_t kAllVoices = 0x0F;
 
-bool IsVoiceAllowed(uint8_t mask, int voice) {
-    if (mask != 0 && (mask & (1u << voice)) == 0) return false;
+bool IsVoiceSelected(uint8_t mask, int voice) { return mask == 0 || (mask & (1u << voice)) != 0; }
+// A mask as the voices it selects, 0 read as all four.
+uint8_t AsVoiceBits(uint8_t mask) { return mask == 0 ? kAllVoices : static_cast<uint8_t>(mask & kAllVoices); }
+
+// The voices the program's voice filter lets through: all when its mode is 1 or
+// its mask is empty.
+uint8_t VoiceFilterMask() {
     const LocateGlobals& flags = State().locate;
-    return flags.VoiceFilterMode == 1 || flags.VoiceFilterMask == 0 || (flags.VoiceFilterMask & (1u << voice)) != 0;
+    if (flags.VoiceFilterMode == 1 || flags.VoiceFilterMask == 0) return 0;
+    return static_cast<uint8_t>(flags.VoiceFilterMask);
 }
 
-struct CopiedEvent {
-    RecordHandle source;
-    RecordHandle sourceBeamPrev;
-    RecordHandle sourceBeamNext;
-    EventRecord* copy;
+// The events of a source voice in chain order, with their handles and beam links
+// as they stand in the source.
+struct SourceEvent {
+    const EventRecord* event;
+    RecordHandle handle;
+    RecordHandle beamPrev;
+    RecordHandle beamNext;
 };
 
-RecordHandle Translated(const std::vector<CopiedEvent>& table, const std::vector<RecordHandle>& copies,
-                        RecordHandle source) {
-    if (!source) return RecordHandle{};
-    for (size_t i = 0; i < table.size(); ++i)
-        if (table[i].source == source) return copies[i];
-    return RecordHandle{};
+std::vector<SourceEvent> ReadSourceChain(MeasureCell* source, int voice) {
+    std::vector<SourceEvent> chain;
+    EventRecord* event = GetVoiceFirstEvent(source, voice);
+    for (int i = 0; event != nullptr && i < kMaxChainLength; ++i, event = NextEvent(event))
+        chain.push_back(SourceEvent{event, HandleOfEvent(event), event->beamPrev, event->beamNext});
+    return chain;
 }
 
-// The events of one voice, then their beam links; false when a record failed.
-bool CopyVoiceEvents(ScopedDocumentSwitch& sides, PoolSet from, PoolSet to, MeasureCell* sourceCell,
-                     MeasureCell* destinationCell, ScoreDocument* destination, int voice, ScoreView* view) {
-    sides.ToSource();
-    if (GetVoiceFirstEvent(sourceCell, voice) == nullptr) return true;
-    sides.ToDestination();
-    GetOrCreateVoiceChain(destinationCell, destination, voice);
-    // Only the cell's own head: a head that could not be made is the document's
-    // shared sentinel, which must never take a chain.
-    EventRecord* head = GetVoiceHead(destinationCell, voice);
-    if (head == nullptr || destinationCell->voices[voice] == destination->headSentinel) return false;
-    if (head->next) return true;  // a voice with notes is kept
-    sides.ToSource();
-    std::vector<CopiedEvent> table;
-    for (EventRecord* e = GetVoiceFirstEvent(sourceCell, voice);
-         e != nullptr && static_cast<int>(table.size()) < kMaxChainLength; e = NextEvent(e))
-        table.push_back(CopiedEvent{HandleOfEvent(e), e->beamPrev, e->beamNext, e});
-    EventRecord* last = head;
-    std::vector<RecordHandle> copies;
-    copies.reserve(table.size());
-    bool complete = true;
-    for (CopiedEvent& entry : table) {
-        sides.ToSource();
-        EventRecord* copy = CloneEvent(entry.copy, view, from, to);
-        sides.ToDestination();
-        if (copy == nullptr) {
-            complete = false;
-            break;
-        }
-        last = InsertEventAfter(last, destination, copy);
-        entry.copy = copy;
-        copies.push_back(HandleOfEvent(copy));
+void TranslateBeamLinks(const std::vector<SourceEvent>& chain, const std::vector<EventRecord*>& copies) {
+    std::unordered_map<uint16_t, RecordHandle> table;
+    table.reserve(copies.size());
+    for (size_t i = 0; i < copies.size(); ++i) table[chain[i].handle.bits] = HandleOfEvent(copies[i]);
+    auto translate = [&table](RecordHandle link) {
+        if (!link) return RecordHandle{};
+        const auto found = table.find(link.bits);
+        return found != table.end() ? found->second : RecordHandle{};
+    };
+    for (size_t i = 0; i < copies.size(); ++i) {
+        copies[i]->beamPrev = translate(chain[i].beamPrev);
+        copies[i]->beamNext = translate(chain[i].beamNext);
     }
-    table.resize(copies.size());
-    for (const CopiedEvent& entry : table) {
-        entry.copy->beamPrev = Translated(table, copies, entry.sourceBeamPrev);
-        entry.copy->beamNext = Translated(table, copies, entry.sourceBeamNext);
-    }
-    return complete;
 }
 
-// Clones the objects after `first` (inclusive) onto the end of the list at `tail`.
-bool CloneObjectsAfter(ScopedDocumentSwitch& sides, ScoreObject* first, ScoreObject* tail, PoolSet from,
-                       PoolSet to, ScoreView* view, CellCopyOutcome& outcome) {
-    for (int n = 0; tail != nullptr && tail->next && n < kMaxChainLength; ++n) tail = tail->next.get();
-    for (int n = 0; first != nullptr && tail != nullptr && n < kMaxChainLength; ++n, first = first->next.get()) {
-        sides.ToSource();
-        ScoreObject* clone = ClassOf(first).Clone(first, view, from, to);
-        sides.ToDestination();
+// The destination voice's own head, made when missing; null when only the
+// document's shared sentinel could be had, which must never take a chain.
+EventRecord* OwnVoiceHead(MeasureCell* dest, ScoreDocument* document, int voice) {
+    GetOrCreateVoiceChain(dest, document, voice);
+    EventRecord* head = GetVoiceHead(dest, voice);
+    if (head != nullptr && dest->voices[voice] != document->headSentinel) return head;
+    if (dest->voices[voice] == document->headSentinel) dest->voices[voice] = RecordHandle{};
+    return nullptr;
+}
+
+bool CopyVoiceEvents(ScopedDocumentSwitch& switcher, const CellCopySides& sides, MeasureCell* source,
+                     MeasureCell* dest, int voice) {
+    switcher.ToSource();
+    const std::vector<SourceEvent> chain = ReadSourceChain(source, voice);
+    if (chain.empty()) return true;
+    switcher.ToDestination();
+    EventRecord* last = OwnVoiceHead(dest, sides.to, voice);
+    if (last == nullptr) return false;
+    std::vector<EventRecord*> copies;
+    copies.reserve(chain.size());
+    for (const SourceEvent& entry : chain) {
+        switcher.ToSource();
+        EventRecord* made = CloneEvent(entry.event, sides.view, sides.fromSet, sides.toSet);
+        switcher.ToDestination();
+        if (made == nullptr) break;
+        last = InsertEventAfter(last, sides.to, made);
+        copies.push_back(made);
+    }
+    TranslateBeamLinks(chain, copies);
+    return copies.size() == chain.size();
+}
+
+// A class that has not landed in this build (the id falls back to the root class)
+// has no copy of its own: its objects are left out and counted.
+bool HasOwnClass(const ScoreObject* object) { return &ClassOf(object) != &RootObjectClass(); }
+
+// The text-styled kinds whose own font names a face of the document's table.
+bool NamesOwnFace(const ScoreObject* object) {
+    const auto type = static_cast<ObjectType>(object->type);
+    if (type != ObjectType::Text && type != ObjectType::Tempo && type != ObjectType::RepeatEnding &&
+        type != ObjectType::Octave)
+        return false;
+    return (AsTextObject(object)->body.flags & kTextOwnFont) != 0;
+}
+
+// A clone into another document names its own font's face by the destination's
+// table: the source's face is looked up there, and added when missing.
+void TakeFaceIntoDestination(const CellCopySides& sides, const ScoreObject* original, ScoreObject* clone) {
+    if (sides.from == sides.to || !NamesOwnFace(original)) return;
+    const FaceNameEntry& face = sides.from->faceNames[TextFaceIndexOf(AsTextObject(original)->body.style)];
+    const int index = FindFaceNameIndex(sides.to, std::string(face.name, strnlen(face.name, kFaceNameChars)).c_str());
+    AsTextObject(clone)->body.style = static_cast<uint8_t>(index >= 0 ? index : kFallbackFaceIndex);
+}
+
+// The clone made with the source current, finished with the destination current.
+ScoreObject* CloneWith(ScopedDocumentSwitch& switcher, const CellCopySides& sides, ScoreObject* object) {
+    switcher.ToSource();
+    ScoreObject* clone = ClassOf(object).Clone(object, sides.view, sides.fromSet, sides.toSet);
+    switcher.ToDestination();
+    if (clone == nullptr) return nullptr;
+    TakeFaceIntoDestination(sides, object, clone);
+    clone->prev = clone->next = Ref32<ScoreObject>{};
+    return clone;
+}
+
+// Clones the objects from `first` on (source side) onto the end of the list at
+// `anchor` (destination side). False when a clone could not be had.
+bool CloneObjectChain(ScopedDocumentSwitch& switcher, const CellCopySides& sides, ScoreObject* first,
+                      ScoreObject* anchor, CellCopyOutcome& outcome) {
+    ScoreObject* last = anchor;
+    for (int i = 0; last != nullptr && last->next && i < kMaxChainLength; ++i) last = last->next.get();
+    ScoreObject* object = first;
+    for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
+        ScoreObject* clone = CloneWith(switcher, sides, object);
         if (clone == nullptr) {
+            if (HasOwnClass(object)) return false;
             // provisional: a class without its own copy (the MIDI event object's
             // among them, until it lands) is left out of the copy and counted.
             ++outcome.uncloned;
             continue;
         }
-        InsertObjectAfter(tail, clone);
-        tail = clone;
+        InsertObjectAfter(last, clone);
+        last = clone;
     }
-    return tail != nullptr;
+    return true;
+}
+
+bool CopyVoiceRests(ScopedDocumentSwitch& switcher, const CellCopySides& sides, MeasureCell* source,
+                    MeasureCell* dest, int voice, CellCopyOutcome& outcome) {
+    switcher.ToSource();
+    ScoreObject* first = GetVoiceFirstElement(source, voice);
+    if (first == nullptr) return true;
+    switcher.ToDestination();
+    ScoreObject* list = GetOrCreateVoiceElementList(dest, voice);
+    return list != nullptr && CloneObjectChain(switcher, sides, first, list, outcome);
+}
+
+bool IsUsable(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest) {
+    return sides.from != nullptr && sides.to != nullptr && source != nullptr && dest != nullptr;
+}
+
+int Finish(CellCopyOutcome* outcome, CellCopyOutcome& local, bool ok) {
+    local.ok = ok ? 1 : 0;
+    if (outcome != nullptr) {
+        outcome->ok = local.ok;
+        outcome->uncloned += local.uncloned;
+    }
+    return local.ok;
 }
 
 }  // namespace
 
+int CopyCellVoicesBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest,
+                          CellCopyOutcome* outcome) {
+    CellCopyOutcome local;
+    if (!IsUsable(sides, source, dest)) return Finish(outcome, local, false);
+    ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
+    bool ok = true;
+    for (int voice = 0; voice < kVoiceCount && ok; ++voice) {
+        if (!IsVoiceSelected(sides.voiceMask, voice)) continue;
+        switcher.ToDestination();
+        if (IsVoiceEmpty(dest, voice) == 0) continue;  // a voice with notes or rests is kept
+        ok = CopyVoiceEvents(switcher, sides, source, dest, voice) &&
+             CopyVoiceRests(switcher, sides, source, dest, voice, local);
+    }
+    return Finish(outcome, local, ok);
+}
+
+ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object) {
+    if (sides.from == nullptr || sides.to == nullptr || object == nullptr) return nullptr;
+    ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
+    return CloneWith(switcher, sides, object);
+}
+
+int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList,
+                          CellCopyOutcome* outcome) {
+    CellCopyOutcome local;
+    if (sides.from == nullptr || sides.to == nullptr || destList == nullptr) return Finish(outcome, local, false);
+    ScoreObject* first = sourceList != nullptr ? sourceList->next.get() : nullptr;
+    if (first == nullptr) return Finish(outcome, local, true);
+    ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
+    return Finish(outcome, local, CloneObjectChain(switcher, sides, first, destList, local));
+}
+
+int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest,
+                           CellCopyOutcome* outcome) {
+    CellCopyOutcome local;
+    if (!IsUsable(sides, source, dest)) return Finish(outcome, local, false);
+    ScoreObject* head = source->objects.get();
+    if (head == nullptr || !head->next) return Finish(outcome, local, true);
+    ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
+    switcher.ToDestination();
+    ScoreObject* list = GetOrCreateCellObjectList(dest);
+    const int ok = CopyObjectListBetween(sides, head, list, outcome);
+    RecountCellClefChanges(dest);
+    RecountCellKeyChanges(dest);
+    return ok;
+}
+
 int CopyCellBetweenDocuments(ScoreDocument* source, ScoreDocument* destination, PoolSet sourceSet,
                              PoolSet destinationSet, MeasureCell* sourceCell, MeasureCell* destinationCell,
                              uint8_t voiceMask, ScoreView* view, CellCopyOutcome* outcome) {
-    CellCopyOutcome local;
-    CellCopyOutcome& out = outcome != nullptr ? *outcome : local;
-    out.ok = 0;
-    if (source == nullptr || destination == nullptr || sourceCell == nullptr || destinationCell == nullptr) return 0;
-    ScopedDocumentSwitch sides(source, sourceSet, destination, destinationSet);
-    for (int voice = 0; voice < kVoiceCount; ++voice) {
-        if (!IsVoiceAllowed(voiceMask, voice)) continue;
-        if (!CopyVoiceEvents(sides, sourceSet, destinationSet, sourceCell, destinationCell, destination, voice,
-                             view))
-            return 0;
-        sides.ToSource();
-        ScoreObject* rests = GetVoiceFirstElement(sourceCell, voice);
-        if (rests == nullptr) continue;
-        sides.ToDestination();
-        ScoreObject* list = GetOrCreateVoiceElementList(destinationCell, voice);
-        if (list == nullptr || !CloneObjectsAfter(sides, rests, list, sourceSet, destinationSet, view, out))
-            return 0;
-    }
-    sides.ToSource();
-    ScoreObject* sourceList = sourceCell->objects.get();
-    ScoreObject* first = sourceList != nullptr ? sourceList->next.get() : nullptr;
-    if (first != nullptr) {
-        sides.ToDestination();
-        ScoreObject* list = GetOrCreateCellObjectList(destinationCell);
-        if (list == nullptr || !CloneObjectsAfter(sides, first, list, sourceSet, destinationSet, view, out)) return 0;
-    }
-    out.ok = 1;
-    return 1;
+    const uint8_t allowed = static_cast<uint8_t>(AsVoiceBits(voiceMask) & AsVoiceBits(VoiceFilterMask()));
+    const CellCopySides sides{source, destination, sourceSet, destinationSet, view, allowed};
+    if (allowed != 0 && CopyCellVoicesBetween(sides, sourceCell, destinationCell, outcome) == 0) return 0;
+    return CopyCellObjectsBetween(sides, sourceCell, destinationCell, outcome);
 }
 
 }  // namespace ql

@@ -1,11 +1,13 @@
-// Copy Notes: the notes inside the marquee captured as copies in the block pools,
-// and their paste one after another from the cursor's time. An event longer than the
+// Copy Notes: the notes and rests inside the marquee captured as copies in the
+// block pools, and their paste one after another from the cursor's time (a rest
+// holds its place in time and writes nothing). An event longer than the
 // room left in its measure (by more than 15 ticks) is split: the part that fits takes
 // the nearest note value and is tied on into the next measure, which the paste
 // extends the score to when needed (stopping at the measure limit with its notice).
 #include "editing/note_capture.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "core/model/document.h"
@@ -56,10 +58,16 @@ CaptureRecord* RecordFor(std::vector<CaptureRecord*>* records, int staff) {
     return record;
 }
 
-// Appends a copy of the note to the record's voice list.
-bool AppendCopy(ScoreView* view, CaptureRecord* record, int voice, const EventRecord* note) {
-    EventRecord* copy = CloneEvent(note, view, CurrentPoolSet(), StaticSet());
-    if (copy == nullptr) return false;
+// A captured rest is an event of the capture with no pitch: it holds its place in
+// time and is never written as a note.
+constexpr uint8_t kCapturedRestStep = kSentinelStep;
+
+bool IsCapturedRest(const EventRecord& event) { return event.step == kCapturedRestStep; }
+
+void NoteValueFor(int ticks, uint8_t* code, int* dots);
+
+// Links a captured event (static set) at the end of the record's voice list.
+void LinkCaptured(CaptureRecord* record, int voice, EventRecord* copy) {
     ScopedPoolSet set(StaticSet());
     const RecordHandle handle = PtrToHandle(kCaptureEventPool, copy);
     if (EventRecord* last = FindRecord<EventRecord>(kCaptureEventPool, record->last[voice])) {
@@ -69,7 +77,41 @@ bool AppendCopy(ScoreView* view, CaptureRecord* record, int voice, const EventRe
         record->first[voice] = handle;
     }
     record->last[voice] = handle;
+}
+
+// Appends a copy of the note to the record's voice list.
+bool AppendCopy(ScoreView* view, CaptureRecord* record, int voice, const EventRecord* note) {
+    EventRecord* copy = CloneEvent(note, view, CurrentPoolSet(), StaticSet());
+    if (copy == nullptr) return false;
+    LinkCaptured(record, voice, copy);
     return true;
+}
+
+// Appends the rest as a captured rest of its time and length.
+bool AppendRest(CaptureRecord* record, int voice, const ScoreObject* rest) {
+    EventRecord* copy = InitRestEvent(static_cast<EventRecord*>(AllocStaticRecord(kCaptureEventPool)));
+    if (copy == nullptr) return false;
+    copy->time = ElementTime(rest);
+    copy->step = kCapturedRestStep;
+    int dots = 0;
+    NoteValueFor(ElementDurationTicks(rest), &copy->duration, &dots);
+    copy->word2 = static_cast<uint16_t>((copy->word2 & ~kEventDotsMask) | dots);
+    LinkCaptured(record, voice, copy);
+    return true;
+}
+
+// The notes and rests inside the marquee in page order: measure, staff, voice, time.
+std::vector<WalkedItem> CollectMarqueeMusic(ScoreView* view) {
+    std::vector<WalkedItem> items = CollectMarqueeNotes(view);
+    const std::vector<WalkedItem> rests = CollectMarqueeRests(view);
+    items.insert(items.end(), rests.begin(), rests.end());
+    auto key = [](const WalkedItem& item) {
+        const int time = item.note != nullptr ? item.note->time : ElementTime(item.rest);
+        return std::tuple(item.measure, item.staff, item.voice, time);
+    };
+    std::stable_sort(items.begin(), items.end(),
+                     [&key](const WalkedItem& a, const WalkedItem& b) { return key(a) < key(b); });
+    return items;
 }
 
 // The note value (code and dots) nearest below `ticks`, within 16 ticks when it can.
@@ -154,7 +196,23 @@ void TieFrom(PastePlace* place, const std::vector<EventRecord*>& notes, int meas
     SetCurrentMeasure(place->view, place->staff, place->measure);
 }
 
+// A captured rest moves the place on by its length, into the next measures when
+// it runs past the barline.
+void SkipRest(PastePlace* place, int ticks) {
+    int left = ticks;
+    while (left > 0 && !place->stopped) {
+        if (place->tick >= place->view->currentMeasureLength && !NextMeasure(place)) return;
+        const int part = std::min(left, place->view->currentMeasureLength - place->tick);
+        place->tick += part;
+        left -= part;
+    }
+}
+
 void PasteChord(PastePlace* place, const std::vector<const EventRecord*>& chord, int stepShift) {
+    if (IsCapturedRest(*chord.front())) {
+        SkipRest(place, EventDurationTicks(*chord.front()));
+        return;
+    }
     int left = EventDurationTicks(*chord.front());
     std::vector<EventRecord*> tieFrom;
     int tieMeasure = 0;
@@ -201,11 +259,14 @@ int CaptureMarqueeNotes(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return 0;
     if (!FocusHeld() || CurrentToolGroup() != ToolGroup::Pointer || CurrentMarquee() == nullptr) return 0;
     SetDocumentModified(view->document);
-    const std::vector<WalkedItem> notes = CollectMarqueeNotes(view);
+    const std::vector<WalkedItem> music = CollectMarqueeMusic(view);
     std::vector<CaptureRecord*> records;
-    for (const WalkedItem& item : notes) {
+    for (const WalkedItem& item : music) {
         CaptureRecord* record = RecordFor(&records, item.staff);
-        if (record == nullptr || !AppendCopy(view, record, item.voice, item.note)) break;
+        if (record == nullptr) break;
+        const bool appended = item.note != nullptr ? AppendCopy(view, record, item.voice, item.note)
+                                                   : AppendRest(record, item.voice, item.rest);
+        if (!appended) break;
     }
     State().blockClipboard.captured = records.empty() ? nullptr : records.front();
     return records.empty() ? 0 : 1;

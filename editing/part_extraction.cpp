@@ -3,7 +3,8 @@
 // page and layout block comes from (the template's header, the master score's or
 // the new-file defaults); a new score "untitled_PART" of that block and the
 // selected staff count is made, then takes the measures, the cells (through
-// CopyCellBetweenDocuments), the staves' display fields, groups and keys, and is
+// CopyCellBetweenDocuments), the staves' display fields and labels, groups and
+// keys, the marks of the staves above that belong to every part, and is
 // formatted and shown. A cell that cannot be copied whole leaves the part
 // incomplete: the copy goes on and one low-memory report says so at the end.
 #include "editing/part_extraction.h"
@@ -16,12 +17,15 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
+#include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "editing/cell_copy.h"
 #include "editing/part_extraction_internal.h"
+#include "editing/part_measure_objects.h"
 #include "editing/part_page_items.h"
 #include "editing/selection.h"
 #include "files/commands/file_commands.h"
@@ -113,6 +117,8 @@ void TakePageFields(ScoreDocument* part, const ScoreHeader& staging) {
     std::copy(std::begin(staging.leftMargins), std::end(staging.leftMargins), std::begin(h.leftMargins));
     std::copy(std::begin(staging.rightMargins), std::end(staging.rightMargins), std::begin(h.rightMargins));
     ConvertHeaderToInternal(part);
+    // The part's pages were made with the new-file margins.
+    ApplyHeaderMargins(part);
 }
 
 // The source staff's display fields; the part's own cells and object list stay.
@@ -147,6 +153,20 @@ void TransposeStaff(ScoreView* partView, int staffNumber, StaffRecord& staff, in
     request.direction = semitones > 0 ? TransposeDirection::Up : TransposeDirection::Down;
     request.semitones = octaves;
     ChangeKeyOverRange(partView, request);
+}
+
+// The source staff's labels cloned into the part staff's own object list; 0
+// when a record could not be had.
+int CopyStaffLabels(ScoreDocument* source, ScoreView* partView, const StaffRecord& from, StaffRecord& to) {
+    ScoreDocument* part = partView->document;
+    if (!from.objects || !from.objects->next) return 1;
+    if (!to.objects) {
+        ScopedPoolSet pools(part->pools);
+        to.objects = Ref32<ScoreObject>::To(AllocRootObject());
+        if (!to.objects) return 0;
+    }
+    const CellCopySides sides{source, part, source->pools, part->pools, partView, 0};
+    return CopyObjectListBetween(sides, from.objects.get(), to.objects.get());
 }
 
 struct PartShape {
@@ -199,6 +219,7 @@ int CopyMusic(ScoreView* sourceView, ScoreView* partView, const PartShape& shape
                 ++incomplete;
         }
         TakeStaffFields(*to, *from);
+        if (CopyStaffLabels(source, partView, *from, *to) == 0) ++incomplete;
         TransposeStaff(partView, s + 1, *to, shape.lastMeasure);
     }
     return incomplete;
@@ -301,6 +322,7 @@ void ExtractPart(ScoreView* view) {
         TakePageFields(partView->document, staging);
     }
     int incomplete = CopyMusic(view, partView, shape);
+    incomplete += OfferMeasureObjectsToPart(view, partView, shape.firstStaff, shape.lastMeasure);
     GroupPartStaves(source, partView->document, shape);
     FinishPart(partView);
     // After the formatting, which gives every page its margin element (the head of

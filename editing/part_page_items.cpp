@@ -1,6 +1,6 @@
 // Page items of a part. Each page's object list hangs from its margin element;
-// texts anchored on the page (type 18, page subtype) are cloned by their class
-// from the source's pools into the part's and inserted by subtype while the part's
+// texts anchored on the page (type 18, page subtype) are cloned by the cell copy's
+// object clone from the source's pools into the part's and inserted by subtype while the part's
 // view shows the target page. The part view's page and page list are given back.
 #include "editing/part_page_items.h"
 
@@ -10,6 +10,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
 #include "core/state.h"
+#include "editing/cell_copy.h"
 #include "editing/document_switch.h"
 #include "core/model/events.h"
 
@@ -31,14 +32,13 @@ int CopyPageTexts(ScoreView* sourceView, ScoreView* partView, const ScorePage* f
     partView->pageObjects = nullptr;
     int failed = 0;
     {
-        ScopedDocumentSwitch sides(source, source->pools, part, part->pools);
-        const ScoreObject* object = from->margins.get()->next.get();
+        const CellCopySides sides{source, part, source->pools, part->pools, partView, 0};
+        ScopedDocumentSwitch switcher(source, source->pools, part, part->pools);
+        switcher.ToDestination();
+        ScoreObject* object = from->margins.get()->next.get();
         for (int n = 0; object != nullptr && n < kMaxChainLength; object = object->next.get(), ++n) {
             if (!IsPageText(object)) continue;
-            sides.ToSource();
-            ScoreObject* original = const_cast<ScoreObject*>(object);
-            ScoreObject* clone = ClassOf(original).Clone(original, partView, source->pools, part->pools);
-            sides.ToDestination();
+            ScoreObject* clone = CloneObjectBetween(sides, object);
             if (clone == nullptr) {
                 ++failed;
                 continue;

@@ -174,10 +174,7 @@ bool BuildPageList(ScoreDocument* document, ScoreView* view) {
     if (!document->leftMaster || !document->rightMaster || !document->firstPage) return false;
     LinkPages(document->leftMaster, document->rightMaster);
     LinkPages(document->rightMaster, document->firstPage);
-    SetPageMarginWords(document, document->leftMaster, document->header.leftMargins);
-    SetPageMarginWords(document, document->rightMaster, document->header.rightMargins);
-    const bool startsRight = document->header.pageGeometry.firstPage != 0;
-    CopyPageMargins(document->firstPage, startsRight ? document->rightMaster : document->leftMaster);
+    ApplyHeaderMargins(document);
     return true;
 }
 

@@ -325,6 +325,15 @@ void CopyPageMargins(ScorePage* to, const ScorePage* from) {
     if (GetPageMargins(from, &margins)) SetPageMargins(to, margins);
 }
 
+void ApplyHeaderMargins(ScoreDocument* document) {
+    if (document == nullptr || document->leftMaster == nullptr || document->rightMaster == nullptr) return;
+    SetPageMarginWords(document, document->leftMaster, document->header.leftMargins);
+    SetPageMarginWords(document, document->rightMaster, document->header.rightMargins);
+    const bool startsRight = document->header.pageGeometry.firstPage != 0;
+    if (document->firstPage != nullptr)
+        CopyPageMargins(document->firstPage, startsRight ? document->rightMaster : document->leftMaster);
+}
+
 int GetPageIndex(ScoreDocument* document, ScorePage* page) {
     if (page != nullptr && page->pageNumber < 0) return page->pageNumber;
     ScorePage* walk = document != nullptr ? document->firstPage : nullptr;

@@ -58,6 +58,9 @@ bool SetPageMargins(ScorePage* page, const PageMargins& margins);
 // staff size (ConvertMeasureUnits).
 void SetPageMarginWords(ScoreDocument* document, ScorePage* page, const uint16_t (&words)[4]);
 void CopyPageMargins(ScorePage* to, const ScorePage* from);
+// The master pages take the header's two margin sets, and page 1 its master's
+// (the left one, the right when the score starts on a right page).
+void ApplyHeaderMargins(ScoreDocument* document);
 
 int GetPageNumberAt(ScoreDocument* document, int n);
 int GetLastPageNumber(ScorePage* page);

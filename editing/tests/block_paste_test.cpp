@@ -385,5 +385,22 @@ TEST_F(BlockPasteTest, StaffBlockFillsOnlyEmptyVoices) {
     for (int s = 1; s <= kStaves; ++s) EXPECT_EQ(Steps(s, 5), Expected(s, 4));
 }
 
+// A destination voice whose head cannot be made is refused: the copy must never
+// hang its notes on the document's shared head sentinel.
+TEST_F(BlockPasteTest, StaffCopyWithoutAVoiceHeadLeavesTheSharedSentinelAlone) {
+    FillFirstMeasures();
+    MeasureCell* dest = score_.Cell(2, 7);
+    ASSERT_EQ(GetVoiceHead(dest, 0), nullptr);
+    ASSERT_TRUE(doc_->headSentinel);
+    const BlockCellCopy copy{doc_, doc_, view_, 0};
+    FailNextRecordAllocations(1);
+    EXPECT_EQ(CopyCellVoices(copy, score_.Cell(1, 1), dest), 0);
+    FailNextRecordAllocations(0);
+    const EventRecord* shared = ResolveEvent(doc_->headSentinel);
+    ASSERT_NE(shared, nullptr);
+    EXPECT_FALSE(shared->next) << "notes were linked after the shared sentinel";
+    EXPECT_EQ(GetVoiceHead(dest, 0), nullptr) << "the cell kept the shared sentinel as its head";
+}
+
 }  // namespace
 }  // namespace ql

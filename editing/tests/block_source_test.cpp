@@ -61,6 +61,7 @@ TEST_F(BlockSourceTest, CopyTakesTheMeasuresWhoseRightBarlineTheMarqueeReaches) 
     MarqueeOver(2, 3);
     ASSERT_NE(CurrentMarquee(), nullptr);
     ASSERT_EQ(SetBlockSource(view_), 1);
+    EXPECT_EQ(CurrentMarquee(), nullptr) << "the copy takes the focus from the marquee";
     EXPECT_TRUE(BlockHeld());
     EXPECT_EQ(Source().document, doc_);
     EXPECT_EQ(Source().firstStaff, 1);
@@ -92,8 +93,37 @@ TEST_F(BlockSourceTest, CopyToEndRunsOnToTheMusicOrASignatureChange) {
     doc_->header.measureCount = 5;
     FreeEventChain(GetVoiceHead(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 3), 0));
     NoteIn(2);
+    MarqueeOver(1, 1);  // the copy took the focus from the first marquee
     ASSERT_EQ(SetBlockSourceRange(view_), 1);
     EXPECT_EQ(Source().lastMeasure, 4) << "the measure before the change after the music";
+}
+
+// A rectangle given by the caller is the range, marquee or none; a staff hidden in
+// the system is not taken, and a rectangle between two staves covers none.
+TEST_F(BlockSourceTest, GivenRectangleCoversItsVisibleStaves) {
+    const uint16_t* offsets = StaffOffsetsOf(system_);
+    const int32_t staff1Bottom = system_->y + offsets[1];
+    const int32_t staff2Bottom = system_->y + offsets[2];
+    BlockRange range;
+    // Over staff 2 only, with no marquee drawn.
+    const gfx::Rect lower{SlotLeft(1) + 32, staff2Bottom - kStaffHeight - 16, SlotLeft(2) + 32, staff2Bottom + 16};
+    ASSERT_EQ(MarqueeToBlockRange(view_, &range, &lower), 1);
+    EXPECT_EQ(range.firstStaff, 2);
+    EXPECT_EQ(range.lastStaff, 2);
+    EXPECT_EQ(range.firstMeasure, 1);
+    EXPECT_EQ(range.lastMeasure, 1);
+    // Over both staves, staff 1 hidden in the system.
+    const gfx::Rect both{SlotLeft(1) + 32, staff1Bottom - kStaffHeight - 16, SlotLeft(3) + 32, staff2Bottom + 16};
+    StaffFlagsOf(system_)[1] = -128;
+    ASSERT_EQ(MarqueeToBlockRange(view_, &range, &both), 1);
+    EXPECT_EQ(range.firstStaff, 2);
+    EXPECT_EQ(range.lastMeasure, 2);
+    StaffFlagsOf(system_)[1] = 0;
+    // In the gap between the two staves.
+    if (staff2Bottom - kStaffHeight > staff1Bottom + 8) {
+        const gfx::Rect gap{SlotLeft(1) + 32, staff1Bottom + 4, SlotLeft(2) + 32, staff2Bottom - kStaffHeight - 4};
+        EXPECT_EQ(MarqueeToBlockRange(view_, &range, &gap), 0);
+    }
 }
 
 }  // namespace

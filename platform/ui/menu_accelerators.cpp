@@ -30,8 +30,9 @@ struct NamedModifier {
     std::string_view name;
     uint8_t bit;
 };
-constexpr std::array kModifiers = {NamedModifier{"Ctrl", kAcceleratorControl},
-                                   NamedModifier{"Shift", kAcceleratorShift}, NamedModifier{"Alt", kAcceleratorAlt}};
+// "Shft" is the short spelling some of the program's menu texts use.
+constexpr std::array kModifiers = {NamedModifier{"Ctrl", kAcceleratorControl}, NamedModifier{"Shift", kAcceleratorShift},
+                                   NamedModifier{"Shft", kAcceleratorShift}, NamedModifier{"Alt", kAcceleratorAlt}};
 
 constexpr int kFunctionKeyCount = 12;
 
@@ -66,8 +67,9 @@ std::optional<win::Key> KeyNamed(std::string_view name) {
 std::optional<AcceleratorKey> ParseAcceleratorText(std::string_view text) {
     AcceleratorKey parsed;
     for (;;) {
-        const size_t plus = text.find('+');
+        // Modifiers end in '+' or, in some of the program's texts ("Ctrl-Z"), in '-'.
         // "Ctrl++" would name the plus key, which no menu uses.
+        const size_t plus = text.find_first_of("+-");
         if (plus == std::string_view::npos || plus + 1 >= text.size()) break;
         const std::string_view part = text.substr(0, plus);
         const auto modifier = std::find_if(kModifiers.begin(), kModifiers.end(),

@@ -1,7 +1,8 @@
 // Accelerators named by menu texts: the text after an item's tab ("Ctrl+N", "F3",
-// "Shift+F5", "Ctrl+Shift+Z") is both what the menu shows at the item's right and
-// the key that chooses the item, so a menu bar yields its own accelerator table and
-// the two cannot disagree.
+// "Shift+F5", "Ctrl+Shift+Z", and the spellings "Ctrl+Shft+Ins" and "Ctrl-Z" that
+// some of the program's items use) is both what the menu shows at the item's right
+// and the key that chooses the item, so a menu bar yields its own accelerator table
+// and the two cannot disagree.
 #pragma once
 
 #include <optional>

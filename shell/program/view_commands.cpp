@@ -70,7 +70,14 @@ int BlockCommand(ScoreView* view, int id) {
     } else if (id == 57642) {
         if (!(marquee && SetBlockSourceRange(view)) && !SetBlockSource(view)) CopyNotes(view, false);
     } else if (id == 40216) {
-        if (!marquee) return 0;
+        // Copy Notes' key, Ctrl+Shift+Insert, keeps its note-entry meaning with
+        // nothing in edit mode: the place is marked for a single-staff copy.
+        if (!marquee) {
+            if (edited >= 0) return 0;
+            ClearBlockClipboard();
+            MarkStaffBlock(view);
+            return 1;
+        }
         CopyNotes(view, false);
     } else if (marquee) {
         CopyNotes(view, true);

@@ -136,5 +136,25 @@ TEST_F(NoteCaptureTest, TheLaterOfCaptureAndBlockWins) {
     EXPECT_TRUE(NoteCaptureValid());
 }
 
+// A rest inside the marquee is captured too and keeps its place in the paste: the
+// note after it comes a quarter later, not straight after the note before it.
+TEST_F(NoteCaptureTest, ACapturedRestKeepsItsPlace) {
+    FreeEventChain(GetVoiceHead(score_.Cell(2, 2), 0));
+    ASSERT_NE(score_.Note(2, 2, 0, 0, kMiddleLine), nullptr);
+    ASSERT_NE(Rest(2, 2, 0, 1024), nullptr);
+    ASSERT_NE(score_.Note(2, 2, 0, 2048, kMiddleLine), nullptr);
+    CopyNotes(view_, true);
+    ASSERT_TRUE(NoteCaptureValid());
+    CursorAt(2, 3, 0);
+    PasteCapturedNotes(view_);
+    // Measure 1's three quarters and measure 2's first note fill measure 3; the
+    // rest takes beat 1 of measure 4.
+    EXPECT_EQ(StepsAt(2, 3, 0).size(), 4u);
+    EventRecord* after = GetVoiceFirstEvent(score_.Cell(2, 4), 0);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->time, 1024);
+    EXPECT_EQ(NextEvent(after), nullptr);
+}
+
 }  // namespace
 }  // namespace ql::testing_note_commands

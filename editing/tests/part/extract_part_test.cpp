@@ -3,8 +3,10 @@
 // transposed keys, in a new score "untitled_PART" that saves and reads back equal;
 // the layout dialog keeps or stores the choice; a cell copy that runs out of
 // records stops and says so.
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -312,6 +314,150 @@ TEST_F(ExtractPartTest, CellCopyStopsWhenARecordFails) {
     EXPECT_EQ(CurrentPoolSet(), keptSet);
     EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, Cell(doc_, 4, 1), 0, view_), 1);
     EXPECT_EQ(CountEvents(Cell(doc_, 4, 1)), 2);
+}
+
+// A cell object whose class has its own copy but gets no record is a failure of
+// the copy (the part reports it), not an object left out as uncopyable.
+TEST_F(ExtractPartTest, ObjectThatCannotBeCopiedStopsTheCellCopy) {
+    RegisterTextLineClass();
+    MeasureCell* from = Cell(doc_, 2, 1);
+    MeasureCell* to = Cell(doc_, 3, 1);
+    {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* list = GetOrCreateCellObjectList(from);
+        ASSERT_NE(list, nullptr);
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        ASSERT_NE(object, nullptr);
+        InsertObjectAfter(list, object);
+        ASSERT_NE(GetOrCreateCellObjectList(to), nullptr);
+    }
+    CellCopyOutcome outcome;
+    FailNextRecordAllocations(1);
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_, &outcome), 0);
+    FailNextRecordAllocations(0);
+    EXPECT_EQ(outcome.ok, 0);
+    EXPECT_EQ(outcome.uncloned, 0);
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_, &outcome), 1);
+}
+
+// A text whose own font names a face of the score's table names the same face in
+// the part's table, where the face is added; a staff's label goes with its staff.
+TEST_F(ExtractPartTest, TextFacesAndStaffLabelsGoWithThePart) {
+    RegisterTextLineClass();
+    Note(2, 1, 0);
+    constexpr uint8_t kFace = 9;
+    std::snprintf(doc_->faceNames[kFace].name, kFaceNameChars, "%s", "Quaver Garamond");
+    auto makeText = [](const char* string) {
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        if (object == nullptr) return object;
+        SetTextObjectString(AsTextObject(object), string);
+        AsTextObject(object)->body.flags |= kTextOwnsString;
+        return object;
+    };
+    {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* text = makeText("dolce");
+        ASSERT_NE(text, nullptr);
+        AsTextObject(text)->body.flags |= kTextOwnFont;
+        AsTextObject(text)->body.style = kFace;
+        InsertObjectAfter(GetOrCreateCellObjectList(Cell(doc_, 2, 1)), text);
+        StaffRecord* staff = StaffRecordOf(doc_, 2);
+        ASSERT_TRUE(staff->objects);
+        ScoreObject* label = makeText("Viola");
+        ASSERT_NE(label, nullptr);
+        InsertObjectAfter(staff->objects.get(), label);
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScoreDocument* partDoc = part->document;
+    ScopedPoolSet pools(partDoc->pools);
+    ScoreObject* head = Cell(partDoc, 1, 1)->objects.get();
+    ASSERT_NE(head, nullptr);
+    ScoreObject* copied = head->next.get();
+    ASSERT_NE(copied, nullptr);
+    const uint8_t face = AsTextObject(copied)->body.style;
+    EXPECT_STREQ(partDoc->faceNames[TextFaceIndexOf(face)].name, "Quaver Garamond");
+    StaffRecord* partStaff = StaffRecordOf(partDoc, 1);
+    ASSERT_TRUE(partStaff->objects);
+    ScoreObject* label = partStaff->objects.get()->next.get();
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(TextObjectString(AsTextObject(label)), "Viola");
+}
+
+// The repeat symbols and rehearsal marks of the staves above the part go to its
+// first staff once; plain texts and the staves below stay where they are.
+TEST_F(ExtractPartTest, MarksOfTheStavesAboveGoToTheFirstStaff) {
+    RegisterTextLineClass();
+    constexpr uint16_t kSegno = 226;
+    constexpr uint16_t kRectangleFrame = 0x0100;
+    for (int m = 1; m <= 3; ++m) Note(2, m, 0);
+    auto add = [this](int staff, int measure, uint16_t glyph, uint16_t frame, const char* string) {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Text));
+        if (object == nullptr) return false;
+        TextObject* text = AsTextObject(object);
+        if (string != nullptr) {
+            SetTextObjectString(text, string);
+            text->body.flags |= kTextOwnsString;
+        } else {
+            text->body.string = glyph;
+        }
+        text->body.flags |= frame;
+        InsertObjectAfter(GetOrCreateCellObjectList(Cell(doc_, staff, measure)), object);
+        return true;
+    };
+    ASSERT_TRUE(add(1, 2, kSegno, 0, nullptr));
+    ASSERT_TRUE(add(2, 2, kSegno, 0, nullptr));  // on the part's own staff too: taken once
+    ASSERT_TRUE(add(1, 2, 0, kRectangleFrame, "A"));
+    ASSERT_TRUE(add(1, 3, 0, 0, "cresc."));
+    ASSERT_TRUE(add(4, 3, kSegno, 0, nullptr));
+    MarqueeOverStaves(2, 3);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    auto texts = [&](int staff, int measure) {
+        int symbols = 0, marks = 0, plain = 0;
+        ScoreObject* head = Cell(part->document, staff, measure)->objects.get();
+        for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+            const TextObjectBody& body = AsTextObject(o)->body;
+            if ((body.flags & kTextFrameMask) != 0) ++marks;
+            else if ((body.flags & kTextOwnsString) == 0 && body.string == kSegno) ++symbols;
+            else ++plain;
+        }
+        return std::vector<int>{symbols, marks, plain};
+    };
+    EXPECT_EQ(texts(1, 2), (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(texts(1, 3), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(texts(2, 2), (std::vector<int>{0, 0, 0}));
+}
+
+// The part's pages take the margins of the header it was made from (here the
+// master score's), not the new-file margins they were made with.
+TEST_F(ExtractPartTest, PartPagesTakeTheHeaderMargins) {
+    Note(2, 1, 0);
+    // Pages get their margin elements, which hold the margins.
+    ASSERT_TRUE(RegisterObjectType(TypeCode(ObjectType::Margin), {kTextObjectPool, &ConstructMarginObject}));
+    constexpr uint16_t kQuarterInch = 0x0025;
+    for (int i = 0; i < kMarginCount; ++i) {
+        doc_->header.leftMargins[i] = static_cast<uint16_t>(doc_->header.leftMargins[i] + kQuarterInch);
+        doc_->header.rightMargins[i] = static_cast<uint16_t>(doc_->header.rightMargins[i] + kQuarterInch);
+    }
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    PageMargins left;
+    PageMargins right;
+    ASSERT_TRUE(GetPageMargins(part->document->leftMaster, &left));
+    ASSERT_TRUE(GetPageMargins(part->document->rightMaster, &right));
+    for (int i = 0; i < kMarginCount; ++i) {
+        EXPECT_EQ(left.words[i], doc_->header.leftMargins[i]) << i;
+        EXPECT_EQ(right.words[i], doc_->header.rightMargins[i]) << i;
+    }
 }
 
 }  // namespace

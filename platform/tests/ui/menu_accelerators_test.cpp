@@ -31,6 +31,9 @@ TEST(MenuAcceleratorTextTest, NamesKeysWithTheirModifiers) {
     EXPECT_TRUE(Names("Ctrl+1", win::DigitKey(1), ui::kAcceleratorControl));
     EXPECT_TRUE(Names("Del", Key::Delete, 0));
     EXPECT_TRUE(Names("Ctrl+F12", win::FunctionKey(12), ui::kAcceleratorControl));
+    // The short spelling of Shift and the hyphen that the program's own menu texts use.
+    EXPECT_TRUE(Names("Ctrl+Shft+Ins", Key::Insert, ui::kAcceleratorControl | ui::kAcceleratorShift));
+    EXPECT_TRUE(Names("Ctrl-Z", win::LetterKey('Z'), ui::kAcceleratorControl));
     // Texts that name no key of the layer.
     for (std::string_view text : {"", "Ctrl+", "Ctrl", "Hyper+Q", "F13", "F0", "Ctrl+NN", "+", "Shift+F3x"})
         EXPECT_FALSE(ParseAcceleratorText(text)) << text;

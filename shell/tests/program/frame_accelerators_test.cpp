@@ -55,6 +55,31 @@ TEST_F(FrameAcceleratorsTest, ScoreMenuNamesTheShortcuts) {
     EXPECT_EQ(CommandOf(frameTable, win::LetterKey('S'), kCtrl), 0);  // no score to save
 }
 
+// Every accelerator text of the menus names a key, so no shortcut shown is dead
+// (Copy Notes shows "Ctrl+Shft+Ins").
+void ExpectEveryShownKeyParses(platform::MenuHandle menu) {
+    for (int32_t i = 0; i < ui::GetMenuItemCount(menu); ++i) {
+        if (platform::MenuHandle sub = ui::GetSubmenu(menu, i)) {
+            ExpectEveryShownKeyParses(sub);
+            continue;
+        }
+        const std::string text = ui::GetMenuItemText(menu, i);
+        const std::string_view shown = ui::AcceleratorTextOf(text);
+        if (shown.empty()) continue;
+        EXPECT_TRUE(ui::ParseAcceleratorText(shown)) << text;
+    }
+}
+
+TEST_F(FrameAcceleratorsTest, EveryShortcutTheMenusShowWorks) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ExpectEveryShownKeyParses(Frame().childMenu);
+    ExpectEveryShownKeyParses(Frame().frameMenu);
+    constexpr int32_t kCopyNotes = 40216;
+    EXPECT_EQ(CommandOf(ui::AcceleratorsOfMenu(Frame().childMenu), Key::Insert,
+                        ui::kAcceleratorControl | ui::kAcceleratorShift),
+              kCopyNotes);
+}
+
 // Ctrl+S pressed in a score window, and again with no window focused, saves the
 // changed score; a key no item names does nothing.
 TEST_F(FrameAcceleratorsTest, SaveKeyReachesTheFrameFromAScoreWindow) {

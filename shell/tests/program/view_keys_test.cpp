@@ -18,6 +18,7 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "editing/block_clipboard.h"
+#include "shell/shell_services.h"
 #include "editing/palette_windows.h"
 #include "editing/tool_dispatch.h"
 #include "notes/entry/note_tool_state.h"
@@ -251,6 +252,16 @@ TEST_F(ViewKeysTest, InsertAndShiftDeleteDriveTheBlockClipboard) {
     s->editMode = 0;
     s->focusRecord = {};
     FreeStaticRecord(kHitRecordPool, record);
+    ClearBlockClipboard();
+}
+
+// Ctrl+Shift+Insert reaches the view as Copy Notes (the menu names that key); with
+// nothing in edit mode it still marks the place for a single-staff copy.
+TEST_F(ViewKeysTest, CopyNotesKeyWithoutAMarqueeMarksThePlace) {
+    ClearBlockClipboard();
+    constexpr int kCopyNotes = 40216;
+    EXPECT_EQ(ViewOnCommand(view_, kCopyNotes), 1);
+    EXPECT_TRUE(StaffBlockMarked());
     ClearBlockClipboard();
 }
 
