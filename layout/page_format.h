@@ -64,8 +64,10 @@ void FormatPagesAfter(ScoreView* view, const ReformatOptions* options, ScorePage
 void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* pageRecord, int count);
 
 // A page of the grid for page index `index` from measure `first` on (not linked),
-// or null: refused with the measure-limit notice when its last measure would pass
-// MeasureLimit; a system that cannot be had is reported and nothing is kept.
+// its systems placed by the document's model page when it has one (else spread
+// between the margins), or null: refused with the measure-limit notice when its
+// last measure would pass MeasureLimit; a system that cannot be had is reported
+// and nothing is kept.
 ScorePage* CreatePage(ScoreView* view, int index, int first);
 
 // AppendPage until the last page reaches the measure count (stops at a refusal).
@@ -96,7 +98,9 @@ void RenumberFromCurrentPage(ScoreView* view);
 void RenumberMeasuresFrom(ScoreDocument* document, int measure, int firstNumber);
 
 // Extends the measure count to n (at most MaxMeasures - 8), creating cells in
-// every staff; nothing when n is not above the count. Non-zero on success.
+// every staff; nothing when n is not above the count. Unless a MIDI file is being
+// written, the scroll bars of the view and its linked views take the new count.
+// Non-zero on success.
 int AddMeasures(ScoreView* view, int n);
 
 // Removes the pages at the end of the score that hold no music: from the last page

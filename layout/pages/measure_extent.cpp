@@ -1,6 +1,7 @@
 // The extent and numbering of the measure table (module FMTPAGE): adding measures
-// at the end, inserting measures in the middle with a full roll-back on a failed
-// allocation, and renumbering from a measure or from the view's page.
+// at the end (the views' measure scroll bars follow), inserting measures in the
+// middle with a full roll-back on a failed allocation, and renumbering from a
+// measure or from the view's page.
 #include <algorithm>
 #include <vector>
 
@@ -8,8 +9,10 @@
 #include "core/model/grid.h"
 #include "core/model/model_reports.h"
 #include "core/model/score_document.h"
+#include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
+#include "display/view_modes.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
@@ -95,9 +98,12 @@ int AddMeasures(ScoreView* view, int n) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     if (document == nullptr || !document->measureTable) return 0;
     n = std::min(n, MeasureLimit);
+    const int before = document->header.measureCount;
     while (document->header.measureCount < n)
         if (AppendMeasureRecord(document) == 0) return 0;
     RebuildMeasureIndex(document);
+    // The scroll view's bar counts measures; a file being written shows nothing.
+    if (document->header.measureCount != before && State().files.MidiFileExporting == 0) SetViewScrollBars(view);
     return 1;
 }
 

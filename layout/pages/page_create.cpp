@@ -20,6 +20,7 @@
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
+#include "layout/page_model.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "staves/staff_group_bits.h"
 
@@ -219,7 +220,7 @@ ScorePage* CreatePage(ScoreView* view, int index, int first) {
     }
     SetRangeFromSystems(page);
     ScorePage* const savedPage = view->currentPage;
-    LayoutPageSystems(view, page);
+    PlacePageSystems(view, page);
     view->currentPage = savedPage;
     return page;
 }
@@ -254,7 +255,7 @@ int AppendPage(ScoreView* view) {
     page->pageNumber = static_cast<int16_t>(last->pageNumber + 1);
     document->header.pageCount = static_cast<uint16_t>(document->header.pageCount + 1);
     document->header.measureCount = std::max(document->header.measureCount, page->lastMeasure);
-    LayoutPageSystems(view, page);  // now that it is in the list
+    PlacePageSystems(view, page);  // now that it is in the list
     FitSystemsToPages(view, page);
     char text[kStatusChars];
     std::snprintf(text, sizeof text, " Pages: %d    Measures: %d", document->header.pageCount,

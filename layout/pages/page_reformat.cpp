@@ -23,6 +23,7 @@
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
+#include "layout/page_model.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
 
@@ -146,24 +147,10 @@ uint16_t SeparationAtZoom(const ScoreView* view, uint16_t separation) {
     return static_cast<uint16_t>(std::clamp(scaled, 1.0, static_cast<double>(UINT16_MAX)));
 }
 
-// With the page-model option, a page's systems take the tops of the model page's
-// systems in the same positions, as far as both have systems.
-void TakeModelTops(const ScorePage* model, ScorePage* page) {
-    if (model == nullptr || model == page) return;
-    const ScoreSystem* from = model->firstSystem.get();
-    ScoreSystem* to = page->firstSystem.get();
-    for (int i = 0; from != nullptr && to != nullptr && i < kMaxChain; ++i) {
-        to->y = from->y;
-        from = from->next.get();
-        to = to->next.get();
-    }
-}
-
 // The model page of the options, or null without the option or when its index is
 // not that of a page of the list.
 const ScorePage* ModelPage(ScoreDocument* document, const ReformatOptions& options) {
-    if (options.model == 0 || options.modelPage >= document->header.pageCount) return nullptr;
-    return GetPageAt(document, options.modelPage);
+    return ModelPageAt(document, options.model != 0, options.modelPage);
 }
 
 // The systems of one page re-spaced (with the reformat flag), their staves spaced

@@ -1,9 +1,10 @@
 // GTK input turned into the layer's messages, posted as a user's input is:
-// pointer buttons, motion and the wheel on a window's drawing area (a press first
-// activates the document child holding the window; with the capture set, the
-// messages go to the capturing window), keys on a top-level window to the focus
-// window (an edit control with the keyboard focus keeps its typing), the close
-// box as Close, and a size the user gives a top-level window as MoveWindow.
+// pointer buttons (a double click's second press heard once), motion and the
+// wheel on a window's drawing area (a press first activates the document child
+// holding the window; with the capture set, the messages go to the capturing
+// window), keys on a top-level window to the focus window (an edit control with
+// the keyboard focus keeps its typing), the close box as Close, and a size the
+// user gives a top-level window as MoveWindow.
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
@@ -143,9 +144,22 @@ void PostPointer(WindowHandle window, Message message, uint32_t flags, double x,
     win::PostMessage(target, message, flags, win::PackPoint(win::ScreenToClient(target, screen)));
 }
 
+// GDK reports the second press of a double click twice: as a plain press and, queued
+// right behind it, as the double-click press. The window hears that press once, as
+// the double click (or, for a class without double clicks, as a plain press), the
+// way a double click reaches a window: down, up, double click, up.
+bool IsPressOfDoubleClick(const GdkEventButton* event) {
+    if (event->type != GDK_BUTTON_PRESS) return false;
+    GdkEvent* next = gdk_event_peek();
+    const bool pair = next != nullptr && next->type == GDK_2BUTTON_PRESS && next->button.window == event->window &&
+                      next->button.button == event->button;
+    if (next != nullptr) gdk_event_free(next);
+    return pair;
+}
+
 gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data) {
     WindowHandle window = WindowOf(data);
-    if (event->type == GDK_3BUTTON_PRESS) return TRUE;
+    if (event->type == GDK_3BUTTON_PRESS || IsPressOfDoubleClick(event)) return TRUE;
     RememberPopupTrigger(reinterpret_cast<const GdkEvent*>(event));
     bool doubleClick = event->type == GDK_2BUTTON_PRESS;
     if (doubleClick && (win::GetClassStyle(window) & win::kClassDoubleClicks) == 0) doubleClick = false;

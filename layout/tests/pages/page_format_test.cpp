@@ -15,6 +15,8 @@
 #include "layout/page_format.h"
 #include "layout/spacing/spacing_collect.h"
 #include "layout/tests/pages/page_format_fixture.h"
+#include "platform/win/input.h"
+#include "platform/win/window.h"
 #include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
@@ -81,6 +83,31 @@ TEST_F(PageFormatTest, AddMeasuresStopsAtTheLimit) {
     // Nothing happens below the count.
     EXPECT_EQ(AddMeasures(view_, 3), 1);
     EXPECT_EQ(doc_->header.measureCount, 1016);
+}
+
+// The scroll view's bar counts measures (four kept in view): measures added show on
+// it at once, except while a MIDI file is written.
+TEST_F(PageFormatTest, AddedMeasuresReachTheScrollViewBar) {
+    win::WindowClass cls;
+    cls.name = "QLMdiChild";
+    cls.procedure = win::DefaultWindowProc;
+    win::RegisterWindowClass(cls);
+    win::WindowParams params;
+    params.className = "QLMdiChild";
+    params.style = win::kStyleVisible | win::kStyleHorizontalScroll;
+    params.rect = win::Rect{0, 0, 400, 300};
+    view_->ViewWindow = win::CreateWindow(params);
+    NewScore(2, 4, 4);
+    view_->pageView = 0;
+    ASSERT_EQ(AddMeasures(view_, 40), 1);
+    EXPECT_EQ(win::GetScrollState(view_->ViewWindow, win::ScrollBar::Horizontal).maximum, 36);
+    State().files.MidiFileExporting = 1;
+    ASSERT_EQ(AddMeasures(view_, 60), 1);
+    State().files.MidiFileExporting = 0;
+    EXPECT_EQ(win::GetScrollState(view_->ViewWindow, win::ScrollBar::Horizontal).maximum, 36);
+    view_->pageView = 1;
+    win::DestroyWindow(view_->ViewWindow);
+    view_->ViewWindow = {};
 }
 
 TEST_F(PageFormatTest, RefusedAppendFreesItsPageAndKeepsMeasures) {

@@ -1,8 +1,9 @@
 // ReformatFromPage under its options: the one-page re-break that shifts the later
 // pages, systems kept with their staves unless the staves are to be spaced, the
 // separation read at the view's zoom and the system tops of a model page; and the
-// page formatter's other paths: a new two-staff score's bass clef, the pool reserve
-// check after an appended page, and the systems made while a MIDI file is written.
+// page formatter's other paths: a page appended under the document's model page,
+// a new two-staff score's bass clef, the pool reserve check after an appended
+// page, and the systems made while a MIDI file is written.
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/grid.h"
@@ -174,6 +175,30 @@ TEST_F(ReformatOptionsTest, ModelPageGivesItsSystemTops) {
     ReformatFromPage(view_, &options, GetPageAt(doc_, 1));
     EXPECT_EQ(SystemAt(2, 0)->y, ownTops[0]);
     EXPECT_EQ(SystemAt(2, 1)->y, ownTops[1]);
+}
+
+// With the document's page-model setting, a page appended (CreatePage) takes the
+// model page's system tops; with the setting off, or its index past the page count,
+// it is spread between its margins as the other pages are.
+TEST_F(ReformatOptionsTest, AppendedPageTakesTheDocumentModelPageTops) {
+    GridScore(16);
+    ASSERT_EQ(AppendPage(view_), 1);
+    const int32_t spread[2] = {SystemAt(1, 0)->y, SystemAt(1, 1)->y};
+    const int32_t tops[4] = {spread[0] + 64, spread[0] + 3000, spread[0] + 6000, spread[0] + 9000};
+    for (int i = 0; i < 4; ++i) SystemAt(0, i)->y = tops[i];
+    NewScoreBlock& block = doc_->header.newScoreBlock;
+    block.byte10 = 1;
+    block.byte11 = 0;
+    ASSERT_EQ(AppendPage(view_), 1);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(SystemAt(2, i)->y, tops[i]) << "system " << i;
+    block.byte11 = 9;
+    ASSERT_EQ(AppendPage(view_), 1);
+    EXPECT_EQ(SystemAt(3, 0)->y, spread[0]);
+    EXPECT_EQ(SystemAt(3, 1)->y, spread[1]);
+    block.byte10 = 0;
+    block.byte11 = 0;
+    ASSERT_EQ(AppendPage(view_), 1);
+    EXPECT_EQ(SystemAt(4, 0)->y, spread[0]);
 }
 
 // A new score of exactly two staves starts staff 2 with the bass clef in every

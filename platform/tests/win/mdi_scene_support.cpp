@@ -51,6 +51,9 @@ std::string Describe(Message m, uint32_t word, intptr_t data) {
             out << (m == Message::LeftButtonDown ? "left down " : "left up ") << p.x << "," << p.y;
             break;
         }
+        case Message::LeftButtonDoubleClick:
+            out << "left double";
+            break;
         case Message::InputLanguageChange:
             out << "input language " << word;
             break;

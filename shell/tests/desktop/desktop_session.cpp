@@ -232,6 +232,16 @@ void XSession::Click(int x, int y, unsigned button) {
     Settle();
 }
 
+void XSession::DoubleClick(int x, int y) {
+    MovePointer(x, y);
+    for (int i = 0; i < 2; ++i) {
+        XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+        XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
+    }
+    XSync(display_, False);
+    Settle();
+}
+
 void XSession::ControlClick(int x, int y) {
     const KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
     MovePointer(x, y);

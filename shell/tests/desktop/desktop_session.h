@@ -87,6 +87,8 @@ public:
     void Click(int x, int y, unsigned button = 1);
     // A left click with the Control key held.
     void ControlClick(int x, int y);
+    // Two left clicks at the point, as quick as a user's double click.
+    void DoubleClick(int x, int y);
     // Presses the left button at one point, moves in `steps` steps to the other and
     // releases it there.
     void Drag(int x0, int y0, int x1, int y1, int steps = 8);
