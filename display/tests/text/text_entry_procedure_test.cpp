@@ -68,8 +68,12 @@ class TextEntryProcedure : public ::testing::Test {
     std::vector<win::QueuedMessage> PostedCommands() const {
         std::vector<win::QueuedMessage> commands;
         win::QueuedMessage message;
-        while (win::PeekMessage(message))
-            if (message.window == host_ && message.message == win::Message::Command) commands.push_back(message);
+        while (win::PeekMessage(message)) {
+            if (message.window == host_ && message.message == win::Message::Command)
+                commands.push_back(message);
+            else
+                win::DispatchMessage(message);  // a paint validates its window
+        }
         return commands;
     }
     platform::WindowHandle host_{};
