@@ -12,14 +12,16 @@
 //  6. inside the system: key, time and clef changes and cancelling naturals, each
 //     unless the slot or the cell suppresses it;
 //  7. runs of a hide-when-empty staff: staff lines, barlines and signs over each run
-//     of measures holding events, with dotted lines joining the run's edges to the
-//     staff above or below;
+//     of measures holding events (a run opened by a clef change has its lines start
+//     under that clef), with dotted lines joining the run's edges to the staff above
+//     or below;
 //  8. at slot 1, the bracket and the brace of the staff's groups (by their first staff).
 #include <algorithm>
 #include <string>
 
 #include "core/draw/draw_surface.h"
 #include "core/draw/painting_guard.h"
+#include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
@@ -30,6 +32,7 @@
 #include "display/system_drawing_internal.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
+#include "staves/clef_key_placement.h"
 #include "staves/signature_drawing.h"
 #include "staves/staff_group_bits.h"
 #include "staves/staff_scaling.h"
@@ -232,8 +235,13 @@ void DrawRun(const Grid& grid, int staff, const StaffEventRun& run) {
     if (run.firstSlot > 1) {
         const int measure = MeasureOfSlot(grid, run.firstSlot);
         const CellSigns signs = SignsOf(grid, staff, measure);
-        if (signs.clef != ClefAtMeasureEnd(grid.document, staff, measure - 1))
+        if (signs.clef != ClefAtMeasureEnd(grid.document, staff, measure - 1)) {
             DrawStaffStartSymbols(view, staff, run.firstSlot - 1, signs.clef);
+            // The run's lines reach back under the clef that opens it.
+            const PlacedClef clef = PlaceClefChange(view, staff, run.firstSlot - 1, signs.clef);
+            if (clef.found)
+                left = std::min(left, clef.at.x - EngravingMetricOf(*grid.document, EngravingMetric::ClefChange) / 2);
+        }
     }
     DrawStaffLines(view, staff, left, StaffY(grid, staff), right - left);
     if (run.firstSlot == 1) {

@@ -1,7 +1,8 @@
 // Strokes of the staff grid: filled strokes, barline strokes and staff lines. On the
 // screen a stroke thinner than two device pixels is a 1-pixel line below zoom 20
 // (doubled one pixel over at zoom 16, so that it does not vanish between pixels);
-// from zoom 20, and always in print, strokes are filled to their width.
+// from zoom 20, and always in print, strokes are filled to their width. In print,
+// staff lines are cut to the band being printed.
 #include <algorithm>
 
 #include "core/draw/draw_surface.h"
@@ -25,6 +26,16 @@ bool IsThinOnScreen(const ScoreView* view, int32_t width, int32_t pixelUnits) {
 
 bool IsDoubledOnScreen(const ScoreView* view) {
     return IsOnScreen() && ZoomLevel(view) == kDoublingZoom;
+}
+
+// In print, a staff line is cut to the band being printed.
+void ClipToPrintedBand(int32_t* x, int32_t* width) {
+    const PainterState& painter = State().display.painter;
+    if (!IsPrinting() || painter.paintRectActive == 0) return;
+    const int64_t left = std::max<int64_t>(*x, painter.paintRect.left);
+    const int64_t right = std::min<int64_t>(int64_t{*x} + *width, painter.paintRect.right);
+    *x = static_cast<int32_t>(left);
+    *width = static_cast<int32_t>(std::max<int64_t>(right - left, 1));
 }
 
 }  // namespace
@@ -59,6 +70,7 @@ void DrawStaffLines(ScoreView* view, int staff, int32_t x, int32_t y, int32_t wi
     StaffLineOffsets(view, staff, staff, nullptr, &bottomOffset);
     const int32_t lowest = y + (lines == 1 ? 2 * bottomOffset : bottomOffset);
     const int32_t spacing = Scaled(view, kLineSpacing);
+    ClipToPrintedBand(&x, &width);
     width = std::max(width, 1);
     for (int line = 0; line < lines; ++line) {
         const int32_t ly = lowest - line * spacing;

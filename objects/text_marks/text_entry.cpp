@@ -8,6 +8,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
 #include "display/charset_text.h"
+#include "display/text_entry_procedure.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/context_font.h"
@@ -104,6 +105,9 @@ void EntrySession::Open(WindowHandle dialog) {
     text::GetTextMetrics(dc_, &tm);
     metrics_ = {widest.cx, tm.height, tm.ascent};
     SetEditText(dialog, request_.initial);
+    // Typed and pasted text arrive through the entry's own procedure, in the input
+    // language's character set; a paste is followed by a re-read.
+    if (!IsLyric()) SubclassTextEntryControl(dialog, kEntryEdit, ui::kEditChange);
     Resize(dialog, request_.initial);
     win::SetFocus(ui::GetDialogItem(dialog, kEntryEdit));
     win::SetCursorPosition({pointer_.x + kEntryPointerDx, pointer_.y + kEntryPointerDy});

@@ -3,10 +3,12 @@
 // same window serves lyrics with their own procedure: Space or Tab (without Ctrl)
 // ends the syllable, and pasted text is spread one word per syllable.
 //
-// On this platform the edit is not subclassed: the typed text arrives through the
-// edit's change notification, and in a lyric entry a blank or tab in it stands for
-// the syllable-end character 127 the keys are turned into (a Ctrl-held blank stays a
-// blank). Text stays bytes of the object's character set throughout.
+// A text's edit has the text-entry procedure (display/text_entry_procedure.h): what
+// the input method finishes and what is pasted go in through the input language's
+// character set. A lyric's edit is not subclassed: the typed text arrives through the
+// edit's change notification, and a blank or tab in it stands for the syllable-end
+// character 127 the keys are turned into (a Ctrl-held blank stays a blank). Text
+// stays bytes of the object's character set throughout.
 #pragma once
 
 #include <cstdint>

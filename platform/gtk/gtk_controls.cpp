@@ -491,6 +491,84 @@ void OnBufferChanged(GtkTextBuffer* buffer, gpointer data) {
     if (!Syncing(w)) TypedIntoEdit(w, BufferText(buffer));
 }
 
+// ---- Edits with a procedure of their own ----
+// Keys typed into such an edit go through a GTK input method of the edit's own; the
+// text it finishes reaches the procedure as InputMethodResult, and a paste as Paste
+// with the desktop's clipboard text. The entry then shows the model's text and caret.
+
+constexpr char kInputMethodKey[] = "ql-input-method";
+constexpr char kWindowKey[] = "ql-window";
+
+void ShowEditText(GtkWidget* entry, WindowHandle w) {
+    Peer* peer = PeerOf(w);
+    if (!peer) return;
+    const std::string text = win::GetWindowText(w);
+    const ui::EditSelection selection = ui::GetEditSelection(w);
+    peer->syncing = true;
+    if (text != gtk_entry_get_text(GTK_ENTRY(entry))) gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
+    const std::string before = text.substr(0, static_cast<size_t>(std::max(selection.end, 0)));
+    const bool valid = g_utf8_validate(before.c_str(), -1, nullptr) != 0;
+    gtk_editable_set_position(GTK_EDITABLE(entry),
+                              valid ? static_cast<gint>(g_utf8_strlen(before.c_str(), -1)) : -1);
+    peer->syncing = false;
+}
+
+void OnInputMethodCommit(GtkIMContext*, const gchar* text, gpointer data) {
+    GtkWidget* entry = GTK_WIDGET(data);
+    const WindowHandle w{GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(entry), kWindowKey))};
+    if (!text || Syncing(w)) return;
+    glong count = 0;
+    gunichar2* utf16 = g_utf8_to_utf16(text, -1, nullptr, &count, nullptr);
+    if (!utf16) return;
+    const std::u16string result(reinterpret_cast<const char16_t*>(utf16), static_cast<size_t>(count));
+    g_free(utf16);
+    win::SendMessage(w, win::Message::InputMethodResult, 0, reinterpret_cast<intptr_t>(&result));
+    if (win::IsWindow(w)) ShowEditText(entry, w);
+}
+
+void ReleaseInputMethodWindow(GtkWidget* entry, gpointer) {
+    auto* im = static_cast<GtkIMContext*>(g_object_get_data(G_OBJECT(entry), kInputMethodKey));
+    if (im) gtk_im_context_set_client_window(im, nullptr);
+}
+
+GtkIMContext* InputMethodOf(GtkWidget* entry, WindowHandle w) {
+    auto* im = static_cast<GtkIMContext*>(g_object_get_data(G_OBJECT(entry), kInputMethodKey));
+    if (im) return im;
+    im = gtk_im_multicontext_new();
+    g_object_set_data(G_OBJECT(entry), kWindowKey, GUINT_TO_POINTER(w.bits));
+    gtk_im_context_set_client_window(im, gtk_widget_get_window(entry));
+    g_signal_connect(im, "commit", G_CALLBACK(OnInputMethodCommit), entry);
+    g_signal_connect(entry, "unrealize", G_CALLBACK(ReleaseInputMethodWindow), nullptr);
+    g_object_set_data_full(G_OBJECT(entry), kInputMethodKey, im, g_object_unref);
+    gtk_im_context_focus_in(im);
+    return im;
+}
+
+// Shortcuts (Ctrl, Alt) and keys the input method does not take stay the entry's.
+gboolean OnOwnEditKey(GtkWidget* entry, GdkEventKey* event, gpointer data) {
+    const WindowHandle w = WindowOf(data);
+    if (Syncing(w) || !win::HasOwnProcedure(w)) return FALSE;
+    if ((event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) != 0) return FALSE;
+    return gtk_im_context_filter_keypress(InputMethodOf(entry, w), event);
+}
+
+gboolean OnOwnEditFocusOut(GtkWidget* entry, GdkEvent*, gpointer) {
+    auto* im = static_cast<GtkIMContext*>(g_object_get_data(G_OBJECT(entry), kInputMethodKey));
+    if (im) gtk_im_context_focus_out(im);
+    return FALSE;
+}
+
+void OnOwnEditPaste(GtkEntry* entry, gpointer data) {
+    const WindowHandle w = WindowOf(data);
+    if (Syncing(w) || !win::HasOwnProcedure(w)) return;
+    gchar* clip = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    const std::string text = clip ? clip : "";
+    g_free(clip);
+    if (win::SendMessage(w, win::Message::Paste, 0, reinterpret_cast<intptr_t>(&text)) == 0) return;
+    g_signal_stop_emission_by_name(entry, "paste-clipboard");
+    if (win::IsWindow(w)) ShowEditText(GTK_WIDGET(entry), w);
+}
+
 gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer data) {
     WindowHandle w = WindowOf(data);
     if (!Syncing(w) && win::GetFocus() != w) win::SetFocus(w);
@@ -540,7 +618,13 @@ void ConnectControlEvents(Peer& peer) {
     GtkWidget* widget = peer.outer;
     gpointer data = GUINT_TO_POINTER(peer.window.bits);
     if (GTK_IS_BUTTON(widget)) g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), data);
-    if (GTK_IS_ENTRY(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnEdited), data);
+    if (GTK_IS_ENTRY(widget)) {
+        g_signal_connect(widget, "changed", G_CALLBACK(OnEdited), data);
+        g_signal_connect(widget, "key-press-event", G_CALLBACK(OnOwnEditKey), data);
+        g_signal_connect(widget, "key-release-event", G_CALLBACK(OnOwnEditKey), data);
+        g_signal_connect(widget, "focus-out-event", G_CALLBACK(OnOwnEditFocusOut), data);
+        g_signal_connect(widget, "paste-clipboard", G_CALLBACK(OnOwnEditPaste), data);
+    }
     if (GTK_IS_COMBO_BOX(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnComboChanged), data);
     if (GTK_IS_RANGE(widget)) g_signal_connect(widget, "change-value", G_CALLBACK(OnRangeChanged), data);
     if (win::HasClassName(peer.window, ui::kUpDownClass)) {

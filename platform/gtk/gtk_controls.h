@@ -4,7 +4,8 @@
 // control's state; the widget shows it, refreshed whenever the loop waits, and
 // the user's actions on a widget reach the model as the headless layer's
 // actions do: a button click is posted as the button's LeftButtonUp, typing in
-// an edit sets its text and notifies the parent, a choice in a combo or list
+// an edit sets its text and notifies the parent (an edit with a procedure of its
+// own gets typed text from an input method and pastes as messages instead), a choice in a combo or list
 // selects the item and notifies. Owner-drawn buttons are drawn windows.
 #pragma once
 

@@ -56,6 +56,11 @@ enum class Message : uint32_t {
                             // default: Close sends Close, the others do nothing
     InputLanguageChange = 32,  // the keyboard's input language changed: word: character
                                // set; data: keyboard layout (0 unknown); default: to every child
+    InputMethodResult = 33,  // text the input method composed for the focused window: data:
+                             // const std::u16string*; default: nothing
+    Paste = 34,              // paste into an edit: data: const std::string* of the desktop's
+                             // clipboard text (UTF-8), or 0 for the program's own; answer
+                             // non-zero when handled, else the desktop pastes
     KeyDown = 40,           // word: Key; data: repeat count
     KeyUp = 41,             // word: Key
     Char = 42,              // word: character code

@@ -164,6 +164,12 @@ public:
 bool SetWindowExtension(WindowHandle window, std::unique_ptr<WindowExtension> extension);
 WindowExtension* GetWindowExtension(WindowHandle window);
 
+// A window's own procedure in place of its class's (a control given behaviour of its
+// own): returns the procedure it had, empty when the handle is stale or the
+// procedure empty (nothing changes then). HasOwnProcedure is true from then on.
+WindowProc SetWindowProcedure(WindowHandle window, WindowProc procedure);
+bool HasOwnProcedure(WindowHandle window);
+
 // Default handling of messages a procedure does not take: Close destroys the
 // window, Paint validates it, SetCursor shows the class cursor; others give 0.
 intptr_t DefaultWindowProc(WindowHandle window, Message message, uint32_t word, intptr_t data);

@@ -22,6 +22,7 @@ constexpr int32_t kBytesPerLong = 4;
 struct WindowRecord {
     std::string className;  // as registered
     std::shared_ptr<const WindowProc> procedure;
+    bool ownProcedure = false;  // set by SetWindowProcedure in place of the class's
     uint32_t classStyle = 0;
     CursorHandle classCursor;
     platform::BrushHandle background;

@@ -1,4 +1,5 @@
-// Window classes, creation and destruction, and the window tree.
+// Window classes, creation and destruction, the window tree, and a window's own
+// procedure in place of its class's.
 #include <algorithm>
 
 #include "platform/win/backend.h"
@@ -229,6 +230,21 @@ bool SetWindowExtension(WindowHandle window, std::unique_ptr<WindowExtension> ex
 WindowExtension* GetWindowExtension(WindowHandle window) {
     WindowRecord* r = FindWindow(window);
     return r ? r->extension.get() : nullptr;
+}
+
+WindowProc SetWindowProcedure(WindowHandle window, WindowProc procedure) {
+    WindowRecord* r = FindWindow(window);
+    if (!r || !procedure) return {};
+    WindowProc previous = *r->procedure;
+    // A call running in the old procedure keeps it alive through its own reference.
+    r->procedure = std::make_shared<const WindowProc>(std::move(procedure));
+    r->ownProcedure = true;
+    return previous;
+}
+
+bool HasOwnProcedure(WindowHandle window) {
+    const WindowRecord* r = FindWindow(window);
+    return r != nullptr && r->ownProcedure;
 }
 
 }  // namespace ql::win

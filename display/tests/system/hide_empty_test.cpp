@@ -5,11 +5,15 @@
 
 #include <vector>
 
+#include "core/model/engraving_metrics.h"
 #include "core/model/pages.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/system_drawing.h"
 #include "display/tests/system/sysdraw_fixture.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/pitch/pitch_vocabulary.h"
+#include "staves/clef_key_placement.h"
 
 namespace ql::testing_sysdraw {
 namespace {
@@ -111,6 +115,29 @@ TEST_F(HideEmpty, StaffIsDrawnOverItsRuns) {
     // The run's edges are joined to the staff below by dotted lines.
     const std::vector<GridInk> joins = Inks(GridInkKind::DottedLine);
     EXPECT_GE(joins.size(), 4u);
+}
+
+// A run that a clef change opens has its staff lines start under that clef, not at
+// the run's barline.
+TEST_F(HideEmpty, RunOpenedByAClefHasItsLinesUnderTheClef) {
+    AddNote(kOssia, 3);
+    MeasureCell* cell = Cell(kOssia, 3);
+    cell->clefKey = static_cast<uint8_t>((cell->clefKey & 0xF0) | CodeOf(ClefKind::Bass));
+    UpdateBeatMaps(view_, 1);
+    const PlacedClef clef = PlaceClefChange(view_, kOssia, 2, CodeOf(ClefKind::Bass));
+    ASSERT_TRUE(clef.found);
+    const int32_t clefLeft = clef.at.x - EngravingMetricOf(*doc_, EngravingMetric::ClefChange) / 2;
+    ASSERT_LT(clefLeft, SlotX(3));
+    DrawAll();
+    const int32_t y = StaffY(kOssia);
+    int lines = 0;
+    for (const GridInk& ink : Inks(GridInkKind::Line)) {
+        if (ink.y1 != y || ink.y2 != y) continue;
+        ++lines;
+        EXPECT_EQ(ink.x1, clefLeft);
+        EXPECT_EQ(ink.x2, SlotX(4));
+    }
+    EXPECT_GT(lines, 0);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "display/system_drawing.h"
 #include "display/tests/system/sysdraw_fixture.h"
 #include "notes/beatmap/beat_map.h"
+#include "platform/gfx/dc.h"
 #include "platform/ui/headless.h"
 #include "shell/program_options.h"
 
@@ -278,6 +279,40 @@ TEST_F(SysDrawTest, OpeningBarlineFollowsItsRules) {
     EXPECT_TRUE(std::any_of(filled.begin(), filled.end(), [&](const GridInk& f) {
         return f.x1 == thickX && f.width == kThickBarWidth;
     }));
+}
+
+// In print the staff lines are cut to the band being printed, and stay whole on screen.
+TEST_F(SysDrawTest, PrintedStaffLinesStayInsideThePrintedBand) {
+    BuildScore(2, 4, 40);
+    const int32_t left = SlotX(2) + 40;
+    const int32_t right = SlotX(3) + 24;
+    PainterState& painter = State().display.painter;
+    painter.paintRect = PaintArea{left, -30000, right, 30000};
+    painter.paintRectActive = 1;
+    const auto linesOf = [&](int staff) {
+        std::vector<GridInk> lines;
+        for (const GridInk& ink : Inks(GridInkKind::Line))
+            if (ink.y1 == StaffY(staff) && ink.y2 == ink.y1) lines.push_back(ink);
+        return lines;
+    };
+    DrawAll();
+    ASSERT_FALSE(linesOf(1).empty());
+    EXPECT_LT(linesOf(1).front().x1, left);  // not printing: the whole system
+
+    const platform::DcHandle printer = gfx::CreateMemoryContext({});
+    State().drawing.PrintDC = printer;
+    DrawAll();
+    State().drawing.PrintDC = {};
+    gfx::DeleteContext(printer);
+    painter.paintRectActive = 0;
+    for (int staff = 1; staff <= 2; ++staff) {
+        const std::vector<GridInk> lines = linesOf(staff);
+        ASSERT_FALSE(lines.empty());
+        for (const GridInk& line : lines) {
+            EXPECT_EQ(line.x1, left);
+            EXPECT_EQ(line.x2, right);
+        }
+    }
 }
 
 // A hidden barline is left out, or drawn in the hidden colours while hidden items are

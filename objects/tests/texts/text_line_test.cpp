@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
@@ -14,6 +15,7 @@
 #include "objects/text_marks/text_entry.h"
 #include "platform/ui/dialog.h"
 #include "platform/win/input.h"
+#include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/resources/text_dialog_resources.h"
 
@@ -52,6 +54,22 @@ TEST_F(TextLineTest, TypedTextBecomesALineOfTheMeasureAndEmptyEntryReadsAsAStar)
     EXPECT_EQ(StringOf(empty), "*");
     EXPECT_NE(doc_->changeCounter, 0);
     EXPECT_TRUE(ui::headless::MessageBoxes().empty());
+}
+
+// What the input method finishes and what is pasted from the desktop are typed into
+// the entry like keys.
+TEST_F(TextLineTest, InputMethodAndPastedTextGoIntoTheEntry) {
+    ScriptEntries({[](DialogDriver& d) {
+        const std::u16string composed = u"Allegro ";
+        const std::string pasted = "vivace  ";
+        win::SendMessage(d.Item(kEntryEdit), win::Message::InputMethodResult, 0,
+                         reinterpret_cast<intptr_t>(&composed));
+        win::SendMessage(d.Item(kEntryEdit), win::Message::Paste, 0, reinterpret_cast<intptr_t>(&pasted));
+        d.PressEnter();
+    }});
+    ScoreObject* typed = Click(TextToolVariant::TextLine);
+    ASSERT_NE(typed, nullptr);
+    EXPECT_EQ(StringOf(typed), "Allegro vivace");
 }
 
 TEST_F(TextLineTest, EscapeDeletesTheNewLine) {

@@ -52,6 +52,33 @@ protected:
     bool refuseCreate = false;
 };
 
+// A window's own procedure takes its messages in place of the class's, which it can
+// pass them on to; other windows of the class keep the class's; stale handles and
+// empty procedures change nothing.
+TEST_F(WinWindowsTest, OwnProcedureStandsInFrontOfTheClasss) {
+    WindowHandle own = Make("Palette", kStyleVisible);
+    WindowHandle other = Make("Palette", kStyleVisible);
+    EXPECT_FALSE(HasOwnProcedure(own));
+    std::vector<Message> seen;
+    WindowProc classProc;
+    classProc = SetWindowProcedure(own, [&](WindowHandle w, Message m, uint32_t word, intptr_t data) -> intptr_t {
+        seen.push_back(m);
+        if (m == Message::User) return 7;
+        return classProc(w, m, word, data);
+    });
+    ASSERT_TRUE(classProc);
+    EXPECT_TRUE(HasOwnProcedure(own));
+    EXPECT_FALSE(HasOwnProcedure(other));
+    EXPECT_EQ(SendMessage(own, Message::User), 7);
+    EXPECT_EQ(SendMessage(other, Message::User), 0);
+    EXPECT_FALSE(SetWindowProcedure(own, WindowProc{}));
+    DestroyWindow(own);
+    EXPECT_EQ(seen, (std::vector<Message>{Message::User, Message::Destroy}));
+    EXPECT_EQ(destroyed, std::vector<WindowHandle>{own});  // passed on to the class
+    EXPECT_FALSE(SetWindowProcedure(own, DefaultWindowProc));
+    EXPECT_FALSE(HasOwnProcedure(own));
+}
+
 // Class names match without regard to letter case, and a second registration
 // of a name in another case is refused.
 TEST_F(WinWindowsTest, ClassNamesIgnoreLetterCase) {

@@ -1,0 +1,130 @@
+// Typing a text line on the desktop: the Text & Symbols tool armed from the Main
+// palette, a click on the page opens the entry window there, the typed text shows in
+// it, Enter closes the entry, and Escape closes it leaving the page as it was.
+#include <algorithm>
+#include <optional>
+#include <set>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+constexpr int kCell = 37;  // a 36-pixel palette button and its one-pixel gap
+constexpr int kTextSymbolsButton = 3;
+
+class TextEntryScenario : public DesktopScenario {
+  protected:
+    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+    std::optional<ShownWindow> Titled(std::string_view title) const {
+        for (int tries = 0; tries < 100; ++tries) {
+            for (const ShownWindow& w : x_.Windows())
+                if (w.title == title) return w;
+            x_.Settle();
+        }
+        return std::nullopt;
+    }
+    std::set<unsigned long> Shown() const {
+        std::set<unsigned long> ids;
+        for (const ShownWindow& w : x_.Windows()) ids.insert(w.id);
+        return ids;
+    }
+    // A window that came up since `before`, other than menus and tooltips.
+    std::optional<ShownWindow> NewWindow(const std::set<unsigned long>& before) const {
+        for (int tries = 0; tries < 100; ++tries) {
+            for (const ShownWindow& w : x_.Windows())
+                if (!before.count(w.id) && !w.overrideRedirect && w.width > 0) return w;
+            x_.Settle();
+        }
+        return std::nullopt;
+    }
+    std::optional<ShownWindow> Again(unsigned long id) const {
+        for (const ShownWindow& w : x_.Windows())
+            if (w.id == id) return w;
+        return std::nullopt;
+    }
+    // The right end of the music shown left of the palettes.
+    int MusicRight() const {
+        int right = x_.ScreenWidth();
+        for (const ShownWindow& w : x_.Windows())
+            for (std::string_view title : {"Main", "Notes", "Text & Symbols"})
+                if (w.title == title) right = std::min(right, w.x);
+        return right - 80;
+    }
+    // Clicks the page at (x, y) with the armed tool; the entry window that opens.
+    std::optional<ShownWindow> OpenEntryAt(int x, int y) {
+        const std::set<unsigned long> before = Shown();
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        x_.Settle(Millis{1000});
+        return NewWindow(before);
+    }
+    void PointerAway() {
+        x_.MovePointer(Frame().x + 20, x_.ScreenHeight() - 20);
+        x_.Settle(Millis{800});
+    }
+};
+
+TEST_F(TextEntryScenario, TypedTextShowsInTheEntryEnterPlacesItAndEscapeDropsIt) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = Titled("Main");
+    ASSERT_TRUE(main) << "no Main palette";
+    x_.Settle(Millis{800});
+    x_.Click(main->x + 1 + kTextSymbolsButton * kCell + 18, main->y + 1 + 18);
+    x_.Settle(Millis{800});
+    ASSERT_TRUE(Titled("Text & Symbols")) << "Text & Symbols did not open its palette";
+    PointerAway();
+
+    const ScreenPicture before = Screen();
+    const int left = Frame().x + 120;
+    const int right = MusicRight();
+    const std::vector<int> lines = before.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
+    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
+    const int y = lines[0] - 40;
+    const int first = left + (right - left) / 4;
+
+    // Typed text shows in the entry as it is typed (the entry grows with it); Enter
+    // closes the entry.
+    std::optional<ShownWindow> entry = OpenEntryAt(first, y);
+    ASSERT_TRUE(entry) << "no entry window opened at the click";
+    const ShownWindow opened = *entry;
+    const ScreenPicture empty = x_.Grab(opened);
+    x_.TypeText("Allegro");
+    x_.Settle(Millis{800});
+    entry = Again(opened.id);
+    ASSERT_TRUE(entry) << "the entry closed while typing";
+    const ScreenPicture typed = x_.Grab(*entry);
+    WritePng(Screen(), TestOutputFolder() / "text_entry_typing_desktop.png");
+    EXPECT_GT(typed.DarkPixels(0, 0, typed.width, typed.height),
+              empty.DarkPixels(0, 0, empty.width, empty.height) + 40)
+        << "the typed text does not show in the entry";
+    EXPECT_GT(entry->width, opened.width) << "the entry did not grow with its text";
+    x_.PressKey("Return");
+    x_.Settle(Millis{1200});
+    EXPECT_FALSE(Again(opened.id)) << "Enter did not close the entry";
+    PointerAway();
+    const ScreenPicture placed = Screen();
+    WritePng(placed, TestOutputFolder() / "text_entry_placed_desktop.png");
+
+    // Escape closes the entry and the page stays as it was.
+    const int second = left + 3 * (right - left) / 4;
+    entry = OpenEntryAt(second, y);
+    ASSERT_TRUE(entry) << "no entry window opened at the second click";
+    const unsigned long cancelled = entry->id;
+    x_.TypeText("gone");
+    x_.Settle(Millis{600});
+    x_.PressKey("Escape");
+    x_.Settle(Millis{1200});
+    EXPECT_FALSE(Again(cancelled)) << "Escape did not close the entry";
+    PointerAway();
+    const ScreenPicture after = Screen();
+    EXPECT_EQ(after.DarkPixels(second - 150, y - 80, second + 150, lines[0] - 4),
+              placed.DarkPixels(second - 150, y - 80, second + 150, lines[0] - 4))
+        << "a cancelled entry left ink on the page";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
