@@ -19,6 +19,11 @@ namespace ql::desktop {
 // The frame's title: the product's name.
 inline constexpr char kFrameTitle[] = "Quaverlinescribe";
 
+// The menu row and the one row of toolbar bands a fresh settings file gives, above
+// the score area: pictures of the score area start below them, as the bands' buttons
+// gray and ink with the state of the score.
+constexpr int kBarsHeight = 72;
+
 class DesktopScenario : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -9,7 +9,7 @@ namespace ql::desktop {
 namespace {
 
 // The menu bar above the score area; the scroll bar and the status bar below it.
-constexpr int kMenuBarHeight = 40;
+constexpr int kMenuBarHeight = kBarsHeight;
 constexpr int kBelowScoreArea = 60;
 constexpr int kScrollBarWidth = 20;
 // The marquee's drag and a quiet place for it: light pixels only.

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 // The menu bar above the score area; the horizontal scroll bar and the status bar
 // below it.
-constexpr int kMenuBarHeight = 40;
+constexpr int kMenuBarHeight = kBarsHeight;
 constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
 // The vertical scroll bar runs down the frame's right edge.

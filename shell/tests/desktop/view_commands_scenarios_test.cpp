@@ -17,7 +17,7 @@ namespace {
 constexpr Millis kRedrawTimeout{8000};
 // The menu bar above the score area; the horizontal scroll bar and the status bar
 // below it.
-constexpr int kMenuBarHeight = 40;
+constexpr int kMenuBarHeight = kBarsHeight;
 constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
 // A moved view changes far more pixels than a blinking caret does.
