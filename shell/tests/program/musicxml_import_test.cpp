@@ -8,7 +8,9 @@
 
 #include <cerrno>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <iterator>
 #include <fstream>
 #include <string>
@@ -45,14 +47,25 @@ const std::filesystem::path kFixture =
 
 class MusicXmlImportTest : public testing::ProgramFixture {
   protected:
+    // The import's temporary files go into a folder of the test's own, so that the
+    // counts below see no other test's imports running beside it.
     void SetUp() override {
         testing::ProgramFixture::SetUp();
         SetMusicXmlConverterPath(std::filesystem::path(QL_PROGRAM_DIR) / kConverterProgram);
+        if (const char* tmp = std::getenv("TMPDIR")) savedTemporary_ = tmp;
+        const std::filesystem::path temporary = scratch / "tmp";
+        std::filesystem::create_directories(temporary);
+        ::setenv("TMPDIR", temporary.c_str(), 1);
     }
     void TearDown() override {
+        if (savedTemporary_)
+            ::setenv("TMPDIR", savedTemporary_->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
         SetMusicXmlConverterPath({});
         testing::ProgramFixture::TearDown();
     }
+    std::optional<std::string> savedTemporary_;
     // A stand-in converter: a shell script with this body.
     void StandIn(const std::string& body) {
         const std::filesystem::path script = scratch / "stand-in";
