@@ -6,33 +6,18 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
+constexpr int kCell = kPaletteCell;
 constexpr Millis kRedrawTimeout{8000};
 
-bool IsDark(uint32_t p) {
-    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 0x80;
-}
+bool IsDark(uint32_t p) { return IsDarkPixel(p); }
 
-class BlockPasteScenario : public DesktopScenario {
+class BlockPasteScenario : public MusicBesidePalettes {
   protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-    std::optional<ShownWindow> Titled(std::string_view title) const {
-        for (const ShownWindow& w : x_.Windows())
-            if (w.title == title) return w;
-        return std::nullopt;
-    }
-    int MusicRight() const {
-        int right = x_.ScreenWidth();
-        for (const ShownWindow& w : x_.Windows())
-            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
-                if (w.title == title) right = std::min(right, w.x);
-        return right - 80;
-    }
     // Columns dark over the whole height of the staff given by its five lines: its
     // barlines, left to right.
     std::vector<int> Barlines(const ScreenPicture& picture, int left, int right, const std::vector<int>& lines) const {

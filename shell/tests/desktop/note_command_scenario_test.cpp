@@ -6,34 +6,18 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
+constexpr int kCell = kPaletteCell;
 constexpr Millis kRedrawTimeout{8000};
 
-bool IsDark(uint32_t p) {
-    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 0x80;
-}
+bool IsDark(uint32_t p) { return IsDarkPixel(p); }
 
-class NoteCommandScenario : public DesktopScenario {
+class NoteCommandScenario : public MusicBesidePalettes {
   protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-    std::optional<ShownWindow> Titled(std::string_view title) const {
-        for (const ShownWindow& w : x_.Windows())
-            if (w.title == title) return w;
-        return std::nullopt;
-    }
-    // The right end of the music left of the palettes.
-    int MusicRight() const {
-        int right = x_.ScreenWidth();
-        for (const ShownWindow& w : x_.Windows())
-            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
-                if (w.title == title) right = std::min(right, w.x);
-        return right - 80;
-    }
     // Dark pixels in a small box around a point.
     int64_t DarkAround(int x, int y, int half = 3) const {
         const ScreenPicture box = x_.Grab(x - half, y - 1, 2 * half + 1, 3);
