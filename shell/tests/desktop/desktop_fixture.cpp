@@ -128,11 +128,20 @@ void DesktopScenario::PressInFrame(std::string_view stroke) {
     x_.PressKey(stroke);
 }
 
+bool DesktopScenario::OpenFrameMenu(char menuMnemonic, Pointer pointer) {
+    constexpr int kStrokes = 3;
+    constexpr Millis kWaitPerStroke{8000};
+    const auto shown = [&] { return !x_.Popups().empty(); };
+    for (int stroke = 0; stroke < kStrokes; ++stroke) {
+        if (pointer == Pointer::kToFrame) x_.PointAt(Frame());
+        x_.PressKey(std::string("alt+") + menuMnemonic);
+        if (WaitFor(shown, kWaitPerStroke)) return true;
+    }
+    return false;
+}
+
 void DesktopScenario::ChooseMenuItem(char menuMnemonic, char itemMnemonic) {
-    x_.PointAt(Frame());
-    x_.PressKey(std::string("alt+") + menuMnemonic);
-    const bool opened = WaitFor([&] { return !x_.Popups().empty(); });
-    EXPECT_TRUE(opened) << "the menu did not open";
+    EXPECT_TRUE(OpenFrameMenu(menuMnemonic)) << "the menu did not open";
     x_.PressKey(std::string(1, itemMnemonic));
 }
 

@@ -42,8 +42,14 @@ protected:
     std::optional<ShownWindow> WaitForMessageBox() const;
     // A key stroke with the pointer over the frame.
     void PressInFrame(std::string_view stroke);
-    // Opens a menu of the frame's menu bar with Alt and its mnemonic, then chooses the
-    // item with its own mnemonic.
+    // Opens a menu of the frame's menu bar with Alt and its mnemonic, the pointer over
+    // the frame; true once its popup shows. A stroke that reaches the frame while it
+    // swaps its menu bar (a score window just opened or closed) is lost, as it would
+    // be for a user: after a while without a popup the stroke is given again.
+    // The pointer stays where it is when asked (over the score it moves the location).
+    enum class Pointer { kToFrame, kStays };
+    bool OpenFrameMenu(char menuMnemonic, Pointer pointer = Pointer::kToFrame);
+    // Opens a menu as OpenFrameMenu does, then chooses the item with its own mnemonic.
     void ChooseMenuItem(char menuMnemonic, char itemMnemonic);
     // Waits for a file chooser titled `title`, types the path into its location field
     // and confirms it; false when no chooser came.

@@ -22,21 +22,15 @@ bool SettingsHold(const fs::path& settings, const std::string& line) {
     return false;
 }
 
-void OpenMenu(XSession& x, const ShownWindow& frame, const char* stroke) {
-    x.PointAt(frame);
-    x.PressKey(stroke);
-    ASSERT_TRUE(WaitFor([&] { return !x.Popups().empty(); })) << stroke << " opened no menu";
-}
-
 TEST_F(DesktopScenario, LanguageMenuSwitchesToGerman) {
     ASSERT_TRUE(StartProgram());
     // Language lists English and the shipped Deutsch, the last item.
-    OpenMenu(x_, Frame(), "alt+l");
+    ASSERT_TRUE(OpenFrameMenu('l'));
     x_.PressKey("End");
     x_.PressKey("Return");
     ASSERT_TRUE(WaitFor([&] { return x_.Popups().empty(); }));
     // Help (still "&Hilfe") has About first: its window carries the German title.
-    OpenMenu(x_, Frame(), "alt+h");
+    ASSERT_TRUE(OpenFrameMenu('h'));
     x_.PressKey("Return");
     const std::optional<ShownWindow> about = x_.WaitForWindow(kGermanAboutTitle);
     ASSERT_TRUE(about) << "no About window with the German title";

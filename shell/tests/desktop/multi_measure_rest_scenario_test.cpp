@@ -48,8 +48,7 @@ protected:
     // Notes > Multi-measure Rest from the keyboard, the pointer left where it is
     // (over the score the location would follow it).
     void ChooseMultiMeasureRest() {
-        x_.PressKey("alt+n");
-        ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); })) << "the Notes menu did not open";
+        ASSERT_TRUE(OpenFrameMenu('n', Pointer::kStays)) << "the Notes menu did not open";
         x_.PressKey("m");
     }
 };

@@ -148,8 +148,7 @@ TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
     ASSERT_TRUE(WindowTitled(x_, "Main"));
     x_.Settle(Millis{800});
     const auto chooseSmall = [this] {
-        PressInFrame("alt+v");
-        ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }));
+        ASSERT_TRUE(OpenFrameMenu('v'));
         x_.PressKey("Down");  // past "Display Status Bar"
         x_.PressKey("Return");
         x_.Settle(Millis{800});

@@ -13,9 +13,7 @@ protected:
     // Opens MIDI > Playback Options; the submenu's window (the smaller of the two
     // popups), or empty.
     std::optional<ShownWindow> OpenSubmenu() {
-        x_.PointAt(Frame());
-        x_.PressKey("alt+m");
-        WaitFor([&] { return !x_.Popups().empty(); });
+        if (!OpenFrameMenu('m')) return std::nullopt;
         x_.PressKey("o");
         std::vector<ShownWindow> popups;
         WaitFor([&] { return (popups = x_.Popups()).size() >= 2; });

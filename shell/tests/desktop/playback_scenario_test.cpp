@@ -27,9 +27,7 @@ protected:
     // first usable item is highlighted; Start Playback is, and the items measured
     // come after it. -1 when the menu did not open.
     int64_t ItemInk(int item) {
-        x_.PointAt(Frame());
-        x_.PressKey("alt+m");
-        if (!WaitFor([&] { return !x_.Popups().empty(); })) return -1;
+        if (!OpenFrameMenu('m')) return -1;
         x_.Settle();
         const ScreenPicture popup = x_.Grab(x_.Popups().front());
         const int row = popup.height / kMidiItems;

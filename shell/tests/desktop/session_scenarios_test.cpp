@@ -28,8 +28,7 @@ bool SettingsHold(const fs::path& settings, const std::string& line) {
 TEST_F(DesktopScenario, StartAndQuitKeepsTheSettings) {
     ASSERT_TRUE(StartProgram());
     // The File menu opens at the size of its items the first time.
-    x_.PressKey("alt+f");
-    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }));
+    ASSERT_TRUE(OpenFrameMenu('f'));
     const ShownWindow menu = x_.Popups().front();
     EXPECT_GE(menu.height, kMinimumFileMenuHeight);
     EXPECT_GE(menu.width, kMinimumMenuWidth);
@@ -37,8 +36,7 @@ TEST_F(DesktopScenario, StartAndQuitKeepsTheSettings) {
     x_.PressKey("Escape");
     // So does the View menu of a score's menu bar, new with its window.
     NewScore();
-    x_.PressKey("alt+v");
-    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }));
+    ASSERT_TRUE(OpenFrameMenu('v'));
     EXPECT_GE(x_.Popups().front().height, kMinimumFileMenuHeight);
     // The first item of View is "Display Status Bar".
     x_.PressKey("Return");
@@ -91,8 +89,7 @@ TEST_F(DesktopScenario, RecentFilesListReopensTheLastScore) {
     ASSERT_TRUE(StartProgram());
     EXPECT_TRUE(x_.WaitForWindow("recent.ql")) << "the last file was not reopened at start";
     CloseScore();
-    x_.PressKey("alt+f");
-    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }));
+    ASSERT_TRUE(OpenFrameMenu('f'));
     // The list follows the last item: Up from the first item wraps to it.
     x_.PressKey("Up");
     x_.PressKey("Return");

@@ -71,9 +71,7 @@ class SettingsScenario : public DesktopScenario {};
 
 TEST_F(SettingsScenario, WithoutAScoreOnlyOpeningItemsAreInInk) {
     ASSERT_TRUE(StartProgram());
-    x_.PointAt(Frame());
-    x_.PressKey("alt+f");
-    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }));
+    ASSERT_TRUE(OpenFrameMenu('f'));
     x_.Settle();
     const ShownWindow menu = x_.Popups().front();
     const ScreenPicture picture = x_.Grab(menu);

@@ -100,10 +100,8 @@ protected:
     }
     // The menu opened with its mnemonic, pictured, and closed again.
     ScreenPicture MenuPicture(char menuMnemonic) {
-        x_.PointAt(Frame());
-        x_.PressKey(std::string("alt+") + menuMnemonic);
-        std::vector<ShownWindow> popups;
-        WaitFor([&] { return !(popups = x_.Popups()).empty(); });
+        if (!OpenFrameMenu(menuMnemonic)) return {};
+        const std::vector<ShownWindow> popups = x_.Popups();
         if (popups.empty()) return {};
         x_.Settle();
         const ShownWindow& popup = popups.front();
@@ -115,9 +113,7 @@ protected:
     }
     // The last item of a menu (its mnemonic is shared with an item above it).
     void ChooseLastMenuItem(char menuMnemonic) {
-        x_.PointAt(Frame());
-        x_.PressKey(std::string("alt+") + menuMnemonic);
-        WaitFor([&] { return !x_.Popups().empty(); });
+        EXPECT_TRUE(OpenFrameMenu(menuMnemonic));
         x_.PressKey("Up");
         x_.PressKey("Return");
     }
