@@ -3,6 +3,7 @@
 // through the page editor, and the barline's own bytes are put back afterwards.
 #include "staves/score_truncate.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/core_strings.h"
@@ -15,9 +16,11 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/navigation.h"
+#include "display/view_location.h"
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_format.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
 #include "staves/barline.h"
 #include "staves/measure_edit.h"
@@ -89,6 +92,29 @@ int TruncateScoreAtMeasure(ScoreView* view, ScorePage* page, int measure) {
     record->flags = kept.flags;
     RenumberFromCurrentPage(view);
     return 1;
+}
+
+void CutToFirstPage(ScoreView* view) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    ScorePage* first = document != nullptr ? document->firstPage : nullptr;
+    if (first == nullptr || first->firstSystem.get() == nullptr) return;
+    constexpr int kMaxSystems = 256;  // bounds the walk of a damaged chain
+    ScoreSystem* last = first->firstSystem.get();
+    for (int n = 0; n < kMaxSystems && last->next.get() != nullptr; ++n) last = last->next.get();
+    view->currentPage = first;
+    SetCurrentSystem(view, last);
+    const int end = first->lastMeasure;
+    if (end >= 1 && end < document->header.measureCount) TruncateScoreAtMeasure(view, first, end + 1);
+    // Its barlines, the closing one included, are plain ones again.
+    const int closing = std::min<int>(document->header.measureCount + 1, MaxMeasures - 1);
+    for (int m = 1; m <= closing; ++m) {
+        MeasureRecord* record = MeasureRecordOf(document, m);
+        record->barline = 0;
+        record->repeatCount = 0;
+    }
+    view->currentPage = first;
+    SetCurrentSystem(view, last);
+    UpdateBeatMaps(view, 1);
 }
 
 int EndPieceAtBarline(ScoreView* view, int measure) {

@@ -16,6 +16,12 @@ inline constexpr char kTruncateQuestion[] = "All data following this barline wil
 // nothing after the barline or the arguments do not name it.
 int TruncateScoreAtMeasure(ScoreView* view, ScorePage* page, int measure);
 
+// A score opened as the base of a new manuscript keeps its first page: the location
+// goes to the page's last system, the measures after the page are cut off, the beat
+// maps are built again and the barlines left are plain ones without repeats. Not an
+// undoable edit: the new manuscript starts with an empty history.
+void CutToFirstPage(ScoreView* view);
+
 // Ctrl+End on the barline in front of `measure` in page view: when music follows it,
 // the question above must be answered Yes; then the score is cut there, the view
 // goes to the page of the last measure and the barline becomes a final barline (an

@@ -26,6 +26,7 @@
 #include "platform/ui/message_box.h"
 #include "shell/file_guard.h"
 #include "shell/shell_services.h"
+#include "staves/score_truncate.h"
 
 namespace ql {
 namespace {
@@ -92,6 +93,13 @@ ScoreView* OpenNativeScore(const fs::path& path) {
         return nullptr;
     }
     load.document->fileLock = lock;
+    if (files.OpeningAsBase && !sys::HasExtension(path, kTemplateFileExtension)) {
+        // A score (not a template) chosen as the base of a new manuscript gives it
+        // its first page only.
+        const bool damaged = load.document->changeCounter != 0;
+        CutToFirstPage(load.view);
+        if (!damaged) ClearDocumentModified(load.document);
+    }
     NameLoadedDocument(load.document, path);
     ShowLoadedDocument(load.view);
     ShowLoadNotice(load);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/memory/pool.h"
+#include "layout/page_format.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/view.h"
@@ -429,6 +431,45 @@ TEST_F(FileCommandsTest, ATemplateOpensAsAnUnnamedScore) {
     EXPECT_EQ(view->currentSystem, view->document->firstPage->firstSystem.get());
     EXPECT_EQ(view->document->fileLock, -1);
     EXPECT_EQ(State().files.OpeningAsBase, 0);
+}
+
+// A score (not a template) chosen in New gives the new manuscript its first page
+// only; the same score saved as a template gives it everything. Both are unnamed and
+// unchanged, and the file chosen is left as it was.
+TEST_F(FileCommandsTest, AScoreChosenAsTheBaseGivesItsFirstPage) {
+    BuildSmallScore(1, 3);
+    {
+        ScopedPoolSet pools(doc_->pools);
+        doc_->firstPage->firstMeasure = 1;
+        doc_->firstPage->lastMeasure = 1;
+        ASSERT_EQ(AppendPage(view_), 1);
+    }
+    ASSERT_EQ(doc_->header.pageCount, 2);
+    State().files.TrimPagesOption = 0;  // the files keep the empty measures and page
+    SaveCopyAt(PathOf("base.ql"));
+    SaveCopyAt(PathOf("base.tpl"));
+    const std::vector<uint8_t> file = Bytes(PathOf("base.ql"));
+    const auto chosen = [&](const char* name) {
+        NewManuscriptChoice choice;
+        choice.accepted = true;
+        choice.useTemplate = true;
+        choice.templatePath = PathOf(name);
+        return NewManuscriptFromChoice(choice);
+    };
+
+    ScoreView* fromScore = chosen("base.ql");
+    ASSERT_NE(fromScore, nullptr);
+    EXPECT_EQ(fromScore->document->header.pageCount, 1);
+    EXPECT_EQ(fromScore->document->header.measureCount, 1);
+    EXPECT_EQ(fromScore->document->path, "untitled_NEW");
+    EXPECT_EQ(fromScore->document->changeCounter, 0);
+    EXPECT_EQ(Bytes(PathOf("base.ql")), file);
+
+    ScoreView* fromTemplate = chosen("base.tpl");
+    ASSERT_NE(fromTemplate, nullptr);
+    EXPECT_EQ(fromTemplate->document->header.pageCount, 2);
+    EXPECT_GT(fromTemplate->document->header.measureCount, 1);
+    EXPECT_EQ(NewViews().size(), 2u);
 }
 
 TEST_F(FileCommandsTest, OpenCommandAsksForAFileInTheLastFolderUsed) {

@@ -22,12 +22,15 @@
 #include "files/bytes/file_faults.h"
 #include "files/score_file.h"
 #include "files/tests/save/save_fixture.h"
+#include "files/tests/stream/stream_layout.h"
 #include "layout/page_format.h"
 #include "platform/tests/sys/scratch_folder.h"
 #include "shell/program_options.h"
 
 namespace ql {
 namespace {
+
+using testing_files::kPageCountAt;
 
 using testing_files::SaveTest;
 using testing_files::V;
@@ -277,7 +280,6 @@ TEST_F(ScoreSave, TrimsEmptyPagesAtTheEnd) {
         ScopedPoolSet pools(doc_->pools);
         ASSERT_EQ(AppendPage(view_), 1);
     };
-    constexpr size_t kPageCountAt = 28 + 194;  // after the prologue
     // Page 1 holds the score's one measure (the fixture lays out no pages).
     doc_->firstPage->firstMeasure = 1;
     doc_->firstPage->lastMeasure = 1;

@@ -11,6 +11,7 @@ constexpr size_t kPrologueBytes = 28;
 constexpr size_t kHeaderAt = kPrologueBytes;
 constexpr size_t kStaffCountAt = kHeaderAt + 191;
 constexpr size_t kMeasureCountAt = kHeaderAt + 192;
+constexpr size_t kPageCountAt = kHeaderAt + 194;
 constexpr size_t kPortCountAt = kHeaderAt + 264;
 constexpr size_t kPortEntryBytes = 34;
 constexpr size_t kGalleyRecordBytes = 16;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "files/tests/stream/stream_layout.h"
+#include "shell/resources/dialog_grid.h"
 #include "shell/tests/desktop/desktop_fixture.h"
 
 namespace ql::desktop {
@@ -175,6 +176,53 @@ TEST_F(DesktopScenario, ADamagedScoreOpensAndIsNeverSavedOverItself) {
     x_.PressKey("alt+n");
     EXPECT_TRUE(WaitFor([&] { return Frame().title == kFrameTitle; })) << "the score did not close";
     EXPECT_EQ(Bytes(score), bytes);
+    EXPECT_EQ(Quit(), 0);
+}
+
+// The centre of New Manuscript's "Use Template" button: the dialog is a grid of three
+// columns and seven rows in dialog units, the button in the third column of row 3,
+// and the window's pixels scale those units alike across and down.
+std::pair<int, int> UseTemplateButton(const ShownWindow& dialog) {
+    using namespace dialog_grid;
+    constexpr int kColumnWidth = 110, kButtonWidth = 50, kColumns = 3, kRows = 7;
+    constexpr double width = 2 * kMargin + kColumns * kColumnWidth;
+    constexpr double height = 2 * kMargin + kRows * kRowHeight;
+    constexpr double x = kMargin + 2 * kColumnWidth + kButtonWidth / 2.0;
+    constexpr double y = kMargin + 3 * kRowHeight + kControlHeight / 2.0;
+    return {dialog.x + static_cast<int>(dialog.width * x / width),
+            dialog.y + static_cast<int>(dialog.height * y / height)};
+}
+
+// A score (not a template) chosen with New's "Use Template" gives the new manuscript
+// its first page only, and its own file stays as it was.
+TEST_F(DesktopScenario, AScoreChosenAsTheTemplateOfNewGivesItsFirstPage) {
+    ASSERT_TRUE(StartProgram());
+    const fs::path base = home_->Documents() / "base.ql";
+    NewScore();
+    InsertPage();
+    ASSERT_TRUE(SaveScoreAs(base));
+    CloseScore();
+    const std::string bytes = Bytes(base);
+    ASSERT_GT(bytes.size(), testing_files::kPageCountAt + 1);
+    ASSERT_EQ(U16At(bytes, testing_files::kPageCountAt), 2);
+
+    PressInFrame("ctrl+n");
+    const std::optional<ShownWindow> dialog = x_.WaitForWindow("New Manuscript");
+    ASSERT_TRUE(dialog);
+    const auto [x, y] = UseTemplateButton(*dialog);
+    x_.Click(x, y);
+    ChooseFileToOpen("Open Template File", base, "[untitled_NEW]");
+    ASSERT_TRUE(x_.WaitForWindow("[untitled_NEW]")) << "no new manuscript from the score";
+
+    const fs::path made = home_->Documents() / "made.ql";
+    ASSERT_TRUE(SaveScoreAs(made));
+    const std::string madeBytes = Bytes(made);
+    ASSERT_GT(madeBytes.size(), testing_files::kPageCountAt + 1);
+    EXPECT_EQ(U16At(madeBytes, testing_files::kPageCountAt), 1);
+    const int kept = U16At(madeBytes, testing_files::kMeasureCountAt);
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, U16At(bytes, testing_files::kMeasureCountAt)) << "the second page's measures went";
+    EXPECT_EQ(Bytes(base), bytes);
     EXPECT_EQ(Quit(), 0);
 }
 

@@ -524,5 +524,44 @@ TEST_F(BarlineObjects, CuttingTakesThePagesAfterTheBarline) {
     EXPECT_EQ(Image(), before);
 }
 
+// A score taken as the base of a new manuscript keeps its first page: the measures
+// after it go with their page, the barlines left are plain ones without repeats, and
+// the location stands on the page's last system.
+TEST_F(BarlineObjects, TheBaseOfANewManuscriptKeepsItsFirstPage) {
+    ASSERT_NE(AppendPage(view_), 0);
+    ASSERT_EQ(doc_->header.pageCount, 2);
+    const int kept = doc_->firstPage->lastMeasure;
+    ASSERT_LT(kept, doc_->header.measureCount);
+    SetBarlineTypeAt(doc_, BarlineRef{2, false, false}, static_cast<int>(BarlineType::EndRepeat));
+    Record(2).repeatCount = 2;
+    SetBarlineTypeAt(doc_, BarlineRef{kept + 1, false, false}, static_cast<int>(BarlineType::Double));
+    ScoreSystem* last = doc_->firstPage->firstSystem.get();
+    while (last->next.get() != nullptr) last = last->next.get();
+
+    CutToFirstPage(view_);
+    EXPECT_EQ(doc_->header.pageCount, 1);
+    EXPECT_EQ(doc_->header.measureCount, kept);
+    EXPECT_EQ(doc_->firstPage->next.get(), nullptr);
+    for (int m = 1; m <= kept + 1; ++m) {
+        EXPECT_EQ(Record(m).barline, 0) << "measure " << m;
+        EXPECT_EQ(Record(m).repeatCount, 0) << "measure " << m;
+    }
+    EXPECT_EQ(view_->currentPage, doc_->firstPage);
+    EXPECT_EQ(view_->currentSystem, last);
+    EXPECT_EQ(Numbers().size(), static_cast<size_t>(kept));
+}
+
+// A score of one page loses nothing but its repeats.
+TEST_F(BarlineObjects, AOnePageBaseKeepsEveryMeasure) {
+    const int count = doc_->header.measureCount;
+    ASSERT_EQ(doc_->header.pageCount, 1);
+    Record(3).repeatCount = 1;
+    SetBarlineTypeAt(doc_, BarlineRef{3, false, false}, static_cast<int>(BarlineType::EndRepeat));
+    CutToFirstPage(view_);
+    EXPECT_EQ(doc_->header.measureCount, count);
+    EXPECT_EQ(Record(3).barline, 0);
+    EXPECT_EQ(Record(3).repeatCount, 0);
+}
+
 }  // namespace
 }  // namespace ql::testing_measures
