@@ -271,7 +271,8 @@ EventRecord* InsertNoteAtCursor(ScoreView* view) {
     RedrawMeasureLinked(view);
     bool extended = false;
     EventRecord* note = chordMember ? LinkChordMember(view, place) : LinkNewChord(view, place, &extended);
-    if (note == nullptr) {
+    if (note == nullptr) {  // refused: the voice comes back as it was
+        DrawNoteChain(view, place.voice);
         EndViewDraw(view);
         return nullptr;
     }

@@ -48,8 +48,9 @@ class EntryRedraw : public EntryTest {
     bool HaveMusicFont() const {
         return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
     }
-    // Ink on the screen where the measure drawn afresh has paper.
-    int InkLeftOver() {
+    // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
+    // of the fresh drawing the screen lacks.
+    int InkLeftOver(int* missing = nullptr) {
         const std::vector<uint32_t> shown = WindowPixels();
         OpenWindow(kWidth, kHeight);
         DrawMeasure();
@@ -57,11 +58,14 @@ class EntryRedraw : public EntryTest {
         EXPECT_EQ(shown.size(), fresh.size());
         int freshInk = 0;
         int leftOver = 0;
+        int lacking = 0;
         for (size_t i = 0; i < fresh.size() && i < shown.size(); ++i) {
             freshInk += Ink(fresh[i]);
             leftOver += Ink(shown[i]) && Paper(fresh[i]);
+            lacking += Ink(fresh[i]) && Paper(shown[i]);
         }
         EXPECT_GT(freshInk, 100) << "nothing was drawn";
+        if (missing != nullptr) *missing = lacking;
         return leftOver;
     }
 };
@@ -78,6 +82,26 @@ TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {
     ASSERT_EQ(Chords().size(), 2u);
     ASSERT_TRUE(IsOneGroup(Chords())) << "the two eighths were not beamed";
     EXPECT_EQ(InkLeftOver(), 0) << "ink where the measure has paper (the first note's flag) is left on the screen";
+}
+
+// A ninth eighth is refused in a full measure: the voice drawn away before the
+// check comes back whole.
+TEST_F(EntryRedraw, ARefusedNoteLeavesTheVoiceOnTheScreen) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    for (int i = 0; i < 8; ++i) Click();  // the pointer moves on after each note
+    UseMeasure(1);
+    ASSERT_EQ(Chords().size(), 8u);
+    PointAt(4000, kEntryStep);  // clear of the last note, which it would join
+    Click();
+    ASSERT_EQ(view_->currentMeasure, 1);
+    ASSERT_EQ(Voice().size(), 8u) << "the ninth note went in";
+    int missing = 0;
+    EXPECT_EQ(InkLeftOver(&missing), 0);
+    EXPECT_EQ(missing, 0) << "the voice is missing from the screen after the refusal";
 }
 
 // The A below the middle line respelled as B double flat: the head moves up a step,
