@@ -7,6 +7,7 @@
 #include "core/ui/status_bar.h"
 #include "editing/note_palette_popup.h"
 #include "editing/palette_layout.h"
+#include "editing/selection.h"
 #include "editing/tool_records.h"
 #include "editing/tools.h"
 #include "notes/entry/note_tool_state.h"
@@ -40,6 +41,16 @@ ToolRecord* TupletToolInForce() {
                                                                                                           : nullptr;
 }
 
+// The selection's current object is of another kind than a mark: one that the
+// previous tool left in focus (a dragged graphic, a note being stepped), one the
+// pointer took up, or the prototype of another armed tool.
+bool OtherKindInFocus(const SelectionState& s) {
+    const bool armedHere = s.armed != 0 && s.toolType == kArticulationType;
+    const ScoreObject* focused = s.focusedObject.get();
+    if (s.editMode <= 0 || (armedHere && focused == s.defaultObject.get())) return !armedHere;
+    return focused == nullptr || focused->type != kArticulationType;
+}
+
 }  // namespace
 
 ArticulationToolState& ArticulationTools() {
@@ -71,6 +82,16 @@ intptr_t ArticulationToolHandler(ScoreView* view, int action, ToolRecord* record
     if (view == nullptr || s == nullptr) return 0;
     if (ToolRecord* tuplet = TupletToolInForce())
         return tuplet->handler(view, action, tuplet, window, message, word, data);
+    // This tool edits marks only: an object of another kind in focus is let go first,
+    // its edit committed, and the tool is then bound afresh.
+    const bool otherKind = OtherKindInFocus(*s);
+    if (otherKind) {
+        EndFocus(view, 0);
+        s->commitAfterMessage = 0;
+    }
+    const bool bound = !otherKind && BindArmedTool(view, message, window, kArticulationType) != 0;
+    if (action == ToolAction::Message && (!bound || s->toolType != kArticulationType))
+        action = ToolAction::SelectThenMessage;
     switch (action) {
         case ToolAction::Select:
             TakeArticulationChoice(record);
@@ -79,10 +100,7 @@ intptr_t ArticulationToolHandler(ScoreView* view, int action, ToolRecord* record
         case ToolAction::Message:
         case ToolAction::SelectThenMessage:
             TakeArticulationChoice(record);
-            if (action == ToolAction::SelectThenMessage || s->armed == 0 ||
-                s->toolType != kArticulationType)
-                Arm(view);
-            BindArmedTool(view, message, window, kArticulationType);
+            if (action == ToolAction::SelectThenMessage) Arm(view);
             // A right click while nothing is grabbed asks for the Notes palette under
             // the pointer, unless the program holds that back.
             if (message == win::Message::RightButtonDown && !s->grabbedRecord &&

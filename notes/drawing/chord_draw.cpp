@@ -116,16 +116,17 @@ bool CellHasNoEvents(MeasureCell* cell) {
     return true;
 }
 
-void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell) {
+void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell, RestInk ink) {
     if (!CellHasNoEvents(cell)) return;
+    const auto draw = [&] { ink == RestInk::Erase ? EraseMeasureRest(view) : DrawMeasureRest(view); };
     const MeasureRecord* record = MeasureRecordOf(view->document, view->currentMeasure);
     if (record != nullptr && record->extra != 0) {
-        DrawMeasureRest(view);
+        draw();
         return;
     }
     for (int voice = 0; voice < kVoiceCount; ++voice)
         if (GetVoiceFirstElement(cell, voice) != nullptr) return;
-    if (State().notes.AutoRest) DrawMeasureRest(view);
+    if (State().notes.AutoRest) draw();
 }
 
 void DrawChordAt(ScoreView* view, const Chord& chord, int32_t x, bool withStem) {

@@ -183,8 +183,9 @@ EventRecord* BeamGroupStart(EventRecord* chord);
 void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice);
 // True when no voice of the cell has notes or rests.
 bool CellHasNoEvents(MeasureCell* cell);
-// The rest an empty measure shows (none when a voice has notes).
-void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell);
+// The rest an empty measure shows (none when a voice has notes), drawn or erased.
+enum class RestInk { Draw, Erase };
+void DrawEmptyMeasureRest(ScoreView* view, MeasureCell* cell, RestInk ink = RestInk::Draw);
 
 // ---- Shared steps ----
 // Heads, marks and (with withStem) the unbeamed stem of every note of a chord, then its

@@ -253,7 +253,8 @@ bool EraseEmptyMeasureRestLinked(ScoreView* view) {
     MeasureCell* cell = view != nullptr ? CurrentCellOf(view) : nullptr;
     if (cell == nullptr || !notedraw::CellHasNoEvents(cell)) return false;
     DrawHereAndLinked(view, [](ScoreView* v) {
-        if (MeasureCell* c = CurrentCellOf(v)) Saved(v, [&] { notedraw::DrawEmptyMeasureRest(v, c); });
+        if (MeasureCell* c = CurrentCellOf(v))
+            Saved(v, [&] { notedraw::DrawEmptyMeasureRest(v, c, notedraw::RestInk::Erase); });
     });
     return true;
 }

@@ -40,8 +40,8 @@ void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord);
 // The current measure's slot redrawn in this view, then in every linked view moved to
 // this view's staff and measure; this view is active again at the end.
 void RedrawMeasureLinked(ScoreView* view);
-// The rest an empty current measure shows, drawn once more in the erase colours here
-// and in every linked view, before a first note goes in; true when there was one.
+// The rest an empty current measure shows, taken off the paper here and in every
+// linked view before a first note goes in; true when there was one.
 bool EraseEmptyMeasureRestLinked(ScoreView* view);
 
 // The view moved to a staff and measure for drawing (system of the current page

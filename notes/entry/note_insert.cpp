@@ -263,12 +263,16 @@ EventRecord* InsertNoteAtCursor(ScoreView* view) {
     BeginViewDraw(view);
     HideNoteCursor(view);
     const bool chordMember = place.chord.note != nullptr;
-    // The rest an empty measure shows goes before its first note; the staff lines it
+    // The voice's image goes first, as beams, flags and places may change, and so does
+    // the rest an empty measure shows before its first note; the staff lines they
     // crossed come back.
-    if (!chordMember && EraseEmptyMeasureRestLinked(view)) RedrawMeasureLinked(view);
+    DrawNoteChainSaved(view, place.voice);
+    if (!chordMember) EraseEmptyMeasureRestLinked(view);
+    RedrawMeasureLinked(view);
     bool extended = false;
     EventRecord* note = chordMember ? LinkChordMember(view, place) : LinkNewChord(view, place, &extended);
-    if (note == nullptr) {
+    if (note == nullptr) {  // refused: the voice comes back as it was
+        DrawNoteChain(view, place.voice);
         EndViewDraw(view);
         return nullptr;
     }

@@ -15,6 +15,7 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "notes/drawing/note_redraw.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/pitch/pitch.h"
 #include "notes/respell/cross_staff_notes.h"
@@ -161,8 +162,12 @@ void EnharmonicChangeCommand(ScoreView* view, EventRecord* note, MeasureCell* ce
     if (GetLastChordOfBeamGroup(note) == nullptr) return;
     UndoStep step(view->document, view, UndoKind::Enharmonic, TypeCode(ObjectType::Note),
                   UndoVerb::Change);
+    // The group is drawn away (the staff lines come back) before its head, stem and
+    // accidental move, and drawn again afterwards, here and in the linked views.
+    DrawNoteGroupSavedLinked(view, note);
     EnharmonicChangeNote(view, note, cell, voice, doubles);
     UpdateBeamForNote(view, note);
+    RedrawNotesLinked(view, note);
     RedrawCurrentMeasure(view);
 }
 

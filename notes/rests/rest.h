@@ -127,6 +127,10 @@ LogicalPoint ComputeRestGeometry(ScoreView* view, ScoreObject* rest);
 bool RestIntersectsRect(ScoreView* view, ScoreObject* rest, const RecordRect& rect);
 // Draws the whole-measure rest of the current cell when it has no rests.
 void DrawMeasureRest(ScoreView* view);
+// Takes that rest off the surface: the glyph's ink box, soft edges included, is
+// filled with the paper (the staff lines under it are the caller's to draw again);
+// a multi-measure rest is drawn over in the colours in force.
+void EraseMeasureRest(ScoreView* view);
 
 // ---- File ----
 // Writes the 10-byte body of every rest of the voice list, in list order, through the

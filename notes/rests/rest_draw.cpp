@@ -25,7 +25,9 @@
 #include "notes/rests/staff_place.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
+#include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
+#include "platform/text/text_metrics.h"
 #include "platform/text/text_out.h"
 #include "staves/multi_measure_rest.h"
 
@@ -235,28 +237,86 @@ void RestClass::Draw(ScoreObject* object, ScoreView* view) const {
     EndViewDraw(view);
 }
 
-void DrawMeasureRest(ScoreView* view) {
-    if (view == nullptr || view->document == nullptr || view->currentCell == nullptr) return;
+namespace {
+
+// What the current measure shows when it holds no rests: a multi-measure rest, or the
+// whole (or, in 4/2, double whole) rest centred in the measure on the line it hangs
+// from (its glyph and place in `body` and `at`); nothing on an ossia staff.
+enum class MeasureRestKind { None, MultiMeasure, Glyph };
+
+MeasureRestKind MeasureRestOf(ScoreView* view, RestBody* body, LogicalPoint* at) {
+    if (view == nullptr || view->document == nullptr || view->currentCell == nullptr) return MeasureRestKind::None;
     const StaffRecord* staff = view->currentStaffRecord;
-    if (staff != nullptr && (staff->flags & kOssiaStaff) != 0) return;
+    if (staff != nullptr && (staff->flags & kOssiaStaff) != 0) return MeasureRestKind::None;
     const MeasureRecord* record = MeasureRecordOf(view->document, view->currentMeasure);
-    if (record != nullptr && record->extra != 0) {
-        DrawMultiMeasureRest(view);
-        return;
-    }
+    if (record != nullptr && record->extra != 0) return MeasureRestKind::MultiMeasure;
     MeasureCell* cell = view->currentCell;
-    if (CellHasRests(cell)) return;
+    if (CellHasRests(cell)) return MeasureRestKind::None;
     const bool fourHalves = cell->beats == kFourHalvesBeats && cell->beatUnit == kHalfBeatUnit;
-    RestBody body{};
-    body.code = static_cast<uint8_t>(fourHalves ? kDoubleWholeRestCode : kWholeRestCode);
-    body.position = static_cast<int8_t>(RestRowPlace(RestRow::Single, body.code));
+    *body = RestBody{};
+    body->code = static_cast<uint8_t>(fourHalves ? kDoubleWholeRestCode : kWholeRestCode);
+    body->position = static_cast<int8_t>(RestRowPlace(RestRow::Single, body->code));
     const int32_t width = record != nullptr ? record->width : 0;
+    *at = LogicalPoint{CurrentSlotX(view) + width / 2,
+                       PositionY(view, body->position) + RestZoomNudge(view, kWholeRestCode)};
+    return MeasureRestKind::Glyph;
+}
+
+// The rest glyph's ink box on the open surface, widened by a device pixel on every
+// side: the soft edges of its antialiased ink lie inside. False without a font.
+bool RestInkRect(ScoreView* view, const RestBody& body, LogicalPoint at, gfx::Rect* out) {
+    platform::FontHandle font = FontOfSize(RestSize(body));
+    platform::DcHandle dc = view->ViewDC;
+    if (!font || !dc) return false;
+    const platform::FontHandle previous = gfx::SelectObject(dc, font);
+    text::GlyphBox box;
+    const bool measured = text::GetGlyphOutlineBox(dc, kRestGlyphBase + body.code, &box);
+    gfx::SelectObject(dc, previous);
+    if (!measured || !box.hasInk) return false;
+    const int32_t originX = at.x - RestHalfWidth(view, body.code);
+    gfx::Point corners[2] = {{originX + box.left, at.y - box.top}, {originX + box.right, at.y - box.bottom}};
+    if (!gfx::LogicalToDevice(dc, corners, 2)) return false;
+    gfx::Point device[2] = {{std::min(corners[0].x, corners[1].x) - 1, std::min(corners[0].y, corners[1].y) - 1},
+                            {std::max(corners[0].x, corners[1].x) + 2, std::max(corners[0].y, corners[1].y) + 2}};
+    if (!gfx::DeviceToLogical(dc, device, 2)) return false;
+    *out = gfx::Rect{std::min(device[0].x, device[1].x), std::min(device[0].y, device[1].y),
+                     std::max(device[0].x, device[1].x), std::max(device[0].y, device[1].y)};
+    return true;
+}
+
+// The measure's rest drawn in the colours in force, or its glyph's ink box filled
+// with the paper; a multi-measure rest is drawn either way (in the erase colours
+// when erasing).
+void PutMeasureRest(ScoreView* view, bool erase) {
+    RestBody body{};
+    LogicalPoint at{};
+    switch (MeasureRestOf(view, &body, &at)) {
+        case MeasureRestKind::None:
+            return;
+        case MeasureRestKind::MultiMeasure:
+            DrawMultiMeasureRest(view);
+            return;
+        case MeasureRestKind::Glyph:
+            break;
+    }
     const ScopedPaintingGuard painting;
-    const LogicalPoint at{CurrentSlotX(view) + width / 2,
-                          PositionY(view, body.position) + RestZoomNudge(view, kWholeRestCode)};
     BeginViewDraw(view);
-    if (view->ViewDC) DrawRestGlyph(view, body, at);
+    gfx::Rect ink;
+    if (view->ViewDC && !erase)
+        DrawRestGlyph(view, body, at);
+    else if (view->ViewDC && RestInkRect(view, body, at, &ink))
+        gfx::FillRect(view->ViewDC, ink, gfx::GetStockBrush(gfx::StockBrush::White));
     EndViewDraw(view);
+}
+
+}  // namespace
+
+void DrawMeasureRest(ScoreView* view) {
+    PutMeasureRest(view, false);
+}
+
+void EraseMeasureRest(ScoreView* view) {
+    PutMeasureRest(view, true);
 }
 
 }  // namespace ql

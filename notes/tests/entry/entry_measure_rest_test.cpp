@@ -1,5 +1,6 @@
 // The whole-measure rest an empty measure shows goes from the screen when the first
-// note is entered there: afterwards the measure looks as it does drawn afresh.
+// note is entered there: afterwards the measure looks as it does drawn afresh, with
+// no grey left where the soft edges of the rest's glyph were.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,6 +23,9 @@ constexpr int kEntryStep = -3;
 
 bool Ink(uint32_t c) {
     return (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3 < kInkThreshold;
+}
+bool Paper(uint32_t c) {
+    return (c & 0xFFFFFF) == 0xFFFFFF;
 }
 
 class EntryMeasureRest : public EntryTest {
@@ -53,13 +57,16 @@ TEST_F(EntryMeasureRest, TheFirstNoteTakesTheRestAway) {
     ASSERT_EQ(entered.size(), fresh.size());
     int restPixels = 0;
     int leftOver = 0;
+    int greyLeft = 0;
     for (size_t i = 0; i < empty.size(); ++i) {
-        if (!Ink(empty[i]) || Ink(fresh[i])) continue;  // the rest's own ink
-        ++restPixels;
-        leftOver += Ink(entered[i]);
+        if (Paper(empty[i]) || !Paper(fresh[i])) continue;  // the rest's own pixels
+        restPixels += Ink(empty[i]);
+        leftOver += Ink(empty[i]) && Ink(entered[i]);
+        greyLeft += !Paper(entered[i]);
     }
     EXPECT_GT(restPixels, 20) << "the empty measure showed no rest";
     EXPECT_EQ(leftOver, 0) << "the rest still shows beside the note";
+    EXPECT_EQ(greyLeft, 0) << "the edges of the rest are left in grey";
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Note commands on the desktop: a note entered with the Notes tool, then a right
 // click on its head opens the note's menu, whose Hide/Unhide > Head hides that head
 // on the page; with the Pointer, a marquee over it and the H key show it again, and
-// one Undo takes that back. Judged from pictures of the head.
+// one Undo takes that back; Alter > Enharmonic respells the note. Judged from
+// pictures of the head and of what stands before it.
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -178,6 +179,49 @@ TEST_F(NoteCommandScenario, CtrlZRightAfterTheNoteMenusCommandTakesItBack) {
     x_.Settle(Millis{800});
     EXPECT_GE(DarkAround(head.x, head.space), head.shown * 3 / 4) << "letting the note go hid the head again";
     if (HasFailure()) WritePng(Screen(), TestOutputFolder() / "note_command_ctrl_z_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// The note menu's Alter > Enharmonic respells the note: the A in the space below the
+// middle line becomes a B double flat, its head on the middle line with the
+// accidental to its left once the Pointer lets the note go; Ctrl+Z puts the A back.
+TEST_F(NoteCommandScenario, EnharmonicFromTheNoteMenuRespellsTheNoteAndUndoTakesItBack) {
+    EnteredHead head;
+    ASSERT_TRUE(EnterNote(&head));
+    const int space = head.lines[2] - head.lines[1];
+    const auto accidentalInk = [&] {
+        const ScreenPicture box = x_.Grab(head.x - 3 * space, head.lines[0], 2 * space, head.lines[4] - head.lines[0]);
+        int64_t dark = 0;
+        for (uint32_t p : box.pixels) dark += IsDark(p);
+        return dark;
+    };
+    const int64_t before = accidentalInk();
+    x_.MovePointer(head.x + 30, head.space + 20);
+    x_.Settle(Millis{300});
+    x_.MovePointer(head.x, head.space);
+    x_.Settle(Millis{500});
+    x_.Click(head.x, head.space, 3);
+    ASSERT_TRUE(WaitFor([&] { return !x_.Popups().empty(); }, Millis{5000})) << "no menu on the note";
+    x_.Settle(Millis{500});
+    x_.PressKey("a");
+    x_.Settle(Millis{500});
+    x_.PressKey("e");
+    EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty(); }, Millis{5000})) << "the menu stayed open";
+    x_.Settle(Millis{500});
+    x_.Click(head.main.x + 1 + 5 * kCell + 18, head.main.y + 1 + 18);  // the Pointer lets the note go
+    x_.Settle(Millis{800});
+    int64_t respelled = before;
+    EXPECT_TRUE(WaitFor([&] { return (respelled = accidentalInk()) > before + 12; }, kRedrawTimeout))
+        << "no accidental came before the head: " << respelled << " against " << before;
+    EXPECT_TRUE(WaitFor([&] { return DarkAround(head.x, head.space) < head.shown / 2; }, kRedrawTimeout))
+        << "the head stayed in its space";
+    if (HasFailure()) WritePng(Screen(), TestOutputFolder() / "note_command_enharmonic_desktop.png");
+    PressInFrame("ctrl+z");
+    int64_t back = 0;
+    EXPECT_TRUE(WaitFor([&] { return (back = accidentalInk()) <= before + 4; }, kRedrawTimeout))
+        << "Ctrl+Z left the accidental: " << back << " against " << before;
+    EXPECT_TRUE(WaitFor([&] { return DarkAround(head.x, head.space) >= head.shown * 3 / 4; }, kRedrawTimeout))
+        << "Ctrl+Z did not bring the head back to its space";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

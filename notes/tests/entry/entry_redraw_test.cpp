@@ -1,0 +1,125 @@
+// What a measure shows after a note is entered beside others, or respelled: the old
+// image goes first, so a note that joins a beam group leaves no flag of the note it
+// joined, a respelled note no head or stem where it was, and the screen matches the
+// measure drawn afresh.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "core/draw/draw_surface.h"
+#include "core/state.h"
+#include "display/linked_views.h"
+#include "notes/drawing/note_draw.h"
+#include "notes/respell/respell.h"
+#include "notes/tests/entry/entry_fixture.h"
+#include "platform/gfx/bitmap.h"
+
+namespace ql::testing_entry {
+namespace {
+
+constexpr int kWidth = 520;
+constexpr int kHeight = 256;
+constexpr int kInkThreshold = 128;
+constexpr int kPaperThreshold = 224;
+constexpr int kEntryStep = -3;  // the space below the middle line: stems up
+
+int Shade(uint32_t c) {
+    return (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3;
+}
+bool Ink(uint32_t c) {
+    return Shade(c) < kInkThreshold;
+}
+// Paper, or the faintest edge of ink drawn there: overlapping soft edges shade the
+// ink of a redraw a little, which is not ink left over.
+bool Paper(uint32_t c) {
+    return Shade(c) >= kPaperThreshold;
+}
+
+class EntryRedraw : public EntryTest {
+  protected:
+    // The current measure drawn from nothing: its staff lines and voice 0.
+    void DrawMeasure() {
+        BeginViewDraw(view_);
+        RedrawCurrentMeasure(view_);
+        DrawVoiceNotes(view_->currentCell, view_, 0);
+        EndViewDraw(view_);
+    }
+    bool HaveMusicFont() const {
+        return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
+    }
+    // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
+    // of the fresh drawing the screen lacks.
+    int InkLeftOver(int* missing = nullptr) {
+        const std::vector<uint32_t> shown = WindowPixels();
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        const std::vector<uint32_t> fresh = WindowPixels();
+        EXPECT_EQ(shown.size(), fresh.size());
+        int freshInk = 0;
+        int leftOver = 0;
+        int lacking = 0;
+        for (size_t i = 0; i < fresh.size() && i < shown.size(); ++i) {
+            freshInk += Ink(fresh[i]);
+            leftOver += Ink(shown[i]) && Paper(fresh[i]);
+            lacking += Ink(fresh[i]) && Paper(shown[i]);
+        }
+        EXPECT_GT(freshInk, 100) << "nothing was drawn";
+        if (missing != nullptr) *missing = lacking;
+        return leftOver;
+    }
+};
+
+TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    Click();
+    PointAt(kEighthTicks, kEntryStep);
+    Click();
+    ASSERT_EQ(Chords().size(), 2u);
+    ASSERT_TRUE(IsOneGroup(Chords())) << "the two eighths were not beamed";
+    EXPECT_EQ(InkLeftOver(), 0) << "ink where the measure has paper (the first note's flag) is left on the screen";
+}
+
+// A ninth eighth is refused in a full measure: the voice drawn away before the
+// check comes back whole.
+TEST_F(EntryRedraw, ARefusedNoteLeavesTheVoiceOnTheScreen) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    for (int i = 0; i < 8; ++i) Click();  // the pointer moves on after each note
+    UseMeasure(1);
+    ASSERT_EQ(Chords().size(), 8u);
+    PointAt(4000, kEntryStep);  // clear of the last note, which it would join
+    Click();
+    ASSERT_EQ(view_->currentMeasure, 1);
+    ASSERT_EQ(Voice().size(), 8u) << "the ninth note went in";
+    int missing = 0;
+    EXPECT_EQ(InkLeftOver(&missing), 0);
+    EXPECT_EQ(missing, 0) << "the voice is missing from the screen after the refusal";
+}
+
+// The A below the middle line respelled as B double flat: the head moves up a step,
+// the stem turns down and an accidental comes; nothing of the A stays.
+TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    Click();
+    ASSERT_EQ(Voice().size(), 1u);
+    EventRecord* note = Voice()[0];
+    const int step = note->step;
+    EnharmonicChangeCommand(view_, note, view_->currentCell, 0);
+    ASSERT_NE(note->step, step) << "the note was not respelled";
+    EXPECT_EQ(InkLeftOver(), 0) << "ink of the old spelling is left on the screen";
+}
+
+}  // namespace
+}  // namespace ql::testing_entry
