@@ -135,6 +135,10 @@ void RedrawFocusAcrossSystems(ScoreView* view) {
         return;
     if (State().program.ShutdownFlag || s->toolType == TypeCode(ObjectType::Area)) return;
     const ViewLocationSnapshot saved(view);
+    // Unless the state is reset after this message, the walk marks itself as a
+    // collection in progress for its whole length (tools of behaviour codes 3 and 4
+    // collect nothing meanwhile).
+    if (s->resetAfterMessage == 0) State().input.CollectingAcrossSystems = 1;
     EmptyListsKeepingFocus(s);
     const int staves = view->document->header.staffCount;
     int n = 0;
@@ -147,6 +151,7 @@ void RedrawFocusAcrossSystems(ScoreView* view) {
                 CollectHitRecordsAtLocation(view);
             }
     }
+    State().input.CollectingAcrossSystems = 0;
 }
 
 int BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHandle /*window*/,
