@@ -175,7 +175,7 @@ static void CollectVoiceObjects(ScoreView* view, bool everyType, bool elements) 
 
 void CollectHitRecordsAtLocation(ScoreView* view) {
     SelectionState* s = Sel();
-    if (s == nullptr || view == nullptr || view->currentCell == nullptr) return;
+    if (s == nullptr || view == nullptr || view->currentCell == nullptr || IsCurrentStaffHidden(view)) return;
     ResetHitList(s->listBHead, s->listBTail);
     ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
     ScoreObject* pageList = PageObjectListOf(view);

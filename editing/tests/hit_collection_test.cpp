@@ -1,11 +1,13 @@
 // The objects whose handles the collection at a location takes, by behaviour code:
 // the voices' element lists with codes 0, 3 and 4 (only for the voices the view's
 // voice mask allows, each voice alone in the mask while its objects build their
-// handles), and nothing with codes 3 and 4 while the visible systems are walked.
+// handles), nothing on a hidden staff, and nothing with codes 3 and 4 while the
+// visible systems are walked.
 #include "editing/tests/editing_fixture.h"
 
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
@@ -70,6 +72,18 @@ TEST_F(HitCollectionTest, OnlyAllowedVoicesEachAloneInTheMask) {
     ASSERT_EQ(g_boxCalls.handleVoiceMasks.size(), 2u);
     EXPECT_EQ(g_boxCalls.handleVoiceMasks[0], kSecondVoiceBit);
     EXPECT_EQ(g_boxCalls.handleVoiceMasks[1], kSecondVoiceBit);
+}
+
+// A staff hidden in the current system (flag bit 0x80) gives nothing, whatever
+// the code.
+TEST_F(HitCollectionTest, AHiddenStaffGivesNothing) {
+    int8_t* flags = StaffFlagsOf(view_->currentSystem);
+    ASSERT_NE(flags, nullptr);
+    const int8_t shown = flags[1];
+    flags[1] = static_cast<int8_t>(0x80);
+    for (uint8_t code : {0, 3, 4}) EXPECT_FALSE(CollectsElement(code)) << "code " << int(code);
+    flags[1] = shown;
+    EXPECT_TRUE(CollectsElement(3));
 }
 
 // The walk over the visible systems marks a collection in progress, in which codes
