@@ -1,8 +1,8 @@
 // The objects whose handles the collection at a location takes, by behaviour code:
 // the voices' element lists with codes 0, 3 and 4 (only for the voices the view's
 // voice mask allows, each voice alone in the mask while its objects build their
-// handles), nothing on a hidden staff, and nothing with codes 3 and 4 while the
-// visible systems are walked.
+// handles), nothing on a hidden staff, nothing with codes 3 and 4 while the
+// visible systems are walked, and no walk while the mouse processing is busy.
 #include "editing/tests/editing_fixture.h"
 
 #include "core/model/grid.h"
@@ -12,6 +12,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/view_location.h"
+#include "editing/mouse_processor.h"
 #include "editing/selection.h"
 
 namespace ql::testing_editing {
@@ -84,6 +85,20 @@ TEST_F(HitCollectionTest, AHiddenStaffGivesNothing) {
     for (uint8_t code : {0, 3, 4}) EXPECT_FALSE(CollectsElement(code)) << "code " << int(code);
     flags[1] = shown;
     EXPECT_TRUE(CollectsElement(3));
+}
+
+// While the tool mouse processing is busy the walk over the visible systems does
+// nothing: the lists stay as they are.
+TEST_F(HitCollectionTest, NoWalkOverTheSystemsWhileBusy) {
+    SelectionState& s = *TheSelectionState();
+    s.behaviourCode = 3;
+    s.resetAfterMessage = 1;
+    ToolSwitches().busy = 1;
+    RedrawFocusAcrossSystems(view_);
+    ToolSwitches().busy = 0;
+    EXPECT_EQ(FindHitRecordOfElement(element_), nullptr);
+    RedrawFocusAcrossSystems(view_);
+    EXPECT_NE(FindHitRecordOfElement(element_), nullptr);
 }
 
 // The walk over the visible systems marks a collection in progress, in which codes
