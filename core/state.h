@@ -350,6 +350,7 @@ struct InputGlobals {
     uint8_t ForceRelocate = 0;  // view location moves relocate even when unchanged
     uint8_t DragLock = 0;       // a drag commit leaves the view's location alone
     uint8_t DurationKeyUndo = 0;  // [ and ] on a Note run inside their own undo step
+    uint8_t CollectingAcrossSystems = 0;  // the hit records of the visible systems are being collected
     // The spanner tools' faces and the octave line's one-shot follow switch.
     uint8_t SlurToolUpward = 1;     // the slur tool's face draws upward slurs
     uint8_t WicketteHookFirst = 0;  // the pedal bracket tool's face starts with its hook

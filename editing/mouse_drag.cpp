@@ -230,9 +230,7 @@ void FollowNeighbourStaves(ScoreView* view, ScoreObject* focused) {
 void FollowFocusedObject(ScoreView* view, SelectionState* s, ScoreObject* focused) {
     if (focused == nullptr || (focused != s->defaultObject.get() && !IsUsableObject(focused))) return;
     if (view->currentSystem == nullptr || SelectionObjectList() == nullptr) return;
-    const int8_t* staffFlags = StaffFlagsOf(view->currentSystem);
-    const bool hidden = staffFlags != nullptr && view->currentStaff >= 0 && staffFlags[view->currentStaff] < 0;
-    if (!hidden) ClassOf(focused).FollowLocation(focused, view);
+    if (!IsCurrentStaffHidden(view)) ClassOf(focused).FollowLocation(focused, view);
     FollowNeighbourStaves(view, focused);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/objects/selection_state.h"
+#include "core/model/view.h"
 #include "core/state.h"
 #include "editing/page_band.h"
 #include "editing/palette_faces.h"
@@ -228,7 +229,7 @@ intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
     if (item->action == win::DrawAction::Select) {
         if ((item->state & win::kItemStateSelected) == 0) return 1;  // the release
         if (ControlClick(palette, index)) return 1;
-        PressPaletteButton(State().documents.ActiveView, palette, index);
+        PressPaletteButton(GetActiveScoreView(), palette, index);
         if (state.popUp) win::ShowWindow(state.window, win::ShowCommand::Hide);
         return 1;
     }
@@ -279,7 +280,7 @@ void OnSize(int palette, win::Point client) {
 // hides any palette but Main, which then opens as a pop-up; on Main it asks the
 // frame for the Main palette's band.
 void OnParentNotify(int palette, win::Message button) {
-    if (ScoreView* view = State().documents.ActiveView) HideNoteCursor(view);
+    if (ScoreView* view = GetActiveScoreView()) HideNoteCursor(view);
     if (button != win::Message::RightButtonDown) return;
     if (palette == kMainPalette) {
         win::PostMessage(Windows().frame, win::Message::Command, win::MakeCommandWord(kMainPaletteBandCommand, 0), 0);
@@ -528,7 +529,7 @@ void SetMainPaletteInBand(bool inBand) {
     bool othersShown = false;
     for (const PaletteWindowState& state : Windows().palettes)
         othersShown = othersShown || (state.window && win::IsWindowVisible(state.window));
-    if (othersShown || State().documents.ActiveView != nullptr)
+    if (othersShown || GetActiveScoreView() != nullptr)
         win::ShowWindow(main.window, win::ShowCommand::ShowNoActivate);
 }
 

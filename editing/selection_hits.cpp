@@ -155,21 +155,27 @@ void AddObjectHitRecords(ScoreView* view, ScoreObject* chain) {
     SpliceListB(s);
 }
 
-// The objects attached to the events (ties, accidentals) of each voice the view's
-// edit mask allows, at the current cell.
-static void CollectEventAttachments(ScoreView* view, bool everyType) {
+// Per voice the view's voice mask allows (every voice when it is 0): the objects
+// attached to the voice's events (ties, accidentals) and, with `elements`, the
+// voice's element list (its rests). While a voice's objects build their handles the
+// view's current-voice mask names that voice alone; the mask comes back at the end.
+static void CollectVoiceObjects(ScoreView* view, bool everyType, bool elements) {
+    const uint8_t allowed = view->voiceMask;
     for (int voice = 0; voice < kVoiceCount; ++voice) {
-        if (view->voiceMask != 0 && (view->voiceMask & (1u << voice)) == 0) continue;
+        if (allowed != 0 && (allowed & (1u << voice)) == 0) continue;
+        view->voiceMask = static_cast<uint8_t>(1u << voice);
         int n = 0;
         for (EventRecord* e = GetVoiceFirstEvent(view->currentCell, voice); e != nullptr && n < kWalkLimit;
              e = NextEvent(e), ++n)
             if (ScoreObject* attached = GetEventAttachment(e)) CollectChain(view, attached, everyType);
+        if (elements) CollectChain(view, GetVoiceFirstElement(view->currentCell, voice), everyType);
     }
+    view->voiceMask = allowed;
 }
 
 void CollectHitRecordsAtLocation(ScoreView* view) {
     SelectionState* s = Sel();
-    if (s == nullptr || view == nullptr || view->currentCell == nullptr) return;
+    if (s == nullptr || view == nullptr || view->currentCell == nullptr || IsCurrentStaffHidden(view)) return;
     ResetHitList(s->listBHead, s->listBTail);
     ScoreObject* cellList = GetOrCreateCellObjectList(view->currentCell);
     ScoreObject* pageList = PageObjectListOf(view);
@@ -180,7 +186,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
     switch (s->behaviourCode) {
         case 0:
             CollectChain(view, followed, true);
-            CollectEventAttachments(view, true);
+            CollectVoiceObjects(view, true, true);
             CollectChain(view, members(cellList), true);
             CollectChain(view, s->extraChain.get(), true);
             CollectChain(view, members(pageList), true);
@@ -193,8 +199,11 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             break;
         case 3:
         case 4:
+            // Nothing while the visible systems are being collected: these tools
+            // take the objects of the location the pointer is at only.
+            if (State().input.CollectingAcrossSystems != 0) break;
             CollectChain(view, followed, false);
-            CollectEventAttachments(view, false);
+            CollectVoiceObjects(view, false, true);
             break;
         default:
             // Code 5 takes the voice chain too, in place of a second object list of the
@@ -202,7 +211,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             CollectChain(view, members(cellList), true);
             CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
-            CollectEventAttachments(view, true);
+            CollectVoiceObjects(view, true, false);
             break;
     }
     SpliceListB(s);

@@ -50,6 +50,9 @@ ScoreObject* FocusedObject();
 bool IsDragging();
 bool IsFocused();  // edit mode above 0
 bool IsNoteOrRestTool();  // tool type 0, Note or Rest: the note snap applies
+// Whether the view's current staff is hidden in its current system (its staff flag
+// has bit 0x80): nothing is followed or collected there.
+bool IsCurrentStaffHidden(const ScoreView* view);
 
 // The warp deficit of the drag in progress (device units): real pointer minus the
 // pointer the program meant. Zero outside a drag.

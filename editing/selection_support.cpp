@@ -3,6 +3,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
 #include "core/model/object_list.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -68,6 +69,11 @@ bool IsNoteOrRestTool() {
     const uint8_t type = Sel() != nullptr ? Sel()->toolType : 0xFF;
     return type == kMarqueeType || type == TypeCode(ObjectType::Note) ||
            type == TypeCode(ObjectType::Rest);
+}
+
+bool IsCurrentStaffHidden(const ScoreView* view) {
+    const int8_t* flags = view != nullptr ? StaffFlagsOf(view->currentSystem) : nullptr;
+    return flags != nullptr && view->currentStaff >= 0 && flags[view->currentStaff] < 0;
 }
 
 gfx::Point WarpDeficit() {

@@ -17,6 +17,7 @@
 #include <string>
 #include "editing/editor_dialog.h"
 #include "editing/feedback.h"
+#include "editing/mouse_processor.h"
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
@@ -133,8 +134,13 @@ void RedrawFocusAcrossSystems(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr || view->document == nullptr || view->currentPage == nullptr)
         return;
-    if (State().program.ShutdownFlag || s->toolType == TypeCode(ObjectType::Area)) return;
+    if (State().program.ShutdownFlag || ToolSwitches().busy != 0 || s->toolType == TypeCode(ObjectType::Area))
+        return;
     const ViewLocationSnapshot saved(view);
+    // Unless the state is reset after this message, the walk marks itself as a
+    // collection in progress for its whole length (tools of behaviour codes 3 and 4
+    // collect nothing meanwhile).
+    if (s->resetAfterMessage == 0) State().input.CollectingAcrossSystems = 1;
     EmptyListsKeepingFocus(s);
     const int staves = view->document->header.staffCount;
     int n = 0;
@@ -147,6 +153,7 @@ void RedrawFocusAcrossSystems(ScoreView* view) {
                 CollectHitRecordsAtLocation(view);
             }
     }
+    State().input.CollectingAcrossSystems = 0;
 }
 
 int BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHandle /*window*/,

@@ -128,7 +128,7 @@ void ShowViewOrigin(ScoreView* view) {
 void FocusActiveView() {
     ScoreView* view = State().documents.ActiveView;
     const platform::WindowHandle client = Frame().mdiClient;
-    if (view == nullptr || !win::IsWindow(view->ViewWindow)) return;
+    if (!IsValidView(view) || !win::IsWindow(view->ViewWindow)) return;
     if (win::GetActiveMdiChild(client) != view->ViewWindow) win::ActivateMdiChild(client, view->ViewWindow);
     if (win::GetFocus() != view->ViewWindow) win::SetFocus(view->ViewWindow);
 }

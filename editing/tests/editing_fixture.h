@@ -47,6 +47,7 @@ struct BoxCalls {
     std::vector<const ScoreObject*> drawn;    // Draw, in order
     std::vector<const ScoreObject*> painted;  // Paint, in order
     std::vector<int> followedStaves;          // FollowLocation: the view's staff each time
+    std::vector<uint8_t> handleVoiceMasks;    // BuildHandles: the view's voice mask each time
 };
 extern BoxCalls g_boxCalls;
 

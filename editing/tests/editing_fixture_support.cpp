@@ -88,6 +88,7 @@ void ConstructBox(ScoreObject* box) {
 class BoxClass final : public ScoreObjectClass {
   public:
     HitRecord* BuildHandles(ScoreObject* box, ScoreView* view) const override {
+        g_boxCalls.handleVoiceMasks.push_back(view->voiceMask);
         const BoxBody b = BodyOf(box);
         HitRecord* first = NewHandle(view, box, kCornerKind, {b.left, b.top});
         HitRecord* second = NewHandle(view, box, kFarCornerKind, {b.right, b.bottom});

@@ -19,8 +19,8 @@ namespace {
 // The active score to its emergency copy, the other modified scores to their
 // autosave copies.
 void SaveWhatCanBeSaved() {
-    ScoreView* active = State().documents.ActiveView;
-    if (active != nullptr && active->document != nullptr) SaveEmergencyCopy(active);
+    ScoreView* active = GetActiveScoreView();
+    if (active != nullptr) SaveEmergencyCopy(active);
     for (ScoreDocument* d = State().documents.FirstDocument; d != nullptr; d = d->nextDocument) {
         if (active != nullptr && d == active->document) continue;
         if (d->changeCounter == 0) continue;

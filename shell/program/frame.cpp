@@ -4,6 +4,7 @@
 
 #include "core/core_strings.h"
 #include "core/model/document_context.h"
+#include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/long_operation.h"
 #include "core/ui/status_bar.h"
@@ -155,11 +156,11 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
     }
     // The settings that need no score; the others go to the active view.
     if (const SettingsCommand* entry = FindSettingsCommand(command); entry != nullptr && !entry->needsView) {
-        RunSettingsCommand(State().documents.ActiveView, command);
+        RunSettingsCommand(GetActiveScoreView(), command);
         return true;
     }
     if (OnPickListCommand(command)) return true;
-    if (State().documents.ActiveView == nullptr && PageCommand(command)) return true;
+    if (GetActiveScoreView() == nullptr && PageCommand(command)) return true;
     if (command >= cmd::kFirstLanguage && command <= cmd::kLastLanguage) {
         SwitchProgramLanguage(static_cast<size_t>(command - cmd::kFirstLanguage));
         return true;
@@ -230,10 +231,11 @@ intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
     if (FrameCommand(window, command, data)) return 0;
     // The MIDI menu's transport items act on the run itself (pause holds and
     // continues it).
-    if (TransportCommand(State().documents.ActiveView, command)) return 0;
+    ScoreView* view = GetActiveScoreView();
+    if (TransportCommand(view, command)) return 0;
     // Every other command goes to the active view, whose answer decides whether the
     // default processing runs as well.
-    if (ScoreView* view = State().documents.ActiveView; view != nullptr && win::IsWindow(view->ViewWindow))
+    if (view != nullptr && win::IsWindow(view->ViewWindow))
         if (ViewMessageProc(view, view->ViewWindow, Message::Command, word, data) == 0) return 0;
     return ui::DefFrameProc(window, Frame().mdiClient, Message::Command, word, data);
 }
@@ -241,7 +243,7 @@ intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
 intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intptr_t data) {
     // The frame's commands, the open channel and the termination signal work on the
     // active view's document, and leave current what they activate.
-    const ScopedDocumentContext context(State().documents.ActiveView);
+    const ScopedDocumentContext context(GetActiveScoreView());
     switch (message) {
         case Message::Create: return 0;
         case Message::Size:

@@ -3,7 +3,7 @@
 #include "shell/program/page_commands.h"
 
 #include "core/model/score_document.h"
-#include "core/state.h"
+#include "core/model/view.h"
 #include "core/units/view_moves.h"
 #include "display/navigation.h"
 #include "display/view_modes.h"
@@ -14,8 +14,8 @@ namespace ql {
 
 bool PageCommand(int32_t command) {
     using namespace page_cmd;
-    ScoreView* view = State().documents.ActiveView;
-    const bool valid = IsValidView(view) && view->document != nullptr;
+    ScoreView* view = GetActiveScoreView();
+    const bool valid = view != nullptr;
     switch (command) {
         case kSetMargins: if (valid) RunSetMarginsDialog(view); return true;
         case kSetStaffSize: if (valid) RunStaffSizeDialog(view); return true;

@@ -9,6 +9,7 @@
 #include "core/model/document.h"
 #include "core/model/document_context.h"
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "core/state.h"
 #include "core/core_strings.h"
 #include "core/ui/modal_boxes.h"
@@ -355,8 +356,8 @@ namespace {
 
 // Export: the active score as a Standard MIDI File.
 void ExportActiveScore() {
-    ScoreView* view = State().documents.ActiveView;
-    if (view == nullptr || view->document == nullptr) return;
+    ScoreView* view = GetActiveScoreView();
+    if (view == nullptr) return;
     EndFocus(view, 0);
     ExportStandardMidiFile(view);
     FocusActiveView();

@@ -1,7 +1,7 @@
 // The transport flags the score windows filter their input by.
 #include "shell/program/view_transport.h"
 
-#include "core/state.h"
+#include "core/model/view.h"
 #include "shell/command/toolbar_buttons.h"
 
 namespace ql {
@@ -21,7 +21,7 @@ void OnTransportRunEnded() {
     t.stopPending = 0;
     t.recording = 0;
     t.playingView = nullptr;
-    ReleaseTransportButtons(State().documents.ActiveView);
+    ReleaseTransportButtons(GetActiveScoreView());
 }
 
 }  // namespace ql

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "core/model/view.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
@@ -73,7 +73,7 @@ bool EnsureStrip() {
 intptr_t MainBandProc(platform::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
     if (m == win::Message::Command) {
         const int32_t index = static_cast<int32_t>(word & 0xFFFF) - kMainBandCommandBase;
-        if (ScoreView* view = State().documents.ActiveView) SelectToolButtonByKey(view, kMainPalette, index);
+        if (ScoreView* view = GetActiveScoreView()) SelectToolButtonByKey(view, kMainPalette, index);
         return 0;
     }
     return win::DefaultWindowProc(w, m, word, data);
@@ -108,7 +108,7 @@ std::span<const ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
 // label for a button the frame has no text for.
 std::string BandButtonTooltip(int32_t bandId, int32_t command) {
     ToolbarNotifyInfo info{ToolbarNotification::NeedText, command, {}};
-    ToolbarNotify(State().documents.ActiveView, bandId, info);
+    ToolbarNotify(GetActiveScoreView(), bandId, info);
     if (!info.text.empty()) return info.text;
     if (const BandRecord* band = FindBand(bandId))
         for (const ui::ToolbarButtonSpec& button : band->buttons)

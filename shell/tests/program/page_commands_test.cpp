@@ -1,15 +1,19 @@
 // The page, navigation and ruler commands reach the active score window from the
 // frame's menu: Display Ruler gives the window its rulers, Go to Page runs its
-// dialog for the view, and without a score window the commands do nothing.
+// dialog for the view, and without a score window, or with one whose view is no
+// longer valid, the commands do nothing.
 #include <gtest/gtest.h>
 
 #include "core/model/score_document.h"
+#include "core/model/view.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/transport_commands.h"
+#include "shell/program/view_transport.h"
 #include "shell/program_options.h"
 #include "shell/resources/page_dialog_resources.h"
 #include "shell/tests/program/program_fixture.h"
@@ -44,6 +48,35 @@ TEST_F(PageCommandsTest, CommandsReachTheActiveView) {
     });
     Send(page_cmd::kGoToPage);
     EXPECT_TRUE(ran);
+}
+
+// A window whose view record no longer passes the check every score window's view
+// must pass (its self pointer broken) takes no frame command, neither the
+// transport's nor one of its own; whole again, it takes them.
+TEST_F(PageCommandsTest, AWindowWithAnInvalidViewTakesNoFrameCommand) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = WriteScore("invalid.ql");
+    ASSERT_TRUE(OpenScorePath(path));
+    ScoreView* view = FindViewByPath(path);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(GetActiveScoreView(), view);
+    int dialogs = 0;
+    ui::headless::SetDialogScript(go_to_page_dialog::kGoToPageDialog, [&dialogs](ui::headless::DialogDriver& d) {
+        ++dialogs;
+        d.Click(ui::kIdCancel);
+    });
+
+    view->self = nullptr;  // the window still holds the record, which no longer passes
+    EXPECT_EQ(GetActiveScoreView(), nullptr);
+    Send(transport_cmd::kStartPlayback);
+    EXPECT_EQ(Transport().started, 0) << "a run started for an invalid view";
+    EXPECT_EQ(Transport().playingView, nullptr);
+    Send(page_cmd::kGoToPage);
+    EXPECT_EQ(dialogs, 0);
+
+    view->self = view;
+    Send(page_cmd::kGoToPage);
+    EXPECT_EQ(dialogs, 1);
 }
 
 }  // namespace
