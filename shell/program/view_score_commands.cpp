@@ -16,8 +16,8 @@
 #include "notes/beatmap/beat_map.h"
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
-#include "sequencer/kept_recording.h"
 #include "sequencer/mixer_window.h"
+#include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
@@ -116,7 +116,7 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
             ExtractPart(view);
             return 1;
         case view_cmd::kNewTranscription:
-            TranscribeKeptRecording(view, Options().KeepMIDI != 0);
+            NewTranscriptionCommand(view);
             return 1;
         case 40138:
         case 40139:
