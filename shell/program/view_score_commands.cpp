@@ -17,6 +17,7 @@
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
 #include "sequencer/mixer_window.h"
+#include "sequencer/sequencer_services.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
@@ -109,8 +110,9 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case view_cmd::kPrintToClipboard:
             PrintToClipboard(view);
             return 1;
-        case 40215:
-            // provisional: All Notes Off needs the MIDI port services, not built yet.
+        case 40215:  // All Notes Off
+            ReopenMidiAndSilence(view->document);
+            RefreshStepEntry();
             return 0;
         case view_cmd::kExtractPart:
             ExtractPart(view);
