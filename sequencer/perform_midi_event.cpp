@@ -12,7 +12,8 @@
 //
 // User bytes (kind 6) without the system-exclusive bit are read as short messages,
 // each a status byte and its data bytes, one event each; reading stops at the
-// first byte that does not make a whole message. System exclusive, or user bytes
+// first byte that does not make a whole message. An export keeps only the channel
+// messages among them. System exclusive, or user bytes
 // that begin with 0xF0, become one long message F0 ... F7 (the F0 and F7 added
 // when missing; a data byte of 0x80 or above drops the message). A long message
 // is made only while a run plays (the run lends the engine's table) and at most
@@ -203,7 +204,9 @@ bool PerformUserBytes(PerformanceRun& run, int staff, int32_t at, const ScoreObj
         if (std::find(ports.begin(), ports.end(), pc.port) == ports.end()) ports.push_back(pc.port);
     const bool systemExclusive = (action.flags & kMidiFlagSystemExclusive) != 0 || bytes.front() == kSysExStart;
     if (!systemExclusive) {
-        const std::vector<uint32_t> messages = ShortMessagesOf(bytes);
+        std::vector<uint32_t> messages = ShortMessagesOf(bytes);
+        // A file's tracks hold channel messages only.
+        if (run.options.exporting) std::erase_if(messages, [](uint32_t m) { return (m & 0xFF) >= kSysExStart; });
         for (const int port : ports)
             for (const uint32_t message : messages)
                 if (!PlaceControl(run, staff, PerformanceEventKind::Channel, port, at, message)) return false;

@@ -129,8 +129,8 @@ TEST_F(MidiEventPlaybackTest, NoteMessagesEndOneIntervalLater) {
 }
 
 // User bytes without the system-exclusive bit are whole short messages, one event
-// each, read up to the first byte that does not make one; while exporting, system
-// exclusive plays nothing.
+// each, read up to the first byte that does not make one; an export keeps only
+// the channel messages, and system exclusive plays nothing in it.
 TEST_F(MidiEventPlaybackTest, UserBytesAreShortMessages) {
     BuildScore(1, 1);
     ScoreObject* object = Event(1, 0, kMidiKindNote, 0);
@@ -140,9 +140,14 @@ TEST_F(MidiEventPlaybackTest, UserBytesAreShortMessages) {
     EXPECT_EQ(Messages(), (Sent{{0, Pack(0xB2, 7, 100)}, {0, Pack(0xC2, 5, 0)}}));
     SetUserBytes(object, {0xB2, 0x87, 0x64}, false);  // a data byte with its top bit
     EXPECT_TRUE(Messages().empty());
-    SetUserBytes(object, {0xF0, 0x7E, 0x7F, 0xF7}, true);
     PerformanceOptions exporting = Options(1, 1);
     exporting.exporting = true;
+    SetUserBytes(object, {0xF8, 0xC2, 0x05}, false);  // a clock byte, then a patch change
+    EXPECT_EQ(Messages(), (Sent{{0, Pack(0xF8, 0, 0)}, {0, Pack(0xC2, 5, 0)}}));
+    std::vector<uint32_t> exported;
+    for (const Placed& p : Channel(BuildAll(exporting))) exported.push_back(p.message);
+    EXPECT_EQ(exported, (std::vector<uint32_t>{Pack(0xC2, 5, 0)}));
+    SetUserBytes(object, {0xF0, 0x7E, 0x7F, 0xF7}, true);
     for (const Placed& p : BuildAll(exporting)) EXPECT_NE(p.kind, PerformanceEventKind::LongMessage);
 }
 
