@@ -154,8 +154,10 @@ void ConstructMidiEventObject(ScoreObject* object, ScoreView* view) {
     body.flags = kMidiEventTextFlags;
     body.style = kMarkStyle;
     body.string = kMidiEventSymbol;
-    // provisional: the system record's signed field that also sends a new object to
-    // the page has no accessor in the layout code yet; only the master page does.
+    // provisional: a signed field of the current system record that also sends a new
+    // object to the page has no accessor in the layout code, and the system records
+    // define none (their tops are negative on every page, the logical origin lying
+    // above the page); only a master page does.
     object->subtype = SubtypeCode(PlacesOnMasterPage(view) ? ObjectSubtype::PageList
                                                            : ObjectSubtype::MeasureTimeList);
 }

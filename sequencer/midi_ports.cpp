@@ -1,5 +1,5 @@
-// The output devices opened outside a run (for the port map), and the score's
-// patches-in-use mask. Patch caching is not offered by any device of the MIDI
+// The output devices opened outside a run (for the port map), All Notes Off on
+// them, and the score's patches-in-use mask. Patch caching is not offered by any device of the MIDI
 // layer: a caching request opens the ports plainly and keeps the mask.
 #include <algorithm>
 #include <map>
@@ -9,6 +9,7 @@
 #include "core/model/score_document.h"
 #include "platform/midi/midi.h"
 #include "sequencer/logical_ports.h"
+#include "sequencer/playback_internal.h"
 #include "sequencer/sequencer_services.h"
 #include "shell/program_options.h"
 
@@ -84,6 +85,19 @@ void CloseMidiOutputPorts() {
 bool SendMidiOutputMessage(int device, uint32_t message) {
     if (!OpenMidiOutputPort(device)) return false;
     return OpenOutputs()[device]->Send(message);
+}
+
+void ReopenMidiAndSilence(ScoreDocument* document) {
+    if (IsPlaybackRunning()) {
+        playback_detail::SilenceVoiceChannels(document, &PlaybackDeviceOfPort);
+        return;
+    }
+    CloseMidiOutputPorts();
+    OpenMidiPortsWithPatchCache(document);
+    playback_detail::SilenceVoiceChannels(document, [](int port) -> midi::OutputDevice* {
+        auto found = OpenOutputs().find(Options().MidiPortMap[port]);
+        return found != OpenOutputs().end() ? found->second.get() : nullptr;
+    });
 }
 
 int OpenMidiPortsWithPatchCache(ScoreDocument* /*document*/) {

@@ -12,6 +12,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/trackbar.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "sequencer/engine.h"
 #include "sequencer/logical_ports.h"
@@ -174,14 +175,16 @@ void RefreshMixer(MixerWindow* mixer) {
         if (fader.solo) {
             win::ShowWindow(fader.solo, used ? win::ShowCommand::Show : win::ShowCommand::Hide);
             win::ShowWindow(fader.mute, used ? win::ShowCommand::Show : win::ShowCommand::Hide);
-            ui::CheckItem(mixer->window, kMixerSoloBase + f, used && document->staffMix[f].solo != 0);
-            ui::CheckItem(mixer->window, kMixerMuteBase + f, used && document->staffMix[f].mute != 0);
+            win::InvalidateRect(fader.solo, nullptr, false);  // their pictures follow the flags
+            win::InvalidateRect(fader.mute, nullptr, false);
         }
         if (fader.number) win::SetWindowText(fader.number, std::to_string(f + mixer->firstStaff));
     }
     // Setup is refused during a run, so it is not offered then.
-    if (mixer->setup)
+    if (mixer->setup) {
         win::ShowWindow(mixer->setup, IsPlaybackRunning() ? win::ShowCommand::Hide : win::ShowCommand::Show);
+        win::InvalidateRect(mixer->setup, nullptr, false);
+    }
 }
 
 void RefreshAllOf(ScoreView* view) {

@@ -20,6 +20,7 @@
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
+#include "sequencer/mixer_buttons.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "shell/program/sequencer_window.h"
@@ -103,9 +104,9 @@ void CreateFader(MixerWindow* mixer, int fader, int x, int height) {
     const int y = kTopArea + height;
     const int right = x + mixer->faderWidth;
     f.solo = Child(mixer->window, ui::kButtonClass, kMixerSoloBase + fader, "S", {x, y, right, y + kButtonHeight},
-                   ui::kButtonCheckBox);
+                   ui::kButtonOwnerDraw);
     f.mute = Child(mixer->window, ui::kButtonClass, kMixerMuteBase + fader, "M",
-                   {x, y + kButtonHeight, right, y + 2 * kButtonHeight}, ui::kButtonCheckBox);
+                   {x, y + kButtonHeight, right, y + 2 * kButtonHeight}, ui::kButtonOwnerDraw);
     f.number = Child(mixer->window, ui::kStaticClass, ui::kUnusedControlId, std::to_string(fader),
                      {x, y + 2 * kButtonHeight, right, y + 2 * kButtonHeight + kLabelHeight});
 }
@@ -174,9 +175,11 @@ WindowHandle CreateMixerControls(MixerWindow* mixer) {
     mixer->valueReadout = Child(w, ui::kStaticClass, ui::kUnusedControlId, "", {8, 8, mixer->leftMargin - 8, 24});
     const int middle = mixer->windowWidth / 2;
     mixer->nameReadout = Child(w, ui::kStaticClass, ui::kUnusedControlId, "", {middle - 80, 4, middle + 80, 20});
-    mixer->stop = Child(w, ui::kButtonClass, kMixerStop, "STOP", {8, 30, 8 + kTransportWidth, 44});
-    mixer->play = Child(w, ui::kButtonClass, kMixerPlay, "PLAY", {8 + kTransportWidth + 4, 30, 8 + 2 * kTransportWidth + 4, 44});
-    mixer->setup = Child(w, ui::kButtonClass, kMixerSetup, "Setup", {8 + 2 * kTransportWidth + 8, 30, 8 + 3 * kTransportWidth + 8, 44});
+    mixer->stop = Child(w, ui::kButtonClass, kMixerStop, "STOP", {8, 30, 8 + kTransportWidth, 44}, ui::kButtonOwnerDraw);
+    mixer->play = Child(w, ui::kButtonClass, kMixerPlay, "PLAY", {8 + kTransportWidth + 4, 30, 8 + 2 * kTransportWidth + 4, 44},
+                        ui::kButtonOwnerDraw);
+    mixer->setup = Child(w, ui::kButtonClass, kMixerSetup, "Setup",
+                         {8 + 2 * kTransportWidth + 8, 30, 8 + 3 * kTransportWidth + 8, 44}, ui::kButtonOwnerDraw);
     for (int fader = 1; fader <= mixer->fadersShown; ++fader)
         CreateFader(mixer, fader, mixer->leftMargin + (fader - 1) * mixer->faderPitch, height);
     const int right = mixer->leftMargin + mixer->fadersShown * mixer->faderPitch + kFaderGap;
@@ -266,6 +269,10 @@ intptr_t MixerWndProc(WindowHandle window, win::Message message, uint32_t word, 
         case win::Message::VerticalScroll:
             HandleFaderScroll(mixer, win::ScrollCodeOf(word), win::WindowFromData(data));
             return 0;
+        case win::Message::DrawItem: {
+            const auto* item = reinterpret_cast<const win::DrawItemInfo*>(data);
+            return item != nullptr && DrawMixerButton(mixer, *item) ? 1 : 0;
+        }
         case win::Message::Command: {
             const int32_t id = win::CommandId(word);
             const WindowHandle sequencer = SequencerWindow();

@@ -20,6 +20,11 @@ namespace {
 
 constexpr int32_t kEarliestStart = INT32_MIN / 4;
 constexpr uint32_t kChannelAddressMask = 0xFFFF;  // status and first data byte
+constexpr uint32_t kChannelStatusMask = 0xFF;
+constexpr uint8_t kStatusKindMask = 0xF0;
+constexpr uint8_t kProgramChange = 0xC0;
+constexpr uint8_t kChannelPressure = 0xD0;
+constexpr uint8_t kPitchWheel = 0xE0;
 
 // What a control event sets: the tempo; a controller of a port and channel; or
 // a value of a staff (octave shift, velocity offset...).
@@ -34,8 +39,13 @@ struct ControlTarget {
 ControlTarget TargetOf(const PerformanceEvent& event) {
     const PerformanceEventKind kind = EventKind(event);
     if (kind == PerformanceEventKind::Tempo) return ControlTarget{kind};
-    if (kind == PerformanceEventKind::Channel)
-        return ControlTarget{kind, EventPort(event), 0, event.message & kChannelAddressMask};
+    if (kind == PerformanceEventKind::Channel) {
+        // A patch, channel pressure or pitch wheel is set by the status alone.
+        const uint8_t status = MessageByte(event.message, 0) & kStatusKindMask;
+        const bool wholeChannel = status == kProgramChange || status == kChannelPressure || status == kPitchWheel;
+        return ControlTarget{kind, EventPort(event), 0,
+                             event.message & (wholeChannel ? kChannelStatusMask : kChannelAddressMask)};
+    }
     return ControlTarget{kind, EventPort(event), EventSlot(event), 0};
 }
 

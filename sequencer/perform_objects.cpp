@@ -19,6 +19,7 @@
 #include <climits>
 
 #include "core/model/document.h"
+#include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
@@ -30,23 +31,26 @@
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
 #include "sequencer/midi_destinations.h"
-#include "sequencer/performance_builder.h"
-#include "sequencer/transition_envelope.h"
+#include "sequencer/perform_steps.h"
 
 namespace ql {
 namespace {
 
+using perform_detail::Destinations;
+using perform_detail::EachStep;
+using perform_detail::kTicksPerInterval;
+using perform_detail::kTimingEnvelope;
+using perform_detail::kTimingSingle;
+using perform_detail::PlaceControl;
+using perform_detail::PortChannel;
+using perform_detail::TransitionShape;
+
 constexpr int kMaxListObjects = 64 * 1024;
 constexpr uint32_t kTickShift = 16;  // a time-anchored object's tick: the position's upper half
-constexpr int32_t kTicksPerInterval = 256;
 constexpr int32_t kRatePerSixteenth = 256;  // ticks per minute of one sixteenth a minute
 constexpr int kMaxData = 127;
 constexpr int kMaxDelta = 127;
-constexpr uint8_t kChannelMask = 0x0F;
 constexpr uint8_t kDestinationAllStaves = 1;
-constexpr uint8_t kTimingSingle = 0;
-constexpr uint8_t kTimingGradual = 1;
-constexpr uint8_t kTimingEnvelope = 2;
 constexpr int kMaxDynamicsStaves = 64;
 constexpr int kOctave = 12;
 constexpr uint8_t kShiftUp = 1;
@@ -58,59 +62,9 @@ int32_t ObjectTick(const ScoreObject* object) {
     return static_cast<int32_t>(AsTextObject(object)->body.location.position >> kTickShift);
 }
 
-// The values of a transition at each of its steps; one value for a single one. An
-// envelope transition takes its values from its envelope (start and scale
-// included), so `start` and `end` do not matter to it.
-template <class Emit>
-bool EachStep(const PerformanceRun& run, const MidiAction& action, int32_t start, int32_t end, bool closeOnEnd,
-              Emit emit) {
-    const uint8_t timing = MidiTimingOf(action);
-    if (timing == kTimingSingle) return emit(0, start);
-    TransitionEnvelope envelope;
-    const bool enveloped = timing == kTimingEnvelope && ReadTransitionEnvelope(action, &envelope);
-    if (timing != kTimingGradual && !enveloped) return true;
-    const int32_t length = std::max<int32_t>(action.interval, 1) * kTicksPerInterval;
-    const int32_t step = std::max<int32_t>(run.options.transitionStep, 1);
-    const auto valueAt = [&](int32_t t) {
-        if (enveloped) return EnvelopeValueAt(envelope, t, length, kEnvelopeDivisor);
-        return start + static_cast<int32_t>(static_cast<int64_t>(end - start) * t / length);
-    };
-    for (int32_t t = 0; t < length; t += step)
-        if (!emit(t, valueAt(t))) return false;
-    return !closeOnEnd || emit(length, valueAt(length));
-}
-
-struct PortChannel {
-    int port = 0;
-    int channel = 0;
-    bool operator==(const PortChannel&) const = default;
-};
-
-// One destination per distinct port and channel of the action's voices.
-std::vector<PortChannel> Destinations(const PerformanceRun& run, int staff, const MidiAction& action) {
-    std::vector<PortChannel> found;
-    const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
-    const int voices = (action.flags & kMidiVoiceMask) >> kMidiVoiceShift;
-    for (const int s : DestinationStaves(run.document, staff, destination, action.namedStaff)) {
-        const StaffRecord* record = StaffRecordOf(run.document, s);
-        for (int v = 0; record != nullptr && v < kVoicesPerStaff; ++v) {
-            if (voices != 0 && (voices & (1 << v)) == 0) continue;
-            const StaffTimbre& timbre = record->timbres[v];
-            int port = static_cast<int8_t>(timbre.port);
-            if (port < 0 || port >= kLogicalPortCount) port = 0;
-            const PortChannel pc{port, timbre.channel & kChannelMask};
-            if (std::find(found.begin(), found.end(), pc) == found.end()) found.push_back(pc);
-        }
-    }
-    return found;
-}
-
-bool PlaceControl(PerformanceRun& run, int staff, PerformanceEventKind kind, int port, int32_t time,
-                  uint32_t message) {
-    PerformanceEvent* event = NewPerformanceEvent(run, kind, port, staff, time, message);
-    if (event == nullptr) return false;
-    InsertPerformanceEvent(run.voices[staff][0].controls, event);
-    return true;
+// A mark's transition runs over its interval (at least one sixteenth).
+TransitionShape MarkTransition(const MidiAction& action) {
+    return TransitionShape{std::max<int32_t>(action.interval, 1) * kTicksPerInterval, kEnvelopeDivisor};
 }
 
 // A tempo mark: its rate once, as a gradual change, or along its envelope (in
@@ -125,13 +79,13 @@ bool PerformTempo(PerformanceRun& run, int staff, int32_t at, ScoreObject* objec
     };
     if (MidiTimingOf(action) == kTimingEnvelope) {
         if ((action.flags & kMidiFlagEnabled) == 0) return true;
-        return EachStep(run, action, 0, 0, true, [&](int32_t t, int32_t beats) {
+        return EachStep(run, action, MarkTransition(action), 0, 0, true, [&](int32_t t, int32_t beats) {
             return place(t, TempoSixteenthsPerMinute(object, beats));
         });
     }
     TempoRates rates;
     if (!TempoPlaybackRates(object, &rates)) return true;
-    return EachStep(run, action, rates.start, rates.end, true, place);
+    return EachStep(run, action, MarkTransition(action), rates.start, rates.end, true, place);
 }
 
 void AddDynamics(PerformanceRun& run, int staff, const MidiAction& action, int32_t time, int delta) {
@@ -161,7 +115,7 @@ bool PerformAction(PerformanceRun& run, int staff, int32_t at, const MidiAction*
     const int32_t start = enveloped ? 0 : action->head.values.value;
     const int32_t end = enveloped ? 0 : action->head.values.finalValue;
     if (velocityKind && (action->flags & kMidiFlagKeyVelocity) != 0) {
-        return EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
+        return EachStep(run, *action, MarkTransition(*action), start, end, false, [&](int32_t t, int32_t value) {
             AddDynamics(run, staff, *action, at + t, value);
             return true;
         });
@@ -169,7 +123,7 @@ bool PerformAction(PerformanceRun& run, int staff, int32_t at, const MidiAction*
     const int controller = action->controller & kMaxData;
     const bool single = MidiTimingOf(*action) == kTimingSingle;
     for (const PortChannel& pc : Destinations(run, staff, *action)) {
-        const bool made = EachStep(run, *action, start, end, false, [&](int32_t t, int32_t value) {
+        const bool made = EachStep(run, *action, MarkTransition(*action), start, end, false, [&](int32_t t, int32_t value) {
             for (const uint32_t message : ControllerMessages(pc.channel, controller, value, single))
                 if (!PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t, message)) return false;
             return true;
@@ -217,6 +171,26 @@ bool PerformOctaveLine(PerformanceRun& run, int staff, const PlayedMeasure& meas
            PlaceControl(run, staff, PerformanceEventKind::OctaveShift, 0, end, 0);
 }
 
+// The MIDI event objects and articulations with MIDI attached to the notes of the
+// cell's voices, each at its note's tick.
+bool PerformNoteAttachments(PerformanceRun& run, int staff, const PlayedMeasure& measure, MeasureCell* cell) {
+    for (int voice = 0; voice < kVoicesPerStaff; ++voice) {
+        EventRecord* note = GetVoiceFirstEvent(cell, voice);
+        for (int guard = 0; note != nullptr && guard < kMaxListObjects; ++guard, note = NextEvent(note)) {
+            if (IsHeadSentinel(*note)) continue;
+            const int32_t at = measure.start + std::min<int32_t>(note->time, measure.length);
+            ScoreObject* object = GetEventAttachment(note);
+            for (int i = 0; object != nullptr && i < kMaxListObjects; ++i, object = object->next.get()) {
+                if (object->type != TypeCode(ObjectType::MidiEvent) &&
+                    object->type != TypeCode(ObjectType::NoteArticulation))
+                    continue;
+                if (!PerformMidiEventObject(run, staff, at, object)) return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& measure) {
@@ -241,7 +215,7 @@ bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& mea
         }
         if (!made) return false;
     }
-    return true;
+    return cell == nullptr || PerformNoteAttachments(run, staff, measure, cell);
 }
 
 int OctaveShiftAt(const PerformanceRun& run, int staff, int32_t time) {

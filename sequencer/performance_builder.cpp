@@ -336,6 +336,10 @@ void EndPerformance(PerformanceRun& run) {
             FreeChain(cursor.controls);
         }
     }
+    if (run.longMessages != nullptr) run.longMessages->count.store(0, std::memory_order_release);
+    run.longMessages = nullptr;
+    run.longMessageBytes.clear();
+    run.longMessageObjects.clear();
 }
 
 }  // namespace ql

@@ -136,6 +136,13 @@ struct PerformanceRun {
     std::vector<DynamicsEntry> dynamics;  // newest first
     std::vector<OctaveRange> octaves;     // at most kMaxOctaveRanges
     std::minstd_rand random;              // "Loosen Up!"
+    // Long messages (system exclusive) of MIDI event objects: the table the engine
+    // reads (borrowed; null: none are made), the bytes its entries point at (owned,
+    // kept until the run ends) and the object of each entry, so that an object
+    // played again (a repeat) uses its entry again.
+    LongMessageTable* longMessages = nullptr;
+    std::vector<std::vector<uint8_t>> longMessageBytes;
+    std::vector<const ScoreObject*> longMessageObjects;
 };
 
 // Sets the run up for the document: the measure walk, the cursors of staves
@@ -157,7 +164,8 @@ void FreeHalf(TickSlotHalf& half);
 // half must be empty). Returns false once the end of data is placed.
 bool BuildBlock(PerformanceRun& run, const BlockTarget& target, int32_t fillBase);
 
-// Frees every pending event of the run back to pool 12.
+// Frees every pending event of the run back to pool 12, and its long messages
+// (the engine must no longer read the table).
 void EndPerformance(PerformanceRun& run);
 
 // ---- Used by the builder's parts ----
@@ -175,8 +183,8 @@ bool PerformNote(PerformanceRun& run, int staff, int voice, const PlayedMeasure&
 // dynamics list. False when pool 12 ran out.
 bool PerformCellObjects(PerformanceRun& run, int staff, const PlayedMeasure& measure);
 // A MIDI event object or a note articulation with MIDI (types 25 and 26): its
-// action's message kind at tick `at` of the staff. False when the event pool ran
-// out.
+// action's message at tick `at` of the staff (sequencer/perform_midi_event.cpp).
+// False when the event pool ran out.
 bool PerformMidiEventObject(PerformanceRun& run, int staff, int32_t at, ScoreObject* object);
 // The controller messages of a value on channel and controller (packed, status in
 // the low byte): a single value (not a step of a transition) above 127 on a

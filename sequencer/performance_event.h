@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -97,9 +98,22 @@ struct LongMessageEntry {
     uint8_t port = 0;
 };
 
+// Filled on the user-interface thread while a run plays: an entry is written
+// before `count` takes it in (release), and the engine reads `count` (acquire)
+// before an entry; an entry never changes once counted.
 struct LongMessageTable {
     std::array<LongMessageEntry, kMaxPlayLongMessages> entries{};
-    int count = 0;
+    std::atomic<int> count{0};
+
+    LongMessageTable() = default;
+    // Copied only while no engine thread runs.
+    LongMessageTable(const LongMessageTable& other)
+        : entries(other.entries), count(other.count.load(std::memory_order_relaxed)) {}
+    LongMessageTable& operator=(const LongMessageTable& other) {
+        entries = other.entries;
+        count.store(other.count.load(std::memory_order_relaxed), std::memory_order_relaxed);
+        return *this;
+    }
 };
 
 // The entry of a 1-based index, or null for 0 or an index past the table.

@@ -210,6 +210,8 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
         return PlaybackStart::DeviceFailed;
     }
     BeginPerformance(session.run, document, request.options, request.blockLength);
+    state.run.longMessages.count.store(0, std::memory_order_relaxed);
+    session.run.longMessages = &state.run.longMessages;  // the engine reads what the builder adds
     if (session.run.walk.empty()) {
         session.devices.clear();
         state.run.portHandle = {};

@@ -25,9 +25,9 @@ uint32_t ChannelMessage(uint8_t status, int channel, uint32_t data1, uint32_t da
            (data2 << kValueShift);
 }
 
-// The devices and channels the score's voices play on, each pair once; a port
-// beyond H plays on A.
-std::vector<std::pair<midi::OutputDevice*, int>> VoiceChannels(const SequencerState& state, ScoreDocument* document) {
+// The devices and channels the score's voices play on, each pair once.
+std::vector<std::pair<midi::OutputDevice*, int>> VoiceChannels(ScoreDocument* document,
+                                                               const DeviceOfPort& deviceOfPort) {
     std::vector<std::pair<midi::OutputDevice*, int>> found;
     const int staves = document != nullptr ? std::min<int>(document->header.staffCount, kMaxStaves) : 0;
     for (int staff = 1; staff <= staves; ++staff) {
@@ -36,8 +36,7 @@ std::vector<std::pair<midi::OutputDevice*, int>> VoiceChannels(const SequencerSt
             const int port = static_cast<int8_t>(record->timbres[v].port);
             const int channel = static_cast<int8_t>(record->timbres[v].channel);
             if (port < 0 || channel < 0) continue;
-            midi::OutputDevice* device =
-                engine_detail::UsableDevice(state.run.portHandle[port < kLogicalPortCount ? port : 0]);
+            midi::OutputDevice* device = engine_detail::UsableDevice(deviceOfPort(port < kLogicalPortCount ? port : 0));
             const std::pair<midi::OutputDevice*, int> pair{device, channel & engine_detail::kChannelMask};
             if (device != nullptr && std::find(found.begin(), found.end(), pair) == found.end()) found.push_back(pair);
         }
@@ -47,6 +46,14 @@ std::vector<std::pair<midi::OutputDevice*, int>> VoiceChannels(const SequencerSt
 
 }  // namespace
 
+void SilenceVoiceChannels(ScoreDocument* document, const DeviceOfPort& deviceOfPort) {
+    for (const auto& [device, channel] : VoiceChannels(document, deviceOfPort)) {
+        if (!device->Send(ChannelMessage(kControlStatus, channel, kAllNotesOff, 0))) continue;
+        for (uint32_t key = 0; key < kMidiKeys; ++key)
+            device->Send(ChannelMessage(engine_detail::kNoteOn, channel, key, 0));
+    }
+}
+
 void SilenceAllNotes(const SequencerState& state, ScoreDocument* document) {
     const RunConstants& run = state.run;
     midi::OutputDevice* metronome = run.metronomeOn ? engine_detail::UsableDevice(run.metronomeHandle) : nullptr;
@@ -54,11 +61,7 @@ void SilenceAllNotes(const SequencerState& state, ScoreDocument* document) {
         for (const uint8_t key : {run.metronomeBarKey, run.metronomeBeatKey})
             metronome->Send(ChannelMessage(engine_detail::kNoteOff, run.metronomeChannel, key, 0));
     }
-    for (const auto& [device, channel] : VoiceChannels(state, document)) {
-        if (!device->Send(ChannelMessage(kControlStatus, channel, kAllNotesOff, 0))) continue;
-        for (uint32_t key = 0; key < kMidiKeys; ++key)
-            device->Send(ChannelMessage(engine_detail::kNoteOn, channel, key, 0));
-    }
+    SilenceVoiceChannels(document, [&](int port) { return state.run.portHandle[port]; });
 }
 
 }  // namespace ql::playback_detail

@@ -49,6 +49,11 @@ void CloseMidiOutputPorts();
 // to each open device of the logical ports of "SyncPorts" (CloseMidiOutputPorts
 // does this first, and so does arming a recording).
 void StopSequencerClock();
+// All Notes Off: outside a run the output ports of the port map are opened again
+// and every note the score's voices may hold is ended on them (All Notes Off and a
+// note-off for each of the 128 keys, once per device and channel); during a run
+// the run's own devices are silenced and the ports stay as they are.
+void ReopenMidiAndSilence(ScoreDocument* document);
 // Sends a packed short message to a device entry, opening it first when needed;
 // false when it cannot be opened or refuses the message.
 bool SendMidiOutputMessage(int device, uint32_t message);

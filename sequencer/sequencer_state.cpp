@@ -73,7 +73,8 @@ void LateRing::Clear() {
 }
 
 const LongMessageEntry* FindLongMessage(const LongMessageTable& table, uint32_t index) {
-    if (index == 0 || index > static_cast<uint32_t>(table.count) || index > table.entries.size()) return nullptr;
+    const int count = table.count.load(std::memory_order_acquire);
+    if (index == 0 || index > static_cast<uint32_t>(count) || index > table.entries.size()) return nullptr;
     return &table.entries[index - 1];
 }
 

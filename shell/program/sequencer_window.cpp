@@ -472,6 +472,12 @@ void PlayCommand(ScoreView* view) {
     win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStart, 0), 0);
 }
 
+void NewTranscriptionCommand(ScoreView* view) {
+    if (IsPlaybackRunning()) return;  // the run's view stays the one it plays
+    WindowState().requestingView = view;
+    win::PostMessage(WindowState().window, static_cast<win::Message>(kMsgTranscribeRecorded), 0, 0);
+}
+
 void StopSequencerCommand() {
     WindowState().requestingView = nullptr;
     win::PostMessage(WindowState().window, win::Message::Command, win::MakeCommandWord(cmd::kSequencerStop, 0), 0);

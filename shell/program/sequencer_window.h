@@ -46,5 +46,8 @@ void StopSequencerCommand();
 void PauseSequencerCommand();
 // Record: starts a run that records into the view's score.
 void StartRecordingCommand(ScoreView* view);
+// New Transcription: posts the transcribe message to the window, which writes the
+// kept recording again into the view's score; while a run plays it does nothing.
+void NewTranscriptionCommand(ScoreView* view);
 
 }  // namespace ql

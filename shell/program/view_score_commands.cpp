@@ -16,8 +16,9 @@
 #include "notes/beatmap/beat_map.h"
 #include "objects/quick_fonts/select_font.h"
 #include "platform/win/message_loop.h"
-#include "sequencer/kept_recording.h"
 #include "sequencer/mixer_window.h"
+#include "sequencer/sequencer_services.h"
+#include "shell/program/sequencer_window.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_procedures_internal.h"
 #include "shell/program/view_toggles.h"
@@ -109,14 +110,15 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case view_cmd::kPrintToClipboard:
             PrintToClipboard(view);
             return 1;
-        case 40215:
-            // provisional: All Notes Off needs the MIDI port services, not built yet.
+        case 40215:  // All Notes Off
+            ReopenMidiAndSilence(view->document);
+            RefreshStepEntry();
             return 0;
         case view_cmd::kExtractPart:
             ExtractPart(view);
             return 1;
         case view_cmd::kNewTranscription:
-            TranscribeKeptRecording(view, Options().KeepMIDI != 0);
+            NewTranscriptionCommand(view);
             return 1;
         case 40138:
         case 40139:

@@ -1,6 +1,7 @@
 // Random scores built with random block lengths: whatever the notes, ties,
 // repeats (on the final barline too) and endings, dynamics for one staff or all,
-// hairpins, octave lines and multi-measure rests, and wherever the run starts,
+// hairpins, octave lines, multi-measure rests and MIDI event objects of every
+// valued kind (their values in and out of range), and wherever the run starts,
 // the events come out in time order, every note-on has a later note-off of its
 // key on its port and channel, the end of data comes last and alone, and the
 // block length changes nothing but where blocks begin.
@@ -13,6 +14,7 @@
 
 #include "core/model/document.h"
 #include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
 #include "notes/ties/ties.h"
 #include "objects/hairpin/hairpin.h"
 #include "objects/midi_marks/mark_classes.h"
@@ -59,6 +61,23 @@ protected:
         for (int i = coin(random); i > 0; --i) RandomDynamic(random);
         for (int i = coin(random) % 3; i > 0; --i) RandomOctaveLine(random);
         if (coin(random) == 0) RandomHairpin(random);
+        for (int i = coin(random); i > 0; --i) RandomMidiEvent(random);
+    }
+    // A MIDI event object of a kind from note to pitch wheel, sent once or as a
+    // linear transition, with values in and out of their ranges.
+    void RandomMidiEvent(std::mt19937& random) {
+        ScoreObject* object = Mark(ObjectType::MidiEvent, 1 + static_cast<int>(random() % 2),
+                                   1 + static_cast<int>(random() % kMeasures), 0);
+        ASSERT_NE(object, nullptr);
+        AsTextObject(object)->body.location.position = static_cast<uint32_t>(random() % 4 * 1024) << 16;
+        MidiAction& action = *MidiActionOfText(object);
+        const auto kind = static_cast<uint16_t>(random() % 6);
+        action.flags = static_cast<uint16_t>(kMidiFlagEnabled | kind << kMidiKindShift | (1 + random() % 15) << kMidiVoiceShift);
+        action.destinationTiming = static_cast<uint8_t>(random() % 2 == 0 ? 0 : 1 << 4);
+        action.interval = static_cast<uint8_t>(random() % 4);
+        action.controller = static_cast<uint8_t>(random() % 256);
+        action.head.values.value = static_cast<int16_t>(random() % 40000 - 20000);
+        action.head.values.finalValue = static_cast<int16_t>(random() % 40000 - 20000);
     }
     // A velocity change for its staff or all staves, at once or over a bar.
     void RandomDynamic(std::mt19937& random) {

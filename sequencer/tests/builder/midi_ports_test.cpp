@@ -95,5 +95,45 @@ TEST_F(MidiPortsTest, CachingRequestOpensThePorts) {
     ResetProgramOptions();
 }
 
+// All Notes Off outside a run: the port map's devices open, and on each device and
+// channel the score's voices play on (staff 1 on A channel 0, staff 2 on B channel
+// 1; a voice on port 9 plays on A) All Notes Off and the 128 note-offs, once each;
+// a device of no voice gets nothing. During a run the run's devices are silenced.
+TEST_F(MidiPortsTest, AllNotesOffSilencesEveryVoiceChannel) {
+    midi::headless::AddDevice("Synth A", true, false);
+    midi::headless::AddDevice("Synth B", true, false);
+    midi::headless::AddDevice("Unused", true, false);
+    for (int port = 0; port < 3; ++port) ql::Options().MidiPortMap[port] = port + 1;
+    BuildScore(2, 1);
+    StaffRecordOf(doc_, 1)->timbres[1] = StaffTimbre{9, 0, 0, 0};
+    const auto sweeps = [](int device, int channel) {
+        int allOff = 0, keysOff = 0;
+        for (const midi::headless::SentMessage& sent : midi::headless::Sent()) {
+            if (sent.port != device || sent.bytes.size() != 3 || (sent.bytes[0] & 0x0F) != channel) continue;
+            allOff += sent.bytes[0] == (0xB0 | channel) && sent.bytes[1] == 123 ? 1 : 0;
+            keysOff += (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] == 0 ? 1 : 0;
+        }
+        return std::pair{allOff, keysOff};
+    };
+    ReopenMidiAndSilence(doc_);
+    EXPECT_TRUE(IsMidiOutputPortOpen(1));
+    EXPECT_TRUE(IsMidiOutputPortOpen(3));
+    EXPECT_EQ(sweeps(0, 0), std::pair(1, 128));
+    EXPECT_EQ(sweeps(1, 1), std::pair(1, 128));
+    EXPECT_EQ(sweeps(1, 0), std::pair(0, 0));
+    EXPECT_EQ(sweeps(2, 0), std::pair(0, 0));
+    CloseMidiOutputPorts();
+    midi::headless::ClearSent();
+    Note(1, 1, 0, kHalf, 0);
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 2, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    ReopenMidiAndSilence(doc_);
+    EXPECT_FALSE(IsMidiOutputPortOpen(1));  // the run's own devices, not the port map's
+    EXPECT_EQ(sweeps(0, 0), std::pair(1, 128));
+    EXPECT_EQ(sweeps(1, 1), std::pair(1, 128));
+    StopPlayback();
+}
+
 }  // namespace
 }  // namespace ql::testing

@@ -18,6 +18,9 @@
 #include "platform/ui/trackbar.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/win/paint.h"
+#include "sequencer/mixer_buttons.h"
 #include "sequencer/mixer_window.h"
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
@@ -275,6 +278,41 @@ TEST_F(MixerTest, SetupChangesModeAndRanges) {
     EXPECT_EQ(mixer->controller, 127);
     EXPECT_EQ(mixer->tempoRange.maximum, 880);
     EXPECT_EQ(mixer->faderRange.minimum, -127);
+}
+
+// The buttons are drawn from their pictures: PLAY with its green triangle, solo
+// and mute grey while off and yellow or red once the staff is soloed or muted (or
+// while pressed); the buttons of faders past the score and Setup during a run are
+// not drawn.
+TEST_F(MixerTest, ButtonsShowThePicturesOfTheirState) {
+    BuildScore(2, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    const auto pixels = [](platform::WindowHandle button, gfx::Colour colour) {
+        win::InvalidateRect(button, nullptr, true);
+        win::UpdateWindow(button);
+        int count = 0;
+        for (const gfx::Colour c : gfx::ReadBitmapPixels(win::GetWindowImage(button))) count += c == colour ? 1 : 0;
+        return count;
+    };
+    constexpr gfx::Colour kGreen = gfx::Rgb(0, 144, 0), kYellow = gfx::Rgb(255, 208, 0), kRed = gfx::Rgb(200, 24, 24);
+    EXPECT_GT(pixels(mixer->play, kGreen), 10);
+    EXPECT_EQ(pixels(mixer->faders[1].solo, kYellow), 0);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerSoloBase + 1, false), MixerButtonFace::SoloOff);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerSoloBase + 1, true), MixerButtonFace::SoloOn);
+    win::SendMessage(mixer->window, win::Message::Command, win::MakeCommandWord(kMixerSoloBase + 1, 0), 0);
+    EXPECT_EQ(doc_->staffMix[1].solo, 1);
+    EXPECT_GT(pixels(mixer->faders[1].solo, kYellow), 10);
+    win::SendMessage(mixer->window, win::Message::Command, win::MakeCommandWord(kMixerMuteBase + 2, 0), 0);
+    EXPECT_GT(pixels(mixer->faders[2].mute, kRed), 10);
+    EXPECT_EQ(pixels(mixer->faders[1].mute, kRed), 0);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerSoloBase + 3, true), MixerButtonFace::None);  // past the score
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerSetup, false), MixerButtonFace::Setup);
+    midi::headless::AddDevice("Synth A", true, false);
+    Note(1, 1, 0, kHalf, 0);
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerSetup, false), MixerButtonFace::None);
+    StopPlayback();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ import argparse
 import os
 
 from face_canvas import Canvas, write_png
+from mixer_faces import write_mixer_strip
 import music_marks as mm
 
 # first image id, count, large strip id, small strip id (0: none), face size
@@ -510,6 +511,7 @@ def main():
                             size, size)
     mark = [[[255 if MARK[y][x] == "#" else 0 for x in range(10)] for y in range(9)]]
     write_strip(os.path.join(out, "%d.png" % MARK_ID), mark, 10, 9)
+    write_mixer_strip(out)
 
 
 if __name__ == "__main__":

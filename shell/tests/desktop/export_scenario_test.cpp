@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/midi_file_reading.h"
 
 namespace ql::desktop {
 namespace {
 
 namespace fs = std::filesystem;
 
-using FileBytes = std::vector<unsigned char>;
 
 constexpr unsigned char kKeys[] = {67, 65, 64, 62, 60, 62, 64, 67};
 
@@ -27,100 +27,6 @@ FileBytes Tune() {
                    'M', 'T', 'r', 'k', 0, 0, 0, 4, 0x00, 0xFF, 0x2F, 0x00,
                    'M', 'T', 'r', 'k', 0, 0, 0, static_cast<unsigned char>(notes.size())};
     file.insert(file.end(), notes.begin(), notes.end());
-    return file;
-}
-
-// What the scenario reads in a file: the header and each track's note-ons.
-struct NoteOn {
-    uint32_t tick;
-    int key;
-    bool operator==(const NoteOn&) const = default;
-};
-struct ReadFile {
-    bool valid = false;
-    int format = -1;
-    int tracks = 0;
-    int division = 0;
-    std::vector<std::vector<NoteOn>> noteOns;  // by track
-};
-
-uint32_t BigEndian(const FileBytes& bytes, size_t at, int count) {
-    uint32_t value = 0;
-    for (int i = 0; i < count; ++i) value = (value << 8) | bytes[at + static_cast<size_t>(i)];
-    return value;
-}
-
-// Reads the events of one track chunk; false on anything a valid file cannot hold.
-bool ReadTrack(const FileBytes& bytes, size_t at, size_t end, std::vector<NoteOn>& out) {
-    uint32_t tick = 0;
-    int status = 0;
-    auto quantity = [&](uint32_t& value) {
-        value = 0;
-        for (int i = 0; i < 4; ++i) {
-            if (at >= end) return false;
-            const unsigned char b = bytes[at++];
-            value = (value << 7) | (b & 0x7F);
-            if ((b & 0x80) == 0) return true;
-        }
-        return false;
-    };
-    while (at < end) {
-        uint32_t delta = 0;
-        if (!quantity(delta)) return false;
-        tick += delta;
-        if (at >= end) return false;
-        const unsigned char first = bytes[at];
-        if (first == 0xFF) {
-            if (at + 2 > end) return false;
-            const unsigned char type = bytes[at + 1];
-            at += 2;
-            uint32_t length = 0;
-            if (!quantity(length) || at + length > end) return false;
-            at += length;
-            if (type == 0x2F) return at == end;
-            continue;
-        }
-        if (first == 0xF0 || first == 0xF7) {
-            ++at;
-            uint32_t length = 0;
-            if (!quantity(length) || at + length > end) return false;
-            at += length;
-            continue;
-        }
-        if (first >= 0x80) {
-            status = first;
-            ++at;
-        }
-        if (status < 0x80 || status >= 0xF0) return false;
-        const int kind = status & 0xF0;
-        const size_t data = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-        if (at + data > end) return false;
-        if (kind == 0x90 && bytes[at + 1] != 0) out.push_back({tick, bytes[at]});
-        at += data;
-    }
-    return false;  // no end-of-track
-}
-
-ReadFile ReadMidiFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    const FileBytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    ReadFile file;
-    if (bytes.size() < 14 || std::string(bytes.begin(), bytes.begin() + 4) != "MThd" || BigEndian(bytes, 4, 4) != 6)
-        return file;
-    file.format = static_cast<int>(BigEndian(bytes, 8, 2));
-    file.tracks = static_cast<int>(BigEndian(bytes, 10, 2));
-    file.division = static_cast<int>(BigEndian(bytes, 12, 2));
-    size_t at = 14;
-    while (at + 8 <= bytes.size()) {
-        if (std::string(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at) + 4) != "MTrk")
-            return file;
-        const size_t end = at + 8 + BigEndian(bytes, at + 4, 4);
-        if (end > bytes.size()) return file;
-        file.noteOns.emplace_back();
-        if (!ReadTrack(bytes, at + 8, end, file.noteOns.back())) return file;
-        at = end;
-    }
-    file.valid = at == bytes.size() && static_cast<int>(file.noteOns.size()) == file.tracks;
     return file;
 }
 

@@ -3,11 +3,14 @@
 // dialog comes up, Enable MIDI is switched off and the dialog confirmed: the
 // object's symbol appears where the page was clicked, and Undo takes it away. From
 // the same dialog the envelope of a controller transition is shaped in the wave
-// editor: a dragged point stays after OK and a drag that was cancelled does not.
+// editor: a dragged point stays after OK and a drag that was cancelled does not. A
+// new object's patch change (patch 64) plays: File > Export writes it into the
+// staff's track.
 #include <algorithm>
 #include <optional>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/midi_file_reading.h"
 
 namespace ql::desktop {
 namespace {
@@ -242,6 +245,38 @@ TEST_F(MidiEventScenario, TheWaveEditorKeepsADragOnOkAndDropsItOnCancel) {
     ASSERT_TRUE(x_.WaitUntilGone("Set Transition"));
     ASSERT_TRUE(Keys("MIDI Event", 0, "Return"));
     ASSERT_TRUE(x_.WaitUntilGone("MIDI Event"));
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A MIDI event placed with its defaults (a patch change to patch 64) and confirmed
+// is played: the score exported through File > Export has the program change in a
+// staff's track, besides the patch the staff starts with.
+TEST_F(MidiEventScenario, APlacedPatchChangeIsPlayedIntoTheExportedFile) {
+    WriteSettings("[ToolbarSettings]\nSYTool=760,420,4,2\nNTool=760,220,4,4\n");
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<Placement> placed = PlaceMidiEvent();
+    ASSERT_TRUE(placed) << "the MIDI Event button or the staves were not found";
+    ASSERT_TRUE(Keys("MIDI Event", 0, "Return")) << "the MIDI Event dialog did not come up";
+    ASSERT_TRUE(x_.WaitUntilGone("MIDI Event"));
+    x_.Click(placed->x, x_.ScreenHeight() - 150);  // lets go of the new object
+    x_.Settle(Millis{500});
+
+    const std::filesystem::path exported = home_->Documents() / "out" / "patch.mid";
+    std::filesystem::create_directories(exported.parent_path());
+    ChooseMenuItem('f', 'e');
+    ASSERT_TRUE(AnswerFileChooser("Export to Standard Midi File", exported)) << "File > Export showed no chooser";
+    ASSERT_TRUE(Keys("MIDI Header Information", 0, "Return")) << "no MIDI Header Information dialog";
+    ASSERT_TRUE(x_.WaitUntilGone("MIDI Header Information"));
+    ASSERT_TRUE(WaitForFile(exported)) << "nothing was written";
+
+    const ReadFile file = ReadMidiFile(exported);
+    ASSERT_TRUE(file.valid) << "the written file is no valid Standard MIDI File";
+    constexpr int kPlacedPatch = 64;
+    int found = 0;
+    for (size_t track = 1; track < file.programs.size(); ++track)
+        for (const ProgramChange& change : file.programs[track]) found += change.patch == kPlacedPatch ? 1 : 0;
+    EXPECT_EQ(found, 1) << "the placed patch change was not played into a staff's track";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

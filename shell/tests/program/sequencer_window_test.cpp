@@ -555,14 +555,19 @@ TEST_F(RecordingFinishTest, AnalysisAtStopCanBeCancelled) {
 
 // New Transcription: with recordings not kept it only says " Not saving data";
 // kept but with nothing recorded, " No data"; with a kept recording it writes the
-// recorded notes again over what the staff holds.
+// recorded notes again over what the staff holds. The command goes through the
+// Sequencer window's transcribe message.
 TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
+    const auto newTranscription = [&] {
+        EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+        win::PumpMessages();
+    };
     Options().KeepMIDI = 0;
     const uint16_t changes = doc_->changeCounter;
-    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    newTranscription();
     EXPECT_EQ(LastStatus(), " Not saving data");
     Options().KeepMIDI = 1;
-    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    newTranscription();
     EXPECT_EQ(LastStatus(), " No data");
     EXPECT_EQ(doc_->changeCounter, changes);
     EXPECT_EQ(NotesIn(1), 2);  // the fixture's half notes
@@ -571,11 +576,34 @@ TEST_F(RecordingFinishTest, NewTranscriptionWritesTheKeptRecordingAgain) {
     ASSERT_EQ(NotesIn(1), 4);
     ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
     ASSERT_EQ(NotesIn(1), 0);
-    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    newTranscription();
     EXPECT_EQ(NotesIn(1), 4);
     EXPECT_EQ(LastStatus(), " OK");
-    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);  // again: the same notes, not twice
+    newTranscription();  // again: the same notes, not twice
     EXPECT_EQ(NotesIn(1), 4);
+}
+
+// New Transcription posts the transcribe message: the kept recording is written
+// when the Sequencer window takes the message, not inside the menu command; while
+// a run plays the command does nothing (no notice, the recording untouched).
+TEST_F(RecordingFinishTest, NewTranscriptionPostsTheTranscribeMessage) {
+    RecordFourNotes(true);
+    Stop();
+    ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
+    ASSERT_EQ(NotesIn(1), 0);
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    EXPECT_EQ(NotesIn(1), 0);
+    win::PumpMessages();
+    EXPECT_EQ(NotesIn(1), 4);
+    ClearRecordTargets(view_, 1, 1, 1, doc_->header.measureCount, 0);
+    PlayCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    const std::string during = LastStatus();
+    EXPECT_EQ(RunScoreViewCommand(view_, 40368), 1);
+    win::PumpMessages();
+    EXPECT_EQ(LastStatus(), during);
+    EXPECT_EQ(NotesIn(1), 0);
 }
 
 // The Sequencer window's "transcribe" message writes the kept recording again, as
