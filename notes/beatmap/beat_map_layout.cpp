@@ -144,6 +144,17 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     if (cell >= 0) view->beatMap.slotFlags[cell] = kSlotBeingLaidOut;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return out;
+    // A later slot's signs depend on the system only through whether the measure
+    // lies past its end (its leading space is then 0).
+    SignMemoEntry* memo = notFirst != 0 && slot >= 2
+                              ? SignMemoOf(document, measure, measure > system->lastMeasure)
+                              : nullptr;
+    if (memo != nullptr && memo->filled) {
+        out = memo->layout;
+        out.firstBeat = out.marginX + record->lead;
+        if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
+        return out;
+    }
     const ShownSigns signs = DecideSigns(cells, *system, *record, measure, notFirst);
     const bool clefShown = (signs.flags & kSlotNoStartClef) == 0;
     const int32_t clefGap = clefShown ? w.clefGap : 0;
@@ -179,6 +190,7 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     out.firstBeat = out.marginX + record->lead;
     out.flags = signs.flags;
     if (cell >= 0) view->beatMap.slotFlags[cell] = signs.flags;
+    if (memo != nullptr) *memo = SignMemoEntry{true, out};
     return out;
 }
 
