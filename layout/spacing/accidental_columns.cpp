@@ -113,16 +113,6 @@ ChordColumns ColumnFitter::Result() const {
     return result;
 }
 
-// Whether a note of the chord (of its first kMaxChordNotes) has an accidental: most
-// chords have none, and then nothing is placed.
-bool AnyNoteWithAccidental(EventRecord* note) {
-    size_t seen = 0;
-    for (const EventRecord* e = GetFirstEventOfChord(note); e != nullptr && seen < kMaxChordNotes;
-         e = GetNextEventSameTime(e), ++seen)
-        if (HasAccidental(*e)) return true;
-    return false;
-}
-
 std::vector<ChordNote> ChordNotesOf(EventRecord* note) {
     std::vector<ChordNote> notes;
     for (EventRecord* e = GetFirstEventOfChord(note); e != nullptr && notes.size() < kMaxChordNotes;
@@ -164,9 +154,19 @@ void PlaceStemDown(ColumnFitter& fitter, std::vector<ChordNote>& notes) {
 
 }  // namespace
 
+bool ChordHasAccidental(const EventRecord* first) {
+    // The notes ChordNotesOf takes: the first kMaxChordNotes.
+    size_t seen = 0;
+    for (const EventRecord* e = first; e != nullptr && seen < kMaxChordNotes;
+         e = GetNextEventSameTime(e), ++seen)
+        if (HasAccidental(*e)) return true;
+    return false;
+}
+
 ChordColumns FitChordAccidentals(ScoreDocument& document, EventRecord* note,
                                  AccidentalColumnTable* table) {
-    if (table == nullptr && !AnyNoteWithAccidental(note)) return ChordColumns{};
+    // Most chords have no accidental: then no table is set up.
+    if (table == nullptr && !ChordHasAccidental(GetFirstEventOfChord(note))) return ChordColumns{};
     AccidentalColumnTable scratch;
     AccidentalColumnTable& columns = table != nullptr ? *table : scratch;
     ColumnFitter fitter(document, columns);

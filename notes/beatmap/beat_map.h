@@ -137,9 +137,10 @@ class TupletRefreshScope {
 // key, time signature, barline, measure flag, measure or staff count changes; widths,
 // leads, trails and spacing may change): the signs of a measure in a later slot of a
 // row (slot 2 on) depend on its system only through whether the measure lies past
-// the system's end, so they are worked out once for each of the two cases and every
-// row that reaches the measure takes them. A change of measure or staff count inside
-// the scope sets the memo aside. Scopes nest; the innermost serves one document.
+// the system's end, and those of a system's first measure only through the flags
+// every staff of the system has; so each is worked out once and every row that
+// reaches the measure again takes it. A change of measure or staff count inside the
+// scope sets the memo aside. Scopes nest; the innermost serves one document.
 struct SignLayoutMemo;
 class SignLayoutScope {
   public:

@@ -1,7 +1,7 @@
-// The memo of a SignLayoutScope (beat_map.h): the start-of-measure signs of later
-// slots, kept per measure for the two cases a row can meet (the measure inside its
-// system, or past the system's end), for one document while its measure and staff
-// counts stay as they were when the scope began.
+// The memo of a SignLayoutScope (beat_map.h): the start-of-measure signs kept per
+// measure for the three cases a row can meet (the measure starting its system, a
+// later slot inside its system, a later slot past the system's end), for one
+// document while its measure and staff counts stay as they were when the scope began.
 #include <vector>
 
 #include "core/model/document.h"
@@ -14,7 +14,7 @@ struct SignLayoutMemo {
     const ScoreDocument* document = nullptr;
     int measureCount = 0;
     int staffCount = 0;
-    std::vector<beatmap::SignMemoEntry> entries;  // 2 per measure: inside, past the end
+    std::vector<beatmap::SignMemoEntry> entries;  // kSignCases per measure
 };
 
 namespace {
@@ -42,14 +42,14 @@ SignLayoutScope::~SignLayoutScope() {
 
 namespace ql::beatmap {
 
-SignMemoEntry* SignMemoOf(const ScoreDocument* document, int measure, bool pastSystem) {
+SignMemoEntry* SignMemoOf(const ScoreDocument* document, int measure, SignCase signCase) {
     SignLayoutMemo* memo = g_signMemo;
     if (memo == nullptr || document == nullptr || memo->document != document ||
         memo->measureCount != document->header.measureCount ||
         memo->staffCount != document->header.staffCount || measure < 0 || measure >= MaxMeasures)
         return nullptr;
-    if (memo->entries.empty()) memo->entries.resize(size_t{2} * MaxMeasures);
-    return &memo->entries[size_t{2} * measure + (pastSystem ? 1 : 0)];
+    if (memo->entries.empty()) memo->entries.resize(size_t{kSignCases} * MaxMeasures);
+    return &memo->entries[size_t{kSignCases} * measure + static_cast<size_t>(signCase)];
 }
 
 }  // namespace ql::beatmap
