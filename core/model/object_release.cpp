@@ -1,6 +1,7 @@
 // Releasing score objects by type code: each type's clean-up, then its record goes
 // back to the type's pool. Prototypes, codes above 53 and everything during shutdown
-// are left alone; callers unlink an object before they release it.
+// are left alone; callers unlink an object before they release it. Without a document
+// given, the active view's (else the current document) tells what is a prototype.
 #include <cstddef>
 
 #include "core/objects/class_table.h"
@@ -175,8 +176,11 @@ void ReleaseByKind(Release kind, ScoreObject* object) {
 void ReleaseObjectByType(ScoreDocument* document, ScoreObject* object) {
     if (State().program.ShutdownFlag || object == nullptr) return;
     if (document == nullptr) {
+        // The active view's document, else the current one: a score read or laid out
+        // with no window active has its pools current all the same.
         ScoreView* active = State().documents.ActiveView;
         document = active != nullptr ? active->document : nullptr;
+        if (document == nullptr) document = State().documents.CurrentDocument;
         if (document == nullptr) return;
     }
     if (object->type > kLastObjectType || IsPrototype(document, object)) return;

@@ -229,7 +229,9 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     ScoreSystem* const savedSystem = view->currentSystem;
     // The measures that no longer fit go on after the last page.
     ScorePage* const oldLast = LastPage(document);
-    if (CarryMeasuresPastLastPage(view) > 0)
+    const bool carried = CarryMeasuresPastLastPage(view) > 0;
+    SignLayoutScope signs(document);  // formatting moves no sign
+    if (carried)
         for (ScorePage* p = oldLast; p != nullptr; p = p->next.get()) FormatReformattedPage(view, options, p);
     FormatReformattedPage(view, options, page);
     TakeModelTops(ModelPage(document, options), page);
@@ -292,6 +294,7 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
     // once; the view's page is put back (or page one when its page was freed).
     ScorePage* const savedPage = view->currentPage;
     ScoreSystem* const savedSystem = view->currentSystem;
+    SignLayoutScope signs(document);  // formatting moves no sign
     for (ScorePage* p = page; p != nullptr; p = p->next.get())
         FormatReformattedPage(view, applied, p);
     if (const ScorePage* model = ModelPage(document, applied))

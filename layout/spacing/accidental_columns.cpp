@@ -154,8 +154,19 @@ void PlaceStemDown(ColumnFitter& fitter, std::vector<ChordNote>& notes) {
 
 }  // namespace
 
+bool ChordHasAccidental(const EventRecord* first) {
+    // The notes ChordNotesOf takes: the first kMaxChordNotes.
+    size_t seen = 0;
+    for (const EventRecord* e = first; e != nullptr && seen < kMaxChordNotes;
+         e = GetNextEventSameTime(e), ++seen)
+        if (HasAccidental(*e)) return true;
+    return false;
+}
+
 ChordColumns FitChordAccidentals(ScoreDocument& document, EventRecord* note,
                                  AccidentalColumnTable* table) {
+    // Most chords have no accidental: then no table is set up.
+    if (table == nullptr && !ChordHasAccidental(GetFirstEventOfChord(note))) return ChordColumns{};
     AccidentalColumnTable scratch;
     AccidentalColumnTable& columns = table != nullptr ? *table : scratch;
     ColumnFitter fitter(document, columns);

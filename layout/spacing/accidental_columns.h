@@ -47,6 +47,10 @@ struct ChordColumns {
     int unplaced = 0;         // accidentals no column took
 };
 
+// Whether a note of the chord starting at `first` (its first note) has an accidental;
+// a chord without any needs no column.
+bool ChordHasAccidental(const EventRecord* first);
+
 // Places the accidentals of the chord of `note` (any note of it). `table` receives
 // the column table when given.
 ChordColumns FitChordAccidentals(ScoreDocument& document, EventRecord* note,

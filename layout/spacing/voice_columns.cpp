@@ -80,9 +80,10 @@ struct VoiceFit {
     bool needed = false;
 };
 
-// The room one chord needs in front of it; 0 when it needs nothing.
+// The room one chord (`chord` its first note) needs in front of it; 0 when it needs
+// nothing.
 int32_t RoomNeeded(VoiceFit& fit, EventRecord* chord, int32_t clefOrKey, int* columns) {
-    *columns = FitChordAccidentals(fit.document, chord).columns;
+    *columns = ChordHasAccidental(chord) ? FitChordAccidentals(fit.document, chord).columns : 0;
     const int32_t grace = GraceOffset(*chord);
     if (*columns == 0 && clefOrKey == 0 && grace == 0) return 0;
     const GlyphWidths& heads = fit.view->glyphWidths;
@@ -123,27 +124,29 @@ bool FitVoiceColumns(ScoreView* view, EventRecord* first, ScoreSystem* system, i
     if (record == nullptr || first == nullptr) return false;
     MeasureCell* cell = FindMeasureCell(document, staff, measure);
     VoiceFit fit{view, *document, system, measure, oldWidth, apply};
+    // The x of a chord is read from the spacing as it stands when the chord is
+    // reached, and only a widening changes the spacing (the lead is no part of the
+    // stretches): so the previous chord's x is read when a chord needs room, from
+    // the spacing as it stands then. The first chord has none before it (0).
     int previousTime = -1;
-    int32_t previousX = 0;
     EventRecord* chord = first;
     for (int i = 0; chord != nullptr && i < kMaxChainLength; ++i, chord = GetNextChordEvent(chord)) {
         if (IsHeadSentinel(*chord)) continue;
         const int tick = chord->time;
-        const int32_t x = SpacingTickX(*record, tick);
         const int32_t clefOrKey = ClefOrKeyWidthBetween(*document, cell, previousTime, tick);
         int columns = 0;
         int32_t needed = RoomNeeded(fit, chord, clefOrKey, &columns);
         if (needed > 0 && apply && oldWidth > 0)
             needed = static_cast<int32_t>(static_cast<int64_t>(needed) * (oldWidth + widening) / oldWidth);
-        const int32_t widenedBefore = widening;
-        if (needed > 0 && tick > 0)
-            FitBetween(fit, std::max(previousTime, 0), previousX, *chord, x, needed, widening);
-        else if (needed > 0)
+        if (needed > 0 && tick > 0) {
+            const int32_t previousX = previousTime >= 0 ? SpacingTickX(*record, previousTime) : 0;
+            FitBetween(fit, std::max(previousTime, 0), previousX, *chord, SpacingTickX(*record, tick),
+                       needed, widening);
+        } else if (needed > 0) {
             FitFirst(fit, *record, columns, clefOrKey, GraceOffset(*chord));
+        }
         if (fit.needed && !apply) break;  // a probe has its answer
         previousTime = tick;
-        // Only a widening moves the chord; the lead is no part of the stretches.
-        previousX = widening != widenedBefore ? SpacingTickX(*record, tick) : x;
     }
     return fit.needed;
 }

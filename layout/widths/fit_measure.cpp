@@ -9,6 +9,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "layout/measure_spacing.h"
+#include "layout/spacing/spacing_collect.h"
 #include "layout/spacing/spacing_list.h"
 #include "layout/spacing/voice_columns.h"
 #include "layout/widths/width_support.h"
@@ -32,10 +33,12 @@ int FitMeasure(ScoreView* view, ScoreSystem* system, int measure, bool apply) {
     ViewLocationScope location(view);
     bool changed = false;
     int32_t widening = 0;
+    // A probe reads the cell alone; the view's location moves to a staff (and is put
+    // back at the end) only for the fitting applied there.
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        MoveViewLocation(view, system, staff, measure);
-        MeasureCell* cell = view->currentCell;
+        MeasureCell* cell = FindMeasureCell(document, staff, measure);
         if (cell == nullptr) continue;
+        bool located = false;
         for (int voice = 0; voice < kVoiceCount; ++voice) {
             EventRecord* first = GetVoiceFirstEvent(cell, voice);
             int32_t probe = 0;
@@ -43,6 +46,8 @@ int FitMeasure(ScoreView* view, ScoreSystem* system, int measure, bool apply) {
                 !FitVoiceColumns(view, first, system, staff, measure, width, probe, false))
                 continue;
             if (!apply) return 1;
+            if (!located) MoveViewLocation(view, system, staff, measure);
+            located = true;
             changed = FitVoiceColumns(view, first, system, staff, measure, width, widening, true) ||
                       changed;
         }

@@ -33,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace ql {
 
@@ -130,6 +131,27 @@ class TupletRefreshScope {
   private:
     const void* savedSet_;
     bool savedNone_;
+};
+
+// For one layout pass that changes none of the signs a measure shows (no cell, clef,
+// key, time signature, barline, measure flag, measure or staff count changes; widths,
+// leads, trails and spacing may change): the signs of a measure in a later slot of a
+// row (slot 2 on) depend on its system only through whether the measure lies past
+// the system's end, and those of a system's first measure only through the flags
+// every staff of the system has; so each is worked out once and every row that
+// reaches the measure again takes it. A change of measure or staff count inside the
+// scope sets the memo aside. Scopes nest; the innermost serves one document.
+struct SignLayoutMemo;
+class SignLayoutScope {
+  public:
+    explicit SignLayoutScope(const ScoreDocument* document);
+    ~SignLayoutScope();
+    SignLayoutScope(const SignLayoutScope&) = delete;
+    SignLayoutScope& operator=(const SignLayoutScope&) = delete;
+
+  private:
+    std::unique_ptr<SignLayoutMemo> memo_;  // owned; the innermost scope's is in use
+    SignLayoutMemo* saved_;                 // the enclosing scope's, put back at the end
 };
 
 // Readers. The x of a tick in a slot of a system, relative to the slot's contentX:

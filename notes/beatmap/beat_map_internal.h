@@ -127,6 +127,19 @@ int TrailSpaceWith(const SignWidths& widths, ScoreDocument* document, const Scor
 int LeadSpaceWith(const SignWidths& widths, ScoreDocument* document, const ScoreSystem* system,
                   int measure);
 KeyChange KeyChangeWith(RowCells& cells, int slot, int measure, int notFirst);
+// Under a SignLayoutScope for the document: the memo entry of the signs of a measure
+// in slot 1 of its system (where they also follow the system's flags), or in a later
+// slot of a row, inside its system or past its end; null outside any scope, for
+// another document, or once the measure or staff count has changed since the scope
+// began.
+enum class SignCase : uint8_t { SystemStart, InsideSystem, PastSystem };
+constexpr int kSignCases = 3;
+struct SignMemoEntry {
+    bool filled = false;
+    uint8_t systemFlags = 0;  // SystemStart: the flags every staff of the system has
+    MeasureLayout layout;     // firstBeat is not kept: it follows the measure's lead
+};
+SignMemoEntry* SignMemoOf(const ScoreDocument* document, int measure, SignCase signCase);
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
                             const SignWidths& widths, RowCells& cells);
 // Lays out the tick array of a slot of a system; returns the content width.

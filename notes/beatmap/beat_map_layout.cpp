@@ -35,6 +35,14 @@ bool EveryStaffHasSystemFlag(const ScoreDocument& document, const ScoreSystem& s
     return true;
 }
 
+// The start-of-system flags (no clef, key or time) that every staff of the system has.
+uint8_t FlagsOfEveryStaff(const ScoreDocument& document, const ScoreSystem& system) {
+    uint8_t flags = 0;
+    for (const uint8_t bit : {kSystemStaffNoClef, kSystemStaffNoKey, kSystemStaffNoTime})
+        if (EveryStaffHasSystemFlag(document, system, bit)) flags |= bit;
+    return flags;
+}
+
 bool SameTimeSignature(RowCells& cells, int measure, int other) {
     const MeasureCell* a = cells.Get(1, measure);
     const MeasureCell* b = cells.Get(1, other);
@@ -144,6 +152,24 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     if (cell >= 0) view->beatMap.slotFlags[cell] = kSlotBeingLaidOut;
     const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return out;
+    // The signs depend on the system only through the flags every staff of it has
+    // (at its start) or whether the measure lies past its end (its leading space is
+    // then 0).
+    SignMemoEntry* memo = nullptr;
+    uint8_t systemFlags = 0;
+    if (notFirst == 0 && slot == 1) {
+        systemFlags = FlagsOfEveryStaff(*document, *system);
+        memo = SignMemoOf(document, measure, SignCase::SystemStart);
+    } else if (notFirst != 0 && slot >= 2) {
+        memo = SignMemoOf(document, measure,
+                          measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem);
+    }
+    if (memo != nullptr && memo->filled && memo->systemFlags == systemFlags) {
+        out = memo->layout;
+        out.firstBeat = out.marginX + record->lead;
+        if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
+        return out;
+    }
     const ShownSigns signs = DecideSigns(cells, *system, *record, measure, notFirst);
     const bool clefShown = (signs.flags & kSlotNoStartClef) == 0;
     const int32_t clefGap = clefShown ? w.clefGap : 0;
@@ -179,6 +205,7 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     out.firstBeat = out.marginX + record->lead;
     out.flags = signs.flags;
     if (cell >= 0) view->beatMap.slotFlags[cell] = signs.flags;
+    if (memo != nullptr) *memo = SignMemoEntry{true, systemFlags, out};
     return out;
 }
 

@@ -60,13 +60,17 @@ void ShowSign(ScoreView* view, EventRecord& note) {
         SetAccidentalGlyph(sign, code);
 }
 
-// Calls `visit` for each note of the voice, in chain order.
+// Calls `visit` for each note of a voice from its first, in chain order.
 template <typename Visit>
-void ForEachNote(MeasureCell* cell, int voice, Visit visit) {
-    EventRecord* note = cell != nullptr ? GetVoiceFirstEvent(cell, voice) : nullptr;
+void ForEachNoteFrom(EventRecord* note, Visit visit) {
     for (int i = 0; note != nullptr && i < kMaxChainLength && !IsHeadSentinel(*note);
          ++i, note = NextEvent(note))
         visit(*note);
+}
+
+template <typename Visit>
+void ForEachNote(MeasureCell* cell, int voice, Visit visit) {
+    ForEachNoteFrom(cell != nullptr ? GetVoiceFirstEvent(cell, voice) : nullptr, visit);
 }
 
 // Parks the key of every note of a voice in one walk, reading each note as
@@ -74,7 +78,8 @@ void ForEachNote(MeasureCell* cell, int voice, Visit visit) {
 // one chord do not alter each other), rebuilt at a change of clef or key, a note
 // without a code taking its carried tie accidental or the code in force.
 void ParkVoicePitches(const StaffRecord* staff, MeasureCell* cell, int voice) {
-    if (GetVoiceFirstEvent(cell, voice) == nullptr) return;
+    EventRecord* first = GetVoiceFirstEvent(cell, voice);
+    if (first == nullptr) return;
     AccidentalState state;
     int clef = CellClef(*cell);
     int key = CellKey(*cell);
@@ -84,15 +89,17 @@ void ParkVoicePitches(const StaffRecord* staff, MeasureCell* cell, int voice) {
     thread_local std::vector<std::pair<int, int>> pending;
     pending.clear();
     int time = -1;
-    ForEachNote(cell, voice, [&](EventRecord& note) {
+    ForEachNoteFrom(first, [&](EventRecord& note) {
         if (note.time != time) {
             for (const auto& [index, code] : pending)
                 state.codes[index] = static_cast<uint8_t>(code);
             pending.clear();
             time = note.time;
-            if (ClefAtTick(cell, time) != clef || KeySignatureAtTick(cell, time) != key) {
-                clef = ClefAtTick(cell, time);
-                key = KeySignatureAtTick(cell, time);
+            const int clefHere = ClefAtTick(cell, time);
+            const int keyHere = KeySignatureAtTick(cell, time);
+            if (clefHere != clef || keyHere != key) {
+                clef = clefHere;
+                key = keyHere;
                 FillAccidentalStateFromKey(state, clef, key);
             }
         }
@@ -144,15 +151,17 @@ void ParkCellPitches(const StaffRecord* staff, MeasureCell* cell) {
 }
 
 void RespellVoiceFromParkedPitches(ScoreView* view, MeasureCell* cell, int voice) {
-    if (cell == nullptr || GetVoiceFirstEvent(cell, voice) == nullptr) return;
+    EventRecord* first = cell != nullptr ? GetVoiceFirstEvent(cell, voice) : nullptr;
+    if (first == nullptr) return;
     const int clef = CellClef(*cell);
     const int key = CellKey(*cell);
     if (!IsValidClef(clef) || !IsValidKey(key)) return;
     AccidentalState state;
     FillAccidentalStateFromKey(state, clef, key);
-    ForEachNote(cell, voice, [&](EventRecord& note) {
+    const bool minor = IsMinorKeyScore(view);  // as SpellPitch reads it, once for the voice
+    ForEachNoteFrom(first, [&](EventRecord& note) {
         const int midiKey = -NotePosition(note);
-        const int given = SpellPitch(view, clef, midiKey, clef, key, note);
+        const int given = SpellPitchInMode(minor, clef, midiKey, clef, key, note);
         if (given != 0) SetNoteAccidentalCode(note, given);
         const int index = respell::StateIndex(NotePosition(note));
         const int inForce = index >= 0 ? state.codes[index] : 0;

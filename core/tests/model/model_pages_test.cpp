@@ -1,5 +1,6 @@
 // Pages and systems: staff-array pools by staff count, system copies and chains,
 // page lookups by position and number, galley pages, hidden staves.
+#include "core/memory/pool.h"
 #include "core/tests/model/model_fixture.h"
 
 namespace ql::testing_model {
@@ -123,6 +124,36 @@ TEST_F(PagesTest, GalleyPageHasOneSystemAtTheGalleyPosition) {
     FreeView(copy);
     DestroyGalleyPages(view_);
     EXPECT_EQ(view_->galleyPage, nullptr);
+}
+
+int LiveRecords(int pool) {
+    int count = 0;
+    AnyLiveRecordOf(pool, [&count](void*) {
+        ++count;
+        return false;
+    });
+    return count;
+}
+
+// A page freed while no view is active (a score being read or laid out without a
+// window) gives its margin element and the objects of its page list back to the pools
+// of the current document; a reformat that frees and makes pages would otherwise use
+// the pool up.
+TEST_F(PagesTest, FreedPageGivesItsObjectsBackWithNoViewActive) {
+    State().documents.ActiveView = nullptr;
+    ASSERT_EQ(State().documents.CurrentDocument, doc_);
+    const int before = LiveRecords(kTextObjectPool);
+    for (int i = 0; i < 3; ++i) {
+        ScorePage* page = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
+        ASSERT_NE(page, nullptr);
+        ScoreObject* margins = page->margins.get();
+        ASSERT_NE(margins, nullptr);
+        ScoreObject* box = ConstructObject(TypeCode(ObjectType::Box));
+        ASSERT_NE(box, nullptr);
+        margins->next = Ref32<ScoreObject>::To(box);
+        FreePageRecord(page);
+    }
+    EXPECT_EQ(LiveRecords(kTextObjectPool), before);
 }
 
 // Hidden staves of the current system, and the next shown one.
