@@ -28,16 +28,8 @@ constexpr int32_t kMostValue = 127;
 // The value the dialog runs on: the caller's, and the one chosen on OK.
 int chosenValue = 0;
 
-// The dialog opens with its vertical centre at the mouse, keeping its x.
-void CentreAtMouse(WindowHandle dialog) {
-    const win::Rect frame = win::GetWindowRect(dialog);
-    const int32_t height = frame.Height();
-    const int32_t top = win::GetCursorPosition().y - height / 2;
-    win::MoveWindow(dialog, win::Rect{frame.left, top, frame.right, top + height}, false);
-}
-
 void InitValueDialog(WindowHandle dialog) {
-    CentreAtMouse(dialog);
+    ui::PlaceDialogAtPointer(dialog, false);  // centred on the mouse's row, keeping its x
     const int32_t value = std::clamp(chosenValue, 0, kMostValue);
     ui::SetUpDownRange(ui::GetDialogItem(dialog, kValue - 1), kPatchNumberBase,
                        kPatchNumberBase + kMostValue);

@@ -2,7 +2,8 @@
 // dialog shows the current staff's state in the current system; OK checks the staff
 // size (0 or 50..100, else a message box and the field focused, the dialog kept
 // open) and then, as one undoable edit, stores size, line count and ossia bits and
-// hides or shows the chosen staves in the chosen systems with their hide bits.
+// hides or shows the chosen staves in the chosen systems with their hide bits; the
+// linked views are redrawn.
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/modal_boxes.h"
 #include "core/undo/undo.h"
+#include "display/linked_views.h"
 #include "layout/page_chain.h"
 #include "layout/system_staves.h"
 #include "notes/beatmap/beat_map.h"
@@ -190,6 +192,8 @@ bool ApplyManagement(WindowHandle dialog, ManagementRun& run) {
     }
     view->currentSystem = run.system;
     UpdateBeatMaps(view, 1);
+    // Hidden and shown staves, line counts and sizes show at once in every view.
+    InvalidateLinkedViews(view);
     return true;
 }
 

@@ -36,6 +36,7 @@ int RunStaffValueDlg(ScoreView* view, int value) {
     ModalDialogBox(view, kStaffValueDialog,
                    [&](WindowHandle dialog, win::Message message, uint32_t word, intptr_t) -> intptr_t {
                        if (message == win::Message::InitDialog) {
+                           ui::PlaceDialogAtPointer(dialog, true);
                            SetupSpinControl(dialog, kValue, kLowestChannel, kHighestChannel,
                                             std::clamp(value, kLowestChannel, kHighestChannel), true);
                            return 0;

@@ -157,8 +157,15 @@ bool IsPressOfDoubleClick(const GdkEventButton* event) {
     return pair;
 }
 
+// The modifiers as a pointer event finds them: a modifier released while another
+// window had the keyboard (a toolkit dialog, another program) is not held any more.
+void TrackPointerModifiers(guint state) {
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) TrackModifiers(*backend, state);
+}
+
 gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data) {
     WindowHandle window = WindowOf(data);
+    TrackPointerModifiers(event->state);
     if (event->type == GDK_3BUTTON_PRESS || IsPressOfDoubleClick(event)) return TRUE;
     RememberPopupTrigger(reinterpret_cast<const GdkEvent*>(event));
     bool doubleClick = event->type == GDK_2BUTTON_PRESS;
@@ -173,12 +180,14 @@ gboolean OnPress(GtkWidget* widget, GdkEventButton* event, gpointer data) {
 }
 
 gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer data) {
+    TrackPointerModifiers(event->state);
     PostPointer(WindowOf(data), ReleaseMessage(event->button), MouseFlags(event->state) & ~ButtonFlag(event->button),
                 event->x, event->y);
     return TRUE;
 }
 
 gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
+    TrackPointerModifiers(event->state);
     PostPointer(WindowOf(data), Message::MouseMove, MouseFlags(event->state), event->x, event->y);
     return TRUE;
 }

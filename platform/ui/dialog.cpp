@@ -169,4 +169,12 @@ win::Rect MapDialogRect(WindowHandle, win::Rect dialogUnits) {
 
 DialogBaseUnits GetDialogBaseUnits() { return CurrentUiBackend().DialogFontUnits(); }
 
+void PlaceDialogAtPointer(WindowHandle dialog, bool leftAtPointer) {
+    const win::Rect frame = win::GetWindowRect(dialog);
+    const win::Point pointer = win::GetCursorPosition();
+    const int32_t left = leftAtPointer ? pointer.x : frame.left;
+    const int32_t top = pointer.y - frame.Height() / 2;
+    win::MoveWindow(dialog, win::Rect{left, top, left + frame.Width(), top + frame.Height()}, false);
+}
+
 }  // namespace ql::ui

@@ -56,6 +56,10 @@ sys::ResourceId GetDialogTemplateId(WindowHandle dialog);
 // for another window.
 bool IsDialogMessage(WindowHandle dialog, const win::QueuedMessage& message);
 
+// Moves a dialog (from its InitDialog) so that its vertical centre is at the mouse
+// pointer; with `leftAtPointer` its left edge goes to the pointer, else it keeps its x.
+void PlaceDialogAtPointer(WindowHandle dialog, bool leftAtPointer);
+
 // The control with this id (direct child of the dialog); null when none.
 WindowHandle GetDialogItem(WindowHandle dialog, int32_t id);
 // Dialog units to pixels for this dialog's font.

@@ -19,6 +19,14 @@ constexpr size_t kStaffRecordBytes = 40;
 constexpr size_t kMeasureBytes = 28;
 constexpr size_t kEventBytes = 28;
 
+// Fields of a staff record: the transposition word, the semitone offset and the
+// first timbre's port, channel and patch.
+constexpr size_t kStaffTranspositionAt = 0;
+constexpr size_t kStaffSemitonesAt = 5;
+constexpr size_t kStaffPortAt = 6;
+constexpr size_t kStaffChannelAt = 7;
+constexpr size_t kStaffPatchAt = 8;
+
 // The galley system's bytes: its record, then an offset and a flag for each staff.
 constexpr size_t GalleyBytes(size_t staves) { return kGalleyRecordBytes + 3 * staves; }
 // The length word of staff 1's label in a stream of `staves` staves and `ports` port

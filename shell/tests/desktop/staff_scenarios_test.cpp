@@ -4,87 +4,14 @@
 // and Delete removes it; one Ctrl+Z shows the hidden staff again or puts the dragged
 // one back. Judged by the staff lines of the page; pictures are written for the eye.
 #include <cstdlib>
-#include <optional>
 #include <vector>
 
-#include "shell/tests/desktop/barline_page.h"
+#include "shell/tests/desktop/staff_page.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kLinesPerStaff = 5;
 constexpr int kDragDown = 24;
-constexpr int kMoveTolerance = 4;
-constexpr int kLineRun = 30;      // dark columns in a row that make a staff line
-constexpr int kIntoStaff = 60;
-
-// Lines of one staff stand closer than this; staves farther apart.
-constexpr int kMaxLineGap = 12;
-
-class StaffScenario : public BarlineScenario {
-protected:
-    // A new two-staff score, the Edit Staff tool, and the page's staff lines found.
-    bool OpenScore() {
-        if (!StartProgram()) return false;
-        NewScore("2");
-        x_.Settle(Millis{800});
-        if (FindPage()) DropPartStaffAtTheTop();
-        if (lines_.size() < 2u * kLinesPerStaff) {
-            ADD_FAILURE() << "no two staves beside the palettes";
-            return false;
-        }
-        if (!PressStaffToolsButton(x_, kEditStaffButton)) {
-            ADD_FAILURE() << "no Staff Tools palette";
-            return false;
-        }
-        before_ = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
-        shown_ = LinesShown(before_);
-        return true;
-    }
-    // The search's top edge may cut through a staff (the bars above the page move it
-    // down the screen): lines before the first whole staff are left out.
-    void DropPartStaffAtTheTop() {
-        size_t run = 1;
-        while (run < lines_.size() && lines_[run] - lines_[run - 1] <= kMaxLineGap) ++run;
-        if (run < static_cast<size_t>(kLinesPerStaff) && run < lines_.size())
-            lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(run));
-    }
-    // The staff lines of the page now, in the area FindPage searched.
-    std::vector<int> LinesShown(const ScreenPicture& picture) const {
-        return picture.LongDarkLines(left_, lines_[0] - 4, right_, bottom_, 0.6);
-    }
-    // The left end of the second staff's top line (the system's left edge): where
-    // the line runs on unbroken, left of it only the brace.
-    int SystemLeft() const {
-        const int y = lines_[kLinesPerStaff];
-        for (int x = left_; x + kLineRun < right_; ++x) {
-            bool run = true;
-            for (int k = 0; k < kLineRun && run; ++k) run = IsDark(before_.At(x + k, y));
-            if (run) return x;
-        }
-        return left_;
-    }
-    // The pointer into the second staff (the location takes that staff and the staff
-    // element follows it), then left onto the element's handle.
-    void HoverSecondStaffHandle() {
-        const int x = SystemLeft();
-        x_.MovePointer(x + kIntoStaff, lines_[kLinesPerStaff + 2]);
-        x_.Settle(Millis{300});
-        x_.MovePointer(x, HandleRow());
-        x_.Settle(Millis{500});
-    }
-    // The element's handle covers the staff's left end, about its middle line.
-    int HandleRow() const { return lines_[kLinesPerStaff + 2]; }
-    // Waits until the page shows `count` staff lines; the count shown last.
-    size_t WaitForLineCount(size_t count) const {
-        size_t shown = 0;
-        WaitFor([&] { return (shown = LinesShown(Screen()).size()) == count; }, kRedrawTimeout);
-        return shown;
-    }
-
-    ScreenPicture before_;
-    std::vector<int> shown_;
-};
 
 // H on the second staff's handle hides that staff in its system: five staff lines
 // fewer on the page; Ctrl+Z shows it again.

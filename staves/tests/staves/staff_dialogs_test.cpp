@@ -15,8 +15,10 @@
 #include "core/undo/undo.h"
 #include "layout/page_chain.h"
 #include "platform/midi/headless.h"
+#include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
 #include "platform/win/input.h"
+#include "platform/win/paint.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/resources/staff_dialog_resources.h"
 #include "staves/staff_scaling.h"
@@ -171,6 +173,25 @@ TEST_F(StaffDialogsTest, UnhideChosenStaff) {
     ui::headless::SetDialogScript(unhide_staves_dialog::kUnhideStavesDialog,
                                   [](DialogDriver& d) { d.Click(ui::kIdCancel); });
     EXPECT_EQ(RunUnhideStavesDialog(view_), -1);
+}
+
+// OK redraws the view at once (a staff hidden or a line count changed shows without
+// waiting for another edit); Cancel leaves the window as it was.
+TEST_F(StaffDialogsTest, OkRedrawsTheViewAndCancelDoesNot) {
+    using namespace staff_management_dialog;
+    constexpr int32_t kWindowSide = 400;
+    view_->ViewWindow = ::ql::testing::OpenPlainWindow("QLMdiChild", kWindowSide, kWindowSide);
+    win::ValidateRect(view_->ViewWindow, nullptr);
+    RunManagement([](DialogDriver& d) {
+        d.Type(kLines, "3");
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_TRUE(win::GetUpdateRect(view_->ViewWindow).IsEmpty()) << "Cancel redrew the view";
+    RunManagement([](DialogDriver& d) {
+        d.Type(kLines, "3");
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_FALSE(win::GetUpdateRect(view_->ViewWindow).IsEmpty()) << "OK left the view as it was";
 }
 
 // Semitones of a transposition word: direction None gives 0; the lowered quality

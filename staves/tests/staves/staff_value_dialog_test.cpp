@@ -4,8 +4,12 @@
 // the patch of the current staff through the MIDI value dialog (the P key).
 #include "staves/staff_value_dialog.h"
 
+#include <cstdlib>
+
 #include "core/model/document.h"
 #include "platform/ui/headless.h"
+#include "platform/win/input.h"
+#include "platform/win/window.h"
 #include "shell/resources/midi_action_dialog_resources.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "staves/staff_mix_keys.h"
@@ -43,6 +47,20 @@ TEST_F(StaffValueDialogTest, TypedValuesAreClamped) {
     EXPECT_EQ(Run(3, typed("0")), 1);
     // Escape keeps the start value.
     EXPECT_EQ(Run(3, [](ui::headless::DialogDriver& d) { d.PressEscape(); }), 3);
+}
+
+// The dialog opens beside the pointer: its left edge at the pointer, its middle on
+// the pointer's row.
+TEST_F(StaffValueDialogTest, OpensAtThePointer) {
+    const win::Point pointer{300, 250};
+    win::SetCursorPosition(pointer);
+    win::Rect placed;
+    Run(3, [&placed](ui::headless::DialogDriver& d) {
+        placed = win::GetWindowRect(d.Dialog());
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(placed.left, pointer.x);
+    EXPECT_LE(std::abs(placed.top + placed.Height() / 2 - pointer.y), 1);
 }
 
 // The field starts at the value; a step above 16 beeps and stays at 16.
