@@ -216,6 +216,8 @@ struct LayoutGlobals {
     uint8_t SpacingMode = 2;
     // "SpreadSpaceChanges": a respaced measure may keep a changed width.
     uint8_t SpreadSpaceChanges = 0;
+    // The formatting mode the Edit menu chooses: 0 off, 1 relative, 2 absolute.
+    uint8_t FormattingMode = 0;
     // Set while new page margins are applied: system placement moves systems to the
     // left margin instead of keeping an indent.
     uint8_t MarginsChanging = 0;

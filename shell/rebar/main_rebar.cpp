@@ -109,8 +109,9 @@ std::vector<ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
 }
 
 // A band button's tip: the frame's answer for the active view, or the button's
-// label for a button the frame has no text for.
+// label for a button the frame has no text for; none while tips are turned off.
 std::string BandButtonTooltip(int32_t bandId, int32_t command) {
+    if (Options().UseToolTips == 0) return {};
     ToolbarNotifyInfo info{ToolbarNotification::NeedText, command, {}};
     ToolbarNotify(State().documents.ActiveView, bandId, info);
     if (!info.text.empty()) return info.text;
@@ -200,7 +201,7 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
     if (band.id == kMainPaletteBand)
         params.tooltip = [](int32_t command) {
             const char* tip = PaletteButtonTooltip(kMainPalette, command - kMainBandCommandBase);
-            return std::string(tip != nullptr ? tip : "");
+            return std::string(tip != nullptr && Options().UseToolTips != 0 ? tip : "");
         };
     else
         params.tooltip = [id = band.id](int32_t command) { return BandButtonTooltip(id, command); };

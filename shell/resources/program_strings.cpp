@@ -15,6 +15,7 @@
 #include "shell/resources/page_dialog_resources.h"
 #include "shell/resources/page_layout_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
+#include "shell/program/frame_option_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/shell_strings.h"
 #include "shell/system_error.h"
@@ -132,6 +133,9 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {new_manuscript_dialog::kStrTemplateFilter, " Template (*.tpl)~*.tpl~~"},
     {kStrPickListNotFound, " (not found)"},
     {kStrPickListNotMounted, " (not mounted)"},
+    // The formatting modes in the status bar.
+    {kStrAbsoluteFormatting, "Absolute formatting"},
+    {kStrRelativeFormatting, "Relative formatting"},
     // The palette windows' titles.
     {kStrMainPaletteTitle, "Main"},
     {kStrFirstToolPaletteTitle + 0, "Staff Tools"},
