@@ -363,6 +363,9 @@ struct InputGlobals {
     // code sets it back to -1 whenever it lets the followed objects go (after an
     // edit, or when a tool is armed), so the clef is looked up again.
     int8_t StaffCursorClef = -1;
+    // The language's key letters by group (core/ui/command_letters.h); an empty
+    // group is the built-in one.
+    std::vector<std::string> CommandLetters;
 };
 
 // The view locator (display/view_location.h, display/hit_test.h): switches callers

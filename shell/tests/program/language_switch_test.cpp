@@ -1,8 +1,8 @@
 // The user-interface language in the running program: the menu bars, the palettes'
-// titles, the page band's arrows and the main bar's labels from the chosen bundle's
-// texts with the program's own where the bundle says nothing, the shipped German
-// bundle naming only what the program has, and the Language menu switching the
-// language at once.
+// titles, the page band's arrows, the main bar's labels and the key letters from the
+// chosen bundle's texts with the program's own where the bundle says nothing, the
+// shipped German bundle naming only what the program has, and the Language menu
+// switching the language at once.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +13,7 @@
 
 #include "core/core_strings.h"
 #include "core/state.h"
+#include "core/ui/command_letters.h"
 #include "editing/page_band.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
@@ -221,6 +222,22 @@ TEST_F(LanguageSwitchTest, SwitchRemakesTheBarsWhenTheyShowLabels) {
     EXPECT_EQ(ui::RebarBandCount(MainRebarWindow()), bands);
     Choose(cmd::kFirstLanguage);
     EXPECT_EQ(BandLabel(kFileBand, 0), "New");
+}
+
+// The key letters follow the language: English reads every letter as itself; a
+// language giving the dots group "p" makes P read as D until English is back.
+TEST_F(LanguageSwitchTest, KeyLettersFollowTheLanguage) {
+    std::ofstream(scratch / "program" / "QLzz.lang") << "[Strings]\n3=Quaverlinescribe\n1200=Probe\n1759=p\n";
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    for (uint32_t key = 'A'; key <= 'Z'; ++key) EXPECT_EQ(TranslateCommandLetter(key), key) << char(key);
+    Choose(cmd::kFirstLanguage + 2);
+    ASSERT_EQ(Options().Language, "Probe");
+    EXPECT_EQ(TranslateCommandLetter('P'), uint32_t{'D'});
+    EXPECT_EQ(TranslateCommandLetter('D'), uint32_t{'D'}) << "a later group still names D";
+    EXPECT_EQ(TranslateCommandLetter('H'), uint32_t{'H'});
+    EXPECT_EQ(TranslateCommandLetter(0x70), 0x70u) << "a key that is no letter passes";
+    Choose(cmd::kFirstLanguage);
+    EXPECT_EQ(TranslateCommandLetter('P'), uint32_t{'P'});
 }
 
 }  // namespace
