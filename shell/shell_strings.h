@@ -15,6 +15,10 @@ constexpr char kFileNoticeFormat[] = "File \"%s\" %s";
 // Pick-list labels of missing files: gone, or on media that is not mounted.
 constexpr int32_t kStrPickListNotFound = 1362;
 constexpr int32_t kStrPickListNotMounted = 1363;
+// The status line at start: "%s = %d" with "MIDI devices" and the number of MIDI
+// outputs, or " No MIDI devices".
+constexpr int32_t kStrMidiDevices = 1076;
+constexpr int32_t kStrNoMidiDevices = 1077;
 // The palette windows' titles: Main, then Staff Tools (1020) to Ornaments (1028) in
 // palette order.
 constexpr int32_t kStrMainPaletteTitle = 1029;

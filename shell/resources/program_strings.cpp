@@ -133,6 +133,9 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {new_manuscript_dialog::kStrTemplateFilter, " Template (*.tpl)~*.tpl~~"},
     {kStrPickListNotFound, " (not found)"},
     {kStrPickListNotMounted, " (not mounted)"},
+    // The MIDI outputs at start.
+    {kStrMidiDevices, "MIDI devices"},
+    {kStrNoMidiDevices, " No MIDI devices"},
     // The formatting modes in the status bar.
     {kStrAbsoluteFormatting, "Absolute formatting"},
     {kStrRelativeFormatting, "Relative formatting"},
