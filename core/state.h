@@ -216,6 +216,8 @@ struct LayoutGlobals {
     uint8_t SpacingMode = 2;
     // "SpreadSpaceChanges": a respaced measure may keep a changed width.
     uint8_t SpreadSpaceChanges = 0;
+    // The formatting mode the Edit menu chooses: 0 off, 1 relative, 2 absolute.
+    uint8_t FormattingMode = 0;
     // Set while new page margins are applied: system placement moves systems to the
     // left margin instead of keeping an indent.
     uint8_t MarginsChanging = 0;
@@ -362,6 +364,9 @@ struct InputGlobals {
     // code sets it back to -1 whenever it lets the followed objects go (after an
     // edit, or when a tool is armed), so the clef is looked up again.
     int8_t StaffCursorClef = -1;
+    // The language's key letters by group (core/ui/command_letters.h); an empty
+    // group is the built-in one.
+    std::vector<std::string> CommandLetters;
 };
 
 // The view locator (display/view_location.h, display/hit_test.h): switches callers

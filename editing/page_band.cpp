@@ -5,7 +5,10 @@
 #include "editing/page_band.h"
 
 #include <array>
+#include <string>
+#include <utility>
 
+#include "core/core_strings.h"
 #include "core/model/model_reports.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
@@ -20,11 +23,13 @@
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_template.h"
+#include "platform/ui/tooltips.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/shell_services.h"
+#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {
@@ -42,6 +47,7 @@ struct PageBand {
     WindowHandle window;
     WindowHandle previous;
     WindowHandle next;
+    WindowHandle tooltip;  // the arrows' tips: their window texts
     // The page buttons' records: position, grid cell and size of each button.
     std::array<ToolRecord, kPageButtonCount> records{};
     bool made = false;
@@ -179,8 +185,10 @@ bool RegisterBandClass() {
     return win::RegisterWindowClass(band);
 }
 
-WindowHandle MakeButton(WindowHandle parent, int id, const BandCell& cell, uint32_t options) {
+WindowHandle MakeButton(WindowHandle parent, int id, const BandCell& cell, uint32_t options,
+                        std::string caption = {}) {
     win::WindowParams button;
+    button.caption = std::move(caption);
     button.className = ui::kButtonClass;
     button.style = win::kStyleChild | ui::kButtonOwnerDraw | options;
     button.parent = parent;
@@ -222,9 +230,15 @@ bool MakeBand(WindowHandle frame) {
     params.owner = frame;
     band.window = win::CreateWindow(params);
     if (!band.window) return false;
-    band.previous = MakeButton(band.window, kPreviousPageArrow, ArrowCell(false, 0, false), 0);
-    band.next = MakeButton(band.window, kNextPageArrow, ArrowCell(true, 0, false), 0);
-    return band.previous && band.next && MakePageButtons();
+    band.previous = MakeButton(band.window, kPreviousPageArrow, ArrowCell(false, 0, false), 0,
+                               ProgramString(kStrPreviousPageArrow));
+    band.next = MakeButton(band.window, kNextPageArrow, ArrowCell(true, 0, false), 0, ProgramString(kStrNextPageArrow));
+    if (!band.previous || !band.next) return false;
+    band.tooltip = ui::CreateTooltipWindow(frame);
+    if (!band.tooltip) return false;
+    for (const WindowHandle arrow : {band.previous, band.next})
+        ui::AddTooltipTool(band.tooltip, arrow, [arrow] { return win::GetWindowText(arrow); });
+    return MakePageButtons();
 }
 
 // The band's first place: in from the screen's right edge, centred vertically.
@@ -246,6 +260,7 @@ bool CreatePagersToolbar(WindowHandle frame) {
     ui::RegisterControlClasses();
     if (!RegisterBandClass() || !MakeBand(frame)) {
         if (Band().window) win::DestroyWindow(Band().window);
+        if (Band().tooltip) win::DestroyWindow(Band().tooltip);
         Band() = PageBand{};
         ReportLowMemory("Pagers", __LINE__);
         return false;
@@ -258,7 +273,18 @@ bool CreatePagersToolbar(WindowHandle frame) {
 
 void DestroyPagersToolbar() {
     if (BandExists()) win::DestroyWindow(Band().window);
+    if (win::IsWindow(Band().tooltip)) win::DestroyWindow(Band().tooltip);
     Band() = PageBand{};
+}
+
+void RetitlePagerArrows() {
+    if (!BandExists()) return;
+    win::SetWindowText(Band().previous, ProgramString(kStrPreviousPageArrow));
+    win::SetWindowText(Band().next, ProgramString(kStrNextPageArrow));
+}
+
+WindowHandle PageArrowTooltipWindow() {
+    return BandExists() ? Band().tooltip : WindowHandle{};
 }
 
 WindowHandle PageBandWindow() {

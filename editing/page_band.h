@@ -20,11 +20,14 @@ constexpr char kPageBandTitle[] = "Pagers";
 // the high word when the button was already the pressed one.
 constexpr int kPageButtonCommand = 1330;
 
-// Creates the band (hidden) owned by frame: the tooltips, the two arrows, the 64
-// page buttons (button 2 pressed). False, with the low-resource notice, when a
+// Creates the band (hidden) owned by frame: the two arrows titled "Previous Page"
+// and "Next Page", with their titles as tips, and the 64 page buttons (button 2
+// pressed). False, with the low-resource notice, when a
 // window cannot be made (those made are destroyed).
 bool CreatePagersToolbar(platform::WindowHandle frame);
 void DestroyPagersToolbar();
+// Gives the two arrows their titles in the language now chosen.
+void RetitlePagerArrows();
 
 // Places the page buttons and the arrows in the band for the view's document and
 // shows them (LayoutPagersToolbar of tools.h).
@@ -56,5 +59,6 @@ void AdvancePageMarker(ScoreView* view);
 platform::WindowHandle PageBandWindow();
 platform::WindowHandle PageButtonWindow(int index);
 platform::WindowHandle PageArrowWindow(bool next);
+platform::WindowHandle PageArrowTooltipWindow();
 
 }  // namespace ql

@@ -5,20 +5,22 @@
 #include <array>
 #include <cstdlib>
 
+#include "shell/shell_strings.h"
+
 namespace ql {
 namespace {
 
 constexpr std::array<PaletteSpec, kPaletteCount> kPalettes = {{
-    {"Main", "OTool", {8, 83, 7, 1}, 7, 5},
-    {"Staff Tools", "StaffTool", {12, 105, 3, 3}, 9, 0},
-    {"Notes", "NTool", {13, 102, 4, 4}, 16, 4},
-    {"Graphics", "MGTool", {8, 108, 5, 2}, 10, 0},
-    {"Text & Symbols", "AlphaTool", {17, 160, 5, 2}, 10, 0},
-    {"Performance", "SYTool", {13, 107, 4, 2}, 8, 0},
-    {"Dynamics", "DYTool", {12, 185, 5, 3}, 15, 14},
-    {"Heads", "HTool", {32, 47, 6, 3}, 18, 0},
-    {"Accents", "ATool", {13, 229, 5, 4}, 20, 10},
-    {"Ornaments", "ETool", {13, 230, 5, 6}, 30, 0},
+    {kStrMainPaletteTitle, "OTool", {8, 83, 7, 1}, 7, 5},
+    {kStrFirstToolPaletteTitle + 0, "StaffTool", {12, 105, 3, 3}, 9, 0},
+    {kStrFirstToolPaletteTitle + 1, "NTool", {13, 102, 4, 4}, 16, 4},
+    {kStrFirstToolPaletteTitle + 2, "MGTool", {8, 108, 5, 2}, 10, 0},
+    {kStrFirstToolPaletteTitle + 3, "AlphaTool", {17, 160, 5, 2}, 10, 0},
+    {kStrFirstToolPaletteTitle + 4, "SYTool", {13, 107, 4, 2}, 8, 0},
+    {kStrFirstToolPaletteTitle + 5, "DYTool", {12, 185, 5, 3}, 15, 14},
+    {kStrFirstToolPaletteTitle + 6, "HTool", {32, 47, 6, 3}, 18, 0},
+    {kStrFirstToolPaletteTitle + 7, "ATool", {13, 229, 5, 4}, 20, 10},
+    {kStrFirstToolPaletteTitle + 8, "ETool", {13, 230, 5, 6}, 30, 0},
 }};
 
 constexpr std::array<int, 9> kMainGroup = {1, 2, 3, 4, 5, 6, 7, 8, 9};

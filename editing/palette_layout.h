@@ -4,6 +4,7 @@
 // screen. Pure arithmetic over the screen metrics it is given.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 namespace ql {
@@ -41,10 +42,10 @@ struct PaletteShape {
     friend bool operator==(const PaletteShape&, const PaletteShape&) = default;
 };
 
-// The fixed description of a palette: title, settings key, default place and
-// shape, number of buttons and the button current after start-up.
+// The fixed description of a palette: the string id of its title, settings key,
+// default place and shape, number of buttons and the button current after start-up.
 struct PaletteSpec {
-    const char* title;
+    int32_t titleId;
     const char* key;
     PalettePosition defaults;
     int buttons;

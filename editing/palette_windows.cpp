@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/core_strings.h"
 #include "core/objects/selection_state.h"
 #include "core/model/view.h"
 #include "core/state.h"
@@ -310,7 +311,7 @@ bool CreatePalette(int palette) {
     state.reshow = !state.popUp;
     win::WindowParams params;
     params.className = kPaletteClass;
-    params.caption = spec.title;
+    params.caption = ProgramString(spec.titleId);
     params.style = win::kStylePopup | win::kStyleCaption | win::kStyleThickFrame;
     params.extendedStyle = win::kExStyleToolWindow;
     params.owner = Windows().frame;
@@ -408,6 +409,13 @@ void DestroyToolPalettes() {
     if (win::IsWindow(Windows().tooltip)) win::DestroyWindow(Windows().tooltip);
     Windows() = PaletteWindows{};
     FreeToolBitmaps();
+}
+
+void RetitleToolPalettes() {
+    if (!Windows().made) return;
+    for (int palette = 0; palette < kPaletteCount; ++palette)
+        if (const WindowHandle window = StateOf(palette).window)
+            win::SetWindowText(window, ProgramString(PaletteSpecOf(palette).titleId));
 }
 
 WindowHandle PaletteWindow(int palette) {

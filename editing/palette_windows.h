@@ -30,6 +30,8 @@ constexpr gfx::Colour kPressedPaletteButtonColour = gfx::Rgb(28, 92, 168);
 // Creates the palettes (hidden) owned by frame, each placed from its saved
 // position; false when a window could not be made (those made are destroyed).
 bool CreateToolPalettes(platform::WindowHandle frame);
+// Gives every palette window its title in the language now chosen.
+void RetitleToolPalettes();
 // Writes every palette's place and shape and destroys the windows.
 void DestroyToolPalettes();
 // The place and shape of a palette now (null when the palettes do not exist).

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/core_strings.h"
+#include "core/ui/command_letters.h"
 #include "core/ui/help.h"
 #include "platform/sys/folders.h"
 #include "platform/sys/resources.h"
@@ -56,7 +57,11 @@ std::vector<std::string> AvailableLanguages(const std::filesystem::path& folder)
     return names;
 }
 
-std::string ChooseLanguage(std::string_view wanted, const std::filesystem::path& folder) {
+namespace {
+
+// Sets the bundle and help file of the language named `wanted`, or the built-in
+// ones; the name chosen.
+std::string UseLanguageNamed(std::string_view wanted, const std::filesystem::path& folder) {
     for (const sys::LanguageBundleFile& file : BundlesIn(folder)) {
         if (!sys::SameSettingsName(file.language, wanted)) continue;
         std::shared_ptr<const sys::ResourceBundle> bundle =
@@ -70,6 +75,14 @@ std::string ChooseLanguage(std::string_view wanted, const std::filesystem::path&
     UseBuiltInLanguage();
     Chosen() = kEnglishId;
     return kBuiltInLanguage;
+}
+
+}  // namespace
+
+std::string ChooseLanguage(std::string_view wanted, const std::filesystem::path& folder) {
+    const std::string chosen = UseLanguageNamed(wanted, folder);
+    LoadCommandLetters();
+    return chosen;
 }
 
 uint16_t LanguageIdOfName(std::string_view name) {

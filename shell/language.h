@@ -22,7 +22,8 @@ std::vector<std::string> AvailableLanguages(const std::filesystem::path& folder 
 
 // Chooses the language named `wanted` (compared without case) among those
 // available; a name matching none chooses the first, the built-in English. Sets
-// or clears the language bundle and the help file; returns the name chosen.
+// or clears the language bundle and the help file and reads the language's key
+// letters; returns the name chosen.
 std::string ChooseLanguage(std::string_view wanted, const std::filesystem::path& folder = {});
 
 // The language id (the primary language in the low byte, the sublanguage above it)

@@ -3,6 +3,7 @@
 // fixed values, and where handler records come from and go back to.
 #include "notes/handler/notes_handler.h"
 
+#include "core/ui/command_letters.h"
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/geometry.h"
@@ -174,7 +175,8 @@ int NotesHandlerClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t virt
     EventRecord* note = FocusedNote();
     if (note == nullptr) return 0;
     (void)object;
-    return NoteKey(view, note, virtualKey);
+    // The language's letters are read as the built-in ones.
+    return NoteKey(view, note, TranslateCommandLetter(virtualKey));
 }
 
 }  // namespace

@@ -22,6 +22,8 @@
 #include "platform/win/window.h"
 #include "shell/program/command_line.h"
 #include "shell/program/exception_guard.h"
+#include "shell/program/frame_option_commands.h"
+#include "shell/program/frame_toggles.h"
 #include "shell/program/instance_channel.h"
 #include "shell/program/language_switch.h"
 #include "shell/program/logo_window.h"
@@ -154,6 +156,7 @@ bool FrameCommand(WindowHandle window, int32_t command, intptr_t data) {
         case cmd::kPickListOptions: RunPickListOptionsDialog(); return true;
         default: break;
     }
+    if (RunFrameOptionCommand(window, command)) return true;
     // The settings that need no score; the others go to the active view.
     if (const SettingsCommand* entry = FindSettingsCommand(command); entry != nullptr && !entry->needsView) {
         RunSettingsCommand(GetActiveScoreView(), command);
@@ -228,6 +231,7 @@ intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
         DockMainRebar(word >> 16);
         return 0;
     }
+    if (RunFrameToggle(command)) return 0;
     if (FrameCommand(window, command, data)) return 0;
     // The MIDI menu's transport items act on the run itself (pause holds and
     // continues it).

@@ -1,6 +1,7 @@
 // The Language menu's commands: the program changes its user-interface language at
 // once, building its two menu bars anew from the chosen language's resources and
-// showing the new counterpart of the bar the frame showed.
+// showing the new counterpart of the bar the frame showed; the main bar is made anew
+// when it shows labels, and the palettes and the page band's arrows are retitled.
 #pragma once
 
 #include <cstddef>

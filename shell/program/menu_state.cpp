@@ -16,6 +16,7 @@
 #include "shell/command/toolbar_buttons.h"
 #include "shell/language.h"
 #include "shell/program/frame.h"
+#include "shell/program/frame_toggles.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/view_toggles.h"
@@ -93,43 +94,26 @@ struct CheckRule {
 
 bool On(uint8_t value) { return value != 0; }
 
-// Items checked by their settings (the toggles of the view commands check their own).
+// Items checked by their settings (the toggles of the frame and of the view commands
+// check their own).
 const std::vector<CheckRule>& CheckRules() {
     static const std::vector<CheckRule> rules = {
-        {40344, [] { return On(Options().SavePreferences); }},
-        {1451, [] { return On(Options().Verify); }},
         {40422, [] { return On(AutoSaveSettings().enabled); }},
-        {42091, [] { return On(Options().SymmetricSlurs); }},
-        {42092, [] { return On(Options().SymmetricHairpins); }},
-        {42060, [] { return On(Options().ShowOffPage); }},
         {40149, [] { return On(Options().RulerOn); }},
         {42008, [] { return On(Options().UseToolTips); }},
-        {42094, [] { return On(Options().SyncPalettes); }},
         {59393, [] { return Frame().statusBarOn; }},
         {3009, [] { return On(Options().SmallToolBars); }},
         {42095, [] { return Options().ToolSize == kSmallPaletteButton; }},
         {42084, [] { return On(Options().SmoothScreen); }},
-        {42082, [] { return On(Options().ClipBlackAndWhite); }},
-        {42096, [] { return On(Options().UsePopupMenus); }},
         {42059, [] { return On(Options().AutoMMR); }},
         {42061, [] { return On(Options().AutoLastBar); }},
-        {40194, [] { return On(Options().KeyCancel); }},
-        {40345, [] { return On(Options().AutoScroll); }},
-        {40183, [] { return On(Options().QuantizeMouse); }},
-        {40433, [] { return On(Options().IsAllowFocus); }},
+        {40194, [] { return Options().KeyCancel == 2; }},  // left of the barline
         {42230, [] { return On(State().display.TextSpacingRef); }},
         {40435, [] { return State().layout.SpacingMode == 1; }},
         {40436, [] { return State().layout.SpacingMode == 2; }},
         {40437, [] { return Options().IsForceStemUD == 0; }},
         {40438, [] { return Options().IsForceStemUD == 1; }},
         {40439, [] { return Options().IsForceStemUD == 2; }},
-        {40450, [] { return On(State().layout.SpreadSpaceChanges); }},
-        {40457, [] { return On(State().program.SpaceAccidentals); }},
-        {40346, [] { return On(Options().AutoRollNotes); }},
-        {40419, [] { return On(State().notes.AutoBeam); }},
-        {42086, [] { return On(Options().AutoSlash); }},
-        {42090, [] { return On(State().program.AutoFlipAccents); }},
-        {40425, [] { return On(Options().AutoExtendBeats); }},
     };
     return rules;
 }
@@ -138,17 +122,10 @@ const std::vector<CheckRule>& CheckRules() {
 // keeping MIDI stay usable without an input: they take effect when one comes.
 const std::vector<CheckRule>& OutputCheckRules() {
     static const std::vector<CheckRule> rules = {
-        {40413, [] { return On(Options().PlayCountdown); }},
-        {40409, [] { return On(Options().PlayMetro); }},
-        {40201, [] { return On(Options().FollowMusic); }},
-        {40424, [] { return On(Options().IsAutoRewind); }},
         {40172, [] { return On(Options().AllowMIDIdelay); }},
         {40203, [] { return On(Options().SwingEighths); }},
         {40204, [] { return On(Options().SwingSixteenths); }},
         {40206, [] { return On(Options().PlayLoose); }},
-        {40374, [] { return On(Options().CachePatches); }},
-        {40411, [] { return On(Options().SendPatches); }},
-        {42097, [] { return On(Options().PolyMode); }},
     };
     return rules;
 }
@@ -249,6 +226,9 @@ void ApplyRules(MenuHandle popup, const CommandState& state) {
     if (Has(popup, 40147)) SetChecked(popup, 40147, state.pageView);
     if (Has(popup, 40146)) SetChecked(popup, 40146, state.viewActive && !state.pageView);
     CheckViewToggleItems(popup);
+    for (const FrameToggle& toggle : FrameToggles())
+        if (Has(popup, toggle.command))
+            SetChecked(popup, toggle.command, (!toggle.needsOutput || state.hasMidiOutput) && toggle.flag() != 0);
     for (const CheckRule& rule : CheckRules())
         if (Has(popup, rule.command)) SetChecked(popup, rule.command, rule.on());
     for (const CheckRule& rule : OutputCheckRules())

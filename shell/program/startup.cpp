@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "core/core_startup.h"
 #include "core/model/view.h"
@@ -14,6 +15,7 @@
 #include "editing/palette_windows.h"
 #include "files/commands/score_window_hooks.h"
 #include "platform/gfx/objects.h"
+#include "platform/midi/midi.h"
 #include "platform/sys/clipboard.h"
 #include "core/core_strings.h"
 #include "core/state.h"
@@ -38,6 +40,7 @@
 #include "shell/recent_files.h"
 #include "shell/settings_store.h"
 #include "shell/shell_services.h"
+#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {
@@ -75,6 +78,18 @@ StartupCode CheckFonts(const StartupOptions& options) {
         ModalMessageBox(ProgramString(kStrChordFontMissing), ProgramString(kStrProductName),
                         ui::kBoxIconExclamation);
     return StartupCode::Ok;
+}
+
+// The status line tells how many MIDI outputs the program can play through.
+void ShowMidiDeviceCount() {
+    int outputs = 0;
+    for (const midi::DeviceInfo& device : midi::CurrentBackend().Devices()) outputs += device.output ? 1 : 0;
+    if (outputs == 0) {
+        SetStatusText(0, ProgramString(kStrNoMidiDevices).c_str());
+        return;
+    }
+    const std::string text = ProgramString(kStrMidiDevices) + " = " + std::to_string(outputs);
+    SetStatusText(0, text.c_str());
 }
 
 StartupCode Stop(StartupCode code) {
@@ -138,6 +153,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     QueueStartupOpens(options.arguments);
     if (options.serveOpenChannel) StartInstanceServer();
     UpdateToolbarButtons(nullptr);
+    ShowMidiDeviceCount();
     win::SetFocus(frame);
     return StartupCode::Ok;
 }

@@ -2,35 +2,29 @@
 // strips of toolbar_art), the first-run layout and the fallback order.
 #include "shell/rebar/band_table.h"
 
+#include "core/core_strings.h"
 #include "shell/program/program_ids.h"
+#include "shell/shell_strings.h"
 
 namespace ql {
 namespace {
 
-using Button = ui::ToolbarButtonSpec;
+using Button = BandButton;
 
 // Image indexes run through every band's buttons in table order, so one strip of
-// images serves all bands.
-const Button kFileButtons[] = {{cmd::kFileNew, 0, "New"},
-                               {cmd::kFileOpen, 1, "Open"},
-                               {cmd::kFileSave, 2, "Save"},
-                               {cmd::kFilePrint, 3, "Print"}};
-const Button kEditButtons[] = {{57643, 4, "Undo"}, {57644, 5, "Redo"},  {57635, 6, "Cut"},
-                               {57634, 7, "Copy"}, {57637, 8, "Paste"}, {57632, 9, "Clear"}};
-const Button kMidiButtons[] = {{42035, 10, "Play"}, {42036, 11, "Record"}, {42037, 12, "Stop"}, {42038, 13, "Pause"}};
-const Button kViewButtons[] = {{40146, 14, "Scroll"}, {40147, 15, "Page"},    {40149, 16, "Ruler"},
-                               {40151, 17, "Margins"}, {40405, 18, "Hidden"}, {40350, 19, "Layout"}};
-const Button kWindowButtons[] = {{cmd::kOpenView, 20, "View"},
-                                 {cmd::kNextView, 21, "Next"},
-                                 {cmd::kTileVertically, 22, "Tile"},
-                                 {cmd::kTileHorizontally, 23, "Stack"}};
-const Button kVoiceButtons[] = {{42039, 24, "Voice 1"}, {42040, 25, "Voice 2"}, {42041, 26, "Voice 3"}, {42042, 27, "Voice 4"}};
-const Button kPagerButtons[] = {{42030, 28, "Previous"}, {42031, 29, "Next"}};
-const Button kGoToButtons[] = {{42043, 30, "First"}, {42044, 31, "Last"}};
-const Button kNoteButtons[] = {{40161, 32, "Respell"}, {40352, 33, "Flip"},  {40162, 34, "Up"},
-                               {40163, 35, "Down"},    {40454, 36, "Rest"}};
-const Button kTextButtons[] = {{40220, 37, "Larger"}, {40221, 38, "Smaller"}, {40222, 39, "Bold"},
-                               {40223, 40, "Italic"}, {40224, 41, "Under"},   {40226, 42, "Gray"}};
+// images serves all bands, and each button's label is the string of its image
+// (BandButtonLabel).
+const Button kFileButtons[] = {{cmd::kFileNew, 0}, {cmd::kFileOpen, 1}, {cmd::kFileSave, 2}, {cmd::kFilePrint, 3}};
+const Button kEditButtons[] = {{57643, 4}, {57644, 5}, {57635, 6}, {57634, 7}, {57637, 8}, {57632, 9}};
+const Button kMidiButtons[] = {{42035, 10}, {42036, 11}, {42037, 12}, {42038, 13}};
+const Button kViewButtons[] = {{40146, 14}, {40147, 15}, {40149, 16}, {40151, 17}, {40405, 18}, {40350, 19}};
+const Button kWindowButtons[] = {{cmd::kOpenView, 20}, {cmd::kNextView, 21}, {cmd::kTileVertically, 22},
+                                 {cmd::kTileHorizontally, 23}};
+const Button kVoiceButtons[] = {{42039, 24}, {42040, 25}, {42041, 26}, {42042, 27}};
+const Button kPagerButtons[] = {{42030, 28}, {42031, 29}};
+const Button kGoToButtons[] = {{42043, 30}, {42044, 31}};
+const Button kNoteButtons[] = {{40161, 32}, {40352, 33}, {40162, 34}, {40163, 35}, {40454, 36}};
+const Button kTextButtons[] = {{40220, 37}, {40221, 38}, {40222, 39}, {40223, 40}, {40224, 41}, {40226, 42}};
 
 const BandRecord kBands[kBandCount] = {
     {kFileBand, "File", &ProgramOptions::FileToolbar, kFileButtons},
@@ -84,6 +78,10 @@ std::span<const BandLayoutEntry> FirstRunLayout() {
 
 std::span<const BandLayoutEntry> FallbackLayout() {
     return kFallback;
+}
+
+std::string BandButtonLabel(const BandButton& button) {
+    return ProgramString(kStrFirstBandLabel + button.image);
 }
 
 }  // namespace ql

@@ -1,11 +1,12 @@
-// The eleven bands of the frame's main bar: each band's id, its buttons (command,
-// image, label) and the setting that says whether it is shown; the first-run
+// The eleven bands of the frame's main bar: each band's id, its buttons (command
+// and image; the label is a string of the language chosen) and the setting that says whether it is shown; the first-run
 // layout and the order used when no saved layout can be read.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "platform/ui/toolbar.h"
 #include "shell/program_options.h"
@@ -29,17 +30,25 @@ constexpr int kBandCount = 11;
 // grip always (164), and 165 with a row break.
 constexpr uint32_t kDefaultBandStyle = 164;
 
+// A band button: its command and its image in the bar's strip.
+struct BandButton {
+    int32_t command = 0;
+    int32_t image = 0;
+};
+
 struct BandRecord {
     int32_t id = 0;
     const char* name = "";
     // The band-shown setting; null for the Main palette's band, which follows
     // "KeepMainToolBar".
     uint8_t ProgramOptions::*shown = nullptr;
-    std::span<const ui::ToolbarButtonSpec> buttons;
+    std::span<const BandButton> buttons;
 };
 
 std::span<const BandRecord> BandTable();
 const BandRecord* FindBand(int32_t id);
+// A band button's label in the language now chosen: the string of its image.
+std::string BandButtonLabel(const BandButton& button);
 
 struct BandLayoutEntry {
     int32_t id = 0;

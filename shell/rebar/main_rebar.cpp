@@ -41,7 +41,6 @@ struct MainBar {
     platform::WindowHandle mainBandTarget;  // takes the Main band's clicks
     platform::BitmapHandle strip;
     int32_t stripSize = 0;
-    std::vector<ui::ToolbarButtonSpec> mainButtons;
 };
 
 MainBar& Bar() {
@@ -95,24 +94,30 @@ platform::WindowHandle MainBandTarget() {
     return bar.mainBandTarget;
 }
 
-std::span<const ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
-    if (band.id != kMainPaletteBand) return band.buttons;
-    MainBar& bar = Bar();
-    bar.mainButtons.clear();
-    for (int i = 0; i < PaletteSpecOf(kMainPalette).buttons; ++i)
-        bar.mainButtons.push_back({kMainBandCommandBase + i, i % kToolbarImageCount, "", ui::kToolButtonEnabled});
-    return bar.mainButtons;
+// The band's buttons with their labels in the language now chosen; the Main band's
+// are the Main palette's tools, unlabelled.
+std::vector<ui::ToolbarButtonSpec> ButtonsOf(const BandRecord& band) {
+    std::vector<ui::ToolbarButtonSpec> buttons;
+    if (band.id == kMainPaletteBand) {
+        for (int i = 0; i < PaletteSpecOf(kMainPalette).buttons; ++i)
+            buttons.push_back({kMainBandCommandBase + i, i % kToolbarImageCount, "", ui::kToolButtonEnabled});
+        return buttons;
+    }
+    for (const BandButton& button : band.buttons)
+        buttons.push_back({button.command, button.image, BandButtonLabel(button), ui::kToolButtonEnabled});
+    return buttons;
 }
 
 // A band button's tip: the frame's answer for the active view, or the button's
-// label for a button the frame has no text for.
+// label for a button the frame has no text for; none while tips are turned off.
 std::string BandButtonTooltip(int32_t bandId, int32_t command) {
+    if (Options().UseToolTips == 0) return {};
     ToolbarNotifyInfo info{ToolbarNotification::NeedText, command, {}};
     ToolbarNotify(GetActiveScoreView(), bandId, info);
     if (!info.text.empty()) return info.text;
     if (const BandRecord* band = FindBand(bandId))
-        for (const ui::ToolbarButtonSpec& button : band->buttons)
-            if (button.command == command) return button.label;
+        for (const BandButton& button : band->buttons)
+            if (button.command == command) return BandButtonLabel(button);
     return {};
 }
 
@@ -196,7 +201,7 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
     if (band.id == kMainPaletteBand)
         params.tooltip = [](int32_t command) {
             const char* tip = PaletteButtonTooltip(kMainPalette, command - kMainBandCommandBase);
-            return std::string(tip != nullptr ? tip : "");
+            return std::string(tip != nullptr && Options().UseToolTips != 0 ? tip : "");
         };
     else
         params.tooltip = [id = band.id](int32_t command) { return BandButtonTooltip(id, command); };

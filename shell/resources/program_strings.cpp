@@ -15,6 +15,7 @@
 #include "shell/resources/page_dialog_resources.h"
 #include "shell/resources/page_layout_resources.h"
 #include "shell/resources/staff_dialog_resources.h"
+#include "shell/program/frame_option_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/shell_strings.h"
 #include "shell/system_error.h"
@@ -132,6 +133,69 @@ constexpr ProgramStringEntry kProgramStrings[] = {
     {new_manuscript_dialog::kStrTemplateFilter, " Template (*.tpl)~*.tpl~~"},
     {kStrPickListNotFound, " (not found)"},
     {kStrPickListNotMounted, " (not mounted)"},
+    // The MIDI outputs at start.
+    {kStrMidiDevices, "MIDI devices"},
+    {kStrNoMidiDevices, " No MIDI devices"},
+    // The formatting modes in the status bar.
+    {kStrAbsoluteFormatting, "Absolute formatting"},
+    {kStrRelativeFormatting, "Relative formatting"},
+    // The palette windows' titles.
+    {kStrMainPaletteTitle, "Main"},
+    {kStrFirstToolPaletteTitle + 0, "Staff Tools"},
+    {kStrFirstToolPaletteTitle + 1, "Notes"},
+    {kStrFirstToolPaletteTitle + 2, "Graphics"},
+    {kStrFirstToolPaletteTitle + 3, "Text & Symbols"},
+    {kStrFirstToolPaletteTitle + 4, "Performance"},
+    {kStrFirstToolPaletteTitle + 5, "Dynamics"},
+    {kStrFirstToolPaletteTitle + 6, "Heads"},
+    {kStrFirstToolPaletteTitle + 7, "Accents"},
+    {kStrFirstToolPaletteTitle + 8, "Ornaments"},
+    // The page band's arrows ("Previous Page" is the toolbar tips' string).
+    {kStrNextPageArrow, "Next Page"},
+    // The main bar's button labels, by image.
+    {kStrFirstBandLabel + 0, "New"},
+    {kStrFirstBandLabel + 1, "Open"},
+    {kStrFirstBandLabel + 2, "Save"},
+    {kStrFirstBandLabel + 3, "Print"},
+    {kStrFirstBandLabel + 4, "Undo"},
+    {kStrFirstBandLabel + 5, "Redo"},
+    {kStrFirstBandLabel + 6, "Cut"},
+    {kStrFirstBandLabel + 7, "Copy"},
+    {kStrFirstBandLabel + 8, "Paste"},
+    {kStrFirstBandLabel + 9, "Clear"},
+    {kStrFirstBandLabel + 10, "Play"},
+    {kStrFirstBandLabel + 11, "Record"},
+    {kStrFirstBandLabel + 12, "Stop"},
+    {kStrFirstBandLabel + 13, "Pause"},
+    {kStrFirstBandLabel + 14, "Scroll"},
+    {kStrFirstBandLabel + 15, "Page"},
+    {kStrFirstBandLabel + 16, "Ruler"},
+    {kStrFirstBandLabel + 17, "Margins"},
+    {kStrFirstBandLabel + 18, "Hidden"},
+    {kStrFirstBandLabel + 19, "Layout"},
+    {kStrFirstBandLabel + 20, "View"},
+    {kStrFirstBandLabel + 21, "Next"},
+    {kStrFirstBandLabel + 22, "Tile"},
+    {kStrFirstBandLabel + 23, "Stack"},
+    {kStrFirstBandLabel + 24, "Voice 1"},
+    {kStrFirstBandLabel + 25, "Voice 2"},
+    {kStrFirstBandLabel + 26, "Voice 3"},
+    {kStrFirstBandLabel + 27, "Voice 4"},
+    {kStrFirstBandLabel + 28, "Previous"},
+    {kStrFirstBandLabel + 29, "Next"},
+    {kStrFirstBandLabel + 30, "First"},
+    {kStrFirstBandLabel + 31, "Last"},
+    {kStrFirstBandLabel + 32, "Respell"},
+    {kStrFirstBandLabel + 33, "Flip"},
+    {kStrFirstBandLabel + 34, "Up"},
+    {kStrFirstBandLabel + 35, "Down"},
+    {kStrFirstBandLabel + 36, "Rest"},
+    {kStrFirstBandLabel + 37, "Larger"},
+    {kStrFirstBandLabel + 38, "Smaller"},
+    {kStrFirstBandLabel + 39, "Bold"},
+    {kStrFirstBandLabel + 40, "Italic"},
+    {kStrFirstBandLabel + 41, "Under"},
+    {kStrFirstBandLabel + 42, "Gray"},
     // General MIDI program names, by program number.
     {kStrFirstPatchName + 0, "Acoustic Grand Piano"},
     {kStrFirstPatchName + 1, "Bright Acoustic Piano"},

@@ -1,4 +1,5 @@
-// The user-interface language in the running program: the menu bars built from the
+// The user-interface language in the running program: the menu bars, the palettes'
+// titles, the page band's arrows, the main bar's labels and the key letters from the
 // chosen bundle's texts with the program's own where the bundle says nothing, the
 // shipped German bundle naming only what the program has, and the Language menu
 // switching the language at once.
@@ -12,15 +13,23 @@
 
 #include "core/core_strings.h"
 #include "core/state.h"
+#include "core/ui/command_letters.h"
+#include "editing/page_band.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
 #include "platform/sys/language_bundle.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/rebar.h"
+#include "platform/ui/toolbar.h"
+#include "platform/ui/tooltips.h"
 #include "platform/win/mdi.h"
 #include "platform/win/window.h"
 #include "shell/language.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program_options.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -50,6 +59,16 @@ std::string ItemText(MenuHandle bar, int32_t position, int32_t command) {
 
 constexpr int32_t kOkId = 1;
 constexpr int32_t kCancelId = 2;
+
+std::string PaletteTitle(int palette) { return win::GetWindowText(PaletteWindow(palette)); }
+std::string ArrowTitle(bool next) { return win::GetWindowText(PageArrowWindow(next)); }
+std::string ArrowTip(bool next) { return ui::GetTooltipToolText(PageArrowTooltipWindow(), PageArrowWindow(next)); }
+
+// The label of the band's button at `index`.
+std::string BandLabel(int32_t band, int32_t index) {
+    const std::optional<ui::ToolbarButtonSpec> button = ui::GetToolbarButton(BandToolbar(band), index);
+    return button ? button->label : std::string();
+}
 
 std::string ControlText(const ui::DialogTemplate& dialog, int32_t id) {
     for (const ui::ControlTemplate& control : dialog.controls)
@@ -99,6 +118,11 @@ TEST_F(LanguageSwitchTest, SetLanguageGivesTheMenusItsTexts) {
     EXPECT_EQ(backups->caption, "Sicherungskopien festlegen");
     EXPECT_EQ(ControlText(*backups, kCancelId), "&Abbrechen");
     EXPECT_EQ(ControlText(*backups, kOkId), "&OK");
+    // The palettes, the page band's arrows and the bar's labels are made in German.
+    EXPECT_EQ(PaletteTitle(kMainPalette), "Haupt");
+    EXPECT_EQ(PaletteTitle(kOrnamentsPalette), "Verzierungen");
+    EXPECT_EQ(ArrowTitle(false), "Vorherige Seite");
+    EXPECT_EQ(BandLabel(kFileBand, 0), "Neu");
 }
 
 // Every entry of the shipped bundle names a string, menu or item the program has,
@@ -110,6 +134,12 @@ TEST_F(LanguageSwitchTest, ShippedBundleNamesOnlyWhatTheProgramHas) {
     EXPECT_TRUE(parse.faults.empty());
     EXPECT_EQ(parse.unknownEntries, 0);
     EXPECT_EQ(parse.bundle->strings.at(sys::kBundleProductString), ProgramString(kStrProductCaption));
+    // Its strings are strings the program has (the language's name and help are the
+    // bundle's own).
+    for (const auto& [id, text] : parse.bundle->strings) {
+        if (id == sys::kBundleLanguageNameString || id == sys::kBundleHelpNameString) continue;
+        EXPECT_TRUE(sys::GetProgramBundle()->strings.contains(id)) << id << " " << text;
+    }
 }
 
 // The Language menu's command switches at once: the frame shows the new bar, the
@@ -152,6 +182,62 @@ TEST_F(LanguageSwitchTest, SwitchWithAScoreShowsTheNewChildBar) {
     const int32_t items = ui::GetMenuItemCount(Frame().childWindowMenu);
     ASSERT_GT(items, 0);
     EXPECT_EQ(ui::GetMenuItemCommand(Frame().childWindowMenu, items - 1), win::kDefaultFirstMdiChildId);
+}
+
+// The palettes and the page band's arrows take the new language's titles at once,
+// the arrows' tips with them, and English gives the own titles back.
+TEST_F(LanguageSwitchTest, SwitchRetitlesThePalettesAndThePageArrows) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(PaletteTitle(kMainPalette), "Main");
+    ASSERT_EQ(PaletteTitle(kStaffToolsPalette), "Staff Tools");
+    ASSERT_EQ(ArrowTitle(false), "Previous Page");
+    ASSERT_EQ(ArrowTip(true), "Next Page");
+    Choose(cmd::kFirstLanguage + 1);
+    EXPECT_EQ(PaletteTitle(kMainPalette), "Haupt");
+    EXPECT_EQ(PaletteTitle(kStaffToolsPalette), "Notensystem");
+    EXPECT_EQ(PaletteTitle(kTextSymbolsPalette), "Text und Symbole");
+    EXPECT_EQ(ArrowTitle(false), "Vorherige Seite");
+    EXPECT_EQ(ArrowTitle(true), "N\xC3\xA4" "chste Seite");
+    EXPECT_EQ(ArrowTip(true), "N\xC3\xA4" "chste Seite");
+    Choose(cmd::kFirstLanguage);
+    EXPECT_EQ(PaletteTitle(kMainPalette), "Main");
+    EXPECT_EQ(PaletteTitle(kOrnamentsPalette), "Ornaments");
+    EXPECT_EQ(ArrowTitle(false), "Previous Page");
+}
+
+// With labels shown the bars are made anew with the new language's labels, every
+// band kept.
+TEST_F(LanguageSwitchTest, SwitchRemakesTheBarsWhenTheyShowLabels) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(Options().ToolBarText, 1) << "labels are shown by default";
+    ASSERT_EQ(BandLabel(kFileBand, 0), "New");
+    ASSERT_EQ(BandLabel(kMidiBand, 0), "Play");
+    const platform::WindowHandle englishFileBand = BandToolbar(kFileBand);
+    const int32_t bands = ui::RebarBandCount(MainRebarWindow());
+    Choose(cmd::kFirstLanguage + 1);
+    EXPECT_NE(BandToolbar(kFileBand), englishFileBand);
+    EXPECT_EQ(BandLabel(kFileBand, 0), "Neu");
+    EXPECT_EQ(BandLabel(kMidiBand, 0), "Abspielen");
+    EXPECT_EQ(BandLabel(kTextBand, 5), "Grau");
+    EXPECT_EQ(ui::RebarBandCount(MainRebarWindow()), bands);
+    Choose(cmd::kFirstLanguage);
+    EXPECT_EQ(BandLabel(kFileBand, 0), "New");
+}
+
+// The key letters follow the language: English reads every letter as itself; a
+// language giving the dots group "p" makes P read as D until English is back.
+TEST_F(LanguageSwitchTest, KeyLettersFollowTheLanguage) {
+    std::ofstream(scratch / "program" / "QLzz.lang") << "[Strings]\n3=Quaverlinescribe\n1200=Probe\n1759=p\n";
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    for (uint32_t key = 'A'; key <= 'Z'; ++key) EXPECT_EQ(TranslateCommandLetter(key), key) << char(key);
+    Choose(cmd::kFirstLanguage + 2);
+    ASSERT_EQ(Options().Language, "Probe");
+    EXPECT_EQ(TranslateCommandLetter('P'), uint32_t{'D'});
+    EXPECT_EQ(TranslateCommandLetter('D'), uint32_t{'D'}) << "a later group still names D";
+    EXPECT_EQ(TranslateCommandLetter('H'), uint32_t{'H'});
+    EXPECT_EQ(TranslateCommandLetter(0x70), 0x70u) << "a key that is no letter passes";
+    Choose(cmd::kFirstLanguage);
+    EXPECT_EQ(TranslateCommandLetter('P'), uint32_t{'P'});
 }
 
 }  // namespace

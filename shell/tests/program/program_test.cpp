@@ -15,10 +15,12 @@
 #include "core/model/grid.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "platform/midi/headless.h"
 #include "platform/sys/settings_store.h"
 #include "platform/tests/sys/locking_child.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/status_bar.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
@@ -66,6 +68,35 @@ TEST_F(ProgramStartupTest, SettingsLoadBeforeTheFrameAndSaveAtExit) {
     int32_t statusBar = -1;
     ASSERT_EQ(ReadSettingNumber("Version 2", "StatusBar", &statusBar), kSettingsOk);
     EXPECT_EQ(statusBar, 1);
+}
+
+// The status line at start counts the MIDI outputs, inputs left out; with none it
+// says so (the status bar puts a blank before every text).
+class StartupMidiStatusTest : public ProgramFixture {
+  protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+    }
+    void TearDown() override {
+        ProgramFixture::TearDown();
+        midi::headless::Reset(midi::headless::ClockMode::Virtual);
+    }
+    static std::string StatusLine() { return ui::GetStatusBarText(Frame().statusBar, 0); }
+};
+
+TEST_F(StartupMidiStatusTest, NoOutputIsSaid) {
+    midi::headless::AddDevice("Keys", false, true);
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(StatusLine(), "  No MIDI devices");
+}
+
+TEST_F(StartupMidiStatusTest, OutputsAreCounted) {
+    midi::headless::AddDevice("Synth", true, false);
+    midi::headless::AddDevice("Keys", false, true);
+    midi::headless::AddDevice("Module", true, true);
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(StatusLine(), " MIDI devices = 2");
 }
 
 // A missing music font stops start-up with its box and code 111; nothing is left.

@@ -1,4 +1,5 @@
 // The frame's main bar from the settings: the first-run layout with its row break,
+// the buttons' labels,
 // a saved order missing a band, a hidden band kept over a restart, a rebuild for
 // another button size that keeps order and widths, the Main palette's band swapped by
 // command 3062, button bits on every band, and 10,000 random "RBand%d" values.
@@ -48,6 +49,22 @@ TEST_F(MainRebarTest, TheFirstRunShowsThePartsOrderWithTheBreakBeforeTheMainPale
     const auto first = ui::GetToolbarButton(main, 0);
     ASSERT_TRUE(first);
     EXPECT_EQ(ui::ToolbarButtonTooltip(main, first->command), PaletteButtonTooltip(kMainPalette, 0));
+}
+
+// Every band's buttons carry labels (the Main band's tools none); File's read New,
+// Open, Save and Print.
+TEST_F(MainRebarTest, BandButtonsCarryTheirLabels) {
+    Start();
+    for (const BandRecord& band : BandTable()) {
+        const platform::WindowHandle toolbar = BandToolbar(band.id);
+        ASSERT_TRUE(toolbar) << band.name;
+        for (int32_t i = 0; i < ui::ToolbarButtonCount(toolbar); ++i)
+            EXPECT_EQ(ui::GetToolbarButton(toolbar, i)->label.empty(), band.id == kMainPaletteBand) << band.name << i;
+    }
+    std::vector<std::string> file;
+    for (int32_t i = 0; i < ui::ToolbarButtonCount(BandToolbar(kFileBand)); ++i)
+        file.push_back(ui::GetToolbarButton(BandToolbar(kFileBand), i)->label);
+    EXPECT_EQ(file, (std::vector<std::string>{"New", "Open", "Save", "Print"}));
 }
 
 TEST_F(MainRebarTest, ABandTheSavedOrderOmitsComesAtTheEndAndShowsByItsSetting) {

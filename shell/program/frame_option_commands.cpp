@@ -1,0 +1,66 @@
+// The frame's setting commands (see frame_option_commands.h).
+#include "shell/program/frame_option_commands.h"
+
+#include "core/core_strings.h"
+#include "core/state.h"
+#include "core/ui/help.h"
+#include "core/ui/status_bar.h"
+#include "shell/program_options.h"
+
+namespace ql {
+namespace {
+
+constexpr int kFormattingStatusPart = 2;
+constexpr uint8_t kRelative = 1;
+constexpr uint8_t kAbsolute = 2;
+// "KeyCancel": 1 cancels right of the barline, 2 left of it.
+constexpr uint8_t kCancelRight = 1;
+constexpr uint8_t kCancelLeft = 2;
+
+void Flip(uint8_t& flag) {
+    flag = flag != 0 ? 0 : 1;
+}
+
+// A formatting mode chosen again is turned off; another one is shown in the
+// status bar.
+void ChooseFormattingMode(uint8_t mode, int32_t text) {
+    uint8_t& current = State().layout.FormattingMode;
+    if (current == mode) {
+        current = 0;
+        SetStatusText(kFormattingStatusPart, "");
+        return;
+    }
+    current = mode;
+    SetStatusText(kFormattingStatusPart, ProgramString(text).c_str());
+}
+
+}  // namespace
+
+bool RunFrameOptionCommand(platform::WindowHandle window, int32_t command) {
+    using namespace frame_cmd;
+    if (command >= kFirstSpacingMode && command <= kLastSpacingMode) {
+        State().layout.SpacingMode = static_cast<uint8_t>(command - kFirstSpacingMode);
+        return true;
+    }
+    if (command >= kFirstStemMode && command <= kLastStemMode) {
+        Options().IsForceStemUD = static_cast<uint8_t>(command - kFirstStemMode);
+        return true;
+    }
+    switch (command) {
+        case kRelativeFormatting: ChooseFormattingMode(kRelative, kStrRelativeFormatting); return true;
+        case kAbsoluteFormatting: ChooseFormattingMode(kAbsolute, kStrAbsoluteFormatting); return true;
+        case kKeyCancel:
+            Options().KeyCancel = Options().KeyCancel == kCancelRight ? kCancelLeft : kCancelRight;
+            return true;
+        case kDisplayTooltips: Flip(Options().UseToolTips); return true;
+        case kAutoMultiMeasureRests: Flip(Options().AutoMMR); return true;
+        case kAutoLastBar: Flip(Options().AutoLastBar); return true;
+        case kSmoothDisplay: Flip(Options().SmoothScreen); return true;
+        case kHelpContents: ShowHelpContents(window, nullptr); return true;
+        case kHelpSearch: ShowHelpPartialKey(window, "", nullptr); return true;
+        case kHelpOnHelp: ShowHelpOnHelp(window, nullptr); return true;
+        default: return false;
+    }
+}
+
+}  // namespace ql

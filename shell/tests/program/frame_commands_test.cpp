@@ -1,0 +1,126 @@
+// The frame's command dispatch for settings: every entry of the toggle table flips
+// its flag once and back on a second command, with or without a score; the
+// formatting modes with their status text, key cancels, the spacing and stem modes,
+// the switches of part extraction and display, and the bar's tips turned off.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/state.h"
+#include "editing/palette_windows.h"
+#include "platform/ui/status_bar.h"
+#include "platform/ui/toolbar.h"
+#include "platform/win/window.h"
+#include "shell/program/frame.h"
+#include "shell/program/frame_option_commands.h"
+#include "shell/program/frame_toggles.h"
+#include "shell/program/program_ids.h"
+#include "shell/program_options.h"
+#include "shell/rebar/main_rebar.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+class FrameCommandsTest : public testing::ProgramFixture {
+  protected:
+    static void Send(int32_t command) {
+        win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(command, 0), 0);
+    }
+    static std::string FormattingText() { return ui::GetStatusBarText(Frame().statusBar, 2); }
+};
+
+// Each toggle flips its own flag and no other; the same command again restores it.
+// The table names 27 distinct commands.
+TEST_F(FrameCommandsTest, EveryToggleFlipsItsFlagAndBackWithoutAScore) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(FrameToggles().size(), 27u);
+    for (const FrameToggle& toggle : FrameToggles()) {
+        const uint8_t before = toggle.flag();
+        Send(toggle.command);
+        EXPECT_EQ(toggle.flag(), before != 0 ? 0 : 1) << toggle.command;
+        for (const FrameToggle& other : FrameToggles())
+            if (other.command != toggle.command && &other.flag() == &toggle.flag())
+                ADD_FAILURE() << other.command << " shares the flag of " << toggle.command;
+        Send(toggle.command);
+        EXPECT_EQ(toggle.flag(), before) << toggle.command;
+    }
+    // Named ones: Auto Scroll is off by default, Auto beam on.
+    EXPECT_EQ(Options().AutoScroll, 0);
+    Send(40345);
+    EXPECT_EQ(Options().AutoScroll, 1);
+    EXPECT_EQ(State().notes.AutoBeam, 1);
+    Send(40419);
+    EXPECT_EQ(State().notes.AutoBeam, 0);
+}
+
+// Synchronised palette movement reaches the palettes at once.
+TEST_F(FrameCommandsTest, SynchronizedPaletteMovementReachesThePalettes) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_TRUE(PaletteSettings().groupMoves);
+    Send(42094);
+    EXPECT_EQ(Options().SyncPalettes, 0);
+    EXPECT_FALSE(PaletteSettings().groupMoves);
+    Send(42094);
+    EXPECT_TRUE(PaletteSettings().groupMoves);
+}
+
+// A formatting mode chosen shows in the status bar; chosen again it is off and the
+// text goes; the other mode replaces it.
+TEST_F(FrameCommandsTest, FormattingModesShowInTheStatusBar) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(State().layout.FormattingMode, 0);
+    Send(frame_cmd::kRelativeFormatting);
+    EXPECT_EQ(State().layout.FormattingMode, 1);
+    EXPECT_EQ(FormattingText(), " Relative formatting");  // the status bar's leading blank
+    Send(frame_cmd::kAbsoluteFormatting);
+    EXPECT_EQ(State().layout.FormattingMode, 2);
+    EXPECT_EQ(FormattingText(), " Absolute formatting");
+    Send(frame_cmd::kAbsoluteFormatting);
+    EXPECT_EQ(State().layout.FormattingMode, 0);
+    EXPECT_EQ(FormattingText(), " ");
+}
+
+// Key cancels alternate between right (1) and left (2) of the barline; the spacing
+// and stem commands choose their mode by their place in the group; the other
+// switches flip.
+TEST_F(FrameCommandsTest, ModeCommandsChooseTheirModes) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(Options().KeyCancel, 1);
+    Send(frame_cmd::kKeyCancel);
+    EXPECT_EQ(Options().KeyCancel, 2);
+    Send(frame_cmd::kKeyCancel);
+    EXPECT_EQ(Options().KeyCancel, 1);
+    Send(40434);
+    EXPECT_EQ(State().layout.SpacingMode, 0);
+    Send(40435);
+    EXPECT_EQ(State().layout.SpacingMode, 1);
+    Send(40439);
+    EXPECT_EQ(Options().IsForceStemUD, 2);
+    Send(40438);
+    EXPECT_EQ(Options().IsForceStemUD, 1);
+    const uint8_t multiRests = Options().AutoMMR;
+    const uint8_t lastBar = Options().AutoLastBar;
+    const uint8_t smooth = Options().SmoothScreen;
+    const uint8_t tips = Options().UseToolTips;
+    for (int32_t command : {42059, 42061, 42084, 42008}) Send(command);
+    EXPECT_NE(Options().AutoMMR, multiRests);
+    EXPECT_NE(Options().AutoLastBar, lastBar);
+    EXPECT_NE(Options().SmoothScreen, smooth);
+    EXPECT_NE(Options().UseToolTips, tips);
+}
+
+// Display Tooltips off leaves the bar's buttons without tips; on gives them back.
+TEST_F(FrameCommandsTest, TooltipsOffLeaveTheBarWithoutTips) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const platform::WindowHandle file = BandToolbar(kFileBand);
+    ASSERT_EQ(Options().UseToolTips, 1);
+    ASSERT_EQ(ui::ToolbarButtonTooltip(file, cmd::kFileNew), "New Score");
+    Send(frame_cmd::kDisplayTooltips);
+    EXPECT_EQ(ui::ToolbarButtonTooltip(file, cmd::kFileNew), "");
+    Send(frame_cmd::kDisplayTooltips);
+    EXPECT_EQ(ui::ToolbarButtonTooltip(file, cmd::kFileNew), "New Score");
+}
+
+}  // namespace
+}  // namespace ql
