@@ -11,6 +11,7 @@
 #include "platform/sys/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/edit_charset.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 
@@ -79,6 +80,7 @@ bool SubclassTextEntryControl(WindowHandle dialog, int32_t id, uint32_t notifica
     win::WindowProc previous = win::SetWindowProcedure(control, TextEntryWindowProc);
     if (!previous) return false;
     subclass = Subclass{control, dialog, id, notificationCode, std::move(previous)};
+    ui::SetEditCharset(control, EntryCharset(control));
     return true;
 }
 
@@ -102,6 +104,7 @@ intptr_t TextEntryWindowProc(WindowHandle window, win::Message message, uint32_t
             return 1;
         case win::Message::InputLanguageChange:
             SetInputLocale(word, data);
+            ui::SetEditCharset(window, EntryCharset(window));
             break;
         case win::Message::Destroy:
             if (subclass.control == window) {
