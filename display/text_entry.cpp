@@ -44,9 +44,14 @@ int InsertTextAtSelection(platform::WindowHandle edit, std::string_view text, bo
     return 1;
 }
 
-int PasteTextInCharset(platform::WindowHandle edit, std::string_view utf8, uint8_t charset) {
+std::string PastedTextInCharset(uint8_t charset, std::string_view utf8) {
     std::string converted = text::Utf8ToCharsetText(charset, utf8);
     TrimTrailingSpaces(converted);
+    return converted;
+}
+
+int PasteTextInCharset(platform::WindowHandle edit, std::string_view utf8, uint8_t charset) {
+    const std::string converted = PastedTextInCharset(charset, utf8);
     if (converted.empty() || InsertTextAtSelection(edit, converted, true) == 0) {
         ui::Beep(ui::BeepKind::Default);
         return 0;

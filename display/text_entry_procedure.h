@@ -22,7 +22,9 @@ platform::WindowHandle SubclassedTextEntryControl();
 
 // InputMethodResult: the text through the control's character set at the caret, not
 // passed on. Paste: the desktop's clipboard text that comes with it, else the
-// program's, converted and put in selected; a beep when it does not fit or is empty;
+// program's, converted to the set of the control's font, or without one to the set of
+// the clipboard's locale (clipboard_charset.h), and put in selected; a beep when it
+// does not fit or is empty;
 // then the registered notification is posted to the dialog. InputLanguageChange: the
 // input locale is stored, the control's text charset follows it, and the message is
 // passed on. Destroy: the control's own
