@@ -81,5 +81,20 @@ TEST_F(FontLocaleTest, StartUpTakesTheUsersLocaleAndItsCharacterSet) {
     }
 }
 
+// The desktop's keyboard change names neither a layout nor a set: the input locale
+// goes back to the user's locale in its set, not to the default set's code page 1252.
+TEST_F(FontLocaleTest, AKeyboardChangeNamingNothingRestoresTheStartUpLocale) {
+    const EnvironmentLanguage language("ru_RU.UTF-8");
+    InitFontLocale();
+    SetInputLocale(161, 0x0408);  // Greek named
+    EXPECT_EQ(CurrentInputLocale().charset, 161);
+    SetInputLocale(1, 0);
+    EXPECT_EQ(CurrentInputLocale().charset, 204);
+    EXPECT_EQ(CurrentInputLocale().layout, 0x0419u);
+    SetInputLocale(1, 0x0409);  // a layout named: kept as it comes
+    EXPECT_EQ(CurrentInputLocale().charset, 1);
+    EXPECT_EQ(CurrentInputLocale().layout, 0x0409u);
+}
+
 }  // namespace
 }  // namespace ql
