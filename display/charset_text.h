@@ -97,5 +97,9 @@ int InsertInputMethodResult(platform::WindowHandle edit, std::u16string_view res
 // Choosing a keyboard layout for a character set: the desktop's input method does
 // it; returns the layout passed in, unchanged.
 uint32_t SelectKeyboardLayoutForCharset(uint8_t charset, uint32_t currentLayout);
+// Putting a layout back after an entry: activating is the desktop's business too.
+// Returns the input locale's layout when its primary language writes `charset`, else
+// `fallback`.
+uint32_t ActivateKeyboardLayoutForCharset(uint32_t layout, uint8_t charset, uint32_t fallback);
 
 }  // namespace ql

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "display/charset_text.h"
+#include "display/font_locale.h"
+#include "display/input_locale.h"
 #include "platform/text/charset_utf8.h"
 #include "platform/text/code_page.h"
 #include "platform/ui/controls.h"
@@ -71,6 +73,11 @@ int InsertInputMethodResult(platform::WindowHandle edit, std::u16string_view res
 
 uint32_t SelectKeyboardLayoutForCharset(uint8_t /*charset*/, uint32_t currentLayout) {
     return currentLayout;
+}
+
+uint32_t ActivateKeyboardLayoutForCharset(uint32_t /*layout*/, uint8_t charset, uint32_t fallback) {
+    const uint32_t current = CurrentInputLocale().layout;
+    return LanguageCharset(PrimaryLanguageOf(current)) == charset ? current : fallback;
 }
 
 }  // namespace ql

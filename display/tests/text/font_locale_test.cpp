@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/state.h"
+#include "display/charset_text.h"
 #include "display/font_locale.h"
 #include "display/input_locale.h"
 
@@ -94,6 +95,15 @@ TEST_F(FontLocaleTest, AKeyboardChangeNamingNothingRestoresTheStartUpLocale) {
     SetInputLocale(1, 0x0409);  // a layout named: kept as it comes
     EXPECT_EQ(CurrentInputLocale().charset, 1);
     EXPECT_EQ(CurrentInputLocale().layout, 0x0409u);
+}
+
+// Putting a layout back keeps the input locale's layout when its language writes the
+// set, else gives the fallback; nothing is loaded.
+TEST_F(FontLocaleTest, ActivatingALayoutKeepsTheCurrentOneOnlyWhenItWritesTheSet) {
+    SetInputLocale(204, 0x0419);
+    EXPECT_EQ(ActivateKeyboardLayoutForCharset(0x0409, 204, 0x0408), 0x0419u);
+    EXPECT_EQ(ActivateKeyboardLayoutForCharset(0x0409, 161, 0x0408), 0x0408u);
+    EXPECT_EQ(CurrentInputLocale().layout, 0x0419u);
 }
 
 }  // namespace
