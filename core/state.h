@@ -465,6 +465,8 @@ struct DisplayGlobals {
     platform::DcHandle TextReferenceDC{};  // measuring mode 1 (owned)
     std::vector<HiddenStaffSystem> HiddenStaves;
     std::vector<uint16_t> MissingCodePagesReported;
+    uint32_t UserLocale = 0;     // the user's locale id, taken by InitFontLocale
+    uint8_t DialogCharset = 1;   // the dialog font's character set (1: default)
     text::LogicalFont DesignFontRequest{};  // measuring mode 2's cached font
     int32_t DesignFontEm = 0;
     platform::FontHandle DesignFont{};

@@ -85,6 +85,8 @@ bool SpliceWithinLimit(std::string& text, int32_t start, int32_t end, std::strin
 // Replaces an edit control's selection by the text, then selects it (`select`) or
 // puts the caret after it. 0 when the result would pass the limit (nothing changes).
 int InsertTextAtSelection(platform::WindowHandle edit, std::string_view text, bool select);
+// Pasted text (UTF-8) in `charset`, trailing characters 1..32 cut.
+std::string PastedTextInCharset(uint8_t charset, std::string_view utf8);
 // Clipboard text (UTF-8) pasted into a control holding text of `charset`: converted,
 // trailing blanks cut, inserted selected; a beep and 0 when it does not fit or is empty.
 int PasteTextInCharset(platform::WindowHandle edit, std::string_view utf8, uint8_t charset);
@@ -95,5 +97,9 @@ int InsertInputMethodResult(platform::WindowHandle edit, std::u16string_view res
 // Choosing a keyboard layout for a character set: the desktop's input method does
 // it; returns the layout passed in, unchanged.
 uint32_t SelectKeyboardLayoutForCharset(uint8_t charset, uint32_t currentLayout);
+// Putting a layout back after an entry: activating is the desktop's business too.
+// Returns the input locale's layout when its primary language writes `charset`, else
+// `fallback`.
+uint32_t ActivateKeyboardLayoutForCharset(uint32_t layout, uint8_t charset, uint32_t fallback);
 
 }  // namespace ql

@@ -13,7 +13,9 @@ struct InputLocale {
 };
 
 // Stores the locale of an input-language change (its character set and layout);
-// a character set beyond one byte leaves the stored one.
+// a character set beyond one byte leaves the stored one. A change naming only the
+// default set and no layout (the desktop's keyboard change) restores the start-up
+// locale: the user's locale in the dialog character set (font_locale.h).
 void SetInputLocale(uint32_t charset, intptr_t layout);
 const InputLocale& CurrentInputLocale();
 // Back to the start-up locale (start-up, tests).

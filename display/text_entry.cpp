@@ -5,51 +5,15 @@
 #include <string>
 
 #include "display/charset_text.h"
+#include "display/font_locale.h"
+#include "display/input_locale.h"
+#include "platform/text/charset_utf8.h"
 #include "platform/text/code_page.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/window.h"
 
 namespace ql {
-
-namespace {
-
-constexpr char kUnconvertible = '?';
-
-// Bytes that follow a UTF-8 lead byte, and the bits the lead byte carries; -1 for a
-// byte that cannot lead.
-int ContinuationBytes(unsigned char lead, char32_t* bits) {
-    if (lead < 0x80) { *bits = lead; return 0; }
-    if ((lead & 0xE0) == 0xC0) { *bits = lead & 0x1F; return 1; }
-    if ((lead & 0xF0) == 0xE0) { *bits = lead & 0x0F; return 2; }
-    if ((lead & 0xF8) == 0xF0) { *bits = lead & 0x07; return 3; }
-    return -1;
-}
-
-// Code points of UTF-8 text; a malformed sequence gives U+FFFD for its first byte.
-std::u32string DecodeUtf8(std::string_view text) {
-    std::u32string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        char32_t c = 0;
-        const int extra = ContinuationBytes(static_cast<unsigned char>(text[i]), &c);
-        bool valid = extra >= 0 && i + static_cast<size_t>(extra) < text.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        out.push_back(valid ? c : text::kReplacementCharacter);
-        i += valid ? static_cast<size_t>(extra) + 1 : 1;
-    }
-    return out;
-}
-
-std::string EncodeForCharset(uint8_t charset, std::u32string_view text) {
-    return text::EncodeCodePage(CodePageOfCharset(charset), text, kUnconvertible);
-}
-
-}  // namespace
 
 void TrimTrailingSpaces(std::string& text) {
     constexpr unsigned char kLastBlankCode = 32;
@@ -82,9 +46,14 @@ int InsertTextAtSelection(platform::WindowHandle edit, std::string_view text, bo
     return 1;
 }
 
-int PasteTextInCharset(platform::WindowHandle edit, std::string_view utf8, uint8_t charset) {
-    std::string converted = EncodeForCharset(charset, DecodeUtf8(utf8));
+std::string PastedTextInCharset(uint8_t charset, std::string_view utf8) {
+    std::string converted = text::Utf8ToCharsetText(charset, utf8);
     TrimTrailingSpaces(converted);
+    return converted;
+}
+
+int PasteTextInCharset(platform::WindowHandle edit, std::string_view utf8, uint8_t charset) {
+    const std::string converted = PastedTextInCharset(charset, utf8);
     if (converted.empty() || InsertTextAtSelection(edit, converted, true) == 0) {
         ui::Beep(ui::BeepKind::Default);
         return 0;
@@ -94,7 +63,7 @@ int PasteTextInCharset(platform::WindowHandle edit, std::string_view utf8, uint8
 
 int InsertInputMethodResult(platform::WindowHandle edit, std::u16string_view result,
                             uint8_t charset) {
-    const std::string converted = EncodeForCharset(charset, text::DecodeUtf16(result));
+    const std::string converted = text::EncodeCharsetText(charset, text::DecodeUtf16(result));
     if (converted.size() > kMaxEntryTextBytes || InsertTextAtSelection(edit, converted, false) == 0) {
         ui::Beep(ui::BeepKind::Default);
         return 0;
@@ -104,6 +73,11 @@ int InsertInputMethodResult(platform::WindowHandle edit, std::u16string_view res
 
 uint32_t SelectKeyboardLayoutForCharset(uint8_t /*charset*/, uint32_t currentLayout) {
     return currentLayout;
+}
+
+uint32_t ActivateKeyboardLayoutForCharset(uint32_t /*layout*/, uint8_t charset, uint32_t fallback) {
+    const uint32_t current = CurrentInputLocale().layout;
+    return LanguageCharset(PrimaryLanguageOf(current)) == charset ? current : fallback;
 }
 
 }  // namespace ql

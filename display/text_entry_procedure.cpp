@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "display/charset_text.h"
+#include "display/clipboard_charset.h"
 #include "display/input_locale.h"
-#include "platform/sys/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/edit_charset.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 
@@ -34,23 +35,13 @@ Subclass& Current() {
     return subclass;
 }
 
-// The program's clipboard text (UTF-8, up to a terminating zero); none when it holds
-// no text or cannot be opened.
-std::optional<std::string> ProgramClipboardText(WindowHandle owner) {
-    if (!sys::IsClipboardFormatAvailable(sys::ClipboardFormat::Text) || !sys::OpenClipboard(owner))
-        return std::nullopt;
-    const std::optional<std::vector<uint8_t>> bytes = sys::GetClipboardData(sys::ClipboardFormat::Text);
-    sys::CloseClipboard();
-    if (!bytes) return std::nullopt;
-    std::string text(bytes->begin(), bytes->end());
-    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
-    return text;
-}
-
 void Paste(WindowHandle edit, intptr_t data) {
     const auto* given = reinterpret_cast<const std::string*>(data);
-    const std::string text = given != nullptr ? *given : ProgramClipboardText(edit).value_or("");
-    PasteTextInCharset(edit, text, EntryCharset(edit));
+    const std::string text = given != nullptr ? *given : ReadClipboardUtf8(edit).value_or("");
+    // A control with a font of its own holds text of the font's set; otherwise the
+    // text is taken in the set of the clipboard's locale (the input language's).
+    const std::optional<ui::ControlFont> font = ui::GetEditFont(edit);
+    PasteTextInCharset(edit, text, font ? font->charset : ResolveClipboardLocale(0).charset);
     const Subclass& subclass = Current();
     if (subclass.control == edit && subclass.dialog && subclass.notificationCode != 0)
         win::PostMessage(subclass.dialog, win::Message::Command,
@@ -79,6 +70,7 @@ bool SubclassTextEntryControl(WindowHandle dialog, int32_t id, uint32_t notifica
     win::WindowProc previous = win::SetWindowProcedure(control, TextEntryWindowProc);
     if (!previous) return false;
     subclass = Subclass{control, dialog, id, notificationCode, std::move(previous)};
+    ui::SetEditCharset(control, EntryCharset(control));
     return true;
 }
 
@@ -102,6 +94,7 @@ intptr_t TextEntryWindowProc(WindowHandle window, win::Message message, uint32_t
             return 1;
         case win::Message::InputLanguageChange:
             SetInputLocale(word, data);
+            ui::SetEditCharset(window, EntryCharset(window));
             break;
         case win::Message::Destroy:
             if (subclass.control == window) {

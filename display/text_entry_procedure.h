@@ -13,17 +13,21 @@
 namespace ql {
 
 // Installs TextEntryWindowProc on the dialog's control `id`, remembering the dialog
-// and the notification code it is told of after a paste (0: not told). False when
-// the control is missing or another live control has the procedure.
+// and the notification code it is told of after a paste (0: not told), and marks the
+// control's text as held in EntryCharset. False when the control is missing or
+// another live control has the procedure.
 bool SubclassTextEntryControl(platform::WindowHandle dialog, int32_t id, uint32_t notificationCode);
 // The control that has the procedure now; null when none.
 platform::WindowHandle SubclassedTextEntryControl();
 
 // InputMethodResult: the text through the control's character set at the caret, not
 // passed on. Paste: the desktop's clipboard text that comes with it, else the
-// program's, converted and put in selected; a beep when it does not fit or is empty;
+// program's, converted to the set of the control's font, or without one to the set of
+// the clipboard's locale (clipboard_charset.h), and put in selected; a beep when it
+// does not fit or is empty;
 // then the registered notification is posted to the dialog. InputLanguageChange: the
-// input locale is stored and the message passed on. Destroy: the control's own
+// input locale is stored, the control's text charset follows it, and the message is
+// passed on. Destroy: the control's own
 // procedure is put back. Everything else goes to the control's own procedure.
 intptr_t TextEntryWindowProc(platform::WindowHandle window, win::Message message, uint32_t word,
                              intptr_t data);

@@ -52,8 +52,11 @@ constexpr int kPortNamesChars = 1024;
 constexpr char kMusicFontNameKey[] = "MusicFontName";
 constexpr char kMusicFontNameDefault[] = "Glyphora";
 constexpr char kDefaultFontFace[] = "Times New Roman";
-// The quick font a missing default measure-number font is made from.
-constexpr int kMeasureNumberQuickFont = 9;
+// The quick font each default font (text lines, lyrics, measure numbers) is made from
+// when none is stored: "Tempo" (the slot text lines made from imported text take),
+// "Lyric" and "Measure numbers". Quick font 0 holds chord diagrams, not letters, so a
+// default left at slot 0 would show typed text as nothing the user can read.
+inline constexpr int kDefaultFontQuickFonts[kDefaultFontCount] = {7, 4, 9};
 
 // Keys of the margins in the header's margin order: left, top, right, bottom.
 inline constexpr const char* kLeftMarginKeys[kMarginCount] = {"LMarginLeft", "LMarginTop",

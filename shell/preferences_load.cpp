@@ -40,7 +40,7 @@ void ReadQuickFonts() {
     }
 }
 
-// The default measure-number font when none is stored: the measure-number quick font.
+// A default font when none is stored: its quick font (kDefaultFontQuickFonts).
 DefaultFontSetting FontFromQuickFont(const QuickFontRecord& quick, int slot) {
     DefaultFontSetting font;
     font.slot = static_cast<uint32_t>(slot);
@@ -60,11 +60,8 @@ void ReadDefaultFonts() {
         if (font.face.empty()) font.face = kDefaultFontFace;
         std::optional<DefaultFontSetting> stored =
             ParseDefaultFont(PrefText(kFontsSection, kDefaultFontKeys[i], "", kCompositeChars));
-        if (stored) {
-            font = *stored;
-        } else if (i == static_cast<int>(DefaultFont::MeasureNumbers)) {
-            font = FontFromQuickFont(prefs.fonts[kMeasureNumberQuickFont], kMeasureNumberQuickFont);
-        }
+        const int quick = kDefaultFontQuickFonts[i];
+        font = stored ? *stored : FontFromQuickFont(prefs.fonts[quick], quick);
     }
     for (int i = 0; i < kFontRefCount; ++i) {
         const DefaultFontSetting& font = Options().DefaultFonts[i];

@@ -15,6 +15,7 @@
 #include "platform/text/text_metrics.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/edit_charset.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
@@ -104,12 +105,15 @@ void EntrySession::Open(WindowHandle dialog) {
     text::TextMetrics tm;
     text::GetTextMetrics(dc_, &tm);
     metrics_ = {widest.cx, tm.height, tm.ascent};
+    // The entry holds its text in the input language's character set, lyrics too.
+    const WindowHandle edit = ui::GetDialogItem(dialog, kEntryEdit);
+    ui::SetEditCharset(edit, EntryCharset(edit));
     SetEditText(dialog, request_.initial);
     // Typed and pasted text arrive through the entry's own procedure, in the input
     // language's character set; a paste is followed by a re-read.
     if (!IsLyric()) SubclassTextEntryControl(dialog, kEntryEdit, ui::kEditChange);
     Resize(dialog, request_.initial);
-    win::SetFocus(ui::GetDialogItem(dialog, kEntryEdit));
+    win::SetFocus(edit);
     win::SetCursorPosition({pointer_.x + kEntryPointerDx, pointer_.y + kEntryPointerDy});
 }
 

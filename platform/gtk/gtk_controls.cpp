@@ -11,6 +11,7 @@
 #include "platform/gtk/gtk_menus.h"
 #include "platform/ui/control_state.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/edit_charset.h"
 #include "platform/ui/status_bar.h"
 #include "platform/ui/trackbar.h"
 #include "platform/win/input.h"
@@ -320,8 +321,9 @@ void SyncEntryFont(GtkEntry* entry, WindowHandle w) {
     pango_font_description_free(description);
 }
 
+// An edit's text is shown in UTF-8, converted from the edit's character set.
 void SyncEdit(GtkWidget* widget, WindowHandle w) {
-    std::string text = win::GetWindowText(w);
+    const std::string text = ui::EditTextToDisplay(w, win::GetWindowText(w));
     if (GtkTextView* view = TextViewOf(widget)) {
         gtk_text_view_set_editable(view, !ui::IsEditReadOnly(w));
         GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
@@ -468,9 +470,10 @@ void OnClicked(GtkButton* button, gpointer data) {
     win::PostMessage(w, win::Message::LeftButtonUp, 0, 0);
 }
 
-// What the user typed becomes the edit's text, selection after it, and its parent
-// hears of the change.
-void TypedIntoEdit(WindowHandle w, const std::string& typed) {
+// What the user typed (UTF-8) becomes the edit's text in its character set, selection
+// after it, and its parent hears of the change.
+void TypedIntoEdit(WindowHandle w, const std::string& shown) {
+    const std::string typed = ui::EditTextFromDisplay(w, shown);
     if (typed == win::GetWindowText(w)) return;
     win::SetWindowText(w, typed);
     ui::SelectEditText(w, static_cast<int32_t>(typed.size()), static_cast<int32_t>(typed.size()));
@@ -502,11 +505,13 @@ constexpr char kWindowKey[] = "ql-window";
 void ShowEditText(GtkWidget* entry, WindowHandle w) {
     Peer* peer = PeerOf(w);
     if (!peer) return;
-    const std::string text = win::GetWindowText(w);
+    const std::string held = win::GetWindowText(w);
+    const std::string text = ui::EditTextToDisplay(w, held);
     const ui::EditSelection selection = ui::GetEditSelection(w);
     peer->syncing = true;
     if (text != gtk_entry_get_text(GTK_ENTRY(entry))) gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
-    const std::string before = text.substr(0, static_cast<size_t>(std::max(selection.end, 0)));
+    const std::string before =
+        ui::EditTextToDisplay(w, std::string_view(held).substr(0, static_cast<size_t>(std::max(selection.end, 0))));
     const bool valid = g_utf8_validate(before.c_str(), -1, nullptr) != 0;
     gtk_editable_set_position(GTK_EDITABLE(entry),
                               valid ? static_cast<gint>(g_utf8_strlen(before.c_str(), -1)) : -1);

@@ -22,6 +22,7 @@ struct ButtonState final : win::WindowExtension {
 struct EditState final : win::WindowExtension {
     uint32_t limit = 0;
     std::optional<ControlFont> font;
+    std::optional<uint8_t> charset;  // of text without a font of its own (edit_charset.h)
     int32_t selectionStart = 0;
     int32_t selectionEnd = 0;
 };

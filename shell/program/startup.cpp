@@ -21,6 +21,7 @@
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "display/font_locale.h"
 #include "platform/text/font_catalog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
@@ -125,6 +126,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     }
     if (StartupCode code = CheckFonts(options); code != StartupCode::Ok) return Stop(code);
     if (InitCoreServices() != CoreStartup::Ok) return Stop(StartupCode::NoCore);
+    InitFontLocale();  // the user's locale and the dialog character set, before any entry
     OpenSettingsFiles();
     RegisterProgramMenus();  // before the language is chosen
     LoadPreferences();

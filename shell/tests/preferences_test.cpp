@@ -55,6 +55,30 @@ TEST_F(PreferencesTest, FirstRunWritesTheDefaults) {
     EXPECT_STREQ(ProgramPreferences().musicFaceName, "Glyphora");
 }
 
+// With no default fonts stored, text lines, lyrics and measure numbers take the quick
+// fonts "Tempo", "Lyric" and "Measure numbers", the new score's references name them: never
+// quick font 0, the chord diagrams, in which a typed text line shows nothing readable.
+TEST_F(PreferencesTest, MissingDefaultFontsAreMadeFromQuickFontsThatWriteLetters) {
+    Open();
+    LoadPreferences();
+    const PreferenceDefaults& prefs = ProgramPreferences();
+    const char* names[] = {"Tempo", "Lyric", "Measure numbers"};
+    for (int i = 0; i < kDefaultFontCount; ++i) {
+        const DefaultFontSetting& font = Options().DefaultFonts[i];
+        EXPECT_EQ(font.winFont, 0u) << i;
+        ASSERT_LT(font.slot, static_cast<uint32_t>(kScoreFontCount)) << i;
+        EXPECT_STREQ(prefs.fonts[font.slot].name, names[i]) << i;
+        EXPECT_EQ(font.face, "Times New Roman") << i;
+    }
+    // What a new score copies for its text lines and lyrics.
+    for (const FontRef& ref : prefs.fontRefs) {
+        const int slot = ref.faceIndex;  // a packed field, read by value
+        EXPECT_EQ(+ref.flag, 0);
+        ASSERT_LT(slot, kScoreFontCount);
+        EXPECT_STREQ(prefs.fonts[slot].face, "Times New Roman");
+    }
+}
+
 // A later run that finds the subkeys writes nothing at load.
 TEST_F(PreferencesTest, LaterRunWritesNothingAtLoad) {
     Open();

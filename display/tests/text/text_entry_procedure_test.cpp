@@ -15,6 +15,7 @@
 #include "platform/tests/win/plain_window.h"
 #include "platform/ui/control_state.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/edit_charset.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
@@ -99,6 +100,19 @@ TEST_F(TextEntryProcedure, InputMethodTextTakesTheControlsCharacterSet) {
     EXPECT_EQ(win::GetWindowText(edit_), "a\xD9" "b");
     EXPECT_EQ(ui::GetEditSelection(edit_).start, 2);
     EXPECT_TRUE(ui::headless::Beeps().empty());
+}
+
+// The control's text is marked as held in the input language's character set, and
+// follows a change of language, so that the desktop's entry shows it as its characters.
+TEST_F(TextEntryProcedure, TheControlsTextCharsetFollowsTheInputLanguage) {
+    EXPECT_EQ(ui::GetEditCharset(edit_), std::nullopt);
+    SetInputLocale(kGreek, 0x0408);
+    ASSERT_TRUE(SubclassTextEntryControl(host_, kEditId, 0));
+    EXPECT_EQ(ui::GetEditCharset(edit_), kGreek);
+    win::SendMessage(edit_, win::Message::InputLanguageChange, kCyrillic, 0x0419);
+    EXPECT_EQ(ui::GetEditCharset(edit_), kCyrillic);
+    EXPECT_EQ(Compose(kMir), 1);
+    EXPECT_EQ(ui::EditTextToDisplay(edit_, win::GetWindowText(edit_)), "Мир");
 }
 
 // A result that would take the control past 1,023 bytes is refused with a beep, whole.

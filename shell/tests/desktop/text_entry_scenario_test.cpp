@@ -1,6 +1,7 @@
 // Typing a text line on the desktop: the Text & Symbols tool armed from the Main
 // palette, a click on the page opens the entry window there, the typed text shows in
-// it, Enter closes the entry, and Escape closes it leaving the page as it was.
+// it, Enter closes the entry and the line shows on the page, and Escape closes it
+// leaving the page as it was.
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -12,6 +13,12 @@ namespace {
 
 constexpr int kCell = 37;  // a 36-pixel palette button and its one-pixel gap
 constexpr int kTextSymbolsButton = 3;
+// Where a placed line's ink is looked for around the click: up from its baseline, down
+// for descenders, and half its width to each side; the least ink of half a word.
+constexpr int kTextRise = 40;
+constexpr int kTextDrop = 12;
+constexpr int kTextHalfWidth = 100;
+constexpr int kLeastTextInk = 60;
 
 class TextEntryScenario : public DesktopScenario {
   protected:
@@ -107,6 +114,14 @@ TEST_F(TextEntryScenario, TypedTextShowsInTheEntryEnterPlacesItAndEscapeDropsIt)
     PointerAway();
     const ScreenPicture placed = Screen();
     WritePng(placed, TestOutputFolder() / "text_entry_placed_desktop.png");
+    // The placed line stands on the page, centred on the click with its baseline there:
+    // ink on both sides of the click that the page did not have before.
+    const auto newInk = [&](int from, int to) {
+        return placed.DarkPixels(from, y - kTextRise, to, y + kTextDrop) -
+               before.DarkPixels(from, y - kTextRise, to, y + kTextDrop);
+    };
+    EXPECT_GT(newInk(first - kTextHalfWidth, first), kLeastTextInk) << "no text left of the click";
+    EXPECT_GT(newInk(first, first + kTextHalfWidth), kLeastTextInk) << "no text right of the click";
 
     // Escape closes the entry and the page stays as it was.
     const int second = left + 3 * (right - left) / 4;
