@@ -212,12 +212,16 @@ int32_t StepEditValue(platform::WindowHandle dialog, int32_t upDown, bool down) 
 }
 
 int32_t ClampEditNonNegative(platform::WindowHandle dialog, int32_t upDown, bool down) {
-    int32_t value = SteppedValue(ReadEditValue(dialog, upDown), down);
+    return StepFieldNonNegative(dialog, upDown + 1, down);
+}
+
+int32_t StepFieldNonNegative(platform::WindowHandle dialog, int32_t editId, bool down) {
+    int32_t value = SteppedValue(ui::GetItemInt(dialog, editId).value_or(0), down);
     if (value < 0) {
         BeepAtLimit();
         value = 0;
     }
-    ui::SetItemInt(dialog, upDown + 1, value);
+    ui::SetItemInt(dialog, editId, value);
     return value;
 }
 

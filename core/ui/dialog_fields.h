@@ -45,6 +45,9 @@ int32_t StepEditValue(platform::WindowHandle dialog, int32_t upDown, bool down);
 // One step bounded below by 0 (a step below 0 beeps and gives 0); writes and
 // returns the new value.
 int32_t ClampEditNonNegative(platform::WindowHandle dialog, int32_t upDown, bool down);
+// The same for an edit named by its own id (for edits whose up-down is not the id
+// before them).
+int32_t StepFieldNonNegative(platform::WindowHandle dialog, int32_t editId, bool down);
 
 // The decimal stepper: one step of a text "integer.hh" (pairing above). The integer
 // never goes below 0; the hundredths carry into the integer both ways; 0.00

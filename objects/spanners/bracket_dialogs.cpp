@@ -1,11 +1,13 @@
 // The "Measure End" (856, widget bracket) and "Octave" (864, octave line) dialogs on
-// a working copy of the bracket's label flags and code and its endpoint; the
-// bracket changes only on an OK that changes what the file would store. "Octave"
-// also keeps the next drag commit from recomputing the label from the hook.
+// a working copy of the bracket's label and its endpoint; "Set image..." edits the
+// copied label in the text-properties dialog. The bracket changes only on an OK that
+// changes what the file would store. "Octave" also keeps the next drag commit from
+// recomputing the label from the hook.
 #include <cstring>
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/objects/class_table.h"
 #include "core/text/text_dialog_controls.h"
 #include "core/text/text_object.h"
 #include "core/ui/help.h"
@@ -14,10 +16,12 @@
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
 #include "objects/spanners/spanner_objects.h"
+#include "objects/text_marks/set_image_dialog.h"
 #include "platform/sys/help.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/window.h"
 #include "shell/resources/spanner_dialog_resources.h"
 
 namespace ql {
@@ -29,12 +33,10 @@ using platform::WindowHandle;
 constexpr uint16_t kOctaveBelowBits = 0x0300;  // text flag bits 8 and 9
 
 struct BracketValues {
-    uint16_t flags = 0;
-    uint16_t code = 0;  // the one-character label (no owned string)
+    TextImage label;
     SpannerEndpoint endpoint{};
     bool operator==(const BracketValues& other) const {
-        return flags == other.flags && code == other.code &&
-               std::memcmp(&endpoint, &other.endpoint, sizeof endpoint) == 0;
+        return SameStoredImage(label, other.label) && std::memcmp(&endpoint, &other.endpoint, sizeof endpoint) == 0;
     }
 };
 
@@ -48,33 +50,32 @@ struct BracketDialogRun {
 BracketDialogRun g_run;
 
 BracketValues ValuesOf(ScoreObject* object) {
-    const TextObject* label = AsTextObject(object);
     BracketValues values;
-    values.flags = label->body.flags;
-    values.code = (label->body.flags & kTextOwnsString) != 0 ? 0 : label->body.string;
+    values.label = TextImageOf(AsTextObject(object));
     values.endpoint = SpannerOf(object)->endpoint;
     return values;
 }
 
 // The label as the working values would show it, in the label's font.
 void ShowPreview(WindowHandle dialog) {
-    const BracketValues& v = g_run.working;
-    TextObject shown = *AsTextObject(g_run.object);
-    shown.body.flags = v.flags;
-    if ((v.flags & kTextOwnsString) == 0) shown.body.string = v.code;
-    FillTextDialogControls(&shown.header, g_run.view, dialog, kLabelPreview);
+    ScratchTextObject shown(*AsTextObject(g_run.object), g_run.working.label);
+    FillTextDialogControls(&shown.get()->header, g_run.view, dialog, kLabelPreview);
 }
 
 void ChooseOctave(WindowHandle dialog, bool below) {
     BracketValues& v = g_run.working;
+    TextObjectBody& label = v.label.body;
     int16_t& hook = v.endpoint.endHook;
-    v.flags = static_cast<uint16_t>(v.flags & ~(kOctaveBelowBits | kTextOwnsString));
+    // A typed label gives way to the octave sign.
+    if ((label.flags & kTextOwnsString) != 0) label.string = 0;
+    v.label.text.clear();
+    label.flags = static_cast<uint16_t>(label.flags & ~(kOctaveBelowBits | kTextOwnsString));
     if (below) {
-        v.flags |= kOctaveBelowBits;
-        if (v.code != kOctaveKeptBelowCode) v.code = kOctaveBelowCode;
+        label.flags |= kOctaveBelowBits;
+        if (label.string != kOctaveKeptBelowCode) label.string = kOctaveBelowCode;
         if (hook > 0) hook = static_cast<int16_t>(-hook);
     } else {
-        v.code = kOctaveAboveCode;
+        label.string = kOctaveAboveCode;
         if (hook < 0) hook = static_cast<int16_t>(-hook);
     }
     ShowPreview(dialog);
@@ -84,21 +85,28 @@ void InitBracketDialog(WindowHandle dialog) {
     ui::CheckItem(dialog, kBracketDashed, (g_run.working.endpoint.style & kSpannerDashedMask) != 0);
     if (g_run.octave)
         ui::CheckRadioButton(dialog, kOctaveAbove, kOctaveBelow,
-                             (g_run.working.flags & kOctaveBelowBits) != 0 ? kOctaveBelow : kOctaveAbove);
+                             (g_run.working.label.body.flags & kOctaveBelowBits) != 0 ? kOctaveBelow : kOctaveAbove);
     ShowPreview(dialog);
 }
 
 void Commit() {
     TextObject* label = AsTextObject(g_run.object);
     const BracketValues& v = g_run.working;
+    const bool labelChanged = !SameStoredImage(v.label, TextImageOf(label));
     // A typed label replaced by an octave sign gives its string up.
-    if ((label->body.flags & kTextOwnsString) != 0 && (v.flags & kTextOwnsString) == 0)
-        DestroyTextObject(label);
-    label->body.flags = v.flags;
-    if ((v.flags & kTextOwnsString) == 0) label->body.string = v.code;
+    if (labelChanged) ApplyTextImage(label, v.label);
     SpannerOf(g_run.object)->endpoint = v.endpoint;
+    if (labelChanged) ClassOf(g_run.object).Measure(g_run.object, g_run.view);
     SetDocumentModified(g_run.view->document);
     if (g_run.octave) SkipNextOctaveFollow();
+}
+
+// The label edited in the text-properties dialog, on the working copy.
+void SetImage(WindowHandle dialog) {
+    win::EnableWindow(dialog, false);
+    RunTextImageDialog(g_run.view, &g_run.working.label);
+    win::EnableWindow(dialog, true);
+    ShowPreview(dialog);
 }
 
 intptr_t OnCommand(WindowHandle dialog, int32_t id) {
@@ -111,6 +119,8 @@ intptr_t OnCommand(WindowHandle dialog, int32_t id) {
     } else if (id == kBracketDashed) {
         uint8_t& style = g_run.working.endpoint.style;
         style = static_cast<uint8_t>((style & kSpannerHookFirstMask) | ((style & kSpannerDashedMask) == 0 ? 1 : 0));
+    } else if (id == kBracketSetImage) {
+        SetImage(dialog);
     } else if (g_run.octave && (id == kOctaveAbove || id == kOctaveBelow)) {
         ChooseOctave(dialog, id == kOctaveBelow);
     } else {

@@ -1,6 +1,7 @@
 // The "Repeat Ending" dialog (859): the measures an ending covers, typed as display
-// numbers, its four pass numbers and its dashed style, on a working copy of the
-// edited ending's values; the ending changes only on an OK that changes something.
+// numbers, its four pass numbers, its dashed style and its label ("Set image..."), on
+// a working copy of the edited ending's values; the ending changes only on an OK that
+// changes something. The up-downs step the six numbers, never below 0.
 // Measure numbers are found from the measure before the view's current one (a
 // multi-measure rest answers to every number it stands for); the ending stays in its
 // own measure and the typed "From" only counts the span.
@@ -10,6 +11,7 @@
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/objects/class_table.h"
 #include "core/text/text_dialog_controls.h"
 #include "core/text/text_object.h"
 #include "core/ui/dialog_fields.h"
@@ -21,10 +23,12 @@
 #include "objects/spanners/repeat_ending_list.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
+#include "objects/text_marks/set_image_dialog.h"
 #include "platform/sys/help.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/window.h"
 #include "shell/resources/spanner_dialog_resources.h"
 
 namespace ql {
@@ -42,12 +46,13 @@ inline constexpr char kPassNotice[] = "Repeat # too large";
 // What the dialog edits, as the file would store it (the label's run-time caches are
 // not part of it).
 struct EndingValues {
+    TextImage label;
     SpannerEndpoint endpoint{};
     uint16_t span = 1;
     uint8_t passes[kPassCount] = {};
     bool operator==(const EndingValues& other) const {
-        return std::memcmp(&endpoint, &other.endpoint, sizeof endpoint) == 0 && span == other.span &&
-               std::equal(passes, passes + kPassCount, other.passes);
+        return SameStoredImage(label, other.label) && std::memcmp(&endpoint, &other.endpoint, sizeof endpoint) == 0 &&
+               span == other.span && std::equal(passes, passes + kPassCount, other.passes);
     }
 };
 
@@ -61,6 +66,7 @@ EndingDialogRun g_run;
 
 EndingValues ValuesOf(const RepeatEndingObject& ending) {
     EndingValues values;
+    values.label = TextImageOf(&ending.text);
     values.endpoint = ending.spanner.endpoint;
     values.span = ending.span;
     std::copy(ending.passes, ending.passes + kPassCount, values.passes);
@@ -88,7 +94,39 @@ int MeasureOfNumber(int number, int from) {
 }
 
 void ShowLabelPreview(WindowHandle dialog) {
-    FillTextDialogControls(&g_run.ending->text.header, g_run.view, dialog, kLabelPreview);
+    ScratchTextObject shown(g_run.ending->text, g_run.working.label);
+    FillTextDialogControls(&shown.get()->header, g_run.view, dialog, kLabelPreview);
+}
+
+void ShowPasses(WindowHandle dialog) {
+    for (int i = 0; i < kPassCount; ++i) ui::SetItemInt(dialog, kFirstPass + i, g_run.working.passes[i]);
+}
+
+// The label edited in the text-properties dialog, on the working copy; the passes
+// are read again from the new label.
+void SetImage(WindowHandle dialog) {
+    win::EnableWindow(dialog, false);
+    const bool changed = RunTextImageDialog(g_run.view, &g_run.working.label);
+    win::EnableWindow(dialog, true);
+    ShowLabelPreview(dialog);
+    if (!changed) return;
+    ScratchTextObject label(g_run.ending->text, g_run.working.label);
+    ParsePassesOfLabel(*label.get(), g_run.working.passes);
+    ShowPasses(dialog);
+}
+
+// An up-down's arrow steps the number field beside it.
+intptr_t OnScroll(WindowHandle dialog, uint32_t word, intptr_t data) {
+    const win::ScrollCode code = win::ScrollCodeOf(word);
+    if (code != win::ScrollCode::LineUp && code != win::ScrollCode::LineDown) return 0;
+    constexpr int32_t kFields[kNumberFieldCount] = {kFromMeasure, kThroughMeasure, kFirstPass,
+                                                    kFirstPass + 1, kFirstPass + 2, kLastPass};
+    for (int i = 0; i < kNumberFieldCount; ++i) {
+        if (static_cast<uint32_t>(data) != ui::GetDialogItem(dialog, kFirstNumberSpin + i).bits) continue;
+        StepFieldNonNegative(dialog, kFields[i], code == win::ScrollCode::LineDown);
+        return 1;
+    }
+    return 0;
 }
 
 void InitEndingDialog(WindowHandle dialog) {
@@ -98,7 +136,7 @@ void InitEndingDialog(WindowHandle dialog) {
     const int through = std::min(current + std::max<int>(g_run.working.span, 1) - 1, std::max(MeasureCount(), current));
     ui::SetItemInt(dialog, kThroughMeasure, DisplayNumber(through));
     if (g_run.working.passes[0] == 0) ParsePassesOfLabel(g_run.ending->text, g_run.working.passes);
-    for (int i = 0; i < kPassCount; ++i) ui::SetItemInt(dialog, kFirstPass + i, g_run.working.passes[i]);
+    ShowPasses(dialog);
     ShowLabelPreview(dialog);
 }
 
@@ -135,10 +173,13 @@ bool ReadPasses(WindowHandle dialog) {
 void OnOk(WindowHandle dialog) {
     if (!ReadSpan(dialog) || !ReadPasses(dialog)) return;
     RepeatEndingObject* ending = g_run.ending;
-    // The label is edited only through its own dialog, so label bytes never differ here.
     if (g_run.working == ValuesOf(*ending)) {
         ui::EndDialog(dialog, ui::kIdCancel);
         return;
+    }
+    if (!SameStoredImage(g_run.working.label, TextImageOf(&ending->text))) {
+        ApplyTextImage(&ending->text, g_run.working.label);
+        ClassOf(&ending->text.header).Measure(&ending->text.header, g_run.view);
     }
     ending->spanner.endpoint = g_run.working.endpoint;
     ending->span = g_run.working.span;
@@ -156,14 +197,17 @@ intptr_t OnCommand(WindowHandle dialog, int32_t id) {
     } else if (id == kDashedBracket) {
         uint8_t& style = g_run.working.endpoint.style;
         style = static_cast<uint8_t>((style & 0xF0) | ((style & 0x0F) == 0 ? 1 : 0));
+    } else if (id == kEndingSetImage) {
+        SetImage(dialog);
     } else {
         return 0;
     }
     return 1;
 }
 
-intptr_t EndingDialogProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t) {
+intptr_t EndingDialogProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t data) {
     switch (message) {
+    case win::Message::VerticalScroll: return OnScroll(dialog, word, data);
     case win::Message::InitDialog: InitEndingDialog(dialog); return 1;
     case win::Message::Command: return OnCommand(dialog, static_cast<int32_t>(win::CommandId(word)));
     case win::Message::Help: return ShowHelp(dialog, sys::HelpCommand::Context, kRepeatEndingHelp, nullptr);

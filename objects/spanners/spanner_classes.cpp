@@ -12,6 +12,7 @@
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/hit_record.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
@@ -140,6 +141,22 @@ void AnchorLabelAt(ScoreObject* object, ScoreView* view, LogicalPoint at) {
     EncodeAnchors(view, nullptr, object->subtype == kPageKind ? kPageKind : kTimeKind, &label->body.location, &at, 1);
 }
 
+// A labelled spanner's commit: the line as CommitSpannerDrag stores it, then the
+// label anchored where its handle (the first of the chain) was dropped, found from
+// the handle's own place. 1 when anything was stored.
+int CommitLabelledDrag(ScoreObject* object, ScoreView* view) {
+    const int line = CommitSpannerDrag(object, view);
+    HitRecord* handle = HandleChainOf(object);
+    if (handle == nullptr || handle == LineHead(object) || view == nullptr) return line;
+    TextObject* label = AsTextObject(object);
+    const ObjectLocation before = label->body.location;
+    {
+        const ScopedViewAt at(view, handle);
+        AnchorLabelAt(object, view, handle->point);
+    }
+    return line != 0 || CompareObjectLocations(before, label->body.location) != 0 ? 1 : 0;
+}
+
 // Drag feedback: the four handle points as one line split at the system's end, in
 // the colours the mouse processing selected (drawn twice it is gone again).
 void DrawLineTracking(ScoreObject* object, ScoreView* view) {
@@ -220,7 +237,7 @@ class LabelledSpannerClass : public TextObjectClass {
         DrawSpannerLine(SpannerOf(object), view);
         TextObjectClass::Draw(object, view);
     }
-    int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitSpannerDrag(object, view); }
+    int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitLabelledDrag(object, view); }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override;
     void TrackDrag(ScoreObject* object, ScoreView* view) const override {
         if (int index = GrabbedLineIndex(object))
@@ -294,7 +311,7 @@ class OctaveLineClass final : public LabelledSpannerClass {
   public:
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateOctaveLineAtClick(view); }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
-        const int result = CommitSpannerDrag(object, view);
+        const int result = CommitLabelledDrag(object, view);
         FollowOctaveHook(object);
         return result;
     }
@@ -318,7 +335,7 @@ class RepeatEndingClass final : public LabelledSpannerClass {
     }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
         FreeRepeatEndingList(view != nullptr ? view->document : nullptr);
-        return CommitSpannerDrag(object, view);
+        return CommitLabelledDrag(object, view);
     }
     void TrackDrag(ScoreObject* object, ScoreView* view) const override {
         AsRepeatEnding(object)->further[1] = 0;

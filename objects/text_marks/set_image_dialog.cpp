@@ -38,7 +38,7 @@ constexpr uint16_t kCodeMask = 0x00FF;
 // The dialog's copy of the object being edited.
 struct ImageSession {
     ScoreView* view = nullptr;
-    TextObject* object = nullptr;
+    TextImage opening;  // what the dialog opened with: OK without a change ends as Cancel
     TextObjectBody body{};
     std::string text;
     bool filling = false;
@@ -125,8 +125,7 @@ void OnOk(WindowHandle dialog, ImageSession& s) {
     }
     if (!IsOwnFont(s.body) && s.body.style > kLastProgramStyle)
         TheTextToolState().importedTextSlot = s.body.style;
-    const char* old = TextObjectString(s.object);
-    if (StoredFormOf(s.body, s.text) == StoredFormOf(s.object->body, old != nullptr ? old : "")) {
+    if (StoredFormOf(s.body, s.text) == StoredFormOf(s.opening.body, s.opening.text)) {
         ui::EndDialog(dialog, ui::kIdCancel);
         return;
     }
@@ -176,41 +175,74 @@ intptr_t SetImageDialogProc(WindowHandle dialog, win::Message message, uint32_t 
     }
 }
 
-int OpenTextPropertiesDialog(ScoreObject* object, ScoreView* view) {
-    if (object == nullptr || view == nullptr || view->document == nullptr || g_session != nullptr)
-        return 0;
-    ImageSession session;
-    session.view = view;
-    session.object = AsTextObject(object);
-    session.body = session.object->body;
-    const char* text = TextObjectString(session.object);
-    session.text = text != nullptr ? text : "";
-    g_session = &session;
-    const intptr_t result = ModalDialogBox(view, kSetImageDialog, &SetImageDialogProc);
-    g_session = nullptr;
-    if (result != ui::kIdOk) return 0;
-    TextObject* target = session.object;
-    const bool toText = IsText(session.body);
+TextImage TextImageOf(const TextObject* text) {
+    const char* string = TextObjectString(text);
+    return TextImage{text->body, string != nullptr ? string : ""};
+}
+
+bool SameStoredImage(const TextImage& a, const TextImage& b) {
+    return StoredFormOf(a.body, a.text) == StoredFormOf(b.body, b.text);
+}
+
+bool ApplyTextImage(TextObject* target, const TextImage& image) {
+    const bool toText = IsText(image.body);
     const uint16_t pool = target->body.stringPool;
     const uint16_t handle = target->body.string;
     const bool hadString = IsText(target->body);
-    target->body = session.body;
+    target->body = image.body;
     target->body.fontCache = 0;
     target->body.bitmapCache = 0;
     if (toText) {
         target->body.stringPool = pool;
         target->body.string = hadString ? handle : 0;
-        if (!hadString && !GiveEmptyTextString(target)) return 0;
-        SetTextObjectString(target, session.text.c_str());
-    } else {
-        if (hadString) {
-            TextObject old{};
-            old.body.flags = kTextOwnsString;
-            old.body.stringPool = pool;
-            old.body.string = handle;
-            if (char* string = TextObjectString(&old)) FreeRecord(pool, string);
+        if (!hadString && !GiveEmptyTextString(target)) {
+            target->body.flags = static_cast<uint16_t>(target->body.flags & ~kTextOwnsString);
+            return false;
         }
+        SetTextObjectString(target, image.text.c_str());
+    } else if (hadString) {
+        TextObject old{};
+        old.body.flags = kTextOwnsString;
+        old.body.stringPool = pool;
+        old.body.string = handle;
+        if (char* string = TextObjectString(&old)) FreeRecord(pool, string);
     }
+    return true;
+}
+
+ScratchTextObject::ScratchTextObject(const TextObject& model, const TextImage& image) : object_(model) {
+    object_.body.flags = static_cast<uint16_t>(object_.body.flags & ~kTextOwnsString);
+    object_.body.string = 0;
+    object_.body.stringPool = 0;
+    object_.body.fontCache = 0;
+    object_.body.bitmapCache = 0;
+    ApplyTextImage(&object_, image);
+}
+
+ScratchTextObject::~ScratchTextObject() {
+    DestroyTextObject(&object_);
+}
+
+bool RunTextImageDialog(ScoreView* view, TextImage* image) {
+    if (image == nullptr || view == nullptr || view->document == nullptr || g_session != nullptr) return false;
+    ImageSession session;
+    session.view = view;
+    session.opening = *image;
+    session.body = image->body;
+    session.text = image->text;
+    g_session = &session;
+    const intptr_t result = ModalDialogBox(view, kSetImageDialog, &SetImageDialogProc);
+    g_session = nullptr;
+    if (result != ui::kIdOk) return false;
+    *image = TextImage{session.body, session.text};
+    return true;
+}
+
+int OpenTextPropertiesDialog(ScoreObject* object, ScoreView* view) {
+    if (object == nullptr) return 0;
+    TextImage image = TextImageOf(AsTextObject(object));
+    if (!RunTextImageDialog(view, &image)) return 0;
+    if (!ApplyTextImage(AsTextObject(object), image)) return 0;
     SetDocumentModified(view->document);
     ClassOf(object).Measure(object, view);
     return 1;

@@ -81,8 +81,16 @@ void DialogGrid::RightEdit(int32_t id, int column, int row) {
 
 void DialogGrid::SpinEdit(int32_t spinId, int column, int row) {
     Edit(spinId + 1, column, row);
+    SpinAfterEdit(spinId, column, row);
+}
+
+void DialogGrid::SpinAfterEdit(int32_t spinId, int column, int row) {
     AddAt(ui::kUpDownClass, spinId, "", static_cast<int16_t>(X(column) + sizes_.numberWidth), row,
           kSpinWidth, kVisible | ui::kUpDownSetBuddyInt | ui::kUpDownArrowKeys);
+}
+
+void DialogGrid::Button(int32_t id, const char* text, int column, int row) {
+    Add(ui::kButtonClass, id, text, column, row, sizes_.buttonWidth, kTab);
 }
 
 void DialogGrid::BoundSpinEdit(int32_t spinId, int column, int row) {

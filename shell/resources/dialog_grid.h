@@ -54,6 +54,11 @@ class DialogGrid {
     // The same, bound to its edit: the arrows step the number in the edit (for
     // dialogs whose procedure leaves the stepping to the up-down).
     void BoundSpinEdit(int32_t spinId, int column, int row);
+    // An up-down of any id after the edit of the cell; its arrows reach the dialog
+    // as scroll messages.
+    void SpinAfterEdit(int32_t spinId, int column, int row);
+    // A push button of the button width.
+    void Button(int32_t id, const char* text, int column, int row);
     // The default OK button with Cancel under it.
     void Buttons(int column, int row, const char* ok = "&OK", const char* cancel = "&Cancel");
 

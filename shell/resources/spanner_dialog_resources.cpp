@@ -1,6 +1,6 @@
 // The spanner dialogs' templates, laid out on the dialog grid: the repeat ending's
-// measure range and four pass numbers, and the brackets' dashed check box, label
-// preview and octave radios.
+// measure range and four pass numbers with their up-downs, and the brackets' dashed
+// check box, label preview, "Set image..." button and octave radios.
 #include "shell/resources/spanner_dialog_resources.h"
 
 #include "platform/ui/dialog_template.h"
@@ -20,15 +20,19 @@ ui::DialogTemplate RepeatEndingTemplate() {
     DialogGrid b("Repeat Ending", 4, 7, kSizes);
     b.Label("From measure: ", 0, 0);
     b.Edit(kFromMeasure, 1, 0);
+    b.SpinAfterEdit(kFirstNumberSpin, 1, 0);
     b.Label("Through: ", 0, 1);
     b.Edit(kThroughMeasure, 1, 1);
+    b.SpinAfterEdit(kFirstNumberSpin + 1, 1, 1);
     b.Label("Place up to 4 repeat numbers from left to right", 0, 2, kPlacementNote, 3);
     for (int i = 0; i < 4; ++i) {
         b.Label(kPassTexts[i], i, 3);
         b.Edit(kFirstPass + i, i, 4);
+        b.SpinAfterEdit(kFirstNumberSpin + 2 + i, i, 4);
     }
     b.Check(kDashedBracket, "Dashed bracket", 0, 5);
     b.Edit(kLabelPreview, 1, 5);
+    b.Button(kEndingSetImage, "Set image...", 2, 5);
     b.Buttons(3, 0);
     return b.dialog;
 }
@@ -39,6 +43,7 @@ ui::DialogTemplate BracketTemplate(const char* caption, bool octave) {
     DialogGrid b(caption, 3, 4, kSizes);
     b.Check(kBracketDashed, "Dashed bracket", 0, 0);
     b.Edit(kLabelPreview, 1, 0);
+    b.Button(kBracketSetImage, "Set image...", 1, 1);
     if (octave) {
         b.Radio(kOctaveAbove, "8va  Octave above", 0, 1, true);
         b.Radio(kOctaveBelow, "8vb  Octave below", 0, 2);

@@ -16,12 +16,18 @@ constexpr int32_t kFromMeasure = 1131;
 constexpr int32_t kThroughMeasure = 1132;
 constexpr int32_t kFirstPass = 1133;  // 1133..1136: passes A to D
 constexpr int32_t kLastPass = 1136;
+constexpr int32_t kEndingSetImage = 1125;
+// The up-downs beside the six number fields, in the fields' order (From, Through,
+// passes A to D): 1141..1146.
+constexpr int32_t kFirstNumberSpin = 1141;
+constexpr int kNumberFieldCount = 6;
 constexpr int32_t kLabelPreview = 1315;
 constexpr int32_t kPlacementNote = 122;
 constexpr uint32_t kRepeatEndingHelp = 1353;
 constexpr int32_t kMeasureEndDialog = 856;
 constexpr int32_t kOctaveDialog = 864;
 constexpr int32_t kBracketDashed = 1104;
+constexpr int32_t kBracketSetImage = 1114;
 constexpr int32_t kOctaveAbove = 1302;
 constexpr int32_t kOctaveBelow = 1303;
 constexpr uint32_t kMeasureEndHelp = 1000;

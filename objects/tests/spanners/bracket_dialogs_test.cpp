@@ -1,6 +1,7 @@
 // The "Measure End" and "Octave" dialogs: an OK without a change ends as Cancel with
 // the score unmodified; the dashed toggle; "8vb" turning the label and the end hook
-// (230 kept); and the next commit leaving the label as the dialog set it.
+// (230 kept); the next commit leaving the label as the dialog set it; and the label
+// edited through "Set image..." on the dialog's copy.
 #include "core/draw/fonts.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
@@ -14,6 +15,7 @@
 #include "platform/win/window.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/spanner_dialog_resources.h"
+#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_spanners {
 namespace {
@@ -27,6 +29,7 @@ class BracketDialogsTest : public SpannerTest {
     void SetUp() override {
         SpannerTest::SetUp();
         RegisterSpannerDialogResources();
+        RegisterTextDialogResources();
         BuildScore(1, {1}, 4);
         Locate(1, 2);
         view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 900};
@@ -138,6 +141,66 @@ TEST_F(BracketDialogsTest, OctaveBelowTurnsLabelAndHook) {
     EXPECT_EQ(label->body.string, kOctaveKeptBelowCode);
     FollowOctaveHook(octave);
     EXPECT_EQ(label->body.string, kOctaveAboveCode);
+}
+
+void ScriptLabelText(const char* text) {
+    SetDialogScript(set_image_dialog::kSetImageDialog, [text](DialogDriver& d) {
+        d.Click(set_image_dialog::kTextLine);
+        d.Type(set_image_dialog::kText, text);
+        d.Click(ui::kIdOk);
+    });
+}
+
+// "Set image..." shows the new label in the preview at once; Cancel leaves the
+// bracket's label, OK puts it there as one change.
+TEST_F(BracketDialogsTest, SetImageChangesTheLabelOnlyOnOk) {
+    ScoreObject* widget = CreateWidgetBracketAtClick(view_);
+    ASSERT_NE(widget, nullptr);
+    TextObject* label = AsTextObject(widget);
+    ScriptLabelText("L.H.");
+    std::string preview;
+    EXPECT_EQ(Edit(widget, sd::kMeasureEndDialog, [&](DialogDriver& d) {
+                  d.Click(sd::kBracketSetImage);
+                  preview = d.Text(sd::kLabelPreview);
+                  EXPECT_TRUE(d.IsEnabled(sd::kBracketDashed));
+                  d.Click(ui::kIdCancel);
+              }),
+              0);
+    EXPECT_EQ(preview, "L.H.");
+    EXPECT_STREQ(TextObjectString(label), "R.H.");
+    EXPECT_EQ(doc_->changeCounter, 0);
+
+    ScriptLabelText("L.H.");
+    EXPECT_EQ(Edit(widget, sd::kMeasureEndDialog, [](DialogDriver& d) {
+                  d.Click(sd::kBracketSetImage);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_STREQ(TextObjectString(label), "L.H.");
+    EXPECT_NE(doc_->changeCounter, 0);
+}
+
+// An octave line given a typed label, then turned below: the sign replaces the
+// typed text, whose string is given up (the leak check holds it).
+TEST_F(BracketDialogsTest, TypedOctaveLabelGivesWayToTheSign) {
+    ScoreObject* octave = CreateOctaveLineAtClick(view_);
+    ASSERT_NE(octave, nullptr);
+    TextObject* label = AsTextObject(octave);
+    ScriptLabelText("8va bassa");
+    EXPECT_EQ(Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) {
+                  d.Click(sd::kBracketSetImage);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    ASSERT_NE(label->body.flags & kTextOwnsString, 0);
+    EXPECT_STREQ(TextObjectString(label), "8va bassa");
+    EXPECT_EQ(Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) {
+                  d.Click(sd::kOctaveBelow);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_EQ(label->body.flags & kTextOwnsString, 0);
+    EXPECT_EQ(label->body.string, kOctaveBelowCode);
 }
 
 }  // namespace

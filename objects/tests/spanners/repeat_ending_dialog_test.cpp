@@ -1,10 +1,13 @@
 // The "Repeat Ending" dialog: what it shows, the span counted from the typed measure
 // numbers, the notices that keep it open ("From/To out of range", "Repeat # too
-// large"), an OK without a change ending as Cancel with the score unmodified, and
-// the dashed toggle.
+// large"), an OK without a change ending as Cancel with the score unmodified, the
+// dashed toggle, the up-downs of the number fields and the label's "Set image...".
+#include <string>
+
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "core/text/text_object.h"
 #include "objects/object_services.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
@@ -12,6 +15,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/spanner_dialog_resources.h"
+#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_spanners {
 namespace {
@@ -25,6 +29,7 @@ class RepeatEndingDialogTest : public SpannerTest {
     void SetUp() override {
         SpannerTest::SetUp();
         RegisterSpannerDialogResources();
+        RegisterTextDialogResources();
         BuildScore(2, {2}, 4);
         for (int m = 1; m <= 8; ++m) MeasureRecordOf(doc_, m)->number = static_cast<uint16_t>(m);
         Locate(1, 3);
@@ -109,6 +114,86 @@ TEST_F(RepeatEndingDialogTest, BadNumbersKeepTheDialogOpen) {
     // Nothing was changed.
     EXPECT_EQ(ending_->span, 2);
     EXPECT_EQ(ending_->passes[2], 0);
+    EXPECT_EQ(doc_->changeCounter, 0);
+}
+
+// The arrows beside each number step that number; none goes below 0 (a beep there).
+TEST_F(RepeatEndingDialogTest, UpDownsStepTheNumbersNeverBelowZero) {
+    int from = 0, through = 0, passA = -1, passD = -1;
+    const size_t beeps = ui::headless::Beeps().size();
+    EXPECT_EQ(Run([&](DialogDriver& d) {
+                  EXPECT_TRUE(d.StepUpDown(sd::kFirstNumberSpin + 1, 2));   // Through 4 -> 6
+                  EXPECT_TRUE(d.StepUpDown(sd::kFirstNumberSpin, -1));      // From 3 -> 2
+                  EXPECT_TRUE(d.StepUpDown(sd::kFirstNumberSpin, 1));       // and back to 3
+                  EXPECT_TRUE(d.StepUpDown(sd::kFirstNumberSpin + 2, -3));  // pass A 1 -> 0, 0, 0
+                  EXPECT_TRUE(d.StepUpDown(sd::kFirstNumberSpin + 5, 2));   // pass D 0 -> 2
+                  from = d.Int(sd::kFromMeasure).value_or(0);
+                  through = d.Int(sd::kThroughMeasure).value_or(0);
+                  passA = d.Int(sd::kFirstPass).value_or(-1);
+                  passD = d.Int(sd::kLastPass).value_or(-1);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_EQ(from, 3);
+    EXPECT_EQ(through, 6);
+    EXPECT_EQ(passA, 0);
+    EXPECT_EQ(passD, 2);
+    EXPECT_EQ(ui::headless::Beeps().size(), beeps + 2);
+    EXPECT_EQ(ending_->span, 4);
+    EXPECT_EQ(ending_->passes[0], 0);
+    EXPECT_EQ(ending_->passes[3], 2);
+}
+
+// "Set image..." edits the copy's label: the passes are read again from the new
+// label and the ending keeps its own label until OK; Cancel leaves it as it was.
+TEST_F(RepeatEndingDialogTest, SetImageEditsTheLabelUntilOk) {
+    ending_->text.body.string = '1';
+    auto typeLabel = [](const char* text) {
+        SetDialogScript(set_image_dialog::kSetImageDialog, [text](DialogDriver& d) {
+            d.Click(set_image_dialog::kTextLine);
+            d.Type(set_image_dialog::kText, text);
+            d.Click(ui::kIdOk);
+        });
+    };
+    typeLabel("2, 3");
+    int passA = 0, passB = 0;
+    std::string preview;
+    EXPECT_EQ(Run([&](DialogDriver& d) {
+                  d.Click(sd::kEndingSetImage);
+                  passA = d.Int(sd::kFirstPass).value_or(0);
+                  passB = d.Int(sd::kFirstPass + 1).value_or(0);
+                  preview = d.Text(sd::kLabelPreview);
+                  d.Click(ui::kIdCancel);
+              }),
+              0);
+    EXPECT_EQ(passA, 2);
+    EXPECT_EQ(passB, 3);
+    EXPECT_EQ(preview, "2, 3");
+    EXPECT_EQ(ending_->text.body.flags & kTextOwnsString, 0);
+    EXPECT_EQ(ending_->text.body.string, '1');
+    EXPECT_EQ(ending_->passes[1], 0);
+    EXPECT_EQ(doc_->changeCounter, 0);
+
+    typeLabel("2, 3");
+    EXPECT_EQ(Run([](DialogDriver& d) {
+                  d.Click(sd::kEndingSetImage);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    ASSERT_NE(TextObjectString(&ending_->text), nullptr);
+    EXPECT_STREQ(TextObjectString(&ending_->text), "2, 3");
+    EXPECT_EQ(ending_->passes[0], 2);
+    EXPECT_EQ(ending_->passes[1], 3);
+    EXPECT_NE(doc_->changeCounter, 0);
+
+    // A label typed again the same is no change: OK ends as Cancel.
+    doc_->changeCounter = 0;
+    typeLabel("2, 3");
+    EXPECT_EQ(Run([](DialogDriver& d) {
+                  d.Click(sd::kEndingSetImage);
+                  d.Click(ui::kIdOk);
+              }),
+              0);
     EXPECT_EQ(doc_->changeCounter, 0);
 }
 

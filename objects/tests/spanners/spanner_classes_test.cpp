@@ -12,6 +12,8 @@
 #include "core/objects/hit_record.h"
 #include "core/text/text_object.h"
 #include "core/model/document.h"
+#include "core/objects/selection_state.h"
+#include "display/anchors.h"
 #include "display/hit_test.h"
 #include "display/tests/painter/paint_check.h"
 #include "layout/measure_spacing.h"
@@ -175,6 +177,38 @@ TEST_F(SpannerClassesTest, WicketteOnANoteCommitsWhereItsHandlesWereMade) {
     const SpannerPoints after = Points(wickette);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(after.p[i], before.p[i]) << "point " << i;
     Unselect(wickette);
+}
+
+// The label dragged on its own: the commit anchors it where it was dropped.
+TEST_F(SpannerClassesTest, ADraggedLabelStaysWhereItWasDropped) {
+    view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 800};
+    ScoreObject* widget = CreateWidgetBracketAtClick(view_);
+    ASSERT_NE(widget, nullptr);
+    TextObject* label = AsTextObject(widget);
+    auto labelPoint = [&] {
+        Locate(1, 2);
+        LogicalPoint at{};
+        DecodeAnchors(view_, widget->subtype, &label->body.location, &at, 1);
+        return at;
+    };
+    const LogicalPoint before = labelPoint();
+    HitRecord* chain = ClassOf(widget).BuildHandles(widget, view_);
+    ASSERT_NE(chain, nullptr);
+    widget->handleChain = Ref32<HitRecord>::To(chain);
+    SelectionState* selection = TheSelectionState();
+    selection->focusRecord = Ref32<HitRecord>::To(chain);  // the label's handle comes first
+    selection->grabbedRecord = Ref32<HitRecord>::To(chain);
+    selection->dragOffsetX = 96;
+    selection->dragOffsetY = -64;
+    ClassOf(widget).TrackDrag(widget, view_);
+    EXPECT_EQ(ClassOf(widget).CommitDrag(widget, view_), 1);
+    selection->focusRecord = Ref32<HitRecord>{};
+    selection->grabbedRecord = Ref32<HitRecord>{};
+    selection->dragOffsetX = selection->dragOffsetY = 0;
+    Unselect(widget);
+    const LogicalPoint after = labelPoint();
+    EXPECT_EQ(after.x, before.x + 96);
+    EXPECT_EQ(after.y, before.y - 64);
 }
 
 TEST_F(SpannerClassesTest, WidgetBracketIsNeverCopied) {

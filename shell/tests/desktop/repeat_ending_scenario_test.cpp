@@ -1,0 +1,130 @@
+// Repeat endings on the desktop: the Graphics palette's "Repeat Ending" places one
+// where the staff is clicked; a double-click on it opens "Repeat Ending", whose "Set
+// image..." opens the label's "Set Image" dialog over it; both closed with Escape,
+// the ending stays on the page and no error box comes up.
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "shell/tests/desktop/desktop_fixture.h"
+
+namespace ql::desktop {
+namespace {
+
+constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
+constexpr int kGraphicsOnMain = 2;
+constexpr int kRepeatEndingButton = 3;  // first row of the five-column Graphics palette
+// Tab stops of "Repeat Ending" from "From measure": Through, passes A-D, "Dashed
+// bracket", the label preview, then "Set image...".
+constexpr int kTabsToSetImage = 8;
+
+std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
+    for (int tries = 0; tries < 100; ++tries) {
+        for (const ShownWindow& w : x.Windows())
+            if (w.title == title) return w;
+        x.Settle();
+    }
+    return std::nullopt;
+}
+
+// The box of the dark pixels that `after` has and `before` had not.
+struct InkBox {
+    int left = 1 << 30;
+    int top = 1 << 30;
+    int right = -1;
+    int bottom = -1;
+    int count = 0;
+};
+InkBox NewInk(const ScreenPicture& before, const ScreenPicture& after, int left, int top, int right, int bottom) {
+    InkBox box;
+    for (int y = std::max(top, 0); y < std::min(bottom, after.height); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, after.width); ++x) {
+            if (before.At(x, y) == after.At(x, y) || after.DarkPixels(x, y, x + 1, y + 1) == 0) continue;
+            box.left = std::min(box.left, x);
+            box.top = std::min(box.top, y);
+            box.right = std::max(box.right, x);
+            box.bottom = std::max(box.bottom, y);
+            ++box.count;
+        }
+    return box;
+}
+
+class RepeatEndingScenario : public DesktopScenario {
+  protected:
+    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+    int MusicRight() const {
+        int right = x_.ScreenWidth();
+        for (const ShownWindow& w : x_.Windows())
+            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
+                if (w.title == title) right = std::min(right, w.x);
+        return right - 80;
+    }
+};
+
+TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
+    WriteSettings("[ToolbarSettings]\nMGTool=760,440,5,2\n");  // clear of the other palettes
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    ASSERT_TRUE(main) << "no Main palette";
+    x_.Settle(Millis{800});
+    x_.Click(main->x + 1 + kGraphicsOnMain * kCell + 18, main->y + 1 + 18);
+    x_.Settle(Millis{800});
+    const std::optional<ShownWindow> graphics = WindowTitled(x_, "Graphics");
+    ASSERT_TRUE(graphics) << "Graphics did not open its palette";
+    x_.Settle(Millis{500});
+    x_.Click(graphics->x + 1 + kRepeatEndingButton * kCell + 18, graphics->y + 1 + 18);
+    x_.Settle(Millis{500});
+
+    const ScreenPicture before = Screen();
+    const int left = Frame().x + 120;
+    const int right = MusicRight();
+    const std::vector<int> lines = before.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
+    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
+    const int x = left + (right - left) / 3;
+    x_.MovePointer(x, lines[0] - 2 * (lines[1] - lines[0]));
+    x_.Settle(Millis{300});
+    x_.Click(x, lines[0] - 2 * (lines[1] - lines[0]));
+    x_.Settle(Millis{1000});
+    x_.MovePointer(right + 40, x_.ScreenHeight() - 20);
+    x_.Settle(Millis{600});
+    const ScreenPicture placed = Screen();
+    WritePng(placed, TestOutputFolder() / "repeat_ending_placed_desktop.png");
+    const InkBox ink = NewInk(before, placed, left, lines[0] - 200, right, lines[4] + 40);
+    ASSERT_GT(ink.count, 20) << "no repeat ending appeared where the staff was clicked";
+
+    // A double-click on the ending's bracket: the row of the most new ink, in its middle.
+    int lineY = ink.top;
+    int64_t most = 0;
+    for (int y = ink.top; y <= ink.bottom; ++y) {
+        int64_t row = 0;
+        for (int x = ink.left; x <= ink.right; ++x)
+            row += before.At(x, y) != placed.At(x, y) && placed.DarkPixels(x, y, x + 1, y + 1) > 0 ? 1 : 0;
+        if (row > most) most = row, lineY = y;
+    }
+    const int hitX = (ink.left + ink.right) / 2;
+    x_.MovePointer(hitX, lineY);
+    x_.Settle(Millis{300});
+    x_.DoubleClick(hitX, lineY);
+    const std::optional<ShownWindow> dialog = x_.WaitForWindow("Repeat Ending");
+    ASSERT_TRUE(dialog) << "a double-click on the ending did not open its dialog";
+    x_.PointAt(*dialog);
+    x_.Settle(Millis{500});
+    for (int i = 0; i < kTabsToSetImage; ++i) x_.PressKey("Tab");
+    x_.PressKey("space");
+    const std::optional<ShownWindow> image = x_.WaitForWindow("Set Image");
+    WritePng(Screen(), TestOutputFolder() / "repeat_ending_set_image_desktop.png");
+    ASSERT_TRUE(image) << "Set image... did not open the label's dialog";
+    x_.PointAt(*image);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Set Image")) << "Set Image stayed open";
+    EXPECT_TRUE(x_.FindWindow("Repeat Ending")) << "Repeat Ending closed with Set Image";
+    x_.PointAt(*dialog);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Repeat Ending")) << "Repeat Ending stayed open";
+    EXPECT_FALSE(WaitForMessageBox()) << "an error box came up";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
