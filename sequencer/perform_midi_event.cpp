@@ -1,5 +1,7 @@
 // What a MIDI event object or a note articulation with MIDI plays: its action's
-// message kind, on each distinct port and channel of its destinations.
+// message kind, on each distinct port and channel of its destinations: the voices
+// (or timbres) of flag bits 8-11 on this staff or group, and of bits 12-15 on the
+// named staff or group (sequencer/perform_steps.h).
 //
 // Key pressure, controller, channel pressure and pitch wheel follow the action's
 // transition form (single, linear, envelope), one message per step; a patch change
@@ -39,6 +41,7 @@ using perform_detail::EachStep;
 using perform_detail::kTicksPerInterval;
 using perform_detail::PlaceControl;
 using perform_detail::PortChannel;
+using perform_detail::RemoteVoices;
 using perform_detail::TransitionShape;
 
 constexpr uint8_t kKeyPressureStatus = 0xA0;
@@ -91,7 +94,7 @@ bool PerformValued(PerformanceRun& run, int staff, int32_t at, const MidiAction&
     MidiAction stepped = action;
     if (kind == kMidiKindPatch) stepped.destinationTiming &= kMidiDestinationMask;  // one program change
     const bool single = MidiTimingOf(stepped) == perform_detail::kTimingSingle;
-    for (const PortChannel& pc : Destinations(run, staff, action)) {
+    for (const PortChannel& pc : Destinations(run, staff, action, RemoteVoices::OwnMask)) {
         const bool made = EachStep(run, stepped, shape, start, end, false, [&](int32_t t, int32_t value) {
             if (kind != kMidiKindController)
                 return PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t,
@@ -111,7 +114,7 @@ bool PerformNoteMessage(PerformanceRun& run, int staff, int32_t at, const MidiAc
     const int key = value & 0xFF;
     const int velocity = std::min<int>(value >> kVelocityShift, kMaxData);
     if (key > kMaxData || velocity == 0) return true;
-    for (const PortChannel& pc : Destinations(run, staff, action)) {
+    for (const PortChannel& pc : Destinations(run, staff, action, RemoteVoices::OwnMask)) {
         if (!PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at,
                           Pack(kNoteOnStatus | pc.channel, key, velocity)) ||
             !PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + IntervalTicks(action),
@@ -198,7 +201,7 @@ bool PerformUserBytes(PerformanceRun& run, int staff, int32_t at, const ScoreObj
                       const MidiAction& action) {
     std::vector<uint8_t> bytes = UserBytes(action);
     if (bytes.empty()) return true;
-    const std::vector<PortChannel> destinations = Destinations(run, staff, action);
+    const std::vector<PortChannel> destinations = Destinations(run, staff, action, RemoteVoices::OwnMask);
     std::vector<int> ports;
     for (const PortChannel& pc : destinations)
         if (std::find(ports.begin(), ports.end(), pc.port) == ports.end()) ports.push_back(pc.port);
