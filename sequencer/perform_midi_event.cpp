@@ -17,9 +17,11 @@
 // first byte that does not make a whole message. An export keeps only the channel
 // messages among them. System exclusive, or user bytes
 // that begin with 0xF0, become one long message F0 ... F7 (the F0 and F7 added
-// when missing; a data byte of 0x80 or above drops the message). A long message
-// is made only while a run plays (the run lends the engine's table) and at most
-// kMaxPlayLongMessages per run; an object played again uses its entry again.
+// when missing; a data byte of 0x80 or above drops the message). While a run
+// plays it is a long-message event whose entry is in the engine's table (at most
+// kMaxPlayLongMessages per run); an export makes it a system-exclusive body event
+// whose bytes the run keeps, once per object and time (a file has no ports). An
+// object played again uses its entry again.
 //
 // Notes, user bytes and long messages happen once: made before tick 0 (the marks
 // of the measures before the start, sequencer/perform_earlier.cpp) they play
@@ -179,18 +181,20 @@ std::vector<uint8_t> SystemExclusiveOf(std::vector<uint8_t> bytes) {
     return bytes;
 }
 
-// The 1-based entry of the object's long message in the run's table, made now
-// when it has none; 0 when no entry can be had.
+// The 1-based entry of the object's long message, made now when it has none; 0
+// when no entry can be had. While playing, the entry goes into the table the
+// engine reads (at most kMaxPlayLongMessages); an export keeps the bytes in the
+// run alone, for the file to take as the event's body.
 uint32_t LongMessageEntryOf(PerformanceRun& run, const ScoreObject* object, std::vector<uint8_t> bytes, int port) {
     const auto known = std::find(run.longMessageObjects.begin(), run.longMessageObjects.end(), object);
     if (known != run.longMessageObjects.end())
         return static_cast<uint32_t>(known - run.longMessageObjects.begin()) + 1;
-    LongMessageTable* table = run.longMessages;
-    if (table == nullptr) return 0;
-    const int count = table->count.load(std::memory_order_relaxed);
-    if (count >= kMaxPlayLongMessages) return 0;
+    LongMessageTable* table = run.options.exporting ? nullptr : run.longMessages;
+    const int count = table != nullptr ? table->count.load(std::memory_order_relaxed) : 0;
+    if (!run.options.exporting && (table == nullptr || count >= kMaxPlayLongMessages)) return 0;
     run.longMessageBytes.push_back(std::move(bytes));
     run.longMessageObjects.push_back(object);
+    if (table == nullptr) return static_cast<uint32_t>(run.longMessageBytes.size());
     const std::vector<uint8_t>& kept = run.longMessageBytes.back();
     table->entries[count] = LongMessageEntry{kept.data(), static_cast<uint32_t>(kept.size()), static_cast<uint8_t>(port)};
     table->count.store(count + 1, std::memory_order_release);
@@ -216,11 +220,15 @@ bool PerformUserBytes(PerformanceRun& run, int staff, int32_t at, const ScoreObj
         return true;
     }
     std::vector<uint8_t> whole = SystemExclusiveOf(std::move(bytes));
-    if (whole.empty() || run.options.exporting) return true;
+    if (whole.empty()) return true;
+    // A file has no ports: the staff's track takes the message once.
+    if (run.options.exporting && ports.size() > 1) ports.resize(1);
+    const PerformanceEventKind kind =
+        run.options.exporting ? PerformanceEventKind::SysExBody : PerformanceEventKind::LongMessage;
     for (const int port : ports) {
         const uint32_t entry = LongMessageEntryOf(run, object, whole, port);
         if (entry == 0) return true;
-        if (!PlaceControl(run, staff, PerformanceEventKind::LongMessage, port, at, entry)) return false;
+        if (!PlaceControl(run, staff, kind, port, at, entry)) return false;
     }
     return true;
 }

@@ -136,7 +136,8 @@ TEST_F(MidiEventPlaybackTest, NoteMessagesEndOneIntervalLater) {
 
 // User bytes without the system-exclusive bit are whole short messages, one event
 // each, read up to the first byte that does not make one; an export keeps only
-// the channel messages, and system exclusive plays nothing in it.
+// the channel messages, and makes system exclusive a body event, once even when
+// the object sends to two ports.
 TEST_F(MidiEventPlaybackTest, UserBytesAreShortMessages) {
     BuildScore(1, 1);
     ScoreObject* object = Event(1, 0, kMidiKindNote, 0);
@@ -154,7 +155,16 @@ TEST_F(MidiEventPlaybackTest, UserBytesAreShortMessages) {
     for (const Placed& p : Channel(BuildAll(exporting))) exported.push_back(p.message);
     EXPECT_EQ(exported, (std::vector<uint32_t>{Pack(0xC2, 5, 0)}));
     SetUserBytes(object, {0xF0, 0x7E, 0x7F, 0xF7}, true);
-    for (const Placed& p : BuildAll(exporting)) EXPECT_NE(p.kind, PerformanceEventKind::LongMessage);
+    StaffRecordOf(doc_, 1)->timbres[1] = StaffTimbre{1, 0, 0, 0};
+    Action(object).flags &= ~kMidiVoiceMask;  // all four voices: ports A and B
+    std::vector<Placed> bodies;
+    for (const Placed& p : BuildAll(exporting)) {
+        EXPECT_NE(p.kind, PerformanceEventKind::LongMessage);
+        if (p.kind == PerformanceEventKind::SysExBody) bodies.push_back(p);
+    }
+    ASSERT_EQ(bodies.size(), 1u);
+    EXPECT_EQ(bodies[0].time, 0);
+    EXPECT_EQ(bodies[0].message, 1u);  // the run's first long message
 }
 
 // Played through a virtual device, a system-exclusive object arrives whole at its
