@@ -27,7 +27,7 @@ bool Joins(const ScoreDocument* document, int staff, GroupKind kind, bool above)
 }
 
 // The staves of the staff's bracket, else its brace, else the staff alone.
-void AddGroup(const ScoreDocument* document, int staff, std::vector<int>& staves) {
+void AddGroup(const ScoreDocument* document, int staff, uint8_t side, std::vector<DestinationStaff>& staves) {
     const int count = document->header.staffCount;
     for (const GroupKind kind : {GroupKind::Bracket, GroupKind::Brace}) {
         int first = staff;
@@ -35,45 +35,56 @@ void AddGroup(const ScoreDocument* document, int staff, std::vector<int>& staves
         int last = staff;
         while (last < count && Joins(document, last, kind, false)) ++last;
         if (first == staff && last == staff) continue;
-        for (int s = first; s <= last; ++s) staves.push_back(s);
+        for (int s = first; s <= last; ++s) staves.push_back(DestinationStaff{s, side});
         return;
     }
-    staves.push_back(staff);
+    staves.push_back(DestinationStaff{staff, side});
+}
+
+// Sorted by staff, a staff met on both sides once with both.
+void MergeSides(std::vector<DestinationStaff>& staves) {
+    std::sort(staves.begin(), staves.end(),
+              [](const DestinationStaff& a, const DestinationStaff& b) { return a.staff < b.staff; });
+    std::vector<DestinationStaff> merged;
+    for (const DestinationStaff& d : staves) {
+        if (!merged.empty() && merged.back().staff == d.staff) merged.back().sides |= d.sides;
+        else merged.push_back(d);
+    }
+    staves = std::move(merged);
 }
 
 }  // namespace
 
-std::vector<int> DestinationStaves(const ScoreDocument* document, int staff, uint8_t destination, int namedStaff) {
-    std::vector<int> staves;
+std::vector<DestinationStaff> DestinationStaves(const ScoreDocument* document, int staff, uint8_t destination, int namedStaff) {
+    std::vector<DestinationStaff> staves;
     if (document == nullptr) return staves;
     const int count = document->header.staffCount;
     if (staff < 1 || staff > count) return staves;
     const bool named = namedStaff >= 1 && namedStaff <= count;
     switch (destination) {
         case kEveryStaff:
-            for (int s = 1; s <= count; ++s) staves.push_back(s);
+            for (int s = 1; s <= count; ++s) staves.push_back(DestinationStaff{s, kNearSide});
             return staves;
-        case kThisGroup: AddGroup(document, staff, staves); break;
+        case kThisGroup: AddGroup(document, staff, kNearSide, staves); break;
         case kStaffAndStaff:
-            staves.push_back(staff);
-            if (named) staves.push_back(namedStaff);
+            staves.push_back(DestinationStaff{staff, kNearSide});
+            if (named) staves.push_back(DestinationStaff{namedStaff, kRemoteSide});
             break;
         case kGroupAndStaff:
-            AddGroup(document, staff, staves);
-            if (named) staves.push_back(namedStaff);
+            AddGroup(document, staff, kNearSide, staves);
+            if (named) staves.push_back(DestinationStaff{namedStaff, kRemoteSide});
             break;
         case kStaffAndGroup:
-            staves.push_back(staff);
-            if (named) AddGroup(document, namedStaff, staves);
+            staves.push_back(DestinationStaff{staff, kNearSide});
+            if (named) AddGroup(document, namedStaff, kRemoteSide, staves);
             break;
         case kGroupAndGroup:
-            AddGroup(document, staff, staves);
-            if (named) AddGroup(document, namedStaff, staves);
+            AddGroup(document, staff, kNearSide, staves);
+            if (named) AddGroup(document, namedStaff, kRemoteSide, staves);
             break;
-        default: staves.push_back(staff); break;
+        default: staves.push_back(DestinationStaff{staff, kNearSide}); break;
     }
-    std::sort(staves.begin(), staves.end());
-    staves.erase(std::unique(staves.begin(), staves.end()), staves.end());
+    MergeSides(staves);
     return staves;
 }
 

@@ -1,5 +1,7 @@
 // What a MIDI event object or a note articulation with MIDI plays: its action's
-// message kind, on each distinct port and channel of its destinations.
+// message kind, on each distinct port and channel of its destinations: the voices
+// (or timbres) of flag bits 8-11 on this staff or group, and of bits 12-15 on the
+// named staff or group (sequencer/perform_steps.h).
 //
 // Key pressure, controller, channel pressure and pitch wheel follow the action's
 // transition form (single, linear, envelope), one message per step; a patch change
@@ -15,9 +17,11 @@
 // first byte that does not make a whole message. An export keeps only the channel
 // messages among them. System exclusive, or user bytes
 // that begin with 0xF0, become one long message F0 ... F7 (the F0 and F7 added
-// when missing; a data byte of 0x80 or above drops the message). A long message
-// is made only while a run plays (the run lends the engine's table) and at most
-// kMaxPlayLongMessages per run; an object played again uses its entry again.
+// when missing; a data byte of 0x80 or above drops the message). While a run
+// plays it is a long-message event whose entry is in the engine's table (at most
+// kMaxPlayLongMessages per run); an export makes it a system-exclusive body event
+// whose bytes the run keeps, once per object and time (a file has no ports). An
+// object played again uses its entry again.
 //
 // Notes, user bytes and long messages happen once: made before tick 0 (the marks
 // of the measures before the start, sequencer/perform_earlier.cpp) they play
@@ -39,6 +43,7 @@ using perform_detail::EachStep;
 using perform_detail::kTicksPerInterval;
 using perform_detail::PlaceControl;
 using perform_detail::PortChannel;
+using perform_detail::RemoteVoices;
 using perform_detail::TransitionShape;
 
 constexpr uint8_t kKeyPressureStatus = 0xA0;
@@ -91,7 +96,7 @@ bool PerformValued(PerformanceRun& run, int staff, int32_t at, const MidiAction&
     MidiAction stepped = action;
     if (kind == kMidiKindPatch) stepped.destinationTiming &= kMidiDestinationMask;  // one program change
     const bool single = MidiTimingOf(stepped) == perform_detail::kTimingSingle;
-    for (const PortChannel& pc : Destinations(run, staff, action)) {
+    for (const PortChannel& pc : Destinations(run, staff, action, RemoteVoices::OwnMask)) {
         const bool made = EachStep(run, stepped, shape, start, end, false, [&](int32_t t, int32_t value) {
             if (kind != kMidiKindController)
                 return PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + t,
@@ -111,7 +116,7 @@ bool PerformNoteMessage(PerformanceRun& run, int staff, int32_t at, const MidiAc
     const int key = value & 0xFF;
     const int velocity = std::min<int>(value >> kVelocityShift, kMaxData);
     if (key > kMaxData || velocity == 0) return true;
-    for (const PortChannel& pc : Destinations(run, staff, action)) {
+    for (const PortChannel& pc : Destinations(run, staff, action, RemoteVoices::OwnMask)) {
         if (!PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at,
                           Pack(kNoteOnStatus | pc.channel, key, velocity)) ||
             !PlaceControl(run, staff, PerformanceEventKind::Channel, pc.port, at + IntervalTicks(action),
@@ -176,18 +181,20 @@ std::vector<uint8_t> SystemExclusiveOf(std::vector<uint8_t> bytes) {
     return bytes;
 }
 
-// The 1-based entry of the object's long message in the run's table, made now
-// when it has none; 0 when no entry can be had.
+// The 1-based entry of the object's long message, made now when it has none; 0
+// when no entry can be had. While playing, the entry goes into the table the
+// engine reads (at most kMaxPlayLongMessages); an export keeps the bytes in the
+// run alone, for the file to take as the event's body.
 uint32_t LongMessageEntryOf(PerformanceRun& run, const ScoreObject* object, std::vector<uint8_t> bytes, int port) {
     const auto known = std::find(run.longMessageObjects.begin(), run.longMessageObjects.end(), object);
     if (known != run.longMessageObjects.end())
         return static_cast<uint32_t>(known - run.longMessageObjects.begin()) + 1;
-    LongMessageTable* table = run.longMessages;
-    if (table == nullptr) return 0;
-    const int count = table->count.load(std::memory_order_relaxed);
-    if (count >= kMaxPlayLongMessages) return 0;
+    LongMessageTable* table = run.options.exporting ? nullptr : run.longMessages;
+    const int count = table != nullptr ? table->count.load(std::memory_order_relaxed) : 0;
+    if (!run.options.exporting && (table == nullptr || count >= kMaxPlayLongMessages)) return 0;
     run.longMessageBytes.push_back(std::move(bytes));
     run.longMessageObjects.push_back(object);
+    if (table == nullptr) return static_cast<uint32_t>(run.longMessageBytes.size());
     const std::vector<uint8_t>& kept = run.longMessageBytes.back();
     table->entries[count] = LongMessageEntry{kept.data(), static_cast<uint32_t>(kept.size()), static_cast<uint8_t>(port)};
     table->count.store(count + 1, std::memory_order_release);
@@ -198,7 +205,7 @@ bool PerformUserBytes(PerformanceRun& run, int staff, int32_t at, const ScoreObj
                       const MidiAction& action) {
     std::vector<uint8_t> bytes = UserBytes(action);
     if (bytes.empty()) return true;
-    const std::vector<PortChannel> destinations = Destinations(run, staff, action);
+    const std::vector<PortChannel> destinations = Destinations(run, staff, action, RemoteVoices::OwnMask);
     std::vector<int> ports;
     for (const PortChannel& pc : destinations)
         if (std::find(ports.begin(), ports.end(), pc.port) == ports.end()) ports.push_back(pc.port);
@@ -213,11 +220,15 @@ bool PerformUserBytes(PerformanceRun& run, int staff, int32_t at, const ScoreObj
         return true;
     }
     std::vector<uint8_t> whole = SystemExclusiveOf(std::move(bytes));
-    if (whole.empty() || run.options.exporting) return true;
+    if (whole.empty()) return true;
+    // A file has no ports: the staff's track takes the message once.
+    if (run.options.exporting && ports.size() > 1) ports.resize(1);
+    const PerformanceEventKind kind =
+        run.options.exporting ? PerformanceEventKind::SysExBody : PerformanceEventKind::LongMessage;
     for (const int port : ports) {
         const uint32_t entry = LongMessageEntryOf(run, object, whole, port);
         if (entry == 0) return true;
-        if (!PlaceControl(run, staff, PerformanceEventKind::LongMessage, port, at, entry)) return false;
+        if (!PlaceControl(run, staff, kind, port, at, entry)) return false;
     }
     return true;
 }

@@ -25,6 +25,7 @@
 #include "notes/drawing/note_fields.h"
 #include "notes/pitch/accidental_state.h"
 #include "notes/ties/ties.h"
+#include "sequencer/perform_steps.h"
 #include "sequencer/performance_builder.h"
 
 namespace ql {
@@ -54,22 +55,6 @@ constexpr int kDataShift2 = 16;
 uint32_t NoteMessage(uint8_t status, int channel, int key, int velocity) {
     return static_cast<uint32_t>(status | (channel & kChannelMask)) | (static_cast<uint32_t>(key) << kDataShift1) |
            (static_cast<uint32_t>(velocity) << kDataShift2);
-}
-
-// Port and channel of the voice's timbre; an unset (negative) port takes the
-// staff's main timbre, a port beyond H plays on A.
-struct Destination {
-    int port = 0;
-    int channel = 0;
-};
-Destination DestinationOf(const StaffRecord& staff, int voice) {
-    const StaffTimbre* timbre = &staff.timbres[voice];
-    if (static_cast<int8_t>(timbre->port) < 0) timbre = &staff.timbres[0];
-    Destination destination;
-    destination.port = static_cast<int8_t>(timbre->port);
-    if (destination.port < 0 || destination.port >= kLogicalPortCount) destination.port = 0;
-    destination.channel = timbre->channel & kChannelMask;
-    return destination;
 }
 
 bool IsInTuplet(const EventRecord& note) { return note.tupletKind != 0 || note.outerRatio != 0; }
@@ -182,7 +167,7 @@ bool PerformNote(PerformanceRun& run, int staff, int voice, const PlayedMeasure&
     if (!CloseStaleTies(run, staff, voice, TimeNote(run, measure, note, false).start)) return false;
     const int key = SoundingKey(run, staff, voice, measure, note);
     if (key < 0 || key > kMaxKey) return true;  // off the keyboard after transposition
-    const Destination destination = DestinationOf(*record, voice);
+    const perform_detail::PortChannel destination = perform_detail::VoiceDestination(*record, voice);
     const uint8_t identity = static_cast<uint8_t>(staff * kVoicesPerStaff + voice);
     const NoteTiming timing = TimeNote(run, measure, note, true);
     const bool tiesOn = (note.word2 & kTieStartsHere) != 0;

@@ -92,8 +92,8 @@ void AddDynamics(PerformanceRun& run, int staff, const MidiAction& action, int32
     const uint8_t destination = action.destinationTiming & kMidiDestinationMask;
     uint64_t staves = 0;
     if (destination == kDestinationAllStaves) staves = ~uint64_t{0};
-    for (const int s : DestinationStaves(run.document, staff, destination, action.namedStaff))
-        staves |= uint64_t{1} << (std::clamp(s, 1, kMaxDynamicsStaves) - 1);
+    for (const DestinationStaff& d : DestinationStaves(run.document, staff, destination, action.namedStaff))
+        staves |= uint64_t{1} << (std::clamp(d.staff, 1, kMaxDynamicsStaves) - 1);
     uint8_t voices = static_cast<uint8_t>((action.flags & kMidiVoiceMask) >> kMidiVoiceShift);
     if (voices == 0) voices = (1 << kVoicesPerStaff) - 1;
     const int8_t clamped = static_cast<int8_t>(std::clamp(delta, -kMaxDelta, kMaxDelta));

@@ -12,6 +12,10 @@
 #include "sequencer/performance_builder.h"
 #include "sequencer/transition_envelope.h"
 
+namespace ql {
+struct StaffRecord;
+}
+
 namespace ql::perform_detail {
 
 constexpr int32_t kTicksPerInterval = 256;  // an action's interval counts sixteenths
@@ -25,9 +29,23 @@ struct PortChannel {
     bool operator==(const PortChannel&) const = default;
 };
 
-// One destination per distinct port and channel of the action's voices on the
-// staves of its output destination; a port outside A-H plays on A.
-std::vector<PortChannel> Destinations(const PerformanceRun& run, int staff, const MidiAction& action);
+// Where a voice's notes sound: the voice's own timbre, or the staff's main timbre
+// (timbre 1) when the voice's has no port; a port beyond H plays on A.
+PortChannel VoiceDestination(const StaffRecord& staff, int voice);
+
+// Which voice mask the staves of the named side of an output destination take.
+// The marks keep flag bits 12-15 for their own uses, so every staff takes the
+// mask of bits 8-11; a MIDI event object or articulation carries a second mask
+// for the named side in those bits.
+enum class RemoteVoices : uint8_t { ThisStaffMask, OwnMask };
+
+// One destination per distinct port and channel on the staves of the action's
+// output destination, for the voices (or timbres) of the side's mask (a mask of 0
+// is all four). With "send to timbres" (flag bit 3) the mask picks the staff's
+// timbres themselves, and a timbre without a port sends nothing; otherwise each
+// voice sends where its notes sound (VoiceDestination).
+std::vector<PortChannel> Destinations(const PerformanceRun& run, int staff, const MidiAction& action,
+                                      RemoteVoices remote = RemoteVoices::ThisStaffMask);
 
 // A new event into the staff's control chain; false when pool 12 ran out.
 bool PlaceControl(PerformanceRun& run, int staff, PerformanceEventKind kind, int port, int32_t time,

@@ -137,9 +137,9 @@ struct PerformanceRun {
     std::vector<OctaveRange> octaves;     // at most kMaxOctaveRanges
     std::minstd_rand random;              // "Loosen Up!"
     // Long messages (system exclusive) of MIDI event objects: the table the engine
-    // reads (borrowed; null: none are made), the bytes its entries point at (owned,
-    // kept until the run ends) and the object of each entry, so that an object
-    // played again (a repeat) uses its entry again.
+    // reads (borrowed; null: none are played), the bytes of each entry (owned, kept
+    // until the run ends; an export's body events index them alone) and the object
+    // of each entry, so that an object played again (a repeat) uses its entry again.
     LongMessageTable* longMessages = nullptr;
     std::vector<std::vector<uint8_t>> longMessageBytes;
     std::vector<const ScoreObject*> longMessageObjects;

@@ -30,7 +30,7 @@ enum class PerformanceEventKind : uint8_t {
     Downbeat = 2,        // byte 0: measure length / 32; byte 1: beat length / 32
     OctaveShift = 3,     // byte 3: 0 none, 1 an octave up, 2 or more down
     LongMessage = 4,     // message: 1-based index into the long-message table
-    SysExBody = 5,       // as LongMessage (written by export)
+    SysExBody = 5,       // an export's long message: 1-based index into the run's long-message bytes
     VelocityOffset = 6,  // byte 2: the slot's signed offset
     BarClickOff = 7,
     Beat = 8,

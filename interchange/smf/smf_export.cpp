@@ -242,7 +242,10 @@ bool WriteExportTrack(smf::MidiFileWriter& file, ScoreDocument* document, int t,
             case PerformanceEventKind::Channel:
                 if (t > 0 && e.slot == t) WriteChannel(out, e, state);
                 break;
-            default: break;  // clicks, beats and long messages are not written
+            case PerformanceEventKind::SysExBody:
+                if (t > 0 && e.slot == t && !e.body.empty()) out.Event(e.time, e.body);
+                break;
+            default: break;  // clicks and beats are not written
         }
     }
     out.Meta(smf::kMetaEndOfTrack, endTime, {});

@@ -1,7 +1,7 @@
 // "Export to Standard Midi File": the score as a format-1 file at 1,024 ticks per
 // quarter, a conductor track (title, copyright, name, key and time signatures,
 // tempo) and one track per staff (name, instrument, key, program change, then its
-// notes and other channel messages). The file is written under a temporary name
+// notes, other channel messages and system-exclusive messages). The file is written under a temporary name
 // beside the target and renamed over it only when every track and the close have
 // succeeded; any failure leaves an existing target as it was and shows no "OK".
 #pragma once

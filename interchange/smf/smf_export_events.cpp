@@ -8,6 +8,17 @@
 #include "sequencer/performance_builder.h"
 
 namespace ql {
+namespace {
+
+// The bytes of a system-exclusive body event; empty for other kinds.
+std::vector<uint8_t> BodyOf(const PerformanceRun& run, const PerformanceEvent& event) {
+    if (EventKind(event) != PerformanceEventKind::SysExBody) return {};
+    const uint32_t index = event.message;
+    if (index == 0 || index > run.longMessageBytes.size()) return {};
+    return run.longMessageBytes[index - 1];
+}
+
+}  // namespace
 
 std::vector<ExportEvent> CollectExportEvents(ScoreDocument* document) {
     std::vector<ExportEvent> events;
@@ -30,7 +41,7 @@ std::vector<ExportEvent> CollectExportEvents(ScoreDocument* document) {
         for (int slot = 0; slot < run->blockLength; ++slot) {
             for (const PerformanceEvent* e = half->heads[slot].get(); e != nullptr; e = e->next.get()) {
                 events.push_back(ExportEvent{e->time, EventKind(*e), EventPort(*e), EventSlot(*e), e->message,
-                                             e->measure});
+                                             e->measure, BodyOf(*run, *e)});
                 ended = ended || EventKind(*e) == PerformanceEventKind::EndOfData;
             }
         }

@@ -124,7 +124,13 @@ int WriteMidiEvent(MidiTrackWriter& track, uint32_t delta, std::span<const uint8
     out.reserve(bytes.size() + kMaxVlqBytes + 1);
     AppendVlq(out, delta);
     const uint8_t first = bytes[0];
-    if (first >= kStatusSysEx) {
+    if (first == kStatusSysEx || first == kStatusSysExEscape) {
+        // F0 or F7, the length of the bytes after it, then those bytes.
+        out.push_back(first);
+        bytes = bytes.subspan(1);
+        AppendVlq(out, static_cast<uint32_t>(bytes.size()));
+        track.runningStatus = 0;
+    } else if (first > kStatusSysEx) {
         track.runningStatus = 0;  // written whole; nothing runs on after it
     } else if (first >= kDataByteLimit) {
         if (first != track.runningStatus || track.firstEvent) out.push_back(first);

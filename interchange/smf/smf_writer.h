@@ -51,8 +51,10 @@ std::unique_ptr<MidiTrackWriter> CreateMidiTrack(MidiFileWriter& file);
 bool CloseMidiTrack(std::unique_ptr<MidiTrackWriter> track);
 
 // Writes one event after `delta` ticks: the bytes written, 1 when there was
-// nothing to write, -1 on a write error. Channel statuses run on; bytes 0xF0 and
-// above are always written as they are and clear the running status.
+// nothing to write, -1 on a write error. Channel statuses run on; a system-exclusive
+// event (F0 or F7 first) is written as that byte, the count of the bytes after it
+// as a variable-length number, then those bytes; other bytes from 0xF1 up are
+// written as they are. Both clear the running status.
 int WriteMidiEvent(MidiTrackWriter& track, uint32_t delta, std::span<const uint8_t> bytes);
 // Writes a meta event (0xFF, type, length, data); the next channel event carries
 // its status byte again.

@@ -13,13 +13,18 @@
 #include <algorithm>
 
 #include "core/model/document_context.h"
+#include "core/model/object_list.h"
+#include "core/objects/midi_action.h"
+#include "core/text/text_object.h"
 #include "core/state.h"
 #include "files/bytes/file_faults.h"
 #include "interchange/imported_marks.h"
+#include "interchange/smf/smf_reader.h"
 #include "platform/ui/file_dialog.h"
 #include "shell/resources/transcription_dialog_resources.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "platform/ui/headless.h"
+#include "sequencer/action_dialogs.h"
 
 namespace ql::testing {
 namespace {
@@ -190,6 +195,50 @@ TEST_F(SmfExport, StaffLabelIsTheInstrumentName) {
     EXPECT_TRUE(Holds(bytes, MetaText(0x04, "Staff:1")));
     EXPECT_TRUE(Holds(bytes, MetaText(0x04, "Cello")));
     EXPECT_FALSE(Holds(bytes, MetaText(0x04, "Staff:2")));
+}
+
+// A MIDI event object with system-exclusive bytes (typed without F0 and F7) is
+// written into its staff's track at its time as an F0 event: the count of the
+// bytes after F0 as a variable-length number, the data closed by F7. The file
+// reads back through the program's own reader to its end.
+TEST_F(SmfExport, SystemExclusiveObjectIsWrittenAsASysexEvent) {
+    BuildTwoStaves();
+    MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, 2), doc_, 2);
+    ScoreObject* list = GetOrCreateCellObjectList(cell);
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::MidiEvent));
+    ASSERT_TRUE(list != nullptr && object != nullptr);
+    InsertObjectAfter(list, object);
+    AsTextObject(object)->body.location.position = uint32_t{1024} << 16;
+    MidiAction& action = *MidiActionOfText(object);
+    SetMidiActionKind(&action, kMidiKindUserBytes, kTimingSingle);
+    const Bytes typed{0x43, 0x10, 0x4C};
+    ASSERT_GE(SetMidiActionData(&action, typed.data(), typed.size()), 0);
+    action.head.data.length = static_cast<uint8_t>(typed.size());
+    action.flags |= kMidiFlagEnabled | kMidiFlagSystemExclusive;
+
+    const std::string path = PathOf("sysex.mid");
+    ASSERT_TRUE(WriteStandardMidiFile(view_, path, SmfExportTexts{}));
+    EXPECT_TRUE(Holds(ReadFile(path), Bytes{0xF0, 0x04, 0x43, 0x10, 0x4C, 0xF7}));
+    smf::SmfOpenStatus status = smf::SmfOpenStatus::Ok;
+    int error = 0;
+    auto reader = smf::OpenMidiFile(path, &status, &error);
+    ASSERT_TRUE(reader);
+    std::vector<std::pair<int, uint32_t>> sysexes;  // (track, absolute time)
+    for (int t = 0; t < 3; ++t) {
+        auto track = smf::ReadTrackHeader(*reader);
+        ASSERT_TRUE(track) << t;
+        uint32_t time = 0;
+        smf::MidiFileEvent event;
+        while (smf::ReadTrackEvent(*track, &event) == smf::TrackReadResult::Event) {
+            time += event.delta;
+            if (event.kind != smf::MidiEventKind::SysEx) continue;
+            sysexes.emplace_back(t, time);
+            EXPECT_EQ(event.status, 0xF0);
+            EXPECT_EQ(Bytes(event.data.begin(), event.data.begin() + event.length), (Bytes{0x43, 0x10, 0x4C, 0xF7}));
+        }
+        EXPECT_TRUE(track->ended && !track->Stopped()) << t;
+    }
+    EXPECT_EQ(sysexes, (std::vector<std::pair<int, uint32_t>>{{2, kBarTicks + 1024}}));
 }
 
 }  // namespace

@@ -80,7 +80,8 @@ TEST_F(SmfWriter, DeltasAreVariableLengthNumbers) {
 
 // Running status: a repeated note-on loses its status byte; after a meta event or
 // a sysex the status is written again; data alone as a track's first event gets
-// the note-on status in front; a second sysex keeps its own 0xF0.
+// the note-on status in front; a second sysex keeps its own 0xF0. A sysex carries
+// the count of the bytes after its F0 (F7 included) as a variable-length number.
 TEST_F(SmfWriter, RunningStatusRules) {
     const Bytes bytes = TrackBytes([](MidiTrackWriter& track) {
         const uint8_t dataOnly[] = {60, 1};
@@ -99,10 +100,37 @@ TEST_F(SmfWriter, RunningStatusRules) {
                          0x00, 62,   2,                      // running
                          0x00, 0xFF, 0x01, 0x02, 'h',  'i',  // meta
                          0x00, 0x90, 62,   2,                // status again
-                         0x00, 0xF0, 0x01, 0x7E, 0xF7,       // sysex
-                         0x00, 0xF0, 0x01, 0x7E, 0xF7,       // and again, whole
+                         0x00, 0xF0, 0x03, 0x01, 0x7E, 0xF7,  // sysex
+                         0x00, 0xF0, 0x03, 0x01, 0x7E, 0xF7,  // and again, whole
                          0x00, 0x90, 60,   1};               // data alone after a sysex
     EXPECT_EQ(bytes, expected);
+}
+
+// A system-exclusive message of 200 bytes counts 199 after its F0, two bytes as a
+// variable-length number (81 47), and reads back as one sysex event with its data.
+TEST_F(SmfWriter, LongSystemExclusiveReadsBackWhole) {
+    Bytes sysex(200, 0x11);
+    sysex.front() = 0xF0;
+    sysex.back() = 0xF7;
+    const Bytes bytes = TrackBytes([&](MidiTrackWriter& track) {
+        WriteMidiEvent(track, 5, sysex);
+        WriteMidiMetaEvent(track, kMetaEndOfTrack, 0, {});
+    });
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), (Bytes{0x05, 0xF0, 0x81, 0x47}));
+    auto reader = OpenMidiFileForRead(path_);
+    ASSERT_TRUE(reader);
+    auto track = ReadTrackHeader(*reader);
+    ASSERT_TRUE(track);
+    MidiFileEvent event;
+    ASSERT_EQ(ReadTrackEvent(*track, &event), TrackReadResult::Event);
+    EXPECT_EQ(event.kind, MidiEventKind::SysEx);
+    EXPECT_EQ(event.delta, 5u);
+    EXPECT_EQ(Bytes(event.data.begin(), event.data.begin() + event.length), Bytes(sysex.begin() + 1, sysex.end()));
+    ASSERT_EQ(ReadTrackEvent(*track, &event), TrackReadResult::Event);  // the end of the track follows
+    EXPECT_EQ(event.kind, MidiEventKind::Meta);
+    EXPECT_EQ(event.status, kMetaEndOfTrack);
+    EXPECT_FALSE(track->Stopped());
 }
 
 // A format-1 file of two tracks at division 1,024 starts with its header bytes;

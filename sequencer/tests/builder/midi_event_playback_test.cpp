@@ -57,6 +57,12 @@ protected:
         for (const Placed& p : Channel(BuildAll(Options(first, last)))) out.emplace_back(p.time, p.message);
         return out;
     }
+    // The (port, channel) of each channel message placed, in order.
+    std::vector<std::pair<int, int>> PortsAndChannels() {
+        std::vector<std::pair<int, int>> out;
+        for (const Placed& p : Channel(BuildAll(Options(1, 1)))) out.emplace_back(p.port, p.message & 0x0F);
+        return out;
+    }
     static uint32_t Pack(int status, int data1, int data2) {
         return static_cast<uint32_t>(status) | static_cast<uint32_t>(data1) << 8 | static_cast<uint32_t>(data2) << 16;
     }
@@ -130,7 +136,8 @@ TEST_F(MidiEventPlaybackTest, NoteMessagesEndOneIntervalLater) {
 
 // User bytes without the system-exclusive bit are whole short messages, one event
 // each, read up to the first byte that does not make one; an export keeps only
-// the channel messages, and system exclusive plays nothing in it.
+// the channel messages, and makes system exclusive a body event, once even when
+// the object sends to two ports.
 TEST_F(MidiEventPlaybackTest, UserBytesAreShortMessages) {
     BuildScore(1, 1);
     ScoreObject* object = Event(1, 0, kMidiKindNote, 0);
@@ -148,7 +155,16 @@ TEST_F(MidiEventPlaybackTest, UserBytesAreShortMessages) {
     for (const Placed& p : Channel(BuildAll(exporting))) exported.push_back(p.message);
     EXPECT_EQ(exported, (std::vector<uint32_t>{Pack(0xC2, 5, 0)}));
     SetUserBytes(object, {0xF0, 0x7E, 0x7F, 0xF7}, true);
-    for (const Placed& p : BuildAll(exporting)) EXPECT_NE(p.kind, PerformanceEventKind::LongMessage);
+    StaffRecordOf(doc_, 1)->timbres[1] = StaffTimbre{1, 0, 0, 0};
+    Action(object).flags &= ~kMidiVoiceMask;  // all four voices: ports A and B
+    std::vector<Placed> bodies;
+    for (const Placed& p : BuildAll(exporting)) {
+        EXPECT_NE(p.kind, PerformanceEventKind::LongMessage);
+        if (p.kind == PerformanceEventKind::SysExBody) bodies.push_back(p);
+    }
+    ASSERT_EQ(bodies.size(), 1u);
+    EXPECT_EQ(bodies[0].time, 0);
+    EXPECT_EQ(bodies[0].message, 1u);  // the run's first long message
 }
 
 // Played through a virtual device, a system-exclusive object arrives whole at its
@@ -206,6 +222,58 @@ TEST_F(MidiEventPlaybackTest, ObjectsOnNotesAndBeforeTheStart) {
     const auto noteOns = Messages(2, 2);
     EXPECT_EQ(std::count_if(noteOns.begin(), noteOns.end(), [](const auto& m) { return (m.second & 0xF0) == 0x90; }),
               1);  // the score's note alone
+}
+
+// Sent to this staff and a named one, the object's voices on this staff come from
+// flag bits 8-11 and those on the named staff from bits 12-15, a mask of 0 being
+// all four; a staff that is both (named itself) takes the voices of both masks.
+TEST_F(MidiEventPlaybackTest, TheNamedStaffTakesItsOwnVoiceMask) {
+    BuildScore(2, 1);
+    for (int v = 0; v < kVoicesPerStaff; ++v) {
+        StaffRecordOf(doc_, 1)->timbres[v] = StaffTimbre{0, static_cast<uint8_t>(v), 0, 0};
+        StaffRecordOf(doc_, 2)->timbres[v] = StaffTimbre{1, static_cast<uint8_t>(4 + v), 0, 0};
+    }
+    ScoreObject* object = Event(1, 0, kMidiKindController, 90);
+    ASSERT_NE(object, nullptr);
+    const auto sentTo = [&](int near, int remote, int named) {
+        MidiAction& action = Action(object);
+        action.flags = static_cast<uint16_t>(kMidiFlagEnabled | kMidiKindController << kMidiKindShift |
+                                             near << kMidiVoiceShift | remote << kMidiRemoteMaskShift);
+        action.destinationTiming = 3;  // this staff and the named staff
+        action.namedStaff = static_cast<uint8_t>(named);
+        return PortsAndChannels();
+    };
+    using Sent = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(sentTo(0x1, 0x4, 2), (Sent{{0, 0}, {1, 6}}));
+    EXPECT_EQ(sentTo(0x1, 0x0, 2), (Sent{{0, 0}, {1, 4}, {1, 5}, {1, 6}, {1, 7}}));
+    EXPECT_EQ(sentTo(0x0, 0x8, 2), (Sent{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 7}}));
+    EXPECT_EQ(sentTo(0x1, 0x4, 1), (Sent{{0, 0}, {0, 2}}));
+}
+
+// A voice whose timbre has no port plays its notes on the staff's main timbre, so
+// a message sent to voices goes there too; sent to timbres (flag bit 3), the mask
+// names the timbres themselves and one without a port sends nothing.
+TEST_F(MidiEventPlaybackTest, VoicesFollowTheirNotesAndTimbresTakeTheirOwnPorts) {
+    BuildScore(1, 1);
+    StaffTimbre* timbres = StaffRecordOf(doc_, 1)->timbres;
+    timbres[0] = StaffTimbre{0, 2, 0, 0};
+    timbres[1] = StaffTimbre{0xFF, 0, 0, 0};
+    timbres[2] = StaffTimbre{1, 5, 0, 0};
+    timbres[3] = StaffTimbre{0xFF, 9, 0, 0};
+    ScoreObject* object = Event(1, 0, kMidiKindController, 90);
+    ASSERT_NE(object, nullptr);
+    const auto sentTo = [&](int mask, bool toTimbres) {
+        MidiAction& action = Action(object);
+        action.flags = static_cast<uint16_t>(kMidiFlagEnabled | kMidiKindController << kMidiKindShift |
+                                             mask << kMidiVoiceShift | (toTimbres ? kMidiFlagTimbres : 0));
+        return PortsAndChannels();
+    };
+    using Sent = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(sentTo(0x0, false), (Sent{{0, 2}, {1, 5}}));
+    EXPECT_EQ(sentTo(0x2, false), (Sent{{0, 2}}));
+    EXPECT_EQ(sentTo(0x0, true), (Sent{{0, 2}, {1, 5}}));
+    EXPECT_TRUE(sentTo(0xA, true).empty());
+    EXPECT_EQ(sentTo(0x6, true), (Sent{{1, 5}}));
 }
 
 }  // namespace

@@ -253,6 +253,11 @@ TEST_F(ObjectsTest, OutputDestinationsReachTheirStaves) {
     EXPECT_EQ(channels(5, 5), (std::vector<int>{2, 4, 5}));
     EXPECT_EQ(channels(6, 4), (std::vector<int>{2, 3, 4, 5}));
     EXPECT_EQ(channels(3, 9), (std::vector<int>{2}));
+    // A mark keeps bits 12-15 for itself: the named staff takes the mask of bits 8-11.
+    for (int s = 1; s <= 5; ++s) StaffRecordOf(doc_, s)->timbres[1] = StaffTimbre{0, static_cast<uint8_t>(s + 8), 0, 0};
+    Action(pedal).flags = static_cast<uint16_t>((Action(pedal).flags & ~kMidiVoiceMask & 0x0FFF) |
+                                                (0x1 << kMidiVoiceShift) | 0x2000);
+    EXPECT_EQ(channels(3, 5), (std::vector<int>{2, 5}));
 }
 
 // A crescendo hairpin over beats 1-2 (0 to 16 with Key velocity) raises the notes
