@@ -19,15 +19,6 @@ constexpr int kAccentsColumns = 5;
 constexpr int kUpperMarcato = 5;  // Accents entry 5: second row, first column
 constexpr int kCurrentAccent = 10;  // the pop-up's current entry at start
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
@@ -81,8 +72,8 @@ class ArticulationScenario : public DesktopScenario {
     // head clicked.
     std::optional<Placed> PlaceMarcatoOnANote() {
         std::optional<Placed> placed;
-        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-        const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+        const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+        const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
         EXPECT_TRUE(main && notes);
         if (!main || !notes) return placed;
         x_.Settle(Millis{1000});
@@ -126,7 +117,7 @@ class ArticulationScenario : public DesktopScenario {
         x_.Click(opener.first, opener.second);
         x_.Settle(Millis{500});
         x_.Click(opener.first, opener.second);
-        const std::optional<ShownWindow> accents = WindowTitled(x_, "Accents");
+        const std::optional<ShownWindow> accents = x_.WindowTitled("Accents");
         EXPECT_TRUE(accents) << "the Accents button opened no palette";
         if (!accents) return placed;
         x_.Settle(Millis{800});

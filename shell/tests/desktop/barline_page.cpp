@@ -23,8 +23,8 @@ void BarlineScenario::SetUp() {
 }
 
 bool BarlineScenario::FindPage() {
-    const std::optional<ShownWindow> text = WindowTitled(x_, "Text");
-    const std::optional<ShownWindow> tools = WindowTitled(x_, "Staff Tools");
+    const std::optional<ShownWindow> text = x_.WindowTitled("Text");
+    const std::optional<ShownWindow> tools = x_.WindowTitled("Staff Tools");
     if (!tools) return false;
     const int top = text ? text->y + text->height + 8 : x_.ScreenHeight() / 4;
     left_ = 8;

@@ -37,8 +37,8 @@ class ClefKeyScenario : public DesktopScenario {
         std::vector<int> lines;
     };
     std::optional<Page> PageBeside() {
-        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-        const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+        const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+        const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
         if (!main || !notes) return std::nullopt;
         Page page;
         page.left = main->x + main->width + 8;

@@ -201,6 +201,16 @@ std::optional<ShownWindow> XSession::FindWindow(std::string_view part) const {
     return std::nullopt;
 }
 
+std::optional<ShownWindow> XSession::WindowTitled(std::string_view title) const {
+    constexpr int kTries = 100;
+    for (int tries = 0; tries < kTries; ++tries) {
+        for (const ShownWindow& w : Windows())
+            if (w.title == title) return w;
+        Settle();
+    }
+    return std::nullopt;
+}
+
 std::optional<ShownWindow> XSession::WaitForWindow(std::string_view part, Millis timeout) const {
     std::optional<ShownWindow> found;
     WaitFor([&] { return (found = FindWindow(part)).has_value(); }, timeout);

@@ -78,6 +78,9 @@ public:
     // The first viewable window whose title contains `part`.
     std::optional<ShownWindow> FindWindow(std::string_view part) const;
     std::optional<ShownWindow> WaitForWindow(std::string_view part, Millis timeout = kWindowTimeout) const;
+    // The viewable window titled exactly `title`, waited for a little (palettes and
+    // dialogs whose titles other titles contain); empty when none came.
+    std::optional<ShownWindow> WindowTitled(std::string_view title) const;
     bool WaitUntilGone(std::string_view part, Millis timeout = kWindowTimeout) const;
     // Viewable popups (override-redirect windows) larger than a few pixels.
     std::vector<ShownWindow> Popups() const;

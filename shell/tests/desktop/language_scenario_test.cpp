@@ -29,14 +29,14 @@ bool SettingsHold(const fs::path& settings, const std::string& line) {
 TEST_F(DesktopScenario, LanguageMenuSwitchesToGerman) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    ASSERT_TRUE(WindowTitled(x_, kEnglishMainPalette)) << "no Main palette with the new score";
+    ASSERT_TRUE(x_.WindowTitled(kEnglishMainPalette)) << "no Main palette with the new score";
     // Language lists English and the shipped Deutsch, the last item.
     ASSERT_TRUE(OpenFrameMenu('l'));
     x_.PressKey("End");
     x_.PressKey("Return");
     ASSERT_TRUE(WaitFor([&] { return x_.Popups().empty(); }));
     // The palette shown takes its German title at once.
-    EXPECT_TRUE(WindowTitled(x_, kGermanMainPalette)) << "the Main palette kept its English title";
+    EXPECT_TRUE(x_.WindowTitled(kGermanMainPalette)) << "the Main palette kept its English title";
     EXPECT_FALSE(x_.FindWindow(kEnglishMainPalette));
     // Help (still "&Hilfe") has About first: its window carries the German title.
     ASSERT_TRUE(OpenFrameMenu('h'));

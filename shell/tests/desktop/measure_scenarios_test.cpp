@@ -58,7 +58,7 @@ protected:
         return true;
     }
     void PressMainButton(int index) {
-        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+        const std::optional<ShownWindow> main = x_.WindowTitled("Main");
         ASSERT_TRUE(main) << "no Main palette";
         x_.Click(main->x + 1 + index * kCell + kHalfButton, main->y + 1 + kHalfButton);
         x_.Settle(Millis{500});

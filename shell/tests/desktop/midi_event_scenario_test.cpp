@@ -21,15 +21,6 @@ constexpr int kPerformanceButton = 4;          // on the Main palette
 constexpr int kPerformanceColumns = 4;
 constexpr int kMidiEventEntry = 3;
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
@@ -97,12 +88,12 @@ class MidiEventScenario : public DesktopScenario {
         ScreenPicture before;
     };
     std::optional<Placement> PlaceMidiEvent() {
-        const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+        const std::optional<ShownWindow> main = x_.WindowTitled("Main");
         if (!main) return std::nullopt;
         x_.Settle(Millis{800});
         x_.Click(main->x + 1 + kPerformanceButton * kCell + 18, main->y + 1 + 18);
         x_.Settle(Millis{800});
-        const std::optional<ShownWindow> performance = WindowTitled(x_, "Performance");
+        const std::optional<ShownWindow> performance = x_.WindowTitled("Performance");
         if (!performance) return std::nullopt;
         x_.Settle(Millis{500});
         const std::optional<std::pair<int, int>> first = PressedCell(x_.Grab(*performance));

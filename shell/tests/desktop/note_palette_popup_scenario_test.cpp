@@ -20,15 +20,6 @@ constexpr int kHalfButton = 2;
 constexpr int kQuarterButton = 3;
 constexpr int kEighthButton = 4;  // the current value of a new session
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 bool Shown(const XSession& x, std::string_view title) {
     for (const ShownWindow& w : x.Windows())
         if (w.title == title) return true;
@@ -55,7 +46,7 @@ class NotePalettePopupScenario : public DesktopScenario {
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     // The centre of a Notes button, from the palette's window and its pressed cell.
     std::optional<std::pair<int, int>> NotesButton(int index, int pressedIndex) {
-        const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+        const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
         if (!notes) return std::nullopt;
         x_.Settle(Millis{600});
         const std::optional<std::pair<int, int>> pressed = PressedCell(x_.Grab(*notes));
@@ -118,8 +109,8 @@ class NotePalettePopupScenario : public DesktopScenario {
 TEST_F(NotePalettePopupScenario, ARightClickPopsTheNotesPaletteUpAndItsValueIsEntered) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
     ASSERT_TRUE(main && notes);
     // The quarter arms the Notes tool.
     const std::optional<std::pair<int, int>> quarter = NotesButton(kQuarterButton, kEighthButton);
@@ -176,8 +167,8 @@ TEST_F(NotePalettePopupScenario, ARightClickPopsTheNotesPaletteUpAndItsValueIsEn
 TEST_F(NotePalettePopupScenario, WithTheRestFacesAClickPlacesARest) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
     ASSERT_TRUE(main && notes);
     const std::optional<std::pair<int, int>> toggle = NotesButton(kNoteRestButton, kEighthButton);
     const std::optional<std::pair<int, int>> quarter = NotesButton(kQuarterButton, kEighthButton);

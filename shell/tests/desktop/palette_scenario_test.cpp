@@ -19,15 +19,6 @@ constexpr int kCell = 37;                       // a 36-pixel button and its one
 constexpr uint32_t kButtonColour = 0x545454;    // a button's background
 constexpr uint32_t kPressedColour = 0x1C5CA8;   // the pressed button's background
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 int PixelsOf(const ScreenPicture& picture, uint32_t colour) {
     int count = 0;
     for (uint32_t p : picture.pixels) count += (p & 0xFFFFFF) == colour;
@@ -56,8 +47,8 @@ TEST_F(PaletteScenario, PalettesShowWithANewScoreAndANotesButtonEntersItsNote) {
     KeepNotesPaletteAside();
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
     ASSERT_TRUE(main) << "no Main palette";
     ASSERT_TRUE(notes) << "no Notes palette";
     for (const ShownWindow& w : x_.Windows()) EXPECT_NE(w.title, "Heads") << "a pop-up showed unasked";
@@ -119,7 +110,7 @@ TEST_F(PaletteScenario, PalettesOfAScoreOpenedAtStartStandAboveTheFrame) {
     EXPECT_EQ(Quit(), 0);
     ASSERT_TRUE(StartProgram({score.string()}));
     ASSERT_TRUE(x_.WaitForWindow("two.ql")) << "the file did not open";
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{1000});
     EXPECT_GT(PixelsOf(x_.Grab(*main), kPressedColour), 20 * 20) << "the Main palette is hidden by the frame";

@@ -17,15 +17,6 @@ constexpr int kCell = 37;                      // a 36-pixel button and its one-
 constexpr int kSmallCell = 25;                 // a small palette's 24-pixel button and gap
 constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 // The top-left corner of the pressed button's cell, in the picture.
 std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
     for (int y = 0; y < picture.height; ++y)
@@ -78,7 +69,7 @@ class PaletteToolsScenario : public DesktopScenario {
 TEST_F(PaletteToolsScenario, TheMainPaletteIsARowOfSevenButtons) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{800});
     WritePng(Screen(), TestOutputFolder() / "main_palette_desktop.png");
@@ -97,8 +88,8 @@ TEST_F(PaletteToolsScenario, TheMainPaletteIsARowOfSevenButtons) {
 TEST_F(PaletteToolsScenario, DefaultPlacesLeaveTheFirstSystemFree) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
-    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
     ASSERT_TRUE(main && notes);
     x_.Settle(Millis{800});
     EXPECT_GT(main->x, x_.ScreenWidth() / 2);
@@ -115,13 +106,13 @@ TEST_F(PaletteToolsScenario, DefaultPlacesLeaveTheFirstSystemFree) {
 TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClicked) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main);
     x_.Settle(Millis{800});
     const auto [bx, by] = MainButton(*main, 4);
     x_.Click(bx, by);
     x_.Settle(Millis{800});
-    ASSERT_TRUE(WindowTitled(x_, "Performance")) << "Performance did not open its palette";
+    ASSERT_TRUE(x_.WindowTitled("Performance")) << "Performance did not open its palette";
 
     const ScreenPicture before = Screen();
     const int left = Frame().x + 120;
@@ -145,7 +136,7 @@ TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClic
 TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    ASSERT_TRUE(WindowTitled(x_, "Main"));
+    ASSERT_TRUE(x_.WindowTitled("Main"));
     x_.Settle(Millis{800});
     const auto chooseSmall = [this] {
         ASSERT_TRUE(OpenFrameMenu('v'));
@@ -154,7 +145,7 @@ TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
         x_.Settle(Millis{800});
     };
     chooseSmall();
-    std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main);
     WritePng(Screen(), TestOutputFolder() / "small_palettes_desktop.png");
     EXPECT_LT(main->width, 7 * kCell) << "the Main palette is " << main->width << " wide";
@@ -163,7 +154,7 @@ TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
     ASSERT_TRUE(pointer);
     EXPECT_EQ(*pointer, (std::pair{1 + 5 * kSmallCell, 1})) << "the Pointer is not the sixth small button";
     chooseSmall();
-    main = WindowTitled(x_, "Main");
+    main = x_.WindowTitled("Main");
     ASSERT_TRUE(main);
     EXPECT_GE(main->width, 7 * kCell);
     EXPECT_EQ(QuitWithoutSaving(), 0);
@@ -175,7 +166,7 @@ TEST_F(PaletteToolsScenario, AControlClickMarksANotesButton) {
     WriteSettings("[ToolbarSettings]\nNTool=1100,420,4,4\n");  // clear of the others
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> notes = WindowTitled(x_, "Notes");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
     ASSERT_TRUE(notes);
     x_.Settle(Millis{800});
     // Button 8: the first of the third row, its corner at (1, 1 + 2 cells).
@@ -208,7 +199,7 @@ TEST_F(PaletteToolsScenario, AControlClickMarksANotesButton) {
 TEST_F(PaletteToolsScenario, ARightClickOnThePageOpensItsMenuAtThePointer) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    ASSERT_TRUE(WindowTitled(x_, "Main"));
+    ASSERT_TRUE(x_.WindowTitled("Main"));
     x_.Settle(Millis{800});
     const int x = Frame().x + 300;              // the screen's left half: the menu opens right
     const int y = x_.ScreenHeight() - 280;  // below the systems, with room for the menu below

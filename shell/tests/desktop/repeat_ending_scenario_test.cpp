@@ -18,15 +18,6 @@ constexpr int kRepeatEndingButton = 3;  // first row of the five-column Graphics
 // bracket", the label preview, then "Set image...".
 constexpr int kTabsToSetImage = 8;
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < 100; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 // The box of the dark pixels that `after` has and `before` had not.
 struct InkBox {
     int left = 1 << 30;
@@ -65,12 +56,12 @@ TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
     WriteSettings("[ToolbarSettings]\nMGTool=760,440,5,2\n");  // clear of the other palettes
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{800});
     x_.Click(main->x + 1 + kGraphicsOnMain * kCell + 18, main->y + 1 + 18);
     x_.Settle(Millis{800});
-    const std::optional<ShownWindow> graphics = WindowTitled(x_, "Graphics");
+    const std::optional<ShownWindow> graphics = x_.WindowTitled("Graphics");
     ASSERT_TRUE(graphics) << "Graphics did not open its palette";
     x_.Settle(Millis{500});
     x_.Click(graphics->x + 1 + kRepeatEndingButton * kCell + 18, graphics->y + 1 + 18);

@@ -137,7 +137,7 @@ TEST_F(StaffKeyScenario, WResetsTheMeasureWidthsOfTheSystem) {
     const std::vector<Bar> bars = Bars(before_);
     ASSERT_GE(bars.size(), 3u) << "too few barlines in the staff";
     // The Pointer tool drags the second barline to the right.
-    const std::optional<ShownWindow> main = WindowTitled(x_, "Main");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Click(main->x + 1 + kPointerOnMain * kPaletteButton + kPaletteButton / 2, main->y + 1 + kPaletteButton / 2);
     x_.Settle(Millis{500});

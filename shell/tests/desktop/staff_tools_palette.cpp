@@ -25,21 +25,12 @@ std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
 
 }  // namespace
 
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title) {
-    for (int tries = 0; tries < kWindowTries; ++tries) {
-        for (const ShownWindow& w : x.Windows())
-            if (w.title == title) return w;
-        x.Settle();
-    }
-    return std::nullopt;
-}
-
 bool PressStaffToolsButton(XSession& x, int index) {
-    const std::optional<ShownWindow> main = WindowTitled(x, "Main");
+    const std::optional<ShownWindow> main = x.WindowTitled("Main");
     if (!main) return false;
     x.Click(main->x + 1 + kStaffToolsOnMain * kCell + kHalfButton, main->y + 1 + kHalfButton);
     x.Settle(Millis{800});
-    const std::optional<ShownWindow> tools = WindowTitled(x, "Staff Tools");
+    const std::optional<ShownWindow> tools = x.WindowTitled("Staff Tools");
     if (!tools) return false;
     const std::optional<std::pair<int, int>> first = PressedCell(x.Grab(*tools));
     if (!first) return false;

@@ -16,9 +16,6 @@ inline constexpr int kClefButton = 3;
 inline constexpr int kKeyButton = 4;
 inline constexpr int kTimeSignatureButton = 5;
 
-// The viewable window titled exactly `title`, waited for a little; empty when none.
-std::optional<ShownWindow> WindowTitled(const XSession& x, std::string_view title);
-
 // Opens Staff Tools from the Main palette and presses its button `index`; false when
 // a palette is not there.
 bool PressStaffToolsButton(XSession& x, int index);
