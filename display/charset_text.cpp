@@ -84,20 +84,9 @@ constexpr std::array<uint8_t, 7> kWideTextCharsets{{128, 129, 130, 134, 136, 222
 
 // The code page text of a character set is read in: 1252 for one the layer lacks,
 // reported once per run and code page.
-bool IsAvailable(uint16_t codePage) {
-    // The answer never changes during a run: the code page asked last is remembered.
-    static uint16_t lastAsked = 0;
-    static bool lastAvailable = false;
-    if (codePage != lastAsked || lastAsked == 0) {
-        lastAvailable = text::IsCodePageAvailable(codePage);
-        lastAsked = codePage;
-    }
-    return lastAvailable;
-}
-
 uint16_t ReadableCodePage(uint8_t charset) {
     const uint16_t codePage = CodePageOfCharset(charset);
-    if (IsAvailable(codePage)) return codePage;
+    if (text::IsCodePageAvailable(codePage)) return codePage;
     std::vector<uint16_t>& reported = State().display.MissingCodePagesReported;
     if (std::find(reported.begin(), reported.end(), codePage) == reported.end()) {
         reported.push_back(codePage);

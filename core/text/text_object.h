@@ -34,7 +34,7 @@ struct TextObjectBody {
     ObjectLocation location;  // anchor of the text
     uint16_t flags;           // kText* bits
     int16_t size;             // font height; < 0 a character height
-    uint8_t style;         // 1..3 program styles, 4..23 document fonts; face index with an own font
+    uint8_t style;         // 1..3 program styles, 0, 4..23 document fonts; own font: face index
     uint8_t charset;       // character set of an own font; the clef kind for clefs
     int32_t width;         // measured, at least 64
     int32_t height;        // measured, 64..2048
@@ -78,7 +78,8 @@ constexpr uint8_t kLastProgramStyle = 3;
 constexpr uint8_t kLastDocumentStyle = 23;
 // Checked readings of the style byte, which a file may hold out of range; the stored
 // byte is left as it is. As a style: a slot beyond the document's 24 reads as slot 0
-// (no style font). As an own font's face: an index beyond the face-name table reads
+// (the fret-symbol style) in the font records and dialogs, and as slot 4 for the font
+// the object is drawn in. As an own font's face: an index beyond the face-name table reads
 // as entry 1, the first text face (entry 0 is the music font).
 constexpr uint8_t kFaceTableEntries = 32;
 constexpr uint8_t kFallbackFaceEntry = 1;

@@ -1,12 +1,16 @@
 // Fonts, measuring and drawing of text objects. An own font (flag 2) is made from
 // the document's face-name entry with the object's size and attributes, cached
 // while the object is measured or drawn and deleted afterwards; style fonts 1..3
-// are the program's three music-font sizes, 4..23 the document's text styles.
+// are the program's three music-font sizes, 0 and 4..23 the document's text styles
+// (style 0 is the fret-symbol font of chord diagrams).
 //
 // Measuring: text in a text font (own font or style 4+, not the symbol character
 // set) takes the glyph box of a single character or the extent of a longer text;
 // symbols take the glyph box of the first character and, for longer texts, the
-// width of the extent. Heights are kept in 64..2048 and widths at least 64.
+// width of the extent. Extents come from MeasureText, so that the measuring mode in
+// force applies and text of every character set is read through its code page;
+// drawing spreads the text to that width (TextOutInCharset). Heights are kept in
+// 64..2048 and widths at least 64.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -21,11 +25,11 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "display/anchors.h"
+#include "display/charset_text.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/text_metrics.h"
-#include "platform/text/text_out.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {
@@ -55,15 +59,21 @@ bool IsProgramStyle(uint8_t style) {
     return style >= 1 && style <= kLastProgramStyle;
 }
 
+// The style whose font a style-font object is drawn in: a style byte beyond the
+// document's 24 styles reads as the first document style.
+uint8_t FontStyleOf(const TextObject* text) {
+    return text->body.style <= kLastDocumentStyle ? text->body.style : kFirstDocumentStyle;
+}
+
 uint8_t CharsetOf(const TextObject* text, const ScoreDocument* document) {
     if (HasOwnFont(text) || document == nullptr) return text->body.charset;
-    return document->fonts[TextStyleSlotOf(text->body.style)].charset;
+    return document->fonts[FontStyleOf(text)].charset;
 }
 
 // Text (not symbol) measuring applies to own fonts and document styles outside the
 // symbol character set.
 bool MeasuresAsText(const TextObject* text, const ScoreDocument* document) {
-    bool textFont = HasOwnFont(text) || TextStyleSlotOf(text->body.style) >= kFirstDocumentStyle;
+    bool textFont = HasOwnFont(text) || FontStyleOf(text) >= kFirstDocumentStyle;
     return textFont && CharsetOf(text, document) != kSymbolCharset;
 }
 
@@ -92,11 +102,9 @@ platform::FontHandle OwnFont(TextObject* text, ScoreView* view) {
 }
 
 platform::FontHandle StyleFont(TextObject* text, ScoreView* view) {
-    const uint8_t style = TextStyleSlotOf(text->body.style);
+    const uint8_t style = FontStyleOf(text);
     const DrawingGlobals& drawing = State().drawing;
     switch (style) {
-        case 0:
-            return {};
         case 1:
             return drawing.MusicFont;
         case 2:
@@ -132,7 +140,7 @@ TextExtent MeasureOnContext(platform::DcHandle dc, const std::string& shown, boo
     }
     if (shown.size() > 1) {
         gfx::Size size;
-        text::GetTextExtentA(dc, shown, &size);
+        if (!MeasureText(dc, shown.data(), static_cast<int>(shown.size()), &size)) size = {};
         extent.width = size.cx;
         if (asText) {
             text::TextMetrics metrics;
@@ -277,10 +285,19 @@ void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view,
     TextObject* text = AsTextObject(object);
     platform::FontHandle font = CreateTextFont(text, view);
     if (!dc || !font) return;
+    // The text is spread to the width it was measured at, on the view's measuring
+    // context with the same font.
+    platform::DcHandle measuring = MeasuringContext(view);
+    if (!measuring) measuring = dc;
     platform::FontHandle previous = gfx::SelectObject(dc, font);
+    platform::FontHandle previousMeasuring =
+        measuring != dc ? gfx::SelectObject(measuring, font) : previous;
     gfx::TextAlign align = gfx::SetTextAlign(dc, kTextObjectAlignment);
-    text::TextOutA(dc, TextObjectAnchorPoint(object, view), GetDisplayText(object, view));
+    const LogicalPoint at = TextObjectAnchorPoint(object, view);
+    const std::string_view shown = GetDisplayText(object, view);
+    TextOutInCharset(dc, measuring, at.x, at.y, shown.data(), static_cast<int>(shown.size()));
     gfx::SetTextAlign(dc, align);
+    if (measuring != dc) gfx::SelectObject(measuring, previousMeasuring);
     gfx::SelectObject(dc, previous);
     ReleaseOwnFont(text, view);
 }

@@ -4,8 +4,11 @@
 // descriptor per code page is opened on first use and kept (user-interface thread).
 #include "platform/text/code_page.h"
 
+#include "platform/text/code_page_test_seam.h"
+
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -14,6 +17,7 @@
 #include <map>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace ql::text {
 namespace {
@@ -137,11 +141,44 @@ bool EncodeOne(iconv_t cd, char32_t c, std::string& out) {
     return true;
 }
 
+// Code pages the test seam reports as missing.
+std::vector<uint16_t>& CodePagesMissingForTests() {
+    static std::vector<uint16_t> missing;
+    return missing;
+}
+
+// The code page asked last and its answer: text is measured string by string, mostly
+// in one code page, and the answer only changes through the test seam.
+struct AvailabilityAnswer {
+    uint16_t codePage = 0;
+    bool available = false;
+};
+AvailabilityAnswer& LastAvailabilityAnswer() {
+    static AvailabilityAnswer last;
+    return last;
+}
+
 }  // namespace
 
 bool IsCodePageAvailable(uint16_t codePage) {
-    return DescriptorOf(codePage, Direction::ToUnicode) != kNoDescriptor;
+    AvailabilityAnswer& last = LastAvailabilityAnswer();
+    if (codePage != 0 && codePage == last.codePage) return last.available;
+    const std::vector<uint16_t>& missing = CodePagesMissingForTests();
+    const bool lacking = std::find(missing.begin(), missing.end(), codePage) != missing.end();
+    last = {codePage, !lacking && DescriptorOf(codePage, Direction::ToUnicode) != kNoDescriptor};
+    return last.available;
 }
+
+namespace test_seam {
+
+void SetCodePageMissing(uint16_t codePage, bool missing) {
+    std::vector<uint16_t>& pages = CodePagesMissingForTests();
+    std::erase(pages, codePage);
+    if (missing) pages.push_back(codePage);
+    LastAvailabilityAnswer() = {};
+}
+
+}  // namespace test_seam
 
 uint16_t CodePageOfCharset(uint8_t charset) {
     for (const CharsetCodePage& entry : kCharsetCodePages)

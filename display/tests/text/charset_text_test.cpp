@@ -18,6 +18,7 @@
 #include "platform/gfx/objects.h"
 #include "platform/tests/win/plain_window.h"
 #include "platform/text/code_page.h"
+#include "platform/text/code_page_test_seam.h"
 #include "platform/text/context_font.h"
 #include "platform/text/font.h"
 #include "platform/text/text_metrics.h"
@@ -171,6 +172,19 @@ TEST_F(CharsetText, EveryByteReadsAsTheTextLayerReadsIt) {
         const auto set = static_cast<uint8_t>(charset);
         EXPECT_EQ(TextInCharset(set, all), text::CodePageToUtf16(CodePageOfCharset(set), all)) << charset;
     }
+}
+
+// Text of a code page the machine lacks reads as Western, and the lack is reported
+// once however often such text is read.
+TEST_F(CharsetText, MissingCodePageReadsAsWesternAndIsReportedOnce) {
+    const std::string bytes = Encoded(Samples()[0]);
+    text::test_seam::SetCodePageMissing(1251, true);
+    const std::u16string read = TextInCharset(kCyrillic, bytes);
+    TextInCharset(kCyrillic, bytes);
+    text::test_seam::SetCodePageMissing(1251, false);
+    EXPECT_EQ(read, text::CodePageToUtf16(text::kCodePageWestern, bytes));
+    EXPECT_EQ(State().display.MissingCodePagesReported, std::vector<uint16_t>{1251});
+    EXPECT_EQ(TextInCharset(kCyrillic, bytes), Samples()[0].text);
 }
 
 // Drawn through its character set, text gives the pixels of its Unicode text.
