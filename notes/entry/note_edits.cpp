@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "core/constants.h"
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -18,6 +20,7 @@
 #include "notes/entry/measure_extend.h"
 #include "notes/entry/note_entry.h"
 #include "notes/stems/stems.h"
+#include "notes/ties/ties.h"
 
 namespace ql {
 
@@ -199,6 +202,20 @@ int ToggleBeamAfter(ScoreView* view, EventRecord* note) {
     if (next == nullptr || IsHeadSentinel(*next)) return 0;
     if (next->beamPrev != HandleOfEvent(chord)) return JoinBeamsCommand(view, chord, next);
     return BreakBeamsCommand(view, chord, next);
+}
+
+int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice) {
+    if (view == nullptr || note == nullptr) return 0;
+    const bool untying = (note->word2 & kTieStartsHere) != 0 || FindNoteTie(note) != nullptr;
+    BeginViewDraw(view);
+    BeginHighlightDraw(view);  // in ink, whatever colours the key came in
+    if (untying) DrawNoteChainSaved(view, voice);  // the tie goes with the voice's image
+    const int changed = ToggleTie(view, note, voice);
+    if (untying) RedrawMeasureLinked(view);  // the staff lines the tie crossed
+    DrawNoteChain(view, voice);
+    EndHighlightDraw(view);
+    EndViewDraw(view);
+    return changed;
 }
 
 int ToggleGraceSlash(ScoreView* view, EventRecord* note) {

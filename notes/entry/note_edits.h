@@ -1,7 +1,8 @@
 // Edits of an entered note that its keys run: chord notes added by interval, dots
 // cycled with a room check, head offsets reset, staccato and legato on a chord,
 // hiding a beam group, flipping its stems, joining or breaking the beam after a
-// chord, and the grace slash. Each returns 1 when it changed something.
+// chord, tying it to the next note of its pitch, and the grace slash. Each returns
+// 1 when it changed something.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,12 @@ int ToggleGroupHidden(ScoreView* view, EventRecord* note);
 int FlipGroupStems(ScoreView* view, EventRecord* note);
 // Joins the chord with the next chord of the voice, or breaks the beam between them.
 int ToggleBeamAfter(ScoreView* view, EventRecord* note);
+// The tie from the note made, or taken away, and the voice shown so at once: a new
+// tie is drawn with its note; a removed one goes with the voice's old image, and the
+// measure's staff lines come back before the voice is drawn again. Only the current
+// measure is drawn again, so the part of a removed tie that crossed the barline
+// stays until the next measure is painted.
+int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice);
 int ToggleGraceSlash(ScoreView* view, EventRecord* note);
 
 // Shows the note's chord on the neighbouring staff, or back on its own, keeping the

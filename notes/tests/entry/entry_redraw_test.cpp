@@ -1,19 +1,23 @@
-// What a measure shows after a note is entered beside others, or respelled: the old
-// image goes first, so a note that joins a beam group leaves no flag of the note it
-// joined, a respelled note no head or stem where it was, and the screen matches the
-// measure drawn afresh.
+// What a measure shows after a note is entered beside others, respelled or tied: the
+// old image goes first, so a note that joins a beam group leaves no flag of the note
+// it joined, a respelled note no head or stem where it was, a tie shows as soon as
+// it is made and leaves nothing once taken away, and the screen matches the measure
+// drawn afresh.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/state.h"
 #include "display/linked_views.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/respell/respell.h"
 #include "notes/tests/entry/entry_fixture.h"
+#include "notes/ties/ties.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/win/keys.h"
 
 namespace ql::testing_entry {
 namespace {
@@ -47,6 +51,16 @@ class EntryRedraw : public EntryTest {
     }
     bool HaveMusicFont() const {
         return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
+    }
+    // A letter key on a chosen note, which comes while the view draws in the feedback
+    // colours (marks made by inverting).
+    int KeyWhileChosen(EventRecord* note, char letter) {
+        BeginViewDraw(view_);
+        BeginHighlightDrawAlt3(view_);
+        const int result = Key(note, static_cast<uint32_t>(win::LetterKey(letter)));
+        EndHighlightDraw(view_);
+        EndViewDraw(view_);
+        return result;
     }
     // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
     // of the fresh drawing the screen lacks.
@@ -119,6 +133,33 @@ TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
     EnharmonicChangeCommand(view_, note, view_->currentCell, 0);
     ASSERT_NE(note->step, step) << "the note was not respelled";
     EXPECT_EQ(InkLeftOver(), 0) << "ink of the old spelling is left on the screen";
+}
+
+// T on a chosen note ties it to the next note of its pitch: the tie is on the screen
+// at once, in ink even though the key came in the feedback colours, not only once
+// the measure is painted again; T again takes it off the screen.
+TEST_F(EntryRedraw, TheTKeyShowsTheTieAtOnceAndTakesItAwayAgain) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    Click();
+    PointAt(2 * kQuarterTicks, kEntryStep);
+    Click();
+    ASSERT_EQ(Chords().size(), 2u);
+    EventRecord* first = Chords()[0];
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    ASSERT_EQ(KeyWhileChosen(first, 'T'), 1);
+    ASSERT_NE(FindNoteTie(first), nullptr) << "no tie was made";
+    int missing = 0;
+    EXPECT_EQ(InkLeftOver(&missing), 0);
+    EXPECT_EQ(missing, 0) << "the tie is not on the screen";
+    ASSERT_EQ(KeyWhileChosen(first, 'T'), 1);
+    ASSERT_EQ(FindNoteTie(first), nullptr) << "the tie was not taken away";
+    EXPECT_EQ(InkLeftOver(&missing), 0) << "the tie is left on the screen";
+    EXPECT_EQ(missing, 0);
 }
 
 }  // namespace
