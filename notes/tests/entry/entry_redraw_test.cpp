@@ -1,8 +1,9 @@
 // What a measure shows after a note is entered beside others, respelled or tied: the
 // old image goes first, so a note that joins a beam group leaves no flag of the note
-// it joined, a respelled note no head or stem where it was, a tie shows as soon as
-// it is made and leaves nothing once taken away, and the screen matches the measure
-// drawn afresh.
+// it joined, a respelled note no head or stem where it was, a deleted note nothing of
+// the notes that moved, a tie shows as soon as it is made and leaves nothing once
+// taken away, and the screen matches the measure drawn afresh, without even the grey
+// edges of a glyph drawn away.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,8 +12,11 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/state.h"
+#include "display/hit_test.h"
 #include "display/linked_views.h"
 #include "notes/drawing/note_draw.h"
+#include "notes/entry/note_delete.h"
+#include "notes/entry/note_drag.h"
 #include "notes/respell/respell.h"
 #include "notes/tests/entry/entry_fixture.h"
 #include "notes/ties/ties.h"
@@ -27,6 +31,7 @@ constexpr int kHeight = 256;
 constexpr int kInkThreshold = 128;
 constexpr int kPaperThreshold = 224;
 constexpr int kEntryStep = -3;  // the space below the middle line: stems up
+constexpr int32_t kDragUp = 200;  // view units: a few steps
 
 int Shade(uint32_t c) {
     return (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3;
@@ -38,6 +43,9 @@ bool Ink(uint32_t c) {
 // ink of a redraw a little, which is not ink left over.
 bool Paper(uint32_t c) {
     return Shade(c) >= kPaperThreshold;
+}
+bool CleanPaper(uint32_t c) {
+    return (c & 0xFFFFFF) == 0xFFFFFF;
 }
 
 class EntryRedraw : public EntryTest {
@@ -63,8 +71,9 @@ class EntryRedraw : public EntryTest {
         return result;
     }
     // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
-    // of the fresh drawing the screen lacks.
-    int InkLeftOver(int* missing = nullptr) {
+    // of the fresh drawing the screen lacks; with `grey`, pixels of any shade where
+    // the fresh drawing has clean paper (the soft edges of a glyph drawn away).
+    int InkLeftOver(int* missing = nullptr, int* grey = nullptr) {
         const std::vector<uint32_t> shown = WindowPixels();
         OpenWindow(kWidth, kHeight);
         DrawMeasure();
@@ -73,13 +82,16 @@ class EntryRedraw : public EntryTest {
         int freshInk = 0;
         int leftOver = 0;
         int lacking = 0;
+        int shaded = 0;
         for (size_t i = 0; i < fresh.size() && i < shown.size(); ++i) {
             freshInk += Ink(fresh[i]);
             leftOver += Ink(shown[i]) && Paper(fresh[i]);
             lacking += Ink(fresh[i]) && Paper(shown[i]);
+            shaded += CleanPaper(fresh[i]) && !CleanPaper(shown[i]);
         }
         EXPECT_GT(freshInk, 100) << "nothing was drawn";
         if (missing != nullptr) *missing = lacking;
+        if (grey != nullptr) *grey = shaded;
         return leftOver;
     }
 };
@@ -95,7 +107,12 @@ TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {
     Click();
     ASSERT_EQ(Chords().size(), 2u);
     ASSERT_TRUE(IsOneGroup(Chords())) << "the two eighths were not beamed";
-    EXPECT_EQ(InkLeftOver(), 0) << "ink where the measure has paper (the first note's flag) is left on the screen";
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0)
+        << "ink where the measure has paper (the first note's flag) is left on the screen";
+    EXPECT_EQ(grey, 0) << "the edges of the first note's flag are left in grey";
+    EXPECT_EQ(missing, 0) << "the staff lines under the flag did not come back";
 }
 
 // A ninth eighth is refused in a full measure: the voice drawn away before the
@@ -132,7 +149,36 @@ TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
     const int step = note->step;
     EnharmonicChangeCommand(view_, note, view_->currentCell, 0);
     ASSERT_NE(note->step, step) << "the note was not respelled";
-    EXPECT_EQ(InkLeftOver(), 0) << "ink of the old spelling is left on the screen";
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0) << "ink of the old spelling is left on the screen";
+    EXPECT_EQ(grey, 0) << "the edges of the old head and stem are left in grey";
+    EXPECT_EQ(missing, 0);
+}
+
+// A note deleted from between two others closes the gap: the notes after it move
+// left, and nothing of them, not even the soft edges of their glyphs, stays where
+// they were.
+TEST_F(EntryRedraw, ADeletedNoteLeavesNoGreyWhereTheNotesAfterItWere) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    Click();
+    PointAt(kEighthTicks, kMiddleLine);
+    Click();
+    PointAt(2 * kEighthTicks, kEntryStep);
+    Click();
+    ASSERT_EQ(Chords().size(), 3u);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    ASSERT_EQ(DeleteNote(view_, Chords()[1], true, 0), 1);
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
+    EXPECT_EQ(grey, 0) << "grey edges of the moved notes are left on the screen";
+    EXPECT_EQ(missing, 0);
 }
 
 // T on a chosen note ties it to the next note of its pitch: the tie is on the screen
@@ -160,6 +206,32 @@ TEST_F(EntryRedraw, TheTKeyShowsTheTieAtOnceAndTakesItAwayAgain) {
     ASSERT_EQ(FindNoteTie(first), nullptr) << "the tie was not taken away";
     EXPECT_EQ(InkLeftOver(&missing), 0) << "the tie is left on the screen";
     EXPECT_EQ(missing, 0);
+}
+
+// A head dragged up the staff takes its new step: the old head and stem go, leaving
+// neither grey edges nor gaps in the staff lines they lay on.
+TEST_F(EntryRedraw, ADraggedHeadLeavesNoGreyAndTheStaffLinesWhole) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    UseMeasure(1);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    PointAt(0, kEntryStep);
+    Click();
+    PointAt(kQuarterTicks, kEntryStep);
+    Click();
+    ASSERT_EQ(Chords().size(), 2u);
+    OpenWindow(kWidth, kHeight);
+    DrawMeasure();
+    EventRecord* note = Chords()[0];
+    const int step = note->step;
+    const LogicalPoint from = GetEventPosition(note, view_);
+    ASSERT_EQ(CommitNoteDrag(view_, note, from, LogicalPoint{from.x, from.y - kDragUp}), 1);
+    ASSERT_NE(Chords()[0]->step, step) << "the drag did not change the pitch";
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
+    EXPECT_EQ(grey, 0) << "grey edges of the head where it was";
+    EXPECT_EQ(missing, 0) << "the staff lines under the old head have gaps";
 }
 
 }  // namespace
