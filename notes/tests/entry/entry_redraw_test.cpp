@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "core/draw/colour_sets.h"
@@ -59,6 +61,19 @@ class EntryRedraw : public EntryTest {
     }
     bool HaveMusicFont() const {
         return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
+    }
+    // Notes entered by clicks at (tick, step) of measure 1, then the window opened
+    // again on the measure drawn afresh: the screen an edit starts from.
+    void EnterAndShowAfresh(std::initializer_list<std::pair<int, int>> notes) {
+        UseMeasure(1);
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        for (const auto& [tick, step] : notes) {
+            PointAt(tick, step);
+            Click();
+        }
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
     }
     // A letter key on a chosen note, which comes while the view draws in the feedback
     // colours (marks made by inverting).
@@ -161,18 +176,8 @@ TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
 // they were.
 TEST_F(EntryRedraw, ADeletedNoteLeavesNoGreyWhereTheNotesAfterItWere) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    UseMeasure(1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
-    PointAt(0, kEntryStep);
-    Click();
-    PointAt(kEighthTicks, kMiddleLine);
-    Click();
-    PointAt(2 * kEighthTicks, kEntryStep);
-    Click();
+    EnterAndShowAfresh({{0, kEntryStep}, {kEighthTicks, kMiddleLine}, {2 * kEighthTicks, kEntryStep}});
     ASSERT_EQ(Chords().size(), 3u);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
     ASSERT_EQ(DeleteNote(view_, Chords()[1], true, 0), 1);
     int missing = 0;
     int grey = 0;
@@ -186,17 +191,9 @@ TEST_F(EntryRedraw, ADeletedNoteLeavesNoGreyWhereTheNotesAfterItWere) {
 // the measure is painted again; T again takes it off the screen.
 TEST_F(EntryRedraw, TheTKeyShowsTheTieAtOnceAndTakesItAwayAgain) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    UseMeasure(1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
-    PointAt(0, kEntryStep);
-    Click();
-    PointAt(2 * kQuarterTicks, kEntryStep);
-    Click();
+    EnterAndShowAfresh({{0, kEntryStep}, {2 * kQuarterTicks, kEntryStep}});
     ASSERT_EQ(Chords().size(), 2u);
     EventRecord* first = Chords()[0];
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
     ASSERT_EQ(KeyWhileChosen(first, 'T'), 1);
     ASSERT_NE(FindNoteTie(first), nullptr) << "no tie was made";
     int missing = 0;
@@ -212,16 +209,8 @@ TEST_F(EntryRedraw, TheTKeyShowsTheTieAtOnceAndTakesItAwayAgain) {
 // neither grey edges nor gaps in the staff lines they lay on.
 TEST_F(EntryRedraw, ADraggedHeadLeavesNoGreyAndTheStaffLinesWhole) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    UseMeasure(1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
-    PointAt(0, kEntryStep);
-    Click();
-    PointAt(kQuarterTicks, kEntryStep);
-    Click();
+    EnterAndShowAfresh({{0, kEntryStep}, {kQuarterTicks, kEntryStep}});
     ASSERT_EQ(Chords().size(), 2u);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
     EventRecord* note = Chords()[0];
     const int step = note->step;
     const LogicalPoint from = GetEventPosition(note, view_);

@@ -44,6 +44,22 @@ class TiePicture : public EntryTest {
         doc_->internalDistances[static_cast<int>(EngravingMetric::TieHump)] = kCurveHeight;
         State().notes.CurveSide = 0;
     }
+    // Two quarters of one pitch side by side in voice 0, their stems down.
+    void TwoQuarters() {
+        a_ = Note(0, 0, kQuarter, kStepInSpace);
+        b_ = Note(0, kQuarterTicks, kQuarter, kStepInSpace);
+        for (EventRecord* e : {a_, b_}) e->flags &= static_cast<uint16_t>(~kEventStemFlag);
+    }
+    // The device pixel of a note's head centre on the open window.
+    gfx::Point HeadOf(EventRecord* note) {
+        BeginViewDraw(view_);
+        const LogicalPoint p = GetEventPosition(note, view_);
+        const gfx::Point head = DevicePoint(p.x, p.y);
+        EndViewDraw(view_);
+        return head;
+    }
+    EventRecord* a_ = nullptr;
+    EventRecord* b_ = nullptr;
     bool Ink(const std::vector<uint32_t>& pixels, gfx::Point p) const {
         if (p.x < 0 || p.y < 0 || p.x >= kWidth || p.y >= kHeight) return false;
         const uint32_t c = pixels[static_cast<size_t>(p.y) * kWidth + p.x];
@@ -79,20 +95,16 @@ TEST_F(TiePicture, TieDrawnInTheFeedbackColoursIsStillInk) {
     const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
     if (!std::filesystem::exists(font)) GTEST_SKIP() << "the music font is not built";
     UseTieMetricsFromInsideTheHeads();
-    EventRecord* a = Note(0, 0, kQuarter, kStepInSpace);
-    EventRecord* b = Note(0, kQuarterTicks, kQuarter, kStepInSpace);
-    for (EventRecord* e : {a, b}) e->flags &= static_cast<uint16_t>(~kEventStemFlag);
-    ASSERT_EQ(ToggleTie(view_, a, 0), 1);
+    TwoQuarters();
+    ASSERT_EQ(ToggleTie(view_, a_, 0), 1);
     OpenWindow(kWidth, kHeight);
     BeginViewDraw(view_);
     BeginHighlightDrawAlt3(view_);
     DrawNoteChain(view_, 0);
     EndHighlightDraw(view_);
-    const LogicalPoint pa = GetEventPosition(a, view_);
-    const LogicalPoint pb = GetEventPosition(b, view_);
-    const gfx::Point headA = DevicePoint(pa.x, pa.y);
-    const gfx::Point headB = DevicePoint(pb.x, pb.y);
     EndViewDraw(view_);
+    const gfx::Point headA = HeadOf(a_);
+    const gfx::Point headB = HeadOf(b_);
     EXPECT_TRUE(Joined(WindowPixels(), headA, headB)) << "no ink of the tie between the heads";
 }
 
@@ -100,21 +112,17 @@ TEST_F(TiePicture, TieInkJoinsTheTwoHeads) {
     const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
     if (!std::filesystem::exists(font)) GTEST_SKIP() << "the music font is not built";
     UseTieMetricsFromInsideTheHeads();
-    EventRecord* a = Note(0, 0, kQuarter, kStepInSpace);
-    EventRecord* b = Note(0, kQuarterTicks, kQuarter, kStepInSpace);
-    for (EventRecord* e : {a, b}) e->flags &= static_cast<uint16_t>(~kEventStemFlag);
+    TwoQuarters();
     OpenWindow(kWidth, kHeight);
     BeginViewDraw(view_);
     DrawNoteChain(view_, 0);
-    const LogicalPoint pa = GetEventPosition(a, view_);
-    const LogicalPoint pb = GetEventPosition(b, view_);
-    const gfx::Point headA = DevicePoint(pa.x, pa.y);
-    const gfx::Point headB = DevicePoint(pb.x, pb.y);
     EndViewDraw(view_);
+    const gfx::Point headA = HeadOf(a_);
+    const gfx::Point headB = HeadOf(b_);
     const std::vector<uint32_t> before = WindowPixels();
     ASSERT_TRUE(Ink(before, headA)) << "the head's centre is ink";
     EXPECT_FALSE(Joined(before, headA, headB)) << "no tie yet";
-    ASSERT_EQ(ToggleTie(view_, a, 0), 1);
+    ASSERT_EQ(ToggleTie(view_, a_, 0), 1);
     BeginViewDraw(view_);
     DrawNoteChain(view_, 0);  // the tie draws with its note's attachments
     EndViewDraw(view_);
