@@ -11,9 +11,10 @@
 
 namespace ql {
 
-// The ink box of the glyph of `code` in the context's font, drawn with its origin at
-// `origin` (logical units, baseline-left alignment), widened by a device pixel on
-// every side, in logical units. False without a font or ink.
+// The ink box of the glyph of `code` in the context's font, drawn at `origin`
+// (logical units) under the context's text alignment, widened by a device pixel on
+// every side, in logical units. False without a font or ink, or when the alignment
+// is not on the baseline.
 bool GlyphPaperRect(platform::DcHandle dc, uint32_t code, gfx::Point origin, gfx::Rect* out);
 // Fills that box with the paper; false (nothing drawn) when it has none.
 bool FillGlyphWithPaper(platform::DcHandle dc, uint32_t code, gfx::Point origin);

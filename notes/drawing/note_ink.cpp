@@ -47,11 +47,10 @@ void Log(ScoreView* view, InkPart part, test_seam::InkKind kind, const gfx::Poin
 
 namespace {
 
-// Drawing in the erase colours with baseline-left alignment: a glyph is then taken
-// off by filling its ink box with the paper, which leaves none of its soft edges.
+// Drawing in the erase colours: a glyph is then taken off by filling its ink box
+// with the paper, which leaves none of its soft edges.
 bool ErasesGlyphByBox(platform::DcHandle dc) {
-    return gfx::GetTextColour(dc) == kEraseColour && gfx::GetRop2(dc) == gfx::Rop2::CopyPen &&
-           gfx::GetTextAlign(dc) == (gfx::kTextAlignLeft | gfx::kTextAlignBaseline);
+    return gfx::GetTextColour(dc) == kEraseColour && gfx::GetRop2(dc) == gfx::Rop2::CopyPen;
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // cycled with a room check, head offsets reset, staccato and legato on a chord,
 // hiding a beam group, flipping its stems, joining or breaking the beam after a
 // chord, tying it to the next note of its pitch, and the grace slash. Each returns
-// 1 when it changed something.
+// 1 when it changed something, and shows the change at once: the voice's old image
+// is drawn away first (what the edit takes off goes from the screen) and the voice
+// is drawn again in ink.
 #pragma once
 
 #include <cstdint>
@@ -35,11 +37,9 @@ int ToggleGroupHidden(ScoreView* view, EventRecord* note);
 int FlipGroupStems(ScoreView* view, EventRecord* note);
 // Joins the chord with the next chord of the voice, or breaks the beam between them.
 int ToggleBeamAfter(ScoreView* view, EventRecord* note);
-// The tie from the note made, or taken away, and the voice shown so at once: a new
-// tie is drawn with its note; a removed one goes with the voice's old image, and the
-// measure's staff lines come back before the voice is drawn again. Only the current
-// measure is drawn again, so the part of a removed tie that crossed the barline
-// stays until the next measure is painted.
+// The tie from the note made, or taken away. Only the current measure is drawn
+// again, so the part of a removed tie that crossed the barline stays until the next
+// measure is painted.
 int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice);
 int ToggleGraceSlash(ScoreView* view, EventRecord* note);
 

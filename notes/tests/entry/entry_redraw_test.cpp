@@ -223,5 +223,28 @@ TEST_F(EntryRedraw, ADraggedHeadLeavesNoGreyAndTheStaffLinesWhole) {
     EXPECT_EQ(missing, 0) << "the staff lines under the old head have gaps";
 }
 
+// Keys that take something off a chosen note show it at once: dots cycled back to
+// none, staccato set and cleared, the stem flipped down. Each leaves nothing of the
+// old image, not even grey edges.
+TEST_F(EntryRedraw, KeysThatTakeMarksAwayLeaveNothingOfThem) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    const struct {
+        const char* keys;
+        const char* what;
+    } cases[] = {{"DDDD", "dots cycled back to none"}, {"SS", "staccato set and cleared"}, {"F", "stem flipped"}};
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        EnterAndShowAfresh({{0, kEntryStep}});
+        ASSERT_EQ(Chords().size(), 1u);
+        for (const char* k = c.keys; *k != 0; ++k) ASSERT_EQ(KeyWhileChosen(Chords()[0], *k), 1) << c.what;
+        int missing = 0;
+        int grey = 0;
+        EXPECT_EQ(InkLeftOver(&missing, &grey), 0) << c.what << ": old ink left on the screen";
+        EXPECT_EQ(grey, 0) << c.what << ": grey edges left on the screen";
+        EXPECT_EQ(missing, 0) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace ql::testing_entry
