@@ -37,9 +37,10 @@ int ToggleGroupHidden(ScoreView* view, EventRecord* note);
 int FlipGroupStems(ScoreView* view, EventRecord* note);
 // Joins the chord with the next chord of the voice, or breaks the beam between them.
 int ToggleBeamAfter(ScoreView* view, EventRecord* note);
-// The tie from the note made, or taken away. Only the current measure is drawn
-// again, so the part of a removed tie that crossed the barline stays until the next
-// measure is painted.
+// The tie from the note made, or taken away (the whole curve goes with the voice's
+// old image, also past the barline). Only the current measure's staff lines are drawn
+// again: where a removed tie crossed a line of the next measure, that line shows a
+// gap until the measure is painted.
 int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice);
 int ToggleGraceSlash(ScoreView* view, EventRecord* note);
 

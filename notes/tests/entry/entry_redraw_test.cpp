@@ -246,5 +246,41 @@ TEST_F(EntryRedraw, KeysThatTakeMarksAwayLeaveNothingOfThem) {
     }
 }
 
+// A tie across the barline taken away by T leaves nothing of its part in the next
+// measure, and that measure's staff lines and notes stay whole.
+TEST_F(EntryRedraw, ATieAcrossTheBarlineGoesWholeFromTheScreen) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    EventRecord* start = Note(0, 0, kWhole, kEntryStep);
+    UseMeasure(2);
+    Note(0, 0, kQuarter, kEntryStep);
+    UseMeasure(1);
+    const auto drawBoth = [&] {
+        OpenWindow(kWidth, kHeight);
+        for (int m : {2, 1}) {
+            UseMeasure(m);
+            DrawMeasure();
+        }
+    };
+    drawBoth();
+    ASSERT_EQ(KeyWhileChosen(start, 'T'), 1);
+    ASSERT_NE(FindNoteTie(start), nullptr);
+    drawBoth();
+    const std::vector<uint32_t> tied = WindowPixels();
+    ASSERT_EQ(KeyWhileChosen(start, 'T'), 1);
+    ASSERT_EQ(FindNoteTie(start), nullptr);
+    const std::vector<uint32_t> shown = WindowPixels();
+    drawBoth();
+    const std::vector<uint32_t> fresh = WindowPixels();
+    ASSERT_EQ(shown.size(), fresh.size());
+    int tiePixels = 0;
+    int changed = 0;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        tiePixels += tied[i] != fresh[i];
+        changed += shown[i] != fresh[i];
+    }
+    EXPECT_GT(tiePixels, 20) << "no tie was drawn";
+    EXPECT_EQ(changed, 0) << "the screen differs from both measures drawn afresh";
+}
+
 }  // namespace
 }  // namespace ql::testing_entry
