@@ -1,13 +1,15 @@
 // The ink calls of note drawing: glyphs, one-pixel lines, filled bars, beam polygons
 // and pen lines on the view's context, every coordinate clamped to the 16-bit
 // logical range first (one clamp for every path), and noted in the tests' draw-call
-// log when one is set.
+// log when one is set. In the erase colours a glyph's ink box is filled with the
+// paper instead (glyph_paper.h), so no grey edge of it stays.
 #include <string_view>
 #include <vector>
 
 #include "core/constants.h"
 #include "core/draw/colour_sets.h"
 #include "core/model/score_document.h"
+#include "notes/drawing/glyph_paper.h"
 #include "notes/drawing/note_draw_internal.h"
 #include "notes/drawing/note_draw_test_seam.h"
 #include "platform/gfx/bitmap.h"
@@ -43,10 +45,22 @@ void Log(ScoreView* view, InkPart part, test_seam::InkKind kind, const gfx::Poin
 
 }  // namespace
 
+namespace {
+
+// Drawing in the erase colours: a glyph is then taken off by filling its ink box
+// with the paper, which leaves none of its soft edges.
+bool ErasesGlyphByBox(platform::DcHandle dc) {
+    return gfx::GetTextColour(dc) == kEraseColour && gfx::GetRop2(dc) == gfx::Rop2::CopyPen;
+}
+
+}  // namespace
+
 void InkGlyph(ScoreView* view, InkPart part, uint8_t code, int32_t x, int32_t y) {
     const gfx::Point at = Clamped(x, y);
-    const char glyph = static_cast<char>(code);
-    text::TextOutA(view->ViewDC, at, std::string_view(&glyph, 1));
+    if (!ErasesGlyphByBox(view->ViewDC) || !FillGlyphWithPaper(view->ViewDC, code, at)) {
+        const char glyph = static_cast<char>(code);
+        text::TextOutA(view->ViewDC, at, std::string_view(&glyph, 1));
+    }
     Log(view, part, test_seam::InkKind::Glyph, &at, 1, code);
 }
 

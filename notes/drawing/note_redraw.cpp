@@ -100,12 +100,21 @@ void DrawElementsOf(ScoreView* view, MeasureCell* cell, int voice) {
     }
 }
 
+// The current measure's staff lines drawn again in ink: a glyph drawn away took the
+// paper of its whole ink box, lines included.
+void StaffLinesBack(ScoreView* view) {
+    BeginHighlightDraw(view);
+    RedrawCurrentMeasure(view);
+    EndHighlightDraw(view);
+}
+
 void DrawNotesAndElements(ScoreView* view, int voice, bool saved) {
     MeasureCell* cell = CurrentCellOf(view);
     if (cell == nullptr) return;
     if (saved) {
         Saved(view, [&] { DrawVoiceNotes(cell, view, voice); });
         Saved(view, [&] { DrawVoiceElements(view, cell, voice); });
+        StaffLinesBack(view);
         return;
     }
     DrawVoiceNotes(cell, view, voice);
@@ -220,6 +229,7 @@ void DrawCellNotesAllVoicesSaved(ScoreView* view) {
         if (cell == nullptr) return;
         Saved(v, [&] { DrawStaffNotesAllVoices(v, cell); });
         Saved(v, [&] { DrawVoiceItems(v, cell); });
+        StaffLinesBack(v);
     });
 }
 
@@ -232,9 +242,7 @@ void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord) {
     if (view == nullptr || chord == nullptr) return;
     DrawInBracket(view, [chord](ScoreView* v) { Saved(v, [&] { DrawNoteGroup(v, chord); }); });
     BeginViewDraw(view);
-    BeginHighlightDraw(view);
-    RedrawCurrentMeasure(view);
-    EndHighlightDraw(view);
+    StaffLinesBack(view);
     EndViewDraw(view);
 }
 

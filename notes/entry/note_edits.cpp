@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "core/constants.h"
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -18,6 +20,7 @@
 #include "notes/entry/measure_extend.h"
 #include "notes/entry/note_entry.h"
 #include "notes/stems/stems.h"
+#include "notes/ties/ties.h"
 
 namespace ql {
 
@@ -69,6 +72,21 @@ bool ChordHasStep(EventRecord* note, int step) {
 int TicksWithDots(EventRecord note, int dots) {
     note.word2 = static_cast<uint16_t>((note.word2 & ~kEventDotsMask) | dots);
     return EventDurationTicks(note);
+}
+
+// Runs `edit` between the voice's old image drawn away and the voice drawn again, in
+// ink whatever colours the key came in, so that what the edit takes away (a dot, a
+// mark, a stem, a tie) goes from the screen at once; the edit's result.
+template <typename Edit>
+int EditShown(ScoreView* view, int voice, Edit edit) {
+    BeginViewDraw(view);
+    BeginHighlightDraw(view);
+    DrawNoteChainSaved(view, voice);
+    const int changed = edit();
+    DrawNoteChain(view, voice);
+    EndHighlightDraw(view);
+    EndViewDraw(view);
+    return changed;
 }
 
 }  // namespace
@@ -129,34 +147,37 @@ int CycleDotsOfNote(ScoreView* view, EventRecord* note) {
 int SetDotsOfNote(ScoreView* view, EventRecord* note, int voice, int dots) {
     if (view == nullptr || note == nullptr || dots < 0 || dots > kMaxDots) return 0;
     if (CheckDotRoomFor(view, note, voice, dots) == 0) return 0;
-    const int oldTicks = EventDurationTicks(*note);
-    const int growth = TicksWithDots(*note, dots) - oldTicks;
-    ShiftVoiceElementsFromTick(view->document, view->currentStaff, view->currentMeasure, voice,
-                               note->time + oldTicks, growth);
-    ForChord(note, [&](EventRecord* m) {
-        m->word2 = static_cast<uint16_t>((m->word2 & ~kEventDotsMask) | dots);
+    return EditShown(view, voice, [&] {
+        const int oldTicks = EventDurationTicks(*note);
+        const int growth = TicksWithDots(*note, dots) - oldTicks;
+        ShiftVoiceElementsFromTick(view->document, view->currentStaff, view->currentMeasure, voice,
+                                   note->time + oldTicks, growth);
+        ForChord(note, [&](EventRecord* m) {
+            m->word2 = static_cast<uint16_t>((m->word2 & ~kEventDotsMask) | dots);
+        });
+        return 1;
     });
-    DrawNoteChain(view, voice);
-    return 1;
 }
 
 int ResetChordOffsets(ScoreView* view, EventRecord* note) {
     if (note == nullptr) return 0;
-    ForChord(note, [](EventRecord* m) { m->nudge = 0; });
-    RedrawNotesLinked(view, note);
-    return 1;
+    return EditShown(view, EntryVoice(view), [&] {
+        ForChord(note, [](EventRecord* m) { m->nudge = 0; });
+        return 1;
+    });
 }
 
 int ToggleChordMark(ScoreView* view, EventRecord* note, uint16_t bit) {
     EventRecord* end = GetChordEndByDirection(note);
     if (end == nullptr) return 0;
-    end->word2 ^= bit;
-    const uint16_t marks = end->word2 & kMarkBits;
-    ForChord(note, [&](EventRecord* m) {
-        m->word2 = static_cast<uint16_t>((m->word2 & ~kMarkBits) | marks);
+    return EditShown(view, EntryVoice(view), [&] {
+        end->word2 ^= bit;
+        const uint16_t marks = end->word2 & kMarkBits;
+        ForChord(note, [&](EventRecord* m) {
+            m->word2 = static_cast<uint16_t>((m->word2 & ~kMarkBits) | marks);
+        });
+        return 1;
     });
-    RedrawNotesLinked(view, note);
-    return 1;
 }
 
 int ToggleGroupHidden(ScoreView* view, EventRecord* note) {
@@ -166,30 +187,32 @@ int ToggleGroupHidden(ScoreView* view, EventRecord* note) {
             anyHidden = anyHidden || (m->word2 & kHiddenWord2) != 0 || (m->stemWord & kHiddenStemWord) != 0;
         });
     });
-    ForGroup(note, [&](EventRecord* chord) {
-        ForChord(chord, [&](EventRecord* m) {
-            m->word2 = static_cast<uint16_t>(anyHidden ? m->word2 & ~kHiddenWord2 : m->word2 | kHiddenWord2);
-            m->stemWord = static_cast<uint16_t>(anyHidden ? m->stemWord & ~kHiddenStemWord
-                                                          : m->stemWord | kHiddenStemWord);
+    return EditShown(view, EntryVoice(view), [&] {
+        ForGroup(note, [&](EventRecord* chord) {
+            ForChord(chord, [&](EventRecord* m) {
+                m->word2 = static_cast<uint16_t>(anyHidden ? m->word2 & ~kHiddenWord2 : m->word2 | kHiddenWord2);
+                m->stemWord = static_cast<uint16_t>(anyHidden ? m->stemWord & ~kHiddenStemWord
+                                                              : m->stemWord | kHiddenStemWord);
+            });
         });
+        return 1;
     });
-    RedrawNotesLinked(view, note);
-    return 1;
 }
 
 int FlipGroupStems(ScoreView* view, EventRecord* note) {
     EventRecord* first = GetLastChordOfBeamGroup(GetFirstEventOfChord(note));
     if (view == nullptr || first == nullptr) return 0;
-    NotesGlobals& notes = State().notes;
-    const uint8_t savedKeep = notes.KeepStemDirection;
-    const uint8_t savedDirection = notes.KeptStemDirection;
-    notes.KeepStemDirection = 1;
-    notes.KeptStemDirection = (first->flags & kEventStemFlag) != 0 ? 0 : 1;
-    UpdateBeamForNote(view, note);
-    notes.KeepStemDirection = savedKeep;
-    notes.KeptStemDirection = savedDirection;
-    DrawCellNotesLinked(view);
-    return 1;
+    return EditShown(view, EntryVoice(view), [&] {
+        NotesGlobals& notes = State().notes;
+        const uint8_t savedKeep = notes.KeepStemDirection;
+        const uint8_t savedDirection = notes.KeptStemDirection;
+        notes.KeepStemDirection = 1;
+        notes.KeptStemDirection = (first->flags & kEventStemFlag) != 0 ? 0 : 1;
+        UpdateBeamForNote(view, note);
+        notes.KeepStemDirection = savedKeep;
+        notes.KeptStemDirection = savedDirection;
+        return 1;
+    });
 }
 
 int ToggleBeamAfter(ScoreView* view, EventRecord* note) {
@@ -201,20 +224,26 @@ int ToggleBeamAfter(ScoreView* view, EventRecord* note) {
     return BreakBeamsCommand(view, chord, next);
 }
 
+int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice) {
+    if (view == nullptr || note == nullptr) return 0;
+    return EditShown(view, voice, [&] { return ToggleTie(view, note, voice); });
+}
+
 int ToggleGraceSlash(ScoreView* view, EventRecord* note) {
     EventRecord* first = GetFirstEventOfChord(note);
     if (first == nullptr) return 0;
     const bool grace = (first->flags & kEventSizeClassMask) == kGraceSizeClass &&
                        first->duration <= kLongestSlashedCode;
-    ForChord(note, [&](EventRecord* m) {
-        if (m == first && grace) {
-            m->stemWord ^= kGraceSlash;
-        } else {
-            m->stemWord &= static_cast<uint16_t>(~kGraceSlash);
-        }
+    return EditShown(view, EntryVoice(view), [&] {
+        ForChord(note, [&](EventRecord* m) {
+            if (m == first && grace) {
+                m->stemWord ^= kGraceSlash;
+            } else {
+                m->stemWord &= static_cast<uint16_t>(~kGraceSlash);
+            }
+        });
+        return 1;
     });
-    RedrawNotesLinked(view, note);
-    return 1;
 }
 
 }  // namespace ql

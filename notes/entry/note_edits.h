@@ -1,7 +1,10 @@
 // Edits of an entered note that its keys run: chord notes added by interval, dots
 // cycled with a room check, head offsets reset, staccato and legato on a chord,
 // hiding a beam group, flipping its stems, joining or breaking the beam after a
-// chord, and the grace slash. Each returns 1 when it changed something.
+// chord, tying it to the next note of its pitch, and the grace slash. Each returns
+// 1 when it changed something, and shows the change at once: the voice's old image
+// is drawn away first (what the edit takes off goes from the screen) and the voice
+// is drawn again in ink.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,11 @@ int ToggleGroupHidden(ScoreView* view, EventRecord* note);
 int FlipGroupStems(ScoreView* view, EventRecord* note);
 // Joins the chord with the next chord of the voice, or breaks the beam between them.
 int ToggleBeamAfter(ScoreView* view, EventRecord* note);
+// The tie from the note made, or taken away (the whole curve goes with the voice's
+// old image, also past the barline). Only the current measure's staff lines are drawn
+// again: where a removed tie crossed a line of the next measure, that line shows a
+// gap until the measure is painted.
+int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice);
 int ToggleGraceSlash(ScoreView* view, EventRecord* note);
 
 // Shows the note's chord on the neighbouring staff, or back on its own, keeping the

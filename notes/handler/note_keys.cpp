@@ -93,7 +93,7 @@ int PlainKey(ScoreView* view, EventRecord* note, uint32_t key) {
         return Undoable(view, UndoKind::Dots, kNoteType, [&] { return CycleDotsOfNote(view, note); });
     if (IsKey(key, win::LetterKey('T')))
         return Undoable(view, UndoKind::Item, kTieType,
-                        [&] { return ToggleTie(view, note, EntryVoice(view)); });
+                        [&] { return ToggleTieOfNote(view, note, EntryVoice(view)); });
     if (IsKey(key, win::LetterKey('L')))
         return Undoable(view, UndoKind::Note, kNoteType, [&] { return ToggleChordMark(view, note, kLegatoBit); });
     if (IsKey(key, win::LetterKey('S')))

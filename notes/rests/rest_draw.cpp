@@ -20,6 +20,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "notes/beatmap/beat_map.h"
+#include "notes/drawing/glyph_paper.h"
 #include "notes/rests/rest.h"
 #include "notes/rests/rest_internal.h"
 #include "notes/rests/staff_place.h"
@@ -262,26 +263,16 @@ MeasureRestKind MeasureRestOf(ScoreView* view, RestBody* body, LogicalPoint* at)
     return MeasureRestKind::Glyph;
 }
 
-// The rest glyph's ink box on the open surface, widened by a device pixel on every
-// side: the soft edges of its antialiased ink lie inside. False without a font.
-bool RestInkRect(ScoreView* view, const RestBody& body, LogicalPoint at, gfx::Rect* out) {
+// Fills the rest glyph's widened ink box with the paper; false without a font.
+bool FillRestWithPaper(ScoreView* view, const RestBody& body, LogicalPoint at) {
     platform::FontHandle font = FontOfSize(RestSize(body));
     platform::DcHandle dc = view->ViewDC;
     if (!font || !dc) return false;
     const platform::FontHandle previous = gfx::SelectObject(dc, font);
-    text::GlyphBox box;
-    const bool measured = text::GetGlyphOutlineBox(dc, kRestGlyphBase + body.code, &box);
+    const bool filled = FillGlyphWithPaper(dc, kRestGlyphBase + body.code,
+                                           gfx::Point{at.x - RestHalfWidth(view, body.code), at.y});
     gfx::SelectObject(dc, previous);
-    if (!measured || !box.hasInk) return false;
-    const int32_t originX = at.x - RestHalfWidth(view, body.code);
-    gfx::Point corners[2] = {{originX + box.left, at.y - box.top}, {originX + box.right, at.y - box.bottom}};
-    if (!gfx::LogicalToDevice(dc, corners, 2)) return false;
-    gfx::Point device[2] = {{std::min(corners[0].x, corners[1].x) - 1, std::min(corners[0].y, corners[1].y) - 1},
-                            {std::max(corners[0].x, corners[1].x) + 2, std::max(corners[0].y, corners[1].y) + 2}};
-    if (!gfx::DeviceToLogical(dc, device, 2)) return false;
-    *out = gfx::Rect{std::min(device[0].x, device[1].x), std::min(device[0].y, device[1].y),
-                     std::max(device[0].x, device[1].x), std::max(device[0].y, device[1].y)};
-    return true;
+    return filled;
 }
 
 // The measure's rest drawn in the colours in force, or its glyph's ink box filled
@@ -301,11 +292,10 @@ void PutMeasureRest(ScoreView* view, bool erase) {
     }
     const ScopedPaintingGuard painting;
     BeginViewDraw(view);
-    gfx::Rect ink;
     if (view->ViewDC && !erase)
         DrawRestGlyph(view, body, at);
-    else if (view->ViewDC && RestInkRect(view, body, at, &ink))
-        gfx::FillRect(view->ViewDC, ink, gfx::GetStockBrush(gfx::StockBrush::White));
+    else if (view->ViewDC)
+        FillRestWithPaper(view, body, at);
     EndViewDraw(view);
 }
 

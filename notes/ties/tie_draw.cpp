@@ -133,8 +133,12 @@ void DrawTie(ScoreObject* tie, ScoreView* view, EventRecord* start) {
             DrawTieGlyph(view, body, start);
             continue;
         }
+        // Filled in the text colour as the note's glyphs are, also while the pen marks
+        // by inverting (a key on a chosen note comes in the feedback colours).
+        const gfx::Rop2 previousRop = gfx::SetRop2(view->ViewDC, gfx::Rop2::CopyPen);
         DrawTieCurve(view, ComputeTieCurve(body, view, start, target.note, ahead),
                      LineStyle(body) == kDashedStyle);
+        gfx::SetRop2(view->ViewDC, previousRop);
     }
 }
 

@@ -1,19 +1,29 @@
-// What a measure shows after a note is entered beside others, or respelled: the old
-// image goes first, so a note that joins a beam group leaves no flag of the note it
-// joined, a respelled note no head or stem where it was, and the screen matches the
-// measure drawn afresh.
+// What a measure shows after a note is entered beside others, respelled or tied: the
+// old image goes first, so a note that joins a beam group leaves no flag of the note
+// it joined, a respelled note no head or stem where it was, a deleted note nothing of
+// the notes that moved, a tie shows as soon as it is made and leaves nothing once
+// taken away, and the screen matches the measure drawn afresh, without even the grey
+// edges of a glyph drawn away.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/state.h"
+#include "display/hit_test.h"
 #include "display/linked_views.h"
 #include "notes/drawing/note_draw.h"
+#include "notes/entry/note_delete.h"
+#include "notes/entry/note_drag.h"
 #include "notes/respell/respell.h"
 #include "notes/tests/entry/entry_fixture.h"
+#include "notes/ties/ties.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/win/keys.h"
 
 namespace ql::testing_entry {
 namespace {
@@ -23,6 +33,7 @@ constexpr int kHeight = 256;
 constexpr int kInkThreshold = 128;
 constexpr int kPaperThreshold = 224;
 constexpr int kEntryStep = -3;  // the space below the middle line: stems up
+constexpr int32_t kDragUp = 200;  // view units: a few steps
 
 int Shade(uint32_t c) {
     return (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3;
@@ -34,6 +45,9 @@ bool Ink(uint32_t c) {
 // ink of a redraw a little, which is not ink left over.
 bool Paper(uint32_t c) {
     return Shade(c) >= kPaperThreshold;
+}
+bool CleanPaper(uint32_t c) {
+    return (c & 0xFFFFFF) == 0xFFFFFF;
 }
 
 class EntryRedraw : public EntryTest {
@@ -48,9 +62,33 @@ class EntryRedraw : public EntryTest {
     bool HaveMusicFont() const {
         return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
     }
+    // Notes entered by clicks at (tick, step) of measure 1, then the window opened
+    // again on the measure drawn afresh: the screen an edit starts from.
+    void EnterAndShowAfresh(std::initializer_list<std::pair<int, int>> notes) {
+        UseMeasure(1);
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        for (const auto& [tick, step] : notes) {
+            PointAt(tick, step);
+            Click();
+        }
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+    }
+    // A letter key on a chosen note, which comes while the view draws in the feedback
+    // colours (marks made by inverting).
+    int KeyWhileChosen(EventRecord* note, char letter) {
+        BeginViewDraw(view_);
+        BeginHighlightDrawAlt3(view_);
+        const int result = Key(note, static_cast<uint32_t>(win::LetterKey(letter)));
+        EndHighlightDraw(view_);
+        EndViewDraw(view_);
+        return result;
+    }
     // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
-    // of the fresh drawing the screen lacks.
-    int InkLeftOver(int* missing = nullptr) {
+    // of the fresh drawing the screen lacks; with `grey`, pixels of any shade where
+    // the fresh drawing has clean paper (the soft edges of a glyph drawn away).
+    int InkLeftOver(int* missing = nullptr, int* grey = nullptr) {
         const std::vector<uint32_t> shown = WindowPixels();
         OpenWindow(kWidth, kHeight);
         DrawMeasure();
@@ -59,13 +97,16 @@ class EntryRedraw : public EntryTest {
         int freshInk = 0;
         int leftOver = 0;
         int lacking = 0;
+        int shaded = 0;
         for (size_t i = 0; i < fresh.size() && i < shown.size(); ++i) {
             freshInk += Ink(fresh[i]);
             leftOver += Ink(shown[i]) && Paper(fresh[i]);
             lacking += Ink(fresh[i]) && Paper(shown[i]);
+            shaded += CleanPaper(fresh[i]) && !CleanPaper(shown[i]);
         }
         EXPECT_GT(freshInk, 100) << "nothing was drawn";
         if (missing != nullptr) *missing = lacking;
+        if (grey != nullptr) *grey = shaded;
         return leftOver;
     }
 };
@@ -81,7 +122,12 @@ TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {
     Click();
     ASSERT_EQ(Chords().size(), 2u);
     ASSERT_TRUE(IsOneGroup(Chords())) << "the two eighths were not beamed";
-    EXPECT_EQ(InkLeftOver(), 0) << "ink where the measure has paper (the first note's flag) is left on the screen";
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0)
+        << "ink where the measure has paper (the first note's flag) is left on the screen";
+    EXPECT_EQ(grey, 0) << "the edges of the first note's flag are left in grey";
+    EXPECT_EQ(missing, 0) << "the staff lines under the flag did not come back";
 }
 
 // A ninth eighth is refused in a full measure: the voice drawn away before the
@@ -118,7 +164,122 @@ TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
     const int step = note->step;
     EnharmonicChangeCommand(view_, note, view_->currentCell, 0);
     ASSERT_NE(note->step, step) << "the note was not respelled";
-    EXPECT_EQ(InkLeftOver(), 0) << "ink of the old spelling is left on the screen";
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0) << "ink of the old spelling is left on the screen";
+    EXPECT_EQ(grey, 0) << "the edges of the old head and stem are left in grey";
+    EXPECT_EQ(missing, 0);
+}
+
+// A note deleted from between two others closes the gap: the notes after it move
+// left, and nothing of them, not even the soft edges of their glyphs, stays where
+// they were.
+TEST_F(EntryRedraw, ADeletedNoteLeavesNoGreyWhereTheNotesAfterItWere) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    EnterAndShowAfresh({{0, kEntryStep}, {kEighthTicks, kMiddleLine}, {2 * kEighthTicks, kEntryStep}});
+    ASSERT_EQ(Chords().size(), 3u);
+    ASSERT_EQ(DeleteNote(view_, Chords()[1], true, 0), 1);
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
+    EXPECT_EQ(grey, 0) << "grey edges of the moved notes are left on the screen";
+    EXPECT_EQ(missing, 0);
+}
+
+// T on a chosen note ties it to the next note of its pitch: the tie is on the screen
+// at once, in ink even though the key came in the feedback colours, not only once
+// the measure is painted again; T again takes it off the screen.
+TEST_F(EntryRedraw, TheTKeyShowsTheTieAtOnceAndTakesItAwayAgain) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    EnterAndShowAfresh({{0, kEntryStep}, {2 * kQuarterTicks, kEntryStep}});
+    ASSERT_EQ(Chords().size(), 2u);
+    EventRecord* first = Chords()[0];
+    ASSERT_EQ(KeyWhileChosen(first, 'T'), 1);
+    ASSERT_NE(FindNoteTie(first), nullptr) << "no tie was made";
+    int missing = 0;
+    EXPECT_EQ(InkLeftOver(&missing), 0);
+    EXPECT_EQ(missing, 0) << "the tie is not on the screen";
+    ASSERT_EQ(KeyWhileChosen(first, 'T'), 1);
+    ASSERT_EQ(FindNoteTie(first), nullptr) << "the tie was not taken away";
+    EXPECT_EQ(InkLeftOver(&missing), 0) << "the tie is left on the screen";
+    EXPECT_EQ(missing, 0);
+}
+
+// A head dragged up the staff takes its new step: the old head and stem go, leaving
+// neither grey edges nor gaps in the staff lines they lay on.
+TEST_F(EntryRedraw, ADraggedHeadLeavesNoGreyAndTheStaffLinesWhole) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    EnterAndShowAfresh({{0, kEntryStep}, {kQuarterTicks, kEntryStep}});
+    ASSERT_EQ(Chords().size(), 2u);
+    EventRecord* note = Chords()[0];
+    const int step = note->step;
+    const LogicalPoint from = GetEventPosition(note, view_);
+    ASSERT_EQ(CommitNoteDrag(view_, note, from, LogicalPoint{from.x, from.y - kDragUp}), 1);
+    ASSERT_NE(Chords()[0]->step, step) << "the drag did not change the pitch";
+    int missing = 0;
+    int grey = 0;
+    EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
+    EXPECT_EQ(grey, 0) << "grey edges of the head where it was";
+    EXPECT_EQ(missing, 0) << "the staff lines under the old head have gaps";
+}
+
+// Keys that take something off a chosen note show it at once: dots cycled back to
+// none, staccato set and cleared, the stem flipped down. Each leaves nothing of the
+// old image, not even grey edges.
+TEST_F(EntryRedraw, KeysThatTakeMarksAwayLeaveNothingOfThem) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    const struct {
+        const char* keys;
+        const char* what;
+    } cases[] = {{"DDDD", "dots cycled back to none"}, {"SS", "staccato set and cleared"}, {"F", "stem flipped"}};
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        EnterAndShowAfresh({{0, kEntryStep}});
+        ASSERT_EQ(Chords().size(), 1u);
+        for (const char* k = c.keys; *k != 0; ++k) ASSERT_EQ(KeyWhileChosen(Chords()[0], *k), 1) << c.what;
+        int missing = 0;
+        int grey = 0;
+        EXPECT_EQ(InkLeftOver(&missing, &grey), 0) << c.what << ": old ink left on the screen";
+        EXPECT_EQ(grey, 0) << c.what << ": grey edges left on the screen";
+        EXPECT_EQ(missing, 0) << c.what;
+    }
+}
+
+// A tie across the barline taken away by T leaves nothing of its part in the next
+// measure, and that measure's staff lines and notes stay whole.
+TEST_F(EntryRedraw, ATieAcrossTheBarlineGoesWholeFromTheScreen) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    EventRecord* start = Note(0, 0, kWhole, kEntryStep);
+    UseMeasure(2);
+    Note(0, 0, kQuarter, kEntryStep);
+    UseMeasure(1);
+    const auto drawBoth = [&] {
+        OpenWindow(kWidth, kHeight);
+        for (int m : {2, 1}) {
+            UseMeasure(m);
+            DrawMeasure();
+        }
+    };
+    drawBoth();
+    ASSERT_EQ(KeyWhileChosen(start, 'T'), 1);
+    ASSERT_NE(FindNoteTie(start), nullptr);
+    drawBoth();
+    const std::vector<uint32_t> tied = WindowPixels();
+    ASSERT_EQ(KeyWhileChosen(start, 'T'), 1);
+    ASSERT_EQ(FindNoteTie(start), nullptr);
+    const std::vector<uint32_t> shown = WindowPixels();
+    drawBoth();
+    const std::vector<uint32_t> fresh = WindowPixels();
+    ASSERT_EQ(shown.size(), fresh.size());
+    int tiePixels = 0;
+    int changed = 0;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        tiePixels += tied[i] != fresh[i];
+        changed += shown[i] != fresh[i];
+    }
+    EXPECT_GT(tiePixels, 20) << "no tie was drawn";
+    EXPECT_EQ(changed, 0) << "the screen differs from both measures drawn afresh";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <queue>
 #include <vector>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/model/engraving_metrics.h"
 #include "core/state.h"
@@ -35,6 +36,30 @@ constexpr int32_t kCurveHeight = 104;
 
 class TiePicture : public EntryTest {
   protected:
+    // Ties above the notes, away from their downward stems, starting inside the heads.
+    void UseTieMetricsFromInsideTheHeads() {
+        doc_->internalDistances[static_cast<int>(EngravingMetric::TieOffX)] = kGap;
+        doc_->internalDistances[static_cast<int>(EngravingMetric::TieOffY)] = kRise;
+        doc_->internalDistances[static_cast<int>(EngravingMetric::TieWid)] = kThickness;
+        doc_->internalDistances[static_cast<int>(EngravingMetric::TieHump)] = kCurveHeight;
+        State().notes.CurveSide = 0;
+    }
+    // Two quarters of one pitch side by side in voice 0, their stems down.
+    void TwoQuarters() {
+        a_ = Note(0, 0, kQuarter, kStepInSpace);
+        b_ = Note(0, kQuarterTicks, kQuarter, kStepInSpace);
+        for (EventRecord* e : {a_, b_}) e->flags &= static_cast<uint16_t>(~kEventStemFlag);
+    }
+    // The device pixel of a note's head centre on the open window.
+    gfx::Point HeadOf(EventRecord* note) {
+        BeginViewDraw(view_);
+        const LogicalPoint p = GetEventPosition(note, view_);
+        const gfx::Point head = DevicePoint(p.x, p.y);
+        EndViewDraw(view_);
+        return head;
+    }
+    EventRecord* a_ = nullptr;
+    EventRecord* b_ = nullptr;
     bool Ink(const std::vector<uint32_t>& pixels, gfx::Point p) const {
         if (p.x < 0 || p.y < 0 || p.x >= kWidth || p.y >= kHeight) return false;
         const uint32_t c = pixels[static_cast<size_t>(p.y) * kWidth + p.x];
@@ -63,29 +88,41 @@ class TiePicture : public EntryTest {
     }
 };
 
+// The tie, drawn while the view's pen marks by inverting (a chosen note's voice is
+// drawn again in the feedback colours), is filled in the text colour as the heads
+// are: inverting would turn it pale on the paper.
+TEST_F(TiePicture, TieDrawnInTheFeedbackColoursIsStillInk) {
+    const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
+    if (!std::filesystem::exists(font)) GTEST_SKIP() << "the music font is not built";
+    UseTieMetricsFromInsideTheHeads();
+    TwoQuarters();
+    ASSERT_EQ(ToggleTie(view_, a_, 0), 1);
+    OpenWindow(kWidth, kHeight);
+    BeginViewDraw(view_);
+    BeginHighlightDrawAlt3(view_);
+    DrawNoteChain(view_, 0);
+    EndHighlightDraw(view_);
+    EndViewDraw(view_);
+    const gfx::Point headA = HeadOf(a_);
+    const gfx::Point headB = HeadOf(b_);
+    EXPECT_TRUE(Joined(WindowPixels(), headA, headB)) << "no ink of the tie between the heads";
+}
+
 TEST_F(TiePicture, TieInkJoinsTheTwoHeads) {
     const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
     if (!std::filesystem::exists(font)) GTEST_SKIP() << "the music font is not built";
-    doc_->internalDistances[static_cast<int>(EngravingMetric::TieOffX)] = kGap;
-    doc_->internalDistances[static_cast<int>(EngravingMetric::TieOffY)] = kRise;
-    doc_->internalDistances[static_cast<int>(EngravingMetric::TieWid)] = kThickness;
-    doc_->internalDistances[static_cast<int>(EngravingMetric::TieHump)] = kCurveHeight;
-    State().notes.CurveSide = 0;  // above: away from the downward stems
-    EventRecord* a = Note(0, 0, kQuarter, kStepInSpace);
-    EventRecord* b = Note(0, kQuarterTicks, kQuarter, kStepInSpace);
-    for (EventRecord* e : {a, b}) e->flags &= static_cast<uint16_t>(~kEventStemFlag);
+    UseTieMetricsFromInsideTheHeads();
+    TwoQuarters();
     OpenWindow(kWidth, kHeight);
     BeginViewDraw(view_);
     DrawNoteChain(view_, 0);
-    const LogicalPoint pa = GetEventPosition(a, view_);
-    const LogicalPoint pb = GetEventPosition(b, view_);
-    const gfx::Point headA = DevicePoint(pa.x, pa.y);
-    const gfx::Point headB = DevicePoint(pb.x, pb.y);
     EndViewDraw(view_);
+    const gfx::Point headA = HeadOf(a_);
+    const gfx::Point headB = HeadOf(b_);
     const std::vector<uint32_t> before = WindowPixels();
     ASSERT_TRUE(Ink(before, headA)) << "the head's centre is ink";
     EXPECT_FALSE(Joined(before, headA, headB)) << "no tie yet";
-    ASSERT_EQ(ToggleTie(view_, a, 0), 1);
+    ASSERT_EQ(ToggleTie(view_, a_, 0), 1);
     BeginViewDraw(view_);
     DrawNoteChain(view_, 0);  // the tie draws with its note's attachments
     EndViewDraw(view_);

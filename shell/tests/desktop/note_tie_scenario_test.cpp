@@ -1,7 +1,7 @@
 // A tie made from the keyboard on the desktop: two notes of one pitch entered with
 // the Notes tool in one measure, the T key on the first (chosen by a click on its
-// head) ties it to the second, the tie shows between them once the note is let go,
-// and Ctrl+Z takes the tie away. Judged from the ink between the heads.
+// head) ties it to the second, the tie shows between them at once and stays once the
+// note is let go, and Ctrl+Z takes the tie away. Judged from the ink between the heads.
 #include <optional>
 #include <vector>
 
@@ -88,8 +88,17 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     x_.Settle(Millis{500});
     x_.Click(firstX, row);
     x_.Settle(Millis{500});
+    // What the chosen note shows between the heads before the key (its handles).
+    SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    const int64_t focused = InkBetween(heads[0], heads[1], row, space);
     x_.PressKey("t");
-    x_.Settle(Millis{500});
+    // The tie shows while the note is still chosen, as every other edit of it does.
+    int64_t tiedAtOnce = focused;
+    EXPECT_TRUE(WaitFor(
+        [&] { return (tiedAtOnce = InkBetween(heads[0], heads[1], row, space)) > focused + space; },
+        kRedrawTimeout))
+        << "no tie between the heads before the note is let go: " << tiedAtOnce << " dark pixels against "
+        << focused;
     x_.Click(firstX, lines[4] + 3 * space);  // the paper under the staff lets the note go
     x_.Settle(Millis{800});
     x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
