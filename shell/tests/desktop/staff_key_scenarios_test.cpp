@@ -96,7 +96,7 @@ TEST_F(StaffKeyScenario, PSetsThePatchThroughItsDialog) {
     const uint8_t patch = staff->patch;
     EXPECT_NE(patch, 40);
 
-    dialog = KeyOnHandle("p", 2);
+    dialog = KeyOnHandle("p");
     ASSERT_TRUE(dialog) << "P showed no patch dialog";
     ASSERT_TRUE(Answer(*dialog, kToPatchNumber, "41", "Return"));
     staff = SaveAndRead("patch_41.qvl");
