@@ -34,17 +34,34 @@ GdkRectangle WorkAreaAt(win::Point point) {
     return area;
 }
 
-// A top-level rectangle made no larger than the work area, its menu row above
-// it counted, and moved into it when made smaller; nothing when it fits.
+// A top-level rectangle (its client area, the menu row standing above it) made no
+// larger than the work area, the menu row counted, and moved into it when made
+// smaller or when its menu row would stand above the work area; nothing when it fits.
 std::optional<win::Rect> FitToWorkArea(win::Rect rect, int menuHeight) {
-    GdkRectangle area = WorkAreaAt(win::Point{rect.left, rect.top});
+    GdkRectangle area = WorkAreaAt(win::Point{rect.left, rect.top - menuHeight});
     if (area.width <= 0 || area.height <= menuHeight) return std::nullopt;
     const int32_t width = std::min(rect.Width(), area.width);
     const int32_t height = std::min(rect.Height(), area.height - menuHeight);
-    if (width == rect.Width() && height == rect.Height()) return std::nullopt;
-    const int32_t left = std::clamp(rect.left, area.x, area.x + area.width - width);
-    const int32_t top = std::clamp(rect.top, area.y, area.y + area.height - menuHeight - height);
+    const bool resized = width != rect.Width() || height != rect.Height();
+    const bool menuAbove = menuHeight > 0 && rect.top - menuHeight < area.y;
+    if (!resized && !menuAbove) return std::nullopt;
+    const int32_t left = resized ? std::clamp(rect.left, area.x, area.x + area.width - width) : rect.left;
+    const int32_t top = std::clamp(rect.top, area.y + menuHeight, area.y + area.height - height);
     return win::Rect{left, top, left + width, top + height};
+}
+
+// How far a top-level window's client layout stands from the corner gtk_window_move
+// places (the corner of the window manager's frame): the frame's border and title
+// once the window is on the screen, and the menu row above the layout.
+win::Point ClientOffsetInFrame(const Peer& peer, int menuHeight) {
+    win::Point offset{0, menuHeight};
+    GdkWindow* surface = gtk_widget_get_window(peer.outer);
+    if (surface == nullptr || !gdk_window_is_visible(surface)) return offset;
+    GdkRectangle frame{0, 0, 0, 0};
+    gdk_window_get_frame_extents(surface, &frame);
+    gint x = 0, y = 0;
+    gdk_window_get_origin(surface, &x, &y);
+    return win::Point{offset.x + x - frame.x, offset.y + y - frame.y};
 }
 
 bool HasOpenContexts(WindowHandle window) {
@@ -294,14 +311,18 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
     if (peer.kind == PeerKind::TopLevel) {
         int menuHeight = 0;
         if (gtk_widget_get_visible(peer.menuRow)) gtk_widget_get_preferred_height(peer.menuRow, &menuHeight, nullptr);
-        // A window larger than the work area is fitted into it first (the window
-        // layer hears of its new rectangle, and this runs again).
+        // A window larger than the work area, or whose menu row would stand above
+        // it, is fitted into it first (the window layer hears of its new rectangle,
+        // and this runs again).
         if (std::optional<win::Rect> fitted = fit ? FitToWorkArea(rect, menuHeight) : std::nullopt) {
             win::MoveWindow(window, *fitted, true);
             return;
         }
         peer.syncing = true;
-        gtk_window_move(GTK_WINDOW(peer.outer), rect.left, rect.top);
+        // The window's rectangle is its client area on the screen: the frame goes
+        // where that puts the layout below the menu row.
+        const win::Point offset = ClientOffsetInFrame(peer, menuHeight);
+        gtk_window_move(GTK_WINDOW(peer.outer), rect.left - offset.x, rect.top - offset.y);
         gtk_window_resize(GTK_WINDOW(peer.outer), std::max(1, rect.Width()), std::max(1, rect.Height() + menuHeight));
         // A window the user cannot resize takes its size from its content.
         if (!gtk_window_get_resizable(GTK_WINDOW(peer.outer)))

@@ -171,6 +171,30 @@ TEST_F(GtkBackendTest, FramePictureShowsTheActiveCaption) {
     cairo_surface_destroy(picture);
 }
 
+// The frame's client area stands on the screen where the model maps it, below the
+// menu row: also after a move that would put the menu row above the screen, which
+// keeps the row on the screen and the client below it.
+TEST_F(GtkBackendTest, ClientAreaStandsWhereTheModelMapsIt) {
+    std::unique_ptr<MdiScene> scene = MdiScene::Build();
+    scene->AddChild("Score 1");
+    SettleDisplay();
+    scene->Pump();
+    SettleDisplay();
+    EXPECT_EQ(GeometryMismatches(scene->frame), "");
+    const win::Rect was = win::GetWindowRect(scene->frame);
+    win::MoveWindow(scene->frame, win::Rect{was.left, 0, was.right, was.Height()}, true);
+    SettleDisplay();
+    scene->Pump();
+    SettleDisplay();
+    cairo_surface_t* picture = DrawTopLevel(scene->frame);
+    ASSERT_NE(picture, nullptr);
+    const int menuHeight = cairo_image_surface_get_height(picture) - win::GetClientRect(scene->frame).Height();
+    cairo_surface_destroy(picture);
+    EXPECT_GT(menuHeight, 0);
+    EXPECT_EQ(win::ClientToScreen(scene->frame, win::Point{0, 0}).y, menuHeight) << "the menu row left the screen";
+    EXPECT_EQ(GeometryMismatches(scene->frame), "");
+}
+
 // Cascaded children overlap; activating the one at the bottom brings it over
 // the other: where the other's caption lay, its white client area shows.
 TEST_F(GtkBackendTest, ActivationRaisesTheChildOnTheDisplay) {

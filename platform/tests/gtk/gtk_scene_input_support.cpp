@@ -220,6 +220,17 @@ void CheckPeer(WindowHandle window, std::ostringstream& out) {
         if (a.width != client.Width() || a.height != client.Height())
             out << win::GetWindowText(window) << ": client layout " << a.width << "x" << a.height << ", client "
                 << client.Width() << "x" << client.Height() << "\n";
+        // The model's screen coordinates are the display's: the layout below the
+        // menu row stands where the client area's origin maps to.
+        GdkWindow* surface = gtk_widget_get_window(peer->layout);
+        if (surface != nullptr && gdk_window_is_viewable(surface)) {
+            gint x = 0, y = 0;
+            gdk_window_get_origin(surface, &x, &y);
+            const win::Point origin = win::ClientToScreen(window, win::Point{0, 0});
+            if (x != origin.x || y != origin.y)
+                out << win::GetWindowText(window) << ": client layout on the screen at (" << x << "," << y
+                    << "), client origin (" << origin.x << "," << origin.y << ")\n";
+        }
     }
     if (peer->kind != gtk::PeerKind::TopLevel && win::IsWindowVisible(window)) {
         GtkAllocation a;

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kPointerTolerance = 6;  // pixels between the pointer and the dialog's edge
+constexpr int kPointerTolerance = 6;  // pixels between the pointer and the dialog's edge or middle
 constexpr int kToPatchNumber = 3;     // in the patch dialog: from OK past Cancel and the names
 constexpr int kBarDrag = 40;
 constexpr int kPaletteButton = 37;  // a 36-pixel button and its one-pixel gap
@@ -57,25 +57,25 @@ protected:
     }
 };
 
-// C opens the channel dialog with its left edge at the pointer, beside it;
-// Escape keeps channel 1; 17 typed and OK is held to 16 (on another system's staff
-// handle: the same staff of the one-staff score).
+// C opens the channel dialog with its left edge at the pointer and the pointer's
+// row across its middle; Escape keeps channel 1; after Save As, C on the same
+// handle opens it again, and 17 typed and OK is held to 16.
 TEST_F(StaffKeyScenario, CSetsTheChannelThroughItsDialog) {
     ASSERT_TRUE(OpenScore("1"));
     std::optional<ShownWindow> dialog = KeyOnHandle("c");
     ASSERT_TRUE(dialog) << "C showed no channel dialog";
     EXPECT_LE(std::abs(dialog->x - SystemLeft()), kPointerTolerance) << "the dialog's left edge is not at the pointer";
-    EXPECT_TRUE(dialog->y < HandleRow(1) && HandleRow(1) < dialog->y + dialog->height)
-        << "the dialog is not beside the pointer: rows " << dialog->y << ".." << dialog->y + dialog->height
-        << ", the pointer's " << HandleRow(1);
+    EXPECT_LE(std::abs(dialog->y + dialog->height / 2 - HandleRow(1)), kPointerTolerance)
+        << "the dialog is not centred on the pointer's row: rows " << dialog->y << ".."
+        << dialog->y + dialog->height << ", the pointer's " << HandleRow(1);
     WritePng(Screen(), TestOutputFolder() / "staff_channel_desktop.png");
     ASSERT_TRUE(Answer(*dialog, 0, "9", "Escape"));
     std::optional<SavedStaff> staff = SaveAndRead("channel_cancel.qvl");
     ASSERT_TRUE(staff);
     EXPECT_EQ(staff->channel, 0) << "Escape changed the channel";
 
-    dialog = KeyOnHandle("c", 2);
-    ASSERT_TRUE(dialog) << "C showed no channel dialog";
+    dialog = KeyOnHandle("c");
+    ASSERT_TRUE(dialog) << "C after Save As showed no channel dialog";
     ASSERT_TRUE(Answer(*dialog, 0, "17", "Return"));
     staff = SaveAndRead("channel_17.qvl");
     ASSERT_TRUE(staff);
@@ -96,7 +96,7 @@ TEST_F(StaffKeyScenario, PSetsThePatchThroughItsDialog) {
     const uint8_t patch = staff->patch;
     EXPECT_NE(patch, 40);
 
-    dialog = KeyOnHandle("p", 2);
+    dialog = KeyOnHandle("p");
     ASSERT_TRUE(dialog) << "P showed no patch dialog";
     ASSERT_TRUE(Answer(*dialog, kToPatchNumber, "41", "Return"));
     staff = SaveAndRead("patch_41.qvl");
