@@ -123,6 +123,10 @@ void ApplyChordStemDirection(const VoiceChords& voice, int chord, int up) {
 // less from the one before goes to the far side unless that one already did.
 void MarkChordSeconds(const VoiceChords& voice, int chord) {
     const int count = voice.NoteCount(chord);
+    if (count == 1) {  // a single note has no second: both marks cleared
+        voice.Head(chord)->word2 &= static_cast<uint16_t>(~(kHeadFarSide | kChordHasSecond));
+        return;
+    }
     const bool up = (voice.Head(chord)->flags & kStemUp) != 0;
     bool anyFar = false;
     bool previousFar = false;

@@ -52,7 +52,11 @@ class VoiceChords {
     int ChordOf(const EventRecord* event) const;
     EventRecord* Head(int chord) const { return events_[chordStart_[chord]]; }
     RecordHandle HeadHandle(int chord) const { return handles_[chordStart_[chord]]; }
-    int NoteCount(int chord) const;
+    int NoteCount(int chord) const {
+        const int end = chord + 1 < ChordCount() ? chordStart_[chord + 1]
+                                                 : static_cast<int>(events_.size());
+        return end - chordStart_[chord];
+    }
     EventRecord* Note(int chord, int i) const { return events_[chordStart_[chord] + i]; }
     // The chord whose head the handle names, when that chord is after (Later) or
     // before (Earlier) `chord`; else -1 (0, unresolved, a sentinel, another voice,

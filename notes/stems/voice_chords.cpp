@@ -76,6 +76,8 @@ class HandleSet {
 // earliest event reached by backward links.
 EventRecord* ChainStart(EventRecord* event, RecordHandle handle) {
     if (IsHeadSentinel(*event)) return event;
+    // The usual case, the first event of a voice: its sentinel just behind it.
+    if (EventRecord* prev = PrevEvent(event); prev != nullptr && IsHeadSentinel(*prev)) return prev;
     HandleSet seen;
     seen.Insert(handle);
     for (int i = 0; i < kMaxChainLength && !IsHeadSentinel(*event); ++i) {
@@ -155,12 +157,6 @@ int VoiceChords::ChordOf(const EventRecord* event) const {
     if (!handle) return -1;
     int index = EventIndexOf(handle);
     return index < 0 ? -1 : chordOfEvent_[index];
-}
-
-int VoiceChords::NoteCount(int chord) const {
-    const int end = chord + 1 < ChordCount() ? chordStart_[chord + 1]
-                                             : static_cast<int>(events_.size());
-    return end - chordStart_[chord];
 }
 
 int VoiceChords::LaterChordNamed(int chord, RecordHandle handle) const {
