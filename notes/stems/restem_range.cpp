@@ -34,8 +34,9 @@ MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
 void RestemVoice(ScoreView* view, EventRecord* first, stems::VoiceChords& voice) {
     voice.Take(first);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
+    const stems::StemRule rule(view);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) {
-        if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(view, voice, chord);
+        if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(rule, view, voice, chord);
     }
 }
 

@@ -98,6 +98,20 @@ struct StemTally {
 
 // Adds the notes of a chord to the tally (nothing when its head's word2 bit 12 is set).
 void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, StemTally& tally);
+// What the stem rule reads besides the notes: whether stems follow the voice (the
+// view shows voices by a mask, or another voice of its cell holds anything) and which
+// way they then point, the stem mode and the kept direction. A walk over the chords
+// of one voice reads it once.
+class StemRule {
+  public:
+    explicit StemRule(const ScoreView* view);
+    // 1 up, 0 down.
+    int Choose(const StemTally& tally, int fallback) const;
+
+  private:
+    bool followsVoice_ = false;
+    int voiceUp_ = 1;
+};
 // The stem rule: 1 up, 0 down.
 int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback);
 // Codes below 4 become eighths without dots on every note of the chord.
@@ -114,9 +128,12 @@ int16_t UnbeamedStemLength(const EventRecord& head, int span, int up);
 void SetUpSingleChordStem(const VoiceChords& voice, int chord, int up);
 // ComputeNoteStemDirection on a chord of a snapshot.
 int StemSingleChord(ScoreView* view, const VoiceChords& voice, int chord);
+int StemSingleChord(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord);
 // Restems the chord's group (or the chord when it ends up alone); returns the index
 // of the last chord handled.
 int RestemChordOrGroup(ScoreView* view, const VoiceChords& voice, int chord);
+// The same with the stem rule read once by the caller for the whole voice.
+int RestemChordOrGroup(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord);
 // Chords of a tree's leaves, left to right (unresolved leaves skipped).
 std::vector<EventRecord*> BeamTreeChords(const BeamNode* root);
 

@@ -124,13 +124,11 @@ void VoiceChords::Clear() {
 void VoiceChords::WalkForward(EventRecord* from) {
     Clear();
     HandleSet seen;
-    RecordHandle handle = HandleOfEvent(from);
-    EventRecord* event = from;
-    if (IsHeadSentinel(*from)) {
-        seen.Insert(handle);
-        handle = from->next;
-        event = ResolveEvent(handle);
-    }
+    // A sentinel met again ends the walk before its handle is looked up, so the
+    // sentinel it starts from is not entered in the set.
+    const bool fromSentinel = IsHeadSentinel(*from);
+    RecordHandle handle = fromSentinel ? from->next : HandleOfEvent(from);
+    EventRecord* event = fromSentinel ? ResolveEvent(handle) : from;
     for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
         if (IsHeadSentinel(*event) || !seen.Insert(handle)) break;
         const bool newChord = events_.empty() || event->time != events_.back()->time;
