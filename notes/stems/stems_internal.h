@@ -46,6 +46,8 @@ class VoiceChords {
     // The snapshot of another voice, in the tables of this one (a walk over many
     // voices keeps one snapshot and allocates once).
     void Take(EventRecord* anyEvent);
+    // The same when the caller holds the link the event was reached by (its handle).
+    void Take(EventRecord* anyEvent, RecordHandle handle);
 
     int ChordCount() const { return static_cast<int>(chordStart_.size()); }
     // Index of the chord holding the event; -1 when it is not in the snapshot.

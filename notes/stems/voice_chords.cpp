@@ -103,12 +103,14 @@ VoiceChords::VoiceChords(EventRecord* anyEvent) {
 }
 
 void VoiceChords::Take(EventRecord* anyEvent) {
+    Take(anyEvent, HandleOfEvent(anyEvent));
+}
+
+void VoiceChords::Take(EventRecord* anyEvent, RecordHandle handle) {
     Clear();
     // Only a live record of the current set: a freed slot or a foreign pointer is
     // no voice at all.
-    if (anyEvent == nullptr) return;
-    const RecordHandle handle = HandleOfEvent(anyEvent);
-    if (ResolveEvent(handle) != anyEvent) return;
+    if (anyEvent == nullptr || ResolveEvent(handle) != anyEvent) return;
     WalkForward(ChainStart(anyEvent, handle));
     if (!IsHeadSentinel(*anyEvent) && EventIndexOf(handle) < 0) WalkForward(anyEvent);
 }
