@@ -2,6 +2,8 @@
 // clef table and the clef scales (notes/pitch/pitch_tables.h).
 #include "notes/pitch/pitch.h"
 
+#include <array>
+
 #include "core/model/grid.h"
 #include "core/state.h"
 #include "notes/pitch/pitch_tables.h"
@@ -60,11 +62,41 @@ uint8_t ExplicitKeyCode(int keyAlteration) {
 }
 
 // Index of the first scale entry at or above r (r is 0..11; the tables end at 12).
-int FirstEntryAtOrAbove(const uint8_t (&table)[kScaleTableEntries], int r) {
+constexpr int FirstEntryAtOrAbove(const uint8_t (&table)[kScaleTableEntries], int r) {
     int i = 0;
     while (i < kScaleTableEntries - 1 && table[i] < r) ++i;
     return i;
 }
+
+// The natural a distance of r semitones (0..11) from the bottom line reaches: its
+// index in the clef scale and whether r lies a semitone above it (upwards) or below
+// it (downwards). Worked out once at compile time for every scale, since spelling
+// asks for it at every note.
+struct NaturalOfResidue {
+    uint8_t index;
+    bool raised;
+};
+struct ScaleNaturals {
+    NaturalOfResidue up[kSemitonesPerOctave];
+    NaturalOfResidue down[kSemitonesPerOctave];
+};
+constexpr ScaleNaturals NaturalsOf(const ClefScale& scale) {
+    ScaleNaturals naturals{};
+    for (int r = 0; r < kSemitonesPerOctave; ++r) {
+        int i = FirstEntryAtOrAbove(scale.up, r);
+        const bool raised = scale.up[i] > r;
+        if (raised) --i;
+        naturals.up[r] = {static_cast<uint8_t>(i), raised};
+        const int below = FirstEntryAtOrAbove(scale.down, r);
+        naturals.down[r] = {static_cast<uint8_t>(below), scale.down[below] > r};
+    }
+    return naturals;
+}
+constexpr auto kScaleNaturals = [] {
+    std::array<ScaleNaturals, kStepsPerOctave> all{};
+    for (int step = 0; step < kStepsPerOctave; ++step) all[step] = NaturalsOf(kClefScales[step]);
+    return all;
+}();
 
 int32_t EncodePitch(int position, bool raised) {
     return static_cast<int32_t>(static_cast<uint16_t>(static_cast<int16_t>(position))) |
@@ -101,20 +133,18 @@ int KeyAlterationAt(int clef, int key, int position) {
 int32_t PitchToStaffPosition(int clef, int midiKey) {
     const ClefRow* row = ClefRowOf(clef);
     if (row == nullptr || !IsValidMidiKey(midiKey)) return 0;
-    const ClefScale& scale = ClefScaleOf(*row);
+    const ScaleNaturals& naturals = kScaleNaturals[IndexOf(row->bottomStep) % kStepsPerOctave];
     const int d = midiKey - row->bottomKey;
     if (d == 0) return EncodePitch(0, false);
     const int distance = d > 0 ? d : -d;
     const int r = distance % kSemitonesPerOctave;
     const int q = distance / kSemitonesPerOctave;
     if (d > 0) {
-        int i = FirstEntryAtOrAbove(scale.up, r);
-        const bool raised = scale.up[i] > r;
-        if (raised) --i;
-        return EncodePitch(-(kStepsPerOctave * q + i), raised);
+        const NaturalOfResidue natural = naturals.up[r];
+        return EncodePitch(-(kStepsPerOctave * q + natural.index), natural.raised);
     }
-    const int i = FirstEntryAtOrAbove(scale.down, r);
-    return EncodePitch(kStepsPerOctave * q + i, scale.down[i] > r);
+    const NaturalOfResidue natural = naturals.down[r];
+    return EncodePitch(kStepsPerOctave * q + natural.index, natural.raised);
 }
 
 int NoteToMidiKey(const StaffRecord* staff, const EventRecord& note, int clef, int key) {

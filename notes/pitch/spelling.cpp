@@ -3,6 +3,7 @@
 #include "notes/pitch/spelling.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
@@ -53,6 +54,15 @@ void RebuildSpellingCache(int key, bool minor) {
         Notes().SpellingCache[i] = EffectivePreference(minor, (i + transpose) % kSpellingIntervals);
     Notes().SpellingCacheKey = static_cast<uint8_t>(key);
     Notes().SpellingCacheMode = minor ? 1 : 0;
+}
+
+// The cached preferences of a valid key and mode, by pitch class; valid until the
+// next call with another key or mode, or a change of the preferences.
+const int8_t* RotatedPreferences(int key, bool minor) {
+    NotesGlobals& notes = Notes();
+    if (notes.SpellingCacheKey != key || notes.SpellingCacheMode != (minor ? 1 : 0))
+        RebuildSpellingCache(key, minor);
+    return notes.SpellingCache;
 }
 
 // The spelling of one pitch once the natural below it is known.
@@ -155,9 +165,7 @@ const int8_t* SpellingPreferencesOf(bool minor) {
 
 int SpellingPreferenceFor(int key, bool minor, int pitchClass) {
     if (!IsValidKey(key) || pitchClass < 0 || pitchClass >= kSpellingIntervals) return 0;
-    if (Notes().SpellingCacheKey != key || Notes().SpellingCacheMode != (minor ? 1 : 0))
-        RebuildSpellingCache(key, minor);
-    return Notes().SpellingCache[pitchClass];
+    return RotatedPreferences(key, minor)[pitchClass];
 }
 
 bool IsMinorKeyScore(const ScoreView* view) {
@@ -166,21 +174,33 @@ bool IsMinorKeyScore(const ScoreView* view) {
     return staff != nullptr && IsMinorKeyStaff(*staff);
 }
 
-int SpellPitchInMode(bool minor, int clef, int midiKey, int keyClef, int key, EventRecord& note) {
-    if (!IsValidClef(clef) || !IsValidClef(keyClef) || !IsValidKey(key) || !IsValidMidiKey(midiKey))
-        return 0;
+PitchSpeller::PitchSpeller(bool minor, int clef, int keyClef, int key)
+    : ok_(IsValidClef(clef) && IsValidClef(keyClef) && IsValidKey(key)),
+      clef_(clef),
+      keyClef_(keyClef),
+      key_(key) {
+    if (ok_) std::memcpy(preferences_, RotatedPreferences(key, minor), sizeof preferences_);
+}
+
+int PitchSpeller::Spell(int midiKey, EventRecord& note) const {
+    if (!ok_ || !IsValidMidiKey(midiKey)) return 0;
     Spelling s{};
-    s.position = static_cast<StaffPosition>(PositionOfPitch(PitchToStaffPosition(clef, midiKey)));
-    s.a = KeyAlterationAt(keyClef, key, s.position);
+    s.position = static_cast<StaffPosition>(PositionOfPitch(PitchToStaffPosition(clef_, midiKey)));
+    s.a = KeyAlterationAt(keyClef_, key_, s.position);
     const int pitchClass = midiKey % kSemitonesPerOctave;
-    const int p = SpellingPreferenceFor(key, minor, pitchClass);
-    s = IsBlackPitchClass(pitchClass) ? SpellBlack(s, p, keyClef, key)
+    const int p = preferences_[pitchClass];
+    s = IsBlackPitchClass(pitchClass) ? SpellBlack(s, p, keyClef_, key_)
                                       : SpellWhite(s, p, pitchClass);
     SetNotePosition(note, s.position);
     SetNoteAccidentalCode(note, s.code);
     if (s.code != CodeOf(AccidentalCode::None)) return 0;
     if (s.a < 0) return CodeOf(AccidentalCode::Flat);
     return s.a > 0 ? CodeOf(AccidentalCode::Sharp) : 0;
+}
+
+int SpellPitchInMode(bool minor, int clef, int midiKey, int keyClef, int key, EventRecord& note) {
+    if (!IsValidMidiKey(midiKey)) return 0;
+    return PitchSpeller(minor, clef, keyClef, key).Spell(midiKey, note);
 }
 
 int SpellPitch(ScoreView* view, int clef, int midiKey, int keyClef, int key, EventRecord& note) {

@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "notes/pitch/pitch_vocabulary.h"
+#include "notes/pitch/spelling_preferences.h"
 
 namespace ql {
 
@@ -35,6 +36,25 @@ struct ScoreView;
 int SpellPitch(ScoreView* view, int clef, int midiKey, int keyClef, int key, EventRecord& note);
 // The same with the mode given.
 int SpellPitchInMode(bool minor, int clef, int midiKey, int keyClef, int key, EventRecord& note);
+
+// SpellPitchInMode for many notes under one mode, clef and key: the codes are checked
+// and the preferences read once, at construction. Not to be kept across a change of
+// the spelling preferences.
+class PitchSpeller {
+  public:
+    PitchSpeller(bool minor, int clef, int keyClef, int key);
+    // False when a code is out of range: Spell then writes nothing and gives 0.
+    bool ok() const { return ok_; }
+    // As SpellPitchInMode with the constructor's arguments.
+    int Spell(int midiKey, EventRecord& note) const;
+
+  private:
+    bool ok_ = false;
+    int clef_ = 0;
+    int keyClef_ = 0;
+    int key_ = 0;
+    int8_t preferences_[kSpellingIntervals] = {};  // by pitch class
+};
 
 // Whether the first staff of the view's document is in a minor key.
 bool IsMinorKeyScore(const ScoreView* view);

@@ -158,10 +158,11 @@ void RespellVoiceFromParkedPitches(ScoreView* view, MeasureCell* cell, int voice
     if (!IsValidClef(clef) || !IsValidKey(key)) return;
     AccidentalState state;
     FillAccidentalStateFromKey(state, clef, key);
-    const bool minor = IsMinorKeyScore(view);  // as SpellPitch reads it, once for the voice
+    // As SpellPitch spells, with the mode and the preferences read once for the voice.
+    const PitchSpeller speller(IsMinorKeyScore(view), clef, clef, key);
     ForEachNoteFrom(first, [&](EventRecord& note) {
         const int midiKey = -NotePosition(note);
-        const int given = SpellPitchInMode(minor, clef, midiKey, clef, key, note);
+        const int given = speller.Spell(midiKey, note);
         if (given != 0) SetNoteAccidentalCode(note, given);
         const int index = respell::StateIndex(NotePosition(note));
         const int inForce = index >= 0 ? state.codes[index] : 0;

@@ -65,7 +65,13 @@ void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, Stem
     }
 }
 
-int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback) {
+StemRule::StemRule(const ScoreView* view) {
+    if (view == nullptr || !StemsFollowVoice(view)) return;
+    followsVoice_ = true;
+    voiceUp_ = (view->voiceMask & kLowerVoicesMask) ? 0 : 1;
+}
+
+int StemRule::Choose(const StemTally& tally, int fallback) const {
     int up = fallback;
     if (tally.count > 0) {
         const int above = std::abs(tally.lowest);
@@ -73,12 +79,16 @@ int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallb
         else if (above > tally.highest) up = 0;
         else if (tally.sum != 0) up = tally.sum > 0 ? 1 : 0;
     }
-    if (view != nullptr && StemsFollowVoice(view)) up = (view->voiceMask & kLowerVoicesMask) ? 0 : 1;
+    if (followsVoice_) up = voiceUp_;
     const NotesGlobals& notes = State().notes;
     if (notes.StemMode == kStemsUp) up = 1;
     if (notes.StemMode == kStemsDown) up = 0;
     if (notes.KeepStemDirection) up = notes.KeptStemDirection ? 1 : 0;
     return up;
+}
+
+int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback) {
+    return StemRule(view).Choose(tally, fallback);
 }
 
 void RepairShortDurations(const VoiceChords& voice, int chord) {
@@ -123,6 +133,10 @@ void ApplyChordStemDirection(const VoiceChords& voice, int chord, int up) {
 // less from the one before goes to the far side unless that one already did.
 void MarkChordSeconds(const VoiceChords& voice, int chord) {
     const int count = voice.NoteCount(chord);
+    if (count == 1) {  // a single note has no second: both marks cleared
+        voice.Head(chord)->word2 &= static_cast<uint16_t>(~(kHeadFarSide | kChordHasSecond));
+        return;
+    }
     const bool up = (voice.Head(chord)->flags & kStemUp) != 0;
     bool anyFar = false;
     bool previousFar = false;

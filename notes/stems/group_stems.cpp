@@ -88,29 +88,37 @@ void SetTreeDirection(BeamNode* node, int up) {
 
 namespace stems {
 
-int StemSingleChord(ScoreView* view, const VoiceChords& voice, int chord) {
+int StemSingleChord(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord) {
     RepairShortDurations(voice, chord);
     StemTally tally;
     TallyChord(view, voice, chord, tally);
-    const int up = ChooseStemDirection(view, tally, voice.DirectionBefore(chord));
+    const int up = rule.Choose(tally, voice.DirectionBefore(chord));
     SetUpSingleChordStem(voice, chord, up);
     return up;
 }
 
-int RestemChordOrGroup(ScoreView* view, const VoiceChords& voice, int chord) {
+int StemSingleChord(ScoreView* view, const VoiceChords& voice, int chord) {
+    return StemSingleChord(StemRule(view), view, voice, chord);
+}
+
+int RestemChordOrGroup(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord) {
     EventRecord* head = voice.Head(chord);
     if (!head->beamPrev && !head->beamNext) {
-        StemSingleChord(view, voice, chord);
+        StemSingleChord(rule, view, voice, chord);
         return chord;
     }
     BeamNode* root = CollectBeamGroup(view, head);
     if (root == nullptr) return chord;
     const std::vector<int> chords = TreeChordIndices(voice, root);
     const bool alone = chords.size() == 1 && !head->beamPrev && !head->beamNext;
-    if (alone) StemSingleChord(view, voice, chord);
+    if (alone) StemSingleChord(rule, view, voice, chord);
     else ComputeGroupStems(view, root);
     FreeBeamTree(root);
     return chords.empty() ? chord : std::max(chord, chords.back());
+}
+
+int RestemChordOrGroup(ScoreView* view, const VoiceChords& voice, int chord) {
+    return RestemChordOrGroup(StemRule(view), view, voice, chord);
 }
 
 }  // namespace stems

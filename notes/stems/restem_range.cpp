@@ -31,11 +31,13 @@ MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
 
 // Marks the seconds of every chord and restems every chord that starts a group or
 // stands alone.
-void RestemVoice(ScoreView* view, EventRecord* first, stems::VoiceChords& voice) {
-    voice.Take(first);
+void RestemVoice(ScoreView* view, EventRecord* first, RecordHandle firstHandle,
+                 stems::VoiceChords& voice) {
+    voice.Take(first, firstHandle);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
+    const stems::StemRule rule(view);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) {
-        if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(view, voice, chord);
+        if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(rule, view, voice, chord);
     }
 }
 
@@ -55,9 +57,11 @@ void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask, stems::Vo
         // As when a voice is drawn: the voice alone, voice 1 keeping only bit 0.
         view->voiceMask = voice == 0 ? static_cast<uint8_t>(savedMask & kFirstVoiceBit)
                                      : static_cast<uint8_t>(1u << voice);
-        view->voiceChain = GetVoiceFirstEvent(cell, voice);
+        const EventRecord* head = GetVoiceHead(cell, voice);
+        const RecordHandle first = head != nullptr ? head->next : RecordHandle{};
+        view->voiceChain = ResolveEvent(first);
         if (State().notes.StemMode == kStemsFloat && view->voiceChain != nullptr)
-            RestemVoice(view, view->voiceChain, scratch);
+            RestemVoice(view, view->voiceChain, first, scratch);
         PlaceVoiceRests(cell, voice);
     }
 }

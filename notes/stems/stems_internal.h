@@ -46,13 +46,19 @@ class VoiceChords {
     // The snapshot of another voice, in the tables of this one (a walk over many
     // voices keeps one snapshot and allocates once).
     void Take(EventRecord* anyEvent);
+    // The same when the caller holds the link the event was reached by (its handle).
+    void Take(EventRecord* anyEvent, RecordHandle handle);
 
     int ChordCount() const { return static_cast<int>(chordStart_.size()); }
     // Index of the chord holding the event; -1 when it is not in the snapshot.
     int ChordOf(const EventRecord* event) const;
     EventRecord* Head(int chord) const { return events_[chordStart_[chord]]; }
     RecordHandle HeadHandle(int chord) const { return handles_[chordStart_[chord]]; }
-    int NoteCount(int chord) const;
+    int NoteCount(int chord) const {
+        const int end = chord + 1 < ChordCount() ? chordStart_[chord + 1]
+                                                 : static_cast<int>(events_.size());
+        return end - chordStart_[chord];
+    }
     EventRecord* Note(int chord, int i) const { return events_[chordStart_[chord] + i]; }
     // The chord whose head the handle names, when that chord is after (Later) or
     // before (Earlier) `chord`; else -1 (0, unresolved, a sentinel, another voice,
@@ -94,6 +100,20 @@ struct StemTally {
 
 // Adds the notes of a chord to the tally (nothing when its head's word2 bit 12 is set).
 void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, StemTally& tally);
+// What the stem rule reads besides the notes: whether stems follow the voice (the
+// view shows voices by a mask, or another voice of its cell holds anything) and which
+// way they then point, the stem mode and the kept direction. A walk over the chords
+// of one voice reads it once.
+class StemRule {
+  public:
+    explicit StemRule(const ScoreView* view);
+    // 1 up, 0 down.
+    int Choose(const StemTally& tally, int fallback) const;
+
+  private:
+    bool followsVoice_ = false;
+    int voiceUp_ = 1;
+};
 // The stem rule: 1 up, 0 down.
 int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback);
 // Codes below 4 become eighths without dots on every note of the chord.
@@ -110,9 +130,12 @@ int16_t UnbeamedStemLength(const EventRecord& head, int span, int up);
 void SetUpSingleChordStem(const VoiceChords& voice, int chord, int up);
 // ComputeNoteStemDirection on a chord of a snapshot.
 int StemSingleChord(ScoreView* view, const VoiceChords& voice, int chord);
+int StemSingleChord(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord);
 // Restems the chord's group (or the chord when it ends up alone); returns the index
 // of the last chord handled.
 int RestemChordOrGroup(ScoreView* view, const VoiceChords& voice, int chord);
+// The same with the stem rule read once by the caller for the whole voice.
+int RestemChordOrGroup(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord);
 // Chords of a tree's leaves, left to right (unresolved leaves skipped).
 std::vector<EventRecord*> BeamTreeChords(const BeamNode* root);
 

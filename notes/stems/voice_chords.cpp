@@ -76,6 +76,8 @@ class HandleSet {
 // earliest event reached by backward links.
 EventRecord* ChainStart(EventRecord* event, RecordHandle handle) {
     if (IsHeadSentinel(*event)) return event;
+    // The usual case, the first event of a voice: its sentinel just behind it.
+    if (EventRecord* prev = PrevEvent(event); prev != nullptr && IsHeadSentinel(*prev)) return prev;
     HandleSet seen;
     seen.Insert(handle);
     for (int i = 0; i < kMaxChainLength && !IsHeadSentinel(*event); ++i) {
@@ -101,12 +103,14 @@ VoiceChords::VoiceChords(EventRecord* anyEvent) {
 }
 
 void VoiceChords::Take(EventRecord* anyEvent) {
+    Take(anyEvent, HandleOfEvent(anyEvent));
+}
+
+void VoiceChords::Take(EventRecord* anyEvent, RecordHandle handle) {
     Clear();
     // Only a live record of the current set: a freed slot or a foreign pointer is
     // no voice at all.
-    if (anyEvent == nullptr) return;
-    const RecordHandle handle = HandleOfEvent(anyEvent);
-    if (ResolveEvent(handle) != anyEvent) return;
+    if (anyEvent == nullptr || ResolveEvent(handle) != anyEvent) return;
     WalkForward(ChainStart(anyEvent, handle));
     if (!IsHeadSentinel(*anyEvent) && EventIndexOf(handle) < 0) WalkForward(anyEvent);
 }
@@ -122,13 +126,11 @@ void VoiceChords::Clear() {
 void VoiceChords::WalkForward(EventRecord* from) {
     Clear();
     HandleSet seen;
-    RecordHandle handle = HandleOfEvent(from);
-    EventRecord* event = from;
-    if (IsHeadSentinel(*from)) {
-        seen.Insert(handle);
-        handle = from->next;
-        event = ResolveEvent(handle);
-    }
+    // A sentinel met again ends the walk before its handle is looked up, so the
+    // sentinel it starts from is not entered in the set.
+    const bool fromSentinel = IsHeadSentinel(*from);
+    RecordHandle handle = fromSentinel ? from->next : HandleOfEvent(from);
+    EventRecord* event = fromSentinel ? ResolveEvent(handle) : from;
     for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
         if (IsHeadSentinel(*event) || !seen.Insert(handle)) break;
         const bool newChord = events_.empty() || event->time != events_.back()->time;
@@ -155,12 +157,6 @@ int VoiceChords::ChordOf(const EventRecord* event) const {
     if (!handle) return -1;
     int index = EventIndexOf(handle);
     return index < 0 ? -1 : chordOfEvent_[index];
-}
-
-int VoiceChords::NoteCount(int chord) const {
-    const int end = chord + 1 < ChordCount() ? chordStart_[chord + 1]
-                                             : static_cast<int>(events_.size());
-    return end - chordStart_[chord];
 }
 
 int VoiceChords::LaterChordNamed(int chord, RecordHandle handle) const {

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "core/state.h"
 #include "notes/pitch/pitch.h"
@@ -187,6 +188,31 @@ TEST_F(SpellingTest, CachedPreferencesFollowKeyModeAndTableChanges) {
     LoadSpellingPreferences(kMajorSpellingDefault, nullptr);
     Spell(kTreble, CodeOf(KeyCode::C), 61);
     EXPECT_EQ(NoteAccidentalBits(note_), kSharp);
+}
+
+// A speller keeps the preferences of its own key while another key's are read: two
+// spellers used in turn spell every key as a single spelling in their key does
+// (pitch class 3 is E-flat in C but D-sharp in D).
+TEST_F(SpellingTest, SpellersOfTwoKeysUsedInTurnKeepTheirOwnPreferences) {
+    const int c = CodeOf(KeyCode::C);
+    const int d = CodeOf(KeyCode::D);
+    const PitchSpeller inC(false, kTreble, kTreble, c);
+    const PitchSpeller inD(false, kTreble, kTreble, d);  // built last: the shared copy is D's
+    for (int midiKey = kLowestMidiKey; midiKey <= kHighestMidiKey; ++midiKey) {
+        for (const auto& [speller, key] : {std::pair{&inC, c}, std::pair{&inD, d}}) {
+            EventRecord byVoice{};
+            const int given = speller->Spell(midiKey, byVoice);
+            const int alone = Spell(kTreble, key, midiKey);
+            EXPECT_EQ(given, alone) << "key " << key << " midi " << midiKey;
+            EXPECT_EQ(NotePosition(byVoice), NotePosition(note_)) << "key " << key << " midi " << midiKey;
+            EXPECT_EQ(NoteAccidentalBits(byVoice), NoteAccidentalBits(note_)) << midiKey;
+        }
+    }
+    EventRecord note{};
+    inC.Spell(63, note);
+    EXPECT_EQ(NoteAccidentalBits(note), kFlat);
+    inD.Spell(63, note);
+    EXPECT_EQ(NoteAccidentalBits(note), kSharp);
 }
 
 // The profile texts: the defaults give the start-up tables; a text with fewer than

@@ -61,6 +61,19 @@ TEST_F(Restem, FloatModeRestemsTheRangeAndRestoresTheView) {
 }
 
 // Fixed stem modes leave the stems as they are, but rests are still placed.
+// Second marks left on notes that no longer share a chord are cleared, while the
+// chord beside them keeps its own: a lone note beside a chord of a second.
+TEST_F(Restem, LoneNotesLoseStaleSecondMarks) {
+    EventRecord* lone = Note(0, kCodeQuarter, -2);
+    lone->word2 |= kEventHeadOtherSide | 0x4000;  // as a chord with a second left it
+    EventRecord* chord = Chord(1024, kCodeQuarter, {0, 1});
+    RestemMeasureRange(view_, 1, 1, 1, 1);
+    EXPECT_FALSE(lone->word2 & kEventHeadOtherSide);
+    EXPECT_FALSE(lone->word2 & 0x4000);
+    EXPECT_TRUE(chord->word2 & 0x4000);
+    EXPECT_TRUE(NextEvent(chord)->word2 & 0x4000);
+}
+
 TEST_F(Restem, FixedModesOnlyPlaceRests) {
     WrongStems();
     ScoreObject* rest = Rest(0, 2048, kCodeEighth);
