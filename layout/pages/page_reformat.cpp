@@ -2,7 +2,9 @@
 // every system gets the layout's number of measures, pages take the layout's
 // number of systems (or, where the options give breaks, each page its given
 // systems of their given measure counts), pages are created at the end as needed within the measure
-// limit and the pages left over are freed; then the pages are laid out again.
+// limit (all of them had before anything moves: without them the re-break is
+// refused with the low-memory box) and the pages left over are freed; then the
+// pages are laid out again.
 // Systems that exist are kept with their staves (hidden staves stay hidden); the
 // staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
 // only the given page is re-broken and the later pages are shifted, the measures
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/model_reports.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
@@ -51,7 +54,7 @@ std::vector<int> SystemsOfPage(const Grid& grid, size_t index) {
 }
 
 // Frees every page after `page` and unlinks them.
-void FreePagesAfter(ScorePage* page) {
+void FreePagesAfter(ScoreDocument* document, ScorePage* page) {
     ScorePage* next = page->next.get();
     page->next = Ref32<ScorePage>{};
     for (int i = 0; next != nullptr && i < kMaxChain; ++i) {
@@ -59,6 +62,16 @@ void FreePagesAfter(ScorePage* page) {
         FreePageRecord(next);
         next = after;
     }
+    document->header.pageCount = static_cast<uint16_t>(GetPageIndex(document, page) + 1);
+}
+
+// How many of the systems (measure counts), from measure `first` on, end within
+// the measure limit.
+size_t SystemsUnderLimit(int first, const std::vector<int>& systems) {
+    size_t fit = 0;
+    for (int next = first; fit < systems.size() && next + systems[fit] - 1 <= MeasureLimit; ++fit)
+        next += systems[fit];
+    return fit;
 }
 
 // Gives a system of a page its place in the grid: index, measure range and the
@@ -80,8 +93,8 @@ int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>
     ScoreSystem* system = page->firstSystem.get();
     ScoreSystem* last = nullptr;
     int next = first;
-    for (int i = 0; i < static_cast<int>(systems.size()) && next + systems[static_cast<size_t>(i)] - 1 <= MeasureLimit;
-         ++i) {
+    const int fit = static_cast<int>(SystemsUnderLimit(first, systems));
+    for (int i = 0; i < fit; ++i) {
         const int measures = systems[static_cast<size_t>(i)];
         const int lastMeasure = next + measures - 1;
         if (system != nullptr) {
@@ -239,30 +252,109 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     SetDocumentModified(document);
 }
 
-// Deals measures out from a page on: each page takes the layout's systems of the
-// layout's measures (its own systems kept), pages are made at the end while
-// measures remain, and the pages left over are freed.
-void DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
-    ScoreDocument* document = view->document;
+// The systems (measure counts) of each page dealt from a page on: the first page
+// always, then pages while measures remain and something fits under the limit.
+std::vector<std::vector<int>> PlanPagesFrom(ScoreDocument* document, ScorePage* page, const Grid& grid) {
     const int total = document->header.measureCount;
     int index = GetPageIndex(document, page);
-    FreePagesAfter(page);
     // The page starts after the page before it, whatever its own range says.
     ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
-    const int first = before != nullptr ? before->lastMeasure + 1 : 1;
-    size_t dealt = 0;
-    int next = FillPage(view, page, first, SystemsOfPage(grid, dealt++));
-    for (ScorePage* last = page; next != 0 && next <= total && index < kMaxChain; ++index) {
-        ScorePage* fresh = LinkBlankPageAfter(document, last);
-        if (fresh == nullptr) break;
-        next = FillPage(view, fresh, next, SystemsOfPage(grid, dealt++));
-        if (next == 0) {  // nothing fits under the measure limit: the page goes
-            last->next = Ref32<ScorePage>{};
-            FreePageRecord(fresh);
-            break;
-        }
-        last = fresh;
+    int next = before != nullptr ? before->lastMeasure + 1 : 1;
+    std::vector<std::vector<int>> plan;
+    for (; index < kMaxChain; ++index) {
+        std::vector<int> systems = SystemsOfPage(grid, plan.size());
+        systems.resize(SystemsUnderLimit(next, systems));
+        if (systems.empty() && !plan.empty()) break;
+        for (int count : systems) next += count;
+        plan.push_back(std::move(systems));
+        if (plan.back().empty() || next > total) break;
     }
+    return plan;
+}
+
+// Gives the pages from `page` on the pages and systems the plan deals out, making
+// blank pages at the end and systems at the end of the pages' chains. When a
+// record cannot be had, what was made is freed again and false is returned: the
+// pages are as they were.
+bool ReservePagesFor(ScoreView* view, ScorePage* page, const std::vector<std::vector<int>>& plan) {
+    ScoreDocument* document = view->document;
+    ScorePage* const oldLast = LastPage(document);
+    const uint16_t oldPageCount = document->header.pageCount;
+    std::vector<std::pair<ScorePage*, ScoreSystem*>> tails;  // each grown page and its old last system
+    bool made = true;
+    ScorePage* p = page;
+    for (size_t i = 0; made && i < plan.size(); ++i) {
+        if (i > 0) {
+            ScorePage* following = p->next.get();
+            if (following == nullptr) {
+                following = LinkBlankPageAfter(document, p);
+                // A page without its margins is no page to lay systems on.
+                if (following != nullptr && following->margins.get() == nullptr && p->margins.get() != nullptr) {
+                    made = false;
+                    break;
+                }
+            }
+            if (following == nullptr) {
+                made = false;
+                break;
+            }
+            p = following;
+        }
+        ScoreSystem* tail = LastSystem(p);
+        const int have = CountSystems(p);
+        if (have < static_cast<int>(plan[i].size())) tails.emplace_back(p, tail);
+        for (int k = have; k < static_cast<int>(plan[i].size()); ++k) {
+            ScoreSystem* system = NewGridSystem(view, p, k, 1, 1);
+            if (system == nullptr) {
+                made = false;
+                break;
+            }
+            if (tail == nullptr)
+                p->firstSystem = Ref32<ScoreSystem>::To(system);
+            else
+                LinkSystemsAfter(tail, system);
+            tail = system;
+        }
+    }
+    if (made) return true;
+    for (const auto& [grown, tail] : tails) {
+        if (tail != nullptr) {
+            FreeSystemChain(tail);
+            tail->next = Ref32<ScoreSystem>{};
+        } else if (ScoreSystem* first = grown->firstSystem.get()) {
+            FreeSystemChain(first);
+            FreeSystemRecord(first);
+            grown->firstSystem = Ref32<ScoreSystem>{};
+        }
+    }
+    FreePagesAfter(document, oldLast);
+    document->header.pageCount = oldPageCount;
+    return false;
+}
+
+// Deals measures out from a page on: each page takes the layout's systems of the
+// layout's measures (its own systems kept), pages are made at the end while
+// measures remain, and the pages left over are freed. Every page and system needed
+// is had before anything moves: without them the pages stay as they were, the
+// low-memory box is shown and false is returned.
+bool DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
+    ScoreDocument* document = view->document;
+    const std::vector<std::vector<int>> plan = PlanPagesFrom(document, page, grid);
+    const int reports = LowMemoryReportCount();
+    if (!ReservePagesFor(view, page, plan)) {
+        if (LowMemoryReportCount() == reports) ReportLowMemory("FMTPAGE", __LINE__);
+        return false;
+    }
+    const int index = GetPageIndex(document, page);
+    ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
+    int next = before != nullptr ? before->lastMeasure + 1 : 1;
+    ScorePage* last = page;
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (i > 0) last = last->next.get();
+        next = FillPage(view, last, next, plan[i]);
+    }
+    FreePagesAfter(document, last);
+    return true;
 }
 
 }  // namespace
@@ -277,8 +369,12 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         ReformatOnePage(view, applied, page);
         return;
     }
+    const NewScoreBlock layoutBefore = document->header.newScoreBlock;
     ApplyLayout(document, applied);
-    DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks});
+    if (!DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks})) {
+        document->header.newScoreBlock = layoutBefore;  // refused: the layout as it was
+        return;
+    }
     if (page->firstSystem.get() == nullptr) {
         // Not even the given page fits under the measure limit: it takes one
         // system of the measures after the page before it.
