@@ -54,7 +54,7 @@ std::vector<int> SystemsOfPage(const Grid& grid, size_t index) {
 }
 
 // Frees every page after `page` and unlinks them.
-void FreePagesAfter(ScoreDocument* document, ScorePage* page) {
+void FreePagesAfter(ScorePage* page) {
     ScorePage* next = page->next.get();
     page->next = Ref32<ScorePage>{};
     for (int i = 0; next != nullptr && i < kMaxChain; ++i) {
@@ -62,8 +62,29 @@ void FreePagesAfter(ScoreDocument* document, ScorePage* page) {
         FreePageRecord(next);
         next = after;
     }
-    document->header.pageCount = static_cast<uint16_t>(GetPageIndex(document, page) + 1);
 }
+
+// Page and system records had before a re-break moves anything; those not taken
+// are freed again.
+struct SpareRecords {
+    std::vector<ScorePage*> pages;
+    std::vector<ScoreSystem*> systems;
+
+    SpareRecords() = default;
+    SpareRecords(const SpareRecords&) = delete;
+    SpareRecords& operator=(const SpareRecords&) = delete;
+    ~SpareRecords() {
+        for (ScorePage* page : pages) FreePageRecord(page);
+        for (ScoreSystem* system : systems) FreeSystemRecord(system);
+    }
+    template <typename T>
+    static T* Take(std::vector<T*>& records) {
+        if (records.empty()) return nullptr;
+        T* record = records.back();
+        records.pop_back();
+        return record;
+    }
+};
 
 // How many of the systems (measure counts), from measure `first` on, end within
 // the measure limit.
@@ -86,10 +107,11 @@ void PlaceGridSystem(ScorePage* page, ScoreSystem* system, int index, int first,
 
 // Refills a page with systems of the given measure counts from measure `first`:
 // the page's own systems are kept (their staves as they are) and take the next
-// measures in turn, new systems are made up to the count of systems and systems
-// beyond it are freed. The measure after the page's last, or 0 when nothing more
+// measures in turn, new systems (spare ones first) are made up to the count of
+// systems and systems beyond it are freed. The measure after the page's last, or 0 when nothing more
 // fits under the measure limit (the page is then left without systems).
-int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>& systems) {
+int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>& systems,
+             SpareRecords* spares = nullptr) {
     ScoreSystem* system = page->firstSystem.get();
     ScoreSystem* last = nullptr;
     int next = first;
@@ -100,7 +122,11 @@ int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>
         if (system != nullptr) {
             PlaceGridSystem(page, system, i, next, lastMeasure);
         } else {
-            system = NewGridSystem(view, page, i, next, lastMeasure);
+            system = spares != nullptr ? SpareRecords::Take(spares->systems) : nullptr;
+            if (system != nullptr)
+                PlaceGridSystem(page, system, i, next, lastMeasure);
+            else
+                system = NewGridSystem(view, page, i, next, lastMeasure);
             if (system == nullptr) break;
             if (last == nullptr)
                 page->firstSystem = Ref32<ScoreSystem>::To(system);
@@ -272,88 +298,52 @@ std::vector<std::vector<int>> PlanPagesFrom(ScoreDocument* document, ScorePage* 
     return plan;
 }
 
-// Gives the pages from `page` on the pages and systems the plan deals out, making
-// blank pages at the end and systems at the end of the pages' chains. When a
-// record cannot be had, what was made is freed again and false is returned: the
-// pages are as they were.
-bool ReservePagesFor(ScoreView* view, ScorePage* page, const std::vector<std::vector<int>>& plan) {
-    ScoreDocument* document = view->document;
-    ScorePage* const oldLast = LastPage(document);
-    const uint16_t oldPageCount = document->header.pageCount;
-    std::vector<std::pair<ScorePage*, ScoreSystem*>> tails;  // each grown page and its old last system
-    bool made = true;
-    ScorePage* p = page;
-    for (size_t i = 0; made && i < plan.size(); ++i) {
-        if (i > 0) {
-            ScorePage* following = p->next.get();
-            if (following == nullptr) {
-                following = LinkBlankPageAfter(document, p);
-                // A page without its margins is no page to lay systems on.
-                if (following != nullptr && following->margins.get() == nullptr && p->margins.get() != nullptr) {
-                    made = false;
-                    break;
-                }
-            }
-            if (following == nullptr) {
-                made = false;
-                break;
-            }
-            p = following;
+// Has the page and system records the plan needs beyond the page's own systems:
+// a page for each page after the first and a system for each system it lacks.
+// False when a record cannot be had (those had are freed with the spares).
+bool HaveRecordsFor(ScoreView* view, ScorePage* page, const std::vector<std::vector<int>>& plan,
+                    SpareRecords* spares) {
+    const int have = CountSystems(page);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        for (int k = i == 0 ? have : 0; k < static_cast<int>(plan[i].size()); ++k) {
+            ScoreSystem* system = NewGridSystem(view, page, k, 1, 1);
+            if (system == nullptr) return false;
+            spares->systems.push_back(system);
         }
-        ScoreSystem* tail = LastSystem(p);
-        const int have = CountSystems(p);
-        if (have < static_cast<int>(plan[i].size())) tails.emplace_back(p, tail);
-        for (int k = have; k < static_cast<int>(plan[i].size()); ++k) {
-            ScoreSystem* system = NewGridSystem(view, p, k, 1, 1);
-            if (system == nullptr) {
-                made = false;
-                break;
-            }
-            if (tail == nullptr)
-                p->firstSystem = Ref32<ScoreSystem>::To(system);
-            else
-                LinkSystemsAfter(tail, system);
-            tail = system;
-        }
+        if (i == 0) continue;
+        ScorePage* blank = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
+        if (blank == nullptr) return false;
+        spares->pages.push_back(blank);
+        // A page without its margins is no page to lay systems on.
+        if (blank->margins.get() == nullptr && page->margins.get() != nullptr) return false;
     }
-    if (made) return true;
-    for (const auto& [grown, tail] : tails) {
-        if (tail != nullptr) {
-            FreeSystemChain(tail);
-            tail->next = Ref32<ScoreSystem>{};
-        } else if (ScoreSystem* first = grown->firstSystem.get()) {
-            FreeSystemChain(first);
-            FreeSystemRecord(first);
-            grown->firstSystem = Ref32<ScoreSystem>{};
-        }
-    }
-    FreePagesAfter(document, oldLast);
-    document->header.pageCount = oldPageCount;
-    return false;
+    return true;
 }
 
 // Deals measures out from a page on: each page takes the layout's systems of the
 // layout's measures (its own systems kept), pages are made at the end while
-// measures remain, and the pages left over are freed. Every page and system needed
-// is had before anything moves: without them the pages stay as they were, the
-// low-memory box is shown and false is returned.
+// measures remain, and the pages left over are freed. Every record needed is had
+// before anything moves: without them the pages stay as they were, the low-memory
+// box is shown and false is returned.
 bool DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
     ScoreDocument* document = view->document;
     const std::vector<std::vector<int>> plan = PlanPagesFrom(document, page, grid);
     const int reports = LowMemoryReportCount();
-    if (!ReservePagesFor(view, page, plan)) {
+    SpareRecords spares;
+    if (!HaveRecordsFor(view, page, plan, &spares)) {
         if (LowMemoryReportCount() == reports) ReportLowMemory("FMTPAGE", __LINE__);
         return false;
     }
     const int index = GetPageIndex(document, page);
+    FreePagesAfter(page);
+    // The page starts after the page before it, whatever its own range says.
     ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
     int next = before != nullptr ? before->lastMeasure + 1 : 1;
     ScorePage* last = page;
     for (size_t i = 0; i < plan.size(); ++i) {
-        if (i > 0) last = last->next.get();
-        next = FillPage(view, last, next, plan[i]);
+        if (i > 0) last = LinkPageAfter(document, last, SpareRecords::Take(spares.pages));
+        next = FillPage(view, last, next, plan[i], &spares);
     }
-    FreePagesAfter(document, last);
     return true;
 }
 

@@ -51,6 +51,35 @@ TEST_P(ReformatLowMemoryTest, ReformatOntoMorePagesKeepsEveryMeasureOnAPage) {
             EXPECT_EQ(last - first + 1, perSystem) << "system " << first << "-" << last;
 }
 
+TEST_P(ReformatLowMemoryTest, MoreSystemsAPageRefusedWholeLeavesPagesAndLayoutAsTheyWere) {
+    NewScore(2, 4, 4);
+    ASSERT_EQ(AddMeasures(view_, 200), 1);
+    ReformatOptions sixteen;
+    ReformatFromPage(view_, &sixteen, doc_->firstPage);
+    ASSERT_EQ(LayoutFault(), "");
+    const std::vector<PageShape> before = Shapes();
+    const int measures = doc_->header.measureCount;
+
+    // Five systems a page: the first pages grow a system each, the last go.
+    ReformatOptions twenty;
+    twenty.systemsPerPage = 5;
+    const int reports = LowMemoryReportCount();
+    FailRecordAllocationAfter(GetParam() % 11);
+    ReformatFromPage(view_, &twenty, doc_->firstPage);
+    FailNextRecordAllocations(0);
+
+    EXPECT_EQ(LayoutFault(), "");
+    EXPECT_EQ(doc_->header.measureCount, measures);
+    EXPECT_EQ(LowMemoryReportCount(), reports + 1);
+    const std::vector<PageShape> shapes = Shapes();
+    if (shapes == before) {
+        EXPECT_EQ(doc_->header.newScoreBlock.initSystemsPerPage, 4);  // the layout as it was
+    } else {
+        EXPECT_EQ(doc_->header.newScoreBlock.initSystemsPerPage, 5);
+        EXPECT_LT(shapes.size(), before.size());
+    }
+}
+
 // Failures on the first record, among the new pages' records and among the
 // systems' records.
 INSTANTIATE_TEST_SUITE_P(FailingAllocations, ReformatLowMemoryTest, ::testing::Values(0, 1, 2, 5, 13, 30, 60, 90),
