@@ -50,6 +50,8 @@ bool IsPageListSound(ScoreDocument* document);
 // index and the number after the page's; the pages after it move on by one number
 // while their numbers ran on, and the page count grows by one. Null when no record.
 ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page);
+// The same with a blank page record already had (constructed, not linked).
+ScorePage* LinkPageAfter(ScoreDocument* document, ScorePage* page, ScorePage* blank);
 
 // Staff offsets (staff - 1) x separation and clear flags for every staff.
 void SpaceStaves(ScoreDocument* document, ScoreSystem* system);

@@ -106,6 +106,10 @@ bool IsPageListSound(ScoreDocument* document) {
 ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page) {
     ScorePage* blank = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
     if (blank == nullptr) return nullptr;
+    return LinkPageAfter(document, page, blank);
+}
+
+ScorePage* LinkPageAfter(ScoreDocument* document, ScorePage* page, ScorePage* blank) {
     const int index = GetPageIndex(document, page) + 1;
     CopyPageMargins(blank, IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
     ScorePage* next = page->next.get();

@@ -2,7 +2,9 @@
 // every system gets the layout's number of measures, pages take the layout's
 // number of systems (or, where the options give breaks, each page its given
 // systems of their given measure counts), pages are created at the end as needed within the measure
-// limit and the pages left over are freed; then the pages are laid out again.
+// limit (all of them had before anything moves: without them the re-break is
+// refused with the low-memory box) and the pages left over are freed; then the
+// pages are laid out again.
 // Systems that exist are kept with their staves (hidden staves stay hidden); the
 // staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
 // only the given page is re-broken and the later pages are shifted, the measures
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/model_reports.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
@@ -61,6 +64,37 @@ void FreePagesAfter(ScorePage* page) {
     }
 }
 
+// Page and system records had before a re-break moves anything; those not taken
+// are freed again.
+struct SpareRecords {
+    std::vector<ScorePage*> pages;
+    std::vector<ScoreSystem*> systems;
+
+    SpareRecords() = default;
+    SpareRecords(const SpareRecords&) = delete;
+    SpareRecords& operator=(const SpareRecords&) = delete;
+    ~SpareRecords() {
+        for (ScorePage* page : pages) FreePageRecord(page);
+        for (ScoreSystem* system : systems) FreeSystemRecord(system);
+    }
+    template <typename T>
+    static T* Take(std::vector<T*>& records) {
+        if (records.empty()) return nullptr;
+        T* record = records.back();
+        records.pop_back();
+        return record;
+    }
+};
+
+// How many of the systems (measure counts), from measure `first` on, end within
+// the measure limit.
+size_t SystemsUnderLimit(int first, const std::vector<int>& systems) {
+    size_t fit = 0;
+    for (int next = first; fit < systems.size() && next + systems[fit] - 1 <= MeasureLimit; ++fit)
+        next += systems[fit];
+    return fit;
+}
+
 // Gives a system of a page its place in the grid: index, measure range and the
 // left edge. Its staff arrays stay; its time-signature bits are set when its page
 // is formatted, once the measures exist.
@@ -73,21 +107,26 @@ void PlaceGridSystem(ScorePage* page, ScoreSystem* system, int index, int first,
 
 // Refills a page with systems of the given measure counts from measure `first`:
 // the page's own systems are kept (their staves as they are) and take the next
-// measures in turn, new systems are made up to the count of systems and systems
-// beyond it are freed. The measure after the page's last, or 0 when nothing more
+// measures in turn, new systems (spare ones first) are made up to the count of
+// systems and systems beyond it are freed. The measure after the page's last, or 0 when nothing more
 // fits under the measure limit (the page is then left without systems).
-int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>& systems) {
+int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>& systems,
+             SpareRecords* spares = nullptr) {
     ScoreSystem* system = page->firstSystem.get();
     ScoreSystem* last = nullptr;
     int next = first;
-    for (int i = 0; i < static_cast<int>(systems.size()) && next + systems[static_cast<size_t>(i)] - 1 <= MeasureLimit;
-         ++i) {
+    const int fit = static_cast<int>(SystemsUnderLimit(first, systems));
+    for (int i = 0; i < fit; ++i) {
         const int measures = systems[static_cast<size_t>(i)];
         const int lastMeasure = next + measures - 1;
         if (system != nullptr) {
             PlaceGridSystem(page, system, i, next, lastMeasure);
         } else {
-            system = NewGridSystem(view, page, i, next, lastMeasure);
+            system = spares != nullptr ? SpareRecords::Take(spares->systems) : nullptr;
+            if (system != nullptr)
+                PlaceGridSystem(page, system, i, next, lastMeasure);
+            else
+                system = NewGridSystem(view, page, i, next, lastMeasure);
             if (system == nullptr) break;
             if (last == nullptr)
                 page->firstSystem = Ref32<ScoreSystem>::To(system);
@@ -239,30 +278,73 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     SetDocumentModified(document);
 }
 
-// Deals measures out from a page on: each page takes the layout's systems of the
-// layout's measures (its own systems kept), pages are made at the end while
-// measures remain, and the pages left over are freed.
-void DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
-    ScoreDocument* document = view->document;
+// The systems (measure counts) of each page dealt from a page on: the first page
+// always, then pages while measures remain and something fits under the limit.
+std::vector<std::vector<int>> PlanPagesFrom(ScoreDocument* document, ScorePage* page, const Grid& grid) {
     const int total = document->header.measureCount;
     int index = GetPageIndex(document, page);
+    // The page starts after the page before it, whatever its own range says.
+    ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
+    int next = before != nullptr ? before->lastMeasure + 1 : 1;
+    std::vector<std::vector<int>> plan;
+    for (; index < kMaxChain; ++index) {
+        std::vector<int> systems = SystemsOfPage(grid, plan.size());
+        systems.resize(SystemsUnderLimit(next, systems));
+        if (systems.empty() && !plan.empty()) break;
+        for (int count : systems) next += count;
+        plan.push_back(std::move(systems));
+        if (plan.back().empty() || next > total) break;
+    }
+    return plan;
+}
+
+// Has the page and system records the plan needs beyond the page's own systems:
+// a page for each page after the first and a system for each system it lacks.
+// False when a record cannot be had (those had are freed with the spares).
+bool HaveRecordsFor(ScoreView* view, ScorePage* page, const std::vector<std::vector<int>>& plan,
+                    SpareRecords* spares) {
+    const int have = CountSystems(page);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        for (int k = i == 0 ? have : 0; k < static_cast<int>(plan[i].size()); ++k) {
+            ScoreSystem* system = NewGridSystem(view, page, k, 1, 1);
+            if (system == nullptr) return false;
+            spares->systems.push_back(system);
+        }
+        if (i == 0) continue;
+        ScorePage* blank = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
+        if (blank == nullptr) return false;
+        spares->pages.push_back(blank);
+        // A page without its margins is no page to lay systems on.
+        if (blank->margins.get() == nullptr && page->margins.get() != nullptr) return false;
+    }
+    return true;
+}
+
+// Deals measures out from a page on: each page takes the layout's systems of the
+// layout's measures (its own systems kept), pages are made at the end while
+// measures remain, and the pages left over are freed. Every record needed is had
+// before anything moves: without them the pages stay as they were, the low-memory
+// box is shown and false is returned.
+bool DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
+    ScoreDocument* document = view->document;
+    const std::vector<std::vector<int>> plan = PlanPagesFrom(document, page, grid);
+    const int reports = LowMemoryReportCount();
+    SpareRecords spares;
+    if (!HaveRecordsFor(view, page, plan, &spares)) {
+        if (LowMemoryReportCount() == reports) ReportLowMemory("FMTPAGE", __LINE__);
+        return false;
+    }
+    const int index = GetPageIndex(document, page);
     FreePagesAfter(page);
     // The page starts after the page before it, whatever its own range says.
     ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
-    const int first = before != nullptr ? before->lastMeasure + 1 : 1;
-    size_t dealt = 0;
-    int next = FillPage(view, page, first, SystemsOfPage(grid, dealt++));
-    for (ScorePage* last = page; next != 0 && next <= total && index < kMaxChain; ++index) {
-        ScorePage* fresh = LinkBlankPageAfter(document, last);
-        if (fresh == nullptr) break;
-        next = FillPage(view, fresh, next, SystemsOfPage(grid, dealt++));
-        if (next == 0) {  // nothing fits under the measure limit: the page goes
-            last->next = Ref32<ScorePage>{};
-            FreePageRecord(fresh);
-            break;
-        }
-        last = fresh;
+    int next = before != nullptr ? before->lastMeasure + 1 : 1;
+    ScorePage* last = page;
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (i > 0) last = LinkPageAfter(document, last, SpareRecords::Take(spares.pages));
+        next = FillPage(view, last, next, plan[i], &spares);
     }
+    return true;
 }
 
 }  // namespace
@@ -277,8 +359,12 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         ReformatOnePage(view, applied, page);
         return;
     }
+    const NewScoreBlock layoutBefore = document->header.newScoreBlock;
     ApplyLayout(document, applied);
-    DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks});
+    if (!DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks})) {
+        document->header.newScoreBlock = layoutBefore;  // refused: the layout as it was
+        return;
+    }
     if (page->firstSystem.get() == nullptr) {
         // Not even the given page fits under the measure limit: it takes one
         // system of the measures after the page before it.
