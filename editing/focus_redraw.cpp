@@ -169,7 +169,7 @@ bool ShownMeasures(ScoreView* view, const ShownArea& area, int* first, int* last
     const SlotRange slots = SlotsInRange(view, area.left, area.right);
     if (slots.first < 1) return false;
     *first = MeasureOfSlot(view, slots.first);
-    if (slots.first >= 2 && *first >= 2) --*first;
+    if (slots.first >= 2) --*first;
     *last = MeasureOfSlot(view, slots.last);
     return *first > 0 && *first <= *last;
 }
