@@ -13,6 +13,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/anchors.h"
+#include "objects/graphics/graphic_object.h"
 #include "objects/picture/dib.h"
 #include "objects/picture/picture_class.h"
 #include "platform/gfx/bitmap.h"
@@ -175,6 +176,16 @@ bool IsBeingDragged(const ScoreObject* object) {
     return selection != nullptr && selection->editMode == 2 && selection->focusedObject.get() == object;
 }
 
+// A picture larger than a stored extent is shown smaller, its ratio kept, so that
+// the size saved is the size shown.
+LogicalPoint WithinStoredSize(LogicalPoint size) {
+    const int32_t larger = std::max(size.x, size.y);
+    if (larger <= kLargestStoredExtent) return size;
+    const double scale = static_cast<double>(kLargestStoredExtent) / larger;
+    return {std::max(static_cast<int32_t>(size.x * scale), kSmallestPicture),
+            std::max(static_cast<int32_t>(size.y * scale), kSmallestPicture)};
+}
+
 }  // namespace
 
 uint64_t PictureCacheRenders() {
@@ -202,7 +213,7 @@ LogicalPoint PictureNaturalSize(PictureObject* picture, ScoreView* view) {
     EndViewDraw(view);
     size.x = std::max(std::abs(logical.cx), kSmallestPicture);
     size.y = std::max(std::abs(logical.cy), kSmallestPicture);
-    return size;
+    return WithinStoredSize(size);
 }
 
 void SetPictureNaturalSize(PictureObject* picture, ScoreView* view) {

@@ -2,7 +2,8 @@
 // of a 256-colour DIB after its 256 four-byte entries and of a core-header DIB after
 // three-byte entries, compressed bitmaps refused, Cancel placing nothing), resizing
 // with and without the kept ratio, "H" as an undoable step, Edit Copy, the "Color"
-// choice of a monochrome bitmap, the cache's reuse, and damaged bytes.
+// choice of a monochrome bitmap, the cache's reuse, pictures written and read back,
+// and damaged bytes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -331,6 +332,90 @@ TEST_F(PictureTest, CacheRebuiltOnlyForZoomOrOutput) {
     EXPECT_EQ(PictureCacheRenders(), renders + 3);
     State().drawing.PrintDC = platform::DcHandle{};
     gfx::DeleteContext(printer);
+}
+
+// A DIB pasted through "Paste Picture" with "Draw Opaque" and "Black and White"
+// chosen and the ratio let go, its corner dragged and "H" pressed, and a metafile
+// pasted with the dialog's defaults: written and read back, each keeps its place,
+// size, format, stored flags, description and bytes (the cache's kind of output is
+// not stored).
+TEST_F(PictureTest, PastedResizedAndHiddenPicturesRoundTrip) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false)}});
+    PictureObject* dib = Paste({kPageOrigin + 800, kPageOrigin + 800}, [](DialogDriver& d) {
+        d.Click(picture_dialog::kOpaque);
+        d.Click(picture_dialog::kKeepRatio);
+        d.Click(picture_dialog::kBlackAndWhite);
+        d.Click(ui::kIdOk);
+    });
+    ASSERT_NE(dib, nullptr);
+    Grab(Header(dib), 4);
+    Move(Header(dib), 96, 40);
+    Commit(Header(dib));
+    Release();
+    ASSERT_EQ(ClassOf(Header(dib)).OnKey(Header(dib), view_, kPictureHideKey), 1);
+    Offer({{ClipboardFormat::EnhancedMetafile, Metafile()}});
+    PictureObject* metafile = Paste({kPageOrigin + 1600, kPageOrigin + 400});
+    ASSERT_NE(metafile, nullptr);
+    ClassOf(Header(metafile)).Paint(Header(metafile), view_);
+    ASSERT_EQ(V(dib->body.flags), kPictureColour | kPictureOpaque | kPictureHidden | kPictureBlackAndWhite);
+    ASSERT_EQ(V(dib->body.width), 8 * 8 + 96);
+
+    ScoreDocument* read = Reload();
+    ASSERT_NE(read, nullptr);
+    const std::vector<uint8_t> madeBytes[] = {*PictureBytesOf(metafile, doc_), *PictureBytesOf(dib, doc_)};
+    ScopedPoolSet pools(read->pools);
+    const std::vector<ScoreObject*> pictures = ItemsOf(read->firstPage, ObjectType::Picture);
+    ASSERT_EQ(pictures.size(), 2u);
+    PictureObject* made[] = {metafile, dib};  // the newest heads the list
+    for (int i = 0; i < 2; ++i) {
+        const PictureBody& a = made[i]->body;
+        const PictureBody& b = AsPicture(pictures[i])->body;
+        EXPECT_EQ(V(pictures[i]->subtype), 1) << i;
+        EXPECT_EQ(V(b.location.position), V(a.location.position)) << i;
+        EXPECT_EQ(V(b.location.measure), V(a.location.measure)) << i;
+        EXPECT_EQ(V(b.width), V(a.width)) << i;
+        EXPECT_EQ(V(b.height), V(a.height)) << i;
+        EXPECT_EQ(V(b.format), V(a.format)) << i;
+        EXPECT_EQ(V(b.flags), V(a.flags) & kPictureStoredFlags) << i;
+        EXPECT_EQ(V(b.dataSize), V(a.dataSize)) << i;
+        for (int w = 0; w < kPictureBitsWord; ++w) EXPECT_EQ(V(b.description[w]), V(a.description[w])) << i;
+        const std::vector<uint8_t>* bytes = PictureBytesOf(AsPicture(pictures[i]), read);
+        ASSERT_NE(bytes, nullptr) << i;
+        EXPECT_EQ(*bytes, madeBytes[i]) << i;
+    }
+}
+
+// A bitmap wider than a stored extent at the view's scale comes in at the largest
+// stored width, its ratio kept; a corner dragged past that range stops at it; both
+// read back at the size shown.
+TEST_F(PictureTest, SizesBeyondTheRecordsRangeStopAtIt) {
+    OpenWindow(300, 200);
+    constexpr int kWidePixels = 4200;  // 33,600 units at 8 units a pixel
+    constexpr int kWideRows = 400;
+    Offer({{ClipboardFormat::Dib, PatternDib(kWidePixels, kWideRows, false)}});
+    PictureObject* wide = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(V(wide->body.width), kLargestStoredExtent);
+    EXPECT_EQ(V(wide->body.height), kLargestStoredExtent * kWideRows / kWidePixels);
+    PictureObject* dragged = Placed(400, 200, 0);
+    Grab(Header(dragged), 4);
+    Move(Header(dragged), 40000, 40000);
+    Commit(Header(dragged));
+    Release();
+    EXPECT_EQ(V(dragged->body.width), kLargestStoredExtent);
+    EXPECT_EQ(V(dragged->body.height), kLargestStoredExtent);
+
+    ScoreDocument* read = Reload();
+    ASSERT_NE(read, nullptr);
+    ScopedPoolSet pools(read->pools);
+    const std::vector<ScoreObject*> pictures = ItemsOf(read->firstPage, ObjectType::Picture);
+    ASSERT_EQ(pictures.size(), 2u);
+    const PictureObject* made[] = {dragged, wide};  // the newest heads the list
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(V(AsPicture(pictures[i])->body.width), V(made[i]->body.width)) << i;
+        EXPECT_EQ(V(AsPicture(pictures[i])->body.height), V(made[i]->body.height)) << i;
+    }
 }
 
 // Damaged DIBs: every layout CheckDib gives lies inside the bytes and decodes
