@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -24,9 +25,11 @@
 #include "objects/tests/shapes/shapes_fixture.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/metafile.h"
 #include "platform/gfx/recording.h"
 #include "platform/sys/clipboard.h"
 #include "platform/sys/clipboard_headless.h"
+#include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
 #include "shell/program_options.h"
@@ -117,6 +120,30 @@ std::vector<uint8_t> Metafile() {
     return b;
 }
 
+// An enhanced metafile that draws: its header (bounds 0..99 x 0..49, frame one inch
+// by half an inch, two handles), a solid red brush selected, a rectangle from (10, 10)
+// to (90, 40) in the default black pen, and the end record.
+std::vector<uint8_t> RedRectangleMetafile() {
+    constexpr uint32_t kRed = 0x0000FF;  // a COLORREF: red in the low byte
+    std::vector<uint8_t> b;
+    for (uint32_t v : {1u, 88u, 0u, 0u, 99u, 49u, 0u, 0u, 2540u, 1270u, 0x464D4520u, 0x10000u, 0u, 5u}) Put32(b, v);
+    Put16(b, 2);  // handles: the table's own and the brush
+    Put16(b, 0);
+    for (uint32_t v : {0u, 0u, 0u, 1024u, 768u, 320u, 240u}) Put32(b, v);
+    while (b.size() < 88) b.push_back(0);
+    for (uint32_t v : {39u, 24u, 1u, 0u, kRed, 0u}) Put32(b, v);    // a solid brush, object 1
+    for (uint32_t v : {37u, 12u, 1u}) Put32(b, v);                  // selected
+    for (uint32_t v : {43u, 24u, 10u, 10u, 90u, 40u}) Put32(b, v);  // the rectangle
+    for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) Put32(b, v);        // the end
+    const uint32_t size = static_cast<uint32_t>(b.size());
+    for (int i = 0; i < 4; ++i) b[48 + i] = static_cast<uint8_t>(size >> (8 * i));
+    return b;
+}
+
+bool HaveMetafileRenderer() {
+    return std::filesystem::exists(sys::ProgramFolder() / "ql-emf2rgb");
+}
+
 class PictureTest : public ShapesTest {
   protected:
     void SetUp() override {
@@ -201,6 +228,58 @@ TEST_F(PictureTest, DibPixelsAfterTheirColourTable) {
         UnlinkObject(Header(picture));
         ReleaseObjectByType(doc_, Header(picture));
     }
+}
+
+// A pasted metafile draws what its records draw: the red rectangle inside the
+// picture, white paper around it; shown in black and white, the rectangle is black.
+TEST_F(PictureTest, MetafileDrawsItsRecords) {
+    if (!HaveMetafileRenderer()) GTEST_SKIP() << "the metafile renderer is not built";
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::EnhancedMetafile, RedRectangleMetafile()}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(V(picture->body.width), 96 * 8);  // an inch at 96 dots, 8 units a pixel
+    ClassOf(Header(picture)).Paint(Header(picture), view_);
+    SavePicture("picture_metafile.png");
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    platform::BitmapHandle image = win::GetWindowImage(window_);
+    const gfx::Colour inside = gfx::GetBitmapPixel(image, origin.x + 48, origin.y + 24);
+    EXPECT_GT(gfx::RedOf(inside), 200) << std::hex << inside;
+    EXPECT_LT(gfx::GreenOf(inside), 60) << std::hex << inside;
+    EXPECT_LT(gfx::BlueOf(inside), 60) << std::hex << inside;
+    EXPECT_EQ(gfx::GetBitmapPixel(image, origin.x + 2, origin.y + 2), gfx::kWhite);
+    picture->body.flags |= kPictureBlackAndWhite;
+    DropPictureCache(picture);
+    ClearWindow();
+    ClassOf(Header(picture)).Paint(Header(picture), view_);
+    EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x + 48, origin.y + 24), gfx::kBlack);
+}
+
+// Damaged metafiles (bytes changed, the end cut off) give either nothing or the
+// whole picture, and the program goes on; so does a program without its renderer.
+TEST_F(PictureTest, DamagedMetafilesRenderWholeOrNotAtAll) {
+    if (!HaveMetafileRenderer()) GTEST_SKIP() << "the metafile renderer is not built";
+    constexpr int kWidth = 40;
+    constexpr int kHeight = 20;
+    const std::vector<uint8_t> good = RedRectangleMetafile();
+    ASSERT_TRUE(gfx::RenderMetafile(good, kWidth, kHeight).has_value());
+    std::mt19937 random(36);
+    int refused = 0;
+    for (int round = 0; round < 70; ++round) {
+        std::vector<uint8_t> bytes = good;
+        const int changes = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < changes; ++i) bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
+        bytes.resize(random() % (bytes.size() + 1));
+        const std::optional<std::vector<gfx::Colour>> pixels = gfx::RenderMetafile(bytes, kWidth, kHeight);
+        if (pixels) EXPECT_EQ(pixels->size(), size_t{kWidth} * kHeight) << round;
+        else ++refused;
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_FALSE(gfx::RenderMetafile(good, 0, kHeight).has_value());
+    EXPECT_FALSE(gfx::RenderMetafile({}, kWidth, kHeight).has_value());
+    sys::SetProgramFolder(std::filesystem::path(QL_TEST_OUTPUT_DIR));  // no renderer there
+    EXPECT_FALSE(gfx::RenderMetafile(good, kWidth, kHeight).has_value());
+    sys::SetProgramFolder({});
 }
 
 // Compressed bitmaps are refused with their message; nothing is placed; the
