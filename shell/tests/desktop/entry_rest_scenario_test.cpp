@@ -47,9 +47,9 @@ TEST_F(EntryRestScenario, TheFirstNoteInAnEmptyMeasureTakesItsRestOffTheScreen) 
     const std::optional<ShownWindow> main = NewScoreWithNotesTool();
     ASSERT_TRUE(main);
     const ScreenPicture empty = SettledScreen();
-    const int left = Frame().x + 120;
+    const int left = MusicLeft();
     const int right = MusicRight();
-    const std::vector<int> lines = empty.LongDarkLines(left, kBarsHeight, right, x_.ScreenHeight() - 100, 0.95);
+    const std::vector<int> lines = StaffLinesBesidePalettes(empty);
     ASSERT_GE(lines.size(), 10u) << "no two systems";
     const int space = lines[2] - lines[1];
     ASSERT_GE(space, 6) << "the staff is too small to judge";

@@ -1,12 +1,14 @@
 // A scene the scenarios share: the whole screen's picture (also once settled), a
-// window found by its title, the right end of the music left of the floating
-// palettes, a Main palette button's centre, and a new score with the Notes tool armed.
+// window found by its title, the music's band left of the floating palettes and its
+// staff lines, a Main palette button's centre, and a new score with the Notes tool
+// armed.
 #pragma once
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 #include "shell/tests/desktop/scene_pictures.h"
@@ -36,6 +38,12 @@ class MusicBesidePalettes : public DesktopScenario {
             for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
                 if (w.title == title) right = std::min(right, w.x);
         return right - 80;
+    }
+    // The left end of the music: past the frame's edge and the first system's indent.
+    int MusicLeft() const { return Frame().x + 120; }
+    // The staff lines shown between MusicLeft and MusicRight, below the bars.
+    std::vector<int> StaffLinesBesidePalettes(const ScreenPicture& picture) const {
+        return picture.LongDarkLines(MusicLeft(), kBarsHeight, MusicRight(), x_.ScreenHeight() - 100, 0.95);
     }
     // The centre of button `index` of a palette laid out as one row (the Main palette).
     static std::pair<int, int> RowButton(const ShownWindow& palette, int index) {

@@ -51,9 +51,9 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     const std::optional<ShownWindow> main = NewScoreWithNotesTool();
     ASSERT_TRUE(main);
     const ScreenPicture empty = SettledScreen();
-    const int left = Frame().x + 120;
+    const int left = MusicLeft();
     const int right = MusicRight();
-    const std::vector<int> lines = empty.LongDarkLines(left, kBarsHeight, right, x_.ScreenHeight() - 100, 0.95);
+    const std::vector<int> lines = StaffLinesBesidePalettes(empty);
     ASSERT_GE(lines.size(), 5u) << "no staff";
     const int space = lines[2] - lines[1];
     const int row = (lines[2] + lines[3]) / 2;  // the space below the middle line
