@@ -10,12 +10,6 @@
 namespace ql::desktop {
 namespace {
 
-constexpr Millis kRedrawTimeout{8000};
-
-bool IsWhite(uint32_t pixel) {
-    return (pixel & 0xFFFFFF) == 0xFFFFFF;
-}
-
 // Columns of a row, from one to one past the last.
 struct Columns {
     int left = 0;
@@ -54,18 +48,12 @@ class NoteTieScenario : public MusicBesidePalettes {
 };
 
 TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    ASSERT_TRUE(WaitFor([&] { return Titled("Main").has_value(); }));
-    x_.Settle(Millis{800});
-    const ShownWindow main = *Titled("Main");
-    x_.Click(main.x + 1 + kPaletteCell + 18, main.y + 1 + 18);  // the Notes tool
-    x_.Settle(Millis{500});
-    x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
-    const ScreenPicture empty = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
-    const int left = Frame().x + 120;
+    const std::optional<ShownWindow> main = NewScoreWithNotesTool();
+    ASSERT_TRUE(main);
+    const ScreenPicture empty = SettledScreen();
+    const int left = MusicLeft();
     const int right = MusicRight();
-    const std::vector<int> lines = empty.LongDarkLines(left, kBarsHeight, right, x_.ScreenHeight() - 100, 0.95);
+    const std::vector<int> lines = StaffLinesBesidePalettes(empty);
     ASSERT_GE(lines.size(), 5u) << "no staff";
     const int space = lines[2] - lines[1];
     const int row = (lines[2] + lines[3]) / 2;  // the space below the middle line
@@ -74,8 +62,8 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     const int at = left + (right - left) * 3 / 8;
     EnterAt(at, row);
     EnterAt(at + 4 * space, row);
-    x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
-    const ScreenPicture entered = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    ParkPointer(*main);
+    const ScreenPicture entered = SettledScreen();
     const std::vector<Columns> heads = NewInkRuns(empty, entered, left, right, row);
     ASSERT_EQ(heads.size(), 2u) << "two clicks did not enter two heads side by side";
     const int64_t untied = InkBetween(heads[0], heads[1], row, space);
@@ -89,7 +77,7 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     x_.Click(firstX, row);
     x_.Settle(Millis{500});
     // What the chosen note shows between the heads before the key (its handles).
-    SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    SettledScreen();
     const int64_t focused = InkBetween(heads[0], heads[1], row, space);
     x_.PressKey("t");
     // The tie shows while the note is still chosen, as every other edit of it does.
@@ -101,7 +89,7 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
         << focused;
     x_.Click(firstX, lines[4] + 3 * space);  // the paper under the staff lets the note go
     x_.Settle(Millis{800});
-    x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
+    ParkPointer(*main);
     int64_t tied = untied;
     EXPECT_TRUE(WaitFor([&] { return (tied = InkBetween(heads[0], heads[1], row, space)) > untied + space; },
                         kRedrawTimeout))
@@ -109,7 +97,7 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     WritePng(Screen(), TestOutputFolder() / "note_tie_desktop.png");
 
     PressInFrame("ctrl+z");
-    x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
+    ParkPointer(*main);
     int64_t undone = tied;
     EXPECT_TRUE(WaitFor([&] { return (undone = InkBetween(heads[0], heads[1], row, space)) <= untied + 2; },
                         kRedrawTimeout))
