@@ -111,8 +111,26 @@ void VoiceChords::Take(EventRecord* anyEvent, RecordHandle handle) {
     // Only a live record of the current set: a freed slot or a foreign pointer is
     // no voice at all.
     if (anyEvent == nullptr || ResolveEvent(handle) != anyEvent) return;
-    WalkForward(ChainStart(anyEvent, handle));
-    if (!IsHeadSentinel(*anyEvent) && EventIndexOf(handle) < 0) WalkForward(anyEvent);
+    WalkFrom(ChainStart(anyEvent, handle), anyEvent, handle);
+}
+
+void VoiceChords::TakeFromHead(EventRecord* head, RecordHandle headHandle, EventRecord* first,
+                               RecordHandle firstHandle) {
+    // The head is where Take's walk back from the first event would stop.
+    if (head == nullptr || first == nullptr || !IsHeadSentinel(*head) || IsHeadSentinel(*first) ||
+        first->prev != headHandle) {
+        Take(first, firstHandle);
+        return;
+    }
+    Clear();
+    WalkFrom(head, first, firstHandle);
+}
+
+void VoiceChords::WalkFrom(EventRecord* start, EventRecord* anyEvent, RecordHandle handle) {
+    WalkForward(start);
+    // Usually the event is the voice's first, found without a look-up.
+    const bool first = !handles_.empty() && handles_.front() == handle;
+    if (!IsHeadSentinel(*anyEvent) && !first && EventIndexOf(handle) < 0) WalkForward(anyEvent);
 }
 
 void VoiceChords::Clear() {
@@ -121,6 +139,7 @@ void VoiceChords::Clear() {
     chordStart_.clear();
     chordOfEvent_.clear();
     byHandle_.clear();
+    byHandleSorted_ = true;
 }
 
 void VoiceChords::WalkForward(EventRecord* from) {
@@ -142,10 +161,15 @@ void VoiceChords::WalkForward(EventRecord* from) {
         handles_.push_back(handle);
         handle = event->next;
     }
-    std::sort(byHandle_.begin(), byHandle_.end());
+    byHandleSorted_ = byHandle_.size() <= 1;
 }
 
 int VoiceChords::EventIndexOf(RecordHandle handle) const {
+    // Sorted when first needed: a voice without beams is restemmed without a look-up.
+    if (!byHandleSorted_) {
+        std::sort(byHandle_.begin(), byHandle_.end());
+        byHandleSorted_ = true;
+    }
     auto it = std::lower_bound(byHandle_.begin(), byHandle_.end(),
                                std::pair<uint16_t, int>{handle.bits, 0});
     if (it == byHandle_.end() || it->first != handle.bits) return -1;

@@ -1,8 +1,8 @@
 // The transposers: chromatic (by semitones, spelled afresh under the new key), by key
 // (degree for degree, each note keeping its alteration relative to the key), whole
 // measures, and the marquee block. Each checks its arguments, walks the range
-// (transpose_walk.cpp), updates the cells, restems the staff's measures and reports
-// notes that had to move by another octave once.
+// (transpose_walk.cpp), updates each cell and restems it as soon as its notes are
+// rewritten, and reports notes that had to move by another octave once.
 //
 // The degree respelling reads two tables (transpose_tables.h) that assume a whole
 // tone between neighbouring letters, which is wrong at E-F and B-C; every note so
@@ -14,7 +14,7 @@
 #include "core/undo/undo.h"
 #include "notes/pitch/pitch.h"
 #include "notes/pitch/spelling.h"
-#include "notes/stems/stems.h"
+#include "notes/stems/measure_restemmer.h"
 #include "notes/transpose/transpose.h"
 #include "notes/transpose/transpose_internal.h"
 #include "notes/transpose/transpose_tables.h"
@@ -119,13 +119,14 @@ class DegreeRespeller : public NoteRespeller {
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         const int degree = base - steps;
-        const int relative = RelativeAlteration(
-            KeyAlterationAt(before.clef, before.key, before.position), before.code);
-        const RespellCell cell = RespellAlteration(KeyAlterationAt(clef, key, degree), relative);
+        const int relative =
+            RelativeAlteration(before.frame->KeyAlteration(before.position), before.code);
+        const PitchFrame& frame = frames_.Of(clef, key);
+        const RespellCell cell = RespellAlteration(frame.KeyAlteration(degree), relative);
         // +1 is one letter higher, which is one position up (positions grow downwards).
         after.position = degree - cell.stepCorrection;
         after.code = cell.code;
-        SpellIfMissed(clef, key, before.midiKey + shift, after);
+        SpellIfMissed(frame, before.midiKey + shift, after);
         after.clef = ReadingClef(request_, before.clef);
         after.key = key;
         return after.position >= kLowestTransposedPosition &&
@@ -133,12 +134,14 @@ class DegreeRespeller : public NoteRespeller {
     }
 
   private:
-    void SpellIfMissed(int clef, int key, int intended, NoteAfter& after) {
+    void SpellIfMissed(const PitchFrame& frame, int intended, NoteAfter& after) {
         EventRecord note{};
         SetNotePosition(note, after.position);
         SetNoteAccidentalCode(note, after.code);
-        if (NoteToMidiKey(nullptr, note, clef, key) == intended) return;
-        SpellPitch(view_, clef, intended, clef, key, note);
+        const int sounded = frame.valid() ? frame.MidiKey(NotePosition(note), NoteAccidentalCode(note))
+                                          : NoteToMidiKey(nullptr, note, frame.clef(), frame.key());
+        if (sounded == intended) return;
+        SpellPitch(view_, frame.clef(), intended, frame.clef(), frame.key(), note);
         after.position = NotePosition(note);
         after.code = NoteAccidentalCode(note);
     }
@@ -147,14 +150,16 @@ class DegreeRespeller : public NoteRespeller {
     const TransposeRequest& request_;
     KeyInterval interval_;
     int sharps_;
+    FrameCache frames_;
 };
 
 // The cell updates after each measure: clef and key nibbles where the cell's start is
-// in the range, clef and key objects inside it, chord symbols, slurs.
+// in the range, clef and key objects inside it, chord symbols, slurs; then the cell is
+// restemmed.
 class CellUpdates : public MeasureHook {
   public:
-    CellUpdates(const TransposeRequest& request, int keySharps, int chordSharps)
-        : request_(request), keySharps_(keySharps), chordSharps_(chordSharps) {}
+    CellUpdates(ScoreView* view, const TransposeRequest& request, int keySharps, int chordSharps)
+        : request_(request), keySharps_(keySharps), chordSharps_(chordSharps), restemmer_(view) {}
 
     void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) override {
         int fromTick = 0;
@@ -174,19 +179,17 @@ class CellUpdates : public MeasureHook {
         if (request_.chordSymbols && chordSharps_ != 0)
             TransposeChordSymbolsOfCell(cell, chordSharps_);
         ShiftSlursByAverage(cell, positionSum, count);
+        restemmer_.Restem(request_.staff, measure, cell);
     }
 
   private:
     const TransposeRequest& request_;
     int keySharps_;
     int chordSharps_;
+    MeasureRestemmer restemmer_;
 };
 
-TransposeOutcome Finish(ScoreView* view, const Target& target, const TransposeRequest& request,
-                        const WalkTotals& totals) {
-    const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
-    if (last >= request.firstMeasure)
-        RestemMeasureRange(view, request.staff, request.staff, request.firstMeasure, last);
+TransposeOutcome Finish(const Target& target, const WalkTotals& totals) {
     SetDocumentModified(target.document);
     TransposeOutcome outcome;
     outcome.notesMoved = totals.moved;
@@ -221,9 +224,9 @@ TransposeOutcome RunMeasures(ScoreView* view, int voiceMask, int staff, int firs
     const Target target = TargetOf(view, request);
     if (target.document == nullptr) return Refuse();
     ChromaticRespeller respeller(view, request, semitones, 0);
-    CellUpdates cells(request, 0, 0);
+    CellUpdates cells(view, request, 0, 0);
     const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
-    return Finish(view, target, request, totals);
+    return Finish(target, totals);
 }
 
 TransposeOutcome Reported(const TransposeOutcome& outcome) {
@@ -247,9 +250,9 @@ TransposeOutcome TransposeBySemitones(ScoreView* view, const TransposeRequest& r
     const int sharps = newKey - oldKey;
     const KeyInterval interval = KeyIntervalBetween(oldKey, newKey, request.direction);
     ChromaticRespeller respeller(view, request, interval.semitones + request.semitones, sharps);
-    CellUpdates cells(request, sharps, sharps + SharpsOfSemitones(request.semitones));
+    CellUpdates cells(view, request, sharps, sharps + SharpsOfSemitones(request.semitones));
     const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
-    return Reported(Finish(view, target, request, totals));
+    return Reported(Finish(target, totals));
 }
 
 TransposeOutcome TransposeByKey(ScoreView* view, const TransposeRequest& request) {
@@ -265,9 +268,9 @@ TransposeOutcome TransposeByKey(ScoreView* view, const TransposeRequest& request
     interval.semitones += octave;
     interval.steps += octave / kSemitonesPerOctave * kStepsPerOctave;
     DegreeRespeller respeller(view, request, interval, sharps);
-    CellUpdates cells(request, sharps, sharps);
+    CellUpdates cells(view, request, sharps, sharps);
     const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
-    return Reported(Finish(view, target, request, totals));
+    return Reported(Finish(target, totals));
 }
 
 TransposeOutcome TransposeMeasures(ScoreView* view, int voiceMask, int staff, int firstMeasure,
