@@ -4,6 +4,7 @@
 // damaged or looping link ends a walk instead of leaving the voice.
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "core/model/events.h"
 #include "notes/stems/stems_internal.h"
@@ -144,14 +145,26 @@ void VoiceChords::Clear() {
 
 void VoiceChords::WalkForward(EventRecord* from) {
     Clear();
-    HandleSet seen;
+    // The handles passed: a voice of a measure holds a few events, looked for among
+    // those already taken; past kShortWalk the walk keeps a set of bits instead.
+    constexpr size_t kShortWalk = 16;
+    std::optional<HandleSet> seen;
+    const auto isNew = [&](RecordHandle handle) {
+        if (!seen && handles_.size() < kShortWalk)
+            return std::find(handles_.begin(), handles_.end(), handle) == handles_.end();
+        if (!seen) {
+            seen.emplace();
+            for (RecordHandle taken : handles_) seen->Insert(taken);
+        }
+        return seen->Insert(handle);
+    };
     // A sentinel met again ends the walk before its handle is looked up, so the
     // sentinel it starts from is not entered in the set.
     const bool fromSentinel = IsHeadSentinel(*from);
     RecordHandle handle = fromSentinel ? from->next : HandleOfEvent(from);
     EventRecord* event = fromSentinel ? ResolveEvent(handle) : from;
     for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
-        if (IsHeadSentinel(*event) || !seen.Insert(handle)) break;
+        if (IsHeadSentinel(*event) || !isNew(handle)) break;
         const bool newChord = events_.empty() || event->time != events_.back()->time;
         if (!events_.empty() && event->time < events_.back()->time) break;
         if (newChord) chordStart_.push_back(static_cast<int>(events_.size()));

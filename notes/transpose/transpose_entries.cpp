@@ -134,13 +134,15 @@ class DegreeRespeller : public NoteRespeller {
     }
 
   private:
+    // The table's codes are all stored codes (0..5) and the frame reads a position as
+    // its stored byte, so the result is read as the note will hold it.
     void SpellIfMissed(const PitchFrame& frame, int intended, NoteAfter& after) {
+        if (frame.valid() && frame.MidiKey(after.position, after.code) == intended) return;
         EventRecord note{};
         SetNotePosition(note, after.position);
         SetNoteAccidentalCode(note, after.code);
-        const int sounded = frame.valid() ? frame.MidiKey(NotePosition(note), NoteAccidentalCode(note))
-                                          : NoteToMidiKey(nullptr, note, frame.clef(), frame.key());
-        if (sounded == intended) return;
+        if (!frame.valid() && NoteToMidiKey(nullptr, note, frame.clef(), frame.key()) == intended)
+            return;
         SpellPitch(view_, frame.clef(), intended, frame.clef(), frame.key(), note);
         after.position = NotePosition(note);
         after.code = NoteAccidentalCode(note);
