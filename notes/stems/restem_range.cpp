@@ -30,12 +30,20 @@ MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
     return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
 }
 
+bool HasBeamLinks(const stems::VoiceChords& voice) {
+    for (int chord = 0; chord < voice.ChordCount(); ++chord)
+        if (voice.Head(chord)->beamPrev || voice.Head(chord)->beamNext) return true;
+    return false;
+}
+
 // Marks the seconds of every chord and restems every chord that starts a group or
 // stands alone.
 void RestemVoice(ScoreView* view, MeasureCell* cell, int voiceIndex, EventRecord* head,
                  RecordHandle firstHandle, stems::VoiceChords& voice) {
     voice.TakeFromHead(head, cell->voices[voiceIndex], view->voiceChain, firstHandle);
-    for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
+    // A voice without beams has every chord's seconds marked again with its stem.
+    if (HasBeamLinks(voice))
+        for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
     const stems::StemRule rule(view);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) {
         if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(rule, view, voice, chord);

@@ -92,10 +92,12 @@ class VoiceChords {
     std::vector<EventRecord*> events_;
     std::vector<RecordHandle> handles_;
     std::vector<int> chordStart_;
-    std::vector<int> chordOfEvent_;
-    // (handle bits, event index), sorted by EventIndexOf when it first needs them.
+    // The look-up of events by handle, made by EventIndexOf when it first needs it:
+    // the chord of every event and (handle bits, event index) sorted.
+    void MakeLookup() const;
+    mutable std::vector<int> chordOfEvent_;
     mutable std::vector<std::pair<uint16_t, int>> byHandle_;
-    mutable bool byHandleSorted_ = true;
+    mutable bool lookupReady_ = false;
 };
 
 // Distances of the counted notes from the middle line.
@@ -121,6 +123,10 @@ class StemRule {
   private:
     bool followsVoice_ = false;
     int voiceUp_ = 1;
+    // The program-wide stem settings, read once.
+    uint8_t stemMode_ = kStemsFloat;
+    bool keepsDirection_ = false;
+    bool keptUp_ = false;
 };
 // The stem rule: 1 up, 0 down.
 int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback);

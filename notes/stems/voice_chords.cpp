@@ -140,7 +140,7 @@ void VoiceChords::Clear() {
     chordStart_.clear();
     chordOfEvent_.clear();
     byHandle_.clear();
-    byHandleSorted_ = true;
+    lookupReady_ = false;
 }
 
 void VoiceChords::WalkForward(EventRecord* from) {
@@ -168,21 +168,28 @@ void VoiceChords::WalkForward(EventRecord* from) {
         const bool newChord = events_.empty() || event->time != events_.back()->time;
         if (!events_.empty() && event->time < events_.back()->time) break;
         if (newChord) chordStart_.push_back(static_cast<int>(events_.size()));
-        chordOfEvent_.push_back(static_cast<int>(chordStart_.size()) - 1);
-        byHandle_.emplace_back(handle.bits, static_cast<int>(events_.size()));
         events_.push_back(event);
         handles_.push_back(handle);
         handle = event->next;
     }
-    byHandleSorted_ = byHandle_.size() <= 1;
+}
+
+// Made when first needed: a voice without beams is restemmed without a look-up.
+void VoiceChords::MakeLookup() const {
+    byHandle_.clear();
+    chordOfEvent_.clear();
+    int chord = -1;
+    for (size_t i = 0; i < events_.size(); ++i) {
+        if (chord + 1 < ChordCount() && chordStart_[chord + 1] == static_cast<int>(i)) ++chord;
+        chordOfEvent_.push_back(chord);
+        byHandle_.emplace_back(handles_[i].bits, static_cast<int>(i));
+    }
+    std::sort(byHandle_.begin(), byHandle_.end());
+    lookupReady_ = true;
 }
 
 int VoiceChords::EventIndexOf(RecordHandle handle) const {
-    // Sorted when first needed: a voice without beams is restemmed without a look-up.
-    if (!byHandleSorted_) {
-        std::sort(byHandle_.begin(), byHandle_.end());
-        byHandleSorted_ = true;
-    }
+    if (!lookupReady_) MakeLookup();
     auto it = std::lower_bound(byHandle_.begin(), byHandle_.end(),
                                std::pair<uint16_t, int>{handle.bits, 0});
     if (it == byHandle_.end() || it->first != handle.bits) return -1;

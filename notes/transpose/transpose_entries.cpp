@@ -62,45 +62,68 @@ TransposeOutcome Refuse() {
     return outcome;
 }
 
-// The clef a transposed note is placed under: the new one when the notes follow it.
-int PlacementClef(const TransposeRequest& request, int clef) {
-    return request.clefMode == TransposeClefMode::Transpose && request.newClef >= 0
-               ? request.newClef
-               : clef;
-}
-// The clef a transposed note is read under afterwards.
-int ReadingClef(const TransposeRequest& request, int clef) {
-    return request.newClef >= 0 ? request.newClef : clef;
-}
+// Where the notes read under one clef and key go: the clef they are placed under (the
+// new one when the notes follow it), the clef they are read under afterwards, and the
+// key (wrapped) with its frame. Made again only when the clef or key in force changes.
+struct Placement {
+    int clef = 0;
+    int readingClef = 0;
+    int key = 0;
+    PitchFrame frame{-1, -1};
+};
+class PlacementCache {
+  public:
+    PlacementCache(const TransposeRequest& request, int sharps)
+        : request_(request), sharps_(sharps) {}
+    const Placement& Of(int clef, int key) {
+        if (clef != fromClef_ || key != fromKey_) Make(clef, key);
+        return placement_;
+    }
+
+  private:
+    void Make(int clef, int key) {
+        fromClef_ = clef;
+        fromKey_ = key;
+        const bool follows = request_.clefMode == TransposeClefMode::Transpose;
+        placement_.clef = follows && request_.newClef >= 0 ? request_.newClef : clef;
+        placement_.readingClef = request_.newClef >= 0 ? request_.newClef : clef;
+        placement_.key = WrapTransposedKey(key, sharps_);
+        placement_.frame = PitchFrame(placement_.clef, placement_.key);
+    }
+
+    const TransposeRequest& request_;
+    int sharps_;
+    int fromClef_ = -1;
+    int fromKey_ = -1;
+    Placement placement_;
+};
 
 // Spells the shifted key afresh under the new key of the note.
 class ChromaticRespeller : public NoteRespeller {
   public:
     ChromaticRespeller(ScoreView* view, const TransposeRequest& request, int shift, int sharps)
-        : view_(view), request_(request), shift_(shift), sharps_(sharps) {}
+        : view_(view), shift_(shift), placements_(request, sharps) {}
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
-        const int clef = PlacementClef(request_, before.clef);
-        const int key = WrapTransposedKey(before.key, sharps_);
-        const int base = ShiftPositionForClef(before.position, before.clef, clef);
+        const Placement& to = placements_.Of(before.clef, before.key);
+        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
         int shift = shift_;
         int steps = (shift_ * kStepsPerOctave) / kSemitonesPerOctave;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         EventRecord spelled{};
-        SpellPitch(view_, clef, before.midiKey + shift, clef, key, spelled);
+        SpellPitch(view_, to.clef, before.midiKey + shift, to.clef, to.key, spelled);
         after.position = NotePosition(spelled);
         after.code = NoteAccidentalCode(spelled);
-        after.clef = ReadingClef(request_, before.clef);
-        after.key = key;
+        after.clef = to.readingClef;
+        after.key = to.key;
         return after.position >= kLowestTransposedPosition &&
                after.position <= kHighestTransposedPosition;
     }
 
   private:
     ScoreView* view_;
-    const TransposeRequest& request_;
     int shift_;
-    int sharps_;
+    PlacementCache placements_;
 };
 
 // Moves each note by the interval's steps, keeping its alteration relative to the
@@ -109,26 +132,24 @@ class DegreeRespeller : public NoteRespeller {
   public:
     DegreeRespeller(ScoreView* view, const TransposeRequest& request, KeyInterval interval,
                     int sharps)
-        : view_(view), request_(request), interval_(interval), sharps_(sharps) {}
+        : view_(view), interval_(interval), placements_(request, sharps) {}
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
-        const int clef = PlacementClef(request_, before.clef);
-        const int key = WrapTransposedKey(before.key, sharps_);
-        const int base = ShiftPositionForClef(before.position, before.clef, clef);
+        const Placement& to = placements_.Of(before.clef, before.key);
+        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
         int shift = interval_.semitones;
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         const int degree = base - steps;
         const int relative =
             RelativeAlteration(before.frame->KeyAlteration(before.position), before.code);
-        const PitchFrame& frame = frames_.Of(clef, key);
-        const RespellCell cell = RespellAlteration(frame.KeyAlteration(degree), relative);
+        const RespellCell cell = RespellAlteration(to.frame.KeyAlteration(degree), relative);
         // +1 is one letter higher, which is one position up (positions grow downwards).
         after.position = degree - cell.stepCorrection;
         after.code = cell.code;
-        SpellIfMissed(frame, before.midiKey + shift, after);
-        after.clef = ReadingClef(request_, before.clef);
-        after.key = key;
+        SpellIfMissed(to.frame, before.midiKey + shift, after);
+        after.clef = to.readingClef;
+        after.key = to.key;
         return after.position >= kLowestTransposedPosition &&
                after.position <= kHighestTransposedPosition;
     }
@@ -149,10 +170,8 @@ class DegreeRespeller : public NoteRespeller {
     }
 
     ScoreView* view_;
-    const TransposeRequest& request_;
     KeyInterval interval_;
-    int sharps_;
-    FrameCache frames_;
+    PlacementCache placements_;
 };
 
 // The cell updates after each measure: clef and key nibbles where the cell's start is

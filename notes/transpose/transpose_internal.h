@@ -94,8 +94,17 @@ KeyInterval KeyIntervalBetween(int oldKey, int newKey, TransposeDirection direct
 
 // The shift, among shift + 12k, nearest to `shift` that keeps the key in MIDI range
 // and the position (moved by `steps` + 7k the other way) in the staff range. False
-// when none does.
-bool FoldIntoRange(int midiKey, int position, int& shift, int& steps, bool& folded);
+// when none does. Inline for the usual case, where the asked shift fits.
+bool FoldByOctaves(int midiKey, int position, int& shift, int& steps, bool& folded);
+inline bool FoldIntoRange(int midiKey, int position, int& shift, int& steps, bool& folded) {
+    const int at = position - steps;
+    if (IsValidMidiKey(midiKey + shift) && at >= kLowestTransposedPosition &&
+        at <= kHighestTransposedPosition) {
+        folded = false;
+        return true;
+    }
+    return FoldByOctaves(midiKey, position, shift, steps, folded);
+}
 
 // ---- Cells ----
 // Moves a chord root by a number of sharps along the line of fifths (a key change of
