@@ -1,4 +1,4 @@
-// What the transposers write, byte for byte: a varied staff (two voices, chords with
+// What the transposers and the respelling write, byte for byte: a varied staff (two voices, chords with
 // seconds, beamed eighths, tie continuations, a clef and a key change inside
 // measures, all five codes) is put through a fixed sequence of transpositions, and
 // after each one a fingerprint of every note (position, code, tied accidental, stem
@@ -20,6 +20,7 @@
 #include "notes/accidentals/accidental.h"
 #include "notes/accidentals/accidental_layout.h"
 #include "notes/pitch/pitch_vocabulary.h"
+#include "notes/respell/respell.h"
 #include "notes/tests/pitch/pitch_fixture.h"
 #include "notes/transpose/transpose.h"
 
@@ -185,11 +186,23 @@ TEST_F(TransposeResultTest, EveryTranspositionWritesWhatItAlwaysHas) {
     TransposeSelection(view_, MeasureBlock{1, 1, 1, kMeasures}, 7);
     prints.push_back(FingerprintOfStaff());
 
-    // The fingerprints the program gives, recorded once and reviewed: 96 notes, 72 with a sign, 30 stems up, 16
-    // beam links, 10 heads on the far side at the end.
+    // A change of key keeping the pitches, in every measure: parked, keyed, respelled.
+    for (int m = 1; m <= kMeasures; ++m) {
+        MeasureCell* cell = GetOrCreateMeasureCell(Staff(1), doc_, m);
+        ParkCellPitches(Staff(1), cell);
+        const int key = (CellKey(*cell) + 3 * m) % kKeyCodeCount;
+        cell->clefKey = static_cast<uint8_t>(CellClef(*cell) | key << kKeyNibbleShift);
+        RespellCellFromParkedPitches(view_, cell);
+    }
+    prints.push_back(FingerprintOfStaff());
+
+    // The fingerprints the program gives, recorded once and reviewed. After the last
+    // transposition the staff holds 96 notes, 72 with a sign, 30 stems up, 16 beam
+    // links and 10 heads on the far side.
     const std::vector<uint64_t> expected = {
         0x84ee975fb432eb86ull, 0x65d3de1da7535f73ull, 0xe70fa5cd03a5362cull,
         0xd990df7feeb79fdfull, 0x45451bdef05193f9ull, 0xd625d90139b75b36ull,
+        0x25e2ac063b720c9eull,
     };
     ASSERT_EQ(prints.size(), expected.size());
     for (size_t i = 0; i < prints.size(); ++i)
