@@ -70,8 +70,7 @@ int WrittenKeyCode(int keyAlteration) {
 
 class VoiceWalk {
   public:
-    VoiceWalk(ScoreView* view, StaffRecord* staff, NoteRespeller& respeller)
-        : view_(view), staff_(staff), respeller_(respeller) {}
+    VoiceWalk(ScoreView* view, NoteRespeller& respeller) : view_(view), respeller_(respeller) {}
 
     // The notes of a voice from its first event.
     void Run(MeasureCell* cell, EventRecord* first, int fromTick, int toTick);
@@ -86,7 +85,6 @@ class VoiceWalk {
     void ShowSign(EventRecord& note);
 
     ScoreView* view_;
-    StaffRecord* staff_;
     NoteRespeller& respeller_;
     TouchedState source_;
     TouchedState result_;
@@ -217,7 +215,7 @@ void TickWindowOf(const TransposeRequest& request, int measure, int& fromTick, i
 WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const TransposeRequest& request,
                                NoteRespeller& respeller, MeasureHook& hook) {
     WalkTotals totals;
-    VoiceWalk walk(view, staff, respeller);
+    VoiceWalk walk(view, respeller);
     const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
     for (int measure = request.firstMeasure; measure <= last; ++measure) {
         MeasureCell* cell = ExistingCell(staff, measure);
