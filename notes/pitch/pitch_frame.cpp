@@ -48,8 +48,8 @@ const StepAlterations& KeyAlterationsOf(int key) {
 PitchFrame::PitchFrame(int clef, int key) : clef_(clef), key_(key) {
     if (!IsValidClef(clef) || !IsValidKey(key) || clef == CodeOf(ClefKind::Tab)) return;
     row_ = kPositionTables[clef].data();
-    alteration_ = kStepAlterations[pitch_detail::ClefHasKeyAlterations(clef) ? key
-                                                                             : kNoAlterationsRow];
+    alteration_ =
+        kStepAlterations[pitch_detail::ClefHasKeyAlterations(clef) ? key : kNoAlterationsRow];
 }
 
 }  // namespace ql

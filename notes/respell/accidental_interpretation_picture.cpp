@@ -26,10 +26,10 @@ constexpr int kStaffLines = 5;
 constexpr int kStaffLeft = 10;
 constexpr int kDoubleBarX[2] = {280, 282};
 constexpr int kFinalBarX = 523;
-constexpr int kFirstColumnX[2] = {60, 290};   // where a column's sign begins
-constexpr int kFirstClickX[2] = {58, 288};    // where a click selects the first column
+constexpr int kFirstColumnX[2] = {60, 290};  // where a column's sign begins
+constexpr int kFirstClickX[2] = {58, 288};   // where a click selects the first column
 constexpr int kColumnWidth = 40;
-constexpr int kSignToHead = 18;               // from a sign's left to its head's centre
+constexpr int kSignToHead = 18;  // from a sign's left to its head's centre
 constexpr int kHeadHalfWidth = 5;
 constexpr int kHeadHalfHeight = 4;
 constexpr int kLedgerHalfWidth = 8;
@@ -108,7 +108,11 @@ void DrawSharp(const Painter& p, int x, int y) {
 // A flat whose bowl lies at (x, y): a stem rising from the bowl.
 void DrawFlat(const Painter& p, int x, int y) {
     p.Line(x + 3, y - 13, x + 3, y + 4);
-    p.Shape({{x + 3, y + 4}, {x + 9, y - 1}, {x + 8, y - 4}, {x + 3, y - 2}, {x + 3, y + 1},
+    p.Shape({{x + 3, y + 4},
+             {x + 9, y - 1},
+             {x + 8, y - 4},
+             {x + 3, y - 2},
+             {x + 3, y + 1},
              {x + 6, y - 2}});
 }
 
@@ -180,7 +184,8 @@ void DrawPicture(platform::DcHandle dc, const gfx::Rect& rect, const Spellings& 
     const Painter p(dc, frame);
     {
         const Selected<platform::BrushHandle> face(dc, gfx::CreateSolidBrush(kFace));
-        const Selected<platform::PenHandle> frameLine(dc, gfx::CreatePen(gfx::PenStyle::Solid, 1, gfx::kBlack));
+        const Selected<platform::PenHandle> frameLine(
+            dc, gfx::CreatePen(gfx::PenStyle::Solid, 1, gfx::kBlack));
         gfx::Rectangle(dc, rect);
     }
     const Selected<platform::PenHandle> pen(
@@ -188,7 +193,8 @@ void DrawPicture(platform::DcHandle dc, const gfx::Rect& rect, const Spellings& 
     const Selected<platform::BrushHandle> ink(dc, gfx::CreateSolidBrush(gfx::kBlack));
     DrawStaff(p);
     for (const bool minor : {false, true})
-        for (int row = 0; row < kColumns; ++row) DrawColumn(p, minor, row, spellings.sharp[minor][row]);
+        for (int row = 0; row < kColumns; ++row)
+            DrawColumn(p, minor, row, spellings.sharp[minor][row]);
     DrawCaptions(p, frame);
 }
 

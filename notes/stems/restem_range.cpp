@@ -43,7 +43,8 @@ void RestemVoice(ScoreView* view, MeasureCell* cell, int voiceIndex, EventRecord
     voice.TakeFromHead(head, cell->voices[voiceIndex], view->voiceChain, firstHandle);
     // A voice without beams has every chord's seconds marked again with its stem.
     if (HasBeamLinks(voice))
-        for (int chord = 0; chord < voice.ChordCount(); ++chord) stems::MarkChordSeconds(voice, chord);
+        for (int chord = 0; chord < voice.ChordCount(); ++chord)
+            stems::MarkChordSeconds(voice, chord);
     const stems::StemRule rule(view);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) {
         if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(rule, view, voice, chord);

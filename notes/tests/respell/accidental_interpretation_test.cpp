@@ -134,6 +134,11 @@ TEST_F(AccidentalInterpretationTest, EditedTablesAreSavedAndLoaded) {
 
 namespace pic = accidental_picture;
 
+bool IsInk(gfx::Colour c) {
+    constexpr int kDarkestPaper = 3 * 96;
+    return gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c) < kDarkestPaper;
+}
+
 // The picture as the dialog shows it: its image, read at picture coordinates.
 class ShownPicture {
   public:
@@ -147,8 +152,7 @@ class ShownPicture {
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const gfx::Colour c = gfx::GetBitmapPixel(image_, at.x + dx, at.y + dy);
-                if (c != gfx::kInvalidColour && gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c) < 3 * 96)
-                    return true;
+                if (c != gfx::kInvalidColour && IsInk(c)) return true;
             }
         return false;
     }
@@ -160,7 +164,7 @@ class ShownPicture {
         for (int y = a.y; y < b.y; ++y)
             for (int x = a.x; x < b.x; ++x) {
                 const gfx::Colour c = gfx::GetBitmapPixel(image_, x, y);
-                ink += gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c) < 3 * 96;
+                ink += c != gfx::kInvalidColour && IsInk(c);
             }
         return ink;
     }
@@ -204,7 +208,8 @@ TEST_F(AccidentalInterpretationTest, ThePictureShowsTheSpellingsTheRadiosHold) {
             EXPECT_FALSE(shown.InkAt(30, pic::StaffLineY(line) + 5)) << "below line " << line;
         }
         const int between = pic::StaffLineY(2) + 5;
-        for (const int bar : {280, 282, 523}) EXPECT_TRUE(shown.InkAt(bar, between)) << "bar at " << bar;
+        for (const int bar : {280, 282, 523})
+            EXPECT_TRUE(shown.InkAt(bar, between)) << "bar at " << bar;
         EXPECT_FALSE(shown.InkAt(270, between));
         EXPECT_GT(shown.InkIn(60, 4, 120, 20), 10) << "no caption over the major keys";
         EXPECT_GT(shown.InkIn(290, 4, 350, 20), 10) << "no caption over the minor keys";
@@ -225,7 +230,8 @@ TEST_F(AccidentalInterpretationTest, ThePictureShowsTheSpellingsTheRadiosHold) {
         d.Click(aid::FlatRadio(false, 0));
         d.PumpMessages();
         const ShownPicture after(d);
-        EXPECT_EQ(SpellingShown(after, false, 0), -1) << "the radio click did not redraw the picture";
+        EXPECT_EQ(SpellingShown(after, false, 0), -1)
+            << "the radio click did not redraw the picture";
         EXPECT_FALSE(after.InkAt(ledgerX, pic::NoteY(0))) << "the ledger line stayed";
         d.Click(ui::kIdCancel);
     });

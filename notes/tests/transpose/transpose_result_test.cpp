@@ -1,11 +1,10 @@
-// What the transposers and the respelling write, byte for byte: a varied staff (two voices, chords with
-// seconds, beamed eighths, tie continuations, a clef and a key change inside
-// measures, all five codes) is put through a fixed sequence of transpositions, and
-// after each one a fingerprint of every note (position, code, tied accidental, stem
-// direction and length, beam links, head side, flags) and of every note's
-// Accidental (glyph, offset) is compared with the one the program has always given.
-// A change of how the walk, the respelling or the restemming is organised must not
-// change any of them.
+// What the transposers and the respelling write, byte for byte: a varied staff (two voices,
+// chords with seconds, beamed eighths, tie continuations, a clef and a key change inside
+// measures, all five codes) is put through a fixed sequence of transpositions and a change of
+// key keeping the pitches, and after each one a fingerprint of every note (position, code, tied
+// accidental, stem direction and length, beam links, head side, flags) and of every note's
+// Accidental (glyph, offset) is compared with the one the program has always given. A change of
+// how the walk, the respelling or the restemming is organised must not change any of them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -58,8 +57,7 @@ class TransposeResultTest : public PitchScoreTest {
         RegisterAccidentalClass();
     }
 
-    EventRecord* Add(MeasureCell* cell, int voice, int time, int duration, int position,
-                     int code) {
+    EventRecord* Add(MeasureCell* cell, int voice, int time, int duration, int position, int code) {
         EventRecord* note =
             AddEventToVoice(view_, cell, voice, static_cast<uint16_t>(time),
                             static_cast<uint8_t>(duration), static_cast<uint8_t>(position));
@@ -84,8 +82,8 @@ class TransposeResultTest : public PitchScoreTest {
                 const int time = slot * kEighthTicks;
                 const bool tie = slot > 0 && random() % 7 == 0;
                 const int position = tie ? lastPosition : static_cast<int>(random() % 14) - 10;
-                EventRecord* note = Add(cell, 0, time, kEighth, position,
-                                        tie ? 0 : static_cast<int>(random() % 6));
+                EventRecord* note =
+                    Add(cell, 0, time, kEighth, position, tie ? 0 : static_cast<int>(random() % 6));
                 if (tie) {
                     note->word2 = static_cast<uint16_t>(note->word2 | kTieEnd);
                     SetNoteTiedAccidental(*note, static_cast<int>(random() % 3));
@@ -103,8 +101,8 @@ class TransposeResultTest : public PitchScoreTest {
                 }
             if (m % 3 == 0)
                 for (int beat = 0; beat < 4; ++beat)
-                    Add(cell, 1, beat * kQuarterTicks, kQuarter,
-                        static_cast<int>(random() % 5) + 1, static_cast<int>(random() % 6));
+                    Add(cell, 1, beat * kQuarterTicks, kQuarter, static_cast<int>(random() % 5) + 1,
+                        static_cast<int>(random() % 6));
         }
         AddClefChange(GetOrCreateMeasureCell(Staff(1), doc_, 3), CodeOf(ClefKind::Alto),
                       2 * kQuarterTicks);
@@ -126,10 +124,10 @@ class TransposeResultTest : public PitchScoreTest {
     }
 
     static void AddNote(Fingerprint& print, const EventRecord& n) {
-        for (const int value : {int(n.time), int(n.step), int(n.flags), int(n.word2),
-                                int(n.stemWord), int(n.stemLength), int(n.duration),
-                                int(n.crossStaffPosition), int(n.beamPrev.bits),
-                                int(n.beamNext.bits)})
+        for (const int value :
+             {int(n.time), int(n.step), int(n.flags), int(n.word2), int(n.stemWord),
+              int(n.stemLength), int(n.duration), int(n.crossStaffPosition), int(n.beamPrev.bits),
+              int(n.beamNext.bits)})
             print.Add(value);
         const ScoreObject* sign = GetEventAttachment(&n);
         print.Add(sign != nullptr);
@@ -200,9 +198,8 @@ TEST_F(TransposeResultTest, EveryTranspositionWritesWhatItAlwaysHas) {
     // transposition the staff holds 96 notes, 72 with a sign, 30 stems up, 16 beam
     // links and 10 heads on the far side.
     const std::vector<uint64_t> expected = {
-        0x84ee975fb432eb86ull, 0x65d3de1da7535f73ull, 0xe70fa5cd03a5362cull,
-        0xd990df7feeb79fdfull, 0x45451bdef05193f9ull, 0xd625d90139b75b36ull,
-        0x25e2ac063b720c9eull,
+        0x84ee975fb432eb86ull, 0x65d3de1da7535f73ull, 0xe70fa5cd03a5362cull, 0xd990df7feeb79fdfull,
+        0x45451bdef05193f9ull, 0xd625d90139b75b36ull, 0x25e2ac063b720c9eull,
     };
     ASSERT_EQ(prints.size(), expected.size());
     for (size_t i = 0; i < prints.size(); ++i)
