@@ -6,53 +6,16 @@
 
 #include "core/model/grid.h"
 #include "core/state.h"
+#include "notes/pitch/pitch_frame.h"
 #include "notes/pitch/pitch_tables.h"
 #include "notes/pitch/tablature.h"
 
 namespace ql {
 namespace {
 
-constexpr int kTopKeyMaskBit = 6;  // bit (6 - step) of a key mask
+using pitch_detail::AlterationOfCode;
+using pitch_detail::ClefHasKeyAlterations;
 
-// The non-negative residue of a modulo m.
-int Residue(int a, int m) {
-    const int r = a % m;
-    return r < 0 ? r + m : r;
-}
-
-bool ClefHasKeyAlterations(int clef) {
-    return clef != CodeOf(ClefKind::Percussion) && clef != CodeOf(ClefKind::Tab);
-}
-
-// Octaves of a position above the clef's octave base: u = steps above the bottom
-// line, n = steps from the bottom line to the next C.
-int OctavesAboveBase(int u, int n) {
-    int octaves = 0;
-    if (u >= n) {
-        octaves = (u - n + kStepsPerOctave) / kStepsPerOctave;
-        u -= kStepsPerOctave * octaves;
-    }
-    if (u < n - kStepsPerOctave) octaves -= (n - kStepsPerOctave - u + 6) / kStepsPerOctave;
-    return octaves;
-}
-
-// The semitone change of a stored accidental code; 0, 6 and 7 take the key's.
-int AlterationOfCode(int code, int keyAlteration) {
-    switch (static_cast<AccidentalCode>(code)) {
-        case AccidentalCode::Sharp:
-            return 1;
-        case AccidentalCode::DoubleSharp:
-            return 2;
-        case AccidentalCode::Flat:
-            return -1;
-        case AccidentalCode::DoubleFlat:
-            return -2;
-        case AccidentalCode::Natural:
-            return 0;
-        default:
-            return keyAlteration;
-    }
-}
 
 // The key's contribution to a note without a code, as the code that says it.
 uint8_t ExplicitKeyCode(int keyAlteration) {
@@ -117,18 +80,22 @@ int CellKey(const MeasureCell& cell) {
 
 int StepOfPosition(int clef, int position) {
     const ClefRow* row = ClefRowOf(clef);
-    if (row == nullptr) return 0;
-    const int u = Residue(-position, kStepsPerOctave);
-    return (u + IndexOf(row->bottomStep)) % kStepsPerOctave;
+    return row != nullptr ? pitch_detail::StepOfPositionIn(*row, position) : 0;
 }
 
 int KeyAlterationAt(int clef, int key, int position) {
-    if (!IsValidClef(clef) || !IsValidKey(key)) return 0;
-    if (!ClefHasKeyAlterations(clef) || key == kNoAccidentalsKey) return 0;
-    const int step = StepOfPosition(clef, position);
-    const int bit = (KeyMaskOf(key) >> (kTopKeyMaskBit - step)) & 1;
-    return key < kNoAccidentalsKey ? -bit : bit;
+    if (!IsValidClef(clef)) return 0;
+    return pitch_detail::KeyAlterationOfStep(clef, key, StepOfPosition(clef, position));
 }
+
+namespace pitch_detail {
+
+int KeyAlterationOfStep(int clef, int key, int step) {
+    if (!IsValidClef(clef) || !IsValidKey(key) || !ClefHasKeyAlterations(clef)) return 0;
+    return KeyAlterationsOf(key)[step];
+}
+
+}  // namespace pitch_detail
 
 int32_t PitchToStaffPosition(int clef, int midiKey) {
     const ClefRow* row = ClefRowOf(clef);
@@ -152,9 +119,7 @@ int NoteToMidiKey(const StaffRecord* staff, const EventRecord& note, int clef, i
     if (row == nullptr || !IsValidKey(key)) return 0;
     if (clef == CodeOf(ClefKind::Tab)) return TabNoteToMidiKey(staff, note);
     const int position = NotePosition(note);
-    const int octaves = OctavesAboveBase(-position, row->stepsToNextC);
-    const int natural = row->octaveBase + kMajorScale[StepOfPosition(clef, position)] +
-                        kSemitonesPerOctave * octaves;
+    const int natural = pitch_detail::NaturalKeyIn(*row, position);
     const int keyAlteration = KeyAlterationAt(clef, key, position);
     const int code = NoteAccidentalCode(note);
     State().notes.LastEffectiveAccidental = code != CodeOf(AccidentalCode::None)

@@ -72,7 +72,7 @@ struct Spelling {
     int a;         // the key's alteration that the result reports
 };
 
-Spelling SpellBlack(Spelling s, int p, int clef, int key) {
+Spelling SpellBlack(Spelling s, int p, const PitchFrame& keyFrame) {
     if (p < 0) {  // flat of the upper step
         s.position -= 1;
         s.code = s.a < 0 ? CodeOf(AccidentalCode::None) : CodeOf(AccidentalCode::Flat);
@@ -82,11 +82,11 @@ Spelling SpellBlack(Spelling s, int p, int clef, int key) {
         // The key decides: its flat on the upper step. Where the key signature alters
         // nothing (Percussion, TAB), the note gets the sign the key would have given:
         // a sharp on the lower step in a sharp key, else a flat on the upper step.
-        const int upper = KeyAlterationAt(clef, key, s.position - 1);
+        const int upper = keyFrame.KeyAlteration(s.position - 1);
         if (upper < 0) {
             s.position -= 1;
             s.a = upper;
-        } else if (KeySide(key) > 0) {
+        } else if (KeySide(keyFrame.key()) > 0) {
             s.code = CodeOf(AccidentalCode::Sharp);
         } else {
             s.position -= 1;
@@ -177,8 +177,7 @@ bool IsMinorKeyScore(const ScoreView* view) {
 PitchSpeller::PitchSpeller(bool minor, int clef, int keyClef, int key)
     : ok_(IsValidClef(clef) && IsValidClef(keyClef) && IsValidKey(key)),
       clef_(clef),
-      keyClef_(keyClef),
-      key_(key) {
+      keyFrame_(keyClef, key) {
     if (ok_) std::memcpy(preferences_, RotatedPreferences(key, minor), sizeof preferences_);
 }
 
@@ -186,10 +185,10 @@ int PitchSpeller::Spell(int midiKey, EventRecord& note) const {
     if (!ok_ || !IsValidMidiKey(midiKey)) return 0;
     Spelling s{};
     s.position = static_cast<StaffPosition>(PositionOfPitch(PitchToStaffPosition(clef_, midiKey)));
-    s.a = KeyAlterationAt(keyClef_, key_, s.position);
+    s.a = keyFrame_.KeyAlteration(s.position);
     const int pitchClass = midiKey % kSemitonesPerOctave;
     const int p = preferences_[pitchClass];
-    s = IsBlackPitchClass(pitchClass) ? SpellBlack(s, p, keyClef_, key_)
+    s = IsBlackPitchClass(pitchClass) ? SpellBlack(s, p, keyFrame_)
                                       : SpellWhite(s, p, pitchClass);
     SetNotePosition(note, s.position);
     SetNoteAccidentalCode(note, s.code);

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 
+#include "notes/pitch/pitch_frame.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/pitch/spelling_preferences.h"
 
@@ -51,8 +52,7 @@ class PitchSpeller {
   private:
     bool ok_ = false;
     int clef_ = 0;
-    int keyClef_ = 0;
-    int key_ = 0;
+    PitchFrame keyFrame_;  // the key's alterations, read under keyClef
     int8_t preferences_[kSpellingIntervals] = {};  // by pitch class
 };
 

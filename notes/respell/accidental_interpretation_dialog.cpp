@@ -1,6 +1,8 @@
 // The Accidental Interpretation dialog (see accidental_interpretation_dialog.h). The
 // tables as they were when the dialog opened are kept for Reset and Cancel in the
-// run's own record, which lives for the modal run only.
+// run's own record, which lives for the modal run only. The staff picture shows what
+// the radios say (accidental_interpretation_picture.h): it is drawn again after every
+// radio click and Reset, and a click on one of its columns toggles that interval.
 #include "notes/respell/accidental_interpretation_dialog.h"
 
 #include <cstring>
@@ -8,9 +10,13 @@
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "notes/pitch/spelling_preferences.h"
+#include "notes/respell/accidental_interpretation_picture.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/input.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
 #include "shell/resources/note_dialog_resources.h"
 
 namespace ql {
@@ -64,8 +70,60 @@ void StoreCheckedRadios(platform::WindowHandle dialog) {
         }
 }
 
+// The spellings the radios show now.
+accidental_picture::Spellings CheckedSpellings(platform::WindowHandle dialog) {
+    accidental_picture::Spellings spellings;
+    for (const bool minor : {false, true})
+        for (int row = 0; row < aid::kEditedIntervalCount; ++row)
+            spellings.sharp[minor][row] = ui::IsItemChecked(dialog, aid::SharpRadio(minor, row));
+    return spellings;
+}
+
+void RedrawPicture(platform::WindowHandle dialog) {
+    if (platform::WindowHandle picture = ui::GetDialogItem(dialog, aid::kPicture))
+        win::InvalidateRect(picture, nullptr, true);
+}
+
+intptr_t DrawPicture(platform::WindowHandle dialog, const win::DrawItemInfo* item) {
+    if (item == nullptr || item->controlId != aid::kPicture) return 0;
+    accidental_picture::DrawPicture(item->dc, item->rect, CheckedSpellings(dialog));
+    return 1;
+}
+
+// A click on the picture: the interval of the column under the pointer changes
+// spelling; a click beside the columns does nothing.
+void TogglePictureColumn(platform::WindowHandle dialog) {
+    platform::WindowHandle picture = ui::GetDialogItem(dialog, aid::kPicture);
+    if (!picture) return;
+    const win::Point at = win::ScreenToClient(picture, win::GetCursorPosition());
+    const accidental_picture::PictureFrame frame =
+        accidental_picture::FrameInRect(win::GetClientRect(picture));
+    const auto column = accidental_picture::PictureColumnAt(frame.PictureX(at.x));
+    if (!column) return;
+    const int32_t sharp = aid::SharpRadio(column->minor, column->row);
+    const int32_t flat = aid::FlatRadio(column->minor, column->row);
+    ui::CheckRadioButton(dialog, sharp, flat, ui::IsItemChecked(dialog, sharp) ? flat : sharp);
+    RedrawPicture(dialog);
+}
+
+bool IsRadio(int32_t id) {
+    for (const bool minor : {false, true})
+        for (int row = 0; row < aid::kEditedIntervalCount; ++row)
+            if (id == aid::SharpRadio(minor, row) || id == aid::FlatRadio(minor, row)) return true;
+    return false;
+}
+
 intptr_t OnCommand(platform::WindowHandle dialog, uint32_t word) {
-    switch (static_cast<int32_t>(win::CommandId(word))) {
+    const auto id = static_cast<int32_t>(win::CommandId(word));
+    if (id == aid::kPicture) {
+        TogglePictureColumn(dialog);
+        return 1;
+    }
+    if (IsRadio(id)) {
+        RedrawPicture(dialog);
+        return 0;
+    }
+    switch (id) {
         case ui::kIdOk:
             StoreCheckedRadios(dialog);
             ui::EndDialog(dialog, kDialogOk);
@@ -77,6 +135,7 @@ intptr_t OnCommand(platform::WindowHandle dialog, uint32_t word) {
         case aid::kReset:
             RestoreSavedTables();
             ResetAccidentalInterpretationControls(dialog);
+            RedrawPicture(dialog);
             return 1;
         default:
             return 0;
@@ -97,13 +156,15 @@ void ResetAccidentalInterpretationControls(platform::WindowHandle dialog) {
 }
 
 intptr_t AccidentalInterpretationDlgProc(platform::WindowHandle dialog, win::Message message,
-                                         uint32_t word, intptr_t /*data*/) {
+                                         uint32_t word, intptr_t data) {
     switch (message) {
         case win::Message::InitDialog:
             ResetAccidentalInterpretationControls(dialog);
             return 1;
         case win::Message::Command:
             return OnCommand(dialog, word);
+        case win::Message::DrawItem:
+            return DrawPicture(dialog, reinterpret_cast<const win::DrawItemInfo*>(data));
         default:
             return 0;
     }

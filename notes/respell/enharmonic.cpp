@@ -5,7 +5,8 @@
 // against the accidentals in force.
 //
 // Where the table has no low spelling (G sharp), the extended change from the high
-// one (A flat) goes to the middle one instead of an empty cell.
+// one (A flat) goes to the middle one instead of an empty cell. The command redraws
+// the later chords of the voice too: their accidentals read against the changed note.
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -124,6 +125,28 @@ int StartingCode(EventRecord& note) {
     return code == CodeOf(AccidentalCode::None) ? CodeOf(AccidentalCode::Natural) : code;
 }
 
+// The first chord after the beam group (or lone chord) of `event` in its voice, or
+// null at the voice's end.
+EventRecord* ChordAfterGroup(EventRecord* event) {
+    EventRecord* last = GetFirstChordOfBeamGroup(event);  // the group's last chord
+    if (last == nullptr) last = GetFirstEventOfChord(event);
+    EventRecord* next = NextEvent(GetLastEventOfChord(last));
+    return next != nullptr && !IsHeadSentinel(*next) ? next : nullptr;
+}
+
+// Calls `draw` once for each beam group or lone chord after the note's group in its
+// voice: the change can make an accidental of any of them needed or redundant.
+template <typename Draw>
+void ForEachLaterGroup(EventRecord* note, Draw draw) {
+    EventRecord* chord = ChordAfterGroup(note);
+    for (int i = 0; chord != nullptr && i < kMaxChainLength; ++i) {
+        draw(chord);
+        EventRecord* next = ChordAfterGroup(chord);
+        if (next == nullptr || next->time <= chord->time) break;  // a damaged chain
+        chord = next;
+    }
+}
+
 bool HasPitchedClef(int clef) {
     return IsValidClef(clef) && clef != CodeOf(ClefKind::Tab) &&
            clef != CodeOf(ClefKind::Percussion);
@@ -163,11 +186,14 @@ void EnharmonicChangeCommand(ScoreView* view, EventRecord* note, MeasureCell* ce
     UndoStep step(view->document, view, UndoKind::Enharmonic, TypeCode(ObjectType::Note),
                   UndoVerb::Change);
     // The group is drawn away (the staff lines come back) before its head, stem and
-    // accidental move, and drawn again afterwards, here and in the linked views.
+    // accidental move, and drawn again afterwards, here and in the linked views; so is
+    // every later group of the voice, whose accidentals the change can add or drop.
     DrawNoteGroupSavedLinked(view, note);
+    ForEachLaterGroup(note, [&](EventRecord* chord) { DrawNoteGroupSavedLinked(view, chord); });
     EnharmonicChangeNote(view, note, cell, voice, doubles);
     UpdateBeamForNote(view, note);
     RedrawNotesLinked(view, note);
+    ForEachLaterGroup(note, [&](EventRecord* chord) { RedrawNotesLinked(view, chord); });
     RedrawCurrentMeasure(view);
 }
 

@@ -12,6 +12,7 @@
 #include "core/objects/score_object.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/pitch/pitch.h"
+#include "notes/pitch/pitch_frame.h"
 #include "notes/pitch/spelling.h"
 #include "notes/respell/respell_internal.h"
 
@@ -84,6 +85,7 @@ void ParkVoicePitches(const StaffRecord* staff, MeasureCell* cell, int voice) {
     int clef = CellClef(*cell);
     int key = CellKey(*cell);
     FillAccidentalStateFromKey(state, clef, key);
+    PitchFrame frame(clef, key);
     // Index, code: the stores of the current time. One list per thread, kept between
     // voices: a whole score parks its pitches without an allocation per voice.
     thread_local std::vector<std::pair<int, int>> pending;
@@ -101,6 +103,7 @@ void ParkVoicePitches(const StaffRecord* staff, MeasureCell* cell, int voice) {
                 clef = clefHere;
                 key = keyHere;
                 FillAccidentalStateFromKey(state, clef, key);
+                frame = PitchFrame(clef, key);
             }
         }
         const int index = respell::StateIndex(NotePosition(note));
@@ -113,7 +116,10 @@ void ParkVoicePitches(const StaffRecord* staff, MeasureCell* cell, int voice) {
             code = tied != 0 ? tied : index >= 0 ? state.codes[index] : 0;
         }
         SetNoteAccidentalCode(sounding, code);
-        const int midiKey = NoteToMidiKey(staff, sounding, clef, key);
+        // A TAB staff (no frame) reads its notes through its tuning.
+        const int midiKey = frame.valid()
+                                ? frame.MidiKey(NotePosition(note), NoteAccidentalCode(sounding))
+                                : NoteToMidiKey(staff, sounding, clef, key);
         SetNotePosition(note, -std::clamp(midiKey, kLowestMidiKey, kHighestMidiKey));
     });
 }

@@ -66,6 +66,10 @@ void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, Stem
 }
 
 StemRule::StemRule(const ScoreView* view) {
+    const NotesGlobals& notes = State().notes;
+    stemMode_ = notes.StemMode;
+    keepsDirection_ = notes.KeepStemDirection != 0;
+    keptUp_ = notes.KeptStemDirection != 0;
     if (view == nullptr || !StemsFollowVoice(view)) return;
     followsVoice_ = true;
     voiceUp_ = (view->voiceMask & kLowerVoicesMask) ? 0 : 1;
@@ -80,10 +84,9 @@ int StemRule::Choose(const StemTally& tally, int fallback) const {
         else if (tally.sum != 0) up = tally.sum > 0 ? 1 : 0;
     }
     if (followsVoice_) up = voiceUp_;
-    const NotesGlobals& notes = State().notes;
-    if (notes.StemMode == kStemsUp) up = 1;
-    if (notes.StemMode == kStemsDown) up = 0;
-    if (notes.KeepStemDirection) up = notes.KeptStemDirection ? 1 : 0;
+    if (stemMode_ == kStemsUp) up = 1;
+    if (stemMode_ == kStemsDown) up = 0;
+    if (keepsDirection_) up = keptUp_ ? 1 : 0;
     return up;
 }
 

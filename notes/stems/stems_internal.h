@@ -48,6 +48,10 @@ class VoiceChords {
     void Take(EventRecord* anyEvent);
     // The same when the caller holds the link the event was reached by (its handle).
     void Take(EventRecord* anyEvent, RecordHandle handle);
+    // The same for a voice's first event reached from its head sentinel: the walk
+    // starts at the head when the first event links back to it, as Take's would.
+    void TakeFromHead(EventRecord* head, RecordHandle headHandle, EventRecord* first,
+                      RecordHandle firstHandle);
 
     int ChordCount() const { return static_cast<int>(chordStart_.size()); }
     // Index of the chord holding the event; -1 when it is not in the snapshot.
@@ -81,13 +85,19 @@ class VoiceChords {
   private:
     void Clear();
     void WalkForward(EventRecord* from);
+    // Walks from `start`; then from the event itself when the walk missed it.
+    void WalkFrom(EventRecord* start, EventRecord* anyEvent, RecordHandle handle);
     int EventIndexOf(RecordHandle handle) const;
 
     std::vector<EventRecord*> events_;
     std::vector<RecordHandle> handles_;
     std::vector<int> chordStart_;
-    std::vector<int> chordOfEvent_;
-    std::vector<std::pair<uint16_t, int>> byHandle_;  // sorted (handle bits, event index)
+    // The look-up of events by handle, made by EventIndexOf when it first needs it:
+    // the chord of every event and (handle bits, event index) sorted.
+    void MakeLookup() const;
+    mutable std::vector<int> chordOfEvent_;
+    mutable std::vector<std::pair<uint16_t, int>> byHandle_;
+    mutable bool lookupReady_ = false;
 };
 
 // Distances of the counted notes from the middle line.
@@ -113,6 +123,10 @@ class StemRule {
   private:
     bool followsVoice_ = false;
     int voiceUp_ = 1;
+    // The program-wide stem settings, read once.
+    uint8_t stemMode_ = kStemsFloat;
+    bool keepsDirection_ = false;
+    bool keptUp_ = false;
 };
 // The stem rule: 1 up, 0 down.
 int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback);

@@ -4,6 +4,7 @@
 // damaged or looping link ends a walk instead of leaving the voice.
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "core/model/events.h"
 #include "notes/stems/stems_internal.h"
@@ -111,8 +112,26 @@ void VoiceChords::Take(EventRecord* anyEvent, RecordHandle handle) {
     // Only a live record of the current set: a freed slot or a foreign pointer is
     // no voice at all.
     if (anyEvent == nullptr || ResolveEvent(handle) != anyEvent) return;
-    WalkForward(ChainStart(anyEvent, handle));
-    if (!IsHeadSentinel(*anyEvent) && EventIndexOf(handle) < 0) WalkForward(anyEvent);
+    WalkFrom(ChainStart(anyEvent, handle), anyEvent, handle);
+}
+
+void VoiceChords::TakeFromHead(EventRecord* head, RecordHandle headHandle, EventRecord* first,
+                               RecordHandle firstHandle) {
+    // The head is where Take's walk back from the first event would stop.
+    if (head == nullptr || first == nullptr || !IsHeadSentinel(*head) || IsHeadSentinel(*first) ||
+        first->prev != headHandle) {
+        Take(first, firstHandle);
+        return;
+    }
+    Clear();
+    WalkFrom(head, first, firstHandle);
+}
+
+void VoiceChords::WalkFrom(EventRecord* start, EventRecord* anyEvent, RecordHandle handle) {
+    WalkForward(start);
+    // Usually the event is the voice's first, found without a look-up.
+    const bool first = !handles_.empty() && handles_.front() == handle;
+    if (!IsHeadSentinel(*anyEvent) && !first && EventIndexOf(handle) < 0) WalkForward(anyEvent);
 }
 
 void VoiceChords::Clear() {
@@ -121,31 +140,56 @@ void VoiceChords::Clear() {
     chordStart_.clear();
     chordOfEvent_.clear();
     byHandle_.clear();
+    lookupReady_ = false;
 }
 
 void VoiceChords::WalkForward(EventRecord* from) {
     Clear();
-    HandleSet seen;
+    // The handles passed: a voice of a measure holds a few events, looked for among
+    // those already taken; past kShortWalk the walk keeps a set of bits instead.
+    constexpr size_t kShortWalk = 16;
+    std::optional<HandleSet> seen;
+    const auto isNew = [&](RecordHandle handle) {
+        if (!seen && handles_.size() < kShortWalk)
+            return std::find(handles_.begin(), handles_.end(), handle) == handles_.end();
+        if (!seen) {
+            seen.emplace();
+            for (RecordHandle taken : handles_) seen->Insert(taken);
+        }
+        return seen->Insert(handle);
+    };
     // A sentinel met again ends the walk before its handle is looked up, so the
     // sentinel it starts from is not entered in the set.
     const bool fromSentinel = IsHeadSentinel(*from);
     RecordHandle handle = fromSentinel ? from->next : HandleOfEvent(from);
     EventRecord* event = fromSentinel ? ResolveEvent(handle) : from;
     for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
-        if (IsHeadSentinel(*event) || !seen.Insert(handle)) break;
+        if (IsHeadSentinel(*event) || !isNew(handle)) break;
         const bool newChord = events_.empty() || event->time != events_.back()->time;
         if (!events_.empty() && event->time < events_.back()->time) break;
         if (newChord) chordStart_.push_back(static_cast<int>(events_.size()));
-        chordOfEvent_.push_back(static_cast<int>(chordStart_.size()) - 1);
-        byHandle_.emplace_back(handle.bits, static_cast<int>(events_.size()));
         events_.push_back(event);
         handles_.push_back(handle);
         handle = event->next;
     }
+}
+
+// Made when first needed: a voice without beams is restemmed without a look-up.
+void VoiceChords::MakeLookup() const {
+    byHandle_.clear();
+    chordOfEvent_.clear();
+    int chord = -1;
+    for (size_t i = 0; i < events_.size(); ++i) {
+        if (chord + 1 < ChordCount() && chordStart_[chord + 1] == static_cast<int>(i)) ++chord;
+        chordOfEvent_.push_back(chord);
+        byHandle_.emplace_back(handles_[i].bits, static_cast<int>(i));
+    }
     std::sort(byHandle_.begin(), byHandle_.end());
+    lookupReady_ = true;
 }
 
 int VoiceChords::EventIndexOf(RecordHandle handle) const {
+    if (!lookupReady_) MakeLookup();
     auto it = std::lower_bound(byHandle_.begin(), byHandle_.end(),
                                std::pair<uint16_t, int>{handle.bits, 0});
     if (it == byHandle_.end() || it->first != handle.bits) return -1;

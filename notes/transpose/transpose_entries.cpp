@@ -1,8 +1,8 @@
 // The transposers: chromatic (by semitones, spelled afresh under the new key), by key
 // (degree for degree, each note keeping its alteration relative to the key), whole
 // measures, and the marquee block. Each checks its arguments, walks the range
-// (transpose_walk.cpp), updates the cells, restems the staff's measures and reports
-// notes that had to move by another octave once.
+// (transpose_walk.cpp), updates each cell and restems it as soon as its notes are
+// rewritten, and reports notes that had to move by another octave once.
 //
 // The degree respelling reads two tables (transpose_tables.h) that assume a whole
 // tone between neighbouring letters, which is wrong at E-F and B-C; every note so
@@ -14,7 +14,7 @@
 #include "core/undo/undo.h"
 #include "notes/pitch/pitch.h"
 #include "notes/pitch/spelling.h"
-#include "notes/stems/stems.h"
+#include "notes/stems/measure_restemmer.h"
 #include "notes/transpose/transpose.h"
 #include "notes/transpose/transpose_internal.h"
 #include "notes/transpose/transpose_tables.h"
@@ -62,45 +62,68 @@ TransposeOutcome Refuse() {
     return outcome;
 }
 
-// The clef a transposed note is placed under: the new one when the notes follow it.
-int PlacementClef(const TransposeRequest& request, int clef) {
-    return request.clefMode == TransposeClefMode::Transpose && request.newClef >= 0
-               ? request.newClef
-               : clef;
-}
-// The clef a transposed note is read under afterwards.
-int ReadingClef(const TransposeRequest& request, int clef) {
-    return request.newClef >= 0 ? request.newClef : clef;
-}
+// Where the notes read under one clef and key go: the clef they are placed under (the
+// new one when the notes follow it), the clef they are read under afterwards, and the
+// key (wrapped) with its frame. Made again only when the clef or key in force changes.
+struct Placement {
+    int clef = 0;
+    int readingClef = 0;
+    int key = 0;
+    PitchFrame frame{-1, -1};
+};
+class PlacementCache {
+  public:
+    PlacementCache(const TransposeRequest& request, int sharps)
+        : request_(request), sharps_(sharps) {}
+    const Placement& Of(int clef, int key) {
+        if (clef != fromClef_ || key != fromKey_) Make(clef, key);
+        return placement_;
+    }
+
+  private:
+    void Make(int clef, int key) {
+        fromClef_ = clef;
+        fromKey_ = key;
+        const bool follows = request_.clefMode == TransposeClefMode::Transpose;
+        placement_.clef = follows && request_.newClef >= 0 ? request_.newClef : clef;
+        placement_.readingClef = request_.newClef >= 0 ? request_.newClef : clef;
+        placement_.key = WrapTransposedKey(key, sharps_);
+        placement_.frame = PitchFrame(placement_.clef, placement_.key);
+    }
+
+    const TransposeRequest& request_;
+    int sharps_;
+    int fromClef_ = -1;
+    int fromKey_ = -1;
+    Placement placement_;
+};
 
 // Spells the shifted key afresh under the new key of the note.
 class ChromaticRespeller : public NoteRespeller {
   public:
     ChromaticRespeller(ScoreView* view, const TransposeRequest& request, int shift, int sharps)
-        : view_(view), request_(request), shift_(shift), sharps_(sharps) {}
+        : view_(view), shift_(shift), placements_(request, sharps) {}
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
-        const int clef = PlacementClef(request_, before.clef);
-        const int key = WrapTransposedKey(before.key, sharps_);
-        const int base = ShiftPositionForClef(before.position, before.clef, clef);
+        const Placement& to = placements_.Of(before.clef, before.key);
+        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
         int shift = shift_;
         int steps = (shift_ * kStepsPerOctave) / kSemitonesPerOctave;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         EventRecord spelled{};
-        SpellPitch(view_, clef, before.midiKey + shift, clef, key, spelled);
+        SpellPitch(view_, to.clef, before.midiKey + shift, to.clef, to.key, spelled);
         after.position = NotePosition(spelled);
         after.code = NoteAccidentalCode(spelled);
-        after.clef = ReadingClef(request_, before.clef);
-        after.key = key;
+        after.clef = to.readingClef;
+        after.key = to.key;
         return after.position >= kLowestTransposedPosition &&
                after.position <= kHighestTransposedPosition;
     }
 
   private:
     ScoreView* view_;
-    const TransposeRequest& request_;
     int shift_;
-    int sharps_;
+    PlacementCache placements_;
 };
 
 // Moves each note by the interval's steps, keeping its alteration relative to the
@@ -109,52 +132,55 @@ class DegreeRespeller : public NoteRespeller {
   public:
     DegreeRespeller(ScoreView* view, const TransposeRequest& request, KeyInterval interval,
                     int sharps)
-        : view_(view), request_(request), interval_(interval), sharps_(sharps) {}
+        : view_(view), interval_(interval), placements_(request, sharps) {}
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
-        const int clef = PlacementClef(request_, before.clef);
-        const int key = WrapTransposedKey(before.key, sharps_);
-        const int base = ShiftPositionForClef(before.position, before.clef, clef);
+        const Placement& to = placements_.Of(before.clef, before.key);
+        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
         int shift = interval_.semitones;
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         const int degree = base - steps;
-        const int relative = RelativeAlteration(
-            KeyAlterationAt(before.clef, before.key, before.position), before.code);
-        const RespellCell cell = RespellAlteration(KeyAlterationAt(clef, key, degree), relative);
+        const int relative =
+            RelativeAlteration(before.frame->KeyAlteration(before.position), before.code);
+        const RespellCell cell = RespellAlteration(to.frame.KeyAlteration(degree), relative);
         // +1 is one letter higher, which is one position up (positions grow downwards).
         after.position = degree - cell.stepCorrection;
         after.code = cell.code;
-        SpellIfMissed(clef, key, before.midiKey + shift, after);
-        after.clef = ReadingClef(request_, before.clef);
-        after.key = key;
+        SpellIfMissed(to.frame, before.midiKey + shift, after);
+        after.clef = to.readingClef;
+        after.key = to.key;
         return after.position >= kLowestTransposedPosition &&
                after.position <= kHighestTransposedPosition;
     }
 
   private:
-    void SpellIfMissed(int clef, int key, int intended, NoteAfter& after) {
+    // The table's codes are all stored codes (0..5) and the frame reads a position as
+    // its stored byte, so the result is read as the note will hold it.
+    void SpellIfMissed(const PitchFrame& frame, int intended, NoteAfter& after) {
+        if (frame.valid() && frame.MidiKey(after.position, after.code) == intended) return;
         EventRecord note{};
         SetNotePosition(note, after.position);
         SetNoteAccidentalCode(note, after.code);
-        if (NoteToMidiKey(nullptr, note, clef, key) == intended) return;
-        SpellPitch(view_, clef, intended, clef, key, note);
+        if (!frame.valid() && NoteToMidiKey(nullptr, note, frame.clef(), frame.key()) == intended)
+            return;
+        SpellPitch(view_, frame.clef(), intended, frame.clef(), frame.key(), note);
         after.position = NotePosition(note);
         after.code = NoteAccidentalCode(note);
     }
 
     ScoreView* view_;
-    const TransposeRequest& request_;
     KeyInterval interval_;
-    int sharps_;
+    PlacementCache placements_;
 };
 
 // The cell updates after each measure: clef and key nibbles where the cell's start is
-// in the range, clef and key objects inside it, chord symbols, slurs.
+// in the range, clef and key objects inside it, chord symbols, slurs; then the cell is
+// restemmed.
 class CellUpdates : public MeasureHook {
   public:
-    CellUpdates(const TransposeRequest& request, int keySharps, int chordSharps)
-        : request_(request), keySharps_(keySharps), chordSharps_(chordSharps) {}
+    CellUpdates(ScoreView* view, const TransposeRequest& request, int keySharps, int chordSharps)
+        : request_(request), keySharps_(keySharps), chordSharps_(chordSharps), restemmer_(view) {}
 
     void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) override {
         int fromTick = 0;
@@ -174,19 +200,17 @@ class CellUpdates : public MeasureHook {
         if (request_.chordSymbols && chordSharps_ != 0)
             TransposeChordSymbolsOfCell(cell, chordSharps_);
         ShiftSlursByAverage(cell, positionSum, count);
+        restemmer_.Restem(request_.staff, measure, cell);
     }
 
   private:
     const TransposeRequest& request_;
     int keySharps_;
     int chordSharps_;
+    MeasureRestemmer restemmer_;
 };
 
-TransposeOutcome Finish(ScoreView* view, const Target& target, const TransposeRequest& request,
-                        const WalkTotals& totals) {
-    const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
-    if (last >= request.firstMeasure)
-        RestemMeasureRange(view, request.staff, request.staff, request.firstMeasure, last);
+TransposeOutcome Finish(const Target& target, const WalkTotals& totals) {
     SetDocumentModified(target.document);
     TransposeOutcome outcome;
     outcome.notesMoved = totals.moved;
@@ -221,9 +245,9 @@ TransposeOutcome RunMeasures(ScoreView* view, int voiceMask, int staff, int firs
     const Target target = TargetOf(view, request);
     if (target.document == nullptr) return Refuse();
     ChromaticRespeller respeller(view, request, semitones, 0);
-    CellUpdates cells(request, 0, 0);
+    CellUpdates cells(view, request, 0, 0);
     const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
-    return Finish(view, target, request, totals);
+    return Finish(target, totals);
 }
 
 TransposeOutcome Reported(const TransposeOutcome& outcome) {
@@ -247,9 +271,9 @@ TransposeOutcome TransposeBySemitones(ScoreView* view, const TransposeRequest& r
     const int sharps = newKey - oldKey;
     const KeyInterval interval = KeyIntervalBetween(oldKey, newKey, request.direction);
     ChromaticRespeller respeller(view, request, interval.semitones + request.semitones, sharps);
-    CellUpdates cells(request, sharps, sharps + SharpsOfSemitones(request.semitones));
+    CellUpdates cells(view, request, sharps, sharps + SharpsOfSemitones(request.semitones));
     const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
-    return Reported(Finish(view, target, request, totals));
+    return Reported(Finish(target, totals));
 }
 
 TransposeOutcome TransposeByKey(ScoreView* view, const TransposeRequest& request) {
@@ -265,9 +289,9 @@ TransposeOutcome TransposeByKey(ScoreView* view, const TransposeRequest& request
     interval.semitones += octave;
     interval.steps += octave / kSemitonesPerOctave * kStepsPerOctave;
     DegreeRespeller respeller(view, request, interval, sharps);
-    CellUpdates cells(request, sharps, sharps);
+    CellUpdates cells(view, request, sharps, sharps);
     const WalkTotals totals = WalkTransposedRange(view, target.staff, request, respeller, cells);
-    return Reported(Finish(view, target, request, totals));
+    return Reported(Finish(target, totals));
 }
 
 TransposeOutcome TransposeMeasures(ScoreView* view, int voiceMask, int staff, int firstMeasure,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "notes/pitch/pitch_frame.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/transpose/transpose.h"
 
@@ -21,13 +22,27 @@ constexpr int kHighestTransposedPosition = 64;
 constexpr int kLargestSemitoneShift = 127;
 
 // A note about to be respelled: where it is, the code it sounds with, the clef and
-// key in force at it and the MIDI key it sounds.
+// key in force at it (and their frame) and the MIDI key it sounds.
 struct NoteBefore {
     int position = 0;
     int code = 0;  // explicit: the key's own alteration is 0
     int clef = 0;
     int key = 0;
     int midiKey = 0;
+    const PitchFrame* frame = nullptr;  // of clef and key; borrowed from the walk
+};
+
+// The frame of a clef and key, made again only when they change: a respeller reads the
+// notes of a voice under one or two clef and key pairs at a time.
+class FrameCache {
+  public:
+    const PitchFrame& Of(int clef, int key) {
+        if (frame_.clef() != clef || frame_.key() != key) frame_ = PitchFrame(clef, key);
+        return frame_;
+    }
+
+  private:
+    PitchFrame frame_{-1, -1};
 };
 // Where it goes: position and code (0: what the new key says) under the clef and key
 // it will be read with, and whether it moved by another octave than asked to stay in
@@ -79,8 +94,17 @@ KeyInterval KeyIntervalBetween(int oldKey, int newKey, TransposeDirection direct
 
 // The shift, among shift + 12k, nearest to `shift` that keeps the key in MIDI range
 // and the position (moved by `steps` + 7k the other way) in the staff range. False
-// when none does.
-bool FoldIntoRange(int midiKey, int position, int& shift, int& steps, bool& folded);
+// when none does. Inline for the usual case, where the asked shift fits.
+bool FoldByOctaves(int midiKey, int position, int& shift, int& steps, bool& folded);
+inline bool FoldIntoRange(int midiKey, int position, int& shift, int& steps, bool& folded) {
+    const int at = position - steps;
+    if (IsValidMidiKey(midiKey + shift) && at >= kLowestTransposedPosition &&
+        at <= kHighestTransposedPosition) {
+        folded = false;
+        return true;
+    }
+    return FoldByOctaves(midiKey, position, shift, steps, folded);
+}
 
 // ---- Cells ----
 // Moves a chord root by a number of sharps along the line of fifths (a key change of

@@ -110,7 +110,7 @@ KeyInterval KeyIntervalBetween(int oldKey, int newKey, TransposeDirection direct
     return {semitones, StepsForSemitones(raw, semitones)};
 }
 
-bool FoldIntoRange(int midiKey, int position, int& shift, int& steps, bool& folded) {
+bool FoldByOctaves(int midiKey, int position, int& shift, int& steps, bool& folded) {
     const auto fits = [&](int octaves) {
         const int key = midiKey + shift + kSemitonesPerOctave * octaves;
         const int at = position - steps - kStepsPerOctave * octaves;

@@ -45,16 +45,4 @@ int KeyTonicStep(int key) {
     return IsValidKey(key) ? kKeyTonicStepTable[key] : 0;
 }
 
-int RelativeAlteration(int keyAlteration, int code) {
-    if (keyAlteration < -1 || keyAlteration > 1 || code < 0 || code > kLastAccidentalCode) return 0;
-    return kRelativeAlterationTable[keyAlteration + 1][code];
-}
-
-RespellCell RespellAlteration(int newKeyAlteration, int relative) {
-    if (newKeyAlteration < -1 || newKeyAlteration > 1 || relative < -kLargestRelativeAlteration ||
-        relative > kLargestRelativeAlteration)
-        return {0, 0};
-    return kRespellAlterationTable[newKeyAlteration + 1][relative + kLargestRelativeAlteration];
-}
-
 }  // namespace ql

@@ -52,8 +52,17 @@ inline constexpr uint8_t kLetterOfFifth[kStepsPerOctave] = {3, 0, 4, 1, 5, 2, 6}
 // The tonic step of a key; 0 for a code out of range.
 int KeyTonicStep(int key);
 // The relative alteration of a code under the key's alteration; 0 for bad input.
-int RelativeAlteration(int keyAlteration, int code);
+// Inline, as the next one: the degree respelling reads both at every note.
+inline int RelativeAlteration(int keyAlteration, int code) {
+    if (keyAlteration < -1 || keyAlteration > 1 || code < 0 || code > kLastAccidentalCode) return 0;
+    return kRelativeAlterationTable[keyAlteration + 1][code];
+}
 // The new code and correction for a relative alteration; {0, 0} for bad input.
-RespellCell RespellAlteration(int newKeyAlteration, int relative);
+inline RespellCell RespellAlteration(int newKeyAlteration, int relative) {
+    if (newKeyAlteration < -1 || newKeyAlteration > 1 || relative < -kLargestRelativeAlteration ||
+        relative > kLargestRelativeAlteration)
+        return {0, 0};
+    return kRespellAlterationTable[newKeyAlteration + 1][relative + kLargestRelativeAlteration];
+}
 
 }  // namespace ql

@@ -70,10 +70,10 @@ int WrittenKeyCode(int keyAlteration) {
 
 class VoiceWalk {
   public:
-    VoiceWalk(ScoreView* view, StaffRecord* staff, NoteRespeller& respeller)
-        : view_(view), staff_(staff), respeller_(respeller) {}
+    VoiceWalk(ScoreView* view, NoteRespeller& respeller) : view_(view), respeller_(respeller) {}
 
-    void Run(MeasureCell* cell, int voice, int fromTick, int toTick);
+    // The notes of a voice from its first event.
+    void Run(MeasureCell* cell, EventRecord* first, int fromTick, int toTick);
     int positionSum() const { return positionSum_; }
     int moved() const { return moved_; }
     int folded() const { return folded_; }
@@ -85,23 +85,23 @@ class VoiceWalk {
     void ShowSign(EventRecord& note);
 
     ScoreView* view_;
-    StaffRecord* staff_;
     NoteRespeller& respeller_;
     TouchedState source_;
     TouchedState result_;
     int clef_ = -1;
     int key_ = -1;
+    FrameCache frames_;
     int positionSum_ = 0;
     int moved_ = 0;
     int folded_ = 0;
 };
 
-void VoiceWalk::Run(MeasureCell* cell, int voice, int fromTick, int toTick) {
+void VoiceWalk::Run(MeasureCell* cell, EventRecord* first, int fromTick, int toTick) {
     positionSum_ = moved_ = folded_ = 0;
     source_.Clear();
     result_.Clear();
     clef_ = key_ = -1;
-    EventRecord* note = GetVoiceFirstEvent(cell, voice);
+    EventRecord* note = first;
     for (int i = 0; note != nullptr && i < kMaxChainLength && !IsHeadSentinel(*note);
          ++i, note = NextEvent(note)) {
         if (note->time >= toTick) break;
@@ -130,10 +130,9 @@ void VoiceWalk::Note(MeasureCell* cell, EventRecord& note) {
     }
     const int explicitCode = ExplicitCode(note);
     if (!HasKeyPitches(clef) || !IsValidClef(clef) || !IsValidKey(key)) return;
-    NoteBefore before{NotePosition(note), explicitCode, clef, key, 0};
-    EventRecord sounding = note;
-    SetNoteAccidentalCode(sounding, explicitCode);
-    before.midiKey = NoteToMidiKey(staff_, sounding, clef, key);
+    const PitchFrame& frame = frames_.Of(clef, key);
+    NoteBefore before{NotePosition(note), explicitCode, clef, key, 0, &frame};
+    before.midiKey = frame.MidiKey(before.position, explicitCode);
     NoteAfter after;
     if (!respeller_.Respell(before, after)) return;
     const int shift = after.position - before.position;
@@ -216,7 +215,7 @@ void TickWindowOf(const TransposeRequest& request, int measure, int& fromTick, i
 WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const TransposeRequest& request,
                                NoteRespeller& respeller, MeasureHook& hook) {
     WalkTotals totals;
-    VoiceWalk walk(view, staff, respeller);
+    VoiceWalk walk(view, respeller);
     const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
     for (int measure = request.firstMeasure; measure <= last; ++measure) {
         MeasureCell* cell = ExistingCell(staff, measure);
@@ -227,10 +226,10 @@ WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const Transp
         int sum = 0;
         int count = 0;
         for (int voice = 0; voice < kVoiceCount; ++voice) {
-            if ((request.voiceMask & (1 << voice)) == 0 ||
-                GetVoiceFirstEvent(cell, voice) == nullptr)
-                continue;
-            walk.Run(cell, voice, fromTick, toTick);
+            if ((request.voiceMask & (1 << voice)) == 0 || !cell->voices[voice]) continue;
+            EventRecord* first = GetVoiceFirstEvent(cell, voice);
+            if (first == nullptr) continue;
+            walk.Run(cell, first, fromTick, toTick);
             sum += walk.positionSum();
             count += walk.moved();
             totals.folded += walk.folded();

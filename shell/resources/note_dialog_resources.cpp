@@ -83,12 +83,12 @@ ui::DialogTemplate AccidentalInterpretationTemplate() {
     dialog.caption = "Accidental Interpretation";
     dialog.rect = {0, 0, kWidth, kHeight};
     dialog.style = ui::kDialogCentre | ui::kDialogModalFrame | win::kStyleCaption;
-    dialog.controls.push_back(
-        {ui::kStaticClass,
+    dialog.controls.push_back(  // the staff picture, drawn by the dialog
+        {ui::kButtonClass,
          aid::kPicture,
          "",
          {kMargin, kMargin, static_cast<int16_t>(kWidth - 2 * kMargin), kPictureHeight},
-         kVisible | ui::kStaticSunken,
+         kVisible | ui::kButtonOwnerDraw,
          0});
     AddGroup(dialog, false);
     AddGroup(dialog, true);

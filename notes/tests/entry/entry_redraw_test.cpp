@@ -16,6 +16,8 @@
 #include "notes/entry/note_delete.h"
 #include "notes/entry/note_drag.h"
 #include "notes/respell/respell.h"
+#include "notes/stems/stems.h"
+#include "notes/tests/entry/entry_fixture.h"
 #include "notes/tests/entry/measure_redraw_fixture.h"
 #include "notes/ties/ties.h"
 #include "platform/win/keys.h"
@@ -131,6 +133,56 @@ TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
     EXPECT_EQ(InkLeftOver(&missing, &grey), 0) << "ink of the old spelling is left on the screen";
     EXPECT_EQ(grey, 0) << "the edges of the old head and stem are left in grey";
     EXPECT_EQ(missing, 0);
+}
+
+// A note respelled before a G two chords later: the G's sign is what the change
+// makes of it, on the note and at once on the screen. An A flat respelled as G sharp
+// makes the G sharp's own sign redundant; a G sharp respelled as A flat leaves the
+// later G, which carried its sharp, needing a sign of its own. The chord between (a
+// B) and the chords themselves stand apart, unbeamed.
+TEST_F(EntryRedraw, AnEnharmonicChangeRedrawsTheSignsItChangesLaterInTheMeasure) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    constexpr int kA = kEntryStep;
+    constexpr int kG = kEntryStep + 1;
+    constexpr int kB = kEntryStep - 1;
+    constexpr int kSharp = CodeOf(AccidentalCode::Sharp);
+    constexpr int kFlat = CodeOf(AccidentalCode::Flat);
+    constexpr int kNone = CodeOf(AccidentalCode::None);
+    struct Case {
+        int firstStep, firstCode, laterCode, laterCodeAfter;
+        const char* what;
+    };
+    for (const Case& c : {Case{kA, kFlat, kSharp, kNone, "a sign made redundant"},
+                          Case{kG, kSharp, kNone, kSharp, "a sign made needed"}}) {
+        SCOPED_TRACE(c.what);
+        UseMeasure(1);
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        for (const auto& [tick, step] : {std::pair{0, c.firstStep}, std::pair{kQuarterTicks, kB},
+                                         std::pair{2 * kQuarterTicks, kG}}) {
+            PointAt(tick, step);
+            Click();
+        }
+        UseMeasure(1);
+        const std::vector<EventRecord*> chords = Chords();
+        ASSERT_EQ(chords.size(), 3u);
+        for (size_t i = 0; i + 1 < chords.size(); ++i) {
+            if (!chords[i]->beamNext) continue;
+            ASSERT_EQ(BreakBeamGroup(view_, chords[i], chords[i + 1]), 1);
+        }
+        EventRecord* first = chords[0];
+        EventRecord* later = chords[2];
+        SetNoteAccidentalCode(*first, c.firstCode);
+        SetNoteAccidentalCode(*later, c.laterCode);
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        EnharmonicChangeCommand(view_, first, view_->currentCell, 0);
+        ASSERT_EQ(NoteAccidentalCode(*later), c.laterCodeAfter);
+        int missing = 0;
+        EXPECT_EQ(InkLeftOver(&missing), 0) << "the later note's old sign is left on the screen";
+        EXPECT_EQ(missing, 0) << "the later note's new sign is missing from the screen";
+        FreeCellVoices(view_->currentCell, doc_, 0);
+    }
 }
 
 // A note deleted from between two others closes the gap: the notes after it move

@@ -9,6 +9,7 @@
 
 #include "core/model/events.h"
 #include "core/state.h"
+#include "notes/pitch/pitch_frame.h"
 #include "notes/pitch/pitch_tables.h"
 
 namespace ql {
@@ -203,6 +204,39 @@ TEST_F(PitchTest, KeySignatureCountsSidesAndCancellations) {
     EXPECT_EQ(KeyCancelNaturals(CodeOf(KeyCode::E), CodeOf(KeyCode::F)), 4);
     EXPECT_EQ(KeyCancelNaturals(CodeOf(KeyCode::EFlat), kC), 3);
     EXPECT_EQ(KeyCancelNaturals(kC, CodeOf(KeyCode::D)), 0);
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+// A pitch frame reads every note as NoteToMidiKey and KeyAlterationAt do, under every
+// clef with pitches of its own, every key, every position a note byte holds and every
+// code; a TAB frame and a frame of a code out of range are not valid and read 0.
+TEST_F(PitchTest, APitchFrameReadsEveryNoteAsTheNoteByNoteFunctions) {
+    for (int clef = 0; clef < kClefKindCount; ++clef)
+        for (int key = 0; key < kKeyCodeCount; ++key) {
+            const PitchFrame frame(clef, key);
+            ASSERT_EQ(frame.valid(), clef != kTab);
+            if (!frame.valid()) continue;
+            for (int position = -128; position <= 127; ++position) {
+                ASSERT_EQ(frame.KeyAlteration(position), KeyAlterationAt(clef, key, position))
+                    << "clef " << clef << " key " << key << " position " << position;
+                for (int code = 0; code <= kLastAccidentalCode; ++code)
+                    ASSERT_EQ(frame.MidiKey(position, code),
+                              NoteToMidiKey(nullptr, NoteAt(position, code), clef, key))
+                        << "clef " << clef << " key " << key << " position " << position
+                        << " code " << code;
+            }
+        }
+    for (const PitchFrame& bad : {PitchFrame(kTab, kC), PitchFrame(kClefKindCount, kC),
+                                  PitchFrame(kTreble, kKeyCodeCount), PitchFrame(-1, kC)}) {
+        EXPECT_FALSE(bad.valid());
+        EXPECT_EQ(bad.MidiKey(0, 0), 0);
+        EXPECT_EQ(bad.KeyAlteration(0), 0);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Options > Accidental Interpretation on the desktop: the menu item opens the spelling
-// preferences, a click moves the major keys' first interval from the sharp spelling
-// to the flat one, OK keeps it, and the program writes the edited table into its
-// settings when it ends.
+// preferences with their staff picture drawn, a click moves the major keys' first
+// interval from the sharp spelling to the flat one, OK keeps it, and the program writes
+// the edited table into its settings when it ends.
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -35,6 +35,14 @@ constexpr int kFirstFlatX = 108;
 constexpr int kFirstRowY = 81;
 constexpr int kOkX = 151;
 constexpr int kOkY = 161;
+// The staff picture across the top.
+constexpr int kPictureLeft = 8;
+constexpr int kPictureTop = 8;
+constexpr int kPictureRight = 292;
+constexpr int kPictureBottom = 58;
+// Ink of the picture's staff, bars, notes and captions, in pixels: well over what a
+// frame alone would give.
+constexpr int64_t kPictureInk = 1500;
 
 class AccidentalInterpretationScenario : public DesktopScenario {
   protected:
@@ -51,7 +59,14 @@ TEST_F(AccidentalInterpretationScenario, TheMenuOpensTheSpellingsAndOkKeepsTheCh
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Accidental Interpretation");
     ASSERT_TRUE(dialog) << "Options > Accidental Interpretation showed no dialog";
     x_.Settle(Millis{500});
-    WritePng(x_.Grab(*dialog), TestOutputFolder() / "accidental_interpretation_desktop.png");
+    const ScreenPicture shown = x_.Grab(*dialog);
+    WritePng(shown, TestOutputFolder() / "accidental_interpretation_desktop.png");
+    const auto px = [&](int x) { return x * dialog->width / kTemplateWidth; };
+    const auto py = [&](int y) { return y * dialog->height / kTemplateHeight; };
+    EXPECT_GT(shown.DarkPixels(px(kPictureLeft) + 2, py(kPictureTop) + 2, px(kPictureRight) - 2,
+                               py(kPictureBottom) - 2),
+              kPictureInk)
+        << "the staff picture is blank";
     ClickAt(*dialog, kFirstFlatX, kFirstRowY);
     x_.Settle(Millis{300});
     ClickAt(*dialog, kOkX, kOkY);
