@@ -22,6 +22,7 @@
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
 #include "display/hit_test.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "notes/rests/staff_place.h"
 #include "objects/curves/curve_interface.h"
@@ -187,6 +188,56 @@ void FitBracketMiddleHandle(HitRecord* label) {
     FitMoveHandleClear(middle, hooksUp, label->outer.top, label->outer.bottom);
 }
 
+// The style's own records behind the number's: the bracket's six or the curve's
+// eight, fitted clear of the number. Nothing for the number alone, or when the
+// records run out (the number's stays).
+void AppendStyleHandles(ScoreObject* object, ScoreView* view, HitRecord* label) {
+    const int style = StyleOf(object);
+    HitRecord* tail = style == kTupletBracket ? BuildLineHandles(&TupletOf(object)->spanner, view)
+                      : style == kTupletCurve ? BuildCurveHandles(object, view)
+                                              : nullptr;
+    if (tail == nullptr) return;
+    HitRecord* last = label;
+    while (last->child.get() != nullptr) last = last->child.get();
+    last->child = Ref32<HitRecord>::To(tail);
+    tail->parent = Ref32<HitRecord>::To(last);
+    if (style == kTupletBracket)
+        FitBracketMiddleHandle(label);
+    else
+        FitCurveMoveHandle(tail, label);
+}
+
+// After a style step the mark's chain (its number's record, which the selection's
+// lists and focus hold) gets the new style's handles in place of the old ones; a
+// current handle among the old ones gives way to the number's record.
+void ReplaceStyleHandles(ScoreObject* object, ScoreView* view) {
+    HitRecord* label = HandleChainOf(object);
+    SelectionState* selection = TheSelectionState();
+    if (label == nullptr || label->owner.get() != object || view == nullptr) return;
+    HitRecord* old = label->child.get();
+    if (selection != nullptr)
+        for (HitRecord* r = old; r != nullptr; r = r->child.get())
+            for (Ref32<HitRecord>* held : {&selection->grabbedRecord, &selection->hoverRecord, &selection->statusRecord})
+                if (held->get() == r) *held = Ref32<HitRecord>::To(label);
+    if (old != nullptr) {
+        label->child = Ref32<HitRecord>{};
+        FreeHitRecordChain(old);
+        FreeHitRecord(old);
+    }
+    AppendStyleHandles(object, view, label);
+}
+
+// The mark's measure painted again on the window: a commit or a style step changes
+// the mark's look beyond its handles (the curve moved or turned, the bracket became
+// a curve), and what it looked like before must go.
+void RepaintMarkMeasure(ScoreObject* object, ScoreView* view) {
+    if (view == nullptr || !view->ViewWindow) return;
+    HitRecord* chain = HandleChainOf(object);
+    if (chain == nullptr) return InvalidateCurrentMeasure(view);
+    const ScopedViewAt at(view, chain);
+    InvalidateCurrentMeasure(view);
+}
+
 bool HandleChosen() {
     SelectionState* selection = TheSelectionState();
     // The head record (the label) is no handle of the line.
@@ -248,6 +299,7 @@ class TupletClass final : public TextObjectClass {
         if (StyleOf(object) == kTupletBracket) {
             const int result = Line().CommitDrag(object, view);
             if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+            RepaintMarkMeasure(object, view);
             return result;
         }
         const bool curve = StyleOf(object) == kTupletCurve;
@@ -259,6 +311,7 @@ class TupletClass final : public TextObjectClass {
         // Dragged across the note: the bracket turns back towards the notes and the
         // number (and the curve) are fitted to it again.
         if (curve ? MirrorCurveAcrossNote(object, view) : MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+        RepaintMarkMeasure(object, view);
         return result;
     }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
@@ -268,14 +321,7 @@ class TupletClass final : public TextObjectClass {
             return chain;
         }
         HitRecord* label = TextObjectClass::BuildHandles(object, view);
-        if (label == nullptr || StyleOf(object) != kTupletCurve) return label;
-        HitRecord* curve = BuildCurveHandles(object, view);
-        if (curve == nullptr) return label;
-        HitRecord* last = label;
-        while (last->child.get() != nullptr) last = last->child.get();
-        last->child = Ref32<HitRecord>::To(curve);
-        curve->parent = Ref32<HitRecord>::To(last);
-        FitCurveMoveHandle(curve, label);
+        if (label != nullptr) AppendStyleHandles(object, view, label);
         return label;
     }
     void TrackDrag(ScoreObject* object, ScoreView* view) const override {
@@ -362,6 +408,8 @@ void StepTupletMark(ScoreObject* object, ScoreView* view, int step) {
         SetTupletStyle(tuplet, style);
         tuplet->text.body.flags = static_cast<uint16_t>(tuplet->text.body.flags & ~kTupletPlacedByHand);
         PlaceTupletMark(object, view);
+        ReplaceStyleHandles(object, view);
+        RepaintMarkMeasure(object, view);
         return;
     }
     if (!HandleChosen()) {

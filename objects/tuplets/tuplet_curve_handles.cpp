@@ -82,7 +82,11 @@ HitRecord* BuildCurveHandles(ScoreObject* object, ScoreView* view) {
 
 void TrackCurveHandle(ScoreObject* object, int index, LogicalPoint d) {
     HitRecord* h[kCurveHandleCount] = {};
-    if (!CurveHandles(object, h) || index < kStartHandle || index > kSecondInner) return;
+    if (!CurveHandles(object, h) || index < kStartHandle || index > kCurveMoveHandle) return;
+    if (index == kCurveMoveHandle) {
+        for (int i = kStartHandle; i <= kCurveMoveHandle; ++i) MoveBy(h[i], d);
+        return;
+    }
     MoveBy(h[index], d);
     if (!CtrlHeld()) {
         if (index == kStartHandle) MoveBy(h[kFirstControl], d), MoveBy(h[kFirstInner], d);

@@ -29,7 +29,8 @@ bool CurveHandlesFrom(HitRecord* head, HitRecord** h);
 // or the mark's note is gone.
 HitRecord* BuildCurveHandles(ScoreObject* object, ScoreView* view);
 // Handle `index` moves by `d` with its linked companions (1: 2 and 5; 2: 5; 3: 6;
-// 4: 3 and 6) unless Ctrl is held; the move handle follows the ends.
+// 4: 3 and 6) unless Ctrl is held; the move handle follows the ends. The move
+// handle (7) takes the whole curve along; the number keeps its place.
 void TrackCurveHandle(ScoreObject* object, int index, LogicalPoint d);
 // The index (1..7) of the grabbed record among the curve's handles, else 0.
 int GrabbedCurveIndex(ScoreObject* object);
