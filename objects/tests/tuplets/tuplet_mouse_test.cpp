@@ -3,6 +3,8 @@
 // group instead of entering a note; a curve mark's move handle, pressed and dragged
 // across the notes, takes the curve to their other side, turned back towards them.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include "core/objects/selection_state.h"
 
 #include "core/model/events.h"
@@ -20,6 +22,7 @@
 #include "objects/tuplets/tuplet_curve_handles.h"
 #include "core/objects/hit_record.h"
 #include "core/text/text_object.h"
+#include "core/draw/colour_sets.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
@@ -143,6 +146,15 @@ TEST_F(TupletMouseTest, MarkSteppedToTheCurveOffersTheCurvesHandles) {
     ASSERT_NE(mark, nullptr);
     TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add), 0);
     ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
+    // Still chosen, it shows the curve's handles: the first control point's box.
+    HitRecord* shown[kCurveHandleCount] = {};
+    ASSERT_TRUE(CurveHandles(mark, shown));
+    const gfx::Point a = Device(shown[2]->inner.left, shown[2]->inner.top);
+    const gfx::Point b = Device(shown[2]->inner.right, shown[2]->inner.bottom);
+    int marked = 0;
+    for (int y = std::min(a.y, b.y); y <= std::max(a.y, b.y); ++y)
+        for (int x = std::min(a.x, b.x); x <= std::max(a.x, b.x); ++x) marked += Pixel(x, y) != kEraseColour ? 1 : 0;
+    EXPECT_GT(marked, 0) << "the curve's handles are not shown";
     LetGo(at);
     SetCurrentMeasure(view_, 1, 2);
     const LogicalPoint number = TextObjectAnchorPoint(mark, view_);
