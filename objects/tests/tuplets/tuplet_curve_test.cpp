@@ -1,6 +1,7 @@
 // The handles of a tuplet mark's curve and bracket as the editor meets them: the
-// move handle kept clear of the number, the cursor over each handle as the hover
-// hands it the record's kind, and a curve dragged across its note turning back.
+// move handle kept clear of the number, and the cursor over each handle as the
+// hover hands it the record's kind. (The curve's drag is driven through the mouse
+// in tuplet_mouse_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -124,48 +125,6 @@ TEST_F(TupletCurveTest, CursorOverEachBracketHandle) {
         System(win::SystemCursor::SizeNs), System(win::SystemCursor::SizeAll)};
     for (int i = 1; i < kSpannerHandleCount; ++i)
         EXPECT_EQ(CursorOver(SpannerHandle(line, i)), expected[i]) << "handle " << i;
-}
-
-// A curve over the notes dragged by its move handle takes the whole curve along and
-// leaves the number; taken to below its note it turns back on commit: its bow points
-// away from the notes again, the (undrawn) bracket turns with it and the number
-// follows. A drag that stays on its side keeps the shape it was given.
-TEST_F(TupletCurveTest, CurveDraggedAcrossTheNoteTurnsBack) {
-    ASSERT_NE(ChosenMark(kTupletCurve), nullptr);
-    HitRecord* h[kCurveHandleCount] = {};
-    ASSERT_TRUE(CurveHandles(mark_, h));
-    SelectionState* selection = TheSelectionState();
-    selection->grabbedRecord = Ref32<HitRecord>::To(h[kCurveMoveHandle]);
-    const auto dragCurve = [&](int32_t dy) {
-        selection->dragOffsetX = 0;
-        selection->dragOffsetY = dy;
-        ClassOf(mark_).TrackDrag(mark_, view_);
-        ClassOf(mark_).CommitDrag(mark_, view_);
-    };
-    TupletCurvePoints before{};
-    ASSERT_TRUE(ComputeTupletCurve(mark_, view_, &before));
-    ASSERT_LT(before.p[1].y, before.p[0].y);  // over the notes, bowing up
-    const LogicalPoint number = TextObjectAnchorPoint(mark_, view_);
-
-    dragCurve(-200);
-    TupletCurvePoints kept{};
-    ASSERT_TRUE(ComputeTupletCurve(mark_, view_, &kept));
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(kept.p[i].y, before.p[i].y - 200) << i;
-    EXPECT_EQ(TextObjectAnchorPoint(mark_, view_), number) << "the number went along";
-    EXPECT_TRUE(IsTupletPlacedByHand(*AsTuplet(mark_)));
-
-    const int32_t noteY = GetEventPosition(first_, view_).y;
-    dragCurve(noteY + 600 - kept.p[1].y);
-    TupletCurvePoints turned{};
-    ASSERT_TRUE(ComputeTupletCurve(mark_, view_, &turned));
-    EXPECT_GT(turned.p[0].y, noteY);
-    EXPECT_GT(turned.p[1].y, turned.p[0].y) << "the bow still points at the notes";
-    EXPECT_GT(turned.p[2].y, turned.p[3].y);
-    SpannerPoints bracket{};
-    ComputeSpannerPoints(&AsTuplet(mark_)->spanner, view_, &bracket);
-    EXPECT_EQ(bracket.p[0].y, turned.p[0].y);  // the curve ends at the hook ends
-    EXPECT_LT(bracket.p[0].y, bracket.p[1].y);  // hooks up, at the notes
-    EXPECT_GT(TextObjectAnchorPoint(mark_, view_).y, turned.p[0].y) << "the number stayed over the notes";
 }
 
 }  // namespace
