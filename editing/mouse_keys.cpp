@@ -133,6 +133,16 @@ intptr_t Duplicate(ScoreView* view) {
 }
 
 // Shift: the object's position or shape goes back to its default, once per press.
+// Whether a keyed change of the focused object takes its feedback off first and
+// puts it back after: not while a key focus is pending, not for a focus that draws
+// none, and not for notes (their feedback follows the note cursor).
+bool KeyedChangeRedrawsFeedback() {
+    SelectionState* s = Sel();
+    const HitRecord* focus = s->focusRecord.get();
+    const bool noFeedback = focus != nullptr && (focus->flags & kHandleNoFeedback) != 0;
+    return !KeyFocusPending() && !noFeedback && s->grabbedOwnerType != TypeCode(ObjectType::Note);
+}
+
 intptr_t ShiftReset(ScoreView* view) {
     InputGlobals& input = State().input;
     if (input.ShiftLatch) return 1;
@@ -140,10 +150,8 @@ intptr_t ShiftReset(ScoreView* view) {
     if (object == nullptr) return 1;
     input.ShiftLatch = 1;
     SelectionState* s = Sel();
-    const HitRecord* focus = s->focusRecord.get();
-    const bool noFeedback = focus != nullptr && (focus->flags & kHandleNoFeedback) != 0;
-    if (!KeyFocusPending() && !noFeedback && s->grabbedOwnerType != TypeCode(ObjectType::Note))
-        HideFocusFeedback(view);
+    const bool redraws = KeyedChangeRedrawsFeedback();
+    if (redraws) HideFocusFeedback(view);
     {
         UndoStep step(view->document, view, UndoKind::Item, object->type, UndoVerb::Format);
         ClassOf(object).Invalidate(object, view);
@@ -151,9 +159,7 @@ intptr_t ShiftReset(ScoreView* view) {
     }
     s->grabX = view->pointerPoint.x;
     s->grabY = view->pointerPoint.y;
-    if (FocusedObject() != nullptr && !KeyFocusPending() && !noFeedback &&
-        s->grabbedOwnerType != TypeCode(ObjectType::Note))
-        ShowFocusFeedback(view);
+    if (FocusedObject() != nullptr && redraws) ShowFocusFeedback(view);
     return 1;
 }
 
@@ -166,12 +172,19 @@ intptr_t InsertKey(ScoreView* view) {
     return 1;
 }
 
+// A step may change how the object and its handles look (a tuplet mark's style):
+// the feedback comes off before it and goes back on after it.
 intptr_t KeypadStep(ScoreView* view, int step) {
     ScoreObject* object = FocusForKey(view);
     if (object == nullptr) return 1;
-    UndoStep undo(view->document, view, UndoKind::Item, object->type, UndoVerb::Modify);
-    ClassOf(object).StepValue(object, view, step);
-    SetDocumentModified(view->document);
+    const bool redraws = FocusedObject() == object && KeyedChangeRedrawsFeedback();
+    if (redraws) HideFocusFeedback(view);
+    {
+        UndoStep undo(view->document, view, UndoKind::Item, object->type, UndoVerb::Modify);
+        ClassOf(object).StepValue(object, view, step);
+        SetDocumentModified(view->document);
+    }
+    if (redraws && FocusedObject() != nullptr) ShowFocusFeedback(view);
     return 1;
 }
 

@@ -118,7 +118,9 @@ void SpannerInterfaceClass::TrackHandle(SpannerInterface* spanner, ScoreView* vi
 }
 void SpannerInterfaceClass::SetHandleCursor(SpannerInterface*, int index) const {
     SelectionState* selection = TheSelectionState();
+    // A labelled line's chain starts with its label's records: the line's own start.
     HitRecord* head = selection != nullptr ? selection->focusRecord.get() : nullptr;
+    while (head != nullptr && head->kind != kSpannerHeadKind) head = head->child.get();
     const int other[] = {0, 2, 1, 4, 3};  // the hook point each end handle is read against
     if (head != nullptr && index >= 1 && index <= kSpannerPointCount) {
         VerticalCursor(HandlePoint(head, index), HandlePoint(head, other[index]));

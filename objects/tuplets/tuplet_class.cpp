@@ -5,6 +5,7 @@
 // width steps of the keypad keys, and the remembered style of new marks.
 #include "objects/tuplets/tuplet_class.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -15,11 +16,13 @@
 #include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/hit_record.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
 #include "display/hit_test.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "notes/rests/staff_place.h"
 #include "objects/curves/curve_interface.h"
@@ -27,9 +30,11 @@
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
 #include "objects/tuplets/tuplet.h"
+#include "objects/tuplets/tuplet_curve_handles.h"
 #include "objects/tuplets/tuplet_groups.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
 #include "platform/win/keys.h"
-#include "platform/ui/message_box.h"
 
 namespace ql {
 namespace {
@@ -38,12 +43,7 @@ constexpr int32_t kNewBracketWidth = 384;
 constexpr int32_t kNewBracketHeight = 85;
 constexpr int32_t kAboveStemGap = 128;
 constexpr int32_t kBelowLift = 256;
-constexpr int kCurveHandleCount = 8;
-constexpr int kCurveMiddleHandle = 7;
-constexpr uint8_t kCurveHeadKind = 10;
 constexpr int kLabelDigits = 8;
-constexpr int32_t kMiddleHandleMinimumWidth = 256;
-constexpr int32_t kMiddleHandleWidening = 128;
 
 TupletObject* TupletOf(ScoreObject* object) { return AsTuplet(object); }
 int StyleOf(ScoreObject* object) { return TupletStyle(*TupletOf(object)); }
@@ -63,80 +63,7 @@ void EditTuplet(ScoreView* view, Edit&& edit) {
     if (document != nullptr) SetDocumentModified(document);
 }
 
-// ---- The curve's handles ----
-
-HitRecord* CurveHead(ScoreObject* object) {
-    for (HitRecord* hit = HandleChainOf(object); hit != nullptr; hit = hit->child.get())
-        if (hit->kind == kCurveHeadKind && hit->owner.get() == object) return hit;
-    return nullptr;
-}
-
-bool CurveHandles(ScoreObject* object, HitRecord** h) {
-    h[0] = CurveHead(object);
-    for (int i = 1; i < kCurveHandleCount; ++i) h[i] = h[i - 1] != nullptr ? h[i - 1]->child.get() : nullptr;
-    return h[kCurveMiddleHandle] != nullptr;
-}
-
-LogicalPoint Midpoint(LogicalPoint a, LogicalPoint b) { return LogicalPoint{(a.x + b.x) / 2, (a.y + b.y) / 2}; }
-
-HitRecord* BuildCurveHandles(ScoreObject* object, ScoreView* view) {
-    TupletCurvePoints c{};
-    if (!ComputeTupletCurve(object, view, &c)) return nullptr;
-    const LogicalPoint at[kCurveHandleCount] = {
-        c.p[0], c.p[0], c.p[1], c.p[2], c.p[3], c.inner[0], c.inner[1],
-        LogicalPoint{(c.p[0].x + c.p[3].x) / 2, (c.p[1].y + c.p[2].y) / 2}};
-    HitRecord* head = nullptr;
-    HitRecord* last = nullptr;
-    for (int i = 0; i < kCurveHandleCount; ++i) {
-        HitRecord* hit = AllocHitRecord();
-        if (hit == nullptr) {
-            ui::Beep(ui::BeepKind::Default);
-            if (head != nullptr) FreeHitRecordChain(head), FreeHitRecord(head);
-            return nullptr;
-        }
-        ConstructHitRecordWithOwner(hit, view, i == 0 ? kCurveHeadKind : static_cast<uint8_t>(i), at[i], last);
-        if (i == 5 || i == 6) PlaceHitRecord(hit, at[i], 0);
-        hit->owner = Ref32<ScoreObject>::To(object);
-        hit->ownerType = object->type;
-        if (head == nullptr) head = hit;
-        last = hit;
-    }
-    return head;
-}
-
-void MoveBy(HitRecord* hit, LogicalPoint d) {
-    if (hit != nullptr) OffsetHitRecord(hit, d);
-}
-
-// Handle `index` moves with its linked companions (1: 2 and 5; 2: 5; 3: 6; 4: 3 and
-// 6) unless Ctrl is held; the middle handle follows the ends.
-void TrackCurveHandle(ScoreObject* object, int index, LogicalPoint d) {
-    HitRecord* h[kCurveHandleCount] = {};
-    if (!CurveHandles(object, h) || index < 1 || index > 6) return;
-    MoveBy(h[index], d);
-    if (!CtrlHeld()) {
-        if (index == 1) MoveBy(h[2], d), MoveBy(h[5], d);
-        if (index == 2) MoveBy(h[5], d);
-        if (index == 3) MoveBy(h[6], d);
-        if (index == 4) MoveBy(h[3], d), MoveBy(h[6], d);
-    }
-    PlaceHitRecord(h[kCurveMiddleHandle], Midpoint(h[1]->point, h[4]->point), 2 * HandleSize());
-}
-
-int GrabbedCurveIndex(ScoreObject* object) {
-    SelectionState* selection = TheSelectionState();
-    HitRecord* h[kCurveHandleCount] = {};
-    if (selection == nullptr || !CurveHandles(object, h)) return 0;
-    for (int i = 1; i < kCurveHandleCount; ++i)
-        if (h[i] == selection->grabbedRecord.get()) return i;
-    return 0;
-}
-
-LogicalPoint DragOffset() {
-    SelectionState* selection = TheSelectionState();
-    return selection != nullptr ? LogicalPoint{selection->dragOffsetX, selection->dragOffsetY} : LogicalPoint{};
-}
-
+// The curve's outer and inner band, drawn as the slur's.
 void DrawCurve(ScoreView* view, const TupletCurvePoints& c, bool feedback) {
     const LogicalPoint outer[4] = {c.p[0], c.p[1], c.p[2], c.p[3]};
     const LogicalPoint inner[4] = {c.p[0], c.inner[0], c.inner[1], c.p[3]};
@@ -145,23 +72,71 @@ void DrawCurve(ScoreView* view, const TupletCurvePoints& c, bool feedback) {
     EndViewDraw(view);
 }
 
+LogicalPoint DragOffset() {
+    SelectionState* selection = TheSelectionState();
+    return selection != nullptr ? LogicalPoint{selection->dragOffsetX, selection->dragOffsetY} : LogicalPoint{};
+}
+
+// The bracket drawn with the XOR raster operation in the colours in force.
+void DrawBracketInverted(ScoreObject* object, ScoreView* view) {
+    BeginViewDraw(view);
+    const platform::DcHandle dc = view->ViewDC;
+    const int saved = dc ? gfx::SaveContext(dc) : 0;
+    if (dc) gfx::SetRop2(dc, gfx::Rop2::XorPen);
+    DrawSpannerLine(&TupletOf(object)->spanner, view);
+    if (saved > 0) gfx::RestoreContext(dc, saved);
+    EndViewDraw(view);
+}
+
 // ---- Committing and mirroring ----
 
-// After a drag: a bracket whose line now lies on the far side of its note's height
-// from its hook ends exchanges the heights of line and hook ends, so that the hooks
-// point at the notes again. True when it did.
-bool MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
+// Four points of a mark, ends 0 and 3 nearer the notes and 1 and 2 further out
+// (a bracket's hook ends and line, a curve's ends and control points). After a
+// drag that put the outer points on the far side of the note's height from the
+// ends, the two pairs exchange their heights so that the mark turns back towards
+// the notes. True when they did.
+bool TurnTowardsNote(LogicalPoint* p, int32_t noteY) {
+    const bool endsBelow = p[0].y > p[1].y;
+    const bool outerAbove = p[1].y < noteY;
+    if (endsBelow == outerAbove) return false;
+    std::swap(p[0].y, p[1].y);
+    std::swap(p[2].y, p[3].y);
+    return true;
+}
+
+int32_t NoteHeight(ScoreObject* object, ScoreView* view, bool* found) {
     EventRecord* note = ClassOf(object).GetOwnerNote(object);
-    if (note == nullptr) return false;
+    *found = note != nullptr;
+    return note != nullptr ? GetEventPosition(note, view).y : 0;
+}
+
+// The bracket dragged across its note turns back (see TurnTowardsNote).
+bool MirrorAcrossNote(ScoreObject* object, ScoreView* view) {
+    bool found = false;
+    const int32_t noteY = NoteHeight(object, view, &found);
+    if (!found) return false;
     SpannerPoints points{};
     ComputeSpannerPoints(&TupletOf(object)->spanner, view, &points);
-    const int32_t noteY = GetEventPosition(note, view).y;
-    const bool hooksDown = points.p[0].y > points.p[1].y;
-    const bool lineAbove = points.p[1].y < noteY;
-    if (hooksDown == lineAbove) return false;
-    std::swap(points.p[0].y, points.p[1].y);
-    std::swap(points.p[2].y, points.p[3].y);
+    if (!TurnTowardsNote(points.p, noteY)) return false;
     EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, points);
+    return true;
+}
+
+// The curve dragged across its note turns back the same way; its (undrawn) bracket
+// is put between the turned curve's ends and its bow, hooks at the ends, so that
+// the re-fit places the curve and number from there.
+bool MirrorCurveAcrossNote(ScoreObject* object, ScoreView* view) {
+    bool found = false;
+    const int32_t noteY = NoteHeight(object, view, &found);
+    TupletCurvePoints curve{};
+    if (!found || !ComputeTupletCurve(object, view, &curve) || !TurnTowardsNote(curve.p, noteY)) return false;
+    const int32_t outwards = curve.p[1].y >= curve.p[0].y ? kNewBracketHeight : -kNewBracketHeight;
+    SpannerPoints bracket{};
+    bracket.p[0] = curve.p[0];
+    bracket.p[1] = LogicalPoint{curve.p[0].x, curve.p[0].y + outwards};
+    bracket.p[2] = LogicalPoint{curve.p[3].x, curve.p[3].y + outwards};
+    bracket.p[3] = curve.p[3];
+    EncodeSpannerPoints(&TupletOf(object)->spanner, nullptr, view, bracket);
     return true;
 }
 
@@ -197,8 +172,8 @@ void StepThickness(ScoreObject* object, int step) {
     const int value = std::clamp(thickness + delta, -127, 127);
     const int moved = value - thickness;
     thickness = static_cast<int8_t>(value);
-    if (h[5] != nullptr) MoveBy(h[5], LogicalPoint{0, moved});
-    if (h[6] != nullptr) MoveBy(h[6], LogicalPoint{0, moved});
+    for (HitRecord* inner : {h[5], h[6]})
+        if (inner != nullptr) OffsetHitRecord(inner, LogicalPoint{0, moved});
 }
 
 // The bracket's move handle would sit on the number: it goes just clear of it,
@@ -210,12 +185,57 @@ void FitBracketMiddleHandle(HitRecord* label) {
     HitRecord* middle = line != nullptr ? SpannerHandle(line, kSpannerMiddleHandle) : nullptr;
     if (middle == nullptr) return;
     const bool hooksUp = SpannerHandle(line, 2)->point.y >= SpannerHandle(line, 1)->point.y;
-    const int32_t shift = hooksUp ? label->outer.bottom + 1 - middle->outer.top : label->outer.top - 1 - middle->outer.bottom;
-    OffsetHitRecord(middle, LogicalPoint{0, shift});
-    if (middle->outer.right - middle->outer.left < kMiddleHandleMinimumWidth) {
-        middle->outer.left -= kMiddleHandleWidening;
-        middle->outer.right += kMiddleHandleWidening;
+    FitMoveHandleClear(middle, hooksUp, label->outer.top, label->outer.bottom);
+}
+
+// The style's own records behind the number's: the bracket's six or the curve's
+// eight, fitted clear of the number. Nothing for the number alone, or when the
+// records run out (the number's stays).
+void AppendStyleHandles(ScoreObject* object, ScoreView* view, HitRecord* label) {
+    const int style = StyleOf(object);
+    HitRecord* tail = style == kTupletBracket ? BuildLineHandles(&TupletOf(object)->spanner, view)
+                      : style == kTupletCurve ? BuildCurveHandles(object, view)
+                                              : nullptr;
+    if (tail == nullptr) return;
+    HitRecord* last = label;
+    while (last->child.get() != nullptr) last = last->child.get();
+    last->child = Ref32<HitRecord>::To(tail);
+    tail->parent = Ref32<HitRecord>::To(last);
+    if (style == kTupletBracket)
+        FitBracketMiddleHandle(label);
+    else
+        FitCurveMoveHandle(tail, label);
+}
+
+// After a style step the mark's chain (its number's record, which the selection's
+// lists and focus hold) gets the new style's handles in place of the old ones; a
+// current handle among the old ones gives way to the number's record.
+void ReplaceStyleHandles(ScoreObject* object, ScoreView* view) {
+    HitRecord* label = HandleChainOf(object);
+    SelectionState* selection = TheSelectionState();
+    if (label == nullptr || label->owner.get() != object || view == nullptr) return;
+    HitRecord* old = label->child.get();
+    if (selection != nullptr)
+        for (HitRecord* r = old; r != nullptr; r = r->child.get())
+            for (Ref32<HitRecord>* held : {&selection->grabbedRecord, &selection->hoverRecord, &selection->statusRecord})
+                if (held->get() == r) *held = Ref32<HitRecord>::To(label);
+    if (old != nullptr) {
+        label->child = Ref32<HitRecord>{};
+        FreeHitRecordChain(old);
+        FreeHitRecord(old);
     }
+    AppendStyleHandles(object, view, label);
+}
+
+// The mark's measure painted again on the window: a commit or a style step changes
+// the mark's look beyond its handles (the curve moved or turned, the bracket became
+// a curve), and what it looked like before must go.
+void RepaintMarkMeasure(ScoreObject* object, ScoreView* view) {
+    if (view == nullptr || !view->ViewWindow) return;
+    HitRecord* chain = HandleChainOf(object);
+    if (chain == nullptr) return InvalidateCurrentMeasure(view);
+    const ScopedViewAt at(view, chain);
+    InvalidateCurrentMeasure(view);
 }
 
 bool HandleChosen() {
@@ -245,23 +265,32 @@ class TupletClass final : public TextObjectClass {
         if (StyleOf(object) == kTupletCurve && ComputeTupletCurve(object, view, &c)) DrawCurve(view, c, false);
         TextObjectClass::Draw(object, view);
     }
+    // Drawn over the mark as it stands: the bracket with XOR (a second drawing takes
+    // it away again), the curve, then the number as a text object is.
+    void DrawSelected(ScoreObject* object, ScoreView* view) const override {
+        if (view == nullptr) return;
+        if (StyleOf(object) == kTupletBracket) DrawBracketInverted(object, view);
+        TupletCurvePoints c{};
+        if (StyleOf(object) == kTupletCurve && ComputeTupletCurve(object, view, &c)) DrawCurve(view, c, false);
+        TextObjectClass::Draw(object, view);
+        RedrawSelectionMarks(view);
+    }
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateTupletAtClick(view); }
     void DrawTracking(ScoreObject* object, ScoreView* view) const override {
         if (StyleOf(object) == kTupletBracket) {
             Line().DrawTracking(object, view);
             return;
         }
-        HitRecord* h[kCurveHandleCount] = {};
-        if (StyleOf(object) == kTupletCurve && view != nullptr && CurveHandles(object, h)) {
-            TupletCurvePoints c{};
-            for (int i = 0; i < 4; ++i) c.p[i] = h[i + 1]->point;
-            c.inner[0] = h[5]->point;
-            c.inner[1] = h[6]->point;
-            DrawCurve(view, c, true);
-        }
+        if (StyleOf(object) == kTupletCurve) DrawCurveFeedback(object, view);
         TextObjectClass::DrawTracking(object, view);
     }
-    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawTracking(object, view); }
+    // The feedback drawn again where it was drawn: at the system of the curve's start.
+    void EraseTracking(ScoreObject* object, ScoreView* view) const override {
+        HitRecord* h[kCurveHandleCount] = {};
+        if (StyleOf(object) != kTupletCurve || view == nullptr || !CurveHandles(object, h)) return DrawTracking(object, view);
+        const ScopedViewAt at(view, h[1]);
+        DrawTracking(object, view);
+    }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override {
         if (view == nullptr) return 0;
         // The mark's points are offsets from its note, found with the view at the
@@ -270,16 +299,19 @@ class TupletClass final : public TextObjectClass {
         if (StyleOf(object) == kTupletBracket) {
             const int result = Line().CommitDrag(object, view);
             if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+            RepaintMarkMeasure(object, view);
             return result;
         }
-        if (StyleOf(object) == kTupletCurve) StoreCurveHandles(object, view);
+        const bool curve = StyleOf(object) == kTupletCurve;
+        if (curve) StoreCurveHandles(object, view);
         const LogicalPoint before = TextObjectAnchorPoint(object, view);
         const int result = TextObjectClass::CommitDrag(object, view);
         const LogicalPoint after = TextObjectAnchorPoint(object, view);
         if (StyleOf(object) == kTupletNumberOnly) FollowLabel(object, view, LogicalPoint{after.x - before.x, after.y - before.y});
         // Dragged across the note: the bracket turns back towards the notes and the
         // number (and the curve) are fitted to it again.
-        if (MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+        if (curve ? MirrorCurveAcrossNote(object, view) : MirrorAcrossNote(object, view)) RefitTupletMark(object, view);
+        RepaintMarkMeasure(object, view);
         return result;
     }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
@@ -289,13 +321,7 @@ class TupletClass final : public TextObjectClass {
             return chain;
         }
         HitRecord* label = TextObjectClass::BuildHandles(object, view);
-        if (label == nullptr || StyleOf(object) != kTupletCurve) return label;
-        HitRecord* curve = BuildCurveHandles(object, view);
-        if (curve == nullptr) return label;
-        HitRecord* last = label;
-        while (last->child.get() != nullptr) last = last->child.get();
-        last->child = Ref32<HitRecord>::To(curve);
-        curve->parent = Ref32<HitRecord>::To(last);
+        if (label != nullptr) AppendStyleHandles(object, view, label);
         return label;
     }
     void TrackDrag(ScoreObject* object, ScoreView* view) const override {
@@ -310,14 +336,19 @@ class TupletClass final : public TextObjectClass {
         if (StyleOf(object) == kTupletBracket) return Line().DragMove(object, view);
         HitRecord* h[kCurveHandleCount] = {};
         if (StyleOf(object) == kTupletCurve && CurveHandles(object, h))
-            for (int i = 1; i < kCurveHandleCount; ++i) MoveBy(h[i], DragOffset());
+            for (int i = 1; i < kCurveHandleCount; ++i) OffsetHitRecord(h[i], DragOffset());
         TextObjectClass::TrackDrag(object, view);
     }
-    void SetToolCursor(ScoreObject* object, int32_t index, int32_t other) const override {
-        if (StyleOf(object) == kTupletBracket)
-            Line().SetToolCursor(object, index, other);
+    // The editor hands over the kind of the record under the pointer; the bracket's
+    // and the curve's handles carry their index as their kind.
+    void SetToolCursor(ScoreObject* object, int32_t index, int32_t kind) const override {
+        const int handle = index > 0 ? index : CurveHandleIndexOfKind(kind);
+        if (StyleOf(object) == kTupletBracket && handle <= kSpannerMiddleHandle)
+            Line().SetToolCursor(object, handle, kind);
+        else if (StyleOf(object) == kTupletCurve && handle > 0)
+            SetCurveHandleCursor(handle);
         else
-            TextObjectClass::SetToolCursor(object, index, other);
+            TextObjectClass::SetToolCursor(object, 0, kind);
     }
     void StepValue(ScoreObject* object, ScoreView* view, int step) const override {
         EditTuplet(view, [&] { StepTupletMark(object, view, step); });
@@ -377,6 +408,8 @@ void StepTupletMark(ScoreObject* object, ScoreView* view, int step) {
         SetTupletStyle(tuplet, style);
         tuplet->text.body.flags = static_cast<uint16_t>(tuplet->text.body.flags & ~kTupletPlacedByHand);
         PlaceTupletMark(object, view);
+        ReplaceStyleHandles(object, view);
+        RepaintMarkMeasure(object, view);
         return;
     }
     if (!HandleChosen()) {

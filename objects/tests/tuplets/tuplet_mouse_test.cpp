@@ -1,7 +1,11 @@
 // The tuplet tool through the editing framework: a click on a triplet's note, handed
 // to the tool as the Notes tool hands it on (note entry armed), puts a mark on the
-// group instead of entering a note.
+// group instead of entering a note; a curve mark's move handle, pressed and dragged
+// across the notes, takes the curve to their other side, turned back towards them.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include "core/objects/selection_state.h"
 
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -15,8 +19,13 @@
 #include "objects/object_dialogs.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "objects/tuplets/tuplet.h"
+#include "objects/tuplets/tuplet_curve_handles.h"
+#include "core/objects/hit_record.h"
+#include "core/text/text_object.h"
+#include "core/draw/colour_sets.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
+#include "platform/win/keys.h"
 
 namespace ql::testing_marks {
 namespace {
@@ -29,6 +38,31 @@ class TupletMouseTest : public MarksTest {
         BuildScore(1);
         State().documents.ActiveView = view_;
         win::SetFocus(window_);
+    }
+    // Three triplet eighths with stems up at the start of measure 2; the first.
+    EventRecord* Triplet() {
+        SetCurrentMeasure(view_, 1, 2);
+        EventRecord* first = nullptr;
+        for (int n = 0; n < 3; ++n) {
+            EventRecord* note = AddEventToVoice(view_, view_->currentCell, 0, static_cast<uint16_t>(n * 341), 9, 0);
+            if (note == nullptr) return nullptr;
+            SetNotePosition(*note, -4);
+            note->tupletKind = 1;
+            note->stemLength = -448;
+            if (first == nullptr) first = note;
+        }
+        return first;
+    }
+    static ScoreObject* MarkOn(EventRecord* note) {
+        ScoreObject* mark = GetEventAttachment(note);
+        while (mark != nullptr && mark->type != TypeCode(ObjectType::Tuplet)) mark = mark->next.get();
+        return mark;
+    }
+    // A click on the paper far below the notes lets go of the chosen mark.
+    void LetGo(LogicalPoint near) {
+        const LogicalPoint paper{near.x, near.y + 6000};
+        Mouse(win::Message::LeftButtonDown, paper);
+        Mouse(win::Message::LeftButtonUp, paper);
     }
     intptr_t Mouse(win::Message message, LogicalPoint at) {
         const gfx::Point client = Device(at.x, at.y);
@@ -63,6 +97,85 @@ TEST_F(TupletMouseTest, ClickOnATripletPlacesAMark) {
     EXPECT_EQ(marks, 1);
     EXPECT_EQ(events, 3) << "the click entered a note";
     EXPECT_EQ(notesBefore, 1);
+}
+
+TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
+    EventRecord* first = Triplet();
+    ASSERT_NE(first, nullptr);
+    SelectToolType(view_, TypeCode(ObjectType::Note));
+    State().notes.NoteTools.tupletMarkStyle = kTupletCurve;
+    const LogicalPoint at = GetEventPosition(first, view_);
+    Mouse(win::Message::LeftButtonDown, at);
+    Mouse(win::Message::LeftButtonUp, at);
+    ScoreObject* mark = MarkOn(first);
+    ASSERT_NE(mark, nullptr);
+    ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
+    HitRecord* h[kCurveHandleCount] = {};
+    ASSERT_TRUE(CurveHandles(mark, h)) << "the new mark shows no curve handles";
+    TupletCurvePoints before{};
+    SetCurrentMeasure(view_, 1, 2);
+    ASSERT_TRUE(ComputeTupletCurve(mark, view_, &before));
+    ASSERT_LT(before.p[1].y, at.y);  // over the notes
+    const LogicalPoint grab = h[kCurveMoveHandle]->point;
+    const LogicalPoint drop{grab.x, at.y + 900 + (grab.y < before.p[0].y ? before.p[0].y - grab.y : 0)};
+    Mouse(win::Message::LeftButtonDown, grab);
+    for (int step = 1; step <= 4; ++step)
+        Mouse(win::Message::MouseMove, LogicalPoint{grab.x, grab.y + (drop.y - grab.y) * step / 4});
+    Mouse(win::Message::LeftButtonUp, drop);
+    LetGo(at);
+    SetCurrentMeasure(view_, 1, 2);
+    TupletCurvePoints turned{};
+    ASSERT_TRUE(ComputeTupletCurve(mark, view_, &turned));
+    const int32_t noteY = GetEventPosition(first, view_).y;
+    EXPECT_GT(turned.p[0].y, noteY) << "the curve did not come below the notes";
+    EXPECT_GT(turned.p[1].y, turned.p[0].y) << "the bow points at the notes";
+    EXPECT_GT(TextObjectAnchorPoint(mark, view_).y, noteY) << "the number stayed over the notes";
+}
+
+// A chosen bracket stepped to the curve with keypad plus, let go of and chosen again
+// at its number, offers the curve's handles: its move handle takes the curve.
+TEST_F(TupletMouseTest, MarkSteppedToTheCurveOffersTheCurvesHandles) {
+    EventRecord* first = Triplet();
+    ASSERT_NE(first, nullptr);
+    SelectToolType(view_, TypeCode(ObjectType::Note));
+    State().notes.NoteTools.tupletMarkStyle = kTupletBracket;
+    const LogicalPoint at = GetEventPosition(first, view_);
+    Mouse(win::Message::LeftButtonDown, at);
+    Mouse(win::Message::LeftButtonUp, at);
+    ScoreObject* mark = MarkOn(first);
+    ASSERT_NE(mark, nullptr);
+    TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add), 0);
+    ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
+    // Still chosen, it shows the curve's handles: the first control point's box.
+    HitRecord* shown[kCurveHandleCount] = {};
+    ASSERT_TRUE(CurveHandles(mark, shown));
+    const gfx::Point a = Device(shown[2]->inner.left, shown[2]->inner.top);
+    const gfx::Point b = Device(shown[2]->inner.right, shown[2]->inner.bottom);
+    int marked = 0;
+    for (int y = std::min(a.y, b.y); y <= std::max(a.y, b.y); ++y)
+        for (int x = std::min(a.x, b.x); x <= std::max(a.x, b.x); ++x) marked += Pixel(x, y) != kEraseColour ? 1 : 0;
+    EXPECT_GT(marked, 0) << "the curve's handles are not shown";
+    LetGo(at);
+    SetCurrentMeasure(view_, 1, 2);
+    const LogicalPoint number = TextObjectAnchorPoint(mark, view_);
+    const int32_t height = AsTuplet(mark)->text.body.height;
+    const LogicalPoint onNumber{number.x, number.y - height / 2};
+    Mouse(win::Message::LeftButtonDown, onNumber);
+    Mouse(win::Message::LeftButtonUp, onNumber);
+    HitRecord* h[kCurveHandleCount] = {};
+    ASSERT_TRUE(CurveHandles(mark, h)) << "the chosen curve offers the bracket's handles";
+    TupletCurvePoints before{};
+    SetCurrentMeasure(view_, 1, 2);
+    ASSERT_TRUE(ComputeTupletCurve(mark, view_, &before));
+    const LogicalPoint grab = h[kCurveMoveHandle]->point;
+    Mouse(win::Message::LeftButtonDown, grab);
+    Mouse(win::Message::MouseMove, LogicalPoint{grab.x, grab.y - 300});
+    Mouse(win::Message::LeftButtonUp, LogicalPoint{grab.x, grab.y - 300});
+    LetGo(at);
+    SetCurrentMeasure(view_, 1, 2);
+    TupletCurvePoints moved{};
+    ASSERT_TRUE(ComputeTupletCurve(mark, view_, &moved));
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(moved.p[i].y, before.p[i].y - 300, 16) << i;  // a pixel of rounding
 }
 
 }  // namespace

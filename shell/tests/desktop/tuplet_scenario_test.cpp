@@ -2,7 +2,9 @@
 // "Tuplets" dialog; 3 in the time of 2 is set there and OK closes it; eighths are then
 // entered on the staff with the Notes palette's eighth, and the Tuplets tool, chosen
 // again, marks their group at a click on the first head drawn; let go of, the mark
-// shows its number and its bracket in ink.
+// shows its number and its bracket in ink. Chosen again, keypad plus makes it a
+// curve; the curve's move handle dragged across the notes takes the curve to the
+// other side, where it turns its bow away from the notes and the number follows.
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -16,11 +18,42 @@ constexpr int kPaletteColumns = 4;
 constexpr int kEighthButton = 4;
 constexpr int kTupletsButton = 9;
 constexpr int kNoteStepPixels = 30;
+constexpr Millis kRedrawTimeout{3000};
+
+// The pixels that differ between two pictures inside a rectangle: their bounds and
+// their centre.
+struct Changes {
+    int64_t count = 0;
+    int left = 0, top = 0, right = -1, bottom = -1;
+    int64_t sumX = 0, sumY = 0;
+    int CentreX() const { return count > 0 ? static_cast<int>(sumX / count) : 0; }
+    int CentreY() const { return count > 0 ? static_cast<int>(sumY / count) : 0; }
+};
+Changes ChangesBetween(const ScreenPicture& a, const ScreenPicture& b, int left, int top, int right, int bottom) {
+    Changes c;
+    c.left = right, c.top = bottom;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            if (a.At(x, y) == b.At(x, y)) continue;
+            ++c.count, c.sumX += x, c.sumY += y;
+            c.left = std::min(c.left, x), c.right = std::max(c.right, x);
+            c.top = std::min(c.top, y), c.bottom = std::max(c.bottom, y);
+        }
+    return c;
+}
 
 class TupletScenario : public MusicBesidePalettes {
   protected:
     static std::pair<int, int> NotesButton(const ShownWindow& notes, int index) {
         return {notes.x + 1 + (index % kPaletteColumns) * kPaletteCell + 18, notes.y + 1 + (index / kPaletteColumns) * kPaletteCell + 18};
+    }
+    ScreenPicture Settled() const { return SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout); }
+    // A click on the empty paper below the systems lets go of the chosen mark.
+    ScreenPicture LetGo() {
+        x_.Click(Frame().x + 320, x_.ScreenHeight() - 160);
+        x_.Settle(Millis{500});
+        x_.MovePointer(MusicRight() - 4, 120);
+        return Settled();
     }
     void ClickButton(const ShownWindow& notes, int index) {
         const auto [bx, by] = NotesButton(notes, index);
@@ -124,6 +157,67 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
                picture.LongDarkLines(from, lines[0] - 70, to, lines[0] - staffGap, 0.9).size();
     };
     EXPECT_GT(bracketLines(inked), bracketLines(entered)) << "the tuplet mark's bracket is not drawn in ink";
+
+    // The curve: the mark chosen again at its number, keypad plus steps it to the
+    // curve style; let go of and chosen again, it shows the curve's handles.
+    const bool below = inked.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70) >
+                       entered.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70);
+    const int farTop = below ? lines[4] + staffGap : lines[0] - 90, farBottom = below ? lines[4] + 90 : lines[0] - staffGap;
+    const int nearTop = below ? lines[0] - 90 : lines[4] + staffGap, nearBottom = below ? lines[0] - staffGap : lines[4] + 90;
+    const auto chooseNumber = [&](const ScreenPicture& shown) {
+        const Changes mark = ChangesBetween(entered, shown, markLeft, farTop, markRight, farBottom);
+        x_.MovePointer(mark.CentreX(), mark.CentreY());
+        x_.Settle(Millis{300});
+        x_.Click(mark.CentreX(), mark.CentreY());
+        x_.Settle(Millis{600});
+    };
+    chooseNumber(inked);
+    x_.PressKey("KP_Add");
+    x_.Settle(Millis{600});
+    const ScreenPicture curved = LetGo();
+    WritePng(curved, TestOutputFolder() / "tuplet_curve_desktop.png");
+    ASSERT_GT(ChangesBetween(inked, curved, markLeft, farTop, markRight, farBottom).count, 20)
+        << "keypad plus did not change the mark";
+    chooseNumber(curved);
+    x_.MovePointer(right - 4, lines[0] - 100);
+    const ScreenPicture chosen = Settled();
+    WritePng(chosen, TestOutputFolder() / "tuplet_curve_chosen_desktop.png");
+    // The move handle stands furthest from the notes, beyond the number.
+    const Changes handles = ChangesBetween(curved, chosen, markLeft - 20, farTop, markRight + 20, farBottom + 30);
+    ASSERT_GT(handles.count, 0) << "the chosen curve shows no handles";
+    const int edge = below ? handles.bottom : handles.top;
+    // Its drawn box's outer row gives its middle; the press goes two pixels inside.
+    const Changes move = ChangesBetween(curved, chosen, markLeft - 20, edge, markRight + 20, edge + 1);
+    const int pressY = below ? edge - 2 : edge + 2;
+    // Across the notes: the whole curve comes to lie on the other side of the staff.
+    const int across = below ? lines[0] - staffGap - (edge - (lines[4] + staffGap)) - 10
+                             : lines[4] + staffGap + ((lines[0] - staffGap) - edge) + 10;
+    x_.Drag(move.CentreX(), pressY, move.CentreX(), across, 12);
+    x_.Settle(Millis{600});
+    const ScreenPicture turned = LetGo();
+    WritePng(turned, TestOutputFolder() / "tuplet_curve_turned_desktop.png");
+    EXPECT_FALSE(WaitForMessageBox()) << "an error box came up while dragging the curve";
+    // Nothing of the mark is left where it was, beyond the beam: the number went along
+    // with the curve (the notes themselves are drawn in ink now, no longer chosen).
+    // The beam's outer edge: between the first two heads, from the staff outwards, the
+    // end of the first dark run.
+    const int probe = head + kNoteStepPixels / 2, outwards = below ? 1 : -1;
+    const auto dark = [&](int y) { return turned.DarkPixels(probe, y, probe + 1, y + 1) > 0; };
+    int beamEdge = below ? lines[4] + 2 : lines[0] - 2;
+    while (beamEdge > farTop - 40 && beamEdge < farBottom + 40 && !dark(beamEdge)) beamEdge += outwards;
+    while (beamEdge > farTop - 40 && beamEdge < farBottom + 40 && dark(beamEdge)) beamEdge += outwards;
+    const int clearFrom = below ? std::max(farTop, beamEdge + 3) : farTop;
+    const int clearTo = below ? farBottom : std::min(farBottom, beamEdge - 3);
+    EXPECT_LE(turned.DarkPixels(markLeft - 20, clearFrom, markRight + 20, clearTo), 3) << "the number stayed behind";
+    const Changes moved = ChangesBetween(entered, turned, markLeft - 40, nearTop, markRight + 40, nearBottom);
+    ASSERT_GT(moved.count, 20) << "the curve did not come to the other side";
+    // Its bow points away from the notes: the ink furthest out lies between its ends.
+    const int furthest = below ? moved.top : moved.bottom;
+    const Changes outer = ChangesBetween(entered, turned, markLeft - 40, below ? furthest : furthest - 2, markRight + 40,
+                                         below ? furthest + 3 : furthest + 1);
+    const int third = (moved.right - moved.left) / 3;
+    EXPECT_GT(outer.CentreX(), moved.left + third) << "the curve bows towards the notes";
+    EXPECT_LT(outer.CentreX(), moved.right - third) << "the curve bows towards the notes";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
