@@ -270,6 +270,13 @@ void ExtendPagesToMeasureCount(ScoreView* view) {
     for (int i = 0; i < kMaxChain; ++i) {
         ScorePage* last = LastPage(document);
         if (last == nullptr || last->lastMeasure >= document->header.measureCount) return;
+        // Where a whole page of the grid would pass the measure limit, the measures
+        // left (at most a page's worth) go on systems of their own, the last one
+        // shorter: no measure of the score is left off the pages.
+        if (last->lastMeasure + SystemsPerPage(document) * MeasuresPerSystem(document) > MeasureLimit) {
+            CarryMeasuresPastLastPage(view);
+            return;
+        }
         if (AppendPage(view) == 0) return;
     }
 }
