@@ -136,6 +136,18 @@ TEST_P(GridAtTheLimitTest, OnePageRebrokenAtTheLimitKeepsEveryMeasure) {
 INSTANTIATE_TEST_SUITE_P(Grids, GridAtTheLimitTest,
                          ::testing::Combine(::testing::Range(1, kGridMost + 1), ::testing::Range(1, kGridMost + 1)));
 
+// A new score whose first page of the grid would pass the limit has the measures
+// up to it, the system that would pass it ending at it.
+TEST_F(MeasureLimitTest, NewScoreOfAGridPastTheLimitStopsAtIt) {
+    NewScore(1, 8, 255);
+    EXPECT_EQ(doc_->header.measureCount, MeasureLimit);
+    EXPECT_EQ(LayoutFault(), "");
+    const std::vector<PageShape> shapes = Shapes();
+    ASSERT_FALSE(shapes.empty());
+    ASSERT_FALSE(shapes.back().systems.empty());
+    EXPECT_EQ(shapes.back().systems.back(), (std::pair<int, int>{766, MeasureLimit}));
+}
+
 // A blank page left after the page that ends at the limit has nothing to take: a
 // re-break from it frees it and needs no record, whichever allocation fails.
 class BlankPagePastTheLimitTest : public MeasureLimitTest, public ::testing::WithParamInterface<int> {};
