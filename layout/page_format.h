@@ -51,7 +51,9 @@ ScorePage* PageOfMeasure(ScoreDocument* document, int measure);
 bool IsLeftPage(const ScoreDocument* document, int pageIndex);
 
 // Re-breaks measures into systems and pages from a page on and renumbers; the
-// systems a page cannot hold between its margins go on to the next pages.
+// systems a page cannot hold between its margins go on to the next pages. The
+// system that would pass MeasureLimit ends at it; a page that starts past it has
+// nothing to hold and goes, with the pages after it.
 void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage* page);
 
 // From a page on (that page only without the all-pages flag): every system's staff
@@ -71,6 +73,8 @@ void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* pageRecord, int
 ScorePage* CreatePage(ScoreView* view, int index, int first);
 
 // AppendPage until the last page reaches the measure count (stops at a refusal).
+// Where a whole page of the grid would pass MeasureLimit, the measures left go on
+// systems of the grid after the last page instead, the last system shorter.
 void ExtendPagesToMeasureCount(ScoreView* view);
 
 // Inserts count measures before measure `at` (every staff gets cells copied from

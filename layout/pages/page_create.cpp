@@ -69,13 +69,15 @@ void MarkExportedSystem(const ScoreDocument* document, ScoreSystem* system, int 
         flags[staff] = static_cast<int8_t>(flags[staff] | kExportedSystemStaff);
 }
 
-// Appends `count` grid systems (indexes from `index`) to a page of page index
-// `pageIndex` from measure `first` on; false (the systems made stay on the page)
-// when a system could not be had.
-bool AddGridSystems(ScoreView* view, ScorePage* page, int pageIndex, int index, int count, int first) {
+// Appends up to `count` grid systems (indexes from `index`) to a page of page index
+// `pageIndex` from measure `first` on, as far as measure `through` (the system that
+// would pass it ends at it); false (the systems made stay on the page) when a
+// system could not be had.
+bool AddGridSystems(ScoreView* view, ScorePage* page, int pageIndex, int index, int count, int first,
+                    int through) {
     ScoreSystem* last = LastSystem(page);
-    for (int i = 0; i < count; ++i) {
-        const int length = GridSystemLength(view->document, pageIndex, index + i);
+    for (int i = 0; i < count && first <= through; ++i) {
+        const int length = std::min(GridSystemLength(view->document, pageIndex, index + i), through - first + 1);
         ScoreSystem* system = NewGridSystem(view, page, index + i, first, first + length - 1);
         if (system == nullptr) return false;
         MarkExportedSystem(view->document, system, pageIndex);
@@ -188,8 +190,8 @@ int BuildInitialScoreLayout(ScoreView* view) {
     first->lastMeasure = static_cast<uint16_t>(std::min<int>(perSystem, document->header.measureCount));
     first->x = LeftEdge(page);
     SpaceStaves(document, first);
-    const int more = std::max(0, document->header.measureCount / perSystem - 1);
-    const bool made = AddGridSystems(view, page, 0, 1, more, first->lastMeasure + 1);
+    const bool made =
+        AddGridSystems(view, page, 0, 1, systems - 1, first->lastMeasure + 1, document->header.measureCount);
     SetRangeFromSystems(page);
     document->header.pageCount = 1;
     view->currentPage = page;
@@ -213,7 +215,7 @@ ScorePage* CreatePage(ScoreView* view, int index, int first) {
     ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
     page->pageNumber = static_cast<int16_t>(before != nullptr ? before->pageNumber + 1 : 1);
     CopyPageMargins(page, IsLeftPage(document, index) ? document->leftMaster : document->rightMaster);
-    if (!AddGridSystems(view, page, index, 0, systems, first)) {
+    if (!AddGridSystems(view, page, index, 0, systems, first, MeasureLimit)) {
         FreePageRecord(page);
         ReportModuleLine("FMTPAGE", kSystemFailLine, kNoticeWord);
         return nullptr;
@@ -270,6 +272,13 @@ void ExtendPagesToMeasureCount(ScoreView* view) {
     for (int i = 0; i < kMaxChain; ++i) {
         ScorePage* last = LastPage(document);
         if (last == nullptr || last->lastMeasure >= document->header.measureCount) return;
+        // Where a whole page of the grid would pass the measure limit, the measures
+        // left (at most a page's worth) go on systems of their own, the last one
+        // shorter: no measure of the score is left off the pages.
+        if (last->lastMeasure + SystemsPerPage(document) * MeasuresPerSystem(document) > MeasureLimit) {
+            CarryMeasuresPastLastPage(view);
+            return;
+        }
         if (AppendPage(view) == 0) return;
     }
 }

@@ -1,10 +1,11 @@
 // Re-breaking the score into systems and pages from a page on (ReformatFromPage):
 // every system gets the layout's number of measures, pages take the layout's
 // number of systems (or, where the options give breaks, each page its given
-// systems of their given measure counts), pages are created at the end as needed within the measure
-// limit (all of them, and the measures the last page names, had before anything
-// moves: without them the re-break is refused with the low-memory box) and the
-// pages left over are freed; then the pages are laid out again.
+// systems of their given measure counts), pages are created at the end as needed
+// up to the measure limit, where the last system ends shorter (all of them, and the
+// measures the last page names, had before anything moves: without them the
+// re-break is refused with the low-memory box) and the pages left over are freed;
+// then the pages are laid out again.
 // Systems that exist are kept with their staves (hidden staves stay hidden); the
 // staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
 // only the given page is re-broken and the later pages are shifted, the measures
@@ -65,26 +66,30 @@ void FreePagesAfter(ScorePage* page) {
     }
 }
 
-// How many of the systems (measure counts), from measure `first` on, end within
-// the measure limit.
-size_t SystemsUnderLimit(int first, const std::vector<int>& systems) {
+// The systems (measure counts) from measure `first` on as far as the measure
+// limit: the one that would pass it ends at it, those after it go.
+void CutAtLimit(int first, std::vector<int>* systems) {
     size_t fit = 0;
-    for (int next = first; fit < systems.size() && next + systems[fit] - 1 <= MeasureLimit; ++fit)
-        next += systems[fit];
-    return fit;
+    for (int next = first; fit < systems->size() && next <= MeasureLimit; ++fit) {
+        int& count = (*systems)[fit];
+        count = std::min(count, MeasureLimit - next + 1);
+        next += count;
+    }
+    systems->resize(fit);
 }
 
 // Refills a page with systems of the given measure counts from measure `first`:
 // the page's own systems are kept (their staves as they are) and take the next
 // measures in turn, new systems (spare ones first) are made up to the count of
-// systems and systems beyond it are freed. The measure after the page's last, or 0 when nothing more
-// fits under the measure limit (the page is then left without systems).
+// systems and systems beyond it are freed. The systems are as the plan cut them at
+// the measure limit. The measure after the page's last, or 0 when the page was
+// given no system (it is then left without systems).
 int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>& systems,
              SpareRecords* spares = nullptr) {
     ScoreSystem* system = page->firstSystem.get();
     ScoreSystem* last = nullptr;
     int next = first;
-    const int fit = static_cast<int>(SystemsUnderLimit(first, systems));
+    const int fit = static_cast<int>(systems.size());
     for (int i = 0; i < fit; ++i) {
         const int measures = systems[static_cast<size_t>(i)];
         const int lastMeasure = next + measures - 1;
@@ -280,7 +285,7 @@ PagePlan PlanPagesFrom(ScoreDocument* document, ScorePage* page, const Grid& gri
     PagePlan plan;
     for (; index < kMaxChain; ++index) {
         std::vector<int> systems = SystemsOfPage(grid, plan.size());
-        systems.resize(SystemsUnderLimit(next, systems));
+        CutAtLimit(next, &systems);
         if (systems.empty() && !plan.empty()) break;
         for (int count : systems) next += count;
         plan.push_back(std::move(systems));
@@ -300,10 +305,9 @@ bool DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
     SpareRecords spares;
     if (!spares.Reserve(view, page, plan, CountSystems(page))) return false;
     // The last page's grid may run past the measure count: the measures it names
-    // are made first (a page that takes nothing under the limit still takes one).
+    // are made first.
     const int start = DealStart(document, page);
-    const int needed = std::max(PlanEnd(start, plan), std::min(start, MeasureLimit));
-    if (AddMeasures(view, needed) == 0) return false;  // reported, the count as it was
+    if (AddMeasures(view, PlanEnd(start, plan)) == 0) return false;  // reported, the count as it was
     FreePagesAfter(page);
     int next = start;
     ScorePage* last = page;
@@ -328,16 +332,14 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
     }
     const NewScoreBlock layoutBefore = document->header.newScoreBlock;
     ApplyLayout(document, applied);
-    if (!DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks})) {
+    if (DealStart(document, page) > MeasureLimit) {
+        // The pages before this one hold every measure up to the limit: it and the
+        // pages after it have nothing to hold and go, the others as they are.
+        page = GetPageAt(document, GetPageIndex(document, page) - 1);
+        FreePagesAfter(page);
+    } else if (!DealPagesFrom(view, page, Grid{MeasuresPerSystem(document), SystemsPerPage(document), options->breaks})) {
         document->header.newScoreBlock = layoutBefore;  // refused: the layout as it was
         return;
-    }
-    if (page->firstSystem.get() == nullptr) {
-        // Not even the given page fits under the measure limit: it takes one
-        // system of the measures after the page before it.
-        ScorePage* before = page->previous.get();
-        const int first = before != nullptr ? before->lastMeasure + 1 : 1;
-        FillPage(view, page, std::min(first, MeasureLimit), std::vector<int>{1});
     }
     FitSystemsToPages(view, page);  // the grid's systems may be too many for a page
     document->header.pageCount =

@@ -64,12 +64,10 @@ TEST_F(PageFormatTest, AppendPageRefusedPastTheMeasureLimit) {
     NewScore(1, 4, 4);
     ASSERT_EQ(AddMeasures(view_, 1012), 1);
     ExtendPagesToMeasureCount(view_);
-    // Pages stop at 1,008: a further page would end at 1,024.
-    EXPECT_EQ(pages::LastPage(doc_)->lastMeasure, 1008);
-    // A last page ending at 1,012: the next would end at 1,028, past 1,016.
-    ScorePage* last = pages::LastPage(doc_);
-    last->lastMeasure = 1012;
-    pages::LastSystem(last)->lastMeasure = 1012;
+    // Whole pages reach 1,008 (a further one would end at 1,024): the last four
+    // measures take a page of one system.
+    EXPECT_EQ(Shapes().back(), (PageShape{1009, 1012, Systems{{1009, 1012}}}));
+    // From the last page ending at 1,012 the next would end at 1,028, past 1,016.
     const int pagesBefore = doc_->header.pageCount;
     EXPECT_EQ(AppendPage(view_), 0);
     EXPECT_EQ(doc_->header.pageCount, pagesBefore);
