@@ -12,6 +12,8 @@ function(ql_add_desktop_tests)
   # The NIFF writer makes the scenarios' .nif files.
   add_executable(desktop_tests ${sources} ${CMAKE_SOURCE_DIR}/interchange/niff/niff_writer.cpp
     ${CMAKE_SOURCE_DIR}/interchange/niff/niff_schema.cpp ${CMAKE_SOURCE_DIR}/platform/sys/file_io.cpp)
+  ql_precompile_tests(desktop_tests)
+  ql_test_program(desktop_tests)
   target_include_directories(desktop_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(desktop_tests PRIVATE PkgConfig::QL_XTEST ZLIB::ZLIB GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(desktop_tests PRIVATE QL_PROGRAM_DIR="${QL_PROGRAM_DIR}")
