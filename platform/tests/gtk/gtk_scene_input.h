@@ -31,7 +31,8 @@ void SettleDisplay();
 cairo_surface_t* DrawTopLevel(WindowHandle window);
 
 // Differences between where GTK has put the widgets of `top` and its subtree and
-// where the model says the windows are; empty when they agree.
+// where the model says the windows are, once the display has settled; empty when
+// they agree.
 std::string GeometryMismatches(WindowHandle top);
 
 }  // namespace ql::testing

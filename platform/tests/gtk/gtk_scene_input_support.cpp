@@ -5,7 +5,9 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "platform/gtk/gtk_menus.h"
 #include "platform/ui/mdi_frame.h"
@@ -259,12 +261,26 @@ void CheckPeer(WindowHandle window, std::ostringstream& out) {
     for (WindowHandle child : win::ChildWindows(window)) CheckPeer(child, out);
 }
 
-}  // namespace
-
-std::string GeometryMismatches(WindowHandle top) {
+std::string MismatchesNow(WindowHandle top) {
     std::ostringstream out;
     CheckPeer(top, out);
     return out.str();
+}
+
+}  // namespace
+
+// GTK allocates sizes on its frame clock and hears the X server's configure events
+// when they come: on a loaded machine a widget can still stand unallocated after the
+// settling rounds. Mismatches count only when they outlast a second more of settling.
+std::string GeometryMismatches(WindowHandle top) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    std::string mismatches = MismatchesNow(top);
+    while (!mismatches.empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        SettleDisplay();
+        mismatches = MismatchesNow(top);
+    }
+    return mismatches;
 }
 
 }  // namespace ql::testing
