@@ -114,6 +114,7 @@ constexpr int kNoVoiceBack = kVoiceCount;  // every voice was drawn away
 // them when it is kNoVoiceBack, none without a cell). That voice is left out: it
 // still holds what it held before the edit.
 void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, MeasureCell* cell, int drawnAway) {
+    const ScopedPaintingGuard guard;
     BeginHighlightDraw(view);
     if (log.IsEmpty()) {
         RedrawCurrentMeasure(view);
@@ -268,12 +269,12 @@ void RedrawNotesLinked(ScoreView* view, EventRecord* chord) {
 
 void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord) {
     if (view == nullptr || chord == nullptr) return;
-    const PaperBoxLog log;
-    DrawInBracket(view, [chord](ScoreView* v) { Saved(v, [&] { DrawNoteGroup(v, chord); }); });
-    BeginViewDraw(view);
-    MeasureCell* cell = CurrentCellOf(view);
-    UnderPaperBack(view, log, cell, cell != nullptr ? FindVoiceOfEvent(cell, chord, 0) : kNoVoiceBack);
-    EndViewDraw(view);
+    DrawInBracket(view, [chord](ScoreView* v) {
+        const PaperBoxLog log;
+        Saved(v, [&] { DrawNoteGroup(v, chord); });
+        MeasureCell* cell = CurrentCellOf(v);
+        UnderPaperBack(v, log, cell, cell != nullptr ? FindVoiceOfEvent(cell, chord, 0) : kNoVoiceBack);
+    });
 }
 
 void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord) {

@@ -24,6 +24,7 @@
 #include "notes/entry/note_drag.h"
 #include "notes/entry/note_edits.h"
 #include "notes/respell/respell.h"
+#include "notes/stems/stems.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "notes/tests/entry/entry_fixture.h"
 #include "notes/ties/ties.h"
@@ -333,22 +334,34 @@ TEST_F(EntryRedraw, KeysThatReshapeANoteDrawItsOldImageAway) {
     }
 }
 
-// A note of voice 1 a step below a note of voice 0 shares the box of its head: a key
-// on the voice-0 note takes that box off the paper, and voice 1's head comes back
-// whole.
+// A note of voice 1 a step below a note of voice 0 shares the box of its head: an
+// edit of the voice-0 note takes that box off the paper, whether its voice is drawn
+// away (a key) or its chord alone (the enharmonic change), and voice 1's head comes
+// back whole.
 TEST_F(EntryRedraw, AnotherVoicesHeadInsideABoxDrawnAwayComesBack) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    EventRecord* upper = Note(0, 0, kQuarter, kEntryStep);
-    Note(1, 0, kQuarter, kEntryStep + 1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
-    ASSERT_EQ(KeyWhileChosen(upper, 'S'), 1);
-    ASSERT_NE(upper->word2 & kStaccatoBit, 0);
-    int missing = 0;
-    int grey = 0;
-    EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
-    EXPECT_EQ(missing, 0) << "voice 1's head has a hole where voice 0's head was drawn away";
-    EXPECT_EQ(grey, 0);
+    for (const bool wholeVoice : {true, false}) {
+        SCOPED_TRACE(wholeVoice ? "staccato key" : "enharmonic change");
+        TearDown();
+        SetUp();
+        EventRecord* upper = Note(0, 0, kQuarter, kEntryStep);
+        EventRecord* lower = Note(1, 0, kQuarter, kEntryStep + 1);
+        for (EventRecord* note : {upper, lower}) UpdateBeamForNote(view_, note);  // stems by the voices' rule
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        const std::vector<uint8_t> before = PoolBytes();
+        if (wholeVoice) {
+            ASSERT_EQ(KeyWhileChosen(upper, 'S'), 1);
+        } else {
+            EnharmonicChangeCommand(view_, upper, view_->currentCell, 0);
+        }
+        ASSERT_NE(PoolBytes(), before) << "the note was not changed";
+        int missing = 0;
+        int grey = 0;
+        EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
+        EXPECT_EQ(missing, 0) << "voice 1's head has a hole where voice 0's ink was drawn away";
+        EXPECT_EQ(grey, 0);
+    }
 }
 
 // X on a chosen note of the upper of two staves shows it on the lower staff at once,
