@@ -18,6 +18,7 @@
 #include "display/linked_views.h"
 #include "display/system_drawing_internal.h"
 #include "display/view_location.h"
+#include "display/visible_systems.h"
 #include "notes/entry/note_cursor.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
@@ -155,10 +156,9 @@ PaintArea PaintedArea(const ScoreView* view) {
 
 void SetClipBandFromRect(const PaintArea& rect) {
     PainterState& painter = State().display.painter;
-    const int64_t top = static_cast<int64_t>(rect.top) - kBandAbove;
-    const int64_t bottom = static_cast<int64_t>(rect.bottom) + kBandBelow;
-    painter.bandTop = static_cast<int32_t>(std::max<int64_t>(top, kLogicalOrigin));
-    painter.bandBottom = static_cast<int32_t>(std::min<int64_t>(bottom, kLogicalMax));
+    const StaffBand band = StaffBandAround(rect.top, rect.bottom);
+    painter.bandTop = band.top;
+    painter.bandBottom = band.bottom;
 }
 
 void SetClipSlotRange(ScoreView* view, const PaintArea& rect) {

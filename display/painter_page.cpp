@@ -23,6 +23,7 @@
 #include "display/system_drawing.h"
 #include "display/system_drawing_internal.h"
 #include "display/view_location.h"
+#include "display/visible_systems.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_format.h"
@@ -99,16 +100,10 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
 }
 
 // True when some part of the system lies inside the band.
-bool IsSystemInBand(ScoreView* view, const ScoreSystem* system, int firstShown, int lastShown) {
+bool IsSystemInBand(ScoreView* view) {
     const PainterState& painter = State().display.painter;
     if (IsPrinting() && painter.paintRectActive) return true;
-    sysdraw::Grid grid;
-    if (!OpenGrid(view, &grid)) return false;
-    const int64_t top =
-        int64_t{sysdraw::StaffY(grid, firstShown)} - sysdraw::StaffHeight(grid, firstShown);
-    const int64_t bottom = sysdraw::StaffY(grid, lastShown);
-    (void)system;
-    return top <= painter.bandBottom && bottom >= painter.bandTop;
+    return CurrentSystemInBand(view, StaffBand{painter.bandTop, painter.bandBottom});
 }
 
 void DrawPageSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, const PaintArea& area,
@@ -117,7 +112,7 @@ void DrawPageSystem(ScoreView* view, ScorePage* page, ScoreSystem* system, const
     int firstShown = 1;
     int lastShown = 1;
     ShownStaffRange(view, system, &firstShown, &lastShown);
-    if (!IsSystemInBand(view, system, firstShown, lastShown)) return;
+    if (!IsSystemInBand(view)) return;
     PlaceSystemForScreen(view, page, system);
     SetClipSlotRange(view, area);
     for (int staff = firstShown; staff <= lastShown; ++staff) {

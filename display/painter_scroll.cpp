@@ -21,6 +21,7 @@
 #include "display/system_drawing.h"
 #include "display/system_drawing_internal.h"
 #include "display/view_location.h"
+#include "display/visible_systems.h"
 #include "layout/page_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
@@ -35,11 +36,8 @@ namespace {
 constexpr int kMaxListNodes = 1 << 16;
 
 bool IsStaffInBand(ScoreView* view, int staff) {
-    sysdraw::Grid grid;
-    if (!OpenGrid(view, &grid)) return false;
-    const int32_t y = sysdraw::StaffY(grid, staff);
     const PainterState& painter = State().display.painter;
-    return y >= painter.bandTop && y <= painter.bandBottom;
+    return StaffLineInBand(view, staff, StaffBand{painter.bandTop, painter.bandBottom});
 }
 
 // Guide lines (type 52) of an item list get Update.

@@ -1,6 +1,5 @@
 // Arming, binding and disarming a tool; the standard handler of the object tools;
-// the editor's dialogs; focusing the hovered object for a key; and the
-// re-collection of the hit records over the visible systems.
+// the editor's dialogs; and focusing the hovered object for a key.
 #include "core/draw/draw_surface.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
@@ -34,93 +33,6 @@ constexpr int kIdlePart = 2;
 constexpr const char* kIdleText = "Ready";
 constexpr const char* kBlank = " ";
 constexpr int32_t kNoteSideOffset = 19;  // logical units beside a note for a key focus
-constexpr int kSystemLimit = 1 << 10;
-constexpr int32_t kSystemBand = 1 << 14;  // a system's staves reach at most this far down
-
-// Frees the chains of list A and B except the focused object's, whose owners
-// forget them; hover and status records go with them.
-void EmptyListsKeepingFocus(SelectionState* s) {
-    const ScoreObject* keep = FocusedObject();
-    HitRecord* kept = nullptr;
-    for (HitRecord* head : {&s->listAHead, &s->listBHead}) {
-        HitRecord* tail = head == &s->listAHead ? &s->listATail : &s->listBTail;
-        HitRecord* r = head->next.get();
-        for (int n = 0; r != nullptr && r != tail && n < 1 << 16; ++n) {
-            HitRecord* next = r->next.get();
-            ScoreObject* owner = r->owner.get();
-            if (owner != nullptr && owner == keep) {
-                kept = r;
-            } else {
-                if (owner != nullptr && owner->handleChain.get() == r) owner->handleChain = {};
-                FreeHitRecordChain(r);
-                FreeHitRecord(r);
-            }
-            r = next;
-        }
-        ResetHitList(*head, *tail);
-    }
-    if (kept != nullptr) AppendHitRecord(&s->listATail, kept);
-    ReleaseFollowedObjects(s, keep);  // they go with their records
-    s->hoverListRecord = {};
-    s->hoverRecord = {};
-    s->statusRecord = {};
-    s->hoverFlag = 0;
-    s->hoverObject = {};
-}
-
-bool SystemIsVisible(const ScoreView* view, const ScoreSystem* system) {
-    const gfx::Rect& v = view->visibleRect;
-    if (v.bottom <= v.top) return true;  // no visible band known: every system
-    return system->y <= v.bottom && system->y >= v.top - kSystemBand;
-}
-
-// The view's current location, exactly as it was, for a walk that moves it: every
-// field the location setters write comes back on every path.
-class ViewLocationSnapshot {
-  public:
-    explicit ViewLocationSnapshot(ScoreView* view)
-        : view_(view),
-          system_(view->currentSystem),
-          staffRecord_(view->currentStaffRecord),
-          cell_(view->currentCell),
-          voiceChain_(view->voiceChain),
-          staffY_(view->staffY),
-          staff_(view->currentStaff),
-          measure_(view->currentMeasure),
-          slot_(view->currentSlot),
-          length_(view->currentMeasureLength),
-          voiceMask_(view->voiceMask),
-          position_(view->positionWord) {}
-    ~ViewLocationSnapshot() {
-        view_->currentSystem = system_;
-        view_->currentStaffRecord = staffRecord_;
-        view_->currentCell = cell_;
-        view_->voiceChain = voiceChain_;
-        view_->staffY = staffY_;
-        view_->currentStaff = staff_;
-        view_->currentMeasure = measure_;
-        view_->currentSlot = slot_;
-        view_->currentMeasureLength = length_;
-        view_->voiceMask = voiceMask_;
-        view_->positionWord = position_;
-    }
-    ViewLocationSnapshot(const ViewLocationSnapshot&) = delete;
-    ViewLocationSnapshot& operator=(const ViewLocationSnapshot&) = delete;
-
-  private:
-    ScoreView* view_;
-    ScoreSystem* system_;
-    StaffRecord* staffRecord_;
-    MeasureCell* cell_;
-    EventRecord* voiceChain_;
-    int32_t staffY_;
-    int32_t staff_;
-    int32_t measure_;
-    int32_t slot_;
-    int32_t length_;
-    uint8_t voiceMask_;
-    uint32_t position_;
-};
 
 // Status part 0 names the armed tool: "<object name> tool", or "tool" for a type without a name.
 void ShowToolName(int objectType) {
@@ -129,32 +41,6 @@ void ShowToolName(int objectType) {
 }
 
 }  // namespace
-
-void RedrawFocusAcrossSystems(ScoreView* view) {
-    SelectionState* s = Sel();
-    if (s == nullptr || view == nullptr || view->document == nullptr || view->currentPage == nullptr)
-        return;
-    if (State().program.ShutdownFlag || ToolSwitches().busy != 0 || s->toolType == TypeCode(ObjectType::Area))
-        return;
-    const ViewLocationSnapshot saved(view);
-    // Unless the state is reset after this message, the walk marks itself as a
-    // collection in progress for its whole length (tools of behaviour codes 3 and 4
-    // collect nothing meanwhile).
-    if (s->resetAfterMessage == 0) State().input.CollectingAcrossSystems = 1;
-    EmptyListsKeepingFocus(s);
-    const int staves = view->document->header.staffCount;
-    int n = 0;
-    for (ScoreSystem* system = view->currentPage->firstSystem.get(); system != nullptr && n < kSystemLimit;
-         system = system->next.get(), ++n) {
-        if (!SystemIsVisible(view, system)) continue;
-        for (int staff = 1; staff <= staves; ++staff)
-            for (int m = system->firstMeasure; m <= system->lastMeasure && m > 0; ++m) {
-                SetCurrentMeasureQuick(view, staff, m);
-                CollectHitRecordsAtLocation(view);
-            }
-    }
-    State().input.CollectingAcrossSystems = 0;
-}
 
 int BindArmedTool(ScoreView* view, win::Message /*message*/, platform::WindowHandle /*window*/,
                   int /*objectType*/) {

@@ -52,6 +52,10 @@ int LastUsedMeasure(ScoreDocument* document);
 // length of the time signature in force, its width and its number. Refused at
 // MeasureLimit (notice and beep). 1 on success, 0 when refused or out of memory.
 int AppendMeasureRecord(ScoreDocument* document);
+// Takes appended measures back down to `count` measures: the spare cells and
+// records made for the measures above it are freed, the four spares after `count`
+// kept; nothing when the count is not above `count`.
+void DropAppendedMeasures(ScoreDocument* document, int count);
 
 // ---- Widths ----
 

@@ -1,5 +1,6 @@
 // The measure table (module FMTMEAS): clearing a record, the display numbers of the
-// records after the score, the last measure with contents, and appending a measure.
+// records after the score, the last measure with contents, and appending measures
+// (and taking appended ones back).
 //
 // The table has MaxMeasures records; the score uses 1..count and keeps four spare
 // records (count + 1 .. count + 4) with their cells, so that editing at the end
@@ -124,8 +125,10 @@ int AppendMeasureRecord(ScoreDocument* document) {
         return 0;
     }
     const int spare = count + kSpareMeasures + 1;
+    const int reports = LowMemoryReportCount();
     if (!MakeSpareCells(document, spare)) {
-        ReportLowMemory("FMTPAGE", kAppendReportLine);
+        // One box for the failure: a cell's own list may have shown it already.
+        if (LowMemoryReportCount() == reports) ReportLowMemory("FMTPAGE", kAppendReportLine);
         return 0;
     }
     MeasureRecord* table = document->measureTable.get();
@@ -141,6 +144,23 @@ int AppendMeasureRecord(ScoreDocument* document) {
             FreeCell(document, cells->cells[spare + 1]);
     SetDocumentModified(document);
     return 1;
+}
+
+void DropAppendedMeasures(ScoreDocument* document, int count) {
+    if (document == nullptr || !document->measureTable || count < 0) return;
+    const int top = document->header.measureCount;
+    if (count >= top) return;
+    // The measures above `count` were spare or appended: the spares stay where they
+    // were, the records and cells made beyond them go.
+    MeasureRecord* table = document->measureTable.get();
+    for (int spare = count + kSpareMeasures + 1; spare <= top + kSpareMeasures && spare < MaxMeasures; ++spare) {
+        for (int staff = 0; staff <= document->header.staffCount; ++staff)
+            if (CellHandleArray* cells = CellArrayOf(StaffRecordOf(document, staff))) FreeCell(document, cells->cells[spare]);
+        FreeSpacingList(table[spare].spacing);
+        ClearMeasureRecord(&table[spare], document->internalDistances);
+    }
+    document->header.measureCount = static_cast<uint16_t>(count);
+    RebuildMeasureIndex(document);
 }
 
 }  // namespace ql

@@ -48,7 +48,8 @@ bool IsPageListSound(ScoreDocument* document);
 
 // A blank page (no systems) linked after `page`, with the master margins of its
 // index and the number after the page's; the pages after it move on by one number
-// while their numbers ran on, and the page count grows by one. Null when no record.
+// while their numbers ran on, and the page count grows by one. Null, nothing
+// changed, when the record or its margin element cannot be had.
 ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page);
 // The same with a blank page record already had (constructed, not linked).
 ScorePage* LinkPageAfter(ScoreDocument* document, ScorePage* page, ScorePage* blank);

@@ -4,6 +4,8 @@
 // changed, and giving the measures past the last page's end systems of their own.
 #pragma once
 
+#include "layout/page_records.h"
+
 namespace ql {
 
 struct ScoreView;
@@ -21,13 +23,29 @@ bool PageSystemsFit(ScoreView* view, const ScorePage* page);
 // systems moved, or -1 when a page could not be had (the pages stay sound).
 int FitSystemsToPages(ScoreView* view, ScorePage* page);
 
+// The records had for carrying the measures past the last page: the systems
+// planned for the last page, then for each page added after it, and their records.
+struct CarryRecords {
+    pages::PagePlan plan;
+    pages::SpareRecords records;
+};
+
+// Plans the carry of the measures past the last page as it will be once the
+// caller has moved the last page's end back by `shift` measures (the measure count
+// staying), and has its records; with `ownPage` the measures start a page of their
+// own. False when a record cannot be had: the low-memory box has been shown, and
+// the caller refuses its edit with nothing changed.
+bool ReserveCarry(ScoreView* view, int shift, bool ownPage, CarryRecords* carry);
+
 // The measures after the last page's last measure (up to the measure count) go on
 // new systems of the document's measures per system (the last one shorter), on the
 // last page up to its systems per page, then on blank pages added at the end; a
 // blank last page takes them first, and one left blank goes. The pages that took
 // systems are fitted (FitSystemsToPages). No measure is added. The number of
-// measures placed, or -1 when a record could not be had (reported).
+// measures placed; -1, nothing placed, when a record could not be had (the
+// low-memory box shown). The second form places them as reserved.
 int CarryMeasuresPastLastPage(ScoreView* view);
+int CarryMeasuresPastLastPage(ScoreView* view, CarryRecords* carry);
 
 // Moves the last system of `page` to the top of the page after it, which must be
 // in the list; both pages keep their ranges, counts and system indexes right and

@@ -100,7 +100,8 @@ void RenumberMeasuresFrom(ScoreDocument* document, int measure, int firstNumber)
 // Extends the measure count to n (at most MaxMeasures - 8), creating cells in
 // every staff; nothing when n is not above the count. Unless a MIDI file is being
 // written, the scroll bars of the view and its linked views take the new count.
-// Non-zero on success.
+// Non-zero on success; 0 when a record cannot be had (the low-memory box shown),
+// the measures made so far taken back and the count as it was.
 int AddMeasures(ScoreView* view, int n);
 
 // Removes the pages at the end of the score that hold no music: from the last page

@@ -1,15 +1,17 @@
 // Test fixture of the editing tests: a fresh program state with a one-staff score of
-// four measures on one page, a selection state, a window whose backing store the
-// view draws on, and a box object class registered under the Box type: a page
-// object with two corner handles (kinds 1 and 2) and a centre handle (kind 3) that
-// moves the whole box. Its tracking outline is drawn in XOR and it paints nothing,
-// so that after any balanced sequence of feedback the window is as it was.
-// Helpers send synthesised mouse and key messages to the tool mouse processor.
+// four measures on one page (a subclass may ask for more staves and systems), a
+// selection state, a window whose backing store the view draws on, and a box object
+// class registered under the Box type: a page object with two corner handles (kinds 1
+// and 2) and a centre handle (kind 3) that moves the whole box. Its tracking outline
+// is drawn in XOR and it paints nothing, so that after any balanced sequence of
+// feedback the window is as it was. Helpers send synthesised mouse and key messages
+// to the tool mouse processor.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/model/score_document.h"
@@ -48,6 +50,7 @@ struct BoxCalls {
     std::vector<const ScoreObject*> painted;  // Paint, in order
     std::vector<int> followedStaves;          // FollowLocation: the view's staff each time
     std::vector<uint8_t> handleVoiceMasks;    // BuildHandles: the view's voice mask each time
+    std::function<void(ScoreObject*, ScoreView*)> onBuildHandles;  // runs first in BuildHandles
 };
 extern BoxCalls g_boxCalls;
 
@@ -83,6 +86,7 @@ class EditingTest : public ::testing::Test {
     std::vector<uint32_t> Pixels() const;
 
     int staffCount_ = 1;  // staves of the score SetUp builds (a subclass may set more)
+    int systemCount_ = 1;  // systems of its one page, four measures each
     ScoreView* view_ = nullptr;
     ScoreDocument* doc_ = nullptr;
     platform::WindowHandle window_{};

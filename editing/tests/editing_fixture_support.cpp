@@ -88,6 +88,7 @@ void ConstructBox(ScoreObject* box) {
 class BoxClass final : public ScoreObjectClass {
   public:
     HitRecord* BuildHandles(ScoreObject* box, ScoreView* view) const override {
+        if (g_boxCalls.onBuildHandles) g_boxCalls.onBuildHandles(box, view);
         g_boxCalls.handleVoiceMasks.push_back(view->voiceMask);
         const BoxBody b = BodyOf(box);
         HitRecord* first = NewHandle(view, box, kCornerKind, {b.left, b.top});
@@ -214,7 +215,7 @@ void EditingTest::SetUp() {
     LinkView(view_);
     State().documents.ActiveView = view_;
     doc_ = AllocDocument();
-    ASSERT_TRUE(beatmap_score::Build(doc_, view_, staffCount_, {1}, 4));
+    ASSERT_TRUE(beatmap_score::Build(doc_, view_, staffCount_, {systemCount_}, 4));
     ASSERT_NE(doc_->prototypes[kBoxType], nullptr);
     if (PageObjectListOf(view_) == nullptr) view_->pageObjects = AllocRootObject();
     window_ = ::ql::testing::OpenPlainWindow("QLEditingTest", kWindowWidth, kWindowHeight);

@@ -1,5 +1,5 @@
 // The extent and numbering of the measure table (module FMTPAGE): adding measures
-// at the end (the views' measure scroll bars follow), inserting measures in the
+// at the end, all or none (the views' measure scroll bars follow), inserting measures in the
 // middle with a full roll-back on a failed allocation, and renumbering from a
 // measure or from the view's page.
 #include <algorithm>
@@ -99,8 +99,12 @@ int AddMeasures(ScoreView* view, int n) {
     if (document == nullptr || !document->measureTable) return 0;
     n = std::min(n, MeasureLimit);
     const int before = document->header.measureCount;
-    while (document->header.measureCount < n)
-        if (AppendMeasureRecord(document) == 0) return 0;
+    while (document->header.measureCount < n) {
+        if (AppendMeasureRecord(document) == 0) {
+            DropAppendedMeasures(document, before);  // all or nothing: the count as it was
+            return 0;
+        }
+    }
     RebuildMeasureIndex(document);
     // The scroll view's bar counts measures; a file being written shows nothing.
     if (document->header.measureCount != before && State().files.MidiFileExporting == 0) SetViewScrollBars(view);

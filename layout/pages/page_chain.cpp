@@ -11,6 +11,7 @@
 #include "core/model/score_document.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
+#include "layout/page_records.h"
 #include "layout/spacing/spacing_collect.h"
 #include "shell/preference_defaults.h"
 
@@ -104,7 +105,7 @@ bool IsPageListSound(ScoreDocument* document) {
 }
 
 ScorePage* LinkBlankPageAfter(ScoreDocument* document, ScorePage* page) {
-    ScorePage* blank = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
+    ScorePage* blank = NewBlankPageRecord(page);
     if (blank == nullptr) return nullptr;
     return LinkPageAfter(document, page, blank);
 }

@@ -21,7 +21,6 @@ using namespace pages;
 namespace {
 
 constexpr int kNoPageLine = 1880;
-constexpr int kNoSystemLine = 1884;
 constexpr char kNoticeWord[] = "Notice: ";
 
 }  // namespace
@@ -48,15 +47,41 @@ int FitSystemsToPages(ScoreView* view, ScorePage* page) {
 
 namespace {
 
-// A new system of the grid after the page's last (or as its first) for
-// first..last; false (reported) without a record.
-bool AppendGridSystem(ScoreView* view, ScorePage* page, int first, int last) {
-    ScoreSystem* tail = LastSystem(page);
-    ScoreSystem* system = NewGridSystem(view, page, CountSystems(page), first, last);
-    if (system == nullptr) {
-        ReportModuleLine("FMTPAGE", kNoSystemLine, kNoticeWord);
-        return false;
+// The last measure on a page once the measures past it are carried: a blank last
+// page continues after the page before it.
+int EndOnPages(const ScorePage* last) {
+    if (last->firstSystem) return last->lastMeasure;
+    const ScorePage* before = last->previous.get();
+    return before != nullptr ? before->lastMeasure : 0;
+}
+
+// The systems (measure counts) of the measures end+1..count: on the last page
+// while it holds fewer than the systems per page (it holds `systemsOnLast`), then
+// on pages of their own.
+PagePlan PlanCarry(const ScoreDocument* document, int end, int systemsOnLast) {
+    const int count = document->header.measureCount;
+    const int perSystem = MeasuresPerSystem(document);
+    const int perPage = SystemsPerPage(document);
+    PagePlan plan(1);
+    int onPage = systemsOnLast;
+    for (int first = std::max(end, 0) + 1; first <= count && plan.size() < static_cast<size_t>(kMaxChain);) {
+        if (onPage >= perPage) {
+            plan.emplace_back();
+            onPage = 0;
+        }
+        const int measures = std::min(perSystem, count - first + 1);
+        plan.back().push_back(measures);
+        ++onPage;
+        first += measures;
     }
+    return plan;
+}
+
+// Puts a system after the page's last (or as its first) for first..last.
+void AppendGridSystem(ScoreDocument* document, ScorePage* page, ScoreSystem* system, int first, int last) {
+    ScoreSystem* tail = LastSystem(page);
+    PlaceGridSystem(page, system, CountSystems(page), first, last);
+    MarkUnchangedTime(document, system);
     if (tail != nullptr) {
         LinkSystemsAfter(tail, system);
     } else {
@@ -65,40 +90,48 @@ bool AppendGridSystem(ScoreView* view, ScorePage* page, int first, int last) {
     }
     page->systemCount = static_cast<uint16_t>(CountSystems(page));
     page->lastMeasure = static_cast<uint16_t>(last);
-    return true;
 }
 
 }  // namespace
 
+bool ReserveCarry(ScoreView* view, int shift, bool ownPage, CarryRecords* carry) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    ScorePage* last = LastPage(document);
+    if (last == nullptr) return true;
+    ScopedPoolSet pools(document->pools);
+    const int systemsOnLast = ownPage ? SystemsPerPage(document) : CountSystems(last);
+    carry->plan = PlanCarry(document, EndOnPages(last) - shift, systemsOnLast);
+    return carry->records.Reserve(view, last, carry->plan, 0);
+}
+
 int CarryMeasuresPastLastPage(ScoreView* view) {
+    CarryRecords carry;
+    if (!ReserveCarry(view, 0, false, &carry)) return -1;
+    return CarryMeasuresPastLastPage(view, &carry);
+}
+
+int CarryMeasuresPastLastPage(ScoreView* view, CarryRecords* carry) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     ScorePage* page = LastPage(document);
     if (page == nullptr) return 0;
-    ScorePage* before = page->previous.get();
-    // A blank last page continues after the page before it.
-    const int end = page->firstSystem ? page->lastMeasure : before != nullptr ? before->lastMeasure : 0;
+    const int end = EndOnPages(page);
     const int count = document->header.measureCount;
     ScopedPoolSet pools(document->pools);
     ScorePage* const firstChanged = page;
-    const int perSystem = MeasuresPerSystem(document);
-    int placed = 0;
-    for (int i = 0; end + placed < count && i < kMaxChain; ++i) {
-        if (CountSystems(page) >= SystemsPerPage(document)) {
-            ScorePage* blank = LinkBlankPageAfter(document, page);
-            if (blank == nullptr) {
-                ReportModuleLine("FMTPAGE", kNoPageLine, kNoticeWord);
-                placed = -1;
-                break;
-            }
-            page = blank;
+    int next = end + 1;
+    for (size_t i = 0; i < carry->plan.size() && next <= count; ++i) {
+        if (i > 0) {
+            ScorePage* blank = carry->records.TakePage();
+            if (blank == nullptr) break;
+            page = LinkPageAfter(document, page, blank);
         }
-        const int first = end + placed + 1;
-        const int last = std::min(count, first + perSystem - 1);
-        if (!AppendGridSystem(view, page, first, last)) {
-            placed = -1;
-            break;
+        for (size_t k = 0; k < carry->plan[i].size() && next <= count; ++k) {
+            ScoreSystem* system = carry->records.TakeSystem();
+            if (system == nullptr) break;
+            const int last = std::min(count, next + carry->plan[i][k] - 1);
+            AppendGridSystem(document, page, system, next, last);
+            next = last + 1;
         }
-        placed += last - first + 1;
     }
     // A blank page left without a system goes again.
     if (!page->firstSystem && page->previous.get() != nullptr && page != document->firstPage) {
@@ -110,7 +143,7 @@ int CarryMeasuresPastLastPage(ScoreView* view) {
         FitSystemsToPages(view, firstChanged);
         for (ScorePage* p = firstChanged; p != nullptr; p = p->next.get()) LayoutPageSystems(view, p);
     }
-    return placed;
+    return next - 1 - end;
 }
 
 }  // namespace ql

@@ -2,9 +2,9 @@
 // every system gets the layout's number of measures, pages take the layout's
 // number of systems (or, where the options give breaks, each page its given
 // systems of their given measure counts), pages are created at the end as needed within the measure
-// limit (all of them had before anything moves: without them the re-break is
-// refused with the low-memory box) and the pages left over are freed; then the
-// pages are laid out again.
+// limit (all of them, and the measures the last page names, had before anything
+// moves: without them the re-break is refused with the low-memory box) and the
+// pages left over are freed; then the pages are laid out again.
 // Systems that exist are kept with their staves (hidden staves stay hidden); the
 // staves are re-spaced only with the staff-spacing flag. Without the all-pages flag
 // only the given page is re-broken and the later pages are shifted, the measures
@@ -27,6 +27,7 @@
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_model.h"
+#include "layout/page_records.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
 
@@ -64,28 +65,6 @@ void FreePagesAfter(ScorePage* page) {
     }
 }
 
-// Page and system records had before a re-break moves anything; those not taken
-// are freed again.
-struct SpareRecords {
-    std::vector<ScorePage*> pages;
-    std::vector<ScoreSystem*> systems;
-
-    SpareRecords() = default;
-    SpareRecords(const SpareRecords&) = delete;
-    SpareRecords& operator=(const SpareRecords&) = delete;
-    ~SpareRecords() {
-        for (ScorePage* page : pages) FreePageRecord(page);
-        for (ScoreSystem* system : systems) FreeSystemRecord(system);
-    }
-    template <typename T>
-    static T* Take(std::vector<T*>& records) {
-        if (records.empty()) return nullptr;
-        T* record = records.back();
-        records.pop_back();
-        return record;
-    }
-};
-
 // How many of the systems (measure counts), from measure `first` on, end within
 // the measure limit.
 size_t SystemsUnderLimit(int first, const std::vector<int>& systems) {
@@ -93,16 +72,6 @@ size_t SystemsUnderLimit(int first, const std::vector<int>& systems) {
     for (int next = first; fit < systems.size() && next + systems[fit] - 1 <= MeasureLimit; ++fit)
         next += systems[fit];
     return fit;
-}
-
-// Gives a system of a page its place in the grid: index, measure range and the
-// left edge. Its staff arrays stay; its time-signature bits are set when its page
-// is formatted, once the measures exist.
-void PlaceGridSystem(ScorePage* page, ScoreSystem* system, int index, int first, int last) {
-    system->number = static_cast<uint8_t>(index);
-    system->firstMeasure = static_cast<uint16_t>(first);
-    system->lastMeasure = static_cast<uint16_t>(last);
-    system->x = LeftEdge(page);
 }
 
 // Refills a page with systems of the given measure counts from measure `first`:
@@ -122,7 +91,7 @@ int FillPage(ScoreView* view, ScorePage* page, int first, const std::vector<int>
         if (system != nullptr) {
             PlaceGridSystem(page, system, i, next, lastMeasure);
         } else {
-            system = spares != nullptr ? SpareRecords::Take(spares->systems) : nullptr;
+            system = spares != nullptr ? spares->TakeSystem() : nullptr;
             if (system != nullptr)
                 PlaceGridSystem(page, system, i, next, lastMeasure);
             else
@@ -237,8 +206,9 @@ void ShiftPagesAfter(ScoreDocument* document, ScorePage* page, int delta) {
 // ReformatFromPage without the all-pages flag: the page keeps its systems, each
 // takes the layout's measures in turn from the page's first, and the later pages
 // are shifted by the difference so that the numbering continues; the measures
-// shifted past the last page go on new systems after it. Refused with the
-// measure-limit notice, before anything changes, when the last page would pass it.
+// shifted past the last page go on new systems after it. Refused before anything
+// changes: with the measure-limit notice when the last page would pass it, with
+// the low-memory box when a record or a measure cannot be had.
 void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage* page) {
     ScoreDocument* document = view->document;
     const int perSystem = options.measuresPerSystem != 0
@@ -253,8 +223,15 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
         ShowNotice(kMeasureLimitNotice);
         return;
     }
+    const NewScoreBlock layoutBefore = document->header.newScoreBlock;
     ApplyLayout(document, options);
-    AddMeasures(view, newEnd);  // first, so that the shifted systems see their measures
+    // The records of the measures carried past the last page, and the measures the
+    // shifted systems name, are had before anything moves.
+    CarryRecords carry;
+    if (!ReserveCarry(view, -delta, false, &carry) || AddMeasures(view, newEnd) == 0) {
+        document->header.newScoreBlock = layoutBefore;  // refused: the layout as it was
+        return;
+    }
     int next = page->firstMeasure;
     int index = 0;
     for (ScoreSystem* s = page->firstSystem.get(); s != nullptr && index < systems;
@@ -268,7 +245,7 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     ScoreSystem* const savedSystem = view->currentSystem;
     // The measures that no longer fit go on after the last page.
     ScorePage* const oldLast = LastPage(document);
-    const bool carried = CarryMeasuresPastLastPage(view) > 0;
+    const bool carried = CarryMeasuresPastLastPage(view, &carry) > 0;
     SignLayoutScope signs(document);  // formatting moves no sign
     if (carried)
         for (ScorePage* p = oldLast; p != nullptr; p = p->next.get()) FormatReformattedPage(view, options, p);
@@ -278,15 +255,29 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     SetDocumentModified(document);
 }
 
+// The measure a deal from `page` starts at: the one after the page before it,
+// whatever the page's own range says.
+int DealStart(ScoreDocument* document, ScorePage* page) {
+    const int index = GetPageIndex(document, page);
+    const ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
+    return before != nullptr ? before->lastMeasure + 1 : 1;
+}
+
+// The last measure a plan's systems take from measure `first` on.
+int PlanEnd(int first, const PagePlan& plan) {
+    int end = first - 1;
+    for (const std::vector<int>& systems : plan)
+        for (int count : systems) end += count;
+    return end;
+}
+
 // The systems (measure counts) of each page dealt from a page on: the first page
 // always, then pages while measures remain and something fits under the limit.
-std::vector<std::vector<int>> PlanPagesFrom(ScoreDocument* document, ScorePage* page, const Grid& grid) {
+PagePlan PlanPagesFrom(ScoreDocument* document, ScorePage* page, const Grid& grid) {
     const int total = document->header.measureCount;
     int index = GetPageIndex(document, page);
-    // The page starts after the page before it, whatever its own range says.
-    ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
-    int next = before != nullptr ? before->lastMeasure + 1 : 1;
-    std::vector<std::vector<int>> plan;
+    int next = DealStart(document, page);
+    PagePlan plan;
     for (; index < kMaxChain; ++index) {
         std::vector<int> systems = SystemsOfPage(grid, plan.size());
         systems.resize(SystemsUnderLimit(next, systems));
@@ -298,50 +289,26 @@ std::vector<std::vector<int>> PlanPagesFrom(ScoreDocument* document, ScorePage* 
     return plan;
 }
 
-// Has the page and system records the plan needs beyond the page's own systems:
-// a page for each page after the first and a system for each system it lacks.
-// False when a record cannot be had (those had are freed with the spares).
-bool HaveRecordsFor(ScoreView* view, ScorePage* page, const std::vector<std::vector<int>>& plan,
-                    SpareRecords* spares) {
-    const int have = CountSystems(page);
-    for (size_t i = 0; i < plan.size(); ++i) {
-        for (int k = i == 0 ? have : 0; k < static_cast<int>(plan[i].size()); ++k) {
-            ScoreSystem* system = NewGridSystem(view, page, k, 1, 1);
-            if (system == nullptr) return false;
-            spares->systems.push_back(system);
-        }
-        if (i == 0) continue;
-        ScorePage* blank = ConstructPageRecord(AllocPageRecord(sizeof(ScorePage)));
-        if (blank == nullptr) return false;
-        spares->pages.push_back(blank);
-        // A page without its margins is no page to lay systems on.
-        if (blank->margins.get() == nullptr && page->margins.get() != nullptr) return false;
-    }
-    return true;
-}
-
 // Deals measures out from a page on: each page takes the layout's systems of the
 // layout's measures (its own systems kept), pages are made at the end while
-// measures remain, and the pages left over are freed. Every record needed is had
-// before anything moves: without them the pages stay as they were, the low-memory
-// box is shown and false is returned.
+// measures remain, and the pages left over are freed. Every record and measure
+// needed is had before anything moves: without them the pages and the measure
+// count stay as they were, the low-memory box is shown and false is returned.
 bool DealPagesFrom(ScoreView* view, ScorePage* page, const Grid& grid) {
     ScoreDocument* document = view->document;
-    const std::vector<std::vector<int>> plan = PlanPagesFrom(document, page, grid);
-    const int reports = LowMemoryReportCount();
+    const PagePlan plan = PlanPagesFrom(document, page, grid);
     SpareRecords spares;
-    if (!HaveRecordsFor(view, page, plan, &spares)) {
-        if (LowMemoryReportCount() == reports) ReportLowMemory("FMTPAGE", __LINE__);
-        return false;
-    }
-    const int index = GetPageIndex(document, page);
+    if (!spares.Reserve(view, page, plan, CountSystems(page))) return false;
+    // The last page's grid may run past the measure count: the measures it names
+    // are made first (a page that takes nothing under the limit still takes one).
+    const int start = DealStart(document, page);
+    const int needed = std::max(PlanEnd(start, plan), std::min(start, MeasureLimit));
+    if (AddMeasures(view, needed) == 0) return false;  // reported, the count as it was
     FreePagesAfter(page);
-    // The page starts after the page before it, whatever its own range says.
-    ScorePage* before = index > 0 ? GetPageAt(document, index - 1) : nullptr;
-    int next = before != nullptr ? before->lastMeasure + 1 : 1;
+    int next = start;
     ScorePage* last = page;
     for (size_t i = 0; i < plan.size(); ++i) {
-        if (i > 0) last = LinkPageAfter(document, last, SpareRecords::Take(spares.pages));
+        if (i > 0) last = LinkPageAfter(document, last, spares.TakePage());
         next = FillPage(view, last, next, plan[i], &spares);
     }
     return true;
@@ -372,7 +339,6 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
         const int first = before != nullptr ? before->lastMeasure + 1 : 1;
         FillPage(view, page, std::min(first, MeasureLimit), std::vector<int>{1});
     }
-    AddMeasures(view, LastPage(document)->lastMeasure);
     FitSystemsToPages(view, page);  // the grid's systems may be too many for a page
     document->header.pageCount =
         static_cast<uint16_t>(GetPageIndex(document, LastPage(document)) + 1);

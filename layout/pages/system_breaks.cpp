@@ -67,6 +67,23 @@ bool TradeWithNext(ScorePage* page, ScoreSystem* system, int k, int limit) {
     return true;
 }
 
+// A system gives up its last k measures: every later system moves back by k.
+void ShortenSystem(ScorePage* page, ScoreSystem* system, int k) {
+    system->lastMeasure = static_cast<uint16_t>(system->lastMeasure - k);
+    if (!system->next) page->lastMeasure = system->lastMeasure;
+    RippleFrom(page, system, -k);
+}
+
+// The page's last system goes, its one measure moving on with the later systems.
+void DropOneMeasureSystem(ScorePage* page, ScoreSystem* last) {
+    ScoreSystem* before = last->previous.get();
+    RippleFrom(page, last, -1);
+    before->next = Ref32<ScoreSystem>{};
+    FreeSystemRecord(last);
+    page->systemCount = static_cast<uint16_t>(CountSystems(page));
+    page->lastMeasure = before->lastMeasure;
+}
+
 // Most measures a system may hold: the slots of a beat-map row.
 constexpr int kMeasuresPerSystemLimit = 24;
 
@@ -90,10 +107,12 @@ void MoveSystemBreakBack(ScoreView* view, ScorePage* page, ScoreSystem* system, 
             return;
         }
     } else {
-        system->lastMeasure = static_cast<uint16_t>(system->lastMeasure - k);
-        if (!system->next) page->lastMeasure = system->lastMeasure;
-        RippleFrom(page, system, -k);
-        CarryMeasuresPastLastPage(view);  // the measures rippled off the last page
+        // The measures rippled off the last page go on after it: their records
+        // are had first, else the move is refused (low-memory box).
+        CarryRecords carry;
+        if (!ReserveCarry(view, k, false, &carry)) return;
+        ShortenSystem(page, system, k);
+        CarryMeasuresPastLastPage(view, &carry);
     }
     SetDocumentModified(document);
 }
@@ -126,29 +145,26 @@ void MoveSystemBreakForward(ScoreView* view, ScorePage* page, ScoreSystem* syste
 
 void MovePageBreak(ScoreView* view, ScorePage* page, PageRecord* /*pageRecord*/, int count) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    if (!IsPageInList(document, page) || count < 1) return;
-    const int target = page->lastMeasure - count;
-    // From the last page the measures go to a page of their own.
-    if (page->next.get() == nullptr && LinkBlankPageAfter(document, page) == nullptr) return;
-    const uint8_t sticky = State().input.StickyCtrlFlag;
-    State().input.StickyCtrlFlag = 0;
-    for (int i = 0; i < kMaxChain && page->lastMeasure > target && page->lastMeasure >= page->firstMeasure; ++i) {
+    if (!IsPageInList(document, page) || count < 1 || !page->firstSystem) return;
+    // The page's first system keeps at least one measure.
+    const int target = std::max(page->lastMeasure - count, static_cast<int>(page->firstMeasure));
+    // The measures shifted off the last page go on after it (from the last page, on a
+    // page of their own): their records are had before anything moves.
+    CarryRecords carry;
+    if (!ReserveCarry(view, page->lastMeasure - target, page->next.get() == nullptr, &carry)) return;
+    // System breaks moved back on the page's last system, Ctrl or not; a system
+    // left with one measure gives it away whole and goes.
+    for (int i = 0; i < kMaxChain && page->lastMeasure > target; ++i) {
         ScoreSystem* last = LastSystem(page);
-        if (MeasuresIn(last) <= 1) {
-            // A system left with one measure gives it away whole: the system goes.
-            if (last == page->firstSystem.get()) break;
-            ScoreSystem* before = last->previous.get();
-            RippleFrom(page, last, -1);
-            before->next = Ref32<ScoreSystem>{};
-            FreeSystemRecord(last);
-            page->systemCount = static_cast<uint16_t>(CountSystems(page));
-            page->lastMeasure = before->lastMeasure;
-            continue;
-        }
-        MoveSystemBreakBack(view, page, last, page->lastMeasure - target);
+        if (MeasuresIn(last) > 1)
+            ShortenSystem(page, last, std::min(page->lastMeasure - target, MeasuresIn(last) - 1));
+        else if (last != page->firstSystem.get())
+            DropOneMeasureSystem(page, last);
+        else
+            break;
     }
-    CarryMeasuresPastLastPage(view);
-    State().input.StickyCtrlFlag = sticky;
+    CarryMeasuresPastLastPage(view, &carry);
+    SetDocumentModified(document);
 }
 
 }  // namespace ql

@@ -111,7 +111,7 @@ RecordRect SquareRect(const RecordRect& r, int32_t grow) {
     int32_t side = std::min(w, h);
     if (w >= h) square.left += (w - h) / 2;
     else square.top += (h - w) / 2;
-    side += grow;
+    side = StorableExtent(side + grow);
     square.right = square.left + side;
     square.bottom = square.top + side;
     return square;
@@ -284,7 +284,10 @@ void BoxClass::TrackDrag(ScoreObject* object, ScoreView*) const {
     int index = ChainIndexOf(first, dragged);
     if (index < 0 || index >= kCorners) return;
     LogicalPoint delta = DragOffset();
+    // The corner stops where the box would outgrow its stored extents.
+    const HitRecord* opposite = ChainHandle(first, (index + kCorners / 2) % kCorners);
     LogicalPoint moved{dragged->point.x + delta.x, dragged->point.y + delta.y};
+    if (opposite != nullptr) moved = WithinStoredExtent(opposite->point, moved);
     // The neighbours share one coordinate each with the dragged corner.
     HitRecord* before = ChainHandle(first, (index + kCorners - 1) % kCorners);
     HitRecord* after = ChainHandle(first, (index + 1) % kCorners);

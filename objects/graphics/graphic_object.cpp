@@ -1,6 +1,8 @@
 // Box, circle and line: constructors and the graphic record (see graphic_object.h).
 #include "objects/graphics/graphic_object.h"
 
+#include <algorithm>
+
 #include "files/bytes/byte_reader.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
@@ -61,6 +63,14 @@ void ConstructCircleObject(ScoreObject* object) {
 void ConstructLineObject(ScoreObject* object) {
     ConstructGraphic(object, ObjectType::Line, kLineStraight);
     AsGraphicObject(object)->body.height = 0;
+}
+
+int32_t StorableExtent(int32_t extent) {
+    return std::clamp(extent, -kLargestStoredExtent, kLargestStoredExtent);
+}
+
+LogicalPoint WithinStoredExtent(LogicalPoint from, LogicalPoint point) {
+    return {from.x + StorableExtent(point.x - from.x), from.y + StorableExtent(point.y - from.y)};
 }
 
 void EncodeGraphicBody(const GraphicObject& object, ByteWriter& writer) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core/model/geometry.h"
 #include "core/objects/score_object.h"
 #include "files/bytes/byte_writer.h"
 #include "files/records/object_read_context.h"
@@ -37,6 +38,14 @@ static_assert(sizeof(GraphicObject) == 46);
 static_assert(std::is_trivially_copyable_v<GraphicObject>);
 
 constexpr size_t kGraphicRecordBytes = 16;
+// The graphic and picture records keep an extent as its low 16 bits: the program
+// makes no extent longer than this either way, so that what is saved is what shows.
+constexpr int32_t kLargestStoredExtent = 32767;
+// An extent kept to -kLargestStoredExtent..kLargestStoredExtent.
+int32_t StorableExtent(int32_t extent);
+// `point`, moved where needed so that it lies within a stored extent of `from` on
+// each axis: where a dragged end or corner stops against the one that stays.
+LogicalPoint WithinStoredExtent(LogicalPoint from, LogicalPoint point);
 constexpr size_t kOldLineRecordBytes = 19;
 constexpr uint8_t kOldLineFileVersion = 15;  // lines below it hold 19 bytes
 constexpr uint8_t kLineStyleMaskFileVersion = 33;

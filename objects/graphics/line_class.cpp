@@ -258,6 +258,9 @@ void LineClass::TrackDrag(ScoreObject* object, ScoreView*) const {
     int index = ChainIndexOf(first, dragged);
     if (index < 0 || index >= kLineEnds) return;
     OffsetHitRecord(dragged, DragOffset());
+    // The end stops where the line would outgrow its stored extents.
+    if (const HitRecord* other = ChainHandle(first, kLineEnds - 1 - index))
+        SetHitRecordPoint(dragged, WithinStoredExtent(other->point, dragged->point));
     ApplyEnds(object, first);
 }
 

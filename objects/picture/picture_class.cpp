@@ -15,6 +15,7 @@
 #include "core/objects/selection_state.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
+#include "objects/graphics/graphic_object.h"
 #include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
 #include "platform/gfx/mapping.h"
@@ -109,6 +110,18 @@ void KeepOpen(RecordRect& r, const HandleEdges& moved, LogicalPoint smallest) {
     }
 }
 
+// The moved edges stop where the picture would outgrow its stored extents.
+void KeepStorable(RecordRect& r, const HandleEdges& moved) {
+    if (r.right - r.left > kLargestStoredExtent) {
+        if (moved.left) r.left = r.right - kLargestStoredExtent;
+        else r.right = r.left + kLargestStoredExtent;
+    }
+    if (r.bottom - r.top > kLargestStoredExtent) {
+        if (moved.top) r.top = r.bottom - kLargestStoredExtent;
+        else r.bottom = r.top + kLargestStoredExtent;
+    }
+}
+
 }  // namespace
 
 const std::vector<uint8_t>* PictureBytesOf(PictureObject* picture, ScoreDocument* document) {
@@ -171,6 +184,7 @@ void PictureClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     if (edges.top) r.top += delta.y;
     if (edges.bottom) r.bottom += delta.y;
     KeepOpen(r, edges, CollapsedSize(view));
+    KeepStorable(r, edges);
     PlacePictureHandles(first, r);
     if (view != nullptr) view->pointerPoint = dragged->point;
     PictureObject* picture = AsPicture(object);

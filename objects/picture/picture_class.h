@@ -5,7 +5,8 @@
 // and shown again by "H" (one undoable step each), and copied back to the clipboard
 // in its own format. Its bytes are checked before every use (dib.h): a picture whose
 // bytes fail draws nothing and has the natural size 8 x 8. Enhanced metafiles are
-// kept and copied as they are; their drawing is not built yet, so they draw nothing.
+// kept and copied as they are and drawn by the renderer program beside the editor
+// (platform/gfx/metafile.h); one it cannot draw draws nothing.
 #pragma once
 
 #include <cstdint>

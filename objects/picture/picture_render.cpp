@@ -5,6 +5,8 @@
 // output (screen or printer) stay the same.
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
@@ -13,11 +15,13 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/anchors.h"
+#include "objects/graphics/graphic_object.h"
 #include "objects/picture/dib.h"
 #include "objects/picture/picture_class.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
+#include "platform/gfx/metafile.h"
 #include "platform/gfx/objects.h"
 #include "shell/program_options.h"
 
@@ -73,16 +77,6 @@ std::optional<PictureImage> DecodeBitmap(const PictureBody& body, const std::vec
     return image;
 }
 
-std::optional<PictureImage> DecodePicture(PictureObject* picture, ScoreDocument* document) {
-    const std::vector<uint8_t>* bytes = PictureBytesOf(picture, document);
-    if (bytes == nullptr) return std::nullopt;
-    if (picture->body.format == kPictureFormatBitmap) return DecodeBitmap(picture->body, *bytes);
-    if (picture->body.format != kPictureFormatDib) return std::nullopt;
-    std::optional<DibLayout> layout = CheckDib(bytes->data(), bytes->size());
-    if (!layout) return std::nullopt;
-    return PictureImage{layout->width, layout->height, DecodeDibPixels(bytes->data(), *layout)};
-}
-
 // The device size of an enhanced metafile's frame (hundredths of a millimetre) at
 // the screen's resolution; nothing for bytes that do not start with its header.
 std::optional<gfx::Size> MetafileDeviceSize(const std::vector<uint8_t>& bytes) {
@@ -96,6 +90,34 @@ std::optional<gfx::Size> MetafileDeviceSize(const std::vector<uint8_t>& bytes) {
     int dpiY = State().drawing.ScreenDpiY > 0 ? State().drawing.ScreenDpiY : 96;
     return gfx::Size{static_cast<int32_t>(std::abs(w) * dpiX / kHundredthsMmPerInch),
                      static_cast<int32_t>(std::abs(h) * dpiY / kHundredthsMmPerInch)};
+}
+
+// The metafile drawn at `size` device pixels, or at its frame's size when none is
+// asked; nothing when it cannot be rendered.
+std::optional<PictureImage> DecodeMetafile(const std::vector<uint8_t>& bytes, std::optional<gfx::Size> size) {
+    if (!size) size = MetafileDeviceSize(bytes);
+    if (!size || size->cx < 1 || size->cy < 1) return std::nullopt;
+    const int larger = std::max(size->cx, size->cy);
+    if (larger > gfx::kLargestMetafileSide) {  // drawn smaller, then stretched
+        size->cx = std::max(1, static_cast<int>(int64_t{size->cx} * gfx::kLargestMetafileSide / larger));
+        size->cy = std::max(1, static_cast<int>(int64_t{size->cy} * gfx::kLargestMetafileSide / larger));
+    }
+    std::optional<std::vector<gfx::Colour>> colours = gfx::RenderMetafile(bytes, size->cx, size->cy);
+    if (!colours) return std::nullopt;
+    return PictureImage{size->cx, size->cy, std::move(*colours)};
+}
+
+// The picture's image; a metafile at `metafileSize` device pixels when given.
+std::optional<PictureImage> DecodePicture(PictureObject* picture, ScoreDocument* document,
+                                          std::optional<gfx::Size> metafileSize = std::nullopt) {
+    const std::vector<uint8_t>* bytes = PictureBytesOf(picture, document);
+    if (bytes == nullptr) return std::nullopt;
+    if (picture->body.format == kPictureFormatMetafile) return DecodeMetafile(*bytes, metafileSize);
+    if (picture->body.format == kPictureFormatBitmap) return DecodeBitmap(picture->body, *bytes);
+    if (picture->body.format != kPictureFormatDib) return std::nullopt;
+    std::optional<DibLayout> layout = CheckDib(bytes->data(), bytes->size());
+    if (!layout) return std::nullopt;
+    return PictureImage{layout->width, layout->height, DecodeDibPixels(bytes->data(), *layout)};
 }
 
 bool ShowsInBlackAndWhite(const PictureBody& body) {
@@ -112,8 +134,7 @@ void ToBlackAndWhite(std::vector<gfx::Colour>& colours) {
 // Renders the cache at the displayed size in device pixels; false when nothing could
 // be made.
 bool RenderCache(PictureObject* picture, ScoreView* view) {
-    std::optional<PictureImage> image = DecodePicture(picture, view->document);
-    if (!image || !view->ViewDC) return false;
+    if (!view->ViewDC) return false;
     PictureBody& body = picture->body;
     int32_t width = body.width;
     int32_t height = body.height;
@@ -122,6 +143,9 @@ bool RenderCache(PictureObject* picture, ScoreView* view) {
     gfx::Size device = gfx::LogicalToDeviceDistance(view->ViewDC, {width, height});
     device.cx = std::max(std::abs(device.cx), 1);
     device.cy = std::max(std::abs(device.cy), 1);
+    // A metafile is drawn at the cache's own size, so that it stays sharp at any zoom.
+    std::optional<PictureImage> image = DecodePicture(picture, view->document, device);
+    if (!image) return false;
     if (ShowsInBlackAndWhite(body)) ToBlackAndWhite(image->colours);
     platform::BitmapHandle source = gfx::CreateBitmapFromColours(image->width, image->height, image->colours);
     platform::BitmapHandle cache = gfx::CreateImageBitmap(device.cx, device.cy);
@@ -175,6 +199,16 @@ bool IsBeingDragged(const ScoreObject* object) {
     return selection != nullptr && selection->editMode == 2 && selection->focusedObject.get() == object;
 }
 
+// A picture larger than a stored extent is shown smaller, its ratio kept, so that
+// the size saved is the size shown.
+LogicalPoint WithinStoredSize(LogicalPoint size) {
+    const int32_t larger = std::max(size.x, size.y);
+    if (larger <= kLargestStoredExtent) return size;
+    const double scale = static_cast<double>(kLargestStoredExtent) / larger;
+    return {std::max(static_cast<int32_t>(size.x * scale), kSmallestPicture),
+            std::max(static_cast<int32_t>(size.y * scale), kSmallestPicture)};
+}
+
 }  // namespace
 
 uint64_t PictureCacheRenders() {
@@ -202,7 +236,7 @@ LogicalPoint PictureNaturalSize(PictureObject* picture, ScoreView* view) {
     EndViewDraw(view);
     size.x = std::max(std::abs(logical.cx), kSmallestPicture);
     size.y = std::max(std::abs(logical.cy), kSmallestPicture);
-    return size;
+    return WithinStoredSize(size);
 }
 
 void SetPictureNaturalSize(PictureObject* picture, ScoreView* view) {

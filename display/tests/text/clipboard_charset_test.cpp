@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
 #include "display/clipboard_charset.h"
-#include "display/input_locale.h"
+#include "display/tests/text/text_entry_host.h"
 #include "display/text_entry_procedure.h"
-#include "platform/sys/clipboard.h"
-#include "platform/sys/clipboard_headless.h"
-#include "platform/tests/win/plain_window.h"
-#include "platform/ui/control_state.h"
-#include "platform/ui/headless.h"
-#include "platform/win/headless.h"
 #include "platform/win/message_loop.h"
 
 namespace ql {
@@ -29,45 +22,25 @@ constexpr uint32_t kArmenian = 0x042B;    // a language that writes no set of th
 constexpr uint32_t kMongolian = 0x0450;   // beyond the language table
 constexpr uint32_t kDesktopCharset = 1;   // the desktop names no set with a new layout
 
-class ClipboardCharsetTest : public ::testing::Test {
+class ClipboardCharsetTest : public testing_text::TextEntryHost {
   protected:
-    void SetUp() override {
-        ResetProgramState();
-        ResetInputLocale();
-        ui::headless::ResetUi();
-        win::headless::ResetWindowLayer();
-        sys::headless::ResetClipboard();
-        ui::detail::EnsureControlClasses();
-        host_ = ::ql::testing::OpenPlainWindow("ClipHost", 200, 40);
-    }
-    void TearDown() override {
-        ResetInputLocale();
-        ResetProgramState();
-    }
-    void Copy(const std::string& utf8) const {
-        ASSERT_TRUE(sys::OpenClipboard(host_));
-        sys::EmptyClipboard();
-        sys::SetClipboardData(sys::ClipboardFormat::Text, std::vector<uint8_t>(utf8.begin(), utf8.end()));
-        sys::CloseClipboard();
-    }
     std::optional<std::string> Read(uint32_t* locale) const { return GetClipboardTextInCharset(host_, locale); }
-    platform::WindowHandle host_{};
 };
 
 TEST_F(ClipboardCharsetTest, TextTakesTheSetOfTheLocaleAskedTheInputLanguageOrTheUser) {
-    Copy("Мир  ");
+    CopyText("Мир  ");
     SetInputLocale(204, kRussian);
     uint32_t locale = 0;
     EXPECT_EQ(Read(&locale), "\xCC\xE8\xF0");  // the input language's set, blanks cut
     EXPECT_EQ(locale, kRussian);
-    Copy("Ωmega");
+    CopyText("Ωmega");
     locale = kGreek;
     EXPECT_EQ(Read(&locale), "\xD9mega");
     EXPECT_EQ(locale, kGreek);
     // A layout the desktop changed to names no language: the user's locale is taken.
     SetInputLocale(kDesktopCharset, 0);
     State().display.UserLocale = kJapanese;
-    Copy("日本");
+    CopyText("日本");
     locale = 0;
     EXPECT_EQ(Read(&locale), "\x93\xFA\x96\x7B");
     EXPECT_EQ(locale, kJapanese);
@@ -76,7 +49,7 @@ TEST_F(ClipboardCharsetTest, TextTakesTheSetOfTheLocaleAskedTheInputLanguageOrTh
 // Languages that write no set of the table, or beyond it, take the default set (1252).
 TEST_F(ClipboardCharsetTest, LanguagesWithoutASetTakeTheDefaultOne) {
     for (uint32_t asked : {kArmenian, kMongolian}) {
-        Copy("Café Հ");
+        CopyText("Café Հ");
         uint32_t locale = asked;
         EXPECT_EQ(Read(&locale), "Caf\xE9 ?") << asked;
         EXPECT_EQ(locale, asked);
@@ -88,9 +61,9 @@ TEST_F(ClipboardCharsetTest, LanguagesWithoutASetTakeTheDefaultOne) {
 TEST_F(ClipboardCharsetTest, NoTextGivesNoneAndLeavesTheLocale) {
     uint32_t locale = kGreek;
     EXPECT_EQ(Read(&locale), std::nullopt);
-    Copy(" \t ");
+    CopyText(" \t ");
     EXPECT_EQ(Read(&locale), std::nullopt);
-    Copy("text");
+    CopyText("text");
     ASSERT_TRUE(sys::OpenClipboard(host_));
     EXPECT_EQ(Read(&locale), std::nullopt);
     sys::CloseClipboard();
@@ -101,15 +74,10 @@ TEST_F(ClipboardCharsetTest, NoTextGivesNoneAndLeavesTheLocale) {
 // A control without a font takes pasted text in the set of the clipboard's locale, not
 // in the default set the desktop's layout change left as the input character set.
 TEST_F(ClipboardCharsetTest, APasteIntoAControlWithoutAFontTakesTheLocalesSet) {
-    win::WindowParams params;
-    params.className = ui::kEditClass;
-    params.style = win::kStyleChild | win::kStyleVisible;
-    params.parent = host_;
-    params.id = 5;
-    const platform::WindowHandle edit = win::CreateWindow(params);
+    const platform::WindowHandle edit = MakeEdit(5);
     ASSERT_TRUE(SubclassTextEntryControl(host_, 5, 0));
     win::SendMessage(edit, win::Message::InputLanguageChange, kDesktopCharset, kRussian);
-    Copy("Мир");
+    CopyText("Мир");
     EXPECT_EQ(win::SendMessage(edit, win::Message::Paste, 0, 0), 1);
     EXPECT_EQ(win::GetWindowText(edit), "\xCC\xE8\xF0");
     EXPECT_TRUE(ui::headless::Beeps().empty());

@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
-#include "display/input_locale.h"
+#include "display/tests/text/text_entry_host.h"
 #include "display/text_entry_procedure.h"
-#include "platform/sys/clipboard.h"
-#include "platform/sys/clipboard_headless.h"
-#include "platform/tests/win/plain_window.h"
-#include "platform/ui/control_state.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/edit_charset.h"
 #include "platform/ui/dialog_template.h"
-#include "platform/ui/headless.h"
-#include "platform/win/headless.h"
 #include "platform/win/message_loop.h"
 
 namespace ql {
@@ -31,29 +24,11 @@ constexpr uint32_t kPasteNotice = 0x400;
 const std::u16string kMir = u"\u041C\u0438\u0440";  // "Мир"
 const std::string kMirIn1251 = "\xCC\xE8\xF0";
 
-class TextEntryProcedure : public ::testing::Test {
+class TextEntryProcedure : public testing_text::TextEntryHost {
   protected:
     void SetUp() override {
-        ResetProgramState();
-        ResetInputLocale();
-        ui::headless::ResetUi();
-        win::headless::ResetWindowLayer();
-        sys::headless::ResetClipboard();
-        ui::detail::EnsureControlClasses();
-        host_ = ::ql::testing::OpenPlainWindow("EntryHost", 200, 40);
+        TextEntryHost::SetUp();
         edit_ = MakeEdit(kEditId);
-    }
-    void TearDown() override {
-        ResetInputLocale();
-        ResetProgramState();
-    }
-    platform::WindowHandle MakeEdit(int32_t id) const {
-        win::WindowParams params;
-        params.className = ui::kEditClass;
-        params.style = win::kStyleChild | win::kStyleVisible;
-        params.parent = host_;
-        params.id = id;
-        return win::CreateWindow(params);
     }
     void SetCharset(uint8_t charset) const {
         ui::ControlFont font;
@@ -77,7 +52,6 @@ class TextEntryProcedure : public ::testing::Test {
         }
         return commands;
     }
-    platform::WindowHandle host_{};
     platform::WindowHandle edit_{};
 };
 
@@ -144,10 +118,7 @@ TEST_F(TextEntryProcedure, PasteConvertsSelectsAndTellsTheDialog) {
     EXPECT_EQ(win::WindowFromData(commands[0].data), edit_);
 
     const std::string own = "\xD0\x94\xD0\xB0";  // "Да"
-    ASSERT_TRUE(sys::OpenClipboard(host_));
-    sys::EmptyClipboard();
-    sys::SetClipboardData(sys::ClipboardFormat::Text, std::vector<uint8_t>(own.begin(), own.end()));
-    sys::CloseClipboard();
+    CopyText(own);
     ui::SelectEditText(edit_, 3, 3);
     EXPECT_EQ(win::SendMessage(edit_, win::Message::Paste, 0, 0), 1);
     EXPECT_EQ(win::GetWindowText(edit_), kMirIn1251 + "\xC4\xE0");

@@ -2,10 +2,15 @@
 // systems that no longer fit move on to the following pages (pages are added at the
 // end), none overlaps another or runs past a margin, every measure stays on one
 // system, and Undo gives the old pages back; a full page's last system stands
-// inside the bottom margin.
+// inside the bottom margin. Without the record of a page to add, a page keeps the
+// systems it cannot hold and nothing is lost.
+#include <string>
+
+#include "core/memory/pool.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "layout/tests/pages/page_format_fixture.h"
@@ -15,6 +20,7 @@ namespace {
 
 constexpr BcdInches kHalfInch = 0x0050;
 constexpr BcdInches kTwoAndAHalfInches = 0x0250;
+constexpr BcdInches kThreeAndAHalfInches = 0x0350;
 
 class PageFitTest : public PageFormatTest {
   protected:
@@ -82,6 +88,53 @@ TEST_F(PageFitTest, FullPageEndsInsideTheBottomMargin) {
     EXPECT_EQ(PageCount(), 1);
     EXPECT_EQ(LayoutFault(), "");
 }
+
+// The parameter: how many record allocations succeed before one fails.
+class FitLowMemoryTest : public PageFitTest, public ::testing::WithParamInterface<int> {
+  protected:
+    void TearDown() override {
+        FailNextRecordAllocations(0);
+        PageFitTest::TearDown();
+    }
+};
+
+// Six systems on a page whose margins (and the master pages', which new pages
+// take) leave room for fewer: the systems go on to pages added at the end until a
+// page cannot be had; the page that overflows then keeps its systems.
+TEST_P(FitLowMemoryTest, PageThatCannotBeAddedLeavesTheSystemsWhereTheyWere) {
+    NewScore(3, 6, 4);
+    uint16_t wide[4] = {kThreeAndAHalfInches, kThreeAndAHalfInches, kThreeAndAHalfInches, kThreeAndAHalfInches};
+    for (ScorePage* page : {doc_->leftMaster, doc_->rightMaster, doc_->firstPage})
+        SetPageMarginWords(doc_, page, wide);
+    view_->currentPage = doc_->firstPage;
+    view_->currentSystem = pages::LastSystem(doc_->firstPage);
+    view_->currentMeasure = 24;
+    FailRecordAllocationAfter(GetParam());
+    const int moved = FitSystemsToPages(view_, doc_->firstPage);
+    FailNextRecordAllocations(0);
+
+    EXPECT_TRUE(pages::IsPageListSound(doc_));
+    EXPECT_EQ(doc_->header.measureCount, 24);
+    std::vector<int> systemsOf(25, 0);
+    PageMargins margins;
+    for (const PageShape& shape : Shapes())
+        for (const auto& [first, last] : shape.systems)
+            for (int m = first; m <= last && m <= 24; ++m) ++systemsOf[m];
+    for (int m = 1; m <= 24; ++m) EXPECT_EQ(systemsOf[m], 1) << "measure " << m;
+    for (ScorePage* page = doc_->firstPage; page != nullptr; page = page->next.get())
+        EXPECT_TRUE(GetPageMargins(page, &margins)) << "page " << page->pageNumber << " without margins";
+    EXPECT_TRUE(pages::IsSystemOnPage(view_->currentPage, view_->currentSystem));
+    if (moved >= 0) {
+        EXPECT_EQ(LayoutFault(), "");
+        EXPECT_GT(PageCount(), 2);
+    }
+}
+
+// Failures on the first page's record or its margins, and on later pages'.
+INSTANTIATE_TEST_SUITE_P(FailingAllocations, FitLowMemoryTest, ::testing::Values(0, 1, 2, 3, 4, 5, 8, 13),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "after" + std::to_string(info.param);
+                         });
 
 }  // namespace
 }  // namespace ql::testing_layout

@@ -12,7 +12,7 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/rests/staff_place.h"
-#include "notes/tests/entry/entry_fixture.h"
+#include "notes/tests/entry/measure_redraw_fixture.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/types.h"
 #include "platform/win/paint.h"
@@ -21,18 +21,13 @@
 namespace ql::testing_entry {
 namespace {
 
-constexpr int kWidth = 520;
-constexpr int kHeight = 256;
-constexpr int kInkThreshold = 128;
 constexpr int kMinStemPixels = 30;  // a stem of 7 steps is 56 pixels at zoom 16
-constexpr int kEntryStep = -3;      // below the middle line: stems up
 constexpr int kUnitsPerPixel = 8;
 
-class EntryPicture : public EntryTest {
+class EntryPicture : public MeasureRedrawTest {
   protected:
     bool Ink(const std::vector<uint32_t>& pixels, int x, int y) const {
-        const uint32_t c = pixels[static_cast<size_t>(y) * kWidth + x];
-        return (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3 < kInkThreshold;
+        return testing_entry::Ink(pixels[static_cast<size_t>(y) * kWidth + x]);
     }
     // Centres of the runs of columns that hold a vertical ink run of stem length.
     std::vector<int> StemColumns(const std::vector<uint32_t>& pixels) const {
@@ -66,8 +61,7 @@ class EntryPicture : public EntryTest {
 };
 
 TEST_F(EntryPicture, EightEighthsDrawTwoBeamGroupsOfFour) {
-    const std::filesystem::path font = std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf";
-    if (!std::filesystem::exists(font)) GTEST_SKIP() << "the music font is not built";
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
     PointAt(0, kEntryStep);
     for (int i = 0; i < 8; ++i) Click();
     UseMeasure(1);

@@ -6,80 +6,48 @@
 // edges of a glyph drawn away.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
 #include "core/draw/colour_sets.h"
-#include "core/draw/draw_surface.h"
 #include "core/state.h"
 #include "display/hit_test.h"
-#include "display/linked_views.h"
 #include "notes/beatmap/beat_map.h"
-#include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
-#include "notes/drawing/note_redraw.h"
 #include "notes/entry/note_delete.h"
 #include "notes/entry/note_drag.h"
 #include "notes/entry/note_edits.h"
 #include "notes/respell/respell.h"
 #include "notes/stems/stems.h"
 #include "notes/tests/beatmap/beatmap_score.h"
-#include "notes/tests/entry/entry_fixture.h"
+#include "notes/tests/entry/measure_redraw_fixture.h"
 #include "notes/ties/ties.h"
-#include "platform/gfx/bitmap.h"
 #include "platform/win/keys.h"
 
 namespace ql::testing_entry {
 namespace {
 
-constexpr int kWidth = 520;
-constexpr int kHeight = 256;
-constexpr int kInkThreshold = 128;
 constexpr int kPaperThreshold = 224;
-constexpr int kEntryStep = -3;  // the space below the middle line: stems up
 constexpr int32_t kDragUp = 200;  // view units: a few steps
 
-int Shade(uint32_t c) {
-    return (gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c)) / 3;
-}
-bool Ink(uint32_t c) {
-    return Shade(c) < kInkThreshold;
-}
 // Paper, or the faintest edge of ink drawn there: overlapping soft edges shade the
 // ink of a redraw a little, which is not ink left over.
 bool Paper(uint32_t c) {
     return Shade(c) >= kPaperThreshold;
 }
-bool CleanPaper(uint32_t c) {
-    return (c & 0xFFFFFF) == 0xFFFFFF;
-}
 
-class EntryRedraw : public EntryTest {
+class EntryRedraw : public MeasureRedrawTest {
   protected:
-    // The current measure drawn from nothing: its staff lines and its voices.
-    void DrawMeasure() {
-        BeginViewDraw(view_);
-        RedrawCurrentMeasure(view_);
-        DrawStaffNotesAllVoices(view_, view_->currentCell);
-        EndViewDraw(view_);
-    }
-    bool HaveMusicFont() const {
-        return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
-    }
     // Notes entered by clicks at (tick, step) of measure 1, then the window opened
     // again on the measure drawn afresh: the screen an edit starts from.
     void EnterAndShowAfresh(std::initializer_list<std::pair<int, int>> notes) {
-        UseMeasure(1);
-        OpenWindow(kWidth, kHeight);
-        DrawMeasure();
+        ShowFirstMeasure();
         for (const auto& [tick, step] : notes) {
             PointAt(tick, step);
             Click();
         }
-        OpenWindow(kWidth, kHeight);
-        DrawMeasure();
+        ShowMeasureAfresh();
     }
     // A key on a chosen note, which comes while the view draws in the feedback colours
     // (marks made by inverting).
@@ -100,8 +68,7 @@ class EntryRedraw : public EntryTest {
     // the fresh drawing has clean paper (the soft edges of a glyph drawn away).
     int InkLeftOver(int* missing = nullptr, int* grey = nullptr) {
         const std::vector<uint32_t> shown = WindowPixels();
-        OpenWindow(kWidth, kHeight);
-        DrawMeasure();
+        ShowMeasureAfresh();
         const std::vector<uint32_t> fresh = WindowPixels();
         EXPECT_EQ(shown.size(), fresh.size());
         int freshInk = 0;
@@ -123,9 +90,7 @@ class EntryRedraw : public EntryTest {
 
 TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    UseMeasure(1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
+    ShowFirstMeasure();
     PointAt(0, kEntryStep);
     Click();
     PointAt(kEighthTicks, kEntryStep);
@@ -144,9 +109,7 @@ TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {
 // check comes back whole.
 TEST_F(EntryRedraw, ARefusedNoteLeavesTheVoiceOnTheScreen) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    UseMeasure(1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
+    ShowFirstMeasure();
     PointAt(0, kEntryStep);
     for (int i = 0; i < 8; ++i) Click();  // the pointer moves on after each note
     UseMeasure(1);
@@ -164,9 +127,7 @@ TEST_F(EntryRedraw, ARefusedNoteLeavesTheVoiceOnTheScreen) {
 // the stem turns down and an accidental comes; nothing of the A stays.
 TEST_F(EntryRedraw, AnEnharmonicChangeLeavesNothingOfTheOldSpelling) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    UseMeasure(1);
-    OpenWindow(kWidth, kHeight);
-    DrawMeasure();
+    ShowFirstMeasure();
     PointAt(0, kEntryStep);
     Click();
     ASSERT_EQ(Voice().size(), 1u);

@@ -2,10 +2,12 @@
 // of a 256-colour DIB after its 256 four-byte entries and of a core-header DIB after
 // three-byte entries, compressed bitmaps refused, Cancel placing nothing), resizing
 // with and without the kept ratio, "H" as an undoable step, Edit Copy, the "Color"
-// choice of a monochrome bitmap, the cache's reuse, and damaged bytes.
+// choice of a monochrome bitmap, the cache's reuse, pictures written and read back,
+// and damaged bytes.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -23,9 +25,11 @@
 #include "objects/tests/shapes/shapes_fixture.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/metafile.h"
 #include "platform/gfx/recording.h"
 #include "platform/sys/clipboard.h"
 #include "platform/sys/clipboard_headless.h"
+#include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
 #include "shell/program_options.h"
@@ -116,6 +120,30 @@ std::vector<uint8_t> Metafile() {
     return b;
 }
 
+// An enhanced metafile that draws: its header (bounds 0..99 x 0..49, frame one inch
+// by half an inch, two handles), a solid red brush selected, a rectangle from (10, 10)
+// to (90, 40) in the default black pen, and the end record.
+std::vector<uint8_t> RedRectangleMetafile() {
+    constexpr uint32_t kRed = 0x0000FF;  // a COLORREF: red in the low byte
+    std::vector<uint8_t> b;
+    for (uint32_t v : {1u, 88u, 0u, 0u, 99u, 49u, 0u, 0u, 2540u, 1270u, 0x464D4520u, 0x10000u, 0u, 5u}) Put32(b, v);
+    Put16(b, 2);  // handles: the table's own and the brush
+    Put16(b, 0);
+    for (uint32_t v : {0u, 0u, 0u, 1024u, 768u, 320u, 240u}) Put32(b, v);
+    while (b.size() < 88) b.push_back(0);
+    for (uint32_t v : {39u, 24u, 1u, 0u, kRed, 0u}) Put32(b, v);    // a solid brush, object 1
+    for (uint32_t v : {37u, 12u, 1u}) Put32(b, v);                  // selected
+    for (uint32_t v : {43u, 24u, 10u, 10u, 90u, 40u}) Put32(b, v);  // the rectangle
+    for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) Put32(b, v);        // the end
+    const uint32_t size = static_cast<uint32_t>(b.size());
+    for (int i = 0; i < 4; ++i) b[48 + i] = static_cast<uint8_t>(size >> (8 * i));
+    return b;
+}
+
+bool HaveMetafileRenderer() {
+    return std::filesystem::exists(sys::ProgramFolder() / "ql-emf2rgb");
+}
+
 class PictureTest : public ShapesTest {
   protected:
     void SetUp() override {
@@ -200,6 +228,58 @@ TEST_F(PictureTest, DibPixelsAfterTheirColourTable) {
         UnlinkObject(Header(picture));
         ReleaseObjectByType(doc_, Header(picture));
     }
+}
+
+// A pasted metafile draws what its records draw: the red rectangle inside the
+// picture, white paper around it; shown in black and white, the rectangle is black.
+TEST_F(PictureTest, MetafileDrawsItsRecords) {
+    if (!HaveMetafileRenderer()) GTEST_SKIP() << "the metafile renderer is not built";
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::EnhancedMetafile, RedRectangleMetafile()}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(V(picture->body.width), 96 * 8);  // an inch at 96 dots, 8 units a pixel
+    ClassOf(Header(picture)).Paint(Header(picture), view_);
+    SavePicture("picture_metafile.png");
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    platform::BitmapHandle image = win::GetWindowImage(window_);
+    const gfx::Colour inside = gfx::GetBitmapPixel(image, origin.x + 48, origin.y + 24);
+    EXPECT_GT(gfx::RedOf(inside), 200) << std::hex << inside;
+    EXPECT_LT(gfx::GreenOf(inside), 60) << std::hex << inside;
+    EXPECT_LT(gfx::BlueOf(inside), 60) << std::hex << inside;
+    EXPECT_EQ(gfx::GetBitmapPixel(image, origin.x + 2, origin.y + 2), gfx::kWhite);
+    picture->body.flags |= kPictureBlackAndWhite;
+    DropPictureCache(picture);
+    ClearWindow();
+    ClassOf(Header(picture)).Paint(Header(picture), view_);
+    EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x + 48, origin.y + 24), gfx::kBlack);
+}
+
+// Damaged metafiles (bytes changed, the end cut off) give either nothing or the
+// whole picture, and the program goes on; so does a program without its renderer.
+TEST_F(PictureTest, DamagedMetafilesRenderWholeOrNotAtAll) {
+    if (!HaveMetafileRenderer()) GTEST_SKIP() << "the metafile renderer is not built";
+    constexpr int kWidth = 40;
+    constexpr int kHeight = 20;
+    const std::vector<uint8_t> good = RedRectangleMetafile();
+    ASSERT_TRUE(gfx::RenderMetafile(good, kWidth, kHeight).has_value());
+    std::mt19937 random(36);
+    int refused = 0;
+    for (int round = 0; round < 70; ++round) {
+        std::vector<uint8_t> bytes = good;
+        const int changes = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < changes; ++i) bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
+        bytes.resize(random() % (bytes.size() + 1));
+        const std::optional<std::vector<gfx::Colour>> pixels = gfx::RenderMetafile(bytes, kWidth, kHeight);
+        if (pixels) EXPECT_EQ(pixels->size(), size_t{kWidth} * kHeight) << round;
+        else ++refused;
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_FALSE(gfx::RenderMetafile(good, 0, kHeight).has_value());
+    EXPECT_FALSE(gfx::RenderMetafile({}, kWidth, kHeight).has_value());
+    sys::SetProgramFolder(std::filesystem::path(QL_TEST_OUTPUT_DIR));  // no renderer there
+    EXPECT_FALSE(gfx::RenderMetafile(good, kWidth, kHeight).has_value());
+    sys::SetProgramFolder({});
 }
 
 // Compressed bitmaps are refused with their message; nothing is placed; the
@@ -331,6 +411,90 @@ TEST_F(PictureTest, CacheRebuiltOnlyForZoomOrOutput) {
     EXPECT_EQ(PictureCacheRenders(), renders + 3);
     State().drawing.PrintDC = platform::DcHandle{};
     gfx::DeleteContext(printer);
+}
+
+// A DIB pasted through "Paste Picture" with "Draw Opaque" and "Black and White"
+// chosen and the ratio let go, its corner dragged and "H" pressed, and a metafile
+// pasted with the dialog's defaults: written and read back, each keeps its place,
+// size, format, stored flags, description and bytes (the cache's kind of output is
+// not stored).
+TEST_F(PictureTest, PastedResizedAndHiddenPicturesRoundTrip) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false)}});
+    PictureObject* dib = Paste({kPageOrigin + 800, kPageOrigin + 800}, [](DialogDriver& d) {
+        d.Click(picture_dialog::kOpaque);
+        d.Click(picture_dialog::kKeepRatio);
+        d.Click(picture_dialog::kBlackAndWhite);
+        d.Click(ui::kIdOk);
+    });
+    ASSERT_NE(dib, nullptr);
+    Grab(Header(dib), 4);
+    Move(Header(dib), 96, 40);
+    Commit(Header(dib));
+    Release();
+    ASSERT_EQ(ClassOf(Header(dib)).OnKey(Header(dib), view_, kPictureHideKey), 1);
+    Offer({{ClipboardFormat::EnhancedMetafile, Metafile()}});
+    PictureObject* metafile = Paste({kPageOrigin + 1600, kPageOrigin + 400});
+    ASSERT_NE(metafile, nullptr);
+    ClassOf(Header(metafile)).Paint(Header(metafile), view_);
+    ASSERT_EQ(V(dib->body.flags), kPictureColour | kPictureOpaque | kPictureHidden | kPictureBlackAndWhite);
+    ASSERT_EQ(V(dib->body.width), 8 * 8 + 96);
+
+    ScoreDocument* read = Reload();
+    ASSERT_NE(read, nullptr);
+    const std::vector<uint8_t> madeBytes[] = {*PictureBytesOf(metafile, doc_), *PictureBytesOf(dib, doc_)};
+    ScopedPoolSet pools(read->pools);
+    const std::vector<ScoreObject*> pictures = ItemsOf(read->firstPage, ObjectType::Picture);
+    ASSERT_EQ(pictures.size(), 2u);
+    PictureObject* made[] = {metafile, dib};  // the newest heads the list
+    for (int i = 0; i < 2; ++i) {
+        const PictureBody& a = made[i]->body;
+        const PictureBody& b = AsPicture(pictures[i])->body;
+        EXPECT_EQ(V(pictures[i]->subtype), 1) << i;
+        EXPECT_EQ(V(b.location.position), V(a.location.position)) << i;
+        EXPECT_EQ(V(b.location.measure), V(a.location.measure)) << i;
+        EXPECT_EQ(V(b.width), V(a.width)) << i;
+        EXPECT_EQ(V(b.height), V(a.height)) << i;
+        EXPECT_EQ(V(b.format), V(a.format)) << i;
+        EXPECT_EQ(V(b.flags), V(a.flags) & kPictureStoredFlags) << i;
+        EXPECT_EQ(V(b.dataSize), V(a.dataSize)) << i;
+        for (int w = 0; w < kPictureBitsWord; ++w) EXPECT_EQ(V(b.description[w]), V(a.description[w])) << i;
+        const std::vector<uint8_t>* bytes = PictureBytesOf(AsPicture(pictures[i]), read);
+        ASSERT_NE(bytes, nullptr) << i;
+        EXPECT_EQ(*bytes, madeBytes[i]) << i;
+    }
+}
+
+// A bitmap wider than a stored extent at the view's scale comes in at the largest
+// stored width, its ratio kept; a corner dragged past that range stops at it; both
+// read back at the size shown.
+TEST_F(PictureTest, SizesBeyondTheRecordsRangeStopAtIt) {
+    OpenWindow(300, 200);
+    constexpr int kWidePixels = 4200;  // 33,600 units at 8 units a pixel
+    constexpr int kWideRows = 400;
+    Offer({{ClipboardFormat::Dib, PatternDib(kWidePixels, kWideRows, false)}});
+    PictureObject* wide = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(V(wide->body.width), kLargestStoredExtent);
+    EXPECT_EQ(V(wide->body.height), kLargestStoredExtent * kWideRows / kWidePixels);
+    PictureObject* dragged = Placed(400, 200, 0);
+    Grab(Header(dragged), 4);
+    Move(Header(dragged), 40000, 40000);
+    Commit(Header(dragged));
+    Release();
+    EXPECT_EQ(V(dragged->body.width), kLargestStoredExtent);
+    EXPECT_EQ(V(dragged->body.height), kLargestStoredExtent);
+
+    ScoreDocument* read = Reload();
+    ASSERT_NE(read, nullptr);
+    ScopedPoolSet pools(read->pools);
+    const std::vector<ScoreObject*> pictures = ItemsOf(read->firstPage, ObjectType::Picture);
+    ASSERT_EQ(pictures.size(), 2u);
+    const PictureObject* made[] = {dragged, wide};  // the newest heads the list
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(V(AsPicture(pictures[i])->body.width), V(made[i]->body.width)) << i;
+        EXPECT_EQ(V(AsPicture(pictures[i])->body.height), V(made[i]->body.height)) << i;
+    }
 }
 
 // Damaged DIBs: every layout CheckDib gives lies inside the bytes and decodes

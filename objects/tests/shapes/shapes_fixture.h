@@ -1,8 +1,9 @@
-// Fixture of the box, circle, line, guide and margin tests: a fresh program state
-// with the object classes registered, a selection state, a new score in page view,
-// helpers that build an object's handles and drive its drags as the mouse processor
-// does (focused chain, current handle, drag offset), and a window whose backing
-// store the view draws on (zoom 16: one device pixel per 8 units) for pixel checks.
+// Fixture of the box, circle, line, guide, margin and picture tests: a fresh program
+// state with the object classes registered, a selection state, a new score in page
+// view, helpers that build an object's handles and drive its drags as the mouse
+// processor does (focused chain, current handle, drag offset), a window whose
+// backing store the view draws on (zoom 16: one device pixel per 8 units) for pixel
+// checks, and the score written and read back through the score file's stream.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/model/score_document.h"
+#include "files/read/score_reader.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/score_object.h"
 #include "objects/graphics/graphic_object.h"
@@ -62,10 +64,17 @@ class ShapesTest : public ::testing::Test {
     // Writes the window's image to the build's test-output folder.
     void SavePicture(const std::string& name);
 
+    // The score written as a file would hold it and read back into a new document
+    // (freed with the fixture); null (a failure recorded) when either step failed.
+    ScoreDocument* Reload();
+    // The objects of a type in a page's list, in list order (under the page's pools).
+    static std::vector<ScoreObject*> ItemsOf(ScorePage* page, ObjectType type);
+
     ScoreView* view_ = nullptr;
     ScoreDocument* doc_ = nullptr;
     platform::WindowHandle window_{};
     HitRecord* chain_ = nullptr;
+    std::vector<ScoreLoad> loads_;
 };
 
 }  // namespace ql::testing_shapes

@@ -9,6 +9,7 @@
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/object_list.h"
+#include "core/model/page_records.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
@@ -16,6 +17,8 @@
 #include "core/text/text_object.h"
 #include "core/objects/midi_action_text.h"
 #include "display/anchors.h"
+#include "files/score_file.h"
+#include "files/stream/score_stream_writer.h"
 #include "objects/stored_classes.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
@@ -64,6 +67,8 @@ void ShapesTest::SetUp() {
 }
 
 void ShapesTest::TearDown() {
+    for (ScoreLoad& load : loads_) FreeLoadedScore(load);
+    loads_.clear();
     Release();
     EndViewDrawAll(view_);
     ReleaseViewDrawing(view_);
@@ -198,6 +203,29 @@ void ShapesTest::SavePicture(const std::string& name) {
     std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
     EXPECT_TRUE(gfx::WritePng(win::GetWindowImage(window_),
                               (std::filesystem::path(QL_TEST_OUTPUT_DIR) / name).string()));
+}
+
+ScoreDocument* ShapesTest::Reload() {
+    CreateScoreImageForWrite();
+    const int written = WriteScoreStream(doc_, view_);
+    std::vector<uint8_t> bytes = TakeScoreImage();
+    CloseScoreFile();
+    EXPECT_EQ(written, 0) << "the writer failed";
+    OpenScoreImageForRead(std::move(bytes));
+    ScoreLoad load = ReadScoreIntoNewDocument();
+    CloseScoreFile();
+    EXPECT_EQ(load.code, 0) << "the reader failed";
+    EXPECT_FALSE(load.damaged);
+    if (load.document == nullptr) return nullptr;
+    loads_.push_back(load);
+    return load.document;
+}
+
+std::vector<ScoreObject*> ShapesTest::ItemsOf(ScorePage* page, ObjectType type) {
+    std::vector<ScoreObject*> found;
+    for (ScoreObject* o = page->margins.get(); o != nullptr; o = o->next.get())
+        if (o->type == TypeCode(type)) found.push_back(o);
+    return found;
 }
 
 }  // namespace ql::testing_shapes

@@ -5,54 +5,13 @@
 
 #include <vector>
 
-#include "core/model/object_list.h"
-#include "core/objects/hit_record.h"
-#include "core/state.h"
-#include "editing/tools.h"
 #include "objects/graphics/graphic_class.h"
-#include "objects/tests/shapes/shapes_fixture.h"
-#include "platform/gfx/mapping.h"
-#include "platform/win/input.h"
-#include "platform/win/window.h"
+#include "objects/tests/shapes/shapes_mouse_fixture.h"
 
 namespace ql::testing_shapes {
 namespace {
 
 using win::Message;
-constexpr int32_t kPixel = 8;  // logical units per device pixel at zoom 16
-
-class ShapesMouseTest : public ShapesTest {
-  protected:
-    void SetUp() override {
-        ShapesTest::SetUp();
-        OpenWindow(600, 400);
-        State().documents.ActiveView = view_;
-        SetHandleSize(32);
-        win::SetFocus(window_);
-    }
-    intptr_t Send(ToolHandler tool, Message message, gfx::Point client) {
-        return tool(view_, ToolAction::Message, nullptr, window_, message, 0,
-                    win::PackPoint(win::Point{client.x, client.y}));
-    }
-    void Click(ToolHandler tool, gfx::Point client) {
-        Send(tool, Message::MouseMove, client);
-        Send(tool, Message::LeftButtonDown, client);
-        Send(tool, Message::LeftButtonUp, client);
-    }
-    void Drag(ToolHandler tool, gfx::Point from, gfx::Point to) {
-        Send(tool, Message::MouseMove, from);
-        Send(tool, Message::LeftButtonDown, from);
-        Send(tool, Message::MouseMove, {(from.x + to.x) / 2, (from.y + to.y) / 2});
-        Send(tool, Message::MouseMove, to);
-        Send(tool, Message::LeftButtonUp, to);
-    }
-    std::vector<ScoreObject*> PageObjects(ObjectType type) {
-        std::vector<ScoreObject*> found;
-        for (ScoreObject* o = PageObjectListOf(view_)->next.get(); o != nullptr; o = o->next.get())
-            if (o->type == TypeCode(type)) found.push_back(o);
-        return found;
-    }
-};
 
 // A click makes a box ending at the click; its bottom-right corner dragged by
 // (20, 10) pixels widens it by 160 units and heightens it by 80.

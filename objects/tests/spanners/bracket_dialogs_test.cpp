@@ -9,13 +9,11 @@
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
 #include "objects/spanners/spanner_objects.h"
-#include "objects/tests/spanners/spanner_fixture.h"
+#include "objects/tests/spanners/spanner_dialog_fixture.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/headless.h"
 #include "platform/win/window.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/spanner_dialog_resources.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_spanners {
 namespace {
@@ -24,20 +22,11 @@ using ui::headless::DialogDriver;
 using ui::headless::SetDialogScript;
 namespace sd = spanner_dialog;
 
-class BracketDialogsTest : public SpannerTest {
+class BracketDialogsTest : public SpannerDialogTest {
   protected:
     void SetUp() override {
-        SpannerTest::SetUp();
-        RegisterSpannerDialogResources();
-        RegisterTextDialogResources();
-        BuildScore(1, {1}, 4);
-        Locate(1, 2);
-        view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 900};
-    }
-    int Edit(ScoreObject* object, int32_t dialog, ui::headless::DialogScript script) {
-        SetDialogScript(dialog, std::move(script));
-        doc_->changeCounter = 0;
-        return ClassOf(object).EditAttributes(object, view_);
+        SpannerDialogTest::SetUp();
+        BuildClickScore();
     }
 };
 

@@ -11,11 +11,9 @@
 #include "objects/object_services.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_objects.h"
-#include "objects/tests/spanners/spanner_fixture.h"
+#include "objects/tests/spanners/spanner_dialog_fixture.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
-#include "shell/resources/spanner_dialog_resources.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_spanners {
 namespace {
@@ -24,14 +22,12 @@ using ui::headless::DialogDriver;
 using ui::headless::SetDialogScript;
 namespace sd = spanner_dialog;
 
-class RepeatEndingDialogTest : public SpannerTest {
+class RepeatEndingDialogTest : public SpannerDialogTest {
   protected:
     void SetUp() override {
-        SpannerTest::SetUp();
-        RegisterSpannerDialogResources();
-        RegisterTextDialogResources();
+        SpannerDialogTest::SetUp();
         BuildScore(2, {2}, 4);
-        for (int m = 1; m <= 8; ++m) MeasureRecordOf(doc_, m)->number = static_cast<uint16_t>(m);
+        NumberMeasures(8);
         Locate(1, 3);
         ending_ = AsRepeatEnding(AddToCell(ObjectType::RepeatEnding, 1, 3));
         ASSERT_NE(ending_, nullptr);

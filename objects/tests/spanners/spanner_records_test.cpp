@@ -20,10 +20,8 @@
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
 #include "objects/spanners/spanner_objects.h"
-#include "objects/tests/spanners/spanner_fixture.h"
+#include "objects/tests/spanners/spanner_dialog_fixture.h"
 #include "platform/ui/headless.h"
-#include "shell/resources/spanner_dialog_resources.h"
-#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_spanners {
 namespace {
@@ -32,16 +30,11 @@ using ui::headless::DialogDriver;
 using ui::headless::SetDialogScript;
 namespace sd = spanner_dialog;
 
-class SpannerRecordsTest : public SpannerTest {
+class SpannerRecordsTest : public SpannerDialogTest {
   protected:
     void SetUp() override {
-        SpannerTest::SetUp();
-        RegisterSpannerDialogResources();
-        RegisterTextDialogResources();
-        BuildScore(1, {1}, 4);
-        for (int m = 1; m <= 4; ++m) MeasureRecordOf(doc_, m)->number = static_cast<uint16_t>(m);
-        Locate(1, 2);
-        view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 900};
+        SpannerDialogTest::SetUp();
+        BuildClickScore(true);
         head_ = AllocRootObject();
         ASSERT_NE(head_, nullptr);
     }
@@ -116,12 +109,12 @@ TEST_F(SpannerRecordsTest, OctaveLineAfterADragAndItsDialogRoundTrips) {
     EXPECT_EQ(SpannerOf(back)->endpoint.endHook, SpannerOf(octave)->endpoint.endHook);
 
     ScriptLabel("8va bassa");
-    SetDialogScript(sd::kOctaveDialog, [](DialogDriver& d) {
-        d.Click(sd::kBracketSetImage);
-        d.Click(sd::kBracketDashed);
-        d.Click(ui::kIdOk);
-    });
-    ASSERT_EQ(ClassOf(octave).EditAttributes(octave, view_), 1);
+    ASSERT_EQ(Edit(octave, sd::kOctaveDialog, [](DialogDriver& d) {
+                  d.Click(sd::kBracketSetImage);
+                  d.Click(sd::kBracketDashed);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
     back = RoundTrip(octave);
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(LabelText(back), "8va bassa");
@@ -135,13 +128,13 @@ TEST_F(SpannerRecordsTest, RepeatEndingSetUpInItsDialogRoundTrips) {
     ScoreObject* made = CreateRepeatEndingAtClick(view_);
     ASSERT_NE(made, nullptr);
     ScriptLabel("1, 3");
-    SetDialogScript(sd::kRepeatEndingDialog, [](DialogDriver& d) {
-        d.Click(sd::kEndingSetImage);
-        d.Type(sd::kThroughMeasure, "4");
-        d.Click(sd::kDashedBracket);
-        d.Click(ui::kIdOk);
-    });
-    ASSERT_EQ(ClassOf(made).EditAttributes(made, view_), 1);
+    ASSERT_EQ(Edit(made, sd::kRepeatEndingDialog, [](DialogDriver& d) {
+                  d.Click(sd::kEndingSetImage);
+                  d.Type(sd::kThroughMeasure, "4");
+                  d.Click(sd::kDashedBracket);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
     const RepeatEndingObject* ending = AsRepeatEnding(made);
     ASSERT_GT(ending->span, 1);
     ScoreObject* back = RoundTrip(made);

@@ -6,29 +6,16 @@
 #include <algorithm>
 #include <optional>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
-constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
 constexpr int kAccentsOpener = 11;             // Notes palette: third row, last column
 constexpr int kNotesColumns = 4;
 constexpr int kAccentsColumns = 5;
 constexpr int kUpperMarcato = 5;  // Accents entry 5: second row, first column
 constexpr int kCurrentAccent = 10;  // the pop-up's current entry at start
-
-std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
-    return std::nullopt;
-}
-
-bool IsWhite(uint32_t pixel) {
-    return (pixel & 0xFFFFFF) == 0xFFFFFF;
-}
 
 // Pixels of a band that were white in `before` and hold ink in `after`, outside the
 // rows top..bottom (the staff the note stands on).
@@ -43,19 +30,18 @@ int NewInkBeyond(const ScreenPicture& before, const ScreenPicture& after, int le
     return count;
 }
 
-class ArticulationScenario : public DesktopScenario {
+class ArticulationScenario : public MusicBesidePalettes {
   protected:
     // The Notes and Accents palettes kept clear of the first systems.
     void KeepPalettesAside() {
         WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nATool=760,220,5,4\n");
     }
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     // The centre of a palette's button from its window and the cell of a known button.
     static std::pair<int, int> Button(const ShownWindow& w, std::pair<int, int> known, int knownIndex,
                                       int index, int columns) {
-        const int originX = w.x + known.first - (knownIndex % columns) * kCell;
-        const int originY = w.y + known.second - (knownIndex / columns) * kCell;
-        return {originX + (index % columns) * kCell + 18, originY + (index / columns) * kCell + 18};
+        const int originX = w.x + known.first - (knownIndex % columns) * kPaletteCell;
+        const int originY = w.y + known.second - (knownIndex / columns) * kPaletteCell;
+        return {originX + (index % columns) * kPaletteCell + 18, originY + (index / columns) * kPaletteCell + 18};
     }
     // Where the marked note stands: its head's column and its staff's rows.
     struct Placed {

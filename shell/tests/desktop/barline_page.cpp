@@ -8,14 +8,9 @@
 namespace ql::desktop {
 namespace {
 
-constexpr uint32_t kDarkLevel = 0x80;
 constexpr int kStaffMargin = 40;  // rows compared above and below the first staff
 
 }  // namespace
-
-bool IsDark(uint32_t p) {
-    return ((p >> 16) & 0xFF) < kDarkLevel && ((p >> 8) & 0xFF) < kDarkLevel && (p & 0xFF) < kDarkLevel;
-}
 
 void BarlineScenario::SetUp() {
     DesktopScenario::SetUp();
@@ -34,6 +29,17 @@ bool BarlineScenario::FindPage() {
     return lines_.size() >= 5;
 }
 
+std::optional<ScreenPicture> BarlineScenario::NewOneStaffPage() {
+    if (!StartProgram()) return std::nullopt;
+    NewScore("1");
+    x_.Settle(Millis{800});
+    if (!FindPage()) {
+        ADD_FAILURE() << "no staff lines beside the palettes";
+        return std::nullopt;
+    }
+    return SettledScreen();
+}
+
 std::vector<Bar> BarlineScenario::Bars(const ScreenPicture& picture) const {
     std::vector<Bar> bars;
     for (int x = left_; x < right_; ++x) {
@@ -49,7 +55,7 @@ std::vector<Bar> BarlineScenario::Bars(const ScreenPicture& picture) const {
 }
 
 std::vector<Bar> BarlineScenario::SettledBars() const {
-    return Bars(SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout));
+    return Bars(SettledScreen());
 }
 
 int64_t BarlineScenario::ChangedAroundStaff(const ScreenPicture& before) const {

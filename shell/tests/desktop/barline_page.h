@@ -5,17 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 #include "shell/tests/desktop/staff_tools_palette.h"
 
 namespace ql::desktop {
-
-inline constexpr Millis kRedrawTimeout{8000};
-
-// Darker than mid-grey in all three channels: the music's ink.
-bool IsDark(uint32_t pixel);
 
 // A run of dark columns crossing a staff from its top line to its bottom line.
 struct Bar {
@@ -25,15 +21,17 @@ struct Bar {
     int Middle() const { return (left + right) / 2; }
 };
 
-class BarlineScenario : public DesktopScenario {
+class BarlineScenario : public MusicBesidePalettes {
 protected:
     // The palettes kept clear of the first systems, as a user who moved them would.
     void SetUp() override;
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
 
     // The staff lines of the page's systems below the palettes that stay at the top
     // left (the first system stands behind them), left of the Staff Tools palette.
     bool FindPage();
+    // A new one-staff score, its page found, and its picture once settled; empty
+    // (with the failure recorded) when the program did not start or showed no staff.
+    std::optional<ScreenPicture> NewOneStaffPage();
     // The barlines across the first staff, left to right.
     std::vector<Bar> Bars(const ScreenPicture& picture) const;
     std::vector<Bar> SettledBars() const;

@@ -16,11 +16,9 @@ namespace {
 // A click on the second barline of the first system and D: the barline becomes a
 // double barline (a second stroke beside it); Ctrl+Z makes it single again.
 TEST_F(BarlineScenario, DMakesAClickedBarlineDouble) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    ASSERT_TRUE(FindPage()) << "no staff lines beside the palettes";
-    const ScreenPicture before = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    const std::optional<ScreenPicture> page = NewOneStaffPage();
+    ASSERT_TRUE(page);
+    const ScreenPicture& before = *page;
     const std::vector<Bar> bars = Bars(before);
     ASSERT_GE(bars.size(), 3u) << "no barlines inside the first system";
     const Bar bar = bars[1];
@@ -43,11 +41,9 @@ TEST_F(BarlineScenario, DMakesAClickedBarlineDouble) {
 // release, the measure before it is wider and the barline after it moved too;
 // Ctrl+Z puts both back.
 TEST_F(BarlineScenario, ADraggedBarlineWidensTheMeasureBeforeIt) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    ASSERT_TRUE(FindPage()) << "no staff lines beside the palettes";
-    const ScreenPicture before = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    const std::optional<ScreenPicture> page = NewOneStaffPage();
+    ASSERT_TRUE(page);
+    const ScreenPicture& before = *page;
     const std::vector<Bar> bars = Bars(before);
     ASSERT_GE(bars.size(), 3u) << "too few barlines in the first system";
     const Bar bar = bars[1];
@@ -80,11 +76,9 @@ TEST_F(BarlineScenario, ADraggedBarlineWidensTheMeasureBeforeIt) {
 // Ctrl+End on the second barline of the first system: the piece ends there, so the
 // systems below the first go; Ctrl+Z brings them back.
 TEST_F(BarlineScenario, CtrlEndEndsThePieceAtTheBarline) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    ASSERT_TRUE(FindPage()) << "no staff lines beside the palettes";
-    const ScreenPicture before = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    const std::optional<ScreenPicture> page = NewOneStaffPage();
+    ASSERT_TRUE(page);
+    const ScreenPicture& before = *page;
     ASSERT_GE(lines_.size(), 10u) << "a new score shows more than one system";
     const std::vector<Bar> bars = Bars(before);
     ASSERT_GE(bars.size(), 3u);

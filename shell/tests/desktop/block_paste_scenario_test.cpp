@@ -11,10 +11,6 @@
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = kPaletteCell;
-constexpr Millis kRedrawTimeout{8000};
-
-bool IsDark(uint32_t p) { return IsDarkPixel(p); }
 
 class BlockPasteScenario : public MusicBesidePalettes {
   protected:
@@ -24,7 +20,7 @@ class BlockPasteScenario : public MusicBesidePalettes {
         std::vector<int> bars;
         for (int x = left; x < right; ++x) {
             bool dark = true;
-            for (int y = lines[0]; y <= lines[4] && dark; ++y) dark = IsDark(picture.At(x, y));
+            for (int y = lines[0]; y <= lines[4] && dark; ++y) dark = IsDarkPixel(picture.At(x, y));
             if (dark && (bars.empty() || x > bars.back() + 3)) bars.push_back(x);
         }
         return bars;
@@ -33,7 +29,7 @@ class BlockPasteScenario : public MusicBesidePalettes {
     int64_t InkBetween(int left, int right, const std::vector<int>& lines) const {
         const ScreenPicture strip = x_.Grab(left, lines.front() - 30, right - left, lines.back() - lines.front() + 60);
         int64_t dark = 0;
-        for (uint32_t p : strip.pixels) dark += IsDark(p);
+        for (uint32_t p : strip.pixels) dark += IsDarkPixel(p);
         return dark;
     }
 };
@@ -52,7 +48,7 @@ TEST_F(BlockPasteScenario, AMeasureCopiedWithTheMarqueePastesIntoTheFirstMeasure
     lines.resize(5);  // the first staff
 
     // A note in the middle of the system with the Notes tool.
-    x_.Click(main.x + 1 + kCell + 18, main.y + 1 + 18);
+    x_.Click(main.x + 1 + kPaletteCell + 18, main.y + 1 + 18);
     x_.Settle(Millis{500});
     const int space = (lines[2] + lines[3]) / 2;
     const int noteX = left + (right - left) / 2;
@@ -74,7 +70,7 @@ TEST_F(BlockPasteScenario, AMeasureCopiedWithTheMarqueePastesIntoTheFirstMeasure
 
     // The Pointer, a marquee around the note, Ctrl+C; a click in the first measure
     // lets the marquee go and puts the place there; Ctrl+V pastes.
-    x_.Click(main.x + 1 + 5 * kCell + 18, main.y + 1 + 18);
+    x_.Click(main.x + 1 + 5 * kPaletteCell + 18, main.y + 1 + 18);
     x_.Settle(Millis{500});
     x_.Drag(barAfter + 12, lines[0] - 40, barBefore + 6, lines.back() + 40);
     x_.Settle(Millis{500});

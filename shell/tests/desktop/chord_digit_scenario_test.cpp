@@ -28,14 +28,14 @@ TEST_F(ChordDigitScenario, TheDigit8AddsTheOctaveBelowAndTheOldStemGoesAtOnce) {
     const int row = (lines_[0] + lines_[1]) / 2;  // the top space: the stem points down
     EnterAt(left_ + (right_ - left_) * 3 / 8, row);
     PointerAside();
-    const ScreenPicture entered = Settled();
+    const ScreenPicture entered = SettledScreen();
     const std::vector<Columns> heads = NewInkRuns(empty_, entered, left_, right_, row);
     ASSERT_EQ(heads.size(), 1u) << "the click did not enter one head";
     const Columns head = heads[0];
     ASSERT_GT(InkOfStemDown(entered, head, row), space_ / 2) << "the high note has no stem pointing down";
 
     ChooseAt(head.Middle(), row);
-    Settled();
+    SettledScreen();
     x_.PressKey("8");
     // The octave below stands on the bottom line, under the first head.
     const auto octaveShown = [&](const ScreenPicture& p) {
@@ -45,7 +45,7 @@ TEST_F(ChordDigitScenario, TheDigit8AddsTheOctaveBelowAndTheOldStemGoesAtOnce) {
     ScreenPicture shown = Screen();
     EXPECT_TRUE(WaitFor([&] { return octaveShown(shown = Screen()); }, kRedrawTimeout))
         << "no head on the bottom line after the digit 8";
-    shown = Settled();
+    shown = SettledScreen();
     EXPECT_LE(InkOfStemDown(shown, head, row), 2)
         << "the stem pointing down is left on the screen while the note is chosen";
     WritePng(shown, TestOutputFolder() / "chord_digit_desktop.png");

@@ -9,26 +9,18 @@
 #include <utility>
 #include <vector>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 #include "shell/tests/desktop/staff_tools_palette.h"
 
 namespace ql::desktop {
 namespace {
 
-int ChangedPixels(const ScreenPicture& a, const ScreenPicture& b, int left, int top, int right, int bottom) {
-    int count = 0;
-    for (int y = std::max(top, 0); y < std::min(bottom, a.height); ++y)
-        for (int x = std::max(left, 0); x < std::min(right, a.width); ++x) count += a.At(x, y) != b.At(x, y);
-    return count;
-}
-
-class ClefKeyScenario : public DesktopScenario {
+class ClefKeyScenario : public MusicBesidePalettes {
   protected:
     // The palettes kept clear of the first systems, as a user who moved them would.
     void KeepPalettesAside() {
         WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
     }
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
 
     // The staff lines of the page's first systems, left of the Notes palette.
     struct Page {

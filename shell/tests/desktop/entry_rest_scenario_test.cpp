@@ -10,12 +10,6 @@
 namespace ql::desktop {
 namespace {
 
-constexpr Millis kRedrawTimeout{8000};
-
-bool IsWhite(uint32_t pixel) {
-    return (pixel & 0xFFFFFF) == 0xFFFFFF;
-}
-
 // A run of dark columns along one row.
 struct InkRun {
     int left = 0;
@@ -50,19 +44,12 @@ class EntryRestScenario : public MusicBesidePalettes {
 };
 
 TEST_F(EntryRestScenario, TheFirstNoteInAnEmptyMeasureTakesItsRestOffTheScreen) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    ASSERT_TRUE(WaitFor([&] { return Titled("Main").has_value(); }));
-    x_.Settle(Millis{800});
-    const ShownWindow main = *Titled("Main");
-    // The Notes tool from the Main palette.
-    x_.Click(main.x + 1 + kPaletteCell + 18, main.y + 1 + 18);
-    x_.Settle(Millis{500});
-    x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
-    const ScreenPicture empty = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
-    const int left = Frame().x + 120;
+    const std::optional<ShownWindow> main = NewScoreWithNotesTool();
+    ASSERT_TRUE(main);
+    const ScreenPicture empty = SettledScreen();
+    const int left = MusicLeft();
     const int right = MusicRight();
-    const std::vector<int> lines = empty.LongDarkLines(left, kBarsHeight, right, x_.ScreenHeight() - 100, 0.95);
+    const std::vector<int> lines = StaffLinesBesidePalettes(empty);
     ASSERT_GE(lines.size(), 10u) << "no two systems";
     const int space = lines[2] - lines[1];
     ASSERT_GE(space, 6) << "the staff is too small to judge";
@@ -87,8 +74,8 @@ TEST_F(EntryRestScenario, TheFirstNoteInAnEmptyMeasureTakesItsRestOffTheScreen) 
     x_.Settle(Millis{300});
     x_.Click(target.Centre(), noteY);
     x_.Settle(Millis{1000});
-    x_.MovePointer(main.x + 18, x_.ScreenHeight() - 20);
-    const ScreenPicture entered = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    ParkPointer(*main);
+    const ScreenPicture entered = SettledScreen();
     WritePng(entered, TestOutputFolder() / "entry_rest_entered_desktop.png");
     ASSERT_GT(entered.DarkPixels(left, lines[3] + 2, right, lines[4] - 1),
               empty.DarkPixels(left, lines[3] + 2, right, lines[4] - 1) + 8)

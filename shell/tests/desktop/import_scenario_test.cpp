@@ -3,25 +3,17 @@
 // after the file with its notes on the page; a ".nif" file opens its score window
 // at once, with its notes and the marks under its staff; a damaged file of either
 // kind gives a message box and no window.
-#include <fstream>
 #include <vector>
 
-#include "interchange/niff/niff_writer.h"
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/niff_one_staff_page.h"
 
 namespace ql::desktop {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kImportTitle[] = "Import Standard MIDI and NIFF files";
 constexpr char kNiffImportCaption[] = "Quaverlinescribe - Import NIFF";
-
-void WriteFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
 
 // A conductor track and one staff track of eight quarter notes at 96 ticks a quarter.
 std::vector<unsigned char> EightQuarters() {
@@ -41,24 +33,7 @@ std::vector<unsigned char> EightQuarters() {
 std::vector<unsigned char> MarkedQuarters() {
     using niff::NiffField;
     niff::NiffWriter out;
-    out.BeginForm("NIFF");
-    out.BeginList("setp");
-    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
-    out.EndChunk();
-    out.EndList();
-    out.BeginList("data");
-    out.BeginChunk("pghd");
-    out.Tag(48, {2720});
-    out.Tag(17, {3520});
-    out.EndChunk();
-    out.BeginChunk("syhd");
-    out.Tag(1, {160, 400});
-    out.Tag(48, {2400});
-    out.EndChunk();
-    out.BeginChunk("sthd");
-    out.Tag(32, {0});
-    out.Tag(17, {256});
-    out.EndChunk();
+    BeginOneStaffPage(out);
     for (int measure = 0; measure < 2; ++measure) {
         out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
         out.EndChunk();
@@ -83,10 +58,7 @@ std::vector<unsigned char> MarkedQuarters() {
             out.EndChunk();
         }
     }
-    out.EndList();
-    out.EndList();
-    const std::vector<uint8_t> bytes = out.Take();
-    return {bytes.begin(), bytes.end()};
+    return EndNiffScore(out);
 }
 
 class ImportScenario : public DesktopScenario {
@@ -96,9 +68,9 @@ class ImportScenario : public DesktopScenario {
 
 TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
     const fs::path tune = home_->Documents() / "tune.mid";
-    WriteFile(tune, EightQuarters());
+    WriteFileBytes(tune, EightQuarters());
     const fs::path damaged = home_->Documents() / "damaged.mid";
-    WriteFile(damaged, {'M', 'T', 'h', 'x', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96, 'j', 'u', 'n', 'k'});
+    WriteFileBytes(damaged, {'M', 'T', 'h', 'x', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96, 'j', 'u', 'n', 'k'});
     ASSERT_TRUE(StartProgram());
 
     ChooseMenuItem('f', 'i');
@@ -136,12 +108,12 @@ TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
 
 TEST_F(ImportScenario, ImportedNiffFileOpensWithItsNotesAndMarks) {
     const fs::path tune = home_->Documents() / "marked.nif";
-    WriteFile(tune, MarkedQuarters());
+    WriteFileBytes(tune, MarkedQuarters());
     // The same file with a RIFF form: not a NIFF file.
     std::vector<unsigned char> riff = MarkedQuarters();
     riff[3] = 'F';
     const fs::path damaged = home_->Documents() / "damaged.nif";
-    WriteFile(damaged, riff);
+    WriteFileBytes(damaged, riff);
     ASSERT_TRUE(StartProgram());
 
     ChooseMenuItem('f', 'i');

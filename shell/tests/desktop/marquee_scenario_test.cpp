@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 namespace {
@@ -19,7 +20,6 @@ constexpr int kSearchStep = 20;
 constexpr uint32_t kLight = 0xC0;
 // An inverted 200 x 120 rectangle changes far more pixels than this.
 constexpr int64_t kShownPixels = 10000;
-constexpr Millis kRedrawTimeout{8000};
 
 bool IsLight(uint32_t p) {
     return ((p >> 16) & 0xFF) >= kLight && ((p >> 8) & 0xFF) >= kLight && (p & 0xFF) >= kLight;

@@ -34,15 +34,13 @@ protected:
 };
 
 TEST_F(MeasureNumberScenario, MeasureOnesBarlineSetsTheNumbersFromThere) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    ASSERT_TRUE(FindPage()) << "no staff lines beside the palettes";
+    const std::optional<ScreenPicture> page = NewOneStaffPage();
+    ASSERT_TRUE(page);
+    const ScreenPicture& before = *page;
     const std::vector<int> first = FirstSystemLines();
     ASSERT_GE(first.size(), 5u) << "no first system above the one found";
     const int x = OpeningBarline(first);
     ASSERT_GE(x, 0) << "no opening barline in the first system";
-    const ScreenPicture before = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
 
     const int y = (first[1] + first[2]) / 2;
     x_.MovePointer(x + 30, y);

@@ -17,8 +17,6 @@
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
-constexpr int kHalfButton = 18;
 constexpr int kNotesOnMain = 1;
 constexpr int kPointerOnMain = 5;
 constexpr int kBarClearance = 3;     // columns left out beside each barline
@@ -42,14 +40,9 @@ class MeasureScenario : public BarlineScenario {
 protected:
     // A new one-staff score, its page found with four barlines at least.
     bool OpenScore() {
-        if (!StartProgram()) return false;
-        NewScore("1");
-        x_.Settle(Millis{800});
-        if (!FindPage()) {
-            ADD_FAILURE() << "no staff lines beside the palettes";
-            return false;
-        }
-        empty_ = Settled();
+        const std::optional<ScreenPicture> page = NewOneStaffPage();
+        if (!page) return false;
+        empty_ = *page;
         bars_ = Bars(empty_);
         if (bars_.size() < 4u) {
             ADD_FAILURE() << "too few barlines in the staff: " << bars_.size();
@@ -60,7 +53,7 @@ protected:
     void PressMainButton(int index) {
         const std::optional<ShownWindow> main = x_.WindowTitled("Main");
         ASSERT_TRUE(main) << "no Main palette";
-        x_.Click(main->x + 1 + index * kCell + kHalfButton, main->y + 1 + kHalfButton);
+        x_.Click(main->x + 1 + index * kPaletteCell + kPaletteButtonMiddle, main->y + 1 + kPaletteButtonMiddle);
         x_.Settle(Millis{500});
     }
     // The Notes tool, a click in the space above the bottom line of measure `i` of
@@ -146,7 +139,6 @@ protected:
             for (int x = bars_[i].left - kNumberHeight; x < bars_[i + 1].left; ++x) n += now.At(x, y) != empty_.At(x, y);
         return n;
     }
-    ScreenPicture Settled() const { return SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout); }
 
     ScreenPicture empty_;
     std::vector<Bar> bars_;
@@ -158,7 +150,7 @@ protected:
 TEST_F(MeasureScenario, InsertOnABarlineMovesTheMeasuresOn) {
     ASSERT_TRUE(OpenScore());
     EnterNoteInMeasure(1);
-    const ScreenPicture entered = Settled();
+    const ScreenPicture entered = SettledScreen();
     std::string inks;
     ASSERT_EQ(MeasureWithTheNote(entered, &inks), 1) << "no note entered in the second measure; ink " << inks;
     PickBarline(bars_[1]);
@@ -177,7 +169,7 @@ TEST_F(MeasureScenario, InsertOnABarlineMovesTheMeasuresOn) {
 TEST_F(MeasureScenario, DeleteOnABarlineRemovesTheMeasure) {
     ASSERT_TRUE(OpenScore());
     EnterNoteInMeasure(1);
-    const ScreenPicture entered = Settled();
+    const ScreenPicture entered = SettledScreen();
     std::string inks;
     ASSERT_EQ(MeasureWithTheNote(entered, &inks), 1) << "no note entered in the second measure; ink " << inks;
     PickBarline(bars_[1]);

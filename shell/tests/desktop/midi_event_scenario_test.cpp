@@ -9,37 +9,15 @@
 #include <algorithm>
 #include <optional>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 #include "shell/tests/desktop/midi_file_reading.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
-constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
 constexpr int kPerformanceButton = 4;          // on the Main palette
 constexpr int kPerformanceColumns = 4;
 constexpr int kMidiEventEntry = 3;
-
-std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
-    return std::nullopt;
-}
-
-int ChangedPixels(const ScreenPicture& before, const ScreenPicture& after, int left, int top,
-                  int right, int bottom) {
-    int count = 0;
-    for (int y = std::max(top, 0); y < std::min(bottom, before.height); ++y)
-        for (int x = std::max(left, 0); x < std::min(right, before.width); ++x)
-            count += before.At(x, y) != after.At(x, y);
-    return count;
-}
-
-bool IsDark(uint32_t pixel) {
-    return ((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF) < 3 * 128;
-}
 
 // The wave editor's area in a picture of its window: the columns of the frame's two
 // ends (the darkest columns of each half) and the row of its bottom edge (the
@@ -59,7 +37,7 @@ struct WaveFrame {
 std::optional<WaveFrame> FindWaveFrame(const ScreenPicture& p) {
     std::vector<int> columns(static_cast<size_t>(p.width), 0);
     for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) columns[static_cast<size_t>(x)] += IsDark(p.At(x, y));
+        for (int x = 0; x < p.width; ++x) columns[static_cast<size_t>(x)] += IsDarkPixel(p.At(x, y));
     const auto middle = columns.begin() + p.width / 2;
     WaveFrame f;
     f.left = static_cast<int>(std::max_element(columns.begin(), middle) - columns.begin());
@@ -67,16 +45,15 @@ std::optional<WaveFrame> FindWaveFrame(const ScreenPicture& p) {
     f.bottom = -1;
     for (int y = 0; y < p.height; ++y) {
         int dark = 0;
-        for (int x = f.left; x <= f.right; ++x) dark += IsDark(p.At(x, y));
+        for (int x = f.left; x <= f.right; ++x) dark += IsDarkPixel(p.At(x, y));
         if (dark * 10 >= (f.right - f.left + 1) * 9) f.bottom = y;
     }
     if (f.bottom < 0 || f.right - f.left < 80) return std::nullopt;
     return f;
 }
 
-class MidiEventScenario : public DesktopScenario {
+class MidiEventScenario : public MusicBesidePalettes {
   protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
 
     // Opens the Performance palette, presses its MIDI Event button and clicks the
     // page above the second staff: the point clicked, the staff lines and the screen
@@ -91,15 +68,15 @@ class MidiEventScenario : public DesktopScenario {
         const std::optional<ShownWindow> main = x_.WindowTitled("Main");
         if (!main) return std::nullopt;
         x_.Settle(Millis{800});
-        x_.Click(main->x + 1 + kPerformanceButton * kCell + 18, main->y + 1 + 18);
+        x_.Click(main->x + 1 + kPerformanceButton * kPaletteCell + 18, main->y + 1 + 18);
         x_.Settle(Millis{800});
         const std::optional<ShownWindow> performance = x_.WindowTitled("Performance");
         if (!performance) return std::nullopt;
         x_.Settle(Millis{500});
         const std::optional<std::pair<int, int>> first = PressedCell(x_.Grab(*performance));
         if (!first) return std::nullopt;
-        x_.Click(performance->x + first->first + kMidiEventEntry % kPerformanceColumns * kCell + 18,
-                 performance->y + first->second + kMidiEventEntry / kPerformanceColumns * kCell + 18);
+        x_.Click(performance->x + first->first + kMidiEventEntry % kPerformanceColumns * kPaletteCell + 18,
+                 performance->y + first->second + kMidiEventEntry / kPerformanceColumns * kPaletteCell + 18);
         x_.Settle(Millis{500});
         const ScreenPicture before = Screen();
         const int left = Frame().x + 120;
@@ -137,11 +114,6 @@ class MidiEventScenario : public DesktopScenario {
         return x_.FindWindow("MIDI Wave Editor");
     }
 };
-
-int ChangedPixels(const ScreenPicture& a, const ScreenPicture& b) {
-    if (a.width != b.width || a.height != b.height) return a.width * a.height;
-    return ChangedPixels(a, b, 0, 0, a.width, a.height);
-}
 
 TEST_F(MidiEventScenario, TheMidiEventButtonPlacesAnObjectThatUndoTakesAway) {
     WriteSettings("[ToolbarSettings]\nSYTool=760,420,4,2\nNTool=760,220,4,4\n");
@@ -214,13 +186,13 @@ TEST_F(MidiEventScenario, TheWaveEditorKeepsADragOnOkAndDropsItOnCancel) {
     x_.Settle(Millis{500});
     const ScreenPicture dragged = x_.Grab(*editor);
     WritePng(dragged, TestOutputFolder() / "wave_editor_dragged_desktop.png");
-    EXPECT_GT(ChangedPixels(shown, dragged), 20) << "the drag did not move the curve";
+    EXPECT_GT(DifferentPixels(shown, dragged), 20) << "the drag did not move the curve";
     x_.PressKey("Return");
     ASSERT_TRUE(x_.WaitUntilGone("MIDI Wave Editor"));
 
     editor = OpenWaveEditor();
     ASSERT_TRUE(editor);
-    EXPECT_LE(ChangedPixels(dragged, x_.Grab(*editor)), 4) << "OK did not keep the dragged point";
+    EXPECT_LE(DifferentPixels(dragged, x_.Grab(*editor)), 4) << "OK did not keep the dragged point";
     const auto [backX, backY] = frame->At(2048, 1024);
     x_.Drag(editor->x + backX, editor->y + backY, editor->x + fromX, editor->y + fromY - 30);
     x_.Settle(Millis{500});
@@ -229,7 +201,7 @@ TEST_F(MidiEventScenario, TheWaveEditorKeepsADragOnOkAndDropsItOnCancel) {
 
     editor = OpenWaveEditor();
     ASSERT_TRUE(editor);
-    EXPECT_LE(ChangedPixels(dragged, x_.Grab(*editor)), 4) << "Cancel changed the envelope";
+    EXPECT_LE(DifferentPixels(dragged, x_.Grab(*editor)), 4) << "Cancel changed the envelope";
     x_.PressKey("Escape");
     ASSERT_TRUE(x_.WaitUntilGone("MIDI Wave Editor"));
     ASSERT_TRUE(Keys("Set Transition", 0, "Return"));

@@ -54,11 +54,9 @@ protected:
 };
 
 TEST_F(MultiMeasureRestScenario, MadeFromTheNotesMenuAndExpandedAgain) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    ASSERT_TRUE(FindPage()) << "no staff lines beside the palettes";
-    const ScreenPicture before = SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    const std::optional<ScreenPicture> page = NewOneStaffPage();
+    ASSERT_TRUE(page);
+    const ScreenPicture& before = *page;
     const std::vector<Bar> bars = Bars(before);
     ASSERT_GE(bars.size(), 4u) << "too few barlines in the staff";
     ASSERT_LT(LongestRestBar(), kRestBarLength) << "a long bar in the staff before";

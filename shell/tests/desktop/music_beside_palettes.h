@@ -1,30 +1,37 @@
-// A scene the note scenarios share: the whole screen's picture, a window found by
-// its title, and the right end of the music left of the floating palettes.
+// A scene the scenarios share: the whole screen's picture (also once settled), a
+// window found by its title, the music's band left of the floating palettes and its
+// staff lines, a Main palette button's centre, and a new score with the Notes tool
+// armed.
 #pragma once
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 
-constexpr int kPaletteCell = 37;  // a 36-pixel button and its one-pixel gap
-
-inline bool IsDarkPixel(uint32_t p) {
-    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 0x80;
-}
+inline constexpr int kNotesOnMain = 1;  // the Notes tool: the Main palette's second button
 
 class MusicBesidePalettes : public DesktopScenario {
   protected:
     ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
+    // The screen once two pictures a moment apart agree (a redraw has ended).
+    ScreenPicture SettledScreen() const {
+        return SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
+    }
+    // The window titled `title` now, without waiting for it.
     std::optional<ShownWindow> Titled(std::string_view title) const {
         for (const ShownWindow& w : x_.Windows())
             if (w.title == title) return w;
         return std::nullopt;
     }
-    // The right end of the music left of the palettes.
+    // The right end of the music left of the palettes (the systems end before the
+    // page does).
     int MusicRight() const {
         int right = x_.ScreenWidth();
         for (const ShownWindow& w : x_.Windows())
@@ -32,6 +39,36 @@ class MusicBesidePalettes : public DesktopScenario {
                 if (w.title == title) right = std::min(right, w.x);
         return right - 80;
     }
+    // The left end of the music: past the frame's edge and the first system's indent.
+    int MusicLeft() const { return Frame().x + 120; }
+    // The staff lines shown between MusicLeft and MusicRight, below the bars.
+    std::vector<int> StaffLinesBesidePalettes(const ScreenPicture& picture) const {
+        return picture.LongDarkLines(MusicLeft(), kBarsHeight, MusicRight(), x_.ScreenHeight() - 100, 0.95);
+    }
+    // The centre of button `index` of a palette laid out as one row (the Main palette).
+    static std::pair<int, int> RowButton(const ShownWindow& palette, int index) {
+        return {palette.x + 1 + index * kPaletteCell + kPaletteButtonMiddle, palette.y + 1 + kPaletteButtonMiddle};
+    }
+    // A new one-staff score with the Notes tool armed from the Main palette and the
+    // pointer parked below the palette; the Main palette, or empty (a failure is
+    // recorded) when a step did not happen.
+    std::optional<ShownWindow> NewScoreWithNotesTool() {
+        if (!StartProgram()) return std::nullopt;
+        NewScore("1");
+        if (!WaitFor([&] { return Titled("Main").has_value(); })) {
+            ADD_FAILURE() << "no Main palette";
+            return std::nullopt;
+        }
+        x_.Settle(Millis{800});
+        const ShownWindow main = *Titled("Main");
+        const auto [bx, by] = RowButton(main, kNotesOnMain);
+        x_.Click(bx, by);
+        x_.Settle(Millis{500});
+        ParkPointer(main);
+        return main;
+    }
+    // The pointer below the Main palette, off the music (the location stays put).
+    void ParkPointer(const ShownWindow& main) { x_.MovePointer(main.x + kPaletteButtonMiddle, x_.ScreenHeight() - 20); }
 };
 
 }  // namespace ql::desktop

@@ -2,48 +2,27 @@
 // hairpin where the file puts it on the page, well under the staff, and not by the
 // staff's notes: the area under the staff has more ink than the same file's
 // without the hairpin.
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "interchange/niff/niff_writer.h"
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/niff_one_staff_page.h"
 
 namespace ql::desktop {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kImportTitle[] = "Import Standard MIDI and NIFF files";
-constexpr int16_t kStaffHeight = 256;  // file units
-constexpr int16_t kStaffTop = 400;
 
 // One staff of one 4/4 measure of quarters; with `hairpin`, a crescendo placed on
 // the page two and a half staff heights under the staff, across most of it.
 std::vector<unsigned char> PageHairpinScore(bool hairpin) {
     using niff::NiffField;
     niff::NiffWriter out;
-    out.BeginForm("NIFF");
-    out.BeginList("setp");
-    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
-    out.EndChunk();
-    out.EndList();
-    out.BeginList("data");
-    out.BeginChunk("pghd");
-    out.Tag(48, {2720});
-    out.Tag(17, {3520});
-    out.EndChunk();
-    out.BeginChunk("syhd");
-    out.Tag(1, {160, kStaffTop});
-    out.Tag(48, {2400});
-    out.EndChunk();
-    out.BeginChunk("sthd");
-    out.Tag(32, {0});
-    out.Tag(17, {kStaffHeight});
-    out.EndChunk();
+    BeginOneStaffPage(out);
     out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
     out.EndChunk();
-    const int16_t y = kStaffTop + kStaffHeight + kStaffHeight * 5 / 2;
+    const int16_t y = kNiffStaffTop + kNiffStaffHeight + kNiffStaffHeight * 5 / 2;
     for (int quarter = 0; quarter < 4; ++quarter) {
         out.BeginChunk("tmsl", {2, NiffField::Rational(static_cast<int16_t>(quarter), 4)});
         out.EndChunk();
@@ -60,10 +39,7 @@ std::vector<unsigned char> PageHairpinScore(bool hairpin) {
         out.BeginChunk("note", {0, 2 + quarter, NiffField::Rational(1, 4)});
         out.EndChunk();
     }
-    out.EndList();
-    out.EndList();
-    const std::vector<uint8_t> bytes = out.Take();
-    return {bytes.begin(), bytes.end()};
+    return EndNiffScore(out);
 }
 
 class NiffPageItemsScenario : public DesktopScenario {
@@ -105,10 +81,7 @@ TEST_F(NiffPageItemsScenario, AHairpinPlacedOnThePageShowsWhereTheFilePutsIt) {
     const fs::path plain = home_->Documents() / "plain.nif";
     const fs::path marked = home_->Documents() / "pagehairpin.nif";
     for (const auto& [path, hairpin] : {std::pair{plain, false}, std::pair{marked, true}}) {
-        fs::create_directories(path.parent_path());
-        const std::vector<unsigned char> bytes = PageHairpinScore(hairpin);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        WriteFileBytes(path, PageHairpinScore(hairpin));
     }
     ASSERT_TRUE(StartProgram());
     const int64_t without = InkUnderTheStaff(plain, "plain_NIFF");

@@ -12,10 +12,6 @@
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = kPaletteCell;
-constexpr Millis kRedrawTimeout{8000};
-
-bool IsDark(uint32_t p) { return IsDarkPixel(p); }
 
 class NoteCommandScenario : public MusicBesidePalettes {
   protected:
@@ -23,7 +19,7 @@ class NoteCommandScenario : public MusicBesidePalettes {
     int64_t DarkAround(int x, int y, int half = 3) const {
         const ScreenPicture box = x_.Grab(x - half, y - 1, 2 * half + 1, 3);
         int64_t dark = 0;
-        for (uint32_t p : box.pixels) dark += IsDark(p);
+        for (uint32_t p : box.pixels) dark += IsDarkPixel(p);
         return dark;
     }
     // Where a note's head was entered and what it showed.
@@ -55,7 +51,7 @@ class NoteCommandScenario : public MusicBesidePalettes {
 
         // The Notes tool from the Main palette; a click in the space below the middle
         // line of the first staff enters a note in that measure.
-        x_.Click(head->main.x + 1 + kCell + 18, head->main.y + 1 + 18);
+        x_.Click(head->main.x + 1 + kPaletteCell + 18, head->main.y + 1 + 18);
         x_.Settle(Millis{500});
         const int space = (lines[2] + lines[3]) / 2;
         const int x = left + (right - left) / 2;
@@ -68,7 +64,7 @@ class NoteCommandScenario : public MusicBesidePalettes {
         int headLeft = -1;
         int headRight = -1;
         for (int px = left; px < right; ++px) {
-            const bool ink = IsDark(entered.At(px, space)) && !IsDark(empty.At(px, space));
+            const bool ink = IsDarkPixel(entered.At(px, space)) && !IsDarkPixel(empty.At(px, space));
             if (ink && headLeft < 0) headLeft = px;
             if (headLeft >= 0 && !ink) {
                 headRight = px;
@@ -131,7 +127,7 @@ TEST_F(NoteCommandScenario, TheNoteMenuAndTheMarqueeKeyHideAndShowAHeadAndUndoTa
     // With the Pointer, a marquee over the note and its H key (hide all) show the
     // head again, since one part of it is hidden; it is judged once the marquee (which
     // inverts what it covers) is let go, and one Undo hides it again.
-    x_.Click(main.x + 1 + 5 * kCell + 18, main.y + 1 + 18);
+    x_.Click(main.x + 1 + 5 * kPaletteCell + 18, main.y + 1 + 18);
     x_.Settle(Millis{500});
     x_.Drag(headX + 40, lines[0] - 40, headX - 30, lines[4] + 40);
     x_.Settle(Millis{500});
@@ -192,7 +188,7 @@ TEST_F(NoteCommandScenario, EnharmonicFromTheNoteMenuRespellsTheNoteAndUndoTakes
     const auto accidentalInk = [&] {
         const ScreenPicture box = x_.Grab(head.x - 3 * space, head.lines[0], 2 * space, head.lines[4] - head.lines[0]);
         int64_t dark = 0;
-        for (uint32_t p : box.pixels) dark += IsDark(p);
+        for (uint32_t p : box.pixels) dark += IsDarkPixel(p);
         return dark;
     };
     const int64_t before = accidentalInk();
@@ -208,7 +204,7 @@ TEST_F(NoteCommandScenario, EnharmonicFromTheNoteMenuRespellsTheNoteAndUndoTakes
     x_.PressKey("e");
     EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty(); }, Millis{5000})) << "the menu stayed open";
     x_.Settle(Millis{500});
-    x_.Click(head.main.x + 1 + 5 * kCell + 18, head.main.y + 1 + 18);  // the Pointer lets the note go
+    x_.Click(head.main.x + 1 + 5 * kPaletteCell + 18, head.main.y + 1 + 18);  // the Pointer lets the note go
     x_.Settle(Millis{800});
     int64_t respelled = before;
     EXPECT_TRUE(WaitFor([&] { return (respelled = accidentalInk()) > before + 12; }, kRedrawTimeout))

@@ -1,20 +1,15 @@
 // The scene of the scenarios that press keys on an entered note: a new one-staff
-// score with the Notes tool armed, its staff found from the picture, notes entered by
-// clicks, a note chosen by a click on its head, and the runs of new ink along a row
-// between two pictures (where heads stand).
+// score with the Notes tool armed and its staff read from the picture, notes entered
+// by clicks, a note chosen by a click on its head, and the runs of new ink along a
+// row between two pictures (where heads stand).
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
-
-constexpr Millis kRedrawTimeout{8000};
-
-inline bool IsWhite(uint32_t pixel) {
-    return (pixel & 0xFFFFFF) == 0xFFFFFF;
-}
 
 // Columns of a row, from one to one past the last.
 struct Columns {
@@ -25,30 +20,21 @@ struct Columns {
 
 class NoteKeyScene : public MusicBesidePalettes {
   protected:
-    // Starts the program on a new one-staff score, arms the Notes tool and reads the
-    // staff from the empty score's picture; false when any of it did not come.
+    // A new score with the Notes tool armed, its empty picture and its staff lines
+    // read; false when any of it did not come.
     bool OpenBlankScoreWithNotesTool() {
-        if (!StartProgram()) return false;
-        NewScore("1");
-        if (!WaitFor([&] { return Titled("Main").has_value(); })) return false;
-        x_.Settle(Millis{800});
-        main_ = *Titled("Main");
-        x_.Click(main_.x + 1 + kPaletteCell + 18, main_.y + 1 + 18);  // the Notes tool
-        x_.Settle(Millis{500});
-        PointerAside();
-        empty_ = Settled();
-        left_ = Frame().x + 120;
+        const std::optional<ShownWindow> main = NewScoreWithNotesTool();
+        if (!main) return false;
+        main_ = *main;
+        empty_ = SettledScreen();
+        left_ = MusicLeft();
         right_ = MusicRight();
-        lines_ = empty_.LongDarkLines(left_, kBarsHeight, right_, x_.ScreenHeight() - 100, 0.95);
+        lines_ = StaffLinesBesidePalettes(empty_);
         if (lines_.size() < 5) return false;
         space_ = lines_[2] - lines_[1];
         return true;
     }
-    // The pointer parked over the main bar's corner, off the music.
-    void PointerAside() { x_.MovePointer(main_.x + 18, x_.ScreenHeight() - 20); }
-    ScreenPicture Settled() const {
-        return SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
-    }
+    void PointerAside() { ParkPointer(main_); }
     // Enters a note at a point with the armed Notes tool and lets the picture settle.
     void EnterAt(int x, int y) {
         x_.MovePointer(x, y - 6);

@@ -7,13 +7,11 @@
 #include <cstdlib>
 #include <optional>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
-constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
 constexpr int kNotesColumns = 4;
 constexpr int kNoteRestButton = 0;
 constexpr int kHalfButton = 2;
@@ -26,24 +24,12 @@ bool Shown(const XSession& x, std::string_view title) {
     return false;
 }
 
-std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
-    return std::nullopt;
-}
-
-bool IsWhite(uint32_t pixel) {
-    return (pixel & 0xFFFFFF) == 0xFFFFFF;
-}
-
-class NotePalettePopupScenario : public DesktopScenario {
+class NotePalettePopupScenario : public MusicBesidePalettes {
   protected:
     void SetUp() override {
         DesktopScenario::SetUp();
         WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\n");
     }
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     // The centre of a Notes button, from the palette's window and its pressed cell.
     std::optional<std::pair<int, int>> NotesButton(int index, int pressedIndex) {
         const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
@@ -51,10 +37,10 @@ class NotePalettePopupScenario : public DesktopScenario {
         x_.Settle(Millis{600});
         const std::optional<std::pair<int, int>> pressed = PressedCell(x_.Grab(*notes));
         if (!pressed) return std::nullopt;
-        const int originX = notes->x + pressed->first - (pressedIndex % kNotesColumns) * kCell;
-        const int originY = notes->y + pressed->second - (pressedIndex / kNotesColumns) * kCell;
-        return std::pair{originX + (index % kNotesColumns) * kCell + 18,
-                         originY + (index / kNotesColumns) * kCell + 18};
+        const int originX = notes->x + pressed->first - (pressedIndex % kNotesColumns) * kPaletteCell;
+        const int originY = notes->y + pressed->second - (pressedIndex / kNotesColumns) * kPaletteCell;
+        return std::pair{originX + (index % kNotesColumns) * kPaletteCell + 18,
+                         originY + (index / kNotesColumns) * kPaletteCell + 18};
     }
     // A right click at the point; true when the Notes palette then stands centred on it.
     bool PopUpAt(int x, int y) {

@@ -27,7 +27,7 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     EnterAt(at, row);
     EnterAt(at + 4 * space_, row);
     PointerAside();
-    const ScreenPicture entered = Settled();
+    const ScreenPicture entered = SettledScreen();
     const std::vector<Columns> heads = NewInkRuns(empty_, entered, left_, right_, row);
     ASSERT_EQ(heads.size(), 2u) << "two clicks did not enter two heads side by side";
     const int64_t untied = InkBetween(heads[0], heads[1], row);
@@ -36,7 +36,7 @@ TEST_F(NoteTieScenario, TheTKeyTiesTwoNotesOfOnePitchAndUndoTakesTheTieAway) {
     const int firstX = heads[0].Middle();
     ChooseAt(firstX, row);
     // What the chosen note shows between the heads before the key (its handles).
-    Settled();
+    SettledScreen();
     const int64_t focused = InkBetween(heads[0], heads[1], row);
     x_.PressKey("t");
     // The tie shows while the note is still chosen, as every other edit of it does.

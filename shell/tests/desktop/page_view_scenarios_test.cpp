@@ -9,6 +9,7 @@
 
 #include "editing/page_band_geometry.h"
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 namespace {
@@ -24,7 +25,6 @@ constexpr int kStatusBarHeight = 24;
 constexpr int kScrollBarInset = 6;
 // A moved view changes far more pixels than a blinking caret does.
 constexpr int64_t kMovedPixels = 2000;
-constexpr Millis kRedrawTimeout{8000};
 
 // The longest run of dark pixels along any row: a staff line's length.
 int LongestDarkRow(const ScreenPicture& picture) {

@@ -9,29 +9,19 @@
 #include <optional>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kCell = 37;                       // a 36-pixel button and its one-pixel gap
 constexpr uint32_t kButtonColour = 0x545454;    // a button's background
-constexpr uint32_t kPressedColour = 0x1C5CA8;   // the pressed button's background
 
 int PixelsOf(const ScreenPicture& picture, uint32_t colour) {
     int count = 0;
     for (uint32_t p : picture.pixels) count += (p & 0xFFFFFF) == colour;
     return count;
-}
-
-// The top-left corner of the pressed button's cell: the first pixel of its colour
-// scanning rows top-down, past its one-pixel frame.
-std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
-    return std::nullopt;
 }
 
 class PaletteScenario : public DesktopScenario {
@@ -74,12 +64,12 @@ TEST_F(PaletteScenario, PalettesShowWithANewScoreAndANotesButtonEntersItsNote) {
     const std::optional<std::pair<int, int>> eighth = PressedCell(palette);
     ASSERT_TRUE(eighth) << "no pressed button on the Notes palette";
     const int originX = notes->x + eighth->first;
-    const int originY = notes->y + eighth->second - kCell;
-    x_.Click(originX + 3 * kCell + 18, originY + 18);
+    const int originY = notes->y + eighth->second - kPaletteCell;
+    x_.Click(originX + 3 * kPaletteCell + 18, originY + 18);
     x_.Settle(Millis{800});
     const std::optional<std::pair<int, int>> quarter = PressedCell(x_.Grab(*notes));
     ASSERT_TRUE(quarter);
-    EXPECT_EQ(notes->x + quarter->first, originX + 3 * kCell);
+    EXPECT_EQ(notes->x + quarter->first, originX + 3 * kPaletteCell);
     EXPECT_EQ(notes->y + quarter->second, originY);
 
     // A click on the second system's middle line enters a note in that system's

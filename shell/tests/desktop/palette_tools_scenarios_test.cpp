@@ -6,64 +6,16 @@
 #include <fstream>
 #include <optional>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kCell = 37;                      // a 36-pixel button and its one-pixel gap
-constexpr int kSmallCell = 25;                 // a small palette's 24-pixel button and gap
-constexpr uint32_t kPressedColour = 0x1C5CA8;  // the pressed button's background
+constexpr int kSmallCell = 25;  // a small palette's 24-pixel button and gap
 
-// The top-left corner of the pressed button's cell, in the picture.
-std::optional<std::pair<int, int>> PressedCell(const ScreenPicture& picture) {
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if ((picture.At(x, y) & 0xFFFFFF) == kPressedColour) return std::pair{x - 1, y - 1};
-    return std::nullopt;
-}
-
-// The box of the pixels that differ between two pictures of the same area.
-struct Box {
-    int left = 1 << 30;
-    int top = 1 << 30;
-    int right = -1;
-    int bottom = -1;
-    int count = 0;
-};
-Box Changed(const ScreenPicture& before, const ScreenPicture& after, int left, int top, int right, int bottom) {
-    Box box;
-    for (int y = std::max(top, 0); y < std::min(bottom, before.height); ++y)
-        for (int x = std::max(left, 0); x < std::min(right, before.width); ++x)
-            if (before.At(x, y) != after.At(x, y)) {
-                box.left = std::min(box.left, x);
-                box.top = std::min(box.top, y);
-                box.right = std::max(box.right, x);
-                box.bottom = std::max(box.bottom, y);
-                ++box.count;
-            }
-    return box;
-}
-
-class PaletteToolsScenario : public DesktopScenario {
-  protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-    // The centre of Main button `index` (the Main palette being one row).
-    static std::pair<int, int> MainButton(const ShownWindow& main, int index) {
-        return {main.x + 1 + index * kCell + 18, main.y + 1 + 18};
-    }
-    // The right end of the page's music shown left of the palettes (the systems end
-    // before the page does).
-    int MusicRight() const {
-        int right = x_.ScreenWidth();
-        for (const ShownWindow& w : x_.Windows())
-            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
-                if (w.title == title) right = std::min(right, w.x);
-        return right - 80;
-    }
-};
+class PaletteToolsScenario : public MusicBesidePalettes {};
 
 // The Main palette is one row of its seven buttons, wholly on the screen.
 TEST_F(PaletteToolsScenario, TheMainPaletteIsARowOfSevenButtons) {
@@ -73,11 +25,11 @@ TEST_F(PaletteToolsScenario, TheMainPaletteIsARowOfSevenButtons) {
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{800});
     WritePng(Screen(), TestOutputFolder() / "main_palette_desktop.png");
-    EXPECT_GE(main->width, 7 * kCell) << "the Main palette is " << main->width << " wide";
-    EXPECT_LT(main->height, 2 * kCell + 40) << "the Main palette is " << main->height << " high";
+    EXPECT_GE(main->width, 7 * kPaletteCell) << "the Main palette is " << main->width << " wide";
+    EXPECT_LT(main->height, 2 * kPaletteCell + 40) << "the Main palette is " << main->height << " high";
     const std::optional<std::pair<int, int>> pointer = PressedCell(x_.Grab(*main));
     ASSERT_TRUE(pointer) << "no pressed button on the Main palette";
-    EXPECT_EQ(*pointer, (std::pair{1 + 5 * kCell, 1})) << "the Pointer is not the sixth of one row";
+    EXPECT_EQ(*pointer, (std::pair{1 + 5 * kPaletteCell, 1})) << "the Pointer is not the sixth of one row";
     EXPECT_GE(main->x, 0);
     EXPECT_LE(main->x + main->width, x_.ScreenWidth());
     EXPECT_EQ(QuitWithoutSaving(), 0);
@@ -109,7 +61,7 @@ TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClic
     const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main);
     x_.Settle(Millis{800});
-    const auto [bx, by] = MainButton(*main, 4);
+    const auto [bx, by] = RowButton(*main, 4);
     x_.Click(bx, by);
     x_.Settle(Millis{800});
     ASSERT_TRUE(x_.WindowTitled("Performance")) << "Performance did not open its palette";
@@ -126,7 +78,7 @@ TEST_F(PaletteToolsScenario, APerformanceButtonPlacesItsObjectWhereThePageIsClic
     x_.Settle(Millis{1200});
     const ScreenPicture after = Screen();
     WritePng(after, TestOutputFolder() / "dynamic_placed_desktop.png");
-    const Box box = Changed(before, after, left, lines[4] - 80, right, lines[9] + 80);
+    const InkBox box = ChangedBox(before, after, left, lines[4] - 80, right, lines[9] + 80);
     EXPECT_GT(box.count, 30) << "no dynamic appeared where the page was clicked";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -148,7 +100,7 @@ TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
     std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main);
     WritePng(Screen(), TestOutputFolder() / "small_palettes_desktop.png");
-    EXPECT_LT(main->width, 7 * kCell) << "the Main palette is " << main->width << " wide";
+    EXPECT_LT(main->width, 7 * kPaletteCell) << "the Main palette is " << main->width << " wide";
     EXPECT_GE(main->width, 7 * kSmallCell);
     const std::optional<std::pair<int, int>> pointer = PressedCell(x_.Grab(*main));
     ASSERT_TRUE(pointer);
@@ -156,7 +108,7 @@ TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
     chooseSmall();
     main = x_.WindowTitled("Main");
     ASSERT_TRUE(main);
-    EXPECT_GE(main->width, 7 * kCell);
+    EXPECT_GE(main->width, 7 * kPaletteCell);
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
@@ -171,7 +123,7 @@ TEST_F(PaletteToolsScenario, AControlClickMarksANotesButton) {
     x_.Settle(Millis{800});
     // Button 8: the first of the third row, its corner at (1, 1 + 2 cells).
     const int cellX = notes->x + 1;
-    const int cellY = notes->y + 1 + 2 * kCell;
+    const int cellY = notes->y + 1 + 2 * kPaletteCell;
     const ScreenPicture plain = x_.Grab(cellX, cellY, 36, 36);
     const std::optional<std::pair<int, int>> pressed = PressedCell(x_.Grab(*notes));
     x_.ControlClick(cellX + 18, cellY + 18);

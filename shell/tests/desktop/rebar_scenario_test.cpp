@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
@@ -53,19 +53,13 @@ TEST_F(DesktopScenario, TheBarShowsItsBandsAndAHiddenBandStaysHidden) {
     EXPECT_EQ(SavedValue(home_->Settings(), "EditToolbar"), "0");
 }
 
-class RebarStateScenario : public DesktopScenario {
+class RebarStateScenario : public MusicBesidePalettes {
   protected:
     static constexpr int kBarPictureHeight = 200;
-    static constexpr int kCell = 37;  // a palette button and its gap
-
+    
     ScreenPicture Bar() const {
         const ShownWindow frame = Frame();
         return x_.Grab(frame.x, frame.y, frame.width, std::min(frame.height, kBarPictureHeight));
-    }
-    std::optional<ShownWindow> Titled(std::string_view title) const {
-        for (const ShownWindow& w : x_.Windows())
-            if (w.title == title) return w;
-        return std::nullopt;
     }
 };
 
@@ -82,7 +76,7 @@ TEST_F(RebarStateScenario, UndoFollowsTheScoreAndToolbarOptionsTakesTheEditBandA
 
     // A note entered with the Notes tool of the floating Main palette.
     const ShownWindow main = *Titled("Main");
-    x_.Click(main.x + 1 + kCell + 18, main.y + 1 + 18);
+    x_.Click(main.x + 1 + kPaletteCell + 18, main.y + 1 + 18);
     x_.Settle(Millis{500});
     const ShownWindow frame = Frame();
     const ScreenPicture screen = x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight());

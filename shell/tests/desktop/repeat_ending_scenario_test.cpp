@@ -6,51 +6,18 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
 constexpr int kGraphicsOnMain = 2;
 constexpr int kRepeatEndingButton = 3;  // first row of the five-column Graphics palette
 // Tab stops of "Repeat Ending" from "From measure": Through, passes A-D, "Dashed
 // bracket", the label preview, then "Set image...".
 constexpr int kTabsToSetImage = 8;
 
-// The box of the dark pixels that `after` has and `before` had not.
-struct InkBox {
-    int left = 1 << 30;
-    int top = 1 << 30;
-    int right = -1;
-    int bottom = -1;
-    int count = 0;
-};
-InkBox NewInk(const ScreenPicture& before, const ScreenPicture& after, int left, int top, int right, int bottom) {
-    InkBox box;
-    for (int y = std::max(top, 0); y < std::min(bottom, after.height); ++y)
-        for (int x = std::max(left, 0); x < std::min(right, after.width); ++x) {
-            if (before.At(x, y) == after.At(x, y) || after.DarkPixels(x, y, x + 1, y + 1) == 0) continue;
-            box.left = std::min(box.left, x);
-            box.top = std::min(box.top, y);
-            box.right = std::max(box.right, x);
-            box.bottom = std::max(box.bottom, y);
-            ++box.count;
-        }
-    return box;
-}
-
-class RepeatEndingScenario : public DesktopScenario {
-  protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-    int MusicRight() const {
-        int right = x_.ScreenWidth();
-        for (const ShownWindow& w : x_.Windows())
-            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
-                if (w.title == title) right = std::min(right, w.x);
-        return right - 80;
-    }
-};
+class RepeatEndingScenario : public MusicBesidePalettes {};
 
 TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
     WriteSettings("[ToolbarSettings]\nMGTool=760,440,5,2\n");  // clear of the other palettes
@@ -59,12 +26,14 @@ TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
     const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{800});
-    x_.Click(main->x + 1 + kGraphicsOnMain * kCell + 18, main->y + 1 + 18);
+    const auto [graphicsX, graphicsY] = RowButton(*main, kGraphicsOnMain);
+    x_.Click(graphicsX, graphicsY);
     x_.Settle(Millis{800});
     const std::optional<ShownWindow> graphics = x_.WindowTitled("Graphics");
     ASSERT_TRUE(graphics) << "Graphics did not open its palette";
     x_.Settle(Millis{500});
-    x_.Click(graphics->x + 1 + kRepeatEndingButton * kCell + 18, graphics->y + 1 + 18);
+    const auto [endingX, endingY] = RowButton(*graphics, kRepeatEndingButton);
+    x_.Click(endingX, endingY);
     x_.Settle(Millis{500});
 
     const ScreenPicture before = Screen();
@@ -81,7 +50,7 @@ TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
     x_.Settle(Millis{600});
     const ScreenPicture placed = Screen();
     WritePng(placed, TestOutputFolder() / "repeat_ending_placed_desktop.png");
-    const InkBox ink = NewInk(before, placed, left, lines[0] - 200, right, lines[4] + 40);
+    const InkBox ink = NewInkBox(before, placed, left, lines[0] - 200, right, lines[4] + 40);
     ASSERT_GT(ink.count, 20) << "no repeat ending appeared where the staff was clicked";
 
     // A double-click on the ending's bracket: the row of the most new ink, in its middle.

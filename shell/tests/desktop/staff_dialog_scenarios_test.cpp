@@ -142,7 +142,7 @@ TEST_F(StaffDialogScenario, StaffManagementCancelChangesNothing) {
     x_.TypeText("3");
     ASSERT_TRUE(Close(kManagement, "Escape")) << "Cancel did not close the dialog";
     x_.MovePointer(right_ - 20, bottom_ - 20);
-    EXPECT_EQ(LinesShown(Settled()), shown_) << "Cancel changed the staves";
+    EXPECT_EQ(LinesShown(SettledScreen()), shown_) << "Cancel changed the staves";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
@@ -197,7 +197,7 @@ TEST_F(StaffDialogScenario, UnhideStavesShowsTheHiddenStaffAgain) {
     ASSERT_TRUE(Close("Unhide Staves", "Escape"));
     ASSERT_TRUE(Close(kManagement, "Escape"));
     x_.MovePointer(right_ - 20, bottom_ - 20);
-    EXPECT_EQ(LinesShown(Settled()).size(), hidden) << "Cancel showed the staff";
+    EXPECT_EQ(LinesShown(SettledScreen()).size(), hidden) << "Cancel showed the staff";
 
     ASSERT_TRUE(OpenManagement(1));
     ASSERT_TRUE(InDialog(kManagement, kToUnhide, "space"));

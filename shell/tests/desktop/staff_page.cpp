@@ -49,16 +49,16 @@ bool StaffScenario::OpenScore(std::string_view staves) {
         ADD_FAILURE() << "no Staff Tools palette";
         return false;
     }
-    before_ = Settled();
+    before_ = SettledScreen();
     shown_ = LinesShown(before_);
     return true;
 }
 
 bool StaffScenario::RefindPage() {
-    Settled();
+    SettledScreen();
     if (FindPage()) DropPartStaffAtTheTop();
     if (lines_.size() < 2u * kLinesPerStaff) return false;
-    before_ = Settled();
+    before_ = SettledScreen();
     shown_ = LinesShown(before_);
     return true;
 }
@@ -105,10 +105,6 @@ size_t StaffScenario::WaitForLineCount(size_t count) const {
     size_t shown = 0;
     WaitFor([&] { return (shown = LinesShown(Screen()).size()) == count; }, kRedrawTimeout);
     return shown;
-}
-
-ScreenPicture StaffScenario::Settled() const {
-    return SettledPicture(x_, [this] { return Screen(); }, kRedrawTimeout);
 }
 
 std::optional<ShownWindow> StaffScenario::WaitForUntitledDialog(Millis timeout) const {

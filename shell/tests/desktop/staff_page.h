@@ -54,8 +54,6 @@ protected:
     void ClickIntoStaff(int staff);
     // Waits until the page shows `count` staff lines; the count shown last.
     size_t WaitForLineCount(size_t count) const;
-    // A settled picture of the screen.
-    ScreenPicture Settled() const;
 
     // The program's dialog without a caption (a small window with no title and no
     // override-redirect), waited for; empty when none came.

@@ -6,12 +6,11 @@
 #include <optional>
 #include <set>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;  // a 36-pixel palette button and its one-pixel gap
 constexpr int kTextSymbolsButton = 3;
 // Where a placed line's ink is looked for around the click: up from its baseline, down
 // for descenders, and half its width to each side; the least ink of half a word.
@@ -20,17 +19,8 @@ constexpr int kTextDrop = 12;
 constexpr int kTextHalfWidth = 100;
 constexpr int kLeastTextInk = 60;
 
-class TextEntryScenario : public DesktopScenario {
+class TextEntryScenario : public MusicBesidePalettes {
   protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
-    std::optional<ShownWindow> Titled(std::string_view title) const {
-        for (int tries = 0; tries < 100; ++tries) {
-            for (const ShownWindow& w : x_.Windows())
-                if (w.title == title) return w;
-            x_.Settle();
-        }
-        return std::nullopt;
-    }
     std::set<unsigned long> Shown() const {
         std::set<unsigned long> ids;
         for (const ShownWindow& w : x_.Windows()) ids.insert(w.id);
@@ -50,14 +40,6 @@ class TextEntryScenario : public DesktopScenario {
             if (w.id == id) return w;
         return std::nullopt;
     }
-    // The right end of the music shown left of the palettes.
-    int MusicRight() const {
-        int right = x_.ScreenWidth();
-        for (const ShownWindow& w : x_.Windows())
-            for (std::string_view title : {"Main", "Notes", "Text & Symbols"})
-                if (w.title == title) right = std::min(right, w.x);
-        return right - 80;
-    }
     // Clicks the page at (x, y) with the armed tool; the entry window that opens.
     std::optional<ShownWindow> OpenEntryAt(int x, int y) {
         const std::set<unsigned long> before = Shown();
@@ -76,12 +58,12 @@ class TextEntryScenario : public DesktopScenario {
 TEST_F(TextEntryScenario, TypedTextShowsInTheEntryEnterPlacesItAndEscapeDropsIt) {
     ASSERT_TRUE(StartProgram());
     NewScore("1");
-    const std::optional<ShownWindow> main = Titled("Main");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
     ASSERT_TRUE(main) << "no Main palette";
     x_.Settle(Millis{800});
-    x_.Click(main->x + 1 + kTextSymbolsButton * kCell + 18, main->y + 1 + 18);
+    x_.Click(main->x + 1 + kTextSymbolsButton * kPaletteCell + 18, main->y + 1 + 18);
     x_.Settle(Millis{800});
-    ASSERT_TRUE(Titled("Text & Symbols")) << "Text & Symbols did not open its palette";
+    ASSERT_TRUE(x_.WindowTitled("Text & Symbols")) << "Text & Symbols did not open its palette";
     PointerAway();
 
     const ScreenPicture before = Screen();

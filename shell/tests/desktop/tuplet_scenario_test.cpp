@@ -7,30 +7,20 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/music_beside_palettes.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr int kCell = 37;  // a 36-pixel button and its one-pixel gap
 constexpr int kPaletteColumns = 4;
 constexpr int kEighthButton = 4;
 constexpr int kTupletsButton = 9;
 constexpr int kNoteStepPixels = 30;
 
-class TupletScenario : public DesktopScenario {
+class TupletScenario : public MusicBesidePalettes {
   protected:
-    ScreenPicture Screen() const { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); }
     static std::pair<int, int> NotesButton(const ShownWindow& notes, int index) {
-        return {notes.x + 1 + (index % kPaletteColumns) * kCell + 18, notes.y + 1 + (index / kPaletteColumns) * kCell + 18};
-    }
-    // The right end of the music left of the palettes.
-    int MusicRight() const {
-        int right = x_.ScreenWidth();
-        for (const ShownWindow& w : x_.Windows())
-            for (std::string_view title : {"Main", "Notes", "Staff Tools", "Graphics", "Text & Symbols", "Performance"})
-                if (w.title == title) right = std::min(right, w.x);
-        return right - 80;
+        return {notes.x + 1 + (index % kPaletteColumns) * kPaletteCell + 18, notes.y + 1 + (index / kPaletteColumns) * kPaletteCell + 18};
     }
     void ClickButton(const ShownWindow& notes, int index) {
         const auto [bx, by] = NotesButton(notes, index);

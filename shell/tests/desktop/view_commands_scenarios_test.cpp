@@ -10,11 +10,11 @@
 #include <utility>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr Millis kRedrawTimeout{8000};
 // The menu bar above the score area; the horizontal scroll bar and the status bar
 // below it.
 constexpr int kMenuBarHeight = kBarsHeight;
@@ -30,21 +30,17 @@ constexpr int kMarqueeMargin = 10;
 constexpr int kLineColumnInset = 10;
 constexpr uint32_t kDarkChannel = 0x60;
 
-bool IsDark(uint32_t p) {
-    return ((p >> 16) & 0xFF) < kDarkChannel && ((p >> 8) & 0xFF) < kDarkChannel && (p & 0xFF) < kDarkChannel;
-}
-
 // The longest dark run of a row (a staff line): its start and its end.
 std::pair<int, int> LongestDarkRun(const ScreenPicture& picture, int y) {
     int best = -1;
     int bestLength = 0;
     for (int x = 0; x < picture.width;) {
-        if (!IsDark(picture.At(x, y))) {
+        if (!IsDark(picture.At(x, y), kDarkChannel)) {
             ++x;
             continue;
         }
         const int start = x;
-        while (x < picture.width && IsDark(picture.At(x, y))) ++x;
+        while (x < picture.width && IsDark(picture.At(x, y), kDarkChannel)) ++x;
         if (x - start > bestLength) {
             bestLength = x - start;
             best = start;
@@ -58,12 +54,12 @@ int StaffLinesInColumn(const ScreenPicture& picture, int x) {
     constexpr int kLineHeight = 2;
     int lines = 0;
     for (int y = 0; y < picture.height;) {
-        if (!IsDark(picture.At(x, y))) {
+        if (!IsDark(picture.At(x, y), kDarkChannel)) {
             ++y;
             continue;
         }
         const int start = y;
-        while (y < picture.height && IsDark(picture.At(x, y))) ++y;
+        while (y < picture.height && IsDark(picture.At(x, y), kDarkChannel)) ++y;
         lines += y - start <= kLineHeight ? 1 : 0;
     }
     return lines;
@@ -74,7 +70,7 @@ int PaperColumn(const ScreenPicture& picture, int from, int to, int y) {
     constexpr int kClear = 4;
     for (int x = from; x + kClear < to; ++x) {
         bool clear = true;
-        for (int dx = -kClear; dx <= kClear && clear; ++dx) clear = !IsDark(picture.At(x + dx, y));
+        for (int dx = -kClear; dx <= kClear && clear; ++dx) clear = !IsDark(picture.At(x + dx, y), kDarkChannel);
         if (clear) return x;
     }
     return -1;
