@@ -39,6 +39,7 @@ struct ScoreSystem;
 struct ScoreView;
 struct SelectionState;
 struct ScaledFontEntry;
+class PaperBoxLog;
 
 constexpr int kSaveStackDepth = 6;
 constexpr int kActiveViewStackSize = 9;  // entry 0 never written; 1..8 nested dialogs
@@ -310,6 +311,9 @@ struct DrawingGlobals {
     uint8_t WantedUnderline = 0;
     // The scaled music-font cache (staves/staff_scaling.h); owned, null until used.
     ScaledFontEntry* ScaledFontCache = nullptr;
+    // The log of boxes drawn away with the paper that is open (notes/drawing/paper_boxes.h);
+    // borrowed from its scope, null when none is.
+    PaperBoxLog* OpenPaperBoxLog = nullptr;
     ql::GlyphDrawState glyphDrawState{};
 };
 

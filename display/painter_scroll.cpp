@@ -159,6 +159,21 @@ void RedrawCurrentMeasure(ScoreView* view) {
     RedrawMeasureRange(view, view->currentStaff, view->currentSlot, view->currentSlot);
 }
 
+void RedrawStaffLinesReaching(ScoreView* view, int32_t left, int32_t right) {
+    sysdraw::Grid grid;
+    if (!IsValidView(view) || view->currentPage == nullptr || view->currentPage->pageNumber < 0 ||
+        !OpenGrid(view, &grid))
+        return;
+    int first = view->currentSlot;
+    int last = view->currentSlot;
+    for (int slot = 1; slot <= sysdraw::LastSlot(grid); ++slot) {
+        if (sysdraw::SlotRightX(grid, slot) <= left || sysdraw::SlotLeftX(grid, slot) >= right) continue;
+        first = std::min(first, slot);
+        last = std::max(last, slot);
+    }
+    RedrawMeasureRange(view, view->currentStaff, first, last);
+}
+
 int DrawCurrentCellObjects(ScoreView* view) {
     if (!IsValidView(view) || view->currentCell == nullptr || !view->currentCell->objects) return 0;
     const ScopedPaintingGuard guard;

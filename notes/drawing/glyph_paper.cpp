@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "notes/drawing/paper_boxes.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
@@ -52,6 +53,7 @@ bool FillGlyphWithPaper(platform::DcHandle dc, uint32_t code, gfx::Point origin)
     gfx::Rect paper;
     if (!GlyphPaperRect(dc, code, origin, &paper)) return false;
     gfx::FillRect(dc, paper, gfx::GetStockBrush(gfx::StockBrush::White));
+    NotePaperFilled(paper);
     return true;
 }
 

@@ -15,12 +15,16 @@
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/hit_test.h"
 #include "display/linked_views.h"
+#include "display/painter.h"
 #include "display/view_location.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_draw_internal.h"
+#include "notes/drawing/paper_boxes.h"
 #include "notes/drawing/stem_draw.h"
 #include "notes/rests/rest.h"
+#include "platform/gfx/dc.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {
@@ -100,11 +104,34 @@ void DrawElementsOf(ScoreView* view, MeasureCell* cell, int voice) {
     }
 }
 
-// The current measure's staff lines drawn again in ink: a glyph drawn away took the
-// paper of its whole ink box, lines included.
-void StaffLinesBack(ScoreView* view) {
+constexpr int kNoVoiceBack = kVoiceCount;  // every voice was drawn away
+
+// What the paper took along with the ink drawn away comes back in ink: a glyph drawn
+// away took the paper of its whole ink box, and a tie its curve, lines and other ink
+// included. The staff lines come back over the current measure and every measure the
+// noted places reach (a tie into the next measure); inside each filled box, clipped
+// to it, the notes and elements of the cell's voices other than `drawnAway` (all of
+// them when it is kNoVoiceBack, none without a cell). That voice is left out: it
+// still holds what it held before the edit.
+void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, MeasureCell* cell, int drawnAway) {
+    const ScopedPaintingGuard guard;
     BeginHighlightDraw(view);
-    RedrawCurrentMeasure(view);
+    if (log.IsEmpty()) {
+        RedrawCurrentMeasure(view);
+    } else {
+        RedrawStaffLinesReaching(view, log.ReachLeft(), log.ReachRight());
+    }
+    const bool othersShown = cell != nullptr && drawnAway != kNoVoiceBack && view->ViewDC;
+    for (const gfx::Rect& box : othersShown ? log.DisjointFilledBoxes() : std::vector<gfx::Rect>{}) {
+        const int saved = gfx::SaveContext(view->ViewDC);
+        gfx::IntersectClipRect(view->ViewDC, box);
+        for (int voice = 0; voice < kVoiceCount; ++voice) {
+            if (voice == drawnAway) continue;
+            DrawVoiceNotes(cell, view, voice);
+            DrawElementsOf(view, cell, voice);
+        }
+        gfx::RestoreContext(view->ViewDC, saved);
+    }
     EndHighlightDraw(view);
 }
 
@@ -112,9 +139,10 @@ void DrawNotesAndElements(ScoreView* view, int voice, bool saved) {
     MeasureCell* cell = CurrentCellOf(view);
     if (cell == nullptr) return;
     if (saved) {
+        const PaperBoxLog log;
         Saved(view, [&] { DrawVoiceNotes(cell, view, voice); });
         Saved(view, [&] { DrawVoiceElements(view, cell, voice); });
-        StaffLinesBack(view);
+        UnderPaperBack(view, log, cell, voice);
         return;
     }
     DrawVoiceNotes(cell, view, voice);
@@ -227,9 +255,10 @@ void DrawCellNotesAllVoicesSaved(ScoreView* view) {
     DrawHereAndLinked(view, [](ScoreView* v) {
         MeasureCell* cell = CurrentCellOf(v);
         if (cell == nullptr) return;
+        const PaperBoxLog log;
         Saved(v, [&] { DrawStaffNotesAllVoices(v, cell); });
         Saved(v, [&] { DrawVoiceItems(v, cell); });
-        StaffLinesBack(v);
+        UnderPaperBack(v, log, cell, kNoVoiceBack);
     });
 }
 
@@ -240,10 +269,12 @@ void RedrawNotesLinked(ScoreView* view, EventRecord* chord) {
 
 void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord) {
     if (view == nullptr || chord == nullptr) return;
-    DrawInBracket(view, [chord](ScoreView* v) { Saved(v, [&] { DrawNoteGroup(v, chord); }); });
-    BeginViewDraw(view);
-    StaffLinesBack(view);
-    EndViewDraw(view);
+    DrawInBracket(view, [chord](ScoreView* v) {
+        const PaperBoxLog log;
+        Saved(v, [&] { DrawNoteGroup(v, chord); });
+        MeasureCell* cell = CurrentCellOf(v);
+        UnderPaperBack(v, log, cell, cell != nullptr ? FindVoiceOfEvent(cell, chord, 0) : kNoVoiceBack);
+    });
 }
 
 void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord) {

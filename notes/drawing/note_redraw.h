@@ -4,8 +4,10 @@
 // same score (NextLinkedView), each moved to the calling view's staff and measure
 // and drawn inside its own drawing bracket, after which the calling view is active
 // again. "Saved" forms draw each part inside a selection-draw bracket (the erase
-// colours), so that an old image is drawn away, and then draw the measure's staff
-// lines again in ink (an erased glyph takes the paper of its ink box).
+// colours), so that an old image is drawn away, and then put back in ink what the
+// paper took with it (an erased glyph takes the paper of its ink box): the staff
+// lines of the measure and of every measure a drawn-away tie reached, and the other
+// voices' ink inside each glyph box.
 #pragma once
 
 namespace ql {

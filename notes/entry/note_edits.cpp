@@ -41,6 +41,9 @@ constexpr int kMaxDots = 3;
 constexpr int kMinStep = -128;
 constexpr int kMaxStep = 127;
 constexpr int kMaxGroupChords = 1024;
+constexpr int kFretHeadBase = 19;  // head kind of fret n: 19 + n
+constexpr uint16_t kHeadKindMask = 0xF800;
+constexpr int kHeadKindShift = 11;
 
 // Calls `apply` on every note of the note's chord.
 template <typename Apply>
@@ -107,9 +110,11 @@ EventRecord* AddNoteToChord(ScoreView* view, EventRecord* note, int steps) {
     copy->flags &= static_cast<uint16_t>(~kEventChordHead);
     if (std::abs(steps) != kOctaveSteps) copy->flags &= static_cast<uint16_t>(~kAccidentalCodeMask);
     copy->step = static_cast<uint8_t>(step);
-    LayoutWalkEventChain(head, view, copy);
-    UpdateBeamForNote(view, copy);
-    DrawNoteChain(view, voice);
+    EditShown(view, voice, [&] {
+        LayoutWalkEventChain(head, view, copy);
+        UpdateBeamForNote(view, copy);
+        return 1;
+    });
     SetDocumentModified(view->document);
     return copy;
 }
@@ -220,13 +225,29 @@ int ToggleBeamAfter(ScoreView* view, EventRecord* note) {
     if (view == nullptr || chord == nullptr || chord->duration > kLongestBeamedCode) return 0;
     EventRecord* next = GetNextChordEvent(chord);
     if (next == nullptr || IsHeadSentinel(*next)) return 0;
-    if (next->beamPrev != HandleOfEvent(chord)) return JoinBeamsCommand(view, chord, next);
-    return BreakBeamsCommand(view, chord, next);
+    const bool joined = next->beamPrev == HandleOfEvent(chord);
+    return EditShown(view, EntryVoice(view), [&] {
+        return joined ? BreakBeamGroup(view, chord, next) : JoinBeamGroups(view, chord, next);
+    });
 }
 
 int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice) {
     if (view == nullptr || note == nullptr) return 0;
     return EditShown(view, voice, [&] { return ToggleTie(view, note, voice); });
+}
+
+int ToggleCrossStaffShown(ScoreView* view, EventRecord* note) {
+    if (view == nullptr || note == nullptr) return 0;
+    return EditShown(view, EntryVoice(view), [&] { return ToggleCrossStaffNote(view, note); });
+}
+
+int SetFretOfNote(ScoreView* view, EventRecord* note, int fret) {
+    if (view == nullptr || note == nullptr || fret < 0 || fret > kHighestFret) return 0;
+    return EditShown(view, EntryVoice(view), [&] {
+        note->flags = static_cast<uint16_t>((note->flags & ~kHeadKindMask) |
+                                            (((kFretHeadBase + fret) << kHeadKindShift) & kHeadKindMask));
+        return 1;
+    });
 }
 
 int ToggleGraceSlash(ScoreView* view, EventRecord* note) {

@@ -1,10 +1,10 @@
 // Edits of an entered note that its keys run: chord notes added by interval, dots
 // cycled with a room check, head offsets reset, staccato and legato on a chord,
 // hiding a beam group, flipping its stems, joining or breaking the beam after a
-// chord, tying it to the next note of its pitch, and the grace slash. Each returns
-// 1 when it changed something, and shows the change at once: the voice's old image
-// is drawn away first (what the edit takes off goes from the screen) and the voice
-// is drawn again in ink.
+// chord, tying it to the next note of its pitch, the grace slash, the cross-staff
+// toggle and a head's fret number. Each returns 1 when it changed something, and
+// shows the change at once: the voice's old image is drawn away first (what the edit
+// takes off goes from the screen) and the voice is drawn again in ink.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +38,8 @@ int FlipGroupStems(ScoreView* view, EventRecord* note);
 // Joins the chord with the next chord of the voice, or breaks the beam between them.
 int ToggleBeamAfter(ScoreView* view, EventRecord* note);
 // The tie from the note made, or taken away (the whole curve goes with the voice's
-// old image, also past the barline). Only the current measure's staff lines are drawn
-// again: where a removed tie crossed a line of the next measure, that line shows a
-// gap until the measure is painted.
+// old image, also past the barline, and the staff lines of every measure it crossed
+// are drawn again).
 int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice);
 int ToggleGraceSlash(ScoreView* view, EventRecord* note);
 
@@ -50,5 +49,12 @@ int ToggleGraceSlash(ScoreView* view, EventRecord* note);
 // a one-staff score beeps and changes nothing. The position on the other staff
 // (crossStaffPosition) is what is kept; `step` is relative to the note's own staff.
 int ToggleCrossStaffNote(ScoreView* view, EventRecord* note);
+// The same, shown at once as the other edits of a chosen note are (ToggleCrossStaffNote
+// itself draws nothing, for callers that redraw a whole selection).
+int ToggleCrossStaffShown(ScoreView* view, EventRecord* note);
+
+// The note's head becomes the number of a fret, 0..kHighestFret; 0 when refused.
+constexpr int kHighestFret = 9;
+int SetFretOfNote(ScoreView* view, EventRecord* note, int fret);
 
 }  // namespace ql

@@ -14,7 +14,6 @@
 #include "core/private_messages.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
-#include "notes/drawing/note_redraw.h"
 #include "notes/entry/note_duration.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_edits.h"
@@ -38,9 +37,6 @@ constexpr int kShiftWeight = 4;
 constexpr int kAltWeight = 2;
 constexpr int kFirstChordDigit = 2;
 constexpr int kLastChordDigit = 8;
-constexpr int kFretBase = 19;  // head kind of fret n: 19 + n
-constexpr uint16_t kHeadKindMask = 0xF800;
-constexpr int kHeadKindShift = 11;
 
 bool IsKey(uint32_t key, Key k) {
     return key == static_cast<uint32_t>(k);
@@ -107,7 +103,7 @@ int PlainKey(ScoreView* view, EventRecord* note, uint32_t key) {
         return TrackPointerAgain(
             view, Undoable(view, UndoKind::Beam, kNoteType, [&] { return ToggleBeamAfter(view, note); }));
     if (IsKey(key, win::LetterKey('X')))
-        return Undoable(view, UndoKind::Pitch, kNoteType, [&] { return ToggleCrossStaffNote(view, note); });
+        return Undoable(view, UndoKind::Pitch, kNoteType, [&] { return ToggleCrossStaffShown(view, note); });
     if (IsKey(key, win::LetterKey('E'))) {
         EnharmonicChangeCommand(view, note, view->currentCell, EntryVoice(view));
         return 1;
@@ -144,19 +140,12 @@ int StepToNextVoiceNote(ScoreView* view) {
     return 1;
 }
 
-int SetFret(ScoreView* view, EventRecord* note, int digit) {
-    note->flags = static_cast<uint16_t>((note->flags & ~kHeadKindMask) |
-                                        (((kFretBase + digit) << kHeadKindShift) & kHeadKindMask));
-    RedrawNotesLinked(view, note);
-    return 1;
-}
-
 int CtrlKey(ScoreView* view, EventRecord* note, uint32_t key) {
     if (!CtrlHeld()) return 1;  // released since: consumed
     if (IsKey(key, Key::Tab)) return StepToNextVoiceNote(view);
     if (const int stepped = KeypadStep(view, key); stepped >= 0) return stepped;
     if (const int digit = DigitOf(key); digit >= 0)
-        return Undoable(view, UndoKind::NoteHead, kNoteType, [&] { return SetFret(view, note, digit); });
+        return Undoable(view, UndoKind::NoteHead, kNoteType, [&] { return SetFretOfNote(view, note, digit); });
     if (IsKey(key, win::LetterKey('E'))) EnharmonicChangeCommand(view, note, view->currentCell, EntryVoice(view));
     return 1;
 }

@@ -4,13 +4,16 @@
 // the music font instead of a curve. The curve is the crescent between the outer and
 // inner cubic curves, flattened into a polygon of kCurvePieces pieces per curve and
 // filled in the text colour; a dashed tie fills every other piece.
+#include <algorithm>
 #include <vector>
 
 #include "core/constants.h"
+#include "core/draw/colour_sets.h"
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "notes/drawing/note_draw.h"
+#include "notes/drawing/paper_boxes.h"
 #include "notes/rests/staff_place.h"
 #include "core/objects/selection_state.h"
 #include "notes/ties/tie_handles.h"
@@ -103,12 +106,28 @@ class TieClass final : public ScoreObjectClass {
     }
 };
 
+// A curve drawn in the paper colour (a tie drawn away) notes the box around it, so
+// that the staff lines of every measure it crossed are drawn again.
+void NoteErasedCurve(platform::DcHandle dc, const std::vector<gfx::Point>& outer,
+                     const std::vector<gfx::Point>& inner) {
+    if (gfx::GetTextColour(dc) != kEraseColour || outer.empty()) return;
+    gfx::Rect box{outer.front().x, outer.front().y, outer.front().x, outer.front().y};
+    for (const std::vector<gfx::Point>* side : {&outer, &inner}) {
+        for (const gfx::Point& p : *side) {
+            box = gfx::Rect{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x + 1),
+                            std::max(box.bottom, p.y + 1)};
+        }
+    }
+    NotePaperReached(box);
+}
+
 }  // namespace
 
 void DrawTieCurve(ScoreView* view, const TieCurve& curve, bool dashed) {
     if (view == nullptr || !view->ViewDC) return;
     const std::vector<gfx::Point> outer = Flatten(curve.outer);
     const std::vector<gfx::Point> inner = Flatten(curve.inner);
+    NoteErasedCurve(view->ViewDC, outer, inner);
     if (!dashed) {
         std::vector<gfx::Point> band(outer);
         band.insert(band.end(), inner.rbegin(), inner.rend());

@@ -13,10 +13,14 @@
 #include "core/draw/colour_sets.h"
 #include "core/state.h"
 #include "display/hit_test.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/drawing/note_fields.h"
 #include "notes/entry/note_delete.h"
 #include "notes/entry/note_drag.h"
+#include "notes/entry/note_edits.h"
 #include "notes/respell/respell.h"
 #include "notes/stems/stems.h"
+#include "notes/tests/beatmap/beatmap_score.h"
 #include "notes/tests/entry/entry_fixture.h"
 #include "notes/tests/entry/measure_redraw_fixture.h"
 #include "notes/ties/ties.h"
@@ -46,16 +50,20 @@ class EntryRedraw : public MeasureRedrawTest {
         }
         ShowMeasureAfresh();
     }
-    // A letter key on a chosen note, which comes while the view draws in the feedback
-    // colours (marks made by inverting).
-    int KeyWhileChosen(EventRecord* note, char letter) {
+    // A key on a chosen note, which comes while the view draws in the feedback colours
+    // (marks made by inverting).
+    int KeyWhileChosen(EventRecord* note, win::Key key, bool ctrl = false) {
         BeginViewDraw(view_);
         BeginHighlightDrawAlt3(view_);
-        const int result = Key(note, static_cast<uint32_t>(win::LetterKey(letter)));
+        const int result = Key(note, static_cast<uint32_t>(key), ctrl);
         EndHighlightDraw(view_);
         EndViewDraw(view_);
         return result;
     }
+    // Ties a whole note of measure 1 to a note of the same step in measure 2 and takes
+    // the tie away again; the screen must be the two measures drawn afresh.
+    void ShowTieTakenAway(int step);
+    int KeyWhileChosen(EventRecord* note, char letter) { return KeyWhileChosen(note, win::LetterKey(letter)); }
     // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
     // of the fresh drawing the screen lacks; with `grey`, pixels of any shade where
     // the fresh drawing has clean paper (the soft edges of a glyph drawn away).
@@ -261,12 +269,22 @@ TEST_F(EntryRedraw, KeysThatTakeMarksAwayLeaveNothingOfThem) {
 }
 
 // A tie across the barline taken away by T leaves nothing of its part in the next
-// measure, and that measure's staff lines and notes stay whole.
+// measure, and that measure's staff lines and notes stay whole: on a space, and on
+// heads whose ties cross the lines of the next measure.
 TEST_F(EntryRedraw, ATieAcrossTheBarlineGoesWholeFromTheScreen) {
     if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
-    EventRecord* start = Note(0, 0, kWhole, kEntryStep);
+    for (const int step : {kEntryStep, kMiddleLine, kMiddleLine + 2}) {
+        SCOPED_TRACE(step);
+        TearDown();
+        SetUp();
+        ShowTieTakenAway(step);
+    }
+}
+
+void EntryRedraw::ShowTieTakenAway(int step) {
+    EventRecord* start = Note(0, 0, kWhole, step);
     UseMeasure(2);
-    Note(0, 0, kQuarter, kEntryStep);
+    Note(0, 0, kQuarter, step);
     UseMeasure(1);
     const auto drawBoth = [&] {
         OpenWindow(kWidth, kHeight);
@@ -294,6 +312,111 @@ TEST_F(EntryRedraw, ATieAcrossTheBarlineGoesWholeFromTheScreen) {
     }
     EXPECT_GT(tiePixels, 20) << "no tie was drawn";
     EXPECT_EQ(changed, 0) << "the screen differs from both measures drawn afresh";
+}
+
+// Keys that reshape a chosen note draw its old image away before the new one: an
+// octave added below turns the stem of a high eighth up (its stem and flag pointing
+// down must go), a fret number replaces the head, and Space breaks a beam into two
+// flags. The screen then matches the measure drawn afresh.
+TEST_F(EntryRedraw, KeysThatReshapeANoteDrawItsOldImageAway) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    constexpr int kHighStep = kMiddleLine - 3;
+    const struct {
+        std::initializer_list<std::pair<int, int>> notes;
+        win::Key key;
+        bool ctrl;
+        const char* what;
+    } cases[] = {{{{0, kHighStep}}, win::DigitKey(8), false, "an octave added below"},
+                 {{{0, kEntryStep}}, win::DigitKey(3), true, "fret 3 on the head"},
+                 {{{0, kEntryStep}, {kEighthTicks, kEntryStep}}, win::Key::Space, false, "the beam broken"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        EnterAndShowAfresh(c.notes);
+        ASSERT_EQ(Chords().size(), c.notes.size());
+        const std::vector<uint8_t> before = PoolBytes();
+        ASSERT_EQ(KeyWhileChosen(Chords()[0], c.key, c.ctrl), 1);
+        ASSERT_NE(PoolBytes(), before) << "the key changed nothing";
+        int missing = 0;
+        int grey = 0;
+        EXPECT_EQ(InkLeftOver(&missing, &grey), 0) << "ink of the old image left on the screen";
+        EXPECT_EQ(grey, 0) << "grey edges of the old image left on the screen";
+        EXPECT_EQ(missing, 0) << "the new image is not on the screen";
+    }
+}
+
+// A note of voice 1 a step below a note of voice 0 shares the box of its head: an
+// edit of the voice-0 note takes that box off the paper, whether its voice is drawn
+// away (a key) or its chord alone (the enharmonic change), and voice 1's head comes
+// back whole.
+TEST_F(EntryRedraw, AnotherVoicesHeadInsideABoxDrawnAwayComesBack) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    for (const bool wholeVoice : {true, false}) {
+        SCOPED_TRACE(wholeVoice ? "staccato key" : "enharmonic change");
+        TearDown();
+        SetUp();
+        EventRecord* upper = Note(0, 0, kQuarter, kEntryStep);
+        EventRecord* lower = Note(1, 0, kQuarter, kEntryStep + 1);
+        for (EventRecord* note : {upper, lower}) UpdateBeamForNote(view_, note);  // stems by the voices' rule
+        OpenWindow(kWidth, kHeight);
+        DrawMeasure();
+        const std::vector<uint8_t> before = PoolBytes();
+        if (wholeVoice) {
+            ASSERT_EQ(KeyWhileChosen(upper, 'S'), 1);
+        } else {
+            EnharmonicChangeCommand(view_, upper, view_->currentCell, 0);
+        }
+        ASSERT_NE(PoolBytes(), before) << "the note was not changed";
+        int missing = 0;
+        int grey = 0;
+        EXPECT_EQ(InkLeftOver(&missing, &grey), 0);
+        EXPECT_EQ(missing, 0) << "voice 1's head has a hole where voice 0's ink was drawn away";
+        EXPECT_EQ(grey, 0);
+    }
+}
+
+// X on a chosen note of the upper of two staves shows it on the lower staff at once,
+// and nothing of it stays on its own staff.
+class EntryRedrawTwoStaves : public EntryRedraw {
+  protected:
+    static constexpr int kTallHeight = 512;
+    void SetUp() override {
+        EntryRedraw::SetUp();
+        FreeDocument(doc_);
+        doc_ = AllocDocument();
+        ASSERT_TRUE(beatmap_score::Build(doc_, view_, 2, {1}, 4));
+        UpdateBeatMaps(view_, 1);
+        UseMeasure(1);
+    }
+    // Both staves' lines and the notes of staff 1, from nothing.
+    std::vector<uint32_t> FreshPicture() {
+        OpenWindow(kWidth, kTallHeight);
+        DrawMeasure();
+        return WindowPixels();
+    }
+};
+
+TEST_F(EntryRedrawTwoStaves, TheXKeyMovesTheNoteToTheOtherStaffAtOnce) {
+    if (!HaveMusicFont()) GTEST_SKIP() << "the music font is not built";
+    EventRecord* note = Note(0, 0, kQuarter, kEntryStep);
+    const std::vector<uint32_t> own = FreshPicture();
+    ASSERT_EQ(KeyWhileChosen(note, 'X'), 1);
+    ASSERT_NE(note->flags & kNoteCrossStaff, 0) << "the note did not go to the other staff";
+    const std::vector<uint32_t> shown = WindowPixels();
+    const std::vector<uint32_t> fresh = FreshPicture();
+    ASSERT_EQ(shown.size(), fresh.size());
+    int moved = 0;
+    int leftOver = 0;
+    int lacking = 0;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        moved += Ink(own[i]) != Ink(fresh[i]);
+        leftOver += Ink(shown[i]) && Paper(fresh[i]);
+        lacking += Ink(fresh[i]) && Paper(shown[i]);
+    }
+    EXPECT_GT(moved, 100) << "the note drawn on the other staff looks as it did";
+    EXPECT_EQ(leftOver, 0) << "the note is left on its own staff";
+    EXPECT_EQ(lacking, 0) << "the note is not shown on the other staff";
 }
 
 }  // namespace

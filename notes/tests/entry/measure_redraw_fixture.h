@@ -1,6 +1,6 @@
 // Fixture of the tests that hold what a measure shows on the screen against the
 // measure drawn afresh: a window of the measure's size, the current measure drawn
-// from nothing (staff lines and voice 0), and the shades that count as ink and as
+// from nothing (staff lines and its voices), and the shades that count as ink and as
 // clean paper.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "core/draw/draw_surface.h"
 #include "display/linked_views.h"
 #include "notes/drawing/note_draw.h"
+#include "notes/drawing/note_redraw.h"
 #include "notes/tests/entry/entry_fixture.h"
 #include "platform/gfx/bitmap.h"
 
@@ -35,11 +36,11 @@ class MeasureRedrawTest : public EntryTest {
     static constexpr int kWidth = 520;
     static constexpr int kHeight = 256;
 
-    // The current measure drawn from nothing: its staff lines and voice 0.
+    // The current measure drawn from nothing: its staff lines and its voices.
     void DrawMeasure() {
         BeginViewDraw(view_);
         RedrawCurrentMeasure(view_);
-        DrawVoiceNotes(view_->currentCell, view_, 0);
+        DrawStaffNotesAllVoices(view_, view_->currentCell);
         EndViewDraw(view_);
     }
     // A fresh window showing the current measure drawn from nothing.

@@ -1,0 +1,78 @@
+// The scene of the scenarios that press keys on an entered note: a new one-staff
+// score with the Notes tool armed and its staff read from the picture, notes entered
+// by clicks, a note chosen by a click on its head, and the runs of new ink along a
+// row between two pictures (where heads stand).
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "shell/tests/desktop/music_beside_palettes.h"
+
+namespace ql::desktop {
+
+// Columns of a row, from one to one past the last.
+struct Columns {
+    int left = 0;
+    int right = 0;
+    int Middle() const { return (left + right) / 2; }
+};
+
+class NoteKeyScene : public MusicBesidePalettes {
+  protected:
+    // A new score with the Notes tool armed, its empty picture and its staff lines
+    // read; false when any of it did not come.
+    bool OpenBlankScoreWithNotesTool() {
+        const std::optional<ShownWindow> main = NewScoreWithNotesTool();
+        if (!main) return false;
+        main_ = *main;
+        empty_ = SettledScreen();
+        left_ = MusicLeft();
+        right_ = MusicRight();
+        lines_ = StaffLinesBesidePalettes(empty_);
+        if (lines_.size() < 5) return false;
+        space_ = lines_[2] - lines_[1];
+        return true;
+    }
+    void PointerAside() { ParkPointer(main_); }
+    // Enters a note at a point with the armed Notes tool and lets the picture settle.
+    void EnterAt(int x, int y) {
+        x_.MovePointer(x, y - 6);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        x_.Settle(Millis{800});
+    }
+    // Chooses the note whose head is at (x, y) by a click on it.
+    void ChooseAt(int x, int y) {
+        x_.MovePointer(x + 30, y + 20);
+        x_.Settle(Millis{300});
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{500});
+        x_.Click(x, y);
+        x_.Settle(Millis{500});
+    }
+    // The runs of new ink along a row between two pictures, left to right.
+    static std::vector<Columns> NewInkRuns(const ScreenPicture& before, const ScreenPicture& after, int left,
+                                           int right, int row) {
+        std::vector<Columns> runs;
+        int start = -1;
+        for (int x = left; x <= right; ++x) {
+            const bool ink = x < right && IsDarkPixel(after.At(x, row)) && IsWhite(before.At(x, row));
+            if (ink && start < 0) start = x;
+            if (!ink && start >= 0) {
+                if (x - start > 3) runs.push_back({start, x});
+                start = -1;
+            }
+        }
+        return runs;
+    }
+
+    ShownWindow main_{};
+    ScreenPicture empty_{};
+    int left_ = 0;
+    int right_ = 0;
+    std::vector<int> lines_;  // the staff lines' rows, top first
+    int space_ = 0;
+};
+
+}  // namespace ql::desktop
