@@ -337,9 +337,19 @@ int ReducedTransposition(int semitones, int* octaves) {
 
 void ExtractPart(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
+    int firstStaff = 0;
+    int lastStaff = 0;
+    if (MarqueeRangeAtPoint(view, &firstStaff, &lastStaff) == 0) return;
+    ExtractStaves(view, firstStaff, lastStaff);
+}
+
+void ExtractStaves(ScoreView* view, int firstStaff, int lastStaff) {
+    if (view == nullptr || view->document == nullptr) return;
     ScoreDocument* source = view->document;
+    if (firstStaff < 1 || lastStaff < firstStaff || lastStaff > source->header.staffCount) return;
     PartShape shape;
-    if (MarqueeRangeAtPoint(view, &shape.firstStaff, &shape.lastStaff) == 0) return;
+    shape.firstStaff = firstStaff;
+    shape.lastStaff = lastStaff;
     shape.lastMeasure = LastFilledMeasure(source, shape.firstStaff, shape.lastStaff);
     if (shape.lastMeasure == 0) {
         ShowNotice(ProgramString(kStrSelectedScoreEmpty).c_str());
