@@ -24,11 +24,11 @@
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "editing/block_clipboard.h"
+#include "editing/cell_copy.h"
 #include "editing/block_edit.h"
 #include "editing/block_signatures.h"
 #include "editing/block_working_pairs.h"
 #include "layout/page_format.h"
-#include "notes/stems/stems.h"
 #include "staves/multi_measure_rest.h"
 
 namespace ql {
@@ -146,19 +146,6 @@ MeasureCell PaddingCell(const MeasureCell* base) {
     return cell;
 }
 
-// A paste of some voices only beams the pasted notes of those voices again, as
-// note entry would, with the view standing on the cell.
-void RebeamPastedVoices(ScoreView* view, uint8_t mask, int staff, int measure) {
-    SetCurrentMeasure(view, staff, measure);
-    for (int voice = 0; voice < kVoiceCount; ++voice) {
-        if ((mask & (1u << voice)) == 0) continue;
-        EventRecord* event = GetVoiceFirstEvent(view->currentCell, voice);
-        for (int i = 0; event != nullptr && i < kMaxChainLength; ++i, event = NextEvent(event))
-            if ((event->flags & kEventChordHead) != 0 && !event->beamPrev && !event->beamNext)
-                AutoBeamNoteQuiet(view, event);
-    }
-}
-
 int CopySlot(const PastePlan& plan, ScoreView* view, const MeasureSlot& from, int toMeasure) {
     ScoreDocument* source = plan.source.document;
     const BlockCellCopy copy{source, plan.to, view, plan.source.voiceMask};
@@ -174,7 +161,7 @@ int CopySlot(const PastePlan& plan, ScoreView* view, const MeasureSlot& from, in
         MeasureCell padding = PaddingCell(sourceCell);
         MeasureCell* read = from.padding || sourceCell == nullptr ? &padding : sourceCell;
         ok &= ReplaceCellContents(copy, read, destCell);
-        if (copy.voiceMask != 0) RebeamPastedVoices(view, copy.voiceMask, plan.destStaff + k, toMeasure);
+        if (copy.voiceMask != 0) RebeamCopiedVoices(view, copy.voiceMask, plan.destStaff + k, toMeasure);
     }
     CopyMeasureRecordKeepingNumber(MeasureRecordOf(plan.to, toMeasure), *MeasureRecordOf(source, from.measure));
     return ok;

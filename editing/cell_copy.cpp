@@ -21,7 +21,9 @@
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "display/view_location.h"
 #include "editing/document_switch.h"
+#include "notes/stems/stems.h"
 
 namespace ql {
 namespace {
@@ -169,8 +171,14 @@ bool CopyVoiceRests(ScopedDocumentSwitch& switcher, const CellCopySides& sides, 
     return list != nullptr && CloneObjectChain(switcher, sides, first, list, outcome);
 }
 
+bool IsCopyLocked(const ScoreDocument& document) {
+    return document.clearedFlags[0] != 0 || document.clearedFlags[1] != 0;
+}
+
+// Both sides present, and the destination not under its copy lock.
 bool IsUsable(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest) {
-    return sides.from != nullptr && sides.to != nullptr && source != nullptr && dest != nullptr;
+    return sides.from != nullptr && sides.to != nullptr && source != nullptr && dest != nullptr &&
+           !IsCopyLocked(*sides.to);
 }
 
 int Finish(CellCopyOutcome* outcome, CellCopyOutcome& local, bool ok) {
@@ -238,6 +246,19 @@ int CopyCellBetweenDocuments(ScoreDocument* source, ScoreDocument* destination, 
     const CellCopySides sides{source, destination, sourceSet, destinationSet, view, allowed};
     if (allowed != 0 && CopyCellVoicesBetween(sides, sourceCell, destinationCell, outcome) == 0) return 0;
     return CopyCellObjectsBetween(sides, sourceCell, destinationCell, outcome);
+}
+
+void RebeamCopiedVoices(ScoreView* view, uint8_t mask, int staff, int measure) {
+    if (view == nullptr || mask == 0) return;
+    SetCurrentMeasure(view, staff, measure);
+    if (view->currentCell == nullptr) return;
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        if ((mask & (1u << voice)) == 0) continue;
+        EventRecord* event = GetVoiceFirstEvent(view->currentCell, voice);
+        for (int i = 0; event != nullptr && i < kMaxChainLength; ++i, event = NextEvent(event))
+            if ((event->flags & kEventChordHead) != 0 && !event->beamPrev && !event->beamNext)
+                AutoBeamNoteQuiet(view, event);
+    }
 }
 
 }  // namespace ql

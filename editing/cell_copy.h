@@ -63,4 +63,9 @@ int CopyCellBetweenDocuments(ScoreDocument* source, ScoreDocument* destination, 
                              PoolSet destinationSet, MeasureCell* sourceCell, MeasureCell* destinationCell,
                              uint8_t voiceMask, ScoreView* view = nullptr, CellCopyOutcome* outcome = nullptr);
 
+// A copy of some voices only (`mask` not 0) beams the copied notes of those voices
+// again, as note entry would: the view (on the destination) moves to the cell and
+// every chord head without beam links is auto-beamed.
+void RebeamCopiedVoices(ScoreView* view, uint8_t mask, int staff, int measure);
+
 }  // namespace ql

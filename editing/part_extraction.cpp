@@ -32,11 +32,13 @@
 #include "files/read/score_reader.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_format.h"
+#include "layout/spacing/spacing_list.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/transpose/transpose.h"
 #include "shell/preference_defaults.h"
 #include "shell/resources/part_extraction_resources.h"
+#include "staves/barline.h"
 #include "staves/score_truncate.h"
 #include "staves/staff_group_bits.h"
 
@@ -72,10 +74,6 @@ int LastFilledMeasure(ScoreDocument* document, int first, int last) {
                 if (MeasureCell* cell = GetOrCreateMeasureCell(staff, document, m); cell && !IsCellEmpty(cell))
                     return m;
     return 0;
-}
-
-bool CarriesGroup(const StaffRecord& staff, GroupKind kind) {
-    return JoinsStaffAbove(staff, kind) || JoinsStaffBelow(staff, kind) || IsOneStaffGroup(staff, kind);
 }
 
 // The page and layout block the part is made from, by the stored choice; false
@@ -169,6 +167,51 @@ int CopyStaffLabels(ScoreDocument* source, ScoreView* partView, const StaffRecor
     return CopyObjectListBetween(sides, from.objects.get(), to.objects.get());
 }
 
+// The source measure's spacing list, entry by entry, as the part's (the part's
+// own list goes); false when an entry could not be had. A damaged source list is
+// not copied: the part's measure is spaced by its factor.
+bool CopySpacingList(ScoreDocument* source, ScoreDocument* part, const MeasureRecord& from, MeasureRecord& to) {
+    std::vector<SpacingEntry> entries;
+    {
+        ScopedPoolSet pools(source->pools);
+        if (IsSpacingListSound(from.spacing))
+            for (const SpacingEntry* e = SpacingEntryOf(from.spacing); e != nullptr;
+                 e = SpacingEntryOf(RecordHandle{e->next}))
+                entries.push_back(*e);
+    }
+    ScopedPoolSet pools(part->pools);
+    FreeSpacingList(to.spacing);
+    SpacingEntry* previous = nullptr;
+    for (const SpacingEntry& e : entries) {
+        previous = InsertSpacingEntry(to, previous, e.time, e.ticksToNext, e.xPer16Ticks);
+        if (previous == nullptr) return false;
+    }
+    return true;
+}
+
+// Measure m's record from the source, with the part's own two measure margins and
+// a copy of the source's spacing list; false when the list could not be copied
+// whole.
+bool TakeMeasureRecord(ScoreDocument* source, ScoreDocument* part, int m) {
+    MeasureRecord& to = part->measureTable[m];
+    const MeasureRecord kept = to;
+    to = source->measureTable[m];
+    to.spacing = kept.spacing;
+    to.lead = kept.lead;
+    to.trail = kept.trail;
+    return CopySpacingList(source, part, source->measureTable[m], to);
+}
+
+// The barline closing the part's last measure (kept with the record after it) is
+// the one the source has there, with its repeat count.
+void TakeClosingBarline(ScoreDocument* source, ScoreDocument* part, int lastMeasure) {
+    const MeasureRecord* from = MeasureRecordOf(source, lastMeasure + 1);
+    MeasureRecord* to = MeasureRecordOf(part, lastMeasure + 1);
+    if (from == nullptr || to == nullptr) return;
+    SetBarlineTypeAt(part, BarlineRef{lastMeasure + 1, false, false}, BarlineTypeOf(*from));
+    to->repeatCount = from->repeatCount;
+}
+
 struct PartShape {
     int firstStaff = 0;
     int lastStaff = 0;
@@ -187,16 +230,11 @@ int CopyMusic(ScoreView* sourceView, ScoreView* partView, const PartShape& shape
     // The new score's first pages may hold more measures than the part: they go.
     const int after = shape.lastMeasure + 1;
     if (part->header.measureCount >= after) TruncateScoreAtMeasure(partView, PageOfMeasure(part, after), after);
-    for (int m = 1; m <= shape.lastMeasure; ++m) {
-        MeasureRecord& to = part->measureTable[m];
-        const MeasureRecord kept = to;
-        to = source->measureTable[m];
-        to.spacing = kept.spacing;
-        to.lead = kept.lead;
-        to.trail = kept.trail;
-    }
-    if (shape.StaffCount() == 1) part->measureTable[1].flags |= kOneStaffPartFlag;
     int incomplete = 0;
+    for (int m = 1; m <= shape.lastMeasure; ++m)
+        if (!TakeMeasureRecord(source, part, m)) ++incomplete;
+    TakeClosingBarline(source, part, shape.lastMeasure);
+    if (shape.StaffCount() == 1) part->measureTable[1].flags |= kOneStaffPartFlag;
     for (int s = 0; s < shape.StaffCount(); ++s) {
         StaffRecord* from = StaffOf(source, shape.firstStaff + s);
         StaffRecord* to = StaffOf(part, s + 1);
@@ -236,12 +274,21 @@ void GroupPartStaves(ScoreDocument* source, ScoreDocument* part, const PartShape
     SetPartGroups(staves.data(), static_cast<int>(staves.size()), *first, *last);
 }
 
+// A part of some voices only has the copied notes beamed again, as a paste of
+// some voices does.
+void RebeamPart(ScoreView* partView, uint8_t voiceMask, const PartShape& shape) {
+    if (voiceMask == 0) return;
+    for (int s = 1; s <= shape.StaffCount(); ++s)
+        for (int m = 1; m <= shape.lastMeasure; ++m) RebeamCopiedVoices(partView, voiceMask, s, m);
+}
+
 // Formatting and showing the finished part.
-void FinishPart(ScoreView* partView) {
+void FinishPart(ScoreView* partView, uint8_t voiceMask, const PartShape& shape) {
     ScopedPoolSet pools(partView->document->pools);
     ExtendPagesToMeasureCount(partView);
     ResetSelection(partView, 0);
     UpdateBeatMaps(partView, 0);
+    RebeamPart(partView, voiceMask, shape);
     FormatAllPages(partView);
     InvalidateLinkedViews(partView);
     SetDocumentModified(partView->document);
@@ -261,9 +308,9 @@ void SetPartGroups(StaffRecord* const* part, int count, const StaffRecord& first
             if (kind != GroupKind::Barline) ClearGroupBits(*part[i], kind);
     if (count < 2) return;
     GroupKind kind;
-    if (CarriesGroup(firstSource, GroupKind::Bracket) && CarriesGroup(lastSource, GroupKind::Bracket))
+    if (IsInGroup(firstSource, GroupKind::Bracket) && IsInGroup(lastSource, GroupKind::Bracket))
         kind = GroupKind::Bracket;
-    else if (CarriesGroup(firstSource, GroupKind::Brace) && CarriesGroup(lastSource, GroupKind::Brace))
+    else if (IsInGroup(firstSource, GroupKind::Brace) && IsInGroup(lastSource, GroupKind::Brace))
         kind = GroupKind::Brace;
     else
         return;
@@ -290,9 +337,19 @@ int ReducedTransposition(int semitones, int* octaves) {
 
 void ExtractPart(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
+    int firstStaff = 0;
+    int lastStaff = 0;
+    if (MarqueeRangeAtPoint(view, &firstStaff, &lastStaff) == 0) return;
+    ExtractStaves(view, firstStaff, lastStaff);
+}
+
+void ExtractStaves(ScoreView* view, int firstStaff, int lastStaff) {
+    if (view == nullptr || view->document == nullptr) return;
     ScoreDocument* source = view->document;
+    if (firstStaff < 1 || lastStaff < firstStaff || lastStaff > source->header.staffCount) return;
     PartShape shape;
-    if (MarqueeRangeAtPoint(view, &shape.firstStaff, &shape.lastStaff) == 0) return;
+    shape.firstStaff = firstStaff;
+    shape.lastStaff = lastStaff;
     shape.lastMeasure = LastFilledMeasure(source, shape.firstStaff, shape.lastStaff);
     if (shape.lastMeasure == 0) {
         ShowNotice(ProgramString(kStrSelectedScoreEmpty).c_str());
@@ -324,7 +381,7 @@ void ExtractPart(ScoreView* view) {
     int incomplete = CopyMusic(view, partView, shape);
     incomplete += OfferMeasureObjectsToPart(view, partView, shape.firstStaff, shape.lastMeasure);
     GroupPartStaves(source, partView->document, shape);
-    FinishPart(partView);
+    FinishPart(partView, view->voiceMask, shape);
     // After the formatting, which gives every page its margin element (the head of
     // the page's object list).
     incomplete += CopyPartPageItems(view, partView, source->partLayoutChoice != d::kFromTemplate);

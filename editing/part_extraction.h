@@ -17,8 +17,12 @@ struct StaffRecord;
 
 inline constexpr char kPartWindowName[] = "untitled_PART";
 
-// The command (File menu, Ctrl+K). Messages go to the status line.
+// The command (File menu, Ctrl+K): the staves inside the marquee. Messages go to
+// the status line.
 void ExtractPart(ScoreView* view);
+// The command's work once the staves are known: a part of staves first..last of
+// the view's document (a range outside the score does nothing).
+void ExtractStaves(ScoreView* view, int firstStaff, int lastStaff);
 
 // Dialog 495's procedure for the view's document: the working choice starts as
 // "last selection" (the stored one), or as "copy from master" with both page-item

@@ -1,6 +1,8 @@
 // Extract Part's measure objects across staves: the marks that belong to every
-// part (repeat symbols, rehearsal marks, repeat endings) are offered from the
-// score's staves above the part to the part's first staff, measure by measure.
+// part (repeat symbols, rehearsal marks, repeat endings, tempo marks, chord
+// symbols, and the dynamics that play on all staves or on the part's group) are
+// offered from the score's staves above the part to the part's first staff,
+// measure by measure.
 #pragma once
 
 namespace ql {

@@ -56,6 +56,10 @@ bool IsOneStaffGroup(const StaffRecord& staff, GroupKind kind) {
     return masks.oneStaff != 0 && (WordOf(staff, masks) & masks.oneStaff) != 0;
 }
 
+bool IsInGroup(const StaffRecord& staff, GroupKind kind) {
+    return JoinsStaffAbove(staff, kind) || JoinsStaffBelow(staff, kind) || IsOneStaffGroup(staff, kind);
+}
+
 void SetJoinsStaffAbove(StaffRecord& staff, GroupKind kind, bool on) {
     SetBits(staff, MasksOf(kind), MasksOf(kind).above, on);
 }

@@ -19,6 +19,9 @@ bool JoinsStaffBelow(const StaffRecord& staff, GroupKind kind);
 // Braces and brackets only: the group holds just this staff. Always false for
 // the barline connection, which has no such bit.
 bool IsOneStaffGroup(const StaffRecord& staff, GroupKind kind);
+// The staff belongs to a group of this kind: it joins a neighbour or is a group
+// of one.
+bool IsInGroup(const StaffRecord& staff, GroupKind kind);
 
 void SetJoinsStaffAbove(StaffRecord& staff, GroupKind kind, bool on);
 void SetJoinsStaffBelow(StaffRecord& staff, GroupKind kind, bool on);

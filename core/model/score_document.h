@@ -178,6 +178,8 @@ struct ScoreDocument {
     uint16_t changeCounter = 0;             // 0 = unchanged since creation or save
     // Counts every change and is never reset (caches built from the score compare it).
     uint32_t editGeneration = 0;
+    // The copy lock: while either byte is set, no cell is copied into this
+    // document. Cleared when the document is made or renewed; run time only.
     uint8_t clearedFlags[2] = {};
     RecordHandle headSentinel{};            // shared voice-head sentinel (pool 4)
     ScoreObject* prototypes[kObjectTypeCount] = {};

@@ -16,6 +16,7 @@
 #include "core/model/pages.h"
 #include "core/model/view.h"
 #include "core/model/object_list.h"
+#include "core/objects/midi_action.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "objects/margin/margin_object.h"
@@ -28,10 +29,15 @@
 #include "files/read/score_reader.h"
 #include "files/score_file.h"
 #include "layout/page_format.h"
+#include "layout/spacing/spacing_list.h"
+#include "objects/chord/chord_symbol.h"
+#include "objects/midi_marks/midi_marks.h"
+#include "objects/stored_classes.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
 #include "shell/resources/part_extraction_resources.h"
+#include "staves/barline.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql::testing_editing {
@@ -458,6 +464,149 @@ TEST_F(ExtractPartTest, PartPagesTakeTheHeaderMargins) {
         EXPECT_EQ(left.words[i], doc_->header.leftMargins[i]) << i;
         EXPECT_EQ(right.words[i], doc_->header.rightMargins[i]) << i;
     }
+}
+
+
+// A measure's spacing list goes with the part entry by entry (seen as the first
+// cell is copied: formatting the part spaces its measures again), and the part
+// ends with the barline the score has after the part's last measure.
+TEST_F(ExtractPartTest, SpacingListsAndTheClosingBarlineGoWithThePart) {
+    for (int m = 1; m <= kLastNoteMeasure; ++m) Note(2, m, 0);
+    constexpr uint16_t kWide = 0x0300;
+    constexpr uint16_t kNarrow = 0x0080;
+    constexpr uint8_t kRepeats = 2;
+    {
+        ScopedPoolSet pools(doc_->pools);
+        ASSERT_TRUE(AddSpacingEntry(doc_, 3, SpacingEntry{0, 0, 512, kWide}));
+        ASSERT_TRUE(AddSpacingEntry(doc_, 3, SpacingEntry{0, 2048, 1024, kNarrow}));
+        SetBarlineTypeAt(doc_, BarlineRef{kLastNoteMeasure + 1, false, false},
+                         static_cast<uint8_t>(BarlineType::EndRepeat));
+        MeasureRecordOf(doc_, kLastNoteMeasure + 1)->repeatCount = kRepeats;
+    }
+    std::vector<std::vector<int>> entries;
+    BeforeCellCopyHook() = [&entries](int staff, int measure) {
+        ScoreView* part = Part();
+        if (staff != 1 || measure != 1 || part == nullptr) return;
+        ScopedPoolSet pools(part->document->pools);
+        const MeasureRecord* third = MeasureRecordOf(part->document, 3);
+        for (const SpacingEntry* e = SpacingEntryOf(third->spacing); e != nullptr && entries.size() < 10;
+             e = SpacingEntryOf(RecordHandle{e->next}))
+            entries.push_back({e->time, e->ticksToNext, e->xPer16Ticks});
+    };
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    BeforeCellCopyHook() = nullptr;
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(entries, (std::vector<std::vector<int>>{{0, 512, kWide}, {2048, 1024, kNarrow}}));
+    ScopedPoolSet pools(part->document->pools);
+    const MeasureRecord* closing = MeasureRecordOf(part->document, kLastNoteMeasure + 1);
+    EXPECT_EQ(BarlineTypeOf(*closing), static_cast<uint8_t>(BarlineType::EndRepeat));
+    EXPECT_EQ(closing->repeatCount, kRepeats);
+}
+
+// With voice 2 alone selected, the part takes that voice only and beams its
+// eighths again, as a paste of some voices does.
+TEST_F(ExtractPartTest, PartOfSomeVoicesIsBeamedAgain) {
+    Note(2, 1, 0);
+    {
+        ScopedPoolSet pools(doc_->pools);
+        for (int k = 0; k < 4; ++k)
+            ASSERT_NE(AddEventToVoice(view_, Cell(doc_, 2, 1), 1, static_cast<uint16_t>(k * 512), kDurationEighth, 2),
+                      nullptr);
+    }
+    view_->voiceMask = 0b0010;
+    MarqueeOverStaves(2, 2);
+    ExtractPart(view_);
+    view_->voiceMask = 0;
+    ScoreView* part = Part();
+    ASSERT_NE(part, nullptr);
+    ScopedPoolSet pools(part->document->pools);
+    MeasureCell* cell = Cell(part->document, 1, 1);
+    EXPECT_EQ(GetVoiceFirstEvent(cell, 0), nullptr);
+    EventRecord* first = GetVoiceFirstEvent(cell, 1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(static_cast<bool>(first->beamNext)) << "the copied eighths are beamed";
+}
+
+// A document under its copy lock takes no cell; once the lock is off it does.
+TEST_F(ExtractPartTest, CopyLockedDocumentTakesNoCell) {
+    Note(2, 1, 0);
+    Note(2, 1, 1024);
+    MeasureCell* from = Cell(doc_, 2, 1);
+    MeasureCell* to = Cell(doc_, 4, 1);
+    doc_->clearedFlags[1] = 1;
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_), 0);
+    EXPECT_EQ(CountEvents(Cell(doc_, 4, 1)), 0);
+    doc_->clearedFlags[1] = 0;
+    EXPECT_EQ(CopyCellBetweenDocuments(doc_, doc_, doc_->pools, doc_->pools, from, to, 0, view_), 1);
+    EXPECT_EQ(CountEvents(Cell(doc_, 4, 1)), 2);
+}
+
+// Tempo marks and chord symbols of the staves above go to the part's first staff
+// once; a dynamic for all staves always, one for a group only when the offering
+// staff shares a brace or bracket group with the first selected staff.
+TEST_F(ExtractPartTest, TempoChordsAndDynamicsOfTheStavesAbove) {
+    RegisterStoredObjectClasses();
+    constexpr uint16_t kForte = 165;
+    constexpr uint16_t kPiano = 160;
+    constexpr uint8_t kAllStaves = 1;
+    constexpr uint8_t kThisGroup = 2;
+    for (int m = 1; m <= 2; ++m)
+        for (int s = 2; s <= 4; ++s) Note(s, m, 0);
+    auto add = [this](int staff, ObjectType type, uint16_t glyph, int value) {
+        ScopedPoolSet pools(doc_->pools);
+        ScoreObject* object = ConstructObject(TypeCode(type));
+        if (object == nullptr) return false;
+        if (type == ObjectType::Chord) {
+            AsChordSymbol(object)->chord.root = static_cast<uint8_t>(value);
+        } else {
+            AsTextObject(object)->body.string = glyph;
+            AsTextObject(object)->body.flags &= static_cast<uint16_t>(~kTextOwnsString);
+            MidiAction& action = *MidiActionOfText(object);
+            if (type == ObjectType::Dynamic) action.destinationTiming = static_cast<uint8_t>(value);
+            else action.head.values.value = static_cast<int16_t>(value);
+        }
+        InsertObjectAfter(GetOrCreateCellObjectList(Cell(doc_, staff, 2)), object);
+        return true;
+    };
+    ASSERT_TRUE(add(1, ObjectType::Tempo, kTempoSymbol, 96));
+    ASSERT_TRUE(add(2, ObjectType::Tempo, kTempoSymbol, 96));  // equal: taken once
+    ASSERT_TRUE(add(1, ObjectType::Tempo, kTempoSymbol, 60));
+    ASSERT_TRUE(add(1, ObjectType::Chord, 0, 4));
+    ASSERT_TRUE(add(1, ObjectType::Dynamic, kForte, kAllStaves));
+    ASSERT_TRUE(add(1, ObjectType::Dynamic, kPiano, kThisGroup));
+    {
+        ScopedPoolSet pools(doc_->pools);
+        SetJoinsStaffBelow(*StaffRecordOf(doc_, 1), GroupKind::Brace, true);
+        SetJoinsStaffAbove(*StaffRecordOf(doc_, 2), GroupKind::Brace, true);
+    }
+    // The types of the part's first staff's objects in measure 2, by type code.
+    auto extract = [this](int first, int last) {
+        MarqueeOverStaves(first, last);
+        ExtractPart(view_);
+        std::vector<int> counts(kObjectTypeCount, 0);
+        ScoreView* part = Part();
+        if (part == nullptr) return counts;
+        {
+            ScopedPoolSet pools(part->document->pools);
+            ScoreObject* head = Cell(part->document, 1, 2)->objects.get();
+            for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get())
+                ++counts[o->type];
+        }
+        ScoreDocument* document = part->document;
+        FreeView(part);
+        FreeDocument(document);
+        return counts;
+    };
+    const std::vector<int> grouped = extract(2, 3);
+    EXPECT_EQ(grouped[TypeCode(ObjectType::Tempo)], 2);
+    EXPECT_EQ(grouped[TypeCode(ObjectType::Chord)], 1);
+    EXPECT_EQ(grouped[TypeCode(ObjectType::Dynamic)], 2);
+    const std::vector<int> apart = extract(3, 4);
+    EXPECT_EQ(apart[TypeCode(ObjectType::Tempo)], 2);
+    EXPECT_EQ(apart[TypeCode(ObjectType::Chord)], 1);
+    EXPECT_EQ(apart[TypeCode(ObjectType::Dynamic)], 1) << "staves 1 and 2 share no group with staff 3";
 }
 
 }  // namespace
