@@ -9,6 +9,7 @@
 #include "core/draw/fonts.h"
 #include "core/model/score_document.h"
 #include "core/ui/dialog_fields.h"
+#include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -38,6 +39,7 @@ void ToOwnFont(WindowHandle dialog, FontPanel& panel) {
     body.flags = static_cast<uint16_t>(body.flags & ~(kTextBold | kTextItalic | kTextUnderline));
     body.flags |= kTextOwnFont | (quick.bold ? kTextBold : 0) | (quick.italic ? kTextItalic : 0) |
                   (quick.underline ? kTextUnderline : 0);
+    panel.face.clear();
     ShowFontPanel(dialog, panel);
 }
 
@@ -46,6 +48,7 @@ void ToQuickFont(WindowHandle dialog, FontPanel& panel) {
     if (!IsOwnFont(body)) return;
     body.flags = static_cast<uint16_t>(body.flags & ~kTextOwnFont);
     body.style = kDefaultTextStyle;
+    panel.face.clear();
     ShowFontPanel(dialog, panel);
 }
 
@@ -63,6 +66,33 @@ void OnHeight(WindowHandle dialog, FontPanel& panel) {
     const auto units = static_cast<int16_t>(
         std::min<int>(ParseFixed160(ui::GetItemText(dialog, kHeight)), INT16_MAX));
     body.size = body.size < 0 ? static_cast<int16_t>(-units) : units;
+}
+
+// The own face as the chooser starts from it: the face chosen last, else the body's
+// entry of the face-name table.
+QuickFontRecord PanelRecord(const FontPanel& panel) {
+    TextObject probe{};
+    probe.body = *panel.body;
+    QuickFontRecord record = TextObjectFontRecord(&probe, panel.view->document);
+    if (!panel.face.empty()) {
+        std::memset(record.face, 0, sizeof record.face);
+        std::memcpy(record.face, panel.face.data(), std::min(panel.face.size(), sizeof record.face - 1));
+    }
+    return record;
+}
+
+void ChooseOwnFace(WindowHandle dialog, FontPanel& panel) {
+    TextObjectBody& body = *panel.body;
+    if (!IsOwnFont(body)) return;
+    QuickFontRecord record = PanelRecord(panel);
+    if (!ChooseFontInto(panel.view->document, &record)) return;
+    panel.face.assign(record.face, strnlen(record.face, sizeof record.face));
+    body.size = record.height;
+    body.charset = record.charset;
+    body.flags = static_cast<uint16_t>(body.flags & ~(kTextBold | kTextItalic | kTextUnderline));
+    body.flags |= (record.bold ? kTextBold : 0) | (record.italic ? kTextItalic : 0) |
+                  (record.underline ? kTextUnderline : 0);
+    ShowFontPanel(dialog, panel);
 }
 
 }  // namespace
@@ -84,8 +114,7 @@ void ShowFontPanel(WindowHandle dialog, FontPanel& panel) {
     ui::ComboSetSelection(ui::GetDialogItem(dialog, kQuickFonts),
                           own ? -1 : TextStyleSlotOf(body.style));
     ui::EnableItem(dialog, kQuickFonts, !own);
-    EnableDlgControls(dialog, own, {kHeight, kBold, kItalic, kUnderline});
-    ui::EnableItem(dialog, kSelectFont, false);
+    EnableDlgControls(dialog, own, {kSelectFont, kHeight, kBold, kItalic, kUnderline});
     char height[kNumberText];
     ui::SetItemText(
         dialog, kHeight,
@@ -109,6 +138,9 @@ bool HandleFontPanelCommand(WindowHandle dialog, FontPanel& panel, int id, uint3
                 panel.body->style = CheckedQuickSlot(
                     ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)), 0);
             return true;
+        case kSelectFont:
+            ChooseOwnFace(dialog, panel);
+            return true;
         case kHeight:
             if (code == ui::kEditChange) OnHeight(dialog, panel);
             return true;
@@ -126,9 +158,18 @@ bool HandleFontPanelCommand(WindowHandle dialog, FontPanel& panel, int id, uint3
     }
 }
 
-void ApplyFontPanel(TextObjectBody& body) {
-    if (!IsOwnFont(body)) body.style = CheckedQuickSlot(body.style, 0);
-    if (IsOwnFont(body) && body.style >= kFaceTableEntries) body.style = 0;
+void ApplyFontPanel(FontPanel& panel) {
+    TextObjectBody& body = *panel.body;
+    if (!IsOwnFont(body)) {
+        body.style = CheckedQuickSlot(body.style, 0);
+        return;
+    }
+    if (!panel.face.empty()) {
+        const int index = FindPortNameIndex(panel.view->document, panel.face.c_str());
+        body.style = static_cast<uint8_t>(index >= 0 && index < kFaceTableEntries ? index : 0);
+        panel.face.clear();
+    }
+    if (body.style >= kFaceTableEntries) body.style = 0;
 }
 
 }  // namespace ql
