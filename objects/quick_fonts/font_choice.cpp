@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/draw/fonts.h"
 #include "core/units/units.h"
 #include "objects/quick_fonts/text_fonts.h"
 
@@ -49,6 +50,23 @@ bool ChooseFontInto(const ScoreDocument* document, QuickFontRecord* record) {
     const int32_t height = PointsToScoreUnits(document, font.points);
     record->height = static_cast<int16_t>(std::clamp<int32_t>(height, 1, INT16_MAX));
     return true;
+}
+
+QuickFontRecord OwnFaceRecord(const ScoreDocument* document, const TextObjectBody& body,
+                              const std::string& chosenFace) {
+    TextObject probe{};
+    probe.body = body;
+    QuickFontRecord record = TextObjectFontRecord(&probe, document);
+    if (!chosenFace.empty()) {
+        std::memset(record.face, 0, sizeof record.face);
+        std::memcpy(record.face, chosenFace.data(), std::min(chosenFace.size(), sizeof record.face - 1));
+    }
+    return record;
+}
+
+uint8_t OwnFaceIndex(ScoreDocument* document, const char* face) {
+    const int index = FindPortNameIndex(document, face);
+    return static_cast<uint8_t>(index >= 0 && index < kFaceTableEntries ? index : 0);
 }
 
 }  // namespace ql

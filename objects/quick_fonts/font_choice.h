@@ -5,7 +5,10 @@
 
 #include <cstdint>
 
+#include <string>
+
 #include "core/model/score_document.h"
+#include "core/text/text_object.h"
 #include "platform/ui/font_dialog.h"
 
 namespace ql {
@@ -22,5 +25,13 @@ ui::ChosenFont ChosenFontOfRecord(const ScoreDocument* document, const QuickFont
 // or more), italic, underline and charset are taken and its height becomes
 // PointsToScoreUnits of the points. False on cancel, with `record` untouched.
 bool ChooseFontInto(const ScoreDocument* document, QuickFontRecord* record);
+
+// The font record of a text body's own face, with `chosenFace` (a face chosen and not
+// yet entered in the face-name table) in place of the table's entry when not empty.
+QuickFontRecord OwnFaceRecord(const ScoreDocument* document, const TextObjectBody& body,
+                              const std::string& chosenFace);
+// The face's entry in the document's face-name table (entered when missing); entry 0
+// when the table is full.
+uint8_t OwnFaceIndex(ScoreDocument* document, const char* face);
 
 }  // namespace ql

@@ -32,8 +32,7 @@ void ToOwnFont(WindowHandle dialog, FontPanel& panel) {
     TextObjectBody& body = *panel.body;
     if (IsOwnFont(body)) return;
     const QuickFontRecord& quick = panel.view->document->fonts[TextStyleSlotOf(body.style)];
-    const int index = FindPortNameIndex(panel.view->document, quick.face);
-    body.style = static_cast<uint8_t>(index >= 0 && index < kFaceTableEntries ? index : 0);
+    body.style = OwnFaceIndex(panel.view->document, quick.face);
     body.size = quick.height;
     body.charset = quick.charset;
     body.flags = static_cast<uint16_t>(body.flags & ~(kTextBold | kTextItalic | kTextUnderline));
@@ -68,23 +67,10 @@ void OnHeight(WindowHandle dialog, FontPanel& panel) {
     body.size = body.size < 0 ? static_cast<int16_t>(-units) : units;
 }
 
-// The own face as the chooser starts from it: the face chosen last, else the body's
-// entry of the face-name table.
-QuickFontRecord PanelRecord(const FontPanel& panel) {
-    TextObject probe{};
-    probe.body = *panel.body;
-    QuickFontRecord record = TextObjectFontRecord(&probe, panel.view->document);
-    if (!panel.face.empty()) {
-        std::memset(record.face, 0, sizeof record.face);
-        std::memcpy(record.face, panel.face.data(), std::min(panel.face.size(), sizeof record.face - 1));
-    }
-    return record;
-}
-
 void ChooseOwnFace(WindowHandle dialog, FontPanel& panel) {
     TextObjectBody& body = *panel.body;
     if (!IsOwnFont(body)) return;
-    QuickFontRecord record = PanelRecord(panel);
+    QuickFontRecord record = OwnFaceRecord(panel.view->document, body, panel.face);
     if (!ChooseFontInto(panel.view->document, &record)) return;
     panel.face.assign(record.face, strnlen(record.face, sizeof record.face));
     body.size = record.height;
@@ -165,8 +151,7 @@ void ApplyFontPanel(FontPanel& panel) {
         return;
     }
     if (!panel.face.empty()) {
-        const int index = FindPortNameIndex(panel.view->document, panel.face.c_str());
-        body.style = static_cast<uint8_t>(index >= 0 && index < kFaceTableEntries ? index : 0);
+        body.style = OwnFaceIndex(panel.view->document, panel.face.c_str());
         panel.face.clear();
     }
     if (body.style >= kFaceTableEntries) body.style = 0;

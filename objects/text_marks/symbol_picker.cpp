@@ -10,7 +10,6 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
-#include "core/draw/fonts.h"
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/text_line.h"
@@ -97,23 +96,14 @@ void SymbolSession::OnCodeTyped(WindowHandle dialog) {
 // The chooser on the own face: its face and charset are taken.
 void SymbolSession::OnSelectFont() {
     if (!IsOwnFont()) return;
-    TextObject probe{};
-    probe.body = copy_;
-    QuickFontRecord record = TextObjectFontRecord(&probe, view_->document);
-    if (!face_.empty()) {
-        std::memset(record.face, 0, sizeof record.face);
-        std::memcpy(record.face, face_.data(), std::min(face_.size(), sizeof record.face - 1));
-    }
+    QuickFontRecord record = OwnFaceRecord(view_->document, copy_, face_);
     if (!ChooseFontInto(view_->document, &record)) return;
     face_.assign(record.face, strnlen(record.face, sizeof record.face));
     copy_.charset = record.charset;
 }
 
 void SymbolSession::OnOk(WindowHandle dialog) {
-    if (IsOwnFont() && !face_.empty()) {
-        const int index = FindPortNameIndex(view_->document, face_.c_str());
-        copy_.style = static_cast<uint8_t>(index >= 0 && index < kFaceTableEntries ? index : 0);
-    }
+    if (IsOwnFont() && !face_.empty()) copy_.style = OwnFaceIndex(view_->document, face_.c_str());
     copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnsString);
     TheTextToolState().lastSymbol = {static_cast<uint8_t>(Code()), copy_.style,
                                      static_cast<uint8_t>(IsOwnFont() ? 1 : 0), copy_.charset};
