@@ -1,16 +1,14 @@
 // The font chooser behind the text dialogs' font buttons: "Select" of the font panel
-// (Select Font, Set Image) is usable for an own face only, starts the chooser from the
-// face shown in points at the staff size, and on OK takes the chosen face (entered in
-// the face-name table), size, weight, italic and underline; Cancel of the dialog or of
-// the chooser changes nothing. Setup QuickFonts chooses into its slot; Select Symbol
-// takes face and charset.
+// is usable for an own face only, starts the chooser from the face shown (in points at
+// the staff size), and OK takes the chosen face (entered in the face-name table only
+// then), size, weight, italic and underline; Cancel of the dialog or the chooser
+// changes nothing. Setup QuickFonts chooses into its slot; Select Symbol takes face
+// and charset.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "core/model/object_list.h"
-#include "core/objects/class_table.h"
 #include "objects/quick_fonts/quick_fonts_dialog.h"
 #include "objects/quick_fonts/select_font.h"
 #include "objects/tests/texts/texts_fixture.h"
@@ -24,15 +22,15 @@ namespace ql::testing_texts {
 namespace {
 
 using ui::headless::DialogDriver;
+using namespace font_panel;
 
 constexpr char kChosenFace[] = "Noto Sans Mono";
 
-// A staff size of half an inch: 20 units are 20 / 160 / 0.5 x 72 = 18 points, and 9
-// points are 0.5 x 9 / 72 x 160 + 0.5 = 10.5, rounded 11 units.
-constexpr uint16_t kHalfInch = 0x0050;
-
-ui::FontDialogAnswer Chosen(int points, int weight, bool italic, bool underline, uint8_t charset = 0) {
-    return {ui::FontDialogStatus::Chosen, {kChosenFace, points, weight, italic, underline, charset}};
+// With a staff size of half an inch, 20 units are 20 / 160 / 0.5 x 72 = 18 points and
+// 9 points are 0.5 x 9 / 72 x 160 + 0.5 = 10.5, rounded 11 units.
+void QueueChosen(int weight, bool italic, bool underline, uint8_t charset = 0) {
+    ui::headless::QueueFontDialogAnswer(
+        {ui::FontDialogStatus::Chosen, {kChosenFace, 9, weight, italic, underline, charset}});
 }
 
 class FontChooserTest : public TextsTest {
@@ -40,7 +38,7 @@ class FontChooserTest : public TextsTest {
     void SetUp() override {
         TextsTest::SetUp();
         ui::headless::ResetFontDialogs();
-        doc_->header.fontSizeSetting = kHalfInch;
+        doc_->header.fontSizeSetting = 0x0050;
         std::strcpy(doc_->fonts[7].face, "DejaVu Serif");
         doc_->fonts[7].height = 20;
         doc_->fonts[7].bold = 1;
@@ -49,138 +47,99 @@ class FontChooserTest : public TextsTest {
         ui::headless::ResetFontDialogs();
         TextsTest::TearDown();
     }
-    bool FaceTableHas(const char* face) const {
+    bool FaceTableHasChosen() const {
         for (const FaceNameEntry& entry : doc_->faceNames)
-            if (std::strncmp(entry.name, face, sizeof entry.name) == 0) return true;
+            if (std::strncmp(entry.name, kChosenFace, sizeof entry.name) == 0) return true;
         return false;
     }
-    // Select Font on a body: the quick font 7, then an own face through "Select".
-    static void OwnFaceThroughSelect(DialogDriver& d, bool& quickEnabled, bool& ownEnabled) {
-        using namespace font_panel;
-        d.Select(kQuickFonts, 7);
-        quickEnabled = d.IsEnabled(kSelectFont);
-        d.Click(kWinFontRadio);
-        ownEnabled = d.IsEnabled(kSelectFont);
-        d.Click(kSelectFont);
+    // Quick font 7, then "Select" as an own face, then `close` (Enter or Escape).
+    void ScriptPanel(int32_t dialog, bool enter) {
+        ui::headless::SetDialogScript(dialog, [this, enter](DialogDriver& d) {
+            d.Select(kQuickFonts, 7);
+            selectForQuick_ = d.IsEnabled(kSelectFont);
+            d.Click(kWinFontRadio);
+            d.Click(kSelectFont);
+            enter ? d.PressEnter() : d.PressEscape();
+        });
     }
+    bool selectForQuick_ = true;
 };
 
-TEST_F(FontChooserTest, SelectFontTakesTheChosenFontOnOk) {
-    ui::headless::QueueFontDialogAnswer(Chosen(9, 600, true, true));
-    bool quickEnabled = true, ownEnabled = false;
-    std::string heightShown;
-    ui::headless::SetDialogScript(select_font_dialog::kSelectFontDialog, [&](DialogDriver& d) {
-        OwnFaceThroughSelect(d, quickEnabled, ownEnabled);
-        heightShown = d.Text(font_panel::kHeight);
-        d.PressEnter();
-    });
+TEST_F(FontChooserTest, SelectFontTakesTheChosenFontOnOkOnly) {
+    // Chosen, then the dialog cancelled: the body and the face table stay.
+    QueueChosen(400, false, false);
+    ScriptPanel(select_font_dialog::kSelectFontDialog, false);
     TextObjectBody body{};
+    EXPECT_EQ(RunSelectFontDialog(view_, &body, nullptr), ui::kIdCancel);
+    EXPECT_EQ(body.flags, 0);
+    EXPECT_FALSE(FaceTableHasChosen());
+    // Chosen and OK: weight 600 is bold; 9 points are 11 units.
+    QueueChosen(600, true, true);
+    ScriptPanel(select_font_dialog::kSelectFontDialog, true);
     EXPECT_EQ(RunSelectFontDialog(view_, &body, nullptr), ui::kIdOk);
-    EXPECT_FALSE(quickEnabled) << "Select is for an own face only";
-    EXPECT_TRUE(ownEnabled);
-    // The chooser started from the face shown, in points, bold.
-    ASSERT_EQ(ui::headless::FontDialogs().size(), 1u);
-    const ui::ChosenFont& initial = ui::headless::FontDialogs()[0].initial;
+    EXPECT_FALSE(selectForQuick_) << "Select is for an own face only";
+    ASSERT_EQ(ui::headless::FontDialogs().size(), 2u);
+    const ui::ChosenFont& initial = ui::headless::FontDialogs()[1].initial;
     EXPECT_EQ(initial.face, "DejaVu Serif");
     EXPECT_EQ(initial.points, 18);
     EXPECT_GE(initial.weight, ui::kFontDialogBoldFrom);
-    EXPECT_FALSE(initial.italic);
-    // The chosen font came back: weight 600 is bold, 9 points are 11 units.
-    EXPECT_NE(body.flags & kTextOwnFont, 0);
-    EXPECT_NE(body.flags & kTextBold, 0);
-    EXPECT_NE(body.flags & kTextItalic, 0);
-    EXPECT_NE(body.flags & kTextUnderline, 0);
+    EXPECT_EQ(body.flags & (kTextOwnFont | kTextBold | kTextItalic | kTextUnderline),
+              kTextOwnFont | kTextBold | kTextItalic | kTextUnderline);
     EXPECT_EQ(body.size, 11);
-    EXPECT_EQ(heightShown, ".07") << "the panel shows the chosen height";
     EXPECT_STREQ(doc_->faceNames[body.style].name, kChosenFace);
 }
 
-TEST_F(FontChooserTest, CancelInTheDialogOrTheChooserChangesNothing) {
-    // A face chosen, then the dialog cancelled: the body and the face table stay.
-    ui::headless::QueueFontDialogAnswer(Chosen(9, 400, false, false));
-    bool quickEnabled = true, ownEnabled = false;
-    ui::headless::SetDialogScript(select_font_dialog::kSelectFontDialog, [&](DialogDriver& d) {
-        OwnFaceThroughSelect(d, quickEnabled, ownEnabled);
-        d.PressEscape();
-    });
+TEST_F(FontChooserTest, ACancelledChooserKeepsTheFaceAndSetImageTakesAChoice) {
+    ScriptPanel(select_font_dialog::kSelectFontDialog, true);  // nothing queued
     TextObjectBody body{};
-    body.style = 4;
-    const TextObjectBody before = body;
-    EXPECT_EQ(RunSelectFontDialog(view_, &body, nullptr), ui::kIdCancel);
-    EXPECT_EQ(std::memcmp(&body, &before, sizeof body), 0);
-    EXPECT_FALSE(FaceTableHas(kChosenFace));
-    EXPECT_EQ(doc_->changeCounter, 0);
-    // The chooser cancelled (nothing queued), then OK: the own face of the quick font.
-    ui::headless::SetDialogScript(select_font_dialog::kSelectFontDialog, [&](DialogDriver& d) {
-        OwnFaceThroughSelect(d, quickEnabled, ownEnabled);
-        d.PressEnter();
-    });
     EXPECT_EQ(RunSelectFontDialog(view_, &body, nullptr), ui::kIdOk);
-    EXPECT_EQ(ui::headless::FontDialogs().size(), 2u);
+    EXPECT_EQ(ui::headless::FontDialogs().size(), 1u);
     EXPECT_STREQ(doc_->faceNames[body.style].name, "DejaVu Serif");
     EXPECT_EQ(body.size, 20);
-    EXPECT_FALSE(FaceTableHas(kChosenFace));
-}
 
-TEST_F(FontChooserTest, SetImageGivesTheTextLineTheChosenFace) {
     ScoreObject* line = ConstructTextLineWithText(view_, "Ab");
     ASSERT_NE(line, nullptr);
     InsertObjectBySubtype(view_, line);
-    doc_->changeCounter = 0;
-    ui::headless::QueueFontDialogAnswer(Chosen(9, 400, true, false));
-    ui::headless::SetDialogScript(set_image_dialog::kSetImageDialog, [&](DialogDriver& d) {
-        bool quickEnabled = true, ownEnabled = false;
-        OwnFaceThroughSelect(d, quickEnabled, ownEnabled);
-        EXPECT_TRUE(ownEnabled);
-        d.PressEnter();
-    });
+    QueueChosen(400, true, false);
+    ScriptPanel(set_image_dialog::kSetImageDialog, true);
     EXPECT_EQ(OpenTextPropertiesDialog(line, view_), 1);
-    const TextObjectBody& body = AsTextObject(line)->body;
-    EXPECT_STREQ(doc_->faceNames[body.style].name, kChosenFace);
-    EXPECT_EQ(body.flags & kTextBold, 0);
-    EXPECT_NE(body.flags & kTextItalic, 0);
-    EXPECT_EQ(body.size, 11);
-    EXPECT_NE(doc_->changeCounter, 0);
+    const TextObjectBody& set = AsTextObject(line)->body;
+    EXPECT_STREQ(doc_->faceNames[set.style].name, kChosenFace);
+    EXPECT_EQ(set.flags & (kTextBold | kTextItalic), kTextItalic);
+    EXPECT_EQ(set.size, 11);
 }
 
-TEST_F(FontChooserTest, SetupQuickFontsChoosesIntoTheSlot) {
+TEST_F(FontChooserTest, QuickFontsChooseIntoTheSlotAndSymbolsTakeFaceAndCharset) {
     CurrentQuickFontSlot() = 7;
-    ui::headless::QueueFontDialogAnswer(Chosen(9, 400, true, false, 161));
-    bool enabled = false;
-    ui::headless::SetDialogScript(quick_fonts_dialog::kSetupQuickFontsDialog, [&](DialogDriver& d) {
-        enabled = d.IsEnabled(quick_fonts_dialog::kSelect);
+    QueueChosen(400, true, false, 161);
+    ui::headless::SetDialogScript(quick_fonts_dialog::kSetupQuickFontsDialog, [](DialogDriver& d) {
         d.Click(quick_fonts_dialog::kSelect);
         EXPECT_TRUE(d.IsChecked(quick_fonts_dialog::kItalic));
-        EXPECT_FALSE(d.IsChecked(quick_fonts_dialog::kBold));
         d.PressEnter();
     });
     EXPECT_EQ(SetupQuickFonts(view_), ui::kIdOk);
-    EXPECT_TRUE(enabled);
     const QuickFontRecord& slot = doc_->fonts[7];
     EXPECT_STREQ(slot.face, kChosenFace);
     EXPECT_EQ(slot.height, 11);
     EXPECT_EQ(slot.bold, 0);
-    EXPECT_EQ(slot.italic, 1);
     EXPECT_EQ(slot.charset, 161);
     EXPECT_NE(doc_->changeCounter, 0);
-}
 
-TEST_F(FontChooserTest, SelectSymbolTakesFaceAndCharset) {
-    TextObjectBody body{};
-    body.flags = kTextOwnFont;
-    body.style = 2;
-    body.size = 20;
-    body.string = 65;
-    ui::headless::QueueFontDialogAnswer(Chosen(30, 700, true, true, 2));
-    ui::headless::SetDialogScript(select_symbol_dialog::kSelectSymbolDialog, [&](DialogDriver& d) {
-        EXPECT_TRUE(d.Click(select_symbol_dialog::kSelectFont));
+    TextObjectBody symbol{};
+    symbol.flags = kTextOwnFont;
+    symbol.style = 2;
+    symbol.size = 20;
+    symbol.string = 65;
+    QueueChosen(700, true, true, 2);
+    ui::headless::SetDialogScript(select_symbol_dialog::kSelectSymbolDialog, [](DialogDriver& d) {
+        d.Click(select_symbol_dialog::kSelectFont);
         d.PressEnter();
     });
-    EXPECT_EQ(RunSelectSymbolDialog(view_, &body), ui::kIdOk);
-    EXPECT_STREQ(doc_->faceNames[body.style].name, kChosenFace);
-    EXPECT_EQ(body.charset, 2);
-    EXPECT_EQ(body.size, 20) << "only face and charset are taken";
-    EXPECT_EQ(body.flags & (kTextBold | kTextItalic | kTextUnderline), 0);
+    EXPECT_EQ(RunSelectSymbolDialog(view_, &symbol), ui::kIdOk);
+    EXPECT_STREQ(doc_->faceNames[symbol.style].name, kChosenFace);
+    EXPECT_EQ(symbol.charset, 2);
+    EXPECT_EQ(symbol.size, 20) << "only face and charset are taken";
+    EXPECT_EQ(symbol.flags & (kTextBold | kTextItalic | kTextUnderline), 0);
 }
 
 }  // namespace

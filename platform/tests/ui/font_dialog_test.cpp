@@ -8,52 +8,30 @@
 namespace ql::testing {
 namespace {
 
-class FontDialogTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ui::headless::ResetFontDialogs(); }
-    void TearDown() override { ui::headless::ResetFontDialogs(); }
-    static ui::FontDialogAnswer Chosen(const char* face, int points) {
-        return {ui::FontDialogStatus::Chosen, {face, points, ui::kFontDialogNormalWeight, false, false, 0}};
-    }
-};
-
-TEST_F(FontDialogTest, QueuedAnswersInOrderAndAnEmptyQueueCancels) {
+TEST(FontDialogTest, TheQueueOrTheInstalledBackendAnswers) {
+    ui::headless::ResetFontDialogs();
+    const auto chosen = [](const char* face, int points) {
+        return ui::FontDialogAnswer{ui::FontDialogStatus::Chosen, {face, points, 400, false, false, 0}};
+    };
     ui::FontDialogRequest request;
     request.initial.face = "Serif";
-    ui::headless::QueueFontDialogAnswer(Chosen("Sans", 12));
-    ui::headless::QueueFontDialogAnswer(Chosen("Mono", 9));
+    for (const ui::FontDialogAnswer& answer : {chosen("Sans", 12), chosen("", 12), chosen("Sans", 0)})
+        ui::headless::QueueFontDialogAnswer(answer);
     EXPECT_EQ(ui::RunFontDialog(request).font.face, "Sans");
-    EXPECT_EQ(ui::RunFontDialog(request).font.face, "Mono");
-    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);
-    ASSERT_EQ(ui::headless::FontDialogs().size(), 3u);
-    EXPECT_EQ(ui::headless::FontDialogs()[2].initial.face, "Serif");
-}
+    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);  // no face
+    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);  // no size
+    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);  // empty queue
+    ASSERT_EQ(ui::headless::FontDialogs().size(), 4u);
+    EXPECT_EQ(ui::headless::FontDialogs()[3].initial.face, "Serif");
 
-TEST_F(FontDialogTest, AChoiceWithoutFaceOrSizeIsNoChoice) {
-    const ui::FontDialogRequest request;
-    ui::headless::QueueFontDialogAnswer(Chosen("", 12));
-    ui::headless::QueueFontDialogAnswer(Chosen("Sans", 0));
-    ui::headless::QueueFontDialogAnswer(Chosen("Sans", 1));
-    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);
-    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);
-    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Chosen);
-}
-
-TEST_F(FontDialogTest, AnInstalledBackendAnswersInsteadOfTheQueue) {
-    ui::headless::QueueFontDialogAnswer(Chosen("Queued", 12));
-    ui::InstallFontDialogBackend([](const ui::FontDialogRequest& request) {
-        ui::FontDialogAnswer answer{ui::FontDialogStatus::Chosen, request.initial};
-        answer.font.points += 2;
-        return answer;
+    ui::InstallFontDialogBackend([](const ui::FontDialogRequest& shown) {
+        return ui::FontDialogAnswer{ui::FontDialogStatus::Chosen, shown.initial};
     });
-    ui::FontDialogRequest request;
-    request.initial = {"Serif", 10, ui::kFontDialogBoldWeight, true, false, 0};
-    const ui::FontDialogAnswer answer = ui::RunFontDialog(request);
-    EXPECT_EQ(answer.font.face, "Serif");
-    EXPECT_EQ(answer.font.points, 12);
-    EXPECT_TRUE(ui::headless::FontDialogs().empty());
-    ui::InstallFontDialogBackend({});
-    EXPECT_EQ(ui::RunFontDialog(request).font.face, "Queued");
+    request.initial.points = 10;
+    EXPECT_EQ(ui::RunFontDialog(request).font, request.initial);
+    EXPECT_EQ(ui::headless::FontDialogs().size(), 4u);
+    ui::headless::ResetFontDialogs();
+    EXPECT_EQ(ui::RunFontDialog(request).status, ui::FontDialogStatus::Cancelled);
 }
 
 }  // namespace
