@@ -11,6 +11,7 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "objects/quick_fonts/font_choice.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -124,7 +125,6 @@ intptr_t QuickFontsSession::Handle(WindowHandle dialog, win::Message message, ui
     if (message == win::Message::InitDialog) {
         FillNames(dialog);
         ui::ShowItem(dialog, kName, false);
-        ui::EnableItem(dialog, kSelect, false);
         ShowSlot(dialog);
         return 0;
     }
@@ -145,6 +145,12 @@ intptr_t QuickFontsSession::Handle(WindowHandle dialog, win::Message message, ui
         case kName:
             if (code == ui::kEditChange && win::IsWindowVisible(ui::GetDialogItem(dialog, kName)))
                 OnName(dialog);
+            return 1;
+        case kSelect:
+            if (ChooseFontInto(view_->document, &fonts_[g_slot])) {
+                ShowSlot(dialog);
+                Rebuild();
+            }
             return 1;
         case kHeight:
             if (code == ui::kEditChange) OnHeight(dialog);

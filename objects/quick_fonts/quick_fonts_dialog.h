@@ -1,9 +1,9 @@
 // "Setup QuickFonts" (dialog 819): the document's 24 quick fonts edited in place,
 // one slot at a time (the slot shown is remembered between openings): its name,
-// bold, italic, underline and height in 160ths of a staff-line space. Each change
-// rebuilds the slot's font; with "Save Preferences" checked, OK also writes the 24
-// fonts to the settings ("QuickFont0".."QuickFont23"). The "Select" button's face
-// choice needs the platform's font chooser, which is not there yet: it stays disabled.
+// bold, italic, underline and height in 160ths of a staff-line space, or all of them
+// with the face at once through the font chooser ("Select"). Each change rebuilds the
+// slot's font; with "Save Preferences" checked, OK also writes the 24 fonts to the
+// settings ("QuickFont0".."QuickFont23").
 #pragma once
 
 #include <cstdint>

@@ -82,7 +82,7 @@ void SetToolStyle(const TextObjectBody& body) {
 int RunSelectFontDialog(ScoreView* view, TextObjectBody* body, bool* savePreferences) {
     if (view == nullptr || view->document == nullptr || body == nullptr) return ui::kIdCancel;
     TextObjectBody copy = *body;
-    FontPanel panel{view, &copy, false};
+    FontPanel panel{view, &copy, false, {}};
     bool save = false;
     const intptr_t result = ModalDialogBox(
         view, kSelectFontDialog,
@@ -95,7 +95,7 @@ int RunSelectFontDialog(ScoreView* view, TextObjectBody* body, bool* savePrefere
             const int id = static_cast<int>(win::CommandId(word));
             if (id == ui::kIdOk) {
                 save = ui::IsItemChecked(dialog, kSavePreferences);
-                ApplyFontPanel(copy);
+                ApplyFontPanel(panel);
                 ui::EndDialog(dialog, ui::kIdOk);
                 return 1;
             }

@@ -9,6 +9,7 @@
 #include "core/draw/fonts.h"
 #include "core/model/score_document.h"
 #include "core/ui/dialog_fields.h"
+#include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -31,13 +32,13 @@ void ToOwnFont(WindowHandle dialog, FontPanel& panel) {
     TextObjectBody& body = *panel.body;
     if (IsOwnFont(body)) return;
     const QuickFontRecord& quick = panel.view->document->fonts[TextStyleSlotOf(body.style)];
-    const int index = FindPortNameIndex(panel.view->document, quick.face);
-    body.style = static_cast<uint8_t>(index >= 0 && index < kFaceTableEntries ? index : 0);
+    body.style = OwnFaceIndex(panel.view->document, quick.face);
     body.size = quick.height;
     body.charset = quick.charset;
     body.flags = static_cast<uint16_t>(body.flags & ~(kTextBold | kTextItalic | kTextUnderline));
     body.flags |= kTextOwnFont | (quick.bold ? kTextBold : 0) | (quick.italic ? kTextItalic : 0) |
                   (quick.underline ? kTextUnderline : 0);
+    panel.face.clear();
     ShowFontPanel(dialog, panel);
 }
 
@@ -46,6 +47,7 @@ void ToQuickFont(WindowHandle dialog, FontPanel& panel) {
     if (!IsOwnFont(body)) return;
     body.flags = static_cast<uint16_t>(body.flags & ~kTextOwnFont);
     body.style = kDefaultTextStyle;
+    panel.face.clear();
     ShowFontPanel(dialog, panel);
 }
 
@@ -63,6 +65,20 @@ void OnHeight(WindowHandle dialog, FontPanel& panel) {
     const auto units = static_cast<int16_t>(
         std::min<int>(ParseFixed160(ui::GetItemText(dialog, kHeight)), INT16_MAX));
     body.size = body.size < 0 ? static_cast<int16_t>(-units) : units;
+}
+
+void ChooseOwnFace(WindowHandle dialog, FontPanel& panel) {
+    TextObjectBody& body = *panel.body;
+    if (!IsOwnFont(body)) return;
+    QuickFontRecord record = OwnFaceRecord(panel.view->document, body, panel.face);
+    if (!ChooseFontInto(panel.view->document, &record)) return;
+    panel.face.assign(record.face, strnlen(record.face, sizeof record.face));
+    body.size = record.height;
+    body.charset = record.charset;
+    body.flags = static_cast<uint16_t>(body.flags & ~(kTextBold | kTextItalic | kTextUnderline));
+    body.flags |= (record.bold ? kTextBold : 0) | (record.italic ? kTextItalic : 0) |
+                  (record.underline ? kTextUnderline : 0);
+    ShowFontPanel(dialog, panel);
 }
 
 }  // namespace
@@ -84,8 +100,7 @@ void ShowFontPanel(WindowHandle dialog, FontPanel& panel) {
     ui::ComboSetSelection(ui::GetDialogItem(dialog, kQuickFonts),
                           own ? -1 : TextStyleSlotOf(body.style));
     ui::EnableItem(dialog, kQuickFonts, !own);
-    EnableDlgControls(dialog, own, {kHeight, kBold, kItalic, kUnderline});
-    ui::EnableItem(dialog, kSelectFont, false);
+    EnableDlgControls(dialog, own, {kSelectFont, kHeight, kBold, kItalic, kUnderline});
     char height[kNumberText];
     ui::SetItemText(
         dialog, kHeight,
@@ -109,6 +124,9 @@ bool HandleFontPanelCommand(WindowHandle dialog, FontPanel& panel, int id, uint3
                 panel.body->style = CheckedQuickSlot(
                     ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)), 0);
             return true;
+        case kSelectFont:
+            ChooseOwnFace(dialog, panel);
+            return true;
         case kHeight:
             if (code == ui::kEditChange) OnHeight(dialog, panel);
             return true;
@@ -126,9 +144,17 @@ bool HandleFontPanelCommand(WindowHandle dialog, FontPanel& panel, int id, uint3
     }
 }
 
-void ApplyFontPanel(TextObjectBody& body) {
-    if (!IsOwnFont(body)) body.style = CheckedQuickSlot(body.style, 0);
-    if (IsOwnFont(body) && body.style >= kFaceTableEntries) body.style = 0;
+void ApplyFontPanel(FontPanel& panel) {
+    TextObjectBody& body = *panel.body;
+    if (!IsOwnFont(body)) {
+        body.style = CheckedQuickSlot(body.style, 0);
+        return;
+    }
+    if (!panel.face.empty()) {
+        body.style = OwnFaceIndex(panel.view->document, panel.face.c_str());
+        panel.face.clear();
+    }
+    if (body.style >= kFaceTableEntries) body.style = 0;
 }
 
 }  // namespace ql

@@ -82,7 +82,7 @@ void Open(WindowHandle dialog, ImageSession& s) {
     ui::SetItemText(dialog, kText, s.text);
     s.filling = false;
     ShowMode(dialog, s);
-    s.panel = FontPanel{s.view, &s.body, false};
+    s.panel = FontPanel{s.view, &s.body, false, {}};
     OpenFontPanel(dialog, s.panel);
 }
 
@@ -110,7 +110,7 @@ void ToSymbol(WindowHandle dialog, ImageSession& s) {
 // The panel's values made valid, the text read, then the copy written back when it
 // differs from the object.
 void OnOk(WindowHandle dialog, ImageSession& s) {
-    ApplyFontPanel(s.body);
+    ApplyFontPanel(s.panel);
     if (IsText(s.body)) {
         s.text = ui::GetItemText(dialog, kText);
         TrimTrailingSpaces(s.text);
@@ -156,6 +156,7 @@ intptr_t SetImageDialogProc(WindowHandle dialog, win::Message message, uint32_t 
             const bool picked = RunSelectSymbolDialog(s.view, &s.body) == ui::kIdOk;
             win::EnableWindow(dialog, true);
             if (picked) {
+                s.panel.face.clear();
                 ShowMode(dialog, s);
                 ShowFontPanel(dialog, s.panel);
             }

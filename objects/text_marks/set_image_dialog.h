@@ -3,8 +3,7 @@
 // face with its height, bold, italic and underline). It works on a copy of the body;
 // OK writes the copy back only when the stored form or the text changed, otherwise
 // it ends as Cancel and the document is left alone. "Select Symbol" runs the symbol
-// picker on the copy. The panel's "Select" button needs the platform's font chooser,
-// which is not there yet: it stays disabled.
+// picker on the copy; the panel's "Select" runs the font chooser for an own face.
 #pragma once
 
 #include <cstdint>

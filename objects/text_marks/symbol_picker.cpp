@@ -10,6 +10,7 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/controls.h"
@@ -36,6 +37,7 @@ class SymbolSession {
     void Open(WindowHandle dialog);
     void ShowCode(WindowHandle dialog);
     void OnCodeTyped(WindowHandle dialog);
+    void OnSelectFont();
     void OnOk(WindowHandle dialog);
     int Code() const { return copy_.string & kCodeMask; }
     bool IsOwnFont() const { return (copy_.flags & kTextOwnFont) != 0; }
@@ -43,6 +45,7 @@ class SymbolSession {
     ScoreView* view_;
     TextObjectBody* body_;
     TextObjectBody copy_;
+    std::string face_;  // an own face chosen, entered in the face-name table on OK
     bool filling_ = false;
 };
 
@@ -64,7 +67,7 @@ void SymbolSession::Open(WindowHandle dialog) {
     ui::ShowItem(dialog, kQuickFonts, !IsOwnFont());
     ui::ComboSetSelection(combo, IsOwnFont() ? -1 : TextStyleSlotOf(copy_.style));
     ui::SetItemText(dialog, kFontLabel, IsOwnFont() ? kOwnFontLabel : kQuickFontLabel);
-    ui::EnableItem(dialog, kSelectFont, false);
+    ui::EnableItem(dialog, kSelectFont, IsOwnFont());
     ui::EnableItem(dialog, kWinFontRadio, IsOwnFont());
     filling_ = true;
     SetupSpinControl(dialog, kCode, 0, kLastSymbolCode, Code(), true);
@@ -90,7 +93,17 @@ void SymbolSession::OnCodeTyped(WindowHandle dialog) {
     ShowCode(dialog);
 }
 
+// The chooser on the own face: its face and charset are taken.
+void SymbolSession::OnSelectFont() {
+    if (!IsOwnFont()) return;
+    QuickFontRecord record = OwnFaceRecord(view_->document, copy_, face_);
+    if (!ChooseFontInto(view_->document, &record)) return;
+    face_.assign(record.face, strnlen(record.face, sizeof record.face));
+    copy_.charset = record.charset;
+}
+
 void SymbolSession::OnOk(WindowHandle dialog) {
+    if (IsOwnFont() && !face_.empty()) copy_.style = OwnFaceIndex(view_->document, face_.c_str());
     copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnsString);
     TheTextToolState().lastSymbol = {static_cast<uint8_t>(Code()), copy_.style,
                                      static_cast<uint8_t>(IsOwnFont() ? 1 : 0), copy_.charset};
@@ -129,7 +142,11 @@ intptr_t SymbolSession::Handle(WindowHandle dialog, win::Message message, uint32
                     ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)), 0);
                 copy_.charset = view_->document->fonts[copy_.style].charset;
                 copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnFont);
+                face_.clear();
             }
+            return 1;
+        case kSelectFont:
+            OnSelectFont();
             return 1;
         case kHelp:
             ShowHelp(dialog, sys::HelpCommand::Context, kSelectSymbolHelpContext, nullptr);

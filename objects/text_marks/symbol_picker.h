@@ -2,8 +2,8 @@
 // object's own face) for a single-symbol text object. The 256 codes are shown as two
 // pages of a 16 x 8 grid, 0..127 and 128..255; the code typed in its edit chooses the
 // page. The last symbol picked (code, slot, own-font flag, charset) is where a new
-// symbol starts. The own face's "Select Font..." needs the platform's font chooser,
-// which is not there yet: it stays disabled.
+// symbol starts. The own face's "Select Font..." runs the font chooser and takes its
+// face and charset.
 #pragma once
 
 #include <cstdint>

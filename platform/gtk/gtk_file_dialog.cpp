@@ -47,16 +47,6 @@ void PlaceChooser(GtkFileChooser* chooser, const ui::FileDialogRequest& request)
         gtk_file_chooser_set_current_name(chooser, name.filename().c_str());
 }
 
-// The window the user works in, which the chooser stays above (null: none is).
-GtkWindow* ActiveTopLevel() {
-    GList* windows = gtk_window_list_toplevels();
-    GtkWindow* active = nullptr;
-    for (GList* it = windows; it != nullptr && active == nullptr; it = it->next)
-        if (gtk_window_is_active(GTK_WINDOW(it->data))) active = GTK_WINDOW(it->data);
-    g_list_free(windows);
-    return active;
-}
-
 ui::FileDialogAnswer RunChooser(const ui::FileDialogRequest& request) {
     const bool save = request.kind == ui::FileDialogKind::Save;
     GtkFileChooserNative* native = gtk_file_chooser_native_new(
@@ -83,6 +73,15 @@ ui::FileDialogAnswer RunChooser(const ui::FileDialogRequest& request) {
 }
 
 }  // namespace
+
+GtkWindow* ActiveTopLevel() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* active = nullptr;
+    for (GList* it = windows; it != nullptr && active == nullptr; it = it->next)
+        if (gtk_window_is_active(GTK_WINDOW(it->data))) active = GTK_WINDOW(it->data);
+    g_list_free(windows);
+    return active;
+}
 
 fs::path WithDefaultExtension(const fs::path& chosen, const std::string& extension) {
     if (extension.empty() || chosen.has_extension() || chosen.filename().empty()) return chosen;

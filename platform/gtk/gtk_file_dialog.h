@@ -9,7 +9,12 @@
 
 #include "platform/ui/file_dialog.h"
 
+typedef struct _GtkWindow GtkWindow;
+
 namespace ql::gtk {
+
+// The window the user works in, which a system dialog stays above (null: none is).
+GtkWindow* ActiveTopLevel();
 
 // The chooser's name for a file that was typed without an extension: the request's
 // default extension, in lower case, added to the name.

@@ -10,6 +10,7 @@
 #include "platform/gtk/gtk_clipboard.h"
 #include "platform/gtk/gtk_controls.h"
 #include "platform/gtk/gtk_file_dialog.h"
+#include "platform/gtk/gtk_font_dialog.h"
 #include "platform/gtk/gtk_print.h"
 #include "platform/gtk/gtk_ui_backend.h"
 #include "platform/gtk/gtk_window_backend.h"
@@ -45,6 +46,7 @@ bool InstallGtkBackends() {
     win::InstallBackend(std::move(windows));
     sysdlg::InstallPrintBackend(MakeGtkPrintBackend());
     ui::InstallFileDialogBackend(MakeGtkFileDialogBackend());
+    ui::InstallFontDialogBackend(MakeGtkFontDialogBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
     InstallGtkClipboard();
     // The desktop plays through the system's MIDI: the built-in synthesizer and

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 
+#include <cstring>
+
 #include "core/model/score_document.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "display/linked_views.h"
+#include "objects/quick_fonts/font_choice.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
@@ -45,7 +48,7 @@ void EnableByStyle(WindowHandle dialog) {
                       {m::kIntervalEdit, m::kIntervalSpin, m::kManuscriptMeasures, m::kSystemMeasures});
     EnableDlgControls(dialog, !none,
                       {m::kCentred, m::kRightOfBarline, m::kHorizontalOffset, m::kVerticalOffset,
-                       m::kShowChanges});
+                       m::kShowChanges, m::kSelectFont});
 }
 
 void FillControls(WindowHandle dialog, const PageRecord& page) {
@@ -100,6 +103,31 @@ void SaveAsDefaults(const PageRecord& page) {
     SaveMeasureNumberPrefs();
 }
 
+// The chooser on the default measure-number font; the font chosen becomes that
+// default, an own face, and is written to the settings at once.
+void ChooseMeasureNumberFont(ScoreView* view) {
+    DefaultFontSetting& setting = Options().DefaultFonts[static_cast<int>(DefaultFont::MeasureNumbers)];
+    QuickFontRecord record{};
+    std::memcpy(record.face, setting.face.data(), std::min(setting.face.size(), sizeof record.face - 1));
+    record.height = static_cast<int16_t>(std::clamp<int32_t>(setting.height, INT16_MIN, INT16_MAX));
+    record.bold = setting.bold != 0;
+    record.italic = setting.italic != 0;
+    record.underline = setting.underline != 0;
+    record.charset = static_cast<uint8_t>(setting.charset);
+    if (!ChooseFontInto(view->document, &record)) return;
+    setting.winFont = 1;
+    setting.height = record.height;
+    setting.bold = record.bold;
+    setting.italic = record.italic;
+    setting.underline = record.underline;
+    setting.charset = record.charset;
+    setting.face.assign(record.face, strnlen(record.face, sizeof record.face));
+    char(&name)[kFaceNameChars] = ProgramPreferences().measureNumberFaceName;
+    std::memset(name, 0, sizeof name);
+    std::memcpy(name, record.face, std::min(setting.face.size(), sizeof name - 1));
+    SaveDefaultFontPrefs(DefaultFont::MeasureNumbers);
+}
+
 intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view) {
     switch (static_cast<int32_t>(win::CommandId(word))) {
         case ui::kIdOk: {
@@ -115,6 +143,9 @@ intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view) {
             return 1;
         case kHelpButtonId:
             return ShowDialogContextHelp(dialog, m::kHelpId, nullptr);
+        case m::kSelectFont:
+            ChooseMeasureNumberFont(view);
+            return 1;
         case m::kNone:
         case m::kEachSystem:
         case m::kEvery:

@@ -3,8 +3,8 @@
 // measure_number_offsets.h) and showing numbering changes. OK stores them into the
 // document's measure-number settings and redraws its views; with "Save
 // preferences after closing dialog" they also become the program's defaults and
-// are written to the settings. The font button of the design is not offered: the
-// program has no font chooser for it yet.
+// are written to the settings. "Select font..." chooses the default measure-number
+// font in the font chooser and writes it to the settings ("DefMeasNumFont").
 #pragma once
 
 #include <cstdint>

@@ -45,6 +45,7 @@ ui::DialogTemplate MeasureNumbersTemplate() {
     g.Buttons(2, 0);
     g.Add(ui::kButtonClass, kHelpButtonId, "", 2, 3, kSizes.buttonWidth,
           kTab | ui::kButtonOwnerDraw);
+    g.Add(ui::kButtonClass, m::kSelectFont, "Select font...", 2, 5, kSizes.buttonWidth, kTab);
     return g.dialog;
 }
 

@@ -33,6 +33,7 @@ constexpr int32_t kEachSystem = 1111;
 constexpr int32_t kEvery = 1112;
 constexpr int32_t kCentred = 1113;
 constexpr int32_t kRightOfBarline = 1114;
+constexpr int32_t kSelectFont = 1119;
 constexpr int32_t kIntervalSpin = 1120;
 constexpr int32_t kIntervalEdit = 1121;
 constexpr int32_t kManuscriptMeasures = 1122;

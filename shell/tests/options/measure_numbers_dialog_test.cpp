@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sys/settings_store.h"
+#include "platform/ui/font_dialog.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/options/measure_number_offsets.h"
 #include "shell/preference_defaults.h"
+#include "shell/program_options.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/resources/option_dialog_resources.h"
@@ -110,6 +113,54 @@ TEST_F(MeasureNumbersDialog, TheCommandOpensTheDialog) {
                      win::MakeCommandWord(cmd::kMeasureNumbers, 0));
     ASSERT_FALSE(ui::headless::Dialogs().empty());
     EXPECT_EQ(ui::headless::Dialogs().back().templateId, sys::ResourceId(m::kDialog));
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+// "Select font..." (off with "None") chooses the default measure-number font in the
+// font chooser: it becomes an own face and "DefMeasNumFont" is written; a chooser
+// cancelled leaves both alone.
+TEST_F(MeasureNumbersDialog, SelectFontChoosesTheDefaultMeasureNumberFont) {
+    ui::headless::ResetFontDialogs();
+    view_->document->header.fontSizeSetting = 0x0050;  // half an inch: 9 points are 11 units
+    DefaultFontSetting& setting = Options().DefaultFonts[static_cast<int>(DefaultFont::MeasureNumbers)];
+    const DefaultFontSetting before = setting;
+    bool offWithNone = false;
+    ui::headless::SetDialogScript(m::kDialog, [&](DialogDriver& d) {
+        d.Click(m::kNone);
+        offWithNone = !d.IsEnabled(m::kSelectFont);
+        d.Click(m::kEachSystem);
+        d.Click(m::kSelectFont);  // nothing queued: the chooser is cancelled
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 2);
+    EXPECT_TRUE(offWithNone);
+    EXPECT_EQ(setting, before);
+    EXPECT_FALSE(sys::ProgramSettings().ReadText("Fonts", "DefMeasNumFont").has_value());
+
+    ui::headless::QueueFontDialogAnswer(
+        {ui::FontDialogStatus::Chosen, {"Noto Sans Mono", 9, ui::kFontDialogBoldWeight, false, true, 0}});
+    ui::headless::SetDialogScript(m::kDialog, [&](DialogDriver& d) {
+        d.Click(m::kEachSystem);
+        d.Click(m::kSelectFont);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    ASSERT_EQ(ui::headless::FontDialogs().size(), 2u);
+    EXPECT_EQ(ui::headless::FontDialogs()[1].initial.face, before.face);
+    EXPECT_EQ(setting.face, "Noto Sans Mono");
+    EXPECT_EQ(setting.winFont, 1u);
+    EXPECT_EQ(setting.height, 11);
+    EXPECT_EQ(setting.bold, 1u);
+    EXPECT_EQ(setting.underline, 1u);
+    const std::optional<std::string> stored = sys::ProgramSettings().ReadText("Fonts", "DefMeasNumFont");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_NE(stored->find("Noto Sans Mono"), std::string::npos);
+    ui::headless::ResetFontDialogs();
 }
 
 }  // namespace
