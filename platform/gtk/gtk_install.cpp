@@ -9,6 +9,7 @@
 
 #include "platform/gtk/gtk_clipboard.h"
 #include "platform/gtk/gtk_controls.h"
+#include "platform/gtk/gtk_display_events.h"
 #include "platform/gtk/gtk_file_dialog.h"
 #include "platform/gtk/gtk_print.h"
 #include "platform/gtk/gtk_ui_backend.h"
@@ -47,6 +48,7 @@ bool InstallGtkBackends() {
     ui::InstallFileDialogBackend(MakeGtkFileDialogBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
     InstallGtkClipboard();
+    WatchDisplayEvents();
     // The desktop plays through the system's MIDI: the built-in synthesizer and
     // the ALSA sequencer's ports.
     midi::InstallBackend(std::make_unique<midi::SystemBackend>());
