@@ -11,3 +11,6 @@ target_link_libraries(platform PRIVATE ${QL_MIDI_LINK_LIBRARIES})
 # The GTK 3 backends of the window and user-interface layers (platform/gtk/).
 pkg_check_modules(QL_GTK REQUIRED IMPORTED_TARGET gtk+-3.0 gtk+-unix-print-3.0)
 target_link_libraries(platform PUBLIC PkgConfig::QL_GTK)
+# Xlib itself: the I/O error handler that reports the loss of the display.
+pkg_check_modules(QL_X11 REQUIRED IMPORTED_TARGET x11)
+target_link_libraries(platform PRIVATE PkgConfig::QL_X11)

@@ -111,7 +111,6 @@ struct ProgramOptions {
     uint8_t PickListEntries = 0;
     uint8_t RulerOn = 0;
     uint8_t IsAllowFocus = 0;
-    uint8_t IsForceStemUD = 0;
     uint8_t UseBoxCursor = 0;
     uint8_t Verify = 0;  // also "VerifySave"
     uint8_t FilterTempo = 0;
@@ -127,7 +126,6 @@ struct ProgramOptions {
     uint8_t HidePITCH = 0;
     uint8_t HideTEMPO = 0;
     uint8_t ResetMode = 0;
-    uint8_t TextSpacingRef = 0;
     uint8_t AllowTriplets = 0;
     uint8_t AllowSyncopation = 0;
     uint8_t AllowQuin = 0;
@@ -145,7 +143,6 @@ struct ProgramOptions {
     uint8_t LoosenessDotted = 0;
     uint8_t ReleaseButtonWnds = 0;
     uint8_t ShowPlaybackLoc = 0;
-    uint8_t KeyCancel = 0;
     uint8_t AutoScroll = 0;
     // Section "Version 2".
     uint8_t PolyMode = 0;

@@ -97,7 +97,7 @@ int ShowHelp(platform::WindowHandle window, sys::HelpCommand command, uint32_t c
     platform::WindowHandle owner = HelpOwner(window);
     if (AskViewer(owner, HelpFileName(fileName), command, contextId, text)) return 1;
     if (AskViewer(owner, FallbackHelpName(), command, contextId, text)) return 1;
-    ModalMessageBox(ProgramString(kStrCantOpenHelp), {}, ui::kBoxIconInformation);
+    ModalMessageBox(ProgramString(kStrCantOpenHelp), ProgramString(kStrProductCaption), ui::kBoxIconInformation);
     return 1;
 }
 

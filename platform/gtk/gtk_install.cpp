@@ -9,6 +9,7 @@
 
 #include "platform/gtk/gtk_clipboard.h"
 #include "platform/gtk/gtk_controls.h"
+#include "platform/gtk/gtk_display_events.h"
 #include "platform/gtk/gtk_file_dialog.h"
 #include "platform/gtk/gtk_font_dialog.h"
 #include "platform/gtk/gtk_print.h"
@@ -49,6 +50,7 @@ bool InstallGtkBackends() {
     ui::InstallFontDialogBackend(MakeGtkFontDialogBackend());
     ui::InstallUiBackend(std::make_unique<GtkUiBackend>());
     InstallGtkClipboard();
+    WatchDisplayEvents();
     // The desktop plays through the system's MIDI: the built-in synthesizer and
     // the ALSA sequencer's ports.
     midi::InstallBackend(std::make_unique<midi::SystemBackend>());

@@ -158,9 +158,37 @@ bool EnsureRebarClass() {
     return win::RegisterWindowClass(cls);
 }
 
+struct BandSize {
+    int32_t id;
+    gfx::Size size;
+};
+
+std::vector<BandSize> BandSizes(const RebarState& s) {
+    std::vector<BandSize> sizes;
+    for (size_t i = 0; i < s.bands.size() && i < s.rects.size(); ++i)
+        sizes.push_back({s.bands[i].id, {s.rects[i].Width(), s.rects[i].Height()}});
+    return sizes;
+}
+
+void Tell(WindowHandle w, RebarNotice notice) {
+    if (WindowHandle parent = win::GetParent(w))
+        win::SendMessage(parent, Message::Notify, static_cast<uint32_t>(win::GetWindowId(w)),
+                         reinterpret_cast<intptr_t>(&notice));
+}
+
+// Lays the bands out again, then tells the parent of each band whose place changed
+// size and, last, of a new height.
 void Relayout(WindowHandle w, RebarState& s) {
+    const std::vector<BandSize> before = BandSizes(s);
+    const int32_t oldHeight = s.height;
     Layout(w, s);
     win::MoveWindow(w, {0, 0, s.width, s.height}, true);
+    for (const BandSize& now : BandSizes(s)) {
+        const auto old = std::find_if(before.begin(), before.end(), [&](const BandSize& b) { return b.id == now.id; });
+        if (old == before.end() || old->size != now.size)
+            Tell(w, {RebarNoticeCode::ChildSize, now.id});
+    }
+    if (s.height != oldHeight) Tell(w, {RebarNoticeCode::HeightChange, 0});
 }
 
 bool StartsRow(const RebarState& s, size_t index) {

@@ -63,6 +63,15 @@ BandDrop DropRebarBand(WindowHandle rebar, int32_t index, gfx::Point where);
 constexpr uint32_t kRebarDroppedAbove = 1;
 constexpr uint32_t kRebarDroppedBelow = 2;
 
+// After each layout the container tells its parent what changed: Notify with the
+// container's id and a RebarNotice, once per band whose place took another size
+// (a band's first layout included), then once when the container's height changed.
+enum class RebarNoticeCode : uint8_t { HeightChange = 1, ChildSize = 2 };
+struct RebarNotice {
+    RebarNoticeCode code = RebarNoticeCode::HeightChange;
+    int32_t bandId = 0;  // ChildSize: the band's id
+};
+
 // Lays the bands out for the width and sizes the container; its height.
 int32_t LayoutRebar(WindowHandle rebar, int32_t width);
 int32_t RebarHeight(WindowHandle rebar);

@@ -61,6 +61,8 @@ enum class Message : uint32_t {
     Paste = 34,              // paste into an edit: data: const std::string* of the desktop's
                              // clipboard text (UTF-8), or 0 for the program's own; answer
                              // non-zero when handled, else the desktop pastes
+    DisplayChange = 35,      // the monitors changed (their number, size or resolution):
+                             // sent to every top-level window; default: nothing
     KeyDown = 40,           // word: Key; data: repeat count
     KeyUp = 41,             // word: Key
     Char = 42,              // word: character code

@@ -16,6 +16,7 @@
 #include "platform/ui/mdi_frame.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/menu_accelerators.h"
+#include "platform/ui/rebar.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
@@ -92,6 +93,28 @@ intptr_t OnDropFiles(intptr_t data) {
     return 0;
 }
 
+// A change of the monitors: the frame shown over the whole screen takes the new
+// screen's size, its parts are laid out again and the score windows, while the
+// active one is in its normal state, are arranged as they were last.
+intptr_t OnDisplayChange(WindowHandle window) {
+    if (Options().StartMaximized != 0) FitFrameToScreen(window);
+    LayoutFrameClient();
+    PlaceReadout();
+    const WindowHandle active = win::GetActiveMdiChild(Frame().mdiClient);
+    if (active && win::GetMdiChildState(active) == win::MdiChildState::Normal) RepeatArrangement();
+    return 0;
+}
+
+// The main bar's notices: a new height lays the frame out again; a new size of the
+// Pagers band brings the page band up to date for the active view.
+intptr_t OnRebarNotice(const ui::RebarNotice* notice) {
+    if (notice == nullptr) return 0;
+    if (notice->code == ui::RebarNoticeCode::HeightChange) LayoutFrameClient();
+    if (notice->code == ui::RebarNoticeCode::ChildSize && notice->bandId == kPagersBand)
+        if (ScoreView* view = GetActiveScoreView()) LayoutPageButtons(view);
+    return 0;
+}
+
 void ToggleStatusBar() {
     ProgramFrame& frame = Frame();
     frame.statusBarOn = !frame.statusBarOn;
@@ -126,13 +149,17 @@ void OnOpenCommand(intptr_t data) {
 }
 
 // The window arrangement and the frame's own switches; true when taken.
+// Cascade and the two tilings are remembered (see RepeatArrangement).
 bool ArrangeCommand(int32_t command) {
     const WindowHandle client = Frame().mdiClient;
     switch (command) {
         case cmd::kArrangeIcons: win::ArrangeMdiIcons(client); return true;
-        case cmd::kCascade: win::CascadeMdiChildren(client); return true;
-        case cmd::kTileHorizontally: win::TileMdiChildren(client, win::MdiTile::Horizontal); return true;
-        case cmd::kTileVertically: win::TileMdiChildren(client, win::MdiTile::Vertical); return true;
+        case cmd::kCascade:
+        case cmd::kTileHorizontally:
+        case cmd::kTileVertically:
+            Frame().lastArrangement = command;
+            RepeatArrangement();
+            return true;
         case cmd::kNextView: win::ActivateNextMdiChild(client, false); return true;
         case cmd::kPreviousView: win::ActivateNextMdiChild(client, true); return true;
         default: return false;
@@ -183,6 +210,25 @@ void SetFrameCaption() {
 
 void ResetFrame() { FrameStorage() = ProgramFrame{}; }
 
+void FitFrameToScreen(WindowHandle window) {
+    // The window layer keeps no maximised state for top-level windows: the frame
+    // takes the screen's size.
+    win::MoveWindow(window,
+                    {0, 0, win::GetSystemMetric(win::SystemMetric::ScreenWidth),
+                     win::GetSystemMetric(win::SystemMetric::ScreenHeight)},
+                    true);
+}
+
+void RepeatArrangement() {
+    const WindowHandle client = Frame().mdiClient;
+    switch (Frame().lastArrangement) {
+        case cmd::kCascade: win::CascadeMdiChildren(client); break;
+        case cmd::kTileHorizontally: win::TileMdiChildren(client, win::MdiTile::Horizontal); break;
+        case cmd::kTileVertically: win::TileMdiChildren(client, win::MdiTile::Vertical); break;
+        default: break;
+    }
+}
+
 void ShowProgramFrame() {
     const WindowHandle window = Frame().window;
     if (Options().StartMaximized == 0) {
@@ -190,12 +236,7 @@ void ShowProgramFrame() {
         PlaceReadout();
         return;
     }
-    // The window layer keeps no maximised state for top-level windows: the frame
-    // takes the screen's size.
-    win::MoveWindow(window,
-                    {0, 0, win::GetSystemMetric(win::SystemMetric::ScreenWidth),
-                     win::GetSystemMetric(win::SystemMetric::ScreenHeight)},
-                    true);
+    FitFrameToScreen(window);
     win::ShowWindow(window, win::ShowCommand::Maximize);
     PlaceReadout();
 }
@@ -261,6 +302,11 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
         case Message::Destroy: return ExitLastStage(window);
         case Message::Command: return FrameOnCommand(window, word, data);
         case Message::DropFiles: return OnDropFiles(data);
+        case Message::DisplayChange: return OnDisplayChange(window);
+        case Message::Notify:
+            if (word == static_cast<uint32_t>(kMainRebarId))
+                return OnRebarNotice(reinterpret_cast<const ui::RebarNotice*>(data));
+            break;
         case Message::InputLanguageChange:
             SetInputLocale(word, data);
             break;

@@ -32,12 +32,18 @@ struct ProgramFrame {
     bool terminating = false;   // the frame is closing, or an exception was met
     bool shutdownDone = false;  // ShutdownCleanup ran
     int32_t exitCode = 0;       // the code the quit message carries
+    int32_t lastArrangement = 0;  // the last Cascade or Tile command; 0 none
 };
 
 // The one frame of the program (user-interface thread only).
 ProgramFrame& Frame();
 // Forgets every handle and flag (tests; the windows must be gone).
 void ResetFrame();
+
+// A frame shown over the whole screen takes the screen's size.
+void FitFrameToScreen(platform::WindowHandle window);
+// Cascade or one of the tilings again, as last chosen; nothing before the first.
+void RepeatArrangement();
 
 // The frame procedure and its command dispatch.
 intptr_t FrameWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);

@@ -62,6 +62,14 @@ gfx::Rect PlaceReadoutWindow(gfx::Point clientTopRight, int32_t menuBarHeight, i
 void LayoutFrameClient() {
     ProgramFrame& frame = Frame();
     if (!win::IsWindow(frame.window)) return;
+    // The bar tells of its new height while it is laid out here: the layout under
+    // way already uses it.
+    static bool layingOut = false;
+    if (layingOut) return;
+    const struct Guard {
+        Guard() { layingOut = true; }
+        ~Guard() { layingOut = false; }
+    } guard;
     const gfx::Rect client = win::GetClientRect(frame.window);
     FrameLayoutInput in;
     in.clientWidth = client.right - client.left;

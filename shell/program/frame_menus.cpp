@@ -11,6 +11,7 @@
 #include "platform/ui/menu.h"
 #include "shell/command/settings_commands.h"
 #include "shell/program/frame.h"
+#include "shell/program/frame_option_commands.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
@@ -54,7 +55,10 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {view_cmd::kPrintToClipboard, "Pr&int to Clipboard"},
                                       {0, nullptr},
                                       {40208, "Checkpoint &Start"},
-                                      {40209, "Checkpoint Rest&ore"}};
+                                      {40209, "Checkpoint Rest&ore"},
+                                      {0, nullptr},
+                                      {frame_cmd::kRelativeFormatting, "Relati&ve Formatting"},
+                                      {frame_cmd::kAbsoluteFormatting, "Absolute For&matting"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
@@ -79,6 +83,7 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {page_cmd::kSetPageNumber, "Set Page &Number"},
                                       {view_cmd::kReformatPage, "&Reformat Page"},
                                       {0, nullptr},
+                                      {frame_cmd::kDisplayTooltips, "Display Tooltips"},
                                       {toggle_cmd::kDisplayHiddenItems, "Display &Hidden Items"},
                                       {toggle_cmd::kOssiaStaves, "Display &Ossia Staves"},
                                       {toggle_cmd::kDisplayMargins, "Display &Margins"}};
@@ -93,7 +98,12 @@ constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/C
                                          {settings_cmd::kAccidentalInterpretation, "Accidental &Interpretation..."},
                                          {0, nullptr},
                                          {toggle_cmd::kAllowStepEntry, "Allow MIDI Step &Entry"},
-                                         {toggle_cmd::kKeepMidi, "&Keep MIDI Data"}};
+                                         {toggle_cmd::kKeepMidi, "&Keep MIDI Data"},
+                                         {0, nullptr},
+                                         {frame_cmd::kSmoothDisplay, "&Smooth Display"},
+                                         {frame_cmd::kKeyCancel, "Ke&y Cancel Left of Bar"},
+                                         {frame_cmd::kAutoMultiMeasureRests, "Auto MMR's on Part Extract"},
+                                         {frame_cmd::kAutoLastBar, "Auto-detect End of Extracted Part"}};
 constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
                                       {40221, "S&maller"},
                                       {40222, "&Bold"},
@@ -104,12 +114,22 @@ constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
                                       {settings_cmd::kQuickFonts, "Set up &QuickFonts..."},
                                       {0, nullptr},
                                       {view_cmd::kTextLineFont, "Select &Textline Font..."},
-                                      {view_cmd::kLyricFont, "Select L&yric Font..."}};
+                                      {view_cmd::kLyricFont, "Select L&yric Font..."},
+                                      {0, nullptr},
+                                      {frame_cmd::kTextSizeReference, "Use Default Printer as Text Size Reference"}};
 constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
                                        {view_cmd::kMultiMeasureRest, "&Multi-measure Rest..."},
                                        {0, nullptr},
                                        {toggle_cmd::kAutoRest, "Auto &rest"},
-                                       {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"}};
+                                       {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"},
+                                       {0, nullptr},
+                                       {frame_cmd::kFirstStemMode, "&Float stems"},
+                                       {frame_cmd::kFirstStemMode + 1, "Stems &up"},
+                                       {frame_cmd::kLastStemMode, "Stems &down"}};
+// Spacing: none, proportional, engraver.
+constexpr MenuItemRow kChildNotesSpacing[] = {{frame_cmd::kFirstSpacingMode, "&None"},
+                                              {frame_cmd::kFirstSpacingMode + 1, "&Proportional"},
+                                              {frame_cmd::kLastSpacingMode, "&Engraver"}};
 constexpr MenuItemRow kChildWindow[] = {
     {cmd::kOpenView, "&Open View"},
     {cmd::kCascade, "&Cascade\tShift+F5"}, {cmd::kTileHorizontally, "Tile &Horizontally\tShift+F4"},
@@ -140,7 +160,11 @@ constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&
 constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordEcho, "&Echo"},
                                                {toggle_cmd::kRecordMetronome, "&Metronome"},
                                                {toggle_cmd::kRecordCountdown, "&Countdown"}};
-constexpr MenuItemRow kHelp[] = {{cmd::kAbout, "&About Quaverlinescribe..."}};
+constexpr MenuItemRow kHelp[] = {{frame_cmd::kHelpContents, "&Contents"},
+                                 {frame_cmd::kHelpSearch, "&Search for Help on..."},
+                                 {frame_cmd::kHelpOnHelp, "&How to Use Help"},
+                                 {0, nullptr},
+                                 {cmd::kAbout, "&About Quaverlinescribe..."}};
 constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 
 using ui::MenuItemTemplate;
@@ -164,7 +188,7 @@ ui::MenuTemplate FrameMenuTemplate() {
 
 ui::MenuTemplate ChildMenuTemplate() {
     return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit), Popup("&View", kChildView),
-             Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes),
+             Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes, {Popup("S&pacing", kChildNotesSpacing)}),
              Popup("&MIDI", kChildMidi,
                    {Popup("Playback &Options", kChildPlaybackOptions), Popup("Record Options", kChildRecordOptions),
                     Popup("Set&up", kChildMidiSetup)}),

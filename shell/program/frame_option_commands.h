@@ -1,6 +1,7 @@
 // The frame's own commands on program settings: the formatting mode (shown in the
 // status bar), key cancels, the spacing and stem modes, tooltips, the part
-// extraction switches, smooth display, and the help viewer's three entries.
+// extraction switches, smooth display, the text size reference, and the help
+// viewer's three entries.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@ constexpr int32_t kDisplayTooltips = 42008;
 constexpr int32_t kAutoMultiMeasureRests = 42059;
 constexpr int32_t kAutoLastBar = 42061;
 constexpr int32_t kSmoothDisplay = 42084;
+constexpr int32_t kTextSizeReference = 42230;  // "Use Default Printer as Text Size Reference"
 constexpr int32_t kHelpContents = 57666;
 constexpr int32_t kHelpSearch = 57667;
 constexpr int32_t kHelpOnHelp = 57668;

@@ -107,13 +107,16 @@ const std::vector<CheckRule>& CheckRules() {
         {42084, [] { return On(Options().SmoothScreen); }},
         {42059, [] { return On(Options().AutoMMR); }},
         {42061, [] { return On(Options().AutoLastBar); }},
-        {40194, [] { return Options().KeyCancel == 2; }},  // left of the barline
+        {40194, [] { return State().notes.KeyCancelLeftOfBar == 1; }},  // left of the barline
         {42230, [] { return On(State().display.TextSpacingRef); }},
+        {40180, [] { return State().layout.FormattingMode == 1; }},  // relative
+        {40181, [] { return State().layout.FormattingMode == 2; }},  // absolute
+        {40434, [] { return State().layout.SpacingMode == 0; }},
         {40435, [] { return State().layout.SpacingMode == 1; }},
         {40436, [] { return State().layout.SpacingMode == 2; }},
-        {40437, [] { return Options().IsForceStemUD == 0; }},
-        {40438, [] { return Options().IsForceStemUD == 1; }},
-        {40439, [] { return Options().IsForceStemUD == 2; }},
+        {40437, [] { return State().notes.StemMode == 0; }},
+        {40438, [] { return State().notes.StemMode == 1; }},
+        {40439, [] { return State().notes.StemMode == 2; }},
     };
     return rules;
 }

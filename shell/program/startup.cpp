@@ -21,9 +21,11 @@
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
+#include "display/charset_text.h"
 #include "display/font_locale.h"
 #include "platform/text/font_catalog.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/display_events.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
@@ -130,6 +132,8 @@ StartupCode StartProgram(const StartupOptions& options) {
     OpenSettingsFiles();
     RegisterProgramMenus();  // before the language is chosen
     LoadPreferences();
+    // Text measured like the printer's measures needs its reference context.
+    if (CurrentMeasuringMode() == MeasuringMode::Reference) SetMeasuringMode(MeasuringMode::Reference);
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
     State().dialogs.StatusWindow = Frame().statusBar;
@@ -146,6 +150,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     SetCaptionOfPath(CaptionOfPath);
     // Another program taking the desktop clipboard also ends the block clipboard.
     sys::SetClipboardLostHandler(ClearBlockClipboard);
+    win::SetDisplayLostHandler(OnDisplayLost);
     CreateReadoutWindow();
     CreateSequencerWindow();
     if (options.splash)
@@ -185,8 +190,10 @@ void ShutdownCleanup() {
     SetShowScoreWindow({});
     SetCaptionOfPath({});
     sys::SetClipboardLostHandler({});
+    win::SetDisplayLostHandler({});
     State().dialogs.StatusWindow = {};
     State().dialogs.FrameWindow = {};
+    ReleaseCharsetText();
     ShutdownCoreServices();
 }
 

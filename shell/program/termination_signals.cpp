@@ -42,12 +42,23 @@ void WatchTerminationSignals() {
     }).detach();
 }
 
+void WriteCopiesOfModifiedScores() {
+    for (ScoreDocument* d = State().documents.FirstDocument; d != nullptr; d = d->nextDocument)
+        if (d->changeCounter != 0) AutoSave(d, ViewShowing(d));
+}
+
+void OnDisplayLost() {
+    ProgramFrame& frame = Frame();
+    if (frame.terminating) return;
+    frame.terminating = true;
+    WriteCopiesOfModifiedScores();
+}
+
 void OnTerminationSignal() {
     ProgramFrame& frame = Frame();
     if (frame.terminating) return;
     frame.terminating = true;
-    for (ScoreDocument* d = State().documents.FirstDocument; d != nullptr; d = d->nextDocument)
-        if (d->changeCounter != 0) AutoSave(d, ViewShowing(d));
+    WriteCopiesOfModifiedScores();
     frame.exitCode = kTerminationExitCode;
     CloseScoreWindows(true);
     win::DestroyWindow(frame.window);

@@ -1,9 +1,9 @@
 // The keys of a score window: Ctrl with the clipboard and undo keys, Insert and
-// Shift+Delete with the block clipboard, the
-// first key table (Escape, paging, Home, tempo and zoom steps), the second (Enter,
-// Space for the transport, palette and quick-zoom digits, pointer letters, the G
-// prefix, Save, zoom back, help, find, refresh), the arrow keys that move or drag
-// at the pointer, the mouse shortcuts and the wheel.
+// Shift+Delete with the block clipboard, the first key table (Escape, paging, Home,
+// tempo and zoom steps), the second (Enter, Space for the transport, palette and
+// quick-zoom digits, pointer letters, the G prefix, Save, zoom back, help, find,
+// refresh; its letters typed alone read through the language's key letters), the
+// arrow keys that move or drag at the pointer, the mouse shortcuts and the wheel.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +14,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/ui/command_letters.h"
 #include "core/ui/help.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
@@ -332,6 +333,9 @@ std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, M
         return 0;
     }
     if (m.busy) return std::nullopt;
+    // The letters typed alone are the language's; with Ctrl they are the menus' keys,
+    // whose names stay the program's own.
+    if (!m.ctrl) key = TranslateCommandLetter(key);
     const bool gPrefix = in.gPrefix != 0;
     in.gPrefix = 0;
     switch (key) {

@@ -91,7 +91,8 @@ TEST_F(HelpTest, PointerOutsideControlOpensDialogTopic) {
     EXPECT_EQ(sys::headless::HelpRequests()[0].command, sys::HelpCommand::Context);
 }
 
-// When the viewer fails on both names, one "Can't Open Help file!" box is shown.
+// When the viewer fails on both names, one "Can't Open Help file!" box is shown,
+// titled with the program's name as its other boxes are.
 TEST_F(HelpTest, MissingHelpFileShowsOneBoxAfterFallback) {
     sys::headless::SetHelpViewerAnswer(false);
     EXPECT_EQ(ShowHelpContents({}, nullptr), 1);
@@ -102,6 +103,7 @@ TEST_F(HelpTest, MissingHelpFileShowsOneBoxAfterFallback) {
     EXPECT_EQ(requests[1].text, "Contents()");
     ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
     EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Can't Open Help file!");
+    EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, "Quaverlinescribe");
 }
 
 // Without a help file the Help button is hidden in every dialog; the file is

@@ -1,7 +1,9 @@
 // The toolbar control and the band container: button bits, clicks that reach the
 // notify window only from enabled buttons, tips cut to 79 characters; bands laid
 // out in rows by their breaks, hidden bands taking no place, and grip drops that
-// move a band within or between rows or report an edge.
+// move a band within or between rows or report an edge; the parent told of bands
+// that took another size and of a new height.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -199,6 +201,47 @@ TEST_F(BarsTest, AGripDraggedWithTheMouseMovesItsBandOrAsksToDock) {
     drag({3, row / 2}, {10, -40});
     EXPECT_EQ(told, (std::vector<uint32_t>{kRebarDroppedBelow, kRebarDroppedAbove}));
     EXPECT_EQ(GetRebarBand(rebar, 0)->id, 3);
+}
+
+// The parent hears of every band whose place took another size and of a new height:
+// a band dropped on a row of its own makes the bar taller; a width change tells of
+// that band alone; a layout that changes nothing tells nothing.
+TEST_F(BarsTest, LayoutChangesAreToldToTheParent) {
+    std::vector<RebarNotice> told;
+    win::WindowClass cls;
+    cls.name = "Listening";
+    cls.procedure = [&told](WindowHandle w, Message m, uint32_t word, intptr_t data) -> intptr_t {
+        if (m == Message::Notify && word == 1000) told.push_back(*reinterpret_cast<const RebarNotice*>(data));
+        return win::DefaultWindowProc(w, m, word, data);
+    };
+    win::RegisterWindowClass(cls);
+    win::WindowParams params;
+    params.className = "Listening";
+    params.style = win::kStyleVisible;
+    WindowHandle frame = win::CreateWindow(params);
+    WindowHandle rebar = CreateRebar(frame, 1000, false);
+    for (int i = 0; i < 3; ++i) InsertRebarBand(rebar, {1 + i, MakeToolbar(rebar, 2, 1 + i), 100, 0});
+    LayoutRebar(rebar, 800);
+    const int32_t row = RebarHeight(rebar);
+    told.clear();
+    LayoutRebar(rebar, 800);
+    EXPECT_TRUE(told.empty()) << "nothing changed";
+    ASSERT_EQ(DropRebarBand(rebar, 1, {10, row + 2}), BandDrop::Moved);
+    ASSERT_GT(RebarHeight(rebar), row);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back().code, RebarNoticeCode::HeightChange);
+    const auto toldOf = [&](int32_t id) {
+        return std::count_if(told.begin(), told.end(), [&](const RebarNotice& n) {
+            return n.code == RebarNoticeCode::ChildSize && n.bandId == id;
+        });
+    };
+    told.clear();
+    ASSERT_TRUE(SetRebarBandWidth(rebar, 0, 180));
+    EXPECT_EQ(toldOf(1), 1);
+    EXPECT_EQ(toldOf(3), 0) << "the band moved along its row kept its size";
+    EXPECT_EQ(std::count_if(told.begin(), told.end(),
+                            [](const RebarNotice& n) { return n.code == RebarNoticeCode::HeightChange; }),
+              0);
 }
 
 }  // namespace

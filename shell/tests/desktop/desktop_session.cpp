@@ -169,11 +169,14 @@ VirtualDisplay::VirtualDisplay() {
     if (!number.empty()) name_ = ":" + number;
 }
 
-VirtualDisplay::~VirtualDisplay() {
+VirtualDisplay::~VirtualDisplay() { Stop(); }
+
+void VirtualDisplay::Stop() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     int status = 0;
     waitpid(pid_, &status, 0);
+    pid_ = -1;
 }
 
 XSession::XSession(const std::string& displayName)
@@ -181,8 +184,11 @@ XSession::XSession(const std::string& displayName)
     XSetErrorHandler(SkipVanishedWindows);
 }
 
-XSession::~XSession() {
+XSession::~XSession() { Close(); }
+
+void XSession::Close() {
     if (display_ != nullptr) XCloseDisplay(display_);
+    display_ = nullptr;
 }
 
 int XSession::ScreenWidth() const { return DisplayWidth(display_, DefaultScreen(display_)); }

@@ -57,6 +57,8 @@ public:
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
     // ":N", or empty when the server did not start.
     const std::string& Name() const { return name_; }
+    // Ends the server now, as the end of a desktop session does.
+    void Stop();
 
 private:
     pid_t pid_ = -1;
@@ -67,6 +69,8 @@ class XSession {
 public:
     explicit XSession(const std::string& displayName);
     ~XSession();
+    // Closes the connection before its server goes (nothing may be asked after).
+    void Close();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 

@@ -38,8 +38,9 @@ TEST_F(DesktopScenario, LanguageMenuSwitchesToGerman) {
     // The palette shown takes its German title at once.
     EXPECT_TRUE(x_.WindowTitled(kGermanMainPalette)) << "the Main palette kept its English title";
     EXPECT_FALSE(x_.FindWindow(kEnglishMainPalette));
-    // Help (still "&Hilfe") has About first: its window carries the German title.
+    // Help (still "&Hilfe") has About last: its window carries the German title.
     ASSERT_TRUE(OpenFrameMenu('h'));
+    x_.PressKey("End");
     x_.PressKey("Return");
     const std::optional<ShownWindow> about = x_.WaitForWindow(kGermanAboutTitle);
     ASSERT_TRUE(about) << "no About window with the German title";

@@ -1,13 +1,16 @@
 // The frame's command dispatch for settings: every entry of the toggle table flips
 // its flag once and back on a second command, with or without a score; the
-// formatting modes with their status text, key cancels, the spacing and stem modes,
-// the switches of part extraction and display, and the bar's tips turned off.
+// formatting modes with their status text, key cancels, the spacing and stem modes
+// reaching what the layout reads and stored again, the text size reference, the
+// switches of part extraction and display, and the bar's tips turned off.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "core/state.h"
+#include "display/charset_text.h"
 #include "editing/palette_windows.h"
+#include "platform/gfx/dc.h"
 #include "platform/ui/status_bar.h"
 #include "platform/ui/toolbar.h"
 #include "platform/win/window.h"
@@ -81,24 +84,25 @@ TEST_F(FrameCommandsTest, FormattingModesShowInTheStatusBar) {
     EXPECT_EQ(FormattingText(), " ");
 }
 
-// Key cancels alternate between right (1) and left (2) of the barline; the spacing
-// and stem commands choose their mode by their place in the group; the other
+// Key Cancel Left of Bar alternates the byte the beat map reads between left (1)
+// and right (2) of the barline; the spacing and stem commands choose their mode by
+// their place in the group, the stems in the rule note entry reads; the other
 // switches flip.
 TEST_F(FrameCommandsTest, ModeCommandsChooseTheirModes) {
     ASSERT_EQ(Start(), StartupCode::Ok);
-    ASSERT_EQ(Options().KeyCancel, 1);
+    ASSERT_EQ(State().notes.KeyCancelLeftOfBar, 1);
     Send(frame_cmd::kKeyCancel);
-    EXPECT_EQ(Options().KeyCancel, 2);
+    EXPECT_EQ(State().notes.KeyCancelLeftOfBar, 2);
     Send(frame_cmd::kKeyCancel);
-    EXPECT_EQ(Options().KeyCancel, 1);
+    EXPECT_EQ(State().notes.KeyCancelLeftOfBar, 1);
     Send(40434);
     EXPECT_EQ(State().layout.SpacingMode, 0);
     Send(40435);
     EXPECT_EQ(State().layout.SpacingMode, 1);
     Send(40439);
-    EXPECT_EQ(Options().IsForceStemUD, 2);
+    EXPECT_EQ(State().notes.StemMode, 2);
     Send(40438);
-    EXPECT_EQ(Options().IsForceStemUD, 1);
+    EXPECT_EQ(State().notes.StemMode, 1);
     const uint8_t multiRests = Options().AutoMMR;
     const uint8_t lastBar = Options().AutoLastBar;
     const uint8_t smooth = Options().SmoothScreen;
@@ -120,6 +124,45 @@ TEST_F(FrameCommandsTest, TooltipsOffLeaveTheBarWithoutTips) {
     EXPECT_EQ(ui::ToolbarButtonTooltip(file, cmd::kFileNew), "");
     Send(frame_cmd::kDisplayTooltips);
     EXPECT_EQ(ui::ToolbarButtonTooltip(file, cmd::kFileNew), "New Score");
+}
+
+// The stored key cancels, stem rule and text measuring reach what the program reads
+// at start, the reference context made for the printer-like measuring; what the
+// commands choose is stored at exit.
+TEST_F(FrameCommandsTest, StoredModesReachTheLayoutAndAreStoredAgain) {
+    WriteSettings("[Options]\nKeyCancel=2\nIsForceStemUD=1\nTextSpacingRef=1\n");
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(State().notes.KeyCancelLeftOfBar, 2);
+    EXPECT_EQ(State().notes.StemMode, 1);
+    EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
+    EXPECT_TRUE(gfx::IsContextValid(State().display.TextReferenceDC));
+    Send(frame_cmd::kKeyCancel);
+    Send(frame_cmd::kLastStemMode);
+    EXPECT_EQ(CloseAndRun(), 0);
+    EXPECT_EQ(Stored("Options", "KeyCancel"), "1");
+    EXPECT_EQ(Stored("Options", "IsForceStemUD"), "2");
+    EXPECT_EQ(Stored("Options", "TextSpacingRef"), "1");
+}
+
+// The text size reference: on, text is measured on a context of its own; off again,
+// that context is gone and text is measured where it is drawn. Stored as chosen.
+TEST_F(FrameCommandsTest, TextSizeReferenceMakesAndDropsItsContext) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_EQ(CurrentMeasuringMode(), MeasuringMode::Context);
+    Send(frame_cmd::kTextSizeReference);
+    EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
+    const platform::DcHandle reference = State().display.TextReferenceDC;
+    EXPECT_TRUE(gfx::IsContextValid(reference));
+    Send(frame_cmd::kTextSizeReference);
+    EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Context);
+    EXPECT_FALSE(gfx::IsContextValid(reference));
+    // A stored design-size mode counts as on: the command turns it off.
+    State().display.TextSpacingRef = static_cast<uint8_t>(MeasuringMode::DesignSize);
+    Send(frame_cmd::kTextSizeReference);
+    EXPECT_EQ(State().display.TextSpacingRef, 0);
+    Send(frame_cmd::kTextSizeReference);
+    EXPECT_EQ(CloseAndRun(), 0);
+    EXPECT_EQ(Stored("Options", "TextSpacingRef"), "1");
 }
 
 }  // namespace

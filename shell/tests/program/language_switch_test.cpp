@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -140,6 +141,60 @@ TEST_F(LanguageSwitchTest, ShippedBundleNamesOnlyWhatTheProgramHas) {
         if (id == sys::kBundleLanguageNameString || id == sys::kBundleHelpNameString) continue;
         EXPECT_TRUE(sys::GetProgramBundle()->strings.contains(id)) << id << " " << text;
     }
+}
+
+// The item with `command` anywhere in the menu, submenus included; null when none.
+std::optional<std::string> FindItemText(MenuHandle menu, int32_t command) {
+    for (int32_t i = 0; i < ui::GetMenuItemCount(menu); ++i) {
+        if (ui::GetMenuItemCommand(menu, i) == command) return ui::GetMenuItemText(menu, i);
+        if (const MenuHandle sub = ui::GetSubmenu(menu, i))
+            if (std::optional<std::string> text = FindItemText(sub, command)) return text;
+    }
+    return std::nullopt;
+}
+
+// The text of the item at an index path "i.j.k" of the bar; null when none.
+std::optional<std::string> TextAtPath(MenuHandle menu, const std::string& path) {
+    std::istringstream steps(path);
+    std::string step;
+    std::optional<std::string> text;
+    while (std::getline(steps, step, '.')) {
+        if (!menu) return std::nullopt;
+        const int32_t index = std::stoi(step);
+        if (index >= ui::GetMenuItemCount(menu)) return std::nullopt;
+        text = ui::GetMenuItemText(menu, index);
+        menu = ui::GetSubmenu(menu, index);
+    }
+    return text;
+}
+
+// Every menu line of the shipped bundle shows in the German bars as written, the
+// items of submenus and the titles by their place included.
+TEST_F(LanguageSwitchTest, ShippedBundleGivesEveryMenuItemItsText) {
+    WriteSettings("[Options]\nLanguage=Deutsch\n");
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    std::istringstream lines(ReadText(kShippedGerman));
+    std::string line;
+    MenuHandle bar{};
+    int checked = 0;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("[")) {
+            bar = line == "[Menu FRAMEMENU]" ? Frame().frameMenu
+                  : line == "[Menu CHILDMENU]" ? Frame().childMenu
+                                               : MenuHandle{};
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (!bar || equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        std::string text = line.substr(equals + 1);
+        for (size_t tab; (tab = text.find("\\x09")) != std::string::npos;) text.replace(tab, 4, "\t");
+        const std::optional<std::string> shown =
+            key.starts_with("@") ? TextAtPath(bar, key.substr(1)) : FindItemText(bar, std::stoi(key));
+        EXPECT_EQ(shown, text) << line;
+        ++checked;
+    }
+    EXPECT_GT(checked, 40);
 }
 
 // The Language menu's command switches at once: the frame shows the new bar, the

@@ -78,7 +78,52 @@ TEST_F(MenuStateTest, WithoutAScoreOnlyOpeningItemsAreUsable) {
     EXPECT_EQ(Usable(ui::GetSubmenu(bar, 0)),
               (std::set<int32_t>{cmd::kFileNew, cmd::kFileOpen, cmd::kFileImport, cmd::kFirstPickListEntry,
                                  cmd::kExit}));
-    EXPECT_EQ(Usable(ui::GetSubmenu(bar, 1)), (std::set<int32_t>{cmd::kAbout}));
+    EXPECT_EQ(Usable(ui::GetSubmenu(bar, 1)), (std::set<int32_t>{57666, 57667, 57668, cmd::kAbout}));
+}
+
+// The setting commands sit in the popups that show them, each checked from the
+// setting it chooses as the popup opens: the formatting modes in Edit, tooltips in
+// View, display, key cancels and part extraction in Options, the text size
+// reference in Text, stems and the Spacing submenu in Notes; Help has Contents,
+// Search and How to Use in both bars.
+TEST_F(MenuStateTest, SettingItemsAreCheckedFromTheirSettings) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_NE(OpenScore(), nullptr);
+    const auto checkedAfter = [](MenuPopupKind kind, int32_t command, int32_t send) {
+        win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(send, 0), 0);
+        const MenuHandle popup = ChildPopup(kind);
+        Usable(popup);
+        EXPECT_NE(ui::GetMenuItemFlags(popup, command), ui::kMenuItemMissing) << command;
+        return Checked(popup, command);
+    };
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Edit, 40180, 40180));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Edit, 40180, 40181));
+    EXPECT_TRUE(Checked(ChildPopup(MenuPopupKind::Edit), 40181));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::View, 42008, 42008));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Options, 42084, 42084));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 42059, 42059));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 42061, 42061));
+    // Naturals left of the barline (1, the stored default) show the check.
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 40194, 40194));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Options, 40194, 40194));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Text, 42230, 42230));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Notes, 40439, 40439));
+    EXPECT_FALSE(Checked(ChildPopup(MenuPopupKind::Notes), 40437));
+    const MenuHandle notes = ChildPopup(MenuPopupKind::Notes);
+    const MenuHandle spacing = ui::GetSubmenu(notes, ui::GetMenuItemCount(notes) - 1);
+    Usable(spacing);
+    EXPECT_TRUE(Checked(spacing, 40436)) << "engraver spacing is the stored default";
+    win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(40435, 0), 0);
+    Usable(spacing);
+    EXPECT_TRUE(Checked(spacing, 40435));
+    EXPECT_FALSE(Checked(spacing, 40436));
+    EXPECT_FALSE(Checked(spacing, 40434));
+    for (MenuHandle bar : {Frame().frameMenu, Frame().childMenu}) {
+        const MenuHandle help = ui::GetSubmenu(bar, bar == Frame().frameMenu ? 1 : 8);
+        EXPECT_EQ(IdentifyMenuPopup(help), MenuPopupKind::Help);
+        EXPECT_TRUE(Usable(help).contains(57667));
+        EXPECT_TRUE(Usable(help).contains(57668));
+    }
 }
 
 // While the score plays every item is gray but Stop and Pause in the MIDI popup

@@ -32,6 +32,7 @@
 #include "shell/program/score_windows.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
+#include "shell/language.h"
 #include "shell/program_options.h"
 #include "shell/resources/page_dialog_resources.h"
 #include "shell/score_settings.h"
@@ -167,6 +168,29 @@ TEST_F(ViewKeysTest, LettersMoveThePointerByALogicalStep) {
     Press('U');
     Press('L');
     EXPECT_EQ(view_->pointerPoint.x, start.x);
+    EXPECT_EQ(view_->pointerPoint.y, start.y);
+}
+
+// The pointer letters are the language's: one naming Q, K and W for D, L and R
+// (the "STDLRBE" group as "STQKWBE") moves the pointer by them; in English Q does not
+// move it. Ctrl with a letter stays the menus' key.
+TEST_F(ViewKeysTest, PointerLettersFollowTheLanguage) {
+    testing::WriteFileBytes(scratch / "program" / "QLzz.lang",
+                            "[Strings]\n3=Quaverlinescribe\n1200=Probe\n1761=stqkwbe\n");
+    const LogicalPoint start = view_->pointerPoint;
+    Press('Q');
+    EXPECT_EQ(view_->pointerPoint.y, start.y) << "Q is no pointer letter in English";
+    ASSERT_EQ(ChooseLanguage("Probe"), "Probe");
+    Press('Q');
+    EXPECT_EQ(view_->pointerPoint.y, start.y + 64);
+    Press('W');
+    EXPECT_EQ(view_->pointerPoint.x, start.x + 64);
+    Press('K');
+    Press('U');
+    EXPECT_EQ(view_->pointerPoint.x, start.x);
+    EXPECT_EQ(view_->pointerPoint.y, start.y);
+    ChooseLanguage(kBuiltInLanguage);
+    Press('Q');
     EXPECT_EQ(view_->pointerPoint.y, start.y);
 }
 
