@@ -6,6 +6,7 @@
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "display/view_location.h"
 #include "editing/feedback.h"
 #include "editing/selection_internal.h"
 
@@ -28,8 +29,13 @@ bool SamePlace(const HitRecord& a, const HitRecord& b) {
     return a.point == b.point && a.outer == b.outer && a.inner == b.inner;
 }
 
-void CopyPlace(HitRecord* to, const HitRecord& from) {
-    to->location = from.location;
+// The first record keeps where it was made (the commit anchors the object there);
+// its point follows.
+void CopyPlace(HitRecord* to, const HitRecord& from, bool first) {
+    if (first)
+        to->location.point = from.location.point;
+    else
+        to->location = from.location;
     to->outer = from.outer;
     to->inner = from.inner;
     to->point = from.point;
@@ -86,17 +92,23 @@ void RefreshFocusedHandles(ScoreView* view, bool redraw) {
     HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
     if (view == nullptr || object == nullptr || head == nullptr || !IsFocused()) return;
     if (head->owner.get() != object || KeepsOwnHandles(object->type)) return;
-    HitRecord* fresh = ClassOf(object).BuildHandles(object, view);
+    HitRecord* fresh = nullptr;
+    {
+        // Built where the held chain was made, as the selection built it: the view
+        // may stand elsewhere (at the pointer).
+        const ScopedViewAt at(view, head);
+        fresh = ClassOf(object).BuildHandles(object, view);
+    }
     if (fresh == nullptr) return;  // the held handles stay
     const Comparison c = Compare(head, fresh);
     if (!c.samePlaces) {
         if (redraw) HideFocusFeedback(view);
-        CopyPlace(head, *fresh);
+        CopyPlace(head, *fresh, true);
         if (c.sameKinds) {
             HitRecord* to = head->child.get();
             for (const HitRecord* from = fresh->child.get(); from != nullptr && to != nullptr;
                  from = from->child.get(), to = to->child.get())
-                CopyPlace(to, *from);
+                CopyPlace(to, *from, false);
         } else {
             ReplaceTail(s, head, fresh);
         }

@@ -16,8 +16,8 @@ struct ScoreView;
 ScoreObject* CreateTupletAtClick(ScoreView* view);
 
 // One step (+1 or -1). Without Ctrl: the style wraps 0, 1, 2, hand placement is
-// cleared and the mark placed again (the editor then gives a chosen mark the new
-// style's handles). With Ctrl and a handle chosen: the bracket's line
+// cleared, the mark placed again and its handles (when it has some) become the new
+// style's. With Ctrl and a handle chosen: the bracket's line
 // width (style 1) or the curve's thickness (style 2); with no handle chosen the
 // label's text style.
 void StepTupletMark(ScoreObject* object, ScoreView* view, int step);
