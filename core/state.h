@@ -350,6 +350,7 @@ struct InputGlobals {
     uint32_t ToolCursorState = 0;
     uint8_t KeepTimeOnDelete = 0;
     uint8_t ShiftDragFlag = 0;
+    uint8_t AltAtDragStart = 0;  // the Alt key was held when the current drag started
     uint8_t ToolModeByte = 0;
     uint8_t NotePalettePopupSuppressed = 0;
     uint8_t VoiceLock = 0;      // SetVoiceMask leaves the display mask alone

@@ -82,6 +82,7 @@ void StartDrag(ScoreView* view) {
     HitRecord* grabbed = s->grabbedRecord.get();
     if (grabbed == nullptr) return;
     SetModeWithFeedback(view, kEditDragging);
+    State().input.AltAtDragStart = win::IsKeyDown(win::Key::Alt) ? 1 : 0;
     LogicalPoint grab = view->pointerPoint;
     if ((grabbed->flags & kHandleGrabAtPointer) == 0) {
         grab = grabbed->point;

@@ -11,6 +11,7 @@
 #include "core/undo/undo.h"
 #include "editing/feedback.h"
 #include "editing/handle_flags.h"
+#include "editing/handle_refresh.h"
 #include "editing/mouse_processor_internal.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
@@ -157,6 +158,7 @@ intptr_t ShiftReset(ScoreView* view) {
         ClassOf(object).Invalidate(object, view);
         SetDocumentModified(view->document);
     }
+    if (!KeyFocusPending()) RefreshFocusedHandles(view, false);
     s->grabX = view->pointerPoint.x;
     s->grabY = view->pointerPoint.y;
     if (FocusedObject() != nullptr && redraws) ShowFocusFeedback(view);
@@ -186,6 +188,15 @@ intptr_t KeypadStep(ScoreView* view, int step) {
     }
     if (redraws && FocusedObject() != nullptr) ShowFocusFeedback(view);
     return 1;
+}
+
+// A key the object takes itself (a flip, a move, a change of style): a focused
+// object's handles follow what the key did.
+intptr_t ObjectKey(ScoreView* view, ScoreObject* object, uint32_t key) {
+    const int taken = ClassOf(object).OnKey(object, view, key);
+    if (taken != 0 && FocusedObject() == object && !KeyFocusPending())
+        RefreshFocusedHandles(view, KeyedChangeRedrawsFeedback());
+    return taken;
 }
 
 bool CtrlDown() {
@@ -277,7 +288,7 @@ intptr_t ToolKeyDown(ScoreView* view, platform::WindowHandle /*window*/, uint32_
         return StepDuration(view, object, k == Key::RightBracket ? 1 : -1);
     }
     ScoreObject* object = FocusForKey(view);
-    return object != nullptr ? ClassOf(object).OnKey(object, view, key) : 0;
+    return object != nullptr ? ObjectKey(view, object, key) : 0;
 }
 
 intptr_t KeyMessage(ScoreView* view, platform::WindowHandle window, win::Message message, uint32_t word,

@@ -9,11 +9,14 @@
 #include "core/model/score_document.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
 #include "display/anchors.h"
 #include "editing/handle_flags.h"
 #include "layout/system_span.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "platform/ui/message_box.h"
+#include "platform/win/input.h"
+#include "shell/program_options.h"
 
 namespace ql {
 namespace {
@@ -70,6 +73,13 @@ LogicalPoint DragOffsetOfSelection() {
     return selection != nullptr ? LogicalPoint{selection->dragOffsetX, selection->dragOffsetY} : LogicalPoint{};
 }
 
+// With symmetric hairpins on, a drag mirrors while the Alt key stands otherwise
+// than it did when the drag started (pressed or let go during the drag).
+bool MirrorsDrag() {
+    const bool altNow = win::IsKeyDown(win::Key::Alt);
+    return Options().SymmetricHairpins != 0 && altNow != (State().input.AltAtDragStart != 0);
+}
+
 }  // namespace
 
 HitRecord* BuildHairpinHandles(ScoreObject* object, ScoreView* view) {
@@ -113,10 +123,7 @@ void TrackHairpinDrag(ScoreObject* object, ScoreView* view) {
     HairpinShape shape;
     HitRecord* dragged = FocusedHandle();
     if (dragged == nullptr || !ShapeOfHandles(object, &shape)) return;
-    // provisional: the selection engine's mirror option and the Alt key's state at
-    // the start of a drag are not built; drags move only what their handle moves.
-    constexpr bool kMirror = false;
-    shape = DragHairpinHandle(shape, dragged->kind, DragOffsetOfSelection(), kMirror);
+    shape = DragHairpinHandle(shape, dragged->kind, DragOffsetOfSelection(), MirrorsDrag());
     HitRecord* handles[kHairpinHandleCount];
     HandlesOf(ChainOf(object), handles);
     const auto points = HairpinHandlePoints(shape);

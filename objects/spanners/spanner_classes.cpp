@@ -104,12 +104,18 @@ void TrackLine(ScoreObject* object, ScoreView* view, int index, bool octave) {
                        LogicalPoint{selection->dragOffsetX, selection->dragOffsetY}, !CtrlHeld(), octave);
 }
 
-void MoveLineHandles(ScoreObject* object) {
+// Moves `first` and every record after it in its chain by the drag offset.
+void MoveChainFrom(HitRecord* first) {
     SelectionState* selection = TheSelectionState();
-    HitRecord* head = LineHead(object);
-    if (selection == nullptr || head == nullptr) return;
+    if (selection == nullptr) return;
     const LogicalPoint delta{selection->dragOffsetX, selection->dragOffsetY};
-    for (HitRecord* hit = head->child.get(); hit != nullptr; hit = hit->child.get()) OffsetHitRecord(hit, delta);
+    for (HitRecord* hit = first; hit != nullptr; hit = hit->child.get()) OffsetHitRecord(hit, delta);
+}
+
+// The line's handles after its head record.
+void MoveLineHandles(ScoreObject* object) {
+    HitRecord* head = LineHead(object);
+    if (head != nullptr) MoveChainFrom(head->child.get());
 }
 
 // Stores the points and anchors a new spanner: on the note under the pointer
@@ -205,8 +211,8 @@ class WicketteClass final : public ScoreObjectClass {
     }
     void DragMove(ScoreObject* object, ScoreView*) const override { MoveLineHandles(object); }
     void StepValue(ScoreObject* object, ScoreView*, int step) const override { StepLineWidth(SpannerOf(object), step); }
-    void SetToolCursor(ScoreObject* object, int32_t index, int32_t) const override {
-        BaseSpannerInterfaceClass().SetHandleCursor(SpannerOf(object), index);
+    void SetToolCursor(ScoreObject* object, int32_t index, int32_t kind) const override {
+        BaseSpannerInterfaceClass().SetHandleCursor(SpannerOf(object), SpannerHandleIndex(index, kind));
     }
     ScoreObject* Clone(ScoreObject* object, ScoreView*, PoolSet, PoolSet target) const override {
         ScopedPoolSet allocating(target);
@@ -245,10 +251,8 @@ class LabelledSpannerClass : public TextObjectClass {
         else
             TextObjectClass::TrackDrag(object, view);
     }
-    void DragMove(ScoreObject* object, ScoreView* view) const override {
-        MoveLineHandles(object);
-        TextObjectClass::TrackDrag(object, view);
-    }
+    // The middle handle takes the label and the line along, each record once.
+    void DragMove(ScoreObject* object, ScoreView*) const override { MoveChainFrom(HandleChainOf(object)); }
     void StepValue(ScoreObject* object, ScoreView* view, int step) const override {
         if (GrabbedLineIndex(object) == 0)
             TextObjectClass::StepValue(object, view, step);
@@ -258,11 +262,12 @@ class LabelledSpannerClass : public TextObjectClass {
     int EditAttributes(ScoreObject* object, ScoreView* view) const override {
         return RunBracketDialog(object, view);
     }
-    void SetToolCursor(ScoreObject* object, int32_t index, int32_t other) const override {
-        if (index <= 0)
-            TextObjectClass::SetToolCursor(object, index, other);
+    void SetToolCursor(ScoreObject* object, int32_t index, int32_t kind) const override {
+        const int handle = SpannerHandleIndex(index, kind);
+        if (handle <= 0)
+            TextObjectClass::SetToolCursor(object, index, kind);
         else
-            BaseSpannerInterfaceClass().SetHandleCursor(SpannerOf(object), index);
+            BaseSpannerInterfaceClass().SetHandleCursor(SpannerOf(object), handle);
     }
 };
 

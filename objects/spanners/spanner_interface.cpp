@@ -20,6 +20,7 @@
 #include "core/state.h"
 #include "display/anchors.h"
 #include "display/hit_test.h"
+#include "editing/handle_flags.h"
 #include "layout/system_span.h"
 #include "objects/curves/curve_interface.h"
 #include "platform/gfx/dc.h"
@@ -243,6 +244,11 @@ HitRecord* HandleChainOf(ScoreObject* object) {
     return object->handleChain.get();
 }
 
+int SpannerHandleIndex(int32_t index, int32_t kind) {
+    if (index > 0) return index;
+    return kind >= 1 && kind <= kSpannerMiddleHandle ? kind : 0;
+}
+
 HitRecord* SpannerHandle(HitRecord* head, int index) {
     HitRecord* hit = head;
     for (int i = 0; i < index && hit != nullptr; ++i) hit = hit->child.get();
@@ -269,6 +275,7 @@ HitRecord* BuildLineHandles(SpannerInterface* spanner, ScoreView* view) {
                                     LogicalPoint{wrapped.x, wrapped.y}, last);
         hit->owner = spanner->owner;
         hit->ownerType = spanner->owner ? spanner->owner->type : 0;
+        if (i == kSpannerMiddleHandle) hit->flags |= kHandleMovesWhole;
         if (head == nullptr) head = hit;
         last = hit;
     }

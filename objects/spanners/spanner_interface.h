@@ -30,10 +30,16 @@ struct SpannerPoints {
 };
 
 // Handle chain: index 0 the object's own record (kind kSpannerHeadKind) at p[0],
-// 1..4 at p[0..3], 5 the middle handle. The index is the record's kind byte.
+// 1..4 at p[0..3], 5 the middle handle, which moves the whole line. The index is
+// the record's kind byte.
 constexpr uint8_t kSpannerHeadKind = 10;
 constexpr int kSpannerHandleCount = 6;
 constexpr int kSpannerMiddleHandle = 5;
+
+// The line handle a cursor request means: the index when one is given, else the
+// kind of the record under the pointer when it is a line handle's (the editor
+// hands over 0 with the record's kind); 0 for any other record.
+int SpannerHandleIndex(int32_t index, int32_t kind);
 
 // The style byte: low nibble dashed, high nibble the line starts at the hook's end.
 constexpr uint8_t kSpannerDashedMask = 0x0F;

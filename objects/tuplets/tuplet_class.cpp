@@ -342,10 +342,9 @@ class TupletClass final : public TextObjectClass {
     // The editor hands over the kind of the record under the pointer; the bracket's
     // and the curve's handles carry their index as their kind.
     void SetToolCursor(ScoreObject* object, int32_t index, int32_t kind) const override {
+        if (StyleOf(object) == kTupletBracket) return Line().SetToolCursor(object, index, kind);
         const int handle = index > 0 ? index : CurveHandleIndexOfKind(kind);
-        if (StyleOf(object) == kTupletBracket && handle <= kSpannerMiddleHandle)
-            Line().SetToolCursor(object, handle, kind);
-        else if (StyleOf(object) == kTupletCurve && handle > 0)
+        if (StyleOf(object) == kTupletCurve && handle > 0)
             SetCurveHandleCursor(handle);
         else
             TextObjectClass::SetToolCursor(object, 0, kind);

@@ -1,5 +1,5 @@
 // Hairpins: the flyout's wedge shape and placing, the stored order, the "F" flip,
-// handle drags that turn the direction, moving between page and measure, dialog
+// handle drags that turn the direction, mirrored drags under the Alt key, moving between page and measure, dialog
 // 812 (the from/to order rule, unchanged OK, the width limit) and the playback
 // interval of a span.
 #include <gtest/gtest.h>
@@ -20,6 +20,10 @@
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
 #include "platform/ui/headless.h"
+#include "platform/win/headless.h"
+#include "platform/win/input.h"
+#include "shell/program_options.h"
+#include "core/state.h"
 #include "shell/resources/mark_dialog_resources.h"
 
 namespace ql::testing_marks {
@@ -174,6 +178,32 @@ TEST_F(HairpinTest, ApexDraggedPastTheEndsTurnsDirection) {
     EXPECT_EQ(ClassOf(&hairpin->header).CommitDrag(&hairpin->header, view_), 1);
     EXPECT_EQ(hairpin->direction, 0);
     EXPECT_EQ(Shape(hairpin).apex.x, shape.apex.x);
+}
+
+// With symmetric hairpins on, an end drag mirrors only while the Alt key stands
+// otherwise than at the drag's start; with the option off Alt changes nothing.
+TEST_F(HairpinTest, AltTurnsMirroringOnAndOffDuringADrag) {
+    BuildScore(1);
+    HairpinObject* hairpin = PlaceHairpin(1, 100, false);
+    ASSERT_NE(hairpin, nullptr);
+    const HairpinShape start = Shape(hairpin);
+    auto lowerAfterUpperDrag = [&](bool option, bool altAtStart, bool altNow) {
+        Grab(hairpin, kUpperHandle);
+        Options().SymmetricHairpins = option ? 1 : 0;
+        State().input.AltAtDragStart = altAtStart ? 1 : 0;
+        win::headless::SetKeyDown(win::Key::Alt, altNow);
+        Drag(hairpin, 0, -40);
+        win::headless::SetKeyDown(win::Key::Alt, false);
+        HairpinShape shape{};
+        EXPECT_TRUE(ShapeOfHandles(&hairpin->header, &shape));
+        EXPECT_EQ(shape.upper.y, start.upper.y - 40);
+        return shape.lower.y - start.lower.y;
+    };
+    EXPECT_EQ(lowerAfterUpperDrag(true, false, false), 0);
+    EXPECT_EQ(lowerAfterUpperDrag(true, false, true), 40) << "Alt pressed during the drag mirrors";
+    EXPECT_EQ(lowerAfterUpperDrag(true, true, false), 40) << "Alt let go during the drag mirrors";
+    EXPECT_EQ(lowerAfterUpperDrag(true, true, true), 0) << "Alt held throughout";
+    EXPECT_EQ(lowerAfterUpperDrag(false, false, true), 0) << "the option is off";
 }
 
 TEST_F(HairpinTest, HandleDragsMoveWhatTheyHold) {

@@ -1,10 +1,12 @@
 // Repeat endings on the desktop: the Graphics palette's "Repeat Ending" places one
 // where the staff is clicked; a double-click on it opens "Repeat Ending", whose "Set
 // image..." opens the label's "Set Image" dialog over it; both closed with Escape,
-// the ending stays on the page and no error box comes up.
+// the ending stays on the page and no error box comes up. Its bracket's middle
+// handle dragged takes the whole ending along.
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "shell/tests/desktop/music_beside_palettes.h"
 
@@ -17,51 +19,85 @@ constexpr int kRepeatEndingButton = 3;  // first row of the five-column Graphics
 // bracket", the label preview, then "Set image...".
 constexpr int kTabsToSetImage = 8;
 
-class RepeatEndingScenario : public MusicBesidePalettes {};
+// A repeat ending placed above the staff: the screen before and after, the staff
+// lines and the new ink, with the row of its bracket (the row of most new ink).
+struct PlacedEnding {
+    ScreenPicture before;
+    ScreenPicture placed;
+    std::vector<int> lines;
+    InkBox ink;
+    int lineY = 0;
+};
+
+class RepeatEndingScenario : public MusicBesidePalettes {
+  protected:
+    // Starts the program and places an ending with the Graphics palette's button;
+    // empty (a failure recorded) when a step did not happen.
+    std::optional<PlacedEnding> PlaceEnding() {
+        WriteSettings("[ToolbarSettings]\nMGTool=760,440,5,2\n");  // clear of the other palettes
+        if (!StartProgram()) return std::nullopt;
+        NewScore("1");
+        const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+        if (!main) {
+            ADD_FAILURE() << "no Main palette";
+            return std::nullopt;
+        }
+        x_.Settle(Millis{800});
+        const auto [graphicsX, graphicsY] = RowButton(*main, kGraphicsOnMain);
+        x_.Click(graphicsX, graphicsY);
+        x_.Settle(Millis{800});
+        const std::optional<ShownWindow> graphics = x_.WindowTitled("Graphics");
+        if (!graphics) {
+            ADD_FAILURE() << "Graphics did not open its palette";
+            return std::nullopt;
+        }
+        x_.Settle(Millis{500});
+        const auto [endingX, endingY] = RowButton(*graphics, kRepeatEndingButton);
+        x_.Click(endingX, endingY);
+        x_.Settle(Millis{500});
+
+        PlacedEnding e;
+        e.before = Screen();
+        const int left = Frame().x + 120;
+        const int right = MusicRight();
+        e.lines = e.before.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
+        if (e.lines.size() < 5u) {
+            ADD_FAILURE() << "no staff lines beside the palettes";
+            return std::nullopt;
+        }
+        const int x = left + (right - left) / 3;
+        const int y = e.lines[0] - 2 * (e.lines[1] - e.lines[0]);
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        x_.Settle(Millis{1000});
+        x_.MovePointer(right + 40, x_.ScreenHeight() - 20);
+        x_.Settle(Millis{600});
+        e.placed = Screen();
+        WritePng(e.placed, TestOutputFolder() / "repeat_ending_placed_desktop.png");
+        e.ink = NewInkBox(e.before, e.placed, left, e.lines[0] - 200, right, e.lines[4] + 40);
+        if (e.ink.count <= 20) {
+            ADD_FAILURE() << "no repeat ending appeared where the staff was clicked";
+            return std::nullopt;
+        }
+        e.lineY = e.ink.top;
+        int64_t most = 0;
+        for (int row = e.ink.top; row <= e.ink.bottom; ++row) {
+            int64_t count = 0;
+            for (int col = e.ink.left; col <= e.ink.right; ++col)
+                count += e.before.At(col, row) != e.placed.At(col, row) && e.placed.DarkPixels(col, row, col + 1, row + 1) > 0 ? 1 : 0;
+            if (count > most) most = count, e.lineY = row;
+        }
+        return e;
+    }
+};
 
 TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
-    WriteSettings("[ToolbarSettings]\nMGTool=760,440,5,2\n");  // clear of the other palettes
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
-    ASSERT_TRUE(main) << "no Main palette";
-    x_.Settle(Millis{800});
-    const auto [graphicsX, graphicsY] = RowButton(*main, kGraphicsOnMain);
-    x_.Click(graphicsX, graphicsY);
-    x_.Settle(Millis{800});
-    const std::optional<ShownWindow> graphics = x_.WindowTitled("Graphics");
-    ASSERT_TRUE(graphics) << "Graphics did not open its palette";
-    x_.Settle(Millis{500});
-    const auto [endingX, endingY] = RowButton(*graphics, kRepeatEndingButton);
-    x_.Click(endingX, endingY);
-    x_.Settle(Millis{500});
-
-    const ScreenPicture before = Screen();
-    const int left = Frame().x + 120;
-    const int right = MusicRight();
-    const std::vector<int> lines = before.LongDarkLines(left, 40, right, x_.ScreenHeight() - 100, 0.95);
-    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
-    const int x = left + (right - left) / 3;
-    x_.MovePointer(x, lines[0] - 2 * (lines[1] - lines[0]));
-    x_.Settle(Millis{300});
-    x_.Click(x, lines[0] - 2 * (lines[1] - lines[0]));
-    x_.Settle(Millis{1000});
-    x_.MovePointer(right + 40, x_.ScreenHeight() - 20);
-    x_.Settle(Millis{600});
-    const ScreenPicture placed = Screen();
-    WritePng(placed, TestOutputFolder() / "repeat_ending_placed_desktop.png");
-    const InkBox ink = NewInkBox(before, placed, left, lines[0] - 200, right, lines[4] + 40);
-    ASSERT_GT(ink.count, 20) << "no repeat ending appeared where the staff was clicked";
-
+    const std::optional<PlacedEnding> placed = PlaceEnding();
+    ASSERT_TRUE(placed);
+    const InkBox& ink = placed->ink;
+    const int lineY = placed->lineY;
     // A double-click on the ending's bracket: the row of the most new ink, in its middle.
-    int lineY = ink.top;
-    int64_t most = 0;
-    for (int y = ink.top; y <= ink.bottom; ++y) {
-        int64_t row = 0;
-        for (int x = ink.left; x <= ink.right; ++x)
-            row += before.At(x, y) != placed.At(x, y) && placed.DarkPixels(x, y, x + 1, y + 1) > 0 ? 1 : 0;
-        if (row > most) most = row, lineY = y;
-    }
     const int hitX = (ink.left + ink.right) / 2;
     x_.MovePointer(hitX, lineY);
     x_.Settle(Millis{300});
@@ -83,6 +119,32 @@ TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
     x_.PressKey("Escape");
     ASSERT_TRUE(x_.WaitUntilGone("Repeat Ending")) << "Repeat Ending stayed open";
     EXPECT_FALSE(WaitForMessageBox()) << "an error box came up";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// The bracket's middle handle pressed and dragged up: the whole ending, bracket and
+// number, goes up with the pointer, keeping its left end.
+TEST_F(RepeatEndingScenario, MiddleHandleDragMovesTheWholeEnding) {
+    const std::optional<PlacedEnding> placed = PlaceEnding();
+    ASSERT_TRUE(placed);
+    const InkBox& ink = placed->ink;
+    const int gap = placed->lines[1] - placed->lines[0];
+    const int midX = (ink.left + ink.right) / 2;
+    x_.MovePointer(midX, placed->lineY);
+    x_.Settle(Millis{300});
+    const int rise = 3 * gap;
+    x_.Drag(midX, placed->lineY, midX, placed->lineY - rise, 10);
+    x_.Settle(Millis{600});
+    x_.Click(MusicLeft() + 40, x_.ScreenHeight() - 160);  // the empty paper lets it go
+    x_.MovePointer(MusicRight() + 40, x_.ScreenHeight() - 20);
+    const ScreenPicture moved = SettledScreen();
+    WritePng(moved, TestOutputFolder() / "repeat_ending_moved_desktop.png");
+    EXPECT_FALSE(WaitForMessageBox()) << "an error box came up while dragging the ending";
+    const InkBox lifted = NewInkBox(placed->before, moved, ink.left - gap, ink.top - rise - gap, ink.right + gap,
+                                    placed->lines[0] - 2);
+    ASSERT_GT(lifted.count, ink.count / 2) << "the ending did not come up with the pointer";
+    EXPECT_NEAR(lifted.top, ink.top - rise, gap / 2 + 2) << "the ending's top did not rise with the drag";
+    EXPECT_NEAR(lifted.left, ink.left, gap / 2 + 2) << "the ending moved sideways";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -1,0 +1,78 @@
+// Keys on a chosen slur through the slur tool: after "F" turns it over, the handles
+// the editor holds stand where the slur's own handles now are, without letting the
+// slur go first.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "editing/tools.h"
+#include "objects/curves/curve_interface.h"
+#include "objects/curves/slur_class.h"
+#include "objects/tests/marks/marks_fixture.h"
+#include "platform/gfx/mapping.h"
+#include "platform/win/input.h"
+#include "platform/win/keys.h"
+#include "platform/win/messages.h"
+
+namespace ql::testing_marks {
+namespace {
+
+constexpr int32_t kHandleHalf = 24;
+
+class SlurKeysTest : public MarksTest {
+  protected:
+    void SetUp() override {
+        MarksTest::SetUp();
+        BuildScore(1);
+        State().documents.ActiveView = view_;
+        SetHandleSize(kHandleHalf);
+        win::SetFocus(window_);
+        SlurToolHandler(view_, Select, nullptr, window_, win::Message::Null, 0, 0);
+    }
+    intptr_t Mouse(win::Message message, LogicalPoint at) {
+        const gfx::Point client = Device(at.x, at.y);
+        return SlurToolHandler(view_, Message, nullptr, window_, message, 0, win::PackPoint(win::Point{client.x, client.y}));
+    }
+    void Key(uint32_t key) { SlurToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, key, 0); }
+    // The points of the held chain and of a chain built afresh from the slur.
+    static std::vector<LogicalPoint> Points(const HitRecord* chain) {
+        std::vector<LogicalPoint> points;
+        for (; chain != nullptr; chain = chain->child.get()) points.push_back(chain->point);
+        return points;
+    }
+    std::vector<LogicalPoint> FreshPoints(ScoreObject* slur) {
+        HitRecord* fresh = ClassOf(slur).BuildHandles(slur, view_);
+        std::vector<LogicalPoint> points = Points(fresh);
+        FreeHitRecordChain(fresh);
+        FreeHitRecord(fresh);
+        return points;
+    }
+};
+
+TEST_F(SlurKeysTest, HeldHandlesFollowAFlip) {
+    const LogicalPoint at{PointIn(1, 2, 100).x, PointIn(1, 2, 100).y - 600};
+    Mouse(win::Message::MouseMove, at);
+    Mouse(win::Message::LeftButtonDown, at);
+    Mouse(win::Message::LeftButtonUp, at);
+    SelectionState* s = TheSelectionState();
+    ScoreObject* slur = s->focusedObject.get();
+    ASSERT_NE(slur, nullptr);
+    ASSERT_EQ(slur->type, TypeCode(ObjectType::Slur)) << "the click left no slur chosen";
+    HitRecord* held = s->focusRecord.get();
+    ASSERT_NE(held, nullptr);
+    const std::vector<LogicalPoint> made = Points(held);
+
+    Key(static_cast<uint32_t>(win::LetterKey('F')));
+    ASSERT_EQ(s->focusRecord.get(), held) << "the editor's record changed";
+    const std::vector<LogicalPoint> flipped = FreshPoints(slur);
+    ASSERT_NE(flipped, made) << "F changed no handle";
+    EXPECT_EQ(Points(held), flipped) << "the held handles stayed where the slur was";
+
+}
+
+}  // namespace
+}  // namespace ql::testing_marks

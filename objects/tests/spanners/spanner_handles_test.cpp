@@ -1,0 +1,170 @@
+// The line handles of wickettes, widget brackets, octave lines and repeat endings as
+// the editor reaches them: the cursor shown over each handle when the pointer
+// hovers it, and the middle handle pressed and dragged through the tool, which
+// carries the whole line (and its label) with it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "core/text/text_object.h"
+#include "display/view_location.h"
+#include "editing/selection.h"
+#include "editing/tools.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_interface.h"
+#include "objects/tests/marks/marks_fixture.h"
+#include "platform/gfx/mapping.h"
+#include "platform/win/input.h"
+#include "platform/win/messages.h"
+
+namespace ql::testing_marks {
+namespace {
+
+constexpr int32_t kHandleHalf = 24;
+
+struct SpannerKind {
+    ObjectType type;
+    ToolHandler tool;
+    const char* name;
+};
+
+class SpannerHandlesTest : public MarksTest, public ::testing::WithParamInterface<SpannerKind> {
+  protected:
+    void SetUp() override {
+        MarksTest::SetUp();
+        BuildScore(1);
+        State().documents.ActiveView = view_;
+        SetHandleSize(kHandleHalf);
+        win::SetFocus(window_);
+    }
+    void TearDown() override {
+        SelectionState* s = TheSelectionState();
+        if (chain_ != nullptr) {
+            s->focusRecord = s->hoverRecord = s->hoverListRecord = s->statusRecord = Ref32<HitRecord>{};
+            FreeHitRecordChain(chain_);
+            FreeHitRecord(chain_);
+        }
+        MarksTest::TearDown();
+    }
+    // A new spanner of the parameter's type above the staff in measure 2.
+    ScoreObject* Make() {
+        ScoreObject* object = Place(GetParam().type, LogicalPoint{PointIn(1, 2, 200).x, PointIn(1, 2, 200).y - 900});
+        return object;
+    }
+    // The object's handles built and focused, as a press on it leaves them.
+    HitRecord* Focus(ScoreObject* object) {
+        PointAt(PointIn(1, 2, 200));
+        chain_ = ClassOf(object).BuildHandles(object, view_);
+        TheSelectionState()->focusRecord = Ref32<HitRecord>::To(chain_);
+        HitRecord* head = chain_;
+        while (head != nullptr && head->kind != kSpannerHeadKind) head = head->child.get();
+        return head;
+    }
+    int32_t CursorOver(HitRecord* record) {
+        win::SetCursor(win::LoadSystemCursor(win::SystemCursor::Arrow));
+        EXPECT_EQ(SetHoverRecord(view_, chain_, record), 1);
+        return win::CursorResourceId(win::GetCursor());
+    }
+    static int32_t System(win::SystemCursor shape) { return static_cast<int32_t>(shape); }
+    intptr_t Mouse(win::Message message, LogicalPoint at) {
+        const gfx::Point client = Device(at.x, at.y);
+        return GetParam().tool(view_, Message, nullptr, window_, message, 0,
+                               win::PackPoint(win::Point{client.x, client.y}));
+    }
+    void Click(LogicalPoint at) {
+        Mouse(win::Message::LeftButtonDown, at);
+        Mouse(win::Message::LeftButtonUp, at);
+    }
+    SpannerPoints Points(ScoreObject* object) {
+        PointAt(PointIn(1, 2, 200));
+        SpannerPoints points{};
+        ComputeSpannerPoints(SpannerOf(object), view_, &points);
+        return points;
+    }
+
+    // A click on the line's start chooses the object: the line's head record.
+    HitRecord* Choose(ScoreObject* object) {
+        const LogicalPoint start = Points(object).p[1];
+        Mouse(win::Message::MouseMove, start);
+        Click(start);
+        EXPECT_EQ(TheSelectionState()->focusedObject.get(), object) << "a click on the line's start chooses it";
+        HitRecord* head = TheSelectionState()->focusRecord.get();
+        while (head != nullptr && head->kind != kSpannerHeadKind) head = head->child.get();
+        return head;
+    }
+    // A click on the paper far below the staff lets go of the chosen object.
+    void LetGo() {
+        Click(LogicalPoint{PointIn(1, 3, 200).x, PointIn(1, 3, 200).y + 6000});
+        PointAt(PointIn(1, 2, 200));
+    }
+
+    HitRecord* chain_ = nullptr;
+};
+
+// Hooks pointing down from the line: over the hooks' ends the vertical-size cursor,
+// over the line's ends the inverted one (pointing the way the hook runs), over the
+// middle handle the move cursor.
+TEST_P(SpannerHandlesTest, CursorOverEachLineHandle) {
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    HitRecord* line = Focus(object);
+    ASSERT_NE(line, nullptr);
+    ASSERT_GT(SpannerHandle(line, 4)->point.y, SpannerHandle(line, 3)->point.y) << "the end hook points up";
+    // The octave line has no start hook: its start reads level, as a hook down.
+    const bool startHook = SpannerHandle(line, 1)->point.y != SpannerHandle(line, 2)->point.y;
+    const auto towardsStart = startHook ? win::SystemCursor::UpArrow : win::SystemCursor::SizeNs;
+    const int32_t expected[kSpannerHandleCount] = {
+        0, System(win::SystemCursor::SizeNs), System(towardsStart), System(win::SystemCursor::UpArrow),
+        System(win::SystemCursor::SizeNs), System(win::SystemCursor::SizeAll)};
+    for (int i = 1; i < kSpannerHandleCount; ++i)
+        EXPECT_EQ(CursorOver(SpannerHandle(line, i)), expected[i]) << "handle " << i;
+}
+
+// Chosen, then pressed on its middle handle and dragged: every point of the line
+// moves by the drag, once; a label comes along.
+TEST_P(SpannerHandlesTest, MiddleHandleDragMovesTheWholeLine) {
+    GetParam().tool(view_, Select, nullptr, window_, win::Message::Null, 0, 0);
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    // Chosen and let go once, the label settles where its record stands.
+    ASSERT_NE(Choose(object), nullptr);
+    LetGo();
+    const SpannerPoints before = Points(object);
+    const bool labelled = object->type != TypeCode(ObjectType::PedalBracket);
+    const LogicalPoint labelBefore = labelled ? TextObjectAnchorPoint(object, view_) : LogicalPoint{};
+    HitRecord* head = Choose(object);
+    ASSERT_NE(head, nullptr);
+    const LogicalPoint grab = SpannerHandle(head, kSpannerMiddleHandle)->point;
+    const LogicalPoint drop{grab.x + 256, grab.y - 320};
+    Mouse(win::Message::LeftButtonDown, grab);
+    for (int step = 1; step <= 4; ++step)
+        Mouse(win::Message::MouseMove, LogicalPoint{grab.x + 64 * step, grab.y - 80 * step});
+    Mouse(win::Message::LeftButtonUp, drop);
+    LetGo();
+    const SpannerPoints after = Points(object);
+    for (int i = 0; i < kSpannerPointCount; ++i) {
+        EXPECT_NEAR(after.p[i].x, before.p[i].x + 256, 16) << "point " << i;  // a pixel of rounding
+        EXPECT_NEAR(after.p[i].y, before.p[i].y - 320, 16) << "point " << i;
+    }
+    if (labelled) {
+        const LogicalPoint label = TextObjectAnchorPoint(object, view_);
+        EXPECT_NEAR(label.x, labelBefore.x + 256, 16);
+        EXPECT_NEAR(label.y, labelBefore.y - 320, 16);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpannerHandlesTest,
+                         ::testing::Values(SpannerKind{ObjectType::PedalBracket, &WicketteToolHandler, "Wickette"},
+                                           SpannerKind{ObjectType::Widget, &WidgetBracketToolHandler, "WidgetBracket"},
+                                           SpannerKind{ObjectType::Octave, &OctaveLineToolHandler, "OctaveLine"},
+                                           SpannerKind{ObjectType::RepeatEnding, &RepeatEndingToolHandler, "RepeatEnding"}),
+                         [](const ::testing::TestParamInfo<SpannerKind>& info) {
+                             return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace ql::testing_marks
