@@ -107,17 +107,16 @@ void FreeDetachedList(const MeasureRecord& record, RecordHandle detached) {
     FreeSpacingList(detached);
 }
 
-SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
-                                 int32_t ticks, uint16_t value) {
-    auto* entry = AllocRecordAs<SpacingEntry>(kSpacingEntryPool);
-    if (entry == nullptr) {
-        ReportSpacingExhausted();
-        return nullptr;
-    }
+namespace {
+
+// Fills `entry` (whose handle is `self`) and links it after `previous`, or at the
+// head of the record's list when `previous` is null.
+SpacingEntry* LinkSpacingEntry(MeasureRecord& record, SpacingEntry* previous, SpacingEntry* entry,
+                               RecordHandle self, int32_t time, int32_t ticks, uint16_t value) {
+    *entry = SpacingEntry{};
     entry->time = static_cast<uint16_t>(std::clamp(time, 0, kMaxTick));
     entry->ticksToNext = static_cast<uint16_t>(std::clamp(ticks, 0, kMaxTick));
     entry->xPer16Ticks = value;
-    RecordHandle self = HandleOfEntry(entry);
     if (previous == nullptr) {
         entry->next = record.spacing.bits;
         record.spacing = self;
@@ -126,6 +125,38 @@ SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, 
         previous->next = self.bits;
     }
     return entry;
+}
+
+}  // namespace
+
+SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
+                                 int32_t ticks, uint16_t value) {
+    auto* entry = AllocRecordAs<SpacingEntry>(kSpacingEntryPool);
+    if (entry == nullptr) {
+        ReportSpacingExhausted();
+        return nullptr;
+    }
+    return LinkSpacingEntry(record, previous, entry, HandleOfEntry(entry), time, ticks, value);
+}
+
+// ---- Reusing a detached list ----
+
+SpacingEntryReserve::SpacingEntryReserve(RecordHandle detached) : next_(detached) {
+    // Only a sound list is walked entry by entry; a damaged one may loop.
+    if (!IsSpacingListSound(next_)) FreeSpacingList(next_);
+}
+
+SpacingEntryReserve::~SpacingEntryReserve() {
+    FreeSpacingList(next_);
+}
+
+SpacingEntry* SpacingEntryReserve::Append(MeasureRecord& record, SpacingEntry* previous, int32_t time,
+                                          int32_t ticks, uint16_t value) {
+    SpacingEntry* kept = SpacingEntryOf(next_);
+    if (kept == nullptr) return InsertSpacingEntry(record, previous, time, ticks, value);
+    const RecordHandle self = next_;
+    next_ = RecordHandle{kept->next};
+    return LinkSpacingEntry(record, previous, kept, self, time, ticks, value);
 }
 
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at) {

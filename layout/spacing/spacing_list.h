@@ -96,6 +96,24 @@ void FreeDetachedList(const MeasureRecord& record, RecordHandle detached);
 // `previous` is null. Null when the pool is exhausted (reported once per operation).
 SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
                                  int32_t ticks, uint16_t value);
+// The entries of a list detached from its measure, handed out again in order before
+// new ones are allocated: a measure respaced into as many entries as it had touches
+// no pool bookkeeping. The reserve owns the entries it has not handed out and frees
+// them when it goes; a damaged list (see above) is freed at once and nothing reused.
+class SpacingEntryReserve {
+  public:
+    explicit SpacingEntryReserve(RecordHandle detached);
+    ~SpacingEntryReserve();
+    SpacingEntryReserve(const SpacingEntryReserve&) = delete;
+    SpacingEntryReserve& operator=(const SpacingEntryReserve&) = delete;
+
+    // As InsertSpacingEntry, taking the reserve's next entry while it has one.
+    SpacingEntry* Append(MeasureRecord& record, SpacingEntry* previous, int32_t time, int32_t ticks,
+                         uint16_t value);
+
+  private:
+    RecordHandle next_;  // the first entry not handed out yet
+};
 // Splits an entry at a tick strictly inside it: the entry keeps [time, at), a new one
 // with the same value takes [at, end). Null (entry unchanged) on exhaustion.
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at);
