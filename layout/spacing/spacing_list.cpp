@@ -3,6 +3,7 @@
 #include "layout/spacing/spacing_list.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
@@ -50,11 +51,6 @@ void ReportSpacingExhausted() {
 
 // ---- Entries ----
 
-SpacingEntry* SpacingEntryOf(RecordHandle handle) {
-    if (!handle) return nullptr;
-    return FindLiveRecord<SpacingEntry>(kSpacingEntryPool, handle);
-}
-
 bool IsSpacingListSound(RecordHandle head) {
     int32_t end = 0;
     for (RecordHandle h = head; h;) {
@@ -71,8 +67,8 @@ void FreeSpacingList(RecordHandle& head) {
     head = RecordHandle{};
     // A loop comes back to an entry already freed, which no longer resolves.
     while (SpacingEntry* entry = SpacingEntryOf(h)) {
-        h = RecordHandle{entry->next};
-        FreeRecord(kSpacingEntryPool, entry);
+        const RecordHandle freed = std::exchange(h, RecordHandle{entry->next});
+        FreeRecordByHandle(kSpacingEntryPool, freed);
     }
 }
 
@@ -131,12 +127,13 @@ SpacingEntry* LinkSpacingEntry(MeasureRecord& record, SpacingEntry* previous, Sp
 
 SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
                                  int32_t ticks, uint16_t value) {
-    auto* entry = AllocRecordAs<SpacingEntry>(kSpacingEntryPool);
+    RecordHandle self;
+    auto* entry = static_cast<SpacingEntry*>(AllocRecordWithHandle(kSpacingEntryPool, &self));
     if (entry == nullptr) {
         ReportSpacingExhausted();
         return nullptr;
     }
-    return LinkSpacingEntry(record, previous, entry, HandleOfEntry(entry), time, ticks, value);
+    return LinkSpacingEntry(record, previous, entry, self, time, ticks, value);
 }
 
 // ---- Reusing a detached list ----
@@ -237,7 +234,7 @@ void DropDefaultSpacingEntries(RecordHandle list, uint16_t value, MeasureRecord*
         if (entry == nullptr) break;
         RecordHandle next{entry->next};
         if (entry->xPer16Ticks == value) {
-            FreeRecord(kSpacingEntryPool, entry);
+            FreeRecordByHandle(kSpacingEntryPool, h);
         } else {
             if (kept == nullptr)
                 first = h;

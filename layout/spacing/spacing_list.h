@@ -16,6 +16,8 @@
 
 #include <cstdint>
 
+#include "core/constants.h"
+#include "core/memory/pool.h"
 #include "core/model/grid_records.h"
 #include "layout/measure_spacing.h"
 
@@ -76,8 +78,11 @@ inline uint16_t ProportionalWidth(const MeasureRecord& record) {
 
 // ---- Entries ----
 
-// The live pool-2 record a handle names in the current pool set, or null.
-SpacingEntry* SpacingEntryOf(RecordHandle handle);
+// The live pool-2 record a handle names in the current pool set, or null. Inline:
+// list walks resolve a handle per entry.
+inline SpacingEntry* SpacingEntryOf(RecordHandle handle) {
+    return FindLiveRecord<SpacingEntry>(kSpacingEntryPool, handle);
+}
 // True when the list from `head` is sound (see above); an empty list is sound.
 bool IsSpacingListSound(RecordHandle head);
 // Frees every live entry of the list from `head` once and clears the handle.
