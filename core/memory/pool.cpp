@@ -23,11 +23,10 @@ namespace ql {
 namespace pool_detail {
 namespace {
 
-std::byte* PopFreeList(RecordPool& pool) {
+std::byte* PopFreeList(RecordPool& pool, int& block) {
     if (!pool.freeList) return nullptr;
     std::byte* head = pool.freeList.get();
     // The head must be a released slot of this pool; anything else drops the list.
-    int block = 0;
     size_t slot = 0;
     std::byte* bits = nullptr;
     if (FindSlot(pool, head, block, slot)) bits = LiveBits(pool.blocks[block], pool.shift);
@@ -40,8 +39,8 @@ std::byte* PopFreeList(RecordPool& pool) {
     return head;
 }
 
-std::byte* TakeFreshSlot(RecordPool& pool) {
-    for (int block = 0; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
+std::byte* TakeFreshSlot(RecordPool& pool, int& block) {
+    for (block = 0; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
         PoolBlock& entry = pool.blocks[block];
         if (!entry.base || entry.nextFresh >= entry.capacity) continue;
         const size_t slot = entry.nextFresh++;
@@ -114,16 +113,30 @@ void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, int block,
     if (lowest == 0 || slot < lowest) lowest = static_cast<uint16_t>(slot);
 }
 
+// Releases a slot of a block when it is live: zero-filled, noted for undo, and made
+// the head of the free list.
+void ReleaseSlot(PoolSet set, int pool, RecordPool* descriptor, int block, size_t slot) {
+    std::byte* record = descriptor->blocks[block].base.get() + (slot << descriptor->shift);
+    std::byte* bits = LiveBits(descriptor->blocks[block], descriptor->shift);
+    if (!LiveBit(bits, slot)) return;
+    NoteRelease(set, pool, *descriptor, block, slot, bits);
+    SetLiveBit(bits, slot, false);
+    std::memset(record, 0, size_t{1} << descriptor->shift);
+    WriteWord(record, 0, descriptor->freeList.offset);
+    descriptor->freeList = Ref32<std::byte>::To(static_cast<std::byte*>(record));
+}
+
 }  // namespace
 
-void* AllocateUnlocked(PoolSet set, int pool) {
+void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle) {
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr || descriptor->shift == 0) return nullptr;
     std::byte* record = nullptr;
+    int block = 0;
     if (!ConsumeRequestedFailure()) {
-        record = PopFreeList(*descriptor);
+        record = PopFreeList(*descriptor, block);
         while (record == nullptr) {
-            record = TakeFreshSlot(*descriptor);
+            record = TakeFreshSlot(*descriptor, block);
             if (record == nullptr && !GrowPool(set, pool)) break;
         }
     }
@@ -133,6 +146,7 @@ void* AllocateUnlocked(PoolSet set, int pool) {
         return nullptr;
     }
     std::memset(record, 0, size_t{1} << descriptor->shift);
+    if (handle != nullptr) *handle = HandleOfSlot(*descriptor, block, record);
     return record;
 }
 
@@ -142,13 +156,19 @@ void ReleaseUnlocked(PoolSet set, int pool, void* record) {
     int block = 0;
     size_t slot = 0;
     if (descriptor == nullptr || record == nullptr || !FindSlot(*descriptor, record, block, slot)) return;
-    std::byte* bits = LiveBits(descriptor->blocks[block], descriptor->shift);
-    if (!LiveBit(bits, slot)) return;
-    NoteRelease(set, pool, *descriptor, block, slot, bits);
-    SetLiveBit(bits, slot, false);
-    std::memset(record, 0, size_t{1} << descriptor->shift);
-    WriteWord(record, 0, descriptor->freeList.offset);
-    descriptor->freeList = Ref32<std::byte>::To(static_cast<std::byte*>(record));
+    ReleaseSlot(set, pool, descriptor, block, slot);
+}
+
+void ReleaseHandleUnlocked(PoolSet set, int pool, uint16_t handle) {
+    if (StateAnyThread().program.ShutdownFlag) return;
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr) return;
+    const int slotBits = SlotBitsOf(*descriptor);
+    // DecodeHandle checks the block, the slot and the end of the block.
+    if (DecodeHandle(*descriptor, handle, slotBits) == nullptr) return;
+    const int blockShift = slotBits - descriptor->shift;
+    const auto block = static_cast<int>(static_cast<unsigned>(handle) >> blockShift);
+    ReleaseSlot(set, pool, descriptor, block, handle & ((1u << blockShift) - 1));
 }
 
 }  // namespace pool_detail
@@ -170,11 +190,6 @@ std::unique_lock<std::mutex> GuardFor(PoolSet set, int pool) {
 }
 
 PoolSet StaticSet() { return StateAnyThread().pools.StaticPoolSet; }
-
-// Handle conversion on a set: 15 slot bits in a shadowed (document) pool, else 16.
-int SlotBitsOf(const RecordPool& descriptor) {
-    return descriptor.shadowed ? kDocumentSlotBits : kStaticSlotBits;
-}
 
 // The lookup behind every handle; the sequencer lock is touched only for the
 // shared pools, the rest goes straight to the arithmetic. With `liveOnly` a slot
@@ -217,6 +232,19 @@ void FreeRecord(int pool, void* record) {
 
 void* HandleToPtr(int pool, RecordHandle handle) {
     return DecodeIn(CurrentPoolSet(), pool, handle.bits, false);
+}
+
+void* AllocRecordWithHandle(int pool, RecordHandle* handle) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    if (handle != nullptr) *handle = RecordHandle{};
+    return AllocateUnlocked(set, pool, handle != nullptr ? &handle->bits : nullptr);
+}
+
+void FreeRecordByHandle(int pool, RecordHandle handle) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    ReleaseHandleUnlocked(set, pool, handle.bits);
 }
 
 RecordHandle PtrToHandle(int pool, const void* record) {

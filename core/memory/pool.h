@@ -139,6 +139,12 @@ void* AllocRecord(int pool);
 // free pointers are ignored, and so is everything while the program shuts down. In a
 // document set the release is noted in the set's release log.
 void FreeRecord(int pool, void* record);
+// FreeRecord by the record's handle, which names its block and slot without a search;
+// a handle that names no live record is ignored.
+void FreeRecordByHandle(int pool, RecordHandle handle);
+// AllocRecord that also gives the new record's handle (0 when it gives null), found
+// from the slot it takes rather than by searching the pool's blocks.
+void* AllocRecordWithHandle(int pool, RecordHandle* handle);
 // Checked lookup: null for handle 0, a missing block, slot 0 or a slot past the end.
 void* HandleToPtr(int pool, RecordHandle handle);
 // 0 when the pointer is not in a block of the pool, or is a slot 0.

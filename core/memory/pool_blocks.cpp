@@ -98,14 +98,26 @@ void ClearLiveBits(const PoolBlock& entry, uint8_t shift) {
     std::memset(LiveBits(entry, shift), 0, (size_t{entry.capacity} + 7) / 8);
 }
 
-uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) {
-    if (pool.shift == 0) return 0;
-    int block = BlockOfAddress(pool, record);
-    if (block < 0) return 0;
+namespace {
+
+// The handle of a record in a known block; 0 for slot 0 or an address between slots.
+uint16_t HandleInBlock(const RecordPool& pool, int block, const void* record, int slotBits) {
     size_t offset = static_cast<size_t>(static_cast<const std::byte*>(record) - pool.blocks[block].base.get());
     if (offset == 0 || (offset & ((size_t{1} << pool.shift) - 1)) != 0) return 0;
     uint32_t slot = static_cast<uint32_t>(offset >> pool.shift);
     return static_cast<uint16_t>(slot | (static_cast<uint32_t>(block) << (slotBits - pool.shift)));
+}
+
+}  // namespace
+
+uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits) {
+    if (pool.shift == 0) return 0;
+    int block = BlockOfAddress(pool, record);
+    return block < 0 ? 0 : HandleInBlock(pool, block, record, slotBits);
+}
+
+uint16_t HandleOfSlot(const RecordPool& pool, int block, const void* record) {
+    return HandleInBlock(pool, block, record, SlotBitsOf(pool));
 }
 
 // One attempt at a static block of `bytes` bytes; fills the next entry on success.

@@ -91,9 +91,20 @@ void ClearLiveBits(const PoolBlock& entry, uint8_t shift);
 // DecodeHandle (pool.h, inline).
 uint16_t EncodeHandle(const RecordPool& pool, const void* record, int slotBits);
 
-// Allocation and release on a set, without taking the sequencer lock.
-void* AllocateUnlocked(PoolSet set, int pool);
+// Handle conversion on a set: 15 slot bits in a shadowed (document) pool, else 16.
+inline int SlotBitsOf(const RecordPool& descriptor) {
+    return descriptor.shadowed ? kDocumentSlotBits : kStaticSlotBits;
+}
+
+// The handle of a record at a known block of a pool (EncodeHandle without the
+// search for the block).
+uint16_t HandleOfSlot(const RecordPool& pool, int block, const void* record);
+
+// Allocation and release on a set, without taking the sequencer lock. With `handle`,
+// the new record's handle is stored there too.
+void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle = nullptr);
 void ReleaseUnlocked(PoolSet set, int pool, void* record);
+void ReleaseHandleUnlocked(PoolSet set, int pool, uint16_t handle);
 int GrowStaticPoolUnlocked(int pool, int kilobytes);
 
 // Counts and sounds the alert beep of an exhausted pool.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 #include <vector>
 
 #include "core/constants.h"
@@ -59,8 +60,8 @@ class MeasureStretches {
     }
     int32_t naturalEnd() const { return naturalEnd_; }
     const ClassCounts& counts() const { return counts_; }
-    // Writes the merged list; false when the pool ran out.
-    bool Write(MeasureRecord& record) const;
+    // Writes the merged list, reusing the entries of `reserve`; false when the pool ran out.
+    bool Write(MeasureRecord& record, SpacingEntryReserve& reserve) const;
 
   private:
     int32_t length_;
@@ -69,7 +70,7 @@ class MeasureStretches {
     std::vector<Stretch> stretches_;
 };
 
-bool MeasureStretches::Write(MeasureRecord& record) const {
+bool MeasureStretches::Write(MeasureRecord& record, SpacingEntryReserve& reserve) const {
     std::vector<Bound> bounds;
     bounds.reserve(stretches_.size() * 2);
     for (const Stretch& s : stretches_) {
@@ -88,8 +89,8 @@ bool MeasureStretches::Write(MeasureRecord& record) const {
         int top = kWordSlots - 1;
         while (top > 0 && active[top] == 0) --top;
         if (top == 0) continue;  // a gap: no stretch covers it
-        last = InsertSpacingEntry(record, last, tick, bounds[i].tick - tick,
-                                  static_cast<uint16_t>(top << kClassWordShift));
+        last = reserve.Append(record, last, tick, bounds[i].tick - tick,
+                              static_cast<uint16_t>(top << kClassWordShift));
         if (last == nullptr) return false;
     }
     return true;
@@ -148,7 +149,6 @@ CollectResult CollectMeasureSpacing(ScoreView* view, int measure, ClassCounts* c
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return result;
-    FreeSpacingList(record->spacing);
     MeasureStretches stretches(record->lengthTicks);
     int32_t voiceEnds[kVoiceCount] = {};
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
@@ -164,7 +164,9 @@ CollectResult CollectMeasureSpacing(ScoreView* view, int measure, ClassCounts* c
     }
     for (int32_t end : voiceEnds) stretches.AddFiller(end);
     result.naturalEnd = stretches.naturalEnd();
-    result.complete = stretches.Write(*record);
+    // The old list is taken off the measure and its entries written over.
+    SpacingEntryReserve reserve(std::exchange(record->spacing, RecordHandle{}));
+    result.complete = stretches.Write(*record, reserve);
     if (counts != nullptr)
         for (int c = 0; c < kDurationClassCount; ++c) counts->counts[c] += stretches.counts().counts[c];
     return result;

@@ -43,8 +43,9 @@ int DurationClassOf(int durationCode, int ticks, bool inTuplet);
 // The cell of a staff and measure when it exists; never creates one.
 MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure);
 
-// Builds the measure's list (any list it had is freed first) and adds the counted
-// classes to `counts` (when given) once the measure proved valid.
+// Builds the measure's list and adds the counted classes to `counts` (when given)
+// once the measure proved valid. The list it had is rewritten in place, its entries
+// reused; a measure whose notes cannot be read (not valid) keeps its list untouched.
 CollectResult CollectMeasureSpacing(ScoreView* view, int measure, ClassCounts* counts);
 
 }  // namespace ql

@@ -3,6 +3,7 @@
 #include "layout/spacing/spacing_list.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
@@ -50,11 +51,6 @@ void ReportSpacingExhausted() {
 
 // ---- Entries ----
 
-SpacingEntry* SpacingEntryOf(RecordHandle handle) {
-    if (!handle) return nullptr;
-    return FindLiveRecord<SpacingEntry>(kSpacingEntryPool, handle);
-}
-
 bool IsSpacingListSound(RecordHandle head) {
     int32_t end = 0;
     for (RecordHandle h = head; h;) {
@@ -71,8 +67,8 @@ void FreeSpacingList(RecordHandle& head) {
     head = RecordHandle{};
     // A loop comes back to an entry already freed, which no longer resolves.
     while (SpacingEntry* entry = SpacingEntryOf(h)) {
-        h = RecordHandle{entry->next};
-        FreeRecord(kSpacingEntryPool, entry);
+        const RecordHandle freed = std::exchange(h, RecordHandle{entry->next});
+        FreeRecordByHandle(kSpacingEntryPool, freed);
     }
 }
 
@@ -107,17 +103,16 @@ void FreeDetachedList(const MeasureRecord& record, RecordHandle detached) {
     FreeSpacingList(detached);
 }
 
-SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
-                                 int32_t ticks, uint16_t value) {
-    auto* entry = AllocRecordAs<SpacingEntry>(kSpacingEntryPool);
-    if (entry == nullptr) {
-        ReportSpacingExhausted();
-        return nullptr;
-    }
+namespace {
+
+// Fills `entry` (whose handle is `self`) and links it after `previous`, or at the
+// head of the record's list when `previous` is null.
+SpacingEntry* LinkSpacingEntry(MeasureRecord& record, SpacingEntry* previous, SpacingEntry* entry,
+                               RecordHandle self, int32_t time, int32_t ticks, uint16_t value) {
+    *entry = SpacingEntry{};
     entry->time = static_cast<uint16_t>(std::clamp(time, 0, kMaxTick));
     entry->ticksToNext = static_cast<uint16_t>(std::clamp(ticks, 0, kMaxTick));
     entry->xPer16Ticks = value;
-    RecordHandle self = HandleOfEntry(entry);
     if (previous == nullptr) {
         entry->next = record.spacing.bits;
         record.spacing = self;
@@ -126,6 +121,39 @@ SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, 
         previous->next = self.bits;
     }
     return entry;
+}
+
+}  // namespace
+
+SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
+                                 int32_t ticks, uint16_t value) {
+    RecordHandle self;
+    auto* entry = static_cast<SpacingEntry*>(AllocRecordWithHandle(kSpacingEntryPool, &self));
+    if (entry == nullptr) {
+        ReportSpacingExhausted();
+        return nullptr;
+    }
+    return LinkSpacingEntry(record, previous, entry, self, time, ticks, value);
+}
+
+// ---- Reusing a detached list ----
+
+SpacingEntryReserve::SpacingEntryReserve(RecordHandle detached) : next_(detached) {
+    // Only a sound list is walked entry by entry; a damaged one may loop.
+    if (!IsSpacingListSound(next_)) FreeSpacingList(next_);
+}
+
+SpacingEntryReserve::~SpacingEntryReserve() {
+    FreeSpacingList(next_);
+}
+
+SpacingEntry* SpacingEntryReserve::Append(MeasureRecord& record, SpacingEntry* previous, int32_t time,
+                                          int32_t ticks, uint16_t value) {
+    SpacingEntry* kept = SpacingEntryOf(next_);
+    if (kept == nullptr) return InsertSpacingEntry(record, previous, time, ticks, value);
+    const RecordHandle self = next_;
+    next_ = RecordHandle{kept->next};
+    return LinkSpacingEntry(record, previous, kept, self, time, ticks, value);
 }
 
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at) {
@@ -206,7 +234,7 @@ void DropDefaultSpacingEntries(RecordHandle list, uint16_t value, MeasureRecord*
         if (entry == nullptr) break;
         RecordHandle next{entry->next};
         if (entry->xPer16Ticks == value) {
-            FreeRecord(kSpacingEntryPool, entry);
+            FreeRecordByHandle(kSpacingEntryPool, h);
         } else {
             if (kept == nullptr)
                 first = h;

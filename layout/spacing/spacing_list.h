@@ -16,6 +16,8 @@
 
 #include <cstdint>
 
+#include "core/constants.h"
+#include "core/memory/pool.h"
 #include "core/model/grid_records.h"
 #include "layout/measure_spacing.h"
 
@@ -76,8 +78,11 @@ inline uint16_t ProportionalWidth(const MeasureRecord& record) {
 
 // ---- Entries ----
 
-// The live pool-2 record a handle names in the current pool set, or null.
-SpacingEntry* SpacingEntryOf(RecordHandle handle);
+// The live pool-2 record a handle names in the current pool set, or null. Inline:
+// list walks resolve a handle per entry.
+inline SpacingEntry* SpacingEntryOf(RecordHandle handle) {
+    return FindLiveRecord<SpacingEntry>(kSpacingEntryPool, handle);
+}
 // True when the list from `head` is sound (see above); an empty list is sound.
 bool IsSpacingListSound(RecordHandle head);
 // Frees every live entry of the list from `head` once and clears the handle.
@@ -96,6 +101,24 @@ void FreeDetachedList(const MeasureRecord& record, RecordHandle detached);
 // `previous` is null. Null when the pool is exhausted (reported once per operation).
 SpacingEntry* InsertSpacingEntry(MeasureRecord& record, SpacingEntry* previous, int32_t time,
                                  int32_t ticks, uint16_t value);
+// The entries of a list detached from its measure, handed out again in order before
+// new ones are allocated: a measure respaced into as many entries as it had touches
+// no pool bookkeeping. The reserve owns the entries it has not handed out and frees
+// them when it goes; a damaged list (see above) is freed at once and nothing reused.
+class SpacingEntryReserve {
+  public:
+    explicit SpacingEntryReserve(RecordHandle detached);
+    ~SpacingEntryReserve();
+    SpacingEntryReserve(const SpacingEntryReserve&) = delete;
+    SpacingEntryReserve& operator=(const SpacingEntryReserve&) = delete;
+
+    // As InsertSpacingEntry, taking the reserve's next entry while it has one.
+    SpacingEntry* Append(MeasureRecord& record, SpacingEntry* previous, int32_t time, int32_t ticks,
+                         uint16_t value);
+
+  private:
+    RecordHandle next_;  // the first entry not handed out yet
+};
 // Splits an entry at a tick strictly inside it: the entry keeps [time, at), a new one
 // with the same value takes [at, end). Null (entry unchanged) on exhaustion.
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at);

@@ -121,16 +121,7 @@ int64_t CollectSystem(ScoreView* view, ScoreSystem* system, ClassCounts& counts,
         if (record == nullptr) break;
         MoveViewLocation(view, system, 1, m);
         total += record->width;
-        RecordHandle old = record->spacing;
-        record->spacing = RecordHandle{};
-        const CollectResult result = CollectMeasureSpacing(view, m, &counts);
-        if (!result.valid) {
-            FreeSpacingList(record->spacing);
-            record->spacing = old;
-        } else {
-            FreeSpacingList(old);
-        }
-        collected.push_back(result.valid);
+        collected.push_back(CollectMeasureSpacing(view, m, &counts).valid);
     }
     return total;
 }

@@ -13,6 +13,7 @@
 // 704 + 1408 = 2112.
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "core/model/document.h"
 #include "core/model/page_records.h"
@@ -66,8 +67,8 @@ bool TidyAfter(SpacingEntry* entry, int32_t length) {
             merged > kMaxEntryTicks)
             return true;
         entry->ticksToNext = static_cast<uint16_t>(merged);
-        entry->next = next->next;
-        FreeRecord(kSpacingEntryPool, next);
+        const RecordHandle mergedAway{std::exchange(entry->next, next->next)};
+        FreeRecordByHandle(kSpacingEntryPool, mergedAway);
     }
     return true;
 }

@@ -64,6 +64,51 @@ TEST_F(PoolHandles, DocumentHandlesNeverUseBitFifteen) {
     }
 }
 
+// A record allocated with its handle gets the handle a search of the blocks gives:
+// fresh slots, slots popped from the free list, slots of later blocks; 0 and null
+// once the pool is exhausted.
+TEST_F(PoolHandles, AllocatedHandleMatchesTheSearchedOne) {
+    const int pools[] = {kSpacingEntryPool, kStavesArrayPool};
+    for (int pool : pools) {
+        std::vector<void*> records;
+        RecordHandle handle;
+        while (void* record = AllocRecordWithHandle(pool, &handle)) {
+            ASSERT_EQ(handle.bits, HandleBits(pool, record)) << "pool " << pool << " record " << records.size();
+            records.push_back(record);
+        }
+        EXPECT_EQ(handle.bits, 0) << "an exhausted pool gives no handle";
+        ASSERT_GT(records.size(), 2u);
+        EXPECT_GT(HandleBits(pool, records.back()) >> (15 - doc_.pools[pool].shift), 0) << "a later block was reached";
+        // Released from both ends, then taken again from the free list.
+        for (void* record : {records.front(), records.back(), records[records.size() / 2]}) FreeRecord(pool, record);
+        for (int i = 0; i < 3; ++i) {
+            void* record = AllocRecordWithHandle(pool, &handle);
+            ASSERT_NE(record, nullptr);
+            EXPECT_EQ(handle.bits, HandleBits(pool, record)) << "pool " << pool << " reused slot " << i;
+            EXPECT_EQ(HandleToPtr(pool, handle), record);
+        }
+    }
+}
+
+// Freeing by handle releases the record it names, as freeing by pointer does: the
+// slot is no longer live and comes back first; handle 0, a handle already freed and
+// a handle past the pool's blocks are ignored.
+TEST_F(PoolHandles, FreeingByHandleReleasesThatRecord) {
+    std::vector<void*> records;
+    for (int i = 0; i < 5; ++i) records.push_back(AllocRecord(kSpacingEntryPool));
+    const RecordHandle third = PtrToHandle(kSpacingEntryPool, records[2]);
+    FreeRecordByHandle(kSpacingEntryPool, third);
+    EXPECT_FALSE(IsLiveRecord(CurrentPoolSet(), kSpacingEntryPool, records[2]));
+    EXPECT_TRUE(IsLiveRecord(CurrentPoolSet(), kSpacingEntryPool, records[1]));
+    EXPECT_TRUE(IsLiveRecord(CurrentPoolSet(), kSpacingEntryPool, records[3]));
+    FreeRecordByHandle(kSpacingEntryPool, third);  // already free: the free list stays whole
+    FreeRecordByHandle(kSpacingEntryPool, RecordHandle{0});
+    FreeRecordByHandle(kSpacingEntryPool, RecordHandle{0x7FFF});
+    EXPECT_EQ(AllocRecord(kSpacingEntryPool), records[2]);
+    EXPECT_NE(AllocRecord(kSpacingEntryPool), records[2]) << "the slot was on the free list once";
+    for (void* record : records) EXPECT_TRUE(IsLiveRecord(CurrentPoolSet(), kSpacingEntryPool, record));
+}
+
 // A handle naming a slot past the end of a block (or a missing block) is null.
 TEST_F(PoolHandles, HandlesBeyondTheBlockGiveNull) {
     // A pool-10 block of 8 KB has capacity 2: slot 1 only.

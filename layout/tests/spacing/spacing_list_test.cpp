@@ -101,6 +101,48 @@ TEST_F(SpacingListTest, DotsAndMissingValues) {
     EXPECT_TRUE(Columns(6).empty());
 }
 
+// Live entries in the spacing pool, to see that a rewritten list leaves none behind.
+int LiveSpacingEntries() {
+    int live = 0;
+    AnyLiveRecordOf(kSpacingEntryPool, [&](void*) { return ++live, false; });
+    return live;
+}
+
+// Collecting again writes over the entries the measure already had: a longer old
+// list gives back what is left over, a shorter one grows, a damaged (looping) one is
+// dropped, and no old value survives in the new list.
+TEST_F(SpacingListTest, RecollectingRewritesTheOldList) {
+    SetLength(2, 1024);
+    Note(1, 2, 0, 0, kEighth);
+    Note(1, 2, 0, 512, kEighth);
+    const std::vector<Column> fresh{{0, 512, 1280}, {512, 512, 1280}};
+    const int before = LiveSpacingEntries();
+    WriteColumns(2, {{0, 100, 7}, {100, 100, 7}, {200, 100, 7}, {300, 100, 7}, {400, 624, 7}});
+    Collect(2);
+    EXPECT_EQ(Columns(2), fresh);
+    EXPECT_EQ(LiveSpacingEntries(), before + 2);
+    WriteColumns(2, {{0, 1024, 7}});
+    Collect(2);
+    EXPECT_EQ(Columns(2), fresh);
+    EXPECT_EQ(LiveSpacingEntries(), before + 2);
+    // The last entry leads back to the first: the loop is freed, never walked again.
+    WriteColumns(2, {{0, 512, 7}, {512, 512, 7}});
+    SpacingEntry* first = SpacingEntryOf(Record(2).spacing);
+    SpacingEntryOf(RecordHandle{first->next})->next = Record(2).spacing.bits;
+    Collect(2);
+    EXPECT_EQ(Columns(2), fresh);
+    EXPECT_EQ(LiveSpacingEntries(), before + 2);
+}
+
+// A measure whose notes cannot be read keeps the list it had, entries and values.
+TEST_F(SpacingListTest, UnreadableMeasureKeepsItsList) {
+    WriteColumns(6, {{0, 2048, 900}, {2048, 2048, 1100}});
+    EventRecord* bad = Note(1, 6, 0, 0, kQuarter);
+    bad->duration = 0;
+    EXPECT_FALSE(Collect(6).valid);
+    EXPECT_EQ(Columns(6), (std::vector<Column>{{0, 2048, 900}, {2048, 2048, 1100}}));
+}
+
 // Merging one entry: equal stretches keep the larger word, partial overlaps split,
 // gaps and the end take the new entry; an entry under 2 ticks is ignored.
 TEST_F(SpacingListTest, AddSpacingEntryMerges) {
