@@ -152,7 +152,10 @@ bool DesktopScenario::AnswerFileChooser(std::string_view title, const fs::path& 
     x_.PressKey("ctrl+l");
     x_.PressKey("ctrl+a");
     x_.TypeText(path.string());
+    x_.Settle(Millis{500});  // the location's completion, which can take the first Return
     x_.PressKey("Return");
+    if (x_.WaitUntilGone(title, Millis{3000})) return true;
+    if (x_.FindWindow(title)) x_.PressKey("Return");
     return x_.WaitUntilGone(title);
 }
 
