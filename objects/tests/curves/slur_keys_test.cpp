@@ -27,10 +27,7 @@ class SlurKeysTest : public MarksTest {
   protected:
     void SetUp() override {
         MarksTest::SetUp();
-        BuildScore(1);
-        State().documents.ActiveView = view_;
-        SetHandleSize(kHandleHalf);
-        win::SetFocus(window_);
+        BuildScoreForTools(kHandleHalf);
         SlurToolHandler(view_, Select, nullptr, window_, win::Message::Null, 0, 0);
     }
     intptr_t Mouse(win::Message message, LogicalPoint at) {

@@ -29,6 +29,9 @@ class MarksTest : public ::ql::testing::DrawingWindowTest {
 
     // One page of `systems` systems of four measures on `staves` staves.
     void BuildScore(int staves, int systems = 1);
+    // A one-staff score in the active view, with handles `handleHalf` units from
+    // their points and the keyboard focus on the window, as the tools find them.
+    void BuildScoreForTools(int32_t handleHalf);
     // The logical point `x` units into a measure's slot, on a staff's middle line.
     LogicalPoint PointIn(int staff, int measure, int32_t x);
     // Moves the pointer and the view's location there, as a click does.

@@ -6,6 +6,7 @@
 #include "core/model/beat_map_record.h"
 #include "core/model/pages.h"
 #include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
@@ -20,6 +21,7 @@
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
 #include "platform/ui/headless.h"
+#include "platform/win/input.h"
 #include "platform/win/window.h"
 #include "shell/program_options.h"
 #include "shell/setting_values.h"
@@ -68,6 +70,13 @@ void MarksTest::TearDown() {
     CloseScene([] { DestroySelectionState(); });
     ResetMarkTools();
     ResetProgramOptions();
+}
+
+void MarksTest::BuildScoreForTools(int32_t handleHalf) {
+    BuildScore(1);
+    State().documents.ActiveView = view_;
+    SetHandleSize(handleHalf);
+    win::SetFocus(window_);
 }
 
 void MarksTest::BuildScore(int staves, int systems) {

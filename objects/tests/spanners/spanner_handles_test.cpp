@@ -36,10 +36,7 @@ class SpannerHandlesTest : public MarksTest, public ::testing::WithParamInterfac
   protected:
     void SetUp() override {
         MarksTest::SetUp();
-        BuildScore(1);
-        State().documents.ActiveView = view_;
-        SetHandleSize(kHandleHalf);
-        win::SetFocus(window_);
+        BuildScoreForTools(kHandleHalf);
     }
     void TearDown() override {
         SelectionState* s = TheSelectionState();

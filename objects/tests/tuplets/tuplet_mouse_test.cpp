@@ -64,6 +64,16 @@ class TupletMouseTest : public MarksTest {
         Mouse(win::Message::LeftButtonDown, paper);
         Mouse(win::Message::LeftButtonUp, paper);
     }
+    // A click with the Notes tool on the triplet's first note marks it in `style`;
+    // the mark, or null.
+    ScoreObject* ClickMarkOnto(EventRecord* first, int style) {
+        SelectToolType(view_, TypeCode(ObjectType::Note));
+        State().notes.NoteTools.tupletMarkStyle = style;
+        const LogicalPoint at = GetEventPosition(first, view_);
+        Mouse(win::Message::LeftButtonDown, at);
+        Mouse(win::Message::LeftButtonUp, at);
+        return MarkOn(first);
+    }
     intptr_t Mouse(win::Message message, LogicalPoint at) {
         const gfx::Point client = Device(at.x, at.y);
         return TupletToolHandler(view_, Message, nullptr, window_, message, 0, win::PackPoint(win::Point{client.x, client.y}));
@@ -102,12 +112,8 @@ TEST_F(TupletMouseTest, ClickOnATripletPlacesAMark) {
 TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
     EventRecord* first = Triplet();
     ASSERT_NE(first, nullptr);
-    SelectToolType(view_, TypeCode(ObjectType::Note));
-    State().notes.NoteTools.tupletMarkStyle = kTupletCurve;
+    ScoreObject* mark = ClickMarkOnto(first, kTupletCurve);
     const LogicalPoint at = GetEventPosition(first, view_);
-    Mouse(win::Message::LeftButtonDown, at);
-    Mouse(win::Message::LeftButtonUp, at);
-    ScoreObject* mark = MarkOn(first);
     ASSERT_NE(mark, nullptr);
     ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
     HitRecord* h[kCurveHandleCount] = {};
@@ -137,12 +143,8 @@ TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
 TEST_F(TupletMouseTest, MarkSteppedToTheCurveOffersTheCurvesHandles) {
     EventRecord* first = Triplet();
     ASSERT_NE(first, nullptr);
-    SelectToolType(view_, TypeCode(ObjectType::Note));
-    State().notes.NoteTools.tupletMarkStyle = kTupletBracket;
+    ScoreObject* mark = ClickMarkOnto(first, kTupletBracket);
     const LogicalPoint at = GetEventPosition(first, view_);
-    Mouse(win::Message::LeftButtonDown, at);
-    Mouse(win::Message::LeftButtonUp, at);
-    ScoreObject* mark = MarkOn(first);
     ASSERT_NE(mark, nullptr);
     TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add), 0);
     ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
