@@ -5,6 +5,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
+#include "core/model/saved_location.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -63,28 +64,15 @@ class ViewLocationSnapshot {
   public:
     explicit ViewLocationSnapshot(ScoreView* view)
         : view_(view),
+          location_(view),
           system_(view->currentSystem),
-          staffRecord_(view->currentStaffRecord),
-          cell_(view->currentCell),
-          voiceChain_(view->voiceChain),
           staffY_(view->staffY),
-          staff_(view->currentStaff),
-          measure_(view->currentMeasure),
           slot_(view->currentSlot),
-          length_(view->currentMeasureLength),
-          voiceMask_(view->voiceMask),
           position_(view->positionWord) {}
     ~ViewLocationSnapshot() {
         view_->currentSystem = system_;
-        view_->currentStaffRecord = staffRecord_;
-        view_->currentCell = cell_;
-        view_->voiceChain = voiceChain_;
         view_->staffY = staffY_;
-        view_->currentStaff = staff_;
-        view_->currentMeasure = measure_;
         view_->currentSlot = slot_;
-        view_->currentMeasureLength = length_;
-        view_->voiceMask = voiceMask_;
         view_->positionWord = position_;
     }
     ViewLocationSnapshot(const ViewLocationSnapshot&) = delete;
@@ -92,16 +80,10 @@ class ViewLocationSnapshot {
 
   private:
     ScoreView* view_;
+    SavedLocation location_;  // staff, measure, cell, voice chain and mask
     ScoreSystem* system_;
-    StaffRecord* staffRecord_;
-    MeasureCell* cell_;
-    EventRecord* voiceChain_;
     int32_t staffY_;
-    int32_t staff_;
-    int32_t measure_;
     int32_t slot_;
-    int32_t length_;
-    uint8_t voiceMask_;
     uint32_t position_;
 };
 
