@@ -96,6 +96,17 @@ intptr_t FrameCommand(MdiScene* scene, int32_t command) {
     }
 }
 
+// The status bar along the bottom of the frame's client area and the document
+// area above it, as a frame with a status bar lays them out whenever it is sized.
+win::Rect LayOutFrame(const MdiScene& scene) {
+    win::Rect area = win::GetClientRect(scene.frame);
+    const int32_t barHeight = ui::GetStatusBarHeight(scene.statusBar);
+    area.bottom -= barHeight;
+    win::MoveWindow(scene.statusBar, win::Rect{area.left, area.bottom, area.right, area.bottom + barHeight}, true);
+    if (win::IsMdiClient(scene.client)) win::MoveWindow(scene.client, area, true);
+    return area;
+}
+
 void RegisterClasses(MdiScene* scene) {
     win::UnregisterWindowClass(kFrameClass);
     win::UnregisterWindowClass(kChildClass);
@@ -104,6 +115,12 @@ void RegisterClasses(MdiScene* scene) {
     frame.procedure = [scene](WindowHandle w, Message m, uint32_t word, intptr_t data) -> intptr_t {
         Log(scene, w, m, word, data);
         if (m == Message::Command && FrameCommand(scene, static_cast<int32_t>(win::CommandId(word)))) return 0;
+        // The default frame procedure would give the document area the whole
+        // client area, the status bar's strip included.
+        if (m == Message::Size && win::IsWindow(scene->statusBar)) {
+            LayOutFrame(*scene);
+            return 0;
+        }
         return ui::DefFrameProc(w, scene->client, m, word, data);
     };
     win::RegisterWindowClass(frame);
@@ -183,10 +200,8 @@ std::unique_ptr<MdiScene> MdiScene::Build() {
     params.menu = scene->bar;
     scene->frame = win::CreateWindow(params);
     scene->statusBar = ui::CreateStatusBar(scene->frame, win::kStyleVisible, "Ready", kStatusBarId);
-    win::Rect client = win::GetClientRect(scene->frame);
-    client.bottom -= ui::GetStatusBarHeight(scene->statusBar);
     scene->client = win::CreateMdiClient(win::MdiClientParams{
-        scene->frame, client, win::kStyleVisible | win::kStyleClipChildren, scene->windowMenu});
+        scene->frame, LayOutFrame(*scene), win::kStyleVisible | win::kStyleClipChildren, scene->windowMenu});
     return scene;
 }
 
