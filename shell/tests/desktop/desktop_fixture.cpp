@@ -40,8 +40,15 @@ void DesktopScenario::TearDown() {
 
 std::optional<int> DesktopScenario::QuitWithoutSaving() {
     ChooseMenuItem('f', 'x');
-    const std::optional<ShownWindow> box = WaitForMessageBox();
-    if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // Yes, No, Cancel
+    // A question for each changed score, or none: the program may end at once.
+    for (int asked = 0; asked < 16; ++asked) {
+        std::optional<ShownWindow> box;
+        WaitFor([&] { return (box = FindMessageBox()).has_value() || !program_->IsRunning(); });
+        if (!box) break;
+        x_.PointAt(*box);
+        x_.PressKey("alt+n");
+        x_.Settle();
+    }
     return program_->WaitForExit();
 }
 
@@ -92,10 +99,8 @@ std::optional<ShownWindow> DesktopScenario::WaitForFrame() {
         if ((frame = FindFrame())) return true;
         // The splash (an untitled window of its own) closes on a key, unless a box
         // shown at start-up (a file's notice) has the keyboard: the key would close it.
-        const std::vector<ShownWindow> windows = x_.Windows();
-        for (const ShownWindow& window : windows)
-            if (window.title == kFrameTitle && window.width < kFrameMinimumWidth) return false;
-        for (const ShownWindow& window : windows)
+        if (FindMessageBox()) return false;
+        for (const ShownWindow& window : x_.Windows())
             if (window.title.empty() && !window.overrideRedirect && window.width >= kSplashMinimumSize &&
                 window.height >= kSplashMinimumSize) {
                 x_.PointAt(window);
@@ -113,13 +118,15 @@ ShownWindow DesktopScenario::Frame() const {
     return FindFrame().value_or(ShownWindow{});
 }
 
+std::optional<ShownWindow> DesktopScenario::FindMessageBox() const {
+    for (const ShownWindow& window : x_.Windows())
+        if (window.title == kFrameTitle && window.width < kFrameMinimumWidth) return window;
+    return std::nullopt;
+}
+
 std::optional<ShownWindow> DesktopScenario::WaitForMessageBox() const {
     std::optional<ShownWindow> box;
-    WaitFor([&] {
-        for (const ShownWindow& window : x_.Windows())
-            if (window.title == kFrameTitle && window.width < kFrameMinimumWidth) box = window;
-        return box.has_value();
-    });
+    WaitFor([&] { return (box = FindMessageBox()).has_value(); });
     return box;
 }
 
@@ -168,11 +175,11 @@ void DesktopScenario::ChooseFileToOpen(std::string_view title, const fs::path& p
     x_.TypeText(path.string());
     x_.Settle(Millis{500});  // the location's completion, taken by the first Return
     x_.PressKey("Return");
-    x_.Settle(Millis{500});
-    bool box = false;
-    for (const ShownWindow& window : x_.Windows())
-        box = box || (window.title == kFrameTitle && window.width < kFrameMinimumWidth);
-    if (x_.FindWindow(title) && !x_.FindWindow(next) && !box) x_.PressKey("Return");
+    // The chooser goes before the program reads the file; Return again only when it
+    // stays, and never when the file's window or a message box already stands (the
+    // stroke would answer the box).
+    if (x_.WaitUntilGone(title, Millis{3000})) return;
+    if (x_.FindWindow(title) && !x_.FindWindow(next) && !FindMessageBox()) x_.PressKey("Return");
 }
 
 void DesktopScenario::NewScore(std::string_view staves) {

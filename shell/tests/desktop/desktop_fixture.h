@@ -38,7 +38,9 @@ protected:
     // The frame as it is now (its title names the active score).
     ShownWindow Frame() const;
     std::optional<ShownWindow> FindFrame() const;
-    // A message box of the program (titled as the frame, but small).
+    // A message box of the program (titled as the frame, but small): as it stands
+    // now, or once one shows.
+    std::optional<ShownWindow> FindMessageBox() const;
     std::optional<ShownWindow> WaitForMessageBox() const;
     // A key stroke with the pointer over the frame.
     void PressInFrame(std::string_view stroke);
@@ -71,7 +73,7 @@ protected:
     void MakeScoreFile(const std::filesystem::path& path, std::string_view staves = {});
     // File > Exit, and the exit code.
     std::optional<int> Quit();
-    // File > Exit, answering No when asked to save the changed score.
+    // File > Exit, answering No whenever asked to save a changed score.
     std::optional<int> QuitWithoutSaving();
     // The program's settings file, written before it starts (a saved palette place).
     // Scenarios see the Main palette floating unless their settings say otherwise

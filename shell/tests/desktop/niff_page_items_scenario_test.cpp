@@ -68,7 +68,10 @@ class NiffPageItemsScenario : public DesktopScenario {
             ADD_FAILURE() << title << " shows no staff";
         }
         ChooseMenuItem('f', 'c');
-        if (std::optional<ShownWindow> question = WaitForMessageBox()) {
+        // The score closes, or asks first (answered No).
+        std::optional<ShownWindow> question;
+        WaitFor([&] { return (question = FindMessageBox()) || Frame().title == kFrameTitle; });
+        if (question) {
             x_.PointAt(*question);
             x_.PressKey("alt+n");
         }

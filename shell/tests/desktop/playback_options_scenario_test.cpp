@@ -54,10 +54,7 @@ TEST_F(PlaybackOptionsScenario, EachToggleShowsItsCheckMark) {
         Choose(item);
         EXPECT_EQ(DifferentPixels(SubmenuPicture(), before), 0) << "the check mark stayed for " << item;
     }
-    ChooseMenuItem('f', 'x');
-    const std::optional<ShownWindow> box = WaitForMessageBox();
-    if (box) x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // No to saving
-    EXPECT_EQ(program_->WaitForExit(), 0);
+    EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
 }  // namespace
