@@ -18,9 +18,10 @@ void BarlineScenario::SetUp() {
 }
 
 bool BarlineScenario::FindPage() {
-    const std::optional<ShownWindow> text = x_.WindowTitled("Text");
     const std::optional<ShownWindow> tools = x_.WindowTitled("Staff Tools");
     if (!tools) return false;
+    // The Text palette, when the settings show it, stands with the other palettes.
+    const std::optional<ShownWindow> text = x_.WindowTitledNow("Text");
     const int top = text ? text->y + text->height + 8 : x_.ScreenHeight() / 4;
     left_ = 8;
     right_ = tools->x - 4;

@@ -207,11 +207,16 @@ std::optional<ShownWindow> XSession::FindWindow(std::string_view part) const {
     return std::nullopt;
 }
 
+std::optional<ShownWindow> XSession::WindowTitledNow(std::string_view title) const {
+    for (const ShownWindow& w : Windows())
+        if (w.title == title) return w;
+    return std::nullopt;
+}
+
 std::optional<ShownWindow> XSession::WindowTitled(std::string_view title) const {
     constexpr int kTries = 100;
     for (int tries = 0; tries < kTries; ++tries) {
-        for (const ShownWindow& w : Windows())
-            if (w.title == title) return w;
+        if (std::optional<ShownWindow> w = WindowTitledNow(title)) return w;
         Settle();
     }
     return std::nullopt;

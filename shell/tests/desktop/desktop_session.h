@@ -85,6 +85,8 @@ public:
     // The viewable window titled exactly `title`, waited for a little (palettes and
     // dialogs whose titles other titles contain); empty when none came.
     std::optional<ShownWindow> WindowTitled(std::string_view title) const;
+    // The same, as the windows stand now.
+    std::optional<ShownWindow> WindowTitledNow(std::string_view title) const;
     bool WaitUntilGone(std::string_view part, Millis timeout = kWindowTimeout) const;
     // Viewable popups (override-redirect windows) larger than a few pixels.
     std::vector<ShownWindow> Popups() const;
