@@ -124,10 +124,14 @@ std::optional<ShownWindow> DesktopScenario::FindMessageBox() const {
     return std::nullopt;
 }
 
-std::optional<ShownWindow> DesktopScenario::WaitForMessageBox() const {
+std::optional<ShownWindow> DesktopScenario::WaitForMessageBox(Millis timeout) const {
     std::optional<ShownWindow> box;
-    WaitFor([&] { return (box = FindMessageBox()).has_value(); });
+    WaitFor([&] { return (box = FindMessageBox()).has_value(); }, timeout);
     return box;
+}
+
+bool DesktopScenario::NoMessageBoxComes() const {
+    return !WaitForMessageBox(Millis{2000});
 }
 
 void DesktopScenario::PressInFrame(std::string_view stroke) {

@@ -41,7 +41,10 @@ protected:
     // A message box of the program (titled as the frame, but small): as it stands
     // now, or once one shows.
     std::optional<ShownWindow> FindMessageBox() const;
-    std::optional<ShownWindow> WaitForMessageBox() const;
+    std::optional<ShownWindow> WaitForMessageBox(Millis timeout = kWindowTimeout) const;
+    // True when no message box shows within a while: the program shows its boxes
+    // while it handles the input that brings them, so the steps before have settled.
+    bool NoMessageBoxComes() const;
     // A key stroke with the pointer over the frame.
     void PressInFrame(std::string_view stroke);
     // Opens a menu of the frame's menu bar with Alt and its mnemonic, the pointer over
