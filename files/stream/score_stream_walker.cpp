@@ -69,25 +69,41 @@ class StreamIn {
     int Run();
 
   private:
-    // Exactly `count` bytes into the buffer, read as `field`, or false.
+    // Exactly `count` bytes, read as `field`, or false. They are looked at where the
+    // byte layer holds them (bytes_, valid until the next read); Own copies them
+    // into buffer_ for the conversions that rewrite them.
     bool Fetch(size_t count, StreamField field) {
         if (count > ScoreBytesLeft()) return false;
-        buffer_.resize(count);
-        const uint64_t from = ScoreFilePosition();
-        const bool read = count == 0 || ReadScoreBytes(buffer_.data(), static_cast<uint32_t>(count)) != 0;
-        Report(from, field);
-        return read;
+        const uint64_t from = observer_ != nullptr ? ScoreFilePosition() : 0;
+        bytes_ = count == 0 ? nullptr : BorrowScoreBytes(static_cast<uint32_t>(count));
+        size_ = bytes_ != nullptr ? count : 0;
+        if (observer_ != nullptr) Report(from, field);
+        return count == 0 || bytes_ != nullptr;
     }
+    uint8_t* Own() {
+        if (bytes_ == buffer_.data()) return buffer_.data();
+        buffer_.assign(bytes_, bytes_ + size_);
+        bytes_ = buffer_.data();
+        return buffer_.data();
+    }
+    // Makes `bytes` the bytes fetched (a conversion's result).
+    void Replace(std::vector<uint8_t> bytes) {
+        buffer_ = std::move(bytes);
+        bytes_ = buffer_.data();
+        size_ = buffer_.size();
+    }
+    std::vector<uint8_t> Fetched() const { return std::vector<uint8_t>(bytes_, bytes_ + size_); }
     // Tells the observer of the bytes read since `from`, as `field`.
     void Report(uint64_t from, StreamField field) {
+        if (observer_ == nullptr) return;
         const uint64_t to = ScoreFilePosition();
-        if (observer_ != nullptr && to > from) observer_->Field(from, to - from, field);
+        if (to > from) observer_->Field(from, to - from, field);
     }
-    ByteReader Bytes() const { return ByteReader(buffer_.data(), buffer_.size()); }
+    ByteReader Bytes() const { return ByteReader(bytes_, size_); }
     // A signed count; false on a short read or a negative value.
     bool Count(int* out, StreamField field) {
         if (!Fetch(kCountBytes, field)) return false;
-        *out = static_cast<int16_t>(LoadLe16(buffer_.data()));
+        *out = static_cast<int16_t>(LoadLe16(bytes_));
         return *out >= 0;
     }
     // A count of records of `size` bytes each that the bytes left can hold.
@@ -120,13 +136,15 @@ class StreamIn {
     // The bytes just fetched, converted from the file's version to the current form.
     template <size_t N>
     std::span<uint8_t, N> Stored() {
-        return std::span<uint8_t, N>(buffer_.data(), N);
+        return std::span<uint8_t, N>(Own(), N);
     }
 
     ScoreView* view_;
     ScoreStreamSink& sink_;
     ScoreStreamObserver* observer_;  // borrowed; may be null
-    std::vector<uint8_t> buffer_;
+    const uint8_t* bytes_ = nullptr;  // the bytes fetched last
+    size_t size_ = 0;
+    std::vector<uint8_t> buffer_;  // their copy, when a conversion rewrites them
     int staves_ = 0;
     int measures_ = 0;
     bool musicLost_ = false;
@@ -140,7 +158,7 @@ class StreamIn {
 int StreamIn::Tag(const char* tag, int readCode, int mismatchCode) {
     if (!Fetch(kTagBytes, StreamField::Tag)) return readCode;
     for (size_t i = 0; i < kTagBytes; ++i)
-        if (std::toupper(buffer_[i]) != tag[i]) return mismatchCode;
+        if (std::toupper(bytes_[i]) != tag[i]) return mismatchCode;
     return 0;
 }
 
@@ -195,7 +213,7 @@ int StreamIn::Prologue() {
         sink_.RefusedPrologue(PrologueFault::ShortRead);
         return fc::kHeader;
     }
-    std::vector<uint8_t> head = buffer_;
+    std::vector<uint8_t> head = Fetched();
     OldPrologue prologue = ReadOldPrologue(head);
     // The magic, then each byte of the version field, only as far as the file needs.
     for (size_t want = kScoreFileMagicBytes + 1; prologue.status == OldPrologueStatus::ShortRead &&
@@ -206,7 +224,7 @@ int StreamIn::Prologue() {
             break;
         }
         if (!Fetch(want - head.size(), StreamField::Prologue)) break;
-        head.insert(head.end(), buffer_.begin(), buffer_.end());
+        head.insert(head.end(), bytes_, bytes_ + size_);
         prologue = ReadOldPrologue(head);
     }
     if (prologue.status != OldPrologueStatus::Ok) {
@@ -245,11 +263,11 @@ int StreamIn::HeaderRecord(size_t headerBytes, bool abbreviated) {
         if (!Fetch(headerBytes, StreamField::Header)) return fc::kHeader;
         if (Older() || headerBytes != kScoreFileHeaderBytes) {
             std::vector<uint8_t> upgraded(kScoreFileHeaderBytes);
-            UpgradeHeader(buffer_, version_, OldHeaderDefaultsNow(),
+            UpgradeHeader(std::span<const uint8_t>(bytes_, size_), version_, OldHeaderDefaultsNow(),
                           std::span<uint8_t, kFullHeaderBytes>(upgraded.data(), kFullHeaderBytes));
-            buffer_.swap(upgraded);
+            Replace(std::move(upgraded));
         }
-        if (!DecodeScoreFileHeader(buffer_.data(), buffer_.size(), &header)) return fc::kHeader;
+        if (!DecodeScoreFileHeader(bytes_, size_, &header)) return fc::kHeader;
     }
     if (header.staffCount > kMaxStaves) return fc::kTooManyStaves;
     staves_ = header.staffCount;
@@ -265,7 +283,7 @@ int StreamIn::FaceNames() {
     if (!Fetch(kFaceNameEntryBytes * static_cast<size_t>(count), StreamField::FaceNameEntries)) return fc::kPortEntries;
     std::vector<FaceNameEntry> entries;
     for (int i = 0; i < std::min(count, kFaceNameCount); ++i)
-        entries.push_back(DecodeFaceNameEntry(buffer_.data() + kFaceNameEntryBytes * static_cast<size_t>(i)));
+        entries.push_back(DecodeFaceNameEntry(bytes_ + kFaceNameEntryBytes * static_cast<size_t>(i)));
     return sink_.FaceNames(entries, count > kFaceNameCount);
 }
 
@@ -279,7 +297,7 @@ int StreamIn::ReadSystem(StreamSystem* system, const int (&codes)[3], const Syst
     system->offsets.resize(static_cast<size_t>(staves_));
     for (uint16_t& offset : system->offsets) offset = offsets.U16();
     if (!Fetch(static_cast<size_t>(staves_), fields[2])) return codes[2];
-    system->flags.assign(buffer_.begin(), buffer_.end());
+    system->flags.assign(bytes_, bytes_ + size_);
     return 0;
 }
 
@@ -291,7 +309,7 @@ int StreamIn::StaffSection() {
         return code;
     if (int code = sink_.GalleySystem(galley)) return code;
     if (!Fetch(kStoredStaffBytes * static_cast<size_t>(staves_), StreamField::StaffRecords)) return fc::kStaffRecords;
-    std::vector<uint8_t> records = buffer_;
+    std::vector<uint8_t> records = Fetched();
     for (int s = 1; s <= staves_; ++s) {
         uint8_t* record = records.data() + kStoredStaffBytes * static_cast<size_t>(s - 1);
         if (Older()) UpgradeStaffRecord(std::span<uint8_t, kStoredStaffBytes>(record, kStoredStaffBytes), version_);
@@ -326,10 +344,10 @@ int StreamIn::MeasureTable() {
         if (!Fetch(recordBytes, StreamField::MeasureRecord)) return fc::kMeasureRecord;
         if (Older()) {
             std::vector<uint8_t> upgraded(kStoredMeasureBytes);
-            UpgradeMeasureRecord(buffer_, version_, previousMeasure_,
+            UpgradeMeasureRecord(std::span<const uint8_t>(bytes_, size_), version_, previousMeasure_,
                                  std::span<uint8_t, kStoredMeasureBytes>(upgraded.data(), kStoredMeasureBytes));
-            buffer_ = upgraded;
-            previousMeasure_ = std::move(upgraded);
+            previousMeasure_ = upgraded;
+            Replace(std::move(upgraded));
         }
         MeasureRecord record{};
         ByteReader in = Bytes();
@@ -350,10 +368,10 @@ int StreamIn::MeasureTable() {
 void StreamIn::UpgradeSpacingEntries(int entries, size_t entryBytes) {
     std::vector<uint8_t> upgraded(kStoredSpacingBytes * static_cast<size_t>(entries));
     for (size_t i = 0; i < static_cast<size_t>(entries); ++i)
-        UpgradeSpacingEntry(std::span<const uint8_t>(buffer_.data() + i * entryBytes, entryBytes), version_,
+        UpgradeSpacingEntry(std::span<const uint8_t>(bytes_ + i * entryBytes, entryBytes), version_,
                             std::span<uint8_t, kStoredSpacingBytes>(upgraded.data() + i * kStoredSpacingBytes,
                                                                     kStoredSpacingBytes));
-    buffer_.swap(upgraded);
+    Replace(std::move(upgraded));
 }
 
 int StreamIn::Event(int staff, int voice) {
@@ -370,7 +388,7 @@ int StreamIn::Event(int staff, int voice) {
     const bool hasWord = AccidentalCodeOf(event) != 0;
     if (hasWord) {
         if (!Fetch(kAccidentalWordBytes, StreamField::AccidentalWord)) return fc::kAccidentalWord;
-        const uint16_t stored = LoadLe16(buffer_.data());
+        const uint16_t stored = LoadLe16(bytes_);
         // Files before version 10 hold the offset itself.
         if (version_ < version_gate::kAccidentalWord)
             word.offset = static_cast<int16_t>(stored);
@@ -404,7 +422,7 @@ int StreamIn::Music() {
     for (int s = 1; s <= staves_; ++s)
         for (int m = 1; m <= measures_; ++m) {
             if (!Fetch(kCellHeaderBytes, StreamField::CellHeader)) return fc::kCellHeader;
-            if (Older()) UpgradeCellHeader(buffer_, version_);
+            if (Older()) UpgradeCellHeader(std::span<uint8_t>(Own(), size_), version_);
             MeasureCell cell{};
             ByteReader in = Bytes();
             DecodeCellHeader(in, &cell);
@@ -425,7 +443,7 @@ int StreamIn::Page(int index) {
     ScorePage page{};
     ByteReader in = Bytes();
     DecodePageRecord(in, &page);
-    auto systems = static_cast<int8_t>(buffer_[kPageSystemCountAt]);
+    auto systems = static_cast<int8_t>(bytes_[kPageSystemCountAt]);
     if (systems < 0) return fc::kPageRecord;
     if (int code = sink_.Page(index, page)) return code;
     const int codes[3] = {fc::kPageSystemRecord, fc::kPageSystemOffsets, fc::kPageSystemFlags};
@@ -456,14 +474,14 @@ int StreamIn::Pages() {
 int StreamIn::Fonts() {
     if (!Fetch(kTagBytes, StreamField::Tag)) return fc::kFontTag;
     for (size_t i = 0; i < kTagBytes; ++i)
-        if (std::toupper(buffer_[i]) != "FONT"[i]) return 0;
+        if (std::toupper(bytes_[i]) != "FONT"[i]) return 0;
     int fonts = 0;
     if (!Count(&fonts, StreamField::FontCount)) return fc::kFontCount;
     for (int f = 0; f < fonts; ++f) {
         if (!Fetch(kSlotNumberBytes + kStoredFontBytes, StreamField::FontRecord)) return 0;
-        int slot = static_cast<int16_t>(LoadLe16(buffer_.data()));
+        int slot = static_cast<int16_t>(LoadLe16(bytes_));
         QuickFontRecord font{};
-        ByteReader in(buffer_.data() + kSlotNumberBytes, kStoredFontBytes);
+        ByteReader in(bytes_ + kSlotNumberBytes, kStoredFontBytes);
         DecodeFontRecord(in, &font);
         if (int code = sink_.Font(slot, font)) return code;
     }
@@ -479,7 +497,7 @@ int StreamIn::Charsets() {
     if (charsets > kScoreFontCount) return fc::kCharsetCountTooLarge;
     size_t available = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(charsets), ScoreBytesLeft()));
     if (!Fetch(available, StreamField::Charsets)) return 0;
-    return sink_.Charsets(buffer_);
+    return sink_.Charsets(Fetched());
 }
 
 int StreamIn::Run() {
