@@ -16,6 +16,7 @@
 #include "files/read/score_read_rules.h"
 #include "files/records/file_codes.h"
 #include "files/records/rest_records.h"
+#include "files/stream/music_progress.h"
 #include "notes/accidentals/accidental.h"
 
 namespace ql {
@@ -47,6 +48,7 @@ void BuildingStreamSink::RestoreVoiceMask() {
 
 int BuildingStreamSink::Cell(int staff, int measure, const MeasureCell& header) {
     RestoreVoiceMask();
+    ShowMusicProgress(staff, measure);
     cell_ = GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
     if (cell_ == nullptr) return fc::kCellHeader;
     std::memcpy(cell_, &header, kStoredCellBytes);
