@@ -1,13 +1,12 @@
-// The walk's account of a stream, field by field: every byte named once and in
-// order, each record where it lies, a recovery's skipped bytes named as such, and a
-// walk that fails named as far as it read.
+// The walk's account of a damaged stream, field by field: a recovery's skipped bytes
+// are named as such, and a walk that fails is named as far as it read. (A whole
+// stream named byte for byte is the generation tests' ground.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "core/model/score_document.h"
 #include "files/tests/read/read_fixture.h"
 #include "files/tests/stream/stream_fixtures.h"
 
@@ -23,10 +22,6 @@ class StreamFields : public ReadTest {
     std::vector<FieldAt> Fields(const std::vector<uint8_t>& bytes, int* code, bool recover = false) {
         return tf::StreamFieldsOf(bytes, view_, code, recover);
     }
-    static size_t CountOf(const std::vector<FieldAt>& fields, StreamField kind) {
-        return static_cast<size_t>(
-            std::count_if(fields.begin(), fields.end(), [kind](const FieldAt& f) { return f.field == kind; }));
-    }
     // The fields follow one another without a gap from the stream's start; the end.
     static uint64_t ExpectContiguous(const std::vector<FieldAt>& fields) {
         uint64_t next = 0;
@@ -38,29 +33,6 @@ class StreamFields : public ReadTest {
         return next;
     }
 };
-
-// A whole score: every byte belongs to one field; the header, each measure record
-// (M + 1 of them) and each object record is a field of its own.
-TEST_F(StreamFields, EveryByteIsNamedOnceInStreamOrder) {
-    BuildFull();
-    const std::vector<uint8_t> bytes = Write(doc_, view_);
-    int code = -1;
-    const std::vector<FieldAt> fields = Fields(bytes, &code);
-    ASSERT_EQ(code, 0);
-    EXPECT_EQ(ExpectContiguous(fields), bytes.size());
-    const auto header = std::find_if(fields.begin(), fields.end(),
-                                     [](const FieldAt& f) { return f.field == StreamField::Header; });
-    ASSERT_NE(header, fields.end());
-    EXPECT_EQ(header->offset, tf::kHeaderAt);
-    EXPECT_EQ(CountOf(fields, StreamField::MeasureRecord), static_cast<size_t>(doc_->header.measureCount + 1));
-    EXPECT_EQ(CountOf(fields, StreamField::GalleyRecord), 1u);
-    EXPECT_GT(CountOf(fields, StreamField::ObjectRecord), 0u);
-    for (const FieldAt& field : fields) {
-        if (field.field == StreamField::Event) {
-            EXPECT_EQ(field.length, tf::kEventBytes);
-        }
-    }
-}
 
 // A negative label length: the length word is the label's field, and the bytes up to
 // and including "STIK" are named as skipped.
