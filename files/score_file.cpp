@@ -43,6 +43,12 @@ int ReadScoreBytes(void* buffer, uint32_t count) {
     return read ? static_cast<int>(count) : 0;
 }
 
+const uint8_t* BorrowScoreBytes(uint32_t count) {
+    const uint8_t* bytes = TheScoreFile().Borrow(count);
+    State().files.BytesMoved = TheScoreFile().LastCount();
+    return bytes;
+}
+
 uint64_t ScoreBytesLeft() {
     return TheScoreFile().Remaining();
 }

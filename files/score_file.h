@@ -42,6 +42,10 @@ int WriteScoreBytes(const void* bytes, uint32_t count);
 // Reads exactly `count` bytes from the score file (or image) being read: count 0
 // gives 1; else `count`, or 0 on a short read.
 int ReadScoreBytes(void* buffer, uint32_t count);
+// ReadScoreBytes without a copy where it can be had: the next `count` bytes (at
+// least one), valid until the next call on the score file; null where
+// ReadScoreBytes gives 0.
+const uint8_t* BorrowScoreBytes(uint32_t count);
 // Bytes left to read in the score file (0 when none is open for reading).
 uint64_t ScoreBytesLeft();
 // Writes out what the file's buffer holds: 1, or 0 after the system-error box.

@@ -23,6 +23,8 @@ void ScoreFile::Reset() {
     file_ = sys::kNoFile;
     image_.clear();
     image_.shrink_to_fit();
+    scratch_.clear();
+    scratch_.shrink_to_fit();
     bufferStart_ = 0;
     position_ = size_ = 0;
 }
@@ -133,6 +135,34 @@ bool ScoreFile::Read(void* buffer, size_t count) {
     }
     if (Injected(FileStep::Read)) return false;
     return ReadFromFile(static_cast<uint8_t*>(buffer), count);
+}
+
+const uint8_t* ScoreFile::Borrow(size_t count) {
+    const bool inPlace = IsReading() && count > 0 && count <= Remaining();
+    if (!inPlace) {
+        scratch_.resize(count);
+        return Read(scratch_.data(), count) ? scratch_.data() : nullptr;
+    }
+    lastCount_ = 0;
+    const uint8_t* at = nullptr;
+    if (mode_ == Mode::ReadImage) {
+        at = image_.data() + position_;
+    } else {
+        if (Injected(FileStep::Read)) return nullptr;
+        const bool buffered = position_ >= bufferStart_ && position_ + count <= bufferStart_ + image_.size();
+        if (!buffered && count <= kScoreFileBufferBytes) {
+            if (!FillBuffer()) return nullptr;
+        }
+        if (position_ >= bufferStart_ && position_ + count <= bufferStart_ + image_.size()) {
+            at = image_.data() + (position_ - bufferStart_);
+        } else {
+            scratch_.resize(count);
+            return ReadFromFile(scratch_.data(), count) ? scratch_.data() : nullptr;
+        }
+    }
+    position_ += count;
+    lastCount_ = static_cast<uint32_t>(count);
+    return at;
 }
 
 bool ScoreFile::Write(const void* bytes, size_t count) {

@@ -34,6 +34,10 @@ class ScoreFile {
 
     // Exactly `count` bytes or false (a short read takes what there was and fails).
     bool Read(void* buffer, size_t count);
+    // The same read without a copy where it can be had: the `count` bytes (at least
+    // one) in place in the image or the file's buffer, else gathered in a scratch
+    // buffer; valid until the next call on the file. Null where Read fails.
+    const uint8_t* Borrow(size_t count);
     // False on failure; the bytes may sit in the buffer until Flush.
     bool Write(const void* bytes, size_t count);
     // Writes out the buffer of a file being written; true for every other mode.
@@ -74,6 +78,7 @@ class ScoreFile {
     Mode mode_ = Mode::Closed;
     sys::FileDescriptor file_ = sys::kNoFile;
     std::vector<uint8_t> image_;  // memory image, or the file buffer
+    std::vector<uint8_t> scratch_;  // Borrow's bytes that are not in place
     size_t bufferStart_ = 0;      // ReadFile: file offset of image_[0]
     uint64_t position_ = 0;
     uint64_t size_ = 0;

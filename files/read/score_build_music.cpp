@@ -16,6 +16,7 @@
 #include "files/read/score_read_rules.h"
 #include "files/records/file_codes.h"
 #include "files/records/rest_records.h"
+#include "files/stream/music_progress.h"
 #include "notes/accidentals/accidental.h"
 
 namespace ql {
@@ -47,6 +48,7 @@ void BuildingStreamSink::RestoreVoiceMask() {
 
 int BuildingStreamSink::Cell(int staff, int measure, const MeasureCell& header) {
     RestoreVoiceMask();
+    ShowMusicProgress(staff, measure);
     cell_ = GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
     if (cell_ == nullptr) return fc::kCellHeader;
     std::memcpy(cell_, &header, kStoredCellBytes);
@@ -76,7 +78,9 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
 int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredEventLinks& links,
                               const AccidentalWord* accidental) {
     (void)voice;
-    EventRecord* made = AllocEvent(sizeof(EventRecord));
+    // The record comes with its handle, so no pool search is needed to link it.
+    RecordHandle handle{};
+    auto* made = static_cast<EventRecord*>(AllocRecordWithHandle(kEventRecordPool, &handle));
     if (made == nullptr) {
         // Reported as an internal error; the load then names its code.
         InternalError(kFileModule, fc::kEventMemoryReport, 0);
@@ -87,11 +91,6 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
     if (made->time >= measureTicks_) made->time = 0;
     made->attachment = RecordHandle{};
     made->beamPrev = made->beamNext = made->next = RecordHandle{};
-    const RecordHandle handle = HandleOfEvent(made);
-    if (!handle) {
-        FreeEvent(made);
-        return fc::kEventMemory;
-    }
     // The voice's chain is new, so each event goes at its end.
     made->prev = previousHandle_;
     previous_->next = handle;

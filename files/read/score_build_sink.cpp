@@ -82,18 +82,18 @@ bool CheckPorts(StaffRecord* staff) {
 RecordHandle BuildSpacingList(const std::vector<SpacingEntry>& entries, bool* failed) {
     RecordHandle first{};
     SpacingEntry* previous = nullptr;
-    std::vector<SpacingEntry*> taken;
+    std::vector<RecordHandle> taken;
     for (const SpacingEntry& stored : entries) {
-        auto* entry = AllocRecordAs<SpacingEntry>(kSpacingEntryPool);
+        RecordHandle handle{};
+        auto* entry = static_cast<SpacingEntry*>(AllocRecordWithHandle(kSpacingEntryPool, &handle));
         if (entry == nullptr) {
-            for (SpacingEntry* made : taken) FreeRecord(kSpacingEntryPool, made);
+            for (RecordHandle made : taken) FreeRecordByHandle(kSpacingEntryPool, made);
             *failed = true;
             return RecordHandle{};
         }
-        taken.push_back(entry);
+        taken.push_back(handle);
         *entry = stored;
         entry->next = 0;
-        RecordHandle handle = PtrToHandle(kSpacingEntryPool, entry);
         if (previous != nullptr)
             previous->next = handle.bits;
         else

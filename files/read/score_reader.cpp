@@ -20,6 +20,7 @@
 #include "files/read/score_build_sink.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
+#include "files/save/atomic_save.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
 #include "platform/ui/message_box.h"
@@ -234,6 +235,10 @@ ScoreLoad LoadScoreFile(const std::string& path) {
         if (!State().files.QuietRead) ShowBox(FailureText(out, path, fileBytes).c_str(), ui::kBoxIconStop);
         return out.load;
     }
+    // The document's dates are the file's last write (the current time when the
+    // system cannot tell).
+    static_assert(kCreatedFieldCount >= kWriteTimeFields);
+    LastWriteTimeFields(path, out.load.document->created);
     if (!IsTemplatePath(path)) {
         out.load.document->path = path;
         if (!State().files.OpeningAsBase) AddToPickList(path);

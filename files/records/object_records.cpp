@@ -233,20 +233,32 @@ int WriteScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectList
     return 0;
 }
 
-int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count) {
+namespace {
+
+// One record of a list: its header, then its body by type.
+int ReadListRecord(ListRead& list) {
+    uint8_t header[kRecordHeaderBytes] = {};
+    if (!ReadBodyBytes(header, kRecordHeaderBytes)) return item_code::kHeader;
+    if (!IsAcceptedObjectType(header[0])) {
+        if (HasOneByteVersionField()) MarkVersion15Shorter();
+        return item_code::kTypeNotAccepted;
+    }
+    list.context.subtype = header[1];
+    return ReadOneRecord(header[0], list);
+}
+
+}  // namespace
+
+int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count, const ObjectRecordSpans& spans) {
     if (count <= 0) return 0;
     if (view == nullptr || view->document == nullptr) return item_code::kNoRecord;
     ScopedPoolSet pools(view->document->pools);
     ListRead list{CurrentReadContext(view, tail != nullptr), tail, false};
     for (int i = 0; i < count; ++i) {
-        uint8_t header[kRecordHeaderBytes] = {};
-        if (!ReadBodyBytes(header, kRecordHeaderBytes)) return item_code::kHeader;
-        if (!IsAcceptedObjectType(header[0])) {
-            if (HasOneByteVersionField()) MarkVersion15Shorter();
-            return item_code::kTypeNotAccepted;
-        }
-        list.context.subtype = header[1];
-        if (int code = ReadOneRecord(header[0], list)) return code;
+        const uint64_t from = ScoreFilePosition();
+        const int code = ReadListRecord(list);
+        if (spans && ScoreFilePosition() > from) spans(from, ScoreFilePosition() - from);
+        if (code != 0) return code;
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "files/bytes/byte_writer.h"
 
@@ -54,7 +55,9 @@ void EncodeScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectLi
 // is kept; accidentals (38) are read and dropped; a selection record (0) is skipped.
 // 0 on success, else the failed step's code (item_code in file_codes.h; 1170 for a
 // short record header, shown by the caller). A failed record leaves nothing behind;
-// objects linked before it stay.
-int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count);
+// objects linked before it stay. `spans`, when given, is told where each record lay
+// in the stream (offset and length; a failed one as far as it was read).
+using ObjectRecordSpans = std::function<void(uint64_t offset, uint64_t length)>;
+int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count, const ObjectRecordSpans& spans = {});
 
 }  // namespace ql

@@ -63,27 +63,52 @@ OldHeaderDefaults OldHeaderDefaultsNow() {
 
 class StreamIn {
   public:
-    StreamIn(ScoreView* view, ScoreStreamSink& sink) : view_(view), sink_(sink) {}
+    StreamIn(ScoreView* view, ScoreStreamSink& sink, ScoreStreamObserver* observer)
+        : view_(view), sink_(sink), observer_(observer) {}
 
     int Run();
 
   private:
-    // Exactly `count` bytes into the buffer, or false.
-    bool Fetch(size_t count) {
+    // Exactly `count` bytes, read as `field`, or false. They are looked at where the
+    // byte layer holds them (bytes_, valid until the next read); Own copies them
+    // into buffer_ for the conversions that rewrite them.
+    bool Fetch(size_t count, StreamField field) {
         if (count > ScoreBytesLeft()) return false;
-        buffer_.resize(count);
-        return count == 0 || ReadScoreBytes(buffer_.data(), static_cast<uint32_t>(count)) != 0;
+        const uint64_t from = observer_ != nullptr ? ScoreFilePosition() : 0;
+        bytes_ = count == 0 ? nullptr : BorrowScoreBytes(static_cast<uint32_t>(count));
+        size_ = bytes_ != nullptr ? count : 0;
+        if (observer_ != nullptr) Report(from, field);
+        return count == 0 || bytes_ != nullptr;
     }
-    ByteReader Bytes() const { return ByteReader(buffer_.data(), buffer_.size()); }
+    uint8_t* Own() {
+        if (bytes_ == buffer_.data()) return buffer_.data();
+        buffer_.assign(bytes_, bytes_ + size_);
+        bytes_ = buffer_.data();
+        return buffer_.data();
+    }
+    // Makes `bytes` the bytes fetched (a conversion's result).
+    void Replace(std::vector<uint8_t> bytes) {
+        buffer_ = std::move(bytes);
+        bytes_ = buffer_.data();
+        size_ = buffer_.size();
+    }
+    std::vector<uint8_t> Fetched() const { return std::vector<uint8_t>(bytes_, bytes_ + size_); }
+    // Tells the observer of the bytes read since `from`, as `field`.
+    void Report(uint64_t from, StreamField field) {
+        if (observer_ == nullptr) return;
+        const uint64_t to = ScoreFilePosition();
+        if (to > from) observer_->Field(from, to - from, field);
+    }
+    ByteReader Bytes() const { return ByteReader(bytes_, size_); }
     // A signed count; false on a short read or a negative value.
-    bool Count(int* out) {
-        if (!Fetch(kCountBytes)) return false;
-        *out = static_cast<int16_t>(LoadLe16(buffer_.data()));
+    bool Count(int* out, StreamField field) {
+        if (!Fetch(kCountBytes, field)) return false;
+        *out = static_cast<int16_t>(LoadLe16(bytes_));
         return *out >= 0;
     }
     // A count of records of `size` bytes each that the bytes left can hold.
-    bool BoundedCount(int* out, size_t size) {
-        return Count(out) && static_cast<uint64_t>(*out) * size <= ScoreBytesLeft();
+    bool BoundedCount(int* out, size_t size, StreamField field) {
+        return Count(out, field) && static_cast<uint64_t>(*out) * size <= ScoreBytesLeft();
     }
     bool SkipPast(const char* tag);
     int Tag(const char* tag, int readCode, int mismatchCode);
@@ -93,7 +118,9 @@ class StreamIn {
     int FaceNames();
     int StaffSection();
     int Labels();
-    int ReadSystem(StreamSystem* system, const int (&codes)[3]);
+    // The fields of a system's record, offsets and flags.
+    using SystemFields = StreamField[3];
+    int ReadSystem(StreamSystem* system, const int (&codes)[3], const SystemFields& fields);
     int MeasureTable();
     int Music();
     int Voice(int staff, int voice);
@@ -109,12 +136,15 @@ class StreamIn {
     // The bytes just fetched, converted from the file's version to the current form.
     template <size_t N>
     std::span<uint8_t, N> Stored() {
-        return std::span<uint8_t, N>(buffer_.data(), N);
+        return std::span<uint8_t, N>(Own(), N);
     }
 
     ScoreView* view_;
     ScoreStreamSink& sink_;
-    std::vector<uint8_t> buffer_;
+    ScoreStreamObserver* observer_;  // borrowed; may be null
+    const uint8_t* bytes_ = nullptr;  // the bytes fetched last
+    size_t size_ = 0;
+    std::vector<uint8_t> buffer_;  // their copy, when a conversion rewrites them
     int staves_ = 0;
     int measures_ = 0;
     bool musicLost_ = false;
@@ -126,30 +156,38 @@ class StreamIn {
 };
 
 int StreamIn::Tag(const char* tag, int readCode, int mismatchCode) {
-    if (!Fetch(kTagBytes)) return readCode;
+    if (!Fetch(kTagBytes, StreamField::Tag)) return readCode;
     for (size_t i = 0; i < kTagBytes; ++i)
-        if (std::toupper(buffer_[i]) != tag[i]) return mismatchCode;
+        if (std::toupper(bytes_[i]) != tag[i]) return mismatchCode;
     return 0;
 }
 
 // Reads on until the four letters of `tag` have been read, exactly; after a
 // mismatch the match restarts at the tag's first letter. False at the end of file.
 bool StreamIn::SkipPast(const char* tag) {
+    const uint64_t from = ScoreFilePosition();
     size_t matched = 0;
     uint8_t byte = 0;
     while (matched < kTagBytes) {
-        if (ReadScoreBytes(&byte, 1) == 0) return false;
+        if (ReadScoreBytes(&byte, 1) == 0) {
+            Report(from, StreamField::Skipped);
+            return false;
+        }
         if (byte == static_cast<uint8_t>(tag[matched]))
             ++matched;
         else
             matched = byte == static_cast<uint8_t>(tag[0]) ? 1 : 0;
     }
+    Report(from, StreamField::Skipped);
     return true;
 }
 
 int StreamIn::Objects(int count, int code) {
     if (count == 0) return 0;
-    int result = ReadScoreObject(view_, sink_.ObjectTail(), count);
+    ObjectRecordSpans spans;
+    if (observer_ != nullptr)
+        spans = [this](uint64_t offset, uint64_t length) { observer_->Field(offset, length, StreamField::ObjectRecord); };
+    int result = ReadScoreObject(view_, sink_.ObjectTail(), count, spans);
     if (result == item_code::kTextBoxVariantLength) return fc::kCellObjectsVariant;
     return result != 0 ? code : 0;
 }
@@ -171,11 +209,11 @@ int StreamIn::MusicObjects(int count, int code) {
 // one (a 264-byte header). Versions up to 32 are read; later ones are refused.
 int StreamIn::Prologue() {
     constexpr size_t kFirstBytes = 2;
-    if (!Fetch(kFirstBytes)) {
+    if (!Fetch(kFirstBytes, StreamField::Prologue)) {
         sink_.RefusedPrologue(PrologueFault::ShortRead);
         return fc::kHeader;
     }
-    std::vector<uint8_t> head = buffer_;
+    std::vector<uint8_t> head = Fetched();
     OldPrologue prologue = ReadOldPrologue(head);
     // The magic, then each byte of the version field, only as far as the file needs.
     for (size_t want = kScoreFileMagicBytes + 1; prologue.status == OldPrologueStatus::ShortRead &&
@@ -185,8 +223,8 @@ int StreamIn::Prologue() {
             prologue.status = OldPrologueStatus::NotScoreFile;
             break;
         }
-        if (!Fetch(want - head.size())) break;
-        head.insert(head.end(), buffer_.begin(), buffer_.end());
+        if (!Fetch(want - head.size(), StreamField::Prologue)) break;
+        head.insert(head.end(), bytes_, bytes_ + size_);
         prologue = ReadOldPrologue(head);
     }
     if (prologue.status != OldPrologueStatus::Ok) {
@@ -222,14 +260,14 @@ int StreamIn::Version(const OldPrologue& prologue) {
 int StreamIn::HeaderRecord(size_t headerBytes, bool abbreviated) {
     ScoreHeader header = view_->document->header;
     if (!abbreviated) {
-        if (!Fetch(headerBytes)) return fc::kHeader;
+        if (!Fetch(headerBytes, StreamField::Header)) return fc::kHeader;
         if (Older() || headerBytes != kScoreFileHeaderBytes) {
             std::vector<uint8_t> upgraded(kScoreFileHeaderBytes);
-            UpgradeHeader(buffer_, version_, OldHeaderDefaultsNow(),
+            UpgradeHeader(std::span<const uint8_t>(bytes_, size_), version_, OldHeaderDefaultsNow(),
                           std::span<uint8_t, kFullHeaderBytes>(upgraded.data(), kFullHeaderBytes));
-            buffer_.swap(upgraded);
+            Replace(std::move(upgraded));
         }
-        if (!DecodeScoreFileHeader(buffer_.data(), buffer_.size(), &header)) return fc::kHeader;
+        if (!DecodeScoreFileHeader(bytes_, size_, &header)) return fc::kHeader;
     }
     if (header.staffCount > kMaxStaves) return fc::kTooManyStaves;
     staves_ = header.staffCount;
@@ -241,35 +279,37 @@ int StreamIn::HeaderRecord(size_t headerBytes, bool abbreviated) {
 // Entries beyond the table are read and dropped so the stream stays in step.
 int StreamIn::FaceNames() {
     int count = 0;
-    if (!BoundedCount(&count, kFaceNameEntryBytes)) return fc::kPortCount;
-    if (!Fetch(kFaceNameEntryBytes * static_cast<size_t>(count))) return fc::kPortEntries;
+    if (!BoundedCount(&count, kFaceNameEntryBytes, StreamField::FaceNameCount)) return fc::kPortCount;
+    if (!Fetch(kFaceNameEntryBytes * static_cast<size_t>(count), StreamField::FaceNameEntries)) return fc::kPortEntries;
     std::vector<FaceNameEntry> entries;
     for (int i = 0; i < std::min(count, kFaceNameCount); ++i)
-        entries.push_back(DecodeFaceNameEntry(buffer_.data() + kFaceNameEntryBytes * static_cast<size_t>(i)));
+        entries.push_back(DecodeFaceNameEntry(bytes_ + kFaceNameEntryBytes * static_cast<size_t>(i)));
     return sink_.FaceNames(entries, count > kFaceNameCount);
 }
 
-int StreamIn::ReadSystem(StreamSystem* system, const int (&codes)[3]) {
-    if (!Fetch(kSystemRecordBytes)) return codes[0];
+int StreamIn::ReadSystem(StreamSystem* system, const int (&codes)[3], const SystemFields& fields) {
+    if (!Fetch(kSystemRecordBytes, fields[0])) return codes[0];
     if (Older()) UpgradeSystemRecord(Stored<kSystemRecordBytes>(), version_);
     ByteReader record = Bytes();
     DecodeSystemRecord(record, &system->record);
-    if (!Fetch(2 * static_cast<size_t>(staves_))) return codes[1];
+    if (!Fetch(2 * static_cast<size_t>(staves_), fields[1])) return codes[1];
     ByteReader offsets = Bytes();
     system->offsets.resize(static_cast<size_t>(staves_));
     for (uint16_t& offset : system->offsets) offset = offsets.U16();
-    if (!Fetch(static_cast<size_t>(staves_))) return codes[2];
-    system->flags.assign(buffer_.begin(), buffer_.end());
+    if (!Fetch(static_cast<size_t>(staves_), fields[2])) return codes[2];
+    system->flags.assign(bytes_, bytes_ + size_);
     return 0;
 }
 
 int StreamIn::StaffSection() {
     if (int code = FaceNames()) return code;
     StreamSystem galley;
-    if (int code = ReadSystem(&galley, {fc::kSystemRecord, fc::kSystemOffsets, fc::kSystemFlags})) return code;
+    if (int code = ReadSystem(&galley, {fc::kSystemRecord, fc::kSystemOffsets, fc::kSystemFlags},
+                              {StreamField::GalleyRecord, StreamField::GalleyOffsets, StreamField::GalleyFlags}))
+        return code;
     if (int code = sink_.GalleySystem(galley)) return code;
-    if (!Fetch(kStoredStaffBytes * static_cast<size_t>(staves_))) return fc::kStaffRecords;
-    std::vector<uint8_t> records = buffer_;
+    if (!Fetch(kStoredStaffBytes * static_cast<size_t>(staves_), StreamField::StaffRecords)) return fc::kStaffRecords;
+    std::vector<uint8_t> records = Fetched();
     for (int s = 1; s <= staves_; ++s) {
         uint8_t* record = records.data() + kStoredStaffBytes * static_cast<size_t>(s - 1);
         if (Older()) UpgradeStaffRecord(std::span<uint8_t, kStoredStaffBytes>(record, kStoredStaffBytes), version_);
@@ -282,7 +322,9 @@ int StreamIn::StaffSection() {
 // lost and the walk goes on after the next "STIK".
 int StreamIn::Labels() {
     for (int s = 1; s <= staves_; ++s) {
+        const uint64_t from = ScoreFilePosition();
         LabelRead label = ReadStaffLabel(version_);
+        Report(from, StreamField::Label);
         if (label.endsStaffSection) {
             if (int refused = sink_.Recover(StreamRecovery::LabelsLost, fc::kLabelLength)) return refused;
             return SkipPast("STIK") ? 0 : fc::kSkipToMeasures;
@@ -299,13 +341,13 @@ int StreamIn::MeasureTable() {
     const size_t recordBytes = MeasureRecordBytes(version_);
     const size_t entryBytes = SpacingEntryBytes(version_);
     for (int m = 1; m <= measures_ + 1; ++m) {
-        if (!Fetch(recordBytes)) return fc::kMeasureRecord;
+        if (!Fetch(recordBytes, StreamField::MeasureRecord)) return fc::kMeasureRecord;
         if (Older()) {
             std::vector<uint8_t> upgraded(kStoredMeasureBytes);
-            UpgradeMeasureRecord(buffer_, version_, previousMeasure_,
+            UpgradeMeasureRecord(std::span<const uint8_t>(bytes_, size_), version_, previousMeasure_,
                                  std::span<uint8_t, kStoredMeasureBytes>(upgraded.data(), kStoredMeasureBytes));
-            buffer_ = upgraded;
-            previousMeasure_ = std::move(upgraded);
+            previousMeasure_ = upgraded;
+            Replace(std::move(upgraded));
         }
         MeasureRecord record{};
         ByteReader in = Bytes();
@@ -313,7 +355,7 @@ int StreamIn::MeasureTable() {
         // hold, fails as the count's read.
         const int entries = static_cast<int16_t>(DecodeMeasureRecord(in, &record));
         if (entries < 0 || static_cast<uint64_t>(entries) * entryBytes > ScoreBytesLeft()) return fc::kSpacingAlloc;
-        if (!Fetch(entryBytes * static_cast<size_t>(entries))) return fc::kSpacingEntry;
+        if (!Fetch(entryBytes * static_cast<size_t>(entries), StreamField::SpacingEntries)) return fc::kSpacingEntry;
         if (Older()) UpgradeSpacingEntries(entries, entryBytes);
         std::vector<SpacingEntry> spacing(static_cast<size_t>(entries));
         ByteReader list = Bytes();
@@ -326,14 +368,14 @@ int StreamIn::MeasureTable() {
 void StreamIn::UpgradeSpacingEntries(int entries, size_t entryBytes) {
     std::vector<uint8_t> upgraded(kStoredSpacingBytes * static_cast<size_t>(entries));
     for (size_t i = 0; i < static_cast<size_t>(entries); ++i)
-        UpgradeSpacingEntry(std::span<const uint8_t>(buffer_.data() + i * entryBytes, entryBytes), version_,
+        UpgradeSpacingEntry(std::span<const uint8_t>(bytes_ + i * entryBytes, entryBytes), version_,
                             std::span<uint8_t, kStoredSpacingBytes>(upgraded.data() + i * kStoredSpacingBytes,
                                                                     kStoredSpacingBytes));
-    buffer_.swap(upgraded);
+    Replace(std::move(upgraded));
 }
 
 int StreamIn::Event(int staff, int voice) {
-    if (!Fetch(kStoredEventBytesInFile)) return fc::kEvent;
+    if (!Fetch(kStoredEventBytesInFile, StreamField::Event)) return fc::kEvent;
     if (Older()) {
         // The measure's length bound is the sink's; the walk only converts the layout.
         const EventPlace place{staff, staves_, UINT16_MAX, readAs14_};
@@ -345,8 +387,8 @@ int StreamIn::Event(int staff, int voice) {
     AccidentalWord word;
     const bool hasWord = AccidentalCodeOf(event) != 0;
     if (hasWord) {
-        if (!Fetch(kAccidentalWordBytes)) return fc::kAccidentalWord;
-        const uint16_t stored = LoadLe16(buffer_.data());
+        if (!Fetch(kAccidentalWordBytes, StreamField::AccidentalWord)) return fc::kAccidentalWord;
+        const uint16_t stored = LoadLe16(bytes_);
         // Files before version 10 hold the offset itself.
         if (version_ < version_gate::kAccidentalWord)
             word.offset = static_cast<int16_t>(stored);
@@ -360,14 +402,14 @@ int StreamIn::Event(int staff, int voice) {
 
 int StreamIn::Voice(int staff, int voice) {
     int events = 0;
-    if (!BoundedCount(&events, kStoredEventBytesInFile)) return fc::kEventCount;
+    if (!BoundedCount(&events, kStoredEventBytesInFile, StreamField::EventCount)) return fc::kEventCount;
     if (int code = sink_.VoiceStart(voice, events)) return code;
     for (int e = 0; e < events && !musicLost_; ++e)
         if (int code = Event(staff, voice)) return code;
     if (musicLost_) return 0;
     int rests = 0;
-    if (!BoundedCount(&rests, kStoredRestBytes)) return fc::kRestCount;
-    if (!Fetch(kStoredRestBytes * static_cast<size_t>(rests))) return fc::kRestBlocks;
+    if (!BoundedCount(&rests, kStoredRestBytes, StreamField::RestCount)) return fc::kRestCount;
+    if (!Fetch(kStoredRestBytes * static_cast<size_t>(rests), StreamField::RestBlocks)) return fc::kRestBlocks;
     std::vector<RestBody> blocks(static_cast<size_t>(rests));
     ByteReader in = Bytes();
     for (RestBody& block : blocks) block = DecodeRestBlock(in);
@@ -379,14 +421,14 @@ int StreamIn::Music() {
     if (int code = Tag("MUSE", fc::kMusicTag, fc::kMusicTagMismatch)) return code;
     for (int s = 1; s <= staves_; ++s)
         for (int m = 1; m <= measures_; ++m) {
-            if (!Fetch(kCellHeaderBytes)) return fc::kCellHeader;
-            if (Older()) UpgradeCellHeader(buffer_, version_);
+            if (!Fetch(kCellHeaderBytes, StreamField::CellHeader)) return fc::kCellHeader;
+            if (Older()) UpgradeCellHeader(std::span<uint8_t>(Own(), size_), version_);
             MeasureCell cell{};
             ByteReader in = Bytes();
             DecodeCellHeader(in, &cell);
             if (int code = sink_.Cell(s, m, cell)) return code;
             int objects = 0;
-            if (!BoundedCount(&objects, kLeastObjectBytes)) return fc::kCellObjectCount;
+            if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount)) return fc::kCellObjectCount;
             if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
             for (int voice = 0; voice < kVoiceCount && !musicLost_; ++voice)
                 if (int code = Voice(s, voice)) return code;
@@ -396,22 +438,24 @@ int StreamIn::Music() {
 }
 
 int StreamIn::Page(int index) {
-    if (!Fetch(kStoredPageBytes)) return fc::kPageRecord;
+    if (!Fetch(kStoredPageBytes, StreamField::PageRecord)) return fc::kPageRecord;
     if (Older()) UpgradePageRecord(Stored<kStoredPageBytes>(), version_);
     ScorePage page{};
     ByteReader in = Bytes();
     DecodePageRecord(in, &page);
-    auto systems = static_cast<int8_t>(buffer_[kPageSystemCountAt]);
+    auto systems = static_cast<int8_t>(bytes_[kPageSystemCountAt]);
     if (systems < 0) return fc::kPageRecord;
     if (int code = sink_.Page(index, page)) return code;
     const int codes[3] = {fc::kPageSystemRecord, fc::kPageSystemOffsets, fc::kPageSystemFlags};
     for (int s = 0; index >= 2 && s < systems; ++s) {
         StreamSystem system;
-        if (int code = ReadSystem(&system, codes)) return code;
+        if (int code = ReadSystem(&system, codes,
+                                  {StreamField::SystemRecord, StreamField::SystemOffsets, StreamField::SystemFlags}))
+            return code;
         if (int code = sink_.System(system)) return code;
     }
     int objects = 0;
-    if (!BoundedCount(&objects, kLeastObjectBytes)) return fc::kPageObjectCount;
+    if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount)) return fc::kPageObjectCount;
     if (int code = Objects(objects, fc::kPageObjects)) return code;
     return sink_.PageDone(index);
 }
@@ -419,7 +463,7 @@ int StreamIn::Page(int index) {
 // Entries 1 and 2 are the master pages (no systems), then the P pages.
 int StreamIn::Pages() {
     int pages = 0;
-    if (!BoundedCount(&pages, kStoredPageBytes)) return fc::kPageCount;
+    if (!BoundedCount(&pages, kStoredPageBytes, StreamField::PageCount)) return fc::kPageCount;
     for (int index = 0; index < pages + 2; ++index)
         if (int code = Page(index)) return code;
     return 0;
@@ -428,16 +472,16 @@ int StreamIn::Pages() {
 // A file whose next tag is not "FONT" has no font sections; a short read among the
 // slots ends them without error.
 int StreamIn::Fonts() {
-    if (!Fetch(kTagBytes)) return fc::kFontTag;
+    if (!Fetch(kTagBytes, StreamField::Tag)) return fc::kFontTag;
     for (size_t i = 0; i < kTagBytes; ++i)
-        if (std::toupper(buffer_[i]) != "FONT"[i]) return 0;
+        if (std::toupper(bytes_[i]) != "FONT"[i]) return 0;
     int fonts = 0;
-    if (!Count(&fonts)) return fc::kFontCount;
+    if (!Count(&fonts, StreamField::FontCount)) return fc::kFontCount;
     for (int f = 0; f < fonts; ++f) {
-        if (!Fetch(kSlotNumberBytes + kStoredFontBytes)) return 0;
-        int slot = static_cast<int16_t>(LoadLe16(buffer_.data()));
+        if (!Fetch(kSlotNumberBytes + kStoredFontBytes, StreamField::FontRecord)) return 0;
+        int slot = static_cast<int16_t>(LoadLe16(bytes_));
         QuickFontRecord font{};
-        ByteReader in(buffer_.data() + kSlotNumberBytes, kStoredFontBytes);
+        ByteReader in(bytes_ + kSlotNumberBytes, kStoredFontBytes);
         DecodeFontRecord(in, &font);
         if (int code = sink_.Font(slot, font)) return code;
     }
@@ -447,13 +491,13 @@ int StreamIn::Fonts() {
 // "QFCS": a missing tag ends the walk; the count may not pass the 24 slots; the
 // bytes the file still holds are taken.
 int StreamIn::Charsets() {
-    if (version_ < version_gate::kCellBits || !Fetch(kTagBytes)) return 0;
+    if (version_ < version_gate::kCellBits || !Fetch(kTagBytes, StreamField::Tag)) return 0;
     int charsets = 0;
-    if (!Count(&charsets)) return fc::kCharsetCount;
+    if (!Count(&charsets, StreamField::CharsetCount)) return fc::kCharsetCount;
     if (charsets > kScoreFontCount) return fc::kCharsetCountTooLarge;
     size_t available = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(charsets), ScoreBytesLeft()));
-    if (!Fetch(available)) return 0;
-    return sink_.Charsets(buffer_);
+    if (!Fetch(available, StreamField::Charsets)) return 0;
+    return sink_.Charsets(Fetched());
 }
 
 int StreamIn::Run() {
@@ -491,10 +535,10 @@ int DiscardingStreamSink::Label(int staff, ScoreObject* label) {
     return 0;
 }
 
-int WalkScoreStream(ScoreView* view, ScoreStreamSink& sink) {
+int WalkScoreStream(ScoreView* view, ScoreStreamSink& sink, ScoreStreamObserver* observer) {
     if (view == nullptr || view->document == nullptr) return fc::kHeader;
     ScopedPoolSet pools(view->document->pools);
-    StreamIn in(view, sink);
+    StreamIn in(view, sink, observer);
     return in.Run();
 }
 

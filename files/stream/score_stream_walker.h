@@ -119,6 +119,50 @@ class ScoreStreamSink {
     }
 };
 
+// What a stretch of the stream was read as. The walk names every byte it reads with
+// one of these, in stream order; each object record is one field (the object reader
+// reads it), a label is one, and so are the bytes skipped by a recovery.
+enum class StreamField : uint8_t {
+    Prologue,
+    Header,
+    FaceNameCount,
+    FaceNameEntries,
+    GalleyRecord,
+    GalleyOffsets,
+    GalleyFlags,
+    StaffRecords,
+    Label,
+    Tag,
+    MeasureRecord,
+    SpacingEntries,
+    CellHeader,
+    ObjectCount,
+    ObjectRecord,
+    EventCount,
+    Event,
+    AccidentalWord,
+    RestCount,
+    RestBlocks,
+    PageCount,
+    PageRecord,
+    SystemRecord,
+    SystemOffsets,
+    SystemFlags,
+    FontCount,
+    FontRecord,
+    CharsetCount,
+    Charsets,
+    Skipped,
+};
+
+// Told of each field as the walk reads it, so that a file can be looked at field by
+// field without a second parser. Offsets are those of the stream being read.
+class ScoreStreamObserver {
+  public:
+    virtual ~ScoreStreamObserver() = default;
+    virtual void Field(uint64_t offset, uint64_t length, StreamField field) = 0;
+};
+
 // The throw-away sink of the verifier: labels are built and released at once; a
 // file that needs a recovery does not verify.
 class DiscardingStreamSink : public ScoreStreamSink {
@@ -135,7 +179,9 @@ class DiscardingStreamSink : public ScoreStreamSink {
 // parses, else the code of the first failure (a short read, a tag that does not
 // match, a negative count or one the bytes left cannot hold, a staff count above
 // the limit, a measure count outside 1..1020, or an object record that does not read).
-int WalkScoreStream(ScoreView* view, ScoreStreamSink& sink);
+// An observer, when given, is told of every field read, the failing one too as far
+// as it was read.
+int WalkScoreStream(ScoreView* view, ScoreStreamSink& sink, ScoreStreamObserver* observer = nullptr);
 
 // The verification of a saved file: the walk with the throw-away sink, the header
 // in quiet mode. The file's version state of the program is as before afterwards.

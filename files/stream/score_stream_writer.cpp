@@ -1,9 +1,9 @@
 // The stream writer: each item of the stream is encoded into a ByteWriter and handed
 // to the shared score file in one write, so a failing write names the item's step.
 #include "files/stream/score_stream_writer.h"
+#include "files/stream/music_progress.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,7 +28,6 @@
 #include "files/records/staff_records.h"
 #include "files/score_file.h"
 #include "files/stream/stream_limits.h"
-#include "platform/ui/status_bar.h"
 
 namespace ql {
 namespace {
@@ -36,8 +35,6 @@ namespace {
 namespace fc = file_code;
 
 constexpr int kVoiceCount = 4;
-constexpr int kMusicStatusEvery = 16;
-constexpr int kMusicStatusPart = 0;
 constexpr size_t kLabelLengthBytes = 2;
 constexpr size_t kStoredLabelBytes = 26;
 
@@ -76,10 +73,6 @@ class StreamOut {
     ScoreDocument* document_;
     ByteWriter writer_;
 };
-
-void ShowStatus(int part, const std::string& text) {
-    if (platform::WindowHandle bar = State().dialogs.StatusWindow) ui::SetStatusBarText(bar, part, text);
-}
 
 int SystemsInChain(const ScorePage* page) {
     int count = 0;
@@ -240,18 +233,12 @@ int WriteCell(StreamOut& out, MeasureCell* cell) {
     return 0;
 }
 
-void ShowMusicStatus(int staff, int measure) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%s: %d  %s %d", "Staff", staff, "Measure", measure);
-    ShowStatus(kMusicStatusPart, text);
-}
-
 int WriteMusic(StreamOut& out, int staves, int measures) {
     if (int code = out.Tag(fc::kWriteMusicTag, "MUSE")) return code;
     ScoreDocument* document = out.Document();
     for (int s = 1; s <= staves; ++s)
         for (int m = 1; m <= measures; ++m) {
-            if (m % kMusicStatusEvery == 0) ShowMusicStatus(s, m);
+            ShowMusicProgress(s, m);
             MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(document, s), document, m);
             if (cell == nullptr) return fc::kScratchCell;
             if (int code = WriteCell(out, cell)) return code;

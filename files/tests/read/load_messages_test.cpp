@@ -5,8 +5,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>  // mkfifo
+#include <sys/time.h>  // utimes
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -125,6 +127,26 @@ TEST_F(LoadMessages, ScoresTakeTheirPathTemplatesStayUnnamed) {
     EXPECT_TRUE(BoxesOf(Put("base.TPL", stream_), &code).empty());
     ASSERT_EQ(code, 0);
     EXPECT_NE(loads_.back().document->path, PathOf("base.TPL"));
+}
+
+// A loaded score's dates are its file's last write, as local calendar fields, for a
+// score and a template alike.
+TEST_F(LoadMessages, ALoadedScoreIsDatedByItsFilesLastWrite) {
+    // 14 March 2001, 15:09:26 UTC: no field of it is 0.
+    constexpr time_t kWritten = 984582566;
+    struct tm local{};
+    ASSERT_NE(localtime_r(&kWritten, &local), nullptr);
+    const int32_t expected[7] = {local.tm_sec, local.tm_min, local.tm_hour, local.tm_mday,
+                                 local.tm_mon, local.tm_year, local.tm_wday};
+    for (const char* name : {"dated.ql", "dated.tpl"}) {
+        const std::string path = Put(name, stream_);
+        const struct timeval times[2] = {{kWritten, 0}, {kWritten, 0}};
+        ASSERT_EQ(::utimes(path.c_str(), times), 0);
+        int code = -1;
+        BoxesOf(path, &code);
+        ASSERT_EQ(code, 0) << name;
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(loads_.back().document->created[i], expected[i]) << name << " field " << i;
+    }
 }
 
 // A damaged file loads, shows the notice once, and is not touched.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/read/score_reader.h"
+#include "files/stream/score_stream_walker.h"
 #include "files/tests/save/save_fixture.h"
 #include "files/tests/stream/stream_layout.h"
 
@@ -38,8 +39,6 @@ size_t FindTag(const std::vector<uint8_t>& bytes, const char* tag, size_t from =
 // Little-endian stores into a byte vector.
 void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value);
 uint16_t GetU16(const std::vector<uint8_t>& bytes, size_t at);
-// The bytes without the scroll view's galley system (it is not kept by a read).
-std::vector<uint8_t> WithoutGalley(const std::vector<uint8_t>& bytes, int staves, int ports);
 
 
 // A stream of the current version rewritten in the stored layout of an older
@@ -50,6 +49,18 @@ std::vector<uint8_t> WithoutGalley(const std::vector<uint8_t>& bytes, int staves
 // rewritten.
 std::vector<uint8_t> AsOlderVersion(const std::vector<uint8_t>& current, uint8_t version, bool oneByte, uint8_t raw,
                                     int measures);
+
+// A field of a stream as the walk read it.
+struct FieldAt {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+    StreamField field = StreamField::Prologue;
+};
+// The fields of `bytes` in stream order, as the verifying walk reads them with the
+// view (its document's pools hold the objects the walk builds and releases); *code
+// gets the walk's result. With `recover` the walk reads past damage as a load does.
+std::vector<FieldAt> StreamFieldsOf(const std::vector<uint8_t>& bytes, ScoreView* view, int* code,
+                                    bool recover = false);
 
 // The model of a document as lines of text, one per record, in walk order.
 std::vector<std::string> SummariseModel(ScoreDocument* document);

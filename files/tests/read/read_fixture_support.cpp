@@ -67,13 +67,39 @@ uint16_t GetU16(const std::vector<uint8_t>& bytes, size_t at) {
     return static_cast<uint16_t>(bytes.at(at) | (bytes.at(at + 1) << 8));
 }
 
-std::vector<uint8_t> WithoutGalley(const std::vector<uint8_t>& bytes, int staves, int ports) {
-    const size_t at = kPortCountAt + 2 + kPortEntryBytes * static_cast<size_t>(ports);
-    const size_t size = kGalleyRecordBytes + 3 * static_cast<size_t>(staves);
-    std::vector<uint8_t> rest(bytes);
-    if (rest.size() < at + size) return rest;
-    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(at), rest.begin() + static_cast<std::ptrdiff_t>(at + size));
-    return rest;
+namespace {
+
+class FieldRecorder : public ScoreStreamObserver {
+  public:
+    void Field(uint64_t offset, uint64_t length, StreamField field) override {
+        fields.push_back(FieldAt{offset, length, field});
+    }
+    std::vector<FieldAt> fields;
+};
+
+// The verifier's sink that takes both recoveries.
+class RecoveringSink : public DiscardingStreamSink {
+  public:
+    using DiscardingStreamSink::DiscardingStreamSink;
+    int Recover(StreamRecovery recovery, int code) override {
+        (void)recovery, (void)code;
+        return 0;
+    }
+};
+
+}  // namespace
+
+std::vector<FieldAt> StreamFieldsOf(const std::vector<uint8_t>& bytes, ScoreView* view, int* code, bool recover) {
+    const FileFlags saved = State().files;
+    OpenScoreImageForRead(bytes);
+    DiscardingStreamSink discarding(view->document);
+    RecoveringSink recovering(view->document);
+    ScoreStreamSink& sink = recover ? recovering : discarding;
+    FieldRecorder recorder;
+    *code = WalkScoreStream(view, sink, &recorder);
+    CloseScoreFile();
+    State().files = saved;
+    return recorder.fields;
 }
 
 namespace {

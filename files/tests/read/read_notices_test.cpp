@@ -91,6 +91,20 @@ class ReadNotices : public ReadTest {
     ProgramOptions savedOptions_;
 };
 
+// Reading the music tells where it is every 16 measures, as saving does.
+TEST_F(ReadNotices, ReadingTheMusicShowsItsProgress) {
+    doc_->header.measureCount = 33;
+    const ByteVec bytes = Write(doc_, view_);
+    ASSERT_FALSE(bytes.empty());
+    ui::headless::ResetUi();
+    ScoreLoad load = Read(bytes);
+    ASSERT_EQ(load.code, 0);
+    EXPECT_EQ(Told("Staff: 1  Measure 16"), 1);
+    EXPECT_EQ(Told("Staff: 2  Measure 32"), 1);
+    EXPECT_EQ(Told("Staff: 2  Measure 33"), 0);
+    EXPECT_EQ(Told("Staff: 1  Measure 15"), 0);
+}
+
 // Two output devices: ports mapped to entry 1 have theirs, those mapped to entry 5
 // have none.
 TEST_F(ReadNotices, PortOfAMissingDeviceKeepsItsByteAndIsToldOnce) {
