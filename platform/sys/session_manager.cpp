@@ -6,6 +6,7 @@
 #include "platform/sys/session_manager.h"
 
 #include <gio/gio.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <memory>
@@ -66,17 +67,30 @@ void OnClientSignal(GDBusConnection*, const gchar*, const gchar*, const gchar*, 
     }
 }
 
+// The session's bus as the session names it: its address in the environment, or
+// the user's bus socket. (Not GIO's last resort, which starts a bus of its own on
+// the X display: a bus without a session has no manager on it.)
+std::string SessionBusAddress() {
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address != nullptr && *address != '\0')
+        return address;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || *runtime == '\0') return {};
+    const std::string socket = std::string(runtime) + "/bus";
+    struct stat info {};
+    if (stat(socket.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode)) return {};
+    gchar* escaped = g_dbus_address_escape_value(socket.c_str());
+    std::string address = std::string("unix:path=") + escaped;
+    g_free(escaped);
+    return address;
+}
+
 GDBusConnection* OpenSessionBus() {
+    const std::string address = SessionBusAddress();
+    if (address.empty()) return nullptr;
     GError* error = nullptr;
-    gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    if (address == nullptr) {
-        g_error_free(error);
-        return nullptr;
-    }
     const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(address, flags, nullptr, nullptr, &error);
-    g_free(address);
+    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(address.c_str(), flags, nullptr, nullptr, &error);
     if (bus == nullptr) g_error_free(error);
     return bus;
 }
@@ -157,6 +171,12 @@ bool ConnectSessionManager(std::string_view appId, SessionEndRequests requests) 
                                                             G_DBUS_SIGNAL_FLAGS_NONE, OnClientSignal, link.get(),
                                                             nullptr);
     g_main_context_pop_thread_default(link->context);
+    // The bus takes the subscription's match rule in order: once a call made after
+    // it is answered, no signal sent from now on is missed.
+    if (GVariant* id = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                   "org.freedesktop.DBus", "GetId", nullptr, nullptr,
+                                                   G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, nullptr))
+        g_variant_unref(id);
     link->loop = g_main_loop_new(link->context, FALSE);
     link->thread = std::thread([context = link->context, loop = link->loop] {
         g_main_context_push_thread_default(context);

@@ -188,10 +188,13 @@ private:
             g_variant_get(parameters, "(b&s)", &ok, &reason);
             call += std::string(ok ? " 1 " : " 0 ") + reason;
         }
+        {
+            // Logged before the reply, so that a caller's next step sees it.
+            std::lock_guard<std::mutex> lock(self->mutex_);
+            self->calls_.push_back(call);
+            self->heard_.notify_all();
+        }
         g_dbus_method_invocation_return_value(invocation, reply);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->calls_.push_back(call);
-        self->heard_.notify_all();
     }
 
     size_t Count(const std::string& prefix) const {
