@@ -35,6 +35,7 @@
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program/startup.h"
+#include "shell/program/session_end.h"
 #include "shell/program/termination_signals.h"
 #include "shell/program/transport_commands.h"
 #include "shell/command/settings_commands.h"
@@ -328,6 +329,18 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
     }
     if (message == kTerminationMessage) {
         OnTerminationSignal();
+        return 0;
+    }
+    if (message == kSessionQueryMessage) {
+        OnSessionQuery();
+        return 0;
+    }
+    if (message == kSessionEndMessage) {
+        OnSessionEnd();
+        return 0;
+    }
+    if (message == Message::Timer && word == kLogoutInhibitTimer) {
+        UpdateLogoutInhibit();
         return 0;
     }
     return ui::DefFrameProc(window, Frame().mdiClient, message, word, data);

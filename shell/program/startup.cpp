@@ -36,6 +36,7 @@
 #include "shell/program/logo_window.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
+#include "shell/program/session_end.h"
 #include "shell/program/score_child.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/sequencer_window.h"
@@ -159,6 +160,7 @@ StartupCode StartProgram(const StartupOptions& options) {
         ShowProgramFrame();
     QueueStartupOpens(options.arguments);
     if (options.serveOpenChannel) StartInstanceServer();
+    StartSessionLink();
     UpdateToolbarButtons(nullptr);
     ShowMidiDeviceCount();
     win::SetFocus(frame);
@@ -185,6 +187,7 @@ void ShutdownCleanup() {
     if (frame.shutdownDone) return;
     frame.shutdownDone = true;
     DestroySequencerWindow();  // stops a run before anything it plays goes away
+    StopSessionLink();
     StopInstanceServer();
     ClearBlockClipboard();
     SetShowScoreWindow({});
