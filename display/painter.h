@@ -94,6 +94,9 @@ void RedrawMeasureRange(ScoreView* view, int staff, int firstSlot, int lastSlot)
 // slot and every slot of the system that x = left..right reaches (nothing on a master
 // page): after something drawn away in the paper reached past the measure.
 void RedrawStaffLinesReaching(ScoreView* view, int32_t left, int32_t right);
+// The first and last measures of the current system whose slots x = left..right
+// reaches, the current measure always among them; false off a drawable page.
+bool MeasuresReaching(ScoreView* view, int32_t left, int32_t right, int* first, int* last);
 // DrawObjectsFirstPass on the current cell's list; 0 when the cell has none.
 int DrawCurrentCellObjects(ScoreView* view);
 
