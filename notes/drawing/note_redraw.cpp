@@ -120,21 +120,32 @@ struct DrawnAway {
     bool onward = false;
 };
 
+// Whether a voice of the cell draws anything: its notes, its elements, or for voice 0
+// of a cell without notes the measure's rest.
+bool VoiceDrawsInk(MeasureCell* cell, int voice) {
+    if (GetVoiceFirstEvent(cell, voice) != nullptr || GetVoiceFirstElement(cell, voice) != nullptr) return true;
+    return voice == 0 && notedraw::CellHasNoEvents(cell);
+}
+
 // The cell's notes and elements in the view's current location, clipped to each box,
 // leaving out what was drawn away when this is its cell.
 void CellInkInBoxes(ScoreView* view, MeasureCell* cell, const std::vector<gfx::Rect>& boxes,
                     const DrawnAway& away) {
     const bool drawnAwayHere = cell == away.cell;
-    for (const gfx::Rect& box : boxes) {
+    std::vector<int> voices;
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        const bool leftOut = drawnAwayHere && (away.voice == kNoVoiceBack || voice == away.voice) &&
+                             (away.group == nullptr || voice != away.voice);
+        if (!leftOut && VoiceDrawsInk(cell, voice)) voices.push_back(voice);
+    }
+    for (const gfx::Rect& box : voices.empty() ? std::vector<gfx::Rect>{} : boxes) {
         const int saved = gfx::SaveContext(view->ViewDC);
         gfx::IntersectClipRect(view->ViewDC, box);
-        for (int voice = 0; voice < kVoiceCount; ++voice) {
-            if (drawnAwayHere && (away.voice == kNoVoiceBack || voice == away.voice)) {
-                if (away.group == nullptr || voice != away.voice) continue;
+        for (const int voice : voices) {
+            if (drawnAwayHere && voice == away.voice)
                 DrawVoiceNotesBeside(cell, view, voice, away.group, away.onward);
-            } else {
+            else
                 DrawVoiceNotes(cell, view, voice);
-            }
             DrawElementsOf(view, cell, voice);
         }
         gfx::RestoreContext(view->ViewDC, saved);
