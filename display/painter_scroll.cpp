@@ -159,42 +159,18 @@ void RedrawCurrentMeasure(ScoreView* view) {
     RedrawMeasureRange(view, view->currentStaff, view->currentSlot, view->currentSlot);
 }
 
-namespace {
-
-// The first and last slots of the current system that x = left..right reaches, the
-// current slot always among them; false when the view has no grid there.
-bool SlotsReaching(ScoreView* view, sysdraw::Grid* grid, int32_t left, int32_t right, int* first, int* last) {
-    if (!IsValidView(view) || view->currentPage == nullptr || view->currentPage->pageNumber < 0 ||
-        !OpenGrid(view, grid))
+bool SlotsReaching(ScoreView* view, int32_t left, int32_t right, int* first, int* last) {
+    sysdraw::Grid grid;
+    if (first == nullptr || last == nullptr || !IsValidView(view) || view->currentPage == nullptr ||
+        view->currentPage->pageNumber < 0 || !OpenGrid(view, &grid))
         return false;
     *first = view->currentSlot;
     *last = view->currentSlot;
-    for (int slot = 1; slot <= sysdraw::LastSlot(*grid); ++slot) {
-        if (sysdraw::SlotRightX(*grid, slot) <= left || sysdraw::SlotLeftX(*grid, slot) >= right) continue;
+    for (int slot = 1; slot <= sysdraw::LastSlot(grid); ++slot) {
+        if (sysdraw::SlotRightX(grid, slot) <= left || sysdraw::SlotLeftX(grid, slot) >= right) continue;
         *first = std::min(*first, slot);
         *last = std::max(*last, slot);
     }
-    return true;
-}
-
-}  // namespace
-
-void RedrawStaffLinesReaching(ScoreView* view, int32_t left, int32_t right) {
-    sysdraw::Grid grid;
-    int first = 0;
-    int last = 0;
-    if (SlotsReaching(view, &grid, left, right, &first, &last))
-        RedrawMeasureRange(view, view->currentStaff, first, last);
-}
-
-bool MeasuresReaching(ScoreView* view, int32_t left, int32_t right, int* first, int* last) {
-    sysdraw::Grid grid;
-    int firstSlot = 0;
-    int lastSlot = 0;
-    if (first == nullptr || last == nullptr || !SlotsReaching(view, &grid, left, right, &firstSlot, &lastSlot))
-        return false;
-    *first = sysdraw::MeasureOfSlot(grid, firstSlot);
-    *last = sysdraw::MeasureOfSlot(grid, lastSlot);
     return true;
 }
 

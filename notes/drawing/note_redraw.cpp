@@ -22,6 +22,7 @@
 #include "display/hit_test.h"
 #include "display/linked_views.h"
 #include "display/painter.h"
+#include "display/system_drawing.h"
 #include "display/view_location.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_draw_internal.h"
@@ -152,33 +153,45 @@ void CellInkInBoxes(ScoreView* view, MeasureCell* cell, const std::vector<gfx::R
     }
 }
 
+// The staff's grid (lines, barlines, signs, numbers) over the slots, clipped to each box.
+void GridInBoxes(ScoreView* view, int staff, int firstSlot, int lastSlot, const std::vector<gfx::Rect>& boxes) {
+    for (const gfx::Rect& box : boxes) {
+        const int saved = gfx::SaveContext(view->ViewDC);
+        gfx::IntersectClipRect(view->ViewDC, box);
+        DrawSystem(view, staff, firstSlot, lastSlot);
+        gfx::RestoreContext(view->ViewDC, saved);
+    }
+}
+
 // What the paper took along with the ink drawn away comes back in ink: everything
 // inside a box filled with the paper (a glyph's, a stem's, a beam's, a ledger line's,
-// a piece of a tie's). The staff lines come back over the current measure and every
-// measure the boxes reach; then, clipped to each box, the notes and elements of the
-// cells that can lie there: the current staff and the staves beside it (a
-// cross-staff note is drawn on its neighbour), over the measures the boxes reach and
-// the one before them (a tie reaches into the next measure). What was drawn away is
-// left out: it still holds what it held before the edit.
+// a piece of a tie's). Clipped to each box, the grid of the current staff and the
+// staves beside it comes back over the slots the boxes reach, then the notes and
+// elements of the cells that can lie there: on those staves (a cross-staff note is
+// drawn on its neighbour), in the measures the boxes reach and the one before them
+// (a tie reaches into the next measure). What was drawn away is left out: it still
+// holds what it held before the edit.
 void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& away) {
     const ScopedPaintingGuard guard;
     BeginHighlightDraw(view);
-    int first = view->currentMeasure;
-    int last = first;
-    if (log.IsEmpty()) {
+    int firstSlot = view->currentSlot;
+    int lastSlot = firstSlot;
+    if (log.IsEmpty() || !view->ViewDC || view->currentSystem == nullptr ||
+        !SlotsReaching(view, log.ReachLeft(), log.ReachRight(), &firstSlot, &lastSlot)) {
         RedrawCurrentMeasure(view);
-    } else {
-        RedrawStaffLinesReaching(view, log.ReachLeft(), log.ReachRight());
-        MeasuresReaching(view, log.ReachLeft(), log.ReachRight(), &first, &last);
+        EndHighlightDraw(view);
+        return;
     }
-    const std::vector<gfx::Rect> boxes =
-        away.cell != nullptr && view->ViewDC ? log.DisjointFilledBoxes() : std::vector<gfx::Rect>{};
+    const std::vector<gfx::Rect> boxes = log.DisjointFilledBoxes();
     const int staffCount = view->document != nullptr ? view->document->header.staffCount : 0;
     const int here = view->currentStaff;
-    for (int staff = std::max(1, here - 1); !boxes.empty() && staff <= std::min(staffCount, here + 1); ++staff) {
+    const int firstMeasure = view->currentSystem->firstMeasure;
+    const NoteDrawLocation kept(view, here, view->currentMeasure);  // puts the staff's fonts back
+    for (int staff = std::max(1, here - 1); staff <= std::min(staffCount, here + 1); ++staff) {
         if (!IsStaffShownIn(view->currentSystem, staff)) continue;
-        for (int measure = std::max(1, first - 1); measure <= last; ++measure) {
-            const NoteDrawLocation location(view, staff, measure);
+        GridInBoxes(view, staff, firstSlot, lastSlot, boxes);
+        for (int slot = std::max(1, firstSlot - 1); away.cell != nullptr && slot <= lastSlot; ++slot) {
+            const NoteDrawLocation location(view, staff, firstMeasure + slot - 1);
             if (location.IsDrawable()) CellInkInBoxes(view, view->currentCell, boxes, away);
         }
     }
