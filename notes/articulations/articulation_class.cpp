@@ -205,6 +205,12 @@ ScoreObject* AttachPlacedArticulation(ScoreView* view, EventRecord* note, Articu
     return object;
 }
 
+bool AttachPaletteEntryToNote(ScoreView* view, EventRecord* note, ArticulationPalette palette, int entry) {
+    if (palette == ArticulationPalette::Accents && (entry == kLegatoEntry || entry == kStaccatoEntry))
+        return AttachArticulation(view, note, palette, entry).changed;
+    return AttachPlacedArticulation(view, note, palette, entry) != nullptr;
+}
+
 ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
     EventRecord* note = FindEventUnderPointer(view);

@@ -44,6 +44,11 @@ void ConstructArticulationForView(ScoreObject* object, ScoreView* view);
 ScoreObject* AttachPlacedArticulation(ScoreView* view, EventRecord* note, ArticulationPalette palette,
                                       int entry);
 
+// The mark of a palette entry on a note: the "Accents" legato and staccato entries set
+// the note's bit, every other entry becomes an articulation placed as above. False
+// when nothing changed.
+bool AttachPaletteEntryToNote(ScoreView* view, EventRecord* note, ArticulationPalette palette, int entry);
+
 // Puts an articulation attached to a note where its glyph goes on that note (the
 // pair's form that suits the note, else its palette entry's side), with the view at
 // the note's staff and measure: what a reader or an import calls after attaching a

@@ -242,7 +242,7 @@ int AttachEntryArticulation(ScoreView* view, EventRecord* note, int entry) {
     if (view == nullptr || note == nullptr) return 0;
     const ArticulationPalette palette = ArticulationTools().palette;
     return EditShown(view, EntryVoice(view), [&] {
-        return AttachPlacedArticulation(view, note, palette, entry) != nullptr ? 1 : 0;
+        return AttachPaletteEntryToNote(view, note, palette, entry) ? 1 : 0;
     });
 }
 

@@ -1,6 +1,7 @@
 // The comma and the full stop on a chosen note attach the marks of entries 0 and 10
 // of the articulation palette in force, each one undoable edit shown on the screen at
-// once, the palette's own entry left as it was; F1 opens the help of notes.
+// once, the palette's own entry left as it was; F1 opens the help of notes. With the
+// articulation toggles pressed, entry gives each new note its marks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +9,13 @@
 
 #include "core/draw/colour_sets.h"
 #include "core/objects/object_classes.h"
+#include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
 #include "notes/articulations/articulation_attach.h"
 #include "notes/articulations/articulation_class.h"
 #include "notes/articulations/articulation_tool.h"
+#include "notes/drawing/note_fields.h"
 #include "notes/tests/entry/measure_redraw_fixture.h"
 #include "platform/sys/headless.h"
 #include "platform/win/keys.h"
@@ -64,6 +67,48 @@ TEST_F(EntryMarkKeys, CommaAndFullStopAttachEntriesZeroAndTenOfThePaletteInForce
         UndoCommand(doc_, view_);
         EXPECT_EQ(LiveRecords(), plain) << "undo did not take the mark away";
     }
+}
+
+// The "Accents" and "Ornaments" toggles give each note entered by a click the mark of
+// their entry in force (the staccato entry sets the note's bit), inside the click's
+// undo step; a chord note and the toggles let go give none.
+TEST_F(EntryMarkKeys, PressedArticulationTogglesMarkEveryEnteredNote) {
+    constexpr int8_t kStaccato = 2;
+    constexpr int8_t kMarcato = 5;
+    constexpr int8_t kTurn = 4;
+    NoteToolState& tools = State().notes.NoteTools;
+    tools.accentOn = 1;
+    tools.ornamentOn = 1;
+    ArticulationTools().accentEntry = kMarcato;
+    ArticulationTools().ornamentEntry = kTurn;
+    UseMeasure(1);
+    const std::vector<uint8_t> empty = LiveRecords();
+    PointAt(0, kEntryStep);
+    Click();
+    UseMeasure(1);
+    ASSERT_EQ(Voice().size(), 1u);
+    std::vector<int> glyphs = MarkGlyphs(Voice()[0]);
+    std::sort(glyphs.begin(), glyphs.end());
+    EXPECT_EQ(glyphs, (std::vector<int>{ArticulationGlyphOf(ArticulationPalette::Accents, kMarcato),
+                                        ArticulationGlyphOf(ArticulationPalette::Ornaments, kTurn)}));
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(LiveRecords(), empty) << "undo of the click left a mark";
+
+    tools.ornamentOn = 0;
+    ArticulationTools().accentEntry = kStaccato;
+    PointAt(0, kEntryStep);
+    Click();
+    UseMeasure(1);
+    ASSERT_EQ(Voice().size(), 1u);
+    EXPECT_NE(Voice()[0]->word2 & kNoteStaccato, 0) << "the staccato entry did not set the bit";
+    EXPECT_TRUE(MarkGlyphs(Voice()[0]).empty());
+
+    tools.accentOn = 0;
+    PointAt(2 * kQuarterTicks, kEntryStep);
+    Click();
+    UseMeasure(1);
+    ASSERT_EQ(Chords().size(), 2u);
+    EXPECT_EQ(Chords()[1]->word2 & kNoteStaccato, 0) << "a mark with the toggles let go";
 }
 
 // The key comes while the view draws in the feedback colours; the mark is on the
