@@ -185,13 +185,12 @@ void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& aw
     const std::vector<gfx::Rect> boxes = log.DisjointFilledBoxes();
     const int staffCount = view->document != nullptr ? view->document->header.staffCount : 0;
     const int here = view->currentStaff;
-    const int firstMeasure = view->currentSystem->firstMeasure;
     const NoteDrawLocation kept(view, here, view->currentMeasure);  // puts the staff's fonts back
     for (int staff = std::max(1, here - 1); staff <= std::min(staffCount, here + 1); ++staff) {
         if (!IsStaffShownIn(view->currentSystem, staff)) continue;
         GridInBoxes(view, staff, firstSlot, lastSlot, boxes);
         for (int slot = std::max(1, firstSlot - 1); away.cell != nullptr && slot <= lastSlot; ++slot) {
-            const NoteDrawLocation location(view, staff, firstMeasure + slot - 1);
+            const NoteDrawLocation location(view, staff, MeasureOfSlot(view, slot));
             if (location.IsDrawable()) CellInkInBoxes(view, view->currentCell, boxes, away);
         }
     }
