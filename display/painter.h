@@ -90,10 +90,9 @@ bool IsObjectOfAnOpenScore(const ScoreObject* object);
 
 // The staff lines of a staff and its neighbours redrawn over slots first..last.
 void RedrawMeasureRange(ScoreView* view, int staff, int firstSlot, int lastSlot);
-// The staff lines of the current staff and its neighbours redrawn over the current
-// slot and every slot of the system that x = left..right reaches (nothing on a master
-// page): after something drawn away in the paper reached past the measure.
-void RedrawStaffLinesReaching(ScoreView* view, int32_t left, int32_t right);
+// The first and last slots of the current system that x = left..right reaches, the
+// current slot always among them; false off a drawable page.
+bool SlotsReaching(ScoreView* view, int32_t left, int32_t right, int* first, int* last);
 // DrawObjectsFirstPass on the current cell's list; 0 when the cell has none.
 int DrawCurrentCellObjects(ScoreView* view);
 

@@ -159,19 +159,19 @@ void RedrawCurrentMeasure(ScoreView* view) {
     RedrawMeasureRange(view, view->currentStaff, view->currentSlot, view->currentSlot);
 }
 
-void RedrawStaffLinesReaching(ScoreView* view, int32_t left, int32_t right) {
+bool SlotsReaching(ScoreView* view, int32_t left, int32_t right, int* first, int* last) {
     sysdraw::Grid grid;
-    if (!IsValidView(view) || view->currentPage == nullptr || view->currentPage->pageNumber < 0 ||
-        !OpenGrid(view, &grid))
-        return;
-    int first = view->currentSlot;
-    int last = view->currentSlot;
+    if (first == nullptr || last == nullptr || !IsValidView(view) || view->currentPage == nullptr ||
+        view->currentPage->pageNumber < 0 || !OpenGrid(view, &grid))
+        return false;
+    *first = view->currentSlot;
+    *last = view->currentSlot;
     for (int slot = 1; slot <= sysdraw::LastSlot(grid); ++slot) {
         if (sysdraw::SlotRightX(grid, slot) <= left || sysdraw::SlotLeftX(grid, slot) >= right) continue;
-        first = std::min(first, slot);
-        last = std::max(last, slot);
+        *first = std::min(*first, slot);
+        *last = std::max(*last, slot);
     }
-    RedrawMeasureRange(view, view->currentStaff, first, last);
+    return true;
 }
 
 int DrawCurrentCellObjects(ScoreView* view) {

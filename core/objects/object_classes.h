@@ -18,6 +18,9 @@ struct EventRecord;
 
 // The help context of a type code for F1 (0: no help).
 uint32_t HelpContextOfType(uint8_t type);
+// Opens the help topic of an object type (the F1 key on a focused object); 0 when the
+// type has none.
+int ShowHelpOfType(uint8_t type);
 
 // Subtype 3 only: the note whose attachment chain (headed by its Accidental, whose
 // prev is the note) holds the object, when that note's attachment is the accidental.

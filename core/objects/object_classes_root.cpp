@@ -44,6 +44,16 @@ uint32_t HelpContextOfType(uint8_t type) {
     return type < kObjectTypeCount ? kHelpContexts[type] : kDefaultHelpContext;
 }
 
+int ShowHelpOfType(uint8_t type) {
+    const uint32_t context = HelpContextOfType(type);
+    if (context == kNoHelp) return 0;
+    sys::HelpRequest request;
+    request.window = State().dialogs.FrameWindow;
+    request.contextId = context;
+    sys::ShowHelp(request);
+    return 1;
+}
+
 const ScoreObjectClass& RootObjectClass() {
     static const RootClass root;
     return root;
@@ -122,15 +132,7 @@ int ScoreObjectClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t virtu
         EndUndoableEdit(document, 0, 0, 0, view, UndoKind::Item, object->type, UndoVerb::Modify);
         return 1;
     }
-    if (virtualKey == static_cast<uint32_t>(win::Key::F1)) {
-        uint32_t context = HelpContextOfType(object->type);
-        if (context == kNoHelp) return 0;
-        sys::HelpRequest request;
-        request.window = State().dialogs.FrameWindow;
-        request.contextId = context;
-        sys::ShowHelp(request);
-        return 1;
-    }
+    if (virtualKey == static_cast<uint32_t>(win::Key::F1)) return ShowHelpOfType(object->type);
     return 0;
 }
 int ScoreObjectClass::OnEditCommand(ScoreObject*, ScoreView*, int, int) const { return 0; }

@@ -13,12 +13,13 @@
 #include "notes/drawing/note_fields.h"
 
 namespace ql {
-namespace {
 
-bool IsEntryOf(ArticulationPalette palette, int entry) {
+bool IsArticulationEntry(ArticulationPalette palette, int entry) {
     const int entries = palette == ArticulationPalette::Accents ? kAccentEntries : kOrnamentEntries;
     return entry >= 0 && entry < entries;
 }
+
+namespace {
 
 // A fresh NoteArticulation from the class table, or null.
 ScoreObject* NewArticulationObject(void*& record, int& pool) {
@@ -58,7 +59,7 @@ ScoreObject* AttachArticulationObject(ScoreView* view, EventRecord* note, int gl
 AttachedArticulation AttachArticulation(ScoreView* view, EventRecord* note,
                                         ArticulationPalette palette, int entry) {
     AttachedArticulation result;
-    if (note == nullptr || !IsEntryOf(palette, entry)) return result;
+    if (note == nullptr || !IsArticulationEntry(palette, entry)) return result;
     if (palette == ArticulationPalette::Accents &&
         (entry == kLegatoEntry || entry == kStaccatoEntry)) {
         note->word2 = static_cast<uint16_t>(note->word2 |

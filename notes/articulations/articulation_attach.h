@@ -20,6 +20,8 @@ struct AttachedArticulation {
     bool changed = false;
 };
 
+// Whether the palette has the entry.
+bool IsArticulationEntry(ArticulationPalette palette, int entry);
 // An entry outside the palette, no note, no record (pool exhausted) or a note whose
 // chain cannot take the object: nothing changes (a record that was made is freed).
 AttachedArticulation AttachArticulation(ScoreView* view, EventRecord* note,

@@ -189,6 +189,28 @@ void NoteArticulationClass::Draw(ScoreObject* object, ScoreView* view) const {
     EndViewDraw(view);
 }
 
+ScoreObject* AttachPlacedArticulation(ScoreView* view, EventRecord* note, ArticulationPalette palette,
+                                      int entry) {
+    if (view == nullptr || note == nullptr || !IsArticulationEntry(palette, entry)) return nullptr;
+    const int glyph = ArticulationGlyphOf(palette, entry);
+    ScoreObject* object = AttachArticulationObject(view, note, glyph);
+    if (object == nullptr) return nullptr;
+    MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
+    StoreNoteTick(object, *note);
+    LogicalPoint point{};
+    const ArticulationSide side = ArticulationSideInView(view, note, palette, entry);
+    if (PlaceArticulationOnSide(view, note, side, glyph, &point) != nullptr)
+        StoreAnchor(view, object, point);
+    TheNoteArticulationClass().Measure(object, view);
+    return object;
+}
+
+bool AttachPaletteEntryToNote(ScoreView* view, EventRecord* note, ArticulationPalette palette, int entry) {
+    if (palette == ArticulationPalette::Accents && (entry == kLegatoEntry || entry == kStaccatoEntry))
+        return AttachArticulation(view, note, palette, entry).changed;
+    return AttachPlacedArticulation(view, note, palette, entry) != nullptr;
+}
+
 ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
     EventRecord* note = FindEventUnderPointer(view);
@@ -201,18 +223,10 @@ ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view)
         ToggleNoteBit(view, note, entry);
         return nullptr;
     }
-    const int glyph = ArticulationGlyphOf(tool.palette, entry);
     // The record is taken inside the step, so that undoing it gives the record back.
     UndoStep step(view->document, view, UndoKind::Item, kArticulationType, UndoVerb::Add);
-    ScoreObject* object = AttachArticulationObject(view, note, glyph);
+    ScoreObject* object = AttachPlacedArticulation(view, note, tool.palette, entry);
     if (object == nullptr) return nullptr;
-    MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
-    StoreNoteTick(object, *note);
-    LogicalPoint point{};
-    const ArticulationSide side = ArticulationSideInView(view, note, tool.palette, entry);
-    if (PlaceArticulationOnSide(view, note, side, glyph, &point) != nullptr)
-        StoreAnchor(view, object, point);
-    Measure(object, view);
     if (SelectionState* selection = TheSelectionState())
         selection->focusedObject = Ref32<ScoreObject>::To(object);
     return object;

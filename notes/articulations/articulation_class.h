@@ -9,6 +9,7 @@
 
 #include "core/model/geometry.h"
 #include "core/objects/midi_action_text.h"
+#include "notes/articulations/articulation_place.h"
 
 namespace ql {
 
@@ -35,6 +36,18 @@ void RegisterNoteArticulationClass();
 // The reader's constructor with what a mark made for a view adds: its MIDI action
 // disabled and the glyph of the articulation tool's entry in force.
 void ConstructArticulationForView(ScoreObject* object, ScoreView* view);
+
+// A new articulation of the palette entry attached to the note and placed on the side
+// its entry takes in the view (its MIDI disabled, the note's tick stored), measured:
+// what a click with the articulation tool makes. Null, nothing kept, for an entry
+// outside the palette or when no record can be had.
+ScoreObject* AttachPlacedArticulation(ScoreView* view, EventRecord* note, ArticulationPalette palette,
+                                      int entry);
+
+// The mark of a palette entry on a note: the "Accents" legato and staccato entries set
+// the note's bit, every other entry becomes an articulation placed as above. False
+// when nothing changed.
+bool AttachPaletteEntryToNote(ScoreView* view, EventRecord* note, ArticulationPalette palette, int entry);
 
 // Puts an articulation attached to a note where its glyph goes on that note (the
 // pair's form that suits the note, else its palette entry's side), with the view at

@@ -83,9 +83,28 @@ class VoiceMaskScope {
     uint8_t saved_;
 };
 
-void DrawVoiceChords(ScoreView* view, EventRecord* first) {
+// The chord head after the beam group (or lone chord) starting at `start`.
+EventRecord* HeadAfterGroup(EventRecord* start) {
+    EventRecord* head = start;
+    for (int guard = 0; head != nullptr && guard < kMaxChainLength; ++guard) {
+        Chord chord;
+        if (!GatherChord(head, chord)) return nullptr;
+        EventRecord* next = NextChordHead(chord);
+        if (!LinkNames(head->beamNext, next)) return next;
+        head = next;
+    }
+    return nullptr;
+}
+
+// The voice's chords and beam groups from `first`, leaving out what `part` says.
+void DrawVoiceChords(ScoreView* view, EventRecord* first, const VoicePart& part) {
     EventRecord* head = first;
     for (int guard = 0; head != nullptr && guard < kMaxChainLength; ++guard) {
+        if (head == part.leftOut) {
+            if (part.leftOutOnward) break;
+            head = HeadAfterGroup(head);
+            continue;
+        }
         Chord chord;
         if (!GatherChord(head, chord)) break;
         EventRecord* next = NextChordHead(chord);
@@ -148,14 +167,14 @@ void DrawChordAt(ScoreView* view, const Chord& chord, int32_t x, bool withStem) 
         DrawChordLedgerLines(view, chord, x, 0, LedgerMode::CrossStaffNotes);
 }
 
-void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice) {
+void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice, const VoicePart& part) {
     SetViewTextAlign(view, gfx::kTextAlignLeft | gfx::kTextAlignBaseline);
     EventRecord* first = GetVoiceFirstEvent(cell, voice);
     MarkVoiceHiddenByCell(*cell, voice, first);
     const DimmedScope dimmed(view, view->voiceDisplayMask != 0 && !IsVoiceShown(view, voice));
     const VoiceMaskScope mask(view, voice);
     if (first != nullptr)
-        DrawVoiceChords(view, first);
+        DrawVoiceChords(view, part.from != nullptr ? part.from : first, part);
     else if (voice == 0)
         DrawEmptyMeasureRest(view, cell);
 }
@@ -168,7 +187,23 @@ void DrawVoiceNotes(MeasureCell* cell, ScoreView* view, int voice) {
     if (cell == nullptr || view == nullptr || !view->ViewDC || voice < 0 || voice >= kVoiceCount)
         return;
     notedraw::NoteDrawScope scope(view);
-    notedraw::DrawVoiceAt(cell, view, voice);
+    notedraw::DrawVoiceAt(cell, view, voice, {});
+}
+
+void DrawVoiceNotesBeside(MeasureCell* cell, ScoreView* view, int voice, EventRecord* chord, bool onward) {
+    if (cell == nullptr || view == nullptr || !view->ViewDC || voice < 0 || voice >= kVoiceCount ||
+        chord == nullptr)
+        return;
+    notedraw::NoteDrawScope scope(view);
+    notedraw::DrawVoiceAt(cell, view, voice, {nullptr, notedraw::BeamGroupStart(chord), onward});
+}
+
+void DrawVoiceNotesFrom(MeasureCell* cell, ScoreView* view, int voice, EventRecord* chord) {
+    if (cell == nullptr || view == nullptr || !view->ViewDC || voice < 0 || voice >= kVoiceCount ||
+        chord == nullptr)
+        return;
+    notedraw::NoteDrawScope scope(view);
+    notedraw::DrawVoiceAt(cell, view, voice, {notedraw::BeamGroupStart(chord), nullptr, false});
 }
 
 void DrawChord(EventRecord* first, ScoreView* view) {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "notes/drawing/paper_boxes.h"
+#include "notes/drawing/shape_paper.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
@@ -34,27 +34,29 @@ bool BaselineLeftOrigin(platform::DcHandle dc, const text::GlyphBox& box, gfx::P
 
 }  // namespace
 
-bool GlyphPaperRect(platform::DcHandle dc, uint32_t code, gfx::Point origin, gfx::Rect* out) {
-    if (!dc || out == nullptr) return false;
+namespace {
+
+// The glyph's ink box corners in logical units; false without ink or a baseline.
+bool GlyphInkCorners(platform::DcHandle dc, uint32_t code, gfx::Point origin, gfx::Point corners[2]) {
     text::GlyphBox box;
-    if (!text::GetGlyphOutlineBox(dc, code, &box) || !box.hasInk) return false;
+    if (!dc || !text::GetGlyphOutlineBox(dc, code, &box) || !box.hasInk) return false;
     if (!BaselineLeftOrigin(dc, box, &origin)) return false;
-    gfx::Point corners[2] = {{origin.x + box.left, origin.y - box.top}, {origin.x + box.right, origin.y - box.bottom}};
-    if (!gfx::LogicalToDevice(dc, corners, 2)) return false;
-    gfx::Point device[2] = {{std::min(corners[0].x, corners[1].x) - 1, std::min(corners[0].y, corners[1].y) - 1},
-                            {std::max(corners[0].x, corners[1].x) + 2, std::max(corners[0].y, corners[1].y) + 2}};
-    if (!gfx::DeviceToLogical(dc, device, 2)) return false;
-    *out = gfx::Rect{std::min(device[0].x, device[1].x), std::min(device[0].y, device[1].y),
-                     std::max(device[0].x, device[1].x), std::max(device[0].y, device[1].y)};
+    corners[0] = gfx::Point{origin.x + box.left, origin.y - box.top};
+    corners[1] = gfx::Point{origin.x + box.right, origin.y - box.bottom};
     return true;
 }
 
+}  // namespace
+
+bool GlyphPaperRect(platform::DcHandle dc, uint32_t code, gfx::Point origin, gfx::Rect* out) {
+    gfx::Point corners[2];
+    return out != nullptr && GlyphInkCorners(dc, code, origin, corners) &&
+           WidenedPaperRect(dc, corners[0], corners[1], out);
+}
+
 bool FillGlyphWithPaper(platform::DcHandle dc, uint32_t code, gfx::Point origin) {
-    gfx::Rect paper;
-    if (!GlyphPaperRect(dc, code, origin, &paper)) return false;
-    gfx::FillRect(dc, paper, gfx::GetStockBrush(gfx::StockBrush::White));
-    NotePaperFilled(paper);
-    return true;
+    gfx::Point corners[2];
+    return GlyphInkCorners(dc, code, origin, corners) && FillBoxWithPaper(dc, corners[0], corners[1]);
 }
 
 }  // namespace ql

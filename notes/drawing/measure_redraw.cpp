@@ -19,11 +19,6 @@ namespace ql {
 
 namespace {
 
-bool IsStaffShown(const ScoreSystem* system, int staff) {
-    const int8_t* flags = system != nullptr ? StaffFlagsOf(system) : nullptr;
-    return flags == nullptr || flags[staff] >= 0;
-}
-
 // The staff's measure (its lines, barlines and signs) here and in the linked views,
 // always in ink: the caller's colours are those of the notes (the erase colours
 // while the old image is drawn away).
@@ -48,7 +43,7 @@ void DrawMeasureStaves(ScoreView* view, bool shownVoicesOnly) {
     BeginViewDraw(view);
     const int measure = view->currentMeasure;
     for (int staff = 1; view->ViewDC && staff <= view->document->header.staffCount; ++staff) {
-        if (!IsStaffShown(view->currentSystem, staff)) continue;
+        if (!IsStaffShownIn(view->currentSystem, staff)) continue;
         const NoteDrawLocation location(view, staff, measure);
         if (!location.IsDrawable()) continue;
         // Every voice with the context saved, then the measure here and in the linked

@@ -56,6 +56,12 @@ void TextOutChar(ScoreView* view, uint8_t code, int32_t x, int32_t y);
 // ---- Drawing ----
 // One voice (0..3) of a cell at the view's current staff and measure.
 void DrawVoiceNotes(MeasureCell* cell, ScoreView* view, int voice);
+// The same voice without the chord's beam group (or the chord alone when unbeamed),
+// with `onward` without every later chord too: the chords beside what was drawn
+// away by itself.
+void DrawVoiceNotesBeside(MeasureCell* cell, ScoreView* view, int voice, EventRecord* chord, bool onward);
+// The chord's beam group (or the chord) and every later chord of the voice.
+void DrawVoiceNotesFrom(MeasureCell* cell, ScoreView* view, int voice, EventRecord* chord);
 // One unbeamed chord from its first note.
 void DrawChord(EventRecord* first, ScoreView* view);
 // One note of a chord at the chord's x.

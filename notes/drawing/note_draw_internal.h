@@ -180,7 +180,15 @@ void DrawBeamBarStyled(ScoreView* view, bool down, int32_t x1, int32_t y1, int32
 EventRecord* DrawGroupAt(ScoreView* view, EventRecord* start);
 // The first chord of the beam group holding the chord (the chord itself when none).
 EventRecord* BeamGroupStart(EventRecord* chord);
-void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice);
+// Which part of a voice is drawn: from `from` (the first chord when null), leaving
+// out the beam group or lone chord starting at `leftOut`, with `leftOutOnward`
+// everything after it too.
+struct VoicePart {
+    EventRecord* from = nullptr;
+    const EventRecord* leftOut = nullptr;
+    bool leftOutOnward = false;
+};
+void DrawVoiceAt(MeasureCell* cell, ScoreView* view, int voice, const VoicePart& part);
 // True when no voice of the cell has notes or rests.
 bool CellHasNoEvents(MeasureCell* cell);
 // The rest an empty measure shows (none when a voice has notes), drawn or erased.

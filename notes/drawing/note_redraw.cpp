@@ -4,6 +4,9 @@
 // drawing (NoteDrawLocation).
 #include "notes/drawing/note_redraw.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "core/constants.h"
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
@@ -11,6 +14,7 @@
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -18,6 +22,7 @@
 #include "display/hit_test.h"
 #include "display/linked_views.h"
 #include "display/painter.h"
+#include "display/system_drawing.h"
 #include "display/view_location.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_draw_internal.h"
@@ -106,31 +111,88 @@ void DrawElementsOf(ScoreView* view, MeasureCell* cell, int voice) {
 
 constexpr int kNoVoiceBack = kVoiceCount;  // every voice was drawn away
 
-// What the paper took along with the ink drawn away comes back in ink: a glyph drawn
-// away took the paper of its whole ink box, and a tie its curve, lines and other ink
-// included. The staff lines come back over the current measure and every measure the
-// noted places reach (a tie into the next measure); inside each filled box, clipped
-// to it, the notes and elements of the cell's voices other than `drawnAway` (all of
-// them when it is kNoVoiceBack, none without a cell). That voice is left out: it
-// still holds what it held before the edit.
-void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, MeasureCell* cell, int drawnAway) {
-    const ScopedPaintingGuard guard;
-    BeginHighlightDraw(view);
-    if (log.IsEmpty()) {
-        RedrawCurrentMeasure(view);
-    } else {
-        RedrawStaffLinesReaching(view, log.ReachLeft(), log.ReachRight());
+// What was drawn away, in the view's current cell: one voice, one chord or beam group
+// of it (`group`) and with `onward` every later one, or every voice (kNoVoiceBack);
+// or nothing (no cell).
+struct DrawnAway {
+    MeasureCell* cell = nullptr;
+    int voice = kNoVoiceBack;
+    EventRecord* group = nullptr;
+    bool onward = false;
+};
+
+// Whether a voice of the cell draws anything: its notes, its elements, or for voice 0
+// of a cell without notes the measure's rest.
+bool VoiceDrawsInk(MeasureCell* cell, int voice) {
+    if (GetVoiceFirstEvent(cell, voice) != nullptr || GetVoiceFirstElement(cell, voice) != nullptr) return true;
+    return voice == 0 && notedraw::CellHasNoEvents(cell);
+}
+
+// The cell's notes and elements in the view's current location, clipped to each box,
+// leaving out what was drawn away when this is its cell.
+void CellInkInBoxes(ScoreView* view, MeasureCell* cell, const std::vector<gfx::Rect>& boxes,
+                    const DrawnAway& away) {
+    const bool drawnAwayHere = cell == away.cell;
+    std::vector<int> voices;
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        const bool leftOut = drawnAwayHere && (away.voice == kNoVoiceBack || voice == away.voice) &&
+                             (away.group == nullptr || voice != away.voice);
+        if (!leftOut && VoiceDrawsInk(cell, voice)) voices.push_back(voice);
     }
-    const bool othersShown = cell != nullptr && drawnAway != kNoVoiceBack && view->ViewDC;
-    for (const gfx::Rect& box : othersShown ? log.DisjointFilledBoxes() : std::vector<gfx::Rect>{}) {
+    for (const gfx::Rect& box : voices.empty() ? std::vector<gfx::Rect>{} : boxes) {
         const int saved = gfx::SaveContext(view->ViewDC);
         gfx::IntersectClipRect(view->ViewDC, box);
-        for (int voice = 0; voice < kVoiceCount; ++voice) {
-            if (voice == drawnAway) continue;
-            DrawVoiceNotes(cell, view, voice);
+        for (const int voice : voices) {
+            if (drawnAwayHere && voice == away.voice)
+                DrawVoiceNotesBeside(cell, view, voice, away.group, away.onward);
+            else
+                DrawVoiceNotes(cell, view, voice);
             DrawElementsOf(view, cell, voice);
         }
         gfx::RestoreContext(view->ViewDC, saved);
+    }
+}
+
+// The staff's grid (lines, barlines, signs, numbers) over the slots, clipped to each box.
+void GridInBoxes(ScoreView* view, int staff, int firstSlot, int lastSlot, const std::vector<gfx::Rect>& boxes) {
+    for (const gfx::Rect& box : boxes) {
+        const int saved = gfx::SaveContext(view->ViewDC);
+        gfx::IntersectClipRect(view->ViewDC, box);
+        DrawSystem(view, staff, firstSlot, lastSlot);
+        gfx::RestoreContext(view->ViewDC, saved);
+    }
+}
+
+// What the paper took along with the ink drawn away comes back in ink: everything
+// inside a box filled with the paper (a glyph's, a stem's, a beam's, a ledger line's,
+// a piece of a tie's). Clipped to each box, the grid of the current staff and the
+// staves beside it comes back over the slots the boxes reach, then the notes and
+// elements of the cells that can lie there: on those staves (a cross-staff note is
+// drawn on its neighbour), in the measures the boxes reach and the one before them
+// (a tie reaches into the next measure). What was drawn away is left out: it still
+// holds what it held before the edit.
+void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& away) {
+    const ScopedPaintingGuard guard;
+    BeginHighlightDraw(view);
+    int firstSlot = view->currentSlot;
+    int lastSlot = firstSlot;
+    if (log.IsEmpty() || !view->ViewDC || view->currentSystem == nullptr ||
+        !SlotsReaching(view, log.ReachLeft(), log.ReachRight(), &firstSlot, &lastSlot)) {
+        RedrawCurrentMeasure(view);
+        EndHighlightDraw(view);
+        return;
+    }
+    const std::vector<gfx::Rect> boxes = log.DisjointFilledBoxes();
+    const int staffCount = view->document != nullptr ? view->document->header.staffCount : 0;
+    const int here = view->currentStaff;
+    const NoteDrawLocation kept(view, here, view->currentMeasure);  // puts the staff's fonts back
+    for (int staff = std::max(1, here - 1); staff <= std::min(staffCount, here + 1); ++staff) {
+        if (!IsStaffShownIn(view->currentSystem, staff)) continue;
+        GridInBoxes(view, staff, firstSlot, lastSlot, boxes);
+        for (int slot = std::max(1, firstSlot - 1); away.cell != nullptr && slot <= lastSlot; ++slot) {
+            const NoteDrawLocation location(view, staff, MeasureOfSlot(view, slot));
+            if (location.IsDrawable()) CellInkInBoxes(view, view->currentCell, boxes, away);
+        }
     }
     EndHighlightDraw(view);
 }
@@ -142,7 +204,7 @@ void DrawNotesAndElements(ScoreView* view, int voice, bool saved) {
         const PaperBoxLog log;
         Saved(view, [&] { DrawVoiceNotes(cell, view, voice); });
         Saved(view, [&] { DrawVoiceElements(view, cell, voice); });
-        UnderPaperBack(view, log, cell, voice);
+        UnderPaperBack(view, log, DrawnAway{cell, voice, nullptr, false});
         return;
     }
     DrawVoiceNotes(cell, view, voice);
@@ -195,6 +257,11 @@ NoteDrawLocation::~NoteDrawLocation() {
 }
 
 // ---- Entry points ----
+
+bool IsStaffShownIn(const ScoreSystem* system, int staff) {
+    const int8_t* flags = system != nullptr ? StaffFlagsOf(system) : nullptr;
+    return flags == nullptr || flags[staff] >= 0;
+}
 
 void DrawStaffNotesAllVoices(ScoreView* view, MeasureCell* cell) {
     for (int voice = 0; voice < kVoiceCount; ++voice) DrawVoiceNotes(cell, view, voice);
@@ -258,7 +325,7 @@ void DrawCellNotesAllVoicesSaved(ScoreView* view) {
         const PaperBoxLog log;
         Saved(v, [&] { DrawStaffNotesAllVoices(v, cell); });
         Saved(v, [&] { DrawVoiceItems(v, cell); });
-        UnderPaperBack(v, log, cell, kNoVoiceBack);
+        UnderPaperBack(v, log, DrawnAway{cell, kNoVoiceBack, nullptr, false});
     });
 }
 
@@ -273,7 +340,8 @@ void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord) {
         const PaperBoxLog log;
         Saved(v, [&] { DrawNoteGroup(v, chord); });
         MeasureCell* cell = CurrentCellOf(v);
-        UnderPaperBack(v, log, cell, cell != nullptr ? FindVoiceOfEvent(cell, chord, 0) : kNoVoiceBack);
+        const int voice = cell != nullptr ? FindVoiceOfEvent(cell, chord, 0) : kNoVoiceBack;
+        UnderPaperBack(v, log, DrawnAway{cell, voice, voice != kNoVoiceBack ? chord : nullptr, false});
     });
 }
 
@@ -286,6 +354,18 @@ void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord) {
         const NoteDrawLocation location(other, view->currentStaff, view->currentMeasure);
         if (location.IsDrawable()) DrawNoteGroupSaved(other, chord);
     }
+}
+
+void DrawNoteGroupsOnwardSavedLinked(ScoreView* view, EventRecord* chord) {
+    if (view == nullptr || chord == nullptr) return;
+    DrawHereAndLinked(view, [chord](ScoreView* v) {
+        MeasureCell* cell = CurrentCellOf(v);
+        const int voice = cell != nullptr ? FindVoiceOfEvent(cell, chord, 0) : kNoVoiceBack;
+        if (voice == kNoVoiceBack) return;
+        const PaperBoxLog log;
+        Saved(v, [&] { DrawVoiceNotesFrom(cell, v, voice, chord); });
+        UnderPaperBack(v, log, DrawnAway{cell, voice, chord, true});
+    });
 }
 
 bool EraseEmptyMeasureRestLinked(ScoreView* view) {

@@ -5,9 +5,11 @@
 // and drawn inside its own drawing bracket, after which the calling view is active
 // again. "Saved" forms draw each part inside a selection-draw bracket (the erase
 // colours), so that an old image is drawn away, and then put back in ink what the
-// paper took with it (an erased glyph takes the paper of its ink box): the staff
-// lines of the measure and of every measure a drawn-away tie reached, and the other
-// voices' ink inside each glyph box.
+// paper took with it (whatever is drawn away takes the paper of its box): the staff
+// lines of the measure and of every measure the boxes reach, and inside each box the
+// ink of the other voices, of the same voice's other chords when one chord or group
+// went alone, and of the cells beside it (the next measure under a tie, the other
+// staff under a cross-staff note).
 #pragma once
 
 namespace ql {
@@ -18,6 +20,8 @@ struct StaffRecord;
 struct MeasureCell;
 struct EventRecord;
 
+// False when the system leaves the staff out.
+bool IsStaffShownIn(const ScoreSystem* system, int staff);
 // Voices 0..3 of a cell.
 void DrawStaffNotesAllVoices(ScoreView* view, MeasureCell* cell);
 // The elements (rests) of every voice; a voice whose hidden-stem bit (cell word bits
@@ -40,6 +44,9 @@ void DrawCellNotesAllVoicesSaved(ScoreView* view);
 void RedrawNotesLinked(ScoreView* view, EventRecord* chord);
 void DrawNoteGroupSaved(ScoreView* view, EventRecord* chord);
 void DrawNoteGroupSavedLinked(ScoreView* view, EventRecord* chord);
+// The chord's group and every later chord of its voice drawn away together (saved
+// form), here and in every linked view.
+void DrawNoteGroupsOnwardSavedLinked(ScoreView* view, EventRecord* chord);
 // The current measure's slot redrawn in this view, then in every linked view moved to
 // this view's staff and measure; this view is active again at the end.
 void RedrawMeasureLinked(ScoreView* view);

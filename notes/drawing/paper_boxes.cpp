@@ -4,6 +4,7 @@
 #include "notes/drawing/paper_boxes.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "core/state.h"
 
@@ -48,6 +49,38 @@ std::vector<gfx::Rect> RectMinus(const gfx::Rect& box, const gfx::Rect& cut) {
     return left;
 }
 
+namespace {
+
+// Two pieces that together make one rectangle: side by side with the same rows, or
+// one above the other with the same columns.
+bool JoinsInto(const gfx::Rect& a, const gfx::Rect& b, gfx::Rect* joined) {
+    const bool sideBySide = a.top == b.top && a.bottom == b.bottom && (a.right == b.left || b.right == a.left);
+    const bool stacked = a.left == b.left && a.right == b.right && (a.bottom == b.top || b.bottom == a.top);
+    if (!sideBySide && !stacked) return false;
+    *joined = gfx::Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                        std::max(a.bottom, b.bottom)};
+    return true;
+}
+
+// Joins pieces while any two make one rectangle: fewer pieces to draw into.
+void JoinPieces(std::vector<gfx::Rect>& pieces) {
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < pieces.size() && !joined; ++i) {
+            for (size_t j = i + 1; j < pieces.size(); ++j) {
+                gfx::Rect both;
+                if (!JoinsInto(pieces[i], pieces[j], &both)) continue;
+                pieces[i] = both;
+                pieces.erase(pieces.begin() + static_cast<std::ptrdiff_t>(j));
+                joined = true;
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
 std::vector<gfx::Rect> PaperBoxLog::DisjointFilledBoxes() const {
     std::vector<gfx::Rect> pieces;
     for (const gfx::Rect& box : filled_) {
@@ -63,6 +96,7 @@ std::vector<gfx::Rect> PaperBoxLog::DisjointFilledBoxes() const {
         }
         pieces.insert(pieces.end(), fresh.begin(), fresh.end());
     }
+    JoinPieces(pieces);
     return pieces;
 }
 

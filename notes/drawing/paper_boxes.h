@@ -1,7 +1,7 @@
 // The places a drawing in the erase colours took off the paper, noted while a voice
 // or a beam group is drawn away, so that what else lay there can be drawn again: the
-// staff lines of every measure the places reach, and the other voices' ink inside
-// each glyph box that was filled with the paper. Boxes are in the logical units of
+// staff lines of every measure the places reach, and the notes' ink inside each box
+// that was filled with the paper. Boxes are in the logical units of
 // the context they were drawn on; one log is open at a time (a nested one takes over
 // until it closes).
 #pragma once
@@ -22,8 +22,8 @@ class PaperBoxLog {
 
     // A box wholly filled with the paper: everything in it was taken away.
     void NoteFilled(const gfx::Rect& box);
-    // A box inside which something was drawn in the paper colour (a tie's curve): only
-    // its reach across the measures counts.
+    // A box inside which something was drawn in the paper colour without filling it:
+    // only its reach across the measures counts.
     void NoteReached(const gfx::Rect& box);
 
     bool IsEmpty() const { return reachLeft_ > reachRight_; }
@@ -31,7 +31,8 @@ class PaperBoxLog {
     int32_t ReachLeft() const { return reachLeft_; }
     int32_t ReachRight() const { return reachRight_; }
     // The filled boxes cut into pieces that do not overlap and together cover the same
-    // area, so that drawing into each piece draws no pixel twice.
+    // area, so that drawing into each piece draws no pixel twice; pieces that together
+    // make one rectangle are joined, so that there are fewer to draw into.
     std::vector<gfx::Rect> DisjointFilledBoxes() const;
 
   private:

@@ -16,6 +16,8 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "notes/articulations/articulation_class.h"
+#include "notes/articulations/articulation_tool.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/entry/measure_extend.h"
 #include "notes/entry/note_entry.h"
@@ -234,6 +236,14 @@ int ToggleBeamAfter(ScoreView* view, EventRecord* note) {
 int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice) {
     if (view == nullptr || note == nullptr) return 0;
     return EditShown(view, voice, [&] { return ToggleTie(view, note, voice); });
+}
+
+int AttachEntryArticulation(ScoreView* view, EventRecord* note, int entry) {
+    if (view == nullptr || note == nullptr) return 0;
+    const ArticulationPalette palette = ArticulationTools().palette;
+    return EditShown(view, EntryVoice(view), [&] {
+        return AttachPaletteEntryToNote(view, note, palette, entry) ? 1 : 0;
+    });
 }
 
 int ToggleCrossStaffShown(ScoreView* view, EventRecord* note) {

@@ -42,6 +42,11 @@ int ToggleBeamAfter(ScoreView* view, EventRecord* note);
 // are drawn again).
 int ToggleTieOfNote(ScoreView* view, EventRecord* note, int voice);
 int ToggleGraceSlash(ScoreView* view, EventRecord* note);
+// The mark of an entry of the articulation palette in force (the "Accents" or
+// "Ornaments" pop-up the articulation tool last took) attached to the note, placed
+// and shown at once; the palette's own entry stays as it was. 0 when nothing was
+// attached (an entry outside the palette, no record to be had).
+int AttachEntryArticulation(ScoreView* view, EventRecord* note, int entry);
 
 // Shows the note's chord on the neighbouring staff, or back on its own, keeping the
 // written pitch through the two clefs. The other staff is the one above when the note

@@ -279,7 +279,10 @@ EventRecord* InsertNoteAtCursor(ScoreView* view) {
     SetDocumentModified(view->document);
     view->voiceChain = GetVoiceFirstEvent(view->currentCell, place.voice);
     BeamEnteredNote(view, note, chordMember);
-    if (!chordMember) OffsetHeadsAgainstOtherVoices(view, note, place.voice);
+    if (!chordMember) {
+        OffsetHeadsAgainstOtherVoices(view, note, place.voice);
+        AttachPaletteMarks(view, note);
+    }
     RespaceAndRedraw(view, note, place.voice, chordMember, extended);
     EndViewDraw(view);
     FinishEntry(view, note, entered);

@@ -1,6 +1,8 @@
 // The keys of a focused note (the notes handler's OnKey). The key set is chosen by
 // the modifier state, Shift x 4 + Alt x 2 + Ctrl (a latched Ctrl or Shift counting as
-// held): 0 the plain keys, 1 Ctrl (frets, enharmonic change, Tab to the voice's first
+// held): 0 the plain keys (the comma and the full stop attach the marks of entries 0
+// and 10 of the articulation palette in force; Ctrl with the comma lands in set 1,
+// which consumes it), 1 Ctrl (frets, enharmonic change, Tab to the voice's first
 // note, keypad + and - stepping the value), 2 and 3 Alt (spacing nudges, chord notes
 // upwards, keypad + and -), 4 Shift (walking from note to note); 5-7 consume every
 // key. Each key that edits runs in one undoable edit labelled with its kind.
@@ -37,6 +39,9 @@ constexpr int kShiftWeight = 4;
 constexpr int kAltWeight = 2;
 constexpr int kFirstChordDigit = 2;
 constexpr int kLastChordDigit = 8;
+// The articulation palette entries the comma and the full stop attach.
+constexpr int kCommaArticulationEntry = 0;
+constexpr int kFullStopArticulationEntry = 10;
 
 bool IsKey(uint32_t key, Key k) {
     return key == static_cast<uint32_t>(k);
@@ -110,6 +115,10 @@ int PlainKey(ScoreView* view, EventRecord* note, uint32_t key) {
     }
     if (IsKey(key, Key::Slash))
         return Undoable(view, UndoKind::Note, kNoteType, [&] { return ToggleGraceSlash(view, note); });
+    if (IsKey(key, Key::Comma) || IsKey(key, Key::Period)) {
+        const int entry = IsKey(key, Key::Comma) ? kCommaArticulationEntry : kFullStopArticulationEntry;
+        return Undoable(view, UndoKind::Item, kNoteType, [&] { return AttachEntryArticulation(view, note, entry); });
+    }
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
@@ -175,6 +176,9 @@ int NotesHandlerClass::OnKey(ScoreObject* object, ScoreView* view, uint32_t virt
     EventRecord* note = FocusedNote();
     if (note == nullptr) return 0;
     (void)object;
+    // F1 among the plain keys opens the help of notes, as on every object.
+    if (virtualKey == static_cast<uint32_t>(win::Key::F1) && ModifierStateNow() == 0)
+        return ShowHelpOfType(TypeCode(ObjectType::Note));
     // The language's letters are read as the built-in ones.
     return NoteKey(view, note, TranslateCommandLetter(virtualKey));
 }

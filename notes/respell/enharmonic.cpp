@@ -188,8 +188,7 @@ void EnharmonicChangeCommand(ScoreView* view, EventRecord* note, MeasureCell* ce
     // The group is drawn away (the staff lines come back) before its head, stem and
     // accidental move, and drawn again afterwards, here and in the linked views; so is
     // every later group of the voice, whose accidentals the change can add or drop.
-    DrawNoteGroupSavedLinked(view, note);
-    ForEachLaterGroup(note, [&](EventRecord* chord) { DrawNoteGroupSavedLinked(view, chord); });
+    DrawNoteGroupsOnwardSavedLinked(view, note);
     EnharmonicChangeNote(view, note, cell, voice, doubles);
     UpdateBeamForNote(view, note);
     RedrawNotesLinked(view, note);

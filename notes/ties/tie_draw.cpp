@@ -3,7 +3,8 @@
 // note (a sixteenth or shorter) whose tie leaves the system gets the tie character of
 // the music font instead of a curve. The curve is the crescent between the outer and
 // inner cubic curves, flattened into a polygon of kCurvePieces pieces per curve and
-// filled in the text colour; a dashed tie fills every other piece.
+// filled in the text colour; a dashed tie fills every other piece. Drawn away, each
+// piece's box is filled with the paper instead (shape_paper.h).
 #include <algorithm>
 #include <vector>
 
@@ -13,7 +14,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "notes/drawing/note_draw.h"
-#include "notes/drawing/paper_boxes.h"
+#include "notes/drawing/shape_paper.h"
 #include "notes/rests/staff_place.h"
 #include "core/objects/selection_state.h"
 #include "notes/ties/tie_handles.h"
@@ -106,19 +107,11 @@ class TieClass final : public ScoreObjectClass {
     }
 };
 
-// A curve drawn in the paper colour (a tie drawn away) notes the box around it, so
-// that the staff lines of every measure it crossed are drawn again.
-void NoteErasedCurve(platform::DcHandle dc, const std::vector<gfx::Point>& outer,
-                     const std::vector<gfx::Point>& inner) {
-    if (gfx::GetTextColour(dc) != kEraseColour || outer.empty()) return;
-    gfx::Rect box{outer.front().x, outer.front().y, outer.front().x, outer.front().y};
-    for (const std::vector<gfx::Point>* side : {&outer, &inner}) {
-        for (const gfx::Point& p : *side) {
-            box = gfx::Rect{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x + 1),
-                            std::max(box.bottom, p.y + 1)};
-        }
-    }
-    NotePaperReached(box);
+// A tie drawn away (in the erase colours) is taken off piece by piece, each piece's
+// box filled with the paper and noted, so that the staff lines and the notes of
+// every measure it crossed are drawn again under it.
+bool ErasesCurve(platform::DcHandle dc) {
+    return gfx::GetTextColour(dc) == kEraseColour && gfx::GetRop2(dc) == gfx::Rop2::CopyPen;
 }
 
 }  // namespace
@@ -127,7 +120,13 @@ void DrawTieCurve(ScoreView* view, const TieCurve& curve, bool dashed) {
     if (view == nullptr || !view->ViewDC) return;
     const std::vector<gfx::Point> outer = Flatten(curve.outer);
     const std::vector<gfx::Point> inner = Flatten(curve.inner);
-    NoteErasedCurve(view->ViewDC, outer, inner);
+    if (ErasesCurve(view->ViewDC)) {
+        for (int i = 0; i < kCurvePieces; i += dashed ? 2 : 1) {
+            const gfx::Point piece[4] = {outer[i], outer[i + 1], inner[i + 1], inner[i]};
+            FillQuadWithPaper(view->ViewDC, piece);
+        }
+        return;
+    }
     if (!dashed) {
         std::vector<gfx::Point> band(outer);
         band.insert(band.end(), inner.rbegin(), inner.rend());

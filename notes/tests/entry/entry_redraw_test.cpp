@@ -29,14 +29,7 @@
 namespace ql::testing_entry {
 namespace {
 
-constexpr int kPaperThreshold = 224;
 constexpr int32_t kDragUp = 200;  // view units: a few steps
-
-// Paper, or the faintest edge of ink drawn there: overlapping soft edges shade the
-// ink of a redraw a little, which is not ink left over.
-bool Paper(uint32_t c) {
-    return Shade(c) >= kPaperThreshold;
-}
 
 class EntryRedraw : public MeasureRedrawTest {
   protected:
@@ -64,29 +57,6 @@ class EntryRedraw : public MeasureRedrawTest {
     // the tie away again; the screen must be the two measures drawn afresh.
     void ShowTieTakenAway(int step);
     int KeyWhileChosen(EventRecord* note, char letter) { return KeyWhileChosen(note, win::LetterKey(letter)); }
-    // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
-    // of the fresh drawing the screen lacks; with `grey`, pixels of any shade where
-    // the fresh drawing has clean paper (the soft edges of a glyph drawn away).
-    int InkLeftOver(int* missing = nullptr, int* grey = nullptr) {
-        const std::vector<uint32_t> shown = WindowPixels();
-        ShowMeasureAfresh();
-        const std::vector<uint32_t> fresh = WindowPixels();
-        EXPECT_EQ(shown.size(), fresh.size());
-        int freshInk = 0;
-        int leftOver = 0;
-        int lacking = 0;
-        int shaded = 0;
-        for (size_t i = 0; i < fresh.size() && i < shown.size(); ++i) {
-            freshInk += Ink(fresh[i]);
-            leftOver += Ink(shown[i]) && Paper(fresh[i]);
-            lacking += Ink(fresh[i]) && Paper(shown[i]);
-            shaded += CleanPaper(fresh[i]) && !CleanPaper(shown[i]);
-        }
-        EXPECT_GT(freshInk, 100) << "nothing was drawn";
-        if (missing != nullptr) *missing = lacking;
-        if (grey != nullptr) *grey = shaded;
-        return leftOver;
-    }
 };
 
 TEST_F(EntryRedraw, ASecondEighthLeavesNoFlagOnTheFirst) {

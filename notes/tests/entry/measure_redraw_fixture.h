@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "core/draw/draw_surface.h"
 #include "display/linked_views.h"
@@ -25,6 +26,12 @@ inline int Shade(uint32_t c) {
 }
 inline bool Ink(uint32_t c) {
     return Shade(c) < kInkThreshold;
+}
+constexpr int kPaperThreshold = 224;
+// Paper, or the faintest edge of ink drawn there: overlapping soft edges shade the
+// ink of a redraw a little, which is not ink left over.
+inline bool Paper(uint32_t c) {
+    return Shade(c) >= kPaperThreshold;
 }
 // Paper no ink touched, not even with a glyph's soft edge.
 inline bool CleanPaper(uint32_t c) {
@@ -52,6 +59,29 @@ class MeasureRedrawTest : public EntryTest {
     void ShowFirstMeasure() {
         UseMeasure(1);
         ShowMeasureAfresh();
+    }
+    // Ink on the screen where the measure drawn afresh has paper; with `missing`, ink
+    // of the fresh drawing the screen lacks; with `grey`, pixels of any shade where
+    // the fresh drawing has clean paper (the soft edges of a glyph drawn away).
+    int InkLeftOver(int* missing = nullptr, int* grey = nullptr) {
+        const std::vector<uint32_t> shown = WindowPixels();
+        ShowMeasureAfresh();
+        const std::vector<uint32_t> fresh = WindowPixels();
+        EXPECT_EQ(shown.size(), fresh.size());
+        int freshInk = 0;
+        int leftOver = 0;
+        int lacking = 0;
+        int shaded = 0;
+        for (size_t i = 0; i < fresh.size() && i < shown.size(); ++i) {
+            freshInk += Ink(fresh[i]);
+            leftOver += Ink(shown[i]) && Paper(fresh[i]);
+            lacking += Ink(fresh[i]) && Paper(shown[i]);
+            shaded += CleanPaper(fresh[i]) && !CleanPaper(shown[i]);
+        }
+        EXPECT_GT(freshInk, 100) << "nothing was drawn";
+        if (missing != nullptr) *missing = lacking;
+        if (grey != nullptr) *grey = shaded;
+        return leftOver;
     }
     static bool HaveMusicFont() {
         return std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf");
