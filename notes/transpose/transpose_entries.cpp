@@ -70,6 +70,7 @@ struct Placement {
     int readingClef = 0;
     int key = 0;
     PitchFrame frame{-1, -1};
+    ClefShift shift{-1, -1};  // from the clef read to the clef placed under
 };
 class PlacementCache {
   public:
@@ -89,6 +90,7 @@ class PlacementCache {
         placement_.readingClef = request_.newClef >= 0 ? request_.newClef : clef;
         placement_.key = WrapTransposedKey(key, sharps_);
         placement_.frame = PitchFrame(placement_.clef, placement_.key);
+        placement_.shift = ClefShift(clef, placement_.clef);
     }
 
     const TransposeRequest& request_;
@@ -106,7 +108,7 @@ class ChromaticRespeller : public NoteRespeller {
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
         const Placement& to = placements_.Of(before.clef, before.key);
-        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
+        const int base = to.shift.Apply(before.position);
         int shift = shift_;
         int steps = (shift_ * kStepsPerOctave) / kSemitonesPerOctave;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
@@ -136,7 +138,7 @@ class DegreeRespeller : public NoteRespeller {
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
         const Placement& to = placements_.Of(before.clef, before.key);
-        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
+        const int base = to.shift.Apply(before.position);
         int shift = interval_.semitones;
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
@@ -182,7 +184,8 @@ class CellUpdates : public MeasureHook {
     CellUpdates(ScoreView* view, const TransposeRequest& request, int keySharps, int chordSharps)
         : request_(request), keySharps_(keySharps), chordSharps_(chordSharps), restemmer_(view) {}
 
-    void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) override {
+    void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count,
+                      const CellVoices& voices) override {
         int fromTick = 0;
         int toTick = 0;
         TickWindowOf(request_, measure, fromTick, toTick);
@@ -200,7 +203,7 @@ class CellUpdates : public MeasureHook {
         if (request_.chordSymbols && chordSharps_ != 0)
             TransposeChordSymbolsOfCell(cell, chordSharps_);
         ShiftSlursByAverage(cell, positionSum, count);
-        restemmer_.Restem(request_.staff, measure, cell);
+        restemmer_.Restem(request_.staff, measure, cell, voices);
     }
 
   private:

@@ -12,6 +12,7 @@
 
 namespace ql {
 struct ScoreDocument;
+class CellVoices;
 }
 
 namespace ql::transpose {
@@ -74,12 +75,13 @@ StaffRecord* StaffOfDocument(ScoreDocument* document, int staff);
 MeasureCell* ExistingCell(StaffRecord* staff, int measure);
 
 // Runs the common walk over the request's range with the respeller; calls
-// `afterMeasure` for each measure walked, with the sum of position changes and the
-// number of notes moved in it.
+// `AfterMeasure` for each measure walked, with the sum of position changes and the
+// number of notes moved in it, and the cell's voices as the walk took them.
 class MeasureHook {
   public:
     virtual ~MeasureHook() = default;
-    virtual void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) = 0;
+    virtual void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count,
+                              const CellVoices& voices) = 0;
 };
 WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const TransposeRequest& request,
                                NoteRespeller& respeller, MeasureHook& hook);
