@@ -159,6 +159,16 @@ int ReplaceArticulationGlyph(ScoreView* view, ScoreObject* object, LogicalPoint*
     return 1;
 }
 
+void PlaceNewArticulation(ScoreView* view, EventRecord* note, ScoreObject* object,
+                          ArticulationPalette palette, int entry) {
+    MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
+    LogicalPoint point{};
+    const ArticulationSide side = ArticulationSideInView(view, note, palette, entry);
+    if (PlaceArticulationOnSide(view, note, side, GlyphOf(object), &point) != nullptr)
+        StoreAnchor(view, object, point);
+    TheNoteArticulationClass().Measure(object, view);
+}
+
 bool PlaceAttachedArticulation(ScoreView* view, ScoreObject* object) {
     if (view == nullptr || !IsArticulation(object)) return false;
     EventRecord* note = OwnerNoteOf(object);
@@ -201,18 +211,13 @@ ScoreObject* NoteArticulationClass::CreateAtClick(ScoreObject*, ScoreView* view)
         ToggleNoteBit(view, note, entry);
         return nullptr;
     }
-    const int glyph = ArticulationGlyphOf(tool.palette, entry);
     // The record is taken inside the step, so that undoing it gives the record back.
     UndoStep step(view->document, view, UndoKind::Item, kArticulationType, UndoVerb::Add);
-    ScoreObject* object = AttachArticulationObject(view, note, glyph);
+    ScoreObject* object =
+        AttachArticulationObject(view, note, ArticulationGlyphOf(tool.palette, entry));
     if (object == nullptr) return nullptr;
-    MidiActionOfText(object)->flags &= static_cast<uint16_t>(~kMidiFlagEnabled);
     StoreNoteTick(object, *note);
-    LogicalPoint point{};
-    const ArticulationSide side = ArticulationSideInView(view, note, tool.palette, entry);
-    if (PlaceArticulationOnSide(view, note, side, glyph, &point) != nullptr)
-        StoreAnchor(view, object, point);
-    Measure(object, view);
+    PlaceNewArticulation(view, note, object, tool.palette, entry);
     if (SelectionState* selection = TheSelectionState())
         selection->focusedObject = Ref32<ScoreObject>::To(object);
     return object;

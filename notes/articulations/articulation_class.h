@@ -9,6 +9,7 @@
 
 #include "core/model/geometry.h"
 #include "core/objects/midi_action_text.h"
+#include "notes/articulations/articulation_place.h"
 
 namespace ql {
 
@@ -35,6 +36,12 @@ void RegisterNoteArticulationClass();
 // The reader's constructor with what a mark made for a view adds: its MIDI action
 // disabled and the glyph of the articulation tool's entry in force.
 void ConstructArticulationForView(ScoreObject* object, ScoreView* view);
+
+// What a new mark made for a view gets once attached to its note: its MIDI action
+// disabled, its place on the side its palette entry gives (stored as its anchor) and
+// its measure.
+void PlaceNewArticulation(ScoreView* view, EventRecord* note, ScoreObject* object,
+                          ArticulationPalette palette, int entry);
 
 // Puts an articulation attached to a note where its glyph goes on that note (the
 // pair's form that suits the note, else its palette entry's side), with the view at
