@@ -42,10 +42,6 @@ int EntryStemUp(const StaffRecord* staff, int step);
 
 // The palette toggles (tuplet, note head, dots) written into a new note.
 void ApplyPaletteModifiers(EventRecord* note);
-// The articulation toggles: the mark of each pressed one's palette entry in force
-// attached to a new note once it stands in its voice (its place needs its time and
-// stem); a mark that cannot be had is left off.
-void AttachPaletteMarks(ScoreView* view, EventRecord* note);
 
 // The note of the active voice under the pointer: its x lies within half a note
 // column of the pointer x. Null when none.

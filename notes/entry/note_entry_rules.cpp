@@ -12,8 +12,6 @@
 #include "core/objects/selection_state.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/state.h"
-#include "notes/articulations/articulation_class.h"
-#include "notes/articulations/articulation_tool.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/entry/note_entry.h"
 #include "notes/rests/rest.h"
@@ -116,15 +114,6 @@ void ApplyPaletteModifiers(EventRecord* note) {
     if (tools.dotsOn != 0) {
         note->word2 = static_cast<uint16_t>((note->word2 & ~kEventDotsMask) | DotsOfStrip(tools.dotsStrip));
     }
-}
-
-void AttachPaletteMarks(ScoreView* view, EventRecord* note) {
-    if (view == nullptr || note == nullptr) return;
-    const NoteToolState& tools = State().notes.NoteTools;
-    const ArticulationToolState& marks = ArticulationTools();
-    if (tools.accentOn != 0) AttachPaletteEntryToNote(view, note, ArticulationPalette::Accents, marks.accentEntry);
-    if (tools.ornamentOn != 0)
-        AttachPaletteEntryToNote(view, note, ArticulationPalette::Ornaments, marks.ornamentEntry);
 }
 
 NoteUnderPointer FindNoteUnderPointer(ScoreView* view) {

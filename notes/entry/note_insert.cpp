@@ -7,7 +7,9 @@
 // must hold it (or "Auto extend measure" lengthens the measure), and the voice's later
 // items move on by its length. The room is checked before any record is taken, so a
 // refused note leaves the pools exactly as they were. Then beams, head offsets against
-// the other voices, respacing, redraw and the pointer's next place.
+// the other voices, the marks of the articulation buttons pressed as toggles
+// (notes/articulations/articulation_entry.h), respacing, redraw and the pointer's next
+// place.
 #include <cstring>
 
 #include "core/constants.h"
@@ -23,6 +25,7 @@
 #include "core/ui/status_bar.h"
 #include "display/view_location.h"
 #include "layout/measure_spacing.h"
+#include "notes/articulations/articulation_entry.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/entry/entry_internal.h"
 #include "notes/entry/measure_extend.h"
@@ -281,7 +284,7 @@ EventRecord* InsertNoteAtCursor(ScoreView* view) {
     BeamEnteredNote(view, note, chordMember);
     if (!chordMember) {
         OffsetHeadsAgainstOtherVoices(view, note, place.voice);
-        AttachPaletteMarks(view, note);
+        AttachMarkedArticulations(view, note);  // placed against the stem just decided
     }
     RespaceAndRedraw(view, note, place.voice, chordMember, extended);
     EndViewDraw(view);

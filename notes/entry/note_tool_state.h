@@ -49,10 +49,6 @@ struct NoteToolState {
     // Note-head toggle and the note-head palette's selected entry.
     uint8_t noteHeadOn = 0;
     uint8_t noteHeadEntry = 0;
-    // Articulation toggles (the "Accents" and "Ornaments" buttons): each new note gets
-    // the mark of that palette's entry in force.
-    uint8_t accentOn = 0;
-    uint8_t ornamentOn = 0;
     // Dots toggle and the strip its button shows (15 one dot, 38 two, 39 three).
     uint8_t dotsOn = 0;
     uint8_t dotsStrip = 15;

@@ -132,12 +132,16 @@ uint8_t LastEffectiveAccidental() {
     return State().notes.LastEffectiveAccidental;
 }
 
-int ShiftPositionForClef(int position, int fromClef, int toClef) {
+ClefShift::ClefShift(int fromClef, int toClef) {
     const ClefRow* from = ClefRowOf(fromClef);
     const ClefRow* to = ClefRowOf(toClef);
-    if (from == nullptr || to == nullptr) return position;
-    if (position == kNoStaffPosition) return 0;
-    return position + to->stepOffset - from->stepOffset;
+    if (from == nullptr || to == nullptr) return;
+    valid_ = true;
+    steps_ = to->stepOffset - from->stepOffset;
+}
+
+int ShiftPositionForClef(int position, int fromClef, int toClef) {
+    return ClefShift(fromClef, toClef).Apply(position);
 }
 
 }  // namespace ql

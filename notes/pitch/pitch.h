@@ -49,5 +49,19 @@ uint8_t LastEffectiveAccidental();
 // The position that keeps the written pitch when the clef changes: the none
 // position -127 gives 0; a clef out of range returns the position unchanged.
 int ShiftPositionForClef(int position, int fromClef, int toClef);
+// The same shift worked out once for a pair of clefs, for a walk that moves many
+// positions between the same two.
+class ClefShift {
+  public:
+    ClefShift(int fromClef, int toClef);
+    int Apply(int position) const {
+        if (!valid_) return position;
+        return position == kNoStaffPosition ? 0 : position + steps_;
+    }
+
+  private:
+    bool valid_ = false;
+    int steps_ = 0;
+};
 
 }  // namespace ql

@@ -56,13 +56,8 @@ namespace stems {
 void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, StemTally& tally) {
     if (voice.Head(chord)->word2 & kHeadHidden) return;
     const StaffRecord* staff = view != nullptr ? view->currentStaffRecord : nullptr;
-    for (int i = 0; i < voice.NoteCount(chord); ++i) {
-        const int d = StemDistanceFromMiddle(staff, SignedStep(*voice.Note(chord, i)));
-        if (tally.count == 0 || d > tally.highest) tally.highest = d;
-        if (tally.count == 0 || d < tally.lowest) tally.lowest = d;
-        tally.sum += d;
-        ++tally.count;
-    }
+    for (int i = 0; i < voice.NoteCount(chord); ++i)
+        TallyDistance(StemDistanceFromMiddle(staff, SignedStep(*voice.Note(chord, i))), tally);
 }
 
 StemRule::StemRule(const ScoreView* view) {
@@ -75,47 +70,13 @@ StemRule::StemRule(const ScoreView* view) {
     voiceUp_ = (view->voiceMask & kLowerVoicesMask) ? 0 : 1;
 }
 
-int StemRule::Choose(const StemTally& tally, int fallback) const {
-    int up = fallback;
-    if (tally.count > 0) {
-        const int above = std::abs(tally.lowest);
-        if (above < tally.highest) up = 1;
-        else if (above > tally.highest) up = 0;
-        else if (tally.sum != 0) up = tally.sum > 0 ? 1 : 0;
-    }
-    if (followsVoice_) up = voiceUp_;
-    if (stemMode_ == kStemsUp) up = 1;
-    if (stemMode_ == kStemsDown) up = 0;
-    if (keepsDirection_) up = keptUp_ ? 1 : 0;
-    return up;
-}
-
 int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback) {
     return StemRule(view).Choose(tally, fallback);
 }
 
 void RepairShortDurations(const VoiceChords& voice, int chord) {
-    for (int i = 0; i < voice.NoteCount(chord); ++i) {
-        EventRecord* note = voice.Note(chord, i);
-        if (note->duration >= kShortestKnownCode) continue;
-        note->duration = kDurationEighth;
-        note->word2 &= static_cast<uint16_t>(~kEventDotsMask);
-    }
+    for (int i = 0; i < voice.NoteCount(chord); ++i) RepairShortDuration(*voice.Note(chord, i));
 }
-
-namespace {
-
-void SetStemBit(EventRecord& note, int up) {
-    if (up) note.flags |= kStemUp;
-    else note.flags &= static_cast<uint16_t>(~kStemUp);
-}
-
-void SetStemField(EventRecord& head, int span) {
-    head.stemWord = static_cast<uint16_t>((head.stemWord & ~kStemFieldMask) |
-                                          ((span & (kStemFieldModulus - 1)) << kStemFieldShift));
-}
-
-}  // namespace
 
 void ApplyChordStemDirection(const VoiceChords& voice, int chord, int up) {
     EventRecord* head = voice.Head(chord);

@@ -89,6 +89,7 @@ void SetTreeDirection(BeamNode* node, int up) {
 namespace stems {
 
 int StemSingleChord(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord) {
+    if (voice.NoteCount(chord) == 1) return StemLoneNote(rule, view, voice, chord);
     RepairShortDurations(voice, chord);
     StemTally tally;
     TallyChord(view, voice, chord, tally);

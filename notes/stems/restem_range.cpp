@@ -38,16 +38,20 @@ bool HasBeamLinks(const stems::VoiceChords& voice) {
 
 // Marks the seconds of every chord and restems every chord that starts a group or
 // stands alone.
-void RestemVoice(ScoreView* view, MeasureCell* cell, int voiceIndex, EventRecord* head,
-                 RecordHandle firstHandle, stems::VoiceChords& voice) {
-    voice.TakeFromHead(head, cell->voices[voiceIndex], view->voiceChain, firstHandle);
+void RestemVoice(ScoreView* view, const stems::VoiceChords& voice) {
     // A voice without beams has every chord's seconds marked again with its stem.
     if (HasBeamLinks(voice))
         for (int chord = 0; chord < voice.ChordCount(); ++chord)
             stems::MarkChordSeconds(voice, chord);
     const stems::StemRule rule(view);
     for (int chord = 0; chord < voice.ChordCount(); ++chord) {
-        if (!voice.Head(chord)->beamPrev) chord = stems::RestemChordOrGroup(rule, view, voice, chord);
+        const EventRecord& head = *voice.Head(chord);
+        if (head.beamPrev) continue;
+        // The usual chord, a lone unbeamed note, is stemmed without the group path.
+        if (!head.beamNext && voice.NoteCount(chord) == 1)
+            stems::StemLoneNote(rule, view, voice, chord);
+        else
+            chord = stems::RestemChordOrGroup(rule, view, voice, chord);
     }
 }
 
@@ -61,23 +65,63 @@ void PlaceVoiceRests(MeasureCell* cell, int voice) {
     }
 }
 
-void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask, stems::VoiceChords& scratch) {
+// The head sentinel of a voice, the handle of its first event and the event (null
+// when the voice has none).
+struct VoiceStart {
+    EventRecord* head = nullptr;
+    RecordHandle firstHandle;
+    EventRecord* first = nullptr;
+};
+VoiceStart StartOfVoice(MeasureCell* cell, int voice) {
+    VoiceStart start;
+    // A voice without a head sentinel has nothing to look up.
+    start.head = cell->voices[voice] ? GetVoiceHead(cell, voice) : nullptr;
+    start.firstHandle = start.head != nullptr ? start.head->next : RecordHandle{};
+    start.first = start.firstHandle ? ResolveEvent(start.firstHandle) : nullptr;
+    return start;
+}
+
+// Each voice is restemmed from the snapshot the caller took, or from one taken here
+// into `scratch`.
+void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask, stems::VoiceChords& scratch,
+                const CellVoices* taken) {
     view->currentCell = cell;
+    const bool floating = State().notes.StemMode == kStemsFloat;
     for (int voice = 0; voice < kVoiceCount; ++voice) {
         // As when a voice is drawn: the voice alone, voice 1 keeping only bit 0.
         view->voiceMask = voice == 0 ? static_cast<uint8_t>(savedMask & kFirstVoiceBit)
                                      : static_cast<uint8_t>(1u << voice);
-        // A voice without a head sentinel has nothing to look up.
-        EventRecord* head = cell->voices[voice] ? GetVoiceHead(cell, voice) : nullptr;
-        const RecordHandle first = head != nullptr ? head->next : RecordHandle{};
-        view->voiceChain = first ? ResolveEvent(first) : nullptr;
-        if (State().notes.StemMode == kStemsFloat && view->voiceChain != nullptr)
-            RestemVoice(view, cell, voice, head, first, scratch);
+        if (taken != nullptr) {
+            view->voiceChain = taken->First(voice);
+            if (floating && view->voiceChain != nullptr) RestemVoice(view, taken->Voice(voice));
+        } else {
+            const VoiceStart start = StartOfVoice(cell, voice);
+            view->voiceChain = start.first;
+            if (floating && start.first != nullptr) {
+                scratch.TakeFromHead(start.head, cell->voices[voice], start.first, start.firstHandle);
+                RestemVoice(view, scratch);
+            }
+        }
         PlaceVoiceRests(cell, voice);
     }
 }
 
 }  // namespace
+
+CellVoices::CellVoices()
+    : voices_{stems::VoiceChords(nullptr), stems::VoiceChords(nullptr),
+              stems::VoiceChords(nullptr), stems::VoiceChords(nullptr)} {}
+
+void CellVoices::Take(MeasureCell* cell) {
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        const VoiceStart start = cell != nullptr ? StartOfVoice(cell, voice) : VoiceStart{};
+        first_[voice] = start.first;
+        if (start.first != nullptr)
+            voices_[voice].TakeFromHead(start.head, cell->voices[voice], start.first, start.firstHandle);
+        else if (voices_[voice].EventCount() != 0)
+            voices_[voice].Take(nullptr, RecordHandle{});
+    }
+}
 
 MeasureRestemmer::MeasureRestemmer(ScoreView* view)
     : view_(view), saved_(view), scratch_(nullptr) {}
@@ -87,13 +131,21 @@ int MeasureRestemmer::LastMeasure() const {
 }
 
 void MeasureRestemmer::Restem(int staff, int measure, MeasureCell* cell) {
+    Restem(staff, measure, cell, nullptr);
+}
+
+void MeasureRestemmer::Restem(int staff, int measure, MeasureCell* cell, const CellVoices& voices) {
+    Restem(staff, measure, cell, &voices);
+}
+
+void MeasureRestemmer::Restem(int staff, int measure, MeasureCell* cell, const CellVoices* voices) {
     if (cell == nullptr || staff < 1 || staff > view_->document->header.staffCount ||
         measure < 0 || measure > LastMeasure())
         return;
     view_->currentStaff = staff;
     view_->currentMeasure = measure;
     view_->currentStaffRecord = StaffRecordOf(view_->document, staff);
-    RestemCell(view_, cell, saved_.VoiceMask(), scratch_);
+    RestemCell(view_, cell, saved_.VoiceMask(), scratch_, voices);
 }
 
 void RestemMeasureRange(ScoreView* view, int firstStaff, int lastStaff, int firstMeasure,

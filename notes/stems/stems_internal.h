@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,9 @@ class VoiceChords {
                       RecordHandle firstHandle);
 
     int ChordCount() const { return static_cast<int>(chordStart_.size()); }
+    // Every event in chain order.
+    int EventCount() const { return static_cast<int>(events_.size()); }
+    EventRecord* Event(int i) const { return events_[i]; }
     // Index of the chord holding the event; -1 when it is not in the snapshot.
     int ChordOf(const EventRecord* event) const;
     EventRecord* Head(int chord) const { return events_[chordStart_[chord]]; }
@@ -80,7 +84,9 @@ class VoiceChords {
     // Ticks from the group's first chord to the end of its last.
     int GroupTicks(int chord) const;
     // The direction bit of the chord before (0 for the first chord).
-    int DirectionBefore(int chord) const;
+    int DirectionBefore(int chord) const {
+        return chord > 0 && (Head(chord - 1)->flags & kStemUp) != 0 ? 1 : 0;
+    }
 
   private:
     void Clear();
@@ -108,6 +114,13 @@ struct StemTally {
     int count = 0;
 };
 
+// Adds one note at distance d from the middle line to the tally.
+inline void TallyDistance(int d, StemTally& tally) {
+    if (tally.count == 0 || d > tally.highest) tally.highest = d;
+    if (tally.count == 0 || d < tally.lowest) tally.lowest = d;
+    tally.sum += d;
+    ++tally.count;
+}
 // Adds the notes of a chord to the tally (nothing when its head's word2 bit 12 is set).
 void TallyChord(const ScoreView* view, const VoiceChords& voice, int chord, StemTally& tally);
 // What the stem rule reads besides the notes: whether stems follow the voice (the
@@ -118,7 +131,20 @@ class StemRule {
   public:
     explicit StemRule(const ScoreView* view);
     // 1 up, 0 down.
-    int Choose(const StemTally& tally, int fallback) const;
+    int Choose(const StemTally& tally, int fallback) const {
+        int up = fallback;
+        if (tally.count > 0) {
+            const int above = std::abs(tally.lowest);
+            if (above < tally.highest) up = 1;
+            else if (above > tally.highest) up = 0;
+            else if (tally.sum != 0) up = tally.sum > 0 ? 1 : 0;
+        }
+        if (followsVoice_) up = voiceUp_;
+        if (stemMode_ == kStemsUp) up = 1;
+        if (stemMode_ == kStemsDown) up = 0;
+        if (keepsDirection_) up = keptUp_ ? 1 : 0;
+        return up;
+    }
 
   private:
     bool followsVoice_ = false;
@@ -130,8 +156,23 @@ class StemRule {
 };
 // The stem rule: 1 up, 0 down.
 int ChooseStemDirection(const ScoreView* view, const StemTally& tally, int fallback);
-// Codes below 4 become eighths without dots on every note of the chord.
+// A code below 4 becomes an eighth without dots.
+inline void RepairShortDuration(EventRecord& note) {
+    if (note.duration >= kShortestKnownCode) return;
+    note.duration = kDurationEighth;
+    note.word2 &= static_cast<uint16_t>(~kEventDotsMask);
+}
+// The same on every note of the chord.
 void RepairShortDurations(const VoiceChords& voice, int chord);
+// The stem direction bit of a note, and the span field of a chord's head.
+inline void SetStemBit(EventRecord& note, int up) {
+    if (up) note.flags |= kStemUp;
+    else note.flags &= static_cast<uint16_t>(~kStemUp);
+}
+inline void SetStemField(EventRecord& head, int span) {
+    head.stemWord = static_cast<uint16_t>((head.stemWord & ~kStemFieldMask) |
+                                          ((span & (kStemFieldModulus - 1)) << kStemFieldShift));
+}
 // Gives the chord its direction: the head owns the stem, the other notes take its
 // direction and DurationCode, the head's stem field the span; seconds marked.
 void ApplyChordStemDirection(const VoiceChords& voice, int chord, int up);
@@ -142,6 +183,9 @@ void MarkChordSeconds(const VoiceChords& voice, int chord);
 int16_t UnbeamedStemLength(const EventRecord& head, int span, int up);
 // The whole single-chord set-up: direction, links of every note cleared, stem length.
 void SetUpSingleChordStem(const VoiceChords& voice, int chord, int up);
+// StemSingleChord on a chord of one note, in one pass over it: what a transposition
+// restems for most chords of a score.
+int StemLoneNote(const StemRule& rule, const ScoreView* view, const VoiceChords& voice, int chord);
 // ComputeNoteStemDirection on a chord of a snapshot.
 int StemSingleChord(ScoreView* view, const VoiceChords& voice, int chord);
 int StemSingleChord(const StemRule& rule, ScoreView* view, const VoiceChords& voice, int chord);

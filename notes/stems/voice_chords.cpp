@@ -251,9 +251,4 @@ int VoiceChords::GroupTicks(int chord) const {
     return End(GroupLast(chord)) - Time(GroupFirst(chord));
 }
 
-int VoiceChords::DirectionBefore(int chord) const {
-    if (chord <= 0) return 0;
-    return (Head(chord - 1)->flags & kStemUp) ? 1 : 0;
-}
-
 }  // namespace ql::stems

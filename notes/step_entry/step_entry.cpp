@@ -87,12 +87,13 @@ EventRecord* InsertKey(ScoreView* view, int key) {
 
 void RememberFirstNote(int32_t pointerX, const EventRecord& note) {
     StepEntryState& step = StepState();
-    step.chordOpen = 1;
-    step.noteTime = note.time;
-    step.noteTicks = EventDurationTicks(note);
-    step.pointerX = pointerX;
-    step.noteCode = note.duration;
-    step.noteDots = static_cast<uint8_t>(note.word2 & kEventDotsMask);
+    step.stepChordOpen = 1;
+    step.stepNote = HandleOfEvent(&note);
+    step.stepNoteTime = note.time;
+    step.stepNoteTicks = EventDurationTicks(note);
+    step.stepPointerX = pointerX;
+    step.stepNoteCode = note.duration;
+    step.stepNoteDots = static_cast<uint8_t>(note.word2 & kEventDotsMask);
 }
 
 // A key pressed with the pedal up: the pointer goes to the key's staff position (at
@@ -100,7 +101,7 @@ void RememberFirstNote(int32_t pointerX, const EventRecord& note) {
 // The x the chord was entered at is kept, not where entry leaves the pointer.
 void EnterKey(ScoreView* view, int key) {
     StepEntryState& step = StepState();
-    const int x = step.chordOpen != 0 ? step.pointerX : view->pointerPoint.x;
+    const int x = step.stepChordOpen != 0 ? step.stepPointerX : view->pointerPoint.x;
     MovePointerToPoint(view, x, PositionY(view, PositionOfKey(view, key)));
     SelectionState* selection = TheSelectionState();
     if (selection != nullptr) selection->rebuildRequested = 1;  // the voice's handles are rebuilt
@@ -110,27 +111,28 @@ void EnterKey(ScoreView* view, int key) {
         note = InsertKey(view, key);
     }
     if (note == nullptr) return;
-    if (step.chordOpen == 0) RememberFirstNote(x, *note);
+    if (step.stepChordOpen == 0) RememberFirstNote(x, *note);
     if (selection != nullptr) selection->entryFlags = kStepEntryFlags;
 }
 
 // A key released with the pedal up closes the chord and moves the cursor past it.
 void ReleaseKey(ScoreView* view) {
     StepEntryState& step = StepState();
-    if (step.chordOpen == 0) return;
-    step.chordOpen = 0;
-    ScrollToNoteCursor(view, step.noteTime, step.noteTicks);
+    if (step.stepChordOpen == 0) return;
+    step.stepChordOpen = 0;
+    step.stepNote = RecordHandle{};
+    ScrollToNoteCursor(view, step.stepNoteTime, step.stepNoteTicks);
 }
 
 void PedalKey(ScoreView* view, int key) {
     StepEntryState& step = StepState();
     if (key == kRestModeKey) {
-        step.restMode ^= 1u;
+        step.stepRestMode ^= 1u;
         return;
     }
     for (const PedalCommand& command : kPedalCommands) {
         if (command.key != key) continue;
-        if (step.restMode == 0) {
+        if (step.stepRestMode == 0) {
             DrawToolButtonPressed(view, kNotesPaletteSet, command.button);
         } else {
             EnterRestAtCursor(view, command.restCode);
@@ -145,14 +147,14 @@ void EnterMessage(ScoreView* view, uint32_t message) {
     const bool isNoteOn = kind == kNoteOnKind && Data2(message) > 0;
     const bool isNoteOff = kind == kNoteOffKind || (kind == kNoteOnKind && Data2(message) == 0);
     if (kind == kControllerKind) {
-        if (Data1(message) == kStepPedalController) step.pedalDown = Data2(message) != 0 ? 1 : 0;
+        if (Data1(message) == kStepPedalController) step.stepPedalDown = Data2(message) != 0 ? 1 : 0;
     } else if (isNoteOn) {
-        if (step.pedalDown != 0) {
+        if (step.stepPedalDown != 0) {
             PedalKey(view, Data1(message));
         } else {
             EnterKey(view, Data1(message));
         }
-    } else if (isNoteOff && step.pedalDown == 0) {
+    } else if (isNoteOff && step.stepPedalDown == 0) {
         ReleaseKey(view);
     }
 }

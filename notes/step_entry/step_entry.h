@@ -11,22 +11,25 @@
 
 #include <cstdint>
 
+#include "core/memory/pool.h"
+
 namespace ql {
 
 struct ScoreView;
 
 // What step entry keeps between messages (one program-wide instance).
 struct StepEntryState {
-    uint8_t pedalDown = 0;  // the sustain pedal (controller 64) is down
-    uint8_t chordOpen = 0;  // a chord is being collected: the first key's note is known
-    // The first note of the open chord: its time, length, pointer x, value and dots.
-    int32_t noteTime = 0;
-    int32_t noteTicks = 0;
-    int32_t pointerX = 0;
-    uint8_t noteCode = 0;
-    uint8_t noteDots = 0;
+    uint8_t stepPedalDown = 0;  // the sustain pedal (controller 64) is down
+    uint8_t stepChordOpen = 0;  // a chord is being collected: the first key's note is known
+    // The first note of the open chord, its time, length, pointer x, value and dots.
+    RecordHandle stepNote;
+    int32_t stepNoteTime = 0;
+    int32_t stepNoteTicks = 0;
+    int32_t stepPointerX = 0;
+    uint8_t stepNoteCode = 0;
+    uint8_t stepNoteDots = 0;
     // 0: pedal keys choose note values on the Notes palette; 1: they enter rests.
-    uint32_t restMode = 0;
+    uint32_t stepRestMode = 0;
 };
 
 // The keys that are commands while the pedal is down.

@@ -8,6 +8,8 @@
 // tone between neighbouring letters, which is wrong at E-F and B-C; every note so
 // spelled is checked against the key it should sound and spelled from that key when
 // it misses.
+#include <array>
+
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
@@ -64,38 +66,46 @@ TransposeOutcome Refuse() {
 
 // Where the notes read under one clef and key go: the clef they are placed under (the
 // new one when the notes follow it), the clef they are read under afterwards, and the
-// key (wrapped) with its frame. Made again only when the clef or key in force changes.
+// key (wrapped) with its frame. Made once per key for the clef in force (a range often
+// changes key every few measures), and again for every key when the clef changes.
 struct Placement {
     int clef = 0;
     int readingClef = 0;
     int key = 0;
     PitchFrame frame{-1, -1};
+    ClefShift shift{-1, -1};  // from the clef read to the clef placed under
 };
 class PlacementCache {
   public:
     PlacementCache(const TransposeRequest& request, int sharps)
         : request_(request), sharps_(sharps) {}
+    // A valid key (0..14).
     const Placement& Of(int clef, int key) {
-        if (clef != fromClef_ || key != fromKey_) Make(clef, key);
-        return placement_;
+        if (clef != fromClef_) {
+            fromClef_ = clef;
+            made_.fill(false);
+        }
+        if (!made_[key]) Make(clef, key);
+        return placements_[key];
     }
 
   private:
     void Make(int clef, int key) {
-        fromClef_ = clef;
-        fromKey_ = key;
+        made_[key] = true;
+        Placement& placement = placements_[key];
         const bool follows = request_.clefMode == TransposeClefMode::Transpose;
-        placement_.clef = follows && request_.newClef >= 0 ? request_.newClef : clef;
-        placement_.readingClef = request_.newClef >= 0 ? request_.newClef : clef;
-        placement_.key = WrapTransposedKey(key, sharps_);
-        placement_.frame = PitchFrame(placement_.clef, placement_.key);
+        placement.clef = follows && request_.newClef >= 0 ? request_.newClef : clef;
+        placement.readingClef = request_.newClef >= 0 ? request_.newClef : clef;
+        placement.key = WrapTransposedKey(key, sharps_);
+        placement.frame = PitchFrame(placement.clef, placement.key);
+        placement.shift = ClefShift(clef, placement.clef);
     }
 
     const TransposeRequest& request_;
     int sharps_;
     int fromClef_ = -1;
-    int fromKey_ = -1;
-    Placement placement_;
+    std::array<bool, kKeyCodeCount> made_{};
+    std::array<Placement, kKeyCodeCount> placements_;
 };
 
 // Spells the shifted key afresh under the new key of the note.
@@ -106,7 +116,7 @@ class ChromaticRespeller : public NoteRespeller {
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
         const Placement& to = placements_.Of(before.clef, before.key);
-        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
+        const int base = to.shift.Apply(before.position);
         int shift = shift_;
         int steps = (shift_ * kStepsPerOctave) / kSemitonesPerOctave;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
@@ -136,7 +146,7 @@ class DegreeRespeller : public NoteRespeller {
 
     bool Respell(const NoteBefore& before, NoteAfter& after) override {
         const Placement& to = placements_.Of(before.clef, before.key);
-        const int base = ShiftPositionForClef(before.position, before.clef, to.clef);
+        const int base = to.shift.Apply(before.position);
         int shift = interval_.semitones;
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
@@ -182,7 +192,8 @@ class CellUpdates : public MeasureHook {
     CellUpdates(ScoreView* view, const TransposeRequest& request, int keySharps, int chordSharps)
         : request_(request), keySharps_(keySharps), chordSharps_(chordSharps), restemmer_(view) {}
 
-    void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) override {
+    void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count,
+                      const CellVoices& voices) override {
         int fromTick = 0;
         int toTick = 0;
         TickWindowOf(request_, measure, fromTick, toTick);
@@ -200,7 +211,7 @@ class CellUpdates : public MeasureHook {
         if (request_.chordSymbols && chordSharps_ != 0)
             TransposeChordSymbolsOfCell(cell, chordSharps_);
         ShiftSlursByAverage(cell, positionSum, count);
-        restemmer_.Restem(request_.staff, measure, cell);
+        restemmer_.Restem(request_.staff, measure, cell, voices);
     }
 
   private:

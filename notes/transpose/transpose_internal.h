@@ -4,6 +4,7 @@
 // per-cell updates of clefs, keys, chord symbols and slurs.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "notes/pitch/pitch_frame.h"
@@ -12,6 +13,7 @@
 
 namespace ql {
 struct ScoreDocument;
+class CellVoices;
 }
 
 namespace ql::transpose {
@@ -32,18 +34,33 @@ struct NoteBefore {
     const PitchFrame* frame = nullptr;  // of clef and key; borrowed from the walk
 };
 
-// The frame of a clef and key, made again only when they change: a respeller reads the
-// notes of a voice under one or two clef and key pairs at a time.
+// The frame of a clef and a valid key (0..14), made once per key for the clef in force
+// and again for every key when the clef changes: a walk reads measure after measure
+// under a few keys and usually one clef.
 class FrameCache {
   public:
     const PitchFrame& Of(int clef, int key) {
-        if (frame_.clef() != clef || frame_.key() != key) frame_ = PitchFrame(clef, key);
-        return frame_;
+        if (clef != clef_) {
+            clef_ = clef;
+            for (Slot& slot : slots_) slot.made = false;
+        }
+        Slot& slot = slots_[key];
+        if (!slot.made) {
+            slot.made = true;
+            slot.frame = PitchFrame(clef, key);
+        }
+        return slot.frame;
     }
 
   private:
-    PitchFrame frame_{-1, -1};
+    struct Slot {
+        PitchFrame frame{-1, -1};
+        bool made = false;
+    };
+    int clef_ = -1;
+    std::array<Slot, kKeyCodeCount> slots_;
 };
+
 // Where it goes: position and code (0: what the new key says) under the clef and key
 // it will be read with, and whether it moved by another octave than asked to stay in
 // range.
@@ -74,12 +91,13 @@ StaffRecord* StaffOfDocument(ScoreDocument* document, int staff);
 MeasureCell* ExistingCell(StaffRecord* staff, int measure);
 
 // Runs the common walk over the request's range with the respeller; calls
-// `afterMeasure` for each measure walked, with the sum of position changes and the
-// number of notes moved in it.
+// `AfterMeasure` for each measure walked, with the sum of position changes and the
+// number of notes moved in it, and the cell's voices as the walk took them.
 class MeasureHook {
   public:
     virtual ~MeasureHook() = default;
-    virtual void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count) = 0;
+    virtual void AfterMeasure(MeasureCell* cell, int measure, int positionSum, int count,
+                              const CellVoices& voices) = 0;
 };
 WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const TransposeRequest& request,
                                NoteRespeller& respeller, MeasureHook& hook);

@@ -20,6 +20,7 @@
 #include "notes/drawing/note_fields.h"
 #include "notes/pitch/accidental_state.h"
 #include "notes/pitch/pitch.h"
+#include "notes/stems/measure_restemmer.h"
 #include "notes/transpose/transpose_internal.h"
 
 namespace ql::transpose {
@@ -72,8 +73,9 @@ class VoiceWalk {
   public:
     VoiceWalk(ScoreView* view, NoteRespeller& respeller) : view_(view), respeller_(respeller) {}
 
-    // The notes of a voice from its first event.
-    void Run(MeasureCell* cell, EventRecord* first, int fromTick, int toTick);
+    // The notes of a voice from its first event, as the snapshot holds them.
+    void Run(MeasureCell* cell, const stems::VoiceChords& voice, EventRecord* first, int fromTick,
+             int toTick);
     int positionSum() const { return positionSum_; }
     int moved() const { return moved_; }
     int folded() const { return folded_; }
@@ -96,14 +98,17 @@ class VoiceWalk {
     int folded_ = 0;
 };
 
-void VoiceWalk::Run(MeasureCell* cell, EventRecord* first, int fromTick, int toTick) {
+void VoiceWalk::Run(MeasureCell* cell, const stems::VoiceChords& voice, EventRecord* first,
+                    int fromTick, int toTick) {
     positionSum_ = moved_ = folded_ = 0;
     source_.Clear();
     result_.Clear();
     clef_ = key_ = -1;
-    EventRecord* note = first;
-    for (int i = 0; note != nullptr && i < kMaxChainLength && !IsHeadSentinel(*note);
-         ++i, note = NextEvent(note)) {
+    // The snapshot begins at the first event unless the chain is damaged before it.
+    int i = 0;
+    while (i < voice.EventCount() && voice.Event(i) != first) ++i;
+    for (; i < voice.EventCount(); ++i) {
+        EventRecord* note = voice.Event(i);
         if (note->time >= toTick) break;
         if (note->time >= fromTick) Note(cell, *note);
     }
@@ -216,6 +221,7 @@ WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const Transp
                                NoteRespeller& respeller, MeasureHook& hook) {
     WalkTotals totals;
     VoiceWalk walk(view, respeller);
+    CellVoices voices;
     const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
     for (int measure = request.firstMeasure; measure <= last; ++measure) {
         MeasureCell* cell = ExistingCell(staff, measure);
@@ -225,17 +231,17 @@ WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const Transp
         TickWindowOf(request, measure, fromTick, toTick);
         int sum = 0;
         int count = 0;
+        voices.Take(cell);
         for (int voice = 0; voice < kVoiceCount; ++voice) {
-            if ((request.voiceMask & (1 << voice)) == 0 || !cell->voices[voice]) continue;
-            EventRecord* first = GetVoiceFirstEvent(cell, voice);
-            if (first == nullptr) continue;
-            walk.Run(cell, first, fromTick, toTick);
+            EventRecord* first = voices.First(voice);
+            if ((request.voiceMask & (1 << voice)) == 0 || first == nullptr) continue;
+            walk.Run(cell, voices.Voice(voice), first, fromTick, toTick);
             sum += walk.positionSum();
             count += walk.moved();
             totals.folded += walk.folded();
         }
         totals.moved += count;
-        hook.AfterMeasure(cell, measure, sum, count);
+        hook.AfterMeasure(cell, measure, sum, count, voices);
     }
     return totals;
 }

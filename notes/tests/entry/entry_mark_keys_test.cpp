@@ -12,6 +12,9 @@
 #include "core/state.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
+#include "editing/palette_layout.h"
+#include "editing/tool_records.h"
+#include "editing/tools.h"
 #include "notes/articulations/articulation_attach.h"
 #include "notes/articulations/articulation_class.h"
 #include "notes/articulations/articulation_tool.h"
@@ -36,6 +39,17 @@ class EntryMarkKeys : public MeasureRedrawTest {
         ArticulationTools().accentEntry = kOtherEntry;
         ArticulationTools().ornamentEntry = kOtherEntry;
         sys::headless::ResetHelp();
+        ResetToolRecords();
+    }
+    void TearDown() override {
+        ResetToolRecords();
+        MeasureRedrawTest::TearDown();
+    }
+    // The palette's button of the Notes palette pressed (marked) as a toggle, or let go.
+    static void Press(ArticulationPalette palette, bool on) {
+        ToolRecord* button = ToolRecordOf(kNotesPalette, static_cast<int>(palette));
+        ASSERT_NE(button, nullptr);
+        button->marked = on ? 1 : 0;
     }
     // The glyphs of the marks attached to the note, in chain order.
     static std::vector<int> MarkGlyphs(EventRecord* note) {
@@ -76,9 +90,8 @@ TEST_F(EntryMarkKeys, PressedArticulationTogglesMarkEveryEnteredNote) {
     constexpr int8_t kStaccato = 2;
     constexpr int8_t kMarcato = 5;
     constexpr int8_t kTurn = 4;
-    NoteToolState& tools = State().notes.NoteTools;
-    tools.accentOn = 1;
-    tools.ornamentOn = 1;
+    Press(ArticulationPalette::Accents, true);
+    Press(ArticulationPalette::Ornaments, true);
     ArticulationTools().accentEntry = kMarcato;
     ArticulationTools().ornamentEntry = kTurn;
     UseMeasure(1);
@@ -94,7 +107,7 @@ TEST_F(EntryMarkKeys, PressedArticulationTogglesMarkEveryEnteredNote) {
     UndoCommand(doc_, view_);
     EXPECT_EQ(LiveRecords(), empty) << "undo of the click left a mark";
 
-    tools.ornamentOn = 0;
+    Press(ArticulationPalette::Ornaments, false);
     ArticulationTools().accentEntry = kStaccato;
     PointAt(0, kEntryStep);
     Click();
@@ -103,7 +116,7 @@ TEST_F(EntryMarkKeys, PressedArticulationTogglesMarkEveryEnteredNote) {
     EXPECT_NE(Voice()[0]->word2 & kNoteStaccato, 0) << "the staccato entry did not set the bit";
     EXPECT_TRUE(MarkGlyphs(Voice()[0]).empty());
 
-    tools.accentOn = 0;
+    Press(ArticulationPalette::Accents, false);
     PointAt(2 * kQuarterTicks, kEntryStep);
     Click();
     UseMeasure(1);

@@ -79,9 +79,13 @@ TEST_F(StepEntry, OverlappingKeysMakeOneChordAndTheFirstReleaseMovesOn) {
     for (EventRecord* note : Voice()) keys.push_back(KeyOf(note));
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(keys, (std::vector<int>{60, 64}));
-    EXPECT_EQ(StepEntryNow().chordOpen, 1);
+    EXPECT_EQ(StepEntryNow().stepChordOpen, 1);
+    const RecordHandle first = StepEntryNow().stepNote;
+    ASSERT_NE(ResolveEvent(first), nullptr) << "the first key's note is kept";
+    EXPECT_EQ(KeyOf(ResolveEvent(first)), 60);
     Release(64);
-    EXPECT_EQ(StepEntryNow().chordOpen, 0);
+    EXPECT_EQ(StepEntryNow().stepChordOpen, 0);
+    EXPECT_FALSE(StepEntryNow().stepNote);
     const LogicalPoint after = view_->pointerPoint;
     EXPECT_GT(PointerTime(), 0) << "past the first note";
     Release(60);  // the chord is closed: nothing moves
@@ -126,7 +130,7 @@ TEST_F(StepEntry, VelocityZeroReleasesAndStrayNoteOffIsIgnored) {
     EXPECT_EQ(PointerTime(), 0);
     Press(60);
     Press(60, 0);
-    EXPECT_EQ(StepEntryNow().chordOpen, 0);
+    EXPECT_EQ(StepEntryNow().stepChordOpen, 0);
     Press(62);
     cell_ = view_->currentCell;
     ASSERT_EQ(Chords().size(), 2u);
@@ -145,7 +149,7 @@ TEST_F(StepEntry, PedalKeysChooseValuesOrEnterRests) {
     EXPECT_EQ(State().notes.NoteTools.selectedEntry, kEighthEntry);
     EXPECT_TRUE(Voice().empty()) << "a command key enters no note";
     Press(48);
-    EXPECT_EQ(StepEntryNow().restMode, 1u);
+    EXPECT_EQ(StepEntryNow().stepRestMode, 1u);
     Press(61);  // not a command
     EXPECT_TRUE(VoiceRests(0).empty());
     Press(60);

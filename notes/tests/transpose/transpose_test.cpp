@@ -448,5 +448,24 @@ TEST_F(TransposeTest, SelectionIsOneUndoableEdit) {
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
 }
 
+// A voice whose last event links back to its first (a damaged file): each note is
+// transposed once, and the walk ends.
+TEST_F(TransposeTest, ALoopingVoiceMovesEachNoteOnce) {
+    MeasureCell* cell = CellWith(kTreble, kC);
+    EventRecord* first = AddNote(cell, 0, kG4, kNone);
+    EventRecord* second = AddNote(cell, 1024, kB4, kNone);
+    ASSERT_EQ(NextEvent(first), second);
+    second->next = HandleOfEvent(first);
+    TransposeRequest request = Range(1, 1);
+    request.semitones = 2;
+    request.direction = TransposeDirection::Up;
+    const TransposeOutcome outcome = TransposeBySemitones(view_, request);
+    EXPECT_EQ(outcome.notesMoved, 2);
+    EXPECT_EQ(NotePosition(*first), kG4 - 1);
+    EXPECT_EQ(NoteAccidentalCode(*first), kNone);
+    EXPECT_EQ(NotePosition(*second), kC5);
+    EXPECT_EQ(NoteAccidentalCode(*second), kSharp);
+}
+
 }  // namespace
 }  // namespace ql::testing_pitch

@@ -2,7 +2,9 @@
 // button pressed twice to open its pop-up palette, an accent chosen there and a click
 // on the note's head: the mark appears in the note's column beyond the staff, and
 // once the mark is let go by a click on the empty page, Undo takes it away again;
-// Delete takes a selected mark off. A screenshot is written for the eye.
+// Delete takes a selected mark off. With the Accents button marked by a Control-click,
+// a note entered gets the accent in force by itself. Screenshots are written for the
+// eye.
 #include <algorithm>
 #include <optional>
 
@@ -177,6 +179,71 @@ TEST_F(ArticulationScenario, DeleteTakesTheSelectedMarkOff) {
     WritePng(deleted, TestOutputFolder() / "articulation_deleted_desktop.png");
     EXPECT_LE(MarkInk(*placed, deleted), 2) << "Delete left the mark";
     EXPECT_TRUE(HeadShown(*placed, deleted)) << "Delete took the note away too";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A quarter entered on the bottom line of the second system (its stem up, inside the
+// staff) before the Accents button is marked, and one entered after a Control-click has
+// marked it: only the second gets a mark, below the staff in its column.
+TEST_F(ArticulationScenario, AMarkedAccentsButtonPutsTheAccentOnEachEnteredNote) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
+    ASSERT_TRUE(main && notes);
+    x_.Settle(Millis{1000});
+    const std::optional<std::pair<int, int>> eighth = PressedCell(x_.Grab(*notes));
+    ASSERT_TRUE(eighth) << "no pressed button on the Notes palette";
+    const auto quarter = Button(*notes, *eighth, 4, 3, kNotesColumns);
+    x_.Click(quarter.first, quarter.second);
+    x_.Settle(Millis{500});
+    const int left = main->x + main->width + 8;
+    const int right = notes->x - 8;
+    const std::vector<int> lines = Screen().LongDarkLines(left, 40, right, notes->y, 0.95);
+    ASSERT_GE(lines.size(), 10u) << "no staff lines beside the palettes";
+    const int top = lines[5];
+    const int bottom = lines[9];
+    const int spacing = (bottom - top) / 4;
+    const int away = x_.ScreenHeight() - 20;
+
+    // Enters a quarter on the bottom line in the measure under x (it goes to the
+    // measure's first free beat); the head's column (-1 without one) and the ink it
+    // brought beyond the staff.
+    ScreenPicture before = Screen();
+    const auto enter = [&](int x) -> std::pair<int, int> {
+        x_.MovePointer(x, bottom - 10);
+        x_.Settle(Millis{300});
+        x_.Click(x, bottom);
+        x_.Settle(Millis{1000});
+        x_.MovePointer(x, away);
+        x_.Settle(Millis{800});
+        const ScreenPicture after = Screen();
+        int sum = 0;
+        int count = 0;
+        for (int y = bottom - 2; y <= bottom + 2; ++y)
+            for (int px = left; px <= right; ++px)
+                if (IsWhite(before.At(px, y)) != IsWhite(after.At(px, y))) {
+                    sum += px;
+                    ++count;
+                }
+        if (count <= 10) return {-1, 0};
+        const int head = sum / count;
+        const int beyond = NewInkBeyond(before, after, head - 2 * spacing, head + 2 * spacing,
+                                        top - 2, bottom + 2, 4 * spacing);
+        before = after;
+        return {head, beyond};
+    };
+    const auto plain = enter(left + 2 * (right - left) / 5);
+    ASSERT_GE(plain.first, 0) << "no note was entered";
+
+    const auto opener = Button(*notes, *eighth, 4, kAccentsOpener, kNotesColumns);
+    x_.ControlClick(opener.first, opener.second);
+    x_.Settle(Millis{500});
+    const auto marked = enter(left + 4 * (right - left) / 5);
+    ASSERT_GE(marked.first, 0) << "no note was entered with the button marked";
+    WritePng(before, TestOutputFolder() / "articulation_entry_desktop.png");
+    EXPECT_GT(marked.second, plain.second + 8) << "the note entered with Accents marked has no mark";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
