@@ -10,6 +10,7 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "display/charset_text.h"
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
 #include "objects/text_marks/text_line.h"
@@ -35,9 +36,12 @@ class SymbolSession {
 
   private:
     void Open(WindowHandle dialog);
+    void ShowFontMode(WindowHandle dialog);
+    void UseQuickFont(WindowHandle dialog, int slot);
+    void UseOwnFont(WindowHandle dialog);
     void ShowCode(WindowHandle dialog);
     void OnCodeTyped(WindowHandle dialog);
-    void OnSelectFont();
+    void OnSelectFont(WindowHandle dialog);
     void OnOk(WindowHandle dialog);
     int Code() const { return copy_.string & kCodeMask; }
     bool IsOwnFont() const { return (copy_.flags & kTextOwnFont) != 0; }
@@ -62,17 +66,49 @@ void SymbolSession::Open(WindowHandle dialog) {
     for (const QuickFontRecord& font : view_->document->fonts)
         ui::ComboAddString(combo,
                            std::string_view(font.name, strnlen(font.name, sizeof font.name)));
-    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio,
-                         IsOwnFont() ? kWinFontRadio : kQuickFontRadio);
-    ui::ShowItem(dialog, kQuickFonts, !IsOwnFont());
-    ui::ComboSetSelection(combo, IsOwnFont() ? -1 : TextStyleSlotOf(copy_.style));
-    ui::SetItemText(dialog, kFontLabel, IsOwnFont() ? kOwnFontLabel : kQuickFontLabel);
-    ui::EnableItem(dialog, kSelectFont, IsOwnFont());
-    ui::EnableItem(dialog, kWinFontRadio, IsOwnFont());
+    ShowFontMode(dialog);
     filling_ = true;
     SetupSpinControl(dialog, kCode, 0, kLastSymbolCode, Code(), true);
     filling_ = false;
     ShowCode(dialog);
+}
+
+// A quick font shows its combo, an own face its face and character set in the
+// caption, with "Select Font..." beside it.
+void SymbolSession::ShowFontMode(WindowHandle dialog) {
+    const bool own = IsOwnFont();
+    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio, own ? kWinFontRadio : kQuickFontRadio);
+    ui::SetItemText(dialog, kFontLabel, own ? kOwnFontLabel : kQuickFontLabel);
+    ui::ShowItem(dialog, kQuickFonts, !own);
+    ui::ComboSetSelection(ui::GetDialogItem(dialog, kQuickFonts),
+                          own ? -1 : TextStyleSlotOf(copy_.style));
+    ui::ShowItem(dialog, kFontCaption, own);
+    ui::ShowItem(dialog, kSelectFont, own);
+    ui::EnableItem(dialog, kSelectFont, own);
+    if (!own) return;
+    const QuickFontRecord record = OwnFaceRecord(view_->document, copy_, face_);
+    SetCharsetCaption(dialog, kFontCaption, copy_.charset,
+                      std::string_view(record.face, strnlen(record.face, sizeof record.face)));
+}
+
+// A quick font takes the slot's character set and leaves the own face.
+void SymbolSession::UseQuickFont(WindowHandle dialog, int slot) {
+    copy_.style = CheckedQuickSlot(slot, 0);
+    copy_.charset = view_->document->fonts[copy_.style].charset;
+    copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnFont);
+    face_.clear();
+    ShowFontMode(dialog);
+}
+
+// An own face starts from the quick font's face and character set; it enters the
+// face-name table on OK.
+void SymbolSession::UseOwnFont(WindowHandle dialog) {
+    if (IsOwnFont()) return;
+    const QuickFontRecord& quick = view_->document->fonts[TextStyleSlotOf(copy_.style)];
+    face_.assign(quick.face, strnlen(quick.face, sizeof quick.face));
+    copy_.charset = quick.charset;
+    copy_.flags = static_cast<uint16_t>(copy_.flags | kTextOwnFont);
+    ShowFontMode(dialog);
 }
 
 void SymbolSession::ShowCode(WindowHandle dialog) {
@@ -94,12 +130,13 @@ void SymbolSession::OnCodeTyped(WindowHandle dialog) {
 }
 
 // The chooser on the own face: its face and charset are taken.
-void SymbolSession::OnSelectFont() {
+void SymbolSession::OnSelectFont(WindowHandle dialog) {
     if (!IsOwnFont()) return;
     QuickFontRecord record = OwnFaceRecord(view_->document, copy_, face_);
     if (!ChooseFontInto(view_->document, &record)) return;
     face_.assign(record.face, strnlen(record.face, sizeof record.face));
     copy_.charset = record.charset;
+    ShowFontMode(dialog);
 }
 
 void SymbolSession::OnOk(WindowHandle dialog) {
@@ -137,16 +174,17 @@ intptr_t SymbolSession::Handle(WindowHandle dialog, win::Message message, uint32
             if (code == ui::kEditChange) OnCodeTyped(dialog);
             return 1;
         case kQuickFonts:
-            if (code == ui::kComboSelectionChanged) {
-                copy_.style = CheckedQuickSlot(
-                    ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)), 0);
-                copy_.charset = view_->document->fonts[copy_.style].charset;
-                copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnFont);
-                face_.clear();
-            }
+            if (code == ui::kComboSelectionChanged)
+                UseQuickFont(dialog, ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)));
+            return 1;
+        case kQuickFontRadio:
+            if (IsOwnFont()) UseQuickFont(dialog, kSymbolSlot);
+            return 1;
+        case kWinFontRadio:
+            UseOwnFont(dialog);
             return 1;
         case kSelectFont:
-            OnSelectFont();
+            OnSelectFont(dialog);
             return 1;
         case kHelp:
             ShowHelp(dialog, sys::HelpCommand::Context, kSelectSymbolHelpContext, nullptr);

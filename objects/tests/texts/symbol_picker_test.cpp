@@ -1,13 +1,17 @@
 // "Select Symbol": the grid's code under a point with its clamps, typed codes (300
-// keeps the old code, 200 turns to the upper page), the page spin, and the picker run
-// for a font symbol made by a click (Cancel makes nothing).
+// keeps the old code, 200 turns to the upper page), the page spin, the picker run for
+// a font symbol made by a click (Cancel makes nothing), and the font controls of a
+// quick font and of an own face (named with its character set).
 #include "objects/text_marks/symbol_picker.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/text_line.h"
+#include "platform/ui/font_dialog.h"
 #include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
@@ -93,6 +97,53 @@ TEST_F(SymbolPickerTest, CancelMakesNoSymbol) {
     Script([](DialogDriver& d) { d.PressEscape(); });
     EXPECT_EQ(ClickFontSymbol(), nullptr);
     EXPECT_TRUE(ListOf(cell_->objects.get()).empty());
+}
+
+// A quick-font symbol shows the combo; "WinFont" hides it and names the own face
+// (starting from the quick font's) with its character set, "Select Font..." beside
+// it; a face chosen there is named at once; "QuickFont" goes back to the combo.
+TEST_F(SymbolPickerTest, TheFontCaptionNamesTheOwnFaceAndItsCharacterSet) {
+    std::strncpy(doc_->fonts[6].face, "DejaVu Serif", sizeof doc_->fonts[6].face - 1);
+    doc_->fonts[6].charset = 0;
+    ui::headless::ResetFontDialogs();
+    ui::headless::QueueFontDialogAnswer(
+        {ui::FontDialogStatus::Chosen, {"DejaVu Sans", 12, 400, false, false, 2}});
+    bool quickShown = false;
+    bool captionShownWithQuick = true;
+    bool comboShownWithOwn = true;
+    bool selectFontShownWithOwn = false;
+    std::string startCaption;
+    std::string chosenCaption;
+    bool comboBack = false;
+    Script([&](DialogDriver& d) {
+        d.Select(kQuickFonts, 6);
+        quickShown = d.IsVisible(kQuickFonts);
+        captionShownWithQuick = d.IsVisible(kFontCaption) || d.IsVisible(kSelectFont);
+        d.Click(kWinFontRadio);
+        comboShownWithOwn = d.IsVisible(kQuickFonts);
+        selectFontShownWithOwn = d.IsVisible(kSelectFont) && d.IsVisible(kFontCaption);
+        startCaption = d.Text(kFontCaption);
+        d.Click(kSelectFont);
+        chosenCaption = d.Text(kFontCaption);
+        d.Click(kQuickFontRadio);
+        comboBack = d.IsVisible(kQuickFonts) && !d.IsVisible(kFontCaption);
+        d.Click(kWinFontRadio);
+        d.PressEnter();
+    });
+    ScoreObject* symbol = ClickFontSymbol();
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_TRUE(quickShown);
+    EXPECT_FALSE(captionShownWithQuick);
+    EXPECT_FALSE(comboShownWithOwn);
+    EXPECT_TRUE(selectFontShownWithOwn);
+    EXPECT_EQ(startCaption, "DejaVu Serif (Western)");
+    EXPECT_EQ(chosenCaption, "DejaVu Sans (Symbol)");
+    EXPECT_TRUE(comboBack);
+    // Back to the own face, which starts from slot 3's face again: kept on OK.
+    EXPECT_NE(AsTextObject(symbol)->body.flags & kTextOwnFont, 0);
+    EXPECT_STREQ(doc_->faceNames[AsTextObject(symbol)->body.style].name,
+                 doc_->fonts[kSymbolSlot].face);
+    ui::headless::ResetFontDialogs();
 }
 
 }  // namespace
