@@ -23,6 +23,7 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/ui/status_bar.h"
+#include "core/units/save_stacks.h"
 #include "display/anchors.h"
 #include "display/charset_text.h"
 #include "display/view_location.h"
@@ -252,6 +253,7 @@ class TextBoxClass final : public ScoreObjectClass {
     }
 
   private:
+    HitRecord* BuildBoxHandles(ScoreObject* object, ScoreView* view) const;
     bool label_;
 };
 
@@ -322,8 +324,19 @@ void TextBoxClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
 // box and grabbed where pressed, as the box object's centre), 1 the bottom-right corner (resize) and 2 the middle of the bottom edge,
 // kSizeHandleLift above it; these two are hit in a handle's square around their point
 // and, as the box object's corners, end the edit when released after a drag.
+// A label's handles are built on its own staff, the view's location kept.
 HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
+    if (!IsLabel(object)) return BuildBoxHandles(object, view);
+    PushViewPosition(view);
+    SetCurrentMeasureQuick(view, std::max<int>(AsTextBox(object)->body.location.staff, 1),
+                           view->currentMeasure);
+    HitRecord* first = BuildBoxHandles(object, view);
+    PopViewPosition(view);
+    return first;
+}
+
+HitRecord* TextBoxClass::BuildBoxHandles(ScoreObject* object, ScoreView* view) const {
     const TextBoxBody& body = AsTextBox(object)->body;
     LogicalPoint origin{};
     DecodeAnchors(view, AnchorKindOf(object), const_cast<ObjectLocation*>(&body.location), &origin,
