@@ -13,6 +13,7 @@
 #include "display/charset_text.h"
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
+#include "objects/text_marks/symbol_grid.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -40,6 +41,7 @@ class SymbolSession {
     void UseQuickFont(WindowHandle dialog, int slot);
     void UseOwnFont(WindowHandle dialog);
     void ShowCode(WindowHandle dialog);
+    void PickCode(WindowHandle dialog, int code);
     void OnCodeTyped(WindowHandle dialog);
     void OnSelectFont(WindowHandle dialog);
     void OnOk(WindowHandle dialog);
@@ -50,6 +52,7 @@ class SymbolSession {
     TextObjectBody* body_;
     TextObjectBody copy_;
     std::string face_;  // an own face chosen, entered in the face-name table on OK
+    SymbolGridState grid_;
     bool filling_ = false;
 };
 
@@ -66,6 +69,8 @@ void SymbolSession::Open(WindowHandle dialog) {
     for (const QuickFontRecord& font : view_->document->fonts)
         ui::ComboAddString(combo,
                            std::string_view(font.name, strnlen(font.name, sizeof font.name)));
+    grid_.picked = [this, dialog](int code) { PickCode(dialog, code); };
+    AttachSymbolGrid(ui::GetDialogItem(dialog, kGrid), &grid_);
     ShowFontMode(dialog);
     filling_ = true;
     SetupSpinControl(dialog, kCode, 0, kLastSymbolCode, Code(), true);
@@ -85,10 +90,12 @@ void SymbolSession::ShowFontMode(WindowHandle dialog) {
     ui::ShowItem(dialog, kFontCaption, own);
     ui::ShowItem(dialog, kSelectFont, own);
     ui::EnableItem(dialog, kSelectFont, own);
-    if (!own) return;
-    const QuickFontRecord record = OwnFaceRecord(view_->document, copy_, face_);
-    SetCharsetCaption(dialog, kFontCaption, copy_.charset,
-                      std::string_view(record.face, strnlen(record.face, sizeof record.face)));
+    const QuickFontRecord record = own ? OwnFaceRecord(view_->document, copy_, face_)
+                                       : view_->document->fonts[TextStyleSlotOf(copy_.style)];
+    grid_.face.assign(record.face, strnlen(record.face, sizeof record.face));
+    grid_.charset = own ? copy_.charset : record.charset;
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kGrid));
+    if (own) SetCharsetCaption(dialog, kFontCaption, copy_.charset, grid_.face);
 }
 
 // A quick font takes the slot's character set and leaves the own face.
@@ -114,6 +121,17 @@ void SymbolSession::UseOwnFont(WindowHandle dialog) {
 void SymbolSession::ShowCode(WindowHandle dialog) {
     ui::SetItemText(dialog, kPreview, std::string(1, static_cast<char>(Code())));
     ui::SetItemInt(dialog, kGrid, SymbolPageBase(Code()));
+    grid_.code = Code();
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kGrid));
+}
+
+// A code picked in the grid is shown in the code edit.
+void SymbolSession::PickCode(WindowHandle dialog, int code) {
+    copy_.string = static_cast<uint16_t>(std::clamp(code, 0, kLastSymbolCode));
+    filling_ = true;
+    ui::SetItemInt(dialog, kCode, Code());
+    filling_ = false;
+    ShowCode(dialog);
 }
 
 void SymbolSession::OnCodeTyped(WindowHandle dialog) {
@@ -227,6 +245,7 @@ int SymbolCodeAfterPageStep(int code, int direction) {
 
 int RunSelectSymbolDialog(ScoreView* view, TextObjectBody* body) {
     if (view == nullptr || view->document == nullptr || body == nullptr) return ui::kIdCancel;
+    EnsureSymbolGridClass();
     SymbolSession session(view, body);
     const intptr_t result = ModalDialogBox(
         view, kSelectSymbolDialog,

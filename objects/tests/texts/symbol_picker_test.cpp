@@ -1,17 +1,22 @@
 // "Select Symbol": the grid's code under a point with its clamps, typed codes (300
 // keeps the old code, 200 turns to the upper page), the page spin, the picker run for
-// a font symbol made by a click (Cancel makes nothing), and the font controls of a
-// quick font and of an own face (named with its character set).
+// a font symbol made by a click (Cancel makes nothing), the font controls of a quick
+// font and of an own face (named with its character set), and a click in the grid.
 #include "objects/text_marks/symbol_picker.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/text_line.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/ui/font_dialog.h"
+#include "platform/win/headless.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
 #include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
@@ -144,6 +149,66 @@ TEST_F(SymbolPickerTest, TheFontCaptionNamesTheOwnFaceAndItsCharacterSet) {
     EXPECT_STREQ(doc_->faceNames[AsTextObject(symbol)->body.style].name,
                  doc_->fonts[kSymbolSlot].face);
     ui::headless::ResetFontDialogs();
+}
+
+// The dark pixels of one cell of the grid's window.
+int DarkPixelsOfCell(platform::WindowHandle grid, int column, int row) {
+    const win::Rect client = win::GetClientRect(grid);
+    const int width = client.Width() / kSymbolGridColumns;
+    const int height = client.Height() / kSymbolGridRows;
+    const platform::BitmapHandle image = win::GetWindowImage(grid);
+    int dark = 0;
+    for (int y = row * height + 1; y < (row + 1) * height; ++y)
+        for (int x = column * width + 1; x < (column + 1) * width; ++x)
+            dark += gfx::RedOf(gfx::GetBitmapPixel(image, x, y)) < 128 ? 1 : 0;
+    return dark;
+}
+
+// A click in the grid picks the code of its cell on the page shown (row 2, column 3
+// of the lower page: 35; row 0, column 5 of the upper page: 133), and the picked
+// cell is the one drawn inverted.
+TEST_F(SymbolPickerTest, AClickInTheGridPicksTheCodeOfItsCell) {
+    std::string onLowerPage;
+    std::string onUpperPage;
+    int pickedCellDark = 0;
+    int otherCellDark = 0;
+    int cellPixels = 0;
+    Script([&](DialogDriver& d) {
+        const platform::WindowHandle grid = d.Item(kGrid);
+        const win::Rect client = win::GetClientRect(grid);
+        const int width = client.Width() / kSymbolGridColumns;
+        const int height = client.Height() / kSymbolGridRows;
+        ASSERT_GT(height, 4);
+        cellPixels = (width - 1) * (height - 1);
+        auto clickCell = [&](int column, int row) {
+            win::headless::PostMouse(grid, win::Message::LeftButtonDown,
+                                     {column * width + width / 2, row * height + height / 2},
+                                     win::kMouseLeftButton);
+            win::headless::PostMouse(grid, win::Message::LeftButtonUp,
+                                     {column * width + width / 2, row * height + height / 2});
+            d.PumpMessages();
+        };
+        d.Type(kCode, "65");
+        clickCell(3, 2);
+        onLowerPage = d.Text(kCode);
+        win::UpdateWindow(grid);
+        std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+        gfx::WritePng(win::GetWindowImage(grid),
+                      (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "symbol_grid.png").string());
+        pickedCellDark = DarkPixelsOfCell(grid, 3, 2);
+        otherCellDark = DarkPixelsOfCell(grid, 4, 2);
+        d.Type(kCode, "200");
+        clickCell(5, 0);
+        onUpperPage = d.Text(kCode);
+        d.PressEnter();
+    });
+    ScoreObject* symbol = ClickFontSymbol();
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(onLowerPage, "35");
+    EXPECT_EQ(onUpperPage, "133");
+    EXPECT_EQ(AsTextObject(symbol)->body.string, 133);
+    EXPECT_GT(pickedCellDark, cellPixels / 2);
+    EXPECT_LT(otherCellDark, cellPixels / 2);
 }
 
 }  // namespace
