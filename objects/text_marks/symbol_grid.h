@@ -1,7 +1,9 @@
 // The character grid of "Select Symbol": a window of its own class showing the 128
 // codes of one page (0..127 or 128..255, the page of the selected code) as 16 columns
 // by 8 rows in the face being chosen from, the selected code's cell inverted. A click
-// reports the code under the pointer to the grid's owner.
+// reports the code under the pointer to the grid's owner. The preview beside it,
+// a window of its own class sharing the grid's state, shows the selected character
+// as high as the window.
 #pragma once
 
 #include <functional>
@@ -20,12 +22,12 @@ struct SymbolGridState {
     uint8_t charset = 0;
 };
 
-// Registers the grid's window class in the current window layer (once); false when
-// it cannot be registered.
+// Registers the grid's and the preview's window classes in the current window layer
+// (once); false when they cannot be registered.
 bool EnsureSymbolGridClass();
-// Gives a grid window its state and draws it again.
+// Gives a grid or preview window its state and draws it again.
 void AttachSymbolGrid(platform::WindowHandle grid, SymbolGridState* state);
-// Draws the grid again after its state changed.
+// Draws a grid or preview again after its state changed.
 void RefreshSymbolGrid(platform::WindowHandle grid);
 
 }  // namespace ql

@@ -71,6 +71,7 @@ void SymbolSession::Open(WindowHandle dialog) {
                            std::string_view(font.name, strnlen(font.name, sizeof font.name)));
     grid_.picked = [this, dialog](int code) { PickCode(dialog, code); };
     AttachSymbolGrid(ui::GetDialogItem(dialog, kGrid), &grid_);
+    AttachSymbolGrid(ui::GetDialogItem(dialog, kPreview), &grid_);
     ShowFontMode(dialog);
     filling_ = true;
     SetupSpinControl(dialog, kCode, 0, kLastSymbolCode, Code(), true);
@@ -95,6 +96,7 @@ void SymbolSession::ShowFontMode(WindowHandle dialog) {
     grid_.face.assign(record.face, strnlen(record.face, sizeof record.face));
     grid_.charset = own ? copy_.charset : record.charset;
     RefreshSymbolGrid(ui::GetDialogItem(dialog, kGrid));
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kPreview));
     if (own) SetCharsetCaption(dialog, kFontCaption, copy_.charset, grid_.face);
 }
 
@@ -119,10 +121,10 @@ void SymbolSession::UseOwnFont(WindowHandle dialog) {
 }
 
 void SymbolSession::ShowCode(WindowHandle dialog) {
-    ui::SetItemText(dialog, kPreview, std::string(1, static_cast<char>(Code())));
     ui::SetItemInt(dialog, kGrid, SymbolPageBase(Code()));
     grid_.code = Code();
     RefreshSymbolGrid(ui::GetDialogItem(dialog, kGrid));
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kPreview));
 }
 
 // A code picked in the grid is shown in the code edit.

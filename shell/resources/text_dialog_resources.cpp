@@ -133,7 +133,9 @@ ui::DialogTemplate SelectSymbolTemplate() {
     b.AddAt(kSymbolGridClass, kGrid, "", dialog_grid::kMargin, 4, kGridWidth, kVisible);
     b.dialog.controls.back().rect.cy = static_cast<int16_t>(
         (kGridRows - 1) * dialog_grid::kRowHeight + dialog_grid::kControlHeight);
-    b.Add(ui::kStaticClass, kPreview, "", 2, 4, kButtonWidth, kVisible);
+    b.Add(kSymbolPreviewClass, kPreview, "", 2, 4, kButtonWidth, kVisible);
+    b.dialog.controls.back().rect.cy = static_cast<int16_t>(
+        (kPreviewRows - 1) * dialog_grid::kRowHeight + dialog_grid::kControlHeight);
     b.Buttons(2, 9, "OK", "Cancel");
     b.Add(ui::kButtonClass, kHelp, "&Help", 2, 11, kButtonWidth, kTab);
     return b.dialog;

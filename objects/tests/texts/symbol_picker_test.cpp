@@ -164,15 +164,31 @@ int DarkPixelsOfCell(platform::WindowHandle grid, int column, int row) {
     return dark;
 }
 
+// The rows of a window with ink in them.
+int InkRows(platform::WindowHandle window) {
+    const win::Rect client = win::GetClientRect(window);
+    const platform::BitmapHandle image = win::GetWindowImage(window);
+    int rows = 0;
+    for (int y = 0; y < client.Height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < client.Width() && !ink; ++x)
+            ink = gfx::RedOf(gfx::GetBitmapPixel(image, x, y)) < 128;
+        rows += ink ? 1 : 0;
+    }
+    return rows;
+}
+
 // A click in the grid picks the code of its cell on the page shown (row 2, column 3
-// of the lower page: 35; row 0, column 5 of the upper page: 133), and the picked
-// cell is the one drawn inverted.
+// of the lower page: 35; row 0, column 5 of the upper page: 133); the picked cell is
+// the one drawn inverted and the preview shows its character large.
 TEST_F(SymbolPickerTest, AClickInTheGridPicksTheCodeOfItsCell) {
     std::string onLowerPage;
     std::string onUpperPage;
     int pickedCellDark = 0;
     int otherCellDark = 0;
     int cellPixels = 0;
+    int previewHeight = 0;
+    int previewInk = 0;
     Script([&](DialogDriver& d) {
         const platform::WindowHandle grid = d.Item(kGrid);
         const win::Rect client = win::GetClientRect(grid);
@@ -197,6 +213,11 @@ TEST_F(SymbolPickerTest, AClickInTheGridPicksTheCodeOfItsCell) {
                       (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "symbol_grid.png").string());
         pickedCellDark = DarkPixelsOfCell(grid, 3, 2);
         otherCellDark = DarkPixelsOfCell(grid, 4, 2);
+        const platform::WindowHandle preview = d.Item(kPreview);
+        win::UpdateWindow(preview);
+        const win::Rect shown = win::GetClientRect(preview);
+        previewHeight = shown.Height();
+        previewInk = InkRows(preview);
         d.Type(kCode, "200");
         clickCell(5, 0);
         onUpperPage = d.Text(kCode);
@@ -209,6 +230,8 @@ TEST_F(SymbolPickerTest, AClickInTheGridPicksTheCodeOfItsCell) {
     EXPECT_EQ(AsTextObject(symbol)->body.string, 133);
     EXPECT_GT(pickedCellDark, cellPixels / 2);
     EXPECT_LT(otherCellDark, cellPixels / 2);
+    // The preview shows the picked "#" large: ink over most of its height.
+    EXPECT_GT(previewInk, previewHeight / 2);
 }
 
 }  // namespace
