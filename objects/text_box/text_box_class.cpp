@@ -320,10 +320,6 @@ void TextBoxClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
     body.bitmapCache = 0;
 }
 
-// Handle 0 is the box at its top-left corner (the move handle, hit over the whole
-// box and grabbed where pressed, as the box object's centre), 1 the bottom-right corner (resize) and 2 the middle of the bottom edge,
-// kSizeHandleLift above it; these two are hit in a handle's square around their point
-// and, as the box object's corners, end the edit when released after a drag.
 // A label's handles are built on its own staff, the view's location kept.
 HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
@@ -336,6 +332,11 @@ HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) cons
     return first;
 }
 
+// Handle 0 is the box at its top-left corner (the move handle, hit over the whole
+// box and grabbed where pressed, as the box object's centre), 1 the bottom-right
+// corner (resize) and 2 the middle of the bottom edge, kSizeHandleLift above it; these
+// two are hit in a handle's square around their point and, as the box object's
+// corners, end the edit when released after a drag.
 HitRecord* TextBoxClass::BuildBoxHandles(ScoreObject* object, ScoreView* view) const {
     const TextBoxBody& body = AsTextBox(object)->body;
     LogicalPoint origin{};

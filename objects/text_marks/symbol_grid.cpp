@@ -136,7 +136,8 @@ void PaintPreview(DcHandle dc, const win::Rect& client, const SymbolGridState* s
     RestoreFace(dc, face);
 }
 
-intptr_t SymbolPreviewProc(WindowHandle preview, win::Message message, uint32_t word, intptr_t data) {
+intptr_t SymbolPreviewProc(WindowHandle preview, win::Message message, uint32_t word,
+                           intptr_t data) {
     if (message != win::Message::Paint) return win::DefaultWindowProc(preview, message, word, data);
     PaintOnWhite(preview, PaintPreview);
     return 0;

@@ -83,7 +83,8 @@ void SymbolSession::Open(WindowHandle dialog) {
 // caption, with "Select Font..." beside it.
 void SymbolSession::ShowFontMode(WindowHandle dialog) {
     const bool own = IsOwnFont();
-    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio, own ? kWinFontRadio : kQuickFontRadio);
+    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio,
+                         own ? kWinFontRadio : kQuickFontRadio);
     ui::SetItemText(dialog, kFontLabel, own ? kOwnFontLabel : kQuickFontLabel);
     ui::ShowItem(dialog, kQuickFonts, !own);
     ui::ComboSetSelection(ui::GetDialogItem(dialog, kQuickFonts),

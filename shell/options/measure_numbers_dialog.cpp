@@ -3,7 +3,6 @@
 #include "shell/options/measure_numbers_dialog.h"
 
 #include <algorithm>
-
 #include <cstring>
 #include <string>
 
@@ -142,8 +141,10 @@ void UseOwnMeasureNumberFace(ScoreDocument* document, const std::string& face) {
     page.measureNumberIsWindowsFont = 1;
     page.measureNumberFontClass = OwnFaceIndex(document, face.c_str());
     std::memset(page.numberFaceName, 0, sizeof page.numberFaceName);
-    std::memcpy(page.numberFaceName, face.data(), std::min(face.size(), sizeof page.numberFaceName - 1));
-    if (page.measureNumberFont != 0) gfx::DeleteObject(platform::FontHandle{page.measureNumberFont});
+    std::memcpy(page.numberFaceName, face.data(),
+                std::min(face.size(), sizeof page.numberFaceName - 1));
+    if (page.measureNumberFont != 0)
+        gfx::DeleteObject(platform::FontHandle{page.measureNumberFont});
     page.measureNumberFont = 0;
 }
 
@@ -190,7 +191,7 @@ intptr_t RunMeasureNumbersDialog(ScoreView* view) {
     return ModalDialogBox(
         view, m::kDialog,
         [view, &chosenFace](WindowHandle dialog, win::Message message, uint32_t word,
-               intptr_t data) -> intptr_t {
+                            intptr_t data) -> intptr_t {
             switch (message) {
                 case win::Message::InitDialog:
                     FillControls(dialog, view->document->header.pageGeometry);

@@ -112,9 +112,10 @@ class TextBoxDragTest : public TextsTest {
     static int32_t Height(const ScoreObject* box) { return AsTextBox(box)->body.height; }
     void ClearWindow() {
         BeginViewDraw(view_);
-        gfx::PatternBlit(view_->ViewDC, {kPageOrigin, kPageOrigin, kPageOrigin + 600 * kPixel,
-                                         kPageOrigin + 400 * kPixel},
-                         gfx::RasterOp::Whiteness);
+        gfx::PatternBlit(
+            view_->ViewDC,
+            {kPageOrigin, kPageOrigin, kPageOrigin + 600 * kPixel, kPageOrigin + 400 * kPixel},
+            gfx::RasterOp::Whiteness);
         EndViewDraw(view_);
     }
     std::vector<uint32_t> Pixels() const {
@@ -130,7 +131,8 @@ class TextBoxDragTest : public TextsTest {
             bool red = false;
             for (int x = 0; x < 600; ++x) {
                 if (!IsRed(pixels[static_cast<size_t>(y * 600 + x)])) continue;
-                const bool within = x >= inside.left && x < inside.right && y >= inside.top && y < inside.bottom;
+                const bool within =
+                    x >= inside.left && x < inside.right && y >= inside.top && y < inside.bottom;
                 red = red || within;
                 *outside += within ? 0 : 1;
             }
@@ -194,7 +196,8 @@ TEST_F(TextBoxDragTest, TheDragImageIsTheTextInRedAtTheTrackedSize) {
     const std::vector<uint32_t> before = Pixels();
     int outside = 0;
     ClassOf(box).DrawTracking(box, view_);
-    const int oneLine = RedRows({100, 100, 100 + kBoxWidth / kPixel, 100 + kBoxHeight / kPixel}, &outside);
+    const int oneLine =
+        RedRows({100, 100, 100 + kBoxWidth / kPixel, 100 + kBoxHeight / kPixel}, &outside);
     EXPECT_GT(oneLine, 5);
     EXPECT_EQ(outside, 0);
     ClassOf(box).EraseTracking(box, view_);
@@ -204,7 +207,8 @@ TEST_F(TextBoxDragTest, TheDragImageIsTheTextInRedAtTheTrackedSize) {
     ClassOf(box).TrackDrag(box, view_);
     ClassOf(box).DrawTracking(box, view_);
     gfx::BitmapInfo info;
-    ASSERT_TRUE(gfx::GetBitmapInfo(platform::BitmapHandle{AsTextBox(box)->body.bitmapCache}, &info));
+    ASSERT_TRUE(
+        gfx::GetBitmapInfo(platform::BitmapHandle{AsTextBox(box)->body.bitmapCache}, &info));
     EXPECT_EQ(info.width, 70);
     EXPECT_EQ(info.height, kBoxHeight / kPixel);
     EXPECT_GT(RedRows({100, 100, 170, 100 + kBoxHeight / kPixel}, &outside), oneLine * 3 / 2);

@@ -35,7 +35,8 @@ std::pair<int, int> LongestDarkRun(const ScreenPicture& p, int y) {
     for (int x = 0; x <= p.width; ++x) {
         const bool dark = x < p.width && IsDark(p.At(x, y));
         if (dark && (x == 0 || !IsDark(p.At(x - 1, y)))) start = x;
-        if (!dark && x > 0 && IsDark(p.At(x - 1, y)) && x - start > best.second) best = {start, x - start};
+        if (!dark && x > 0 && IsDark(p.At(x - 1, y)) && x - start > best.second)
+            best = {start, x - start};
     }
     return best;
 }
@@ -48,8 +49,10 @@ std::optional<GridBox> FindGrid(const ScreenPicture& p) {
     for (int y = 0; y < p.height; ++y) {
         const auto [start, length] = LongestDarkRun(p, y);
         if (length < kLeastGridWidth) continue;
-        if (!grid) grid = GridBox{start, y, start + length - 1, y};
-        else if (std::abs(start - grid->left) <= kLineSlack && std::abs(start + length - 1 - grid->right) <= kLineSlack)
+        if (!grid)
+            grid = GridBox{start, y, start + length - 1, y};
+        else if (std::abs(start - grid->left) <= kLineSlack &&
+                 std::abs(start + length - 1 - grid->right) <= kLineSlack)
             grid->bottom = y;
     }
     if (grid && grid->CellHeight() < 4) return std::nullopt;
@@ -81,7 +84,8 @@ TEST_F(SymbolPickerScenario, AClickInTheGridPicksItsCellAndOkPlacesTheSymbol) {
     ASSERT_TRUE(palette) << "Text & Symbols did not open its palette";
     x_.Settle(Millis{800});
     // Font Symbol: the first button of the palette's second row.
-    x_.Click(palette->x + 1 + kPaletteButtonMiddle, palette->y + 1 + kPaletteCell + kPaletteButtonMiddle);
+    x_.Click(palette->x + 1 + kPaletteButtonMiddle,
+             palette->y + 1 + kPaletteCell + kPaletteButtonMiddle);
     x_.Settle(Millis{500});
     ParkPointer(main);
 
@@ -95,7 +99,8 @@ TEST_F(SymbolPickerScenario, AClickInTheGridPicksItsCellAndOkPlacesTheSymbol) {
     x_.Click(x, y);
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Select Symbol");
     ASSERT_TRUE(dialog) << "the click showed no Select Symbol";
-    const ScreenPicture opened = SettledPicture(x_, [&] { return x_.Grab(*dialog); }, kRedrawTimeout);
+    const ScreenPicture opened = SettledPicture(
+        x_, [&] { return x_.Grab(*dialog); }, kRedrawTimeout);
     WritePng(opened, TestOutputFolder() / "select_symbol_opened_desktop.png");
     const std::optional<GridBox> grid = FindGrid(opened);
     ASSERT_TRUE(grid) << "no grid of cells in Select Symbol";
@@ -118,25 +123,32 @@ TEST_F(SymbolPickerScenario, AClickInTheGridPicksItsCellAndOkPlacesTheSymbol) {
             pickInk = ink;
         }
     }
-    EXPECT_EQ(inverted, 1) << "not one cell shown selected:" << invertedCells << " in " << grid->left << ","
-                           << grid->top << " to " << grid->right << "," << grid->bottom;
+    EXPECT_EQ(inverted, 1) << "not one cell shown selected:" << invertedCells << " in "
+                           << grid->left << "," << grid->top << " to " << grid->right << ","
+                           << grid->bottom;
     ASSERT_GE(pick, 0) << "no character drawn in the grid";
     const int column = pick % kGridColumns;
     const int row = pick / kGridColumns;
     x_.Click(dialog->x + grid->left + column * grid->CellWidth() + grid->CellWidth() / 2,
              dialog->y + grid->top + row * grid->CellHeight() + grid->CellHeight() / 2);
     ScreenPicture picked;
-    EXPECT_TRUE(WaitFor([&] {
-        picked = x_.Grab(*dialog);
-        return IsInverted(picked, *grid, column, row);
-    }, kRedrawTimeout)) << "the clicked cell is not shown selected";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            picked = x_.Grab(*dialog);
+            return IsInverted(picked, *grid, column, row);
+        },
+        kRedrawTimeout))
+        << "the clicked cell is not shown selected";
     WritePng(picked, TestOutputFolder() / "select_symbol_picked_desktop.png");
 
     x_.PressKey("Return");
     ASSERT_TRUE(x_.WaitUntilGone("Select Symbol")) << "OK did not close Select Symbol";
     ParkPointer(main);
-    const auto ink = [&](const ScreenPicture& p) { return p.DarkPixels(x - 150, y - 150, x + 150, lines[0] - 4); };
-    EXPECT_TRUE(WaitFor([&] { return ink(Screen()) > ink(before) + kLeastSymbolInk; }, kRedrawTimeout))
+    const auto ink = [&](const ScreenPicture& p) {
+        return p.DarkPixels(x - 150, y - 150, x + 150, lines[0] - 4);
+    };
+    EXPECT_TRUE(
+        WaitFor([&] { return ink(Screen()) > ink(before) + kLeastSymbolInk; }, kRedrawTimeout))
         << "no symbol shown at the click";
     WritePng(Screen(), TestOutputFolder() / "select_symbol_placed_desktop.png");
     EXPECT_EQ(QuitWithoutSaving(), 0);

@@ -16,9 +16,9 @@
 #include "platform/win/window.h"
 #include "shell/options/measure_number_offsets.h"
 #include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
+#include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/tests/printing/print_fixture.h"
 
@@ -187,7 +187,8 @@ TEST_F(MeasureNumbersDialog, TheChosenFaceIsTheOneTheMeasureNumbersAreDrawnIn) {
     const std::vector<sysdraw::test_seam::GridInk> before = DrawnNumber(view_);
     ASSERT_EQ(before.size(), 1u);
     ASSERT_NE(before[0].face, kChosen);
-    const ui::FontDialogAnswer answer{ui::FontDialogStatus::Chosen, {kChosen, 14, 400, false, false, 0}};
+    const ui::FontDialogAnswer answer{ui::FontDialogStatus::Chosen,
+                                      {kChosen, 14, 400, false, false, 0}};
     ui::headless::QueueFontDialogAnswer(answer);
     ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
         d.Click(m::kSelectFont);
