@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace ql::sysdraw::test_seam {
@@ -25,9 +26,10 @@ struct GridInk {
     int32_t width = 0;   // filled strokes and pen lines
     int32_t height = 0;  // filled strokes
     uint8_t code = 0;    // glyphs
-    int32_t fontHeight = 0;  // glyphs: the font's height
+    int32_t fontHeight = 0;  // glyphs and measure numbers: the font's height
     int32_t fontWidth = 0;   // glyphs: the font's width (0 = natural)
     int number = 0;          // measure numbers
+    std::string face{};      // measure numbers: the face the font was made with
 };
 
 // Starts logging into `log` (null stops).

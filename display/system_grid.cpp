@@ -206,6 +206,11 @@ void InkNumber(ScoreView* view, int32_t x, int32_t y, std::string_view text, int
     if (TextExtentOfFont(view->ViewDC, text.data(), static_cast<int>(text.size()), &extent))
         ink.x2 = extent.cx;
     ink.number = number;
+    text::LogicalFont request;
+    if (text::GetFontRequest(gfx::GetCurrentFont(view->ViewDC), &request)) {
+        ink.fontHeight = request.height;
+        ink.face = std::string(request.Face());
+    }
     Log(ink);
 }
 

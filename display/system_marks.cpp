@@ -120,16 +120,19 @@ bool BreaksNumbering(ScoreDocument* document, int measure, int number) {
     return runOn != number - 1 || (runOn == 0 && measure > 2);
 }
 
+// The quick font of the number's class, or the document's own measure-number face
+// (made once and kept) at the height and in the style of the measure-number quick
+// font: the class then names the face's table entry, not a quick font.
 platform::FontHandle NumberFont(ScoreView* view) {
     ScoreDocument* document = view->document;
     PageRecord& settings = document->header.pageGeometry;
-    const int index = std::min<int>(settings.measureNumberFontClass, kScoreFontCount - 1);
     if (settings.measureNumberIsWindowsFont == 0) {
+        const int index = std::min<int>(settings.measureNumberFontClass, kScoreFontCount - 1);
         const uint32_t cached = document->fonts[index].handle;
         return cached != 0 ? platform::FontHandle{cached} : CreateTextStyleFont(view, index);
     }
     if (text::FindFont(platform::FontHandle{settings.measureNumberFont}) == nullptr) {
-        QuickFontRecord record = document->fonts[index];
+        QuickFontRecord record = document->fonts[kMeasureNumberQuickSlot];
         std::copy(std::begin(settings.numberFaceName), std::end(settings.numberFaceName), record.face);
         record.face[sizeof record.face - 1] = '\0';
         record.handle = 0;

@@ -10,6 +10,9 @@
 namespace ql {
 
 constexpr int kPageTextBytes = 32;
+// The quick-font slot of the measure numbers ("Measure numbers"); an own face of the
+// measure numbers takes its height and style.
+constexpr uint8_t kMeasureNumberQuickSlot = 9;
 
 #pragma pack(push, 1)
 struct PageRecord {
@@ -31,8 +34,9 @@ struct PageRecord {
     uint8_t measureNumberEvery;          // "MeasureNumberEvery" (2)
     uint8_t measureNumberAlign;          // "MeasureNumberAlign" (1)
     uint8_t measureNumberIsManMeasure;   // "MeasureNumberIsManMeasure" (0)
-    uint8_t measureNumberFontClass;      // "MeasureNumberFontClass" (9)
-    uint8_t measureNumberIsWindowsFont;  // "MeasureNumberIsWindowsFont" (0)
+    uint8_t measureNumberFontClass;      // "MeasureNumberFontClass" (9); with an own
+                                         // face its entry in the face-name table
+    uint8_t measureNumberIsWindowsFont;  // "MeasureNumberIsWindowsFont" (0): own face
     uint8_t numberBytes24[4];
     int32_t measureNumberOffsetX;         // "MeasureNumberOffsetX" (0)
     int32_t measureNumberOffsetY;         // "MeasureNumberOffsetY" (128)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/core_strings.h"
+#include "core/draw/draw_offscreen.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
 #include "core/memory/pool.h"
@@ -22,14 +23,18 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/ui/status_bar.h"
+#include "core/units/save_stacks.h"
 #include "display/anchors.h"
 #include "display/charset_text.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "files/bytes/byte_writer.h"
+#include "objects/graphics/graphic_class.h"
+#include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
+#include "platform/gfx/recording.h"
 #include "platform/text/context_font.h"
 #include "platform/text/text_metrics.h"
 #include "platform/text/text_out.h"
@@ -53,6 +58,8 @@ constexpr int kBoxHandles = 3;
 constexpr uint8_t kCornerHandle = 1;
 constexpr int32_t kSizeHandleLift = 64;
 constexpr int32_t kLeastTrackedSize = 1;  // more list members than pool 8 holds: a loop
+// The drag image's text: red on white, so that on white paper it shows red.
+constexpr gfx::Colour kDragImageInk = gfx::Rgb(255, 0, 0);
 
 uint8_t g_boxSlot = kTextBoxDefaultSlot;
 
@@ -182,25 +189,86 @@ ScoreObject* CreateStaffLabel(ScoreView* view) {
     return PlaceNewBox(view, box, point.x);
 }
 
+// The size the box is dragged to: from its top-left handle to its corner handle, or
+// the box's own size without them.
+gfx::Size TrackedSize(const TextBoxBody& body, const HitRecord* origin) {
+    const HitRecord* corner = origin != nullptr ? origin->child.get() : nullptr;
+    if (corner == nullptr || corner->kind != kCornerHandle)
+        return {std::abs(body.width), std::abs(body.height)};
+    return {std::max(corner->point.x - origin->point.x, kLeastTrackedSize),
+            std::max(corner->point.y - origin->point.y, kLeastTrackedSize)};
+}
+
+// The text laid out at `size` in the drag image's ink on white; null when no
+// off-screen drawing can be had.
+platform::BitmapHandle RenderDragImage(ScoreObject* object, ScoreView* view, gfx::Size size) {
+    platform::DcHandle dc = BeginOffscreenDraw(view, size.cx, size.cy);
+    if (!dc) return {};
+    gfx::SetTextColour(dc, kDragImageInk);
+    gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
+    gfx::SetTextAlign(dc, gfx::kTextAlignLeft | gfx::kTextAlignTop);
+    platform::DcHandle measuring = CompanionContext(view);
+    LayoutTextBlock(object, view, dc, measuring ? measuring : dc, 0, 0, size);
+    return EndOffscreenDraw();
+}
+
+// The drag image, made once per tracked size and kept in the body's bitmap word, at
+// the focused top-left handle. The blit (destination XNOR source) leaves the score
+// alone under white and takes itself away when done again; never onto paper or a
+// recording.
+void BlitDragImage(ScoreObject* object, ScoreView* view) {
+    SelectionState* selection = TheSelectionState();
+    HitRecord* origin = selection != nullptr ? selection->focusRecord.get() : nullptr;
+    if (view == nullptr || origin == nullptr || origin->owner.get() != object) return;
+    TextBoxBody& body = AsTextBox(object)->body;
+    BeginViewDraw(view);
+    if (view->ViewDC && !IsPrinting() && !gfx::IsRecording(view->ViewDC)) {
+        if (body.bitmapCache == 0)
+            body.bitmapCache = RenderDragImage(object, view, TrackedSize(body, origin)).bits;
+        BlitBitmapToView(view, platform::BitmapHandle{body.bitmapCache}, origin->point.x,
+                         origin->point.y);
+    }
+    EndViewDraw(view);
+}
+
 class TextBoxClass final : public ScoreObjectClass {
   public:
     explicit constexpr TextBoxClass(bool label) : label_(label) {}
     std::byte* GetBody(ScoreObject* object) const override { return object->BodyBytes(); }
     uint32_t GetBodySize(const ScoreObject*) const override { return kTextBoxBodyBytes; }
+    int HitTest(ScoreObject* object, const RecordRect& rect, HitRecord* hit) const override;
     void Draw(ScoreObject* object, ScoreView* view) const override;
     ScoreObject* CreateAtClick(ScoreObject* object, ScoreView* view) const override;
     int EditAttributes(ScoreObject* object, ScoreView* view) const override;
+    void DrawTracking(ScoreObject* object, ScoreView* view) const override;
+    void EraseTracking(ScoreObject* object, ScoreView* view) const override;
     void ReleaseCache(ScoreObject* object, ScoreView* view) const override;
     int CommitDrag(ScoreObject* object, ScoreView* view) const override;
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override;
     void TrackDrag(ScoreObject* object, ScoreView* view) const override;
+    void DragMove(ScoreObject* object, ScoreView* view) const override;
+    void SetToolCursor(ScoreObject* object, int32_t a, int32_t b) const override;
     ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override {
         return nullptr;
     }
 
   private:
+    HitRecord* BuildBoxHandles(ScoreObject* object, ScoreView* view) const;
     bool label_;
 };
+
+// The box's test: its whole rectangle, from its first handle, strictly inside. The
+// record the selection lists give is that handle.
+int TextBoxClass::HitTest(ScoreObject* object, const RecordRect& rect, HitRecord* hit) const {
+    HitRecord* first = hit != nullptr && hit->owner.get() == object && hit->parent.get() == nullptr
+                           ? hit
+                           : graphics::OwnFirstHandle(object);
+    if (first == nullptr) return 0;
+    const TextBoxBody& body = AsTextBox(object)->body;
+    return graphics::ExtentInside(first->point, std::abs(body.width), std::abs(body.height), rect)
+               ? 1
+               : 0;
+}
 
 void TextBoxClass::Draw(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return;
@@ -238,16 +306,38 @@ int TextBoxClass::EditAttributes(ScoreObject* object, ScoreView* view) const {
     return 1;
 }
 
+void TextBoxClass::DrawTracking(ScoreObject* object, ScoreView* view) const {
+    BlitDragImage(object, view);
+}
+
+void TextBoxClass::EraseTracking(ScoreObject* object, ScoreView* view) const {
+    BlitDragImage(object, view);
+}
+
 void TextBoxClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
     TextBoxBody& body = AsTextBox(object)->body;
     if (body.bitmapCache != 0) gfx::DeleteObject(platform::BitmapHandle{body.bitmapCache});
     body.bitmapCache = 0;
 }
 
-// Handle 0 is the box at its top-left corner (the move handle), 1 the bottom-right
-// corner (resize) and 2 the middle of the bottom edge, kSizeHandleLift above it.
+// A label's handles are built on its own staff, the view's location kept.
 HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
+    if (!IsLabel(object)) return BuildBoxHandles(object, view);
+    PushViewPosition(view);
+    SetCurrentMeasureQuick(view, std::max<int>(AsTextBox(object)->body.location.staff, 1),
+                           view->currentMeasure);
+    HitRecord* first = BuildBoxHandles(object, view);
+    PopViewPosition(view);
+    return first;
+}
+
+// Handle 0 is the box at its top-left corner (the move handle, hit over the whole
+// box and grabbed where pressed, as the box object's centre), 1 the bottom-right
+// corner (resize) and 2 the middle of the bottom edge, kSizeHandleLift above it; these
+// two are hit in a handle's square around their point and, as the box object's
+// corners, end the edit when released after a drag.
+HitRecord* TextBoxClass::BuildBoxHandles(ScoreObject* object, ScoreView* view) const {
     const TextBoxBody& body = AsTextBox(object)->body;
     LogicalPoint origin{};
     DecodeAnchors(view, AnchorKindOf(object), const_cast<ObjectLocation*>(&body.location), &origin,
@@ -266,8 +356,14 @@ HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) cons
             for (int j = 0; j < k; ++j) FreeStaticRecord(kHitRecordPool, chain[j]);
             return nullptr;
         }
-        ConstructHitRecordFlagged(chain[k], view, static_cast<uint8_t>(k), box);
-        SetHitRecordPoint(chain[k], points[k]);
+        if (k == 0) {
+            ConstructHitRecordFlagged(chain[k], view, 0, box);
+            SetHitRecordPoint(chain[k], points[k]);
+            chain[k]->flags |= graphics::kHandleWholeObject | graphics::kHandleDraggable;
+        } else {
+            ConstructHitRecordAtPoint(chain[k], view, static_cast<uint8_t>(k), points[k]);
+            chain[k]->flags |= graphics::kHandleMoved | graphics::kHandleDraggable;
+        }
         chain[k]->owner = Ref32<ScoreObject>::To(object);
         chain[k]->ownerType = object->type;
         if (k > 0) {
@@ -276,6 +372,14 @@ HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) cons
         }
     }
     return chain[0];
+}
+
+void TextBoxClass::DragMove(ScoreObject*, ScoreView*) const {
+    graphics::MoveWholeChain();
+}
+
+void TextBoxClass::SetToolCursor(ScoreObject* object, int32_t a, int32_t b) const {
+    TheLineClass().SetToolCursor(object, a, b);
 }
 
 // Dragging the corner handle resizes: the corner follows the pointer and the size
@@ -298,19 +402,14 @@ void TextBoxClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
 int TextBoxClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     TextBoxBody& body = AsTextBox(object)->body;
     const ObjectLocation before = body.location;
-    SelectionState* selection = TheSelectionState();
-    HitRecord* origin = selection != nullptr ? selection->focusRecord.get() : nullptr;
+    HitRecord* origin = graphics::FocusedChain();
     HitRecord* corner = origin != nullptr ? origin->child.get() : nullptr;
     if (corner != nullptr && corner->kind == kCornerHandle) {
-        body.width = std::max(corner->point.x - origin->point.x, kLeastTrackedSize);
-        body.height = std::max(corner->point.y - origin->point.y, kLeastTrackedSize);
+        const gfx::Size size = TrackedSize(body, origin);
+        body.width = size.cx;
+        body.height = size.cy;
     }
-    // The box has one location: the shared commit encodes the origin handle alone
-    // (the corner and size handles would be taken as further anchors).
-    const Ref32<HitRecord> rest = origin != nullptr ? origin->child : Ref32<HitRecord>{};
-    if (origin != nullptr) origin->child = Ref32<HitRecord>{};
-    const int result = ScoreObjectClass::CommitDrag(object, view);
-    if (origin != nullptr) origin->child = rest;
+    const int result = graphics::CommitFirstHandle(object, view);
     if (IsLabel(object)) {
         const int oldStaff = std::max<int>(before.staff, 1);
         const int newStaff = std::max<int>(body.location.staff, 1);

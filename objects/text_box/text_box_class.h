@@ -2,7 +2,9 @@
 // word-wrapped text drawn in its rectangle in one of the document's quick fonts,
 // created at a click through the "Place Text Block" dialog (877), which is also their
 // attribute dialog. A staff has at most one label, made only in measure 1; a label
-// dragged to another staff or measure goes back where it was.
+// dragged to another staff or measure goes back where it was. While dragged, a box
+// shows its text laid out at the dragged size in red (kept as a bitmap until the size
+// changes); a marquee takes it when its whole rectangle lies inside.
 #pragma once
 
 #include <cstdint>

@@ -10,8 +10,10 @@
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
+#include "display/charset_text.h"
 #include "objects/quick_fonts/font_choice.h"
 #include "objects/quick_fonts/text_fonts.h"
+#include "objects/text_marks/symbol_grid.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -35,9 +37,13 @@ class SymbolSession {
 
   private:
     void Open(WindowHandle dialog);
+    void ShowFontMode(WindowHandle dialog);
+    void UseQuickFont(WindowHandle dialog, int slot);
+    void UseOwnFont(WindowHandle dialog);
     void ShowCode(WindowHandle dialog);
+    void PickCode(WindowHandle dialog, int code);
     void OnCodeTyped(WindowHandle dialog);
-    void OnSelectFont();
+    void OnSelectFont(WindowHandle dialog);
     void OnOk(WindowHandle dialog);
     int Code() const { return copy_.string & kCodeMask; }
     bool IsOwnFont() const { return (copy_.flags & kTextOwnFont) != 0; }
@@ -46,6 +52,7 @@ class SymbolSession {
     TextObjectBody* body_;
     TextObjectBody copy_;
     std::string face_;  // an own face chosen, entered in the face-name table on OK
+    SymbolGridState grid_;
     bool filling_ = false;
 };
 
@@ -62,22 +69,72 @@ void SymbolSession::Open(WindowHandle dialog) {
     for (const QuickFontRecord& font : view_->document->fonts)
         ui::ComboAddString(combo,
                            std::string_view(font.name, strnlen(font.name, sizeof font.name)));
-    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio,
-                         IsOwnFont() ? kWinFontRadio : kQuickFontRadio);
-    ui::ShowItem(dialog, kQuickFonts, !IsOwnFont());
-    ui::ComboSetSelection(combo, IsOwnFont() ? -1 : TextStyleSlotOf(copy_.style));
-    ui::SetItemText(dialog, kFontLabel, IsOwnFont() ? kOwnFontLabel : kQuickFontLabel);
-    ui::EnableItem(dialog, kSelectFont, IsOwnFont());
-    ui::EnableItem(dialog, kWinFontRadio, IsOwnFont());
+    grid_.picked = [this, dialog](int code) { PickCode(dialog, code); };
+    AttachSymbolGrid(ui::GetDialogItem(dialog, kGrid), &grid_);
+    AttachSymbolGrid(ui::GetDialogItem(dialog, kPreview), &grid_);
+    ShowFontMode(dialog);
     filling_ = true;
     SetupSpinControl(dialog, kCode, 0, kLastSymbolCode, Code(), true);
     filling_ = false;
     ShowCode(dialog);
 }
 
+// A quick font shows its combo, an own face its face and character set in the
+// caption, with "Select Font..." beside it.
+void SymbolSession::ShowFontMode(WindowHandle dialog) {
+    const bool own = IsOwnFont();
+    ui::CheckRadioButton(dialog, kWinFontRadio, kQuickFontRadio,
+                         own ? kWinFontRadio : kQuickFontRadio);
+    ui::SetItemText(dialog, kFontLabel, own ? kOwnFontLabel : kQuickFontLabel);
+    ui::ShowItem(dialog, kQuickFonts, !own);
+    ui::ComboSetSelection(ui::GetDialogItem(dialog, kQuickFonts),
+                          own ? -1 : TextStyleSlotOf(copy_.style));
+    ui::ShowItem(dialog, kFontCaption, own);
+    ui::ShowItem(dialog, kSelectFont, own);
+    ui::EnableItem(dialog, kSelectFont, own);
+    const QuickFontRecord record = own ? OwnFaceRecord(view_->document, copy_, face_)
+                                       : view_->document->fonts[TextStyleSlotOf(copy_.style)];
+    grid_.face.assign(record.face, strnlen(record.face, sizeof record.face));
+    grid_.charset = own ? copy_.charset : record.charset;
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kGrid));
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kPreview));
+    if (own) SetCharsetCaption(dialog, kFontCaption, copy_.charset, grid_.face);
+}
+
+// A quick font takes the slot's character set and leaves the own face.
+void SymbolSession::UseQuickFont(WindowHandle dialog, int slot) {
+    copy_.style = CheckedQuickSlot(slot, 0);
+    copy_.charset = view_->document->fonts[copy_.style].charset;
+    copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnFont);
+    face_.clear();
+    ShowFontMode(dialog);
+}
+
+// An own face starts from the quick font's face and character set; it enters the
+// face-name table on OK.
+void SymbolSession::UseOwnFont(WindowHandle dialog) {
+    if (IsOwnFont()) return;
+    const QuickFontRecord& quick = view_->document->fonts[TextStyleSlotOf(copy_.style)];
+    face_.assign(quick.face, strnlen(quick.face, sizeof quick.face));
+    copy_.charset = quick.charset;
+    copy_.flags = static_cast<uint16_t>(copy_.flags | kTextOwnFont);
+    ShowFontMode(dialog);
+}
+
 void SymbolSession::ShowCode(WindowHandle dialog) {
-    ui::SetItemText(dialog, kPreview, std::string(1, static_cast<char>(Code())));
     ui::SetItemInt(dialog, kGrid, SymbolPageBase(Code()));
+    grid_.code = Code();
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kGrid));
+    RefreshSymbolGrid(ui::GetDialogItem(dialog, kPreview));
+}
+
+// A code picked in the grid is shown in the code edit.
+void SymbolSession::PickCode(WindowHandle dialog, int code) {
+    copy_.string = static_cast<uint16_t>(std::clamp(code, 0, kLastSymbolCode));
+    filling_ = true;
+    ui::SetItemInt(dialog, kCode, Code());
+    filling_ = false;
+    ShowCode(dialog);
 }
 
 void SymbolSession::OnCodeTyped(WindowHandle dialog) {
@@ -94,12 +151,13 @@ void SymbolSession::OnCodeTyped(WindowHandle dialog) {
 }
 
 // The chooser on the own face: its face and charset are taken.
-void SymbolSession::OnSelectFont() {
+void SymbolSession::OnSelectFont(WindowHandle dialog) {
     if (!IsOwnFont()) return;
     QuickFontRecord record = OwnFaceRecord(view_->document, copy_, face_);
     if (!ChooseFontInto(view_->document, &record)) return;
     face_.assign(record.face, strnlen(record.face, sizeof record.face));
     copy_.charset = record.charset;
+    ShowFontMode(dialog);
 }
 
 void SymbolSession::OnOk(WindowHandle dialog) {
@@ -137,16 +195,17 @@ intptr_t SymbolSession::Handle(WindowHandle dialog, win::Message message, uint32
             if (code == ui::kEditChange) OnCodeTyped(dialog);
             return 1;
         case kQuickFonts:
-            if (code == ui::kComboSelectionChanged) {
-                copy_.style = CheckedQuickSlot(
-                    ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)), 0);
-                copy_.charset = view_->document->fonts[copy_.style].charset;
-                copy_.flags = static_cast<uint16_t>(copy_.flags & ~kTextOwnFont);
-                face_.clear();
-            }
+            if (code == ui::kComboSelectionChanged)
+                UseQuickFont(dialog, ui::ComboGetSelection(ui::GetDialogItem(dialog, kQuickFonts)));
+            return 1;
+        case kQuickFontRadio:
+            if (IsOwnFont()) UseQuickFont(dialog, kSymbolSlot);
+            return 1;
+        case kWinFontRadio:
+            UseOwnFont(dialog);
             return 1;
         case kSelectFont:
-            OnSelectFont();
+            OnSelectFont(dialog);
             return 1;
         case kHelp:
             ShowHelp(dialog, sys::HelpCommand::Context, kSelectSymbolHelpContext, nullptr);
@@ -189,6 +248,7 @@ int SymbolCodeAfterPageStep(int code, int direction) {
 
 int RunSelectSymbolDialog(ScoreView* view, TextObjectBody* body) {
     if (view == nullptr || view->document == nullptr || body == nullptr) return ui::kIdCancel;
+    EnsureSymbolGridClass();
     SymbolSession session(view, body);
     const intptr_t result = ModalDialogBox(
         view, kSelectSymbolDialog,

@@ -2,8 +2,10 @@
 // object's own face) for a single-symbol text object. The 256 codes are shown as two
 // pages of a 16 x 8 grid, 0..127 and 128..255; the code typed in its edit chooses the
 // page. The last symbol picked (code, slot, own-font flag, charset) is where a new
-// symbol starts. The own face's "Select Font..." runs the font chooser and takes its
-// face and charset.
+// symbol starts. A quick font is chosen in the combo; an own face ("WinFont", which
+// starts from the quick font's face) is shown by name and character set, and its
+// "Select Font..." runs the font chooser and takes its face and charset. "QuickFont"
+// goes back to the music symbols' slot.
 #pragma once
 
 #include <cstdint>

@@ -3,15 +3,17 @@
 #include "shell/options/measure_numbers_dialog.h"
 
 #include <algorithm>
-
 #include <cstring>
+#include <string>
 
+#include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
 #include "core/ui/modal_boxes.h"
 #include "display/linked_views.h"
 #include "objects/quick_fonts/font_choice.h"
+#include "platform/gfx/objects.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
@@ -104,8 +106,9 @@ void SaveAsDefaults(const PageRecord& page) {
 }
 
 // The chooser on the default measure-number font; the font chosen becomes that
-// default, an own face, and is written to the settings at once.
-void ChooseMeasureNumberFont(ScoreView* view) {
+// default, an own face, and is written to the settings at once. True when a font was
+// chosen; `face` then holds its face.
+bool ChooseMeasureNumberFont(ScoreView* view, std::string* face) {
     DefaultFontSetting& setting = Options().DefaultFonts[static_cast<int>(DefaultFont::MeasureNumbers)];
     QuickFontRecord record{};
     std::memcpy(record.face, setting.face.data(), std::min(setting.face.size(), sizeof record.face - 1));
@@ -114,7 +117,7 @@ void ChooseMeasureNumberFont(ScoreView* view) {
     record.italic = setting.italic != 0;
     record.underline = setting.underline != 0;
     record.charset = static_cast<uint8_t>(setting.charset);
-    if (!ChooseFontInto(view->document, &record)) return;
+    if (!ChooseFontInto(view->document, &record)) return false;
     setting.winFont = 1;
     setting.height = record.height;
     setting.bold = record.bold;
@@ -126,13 +129,35 @@ void ChooseMeasureNumberFont(ScoreView* view) {
     std::memset(name, 0, sizeof name);
     std::memcpy(name, record.face, std::min(setting.face.size(), sizeof name - 1));
     SaveDefaultFontPrefs(DefaultFont::MeasureNumbers);
+    *face = setting.face;
+    return true;
 }
 
-intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view) {
+// The score's measure numbers take an own face: entered in its face-name table, kept
+// by name in its settings, the font made from it again at the next drawing. The
+// numbers keep the height and style of the measure-number quick font.
+void UseOwnMeasureNumberFace(ScoreDocument* document, const std::string& face) {
+    PageRecord& page = document->header.pageGeometry;
+    page.measureNumberIsWindowsFont = 1;
+    page.measureNumberFontClass = OwnFaceIndex(document, face.c_str());
+    std::memset(page.numberFaceName, 0, sizeof page.numberFaceName);
+    std::memcpy(page.numberFaceName, face.data(),
+                std::min(face.size(), sizeof page.numberFaceName - 1));
+    if (page.measureNumberFont != 0)
+        gfx::DeleteObject(platform::FontHandle{page.measureNumberFont});
+    page.measureNumberFont = 0;
+}
+
+// `chosenFace`: the face last chosen in this opening ("" for none), the score's on OK.
+intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view, std::string& chosenFace) {
     switch (static_cast<int32_t>(win::CommandId(word))) {
         case ui::kIdOk: {
             PageRecord& page = view->document->header.pageGeometry;
             StoreControls(dialog, page);
+            if (!chosenFace.empty()) {
+                UseOwnMeasureNumberFace(view->document, chosenFace);
+                SetDocumentModified(view->document);
+            }
             if (ui::IsItemChecked(dialog, m::kSavePreferences)) SaveAsDefaults(page);
             ui::EndDialog(dialog, 1);
             InvalidateLinkedViews(view);
@@ -143,9 +168,11 @@ intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view) {
             return 1;
         case kHelpButtonId:
             return ShowDialogContextHelp(dialog, m::kHelpId, nullptr);
-        case m::kSelectFont:
-            ChooseMeasureNumberFont(view);
+        case m::kSelectFont: {
+            std::string face;
+            if (ChooseMeasureNumberFont(view, &face)) chosenFace = face;
             return 1;
+        }
         case m::kNone:
         case m::kEachSystem:
         case m::kEvery:
@@ -160,17 +187,18 @@ intptr_t OnCommand(WindowHandle dialog, uint32_t word, ScoreView* view) {
 
 intptr_t RunMeasureNumbersDialog(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return 2;
+    std::string chosenFace;
     return ModalDialogBox(
         view, m::kDialog,
-        [view](WindowHandle dialog, win::Message message, uint32_t word,
-               intptr_t data) -> intptr_t {
+        [view, &chosenFace](WindowHandle dialog, win::Message message, uint32_t word,
+                            intptr_t data) -> intptr_t {
             switch (message) {
                 case win::Message::InitDialog:
                     FillControls(dialog, view->document->header.pageGeometry);
                     EnableHelpButton(dialog, nullptr);
                     return 0;
                 case win::Message::Command:
-                    return OnCommand(dialog, word, view);
+                    return OnCommand(dialog, word, view, chosenFace);
                 case win::Message::DrawItem:
                     return DrawDialogLogo(reinterpret_cast<const win::DrawItemInfo*>(data));
                 case win::Message::Help:

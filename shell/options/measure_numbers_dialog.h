@@ -4,7 +4,9 @@
 // document's measure-number settings and redraws its views; with "Save
 // preferences after closing dialog" they also become the program's defaults and
 // are written to the settings. "Select font..." chooses the default measure-number
-// font in the font chooser and writes it to the settings ("DefMeasNumFont").
+// font in the font chooser and writes it to the settings ("DefMeasNumFont"); on OK
+// its face becomes the score's own measure-number face, drawn at the height and in
+// the style of the measure-number quick font.
 #pragma once
 
 #include <cstdint>

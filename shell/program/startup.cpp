@@ -23,6 +23,7 @@
 #include "core/ui/status_bar.h"
 #include "display/charset_text.h"
 #include "display/font_locale.h"
+#include "objects/text_marks/symbol_grid.h"
 #include "platform/text/font_catalog.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/display_events.h"
@@ -64,7 +65,7 @@ bool RegisterProgramClasses() {
     };
     for (const win::WindowClass& windowClass : classes)
         if (!win::IsClassRegistered(windowClass.name) && !win::RegisterWindowClass(windowClass)) return false;
-    return true;
+    return EnsureSymbolGridClass();  // the controls of Select Symbol's own drawing
 }
 
 bool IsFaceInstalled(const std::string& face) { return !text::ListFontsOfFace(face).empty(); }

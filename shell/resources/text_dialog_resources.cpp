@@ -130,8 +130,12 @@ ui::DialogTemplate SelectSymbolTemplate() {
     static_assert(kCode == kCodeSpin + 1, "the up-down writes the edit after it");
     b.SpinEdit(kCodeSpin, 1, 3);
     b.Add(ui::kUpDownClass, kPageSpin, "", 2, 3, dialog_grid::kSpinWidth, kVisible);
-    b.AddAt(ui::kStaticClass, kGrid, "", dialog_grid::kMargin, 4, kGridWidth, kVisible);
-    b.Add(ui::kStaticClass, kPreview, "", 2, 4, kButtonWidth, kVisible);
+    b.AddAt(kSymbolGridClass, kGrid, "", dialog_grid::kMargin, 4, kGridWidth, kVisible);
+    b.dialog.controls.back().rect.cy = static_cast<int16_t>(
+        (kGridRows - 1) * dialog_grid::kRowHeight + dialog_grid::kControlHeight);
+    b.Add(kSymbolPreviewClass, kPreview, "", 2, 4, kButtonWidth, kVisible);
+    b.dialog.controls.back().rect.cy = static_cast<int16_t>(
+        (kPreviewRows - 1) * dialog_grid::kRowHeight + dialog_grid::kControlHeight);
     b.Buttons(2, 9, "OK", "Cancel");
     b.Add(ui::kButtonClass, kHelp, "&Help", 2, 11, kButtonWidth, kTab);
     return b.dialog;

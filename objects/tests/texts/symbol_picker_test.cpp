@@ -1,13 +1,22 @@
 // "Select Symbol": the grid's code under a point with its clamps, typed codes (300
-// keeps the old code, 200 turns to the upper page), the page spin, and the picker run
-// for a font symbol made by a click (Cancel makes nothing).
+// keeps the old code, 200 turns to the upper page), the page spin, the picker run for
+// a font symbol made by a click (Cancel makes nothing), the font controls of a quick
+// font and of an own face (named with its character set), and a click in the grid.
 #include "objects/text_marks/symbol_picker.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/text_line.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/ui/font_dialog.h"
+#include "platform/win/headless.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
 #include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
@@ -93,6 +102,106 @@ TEST_F(SymbolPickerTest, CancelMakesNoSymbol) {
     Script([](DialogDriver& d) { d.PressEscape(); });
     EXPECT_EQ(ClickFontSymbol(), nullptr);
     EXPECT_TRUE(ListOf(cell_->objects.get()).empty());
+}
+
+// A quick-font symbol shows the combo; "WinFont" hides it and names the own face
+// (starting from the quick font's) with its character set, "Select Font..." beside
+// it; a face chosen there is named at once; "QuickFont" goes back to the combo.
+TEST_F(SymbolPickerTest, TheFontCaptionNamesTheOwnFaceAndItsCharacterSet) {
+    std::strncpy(doc_->fonts[6].face, "DejaVu Serif", sizeof doc_->fonts[6].face - 1);
+    doc_->fonts[6].charset = 0;
+    ui::headless::ResetFontDialogs();
+    ui::headless::QueueFontDialogAnswer(
+        {ui::FontDialogStatus::Chosen, {"DejaVu Sans", 12, 400, false, false, 2}});
+    Script([](DialogDriver& d) {
+        d.Select(kQuickFonts, 6);
+        EXPECT_TRUE(d.IsVisible(kQuickFonts));
+        EXPECT_FALSE(d.IsVisible(kFontCaption) || d.IsVisible(kSelectFont));
+        d.Click(kWinFontRadio);
+        EXPECT_FALSE(d.IsVisible(kQuickFonts));
+        EXPECT_TRUE(d.IsVisible(kSelectFont) && d.IsVisible(kFontCaption));
+        EXPECT_EQ(d.Text(kFontCaption), "DejaVu Serif (Western)");
+        d.Click(kSelectFont);
+        EXPECT_EQ(d.Text(kFontCaption), "DejaVu Sans (Symbol)");
+        d.Click(kQuickFontRadio);
+        EXPECT_TRUE(d.IsVisible(kQuickFonts) && !d.IsVisible(kFontCaption));
+        d.Click(kWinFontRadio);
+        d.PressEnter();
+    });
+    ScoreObject* symbol = ClickFontSymbol();
+    ASSERT_NE(symbol, nullptr);
+    // Back to the own face, which starts from slot 3's face again: kept on OK.
+    EXPECT_NE(AsTextObject(symbol)->body.flags & kTextOwnFont, 0);
+    EXPECT_STREQ(doc_->faceNames[AsTextObject(symbol)->body.style].name,
+                 doc_->fonts[kSymbolSlot].face);
+    ui::headless::ResetFontDialogs();
+}
+
+// The dark pixels of one cell of the grid's window.
+int DarkPixelsOfCell(platform::WindowHandle grid, int column, int row) {
+    const win::Rect client = win::GetClientRect(grid);
+    const int width = client.Width() / kSymbolGridColumns;
+    const int height = client.Height() / kSymbolGridRows;
+    const platform::BitmapHandle image = win::GetWindowImage(grid);
+    int dark = 0;
+    for (int y = row * height + 1; y < (row + 1) * height; ++y)
+        for (int x = column * width + 1; x < (column + 1) * width; ++x)
+            dark += gfx::RedOf(gfx::GetBitmapPixel(image, x, y)) < 128 ? 1 : 0;
+    return dark;
+}
+
+// The rows of a window with ink in them.
+int InkRows(platform::WindowHandle window) {
+    const win::Rect client = win::GetClientRect(window);
+    const platform::BitmapHandle image = win::GetWindowImage(window);
+    int rows = 0;
+    for (int y = 0; y < client.Height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < client.Width() && !ink; ++x)
+            ink = gfx::RedOf(gfx::GetBitmapPixel(image, x, y)) < 128;
+        rows += ink ? 1 : 0;
+    }
+    return rows;
+}
+
+// A click in the grid picks the code of its cell on the page shown (row 2, column 3
+// of the lower page: 35; row 0, column 5 of the upper page: 133); the picked cell is
+// the one drawn inverted and the preview shows its character large.
+TEST_F(SymbolPickerTest, AClickInTheGridPicksTheCodeOfItsCell) {
+    Script([](DialogDriver& d) {
+        const platform::WindowHandle grid = d.Item(kGrid);
+        const win::Rect client = win::GetClientRect(grid);
+        const int width = client.Width() / kSymbolGridColumns;
+        const int height = client.Height() / kSymbolGridRows;
+        ASSERT_GT(height, 4);
+        auto clickCell = [&](int column, int row) {
+            const gfx::Point at{column * width + width / 2, row * height + height / 2};
+            win::headless::PostMouse(grid, win::Message::LeftButtonDown, at, win::kMouseLeftButton);
+            win::headless::PostMouse(grid, win::Message::LeftButtonUp, at);
+            d.PumpMessages();
+        };
+        d.Type(kCode, "65");
+        clickCell(3, 2);
+        EXPECT_EQ(d.Text(kCode), "35");
+        win::UpdateWindow(grid);
+        std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+        gfx::WritePng(win::GetWindowImage(grid),
+                      (std::filesystem::path(QL_TEST_OUTPUT_DIR) / "symbol_grid.png").string());
+        const int cellPixels = (width - 1) * (height - 1);
+        EXPECT_GT(DarkPixelsOfCell(grid, 3, 2), cellPixels / 2);
+        EXPECT_LT(DarkPixelsOfCell(grid, 4, 2), cellPixels / 2);
+        // The preview shows the picked "#" large: ink over most of its height.
+        const platform::WindowHandle preview = d.Item(kPreview);
+        win::UpdateWindow(preview);
+        EXPECT_GT(InkRows(preview), win::GetClientRect(preview).Height() / 2);
+        d.Type(kCode, "200");
+        clickCell(5, 0);
+        EXPECT_EQ(d.Text(kCode), "133");
+        d.PressEnter();
+    });
+    ScoreObject* symbol = ClickFontSymbol();
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(AsTextObject(symbol)->body.string, 133);
 }
 
 }  // namespace

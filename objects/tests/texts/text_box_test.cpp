@@ -2,7 +2,8 @@
 // read back from the pixels), creation at a click through the scripted "Place Text
 // Block" dialog, the refusals (an empty text, a second label on a staff, a label
 // outside measure 1), the box pushed back from the page's edge, an unchanged OK that
-// leaves the document alone, "&Reset", and a label dragged off its staff.
+// leaves the document alone, "&Reset", a label dragged off its staff, and a label's
+// handles built on its own staff.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -313,6 +314,25 @@ TEST_F(TextBoxTest, ALabelDraggedToAnotherStaffGoesBackWithABeep) {
     EXPECT_EQ(ui::headless::Beeps().size(), beeps + 1);
     selection->focusRecord = Ref32<HitRecord>{};
     FreeHandles(origin);
+}
+
+// A label's handles stand on its own staff wherever the view is, and the view stays.
+TEST_F(TextBoxTest, ALabelsHandlesStandOnItsStaffWhereverTheViewIs) {
+    UseMeasure(2, 1);
+    view_->pointerPoint = LogicalPoint{0, view_->staffY};
+    ScriptDialog([](DialogDriver& d) { d.PressEnter(); });
+    ScoreObject* label = Create(ObjectType::Label);
+    ASSERT_NE(label, nullptr);
+    HitRecord* onItsStaff = ClassOf(label).BuildHandles(label, view_);
+    ASSERT_NE(onItsStaff, nullptr);
+    UseMeasure(1, 1);
+    HitRecord* elsewhere = ClassOf(label).BuildHandles(label, view_);
+    ASSERT_NE(elsewhere, nullptr);
+    EXPECT_EQ(elsewhere->point.x, onItsStaff->point.x);
+    EXPECT_EQ(elsewhere->point.y, onItsStaff->point.y);
+    EXPECT_EQ(view_->currentStaff, 1);
+    FreeHandles(onItsStaff);
+    FreeHandles(elsewhere);
 }
 
 TEST_F(TextBoxTest, BoxesAndLabelsAreNotCloned) {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/draw/draw_surface.h"
+#include "display/system_drawing.h"
+#include "display/system_drawing_test_seam.h"
 #include "platform/sys/settings_store.h"
 #include "platform/ui/font_dialog.h"
 #include "platform/ui/headless.h"
@@ -13,9 +16,9 @@
 #include "platform/win/window.h"
 #include "shell/options/measure_number_offsets.h"
 #include "shell/preference_defaults.h"
-#include "shell/program_options.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
+#include "shell/program_options.h"
 #include "shell/resources/option_dialog_resources.h"
 #include "shell/tests/printing/print_fixture.h"
 
@@ -160,6 +163,50 @@ TEST_F(MeasureNumbersDialog, SelectFontChoosesTheDefaultMeasureNumberFont) {
     const std::optional<std::string> stored = sys::ProgramSettings().ReadText("Fonts", "DefMeasNumFont");
     ASSERT_TRUE(stored.has_value());
     EXPECT_NE(stored->find("Noto Sans Mono"), std::string::npos);
+    ui::headless::ResetFontDialogs();
+}
+
+// The first staff's number of slot 1 drawn in the view, from the ink log.
+std::vector<sysdraw::test_seam::GridInk> DrawnNumber(ScoreView* view) {
+    std::vector<sysdraw::test_seam::GridInk> log;
+    sysdraw::test_seam::SetGridInkLog(&log);
+    BeginViewDraw(view);
+    DrawMeasureNumber(view, 1, 1, 7);
+    EndViewDraw(view);
+    sysdraw::test_seam::SetGridInkLog(nullptr);
+    return log;
+}
+
+// The face chosen with "Select font..." is the one the score's measure numbers are
+// drawn in after OK, at the height of the measure-number quick font; a dialog
+// cancelled after choosing leaves the score's numbers as they were.
+TEST_F(MeasureNumbersDialog, TheChosenFaceIsTheOneTheMeasureNumbersAreDrawnIn) {
+    constexpr char kChosen[] = "DejaVu Sans Mono";
+    ui::headless::ResetFontDialogs();
+    ASSERT_NE(view_->currentSystem, nullptr);
+    const std::vector<sysdraw::test_seam::GridInk> before = DrawnNumber(view_);
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_NE(before[0].face, kChosen);
+    const ui::FontDialogAnswer answer{ui::FontDialogStatus::Chosen,
+                                      {kChosen, 14, 400, false, false, 0}};
+    ui::headless::QueueFontDialogAnswer(answer);
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Click(m::kSelectFont);
+        d.Click(ui::kIdCancel);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 2);
+    EXPECT_EQ(DrawnNumber(view_)[0].face, before[0].face);
+
+    ui::headless::QueueFontDialogAnswer(answer);
+    ui::headless::SetDialogScript(m::kDialog, [](DialogDriver& d) {
+        d.Click(m::kSelectFont);
+        d.Click(ui::kIdOk);
+    });
+    EXPECT_EQ(RunMeasureNumbersDialog(view_), 1);
+    const std::vector<sysdraw::test_seam::GridInk> after = DrawnNumber(view_);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].face, kChosen);
+    EXPECT_EQ(after[0].fontHeight, before[0].fontHeight);
     ui::headless::ResetFontDialogs();
 }
 
