@@ -174,8 +174,9 @@ intptr_t InsertKey(ScoreView* view) {
     return 1;
 }
 
-// A step may change how the object and its handles look (a tuplet mark's style):
-// the feedback comes off before it and goes back on after it.
+// A step may change how the object and its handles look (a slur's thickness, a
+// tuplet mark's style): the feedback comes off before it, the focused object's
+// handles follow it, and the feedback goes back on after it.
 intptr_t KeypadStep(ScoreView* view, int step) {
     ScoreObject* object = FocusForKey(view);
     if (object == nullptr) return 1;
@@ -186,6 +187,7 @@ intptr_t KeypadStep(ScoreView* view, int step) {
         ClassOf(object).StepValue(object, view, step);
         SetDocumentModified(view->document);
     }
+    if (FocusedObject() == object && !KeyFocusPending()) RefreshFocusedHandles(view, false);
     if (redraws && FocusedObject() != nullptr) ShowFocusFeedback(view);
     return 1;
 }
