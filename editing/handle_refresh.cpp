@@ -1,6 +1,7 @@
 // Rebuilding the focused object's handle chain in place after a keyed change (see
 // handle_refresh.h): a fresh chain from the object's class is compared with the
-// held one and either copied into it record by record or put behind its first record.
+// held one and either copied into it record by record or put behind its first
+// record. Before a commit a fresh chain gives the area the stored object covers.
 #include "editing/handle_refresh.h"
 
 #include "core/objects/class_table.h"
@@ -84,7 +85,26 @@ void ReplaceTail(SelectionState* s, HitRecord* head, HitRecord* fresh) {
     tail->parent = Ref32<HitRecord>::To(head);
 }
 
+// The object's handles as its stored form gives them, built where `head` was made
+// (as the selection built them: the view may stand elsewhere, at the pointer). The
+// object goes on naming the held chain as its handles, whatever its class does.
+HitRecord* FreshHandles(ScoreView* view, ScoreObject* object, const HitRecord* head) {
+    const ScopedViewAt at(view, head);
+    const Ref32<HitRecord> held = object->handleChain;
+    HitRecord* fresh = ClassOf(object).BuildHandles(object, view);
+    object->handleChain = held;
+    return fresh;
+}
+
 }  // namespace
+
+void InvalidateStoredObjectArea(ScoreView* view, ScoreObject* object, const HitRecord* head) {
+    if (view == nullptr || object == nullptr || head == nullptr) return;
+    if (head->owner.get() != object || KeepsOwnHandles(object->type)) return;
+    HitRecord* fresh = FreshHandles(view, object, head);
+    InvalidateChainArea(view, fresh, true);
+    FreeChain(fresh);
+}
 
 void RefreshFocusedHandles(ScoreView* view, bool redraw) {
     SelectionState* s = Sel();
@@ -92,13 +112,7 @@ void RefreshFocusedHandles(ScoreView* view, bool redraw) {
     HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
     if (view == nullptr || object == nullptr || head == nullptr || !IsFocused()) return;
     if (head->owner.get() != object || KeepsOwnHandles(object->type)) return;
-    HitRecord* fresh = nullptr;
-    {
-        // Built where the held chain was made, as the selection built it: the view
-        // may stand elsewhere (at the pointer).
-        const ScopedViewAt at(view, head);
-        fresh = ClassOf(object).BuildHandles(object, view);
-    }
+    HitRecord* fresh = FreshHandles(view, object, head);
     if (fresh == nullptr) return;  // the held handles stay
     const Comparison c = Compare(head, fresh);
     if (!c.samePlaces) {

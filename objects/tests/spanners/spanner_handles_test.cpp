@@ -20,6 +20,7 @@
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "platform/win/messages.h"
+#include "platform/win/paint.h"
 
 namespace ql::testing_marks {
 namespace {
@@ -152,6 +153,36 @@ TEST_P(SpannerHandlesTest, MiddleHandleDragMovesTheWholeLine) {
         EXPECT_NEAR(label.x, labelBefore.x + 256, 16);
         EXPECT_NEAR(label.y, labelBefore.y - 320, 16);
     }
+}
+
+// Dragged by its middle handle, then let go of: the window is painted afresh where
+// the line stood before the drag (the drag moved only its handles), background first.
+TEST_P(SpannerHandlesTest, LettingGoAfterADragRepaintsWhereTheLineWas) {
+    GetParam().tool(view_, Select, nullptr, window_, win::Message::Null, 0, 0);
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    ASSERT_NE(Choose(object), nullptr);
+    LetGo();
+    const SpannerPoints before = Points(object);
+    HitRecord* head = Choose(object);
+    ASSERT_NE(head, nullptr);
+    const LogicalPoint grab = SpannerHandle(head, kSpannerMiddleHandle)->point;
+    const LogicalPoint drop{grab.x, grab.y - 900};
+    Mouse(win::Message::LeftButtonDown, grab);
+    for (int step = 1; step <= 3; ++step) Mouse(win::Message::MouseMove, LogicalPoint{grab.x, grab.y - 300 * step});
+    Mouse(win::Message::LeftButtonUp, drop);
+    win::ValidateRect(window_, nullptr);
+    LetGo();
+    const win::Rect update = win::GetUpdateRect(window_);
+    for (int i = 1; i <= 2; ++i) {
+        const gfx::Point old = Device(before.p[i].x, before.p[i].y);
+        EXPECT_TRUE(update.left <= old.x && old.x < update.right && update.top <= old.y && old.y < update.bottom)
+            << "point " << i << " of the line before the drag is not painted again";
+    }
+    win::PaintInfo paint;
+    win::BeginPaint(window_, paint);
+    win::EndPaint(window_, paint);
+    EXPECT_TRUE(paint.erase) << "the old line is painted over, not erased";
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SpannerHandlesTest,
