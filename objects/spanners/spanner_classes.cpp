@@ -149,8 +149,9 @@ void AnchorLabelAt(ScoreObject* object, ScoreView* view, LogicalPoint at) {
 
 // A labelled spanner's commit: the line as CommitSpannerDrag stores it, then the
 // label anchored where its handle (the first of the chain) was dropped, found from
-// the handle's own place. 1 when anything was stored.
+// the handle's own place; the label's drag image goes. 1 when anything was stored.
 int CommitLabelledDrag(ScoreObject* object, ScoreView* view) {
+    TheTextObjectClass().ReleaseCache(object, view);
     const int line = CommitSpannerDrag(object, view);
     HitRecord* handle = HandleChainOf(object);
     if (handle == nullptr || handle == LineHead(object) || view == nullptr) return line;
@@ -174,6 +175,14 @@ void DrawLineTracking(ScoreObject* object, ScoreView* view) {
     BeginViewDraw(view);
     if (view->ViewDC) DrawSplitPolyline(view, path, kSpannerPointCount);
     EndViewDraw(view);
+}
+
+// A labelled spanner's drag feedback: the label's image at its record, then the
+// line (drawn twice it is gone again).
+void DrawLabelledTracking(ScoreObject* object, ScoreView* view) {
+    if (view == nullptr || IsHiddenPageObject(object, view)) return;
+    TheTextObjectClass().DrawTracking(object, view);
+    DrawLineTracking(object, view);
 }
 
 // ---- Wickette ----
@@ -236,8 +245,8 @@ class LabelledSpannerClass : public TextObjectClass {
     int HitTest(ScoreObject* object, const RecordRect& rect, HitRecord* chain) const override {
         return InsideLineHandles(object, rect, chain);
     }
-    void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawLineTracking(object, view); }
-    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawLineTracking(object, view); }
+    void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawLabelledTracking(object, view); }
+    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawLabelledTracking(object, view); }
     void Draw(ScoreObject* object, ScoreView* view) const override {
         if (IsHiddenPageObject(object, view)) return;
         DrawSpannerLine(SpannerOf(object), view);

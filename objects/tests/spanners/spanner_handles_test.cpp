@@ -4,8 +4,10 @@
 // carries the whole line (and its label) with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "core/draw/colour_sets.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
@@ -183,6 +185,52 @@ TEST_P(SpannerHandlesTest, LettingGoAfterADragRepaintsWhereTheLineWas) {
     win::BeginPaint(window_, paint);
     win::EndPaint(window_, paint);
     EXPECT_TRUE(paint.erase) << "the old line is painted over, not erased";
+}
+
+// A labelled line's drag feedback shows its label's image where the label's record
+// stands, along with the line; drawn again, the feedback is gone; the commit drops
+// the image.
+TEST_P(SpannerHandlesTest, DragFeedbackShowsTheLabel) {
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    if (object->type == TypeCode(ObjectType::PedalBracket)) GTEST_SKIP() << "a pedal bracket has no label";
+    ASSERT_NE(Focus(object), nullptr);
+    HitRecord* label = chain_;
+    ASSERT_EQ(label->kind, object->type) << "the chain does not start with the label";
+    if (label->outer.right <= label->outer.left) GTEST_SKIP() << "the label's glyph measures empty without the music font";
+    ClearWindow();
+    const auto feedback = [&] {
+        BeginHighlightDrawAlt3(view_);
+        ClassOf(object).DrawTracking(object, view_);
+        EndHighlightDraw(view_);
+    };
+    const auto erase = [&] {
+        BeginHighlightDrawAlt3(view_);
+        ClassOf(object).EraseTracking(object, view_);
+        EndHighlightDraw(view_);
+    };
+    const auto marked = [&] {
+        const gfx::Point a = Device(label->outer.left, label->outer.top);
+        const gfx::Point b = Device(label->outer.right, label->outer.bottom);
+        int n = 0;
+        for (int y = std::min(a.y, b.y); y <= std::max(a.y, b.y); ++y)
+            for (int x = std::min(a.x, b.x); x <= std::max(a.x, b.x); ++x) n += Pixel(x, y) != kEraseColour ? 1 : 0;
+        return n;
+    };
+    // The drag starts where the label stands; the label is then dragged clear of the line.
+    feedback();
+    erase();
+    OffsetHitRecord(label, LogicalPoint{0, 1600});
+    ASSERT_EQ(marked(), 0);
+    feedback();
+    WritePng("labelled_spanner_feedback.png");
+    EXPECT_GT(marked(), 0) << "no image of the label in the feedback";
+    erase();
+    EXPECT_EQ(marked(), 0) << "the label's image stayed after the feedback was taken off";
+    // Dropped there, the label's image goes with the drag: the next one shows the
+    // label as it is then.
+    ClassOf(object).CommitDrag(object, view_);
+    EXPECT_EQ(uint32_t{AsTextObject(object)->body.bitmapCache}, 0u) << "the label's image outlived the drag";
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SpannerHandlesTest,
