@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -177,6 +178,14 @@ void DrawLineTracking(ScoreObject* object, ScoreView* view) {
     EndViewDraw(view);
 }
 
+bool IsHiddenLabel(ScoreObject* object) {
+    return (AsTextObject(object)->body.flags & kTextHidden) != 0;
+}
+
+bool HiddenItemsShown() {
+    return State().notes.DisplayHiddenItems != 0 && !IsPrinting();
+}
+
 // A labelled spanner's drag feedback: the label's image at its record, then the
 // line (drawn twice it is gone again).
 void DrawLabelledTracking(ScoreObject* object, ScoreView* view) {
@@ -247,10 +256,17 @@ class LabelledSpannerClass : public TextObjectClass {
     }
     void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawLabelledTracking(object, view); }
     void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawLabelledTracking(object, view); }
+    // A hidden one shows only while hidden items are displayed, in their colours.
     void Draw(ScoreObject* object, ScoreView* view) const override {
-        if (IsHiddenPageObject(object, view)) return;
+        if (view == nullptr || IsHiddenPageObject(object, view)) return;
+        const bool hidden = IsHiddenLabel(object);
+        if (hidden && !HiddenItemsShown()) return;
+        BeginViewDraw(view);
+        if (hidden && view->ViewDC) BeginHighlightDrawAlt(view);
         DrawSpannerLine(SpannerOf(object), view);
         TextObjectClass::Draw(object, view);
+        if (hidden && view->ViewDC) EndHighlightDraw(view);
+        EndViewDraw(view);
     }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitLabelledDrag(object, view); }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override;
@@ -290,6 +306,14 @@ HitRecord* LabelledSpannerClass::BuildHandles(ScoreObject* object, ScoreView* vi
         FreeHitRecord(label);
         return nullptr;
     }
+    // Hidden and not shown, the line can be taken only at its label.
+    if (IsHiddenLabel(object) && !HiddenItemsShown())
+        for (HitRecord* hit = line; hit != nullptr; hit = hit->child.get()) {
+            hit->outer = label->outer;
+            hit->inner = label->inner;
+            hit->point = label->point;
+            hit->secondPoint = label->secondPoint;
+        }
     HitRecord* last = label;
     while (last->child.get() != nullptr) last = last->child.get();
     last->child = Ref32<HitRecord>::To(line);

@@ -233,6 +233,37 @@ TEST_P(SpannerHandlesTest, DragFeedbackShowsTheLabel) {
     EXPECT_EQ(uint32_t{AsTextObject(object)->body.bitmapCache}, 0u) << "the label's image outlived the drag";
 }
 
+// A labelled line hidden with its label: nothing is drawn unless hidden items are
+// displayed, and then it is; its line handles stand on the label's, where alone the
+// invisible object can be taken.
+TEST_P(SpannerHandlesTest, HiddenLabelledLineShowsOnlyWithHiddenItems) {
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    if (object->type == TypeCode(ObjectType::PedalBracket)) GTEST_SKIP() << "a pedal bracket has no label";
+    AsTextObject(object)->body.flags |= kTextHidden;
+    const SpannerPoints p = Points(object);
+    const gfx::Point a = Device(std::min(p.p[0].x, p.p[1].x) - 64, std::min(p.p[1].y, p.p[2].y) - 64);
+    const gfx::Point b = Device(std::max(p.p[2].x, p.p[3].x) + 64, std::max(p.p[0].y, p.p[3].y) + 64);
+    const auto marked = [&] {
+        int n = 0;
+        for (int y = std::min(a.y, b.y); y <= std::max(a.y, b.y); ++y)
+            for (int x = std::min(a.x, b.x); x <= std::max(a.x, b.x); ++x) n += Pixel(x, y) != kEraseColour ? 1 : 0;
+        return n;
+    };
+    ClearWindow();
+    State().notes.DisplayHiddenItems = 0;
+    ClassOf(object).Draw(object, view_);
+    EXPECT_EQ(marked(), 0) << "a hidden line was drawn";
+    HitRecord* line = Focus(object);
+    ASSERT_NE(line, nullptr);
+    for (int i = 1; i < kSpannerHandleCount; ++i)
+        EXPECT_EQ(SpannerHandle(line, i)->point, chain_->point) << "handle " << i << " stays on the hidden line";
+    State().notes.DisplayHiddenItems = 1;
+    ClassOf(object).Draw(object, view_);
+    EXPECT_GT(marked(), 0) << "a hidden line is not drawn while hidden items are displayed";
+    State().notes.DisplayHiddenItems = 0;
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, SpannerHandlesTest,
                          ::testing::Values(SpannerKind{ObjectType::PedalBracket, &WicketteToolHandler, "Wickette"},
                                            SpannerKind{ObjectType::Widget, &WidgetBracketToolHandler, "WidgetBracket"},
