@@ -4,6 +4,8 @@
 // record. Before a commit a fresh chain gives the area the stored object covers.
 #include "editing/handle_refresh.h"
 
+#include <algorithm>
+
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
@@ -96,14 +98,50 @@ HitRecord* FreshHandles(ScoreView* view, ScoreObject* object, const HitRecord* h
     return fresh;
 }
 
+// The area keyed changes left behind, in the view they were made in.
+struct KeptArea {
+    const ScoreView* view = nullptr;
+    RecordRect area{};
+};
+KeptArea g_kept;
+
+// The kept area invalidated in `view` (where it was kept) and forgotten.
+void InvalidateKeptArea(ScoreView* view) {
+    if (g_kept.view == view) InvalidateArea(view, g_kept.area, true);
+    g_kept = {};
+}
+
+bool CanRebuild(const ScoreObject* object, const HitRecord* head) {
+    return head->owner.get() == object && !KeepsOwnHandles(object->type);
+}
+
 }  // namespace
 
 void InvalidateStoredObjectArea(ScoreView* view, ScoreObject* object, const HitRecord* head) {
     if (view == nullptr || object == nullptr || head == nullptr) return;
-    if (head->owner.get() != object || KeepsOwnHandles(object->type)) return;
+    InvalidateKeptArea(view);
+    if (!CanRebuild(object, head)) return;
     HitRecord* fresh = FreshHandles(view, object, head);
     InvalidateChainArea(view, fresh, true);
     FreeChain(fresh);
+}
+
+void KeepFocusedAreaForCommit(ScoreView* view) {
+    SelectionState* s = Sel();
+    ScoreObject* object = FocusedObject();
+    HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
+    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused() || !CanRebuild(object, head)) return;
+    HitRecord* fresh = FreshHandles(view, object, head);
+    if (fresh == nullptr) return;
+    const RecordRect r = ChainBounds(fresh);
+    FreeChain(fresh);
+    if (r.right <= r.left) return;
+    if (g_kept.view != view || g_kept.area.right <= g_kept.area.left) {
+        g_kept = {view, r};
+        return;
+    }
+    RecordRect& k = g_kept.area;
+    k = RecordRect{std::min(k.left, r.left), std::min(k.top, r.top), std::max(k.right, r.right), std::max(k.bottom, r.bottom)};
 }
 
 void RefreshFocusedHandles(ScoreView* view, bool redraw) {

@@ -19,7 +19,13 @@ void RefreshFocusedHandles(ScoreView* view, bool redraw);
 
 // Invalidates the window area under the object's handles as its stored form gives
 // them, built where `head` was made: where it is drawn until a commit replaces it
-// (a drag moves only the held handles). Nothing for the kinds above.
+// (a drag moves only the held handles). Nothing for the kinds above. The area a
+// keyed change left (below) is invalidated with it.
 void InvalidateStoredObjectArea(ScoreView* view, ScoreObject* object, const HitRecord* head);
+
+// Keeps the area under the focused object's stored form before a key changes it (a
+// flip, a step, a reset), for the commit to repaint: its drawing stays on the
+// window, under the focus feedback, until then.
+void KeepFocusedAreaForCommit(ScoreView* view);
 
 }  // namespace ql

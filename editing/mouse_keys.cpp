@@ -153,6 +153,7 @@ intptr_t ShiftReset(ScoreView* view) {
     SelectionState* s = Sel();
     const bool redraws = KeyedChangeRedrawsFeedback();
     if (redraws) HideFocusFeedback(view);
+    if (!KeyFocusPending()) KeepFocusedAreaForCommit(view);
     {
         UndoStep step(view->document, view, UndoKind::Item, object->type, UndoVerb::Format);
         ClassOf(object).Invalidate(object, view);
@@ -182,6 +183,7 @@ intptr_t KeypadStep(ScoreView* view, int step) {
     if (object == nullptr) return 1;
     const bool redraws = FocusedObject() == object && KeyedChangeRedrawsFeedback();
     if (redraws) HideFocusFeedback(view);
+    if (FocusedObject() == object && !KeyFocusPending()) KeepFocusedAreaForCommit(view);
     {
         UndoStep undo(view->document, view, UndoKind::Item, object->type, UndoVerb::Modify);
         ClassOf(object).StepValue(object, view, step);
@@ -193,8 +195,9 @@ intptr_t KeypadStep(ScoreView* view, int step) {
 }
 
 // A key the object takes itself (a flip, a move, a change of style): a focused
-// object's handles follow what the key did.
+// object's handles follow what the key did, and its commit repaints where it was.
 intptr_t ObjectKey(ScoreView* view, ScoreObject* object, uint32_t key) {
+    if (FocusedObject() == object && !KeyFocusPending()) KeepFocusedAreaForCommit(view);
     const int taken = ClassOf(object).OnKey(object, view, key);
     if (taken != 0 && FocusedObject() == object && !KeyFocusPending())
         RefreshFocusedHandles(view, KeyedChangeRedrawsFeedback());

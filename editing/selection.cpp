@@ -155,9 +155,11 @@ void InvalidateObjectArea(ScoreView* view, ScoreObject* object) {
 }
 
 void InvalidateChainArea(ScoreView* view, const HitRecord* chain, bool erase) {
-    if (view == nullptr || chain == nullptr || !view->ViewWindow) return;
-    const RecordRect r = ChainBounds(chain);
-    if (r.right <= r.left) return;
+    if (chain != nullptr) InvalidateArea(view, ChainBounds(chain), erase);
+}
+
+void InvalidateArea(ScoreView* view, const RecordRect& r, bool erase) {
+    if (view == nullptr || !view->ViewWindow || r.right <= r.left) return;
     const bool opened = !view->ViewDC;
     if (opened) BeginViewDraw(view);
     gfx::Point a{r.left, r.top}, b{r.right, r.bottom};

@@ -1,6 +1,7 @@
 // Keys on a chosen slur through the slur tool: after "F" turns it over or keypad
 // plus thickens it, the handles the editor holds stand where the slur's own handles
-// now are, without letting the slur go first.
+// now are, without letting the slur go first; let go of, the window is painted
+// afresh where the slur was drawn when chosen and where it now lies.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
+#include "platform/win/paint.h"
 
 namespace ql::testing_marks {
 namespace {
@@ -88,6 +90,32 @@ TEST_F(SlurKeysTest, HeldHandlesFollowAKeypadStep) {
     const std::vector<LogicalPoint> thicker = FreshPoints(slur);
     ASSERT_NE(thicker, made) << "keypad plus changed no handle";
     EXPECT_EQ(Points(held), thicker) << "the held inner handles stayed where the slur's inside was";
+}
+
+TEST_F(SlurKeysTest, LettingGoAfterAFlipRepaintsWhereTheSlurWasAndIs) {
+    ScoreObject* slur = Choose();
+    ASSERT_NE(slur, nullptr);
+    const std::vector<LogicalPoint> before = FreshPoints(slur);
+    Key(static_cast<uint32_t>(win::LetterKey('F')));
+    const std::vector<LogicalPoint> after = FreshPoints(slur);
+    ASSERT_NE(after, before) << "F changed no handle";
+    win::ValidateRect(window_, nullptr);
+    const LogicalPoint paper{PointIn(1, 3, 200).x, PointIn(1, 3, 200).y + 6000};
+    Mouse(win::Message::MouseMove, paper);
+    Mouse(win::Message::LeftButtonDown, paper);
+    Mouse(win::Message::LeftButtonUp, paper);
+    ASSERT_NE(TheSelectionState()->focusedObject.get(), slur) << "the slur is still chosen";
+    const win::Rect update = win::GetUpdateRect(window_);
+    // The control points: the bow as it was drawn when chosen, and as it is now.
+    for (const LogicalPoint& p : {before[2], before[3], after[2], after[3]}) {
+        const gfx::Point d = Device(p.x, p.y);
+        EXPECT_TRUE(update.left <= d.x && d.x < update.right && update.top <= d.y && d.y < update.bottom)
+            << "(" << p.x << ", " << p.y << ") is not painted again";
+    }
+    win::PaintInfo paint;
+    win::BeginPaint(window_, paint);
+    win::EndPaint(window_, paint);
+    EXPECT_TRUE(paint.erase) << "the old bow is painted over, not erased";
 }
 
 }  // namespace
