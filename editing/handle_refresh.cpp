@@ -148,8 +148,7 @@ void RefreshFocusedHandles(ScoreView* view, bool redraw) {
     SelectionState* s = Sel();
     ScoreObject* object = FocusedObject();
     HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
-    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused()) return;
-    if (head->owner.get() != object || KeepsOwnHandles(object->type)) return;
+    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused() || !CanRebuild(object, head)) return;
     HitRecord* fresh = FreshHandles(view, object, head);
     if (fresh == nullptr) return;  // the held handles stay
     const Comparison c = Compare(head, fresh);
