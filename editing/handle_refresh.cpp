@@ -1,7 +1,10 @@
 // Rebuilding the focused object's handle chain in place after a keyed change (see
 // handle_refresh.h): a fresh chain from the object's class is compared with the
-// held one and either copied into it record by record or put behind its first record.
+// held one and either copied into it record by record or put behind its first
+// record. Before a commit a fresh chain gives the area the stored object covers.
 #include "editing/handle_refresh.h"
+
+#include <algorithm>
 
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
@@ -84,21 +87,69 @@ void ReplaceTail(SelectionState* s, HitRecord* head, HitRecord* fresh) {
     tail->parent = Ref32<HitRecord>::To(head);
 }
 
+// The object's handles as its stored form gives them, built where `head` was made
+// (as the selection built them: the view may stand elsewhere, at the pointer). The
+// object goes on naming the held chain as its handles, whatever its class does.
+HitRecord* FreshHandles(ScoreView* view, ScoreObject* object, const HitRecord* head) {
+    const ScopedViewAt at(view, head);
+    const Ref32<HitRecord> held = object->handleChain;
+    HitRecord* fresh = ClassOf(object).BuildHandles(object, view);
+    object->handleChain = held;
+    return fresh;
+}
+
+// The area keyed changes left behind, in the view they were made in.
+struct KeptArea {
+    const ScoreView* view = nullptr;
+    RecordRect area{};
+};
+KeptArea g_kept;
+
+// The kept area invalidated in `view` (where it was kept) and forgotten.
+void InvalidateKeptArea(ScoreView* view) {
+    if (g_kept.view == view) InvalidateArea(view, g_kept.area, true);
+    g_kept = {};
+}
+
+bool CanRebuild(const ScoreObject* object, const HitRecord* head) {
+    return head->owner.get() == object && !KeepsOwnHandles(object->type);
+}
+
 }  // namespace
+
+void InvalidateStoredObjectArea(ScoreView* view, ScoreObject* object, const HitRecord* head) {
+    if (view == nullptr || object == nullptr || head == nullptr) return;
+    InvalidateKeptArea(view);
+    if (!CanRebuild(object, head)) return;
+    HitRecord* fresh = FreshHandles(view, object, head);
+    InvalidateChainArea(view, fresh, true);
+    FreeChain(fresh);
+}
+
+void KeepFocusedAreaForCommit(ScoreView* view) {
+    SelectionState* s = Sel();
+    ScoreObject* object = FocusedObject();
+    HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
+    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused() || !CanRebuild(object, head)) return;
+    HitRecord* fresh = FreshHandles(view, object, head);
+    if (fresh == nullptr) return;
+    const RecordRect r = ChainBounds(fresh);
+    FreeChain(fresh);
+    if (r.right <= r.left) return;
+    if (g_kept.view != view || g_kept.area.right <= g_kept.area.left) {
+        g_kept = {view, r};
+        return;
+    }
+    RecordRect& k = g_kept.area;
+    k = RecordRect{std::min(k.left, r.left), std::min(k.top, r.top), std::max(k.right, r.right), std::max(k.bottom, r.bottom)};
+}
 
 void RefreshFocusedHandles(ScoreView* view, bool redraw) {
     SelectionState* s = Sel();
     ScoreObject* object = FocusedObject();
     HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
-    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused()) return;
-    if (head->owner.get() != object || KeepsOwnHandles(object->type)) return;
-    HitRecord* fresh = nullptr;
-    {
-        // Built where the held chain was made, as the selection built it: the view
-        // may stand elsewhere (at the pointer).
-        const ScopedViewAt at(view, head);
-        fresh = ClassOf(object).BuildHandles(object, view);
-    }
+    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused() || !CanRebuild(object, head)) return;
+    HitRecord* fresh = FreshHandles(view, object, head);
     if (fresh == nullptr) return;  // the held handles stay
     const Comparison c = Compare(head, fresh);
     if (!c.samePlaces) {

@@ -1,11 +1,14 @@
-// The focused object's handles built again after a key has changed its shape or
-// style (a flip, a step, a reset): the chain's first record, which the selection's
-// lists and focus hold, stays; the records behind it take the fresh places, or
-// make way for the fresh records when the object now has other handles.
+// The focused object's handles built again from what it stores: after a key has
+// changed its shape or style (a flip, a step, a reset) the chain's first record,
+// which the selection's lists and focus hold, stays and the records behind it take
+// the fresh places, or make way for the fresh records when the object now has other
+// handles; before a commit, the area the stored object covers is repainted.
 #pragma once
 
 namespace ql {
 
+struct HitRecord;
+struct ScoreObject;
 struct ScoreView;
 
 // Rebuilds the focused object's handle chain in place when its handles have moved
@@ -13,5 +16,16 @@ struct ScoreView;
 // (only when something changed). Nothing for notes, rests, staves, barlines, ties
 // and marquees, whose handles the editor keeps itself, nor without a focus.
 void RefreshFocusedHandles(ScoreView* view, bool redraw);
+
+// Invalidates the window area under the object's handles as its stored form gives
+// them, built where `head` was made: where it is drawn until a commit replaces it
+// (a drag moves only the held handles). Nothing for the kinds above. The area a
+// keyed change left (below) is invalidated with it.
+void InvalidateStoredObjectArea(ScoreView* view, ScoreObject* object, const HitRecord* head);
+
+// Keeps the area under the focused object's stored form before a key changes it (a
+// flip, a step, a reset), for the commit to repaint: its drawing stays on the
+// window, under the focus feedback, until then.
+void KeepFocusedAreaForCommit(ScoreView* view);
 
 }  // namespace ql

@@ -153,6 +153,7 @@ intptr_t ShiftReset(ScoreView* view) {
     SelectionState* s = Sel();
     const bool redraws = KeyedChangeRedrawsFeedback();
     if (redraws) HideFocusFeedback(view);
+    if (!KeyFocusPending()) KeepFocusedAreaForCommit(view);
     {
         UndoStep step(view->document, view, UndoKind::Item, object->type, UndoVerb::Format);
         ClassOf(object).Invalidate(object, view);
@@ -174,25 +175,29 @@ intptr_t InsertKey(ScoreView* view) {
     return 1;
 }
 
-// A step may change how the object and its handles look (a tuplet mark's style):
-// the feedback comes off before it and goes back on after it.
+// A step may change how the object and its handles look (a slur's thickness, a
+// tuplet mark's style): the feedback comes off before it, the focused object's
+// handles follow it, and the feedback goes back on after it.
 intptr_t KeypadStep(ScoreView* view, int step) {
     ScoreObject* object = FocusForKey(view);
     if (object == nullptr) return 1;
     const bool redraws = FocusedObject() == object && KeyedChangeRedrawsFeedback();
     if (redraws) HideFocusFeedback(view);
+    if (FocusedObject() == object && !KeyFocusPending()) KeepFocusedAreaForCommit(view);
     {
         UndoStep undo(view->document, view, UndoKind::Item, object->type, UndoVerb::Modify);
         ClassOf(object).StepValue(object, view, step);
         SetDocumentModified(view->document);
     }
+    if (FocusedObject() == object && !KeyFocusPending()) RefreshFocusedHandles(view, false);
     if (redraws && FocusedObject() != nullptr) ShowFocusFeedback(view);
     return 1;
 }
 
 // A key the object takes itself (a flip, a move, a change of style): a focused
-// object's handles follow what the key did.
+// object's handles follow what the key did, and its commit repaints where it was.
 intptr_t ObjectKey(ScoreView* view, ScoreObject* object, uint32_t key) {
+    if (FocusedObject() == object && !KeyFocusPending()) KeepFocusedAreaForCommit(view);
     const int taken = ClassOf(object).OnKey(object, view, key);
     if (taken != 0 && FocusedObject() == object && !KeyFocusPending())
         RefreshFocusedHandles(view, KeyedChangeRedrawsFeedback());

@@ -20,6 +20,7 @@
 #include "display/view_location.h"
 #include "editing/feedback.h"
 #include "editing/handle_flags.h"
+#include "editing/handle_refresh.h"
 #include "editing/marquee.h"
 #include "editing/mouse_processor_internal.h"
 #include "editing/selection_internal.h"
@@ -150,9 +151,15 @@ RecordRect ChainBounds(const HitRecord* chain) {
 }
 
 void InvalidateObjectArea(ScoreView* view, ScoreObject* object) {
-    if (view == nullptr || object == nullptr || !view->ViewWindow) return;
-    const RecordRect r = ChainBounds(object->handleChain.get());
-    if (r.right <= r.left) return;
+    if (object != nullptr) InvalidateChainArea(view, object->handleChain.get(), false);
+}
+
+void InvalidateChainArea(ScoreView* view, const HitRecord* chain, bool erase) {
+    if (chain != nullptr) InvalidateArea(view, ChainBounds(chain), erase);
+}
+
+void InvalidateArea(ScoreView* view, const RecordRect& r, bool erase) {
+    if (view == nullptr || !view->ViewWindow || r.right <= r.left) return;
     const bool opened = !view->ViewDC;
     if (opened) BeginViewDraw(view);
     gfx::Point a{r.left, r.top}, b{r.right, r.bottom};
@@ -163,7 +170,7 @@ void InvalidateObjectArea(ScoreView* view, ScoreObject* object) {
     if (opened) EndViewDraw(view);
     const win::Rect area{std::min(a.x, b.x) - 1, std::min(a.y, b.y) - 1, std::max(a.x, b.x) + 1,
                          std::max(a.y, b.y) + 1};
-    win::InvalidateRect(view->ViewWindow, &area, false);
+    win::InvalidateRect(view->ViewWindow, &area, erase);
 }
 
 }  // namespace selection
@@ -292,6 +299,7 @@ void CommitFocusedElement(ScoreView* view) {
                 return;
         } else {
             InvalidateObjectArea(view, object);
+            if (HitRecord* focus = s->focusRecord.get(); IsUsableRecord(focus)) InvalidateStoredObjectArea(view, object, focus);
             ClassOf(object).CommitDrag(object, view);
             CloseFocusBracket(view, object->type);
         }
@@ -328,6 +336,7 @@ void UnfocusElement(ScoreView* view) {
     // Read before the commit: an object's commit may free its handles (the marquee's does).
     const bool focusUsable = IsUsableRecord(focus);
     const ObjectLocation focusAt = focusUsable ? focus->location.location : ObjectLocation{};
+    if (focusUsable) InvalidateStoredObjectArea(view, object, focus);
     ClassOf(object).CommitDrag(object, view);
     if (!IsOwnerlessType(s->toolType)) SetDocumentModified(view->document);
     CloseFocusBracket(view, object->type);

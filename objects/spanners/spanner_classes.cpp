@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -149,8 +150,9 @@ void AnchorLabelAt(ScoreObject* object, ScoreView* view, LogicalPoint at) {
 
 // A labelled spanner's commit: the line as CommitSpannerDrag stores it, then the
 // label anchored where its handle (the first of the chain) was dropped, found from
-// the handle's own place. 1 when anything was stored.
+// the handle's own place; the label's drag image goes. 1 when anything was stored.
 int CommitLabelledDrag(ScoreObject* object, ScoreView* view) {
+    TheTextObjectClass().ReleaseCache(object, view);
     const int line = CommitSpannerDrag(object, view);
     HitRecord* handle = HandleChainOf(object);
     if (handle == nullptr || handle == LineHead(object) || view == nullptr) return line;
@@ -174,6 +176,22 @@ void DrawLineTracking(ScoreObject* object, ScoreView* view) {
     BeginViewDraw(view);
     if (view->ViewDC) DrawSplitPolyline(view, path, kSpannerPointCount);
     EndViewDraw(view);
+}
+
+bool IsHiddenLabel(ScoreObject* object) {
+    return (AsTextObject(object)->body.flags & kTextHidden) != 0;
+}
+
+bool HiddenItemsShown() {
+    return State().notes.DisplayHiddenItems != 0 && !IsPrinting();
+}
+
+// A labelled spanner's drag feedback: the label's image at its record, then the
+// line (drawn twice it is gone again).
+void DrawLabelledTracking(ScoreObject* object, ScoreView* view) {
+    if (view == nullptr || IsHiddenPageObject(object, view)) return;
+    TheTextObjectClass().DrawTracking(object, view);
+    DrawLineTracking(object, view);
 }
 
 // ---- Wickette ----
@@ -236,12 +254,19 @@ class LabelledSpannerClass : public TextObjectClass {
     int HitTest(ScoreObject* object, const RecordRect& rect, HitRecord* chain) const override {
         return InsideLineHandles(object, rect, chain);
     }
-    void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawLineTracking(object, view); }
-    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawLineTracking(object, view); }
+    void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawLabelledTracking(object, view); }
+    void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawLabelledTracking(object, view); }
+    // A hidden one shows only while hidden items are displayed, in their colours.
     void Draw(ScoreObject* object, ScoreView* view) const override {
-        if (IsHiddenPageObject(object, view)) return;
+        if (view == nullptr || IsHiddenPageObject(object, view)) return;
+        const bool hidden = IsHiddenLabel(object);
+        if (hidden && !HiddenItemsShown()) return;
+        BeginViewDraw(view);
+        if (hidden && view->ViewDC) BeginHighlightDrawAlt(view);
         DrawSpannerLine(SpannerOf(object), view);
         TextObjectClass::Draw(object, view);
+        if (hidden && view->ViewDC) EndHighlightDraw(view);
+        EndViewDraw(view);
     }
     int CommitDrag(ScoreObject* object, ScoreView* view) const override { return CommitLabelledDrag(object, view); }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override;
@@ -281,6 +306,14 @@ HitRecord* LabelledSpannerClass::BuildHandles(ScoreObject* object, ScoreView* vi
         FreeHitRecord(label);
         return nullptr;
     }
+    // Hidden and not shown, the line can be taken only at its label.
+    if (IsHiddenLabel(object) && !HiddenItemsShown())
+        for (HitRecord* hit = line; hit != nullptr; hit = hit->child.get()) {
+            hit->outer = label->outer;
+            hit->inner = label->inner;
+            hit->point = label->point;
+            hit->secondPoint = label->secondPoint;
+        }
     HitRecord* last = label;
     while (last->child.get() != nullptr) last = last->child.get();
     last->child = Ref32<HitRecord>::To(line);

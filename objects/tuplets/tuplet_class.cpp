@@ -207,26 +207,6 @@ void AppendStyleHandles(ScoreObject* object, ScoreView* view, HitRecord* label) 
         FitCurveMoveHandle(tail, label);
 }
 
-// After a style step the mark's chain (its number's record, which the selection's
-// lists and focus hold) gets the new style's handles in place of the old ones; a
-// current handle among the old ones gives way to the number's record.
-void ReplaceStyleHandles(ScoreObject* object, ScoreView* view) {
-    HitRecord* label = HandleChainOf(object);
-    SelectionState* selection = TheSelectionState();
-    if (label == nullptr || label->owner.get() != object || view == nullptr) return;
-    HitRecord* old = label->child.get();
-    if (selection != nullptr)
-        for (HitRecord* r = old; r != nullptr; r = r->child.get())
-            for (Ref32<HitRecord>* held : {&selection->grabbedRecord, &selection->hoverRecord, &selection->statusRecord})
-                if (held->get() == r) *held = Ref32<HitRecord>::To(label);
-    if (old != nullptr) {
-        label->child = Ref32<HitRecord>{};
-        FreeHitRecordChain(old);
-        FreeHitRecord(old);
-    }
-    AppendStyleHandles(object, view, label);
-}
-
 // The mark's measure painted again on the window: a commit or a style step changes
 // the mark's look beyond its handles (the curve moved or turned, the bracket became
 // a curve), and what it looked like before must go.
@@ -407,7 +387,6 @@ void StepTupletMark(ScoreObject* object, ScoreView* view, int step) {
         SetTupletStyle(tuplet, style);
         tuplet->text.body.flags = static_cast<uint16_t>(tuplet->text.body.flags & ~kTupletPlacedByHand);
         PlaceTupletMark(object, view);
-        ReplaceStyleHandles(object, view);
         RepaintMarkMeasure(object, view);
         return;
     }

@@ -4,8 +4,10 @@
 // carries the whole line (and its label) with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "core/draw/colour_sets.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
@@ -20,6 +22,7 @@
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "platform/win/messages.h"
+#include "platform/win/paint.h"
 
 namespace ql::testing_marks {
 namespace {
@@ -152,6 +155,113 @@ TEST_P(SpannerHandlesTest, MiddleHandleDragMovesTheWholeLine) {
         EXPECT_NEAR(label.x, labelBefore.x + 256, 16);
         EXPECT_NEAR(label.y, labelBefore.y - 320, 16);
     }
+}
+
+// Dragged by its middle handle, then let go of: the window is painted afresh where
+// the line stood before the drag (the drag moved only its handles), background first.
+TEST_P(SpannerHandlesTest, LettingGoAfterADragRepaintsWhereTheLineWas) {
+    GetParam().tool(view_, Select, nullptr, window_, win::Message::Null, 0, 0);
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    ASSERT_NE(Choose(object), nullptr);
+    LetGo();
+    const SpannerPoints before = Points(object);
+    HitRecord* head = Choose(object);
+    ASSERT_NE(head, nullptr);
+    const LogicalPoint grab = SpannerHandle(head, kSpannerMiddleHandle)->point;
+    const LogicalPoint drop{grab.x, grab.y - 900};
+    Mouse(win::Message::LeftButtonDown, grab);
+    for (int step = 1; step <= 3; ++step) Mouse(win::Message::MouseMove, LogicalPoint{grab.x, grab.y - 300 * step});
+    Mouse(win::Message::LeftButtonUp, drop);
+    win::ValidateRect(window_, nullptr);
+    LetGo();
+    const win::Rect update = win::GetUpdateRect(window_);
+    for (int i = 1; i <= 2; ++i) {
+        const gfx::Point old = Device(before.p[i].x, before.p[i].y);
+        EXPECT_TRUE(update.left <= old.x && old.x < update.right && update.top <= old.y && old.y < update.bottom)
+            << "point " << i << " of the line before the drag is not painted again";
+    }
+    win::PaintInfo paint;
+    win::BeginPaint(window_, paint);
+    win::EndPaint(window_, paint);
+    EXPECT_TRUE(paint.erase) << "the old line is painted over, not erased";
+}
+
+// A labelled line's drag feedback shows its label's image where the label's record
+// stands, along with the line; drawn again, the feedback is gone; the commit drops
+// the image.
+TEST_P(SpannerHandlesTest, DragFeedbackShowsTheLabel) {
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    if (object->type == TypeCode(ObjectType::PedalBracket)) GTEST_SKIP() << "a pedal bracket has no label";
+    ASSERT_NE(Focus(object), nullptr);
+    HitRecord* label = chain_;
+    ASSERT_EQ(label->kind, object->type) << "the chain does not start with the label";
+    if (label->outer.right <= label->outer.left) GTEST_SKIP() << "the label's glyph measures empty without the music font";
+    ClearWindow();
+    const auto feedback = [&] {
+        BeginHighlightDrawAlt3(view_);
+        ClassOf(object).DrawTracking(object, view_);
+        EndHighlightDraw(view_);
+    };
+    const auto erase = [&] {
+        BeginHighlightDrawAlt3(view_);
+        ClassOf(object).EraseTracking(object, view_);
+        EndHighlightDraw(view_);
+    };
+    const auto marked = [&] {
+        const gfx::Point a = Device(label->outer.left, label->outer.top);
+        const gfx::Point b = Device(label->outer.right, label->outer.bottom);
+        int n = 0;
+        for (int y = std::min(a.y, b.y); y <= std::max(a.y, b.y); ++y)
+            for (int x = std::min(a.x, b.x); x <= std::max(a.x, b.x); ++x) n += Pixel(x, y) != kEraseColour ? 1 : 0;
+        return n;
+    };
+    // The drag starts where the label stands; the label is then dragged clear of the line.
+    feedback();
+    erase();
+    OffsetHitRecord(label, LogicalPoint{0, 1600});
+    ASSERT_EQ(marked(), 0);
+    feedback();
+    WritePng("labelled_spanner_feedback.png");
+    EXPECT_GT(marked(), 0) << "no image of the label in the feedback";
+    erase();
+    EXPECT_EQ(marked(), 0) << "the label's image stayed after the feedback was taken off";
+    // Dropped there, the label's image goes with the drag: the next one shows the
+    // label as it is then.
+    ClassOf(object).CommitDrag(object, view_);
+    EXPECT_EQ(uint32_t{AsTextObject(object)->body.bitmapCache}, 0u) << "the label's image outlived the drag";
+}
+
+// A labelled line hidden with its label: nothing is drawn unless hidden items are
+// displayed, and then it is; its line handles stand on the label's, where alone the
+// invisible object can be taken.
+TEST_P(SpannerHandlesTest, HiddenLabelledLineShowsOnlyWithHiddenItems) {
+    ScoreObject* object = Make();
+    ASSERT_NE(object, nullptr);
+    if (object->type == TypeCode(ObjectType::PedalBracket)) GTEST_SKIP() << "a pedal bracket has no label";
+    AsTextObject(object)->body.flags |= kTextHidden;
+    const SpannerPoints p = Points(object);
+    const gfx::Point a = Device(std::min(p.p[0].x, p.p[1].x) - 64, std::min(p.p[1].y, p.p[2].y) - 64);
+    const gfx::Point b = Device(std::max(p.p[2].x, p.p[3].x) + 64, std::max(p.p[0].y, p.p[3].y) + 64);
+    const auto marked = [&] {
+        int n = 0;
+        for (int y = std::min(a.y, b.y); y <= std::max(a.y, b.y); ++y)
+            for (int x = std::min(a.x, b.x); x <= std::max(a.x, b.x); ++x) n += Pixel(x, y) != kEraseColour ? 1 : 0;
+        return n;
+    };
+    ClearWindow();
+    State().notes.DisplayHiddenItems = 0;
+    ClassOf(object).Draw(object, view_);
+    EXPECT_EQ(marked(), 0) << "a hidden line was drawn";
+    HitRecord* line = Focus(object);
+    ASSERT_NE(line, nullptr);
+    for (int i = 1; i < kSpannerHandleCount; ++i)
+        EXPECT_EQ(SpannerHandle(line, i)->point, chain_->point) << "handle " << i << " stays on the hidden line";
+    State().notes.DisplayHiddenItems = 1;
+    ClassOf(object).Draw(object, view_);
+    EXPECT_GT(marked(), 0) << "a hidden line is not drawn while hidden items are displayed";
+    State().notes.DisplayHiddenItems = 0;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SpannerHandlesTest,

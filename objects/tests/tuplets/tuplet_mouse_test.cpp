@@ -138,6 +138,26 @@ TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
     EXPECT_GT(TextObjectAnchorPoint(mark, view_).y, noteY) << "the number stayed over the notes";
 }
 
+// A chosen bracket stepped to the curve with keypad plus and let go of keeps its
+// number where the step placed it for the curve, beyond the bow, not inside the bow
+// where the bracket had it.
+TEST_F(TupletMouseTest, NumberPlacedByAStyleStepStaysBeyondTheBowWhenLetGo) {
+    EventRecord* first = Triplet();
+    ASSERT_NE(first, nullptr);
+    ScoreObject* mark = ClickMarkOnto(first, kTupletBracket);
+    const LogicalPoint at = GetEventPosition(first, view_);
+    ASSERT_NE(mark, nullptr);
+    TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add), 0);
+    ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
+    LetGo(at);
+    SetCurrentMeasure(view_, 1, 2);
+    TupletCurvePoints c{};
+    ASSERT_TRUE(ComputeTupletCurve(mark, view_, &c));
+    ASSERT_LT(c.p[0].y, at.y) << "the curve is not over the notes";
+    const int32_t apex = (c.p[0].y + 3 * c.p[1].y + 3 * c.p[2].y + c.p[3].y) / 8;
+    EXPECT_LT(TextObjectAnchorPoint(mark, view_).y, apex) << "the number went back inside the bow";
+}
+
 // A chosen bracket stepped to the curve with keypad plus, let go of and chosen again
 // at its number, offers the curve's handles: its move handle takes the curve.
 TEST_F(TupletMouseTest, MarkSteppedToTheCurveOffersTheCurvesHandles) {

@@ -2,7 +2,7 @@
 // where the staff is clicked; a double-click on it opens "Repeat Ending", whose "Set
 // image..." opens the label's "Set Image" dialog over it; both closed with Escape,
 // the ending stays on the page and no error box comes up. Its bracket's middle
-// handle dragged takes the whole ending along.
+// handle dragged takes the whole ending along and leaves nothing behind.
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -145,6 +145,11 @@ TEST_F(RepeatEndingScenario, MiddleHandleDragMovesTheWholeEnding) {
     ASSERT_GT(lifted.count, ink.count / 2) << "the ending did not come up with the pointer";
     EXPECT_NEAR(lifted.top, ink.top - rise, gap / 2 + 2) << "the ending's top did not rise with the drag";
     EXPECT_NEAR(lifted.left, ink.left, gap / 2 + 2) << "the ending moved sideways";
+    // Nothing is left where it was: below the lifted ending, the rows it stood in
+    // are as they were before it was placed.
+    const InkBox left = NewInkBox(placed->before, moved, ink.left - gap, std::max(ink.top, ink.bottom - rise + gap / 2 + 3),
+                                  ink.right + gap, ink.bottom + 2);
+    EXPECT_LE(left.count, 2) << "the ending's old image stayed where it was";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -3,7 +3,7 @@
 // entered on the staff with the Notes palette's eighth, and the Tuplets tool, chosen
 // again, marks their group at a click on the first head drawn; let go of, the mark
 // shows its number and its bracket in ink. Chosen again, keypad plus makes it a
-// curve; the curve's move handle dragged across the notes takes the curve to the
+// curve with its number beyond the bow; the curve's move handle dragged across the notes takes the curve to the
 // other side, where it turns its bow away from the notes and the number follows.
 #include <algorithm>
 #include <optional>
@@ -164,12 +164,23 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
                        entered.DarkPixels(markLeft, lines[4] + staffGap, markRight, lines[4] + 70);
     const int farTop = below ? lines[4] + staffGap : lines[0] - 90, farBottom = below ? lines[4] + 90 : lines[0] - staffGap;
     const int nearTop = below ? lines[0] - 90 : lines[4] + staffGap, nearBottom = below ? lines[0] - staffGap : lines[4] + 90;
+    const auto clickAt = [&](int x, int y) {
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        x_.Settle(Millis{600});
+    };
+    // The bracket's number sits in its line, at the middle of the mark.
     const auto chooseNumber = [&](const ScreenPicture& shown) {
         const Changes mark = ChangesBetween(entered, shown, markLeft, farTop, markRight, farBottom);
-        x_.MovePointer(mark.CentreX(), mark.CentreY());
-        x_.Settle(Millis{300});
-        x_.Click(mark.CentreX(), mark.CentreY());
-        x_.Settle(Millis{600});
+        clickAt(mark.CentreX(), mark.CentreY());
+    };
+    // The curve's number stands beyond its bow: its outermost rows of ink.
+    const auto chooseCurveNumber = [&](const ScreenPicture& shown) {
+        const Changes mark = ChangesBetween(entered, shown, markLeft, farTop, markRight, farBottom);
+        const int edge = below ? mark.bottom : mark.top;
+        const Changes number = ChangesBetween(entered, shown, markLeft, below ? edge - 3 : edge, markRight, below ? edge + 1 : edge + 4);
+        clickAt(number.CentreX(), number.CentreY());
     };
     chooseNumber(inked);
     x_.PressKey("KP_Add");
@@ -178,7 +189,7 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
     WritePng(curved, TestOutputFolder() / "tuplet_curve_desktop.png");
     ASSERT_GT(ChangesBetween(inked, curved, markLeft, farTop, markRight, farBottom).count, 20)
         << "keypad plus did not change the mark";
-    chooseNumber(curved);
+    chooseCurveNumber(curved);
     x_.MovePointer(right - 4, lines[0] - 100);
     const ScreenPicture chosen = Settled();
     WritePng(chosen, TestOutputFolder() / "tuplet_curve_chosen_desktop.png");
