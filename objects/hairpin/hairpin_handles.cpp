@@ -14,6 +14,7 @@
 #include "editing/handle_flags.h"
 #include "layout/system_span.h"
 #include "objects/hairpin/hairpin_internal.h"
+#include "objects/midi_marks/mark_internal.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "shell/program_options.h"
@@ -179,12 +180,16 @@ void DrawHairpinTracking(ScoreObject* object, ScoreView* view) {
     EndViewDraw(view);
 }
 
+// Re-anchors the wedge at its handles and redraws it at once: the old picture is
+// drawn away before the anchors change and the new one drawn after.
 void InvalidateHairpin(ScoreObject* object, ScoreView* view) {
     HairpinShape shape;
     if (view == nullptr || view->document == nullptr || !ShapeOfHandles(object, &shape)) return;
     SetDocumentModified(view->document);
+    EraseBeforeChange(object, view);
     PlaceHandlesOfShape(object, shape);
     EncodeHairpinShape(AsHairpin(object), view, shape);
+    RedrawAfterChange(object, view);
 }
 
 }  // namespace ql
