@@ -10,6 +10,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
+#include "core/units/save_stacks.h"
 #include "display/view_location.h"
 
 #include <cstdlib>
@@ -134,7 +135,14 @@ int PressWhileIdle(ScoreView* view) {
     TakeHoverAsFocus(view);
     ScoreObject* object = s->focusedObject.get();
     SelectSelectionColours(view);
+    // Drawn in the cell its focus record names: the pointer may be on a part of it
+    // that reaches into the next measure.
+    const HitRecord* focus = s->focusRecord.get();
+    PushViewLocation(view);
+    if (focus != nullptr && object->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList))
+        SetCurrentMeasure(view, focus->location.location.staff, focus->location.location.measure);
     ClassOf(object).DrawSelected(object, view);
+    PopViewLocation(view);
     SaveRestoreFeedbackDC(view, object, true);
     ShowFocusFeedback(view);
     StartDrag(view);

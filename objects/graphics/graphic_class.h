@@ -29,6 +29,7 @@ constexpr int kLineMiddleHandle = 2;
 // Cursor resources of the handles.
 constexpr int kMoveCursorResource = 384;
 constexpr int kHandleCursorResource = 382;
+constexpr int kSecondCursorResource = 383;
 // Styles of a line.
 constexpr uint8_t kLineWavy = 4;
 // Dialogs.

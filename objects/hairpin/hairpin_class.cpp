@@ -51,14 +51,16 @@ void DrawWedge(HairpinObject* hairpin, ScoreView* view) {
     EndViewDraw(view);
 }
 
-// The cursor over a handle: the move cursor over the move handle, the handle cursor
-// over the others (the opening handle's own cursor is not among the program's
-// cursors yet and shows the handle cursor).
+// The cursor over a handle: the move cursor over the move handle, the second cursor
+// over the opening handle, the handle cursor over the apex and the ends.
 void SetHairpinCursor() {
     SelectionState* selection = TheSelectionState();
     const HitRecord* hover = selection != nullptr ? selection->hoverRecord.get() : nullptr;
-    const bool move = hover != nullptr && hover->kind == kMoveHandle;
-    win::SetCursor(win::LoadCursorResource(move ? kMoveCursorResource : kHandleCursorResource));
+    const int kind = hover != nullptr ? static_cast<int>(hover->kind) : static_cast<int>(kApexHandle);
+    const int cursor = kind == kMoveHandle      ? kMoveCursorResource
+                       : kind == kOpeningHandle ? kSecondCursorResource
+                                                : kHandleCursorResource;
+    win::SetCursor(win::LoadCursorResource(cursor));
 }
 
 class HairpinObjectClass final : public ScoreObjectClass {

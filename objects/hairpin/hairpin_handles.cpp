@@ -10,10 +10,13 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/units/save_stacks.h"
 #include "display/anchors.h"
+#include "display/view_location.h"
 #include "editing/handle_flags.h"
 #include "layout/system_span.h"
 #include "objects/hairpin/hairpin_internal.h"
+#include "objects/midi_marks/mark_internal.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/input.h"
 #include "shell/program_options.h"
@@ -80,6 +83,21 @@ bool MirrorsDrag() {
     return Options().SymmetricHairpins != 0 && altNow != (State().input.AltAtDragStart != 0);
 }
 
+// Draws the wedge where its anchors put it, erased (before a change) or in ink
+// (after it): measure anchors are read in the cell its first handle records, wherever
+// the view's location stands.
+void DrawInItsCell(ScoreObject* object, ScoreView* view, const HitRecord* first, bool erase) {
+    if (!view->ViewWindow) return;
+    PushViewLocation(view);
+    if (object->subtype != SubtypeCode(ObjectSubtype::PageList) && first != nullptr)
+        SetCurrentMeasure(view, first->location.location.staff, first->location.location.measure);
+    if (erase)
+        EraseBeforeChange(object, view);
+    else
+        RedrawAfterChange(object, view);
+    PopViewLocation(view);
+}
+
 }  // namespace
 
 HitRecord* BuildHairpinHandles(ScoreObject* object, ScoreView* view) {
@@ -143,8 +161,9 @@ int CommitHairpinDrag(ScoreObject* object, ScoreView* view) {
     HairpinShape shape;
     if (view == nullptr || view->document == nullptr || !ShapeOfHandles(object, &shape)) return 0;
     HairpinObject* hairpin = AsHairpin(object);
+    HitRecord* first = ChainOf(object);
+    DrawInItsCell(object, view, first, true);  // the picture from before the drag
     if (object->subtype != SubtypeCode(ObjectSubtype::PageList)) {
-        HitRecord* first = ChainOf(object);
         LocationRecord where{};
         ObjectLocation probe{};
         const LogicalPoint left = IsCrescendoShape(shape) ? shape.apex : shape.upper;
@@ -179,12 +198,21 @@ void DrawHairpinTracking(ScoreObject* object, ScoreView* view) {
     EndViewDraw(view);
 }
 
+// Re-anchors the wedge at its handles and redraws it at once: the old picture is
+// drawn away before the anchors change and the new one drawn after.
 void InvalidateHairpin(ScoreObject* object, ScoreView* view) {
     HairpinShape shape;
     if (view == nullptr || view->document == nullptr || !ShapeOfHandles(object, &shape)) return;
     SetDocumentModified(view->document);
+    HitRecord* first = ChainOf(object);
+    DrawInItsCell(object, view, first, true);
     PlaceHandlesOfShape(object, shape);
+    PushViewLocation(view);
+    if (object->subtype != SubtypeCode(ObjectSubtype::PageList))
+        SetCurrentMeasure(view, first->location.location.staff, first->location.location.measure);
     EncodeHairpinShape(AsHairpin(object), view, shape);
+    PopViewLocation(view);
+    DrawInItsCell(object, view, first, false);
 }
 
 }  // namespace ql

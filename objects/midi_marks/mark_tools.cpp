@@ -4,12 +4,15 @@
 
 #include "core/constants.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
+#include "core/ui/status_bar.h"
 #include "editing/tools.h"
 
 namespace ql {
 namespace {
 
 MarkToolState markTools;
+constexpr const char* kChordToolStatus = "Guitar Symbol tool";
 
 intptr_t ToolOfType(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
                     win::Message message, uint32_t word, intptr_t data, ObjectType type) {
@@ -50,9 +53,20 @@ intptr_t HairpinTool(ScoreView* view, int action, ToolRecord* record, platform::
     return ToolOfType(view, action, record, window, message, word, data, ObjectType::Hairpin);
 }
 
+// Armed as the other mark tools are (with the armed tool's cursor), but showing the
+// tool's own name rather than the chord's status name.
 intptr_t ChordSymbolTool(ScoreView* view, int action, ToolRecord* record,
                          platform::WindowHandle window, win::Message message, uint32_t word,
                          intptr_t data) {
+    const SelectionState* selection = TheSelectionState();
+    const bool unarmed = selection == nullptr || selection->armed == 0 || selection->bound == 0 ||
+                         selection->toolType != TypeCode(ObjectType::Chord);
+    if (action == Select || action == SelectThenMessage || (action == Message && unarmed)) {
+        const intptr_t armed = ToolOfType(view, Select, record, window, message, word, data, ObjectType::Chord);
+        SetStatusText(0, kChordToolStatus);
+        if (action == Select) return armed;
+        action = Message;
+    }
     return ToolOfType(view, action, record, window, message, word, data, ObjectType::Chord);
 }
 

@@ -101,6 +101,7 @@ bool DeleteContext(DcHandle dc) {
     Dc* d = FindDc(dc);
     if (!d) return false;
     while (d->inkDepth > 0) detail::EndInkOf(*d);
+    detail::DropKeptInk(*d);
     if (d->kind == ContextKind::Printer && d->printer && d->printer->inDocument) EndDocument(dc);
     if (detail::Bitmap* b = detail::FindBitmap(d->backing)) --b->backingUsers;
     if (detail::Bitmap* b = detail::FindBitmap(d->state.bitmap); b && b->selectedInto == dc)

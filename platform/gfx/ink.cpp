@@ -11,16 +11,28 @@ using detail::Dc;
 using detail::FindDc;
 
 namespace {
-cairo_t* OpenImageInk(const Dc& d) {
+// The context's kept Cairo context serves while it draws on the same surface within
+// the same clip: making one per text call cost more than drawing most runs.
+bool KeptInkFits(const Dc& d, const detail::Image& image, const Rect& clip) {
+    return d.keptInk != nullptr && cairo_get_target(d.keptInk) == image.surface() && d.keptClip == clip &&
+           cairo_status(d.keptInk) == CAIRO_STATUS_SUCCESS;
+}
+
+cairo_t* OpenImageInk(Dc& d) {
     detail::Image* image = detail::ImageOf(d);
     if (!image) return nullptr;
     image->BeginPixels();
+    const Rect clip = detail::DeviceClipOf(d);
+    if (KeptInkFits(d, *image, clip)) return d.keptInk;
+    detail::DropKeptInk(d);
     cairo_t* cr = cairo_create(image->surface());
     // A clip that is the whole image leaves every pixel drawable: Cairo is spared it.
-    Rect clip = detail::DeviceClipOf(d);
-    if (clip == image->bounds()) return cr;
-    cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
-    cairo_clip(cr);
+    if (clip != image->bounds()) {
+        cairo_rectangle(cr, clip.left, clip.top, clip.Width(), clip.Height());
+        cairo_clip(cr);
+    }
+    d.keptInk = cr;
+    d.keptClip = clip;
     return cr;
 }
 }  // namespace
@@ -30,10 +42,16 @@ void EndInkOf(Dc& d) {
     if (d.inkDepth == 0) return;
     if (--d.inkDepth > 0) return;
     cairo_surface_t* target = cairo_get_target(d.ink);
-    cairo_destroy(d.ink);
+    if (d.ink != d.keptInk) cairo_destroy(d.ink);
     d.ink = nullptr;
     cairo_surface_flush(target);
     if (Image* image = ImageOf(d)) image->EndPixels();
+}
+
+void DropKeptInk(Dc& d) {
+    if (d.keptInk == nullptr) return;
+    cairo_destroy(d.keptInk);
+    d.keptInk = nullptr;
 }
 }  // namespace detail
 

@@ -21,6 +21,7 @@
 #include "platform/gfx/detail/drawable_range.h"
 #include "platform/gfx/mapping.h"
 #include "platform/text/glyph_run.h"
+#include "platform/text/scaled_font_cache.h"
 #include "platform/text/text_metrics.h"
 
 namespace ql::text {
@@ -132,28 +133,12 @@ void SetSourceColour(cairo_t* cr, gfx::Colour colour, bool monochrome) {
     cairo_set_source_rgb(cr, r / kChannelMax, g / kChannelMax, b / kChannelMax);
 }
 
-// Unhinted outlines at exact positions; bilevel ink on monochrome surfaces.
-cairo_font_options_t* MakeGlyphOptions(bool monochrome) {
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    if (monochrome) cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-    return options;
-}
-
-// Both sets of options are made once and kept for the life of the process.
-const cairo_font_options_t* GlyphOptions(bool monochrome) {
-    static cairo_font_options_t* const colour = MakeGlyphOptions(false);
-    static cairo_font_options_t* const bilevel = MakeGlyphOptions(true);
-    return monochrome ? bilevel : colour;
-}
-
-void SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {
-    cairo_set_font_face(cr, font.face->CairoFace());
-    cairo_matrix_t matrix;
-    cairo_matrix_init_scale(&matrix, font.emDeviceX, font.emDeviceY);
-    cairo_set_font_matrix(cr, &matrix);
-    cairo_set_font_options(cr, GlyphOptions(monochrome));
+// The run's font as cairo's scaled font; false when cairo could not make it.
+bool SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {
+    cairo_scaled_font_t* scaled = ScaledFontFor(font, monochrome);
+    if (scaled == nullptr) return false;
+    cairo_set_scaled_font(cr, scaled);
+    return true;
 }
 
 // A glyph's ink stays within this many ems of its origin.
@@ -205,18 +190,17 @@ void DrawDecorations(cairo_t* cr, const SizedFont& font, const PlacedRun& placed
 
 void DrawRun(DcHandle dc, cairo_t* cr, const SizedFont& font, const GlyphRun& run,
              const PlacedRun& placed) {
+    // Nothing is saved and restored: the context's source and font are set here
+    // for every run (a font already set costs nothing), and the fills use their paths up.
     bool monochrome = gfx::IsMonochromeSurface(dc);
-    cairo_save(cr);
     if (gfx::GetBackgroundMode(dc) == gfx::BackgroundMode::Opaque) {
         SetSourceColour(cr, gfx::GetBackgroundColour(dc), monochrome);
         FillArea(cr, RunArea(placed, placed.DeviceX(0), placed.DeviceX(placed.width), placed.ascent,
                              -placed.descent));
     }
     SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
-    SetFont(cr, font, monochrome);
-    if (!run.glyphs.empty()) ShowGlyphs(cr, font, run, placed);
+    if (SetFont(cr, font, monochrome) && !run.glyphs.empty()) ShowGlyphs(cr, font, run, placed);
     DrawDecorations(cr, font, placed);
-    cairo_restore(cr);
 }
 
 // Moves the current position past the text when the alignment asks for it.

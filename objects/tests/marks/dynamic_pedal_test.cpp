@@ -6,12 +6,14 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "editing/tools.h"
+#include "core/ui/status_bar.h"
 #include "core/undo/undo.h"
 #include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_playback.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
+#include "platform/win/input.h"
 #include "staves/staff_group_bits.h"
 
 namespace ql::testing_marks {
@@ -183,6 +185,24 @@ TEST_F(DynamicPedalTest, ToolHandlersArmTheirTypes) {
         EXPECT_EQ(tool.handler(view_, Deselect, nullptr, window_, win::Message::Null, 0, 0), 0);
         EXPECT_EQ(selection->armed, 0);
     }
+}
+
+// The chord tool shows its own name, not the chord's status name, and the armed
+// tool's cursor, as the other mark tools do; so does a first message arming it.
+TEST_F(DynamicPedalTest, ChordToolShowsItsNameAndTheToolCursor) {
+    BuildScore(1);
+    ChordSymbolTool(view_, Select, nullptr, window_, win::Message::Null, 0, 0);
+    SelectionState* selection = TheSelectionState();
+    EXPECT_EQ(StatusText(0), " Guitar Symbol tool");
+    ASSERT_TRUE(selection->toolCursor);
+    EXPECT_EQ(win::GetCursor(), selection->toolCursor);
+    ChordSymbolTool(view_, Deselect, nullptr, window_, win::Message::Null, 0, 0);
+    SetStatusText(0, " ");
+    ChordSymbolTool(view_, Message, nullptr, window_, win::Message::MouseMove, 0, 0);
+    EXPECT_EQ(selection->armed, 1);
+    EXPECT_EQ(selection->toolType, TypeCode(ObjectType::Chord));
+    EXPECT_EQ(StatusText(0), " Guitar Symbol tool");
+    ChordSymbolTool(view_, Deselect, nullptr, window_, win::Message::Null, 0, 0);
 }
 
 }  // namespace

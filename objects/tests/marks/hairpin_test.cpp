@@ -1,10 +1,12 @@
 // Hairpins: the flyout's wedge shape and placing, the stored order, the "F" flip,
-// handle drags that turn the direction, mirrored drags under the Alt key, moving between page and measure, dialog
+// handle drags that turn the direction, mirrored drags under the Alt key, the cursors
+// over the handles, moving between page and measure, dialog
 // 812 (the from/to order rule, unchanged OK, the width limit) and the playback
 // interval of a span.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "core/model/object_list.h"
 #include "core/objects/hit_record.h"
@@ -13,12 +15,14 @@
 #include "display/anchors.h"
 #include "display/view_location.h"
 #include "editing/tools.h"
+#include "objects/graphics/graphic_class.h"
 #include "objects/hairpin/hairpin_class.h"
 #include "objects/hairpin/hairpin_internal.h"
 #include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/mark_internal.h"
 #include "objects/midi_marks/mark_tools.h"
 #include "objects/tests/marks/marks_fixture.h"
+#include "platform/sys/resources.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "platform/win/input.h"
@@ -204,6 +208,29 @@ TEST_F(HairpinTest, AltTurnsMirroringOnAndOffDuringADrag) {
     EXPECT_EQ(lowerAfterUpperDrag(true, true, false), 40) << "Alt let go during the drag mirrors";
     EXPECT_EQ(lowerAfterUpperDrag(true, true, true), 0) << "Alt held throughout";
     EXPECT_EQ(lowerAfterUpperDrag(false, false, true), 0) << "the option is off";
+}
+
+// Over its handles a hairpin shows the move cursor on the move handle, the second
+// cursor on the opening handle and the handle cursor on the apex and the ends.
+TEST_F(HairpinTest, EachHandleKindShowsItsCursor) {
+    BuildScore(1);
+    HairpinObject* hairpin = PlaceHairpin(1, 100, false);
+    ASSERT_NE(hairpin, nullptr);
+    auto bundle = std::make_shared<sys::ResourceBundle>(*sys::GetProgramBundle());
+    for (int id : {kHandleCursorResource, kSecondCursorResource, kMoveCursorResource})
+        bundle->cursors[id] = sys::CursorResource{1, 1, gfx::Point{0, 0}, {0xFF000000u}};
+    sys::SetProgramBundle(bundle);
+    Grab(hairpin, kApexHandle);
+    const int expected[kHairpinHandleCount] = {kHandleCursorResource, kHandleCursorResource, kHandleCursorResource,
+                                               kSecondCursorResource, kMoveCursorResource};
+    HitRecord* handle = chain_;
+    for (int kind = 0; kind < kHairpinHandleCount; ++kind, handle = handle->child.get()) {
+        ASSERT_NE(handle, nullptr);
+        TheSelectionState()->hoverRecord = Ref32<HitRecord>::To(handle);
+        ClassOf(&hairpin->header).SetToolCursor(&hairpin->header, 0, 0);
+        EXPECT_EQ(win::CursorResourceId(win::GetCursor()), expected[kind]) << "handle kind " << kind;
+    }
+    TheSelectionState()->hoverRecord = Ref32<HitRecord>{};
 }
 
 TEST_F(HairpinTest, HandleDragsMoveWhatTheyHold) {

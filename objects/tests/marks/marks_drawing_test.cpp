@@ -1,13 +1,16 @@
 // Drawing the marks on a headless window (pictures in the build's test-output
 // folder): a hidden tempo mark and the show-hidden option, the tempo number's place,
-// a pedal mark without a symbol, a hairpin split across a system's end and one on
-// the page in the scroll view, and a chord symbol's diagram and name.
+// a pedal mark without a symbol, a hairpin split across a system's end, one on the
+// page in the scroll view and one re-anchored at its dragged handles, and a chord
+// symbol's diagram and name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "core/draw/draw_surface.h"
+#include "core/objects/hit_record.h"
+#include "core/objects/selection_state.h"
 #include "display/view_location.h"
 #include "layout/system_span.h"
 #include "objects/chord/chord_class.h"
@@ -182,6 +185,39 @@ TEST_F(MarksDrawingTest, PageHairpinIsNotDrawnInScrollView) {
     ClassOf(object).Draw(object, view_);
     EXPECT_EQ(InkAround(shape.apex, 6), 0);
     view_->pageView = 1;
+}
+
+// Shift while an end of a hairpin is dragged re-anchors the wedge at its handles:
+// the old picture goes from the window and the new one is drawn at once.
+TEST_F(MarksDrawingTest, ReanchoringAHairpinRedrawsItWhereItsHandlesStand) {
+    BuildScore(1);
+    MarkTools().diminuendo = false;
+    ScoreObject* object = Place(ObjectType::Hairpin, PointIn(1, 1, 100));
+    ASSERT_NE(object, nullptr);
+    SetCurrentMeasure(view_, 1, 1);
+    const HairpinShape before = DecodeHairpinShape(AsHairpin(object), view_);
+    DrawAlone(object, 1, 1);
+    ASSERT_GT(InkAround(before.upper, 4), 0);
+    HitRecord* chain = ClassOf(object).BuildHandles(object, view_);
+    ASSERT_NE(chain, nullptr);
+    SelectionState* selection = TheSelectionState();
+    selection->focusRecord = Ref32<HitRecord>::To(chain);
+    selection->focusedObject = Ref32<ScoreObject>::To(object);
+    selection->grabbedRecord = chain->child;  // the upper end
+    selection->dragOffsetX = 0;
+    selection->dragOffsetY = -600;
+    ClassOf(object).TrackDrag(object, view_);
+    ClassOf(object).Invalidate(object, view_);
+    WritePng("hairpin_reanchored.png");
+    const HairpinShape after = DecodeHairpinShape(AsHairpin(object), view_);
+    selection->focusRecord = selection->grabbedRecord = Ref32<HitRecord>{};
+    selection->focusedObject = Ref32<ScoreObject>{};
+    FreeHitRecordChain(chain);
+    FreeHitRecord(chain);
+    ASSERT_EQ(after.upper.y, before.upper.y - 600);
+    EXPECT_EQ(InkAround(before.upper, 4), 0) << "the old upper line stays on the window";
+    EXPECT_GT(InkAround(after.upper, 4), 0) << "the new upper line is not drawn";
+    EXPECT_GT(InkAround(after.lower, 4), 0);
 }
 
 TEST_F(MarksDrawingTest, ChordShowsDiagramAndRaisedName) {

@@ -96,6 +96,10 @@ struct Dc {
     int replayBase = 0;               // save depth of a replay in progress
     cairo_t* ink = nullptr;
     int inkDepth = 0;
+    // The last Cairo context on an image, kept for the next text drawn on the same
+    // surface within the same clip (see ink.cpp); dropped with the context.
+    cairo_t* keptInk = nullptr;
+    Rect keptClip;
 
     bool IsRecording() const { return kind == ContextKind::Recording; }
 };
@@ -141,6 +145,8 @@ bool SelectBitmapInto(Dc& d, DcHandle self, BitmapHandle next);
 bool RestoreForReplay(DcHandle target, int level);
 // Ends one BeginInk level (dc_access.h).
 void EndInkOf(Dc& d);
+// Destroys the kept Cairo context, if any.
+void DropKeptInk(Dc& d);
 // A context of `kind` with the black pen and the white brush selected, as every
 // new context starts; AddContext puts it in the table (null when that is full).
 std::unique_ptr<Dc> NewContext(ContextKind kind);

@@ -279,19 +279,37 @@ void XSession::ControlClick(int x, int y) {
 }
 
 void XSession::Drag(int x0, int y0, int x1, int y1, int steps) {
+    AltDrag(x0, y0, x1, y1, steps, steps + 1);
+}
+
+void XSession::AltDrag(int x0, int y0, int x1, int y1, int steps, int altFromStep) {
     constexpr Millis kStepPause{40};
+    const KeyCode alt = XKeysymToKeycode(display_, XK_Alt_L);
+    const auto holdAlt = [&](int step) {
+        if (step != altFromStep) return;
+        XTestFakeKeyEvent(display_, alt, True, CurrentTime);
+        XSync(display_, False);
+        Settle(kStepPause);
+    };
     MovePointer(x0, y0);
     Settle(kStepPause);
+    holdAlt(0);
     XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
     XSync(display_, False);
     Settle(kStepPause);
     for (int i = 1; i <= steps; ++i) {
+        holdAlt(i);
         MovePointer(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
         Settle(kStepPause);
     }
     XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
     XSync(display_, False);
     Settle();
+    if (altFromStep <= steps) {
+        XTestFakeKeyEvent(display_, alt, False, CurrentTime);
+        XSync(display_, False);
+        Settle();
+    }
 }
 
 void XSession::TurnWheel(int x, int y, int notches) {

@@ -101,6 +101,9 @@ public:
     // Presses the left button at one point, moves in `steps` steps to the other and
     // releases it there.
     void Drag(int x0, int y0, int x1, int y1, int steps = 8);
+    // The same drag with the Alt key pressed before step `altFromStep` (0: before
+    // the button) and let go after the button.
+    void AltDrag(int x0, int y0, int x1, int y1, int steps, int altFromStep);
     // Turns the wheel by `notches` at the point: down (button 5) when positive, up
     // (button 4) when negative.
     void TurnWheel(int x, int y, int notches);
