@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 
 #include "core/draw/colour_sets.h"
@@ -34,6 +35,9 @@ struct SpannerKind {
     ToolHandler tool;
     const char* name;
 };
+
+// Named in test listings by its kind (not by its bytes, which hold an address).
+void PrintTo(const SpannerKind& kind, std::ostream* out) { *out << kind.name; }
 
 class SpannerHandlesTest : public MarksTest, public ::testing::WithParamInterface<SpannerKind> {
   protected:
