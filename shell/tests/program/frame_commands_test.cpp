@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "display/charset_text.h"
 #include "editing/palette_windows.h"
+#include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/ui/status_bar.h"
 #include "platform/ui/toolbar.h"
@@ -135,7 +136,7 @@ TEST_F(FrameCommandsTest, StoredModesReachTheLayoutAndAreStoredAgain) {
     EXPECT_EQ(State().notes.KeyCancelLeftOfBar, 2);
     EXPECT_EQ(State().notes.StemMode, 1);
     EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
-    EXPECT_TRUE(gfx::IsContextValid(State().display.TextReferenceDC));
+    EXPECT_TRUE(gfx::IsContextValid(State().drawing.ReferenceDC));
     Send(frame_cmd::kKeyCancel);
     Send(frame_cmd::kLastStemMode);
     EXPECT_EQ(CloseAndRun(), 0);
@@ -151,8 +152,10 @@ TEST_F(FrameCommandsTest, TextSizeReferenceMakesAndDropsItsContext) {
     ASSERT_EQ(CurrentMeasuringMode(), MeasuringMode::Context);
     Send(frame_cmd::kTextSizeReference);
     EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
-    const platform::DcHandle reference = State().display.TextReferenceDC;
+    const platform::DcHandle reference = State().drawing.ReferenceDC;
     EXPECT_TRUE(gfx::IsContextValid(reference));
+    // Made like the default printer's: its resolution.
+    EXPECT_EQ(gfx::GetDeviceCaps(reference, gfx::DeviceCap::LogPixelsY), 600);
     Send(frame_cmd::kTextSizeReference);
     EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Context);
     EXPECT_FALSE(gfx::IsContextValid(reference));
