@@ -12,6 +12,7 @@
 #include "shell/command/settings_commands.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_option_commands.h"
+#include "shell/program/frame_toggles.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
@@ -61,6 +62,7 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {frame_cmd::kAbsoluteFormatting, "Absolute For&matting"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
+                                      {frame_cmd::kSmallToolbars, "Use Small Tool&bars"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
                                       {settings_cmd::kToolbarOptions, "&Toolbar Options..."},
                                       {settings_cmd::kPaletteOptions, "Pal&ette Options..."},
@@ -103,7 +105,8 @@ constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/C
                                          {frame_cmd::kSmoothDisplay, "&Smooth Display"},
                                          {frame_cmd::kKeyCancel, "Ke&y Cancel Left of Bar"},
                                          {frame_cmd::kAutoMultiMeasureRests, "Auto MMR's on Part Extract"},
-                                         {frame_cmd::kAutoLastBar, "Auto-detect End of Extracted Part"}};
+                                         {frame_cmd::kAutoLastBar, "Auto-detect End of Extracted Part"},
+                                         {kTrimUnusedPages, "&Trim Unused Pages"}};
 constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
                                       {40221, "S&maller"},
                                       {40222, "&Bold"},
@@ -122,6 +125,7 @@ constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
                                        {0, nullptr},
                                        {toggle_cmd::kAutoRest, "Auto &rest"},
                                        {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"},
+                                       {kPromoteShapedHeads, "Pr&omote Shaped Heads"},
                                        {0, nullptr},
                                        {frame_cmd::kFirstStemMode, "&Float stems"},
                                        {frame_cmd::kFirstStemMode + 1, "Stems &up"},

@@ -35,8 +35,8 @@ const FrameToggle kToggles[] = {
     {40457, []() -> uint8_t& { return State().program.SpaceAccidentals; }},
     {40344, []() -> uint8_t& { return Options().SavePreferences; }},
     {1451, []() -> uint8_t& { return Options().Verify; }},  // no menu item; "VerifySave"
-    {40213, []() -> uint8_t& { return State().notes.PromoteShapedHeads; }},
-    {40199, []() -> uint8_t& { return State().files.TrimPagesOption; }},
+    {kPromoteShapedHeads, []() -> uint8_t& { return State().notes.PromoteShapedHeads; }},
+    {kTrimUnusedPages, []() -> uint8_t& { return State().files.TrimPagesOption; }},
     {40201, []() -> uint8_t& { return Options().FollowMusic; }, true},
     {40424, []() -> uint8_t& { return Options().IsAutoRewind; }, true},
 };

@@ -11,6 +11,10 @@
 
 namespace ql {
 
+// Two toggles of program flags that no settings key keeps.
+constexpr int32_t kPromoteShapedHeads = 40213;
+constexpr int32_t kTrimUnusedPages = 40199;
+
 struct FrameToggle {
     int32_t command;
     uint8_t& (*flag)();

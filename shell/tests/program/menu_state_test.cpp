@@ -100,6 +100,12 @@ TEST_F(MenuStateTest, SettingItemsAreCheckedFromTheirSettings) {
     EXPECT_FALSE(checkedAfter(MenuPopupKind::Edit, 40180, 40181));
     EXPECT_TRUE(Checked(ChildPopup(MenuPopupKind::Edit), 40181));
     EXPECT_FALSE(checkedAfter(MenuPopupKind::View, 42008, 42008));
+    // Small toolbars, shaped heads promoted and unused pages trimmed start on.
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::View, 3009, 3009));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::View, 3009, 3009));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Notes, 40213, 40213));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 40199, 40199));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Options, 40199, 40199));
     EXPECT_TRUE(checkedAfter(MenuPopupKind::Options, 42084, 42084));
     EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 42059, 42059));
     EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 42061, 42061));
