@@ -65,10 +65,8 @@ void Layout(WindowHandle w, RebarState& s) {
     for (size_t i = 0; i < s.bands.size(); ++i) {
         const RebarBand& b = s.bands[i];
         if (Hidden(b)) continue;
+        if (!rowEmpty && (b.style & kBandBreak) != 0) closeRow(i);
         const int32_t width = std::max(b.width, kBandGripWidth + 1);
-        // A band that would run past the container's right edge starts a row.
-        const bool overflows = s.width > 0 && x + width > s.width;
-        if (!rowEmpty && ((b.style & kBandBreak) != 0 || overflows)) closeRow(i);
         s.rects[i] = {x, top, x + width, top};
         rowHeight = std::max(rowHeight, ChildHeight(b));
         x += width;

@@ -1,8 +1,7 @@
 // The band container: rows of bands, each holding one child window (a toolbar)
 // behind a grip. A band has an id, a width, and style bits (a break starts a new
 // row; a hidden band takes no place). The rows are laid out left to right, each as
-// tall as its tallest child, and a band that would run past the container's width
-// starts a row of its own; the container's height follows. A grip drag moves a
+// tall as its tallest child; the container's height follows. A grip drag moves a
 // band within its row or to another row; a drop beyond the container's top or
 // bottom edge is reported, for the owner to dock the bar there. The model is the
 // same on both backends.

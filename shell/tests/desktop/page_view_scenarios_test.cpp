@@ -192,6 +192,8 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
 // Page arrow moves it on by one and shows its last page; a click on the button of
 // page 1 then shows page 1 again.
 TEST_F(PageViewScenario, PageBandArrowAndButtonsShowTheirPages) {
+    // The Pagers band first on the bar, where any frame width shows it.
+    WriteSettings("[ToolbarSettings]\nRBand0=1008,321,164\n");
     ASSERT_NO_FATAL_FAILURE(StartWithThreePageScore());
     std::optional<std::pair<int, int>> band;
     ASSERT_TRUE(WaitFor([&] { return (band = PageBandCorner()).has_value(); })) << "no page band in the bar";

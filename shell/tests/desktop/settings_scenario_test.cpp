@@ -87,7 +87,7 @@ TEST_F(SettingsScenario, WithoutAScoreOnlyOpeningItemsAreInInk) {
 TEST_F(SettingsScenario, BackupCountOpensFromTheMenuAndOkStoresIt) {
     ASSERT_TRUE(StartProgram());
     NewScore();
-    ChooseMenuItem('p', 't');
+    ChooseMenuItem('p', 'o');
     std::optional<ShownWindow> dialog = x_.WaitForWindow("Set Backup Copies");
     ASSERT_TRUE(dialog) << "Options > Set Backup Count showed no dialog";
     x_.PointAt(*dialog);
