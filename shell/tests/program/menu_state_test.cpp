@@ -233,9 +233,9 @@ class MidiMenuTest : public MenuStateTest {
         // The MIDI popup, then its Record Options and Setup submenus.
         const MenuHandle midi = ChildPopup(MenuPopupKind::Midi);
         std::set<int32_t> usable = Usable(midi);
-        record_ = ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 2);
+        record_ = PopupHolding(midi, 40408);
         Usable(record_);
-        const std::set<int32_t> setup = Usable(ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 1));
+        const std::set<int32_t> setup = Usable(PopupHolding(midi, 40200));
         usable.insert(setup.begin(), setup.end());
         return usable;
     }
