@@ -261,6 +261,8 @@ struct LayoutGlobals {
 struct DrawingGlobals {
     platform::DcHandle PaintDC{};
     platform::DcHandle PrintDC{};
+    // Owned; present while text is measured on the reference context
+    // (core/draw/reference_context.h).
     platform::DcHandle ReferenceDC{};
     uint8_t DrawingSuppressed = 0;
     uint8_t RulersShown = 0;
@@ -467,7 +469,6 @@ struct DisplayGlobals {
     uint8_t MeasureNumbersSuppressed = 0;  // no measure numbers at all
     uint8_t SequencerDisplayOnly = 0;      // systems get their staff lines only
     uint8_t TextSpacingRef = 0;            // "TextSpacingRef": the measuring mode
-    platform::DcHandle TextReferenceDC{};  // measuring mode 1 (owned)
     std::vector<HiddenStaffSystem> HiddenStaves;
     std::vector<uint16_t> MissingCodePagesReported;
     uint32_t UserLocale = 0;     // the user's locale id, taken by InitFontLocale

@@ -69,9 +69,10 @@ int32_t OutlineEmSquare(platform::DcHandle dc);
 int TextOutInCharset(platform::DcHandle dc, platform::DcHandle measuring, int x, int y,
                      const char* text, int length);
 
-// The measuring mode: "TextSpacingRef" as stored; switching to the reference mode makes
-// the reference context. ReleaseCharsetText frees the reference context and the
-// cached design-size font.
+// The measuring mode: "TextSpacingRef" as stored. The reference mode makes the
+// reference context from the default printer (core/draw/reference_context.h) and
+// falls back to the context mode when none can be made; the other modes drop it.
+// ReleaseCharsetText frees the reference context and the cached design-size font.
 void SetMeasuringMode(MeasuringMode mode);
 MeasuringMode CurrentMeasuringMode();
 void ReleaseCharsetText();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/draw/reference_context.h"
 #include "core/state.h"
 #include "display/charset_text.h"
 #include "display/draw_helpers.h"
@@ -22,8 +23,6 @@ namespace ql {
 namespace {
 
 constexpr uint8_t kCharsetSymbol = 2;
-// Resolution of the text reference context.
-constexpr int32_t kReferenceDpi = 600;
 
 bool IsMeasurable(platform::DcHandle dc, const char* text, int length) {
     return gfx::IsContextValid(dc) && length >= 0 && (text != nullptr || length == 0);
@@ -33,16 +32,18 @@ bool IsMeasurable(platform::DcHandle dc, const char* text, int length) {
 void MapReferenceLike(platform::DcHandle reference, platform::DcHandle dc) {
     const gfx::Mapping m = gfx::GetMapping(dc);
     const int32_t dpi = std::max(1, gfx::GetDeviceCaps(dc, gfx::DeviceCap::LogPixelsY));
+    const int32_t referenceDpi = std::max(1, gfx::GetDeviceCaps(reference, gfx::DeviceCap::LogPixelsY));
     gfx::SetMapMode(reference, gfx::MapMode::Anisotropic);
     gfx::SetWindowExtent(reference, gfx::Size{m.windowExtent.cx * dpi, m.windowExtent.cy * dpi});
-    gfx::SetViewportExtent(reference, gfx::Size{m.viewportExtent.cx * kReferenceDpi,
-                                                m.viewportExtent.cy * kReferenceDpi});
+    gfx::SetViewportExtent(reference, gfx::Size{m.viewportExtent.cx * referenceDpi,
+                                                m.viewportExtent.cy * referenceDpi});
 }
 
-// Mode 1: the context's font measured on the reference context.
+// Mode 1: the context's font measured on the reference context (the reference
+// itself, as a view's companion, measures as it stands).
 bool MeasureOnReference(platform::DcHandle dc, const char* text, int length, gfx::Size* size) {
-    platform::DcHandle reference = State().display.TextReferenceDC;
-    if (!gfx::IsContextValid(reference)) return TextExtentOfFont(dc, text, length, size);
+    platform::DcHandle reference = State().drawing.ReferenceDC;
+    if (!gfx::IsContextValid(reference) || reference == dc) return TextExtentOfFont(dc, text, length, size);
     const int saved = gfx::SaveContext(reference);
     MapReferenceLike(reference, dc);
     gfx::SelectObject(reference, gfx::GetCurrentFont(dc));
@@ -152,9 +153,9 @@ int TextOutInCharset(platform::DcHandle dc, platform::DcHandle measuring, int x,
 void SetMeasuringMode(MeasuringMode mode) {
     DisplayGlobals& display = State().display;
     display.TextSpacingRef = static_cast<uint8_t>(mode);
-    if (mode == MeasuringMode::Reference && !gfx::IsContextValid(display.TextReferenceDC))
-        display.TextReferenceDC = gfx::CreateMemoryContext({});
-    if (mode == MeasuringMode::Reference && !gfx::IsContextValid(display.TextReferenceDC))
+    if (mode != MeasuringMode::Reference)
+        DropReferenceContext();
+    else if (!MakeReferenceContext())
         display.TextSpacingRef = static_cast<uint8_t>(MeasuringMode::Context);
 }
 
@@ -167,9 +168,8 @@ MeasuringMode CurrentMeasuringMode() {
 
 void ReleaseCharsetText() {
     DisplayGlobals& display = State().display;
-    if (display.TextReferenceDC) gfx::DeleteContext(display.TextReferenceDC);
+    DropReferenceContext();
     if (display.DesignFont) text::DeleteFont(display.DesignFont);
-    display.TextReferenceDC = {};
     display.DesignFont = {};
     display.DesignFontEm = 0;
     display.TextSpacingRef = 0;

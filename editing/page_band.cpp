@@ -44,6 +44,7 @@ constexpr int kScreenRightInset = 32;
 
 struct PageBand {
     WindowHandle frame;
+    WindowHandle host;  // the main bar holding the band; null while it floats
     WindowHandle window;
     WindowHandle previous;
     WindowHandle next;
@@ -107,15 +108,28 @@ void Show(WindowHandle window, bool shown) {
     if (visible != shown) win::ShowWindow(window, shown ? win::ShowCommand::ShowNoActivate : win::ShowCommand::Hide);
 }
 
-// Sizes the floating band around its client cell, keeping its corner.
+bool IsHosted() {
+    return static_cast<bool>(Band().host);
+}
+
+// Sizes the band around its client cell, keeping its corner: on the screen when it
+// floats, in the bar when the bar holds it.
 void FitBandWindow(const BandCell& client) {
     const WindowHandle window = Band().window;
     const win::Rect outer = win::GetWindowRect(window);
     const win::Rect inner = win::GetClientRect(window);
     const int width = client.width + outer.Width() - inner.Width();
     const int height = client.height + outer.Height() - inner.Height();
-    if (width != outer.Width() || height != outer.Height())
-        win::MoveWindow(window, {outer.left, outer.top, outer.left + width, outer.top + height}, true);
+    if (width == outer.Width() && height == outer.Height()) return;
+    win::Point corner{outer.left, outer.top};
+    if (IsHosted()) corner = win::ScreenToClient(Band().host, corner);
+    win::MoveWindow(window, {corner.x, corner.y, corner.x + width, corner.y + height}, true);
+}
+
+// The band's own window: a floating band shows and hides with its buttons; the bar
+// shows and hides the band it holds.
+void ShowBandWindow(bool shown) {
+    if (!IsHosted()) Show(Band().window, shown);
 }
 
 void RedrawPageButtons() {
@@ -219,15 +233,23 @@ bool MakePageButtons() {
     return true;
 }
 
-bool MakeBand(WindowHandle frame) {
+bool MakeBand(WindowHandle frame, WindowHandle host) {
     PageBand& band = Band();
     band.frame = frame;
+    band.host = host;
     win::WindowParams params;
     params.className = kPageBandClass;
     params.caption = kPageBandTitle;
-    params.style = win::kStylePopup | win::kStyleCaption;
-    params.extendedStyle = win::kExStyleToolWindow;
-    params.owner = frame;
+    if (host) {
+        // Shown as a child; the bar hides it with its band.
+        params.style = win::kStyleChild | win::kStyleVisible;
+        params.parent = host;
+        params.id = kPagersControlId;
+    } else {
+        params.style = win::kStylePopup | win::kStyleCaption;
+        params.extendedStyle = win::kExStyleToolWindow;
+        params.owner = frame;
+    }
     band.window = win::CreateWindow(params);
     if (!band.window) return false;
     band.previous = MakeButton(band.window, kPreviousPageArrow, ArrowCell(false, 0, false), 0,
@@ -252,22 +274,29 @@ void PlaceBandOnScreen() {
 
 }  // namespace
 
-// provisional: the band floats in a tool window of its own until the frame's main
-// toolbar exists to hold it as one of its bands.
-bool CreatePagersToolbar(WindowHandle frame) {
-    if (BandExists()) return true;
-    Band() = PageBand{};
+bool CreatePagersToolbar(WindowHandle frame, WindowHandle host) {
+    if (BandExists() && Band().host == host) return true;
+    // Made again in another place (or after its bar was destroyed), the band keeps
+    // its pressed button.
+    const bool again = Band().made;
+    const int16_t pressed = Pager().CurrentButton;
+    DestroyPagersToolbar();
     ui::RegisterControlClasses();
-    if (!RegisterBandClass() || !MakeBand(frame)) {
-        if (Band().window) win::DestroyWindow(Band().window);
+    if (!RegisterBandClass() || !MakeBand(frame, host)) {
+        if (win::IsWindow(Band().window)) win::DestroyWindow(Band().window);
         if (Band().tooltip) win::DestroyWindow(Band().tooltip);
         Band() = PageBand{};
         ReportLowMemory("Pagers", __LINE__);
         return false;
     }
     Band().made = true;
-    Pager().CurrentButton = kFirstPressedButton;
-    PlaceBandOnScreen();
+    Pager().CurrentButton = again ? pressed : static_cast<int16_t>(kFirstPressedButton);
+    if (host)
+        FitBandWindow(BandClientCell(Pager().WantedCount, Pager().Vertical != 0));
+    else
+        PlaceBandOnScreen();
+    ScoreView* active = State().documents.ActiveView;
+    if (IsPageView(active)) UpdatePagersToolbar(active);
     return true;
 }
 
@@ -324,7 +353,7 @@ void ShowPageButtons() {
     const bool back = IsPageView(view) && CanTurnBack(WindowOf(view), IsFacing(view->document));
     Show(Band().previous, back);
     Show(Band().next, true);
-    Show(Band().window, true);
+    ShowBandWindow(true);
 }
 
 void ShowPageBand() {
@@ -333,7 +362,11 @@ void ShowPageBand() {
 
 void HidePageBand() {
     if (!BandExists()) return;
-    Show(Band().window, false);
+    ShowBandWindow(false);
+    if (!IsHosted()) return;
+    for (int i = 0; i < kPageButtonCount; ++i) Show(PageButtonWindow(i), false);
+    Show(Band().previous, false);
+    Show(Band().next, false);
 }
 
 void UpdatePagersToolbar(ScoreView* view) {

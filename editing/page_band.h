@@ -2,9 +2,9 @@
 // labelled with the page numbers of the active score view's document, between a
 // "Previous Page" and a "Next Page" arrow. A click on a page button shows that page;
 // the arrows turn the band's window over the pages. The band follows the view's
-// page, page insertion and deletion and the active view. It is a floating tool
-// window owned by the frame (the main toolbar that would hold it as a band does not
-// exist yet); its page state lives in State().pager.
+// page, page insertion and deletion and the active view. It is the Pagers band of
+// the frame's main bar, or a floating tool window owned by the frame while there is
+// no bar; its page state lives in State().pager.
 #pragma once
 
 #include "editing/page_window.h"
@@ -20,11 +20,17 @@ constexpr char kPageBandTitle[] = "Pagers";
 // the high word when the button was already the pressed one.
 constexpr int kPageButtonCommand = 1330;
 
-// Creates the band (hidden) owned by frame: the two arrows titled "Previous Page"
-// and "Next Page", with their titles as tips, and the 64 page buttons (button 2
-// pressed). False, with the low-resource notice, when a
-// window cannot be made (those made are destroyed).
-bool CreatePagersToolbar(platform::WindowHandle frame);
+// The band's window id as a child of the main bar.
+constexpr int32_t kPagersControlId = 1008;
+
+// Creates the band for frame: the two arrows titled "Previous Page" and "Next
+// Page", with their titles as tips, and the 64 page buttons (button 2 pressed at
+// first). With a host (the main bar) the band is its child, placed by it;
+// otherwise a hidden floating window owned by frame. A band that exists elsewhere
+// is made again in the new place, keeping its pressed button, and follows the
+// active view. False, with the low-resource notice, when a window cannot be made
+// (those made are destroyed).
+bool CreatePagersToolbar(platform::WindowHandle frame, platform::WindowHandle host = {});
 void DestroyPagersToolbar();
 // Gives the two arrows their titles in the language now chosen.
 void RetitlePagerArrows();
@@ -35,8 +41,8 @@ void LayoutPageButtons(ScoreView* view);
 // Shows the first visible-count page buttons, hides the rest, shows the arrows (the
 // previous one only when it can turn back) and the band.
 void ShowPageButtons();
-// Show or hide the arrows, the visible page buttons and the band; showing needs an
-// active view in page view.
+// Show or hide the arrows, the visible page buttons and a floating band (the bar
+// shows and hides the band it holds); showing needs an active view in page view.
 void ShowPageBand();
 void HidePageBand();
 

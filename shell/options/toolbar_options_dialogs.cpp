@@ -74,6 +74,14 @@ void InitToolbarOptions(WindowHandle dialog) {
     for (const BandRow& row : kBands) ui::CheckItem(dialog, row.checkBox, IsBandShown(row.band));
 }
 
+// Stores the button size; whether it changed.
+bool StoreSmallToolbars(uint8_t small) {
+    const bool changed = small != Options().SmallToolBars;
+    Options().SmallToolBars = small;
+    SetPrefDword(kToolbarSection, "SmallToolBars", small);
+    return changed;
+}
+
 bool StoreToolbarOptions(WindowHandle dialog) {
     ToolbarOptionsChange change;
     ProgramOptions& options = Options();
@@ -85,11 +93,10 @@ bool StoreToolbarOptions(WindowHandle dialog) {
     }
     const uint8_t text = Byte(ui::IsItemChecked(dialog, t::kButtonText));
     const uint8_t small = Byte(ui::IsItemChecked(dialog, t::kSmallToolbars));
-    change.rebuild = text != options.ToolBarText || small != options.SmallToolBars;
+    change.rebuild = text != options.ToolBarText;
     options.ToolBarText = text;
-    options.SmallToolBars = small;
     SetPrefDword(kToolbarSection, "ToolBarText", text);
-    SetPrefDword(kToolbarSection, "SmallToolBars", small);
+    change.rebuild |= StoreSmallToolbars(small);
     // The palette has one place: a changed Float box decides it, otherwise the
     // Retain box does. Its band's swap moves it and stores both keys.
     const bool kept = MainPaletteKeptInBand();
@@ -100,6 +107,16 @@ bool StoreToolbarOptions(WindowHandle dialog) {
     if (Listener() != nullptr) Listener()(change);
     return true;
 }
+
+}  // namespace
+
+void ToggleSmallToolbars() {
+    ToolbarOptionsChange change;
+    change.rebuild = StoreSmallToolbars(Options().SmallToolBars != 0 ? 0 : 1);
+    if (Listener() != nullptr) Listener()(change);
+}
+
+namespace {
 
 intptr_t ToolbarOptionsCommand(WindowHandle dialog, int32_t command) {
     if (command != t::kSelectAll) return 0;

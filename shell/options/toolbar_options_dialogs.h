@@ -22,6 +22,9 @@ void SetToolbarOptionsListener(ToolbarOptionsListener listener);
 
 // 1 after OK, 2 after Cancel, -1 without a template.
 intptr_t RunToolbarOptionsDialog();
+// The View menu's small-toolbars item: flips "SmallToolBars", stores it, and has
+// the bars made again with the other button size.
+void ToggleSmallToolbars();
 
 // The palette colours: black, dark gray, slate, dark blue (0x00BBGGRR).
 constexpr uint32_t kPaletteColours[] = {0x000000, 0x808080, 0x808000, 0x800000};

@@ -14,6 +14,7 @@
 #include "core/ui/wait_cursor.h"
 #include "core/core_strings.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/reference_context.h"
 #include "core/draw/view_metrics.h"
 #include "core/model/pages.h"
 #include "core/state.h"
@@ -267,8 +268,14 @@ PrintRunResult PrintDocument(ScoreView* view) {
     PrintRunResult result;
     if (!IsValidView(view) || view->document == nullptr) return result;
     const PrintViewState kept = PrepareViewForPrinting(view);
-    std::optional<PrintSelection> selection = SelectPrinter(view->document);
-    if (selection) result.outcome = PrintSelected(view, *selection, result);
+    std::optional<PrintSelection> selection;
+    {
+        // The pages are measured on the printer alone; the view measures again on
+        // the reference context once it is back.
+        const ReferenceContextPause pause;
+        selection = SelectPrinter(view->document);
+        if (selection) result.outcome = PrintSelected(view, *selection, result);
+    }
     RestoreViewAfterPrinting(view, kept);
     // Said after the view's own readouts, which the restore shows again.
     if (!selection) SetStatusText(0, ProgramString(kStrUserCanceledPrint).c_str());

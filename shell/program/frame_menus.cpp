@@ -12,6 +12,7 @@
 #include "shell/command/settings_commands.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_option_commands.h"
+#include "shell/program/frame_toggles.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
@@ -35,9 +36,9 @@ constexpr MenuItemRow kFrameFile[] = {
 constexpr MenuItemRow kChildFile[] = {
     {cmd::kFileNew, "&New...\tCtrl+N"}, {cmd::kFileOpen, "&Open...\tCtrl+O"},
     {cmd::kFileImport, "&Import...\tCtrl+I"}, {cmd::kCloseView, "&Close\tCtrl+W"}, {0, nullptr}, {cmd::kFileSave, "&Save\tCtrl+S"},
-    {cmd::kFileSaveAs, "Save &As..."}, {cmd::kFileExport, "&Export..."},
+    {cmd::kFileSaveAs, "Save &As..."}, {cmd::kFileExport, "Expor&t...\tCtrl+T"},
     {view_cmd::kExtractPart, "Extract Pa&rt...\tCtrl+K"}, {0, nullptr}, {cmd::kFilePrint, "&Print...\tCtrl+P"}, {0, nullptr},
-    {cmd::kSavePreferences, "Sa&ve Preferences"},
+    {cmd::kSavePreferences, "Sa&ve Preferences"}, {toggle::kSavePreferencesOnExit, "Save Preferences on &Exit"},
     {cmd::kAutoSaveActive, "Auto Sa&ve Active"}, {0, nullptr}, {cmd::kExit, "E&xit\tAlt+F4"}};
 constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {57644, "&Redo\tCtrl-Y"},
@@ -59,11 +60,16 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {0, nullptr},
                                       {frame_cmd::kRelativeFormatting, "Relati&ve Formatting"},
                                       {frame_cmd::kAbsoluteFormatting, "Absolute For&matting"}};
+constexpr MenuItemRow kChildEditMoreOptions[] = {{toggle::kSymmetricSlurs, "Use Symmetric &Slurs"},
+                                                 {toggle::kSymmetricHairpins, "Use Symmetric &Hairpins"},
+                                                 {toggle::kShowOffPage, "&Display Off-page Items"}};
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {cmd::kUseSmallPalettes, "&Use Small Palettes"},
+                                      {frame_cmd::kSmallToolbars, "Use Small Tool&bars"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
                                       {settings_cmd::kToolbarOptions, "&Toolbar Options..."},
                                       {settings_cmd::kPaletteOptions, "Pal&ette Options..."},
+                                      {toggle::kSyncPalettes, "&Synchronize Palette Movement"},
                                       {0, nullptr},
                                       {40147, "Page Vie&w"},
                                       {40146, "S&croll View"},
@@ -91,8 +97,8 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
 constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/Cut Signature"},
                                          {toggle_cmd::kBoxCursor, "Use &Box Cursor"},
                                          {0, nullptr},
-                                         {cmd::kSetupAutoSave, "Setup &Auto Save..."},
-                                         {cmd::kSetBackupCount, "Set Backup Coun&t..."},
+                                         {cmd::kSetupAutoSave, "Setup A&uto Save..."},
+                                         {cmd::kSetBackupCount, "Set Backup C&ount..."},
                                          {cmd::kPickListOptions, "Pick &List Options..."},
                                          {cmd::kMeasureNumbers, "Measure &Numbers..."},
                                          {settings_cmd::kAccidentalInterpretation, "Accidental &Interpretation..."},
@@ -103,7 +109,14 @@ constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/C
                                          {frame_cmd::kSmoothDisplay, "&Smooth Display"},
                                          {frame_cmd::kKeyCancel, "Ke&y Cancel Left of Bar"},
                                          {frame_cmd::kAutoMultiMeasureRests, "Auto MMR's on Part Extract"},
-                                         {frame_cmd::kAutoLastBar, "Auto-detect End of Extracted Part"}};
+                                         {frame_cmd::kAutoLastBar, "Auto-detect End of Extracted Part"},
+                                         {kTrimUnusedPages, "&Trim Unused Pages"},
+                                         {0, nullptr},
+                                         {toggle::kQuantizeMouse, "&Quantize Notes Cursor"},
+                                         {toggle::kAutoScroll, "&Auto Scroll"},
+                                         {toggle::kClipBlackAndWhite, "Black and White Clipboard Data"},
+                                         {toggle::kUsePopupMenus, "Use Popup Menus"},
+                                         {toggle::kCursorFocus, "Cursor &Focus"}};
 constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
                                       {40221, "S&maller"},
                                       {40222, "&Bold"},
@@ -122,6 +135,7 @@ constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
                                        {0, nullptr},
                                        {toggle_cmd::kAutoRest, "Auto &rest"},
                                        {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"},
+                                       {kPromoteShapedHeads, "Pr&omote Shaped Heads"},
                                        {0, nullptr},
                                        {frame_cmd::kFirstStemMode, "&Float stems"},
                                        {frame_cmd::kFirstStemMode + 1, "Stems &up"},
@@ -129,7 +143,15 @@ constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
 // Spacing: none, proportional, engraver.
 constexpr MenuItemRow kChildNotesSpacing[] = {{frame_cmd::kFirstSpacingMode, "&None"},
                                               {frame_cmd::kFirstSpacingMode + 1, "&Proportional"},
-                                              {frame_cmd::kLastSpacingMode, "&Engraver"}};
+                                              {frame_cmd::kLastSpacingMode, "&Engraver"},
+                                              {0, nullptr},
+                                              {toggle::kSpreadSpaceChanges, "&Spread changes"},
+                                              {toggle::kSpaceAccidentals, "Space ac&cidentals"}};
+constexpr MenuItemRow kChildNotesAuto[] = {{toggle::kAutoBeam, "Auto &beam"},
+                                           {toggle::kAutoSlash, "Auto &slash grace notes"},
+                                           {toggle::kAutoFlipAccents, "Auto &flip accents"},
+                                           {toggle::kAutoExtendBeats, "Auto &extend measure"},
+                                           {toggle::kAutoRollNotes, "Auto roll &notes"}};
 constexpr MenuItemRow kChildWindow[] = {
     {cmd::kOpenView, "&Open View"},
     {cmd::kCascade, "&Cascade\tShift+F5"}, {cmd::kTileHorizontally, "Tile &Horizontally\tShift+F4"},
@@ -156,7 +178,15 @@ constexpr MenuItemRow kChildMidiSetup[] = {{settings_cmd::kPlaybackSetup, "&Play
                                            {settings_cmd::kFilters, "&Filters..."}};
 constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&wing Eighths"},
                                                  {toggle_cmd::kSwingSixteenths, "Swing Si&xteenths"},
-                                                 {toggle_cmd::kPlayLoose, "Play L&oose"}};
+                                                 {toggle_cmd::kPlayLoose, "Play L&oose"},
+                                                 {0, nullptr},
+                                                 {toggle::kPolyMode, "M&ultinote Mode (Polyphonic)"},
+                                                 {toggle::kSendPatches, "&Send Patches before Play"},
+                                                 {toggle::kPlayCountdown, "Measure &Countdown"},
+                                                 {toggle::kPlayMetronome, "&Metronome Click"},
+                                                 {toggle::kFollowMusic, "&Follow Music"},
+                                                 {toggle::kAutoRewind, "Auto &Rewind"}};
+constexpr MenuItemRow kChildPatchCaching[] = {{toggle::kCachePatches, "&Cache Patches"}};
 constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordEcho, "&Echo"},
                                                {toggle_cmd::kRecordMetronome, "&Metronome"},
                                                {toggle_cmd::kRecordCountdown, "&Countdown"}};
@@ -187,11 +217,11 @@ ui::MenuTemplate FrameMenuTemplate() {
 }
 
 ui::MenuTemplate ChildMenuTemplate() {
-    return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit), Popup("&View", kChildView),
-             Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes, {Popup("S&pacing", kChildNotesSpacing)}),
+    return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit, {Popup("More Options", kChildEditMoreOptions)}), Popup("&View", kChildView),
+             Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes, {Popup("S&pacing", kChildNotesSpacing), Popup("&Auto", kChildNotesAuto)}),
              Popup("&MIDI", kChildMidi,
                    {Popup("Playback &Options", kChildPlaybackOptions), Popup("Record Options", kChildRecordOptions),
-                    Popup("Set&up", kChildMidiSetup)}),
+                    Popup("Set&up", kChildMidiSetup), Popup("Patc&h Caching", kChildPatchCaching)}),
              Popup("&Window", kChildWindow), Popup("&Help", kHelp), Popup("&Language", kLanguage)}};
 }
 

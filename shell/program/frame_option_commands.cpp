@@ -8,6 +8,7 @@
 #include "core/ui/status_bar.h"
 #include "display/charset_text.h"
 #include "display/linked_views.h"
+#include "shell/options/toolbar_options_dialogs.h"
 #include "shell/program_options.h"
 
 namespace ql {
@@ -72,6 +73,7 @@ bool RunFrameOptionCommand(platform::WindowHandle window, int32_t command) {
             cancel = cancel == kCancelLeftOfBar ? kCancelRightOfBar : kCancelLeftOfBar;
             return true;
         }
+        case kSmallToolbars: ToggleSmallToolbars(); return true;
         case kDisplayTooltips: Flip(Options().UseToolTips); return true;
         case kAutoMultiMeasureRests: Flip(Options().AutoMMR); return true;
         case kAutoLastBar: Flip(Options().AutoLastBar); return true;

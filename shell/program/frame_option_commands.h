@@ -1,5 +1,5 @@
 // The frame's own commands on program settings: the formatting mode (shown in the
-// status bar), key cancels, the spacing and stem modes, tooltips, the part
+// status bar), the toolbars' button size, key cancels, the spacing and stem modes, tooltips, the part
 // extraction switches, smooth display, the text size reference, and the help
 // viewer's three entries.
 #pragma once
@@ -11,6 +11,7 @@
 namespace ql {
 
 namespace frame_cmd {
+constexpr int32_t kSmallToolbars = 3009;
 constexpr int32_t kRelativeFormatting = 40180;
 constexpr int32_t kAbsoluteFormatting = 40181;
 constexpr int32_t kKeyCancel = 40194;

@@ -16,6 +16,7 @@
 #include "shell/command/toolbar_buttons.h"
 #include "shell/language.h"
 #include "shell/program/frame.h"
+#include "shell/program/frame_option_commands.h"
 #include "shell/program/frame_toggles.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
@@ -102,7 +103,7 @@ const std::vector<CheckRule>& CheckRules() {
         {40149, [] { return On(Options().RulerOn); }},
         {42008, [] { return On(Options().UseToolTips); }},
         {59393, [] { return Frame().statusBarOn; }},
-        {3009, [] { return On(Options().SmallToolBars); }},
+        {frame_cmd::kSmallToolbars, [] { return On(Options().SmallToolBars); }},
         {42095, [] { return Options().ToolSize == kSmallPaletteButton; }},
         {42084, [] { return On(Options().SmoothScreen); }},
         {42059, [] { return On(Options().AutoMMR); }},

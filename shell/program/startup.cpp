@@ -143,10 +143,11 @@ StartupCode StartProgram(const StartupOptions& options) {
     SetPaletteButtonSize(Frame().toolSize);
     PaletteSettings().groupMoves = Options().SyncPalettes != 0;
     if (!CreateToolPalettes(frame)) return Stop(StartupCode::NoFrame);
-    if (!CreatePagersToolbar(frame)) return Stop(StartupCode::NoFrame);
-    // Without the main bar (its box said why) the frame runs without bands.
+    // Without the main bar (its box said why) the frame runs without bands, and the
+    // page buttons float.
     const bool sideBar = Frame().dock == DockSide::Left || Frame().dock == DockSide::Right;
     CreateMainRebar(frame, sideBar ? kRebarVertical : 0);
+    if (!PageBandWindow() && !CreatePagersToolbar(frame)) return Stop(StartupCode::NoFrame);
     // Scores the file commands build or load (New, templates) get their windows here.
     SetShowScoreWindow(ShowCommandScoreWindow);
     SetCaptionOfPath(CaptionOfPath);

@@ -13,7 +13,8 @@ using Button = BandButton;
 
 // Image indexes run through every band's buttons in table order, so one strip of
 // images serves all bands, and each button's label is the string of its image
-// (BandButtonLabel).
+// (BandButtonLabel). Images 28 and 29 are unused: the Pagers band holds the page
+// buttons and their arrows (editing/page_band.h), not buttons of its own.
 const Button kFileButtons[] = {{cmd::kFileNew, 0}, {cmd::kFileOpen, 1}, {cmd::kFileSave, 2}, {cmd::kFilePrint, 3}};
 const Button kEditButtons[] = {{57643, 4}, {57644, 5}, {57635, 6}, {57634, 7}, {57637, 8}, {57632, 9}};
 const Button kMidiButtons[] = {{42035, 10}, {42036, 11}, {42037, 12}, {42038, 13}};
@@ -21,7 +22,6 @@ const Button kViewButtons[] = {{40146, 14}, {40147, 15}, {40149, 16}, {40151, 17
 const Button kWindowButtons[] = {{cmd::kOpenView, 20}, {cmd::kNextView, 21}, {cmd::kTileVertically, 22},
                                  {cmd::kTileHorizontally, 23}};
 const Button kVoiceButtons[] = {{42039, 24}, {42040, 25}, {42041, 26}, {42042, 27}};
-const Button kPagerButtons[] = {{42030, 28}, {42031, 29}};
 const Button kGoToButtons[] = {{42043, 30}, {42044, 31}};
 const Button kNoteButtons[] = {{40161, 32}, {40352, 33}, {40162, 34}, {40163, 35}, {40454, 36}};
 const Button kTextButtons[] = {{40220, 37}, {40221, 38}, {40222, 39}, {40223, 40}, {40224, 41}, {40226, 42}};
@@ -34,7 +34,7 @@ const BandRecord kBands[kBandCount] = {
     {kWindowBand, "Window", &ProgramOptions::WinToolbar, kWindowButtons},
     {kMainPaletteBand, "Main", nullptr, {}},
     {kVoicesBand, "Voices", &ProgramOptions::VoxToolbar, kVoiceButtons},
-    {kPagersBand, "Pagers", &ProgramOptions::PageToolbar, kPagerButtons},
+    {kPagersBand, "Pagers", &ProgramOptions::PageToolbar, {}},
     {kGoToBand, "Go To", &ProgramOptions::LRToolbar, kGoToButtons},
     {kNotesBand, "Notes", &ProgramOptions::NoteToolbar, kNoteButtons},
     {kTextBand, "Text", &ProgramOptions::TextToolbar, kTextButtons},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/model/view.h"
+#include "editing/page_band.h"
 #include "editing/palette_faces.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
@@ -191,6 +192,13 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
     const size_t index = TableIndex(band.id);
     if (index >= bar.toolbars.size()) return {};
     if (win::IsWindow(bar.toolbars[index])) return bar.toolbars[index];
+    // The Pagers band holds the page-button band, which says itself when it cannot
+    // be made.
+    if (band.id == kPagersBand) {
+        if (!CreatePagersToolbar(bar.frame, bar.rebar)) return {};
+        bar.toolbars[index] = PageBandWindow();
+        return bar.toolbars[index];
+    }
     ui::ToolbarParams params;
     params.parent = bar.rebar;
     params.notify = band.id == kMainPaletteBand ? MainBandTarget() : bar.frame;
@@ -234,7 +242,11 @@ platform::WindowHandle RebuildRebar(platform::WindowHandle frame, uint32_t flags
     for (int32_t i = 0; i < ui::RebarBandCount(bar.rebar); ++i)
         if (const auto band = ui::GetRebarBand(bar.rebar, i)) kept.push_back({band->id, band->width, band->style});
     DestroyMainRebar();
-    if (!MakeRebarWindow(frame, flags)) return {};
+    if (!MakeRebarWindow(frame, flags)) {
+        // Without a bar the page buttons float.
+        CreatePagersToolbar(frame);
+        return {};
+    }
     PlaceBands(kept);
     PlaceMainToolPalette();
     ConnectMainRebar();

@@ -69,7 +69,7 @@ TEST_F(ExportScenario, ExportedScoreIsAMidiFileWithItsNotes) {
 
     const fs::path exported = home_->Documents() / "out" / "descent.mid";
     fs::create_directories(exported.parent_path());
-    ChooseMenuItem('f', 'e');
+    ChooseMenuItem('f', 't');
     ASSERT_TRUE(AnswerFileChooser("Export to Standard Midi File", exported)) << "File > Export showed no chooser";
     std::optional<ShownWindow> header = x_.WaitForWindow("MIDI Header Information");
     ASSERT_TRUE(header) << "no MIDI Header Information dialog";

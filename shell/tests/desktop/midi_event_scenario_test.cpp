@@ -227,7 +227,7 @@ TEST_F(MidiEventScenario, APlacedPatchChangeIsPlayedIntoTheExportedFile) {
 
     const std::filesystem::path exported = home_->Documents() / "out" / "patch.mid";
     std::filesystem::create_directories(exported.parent_path());
-    ChooseMenuItem('f', 'e');
+    ChooseMenuItem('f', 't');
     ASSERT_TRUE(AnswerFileChooser("Export to Standard Midi File", exported)) << "File > Export showed no chooser";
     ASSERT_TRUE(Keys("MIDI Header Information", 0, "Return")) << "no MIDI Header Information dialog";
     ASSERT_TRUE(x_.WaitUntilGone("MIDI Header Information"));

@@ -10,8 +10,8 @@ namespace {
 
 class PlaybackOptionsScenario : public DesktopScenario {
 protected:
-    // Opens MIDI > Playback Options; the submenu's window (the smaller of the two
-    // popups), or empty.
+    // Opens MIDI > Playback Options; the submenu's window (the popup that opens to
+    // the right of the MIDI menu), or empty.
     std::optional<ShownWindow> OpenSubmenu() {
         if (!OpenFrameMenu('m')) return std::nullopt;
         x_.PressKey("o");
@@ -19,9 +19,8 @@ protected:
         WaitFor([&] { return (popups = x_.Popups()).size() >= 2; });
         if (popups.size() < 2) return std::nullopt;
         x_.Settle();
-        return *std::min_element(popups.begin(), popups.end(), [](const ShownWindow& a, const ShownWindow& b) {
-            return a.width * a.height < b.width * b.height;
-        });
+        return *std::max_element(popups.begin(), popups.end(),
+                                 [](const ShownWindow& a, const ShownWindow& b) { return a.x < b.x; });
     }
     void CloseMenus() {
         for (int i = 0; i < 3; ++i) x_.PressKey("Escape");

@@ -1,7 +1,8 @@
 // The frame's main bar on the desktop: its bands show across the top of the
 // frame (pictured for the eye), and a band the settings hide is saved hidden at
 // exit and stays hidden over a restart. Undo on the Edit band is gray until an
-// edit and in ink after it; Toolbar Options takes the Edit band off the bar.
+// edit and in ink after it; Toolbar Options takes the Edit band off the bar; the
+// View menu's small toolbars item makes the buttons large and is saved.
 #include <fstream>
 #include <optional>
 #include <string_view>
@@ -113,6 +114,23 @@ TEST_F(RebarStateScenario, UndoFollowsTheScoreAndToolbarOptionsTakesTheEditBandA
     EXPECT_GT(PixelsOf(without, kUndoInk), 0) << "the File band went too";
     EXPECT_EQ(QuitWithoutSaving(), 0);
     EXPECT_EQ(SavedValue(home_->Settings(), "EditToolbar"), "0");
+}
+
+// View > Use Small Toolbars, on by default: off, the bands are made again with the
+// large buttons (more of the File band's blue marks), and "SmallToolBars" is saved 0.
+TEST_F(RebarStateScenario, UseSmallToolbarsGivesTheBandsLargeButtonsAndIsSaved) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    ASSERT_TRUE(WaitFor([&] { return Titled("Main").has_value(); }));
+    x_.Settle(Millis{800});
+    const int smallInk = PixelsOf(Bar(), kUndoInk);
+    ASSERT_GT(smallInk, 0) << "the File band's marks are missing";
+    ChooseMenuItem('v', 'b');
+    EXPECT_TRUE(WaitFor([&] { return PixelsOf(Bar(), kUndoInk) > smallInk * 3 / 2; }, Millis{5000}))
+        << "the bands kept their small buttons";
+    WritePng(Bar(), TestOutputFolder() / "main_bar_large_buttons.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+    EXPECT_EQ(SavedValue(home_->Settings(), "SmallToolBars"), "0");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The command state and the settings commands on the desktop: without a score the
 // File menu shows only New, Open, Import and Exit in ink, Save Preferences grayed;
 // Options > Set Backup Count opens its dialog from the menu, refuses 10 with its
-// message while it stays open, and stores the count typed next.
+// message while it stays open, and stores the count typed next; on/off settings
+// from the menus are kept at exit only while preferences are saved on exit.
 #include <algorithm>
 #include <fstream>
 #include <string>
@@ -87,7 +88,7 @@ TEST_F(SettingsScenario, WithoutAScoreOnlyOpeningItemsAreInInk) {
 TEST_F(SettingsScenario, BackupCountOpensFromTheMenuAndOkStoresIt) {
     ASSERT_TRUE(StartProgram());
     NewScore();
-    ChooseMenuItem('p', 't');
+    ChooseMenuItem('p', 'o');
     std::optional<ShownWindow> dialog = x_.WaitForWindow("Set Backup Copies");
     ASSERT_TRUE(dialog) << "Options > Set Backup Count showed no dialog";
     x_.PointAt(*dialog);
@@ -109,6 +110,26 @@ TEST_F(SettingsScenario, BackupCountOpensFromTheMenuAndOkStoresIt) {
     EXPECT_TRUE(x_.WaitUntilGone("Set Backup Copies"));
     EXPECT_EQ(QuitWithoutSaving(), 0);
     EXPECT_TRUE(SettingsHold(home_->Settings(), "BackupCopies=3"));
+}
+
+// Options > Auto Scroll turned on from the menu is kept at exit. With File > Save
+// Preferences on Exit turned off, turning it off again is not kept, and the off
+// switch itself is.
+TEST_F(SettingsScenario, MenuTogglesAreKeptOnlyWhilePreferencesAreSavedOnExit) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    ChooseMenuItem('p', 'a');
+    x_.Settle();
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+    EXPECT_TRUE(SettingsHold(home_->Settings(), "AutoScroll=1"));
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    ChooseMenuItem('f', 'e');
+    ChooseMenuItem('p', 'a');
+    x_.Settle();
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+    EXPECT_TRUE(SettingsHold(home_->Settings(), "SavePreferences=0"));
+    EXPECT_TRUE(SettingsHold(home_->Settings(), "AutoScroll=1"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The page band on the display (run under the virtual X server): a utility window
-// kept above the frame, shown beside a score in page view with its page buttons
+// The page band on the display (run under the virtual X server): a band of the
+// frame's main bar, shown with a score in page view with its page buttons
 // painted. A picture of the band is written for the eye.
 #include <gtk/gtk.h>
 
@@ -14,6 +14,7 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/tests/gtk/display_settle.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -30,6 +31,7 @@ TEST_F(PageBandOnDisplayTest, BandShowsBesideAScoreWithItsButtonsPainted) {
     FreshWindowLayer::ResetAll();
     if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
     StartupOptions options;
+    options.splash = false;  // the frame, and the bar with the band, show at once
     options.arguments = {path};
     ASSERT_EQ(StartProgram(options), StartupCode::Ok);
     running_ = true;
@@ -43,14 +45,14 @@ TEST_F(PageBandOnDisplayTest, BandShowsBesideAScoreWithItsButtonsPainted) {
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(win::IsWindowVisible(PageBandWindow()));
     EXPECT_TRUE(gtk_widget_get_visible(band->outer));
-    EXPECT_EQ(gtk_window_get_type_hint(GTK_WINDOW(band->outer)), GDK_WINDOW_TYPE_HINT_UTILITY);
-    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(band->outer)), GTK_WINDOW(frame->outer));
-    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(band->outer)), kPageBandTitle);
+    // A band of the frame's main bar, inside the frame's own window.
+    EXPECT_EQ(win::GetParent(PageBandWindow()), MainRebarWindow());
+    EXPECT_EQ(gtk_widget_get_toplevel(band->outer), frame->outer);
     gtk::Peer* button = backend->FindPeer(PageButtonWindow(2));  // page 1
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(gtk_widget_get_visible(button->outer));
 
-    GtkWidget* content = gtk_bin_get_child(GTK_BIN(band->outer));
+    GtkWidget* content = band->outer;
     GtkAllocation size;
     gtk_widget_get_allocation(content, &size);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.width, size.height);

@@ -7,10 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/draw/reference_context.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/long_operation.h"
+#include "display/charset_text.h"
 #include "display/view_modes.h"
+#include "platform/gfx/caps.h"
+#include "platform/gfx/dc.h"
 #include "platform/win/input.h"
 #include "platform/gfx/printer.h"
 #include "platform/ui/dialog.h"
@@ -316,6 +320,32 @@ TEST_F(PrintDocumentTest, AScrollViewIsGivenBackAsScrollView) {
     EXPECT_EQ(run.pagesDrawn, (Pages{2, 4}));
     EXPECT_EQ(PdfPageCount(SubmittedPdf()), 2);
     EXPECT_EQ(Snapshot(), before);
+}
+
+// Text measured like the printer's: its reference context stands aside while the
+// pages are drawn on the printer itself, and a new one is there after the run, or
+// after a cancelled dialog; the view comes back as it was.
+TEST_F(PrintDocumentTest, TheReferenceContextStandsAsideForTheRun) {
+    SetMeasuringMode(MeasuringMode::Reference);
+    ASSERT_TRUE(State().drawing.ReferenceDC);
+    const testing::ViewSnapshot before = Snapshot();
+    int pages = 0;
+    SetPrintedPageObserver([&pages](int32_t, platform::DcHandle) {
+        ++pages;
+        EXPECT_FALSE(State().drawing.ReferenceDC) << "the pages measure on the printer";
+    });
+    QueueOk(FilterChoice(PageFilter::Even));
+    EXPECT_EQ(PrintDocument(view_).outcome, PrintOutcome::Printed);
+    EXPECT_EQ(pages, 2);
+    const platform::DcHandle after = State().drawing.ReferenceDC;
+    ASSERT_TRUE(gfx::IsContextValid(after));
+    EXPECT_EQ(gfx::GetDeviceCaps(after, gfx::DeviceCap::LogPixelsY), 600);
+    EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
+    EXPECT_EQ(Snapshot(), before);
+    sysdlg::headless::QueuePrintDialogStep({true, {}});
+    EXPECT_EQ(PrintDocument(view_).outcome, PrintOutcome::NotChosen);
+    EXPECT_TRUE(gfx::IsContextValid(State().drawing.ReferenceDC));
+    ReleaseCharsetText();
 }
 
 // The next dialog opens with the last run's choices.

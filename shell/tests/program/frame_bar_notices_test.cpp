@@ -43,9 +43,9 @@ TEST_F(FrameBarNoticesTest, ThePagersBandResizedLaysThePageBandOut) {
     const int32_t index = ui::RebarIdToIndex(bar, kPagersBand);
     ASSERT_GE(index, 0);
     HidePageBand();
-    ASSERT_FALSE(win::IsWindowVisible(PageBandWindow()));
+    ASSERT_FALSE(win::IsWindowVisible(PageArrowWindow(true)));
     ASSERT_TRUE(ui::SetRebarBandWidth(bar, index, ui::GetRebarBand(bar, index)->width + 20));
-    EXPECT_TRUE(win::IsWindowVisible(PageBandWindow()));
+    EXPECT_TRUE(win::IsWindowVisible(PageArrowWindow(true)));
 }
 
 }  // namespace

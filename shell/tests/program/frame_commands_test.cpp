@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/state.h"
 #include "display/charset_text.h"
 #include "editing/palette_windows.h"
+#include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/ui/status_bar.h"
+#include "platform/ui/rebar.h"
 #include "platform/ui/toolbar.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
@@ -135,13 +139,35 @@ TEST_F(FrameCommandsTest, StoredModesReachTheLayoutAndAreStoredAgain) {
     EXPECT_EQ(State().notes.KeyCancelLeftOfBar, 2);
     EXPECT_EQ(State().notes.StemMode, 1);
     EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
-    EXPECT_TRUE(gfx::IsContextValid(State().display.TextReferenceDC));
+    EXPECT_TRUE(gfx::IsContextValid(State().drawing.ReferenceDC));
     Send(frame_cmd::kKeyCancel);
     Send(frame_cmd::kLastStemMode);
     EXPECT_EQ(CloseAndRun(), 0);
     EXPECT_EQ(Stored("Options", "KeyCancel"), "1");
     EXPECT_EQ(Stored("Options", "IsForceStemUD"), "2");
     EXPECT_EQ(Stored("Options", "TextSpacingRef"), "1");
+}
+
+// The View menu's small toolbars: the bars are made again with the other button
+// size, in the same order and widths, and the choice is stored.
+TEST_F(FrameCommandsTest, SmallToolbarsRemakeTheBarsAndAreStored) {
+    WriteSettings("[ToolbarSettings]\nSmallToolBars=0\n");
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const auto layout = [] {
+        std::vector<std::pair<int32_t, int32_t>> bands;
+        for (int32_t i = 0; i < ui::RebarBandCount(MainRebarWindow()); ++i)
+            if (const auto band = ui::GetRebarBand(MainRebarWindow(), i)) bands.emplace_back(band->id, band->width);
+        return bands;
+    };
+    const auto before = layout();
+    ASSERT_EQ(before.size(), 11u);
+    const int32_t large = ui::ToolbarIdealSize(BandToolbar(kFileBand)).cy;
+    Send(frame_cmd::kSmallToolbars);
+    EXPECT_EQ(Options().SmallToolBars, 1);
+    EXPECT_LT(ui::ToolbarIdealSize(BandToolbar(kFileBand)).cy, large);
+    EXPECT_EQ(layout(), before);
+    EXPECT_EQ(CloseAndRun(), 0);
+    EXPECT_EQ(Stored("ToolbarSettings", "SmallToolBars"), "1");
 }
 
 // The text size reference: on, text is measured on a context of its own; off again,
@@ -151,8 +177,10 @@ TEST_F(FrameCommandsTest, TextSizeReferenceMakesAndDropsItsContext) {
     ASSERT_EQ(CurrentMeasuringMode(), MeasuringMode::Context);
     Send(frame_cmd::kTextSizeReference);
     EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Reference);
-    const platform::DcHandle reference = State().display.TextReferenceDC;
+    const platform::DcHandle reference = State().drawing.ReferenceDC;
     EXPECT_TRUE(gfx::IsContextValid(reference));
+    // Made like the default printer's: its resolution.
+    EXPECT_EQ(gfx::GetDeviceCaps(reference, gfx::DeviceCap::LogPixelsY), 600);
     Send(frame_cmd::kTextSizeReference);
     EXPECT_EQ(CurrentMeasuringMode(), MeasuringMode::Context);
     EXPECT_FALSE(gfx::IsContextValid(reference));

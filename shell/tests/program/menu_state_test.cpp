@@ -17,6 +17,7 @@
 #include "shell/command/toolbar_buttons.h"
 #include "shell/language.h"
 #include "shell/program/frame.h"
+#include "shell/program/frame_toggles.h"
 #include "shell/program/menu_state.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
@@ -69,6 +70,17 @@ class MenuStateTest : public testing::ProgramFixture {
     }
 };
 
+// The popup of the child menu (submenus included) that holds the command, or null.
+MenuHandle PopupHolding(MenuHandle menu, int32_t command) {
+    for (int32_t i = 0; i < ui::GetMenuItemCount(menu); ++i) {
+        const MenuHandle popup = ui::GetSubmenu(menu, i);
+        if (!popup) continue;
+        if (ui::GetMenuItemFlags(popup, command) != ui::kMenuItemMissing) return popup;
+        if (const MenuHandle inner = PopupHolding(popup, command)) return inner;
+    }
+    return {};
+}
+
 // Without a score the frame menu offers New, Open, Import, the recent files, Exit
 // and Help, nothing else.
 TEST_F(MenuStateTest, WithoutAScoreOnlyOpeningItemsAreUsable) {
@@ -100,6 +112,12 @@ TEST_F(MenuStateTest, SettingItemsAreCheckedFromTheirSettings) {
     EXPECT_FALSE(checkedAfter(MenuPopupKind::Edit, 40180, 40181));
     EXPECT_TRUE(Checked(ChildPopup(MenuPopupKind::Edit), 40181));
     EXPECT_FALSE(checkedAfter(MenuPopupKind::View, 42008, 42008));
+    // Small toolbars, shaped heads promoted and unused pages trimmed start on.
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::View, 3009, 3009));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::View, 3009, 3009));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Notes, 40213, 40213));
+    EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 40199, 40199));
+    EXPECT_TRUE(checkedAfter(MenuPopupKind::Options, 40199, 40199));
     EXPECT_TRUE(checkedAfter(MenuPopupKind::Options, 42084, 42084));
     EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 42059, 42059));
     EXPECT_FALSE(checkedAfter(MenuPopupKind::Options, 42061, 42061));
@@ -109,8 +127,7 @@ TEST_F(MenuStateTest, SettingItemsAreCheckedFromTheirSettings) {
     EXPECT_TRUE(checkedAfter(MenuPopupKind::Text, 42230, 42230));
     EXPECT_TRUE(checkedAfter(MenuPopupKind::Notes, 40439, 40439));
     EXPECT_FALSE(Checked(ChildPopup(MenuPopupKind::Notes), 40437));
-    const MenuHandle notes = ChildPopup(MenuPopupKind::Notes);
-    const MenuHandle spacing = ui::GetSubmenu(notes, ui::GetMenuItemCount(notes) - 1);
+    const MenuHandle spacing = PopupHolding(Frame().childMenu, 40436);
     Usable(spacing);
     EXPECT_TRUE(Checked(spacing, 40436)) << "engraver spacing is the stored default";
     win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(40435, 0), 0);
@@ -123,6 +140,24 @@ TEST_F(MenuStateTest, SettingItemsAreCheckedFromTheirSettings) {
         EXPECT_EQ(IdentifyMenuPopup(help), MenuPopupKind::Help);
         EXPECT_TRUE(Usable(help).contains(57667));
         EXPECT_TRUE(Usable(help).contains(57668));
+    }
+}
+
+// Every toggle but the one without an item is on the score's menus, and its check
+// follows its flag both ways (those of MIDI output only with an output).
+TEST_F(MenuStateTest, EveryToggleHasAnItemCheckedByItsFlag) {
+    midi::headless::AddDevice("Synth", true, false);
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_NE(OpenScore(), nullptr);
+    for (const FrameToggle& toggle : FrameToggles()) {
+        if (toggle.command == toggle::kVerifySave) continue;
+        const MenuHandle popup = PopupHolding(Frame().childMenu, toggle.command);
+        ASSERT_TRUE(popup) << toggle.command << " has no menu item";
+        for (int pass = 0; pass < 2; ++pass) {
+            Usable(popup);
+            EXPECT_EQ(Checked(popup, toggle.command), toggle.flag() != 0) << toggle.command;
+            win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(toggle.command, 0), 0);
+        }
     }
 }
 
@@ -198,9 +233,9 @@ class MidiMenuTest : public MenuStateTest {
         // The MIDI popup, then its Record Options and Setup submenus.
         const MenuHandle midi = ChildPopup(MenuPopupKind::Midi);
         std::set<int32_t> usable = Usable(midi);
-        record_ = ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 2);
+        record_ = PopupHolding(midi, 40408);
         Usable(record_);
-        const std::set<int32_t> setup = Usable(ui::GetSubmenu(midi, ui::GetMenuItemCount(midi) - 1));
+        const std::set<int32_t> setup = Usable(PopupHolding(midi, 40200));
         usable.insert(setup.begin(), setup.end());
         return usable;
     }

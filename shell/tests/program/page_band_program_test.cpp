@@ -9,6 +9,7 @@
 #include "core/state.h"
 #include "display/navigation.h"
 #include "editing/page_band.h"
+#include "editing/tools.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
 #include "display/view_modes.h"
@@ -19,6 +20,7 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
+#include "shell/rebar/main_rebar.h"
 #include "shell/program/score_windows.h"
 #include "shell/resources/page_dialog_resources.h"
 #include "shell/resources/page_layout_resources.h"
@@ -55,18 +57,19 @@ class PageBandProgramTest : public testing::ProgramFixture {
     }
     static int ShownPage(ScoreView* view) { return GetPageIndex(view->document, view->currentPage); }
     static PagerGlobals& Pager() { return State().pager; }
+    // The band's page buttons show: the Next arrow shows with them.
+    static bool ButtonsShown() { return win::IsWindowVisible(PageArrowWindow(true)); }
 };
 
 TEST_F(PageBandProgramTest, BandShowsBesideAScoreAndAPressShowsThatPage) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     ASSERT_TRUE(PageBandWindow());
-    EXPECT_FALSE(win::IsWindowVisible(PageBandWindow()));
+    EXPECT_FALSE(ButtonsShown());
     EXPECT_EQ(win::GetWindowText(PageBandWindow()), kPageBandTitle);
-    EXPECT_EQ(win::GetOwner(PageBandWindow()), Frame().window);
     ScoreView* view = OpenScoreOfPages("pressed.ql", 3);
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->document->header.pageCount, 3);
-    EXPECT_TRUE(win::IsWindowVisible(PageBandWindow()));
+    EXPECT_TRUE(ButtonsShown());
     // L, R and the three pages; the rest hidden.
     EXPECT_EQ(view->pagerFirstPage, -2);
     EXPECT_EQ(Pager().VisibleCount, 5);
@@ -195,14 +198,40 @@ TEST_F(PageBandProgramTest, MarkerAdvancesToTheLastPageAndTheBandHidesWithoutAPa
         EXPECT_EQ(Pager().CurrentButton, expected + 2);
     }
     EXPECT_EQ(view->document->header.pageCount, 3);
-    ASSERT_TRUE(win::IsWindowVisible(PageBandWindow()));
+    ASSERT_TRUE(ButtonsShown());
     ASSERT_EQ(EnterScrollView(view), 1);
-    EXPECT_FALSE(win::IsWindowVisible(PageBandWindow()));
+    EXPECT_FALSE(ButtonsShown());
     EnterPageView(view);
-    EXPECT_TRUE(win::IsWindowVisible(PageBandWindow()));
+    EXPECT_TRUE(ButtonsShown());
     for (platform::WindowHandle window : WindowsOfDocument(view->document)) ForceCloseScoreWindow(window);
     Pump();
-    EXPECT_FALSE(win::IsWindowVisible(PageBandWindow()));
+    EXPECT_FALSE(ButtonsShown());
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The band is the Pagers band of the main bar: the bar's child 1008. Made again
+// with the bar, it keeps its pressed button and shows the view's pages; hidden
+// with its band, the view's pages do not bring it back.
+TEST_F(PageBandProgramTest, TheBandSitsInTheMainBarAndFollowsIt) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = OpenScoreOfPages("bar.ql", 3);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(win::GetParent(PageBandWindow()), MainRebarWindow());
+    EXPECT_EQ(win::GetWindowId(PageBandWindow()), kPagersControlId);
+    EXPECT_EQ(BandToolbar(kPagersBand), PageBandWindow());
+    HandlePageTurnButton(view, 3, false);
+    ASSERT_EQ(Pager().CurrentButton, 3);
+    ASSERT_TRUE(RebuildMainRebar());
+    EXPECT_EQ(win::GetParent(PageBandWindow()), MainRebarWindow());
+    EXPECT_EQ(Pager().CurrentButton, 3);
+    EXPECT_TRUE(ButtonsShown());
+    EXPECT_TRUE(win::IsWindowVisible(PageButtonWindow(4)));
+    HideBand(kPagersBand);
+    EXPECT_FALSE(ButtonsShown());
+    UpdatePagersToolbar(view);
+    EXPECT_FALSE(ButtonsShown()) << "the hidden band came back with the view's pages";
+    ShowBand(kPagersBand);
+    EXPECT_TRUE(ButtonsShown());
     EXPECT_EQ(CloseAndRun(), 0);
 }
 

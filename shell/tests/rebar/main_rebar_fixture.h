@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "editing/page_band.h"
 #include "editing/palette_windows.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/rebar.h"
@@ -30,6 +31,7 @@ class MainRebarTest : public testing::SettingsFixture {
     }
     void TearDown() override {
         DestroyMainRebar();
+        DestroyPagersToolbar();
         SetMainPaletteInBand(false);
         SettingsFixture::TearDown();
     }
