@@ -196,6 +196,9 @@ struct NotesGlobals {
     // entry context.
     NoteToolState NoteTools{};
     NoteEntryContext NoteEntry{};
+    // Set: a spacing step on a whole focused note rebuilds the beat maps of the view
+    // and its linked views rather than following the measure's width alone.
+    uint8_t RebuildLinkedBeatMaps = 0;
     // Ties (notes/ties): 1 puts new ties below their notes, else above.
     uint8_t CurveSide = 0;
     // Note drawing (notes/drawing): "Auto &rest" (command 40420) draws the rest of an

@@ -49,6 +49,10 @@ void ShowMarqueeAfterPaint(ScoreView* view, ScoreObject* marquee);
 // caller opened (printing, clipboard pictures): no erase, no context handling.
 void DrawScoreContents(ScoreView* view);
 void DrawPageView(ScoreView* view);
+// The current page's items, its master page's and the running text drawn again, as
+// the page paint draws them after the music, for a caller that has limited the
+// clip to what it took off the paper. Nothing in scroll view or off a page.
+void DrawPageItemsAgain(ScoreView* view);
 void DrawScrollView(ScoreView* view);
 
 // The background filled over the client rectangle (EraseViewClient) or the visible

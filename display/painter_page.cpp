@@ -205,6 +205,19 @@ void PrepareBeatMaps(ScoreView* view, ScorePage* page) {
     if (ComputeMeasureBeatPositions(view, page->systemCount) > 1) BuildBeatMapMeasures(view);
 }
 
+// What the page paint draws over everything else of a page (not of a master page):
+// the master page's other items, then the running text of the earlier pages.
+void DrawMasterAndRunningText(ScoreView* view, ScorePage* page) {
+    if (IsMasterPage(page)) return;
+    ScoreDocument* document = view->document;
+    const int index = GetPageIndex(document, page);
+    {
+        const PagePainting painting;
+        DrawMasterItems(view, MasterOfPage(document, page));
+    }
+    DrawRunningText(view, index, IsLeftPage(document, index));
+}
+
 }  // namespace
 
 void DrawPageView(ScoreView* view) {
@@ -242,14 +255,20 @@ void DrawPageView(ScoreView* view) {
         const PagePainting painting;
         DrawObjectChain(view, items);
     }
-    if (IsMasterPage(page)) return;
-    ScoreDocument* document = view->document;
-    const int index = GetPageIndex(document, page);
+    DrawMasterAndRunningText(view, page);
+}
+
+void DrawPageItemsAgain(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr || view->pageView == 0) return;
+    ScorePage* page = view->currentPage;
+    if (page == nullptr) return;
+    const KeptLocation kept(view);
+    ScoreObject* items = PageObjectListOf(view);
     {
         const PagePainting painting;
-        DrawMasterItems(view, MasterOfPage(document, page));
+        if (DrawObjectsFirstPass(view, items)) DrawObjectChain(view, items);
     }
-    DrawRunningText(view, index, IsLeftPage(document, index));
+    DrawMasterAndRunningText(view, page);
 }
 
 }  // namespace ql

@@ -163,14 +163,36 @@ void GridInBoxes(ScoreView* view, int staff, int firstSlot, int lastSlot, const 
     }
 }
 
+// The objects of a list (a cell's slurs, texts, dynamics...) clipped to each box, in
+// the painter's two passes.
+void ObjectsInBoxes(ScoreView* view, ScoreObject* first, const std::vector<gfx::Rect>& boxes) {
+    if (first == nullptr) return;
+    for (const gfx::Rect& box : boxes) {
+        const int saved = gfx::SaveContext(view->ViewDC);
+        gfx::IntersectClipRect(view->ViewDC, box);
+        if (DrawObjectsFirstPass(view, first)) DrawObjectChain(view, first);
+        gfx::RestoreContext(view->ViewDC, saved);
+    }
+}
+
+// The page's items (and its master page's) clipped to each box.
+void PageItemsInBoxes(ScoreView* view, const std::vector<gfx::Rect>& boxes) {
+    for (const gfx::Rect& box : boxes) {
+        const int saved = gfx::SaveContext(view->ViewDC);
+        gfx::IntersectClipRect(view->ViewDC, box);
+        DrawPageItemsAgain(view);
+        gfx::RestoreContext(view->ViewDC, saved);
+    }
+}
+
 // What the paper took along with the ink drawn away comes back in ink: everything
 // inside a box filled with the paper (a glyph's, a stem's, a beam's, a ledger line's,
 // a piece of a tie's). Clipped to each box, the grid of the current staff and the
-// staves beside it comes back over the slots the boxes reach, then the notes and
-// elements of the cells that can lie there: on those staves (a cross-staff note is
-// drawn on its neighbour), in the measures the boxes reach and the one before them
-// (a tie reaches into the next measure). What was drawn away is left out: it still
-// holds what it held before the edit.
+// staves beside it comes back over the slots the boxes reach, then the notes,
+// elements and objects of the cells that can lie there: on those staves (a
+// cross-staff note is drawn on its neighbour), in the measures the boxes reach and
+// the one before them (a tie reaches into the next measure); last the page's items.
+// What was drawn away is left out: it still holds what it held before the edit.
 void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& away) {
     const ScopedPaintingGuard guard;
     BeginHighlightDraw(view);
@@ -191,9 +213,12 @@ void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& aw
         GridInBoxes(view, staff, firstSlot, lastSlot, boxes);
         for (int slot = std::max(1, firstSlot - 1); away.cell != nullptr && slot <= lastSlot; ++slot) {
             const NoteDrawLocation location(view, staff, MeasureOfSlot(view, slot));
-            if (location.IsDrawable()) CellInkInBoxes(view, view->currentCell, boxes, away);
+            if (!location.IsDrawable()) continue;
+            CellInkInBoxes(view, view->currentCell, boxes, away);
+            ObjectsInBoxes(view, view->currentCell->objects.get(), boxes);
         }
     }
+    PageItemsInBoxes(view, boxes);
     EndHighlightDraw(view);
 }
 

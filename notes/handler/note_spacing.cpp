@@ -4,6 +4,8 @@
 // larger move a quarter, at most twice that), written into the measure's spacing list
 // as the spacing of the ticks between the two columns. Then the measure's width and
 // beat map follow, and the pointer stands just beside the item at its new place.
+// A whole focused note steps instead the span from it to the end of its beam group,
+// by one eighth of that span with no cap.
 #include <algorithm>
 #include <cstdlib>
 
@@ -13,6 +15,8 @@
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "layout/measure_spacing.h"
 #include "notes/beatmap/beat_map.h"
@@ -30,6 +34,7 @@ constexpr int kStepDivisor = 8;
 constexpr int kLargerStepDivisor = 4;
 constexpr int32_t kPointerBeside = 38;
 constexpr int kWidthSlack = 2;  // width changes up to this leave the system's layout
+constexpr int kMeasureEndInset = 16;  // a span reaching the barline stops this short of it
 
 // The latest time before `tick` - kSameColumnTicks of every voice's events and rests.
 int PreviousColumnTime(MeasureCell* cell, int tick) {
@@ -66,7 +71,34 @@ void FollowWidth(ScoreView* view) {
     }
 }
 
+// Where the span of a note's beam group ends: the last chord's end, kept
+// kMeasureEndInset ticks inside the measure when it reaches the barline.
+int BeamGroupSpanEnd(ScoreView* view, EventRecord* note) {
+    const int end = note->time + GetBeamGroupLastEvent(note);
+    return end >= view->currentMeasureLength ? end - kMeasureEndInset : end;
+}
+
 }  // namespace
+
+int NudgeNoteSpacing(ScoreView* view, EventRecord* note, int n) {
+    if (view == nullptr || view->document == nullptr || view->currentCell == nullptr || note == nullptr) return 0;
+    const int end = BeamGroupSpanEnd(view, note);
+    const int ticks = end - note->time;
+    const int32_t distance = BeatMapTickToX(view, end) - BeatMapTickToX(view, note->time);
+    if (ticks <= 0 || distance <= 0) return 0;
+    const int32_t step = std::max<int32_t>(distance / kStepDivisor, 1);
+    const int32_t wanted = std::max<int32_t>(1, distance + (n >= 1 ? step : -step));
+    const SpacingEntry span{0, static_cast<uint16_t>(note->time), static_cast<uint16_t>(ticks), 0};
+    if (!SetSpanSpacing(view->document, view->currentMeasure, span, distance, wanted)) return 0;
+    SetDocumentModified(view->document);
+    if (State().notes.RebuildLinkedBeatMaps != 0) {
+        BuildBeatMapsOnLinkedViews(view, 1);
+    } else {
+        FollowWidth(view);
+    }
+    if (SelectionState* selection = TheSelectionState()) selection->rebuildRequested = 1;
+    return 1;
+}
 
 ColumnPoint TimeToSystemX(ScoreView* view, int tick) {
     const int time = view != nullptr && view->currentCell != nullptr ? PreviousColumnTime(view->currentCell, tick) : -1;

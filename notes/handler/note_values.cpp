@@ -3,11 +3,14 @@
 // the pointer. With a value of the note focused: V, A or R held step its velocity,
 // attack or release (attack and release by 8, or by 1 with Ctrl, within the
 // program's limits; with Ctrl every note of the chord), Alt its head kind (modulo
-// 32), nothing held its accidental. With the whole note focused the spacing before
-// it is widened or narrowed. The status line then describes the note.
+// 32), nothing held its accidental. With the whole note focused the span from it to
+// the end of its beam group is widened or narrowed. The status line then describes
+// the note; a focus whose note is gone is an internal error.
 #include <algorithm>
 
 #include "core/constants.h"
+#include "core/error_report.h"
+#include "core/objects/hit_record.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -39,6 +42,7 @@ constexpr int kHeadKindShift = 11;
 constexpr int kHeadKinds = 32;
 constexpr int kVelocityLow = -128;
 constexpr int kVelocityHigh = 127;
+constexpr int kMissingNoteLine = 6981;  // the report's line for a focus without its note
 
 // Next accidental code by [current][column]: columns up with the key flat, none,
 // sharp, then down with the key flat, none, sharp.
@@ -116,17 +120,23 @@ int CycleAccidentalAtPointer(ScoreView* view, EventRecord* note, int step) {
 }
 
 void StepNoteValue(ScoreView* view, int n) {
+    SelectionState* selection = TheSelectionState();
+    if (view == nullptr || view->document == nullptr || selection == nullptr) return;
+    if (selection->focusRecord.get() == nullptr) return;
     EventRecord* note = FocusedNote();
-    if (view == nullptr || view->document == nullptr || note == nullptr) return;
+    if (note == nullptr) {
+        InternalError("BEAM", kMissingNoteLine, 0);
+        return;
+    }
     SetDocumentModified(view->document);
-    const SelectionState* selection = TheSelectionState();
-    if (selection != nullptr && selection->editMode >= kValueFocusMode) {
+    if (selection->editMode >= kValueFocusMode) {
         StepPerformanceValue(view, note, n);
         DescribeNote(view, note);
         return;
     }
-    NudgeEventSpacing(view, note->time, n >= 1 ? 1 : -1, false);
+    NudgeNoteSpacing(view, note, n);
     SetNoteCursorContext(view);
+    selection->editMode = 0;
 }
 
 void InvalidateNoteOffsets(ScoreView* view) {

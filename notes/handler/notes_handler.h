@@ -67,6 +67,12 @@ int NoteKey(ScoreView* view, EventRecord* note, uint32_t key);
 // the distance (at most 76 units); `larger` moves by a quarter (at most 152). The
 // measure's width and beat map follow; the pointer goes beside the item.
 void NudgeEventSpacing(ScoreView* view, int tick, int direction, bool larger);
+// Steps the spacing of the span from `note` to the end of its beam group (the last
+// chord's end, 16 ticks short of the barline when it reaches it): n of 1 or more
+// widens it by one eighth, below 1 narrows it by one eighth, with no cap. With the
+// program's RebuildLinkedBeatMaps set the beat maps of the view and its linked views
+// are rebuilt, else the measure's width and beat map follow. 1 when it changed.
+int NudgeNoteSpacing(ScoreView* view, EventRecord* note, int n);
 // The previous column of a tick: the latest item of the current cell's voices that
 // starts more than 17 ticks before it, its time and x (time 0 and the x of the
 // slot's first beat when there is none).

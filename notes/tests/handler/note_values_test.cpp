@@ -1,7 +1,7 @@
 // Stepping a focused note's values: the accidental table by key and direction (and
 // with Ctrl through every code), velocity and timing by the keys held, the keypad
-// keys in the Ctrl and Alt key sets, Ctrl+Tab to the voice's first note, and the
-// reset of a chord's head offsets.
+// keys in the Ctrl and Alt key sets (the span of a whole note), Ctrl+Tab to the
+// voice's first note, and the reset of a chord's head offsets.
 #include <gtest/gtest.h>
 
 #include "core/objects/class_table.h"
@@ -89,18 +89,22 @@ TEST_F(NoteValues, PerformanceValuesByTheKeysHeld) {
     EXPECT_EQ(high->attack, 1) << "with Ctrl every note of the chord";
 }
 
-// The whole note focused: keypad + with Ctrl (and with Alt) widens the spacing before
-// it as one undoable edit; Ctrl+Tab goes to the voice's first note and sounds it.
+// The whole note focused: keypad + with Ctrl widens the span from the note to the
+// end of its group as one undoable edit, and keypad - with Alt narrows it, the
+// distance before the note staying put; Ctrl+Tab goes to the voice's first note and
+// sounds it.
 TEST_F(NoteValues, KeypadAndCtrlTab) {
     EventRecord* first = Note(0, 0, kQuarter, kStep);
     EventRecord* second = Note(0, 1024, kQuarter, kStep - 1);
-    const int32_t gap = BeatMapTickToX(view_, 1024) - BeatMapTickToX(view_, 0);
+    const int32_t before = BeatMapTickToX(view_, 1024) - BeatMapTickToX(view_, 0);
+    const int32_t span = BeatMapTickToX(view_, 2048) - BeatMapTickToX(view_, 1024);
     ASSERT_EQ(Key(second, static_cast<uint32_t>(win::Key::Add), true), 1);
     EXPECT_EQ(UndoLabel(), "Undo - Change Note");
-    const int32_t wider = BeatMapTickToX(view_, 1024) - BeatMapTickToX(view_, 0);
-    EXPECT_GT(wider, gap);
+    const int32_t wider = BeatMapTickToX(view_, 2048) - BeatMapTickToX(view_, 1024);
+    EXPECT_NEAR(wider, span + span / 8, 1);
+    EXPECT_EQ(BeatMapTickToX(view_, 1024) - BeatMapTickToX(view_, 0), before);
     ASSERT_EQ(Key(second, static_cast<uint32_t>(win::Key::Subtract), false, true), 1);
-    EXPECT_LT(BeatMapTickToX(view_, 1024) - BeatMapTickToX(view_, 0), wider);
+    EXPECT_NEAR(BeatMapTickToX(view_, 2048) - BeatMapTickToX(view_, 1024), wider - wider / 8, 1);
     ASSERT_EQ(Key(second, static_cast<uint32_t>(win::Key::Tab), true), 1);
     const int tabKey = LastNoteOnKey();
     ASSERT_GE(tabKey, 0) << "a note was sounded";
