@@ -12,12 +12,18 @@ struct ShapeName {
 };
 
 constexpr ShapeName kShapeNames[] = {
-    {win::SystemCursor::Arrow, "default"},        {win::SystemCursor::IBeam, "text"},
-    {win::SystemCursor::Wait, "wait"},            {win::SystemCursor::Cross, "crosshair"},
-    {win::SystemCursor::UpArrow, "default"},      {win::SystemCursor::SizeNwse, "nwse-resize"},
-    {win::SystemCursor::SizeNesw, "nesw-resize"}, {win::SystemCursor::SizeWe, "ew-resize"},
-    {win::SystemCursor::SizeNs, "ns-resize"},     {win::SystemCursor::SizeAll, "move"},
-    {win::SystemCursor::No, "not-allowed"},       {win::SystemCursor::Hand, "pointer"},
+    {win::SystemCursor::Arrow, "default"},
+    {win::SystemCursor::IBeam, "text"},
+    {win::SystemCursor::Wait, "wait"},
+    {win::SystemCursor::Cross, "crosshair"},
+    {win::SystemCursor::UpArrow, "default"},
+    {win::SystemCursor::SizeNwse, "nwse-resize"},
+    {win::SystemCursor::SizeNesw, "nesw-resize"},
+    {win::SystemCursor::SizeWe, "ew-resize"},
+    {win::SystemCursor::SizeNs, "ns-resize"},
+    {win::SystemCursor::SizeAll, "move"},
+    {win::SystemCursor::No, "not-allowed"},
+    {win::SystemCursor::Hand, "pointer"},
 };
 
 constexpr uint32_t kAlphaShift = 24;
@@ -40,7 +46,8 @@ cairo_surface_t* CursorImageSurface(const sys::CursorResource& image) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height))
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
@@ -51,8 +58,9 @@ cairo_surface_t* CursorImageSurface(const sys::CursorResource& image) {
     for (int32_t y = 0; y < image.height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
         for (int32_t x = 0; x < image.width; ++x)
-            row[x] = Premultiplied(image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) +
-                                                static_cast<size_t>(x)]);
+            row[x] = Premultiplied(
+                image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) +
+                             static_cast<size_t>(x)]);
     }
     cairo_surface_mark_dirty(surface);
     return surface;
@@ -63,7 +71,8 @@ namespace {
 GdkCursor* MakeImageCursor(GdkDisplay* display, const sys::CursorResource& image) {
     cairo_surface_t* surface = CursorImageSurface(image);
     if (surface == nullptr) return nullptr;
-    GdkCursor* cursor = gdk_cursor_new_from_surface(display, surface, image.hotSpot.x, image.hotSpot.y);
+    GdkCursor* cursor =
+        gdk_cursor_new_from_surface(display, surface, image.hotSpot.x, image.hotSpot.y);
     cairo_surface_destroy(surface);
     return cursor;
 }

@@ -14,7 +14,6 @@
 
 namespace ql::gtk {
 
-
 // The cursor theme's name of a system shape ("default" for one it lacks).
 const char* CursorNameOf(win::SystemCursor shape);
 
@@ -24,7 +23,7 @@ const char* CursorNameOf(win::SystemCursor shape);
 cairo_surface_t* CursorImageSurface(const sys::CursorResource& image);
 
 class GtkCursorCache {
-public:
+  public:
     GtkCursorCache() = default;
     GtkCursorCache(const GtkCursorCache&) = delete;
     GtkCursorCache& operator=(const GtkCursorCache&) = delete;
@@ -34,7 +33,7 @@ public:
     // stale handle or a resource that is gone (the window's default shows).
     GdkCursor* Find(GdkDisplay* display, win::CursorHandle cursor);
 
-private:
+  private:
     std::map<uint32_t, GdkCursor*> made_;  // key: the handle's bits
 };
 

@@ -20,12 +20,13 @@ constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kClear = 0x00000000u;
 
 class GtkCursorTest : public FreshWindowLayer {
-protected:
+  protected:
     void SetUp() override {
         FreshWindowLayer::SetUp();
         if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
         auto bundle = std::make_shared<sys::ResourceBundle>();
-        bundle->cursors[kHandleCursor] = sys::CursorResource{3, 2, win::Point{2, 1}, {kClear, kClear, kClear, kClear, kClear, kRed}};
+        bundle->cursors[kHandleCursor] = sys::CursorResource{
+            3, 2, win::Point{2, 1}, {kClear, kClear, kClear, kClear, kClear, kRed}};
         sys::SetProgramBundle(bundle);
         scene_ = MdiScene::Build();
         first_ = scene_->AddChild("Score 1");
@@ -36,7 +37,8 @@ protected:
 
     GdkWindow* AreaOf(WindowHandle window) {
         gtk::Peer* peer = gtk::CurrentGtkBackend()->FindPeer(window);
-        return peer != nullptr && peer->area != nullptr ? gtk_widget_get_window(peer->area) : nullptr;
+        return peer != nullptr && peer->area != nullptr ? gtk_widget_get_window(peer->area)
+                                                        : nullptr;
     }
 
     // The pointer comes into the window's drawing area, as the display reports it.
@@ -46,7 +48,8 @@ protected:
         event->crossing.time = GDK_CURRENT_TIME;
         event->crossing.mode = GDK_CROSSING_NORMAL;
         event->crossing.detail = GDK_NOTIFY_ANCESTOR;
-        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gdk_event_set_device(
+            event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
         gdk_event_put(event);
         gdk_event_free(event);
         SettleDisplay();
@@ -90,7 +93,8 @@ TEST_F(GtkCursorTest, TheWindowUnderThePointerShowsTheCurrentCursor) {
 // A resource's image as the display gets it: its size, and its colours
 // multiplied by their alpha (a half-covered white becomes a half grey).
 TEST(GtkCursorImageTest, ResourceImagesKeepTheirSizeAndAlpha) {
-    const sys::CursorResource image{3, 2, win::Point{2, 1}, {kClear, 0x80FFFFFFu, kClear, kClear, kClear, kRed}};
+    const sys::CursorResource image{
+        3, 2, win::Point{2, 1}, {kClear, 0x80FFFFFFu, kClear, kClear, kClear, kRed}};
     cairo_surface_t* surface = gtk::CursorImageSurface(image);
     ASSERT_NE(surface, nullptr);
     ASSERT_EQ(cairo_image_surface_get_width(surface), 3);
