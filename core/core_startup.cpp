@@ -21,6 +21,7 @@
 #include "platform/text/context_font.h"
 #include "shell/command/toolbar_tooltips.h"
 #include "shell/resources/barline_dialog_resources.h"
+#include "shell/resources/cursor_resources.h"
 #include "shell/resources/mark_dialog_resources.h"
 #include "shell/resources/midi_action_dialog_resources.h"
 #include "shell/resources/note_dialog_resources.h"
@@ -46,9 +47,10 @@
 
 namespace ql {
 
-// Texts, dialogs and bitmaps of the program's own bundle.
+// Texts, dialogs, bitmaps and cursors of the program's own bundle.
 void RegisterProgramResources() {
     RegisterProgramStrings();
+    RegisterProgramCursors();
     RegisterUiServiceResources();
     RegisterBarlineDialogResources();
     RegisterSignatureDialogResources();

@@ -282,7 +282,6 @@ int ZoomCursorIndex(int32_t zoom) {
 }
 
 void SetViewToolCursor(ScoreView* view) {
-    constexpr int32_t kFirstZoomCursorId = 150;  // resource ids of the 18 zoom cursors
     int index = State().drawing.ZoomCursorsEnabled ? ZoomCursorIndex(view->zoom) : -1;
     platform::CursorHandle cursor{};
     if (index >= 0) cursor = win::LoadCursorResource(kFirstZoomCursorId + index);

@@ -31,6 +31,9 @@ void SetViewScrollRanges(ScoreView* view);
 int RefreshViewMetrics(ScoreView* view);
 // Cursor of the current tool for the zoom level.
 void SetViewToolCursor(ScoreView* view);
+// The zoom cursors' resource ids: kFirstZoomCursorId + ZoomCursorIndex(level).
+constexpr int32_t kFirstZoomCursorId = 150;
+constexpr int kZoomCursorCount = 18;
 // Which of the eighteen zoom cursors a level takes: 0..16 for the levels 2, 3, 4,
 // 5, 6, 8, ..., 30 (odd levels above 5 taken as the even level below), 17 for any
 // other level below 49, -1 (the default cursor) from 49 up.

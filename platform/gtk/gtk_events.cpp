@@ -2,9 +2,10 @@
 // pointer buttons (a double click's second press heard once), motion and the
 // wheel on a window's drawing area (a press first activates the document child
 // holding the window; with the capture set, the messages go to the capturing
-// window), keys on a top-level window to the focus window (an edit control with
-// the keyboard focus keeps its typing), the close box as Close, and a size the
-// user gives a top-level window as MoveWindow.
+// window; the pointer entering or moving there shows the current cursor), keys
+// on a top-level window to the focus window (an edit control with the keyboard
+// focus keeps its typing), the close box as Close, and a size the user gives a
+// top-level window as MoveWindow.
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
@@ -186,8 +187,15 @@ gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer data) {
     return TRUE;
 }
 
+// The window under the pointer shows the current cursor.
+gboolean OnEnter(GtkWidget*, GdkEventCrossing*, gpointer data) {
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->PointerOver(WindowOf(data));
+    return FALSE;
+}
+
 gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
     TrackPointerModifiers(event->state);
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->PointerOver(WindowOf(data));
     PostPointer(WindowOf(data), Message::MouseMove, MouseFlags(event->state), event->x, event->y);
     return TRUE;
 }
@@ -301,6 +309,7 @@ void ConnectDrawnEvents(Peer& peer) {
     g_signal_connect(peer.area, "button-press-event", G_CALLBACK(OnPress), data);
     g_signal_connect(peer.area, "button-release-event", G_CALLBACK(OnRelease), data);
     g_signal_connect(peer.area, "motion-notify-event", G_CALLBACK(OnMotion), data);
+    g_signal_connect(peer.area, "enter-notify-event", G_CALLBACK(OnEnter), data);
     g_signal_connect(peer.area, "scroll-event", G_CALLBACK(OnScroll), data);
 }
 

@@ -295,12 +295,29 @@ void GtkWindowBackend::CreatePeer(WindowHandle window) {
 }
 
 void GtkWindowBackend::DestroyPeer(WindowHandle window) {
+    if (window == underPointer_) underPointer_ = WindowHandle{};
     auto found = peers_.find(window.bits);
     if (found == peers_.end()) return;
     std::unique_ptr<Peer> peer = std::move(found->second);
     peers_.erase(found);
     if (peer->outer) gtk_widget_destroy(peer->outer);
     if (peer->inOwnerMenuRow) g_object_unref(peer->outer);
+}
+
+void GtkWindowBackend::CursorChanged(win::CursorHandle) { ShowCursorOver(underPointer_); }
+
+void GtkWindowBackend::PointerOver(WindowHandle window) {
+    if (window == underPointer_) return;
+    underPointer_ = window;
+    ShowCursorOver(window);
+}
+
+void GtkWindowBackend::ShowCursorOver(WindowHandle window) {
+    Peer* peer = window ? FindPeer(window) : nullptr;
+    GdkWindow* surface = peer != nullptr && peer->area != nullptr ? gtk_widget_get_window(peer->area) : nullptr;
+    if (surface == nullptr) return;
+    GdkCursor* cursor = cursors_.Find(gdk_window_get_display(surface), win::GetCursor());
+    if (gdk_window_get_cursor(surface) != cursor) gdk_window_set_cursor(surface, cursor);
 }
 
 void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {

@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/gtk/gtk_cursors.h"
 #include "platform/win/backend.h"
 
 namespace ql::gtk {
@@ -78,6 +79,10 @@ public:
     bool WarpPointer(win::Point screen) override;
     int32_t Metric(win::SystemMetric metric) override;
     void WindowChanged(WindowHandle window, win::WindowChange change) override;
+    // Shows the current cursor over the window under the pointer.
+    void CursorChanged(win::CursorHandle cursor) override;
+    // The pointer is over this window's drawing area now (it entered or moved there).
+    void PointerOver(WindowHandle window);
 
     void SetControlPeers(ControlPeers peers) { controls_ = std::move(peers); }
     Peer* FindPeer(WindowHandle window);
@@ -105,6 +110,7 @@ private:
     void RaisePeer(Peer& peer);
     void RaiseOwnedToolWindows(WindowHandle owner);
     void RefreshTitle(WindowHandle topLevel);
+    void ShowCursorOver(WindowHandle window);
 
     std::map<uint32_t, std::unique_ptr<Peer>> peers_;
     ControlPeers controls_;
@@ -112,6 +118,8 @@ private:
     int64_t started_ = 0;
     std::array<bool, 256> keys_{};
     win::Point cursor_;
+    GtkCursorCache cursors_;
+    WindowHandle underPointer_;  // the window whose drawing area has the pointer
 };
 
 // The installed window backend when it is the GTK one, else null.

@@ -54,6 +54,9 @@ public:
     // Keeps a display in step with the window model; the headless backend has
     // no display and ignores it.
     virtual void WindowChanged(WindowHandle window, WindowChange change) = 0;
+    // The current cursor changed (null: none set); a display shows it over the
+    // window under the pointer.
+    virtual void CursorChanged(CursorHandle) {}
 };
 
 // The installed backend (the headless one unless another was installed).

@@ -119,6 +119,7 @@ CursorHandle LoadCursorResource(int32_t resourceId) {
 CursorHandle SetCursor(CursorHandle cursor) {
     CursorHandle previous = Model().currentCursor;
     Model().currentCursor = cursor;
+    if (cursor != previous) CurrentBackend().CursorChanged(cursor);
     return previous;
 }
 
@@ -127,6 +128,11 @@ CursorHandle GetCursor() { return Model().currentCursor; }
 int32_t CursorResourceId(CursorHandle cursor) {
     detail::CursorRecord* r = Model().cursors.Find(cursor);
     return r ? r->resourceId : 0;
+}
+
+bool IsSystemCursor(CursorHandle cursor) {
+    detail::CursorRecord* r = Model().cursors.Find(cursor);
+    return r != nullptr && r->system;
 }
 
 Point GetCursorPosition() { return CurrentBackend().CursorPosition(); }

@@ -59,6 +59,8 @@ CursorHandle SetCursor(CursorHandle cursor);  // returns the previous one
 CursorHandle GetCursor();
 // The resource or system id a cursor was loaded from (0 when stale).
 int32_t CursorResourceId(CursorHandle cursor);
+// True for a cursor of LoadSystemCursor (its id is then a SystemCursor).
+bool IsSystemCursor(CursorHandle cursor);
 
 // The logical pointer position in screen coordinates.
 Point GetCursorPosition();
