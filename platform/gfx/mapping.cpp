@@ -120,17 +120,25 @@ struct MovedAxis {
     }
     // Rounding to the nearest pixel commutes with a whole shift, except for a
     // value halfway between two pixels (rounded away from zero) or one saturated.
+    // Whether the device value of `v` moves by the shift with each whole step, up to
+    // `reach` (the logical distance of the last step): the rounding error stays the
+    // same, so a value that is not halfway stays so, and a halfway one is rounded the
+    // same way while its offset from the origin keeps its sign.
+    bool MovesExactly(int32_t v, int32_t device, int64_t reach) const {
+        constexpr int32_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+        if (!whole || device == kLow || device == kHigh) return false;
+        if (!scaled) return true;
+        // Both products stay below 2^62 for offsets within 2^31 and extents within 2^30.
+        int64_t rounded = int64_t{device} - toOrg, offset = int64_t{v} - fromOrg;
+        if (!narrow || std::llabs(rounded) > kNarrowOffsetLimit || std::llabs(offset) > kNarrowOffsetLimit)
+            return false;
+        int64_t error = rounded * fromExt - offset * toExt;
+        if (2 * std::llabs(error) != std::llabs(fromExt)) return true;
+        return (offset < 0) == (offset + reach < 0);
+    }
     int32_t MapMoved(int32_t from, int32_t fromDevice, int32_t moved) const {
         constexpr int32_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
-        if (!whole || fromDevice == kLow || fromDevice == kHigh) return Map(moved);
-        if (scaled) {
-            // Both products stay below 2^62 for offsets within 2^31 and extents within 2^30.
-            int64_t rounded = int64_t{fromDevice} - toOrg, offset = int64_t{from} - fromOrg;
-            if (!narrow || std::llabs(rounded) > kNarrowOffsetLimit || std::llabs(offset) > kNarrowOffsetLimit)
-                return Map(moved);
-            int64_t error = rounded * fromExt - offset * toExt;
-            if (2 * std::llabs(error) == std::llabs(fromExt)) return Map(moved);
-        }
+        if (!MovesExactly(from, fromDevice, int64_t{moved} - from)) return Map(moved);
         int64_t shifted = int64_t{fromDevice} + shift;
         return shifted > kLow && shifted < kHigh ? static_cast<int32_t>(shifted) : Map(moved);
     }
@@ -149,6 +157,22 @@ bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevi
     MovedAxis y(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, stepY);
     for (size_t i = 0; i < count; ++i)
         out[i] = Point{x.MapMoved(from[i].x, fromDevice[i].x, moved[i].x), y.MapMoved(from[i].y, fromDevice[i].y, moved[i].y)};
+    return true;
+}
+
+bool WholeDeviceStep(const Mapping& m, const Point* points, const Point* device, size_t count, Point step,
+                     int steps, Point* deviceStep) {
+    bool scaled = IsScaled(m);
+    MovedAxis x(scaled, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x, step.x);
+    MovedAxis y(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, step.y);
+    constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+    if (!x.whole || !y.whole || x.shift <= kLow || x.shift >= kHigh || y.shift <= kLow || y.shift >= kHigh)
+        return false;
+    const int64_t reachX = int64_t{step.x} * steps, reachY = int64_t{step.y} * steps;
+    for (size_t i = 0; i < count; ++i)
+        if (!x.MovesExactly(points[i].x, device[i].x, reachX) || !y.MovesExactly(points[i].y, device[i].y, reachY))
+            return false;
+    *deviceStep = Point{static_cast<int32_t>(x.shift), static_cast<int32_t>(y.shift)};
     return true;
 }
 

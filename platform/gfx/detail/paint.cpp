@@ -474,6 +474,36 @@ std::vector<std::vector<Point>> WithoutRepeats(const std::vector<std::vector<Poi
 bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>& series, bool polygons,
                      const Rect& area, const Ink& brush);
 
+// What a series is painted with in one pass: the brush (null for polylines), the
+// pen's width and how far past its points it reaches, the image and its clip.
+struct SeriesInk {
+    Ink brush;
+    bool hasPen = false;
+    int width = 1;
+    int64_t reach = 0;
+    Image* image = nullptr;  // null when nothing would show
+    Rect clip;
+};
+enum class SeriesCase { OnePass, MemberByMember };
+
+// One pass gives the very pixels of painting member by member on an image, with
+// copy ink and a solid or null brush (hatch gaps would show earlier members).
+SeriesCase SeriesInkOf(Dc& d, bool polygons, SeriesInk* ink) {
+    if (d.kind == ContextKind::Printer || d.state.rop != Rop2::CopyPen) return SeriesCase::MemberByMember;
+    ink->brush = polygons && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
+    uint32_t solid = 0;
+    if (!ink->brush.IsNull() && !ink->brush.SolidPixel(&solid)) return SeriesCase::MemberByMember;
+    Image* image = ImageOf(d);
+    if (!image) return SeriesCase::MemberByMember;
+    ink->clip = DeviceClipOf(d);
+    ink->hasPen = d.state.pen.style != PenStyle::Null;
+    if (ink->clip.IsEmpty() || (!ink->hasPen && ink->brush.IsNull())) return SeriesCase::OnePass;
+    ink->width = PenDeviceWidth(d);
+    ink->reach = (ink->hasPen ? ink->width / 2 + 1 : 0) + static_cast<int64_t>(kBoundsMargin) + 1;
+    ink->image = image;
+    return SeriesCase::OnePass;
+}
+
 }  // namespace
 
 // Painting the members one by one, each pixel ends with the ink of the last member
@@ -481,23 +511,13 @@ bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>&
 // So each pixel is given the number of the last member whose interior covers it
 // and of the last whose outline does, and then one ink or the other, once.
 bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool polygons) {
-    if (d.kind == ContextKind::Printer || d.state.rop != Rop2::CopyPen) return false;
-    Ink brush = polygons && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
-    uint32_t solid = 0;
-    if (!brush.IsNull() && !brush.SolidPixel(&solid)) return false;  // hatch gaps would show earlier members
-    Image* image = ImageOf(d);
-    if (!image) return false;
-    Rect clip = DeviceClipOf(d);
-    if (clip.IsEmpty()) return true;
-    bool hasPen = d.state.pen.style != PenStyle::Null;
-    bool filled = !brush.IsNull();
-    if (!hasPen && !filled) return true;
-    int width = PenDeviceWidth(d);
-    int64_t reach = (hasPen ? width / 2 + 1 : 0) + static_cast<int64_t>(kBoundsMargin) + 1;
+    SeriesInk ink;
+    if (SeriesInkOf(d, polygons, &ink) == SeriesCase::MemberByMember) return false;
+    if (ink.image == nullptr) return true;  // nothing shows
     Rect area;
-    if (!SeriesArea(series, reach, clip, &area)) return false;
-    if (width == 1) return PaintPolySeries(d, *image, WithoutRepeats(series), polygons, area, brush);
-    return PaintPolySeries(d, *image, series, polygons, area, brush);
+    if (!SeriesArea(series, ink.reach, ink.clip, &area)) return false;
+    if (ink.width == 1) return PaintPolySeries(d, *ink.image, WithoutRepeats(series), polygons, area, ink.brush);
+    return PaintPolySeries(d, *ink.image, series, polygons, area, ink.brush);
 }
 
 namespace {
@@ -565,6 +585,111 @@ bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>&
 }
 
 }  // namespace
+
+// ---- A figure repeated by a whole-pixel step ----
+// Painting copies of one figure one by one, each pixel ends with the ink of the
+// last copy that covers it, as for any series. Moved by whole pixels, every copy
+// covers the figure's own pixels moved along, so the figure is rasterised once
+// into a stamp (each pixel: none, pen, or brush, the pen winning as within one
+// member) and the stamp is laid down copy after copy, a later copy overwriting.
+
+namespace {
+
+// Figures larger than this (pixels of their area) are painted as a plain series.
+constexpr int64_t kLargestStampArea = int64_t{1} << 22;
+enum StampPixel : uint8_t { kStampNone = 0, kStampPen = 1, kStampBrush = 2 };
+
+Rect Moved(const Rect& r, int64_t dx, int64_t dy) {
+    auto cut = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return Rect{cut(r.left + dx), cut(r.top + dy), cut(r.right + dx), cut(r.bottom + dy)};
+}
+
+// The figure's pixels over `own`: its interior with the brush (polygons with a
+// brush), its outline with the pen, the outline winning.
+std::vector<uint8_t> FigureStamp(Dc& d, const SeriesInk& ink, const std::vector<Point>& figure, bool polygons,
+                                 const Rect& own) {
+    Mask inside;
+    if (!ink.brush.IsNull()) {
+        inside = RasteriseWithCairo(own, [&](cairo_t* cr) {
+            AddPolygonPath(cr, figure);
+            cairo_set_fill_rule(cr, d.state.fillMode == FillMode::Winding ? CAIRO_FILL_RULE_WINDING
+                                                                           : CAIRO_FILL_RULE_EVEN_ODD);
+            cairo_fill(cr);
+        });
+    }
+    Mask edge;
+    if (ink.hasPen && ink.width > 1) {
+        edge = RasteriseWithCairo(own, [&](cairo_t* cr) {
+            AddPolylinePath(cr, figure, polygons);
+            SetStroke(cr, d, ink.width);
+            cairo_stroke(cr);
+        });
+    } else if (ink.hasPen) {
+        edge = Mask(own);
+        const std::vector<double>& dash = DashPattern(d.state.pen.style);
+        int64_t phase = 0;
+        auto set = [&edge](int x, int y) { edge.Set(x, y); };
+        for (size_t i = 1; i < figure.size(); ++i) StepLine(own, figure[i - 1], figure[i], dash, phase, set);
+        if (polygons) StepLine(own, figure.back(), figure.front(), dash, phase, set);
+    }
+    std::vector<uint8_t> stamp(static_cast<size_t>(own.Width()) * static_cast<size_t>(own.Height()), kStampNone);
+    for (int y = own.top; y < own.bottom; ++y) {
+        const uint8_t* in = inside.IsEmpty() ? nullptr : inside.CoverageRow(y);
+        const uint8_t* on = edge.IsEmpty() ? nullptr : edge.CoverageRow(y);
+        uint8_t* out = stamp.data() + static_cast<size_t>(y - own.top) * own.Width();
+        for (int x = 0; x < own.Width(); ++x) {
+            if (on != nullptr && on[x] != 0) out[x] = kStampPen;
+            else if (in != nullptr && in[x] != 0) out[x] = kStampBrush;
+        }
+    }
+    return stamp;
+}
+
+// Lays the stamp of `own` down at an offset, inside `area`.
+void LayStamp(const std::vector<uint8_t>& stamp, const Rect& own, int64_t dx, int64_t dy, const Rect& area,
+              Mask& penPixels, Mask& brushPixels) {
+    Rect placed = Intersect(Moved(own, dx, dy), area);
+    for (int y = placed.top; y < placed.bottom; ++y) {
+        const uint8_t* from = stamp.data() + static_cast<size_t>(y - dy - own.top) * own.Width() +
+                              static_cast<size_t>(placed.left - dx - own.left);
+        const size_t at = static_cast<size_t>(y - area.top) * penPixels.stride() + (placed.left - area.left);
+        uint8_t* pen = penPixels.CoverageData() + at;
+        uint8_t* brush = brushPixels.CoverageData() + at;
+        for (int x = 0; x < placed.Width(); ++x) {
+            if (from[x] == kStampNone) continue;
+            pen[x] = from[x] == kStampPen ? 0xFF : 0;
+            brush[x] = from[x] == kStampBrush ? 0xFF : 0;
+        }
+    }
+}
+
+}  // namespace
+
+bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Point step, bool polygons) {
+    SeriesInk ink;
+    if (figure.size() < 2 || SeriesInkOf(d, polygons, &ink) == SeriesCase::MemberByMember) return false;
+    if (ink.image == nullptr || copies <= 0) return true;
+    const std::vector<Point> points = ink.width == 1 ? WithoutRepeats({figure})[0] : figure;
+    const Rect own = Grown(PointsBounds(points), ink.reach);
+    if (int64_t{own.Width()} * own.Height() > kLargestStampArea) return false;
+    // The copies' area, and whether one mask for all of them is worth it.
+    Rect area;
+    int64_t copiesArea = 0;
+    for (int64_t k = 0; k < copies; ++k) {
+        Rect placed = Intersect(Moved(own, k * step.x, k * step.y), ink.clip);
+        if (placed.IsEmpty()) continue;
+        copiesArea += int64_t{placed.Width()} * placed.Height();
+        area = Bounding(area, placed);
+    }
+    if (area.IsEmpty()) return true;
+    if (int64_t{area.Width()} * area.Height() > kSeriesAreaPerMemberArea * copiesArea) return false;
+    const std::vector<uint8_t> stamp = FigureStamp(d, ink, points, polygons, own);
+    Mask penPixels(area), brushPixels(area);
+    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, own, k * step.x, k * step.y, area, penPixels, brushPixels);
+    if (!ink.brush.IsNull()) CombineMask(*ink.image, brushPixels, ink.brush, Rop2::CopyPen);
+    if (ink.hasPen) CombineMask(*ink.image, penPixels, Ink::Solid(d.state.pen.colour), Rop2::CopyPen);
+    return true;
+}
 
 bool DrawSegment(Dc& d, Point a, Point b) {
     if (d.kind != ContextKind::Printer && d.state.pen.style != PenStyle::Null && PenDeviceWidth(d) == 1) {
