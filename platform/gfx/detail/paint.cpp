@@ -591,7 +591,8 @@ bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>&
 // last copy that covers it, as for any series. Moved by whole pixels, every copy
 // covers the figure's own pixels moved along, so the figure is rasterised once
 // into a stamp (each pixel: none, pen, or brush, the pen winning as within one
-// member) and the stamp is laid down copy after copy, a later copy overwriting.
+// member) and the stamp is laid down on the image copy after copy, a later copy
+// overwriting: with copy ink and solid inks that is all painting one by one does.
 
 namespace {
 
@@ -645,21 +646,25 @@ std::vector<uint8_t> FigureStamp(Dc& d, const SeriesInk& ink, const std::vector<
     return stamp;
 }
 
-// Lays the stamp of `own` down at an offset, inside `area`.
+// The pixel a solid ink leaves on the image with copy ink.
+uint32_t CopyPixelOf(const Image& image, const Ink& ink) {
+    uint32_t pixel = kBlackPixel;
+    ink.SolidPixel(&pixel);
+    if (image.monochrome()) pixel = MonochromePixelOf(pixel);
+    return ApplyRop2(Rop2::CopyPen, pixel, 0);
+}
+
+// Lays the stamp of `own` down on the image at an offset, inside `area`: with copy
+// ink and solid inks, a later copy simply writes over an earlier one.
 void LayStamp(const std::vector<uint8_t>& stamp, const Rect& own, int64_t dx, int64_t dy, const Rect& area,
-              Mask& penPixels, Mask& brushPixels) {
+              Image& image, const uint32_t inks[3]) {
     Rect placed = Intersect(Moved(own, dx, dy), area);
     for (int y = placed.top; y < placed.bottom; ++y) {
         const uint8_t* from = stamp.data() + static_cast<size_t>(y - dy - own.top) * own.Width() +
                               static_cast<size_t>(placed.left - dx - own.left);
-        const size_t at = static_cast<size_t>(y - area.top) * penPixels.stride() + (placed.left - area.left);
-        uint8_t* pen = penPixels.CoverageData() + at;
-        uint8_t* brush = brushPixels.CoverageData() + at;
-        for (int x = 0; x < placed.Width(); ++x) {
-            if (from[x] == kStampNone) continue;
-            pen[x] = from[x] == kStampPen ? 0xFF : 0;
-            brush[x] = from[x] == kStampBrush ? 0xFF : 0;
-        }
+        uint32_t* row = image.Row(y) + placed.left;
+        for (int x = 0; x < placed.Width(); ++x)
+            if (from[x] != kStampNone) row[x] = inks[from[x]];
     }
 }
 
@@ -683,11 +688,14 @@ bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Poi
     }
     if (area.IsEmpty()) return true;
     if (int64_t{area.Width()} * area.Height() > kSeriesAreaPerMemberArea * copiesArea) return false;
+    area = Intersect(area, ink.image->bounds());
+    if (area.IsEmpty()) return true;
     const std::vector<uint8_t> stamp = FigureStamp(d, ink, points, polygons, own);
-    Mask penPixels(area), brushPixels(area);
-    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, own, k * step.x, k * step.y, area, penPixels, brushPixels);
-    if (!ink.brush.IsNull()) CombineMask(*ink.image, brushPixels, ink.brush, Rop2::CopyPen);
-    if (ink.hasPen) CombineMask(*ink.image, penPixels, Ink::Solid(d.state.pen.colour), Rop2::CopyPen);
+    const uint32_t inks[3] = {0, CopyPixelOf(*ink.image, Ink::Solid(d.state.pen.colour)),
+                              CopyPixelOf(*ink.image, ink.brush)};
+    ink.image->BeginPixels();
+    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, own, k * step.x, k * step.y, area, *ink.image, inks);
+    ink.image->EndPixels();
     return true;
 }
 
