@@ -160,19 +160,56 @@ bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevi
     return true;
 }
 
-bool WholeDeviceStep(const Mapping& m, const Point* points, const Point* device, size_t count, Point step,
-                     int steps, Point* deviceStep) {
+namespace {
+
+// One axis of a figure mapped point by point (the values MapAxis gives), noting
+// whether each point moves exactly by the axis' shift up to `reach`. The usual
+// narrow case takes the rounding error from its one division.
+struct FigureAxis {
+    MovedAxis axis;
+    int64_t reach;
+    bool exact = true;
+
+    int32_t Map(int32_t v) {
+        if (!axis.scaled) {
+            int32_t device = axis.Map(v);
+            exact = exact && axis.MovesExactly(v, device, reach);
+            return device;
+        }
+        int64_t offset = int64_t{v} - axis.fromOrg;
+        if (!axis.narrow || offset < -kNarrowOffsetLimit || offset > kNarrowOffsetLimit) {
+            int32_t device = axis.Map(v);
+            exact = exact && axis.MovesExactly(v, device, reach);
+            return device;
+        }
+        int64_t product = offset * axis.toExt;
+        int64_t quotient = RoundedDivideNarrow(product, axis.fromExt);
+        int32_t device = Saturate(Wide{quotient} + axis.toOrg);
+        if (exact) {
+            int64_t error = quotient * axis.fromExt - product;
+            bool halfway = 2 * std::llabs(error) == std::llabs(int64_t{axis.fromExt});
+            exact = axis.whole && device != std::numeric_limits<int32_t>::min() &&
+                    device != std::numeric_limits<int32_t>::max() && (!halfway || (offset < 0) == (offset + reach < 0));
+        }
+        return device;
+    }
+};
+
+}  // namespace
+
+bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Point step, int steps, Point* device,
+                       Point* deviceStep) {
     bool scaled = IsScaled(m);
-    MovedAxis x(scaled, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x, step.x);
-    MovedAxis y(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, step.y);
+    FigureAxis x{MovedAxis(scaled, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x, step.x),
+                 int64_t{step.x} * steps};
+    FigureAxis y{MovedAxis(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, step.y),
+                 int64_t{step.y} * steps};
     constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
-    if (!x.whole || !y.whole || x.shift <= kLow || x.shift >= kHigh || y.shift <= kLow || y.shift >= kHigh)
-        return false;
-    const int64_t reachX = int64_t{step.x} * steps, reachY = int64_t{step.y} * steps;
-    for (size_t i = 0; i < count; ++i)
-        if (!x.MovesExactly(points[i].x, device[i].x, reachX) || !y.MovesExactly(points[i].y, device[i].y, reachY))
-            return false;
-    *deviceStep = Point{static_cast<int32_t>(x.shift), static_cast<int32_t>(y.shift)};
+    auto fits = [](const MovedAxis& a) { return a.whole && a.shift > kLow && a.shift < kHigh; };
+    if (!fits(x.axis) || !fits(y.axis)) return false;
+    for (size_t i = 0; i < count; ++i) device[i] = Point{x.Map(points[i].x), y.Map(points[i].y)};
+    if (!x.exact || !y.exact) return false;
+    *deviceStep = Point{static_cast<int32_t>(x.axis.shift), static_cast<int32_t>(y.axis.shift)};
     return true;
 }
 

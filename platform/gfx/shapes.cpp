@@ -204,9 +204,9 @@ bool RepeatedSeries(DcHandle dc, const Point* figure, int count, int copies, Poi
     if (copies == 0) return true;
     const auto n = static_cast<size_t>(count);
     if (!d->IsRecording() && count >= 2 && CopiesInRange(figure, n, copies, step)) {
-        std::vector<Point> device = ToDevice(*d, figure, count);
+        std::vector<Point> device(n);
         Point deviceStep{};
-        if (WholeDeviceStep(d->state.mapping, figure, device.data(), n, step, copies - 1, &deviceStep) &&
+        if (MapFigureToDevice(d->state.mapping, figure, n, step, copies - 1, device.data(), &deviceStep) &&
             CopiesInRange(device.data(), n, copies, deviceStep) &&
             detail::DrawRepeatedFigure(*d, device, copies, deviceStep, polygons))
             return true;

@@ -457,17 +457,19 @@ Mask NumberedCover(const Rect& area, const std::vector<std::vector<Point>>& seri
 
 // The members without points that repeat the one before: an interior and a
 // one-pixel outline are the same without them (a step of no length has no pixels).
+std::vector<Point> WithoutRepeats(const std::vector<Point>& points) {
+    std::vector<Point> kept;
+    if (points.size() < 2) return kept;
+    kept.reserve(points.size());
+    for (Point p : points)
+        if (kept.empty() || p.x != kept.back().x || p.y != kept.back().y) kept.push_back(p);
+    if (kept.size() < 2) kept.push_back(kept.back());  // still a member of two points
+    return kept;
+}
+
 std::vector<std::vector<Point>> WithoutRepeats(const std::vector<std::vector<Point>>& series) {
     std::vector<std::vector<Point>> out(series.size());
-    for (size_t k = 0; k < series.size(); ++k) {
-        const std::vector<Point>& points = series[k];
-        if (points.size() < 2) continue;
-        std::vector<Point>& kept = out[k];
-        kept.reserve(points.size());
-        for (Point p : points)
-            if (kept.empty() || p.x != kept.back().x || p.y != kept.back().y) kept.push_back(p);
-        if (kept.size() < 2) kept.push_back(kept.back());  // still a member of two points
-    }
+    for (size_t k = 0; k < series.size(); ++k) out[k] = WithoutRepeats(series[k]);
     return out;
 }
 
@@ -646,6 +648,23 @@ std::vector<uint8_t> FigureStamp(Dc& d, const SeriesInk& ink, const std::vector<
     return stamp;
 }
 
+// The stamp cut to the pixels it paints; `own` becomes their bounds (empty when
+// it paints none).
+std::vector<uint8_t> TightStamp(const std::vector<uint8_t>& stamp, Rect* own) {
+    Rect tight;
+    for (int y = own->top; y < own->bottom; ++y) {
+        const uint8_t* row = stamp.data() + static_cast<size_t>(y - own->top) * own->Width();
+        for (int x = 0; x < own->Width(); ++x)
+            if (row[x] != kStampNone) tight = Bounding(tight, Rect{own->left + x, y, own->left + x + 1, y + 1});
+    }
+    std::vector<uint8_t> cut(static_cast<size_t>(tight.Width()) * static_cast<size_t>(tight.Height()));
+    for (int y = tight.top; y < tight.bottom; ++y)
+        std::copy_n(stamp.data() + static_cast<size_t>(y - own->top) * own->Width() + (tight.left - own->left),
+                    tight.Width(), cut.data() + static_cast<size_t>(y - tight.top) * tight.Width());
+    *own = tight;
+    return cut;
+}
+
 // The pixel a solid ink leaves on the image with copy ink.
 uint32_t CopyPixelOf(const Image& image, const Ink& ink) {
     uint32_t pixel = kBlackPixel;
@@ -674,7 +693,7 @@ bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Poi
     SeriesInk ink;
     if (figure.size() < 2 || SeriesInkOf(d, polygons, &ink) == SeriesCase::MemberByMember) return false;
     if (ink.image == nullptr || copies <= 0) return true;
-    const std::vector<Point> points = ink.width == 1 ? WithoutRepeats({figure})[0] : figure;
+    const std::vector<Point> points = ink.width == 1 ? WithoutRepeats(figure) : figure;
     const Rect own = Grown(PointsBounds(points), ink.reach);
     if (int64_t{own.Width()} * own.Height() > kLargestStampArea) return false;
     // The copies' area, and whether one mask for all of them is worth it.
@@ -690,11 +709,12 @@ bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Poi
     if (int64_t{area.Width()} * area.Height() > kSeriesAreaPerMemberArea * copiesArea) return false;
     area = Intersect(area, ink.image->bounds());
     if (area.IsEmpty()) return true;
-    const std::vector<uint8_t> stamp = FigureStamp(d, ink, points, polygons, own);
+    Rect painted = own;
+    const std::vector<uint8_t> stamp = TightStamp(FigureStamp(d, ink, points, polygons, own), &painted);
     const uint32_t inks[3] = {0, CopyPixelOf(*ink.image, Ink::Solid(d.state.pen.colour)),
                               CopyPixelOf(*ink.image, ink.brush)};
     ink.image->BeginPixels();
-    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, own, k * step.x, k * step.y, area, *ink.image, inks);
+    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, painted, k * step.x, k * step.y, area, *ink.image, inks);
     ink.image->EndPixels();
     return true;
 }
