@@ -1,8 +1,9 @@
 // A picture's natural size, its cached bitmap and its painting (see
 // picture_class.h). The cache holds the picture at its displayed size in device
 // pixels, in colour, or in black and white when the picture is hidden, has no
-// colour or is shown in black and white; it is kept while the zoom and the kind of
-// output (screen or printer) stay the same.
+// colour or is shown in black and white, or is a metafile whose cache would take
+// more than 16,000,000 bytes at the surface's depth; it is kept while the zoom and
+// the kind of output (screen or printer) stay the same.
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "objects/picture/dib.h"
 #include "objects/picture/picture_class.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/metafile.h"
@@ -120,6 +122,20 @@ std::optional<PictureImage> DecodePicture(PictureObject* picture, ScoreDocument*
     return PictureImage{layout->width, layout->height, DecodeDibPixels(bytes->data(), *layout)};
 }
 
+// A metafile's cache of this many bytes or more, counted as a device bitmap of the
+// surface's depth (rows of 16-bit words), is kept in black and white.
+constexpr int64_t kLargestColourMetafileCache = 16'000'000;
+constexpr int64_t kCacheWordBits = 16;
+constexpr int64_t kCacheWordBytes = 2;
+
+bool IsLargeMetafileCache(const PictureBody& body, gfx::Size device, platform::DcHandle dc) {
+    if (body.format != kPictureFormatMetafile) return false;
+    const int64_t bits = gfx::GetDeviceCaps(dc, gfx::DeviceCap::BitsPixel);
+    const int64_t planes = gfx::GetDeviceCaps(dc, gfx::DeviceCap::Planes);
+    const int64_t rowWords = (device.cx * bits + kCacheWordBits - 1) / kCacheWordBits;
+    return rowWords * device.cy * planes * kCacheWordBytes > kLargestColourMetafileCache;
+}
+
 bool ShowsInBlackAndWhite(const PictureBody& body) {
     return (body.flags & kPictureHidden) != 0 || !IsColourPicture(body);
 }
@@ -146,7 +162,8 @@ bool RenderCache(PictureObject* picture, ScoreView* view) {
     // A metafile is drawn at the cache's own size, so that it stays sharp at any zoom.
     std::optional<PictureImage> image = DecodePicture(picture, view->document, device);
     if (!image) return false;
-    if (ShowsInBlackAndWhite(body)) ToBlackAndWhite(image->colours);
+    if (ShowsInBlackAndWhite(body) || IsLargeMetafileCache(body, device, view->ViewDC))
+        ToBlackAndWhite(image->colours);
     platform::BitmapHandle source = gfx::CreateBitmapFromColours(image->width, image->height, image->colours);
     platform::BitmapHandle cache = gfx::CreateImageBitmap(device.cx, device.cy);
     if (!source || !cache) {

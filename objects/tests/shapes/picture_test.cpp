@@ -255,6 +255,40 @@ TEST_F(PictureTest, MetafileDrawsItsRecords) {
     EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x + 48, origin.y + 24), gfx::kBlack);
 }
 
+// A metafile whose cache takes 16,000,000 bytes at the window's 32 bits a pixel
+// (2,000 x 2,000 pixels) keeps its colours; one pixel row more and the cache is
+// black and white: the red rectangle is black in it, the paper stays white.
+TEST_F(PictureTest, VeryLargeMetafileCachesAreBlackAndWhite) {
+    if (!HaveMetafileRenderer()) GTEST_SKIP() << "the metafile renderer is not built";
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::EnhancedMetafile, RedRectangleMetafile()}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    constexpr int32_t kSide = 2000;  // device pixels, 8 units each
+    for (int32_t rows : {kSide, kSide + 1}) {
+        SCOPED_TRACE(rows);
+        picture->body.width = kSide * 8;
+        picture->body.height = rows * 8;
+        DropPictureCache(picture);
+        ClassOf(Header(picture)).Paint(Header(picture), view_);
+        ASSERT_NE(picture->cache, 0u);
+        const platform::BitmapHandle cache{picture->cache};
+        gfx::BitmapInfo info;
+        ASSERT_TRUE(gfx::GetBitmapInfo(cache, &info));
+        ASSERT_EQ(info.width, kSide);
+        ASSERT_EQ(info.height, rows);
+        const gfx::Colour inside = gfx::GetBitmapPixel(cache, kSide / 2, rows / 2);
+        if (rows == kSide) {
+            EXPECT_GT(gfx::RedOf(inside), 200) << std::hex << inside;
+            EXPECT_LT(gfx::GreenOf(inside), 60) << std::hex << inside;
+        } else {
+            EXPECT_EQ(inside, gfx::kBlack) << std::hex << inside;
+        }
+        EXPECT_EQ(gfx::GetBitmapPixel(cache, 20, 20), gfx::kWhite);
+    }
+    DropPictureCache(picture);
+}
+
 // Damaged metafiles (bytes changed, the end cut off) give either nothing or the
 // whole picture, and the program goes on; so does a program without its renderer.
 TEST_F(PictureTest, DamagedMetafilesRenderWholeOrNotAtAll) {
