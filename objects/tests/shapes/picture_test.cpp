@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -336,6 +337,53 @@ TEST_F(PictureTest, NothingOfferedAndCancel) {
     EXPECT_EQ(Paste({0, 0}, [](DialogDriver& d) { d.Click(ui::kIdCancel); }), nullptr);
     EXPECT_EQ(sys::headless::ClipboardOpenCount(), opens);
     EXPECT_EQ(sys::headless::ClipboardFormats(), std::vector<ClipboardFormat>{ClipboardFormat::Dib});
+}
+
+// The focused colour picture shows in the red of the selection (dark pixels red,
+// the others white), a hidden one shown among hidden objects in the grey of hidden
+// objects; unfocused and shown, it has its colours again.
+TEST_F(PictureTest, FocusedPictureShowsRedAndHiddenOneGrey) {
+    constexpr int kWide = 8;
+    constexpr int kHigh = 4;
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(kWide, kHigh, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    ASSERT_TRUE(IsColourPicture(picture->body));
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    // The picture's pixels painted as it stands, its cache rebuilt.
+    auto painted = [&] {
+        DropPictureCache(picture);
+        ClearWindow();
+        ClassOf(Header(picture)).Paint(Header(picture), view_);
+        std::vector<gfx::Colour> pixels;
+        platform::BitmapHandle image = win::GetWindowImage(window_);
+        for (int y = 0; y < kHigh; ++y)
+            for (int x = 0; x < kWide; ++x) pixels.push_back(gfx::GetBitmapPixel(image, origin.x + x, origin.y + y));
+        return pixels;
+    };
+    // Every pixel the ink or white (the pattern's colours are all dark: all ink).
+    auto onlyInkAndWhite = [](const std::vector<gfx::Colour>& pixels, gfx::Colour ink) {
+        int inked = 0;
+        for (gfx::Colour c : pixels) {
+            if (c != ink && c != gfx::kWhite) return false;
+            inked += c == ink ? 1 : 0;
+        }
+        return inked > 0;
+    };
+    SelectionState* selection = TheSelectionState();
+    selection->focusedObject = Ref32<ScoreObject>::To(Header(picture));
+    selection->editMode = 1;
+    EXPECT_TRUE(onlyInkAndWhite(painted(), kRedColour));
+    selection->editMode = 0;
+    const std::vector<gfx::Colour> shown = painted();
+    for (int y = 0; y < kHigh; ++y)
+        for (int x = 0; x < kWide; ++x)
+            EXPECT_EQ(shown[static_cast<size_t>(y * kWide + x)], PatternColour(16 * y + 4 * x + 10)) << x << "," << y;
+    picture->body.flags |= kPictureHidden;
+    Options().ShowHidden = 1;
+    EXPECT_TRUE(onlyInkAndWhite(painted(), kGreyColour));
+    selection->focusedObject = Ref32<ScoreObject>{};
 }
 
 // Keep ratio: the bottom-right corner of 400 x 200 stays 2 : 1; an edge cannot
