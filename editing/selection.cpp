@@ -292,7 +292,10 @@ void EndFocus(ScoreView* view, int mode) {
 void CommitFocusedElement(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr) return;
-    if (s->editMode > 0) {
+    // With nothing focused the armed tool's prototype stands in for the focused
+    // object; it is no part of the score, so there is nothing to commit (committing
+    // it would link the prototype into a list of the score).
+    if (s->editMode > 0 && s->focusedObject != s->defaultObject) {
         ScoreObject* object = s->focusedObject.get();
         if (!IsUsableObject(object)) {
             if (InternalError(kModuleTag, kCommitLine, reinterpret_cast<uintptr_t>(object)) != 0)

@@ -2,6 +2,7 @@
 #include "objects/graphics/graphic_object.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "files/bytes/byte_reader.h"
 #include "files/records/file_codes.h"
@@ -48,6 +49,19 @@ void ConstructGraphic(ScoreObject* object, ObjectType type, uint8_t style) {
 bool IsOldLineRecord(const GraphicObject& object, uint8_t version) {
     if (object.header.type != TypeCode(ObjectType::Line)) return false;
     return version < kOldLineFileVersion || IsOlderVersion15Variant();
+}
+
+// A line of the old form may be longer than a stored extent holds: it is shortened
+// along its own direction, from its start, until both extents fit, so that the line
+// is saved as it shows (a stored extent keeps only its low 16 bits).
+void FitExtentsToRecord(GraphicBody& body) {
+    const int64_t larger = std::max(std::llabs(int64_t{body.width}), std::llabs(int64_t{body.height}));
+    if (larger <= kLargestStoredExtent) return;
+    auto shortened = [larger](int32_t extent) {
+        return static_cast<int32_t>(int64_t{extent} * kLargestStoredExtent / larger);
+    };
+    body.width = shortened(body.width);
+    body.height = shortened(body.height);
 }
 
 }  // namespace
@@ -98,6 +112,7 @@ int DecodeGraphicBody(GraphicObject* object, const ObjectReadContext& context) {
     body.location = LocationOfWords(low, high);
     body.width = old ? reader.I32() : reader.I16();
     body.height = old ? reader.I32() : reader.I16();
+    if (old) FitExtentsToRecord(body);
     body.colour = reader.U8();
     body.style = reader.U8();
     body.penWidth = reader.U8();

@@ -3,7 +3,9 @@
 // graphic record: the location's two words, the extents' low halves (sign-extended
 // when read), the three attribute bytes and a reserved 0. Lines of files before
 // version 15 (or of the older version-15 variant) hold 19 bytes: full extents and no
-// reserved byte; from version 33 a line's style byte keeps only its low two bits.
+// reserved byte; a line longer than a stored extent holds is shortened along itself
+// as it is read, so that it is saved as it shows. From version 33 a line's style
+// byte keeps only its low two bits.
 #pragma once
 
 #include <cstdint>

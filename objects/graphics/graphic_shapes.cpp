@@ -51,8 +51,12 @@ void StoreGraphicAnchor(ScoreObject* object, ScoreView* view, LogicalPoint point
     } else if (object->subtype == SubtypeCode(ObjectSubtype::PageList)) {
         EncodePageAnchors(view, &location, &point, 1);
     } else {
-        EncodeTimeAnchors(view, &point, &location, 0);
-        SetCurrentSystemAndMeasure(view, view->currentSystem, location.staff, location.measure);
+        // A measure anchor is relative to the measure it was encoded in: that place
+        // becomes the view's, so that the object goes into that measure's list.
+        LocationRecord place{};
+        EncodeAnchors(view, &place, object->subtype, &location, &point, 1);
+        if (ScoreSystem* system = Ref32<ScoreSystem>(place.location.position).get())
+            SetCurrentSystemAndMeasure(view, system, place.location.staff, place.location.measure);
     }
 }
 

@@ -59,16 +59,9 @@ void DrawWave(ScoreView* view, LogicalPoint start, const GraphicBody& body) {
     auto count = static_cast<int>(layout.figure.size());
     // Clipped to the figures, so the surface works on their area only.
     int saved = ClipToShape(view->ViewDC, WaveBounds(layout), GraphicPenWidth(body.penWidth));
-    // The figures as one series, so the surface paints them in one pass.
-    std::vector<gfx::Point> figures;
-    figures.reserve(layout.figure.size() * static_cast<size_t>(layout.copies));
-    for (int copy = 0; copy < layout.copies; ++copy) {
-        figures.insert(figures.end(), layout.figure.begin(), layout.figure.end());
-        for (gfx::Point& point : layout.figure) point = {point.x + layout.step.x, point.y + layout.step.y};
-    }
-    std::vector<int> counts(static_cast<size_t>(layout.copies), count);
-    if (filled) gfx::PolyPolygon(view->ViewDC, figures.data(), counts.data(), layout.copies);
-    else gfx::PolyPolyline(view->ViewDC, figures.data(), counts.data(), layout.copies);
+    // The figure and its step, so the surface paints the copies in one pass.
+    if (filled) gfx::RepeatedPolygon(view->ViewDC, layout.figure.data(), count, layout.copies, layout.step);
+    else gfx::RepeatedPolyline(view->ViewDC, layout.figure.data(), count, layout.copies, layout.step);
     gfx::RestoreContext(view->ViewDC, saved);
 }
 

@@ -1,8 +1,10 @@
 // A picture's natural size, its cached bitmap and its painting (see
 // picture_class.h). The cache holds the picture at its displayed size in device
-// pixels, in colour, or in black and white when the picture is hidden, has no
-// colour or is shown in black and white; it is kept while the zoom and the kind of
-// output (screen or printer) stay the same.
+// pixels, in colour, or in black and white when the picture is hidden (in grey),
+// focused on the screen (in red), has no colour or is shown in black and white, or
+// is a metafile whose cache would take more than 16,000,000 bytes at the surface's
+// depth; it is kept while the zoom and the kind of output (screen or printer) stay
+// the same (a focus change drops it).
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -19,6 +21,7 @@
 #include "objects/picture/dib.h"
 #include "objects/picture/picture_class.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/metafile.h"
@@ -120,20 +123,53 @@ std::optional<PictureImage> DecodePicture(PictureObject* picture, ScoreDocument*
     return PictureImage{layout->width, layout->height, DecodeDibPixels(bytes->data(), *layout)};
 }
 
+// A metafile's cache of this many bytes or more, counted as a device bitmap of the
+// surface's depth (rows of 16-bit words), is kept in black and white.
+constexpr int64_t kLargestColourMetafileCache = 16'000'000;
+constexpr int64_t kCacheWordBits = 16;
+constexpr int64_t kCacheWordBytes = 2;
+
+bool IsLargeMetafileCache(const PictureBody& body, gfx::Size device, platform::DcHandle dc) {
+    if (body.format != kPictureFormatMetafile) return false;
+    const int64_t bits = gfx::GetDeviceCaps(dc, gfx::DeviceCap::BitsPixel);
+    const int64_t planes = gfx::GetDeviceCaps(dc, gfx::DeviceCap::Planes);
+    const int64_t rowWords = (device.cx * bits + kCacheWordBits - 1) / kCacheWordBits;
+    return rowWords * device.cy * planes * kCacheWordBytes > kLargestColourMetafileCache;
+}
+
 bool ShowsInBlackAndWhite(const PictureBody& body) {
     return (body.flags & kPictureHidden) != 0 || !IsColourPicture(body);
 }
 
-void ToBlackAndWhite(std::vector<gfx::Colour>& colours) {
+bool IsFocused(const ScoreObject* object) {
+    SelectionState* selection = TheSelectionState();
+    return selection != nullptr && selection->editMode > 0 && selection->focusedObject.get() == object;
+}
+
+// The ink of a cache in black and white, where it is one: a hidden picture (painted
+// only while hidden objects are shown) in the grey of hidden objects; the focused
+// colour picture on the screen in the red of the selection; else black. Nothing for
+// a cache in colour.
+std::optional<gfx::Colour> BlackAndWhiteInk(PictureObject* picture, ScoreView* view, gfx::Size device,
+                                            bool forOutput) {
+    const PictureBody& body = picture->body;
+    if ((body.flags & kPictureHidden) != 0) return kGreyColour;
+    if (IsColourPicture(body) && !forOutput && IsFocused(&picture->header)) return kRedColour;
+    if (ShowsInBlackAndWhite(body) || IsLargeMetafileCache(body, device, view->ViewDC)) return gfx::kBlack;
+    return std::nullopt;
+}
+
+// Dark pixels take the ink, the others white.
+void ToBlackAndWhite(std::vector<gfx::Colour>& colours, gfx::Colour ink) {
     for (gfx::Colour& c : colours) {
         int sum = gfx::RedOf(c) + gfx::GreenOf(c) + gfx::BlueOf(c);
-        c = sum < kGreyThreshold ? gfx::kBlack : gfx::kWhite;
+        c = sum < kGreyThreshold ? ink : gfx::kWhite;
     }
 }
 
-// Renders the cache at the displayed size in device pixels; false when nothing could
-// be made.
-bool RenderCache(PictureObject* picture, ScoreView* view) {
+// Renders the cache at the displayed size in device pixels (`forOutput`: for the
+// printer or a clipboard picture); false when nothing could be made.
+bool RenderCache(PictureObject* picture, ScoreView* view, bool forOutput) {
     if (!view->ViewDC) return false;
     PictureBody& body = picture->body;
     int32_t width = body.width;
@@ -146,7 +182,8 @@ bool RenderCache(PictureObject* picture, ScoreView* view) {
     // A metafile is drawn at the cache's own size, so that it stays sharp at any zoom.
     std::optional<PictureImage> image = DecodePicture(picture, view->document, device);
     if (!image) return false;
-    if (ShowsInBlackAndWhite(body)) ToBlackAndWhite(image->colours);
+    if (std::optional<gfx::Colour> ink = BlackAndWhiteInk(picture, view, device, forOutput))
+        ToBlackAndWhite(image->colours, *ink);
     platform::BitmapHandle source = gfx::CreateBitmapFromColours(image->width, image->height, image->colours);
     platform::BitmapHandle cache = gfx::CreateImageBitmap(device.cx, device.cy);
     if (!source || !cache) {
@@ -264,7 +301,7 @@ void PictureClass::Paint(ScoreObject* object, ScoreView* view) const {
     if (view->ViewDC) {
         if (!pictureOutput && !CacheFits(picture, view, printing)) {
             DropPictureCache(picture);
-            RenderCache(picture, view);
+            RenderCache(picture, view, printing);
             picture->body.flags = static_cast<uint8_t>(printing ? (picture->body.flags | kPicturePrinterCache)
                                                                 : (picture->body.flags & ~kPicturePrinterCache));
         }

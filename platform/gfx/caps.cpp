@@ -1,12 +1,16 @@
 // Device capabilities and the headless screen.
 #include "platform/gfx/caps.h"
 
+#include "platform/gfx/detail/image.h"
 #include "platform/gfx/detail/registry.h"
 
 namespace ql::gfx {
 
 namespace {
 constexpr double kMillimetresPerInch = 25.4;
+constexpr int kColourBits = 32;
+constexpr int kMonochromeBits = 1;
+constexpr int kPlanes = 1;
 
 int Millimetres(int pixels, int dpi) {
     return dpi > 0 ? static_cast<int>(pixels * kMillimetresPerInch / dpi + 0.5) : 0;
@@ -24,6 +28,11 @@ int GetDeviceCaps(DcHandle dc, DeviceCap cap) {
     case DeviceCap::VertRes: return info.height;
     case DeviceCap::LogPixelsX: return info.dpiX;
     case DeviceCap::LogPixelsY: return info.dpiY;
+    case DeviceCap::BitsPixel: {
+        const detail::Image* image = detail::ImageOf(*d);
+        return image != nullptr && image->monochrome() ? kMonochromeBits : kColourBits;
+    }
+    case DeviceCap::Planes: return kPlanes;
     }
     return 0;
 }

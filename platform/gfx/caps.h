@@ -1,5 +1,6 @@
-// Device capabilities: size and resolution of the surface behind a context.
-// Screen contexts (window, paint, memory) report the headless screen set here;
+// Device capabilities: size, resolution and colour depth of the surface behind a
+// context. Every surface is one plane of 32-bit pixels, a monochrome image one of
+// 1 bit. Screen contexts (window, paint, memory) report the headless screen set here;
 // printer contexts their page in printer dots; recording contexts those of the
 // context they were made for.
 #pragma once
@@ -16,6 +17,8 @@ enum class DeviceCap : uint16_t {
     VertSize = 6,     // height in millimetres
     HorzRes = 8,      // width in pixels
     VertRes = 10,     // height in pixels
+    BitsPixel = 12,   // bits of colour per pixel and plane
+    Planes = 14,      // colour planes
     LogPixelsX = 88,  // pixels per logical inch across
     LogPixelsY = 90,  // pixels per logical inch down
 };

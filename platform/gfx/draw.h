@@ -52,6 +52,12 @@ bool Polygon(DcHandle dc, const Point* points, int count);
 // surface. False when a count is negative (nothing drawn) or a member fails.
 bool PolyPolyline(DcHandle dc, const Point* points, const int* counts, int series);
 bool PolyPolygon(DcHandle dc, const Point* points, const int* counts, int series);
+// A figure of `count` points drawn `copies` times, each copy moved by `step` from
+// the one before: the same as PolyPolyline or PolyPolygon of the copies laid out in
+// turn, without the caller building them. Where every copy lands on whole device
+// pixels the figure is rasterised once and its pixels repeated.
+bool RepeatedPolyline(DcHandle dc, const Point* figure, int count, int copies, Point step);
+bool RepeatedPolygon(DcHandle dc, const Point* figure, int count, int copies, Point step);
 // Outline covers left..right-1 x top..bottom-1; the interior is filled with the
 // brush. With the null pen the filled area is one pixel narrower and shorter.
 bool Rectangle(DcHandle dc, Rect logical);

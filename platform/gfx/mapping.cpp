@@ -120,17 +120,25 @@ struct MovedAxis {
     }
     // Rounding to the nearest pixel commutes with a whole shift, except for a
     // value halfway between two pixels (rounded away from zero) or one saturated.
+    // Whether the device value of `v` moves by the shift with each whole step, up to
+    // `reach` (the logical distance of the last step): the rounding error stays the
+    // same, so a value that is not halfway stays so, and a halfway one is rounded the
+    // same way while its offset from the origin keeps its sign.
+    bool MovesExactly(int32_t v, int32_t device, int64_t reach) const {
+        constexpr int32_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+        if (!whole || device == kLow || device == kHigh) return false;
+        if (!scaled) return true;
+        // Both products stay below 2^62 for offsets within 2^31 and extents within 2^30.
+        int64_t rounded = int64_t{device} - toOrg, offset = int64_t{v} - fromOrg;
+        if (!narrow || std::llabs(rounded) > kNarrowOffsetLimit || std::llabs(offset) > kNarrowOffsetLimit)
+            return false;
+        int64_t error = rounded * fromExt - offset * toExt;
+        if (2 * std::llabs(error) != std::llabs(fromExt)) return true;
+        return (offset < 0) == (offset + reach < 0);
+    }
     int32_t MapMoved(int32_t from, int32_t fromDevice, int32_t moved) const {
         constexpr int32_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
-        if (!whole || fromDevice == kLow || fromDevice == kHigh) return Map(moved);
-        if (scaled) {
-            // Both products stay below 2^62 for offsets within 2^31 and extents within 2^30.
-            int64_t rounded = int64_t{fromDevice} - toOrg, offset = int64_t{from} - fromOrg;
-            if (!narrow || std::llabs(rounded) > kNarrowOffsetLimit || std::llabs(offset) > kNarrowOffsetLimit)
-                return Map(moved);
-            int64_t error = rounded * fromExt - offset * toExt;
-            if (2 * std::llabs(error) == std::llabs(fromExt)) return Map(moved);
-        }
+        if (!MovesExactly(from, fromDevice, int64_t{moved} - from)) return Map(moved);
         int64_t shifted = int64_t{fromDevice} + shift;
         return shifted > kLow && shifted < kHigh ? static_cast<int32_t>(shifted) : Map(moved);
     }
@@ -149,6 +157,59 @@ bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevi
     MovedAxis y(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, stepY);
     for (size_t i = 0; i < count; ++i)
         out[i] = Point{x.MapMoved(from[i].x, fromDevice[i].x, moved[i].x), y.MapMoved(from[i].y, fromDevice[i].y, moved[i].y)};
+    return true;
+}
+
+namespace {
+
+// One axis of a figure mapped point by point (the values MapAxis gives), noting
+// whether each point moves exactly by the axis' shift up to `reach`. The usual
+// narrow case takes the rounding error from its one division.
+struct FigureAxis {
+    MovedAxis axis;
+    int64_t reach;
+    bool exact = true;
+
+    int32_t Map(int32_t v) {
+        if (!axis.scaled) {
+            int32_t device = axis.Map(v);
+            exact = exact && axis.MovesExactly(v, device, reach);
+            return device;
+        }
+        int64_t offset = int64_t{v} - axis.fromOrg;
+        if (!axis.narrow || offset < -kNarrowOffsetLimit || offset > kNarrowOffsetLimit) {
+            int32_t device = axis.Map(v);
+            exact = exact && axis.MovesExactly(v, device, reach);
+            return device;
+        }
+        int64_t product = offset * axis.toExt;
+        int64_t quotient = RoundedDivideNarrow(product, axis.fromExt);
+        int32_t device = Saturate(Wide{quotient} + axis.toOrg);
+        if (exact) {
+            int64_t error = quotient * axis.fromExt - product;
+            bool halfway = 2 * std::llabs(error) == std::llabs(int64_t{axis.fromExt});
+            exact = axis.whole && device != std::numeric_limits<int32_t>::min() &&
+                    device != std::numeric_limits<int32_t>::max() && (!halfway || (offset < 0) == (offset + reach < 0));
+        }
+        return device;
+    }
+};
+
+}  // namespace
+
+bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Point step, int steps, Point* device,
+                       Point* deviceStep) {
+    bool scaled = IsScaled(m);
+    FigureAxis x{MovedAxis(scaled, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x, step.x),
+                 int64_t{step.x} * steps};
+    FigureAxis y{MovedAxis(scaled, m.windowOrigin.y, m.windowExtent.cy, m.viewportExtent.cy, m.viewportOrigin.y, step.y),
+                 int64_t{step.y} * steps};
+    constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+    auto fits = [](const MovedAxis& a) { return a.whole && a.shift > kLow && a.shift < kHigh; };
+    if (!fits(x.axis) || !fits(y.axis)) return false;
+    for (size_t i = 0; i < count; ++i) device[i] = Point{x.Map(points[i].x), y.Map(points[i].y)};
+    if (!x.exact || !y.exact) return false;
+    *deviceStep = Point{static_cast<int32_t>(x.axis.shift), static_cast<int32_t>(y.axis.shift)};
     return true;
 }
 

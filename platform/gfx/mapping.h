@@ -45,6 +45,14 @@ Size MapDeviceToLogicalDistance(const Mapping& m, Size device);
 // points are not all moved by one step.
 bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevice, const Point* moved, size_t count,
                       Point* out);
+// Whether a step moves a figure exactly in device pixels: true, with the figure's
+// device points (as MapLogicalToDevice gives them) in `device` and the step's
+// device distance, when every point moved by 0 to `steps` steps maps to its device
+// point moved by as many device steps, as long as the results stay strictly inside
+// the 32-bit range. False when the step is a fraction of a pixel or the rounding of
+// a point halfway between two pixels would turn.
+bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Point step, int steps, Point* device,
+                       Point* deviceStep);
 
 // Context mapping state. Setters return false for a handle that does not resolve
 // or a zero extent; `previous` (optional) receives the value replaced.

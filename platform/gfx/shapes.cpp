@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <vector>
 
 #include "platform/gfx/draw.h"
 #include "platform/gfx/detail/paint.h"
+#include "platform/gfx/mapping.h"
 
 namespace ql::gfx {
 
@@ -166,6 +168,61 @@ bool PolyPolyline(DcHandle dc, const Point* points, const int* counts, int serie
 
 bool PolyPolygon(DcHandle dc, const Point* points, const int* counts, int series) {
     return PolySeries(dc, points, counts, series, true);
+}
+
+namespace {
+// The copies of a figure as one series of points.
+std::vector<Point> CopiesOf(const Point* figure, int count, int copies, Point step) {
+    std::vector<Point> points;
+    points.reserve(static_cast<size_t>(count) * static_cast<size_t>(copies));
+    auto cut = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    for (int64_t k = 0; k < copies; ++k)
+        for (const Point& p : std::span(figure, static_cast<size_t>(count)))
+            points.push_back(Point{cut(p.x + k * step.x), cut(p.y + k * step.y)});
+    return points;
+}
+
+// Whether every copy's points stay strictly inside the 32-bit range.
+bool CopiesInRange(const Point* points, size_t count, int copies, Point step) {
+    if (count == 0) return true;
+    int64_t left = points[0].x, right = left, top = points[0].y, bottom = top;
+    for (const Point& p : std::span(points, count)) {
+        left = std::min<int64_t>(left, p.x);
+        right = std::max<int64_t>(right, p.x);
+        top = std::min<int64_t>(top, p.y);
+        bottom = std::max<int64_t>(bottom, p.y);
+    }
+    const int64_t reachX = int64_t{step.x} * (copies - 1), reachY = int64_t{step.y} * (copies - 1);
+    auto inside = [](int64_t v) { return v > INT32_MIN && v < INT32_MAX; };
+    return inside(left + std::min<int64_t>(reachX, 0)) && inside(right + std::max<int64_t>(reachX, 0)) &&
+           inside(top + std::min<int64_t>(reachY, 0)) && inside(bottom + std::max<int64_t>(reachY, 0));
+}
+
+bool RepeatedSeries(DcHandle dc, const Point* figure, int count, int copies, Point step, bool polygons) {
+    Dc* d = FindDc(dc);
+    if (!d || !figure || count < 0 || copies < 0) return false;
+    if (copies == 0) return true;
+    const auto n = static_cast<size_t>(count);
+    if (!d->IsRecording() && count >= 2 && CopiesInRange(figure, n, copies, step)) {
+        std::vector<Point> device(n);
+        Point deviceStep{};
+        if (MapFigureToDevice(d->state.mapping, figure, n, step, copies - 1, device.data(), &deviceStep) &&
+            CopiesInRange(device.data(), n, copies, deviceStep) &&
+            detail::DrawRepeatedFigure(*d, device, copies, deviceStep, polygons))
+            return true;
+    }
+    std::vector<Point> points = CopiesOf(figure, count, copies, step);
+    std::vector<int> counts(static_cast<size_t>(copies), count);
+    return PolySeries(dc, points.data(), counts.data(), copies, polygons);
+}
+}  // namespace
+
+bool RepeatedPolyline(DcHandle dc, const Point* figure, int count, int copies, Point step) {
+    return RepeatedSeries(dc, figure, count, copies, step, false);
+}
+
+bool RepeatedPolygon(DcHandle dc, const Point* figure, int count, int copies, Point step) {
+    return RepeatedSeries(dc, figure, count, copies, step, true);
 }
 
 bool Rectangle(DcHandle dc, Rect logical) {

@@ -229,8 +229,8 @@ TEST_F(ObjectVersions, LineRecordForms) {
     Guide(old);
     GraphicObject* v14 = AsGraphicObject(ReadWithGuide(old, 14));
     ASSERT_NE(v14, nullptr);
-    EXPECT_EQ(V(v14->body.width), 0x12345);
-    EXPECT_EQ(V(v14->body.height), static_cast<int32_t>(0xFFFE0000));
+    EXPECT_EQ(V(v14->body.width), 18640);  // 0x12345 * 32767 / 0x20000: shortened along itself
+    EXPECT_EQ(V(v14->body.height), -32767);
     State().files.VersionChoice = kVersionChoiceShorter;
     ASSERT_NE(ReadWithGuide(old, 15), nullptr);
     State().files.VersionChoice = kVersionChoiceNone;
@@ -243,6 +243,40 @@ TEST_F(ObjectVersions, LineRecordForms) {
     HandBytes box;
     box.u8(10).u8(0).u32(1).u32(2).u16(5).u16(6).u8(1).u8(0xFE).u8(3).u8(0);
     EXPECT_EQ(V(AsGraphicObject(ReadOne(box, 33))->body.style), 0xFE) << "only lines are masked";
+}
+
+// An old line's full extents are kept while a stored extent holds them; a longer
+// line is shortened from its start along its own direction until both fit, so that
+// written by this program and read again it is the line that was shown.
+TEST_F(ObjectVersions, OldLinesLongerThanARecordHoldsAreShortenedAlongThemselves) {
+    struct Case {
+        int32_t dx, dy;          // as stored in the old form
+        int32_t readX, readY;    // as read
+    };
+    const Case cases[] = {
+        {32767, -32767, 32767, -32767},  // the largest that fits, kept
+        {-1200, 300, -1200, 300},
+        {40000, 30000, 32767, 24575},    // 30000 * 32767 / 40000, truncated
+        {-30000, 65535, -14999, 32767},
+        {0, -100000, 0, -32767},
+        {INT32_MIN, 1, -32767, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.dx << "," << c.dy);
+        HandBytes old;
+        old.u8(8).u8(0)                                           // type, subtype
+            .u32(1).u32(2)                                        // location
+            .u32(static_cast<uint32_t>(c.dx)).u32(static_cast<uint32_t>(c.dy))  // full extents
+            .u8(0).u8(2).u8(1);                                   // colour, style, width
+        ScoreObject* line = ReadOne(old, 14);
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(V(AsGraphicObject(line)->body.width), c.readX);
+        EXPECT_EQ(V(AsGraphicObject(line)->body.height), c.readY);
+        ScoreObject* again = ReadOne(EncodeObject(line));
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(V(AsGraphicObject(again)->body.width), c.readX);
+        EXPECT_EQ(V(AsGraphicObject(again)->body.height), c.readY);
+    }
 }
 
 // Clef from version 33: the kind from the character minus ':', style 2, flag bit 7

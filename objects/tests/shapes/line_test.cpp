@@ -16,8 +16,11 @@
 #include "objects/graphics/graphic_class.h"
 #include "objects/graphics/wave_outline.h"
 #include "objects/tests/shapes/shapes_fixture.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
+#include "platform/win/paint.h"
 
 namespace ql::testing_shapes {
 namespace {
@@ -59,6 +62,19 @@ class LineTest : public ShapesTest {
         int dark = 0;
         for (int row = 0; row < 100; ++row) dark += DarkInRow(row, 0, 399);
         return dark;
+    }
+    // Every pixel of the window, row by row.
+    std::vector<gfx::Colour> WindowPixels(int width, int height) {
+        platform::BitmapHandle image = win::GetWindowImage(window_);
+        std::vector<gfx::Colour> pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(gfx::GetBitmapPixel(image, x, y));
+        return pixels;
+    }
+    // Selects the pen and brush that a wavy line draws with.
+    void SelectWaveInk(int penPixels) {
+        gfx::SelectObject(view_->ViewDC, gfx::CreatePen(gfx::PenStyle::Solid, penPixels * 8, gfx::Rgb(0x20, 0x40, 0x90)));
+        gfx::SelectObject(view_->ViewDC, gfx::GetStockBrush(gfx::StockBrush::Black));
     }
 };
 
@@ -133,6 +149,62 @@ TEST_F(LineTest, WavesAreFilledFromZoom10) {
     OpenWindow(400, 100);
     EXPECT_EQ(DarkOfWave(9), 0);
     EXPECT_GT(DarkOfWave(10), 0);
+}
+
+// A wavy line's picture is its figures drawn one by one as the layout places them,
+// each by Polygon (filled, from zoom 10) or Polyline: for lines running every way,
+// from starts between device pixels, with thin and wide pens.
+TEST_F(LineTest, WavePictureIsItsFiguresDrawnOneByOne) {
+    constexpr int kWidth = 400;
+    constexpr int kHeight = 300;
+    OpenWindow(kWidth, kHeight);
+    const LogicalPoint start{kPageOrigin + 517, kPageOrigin + 1203};
+    const LogicalPoint extents[] = {{2051, 0}, {-1500, 0}, {0, 900}, {0, -700}, {1700, 650}, {-900, -1100}, {300, 1500}};
+    for (int32_t zoom : {16, 9, 12}) {
+        for (int penPixels : {0, 3}) {
+            for (const LogicalPoint& extent : extents) {
+                SCOPED_TRACE(::testing::Message() << "zoom " << zoom << " pen " << penPixels << " extent "
+                                                  << extent.x << "," << extent.y);
+                view_->zoom = zoom;
+                ScoreObject* line = Graphic(ObjectType::Line, start, extent.x, extent.y);
+                Body(line).style = kLineWavy;
+                Body(line).penWidth = 2;  // its clip leaves room for the wide pen
+                ClearWindow();
+                BeginViewDraw(view_);
+                int saved = gfx::SaveContext(view_->ViewDC);
+                SelectWaveInk(penPixels);
+                ClassOf(line).Draw(line, view_);
+                gfx::DeleteObject(gfx::SelectObject(view_->ViewDC, gfx::GetStockPen(gfx::StockPen::Black)));
+                gfx::RestoreContext(view_->ViewDC, saved);
+                EndViewDraw(view_);
+                const std::vector<gfx::Colour> drawn = WindowPixels(kWidth, kHeight);
+                if (zoom == 16 && penPixels == 0 && extent.y == 650) SavePicture("line_wave_slanted.png");
+
+                ClearWindow();
+                BeginViewDraw(view_);
+                saved = gfx::SaveContext(view_->ViewDC);
+                SelectWaveInk(penPixels);
+                WaveLayout layout = LayOutWave(start, extent.x, extent.y);
+                ASSERT_GT(layout.copies, 0);
+                for (int copy = 0; copy < layout.copies; ++copy) {
+                    const auto count = static_cast<int>(layout.figure.size());
+                    if (zoom >= 10) gfx::Polygon(view_->ViewDC, layout.figure.data(), count);
+                    else gfx::Polyline(view_->ViewDC, layout.figure.data(), count);
+                    for (gfx::Point& p : layout.figure) p = {p.x + layout.step.x, p.y + layout.step.y};
+                }
+                gfx::DeleteObject(gfx::SelectObject(view_->ViewDC, gfx::GetStockPen(gfx::StockPen::Black)));
+                gfx::RestoreContext(view_->ViewDC, saved);
+                EndViewDraw(view_);
+                const std::vector<gfx::Colour> expected = WindowPixels(kWidth, kHeight);
+                EXPECT_EQ(drawn, expected);
+                int ink = 0;
+                for (gfx::Colour c : drawn) ink += c != gfx::kWhite ? 1 : 0;
+                EXPECT_GT(ink, 0);
+                UnlinkObject(line);
+                FreeRecord(kTextObjectPool, line);
+            }
+        }
+    }
 }
 
 // The middle handle's square: 128 units, 256 along an axis longer than 256.

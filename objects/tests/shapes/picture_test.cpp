@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -255,6 +256,40 @@ TEST_F(PictureTest, MetafileDrawsItsRecords) {
     EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x + 48, origin.y + 24), gfx::kBlack);
 }
 
+// A metafile whose cache takes 16,000,000 bytes at the window's 32 bits a pixel
+// (2,000 x 2,000 pixels) keeps its colours; one pixel row more and the cache is
+// black and white: the red rectangle is black in it, the paper stays white.
+TEST_F(PictureTest, VeryLargeMetafileCachesAreBlackAndWhite) {
+    if (!HaveMetafileRenderer()) GTEST_SKIP() << "the metafile renderer is not built";
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::EnhancedMetafile, RedRectangleMetafile()}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    constexpr int32_t kSide = 2000;  // device pixels, 8 units each
+    for (int32_t rows : {kSide, kSide + 1}) {
+        SCOPED_TRACE(rows);
+        picture->body.width = kSide * 8;
+        picture->body.height = rows * 8;
+        DropPictureCache(picture);
+        ClassOf(Header(picture)).Paint(Header(picture), view_);
+        ASSERT_NE(picture->cache, 0u);
+        const platform::BitmapHandle cache{picture->cache};
+        gfx::BitmapInfo info;
+        ASSERT_TRUE(gfx::GetBitmapInfo(cache, &info));
+        ASSERT_EQ(info.width, kSide);
+        ASSERT_EQ(info.height, rows);
+        const gfx::Colour inside = gfx::GetBitmapPixel(cache, kSide / 2, rows / 2);
+        if (rows == kSide) {
+            EXPECT_GT(gfx::RedOf(inside), 200) << std::hex << inside;
+            EXPECT_LT(gfx::GreenOf(inside), 60) << std::hex << inside;
+        } else {
+            EXPECT_EQ(inside, gfx::kBlack) << std::hex << inside;
+        }
+        EXPECT_EQ(gfx::GetBitmapPixel(cache, 20, 20), gfx::kWhite);
+    }
+    DropPictureCache(picture);
+}
+
 // Damaged metafiles (bytes changed, the end cut off) give either nothing or the
 // whole picture, and the program goes on; so does a program without its renderer.
 TEST_F(PictureTest, DamagedMetafilesRenderWholeOrNotAtAll) {
@@ -302,6 +337,53 @@ TEST_F(PictureTest, NothingOfferedAndCancel) {
     EXPECT_EQ(Paste({0, 0}, [](DialogDriver& d) { d.Click(ui::kIdCancel); }), nullptr);
     EXPECT_EQ(sys::headless::ClipboardOpenCount(), opens);
     EXPECT_EQ(sys::headless::ClipboardFormats(), std::vector<ClipboardFormat>{ClipboardFormat::Dib});
+}
+
+// The focused colour picture shows in the red of the selection (dark pixels red,
+// the others white), a hidden one shown among hidden objects in the grey of hidden
+// objects; unfocused and shown, it has its colours again.
+TEST_F(PictureTest, FocusedPictureShowsRedAndHiddenOneGrey) {
+    constexpr int kWide = 8;
+    constexpr int kHigh = 4;
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(kWide, kHigh, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    ASSERT_TRUE(IsColourPicture(picture->body));
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    // The picture's pixels painted as it stands, its cache rebuilt.
+    auto painted = [&] {
+        DropPictureCache(picture);
+        ClearWindow();
+        ClassOf(Header(picture)).Paint(Header(picture), view_);
+        std::vector<gfx::Colour> pixels;
+        platform::BitmapHandle image = win::GetWindowImage(window_);
+        for (int y = 0; y < kHigh; ++y)
+            for (int x = 0; x < kWide; ++x) pixels.push_back(gfx::GetBitmapPixel(image, origin.x + x, origin.y + y));
+        return pixels;
+    };
+    // Every pixel the ink or white (the pattern's colours are all dark: all ink).
+    auto onlyInkAndWhite = [](const std::vector<gfx::Colour>& pixels, gfx::Colour ink) {
+        int inked = 0;
+        for (gfx::Colour c : pixels) {
+            if (c != ink && c != gfx::kWhite) return false;
+            inked += c == ink ? 1 : 0;
+        }
+        return inked > 0;
+    };
+    SelectionState* selection = TheSelectionState();
+    selection->focusedObject = Ref32<ScoreObject>::To(Header(picture));
+    selection->editMode = 1;
+    EXPECT_TRUE(onlyInkAndWhite(painted(), kRedColour));
+    selection->editMode = 0;
+    const std::vector<gfx::Colour> shown = painted();
+    for (int y = 0; y < kHigh; ++y)
+        for (int x = 0; x < kWide; ++x)
+            EXPECT_EQ(shown[static_cast<size_t>(y * kWide + x)], PatternColour(16 * y + 4 * x + 10)) << x << "," << y;
+    picture->body.flags |= kPictureHidden;
+    Options().ShowHidden = 1;
+    EXPECT_TRUE(onlyInkAndWhite(painted(), kGreyColour));
+    selection->focusedObject = Ref32<ScoreObject>{};
 }
 
 // Keep ratio: the bottom-right corner of 400 x 200 stays 2 : 1; an edge cannot

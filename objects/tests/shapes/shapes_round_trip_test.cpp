@@ -7,10 +7,14 @@
 #include <vector>
 
 #include "core/memory/pool.h"
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/view.h"
 #include "core/model/page_records.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
 #include "core/units/paper_size.h"
+#include "display/view_modes.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/guide/guide_class.h"
 #include "objects/guide/guide_line.h"
@@ -70,6 +74,25 @@ class ShapesRoundTrip : public ShapesMouseTest {
             FreeHitRecord(hit);
             hit = next;
         }
+    }
+    // The objects of a type in the list of a measure's cell of a staff, in a document
+    // (under its pools), in list order.
+    static std::vector<ScoreObject*> CellItemsOf(ScoreDocument* document, int staff, int measure, ObjectType type) {
+        std::vector<ScoreObject*> found;
+        StaffRecord* record = StaffRecordOf(document, staff);
+        MeasureCell* cell = record != nullptr ? GetOrCreateMeasureCell(record, document, measure) : nullptr;
+        if (cell == nullptr || cell->objects.get() == nullptr) return found;
+        for (ScoreObject* o = cell->objects->next.get(); o != nullptr; o = o->next.get())
+            if (o->type == TypeCode(type)) found.push_back(o);
+        return found;
+    }
+    // The objects of a type in the list of the view's current cell, in list order.
+    std::vector<ScoreObject*> CurrentCellObjects(ObjectType type) {
+        std::vector<ScoreObject*> found;
+        if (view_->currentCell == nullptr || view_->currentCell->objects.get() == nullptr) return found;
+        for (ScoreObject* o = view_->currentCell->objects->next.get(); o != nullptr; o = o->next.get())
+            if (o->type == TypeCode(type)) found.push_back(o);
+        return found;
     }
     int Edit(ScoreObject* object, int dialogId, ui::headless::DialogScript script) {
         ui::headless::SetDialogScript(dialogId, std::move(script));
@@ -201,6 +224,79 @@ TEST_F(ShapesRoundTrip, ExtentsDraggedPastTheRecordsRangeStopAtIt) {
     ExpectSameGraphic(box, boxes[0]);
     ExpectSameGraphic(up, lines[0]);
     ExpectSameGraphic(line, lines[1]);
+}
+
+// In scroll view the tools anchor their shapes in the measure under the click, by
+// time: a box clicked and its corner dragged, an ellipse clicked and given a frame
+// in its dialog (opened on the unfocused ellipse, as a double click opens it), a
+// straight line dragged out and a wavy one Shift-dragged read back into that
+// measure's list with every stored field, and nothing else with them.
+TEST_F(ShapesRoundTrip, ShapesInAMeasureInScrollView) {
+    ASSERT_TRUE(BuildGalleyPage(view_, nullptr));
+    ASSERT_EQ(EnterScrollView(view_), 1);
+    const int32_t left = view_->currentSystem->x;
+    const int32_t staffY = view_->staffY;
+    BoxTool(view_, ToolAction::Select, nullptr, window_, Message::Null, 0, 0);
+    Click(&BoxTool, Device(left + 1500, staffY));
+    std::vector<ScoreObject*> boxes = CurrentCellObjects(ObjectType::Box);
+    ASSERT_EQ(boxes.size(), 1u) << "the box is not in a measure";
+    ScoreObject* box = boxes[0];
+    ASSERT_EQ(V(box->subtype), SubtypeCode(ObjectSubtype::MeasureTimeList));
+    const int staff = view_->currentStaff;
+    const int measure = view_->currentMeasure;
+    Grab(box, 2);
+    Move(box, 160, 96);
+    Commit(box);
+    Release();
+
+    CircleTool(view_, ToolAction::Select, nullptr, window_, Message::Null, 0, 0);
+    Click(&CircleTool, Device(left + 2000, staffY - 200));
+    std::vector<ScoreObject*> circles = CurrentCellObjects(ObjectType::Circle);
+    ASSERT_EQ(circles.size(), 1u);
+    ScoreObject* circle = circles[0];
+    ASSERT_EQ(view_->currentMeasure, measure) << "the shapes were meant for one measure";
+    ASSERT_EQ(Edit(circle, kCircleDialog, [](DialogDriver& d) {
+                  d.Click(kFrameWhite);
+                  d.Click(kFirstWidth + 2);
+                  d.Click(ui::kIdOk);
+              }),
+              1);
+    EXPECT_EQ(CurrentCellObjects(ObjectType::Circle).size(), 1u) << "the dialog's OK linked another ellipse";
+
+    LineTool(view_, ToolAction::Select, nullptr, window_, Message::Null, 0, 0);
+    Click(&LineTool, Device(left + 1200, staffY + 300));
+    std::vector<ScoreObject*> lines = CurrentCellObjects(ObjectType::Line);
+    ASSERT_EQ(lines.size(), 1u);
+    ScoreObject* straight = lines[0];
+    Grab(straight, 1);
+    Move(straight, 200, -120);
+    Commit(straight);
+    Release();
+    ToolRecord wavyFace;
+    wavyFace.bitmapId = kWavyFace;
+    LineTool(view_, ToolAction::AlternateChosen, &wavyFace, window_, Message::Null, 0, 0);
+    Click(&LineTool, Device(left + 1400, staffY + 600));
+    lines = CurrentCellObjects(ObjectType::Line);
+    ASSERT_EQ(lines.size(), 2u);
+    ScoreObject* wavy = lines[0];  // the newest heads the list
+    ASSERT_EQ(V(Body(wavy).style), kLineWavy);
+    Grab(wavy, 1);
+    Move(wavy, 400, 30, true);
+    Commit(wavy);
+    Release();
+
+    ScoreDocument* read = Reload();
+    ASSERT_NE(read, nullptr);
+    ScopedPoolSet pools(read->pools);
+    EXPECT_TRUE(ItemsOf(read->firstPage, ObjectType::Box).empty());
+    const auto back = [&](ObjectType type) { return CellItemsOf(read, staff, measure, type); };
+    ASSERT_EQ(back(ObjectType::Box).size(), 1u);
+    ASSERT_EQ(back(ObjectType::Circle).size(), 1u);
+    ASSERT_EQ(back(ObjectType::Line).size(), 2u);
+    ExpectSameGraphic(box, back(ObjectType::Box)[0]);
+    ExpectSameGraphic(circle, back(ObjectType::Circle)[0]);
+    ExpectSameGraphic(straight, back(ObjectType::Line)[1]);
+    ExpectSameGraphic(wavy, back(ObjectType::Line)[0]);
 }
 
 // Guides pulled from both rulers and dragged along their axes keep their direction

@@ -457,22 +457,54 @@ Mask NumberedCover(const Rect& area, const std::vector<std::vector<Point>>& seri
 
 // The members without points that repeat the one before: an interior and a
 // one-pixel outline are the same without them (a step of no length has no pixels).
+std::vector<Point> WithoutRepeats(const std::vector<Point>& points) {
+    std::vector<Point> kept;
+    if (points.size() < 2) return kept;
+    kept.reserve(points.size());
+    for (Point p : points)
+        if (kept.empty() || p.x != kept.back().x || p.y != kept.back().y) kept.push_back(p);
+    if (kept.size() < 2) kept.push_back(kept.back());  // still a member of two points
+    return kept;
+}
+
 std::vector<std::vector<Point>> WithoutRepeats(const std::vector<std::vector<Point>>& series) {
     std::vector<std::vector<Point>> out(series.size());
-    for (size_t k = 0; k < series.size(); ++k) {
-        const std::vector<Point>& points = series[k];
-        if (points.size() < 2) continue;
-        std::vector<Point>& kept = out[k];
-        kept.reserve(points.size());
-        for (Point p : points)
-            if (kept.empty() || p.x != kept.back().x || p.y != kept.back().y) kept.push_back(p);
-        if (kept.size() < 2) kept.push_back(kept.back());  // still a member of two points
-    }
+    for (size_t k = 0; k < series.size(); ++k) out[k] = WithoutRepeats(series[k]);
     return out;
 }
 
 bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>& series, bool polygons,
                      const Rect& area, const Ink& brush);
+
+// What a series is painted with in one pass: the brush (null for polylines), the
+// pen's width and how far past its points it reaches, the image and its clip.
+struct SeriesInk {
+    Ink brush;
+    bool hasPen = false;
+    int width = 1;
+    int64_t reach = 0;
+    Image* image = nullptr;  // null when nothing would show
+    Rect clip;
+};
+enum class SeriesCase { OnePass, MemberByMember };
+
+// One pass gives the very pixels of painting member by member on an image, with
+// copy ink and a solid or null brush (hatch gaps would show earlier members).
+SeriesCase SeriesInkOf(Dc& d, bool polygons, SeriesInk* ink) {
+    if (d.kind == ContextKind::Printer || d.state.rop != Rop2::CopyPen) return SeriesCase::MemberByMember;
+    ink->brush = polygons && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
+    uint32_t solid = 0;
+    if (!ink->brush.IsNull() && !ink->brush.SolidPixel(&solid)) return SeriesCase::MemberByMember;
+    Image* image = ImageOf(d);
+    if (!image) return SeriesCase::MemberByMember;
+    ink->clip = DeviceClipOf(d);
+    ink->hasPen = d.state.pen.style != PenStyle::Null;
+    if (ink->clip.IsEmpty() || (!ink->hasPen && ink->brush.IsNull())) return SeriesCase::OnePass;
+    ink->width = PenDeviceWidth(d);
+    ink->reach = (ink->hasPen ? ink->width / 2 + 1 : 0) + static_cast<int64_t>(kBoundsMargin) + 1;
+    ink->image = image;
+    return SeriesCase::OnePass;
+}
 
 }  // namespace
 
@@ -481,23 +513,13 @@ bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>&
 // So each pixel is given the number of the last member whose interior covers it
 // and of the last whose outline does, and then one ink or the other, once.
 bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool polygons) {
-    if (d.kind == ContextKind::Printer || d.state.rop != Rop2::CopyPen) return false;
-    Ink brush = polygons && d.state.brush ? Ink::ForBrush(d.state.brush, d.state) : Ink();
-    uint32_t solid = 0;
-    if (!brush.IsNull() && !brush.SolidPixel(&solid)) return false;  // hatch gaps would show earlier members
-    Image* image = ImageOf(d);
-    if (!image) return false;
-    Rect clip = DeviceClipOf(d);
-    if (clip.IsEmpty()) return true;
-    bool hasPen = d.state.pen.style != PenStyle::Null;
-    bool filled = !brush.IsNull();
-    if (!hasPen && !filled) return true;
-    int width = PenDeviceWidth(d);
-    int64_t reach = (hasPen ? width / 2 + 1 : 0) + static_cast<int64_t>(kBoundsMargin) + 1;
+    SeriesInk ink;
+    if (SeriesInkOf(d, polygons, &ink) == SeriesCase::MemberByMember) return false;
+    if (ink.image == nullptr) return true;  // nothing shows
     Rect area;
-    if (!SeriesArea(series, reach, clip, &area)) return false;
-    if (width == 1) return PaintPolySeries(d, *image, WithoutRepeats(series), polygons, area, brush);
-    return PaintPolySeries(d, *image, series, polygons, area, brush);
+    if (!SeriesArea(series, ink.reach, ink.clip, &area)) return false;
+    if (ink.width == 1) return PaintPolySeries(d, *ink.image, WithoutRepeats(series), polygons, area, ink.brush);
+    return PaintPolySeries(d, *ink.image, series, polygons, area, ink.brush);
 }
 
 namespace {
@@ -565,6 +587,137 @@ bool PaintPolySeries(Dc& d, Image& image, const std::vector<std::vector<Point>>&
 }
 
 }  // namespace
+
+// ---- A figure repeated by a whole-pixel step ----
+// Painting copies of one figure one by one, each pixel ends with the ink of the
+// last copy that covers it, as for any series. Moved by whole pixels, every copy
+// covers the figure's own pixels moved along, so the figure is rasterised once
+// into a stamp (each pixel: none, pen, or brush, the pen winning as within one
+// member) and the stamp is laid down on the image copy after copy, a later copy
+// overwriting: with copy ink and solid inks that is all painting one by one does.
+
+namespace {
+
+// Figures larger than this (pixels of their area) are painted as a plain series.
+constexpr int64_t kLargestStampArea = int64_t{1} << 22;
+enum StampPixel : uint8_t { kStampNone = 0, kStampPen = 1, kStampBrush = 2 };
+
+Rect Moved(const Rect& r, int64_t dx, int64_t dy) {
+    auto cut = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return Rect{cut(r.left + dx), cut(r.top + dy), cut(r.right + dx), cut(r.bottom + dy)};
+}
+
+// The figure's pixels over `own`: its interior with the brush (polygons with a
+// brush), its outline with the pen, the outline winning.
+std::vector<uint8_t> FigureStamp(Dc& d, const SeriesInk& ink, const std::vector<Point>& figure, bool polygons,
+                                 const Rect& own) {
+    Mask inside;
+    if (!ink.brush.IsNull()) {
+        inside = RasteriseWithCairo(own, [&](cairo_t* cr) {
+            AddPolygonPath(cr, figure);
+            cairo_set_fill_rule(cr, d.state.fillMode == FillMode::Winding ? CAIRO_FILL_RULE_WINDING
+                                                                           : CAIRO_FILL_RULE_EVEN_ODD);
+            cairo_fill(cr);
+        });
+    }
+    Mask edge;
+    if (ink.hasPen && ink.width > 1) {
+        edge = RasteriseWithCairo(own, [&](cairo_t* cr) {
+            AddPolylinePath(cr, figure, polygons);
+            SetStroke(cr, d, ink.width);
+            cairo_stroke(cr);
+        });
+    } else if (ink.hasPen) {
+        edge = Mask(own);
+        const std::vector<double>& dash = DashPattern(d.state.pen.style);
+        int64_t phase = 0;
+        auto set = [&edge](int x, int y) { edge.Set(x, y); };
+        for (size_t i = 1; i < figure.size(); ++i) StepLine(own, figure[i - 1], figure[i], dash, phase, set);
+        if (polygons) StepLine(own, figure.back(), figure.front(), dash, phase, set);
+    }
+    std::vector<uint8_t> stamp(static_cast<size_t>(own.Width()) * static_cast<size_t>(own.Height()), kStampNone);
+    for (int y = own.top; y < own.bottom; ++y) {
+        const uint8_t* in = inside.IsEmpty() ? nullptr : inside.CoverageRow(y);
+        const uint8_t* on = edge.IsEmpty() ? nullptr : edge.CoverageRow(y);
+        uint8_t* out = stamp.data() + static_cast<size_t>(y - own.top) * own.Width();
+        for (int x = 0; x < own.Width(); ++x) {
+            if (on != nullptr && on[x] != 0) out[x] = kStampPen;
+            else if (in != nullptr && in[x] != 0) out[x] = kStampBrush;
+        }
+    }
+    return stamp;
+}
+
+// The stamp cut to the pixels it paints; `own` becomes their bounds (empty when
+// it paints none).
+std::vector<uint8_t> TightStamp(const std::vector<uint8_t>& stamp, Rect* own) {
+    Rect tight;
+    for (int y = own->top; y < own->bottom; ++y) {
+        const uint8_t* row = stamp.data() + static_cast<size_t>(y - own->top) * own->Width();
+        for (int x = 0; x < own->Width(); ++x)
+            if (row[x] != kStampNone) tight = Bounding(tight, Rect{own->left + x, y, own->left + x + 1, y + 1});
+    }
+    std::vector<uint8_t> cut(static_cast<size_t>(tight.Width()) * static_cast<size_t>(tight.Height()));
+    for (int y = tight.top; y < tight.bottom; ++y)
+        std::copy_n(stamp.data() + static_cast<size_t>(y - own->top) * own->Width() + (tight.left - own->left),
+                    tight.Width(), cut.data() + static_cast<size_t>(y - tight.top) * tight.Width());
+    *own = tight;
+    return cut;
+}
+
+// The pixel a solid ink leaves on the image with copy ink.
+uint32_t CopyPixelOf(const Image& image, const Ink& ink) {
+    uint32_t pixel = kBlackPixel;
+    ink.SolidPixel(&pixel);
+    if (image.monochrome()) pixel = MonochromePixelOf(pixel);
+    return ApplyRop2(Rop2::CopyPen, pixel, 0);
+}
+
+// Lays the stamp of `own` down on the image at an offset, inside `area`: with copy
+// ink and solid inks, a later copy simply writes over an earlier one.
+void LayStamp(const std::vector<uint8_t>& stamp, const Rect& own, int64_t dx, int64_t dy, const Rect& area,
+              Image& image, const uint32_t inks[3]) {
+    Rect placed = Intersect(Moved(own, dx, dy), area);
+    for (int y = placed.top; y < placed.bottom; ++y) {
+        const uint8_t* from = stamp.data() + static_cast<size_t>(y - dy - own.top) * own.Width() +
+                              static_cast<size_t>(placed.left - dx - own.left);
+        uint32_t* row = image.Row(y) + placed.left;
+        for (int x = 0; x < placed.Width(); ++x)
+            if (from[x] != kStampNone) row[x] = inks[from[x]];
+    }
+}
+
+}  // namespace
+
+bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Point step, bool polygons) {
+    SeriesInk ink;
+    if (figure.size() < 2 || SeriesInkOf(d, polygons, &ink) == SeriesCase::MemberByMember) return false;
+    if (ink.image == nullptr || copies <= 0) return true;
+    const std::vector<Point> points = ink.width == 1 ? WithoutRepeats(figure) : figure;
+    const Rect own = Grown(PointsBounds(points), ink.reach);
+    if (int64_t{own.Width()} * own.Height() > kLargestStampArea) return false;
+    // The copies' area, and whether one mask for all of them is worth it.
+    Rect area;
+    int64_t copiesArea = 0;
+    for (int64_t k = 0; k < copies; ++k) {
+        Rect placed = Intersect(Moved(own, k * step.x, k * step.y), ink.clip);
+        if (placed.IsEmpty()) continue;
+        copiesArea += int64_t{placed.Width()} * placed.Height();
+        area = Bounding(area, placed);
+    }
+    if (area.IsEmpty()) return true;
+    if (int64_t{area.Width()} * area.Height() > kSeriesAreaPerMemberArea * copiesArea) return false;
+    area = Intersect(area, ink.image->bounds());
+    if (area.IsEmpty()) return true;
+    Rect painted = own;
+    const std::vector<uint8_t> stamp = TightStamp(FigureStamp(d, ink, points, polygons, own), &painted);
+    const uint32_t inks[3] = {0, CopyPixelOf(*ink.image, Ink::Solid(d.state.pen.colour)),
+                              CopyPixelOf(*ink.image, ink.brush)};
+    ink.image->BeginPixels();
+    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, painted, k * step.x, k * step.y, area, *ink.image, inks);
+    ink.image->EndPixels();
+    return true;
+}
 
 bool DrawSegment(Dc& d, Point a, Point b) {
     if (d.kind != ContextKind::Printer && d.state.pen.style != PenStyle::Null && PenDeviceWidth(d) == 1) {

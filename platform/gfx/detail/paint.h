@@ -39,6 +39,11 @@ bool DrawShape(Dc& d, const PathFn* fill, FillMode mode, const Outline& outline)
 // copy ink and a solid or null brush. False when it was not done and the members
 // are to be painted one by one.
 bool DrawPolySeries(Dc& d, const std::vector<std::vector<Point>>& series, bool polygons);
+// A figure (device points) painted `copies` times, each copy moved by `step`
+// pixels from the one before, as DrawPolySeries would paint the copies: the figure
+// is rasterised once and its pixels repeated. False where DrawPolySeries would not
+// paint them in one pass, or the figure alone would be too large to rasterise.
+bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Point step, bool polygons);
 // A line from a to b (excluded) in device pixels with the pen: DrawShape of a
 // two-point polyline, without building one for the usual one-pixel pen.
 bool DrawSegment(Dc& d, Point a, Point b);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/gfx/mapping.h"
 #include "platform/gfx/recording.h"
 #include "platform/tests/gfx/gfx_canvas.h"
 
@@ -136,6 +137,54 @@ TEST(GfxPolySeries, BadCountsAreRefusedOrReported) {
     EXPECT_FALSE(PolyPolygon(c.dc(), points, shortLast, 2));
     EXPECT_GT(c.CountOf(kBlack), 0);
     EXPECT_FALSE(PolyPolyline(DcHandle{}, points, shortLast, 2));
+}
+
+// A figure repeated by a step paints the pixels of its copies drawn one by one,
+// under a mapping of 8 units a pixel: steps of whole pixels (copies stamped) and of
+// part of one (copies drawn as a series), figure points halfway between pixels on
+// both sides of the window origin, copies running across it, thin, wide and dotted
+// pens, outlines and filled figures.
+TEST(GfxPolySeries, RepeatedFigurePaintsItsCopiesOneByOne) {
+    constexpr int kUnitsPerPixel = 8;
+    auto setMapping = [](DcHandle dc) {
+        SetMapMode(dc, MapMode::Anisotropic);
+        SetWindowExtent(dc, Size{kUnitsPerPixel, kUnitsPerPixel});
+        SetViewportExtent(dc, Size{1, 1});
+        SetWindowOrigin(dc, Point{-304, -200});
+    };
+    // Every point lies 4 units off the pixel grid: halfway between two pixels.
+    const std::vector<Point> figure = {{-300, 20}, {-260, -44}, {-212, -44}, {-172, 20}, {-196, 84}, {-244, 84}};
+    const Point steps[] = {{128, 0}, {0, 96}, {-64, 32}, {100, 0}, {128, 4}};
+    BrushHandle brush = CreateSolidBrush(kOtherInk);
+    for (bool polygons : {true, false}) {
+        for (PenStyle style : {PenStyle::Solid, PenStyle::Dot}) {
+            for (int width : {0, 24}) {
+                for (Point step : steps) {
+                    SCOPED_TRACE(::testing::Message() << (polygons ? "polygons" : "polylines") << " width " << width
+                                                      << " step " << step.x << "," << step.y);
+                    Canvas repeated(kSide, kSide), members(kSide, kSide);
+                    for (const Canvas* c : {&repeated, &members}) {
+                        c->Fill(kWhite);
+                        setMapping(c->dc());
+                        SetPenAndBrush(c->dc(), style, width, kInk, brush);
+                    }
+                    constexpr int kCopies = 7;
+                    const int count = static_cast<int>(figure.size());
+                    auto repeat = polygons ? RepeatedPolygon : RepeatedPolyline;
+                    EXPECT_TRUE(repeat(repeated.dc(), figure.data(), count, kCopies, step));
+                    std::vector<Point> copy = figure;
+                    for (int k = 0; k < kCopies; ++k) {
+                        if (polygons) Polygon(members.dc(), copy.data(), count);
+                        else Polyline(members.dc(), copy.data(), count);
+                        for (Point& p : copy) p = Point{p.x + step.x, p.y + step.y};
+                    }
+                    EXPECT_EQ(repeated.Pixels(), members.Pixels());
+                    EXPECT_LT(repeated.CountOf(kWhite), kSide * kSide);
+                }
+            }
+        }
+    }
+    DeleteObject(brush);
 }
 
 }  // namespace
