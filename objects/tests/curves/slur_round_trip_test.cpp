@@ -16,8 +16,7 @@
 #include "core/state.h"
 #include "editing/tools.h"
 #include "files/read/score_reader.h"
-#include "files/score_file.h"
-#include "files/stream/score_stream_writer.h"
+#include "objects/tests/score_round_trip.h"
 #include "objects/curves/curve_interface.h"
 #include "objects/curves/slur_class.h"
 #include "objects/tests/marks/marks_fixture.h"
@@ -68,16 +67,7 @@ class SlurRoundTrip : public MarksTest {
     }
     // The score written by the writer and read back by the reader; null on failure.
     ScoreDocument* Reload() {
-        CreateScoreImageForWrite();
-        const int written = WriteScoreStream(doc_, view_);
-        std::vector<uint8_t> bytes = TakeScoreImage();
-        CloseScoreFile();
-        EXPECT_EQ(written, 0) << "the writer failed";
-        OpenScoreImageForRead(std::move(bytes));
-        ScoreLoad load = ReadScoreIntoNewDocument();
-        CloseScoreFile();
-        EXPECT_EQ(load.code, 0) << "the reader failed";
-        EXPECT_FALSE(load.damaged);
+        ScoreLoad load = testing::WriteAndReadBack(doc_, view_);
         loads_.push_back(load);
         return load.document;
     }

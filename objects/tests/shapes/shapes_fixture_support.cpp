@@ -17,8 +17,7 @@
 #include "core/text/text_object.h"
 #include "core/objects/midi_action_text.h"
 #include "display/anchors.h"
-#include "files/score_file.h"
-#include "files/stream/score_stream_writer.h"
+#include "objects/tests/score_round_trip.h"
 #include "objects/stored_classes.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
@@ -206,16 +205,7 @@ void ShapesTest::SavePicture(const std::string& name) {
 }
 
 ScoreDocument* ShapesTest::Reload() {
-    CreateScoreImageForWrite();
-    const int written = WriteScoreStream(doc_, view_);
-    std::vector<uint8_t> bytes = TakeScoreImage();
-    CloseScoreFile();
-    EXPECT_EQ(written, 0) << "the writer failed";
-    OpenScoreImageForRead(std::move(bytes));
-    ScoreLoad load = ReadScoreIntoNewDocument();
-    CloseScoreFile();
-    EXPECT_EQ(load.code, 0) << "the reader failed";
-    EXPECT_FALSE(load.damaged);
+    ScoreLoad load = testing::WriteAndReadBack(doc_, view_);
     if (load.document == nullptr) return nullptr;
     loads_.push_back(load);
     return load.document;

@@ -26,12 +26,10 @@ class ChordDigitScenario : public NoteKeyScene {
 TEST_F(ChordDigitScenario, TheDigit8AddsTheOctaveBelowAndTheOldStemGoesAtOnce) {
     ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
     const int row = (lines_[0] + lines_[1]) / 2;  // the top space: the stem points down
-    EnterAt(left_ + (right_ - left_) * 3 / 8, row);
-    PointerAside();
-    const ScreenPicture entered = SettledScreen();
-    const std::vector<Columns> heads = NewInkRuns(empty_, entered, left_, right_, row);
-    ASSERT_EQ(heads.size(), 1u) << "the click did not enter one head";
-    const Columns head = heads[0];
+    ScreenPicture entered;
+    const std::optional<Columns> one = EnterOneHead(row, entered);
+    ASSERT_TRUE(one) << "the click did not enter one head";
+    const Columns head = *one;
     ASSERT_GT(InkOfStemDown(entered, head, row), space_ / 2) << "the high note has no stem pointing down";
 
     ChooseAt(head.Middle(), row);

@@ -15,12 +15,10 @@ using MarkKeyScenario = NoteKeyScene;
 TEST_F(MarkKeyScenario, TheCommaPutsAMarkUnderTheChosenNote) {
     ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
     const int row = (lines_[3] + lines_[4]) / 2;  // the bottom space: the stem points up
-    EnterAt(left_ + (right_ - left_) * 3 / 8, row);
-    PointerAside();
-    const ScreenPicture entered = SettledScreen();
-    const std::vector<Columns> heads = NewInkRuns(empty_, entered, left_, right_, row);
-    ASSERT_EQ(heads.size(), 1u) << "the click did not enter one head";
-    const Columns head = heads[0];
+    ScreenPicture entered;
+    const std::optional<Columns> one = EnterOneHead(row, entered);
+    ASSERT_TRUE(one) << "the click did not enter one head";
+    const Columns head = *one;
 
     ChooseAt(head.Middle(), row);
     const ScreenPicture chosen = SettledScreen();

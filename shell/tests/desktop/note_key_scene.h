@@ -42,6 +42,17 @@ class NoteKeyScene : public MusicBesidePalettes {
         x_.Click(x, y);
         x_.Settle(Millis{800});
     }
+    // One note entered at three eighths of the music's width on `row`, the pointer
+    // then moved aside: the settled picture and the new head's columns on the row
+    // (none when the click did not give exactly one head).
+    std::optional<Columns> EnterOneHead(int row, ScreenPicture& entered) {
+        EnterAt(left_ + (right_ - left_) * 3 / 8, row);
+        PointerAside();
+        entered = SettledScreen();
+        const std::vector<Columns> heads = NewInkRuns(empty_, entered, left_, right_, row);
+        if (heads.size() != 1) return std::nullopt;
+        return heads[0];
+    }
     // Chooses the note whose head is at (x, y) by a click on it.
     void ChooseAt(int x, int y) {
         x_.MovePointer(x + 30, y + 20);
