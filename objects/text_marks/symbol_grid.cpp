@@ -56,24 +56,53 @@ void DrawCellLines(DcHandle dc, const Cells& cells) {
     }
 }
 
-// The state's face `height` pixels high (less the margin), weight 500, selected into
-// dc with centred top alignment; the font to delete after RestoreFace.
+// The state's face for cells `height` pixels high, weight 500, selected into dc with
+// centred baseline alignment; the font to delete after RestoreFace. The face is asked
+// for at the height less the margin, then scaled by that height over its tallest
+// glyph among the 256 codes, so that the tallest fits.
 struct SelectedFace {
     platform::FontHandle font;
     platform::FontHandle previous;
     gfx::TextAlign align = 0;
+    int32_t cellHeight = 0;
 };
-SelectedFace SelectFace(DcHandle dc, const SymbolGridState& state, int32_t height) {
+
+platform::FontHandle MakeFace(const SymbolGridState& state, int32_t height) {
     text::LogicalFont request;
-    request.height = -std::max(height - kCellFontMargin, 1);
+    request.height = -std::max(height, 1);
     request.weight = kCellFontWeight;
     request.charset = state.charset;
     request.SetFace(state.face);
+    return text::CreateFontIndirect(request);
+}
+
+// The height of the tallest glyph of the 256 codes in the selected font.
+int32_t TallestGlyph(DcHandle dc) {
+    int32_t tallest = 0;
+    for (uint32_t code = 0; code < 256; ++code) {
+        text::GlyphBox box;
+        if (text::GetGlyphOutlineBox(dc, code, &box) && box.hasInk) tallest = std::max(tallest, box.Height());
+    }
+    return tallest;
+}
+
+SelectedFace SelectFace(DcHandle dc, const SymbolGridState& state, int32_t height) {
+    const int32_t asked = std::max(height - kCellFontMargin, 1);
     SelectedFace face;
-    face.font = text::CreateFontIndirect(request);
+    face.font = MakeFace(state, asked);
     if (!face.font) return face;
     face.previous = gfx::SelectObject(dc, face.font);
-    face.align = gfx::SetTextAlign(dc, gfx::kTextAlignCentre | gfx::kTextAlignTop);
+    const int32_t tallest = TallestGlyph(dc);
+    if (tallest > 0 && tallest != asked) {
+        const auto scaled = static_cast<int32_t>(static_cast<int64_t>(asked) * asked / tallest);
+        if (const platform::FontHandle fitted = MakeFace(state, scaled)) {
+            gfx::SelectObject(dc, fitted);
+            gfx::DeleteObject(face.font);
+            face.font = fitted;
+        }
+    }
+    face.cellHeight = height;
+    face.align = gfx::SetTextAlign(dc, gfx::kTextAlignCentre | gfx::kTextAlignBaseline);
     gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
     return face;
 }
@@ -84,11 +113,14 @@ void RestoreFace(DcHandle dc, const SelectedFace& face) {
     gfx::DeleteObject(face.font);
 }
 
-// One code's character with the top of its cell at `at`, centred on at.x.
-void DrawCode(DcHandle dc, const SymbolGridState& state, int code, gfx::Point at) {
+// One code's character in the cell whose top is at `at`: its ink centred on at.x and
+// in the middle of the cell's height.
+void DrawCode(DcHandle dc, const SymbolGridState& state, const SelectedFace& face, int code, gfx::Point at) {
+    text::GlyphBox box;
+    if (!text::GetGlyphOutlineBox(dc, static_cast<uint32_t>(code), &box)) box = {};
+    const int32_t baseline = (face.cellHeight + box.top + box.bottom) / 2;
     const char byte = static_cast<char>(code);
-    text::TextOutW(dc, {at.x, at.y + kCellFontMargin / 2},
-                   TextInCharset(state.charset, std::string_view(&byte, 1)));
+    text::TextOutW(dc, {at.x, at.y + baseline}, TextInCharset(state.charset, std::string_view(&byte, 1)));
 }
 
 void DrawCharacters(DcHandle dc, const SymbolGridState& state, const Cells& cells) {
@@ -96,7 +128,7 @@ void DrawCharacters(DcHandle dc, const SymbolGridState& state, const Cells& cell
     if (!face.font) return;
     const int base = SymbolPageBase(state.code);
     for (int cell = 0; cell < kSymbolPageCodes; ++cell)
-        DrawCode(dc, state, base + cell,
+        DrawCode(dc, state, face, base + cell,
                  {(cell % kSymbolGridColumns) * cells.width + cells.width / 2,
                   (cell / kSymbolGridColumns) * cells.height});
     RestoreFace(dc, face);
@@ -132,7 +164,7 @@ void PaintGrid(DcHandle dc, const win::Rect& client, const SymbolGridState* stat
 void PaintPreview(DcHandle dc, const win::Rect& client, const SymbolGridState* state) {
     if (state == nullptr) return;
     const SelectedFace face = SelectFace(dc, *state, client.Height());
-    if (face.font) DrawCode(dc, *state, state->code, {client.Width() / 2, 0});
+    if (face.font) DrawCode(dc, *state, face, state->code, {client.Width() / 2, 0});
     RestoreFace(dc, face);
 }
 

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "objects/text_marks/symbol_grid.h"
 #include "objects/text_marks/text_line.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/font_dialog.h"
@@ -162,6 +165,56 @@ int InkRows(platform::WindowHandle window) {
         rows += ink ? 1 : 0;
     }
     return rows;
+}
+
+// The first and last rows of the window's client area with ink; {-1, -1} when none.
+std::pair<int, int> InkRowSpan(platform::WindowHandle window) {
+    const win::Rect client = win::GetClientRect(window);
+    const platform::BitmapHandle image = win::GetWindowImage(window);
+    std::pair<int, int> span{-1, -1};
+    for (int y = 0; y < client.Height(); ++y)
+        for (int x = 0; x < client.Width(); ++x)
+            if (gfx::RedOf(gfx::GetBitmapPixel(image, x, y)) < 128) {
+                if (span.first < 0) span.first = y;
+                span.second = y;
+                break;
+            }
+    return span;
+}
+
+// The face is scaled so that its tallest character stands the window's height less
+// the margin: every character of the face stays inside the preview, and the tallest
+// fills it (asked for at that height alone, tall characters ran past the window).
+TEST_F(SymbolPickerTest, ThePreviewFitsTheTallestCharacterOfTheFace) {
+    ASSERT_TRUE(EnsureSymbolGridClass());
+    constexpr int kHeight = 64;
+    win::WindowParams params;
+    params.className = kSymbolPreviewClass;
+    params.style = win::kStyleOverlappedWindow | win::kStyleVisible;
+    params.rect = {0, 0, 80, kHeight};
+    const platform::WindowHandle preview = win::CreateWindow(params);
+    ASSERT_TRUE(preview);
+    const int height = win::GetClientRect(preview).Height();
+    SymbolGridState state;
+    state.face = "DejaVu Sans";
+    AttachSymbolGrid(preview, &state);
+    int top = height;
+    int bottom = -1;
+    int tallest = 0;
+    for (int code = 33; code < 256; ++code) {
+        state.code = code;
+        RefreshSymbolGrid(preview);
+        win::UpdateWindow(preview);
+        const auto [first, last] = InkRowSpan(preview);
+        if (first < 0) continue;
+        top = std::min(top, first);
+        bottom = std::max(bottom, last);
+        tallest = std::max(tallest, last - first + 1);
+    }
+    win::DestroyWindow(preview);
+    EXPECT_GT(top, 0) << "a character ran past the top";
+    EXPECT_LT(bottom, height - 1) << "a character ran past the bottom";
+    EXPECT_NEAR(tallest, height - 2, 2) << "the tallest character does not fill the preview";
 }
 
 // A click in the grid picks the code of its cell on the page shown (row 2, column 3
