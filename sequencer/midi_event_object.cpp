@@ -154,10 +154,10 @@ void ConstructMidiEventObject(ScoreObject* object, ScoreView* view) {
     body.flags = kMidiEventTextFlags;
     body.style = kMarkStyle;
     body.string = kMidiEventSymbol;
-    // provisional: a signed field of the current system record that also sends a new
-    // object to the page has no accessor in the layout code, and the system records
-    // define none (their tops are negative on every page, the logical origin lying
-    // above the page); only a master page does.
+    // A new event object goes to the page's list on a master page, to its measure
+    // everywhere else. (No field of a system record tells a master page's system
+    // apart: every system's top is negative, the logical origin lying above the
+    // page, so the top cannot be what sends an object to the page.)
     object->subtype = SubtypeCode(PlacesOnMasterPage(view) ? ObjectSubtype::PageList
                                                            : ObjectSubtype::MeasureTimeList);
 }
