@@ -15,6 +15,7 @@
 #include "core/objects/selection_state.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
+#include "editing/selection_internal.h"
 #include "objects/graphics/graphic_object.h"
 #include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
@@ -122,6 +123,10 @@ void KeepStorable(RecordRect& r, const HandleEdges& moved) {
     }
 }
 
+// The picture's rectangle as it stood when a drag took hold of it, repainted when
+// the drag is committed.
+RecordRect g_rectBeforeDrag{};
+
 }  // namespace
 
 const std::vector<uint8_t>* PictureBytesOf(PictureObject* picture, ScoreDocument* document) {
@@ -222,13 +227,16 @@ void PictureClass::ConstrainDrag(ScoreObject* object, ScoreView*) const {
     selection->dragOffsetY = dy;
 }
 
-void PictureClass::ReleaseCache(ScoreObject*, ScoreView*) const {}
+void PictureClass::ReleaseCache(ScoreObject* object, ScoreView* view) const {
+    g_rectBeforeDrag = PictureRect(AsPicture(object), view);
+}
 
 int PictureClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     object->subtype = SubtypeCode(ObjectSubtype::PageList);
     int result = CommitFirstHandle(object, view);
     DropPictureCache(AsPicture(object));
-    if (view != nullptr && view->ViewWindow) win::InvalidateRect(view->ViewWindow, nullptr, true);
+    selection::InvalidateArea(view, g_rectBeforeDrag, true);
+    selection::InvalidateArea(view, PictureRect(AsPicture(object), view), true);
     return result;
 }
 
@@ -255,7 +263,7 @@ void PictureClass::Invalidate(ScoreObject* object, ScoreView* view) const {
 int PictureClass::HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject* target,
                              HitRecord* hit) const {
     int result = ScoreObjectClass::HandleDrop(object, view, target, hit);
-    if (view != nullptr && view->ViewWindow) win::InvalidateRect(view->ViewWindow, nullptr, true);
+    selection::InvalidateArea(view, PictureRect(AsPicture(object), view), true);
     return result;
 }
 

@@ -1,7 +1,8 @@
 // A picture's natural size, its cached bitmap and its painting (see
-// picture_class.h). The cache holds the picture at its displayed size in device
-// pixels, in colour, or in black and white when the picture is hidden (in grey),
-// focused on the screen (in red), has no colour or is shown in black and white, or
+// picture_class.h). The cache holds a metafile at its displayed size in device
+// pixels and a bitmap at an eighth of it or its own pixels where more; in colour
+// (black and white when no colour bitmap can be made), or in black and white when
+// the picture is hidden (in grey), focused on the screen (in red), has no colour or is shown in black and white, or
 // is a metafile whose cache would take more than 16,000,000 bytes at the surface's
 // depth; it is kept while the zoom and the kind of output (screen or printer) stay
 // the same (a focus change drops it).
@@ -167,8 +168,25 @@ void ToBlackAndWhite(std::vector<gfx::Colour>& colours, gfx::Colour ink) {
     }
 }
 
-// Renders the cache at the displayed size in device pixels (`forOutput`: for the
-// printer or a clipboard picture); false when nothing could be made.
+// A bitmap's cache holds an eighth of the displayed device size along each side,
+// or the picture's own pixels where they are more; a metafile's the device size.
+gfx::Size CacheSize(const PictureBody& body, gfx::Size device, const PictureImage& image) {
+    if (body.format == kPictureFormatMetafile) return device;
+    constexpr int kDeviceShare = 8;
+    return {std::max(device.cx / kDeviceShare, image.width), std::max(device.cy / kDeviceShare, image.height)};
+}
+
+// The cache bitmap: in colour, else (a colour bitmap that cannot be made) in black
+// and white, the image then reduced to black ink on white.
+platform::BitmapHandle CreateCache(gfx::Size size, PictureImage& image) {
+    if (platform::BitmapHandle colour = gfx::CreateImageBitmap(size.cx, size.cy)) return colour;
+    platform::BitmapHandle mono = gfx::CreateMonochromeBitmap(size.cx, size.cy);
+    if (mono) ToBlackAndWhite(image.colours, gfx::kBlack);
+    return mono;
+}
+
+// Renders the cache for the displayed size (`forOutput`: for the printer or a
+// clipboard picture); false when nothing could be made.
 bool RenderCache(PictureObject* picture, ScoreView* view, bool forOutput) {
     if (!view->ViewDC) return false;
     PictureBody& body = picture->body;
@@ -184,8 +202,10 @@ bool RenderCache(PictureObject* picture, ScoreView* view, bool forOutput) {
     if (!image) return false;
     if (std::optional<gfx::Colour> ink = BlackAndWhiteInk(picture, view, device, forOutput))
         ToBlackAndWhite(image->colours, *ink);
-    platform::BitmapHandle source = gfx::CreateBitmapFromColours(image->width, image->height, image->colours);
-    platform::BitmapHandle cache = gfx::CreateImageBitmap(device.cx, device.cy);
+    const gfx::Size size = CacheSize(body, device, *image);
+    platform::BitmapHandle cache = CreateCache(size, *image);
+    platform::BitmapHandle source =
+        cache ? gfx::CreateBitmapFromColours(image->width, image->height, image->colours) : platform::BitmapHandle{};
     if (!source || !cache) {
         if (source) gfx::DeleteObject(source);
         if (cache) gfx::DeleteObject(cache);
@@ -195,7 +215,7 @@ bool RenderCache(PictureObject* picture, ScoreView* view, bool forOutput) {
     platform::DcHandle to = gfx::CreateMemoryContext(view->ViewDC);
     platform::BitmapHandle oldFrom = gfx::SelectObject(from, source);
     platform::BitmapHandle oldTo = gfx::SelectObject(to, cache);
-    gfx::StretchBlit(to, {0, 0, device.cx, device.cy}, from, {0, 0, image->width, image->height},
+    gfx::StretchBlit(to, {0, 0, size.cx, size.cy}, from, {0, 0, image->width, image->height},
                      gfx::RasterOp::SourceCopy);
     gfx::SelectObject(from, oldFrom);
     gfx::SelectObject(to, oldTo);

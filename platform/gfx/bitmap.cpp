@@ -2,6 +2,8 @@
 // pixel reads, resizing of window images and PNG output.
 #include "platform/gfx/bitmap.h"
 
+#include <utility>
+
 #include "platform/gfx/dc_access.h"
 #include "platform/gfx/detail/registry.h"
 
@@ -26,7 +28,16 @@ BitmapHandle AddBitmap(std::unique_ptr<Image> image) {
 
 }  // namespace
 
+namespace {
+bool g_failNextImageBitmap = false;
+}  // namespace
+
+void FailNextImageBitmap() {
+    g_failNextImageBitmap = true;
+}
+
 BitmapHandle CreateImageBitmap(int width, int height) {
+    if (std::exchange(g_failNextImageBitmap, false)) return BitmapHandle{};
     return AddBitmap(Image::Create(width, height, detail::kWhitePixel, false));
 }
 

@@ -44,6 +44,9 @@ bool RasterOpUsesPattern(uint32_t rop);
 // Colour image, every pixel white: the backing store of a window. Null on
 // failure (size below 1 or too large).
 BitmapHandle CreateImageBitmap(int width, int height);
+// Tests: the next colour image bitmap cannot be made (once), as on a system short
+// of memory for it.
+void FailNextImageBitmap();
 // A bitmap in the format of the context: monochrome when `dc` is a memory
 // context with a monochrome bitmap selected (as a fresh memory context has),
 // colour otherwise. Starts black.

@@ -2,8 +2,8 @@
 // of a 256-colour DIB after its 256 four-byte entries and of a core-header DIB after
 // three-byte entries, compressed bitmaps refused, Cancel placing nothing), resizing
 // with and without the kept ratio, "H" as an undoable step, Edit Copy, the "Color"
-// choice of a monochrome bitmap, the cache's reuse, pictures written and read back,
-// and damaged bytes.
+// choice of a monochrome bitmap, the cache's size, its black-and-white fallback and
+// reuse, the repaint after a drag, pictures written and read back, and damaged bytes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -471,6 +471,87 @@ TEST_F(PictureTest, MonochromeCannotBeColour) {
     EXPECT_FALSE(enabled);
     EXPECT_FALSE(clicked);
     EXPECT_NE(V(picture->body.flags) & kPictureBlackAndWhite, 0);
+}
+
+// A bitmap's cache is an eighth of the displayed device size, or the bitmap's own
+// pixels where those are more; it is stretched onto the view at the displayed size.
+TEST_F(PictureTest, BitmapCacheIsAnEighthOfTheDeviceSizeOrThePixels) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    ScoreObject* object = Header(picture);
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    auto cacheSize = [&](int32_t width, int32_t height) {
+        picture->body.width = width;
+        picture->body.height = height;
+        DropPictureCache(picture);
+        ClearWindow();
+        ClassOf(object).Paint(object, view_);
+        gfx::BitmapInfo info;
+        EXPECT_TRUE(gfx::GetBitmapInfo(platform::BitmapHandle{picture->cache}, &info));
+        return std::pair{info.width, info.height};
+    };
+    const gfx::Point far = Device(kPageOrigin + 800 + 1280, kPageOrigin + 800 + 320);
+    ASSERT_EQ(far.x - origin.x, 160);
+    ASSERT_EQ(far.y - origin.y, 40);
+    EXPECT_EQ(cacheSize(1280, 320), (std::pair{20, 5}));
+    // The pattern still shows at the displayed size: its first pixel at the start,
+    // its last in the bottom-right corner.
+    platform::BitmapHandle image = win::GetWindowImage(window_);
+    EXPECT_EQ(gfx::GetBitmapPixel(image, origin.x + 2, origin.y + 2), PatternColour(10));
+    EXPECT_EQ(gfx::GetBitmapPixel(image, origin.x + 157, origin.y + 37), PatternColour(16 * 3 + 4 * 7 + 10));
+    // 40 x 16 device pixels: an eighth is less than the 8 x 4 pixels, which are kept.
+    EXPECT_EQ(cacheSize(320, 128), (std::pair{8, 4}));
+    // Wider than eight times the pixels but not higher: each side on its own.
+    EXPECT_EQ(cacheSize(1280, 128), (std::pair{20, 4}));
+}
+
+// When no colour bitmap can be made for the cache a black-and-white one serves:
+// the dark pattern paints black.
+TEST_F(PictureTest, CacheFallsBackToBlackAndWhite) {
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(8, 4, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    ScoreObject* object = Header(picture);
+    DropPictureCache(picture);
+    ClearWindow();
+    gfx::FailNextImageBitmap();
+    ClassOf(object).Paint(object, view_);
+    ASSERT_NE(picture->cache, 0u);
+    gfx::BitmapInfo info;
+    ASSERT_TRUE(gfx::GetBitmapInfo(platform::BitmapHandle{picture->cache}, &info));
+    EXPECT_TRUE(info.monochrome);
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x + 1, origin.y + 1), gfx::kBlack);
+}
+
+// A drag of the picture repaints where it stood and where it stands, not the whole
+// window; so does a drop.
+TEST_F(PictureTest, DragRepaintsTheOldAndNewPlaces) {
+    OpenWindow(300, 200);
+    PictureObject* picture = Placed(400, 200, 0);
+    ScoreObject* object = Header(picture);
+    const int32_t left = kPageOrigin + 800;
+    const int32_t top = kPageOrigin + 800;
+    Grab(object, kPictureMoveHandle);
+    ClassOf(object).ReleaseCache(object, view_);
+    MoveWhole(object, 160, 80);
+    win::ValidateRect(window_, nullptr);
+    Commit(object);
+    const gfx::Point from = Device(left, top);
+    const gfx::Point to = Device(left + 160 + 400, top + 80 + 200);
+    const win::Rect dirty = win::GetUpdateRect(window_);
+    EXPECT_EQ(dirty.left, from.x - 1);
+    EXPECT_EQ(dirty.top, from.y - 1);
+    EXPECT_EQ(dirty.right, to.x + 1);
+    EXPECT_EQ(dirty.bottom, to.y + 1);
+    win::ValidateRect(window_, nullptr);
+    ClassOf(object).HandleDrop(object, view_, nullptr, nullptr);
+    const win::Rect dropped = win::GetUpdateRect(window_);
+    EXPECT_EQ(dropped.left, Device(left + 160, top).x - 1);
+    EXPECT_EQ(dropped.bottom, to.y + 1);
 }
 
 // The cache is rendered once per zoom and kind of output.
