@@ -3,9 +3,9 @@
 // the item is widened or narrowed by one eighth (at most kLargestStep units; the
 // larger move a quarter, at most twice that), written into the measure's spacing list
 // as the spacing of the ticks between the two columns. Then the measure's width and
-// beat map follow, and the pointer stands just beside the item at its new place.
-// A whole focused note steps instead the span from it to the end of its beam group,
-// by one eighth of that span with no cap.
+// beat map follow, the views showing the measure are painted again, and the pointer
+// stands just beside the item at its new place. A whole focused note steps instead
+// the span from it to the end of its beam group, by one eighth of that span with no cap.
 #include <algorithm>
 #include <cstdlib>
 
@@ -71,6 +71,12 @@ void FollowWidth(ScoreView* view) {
     }
 }
 
+// A respaced measure moves its notes, and a width change beyond the slack moves the
+// system's later measures too: this view and its linked views are painted again.
+void ShowRespacedMeasure(ScoreView* view) {
+    InvalidateLinkedViews(view);
+}
+
 // Where the span of a note's beam group ends: the last chord's end, kept
 // kMeasureEndInset ticks inside the measure when it reaches the barline.
 int BeamGroupSpanEnd(ScoreView* view, EventRecord* note) {
@@ -96,6 +102,7 @@ int NudgeNoteSpacing(ScoreView* view, EventRecord* note, int n) {
     } else {
         FollowWidth(view);
     }
+    ShowRespacedMeasure(view);
     if (SelectionState* selection = TheSelectionState()) selection->rebuildRequested = 1;
     return 1;
 }
@@ -118,6 +125,7 @@ void NudgeEventSpacing(ScoreView* view, int tick, int direction, bool larger) {
     if (!SetSpanSpacing(view->document, view->currentMeasure, span, distance, wanted)) return;
     SetDocumentModified(view->document);
     FollowWidth(view);
+    ShowRespacedMeasure(view);
     if (SelectionState* selection = TheSelectionState()) selection->rebuildRequested = 1;
     const bool left = view->pointerPoint.x < x;
     const int32_t newX = CurrentSlotX(view) + BeatMapTickToX(view, tick);

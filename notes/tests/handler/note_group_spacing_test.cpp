@@ -1,7 +1,7 @@
 // The spacing step of a whole focused note (keypad + and -): the span from the note
 // to the end of its beam group grows or shrinks by one eighth with no cap; the
 // linked views follow when the program asks for it; a focus whose note is gone is
-// reported and changes nothing.
+// reported and changes nothing; a measure respaced by a key is painted again.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,7 +16,9 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/tests/entry/entry_fixture.h"
+#include "platform/tests/win/plain_window.h"
 #include "platform/ui/headless.h"
+#include "platform/win/paint.h"
 
 namespace ql::testing_entry {
 namespace {
@@ -104,6 +106,24 @@ TEST_F(NoteGroupSpacing, LinkedViewsFollowWhenTheProgramAsksForIt) {
     EndViewDrawAll(other);
     ReleaseViewDrawing(other);
     FreeView(other);
+}
+
+// The notes of a respaced measure stand elsewhere: the window showing it is painted
+// again after the whole note's step and after the step at an item, in either direction.
+TEST_F(NoteGroupSpacing, TheWindowIsPaintedAgainAfterEachStep) {
+    view_->ViewWindow = ::ql::testing::OpenPlainWindow("QLSpacingView", 400, 300);
+    EventRecord* first = Note(0, 0, kQuarter, kStep);
+    Note(0, 1024, kHalf, kStep);
+    const auto paintedAgain = [&](const auto& step) {
+        win::ValidateRect(view_->ViewWindow, nullptr);
+        const int32_t before = Gap(0, 1024);
+        step();
+        return Gap(0, 1024) != before && !win::GetUpdateRect(view_->ViewWindow).IsEmpty();
+    };
+    EXPECT_TRUE(paintedAgain([&] { StepWholeNote(first, 1); })) << "keypad plus";
+    EXPECT_TRUE(paintedAgain([&] { StepWholeNote(first, -1); })) << "keypad minus";
+    EXPECT_TRUE(paintedAgain([&] { NudgeEventSpacing(view_, 1024, 1, false); })) << "a step at an item";
+    EXPECT_TRUE(paintedAgain([&] { NudgeEventSpacing(view_, 1024, -1, true); })) << "a larger step back";
 }
 
 // A focus whose hit record lost its note: the BEAM report, and no change.
