@@ -74,6 +74,15 @@ class TupletMouseTest : public MarksTest {
         Mouse(win::Message::LeftButtonUp, at);
         return MarkOn(first);
     }
+    // A bracket clicked onto the triplet and, still chosen, stepped to the curve with
+    // keypad plus; the mark, or null when either did not happen.
+    ScoreObject* BracketSteppedToTheCurve(EventRecord* first) {
+        ScoreObject* mark = ClickMarkOnto(first, kTupletBracket);
+        if (mark == nullptr) return nullptr;
+        TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add),
+                          0);
+        return TupletStyle(*AsTuplet(mark)) == kTupletCurve ? mark : nullptr;
+    }
     intptr_t Mouse(win::Message message, LogicalPoint at) {
         const gfx::Point client = Device(at.x, at.y);
         return TupletToolHandler(view_, Message, nullptr, window_, message, 0, win::PackPoint(win::Point{client.x, client.y}));
@@ -144,11 +153,9 @@ TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
 TEST_F(TupletMouseTest, NumberPlacedByAStyleStepStaysBeyondTheBowWhenLetGo) {
     EventRecord* first = Triplet();
     ASSERT_NE(first, nullptr);
-    ScoreObject* mark = ClickMarkOnto(first, kTupletBracket);
-    const LogicalPoint at = GetEventPosition(first, view_);
+    ScoreObject* mark = BracketSteppedToTheCurve(first);
     ASSERT_NE(mark, nullptr);
-    TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add), 0);
-    ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
+    const LogicalPoint at = GetEventPosition(first, view_);
     LetGo(at);
     SetCurrentMeasure(view_, 1, 2);
     TupletCurvePoints c{};
@@ -163,11 +170,9 @@ TEST_F(TupletMouseTest, NumberPlacedByAStyleStepStaysBeyondTheBowWhenLetGo) {
 TEST_F(TupletMouseTest, MarkSteppedToTheCurveOffersTheCurvesHandles) {
     EventRecord* first = Triplet();
     ASSERT_NE(first, nullptr);
-    ScoreObject* mark = ClickMarkOnto(first, kTupletBracket);
-    const LogicalPoint at = GetEventPosition(first, view_);
+    ScoreObject* mark = BracketSteppedToTheCurve(first);
     ASSERT_NE(mark, nullptr);
-    TupletToolHandler(view_, Message, nullptr, window_, win::Message::KeyDown, static_cast<uint32_t>(win::Key::Add), 0);
-    ASSERT_EQ(TupletStyle(*AsTuplet(mark)), kTupletCurve);
+    const LogicalPoint at = GetEventPosition(first, view_);
     // Still chosen, it shows the curve's handles: the first control point's box.
     HitRecord* shown[kCurveHandleCount] = {};
     ASSERT_TRUE(CurveHandles(mark, shown));
