@@ -9,8 +9,10 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/core_strings.h"
 #include "core/state.h"
@@ -28,6 +30,7 @@
 #include "platform/win/window.h"
 #include "shell/language.h"
 #include "shell/program/frame.h"
+#include "shell/program/frame_toggles.h"
 #include "shell/program/program_ids.h"
 #include "shell/program_options.h"
 #include "shell/rebar/main_rebar.h"
@@ -195,6 +198,49 @@ TEST_F(LanguageSwitchTest, ShippedBundleGivesEveryMenuItemItsText) {
         ++checked;
     }
     EXPECT_GT(checked, 40);
+}
+
+// The keys the shipped bundle names in one menu section.
+std::set<std::string> BundleMenuKeys(const std::string& section) {
+    std::istringstream lines(ReadText(kShippedGerman));
+    std::set<std::string> keys;
+    bool inside = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("[")) {
+            inside = line == section;
+        } else if (inside && line.find('=') != std::string::npos) {
+            keys.insert(line.substr(0, line.find('=')));
+        }
+    }
+    return keys;
+}
+
+// The "@i.j" paths of every popup under the menu.
+void CollectPopupPaths(MenuHandle menu, const std::string& prefix, std::vector<std::string>& paths) {
+    for (int32_t i = 0; i < ui::GetMenuItemCount(menu); ++i)
+        if (const MenuHandle sub = ui::GetSubmenu(menu, i)) {
+            paths.push_back(prefix + std::to_string(i));
+            CollectPopupPaths(sub, prefix + std::to_string(i) + ".", paths);
+        }
+}
+
+// The German bundle gives a text to every popup of the score window's bar and to
+// every on/off setting item on it, the ones in submenus included.
+TEST_F(LanguageSwitchTest, ShippedBundleNamesEveryPopupAndSettingItem) {
+    WriteSettings("[Options]\nLanguage=Deutsch\n");
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::set<std::string> keys = BundleMenuKeys("[Menu CHILDMENU]");
+    std::vector<std::string> popups;
+    CollectPopupPaths(Frame().childMenu, "", popups);
+    ASSERT_GT(popups.size(), 10u);
+    for (const std::string& path : popups) EXPECT_TRUE(keys.contains("@" + path)) << "popup @" << path;
+    int settings = 0;
+    for (const FrameToggle& t : FrameToggles()) {
+        if (!FindItemText(Frame().childMenu, t.command)) continue;
+        ++settings;
+        EXPECT_TRUE(keys.contains(std::to_string(t.command))) << "item " << t.command;
+    }
+    EXPECT_GT(settings, 20);
 }
 
 // The Language menu's command switches at once: the frame shows the new bar, the
