@@ -12,7 +12,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+
+#include "platform/sys/glib_context_thread.h"
 
 namespace ql::sys {
 namespace {
@@ -26,9 +27,7 @@ constexpr guint kInhibitLogout = 1;
 
 struct Link {
     GDBusConnection* bus = nullptr;
-    GMainContext* context = nullptr;
-    GMainLoop* loop = nullptr;
-    std::thread thread;
+    GlibContextThread signals;  // where the client's signals are heard
     guint subscription = 0;
     std::string appId;
     std::string clientPath;
@@ -103,21 +102,6 @@ std::string TakeStartupId() {
     return taken;
 }
 
-// Quits the loop from inside it: a quit made before the thread has started
-// running the loop would be lost.
-void QuitLoopFromWithin(GMainContext* context, GMainLoop* loop) {
-    GSource* source = g_idle_source_new();
-    g_source_set_callback(
-        source,
-        [](gpointer data) -> gboolean {
-            g_main_loop_quit(static_cast<GMainLoop*>(data));
-            return G_SOURCE_REMOVE;
-        },
-        loop, nullptr);
-    g_source_attach(source, context);
-    g_source_unref(source);
-}
-
 void Close(std::unique_ptr<Link> link) {
     if (!link) return;
     if (link->inhibited) {
@@ -131,12 +115,7 @@ void Close(std::unique_ptr<Link> link) {
             g_variant_unref(done);
     }
     if (link->subscription != 0) g_dbus_connection_signal_unsubscribe(link->bus, link->subscription);
-    if (link->loop != nullptr) {
-        QuitLoopFromWithin(link->context, link->loop);
-        if (link->thread.joinable()) link->thread.join();
-        g_main_loop_unref(link->loop);
-    }
-    if (link->context != nullptr) g_main_context_unref(link->context);
+    link->signals.Stop();
     g_dbus_connection_close_sync(link->bus, nullptr, nullptr);
     g_object_unref(link->bus);
 }
@@ -164,25 +143,18 @@ bool ConnectSessionManager(std::string_view appId, SessionEndRequests requests) 
     link->clientPath = path;
     g_variant_unref(client);
     // The subscription delivers to the context current when it is made.
-    link->context = g_main_context_new();
-    g_main_context_push_thread_default(link->context);
-    link->subscription = g_dbus_connection_signal_subscribe(bus, kManagerName, kClientInterface, nullptr,
-                                                            link->clientPath.c_str(), nullptr,
-                                                            G_DBUS_SIGNAL_FLAGS_NONE, OnClientSignal, link.get(),
-                                                            nullptr);
-    g_main_context_pop_thread_default(link->context);
+    link->subscription = link->signals.Adopt([&] {
+        return g_dbus_connection_signal_subscribe(bus, kManagerName, kClientInterface, nullptr,
+                                                  link->clientPath.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+                                                  OnClientSignal, link.get(), nullptr);
+    });
     // The bus takes the subscription's match rule in order: once a call made after
     // it is answered, no signal sent from now on is missed.
     if (GVariant* id = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                                    "org.freedesktop.DBus", "GetId", nullptr, nullptr,
                                                    G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, nullptr))
         g_variant_unref(id);
-    link->loop = g_main_loop_new(link->context, FALSE);
-    link->thread = std::thread([context = link->context, loop = link->loop] {
-        g_main_context_push_thread_default(context);
-        g_main_loop_run(loop);
-        g_main_context_pop_thread_default(context);
-    });
+    link->signals.Start();
     std::lock_guard<std::mutex> lock(LinkMutex());
     TheLink() = std::move(link);
     return true;

@@ -12,8 +12,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/sys/glib_context_thread.h"
 
 namespace ql::testing {
 
@@ -35,17 +36,11 @@ public:
         const char* previous = std::getenv("DBUS_SESSION_BUS_ADDRESS");
         if (previous != nullptr) previousAddress_ = previous;
         setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
-        context_ = g_main_context_new();
-        g_main_context_push_thread_default(context_);
-        Register(kManager, "/org/gnome/SessionManager");
-        Register(kClient, kClientPath);
-        g_main_context_pop_thread_default(context_);
-        loop_ = g_main_loop_new(context_, FALSE);
-        thread_ = std::thread([this] {
-            g_main_context_push_thread_default(context_);
-            g_main_loop_run(loop_);
-            g_main_context_pop_thread_default(context_);
+        served_.Adopt([this] {
+            Register(kManager, "/org/gnome/SessionManager");
+            Register(kClient, kClientPath);
         });
+        served_.Start();
         if (!ownName) {
             ready_ = true;
             return;
@@ -61,23 +56,8 @@ public:
     }
 
     ~FakeSessionManager() {
-        if (loop_ != nullptr) {
-            // Quit from inside the loop: a quit before it runs would be lost.
-            GSource* source = g_idle_source_new();
-            g_source_set_callback(
-                source,
-                [](gpointer loop) -> gboolean {
-                    g_main_loop_quit(static_cast<GMainLoop*>(loop));
-                    return G_SOURCE_REMOVE;
-                },
-                loop_, nullptr);
-            g_source_attach(source, context_);
-            g_source_unref(source);
-            thread_.join();
-            g_main_loop_unref(loop_);
-        }
+        served_.Stop();
         for (guint id : objects_) g_dbus_connection_unregister_object(bus_, id);
-        if (context_ != nullptr) g_main_context_unref(context_);
         if (bus_ != nullptr) {
             g_dbus_connection_close_sync(bus_, nullptr, nullptr);
             g_object_unref(bus_);
@@ -207,9 +187,7 @@ private:
     std::string address_;
     std::optional<std::string> previousAddress_;
     GDBusConnection* bus_ = nullptr;
-    GMainContext* context_ = nullptr;
-    GMainLoop* loop_ = nullptr;
-    std::thread thread_;
+    sys::GlibContextThread served_;  // where the manager's objects answer
     std::vector<guint> objects_;
     bool ready_ = false;
     mutable std::mutex mutex_;
