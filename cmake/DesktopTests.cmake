@@ -7,7 +7,7 @@ function(ql_add_desktop_tests)
   if(NOT sources OR NOT TARGET quaverline)
     return()
   endif()
-  pkg_check_modules(QL_XTEST REQUIRED IMPORTED_TARGET x11 xtst)
+  pkg_check_modules(QL_XTEST REQUIRED IMPORTED_TARGET x11 xtst xfixes)
   find_package(ZLIB REQUIRED)
   # The NIFF writer makes the scenarios' .nif files.
   add_executable(desktop_tests ${sources} ${CMAKE_SOURCE_DIR}/interchange/niff/niff_writer.cpp

@@ -195,6 +195,7 @@ bool RegisterBandClass() {
     win::WindowClass band;
     band.name = kPageBandClass;
     band.procedure = PageBandProc;
+    band.cursor = win::LoadSystemCursor(win::SystemCursor::Arrow);
     band.background = gfx::GetStockBrush(gfx::StockBrush::LightGrey);
     return win::RegisterWindowClass(band);
 }

@@ -41,6 +41,7 @@ struct PaletteWindowState {
     PaletteShape shape;
     int current = 0;
     bool popUp = false;
+    bool flyout = false;  // opened for one choice (by its opener or at the pointer)
     PaletteBorder grabbed = PaletteBorder::None;
     win::Point corner;  // screen position of the window's top-left
     bool reshow = false;  // shown again by ShowAllPalettes
@@ -232,6 +233,7 @@ intptr_t OnDrawItem(int palette, const win::DrawItemInfo* item) {
         if (ControlClick(palette, index)) return 1;
         PressPaletteButton(GetActiveScoreView(), palette, index);
         if (state.popUp) win::ShowWindow(state.window, win::ShowCommand::Hide);
+        state.flyout = false;
         return 1;
     }
     if (item->dc)
@@ -261,6 +263,7 @@ void OnMove(int palette, win::Point corner) {
     // move to where the palette already stands is not the user's.
     if (Windows().placing || (corner.x == before.x && corner.y == before.y)) return;
     state.popUp = false;
+    state.flyout = false;
     if (Options().groupMoves) MoveGroup(palette, corner.x - before.x, corner.y - before.y);
 }
 
@@ -297,6 +300,7 @@ bool RegisterPaletteClass() {
     win::WindowClass palette;
     palette.name = kPaletteClass;
     palette.procedure = PaletteWndProc;
+    palette.cursor = win::LoadSystemCursor(win::SystemCursor::Arrow);
     palette.background = gfx::GetStockBrush(gfx::StockBrush::White);
     return win::RegisterWindowClass(palette);
 }
@@ -497,6 +501,7 @@ void OpenLinkedPalette(int palette) {
     if (!state.window) return;
     if (!win::IsWindowVisible(state.window)) {
         state.popUp = true;
+        state.flyout = true;
         win::ShowWindow(state.window, win::ShowCommand::Show);
     }
 }
@@ -511,7 +516,18 @@ void PopUpPaletteAtPointer(int palette) {
                                                         size, PaletteButtonSize(), Screen());
     PlacePaletteWindow(state, corner.x, corner.y);
     state.popUp = true;
+    state.flyout = true;
     win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
+}
+
+void TellFlyoutOfFrameActivation(bool active) {
+    if (!active || !Windows().made) return;
+    for (PaletteWindowState& state : Windows().palettes) {
+        if (!state.flyout) continue;
+        state.flyout = false;
+        if (state.popUp && state.window && win::IsWindowVisible(state.window))
+            win::ShowWindow(state.window, win::ShowCommand::Hide);
+    }
 }
 
 void RedrawPalette(int palette) {

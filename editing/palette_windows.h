@@ -68,6 +68,11 @@ void OpenLinkedPalette(int palette);
 // Shows a palette with its centre on the screen pointer (kept on screen) as a
 // pop-up: it hides itself again after a choice.
 void PopUpPaletteAtPointer(int palette);
+// The frame was activated (true) or lost activation (false). A pop-up opened for one
+// choice closes when the user goes back to the frame without making it; losing
+// activation (to the pop-up itself, or to another program) leaves it open. A pop-up
+// the user moved stays.
+void TellFlyoutOfFrameActivation(bool active);
 // Paints a palette's buttons again (all, or one) after their faces changed.
 void RedrawPalette(int palette);
 void RedrawPaletteButton(int palette, int index);

@@ -4,8 +4,9 @@
 // holding the window; with the capture set, the messages go to the capturing
 // window; the pointer entering or moving there shows the current cursor), keys
 // on a top-level window to the focus window (an edit control with the keyboard
-// focus keeps its typing), the close box as Close, and a size the user gives a
-// top-level window as MoveWindow.
+// focus keeps its typing), the close box as Close, a top-level window's keyboard
+// focus as its activation, and a size the user gives a top-level window as
+// MoveWindow.
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "platform/gtk/gtk_menus.h"
 #include "platform/gtk/gtk_window_backend.h"
+#include "platform/win/activation.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
@@ -264,6 +266,19 @@ void OnKeysChanged(GdkKeymap*, gpointer outer) {
     win::PostMessage(WindowHandle{bits}, Message::InputLanguageChange, win::kDefaultCharset, 0);
 }
 
+// The desktop gave a top-level window the keyboard, or took it away: the window
+// becomes the active one, or stops being it (another program's window, or none,
+// has it until one of ours reports its focus).
+gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer data) {
+    win::SetActiveWindow(WindowOf(data));
+    return FALSE;
+}
+
+gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer data) {
+    if (win::GetActiveWindow() == WindowOf(data)) win::SetActiveWindow(WindowHandle{});
+    return FALSE;
+}
+
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
     win::PostMessage(WindowOf(data), Message::Close);
     return TRUE;
@@ -318,6 +333,8 @@ void ConnectTopLevelEvents(Peer& peer) {
     g_signal_connect(peer.outer, "key-press-event", G_CALLBACK(OnKey), data);
     g_signal_connect(peer.outer, "key-release-event", G_CALLBACK(OnKey), data);
     g_signal_connect(peer.outer, "delete-event", G_CALLBACK(OnDelete), data);
+    g_signal_connect(peer.outer, "focus-in-event", G_CALLBACK(OnFocusIn), data);
+    g_signal_connect(peer.outer, "focus-out-event", G_CALLBACK(OnFocusOut), data);
     g_object_set_data(G_OBJECT(peer.outer), kWindowBitsKey, data);
     // Disconnected when the window goes.
     g_signal_connect_object(gdk_keymap_get_for_display(gtk_widget_get_display(peer.outer)), "keys-changed",

@@ -6,6 +6,7 @@
 #include "platform/ui/control_state.h"
 #include "platform/ui/tooltips.h"
 #include "platform/ui/trackbar.h"
+#include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -155,11 +156,13 @@ intptr_t DialogWindowProc(WindowHandle w, Message m, uint32_t word, intptr_t dat
     return win::DefaultWindowProc(w, m, word, data);
 }
 
-void Register(const char* name, win::WindowProc procedure) {
+// Controls show the arrow, edits the text beam.
+void Register(const char* name, win::WindowProc procedure, win::SystemCursor cursor = win::SystemCursor::Arrow) {
     if (win::IsClassRegistered(name)) return;
     win::WindowClass cls;
     cls.name = name;
     cls.procedure = std::move(procedure);
+    cls.cursor = win::LoadSystemCursor(cursor);
     win::RegisterWindowClass(cls);
 }
 
@@ -167,7 +170,7 @@ void Register(const char* name, win::WindowProc procedure) {
 
 void EnsureControlClasses() {
     Register(kButtonClass, ButtonProc);
-    Register(kEditClass, EditProc);
+    Register(kEditClass, EditProc, win::SystemCursor::IBeam);
     Register(kStaticClass, win::DefaultWindowProc);
     Register(kScrollBarClass, win::DefaultWindowProc);
     Register(kUpDownClass, WithState<UpDownState>);

@@ -155,6 +155,7 @@ bool EnsureRebarClass() {
     win::WindowClass cls;
     cls.name = kRebarClass;
     cls.procedure = RebarProc;
+    cls.cursor = win::LoadSystemCursor(win::SystemCursor::Arrow);
     return win::RegisterWindowClass(cls);
 }
 

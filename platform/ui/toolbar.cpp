@@ -168,6 +168,7 @@ bool EnsureToolbarClass() {
     win::WindowClass cls;
     cls.name = kToolbarClass;
     cls.procedure = ToolbarProc;
+    cls.cursor = win::LoadSystemCursor(win::SystemCursor::Arrow);
     return win::RegisterWindowClass(cls);
 }
 

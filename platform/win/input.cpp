@@ -1,11 +1,13 @@
 // Focus, capture, caret, cursors, pointer position, key state, window scroll bars
 // and system metrics.
 #include "platform/win/input.h"
+#include "platform/win/activation.h"
 
 #include <algorithm>
 
 #include "platform/sys/resources.h"
 #include "platform/win/backend.h"
+#include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "platform/win/window_model.h"
@@ -36,7 +38,36 @@ int32_t ClampToRange(const ScrollState& s, int32_t position) {
     return std::clamp(position, std::min(s.minimum, s.maximum), std::max(s.minimum, s.maximum));
 }
 
+HitArea HitAreaOfFramePart(MdiHit hit) {
+    switch (hit) {
+        case MdiHit::Client: return HitArea::Client;
+        case MdiHit::Caption: return HitArea::Caption;
+        case MdiHit::VerticalScroll:
+        case MdiHit::HorizontalScroll: return HitArea::ScrollBar;
+        case MdiHit::MinimizeButton:
+        case MdiHit::MaximizeButton:
+        case MdiHit::CloseButton: return HitArea::Button;
+        case MdiHit::Border: return HitArea::Border;
+        default: return HitArea::Nowhere;
+    }
+}
+
 }  // namespace
+
+HitArea HitTestWindow(WindowHandle window, Point client) {
+    if (!IsWindow(window)) return HitArea::Nowhere;
+    if (GetClientRect(window).Contains(client)) return HitArea::Client;
+    if (!IsMdiClient(GetParent(window))) return HitArea::Nowhere;
+    const Rect inner = GetMdiFrameParts(window).client;
+    return HitAreaOfFramePart(MdiHitTest(window, Point{client.x + inner.left, client.y + inner.top}));
+}
+
+void SendSetCursor(WindowHandle window, Point client, Message mouseMessage) {
+    if (GetCapture()) return;
+    const HitArea hit = HitTestWindow(window, client);
+    if (hit == HitArea::Nowhere) return;
+    SendMessage(window, Message::SetCursor, static_cast<uint32_t>(hit), static_cast<intptr_t>(ToRaw(mouseMessage)));
+}
 
 WindowHandle SetFocus(WindowHandle window) {
     auto& model = Model();
@@ -50,6 +81,21 @@ WindowHandle SetFocus(WindowHandle window) {
 }
 
 WindowHandle GetFocus() { return Model().focus; }
+
+WindowHandle SetActiveWindow(WindowHandle window) {
+    auto& model = Model();
+    if (window && (!IsWindow(window) || GetParent(window))) return WindowHandle{};
+    WindowHandle previous = model.active;
+    if (previous == window) return previous;
+    model.active = window;
+    if (IsWindow(previous))
+        SendMessage(previous, Message::Activate, static_cast<uint32_t>(ActivateState::Inactive), HandleData(window));
+    if (window && model.active == window)
+        SendMessage(window, Message::Activate, static_cast<uint32_t>(ActivateState::Active), HandleData(previous));
+    return previous;
+}
+
+WindowHandle GetActiveWindow() { return Model().active; }
 
 WindowHandle SetCapture(WindowHandle window) {
     auto& model = Model();

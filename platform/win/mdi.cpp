@@ -38,6 +38,7 @@ void EnsureClientClass() {
     WindowClass cls;
     cls.name = kMdiClientClass;
     cls.procedure = MdiClientProc;
+    cls.cursor = LoadSystemCursor(SystemCursor::Arrow);
     cls.background = gfx::GetStockBrush(gfx::StockBrush::Grey);
     RegisterWindowClass(cls);
 }

@@ -7,6 +7,8 @@
 #include "platform/win/message_loop.h"
 
 #include "platform/win/backend.h"
+#include "platform/win/input.h"
+#include "platform/win/activation.h"
 #include "platform/win/message_queue.h"
 #include "platform/win/paint.h"
 #include "platform/win/post_ring.h"
@@ -87,6 +89,9 @@ intptr_t DispatchMessage(const QueuedMessage& message) {
     if (message.message == Message::Quit) return 0;
     bool paint = message.message == Message::Paint;
     uint64_t paintStarted = paint ? detail::StartPaint(message.window) : 0;
+    // The window under the pointer chooses the cursor before it hears of the move.
+    if (message.message == Message::MouseMove)
+        SendSetCursor(message.window, UnpackPoint(message.data), message.message);
     intptr_t result = SendMessage(message.window, message.message, message.word, message.data);
     if (paint) detail::FinishPaint(message.window, paintStarted);
     return result;

@@ -74,6 +74,7 @@ struct WindowModel {
     std::vector<TimerRecord> timers;
     uint64_t timerSerial = 0;
     WindowHandle focus;
+    WindowHandle active;  // the active top-level window
     WindowHandle capture;
     CaretState caret;
     int caretHideCount = 0;

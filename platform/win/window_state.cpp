@@ -6,6 +6,7 @@
 #include "platform/gfx/draw.h"
 #include "platform/win/backend.h"
 #include "platform/win/input.h"
+#include "platform/win/activation.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -209,6 +210,12 @@ intptr_t DefaultWindowProc(WindowHandle window, Message message, uint32_t word, 
             return gfx::FillRect(dc, GetClientRect(window), r->background) ? 1 : 0;
         }
         case Message::SetCursor: {
+            // The class cursor over the client area (a class without one leaves the
+            // cursor to the window's own mouse handling); the arrow over a frame.
+            if (word != static_cast<uint32_t>(HitArea::Client)) {
+                SetCursor(LoadSystemCursor(SystemCursor::Arrow));
+                return 1;
+            }
             WindowRecord* r = FindWindow(window);
             if (!r || !r->classCursor) return 0;
             SetCursor(r->classCursor);

@@ -62,6 +62,7 @@ void ForgetWindowState(WindowHandle window) {
                                 [&](const detail::TimerRecord& t) { return t.window == window; }),
                  timers.end());
     if (model.focus == window) model.focus = WindowHandle{};
+    if (model.active == window) model.active = WindowHandle{};
     if (model.capture == window) model.capture = WindowHandle{};
     if (model.caret.owner == window) {
         model.caret = CaretState{};

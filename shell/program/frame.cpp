@@ -32,6 +32,7 @@
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/screen_metrics.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_toggles.h"
 #include "shell/program/startup.h"
@@ -94,10 +95,12 @@ intptr_t OnDropFiles(intptr_t data) {
     return 0;
 }
 
-// A change of the monitors: the frame shown over the whole screen takes the new
-// screen's size, its parts are laid out again and the score windows, while the
-// active one is in its normal state, are arranged as they were last.
+// A change of the monitors: the screen's metrics and class are read again, the
+// frame shown over the whole screen takes the new screen's size, its parts are
+// laid out again and the score windows, while the active one is in its normal
+// state, are arranged as they were last.
 intptr_t OnDisplayChange(WindowHandle window) {
+    ReadScreenMetrics(window);
     if (Options().StartMaximized != 0) FitFrameToScreen(window);
     LayoutFrameClient();
     PlaceReadout();
@@ -209,7 +212,10 @@ void SetFrameCaption() {
 }
 
 
-void ResetFrame() { FrameStorage() = ProgramFrame{}; }
+void ResetFrame() {
+    FrameStorage() = ProgramFrame{};
+    ResetProgramScreen();
+}
 
 void FitFrameToScreen(WindowHandle window) {
     // The window layer keeps no maximised state for top-level windows: the frame
@@ -304,6 +310,9 @@ intptr_t FrameWndProc(WindowHandle window, Message message, uint32_t word, intpt
         case Message::Command: return FrameOnCommand(window, word, data);
         case Message::DropFiles: return OnDropFiles(data);
         case Message::DisplayChange: return OnDisplayChange(window);
+        case Message::Activate:
+            TellFlyoutOfFrameActivation(word != static_cast<uint32_t>(win::ActivateState::Inactive));
+            break;
         case Message::Notify:
             if (word == static_cast<uint32_t>(kMainRebarId))
                 return OnRebarNotice(reinterpret_cast<const ui::RebarNotice*>(data));

@@ -4,12 +4,15 @@
 
 #include "core/model/document_context.h"
 #include "core/model/view.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/ui/long_operation.h"
 #include "display/painter.h"
 #include "display/view_scroll.h"
 #include "editing/block_clipboard.h"
 #include "editing/tool_dispatch.h"
 #include "files/commands/file_commands.h"
+#include "platform/win/activation.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/window.h"
@@ -35,6 +38,20 @@ intptr_t OnCreate(WindowHandle window, intptr_t data) {
     view->ViewWindow = window;
     if (Options().RulerOn != 0) CreateRulers(view);
     return 0;
+}
+
+// Over the score the pointer shows the armed tool's cursor (the zoom-dependent one
+// of the view while no tool chose one); the mouse handling that follows may still
+// set a handle's cursor. A long operation keeps its wait cursor.
+intptr_t OnSetCursor(WindowHandle window, uint32_t word, intptr_t data) {
+    if (word != static_cast<uint32_t>(win::HitArea::Client)) return win::DefMdiChildProc(window, Message::SetCursor, word, data);
+    if (LongOperationRunning()) return 1;
+    const SelectionState* selection = State().documents.Selection;
+    const ScoreView* view = GetViewFromWindow(window);
+    win::CursorHandle cursor = selection != nullptr ? selection->toolCursor : win::CursorHandle{};
+    if (!cursor && view != nullptr) cursor = view->toolCursor;
+    win::SetCursor(cursor ? cursor : win::LoadSystemCursor(win::SystemCursor::Arrow));
+    return 1;
 }
 
 intptr_t OnMdiActivate(WindowHandle window, uint32_t word, intptr_t data) {
@@ -101,6 +118,8 @@ intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, 
             return OnCreate(window, data);
         case Message::MdiActivate:
             return OnMdiActivate(window, word, data);
+        case Message::SetCursor:
+            return OnSetCursor(window, word, data);
         default:
             break;
     }

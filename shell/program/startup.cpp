@@ -40,6 +40,7 @@
 #include "shell/program/session_end.h"
 #include "shell/program/score_child.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/screen_metrics.h"
 #include "shell/program/sequencer_window.h"
 #include "shell/program_options.h"
 #include "shell/recent_files.h"
@@ -138,6 +139,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     if (CurrentMeasuringMode() == MeasuringMode::Reference) SetMeasuringMode(MeasuringMode::Reference);
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
+    if (!ReadScreenMetrics(frame)) return Stop(StartupCode::NoScreen);
     State().dialogs.StatusWindow = Frame().statusBar;
     State().dialogs.FrameWindow = frame;  // the popup menus post their frame commands here
     SetPaletteButtonSize(Frame().toolSize);

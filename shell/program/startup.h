@@ -21,6 +21,7 @@ enum class StartupCode : int32_t {
     NoClasses = 1,     // a window class could not be registered
     NoCore = 6,        // the core services (pools, selection, fonts) could not start
     NoFrame = 7,       // the frame window could not be made
+    NoScreen = 8,      // the frame gave no context to read the screen from
     NoMusicFont = 111, // the music font is not installed
 };
 

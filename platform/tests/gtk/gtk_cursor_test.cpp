@@ -1,7 +1,8 @@
 // The current cursor on the display: the window under the pointer shows the
 // cursor the program sets, a system shape from the cursor theme or a cursor
 // resource as its image and hot spot, and a window the pointer enters takes the
-// cursor set before.
+// cursor set before. The keyboard focus the desktop gives a top-level window, and
+// takes away, is its activation.
 #include <gtest/gtest.h>
 
 #include "platform/gtk/gtk_cursors.h"
@@ -10,6 +11,7 @@
 #include "platform/tests/gtk/gtk_scene_input.h"
 #include "platform/tests/win/mdi_scene.h"
 #include "platform/tests/win/win_test_fixture.h"
+#include "platform/win/activation.h"
 #include "platform/win/input.h"
 
 namespace ql::testing {
@@ -88,6 +90,30 @@ TEST_F(GtkCursorTest, TheWindowUnderThePointerShowsTheCurrentCursor) {
     // No cursor set: the window's default shows again.
     win::SetCursor(win::CursorHandle{});
     EXPECT_EQ(gdk_window_get_cursor(AreaOf(second_)), nullptr);
+}
+
+// The desktop's focus coming to the frame makes it the active window; going away
+// (to another program) leaves none active.
+TEST_F(GtkCursorTest, TheDesktopsFocusActivatesTheTopLevelWindow) {
+    gtk::Peer* peer = gtk::CurrentGtkBackend()->FindPeer(scene_->frame);
+    ASSERT_TRUE(peer != nullptr && peer->outer != nullptr);
+    GdkWindow* surface = gtk_widget_get_window(peer->outer);
+    ASSERT_NE(surface, nullptr);
+    auto focus = [&](bool in) {
+        GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+        event->focus_change.window = GDK_WINDOW(g_object_ref(surface));
+        event->focus_change.in = in ? TRUE : FALSE;
+        gdk_event_set_device(
+            event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gdk_event_put(event);
+        gdk_event_free(event);
+        SettleDisplay();
+    };
+    win::SetActiveWindow(WindowHandle{});
+    focus(true);
+    EXPECT_EQ(win::GetActiveWindow(), scene_->frame);
+    focus(false);
+    EXPECT_EQ(win::GetActiveWindow(), WindowHandle{});
 }
 
 // A resource's image as the display gets it: its size, and its colours

@@ -247,5 +247,29 @@ TEST_F(ArticulationScenario, AMarkedAccentsButtonPutsTheAccentOnEachEnteredNote)
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
+// The Accents pop-up, opened and left without a choice, closes when the user goes
+// back to the frame; the Notes palette stays.
+TEST_F(ArticulationScenario, TheAccentsPopUpClosesWhenTheFrameIsClickedWithoutAChoice) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
+    ASSERT_TRUE(notes);
+    x_.Settle(Millis{1000});
+    const std::optional<std::pair<int, int>> eighth = PressedCell(x_.Grab(*notes));
+    ASSERT_TRUE(eighth) << "no pressed button on the Notes palette";
+    const auto opener = Button(*notes, *eighth, 4, kAccentsOpener, kNotesColumns);
+    x_.Click(opener.first, opener.second);
+    x_.Settle(Millis{500});
+    x_.Click(opener.first, opener.second);
+    ASSERT_TRUE(x_.WindowTitled("Accents")) << "the Accents button opened no palette";
+    // The frame's status bar, away from the music and the palettes.
+    const ShownWindow frame = Frame();
+    x_.Click(frame.x + frame.width / 3, frame.y + frame.height - 6);
+    EXPECT_TRUE(x_.WaitUntilGone("Accents", kRedrawTimeout)) << "the pop-up stayed open";
+    EXPECT_TRUE(x_.WindowTitledNow("Notes")) << "the Notes palette went too";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
 }  // namespace
 }  // namespace ql::desktop

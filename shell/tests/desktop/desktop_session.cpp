@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -375,6 +376,20 @@ ScreenPicture XSession::Grab(int x, int y, int width, int height) const {
             picture.pixels[static_cast<size_t>(row) * width + col] =
                 static_cast<uint32_t>(XGetPixel(image, col, row) & 0xFFFFFF);
     XDestroyImage(image);
+    return picture;
+}
+
+CursorPicture XSession::Cursor() const {
+    CursorPicture picture;
+    XFixesCursorImage* image = XFixesGetCursorImage(display_);
+    if (image == nullptr) return picture;
+    picture.width = image->width;
+    picture.height = image->height;
+    picture.hotX = image->xhot;
+    picture.hotY = image->yhot;
+    const size_t count = static_cast<size_t>(image->width) * image->height;
+    for (size_t i = 0; i < count; ++i) picture.pixels.push_back(static_cast<uint32_t>(image->pixels[i]));
+    XFree(image);
     return picture;
 }
 

@@ -47,6 +47,16 @@ struct ScreenPicture {
     std::vector<int> LongDarkLines(int left, int top, int right, int bottom, double share) const;
 };
 
+// The pointer's cursor as the display shows it: its size, hot spot and ARGB pixels.
+struct CursorPicture {
+    int width = 0;
+    int height = 0;
+    int hotX = 0;
+    int hotY = 0;
+    std::vector<uint32_t> pixels;
+    bool operator==(const CursorPicture&) const = default;
+};
+
 // A virtual X server of the scenario's own (Xvfb on a display number it picks
 // itself), so that scenarios run side by side; stopped at the end.
 class VirtualDisplay {
@@ -115,6 +125,8 @@ public:
     void TypeText(std::string_view text);
     ScreenPicture Grab(int x, int y, int width, int height) const;
     ScreenPicture Grab(const ShownWindow& window) const;
+    // The cursor the display shows at the pointer now (empty when it cannot say).
+    CursorPicture Cursor() const;
     // Lets the program take the events sent so far.
     void Settle(Millis pause = Millis{150}) const;
 

@@ -1,6 +1,8 @@
 // The Pointer tool on the desktop: a drag over empty paper of a new score draws the
 // marquee (its rectangle shows inverted), and a click elsewhere dismisses it and
-// leaves the page as it was. Judged from pictures of the frame's score area.
+// leaves the page as it was. Judged from pictures of the frame's score area. Over
+// the marquee the pointer shows the marquee's cursor, and over a palette the arrow
+// again.
 #include <algorithm>
 
 #include "shell/tests/desktop/desktop_fixture.h"
@@ -73,6 +75,54 @@ TEST_F(MarqueeScenario, DragDrawsAMarqueeAndAClickDismissesIt) {
                         kRedrawTimeout))
         << left << " pixels still differ after the marquee went";
     if (HasFailure()) WritePicture(ScoreArea(), home_->Root() / "marquee.ppm");
+    EXPECT_EQ(Quit(), 0);
+}
+
+// The cursor follows the window under the pointer: the marquee's own cursor over
+// it, the palette's arrow over the Notes palette (not the marquee's left behind),
+// the marquee's again back over it.
+TEST_F(MarqueeScenario, ThePointerShowsTheCursorOfTheWindowUnderIt) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
+    ASSERT_TRUE(notes);
+    const int paletteX = notes->x + notes->width / 2;
+    const int paletteY = notes->y + notes->height / 2;
+    x_.MovePointer(paletteX, paletteY);
+    x_.Settle(Millis{300});
+    x_.MovePointer(paletteX + 1, paletteY);
+    x_.Settle(Millis{300});
+    const CursorPicture arrow = x_.Cursor();
+    ASSERT_FALSE(arrow.pixels.empty()) << "the display shows no cursor";
+
+    x_.PointAt(Frame());
+    const std::optional<std::pair<int, int>> quiet = QuietBlock(SettledScoreArea());
+    ASSERT_TRUE(quiet) << "no empty paper in the score area";
+    const int x0 = Frame().x + quiet->first;
+    const int y0 = AreaTop() + quiet->second + kDragHeight;
+    x_.Drag(x0, y0, x0 + kDragWidth, y0 + kDragHeight);
+    x_.Settle(Millis{500});
+    const int insideX = x0 + kDragWidth / 2;
+    const int insideY = y0 + kDragHeight / 2;
+    CursorPicture marquee;
+    auto hoverMarquee = [&] {
+        x_.MovePointer(insideX, insideY);
+        x_.Settle(Millis{100});
+        x_.MovePointer(insideX + 1, insideY + 1);
+        x_.Settle(Millis{100});
+        marquee = x_.Cursor();
+        return marquee != arrow;
+    };
+    ASSERT_TRUE(WaitFor(hoverMarquee, kRedrawTimeout)) << "the marquee shows no cursor of its own";
+    const CursorPicture shown = marquee;
+
+    x_.MovePointer(paletteX, paletteY);
+    x_.Settle(Millis{100});
+    x_.MovePointer(paletteX + 1, paletteY);
+    EXPECT_TRUE(WaitFor([&] { return x_.Cursor() == arrow; }, kRedrawTimeout))
+        << "the marquee's cursor stayed over the palette";
+    EXPECT_TRUE(WaitFor([&] { return hoverMarquee() && marquee == shown; }, kRedrawTimeout))
+        << "back over the marquee its cursor did not come back";
     EXPECT_EQ(Quit(), 0);
 }
 

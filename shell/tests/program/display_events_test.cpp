@@ -1,4 +1,5 @@
-// The program and the desktop's display: a change of the monitors fits the frame to
+// The program and the desktop's display: a change of the monitors reads the
+// screen's resolution and class again, fits the frame to
 // the new screen and arranges the score windows as they were last arranged (not
 // while the active one is maximised, nor before any arrangement); the loss of the
 // display writes the copies of the modified scores and leaves their files alone.
@@ -9,6 +10,7 @@
 
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "platform/gfx/caps.h"
 #include "platform/win/display_events.h"
 #include "platform/win/headless.h"
 #include "platform/win/mdi.h"
@@ -17,6 +19,7 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/score_windows.h"
+#include "shell/program/screen_metrics.h"
 #include "shell/tests/program/program_fixture.h"
 
 namespace ql {
@@ -26,6 +29,7 @@ class DisplayEventsTest : public testing::ProgramFixture {
   protected:
     void TearDown() override {
         win::headless::SetScreenSize({1280, 1024});
+        gfx::SetScreenMetrics(savedScreen_);
         ProgramFixture::TearDown();
     }
     // Two score windows, the second active.
@@ -44,7 +48,43 @@ class DisplayEventsTest : public testing::ProgramFixture {
     static gfx::Rect ClientArea() { return win::GetWindowRect(Frame().mdiClient); }
     std::string first_;
     std::string second_;
+    gfx::ScreenMetrics savedScreen_ = gfx::GetScreenMetrics();
 };
+
+// The screen class steps at more than 640 and more than 800 pixels across.
+TEST(ScreenClassTest, StepsAbove640AndAbove800) {
+    EXPECT_EQ(ScreenClassOf(0), 0);
+    EXPECT_EQ(ScreenClassOf(640), 0);
+    EXPECT_EQ(ScreenClassOf(641), 1);
+    EXPECT_EQ(ScreenClassOf(800), 1);
+    EXPECT_EQ(ScreenClassOf(801), 2);
+    EXPECT_EQ(ScreenClassOf(3840), 2);
+}
+
+// Start-up reads the screen from the frame; a smaller or larger screen later is
+// read again when the display changes, and the class follows it.
+TEST_F(DisplayEventsTest, AMonitorChangeReadsTheScreenAndItsClassAgain) {
+    gfx::ScreenMetrics wide = savedScreen_;
+    wide.width = 1024;
+    gfx::SetScreenMetrics(wide);
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    EXPECT_EQ(ProgramScreen().horizontalResolution, 1024);
+    EXPECT_EQ(ProgramScreen().screenClass, 2);
+    EXPECT_EQ(ProgramScreen().dpiX, wide.dpiX);
+    gfx::ScreenMetrics small = wide;
+    small.width = 640;
+    small.dpiX = small.dpiY = 120;
+    gfx::SetScreenMetrics(small);
+    EXPECT_EQ(ProgramScreen().screenClass, 2) << "read before the display change is told";
+    win::NotifyDisplayChange();
+    EXPECT_EQ(ProgramScreen().horizontalResolution, 640);
+    EXPECT_EQ(ProgramScreen().screenClass, 0);
+    EXPECT_EQ(ProgramScreen().dpiY, 120);
+    small.width = 800;
+    gfx::SetScreenMetrics(small);
+    win::NotifyDisplayChange();
+    EXPECT_EQ(ProgramScreen().screenClass, 1);
+}
 
 // Tiled side by side, one window moved away, then a larger screen: the frame takes
 // it and the two windows share the wider client side by side again.

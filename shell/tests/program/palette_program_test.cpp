@@ -1,6 +1,8 @@
 // The program's tool palettes: made hidden at start-up, shown with a score window
 // in page view and hidden when the last one closes, and their places written at
-// exit and read back by the next run.
+// exit and read back by the next run; a pop-up opened for one choice closes when
+// the frame is activated again; over a palette the pointer shows the arrow, over
+// the score the armed tool's cursor.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,6 +14,10 @@
 #include "editing/palette_windows.h"
 #include "editing/tool_dispatch.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/win/activation.h"
+#include "platform/win/headless.h"
+#include "platform/win/input.h"
+#include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "editing/tools.h"
 #include "platform/win/window.h"
@@ -142,6 +148,62 @@ TEST_F(PaletteProgramTest, ANotesButtonArmsTheNotesToolAndAClickEntersANote) {
     win::SendMessage(view->ViewWindow, win::Message::LeftButtonUp, 0, at);
     Pump();
     EXPECT_NE(view->document->changeCounter, changes) << "no note entered";
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// A pop-up opened by its opener stays while the activation goes to it (or to another
+// program), and closes when the user goes back to the frame without a choice; a
+// pop-up the user moved stays, and so do the ordinary palettes.
+TEST_F(PaletteProgramTest, AFlyoutClosesWhenTheFrameIsActivatedAgain) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
+    Pump();
+    win::SetActiveWindow(Frame().window);
+    OpenLinkedPalette(kHeadsPalette);
+    ASSERT_TRUE(Visible(kHeadsPalette));
+    win::SetActiveWindow(PaletteWindow(kHeadsPalette));
+    EXPECT_TRUE(Visible(kHeadsPalette));
+    win::SetActiveWindow(platform::WindowHandle{});
+    EXPECT_TRUE(Visible(kHeadsPalette));
+    win::SetActiveWindow(Frame().window);
+    EXPECT_FALSE(Visible(kHeadsPalette));
+    EXPECT_TRUE(Visible(kNotesPalette));
+
+    // Moved by the user, it is a palette of its own and stays.
+    OpenLinkedPalette(kAccentsPalette);
+    const platform::WindowHandle accents = PaletteWindow(kAccentsPalette);
+    const win::Rect r = win::GetWindowRect(accents);
+    win::MoveWindow(accents, {r.left + 30, r.top + 20, r.right + 30, r.bottom + 20}, true);
+    win::SetActiveWindow(accents);
+    win::SetActiveWindow(Frame().window);
+    EXPECT_TRUE(Visible(kAccentsPalette));
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
+// The cursor follows the window under the pointer: a handle's cursor set over the
+// score gives way to the arrow over a palette and its buttons; the score itself
+// answers with the armed tool's cursor before its mouse handling chooses.
+TEST_F(PaletteProgramTest, ThePointerShowsTheArrowOverPalettesAndTheToolsCursorOverTheScore) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
+    Pump();
+    ScoreView* view = State().documents.ActiveView;
+    ASSERT_NE(view, nullptr);
+    const win::CursorHandle arrow = win::LoadSystemCursor(win::SystemCursor::Arrow);
+    const win::CursorHandle handle = win::LoadSystemCursor(win::SystemCursor::SizeNs);
+    win::SetCursor(handle);
+    win::headless::PostMouse(PaletteButton(kNotesPalette, 2), win::Message::MouseMove, {3, 3});
+    Pump();
+    EXPECT_EQ(win::GetCursor(), arrow);
+    win::SetCursor(handle);
+    win::headless::PostMouse(PaletteWindow(kNotesPalette), win::Message::MouseMove, {0, 0});
+    Pump();
+    EXPECT_EQ(win::GetCursor(), arrow);
+
+    const win::CursorHandle tool = win::LoadSystemCursor(win::SystemCursor::Cross);
+    State().documents.Selection->toolCursor = tool;
+    win::SendSetCursor(view->ViewWindow, {40, 40}, win::Message::MouseMove);
+    EXPECT_EQ(win::GetCursor(), tool);
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
