@@ -30,10 +30,9 @@ using niff::NiffField;
 
 constexpr int32_t kPageOrigin = 30720;
 
-// One staff, one measure of four quarters; a crescendo from page point (100, 250)
-// to (300, 250) and a text at (100, 300), all placed from the page header.
-std::vector<uint8_t> PageHairpinScore() {
-    niff::NiffWriter out;
+// The head of the files: one part of one staff on one page, up to the staff's
+// header.
+void BeginPage(niff::NiffWriter& out) {
     out.BeginForm("NIFF");
     out.BeginList("setp");
     out.BeginChunk("stbl");
@@ -51,6 +50,13 @@ std::vector<uint8_t> PageHairpinScore() {
     out.BeginChunk("sthd");
     out.Tag(32, {0});
     out.EndChunk();
+}
+
+// One staff, one measure of four quarters; a crescendo from page point (100, 250)
+// to (300, 250) and a text at (100, 300), all placed from the page header.
+std::vector<uint8_t> PageHairpinScore() {
+    niff::NiffWriter out;
+    BeginPage(out);
     out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
     out.EndChunk();
     for (int quarter = 0; quarter < 4; ++quarter) {
@@ -133,23 +139,7 @@ TEST_F(NiffPageItemsTest, AHairpinPlacedOnThePageIsOneOfThePagesItems) {
 // the first measure to (400, 200) in the second, all placed from the page header.
 std::vector<uint8_t> PageSpannersScore() {
     niff::NiffWriter out;
-    out.BeginForm("NIFF");
-    out.BeginList("setp");
-    out.BeginChunk("stbl");
-    out.Bytes(std::vector<uint8_t>{0, 'P', 0});
-    out.EndChunk();
-    out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
-    out.EndChunk();
-    out.EndList();
-    out.BeginList("data");
-    out.BeginChunk("pghd");
-    out.EndChunk();
-    out.BeginChunk("syhd");
-    out.Tag(1, {160, 400});
-    out.EndChunk();
-    out.BeginChunk("sthd");
-    out.Tag(32, {0});
-    out.EndChunk();
+    BeginPage(out);
     const auto node = [&](const char (&chunk)[5], std::initializer_list<NiffField> fixedPart, int id, bool first,
                           int16_t x, int16_t y) {
         out.BeginChunk(chunk, fixedPart);
