@@ -55,6 +55,15 @@ class ByteSource {
         next_ += count;
         return count;
     }
+    // The next `count` bytes in place when the buffer holds them all, moving past
+    // them; null (nothing moved) when it does not. The bytes stay valid until the
+    // next read, seek or refill.
+    const uint8_t* Take(size_t count) {
+        if (count > valid_ - next_) return nullptr;
+        const uint8_t* at = bytes_.data() + next_;
+        next_ += count;
+        return at;
+    }
     // Moves to an absolute position; false when it lies past the end.
     bool Seek(uint64_t position);
 

@@ -153,10 +153,23 @@ void MakeNiffPedalBracket(NiffImportState& import, const NiffPedalRecord& start,
     mark.tick = start.tick;
     mark.page = frame.pages.empty() ? 0 : static_cast<int>(frame.pages.size()) - 1;
     const double scale = import.unitScale;
-    mark.x = static_cast<int32_t>(start.x * scale);
-    mark.y = static_cast<int32_t>(NiffVerticalUnits(import, start.staff, start.y));
     NiffMarkDetail& detail = mark.detail;
-    detail.endX = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 0) * scale);
+    NiffPagePoint end;
+    const bool endOnPage = NiffPagePointOf(import, &end);
+    if (endOnPage && end.page == start.pageStart.page) {
+        // Both ends placed on one page: the bracket is one of that page's items.
+        mark.anchor = NiffAnchor::kPage;
+        mark.page = end.page;
+        mark.x = start.pageStart.x;
+        mark.y = start.pageStart.y;
+        detail.endX = end.x;
+    } else {
+        // A page point says nothing of the place in the measure.
+        const bool startOnPage = start.pageStart.page >= 0;
+        mark.x = startOnPage ? 0 : static_cast<int32_t>(start.x * scale);
+        mark.y = startOnPage ? 0 : static_cast<int32_t>(NiffVerticalUnits(import, start.staff, start.y));
+        detail.endX = endOnPage ? 0 : static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 0) * scale);
+    }
     detail.height = static_cast<int32_t>(NiffVerticalUnits(import, start.staff, start.height));
     detail.endTick = frame.currentTick;
     detail.endMeasure = std::max(frame.measures[frame.currentMeasure].number, start.measure);
@@ -262,6 +275,7 @@ int ReadNiffPedal(NiffChunkContext& context, const uint8_t* fixedPart) {
         record.x = NiffTagShort(tags, kTagPlacement, 0);
         record.y = NiffTagShort(tags, kTagPlacement, 2);
         record.tick = frame.currentTick;
+        NiffPagePointOf(import, &record.pageStart);
         if (shape < kFirstBracketShape) MakeNiffPedalMark(import, shape);
         // A record with no chunk to come is done with at once.
         if (record.remaining <= 0) return 1;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "interchange/niff/niff_chord_parser.h"
+#include "interchange/niff/niff_placement.h"
 
 namespace ql::niff {
 
@@ -71,7 +72,8 @@ struct NiffMarkDetail {
     NiffChord chord;
     int beatKind = 1;  // a tempo mark's beat: 0 eighth, 1 quarter, 2 half
     bool dotted = false;
-    // A pedal bracket: its end and end style; the start is the mark's own place.
+    // A pedal bracket: its end and end style; the start is the mark's own place
+    // (with the page anchor, the end x is a page point too).
     int endMeasure = 1;
     int32_t endTick = 0;
     int32_t endX = 0;
@@ -90,6 +92,7 @@ struct NiffPedalRecord {
     int32_t x = 0;  // the start chunk's placement (file units)
     int32_t y = 0;
     int32_t tick = 0;
+    NiffPagePoint pageStart;  // the start chunk was placed on a page (page -1: not)
 };
 
 // The measure numbering a `meas` chunk asks for; -1 leaves the document's.

@@ -42,6 +42,16 @@ void ClearTags(std::array<NiffTagState::Value, kNiffTagNumbers>& values,
     }
 }
 
+// A preset tag starts each chunk as its number, unless persistent: then it keeps
+// the persistent flags and bytes past the number.
+void LoadPreset(NiffTagState& tags, size_t tag, int16_t number) {
+    if ((tags.persistentWritten & Bit(tag)) == 0) {
+        tags.values[tag] = {};
+        tags.flags[tag] = 0;
+    }
+    SetShort(tags.values[tag], number);
+}
+
 void ApplyLyricOffset(NiffImportState& import, const uint8_t* value) {
     const uint8_t line = value[2];
     if (import.document == nullptr || line >= kLyricLevelCount) return;
@@ -65,17 +75,18 @@ int BeginNiffChunk(NiffChunkContext& context, const uint8_t*) {
         tags.persistentWritten = 0;
     }
     // The current record becomes a copy of the persistent one; only tags written
-    // on either side can differ.
-    ClearTags(tags.values, tags.flags, tags.written & ~tags.persistentWritten);
+    // on either side can differ. The preset tags are loaded on their own.
+    constexpr uint64_t kPresets = Bit(kTagPresetMinus2) | Bit(kTagPresetMinus1a) | Bit(kTagPresetMinus1b);
+    ClearTags(tags.values, tags.flags, tags.written & ~tags.persistentWritten & ~kPresets);
     for (uint64_t persistent = tags.persistentWritten; persistent != 0;
          persistent &= persistent - 1) {
         const size_t tag = static_cast<size_t>(std::countr_zero(persistent));
         tags.values[tag] = tags.persistentValues[tag];
         tags.flags[tag] = tags.persistentFlags[tag];
     }
-    SetShort(tags.values[kTagPresetMinus2], -2);
-    SetShort(tags.values[kTagPresetMinus1a], -1);
-    SetShort(tags.values[kTagPresetMinus1b], -1);
+    LoadPreset(tags, kTagPresetMinus2, -2);
+    LoadPreset(tags, kTagPresetMinus1a, -1);
+    LoadPreset(tags, kTagPresetMinus1b, -1);
     tags.written = tags.persistentWritten | Bit(kTagPresetMinus2) | Bit(kTagPresetMinus1a) |
                    Bit(kTagPresetMinus1b);
     import.noteReference = -1;
@@ -90,8 +101,10 @@ void StoreNiffTag(NiffTagContext& context, const uint8_t* value) {
     tags.flags[static_cast<size_t>(tag)] = kNiffTagGiven;
     tags.written |= Bit(static_cast<size_t>(tag));
     NiffTagState::Value& stored = tags.values[static_cast<size_t>(tag)];
-    stored = {};
-    std::copy_n(value, std::min<size_t>(context.value.size(), stored.size()), stored.begin());
+    // The reader's value runs on in zeros: one copy of fixed size stores the value
+    // and clears the rest.
+    static_assert(sizeof stored <= kNiffTagValueBuffer);
+    std::memcpy(stored.data(), value, sizeof stored);
     if (tag == kTagPresetMinus1b) SetShort(stored, std::min(ShortAt(stored.data()), kTag47Highest));
     if (tag == kTagLyricOffset) ApplyLyricOffset(import, stored.data());
 }

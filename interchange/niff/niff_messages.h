@@ -12,8 +12,6 @@ inline constexpr char kNiffChunkLengthUnread[] = "Incomplete record (chunk) foun
 inline constexpr char kNiffIncompleteChunk[] =
     "Incomplete record (chunk) encountered in NIFF file.";
 inline constexpr char kNiffIncompleteTag[] = "Incomplete record (tag) encountered in NIFF file.";
-inline constexpr char kNiffIncompleteUnknownTag[] =
-    "Incomplete or unknown record (tag) encountered in NIFF file.";
 // The line the diagnostic output gets after a reader message.
 inline constexpr char kNiffErrorLine[] = "error occurred\n";
 

@@ -35,6 +35,15 @@ bool NiffPlacedOnPage(const NiffTagState& tags) {
     return HasNiffTag(tags, kTagAnchor) && AnchorLevelOf(tags) == static_cast<int>(NiffAnchorLevel::kPage);
 }
 
+bool NiffPagePointOf(const NiffImportState& import, NiffPagePoint* point) {
+    const NiffTagState& tags = import.tags;
+    if (!NiffPlacedOnPage(tags) || !HasNiffTag(tags, kTagPlacement) || import.frame.pages.empty()) return false;
+    point->page = static_cast<int>(import.frame.pages.size()) - 1;
+    point->x = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 0) * import.unitScale);
+    point->y = static_cast<int32_t>(NiffTagShort(tags, kTagPlacement, 2) * import.unitScale);
+    return true;
+}
+
 int ResolveNiffPlacement(NiffImportState& import, NiffAnchorLevel target) {
     NiffTagState& tags = import.tags;
     if (!HasNiffTag(tags, kTagPlacement) || !HasNiffTag(tags, kTagAnchor)) return -1;

@@ -49,4 +49,16 @@ int ResolveNiffPlacement(NiffImportState& import, NiffAnchorLevel target);
 // Whether tag 3 names the page header: the mark then belongs to the page.
 bool NiffPlacedOnPage(const NiffTagState& tags);
 
+// A point on the current page: the page's index, and score units from its corner.
+struct NiffPagePoint {
+    int page = -1;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// The page point of a chunk placed on the page (tag 3 names the page header and
+// tag 1 is given, with a page begun), converted with the unit scale; false
+// otherwise. The spanners whose nodes all have one on the same page belong to it.
+bool NiffPagePointOf(const NiffImportState& import, NiffPagePoint* point);
+
 }  // namespace ql::niff

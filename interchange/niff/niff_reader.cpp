@@ -2,6 +2,7 @@
 #include "interchange/niff/niff_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -20,7 +21,6 @@ constexpr FourCC kChunkLengthTable = MakeFourCC("clt ");
 constexpr uint64_t kChunkHeaderBytes = 8;
 constexpr uint64_t kFormTypeBytes = 4;
 constexpr uint64_t kTopLevelBytes = 14;  // room for the form's header only
-constexpr int kTagValueBytes = 64;       // seven fields of at most 8 bytes, with their alignment
 constexpr size_t kChunkLengthEntryBytes = 8;
 constexpr size_t kMaxDiagnostics = 1000;
 
@@ -31,6 +31,18 @@ constexpr uint32_t IdKey(const FourCC& id) {
 constexpr uint32_t kRifxKey = IdKey(kRifx);
 constexpr uint32_t kListKey = IdKey(kList);
 constexpr uint32_t kChunkLengthTableKey = IdKey(kChunkLengthTable);
+
+// Two and four bytes read as big-endian numbers.
+uint16_t BigEndian16(const uint8_t* bytes) {
+    uint16_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return __builtin_bswap16(value);
+}
+uint32_t BigEndian32(const uint8_t* bytes) {
+    uint32_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return __builtin_bswap32(value);
+}
 
 uint64_t Padded(uint64_t length) {
     return length + (length & 1);
@@ -125,37 +137,40 @@ bool ReadRawChunk(NiffReader& reader, int index, uint64_t padded) {
     return data == nullptr || data(context, nullptr) == 1;
 }
 
-// Reads one tag of the tag area; false ends the pass.
-bool ReadTag(NiffReader& reader, uint64_t* tagArea) {
-    ByteSource& source = *reader.source;
-    const int number = source.ReadByte();
-    if (number < 0) return EndPass(reader, kNiffIncompleteTag, false);
-    const int length = source.ReadByte();
-    if (length < 0) return EndPass(reader, kNiffIncompleteChunk, true);
+// The chunk's bytes after its header, `padded` of them: in the source's buffer
+// when it holds them, else copied; null when they cannot be read.
+const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
+    if (const uint8_t* at = reader.source->Take(padded)) return at;
+    reader.body.resize(padded);
+    if (reader.source->Read(reader.body.data(), padded) != padded) return nullptr;
+    return reader.body.data();
+}
+
+// Reads the tag at `*at` of the tag area (`*tagArea` bytes left, at least two)
+// and moves past it; false ends the pass.
+bool ReadTag(NiffReader& reader, const uint8_t** at, uint64_t* tagArea) {
+    const int number = (*at)[0];
+    const int length = (*at)[1];
     const uint64_t padded = Padded(static_cast<uint64_t>(length));
     if (2 + padded > *tagArea) return EndPass(reader, kNiffIncompleteTag, false);
     *tagArea -= 2 + padded;
-    const NiffTagRecord* record = reader.schemas.Tag(number);
-    if (record == nullptr) {
+    const uint8_t* bytes = *at + 2;
+    *at = bytes + padded;
+    const NiffFieldPlan* plan = reader.schemas.TagPlan(number);
+    if (plan == nullptr) {
         Diagnose(reader, "unknown tag " + std::to_string(number));
-        return Skip(source, padded) || EndPass(reader, kNiffIncompleteUnknownTag, true);
+        return true;
     }
-    std::array<uint8_t, kTagValueBytes> value{};
-    int consumed = 0;
-    if (padded > 0) {
-        consumed = ReadNiffFields(source, value.data(), record->fields.data(), kNiffTagFields,
-                                  length, reader.schemas.StringOffsetWidth());
-        if (consumed < 0 || !Skip(source, padded - static_cast<uint64_t>(consumed)))
-            return EndPass(reader, kNiffIncompleteChunk, true);
-    }
-    if (number <= kNiffKnownTags && reader.tagHandlers[static_cast<size_t>(number)] != nullptr) {
+    const NiffTagHandler handler = number <= kNiffKnownTags ? reader.tagHandlers[static_cast<size_t>(number)] : nullptr;
+    if (handler != nullptr) {
+        std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
+        ConvertNiffFields(bytes, value.data(), *plan, length);
         NiffTagContext context;
         context.import = reader.import;
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
-        context.value = std::span<const uint8_t>(
-            value.data(), static_cast<size_t>(reader.schemas.TagMemorySize(number)));
-        reader.tagHandlers[static_cast<size_t>(number)](context, value.data());
+        context.value = std::span<const uint8_t>(value.data(), static_cast<size_t>(plan->memorySize));
+        handler(context, value.data());
     }
     return true;
 }
@@ -170,24 +185,23 @@ uint64_t FixedPartBytes(const NiffReader& reader, int index) {
 }
 
 bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
-    const NiffChunkRecord& record = reader.schemas.Chunk(index);
     const uint64_t fixedSize = FixedPartBytes(reader, index);
     if (fixedSize > padded) return EndPass(reader, kNiffIncompleteChunk, false);
-    const uint8_t* types = record.fields.data();
-    reader.chunk.assign(static_cast<size_t>(reader.schemas.MemorySize(index)), 0);
-    const int consumed =
-        ReadNiffFields(*reader.source, reader.chunk.data(), types, kNiffChunkFields,
-                       static_cast<int>(fixedSize), reader.schemas.StringOffsetWidth());
-    if (consumed < 0 || !Skip(*reader.source, fixedSize - static_cast<uint64_t>(consumed)))
-        return EndPass(reader, kNiffIncompleteChunk, true);
-    NiffChunkContext context = ContextOf(reader, reader.chunk);
-    const uint8_t* fixedPart = types[0] == kNiffEnd ? nullptr : reader.chunk.data();
+    // The whole chunk is read at once (the lengths were checked against the file),
+    // then converted from memory.
+    const uint8_t* body = ChunkBody(reader, padded);
+    if (body == nullptr) return EndPass(reader, kNiffIncompleteChunk, true);
+    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
+    const auto memorySize = static_cast<size_t>(plan.memorySize);
+    ConvertNiffFields(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
+    NiffChunkContext context = ContextOf(reader, std::span<const uint8_t>(reader.fixed.data(), memorySize));
+    const uint8_t* fixedPart = plan.count == 0 ? nullptr : reader.fixed.data();
     const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
     if (start != nullptr && start(context, fixedPart) != 1) return false;
+    const uint8_t* tag = body + fixedSize;
     uint64_t tagArea = padded - fixedSize;
     while (tagArea > 1)
-        if (!ReadTag(reader, &tagArea)) return false;
-    if (!Skip(*reader.source, tagArea)) return EndPass(reader, kNiffIncompleteChunk, true);
+        if (!ReadTag(reader, &tag, &tagArea)) return false;
     const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
     return data == nullptr || data(context, fixedPart) == 1;
 }
@@ -221,40 +235,41 @@ void ReverseBytes(uint8_t* bytes, int count) {
     if (count >= 2) std::reverse(bytes, bytes + count);
 }
 
-int ReadNiffFields(ByteSource& source, uint8_t* out, const uint8_t* types, int maxFields,
-                   int maxBytes, int stringOffsetWidth) {
+int ConvertNiffFields(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
+    // The value is put together in two words and stored whole: a reader of its
+    // bytes right after then gets them from the two stores as they stand.
+    static_assert(std::endian::native == std::endian::little, "fields are stored in little-endian order");
+    uint64_t low = 0, high = 0;
     int consumed = 0;
-    size_t at = 0;
-    for (int i = 0; i < maxFields && types[i] != kNiffEnd; ++i) {
-        const uint8_t type = types[i];
-        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
+    for (int i = 0; i < plan.count; ++i) {
+        const NiffFieldStep& step = plan.steps[static_cast<size_t>(i)];
+        const int width = step.width;
         if (consumed + width > maxBytes) break;
-        if (NiffFieldAligned(type)) at += at & 1;
-        uint8_t bytes[8] = {};
-        if (source.Read(bytes, static_cast<size_t>(width)) != static_cast<size_t>(width)) return -1;
+        const uint8_t* bytes = from + consumed;
         consumed += width;
-        if (type == kNiffStringOffset) {
-            uint32_t value = 0;
-            for (int b = 0; b < width; ++b) value = (value << 8) | bytes[b];
-            std::memcpy(out + at, &value, sizeof value);
-            at += sizeof value;
-            continue;
+        uint64_t value = 0;
+        switch (step.turn) {
+            case NiffFieldTurn::kByte: value = bytes[0]; break;
+            case NiffFieldTurn::kShort: value = BigEndian16(bytes); break;
+            case NiffFieldTurn::kLong: value = BigEndian32(bytes); break;
+            case NiffFieldTurn::kRational:  // each half on its own
+                value = BigEndian16(bytes) | (uint64_t{BigEndian16(bytes + 2)} << 16);
+                break;
+            case NiffFieldTurn::kKeep: std::memcpy(&value, bytes, static_cast<size_t>(width)); break;
+            case NiffFieldTurn::kStringOffset:  // always 32 bits wide in memory
+                value = width == 4 ? BigEndian32(bytes) : BigEndian16(bytes);
+                break;
         }
-        // Numbers turned from the file's byte order as they are stored (each half
-        // of a rational on its own); ids and names kept as they stand.
-        uint8_t* to = out + at;
-        if (type == kNiffRational) {
-            to[0] = bytes[1];
-            to[1] = bytes[0];
-            to[2] = bytes[3];
-            to[3] = bytes[2];
-        } else if (type == kNiffFourCC || type == kNiffChar8) {
-            ByteSource::CopyShort(to, bytes, static_cast<size_t>(width));
+        const int shift = 8 * (step.to % 8);
+        if (step.to >= 8) {
+            high |= value << shift;
         } else {
-            for (int b = 0; b < width; ++b) to[b] = bytes[width - 1 - b];
+            low |= value << shift;
+            if (shift != 0) high |= value >> (64 - shift);
         }
-        at += static_cast<size_t>(width);
     }
+    std::memcpy(out, &low, sizeof low);
+    std::memcpy(out + sizeof low, &high, sizeof high);
     return consumed;
 }
 
@@ -269,6 +284,7 @@ std::unique_ptr<NiffReader> OpenNiffReader(std::unique_ptr<ByteSource> source,
 void CloseNiffReader(NiffReader& reader) {
     reader.source.reset();
     reader.chunk = {};
+    reader.body = {};
     reader.depth = 0;
     reader.left.fill(0);
     EmptyHandlerSlots(reader);
@@ -297,12 +313,16 @@ bool ReadNextNiffChunk(NiffReader& reader) {
         return reader.depth >= 1;
     }
     reader.started = true;
-    uint8_t header[kChunkHeaderBytes];
-    if (source.Read(header, 4) != 4) {
-        reader.chunkId = kEndOfList;
-        return false;
+    uint8_t copied[kChunkHeaderBytes];
+    const uint8_t* header = source.Take(kChunkHeaderBytes);
+    if (header == nullptr) {
+        header = copied;
+        if (source.Read(copied, 4) != 4) {
+            reader.chunkId = kEndOfList;
+            return false;
+        }
+        if (source.Read(copied + 4, 4) != 4) return EndPass(reader, kNiffChunkLengthUnread, false);
     }
-    if (source.Read(header + 4, 4) != 4) return EndPass(reader, kNiffChunkLengthUnread, false);
     reader.chunkId = {header[0], header[1], header[2], header[3]};
     reader.chunkLength = (uint32_t{header[4]} << 24) | (uint32_t{header[5]} << 16) |
                          (uint32_t{header[6]} << 8) | header[7];
@@ -344,6 +364,7 @@ NiffPassResult RunNiffPass(NiffReader& reader) {
         result.complete = reader.depth == 0 && reader.chunkId == kEndOfList;
     }
     reader.chunk = {};
+    reader.body = {};
     EmptyHandlerSlots(reader);
     return result;
 }

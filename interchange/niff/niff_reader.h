@@ -39,9 +39,11 @@ struct NiffTagContext {
 };
 
 // A chunk handler returns 1 to go on; anything else ends the pass. `fixedPart` is
-// the converted fixed part (null when the chunk has none).
+// the converted fixed part (null when the chunk has none). A tag handler's `value`
+// is the converted value followed by zeros, kNiffTagValueBuffer bytes in all.
 using NiffChunkHandler = int (*)(NiffChunkContext& context, const uint8_t* fixedPart);
 using NiffTagHandler = void (*)(NiffTagContext& context, const uint8_t* value);
+inline constexpr size_t kNiffTagValueBuffer = kNiffConvertedBytes;
 
 struct NiffPassResult {
     bool ran = false;       // the file began with "RIFX" and was walked
@@ -57,7 +59,9 @@ struct NiffReader {
     std::array<NiffChunkHandler, kNiffChunkTypes> startHandlers{};
     std::array<NiffChunkHandler, kNiffChunkTypes> dataHandlers{};
     std::array<NiffTagHandler, kNiffTagNumbers> tagHandlers{};
-    std::vector<uint8_t> chunk;  // the current chunk's converted or raw data
+    std::vector<uint8_t> chunk;  // the current raw chunk's data, or a list's form type
+    std::vector<uint8_t> body;   // a typed chunk's bytes when the source's buffer splits them
+    std::array<uint8_t, kNiffConvertedBytes> fixed{};  // the current typed chunk's converted fixed part
     FourCC chunkId{};
     uint32_t chunkLength = 0;
     std::array<uint64_t, kNiffMaxDepth + 1> left{};  // bytes unread at each level
@@ -90,11 +94,11 @@ NiffPassResult RunNiffPass(NiffReader& reader);
 // after a handler asked to stop, or after an error.
 bool ReadNextNiffChunk(NiffReader& reader);
 
-// Converts typed fields from the file into `out` (see the schema for the layout),
-// reading at most `maxBytes` bytes; a field that would pass that bound is left
-// zero and ends the conversion. The bytes read, or -1 on a read failure.
-int ReadNiffFields(ByteSource& source, uint8_t* out, const uint8_t* types, int maxFields,
-                   int maxBytes, int stringOffsetWidth);
+// Converts the fields of `plan` as the file holds them at `from` into the first
+// kNiffConvertedBytes bytes of `out` (see the schema for the layout), taking at
+// most `maxBytes` bytes; a field that would pass that bound is left zero and ends
+// the conversion, as are the bytes past the fields. The bytes taken.
+int ConvertNiffFields(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes);
 
 // Reverses `count` bytes in place.
 void ReverseBytes(uint8_t* bytes, int count);

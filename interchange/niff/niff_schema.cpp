@@ -194,20 +194,9 @@ constexpr uint32_t KeyOf(const FourCC& id) {
     return (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
 }
 
-static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes match their fields");
-static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
-
-}  // namespace
-
-std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema() {
-    return std::span<const NiffChunkRecord, kNiffChunkTypes>(kChunkSchema);
-}
-
-std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema() {
-    return std::span<const NiffTagRecord, kNiffTagNumbers + 1>(kTagSchema);
-}
-
-int NiffFieldsMemorySize(const uint8_t* fields) {
+// The memory a converted field list takes: aligned fields at even offsets, and
+// an even size when any field is aligned.
+constexpr int MemoryBytes(const uint8_t* fields) {
     int size = 0;
     bool aligned = false;
     for (; *fields != kNiffEnd; ++fields) {
@@ -220,40 +209,89 @@ int NiffFieldsMemorySize(const uint8_t* fields) {
     return aligned ? size + (size & 1) : size;
 }
 
-int NiffFieldsFileSize(const uint8_t* fields, int stringOffsetWidth) {
-    return FieldsFileSize(fields, stringOffsetWidth);
+constexpr bool ConvertedPartsFit() {
+    for (const NiffChunkRecord& row : kChunkSchema)
+        if (MemoryBytes(row.fields.data()) > kNiffConvertedBytes) return false;
+    for (const NiffTagRecord& row : kTagSchema)
+        if (MemoryBytes(row.fields.data()) > kNiffConvertedBytes) return false;
+    return true;
+}
+
+static_assert(ConvertedPartsFit(), "every converted fixed part and tag value fits the conversion's two words");
+static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes match their fields");
+static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
+static_assert(kNiffChunkTypes < 255, "the id table keeps an index plus one in a byte, with empty slots left");
+
+}  // namespace
+
+std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema() {
+    return std::span<const NiffChunkRecord, kNiffChunkTypes>(kChunkSchema);
+}
+
+std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema() {
+    return std::span<const NiffTagRecord, kNiffTagNumbers + 1>(kTagSchema);
+}
+
+int NiffFieldsMemorySize(const uint8_t* fields) {
+    return MemoryBytes(fields);
+}
+
+
+NiffFieldPlan MakeNiffFieldPlan(const uint8_t* fields, int stringOffsetWidth) {
+    NiffFieldPlan plan;
+    int at = 0;
+    for (int i = 0; i < kNiffChunkFields && fields[i] != kNiffEnd; ++i) {
+        const uint8_t type = fields[i];
+        if (NiffFieldAligned(type)) at += at & 1;
+        NiffFieldTurn turn = NiffFieldTurn::kKeep;
+        switch (type) {
+            case kNiffByte:
+            case kNiffSignedByte: turn = NiffFieldTurn::kByte; break;
+            case kNiffSignedShort:
+            case kNiffFontIndex: turn = NiffFieldTurn::kShort; break;
+            case kNiffSignedLong: turn = NiffFieldTurn::kLong; break;
+            case kNiffRational: turn = NiffFieldTurn::kRational; break;
+            case kNiffStringOffset: turn = NiffFieldTurn::kStringOffset; break;
+            default: break;
+        }
+        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
+        plan.steps[static_cast<size_t>(plan.count++)] = {turn, static_cast<uint8_t>(width), static_cast<uint8_t>(at)};
+        at += NiffFieldMemoryWidth(type);
+        plan.fileBytes += width;
+    }
+    plan.memorySize = NiffFieldsMemorySize(fields);
+    return plan;
 }
 
 NiffSchemas::NiffSchemas() {
     std::copy(std::begin(kChunkSchema), std::end(kChunkSchema), chunks_.begin());
     for (size_t i = 0; i < chunks_.size(); ++i) {
-        memorySize_[i] = NiffFieldsMemorySize(chunks_[i].fields.data());
         keys_[i] = KeyOf(chunks_[i].id);
     }
-    CountFileBytes();
-}
-
-void NiffSchemas::CountFileBytes() {
-    for (size_t i = 0; i < chunks_.size(); ++i)
-        fileBytes_[i] = NiffFieldsFileSize(chunks_[i].fields.data(), stringOffsetWidth_);
-}
-
-int NiffSchemas::TagMemorySize(int number) const {
-    static const std::array<int, kNiffTagNumbers + 1> kSizes = [] {
-        std::array<int, kNiffTagNumbers + 1> sizes{};
-        for (size_t i = 0; i < sizes.size(); ++i)
-            sizes[i] = NiffFieldsMemorySize(kTagSchema[i].fields.data());
-        return sizes;
+    // The first multiplier tried (odd ones, from a golden-ratio start) under which
+    // no two ids share a slot; the same for every import.
+    static const uint32_t kMultiplier = [keys = keys_] {
+        for (uint32_t multiplier = 0x9E3779B1u;; multiplier += 0x6A09E668u) {
+            std::array<bool, kIdSlots> taken{};
+            bool distinct = true;
+            for (uint32_t key : keys) {
+                bool& slot = taken[IdSlot(key, multiplier | 1u)];
+                distinct = distinct && !slot;
+                slot = true;
+            }
+            if (distinct) return multiplier | 1u;
+        }
     }();
-    if (number >= 1 && number <= kNiffKnownTags) return kSizes[static_cast<size_t>(number)];
-    return number == kNiffTag255 ? kSizes[kNiffTagNumbers] : 0;
+    multiplier_ = kMultiplier;
+    for (size_t i = 0; i < chunks_.size(); ++i) slots_[IdSlot(keys_[i], multiplier_)] = static_cast<uint8_t>(i + 1);
+    MakePlans();
 }
 
-int NiffSchemas::FindChunk(const FourCC& id) const {
-    const uint32_t key = KeyOf(id);
-    const auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
-    if (found == keys_.end() || *found != key) return -1;
-    return static_cast<int>(found - keys_.begin());
+void NiffSchemas::MakePlans() {
+    for (size_t i = 0; i < chunks_.size(); ++i)
+        chunkPlans_[i] = MakeNiffFieldPlan(chunks_[i].fields.data(), stringOffsetWidth_);
+    for (size_t i = 0; i < tagPlans_.size(); ++i)
+        tagPlans_[i] = MakeNiffFieldPlan(kTagSchema[i].fields.data(), stringOffsetWidth_);
 }
 
 const NiffTagRecord* NiffSchemas::Tag(int number) const {
@@ -270,7 +308,7 @@ void NiffSchemas::ApplyChunkLength(const FourCC& id, int32_t size) {
     declared_[static_cast<size_t>(index)] = true;
     if (id == MakeFourCC("part")) {
         stringOffsetWidth_ = size <= kShortOffsetPartSize ? 2 : 4;
-        CountFileBytes();
+        MakePlans();
     }
 }
 

@@ -88,8 +88,27 @@ constexpr bool NiffFieldAligned(uint8_t type) {
 // Memory size of a converted field list (trailing byte added to keep an even
 // size when any field is aligned).
 int NiffFieldsMemorySize(const uint8_t* fields);
-// File size of a field list at the given string-offset width.
-int NiffFieldsFileSize(const uint8_t* fields, int stringOffsetWidth);
+
+// How a list of fields is converted from the file, worked out once: for each
+// field the bytes it takes in the file, where it starts in memory and how its
+// bytes are turned (numbers from big-endian order, the halves of a rational each
+// on its own, ids and names kept, string offsets widened to 32 bits).
+// Every converted fixed part and tag value fits in this many bytes (checked when
+// the schemas are built).
+inline constexpr int kNiffConvertedBytes = 16;
+enum class NiffFieldTurn : uint8_t { kByte, kShort, kLong, kRational, kKeep, kStringOffset };
+struct NiffFieldStep {
+    NiffFieldTurn turn;
+    uint8_t width;  // in the file
+    uint8_t to;     // offset in memory
+};
+struct NiffFieldPlan {
+    std::array<NiffFieldStep, kNiffChunkFields> steps{};
+    int count = 0;
+    int memorySize = 0;
+    int fileBytes = 0;
+};
+NiffFieldPlan MakeNiffFieldPlan(const uint8_t* fields, int stringOffsetWidth);
 
 // One import's schemas: the built-in fixed sizes, changed only by that file's
 // chunk-length table, and the string-offset width.
@@ -97,15 +116,30 @@ class NiffSchemas {
   public:
     NiffSchemas();
 
-    // Index into the chunk schema, or -1 for an id it does not hold.
-    int FindChunk(const FourCC& id) const;
+    // Index into the chunk schema, or -1 for an id it does not hold. (Inline: the
+    // reader looks up every chunk.)
+    int FindChunk(const FourCC& id) const {
+        const uint32_t key = (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
+        const int entry = slots_[IdSlot(key, multiplier_)];
+        return entry != 0 && keys_[static_cast<size_t>(entry - 1)] == key ? entry - 1 : -1;
+    }
     const NiffChunkRecord& Chunk(int index) const { return chunks_[static_cast<size_t>(index)]; }
     // Memory size of a chunk's converted fixed part, and the file bytes of its
     // fields at the current string-offset width.
-    int MemorySize(int index) const { return memorySize_[static_cast<size_t>(index)]; }
-    int FieldsFileBytes(int index) const { return fileBytes_[static_cast<size_t>(index)]; }
+    int MemorySize(int index) const { return chunkPlans_[static_cast<size_t>(index)].memorySize; }
+    int FieldsFileBytes(int index) const { return chunkPlans_[static_cast<size_t>(index)].fileBytes; }
+    // The conversion of a chunk's fixed part.
+    const NiffFieldPlan& ChunkPlan(int index) const { return chunkPlans_[static_cast<size_t>(index)]; }
+    // The conversion of a known tag's value (1-48, 255), else null.
+    const NiffFieldPlan* TagPlan(int number) const {
+        if (number >= 1 && number <= kNiffKnownTags) return &tagPlans_[static_cast<size_t>(number)];
+        return number == kNiffTag255 ? &tagPlans_[kNiffTagNumbers] : nullptr;
+    }
     // Memory size of a known tag's converted value.
-    int TagMemorySize(int number) const;
+    int TagMemorySize(int number) const {
+        const NiffFieldPlan* plan = TagPlan(number);
+        return plan != nullptr ? plan->memorySize : 0;
+    }
     // Whether the file's chunk-length table declared this chunk's fixed size.
     bool Declared(int index) const { return declared_[static_cast<size_t>(index)]; }
     // The tag record of a known tag number (1-48, 255), else null.
@@ -118,13 +152,21 @@ class NiffSchemas {
     int StringOffsetWidth() const { return stringOffsetWidth_; }
 
   private:
-    void CountFileBytes();
+    void MakePlans();
 
     std::array<NiffChunkRecord, kNiffChunkTypes> chunks_;
-    std::array<uint32_t, kNiffChunkTypes> keys_{};  // ids as big-endian numbers, for the search
+    // Ids as big-endian numbers, and a table of their indexes (plus one, 0 empty)
+    // hashed by id with a multiplier that gives every id of the schema a slot of
+    // its own: a chunk's id is found with one probe.
+    static constexpr int kIdSlotBits = 10;
+    static constexpr size_t kIdSlots = size_t{1} << kIdSlotBits;
+    static size_t IdSlot(uint32_t key, uint32_t multiplier) { return (key * multiplier) >> (32 - kIdSlotBits); }
+    std::array<uint32_t, kNiffChunkTypes> keys_{};
+    std::array<uint8_t, kIdSlots> slots_{};
+    uint32_t multiplier_ = 0;
     std::array<bool, kNiffChunkTypes> declared_{};
-    std::array<int, kNiffChunkTypes> memorySize_{};
-    std::array<int, kNiffChunkTypes> fileBytes_{};
+    std::array<NiffFieldPlan, kNiffChunkTypes> chunkPlans_{};
+    std::array<NiffFieldPlan, kNiffTagNumbers + 1> tagPlans_{};
     int stringOffsetWidth_ = 4;
 };
 

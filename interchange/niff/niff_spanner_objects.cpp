@@ -4,7 +4,9 @@
 // offset and the y from the staff's bottom line (unscaled, negative upwards), so they are written from
 // the notes' measures and ticks without the page positions; the octave line and
 // the ending are placed by their tools' own creation (label, glyph, passes) at the
-// start, then given the file's span.
+// start, then given the file's span. Slurs, hairpins, octave lines and pedal
+// brackets whose nodes the file placed on one page are that page's items, at the
+// file's page points.
 #include "interchange/niff/niff_spanner_objects.h"
 
 #include <algorithm>
@@ -24,6 +26,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "core/text/text_object.h"
+#include "display/anchors.h"
 #include "display/view_location.h"
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import_state.h"
@@ -148,15 +151,26 @@ bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first,
     return found;
 }
 
+// The y of a slur's control points: beyond the higher end (above) or the lower
+// one by the arch of its span, one measure or `span` measures more.
+int32_t SlurControlY(int32_t startY, int32_t endY, int span, bool above) {
+    const int32_t height = span == 0 ? kSlurHeightInMeasure : (span + 1) * kSlurHeightPerMeasure;
+    return above ? std::min(startY, endY) - height : std::max(startY, endY) + height;
+}
+
+// The document's slur thickness, the inner curve under the outer one above.
+int8_t SlurThickness(const ScoreDocument* document, bool above) {
+    const int8_t thickness = CurveLineValuesOf(document).slurThickness;
+    return static_cast<int8_t>(above ? thickness : -thickness);
+}
+
 // Shapes a slur between its notes: the ends off the notes (or their stems), the
 // control points high enough for the slur's span and clear of the notes inside.
 void FitNiffSlurCurve(const NiffImportState& import, SlurObject* slur, const NiffPlacedEvent& first,
                       const NiffPlacedEvent& last, bool above, int8_t thickness) {
     const int32_t startY = SlurEndY(first, above);
     const int32_t endY = SlurEndY(last, above);
-    const int span = last.measure - first.measure;
-    const int32_t height = span == 0 ? kSlurHeightInMeasure : (span + 1) * kSlurHeightPerMeasure;
-    int32_t control = above ? std::min(startY, endY) - height : std::max(startY, endY) + height;
+    int32_t control = SlurControlY(startY, endY, last.measure - first.measure, above);
     int32_t extreme = 0;
     if (ExtremeBetween(import, first, last, above, &extreme))
         control = above ? std::min(control, extreme - kSlurPeakClearance) : std::max(control, extreme + kSlurPeakClearance);
@@ -183,13 +197,15 @@ LogicalPoint PointAt(ScoreView* view, int32_t tick, int32_t vertical) {
     return LogicalPoint{x, view->staffY + vertical};
 }
 
-// A tool's click at `at` in the scroll view's manner (objects anchored in time);
-// the view's pointer and mode are restored on every path.
+// A tool's click at `at` in the scroll view's manner (objects anchored in time),
+// or with `onPage` in the page view's (objects on the current page); the view's
+// pointer and mode are restored on every path.
 class ClickScope {
   public:
-    ClickScope(ScoreView* view, LogicalPoint at) : view_(view), pointer_(view->pointerPoint), pageView_(view->pageView) {
+    ClickScope(ScoreView* view, LogicalPoint at, bool onPage = false)
+        : view_(view), pointer_(view->pointerPoint), pageView_(view->pageView) {
         view->pointerPoint = at;
-        view->pageView = 0;
+        view->pageView = onPage ? 1 : 0;
     }
     ~ClickScope() {
         view_->pointerPoint = pointer_;
@@ -213,6 +229,47 @@ void SetLineEnds(SpannerInterface* spanner, const NiffLineRequest& line, int16_t
     ends.endHook = endHook;
 }
 
+// A page point of the import as the page's items keep it.
+LogicalPoint PagePoint(int32_t x, int32_t y) {
+    return LogicalPoint{x - kNiffPageOrigin, y - kNiffPageOrigin};
+}
+
+// Links an object made for page `index` among its items; false (nothing linked)
+// when the page is missing.
+bool LinkToPage(NiffImportState& import, int index, ScoreObject* object) {
+    if (!AddToPageItems(GetPageAt(import.document, index), object)) return false;
+    SetDocumentModified(import.document);
+    return true;
+}
+
+// The two ends of a line on the page, its hooks as given.
+void SetPageLineEnds(SpannerInterface* spanner, ScoreView* view, LogicalPoint start, LogicalPoint end,
+                     int16_t startHook, int16_t endHook) {
+    SpannerEndpoint& ends = spanner->endpoint;
+    const LogicalPoint line[2] = {start, end};
+    static_assert(sizeof(AnchorPoint) == sizeof(ObjectLocation));
+    EncodePageAnchors(view, reinterpret_cast<ObjectLocation*>(&ends.start), line, 2);
+    ends.startHook = startHook;
+    ends.endHook = endHook;
+}
+
+// A slur the file placed on a page: from the first node's page point to the
+// last's, arched for its span, among the page's items.
+bool PlaceSlurOnPage(NiffImportState& import, SlurObject* slur, const NiffSlurRequest& request) {
+    const bool above = request.side != 2;
+    const LogicalPoint start = PagePoint(request.startX, request.startY);
+    const LogicalPoint end = PagePoint(request.endX, request.endY);
+    const int32_t control = SlurControlY(start.y, end.y, request.measures, above);
+    const LogicalPoint points[kSlurPoints] = {
+        start, {start.x + kSlurInset, control}, {end.x - kSlurInset, control}, end};
+    static_assert(sizeof(AnchorPoint) == sizeof(ObjectLocation));
+    EncodePageAnchors(import.view, reinterpret_cast<ObjectLocation*>(slur->body.points), points, kSlurPoints);
+    const int8_t thickness = SlurThickness(import.document, above);
+    slur->body.inner[0] = slur->body.inner[2] = 0;
+    slur->body.inner[1] = slur->body.inner[3] = thickness;
+    return LinkToPage(import, request.page, &slur->header);
+}
+
 // A hairpin the file placed on a page: its points at the page positions of the
 // two ends, and the object among the page's items.
 bool PlaceHairpinOnPage(NiffImportState& import, HairpinObject* hairpin, const NiffLineRequest& request) {
@@ -232,9 +289,7 @@ bool PlaceHairpinOnPage(NiffImportState& import, HairpinObject* hairpin, const N
     }
     hairpin->header.subtype = SubtypeCode(ObjectSubtype::PageList);
     EncodeHairpinShape(hairpin, view, shape);
-    if (!AddToPageItems(page, &hairpin->header)) return false;
-    SetDocumentModified(import.document);
-    return true;
+    return LinkToPage(import, request.page, &hairpin->header);
 }
 
 constexpr uint8_t kCurveAbove = 0;
@@ -291,6 +346,16 @@ void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request) {
 }
 
 void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request) {
+    if (request.page >= 0) {
+        ScoreObject* object = ConstructObject(TypeCode(ObjectType::Slur));
+        if (object == nullptr) {
+            import.report.Count(kNiffUnmadeObjects);
+        } else if (!PlaceSlurOnPage(import, AsSlur(object), request)) {
+            ReleaseObjectByType(import.document, object);
+            import.report.Count(kNiffUnplacedSpanners);
+        }
+        return;
+    }
     const NiffPlacedEvent* first = PlacedOf(import, request.first);
     const NiffPlacedEvent* last = PlacedOf(import, request.last);
     if (first == nullptr || last == nullptr) {
@@ -313,8 +378,7 @@ void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request) {
     // Without a side from the file the slur goes to the heads: below when the
     // first note's stem points up.
     const bool above = request.side == 1 || (request.side == 0 && !StemUp(*first->event));
-    const int8_t thickness = CurveLineValuesOf(import.document).slurThickness;
-    FitNiffSlurCurve(import, AsSlur(object), *first, *last, above, static_cast<int8_t>(above ? thickness : -thickness));
+    FitNiffSlurCurve(import, AsSlur(object), *first, *last, above, SlurThickness(import.document, above));
     if (!InsertAt(import, object, first->staff, first->measure)) {
         ReleaseObjectByType(import.document, object);
         import.report.Count(kNiffUnplacedSpanners);
@@ -356,7 +420,50 @@ void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request) {
     }
 }
 
+// An octave line the file placed on a page: the octave tool's line, clicked at the
+// start in the page view, given the file's ends and the tool's label moved with
+// its start.
+void PlaceOctaveLineOnPage(NiffImportState& import, const NiffLineRequest& request) {
+    ScoreView* view = import.view;
+    if (GetPageAt(import.document, request.page) == nullptr) {
+        import.report.Count(kNiffUnplacedSpanners);
+        return;
+    }
+    ShowPageInView(view, request.page);
+    const LogicalPoint start = PagePoint(request.pageStartX, request.pageY);
+    const LogicalPoint end = PagePoint(request.pageEndX, request.pageY);
+    ScoreObject* object = nullptr;
+    {
+        ClickScope click(view, start, true);
+        object = CreateOctaveLineAtClick(view);
+    }
+    if (object == nullptr) {
+        import.report.Count(kNiffUnmadeObjects);
+        return;
+    }
+    // The tool links it by the view's list; the import's own page takes it.
+    UnlinkObject(object);
+    SpannerInterface* spanner = SpannerOf(object);
+    ObjectLocation* label = &AsTextObject(object)->body.location;
+    LogicalPoint placed[2] = {};  // where the tool put the line's start and the label
+    DecodeAnchors(view, object->subtype, reinterpret_cast<ObjectLocation*>(&spanner->endpoint.start), &placed[0], 1);
+    DecodeAnchors(view, object->subtype, label, &placed[1], 1);
+    SetPageLineEnds(spanner, view, start, end, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+    const LogicalPoint labelAt{placed[1].x + start.x - placed[0].x, placed[1].y + start.y - placed[0].y};
+    EncodePageAnchors(view, label, &labelAt, 1);
+    if (!request.lineShown) spanner->endpoint.lineWidth = 0;
+    FollowOctaveHook(object);
+    if (!LinkToPage(import, request.page, object)) {
+        ReleaseObjectByType(import.document, object);
+        import.report.Count(kNiffUnplacedSpanners);
+    }
+}
+
 void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request) {
+    if (request.page >= 0) {
+        PlaceOctaveLineOnPage(import, request);
+        return;
+    }
     if (!LocateAt(import, request.staff, request.startMeasure)) {
         import.report.Count(kNiffUnplacedSpanners);
         return;
@@ -407,8 +514,10 @@ void MakeNiffPedalBracket(NiffImportState& import, const NiffMark& mark) {
         import.report.Count(kNiffSpannersReversed);
         return;
     }
-    if (MeasureRecordOf(import.document, detail.endMeasure) == nullptr ||
-        !LocateAt(import, mark.staff, mark.measure)) {
+    const bool onPage = mark.anchor == NiffAnchor::kPage;
+    if (onPage ? GetPageAt(import.document, mark.page) == nullptr
+               : MeasureRecordOf(import.document, detail.endMeasure) == nullptr ||
+                     !LocateAt(import, mark.staff, mark.measure)) {
         import.report.Count(kNiffUnplacedSpanners);
         return;
     }
@@ -418,14 +527,25 @@ void MakeNiffPedalBracket(NiffImportState& import, const NiffMark& mark) {
         return;
     }
     ConstructWickette(object);
-    SpannerEndpoint& ends = AsWickette(object)->spanner.endpoint;
+    SpannerInterface* spanner = &AsWickette(object)->spanner;
+    SpannerEndpoint& ends = spanner->endpoint;
+    ends.lineWidth = CurveLineValuesOf(import.document).defaultLineWidth;
+    ends.style = detail.endStyle;
+    const int16_t hook = Word16(detail.height);
+    if (onPage) {
+        object->subtype = SubtypeCode(ObjectSubtype::PageList);
+        SetPageLineEnds(spanner, import.view, PagePoint(mark.x, mark.y), PagePoint(detail.endX, mark.y), hook, hook);
+        if (!LinkToPage(import, mark.page, object)) {
+            ReleaseObjectByType(import.document, object);
+            import.report.Count(kNiffUnplacedSpanners);
+        }
+        return;
+    }
     // Without a vertical place from the file the line goes where pedal marks go.
     const int32_t y = mark.y != 0 ? mark.y : kPedalBracketBelow;
     ends.start = TimeAnchor(mark.measure, mark.measure, mark.tick, mark.x, y);
     ends.end = TimeAnchor(mark.measure, detail.endMeasure, detail.endTick, detail.endX, y);
-    ends.startHook = ends.endHook = Word16(detail.height);
-    ends.lineWidth = CurveLineValuesOf(import.document).defaultLineWidth;
-    ends.style = detail.endStyle;
+    ends.startHook = ends.endHook = hook;
     InsertObjectBySubtype(import.view, object);
 }
 

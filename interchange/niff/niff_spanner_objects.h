@@ -50,7 +50,8 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
 void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& request);
 // A pedal bracket (the wickette) from the mark's measure and tick to its detail's
 // end, with the hooks of its height, the document's line width and the end style,
-// linked into the start measure's object list.
+// linked into the start measure's object list; a bracket anchored to the page goes
+// among that page's items, from its page point to the end's.
 void MakeNiffPedalBracket(NiffImportState& import, const NiffMark& mark);
 // The tuplet number `digits` over `note` (the view located at its measure), with
 // bracket style 0, 1 or 2.

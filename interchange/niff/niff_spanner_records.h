@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "interchange/niff/niff_placement.h"
+
 namespace ql {
 struct EventRecord;
 }
@@ -48,21 +50,26 @@ struct NiffSpannerRecord {
     int32_t vertical = 0;  // score units from the staff's bottom line, negative upwards
     bool placed = false;   // tag 1 was given at the first node
     // The first node was placed on a page (tag 3 names the page header): that
-    // page's index and the point there (score units from the page's corner).
-    int page = -1;
-    int32_t pageX = 0;
-    int32_t pageY = 0;
+    // page's index and the point there; page -1 otherwise.
+    NiffPagePoint pageStart;
     int firstEvent = -1;   // the serial of the event the spanner starts at
     bool complete = false;  // the last node came before the note that ends it
     std::array<int, 6> kind{};  // kind-specific values (above)
     bool Free() const { return id < 0 || type == NiffSpannerType::kFree; }
 };
 
-// A slur from one note to another; side 1 above, 2 below, 0 by the stems.
+// A slur from one note to another; side 1 above, 2 below, 0 by the stems. A slur
+// whose nodes were all placed on one page is one of that page's items, from the
+// first node's page point to the last's (side 0 then above), arched for the
+// number of measures it spans; its notes play no part.
 struct NiffSlurRequest {
     int first = -1;
     int last = -1;
     int side = 0;
+    int page = -1;
+    int32_t startX = 0, startY = 0;  // score units from the page's corner
+    int32_t endX = 0, endY = 0;
+    int measures = 0;  // measures spanned past the first
 };
 
 // A tie from one note to a later one of the same staff; side 1 above, 2 below,

@@ -87,14 +87,10 @@ struct NodeStep {
     bool last = false;
 };
 
-// The page point of a node placed on the page (tag 3 names the page header, and
-// tag 1 is given), in score units from the page's corner; false otherwise.
-bool PagePoint(const NiffImportState& import, int32_t* x, int32_t* y) {
-    if (!NiffPlacedOnPage(import.tags) || !HasNiffTag(import.tags, kTagPlacement) || import.frame.pages.empty())
-        return false;
-    *x = static_cast<int32_t>(NiffTagShort(import.tags, kTagPlacement, 0) * import.unitScale);
-    *y = static_cast<int32_t>(NiffTagShort(import.tags, kTagPlacement, 2) * import.unitScale);
-    return true;
+// The page point of this node when the spanner's first node was placed on the
+// same page; false otherwise.
+bool PageEnd(const NiffImportState& import, const NiffSpannerRecord& record, NiffPagePoint* end) {
+    return record.pageStart.page >= 0 && NiffPagePointOf(import, end) && end->page == record.pageStart.page;
 }
 
 NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
@@ -120,9 +116,9 @@ NodeStep StepNode(NiffImportState& import, NiffSpannerType type) {
     record.measure = CurrentMeasureNumber(frame);
     record.tick = frame.currentTick;
     record.nodesLeft = static_cast<int16_t>(std::min(NodeCount(import.tags), INT16_MAX + 1) - 1);
-    if (PagePoint(import, &record.pageX, &record.pageY)) record.page = static_cast<int>(frame.pages.size()) - 1;
+    NiffPagePointOf(import, &record.pageStart);
     // A page point says nothing of the place from the staff.
-    record.placed = HasNiffTag(import.tags, kTagPlacement) && record.page < 0;
+    record.placed = HasNiffTag(import.tags, kTagPlacement) && record.pageStart.page < 0;
     if (record.placed) {
         // The file places a mark from the staff's top line.
         const int lines = std::max(frame.staves[static_cast<size_t>(std::clamp(frame.staffNumber, 0, kNiffStaffSlots - 1))].lines, 1);
@@ -159,12 +155,12 @@ bool LineFromRecord(NiffImportState& import, const NiffSpannerRecord& record, Ni
     line->endTick = frame.currentTick;
     line->vertical = record.vertical;
     // Both ends on one page: the line belongs to that page.
-    int32_t endX = 0, endY = 0;
-    if (record.page >= 0 && record.page == static_cast<int>(frame.pages.size()) - 1 && PagePoint(import, &endX, &endY)) {
-        line->page = record.page;
-        line->pageStartX = record.pageX;
-        line->pageEndX = endX;
-        line->pageY = record.pageY;
+    NiffPagePoint end;
+    if (PageEnd(import, record, &end)) {
+        line->page = end.page;
+        line->pageStartX = record.pageStart.x;
+        line->pageEndX = end.x;
+        line->pageY = record.pageStart.y;
     }
     return true;
 }
@@ -217,6 +213,21 @@ void FinishSlur(NiffImportState& import, NiffSpannerRecord& record, int last) {
     } else {
         import.frame.spanners.slurs.push_back({record.firstEvent, last, record.kind[kSlurSide]});
     }
+    FreeRecord(record);
+}
+
+// A slur whose first and last nodes were placed on the same page, between their
+// page points.
+void FinishPageSlur(NiffImportState& import, NiffSpannerRecord& record, const NiffPagePoint& end) {
+    NiffSlurRequest slur;
+    slur.side = record.kind[kSlurSide];
+    slur.page = end.page;
+    slur.startX = record.pageStart.x;
+    slur.startY = record.pageStart.y;
+    slur.endX = end.x;
+    slur.endY = end.y;
+    slur.measures = std::max(CurrentMeasureNumber(import.frame) - record.measure, 0);
+    import.frame.spanners.slurs.push_back(slur);
     FreeRecord(record);
 }
 
@@ -280,6 +291,7 @@ int ReadNiffSlur(NiffChunkContext& context, const uint8_t*) {
         record.kind[kSlurSide] = side == 1 || side == 2 ? side : 0;
         // A chunk that follows its note starts there; else the next note takes it.
         if (note != nullptr) record.firstEvent = note->serial;
+        NiffPagePointOf(import, &record.pageStart);
     } else if (record.staff != frame.staffNumber) {
         import.report.Count(kNiffSpannersAcrossStaves);
         FreeRecord(record);
@@ -287,6 +299,11 @@ int ReadNiffSlur(NiffChunkContext& context, const uint8_t*) {
     }
     if (note == nullptr) RememberSlurId(spanners, id);
     if (--record.nodesLeft > 0) return 1;
+    NiffPagePoint end;
+    if (PageEnd(import, record, &end)) {
+        FinishPageSlur(import, record, end);
+        return 1;
+    }
     if (note != nullptr)
         FinishSlur(import, record, note->serial);
     else

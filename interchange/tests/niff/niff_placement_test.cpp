@@ -1,7 +1,7 @@
 // Placements measured from an anchor the file names (tag 3) through the main pass:
 // texts and stems converted down the anchor chain to where the handlers keep them,
-// unknown anchors and anchors below the target left alone, and hairpins placed on
-// the page kept with their page points.
+// unknown anchors and anchors below the target left alone, and hairpins, slurs and
+// pedal brackets placed on the page kept with their page points.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -64,13 +64,19 @@ class NiffPlacementTest : public ::testing::Test {
         out_.Tag(1, {x, y});
         out_.EndChunk();
     }
-    void Hairpin(int id, int nodes, const char (&anchor)[5], int16_t x, int16_t y) {
-        out_.BeginChunk("hrpn", {1});
+    // A spanner node `chunk` with its fixed part, ID, node count (when above 0)
+    // and placement at (x, y) from `anchor`.
+    void Node(const char (&chunk)[5], std::initializer_list<NiffField> fixedPart, int id, int nodes,
+              const char (&anchor)[5], int16_t x, int16_t y) {
+        out_.BeginChunk(chunk, fixedPart);
         out_.Tag(18, {id});
         if (nodes > 0) out_.Tag(28, {nodes});
         out_.Tag(3, {anchor});
         out_.Tag(1, {x, y});
         out_.EndChunk();
+    }
+    void Hairpin(int id, int nodes, const char (&anchor)[5], int16_t x, int16_t y) {
+        Node("hrpn", {1}, id, nodes, anchor, x, y);
     }
     const NiffImportState& Read() {
         out_.EndList();
@@ -152,6 +158,61 @@ TEST_F(NiffPlacementTest, AHairpinPlacedOnThePageKeepsItsPagePoints) {
     EXPECT_EQ(lines[1].page, -1);
     EXPECT_EQ(lines[1].vertical, lines[0].vertical);
     EXPECT_EQ(lines[1].endTick, 2048);
+}
+
+// A slur whose first and last nodes are placed on the page is a page slur between
+// the two page points, its span counted in measures; one whose last node is placed
+// from its staff is left to its notes.
+TEST_F(NiffPlacementTest, ASlurPlacedOnThePageKeepsItsPagePoints) {
+    out_.BeginChunk("stem");
+    out_.EndChunk();
+    out_.BeginChunk("note", {0, 4, NiffField::Rational(1, 4)});
+    out_.EndChunk();
+    Node("slur", {}, 1, 2, "pghd", 300, 500);
+    Node("slur", {}, 2, 2, "pghd", 300, 500);
+    Slice(1, 1, 1, 900);  // the next measure
+    Slice(2, 1, 1, 950);
+    out_.BeginChunk("stem");
+    out_.EndChunk();
+    out_.BeginChunk("note", {0, 2, NiffField::Rational(1, 4)});
+    out_.EndChunk();
+    Node("slur", {}, 1, 0, "pghd", 700, 460);
+    Node("slur", {}, 2, 0, "sthd", 700, 460);
+    Slice(1, 2, 1, 1400);
+    const NiffImportState& import = Read();
+    const std::vector<NiffSlurRequest>& slurs = import.frame.spanners.slurs;
+    ASSERT_EQ(slurs.size(), 2u);
+    EXPECT_EQ(slurs[0].page, 0);
+    EXPECT_EQ(slurs[0].startX, 300 * kScale);
+    EXPECT_EQ(slurs[0].startY, 500 * kScale);
+    EXPECT_EQ(slurs[0].endX, 700 * kScale);
+    EXPECT_EQ(slurs[0].endY, 460 * kScale);
+    EXPECT_EQ(slurs[0].measures, 1);
+    EXPECT_EQ(slurs[1].page, -1);
+    EXPECT_NE(slurs[1].first, slurs[1].last);
+}
+
+// A pedal bracket whose two chunks are placed on the page is a page mark from the
+// start's page point to the end's. One whose start alone is on the page keeps no
+// page position as an offset in its measure: it starts at its time.
+TEST_F(NiffPlacementTest, APedalBracketPlacedOnThePageKeepsItsPagePoints) {
+    Node("pdlp", {6}, 5, 2, "pghd", 300, 500);
+    Node("pdlp", {6}, 6, 2, "pghd", 300, 500);
+    Slice(2, 1, 2, 80);
+    Node("pdlp", {7}, 5, 0, "pghd", 420, 510);
+    Node("pdlp", {7}, 6, 0, "tmsl", 140, 0);
+    const NiffImportState& import = Read();
+    std::vector<const NiffMark*> brackets;
+    for (const NiffMark& mark : import.frame.marks)
+        if (mark.kind == NiffMarkKind::kPedalBracket) brackets.push_back(&mark);
+    ASSERT_EQ(brackets.size(), 2u);
+    EXPECT_EQ(Placed(*brackets[0]), "page 300,500");
+    EXPECT_EQ(brackets[0]->page, 0);
+    EXPECT_EQ(brackets[0]->detail.endX, 420 * kScale);
+    EXPECT_EQ(brackets[0]->detail.endStyle, 0x80);
+    EXPECT_EQ(Placed(*brackets[1]), "measure 0,0");
+    EXPECT_EQ(brackets[1]->detail.endX, (140 - 30) * kScale);
+    EXPECT_EQ(brackets[1]->detail.endTick, 2048);
 }
 
 }  // namespace

@@ -4,8 +4,13 @@
 #include "interchange/niff/niff_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "core/state.h"
 #include "interchange/byte_source.h"
@@ -13,11 +18,13 @@
 #include "interchange/niff/niff_writer.h"
 #include "interchange/tests/niff/niff_recorder.h"
 #include "platform/ui/headless.h"
+#include "platform/sys/file_io.h"
 #include "platform/win/headless.h"
 
 namespace ql::niff {
 namespace {
 
+using testing::Call;
 using testing::CallsOf;
 using testing::Recorder;
 using testing::RecordingReader;
@@ -278,6 +285,68 @@ TEST_F(NiffReaderTest, DamagedLengthsEndThePassWithTheMessage) {
     bytes.resize(bytes.size() - 2);
     EXPECT_FALSE(Run(bytes).ran);
     EXPECT_EQ(Boxes(), std::vector<std::string>{kNiffIncompleteChunk});
+}
+
+// Every id of the schema is found at its own row, and ids it does not hold are
+// not found, however near they lie to one it holds.
+TEST(NiffSchemaTest, EveryChunkIdIsFoundAtItsRowAndNoOther) {
+    const NiffSchemas schemas;
+    const auto rows = BuiltInNiffChunkSchema();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const FourCC id = rows[i].id;
+        EXPECT_EQ(schemas.FindChunk(id), static_cast<int>(i)) << std::string(id.begin(), id.end());
+        for (size_t at = 0; at < id.size(); ++at) {
+            FourCC near = id;
+            near[at] = static_cast<uint8_t>(near[at] ^ 0x20);  // a letter in the other case
+            bool held = false;
+            for (const NiffChunkRecord& row : rows) held = held || row.id == near;
+            if (!held) {
+                EXPECT_EQ(schemas.FindChunk(near), -1) << std::string(near.begin(), near.end());
+            }
+        }
+    }
+    for (const FourCC& id : {MakeFourCC("RIFX"), MakeFourCC("LIST"), MakeFourCC("xxxx"), MakeFourCC("    "), MakeFourCC("notf")})
+        EXPECT_EQ(schemas.FindChunk(id), -1) << std::string(id.begin(), id.end());
+}
+
+// A file read through its 8 KiB buffer gives the handlers what the same bytes
+// give from memory, also for the chunks and fields the buffer's ends cut through.
+TEST_F(NiffReaderTest, ChunksSplitByTheFileBufferReadAsFromMemory) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    for (int i = 0; i < 1200; ++i) {  // about 24 KiB: the buffer's ends fall everywhere
+        out.BeginChunk("part", {i, 0x0A0B0C0D, 0x11223344, 7, -1, -2, -3});
+        out.Tag(1, {static_cast<int16_t>(i), -5});
+        out.Tag(14, {NiffField::Rational(3, 8)});
+        out.EndChunk();
+    }
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    ASSERT_TRUE(Run(bytes).complete);
+    const std::vector<Call> fromMemory = recorder_.calls;
+    const auto parts = CallsOf(recorder_, "data part");
+    ASSERT_EQ(parts.size(), 1200u);
+    EXPECT_EQ(At<int16_t>(parts[5].bytes, 0), 5);
+    EXPECT_EQ(At<uint32_t>(parts[5].bytes, 2), 0x0A0B0C0Du);
+    EXPECT_EQ(At<uint32_t>(parts[5].bytes, 6), 0x11223344u);  // across the converted part's eighth byte
+    EXPECT_EQ(static_cast<int8_t>(parts[5].bytes[13]), -3);
+
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("ql_niff_split_" + std::to_string(::getpid()) + ".nif");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    int error = 0;
+    const sys::FileDescriptor file = sys::OpenFileForRead(path.string(), sys::FileShare::ReadWrite, &error);
+    std::filesystem::remove(path);
+    ASSERT_NE(file, sys::kNoFile);
+    Recorder fromFile;
+    auto reader = OpenNiffReader(ByteSource::FromFile(file), &fromFile);
+    testing::RegisterRecorders(*reader);
+    ASSERT_TRUE(RunNiffPass(*reader).complete);
+    ASSERT_EQ(fromFile.calls.size(), fromMemory.size());
+    for (size_t i = 0; i < fromMemory.size(); ++i) {
+        EXPECT_EQ(fromFile.calls[i].what, fromMemory[i].what) << "call " << i;
+        EXPECT_EQ(fromFile.calls[i].bytes, fromMemory[i].bytes) << "call " << i;
+    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// A ".nif" file whose hairpin is placed from the page header opens with the
-// hairpin where the file puts it on the page, well under the staff, and not by the
-// staff's notes: the area under the staff has more ink than the same file's
-// without the hairpin.
+// A ".nif" file whose hairpin (or slur, octave line, pedal bracket) is placed
+// from the page header opens with it where the file puts it on the page, well
+// under the staff, and not by the staff's notes: the area under the staff has more
+// ink than the same file's without it.
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
@@ -14,25 +16,43 @@ namespace {
 namespace fs = std::filesystem;
 
 
-// One staff of one 4/4 measure of quarters; with `hairpin`, a crescendo placed on
-// the page two and a half staff heights under the staff, across most of it.
-std::vector<unsigned char> PageHairpinScore(bool hairpin) {
+// Where the marks placed on the page stand: two and a half staff heights under
+// the staff, across most of it.
+constexpr int16_t kUnderTheStaff = kNiffStaffTop + kNiffStaffHeight + kNiffStaffHeight * 5 / 2;
+constexpr int16_t kMarkStart = 500;
+constexpr int16_t kMarkEnd = 1900;
+
+// A node of spanner `chunk` with ID 1, placed on the page at (x, y); the first of
+// two nodes says so.
+void PageNode(niff::NiffWriter& out, const char (&chunk)[5], std::initializer_list<niff::NiffField> fixedPart,
+              bool first, int16_t x, int16_t y = kUnderTheStaff) {
+    out.BeginChunk(chunk, fixedPart);
+    out.Tag(18, {1});
+    if (first) out.Tag(28, {2});
+    out.Tag(3, {"pghd"});
+    out.Tag(1, {x, y});
+    out.EndChunk();
+}
+
+// One staff of one 4/4 measure of quarters; with `chunk` ("" for none), a spanner
+// of that kind placed on the page under the staff from the first quarter to the
+// last: a crescendo, a slur, an octave sign or a pedal bracket.
+std::vector<unsigned char> PageSpannerScore(const std::string& chunk) {
     using niff::NiffField;
     niff::NiffWriter out;
     BeginOneStaffPage(out);
     out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
     out.EndChunk();
-    const int16_t y = kNiffStaffTop + kNiffStaffHeight + kNiffStaffHeight * 5 / 2;
     for (int quarter = 0; quarter < 4; ++quarter) {
         out.BeginChunk("tmsl", {2, NiffField::Rational(static_cast<int16_t>(quarter), 4)});
         out.EndChunk();
-        if (hairpin && (quarter == 0 || quarter == 3)) {
-            out.BeginChunk("hrpn", {1});
-            out.Tag(18, {1});
-            if (quarter == 0) out.Tag(28, {2});
-            out.Tag(3, {"pghd"});
-            out.Tag(1, {static_cast<int16_t>(quarter == 0 ? 500 : 1900), y});
-            out.EndChunk();
+        if (quarter == 0 || quarter == 3) {
+            const bool first = quarter == 0;
+            const int16_t x = first ? kMarkStart : kMarkEnd;
+            if (chunk == "hrpn") PageNode(out, "hrpn", {1}, first, x);
+            if (chunk == "slur") PageNode(out, "slur", {}, first, x);
+            if (chunk == "octv") PageNode(out, "octv", {0, 1, 0, 0}, first, x);
+            if (chunk == "pdlp") PageNode(out, "pdlp", {first ? 6 : 7}, first, x);
         }
         out.BeginChunk("stem");
         out.EndChunk();
@@ -83,14 +103,32 @@ class NiffPageItemsScenario : public DesktopScenario {
 TEST_F(NiffPageItemsScenario, AHairpinPlacedOnThePageShowsWhereTheFilePutsIt) {
     const fs::path plain = home_->Documents() / "plain.nif";
     const fs::path marked = home_->Documents() / "pagehairpin.nif";
-    for (const auto& [path, hairpin] : {std::pair{plain, false}, std::pair{marked, true}}) {
-        WriteFileBytes(path, PageHairpinScore(hairpin));
-    }
+    WriteFileBytes(plain, PageSpannerScore(""));
+    WriteFileBytes(marked, PageSpannerScore("hrpn"));
     ASSERT_TRUE(StartProgram());
     const int64_t without = InkUnderTheStaff(plain, "plain_NIFF");
     const int64_t with = InkUnderTheStaff(marked, "pagehairpin_NIFF");
     ASSERT_GE(without, 0);
     EXPECT_GT(with, without + 150) << "no hairpin far under the staff";
+    EXPECT_EQ(Quit(), 0);
+}
+
+// The same for a slur, an octave line and a pedal bracket, each in a file of its own.
+TEST_F(NiffPageItemsScenario, SlursOctaveLinesAndPedalBracketsPlacedOnThePageShowWhereTheFilePutsThem) {
+    const fs::path plain = home_->Documents() / "plain.nif";
+    WriteFileBytes(plain, PageSpannerScore(""));
+    const std::pair<const char*, const char*> kinds[] = {{"slur", "a slur"}, {"octv", "an octave line"},
+                                                         {"pdlp", "a pedal bracket"}};
+    for (const auto& [chunk, name] : kinds)
+        WriteFileBytes(home_->Documents() / (std::string("page") + chunk + ".nif"), PageSpannerScore(chunk));
+    ASSERT_TRUE(StartProgram());
+    const int64_t without = InkUnderTheStaff(plain, "plain_NIFF");
+    ASSERT_GE(without, 0);
+    for (const auto& [chunk, name] : kinds) {
+        const std::string title = std::string("page") + chunk + "_NIFF";
+        const int64_t with = InkUnderTheStaff(home_->Documents() / (std::string("page") + chunk + ".nif"), title.c_str());
+        EXPECT_GT(with, without + 60) << "no sign of " << name << " far under the staff";
+    }
     EXPECT_EQ(Quit(), 0);
 }
 

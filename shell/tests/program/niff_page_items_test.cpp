@@ -1,8 +1,11 @@
-// Marks a NIFF file places on the page imported into a score window: a hairpin
-// whose nodes are placed from the page header becomes one of the page's items at
-// the file's page points, beside a page text, and none of its measure's objects.
+// Marks a NIFF file places on the page imported into a score window: a hairpin,
+// slur, octave line or pedal bracket whose nodes are placed from the page header
+// becomes one of the page's items at the file's page points, beside a page text,
+// and none of its measure's objects.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/model/pages.h"
@@ -12,7 +15,10 @@
 #include "core/objects/score_object.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_writer.h"
+#include "objects/curves/curve_objects.h"
 #include "objects/hairpin/hairpin.h"
+#include "objects/spanners/spanner_classes.h"
+#include "objects/spanners/spanner_objects.h"
 #include "platform/ui/headless.h"
 #include "shell/tests/program/program_fixture.h"
 #include "shell/tests/program/staff_contents.h"
@@ -24,10 +30,9 @@ using niff::NiffField;
 
 constexpr int32_t kPageOrigin = 30720;
 
-// One staff, one measure of four quarters; a crescendo from page point (100, 250)
-// to (300, 250) and a text at (100, 300), all placed from the page header.
-std::vector<uint8_t> PageHairpinScore() {
-    niff::NiffWriter out;
+// The head of the files: one part of one staff on one page, up to the staff's
+// header.
+void BeginPage(niff::NiffWriter& out) {
     out.BeginForm("NIFF");
     out.BeginList("setp");
     out.BeginChunk("stbl");
@@ -45,6 +50,13 @@ std::vector<uint8_t> PageHairpinScore() {
     out.BeginChunk("sthd");
     out.Tag(32, {0});
     out.EndChunk();
+}
+
+// One staff, one measure of four quarters; a crescendo from page point (100, 250)
+// to (300, 250) and a text at (100, 300), all placed from the page header.
+std::vector<uint8_t> PageHairpinScore() {
+    niff::NiffWriter out;
+    BeginPage(out);
     out.BeginChunk("tmsl", {1, NiffField::Rational(0, 1)});
     out.EndChunk();
     for (int quarter = 0; quarter < 4; ++quarter) {
@@ -119,6 +131,118 @@ TEST_F(NiffPageItemsTest, AHairpinPlacedOnThePageIsOneOfThePagesItems) {
     EXPECT_EQ(PageY(hairpin->points[1]) + PageY(hairpin->points[2]), 2 * PageY(hairpin->points[0]));
     EXPECT_LT(PageY(hairpin->points[1]), PageY(hairpin->points[0]));
     EXPECT_EQ((endX - apexX) * 100, (apexX + kPageOrigin) * 200);
+}
+
+// One staff, two measures of four quarters; a slur (no side) from page point
+// (100, 250) to (300, 240) and a pedal bracket (shapes 6 and 7) from (100, 300) to
+// (300, 300) in the first measure, and an octave sign (above) from (100, 200) in
+// the first measure to (400, 200) in the second, all placed from the page header.
+std::vector<uint8_t> PageSpannersScore() {
+    niff::NiffWriter out;
+    BeginPage(out);
+    const auto node = [&](const char (&chunk)[5], std::initializer_list<NiffField> fixedPart, int id, bool first,
+                          int16_t x, int16_t y) {
+        out.BeginChunk(chunk, fixedPart);
+        out.Tag(18, {id});
+        if (first) out.Tag(28, {2});
+        out.Tag(3, {"pghd"});
+        out.Tag(1, {x, y});
+        out.EndChunk();
+    };
+    for (int measure = 0; measure < 2; ++measure) {
+        out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(measure), 1)});
+        out.EndChunk();
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            out.BeginChunk("tmsl", {2, NiffField::Rational(static_cast<int16_t>(measure * 4 + quarter), 4)});
+            out.EndChunk();
+            out.BeginChunk("stem");
+            out.EndChunk();
+            out.BeginChunk("note", {0, 4, NiffField::Rational(1, 4)});
+            out.EndChunk();
+            if (measure == 0 && quarter == 0) {
+                node("slur", {}, 3, true, 100, 250);
+                node("pdlp", {6}, 5, true, 100, 300);
+                node("octv", {0, 1, 0, 0}, 4, true, 100, 200);
+            }
+            if (measure == 0 && quarter == 3) {
+                node("slur", {}, 3, false, 300, 240);
+                node("pdlp", {7}, 5, false, 300, 300);
+            }
+            if (measure == 1 && quarter == 3) node("octv", {0, 1, 0, 0}, 4, false, 400, 200);
+        }
+    }
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+LogicalPoint PagePoint(const AnchorPoint& point) {
+    return LogicalPoint{PageX(point), PageY(point)};
+}
+
+TEST_F(NiffPageItemsTest, SlursOctaveLinesAndPedalBracketsPlacedOnThePageAreThePagesItems) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(PageSpannersScore(), "spanners_NIFF");
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    for (int measure = 1; measure <= 2; ++measure)
+        for (ObjectType type : {ObjectType::Slur, ObjectType::Octave, ObjectType::PedalBracket})
+            EXPECT_TRUE(testing::ObjectsOf(document, measure, type).empty())
+                << "measure " << measure << " holds a spanner of type " << static_cast<int>(type);
+    SlurObject* slur = nullptr;
+    ScoreObject* octave = nullptr;
+    Wickette* pedal = nullptr;
+    for (ScoreObject* item : PageItems(GetPageAt(document, 0))) {
+        EXPECT_EQ(item->subtype, SubtypeCode(ObjectSubtype::PageList));
+        if (item->type == TypeCode(ObjectType::Slur)) slur = AsSlur(item);
+        if (item->type == TypeCode(ObjectType::Octave)) octave = item;
+        if (item->type == TypeCode(ObjectType::PedalBracket)) pedal = AsWickette(item);
+    }
+    ASSERT_NE(slur, nullptr) << "the slur is not among the page's items";
+    ASSERT_NE(octave, nullptr) << "the octave line is not among the page's items";
+    ASSERT_NE(pedal, nullptr) << "the pedal bracket is not among the page's items";
+
+    // Every end at the file's page point: x and y keep the file's proportions
+    // (300 and 240 from 100 and 250), whatever the unit scale.
+    const LogicalPoint start = PagePoint(slur->body.points[0]);
+    const LogicalPoint end = PagePoint(slur->body.points[3]);
+    const int32_t unit = (start.x + kPageOrigin) / 100;
+    ASSERT_GT(unit, 0);
+    EXPECT_EQ(end.x + kPageOrigin, 300 * unit);
+    EXPECT_EQ(start.y + kPageOrigin, 250 * unit);
+    EXPECT_EQ(end.y + kPageOrigin, 240 * unit);
+    // Without a side the slur arches above both ends, its band under the curve.
+    for (int i : {1, 2}) {
+        EXPECT_LT(PagePoint(slur->body.points[i]).y, end.y);
+        EXPECT_GT(PagePoint(slur->body.points[i]).x, start.x);
+        EXPECT_LT(PagePoint(slur->body.points[i]).x, end.x);
+    }
+    EXPECT_GT(slur->body.inner[1], 0);
+
+    const SpannerEndpoint& line = SpannerOf(octave)->endpoint;
+    EXPECT_EQ(PageX(line.start) + kPageOrigin, 100 * unit);
+    EXPECT_EQ(PageX(line.end) + kPageOrigin, 400 * unit);
+    EXPECT_EQ(PageY(line.start) + kPageOrigin, 200 * unit);
+    EXPECT_EQ(PageY(line.end), PageY(line.start));
+    EXPECT_GT(line.endHook, 0) << "a sign above ends in a hook down";
+    EXPECT_EQ(AsTextObject(octave)->body.string, kOctaveAboveCode);
+    // The label stays by the line's start, as the octave tool puts it.
+    AnchorPoint labelAnchor;
+    static_assert(sizeof labelAnchor == sizeof(ObjectLocation));
+    std::memcpy(&labelAnchor, &AsTextObject(octave)->body.location, sizeof labelAnchor);
+    const LogicalPoint label = PagePoint(labelAnchor);
+    EXPECT_LT(std::abs(label.x - (100 * unit - kPageOrigin)), 1024);
+    EXPECT_LT(std::abs(label.y - (200 * unit - kPageOrigin)), 1024);
+
+    const SpannerEndpoint& bracket = pedal->spanner.endpoint;
+    EXPECT_EQ(PageX(bracket.start) + kPageOrigin, 100 * unit);
+    EXPECT_EQ(PageX(bracket.end) + kPageOrigin, 300 * unit);
+    EXPECT_EQ(PageY(bracket.start) + kPageOrigin, 300 * unit);
+    EXPECT_EQ(PageY(bracket.end), PageY(bracket.start));
+    EXPECT_GT(bracket.startHook, 0);
+    EXPECT_EQ(bracket.endHook, bracket.startHook);
+    EXPECT_EQ(bracket.style, 0x80);
 }
 
 }  // namespace
