@@ -1,12 +1,16 @@
 // The record arena: reserves one inaccessible address range at first use and
-// commits it block by block. Freed blocks give their pages back to the system and
-// become inaccessible; a later block of the same size reuses them (zero again).
+// commits it block by block. Freed blocks become inaccessible at once; a later block
+// of the same size reuses them, zero again. Up to kArenaKeepLimitBytes of freed blocks
+// keep their pages (a reused one is cleared by the program, which costs far less than
+// faulting fresh zero pages in again, as reopening or reloading a score would);
+// beyond that, freed pages go back to the system.
 // A lock guards the bookkeeping: static pool 11 may grow from the MIDI-input thread.
 #include "core/memory/arena.h"
 
 #include <sys/mman.h>
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +23,11 @@ std::byte* g_arenaBase = nullptr;
 
 namespace {
 
+struct FreeBlock {
+    size_t offset;
+    bool kept;  // its pages still hold what the last owner wrote
+};
+
 struct ArenaBook {
     std::mutex lock;
     std::once_flag reserved;
@@ -26,7 +35,8 @@ struct ArenaBook {
     std::atomic<size_t> handedOutEnd{kArenaNullZoneBytes};  // first never-used offset
     size_t bytesInUse = 0;
     int failuresRequested = 0;
-    std::unordered_map<size_t, std::vector<size_t>> freeBlocks;  // size → offsets
+    size_t keptBytes = 0;  // freed blocks whose pages were kept (they need clearing)
+    std::unordered_map<size_t, std::vector<FreeBlock>> freeBlocks;  // size → blocks
 };
 
 ArenaBook& Book() {
@@ -50,21 +60,29 @@ void ReserveOnce(ArenaBook& book) {
     });
 }
 
-// Offset of a committed block of `size` bytes, or 0. Called with the lock held.
-size_t CommitBlock(ArenaBook& book, size_t size) {
+// A committed block of `size` bytes (offset 0 when none could be had). A reused block
+// whose pages were kept still holds its last owner's bytes: `dirty` tells the caller
+// to clear it, which it does outside the lock. Called with the lock held.
+struct CommittedBlock {
+    size_t offset = 0;
+    bool dirty = false;
+};
+
+CommittedBlock CommitBlock(ArenaBook& book, size_t size) {
     std::byte* base = arena_detail::g_arenaBase;
     auto reusable = book.freeBlocks.find(size);
     if (reusable != book.freeBlocks.end() && !reusable->second.empty()) {
-        size_t offset = reusable->second.back();
-        if (mprotect(base + offset, size, PROT_READ | PROT_WRITE) != 0) return 0;
+        FreeBlock block = reusable->second.back();
+        if (mprotect(base + block.offset, size, PROT_READ | PROT_WRITE) != 0) return {};
         reusable->second.pop_back();
-        return offset;
+        if (block.kept) book.keptBytes -= size;
+        return {block.offset, block.kept};
     }
     size_t offset = book.handedOutEnd.load(std::memory_order_relaxed);
-    if (size > kArenaReserveBytes - offset) return 0;
-    if (mprotect(base + offset, size, PROT_READ | PROT_WRITE) != 0) return 0;
+    if (size > kArenaReserveBytes - offset) return {};
+    if (mprotect(base + offset, size, PROT_READ | PROT_WRITE) != 0) return {};
     book.handedOutEnd.store(offset + size, std::memory_order_release);
-    return offset;
+    return {offset, false};
 }
 
 }  // namespace
@@ -79,15 +97,20 @@ void* AllocArenaBlock(size_t bytes) {
     if (bytes == 0 || !ReserveArena()) return nullptr;
     ArenaBook& book = Book();
     size_t size = RoundToPages(bytes);
-    std::lock_guard<std::mutex> guard(book.lock);
-    if (book.failuresRequested > 0) {
-        --book.failuresRequested;
-        return nullptr;
+    CommittedBlock block;
+    {
+        std::lock_guard<std::mutex> guard(book.lock);
+        if (book.failuresRequested > 0) {
+            --book.failuresRequested;
+            return nullptr;
+        }
+        block = CommitBlock(book, size);
+        if (block.offset == 0) return nullptr;
+        book.bytesInUse += size;
     }
-    size_t offset = CommitBlock(book, size);
-    if (offset == 0) return nullptr;
-    book.bytesInUse += size;
-    return arena_detail::g_arenaBase + offset;
+    std::byte* start = arena_detail::g_arenaBase + block.offset;
+    if (block.dirty) std::memset(start, 0, size);
+    return start;
 }
 
 void FreeArenaBlock(void* block, size_t bytes) {
@@ -96,10 +119,15 @@ void FreeArenaBlock(void* block, size_t bytes) {
     size_t size = RoundToPages(bytes);
     auto* start = static_cast<std::byte*>(block);
     std::lock_guard<std::mutex> guard(book.lock);
-    // Dropping the pages makes the next commit of them read as zero.
-    madvise(start, size, MADV_DONTNEED);
+    // Past the kept allowance, dropping the pages makes the next commit of them read
+    // as zero; a kept block is cleared when it is reused.
+    const bool keep = book.keptBytes + size <= kArenaKeepLimitBytes;
+    if (keep)
+        book.keptBytes += size;
+    else
+        madvise(start, size, MADV_DONTNEED);
     mprotect(start, size, PROT_NONE);
-    book.freeBlocks[size].push_back(static_cast<size_t>(start - arena_detail::g_arenaBase));
+    book.freeBlocks[size].push_back(FreeBlock{static_cast<size_t>(start - arena_detail::g_arenaBase), keep});
     book.bytesInUse -= size;
 }
 
@@ -116,6 +144,12 @@ size_t ArenaBytesInUse() {
     ArenaBook& book = Book();
     std::lock_guard<std::mutex> guard(book.lock);
     return book.bytesInUse;
+}
+
+size_t ArenaKeptBytes() {
+    ArenaBook& book = Book();
+    std::lock_guard<std::mutex> guard(book.lock);
+    return book.keptBytes;
 }
 
 void FailNextArenaBlocks(int count) {

@@ -4,6 +4,7 @@
 // so a pooled record can refer to any other by a 32-bit offset (Ref32). The range is
 // reserved once (inaccessible) and committed block by block; freed blocks are made
 // inaccessible again, so a stale pointer into them faults. Blocks never move.
+// Freed blocks up to kArenaKeepLimitBytes keep their pages for reuse.
 // Thread-safe: static pool 11 may grow from the MIDI-input thread.
 #pragma once
 
@@ -17,6 +18,7 @@ namespace ql {
 constexpr size_t kArenaReserveBytes = size_t{1} << 30;  // 1 GiB, about 50 documents
 constexpr size_t kArenaNullZoneBytes = 64 * 1024;        // never handed out: offset 0 is null
 constexpr size_t kArenaPageBytes = 4096;                 // blocks are rounded up to pages
+constexpr size_t kArenaKeepLimitBytes = 64 * 1024 * 1024;     // freed pages kept for reuse
 
 // Reserves the range if not yet done; false when the system refuses. Every other
 // operation reserves on first use, so calling this is optional.
@@ -27,8 +29,9 @@ bool ReserveArena();
 // the block and returns it with FreeArenaBlock and the same size.
 void* AllocArenaBlock(size_t bytes);
 
-// Returns a block to the arena; its pages become inaccessible until reused.
-// nullptr does nothing.
+// Returns a block to the arena; its pages become inaccessible until reused (kept
+// resident while the freed blocks kept stay within kArenaKeepLimitBytes, given back to
+// the system beyond). nullptr does nothing.
 void FreeArenaBlock(void* block, size_t bytes);
 
 // True when the address lies in the handed-out part of the arena.
@@ -36,6 +39,9 @@ bool IsInArena(const void* ptr);
 
 // Bytes of blocks currently handed out (for tests and diagnostics).
 size_t ArenaBytesInUse();
+
+// Bytes of freed blocks whose pages are kept for reuse (for tests and diagnostics).
+size_t ArenaKeptBytes();
 
 // Test hook: the next `count` calls of AllocArenaBlock fail as if memory were
 // exhausted. 0 switches the failures off.

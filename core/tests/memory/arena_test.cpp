@@ -1,0 +1,79 @@
+// The record arena's reuse of freed blocks: a block freed with its pages kept is
+// inaccessible until reused, and comes back zero-filled like a fresh one; past the
+// keep limit freed pages go back to the system and still read as zero.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/memory/arena.h"
+
+namespace ql {
+namespace {
+
+// A size no pool uses, so the block freed is the one the next request gets.
+constexpr size_t kOddBlockBytes = 37 * kArenaPageBytes;
+
+bool AllZero(const void* block, size_t bytes) {
+    const auto* p = static_cast<const unsigned char*>(block);
+    return std::all_of(p, p + bytes, [](unsigned char b) { return b == 0; });
+}
+
+TEST(ArenaReuse, AKeptBlockComesBackZeroFilledAndIsNotCountedAsKeptAgain) {
+    void* block = AllocArenaBlock(kOddBlockBytes);
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0xA5, kOddBlockBytes);
+    const size_t keptBefore = ArenaKeptBytes();
+    FreeArenaBlock(block, kOddBlockBytes);
+    EXPECT_EQ(ArenaKeptBytes(), keptBefore + kOddBlockBytes);
+
+    void* again = AllocArenaBlock(kOddBlockBytes);
+    ASSERT_EQ(again, block) << "a freed block of the same size is reused";
+    EXPECT_TRUE(AllZero(again, kOddBlockBytes)) << "what the last owner wrote is gone";
+    EXPECT_EQ(ArenaKeptBytes(), keptBefore);
+    FreeArenaBlock(again, kOddBlockBytes);
+}
+
+TEST(ArenaReuse, BlocksFreedPastTheKeepLimitGiveTheirPagesBackAndReadAsZero) {
+    // Enough blocks to pass the limit: the later ones are not kept.
+    const size_t bytes = 16 * 1024 * 1024 + kArenaPageBytes;
+    const size_t count = kArenaKeepLimitBytes / bytes + 2;
+    std::vector<void*> blocks;
+    for (size_t i = 0; i < count; ++i) {
+        void* block = AllocArenaBlock(bytes);
+        ASSERT_NE(block, nullptr);
+        std::memset(block, 0x5A, bytes);
+        blocks.push_back(block);
+    }
+    for (void* block : blocks) FreeArenaBlock(block, bytes);
+    EXPECT_LE(ArenaKeptBytes(), kArenaKeepLimitBytes);
+
+    std::vector<void*> again;
+    for (size_t i = 0; i < count; ++i) {
+        again.push_back(AllocArenaBlock(bytes));
+        ASSERT_NE(again.back(), nullptr);
+        EXPECT_TRUE(AllZero(again.back(), bytes)) << "block " << i;
+    }
+    std::sort(blocks.begin(), blocks.end());
+    std::sort(again.begin(), again.end());
+    EXPECT_EQ(again, blocks) << "every freed block is reused";
+    for (void* block : again) FreeArenaBlock(block, bytes);
+}
+
+TEST(ArenaReuseDeathTest, AKeptBlockFaultsWhenWrittenAfterItWasFreed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    void* block = AllocArenaBlock(kOddBlockBytes);
+    ASSERT_NE(block, nullptr);
+    FreeArenaBlock(block, kOddBlockBytes);
+    ASSERT_GT(ArenaKeptBytes(), 0u);
+    EXPECT_DEATH(static_cast<volatile unsigned char*>(block)[100] = 1, "");
+    // Reused, the block is usable again.
+    void* again = AllocArenaBlock(kOddBlockBytes);
+    ASSERT_EQ(again, block);
+    static_cast<volatile unsigned char*>(again)[100] = 1;
+    FreeArenaBlock(again, kOddBlockBytes);
+}
+
+}  // namespace
+}  // namespace ql
