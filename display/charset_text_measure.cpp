@@ -135,7 +135,8 @@ int TextOutInCharset(platform::DcHandle dc, platform::DcHandle measuring, int x,
     if (separate) gfx::SetTextCharacterExtra(dc, 0);
     gfx::Size wanted;
     gfx::Size drawn;
-    if (MeasureText(ruler, text, length, &wanted) && length >= 2 &&
+    // A single character has no gaps to spread it by: it is not measured.
+    if (length >= 2 && MeasureText(ruler, text, length, &wanted) &&
         TextExtentOfFont(dc, text, length, &drawn)) {
         const int spread = std::max(0, (wanted.cx - drawn.cx) / length);
         gfx::SetTextCharacterExtra(dc, spread + (separate ? 0 : targetExtra));

@@ -2,7 +2,10 @@
 // hairpins and 2,000 chord symbols (diagram and name) spread over the cells of one
 // page (10 staves x 4 measures), each drawn through its class into the score
 // window's image at zoom 8, against a baseline twin in the same run that draws
-// 2,000 plain Glyphora glyphs at the same points straight onto the context.
+// 2,000 plain glyphs at the same points straight onto the context: each mark's own
+// symbol in its own font (the dynamic's glyph, the tempo mark's beat unit, the
+// chord's diagram character), one run each; for hairpins a dynamic's glyph.
+// Every text mark is checked to stand where its baseline glyph is drawn.
 // Targets: dynamics <= 1.5x, hairpins <= 2x, tempo marks <= 3x, chord symbols <= 5x.
 #include <benchmark/benchmark.h>
 
@@ -56,9 +59,8 @@ constexpr int kStaves = 10;
 constexpr int kMeasures = 4;
 constexpr int kMarks = 2000;
 constexpr int kPerCell = kMarks / (kStaves * kMeasures);
-constexpr int32_t kStep = 64;            // between marks of one cell, logical units
 constexpr int32_t kAboveStaff = -256;    // marks stand above their staff
-constexpr uint16_t kBaselineGlyph = 165;  // a dynamic's glyph
+constexpr uint16_t kHairpinBaselineGlyph = 165;  // a dynamic's glyph
 constexpr int kWindowWidth = 1800;
 constexpr int kWindowHeight = 1400;
 constexpr int kQualities = 16;
@@ -115,14 +117,14 @@ class MarksBench {
         EndViewDraw(view_);
     }
 
-    // The baseline: one Glyphora glyph at each mark's point.
+    // The baseline: each mark's symbol, in its font, at the mark's point.
     void DrawGlyphs() {
         BeginViewDraw(view_);
         platform::DcHandle dc = view_->ViewDC;
-        const platform::FontHandle previous = gfx::SelectObject(dc, State().drawing.MusicFont65);
+        const platform::FontHandle previous = gfx::SelectObject(dc, glyphFont_);
         const gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
-        const char glyph = static_cast<char>(kBaselineGlyph);
-        for (const LogicalPoint& p : points_) text::TextOutA(dc, gfx::Point{p.x, p.y}, std::string_view(&glyph, 1));
+        for (size_t i = 0; i < points_.size(); ++i)
+            text::TextOutA(dc, gfx::Point{points_[i].x, points_[i].y}, std::string_view(&glyphs_[i], 1));
         gfx::SetTextAlign(dc, align);
         gfx::SelectObject(dc, previous);
         EndViewDraw(view_);
@@ -138,6 +140,10 @@ class MarksBench {
         view_->zoom = kZoom;
         InitViewMetrics(view_);
         UpdateBeatMaps(view_, 1);
+        // Dynamics and tempo marks stand in the music symbols style, chord diagrams
+        // in the fret-symbol style.
+        glyphFont_ = type_ == ObjectType::Chord ? CreateTextStyleFont(view_, 0) : State().drawing.MusicFont65;
+        if (!glyphFont_) return false;
         for (int staff = 1; staff <= kStaves; ++staff)
             for (int measure = 1; measure <= kMeasures; ++measure)
                 if (!FillCell(staff, measure)) return false;
@@ -165,18 +171,25 @@ class MarksBench {
         ScoreObject* list = cell != nullptr ? GetOrCreateCellObjectList(cell) : nullptr;
         if (list == nullptr) return false;
         const ScoreSystem* system = view_->currentSystem;
-        const int32_t left = system->x + MeasureSlotX(view_, view_->currentSystem, view_->currentSlot);
+        const int32_t left = MeasureSlotX(view_, system, view_->currentSlot);
+        // The cell's marks are spread evenly inside its measure.
+        const int32_t step = (MeasureSlotX(view_, system, view_->currentSlot + 1) - left) / (kPerCell + 1);
         const int32_t top = system->y + StaffOffsetsOf(system)[staff];
         for (int i = 0; i < kPerCell; ++i) {
             ScoreObject* object = Make(view_, i);
             if (object == nullptr) return false;
-            const LogicalPoint at{left + kStep * (i + 1), top + kAboveStaff};
+            const LogicalPoint at{left + step * (i + 1), top + kAboveStaff};
             SetCurrentMeasure(view_, staff, measure);
-            if (type_ == ObjectType::Hairpin)
-                EncodeHairpinShape(AsHairpin(object), view_, HairpinTemplate(at, i % 2 == 1));
-            else
-                EncodeAnchors(view_, nullptr, 0, &AsTextObject(object)->body.location, &at, 1);
             InsertObjectAfter(list, object);
+            if (type_ == ObjectType::Hairpin) {
+                EncodeHairpinShape(AsHairpin(object), view_, HairpinTemplate(at, i % 2 == 1));
+                glyphs_.push_back(static_cast<char>(kHairpinBaselineGlyph));
+            } else {
+                // Kept in the cell's own measure, wherever in it the point lies.
+                EncodeTimeAnchors(view_, &at, &AsTextObject(object)->body.location, 1);
+                if (TextObjectAnchorPoint(object, view_) != at) return false;
+                glyphs_.push_back(static_cast<char>(AsTextObject(object)->body.string));
+            }
             points_.push_back(at);
         }
         return true;
@@ -187,6 +200,8 @@ class MarksBench {
     ScoreView* view_ = nullptr;
     ScoreDocument* doc_ = nullptr;
     std::vector<LogicalPoint> points_;
+    std::vector<char> glyphs_;  // the baseline's glyph at each point
+    platform::FontHandle glyphFont_{};
     bool ok_ = false;
 };
 

@@ -3,7 +3,8 @@
 // for the latest earlier mark a new one inherits from, placing at a click and the
 // class (see mark_classes.h). The number stands at x = anchor + half the symbol's
 // width + 16 x column, y = anchor + 16 x (row - 4), in the document's style 8.
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
@@ -69,8 +70,9 @@ bool IsShownNumber(const TextObject& text) {
 void DrawTempoNumber(ScoreObject* object, ScoreView* view, platform::DcHandle dc) {
     TextObject* text = AsTextObject(object);
     const LogicalPoint anchor = TextObjectAnchorPoint(object, view);
-    char number[kNumberBytes];
-    std::snprintf(number, sizeof number, "%d", ActionOf(object).head.values.value);
+    char digits[kNumberBytes];
+    const std::string_view number(digits, static_cast<size_t>(
+        std::to_chars(digits, digits + sizeof digits, ActionOf(object).head.values.value).ptr - digits));
     // The symbol's width is kept in the object by every measuring (placing, the
     // dialog, reading); a mark never measured is measured here first.
     if (text->body.width <= kMinimumTextExtent)

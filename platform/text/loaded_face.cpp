@@ -128,9 +128,13 @@ void LoadedFace::BuildSymbolGlyphs() {
         }
         if (unicode) FT_Set_Charmap(face_, unicode);
     }
+    // The first 256 characters through the cmap that stays selected from now on.
+    for (int code = 0; code < 256; ++code)
+        latinGlyphs_[code] = FT_Get_Char_Index(face_, static_cast<FT_ULong>(code));
 }
 
 uint32_t LoadedFace::GlyphOfChar(char32_t c) const {
+    if (c < latinGlyphs_.size()) return latinGlyphs_[c];
     return FT_Get_Char_Index(face_, static_cast<FT_ULong>(c));
 }
 

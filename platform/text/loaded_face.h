@@ -77,6 +77,7 @@ class LoadedFace {
     std::string family_;
     DesignMetrics metrics_;
     std::array<uint32_t, 256> symbolGlyphs_{};
+    std::array<uint32_t, 256> latinGlyphs_{};  // the cmap's glyphs of U+0000..U+00FF, read once
     mutable std::vector<int32_t> advances_;  // -1 until measured
 };
 

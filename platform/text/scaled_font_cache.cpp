@@ -1,6 +1,12 @@
 // The kept scaled fonts (see scaled_font_cache.h). A font too many (a program that
 // draws at ever new sizes) empties the table: the fonts then in use stay alive in
 // the contexts that hold them and are made again on the next call.
+//
+// A Cairo context draws with a font made from the options of its target surface
+// with the font's own over them; handed a font made otherwise, it makes that one
+// afresh for every run after a run in another font (a tempo mark's number after
+// its symbol), a look-up that cost more than drawing the glyph. So each font is
+// made with the options of the kind of surface it is drawn on.
 #include "platform/text/scaled_font_cache.h"
 
 #include <cstdint>
@@ -17,8 +23,10 @@ struct Key {
     double emX;
     double emY;
     bool monochrome;
+    cairo_surface_type_t surface;
     bool operator==(const Key& other) const {
-        return face == other.face && emX == other.emX && emY == other.emY && monochrome == other.monochrome;
+        return face == other.face && emX == other.emX && emY == other.emY && monochrome == other.monochrome &&
+               surface == other.surface;
     }
 };
 
@@ -29,7 +37,7 @@ struct KeyHash {
         std::memcpy(&x, &key.emX, sizeof x);
         std::memcpy(&y, &key.emY, sizeof y);
         size_t h = std::hash<const void*>{}(key.face);
-        for (uint64_t part : {x, y, uint64_t{key.monochrome}}) h = h * 1099511628211ULL ^ std::hash<uint64_t>{}(part);
+        for (uint64_t part : {x, y, uint64_t{key.monochrome}, static_cast<uint64_t>(key.surface)}) h = h * 1099511628211ULL ^ std::hash<uint64_t>{}(part);
         return h;
     }
 };
@@ -52,16 +60,20 @@ const cairo_font_options_t* GlyphOptions(bool monochrome) {
 
 class ScaledFonts {
   public:
-    cairo_scaled_font_t* Get(const SizedFont& font, bool monochrome) {
+    cairo_scaled_font_t* Get(const SizedFont& font, bool monochrome, cairo_surface_t* target) {
         cairo_font_face_t* face = font.face->CairoFace();
-        const Key key{face, font.emDeviceX, font.emDeviceY, monochrome};
+        const Key key{face, font.emDeviceX, font.emDeviceY, monochrome, cairo_surface_get_type(target)};
         if (auto found = fonts_.find(key); found != fonts_.end()) return found->second;
         if (fonts_.size() >= kMostScaledFonts) Clear();
         cairo_matrix_t size;
         cairo_matrix_init_scale(&size, font.emDeviceX, font.emDeviceY);
         cairo_matrix_t device;
         cairo_matrix_init_identity(&device);
-        cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &size, &device, GlyphOptions(monochrome));
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_surface_get_font_options(target, options);
+        cairo_font_options_merge(options, GlyphOptions(monochrome));
+        cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &size, &device, options);
+        cairo_font_options_destroy(options);
         if (cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) {
             cairo_scaled_font_destroy(scaled);
             return nullptr;
@@ -88,8 +100,8 @@ ScaledFonts& Fonts() {
 
 }  // namespace
 
-cairo_scaled_font_t* ScaledFontFor(const SizedFont& font, bool monochrome) {
-    return Fonts().Get(font, monochrome);
+cairo_scaled_font_t* ScaledFontFor(const SizedFont& font, bool monochrome, cairo_surface_t* target) {
+    return Fonts().Get(font, monochrome, target);
 }
 
 size_t ScaledFontCount() {

@@ -135,7 +135,7 @@ void SetSourceColour(cairo_t* cr, gfx::Colour colour, bool monochrome) {
 
 // The run's font as cairo's scaled font; false when cairo could not make it.
 bool SetFont(cairo_t* cr, const SizedFont& font, bool monochrome) {
-    cairo_scaled_font_t* scaled = ScaledFontFor(font, monochrome);
+    cairo_scaled_font_t* scaled = ScaledFontFor(font, monochrome, cairo_get_target(cr));
     if (scaled == nullptr) return false;
     cairo_set_scaled_font(cr, scaled);
     return true;

@@ -1,13 +1,16 @@
 // Text drawn again on a context that keeps its Cairo context between calls: a clip
 // set or dropped since the last run, and the bitmap a memory context holds now,
 // decide where the next run goes; a run's colours are its own; one scaled font
-// serves every run of a face at one size.
+// serves every run of a face at one size, and Cairo draws with it as handed, also
+// after a run in another font, inking as a context of its own would.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/gfx/dc_access.h"
+#include "platform/text/context_font.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
 #include "platform/text/scaled_font_cache.h"
@@ -22,6 +25,7 @@ constexpr int32_t kFontHeight = -40;
 constexpr gfx::Point kLeftText{4, 4};
 constexpr gfx::Point kRightText{84, 4};
 constexpr gfx::Rect kLeftHalf{0, 0, kWidth / 2, kHeight};
+constexpr gfx::Point kMiddleText{44, 8};
 
 int InkIn(const std::vector<gfx::Colour>& pixels, int left, int right) {
     int ink = 0;
@@ -130,6 +134,74 @@ TEST_F(KeptInkTest, OneScaledFontServesEveryRunAtOneSize) {
     gfx::DeleteContext(dc);
     gfx::DeleteObject(image);
     DeleteFont(other);
+}
+
+// Runs in two fonts taking turns, as a tempo mark's symbol and number do.
+class AlternatingFontsTest : public KeptInkTest {
+  protected:
+    void SetUp() override {
+        KeptInkTest::SetUp();
+        LogicalFont request;
+        request.SetFace("Times New Roman");
+        request.height = kFontHeight / 2;
+        request.weight = 700;
+        other_ = CreateFontIndirect(request);
+        ASSERT_TRUE(FindFont(other_) != nullptr);
+    }
+    void TearDown() override {
+        DeleteFont(other_);
+        KeptInkTest::TearDown();
+    }
+    // The three runs, in the first font, the second and the first again.
+    struct Run {
+        FontHandle font;
+        gfx::Point at;
+        const char* text;
+    };
+    std::vector<Run> Runs() const { return {{font_, kLeftText, "WM"}, {other_, kMiddleText, "120"}, {font_, kRightText, "fp"}}; }
+    FontHandle other_{};
+};
+
+// After a run in another font Cairo still holds the kept scaled font of the font
+// the next run is in, rather than one it made itself.
+TEST_F(AlternatingFontsTest, CairoDrawsWithTheKeptScaledFont) {
+    gfx::BitmapHandle image = gfx::CreateImageBitmap(kWidth, kHeight);
+    gfx::DcHandle dc = gfx::CreateWindowContext(image);
+    for (const Run& run : Runs()) {
+        gfx::SelectObject(dc, run.font);
+        ASSERT_TRUE(TextOutA(dc, run.at, run.text));
+        SizedFont sized;
+        ASSERT_TRUE(ContextFont(dc, &sized));
+        cairo_t* cr = gfx::BeginInk(dc);
+        ASSERT_NE(cr, nullptr);
+        EXPECT_EQ(cairo_get_scaled_font(cr), ScaledFontFor(sized, false, cairo_get_target(cr)))
+            << "the run of \"" << run.text << "\" was drawn with a font Cairo made afresh";
+        gfx::EndInk(dc);
+    }
+    gfx::DeleteContext(dc);
+    gfx::DeleteObject(image);
+}
+
+// The same runs ink the same pixels on one kept context as each on a context of
+// its own.
+TEST_F(AlternatingFontsTest, InkIsTheSameAsOnFreshContexts) {
+    gfx::BitmapHandle kept = gfx::CreateImageBitmap(kWidth, kHeight);
+    gfx::BitmapHandle fresh = gfx::CreateImageBitmap(kWidth, kHeight);
+    gfx::DcHandle dc = gfx::CreateWindowContext(kept);
+    for (const Run& run : Runs()) {
+        gfx::SelectObject(dc, run.font);
+        ASSERT_TRUE(TextOutA(dc, run.at, run.text));
+        gfx::DcHandle own = gfx::CreateWindowContext(fresh);
+        gfx::SelectObject(own, run.font);
+        ASSERT_TRUE(TextOutA(own, run.at, run.text));
+        gfx::DeleteContext(own);
+    }
+    const std::vector<gfx::Colour> pixels = gfx::ReadBitmapPixels(kept);
+    EXPECT_GT(InkIn(pixels, 0, kWidth), 0);
+    EXPECT_EQ(pixels, gfx::ReadBitmapPixels(fresh));
+    gfx::DeleteContext(dc);
+    gfx::DeleteObject(kept);
+    gfx::DeleteObject(fresh);
 }
 
 }  // namespace
