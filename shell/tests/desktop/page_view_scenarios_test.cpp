@@ -188,10 +188,9 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
 
 // The page band in the main bar, with a three-page score, shows L, R and pages 1 to 3. Its Next
 // Page arrow moves it on by one and shows its last page; a click on the button of
-// page 1 then shows page 1 again.
+// page 1 then shows page 1 again. The bar has its first-run layout with the Main
+// palette floating: the Pagers band follows View on the second row, in the frame.
 TEST_F(PageViewScenario, PageBandArrowAndButtonsShowTheirPages) {
-    // The Pagers band first on the bar, where any frame width shows it.
-    WriteSettings("[ToolbarSettings]\nRBand0=1008,321,164\n");
     ASSERT_NO_FATAL_FAILURE(StartWithThreePageScore());
     std::optional<std::pair<int, int>> band;
     ASSERT_TRUE(WaitFor([&] { return (band = PageBandCorner()).has_value(); })) << "no page band in the bar";
