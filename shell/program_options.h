@@ -97,7 +97,6 @@ struct ProgramOptions {
     uint8_t KeepQuantizationError = 0;
     uint8_t QuantizationErrorLimit = 0;
     uint8_t HomeZoom = 0;
-    uint8_t AutoRest = 0;
     uint8_t AutoRollNotes = 0;
     uint8_t InchRule = 0;
     uint8_t ShowMargins = 0;

@@ -164,7 +164,7 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::QuantizationErrorLimit, u8>(kMain, "QuantizationErrorLimit", 9),
     OptionRow<&ProgramOptions::HomeZoom, u8>(kMain, "HomeZoom", 8),
     StateRow<NotesState, &NotesGlobals::AutoBeam, u8>(kMain, "AutoBeam", 1),
-    OptionRow<&ProgramOptions::AutoRest, u8>(kMain, "AutoRest", 1),
+    StateRow<NotesState, &NotesGlobals::AutoRest, u8>(kMain, "AutoRest", 1),
     StateRow<NotesState, &NotesGlobals::AutoHideTabStems, u8>(kMain, "AutoHideTABStems", 1),
     OptionRow<&ProgramOptions::AutoRollNotes, u8>(kMain, "AutoRollNotes", 1),
     StateRow<AutoSaveState, &AutoSaveConfig::enabled, u8>(kMain, "AutoSaveChanges", 0),

@@ -41,6 +41,18 @@ bool Hidden(const RebarBand& b) {
     return (b.style & kBandHidden) != 0;
 }
 
+// Whether band `index` starts a row once shown bands are laid out: by its own
+// break, or by the break of a hidden band between it and the shown band before it
+// (a band put away keeps its row's start for the band that follows it).
+bool BreakBefore(const RebarState& s, size_t index) {
+    if ((s.bands[index].style & kBandBreak) != 0) return true;
+    for (size_t i = index; i-- > 0;) {
+        if (!Hidden(s.bands[i])) return false;
+        if ((s.bands[i].style & kBandBreak) != 0) return true;
+    }
+    return false;
+}
+
 int32_t ChildHeight(const RebarBand& b) {
     const gfx::Rect r = win::GetClientRect(b.child);
     return std::max(kMinimumRowHeight, r.bottom - r.top);
@@ -65,7 +77,7 @@ void Layout(WindowHandle w, RebarState& s) {
     for (size_t i = 0; i < s.bands.size(); ++i) {
         const RebarBand& b = s.bands[i];
         if (Hidden(b)) continue;
-        if (!rowEmpty && (b.style & kBandBreak) != 0) closeRow(i);
+        if (!rowEmpty && BreakBefore(s, i)) closeRow(i);
         const int32_t width = std::max(b.width, kBandGripWidth + 1);
         s.rects[i] = {x, top, x + width, top};
         rowHeight = std::max(rowHeight, ChildHeight(b));
@@ -194,7 +206,7 @@ void Relayout(WindowHandle w, RebarState& s) {
 
 bool StartsRow(const RebarState& s, size_t index) {
     for (size_t i = 0; i < index; ++i)
-        if (!Hidden(s.bands[i])) return (s.bands[index].style & kBandBreak) != 0;
+        if (!Hidden(s.bands[i])) return BreakBefore(s, index);
     return true;
 }
 

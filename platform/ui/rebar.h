@@ -1,6 +1,7 @@
 // The band container: rows of bands, each holding one child window (a toolbar)
 // behind a grip. A band has an id, a width, and style bits (a break starts a new
-// row; a hidden band takes no place). The rows are laid out left to right, each as
+// row; a hidden band takes no place, but its break starts the row at the next
+// band shown). The rows are laid out left to right, each as
 // tall as its tallest child; the container's height follows. A grip drag moves a
 // band within its row or to another row; a drop beyond the container's top or
 // bottom edge is reported, for the owner to dock the bar there. The model is the

@@ -133,8 +133,6 @@ constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
 constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
                                        {view_cmd::kMultiMeasureRest, "&Multi-measure Rest..."},
                                        {0, nullptr},
-                                       {toggle_cmd::kAutoRest, "Auto &rest"},
-                                       {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"},
                                        {kPromoteShapedHeads, "Pr&omote Shaped Heads"},
                                        {0, nullptr},
                                        {frame_cmd::kFirstStemMode, "&Float stems"},
@@ -151,7 +149,9 @@ constexpr MenuItemRow kChildNotesAuto[] = {{toggle::kAutoBeam, "Auto &beam"},
                                            {toggle::kAutoSlash, "Auto &slash grace notes"},
                                            {toggle::kAutoFlipAccents, "Auto &flip accents"},
                                            {toggle::kAutoExtendBeats, "Auto &extend measure"},
-                                           {toggle::kAutoRollNotes, "Auto roll &notes"}};
+                                           {toggle::kAutoRollNotes, "Auto roll &notes"},
+                                           {toggle_cmd::kAutoRest, "Auto &rest"},
+                                           {toggle_cmd::kAutoHideTabStems, "Auto &hide tablature stems"}};
 constexpr MenuItemRow kChildWindow[] = {
     {cmd::kOpenView, "&Open View"},
     {cmd::kCascade, "&Cascade\tShift+F5"}, {cmd::kTileHorizontally, "Tile &Horizontally\tShift+F4"},
@@ -187,9 +187,9 @@ constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&
                                                  {toggle::kFollowMusic, "&Follow Music"},
                                                  {toggle::kAutoRewind, "Auto &Rewind"}};
 constexpr MenuItemRow kChildPatchCaching[] = {{toggle::kCachePatches, "&Cache Patches"}};
-constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordEcho, "&Echo"},
-                                               {toggle_cmd::kRecordMetronome, "&Metronome"},
-                                               {toggle_cmd::kRecordCountdown, "&Countdown"}};
+constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordCountdown, "Measure &Countdown"},
+                                               {toggle_cmd::kRecordEcho, "&Echo MIDI Input"},
+                                               {toggle_cmd::kRecordMetronome, "&Metronome Click"}};
 constexpr MenuItemRow kHelp[] = {{frame_cmd::kHelpContents, "&Contents"},
                                  {frame_cmd::kHelpSearch, "&Search for Help on..."},
                                  {frame_cmd::kHelpOnHelp, "&How to Use Help"},
@@ -220,7 +220,7 @@ ui::MenuTemplate ChildMenuTemplate() {
     return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit, {Popup("More Options", kChildEditMoreOptions)}), Popup("&View", kChildView),
              Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes, {Popup("S&pacing", kChildNotesSpacing), Popup("&Auto", kChildNotesAuto)}),
              Popup("&MIDI", kChildMidi,
-                   {Popup("Playback &Options", kChildPlaybackOptions), Popup("Record Options", kChildRecordOptions),
+                   {Popup("Playback &Options", kChildPlaybackOptions), Popup("R&ecord Options", kChildRecordOptions),
                     Popup("Set&up", kChildMidiSetup), Popup("Patc&h Caching", kChildPatchCaching)}),
              Popup("&Window", kChildWindow), Popup("&Help", kHelp), Popup("&Language", kLanguage)}};
 }

@@ -150,13 +150,18 @@ TEST_F(PreferencesTest, LoadFillsEveryKindOfVariable) {
 }
 
 // The drawing options of the settings reach the flags the drawing reads: ossia
-// staves shown and tablature stems drawn as the settings file says.
+// staves shown, tablature stems and the rests of empty measures drawn as the
+// settings file says; the Auto rest the menu turns off is the one saved.
 TEST_F(PreferencesTest, DrawingOptionsLoadIntoWhatTheDrawingReads) {
-    WriteSettings("[Options]\nAutoHideTABStems=0\nOssiaStaves=1\n");
+    WriteSettings("[Options]\nAutoHideTABStems=0\nOssiaStaves=1\nAutoRest=0\n");
     Open();
     LoadPreferences();
     EXPECT_EQ(State().notes.AutoHideTabStems, 0);
     EXPECT_EQ(State().display.OssiaStaves, 1);
+    EXPECT_EQ(State().notes.AutoRest, 0);
+    State().notes.AutoRest = 1;
+    SavePreferences(true);
+    EXPECT_EQ(Stored("Options", "AutoRest"), "1");
 }
 
 // A full save writes every variable it covers (quick fonts and metrics have writers of

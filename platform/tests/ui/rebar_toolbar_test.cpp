@@ -137,6 +137,20 @@ TEST_F(BarsTest, BandsFillRowsByTheirBreaksAndHiddenBandsTakeNoPlace) {
     ASSERT_TRUE(ShowRebarBand(rebar, 2, true));
     EXPECT_EQ(RebarHeight(rebar), 2 * row);
     EXPECT_FALSE(ShowRebarBand(rebar, 9, true));
+
+    // The row's first band hidden, its break starts the row at the next band shown;
+    // a grip drop before that band keeps the row where it starts.
+    ASSERT_TRUE(ShowRebarBand(rebar, 3, true));
+    ASSERT_TRUE(ShowRebarBand(rebar, 2, false));
+    EXPECT_EQ(RebarBandRect(rebar, 3).top, row);
+    EXPECT_EQ(RebarBandRect(rebar, 3).left, 0);
+    EXPECT_EQ(RebarHeight(rebar), 2 * row);
+    EXPECT_EQ(DropRebarBand(rebar, 1, {5, row + row / 2}), BandDrop::Moved);
+    EXPECT_EQ(RebarBandRect(rebar, 0).top, 0);
+    EXPECT_EQ(RebarBandRect(rebar, RebarIdToIndex(rebar, 1002)).top, row);
+    EXPECT_EQ(RebarBandRect(rebar, RebarIdToIndex(rebar, 1002)).left, 0);
+    EXPECT_EQ(RebarBandRect(rebar, RebarIdToIndex(rebar, 1004)).top, row);
+    EXPECT_EQ(RebarHeight(rebar), 2 * row);
 }
 
 TEST_F(BarsTest, GripDropsMoveBandsOrReportTheEdge) {

@@ -4,17 +4,33 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace ql::desktop {
 namespace {
 
 constexpr int kStaffMargin = 40;  // rows compared above and below the first staff
+// Lines of one staff stand closer than this; staves farther apart.
+constexpr int kMaxLineGap = 12;
+
+// The lines before the first whole staff (a run of kLinesPerStaff lines one spacing
+// apart) left out: the search's top edge or a palette may cut a staff.
+void DropPartStavesAtTheTop(std::vector<int>& lines) {
+    size_t start = 0;
+    while (start < lines.size()) {
+        size_t run = start + 1;
+        while (run < lines.size() && lines[run] - lines[run - 1] <= kMaxLineGap) ++run;
+        if (run - start >= static_cast<size_t>(kLinesPerStaff)) break;
+        start = run;
+    }
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(start));
+}
 
 }  // namespace
 
 void BarlineScenario::SetUp() {
     DesktopScenario::SetUp();
-    WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=760,250,3,3\n");
+    WriteSettings("[ToolbarSettings]\nOTool=8,83,7,1\nNTool=760,420,4,4\nStaffTool=980,300,3,3\n");
 }
 
 bool BarlineScenario::FindPage() {
@@ -22,12 +38,13 @@ bool BarlineScenario::FindPage() {
     if (!tools) return false;
     // The Text palette, when the settings show it, stands with the other palettes.
     const std::optional<ShownWindow> text = x_.WindowTitledNow("Text");
-    const int top = text ? text->y + text->height + 8 : x_.ScreenHeight() / 4;
+    const int top = std::max(BarsBottom(), text ? text->y + text->height + 8 : 0);
     left_ = 8;
     right_ = tools->x - 4;
     bottom_ = x_.ScreenHeight() - 60;
     lines_ = Screen().LongDarkLines(left_, top, right_, bottom_, 0.6);
-    return lines_.size() >= 5;
+    DropPartStavesAtTheTop(lines_);
+    return lines_.size() >= static_cast<size_t>(kLinesPerStaff);
 }
 
 std::optional<ScreenPicture> BarlineScenario::NewOneStaffPage() {

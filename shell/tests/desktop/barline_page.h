@@ -13,6 +13,8 @@
 
 namespace ql::desktop {
 
+inline constexpr int kLinesPerStaff = 5;
+
 // A run of dark columns crossing a staff from its top line to its bottom line.
 struct Bar {
     int left = 0;
@@ -23,11 +25,13 @@ struct Bar {
 
 class BarlineScenario : public MusicBesidePalettes {
 protected:
-    // The palettes kept clear of the first systems, as a user who moved them would.
+    // The palettes kept clear of the first system, as a user who moved them would:
+    // the Staff Tools palette right of the systems' ends.
     void SetUp() override;
 
-    // The staff lines of the page's systems below the palettes that stay at the top
-    // left (the first system stands behind them), left of the Staff Tools palette.
+    // The staff lines of the page's systems left of the Staff Tools palette, from
+    // the first whole staff below the frame's bars (however many rows they take) or
+    // below the Text palette when it shows; true with a staff's lines at least.
     bool FindPage();
     // A new one-staff score, its page found, and its picture once settled; empty
     // (with the failure recorded) when the program did not start or showed no staff.

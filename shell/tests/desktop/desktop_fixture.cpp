@@ -118,6 +118,28 @@ ShownWindow DesktopScenario::Frame() const {
     return FindFrame().value_or(ShownWindow{});
 }
 
+int DesktopScenario::BarsBottom() const {
+    // The bar spans the frame's width behind its bands: down a column where no band
+    // stands, its colour runs from below the menu row to the bar's last row. A
+    // floating palette may stand over a column, so three are read and the lowest end
+    // taken.
+    constexpr int kRightInset = 10;
+    const ShownWindow frame = Frame();
+    const int height = std::min(frame.height, x_.ScreenHeight() - frame.y);
+    if (frame.width <= kRightInset || height <= 0) return frame.y;
+    int bottom = frame.y;
+    for (int x : {frame.width / 2, frame.width * 3 / 4, frame.width - kRightInset}) {
+        const ScreenPicture column = x_.Grab(frame.x + x, frame.y, 1, height);
+        const auto bar = [&](int y) { return (column.At(0, y) & 0xFFFFFF) == kBarColour; };
+        int y = 0;
+        while (y < column.height && !bar(y)) ++y;
+        if (y == column.height) continue;
+        while (y < column.height && bar(y)) ++y;
+        bottom = std::max(bottom, frame.y + y);
+    }
+    return bottom;
+}
+
 std::optional<ShownWindow> DesktopScenario::FindMessageBox() const {
     for (const ShownWindow& window : x_.Windows())
         if (window.title == kFrameTitle && window.width < kFrameMinimumWidth) return window;
@@ -154,6 +176,49 @@ bool DesktopScenario::OpenFrameMenu(char menuMnemonic, Pointer pointer) {
 void DesktopScenario::ChooseMenuItem(char menuMnemonic, char itemMnemonic) {
     EXPECT_TRUE(OpenFrameMenu(menuMnemonic)) << "the menu did not open";
     x_.PressKey(std::string(1, itemMnemonic));
+}
+
+std::optional<ShownWindow> DesktopScenario::OpenMenuPath(std::string_view mnemonics) {
+    if (mnemonics.empty() || !OpenFrameMenu(mnemonics.front())) return std::nullopt;
+    std::vector<ShownWindow> popups;
+    for (size_t depth = 1; depth < mnemonics.size(); ++depth) {
+        x_.PressKey(std::string(1, mnemonics[depth]));
+        if (!WaitFor([&] { return (popups = x_.Popups()).size() > depth; })) return std::nullopt;
+    }
+    x_.Settle();
+    popups = x_.Popups();
+    if (popups.empty()) return std::nullopt;
+    return *std::max_element(popups.begin(), popups.end(),
+                             [](const ShownWindow& a, const ShownWindow& b) { return a.x < b.x; });
+}
+
+ScreenPicture DesktopScenario::MenuPathPicture(std::string_view mnemonics) {
+    const std::optional<ShownWindow> popup = OpenMenuPath(mnemonics);
+    ScreenPicture picture = popup ? x_.Grab(*popup) : ScreenPicture{};
+    CloseMenus();
+    return picture;
+}
+
+void DesktopScenario::ChooseMenuPath(std::string_view mnemonics) {
+    const bool opened = !mnemonics.empty() && OpenMenuPath(mnemonics.substr(0, mnemonics.size() - 1)).has_value();
+    EXPECT_TRUE(opened) << "the menus before the item of " << mnemonics << " did not open";
+    if (!opened) {
+        CloseMenus();
+        return;
+    }
+    x_.PressKey(std::string(1, mnemonics.back()));
+    EXPECT_TRUE(WaitFor([&] { return x_.Popups().empty(); })) << "choosing " << mnemonics << " left a menu open";
+    x_.Settle();
+}
+
+void DesktopScenario::CloseMenus() {
+    constexpr int kDeepestMenus = 4;
+    for (int i = 0; i < kDeepestMenus; ++i) {
+        const size_t open = x_.Popups().size();
+        if (open == 0) return;
+        x_.PressKey("Escape");
+        WaitFor([&] { return x_.Popups().size() < open; }, Millis{1000});
+    }
 }
 
 bool DesktopScenario::AnswerFileChooser(std::string_view title, const fs::path& path) {

@@ -19,10 +19,8 @@ namespace ql::desktop {
 // The frame's title: the product's name.
 inline constexpr char kFrameTitle[] = "Quaverlinescribe";
 
-// The menu row and the one row of toolbar bands a fresh settings file gives, above
-// the score area: pictures of the score area start below them, as the bands' buttons
-// gray and ink with the state of the score.
-constexpr int kBarsHeight = 72;
+// The colour of the frame's main bar behind its bands.
+inline constexpr uint32_t kBarColour = 0xD6D6D6;
 
 class DesktopScenario : public ::testing::Test {
 protected:
@@ -37,6 +35,11 @@ protected:
     std::optional<ShownWindow> WaitForFrame();
     // The frame as it is now (its title names the active score).
     ShownWindow Frame() const;
+    // The screen row just below the frame's menu row and main bar, however many rows
+    // of bands the bar takes: the score area starts there (pictures of it leave out
+    // the bands' buttons, which gray and ink with the state of the score). The
+    // frame's top when no bar shows.
+    int BarsBottom() const;
     std::optional<ShownWindow> FindFrame() const;
     // A message box of the program (titled as the frame, but small): as it stands
     // now, or once one shows.
@@ -56,6 +59,17 @@ protected:
     bool OpenFrameMenu(char menuMnemonic, Pointer pointer = Pointer::kToFrame);
     // Opens a menu as OpenFrameMenu does, then chooses the item with its own mnemonic.
     void ChooseMenuItem(char menuMnemonic, char itemMnemonic);
+    // Opens the menu of the first mnemonic and then, one mnemonic each, the submenus
+    // of the rest; the innermost popup once it shows (the rightmost), else empty.
+    std::optional<ShownWindow> OpenMenuPath(std::string_view mnemonics);
+    // The innermost popup of OpenMenuPath pictured, and every menu closed again;
+    // empty when it did not open.
+    ScreenPicture MenuPathPicture(std::string_view mnemonics);
+    // Opens the submenus of all mnemonics but the last, then chooses the item of the
+    // last: Notes > Auto > Auto rest is "nar". Waits until the menus are gone.
+    void ChooseMenuPath(std::string_view mnemonics);
+    // Escape until no popup shows.
+    void CloseMenus();
     // Waits for a file chooser titled `title`, types the path into its location field
     // and confirms it; false when no chooser came.
     bool AnswerFileChooser(std::string_view title, const std::filesystem::path& path);

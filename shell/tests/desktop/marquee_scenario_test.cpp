@@ -11,8 +11,7 @@
 namespace ql::desktop {
 namespace {
 
-// The menu bar above the score area; the scroll bar and the status bar below it.
-constexpr int kMenuBarHeight = kBarsHeight;
+// The scroll bar and the status bar below the score area.
 constexpr int kBelowScoreArea = 60;
 constexpr int kScrollBarWidth = 20;
 // The marquee's drag and a quiet place for it: light pixels only.
@@ -43,7 +42,7 @@ std::optional<std::pair<int, int>> QuietBlock(const ScreenPicture& picture) {
 
 class MarqueeScenario : public DesktopScenario {
 protected:
-    int AreaTop() const { return Frame().y + kMenuBarHeight; }
+    int AreaTop() const { return BarsBottom(); }
     ScreenPicture ScoreArea() const {
         const ShownWindow frame = Frame();
         const int bottom = std::min(frame.y + frame.height, x_.ScreenHeight()) - kBelowScoreArea;

@@ -1,10 +1,13 @@
 // Items of the frame's menus on the desktop: Help > Contents with no help installed
 // says so in its box; Options > Smooth Display shows its check mark in the popup
-// once chosen, and the setting is stored at exit. Judged from pictures of the
+// once chosen, and the setting is stored at exit; the options of the MIDI and Notes
+// submenus are reached by their access keys. Judged from pictures of the
 // opened Options popup.
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 
@@ -13,19 +16,6 @@ namespace {
 
 class MenuItemsScenario : public DesktopScenario {
 protected:
-    // The Options popup as it shows, opened and closed again.
-    ScreenPicture OptionsPicture() {
-        if (!OpenFrameMenu('p')) return {};
-        std::vector<ShownWindow> popups;
-        WaitFor([&] { return !(popups = x_.Popups()).empty(); });
-        ScreenPicture picture;
-        if (!popups.empty())
-            picture = SettledPicture(x_, [&] { return x_.Grab(popups.front()); }, kWindowTimeout);
-        x_.PressKey("Escape");
-        x_.PressKey("Escape");
-        WaitFor([&] { return x_.Popups().empty(); });
-        return picture;
-    }
     bool MessageBoxShown() const {
         for (const ShownWindow& window : x_.Windows())
             if (window.title == kFrameTitle && window.width < Frame().width) return true;
@@ -48,13 +38,29 @@ TEST_F(MenuItemsScenario, HelpContentsAnswersAndSmoothDisplayIsChecked) {
     x_.Click(box->x + box->width / 2, box->y + box->height * 3 / 4);  // OK
     ASSERT_TRUE(WaitFor([&] { return !MessageBoxShown(); })) << "the help box stayed";
     NewScore();
-    const ScreenPicture before = OptionsPicture();
+    const ScreenPicture before = MenuPathPicture("p");
     ASSERT_FALSE(before.pixels.empty()) << "Options did not open";
     ChooseMenuItem('p', 's');
-    const ScreenPicture checked = OptionsPicture();
+    const ScreenPicture checked = MenuPathPicture("p");
     EXPECT_GT(DifferentPixels(checked, before), 0) << "Smooth Display shows no check mark";
     EXPECT_EQ(QuitWithoutSaving(), 0);
     EXPECT_TRUE(SettingsHold(home_->Settings(), "SmoothScreen=1"));
+}
+
+// The recording options under MIDI > Record Options and the automatic rests and
+// tablature stems under Notes > Auto, each chosen by its access keys: every one is
+// turned off and stored so at exit.
+TEST_F(MenuItemsScenario, SubmenuSettingsAreChosenByTheirKeysAndStored) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const std::pair<std::string_view, std::string_view> items[] = {{"mec", "RecordCountdown=0"},
+                                                                  {"mee", "RecordEcho=0"},
+                                                                  {"mem", "RecordMetro=0"},
+                                                                  {"nar", "AutoRest=0"},
+                                                                  {"nah", "AutoHideTABStems=0"}};
+    for (const auto& [keys, stored] : items) ChooseMenuPath(keys);
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+    for (const auto& [keys, stored] : items) EXPECT_TRUE(SettingsHold(home_->Settings(), std::string(stored))) << keys;
 }
 
 }  // namespace

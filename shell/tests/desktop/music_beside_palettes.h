@@ -43,7 +43,7 @@ class MusicBesidePalettes : public DesktopScenario {
     int MusicLeft() const { return Frame().x + 120; }
     // The staff lines shown between MusicLeft and MusicRight, below the bars.
     std::vector<int> StaffLinesBesidePalettes(const ScreenPicture& picture) const {
-        return picture.LongDarkLines(MusicLeft(), kBarsHeight, MusicRight(), x_.ScreenHeight() - 100, 0.95);
+        return picture.LongDarkLines(MusicLeft(), BarsBottom(), MusicRight(), x_.ScreenHeight() - 100, 0.95);
     }
     // The centre of button `index` of a palette laid out as one row (the Main palette).
     static std::pair<int, int> RowButton(const ShownWindow& palette, int index) {

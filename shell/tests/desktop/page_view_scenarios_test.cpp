@@ -16,9 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The menu bar above the score area; the horizontal scroll bar and the status bar
-// below it.
-constexpr int kMenuBarHeight = kBarsHeight;
+// The horizontal scroll bar and the status bar below the score area.
 constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
 // The vertical scroll bar runs down the frame's right edge.
@@ -55,7 +53,7 @@ protected:
     int VisibleBottom(const ShownWindow& frame) const { return std::min(frame.y + frame.height, x_.ScreenHeight()); }
     ScreenPicture ScoreArea() const {
         const ShownWindow frame = Frame();
-        const int top = frame.y + kMenuBarHeight;
+        const int top = BarsBottom();
         return x_.Grab(frame.x, top, frame.width, VisibleBottom(frame) - kBelowScoreArea - top);
     }
     // The status bar, or an empty picture when the frame reaches below the screen.
@@ -163,7 +161,7 @@ TEST_F(PageViewScenario, WheelPageDownAndScrollBarMoveTheView) {
 
     before = SettledScoreArea();
     const ScreenPicture status = StatusBar();
-    x_.Click(frame.x + frame.width - kScrollBarInset, VisibleBottom(frame) - kBelowScoreArea - kMenuBarHeight);
+    x_.Click(frame.x + frame.width - kScrollBarInset, VisibleBottom(frame) - kBelowScoreArea - (BarsBottom() - frame.y));
     EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "the scroll bar's trough did not move the view";
     EXPECT_TRUE(StatusChangesFrom(status)) << "the status bar shows no new page position";
     EXPECT_EQ(Quit(), 0);
@@ -190,10 +188,9 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
 
 // The page band in the main bar, with a three-page score, shows L, R and pages 1 to 3. Its Next
 // Page arrow moves it on by one and shows its last page; a click on the button of
-// page 1 then shows page 1 again.
+// page 1 then shows page 1 again. The bar has its first-run layout with the Main
+// palette floating: the Pagers band follows View on the second row, in the frame.
 TEST_F(PageViewScenario, PageBandArrowAndButtonsShowTheirPages) {
-    // The Pagers band first on the bar, where any frame width shows it.
-    WriteSettings("[ToolbarSettings]\nRBand0=1008,321,164\n");
     ASSERT_NO_FATAL_FAILURE(StartWithThreePageScore());
     std::optional<std::pair<int, int>> band;
     ASSERT_TRUE(WaitFor([&] { return (band = PageBandCorner()).has_value(); })) << "no page band in the bar";
@@ -225,7 +222,7 @@ TEST_F(PageViewScenario, ZoomToolClickZoomsInAndRightClickZoomsOut) {
     ASSERT_GT(before, 0) << "the new score shows no staff";
     const ShownWindow frame = Frame();
     const int x = frame.x + frame.width / 3;
-    const int y = frame.y + kMenuBarHeight + (VisibleBottom(frame) - frame.y) / 4;
+    const int y = BarsBottom() + (VisibleBottom(frame) - frame.y) / 4;
     x_.MovePointer(x, y);
     x_.PressKey("7");
     x_.Click(x, y);

@@ -14,7 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kBarColour = 0xD6D6D6;  // the bar behind its bands
 // The Edit band's marks: Undo in blue, dimmed when it is gray; Redo, Cut, Copy,
 // Paste and Clear in red, dimmed or not. No other band has these colours.
 constexpr uint32_t kUndoInk = 0x1E5AAA;

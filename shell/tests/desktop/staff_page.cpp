@@ -14,8 +14,6 @@ namespace {
 constexpr int kLineRun = 30;  // dark columns in a row that make a staff line
 constexpr int kIntoStaff = 60;
 constexpr int kClickIntoStaff = 160;  // right of the handle, before the first barline's notes
-// Lines of one staff stand closer than this; staves farther apart.
-constexpr int kMaxLineGap = 12;
 constexpr int kUntitledDialogWidth = 800;  // an untitled dialog is narrower than the frame
 constexpr int kSmallestDialog = 20;       // helper windows of the toolkit are a pixel wide
 
@@ -56,18 +54,10 @@ bool StaffScenario::OpenScore(std::string_view staves) {
 
 bool StaffScenario::RefindPage() {
     SettledScreen();
-    if (FindPage()) DropPartStaffAtTheTop();
-    if (lines_.size() < 2u * kLinesPerStaff) return false;
+    if (!FindPage() || lines_.size() < 2u * kLinesPerStaff) return false;
     before_ = SettledScreen();
     shown_ = LinesShown(before_);
     return true;
-}
-
-void StaffScenario::DropPartStaffAtTheTop() {
-    size_t run = 1;
-    while (run < lines_.size() && lines_[run] - lines_[run - 1] <= kMaxLineGap) ++run;
-    if (run < static_cast<size_t>(kLinesPerStaff) && run < lines_.size())
-        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(run));
 }
 
 std::vector<int> StaffScenario::LinesShown(const ScreenPicture& picture) const {

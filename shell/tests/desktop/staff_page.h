@@ -15,7 +15,6 @@
 
 namespace ql::desktop {
 
-inline constexpr int kLinesPerStaff = 5;
 inline constexpr int kMoveTolerance = 4;
 
 // A staff record of a saved score as its bytes lie in the file.
@@ -35,9 +34,6 @@ protected:
     // The page's staff lines found again once it has settled (after a save, say,
     // whose file chooser may have moved the page).
     bool RefindPage();
-    // The search's top edge may cut through a staff (the bars above the page move it
-    // down the screen): lines before the first whole staff are left out.
-    void DropPartStaffAtTheTop();
     // The staff lines of the page now, in the area FindPage searched.
     std::vector<int> LinesShown(const ScreenPicture& picture) const;
     // The left end of the second staff's top line (the system's left edge): where

@@ -7,6 +7,7 @@
 // after the marquee's staff. Judged from pictures of
 // the frame's score area, its status bar and the open menus.
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "shell/tests/desktop/desktop_fixture.h"
@@ -15,9 +16,7 @@
 namespace ql::desktop {
 namespace {
 
-// The menu bar above the score area; the horizontal scroll bar and the status bar
-// below it.
-constexpr int kMenuBarHeight = kBarsHeight;
+// The horizontal scroll bar and the status bar below the score area.
 constexpr int kBelowScoreArea = 60;
 constexpr int kStatusBarHeight = 24;
 // A moved view changes far more pixels than a blinking caret does.
@@ -80,7 +79,7 @@ class ViewCommandsScenario : public DesktopScenario {
 protected:
     ScreenPicture ScoreArea() const {
         const ShownWindow frame = Frame();
-        const int top = frame.y + kMenuBarHeight;
+        const int top = BarsBottom();
         const int bottom = std::min(frame.y + frame.height, x_.ScreenHeight()) - kBelowScoreArea;
         return x_.Grab(frame.x, top, frame.width, bottom - top);
     }
@@ -93,19 +92,6 @@ protected:
     // The score area once two pictures of it a moment apart are the same.
     ScreenPicture SettledScoreArea() const {
         return SettledPicture(x_, [this] { return ScoreArea(); }, kRedrawTimeout);
-    }
-    // The menu opened with its mnemonic, pictured, and closed again.
-    ScreenPicture MenuPicture(char menuMnemonic) {
-        if (!OpenFrameMenu(menuMnemonic)) return {};
-        const std::vector<ShownWindow> popups = x_.Popups();
-        if (popups.empty()) return {};
-        x_.Settle();
-        const ShownWindow& popup = popups.front();
-        ScreenPicture picture = x_.Grab(popup.x, popup.y, popup.width, popup.height);
-        x_.PressKey("Escape");
-        x_.PressKey("Escape");
-        WaitFor([&] { return x_.Popups().empty(); });
-        return picture;
     }
     // The last item of a menu (its mnemonic is shared with an item above it).
     void ChooseLastMenuItem(char menuMnemonic) {
@@ -143,18 +129,17 @@ TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
 TEST_F(ViewCommandsScenario, EveryToggleShowsItsCheckMark) {
     ASSERT_TRUE(StartProgram());
     NewScore();
-    const std::pair<char, char> toggles[] = {{'p', 'b'}, {'v', 'h'}, {'v', 'o'}, {'n', 'r'},
-                                             {'n', 'h'}, {'p', 'e'}, {'p', 'k'}};
-    for (const auto& [menu, item] : toggles) {
-        const ScreenPicture before = MenuPicture(menu);
+    // Each by its access keys, the last one the item's: Notes > Auto holds Auto rest
+    // and Auto hide tablature stems.
+    for (std::string_view keys : {"pb", "vh", "vo", "nar", "nah", "pe", "pk"}) {
+        const std::string_view menu = keys.substr(0, keys.size() - 1);
+        const ScreenPicture before = MenuPathPicture(menu);
         ASSERT_FALSE(before.pixels.empty()) << "menu " << menu << " did not open";
-        ChooseMenuItem(menu, item);
-        x_.Settle();
-        const ScreenPicture toggled = MenuPicture(menu);
-        EXPECT_GT(DifferentPixels(toggled, before), 0) << "no check mark changed for " << menu << item;
-        ChooseMenuItem(menu, item);
-        x_.Settle();
-        EXPECT_GT(DifferentPixels(MenuPicture(menu), toggled), 0) << "the check mark did not change back for " << menu << item;
+        ChooseMenuPath(keys);
+        const ScreenPicture toggled = MenuPathPicture(menu);
+        EXPECT_GT(DifferentPixels(toggled, before), 0) << "no check mark changed for " << keys;
+        ChooseMenuPath(keys);
+        EXPECT_GT(DifferentPixels(MenuPathPicture(menu), toggled), 0) << "the check mark did not change back for " << keys;
     }
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
@@ -217,7 +202,7 @@ TEST_F(ViewCommandsScenario, AddStaffBeforeAndAfterTheMarqueesStaff) {
     const int lines = StaffLinesInColumn(shown, column);
     ASSERT_GT(lines, 0);
     const int areaX = Frame().x;
-    const int areaY = Frame().y + kMenuBarHeight;
+    const int areaY = BarsBottom();
     x_.Drag(areaX + x0, areaY + top, areaX + x0 + kMarqueeWidth, areaY + staves[1].back() + kMarqueeMargin);
     x_.Settle();
     ChooseMenuItem('e', 'a');

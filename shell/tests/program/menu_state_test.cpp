@@ -3,7 +3,12 @@
 // devices, and the Language popup with the languages found.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <ostream>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
@@ -79,6 +84,37 @@ MenuHandle PopupHolding(MenuHandle menu, int32_t command) {
         if (const MenuHandle inner = PopupHolding(popup, command)) return inner;
     }
     return {};
+}
+
+// Where an item stands: the titles of the popups that lead to it (access keys left
+// out) and its own text; empty when the menu has no item with the command.
+struct ItemPlace {
+    std::vector<std::string> popups;
+    std::string text;
+    bool operator==(const ItemPlace&) const = default;
+};
+
+void PrintTo(const ItemPlace& place, std::ostream* out) {
+    for (const std::string& popup : place.popups) *out << popup << " > ";
+    *out << '"' << place.text << '"';
+}
+
+std::string WithoutAccessKey(std::string text) {
+    std::erase(text, '&');
+    return text;
+}
+
+std::optional<ItemPlace> PlaceOf(MenuHandle menu, int32_t command) {
+    for (int32_t i = 0; i < ui::GetMenuItemCount(menu); ++i) {
+        if (ui::GetMenuItemCommand(menu, i) == command) return ItemPlace{{}, ui::GetMenuItemText(menu, i)};
+        const MenuHandle popup = ui::GetSubmenu(menu, i);
+        if (!popup) continue;
+        if (std::optional<ItemPlace> place = PlaceOf(popup, command)) {
+            place->popups.insert(place->popups.begin(), WithoutAccessKey(ui::GetMenuItemText(menu, i)));
+            return place;
+        }
+    }
+    return std::nullopt;
 }
 
 // Without a score the frame menu offers New, Open, Import, the recent files, Exit
@@ -159,6 +195,53 @@ TEST_F(MenuStateTest, EveryToggleHasAnItemCheckedByItsFlag) {
             win::SendMessage(Frame().window, win::Message::Command, win::MakeCommandWord(toggle.command, 0), 0);
         }
     }
+}
+
+// The on/off items of the score's menus stand in their popups with their full
+// texts: the recording options under MIDI > Record Options, the automatic ones
+// (rests and tablature stems among them) under Notes > Auto, and so on.
+TEST_F(MenuStateTest, OnOffItemsStandInTheirPopupsWithTheirTexts) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    using Popups = std::vector<std::string>;
+    const Popups midiPlayback = {"MIDI", "Playback Options"}, midiRecord = {"MIDI", "Record Options"};
+    const Popups notesAuto = {"Notes", "Auto"}, notesSpacing = {"Notes", "Spacing"};
+    const Popups moreOptions = {"Edit", "More Options"}, options = {"Options"};
+    const std::pair<int32_t, ItemPlace> expected[] = {
+        {40374, {{"MIDI", "Patch Caching"}, "&Cache Patches"}},
+        {42097, {midiPlayback, "M&ultinote Mode (Polyphonic)"}},
+        {40411, {midiPlayback, "&Send Patches before Play"}},
+        {40413, {midiPlayback, "Measure &Countdown"}},
+        {40409, {midiPlayback, "&Metronome Click"}},
+        {40206, {midiPlayback, "Play L&oose"}},
+        {40203, {midiPlayback, "S&wing Eighths"}},
+        {40204, {midiPlayback, "Swing Si&xteenths"}},
+        {40201, {midiPlayback, "&Follow Music"}},
+        {40424, {midiPlayback, "Auto &Rewind"}},
+        {40414, {midiRecord, "Measure &Countdown"}},
+        {40408, {midiRecord, "&Echo MIDI Input"}},
+        {40410, {midiRecord, "&Metronome Click"}},
+        {40183, {options, "&Quantize Notes Cursor"}},
+        {40345, {options, "&Auto Scroll"}},
+        {42082, {options, "Black and White Clipboard Data"}},
+        {42096, {options, "Use Popup Menus"}},
+        {40433, {options, "Cursor &Focus"}},
+        {40199, {options, "&Trim Unused Pages"}},
+        {40419, {notesAuto, "Auto &beam"}},
+        {42086, {notesAuto, "Auto &slash grace notes"}},
+        {42090, {notesAuto, "Auto &flip accents"}},
+        {40425, {notesAuto, "Auto &extend measure"}},
+        {40346, {notesAuto, "Auto roll &notes"}},
+        {40420, {notesAuto, "Auto &rest"}},
+        {42226, {notesAuto, "Auto &hide tablature stems"}},
+        {40450, {notesSpacing, "&Spread changes"}},
+        {40457, {notesSpacing, "Space ac&cidentals"}},
+        {40213, {{"Notes"}, "Pr&omote Shaped Heads"}},
+        {42091, {moreOptions, "Use Symmetric &Slurs"}},
+        {42092, {moreOptions, "Use Symmetric &Hairpins"}},
+        {42060, {moreOptions, "&Display Off-page Items"}},
+        {40344, {{"File"}, "Save Preferences on &Exit"}},
+    };
+    for (const auto& [command, place] : expected) EXPECT_EQ(PlaceOf(Frame().childMenu, command), place) << command;
 }
 
 // While the score plays every item is gray but Stop and Pause in the MIDI popup

@@ -130,6 +130,28 @@ TEST_F(MainRebarTest, Command3062SwapsTheMainPaletteBetweenBandAndWindow) {
     EXPECT_TRUE(MainPaletteInBand());
 }
 
+// With the Main palette floating its band is hidden, and the break it carried
+// still starts the second row at View: no band runs past a 1280-pixel frame.
+TEST_F(MainRebarTest, WithTheMainPaletteFloatingEveryBandStaysInsideTheFrame) {
+    Start();
+    const int32_t frameWidth = 1280;
+    SwapMainPaletteBand();
+    ASSERT_TRUE(Hidden(kMainPaletteBand));
+    ui::LayoutRebar(MainRebarWindow(), frameWidth);
+    for (int32_t i = 0; i < ui::RebarBandCount(MainRebarWindow()); ++i) {
+        const gfx::Rect r = ui::RebarBandRect(MainRebarWindow(), i);
+        if (r.Width() > 0) {
+            EXPECT_LE(r.right, frameWidth) << Order()[static_cast<size_t>(i)];
+        }
+    }
+    const gfx::Rect view = ui::RebarBandRect(MainRebarWindow(), ui::RebarIdToIndex(MainRebarWindow(), kViewBand));
+    EXPECT_EQ(view.left, 0) << "View starts the second row";
+    EXPECT_GT(view.top, 0);
+    const gfx::Rect pagers = ui::RebarBandRect(MainRebarWindow(), ui::RebarIdToIndex(MainRebarWindow(), kPagersBand));
+    EXPECT_EQ(pagers.top, view.top) << "the page band follows View on its row";
+    EXPECT_EQ(MainRebarThickness(), pagers.bottom);
+}
+
 // A grip let go below the bar docks it at the frame's bottom, above it at the top;
 // other codes leave it.
 TEST_F(MainRebarTest, AGripDroppedBeyondAnEdgeDocksTheBarThere) {
