@@ -440,5 +440,27 @@ TEST_F(MixerTest, StavesPastTheFadersMuteAndSolo) {
     StopPlayback();
 }
 
+// The last staff the program allows has its mute too, in the document, in a run
+// and on the mixer scrolled to its end.
+TEST_F(MixerTest, TheLastStaffMutes) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(kMaxStaves, 1);
+    Note(kMaxStaves, 1, 0, kHalf, 0);
+    view_->currentStaff = kMaxStaves;
+    ASSERT_EQ(ToggleStaffMute(view_), 1);
+    EXPECT_EQ(doc_->staffMix[kMaxStaves].mute, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    ScrollMixer(mixer, win::ScrollCode::Bottom, 0);
+    EXPECT_EQ(StaffOfFader(mixer, kMixerStaffFaders), kMaxStaves);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerMuteBase + kMixerStaffFaders, false), MixerButtonFace::MuteOn);
+
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    EXPECT_EQ(TheSequencerState().live.mute[kMaxStaves].load(), 1);
+    StopPlayback();
+}
+
 }  // namespace
 }  // namespace ql::testing
