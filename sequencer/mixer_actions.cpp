@@ -11,6 +11,7 @@
 #include "core/model/score_document.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/trackbar.h"
+#include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -42,10 +43,7 @@ ScoreDocument* DocumentOf(const MixerWindow* mixer) {
     return mixer != nullptr && mixer->view != nullptr ? mixer->view->document : nullptr;
 }
 
-int StaffCountOf(const MixerWindow* mixer) {
-    const ScoreDocument* document = DocumentOf(mixer);
-    return document != nullptr ? std::min<int>(document->header.staffCount, kMixerStaffFaders) : 0;
-}
+bool IsStaffFader(int fader) { return fader >= 1 && fader <= kMixerStaffFaders; }
 
 // The fader of a trackbar; -1 for none.
 int FaderOfTrackbar(const MixerWindow* mixer, platform::WindowHandle trackbar) {
@@ -85,13 +83,14 @@ void ApplyFader(MixerWindow* mixer, int fader, int32_t value) {
         SetPerformanceRate(state, static_cast<uint32_t>(value) * kTicksPerBeat);
     } else if (mixer->mode == 1) {
         if (fader == 0) SendMixerControllerAll(mixer, mixer->controller, value);
-        else SendMixerController(mixer, fader, mixer->controller, value);
+        else SendMixerController(mixer, StaffOfFader(mixer, fader), mixer->controller, value);
     } else if (fader == 0) {
         document->extraVelocity = static_cast<int8_t>(value);
         SetMasterVelocityOffset(state, value);
     } else {
-        document->staffMix[fader].velocityOffset = static_cast<int8_t>(value);
-        SetSlotVelocityOffset(state, fader, value);
+        const int staff = StaffOfFader(mixer, fader);
+        document->staffMix[staff].velocityOffset = static_cast<int8_t>(value);
+        SetSlotVelocityOffset(state, staff, value);
     }
     SetDocumentModifiedUnlocked(document);
 }
@@ -101,7 +100,7 @@ void ApplyFader(MixerWindow* mixer, int fader, int32_t value) {
 int ToggleStaffFlag(ScoreView* view, int staff, bool mute) {
     if (view == nullptr || view->document == nullptr) return 0;
     ScoreDocument* document = view->document;
-    if (staff < 1 || staff > document->header.staffCount || staff > kMixerStaffFaders) return 0;
+    if (staff < 1 || staff > document->header.staffCount || staff >= kMixerStaves) return 0;
     StaffMix& mix = document->staffMix[staff];
     uint8_t& flag = mute ? mix.mute : mix.solo;
     uint8_t& other = mute ? mix.solo : mix.mute;
@@ -121,6 +120,39 @@ int ToggleStaffFlag(ScoreView* view, int staff, bool mute) {
 
 }  // namespace
 
+int MixerStaffCount(const MixerWindow* mixer) {
+    const ScoreDocument* document = DocumentOf(mixer);
+    return document != nullptr ? std::min<int>(document->header.staffCount, kMixerStaves - 1) : 0;
+}
+
+int StaffOfFader(const MixerWindow* mixer, int fader) {
+    return mixer != nullptr && IsStaffFader(fader) ? fader + mixer->firstStaff : 0;
+}
+
+int LastMixerOffset(const MixerWindow* mixer) {
+    return mixer != nullptr ? std::max(0, MixerStaffCount(mixer) - mixer->fadersShown) : 0;
+}
+
+void ScrollMixer(MixerWindow* mixer, win::ScrollCode code, int32_t position) {
+    if (mixer == nullptr) return;
+    int offset = mixer->firstStaff;
+    switch (code) {
+        case win::ScrollCode::LineUp: --offset; break;
+        case win::ScrollCode::LineDown: ++offset; break;
+        case win::ScrollCode::PageUp: offset -= mixer->fadersShown; break;
+        case win::ScrollCode::PageDown: offset += mixer->fadersShown; break;
+        case win::ScrollCode::Top: offset = 0; break;
+        case win::ScrollCode::Bottom: offset = LastMixerOffset(mixer); break;
+        case win::ScrollCode::ThumbTrack:
+        case win::ScrollCode::ThumbPosition: offset = position; break;
+        case win::ScrollCode::EndScroll: return;
+    }
+    offset = std::clamp(offset, 0, LastMixerOffset(mixer));
+    if (offset == mixer->firstStaff) return;
+    mixer->firstStaff = offset;
+    RefreshMixer(mixer);
+}
+
 int32_t FaderValueFromPosition(const MixerWindow* mixer, int fader, int32_t position) {
     const int32_t value = FaderValueAt(RangeOf(mixer, fader), position);
     return IsTempo(fader) ? NearestTableTempo(value) : value;
@@ -128,12 +160,12 @@ int32_t FaderValueFromPosition(const MixerWindow* mixer, int fader, int32_t posi
 
 void ShowFaderName(MixerWindow* mixer, int fader) {
     std::string name;
-    const int staff = fader;
+    const int staff = StaffOfFader(mixer, fader);
     if (IsTempo(fader)) {
         name = "Tempo";
     } else if (fader == 0) {
         name = "Master Fader";
-    } else if (staff > StaffCountOf(mixer)) {
+    } else if (staff > MixerStaffCount(mixer)) {
         name = "Unused fader";
     } else {
         char text[32];
@@ -147,7 +179,7 @@ void HandleFaderScroll(MixerWindow* mixer, win::ScrollCode code, platform::Windo
     const int fader = FaderOfTrackbar(mixer, trackbar);
     if (fader < 0 || code == win::ScrollCode::EndScroll) return;
     ShowFaderName(mixer, fader);
-    if (fader != 0 && !IsTempo(fader) && fader > StaffCountOf(mixer)) {
+    if (IsStaffFader(fader) && StaffOfFader(mixer, fader) > MixerStaffCount(mixer)) {
         ui::SetTrackbarPosition(trackbar, FaderPositionOf(mixer->faderRange, 0));
         return;
     }
@@ -163,15 +195,23 @@ void HandleFaderScroll(MixerWindow* mixer, win::ScrollCode code, platform::Windo
 void RefreshMixer(MixerWindow* mixer) {
     const ScoreDocument* document = DocumentOf(mixer);
     if (document == nullptr || !mixer->window) return;
-    const int staves = StaffCountOf(mixer);
+    const int staves = MixerStaffCount(mixer);
+    // Staves may have gone since the last scroll.
+    mixer->firstStaff = std::clamp(mixer->firstStaff, 0, LastMixerOffset(mixer));
+    if (mixer->scroller) {
+        win::SetScrollRange(mixer->scroller, win::ScrollBar::Control, 0, LastMixerOffset(mixer), false);
+        win::SetScrollPosition(mixer->scroller, win::ScrollBar::Control, mixer->firstStaff, true);
+        win::ShowWindow(mixer->scroller, LastMixerOffset(mixer) > 0 ? win::ShowCommand::Show : win::ShowCommand::Hide);
+    }
     for (int f = 0; f <= kMixerTempoIndex; ++f) {
         MixerFader& fader = mixer->faders[f];
         if (!fader.trackbar) continue;
+        const int staff = StaffOfFader(mixer, f);
+        const bool used = staff >= 1 && staff <= staves;
         if (IsTempo(f)) fader.value = NearestTableTempo(TempoSetting());
         else if (f == 0) fader.value = mixer->mode == 0 ? document->extraVelocity : fader.value;
-        else if (f <= staves && mixer->mode == 0) fader.value = document->staffMix[f].velocityOffset;
+        else if (used && mixer->mode == 0) fader.value = document->staffMix[staff].velocityOffset;
         ui::SetTrackbarPosition(fader.trackbar, FaderPositionOf(RangeOf(mixer, f), fader.value));
-        const bool used = f >= 1 && f <= staves;
         if (fader.solo) {
             win::ShowWindow(fader.solo, used ? win::ShowCommand::Show : win::ShowCommand::Hide);
             win::ShowWindow(fader.mute, used ? win::ShowCommand::Show : win::ShowCommand::Hide);
@@ -195,7 +235,7 @@ void RefreshAllOf(ScoreView* view) {
 void SendMixerControllerAll(MixerWindow* mixer, int controller, int value) {
     ScoreDocument* document = DocumentOf(mixer);
     std::vector<std::pair<int, int>> sent;
-    for (int staff = 1; staff <= StaffCountOf(mixer); ++staff)
+    for (int staff = 1; staff <= MixerStaffCount(mixer); ++staff)
         for (const std::pair<int, int>& pc : StaffDestinations(document, staff)) {
             if (std::find(sent.begin(), sent.end(), pc) != sent.end()) continue;
             sent.push_back(pc);

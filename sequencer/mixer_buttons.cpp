@@ -37,16 +37,8 @@ platform::BitmapHandle Strip() {
 }
 
 bool StaffFlag(const MixerWindow* mixer, int staff, bool mute) {
-    const ScoreDocument* document = mixer->view != nullptr ? mixer->view->document : nullptr;
-    if (document == nullptr || staff < 1 || staff > std::min<int>(document->header.staffCount, kMixerStaffFaders))
-        return false;
-    const StaffMix& mix = document->staffMix[staff];
+    const StaffMix& mix = mixer->view->document->staffMix[staff];
     return (mute ? mix.mute : mix.solo) != 0;
-}
-
-bool IsStaffShown(const MixerWindow* mixer, int staff) {
-    const ScoreDocument* document = mixer->view != nullptr ? mixer->view->document : nullptr;
-    return document != nullptr && staff >= 1 && staff <= std::min<int>(document->header.staffCount, kMixerStaffFaders);
 }
 
 }  // namespace
@@ -59,8 +51,8 @@ MixerButtonFace MixerButtonFaceOf(const MixerWindow* mixer, int32_t controlId, b
     const bool solo = controlId > kMixerSoloBase && controlId <= kMixerSoloBase + kMixerStaffFaders;
     const bool mute = controlId > kMixerMuteBase && controlId <= kMixerMuteBase + kMixerStaffFaders;
     if (!solo && !mute) return MixerButtonFace::None;
-    const int staff = controlId - (solo ? kMixerSoloBase : kMixerMuteBase) + mixer->firstStaff;
-    if (!IsStaffShown(mixer, staff)) return MixerButtonFace::None;
+    const int staff = StaffOfFader(mixer, controlId - (solo ? kMixerSoloBase : kMixerMuteBase));
+    if (staff < 1 || staff > MixerStaffCount(mixer)) return MixerButtonFace::None;
     const bool on = pressed || StaffFlag(mixer, staff, mute);
     if (solo) return on ? MixerButtonFace::SoloOn : MixerButtonFace::SoloOff;
     return on ? MixerButtonFace::MuteOn : MixerButtonFace::MuteOff;

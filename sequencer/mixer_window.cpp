@@ -43,6 +43,8 @@ constexpr int kTickEvery = 16;
 constexpr int kTickWidth = 24;  // a fader at least this wide shows ticks
 constexpr int kTransportWidth = 48;
 constexpr int kLeastHeight = 300;
+constexpr int kScrollerTop = 46;  // below the transport buttons, above the faders
+constexpr int kScrollerHeight = 12;
 
 // Every view's mixers, owned here in chain order.
 std::map<const ScoreView*, std::vector<std::unique_ptr<MixerWindow>>>& Chains() {
@@ -146,11 +148,13 @@ MixerWindow* MixerOfWindow(WindowHandle window) {
 
 void LayoutMixer(MixerWindow* mixer) {
     const ScoreDocument* document = mixer->view->document;
-    mixer->staffCount = document != nullptr ? std::min<int>(document->header.staffCount, kMixerStaffFaders) : 0;
+    mixer->staffCount = document != nullptr ? document->header.staffCount : 0;
     mixer->fadersShown = std::clamp(mixer->staffCount, kMixerLeastFaders, kMixerStaffFaders);
     const int border = win::GetSystemMetric(win::SystemMetric::FrameWidth);
     const int width = win::GetSystemMetric(win::SystemMetric::ScreenWidth) - 2 * border;
-    const int pitch = std::clamp((width - mixer->leftMargin) / mixer->fadersShown, kLeastFaderWidth + kFaderGap,
+    // The staff faders share what the readouts at the left and the master and tempo
+    // faders at the right leave of the screen, so that all of them show on it.
+    const int pitch = std::clamp((width - mixer->leftMargin - kRightArea) / mixer->fadersShown, kLeastFaderWidth + kFaderGap,
                                  kMostFaderWidth + kFaderGap);
     mixer->faderPitch = pitch;
     mixer->faderWidth = pitch - kFaderGap;
@@ -170,6 +174,12 @@ WindowHandle CreateMixerControls(MixerWindow* mixer) {
     mixer->window = win::CreateWindow(params);
     if (!mixer->window) return {};
     const WindowHandle w = mixer->window;
+    // A window made anew for another staff count has none of the old one's faders.
+    for (MixerFader& f : mixer->faders) {
+        const int32_t value = f.value;
+        f = MixerFader{};
+        f.value = value;
+    }
     const int height = kLeastHeight - kTopArea - kBelowFaders;
     mixer->readoutFrame = Child(w, ui::kStaticClass, ui::kUnusedControlId, "", {4, 4, mixer->leftMargin - 4, 50});
     mixer->valueReadout = Child(w, ui::kStaticClass, ui::kUnusedControlId, "", {8, 8, mixer->leftMargin - 8, 24});
@@ -183,6 +193,10 @@ WindowHandle CreateMixerControls(MixerWindow* mixer) {
     for (int fader = 1; fader <= mixer->fadersShown; ++fader)
         CreateFader(mixer, fader, mixer->leftMargin + (fader - 1) * mixer->faderPitch, height);
     const int right = mixer->leftMargin + mixer->fadersShown * mixer->faderPitch + kFaderGap;
+    mixer->scroller = Child(w, ui::kScrollBarClass, ui::kUnusedControlId, "",
+                            {mixer->leftMargin, kScrollerTop, right - 2 * kFaderGap, kScrollerTop + kScrollerHeight},
+                            ui::kScrollBarHorizontal);
+    win::ShowWindow(mixer->scroller, win::ShowCommand::Hide);
     CreateFader(mixer, 0, right, height);
     CreateFader(mixer, kMixerTempoIndex, right + mixer->faderPitch, height);
     mixer->masterLabel = Child(w, ui::kStaticClass, ui::kUnusedControlId, "Master",
@@ -220,7 +234,7 @@ MixerWindow* ShowMixerWindow(ScoreView* view) {
         Unable();
         return nullptr;
     }
-    if (mixer->window && mixer->staffCount != std::min<int>(view->document->header.staffCount, kMixerStaffFaders)) {
+    if (mixer->window && mixer->staffCount != view->document->header.staffCount) {
         win::DestroyWindow(mixer->window);
         mixer->window = {};
     }
@@ -268,6 +282,10 @@ intptr_t MixerWndProc(WindowHandle window, win::Message message, uint32_t word, 
     switch (message) {
         case win::Message::VerticalScroll:
             HandleFaderScroll(mixer, win::ScrollCodeOf(word), win::WindowFromData(data));
+            return 0;
+        case win::Message::HorizontalScroll:
+            if (mixer->scroller && win::WindowFromData(data) == mixer->scroller)
+                ScrollMixer(mixer, win::ScrollCodeOf(word), win::ScrollPositionOf(word));
             return 0;
         case win::Message::DrawItem: {
             const auto* item = reinterpret_cast<const win::DrawItemInfo*>(data);

@@ -59,12 +59,15 @@ struct MixerWindow {
     platform::WindowHandle nameReadout;
     platform::WindowHandle bpmLabel;
     platform::WindowHandle masterLabel;
+    // Over the staff faders, shown while the score has more staves than faders: it
+    // moves the scroll offset, so that fader f stands for staff f + firstStaff.
+    platform::WindowHandle scroller;
     int firstStaff = 0;  // scroll offset
     int leftMargin = 66;
     int faderPitch = 0;
     int faderWidth = 0;
     int windowWidth = 0;
-    int staffCount = 0;
+    int staffCount = 0;   // the score's, when the window was made
     int fadersShown = 0;  // staff count clamped to 8..44
 };
 
@@ -89,6 +92,18 @@ void RelayoutFaders(MixerWindow* mixer);
 int32_t FaderValueFromPosition(const MixerWindow* mixer, int fader, int32_t position);
 void ShowFaderName(MixerWindow* mixer, int fader);
 void HandleFaderScroll(MixerWindow* mixer, win::ScrollCode code, platform::WindowHandle trackbar);
+// The staves of the score the mixer serves (each has its entry in the document's
+// mixer table); 0 without a document.
+int MixerStaffCount(const MixerWindow* mixer);
+// The staff a fader (1..44) stands for at the scroll offset; 0 for the master and
+// the tempo fader.
+int StaffOfFader(const MixerWindow* mixer, int fader);
+// The largest scroll offset: the staves beyond the staff faders (0 when they all show).
+int LastMixerOffset(const MixerWindow* mixer);
+// Moves the scroll offset by a scroll code of the scroller (lines by one staff,
+// pages by the faders shown, the thumb to `position`), kept within
+// 0..LastMixerOffset, and refreshes the faders for their new staves.
+void ScrollMixer(MixerWindow* mixer, win::ScrollCode code, int32_t position);
 // Every fader, button and label from the document; the Setup button is hidden while
 // a run is active.
 void RefreshMixer(MixerWindow* mixer);

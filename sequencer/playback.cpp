@@ -86,8 +86,7 @@ void SetRunConstants(SequencerState& state, const PlaybackRequest& request) {
     SetSyncConstants(run, request);
     run.sequencerWindow = request.sequencerWindow;
     run.clock = &midi::CurrentBackend().TheClock();
-    // The score's mute and solo flags are the run's; staves beyond the score's
-    // mixer are heard.
+    // The score's mute and solo flags are the run's.
     const ScoreDocument* document = request.view->document;
     for (int slot = 1; slot < kSlotEntries; ++slot) {
         const bool mixed = slot < kMixerStaves && slot <= run.slotCount;

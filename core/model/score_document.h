@@ -46,7 +46,7 @@ constexpr int kGdiCacheSlots = 64;
 constexpr int kGlyphMetricCount = 224;
 constexpr int kGlyphMetricBytes = 34;
 constexpr int kPatchMaskBytes = 32;
-constexpr int kMixerStaves = kMaxStaves;
+constexpr int kMixerStaves = kMaxStaves + 1;  // indexed by staff, 1..kMaxStaves (0 unused)
 constexpr int kCreatedFieldCount = 9;
 constexpr int kScoreHeaderBytes = 270;
 

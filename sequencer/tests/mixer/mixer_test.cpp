@@ -16,6 +16,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/trackbar.h"
+#include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "platform/gfx/bitmap.h"
@@ -312,6 +313,152 @@ TEST_F(MixerTest, ButtonsShowThePicturesOfTheirState) {
     Note(1, 1, 0, kHalf, 0);
     ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
     EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerSetup, false), MixerButtonFace::None);
+    StopPlayback();
+}
+
+// A score with more staves than faders: the scroller over the faders moves the
+// scroll offset, and every fader, button, label and name then stands for its staff
+// at that offset, up to the last staff; back at the start they show the first
+// staves again.
+TEST_F(MixerTest, ScrollingShowsEveryStaffOfALargeScore) {
+    BuildScore(60, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_EQ(mixer->fadersShown, kMixerStaffFaders);
+    EXPECT_EQ(LastMixerOffset(mixer), 16);
+    ASSERT_TRUE(mixer->scroller);
+    EXPECT_TRUE(win::IsWindowVisible(mixer->scroller));
+    EXPECT_EQ(win::GetScrollState(mixer->scroller, win::ScrollBar::Control).maximum, 16);
+    // The whole window is on the screen, the tempo fader within it.
+    const win::Rect frame = win::GetWindowRect(mixer->window);
+    EXPECT_GE(frame.left, 0);
+    EXPECT_LE(frame.right, win::GetSystemMetric(win::SystemMetric::ScreenWidth));
+    EXPECT_LE(win::GetWindowRect(mixer->faders[kMixerTempoIndex].trackbar).right, frame.right);
+    const auto scroll = [&](win::ScrollCode code, int32_t position = 0) {
+        win::SendMessage(mixer->window, win::Message::HorizontalScroll, win::MakeScrollWord(code, position),
+                         win::HandleData(mixer->scroller));
+    };
+    const platform::WindowHandle last = mixer->faders[kMixerStaffFaders].trackbar;
+    scroll(win::ScrollCode::ThumbTrack, 100);  // kept at the last offset
+    EXPECT_EQ(mixer->firstStaff, 16);
+    EXPECT_EQ(win::GetScrollPosition(mixer->scroller, win::ScrollBar::Control), 16);
+    EXPECT_EQ(Text(mixer->faders[kMixerStaffFaders].number), "60");
+    EXPECT_EQ(Text(mixer->faders[1].number), "17");
+    win::SendMessage(last, win::Message::MouseMove, 0, 0);
+    EXPECT_EQ(Text(mixer->nameReadout), "Staff #60");
+
+    ui::MoveTrackbar(last, win::ScrollCode::ThumbTrack, 0);
+    EXPECT_EQ(doc_->staffMix[60].velocityOffset, 63);
+    EXPECT_EQ(TheSequencerState().live.velocityOffset[60].load(), 63);
+    EXPECT_EQ(doc_->staffMix[44].velocityOffset, 0);
+    win::SendMessage(mixer->window, win::Message::Command, win::MakeCommandWord(kMixerMuteBase + kMixerStaffFaders, 0), 0);
+    EXPECT_EQ(doc_->staffMix[60].mute, 1);
+    EXPECT_EQ(doc_->staffMix[44].mute, 0);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerMuteBase + kMixerStaffFaders, false), MixerButtonFace::MuteOn);
+
+    // Lines by one staff, pages by the faders shown, within 0..16.
+    scroll(win::ScrollCode::LineUp);
+    EXPECT_EQ(mixer->firstStaff, 15);
+    EXPECT_EQ(Text(mixer->faders[kMixerStaffFaders].number), "59");
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerMuteBase + kMixerStaffFaders, false), MixerButtonFace::MuteOff);
+    EXPECT_EQ(ui::GetTrackbarPosition(last), FaderPositionOf(mixer->faderRange, 0));
+    scroll(win::ScrollCode::PageUp);
+    EXPECT_EQ(mixer->firstStaff, 0);
+    EXPECT_EQ(Text(mixer->faders[kMixerStaffFaders].number), "44");
+    scroll(win::ScrollCode::LineDown);
+    scroll(win::ScrollCode::PageDown);
+    EXPECT_EQ(mixer->firstStaff, 16);
+    EXPECT_EQ(ui::GetTrackbarPosition(last), FaderPositionOf(mixer->faderRange, 63));
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerMuteBase + kMixerStaffFaders, false), MixerButtonFace::MuteOn);
+
+    // Controller mode: the fader sends to the staff it stands for.
+    midi::headless::AddDevice("Synth", true, false);
+    ql::Options().MidiPortMap[0] = 1;
+    for (StaffTimbre& t : StaffRecordOf(doc_, 60)->timbres) t = StaffTimbre{0, 5, 0, 0};
+    mixer->mode = 1;
+    mixer->faderRange = {0, 127};
+    midi::headless::ClearSent();
+    ui::MoveTrackbar(last, win::ScrollCode::ThumbTrack, 0);
+    std::vector<std::vector<uint8_t>> sent;
+    for (const midi::headless::SentMessage& m : PlayedMessages()) sent.push_back(m.bytes);
+    EXPECT_EQ(sent, (std::vector<std::vector<uint8_t>>{{0xB5, 7, 126}}));
+}
+
+// A score of few enough staves keeps the scroller hidden; staves that go while the
+// mixer is scrolled bring the offset back within the staves left.
+TEST_F(MixerTest, TheOffsetFollowsTheStaffCount) {
+    BuildScore(60, 1);
+    doc_->header.staffCount = 44;
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->scroller));
+    EXPECT_EQ(LastMixerOffset(mixer), 0);
+    ScrollMixer(mixer, win::ScrollCode::Bottom, 0);
+    EXPECT_EQ(mixer->firstStaff, 0);
+    // Shown again for the score's new staves, the window is made anew.
+    doc_->header.staffCount = 60;
+    ToggleMixerWindow(view_, false);
+    ASSERT_EQ(ShowMixerWindow(view_), mixer);
+    EXPECT_TRUE(win::IsWindowVisible(mixer->scroller));
+    ScrollMixer(mixer, win::ScrollCode::Bottom, 0);
+    EXPECT_EQ(mixer->firstStaff, 16);
+    doc_->header.staffCount = 50;
+    win::SendMessage(mixer->window, win::Message::Paint, 0, 0);
+    EXPECT_EQ(mixer->firstStaff, 6);
+    EXPECT_EQ(win::GetScrollState(mixer->scroller, win::ScrollBar::Control).maximum, 6);
+    EXPECT_EQ(Text(mixer->faders[kMixerStaffFaders].number), "50");
+    doc_->header.staffCount = 30;
+    win::SendMessage(mixer->window, win::Message::Paint, 0, 0);
+    EXPECT_EQ(mixer->firstStaff, 0);
+    EXPECT_FALSE(win::IsWindowVisible(mixer->scroller));
+    // Made anew for 30 staves, the window has 30 staff faders and no more.
+    ToggleMixerWindow(view_, false);
+    ASSERT_EQ(ShowMixerWindow(view_), mixer);
+    EXPECT_TRUE(mixer->faders[30].trackbar);
+    EXPECT_FALSE(mixer->faders[31].trackbar);
+    EXPECT_FALSE(mixer->faders[31].mute);
+}
+
+// Staves past the 44th have their mute and solo too: the M key on staff 50 mutes
+// it in the document, and a run plays it muted.
+TEST_F(MixerTest, StavesPastTheFadersMuteAndSolo) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(50, 1);
+    Note(50, 1, 0, kHalf, 0);
+    view_->currentStaff = 50;
+    ASSERT_EQ(ToggleStaffMute(view_), 1);
+    EXPECT_EQ(doc_->staffMix[50].mute, 1);
+    EXPECT_EQ(ToggleViewStaffSolo(view_, 45), 1);
+    EXPECT_EQ(doc_->staffMix[45].solo, 1);
+    EXPECT_EQ(ToggleViewStaffMute(view_, 51), 0);  // past the score
+
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    EXPECT_EQ(TheSequencerState().live.mute[50].load(), 1);
+    EXPECT_EQ(TheSequencerState().live.solo[45].load(), 1);
+    StopPlayback();
+}
+
+// The last staff the program allows has its mute too, in the document, in a run
+// and on the mixer scrolled to its end.
+TEST_F(MixerTest, TheLastStaffMutes) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(kMaxStaves, 1);
+    Note(kMaxStaves, 1, 0, kHalf, 0);
+    view_->currentStaff = kMaxStaves;
+    ASSERT_EQ(ToggleStaffMute(view_), 1);
+    EXPECT_EQ(doc_->staffMix[kMaxStaves].mute, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    ScrollMixer(mixer, win::ScrollCode::Bottom, 0);
+    EXPECT_EQ(StaffOfFader(mixer, kMixerStaffFaders), kMaxStaves);
+    EXPECT_EQ(MixerButtonFaceOf(mixer, kMixerMuteBase + kMixerStaffFaders, false), MixerButtonFace::MuteOn);
+
+    PlaybackRequest request = Request(1, 1);
+    request.ports.entries = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(StartPlayback(request), PlaybackStart::Started);
+    EXPECT_EQ(TheSequencerState().live.mute[kMaxStaves].load(), 1);
     StopPlayback();
 }
 

@@ -1,11 +1,62 @@
 // The mixer on the desktop: MIDI > Show Mixers brings up the window titled "Mixer"
 // with its faders, and choosing it again hides it; Create Mixer then adds "Mixer 2"
 // beside the first. The mixer's buttons show their pictures: PLAY's green triangle
-// and the grey solo and mute buttons of the score's staves.
+// and the grey solo and mute buttons of the score's staves. A score of more staves
+// than faders scrolls its faders to the last staff, whose fader and mute button
+// keep what was set there.
+#include <algorithm>
+
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 namespace {
+
+constexpr uint32_t kPlayGreen = 0x009000;
+constexpr uint32_t kMuteRed = 0xC81818;
+
+int PixelsOf(const ScreenPicture& picture, uint32_t colour, int left, int top, int right, int bottom) {
+    int count = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, picture.height); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, picture.width); ++x)
+            count += (picture.At(x, y) & 0xFFFFFF) == colour ? 1 : 0;
+    return count;
+}
+
+// Where the mixer's controls stand in its window, found from PLAY's green triangle
+// (the button's corner is 60, 30 of the window's area; the triangle begins 19, 2
+// into it) and from the window's size: the staff faders from 66 on, one pitch
+// apart, 44 of them and two more for the master and the tempo at the right; the
+// scroller over them; under each fader its solo, mute and number rows of 14.
+struct MixerPlaces {
+    int left = 0;  // the window area's corner on the screen
+    int top = 0;
+    int bottom = 0;
+    int pitch = 0;
+
+    static std::optional<MixerPlaces> Find(const ScreenPicture& picture, const ShownWindow& window) {
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                if ((picture.At(x, y) & 0xFFFFFF) == kPlayGreen) {
+                    int first = x;
+                    while (first > 0 && (picture.At(first - 1, y) & 0xFFFFFF) == kPlayGreen) --first;
+                    MixerPlaces places;
+                    places.left = window.x + first - 79;
+                    places.top = window.y + y - 32;
+                    places.bottom = window.y + window.height;
+                    places.pitch = (window.width - 140) / 44;
+                    return places;
+                }
+        return std::nullopt;
+    }
+    int FaderLeft(int fader) const { return left + 66 + (fader - 1) * pitch; }
+    int FaderMiddle(int fader) const { return FaderLeft(fader) + (pitch - 4) / 2; }
+    int MuteMiddle() const { return bottom - 29; }
+    int TrackTop() const { return top + 60; }
+    int TrackBottom() const { return bottom - 50; }
+    int ScrollerMiddle() const { return top + 52; }
+    int ScrollerRight() const { return FaderLeft(44) + pitch - 8; }
+};
 
 class MixerScenario : public DesktopScenario {};
 
@@ -30,7 +81,6 @@ TEST_F(MixerScenario, TheButtonsShowTheirPictures) {
     NewScore();
     ChooseMenuItem('m', 'x');
     ASSERT_TRUE(x_.WaitForWindow("Mixer")) << "no Mixer window came";
-    constexpr uint32_t kPlayGreen = 0x009000;
     const auto greenPixels = [&] {
         const std::optional<ShownWindow> mixer = x_.FindWindow("Mixer");
         if (!mixer) return 0;
@@ -42,6 +92,64 @@ TEST_F(MixerScenario, TheButtonsShowTheirPictures) {
     };
     EXPECT_TRUE(WaitFor([&] { return greenPixels() > 10; })) << "PLAY does not show its picture";
     WritePng(x_.Grab(*x_.FindWindow("Mixer")), TestOutputFolder() / "mixer_buttons_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+TEST_F(MixerScenario, ALargeScoreScrollsToItsLastFader) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("60");
+    ChooseMenuItem('m', 'x');
+    ASSERT_TRUE(x_.WaitForWindow("Mixer")) << "no Mixer window came";
+    std::optional<MixerPlaces> places;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::optional<ShownWindow> mixer = x_.FindWindow("Mixer");
+        if (mixer) places = MixerPlaces::Find(x_.Grab(*mixer), *mixer);
+        return places.has_value();
+    })) << "PLAY does not show its picture";
+    const MixerPlaces& at = *places;
+    const auto grab = [&] { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); };
+    // The last staff fader's track and its mute button, on the screen.
+    const auto track = [&](const ScreenPicture& p, const ScreenPicture& q) {
+        return ChangedPixels(p, q, at.FaderLeft(44), at.TrackTop(), at.FaderLeft(44) + at.pitch - 4, at.TrackBottom());
+    };
+    const auto mutedRed = [&](const ScreenPicture& p) {
+        return PixelsOf(p, kMuteRed, at.FaderLeft(44), at.MuteMiddle() - 7, at.FaderLeft(44) + at.pitch - 4,
+                        at.MuteMiddle() + 7);
+    };
+    // The scroller's thumb dragged past either end of it: to the last offset or the first.
+    const auto toEnd = [&] {
+        x_.Drag(at.FaderLeft(1) + 12, at.ScrollerMiddle(), x_.ScreenWidth() - 1, at.ScrollerMiddle());
+    };
+    const auto toStart = [&] { x_.Drag(at.ScrollerRight() - 12, at.ScrollerMiddle(), 0, at.ScrollerMiddle()); };
+    const ScreenPicture start = grab();
+    EXPECT_EQ(mutedRed(start), 0);
+
+    // To the end: fader 44 stands for staff 60. Its fader goes to the top and it is muted.
+    toEnd();
+    x_.Settle(Millis{500});
+    const ScreenPicture scrolled = grab();
+    WritePng(scrolled, TestOutputFolder() / "mixer_scrolled_desktop.png");
+    x_.Click(at.FaderMiddle(44), at.TrackTop() + (at.TrackBottom() - at.TrackTop()) / 4);
+    ASSERT_TRUE(WaitFor([&] { return track(scrolled, grab()) > 20; })) << "the last fader did not move";
+    x_.Click(at.FaderMiddle(44), at.MuteMiddle());
+    ASSERT_TRUE(WaitFor([&] { return mutedRed(grab()) > 10; })) << "the last staff was not muted";
+    const ScreenPicture moved = grab();
+    WritePng(moved, TestOutputFolder() / "mixer_last_staff_desktop.png");
+
+    // Back to the start: fader 44 stands for staff 44 again, neither moved nor muted.
+    toStart();
+    ASSERT_TRUE(WaitFor([&] { return mutedRed(grab()) == 0; })) << "staff 44 shows staff 60's mute";
+    x_.Settle(Millis{500});
+    const ScreenPicture back = grab();
+    EXPECT_GT(track(moved, back), 20) << "staff 44 shows staff 60's fader";
+    EXPECT_LT(track(start, back), track(moved, back));
+
+    // And to the end again: staff 60 kept both.
+    toEnd();
+    EXPECT_TRUE(WaitFor([&] { return mutedRed(grab()) > 10; })) << "staff 60 lost its mute";
+    x_.Settle(Millis{500});
+    const ScreenPicture again = grab();
+    EXPECT_LT(track(moved, again), track(back, again)) << "staff 60 lost its fader";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
