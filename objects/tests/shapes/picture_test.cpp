@@ -386,6 +386,33 @@ TEST_F(PictureTest, FocusedPictureShowsRedAndHiddenOneGrey) {
     selection->focusedObject = Ref32<ScoreObject>{};
 }
 
+// A picture let go after its cache was built in the focused red shows its colours
+// at the next paint, its cache not dropped by anyone in between; focused again, red.
+TEST_F(PictureTest, ThePictureLetGoLosesItsRedLook) {
+    constexpr int kWide = 8;
+    constexpr int kHigh = 4;
+    OpenWindow(300, 200);
+    Offer({{ClipboardFormat::Dib, PatternDib(kWide, kHigh, false)}});
+    PictureObject* picture = Paste({kPageOrigin + 800, kPageOrigin + 800});
+    ASSERT_NE(picture, nullptr);
+    const gfx::Point origin = Device(kPageOrigin + 800, kPageOrigin + 800);
+    auto firstPixel = [&] {
+        ClearWindow();
+        ClassOf(Header(picture)).Paint(Header(picture), view_);
+        return gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x, origin.y);
+    };
+    SelectionState* selection = TheSelectionState();
+    selection->focusedObject = Ref32<ScoreObject>::To(Header(picture));
+    selection->editMode = 1;
+    EXPECT_EQ(firstPixel(), kRedColour);
+    selection->editMode = 0;
+    EXPECT_EQ(firstPixel(), PatternColour(10)) << "the focused look stayed";
+    selection->editMode = 1;
+    EXPECT_EQ(firstPixel(), kRedColour);
+    selection->editMode = 0;
+    selection->focusedObject = Ref32<ScoreObject>{};
+}
+
 // Keep ratio: the bottom-right corner of 400 x 200 stays 2 : 1; an edge cannot
 // move. Without it the left edge dragged past the right leaves 8 device pixels.
 TEST_F(PictureTest, ResizingKeepsTheRatio) {
