@@ -178,10 +178,18 @@ int DragMoveStep(ScoreView* view) {
     const MarqueeEraseSuppressed keepMarquee(object);
     HideFocusFeedback(view);
     if (win::IsKeyDown(win::Key::Shift)) State().input.ShiftDragFlag = 1;
-    if ((grabbed->flags & kHandleConstrain) != 0 || win::IsKeyDown(win::Key::Shift))
-        ClassOf(object).ConstrainDrag(object, view);
     int32_t dx = view->pointerPoint.x - s->grabX;
     int32_t dy = view->pointerPoint.y - s->grabY;
+    // The constraint works on this move's offset; the pointer follows what it keeps.
+    if ((grabbed->flags & kHandleConstrain) != 0 || win::IsKeyDown(win::Key::Shift)) {
+        s->dragOffsetX = dx;
+        s->dragOffsetY = dy;
+        ClassOf(object).ConstrainDrag(object, view);
+        dx = s->dragOffsetX;
+        dy = s->dragOffsetY;
+        const LogicalPoint kept{s->grabX + dx, s->grabY + dy};
+        if (kept.x != view->pointerPoint.x || kept.y != view->pointerPoint.y) MoveDragPointer(view, kept);
+    }
     if (ApplyAxisLocks(s->focusRecord.get(), dx, dy) && (grabbed->flags & kHandleLockStaysPut) == 0)
         MoveDragPointer(view, LogicalPoint{s->grabX + dx, s->grabY + dy});
     s->dragOffsetX = dx;

@@ -16,6 +16,7 @@
 
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
+#include "core/objects/selection_state.h"
 #include "platform/handles.h"
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
@@ -51,6 +52,7 @@ struct BoxCalls {
     std::vector<int> followedStaves;          // FollowLocation: the view's staff each time
     std::vector<uint8_t> handleVoiceMasks;    // BuildHandles: the view's voice mask each time
     std::function<void(ScoreObject*, ScoreView*)> onBuildHandles;  // runs first in BuildHandles
+    std::function<void(SelectionState&)> onConstrainDrag;  // the box's constraint of the drag offset
 };
 extern BoxCalls g_boxCalls;
 

@@ -112,6 +112,9 @@ class BoxClass final : public ScoreObjectClass {
         const SelectionState* s = TheSelectionState();
         MoveBy(box, s->dragOffsetX, s->dragOffsetY, true, true);
     }
+    void ConstrainDrag(ScoreObject*, ScoreView*) const override {
+        if (g_boxCalls.onConstrainDrag) g_boxCalls.onConstrainDrag(*TheSelectionState());
+    }
     void DrawTracking(ScoreObject* box, ScoreView* view) const override { Outline(box, view); }
     void EraseTracking(ScoreObject* box, ScoreView* view) const override { Outline(box, view); }
     void Draw(ScoreObject* box, ScoreView*) const override { g_boxCalls.drawn.push_back(box); }

@@ -3,6 +3,9 @@
 // the same geometry whether or not the windowing system lets the pointer be warped.
 #include "editing/tests/editing_fixture.h"
 
+#include <utility>
+#include <vector>
+
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
@@ -68,6 +71,28 @@ TEST_P(BoxDrag, ShiftFreesTheAxisLock) {
     const BoxBody b = BodyOf(box);
     EXPECT_EQ(b.right, originX_ + kSide + 10 * kPixel);
     EXPECT_EQ(b.bottom, originY_ + kSide + 14 * kPixel);
+}
+
+// With Shift the object's constraint is given this move's offset, and the corner
+// and the pointer go where the constraint keeps it: here on the diagonal.
+TEST_P(BoxDrag, ShiftConstrainsTheOffsetOfThisMove) {
+    ScoreObject* box = MakeBox(originX_, originY_, originX_ + kSide, originY_ + kSide);
+    ArmBoxTool();
+    std::vector<std::pair<int32_t, int32_t>> given;
+    g_boxCalls.onConstrainDrag = [&](SelectionState& s) {
+        const int32_t dx = s.dragOffsetX;  // the state is packed: copies, not references
+        const int32_t dy = s.dragOffsetY;
+        given.emplace_back(dx, dy);
+        s.dragOffsetY = s.dragOffsetX;
+    };
+    HoldKey(win::Key::Shift, true);
+    DragHandle(originX_ + kSide, originY_ + kSide, {{10, 2}, {16, 5}});
+    HoldKey(win::Key::Shift, false);
+    ASSERT_EQ(given.size(), 2u);
+    EXPECT_EQ(given[0], (std::pair{10 * kPixel, 2 * kPixel})) << "the constraint saw another offset";
+    const BoxBody b = BodyOf(box);
+    EXPECT_EQ(b.right, originX_ + kSide + 16 * kPixel);
+    EXPECT_EQ(b.bottom, originY_ + kSide + 16 * kPixel) << "the constrained offset was not kept";
 }
 
 // The dominant-axis lock keeps the larger part of each move; the vertical lock only y.

@@ -54,6 +54,7 @@ constexpr uint8_t kPictureOpaque = 0x04;
 constexpr uint8_t kPictureHidden = 0x08;
 constexpr uint8_t kPicturePrinterCache = 0x10;
 constexpr uint8_t kPictureBlackAndWhite = 0x20;
+constexpr uint8_t kPictureFocusedCache = 0x40;  // the cache shows the focused look; never stored
 constexpr uint8_t kPictureStoredFlags = 0x2F;  // bits 0-3 and 5
 constexpr int kPictureBitsWord = 5;            // the description's pointer, never stored
 

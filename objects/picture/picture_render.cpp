@@ -5,7 +5,7 @@
 // the picture is hidden (in grey), focused on the screen (in red), has no colour or is shown in black and white, or
 // is a metafile whose cache would take more than 16,000,000 bytes at the surface's
 // depth; it is kept while the zoom and the kind of output (screen or printer) stay
-// the same (a focus change drops it).
+// the same and the picture is still focused or still not.
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -230,11 +230,13 @@ bool RenderCache(PictureObject* picture, ScoreView* view, bool forOutput) {
     return true;
 }
 
-// The cache fits when built at the view's zoom for the same kind of output.
-bool CacheFits(const PictureObject* picture, const ScoreView* view, bool printing) {
+// The cache fits when built at the view's zoom for the same kind of output and
+// the same look, focused or not.
+bool CacheFits(const PictureObject* picture, const ScoreView* view, bool printing, bool focused) {
     bool builtForPrinter = (picture->body.flags & kPicturePrinterCache) != 0;
+    bool builtFocused = (picture->body.flags & kPictureFocusedCache) != 0;
     return picture->cache != 0 && picture->body.cacheZoom == static_cast<uint8_t>(ZoomLevel(view)) &&
-           builtForPrinter == printing;
+           builtForPrinter == printing && builtFocused == focused;
 }
 
 void BlitCache(PictureObject* picture, ScoreView* view, LogicalPoint at) {
@@ -319,11 +321,14 @@ void PictureClass::Paint(ScoreObject* object, ScoreView* view) const {
     DecodeAnchors(view, SubtypeCode(ObjectSubtype::PageList), &picture->body.location, &at, 1);
     BeginViewDraw(view);
     if (view->ViewDC) {
-        if (!pictureOutput && !CacheFits(picture, view, printing)) {
+        const bool focused = !printing && IsFocused(object);
+        if (!pictureOutput && !CacheFits(picture, view, printing, focused)) {
             DropPictureCache(picture);
             RenderCache(picture, view, printing);
-            picture->body.flags = static_cast<uint8_t>(printing ? (picture->body.flags | kPicturePrinterCache)
-                                                                : (picture->body.flags & ~kPicturePrinterCache));
+            uint8_t flags = picture->body.flags & ~(kPicturePrinterCache | kPictureFocusedCache);
+            if (printing) flags |= kPicturePrinterCache;
+            if (focused) flags |= kPictureFocusedCache;
+            picture->body.flags = flags;
         }
         if (picture->cache != 0) BlitCache(picture, view, at);
     }

@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "editing/selection.h"
 #include "layout/measure_spacing.h"
@@ -212,6 +213,9 @@ void StretcherClass::EndDrag(ScoreObject* object, ScoreView* view) const {
         return;
     }
     UpdateBeatMaps(view, 1);
+    // The measure's new width moves what follows it on the system: the views are
+    // drawn again, not only the measure.
+    InvalidateLinkedViews(view);
     if (SelectionState* selection = TheSelectionState()) {
         selection->editMode = kEditFocused;
         CommitFocusedElement(view);
@@ -298,6 +302,7 @@ int StretcherClass::HandleDrop(ScoreObject* object, ScoreView* view, ScoreObject
     MeasureWidth(view->document, body.measure);
     SetDocumentModified(view->document);
     UpdateBeatMaps(view, 1);
+    InvalidateLinkedViews(view);
     return 0;
 }
 

@@ -1,12 +1,15 @@
 // Offering the clipboard's blocks with gtk_clipboard_set_with_data: the offer's
 // bytes are kept by the selection until another offer or another owner replaces
 // them. Replacing our own offer is not a loss of ownership; only a clear that
-// comes from elsewhere runs the store's lost-ownership path.
+// comes from elsewhere runs the store's lost-ownership path. Reading: an image
+// another program offers (in any format the desktop's image loaders know) is
+// taken as a packed device-independent bitmap.
 #include "platform/gtk/gtk_clipboard.h"
 
 #include <gtk/gtk.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,27 @@ void ClearOffer(GtkClipboard*, gpointer data) {
     if (!g_replacingOwnOffer) sys::ClipboardOwnershipLost();
 }
 
+bool DesktopOffers(sys::ClipboardFormat format) {
+    if (format != sys::ClipboardFormat::Dib) return false;
+    return gtk_clipboard_wait_is_image_available(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)) != FALSE;
+}
+
+std::optional<std::vector<uint8_t>> ReadFromDesktop(sys::ClipboardFormat format) {
+    if (format != sys::ClipboardFormat::Dib) return std::nullopt;
+    GdkPixbuf* image = gtk_clipboard_wait_for_image(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    if (image == nullptr) return std::nullopt;
+    std::vector<uint8_t> dib;
+    if (gdk_pixbuf_get_bits_per_sample(image) == 8) {
+        const guint8* pixels = gdk_pixbuf_read_pixels(image);
+        const std::vector<uint8_t> bytes(pixels, pixels + gdk_pixbuf_get_byte_length(image));
+        dib = sys::PackedDibFromPixels(gdk_pixbuf_get_width(image), gdk_pixbuf_get_height(image),
+                                       gdk_pixbuf_get_rowstride(image), gdk_pixbuf_get_n_channels(image), bytes);
+    }
+    g_object_unref(image);
+    if (dib.empty()) return std::nullopt;
+    return dib;
+}
+
 void OfferOnDesktop(const sys::ClipboardOffer& offer) {
     auto kept = std::make_unique<GtkOffer>();
     for (const auto& entry : offer.blocks) {
@@ -70,6 +94,7 @@ void OfferOnDesktop(const sys::ClipboardOffer& offer) {
 
 void InstallGtkClipboard() {
     sys::InstallClipboardOfferHook(OfferOnDesktop);
+    sys::InstallClipboardReaders({DesktopOffers, ReadFromDesktop});
 }
 
 }  // namespace ql::gtk

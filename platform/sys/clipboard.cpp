@@ -26,6 +26,8 @@ struct ClipboardStore {
     ClipboardOfferHook offerHook;  // null: the headless hook
     std::optional<ClipboardOffer> lastOffer;
     std::function<void()> lostHandler;
+    ClipboardReaders readers;
+    bool ours = false;  // emptied here since the desktop last took it away
 };
 
 ClipboardStore& Store() {
@@ -41,7 +43,54 @@ bool TakeFailure(ClipboardStore& store, headless::ClipboardStep step) {
     return failing;
 }
 
+// The desktop's readers while no block of ours answers for the format: another
+// program owns the clipboard, or nobody does. Called with the lock held.
+ClipboardReaders DesktopReaders(const ClipboardStore& store, ClipboardFormat format) {
+    if (store.ours || store.blocks.count(static_cast<uint32_t>(format)) != 0) return {};
+    return store.readers;
+}
+
+constexpr size_t kDibHeaderSize = 40;
+constexpr int kDibBits = 24;
+
+void PutLittle(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
 }  // namespace
+
+void InstallClipboardReaders(ClipboardReaders readers) {
+    ClipboardStore& store = Store();
+    std::lock_guard lock(store.mutex);
+    store.readers = std::move(readers);
+}
+
+std::vector<uint8_t> PackedDibFromPixels(int width, int height, int rowStride, int channels,
+                                         const std::vector<uint8_t>& pixels) {
+    if (width <= 0 || height <= 0 || (channels != 3 && channels != 4)) return {};
+    const size_t w = static_cast<size_t>(width);
+    const size_t h = static_cast<size_t>(height);
+    if (rowStride < 0 || static_cast<size_t>(rowStride) < w * channels) return {};
+    if (pixels.size() < (h - 1) * static_cast<size_t>(rowStride) + w * channels) return {};
+    const size_t rowBytes = (w * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> out(kDibHeaderSize + rowBytes * h, 0);
+    PutLittle(out, 0, kDibHeaderSize, 4);
+    PutLittle(out, 4, static_cast<uint32_t>(width), 4);
+    PutLittle(out, 8, static_cast<uint32_t>(height), 4);  // positive: bottom-up
+    PutLittle(out, 12, 1, 2);                              // planes
+    PutLittle(out, 14, kDibBits, 2);
+    PutLittle(out, 20, static_cast<uint32_t>(rowBytes * h), 4);  // compression 0 before it
+    for (size_t y = 0; y < h; ++y) {
+        const uint8_t* in = pixels.data() + y * static_cast<size_t>(rowStride);
+        uint8_t* row = out.data() + kDibHeaderSize + (h - 1 - y) * rowBytes;
+        for (size_t x = 0; x < w; ++x, in += channels) {
+            const unsigned alpha = channels == 4 ? in[3] : 255u;
+            for (int c = 0; c < 3; ++c)  // over white: c * a + 255 * (1 - a)
+                row[x * 3 + 2 - c] = static_cast<uint8_t>((in[c] * alpha + 255u * (255u - alpha) + 127u) / 255u);
+        }
+    }
+    return out;
+}
 
 std::string ClipboardTarget(ClipboardFormat format) {
     switch (format) {
@@ -70,6 +119,7 @@ void ClipboardOwnershipLost() {
         std::lock_guard lock(store.mutex);
         store.blocks.clear();
         store.owner = platform::WindowHandle{};
+        store.ours = false;
         handler = store.lostHandler;
     }
     if (handler) handler();
@@ -121,6 +171,7 @@ bool EmptyClipboard() {
     if (!store.open || TakeFailure(store, headless::ClipboardStep::Empty)) return false;
     store.blocks.clear();
     store.owner = store.opener;
+    store.ours = true;
     store.emptiedSinceOpen = true;
     return true;
 }
@@ -133,19 +184,31 @@ bool SetClipboardData(ClipboardFormat format, std::vector<uint8_t> bytes) {
     return true;
 }
 
+// The desktop is asked outside the lock: its answer may take a round of the
+// desktop's event loop.
 std::optional<std::vector<uint8_t>> GetClipboardData(ClipboardFormat format) {
     ClipboardStore& store = Store();
-    std::lock_guard lock(store.mutex);
-    if (!store.open || TakeFailure(store, headless::ClipboardStep::Get)) return std::nullopt;
-    auto found = store.blocks.find(static_cast<uint32_t>(format));
-    if (found == store.blocks.end()) return std::nullopt;
-    return found->second;
+    ClipboardReaders readers;
+    {
+        std::lock_guard lock(store.mutex);
+        if (!store.open || TakeFailure(store, headless::ClipboardStep::Get)) return std::nullopt;
+        auto found = store.blocks.find(static_cast<uint32_t>(format));
+        if (found != store.blocks.end()) return found->second;
+        readers = DesktopReaders(store, format);
+    }
+    if (!readers.read) return std::nullopt;
+    return readers.read(format);
 }
 
 bool IsClipboardFormatAvailable(ClipboardFormat format) {
     ClipboardStore& store = Store();
-    std::lock_guard lock(store.mutex);
-    return store.blocks.count(static_cast<uint32_t>(format)) != 0;
+    ClipboardReaders readers;
+    {
+        std::lock_guard lock(store.mutex);
+        if (store.blocks.count(static_cast<uint32_t>(format)) != 0) return true;
+        readers = DesktopReaders(store, format);
+    }
+    return readers.offers && readers.offers(format);
 }
 
 namespace headless {
@@ -160,6 +223,8 @@ void ResetClipboard() {
     for (bool& fail : store.failNext) fail = false;
     store.emptiedSinceOpen = false;
     store.lastOffer.reset();
+    store.readers = ClipboardReaders{};
+    store.ours = false;
 }
 
 void FailNextClipboardStep(ClipboardStep step) {

@@ -50,6 +50,23 @@ void InstallClipboardOfferHook(ClipboardOfferHook hook);
 void SetClipboardLostHandler(std::function<void()> handler);
 void ClipboardOwnershipLost();
 
+// What the desktop offers while another program owns the clipboard (or nobody
+// does): whether it offers a format, and its bytes in that format. The desktop
+// backend installs them; without them only this program's own blocks are seen.
+struct ClipboardReaders {
+    std::function<bool(ClipboardFormat)> offers;
+    std::function<std::optional<std::vector<uint8_t>>(ClipboardFormat)> read;
+};
+void InstallClipboardReaders(ClipboardReaders readers);
+
+// A packed device-independent bitmap (format 8) of an 8-bit RGB or RGBA image:
+// a 40-byte information header, no colour table, 24-bit rows bottom-up, blue,
+// green and red, each row padded to four bytes; alpha is laid over white paper.
+// Empty when the sizes are not positive, the row stride is too short or the
+// pixels are fewer than the sizes say.
+std::vector<uint8_t> PackedDibFromPixels(int width, int height, int rowStride, int channels,
+                                         const std::vector<uint8_t>& pixels);
+
 // False when the clipboard is open already (by anyone) or the open fails.
 bool OpenClipboard(platform::WindowHandle owner);
 // Closes it; false when it was not open.
@@ -59,10 +76,11 @@ bool IsClipboardOpen();
 bool EmptyClipboard();
 // Puts a block of a format (replacing one of that format); needs it open.
 bool SetClipboardData(ClipboardFormat format, std::vector<uint8_t> bytes);
-// A copy of the block of a format; empty when it is not open, the format is not
-// offered or the read fails.
+// A copy of the block of a format (this program's own, else the desktop's); empty
+// when it is not open, the format is not offered or the read fails.
 std::optional<std::vector<uint8_t>> GetClipboardData(ClipboardFormat format);
-// Whether a format is offered (the clipboard need not be open).
+// Whether a format is offered (the clipboard need not be open). Formats this
+// program did not put on the clipboard itself are asked of the desktop's readers.
 bool IsClipboardFormatAvailable(ClipboardFormat format);
 
 }  // namespace ql::sys

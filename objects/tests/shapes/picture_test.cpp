@@ -341,7 +341,8 @@ TEST_F(PictureTest, NothingOfferedAndCancel) {
 
 // The focused colour picture shows in the red of the selection (dark pixels red,
 // the others white), a hidden one shown among hidden objects in the grey of hidden
-// objects; unfocused and shown, it has its colours again.
+// objects; unfocused and shown, it has its colours again, also when its red cache
+// was not dropped in between.
 TEST_F(PictureTest, FocusedPictureShowsRedAndHiddenOneGrey) {
     constexpr int kWide = 8;
     constexpr int kHigh = 4;
@@ -380,6 +381,14 @@ TEST_F(PictureTest, FocusedPictureShowsRedAndHiddenOneGrey) {
     for (int y = 0; y < kHigh; ++y)
         for (int x = 0; x < kWide; ++x)
             EXPECT_EQ(shown[static_cast<size_t>(y * kWide + x)], PatternColour(16 * y + 4 * x + 10)) << x << "," << y;
+    // Let go after a paint in red, the next paint (the cache kept) has the colours.
+    selection->editMode = 1;
+    painted();
+    selection->editMode = 0;
+    ClearWindow();
+    ClassOf(Header(picture)).Paint(Header(picture), view_);
+    EXPECT_EQ(gfx::GetBitmapPixel(win::GetWindowImage(window_), origin.x, origin.y), PatternColour(10))
+        << "the focused look stayed";
     picture->body.flags |= kPictureHidden;
     Options().ShowHidden = 1;
     EXPECT_TRUE(onlyInkAndWhite(painted(), kGreyColour));

@@ -21,6 +21,7 @@
 #include "objects/runtime/stretcher_class.h"
 #include "objects/tests/shapes/shapes_fixture.h"
 #include "platform/ui/headless.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 
 namespace ql::testing_shapes {
@@ -190,6 +191,25 @@ TEST_F(StretcherTest, StretchAndDrop) {
     EXPECT_FALSE(static_cast<bool>(record->spacing));
     EXPECT_EQ(LivePool2(), liveBefore);
     EXPECT_LE(std::abs(BeatMapTickToX(view_, half / 2) - quarterX), 1);
+    UnlinkObject(s);
+    FreeRecord(kTextObjectPool, s);
+}
+
+// A stretch and a drop each leave the whole window to be drawn again: the measures
+// after the stretched one move with it.
+TEST_F(StretcherTest, StretchAndDropRedrawTheWholeView) {
+    OpenWindow(800, 600);
+    ScoreObject* s = Stretcher();
+    ASSERT_NE(s, nullptr);
+    const win::Rect whole = win::GetClientRect(window_);
+    win::ValidateRect(window_, nullptr);
+    Grab(s, kStretcherNewEndHandle);
+    Move(s, -128, 0);
+    ClassOf(s).EndDrag(s, view_);
+    EXPECT_EQ(win::GetUpdateRect(window_), whole) << "the stretch left the view as it was drawn";
+    win::ValidateRect(window_, nullptr);
+    ClassOf(s).HandleDrop(s, view_, nullptr, nullptr);
+    EXPECT_EQ(win::GetUpdateRect(window_), whole) << "the drop left the view as it was drawn";
     UnlinkObject(s);
     FreeRecord(kTextObjectPool, s);
 }

@@ -356,6 +356,11 @@ std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, 
     return staves;
 }
 
+int StaffSpace(const ScreenPicture& picture) {
+    const std::vector<std::vector<int>> staves = StavesOfFirstSystem(picture, 0, picture.width);
+    return staves.empty() || staves[0].size() < 2 ? 0 : staves[0][1] - staves[0][0];
+}
+
 int64_t DifferentPixels(const ScreenPicture& a, const ScreenPicture& b) {
     if (a.width != b.width || a.height != b.height) return static_cast<int64_t>(a.pixels.size());
     int64_t different = 0;

@@ -121,6 +121,9 @@ std::filesystem::path TestOutputFolder();
 // lines: staff lines are long dark rows, a staff is a run of them one line spacing
 // apart, and a system ends at the first gap between staves wider than the narrowest.
 std::vector<std::vector<int>> StavesOfFirstSystem(const ScreenPicture& picture, int left, int right);
+// The distance between the first two lines of the first staff shown: a staff
+// space, which grows with the zoom; 0 when no staff is seen.
+int StaffSpace(const ScreenPicture& picture);
 // Columns of the staff's right three quarters with ink between its lines (the
 // staff given as the rows of its lines): note heads and stems, since the clef and
 // the signatures stand at its left end.

@@ -284,30 +284,38 @@ void XSession::Drag(int x0, int y0, int x1, int y1, int steps) {
 }
 
 void XSession::AltDrag(int x0, int y0, int x1, int y1, int steps, int altFromStep) {
+    ModifierDrag(x0, y0, x1, y1, steps, XK_Alt_L, altFromStep);
+}
+
+void XSession::ShiftDrag(int x0, int y0, int x1, int y1, int steps) {
+    ModifierDrag(x0, y0, x1, y1, steps, XK_Shift_L, 0);
+}
+
+void XSession::ModifierDrag(int x0, int y0, int x1, int y1, int steps, unsigned long modifier, int fromStep) {
     constexpr Millis kStepPause{40};
-    const KeyCode alt = XKeysymToKeycode(display_, XK_Alt_L);
-    const auto holdAlt = [&](int step) {
-        if (step != altFromStep) return;
-        XTestFakeKeyEvent(display_, alt, True, CurrentTime);
+    const KeyCode key = XKeysymToKeycode(display_, modifier);
+    const auto holdKey = [&](int step) {
+        if (step != fromStep) return;
+        XTestFakeKeyEvent(display_, key, True, CurrentTime);
         XSync(display_, False);
         Settle(kStepPause);
     };
     MovePointer(x0, y0);
     Settle(kStepPause);
-    holdAlt(0);
+    holdKey(0);
     XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
     XSync(display_, False);
     Settle(kStepPause);
     for (int i = 1; i <= steps; ++i) {
-        holdAlt(i);
+        holdKey(i);
         MovePointer(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
         Settle(kStepPause);
     }
     XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
     XSync(display_, False);
     Settle();
-    if (altFromStep <= steps) {
-        XTestFakeKeyEvent(display_, alt, False, CurrentTime);
+    if (fromStep <= steps) {
+        XTestFakeKeyEvent(display_, key, False, CurrentTime);
         XSync(display_, False);
         Settle();
     }

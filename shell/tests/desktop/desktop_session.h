@@ -114,6 +114,8 @@ public:
     // The same drag with the Alt key pressed before step `altFromStep` (0: before
     // the button) and let go after the button.
     void AltDrag(int x0, int y0, int x1, int y1, int steps, int altFromStep);
+    // The same drag with Shift held from before the button to after it.
+    void ShiftDrag(int x0, int y0, int x1, int y1, int steps = 8);
     // Turns the wheel by `notches` at the point: down (button 5) when positive, up
     // (button 4) when negative.
     void TurnWheel(int x, int y, int notches);
@@ -132,6 +134,9 @@ public:
 
 private:
     void SendKey(unsigned long keysym, bool withShiftIfNeeded);
+    // A drag with the key `modifier` (a keysym) pressed before step `fromStep` (0:
+    // before the button; past the steps: never) and let go after the button.
+    void ModifierDrag(int x0, int y0, int x1, int y1, int steps, unsigned long modifier, int fromStep);
     Display* display_ = nullptr;
 };
 

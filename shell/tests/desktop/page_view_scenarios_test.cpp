@@ -40,13 +40,6 @@ int LongestDarkRow(const ScreenPicture& picture) {
     return longest;
 }
 
-// The distance between the first two lines of the first staff shown: a staff
-// space, which grows with the zoom; 0 when no staff is seen.
-int StaffSpace(const ScreenPicture& picture) {
-    const std::vector<std::vector<int>> staves = StavesOfFirstSystem(picture, 0, picture.width);
-    return staves.empty() || staves[0].size() < 2 ? 0 : staves[0][1] - staves[0][0];
-}
-
 class PageViewScenario : public DesktopScenario {
 protected:
     // The part of the frame on the screen.

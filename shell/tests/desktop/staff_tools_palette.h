@@ -12,6 +12,7 @@ namespace ql::desktop {
 
 // Buttons of the Staff Tools palette, in its grid's order (three columns).
 inline constexpr int kEditStaffButton = 0;
+inline constexpr int kMeasureRulerButton = 1;
 inline constexpr int kClefButton = 3;
 inline constexpr int kKeyButton = 4;
 inline constexpr int kTimeSignatureButton = 5;
