@@ -1,6 +1,7 @@
 // Keypad plus on a chosen note on the desktop: two eighths entered side by side make a
 // beamed pair; a click on the first head chooses it, and keypad plus widens the pair
-// at once: the second head moves right while the first stays.
+// at once: the second head moves right while the first stays. Every further press
+// moves it again, and the heads can still be chosen by a click after a press.
 #include <vector>
 
 #include "shell/tests/desktop/note_key_scene.h"
@@ -46,6 +47,47 @@ TEST_F(NoteSpacingKeyScenario, KeypadPlusMovesTheBeamedHeadsAtOnce) {
     ASSERT_EQ(widened.size(), 2u) << "keypad plus left stray ink on the row";
     EXPECT_NEAR(widened[0].left, chosen[0].left, 1) << "the chosen head moved";
     WritePng(SettledScreen(), TestOutputFolder() / "note_spacing_key_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Keypad plus pressed again moves the second head again. A press ends the choice,
+// and the heads can be chosen by a click again: a click on the first head chooses it
+// rather than entering a note, and keypad plus widens the pair once more; a click on
+// the moved head then chooses that one, entering nothing.
+TEST_F(NoteSpacingKeyScenario, KeypadPlusAgainMovesTheHeadAgainAndTheHeadsCanBeChosen) {
+    ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
+    const int row = (lines_[3] + lines_[4]) / 2;
+    const int x0 = left_ + (right_ - left_) / 4;
+    EnterAt(x0, row);
+    EnterAt(x0 + 6 * space_, row);
+    PointerAside();
+    const std::vector<Columns> entered = HeadsNow(row);
+    ASSERT_EQ(entered.size(), 2u) << "the two clicks did not enter two heads";
+    ChooseAt(entered[0].Middle(), row);
+
+    x_.PressKey("KP_Add");
+    ASSERT_TRUE(SecondHeadMovesRight(row, entered[1].left)) << "the first keypad plus left the second head";
+    const std::vector<Columns> once = HeadsNow(row);
+    ASSERT_EQ(once.size(), 2u);
+    x_.PressKey("KP_Add");
+    EXPECT_TRUE(SecondHeadMovesRight(row, once[1].left)) << "the second keypad plus left the second head";
+    const std::vector<Columns> twice = HeadsNow(row);
+    ASSERT_EQ(twice.size(), 2u) << "the second keypad plus left stray ink on the row";
+    EXPECT_NEAR(twice[0].left, entered[0].left, 1) << "the chosen head moved";
+
+    ChooseAt(twice[0].Middle(), row);
+    ASSERT_EQ(HeadsNow(row).size(), 2u) << "the click on the first head entered a note";
+    x_.PressKey("KP_Add");
+    EXPECT_TRUE(SecondHeadMovesRight(row, twice[1].left)) << "keypad plus after choosing the head again did nothing";
+    const std::vector<Columns> thrice = HeadsNow(row);
+    ASSERT_EQ(thrice.size(), 2u);
+
+    ChooseAt(thrice[1].Middle(), row);
+    PointerAside();
+    const std::vector<Columns> chosen = HeadsNow(row);
+    ASSERT_EQ(chosen.size(), 2u) << "the click on the moved head entered a note";
+    EXPECT_NEAR(chosen[1].left, thrice[1].left, 1) << "the click on the moved head changed it";
+    WritePng(SettledScreen(), TestOutputFolder() / "note_spacing_key_again_desktop.png");
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
