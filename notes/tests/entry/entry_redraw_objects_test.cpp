@@ -74,16 +74,25 @@ class UnderDrawnAwayObjects : public MeasureRedrawTest {
     // A quarter on the bottom line with its stem up across the bar; F flips it down.
     // The ink of the fresh picture the screen lacks afterwards.
     int LackingAfterAFlip() {
+        EventRecord* note = StemUpNote();
+        FreshPicture();
+        const std::vector<uint32_t> shown = FlippedOnScreen(note);
+        return Lacking(shown, FreshPicture());
+    }
+    // A quarter on the bottom line of the current measure, its stem up.
+    EventRecord* StemUpNote() {
         EventRecord* note = Note(0, 0, kQuarter, kBottomLine);
         UpdateBeamForNote(view_, note);
-        FreshPicture();
+        return note;
+    }
+    // The screen after F flipped the note's stem, as the key draws it.
+    std::vector<uint32_t> FlippedOnScreen(EventRecord* note) {
         BeginViewDraw(view_);
         BeginHighlightDrawAlt3(view_);
         EXPECT_EQ(Key(note, static_cast<uint32_t>(win::LetterKey('F'))), 1);
         EndHighlightDraw(view_);
         EndViewDraw(view_);
-        const std::vector<uint32_t> shown = WindowPixels();
-        return Lacking(shown, FreshPicture());
+        return WindowPixels();
     }
     // The ink of the fresh picture the shown one lacks.
     static int Lacking(const std::vector<uint32_t>& shown, const std::vector<uint32_t>& fresh) {
@@ -114,8 +123,7 @@ TEST_F(UnderDrawnAwayObjects, ObjectsReachingFromEarlierMeasuresComeBack) {
     UseMeasure(kFirst);
     AddBar(GetOrCreateCellObjectList(view_->currentCell));
     UseMeasure(kThird);
-    EventRecord* note = Note(0, 0, kQuarter, kBottomLine);
-    UpdateBeamForNote(view_, note);
+    EventRecord* note = StemUpNote();
     // The system's grid, the bar and the third measure's note, from nothing.
     const auto fresh = [&] {
         OpenWindow(4 * kWidth, kHeight);
@@ -129,12 +137,7 @@ TEST_F(UnderDrawnAwayObjects, ObjectsReachingFromEarlierMeasuresComeBack) {
         return WindowPixels();
     };
     fresh();
-    BeginViewDraw(view_);
-    BeginHighlightDrawAlt3(view_);
-    ASSERT_EQ(Key(note, static_cast<uint32_t>(win::LetterKey('F'))), 1);
-    EndHighlightDraw(view_);
-    EndViewDraw(view_);
-    const std::vector<uint32_t> shown = WindowPixels();
+    const std::vector<uint32_t> shown = FlippedOnScreen(note);
     EXPECT_EQ(Lacking(shown, fresh()), 0) << "the bar from two measures back has a gap where the stem was";
 }
 

@@ -16,6 +16,17 @@ class NoteSpacingKeyScenario : public NoteKeyScene {
     std::vector<Columns> HeadsNow(int row) const {
         return NewInkRuns(empty_, SettledScreen(), left_, right_, row);
     }
+    // Two eighths entered side by side on the row, the pointer then moved aside: their
+    // heads (none when the clicks did not give two).
+    std::vector<Columns> EnterTwoEighths(int row) {
+        const int x0 = left_ + (right_ - left_) / 4;
+        EnterAt(x0, row);
+        EnterAt(x0 + 6 * space_, row);
+        PointerAside();
+        std::vector<Columns> heads = HeadsNow(row);
+        if (heads.size() != 2) heads.clear();
+        return heads;
+    }
     // Waits for the second head to stand right of column `from`.
     bool SecondHeadMovesRight(int row, int from) const {
         return WaitFor(
@@ -30,11 +41,7 @@ class NoteSpacingKeyScenario : public NoteKeyScene {
 TEST_F(NoteSpacingKeyScenario, KeypadPlusMovesTheBeamedHeadsAtOnce) {
     ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
     const int row = (lines_[3] + lines_[4]) / 2;  // the bottom space: the stems point up
-    const int x0 = left_ + (right_ - left_) / 4;
-    EnterAt(x0, row);
-    EnterAt(x0 + 6 * space_, row);
-    PointerAside();
-    const std::vector<Columns> entered = HeadsNow(row);
+    const std::vector<Columns> entered = EnterTwoEighths(row);
     ASSERT_EQ(entered.size(), 2u) << "the two clicks did not enter two heads";
 
     ChooseAt(entered[0].Middle(), row);
@@ -57,11 +64,7 @@ TEST_F(NoteSpacingKeyScenario, KeypadPlusMovesTheBeamedHeadsAtOnce) {
 TEST_F(NoteSpacingKeyScenario, KeypadPlusAgainMovesTheHeadAgainAndTheHeadsCanBeChosen) {
     ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
     const int row = (lines_[3] + lines_[4]) / 2;
-    const int x0 = left_ + (right_ - left_) / 4;
-    EnterAt(x0, row);
-    EnterAt(x0 + 6 * space_, row);
-    PointerAside();
-    const std::vector<Columns> entered = HeadsNow(row);
+    const std::vector<Columns> entered = EnterTwoEighths(row);
     ASSERT_EQ(entered.size(), 2u) << "the two clicks did not enter two heads";
     ChooseAt(entered[0].Middle(), row);
 
