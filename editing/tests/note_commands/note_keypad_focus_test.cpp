@@ -52,10 +52,11 @@ class NoteKeypadFocus : public ::testing::Test {
         SetCurrentMeasureQuick(view_, 1, 1);
         return BeatMapTickToX(view_, (beat + 1) * kQuarter) - BeatMapTickToX(view_, beat * kQuarter);
     }
-    // Whether the selection names, as its focus, only what is still alive.
-    static bool FocusIsAlive() {
+    // Whether the selection names no focused object, not even one it no longer counts
+    // as focused.
+    static bool NothingNamedFocused() {
         const SelectionState* s = TheSelectionState();
-        return s->focusedObject == s->defaultObject || IsUsableObject(s->focusedObject.get());
+        return s->focusedObject == s->defaultObject && !s->focusRecord;
     }
 
     marquee_score::MarqueeScore score_{1, 1, 2};
@@ -64,7 +65,7 @@ class NoteKeypadFocus : public ::testing::Test {
 };
 
 // Three presses of keypad + on the second note widen its span three times, a press
-// of keypad - narrows it; after each press nothing stays focused, and nothing dead.
+// of keypad - narrows it; after each press nothing stays focused or named focused.
 TEST_F(NoteKeypadFocus, EveryPressStepsTheNoteUnderThePointer) {
     PointAtNote(1);
     const int32_t start = Span(1);
@@ -74,8 +75,8 @@ TEST_F(NoteKeypadFocus, EveryPressStepsTheNoteUnderThePointer) {
         Press(win::Key::Add);
         EXPECT_GT(Span(1), last) << "press " << press << " of keypad + left the span as it was";
         last = Span(1);
-        EXPECT_TRUE(FocusIsAlive()) << "after press " << press << " the selection names a freed object";
         EXPECT_EQ(TheSelectionState()->editMode, 0) << "the step ends the focus";
+        EXPECT_TRUE(NothingNamedFocused()) << "after press " << press << " the selection still names the object";
         PointAtNote(1);
     }
     Press(win::Key::Subtract);
