@@ -16,12 +16,12 @@ class NoteSpacingKeyScenario : public NoteKeyScene {
     std::vector<Columns> HeadsNow(int row) const {
         return NewInkRuns(empty_, SettledScreen(), left_, right_, row);
     }
-    // Two eighths entered side by side on the row, the pointer then moved aside: their
-    // heads (none when the clicks did not give two).
-    std::vector<Columns> EnterTwoEighths(int row) {
-        const int x0 = left_ + (right_ - left_) / 4;
+    // Two eighths entered by clicks on the row at `x0` and `spaces` staff spaces right
+    // of it, the pointer then moved aside: their heads (none when the clicks did not
+    // give two).
+    std::vector<Columns> EnterTwoEighths(int row, int x0, int spaces) {
         EnterAt(x0, row);
-        EnterAt(x0 + 6 * space_, row);
+        EnterAt(x0 + spaces * space_, row);
         PointerAside();
         std::vector<Columns> heads = HeadsNow(row);
         if (heads.size() != 2) heads.clear();
@@ -41,7 +41,7 @@ class NoteSpacingKeyScenario : public NoteKeyScene {
 TEST_F(NoteSpacingKeyScenario, KeypadPlusMovesTheBeamedHeadsAtOnce) {
     ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
     const int row = (lines_[3] + lines_[4]) / 2;  // the bottom space: the stems point up
-    const std::vector<Columns> entered = EnterTwoEighths(row);
+    const std::vector<Columns> entered = EnterTwoEighths(row, left_ + (right_ - left_) / 4, 6);
     ASSERT_EQ(entered.size(), 2u) << "the two clicks did not enter two heads";
 
     ChooseAt(entered[0].Middle(), row);
@@ -64,7 +64,7 @@ TEST_F(NoteSpacingKeyScenario, KeypadPlusMovesTheBeamedHeadsAtOnce) {
 TEST_F(NoteSpacingKeyScenario, KeypadPlusAgainMovesTheHeadAgainAndTheHeadsCanBeChosen) {
     ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
     const int row = (lines_[3] + lines_[4]) / 2;
-    const std::vector<Columns> entered = EnterTwoEighths(row);
+    const std::vector<Columns> entered = EnterTwoEighths(row, left_ + (right_ - left_) / 4, 6);
     ASSERT_EQ(entered.size(), 2u) << "the two clicks did not enter two heads";
     ChooseAt(entered[0].Middle(), row);
 
@@ -91,6 +91,37 @@ TEST_F(NoteSpacingKeyScenario, KeypadPlusAgainMovesTheHeadAgainAndTheHeadsCanBeC
     ASSERT_EQ(chosen.size(), 2u) << "the click on the moved head entered a note";
     EXPECT_NEAR(chosen[1].left, thrice[1].left, 1) << "the click on the moved head changed it";
     WritePng(SettledScreen(), TestOutputFolder() / "note_spacing_key_again_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Alt+Right on the chosen second note widens the space before it: its head moves
+// right while the first stays. The note stays chosen, and its handles go with it: a
+// further Alt+Right moves it again, and a click on the moved head chooses it rather
+// than entering a note.
+TEST_F(NoteSpacingKeyScenario, AltRightMovesTheChosenHeadAndTheMovedHeadCanBeChosen) {
+    ASSERT_TRUE(OpenBlankScoreWithNotesTool()) << "no score with a staff and the Notes tool";
+    const int row = (lines_[3] + lines_[4]) / 2;
+    // Both clicks in the first measure: the second note follows the first there.
+    const std::vector<Columns> entered = EnterTwoEighths(row, left_ + (right_ - left_) / 8, 4);
+    ASSERT_EQ(entered.size(), 2u) << "the two clicks did not enter two heads";
+    ChooseAt(entered[1].Middle(), row);
+
+    x_.PressKey("alt+Right");
+    ASSERT_TRUE(SecondHeadMovesRight(row, entered[1].left)) << "Alt+Right left the chosen head where it was";
+    x_.PressKey("alt+Right");
+    x_.PressKey("alt+Right");
+    x_.PressKey("alt+Right");
+    const std::vector<Columns> moved = HeadsNow(row);
+    ASSERT_EQ(moved.size(), 2u) << "Alt+Right left stray ink on the row";
+    EXPECT_NEAR(moved[0].left, entered[0].left, 1) << "the first head moved";
+    ASSERT_GT(moved[1].left, entered[1].right + 2) << "the presses did not move the head clear of where it was";
+
+    ChooseAt(moved[1].Middle(), row);
+    PointerAside();
+    const std::vector<Columns> chosen = HeadsNow(row);
+    ASSERT_EQ(chosen.size(), 2u) << "the click on the moved head entered a note";
+    EXPECT_NEAR(chosen[1].left, moved[1].left, 1) << "the click on the moved head changed it";
+    WritePng(SettledScreen(), TestOutputFolder() / "note_alt_right_desktop.png");
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
