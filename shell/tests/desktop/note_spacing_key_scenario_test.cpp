@@ -1,7 +1,9 @@
-// Keypad plus on a chosen note on the desktop: two eighths entered side by side make a
-// beamed pair; a click on the first head chooses it, and keypad plus widens the pair
-// at once: the second head moves right while the first stays. Every further press
-// moves it again, and the heads can still be chosen by a click after a press.
+// Spacing keys on a chosen note on the desktop. Keypad plus: two eighths entered by
+// clicks a measure apart (each lands at the start of its measure); a click on the
+// first head chooses it, and keypad plus widens its measure at once: the second head
+// moves right while the first stays. Every further press moves it again, and the
+// heads can still be chosen by a click after a press. Alt+Right: two eighths in one
+// measure, the second chosen, and each press moves it right.
 #include <vector>
 
 #include "shell/tests/desktop/note_key_scene.h"
@@ -11,22 +13,6 @@ namespace {
 
 class NoteSpacingKeyScenario : public NoteKeyScene {
   protected:
-    // The heads on the row once the screen has settled, as new ink against the empty
-    // score.
-    std::vector<Columns> HeadsNow(int row) const {
-        return NewInkRuns(empty_, SettledScreen(), left_, right_, row);
-    }
-    // Two eighths entered by clicks on the row at `x0` and `spaces` staff spaces right
-    // of it, the pointer then moved aside: their heads (none when the clicks did not
-    // give two).
-    std::vector<Columns> EnterTwoEighths(int row, int x0, int spaces) {
-        EnterAt(x0, row);
-        EnterAt(x0 + spaces * space_, row);
-        PointerAside();
-        std::vector<Columns> heads = HeadsNow(row);
-        if (heads.size() != 2) heads.clear();
-        return heads;
-    }
     // Waits for the second head to stand right of column `from`.
     bool SecondHeadMovesRight(int row, int from) const {
         return WaitFor(
