@@ -144,15 +144,20 @@ void KeepFocusedAreaForCommit(ScoreView* view) {
     k = RecordRect{std::min(k.left, r.left), std::min(k.top, r.top), std::max(k.right, r.right), std::max(k.bottom, r.bottom)};
 }
 
-void RefreshFocusedHandles(ScoreView* view, bool redraw) {
+namespace {
+
+// The focused chain rebuilt from the object's stored form; `anyKind` also for the
+// objects that keep their own handles, whose chains only take new places.
+void Refresh(ScoreView* view, bool redraw, bool anyKind) {
     SelectionState* s = Sel();
     ScoreObject* object = FocusedObject();
     HitRecord* head = s != nullptr ? s->focusRecord.get() : nullptr;
-    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused() || !CanRebuild(object, head)) return;
+    if (view == nullptr || object == nullptr || head == nullptr || !IsFocused()) return;
+    if (anyKind ? head->owner.get() != object : !CanRebuild(object, head)) return;
     HitRecord* fresh = FreshHandles(view, object, head);
     if (fresh == nullptr) return;  // the held handles stay
     const Comparison c = Compare(head, fresh);
-    if (!c.samePlaces) {
+    if (!c.samePlaces && (c.sameKinds || !anyKind)) {
         if (redraw) HideFocusFeedback(view);
         CopyPlace(head, *fresh, true);
         if (c.sameKinds) {
@@ -166,6 +171,16 @@ void RefreshFocusedHandles(ScoreView* view, bool redraw) {
         if (redraw) ShowFocusFeedback(view);
     }
     FreeChain(fresh);
+}
+
+}  // namespace
+
+void RefreshFocusedHandles(ScoreView* view, bool redraw) {
+    Refresh(view, redraw, false);
+}
+
+void MoveFocusedHandlesToStoredPlaces(ScoreView* view, bool redraw) {
+    Refresh(view, redraw, true);
 }
 
 }  // namespace ql

@@ -17,6 +17,11 @@ struct ScoreView;
 // and marquees, whose handles the editor keeps itself, nor without a focus.
 void RefreshFocusedHandles(ScoreView* view, bool redraw);
 
+// For an object that keeps its own handles (a note moved by a spacing key): the
+// held records take the places of a fresh chain when it holds the same kinds of
+// record (with `redraw`, as above); nothing else.
+void MoveFocusedHandlesToStoredPlaces(ScoreView* view, bool redraw);
+
 // Invalidates the window area under the object's handles as its stored form gives
 // them, built where `head` was made: where it is drawn until a commit replaces it
 // (a drag moves only the held handles). Nothing for the kinds above. The area a

@@ -211,6 +211,13 @@ void ClearHandleState() {
     s->editMode = kEditIdle;
 }
 
+void EndFocusWithoutCommit(ScoreView* view) {
+    SelectionState* s = Sel();
+    if (s == nullptr) return;
+    if (const ScoreObject* focused = FocusedObject(); focused != nullptr) CloseFocusBracket(view, focused->type);
+    ClearHandleState();
+}
+
 void ClearHoverAndHandle() {
     ClearHoverState();
     ClearHandleState();

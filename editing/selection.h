@@ -74,6 +74,12 @@ void CollectHitRecordsAtLocation(ScoreView* view);
 // a reset empties, and the list is emptied with them). Null without a selection.
 ScoreObject* SelectionObjectList();
 
+// Ends the focus from inside an edit of the focused object that ends it itself (a
+// note's spacing step): the focus's undo step closes with the edit, and the focus
+// and handle fields are cleared with no commit. Nothing names the object then, so
+// the rebuild of the handles the edit asked for may free it and make it again.
+void EndFocusWithoutCommit(ScoreView* view);
+
 // The smaller clears of the state.
 void ClearHandleState();
 void ClearHoverAndHandle();

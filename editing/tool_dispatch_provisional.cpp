@@ -24,6 +24,7 @@ bool IsToolMessage(win::Message message) {
         case win::Message::RightButtonUp:
         case win::Message::KeyDown:
         case win::Message::KeyUp:
+        case win::Message::SystemKeyDown:  // a key with Alt held: the arrows of a chosen note
         case win::Message::Char:
             return true;
         default:
@@ -32,7 +33,8 @@ bool IsToolMessage(win::Message message) {
 }
 
 bool IsKeyMessage(win::Message message) {
-    return message == win::Message::KeyDown || message == win::Message::KeyUp || message == win::Message::Char;
+    return message == win::Message::KeyDown || message == win::Message::KeyUp ||
+           message == win::Message::SystemKeyDown || message == win::Message::Char;
 }
 
 }  // namespace

@@ -175,6 +175,13 @@ void ObjectsInBoxes(ScoreView* view, ScoreObject* first, const std::vector<gfx::
     }
 }
 
+// Whether the cell of a staff and measure holds objects (its list has members).
+bool HasCellObjects(const ScoreView* view, int staff, int measure) {
+    const MeasureCell* cell = ExistingMeasureCell(view->document, staff, measure);
+    const ScoreObject* list = cell != nullptr ? cell->objects.get() : nullptr;
+    return list != nullptr && list->next.get() != nullptr;
+}
+
 // The page's items (and its master page's) clipped to each box.
 void PageItemsInBoxes(ScoreView* view, const std::vector<gfx::Rect>& boxes) {
     for (const gfx::Rect& box : boxes) {
@@ -191,8 +198,10 @@ void PageItemsInBoxes(ScoreView* view, const std::vector<gfx::Rect>& boxes) {
 // staves beside it comes back over the slots the boxes reach, then the notes,
 // elements and objects of the cells that can lie there: on those staves (a
 // cross-staff note is drawn on its neighbour), in the measures the boxes reach and
-// the one before them (a tie reaches into the next measure); last the page's items.
-// What was drawn away is left out: it still holds what it held before the edit.
+// the one before them (a tie reaches into the next measure); the objects of every
+// earlier measure of the system too (a slur or a hairpin may start any number of
+// measures before); last the page's items. What was drawn away is left out: it
+// still holds what it held before the edit.
 void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& away) {
     const ScopedPaintingGuard guard;
     BeginHighlightDraw(view);
@@ -211,10 +220,13 @@ void UnderPaperBack(ScoreView* view, const PaperBoxLog& log, const DrawnAway& aw
     for (int staff = std::max(1, here - 1); staff <= std::min(staffCount, here + 1); ++staff) {
         if (!IsStaffShownIn(view->currentSystem, staff)) continue;
         GridInBoxes(view, staff, firstSlot, lastSlot, boxes);
-        for (int slot = std::max(1, firstSlot - 1); away.cell != nullptr && slot <= lastSlot; ++slot) {
-            const NoteDrawLocation location(view, staff, MeasureOfSlot(view, slot));
+        for (int slot = 1; away.cell != nullptr && slot <= lastSlot; ++slot) {
+            const int measure = MeasureOfSlot(view, slot);
+            const bool notesReach = slot >= firstSlot - 1;
+            if (!notesReach && !HasCellObjects(view, staff, measure)) continue;
+            const NoteDrawLocation location(view, staff, measure);
             if (!location.IsDrawable()) continue;
-            CellInkInBoxes(view, view->currentCell, boxes, away);
+            if (notesReach) CellInkInBoxes(view, view->currentCell, boxes, away);
             ObjectsInBoxes(view, view->currentCell->objects.get(), boxes);
         }
     }

@@ -16,6 +16,7 @@
 #include "core/private_messages.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "editing/handle_refresh.h"
 #include "notes/entry/note_duration.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_edits.h"
@@ -162,10 +163,14 @@ int CtrlKey(ScoreView* view, EventRecord* note, uint32_t key) {
 int AltKey(ScoreView* view, EventRecord* note, uint32_t key, bool larger) {
     const bool left = IsKey(key, Key::Left);
     if (left || IsKey(key, Key::Right)) {
-        return Undoable(view, UndoKind::Note, kNoteType, [&] {
+        Undoable(view, UndoKind::Note, kNoteType, [&] {
             NudgeEventSpacing(view, note->time, left ? -1 : 1, larger || CtrlHeld());
             return 1;
         });
+        // The chosen note's handles go where its head went, for the next key and click;
+        // the respaced measure is drawn again whole, so no feedback is redrawn.
+        MoveFocusedHandlesToStoredPlaces(view, false);
+        return 1;
     }
     if (larger) return 1;
     if (const int stepped = KeypadStep(view, key); stepped >= 0) return stepped;

@@ -18,6 +18,7 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/ui/status_bar_notes.h"
+#include "editing/selection.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/drawing/note_redraw.h"
 #include "notes/entry/note_edits.h"
@@ -136,7 +137,10 @@ void StepNoteValue(ScoreView* view, int n) {
     }
     NudgeNoteSpacing(view, note, n);
     SetNoteCursorContext(view);
-    selection->editMode = 0;
+    // The focus ends whole: an edit mode of 0 with the handle object still named would
+    // leave the selection holding the object the rebuild of the handles frees, and
+    // the next key and click would find no handles of the note.
+    EndFocusWithoutCommit(view);
 }
 
 void InvalidateNoteOffsets(ScoreView* view) {
@@ -148,7 +152,7 @@ void InvalidateNoteOffsets(ScoreView* view) {
     ResetChordOffsets(view, note);
     SetNoteCursorContext(view);
     selection->rebuildRequested = 1;
-    selection->editMode = 0;
+    EndFocusWithoutCommit(view);
 }
 
 }  // namespace ql

@@ -19,6 +19,7 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "core/units/save_stacks.h"
+#include "editing/handle_flags.h"
 #include "editing/selection.h"
 #include "notes/entry/note_delete.h"
 #include "notes/entry/note_drag.h"
@@ -214,10 +215,17 @@ void DestroyNotesHandler(ScoreObject* object) {
     }
 }
 
+// The head the click took when it is one of the focused group's heads; else the
+// note of the focus record, the group's first chord.
 EventRecord* FocusedNote() {
     SelectionState* selection = TheSelectionState();
     HitRecord* focus = selection != nullptr ? selection->focusRecord.get() : nullptr;
-    return focus != nullptr ? focus->noteEvent.get() : nullptr;
+    if (focus == nullptr) return nullptr;
+    const HitRecord* grabbed = selection->grabbedRecord.get();
+    if (grabbed != nullptr && grabbed->owner == focus->owner && grabbed->kind >= kFirstNoteHeadHandle &&
+        grabbed->noteEvent)
+        return grabbed->noteEvent.get();
+    return focus->noteEvent.get();
 }
 
 int DropOnNote(ScoreView* view, EventRecord* note) {

@@ -3,7 +3,6 @@
 // through while the transport runs, the checks before work, and the hand-over to
 // the key tables, the view commands and the current tool.
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/core_strings.h"

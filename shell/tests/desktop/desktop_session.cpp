@@ -246,6 +246,18 @@ void XSession::MovePointer(int x, int y) {
     XSync(display_, False);
 }
 
+std::pair<int, int> XSession::PointerPosition() const {
+    Window root = 0;
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &windowX, &windowY, &mask);
+    return {x, y};
+}
+
 void XSession::Click(int x, int y, unsigned button) {
     MovePointer(x, y);
     XTestFakeButtonEvent(display_, button, True, CurrentTime);

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <sys/types.h>
 #include <vector>
 
@@ -102,6 +103,8 @@ public:
     std::vector<ShownWindow> Popups() const;
 
     void MovePointer(int x, int y);
+    // Where the pointer stands on the screen.
+    std::pair<int, int> PointerPosition() const;
     // A click of a mouse button (1 left, 3 right) at the point.
     void Click(int x, int y, unsigned button = 1);
     // A left click with the Control key held.

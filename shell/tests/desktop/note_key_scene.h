@@ -62,6 +62,22 @@ class NoteKeyScene : public MusicBesidePalettes {
         x_.Click(x, y);
         x_.Settle(Millis{500});
     }
+    // The heads on the row once the screen has settled, as new ink against the empty
+    // score.
+    std::vector<Columns> HeadsNow(int row) const {
+        return NewInkRuns(empty_, SettledScreen(), left_, right_, row);
+    }
+    // Two eighths entered by clicks on the row at `x0` and `spaces` staff spaces right
+    // of it, the pointer then moved aside: their heads (none when the clicks did not
+    // give two).
+    std::vector<Columns> EnterTwoEighths(int row, int x0, int spaces) {
+        EnterAt(x0, row);
+        EnterAt(x0 + spaces * space_, row);
+        PointerAside();
+        std::vector<Columns> heads = HeadsNow(row);
+        if (heads.size() != 2) heads.clear();
+        return heads;
+    }
     // The runs of new ink along a row between two pictures, left to right.
     static std::vector<Columns> NewInkRuns(const ScreenPicture& before, const ScreenPicture& after, int left,
                                            int right, int row) {
