@@ -214,7 +214,8 @@ class ShapesScenario : public MusicBesidePalettes {
     std::optional<std::pair<int, int>> BlankPaper(const ScreenPicture& picture, int width, int height) const {
         const int left = MusicLeft();
         const int bottom = std::min(Frame().y + Frame().height, x_.ScreenHeight()) - kBelowScoreArea;
-        for (int top = bottom - height; top > kBarsHeight; top -= 8) {
+        const int bars = BarsBottom();
+        for (int top = bottom - height; top > bars; top -= 8) {
             bool white = true;
             for (int y = top; y < top + height && white; ++y)
                 for (int x = left; x < left + width && white; ++x) white = IsWhite(picture.At(x, y));
@@ -357,7 +358,8 @@ TEST_F(ShapesScenario, ADoubleClickOnTheTopRulerMakesAGuideThere) {
     // The top ruler: the first row below the bars with its blue ticks.
     const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 2;
     int rulerRow = -1;
-    for (int y = kBarsHeight - 20; y < kBarsHeight + 80 && rulerRow < 0; ++y)
+    const int bars = BarsBottom();
+    for (int y = bars - 20; y < bars + 80 && rulerRow < 0; ++y)
         if (ColumnOfColour(with, y, MusicLeft(), MusicRight(), 0x0000FF) >= 0) rulerRow = y;
     ASSERT_GE(rulerRow, 0) << "no ruler came (" << DifferentPixels(without, with) << " pixels changed)";
     EXPECT_LT(ColumnOfColour(without, rulerRow, MusicLeft(), MusicRight(), 0x0000FF), 0);
