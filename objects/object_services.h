@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/model/geometry.h"
 #include "platform/handles.h"
@@ -13,6 +14,7 @@ namespace ql {
 struct ScoreDocument;
 struct ScoreView;
 struct ScoreObject;
+struct StaffRecord;
 
 // Frees the document's repeat-ending list; it is rebuilt on demand.
 void FreeRepeatEndingList(ScoreDocument* document);
@@ -53,6 +55,10 @@ int EditLyricInPlace(ScoreObject* object, ScoreView* view);
 
 // The text box's pooled string (may be empty).
 const char* GetTextBoxString(ScoreObject* textBox);
+
+// The text of the first staff label on the staff's object list; empty when the
+// staff has none. The document's pools must be the current ones.
+std::string StaffLabelText(const StaffRecord* staff);
 
 // Fills the area between two cubic Bezier curves with the current curve pen and
 // brush, dashed when lineStyle is 1; shared with slurs.

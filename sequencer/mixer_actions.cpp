@@ -8,7 +8,9 @@
 
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
+#include "core/memory/pool.h"
 #include "core/model/score_document.h"
+#include "objects/object_services.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/trackbar.h"
 #include "platform/win/input.h"
@@ -168,9 +170,16 @@ void ShowFaderName(MixerWindow* mixer, int fader) {
     } else if (staff > MixerStaffCount(mixer)) {
         name = "Unused fader";
     } else {
-        char text[32];
-        std::snprintf(text, sizeof text, "%s #%d", "Staff", staff);
-        name = text;
+        ScoreDocument* document = DocumentOf(mixer);
+        if (document != nullptr) {
+            ScopedPoolSet pools(document->pools);
+            name = StaffLabelText(StaffRecordOf(document, staff));
+        }
+        if (name.empty()) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%s #%d", "Staff", staff);
+            name = text;
+        }
     }
     win::SetWindowText(mixer->nameReadout, name);
 }

@@ -93,6 +93,20 @@ int32_t IdOfFader(int fader) {
     return fader;
 }
 
+// The room at the right of the staff faders: the master and tempo faders side by
+// side, at least the least right area.
+int RightAreaOf(int pitch) { return std::max(kRightArea, 2 * pitch + kFaderGap); }
+
+// "Master" and "BPM" under the master and tempo faders (the master's left edge at
+// x, the faders' foot at y): each on its own row across both faders, the second
+// right-aligned under the tempo fader, so that neither text runs into the other
+// however narrow the faders are.
+void PlaceFaderLabels(MixerWindow* mixer, int x, int y) {
+    const int right = x + RightAreaOf(mixer->faderPitch) - kFaderGap;
+    win::MoveWindow(mixer->masterLabel, {x, y, right, y + kLabelHeight}, true);
+    win::MoveWindow(mixer->bpmLabel, {x, y + kLabelHeight, right, y + 2 * kLabelHeight}, true);
+}
+
 void CreateFader(MixerWindow* mixer, int fader, int x, int height) {
     MixerFader& f = mixer->faders[fader];
     const uint32_t ticks = mixer->faderWidth >= kTickWidth ? ui::kTrackbarAutoTicks : 0;
@@ -158,7 +172,7 @@ void LayoutMixer(MixerWindow* mixer) {
                                  kMostFaderWidth + kFaderGap);
     mixer->faderPitch = pitch;
     mixer->faderWidth = pitch - kFaderGap;
-    mixer->windowWidth = mixer->fadersShown * pitch + 2 * border + kRightArea + mixer->leftMargin;
+    mixer->windowWidth = mixer->fadersShown * pitch + 2 * border + RightAreaOf(pitch) + mixer->leftMargin;
 }
 
 WindowHandle CreateMixerControls(MixerWindow* mixer) {
@@ -199,10 +213,9 @@ WindowHandle CreateMixerControls(MixerWindow* mixer) {
     win::ShowWindow(mixer->scroller, win::ShowCommand::Hide);
     CreateFader(mixer, 0, right, height);
     CreateFader(mixer, kMixerTempoIndex, right + mixer->faderPitch, height);
-    mixer->masterLabel = Child(w, ui::kStaticClass, ui::kUnusedControlId, "Master",
-                               {right, kTopArea + height, right + mixer->faderPitch, kTopArea + height + kLabelHeight});
-    mixer->bpmLabel = Child(w, ui::kStaticClass, ui::kUnusedControlId, "BPM",
-                            {right + mixer->faderPitch, kTopArea + height, right + 2 * mixer->faderPitch, kTopArea + height + kLabelHeight});
+    mixer->masterLabel = Child(w, ui::kStaticClass, ui::kUnusedControlId, "Master", {});
+    mixer->bpmLabel = Child(w, ui::kStaticClass, ui::kUnusedControlId, "BPM", {}, ui::kStaticRight);
+    PlaceFaderLabels(mixer, right, kTopArea + height);
     RefreshMixer(mixer);
     return w;
 }
@@ -222,6 +235,7 @@ void RelayoutFaders(MixerWindow* mixer) {
         if (f.mute) win::MoveWindow(f.mute, {x, y + kButtonHeight, x + mixer->faderWidth, y + 2 * kButtonHeight}, true);
         if (f.number)
             win::MoveWindow(f.number, {x, y + 2 * kButtonHeight, x + mixer->faderWidth, y + 2 * kButtonHeight + kLabelHeight}, true);
+        if (fader == 0) PlaceFaderLabels(mixer, x, y);
     }
 }
 

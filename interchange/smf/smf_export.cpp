@@ -86,17 +86,6 @@ std::string Kept(std::string text) {
     return text;
 }
 
-// The text of the staff's label; empty when it has none.
-std::string StaffLabelText(StaffRecord* record) {
-    ScoreObject* head = record != nullptr && record->objects ? record->objects.get() : nullptr;
-    for (ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
-        if (o->type != TypeCode(ObjectType::Label)) continue;
-        const char* text = GetTextBoxString(o);
-        return text != nullptr ? Kept(text) : std::string();
-    }
-    return {};
-}
-
 // One track being written: deltas from the last event, and the first failure.
 class TrackExport {
   public:
@@ -148,7 +137,7 @@ bool WriteTrackHead(TrackExport& out, ScoreDocument* document, int t, const SmfE
     }
     const int staff = std::max(t, 1);
     StaffRecord* record = StaffRecordOf(document, staff);
-    const std::string label = t > 0 ? StaffLabelText(record) : std::string();
+    const std::string label = t > 0 ? Kept(StaffLabelText(record)) : std::string();
     out.Meta(kMetaInstrument, 0,
              Bytes(label.empty() ? Formatted(kStaffNameFormat, ProgramString(kStrStaff), t) : label));
     state.lastKey = KeyCodeOf(document, staff, 1);

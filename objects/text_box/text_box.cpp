@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/memory/pool.h"
+#include "core/model/grid_records.h"
 #include "files/bytes/byte_reader.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
@@ -167,6 +168,16 @@ const char* GetTextBoxString(ScoreObject* textBox) {
     if (textBox == nullptr) return "";
     const char* text = TextOf(AsTextBox(textBox)->body);
     return text != nullptr ? text : "";
+}
+
+std::string StaffLabelText(const StaffRecord* staff) {
+    const ScoreObject* head = staff != nullptr && staff->objects ? staff->objects.get() : nullptr;
+    for (const ScoreObject* o = head != nullptr ? head->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Label)) continue;
+        const char* text = TextOf(AsTextBox(o)->body);
+        return text != nullptr ? text : "";
+    }
+    return {};
 }
 
 void EncodeStoredStaffLabel(const TextBoxBody& body, ByteWriter& writer) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/model/document.h"
+#include "core/model/object_list.h"
 #include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
@@ -16,11 +17,13 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/trackbar.h"
+#include "platform/win/headless.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/win/paint.h"
+#include "objects/text_box/text_box_class.h"
 #include "sequencer/mixer_buttons.h"
 #include "sequencer/mixer_window.h"
 #include "sequencer/playback.h"
@@ -39,6 +42,7 @@ class MixerTest : public ScoreTest {
   protected:
     void TearDown() override {
         DestroyMixerWindows(view_);
+        win::headless::SetScreenSize({1280, 1024});
         CloseMidiOutputPorts();
         ResetProgramOptions();
         ScoreTest::TearDown();
@@ -93,6 +97,82 @@ TEST_F(MixerTest, ThreeStavesShowEightFaders) {
     ui::MoveTrackbar(mixer->faders[5].trackbar, win::ScrollCode::PageUp);
     EXPECT_EQ(doc_->changeCounter, counter);
     EXPECT_EQ(Text(mixer->nameReadout), "Unused fader");
+}
+
+// The name readout shows a staff's label, and "Staff #n" for a staff without one
+// or with an empty one.
+TEST_F(MixerTest, TheNameReadoutShowsTheStaffLabel) {
+    BuildScore(3, 1);
+    const auto label = [&](int staff, const char* text) {
+        view_->currentStaff = staff;
+        ScoreObject* object = ConstructStaffLabelWithText(view_, text);
+        ASSERT_NE(object, nullptr);
+        StaffRecord* record = StaffRecordOf(doc_, staff);
+        if (!record->objects) record->objects = Ref32<ScoreObject>::To(AllocRootObject());
+        ASSERT_TRUE(record->objects);
+        InsertObjectAfter(record->objects.get(), object);
+    };
+    label(1, "Violin I");
+    label(3, "");
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    const auto name = [&](int fader) {
+        win::SendMessage(mixer->faders[fader].trackbar, win::Message::MouseMove, 0, 0);
+        return Text(mixer->nameReadout);
+    };
+    EXPECT_EQ(name(1), "Violin I");
+    EXPECT_EQ(name(2), "Staff #2");
+    EXPECT_EQ(name(3), "Staff #3");
+    ui::MoveTrackbar(mixer->faders[1].trackbar, win::ScrollCode::PageUp);
+    EXPECT_EQ(Text(mixer->nameReadout), "Violin I");
+}
+
+// At the narrowest pitch "Master" and "BPM" each have the room of both faders on
+// a row of their own, inside the window and clear of each other and of the
+// faders, also after the window is resized.
+TEST_F(MixerTest, TheMasterAndBpmLabelsNeverOverlap) {
+    win::headless::SetScreenSize({640, 480});
+    BuildScore(44, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    ASSERT_EQ(mixer->faderPitch, 16);  // the least fader width and the gap
+    const auto check = [&] {
+        const win::Rect client = win::GetClientRect(mixer->window);
+        const auto at = [&](platform::WindowHandle w) {
+            const win::Rect r = win::GetWindowRect(w);
+            const win::Point p = win::ScreenToClient(mixer->window, {r.left, r.top});
+            return win::Rect{p.x, p.y, p.x + r.Width(), p.y + r.Height()};
+        };
+        const win::Rect master = at(mixer->masterLabel);
+        const win::Rect bpm = at(mixer->bpmLabel);
+        const win::Rect masterFader = at(mixer->faders[0].trackbar);
+        const win::Rect tempoFader = at(mixer->faders[kMixerTempoIndex].trackbar);
+        EXPECT_TRUE(master.bottom <= bpm.top || bpm.bottom <= master.top);
+        for (const win::Rect& r : {master, bpm}) {
+            EXPECT_EQ(r.left, masterFader.left);
+            EXPECT_GE(r.right, tempoFader.right);
+            EXPECT_GE(r.top, masterFader.bottom);
+            EXPECT_LE(r.right, client.right);
+            EXPECT_LE(r.bottom, client.bottom);
+        }
+        EXPECT_LE(tempoFader.right, client.right);
+    };
+    check();
+    const win::Rect frame = win::GetWindowRect(mixer->window);
+    win::MoveWindow(mixer->window, {frame.left, frame.top, frame.right, frame.bottom + 120}, true);
+    RelayoutFaders(mixer);
+    check();
+}
+
+// At the widest pitch the tempo fader lies inside the window.
+TEST_F(MixerTest, TheTempoFaderFitsAtTheWidestPitch) {
+    BuildScore(2, 1);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    ASSERT_EQ(mixer->faderPitch, 42);
+    const win::Rect tempo = win::GetWindowRect(mixer->faders[kMixerTempoIndex].trackbar);
+    const win::Point right = win::ScreenToClient(mixer->window, {tempo.right, tempo.bottom});
+    EXPECT_LE(right.x, win::GetClientRect(mixer->window).right);
 }
 
 // A staff fader writes the staff's offset in the document and the live table, the
