@@ -35,6 +35,7 @@
 #include "objects/graphics/graphic_class.h"
 #include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
+#include "objects/text_marks/placing_object.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/gfx/recording.h"
@@ -138,8 +139,7 @@ void FreeBox(ScoreView* view, ScoreObject* object) {
 // The dialog on a new box or label, then linking and measuring it; null on Cancel.
 ScoreObject* PlaceNewBox(ScoreView* view, TextBoxObject* box, int32_t x) {
     ScoreObject* object = &box->header;
-    if (SelectionState* selection = TheSelectionState())
-        selection->pendingObject = Ref32<ScoreObject>::To(object);
+    const PlacingObject placing(object);
     if (RunPlaceTextBlockDialog(view, box) != ui::kIdOk) {
         FreeBox(view, object);
         return nullptr;

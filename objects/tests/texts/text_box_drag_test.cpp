@@ -17,8 +17,11 @@
 #include "core/state.h"
 #include "display/anchors.h"
 #include "editing/tools.h"
+#include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_entry.h"
+#include "objects/text_marks/text_line.h"
 #include "objects/text_marks/text_tools.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
@@ -31,6 +34,7 @@
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {
@@ -144,6 +148,11 @@ class TextBoxDragTest : public TextsTest {
         return TextBoxToolHandler(view_, ToolAction::Message, nullptr, window_, message, 0,
                                   win::PackPoint(win::Point{client.x, client.y}));
     }
+    void Click(gfx::Point at) {
+        Send(win::Message::MouseMove, at);
+        Send(win::Message::LeftButtonDown, at);
+        Send(win::Message::LeftButtonUp, at);
+    }
     void Drag(gfx::Point from, gfx::Point to) {
         Send(win::Message::MouseMove, from);
         Send(win::Message::LeftButtonDown, from);
@@ -232,6 +241,48 @@ TEST_F(TextBoxDragTest, ADragInsideMovesTheBoxAndOneFromItsCornerResizesIt) {
     EXPECT_EQ(Width(box), kBoxWidth + 25 * kPixel);
     EXPECT_EQ(Height(box), kBoxHeight + 10 * kPixel);
     EXPECT_EQ(Anchor(box).x, start.x + 30 * kPixel);
+}
+
+// A box made with the tool outlives the click that made it: it is no longer the
+// object being placed when the click's message ends. A cancelled one is freed once
+// and leaves nothing recorded.
+TEST_F(TextBoxDragTest, ABoxMadeWithTheToolOutlivesItsClick) {
+    TextBoxToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
+    ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog,
+                                  [](ui::headless::DialogDriver& d) {
+                                      d.Type(text_block_dialog::kText, "Tutti");
+                                      d.PressEnter();
+                                  });
+    Click({100, 100});
+    std::vector<ScoreObject*> boxes = ListOf(PageObjectListOf(view_));
+    ASSERT_EQ(boxes.size(), 1u) << "the new box went with the click's message";
+    EXPECT_STREQ(GetTextBoxString(boxes[0]), "Tutti");
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr);
+    ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog,
+                                  [](ui::headless::DialogDriver& d) { d.PressEscape(); });
+    Click({100, 300});
+    EXPECT_EQ(ListOf(PageObjectListOf(view_)), boxes);
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr) << "a freed box is still pending";
+}
+
+// The same for a text line typed in the entry window after a click with the tool.
+TEST_F(TextBoxDragTest, ATextLineMadeWithTheToolOutlivesItsClick) {
+    ToolRecord record;
+    record.alternateIndex = static_cast<int8_t>(TextToolVariant::TextLine);
+    TextToolHandler(view_, ToolAction::Select, &record, window_, win::Message::Null, 0, 0);
+    ScriptEntries({[](ui::headless::DialogDriver& d) {
+                       d.Type(text_entry_dialog::kEntryEdit, "Allegro");
+                       d.PressEnter();
+                   },
+                   [](ui::headless::DialogDriver& d) { d.PressEscape(); }});
+    Click({100, 100});
+    std::vector<ScoreObject*> lines = ListOf(PageObjectListOf(view_));
+    ASSERT_EQ(lines.size(), 1u) << "the new text line went with the click's message";
+    EXPECT_EQ(StringOf(lines[0]), "Allegro");
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr);
+    Click({100, 300});
+    EXPECT_EQ(ListOf(PageObjectListOf(view_)), lines);
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr) << "a freed text line is still pending";
 }
 
 }  // namespace
