@@ -494,11 +494,15 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
         LayOutTextBlock(text, format, metrics, MeasurerOn(measuring), TheJustifyRotation());
     const int32_t extra = TrackingExtra(format.tracking, metrics.blankWidth);
     const int oldExtra = gfx::SetTextCharacterExtra(dc, extra);
+    // The lines are placed by their tops, whatever alignment the caller's drawing
+    // left in force (the systems are drawn on their baselines).
+    const gfx::TextAlign oldAlign = gfx::SetTextAlign(dc, gfx::kTextAlignLeft | gfx::kTextAlignTop);
     const int oldMeasuringExtra =
         measuring != dc ? gfx::SetTextCharacterExtra(measuring, extra) : 0;
     for (const PlacedLine& line : lines)
         for (const PlacedRun& run : line.runs)
             DrawRun(dc, measuring, {x + run.x, y + line.y}, text.substr(run.start, run.length));
+    gfx::SetTextAlign(dc, oldAlign);
     gfx::SetTextCharacterExtra(dc, oldExtra);
     gfx::SelectObject(dc, oldFont);
     if (measuring != dc) {

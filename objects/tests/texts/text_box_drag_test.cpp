@@ -50,6 +50,9 @@ constexpr int32_t kBoxHeight = 480;
 bool IsRed(uint32_t pixel) {
     return gfx::RedOf(pixel) > 200 && gfx::GreenOf(pixel) < 80 && gfx::BlueOf(pixel) < 80;
 }
+bool IsDark(uint32_t pixel) {
+    return gfx::RedOf(pixel) < 100 && gfx::GreenOf(pixel) < 100 && gfx::BlueOf(pixel) < 100;
+}
 
 class TextBoxDragTest : public TextsTest {
   protected:
@@ -125,16 +128,16 @@ class TextBoxDragTest : public TextsTest {
     std::vector<uint32_t> Pixels() const {
         return gfx::ReadBitmapPixels(win::GetWindowImage(window_));
     }
-    // The rows of a client rectangle with red in them; every red pixel outside it
-    // counts in `outside`.
-    int RedRows(const gfx::Rect& inside, int* outside) const {
+    // The rows of a client rectangle with red (or other ink) in them; every such pixel
+    // outside it counts in `outside`.
+    int RedRows(const gfx::Rect& inside, int* outside, bool (*ink)(uint32_t) = IsRed) const {
         const std::vector<uint32_t> pixels = Pixels();
         int rows = 0;
         *outside = 0;
         for (int y = 0; y < 400; ++y) {
             bool red = false;
             for (int x = 0; x < 600; ++x) {
-                if (!IsRed(pixels[static_cast<size_t>(y * 600 + x)])) continue;
+                if (!ink(pixels[static_cast<size_t>(y * 600 + x)])) continue;
                 const bool within =
                     x >= inside.left && x < inside.right && y >= inside.top && y < inside.bottom;
                 red = red || within;
@@ -223,6 +226,22 @@ TEST_F(TextBoxDragTest, TheDragImageIsTheTextInRedAtTheTrackedSize) {
     EXPECT_GT(RedRows({100, 100, 170, 100 + kBoxHeight / kPixel}, &outside), oneLine * 3 / 2);
     EXPECT_EQ(outside, 0);
     ClassOf(box).EraseTracking(box, view_);
+}
+
+// The box's text stands inside its rectangle whatever text alignment the view's
+// drawing left in force (the score's systems are drawn on their baselines).
+TEST_F(TextBoxDragTest, TheTextIsDrawnInsideTheBoxOnABaselineAlignedView) {
+    ScoreObject* box = Box("Tutti forte", {100, 100});
+    ASSERT_NE(box, nullptr);
+    BeginViewDraw(view_);
+    const gfx::TextAlign before = gfx::SetTextAlign(view_->ViewDC, gfx::kTextAlignBaseline | gfx::kTextAlignLeft);
+    ClassOf(box).Draw(box, view_);
+    EXPECT_EQ(gfx::SetTextAlign(view_->ViewDC, before), gfx::kTextAlignBaseline | gfx::kTextAlignLeft)
+        << "drawing the box changed the view's text alignment";
+    EndViewDraw(view_);
+    int outside = 0;
+    EXPECT_GT(RedRows({100, 100, 100 + kBoxWidth / kPixel, 100 + kBoxHeight / kPixel}, &outside, IsDark), 5);
+    EXPECT_EQ(outside, 0) << "the text stands outside its box";
 }
 
 // Through the tool: a drag from inside the box moves it by the drag; a drag from its
