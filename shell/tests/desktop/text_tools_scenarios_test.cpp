@@ -1,0 +1,262 @@
+// The text tools on the desktop. A text box: the Text & Symbols palette's "Text Box",
+// a click below the staff opens the "Text Box" dialog, the typed words show at the
+// click after OK; dragged by its inside the box moves with the pointer, and dragged
+// by its bottom-right corner to half its width it wraps its words onto two lines. A
+// staff label: Staff Tools' "Staff Label", a click on the staff's first measure
+// opens the "Staff Label" dialog holding the staff's name; with a name typed into it
+// the label shows at the staff's left after OK, and a second label on the staff is
+// refused. A rehearsal mark: "Rehearsal Mark", a click above the staff and
+// letters typed stand framed there after Enter. Pictures are written for the eye.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/tests/desktop/music_beside_palettes.h"
+#include "shell/tests/desktop/staff_tools_palette.h"
+
+namespace ql::desktop {
+namespace {
+
+constexpr int kTextSymbolsOnMain = 3;
+constexpr int kPointerOnMain = 5;
+constexpr int kTextBoxButton = 1;  // first row of the five-column Text & Symbols palette
+constexpr int kRehearsalMarkButton = 3;
+constexpr int kLeastTextInk = 60;
+constexpr int kDragSteps = 10;
+constexpr int kSlack = 4;  // pixels a moved picture may differ by at its edges
+
+class TextToolsScenario : public MusicBesidePalettes {
+  protected:
+    // The program on a new one-staff score, the palettes right of the first systems;
+    // false (a failure recorded) when a step did not happen.
+    bool StartOnNewScore() {
+        WriteSettings("[ToolbarSettings]\nAlphaTool=1100,420,5,2\nStaffTool=1100,250,3,3\nNTool=1100,600,4,4\n");
+        if (!StartProgram()) return false;
+        NewScore("1");
+        if (!WaitFor([&] { return Titled("Main").has_value(); })) {
+            ADD_FAILURE() << "no Main palette";
+            return false;
+        }
+        x_.Settle(Millis{800});
+        main_ = *Titled("Main");
+        return true;
+    }
+    // Arms button `index` of the Text & Symbols palette.
+    bool ArmTextTool(int index) {
+        const auto [mx, my] = RowButton(*main_, kTextSymbolsOnMain);
+        x_.Click(mx, my);
+        const std::optional<ShownWindow> palette = x_.WaitForWindow("Text & Symbols");
+        if (!palette) {
+            ADD_FAILURE() << "Text & Symbols did not open its palette";
+            return false;
+        }
+        x_.Settle(Millis{500});
+        const auto [bx, by] = RowButton(*palette, index);
+        x_.Click(bx, by);
+        x_.Settle(Millis{500});
+        ParkPointer(*main_);
+        return true;
+    }
+    // The Pointer tool from the Main palette, then a click on empty paper: whatever
+    // was made or chosen is let go and drawn in ink.
+    void LetGo() {
+        const auto [px, py] = RowButton(*main_, kPointerOnMain);
+        x_.Click(px, py);
+        x_.Settle(Millis{500});
+        ClickEmptyPaper();
+    }
+    // A click that chooses what is under the pointer (its handles come).
+    void Choose(int x, int y) {
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        x_.Settle(Millis{600});
+    }
+    // A click on empty paper below the music lets the chosen object go.
+    void ClickEmptyPaper() {
+        x_.Click(MusicLeft() + 40, x_.ScreenHeight() - 160);
+        x_.Settle(Millis{600});
+        ParkPointer(*main_);
+    }
+    // Clicks (x, y) with the armed tool; the dialog titled `title` that opens, or empty.
+    std::optional<ShownWindow> ClickForDialog(int x, int y, std::string_view title) {
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y);
+        return x_.WaitForWindow(title);
+    }
+
+    // OK of the dialog on a text box or label: Return in its text starts a new line,
+    // so Tab goes on to the next control first.
+    void PressOk() {
+        x_.PressKey("Tab");
+        x_.Settle(Millis{300});
+        x_.PressKey("Return");
+    }
+
+    std::optional<ShownWindow> main_;
+};
+
+TEST_F(TextToolsScenario, ATextBoxIsTypedMovedByItsInsideAndResizedByItsCorner) {
+    ASSERT_TRUE(StartOnNewScore());
+    ASSERT_TRUE(ArmTextTool(kTextBoxButton));
+    const ScreenPicture before = SettledScreen();
+    const std::vector<int> lines = StaffLinesBesidePalettes(before);
+    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
+    const int gap = lines[1] - lines[0];
+    const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 4;
+    const int y = lines[4] + 4 * gap;
+    const std::optional<ShownWindow> dialog = ClickForDialog(x, y, "Text Box");
+    ASSERT_TRUE(dialog) << "the click showed no Text Box dialog";
+    x_.PointAt(*dialog);
+    x_.Settle(Millis{800});
+    x_.TypeText("Tutti divisi");
+    PressOk();
+    ASSERT_TRUE(x_.WaitUntilGone("Text Box")) << "OK did not close the Text Box dialog";
+    LetGo();
+    const ScreenPicture placed = SettledScreen();
+    WritePng(placed, TestOutputFolder() / "text_box_placed_desktop.png");
+    // The box's top-left corner is at the click; its words run right from there.
+    const auto inkAround = [&](const ScreenPicture& p, int left, int top) {
+        return NewInkBox(before, p, left - 2 * gap, top - 2 * gap, MusicRight(), top + 8 * gap);
+    };
+    const InkBox ink = inkAround(placed, x, y);
+    ASSERT_GT(ink.count, kLeastTextInk) << "no text showed at the click";
+    EXPECT_NEAR(ink.left, x, 2 * gap) << "the text does not start at the click";
+    EXPECT_GE(ink.top, y - gap) << "the text stands above the click";
+    const int width = ink.right - ink.left;
+    const int height = ink.bottom - ink.top;
+
+    // Dragged by its inside, the box goes where the pointer goes.
+    const int dx = 5 * gap;
+    const int dy = 3 * gap;
+    const int insideX = ink.left + width / 4;
+    const int insideY = ink.top + height / 2;
+    Choose(insideX, insideY);
+    x_.Drag(insideX, insideY, insideX + dx, insideY + dy, kDragSteps);
+    x_.Settle(Millis{600});
+    ClickEmptyPaper();
+    const ScreenPicture moved = SettledScreen();
+    WritePng(moved, TestOutputFolder() / "text_box_moved_desktop.png");
+    EXPECT_FALSE(WaitForMessageBox(Millis{500})) << "an error box came up while dragging the box";
+    const InkBox movedInk = inkAround(moved, x, y);
+    ASSERT_GT(movedInk.count, ink.count / 2) << "the box is gone after the drag";
+    EXPECT_NEAR(movedInk.left, ink.left + dx, kSlack) << "the box did not follow the pointer across";
+    EXPECT_NEAR(movedInk.top, ink.top + dy, kSlack) << "the box did not follow the pointer down";
+    EXPECT_NEAR(movedInk.right - movedInk.left, width, kSlack) << "moving changed the box's width";
+    EXPECT_EQ(moved.DarkPixels(ink.left, ink.top, ink.left + width / 2, ink.top + dy - 1), 0)
+        << "the box's old picture stayed";
+
+    // Chosen, the box shows its handles; the one right of its words is the corner.
+    Choose(movedInk.left + width / 4, movedInk.top + height / 2);
+    const ScreenPicture chosen = SettledScreen();
+    WritePng(chosen, TestOutputFolder() / "text_box_chosen_desktop.png");
+    // The chosen look: the box's outline with the handles' squares on it; the corner's
+    // square reaches furthest right and down, past the box itself.
+    const InkBox outline = ChangedBox(moved, chosen, movedInk.left - 2 * gap, movedInk.top - 2 * gap,
+                                      movedInk.right + 4 * gap, movedInk.bottom + 4 * gap);
+    ASSERT_GT(outline.right, movedInk.right) << "no handles came on the chosen box";
+    const int cornerX = outline.right - 1;
+    const int cornerY = outline.bottom - 1;
+    // Half as wide and three lines taller: the words go onto two lines.
+    const int newCornerX = movedInk.left + width * 6 / 10;
+    const int newCornerY = cornerY + 3 * height;
+    x_.MovePointer(cornerX, cornerY);
+    x_.Settle(Millis{300});
+    x_.Drag(cornerX, cornerY, newCornerX, newCornerY, kDragSteps);
+    x_.Settle(Millis{600});
+    ClickEmptyPaper();
+    const ScreenPicture resized = SettledScreen();
+    WritePng(resized, TestOutputFolder() / "text_box_resized_desktop.png");
+    EXPECT_FALSE(WaitForMessageBox(Millis{500})) << "an error box came up while resizing the box";
+    const InkBox resizedInk = inkAround(resized, x, y);
+    ASSERT_GT(resizedInk.count, ink.count / 2) << "the box is gone after the resize";
+    EXPECT_NEAR(resizedInk.left, movedInk.left, kSlack) << "resizing moved the box";
+    EXPECT_NEAR(resizedInk.top, movedInk.top, kSlack) << "resizing moved the box";
+    EXPECT_LT(resizedInk.right - resizedInk.left, width * 3 / 4) << "the words were not wrapped narrower";
+    EXPECT_GT(resizedInk.bottom - resizedInk.top, height * 3 / 2) << "the words were not wrapped onto two lines";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) {
+    ASSERT_TRUE(StartOnNewScore());
+    ASSERT_TRUE(PressStaffToolsButton(x_, kStaffLabelButton)) << "no Staff Tools palette";
+    ParkPointer(*main_);
+    const ScreenPicture before = SettledScreen();
+    const std::vector<int> lines = StaffLinesBesidePalettes(before);
+    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
+    const int gap = lines[1] - lines[0];
+    // The staff's left end: the first column of its top line.
+    int staffLeft = MusicLeft();
+    while (staffLeft > 0 && IsDark(before.At(staffLeft - 1, lines[0]))) --staffLeft;
+    const int x = staffLeft + 8 * gap;
+    const std::optional<ShownWindow> dialog = ClickForDialog(x, lines[2], "Staff Label");
+    ASSERT_TRUE(dialog) << "a click in the first measure showed no Staff Label dialog";
+    x_.PointAt(*dialog);
+    x_.Settle(Millis{800});
+    x_.TypeText("Flute ");
+    PressOk();
+    ASSERT_TRUE(x_.WaitUntilGone("Staff Label")) << "OK did not close the Staff Label dialog";
+    LetGo();
+    const ScreenPicture labelled = SettledScreen();
+    WritePng(labelled, TestOutputFolder() / "staff_label_placed_desktop.png");
+    // Left of the system, or, where the system has no room on the paper, kept on the
+    // paper over the staff's left end.
+    const InkBox label = NewInkBox(before, labelled, 0, lines[0] - 4 * gap, staffLeft + 16 * gap, lines[4] + 4 * gap);
+    ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
+    EXPECT_LT(label.left, staffLeft + 4 * gap) << "the label does not stand at the staff's left end";
+
+    // A second label on the same staff is refused (a notice on the status bar): no
+    // dialog, and nothing changes.
+    ASSERT_TRUE(PressStaffToolsButton(x_, kStaffLabelButton)) << "no Staff Tools palette";
+    ParkPointer(*main_);
+    x_.MovePointer(x, lines[2]);
+    x_.Settle(Millis{300});
+    x_.Click(x, lines[2]);
+    x_.Settle(Millis{1500});
+    EXPECT_FALSE(x_.WindowTitledNow("Staff Label")) << "the dialog opened for a second label";
+    EXPECT_FALSE(FindMessageBox()) << "a box came up for a second label";
+    LetGo();
+    EXPECT_EQ(NewInkBox(labelled, SettledScreen(), 0, lines[0] - 4 * gap, staffLeft + 16 * gap, lines[4] + 4 * gap).count, 0)
+        << "the refused label changed the staff";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+TEST_F(TextToolsScenario, ARehearsalMarkStandsFramedAtTheClick) {
+    ASSERT_TRUE(StartOnNewScore());
+    ASSERT_TRUE(ArmTextTool(kRehearsalMarkButton));
+    const ScreenPicture before = SettledScreen();
+    const std::vector<int> lines = StaffLinesBesidePalettes(before);
+    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
+    const int gap = lines[1] - lines[0];
+    const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 3;
+    const int y = lines[0] - 4 * gap;
+    x_.MovePointer(x, y);
+    x_.Settle(Millis{300});
+    x_.Click(x, y);
+    x_.Settle(Millis{1200});
+    x_.TypeText("AB");
+    x_.Settle(Millis{600});
+    x_.PressKey("Return");
+    x_.Settle(Millis{1200});
+    LetGo();
+    const ScreenPicture marked = SettledScreen();
+    WritePng(marked, TestOutputFolder() / "rehearsal_mark_desktop.png");
+    const InkBox mark = NewInkBox(before, marked, x - 8 * gap, y - 8 * gap, x + 8 * gap, lines[0] - 2);
+    ASSERT_GT(mark.count, kLeastTextInk / 2) << "no rehearsal mark at the click";
+    EXPECT_NEAR((mark.left + mark.right) / 2, x, 3 * gap) << "the mark is not at the click";
+    // The frame (a thin line, drawn grey between pixels): the sides of what changed
+    // run down most of its height, where the letters' own strokes are slanted or round.
+    const InkBox framed = ChangedBox(before, marked, mark.left - 2 * gap, mark.top - 2 * gap, mark.right + 2 * gap,
+                                     mark.bottom + 2 * gap);
+    const int height = framed.bottom - framed.top + 1;
+    const auto changedDown = [&](int column) {
+        return ChangedPixels(before, marked, column, framed.top, column + 1, framed.bottom + 1);
+    };
+    EXPECT_GT(changedDown(framed.left) * 10, height * 7) << "the mark has no frame's left side";
+    EXPECT_GT(changedDown(framed.right) * 10, height * 7) << "the mark has no frame's right side";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+}  // namespace
+}  // namespace ql::desktop
