@@ -65,7 +65,8 @@ class TextToolsScenario : public MusicBesidePalettes {
         x_.Settle(Millis{500});
         ClickEmptyPaper();
     }
-    // A click that chooses what is under the pointer (its handles come).
+    // A click with the pointer there first: it chooses what is under the pointer (its
+    // handles come), or the armed tool makes its object there.
     void Choose(int x, int y) {
         x_.MovePointer(x, y);
         x_.Settle(Millis{300});
@@ -78,67 +79,86 @@ class TextToolsScenario : public MusicBesidePalettes {
         x_.Settle(Millis{600});
         ParkPointer(*main_);
     }
-    // Clicks (x, y) with the armed tool; the dialog titled `title` that opens, or empty.
-    std::optional<ShownWindow> ClickForDialog(int x, int y, std::string_view title) {
-        x_.MovePointer(x, y);
-        x_.Settle(Millis{300});
-        x_.Click(x, y);
-        return x_.WaitForWindow(title);
-    }
-
-    // OK of the dialog on a text box or label: Return in its text starts a new line,
-    // so Tab goes on to the next control first.
-    void PressOk() {
+    // Clicks (x, y) with the armed tool, types `text` into the dialog titled `title`
+    // that opens (a text box's or a label's), and OK: Return in its text starts a new
+    // line, so Tab goes on to the next control first. Then the new object is let go.
+    // False (a failure recorded) when the dialog did not come or go.
+    bool PlaceThroughDialog(int x, int y, std::string_view title, std::string_view text) {
+        Choose(x, y);
+        const std::optional<ShownWindow> dialog = x_.WaitForWindow(title);
+        if (!dialog) {
+            ADD_FAILURE() << "the click showed no " << title << " dialog";
+            return false;
+        }
+        x_.PointAt(*dialog);
+        x_.Settle(Millis{800});
+        x_.TypeText(text);
         x_.PressKey("Tab");
         x_.Settle(Millis{300});
         x_.PressKey("Return");
+        if (!x_.WaitUntilGone(title)) {
+            ADD_FAILURE() << "OK did not close the " << title << " dialog";
+            return false;
+        }
+        LetGo();
+        return true;
+    }
+
+    // A drag from one point to the other, then a click on empty paper; the screen
+    // after it (also written to `picture`). No box may come up.
+    ScreenPicture DragAndLetGo(int x0, int y0, int x1, int y1, const char* picture) {
+        x_.Drag(x0, y0, x1, y1, kDragSteps);
+        x_.Settle(Millis{600});
+        ClickEmptyPaper();
+        const ScreenPicture after = SettledScreen();
+        WritePng(after, TestOutputFolder() / picture);
+        EXPECT_FALSE(WaitForMessageBox(Millis{500})) << "an error box came up during the drag";
+        return after;
+    }
+    // The screen with the staff lines beside the palettes and their spacing, once the
+    // tools are armed; false (a failure recorded) without a staff.
+    bool SeeStaff() {
+        before_ = SettledScreen();
+        lines_ = StaffLinesBesidePalettes(before_);
+        if (lines_.size() < 5u) {
+            ADD_FAILURE() << "no staff lines beside the palettes";
+            return false;
+        }
+        gap_ = lines_[1] - lines_[0];
+        return true;
     }
 
     std::optional<ShownWindow> main_;
+    ScreenPicture before_;
+    std::vector<int> lines_;
+    int gap_ = 0;
 };
 
 TEST_F(TextToolsScenario, ATextBoxIsTypedMovedByItsInsideAndResizedByItsCorner) {
-    ASSERT_TRUE(StartOnNewScore());
-    ASSERT_TRUE(ArmTextTool(kTextBoxButton));
-    const ScreenPicture before = SettledScreen();
-    const std::vector<int> lines = StaffLinesBesidePalettes(before);
-    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
-    const int gap = lines[1] - lines[0];
+    ASSERT_TRUE(StartOnNewScore() && ArmTextTool(kTextBoxButton) && SeeStaff());
     const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 4;
-    const int y = lines[4] + 4 * gap;
-    const std::optional<ShownWindow> dialog = ClickForDialog(x, y, "Text Box");
-    ASSERT_TRUE(dialog) << "the click showed no Text Box dialog";
-    x_.PointAt(*dialog);
-    x_.Settle(Millis{800});
-    x_.TypeText("Tutti divisi");
-    PressOk();
-    ASSERT_TRUE(x_.WaitUntilGone("Text Box")) << "OK did not close the Text Box dialog";
-    LetGo();
+    const int y = lines_[4] + 4 * gap_;
+    ASSERT_TRUE(PlaceThroughDialog(x, y, "Text Box", "Tutti divisi"));
     const ScreenPicture placed = SettledScreen();
     WritePng(placed, TestOutputFolder() / "text_box_placed_desktop.png");
     // The box's top-left corner is at the click; its words run right from there.
     const auto inkAround = [&](const ScreenPicture& p, int left, int top) {
-        return NewInkBox(before, p, left - 2 * gap, top - 2 * gap, MusicRight(), top + 8 * gap);
+        return NewInkBox(before_, p, left - 2 * gap_, top - 2 * gap_, MusicRight(), top + 8 * gap_);
     };
     const InkBox ink = inkAround(placed, x, y);
     ASSERT_GT(ink.count, kLeastTextInk) << "no text showed at the click";
-    EXPECT_NEAR(ink.left, x, 2 * gap) << "the text does not start at the click";
-    EXPECT_GE(ink.top, y - gap) << "the text stands above the click";
+    EXPECT_NEAR(ink.left, x, 2 * gap_) << "the text does not start at the click";
+    EXPECT_GE(ink.top, y - gap_) << "the text stands above the click";
     const int width = ink.right - ink.left;
     const int height = ink.bottom - ink.top;
 
     // Dragged by its inside, the box goes where the pointer goes.
-    const int dx = 5 * gap;
-    const int dy = 3 * gap;
+    const int dx = 5 * gap_;
+    const int dy = 3 * gap_;
     const int insideX = ink.left + width / 4;
     const int insideY = ink.top + height / 2;
     Choose(insideX, insideY);
-    x_.Drag(insideX, insideY, insideX + dx, insideY + dy, kDragSteps);
-    x_.Settle(Millis{600});
-    ClickEmptyPaper();
-    const ScreenPicture moved = SettledScreen();
-    WritePng(moved, TestOutputFolder() / "text_box_moved_desktop.png");
-    EXPECT_FALSE(WaitForMessageBox(Millis{500})) << "an error box came up while dragging the box";
+    const ScreenPicture moved = DragAndLetGo(insideX, insideY, insideX + dx, insideY + dy, "text_box_moved_desktop.png");
     const InkBox movedInk = inkAround(moved, x, y);
     ASSERT_GT(movedInk.count, ink.count / 2) << "the box is gone after the drag";
     EXPECT_NEAR(movedInk.left, ink.left + dx, kSlack) << "the box did not follow the pointer across";
@@ -153,8 +173,8 @@ TEST_F(TextToolsScenario, ATextBoxIsTypedMovedByItsInsideAndResizedByItsCorner) 
     WritePng(chosen, TestOutputFolder() / "text_box_chosen_desktop.png");
     // The chosen look: the box's outline with the handles' squares on it; the corner's
     // square reaches furthest right and down, past the box itself.
-    const InkBox outline = ChangedBox(moved, chosen, movedInk.left - 2 * gap, movedInk.top - 2 * gap,
-                                      movedInk.right + 4 * gap, movedInk.bottom + 4 * gap);
+    const InkBox outline = ChangedBox(moved, chosen, movedInk.left - 2 * gap_, movedInk.top - 2 * gap_,
+                                      movedInk.right + 4 * gap_, movedInk.bottom + 4 * gap_);
     ASSERT_GT(outline.right, movedInk.right) << "no handles came on the chosen box";
     const int cornerX = outline.right - 1;
     const int cornerY = outline.bottom - 1;
@@ -163,12 +183,7 @@ TEST_F(TextToolsScenario, ATextBoxIsTypedMovedByItsInsideAndResizedByItsCorner) 
     const int newCornerY = cornerY + 3 * height;
     x_.MovePointer(cornerX, cornerY);
     x_.Settle(Millis{300});
-    x_.Drag(cornerX, cornerY, newCornerX, newCornerY, kDragSteps);
-    x_.Settle(Millis{600});
-    ClickEmptyPaper();
-    const ScreenPicture resized = SettledScreen();
-    WritePng(resized, TestOutputFolder() / "text_box_resized_desktop.png");
-    EXPECT_FALSE(WaitForMessageBox(Millis{500})) << "an error box came up while resizing the box";
+    const ScreenPicture resized = DragAndLetGo(cornerX, cornerY, newCornerX, newCornerY, "text_box_resized_desktop.png");
     const InkBox resizedInk = inkAround(resized, x, y);
     ASSERT_GT(resizedInk.count, ink.count / 2) << "the box is gone after the resize";
     EXPECT_NEAR(resizedInk.left, movedInk.left, kSlack) << "resizing moved the box";
@@ -182,59 +197,41 @@ TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) 
     ASSERT_TRUE(StartOnNewScore());
     ASSERT_TRUE(PressStaffToolsButton(x_, kStaffLabelButton)) << "no Staff Tools palette";
     ParkPointer(*main_);
-    const ScreenPicture before = SettledScreen();
-    const std::vector<int> lines = StaffLinesBesidePalettes(before);
-    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
-    const int gap = lines[1] - lines[0];
+    ASSERT_TRUE(SeeStaff());
     // The staff's left end: the first column of its top line.
     int staffLeft = MusicLeft();
-    while (staffLeft > 0 && IsDark(before.At(staffLeft - 1, lines[0]))) --staffLeft;
-    const int x = staffLeft + 8 * gap;
-    const std::optional<ShownWindow> dialog = ClickForDialog(x, lines[2], "Staff Label");
-    ASSERT_TRUE(dialog) << "a click in the first measure showed no Staff Label dialog";
-    x_.PointAt(*dialog);
-    x_.Settle(Millis{800});
-    x_.TypeText("Flute ");
-    PressOk();
-    ASSERT_TRUE(x_.WaitUntilGone("Staff Label")) << "OK did not close the Staff Label dialog";
-    LetGo();
+    while (staffLeft > 0 && IsDark(before_.At(staffLeft - 1, lines_[0]))) --staffLeft;
+    const int x = staffLeft + 8 * gap_;
+    // The name typed before the staff's own ("Staff:1"), which the dialog shows.
+    ASSERT_TRUE(PlaceThroughDialog(x, lines_[2], "Staff Label", "Flute "));
     const ScreenPicture labelled = SettledScreen();
     WritePng(labelled, TestOutputFolder() / "staff_label_placed_desktop.png");
     // Left of the system, or, where the system has no room on the paper, kept on the
     // paper over the staff's left end.
-    const InkBox label = NewInkBox(before, labelled, 0, lines[0] - 4 * gap, staffLeft + 16 * gap, lines[4] + 4 * gap);
+    const InkBox label = NewInkBox(before_, labelled, 0, lines_[0] - 4 * gap_, staffLeft + 16 * gap_, lines_[4] + 4 * gap_);
     ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
-    EXPECT_LT(label.left, staffLeft + 4 * gap) << "the label does not stand at the staff's left end";
+    EXPECT_LT(label.left, staffLeft + 4 * gap_) << "the label does not stand at the staff's left end";
 
     // A second label on the same staff is refused (a notice on the status bar): no
     // dialog, and nothing changes.
     ASSERT_TRUE(PressStaffToolsButton(x_, kStaffLabelButton)) << "no Staff Tools palette";
     ParkPointer(*main_);
-    x_.MovePointer(x, lines[2]);
-    x_.Settle(Millis{300});
-    x_.Click(x, lines[2]);
-    x_.Settle(Millis{1500});
+    Choose(x, lines_[2]);
+    x_.Settle(Millis{900});
     EXPECT_FALSE(x_.WindowTitledNow("Staff Label")) << "the dialog opened for a second label";
     EXPECT_FALSE(FindMessageBox()) << "a box came up for a second label";
     LetGo();
-    EXPECT_EQ(NewInkBox(labelled, SettledScreen(), 0, lines[0] - 4 * gap, staffLeft + 16 * gap, lines[4] + 4 * gap).count, 0)
+    EXPECT_EQ(NewInkBox(labelled, SettledScreen(), 0, lines_[0] - 4 * gap_, staffLeft + 16 * gap_, lines_[4] + 4 * gap_).count, 0)
         << "the refused label changed the staff";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
 TEST_F(TextToolsScenario, ARehearsalMarkStandsFramedAtTheClick) {
-    ASSERT_TRUE(StartOnNewScore());
-    ASSERT_TRUE(ArmTextTool(kRehearsalMarkButton));
-    const ScreenPicture before = SettledScreen();
-    const std::vector<int> lines = StaffLinesBesidePalettes(before);
-    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
-    const int gap = lines[1] - lines[0];
+    ASSERT_TRUE(StartOnNewScore() && ArmTextTool(kRehearsalMarkButton) && SeeStaff());
     const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 3;
-    const int y = lines[0] - 4 * gap;
-    x_.MovePointer(x, y);
-    x_.Settle(Millis{300});
-    x_.Click(x, y);
-    x_.Settle(Millis{1200});
+    const int y = lines_[0] - 4 * gap_;
+    Choose(x, y);  // the entry window opens there
+    x_.Settle(Millis{600});
     x_.TypeText("AB");
     x_.Settle(Millis{600});
     x_.PressKey("Return");
@@ -242,16 +239,16 @@ TEST_F(TextToolsScenario, ARehearsalMarkStandsFramedAtTheClick) {
     LetGo();
     const ScreenPicture marked = SettledScreen();
     WritePng(marked, TestOutputFolder() / "rehearsal_mark_desktop.png");
-    const InkBox mark = NewInkBox(before, marked, x - 8 * gap, y - 8 * gap, x + 8 * gap, lines[0] - 2);
+    const InkBox mark = NewInkBox(before_, marked, x - 8 * gap_, y - 8 * gap_, x + 8 * gap_, lines_[0] - 2);
     ASSERT_GT(mark.count, kLeastTextInk / 2) << "no rehearsal mark at the click";
-    EXPECT_NEAR((mark.left + mark.right) / 2, x, 3 * gap) << "the mark is not at the click";
+    EXPECT_NEAR((mark.left + mark.right) / 2, x, 3 * gap_) << "the mark is not at the click";
     // The frame (a thin line, drawn grey between pixels): the sides of what changed
     // run down most of its height, where the letters' own strokes are slanted or round.
-    const InkBox framed = ChangedBox(before, marked, mark.left - 2 * gap, mark.top - 2 * gap, mark.right + 2 * gap,
-                                     mark.bottom + 2 * gap);
+    const InkBox framed = ChangedBox(before_, marked, mark.left - 2 * gap_, mark.top - 2 * gap_, mark.right + 2 * gap_,
+                                     mark.bottom + 2 * gap_);
     const int height = framed.bottom - framed.top + 1;
     const auto changedDown = [&](int column) {
-        return ChangedPixels(before, marked, column, framed.top, column + 1, framed.bottom + 1);
+        return ChangedPixels(before_, marked, column, framed.top, column + 1, framed.bottom + 1);
     };
     EXPECT_GT(changedDown(framed.left) * 10, height * 7) << "the mark has no frame's left side";
     EXPECT_GT(changedDown(framed.right) * 10, height * 7) << "the mark has no frame's right side";
