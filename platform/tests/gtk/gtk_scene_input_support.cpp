@@ -60,6 +60,7 @@ guint KeyvalOf(win::Key key) {
     if (code >= static_cast<uint32_t>(win::Key::F1) && code <= static_cast<uint32_t>(win::Key::F12))
         return GDK_KEY_F1 + (code - static_cast<uint32_t>(win::Key::F1));
     if (code >= 'A' && code <= 'Z') return GDK_KEY_a + (code - 'A');
+    if (guint named = gtk::KeyvalOfKey(key)) return named;
     return GDK_KEY_VoidSymbol;
 }
 

@@ -24,6 +24,9 @@ inline constexpr char kFrameTitle[] = "Quaverlinescribe";
 // gray and ink with the state of the score.
 constexpr int kBarsHeight = 72;
 
+// The whole of a file, as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
+
 class DesktopScenario : public ::testing::Test {
 protected:
     void SetUp() override;

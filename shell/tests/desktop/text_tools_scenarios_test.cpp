@@ -7,6 +7,8 @@
 // the label shows at the staff's left after OK, and a second label on the staff is
 // refused. A rehearsal mark: "Rehearsal Mark", a click above the staff and
 // letters typed stand framed there after Enter. Pictures are written for the eye.
+#include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,11 +81,13 @@ class TextToolsScenario : public MusicBesidePalettes {
         x_.Settle(Millis{600});
         ParkPointer(*main_);
     }
-    // Clicks (x, y) with the armed tool, types `text` into the dialog titled `title`
-    // that opens (a text box's or a label's), and OK: Return in its text starts a new
-    // line, so Tab goes on to the next control first. Then the new object is let go.
-    // False (a failure recorded) when the dialog did not come or go.
-    bool PlaceThroughDialog(int x, int y, std::string_view title, std::string_view text) {
+    // Clicks (x, y) with the armed tool, presses `editKeys` and types `text` in the
+    // text of the dialog titled `title` that opens (a text box's or a label's), and
+    // OK: Return in its text starts a new line, so Tab goes on to the next control
+    // first. Then the new object is let go. False (a failure recorded) when the
+    // dialog did not come or go.
+    bool PlaceThroughDialog(int x, int y, std::string_view title, std::string_view text,
+                            std::initializer_list<std::string_view> editKeys = {}) {
         Choose(x, y);
         const std::optional<ShownWindow> dialog = x_.WaitForWindow(title);
         if (!dialog) {
@@ -92,6 +96,7 @@ class TextToolsScenario : public MusicBesidePalettes {
         }
         x_.PointAt(*dialog);
         x_.Settle(Millis{800});
+        for (std::string_view key : editKeys) x_.PressKey(key);
         x_.TypeText(text);
         x_.PressKey("Tab");
         x_.Settle(Millis{300});
@@ -202,8 +207,10 @@ TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) 
     int staffLeft = MusicLeft();
     while (staffLeft > 0 && IsDark(before_.At(staffLeft - 1, lines_[0]))) --staffLeft;
     const int x = staffLeft + 8 * gap_;
-    // The name typed before the staff's own ("Staff:1"), which the dialog shows.
-    ASSERT_TRUE(PlaceThroughDialog(x, lines_[2], "Staff Label", "Flute "));
+    // The dialog shows the staff's own name, "Staff:1": its ":1" taken off from the
+    // end, its "S" from the start, and words typed in front make "Flute staff".
+    ASSERT_TRUE(PlaceThroughDialog(x, lines_[2], "Staff Label", "Flute s",
+                                   {"ctrl+End", "BackSpace", "BackSpace", "Home", "Delete"}));
     const ScreenPicture labelled = SettledScreen();
     WritePng(labelled, TestOutputFolder() / "staff_label_placed_desktop.png");
     // Left of the system, or, where the system has no room on the paper, kept on the
@@ -211,6 +218,9 @@ TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) 
     const InkBox label = NewInkBox(before_, labelled, 0, lines_[0] - 4 * gap_, staffLeft + 16 * gap_, lines_[4] + 4 * gap_);
     ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
     EXPECT_LT(label.left, staffLeft + 4 * gap_) << "the label does not stand at the staff's left end";
+    const std::filesystem::path saved = home_->Documents() / "label.ql";
+    ASSERT_TRUE(SaveScoreAs(saved));
+    EXPECT_NE(ReadFileBytes(saved).find("Flute staff"), std::string::npos) << "the label's text is not as edited";
 
     // A second label on the same staff is refused (a notice on the status bar): no
     // dialog, and nothing changes.
