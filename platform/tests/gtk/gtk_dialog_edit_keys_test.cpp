@@ -1,12 +1,14 @@
 // The editing keys of a dialog's edit field on the GTK backend: End, Ctrl+End, Home,
 // BackSpace and Delete move the caret and delete where the user sees the caret,
 // and typed letters go in at the caret, in single-line and multi-line edits alike;
-// Enter makes a new line in a multi-line edit.
+// Enter makes a new line in a multi-line edit. A focused entry shown anew keeps its
+// caret, its text not selected for the next key to replace.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "platform/gtk/gtk_install.h"
+#include "platform/gtk/gtk_window_backend.h"
 #include "platform/tests/gtk/gtk_scene_input.h"
 #include "platform/tests/win/win_test_fixture.h"
 #include "platform/ui/controls.h"
@@ -101,6 +103,20 @@ TEST_F(GtkDialogEditKeysTest, TheEditingKeysOfAMultiLineEditWorkWhereTheCaretIs)
     Press(Key::Enter);
     Type("b");
     EXPECT_EQ(Text(kLines), "ztafing\nb");
+}
+
+TEST_F(GtkDialogEditKeysTest, AFocusedEntryKeepsItsCaretWhenItsTextChanges) {
+    Focus(kLine, "");
+    Type("di");
+    gtk::Peer* line = gtk::CurrentGtkBackend()->FindPeer(ui::GetDialogItem(dialog_, kLine));
+    ASSERT_TRUE(line && GTK_IS_ENTRY(line->outer));
+    // The program shows the text again (as a window that resizes with its text
+    // does): the entry is shown anew, its text not selected.
+    ui::SetItemText(dialog_, kLine, "di");
+    input_.Settle();
+    EXPECT_FALSE(gtk_editable_get_selection_bounds(GTK_EDITABLE(line->outer), nullptr, nullptr));
+    Press(win::Key::Space);
+    EXPECT_EQ(Text(kLine), "di ");
 }
 
 }  // namespace
