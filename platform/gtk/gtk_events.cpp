@@ -226,7 +226,7 @@ WindowHandle KeyTarget(WindowHandle topLevel) {
 // multi-line edit) types and moves its caret for itself; the keys that move
 // between controls or end a dialog still reach the layer. Enter is a new line
 // in a multi-line edit, so it stays there too. With Ctrl, the keys that move
-// the caret or delete by words stay the edit's as well.
+// the caret or delete by words, and Ctrl+A (select all), stay the edit's as well.
 // GTK's focus may lag behind the layer's (a combo box takes none of GTK's), so
 // the layer's focus window must be the edit too.
 bool EditKeepsKey(GtkWidget* topLevel, const GdkEventKey* event, Key key) {
@@ -237,7 +237,7 @@ bool EditKeepsKey(GtkWidget* topLevel, const GdkEventKey* event, Key key) {
     if (event->state & GDK_MOD1_MASK) return false;
     if (event->state & GDK_CONTROL_MASK)
         return key == Key::Home || key == Key::End || key == Key::Left || key == Key::Right ||
-               key == Key::Backspace || key == Key::Delete;
+               key == Key::Backspace || key == Key::Delete || key == win::LetterKey('A');
     if (key == Key::Enter) return multiLine;
     return key != Key::Escape && key != Key::Tab;
 }

@@ -32,7 +32,6 @@ protected:
     void SetUp() override {
         FreshWindowLayer::SetUp();
         if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
-        auto bundle = std::make_shared<sys::ResourceBundle>();
         ui::DialogTemplate t;
         t.caption = "Label";
         t.rect = ui::DialogUnitRect{0, 0, 180, 90};
@@ -42,12 +41,7 @@ protected:
             ui::ControlTemplate{ui::kEditClass, kLines, "", ui::DialogUnitRect{10, 30, 150, 40},
                                 style | ui::kEditMultiLine, 0},
         };
-        bundle->dialogs[kDialog] = t;
-        sys::SetProgramBundle(bundle);
-        dialog_ = ui::CreateModelessDialog(
-            kDialog, WindowHandle{}, [](WindowHandle, Message m, uint32_t, intptr_t) -> intptr_t {
-                return m == Message::InitDialog ? 1 : 0;
-            });
+        dialog_ = ShowPlainDialog(kDialog, t);
         ASSERT_TRUE(dialog_);
     }
     void TearDown() override {
@@ -117,6 +111,10 @@ TEST_F(GtkDialogEditKeysTest, AFocusedEntryKeepsItsCaretWhenItsTextChanges) {
     EXPECT_FALSE(gtk_editable_get_selection_bounds(GTK_EDITABLE(line->outer), nullptr, nullptr));
     Press(win::Key::Space);
     EXPECT_EQ(Text(kLine), "di ");
+    // Ctrl+A chooses the whole text, for the next key to replace.
+    Press(win::LetterKey('A'), true);
+    Type("x");
+    EXPECT_EQ(Text(kLine), "x");
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <chrono>
+#include <memory>
 #include <sstream>
 #include <thread>
 
 #include "platform/gtk/gtk_menus.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/ui/menu.h"
 #include "platform/win/window.h"
@@ -123,6 +125,15 @@ void AllocateTopLevels() {
     for (GList* it = tops; it; it = it->next)
         if (gtk_widget_get_visible(GTK_WIDGET(it->data))) gtk_container_check_resize(GTK_CONTAINER(it->data));
     g_list_free(tops);
+}
+
+WindowHandle ShowPlainDialog(int id, ui::DialogTemplate t) {
+    auto bundle = std::make_shared<sys::ResourceBundle>();
+    bundle->dialogs[id] = std::move(t);
+    sys::SetProgramBundle(bundle);
+    return ui::CreateModelessDialog(id, WindowHandle{}, [](WindowHandle, win::Message m, uint32_t, intptr_t) -> intptr_t {
+        return m == win::Message::InitDialog ? 1 : 0;
+    });
 }
 
 void SettleDisplay() {
