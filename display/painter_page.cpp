@@ -10,6 +10,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
@@ -85,7 +86,7 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
     if (inBand) {
         DrawSystem(view, staff, painter.firstSlot, painter.lastSlot);
         StaffRecord* record = StaffRecordOf(view->document, staff);
-        ScoreObject* label = record != nullptr ? record->objects.get() : nullptr;
+        ScoreObject* label = GetStaffLabelObject(record);
         if (label != nullptr && IsSoundObject(view->document, label))
             ClassOf(label).Update(label, view);
     }

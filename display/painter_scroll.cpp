@@ -8,6 +8,7 @@
 #include "core/draw/draw_surface.h"
 #include "core/draw/painting_guard.h"
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
 #include "core/model/pages.h"
@@ -75,7 +76,7 @@ void DrawScrollViewObjects(ScoreView* view, int firstSlot, int lastSlot) {
         if (!IsStaffShown(system, staff)) continue;
         SetCurrentSystemAndMeasure(view, system, staff, system->firstMeasure, true);
         StaffRecord* record = StaffRecordOf(view->document, staff);
-        ScoreObject* label = record != nullptr ? record->objects.get() : nullptr;
+        ScoreObject* label = GetStaffLabelObject(record);
         if (label != nullptr && IsSoundObject(view->document, label))
             ClassOf(label).Update(label, view);
         if (!IsStaffInBand(view, staff)) continue;

@@ -21,17 +21,21 @@
 #include "core/model/page_records.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "core/units/save_stacks.h"
 #include "display/anchors.h"
 #include "display/charset_text.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "files/bytes/byte_writer.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
+#include "objects/text_marks/placing_object.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/gfx/recording.h"
@@ -135,8 +139,7 @@ void FreeBox(ScoreView* view, ScoreObject* object) {
 // The dialog on a new box or label, then linking and measuring it; null on Cancel.
 ScoreObject* PlaceNewBox(ScoreView* view, TextBoxObject* box, int32_t x) {
     ScoreObject* object = &box->header;
-    if (SelectionState* selection = TheSelectionState())
-        selection->pendingObject = Ref32<ScoreObject>::To(object);
+    const PlacingObject placing(object);
     if (RunPlaceTextBlockDialog(view, box) != ui::kIdOk) {
         FreeBox(view, object);
         return nullptr;
@@ -248,6 +251,8 @@ class TextBoxClass final : public ScoreObjectClass {
     void TrackDrag(ScoreObject* object, ScoreView* view) const override;
     void DragMove(ScoreObject* object, ScoreView* view) const override;
     void SetToolCursor(ScoreObject* object, int32_t a, int32_t b) const override;
+    int HandleDrop(ScoreObject* prototype, ScoreView* view, ScoreObject* target,
+                   HitRecord* hit) const override;
     ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override {
         return nullptr;
     }
@@ -422,6 +427,29 @@ int TextBoxClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     return result != 0 ? result : 1;
 }
 
+// A label leaves its staff: with its handle in the selection it goes as any object
+// does (erased where it stands, its handles freed with it); without one it is still
+// taken off the staff's list and freed, so the staff has no label and takes a new
+// one. Either way the selection is rebuilt and every view of the score repainted, so
+// that no view keeps showing the label left of its systems.
+int TextBoxClass::HandleDrop(ScoreObject* prototype, ScoreView* view, ScoreObject* target,
+                             HitRecord* hit) const {
+    if (!label_ || target == nullptr || !IsLabel(target))
+        return ScoreObjectClass::HandleDrop(prototype, view, target, hit);
+    if (view == nullptr || view->document == nullptr || State().program.ShutdownFlag) return 0;
+    SelectionState* selection = TheSelectionState();
+    HitRecord* focus = selection != nullptr ? selection->focusRecord.get() : nullptr;
+    if (hit == nullptr && focus != nullptr && focus->owner.get() == target) hit = focus;
+    if (DropObject(view, target, hit) == 0) {
+        UnlinkObject(target);
+        ReleaseObjectByType(view->document, target);
+    }
+    SetDocumentModified(view->document);
+    if (selection != nullptr) selection->rebuildRequested = 1;
+    InvalidateLinkedViews(view);
+    return 1;
+}
+
 const TextBoxClass kTextBoxClass{false};
 const TextBoxClass kStaffLabelClass{true};
 
@@ -466,11 +494,15 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
         LayOutTextBlock(text, format, metrics, MeasurerOn(measuring), TheJustifyRotation());
     const int32_t extra = TrackingExtra(format.tracking, metrics.blankWidth);
     const int oldExtra = gfx::SetTextCharacterExtra(dc, extra);
+    // The lines are placed by their tops, whatever alignment the caller's drawing
+    // left in force (the systems are drawn on their baselines).
+    const gfx::TextAlign oldAlign = gfx::SetTextAlign(dc, gfx::kTextAlignLeft | gfx::kTextAlignTop);
     const int oldMeasuringExtra =
         measuring != dc ? gfx::SetTextCharacterExtra(measuring, extra) : 0;
     for (const PlacedLine& line : lines)
         for (const PlacedRun& run : line.runs)
             DrawRun(dc, measuring, {x + run.x, y + line.y}, text.substr(run.start, run.length));
+    gfx::SetTextAlign(dc, oldAlign);
     gfx::SetTextCharacterExtra(dc, oldExtra);
     gfx::SelectObject(dc, oldFont);
     if (measuring != dc) {

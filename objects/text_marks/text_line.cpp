@@ -20,6 +20,7 @@
 #include "objects/lyrics/lyric.h"
 #include "objects/object_services.h"
 #include "objects/quick_fonts/text_fonts.h"
+#include "objects/text_marks/placing_object.h"
 #include "objects/text_marks/set_image_dialog.h"
 #include "objects/text_marks/symbol_picker.h"
 #include "objects/text_marks/text_entry.h"
@@ -183,8 +184,7 @@ ScoreObject* TextLineClass::CreateAtClick(ScoreObject*, ScoreView* view) const {
     if (text == nullptr) return nullptr;
     const TextToolVariant variant = g_tool.variant;
     EventRecord* note = PlaceAtPointer(view, text, variant);
-    if (SelectionState* selection = TheSelectionState())
-        selection->pendingObject = Ref32<ScoreObject>::To(&text->header);
+    const PlacingObject placing(&text->header);
     if (IsFixedSymbol(variant)) {
         const int index =
             static_cast<int>(variant) - static_cast<int>(TextToolVariant::FirstFixedSymbol);

@@ -427,10 +427,23 @@ void SyncProgress(GtkWidget* widget, WindowHandle w) {
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(widget), fraction);
 }
 
+// The window that last took the focus here. An entry the focus moves to has its
+// text selected, as a dialog's edit has; while the focus stays, the entry is given
+// GTK's focus back (in a window the desktop has not activated it does not hold it)
+// without selecting, else each key typed there would replace the text before it.
+WindowHandle g_focusGiven{};
+
 void SyncFocus(GtkWidget* control, WindowHandle w) {
     GtkWidget* widget = FocusTarget(control);
-    if (win::GetFocus() != w || !gtk_widget_get_can_focus(widget) || gtk_widget_has_focus(widget)) return;
-    gtk_widget_grab_focus(widget);
+    if (win::GetFocus() != w) return;
+    const bool moved = g_focusGiven != w;
+    g_focusGiven = w;
+    if (!gtk_widget_get_can_focus(widget)) return;
+    if (!moved && gtk_widget_has_focus(widget)) return;
+    if (!moved && GTK_IS_ENTRY(widget))
+        gtk_entry_grab_focus_without_selecting(GTK_ENTRY(widget));
+    else
+        gtk_widget_grab_focus(widget);
 }
 
 void Sync(Peer& peer) {

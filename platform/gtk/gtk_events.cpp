@@ -14,6 +14,7 @@
 
 #include "platform/gtk/gtk_menus.h"
 #include "platform/gtk/gtk_window_backend.h"
+#include "platform/ui/controls.h"
 #include "platform/win/activation.h"
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
@@ -223,13 +224,24 @@ WindowHandle KeyTarget(WindowHandle topLevel) {
     return focus && win::GetTopLevel(focus) == topLevel ? focus : topLevel;
 }
 
-// An edit control with GTK's keyboard focus types for itself; the keys that
-// move between controls or end a dialog still reach the layer.
+// An edit control with GTK's keyboard focus (an entry, or the text view of a
+// multi-line edit) types and moves its caret for itself; the keys that move
+// between controls or end a dialog still reach the layer. Enter is a new line
+// in a multi-line edit, so it stays there too. With Ctrl, the keys that move
+// the caret or delete by words, and Ctrl+A (select all), stay the edit's as well.
+// GTK's focus may lag behind the layer's (a combo box takes none of GTK's), so
+// the layer's focus window must be the edit too.
 bool EditKeepsKey(GtkWidget* topLevel, const GdkEventKey* event, Key key) {
     GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(topLevel));
-    if (!focus || !GTK_IS_EDITABLE(focus)) return false;
-    if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return false;
-    return key != Key::Enter && key != Key::Escape && key != Key::Tab;
+    const bool multiLine = focus && GTK_IS_TEXT_VIEW(focus);
+    if (!focus || !(GTK_IS_EDITABLE(focus) || multiLine)) return false;
+    if (multiLine && !ui::IsEditMultiLine(win::GetFocus())) return false;
+    if (event->state & GDK_MOD1_MASK) return false;
+    if (event->state & GDK_CONTROL_MASK)
+        return key == Key::Home || key == Key::End || key == Key::Left || key == Key::Right ||
+               key == Key::Backspace || key == Key::Delete || key == win::LetterKey('A');
+    if (key == Key::Enter) return multiLine;
+    return key != Key::Escape && key != Key::Tab;
 }
 
 gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data) {

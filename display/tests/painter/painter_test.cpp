@@ -12,6 +12,7 @@
 
 #include "core/draw/draw_surface.h"
 #include "core/memory/pool.h"
+#include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
 #include "core/model/object_list.h"
@@ -161,6 +162,33 @@ TEST_F(PaintTest, TheScrollStripIsPainted) {
     }
     EXPECT_GT(barlines, 0);
     EXPECT_TRUE(WritePng("scroll_view_zoom16.png"));
+}
+
+// A staff's label, the first object after its list's bare head, is drawn with its
+// staff, on the page and in the scroll strip.
+TEST_F(PaintTest, AStaffLabelIsDrawnWithItsStaff) {
+    if (!HaveMusicFonts()) GTEST_SKIP() << "music fonts not built";
+    Build(16);
+    ScoreObject* head = AllocRootObject();
+    ASSERT_NE(head, nullptr);
+    StaffRecordOf(doc_, 1)->objects = Ref32<ScoreObject>::To(head);
+    ScoreObject* label = AddObject(ObjectType::Label, head);
+    ASSERT_NE(label, nullptr);
+    auto updates = [&](const ScoreObject* object) {
+        int count = 0;
+        for (const RecordingClass::Call& call : recorder_.calls) count += call.object == object && call.operation == 'U';
+        return count;
+    };
+    recorder_.calls.clear();
+    PaintWindow(nullptr);
+    EXPECT_GE(updates(label), 1) << "the page drew no label";
+    ASSERT_TRUE(BuildGalleyPage(view_, nullptr));
+    ASSERT_EQ(EnterScrollView(view_), 1);
+    UpdateBeatMaps(view_, 1);
+    recorder_.calls.clear();
+    PaintWindow(nullptr);
+    EXPECT_GE(updates(label), 1) << "the scroll strip drew no label";
+    StaffRecordOf(doc_, 1)->objects = Ref32<ScoreObject>{};  // the records go with the pools
 }
 
 TEST_F(PaintTest, PaintingNeverCountsAsAnEdit) {

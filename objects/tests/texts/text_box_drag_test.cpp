@@ -17,8 +17,11 @@
 #include "core/state.h"
 #include "display/anchors.h"
 #include "editing/tools.h"
+#include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_box/text_box_class.h"
+#include "objects/text_marks/text_entry.h"
+#include "objects/text_marks/text_line.h"
 #include "objects/text_marks/text_tools.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
@@ -31,6 +34,7 @@
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
 namespace {
@@ -45,6 +49,9 @@ constexpr int32_t kBoxHeight = 480;
 
 bool IsRed(uint32_t pixel) {
     return gfx::RedOf(pixel) > 200 && gfx::GreenOf(pixel) < 80 && gfx::BlueOf(pixel) < 80;
+}
+bool IsDark(uint32_t pixel) {
+    return gfx::RedOf(pixel) < 100 && gfx::GreenOf(pixel) < 100 && gfx::BlueOf(pixel) < 100;
 }
 
 class TextBoxDragTest : public TextsTest {
@@ -121,16 +128,16 @@ class TextBoxDragTest : public TextsTest {
     std::vector<uint32_t> Pixels() const {
         return gfx::ReadBitmapPixels(win::GetWindowImage(window_));
     }
-    // The rows of a client rectangle with red in them; every red pixel outside it
-    // counts in `outside`.
-    int RedRows(const gfx::Rect& inside, int* outside) const {
+    // The rows of a client rectangle with red (or other ink) in them; every such pixel
+    // outside it counts in `outside`.
+    int RedRows(const gfx::Rect& inside, int* outside, bool (*ink)(uint32_t) = IsRed) const {
         const std::vector<uint32_t> pixels = Pixels();
         int rows = 0;
         *outside = 0;
         for (int y = 0; y < 400; ++y) {
             bool red = false;
             for (int x = 0; x < 600; ++x) {
-                if (!IsRed(pixels[static_cast<size_t>(y * 600 + x)])) continue;
+                if (!ink(pixels[static_cast<size_t>(y * 600 + x)])) continue;
                 const bool within =
                     x >= inside.left && x < inside.right && y >= inside.top && y < inside.bottom;
                 red = red || within;
@@ -143,6 +150,11 @@ class TextBoxDragTest : public TextsTest {
     intptr_t Send(win::Message message, gfx::Point client) {
         return TextBoxToolHandler(view_, ToolAction::Message, nullptr, window_, message, 0,
                                   win::PackPoint(win::Point{client.x, client.y}));
+    }
+    void Click(gfx::Point at) {
+        Send(win::Message::MouseMove, at);
+        Send(win::Message::LeftButtonDown, at);
+        Send(win::Message::LeftButtonUp, at);
     }
     void Drag(gfx::Point from, gfx::Point to) {
         Send(win::Message::MouseMove, from);
@@ -216,6 +228,22 @@ TEST_F(TextBoxDragTest, TheDragImageIsTheTextInRedAtTheTrackedSize) {
     ClassOf(box).EraseTracking(box, view_);
 }
 
+// The box's text stands inside its rectangle whatever text alignment the view's
+// drawing left in force (the score's systems are drawn on their baselines).
+TEST_F(TextBoxDragTest, TheTextIsDrawnInsideTheBoxOnABaselineAlignedView) {
+    ScoreObject* box = Box("Tutti forte", {100, 100});
+    ASSERT_NE(box, nullptr);
+    BeginViewDraw(view_);
+    const gfx::TextAlign before = gfx::SetTextAlign(view_->ViewDC, gfx::kTextAlignBaseline | gfx::kTextAlignLeft);
+    ClassOf(box).Draw(box, view_);
+    EXPECT_EQ(gfx::SetTextAlign(view_->ViewDC, before), gfx::kTextAlignBaseline | gfx::kTextAlignLeft)
+        << "drawing the box changed the view's text alignment";
+    EndViewDraw(view_);
+    int outside = 0;
+    EXPECT_GT(RedRows({100, 100, 100 + kBoxWidth / kPixel, 100 + kBoxHeight / kPixel}, &outside, IsDark), 5);
+    EXPECT_EQ(outside, 0) << "the text stands outside its box";
+}
+
 // Through the tool: a drag from inside the box moves it by the drag; a drag from its
 // bottom-right corner resizes it.
 TEST_F(TextBoxDragTest, ADragInsideMovesTheBoxAndOneFromItsCornerResizesIt) {
@@ -232,6 +260,48 @@ TEST_F(TextBoxDragTest, ADragInsideMovesTheBoxAndOneFromItsCornerResizesIt) {
     EXPECT_EQ(Width(box), kBoxWidth + 25 * kPixel);
     EXPECT_EQ(Height(box), kBoxHeight + 10 * kPixel);
     EXPECT_EQ(Anchor(box).x, start.x + 30 * kPixel);
+}
+
+// A box made with the tool outlives the click that made it: it is no longer the
+// object being placed when the click's message ends. A cancelled one is freed once
+// and leaves nothing recorded.
+TEST_F(TextBoxDragTest, ABoxMadeWithTheToolOutlivesItsClick) {
+    TextBoxToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
+    ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog,
+                                  [](ui::headless::DialogDriver& d) {
+                                      d.Type(text_block_dialog::kText, "Tutti");
+                                      d.PressEnter();
+                                  });
+    Click({100, 100});
+    std::vector<ScoreObject*> boxes = ListOf(PageObjectListOf(view_));
+    ASSERT_EQ(boxes.size(), 1u) << "the new box went with the click's message";
+    EXPECT_STREQ(GetTextBoxString(boxes[0]), "Tutti");
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr);
+    ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog,
+                                  [](ui::headless::DialogDriver& d) { d.PressEscape(); });
+    Click({100, 300});
+    EXPECT_EQ(ListOf(PageObjectListOf(view_)), boxes);
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr) << "a freed box is still pending";
+}
+
+// The same for a text line typed in the entry window after a click with the tool.
+TEST_F(TextBoxDragTest, ATextLineMadeWithTheToolOutlivesItsClick) {
+    ToolRecord record;
+    record.alternateIndex = static_cast<int8_t>(TextToolVariant::TextLine);
+    TextToolHandler(view_, ToolAction::Select, &record, window_, win::Message::Null, 0, 0);
+    ScriptEntries({[](ui::headless::DialogDriver& d) {
+                       d.Type(text_entry_dialog::kEntryEdit, "Allegro");
+                       d.PressEnter();
+                   },
+                   [](ui::headless::DialogDriver& d) { d.PressEscape(); }});
+    Click({100, 100});
+    std::vector<ScoreObject*> lines = ListOf(PageObjectListOf(view_));
+    ASSERT_EQ(lines.size(), 1u) << "the new text line went with the click's message";
+    EXPECT_EQ(StringOf(lines[0]), "Allegro");
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr);
+    Click({100, 300});
+    EXPECT_EQ(ListOf(PageObjectListOf(view_)), lines);
+    EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr) << "a freed text line is still pending";
 }
 
 }  // namespace

@@ -33,17 +33,12 @@ protected:
     void SetUp() override {
         FreshWindowLayer::SetUp();
         if (!gtk::InstallGtkBackends()) GTEST_SKIP() << "no display";
-        auto bundle = std::make_shared<sys::ResourceBundle>();
         ui::DialogTemplate t;
         t.caption = "Text";
         t.rect = ui::DialogUnitRect{0, 0, 160, 40};
         t.controls = {ui::ControlTemplate{ui::kEditClass, kEdit, "", ui::DialogUnitRect{10, 10, 120, 12},
                                           win::kStyleTabStop | win::kStyleVisible, 0}};
-        bundle->dialogs[kDialog] = t;
-        sys::SetProgramBundle(bundle);
-        dialog_ = ui::CreateModelessDialog(kDialog, WindowHandle{}, [](WindowHandle, Message m, uint32_t, intptr_t) -> intptr_t {
-            return m == Message::InitDialog ? 1 : 0;
-        });
+        dialog_ = ShowPlainDialog(kDialog, t);
         ASSERT_TRUE(dialog_);
         edit_ = ui::GetDialogItem(dialog_, kEdit);
     }

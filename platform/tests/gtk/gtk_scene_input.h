@@ -11,6 +11,7 @@
 
 #include "platform/gtk/gtk_window_backend.h"
 #include "platform/tests/win/mdi_scene.h"
+#include "platform/ui/dialog_template.h"
 
 namespace ql::testing {
 
@@ -22,6 +23,10 @@ public:
     bool ChooseMenu(WindowHandle frame, int32_t command) override;
     void Settle() override;
 };
+
+// A modeless dialog made from `t` (installed as the program's dialog `id`) whose
+// procedure only accepts its opening; empty when it could not be made.
+WindowHandle ShowPlainDialog(int id, ui::DialogTemplate t);
 
 // Runs GTK's pending work (and the display's round trips) until it is done.
 void SettleDisplay();

@@ -6,10 +6,12 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <chrono>
+#include <memory>
 #include <sstream>
 #include <thread>
 
 #include "platform/gtk/gtk_menus.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/ui/menu.h"
 #include "platform/win/window.h"
@@ -60,6 +62,7 @@ guint KeyvalOf(win::Key key) {
     if (code >= static_cast<uint32_t>(win::Key::F1) && code <= static_cast<uint32_t>(win::Key::F12))
         return GDK_KEY_F1 + (code - static_cast<uint32_t>(win::Key::F1));
     if (code >= 'A' && code <= 'Z') return GDK_KEY_a + (code - 'A');
+    if (guint named = gtk::KeyvalOfKey(key)) return named;
     return GDK_KEY_VoidSymbol;
 }
 
@@ -122,6 +125,15 @@ void AllocateTopLevels() {
     for (GList* it = tops; it; it = it->next)
         if (gtk_widget_get_visible(GTK_WIDGET(it->data))) gtk_container_check_resize(GTK_CONTAINER(it->data));
     g_list_free(tops);
+}
+
+WindowHandle ShowPlainDialog(int id, ui::DialogTemplate t) {
+    auto bundle = std::make_shared<sys::ResourceBundle>();
+    bundle->dialogs[id] = std::move(t);
+    sys::SetProgramBundle(bundle);
+    return ui::CreateModelessDialog(id, WindowHandle{}, [](WindowHandle, win::Message m, uint32_t, intptr_t) -> intptr_t {
+        return m == win::Message::InitDialog ? 1 : 0;
+    });
 }
 
 void SettleDisplay() {

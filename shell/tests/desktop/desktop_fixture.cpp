@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include <zlib.h>
@@ -260,6 +261,11 @@ void DesktopScenario::NewScore(std::string_view staves) {
     if (!staves.empty()) x_.TypeText(staves);
     x_.PressKey("Return");
     ASSERT_TRUE(x_.WaitForWindow("[untitled_NEW]")) << "no new score";
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool DesktopScenario::SaveScoreAs(const fs::path& path) {

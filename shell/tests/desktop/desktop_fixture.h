@@ -22,6 +22,9 @@ inline constexpr char kFrameTitle[] = "Quaverlinescribe";
 // The colour of the frame's main bar behind its bands.
 inline constexpr uint32_t kBarColour = 0xD6D6D6;
 
+// The whole of a file, as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
+
 class DesktopScenario : public ::testing::Test {
 protected:
     void SetUp() override;

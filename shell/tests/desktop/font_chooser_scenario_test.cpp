@@ -27,10 +27,6 @@ class FontChooserScenario : public DesktopScenario {
         WaitFor([&] { return (chooser = x_.WindowTitled(kChooserTitle)).has_value(); });
         return chooser;
     }
-    static std::string Bytes(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
 };
 
 TEST_F(FontChooserScenario, AFaceChosenForAQuickFontIsSavedWithTheScore) {
@@ -65,7 +61,7 @@ TEST_F(FontChooserScenario, AFaceChosenForAQuickFontIsSavedWithTheScore) {
 
     const fs::path saved = home_->Documents() / "chosen_font.ql";
     ASSERT_TRUE(SaveScoreAs(saved));
-    EXPECT_NE(Bytes(saved).find(kChosenFace), std::string::npos) << "the saved score has no quick font of the face";
+    EXPECT_NE(ReadFileBytes(saved).find(kChosenFace), std::string::npos) << "the saved score has no quick font of the face";
     EXPECT_EQ(Quit(), 0);
 }
 

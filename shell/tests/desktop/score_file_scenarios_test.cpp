@@ -15,11 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -115,10 +110,10 @@ TEST_F(DesktopScenario, SaveKeyAfterAChange) {
     PressInFrame("ctrl+s");
     ASSERT_TRUE(AnswerFileChooser("Save As", score));
     ASSERT_TRUE(WaitForFile(score));
-    const std::string saved = Bytes(score);
+    const std::string saved = ReadFileBytes(score);
     InsertPage();
     PressInFrame("ctrl+s");
-    EXPECT_TRUE(WaitFor([&] { return Bytes(score) != saved; })) << "Ctrl+S did not write the change";
+    EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(score) != saved; })) << "Ctrl+S did not write the change";
     EXPECT_FALSE(x_.FindWindow("Save As"));
     CloseScore();
 
@@ -144,7 +139,7 @@ TEST_F(DesktopScenario, ADamagedScoreOpensAndIsNeverSavedOverItself) {
     const fs::path score = home_->Documents() / "damaged.ql";
     MakeScoreFile(score, "1");
     EXPECT_EQ(Quit(), 0);
-    std::string bytes = Bytes(score);
+    std::string bytes = ReadFileBytes(score);
     const size_t label = testing_files::FirstLabelLengthAt(1, U16At(bytes, testing_files::kPortCountAt));
     ASSERT_LT(label + 1, bytes.size());
     bytes[label] = bytes[label + 1] = '\xFF';
@@ -167,7 +162,7 @@ TEST_F(DesktopScenario, ADamagedScoreOpensAndIsNeverSavedOverItself) {
     x_.PointAt(*chooser);
     x_.PressKey("Escape");
     EXPECT_TRUE(WaitFor([&] { return !x_.FindWindow("Save As"); }));
-    EXPECT_EQ(Bytes(score), bytes) << "the damaged file was written over";
+    EXPECT_EQ(ReadFileBytes(score), bytes) << "the damaged file was written over";
     // The recovered score counts as changed: closing it asks, and No keeps the file.
     ChooseMenuItem('f', 'c');
     const std::optional<ShownWindow> question = WaitForMessageBox();
@@ -175,7 +170,7 @@ TEST_F(DesktopScenario, ADamagedScoreOpensAndIsNeverSavedOverItself) {
     x_.PointAt(*question);
     x_.PressKey("alt+n");
     EXPECT_TRUE(WaitFor([&] { return Frame().title == kFrameTitle; })) << "the score did not close";
-    EXPECT_EQ(Bytes(score), bytes);
+    EXPECT_EQ(ReadFileBytes(score), bytes);
     EXPECT_EQ(Quit(), 0);
 }
 
@@ -202,7 +197,7 @@ TEST_F(DesktopScenario, AScoreChosenAsTheTemplateOfNewGivesItsFirstPage) {
     InsertPage();
     ASSERT_TRUE(SaveScoreAs(base));
     CloseScore();
-    const std::string bytes = Bytes(base);
+    const std::string bytes = ReadFileBytes(base);
     ASSERT_GT(bytes.size(), testing_files::kPageCountAt + 1);
     ASSERT_EQ(U16At(bytes, testing_files::kPageCountAt), 2);
 
@@ -216,13 +211,13 @@ TEST_F(DesktopScenario, AScoreChosenAsTheTemplateOfNewGivesItsFirstPage) {
 
     const fs::path made = home_->Documents() / "made.ql";
     ASSERT_TRUE(SaveScoreAs(made));
-    const std::string madeBytes = Bytes(made);
+    const std::string madeBytes = ReadFileBytes(made);
     ASSERT_GT(madeBytes.size(), testing_files::kPageCountAt + 1);
     EXPECT_EQ(U16At(madeBytes, testing_files::kPageCountAt), 1);
     const int kept = U16At(madeBytes, testing_files::kMeasureCountAt);
     EXPECT_GT(kept, 0);
     EXPECT_LT(kept, U16At(bytes, testing_files::kMeasureCountAt)) << "the second page's measures went";
-    EXPECT_EQ(Bytes(base), bytes);
+    EXPECT_EQ(ReadFileBytes(base), bytes);
     EXPECT_EQ(Quit(), 0);
 }
 

@@ -17,11 +17,6 @@ constexpr int kClickIntoStaff = 160;  // right of the handle, before the first b
 constexpr int kUntitledDialogWidth = 800;  // an untitled dialog is narrower than the frame
 constexpr int kSmallestDialog = 20;       // helper windows of the toolkit are a pixel wide
 
-std::string Bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 uint8_t U8At(const std::string& bytes, size_t at) { return static_cast<uint8_t>(bytes[at]); }
 
 uint16_t U16At(const std::string& bytes, size_t at) {
@@ -130,7 +125,7 @@ bool StaffScenario::InDialog(std::string_view title, int tabs, std::string_view 
 
 std::optional<SavedStaff> StaffScenario::ReadFirstSavedStaff(const std::filesystem::path& path, int staves) {
     using namespace testing_files;
-    const std::string bytes = Bytes(path);
+    const std::string bytes = ReadFileBytes(path);
     if (bytes.size() < kPortCountAt + 2) return std::nullopt;
     const size_t at = FirstLabelLengthAt(static_cast<size_t>(staves), U16At(bytes, kPortCountAt)) - kStaffRecordBytes;
     if (bytes.size() < at + kStaffRecordBytes) return std::nullopt;

@@ -16,6 +16,7 @@ inline constexpr int kMeasureRulerButton = 1;
 inline constexpr int kClefButton = 3;
 inline constexpr int kKeyButton = 4;
 inline constexpr int kTimeSignatureButton = 5;
+inline constexpr int kStaffLabelButton = 6;
 
 // Opens Staff Tools from the Main palette and presses its button `index`; false when
 // a palette is not there.

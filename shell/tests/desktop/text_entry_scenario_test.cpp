@@ -105,8 +105,24 @@ TEST_F(TextEntryScenario, TypedTextShowsInTheEntryEnterPlacesItAndEscapeDropsIt)
     EXPECT_GT(newInk(first - kTextHalfWidth, first), kLeastTextInk) << "no text left of the click";
     EXPECT_GT(newInk(first, first + kTextHalfWidth), kLeastTextInk) << "no text right of the click";
 
-    // Escape closes the entry and the page stays as it was.
+    // Escape closes the entry and the page stays as it was. The placed line is still
+    // held after Enter: a click where it stands puts it down there.
+    x_.MovePointer(first, y);
+    x_.Settle(Millis{300});
+    x_.Click(first, y);
+    x_.Settle(Millis{800});
+    PointerAway();
+    const ScreenPicture letGo = Screen();
+    EXPECT_GT(letGo.DarkPixels(first - kTextHalfWidth, y - kTextRise, first + kTextHalfWidth, y + kTextDrop) -
+                  before.DarkPixels(first - kTextHalfWidth, y - kTextRise, first + kTextHalfWidth, y + kTextDrop),
+              2 * kLeastTextInk)
+        << "the line did not stay where it was placed";
+    // It stays chosen: the first click elsewhere lets it go, the next one makes a line.
     const int second = left + 3 * (right - left) / 4;
+    x_.MovePointer(second, y);
+    x_.Settle(Millis{300});
+    x_.Click(second, y);
+    x_.Settle(Millis{800});
     entry = OpenEntryAt(second, y);
     ASSERT_TRUE(entry) << "no entry window opened at the second click";
     const unsigned long cancelled = entry->id;
