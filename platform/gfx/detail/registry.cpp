@@ -39,14 +39,6 @@ Registry::Registry() {
     stockBitmap = bitmaps.Add(std::move(mono));
 }
 
-Registry& Reg() {
-    static Registry registry;
-    return registry;
-}
-
-Dc* FindDc(DcHandle dc) { return Reg().contexts.Find(dc); }
-Bitmap* FindBitmap(BitmapHandle bitmap) { return Reg().bitmaps.Find(bitmap); }
-
 void RecordIfRecording(Dc& d, RecordedCall call) {
     if (d.IsRecording()) d.calls.push_back(std::move(call));
 }

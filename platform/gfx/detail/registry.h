@@ -117,9 +117,14 @@ struct Registry {
     Registry();
 };
 
-Registry& Reg();
-Dc* FindDc(DcHandle dc);
-Bitmap* FindBitmap(BitmapHandle bitmap);
+// Every drawing call resolves its context here: inline, so that the look-up costs
+// no call of its own.
+inline Registry& Reg() {
+    static Registry registry;
+    return registry;
+}
+inline Dc* FindDc(DcHandle dc) { return Reg().contexts.Find(dc); }
+inline Bitmap* FindBitmap(BitmapHandle bitmap) { return Reg().bitmaps.Find(bitmap); }
 
 // Records `call` when `d` is a recording context.
 void RecordIfRecording(Dc& d, RecordedCall call);
