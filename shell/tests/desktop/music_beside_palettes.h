@@ -49,10 +49,9 @@ class MusicBesidePalettes : public DesktopScenario {
     static std::pair<int, int> RowButton(const ShownWindow& palette, int index) {
         return {palette.x + 1 + index * kPaletteCell + kPaletteButtonMiddle, palette.y + 1 + kPaletteButtonMiddle};
     }
-    // A new one-staff score with the Notes tool armed from the Main palette and the
-    // pointer parked below the palette; the Main palette, or empty (a failure is
-    // recorded) when a step did not happen.
-    std::optional<ShownWindow> NewScoreWithNotesTool() {
+    // The program started on a new one-staff score; its Main palette, or empty (a
+    // failure is recorded) when a step did not happen.
+    std::optional<ShownWindow> NewScoreWithMain() {
         if (!StartProgram()) return std::nullopt;
         NewScore("1");
         if (!WaitFor([&] { return Titled("Main").has_value(); })) {
@@ -60,7 +59,15 @@ class MusicBesidePalettes : public DesktopScenario {
             return std::nullopt;
         }
         x_.Settle(Millis{800});
-        const ShownWindow main = *Titled("Main");
+        return Titled("Main");
+    }
+    // A new one-staff score with the Notes tool armed from the Main palette and the
+    // pointer parked below the palette; the Main palette, or empty (a failure is
+    // recorded) when a step did not happen.
+    std::optional<ShownWindow> NewScoreWithNotesTool() {
+        const std::optional<ShownWindow> found = NewScoreWithMain();
+        if (!found) return std::nullopt;
+        const ShownWindow main = *found;
         const auto [bx, by] = RowButton(main, kNotesOnMain);
         x_.Click(bx, by);
         x_.Settle(Millis{500});

@@ -160,14 +160,8 @@ class ShapesScenario : public MusicBesidePalettes {
     // (a failure recorded) when a step did not happen.
     bool NewScoreWithGraphics() {
         WriteSettings("[ToolbarSettings]\nMGTool=760,440,5,2\n");
-        if (!StartProgram()) return false;
-        NewScore("1");
-        if (!WaitFor([&] { return Titled("Main").has_value(); })) {
-            ADD_FAILURE() << "no Main palette";
-            return false;
-        }
-        x_.Settle(Millis{800});
-        main_ = *Titled("Main");
+        main_ = NewScoreWithMain();
+        if (!main_) return false;
         const auto [gx, gy] = RowButton(*main_, kGraphicsOnMain);
         x_.Click(gx, gy);
         graphics_ = x_.WaitForWindow("Graphics");

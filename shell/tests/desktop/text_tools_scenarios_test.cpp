@@ -33,15 +33,8 @@ class TextToolsScenario : public MusicBesidePalettes {
     // false (a failure recorded) when a step did not happen.
     bool StartOnNewScore() {
         WriteSettings("[ToolbarSettings]\nAlphaTool=1100,420,5,2\nStaffTool=1100,250,3,3\nNTool=1100,600,4,4\n");
-        if (!StartProgram()) return false;
-        NewScore("1");
-        if (!WaitFor([&] { return Titled("Main").has_value(); })) {
-            ADD_FAILURE() << "no Main palette";
-            return false;
-        }
-        x_.Settle(Millis{800});
-        main_ = *Titled("Main");
-        return true;
+        main_ = NewScoreWithMain();
+        return main_.has_value();
     }
     // Arms button `index` of the Text & Symbols palette.
     bool ArmTextTool(int index) {
