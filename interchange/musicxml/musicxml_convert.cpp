@@ -3,6 +3,7 @@
 
 #include "interchange/musicxml/musicxml_niff.h"
 #include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/musicxml/musicxml_slurs.h"
 #include "interchange/musicxml/mxl_archive.h"
 
 namespace ql::musicxml {
@@ -16,6 +17,7 @@ MusicXmlConversion ConvertMusicXml(std::span<const uint8_t> bytes, MusicXmlForm 
     }
     MxlScore score;
     if (!ReadMusicXml(bytes, score, result.skipped, result.error)) return result;
+    DropSlursAcrossStaves(score, result.skipped);
     result.niff = WriteScoreAsNiff(score, result.skipped, result.error);
     result.ok = !result.niff.empty();
     return result;

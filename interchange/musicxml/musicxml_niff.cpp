@@ -232,9 +232,11 @@ struct StaffState {
     Clef clef;
     bool clefChanged = true;
     int lines = 5;
-    std::map<int, int> ties;  // key number -> open tie ID
+    std::map<std::pair<int, int>, int> ties;  // (voice, key number) -> open tie ID
     std::map<int, int> beams; // voice -> open beam group ID
-    std::map<int, int> slurs; // slur number -> open slur ID
+    // (voice, slur number) -> open slur ID: other programs number the slurs of each
+    // voice on their own, so one number may be open in two voices at once.
+    std::map<std::pair<int, int>, int> slurs;
     std::map<int, std::pair<int, int>> wedges;   // wedge number -> open ID and kind
     std::map<int, std::array<int, 3>> octaves;   // octave shift number -> open ID, side, size
     int ending = 0;                              // the open ending's ID, 0 when none
@@ -355,9 +357,17 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             out.EndChunk();
         }
         shown[diatonic] = note->alter;
-        const int key = staff * 1000 + diatonic * 8 + note->alter + 2;
-        if (note->tieStop) {
-            auto open = state.ties.find(key);
+        const int pitch = staff * 1000 + diatonic * 8 + note->alter + 2;
+        const std::pair<int, int> key{note->voice, pitch};
+        auto open = state.ties.find(key);
+        // A tie may end in another voice than its own.
+        if (note->tieStop && open == state.ties.end())
+            open = std::find_if(state.ties.begin(), state.ties.end(),
+                                [&](const auto& entry) { return entry.first.second == pitch; });
+        // A note that starts a tie while its voice's tie of its pitch is still open
+        // ends that one too: some programs write only "start" on the middle notes of
+        // a chain of ties.
+        if (note->tieStop || note->tieStart) {
             if (open != state.ties.end()) {
                 Chunk(out, "tie ");
                 out.Tag(18, {open->second});
@@ -443,7 +453,11 @@ void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& stat
         for (const MxlNote* note : event.chord) {
             for (const MxlSlur& slur : note->slurs) {
                 if (slur.start != starting) continue;
-                auto open = state.slurs.find(slur.number);
+                auto open = state.slurs.find({note->voice, slur.number});
+                // A slur may end in another voice than its own.
+                if (!starting && open == state.slurs.end())
+                    open = std::find_if(state.slurs.begin(), state.slurs.end(),
+                                        [&](const auto& entry) { return entry.first.second == slur.number; });
                 if (!starting && open == state.slurs.end()) {
                     skipped_.Count("slur end without its start");
                     continue;
@@ -458,7 +472,7 @@ void Converter::WriteSlurs(NiffWriter& out, const Event& event, StaffState& stat
                 if (starting) out.Tag(28, {2});
                 if (slur.side != 0) out.Tag(44, {slur.side});
                 out.EndChunk();
-                if (starting) state.slurs[slur.number] = id;
+                if (starting) state.slurs[{note->voice, slur.number}] = id;
                 else state.slurs.erase(open);
             }
         }

@@ -6,6 +6,8 @@
 
 #include <expat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -244,6 +246,11 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         if (code == 0) skipped_.Count(std::string(name));
         else item_.note.articulations.push_back(code);
         skipDepth_ = 1;
+        return;
+    }
+    if (name == "unpitched" && Parent() == "note") {
+        // Its instrument is not converted; the note stands where the file shows it.
+        skipped_.Count(std::string(name));
         return;
     }
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
@@ -505,9 +512,11 @@ void Reader::End(std::string_view name) {
             if (name == "clef" && item_.line == 0) item_.line = item_.value == 2 ? 4 : item_.value == 3 ? 3 : 2;
             AddItem(item_);
         }
-    } else if (name == "step" && parent == "pitch") note.step = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : (bad_ = true, 'C');
-    else if (name == "alter") Number(text_, -2, 2, note.alter);
-    else if (name == "octave" && parent == "pitch") Number(text_, 0, 9, note.octave);
+    } else if ((name == "step" && parent == "pitch") || (name == "display-step" && parent == "unpitched")) {
+        note.step = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : (bad_ = true, 'C');
+    } else if (name == "alter") Number(text_, -2, 2, note.alter);
+    else if ((name == "octave" && parent == "pitch") || (name == "display-octave" && parent == "unpitched"))
+        Number(text_, 0, 9, note.octave);
     else if (name == "display-step") note.displayStep = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : 0;
     else if (name == "display-octave") Number(text_, 0, 9, note.displayOctave);
     else if (name == "duration") {
@@ -569,12 +578,32 @@ void Reader::End(std::string_view name) {
     text_.clear();
 }
 
+// "UTF-8" when the document's bytes are 8-bit (a UTF-8 byte order mark, or the
+// declaration in single bytes) while its declaration names UTF-16, as in files
+// that were re-encoded without their declaration being changed: the parser then
+// reads them as the bytes are. Null otherwise, and the declaration holds.
+const XML_Char* EncodingOverDeclaration(std::span<const uint8_t> bytes) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), std::min<size_t>(bytes.size(), 256));
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    if (!text.starts_with("<?xml")) return nullptr;
+    text = text.substr(0, text.find("?>"));
+    const size_t name = text.find("encoding");
+    if (name == std::string_view::npos) return nullptr;
+    const size_t quote = text.find_first_of("\"'", name);
+    if (quote == std::string_view::npos || text.substr(name + 8, quote - name - 8).find_first_not_of(" \t\r\n=") !=
+                                               std::string_view::npos)
+        return nullptr;
+    std::string declared(text.substr(quote + 1, 6));
+    for (char& c : declared) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return declared == "utf-16" ? "UTF-8" : nullptr;
+}
+
 bool Reader::Run(std::span<const uint8_t> bytes, std::string& error) {
     if (bytes.size() > kMaxXmlBytes) {
         error = "the score is larger than 64 MiB";
         return false;
     }
-    parser_ = XML_ParserCreate(nullptr);
+    parser_ = XML_ParserCreate(EncodingOverDeclaration(bytes));
     if (parser_ == nullptr) {
         error = "out of memory";
         return false;

@@ -4,9 +4,9 @@
 // offset and the y from the staff's bottom line (unscaled, negative upwards), so they are written from
 // the notes' measures and ticks without the page positions; the octave line and
 // the ending are placed by their tools' own creation (label, glyph, passes) at the
-// start, then given the file's span. Slurs, hairpins, octave lines and pedal
-// brackets whose nodes the file placed on one page are that page's items, at the
-// file's page points.
+// start, then given the file's span. Slurs, hairpins, octave lines, endings and
+// pedal brackets whose nodes the file placed on one page are that page's items, at
+// the file's page points.
 #include "interchange/niff/niff_spanner_objects.h"
 
 #include <algorithm>
@@ -420,14 +420,18 @@ void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request) {
     }
 }
 
-// An octave line the file placed on a page: the octave tool's line, clicked at the
-// start in the page view, given the file's ends and the tool's label moved with
-// its start.
-void PlaceOctaveLineOnPage(NiffImportState& import, const NiffLineRequest& request) {
+namespace {
+
+// A labelled line the file placed on a page: made by its tool's click at the
+// start in the page view, then given the file's ends and hooks, its label moved
+// with its start as the tool put it, and taken from the list the tool linked it
+// into to the page's items. Null (counted) when nothing could be made.
+ScoreObject* PlaceLabelledLineOnPage(NiffImportState& import, const NiffLineRequest& request,
+                                     ScoreObject* (*createAtClick)(ScoreView*), int16_t startHook, int16_t endHook) {
     ScoreView* view = import.view;
     if (GetPageAt(import.document, request.page) == nullptr) {
         import.report.Count(kNiffUnplacedSpanners);
-        return;
+        return nullptr;
     }
     ShowPageInView(view, request.page);
     const LogicalPoint start = PagePoint(request.pageStartX, request.pageY);
@@ -435,33 +439,54 @@ void PlaceOctaveLineOnPage(NiffImportState& import, const NiffLineRequest& reque
     ScoreObject* object = nullptr;
     {
         ClickScope click(view, start, true);
-        object = CreateOctaveLineAtClick(view);
+        object = createAtClick(view);
     }
     if (object == nullptr) {
         import.report.Count(kNiffUnmadeObjects);
-        return;
+        return nullptr;
     }
-    // The tool links it by the view's list; the import's own page takes it.
     UnlinkObject(object);
     SpannerInterface* spanner = SpannerOf(object);
     ObjectLocation* label = &AsTextObject(object)->body.location;
     LogicalPoint placed[2] = {};  // where the tool put the line's start and the label
     DecodeAnchors(view, object->subtype, reinterpret_cast<ObjectLocation*>(&spanner->endpoint.start), &placed[0], 1);
     DecodeAnchors(view, object->subtype, label, &placed[1], 1);
-    SetPageLineEnds(spanner, view, start, end, 0, request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+    object->subtype = SubtypeCode(ObjectSubtype::PageList);
+    SetPageLineEnds(spanner, view, start, end, startHook, endHook);
     const LogicalPoint labelAt{placed[1].x + start.x - placed[0].x, placed[1].y + start.y - placed[0].y};
     EncodePageAnchors(view, label, &labelAt, 1);
-    if (!request.lineShown) spanner->endpoint.lineWidth = 0;
-    FollowOctaveHook(object);
+    return object;
+}
+
+// Links a line made by PlaceLabelledLineOnPage among its page's items.
+void LinkLineToPage(NiffImportState& import, const NiffLineRequest& request, ScoreObject* object) {
     if (!LinkToPage(import, request.page, object)) {
         ReleaseObjectByType(import.document, object);
         import.report.Count(kNiffUnplacedSpanners);
     }
 }
 
+// The measures an ending covers, from its start's.
+uint16_t EndingSpan(const NiffLineRequest& request) {
+    return static_cast<uint16_t>(std::clamp(request.endMeasure - request.startMeasure + 1, 1, kMostEndingSpan));
+}
+
+// An ending's numbers, the first shown as its label's one character.
+void SetEndingPasses(RepeatEndingObject* ending, const NiffLineRequest& request) {
+    std::copy(request.passes.begin(), request.passes.end(), ending->passes);
+    ending->text.body.string = static_cast<uint16_t>('0' + request.passes[0]);
+}
+
+}  // namespace
+
 void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request) {
     if (request.page >= 0) {
-        PlaceOctaveLineOnPage(import, request);
+        ScoreObject* object = PlaceLabelledLineOnPage(import, request, &CreateOctaveLineAtClick, 0,
+                                                      request.above ? kOctaveHookDrop : -kOctaveHookDrop);
+        if (object == nullptr) return;
+        if (!request.lineShown) SpannerOf(object)->endpoint.lineWidth = 0;
+        FollowOctaveHook(object);
+        LinkLineToPage(import, request, object);
         return;
     }
     if (!LocateAt(import, request.staff, request.startMeasure)) {
@@ -486,6 +511,18 @@ void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request)
 }
 
 void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& request) {
+    const int16_t startHook = request.startHook ? kEndingHook : 0;
+    const int16_t endHook = request.endHook ? kEndingHook : 0;
+    if (request.page >= 0) {
+        ScoreObject* object = PlaceLabelledLineOnPage(import, request, &CreateRepeatEndingAtClick, startHook, endHook);
+        if (object == nullptr) return;
+        RepeatEndingObject* ending = AsRepeatEnding(object);
+        ending->span = EndingSpan(request);
+        SetEndingPasses(ending, request);
+        LinkLineToPage(import, request, object);
+        FreeRepeatEndingList(import.document);
+        return;
+    }
     if (!LocateAt(import, request.staff, request.startMeasure)) {
         import.report.Count(kNiffUnplacedSpanners);
         return;
@@ -500,11 +537,9 @@ void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& reques
         return;
     }
     RepeatEndingObject* ending = AsRepeatEnding(object);
-    SetLineEnds(&ending->spanner, request, request.startHook ? kEndingHook : 0, request.endHook ? kEndingHook : 0);
-    ending->span = static_cast<uint16_t>(std::clamp(request.endMeasure - request.startMeasure + 1, 1, kMostEndingSpan));
-    std::copy(request.passes.begin(), request.passes.end(), ending->passes);
-    // The label shows the first number as its one character.
-    ending->text.body.string = static_cast<uint16_t>('0' + request.passes[0]);
+    SetLineEnds(&ending->spanner, request, startHook, endHook);
+    ending->span = EndingSpan(request);
+    SetEndingPasses(ending, request);
     FreeRepeatEndingList(import.document);
 }
 

@@ -46,6 +46,9 @@ void MakeNiffTie(NiffImportState& import, const NiffTieRequest& request);
 void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request);
 void MakeNiffHairpin(NiffImportState& import, const NiffLineRequest& request);
 void MakeNiffOctaveLine(NiffImportState& import, const NiffLineRequest& request);
+// A repeat ending over the measures of the request, with its numbers and hooks; one
+// whose nodes were placed on one page goes among that page's items, where playback
+// and the tie logic, which look for endings in the measures, do not see it.
 void MakeNiffRepeatEnding(NiffImportState& import, const NiffLineRequest& request);
 void MakeNiffTupletMark(NiffImportState& import, const NiffTupletRequest& request);
 // A pedal bracket (the wickette) from the mark's measure and tick to its detail's

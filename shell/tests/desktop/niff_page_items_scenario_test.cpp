@@ -1,7 +1,7 @@
-// A ".nif" file whose hairpin (or slur, octave line, pedal bracket) is placed
-// from the page header opens with it where the file puts it on the page, well
-// under the staff, and not by the staff's notes: the area under the staff has more
-// ink than the same file's without it.
+// A ".nif" file whose hairpin (or slur, octave line, repeat ending, pedal bracket)
+// is placed from the page header opens with it where the file puts it on the page,
+// well under the staff, and not by the staff's notes: the area under the staff has
+// more ink than the same file's without it.
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -36,7 +36,8 @@ void PageNode(niff::NiffWriter& out, const char (&chunk)[5], std::initializer_li
 
 // One staff of one 4/4 measure of quarters; with `chunk` ("" for none), a spanner
 // of that kind placed on the page under the staff from the first quarter to the
-// last: a crescendo, a slur, an octave sign or a pedal bracket.
+// last: a crescendo, a slur, an octave sign, a repeat ending with both hooks or a
+// pedal bracket.
 std::vector<unsigned char> PageSpannerScore(const std::string& chunk) {
     using niff::NiffField;
     niff::NiffWriter out;
@@ -52,6 +53,7 @@ std::vector<unsigned char> PageSpannerScore(const std::string& chunk) {
             if (chunk == "hrpn") PageNode(out, "hrpn", {1}, first, x);
             if (chunk == "slur") PageNode(out, "slur", {}, first, x);
             if (chunk == "octv") PageNode(out, "octv", {0, 1, 0, 0}, first, x);
+            if (chunk == "altg") PageNode(out, "altg", {3, 0}, first, x);
             if (chunk == "pdlp") PageNode(out, "pdlp", {first ? 6 : 7}, first, x);
         }
         out.BeginChunk("stem");
@@ -113,12 +115,13 @@ TEST_F(NiffPageItemsScenario, AHairpinPlacedOnThePageShowsWhereTheFilePutsIt) {
     EXPECT_EQ(Quit(), 0);
 }
 
-// The same for a slur, an octave line and a pedal bracket, each in a file of its own.
-TEST_F(NiffPageItemsScenario, SlursOctaveLinesAndPedalBracketsPlacedOnThePageShowWhereTheFilePutsThem) {
+// The same for a slur, an octave line, a repeat ending and a pedal bracket, each in
+// a file of its own.
+TEST_F(NiffPageItemsScenario, SpannersPlacedOnThePageShowWhereTheFilePutsThem) {
     const fs::path plain = home_->Documents() / "plain.nif";
     WriteFileBytes(plain, PageSpannerScore(""));
     const std::pair<const char*, const char*> kinds[] = {{"slur", "a slur"}, {"octv", "an octave line"},
-                                                         {"pdlp", "a pedal bracket"}};
+                                                         {"altg", "a repeat ending"}, {"pdlp", "a pedal bracket"}};
     for (const auto& [chunk, name] : kinds)
         WriteFileBytes(home_->Documents() / (std::string("page") + chunk + ".nif"), PageSpannerScore(chunk));
     ASSERT_TRUE(StartProgram());

@@ -1,5 +1,6 @@
 // Marks a NIFF file places on the page imported into a score window: a hairpin,
-// slur, octave line or pedal bracket whose nodes are placed from the page header
+// slur, octave line, repeat ending or pedal bracket whose nodes are placed from the
+// page header
 // becomes one of the page's items at the file's page points, beside a page text,
 // and none of its measure's objects.
 #include <gtest/gtest.h>
@@ -30,13 +31,16 @@ using niff::NiffField;
 
 constexpr int32_t kPageOrigin = 30720;
 
+// Where the string table of the files keeps the text "1. 2. ".
+constexpr int kFirstAndSecondText = 3;
+
 // The head of the files: one part of one staff on one page, up to the staff's
 // header.
 void BeginPage(niff::NiffWriter& out) {
     out.BeginForm("NIFF");
     out.BeginList("setp");
     out.BeginChunk("stbl");
-    out.Bytes(std::vector<uint8_t>{0, 'P', 0});
+    out.Bytes(std::vector<uint8_t>{0, 'P', 0, '1', '.', ' ', '2', '.', ' ', 0});
     out.EndChunk();
     out.BeginChunk("part", {0, 0, 0, 1, 0, -1, 0});
     out.EndChunk();
@@ -135,8 +139,10 @@ TEST_F(NiffPageItemsTest, AHairpinPlacedOnThePageIsOneOfThePagesItems) {
 
 // One staff, two measures of four quarters; a slur (no side) from page point
 // (100, 250) to (300, 240) and a pedal bracket (shapes 6 and 7) from (100, 300) to
-// (300, 300) in the first measure, and an octave sign (above) from (100, 200) in
-// the first measure to (400, 200) in the second, all placed from the page header.
+// (300, 300) in the first measure, an octave sign (above) from (100, 200) in the
+// first measure to (400, 200) in the second, and an ending "1. 2. " with both hooks
+// from (120, 150) in the first measure to (380, 150) in the second, all placed from
+// the page header.
 std::vector<uint8_t> PageSpannersScore() {
     niff::NiffWriter out;
     BeginPage(out);
@@ -163,12 +169,16 @@ std::vector<uint8_t> PageSpannersScore() {
                 node("slur", {}, 3, true, 100, 250);
                 node("pdlp", {6}, 5, true, 100, 300);
                 node("octv", {0, 1, 0, 0}, 4, true, 100, 200);
+                node("altg", {3, kFirstAndSecondText}, 6, true, 120, 150);
             }
             if (measure == 0 && quarter == 3) {
                 node("slur", {}, 3, false, 300, 240);
                 node("pdlp", {7}, 5, false, 300, 300);
             }
-            if (measure == 1 && quarter == 3) node("octv", {0, 1, 0, 0}, 4, false, 400, 200);
+            if (measure == 1 && quarter == 3) {
+                node("octv", {0, 1, 0, 0}, 4, false, 400, 200);
+                node("altg", {3, kFirstAndSecondText}, 6, false, 380, 150);
+            }
         }
     }
     out.EndList();
@@ -178,6 +188,14 @@ std::vector<uint8_t> PageSpannersScore() {
 
 LogicalPoint PagePoint(const AnchorPoint& point) {
     return LogicalPoint{PageX(point), PageY(point)};
+}
+
+// The page point a labelled spanner's label keeps.
+LogicalPoint LabelPoint(ScoreObject* object) {
+    AnchorPoint anchor;
+    static_assert(sizeof anchor == sizeof(ObjectLocation));
+    std::memcpy(&anchor, &AsTextObject(object)->body.location, sizeof anchor);
+    return PagePoint(anchor);
 }
 
 TEST_F(NiffPageItemsTest, SlursOctaveLinesAndPedalBracketsPlacedOnThePageAreThePagesItems) {
@@ -228,10 +246,7 @@ TEST_F(NiffPageItemsTest, SlursOctaveLinesAndPedalBracketsPlacedOnThePageAreTheP
     EXPECT_GT(line.endHook, 0) << "a sign above ends in a hook down";
     EXPECT_EQ(AsTextObject(octave)->body.string, kOctaveAboveCode);
     // The label stays by the line's start, as the octave tool puts it.
-    AnchorPoint labelAnchor;
-    static_assert(sizeof labelAnchor == sizeof(ObjectLocation));
-    std::memcpy(&labelAnchor, &AsTextObject(octave)->body.location, sizeof labelAnchor);
-    const LogicalPoint label = PagePoint(labelAnchor);
+    const LogicalPoint label = LabelPoint(octave);
     EXPECT_LT(std::abs(label.x - (100 * unit - kPageOrigin)), 1024);
     EXPECT_LT(std::abs(label.y - (200 * unit - kPageOrigin)), 1024);
 
@@ -243,6 +258,42 @@ TEST_F(NiffPageItemsTest, SlursOctaveLinesAndPedalBracketsPlacedOnThePageAreTheP
     EXPECT_GT(bracket.startHook, 0);
     EXPECT_EQ(bracket.endHook, bracket.startHook);
     EXPECT_EQ(bracket.style, 0x80);
+}
+
+// The ending's line runs between the file's page points with both hooks, over the
+// two measures, with the numbers of its text; its label stays by its start.
+TEST_F(NiffPageItemsTest, ARepeatEndingPlacedOnThePageIsOneOfThePagesItems) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ui::headless::ResetUi();
+    ScoreView* view = niff::OpenNiffScoreWindowFromMemory(PageSpannersScore(), "ending_NIFF");
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    for (int measure = 1; measure <= 2; ++measure)
+        EXPECT_TRUE(testing::ObjectsOf(document, measure, ObjectType::RepeatEnding).empty())
+            << "measure " << measure << " holds the ending";
+    ScoreObject* found = nullptr;
+    for (ScoreObject* item : PageItems(GetPageAt(document, 0)))
+        if (item->type == TypeCode(ObjectType::RepeatEnding)) found = item;
+    ASSERT_NE(found, nullptr) << "the ending is not among the page's items";
+    EXPECT_EQ(found->subtype, SubtypeCode(ObjectSubtype::PageList));
+    const RepeatEndingObject* ending = AsRepeatEnding(found);
+    const SpannerEndpoint& line = ending->spanner.endpoint;
+    const int32_t unit = (PageX(line.start) + kPageOrigin) / 120;
+    ASSERT_GT(unit, 0);
+    EXPECT_EQ(PageX(line.start) + kPageOrigin, 120 * unit);
+    EXPECT_EQ(PageX(line.end) + kPageOrigin, 380 * unit);
+    EXPECT_EQ(PageY(line.start) + kPageOrigin, 150 * unit);
+    EXPECT_EQ(PageY(line.end), PageY(line.start));
+    EXPECT_EQ(line.startHook, 256);
+    EXPECT_EQ(line.endHook, 256);
+    EXPECT_EQ(ending->span, 2);
+    EXPECT_EQ(ending->passes[0], 1);
+    EXPECT_EQ(ending->passes[1], 2);
+    EXPECT_EQ(ending->passes[2], 0);
+    EXPECT_EQ(ending->text.body.string, '1');
+    const LogicalPoint label = LabelPoint(found);
+    EXPECT_LT(std::abs(label.x - (120 * unit - kPageOrigin)), 1024);
+    EXPECT_LT(std::abs(label.y - (150 * unit - kPageOrigin)), 1024);
 }
 
 }  // namespace
