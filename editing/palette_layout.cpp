@@ -41,6 +41,16 @@ PaletteShape ShapeForRows(int rows, int count) {
     return {std::max(1, CeilDiv(count, rows)), rows};
 }
 
+// The group palettes Main's first five buttons show, and the room between two
+// palettes placed one below the other.
+constexpr int kFirstGroupPalette = kStaffToolsPalette;
+constexpr int kLastGroupPalette = kPerformancePalette;
+constexpr int kDefaultPaletteGap = 4;
+
+PalettePosition WithCorner(const PalettePosition& table, PaletteCell corner) {
+    return {corner.x, corner.y, table.columns, table.rows};
+}
+
 // Clamps value into [low, high]; when the range is empty the low bound wins.
 int ClampLowFirst(int value, int low, int high) {
     return std::max(low, std::min(value, high));
@@ -145,14 +155,34 @@ PalettePosition InitialPalettePlacement(int palette, const PalettePosition& save
 PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteScreen& screen) {
     const PalettePosition& table = PaletteSpecOf(palette).defaults;
     const PaletteSize size = PaletteWindowSize({table.columns, table.rows}, buttonSize, screen);
-    // The others start below Main, which none of them covers.
     const PalettePosition& main = PaletteSpecOf(kMainPalette).defaults;
-    const int below = palette == kMainPalette
-                          ? 0
-                          : PaletteWindowSize({main.columns, main.rows}, buttonSize, screen).height;
-    const PaletteCell corner =
-        ClampPaletteOnScreen(screen.width - table.x - size.width, table.y + below, size, screen);
-    return {corner.x, corner.y, table.columns, table.rows};
+    const int mainHeight = PaletteWindowSize({main.columns, main.rows}, buttonSize, screen).height;
+    PaletteCell corner{screen.width - table.x - size.width, table.y};
+    if (palette == kMainPalette) return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));
+    if (palette > kLastGroupPalette) {
+        // The pop-ups open below Main's height at the table's top, over the others.
+        corner.y = table.y + mainHeight;
+        return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));
+    }
+    // The group palettes: a column below Main, a further column to the left of the
+    // widest of the one before when the screen's bottom is reached.
+    const int columnTop = main.y + mainHeight + kDefaultPaletteGap;
+    int right = screen.width;
+    int top = columnTop;
+    int widest = 0;
+    for (int p = kFirstGroupPalette; p <= palette; ++p) {
+        const PalettePosition& row = PaletteSpecOf(p).defaults;
+        const PaletteSize extent = PaletteWindowSize({row.columns, row.rows}, buttonSize, screen);
+        if (top > columnTop && top + extent.height > screen.height) {
+            right -= widest + kDefaultPaletteGap;
+            top = columnTop;
+            widest = 0;
+        }
+        corner = {right - row.x - extent.width, top};
+        top += extent.height + kDefaultPaletteGap;
+        widest = std::max(widest, row.x + extent.width);
+    }
+    return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));
 }
 
 std::span<const int> PaletteGroup(int palette) {

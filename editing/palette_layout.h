@@ -112,11 +112,14 @@ PaletteShape ReshapeForBorderDrag(PaletteBorder border, int clientWidth, int cli
 PalettePosition InitialPalettePlacement(int palette, const PalettePosition& saved,
                                         int buttonSize, const PaletteScreen& screen);
 
-// Where a palette stands when nothing is saved for it: the table's default shape
-// and top, and the table's distance from the screen's left edge taken from its
-// right edge instead, so that the palettes keep their arrangement beside the page
-// and leave the start of the first system free; every palette but Main is moved
-// down by Main's height, so that none covers Main. Kept on screen.
+// Where a palette stands when nothing is saved for it, in the table's shape and
+// against the screen's right edge at the table's distance from it, so that the
+// palettes stand beside the page and leave the start of the first system free.
+// Main stands at the table's top. The five group palettes (Staff Tools ..
+// Performance) stand one below the other under Main, none covering another; one
+// that would reach below the screen starts a new column left of the column before.
+// The pop-up palettes open at the table's top moved down by Main's height. Kept on
+// screen.
 PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteScreen& screen);
 
 // The corner of a window of the given size kept on the screen: wholly, with its top

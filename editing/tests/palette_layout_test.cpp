@@ -56,29 +56,69 @@ TEST(PaletteLayoutTest, SavedShapeOutsideTheDefaultCellsGivesTheDefaultAndCentre
     EXPECT_EQ(InitialPalettePlacement(kNotesPalette, {100, 200, 2, 2}, 36, screen).columns, 4);
 }
 
-// With nothing saved, the palettes keep the table's distances from the screen's
-// edge, taken from its right edge: the start of the first system, at the left,
-// stays free. The others keep their tops' spacing below Main, which none covers.
-TEST(PaletteLayoutTest, DefaultPlacesKeepTheArrangementAgainstTheRightEdge) {
+// The screen rectangle a palette at its default place takes.
+struct Extent {
+    int left, top, right, bottom;
+};
+Extent DefaultExtent(int palette, int size, const PaletteScreen& screen) {
+    const PalettePosition p = DefaultPalettePlace(palette, size, screen);
+    const PaletteSize outer = PaletteWindowSize({p.columns, p.rows}, size, screen);
+    return {p.x, p.y, p.x + outer.width, p.y + outer.height};
+}
+bool Overlap(const Extent& a, const Extent& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// With nothing saved, the palettes stand against the screen's right edge at the
+// table's distances from it, leaving the start of the first system, at the left,
+// free: Main at the table's top, the five group palettes one below the other under
+// it, none covering Main or another (at a first start they all show at once).
+// Taken as saved places, the default places are used as they stand.
+TEST(PaletteLayoutTest, DefaultPlacesStandBesideThePageWithoutOverlapping) {
     const PaletteScreen screen = Screen();
     for (int size : {kLargeButtonSize, kSmallButtonSize}) {
-        const PalettePosition main = DefaultPalettePlace(kMainPalette, size, screen);
-        const int mainBottom = main.y + PaletteWindowSize({main.columns, main.rows}, size, screen).height;
+        const Extent main = DefaultExtent(kMainPalette, size, screen);
+        EXPECT_EQ(main.top, PaletteSpecOf(kMainPalette).defaults.y);
+        int previousBottom = main.bottom;
         for (int palette = 0; palette < kPaletteCount; ++palette) {
             const PalettePosition& table = PaletteSpecOf(palette).defaults;
             const PalettePosition p = DefaultPalettePlace(palette, size, screen);
-            const PaletteSize extent = PaletteWindowSize({table.columns, table.rows}, size, screen);
-            const int top = palette == kMainPalette ? table.y : mainBottom + table.y - main.y;
-            EXPECT_EQ(p, (PalettePosition{screen.width - table.x - extent.width, top, table.columns, table.rows}))
-                << palette;
+            const Extent e = DefaultExtent(palette, size, screen);
+            EXPECT_EQ(e.right, screen.width - table.x) << palette;
+            EXPECT_EQ(p.columns, table.columns);
             EXPECT_GT(p.x, screen.width / 2) << palette;
-            // Taken as a saved place, it is used as it stands.
+            EXPECT_TRUE(OnScreen(p, size, screen)) << palette;
             EXPECT_EQ(InitialPalettePlacement(palette, p, size, screen), p) << palette;
+            if (palette < kStaffToolsPalette || palette > kPerformancePalette) continue;
+            EXPECT_GT(e.top, previousBottom) << palette << " stands below the one before";
+            previousBottom = e.bottom;
+            for (int other = kMainPalette; other < palette; ++other)
+                EXPECT_FALSE(Overlap(e, DefaultExtent(other, size, screen))) << palette << " covers " << other;
         }
     }
+    // The pop-ups open at the table's top below Main's height.
+    const int mainHeight = PaletteWindowSize({7, 1}, 36, screen).height;
+    EXPECT_EQ(DefaultPalettePlace(kHeadsPalette, 36, screen).y, PaletteSpecOf(kHeadsPalette).defaults.y + mainHeight);
     // A screen narrower than a palette still shows the whole of it.
     const PalettePosition narrow = DefaultPalettePlace(kMainPalette, 36, PaletteScreen{200, 400});
     EXPECT_EQ(narrow.x, 0);
+}
+
+// A screen too short for one column: the group palettes that do not fit under Main
+// start a second column to the left, and still none covers another.
+TEST(PaletteLayoutTest, GroupPalettesOnAShortScreenTakeASecondColumn) {
+    const PaletteScreen screen{1024, 600, 22, 17, 3, 3};
+    const Extent main = DefaultExtent(kMainPalette, kLargeButtonSize, screen);
+    bool secondColumn = false;
+    for (int palette = kStaffToolsPalette; palette <= kPerformancePalette; ++palette) {
+        const Extent e = DefaultExtent(palette, kLargeButtonSize, screen);
+        EXPECT_LE(e.bottom, screen.height) << palette;
+        EXPECT_GT(e.top, main.bottom) << palette;
+        secondColumn = secondColumn || e.right < screen.width - 40;
+        for (int other = kMainPalette; other < palette; ++other)
+            EXPECT_FALSE(Overlap(e, DefaultExtent(other, kLargeButtonSize, screen))) << palette << " covers " << other;
+    }
+    EXPECT_TRUE(secondColumn);
 }
 
 TEST(PaletteLayoutTest, SavedCornerOffTheScreenIsClampedOnto) {

@@ -353,6 +353,10 @@ void ActivateMdiChildOf(WindowHandle window) {
     for (WindowHandle w = window; w; w = GetParent(w))
         if (WindowHandle client = detail::MdiClientOf(w)) {
             ActivateMdiChild(client, w);
+            // Already the active one, it takes the keyboard back from a window
+            // outside it (a control of another window, a palette).
+            const WindowHandle focus = GetFocus();
+            if (IsWindow(w) && focus != w && !IsChild(w, focus) && IsWindowEnabled(GetTopLevel(w))) SetFocus(w);
             return;
         }
 }

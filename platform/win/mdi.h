@@ -125,8 +125,10 @@ enum class MdiHit : uint8_t {
 MdiHit MdiHitTest(WindowHandle child, Point windowPoint);
 
 // A mouse button went down in `window`: the document child holding it (the
-// window itself or an ancestor) is activated. Backends call this before the
-// button's message is queued.
+// window itself or an ancestor) is activated and, unless it or a window inside it
+// has it already, given the keyboard focus (an active child whose focus went to
+// another window takes it back). Backends call this before the button's message is
+// queued.
 void ActivateMdiChildOf(WindowHandle window);
 
 // The minimise, restore and close buttons of a maximised child, which sit at the

@@ -1,8 +1,8 @@
 // The frame window procedure, its command dispatch and the two exit stages.
 #include "shell/program/frame.h"
 
-
 #include "core/core_strings.h"
+#include "core/draw/draw_surface.h"
 #include "core/model/document_context.h"
 #include "core/model/view.h"
 #include "core/state.h"
@@ -20,17 +20,20 @@
 #include "platform/win/input.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/command_line.h"
 #include "shell/program/exception_guard.h"
 #include "shell/program/frame_option_commands.h"
 #include "shell/program/frame_toggles.h"
 #include "shell/program/instance_channel.h"
+#include "shell/program/interface_fonts.h"
 #include "shell/program/language_switch.h"
 #include "shell/program/logo_window.h"
 #include "shell/program/page_commands.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
+#include "shell/program/rulers.h"
 #include "shell/program/score_windows.h"
 #include "shell/program/screen_metrics.h"
 #include "shell/program/view_procedures.h"
@@ -95,17 +98,57 @@ intptr_t OnDropFiles(intptr_t data) {
     return 0;
 }
 
-// A change of the monitors: the screen's metrics and class are read again, the
-// frame shown over the whole screen takes the new screen's size, its parts are
-// laid out again and the score windows, while the active one is in its normal
-// state, are arranged as they were last.
+// Every score window's drawing surface is closed (a context or memory context of
+// the old screen is not kept), and its rulers are painted again with the fonts made
+// for the new one.
+void EndViewSurfaces() {
+    for (WindowHandle child : win::MdiChildrenInZOrder(Frame().mdiClient)) {
+        ScoreView* view = IsScoreWindow(child) ? GetViewFromWindow(child) : nullptr;
+        if (view == nullptr) continue;
+        EndViewDrawAll(view);
+        InvalidateRulers(view);
+    }
+}
+
+// The active score window goes through two states and ends in the one it had, so
+// that it and its view are laid out anew for the new screen: maximised, restored
+// and maximised again; minimised, restored and minimised again; otherwise
+// maximised and restored.
+void PassThroughShowStates(WindowHandle child) {
+    const WindowHandle client = Frame().mdiClient;
+    switch (win::GetMdiChildState(child)) {
+        case win::MdiChildState::Maximized:
+            win::RestoreMdiChild(client, child);
+            win::MaximizeMdiChild(client, child);
+            break;
+        case win::MdiChildState::Minimized:
+            win::RestoreMdiChild(client, child);
+            win::MinimizeMdiChild(client, child);
+            break;
+        case win::MdiChildState::Normal:
+            win::MaximizeMdiChild(client, child);
+            win::RestoreMdiChild(client, child);
+            break;
+    }
+}
+
+// A change of the monitors: the views' surfaces end, the screen's metrics and
+// class are read again and the interface fonts made for them; the frame shown over
+// the whole screen takes the new screen's size and its parts are laid out again;
+// the active score window passes through two states and, in its normal state, the
+// score windows are arranged as they were last.
 intptr_t OnDisplayChange(WindowHandle window) {
+    EndViewSurfaces();
     ReadScreenMetrics(window);
+    CreateInterfaceFonts();
     if (Options().StartMaximized != 0) FitFrameToScreen(window);
     LayoutFrameClient();
     PlaceReadout();
+    if (win::IsWindow(Frame().readout)) win::InvalidateRect(Frame().readout, nullptr, true);
     const WindowHandle active = win::GetActiveMdiChild(Frame().mdiClient);
-    if (active && win::GetMdiChildState(active) == win::MdiChildState::Normal) RepeatArrangement();
+    if (!active) return 0;
+    PassThroughShowStates(active);
+    if (win::GetMdiChildState(active) == win::MdiChildState::Normal) RepeatArrangement();
     return 0;
 }
 

@@ -63,8 +63,10 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
 constexpr MenuItemRow kChildEditMoreOptions[] = {{toggle::kSymmetricSlurs, "Use Symmetric &Slurs"},
                                                  {toggle::kSymmetricHairpins, "Use Symmetric &Hairpins"},
                                                  {toggle::kShowOffPage, "&Display Off-page Items"}};
+// View: the bars and palettes, the view modes, the Find submenu, then the pages
+// and the display switches. Each item has an access key of its own.
 constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
-                                      {cmd::kUseSmallPalettes, "&Use Small Palettes"},
+                                      {cmd::kUseSmallPalettes, "Use Small &Palettes"},
                                       {frame_cmd::kSmallToolbars, "Use Small Tool&bars"},
                                       {page_cmd::kDisplayRuler, "Display R&uler"},
                                       {settings_cmd::kToolbarOptions, "&Toolbar Options..."},
@@ -73,26 +75,26 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {0, nullptr},
                                       {40147, "Page Vie&w"},
                                       {40146, "S&croll View"},
-                                      {0, nullptr},
-                                      {page_cmd::kGoToPage, "&Page..."},
-                                      {page_cmd::kGoToMeasure, "&Measure..."},
-                                      {page_cmd::kFindPageMeasure, "Find Page/Measure...\tCtrl+F"},
-                                      {page_cmd::kRepeatFind, "Repeat Find\tF3"},
-                                      {0, nullptr},
-                                      {page_cmd::kInsertPage, "&Insert Page..."},
-                                      {page_cmd::kDeletePage, "&Delete Page..."},
-                                      {page_cmd::kPageSetup, "Pa&ge Setup...\tCtrl+G"},
-                                      {page_cmd::kPageLayout, "Page &Layout...\tCtrl+L"},
-                                      {page_cmd::kMusicMetrics, "Set Music &Metrics..."},
-                                      {page_cmd::kSetMargins, "Set &Margins"},
-                                      {page_cmd::kSetStaffSize, "Set Staff Size"},
-                                      {page_cmd::kSetPageNumber, "Set Page &Number"},
-                                      {view_cmd::kReformatPage, "&Reformat Page"},
-                                      {0, nullptr},
-                                      {frame_cmd::kDisplayTooltips, "Display Tooltips"},
-                                      {toggle_cmd::kDisplayHiddenItems, "Display &Hidden Items"},
-                                      {toggle_cmd::kOssiaStaves, "Display &Ossia Staves"},
-                                      {toggle_cmd::kDisplayMargins, "Display &Margins"}};
+                                      {0, nullptr}};
+constexpr MenuItemRow kChildViewFind[] = {{page_cmd::kGoToPage, "&Page..."},
+                                          {page_cmd::kGoToMeasure, "&Measure..."},
+                                          {page_cmd::kFindPageMeasure, "Find Page/Measure...\tCtrl+F"},
+                                          {page_cmd::kRepeatFind, "Repeat Find\tF3"}};
+constexpr MenuItemRow kChildViewPages[] = {{0, nullptr},
+                                           {page_cmd::kInsertPage, "&Insert Page..."},
+                                           {page_cmd::kDeletePage, "&Delete Page..."},
+                                           {page_cmd::kPageSetup, "Pa&ge Setup...\tCtrl+G"},
+                                           {page_cmd::kPageLayout, "Page &Layout...\tCtrl+L"},
+                                           {page_cmd::kMusicMetrics, "Set Music &Metrics..."},
+                                           {page_cmd::kSetMargins, "Set M&argins"},
+                                           {page_cmd::kSetStaffSize, "Set Staff Size"},
+                                           {page_cmd::kSetPageNumber, "Set Page &Number"},
+                                           {view_cmd::kReformatPage, "&Reformat Page"},
+                                           {0, nullptr},
+                                           {frame_cmd::kDisplayTooltips, "Display Tooltips"},
+                                           {toggle_cmd::kDisplayHiddenItems, "Display &Hidden Items"},
+                                           {toggle_cmd::kOssiaStaves, "Display &Ossia Staves"},
+                                           {toggle_cmd::kDisplayMargins, "Displa&y Margins"}};
 // The MIDI input options wait here until the MIDI menu has its option submenus.
 constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/Cut Signature"},
                                          {toggle_cmd::kBoxCursor, "Use &Box Cursor"},
@@ -200,16 +202,29 @@ constexpr MenuItemRow kLanguage[] = {{cmd::kFirstLanguage, "English"}};
 using ui::MenuItemTemplate;
 
 template <size_t N>
-MenuItemTemplate Popup(const char* text, const MenuItemRow (&rows)[N], std::vector<MenuItemTemplate> tail = {}) {
-    MenuItemTemplate popup{text, 0, ui::kMenuPopup, {}};
+std::vector<MenuItemTemplate> Items(const MenuItemRow (&rows)[N]) {
+    std::vector<MenuItemTemplate> items;
     for (const MenuItemRow& row : rows) {
         if (row.command == 0)
-            popup.children.push_back({{}, 0, ui::kMenuSeparator, {}});
+            items.push_back({{}, 0, ui::kMenuSeparator, {}});
         else
-            popup.children.push_back({row.text, row.command, 0, {}});
+            items.push_back({row.text, row.command, 0, {}});
     }
+    return items;
+}
+
+template <size_t N>
+MenuItemTemplate Popup(const char* text, const MenuItemRow (&rows)[N], std::vector<MenuItemTemplate> tail = {}) {
+    MenuItemTemplate popup{text, 0, ui::kMenuPopup, Items(rows)};
     for (MenuItemTemplate& item : tail) popup.children.push_back(std::move(item));
     return popup;
+}
+
+// View with its Find submenu between the view modes and the pages.
+MenuItemTemplate ViewPopup() {
+    std::vector<MenuItemTemplate> tail{Popup("&Find", kChildViewFind)};
+    for (MenuItemTemplate& item : Items(kChildViewPages)) tail.push_back(std::move(item));
+    return Popup("&View", kChildView, std::move(tail));
 }
 
 ui::MenuTemplate FrameMenuTemplate() {
@@ -217,7 +232,7 @@ ui::MenuTemplate FrameMenuTemplate() {
 }
 
 ui::MenuTemplate ChildMenuTemplate() {
-    return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit, {Popup("More Options", kChildEditMoreOptions)}), Popup("&View", kChildView),
+    return {{Popup("&File", kChildFile), Popup("&Edit", kChildEdit, {Popup("More Options", kChildEditMoreOptions)}), ViewPopup(),
              Popup("O&ptions", kChildOptions), Popup("&Text", kChildText), Popup("&Notes", kChildNotes, {Popup("S&pacing", kChildNotesSpacing), Popup("&Auto", kChildNotesAuto)}),
              Popup("&MIDI", kChildMidi,
                    {Popup("Playback &Options", kChildPlaybackOptions), Popup("R&ecord Options", kChildRecordOptions),

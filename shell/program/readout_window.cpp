@@ -6,13 +6,13 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
-#include "platform/text/font.h"
 #include "platform/text/text_out.h"
 #include "platform/win/input.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_layout.h"
+#include "shell/program/interface_fonts.h"
 
 namespace ql {
 namespace {
@@ -33,18 +33,12 @@ void PaintReadout(WindowHandle window) {
     if (dc) {
         const gfx::Rect client = win::GetClientRect(window);
         gfx::FillRect(dc, client, gfx::GetStockBrush(gfx::StockBrush::Black));
-        // Seven eighths of the window's height, as the menu bar's text.
-        text::LogicalFont request;
-        request.height = client.bottom - (client.bottom >> 3);
-        request.weight = text::kWeightBold;
-        request.SetFace("Arial");
-        platform::FontHandle font = text::CreateFontIndirect(request);
-        platform::FontHandle previous = gfx::SelectObject(dc, font);
+        const platform::FontHandle font = GetInterfaceFont(InterfaceFont::Readout);
+        const platform::FontHandle previous = font ? gfx::SelectObject(dc, font) : platform::FontHandle{};
         gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
         gfx::SetTextColour(dc, kReadoutInk);
         text::TextOutA(dc, {kReadoutTextInset, 0}, ReadoutText());
-        gfx::SelectObject(dc, previous);
-        gfx::DeleteObject(font);
+        if (font) gfx::SelectObject(dc, previous);
     }
     win::EndPaint(window, info);
 }

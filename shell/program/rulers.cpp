@@ -30,6 +30,7 @@
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "shell/program/frame.h"
+#include "shell/program/interface_fonts.h"
 #include "shell/program/score_windows.h"
 #include "shell/program_options.h"
 #include "shell/shell_services.h"
@@ -188,13 +189,6 @@ void DrawTicks(platform::DcHandle dc, bool top, const std::vector<RulerTick>& ti
     }
 }
 
-platform::FontHandle RulerFont(const RulerMetrics& m) {
-    text::LogicalFont request;
-    request.height = -std::max(1, m.topThickness - m.labelBase);
-    request.SetFace("Arial");
-    return text::CreateFontIndirect(request);
-}
-
 void PaintRuler(WindowHandle ruler, bool top) {
     win::PaintInfo info;
     const platform::DcHandle dc = win::BeginPaint(ruler, info);
@@ -205,8 +199,8 @@ void PaintRuler(WindowHandle ruler, bool top) {
         const auto ticks = RulerTicks(m, ViewRulerScale(view, top, top ? client.right : client.bottom));
         const platform::PenHandle pen = gfx::CreatePen(gfx::PenStyle::Solid, 0, kRulerBlue);
         const platform::PenHandle oldPen = gfx::SelectObject(dc, pen);
-        const platform::FontHandle font = RulerFont(m);
-        const platform::FontHandle oldFont = gfx::SelectObject(dc, font);
+        const platform::FontHandle font = GetInterfaceFont(InterfaceFont::Ruler);
+        const platform::FontHandle oldFont = font ? gfx::SelectObject(dc, font) : platform::FontHandle{};
         gfx::SetTextColour(dc, kRulerBlue);
         gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
         DrawTicks(dc, top, ticks, m);
@@ -214,9 +208,8 @@ void PaintRuler(WindowHandle ruler, bool top) {
         const platform::BrushHandle oldBrush = gfx::SelectObject(dc, gfx::GetStockBrush(gfx::StockBrush::Null));
         gfx::Rectangle(dc, client);
         gfx::SelectObject(dc, oldBrush);
-        gfx::SelectObject(dc, oldFont);
+        if (font) gfx::SelectObject(dc, oldFont);
         gfx::SelectObject(dc, oldPen);
-        gfx::DeleteObject(font);
         gfx::DeleteObject(pen);
     }
     win::EndPaint(ruler, info);

@@ -40,18 +40,43 @@ intptr_t OnCreate(WindowHandle window, intptr_t data) {
     return 0;
 }
 
+// The keyboard focus is on the score window or on a window inside it.
+bool HasKeyboardFocus(WindowHandle window) {
+    const WindowHandle focus = win::GetFocus();
+    return focus && (focus == window || win::IsChild(window, focus));
+}
+
+void ShowArrowCursor() { win::SetCursor(win::LoadSystemCursor(win::SystemCursor::Arrow)); }
+
 // Over the score the pointer shows the armed tool's cursor (the zoom-dependent one
 // of the view while no tool chose one); the mouse handling that follows may still
-// set a handle's cursor. A long operation keeps its wait cursor.
+// set a handle's cursor. A window without the keyboard focus shows the arrow, as
+// its tool does not hear the pointer (see OnMouseMoveWithoutFocus). A long
+// operation keeps its wait cursor.
 intptr_t OnSetCursor(WindowHandle window, uint32_t word, intptr_t data) {
     if (word != static_cast<uint32_t>(win::HitArea::Client)) return win::DefMdiChildProc(window, Message::SetCursor, word, data);
     if (LongOperationRunning()) return 1;
+    if (!HasKeyboardFocus(window)) {
+        ShowArrowCursor();
+        return 1;
+    }
     const SelectionState* selection = State().documents.Selection;
     const ScoreView* view = GetViewFromWindow(window);
     win::CursorHandle cursor = selection != nullptr ? selection->toolCursor : win::CursorHandle{};
     if (!cursor && view != nullptr) cursor = view->toolCursor;
-    win::SetCursor(cursor ? cursor : win::LoadSystemCursor(win::SystemCursor::Arrow));
+    if (cursor)
+        win::SetCursor(cursor);
+    else
+        ShowArrowCursor();
     return 1;
+}
+
+// The keyboard is elsewhere (a dialog, another window's control): the pointer
+// moving over the score shows the arrow, and neither the view nor its tool hears
+// of the move. A long operation keeps its wait cursor.
+intptr_t OnMouseMoveWithoutFocus(WindowHandle window, uint32_t word, intptr_t data) {
+    if (!LongOperationRunning()) ShowArrowCursor();
+    return win::DefMdiChildProc(window, Message::MouseMove, word, data);
 }
 
 intptr_t OnMdiActivate(WindowHandle window, uint32_t word, intptr_t data) {
@@ -120,6 +145,9 @@ intptr_t ScoreChildWndProc(WindowHandle window, Message message, uint32_t word, 
             return OnMdiActivate(window, word, data);
         case Message::SetCursor:
             return OnSetCursor(window, word, data);
+        case Message::MouseMove:
+            if (!HasKeyboardFocus(window)) return OnMouseMoveWithoutFocus(window, word, data);
+            break;
         default:
             break;
     }

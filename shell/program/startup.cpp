@@ -34,6 +34,7 @@
 #include "shell/program/exception_guard.h"
 #include "shell/program/frame.h"
 #include "shell/program/instance_channel.h"
+#include "shell/program/interface_fonts.h"
 #include "shell/program/logo_window.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/readout_window.h"
@@ -140,6 +141,7 @@ StartupCode StartProgram(const StartupOptions& options) {
     const WindowHandle frame = CreateProgramFrame();
     if (!frame) return Stop(StartupCode::NoFrame);
     if (!ReadScreenMetrics(frame)) return Stop(StartupCode::NoScreen);
+    CreateInterfaceFonts();
     State().dialogs.StatusWindow = Frame().statusBar;
     State().dialogs.FrameWindow = frame;  // the popup menus post their frame commands here
     SetPaletteButtonSize(Frame().toolSize);
@@ -201,6 +203,7 @@ void ShutdownCleanup() {
     State().dialogs.StatusWindow = {};
     State().dialogs.FrameWindow = {};
     ReleaseCharsetText();
+    DeleteInterfaceFonts();
     ShutdownCoreServices();
 }
 

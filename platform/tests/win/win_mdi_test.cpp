@@ -365,6 +365,47 @@ TEST_F(WinMdiTest, PressInsideAChildActivatesIt) {
     EXPECT_EQ(scene->log.back(), "A: left down 5,5");
 }
 
+// A press in the active child whose keyboard went to another window (a window of
+// its own beside the frame) gives it the keyboard back; a press while the keyboard
+// is inside the child (on a window of its own) leaves it there, and a disabled
+// frame's child takes nothing.
+TEST_F(WinMdiTest, PressInTheActiveChildTakesTheKeyboardBack) {
+    WindowHandle a = scene->AddChild("A");
+    ASSERT_EQ(GetActiveMdiChild(scene->client), a);
+    WindowClass fieldClass;
+    fieldClass.name = "InnerField";
+    fieldClass.procedure = DefaultWindowProc;
+    RegisterWindowClass(fieldClass);
+    WindowParams aside;
+    aside.className = "InnerField";
+    aside.style = kStylePopup | kStyleVisible;
+    aside.rect = {300, 300, 340, 340};
+    WindowHandle elsewhere = CreateWindow(aside);
+    ASSERT_TRUE(elsewhere);
+    SetFocus(elsewhere);
+    ASSERT_EQ(GetFocus(), elsewhere);
+    headless::PostMouse(a, Message::LeftButtonDown, Point{5, 5}, kMouseLeftButton);
+    EXPECT_EQ(GetFocus(), a);
+    WindowParams inner;
+    inner.className = "InnerField";
+    inner.style = kStyleChild | kStyleVisible;
+    inner.parent = a;
+    inner.rect = {0, 0, 10, 10};
+    WindowHandle field = CreateWindow(inner);
+    ASSERT_TRUE(field);
+    SetFocus(field);
+    headless::PostMouse(a, Message::LeftButtonDown, Point{6, 6}, kMouseLeftButton);
+    EXPECT_EQ(GetFocus(), field);
+    SetFocus(elsewhere);
+    EnableWindow(scene->frame, false);
+    headless::PostMouse(a, Message::LeftButtonDown, Point{7, 7}, kMouseLeftButton);
+    EXPECT_EQ(GetFocus(), elsewhere);
+    EnableWindow(scene->frame, true);
+    scene->Pump();
+    DestroyWindow(elsewhere);
+    UnregisterWindowClass("InnerField");
+}
+
 // The model's invariants: ids contiguous from the first, the active child first
 // in Z-order, the client's children in Z-order, at most one maximised child and
 // that one active, no negative client areas.

@@ -2,10 +2,12 @@
 // marquee (its rectangle shows inverted), and a click elsewhere dismisses it and
 // leaves the page as it was. Judged from pictures of the frame's score area. Over
 // the marquee the pointer shows the marquee's cursor, and over a palette the arrow
-// again.
+// again; over a score window that has given the keyboard to another window (a
+// mixer's fader) the arrow too, until a click gives the score the keyboard back.
 #include <algorithm>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/mixer_places.h"
 #include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
@@ -42,6 +44,14 @@ std::optional<std::pair<int, int>> QuietBlock(const ScreenPicture& picture) {
 
 class MarqueeScenario : public DesktopScenario {
 protected:
+    // The cursor shown once the pointer has moved to (x, y) and a pixel on.
+    CursorPicture CursorAt(int x, int y) {
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{100});
+        x_.MovePointer(x + 1, y + 1);
+        x_.Settle(Millis{100});
+        return x_.Cursor();
+    }
     int AreaTop() const { return BarsBottom(); }
     ScreenPicture ScoreArea() const {
         const ShownWindow frame = Frame();
@@ -50,6 +60,18 @@ protected:
     }
     ScreenPicture SettledScoreArea() const {
         return SettledPicture(x_, [this] { return ScoreArea(); }, kRedrawTimeout);
+    }
+    // A marquee dragged over the lower half of a block of empty paper; the screen
+    // point at its middle, or empty when the score area has no such block.
+    std::optional<std::pair<int, int>> DrawMarqueeOnQuietPaper() {
+        x_.PointAt(Frame());
+        const std::optional<std::pair<int, int>> quiet = QuietBlock(SettledScoreArea());
+        if (!quiet) return std::nullopt;
+        const int x0 = Frame().x + quiet->first;
+        const int y0 = AreaTop() + quiet->second + kDragHeight;
+        x_.Drag(x0, y0, x0 + kDragWidth, y0 + kDragHeight);
+        x_.Settle(Millis{500});
+        return std::make_pair(x0 + kDragWidth / 2, y0 + kDragHeight / 2);
     }
 };
 
@@ -94,22 +116,12 @@ TEST_F(MarqueeScenario, ThePointerShowsTheCursorOfTheWindowUnderIt) {
     const CursorPicture arrow = x_.Cursor();
     ASSERT_FALSE(arrow.pixels.empty()) << "the display shows no cursor";
 
-    x_.PointAt(Frame());
-    const std::optional<std::pair<int, int>> quiet = QuietBlock(SettledScoreArea());
-    ASSERT_TRUE(quiet) << "no empty paper in the score area";
-    const int x0 = Frame().x + quiet->first;
-    const int y0 = AreaTop() + quiet->second + kDragHeight;
-    x_.Drag(x0, y0, x0 + kDragWidth, y0 + kDragHeight);
-    x_.Settle(Millis{500});
-    const int insideX = x0 + kDragWidth / 2;
-    const int insideY = y0 + kDragHeight / 2;
+    const std::optional<std::pair<int, int>> inside = DrawMarqueeOnQuietPaper();
+    ASSERT_TRUE(inside) << "no empty paper in the score area";
+    const auto [insideX, insideY] = *inside;
     CursorPicture marquee;
     auto hoverMarquee = [&] {
-        x_.MovePointer(insideX, insideY);
-        x_.Settle(Millis{100});
-        x_.MovePointer(insideX + 1, insideY + 1);
-        x_.Settle(Millis{100});
-        marquee = x_.Cursor();
+        marquee = CursorAt(insideX, insideY);
         return marquee != arrow;
     };
     ASSERT_TRUE(WaitFor(hoverMarquee, kRedrawTimeout)) << "the marquee shows no cursor of its own";
@@ -123,6 +135,40 @@ TEST_F(MarqueeScenario, ThePointerShowsTheCursorOfTheWindowUnderIt) {
     EXPECT_TRUE(WaitFor([&] { return hoverMarquee() && marquee == shown; }, kRedrawTimeout))
         << "back over the marquee its cursor did not come back";
     EXPECT_EQ(Quit(), 0);
+}
+
+// A mixer's fader takes the keyboard: over the marquee the pointer shows the arrow,
+// as the score window does not have the keyboard; a click into the marquee gives
+// it back, and with it the marquee's cursor.
+TEST_F(MarqueeScenario, AScoreWithoutTheKeyboardShowsTheArrow) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
+    ASSERT_TRUE(notes);
+    const CursorPicture arrow = CursorAt(notes->x + notes->width / 2, notes->y + notes->height / 2);
+    ASSERT_FALSE(arrow.pixels.empty()) << "the display shows no cursor";
+    ChooseMenuItem('m', 'x');
+    const std::optional<MixerPlaces> mixer = WaitForMixerPlaces(x_);
+    ASSERT_TRUE(mixer) << "no mixer came";
+
+    // The marquee on empty paper beside the mixer.
+    const std::optional<std::pair<int, int>> inside = DrawMarqueeOnQuietPaper();
+    ASSERT_TRUE(inside) << "no empty paper in the score area";
+    const auto [insideX, insideY] = *inside;
+    CursorPicture marquee;
+    ASSERT_TRUE(WaitFor([&] { return (marquee = CursorAt(insideX, insideY)) != arrow; }, kRedrawTimeout))
+        << "the marquee shows no cursor of its own";
+
+    x_.Click(mixer->FaderMiddle(1), (mixer->TrackTop() + mixer->TrackBottom()) / 2);
+    x_.Settle(Millis{500});
+    EXPECT_TRUE(WaitFor([&] { return CursorAt(insideX, insideY) == arrow; }, kRedrawTimeout))
+        << "the marquee's cursor showed over a score without the keyboard";
+
+    x_.Click(insideX, insideY);
+    x_.Settle(Millis{500});
+    EXPECT_TRUE(WaitFor([&] { return CursorAt(insideX + 2, insideY) == marquee; }, kRedrawTimeout))
+        << "the click did not give the score the keyboard back";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <algorithm>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/mixer_places.h"
 #include "shell/tests/desktop/scene_pictures.h"
 
 namespace ql::desktop {
 namespace {
 
-constexpr uint32_t kPlayGreen = 0x009000;
 constexpr uint32_t kMuteRed = 0xC81818;
 
 int PixelsOf(const ScreenPicture& picture, uint32_t colour, int left, int top, int right, int bottom) {
@@ -22,41 +22,6 @@ int PixelsOf(const ScreenPicture& picture, uint32_t colour, int left, int top, i
             count += (picture.At(x, y) & 0xFFFFFF) == colour ? 1 : 0;
     return count;
 }
-
-// Where the mixer's controls stand in its window, found from PLAY's green triangle
-// (the button's corner is 60, 30 of the window's area; the triangle begins 19, 2
-// into it) and from the window's size: the staff faders from 66 on, one pitch
-// apart, 44 of them and two more for the master and the tempo at the right; the
-// scroller over them; under each fader its solo, mute and number rows of 14.
-struct MixerPlaces {
-    int left = 0;  // the window area's corner on the screen
-    int top = 0;
-    int bottom = 0;
-    int pitch = 0;
-
-    static std::optional<MixerPlaces> Find(const ScreenPicture& picture, const ShownWindow& window) {
-        for (int y = 0; y < picture.height; ++y)
-            for (int x = 0; x < picture.width; ++x)
-                if ((picture.At(x, y) & 0xFFFFFF) == kPlayGreen) {
-                    int first = x;
-                    while (first > 0 && (picture.At(first - 1, y) & 0xFFFFFF) == kPlayGreen) --first;
-                    MixerPlaces places;
-                    places.left = window.x + first - 79;
-                    places.top = window.y + y - 32;
-                    places.bottom = window.y + window.height;
-                    places.pitch = (window.width - 140) / 44;
-                    return places;
-                }
-        return std::nullopt;
-    }
-    int FaderLeft(int fader) const { return left + 66 + (fader - 1) * pitch; }
-    int FaderMiddle(int fader) const { return FaderLeft(fader) + (pitch - 4) / 2; }
-    int MuteMiddle() const { return bottom - 29; }
-    int TrackTop() const { return top + 60; }
-    int TrackBottom() const { return bottom - 50; }
-    int ScrollerMiddle() const { return top + 52; }
-    int ScrollerRight() const { return FaderLeft(44) + pitch - 8; }
-};
 
 class MixerScenario : public DesktopScenario {};
 
@@ -100,12 +65,8 @@ TEST_F(MixerScenario, ALargeScoreScrollsToItsLastFader) {
     NewScore("60");
     ChooseMenuItem('m', 'x');
     ASSERT_TRUE(x_.WaitForWindow("Mixer")) << "no Mixer window came";
-    std::optional<MixerPlaces> places;
-    ASSERT_TRUE(WaitFor([&] {
-        const std::optional<ShownWindow> mixer = x_.FindWindow("Mixer");
-        if (mixer) places = MixerPlaces::Find(x_.Grab(*mixer), *mixer);
-        return places.has_value();
-    })) << "PLAY does not show its picture";
+    const std::optional<MixerPlaces> places = WaitForMixerPlaces(x_);
+    ASSERT_TRUE(places) << "PLAY does not show its picture";
     const MixerPlaces& at = *places;
     const auto grab = [&] { return x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()); };
     // The last staff fader's track and its mute button, on the screen.

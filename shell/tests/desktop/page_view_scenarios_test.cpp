@@ -1,10 +1,8 @@
 // The page in the score window on the desktop: Page Setup changed and confirmed
 // redraws the page at its new size; the wheel, PageDown and the vertical scroll bar
-// move the view over a page; View > Page (Go to Page) shows the page asked for; the
-// page band's Next Page arrow and its page buttons show other pages; the Zoom tool,
-// armed with key 7, zooms in with a click and out with a right click.
-// Everything is judged from pictures of the frame: its score area (between the menu
-// bar and the bottom scroll bar) and its status bar when that is on the screen.
+// move the view over a page; View > Find > Page (Go to Page) shows the page asked
+// for; the page band's Next Page arrow and its page buttons show other pages; the
+// Zoom tool, armed with key 7, zooms in with a click and out with a right click.
 #include <algorithm>
 
 #include "editing/page_band_geometry.h"
@@ -160,15 +158,15 @@ TEST_F(PageViewScenario, WheelPageDownAndScrollBarMoveTheView) {
     EXPECT_EQ(Quit(), 0);
 }
 
-// View > Page with 2 typed and Enter: the view shows the second page, and the
+// View > Find > Page with 2 typed and Enter: the view shows the second page, and the
 // status bar says so.
 TEST_F(PageViewScenario, GoToPageShowsThatPage) {
     ASSERT_NO_FATAL_FAILURE(StartWithThreePageScore());
     const ScreenPicture before = SettledScoreArea();
     const ScreenPicture status = StatusBar();
-    ChooseMenuItem('v', 'p');
+    ChooseMenuPath("vfp");
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Go to Page");
-    ASSERT_TRUE(dialog) << "View > Page showed no dialog";
+    ASSERT_TRUE(dialog) << "View > Find > Page showed no dialog";
     x_.PointAt(*dialog);
     // The page number's field has the focus with its text selected.
     x_.TypeText("2");

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
 #include "shell/tests/desktop/scene_pictures.h"
@@ -24,17 +25,10 @@ int PixelsOf(const ScreenPicture& picture, uint32_t colour) {
     return count;
 }
 
-class PaletteScenario : public DesktopScenario {
-  protected:
-    // The Notes palette is kept clear of the others by a saved place, as a user who
-    // moved it would have it.
-    void KeepNotesPaletteAside() {
-        WriteSettings("[ToolbarSettings]\nNTool=1100,420,4,4\n");
-    }
-};
+class PaletteScenario : public DesktopScenario {};
 
+// The palettes at their first places, where none covers another.
 TEST_F(PaletteScenario, PalettesShowWithANewScoreAndANotesButtonEntersItsNote) {
-    KeepNotesPaletteAside();
     ASSERT_TRUE(StartProgram());
     NewScore("1");
     const std::optional<ShownWindow> main = x_.WindowTitled("Main");
@@ -87,6 +81,34 @@ TEST_F(PaletteScenario, PalettesShowWithANewScoreAndANotesButtonEntersItsNote) {
         for (int px = left; px < right; ++px) changed += screen.At(px, y) != after.At(px, y);
     EXPECT_GT(changed, 40) << "no note entered where the staff was clicked";
     WritePng(after, TestOutputFolder() / "palettes_desktop.png");
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// At a first start, with no place saved, the Main palette and the five group
+// palettes that show with a new score stand apart: none covers another. A picture
+// of the screen is written for the eye.
+TEST_F(PaletteScenario, AtTheFirstStartNoPaletteCoversAnother) {
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const char* const titles[] = {"Main", "Staff Tools", "Notes", "Graphics", "Text & Symbols", "Performance"};
+    std::vector<ShownWindow> shown;
+    for (const char* title : titles) {
+        const std::optional<ShownWindow> palette = x_.WindowTitled(title);
+        ASSERT_TRUE(palette) << "no " << title << " palette";
+        shown.push_back(*palette);
+    }
+    x_.Settle(Millis{800});
+    WritePng(x_.Grab(0, 0, x_.ScreenWidth(), x_.ScreenHeight()), TestOutputFolder() / "palettes_first_start.png");
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const ShownWindow& a = shown[i];
+        EXPECT_LE(a.x + a.width, x_.ScreenWidth()) << a.title;
+        EXPECT_LE(a.y + a.height, x_.ScreenHeight()) << a.title;
+        for (size_t j = 0; j < i; ++j) {
+            const ShownWindow& b = shown[j];
+            const bool overlap = a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+            EXPECT_FALSE(overlap) << a.title << " covers " << b.title;
+        }
+    }
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -115,8 +115,7 @@ TEST_F(PaletteToolsScenario, UseSmallPalettesShrinksAndRestoresTheButtons) {
 // A Control-click on "Toggle Dots" marks the button in its top-left corner and
 // leaves the pressed button as it was; a second one takes the mark away.
 TEST_F(PaletteToolsScenario, AControlClickMarksANotesButton) {
-    WriteSettings("[ToolbarSettings]\nNTool=1100,420,4,4\n");  // clear of the others
-    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(StartProgram());  // the palettes at their first places, clear of each other
     NewScore("1");
     const std::optional<ShownWindow> notes = x_.WindowTitled("Notes");
     ASSERT_TRUE(notes);

@@ -72,8 +72,7 @@ bool IsInverted(const ScreenPicture& p, const GridBox& g, int column, int row) {
 using SymbolPickerScenario = MusicBesidePalettes;
 
 TEST_F(SymbolPickerScenario, AClickInTheGridPicksItsCellAndOkPlacesTheSymbol) {
-    WriteSettings("[ToolbarSettings]\nAlphaTool=1100,420,5,2\n");  // clear of the others
-    ASSERT_TRUE(StartProgram());
+    ASSERT_TRUE(StartProgram());  // the palettes at their first places, clear of each other
     NewScore("1");
     ASSERT_TRUE(WaitFor([&] { return Titled("Main").has_value(); })) << "no Main palette";
     x_.Settle(Millis{800});

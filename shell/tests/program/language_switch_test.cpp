@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cctype>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -323,6 +325,60 @@ TEST_F(LanguageSwitchTest, SwitchRemakesTheBarsWhenTheyShowLabels) {
     EXPECT_EQ(ui::RebarBandCount(MainRebarWindow()), bands);
     Choose(cmd::kFirstLanguage);
     EXPECT_EQ(BandLabel(kFileBand, 0), "New");
+}
+
+constexpr int32_t kViewPopup = 2;  // the score window bar's View
+
+// The access key of a menu text: what follows its single "&" ("&&" is a plain
+// ampersand), ASCII letters in lower case; empty when it has none.
+std::string AccessKey(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        size_t length = 1;
+        while (i + 1 + length < text.size() && (static_cast<unsigned char>(text[i + 1 + length]) & 0xC0) == 0x80)
+            ++length;
+        std::string key = text.substr(i + 1, length);
+        if (length == 1) key[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(key[0])));
+        return key;
+    }
+    return {};
+}
+
+// The items of the popup, and of each submenu on its own, that share an access
+// key with an item above them, as "key: first / second".
+void CollectSharedKeys(MenuHandle popup, std::vector<std::string>& shared) {
+    std::map<std::string, std::string> taken;
+    for (int32_t i = 0; i < ui::GetMenuItemCount(popup); ++i) {
+        const std::string text = ui::GetMenuItemText(popup, i);
+        if (const MenuHandle sub = ui::GetSubmenu(popup, i)) CollectSharedKeys(sub, shared);
+        const std::string key = AccessKey(text);
+        if (key.empty()) continue;
+        const auto [at, fresh] = taken.emplace(key, text);
+        if (!fresh) shared.push_back(key + ": " + at->second + " / " + text);
+    }
+}
+
+// Every item of the View menu, its Find submenu included, has an access key of its
+// own, in English and in the shipped German bundle, so that its letter chooses it
+// at once.
+TEST_F(LanguageSwitchTest, EveryViewItemHasAnAccessKeyOfItsOwn) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const MenuHandle english = ui::GetSubmenu(Frame().childMenu, kViewPopup);
+    ASSERT_EQ(PopupTitle(Frame().childMenu, kViewPopup), "&View");
+    std::vector<std::string> shared;
+    CollectSharedKeys(english, shared);
+    EXPECT_TRUE(shared.empty()) << ::testing::PrintToString(shared);
+    EXPECT_EQ(FindItemText(english, 40455), "&Page...") << "Go to Page is in View > Find";
+    Choose(cmd::kFirstLanguage + 1);
+    ASSERT_EQ(PopupTitle(Frame().childMenu, kViewPopup), "&Ansicht");
+    shared.clear();
+    CollectSharedKeys(ui::GetSubmenu(Frame().childMenu, kViewPopup), shared);
+    EXPECT_TRUE(shared.empty()) << ::testing::PrintToString(shared);
+    Choose(cmd::kFirstLanguage);
 }
 
 // The key letters follow the language: English reads every letter as itself; a

@@ -207,5 +207,50 @@ TEST_F(PaletteProgramTest, ThePointerShowsTheArrowOverPalettesAndTheToolsCursorO
     EXPECT_EQ(CloseAndRun(), 0);
 }
 
+// A score window without the keyboard (the focus on a palette, then on the main
+// bar) shows the arrow while the pointer moves over it, and its view hears nothing of
+// the move (the move a warp left to ignore is still to come); with the focus back
+// the tool's cursor shows and the view takes the move. A click into the window
+// gives it the keyboard back.
+TEST_F(PaletteProgramTest, AScoreWindowWithoutTheKeyboardShowsTheArrow) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ASSERT_TRUE(OpenScorePath(WriteScore("x.ql")));
+    Pump();
+    ScoreView* view = State().documents.ActiveView;
+    ASSERT_NE(view, nullptr);
+    const platform::WindowHandle score = view->ViewWindow;
+    ASSERT_EQ(win::GetFocus(), score);
+    const win::CursorHandle arrow = win::LoadSystemCursor(win::SystemCursor::Arrow);
+    const win::CursorHandle tool = win::LoadSystemCursor(win::SystemCursor::Cross);
+    State().documents.Selection->toolCursor = tool;
+    uint8_t& skipped = State().locate.SkipNextMouseMove;
+
+    for (const platform::WindowHandle elsewhere : {PaletteWindow(kNotesPalette), MainRebarWindow()}) {
+        win::SetFocus(elsewhere);
+        ASSERT_EQ(win::GetFocus(), elsewhere);
+        win::SetCursor(tool);
+        skipped = 1;
+        win::headless::PostMouse(score, win::Message::MouseMove, {40, 40});
+        Pump();
+        EXPECT_EQ(win::GetCursor(), arrow);
+        EXPECT_EQ(skipped, 1) << "the view heard the move";
+    }
+
+    win::SetFocus(score);
+    skipped = 1;  // the view takes the move as one to ignore: the tool keeps its cursor
+    win::headless::PostMouse(score, win::Message::MouseMove, {41, 40});
+    Pump();
+    EXPECT_EQ(win::GetCursor(), tool);
+    EXPECT_EQ(skipped, 0) << "the view did not take the move";
+
+    // A press gives the active window the keyboard back.
+    win::SetFocus(PaletteWindow(kNotesPalette));
+    win::headless::PostMouse(score, win::Message::RightButtonDown, {42, 40});
+    win::headless::PostMouse(score, win::Message::RightButtonUp, {42, 40});
+    Pump();
+    EXPECT_EQ(win::GetFocus(), score);
+    EXPECT_EQ(CloseAndRun(), 0);
+}
+
 }  // namespace
 }  // namespace ql
