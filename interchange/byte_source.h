@@ -64,6 +64,9 @@ class ByteSource {
         next_ += count;
         return at;
     }
+    // The bytes the buffer holds from the current position on, without moving;
+    // valid until the next read, seek or refill.
+    std::span<const uint8_t> Buffered() const { return {bytes_.data() + next_, valid_ - next_}; }
     // Moves to an absolute position; false when it lies past the end.
     bool Seek(uint64_t position);
 

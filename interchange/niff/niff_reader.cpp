@@ -2,11 +2,11 @@
 #include "interchange/niff/niff_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <new>
 
 #include "core/ui/modal_boxes.h"
+#include "interchange/niff/niff_field_conversion.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "platform/ui/message_box.h"
@@ -31,18 +31,6 @@ constexpr uint32_t IdKey(const FourCC& id) {
 constexpr uint32_t kRifxKey = IdKey(kRifx);
 constexpr uint32_t kListKey = IdKey(kList);
 constexpr uint32_t kChunkLengthTableKey = IdKey(kChunkLengthTable);
-
-// Two and four bytes read as big-endian numbers.
-uint16_t BigEndian16(const uint8_t* bytes) {
-    uint16_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return __builtin_bswap16(value);
-}
-uint32_t BigEndian32(const uint8_t* bytes) {
-    uint32_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return __builtin_bswap32(value);
-}
 
 uint64_t Padded(uint64_t length) {
     return length + (length & 1);
@@ -146,23 +134,31 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
     return reader.body.data();
 }
 
-// Reads the tag at `*at` of the tag area (`*tagArea` bytes left, at least two)
-// and moves past it; false ends the pass.
-bool ReadTag(NiffReader& reader, const uint8_t** at, uint64_t* tagArea) {
-    const int number = (*at)[0];
-    const int length = (*at)[1];
-    const uint64_t padded = Padded(static_cast<uint64_t>(length));
-    if (2 + padded > *tagArea) return EndPass(reader, kNiffIncompleteTag, false);
-    *tagArea -= 2 + padded;
-    const uint8_t* bytes = *at + 2;
-    *at = bytes + padded;
-    const NiffFieldPlan* plan = reader.schemas.TagPlan(number);
-    if (plan == nullptr) {
-        Diagnose(reader, "unknown tag " + std::to_string(number));
-        return true;
-    }
-    const NiffTagHandler handler = number <= kNiffKnownTags ? reader.tagHandlers[static_cast<size_t>(number)] : nullptr;
-    if (handler != nullptr) {
+// A tag number that is neither known nor handled, for the diagnostic output (out
+// of line: the tag loop stays small).
+[[gnu::noinline]] void DiagnoseUnknownTag(NiffReader& reader, int number) {
+    Diagnose(reader, "unknown tag " + std::to_string(number));
+}
+
+// Reads the tags of a chunk's tag area, `tagArea` bytes at `at`, calling the
+// handler of each known tag; false ends the pass.
+bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
+    while (tagArea > 1) {
+        const int number = at[0];
+        const int length = at[1];
+        const uint64_t padded = Padded(static_cast<uint64_t>(length));
+        if (2 + padded > tagArea) return EndPass(reader, kNiffIncompleteTag, false);
+        tagArea -= 2 + padded;
+        const uint8_t* bytes = at + 2;
+        at = bytes + padded;
+        const NiffFieldPlan* plan = reader.schemas.TagPlan(number);
+        if (plan == nullptr) {
+            DiagnoseUnknownTag(reader, number);
+            continue;
+        }
+        const NiffTagHandler handler =
+            number <= kNiffKnownTags ? reader.tagHandlers[static_cast<size_t>(number)] : nullptr;
+        if (handler == nullptr) continue;
         std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
         ConvertNiffFields(bytes, value.data(), *plan, length);
         NiffTagContext context;
@@ -175,35 +171,62 @@ bool ReadTag(NiffReader& reader, const uint8_t** at, uint64_t* tagArea) {
     return true;
 }
 
-// The bytes a typed chunk's fixed part takes in the file: the declared size when
-// the file's chunk-length table gave one, else as far as the schema's fields reach
-// within the built-in size.
-uint64_t FixedPartBytes(const NiffReader& reader, int index) {
-    const NiffChunkRecord& record = reader.schemas.Chunk(index);
-    if (reader.schemas.Declared(index)) return static_cast<uint64_t>(record.fixedSize);
-    return static_cast<uint64_t>(std::min(record.fixedSize, reader.schemas.FieldsFileBytes(index)));
+// A typed chunk whose `padded` bytes lie whole at `body`, its fixed part
+// `fixedSize` of them: the fixed part converted, the start handler, the tags,
+// the data handler.
+bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
+                      uint64_t fixedSize) {
+    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
+    const uint8_t* fixedPart = nullptr;
+    if (plan.count != 0) {
+        ConvertNiffFields(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
+        fixedPart = reader.fixed.data();
+    }
+    NiffChunkContext context = ContextOf(
+        reader, std::span<const uint8_t>(reader.fixed.data(), static_cast<size_t>(plan.memorySize)));
+    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
+    if (start != nullptr && start(context, fixedPart) != 1) return false;
+    if (!ReadTags(reader, body + fixedSize, padded - fixedSize)) return false;
+    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
+    return data == nullptr || data(context, fixedPart) == 1;
 }
 
 bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
-    const uint64_t fixedSize = FixedPartBytes(reader, index);
+    const auto fixedSize = static_cast<uint64_t>(reader.schemas.FixedPartBytes(index));
     if (fixedSize > padded) return EndPass(reader, kNiffIncompleteChunk, false);
     // The whole chunk is read at once (the lengths were checked against the file),
     // then converted from memory.
     const uint8_t* body = ChunkBody(reader, padded);
     if (body == nullptr) return EndPass(reader, kNiffIncompleteChunk, true);
-    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
-    const auto memorySize = static_cast<size_t>(plan.memorySize);
-    ConvertNiffFields(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
-    NiffChunkContext context = ContextOf(reader, std::span<const uint8_t>(reader.fixed.data(), memorySize));
-    const uint8_t* fixedPart = plan.count == 0 ? nullptr : reader.fixed.data();
-    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
-    if (start != nullptr && start(context, fixedPart) != 1) return false;
-    const uint8_t* tag = body + fixedSize;
-    uint64_t tagArea = padded - fixedSize;
-    while (tagArea > 1)
-        if (!ReadTag(reader, &tag, &tagArea)) return false;
-    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
-    return data == nullptr || data(context, fixedPart) == 1;
+    return HandleTypedChunk(reader, index, body, padded, fixedSize);
+}
+
+// A typed chunk inside a list whose header and bytes the source's buffer holds
+// whole, and whose lengths fit its list and its fixed part: handled in place,
+// with one move of the source. Else nothing is read and false is returned, and
+// the chunk goes the general way (lists, raw and unknown chunks, and every
+// length that ends the pass).
+bool ReadBufferedTypedChunk(NiffReader& reader, bool* goOn) {
+    if (reader.depth == 0) return false;
+    const std::span<const uint8_t> buffered = reader.source->Buffered();
+    if (buffered.size() < kChunkHeaderBytes) return false;
+    const uint8_t* header = buffered.data();
+    const uint32_t key = NiffBigEndian32(header);
+    const uint32_t length = NiffBigEndian32(header + 4);
+    const uint64_t whole = Padded(length) + kChunkHeaderBytes;
+    uint64_t& left = reader.left[static_cast<size_t>(reader.depth)];
+    if (whole > left || whole > buffered.size()) return false;
+    const int index = reader.schemas.FindChunkKey(key);
+    if (index < 0) return false;
+    const int32_t fixedSize = reader.schemas.FixedPartBytes(index);
+    if (fixedSize < 0 || static_cast<uint64_t>(fixedSize) + kChunkHeaderBytes > whole) return false;
+    reader.source->Take(whole);
+    left -= whole;
+    reader.chunkId = {header[0], header[1], header[2], header[3]};
+    reader.chunkLength = length;
+    *goOn = HandleTypedChunk(reader, index, header + kChunkHeaderBytes, whole - kChunkHeaderBytes,
+                             static_cast<uint64_t>(fixedSize));
+    return true;
 }
 
 bool ReadChunkBody(NiffReader& reader, uint64_t start) {
@@ -236,40 +259,19 @@ void ReverseBytes(uint8_t* bytes, int count) {
 }
 
 int ConvertNiffFields(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
-    // The value is put together in two words and stored whole: a reader of its
-    // bytes right after then gets them from the two stores as they stand.
-    static_assert(std::endian::native == std::endian::little, "fields are stored in little-endian order");
+    if (plan.whole != nullptr && plan.fileBytes <= maxBytes) {
+        plan.whole(from, out);
+        return plan.fileBytes;
+    }
     uint64_t low = 0, high = 0;
     int consumed = 0;
     for (int i = 0; i < plan.count; ++i) {
         const NiffFieldStep& step = plan.steps[static_cast<size_t>(i)];
-        const int width = step.width;
-        if (consumed + width > maxBytes) break;
-        const uint8_t* bytes = from + consumed;
-        consumed += width;
-        uint64_t value = 0;
-        switch (step.turn) {
-            case NiffFieldTurn::kByte: value = bytes[0]; break;
-            case NiffFieldTurn::kShort: value = BigEndian16(bytes); break;
-            case NiffFieldTurn::kLong: value = BigEndian32(bytes); break;
-            case NiffFieldTurn::kRational:  // each half on its own
-                value = BigEndian16(bytes) | (uint64_t{BigEndian16(bytes + 2)} << 16);
-                break;
-            case NiffFieldTurn::kKeep: std::memcpy(&value, bytes, static_cast<size_t>(width)); break;
-            case NiffFieldTurn::kStringOffset:  // always 32 bits wide in memory
-                value = width == 4 ? BigEndian32(bytes) : BigEndian16(bytes);
-                break;
-        }
-        const int shift = 8 * (step.to % 8);
-        if (step.to >= 8) {
-            high |= value << shift;
-        } else {
-            low |= value << shift;
-            if (shift != 0) high |= value >> (64 - shift);
-        }
+        if (consumed + step.width > maxBytes) break;
+        PlaceNiffField(NiffFieldValue(step.turn, step.width, from + consumed), step.to, low, high);
+        consumed += step.width;
     }
-    std::memcpy(out, &low, sizeof low);
-    std::memcpy(out + sizeof low, &high, sizeof high);
+    StoreNiffConverted(out, low, high);
     return consumed;
 }
 
@@ -313,6 +315,12 @@ bool ReadNextNiffChunk(NiffReader& reader) {
         return reader.depth >= 1;
     }
     reader.started = true;
+    try {
+        if (bool goOn = false; ReadBufferedTypedChunk(reader, &goOn)) return goOn;
+    } catch (const std::bad_alloc&) {
+        CloseNiffReader(reader);
+        throw NiffImportAbort();
+    }
     uint8_t copied[kChunkHeaderBytes];
     const uint8_t* header = source.Take(kChunkHeaderBytes);
     if (header == nullptr) {
