@@ -36,6 +36,29 @@ uint64_t Padded(uint64_t length) {
     return length + (length & 1);
 }
 
+// The fields of `plan` one by one, up to the first that would pass `maxBytes`.
+[[gnu::noinline]] int ConvertStepwise(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
+    uint64_t low = 0, high = 0;
+    int consumed = 0;
+    for (int i = 0; i < plan.count; ++i) {
+        const NiffFieldStep& step = plan.steps[static_cast<size_t>(i)];
+        if (consumed + step.width > maxBytes) break;
+        PlaceNiffField(NiffFieldValue(step.turn, step.width, from + consumed), step.to, low, high);
+        consumed += step.width;
+    }
+    StoreNiffConverted(out, low, high);
+    return consumed;
+}
+
+// A plan's whole conversion when the bytes hold all of its fields, else field by field.
+inline int Convert(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
+    if (plan.fileBytes <= maxBytes && plan.whole != nullptr) {
+        plan.whole(from, out);
+        return plan.fileBytes;
+    }
+    return ConvertStepwise(from, out, plan, maxBytes);
+}
+
 // Ends the pass with a message (none when null); closes the source when asked.
 bool EndPass(NiffReader& reader, const char* message, bool closeSource) {
     if (message != nullptr) {
@@ -151,21 +174,21 @@ bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
         tagArea -= 2 + padded;
         const uint8_t* bytes = at + 2;
         at = bytes + padded;
-        const NiffFieldPlan* plan = reader.schemas.TagPlan(number);
-        if (plan == nullptr) {
-            DiagnoseUnknownTag(reader, number);
+        // Only known tags have handlers: the slot decides, and the schema is asked
+        // only about tags without one.
+        const NiffTagHandler handler = reader.tagHandlers[static_cast<size_t>(number)];
+        if (handler == nullptr) {
+            if (reader.schemas.TagPlan(number) == nullptr) DiagnoseUnknownTag(reader, number);
             continue;
         }
-        const NiffTagHandler handler =
-            number <= kNiffKnownTags ? reader.tagHandlers[static_cast<size_t>(number)] : nullptr;
-        if (handler == nullptr) continue;
+        const NiffFieldPlan& plan = reader.schemas.KnownTagPlan(number);
         std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
-        ConvertNiffFields(bytes, value.data(), *plan, length);
+        Convert(bytes, value.data(), plan, length);
         NiffTagContext context;
         context.import = reader.import;
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
-        context.value = std::span<const uint8_t>(value.data(), static_cast<size_t>(plan->memorySize));
+        context.value = std::span<const uint8_t>(value.data(), static_cast<size_t>(plan.memorySize));
         handler(context, value.data());
     }
     return true;
@@ -179,7 +202,7 @@ bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64
     const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
     const uint8_t* fixedPart = nullptr;
     if (plan.count != 0) {
-        ConvertNiffFields(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
+        Convert(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
         fixedPart = reader.fixed.data();
     }
     NiffChunkContext context = ContextOf(
@@ -201,32 +224,55 @@ bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
     return HandleTypedChunk(reader, index, body, padded, fixedSize);
 }
 
-// A typed chunk inside a list whose header and bytes the source's buffer holds
-// whole, and whose lengths fit its list and its fixed part: handled in place,
-// with one move of the source. Else nothing is read and false is returned, and
-// the chunk goes the general way (lists, raw and unknown chunks, and every
-// length that ends the pass).
-bool ReadBufferedTypedChunk(NiffReader& reader, bool* goOn) {
-    if (reader.depth == 0) return false;
-    const std::span<const uint8_t> buffered = reader.source->Buffered();
-    if (buffered.size() < kChunkHeaderBytes) return false;
-    const uint8_t* header = buffered.data();
-    const uint32_t key = NiffBigEndian32(header);
-    const uint32_t length = NiffBigEndian32(header + 4);
-    const uint64_t whole = Padded(length) + kChunkHeaderBytes;
-    uint64_t& left = reader.left[static_cast<size_t>(reader.depth)];
-    if (whole > left || whole > buffered.size()) return false;
-    const int index = reader.schemas.FindChunkKey(key);
-    if (index < 0) return false;
-    const int32_t fixedSize = reader.schemas.FixedPartBytes(index);
-    if (fixedSize < 0 || static_cast<uint64_t>(fixedSize) + kChunkHeaderBytes > whole) return false;
-    reader.source->Take(whole);
-    left -= whole;
-    reader.chunkId = {header[0], header[1], header[2], header[3]};
-    reader.chunkLength = length;
-    *goOn = HandleTypedChunk(reader, index, header + kChunkHeaderBytes, whole - kChunkHeaderBytes,
-                             static_cast<uint64_t>(fixedSize));
-    return true;
+// Typed chunks inside the current list whose headers and bytes the source's
+// buffer holds whole, and whose lengths fit the list and their fixed parts, one
+// after another up to `most` of them: each handled in place, with one move of
+// the source. The walk stops before anything else (the end of the list, a list,
+// a raw or unknown chunk, a chunk the buffer splits, a length that ends the
+// pass), which goes the general way; and when a handler ends the pass, which
+// clears `goOn`. The chunks handled.
+size_t ReadBufferedTypedChunks(NiffReader& reader, size_t most, bool* goOn) {
+    if (reader.depth == 0) return 0;
+    ByteSource& source = *reader.source;
+    const NiffSchemas& schemas = reader.schemas;
+    const std::span<const uint8_t> buffered = source.Buffered();
+    const uint8_t* at = buffered.data();
+    const uint8_t* const end = at + buffered.size();
+    uint64_t& leftAtLevel = reader.left[static_cast<size_t>(reader.depth)];
+    uint64_t left = leftAtLevel;
+    // The next chunk's id is looked up before this one's handlers run, so that the
+    // look-up is done by the time it is needed.
+    auto indexAt = [&](const uint8_t* header) {
+        return end - header >= static_cast<ptrdiff_t>(kChunkHeaderBytes) ? schemas.FindChunkKey(NiffBigEndian32(header))
+                                                                         : -1;
+    };
+    int nextIndex = indexAt(at);
+    size_t handled = 0;
+    while (handled < most) {
+        const int index = nextIndex;
+        if (index < 0) break;  // also when the buffer holds no whole header
+        const uint32_t length = NiffBigEndian32(at + 4);
+        const uint64_t whole = Padded(length) + kChunkHeaderBytes;
+        if (whole > left || whole > static_cast<uint64_t>(end - at)) break;
+        const int32_t fixedSize = schemas.FixedPartBytes(index);
+        if (fixedSize < 0 || static_cast<uint64_t>(fixedSize) + kChunkHeaderBytes > whole) break;
+        const uint8_t* header = at;
+        at += whole;
+        nextIndex = indexAt(at);
+        // The reader's state follows each chunk, as the general way leaves it.
+        source.Advance(whole);
+        left -= whole;
+        leftAtLevel = left;
+        reader.chunkId = {header[0], header[1], header[2], header[3]};
+        reader.chunkLength = length;
+        ++handled;
+        if (!HandleTypedChunk(reader, index, header + kChunkHeaderBytes, whole - kChunkHeaderBytes,
+                              static_cast<uint64_t>(fixedSize))) {
+            *goOn = false;
+            break;
+        }
+    }
+    return handled;
 }
 
 bool ReadChunkBody(NiffReader& reader, uint64_t start) {
@@ -259,20 +305,7 @@ void ReverseBytes(uint8_t* bytes, int count) {
 }
 
 int ConvertNiffFields(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
-    if (plan.whole != nullptr && plan.fileBytes <= maxBytes) {
-        plan.whole(from, out);
-        return plan.fileBytes;
-    }
-    uint64_t low = 0, high = 0;
-    int consumed = 0;
-    for (int i = 0; i < plan.count; ++i) {
-        const NiffFieldStep& step = plan.steps[static_cast<size_t>(i)];
-        if (consumed + step.width > maxBytes) break;
-        PlaceNiffField(NiffFieldValue(step.turn, step.width, from + consumed), step.to, low, high);
-        consumed += step.width;
-    }
-    StoreNiffConverted(out, low, high);
-    return consumed;
+    return Convert(from, out, plan, maxBytes);
 }
 
 std::unique_ptr<NiffReader> OpenNiffReader(std::unique_ptr<ByteSource> source,
@@ -304,10 +337,11 @@ void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler)
     if (tag >= 1 && tag <= kNiffKnownTags) reader.tagHandlers[static_cast<size_t>(tag)] = handler;
 }
 
-bool ReadNextNiffChunk(NiffReader& reader) {
+namespace {
+
+// The next chunk (see ReadNextNiffChunk); memory running out is left to the caller.
+inline bool ReadChunk(NiffReader& reader) {
     if (!reader.source) return false;
-    ByteSource& source = *reader.source;
-    const uint64_t start = source.Position();
     if (reader.started && reader.left[static_cast<size_t>(reader.depth)] == 0) {
         reader.depth = std::max(0, reader.depth - 1);
         reader.chunkId = kEndOfList;
@@ -315,12 +349,9 @@ bool ReadNextNiffChunk(NiffReader& reader) {
         return reader.depth >= 1;
     }
     reader.started = true;
-    try {
-        if (bool goOn = false; ReadBufferedTypedChunk(reader, &goOn)) return goOn;
-    } catch (const std::bad_alloc&) {
-        CloseNiffReader(reader);
-        throw NiffImportAbort();
-    }
+    if (bool goOn = true; ReadBufferedTypedChunks(reader, 1, &goOn) != 0) return goOn;
+    ByteSource& source = *reader.source;
+    const uint64_t start = source.Position();
     uint8_t copied[kChunkHeaderBytes];
     const uint8_t* header = source.Take(kChunkHeaderBytes);
     if (header == nullptr) {
@@ -332,13 +363,23 @@ bool ReadNextNiffChunk(NiffReader& reader) {
         if (source.Read(copied + 4, 4) != 4) return EndPass(reader, kNiffChunkLengthUnread, false);
     }
     reader.chunkId = {header[0], header[1], header[2], header[3]};
-    reader.chunkLength = (uint32_t{header[4]} << 24) | (uint32_t{header[5]} << 16) |
-                         (uint32_t{header[6]} << 8) | header[7];
+    reader.chunkLength = NiffBigEndian32(header + 4);
+    return ReadChunkBody(reader, start);
+}
+
+// Memory running out inside the reader or a handler ends the import.
+[[noreturn]] void AbortOnMemory(NiffReader& reader) {
+    CloseNiffReader(reader);
+    throw NiffImportAbort();
+}
+
+}  // namespace
+
+bool ReadNextNiffChunk(NiffReader& reader) {
     try {
-        return ReadChunkBody(reader, start);
+        return ReadChunk(reader);
     } catch (const std::bad_alloc&) {
-        CloseNiffReader(reader);
-        throw NiffImportAbort();
+        AbortOnMemory(reader);
     }
 }
 
@@ -367,7 +408,13 @@ NiffPassResult RunNiffPass(NiffReader& reader) {
         EndPass(reader, refusal, true);
     } else if (ReadNextNiffChunk(reader)) {
         result.ran = true;
-        while (ReadNextNiffChunk(reader)) {
+        try {
+            for (bool goOn = true; goOn;) {
+                ReadBufferedTypedChunks(reader, SIZE_MAX, &goOn);
+                goOn = goOn && ReadChunk(reader);
+            }
+        } catch (const std::bad_alloc&) {
+            AbortOnMemory(reader);
         }
         result.complete = reader.depth == 0 && reader.chunkId == kEndOfList;
     }

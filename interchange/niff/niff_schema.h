@@ -142,6 +142,8 @@ class NiffSchemas {
         if (number >= 1 && number <= kNiffKnownTags) return &tagPlans_[static_cast<size_t>(number)];
         return number == kNiffTag255 ? &tagPlans_[kNiffTagNumbers] : nullptr;
     }
+    // The conversion of tag 1 to 48, unchecked.
+    const NiffFieldPlan& KnownTagPlan(int number) const { return tagPlans_[static_cast<size_t>(number)]; }
     // Memory size of a known tag's converted value.
     int TagMemorySize(int number) const {
         const NiffFieldPlan* plan = TagPlan(number);
