@@ -232,7 +232,7 @@ bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
 // pass), which goes the general way; and when a handler ends the pass, which
 // clears `goOn`. The chunks handled.
 size_t ReadBufferedTypedChunks(NiffReader& reader, size_t most, bool* goOn) {
-    if (reader.depth == 0) return 0;
+    if (reader.depth == 0 || !reader.source) return 0;
     ByteSource& source = *reader.source;
     const NiffSchemas& schemas = reader.schemas;
     const std::span<const uint8_t> buffered = source.Buffered();
