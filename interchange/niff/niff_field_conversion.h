@@ -15,7 +15,8 @@
 
 namespace ql::niff {
 
-static_assert(std::endian::native == std::endian::little, "fields are stored in little-endian order");
+static_assert(std::endian::native == std::endian::little,
+              "fields are stored in little-endian order");
 
 // Two and four bytes read as big-endian numbers.
 inline uint16_t NiffBigEndian16(const uint8_t* bytes) {
@@ -33,13 +34,21 @@ inline uint32_t NiffBigEndian32(const uint8_t* bytes) {
 inline uint64_t NiffFieldValue(NiffFieldTurn turn, int width, const uint8_t* bytes) {
     uint64_t value = 0;
     switch (turn) {
-        case NiffFieldTurn::kByte: value = bytes[0]; break;
-        case NiffFieldTurn::kShort: value = NiffBigEndian16(bytes); break;
-        case NiffFieldTurn::kLong: value = NiffBigEndian32(bytes); break;
+        case NiffFieldTurn::kByte:
+            value = bytes[0];
+            break;
+        case NiffFieldTurn::kShort:
+            value = NiffBigEndian16(bytes);
+            break;
+        case NiffFieldTurn::kLong:
+            value = NiffBigEndian32(bytes);
+            break;
         case NiffFieldTurn::kRational:  // each half on its own
             value = NiffBigEndian16(bytes) | (uint64_t{NiffBigEndian16(bytes + 2)} << 16);
             break;
-        case NiffFieldTurn::kKeep: std::memcpy(&value, bytes, static_cast<size_t>(width)); break;
+        case NiffFieldTurn::kKeep:
+            std::memcpy(&value, bytes, static_cast<size_t>(width));
+            break;
         case NiffFieldTurn::kStringOffset:  // always 32 bits wide in memory
             value = width == 4 ? NiffBigEndian32(bytes) : NiffBigEndian16(bytes);
             break;
@@ -80,7 +89,8 @@ void ConvertWholeNiffFields(const uint8_t* from, uint8_t* out) {
                                        from + NiffFieldFileOffset(Plan, static_cast<int>(I))),
                         Plan.steps[I].to, low, high),
          ...);
-    }(std::make_index_sequence<static_cast<size_t>(Plan.count)>{});
+    }
+    (std::make_index_sequence<static_cast<size_t>(Plan.count)>{});
     StoreNiffConverted(out, low, high);
 }
 

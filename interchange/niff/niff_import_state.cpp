@@ -79,9 +79,12 @@ int BeginNiffChunk(NiffChunkContext& context, const uint8_t*) {
     }
     // A preset tag then takes its number, keeping a persistent value's bytes past it.
     if ((tags.written & kNiffPresetTags) != 0) {
-        if ((tags.written & Bit(kTagPresetMinus2)) != 0) SetShort(tags.values[kTagPresetMinus2], -2);
-        if ((tags.written & Bit(kTagPresetMinus1a)) != 0) SetShort(tags.values[kTagPresetMinus1a], -1);
-        if ((tags.written & Bit(kTagPresetMinus1b)) != 0) SetShort(tags.values[kTagPresetMinus1b], -1);
+        if ((tags.written & Bit(kTagPresetMinus2)) != 0)
+            SetShort(tags.values[kTagPresetMinus2], -2);
+        if ((tags.written & Bit(kTagPresetMinus1a)) != 0)
+            SetShort(tags.values[kTagPresetMinus1a], -1);
+        if ((tags.written & Bit(kTagPresetMinus1b)) != 0)
+            SetShort(tags.values[kTagPresetMinus1b], -1);
     }
     tags.written = 0;
     import.noteReference = -1;

@@ -31,7 +31,8 @@ inline constexpr uint8_t kNiffTagInherited = 2;  // from the persistent set
 
 // The tags whose current value starts each chunk as a number of their own (18 as
 // -2, 32 and 47 as -1).
-inline constexpr uint64_t kNiffPresetTags = (uint64_t{1} << 18) | (uint64_t{1} << 32) | (uint64_t{1} << 47);
+inline constexpr uint64_t kNiffPresetTags =
+    (uint64_t{1} << 18) | (uint64_t{1} << 32) | (uint64_t{1} << 47);
 
 struct NiffTagState {
     using Value = std::array<uint8_t, kNiffTagValueBytes>;

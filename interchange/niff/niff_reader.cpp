@@ -37,7 +37,8 @@ uint64_t Padded(uint64_t length) {
 }
 
 // The fields of `plan` one by one, up to the first that would pass `maxBytes`.
-[[gnu::noinline]] int ConvertStepwise(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
+[[gnu::noinline]] int ConvertStepwise(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan,
+                                      int maxBytes) {
     uint64_t low = 0, high = 0;
     int consumed = 0;
     for (int i = 0; i < plan.count; ++i) {
@@ -188,7 +189,8 @@ bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
         context.import = reader.import;
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
-        context.value = std::span<const uint8_t>(value.data(), static_cast<size_t>(plan.memorySize));
+        context.value =
+            std::span<const uint8_t>(value.data(), static_cast<size_t>(plan.memorySize));
         handler(context, value.data());
     }
     return true;
@@ -206,7 +208,8 @@ bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64
         fixedPart = reader.fixed.data();
     }
     NiffChunkContext context = ContextOf(
-        reader, std::span<const uint8_t>(reader.fixed.data(), static_cast<size_t>(plan.memorySize)));
+        reader,
+        std::span<const uint8_t>(reader.fixed.data(), static_cast<size_t>(plan.memorySize)));
     const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
     if (start != nullptr && start(context, fixedPart) != 1) return false;
     if (!ReadTags(reader, body + fixedSize, padded - fixedSize)) return false;
@@ -243,8 +246,9 @@ size_t ReadBufferedTypedChunks(NiffReader& reader, size_t most, bool* goOn) {
     // The next chunk's id is looked up before this one's handlers run, so that the
     // look-up is done by the time it is needed.
     auto indexAt = [&](const uint8_t* header) {
-        return end - header >= static_cast<ptrdiff_t>(kChunkHeaderBytes) ? schemas.FindChunkKey(NiffBigEndian32(header))
-                                                                         : -1;
+        return end - header >= static_cast<ptrdiff_t>(kChunkHeaderBytes)
+                   ? schemas.FindChunkKey(NiffBigEndian32(header))
+                   : -1;
     };
     int nextIndex = indexAt(at);
     size_t handled = 0;

@@ -228,13 +228,19 @@ static_assert(kNiffChunkTypes < 255, "the id table keeps an index plus one in a 
 constexpr NiffFieldTurn TurnOf(uint8_t type) {
     switch (type) {
         case kNiffByte:
-        case kNiffSignedByte: return NiffFieldTurn::kByte;
+        case kNiffSignedByte:
+            return NiffFieldTurn::kByte;
         case kNiffSignedShort:
-        case kNiffFontIndex: return NiffFieldTurn::kShort;
-        case kNiffSignedLong: return NiffFieldTurn::kLong;
-        case kNiffRational: return NiffFieldTurn::kRational;
-        case kNiffStringOffset: return NiffFieldTurn::kStringOffset;
-        default: return NiffFieldTurn::kKeep;
+        case kNiffFontIndex:
+            return NiffFieldTurn::kShort;
+        case kNiffSignedLong:
+            return NiffFieldTurn::kLong;
+        case kNiffRational:
+            return NiffFieldTurn::kRational;
+        case kNiffStringOffset:
+            return NiffFieldTurn::kStringOffset;
+        default:
+            return NiffFieldTurn::kKeep;
     }
 }
 
@@ -257,17 +263,22 @@ constexpr NiffFieldPlan PlanOf(const uint8_t* fields, int stringOffsetWidth) {
 // The whole conversions of the chunk and tag schemas' field lists, for both
 // string-offset widths (the same plan shares one conversion).
 template <int StringOffsetWidth, size_t... I>
-constexpr std::array<NiffWholeConversion, sizeof...(I)> ChunkConversions(std::index_sequence<I...>) {
+constexpr std::array<NiffWholeConversion, sizeof...(I)> ChunkConversions(
+    std::index_sequence<I...>) {
     return {&ConvertWholeNiffFields<PlanOf(kChunkSchema[I].fields.data(), StringOffsetWidth)>...};
 }
 template <int StringOffsetWidth, size_t... I>
 constexpr std::array<NiffWholeConversion, sizeof...(I)> TagConversions(std::index_sequence<I...>) {
     return {&ConvertWholeNiffFields<PlanOf(kTagSchema[I].fields.data(), StringOffsetWidth)>...};
 }
-constexpr auto kChunkConversions4 = ChunkConversions<4>(std::make_index_sequence<kNiffChunkTypes>{});
-constexpr auto kChunkConversions2 = ChunkConversions<2>(std::make_index_sequence<kNiffChunkTypes>{});
-constexpr auto kTagConversions4 = TagConversions<4>(std::make_index_sequence<kNiffTagNumbers + 1>{});
-constexpr auto kTagConversions2 = TagConversions<2>(std::make_index_sequence<kNiffTagNumbers + 1>{});
+constexpr auto kChunkConversions4 =
+    ChunkConversions<4>(std::make_index_sequence<kNiffChunkTypes>{});
+constexpr auto kChunkConversions2 =
+    ChunkConversions<2>(std::make_index_sequence<kNiffChunkTypes>{});
+constexpr auto kTagConversions4 =
+    TagConversions<4>(std::make_index_sequence<kNiffTagNumbers + 1>{});
+constexpr auto kTagConversions2 =
+    TagConversions<2>(std::make_index_sequence<kNiffTagNumbers + 1>{});
 
 }  // namespace
 
@@ -320,7 +331,8 @@ void NiffSchemas::MakePlans() {
     }
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const int32_t size = chunks_[i].fixedSize;
-        fixedPartBytes_[i] = size == kNiffRaw || declared_[i] ? size : std::min(size, chunkPlans_[i].fileBytes);
+        fixedPartBytes_[i] =
+            size == kNiffRaw || declared_[i] ? size : std::min(size, chunkPlans_[i].fileBytes);
     }
     for (size_t i = 0; i < tagPlans_.size(); ++i) {
         tagPlans_[i] = PlanOf(kTagSchema[i].fields.data(), stringOffsetWidth_);

@@ -123,7 +123,8 @@ class NiffSchemas {
     // Index into the chunk schema, or -1 for an id it does not hold. (Inline: the
     // reader looks up every chunk.)
     int FindChunk(const FourCC& id) const {
-        return FindChunkKey((uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3]);
+        return FindChunkKey((uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) |
+                            (uint32_t{id[2]} << 8) | id[3]);
     }
     // The same for an id read as a big-endian number.
     int FindChunkKey(uint32_t key) const {
@@ -143,7 +144,9 @@ class NiffSchemas {
         return number == kNiffTag255 ? &tagPlans_[kNiffTagNumbers] : nullptr;
     }
     // The conversion of tag 1 to 48, unchecked.
-    const NiffFieldPlan& KnownTagPlan(int number) const { return tagPlans_[static_cast<size_t>(number)]; }
+    const NiffFieldPlan& KnownTagPlan(int number) const {
+        return tagPlans_[static_cast<size_t>(number)];
+    }
     // Memory size of a known tag's converted value.
     int TagMemorySize(int number) const {
         const NiffFieldPlan* plan = TagPlan(number);

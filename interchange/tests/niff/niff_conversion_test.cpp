@@ -18,7 +18,8 @@ namespace {
 // Converts with the plan as it is and with its whole conversion taken away, over
 // the same bytes, and compares the results for every byte bound from none to
 // past the fields.
-void ExpectWholeMatchesStepwise(const NiffFieldPlan& plan, const std::string& what, std::mt19937& random) {
+void ExpectWholeMatchesStepwise(const NiffFieldPlan& plan, const std::string& what,
+                                std::mt19937& random) {
     ASSERT_NE(plan.whole, nullptr) << what;
     NiffFieldPlan stepwise = plan;
     stepwise.whole = nullptr;
@@ -31,7 +32,8 @@ void ExpectWholeMatchesStepwise(const NiffFieldPlan& plan, const std::string& wh
             whole.fill(0xEE);
             byField.fill(0xDD);
             const int wholeTook = ConvertNiffFields(bytes.data(), whole.data(), plan, maxBytes);
-            const int byFieldTook = ConvertNiffFields(bytes.data(), byField.data(), stepwise, maxBytes);
+            const int byFieldTook =
+                ConvertNiffFields(bytes.data(), byField.data(), stepwise, maxBytes);
             EXPECT_EQ(wholeTook, byFieldTook) << what << " bound " << maxBytes;
             EXPECT_EQ(whole, byField) << what << " bound " << maxBytes;
         }
@@ -46,13 +48,14 @@ TEST(NiffFieldConversion, WholeConversionsMatchFieldByFieldForEverySchemaRecord)
         ASSERT_EQ(schemas.StringOffsetWidth(), width);
         for (int index = 0; index < kNiffChunkTypes; ++index) {
             const FourCC& id = schemas.Chunk(index).id;
-            ExpectWholeMatchesStepwise(schemas.ChunkPlan(index),
-                                       std::string(id.begin(), id.end()) + " width " + std::to_string(width),
-                                       random);
+            ExpectWholeMatchesStepwise(
+                schemas.ChunkPlan(index),
+                std::string(id.begin(), id.end()) + " width " + std::to_string(width), random);
         }
         for (int tag = 1; tag <= kNiffKnownTags; ++tag)
-            ExpectWholeMatchesStepwise(*schemas.TagPlan(tag),
-                                       "tag " + std::to_string(tag) + " width " + std::to_string(width), random);
+            ExpectWholeMatchesStepwise(
+                *schemas.TagPlan(tag),
+                "tag " + std::to_string(tag) + " width " + std::to_string(width), random);
     }
 }
 

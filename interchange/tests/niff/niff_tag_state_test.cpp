@@ -150,13 +150,14 @@ TEST(NiffTagState, ChangesMadeOnAChunkAreUndoneWhenTheNextLoads) {
     auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &state);
     testing::RegisterTagState(*reader);
     RegisterNiffChunkHandlers(*reader, MakeFourCC("keys"), BeginNiffChunk, Snapshot);
-    RegisterNiffChunkHandlers(*reader, MakeFourCC("clef"), BeginNiffChunk, [](NiffChunkContext& context, const uint8_t*) {
-        auto& resolved = *static_cast<Resolved*>(context.import);
-        EXPECT_EQ(ResolveNiffPlacement(resolved, NiffAnchorLevel::kEventSlice),
-                  static_cast<int>(NiffAnchorLevel::kMeasureSlice));
-        resolved.x.push_back(NiffTagShort(resolved.tags, 1, 0));
-        return Snapshot(context, nullptr);
-    });
+    RegisterNiffChunkHandlers(
+        *reader, MakeFourCC("clef"), BeginNiffChunk, [](NiffChunkContext& context, const uint8_t*) {
+            auto& resolved = *static_cast<Resolved*>(context.import);
+            EXPECT_EQ(ResolveNiffPlacement(resolved, NiffAnchorLevel::kEventSlice),
+                      static_cast<int>(NiffAnchorLevel::kMeasureSlice));
+            resolved.x.push_back(NiffTagShort(resolved.tags, 1, 0));
+            return Snapshot(context, nullptr);
+        });
     ASSERT_TRUE(RunNiffPass(*reader).complete);
     ASSERT_EQ(state.x.size(), 1u);
     EXPECT_EQ(state.x[0], 6);  // 10 less the measure's start
