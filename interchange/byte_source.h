@@ -3,6 +3,7 @@
 // a seek outside the buffer re-fills it at the new position.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -63,6 +64,14 @@ class ByteSource {
         const uint8_t* at = bytes_.data() + next_;
         next_ += count;
         return at;
+    }
+    // The bytes the buffer holds from the current position on, without moving;
+    // valid until the next read, seek or refill.
+    std::span<const uint8_t> Buffered() const { return {bytes_.data() + next_, valid_ - next_}; }
+    // Moves past `count` bytes of those Buffered() gave.
+    void Advance(size_t count) {
+        assert(count <= valid_ - next_);
+        next_ += count;
     }
     // Moves to an absolute position; false when it lies past the end.
     bool Seek(uint64_t position);

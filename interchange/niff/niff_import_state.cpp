@@ -42,16 +42,6 @@ void ClearTags(std::array<NiffTagState::Value, kNiffTagNumbers>& values,
     }
 }
 
-// A preset tag starts each chunk as its number, unless persistent: then it keeps
-// the persistent flags and bytes past the number.
-void LoadPreset(NiffTagState& tags, size_t tag, int16_t number) {
-    if ((tags.persistentWritten & Bit(tag)) == 0) {
-        tags.values[tag] = {};
-        tags.flags[tag] = 0;
-    }
-    SetShort(tags.values[tag], number);
-}
-
 void ApplyLyricOffset(NiffImportState& import, const uint8_t* value) {
     const uint8_t line = value[2];
     if (import.document == nullptr || line >= kLyricLevelCount) return;
@@ -71,24 +61,32 @@ int BeginNiffChunk(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
     NiffTagState& tags = import.tags;
     if (std::bit_cast<uint32_t>(context.id) == std::bit_cast<uint32_t>(kStaffHeader)) {
+        tags.written |= tags.persistentWritten;
         ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
         tags.persistentWritten = 0;
     }
-    // The current record becomes a copy of the persistent one; only tags written
-    // on either side can differ. The preset tags are loaded on their own.
-    constexpr uint64_t kPresets = Bit(kTagPresetMinus2) | Bit(kTagPresetMinus1a) | Bit(kTagPresetMinus1b);
-    ClearTags(tags.values, tags.flags, tags.written & ~tags.persistentWritten & ~kPresets);
-    for (uint64_t persistent = tags.persistentWritten; persistent != 0;
-         persistent &= persistent - 1) {
-        const size_t tag = static_cast<size_t>(std::countr_zero(persistent));
-        tags.values[tag] = tags.persistentValues[tag];
-        tags.flags[tag] = tags.persistentFlags[tag];
+    // Only the tags changed since the last load can differ from what this one
+    // gives them: the persistent value and flag, else none.
+    for (uint64_t changed = tags.written; changed != 0; changed &= changed - 1) {
+        const size_t tag = static_cast<size_t>(std::countr_zero(changed));
+        if ((tags.persistentWritten & Bit(tag)) != 0) {
+            tags.values[tag] = tags.persistentValues[tag];
+            tags.flags[tag] = tags.persistentFlags[tag];
+        } else {
+            tags.values[tag] = {};
+            tags.flags[tag] = 0;
+        }
     }
-    LoadPreset(tags, kTagPresetMinus2, -2);
-    LoadPreset(tags, kTagPresetMinus1a, -1);
-    LoadPreset(tags, kTagPresetMinus1b, -1);
-    tags.written = tags.persistentWritten | Bit(kTagPresetMinus2) | Bit(kTagPresetMinus1a) |
-                   Bit(kTagPresetMinus1b);
+    // A preset tag then takes its number, keeping a persistent value's bytes past it.
+    if ((tags.written & kNiffPresetTags) != 0) {
+        if ((tags.written & Bit(kTagPresetMinus2)) != 0)
+            SetShort(tags.values[kTagPresetMinus2], -2);
+        if ((tags.written & Bit(kTagPresetMinus1a)) != 0)
+            SetShort(tags.values[kTagPresetMinus1a], -1);
+        if ((tags.written & Bit(kTagPresetMinus1b)) != 0)
+            SetShort(tags.values[kTagPresetMinus1b], -1);
+    }
+    tags.written = 0;
     import.noteReference = -1;
     return 1;
 }
@@ -128,8 +126,10 @@ int DeactivateNiffTags(NiffChunkContext& context, const uint8_t*) {
         anyGiven = true;
         tags.persistentFlags[tag] = 0;
         tags.persistentValues[tag] = {};
+        tags.persistentWritten &= ~Bit(tag);
     }
     if (!anyGiven) {
+        tags.written |= tags.persistentWritten;
         ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
         tags.persistentWritten = 0;
     }

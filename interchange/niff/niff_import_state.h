@@ -29,15 +29,23 @@ inline constexpr int kNiffTagValueBytes = 10;  // the widest stored tag value
 inline constexpr uint8_t kNiffTagGiven = 1;      // written on the chunk being handled
 inline constexpr uint8_t kNiffTagInherited = 2;  // from the persistent set
 
+// The tags whose current value starts each chunk as a number of their own (18 as
+// -2, 32 and 47 as -1).
+inline constexpr uint64_t kNiffPresetTags =
+    (uint64_t{1} << 18) | (uint64_t{1} << 32) | (uint64_t{1} << 47);
+
 struct NiffTagState {
     using Value = std::array<uint8_t, kNiffTagValueBytes>;
     std::array<Value, kNiffTagNumbers> values{};
     std::array<uint8_t, kNiffTagNumbers> flags{};
     std::array<Value, kNiffTagNumbers> persistentValues{};
     std::array<uint8_t, kNiffTagNumbers> persistentFlags{};
-    // Bit t set: values[t] (or persistentValues[t]) may be other than zero. Loading
-    // a chunk's state touches only these.
-    uint64_t written = 0;
+    // Bit t of `written`: values[t] or flags[t] may differ from what loading a chunk
+    // gives tag t (its persistent value and flag, else none, with the preset number
+    // of tags 18, 32 and 47); loading a chunk's state touches only these. Whatever
+    // changes a current value or flag sets its bit. Bit t of `persistentWritten`:
+    // persistentValues[t] or persistentFlags[t] may be other than zero.
+    uint64_t written = kNiffPresetTags;
     uint64_t persistentWritten = 0;
 };
 

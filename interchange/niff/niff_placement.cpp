@@ -27,6 +27,7 @@ int AnchorLevelOf(const NiffTagState& tags) {
 void StoreShort(NiffTagState& tags, int byteOffset, int32_t value) {
     const auto number = static_cast<int16_t>(std::clamp<int32_t>(value, INT16_MIN, INT16_MAX));
     std::memcpy(tags.values[kTagPlacement].data() + byteOffset, &number, sizeof number);
+    tags.written |= uint64_t{1} << kTagPlacement;
 }
 
 }  // namespace
@@ -80,6 +81,7 @@ int ResolveNiffPlacement(NiffImportState& import, NiffAnchorLevel target) {
     // The placement now counts from the target: the chunk names no other anchor,
     // so a handler that resolves again leaves it as it is.
     tags.flags[kTagAnchor] = 0;
+    tags.written |= uint64_t{1} << kTagAnchor;
     return from;
 }
 

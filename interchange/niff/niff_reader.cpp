@@ -2,11 +2,11 @@
 #include "interchange/niff/niff_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <new>
 
 #include "core/ui/modal_boxes.h"
+#include "interchange/niff/niff_field_conversion.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "platform/ui/message_box.h"
@@ -32,20 +32,32 @@ constexpr uint32_t kRifxKey = IdKey(kRifx);
 constexpr uint32_t kListKey = IdKey(kList);
 constexpr uint32_t kChunkLengthTableKey = IdKey(kChunkLengthTable);
 
-// Two and four bytes read as big-endian numbers.
-uint16_t BigEndian16(const uint8_t* bytes) {
-    uint16_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return __builtin_bswap16(value);
-}
-uint32_t BigEndian32(const uint8_t* bytes) {
-    uint32_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return __builtin_bswap32(value);
-}
-
 uint64_t Padded(uint64_t length) {
     return length + (length & 1);
+}
+
+// The fields of `plan` one by one, up to the first that would pass `maxBytes`.
+[[gnu::noinline]] int ConvertStepwise(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan,
+                                      int maxBytes) {
+    uint64_t low = 0, high = 0;
+    int consumed = 0;
+    for (int i = 0; i < plan.count; ++i) {
+        const NiffFieldStep& step = plan.steps[static_cast<size_t>(i)];
+        if (consumed + step.width > maxBytes) break;
+        PlaceNiffField(NiffFieldValue(step.turn, step.width, from + consumed), step.to, low, high);
+        consumed += step.width;
+    }
+    StoreNiffConverted(out, low, high);
+    return consumed;
+}
+
+// A plan's whole conversion when the bytes hold all of its fields, else field by field.
+inline int Convert(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
+    if (plan.fileBytes <= maxBytes && plan.whole != nullptr) {
+        plan.whole(from, out);
+        return plan.fileBytes;
+    }
+    return ConvertStepwise(from, out, plan, maxBytes);
 }
 
 // Ends the pass with a message (none when null); closes the source when asked.
@@ -146,64 +158,125 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
     return reader.body.data();
 }
 
-// Reads the tag at `*at` of the tag area (`*tagArea` bytes left, at least two)
-// and moves past it; false ends the pass.
-bool ReadTag(NiffReader& reader, const uint8_t** at, uint64_t* tagArea) {
-    const int number = (*at)[0];
-    const int length = (*at)[1];
-    const uint64_t padded = Padded(static_cast<uint64_t>(length));
-    if (2 + padded > *tagArea) return EndPass(reader, kNiffIncompleteTag, false);
-    *tagArea -= 2 + padded;
-    const uint8_t* bytes = *at + 2;
-    *at = bytes + padded;
-    const NiffFieldPlan* plan = reader.schemas.TagPlan(number);
-    if (plan == nullptr) {
-        Diagnose(reader, "unknown tag " + std::to_string(number));
-        return true;
-    }
-    const NiffTagHandler handler = number <= kNiffKnownTags ? reader.tagHandlers[static_cast<size_t>(number)] : nullptr;
-    if (handler != nullptr) {
+// A tag number that is neither known nor handled, for the diagnostic output (out
+// of line: the tag loop stays small).
+[[gnu::noinline]] void DiagnoseUnknownTag(NiffReader& reader, int number) {
+    Diagnose(reader, "unknown tag " + std::to_string(number));
+}
+
+// Reads the tags of a chunk's tag area, `tagArea` bytes at `at`, calling the
+// handler of each known tag; false ends the pass.
+bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
+    while (tagArea > 1) {
+        const int number = at[0];
+        const int length = at[1];
+        const uint64_t padded = Padded(static_cast<uint64_t>(length));
+        if (2 + padded > tagArea) return EndPass(reader, kNiffIncompleteTag, false);
+        tagArea -= 2 + padded;
+        const uint8_t* bytes = at + 2;
+        at = bytes + padded;
+        // Only known tags have handlers: the slot decides, and the schema is asked
+        // only about tags without one.
+        const NiffTagHandler handler = reader.tagHandlers[static_cast<size_t>(number)];
+        if (handler == nullptr) {
+            if (reader.schemas.TagPlan(number) == nullptr) DiagnoseUnknownTag(reader, number);
+            continue;
+        }
+        const NiffFieldPlan& plan = reader.schemas.KnownTagPlan(number);
         std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
-        ConvertNiffFields(bytes, value.data(), *plan, length);
+        Convert(bytes, value.data(), plan, length);
         NiffTagContext context;
         context.import = reader.import;
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
-        context.value = std::span<const uint8_t>(value.data(), static_cast<size_t>(plan->memorySize));
+        context.value =
+            std::span<const uint8_t>(value.data(), static_cast<size_t>(plan.memorySize));
         handler(context, value.data());
     }
     return true;
 }
 
-// The bytes a typed chunk's fixed part takes in the file: the declared size when
-// the file's chunk-length table gave one, else as far as the schema's fields reach
-// within the built-in size.
-uint64_t FixedPartBytes(const NiffReader& reader, int index) {
-    const NiffChunkRecord& record = reader.schemas.Chunk(index);
-    if (reader.schemas.Declared(index)) return static_cast<uint64_t>(record.fixedSize);
-    return static_cast<uint64_t>(std::min(record.fixedSize, reader.schemas.FieldsFileBytes(index)));
+// A typed chunk whose `padded` bytes lie whole at `body`, its fixed part
+// `fixedSize` of them: the fixed part converted, the start handler, the tags,
+// the data handler.
+bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
+                      uint64_t fixedSize) {
+    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
+    const uint8_t* fixedPart = nullptr;
+    if (plan.count != 0) {
+        Convert(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
+        fixedPart = reader.fixed.data();
+    }
+    NiffChunkContext context = ContextOf(
+        reader,
+        std::span<const uint8_t>(reader.fixed.data(), static_cast<size_t>(plan.memorySize)));
+    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
+    if (start != nullptr && start(context, fixedPart) != 1) return false;
+    if (!ReadTags(reader, body + fixedSize, padded - fixedSize)) return false;
+    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
+    return data == nullptr || data(context, fixedPart) == 1;
 }
 
 bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
-    const uint64_t fixedSize = FixedPartBytes(reader, index);
+    const auto fixedSize = static_cast<uint64_t>(reader.schemas.FixedPartBytes(index));
     if (fixedSize > padded) return EndPass(reader, kNiffIncompleteChunk, false);
     // The whole chunk is read at once (the lengths were checked against the file),
     // then converted from memory.
     const uint8_t* body = ChunkBody(reader, padded);
     if (body == nullptr) return EndPass(reader, kNiffIncompleteChunk, true);
-    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
-    const auto memorySize = static_cast<size_t>(plan.memorySize);
-    ConvertNiffFields(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
-    NiffChunkContext context = ContextOf(reader, std::span<const uint8_t>(reader.fixed.data(), memorySize));
-    const uint8_t* fixedPart = plan.count == 0 ? nullptr : reader.fixed.data();
-    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
-    if (start != nullptr && start(context, fixedPart) != 1) return false;
-    const uint8_t* tag = body + fixedSize;
-    uint64_t tagArea = padded - fixedSize;
-    while (tagArea > 1)
-        if (!ReadTag(reader, &tag, &tagArea)) return false;
-    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
-    return data == nullptr || data(context, fixedPart) == 1;
+    return HandleTypedChunk(reader, index, body, padded, fixedSize);
+}
+
+// Typed chunks inside the current list whose headers and bytes the source's
+// buffer holds whole, and whose lengths fit the list and their fixed parts, one
+// after another up to `most` of them: each handled in place, with one move of
+// the source. The walk stops before anything else (the end of the list, a list,
+// a raw or unknown chunk, a chunk the buffer splits, a length that ends the
+// pass), which goes the general way; and when a handler ends the pass, which
+// clears `goOn`. The chunks handled.
+size_t ReadBufferedTypedChunks(NiffReader& reader, size_t most, bool* goOn) {
+    if (reader.depth == 0 || !reader.source) return 0;
+    ByteSource& source = *reader.source;
+    const NiffSchemas& schemas = reader.schemas;
+    const std::span<const uint8_t> buffered = source.Buffered();
+    const uint8_t* at = buffered.data();
+    const uint8_t* const end = at + buffered.size();
+    uint64_t& leftAtLevel = reader.left[static_cast<size_t>(reader.depth)];
+    uint64_t left = leftAtLevel;
+    // The next chunk's id is looked up before this one's handlers run, so that the
+    // look-up is done by the time it is needed.
+    auto indexAt = [&](const uint8_t* header) {
+        return end - header >= static_cast<ptrdiff_t>(kChunkHeaderBytes)
+                   ? schemas.FindChunkKey(NiffBigEndian32(header))
+                   : -1;
+    };
+    int nextIndex = indexAt(at);
+    size_t handled = 0;
+    while (handled < most) {
+        const int index = nextIndex;
+        if (index < 0) break;  // also when the buffer holds no whole header
+        const uint32_t length = NiffBigEndian32(at + 4);
+        const uint64_t whole = Padded(length) + kChunkHeaderBytes;
+        if (whole > left || whole > static_cast<uint64_t>(end - at)) break;
+        const int32_t fixedSize = schemas.FixedPartBytes(index);
+        if (fixedSize < 0 || static_cast<uint64_t>(fixedSize) + kChunkHeaderBytes > whole) break;
+        const uint8_t* header = at;
+        at += whole;
+        nextIndex = indexAt(at);
+        // The reader's state follows each chunk, as the general way leaves it.
+        source.Advance(whole);
+        left -= whole;
+        leftAtLevel = left;
+        reader.chunkId = {header[0], header[1], header[2], header[3]};
+        reader.chunkLength = length;
+        ++handled;
+        if (!HandleTypedChunk(reader, index, header + kChunkHeaderBytes, whole - kChunkHeaderBytes,
+                              static_cast<uint64_t>(fixedSize))) {
+            *goOn = false;
+            break;
+        }
+    }
+    return handled;
 }
 
 bool ReadChunkBody(NiffReader& reader, uint64_t start) {
@@ -236,41 +309,7 @@ void ReverseBytes(uint8_t* bytes, int count) {
 }
 
 int ConvertNiffFields(const uint8_t* from, uint8_t* out, const NiffFieldPlan& plan, int maxBytes) {
-    // The value is put together in two words and stored whole: a reader of its
-    // bytes right after then gets them from the two stores as they stand.
-    static_assert(std::endian::native == std::endian::little, "fields are stored in little-endian order");
-    uint64_t low = 0, high = 0;
-    int consumed = 0;
-    for (int i = 0; i < plan.count; ++i) {
-        const NiffFieldStep& step = plan.steps[static_cast<size_t>(i)];
-        const int width = step.width;
-        if (consumed + width > maxBytes) break;
-        const uint8_t* bytes = from + consumed;
-        consumed += width;
-        uint64_t value = 0;
-        switch (step.turn) {
-            case NiffFieldTurn::kByte: value = bytes[0]; break;
-            case NiffFieldTurn::kShort: value = BigEndian16(bytes); break;
-            case NiffFieldTurn::kLong: value = BigEndian32(bytes); break;
-            case NiffFieldTurn::kRational:  // each half on its own
-                value = BigEndian16(bytes) | (uint64_t{BigEndian16(bytes + 2)} << 16);
-                break;
-            case NiffFieldTurn::kKeep: std::memcpy(&value, bytes, static_cast<size_t>(width)); break;
-            case NiffFieldTurn::kStringOffset:  // always 32 bits wide in memory
-                value = width == 4 ? BigEndian32(bytes) : BigEndian16(bytes);
-                break;
-        }
-        const int shift = 8 * (step.to % 8);
-        if (step.to >= 8) {
-            high |= value << shift;
-        } else {
-            low |= value << shift;
-            if (shift != 0) high |= value >> (64 - shift);
-        }
-    }
-    std::memcpy(out, &low, sizeof low);
-    std::memcpy(out + sizeof low, &high, sizeof high);
-    return consumed;
+    return Convert(from, out, plan, maxBytes);
 }
 
 std::unique_ptr<NiffReader> OpenNiffReader(std::unique_ptr<ByteSource> source,
@@ -302,10 +341,11 @@ void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler)
     if (tag >= 1 && tag <= kNiffKnownTags) reader.tagHandlers[static_cast<size_t>(tag)] = handler;
 }
 
-bool ReadNextNiffChunk(NiffReader& reader) {
+namespace {
+
+// The next chunk (see ReadNextNiffChunk); memory running out is left to the caller.
+inline bool ReadChunk(NiffReader& reader) {
     if (!reader.source) return false;
-    ByteSource& source = *reader.source;
-    const uint64_t start = source.Position();
     if (reader.started && reader.left[static_cast<size_t>(reader.depth)] == 0) {
         reader.depth = std::max(0, reader.depth - 1);
         reader.chunkId = kEndOfList;
@@ -313,6 +353,9 @@ bool ReadNextNiffChunk(NiffReader& reader) {
         return reader.depth >= 1;
     }
     reader.started = true;
+    if (bool goOn = true; ReadBufferedTypedChunks(reader, 1, &goOn) != 0) return goOn;
+    ByteSource& source = *reader.source;
+    const uint64_t start = source.Position();
     uint8_t copied[kChunkHeaderBytes];
     const uint8_t* header = source.Take(kChunkHeaderBytes);
     if (header == nullptr) {
@@ -324,13 +367,23 @@ bool ReadNextNiffChunk(NiffReader& reader) {
         if (source.Read(copied + 4, 4) != 4) return EndPass(reader, kNiffChunkLengthUnread, false);
     }
     reader.chunkId = {header[0], header[1], header[2], header[3]};
-    reader.chunkLength = (uint32_t{header[4]} << 24) | (uint32_t{header[5]} << 16) |
-                         (uint32_t{header[6]} << 8) | header[7];
+    reader.chunkLength = NiffBigEndian32(header + 4);
+    return ReadChunkBody(reader, start);
+}
+
+// Memory running out inside the reader or a handler ends the import.
+[[noreturn]] void AbortOnMemory(NiffReader& reader) {
+    CloseNiffReader(reader);
+    throw NiffImportAbort();
+}
+
+}  // namespace
+
+bool ReadNextNiffChunk(NiffReader& reader) {
     try {
-        return ReadChunkBody(reader, start);
+        return ReadChunk(reader);
     } catch (const std::bad_alloc&) {
-        CloseNiffReader(reader);
-        throw NiffImportAbort();
+        AbortOnMemory(reader);
     }
 }
 
@@ -359,7 +412,13 @@ NiffPassResult RunNiffPass(NiffReader& reader) {
         EndPass(reader, refusal, true);
     } else if (ReadNextNiffChunk(reader)) {
         result.ran = true;
-        while (ReadNextNiffChunk(reader)) {
+        try {
+            for (bool goOn = true; goOn;) {
+                ReadBufferedTypedChunks(reader, SIZE_MAX, &goOn);
+                goOn = goOn && ReadChunk(reader);
+            }
+        } catch (const std::bad_alloc&) {
+            AbortOnMemory(reader);
         }
         result.complete = reader.depth == 0 && reader.chunkId == kEndOfList;
     }

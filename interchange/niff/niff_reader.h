@@ -58,7 +58,7 @@ struct NiffReader {
     NiffSchemas schemas;
     std::array<NiffChunkHandler, kNiffChunkTypes> startHandlers{};
     std::array<NiffChunkHandler, kNiffChunkTypes> dataHandlers{};
-    std::array<NiffTagHandler, kNiffTagNumbers> tagHandlers{};
+    std::array<NiffTagHandler, 256> tagHandlers{};  // by tag number: only 1 to 48 are set
     std::vector<uint8_t> chunk;  // the current raw chunk's data, or a list's form type
     std::vector<uint8_t> body;   // a typed chunk's bytes when the source's buffer splits them
     std::array<uint8_t, kNiffConvertedBytes> fixed{};  // the current typed chunk's converted fixed part

@@ -4,6 +4,9 @@
 #include "interchange/niff/niff_schema.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "interchange/niff/niff_field_conversion.h"
 
 namespace ql::niff {
 namespace {
@@ -222,6 +225,61 @@ static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes ma
 static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
 static_assert(kNiffChunkTypes < 255, "the id table keeps an index plus one in a byte, with empty slots left");
 
+constexpr NiffFieldTurn TurnOf(uint8_t type) {
+    switch (type) {
+        case kNiffByte:
+        case kNiffSignedByte:
+            return NiffFieldTurn::kByte;
+        case kNiffSignedShort:
+        case kNiffFontIndex:
+            return NiffFieldTurn::kShort;
+        case kNiffSignedLong:
+            return NiffFieldTurn::kLong;
+        case kNiffRational:
+            return NiffFieldTurn::kRational;
+        case kNiffStringOffset:
+            return NiffFieldTurn::kStringOffset;
+        default:
+            return NiffFieldTurn::kKeep;
+    }
+}
+
+constexpr NiffFieldPlan PlanOf(const uint8_t* fields, int stringOffsetWidth) {
+    NiffFieldPlan plan;
+    int at = 0;
+    for (int i = 0; i < kNiffChunkFields && fields[i] != kNiffEnd; ++i) {
+        const uint8_t type = fields[i];
+        if (NiffFieldAligned(type)) at += at & 1;
+        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
+        plan.steps[static_cast<size_t>(plan.count++)] = {TurnOf(type), static_cast<uint8_t>(width),
+                                                         static_cast<uint8_t>(at)};
+        at += NiffFieldMemoryWidth(type);
+        plan.fileBytes += width;
+    }
+    plan.memorySize = MemoryBytes(fields);
+    return plan;
+}
+
+// The whole conversions of the chunk and tag schemas' field lists, for both
+// string-offset widths (the same plan shares one conversion).
+template <int StringOffsetWidth, size_t... I>
+constexpr std::array<NiffWholeConversion, sizeof...(I)> ChunkConversions(
+    std::index_sequence<I...>) {
+    return {&ConvertWholeNiffFields<PlanOf(kChunkSchema[I].fields.data(), StringOffsetWidth)>...};
+}
+template <int StringOffsetWidth, size_t... I>
+constexpr std::array<NiffWholeConversion, sizeof...(I)> TagConversions(std::index_sequence<I...>) {
+    return {&ConvertWholeNiffFields<PlanOf(kTagSchema[I].fields.data(), StringOffsetWidth)>...};
+}
+constexpr auto kChunkConversions4 =
+    ChunkConversions<4>(std::make_index_sequence<kNiffChunkTypes>{});
+constexpr auto kChunkConversions2 =
+    ChunkConversions<2>(std::make_index_sequence<kNiffChunkTypes>{});
+constexpr auto kTagConversions4 =
+    TagConversions<4>(std::make_index_sequence<kNiffTagNumbers + 1>{});
+constexpr auto kTagConversions2 =
+    TagConversions<2>(std::make_index_sequence<kNiffTagNumbers + 1>{});
+
 }  // namespace
 
 std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema() {
@@ -238,29 +296,7 @@ int NiffFieldsMemorySize(const uint8_t* fields) {
 
 
 NiffFieldPlan MakeNiffFieldPlan(const uint8_t* fields, int stringOffsetWidth) {
-    NiffFieldPlan plan;
-    int at = 0;
-    for (int i = 0; i < kNiffChunkFields && fields[i] != kNiffEnd; ++i) {
-        const uint8_t type = fields[i];
-        if (NiffFieldAligned(type)) at += at & 1;
-        NiffFieldTurn turn = NiffFieldTurn::kKeep;
-        switch (type) {
-            case kNiffByte:
-            case kNiffSignedByte: turn = NiffFieldTurn::kByte; break;
-            case kNiffSignedShort:
-            case kNiffFontIndex: turn = NiffFieldTurn::kShort; break;
-            case kNiffSignedLong: turn = NiffFieldTurn::kLong; break;
-            case kNiffRational: turn = NiffFieldTurn::kRational; break;
-            case kNiffStringOffset: turn = NiffFieldTurn::kStringOffset; break;
-            default: break;
-        }
-        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
-        plan.steps[static_cast<size_t>(plan.count++)] = {turn, static_cast<uint8_t>(width), static_cast<uint8_t>(at)};
-        at += NiffFieldMemoryWidth(type);
-        plan.fileBytes += width;
-    }
-    plan.memorySize = NiffFieldsMemorySize(fields);
-    return plan;
+    return PlanOf(fields, stringOffsetWidth);
 }
 
 NiffSchemas::NiffSchemas() {
@@ -288,10 +324,20 @@ NiffSchemas::NiffSchemas() {
 }
 
 void NiffSchemas::MakePlans() {
-    for (size_t i = 0; i < chunks_.size(); ++i)
-        chunkPlans_[i] = MakeNiffFieldPlan(chunks_[i].fields.data(), stringOffsetWidth_);
-    for (size_t i = 0; i < tagPlans_.size(); ++i)
-        tagPlans_[i] = MakeNiffFieldPlan(kTagSchema[i].fields.data(), stringOffsetWidth_);
+    const bool wide = stringOffsetWidth_ == 4;
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+        chunkPlans_[i] = PlanOf(chunks_[i].fields.data(), stringOffsetWidth_);
+        chunkPlans_[i].whole = wide ? kChunkConversions4[i] : kChunkConversions2[i];
+    }
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+        const int32_t size = chunks_[i].fixedSize;
+        fixedPartBytes_[i] =
+            size == kNiffRaw || declared_[i] ? size : std::min(size, chunkPlans_[i].fileBytes);
+    }
+    for (size_t i = 0; i < tagPlans_.size(); ++i) {
+        tagPlans_[i] = PlanOf(kTagSchema[i].fields.data(), stringOffsetWidth_);
+        tagPlans_[i].whole = wide ? kTagConversions4[i] : kTagConversions2[i];
+    }
 }
 
 const NiffTagRecord* NiffSchemas::Tag(int number) const {
@@ -306,6 +352,7 @@ void NiffSchemas::ApplyChunkLength(const FourCC& id, int32_t size) {
     if (index < 0 || size < 0 || kChunkSchema[index].fixedSize == kNiffRaw) return;
     chunks_[static_cast<size_t>(index)].fixedSize = size;
     declared_[static_cast<size_t>(index)] = true;
+    fixedPartBytes_[static_cast<size_t>(index)] = size;
     if (id == MakeFourCC("part")) {
         stringOffsetWidth_ = size <= kShortOffsetPartSize ? 2 : 4;
         MakePlans();

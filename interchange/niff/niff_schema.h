@@ -102,11 +102,15 @@ struct NiffFieldStep {
     uint8_t width;  // in the file
     uint8_t to;     // offset in memory
 };
+// A whole field list converted in one go, made at compile time for the plans
+// of the schemas: the file holds all of the plan's bytes at `from`.
+using NiffWholeConversion = void (*)(const uint8_t* from, uint8_t* out);
 struct NiffFieldPlan {
     std::array<NiffFieldStep, kNiffChunkFields> steps{};
     int count = 0;
     int memorySize = 0;
     int fileBytes = 0;
+    NiffWholeConversion whole = nullptr;  // null for plans made at run time
 };
 NiffFieldPlan MakeNiffFieldPlan(const uint8_t* fields, int stringOffsetWidth);
 
@@ -119,7 +123,11 @@ class NiffSchemas {
     // Index into the chunk schema, or -1 for an id it does not hold. (Inline: the
     // reader looks up every chunk.)
     int FindChunk(const FourCC& id) const {
-        const uint32_t key = (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
+        return FindChunkKey((uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) |
+                            (uint32_t{id[2]} << 8) | id[3]);
+    }
+    // The same for an id read as a big-endian number.
+    int FindChunkKey(uint32_t key) const {
         const int entry = slots_[IdSlot(key, multiplier_)];
         return entry != 0 && keys_[static_cast<size_t>(entry - 1)] == key ? entry - 1 : -1;
     }
@@ -135,6 +143,10 @@ class NiffSchemas {
         if (number >= 1 && number <= kNiffKnownTags) return &tagPlans_[static_cast<size_t>(number)];
         return number == kNiffTag255 ? &tagPlans_[kNiffTagNumbers] : nullptr;
     }
+    // The conversion of tag 1 to 48, unchecked.
+    const NiffFieldPlan& KnownTagPlan(int number) const {
+        return tagPlans_[static_cast<size_t>(number)];
+    }
     // Memory size of a known tag's converted value.
     int TagMemorySize(int number) const {
         const NiffFieldPlan* plan = TagPlan(number);
@@ -142,6 +154,10 @@ class NiffSchemas {
     }
     // Whether the file's chunk-length table declared this chunk's fixed size.
     bool Declared(int index) const { return declared_[static_cast<size_t>(index)]; }
+    // The bytes a chunk's fixed part takes in the file: the declared size when the
+    // file's chunk-length table gave one, else as far as the fields reach within
+    // the built-in size; kNiffRaw for a chunk read raw.
+    int32_t FixedPartBytes(int index) const { return fixedPartBytes_[static_cast<size_t>(index)]; }
     // The tag record of a known tag number (1-48, 255), else null.
     const NiffTagRecord* Tag(int number) const;
 
@@ -165,6 +181,7 @@ class NiffSchemas {
     std::array<uint8_t, kIdSlots> slots_{};
     uint32_t multiplier_ = 0;
     std::array<bool, kNiffChunkTypes> declared_{};
+    std::array<int32_t, kNiffChunkTypes> fixedPartBytes_{};
     std::array<NiffFieldPlan, kNiffChunkTypes> chunkPlans_{};
     std::array<NiffFieldPlan, kNiffTagNumbers + 1> tagPlans_{};
     int stringOffsetWidth_ = 4;

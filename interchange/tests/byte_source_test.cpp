@@ -76,6 +76,27 @@ TEST_F(FileByteSource, ShortReadsAfterASeekComeFromTheNewPosition) {
     EXPECT_EQ(source->Position(), 3u);
 }
 
+// The buffered bytes run from the position to the end of the fill; moving past
+// some of them moves the position, and the next read after them refills.
+TEST_F(FileByteSource, BufferedBytesFollowThePositionToTheEndOfTheFill) {
+    auto source = Open();
+    ASSERT_NE(source, nullptr);
+    EXPECT_TRUE(source->Buffered().empty());  // nothing read yet
+    uint8_t field[2];
+    ASSERT_EQ(source->Read(field, 2), 2u);
+    std::span<const uint8_t> buffered = source->Buffered();
+    ASSERT_EQ(buffered.size(), ByteSource::kBufferBytes - 2);
+    EXPECT_TRUE(std::equal(buffered.begin(), buffered.end(), bytes_.begin() + 2));
+    source->Advance(buffered.size() - 1);
+    EXPECT_EQ(source->Position(), ByteSource::kBufferBytes - 1);
+    ASSERT_EQ(source->Buffered().size(), 1u);
+    EXPECT_EQ(source->Buffered()[0], bytes_[ByteSource::kBufferBytes - 1]);
+    ASSERT_EQ(source->Read(field, 2), 2u);
+    EXPECT_EQ(field[0], bytes_[ByteSource::kBufferBytes - 1]);
+    EXPECT_EQ(field[1], bytes_[ByteSource::kBufferBytes]);
+    EXPECT_EQ(source->Buffered().size(), ByteSource::kBufferBytes - 1);
+}
+
 TEST(MemoryByteSource, ShortReadStopsAtTheEnd) {
     const std::vector<uint8_t> bytes = Pattern(5);
     auto source = ByteSource::FromMemory(bytes);

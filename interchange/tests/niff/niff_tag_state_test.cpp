@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_placement.h"
 #include "interchange/niff/niff_writer.h"
 #include "interchange/tests/niff/niff_recorder.h"
 #include "platform/ui/headless.h"
@@ -120,6 +121,64 @@ TEST(NiffTagState, PresetsAndStoredValues) {
     EXPECT_EQ(state.tag32[1], -1);
     EXPECT_EQ(static_cast<int16_t>(document->header.lyricLevels[1]), -7);  // -3 x 2.5, truncated
     FreeDocument(document);
+}
+
+// What a chunk's handlers change in the tags it loaded (its placement resolved, a
+// preset tag written over, an inherited one given anew) is undone when the next
+// chunk loads: that chunk sees the persistent values and the presets again.
+TEST(NiffTagState, ChangesMadeOnAChunkAreUndoneWhenTheNextLoads) {
+    ResetProgramState();
+    ui::headless::ResetUi();
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("taga");  // placement 10, 20 from the measure's start; tag 47 = 2
+    out.Tag(1, {10, 20});
+    out.Tag(3, {"tmsl"});
+    out.Tag(47, {2});
+    out.EndChunk();
+    out.BeginChunk("clef", {0, 0, 0});  // resolved to the event slice below
+    out.Tag(18, {7});
+    out.EndChunk();
+    Keys(out, {2});
+    Keys(out);
+    out.EndList();
+    struct Resolved : Snapshots {
+        std::vector<int16_t> x;
+    } state;
+    state.frame.anchors.measureStartX = 4;
+    const std::vector<uint8_t> bytes = out.Take();
+    auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &state);
+    testing::RegisterTagState(*reader);
+    RegisterNiffChunkHandlers(*reader, MakeFourCC("keys"), BeginNiffChunk, Snapshot);
+    RegisterNiffChunkHandlers(
+        *reader, MakeFourCC("clef"), BeginNiffChunk, [](NiffChunkContext& context, const uint8_t*) {
+            auto& resolved = *static_cast<Resolved*>(context.import);
+            EXPECT_EQ(ResolveNiffPlacement(resolved, NiffAnchorLevel::kEventSlice),
+                      static_cast<int>(NiffAnchorLevel::kMeasureSlice));
+            resolved.x.push_back(NiffTagShort(resolved.tags, 1, 0));
+            return Snapshot(context, nullptr);
+        });
+    ASSERT_TRUE(RunNiffPass(*reader).complete);
+    ASSERT_EQ(state.x.size(), 1u);
+    EXPECT_EQ(state.x[0], 6);  // 10 less the measure's start
+    ASSERT_EQ(state.flags.size(), 3u);
+    EXPECT_EQ(state.flags[0][3], 0);  // resolved: the anchor is dropped
+    EXPECT_EQ(state.tag18[0], 7);
+    for (size_t chunk = 1; chunk < 3; ++chunk) {
+        EXPECT_EQ(state.flags[chunk][1], kNiffTagInherited) << chunk;
+        EXPECT_EQ(state.flags[chunk][3], kNiffTagInherited) << chunk;
+        EXPECT_EQ(state.flags[chunk][47], kNiffTagInherited) << chunk;
+        EXPECT_EQ(state.tag18[chunk], -2) << chunk;
+        int16_t tag47 = 0;
+        std::memcpy(&tag47, state.tag47[chunk].data(), 2);
+        EXPECT_EQ(tag47, -1) << chunk;  // the preset number over the persistent value
+    }
+    EXPECT_EQ(state.flags[1][2], kNiffTagGiven);
+    EXPECT_EQ(state.flags[2][2], 0);
+    // The placement is the persistent one again, and so is its anchor.
+    EXPECT_EQ(NiffTagShort(state.tags, 1, 0), 10);
+    EXPECT_EQ(NiffTagShort(state.tags, 1, 2), 20);
+    EXPECT_EQ(std::memcmp(state.tags.values[3].data(), "tmsl", 4), 0);
 }
 
 }  // namespace

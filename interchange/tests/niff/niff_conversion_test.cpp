@@ -1,0 +1,91 @@
+// Field conversion: the whole conversions made at compile time for the schemas'
+// plans give, for every chunk and tag and both string-offset widths, the bytes the
+// field-by-field conversion gives, and the field-by-field way is kept for bytes
+// that end inside the fields.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "interchange/niff/niff_reader.h"
+#include "interchange/niff/niff_schema.h"
+
+namespace ql::niff {
+namespace {
+
+// Converts with the plan as it is and with its whole conversion taken away, over
+// the same bytes, and compares the results for every byte bound from none to
+// past the fields.
+void ExpectWholeMatchesStepwise(const NiffFieldPlan& plan, const std::string& what,
+                                std::mt19937& random) {
+    ASSERT_NE(plan.whole, nullptr) << what;
+    NiffFieldPlan stepwise = plan;
+    stepwise.whole = nullptr;
+    for (int round = 0; round < 8; ++round) {
+        std::array<uint8_t, 32> bytes;
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+        for (int maxBytes = 0; maxBytes <= plan.fileBytes + 2; ++maxBytes) {
+            std::array<uint8_t, kNiffConvertedBytes> whole;
+            std::array<uint8_t, kNiffConvertedBytes> byField;
+            whole.fill(0xEE);
+            byField.fill(0xDD);
+            const int wholeTook = ConvertNiffFields(bytes.data(), whole.data(), plan, maxBytes);
+            const int byFieldTook =
+                ConvertNiffFields(bytes.data(), byField.data(), stepwise, maxBytes);
+            EXPECT_EQ(wholeTook, byFieldTook) << what << " bound " << maxBytes;
+            EXPECT_EQ(whole, byField) << what << " bound " << maxBytes;
+        }
+    }
+}
+
+TEST(NiffFieldConversion, WholeConversionsMatchFieldByFieldForEverySchemaRecord) {
+    std::mt19937 random(41);
+    for (const int width : {4, 2}) {
+        NiffSchemas schemas;
+        if (width == 2) schemas.ApplyChunkLength(MakeFourCC("part"), 10);
+        ASSERT_EQ(schemas.StringOffsetWidth(), width);
+        for (int index = 0; index < kNiffChunkTypes; ++index) {
+            const FourCC& id = schemas.Chunk(index).id;
+            ExpectWholeMatchesStepwise(
+                schemas.ChunkPlan(index),
+                std::string(id.begin(), id.end()) + " width " + std::to_string(width), random);
+        }
+        for (int tag = 1; tag <= kNiffKnownTags; ++tag)
+            ExpectWholeMatchesStepwise(
+                *schemas.TagPlan(tag),
+                "tag " + std::to_string(tag) + " width " + std::to_string(width), random);
+    }
+}
+
+// The string offsets of a 2-byte file are widened, the halves of a rational each
+// turned, and a field the bound cuts is left zero with those after it.
+TEST(NiffFieldConversion, ShortStringOffsetsAndCutFields) {
+    NiffSchemas schemas;
+    schemas.ApplyChunkLength(MakeFourCC("part"), 10);
+    const int tmpo = schemas.FindChunk(MakeFourCC("tmpo"));  // STROFFSET, RATIONAL, SIGNEDSHORT
+    ASSERT_GE(tmpo, 0);
+    const uint8_t file[] = {0x12, 0x34, 0x00, 0x03, 0x00, 0x08, 0xFF, 0xFE};
+    std::array<uint8_t, kNiffConvertedBytes> out;
+    EXPECT_EQ(ConvertNiffFields(file, out.data(), schemas.ChunkPlan(tmpo), 8), 8);
+    uint32_t offset = 0;
+    int16_t numerator = 0, denominator = 0, last = 0;
+    std::memcpy(&offset, out.data(), 4);
+    std::memcpy(&numerator, out.data() + 4, 2);
+    std::memcpy(&denominator, out.data() + 6, 2);
+    std::memcpy(&last, out.data() + 8, 2);
+    EXPECT_EQ(offset, 0x1234u);
+    EXPECT_EQ(numerator, 3);
+    EXPECT_EQ(denominator, 8);
+    EXPECT_EQ(last, -2);
+    EXPECT_EQ(ConvertNiffFields(file, out.data(), schemas.ChunkPlan(tmpo), 7), 6);
+    std::memcpy(&last, out.data() + 8, 2);
+    EXPECT_EQ(last, 0);
+    EXPECT_EQ(ConvertNiffFields(file, out.data(), schemas.ChunkPlan(tmpo), 5), 2);
+    std::memcpy(&numerator, out.data() + 4, 2);
+    EXPECT_EQ(numerator, 0);
+}
+
+}  // namespace
+}  // namespace ql::niff
