@@ -567,17 +567,21 @@ TEST_F(ShapesScenario, TheLeftMarginDraggedWithThePointerTakesTheSystemsAlong) {
     }();
     ASSERT_GE(staffRow, 0) << "the new score shows no staff";
     const int bottom = x_.ScreenHeight() - 20;
+    const int frameLeft = Frame().x;
+    const int musicLeft = MusicLeft();
+    const int musicRight = MusicRight();
+    const int bars = BarsBottom();
     // The systems' left edge: where the first staff's top line starts.
     auto staffStart = [&](const ScreenPicture& picture) {
-        for (int x = Frame().x; x < MusicRight(); ++x)
+        for (int x = frameLeft; x < musicRight; ++x)
             if (IsDark(picture.At(x, staffRow))) return x;
         return -1;
     };
     // The left margin: the column left of the music with the longest grey run.
     auto marginGuide = [&](const ScreenPicture& picture) {
         std::pair<int, std::pair<int, int>> best{-1, {-1, 0}};
-        for (int x = Frame().x; x < MusicLeft() + 2 * kMove; ++x) {
-            const std::pair<int, int> run = LongestRunInColumn(picture, x, BarsBottom(), bottom, kMarginGrey);
+        for (int x = frameLeft; x < musicLeft + 2 * kMove; ++x) {
+            const std::pair<int, int> run = LongestRunInColumn(picture, x, bars, bottom, kMarginGrey);
             if (run.second > best.second.second) best = {x, run};
         }
         return best;
@@ -610,7 +614,7 @@ TEST_F(ShapesScenario, TheLeftMarginDraggedWithThePointerTakesTheSystemsAlong) {
     // where the drag ended.
     int greyThere = 0;
     for (int x = guide + kMove - kSlack; x <= guide + kMove + kSlack; ++x)
-        greyThere = std::max(greyThere, LongestRunInColumn(moved, x, BarsBottom(), bottom, kMarginGrey).second);
+        greyThere = std::max(greyThere, LongestRunInColumn(moved, x, bars, bottom, kMarginGrey).second);
     EXPECT_GT(greyThere, 100) << "the left margin is not drawn where the drag ended";
     const int movedStart = staffStart(moved);
     EXPECT_NEAR(movedStart, start + kMove, kSlack) << "the systems did not follow the left margin";
@@ -642,6 +646,80 @@ TEST_F(ShapesScenario, TheLeftMarginDraggedWithThePointerTakesTheSystemsAlong) {
     WritePng(reopened, TestOutputFolder() / "margin_reopened.png");
     EXPECT_NEAR(staffStart(reopened), movedStart, kSlack) << "the saved score lost the moved margin";
     EXPECT_EQ(Quit(), 0);
+}
+
+// On a score of two pages, the first page's bottom margin Shift-dragged up sends
+// that page's last system on to the next page: the first page shows one system
+// less, the margin stays where it was, and the second page's systems begin with
+// the measures it gave up.
+TEST_F(ShapesScenario, TheBottomMarginShiftDraggedUpSendsASystemToTheNextPage) {
+    constexpr int kLinesPerSystem = 5;
+    WriteSettings("[Options]\nShowMargins=1\n");
+    main_ = NewScoreWithMain();
+    ASSERT_TRUE(main_);
+    InsertPage();
+    LetGo();  // the Pointer armed
+    // The lower part of a page, by View > Page and PageDown.
+    auto showLowerPart = [&](const char* page) {
+        ChooseMenuItem('v', 'p');
+        const std::optional<ShownWindow> dialog = x_.WaitForWindow("Go to Page");
+        ASSERT_TRUE(dialog) << "View > Page showed no dialog";
+        x_.PointAt(*dialog);
+        x_.TypeText(page);
+        x_.PressKey("Return");
+        ASSERT_TRUE(x_.WaitUntilGone("Go to Page"));
+        x_.Settle(Millis{500});
+        x_.PressKey("Page_Down");
+        x_.Settle(Millis{800});
+        Park();
+    };
+    const int bottom = x_.ScreenHeight() - kBelowScoreArea;
+    const int bars = BarsBottom();
+    const int musicLeft = MusicLeft();
+    const int musicRight = MusicRight();
+    // The bottom margin: the lowest row of the music's band that is grey most of the way.
+    auto marginRow = [&](const ScreenPicture& picture) {
+        for (int y = bottom; y > bars; --y) {
+            int grey = 0;
+            for (int x = musicLeft; x < musicRight; ++x) grey += (picture.At(x, y) & 0xFFFFFF) == kMarginGrey;
+            if (grey > (musicRight - musicLeft) * 3 / 4) return y;
+        }
+        return -1;
+    };
+    ASSERT_NO_FATAL_FAILURE(showLowerPart("2"));
+    const ScreenPicture secondBefore = SettledScreen();
+    const size_t secondLines = StaffLinesBesidePalettes(secondBefore).size();
+
+    ASSERT_NO_FATAL_FAILURE(showLowerPart("1"));
+    const ScreenPicture before = SettledScreen();
+    WritePng(before, TestOutputFolder() / "bottom_margin_before.png");
+    const int row = marginRow(before);
+    ASSERT_GT(row, 0) << "no bottom margin on the lower part of the first page";
+    const size_t firstBefore = StaffLinesBesidePalettes(before).size();
+    ASSERT_GE(firstBefore, 2u * kLinesPerSystem) << "the lower part of the first page shows too few systems";
+
+    const int x = musicLeft + 200;
+    x_.MovePointer(x, row);
+    x_.Settle(Millis{300});
+    x_.ShiftDrag(x, row, x, row - 40);
+    x_.Settle(Millis{800});
+    Park();
+    const ScreenPicture after = SettledScreen();
+    WritePng(after, TestOutputFolder() / "bottom_margin_shift_dragged.png");
+    EXPECT_TRUE(NoMessageBoxComes());
+    EXPECT_EQ(StaffLinesBesidePalettes(after).size(), firstBefore - kLinesPerSystem)
+        << "the first page did not give up its last system";
+    EXPECT_EQ(marginRow(after), row) << "Shift moved the bottom margin itself";
+
+    ASSERT_NO_FATAL_FAILURE(showLowerPart("2"));
+    const ScreenPicture second = SettledScreen();
+    WritePng(second, TestOutputFolder() / "bottom_margin_next_page.png");
+    // Its systems now begin with the measures the first page gave up: as many staves
+    // as before, numbered anew.
+    EXPECT_EQ(StaffLinesBesidePalettes(second).size(), secondLines);
+    EXPECT_GT(ChangedBox(secondBefore, second, musicLeft, bars, musicRight, bottom).count, 20)
+        << "the second page did not take the measures of the system";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
 }  // namespace
