@@ -18,6 +18,7 @@
 #include "editing/selection.h"
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
+#include "objects/margin/margin_class.h"
 #include "platform/win/input.h"
 
 namespace ql {
@@ -55,18 +56,34 @@ void SpliceListB(SelectionState* s) {
     ResetHitList(s->listBHead, s->listBTail);
 }
 
-void CollectChain(ScoreView* view, ScoreObject* chain, bool everyType) {
+// Appends an object's handle chain to list B, unless its type is not collected or
+// it is in a list already. False when the object gives no handles.
+bool CollectObject(ScoreView* view, ScoreObject* o, bool everyType) {
     SelectionState* s = Sel();
+    if (!TypeIsCollected(s, o->type, everyType)) return true;
+    if (ListContains(s->listAHead, s->listATail, o) || ListContains(s->listBHead, s->listBTail, o)) return true;
+    HitRecord* handles = ClassOf(o).BuildHandles(o, view);
+    if (handles == nullptr) return false;
+    if (handles->ownerType == 0) handles->ownerType = o->type;
+    AppendHitRecord(&s->listBTail, handles);
+    return true;
+}
+
+// The walk stops at the first object that gives no handles.
+void CollectChain(ScoreView* view, ScoreObject* chain, bool everyType) {
     int n = 0;
-    for (ScoreObject* o = chain; o != nullptr && n < kWalkLimit; o = o->next.get(), ++n) {
-        if (!TypeIsCollected(s, o->type, everyType)) continue;
-        if (ListContains(s->listAHead, s->listATail, o) || ListContains(s->listBHead, s->listBTail, o))
-            continue;
-        HitRecord* handles = ClassOf(o).BuildHandles(o, view);
-        if (handles == nullptr) break;
-        if (handles->ownerType == 0) handles->ownerType = o->type;
-        AppendHitRecord(&s->listBTail, handles);
-    }
+    for (ScoreObject* o = chain; o != nullptr && n < kWalkLimit; o = o->next.get(), ++n)
+        if (!CollectObject(view, o, everyType)) break;
+}
+
+// The page's margin element heads the page's object list, which the walks over
+// its members pass by. Its handles are taken only while the margins are shown (what
+// is not drawn cannot be dragged), and last of all, so that they lie behind every
+// other handle of the location: a press on a margin line that also lies on another
+// object's handle takes that handle, and with Ctrl the margin gives way to it.
+void CollectPageMargins(ScoreView* view, ScoreObject* pageList) {
+    if (pageList == nullptr || pageList->type != kMarginType || !AreMarginsShown(view)) return;
+    CollectObject(view, pageList, true);
 }
 
 bool IsMatch(const HitRecord* r, LogicalPoint p, const EventRecord* note) {
@@ -190,12 +207,14 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             CollectChain(view, members(cellList), true);
             CollectChain(view, s->extraChain.get(), true);
             CollectChain(view, members(pageList), true);
+            CollectPageMargins(view, pageList);
             break;
         case 1:
             CollectChain(view, s->extraChain.get(), true);
             break;
         case 2:
             CollectChain(view, members(pageList), true);
+            CollectPageMargins(view, pageList);
             break;
         case 3:
         case 4:
@@ -212,6 +231,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
             CollectVoiceObjects(view, true, false);
+            CollectPageMargins(view, pageList);
             break;
     }
     SpliceListB(s);

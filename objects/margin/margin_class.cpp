@@ -13,6 +13,7 @@
 #include "core/state.h"
 #include "core/units/units.h"
 #include "display/linked_views.h"
+#include "editing/handle_flags.h"
 #include "layout/measure_format.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
@@ -25,6 +26,7 @@
 #include "platform/win/input.h"
 #include "platform/win/keys.h"
 #include "shell/program_options.h"
+#include "shell/resources/cursor_resources.h"
 
 namespace ql {
 namespace {
@@ -36,9 +38,9 @@ constexpr uint16_t kFlagBit6 = 0x0040;
 constexpr uint16_t kFlagBit7 = 0x0080;
 constexpr uint8_t kCentreKind = 2;
 constexpr int kSideReach = 2;  // side handles reach two device pixels each side
-constexpr int kCornerCursor = 383;
-constexpr int kHorizontalSideCursor = 399;
-constexpr int kVerticalSideCursor = 402;
+constexpr int kCornerCursor = kResizeDownRightCursorId;
+constexpr int kHorizontalSideCursor = kResizeUpDownCursorId;
+constexpr int kVerticalSideCursor = kResizeLeftRightCursorId;
 constexpr gfx::Colour kMarginColour = 0xC0C0C0;
 constexpr gfx::Colour kSelectedMarginColour = 0x808080;
 
@@ -115,6 +117,10 @@ void PlaceSide(HitRecord* hit, int index, const RecordRect& r, int32_t w) {
     hit->outer = hit->inner = rect;
 }
 
+// The centre handle holds the margin rectangle that the drag moves and the commit
+// reads. It is never drawn and never hit: its rectangle covers all the paper
+// inside the margins, where a press belongs to the marquee or the armed tool, so
+// the margins are taken only by a corner or a side.
 void PlaceCentre(HitRecord* hit, const RecordRect& r) {
     CenterHitRecordOnRect(hit, &r);
     hit->outer = hit->inner = r;
@@ -124,8 +130,10 @@ void PlaceCentre(HitRecord* hit, const RecordRect& r) {
 // The corners, centre and sides of the chain placed on a rectangle.
 void PlaceMarginHandles(HitRecord* first, const RecordRect& r, int32_t w) {
     const LogicalPoint corners[4] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
+    // A corner is moved with its squares, which keep the size they were built with.
     for (int i = 0; i < 4; ++i)
-        if (HitRecord* hit = ChainAt(first, i)) SetHitRecordPoint(hit, corners[i]);
+        if (HitRecord* hit = ChainAt(first, i))
+            OffsetHitRecord(hit, {corners[i].x - hit->point.x, corners[i].y - hit->point.y});
     if (HitRecord* centre = ChainAt(first, kMarginCentreHandle)) PlaceCentre(centre, r);
     for (int i = kMarginTopHandle; i <= kMarginLeftHandle; ++i)
         if (HitRecord* hit = ChainAt(first, i)) PlaceSide(hit, i, r, w);
@@ -169,8 +177,12 @@ uint32_t MarginClass::GetBodySize(const ScoreObject*) const {
     return kMarginBodyBytes;
 }
 
+bool AreMarginsShown(ScoreView* view) {
+    return view != nullptr && view->pageView != 0 && !IsOutputRendering(view) && Options().ShowMargins != 0;
+}
+
 void MarginClass::Update(ScoreObject* object, ScoreView* view) const {
-    if (view == nullptr || IsOutputRendering(view) || Options().ShowMargins == 0) return;
+    if (!AreMarginsShown(view)) return;
     Draw(object, view);
 }
 
@@ -201,6 +213,7 @@ HitRecord* MarginClass::BuildHandles(ScoreObject* object, ScoreView* view) const
         uint16_t flags = side ? (kFlagBit6 | kFlagBit7) : kFlagBit6;
         handles[i] = NewMarginHandle(object, view, centre ? kCentreKind : 0, flags);
         complete = handles[i] != nullptr;
+        if (complete && centre) handles[i]->style = kShapeNever;
         if (i == 3) SetHandleSize(savedHalf);
     }
     SetHandleSize(savedHalf);
@@ -239,14 +252,18 @@ void MarginClass::TrackDrag(ScoreObject*, ScoreView* view) const {
     PlaceMarginHandles(first, r, DevicePixel(view));
 }
 
-void MarginClass::SetToolCursor(ScoreObject*, int32_t, int32_t) const {
+// The cursor shows which edges the hovered handle moves. The handle's place in the
+// chain is counted back along its parent links: the pointer hovers over it before
+// anything is focused.
+void MarginClass::SetToolCursor(ScoreObject* object, int32_t, int32_t) const {
     SelectionState* selection = TheSelectionState();
-    HitRecord* hover = selection != nullptr ? selection->hoverRecord.get() : nullptr;
-    HitRecord* first = FocusedChain();
+    const HitRecord* hover = selection != nullptr ? selection->hoverRecord.get() : nullptr;
+    if (hover == nullptr || hover->owner.get() != object) return;
     int index = 0;
-    HitRecord* hit = first;
-    for (; hit != nullptr && hit != hover; hit = hit->child.get()) ++index;
-    if (hit == nullptr || index == kMarginCentreHandle) return;
+    for (const HitRecord* hit = hover->parent.get();
+         hit != nullptr && hit->owner.get() == object && index < kMarginHandleCount; hit = hit->parent.get())
+        ++index;
+    if (index == kMarginCentreHandle || index >= kMarginHandleCount) return;
     int cursor = index < kMarginCentreHandle ? kCornerCursor
                  : (index == kMarginTopHandle || index == kMarginBottomHandle) ? kHorizontalSideCursor
                                                                                : kVerticalSideCursor;

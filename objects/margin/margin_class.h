@@ -47,6 +47,11 @@ class MarginClass final : public ScoreObjectClass {
 
 const MarginClass& TheMarginClass();
 
+// Whether the view shows its page's margins: a page view on screen (neither printed
+// nor copied as a picture) with the margin display on. Only then are they drawn,
+// and only then can the Pointer tool take their handles.
+bool AreMarginsShown(ScoreView* view);
+
 // The margin rectangle of a page in logical units (left, top, right, bottom edges);
 // a right or bottom edge at 32768 or more is replaced by the visible one.
 RecordRect MarginRectangle(const MarginObject& margin, ScoreView* view);

@@ -5,7 +5,8 @@
 // makes a cyan guide there; a rectangle dragged with the Zoom tool zooms in; the Measure
 // Ruler's top handle dragged left narrows its measure; a PNG another program holds
 // on the clipboard is pasted with the Paste Picture tool, resized by a corner and
-// hidden with H.
+// hidden with H; with View > Display Margins on, the Pointer drags the left margin
+// and the systems follow it.
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -35,6 +36,7 @@ constexpr int kEllipseButton = 7;
 constexpr int kLineButton = 8;
 constexpr int kPictureButton = 9;
 constexpr uint32_t kGuideCyan = 0x00FFFF;
+constexpr uint32_t kMarginGrey = 0xC0C0C0;
 // How far a drawn edge may lie from the pointer's press or release (the pen's width
 // and the rounding of logical units to pixels).
 constexpr int kSlack = 3;
@@ -52,6 +54,22 @@ int RunOfColourInColumn(const ScreenPicture& picture, int x, int top, int bottom
     for (int y = std::max(top, 0); y < std::min(bottom, picture.height); ++y)
         count += (picture.At(x, y) & 0xFFFFFF) == colour;
     return count;
+}
+
+// The longest run of `colour` down a column between two rows: its first row and its
+// length.
+std::pair<int, int> LongestRunInColumn(const ScreenPicture& picture, int x, int top, int bottom, uint32_t colour) {
+    std::pair<int, int> best{-1, 0};
+    int start = -1;
+    for (int y = std::max(top, 0); y <= std::min(bottom, picture.height); ++y) {
+        const bool in = y < std::min(bottom, picture.height) && (picture.At(x, y) & 0xFFFFFF) == colour;
+        if (in && start < 0) start = y;
+        if (!in && start >= 0) {
+            if (y - start > best.second) best = {start, y - start};
+            start = -1;
+        }
+    }
+    return best;
 }
 
 // Columns of the staff (given as its line rows) that are dark from its top line to its
@@ -527,6 +545,180 @@ TEST_F(ShapesScenario, APictureFromTheClipboardIsPastedResizedAndHidden) {
     WritePng(hidden, TestOutputFolder() / "picture_hidden.png");
     EXPECT_EQ(NewInkBox(blank, hidden, left, top, left + 360, top + 160).count, 0) << "H did not hide the picture";
     EXPECT_TRUE(NoMessageBoxComes());
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// View > Display Margins shows the page's margins (and its master page's) as grey
+// lines; the Pointer drags the page's left one to the right and the systems' left
+// edge goes with it. With the
+// margins not shown the same drag moves nothing (a user cannot take what is not
+// drawn). Saved and opened again, the systems stand where the drag left them.
+TEST_F(ShapesScenario, TheLeftMarginDraggedWithThePointerTakesTheSystemsAlong) {
+    constexpr int kMove = 40;
+    WriteSettings("[Options]\nShowMargins=0\n");
+    main_ = NewScoreWithMain();
+    ASSERT_TRUE(main_);
+    LetGo();  // the Pointer armed
+    const ScreenPicture hidden = SettledScreen();
+    WritePng(hidden, TestOutputFolder() / "margins_hidden.png");
+    const int staffRow = [&] {
+        const std::vector<int> lines = StaffLinesBesidePalettes(hidden);
+        return lines.empty() ? -1 : lines.front();
+    }();
+    ASSERT_GE(staffRow, 0) << "the new score shows no staff";
+    const int bottom = x_.ScreenHeight() - 20;
+    const int frameLeft = Frame().x;
+    const int musicLeft = MusicLeft();
+    const int musicRight = MusicRight();
+    const int bars = BarsBottom();
+    // The systems' left edge: where the first staff's top line starts.
+    auto staffStart = [&](const ScreenPicture& picture) {
+        for (int x = frameLeft; x < musicRight; ++x)
+            if (IsDark(picture.At(x, staffRow))) return x;
+        return -1;
+    };
+    // The left margin: the column left of the music with the longest grey run.
+    auto marginGuide = [&](const ScreenPicture& picture) {
+        std::pair<int, std::pair<int, int>> best{-1, {-1, 0}};
+        for (int x = frameLeft; x < musicLeft + 2 * kMove; ++x) {
+            const std::pair<int, int> run = LongestRunInColumn(picture, x, bars, bottom, kMarginGrey);
+            if (run.second > best.second.second) best = {x, run};
+        }
+        return best;
+    };
+    const int start = staffStart(hidden);
+    ASSERT_GE(start, 0);
+    EXPECT_LT(marginGuide(hidden).second.second, 100) << "margins shown though the setting is off";
+
+    ASSERT_TRUE(OpenFrameMenu('v'));
+    x_.PressKey("Up");  // Display Margins, the menu's last item
+    x_.PressKey("Return");
+    x_.Settle(Millis{600});
+    Park();
+    const ScreenPicture shown = SettledScreen();
+    WritePng(shown, TestOutputFolder() / "margins_shown.png");
+    const auto [guide, run] = marginGuide(shown);
+    ASSERT_GT(run.second, 100) << "View > Display Margins drew no left margin";
+    EXPECT_NEAR(start, guide, kSlack) << "the systems do not start at the left margin";
+    const int pressRow = run.first + run.second / 2;
+
+    x_.MovePointer(guide, pressRow);
+    x_.Settle(Millis{300});
+    x_.Drag(guide, pressRow, guide + kMove, pressRow);
+    x_.Settle(Millis{800});
+    Park();
+    const ScreenPicture moved = SettledScreen();
+    WritePng(moved, TestOutputFolder() / "margin_dragged.png");
+    EXPECT_TRUE(NoMessageBoxComes());
+    // The master page's margin stays where it was drawn; the page's own is drawn anew
+    // where the drag ended.
+    int greyThere = 0;
+    for (int x = guide + kMove - kSlack; x <= guide + kMove + kSlack; ++x)
+        greyThere = std::max(greyThere, LongestRunInColumn(moved, x, bars, bottom, kMarginGrey).second);
+    EXPECT_GT(greyThere, 100) << "the left margin is not drawn where the drag ended";
+    const int movedStart = staffStart(moved);
+    EXPECT_NEAR(movedStart, start + kMove, kSlack) << "the systems did not follow the left margin";
+
+    // Not shown, the margin cannot be taken: the same drag again changes nothing.
+    ASSERT_TRUE(OpenFrameMenu('v'));
+    x_.PressKey("Up");
+    x_.PressKey("Return");
+    x_.Settle(Millis{600});
+    x_.MovePointer(guide + kMove, pressRow);
+    x_.Settle(Millis{300});
+    x_.Drag(guide + kMove, pressRow, guide + 2 * kMove, pressRow);
+    x_.Settle(Millis{500});
+    x_.Click(guide + 3 * kMove, pressRow);  // the marquee drawn there is let go
+    x_.Settle(Millis{500});
+    Park();
+    const ScreenPicture untouched = SettledScreen();
+    WritePng(untouched, TestOutputFolder() / "margin_hidden_drag.png");
+    EXPECT_EQ(staffStart(untouched), movedStart) << "a margin not shown was dragged";
+
+    const fs::path score = home_->Documents() / "margins.ql";
+    ASSERT_TRUE(SaveScoreAs(score));
+    ASSERT_EQ(Quit(), 0);
+    ASSERT_TRUE(StartProgram({score.string()}));
+    ASSERT_TRUE(x_.WaitForWindow("margins.ql"));
+    ASSERT_TRUE(WaitFor([&] { return Titled("Main").has_value(); }));
+    Park();
+    const ScreenPicture reopened = SettledScreen();
+    WritePng(reopened, TestOutputFolder() / "margin_reopened.png");
+    EXPECT_NEAR(staffStart(reopened), movedStart, kSlack) << "the saved score lost the moved margin";
+    EXPECT_EQ(Quit(), 0);
+}
+
+// On a score of two pages, the first page's bottom margin Shift-dragged up sends
+// that page's last system on to the next page: the first page shows one system
+// less, the margin stays where it was, and the second page's systems begin with
+// the measures it gave up.
+TEST_F(ShapesScenario, TheBottomMarginShiftDraggedUpSendsASystemToTheNextPage) {
+    constexpr int kLinesPerSystem = 5;
+    WriteSettings("[Options]\nShowMargins=1\n");
+    main_ = NewScoreWithMain();
+    ASSERT_TRUE(main_);
+    InsertPage();
+    LetGo();  // the Pointer armed
+    // The lower part of a page, by View > Page and PageDown.
+    auto showLowerPart = [&](const char* page) {
+        ChooseMenuItem('v', 'p');
+        const std::optional<ShownWindow> dialog = x_.WaitForWindow("Go to Page");
+        ASSERT_TRUE(dialog) << "View > Page showed no dialog";
+        x_.PointAt(*dialog);
+        x_.TypeText(page);
+        x_.PressKey("Return");
+        ASSERT_TRUE(x_.WaitUntilGone("Go to Page"));
+        x_.Settle(Millis{500});
+        x_.PressKey("Page_Down");
+        x_.Settle(Millis{800});
+        Park();
+    };
+    const int bottom = x_.ScreenHeight() - kBelowScoreArea;
+    const int bars = BarsBottom();
+    const int musicLeft = MusicLeft();
+    const int musicRight = MusicRight();
+    // The bottom margin: the lowest row of the music's band that is grey most of the way.
+    auto marginRow = [&](const ScreenPicture& picture) {
+        for (int y = bottom; y > bars; --y) {
+            int grey = 0;
+            for (int x = musicLeft; x < musicRight; ++x) grey += (picture.At(x, y) & 0xFFFFFF) == kMarginGrey;
+            if (grey > (musicRight - musicLeft) * 3 / 4) return y;
+        }
+        return -1;
+    };
+    ASSERT_NO_FATAL_FAILURE(showLowerPart("2"));
+    const ScreenPicture secondBefore = SettledScreen();
+    const size_t secondLines = StaffLinesBesidePalettes(secondBefore).size();
+
+    ASSERT_NO_FATAL_FAILURE(showLowerPart("1"));
+    const ScreenPicture before = SettledScreen();
+    WritePng(before, TestOutputFolder() / "bottom_margin_before.png");
+    const int row = marginRow(before);
+    ASSERT_GT(row, 0) << "no bottom margin on the lower part of the first page";
+    const size_t firstBefore = StaffLinesBesidePalettes(before).size();
+    ASSERT_GE(firstBefore, 2u * kLinesPerSystem) << "the lower part of the first page shows too few systems";
+
+    const int x = musicLeft + 200;
+    x_.MovePointer(x, row);
+    x_.Settle(Millis{300});
+    x_.ShiftDrag(x, row, x, row - 40);
+    x_.Settle(Millis{800});
+    Park();
+    const ScreenPicture after = SettledScreen();
+    WritePng(after, TestOutputFolder() / "bottom_margin_shift_dragged.png");
+    EXPECT_TRUE(NoMessageBoxComes());
+    EXPECT_EQ(StaffLinesBesidePalettes(after).size(), firstBefore - kLinesPerSystem)
+        << "the first page did not give up its last system";
+    EXPECT_EQ(marginRow(after), row) << "Shift moved the bottom margin itself";
+
+    ASSERT_NO_FATAL_FAILURE(showLowerPart("2"));
+    const ScreenPicture second = SettledScreen();
+    WritePng(second, TestOutputFolder() / "bottom_margin_next_page.png");
+    // Its systems now begin with the measures the first page gave up: as many staves
+    // as before, numbered anew.
+    EXPECT_EQ(StaffLinesBesidePalettes(second).size(), secondLines);
+    EXPECT_GT(ChangedBox(secondBefore, second, musicLeft, bars, musicRight, bottom).count, 20)
+        << "the second page did not take the measures of the system";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
