@@ -166,8 +166,9 @@ void LyricClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     TextObjectClass::TrackDrag(object, view);
 }
 
+// A lyric let go of stays on the line it was put on.
 int LyricClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
-    const int result = TextObjectClass::CommitDrag(object, view);
+    const int result = CommitTextDragByHandleMove(object, view);
     if (g_lyric.verseLineMoved && view != nullptr) SetDocumentModified(view->document);
     g_lyric.verseLineMoved = false;
     return result;

@@ -338,6 +338,24 @@ TEST_F(LyricRepaintTest, ARetypedSyllableIsLeftToBePaintedAgain) {
     EXPECT_TRUE(LeftToPaint(lyric));
 }
 
+// A lyric's handle is its rectangle, whose centre stands above the verse line: let
+// go of where it stands the lyric stays on its line, and a drag moves it by as much.
+TEST_F(LyricTest, ALyricLetGoOfStaysOnItsLineAndADragMovesItByAsMuch) {
+    const std::vector<EventRecord*> notes = FourNotes();
+    ScriptEntries({Entered("la")});
+    ClickOn(notes[0]);
+    TextObject* lyric = LyricsOf(notes[0])[0];
+    ScoreObject* object = &lyric->header;
+    lyric->body.width = 400;
+    lyric->body.height = 256;
+    const LogicalPoint placed = TextObjectAnchorPoint(object, view_);
+    EXPECT_EQ(DragAndLetGo(object, LogicalPoint{0, 0}), placed) << "the lyric left its line when let go";
+    EXPECT_EQ(DragAndLetGo(object, LogicalPoint{0, 0}), placed);
+    const LogicalPoint moved = DragAndLetGo(object, LogicalPoint{32, 64});
+    EXPECT_EQ(moved.x, placed.x + 32);
+    EXPECT_EQ(moved.y, placed.y + 64);
+}
+
 TEST_F(LyricTest, TheVerseIsTheLowestBitOfTheMask) {
     uint8_t mask = 0x6;
     EXPECT_EQ(VerseOfMask(mask), 1);

@@ -8,8 +8,12 @@
 // refused. A rehearsal mark: "Rehearsal Mark", a click above the staff and
 // letters typed stand framed there after Enter. Lyrics: "Lyric", a click on the first
 // of three notes and syllables typed with Space between them stand one under each
-// note on the verse line, and stay there when the score is saved and opened again.
+// note on the verse line, stay there when one is chosen and let go, and when the
+// score is saved and opened again. A text line typed after "Title" was chosen with
+// Text > Select Textline Font is drawn that much larger than one typed before, both
+// on the click's row, and both read back the same.
 // Pictures are written for the eye.
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
@@ -26,11 +30,20 @@ namespace {
 
 constexpr int kTextSymbolsOnMain = 3;
 constexpr int kPointerOnMain = 5;
+constexpr int kTextLineButton = 0;
 constexpr int kTextBoxButton = 1;  // first row of the five-column Text & Symbols palette
 constexpr int kLyricButton = 2;
 constexpr int kRehearsalMarkButton = 3;
 constexpr int kLeastTextInk = 60;
 constexpr int kLeastSyllableInk = 20;
+constexpr char kTempoWord[] = "Allegro";
+// The "Select Font" dialog: its quick-font list (from the dialog's corner), its OK
+// button, and the list's steps from "Tempo", the text lines' font, to "Title".
+constexpr int kQuickFontsComboX = 100;
+constexpr int kQuickFontsComboY = 56;
+constexpr int kOkX = 423;
+constexpr int kOkY = 26;
+constexpr int kTempoToTitle = 5;
 constexpr int kDragSteps = 10;
 constexpr int kSlack = 4;  // pixels a moved picture may differ by at its edges
 
@@ -144,6 +157,51 @@ class TextToolsScenario : public NoteKeyScene {
         if (!gone) ADD_FAILURE() << "Enter did not close the last entry window";
         x_.Settle(Millis{600});
         return gone;
+    }
+    // Clicks (x, y) with the Text Line tool armed, types the text into the entry window
+    // that opens and closes it with Enter; the new line, still held, is put down by a
+    // click at (x, y) and let go. False (a failure recorded) when the window did not
+    // come or go.
+    bool PlaceTextLine(int x, int y, std::string_view text) {
+        const std::set<unsigned long> before = ShownWindowIds();
+        Choose(x, y);
+        const std::optional<ShownWindow> entry = WindowCameSince(before);
+        if (!entry) {
+            ADD_FAILURE() << "no entry window at the click";
+            return false;
+        }
+        x_.PointAt(*entry);
+        x_.TypeText(text);
+        x_.Settle(Millis{600});
+        x_.PressKey("Return");
+        const bool gone = WaitFor([&] { return !ShownWindowIds().count(entry->id); });
+        if (!gone) ADD_FAILURE() << "Enter did not close the entry window";
+        x_.Settle(Millis{600});
+        Choose(x, y);
+        LetGo();
+        return gone;
+    }
+    // The row below the bottom of the first letter's ink (its left eighth): the
+    // baseline of a word that starts with a capital.
+    static int BaselineOf(const ScreenPicture& picture, const InkBox& word) {
+        int bottom = word.top;
+        const int right = word.left + std::max(1, (word.right - word.left) / 8);
+        for (int y = word.top; y <= word.bottom; ++y)
+            if (picture.DarkPixels(word.left, y, right, y + 1) > 0) bottom = y;
+        return bottom + 1;
+    }
+    // Saves the score as `name`, quits, and starts the program on the file: `shown` is
+    // the screen once it has settled. False (a failure recorded) when a step failed.
+    bool SaveAndReopen(const char* name, ScreenPicture& shown) {
+        const std::filesystem::path saved = home_->Documents() / name;
+        if (!SaveScoreAs(saved) || Quit() != 0 || !StartProgram({saved.string()}) || !x_.WaitForWindow(name) ||
+            !WaitFor([&] { return Titled("Main").has_value(); })) {
+            ADD_FAILURE() << "the score was not saved and opened again as " << name;
+            return false;
+        }
+        ParkPointer(*Titled("Main"));
+        shown = SettledScreen();
+        return true;
     }
     // The first verse line of a new score: two and a half spaces below the staff.
     int VerseLine() const { return lines_[4] + (5 * space_ + 1) / 2; }
@@ -334,15 +392,20 @@ TEST_F(TextToolsScenario, LyricsTypedFromNoteToNoteStandOnTheVerseLineUnderTheir
         EXPECT_NEAR(word.bottom + 1, VerseLine(), 1) << "syllable " << i + 1 << " is off its verse line";
     }
 
+    // Chosen by a click and let go of, a syllable stays on its line.
+    const InkBox& middle = words[1];
+    Choose((middle.left + middle.right) / 2, (middle.top + middle.bottom) / 2);
+    ClickEmptyPaper();
+    const ScreenPicture letGo = SettledScreen();
+    WritePng(letGo, TestOutputFolder() / "lyric_let_go_desktop.png");
+    EXPECT_EQ(ChangedPixels(typed, letGo, middle.left - space_, middle.top - 2 * space_, middle.right + space_,
+                            middle.bottom + space_),
+              0)
+        << "the syllable moved when it was chosen and let go";
+
     // Saved and opened again, the words stand where they were typed, pixel for pixel.
-    const std::filesystem::path saved = home_->Documents() / "lyrics.ql";
-    ASSERT_TRUE(SaveScoreAs(saved));
-    ASSERT_EQ(Quit(), 0);
-    ASSERT_TRUE(StartProgram({saved.string()}));
-    ASSERT_TRUE(x_.WaitForWindow("lyrics.ql"));
-    ASSERT_TRUE(WaitFor([&] { return Titled("Main").has_value(); }));
-    ParkPointer(*Titled("Main"));
-    const ScreenPicture reopened = SettledScreen();
+    ScreenPicture reopened;
+    ASSERT_TRUE(SaveAndReopen("lyrics.ql", reopened));
     WritePng(reopened, TestOutputFolder() / "lyrics_reopened_desktop.png");
     const std::vector<InkBox> read = WordsUnder(notes, reopened, heads);
     for (size_t i = 0; i < words.size(); ++i) {
@@ -351,6 +414,66 @@ TEST_F(TextToolsScenario, LyricsTypedFromNoteToNoteStandOnTheVerseLineUnderTheir
         EXPECT_EQ(read[i].bottom, words[i].bottom) << "syllable " << i + 1;
         EXPECT_EQ(ChangedPixels(typed, reopened, words[i].left, words[i].top, words[i].right + 1, words[i].bottom + 1), 0)
             << "syllable " << i + 1 << " is drawn otherwise once read back";
+    }
+    EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(TextToolsScenario, ATextLineTakesTheQuickFontChosenForTextLinesAndKeepsIt) {
+    ASSERT_TRUE(StartOnNewScore() && ArmTextTool(kTextLineButton) && SeeStaff());
+    const int y = lines_[0] - 5 * space_;
+    const int first = left_ + (right_ - left_) / 4;
+    const int second = left_ + (right_ - left_) * 5 / 8;
+    // One line in the text lines' own font ("Tempo").
+    ASSERT_TRUE(PlaceTextLine(first, y, kTempoWord));
+    const ScreenPicture plain = SettledScreen();
+
+    // Text > Select Textline Font: "Title" from the dialog's quick fonts, then OK.
+    ChooseMenuItem('t', 't');
+    const std::optional<ShownWindow> dialog = x_.WaitForWindow("Select Font");
+    ASSERT_TRUE(dialog) << "Text > Select Textline Font opened no dialog";
+    x_.PointAt(*dialog);
+    x_.Settle(Millis{500});
+    x_.Click(dialog->x + kQuickFontsComboX, dialog->y + kQuickFontsComboY);
+    x_.Settle(Millis{800});
+    for (int i = 0; i < kTempoToTitle; ++i) x_.PressKey("Down");
+    x_.PressKey("Return");
+    x_.Settle(Millis{600});
+    WritePng(x_.Grab(*dialog), TestOutputFolder() / "textline_font_chosen_desktop.png");
+    x_.Click(dialog->x + kOkX, dialog->y + kOkY);
+    ASSERT_TRUE(x_.WaitUntilGone("Select Font")) << "OK did not close the dialog";
+
+    ASSERT_TRUE(ArmTextTool(kTextLineButton));
+    ASSERT_TRUE(PlaceTextLine(second, y, kTempoWord));
+    const ScreenPicture titled = SettledScreen();
+    WritePng(titled, TestOutputFolder() / "textline_quick_font_desktop.png");
+    const auto lineAt = [&](const ScreenPicture& before, const ScreenPicture& after, int x) {
+        return NewInkBox(before, after, x - 12 * space_, y - 8 * space_, x + 12 * space_, y + 3 * space_);
+    };
+    const InkBox small = lineAt(empty_, plain, first);
+    const InkBox large = lineAt(plain, titled, second);
+    ASSERT_GT(small.count, kLeastTextInk) << "no line in the text lines' font";
+    ASSERT_GT(large.count, kLeastTextInk) << "no line in the chosen quick font";
+    // Both stand on the click's row ("Allegro" reaches below it only with its "g").
+    EXPECT_NEAR(BaselineOf(plain, small), y, 1);
+    EXPECT_NEAR(BaselineOf(titled, large), y, 1);
+    // "Title" is 4 spaces high where "Tempo" is 2.25: the same word grows by as much.
+    const double taller = double(y - large.top) / double(y - small.top);
+    EXPECT_GT(taller, 1.6) << "the chosen quick font's line is not as tall as its font";
+    EXPECT_LT(taller, 2.0) << "the chosen quick font's line is taller than its font";
+    const double wider = double(large.right - large.left) / double(small.right - small.left);
+    EXPECT_GT(wider, 1.5) << "the chosen quick font's line is not as wide as its font";
+    // The text-line font the first line was typed in stays its own.
+    EXPECT_EQ(ChangedPixels(plain, titled, small.left, small.top, small.right + 1, small.bottom + 1), 0);
+
+    // Saved and opened again, both lines are drawn as they were.
+    ScreenPicture reopened;
+    ASSERT_TRUE(SaveAndReopen("textline_fonts.ql", reopened));
+    WritePng(reopened, TestOutputFolder() / "textline_quick_font_reopened_desktop.png");
+    for (const InkBox& line : {small, large}) {
+        EXPECT_EQ(ChangedPixels(titled, reopened, line.left, line.top, line.right + 1, line.bottom + 1), 0)
+            << "a line is drawn otherwise once read back";
+        EXPECT_EQ(reopened.DarkPixels(line.left, line.top, line.right + 1, line.bottom + 1),
+                  titled.DarkPixels(line.left, line.top, line.right + 1, line.bottom + 1));
     }
     EXPECT_EQ(Quit(), 0);
 }
