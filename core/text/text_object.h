@@ -163,6 +163,13 @@ const TextObjectClass& TheTextObjectClass();
 const TextObjectClass& TextClassOf(const ScoreObject* object);
 void RegisterTextObjectClasses();
 
+// The commit of a drag for the texts placed at their baseline's middle (text lines,
+// lyrics): the handle's point is the centre of the text's rectangle, above the anchor,
+// so the anchor is moved as far as the handle was (the text class's own commit stores
+// the handle's point, which lifts such a text at each commit). Otherwise as the text
+// class's commit.
+int CommitTextDragByHandleMove(ScoreObject* object, ScoreView* view);
+
 // ---- Construction and strings (current pool set) ----
 
 // Root constructor, text class, type 44, body zeroed, style 3, subtype 0.

@@ -3,7 +3,7 @@
 // handles, the drag image (the display text rendered once into a bitmap and
 // blitted by inversion onto the window, so a second blit erases it; never onto a
 // printer or a recording) and the commit, which re-anchors a note-attached object
-// at its handle.
+// at its handle (texts placed at their baseline: as far as their handle moved).
 #include <algorithm>
 
 #include "core/draw/colour_sets.h"
@@ -90,6 +90,46 @@ void BlitDragImage(ScoreObject* object, ScoreView* view) {
     EndViewDraw(view);
 }
 
+// How far above (and beside) the object's anchor its handle's point stands when the
+// handle is the text's own rectangle, as BuildHandles makes it: the rectangle's centre
+// is the point, and the anchor is the middle of the baseline. Zero for a handle of
+// another shape (a subclass's own).
+LogicalPoint HandleLift(ScoreObject* object, ScoreView* view, const HitRecord& focus) {
+    const LogicalPoint anchor = TextObjectAnchorPoint(object, view);
+    RecordRect rect;
+    TextClassOf(object).SelectTextFont(object, view, anchor, &rect);
+    const bool ownRectangle = rect.right - rect.left == focus.outer.right - focus.outer.left &&
+                              rect.bottom - rect.top == focus.outer.bottom - focus.outer.top;
+    if (!ownRectangle) return {};
+    return LogicalPoint{rect.left + ((rect.right - rect.left) >> 1) - anchor.x,
+                        rect.top + ((rect.bottom - rect.top) >> 1) - anchor.y};
+}
+
+void OffsetHandleChain(HitRecord* first, LogicalPoint delta) {
+    for (HitRecord* hit = first; hit != nullptr; hit = hit->child.get()) OffsetHitRecord(hit, delta);
+}
+
+// The commit, with the anchor taken `lift` away from the handle's point.
+int CommitTextDrag(ScoreObject* object, ScoreView* view, LogicalPoint lift) {
+    int result = 0;
+    HitRecord* focus = FocusedHandle();
+    if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment) && focus != nullptr) {
+        TextObject* text = AsTextObject(object);
+        ObjectLocation before = text->body.location;
+        PointToNoteAnchor(view, object, &text->body.location,
+                          LogicalPoint{focus->point.x - lift.x, focus->point.y - lift.y});
+        result = CompareObjectLocations(before, text->body.location);
+    } else {
+        // The root commit encodes the chain's points: for the while, the anchor's.
+        OffsetHandleChain(focus, LogicalPoint{-lift.x, -lift.y});
+        result = ScoreObjectCommitDrag(object, view);
+        OffsetHandleChain(focus, lift);
+    }
+    SetStatusText(2, "");
+    TextClassOf(object).ReleaseCache(object, view);
+    return result;
+}
+
 }  // namespace
 
 HitRecord* TextObjectClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
@@ -132,19 +172,13 @@ void TextObjectClass::EraseTracking(ScoreObject* object, ScoreView* view) const 
 }
 
 int TextObjectClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
-    int result = 0;
-    HitRecord* focus = FocusedHandle();
-    if (object->subtype == SubtypeCode(ObjectSubtype::NoteAttachment) && focus != nullptr) {
-        TextObject* text = AsTextObject(object);
-        ObjectLocation before = text->body.location;
-        PointToNoteAnchor(view, object, &text->body.location, focus->point);
-        result = CompareObjectLocations(before, text->body.location);
-    } else {
-        result = ScoreObjectCommitDrag(object, view);
-    }
-    SetStatusText(2, "");
-    ReleaseCache(object, view);
-    return result;
+    return CommitTextDrag(object, view, LogicalPoint{});
+}
+
+int CommitTextDragByHandleMove(ScoreObject* object, ScoreView* view) {
+    const HitRecord* focus = FocusedHandle();
+    const bool lifted = focus != nullptr && view != nullptr && view->document != nullptr;
+    return CommitTextDrag(object, view, lifted ? HandleLift(object, view, *focus) : LogicalPoint{});
 }
 
 }  // namespace ql

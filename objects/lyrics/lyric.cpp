@@ -14,6 +14,7 @@
 #include "core/objects/selection_state.h"
 #include "core/undo/undo.h"
 #include "display/hit_test.h"
+#include "display/linked_views.h"
 #include "display/view_location.h"
 #include "objects/object_services.h"
 #include "objects/quick_fonts/text_fonts.h"
@@ -100,12 +101,20 @@ TextEntryOutcome RunLyricWindow(ScoreView* view, const std::string& initial) {
     return outcome;
 }
 
+// While a syllable is typed the lyrics of its cell are drawn straight onto the view,
+// the new one still empty (shown as "?"); once its window has closed the cell is
+// repainted, so that the view shows what the syllable became (or that it is gone).
+void RepaintTypedCell(ScoreView* view) {
+    InvalidateCurrentCell(view, false);
+}
+
 // Retypes a lyric already there: 1340 and Escape change nothing.
 int TypeLyricInPlace(ScoreView* view, TextObject* lyric) {
     const LogicalPoint point = TextObjectAnchorPoint(&lyric->header, view);
     MovePointerToPoint(view, point.x, point.y);
     const std::string before = StringOf(lyric);
     const TextEntryOutcome outcome = RunLyricWindow(view, before);
+    RepaintTypedCell(view);
     if (outcome.result == kEntryStopSyllables || outcome.result == kEntryCancelled)
         return outcome.result;
     if (!IsBlankText(outcome.text) && outcome.text != before) {
@@ -157,8 +166,9 @@ void LyricClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     TextObjectClass::TrackDrag(object, view);
 }
 
+// A lyric let go of stays on the line it was put on.
 int LyricClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
-    const int result = TextObjectClass::CommitDrag(object, view);
+    const int result = CommitTextDragByHandleMove(object, view);
     if (g_lyric.verseLineMoved && view != nullptr) SetDocumentModified(view->document);
     g_lyric.verseLineMoved = false;
     return result;
@@ -339,6 +349,7 @@ int CreateLyricAtNote(ScoreView* view, EventRecord* note) {
     const int measure = view->currentMeasure;
     const TextEntryOutcome outcome = RunLyricWindow(view, "");
     if (system != nullptr) SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+    RepaintTypedCell(view);
     const bool dropped = outcome.result == kEntryCancelled ||
                          outcome.result == kEntryStopSyllables || IsBlankText(outcome.text);
     if (dropped) {

@@ -1,20 +1,28 @@
 // Typing lyrics from note to note in scripted entry windows: the syllable offsets,
 // Space and Tab on an empty entry, the walk across measures and systems, pasted text
 // spread one word per note, clicks on notes that have a lyric, retyping with Tab,
-// the verse line moved by a Ctrl-drag, and one undo step per syllable.
+// the verse line moved by a Ctrl-drag, one undo step per syllable, and the view
+// repainted under each syllable once it is typed.
 #include "objects/lyrics/lyric.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/draw/draw_surface.h"
+#include "core/draw/view_glyph_bitmaps.h"
 #include "core/objects/class_table.h"
 #include "core/objects/selection_state.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/text_entry.h"
+#include "platform/gfx/mapping.h"
+#include "platform/tests/win/plain_window.h"
+#include "platform/win/paint.h"
 #include "platform/win/headless.h"
 #include "shell/resources/text_dialog_resources.h"
 
@@ -233,6 +241,119 @@ TEST_F(LyricTest, ResettingALyricPutsItHalfAHeadRightOfItsNoteOnItsLine) {
     std::memcpy(&y, reinterpret_cast<const std::byte*>(&lyric->body.location) + 6, sizeof y);
     EXPECT_EQ(y, 0);
     EXPECT_EQ(UndoDepth(doc_), depth + 1);
+}
+
+// The view of the typing has a window. While a syllable is typed its cell's lyrics
+// are drawn straight onto it, the new one still empty (shown as "?"); each window
+// that closes must leave the place of its syllable to be painted again. The window
+// keeps what it was asked to paint (the entry windows' loops hand it its paints).
+class LyricRepaintTest : public LyricTest {
+  protected:
+    void SetUp() override {
+        LyricTest::SetUp();
+        auto painted = painted_;
+        window_ = ::ql::testing::OpenWindowOfProcedure(
+            "QLLyricRepaintTest", 2000, 1000,
+            [painted](win::WindowHandle w, win::Message m, uint32_t word, intptr_t data) {
+                if (m == win::Message::Paint) painted->push_back(win::GetUpdateRect(w));
+                return win::DefaultWindowProc(w, m, word, data);
+            });
+        view_->ViewWindow = window_;
+        State().documents.ActiveView = view_;
+    }
+    void TearDown() override {
+        EndViewDrawAll(view_);
+        ReleaseViewDrawing(view_);
+        LyricTest::TearDown();
+    }
+    // The window as if painted: nothing left to paint, and nothing painted since.
+    void Painted() {
+        win::ValidateRect(window_, nullptr);
+        painted_->clear();
+    }
+    LogicalPoint PlaceOf(TextObject* lyric) { return TextObjectAnchorPoint(&lyric->header, view_); }
+    // True when the place of a lyric was painted or is left to be painted since Painted.
+    ::testing::AssertionResult LeftToPaint(TextObject* lyric) { return LeftToPaint(PlaceOf(lyric)); }
+    ::testing::AssertionResult LeftToPaint(LogicalPoint at) {
+        gfx::Point point{at.x, at.y};
+        BeginViewDraw(view_);
+        const bool mapped = view_->ViewDC && gfx::LogicalToDevice(view_->ViewDC, &point, 1);
+        EndViewDraw(view_);
+        if (!mapped) return ::testing::AssertionFailure() << "the view has no mapping";
+        std::vector<win::Rect> areas = *painted_;
+        areas.push_back(win::GetUpdateRect(window_));
+        for (const win::Rect& area : areas)
+            if (point.x >= area.left && point.x < area.right && point.y >= area.top && point.y < area.bottom)
+                return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "(" << point.x << ", " << point.y << ") is painted by none of "
+                                             << areas.size() << " areas";
+    }
+
+    win::WindowHandle window_{};
+    std::shared_ptr<std::vector<win::Rect>> painted_ = std::make_shared<std::vector<win::Rect>>();
+};
+
+TEST_F(LyricRepaintTest, EachTypedSyllableIsLeftToBePaintedAgain) {
+    const std::vector<EventRecord*> notes = FourNotes();
+    ScriptEntries({[this](DialogDriver& d) {
+                       Painted();
+                       d.Type(kEntryEdit, "do ");
+                   },
+                   [this, &notes](DialogDriver& d) {
+                       EXPECT_TRUE(LeftToPaint(LyricsOf(notes[0])[0])) << "the first syllable";
+                       Painted();
+                       d.Type(kEntryEdit, "re");
+                       d.PressEnter();
+                   }});
+    ClickOn(notes[0]);
+    ASSERT_EQ(LyricOn(notes[1]).first, "re");
+    EXPECT_TRUE(LeftToPaint(LyricsOf(notes[1])[0])) << "the syllable closed with Enter";
+}
+
+TEST_F(LyricRepaintTest, ADroppedSyllableIsLeftToBePaintedAway) {
+    const std::vector<EventRecord*> notes = FourNotes();
+    LogicalPoint dropped{};
+    ScriptEntries({Typed("do "), [this, &notes, &dropped](DialogDriver& d) {
+                       // The empty lyric being typed stands under the second note.
+                       ASSERT_EQ(LyricsOf(notes[1]).size(), 1u);
+                       dropped = PlaceOf(LyricsOf(notes[1])[0]);
+                       Painted();
+                       d.Type(kEntryEdit, "re");
+                       d.PressEscape();
+                   }});
+    ClickOn(notes[0]);
+    ASSERT_TRUE(LyricsOf(notes[1]).empty());
+    EXPECT_TRUE(LeftToPaint(dropped));
+}
+
+TEST_F(LyricRepaintTest, ARetypedSyllableIsLeftToBePaintedAgain) {
+    const std::vector<EventRecord*> notes = FourNotes();
+    ScriptEntries({Entered("ky")});
+    ClickOn(notes[0]);
+    TextObject* lyric = LyricsOf(notes[0])[0];
+    Painted();
+    ScriptEntries({Entered("Kyrie")});
+    EXPECT_EQ(ClassOf(&lyric->header).OnKey(&lyric->header, view_, 0x09), 1);
+    EXPECT_EQ(StringOf(&lyric->header), "Kyrie");
+    EXPECT_TRUE(LeftToPaint(lyric));
+}
+
+// A lyric's handle is its rectangle, whose centre stands above the verse line: let
+// go of where it stands the lyric stays on its line, and a drag moves it by as much.
+TEST_F(LyricTest, ALyricLetGoOfStaysOnItsLineAndADragMovesItByAsMuch) {
+    const std::vector<EventRecord*> notes = FourNotes();
+    ScriptEntries({Entered("la")});
+    ClickOn(notes[0]);
+    TextObject* lyric = LyricsOf(notes[0])[0];
+    ScoreObject* object = &lyric->header;
+    lyric->body.width = 400;
+    lyric->body.height = 256;
+    const LogicalPoint placed = TextObjectAnchorPoint(object, view_);
+    EXPECT_EQ(DragAndLetGo(object, LogicalPoint{0, 0}), placed) << "the lyric left its line when let go";
+    EXPECT_EQ(DragAndLetGo(object, LogicalPoint{0, 0}), placed);
+    const LogicalPoint moved = DragAndLetGo(object, LogicalPoint{32, 64});
+    EXPECT_EQ(moved.x, placed.x + 32);
+    EXPECT_EQ(moved.y, placed.y + 64);
 }
 
 TEST_F(LyricTest, TheVerseIsTheLowestBitOfTheMask) {

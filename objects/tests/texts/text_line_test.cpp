@@ -1,6 +1,7 @@
 // Text lines made at a click through the entry window (scripted), the fixed and font
 // symbols made at once, the move of a "%" text to the page, the entry window's
-// placement and growth, and retyping a text in place.
+// placement and growth, retyping a text in place, and a line let go of where it
+// stands or dragged.
 #include "objects/text_marks/text_line.h"
 
 #include <gtest/gtest.h>
@@ -211,6 +212,30 @@ TEST_F(TextLineTest, ACopyIsATextLineWithItsOwnString) {
     EXPECT_EQ(StringOf(copy), "dolce");
     EXPECT_NE(TextObjectString(AsTextObject(copy)), TextObjectString(AsTextObject(line)));
     ReleaseObjectByType(doc_, copy);
+}
+
+// The line's handle is its rectangle, whose centre stands above the baseline the line
+// is anchored at: let go of where it stands the line stays on its baseline (it used
+// to rise to the handle's centre at every let-go), and a drag moves it by as much.
+TEST_F(TextLineTest, ALineLetGoOfStaysOnItsBaselineAndADragMovesItByAsMuch) {
+    ScriptEntries({[](DialogDriver& d) {
+        d.Type(kEntryEdit, "Allegro");
+        d.PressEnter();
+    }});
+    ScoreObject* line = Click(TextToolVariant::TextLine);
+    ASSERT_NE(line, nullptr);
+    TextObject* text = AsTextObject(line);
+    // A tall text, so that its rectangle's centre stands well above its baseline.
+    text->body.width = 1200;
+    text->body.height = 512;
+    const LogicalPoint placed = TextObjectAnchorPoint(line, view_);
+    EXPECT_EQ(DragAndLetGo(line, LogicalPoint{0, 0}), placed);
+    EXPECT_EQ(DragAndLetGo(line, LogicalPoint{0, 0}), placed) << "a second let-go moved the line";
+    text->body.width = 1200;
+    text->body.height = 512;
+    const LogicalPoint moved = DragAndLetGo(line, LogicalPoint{96, 160});
+    EXPECT_EQ(moved.x, placed.x + 96);
+    EXPECT_EQ(moved.y, placed.y + 160);
 }
 
 TEST_F(TextLineTest, TextFromImportsTakesTheImportedTextSlot) {

@@ -43,6 +43,9 @@ class TextsTest : public ::testing::Test {
     // after the last).
     void ScriptEntries(std::vector<EntryScript> scripts);
     int EntryOpenings() const { return *openings_; }
+    // Chooses the object as a click on it does (its handle focused), moves the handle by
+    // `by` as a drag does, and lets it go: the anchor point it has then.
+    LogicalPoint DragAndLetGo(ScoreObject* object, LogicalPoint by);
     // The pooled string of a text object ("" for none).
     static std::string StringOf(ScoreObject* object);
     // The objects of a list after its head.

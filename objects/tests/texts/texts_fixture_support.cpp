@@ -4,6 +4,7 @@
 #include "core/model/object_list.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
+#include "core/objects/hit_record.h"
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
@@ -103,6 +104,20 @@ void TextsTest::ScriptEntries(std::vector<EntryScript> scripts) {
                                       const auto index = static_cast<size_t>((*openings)++ - first);
                                       if (index < queue->size()) (*queue)[index](driver);
                                   });
+}
+
+LogicalPoint TextsTest::DragAndLetGo(ScoreObject* object, LogicalPoint by) {
+    HitRecord* handle = ClassOf(object).BuildHandles(object, view_);
+    EXPECT_NE(handle, nullptr);
+    if (handle == nullptr) return {};
+    SelectionState* selection = TheSelectionState();
+    selection->focusRecord = Ref32<HitRecord>::To(handle);
+    OffsetHitRecord(handle, by);
+    ClassOf(object).CommitDrag(object, view_);
+    selection->focusRecord = Ref32<HitRecord>{};
+    FreeHitRecordChain(handle);
+    FreeHitRecord(handle);
+    return TextObjectAnchorPoint(object, view_);
 }
 
 std::string TextsTest::StringOf(ScoreObject* object) {

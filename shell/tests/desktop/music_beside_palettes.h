@@ -1,11 +1,12 @@
 // A scene the scenarios share: the whole screen's picture (also once settled), a
-// window found by its title, the music's band left of the floating palettes and its
+// window found by its title or as one that came up since, the music's band left of the floating palettes and its
 // staff lines, a Main palette button's centre, and a new score with the Notes tool
 // armed.
 #pragma once
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -28,6 +29,22 @@ class MusicBesidePalettes : public DesktopScenario {
     std::optional<ShownWindow> Titled(std::string_view title) const {
         for (const ShownWindow& w : x_.Windows())
             if (w.title == title) return w;
+        return std::nullopt;
+    }
+    // The ids of the windows shown now.
+    std::set<unsigned long> ShownWindowIds() const {
+        std::set<unsigned long> ids;
+        for (const ShownWindow& w : x_.Windows()) ids.insert(w.id);
+        return ids;
+    }
+    // A window that came up since `before`, other than menus and tooltips (waited for
+    // a while); empty when none came.
+    std::optional<ShownWindow> WindowCameSince(const std::set<unsigned long>& before) const {
+        for (int tries = 0; tries < 100; ++tries) {
+            for (const ShownWindow& w : x_.Windows())
+                if (!before.count(w.id) && !w.overrideRedirect && w.width > 0) return w;
+            x_.Settle();
+        }
         return std::nullopt;
     }
     // The right end of the music left of the palettes (the systems end before the

@@ -4,7 +4,6 @@
 // leaving the page as it was.
 #include <algorithm>
 #include <optional>
-#include <set>
 
 #include "shell/tests/desktop/music_beside_palettes.h"
 
@@ -21,20 +20,6 @@ constexpr int kLeastTextInk = 60;
 
 class TextEntryScenario : public MusicBesidePalettes {
   protected:
-    std::set<unsigned long> Shown() const {
-        std::set<unsigned long> ids;
-        for (const ShownWindow& w : x_.Windows()) ids.insert(w.id);
-        return ids;
-    }
-    // A window that came up since `before`, other than menus and tooltips.
-    std::optional<ShownWindow> NewWindow(const std::set<unsigned long>& before) const {
-        for (int tries = 0; tries < 100; ++tries) {
-            for (const ShownWindow& w : x_.Windows())
-                if (!before.count(w.id) && !w.overrideRedirect && w.width > 0) return w;
-            x_.Settle();
-        }
-        return std::nullopt;
-    }
     std::optional<ShownWindow> Again(unsigned long id) const {
         for (const ShownWindow& w : x_.Windows())
             if (w.id == id) return w;
@@ -42,12 +27,12 @@ class TextEntryScenario : public MusicBesidePalettes {
     }
     // Clicks the page at (x, y) with the armed tool; the entry window that opens.
     std::optional<ShownWindow> OpenEntryAt(int x, int y) {
-        const std::set<unsigned long> before = Shown();
+        const std::set<unsigned long> before = ShownWindowIds();
         x_.MovePointer(x, y);
         x_.Settle(Millis{300});
         x_.Click(x, y);
         x_.Settle(Millis{1000});
-        return NewWindow(before);
+        return WindowCameSince(before);
     }
     void PointerAway() {
         x_.MovePointer(Frame().x + 20, x_.ScreenHeight() - 20);
