@@ -36,6 +36,7 @@ struct MxlNote {
     bool tieStart = false;
     bool tieStop = false;
     bool grace = false;
+    bool hidden = false;        // print-object="no": it sounds, and is not shown
     int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
     int tupletActual = 0;       // time-modification: actual notes in the time of
     int tupletNormal = 0;       // normal notes, of the normal type (0: the note's own)

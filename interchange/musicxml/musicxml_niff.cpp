@@ -31,6 +31,7 @@ constexpr double kUnitsPerMillimetre = 1440 / 25.4;
 constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
 constexpr int kCreditLine = 360;
 constexpr int kCentred = 2;          // text alignment: the point is the text's middle
+constexpr int kTagInvisible = 19;
 
 struct Rational {
     int64_t num = 0;
@@ -324,8 +325,11 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         if (tuplet != nullptr) WriteTuplet(out, *tuplet);
         return;
     }
+    // A chord of notes the file does not show has its stem and beams invisible too.
+    const bool hidden = std::all_of(event.chord.begin(), event.chord.end(), [](const MxlNote* n) { return n->hidden; });
     Chunk(out, "stem");
     if (first.stem != 0) out.Tag(22, {0, first.stem, 0});
+    if (hidden) out.Tag(kTagInvisible);
     out.Tag(47, {voiceIndex});
     out.EndChunk();
     if (first.beamLeft > 0 || first.beamRight > 0) {
@@ -333,6 +337,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         if (group == 0 || first.beamLeft == 0) group = NextId();
         Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
         out.Tag(18, {group});
+        if (hidden) out.Tag(kTagInvisible);
         out.EndChunk();
         if (first.beamRight == 0) state.beams.erase(first.voice);
     }
@@ -342,6 +347,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const Rational value = valueOf(*note);
         const int step = StaffStep(state.clef, note->step, note->octave);
         Chunk(out, "note", {NoteShape(value), std::clamp(step, -128, 127), field(value)});
+        if (note->hidden) out.Tag(kTagInvisible);
         out.EndChunk();
         const int diatonic = note->octave * 7 + StepIndex(note->step);
         auto found = shown.find(diatonic);

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "interchange/musicxml/musicxml_slurs.h"
+
 namespace ql::musicxml {
 namespace {
 
@@ -83,7 +85,7 @@ int DynamicCode(std::string_view name) {
 
 class Reader {
   public:
-    Reader(MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped) {}
+    Reader(MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped), graceSlurs_(skipped) {}
     bool Run(std::span<const uint8_t> bytes, std::string& error);
 
   private:
@@ -145,6 +147,7 @@ class Reader {
     std::vector<int> groupSymbols_;
     std::vector<MxlItem> directions_;
     MxlCredit credit_;         // the credit being read: its page, then each words' place
+    GraceSlurs graceSlurs_;
 };
 
 std::string_view Trimmed(std::string_view text) {
@@ -299,6 +302,8 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
     } else if (name == "note") {
         item_ = MxlItem{};
         bad_ = false;
+        const char* printed = Attribute(attributes, "print-object");
+        item_.note.hidden = printed != nullptr && std::strcmp(printed, "no") == 0;
     } else if (name == "backup" || name == "forward") {
         item_ = MxlItem{};
         item_.kind = name == "backup" ? MxlItemKind::Backup : MxlItemKind::Forward;
@@ -562,8 +567,10 @@ void Reader::End(std::string_view name) {
         if (bad_) {
         } else if (note.grace) {
             skipped_.Count("grace note");
-        } else {
-            AddItem(item_);
+            graceSlurs_.Leave(part_, note);
+        } else if (MxlMeasure* measure = Measure()) {
+            graceSlurs_.Land(part_, note, *measure);
+            measure->items.push_back(item_);
         }
     } else if (name == "backup" || name == "forward") {
         if (!bad_) AddItem(item_);
@@ -627,6 +634,7 @@ bool Reader::Run(std::span<const uint8_t> bytes, std::string& error) {
     XML_ParserFree(parser_);
     parser_ = nullptr;
     if (error_.empty() && score_.parts.empty()) error_ = "the score has no parts";
+    graceSlurs_.Finish();
     error = error_;
     return error_.empty();
 }

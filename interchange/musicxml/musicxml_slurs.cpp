@@ -79,4 +79,66 @@ void DropSlursAcrossStaves(MxlScore& score, ImportReport& skipped) {
     }
 }
 
+namespace {
+
+// Removes the first start (or stop) of slur `number` from `slurs`; false when there is none.
+bool EraseSlurEnd(std::vector<MxlSlur>& slurs, bool start, int number) {
+    const auto found = std::find_if(slurs.begin(), slurs.end(), [&](const MxlSlur& slur) {
+        return slur.start == start && slur.number == number;
+    });
+    if (found == slurs.end()) return false;
+    slurs.erase(found);
+    return true;
+}
+
+}  // namespace
+
+void GraceSlurs::Leave(int part, const MxlNote& grace) {
+    std::vector<MxlSlur>& waiting = waiting_[{part, grace.voice}];
+    for (const MxlSlur& slur : grace.slurs) {
+        // A slur from one grace note to another never reaches a principal note.
+        if (!slur.start && EraseSlurEnd(waiting, true, slur.number)) {
+            skipped_.Count(kSlursOnGraceNotes);
+            continue;
+        }
+        waiting.push_back(slur);
+    }
+}
+
+void GraceSlurs::Land(int part, MxlNote& note, MxlMeasure& measure) {
+    if (note.chord) {
+        if (landedMeasure_ != &measure || landedPart_ != part || landedVoice_ != note.voice) return;
+        std::vector<MxlSlur>& head = measure.items[landedItem_].note.slurs;
+        std::erase_if(landedStarts_, [&](int number) {
+            if (!EraseSlurEnd(note.slurs, false, number)) return false;
+            EraseSlurEnd(head, true, number);
+            skipped_.Count(kSlursOnGraceNotes);
+            return true;
+        });
+        return;
+    }
+    landedMeasure_ = nullptr;
+    landedStarts_.clear();
+    const auto found = waiting_.find({part, note.voice});
+    if (found == waiting_.end()) return;
+    for (const MxlSlur& slur : found->second) {
+        if (slur.start && EraseSlurEnd(note.slurs, false, slur.number)) {
+            skipped_.Count(kSlursOnGraceNotes);
+            continue;
+        }
+        if (slur.start) landedStarts_.push_back(slur.number);
+        note.slurs.push_back(slur);
+    }
+    waiting_.erase(found);
+    landedPart_ = part;
+    landedVoice_ = note.voice;
+    landedMeasure_ = &measure;
+    landedItem_ = measure.items.size();
+}
+
+void GraceSlurs::Finish() {
+    for (const auto& [voice, slurs] : waiting_) skipped_.Count(kSlursOnGraceNotes, static_cast<int>(slurs.size()));
+    waiting_.clear();
+}
+
 }  // namespace ql::musicxml

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/model/events.h"
+#include "notes/drawing/note_fields.h"
 #include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_placement.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kTagPlacement = 1;
 constexpr int kTagId = 18;
+constexpr int kTagInvisible = 19;
 constexpr int kTagDirection = 22;
 constexpr int kTagVoice = 47;
 constexpr int kLastVoice = kNiffVoices - 1;
@@ -42,6 +44,7 @@ void OpenStemGroup(NiffImportState& import) {
     import.frame.anchors.stemX = NiffTagShort(tags, kTagPlacement, 0);
     import.frame.anchors.stemY = NiffTagShort(tags, kTagPlacement, 2);
     notes.stemRequest = HasNiffTag(tags, kTagDirection) ? tags.values[kTagDirection][1] : 0;
+    notes.stemHidden = HasNiffTag(tags, kTagInvisible);
     NiffStemGroup group;
     group.fileVoice = HasNiffTag(tags, kTagVoice) ? NiffTagShort(tags, kTagVoice, 0) : -1;
     group.tick = import.frame.currentTick;
@@ -110,6 +113,13 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     const int steps = std::max(std::abs(4 - step), 7);
     event.stemLength = static_cast<int16_t>((up ? -steps : steps) * 64);
     event.beamId = !rest && value.code < 10 ? notes.beamId : -1;
+    // An invisible note keeps its time and sound; its head, stem and beams are
+    // what the file hides.
+    if (!rest) {
+        if (HasNiffTag(import.tags, kTagInvisible)) event.hiddenMarks |= kNoteHeadHidden;
+        if (notes.stemHidden) event.hiddenMarks |= kNoteStemHidden;
+        if (notes.beamHidden && event.beamId >= 0) event.hiddenStemBits |= kStemBeamsHidden;
+    }
     NiffMeasureNode& node = frame.measures[frame.currentMeasure];
     node.lengthTicks = std::max(node.lengthTicks, event.tick + event.duration);
     notes.events.push_back(event);
@@ -124,6 +134,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
 int BeginNiffStem(NiffChunkContext& context, const uint8_t* fixedPart) {
     BeginNiffChunk(context, fixedPart);
     context.import->frame.notes.beamId = -1;
+    context.import->frame.notes.beamHidden = false;
     ResetNiffNoteReferences(*context.import);
     return 1;
 }
@@ -161,6 +172,7 @@ int ReadNiffBeam(NiffChunkContext& context, const uint8_t*) {
     if (SkipForNiffStaff(context)) return 1;
     NiffImportState& import = *context.import;
     if (HasNiffTag(import.tags, kTagId)) import.frame.notes.beamId = NiffTagShort(import.tags, kTagId, 0);
+    import.frame.notes.beamHidden = HasNiffTag(import.tags, kTagInvisible);
     return 1;
 }
 

@@ -140,6 +140,8 @@ struct NiffNoteGroup {
     int beamId = -1;
     int currentEvent = -1;  // the event the last note or rest made; -1 after a stem
     int stemRequest = 0;  // 1 up, 2 down, else free
+    bool stemHidden = false;  // the open stem carries tag 19 (invisible)
+    bool beamHidden = false;  // the last beam does
 };
 
 // What the file gave since the last event slice that a measure start turns into

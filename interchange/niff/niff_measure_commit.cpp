@@ -47,7 +47,8 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measu
             continue;
         }
         if (!e.chordHead) event->flags &= static_cast<uint16_t>(~kEventChordHead);
-        event->word2 = static_cast<uint16_t>((event->word2 & ~kEventDotsMask) | (e.dots & kEventDotsMask));
+        event->word2 = static_cast<uint16_t>((event->word2 & ~kEventDotsMask) | (e.dots & kEventDotsMask) | e.hiddenMarks);
+        event->stemWord |= e.hiddenStemBits;
         event->stemLength = e.stemLength;
         event->nudge = Clamped(e.nudge);
         event->tupletKind = static_cast<uint8_t>(e.tupletKind);

@@ -33,6 +33,8 @@ struct NiffEvent {
     std::array<int, 2> tieIds{-1, -1};  // the file's IDs of the ties at this note
     std::array<uint8_t, 2> tieSides{};  // per tie ID: 1 above, 2 below, 0 not given
     int nudge = 0;       // horizontal offset in 16 units
+    uint16_t hiddenMarks = 0;     // the event's word2 bits: head and stem hidden
+    uint16_t hiddenStemBits = 0;  // its stemWord bits: flag and beams hidden
     int attachments = -1;  // index into the frame's note attachments, -1 none
     bool chordHead = false;  // set by the close: the first event of its chord
     // Set by the close: the first events of the chords before and after this one

@@ -2,7 +2,7 @@
 // declaration still names UTF-16; a piano part whose slurs go from one staff to the
 // other while the same slur numbers are used on each staff, and whose voices number
 // their slurs each on their own; chains of ties with only "start" on their middle
-// notes; and unpitched notes of a percussion part.
+// notes; unpitched notes of a percussion part; and slurs that start on grace notes.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -214,6 +214,48 @@ TEST(MusicXmlOtherWriters, AnUnpitchedNoteStandsWhereTheFileShowsIt) {
     EXPECT_EQ(unpitched.niff, pitched.niff);
     EXPECT_EQ(unpitched.skipped.CountOf("unpitched"), 1);
     EXPECT_EQ(unpitched.skipped.Total(), 1);
+}
+
+// Grace notes are left out; a slur from a grace note to the note it leads to is
+// left out with them, and one that goes on past that note starts there.
+TEST(MusicXmlOtherWriters, ASlurFromAGraceNoteStartsOnItsPrincipalNote) {
+    const std::string grace = "<grace/><pitch><step>B</step><octave>4</octave></pitch>";
+    auto note = [](const char* step, const std::string& notations = "") {
+        return std::string("<pitch><step>") + step + "</step><octave>5</octave></pitch>" +
+               (notations.empty() ? "" : "<notations>" + notations + "</notations>");
+    };
+    auto quarters = [](const std::vector<std::string>& notes) {
+        std::string measure = "<measure>";
+        for (const std::string& content : notes)
+            measure += "<note>" + content + "<duration>1</duration><type>quarter</type></note>";
+        return measure + "</measure>";
+    };
+    // Measure 1: a grace note slurred to C5 (slur 1), then D5 E5 F5. Measure 2: a
+    // grace note slurred to the chord C5 E5 whose upper note ends slur 2, then one
+    // slurred (slur 3) past its C5 to D5, and a slur 1 of the file's own from that
+    // D5 to E5.
+    const std::string xml =
+        "<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\">" +
+        quarters({grace + "<notations>" + Slur(1, "start") + "</notations>", note("C", Slur(1, "stop")), note("D"),
+                  note("E"), note("F")}) +
+        quarters({grace + "<notations>" + Slur(2, "start") + "</notations>", note("C"),
+                  "<chord/>" + note("E", Slur(2, "stop")), grace + "<notations>" + Slur(3, "start") + "</notations>",
+                  note("C"), note("D", Slur(3, "stop") + Slur(1, "start")), note("E", Slur(1, "stop"))}) +
+        "</part></score-partwise>";
+    const MusicXmlConversion conversion = Plain(testing::BytesOf(xml));
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    EXPECT_EQ(conversion.skipped.CountOf("grace note"), 3);
+    EXPECT_EQ(conversion.skipped.CountOf(kSlursOnGraceNotes), 2);
+    EXPECT_EQ(conversion.skipped.CountOf("slur end without its start"), 0) << conversion.skipped.Text();
+    EXPECT_EQ(conversion.skipped.CountOf("slur started again before its end"), 0) << conversion.skipped.Text();
+    ReadBack read(conversion);
+    ASSERT_TRUE(read.complete);
+    // Notes in time order: C D E F (0-3), the chord C E (4, 5), C D E (6-8):
+    // slur 3 from the C to the D, slur 1 from that D to the E.
+    std::set<std::pair<int, int>> slurs;
+    for (const niff::NiffSlurRequest& slur : read.import.frame.spanners.slurs) slurs.insert({slur.first, slur.last});
+    const std::set<std::pair<int, int>> expected{{6, 7}, {7, 8}};
+    EXPECT_EQ(slurs, expected);
 }
 
 }  // namespace

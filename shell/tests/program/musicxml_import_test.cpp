@@ -24,6 +24,7 @@
 #include "layout/page_chain.h"
 #include "core/state.h"
 #include "core/ui/progress.h"
+#include "notes/drawing/note_fields.h"
 #include "notes/ties/ties.h"
 #include "objects/curves/curve_objects.h"
 #include "interchange/musicxml/musicxml_import.h"
@@ -406,6 +407,46 @@ TEST_F(MusicXmlImportTest, CancelEndsAHangingConverter) {
     EXPECT_EQ(CountOpenDocuments(), 0);
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+}
+
+// Notes the file does not print (print-object="no") keep their time, pitch and
+// ties, and show neither head, stem nor beam.
+TEST_F(MusicXmlImportTest, NotesTheFileDoesNotPrintAreHidden) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    auto note = [](const char* attributes, const char* step, const char* type, int duration, const char* rest) {
+        return std::string("<note") + attributes + "><pitch><step>" + step + "</step><octave>5</octave></pitch>" +
+               "<duration>" + std::to_string(duration) + "</duration><type>" + type + "</type>" + rest + "</note>";
+    };
+    const char* hidden = " print-object=\"no\"";
+    const std::filesystem::path path = scratch / "Hidden.xml";
+    std::ofstream(path) << "<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                           "<attributes><divisions>2</divisions></attributes>" +
+                               note("", "C", "quarter", 2, "") +
+                               note(hidden, "D", "eighth", 1,
+                                    "<beam number=\"1\">begin</beam><notations><tied type=\"start\"/></notations>") +
+                               note(hidden, "D", "eighth", 1,
+                                    "<beam number=\"1\">end</beam><notations><tied type=\"stop\"/></notations>") +
+                               note("", "E", "half", 4, "") + "</measure></part></score-partwise>";
+    ui::headless::ResetUi();
+    ScoreView* view = ImportMusicXml(path);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(ui::headless::MessageBoxes().empty()) << ui::headless::MessageBoxes()[0].text;
+    ScoreDocument* document = view->document;
+    for (const int tick : {0, 2048}) {
+        EventRecord* shown = testing::NoteAt(document, 1, tick);
+        ASSERT_NE(shown, nullptr) << tick;
+        EXPECT_FALSE(IsHeadHidden(*shown) || IsStemHidden(*shown)) << tick;
+        EXPECT_EQ(shown->stemWord & kStemBeamsHidden, 0) << tick;
+    }
+    for (const int tick : {1024, 1536}) {
+        EventRecord* unprinted = testing::NoteAt(document, 1, tick);
+        ASSERT_NE(unprinted, nullptr) << tick;
+        EXPECT_TRUE(IsHeadHidden(*unprinted)) << tick;
+        EXPECT_TRUE(IsStemHidden(*unprinted)) << tick;
+        EXPECT_NE(unprinted->stemWord & kStemBeamsHidden, 0) << tick;
+        EXPECT_TRUE(static_cast<bool>(unprinted->beamPrev) || static_cast<bool>(unprinted->beamNext)) << tick;
+    }
+    EXPECT_NE(FindNoteTie(testing::NoteAt(document, 1, 1024)), nullptr);
 }
 
 }  // namespace
