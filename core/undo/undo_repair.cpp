@@ -1,7 +1,8 @@
 // What follows every Undo, Redo and Checkpoint Restore: the first page re-derived from
 // the right master, internal distances rebuilt from a changed header, cached platform
 // objects dropped, the selection reset, every view of the document put back on a valid
-// page, staff and measure, and the view stored in the record given its position back.
+// page, staff and measure with its beat maps built again from the restored measures,
+// and the view stored in the record given its position back.
 #include <algorithm>
 
 #include "core/model/document.h"
@@ -18,6 +19,7 @@
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "editing/selection.h"
+#include "notes/beatmap/beat_map.h"
 #include "objects/object_services.h"
 #include "platform/gfx/objects.h"
 
@@ -91,6 +93,12 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
     FreeRepeatEndingList(document);
     ResetSelectionForUndo(State().documents.ActiveView);
     ForEachViewOf(document, [&](ScoreView* view) { RevalidateView(document, view); });
+    // A view's beat maps hold the x of every measure as the edit left them; the scroll
+    // view's strip is drawn from its map without building it again, so its barlines
+    // would stay where the undone edit put them.
+    ForEachViewOf(document, [](ScoreView* view) {
+        if (view->currentPage != nullptr) UpdateBeatMaps(view, 1);
+    });
     ForEachViewOf(document, [](ScoreView* view) { InvalidateLinkedViews(view); });
 }
 
