@@ -51,6 +51,11 @@ void RevalidateView(ScoreDocument* document, ScoreView* view) {
     SetCurrentMeasureQuick(view, staff, measure);
 }
 
+// A view in the scroll view, standing on its own galley page.
+bool ShowsGalley(const ScoreView* view) {
+    return view->pageView == 0 && view->galleyPage != nullptr && view->currentPage == view->galleyPage;
+}
+
 }  // namespace
 
 void RestoreUndoViewState(ScoreDocument* document, ScoreView* fallback,
@@ -93,11 +98,12 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
     FreeRepeatEndingList(document);
     ResetSelectionForUndo(State().documents.ActiveView);
     ForEachViewOf(document, [&](ScoreView* view) { RevalidateView(document, view); });
-    // A view's beat maps hold the x of every measure as the edit left them; the scroll
-    // view's strip is drawn from its map without building it again, so its barlines
-    // would stay where the undone edit put them.
+    // The scroll view draws its strip from the beat map as the edit left it (the page
+    // view builds a system's map again as it paints it): built again, as entering the
+    // scroll view builds it, so that the barlines stand where the restored measures put
+    // them.
     ForEachViewOf(document, [](ScoreView* view) {
-        if (view->currentPage != nullptr) UpdateBeatMaps(view, 1);
+        if (ShowsGalley(view)) UpdateBeatMaps(view, 1);
     });
     ForEachViewOf(document, [](ScoreView* view) { InvalidateLinkedViews(view); });
 }
