@@ -55,6 +55,10 @@ void RecountCellKeyChanges(MeasureCell* cell);
 // objects (type 15) and the key nibble.
 uint8_t ClefAtTick(const MeasureCell* cell, int tick);
 uint8_t KeySignatureAtTick(const MeasureCell* cell, int tick);
+// Whether the cell's list holds a Clef or KeySignature object that ClefAtTick or
+// KeySignatureAtTick would read. Without one, both give the cell's nibbles at every
+// tick: a walk over the notes of a cell asks once instead of at every note.
+bool CellChangesSignatures(const MeasureCell* cell);
 
 // ---- Staff records ----
 StaffRecord* AllocStaffRecord();
@@ -88,6 +92,11 @@ EventRecord* GetVoiceHead(MeasureCell* cell, int voice);  // null when none reso
 EventRecord* GetVoiceFirstEvent(MeasureCell* cell, int voice);
 EventRecord* GetOrCreateVoiceChain(MeasureCell* cell, ScoreDocument* document, int voice);
 int IsVoiceEmpty(MeasureCell* cell, int voice);
+// Whether a voice (0..3) of the cell has a chain head or an element list at all: a
+// voice with neither is empty without a look-up, as most cells' upper voices are.
+inline bool HasVoiceLists(const MeasureCell& cell, int voice) {
+    return cell.voices[voice] || cell.elementLists[voice];
+}
 ScoreObject* GetVoiceElementList(MeasureCell* cell, int voice);
 ScoreObject* GetVoiceFirstElement(MeasureCell* cell, int voice);
 ScoreObject* GetOrCreateVoiceElementList(MeasureCell* cell, int voice);

@@ -14,15 +14,24 @@ namespace {
 // Bounds the walk of a damaged list that loops.
 constexpr int kMaxCellObjects = 64 * 1024;
 
+// Whether an object of the cell's list is a change of `type` the readers count.
+bool IsSignatureChange(const ScoreObject* o, ObjectType type) {
+    return o->type == TypeCode(type) && o->subtype == SubtypeCode(ObjectSubtype::MeasureTimeList);
+}
+
+// The first object of the cell's list (after its head), or null.
+const ScoreObject* FirstCellObject(const MeasureCell* cell) {
+    const ScoreObject* head = cell->objects.get();
+    return head != nullptr ? head->next.get() : nullptr;
+}
+
 // The latest object of `type` before `tick` (the first among equal ticks), or null.
 const ScoreObject* LatestChangeBefore(const MeasureCell* cell, ObjectType type, int tick) {
-    const ScoreObject* head = cell->objects.get();
     const ScoreObject* found = nullptr;
     int foundTick = -1;
-    const ScoreObject* o = head != nullptr ? head->next.get() : nullptr;
+    const ScoreObject* o = FirstCellObject(cell);
     for (int i = 0; o != nullptr && i < kMaxCellObjects; ++i, o = o->next.get()) {
-        if (o->type != TypeCode(type) || o->subtype != SubtypeCode(ObjectSubtype::MeasureTimeList))
-            continue;
+        if (!IsSignatureChange(o, type)) continue;
         const int at = SignatureTickOfObject(o);
         if (at < tick && at > foundTick) {
             found = o;
@@ -53,6 +62,15 @@ uint8_t KeySignatureAtTick(const MeasureCell* cell, int tick) {
     if (OnlyTheCellCounts(cell, tick)) return own;
     const ScoreObject* change = LatestChangeBefore(cell, ObjectType::KeySignature, tick);
     return change != nullptr ? KeyCodeOfObject(change) : own;
+}
+
+bool CellChangesSignatures(const MeasureCell* cell) {
+    if (cell == nullptr || !cell->objects) return false;
+    const ScoreObject* o = FirstCellObject(cell);
+    for (int i = 0; o != nullptr && i < kMaxCellObjects; ++i, o = o->next.get())
+        if (IsSignatureChange(o, ObjectType::Clef) || IsSignatureChange(o, ObjectType::KeySignature))
+            return true;
+    return false;
 }
 
 }  // namespace ql

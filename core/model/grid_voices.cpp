@@ -136,6 +136,7 @@ ScoreObject* GetOrCreateVoiceElementList(MeasureCell* cell, int voice) {
 }
 
 int IsVoiceEmpty(MeasureCell* cell, int voice) {
+    if (cell != nullptr && IsValidVoice(voice) && !HasVoiceLists(*cell, voice)) return 1;
     if (GetVoiceFirstElement(cell, voice) != nullptr) return 0;
     return GetVoiceFirstEvent(cell, voice) != nullptr ? 0 : 1;
 }

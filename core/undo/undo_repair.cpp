@@ -1,7 +1,8 @@
 // What follows every Undo, Redo and Checkpoint Restore: the first page re-derived from
 // the right master, internal distances rebuilt from a changed header, cached platform
 // objects dropped, the selection reset, every view of the document put back on a valid
-// page, staff and measure, and the view stored in the record given its position back.
+// page, staff and measure with its beat maps built again from the restored measures,
+// and the view stored in the record given its position back.
 #include <algorithm>
 
 #include "core/model/document.h"
@@ -18,6 +19,7 @@
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "editing/selection.h"
+#include "notes/beatmap/beat_map.h"
 #include "objects/object_services.h"
 #include "platform/gfx/objects.h"
 
@@ -47,6 +49,11 @@ void RevalidateView(ScoreDocument* document, ScoreView* view) {
     int staff = std::clamp(view->currentStaff, 1, staffCount);
     int measure = std::clamp(view->currentMeasure, 1, measureCount);
     SetCurrentMeasureQuick(view, staff, measure);
+}
+
+// A view in the scroll view, standing on its own galley page.
+bool ShowsGalley(const ScoreView* view) {
+    return view->pageView == 0 && view->galleyPage != nullptr && view->currentPage == view->galleyPage;
 }
 
 }  // namespace
@@ -91,6 +98,13 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
     FreeRepeatEndingList(document);
     ResetSelectionForUndo(State().documents.ActiveView);
     ForEachViewOf(document, [&](ScoreView* view) { RevalidateView(document, view); });
+    // The scroll view draws its strip from the beat map as the edit left it (the page
+    // view builds a system's map again as it paints it): built again, as entering the
+    // scroll view builds it, so that the barlines stand where the restored measures put
+    // them.
+    ForEachViewOf(document, [](ScoreView* view) {
+        if (ShowsGalley(view)) UpdateBeatMaps(view, 1);
+    });
     ForEachViewOf(document, [](ScoreView* view) { InvalidateLinkedViews(view); });
 }
 

@@ -48,8 +48,21 @@ constexpr int NaturalKeyIn(const ClefRow& row, int position) {
            kSemitonesPerOctave * octaves;
 }
 
+// The semitone change of each stored accidental code 0..7 under each alteration the
+// key gives its step (-1, 0, +1): codes 0, 6 and 7 sound as the key says. A table
+// rather than a switch: every note read goes through it, and its code changes from
+// note to note, where a branch on it is mispredicted.
+constexpr int kStoredCodes = 8;
+constexpr int kKeyAlterationKinds = 3;
+inline constexpr int8_t kCodeAlterations[kStoredCodes][kKeyAlterationKinds] = {
+    {-1, 0, 1}, {1, 1, 1}, {2, 2, 2}, {-1, -1, -1}, {-2, -2, -2}, {0, 0, 0}, {-1, 0, 1}, {-1, 0, 1}};
+static_assert(kCodeAlterations[static_cast<int>(AccidentalCode::Flat)][1] == -1 &&
+              kCodeAlterations[static_cast<int>(AccidentalCode::Natural)][2] == 0);
+
 // The semitone change of a stored accidental code; 0, 6 and 7 take the key's.
 constexpr int AlterationOfCode(int code, int keyAlteration) {
+    if (code >= 0 && code < kStoredCodes && keyAlteration >= -1 && keyAlteration <= 1)
+        return kCodeAlterations[code][keyAlteration + 1];
     switch (static_cast<AccidentalCode>(code)) {
         case AccidentalCode::Sharp:
             return 1;
@@ -94,10 +107,31 @@ class PitchFrame {
     }
     // The MIDI key a note at the position with the code sounds, as NoteToMidiKey
     // gives it (which also records the code it applied; this does not).
-    int MidiKey(int position, int code) const {
-        if (!valid()) return 0;
+    int MidiKey(int position, int code) const { return Read(position, code).midiKey; }
+    // What the frame makes of a position: the natural's MIDI key and the key's
+    // alteration of its step (both 0 in a frame that is not valid), and the key a
+    // code sounds there.
+    struct PositionReading {
+        int natural = 0;
+        int keyAlteration = 0;
+        int Sounded(int code) const {
+            return natural + pitch_detail::AlterationOfCode(code, keyAlteration);
+        }
+    };
+    PositionReading At(int position) const {
+        if (!valid()) return {};
         const PositionEntry& entry = Entry(position);
-        return entry.natural + pitch_detail::AlterationOfCode(code, alteration_[entry.step]);
+        return {entry.natural, alteration_[entry.step]};
+    }
+    // MidiKey and KeyAlteration of one note, from one look-up of its position.
+    struct NoteReading {
+        int midiKey = 0;
+        int keyAlteration = 0;
+    };
+    NoteReading Read(int position, int code) const {
+        if (!valid()) return {};
+        const PositionReading at = At(position);
+        return {at.Sounded(code), at.keyAlteration};
     }
 
   private:

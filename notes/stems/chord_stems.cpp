@@ -35,9 +35,10 @@ int StaffLineCount(const StaffRecord& staff) {
 // holds a note, a rest or an element: stems then follow the voice.
 bool StemsFollowVoice(const ScoreView* view) {
     if (view->voiceDisplayMask != 0) return true;
-    for (int voice = 1; voice < kVoiceCount; ++voice) {
-        if (view->currentCell != nullptr && !IsVoiceEmpty(view->currentCell, voice)) return true;
-    }
+    MeasureCell* cell = view->currentCell;
+    if (cell == nullptr) return false;
+    for (int voice = 1; voice < kVoiceCount; ++voice)
+        if (HasVoiceLists(*cell, voice) && !IsVoiceEmpty(cell, voice)) return true;
     return false;
 }
 

@@ -57,6 +57,7 @@ void RestemVoice(ScoreView* view, const stems::VoiceChords& voice) {
 
 void PlaceVoiceRests(MeasureCell* cell, int voice) {
     constexpr uint8_t kRestType = static_cast<uint8_t>(ObjectType::Rest);
+    if (!cell->elementLists[voice]) return;  // no rests to look up
     ScoreObject* element = GetVoiceFirstElement(cell, voice);
     for (int i = 0; element != nullptr && i < kMaxVoiceElements; ++i, element = element->next.get()) {
         if (element->type != kRestType) continue;

@@ -49,8 +49,9 @@ class VoiceChords {
     void Take(EventRecord* anyEvent);
     // The same when the caller holds the link the event was reached by (its handle).
     void Take(EventRecord* anyEvent, RecordHandle handle);
-    // The same for a voice's first event reached from its head sentinel: the walk
-    // starts at the head when the first event links back to it, as Take's would.
+    // The same for a voice's first event reached from its head sentinel (`first` is
+    // what `firstHandle` resolves to): the walk starts at the head when the first
+    // event links back to it, as Take's would.
     void TakeFromHead(EventRecord* head, RecordHandle headHandle, EventRecord* first,
                       RecordHandle firstHandle);
 
@@ -91,6 +92,8 @@ class VoiceChords {
   private:
     void Clear();
     void WalkForward(EventRecord* from);
+    // The same from an event (not a sentinel) and the handle it was resolved from.
+    void WalkForwardFrom(EventRecord* event, RecordHandle handle);
     // Walks from `start`; then from the event itself when the walk missed it.
     void WalkFrom(EventRecord* start, EventRecord* anyEvent, RecordHandle handle);
     int EventIndexOf(RecordHandle handle) const;

@@ -124,7 +124,11 @@ void VoiceChords::TakeFromHead(EventRecord* head, RecordHandle headHandle, Event
         return;
     }
     Clear();
-    WalkFrom(head, first, firstHandle);
+    // The head names the first event: the walk starts there, as the caller resolved it.
+    if (head->next == firstHandle)
+        WalkForwardFrom(first, firstHandle);
+    else
+        WalkFrom(head, first, firstHandle);
 }
 
 void VoiceChords::WalkFrom(EventRecord* start, EventRecord* anyEvent, RecordHandle handle) {
@@ -144,25 +148,28 @@ void VoiceChords::Clear() {
 }
 
 void VoiceChords::WalkForward(EventRecord* from) {
+    // A sentinel met again ends the walk before its handle is looked up, so the
+    // sentinel it starts from is not entered in the set.
+    const bool fromSentinel = IsHeadSentinel(*from);
+    const RecordHandle handle = fromSentinel ? from->next : HandleOfEvent(from);
+    WalkForwardFrom(fromSentinel ? ResolveEvent(handle) : from, handle);
+}
+
+void VoiceChords::WalkForwardFrom(EventRecord* event, RecordHandle handle) {
     Clear();
     // The handles passed: a voice of a measure holds a few events, looked for among
     // those already taken; past kShortWalk the walk keeps a set of bits instead.
     constexpr size_t kShortWalk = 16;
     std::optional<HandleSet> seen;
-    const auto isNew = [&](RecordHandle handle) {
+    const auto isNew = [&](RecordHandle candidate) {
         if (!seen && handles_.size() < kShortWalk)
-            return std::find(handles_.begin(), handles_.end(), handle) == handles_.end();
+            return std::find(handles_.begin(), handles_.end(), candidate) == handles_.end();
         if (!seen) {
             seen.emplace();
             for (RecordHandle taken : handles_) seen->Insert(taken);
         }
-        return seen->Insert(handle);
+        return seen->Insert(candidate);
     };
-    // A sentinel met again ends the walk before its handle is looked up, so the
-    // sentinel it starts from is not entered in the set.
-    const bool fromSentinel = IsHeadSentinel(*from);
-    RecordHandle handle = fromSentinel ? from->next : HandleOfEvent(from);
-    EventRecord* event = fromSentinel ? ResolveEvent(handle) : from;
     for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
         if (IsHeadSentinel(*event) || !isNew(handle)) break;
         const bool newChord = events_.empty() || event->time != events_.back()->time;

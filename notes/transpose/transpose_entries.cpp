@@ -151,13 +151,16 @@ class DegreeRespeller : public NoteRespeller {
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         const int degree = base - steps;
-        const int relative =
-            RelativeAlteration(before.frame->KeyAlteration(before.position), before.code);
-        const RespellCell cell = RespellAlteration(to.frame.KeyAlteration(degree), relative);
+        const int relative = RelativeAlteration(before.keyAlteration, before.code);
+        const PitchFrame::PositionReading at = to.frame.At(degree);
+        const RespellCell cell = RespellAlteration(at.keyAlteration, relative);
         // +1 is one letter higher, which is one position up (positions grow downwards).
         after.position = degree - cell.stepCorrection;
         after.code = cell.code;
-        SpellIfMissed(to.frame, before.midiKey + shift, after);
+        // Without a step correction the note stands on the degree just read.
+        const int sounded = cell.stepCorrection == 0 ? at.Sounded(cell.code)
+                                                     : to.frame.MidiKey(after.position, after.code);
+        SpellIfMissed(to.frame, sounded, before.midiKey + shift, after);
         after.clef = to.readingClef;
         after.key = to.key;
         return after.position >= kLowestTransposedPosition &&
@@ -166,9 +169,10 @@ class DegreeRespeller : public NoteRespeller {
 
   private:
     // The table's codes are all stored codes (0..5) and the frame reads a position as
-    // its stored byte, so the result is read as the note will hold it.
-    void SpellIfMissed(const PitchFrame& frame, int intended, NoteAfter& after) {
-        if (frame.valid() && frame.MidiKey(after.position, after.code) == intended) return;
+    // its stored byte, so `sounded`, the frame's key of the result, is what the note
+    // will sound.
+    void SpellIfMissed(const PitchFrame& frame, int sounded, int intended, NoteAfter& after) {
+        if (frame.valid() && sounded == intended) return;
         EventRecord note{};
         SetNotePosition(note, after.position);
         SetNoteAccidentalCode(note, after.code);

@@ -24,14 +24,14 @@ constexpr int kHighestTransposedPosition = 64;
 constexpr int kLargestSemitoneShift = 127;
 
 // A note about to be respelled: where it is, the code it sounds with, the clef and
-// key in force at it (and their frame) and the MIDI key it sounds.
+// key in force at it, the MIDI key it sounds and what the key does to its step.
 struct NoteBefore {
     int position = 0;
     int code = 0;  // explicit: the key's own alteration is 0
     int clef = 0;
     int key = 0;
     int midiKey = 0;
-    const PitchFrame* frame = nullptr;  // of clef and key; borrowed from the walk
+    int keyAlteration = 0;  // -1, 0 or +1
 };
 
 // The frame of a clef and a valid key (0..14), made once per key for the clef in force

@@ -9,6 +9,8 @@
 // The source state is kept per voice, as the accidental walk that reads the pitches
 // back (notes/pitch/accidental_state.h) keeps it: a sign in one voice does not alter
 // the notes of another. Notes under a Percussion or TAB clef are left as they are.
+// The clef and key in force are looked up note by note only in a cell whose list
+// holds a change of them; elsewhere every note reads the cell's own.
 #include <cstring>
 
 #include "core/constants.h"
@@ -74,14 +76,18 @@ class VoiceWalk {
     VoiceWalk(ScoreView* view, NoteRespeller& respeller) : view_(view), respeller_(respeller) {}
 
     // The notes of a voice from its first event, as the snapshot holds them.
+    // `signaturesChange`: whether the cell's list may change its clef or key (else
+    // every note reads the cell's own).
     void Run(MeasureCell* cell, const stems::VoiceChords& voice, EventRecord* first, int fromTick,
-             int toTick);
+             int toTick, bool signaturesChange);
     int positionSum() const { return positionSum_; }
     int moved() const { return moved_; }
     int folded() const { return folded_; }
 
   private:
     void Note(MeasureCell* cell, EventRecord& note);
+    // The clef and key in force at the note.
+    void SignaturesAt(MeasureCell* cell, const EventRecord& note, int& clef, int& key) const;
     int ExplicitCode(const EventRecord& note);
     void Reconcile(EventRecord& note, const NoteAfter& after);
     void ShowSign(EventRecord& note);
@@ -92,18 +98,25 @@ class VoiceWalk {
     TouchedState result_;
     int clef_ = -1;
     int key_ = -1;
+    bool signaturesChange_ = false;
+    int cellClef_ = 0;  // the cell's own, read when its signatures do not change
+    int cellKey_ = 0;
     FrameCache frames_;
+    const PitchFrame* frame_ = nullptr;  // of clef_ and key_; null where notes keep their place
     int positionSum_ = 0;
     int moved_ = 0;
     int folded_ = 0;
 };
 
 void VoiceWalk::Run(MeasureCell* cell, const stems::VoiceChords& voice, EventRecord* first,
-                    int fromTick, int toTick) {
+                    int fromTick, int toTick, bool signaturesChange) {
     positionSum_ = moved_ = folded_ = 0;
     source_.Clear();
     result_.Clear();
     clef_ = key_ = -1;
+    signaturesChange_ = signaturesChange;
+    cellClef_ = ClefAtTick(cell, 0);
+    cellKey_ = KeySignatureAtTick(cell, 0);
     // The snapshot begins at the first event unless the chain is damaged before it.
     int i = 0;
     while (i < voice.EventCount() && voice.Event(i) != first) ++i;
@@ -125,19 +138,34 @@ int VoiceWalk::ExplicitCode(const EventRecord& note) {
     return index >= 0 ? source_.At(index) : 0;
 }
 
+void VoiceWalk::SignaturesAt(MeasureCell* cell, const EventRecord& note, int& clef,
+                             int& key) const {
+    if (!signaturesChange_) {
+        clef = cellClef_;
+        key = cellKey_;
+        return;
+    }
+    clef = ClefAtTick(cell, note.time);
+    key = KeySignatureAtTick(cell, note.time);
+}
+
 void VoiceWalk::Note(MeasureCell* cell, EventRecord& note) {
-    const int clef = ClefAtTick(cell, note.time);
-    const int key = KeySignatureAtTick(cell, note.time);
+    int clef = 0;
+    int key = 0;
+    SignaturesAt(cell, note, clef, key);
     if (clef != clef_ || key != key_) {
         source_.Clear();
         clef_ = clef;
         key_ = key;
+        const bool pitched = HasKeyPitches(clef) && IsValidClef(clef) && IsValidKey(key);
+        frame_ = pitched ? &frames_.Of(clef, key) : nullptr;
     }
     const int explicitCode = ExplicitCode(note);
-    if (!HasKeyPitches(clef) || !IsValidClef(clef) || !IsValidKey(key)) return;
-    const PitchFrame& frame = frames_.Of(clef, key);
-    NoteBefore before{NotePosition(note), explicitCode, clef, key, 0, &frame};
-    before.midiKey = frame.MidiKey(before.position, explicitCode);
+    if (frame_ == nullptr) return;
+    NoteBefore before{NotePosition(note), explicitCode, clef, key, 0, 0};
+    const PitchFrame::NoteReading reading = frame_->Read(before.position, explicitCode);
+    before.midiKey = reading.midiKey;
+    before.keyAlteration = reading.keyAlteration;
     NoteAfter after;
     if (!respeller_.Respell(before, after)) return;
     const int shift = after.position - before.position;
@@ -232,10 +260,11 @@ WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const Transp
         int sum = 0;
         int count = 0;
         voices.Take(cell);
+        const bool signaturesChange = CellChangesSignatures(cell);
         for (int voice = 0; voice < kVoiceCount; ++voice) {
             EventRecord* first = voices.First(voice);
             if ((request.voiceMask & (1 << voice)) == 0 || first == nullptr) continue;
-            walk.Run(cell, voices.Voice(voice), first, fromTick, toTick);
+            walk.Run(cell, voices.Voice(voice), first, fromTick, toTick, signaturesChange);
             sum += walk.positionSum();
             count += walk.moved();
             totals.folded += walk.folded();

@@ -96,6 +96,30 @@ TEST_F(SignatureTest, CellWithoutObjectListGivesItsNibbles) {
     EXPECT_EQ(KeySignatureAtTick(cell_, 2000), kTwoSharps);
 }
 
+// A walk asks a cell once whether its clef or key can change inside it: not without
+// a list, not for objects the readers skip (a measure-anchored clef, a time
+// signature), yes for one time-anchored clef or key change; and where the answer is
+// no, the readers give the nibbles at every tick.
+TEST_F(SignatureTest, ChangesAreFoundWhereTheReadersFindThem) {
+    EXPECT_FALSE(CellChangesSignatures(nullptr));
+    EXPECT_FALSE(CellChangesSignatures(cell_));
+    Place(ObjectType::TimeSignature, 100);
+    Clef(kBass, 200, ObjectSubtype::MeasureAnchorList);
+    EXPECT_FALSE(CellChangesSignatures(cell_));
+    for (int tick : {0, 150, 250, 4000}) {
+        EXPECT_EQ(ClefAtTick(cell_, tick), kTreble);
+        EXPECT_EQ(KeySignatureAtTick(cell_, tick), kNoAccidentals);
+    }
+    Key(kThreeFlats, 300);
+    EXPECT_TRUE(CellChangesSignatures(cell_));
+    EXPECT_EQ(KeySignatureAtTick(cell_, 301), kThreeFlats);
+
+    DetachCellObjectList(cell_, doc_, 1);
+    EXPECT_FALSE(CellChangesSignatures(cell_));
+    Clef(kAlto, 500);
+    EXPECT_TRUE(CellChangesSignatures(cell_));
+}
+
 // The key follows the same rule on the high nibble and KeySignature objects.
 TEST_F(SignatureTest, KeyInForceFollowsKeyChanges) {
     Key(kThreeFlats, 1024);

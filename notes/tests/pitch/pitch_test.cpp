@@ -239,5 +239,40 @@ TEST_F(PitchTest, APitchFrameReadsEveryNoteAsTheNoteByNoteFunctions) {
     }
 }
 
+// Each stored code alters its note by its own semitones whatever the key does to the
+// step; None and the codes 6 and 7 sound as the key says, also for an alteration
+// outside the key table's -1..+1.
+TEST_F(PitchTest, EveryStoredCodeAltersByItsOwnSemitones) {
+    constexpr int kOwn[] = {0, 1, 2, -1, -2, 0};  // None (taken from the key) .. Natural
+    for (int keyAlteration : {-1, 0, 1}) {
+        for (int code = 1; code <= kLastAccidentalCode; ++code)
+            EXPECT_EQ(pitch_detail::AlterationOfCode(code, keyAlteration), kOwn[code])
+                << "code " << code << " key alteration " << keyAlteration;
+        for (int keyCode : {0, 6, 7})
+            EXPECT_EQ(pitch_detail::AlterationOfCode(keyCode, keyAlteration), keyAlteration);
+    }
+    EXPECT_EQ(pitch_detail::AlterationOfCode(0, 2), 2);
+    EXPECT_EQ(pitch_detail::AlterationOfCode(CodeOf(AccidentalCode::Flat), 2), -1);
+    EXPECT_EQ(pitch_detail::AlterationOfCode(8, -1), -1);
+}
+
+// One reading of a position gives what MidiKey and KeyAlteration give apart, and what
+// the position sounds with each code.
+TEST_F(PitchTest, OneReadingOfAPositionGivesKeyAndAlteration) {
+    for (int key = 0; key < kKeyCodeCount; ++key) {
+        const PitchFrame frame(kBass, key);
+        for (int position = -128; position <= 127; ++position)
+            for (int code = 0; code <= kLastAccidentalCode; ++code) {
+                const PitchFrame::NoteReading reading = frame.Read(position, code);
+                ASSERT_EQ(reading.midiKey, frame.MidiKey(position, code));
+                ASSERT_EQ(reading.keyAlteration, frame.KeyAlteration(position));
+                ASSERT_EQ(frame.At(position).Sounded(code), reading.midiKey);
+            }
+    }
+    const PitchFrame tab(kTab, kC);
+    EXPECT_EQ(tab.Read(0, 1).midiKey, 0);
+    EXPECT_EQ(tab.At(0).natural, 0);
+}
+
 }  // namespace
 }  // namespace ql
