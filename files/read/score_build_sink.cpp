@@ -193,7 +193,9 @@ int BuildingStreamSink::Label(int staff, ScoreObject* label) {
 }
 
 int BuildingStreamSink::Recover(StreamRecovery recovery, int code) {
-    (void)recovery, (void)code;
+    (void)code;
+    // The events of the voice whose list failed are all the music that stays.
+    if (recovery == StreamRecovery::MusicLost) ReleaseSpareEvents();
     damaged_ = true;
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/constants.h"
 #include "core/memory/arena.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -79,6 +80,25 @@ class ReadFailures : public ReadTest {
     ByteVec stream_;
     size_t ports_ = 0, staff_ = 0, stik_ = 0, muse_ = 0, page_ = 0, font_ = 0, qfcs_ = 0;
 };
+
+// An event whose attached list cannot be read loses the rest of the music: the
+// events of its voice that were not read leave no record in the document.
+TEST_F(ReadFailures, MusicLostInAVoiceLeavesNoEventRecordBehind) {
+    const auto liveEvents = [](const ScoreLoad& load) {
+        const ScopedPoolSet pools(load.document->pools);
+        int live = 0;
+        AnyLiveRecordOf(kEventRecordPool, [&](void*) { return ++live, false; });
+        return live;
+    };
+    const ScoreLoad whole = Read(stream_);
+    ASSERT_EQ(whole.code, 0);
+    ByteVec bytes = stream_;
+    tf::PutU16(bytes, FirstEvent() + 14, 0x7FFF);  // more attached objects than the file holds
+    const ScoreLoad damaged = Read(bytes);
+    ASSERT_EQ(damaged.code, 0);
+    EXPECT_TRUE(damaged.damaged);
+    EXPECT_EQ(liveEvents(damaged), liveEvents(whole) - 1) << "the second event of the voice was lost";
+}
 
 // The prologue and the header.
 TEST_F(ReadFailures, PrologueAndHeader) {
