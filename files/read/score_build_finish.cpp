@@ -157,6 +157,7 @@ int BuildMasterSystems(ScoreView* view, ScoreDocument* document) {
 int BuildingStreamSink::FinishDocument() {
     RestoreVoiceMask();
     {
+        // A voice whose music was lost leaves the records of its unread events.
         const ScopedPoolSet pools(document_->pools);
         ReleaseSpareEvents();
     }

@@ -193,9 +193,7 @@ int BuildingStreamSink::Label(int staff, ScoreObject* label) {
 }
 
 int BuildingStreamSink::Recover(StreamRecovery recovery, int code) {
-    (void)code;
-    // The events of the voice whose list failed are all the music that stays.
-    if (recovery == StreamRecovery::MusicLost) ReleaseSpareEvents();
+    (void)recovery, (void)code;
     damaged_ = true;
     return 0;
 }
