@@ -84,9 +84,12 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
 // read whole leaves none over.
 EventRecord* BuildingStreamSink::NextEventRecord(RecordHandle* handle) {
     if (spareNext_ == spareCount_) {
+        // A short run has sounded the pool's alert once: the pool is exhausted.
+        if (poolExhausted_) return nullptr;
+        const int wanted = std::clamp(eventsLeft_, 1, kEventRun);
         spareNext_ = 0;
-        spareCount_ = AllocRecordRunWithHandles(kEventRecordPool, std::clamp(eventsLeft_, 1, kEventRun),
-                                                spareRecords_, spareHandles_);
+        spareCount_ = AllocRecordRunWithHandles(kEventRecordPool, wanted, spareRecords_, spareHandles_);
+        poolExhausted_ = spareCount_ < wanted;
         if (spareCount_ == 0) return nullptr;
     }
     --eventsLeft_;

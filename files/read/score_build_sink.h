@@ -107,6 +107,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     int spareCount_ = 0;
     int spareNext_ = 0;
     int eventsLeft_ = 0;  // the voice's events not read yet
+    bool poolExhausted_ = false;  // a run came back short
     // The record EventRecordFor gave for the event being read, and its handle.
     EventRecord* pendingRecord_ = nullptr;
     RecordHandle pendingHandle_{};

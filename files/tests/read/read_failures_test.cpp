@@ -100,6 +100,22 @@ TEST_F(ReadFailures, MusicLostInAVoiceLeavesNoEventRecordBehind) {
     EXPECT_EQ(liveEvents(damaged), liveEvents(whole) - 1) << "the second event of the voice was lost";
 }
 
+// Event records run out at any event of a voice (the first of the records taken
+// for it or a later one): the read fails with its code after one alert, not two.
+TEST_F(ReadFailures, EventRecordsRunningOutAlertOnce) {
+    int failures = 0;
+    for (int n = 0; n < 400; ++n) {
+        const uint32_t beeps = State().pools.ExhaustionBeeps.load();
+        FailRecordAllocationAfter(n);
+        const int code = CodeOf([](ByteVec&) {});
+        FailNextRecordAllocations(0);
+        if (code != fc::kEventMemory) continue;
+        ++failures;
+        EXPECT_EQ(State().pools.ExhaustionBeeps.load(), beeps + 1) << "failure after " << n << " records";
+    }
+    EXPECT_EQ(failures, 2) << "each of the voice's two events";
+}
+
 // The prologue and the header.
 TEST_F(ReadFailures, PrologueAndHeader) {
     EXPECT_EQ(CodeOf([](ByteVec&) {}), 0);                                    // the stream as written
