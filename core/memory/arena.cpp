@@ -9,6 +9,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -113,22 +114,54 @@ void* AllocArenaBlock(size_t bytes) {
     return start;
 }
 
-void FreeArenaBlock(void* block, size_t bytes) {
-    if (block == nullptr || !IsInArena(block)) return;
-    ArenaBook& book = Book();
-    size_t size = RoundToPages(bytes);
-    auto* start = static_cast<std::byte*>(block);
-    std::lock_guard<std::mutex> guard(book.lock);
-    // Past the kept allowance, dropping the pages makes the next commit of them read
-    // as zero; a kept block is cleared when it is reused.
+namespace {
+
+// Takes a block back into the book (called with the lock held); its pages are made
+// inaccessible by the caller. Past the kept allowance, dropping the pages makes the
+// next commit of them read as zero; a kept block is cleared when it is reused.
+void TakeBack(ArenaBook& book, std::byte* start, size_t size) {
     const bool keep = book.keptBytes + size <= kArenaKeepLimitBytes;
     if (keep)
         book.keptBytes += size;
     else
         madvise(start, size, MADV_DONTNEED);
-    mprotect(start, size, PROT_NONE);
     book.freeBlocks[size].push_back(FreeBlock{static_cast<size_t>(start - arena_detail::g_arenaBase), keep});
     book.bytesInUse -= size;
+}
+
+}  // namespace
+
+void FreeArenaBlock(void* block, size_t bytes) {
+    if (block == nullptr || !IsInArena(block)) return;
+    ArenaBook& book = Book();
+    const size_t size = RoundToPages(bytes);
+    auto* start = static_cast<std::byte*>(block);
+    std::lock_guard<std::mutex> guard(book.lock);
+    TakeBack(book, start, size);
+    mprotect(start, size, PROT_NONE);
+}
+
+void FreeArenaBlocks(const ArenaBlock* blocks, size_t count) {
+    struct Range {
+        std::byte* start;
+        size_t size;
+    };
+    std::vector<Range> ranges;
+    ranges.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        if (blocks[i].block != nullptr && IsInArena(blocks[i].block))
+            ranges.push_back(Range{static_cast<std::byte*>(blocks[i].block), RoundToPages(blocks[i].bytes)});
+    if (ranges.empty()) return;
+    ArenaBook& book = Book();
+    std::lock_guard<std::mutex> guard(book.lock);
+    for (const Range& range : ranges) TakeBack(book, range.start, range.size);
+    std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
+    for (size_t i = 0; i < ranges.size();) {
+        std::byte* start = ranges[i].start;
+        std::byte* end = start + ranges[i].size;
+        for (++i; i < ranges.size() && ranges[i].start == end; ++i) end += ranges[i].size;
+        mprotect(start, static_cast<size_t>(end - start), PROT_NONE);
+    }
 }
 
 bool IsInArena(const void* ptr) {

@@ -34,6 +34,17 @@ void* AllocArenaBlock(size_t bytes);
 // the system beyond). nullptr does nothing.
 void FreeArenaBlock(void* block, size_t bytes);
 
+// A block handed out by AllocArenaBlock, with the size it was asked for.
+struct ArenaBlock {
+    void* block = nullptr;
+    size_t bytes = 0;
+};
+
+// FreeArenaBlock on each of `count` blocks, in that order, with the blocks that lie
+// side by side made inaccessible together: one system call for each run of
+// neighbours rather than one a block. Null entries are skipped.
+void FreeArenaBlocks(const ArenaBlock* blocks, size_t count);
+
 // True when the address lies in the handed-out part of the arena.
 bool IsInArena(const void* ptr);
 

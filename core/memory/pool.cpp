@@ -39,15 +39,28 @@ std::byte* PopFreeList(RecordPool& pool, int& block) {
     return head;
 }
 
-std::byte* TakeFreshSlot(RecordPool& pool, int& block) {
-    for (block = 0; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
+// The next fresh slot of the first block from `firstOpen` on that has one; the
+// blocks passed over are full, so `firstOpen` moves past them.
+// The next fresh slot of a block that has one, marked live.
+std::byte* TakeSlotOf(PoolBlock& entry, uint8_t shift) {
+    const size_t slot = entry.nextFresh++;
+    std::byte* base = entry.base.get();
+    SetLiveBit(LiveBitsAt(base, entry.capacity, shift), slot, true);
+    return base + (slot << shift);
+}
+
+bool HasFreshSlot(const PoolBlock& entry) {
+    return entry.base && entry.nextFresh < entry.capacity;
+}
+
+std::byte* TakeFreshSlot(RecordPool& pool, int& firstOpen, int& block) {
+    for (block = firstOpen; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
         PoolBlock& entry = pool.blocks[block];
-        if (!entry.base || entry.nextFresh >= entry.capacity) continue;
-        const size_t slot = entry.nextFresh++;
-        std::byte* base = entry.base.get();
-        SetLiveBit(LiveBitsAt(base, entry.capacity, pool.shift), slot, true);
-        return base + (slot << pool.shift);
+        if (!HasFreshSlot(entry)) continue;
+        firstOpen = block;
+        return TakeSlotOf(entry, pool.shift);
     }
+    firstOpen = block;
     return nullptr;
 }
 
@@ -126,20 +139,28 @@ void ReleaseSlot(PoolSet set, int pool, RecordPool* descriptor, int block, size_
     descriptor->freeList = Ref32<std::byte>::To(static_cast<std::byte*>(record));
 }
 
+// One record of the pool, not yet cleared: the free list's head, else a fresh slot
+// (from block `firstOpen` on, which a run of allocations carries from one record to
+// the next: no block below it can gain a fresh slot meanwhile), else one of a block
+// added. Null when the pool is exhausted or a test asked for a failure.
+std::byte* TakeRecord(PoolSet set, int pool, RecordPool& descriptor, int& firstOpen, int& block) {
+    if (ConsumeRequestedFailure()) return nullptr;
+    std::byte* record = PopFreeList(descriptor, block);
+    while (record == nullptr) {
+        record = TakeFreshSlot(descriptor, firstOpen, block);
+        if (record == nullptr && !GrowPool(set, pool)) break;
+    }
+    return record;
+}
+
 }  // namespace
 
 void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle) {
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr || descriptor->shift == 0) return nullptr;
-    std::byte* record = nullptr;
+    int firstOpen = 0;
     int block = 0;
-    if (!ConsumeRequestedFailure()) {
-        record = PopFreeList(*descriptor, block);
-        while (record == nullptr) {
-            record = TakeFreshSlot(*descriptor, block);
-            if (record == nullptr && !GrowPool(set, pool)) break;
-        }
-    }
+    std::byte* record = TakeRecord(set, pool, *descriptor, firstOpen, block);
     NoteOutcome(set, pool, record != nullptr);
     if (record == nullptr) {
         SoundExhaustionBeep();
@@ -148,6 +169,38 @@ void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle) {
     std::memset(record, 0, size_t{1} << descriptor->shift);
     if (handle != nullptr) *handle = HandleOfSlot(*descriptor, block, record);
     return record;
+}
+
+int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || descriptor->shift == 0 || count <= 0) return 0;
+    const size_t slotBytes = size_t{1} << descriptor->shift;
+    const int blockShift = SlotBitsOf(*descriptor) - descriptor->shift;
+    // Without a test's failure pending and with the free list empty, TakeRecord takes
+    // the next fresh slot of block `firstOpen` when that block has room (no block below
+    // it has any); such slots are taken here without its calls.
+    const bool failurePending = IsUiThread() && StateAnyThread().pools.FailNextRecordAllocations > 0;
+    int firstOpen = 0;
+    int made = 0;
+    for (; made < count; ++made) {
+        int block = firstOpen;
+        std::byte* record = nullptr;
+        const bool quick = !failurePending && !descriptor->freeList && firstOpen < descriptor->blockCount &&
+                           firstOpen < kMaxBlocksCap && HasFreshSlot(descriptor->blocks[firstOpen]);
+        if (quick) {
+            record = TakeSlotOf(descriptor->blocks[firstOpen], descriptor->shift);
+        } else {
+            record = TakeRecord(set, pool, *descriptor, firstOpen, block);
+            if (record == nullptr) break;
+        }
+        std::memset(record, 0, slotBytes);
+        records[made] = record;
+        const size_t slot = static_cast<size_t>(record - descriptor->blocks[block].base.get()) >> descriptor->shift;
+        handles[made] = RecordHandle{static_cast<uint16_t>(slot | (static_cast<size_t>(block) << blockShift))};
+    }
+    NoteOutcome(set, pool, made == count);
+    if (made < count) SoundExhaustionBeep();
+    return made;
 }
 
 void ReleaseUnlocked(PoolSet set, int pool, void* record) {
@@ -239,6 +292,12 @@ void* AllocRecordWithHandle(int pool, RecordHandle* handle) {
     auto guard = GuardFor(set, pool);
     if (handle != nullptr) *handle = RecordHandle{};
     return AllocateUnlocked(set, pool, handle != nullptr ? &handle->bits : nullptr);
+}
+
+int AllocRecordRunWithHandles(int pool, int count, void** records, RecordHandle* handles) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    return AllocateRunUnlocked(set, pool, count, records, handles);
 }
 
 void FreeRecordByHandle(int pool, RecordHandle handle) {

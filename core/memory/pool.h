@@ -145,6 +145,13 @@ void FreeRecordByHandle(int pool, RecordHandle handle);
 // AllocRecord that also gives the new record's handle (0 when it gives null), found
 // from the slot it takes rather than by searching the pool's blocks.
 void* AllocRecordWithHandle(int pool, RecordHandle* handle);
+// `count` records of the pool at once, handed out as `count` calls of
+// AllocRecordWithHandle would hand them out (the same slots in the same order,
+// zero-filled), with one search of the blocks for the run; each record's address
+// and handle go to `records[i]` and `handles[i]`. The number made: fewer than `count`
+// only when the pool is exhausted (one alert beep) or a test asked for a failure;
+// the records made stay live.
+int AllocRecordRunWithHandles(int pool, int count, void** records, RecordHandle* handles);
 // Checked lookup: null for handle 0, a missing block, slot 0 or a slot past the end.
 void* HandleToPtr(int pool, RecordHandle handle);
 // 0 when the pointer is not in a block of the pool, or is a slot 0.

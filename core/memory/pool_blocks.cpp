@@ -58,7 +58,7 @@ size_t BlockAllocatedBytes(const RecordPool& pool, int block) {
 void ReleaseBlock(RecordPool& pool, int block) {
     PoolBlock& entry = pool.blocks[block];
     if (entry.base) FreeArenaBlock(entry.base.get(), BlockAllocatedBytes(pool, block));
-    entry = PoolBlock{0, 1, {}, {}};
+    ClearBlockEntry(entry);
 }
 
 uint32_t ReadWord(const void* record, int index) {

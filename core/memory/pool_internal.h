@@ -56,6 +56,10 @@ size_t MinBlockBytes(uint8_t shift);
 // Whole allocated bytes of a block (both halves in a shadowed pool).
 size_t BlockAllocatedBytes(const RecordPool& pool, int block);
 
+// The entry of a block not made (or given back).
+inline void ClearBlockEntry(PoolBlock& entry) {
+    entry = PoolBlock{0, 1, {}, {}};
+}
 // Releases one block's memory and clears its entry.
 void ReleaseBlock(RecordPool& pool, int block);
 
@@ -103,6 +107,8 @@ uint16_t HandleOfSlot(const RecordPool& pool, int block, const void* record);
 // Allocation and release on a set, without taking the sequencer lock. With `handle`,
 // the new record's handle is stored there too.
 void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle = nullptr);
+// AllocateUnlocked `count` times with one search of the blocks (AllocRecordRunWithHandles).
+int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles);
 void ReleaseUnlocked(PoolSet set, int pool, void* record);
 void ReleaseHandleUnlocked(PoolSet set, int pool, uint16_t handle);
 int GrowStaticPoolUnlocked(int pool, int kilobytes);

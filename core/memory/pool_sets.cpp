@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/memory/arena.h"
 #include "core/memory/pool_internal.h"
 #include "core/state.h"
 
@@ -70,8 +71,20 @@ void ResetDocumentPoolSet(DocumentPoolSet& set) {
     ClearReleaseLog(set);
 }
 
+// Every block of the set goes back to the arena in one call, so that the blocks
+// lying side by side are made inaccessible together.
 void FreeDocumentPoolSet(DocumentPoolSet& set) {
-    for (RecordPool& pool : set.pools) ReleaseAllBlocks(pool);
+    std::vector<ArenaBlock> blocks;
+    for (RecordPool& pool : set.pools)
+        for (int block = 0; block < kMaxBlocksCap; ++block)
+            if (pool.blocks[block].base)
+                blocks.push_back(ArenaBlock{pool.blocks[block].base.get(), BlockAllocatedBytes(pool, block)});
+    FreeArenaBlocks(blocks.data(), blocks.size());
+    for (RecordPool& pool : set.pools) {
+        for (PoolBlock& entry : pool.blocks) ClearBlockEntry(entry);
+        pool.blockCount = 0;
+        pool.freeList = {};
+    }
     ClearReleaseLog(set);
 }
 

@@ -52,24 +52,9 @@ size_t ByteWriter::Reserve(size_t width) {
     return at;
 }
 
-void ByteWriter::PutU8(size_t at, uint8_t value) {
-    bytes_.at(at) = value;
-}
-
-void ByteWriter::PutU16(size_t at, uint16_t value) {
-    PutU8(at, static_cast<uint8_t>(value));
-    PutU8(at + 1, static_cast<uint8_t>(value >> kByteBits));
-}
-
-void ByteWriter::PutU32(size_t at, uint32_t value) {
-    PutU16(at, static_cast<uint16_t>(value));
-    PutU16(at + 2, static_cast<uint16_t>(value >> (2 * kByteBits)));
-}
-
 void ByteWriter::PutBytes(size_t at, const void* bytes, size_t count) {
     if (count == 0) return;
-    if (at + count > bytes_.size()) bytes_.at(at + count - 1);  // throws: outside the bytes
-    std::memcpy(bytes_.data() + at, bytes, count);
+    std::memcpy(Inside(at, count), bytes, count);
 }
 
 size_t FixedRecord::Check(size_t at, size_t count) const {

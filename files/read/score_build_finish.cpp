@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "core/draw/fonts.h"
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
@@ -155,6 +156,11 @@ int BuildMasterSystems(ScoreView* view, ScoreDocument* document) {
 
 int BuildingStreamSink::FinishDocument() {
     RestoreVoiceMask();
+    {
+        // A voice whose music was lost leaves the records of its unread events.
+        const ScopedPoolSet pools(document_->pools);
+        ReleaseSpareEvents();
+    }
     if (document_->firstPage == nullptr) return fc::kPageCount;
     if (int code = RemovePagesWithoutSystems()) return code;
     if (int code = BuildMasterSystems(view_, document_)) return code;

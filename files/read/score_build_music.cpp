@@ -4,7 +4,9 @@
 // the voice is whole, and the voice's rests. While voice v is read the view's voice
 // mask is exactly bit v (voice 0: the view's own bit 0), so the objects made for it
 // take that voice.
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "core/error_report.h"
 #include "core/memory/pool.h"
@@ -66,27 +68,60 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
     voiceEvents_.clear();
     voiceRecords_.clear();
     voiceLinks_.clear();
+    ReleaseSpareEvents();
+    eventsLeft_ = events;
     previous_ = nullptr;
     if (events == 0) return 0;
+    voiceEvents_.reserve(static_cast<size_t>(events));
+    voiceRecords_.reserve(static_cast<size_t>(events));
+    voiceLinks_.reserve(static_cast<size_t>(events));
     previous_ = GetOrCreateVoiceChain(cell_, document_, voice);
     previousHandle_ = HandleOfEvent(previous_);
     return previousHandle_ ? 0 : fc::kVoiceHead;
 }
 
+// The runs are no longer than the events the voice has left to read, so a voice
+// read whole leaves none over.
+EventRecord* BuildingStreamSink::NextEventRecord(RecordHandle* handle) {
+    if (spareNext_ == spareCount_) {
+        // A short run has sounded the pool's alert once: the pool is exhausted.
+        if (poolExhausted_) return nullptr;
+        const int wanted = std::clamp(eventsLeft_, 1, kEventRun);
+        spareNext_ = 0;
+        spareCount_ = AllocRecordRunWithHandles(kEventRecordPool, wanted, spareRecords_, spareHandles_);
+        poolExhausted_ = spareCount_ < wanted;
+        if (spareCount_ == 0) return nullptr;
+    }
+    --eventsLeft_;
+    *handle = spareHandles_[spareNext_];
+    return static_cast<EventRecord*>(spareRecords_[spareNext_++]);
+}
+
+void BuildingStreamSink::ReleaseSpareEvents() {
+    for (; spareNext_ < spareCount_; ++spareNext_)
+        FreeRecordByHandle(kEventRecordPool, spareHandles_[spareNext_]);
+    spareNext_ = spareCount_ = 0;
+}
+
 // The event is linked after the previous one; its accidental (and the holder that
 // heads any attached objects) is made from the stored word.
+int BuildingStreamSink::EventRecordFor(int voice, EventRecord** record) {
+    (void)voice;
+    // The record comes with its handle, so no pool search is needed to link it.
+    pendingRecord_ = *record = NextEventRecord(&pendingHandle_);
+    if (pendingRecord_ != nullptr) return 0;
+    // Reported as an internal error; the load then names its code.
+    InternalError(kFileModule, fc::kEventMemoryReport, 0);
+    return fc::kEventMemory;
+}
+
 int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredEventLinks& links,
                               const AccidentalWord* accidental) {
     (void)voice;
-    // The record comes with its handle, so no pool search is needed to link it.
-    RecordHandle handle{};
-    auto* made = static_cast<EventRecord*>(AllocRecordWithHandle(kEventRecordPool, &handle));
-    if (made == nullptr) {
-        // Reported as an internal error; the load then names its code.
-        InternalError(kFileModule, fc::kEventMemoryReport, 0);
-        return fc::kEventMemory;
-    }
-    *made = event;
+    if (pendingRecord_ == nullptr && EventRecordFor(voice, &pendingRecord_) != 0) return fc::kEventMemory;
+    EventRecord* made = std::exchange(pendingRecord_, nullptr);
+    const RecordHandle handle = pendingHandle_;
+    if (&event != made) *made = event;
     made->word2 &= static_cast<uint16_t>(~kEventRunTimeBits);
     if (made->time >= measureTicks_) made->time = 0;
     made->attachment = RecordHandle{};

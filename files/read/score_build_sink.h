@@ -41,6 +41,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     int Measure(int measure, const MeasureRecord& record, const std::vector<SpacingEntry>& spacing) override;
     int Cell(int staff, int measure, const MeasureCell& header) override;
     int VoiceStart(int voice, int events) override;
+    int EventRecordFor(int voice, EventRecord** record) override;
     int Event(int voice, const EventRecord& event, const StoredEventLinks& links,
               const AccidentalWord* accidental) override;
     int Rests(int voice, const std::vector<RestBody>& rests) override;
@@ -68,6 +69,11 @@ class BuildingStreamSink : public ScoreStreamSink {
   private:
     enum class Tail { None, Cell, Event, Page };
     void ResolveBeamPartners();
+    // The record of the voice's next event, taken from records allocated a run at a
+    // time (AllocRecordRunWithHandles); null when the pool is exhausted.
+    EventRecord* NextEventRecord(RecordHandle* handle);
+    // Gives back the records of a run that no event took (the voice ended early).
+    void ReleaseSpareEvents();
     void RestoreVoiceMask();
     int LinkSystem(ScoreSystem* system, const StreamSystem& stored);
     // Takes the score pages that hold no systems out of the list, their objects
@@ -94,6 +100,17 @@ class BuildingStreamSink : public ScoreStreamSink {
     std::vector<RecordHandle> voiceEvents_;  // the voice's events: position p at index p - 1
     std::vector<EventRecord*> voiceRecords_;  // the same events' records
     std::vector<StoredEventLinks> voiceLinks_;
+    // The run of event records allocated ahead: spareNext_ .. spareCount_ - 1 unused.
+    static constexpr int kEventRun = 32;
+    void* spareRecords_[kEventRun] = {};
+    RecordHandle spareHandles_[kEventRun] = {};
+    int spareCount_ = 0;
+    int spareNext_ = 0;
+    int eventsLeft_ = 0;  // the voice's events not read yet
+    bool poolExhausted_ = false;  // a run came back short
+    // The record EventRecordFor gave for the event being read, and its handle.
+    EventRecord* pendingRecord_ = nullptr;
+    RecordHandle pendingHandle_{};
     Tail tail_ = Tail::None;
     // Pages.
     ScorePage* page_ = nullptr;

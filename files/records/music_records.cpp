@@ -1,7 +1,10 @@
 // Stored cell headers, events and accidental words (see music_records.h).
 #include "files/records/music_records.h"
 
+#include <bit>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/text/text_object.h"
 #include "notes/accidentals/accidental_layout.h"
@@ -42,7 +45,7 @@ void DecodeCellHeader(ByteReader& reader, MeasureCell* cell) {
 }
 
 void EncodeStoredEvent(const EventRecord& e, const StoredEventLinks& links, ByteWriter& writer) {
-    FixedRecord record(writer, kStoredEventBytesInFile);
+    LocalRecord<kStoredEventBytesInFile> record;
     record.U16(0, e.flags);
     record.U16(2, e.word2);
     record.I8(4, e.velocity);
@@ -61,6 +64,7 @@ void EncodeStoredEvent(const EventRecord& e, const StoredEventLinks& links, Byte
     record.I8(23, e.nudge);
     record.U16(24, links.beamPrev);
     record.U16(26, links.beamNext);
+    record.AppendTo(writer);
 }
 
 StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* e) {
@@ -85,6 +89,27 @@ StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* e) {
     links.beamPrev = reader.U16();
     links.beamNext = reader.U16();
     e->beamPrev = e->beamNext = e->prev = e->next = RecordHandle{};
+    return links;
+}
+
+// The stored event is the little-endian image of the record's leading bytes, with
+// the attachment handle's place holding the attachment count and the beam links'
+// places holding positions.
+static_assert(offsetof(EventRecord, attachment) == 14 && offsetof(EventRecord, time) == 16 &&
+              offsetof(EventRecord, nudge) == 23 && offsetof(EventRecord, beamPrev) == 24 &&
+              offsetof(EventRecord, beamNext) == 26 && offsetof(EventRecord, prev) == kStoredEventBytesInFile);
+
+StoredEventLinks DecodeStoredEventInPlace(const uint8_t* stored, EventRecord* event) {
+    if constexpr (std::endian::native != std::endian::little) {
+        ByteReader reader(stored, kStoredEventBytesInFile);
+        return DecodeStoredEvent(reader, event);
+    }
+    std::memcpy(event, stored, kStoredEventBytesInFile);
+    StoredEventLinks links;
+    links.attachments = LoadLe16(stored + offsetof(EventRecord, attachment));
+    links.beamPrev = LoadLe16(stored + offsetof(EventRecord, beamPrev));
+    links.beamNext = LoadLe16(stored + offsetof(EventRecord, beamNext));
+    event->attachment = event->beamPrev = event->beamNext = event->prev = event->next = RecordHandle{};
     return links;
 }
 

@@ -42,6 +42,10 @@ struct StoredEventLinks {
 void EncodeStoredEvent(const EventRecord& event, const StoredEventLinks& links, ByteWriter& writer);
 // The stored fields into `event` (attachment, beam links and chain links 0).
 StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* event);
+// The same decoding of one whole stored event (kStoredEventBytesInFile bytes at
+// `stored`), written straight into `event`: the loader's form, one copy of the
+// leading bytes rather than a read per field.
+StoredEventLinks DecodeStoredEventInPlace(const uint8_t* stored, EventRecord* event);
 
 // The accidental's fields the word carries.
 struct AccidentalWord {

@@ -20,6 +20,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "files/bytes/byte_reader.h"
+#include "files/bytes/score_file_handle.h"
 #include "files/records/face_name_table.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
@@ -73,13 +74,20 @@ class StreamIn {
     // byte layer holds them (bytes_, valid until the next read); Own copies them
     // into buffer_ for the conversions that rewrite them.
     bool Fetch(size_t count, StreamField field) {
-        if (count > ScoreBytesLeft()) return false;
+        if (count > Left()) return false;
         const uint64_t from = observer_ != nullptr ? ScoreFilePosition() : 0;
-        bytes_ = count == 0 ? nullptr : BorrowScoreBytes(static_cast<uint32_t>(count));
+        bytes_ = count == 0 ? nullptr : Borrow(count);
         size_ = bytes_ != nullptr ? count : 0;
         if (observer_ != nullptr) Report(from, field);
         return count == 0 || bytes_ != nullptr;
     }
+    // The byte layer's BorrowScoreBytes and ScoreBytesLeft, on the handle itself.
+    const uint8_t* Borrow(size_t count) {
+        const uint8_t* bytes = file_.Borrow(count);
+        files_.BytesMoved = file_.LastCount();
+        return bytes;
+    }
+    uint64_t Left() const { return file_.Remaining(); }
     uint8_t* Own() {
         if (bytes_ == buffer_.data()) return buffer_.data();
         buffer_.assign(bytes_, bytes_ + size_);
@@ -108,7 +116,7 @@ class StreamIn {
     }
     // A count of records of `size` bytes each that the bytes left can hold.
     bool BoundedCount(int* out, size_t size, StreamField field) {
-        return Count(out, field) && static_cast<uint64_t>(*out) * size <= ScoreBytesLeft();
+        return Count(out, field) && static_cast<uint64_t>(*out) * size <= Left();
     }
     bool SkipPast(const char* tag);
     int Tag(const char* tag, int readCode, int mismatchCode);
@@ -142,6 +150,8 @@ class StreamIn {
     ScoreView* view_;
     ScoreStreamSink& sink_;
     ScoreStreamObserver* observer_;  // borrowed; may be null
+    ScoreFile& file_ = TheScoreFile();
+    FileFlags& files_ = State().files;
     const uint8_t* bytes_ = nullptr;  // the bytes fetched last
     size_t size_ = 0;
     std::vector<uint8_t> buffer_;  // their copy, when a conversion rewrites them
@@ -195,7 +205,8 @@ int StreamIn::Objects(int count, int code) {
 // A cell's or an event's list: a failure other than the variant length loses the
 // rest of the music when the sink accepts the recovery; the walk goes on at "PAGE".
 int StreamIn::MusicObjects(int count, int code) {
-    const bool fits = static_cast<uint64_t>(count) * kLeastObjectBytes <= ScoreBytesLeft();
+    if (count == 0) return 0;
+    const bool fits = static_cast<uint64_t>(count) * kLeastObjectBytes <= Left();
     int result = fits ? Objects(count, code) : code;
     if (result == 0 || result == fc::kCellObjectsVariant) return result;
     if (int refused = sink_.Recover(StreamRecovery::MusicLost, code)) return refused;
@@ -381,9 +392,11 @@ int StreamIn::Event(int staff, int voice) {
         const EventPlace place{staff, staves_, UINT16_MAX, readAs14_};
         UpgradeEventRecord(Stored<kStoredEventBytesInFile>(), version_, place);
     }
-    EventRecord event{};
-    ByteReader in = Bytes();
-    StoredEventLinks links = DecodeStoredEvent(in, &event);
+    EventRecord scratch;
+    EventRecord* target = nullptr;
+    if (int code = sink_.EventRecordFor(voice, &target)) return code;
+    EventRecord& event = target != nullptr ? *target : scratch;
+    StoredEventLinks links = DecodeStoredEventInPlace(bytes_, &event);
     AccidentalWord word;
     const bool hasWord = AccidentalCodeOf(event) != 0;
     if (hasWord) {
@@ -396,7 +409,7 @@ int StreamIn::Event(int staff, int voice) {
             word = DecodeAccidentalWord(stored);
     }
     if (int code = sink_.Event(voice, event, links, hasWord ? &word : nullptr)) return code;
-    State().files.AttachedObjectTime = event.time;
+    files_.AttachedObjectTime = event.time;
     return MusicObjects(links.attachments, fc::kSkipToPagesAfterEvent);
 }
 

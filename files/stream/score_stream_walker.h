@@ -84,6 +84,14 @@ class ScoreStreamSink {
         (void)voice, (void)events;
         return 0;
     }
+    // The record the voice's next event is decoded into, straight from the file,
+    // before Event hands it back; null (as here) has the walk decode into a record
+    // of its own. A code ends the walk.
+    virtual int EventRecordFor(int voice, EventRecord** record) {
+        (void)voice;
+        *record = nullptr;
+        return 0;
+    }
     // `accidental` is null when the event has no accidental word.
     virtual int Event(int voice, const EventRecord& event, const StoredEventLinks& links,
                       const AccidentalWord* accidental) {

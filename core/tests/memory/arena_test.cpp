@@ -75,5 +75,40 @@ TEST(ArenaReuseDeathTest, AKeptBlockFaultsWhenWrittenAfterItWasFreed) {
     FreeArenaBlock(again, kOddBlockBytes);
 }
 
+// Blocks given back together, side by side or not, are each inaccessible, kept and
+// then reused zero-filled, as when they are given back one at a time.
+TEST(ArenaReuseDeathTest, BlocksGivenBackTogetherAreEachInaccessibleAndReused) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr size_t kBytes = 23 * kArenaPageBytes;  // a size no pool uses
+    std::vector<void*> blocks;
+    for (int i = 0; i < 4; ++i) {
+        blocks.push_back(AllocArenaBlock(kBytes));
+        ASSERT_NE(blocks.back(), nullptr);
+        std::memset(blocks.back(), 0x3C, kBytes);
+    }
+    void* kept = AllocArenaBlock(kBytes);  // not given back: must stay usable
+    ASSERT_NE(kept, nullptr);
+    const size_t inUse = ArenaBytesInUse();
+    std::vector<ArenaBlock> back;
+    for (void* block : {blocks[2], blocks[0], blocks[1], blocks[3]}) back.push_back(ArenaBlock{block, kBytes});
+    back.push_back(ArenaBlock{nullptr, kBytes});
+    FreeArenaBlocks(back.data(), back.size());
+    EXPECT_EQ(ArenaBytesInUse(), inUse - 4 * kBytes);
+    for (void* block : blocks)
+        EXPECT_DEATH(static_cast<volatile unsigned char*>(block)[kBytes - 1] = 1, "");
+    static_cast<volatile unsigned char*>(kept)[0] = 1;
+
+    std::vector<void*> again;
+    for (int i = 0; i < 4; ++i) {
+        again.push_back(AllocArenaBlock(kBytes));
+        EXPECT_TRUE(AllZero(again.back(), kBytes)) << "block " << i;
+    }
+    std::sort(blocks.begin(), blocks.end());
+    std::sort(again.begin(), again.end());
+    EXPECT_EQ(again, blocks) << "every block given back is reused";
+    for (void* block : again) FreeArenaBlock(block, kBytes);
+    FreeArenaBlock(kept, kBytes);
+}
+
 }  // namespace
 }  // namespace ql

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/constants.h"
 #include "core/memory/arena.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -79,6 +80,41 @@ class ReadFailures : public ReadTest {
     ByteVec stream_;
     size_t ports_ = 0, staff_ = 0, stik_ = 0, muse_ = 0, page_ = 0, font_ = 0, qfcs_ = 0;
 };
+
+// An event whose attached list cannot be read loses the rest of the music: the
+// events of its voice that were not read leave no record in the document.
+TEST_F(ReadFailures, MusicLostInAVoiceLeavesNoEventRecordBehind) {
+    const auto liveEvents = [](const ScoreLoad& load) {
+        const ScopedPoolSet pools(load.document->pools);
+        int live = 0;
+        AnyLiveRecordOf(kEventRecordPool, [&](void*) { return ++live, false; });
+        return live;
+    };
+    const ScoreLoad whole = Read(stream_);
+    ASSERT_EQ(whole.code, 0);
+    ByteVec bytes = stream_;
+    tf::PutU16(bytes, FirstEvent() + 14, 0x7FFF);  // more attached objects than the file holds
+    const ScoreLoad damaged = Read(bytes);
+    ASSERT_EQ(damaged.code, 0);
+    EXPECT_TRUE(damaged.damaged);
+    EXPECT_EQ(liveEvents(damaged), liveEvents(whole) - 1) << "the second event of the voice was lost";
+}
+
+// Event records run out at any event of a voice (the first of the records taken
+// for it or a later one): the read fails with its code after one alert, not two.
+TEST_F(ReadFailures, EventRecordsRunningOutAlertOnce) {
+    int failures = 0;
+    for (int n = 0; n < 400; ++n) {
+        const uint32_t beeps = State().pools.ExhaustionBeeps.load();
+        FailRecordAllocationAfter(n);
+        const int code = CodeOf([](ByteVec&) {});
+        FailNextRecordAllocations(0);
+        if (code != fc::kEventMemory) continue;
+        ++failures;
+        EXPECT_EQ(State().pools.ExhaustionBeeps.load(), beeps + 1) << "failure after " << n << " records";
+    }
+    EXPECT_EQ(failures, 2) << "each of the voice's two events";
+}
 
 // The prologue and the header.
 TEST_F(ReadFailures, PrologueAndHeader) {

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "files/bytes/byte_writer_test_seam.h"
 #include "files/records/rest_records.h"
 #include "files/score_file.h"
 #include "files/tests/files_fixture.h"
@@ -107,6 +109,46 @@ TEST_F(MusicRecords, StoredEvent) {
     EXPECT_EQ(back.next, RecordHandle{});
     EXPECT_EQ(V(back.release), -12);
     EXPECT_EQ(V(back.nudge), -1);
+}
+
+// The loader's in-place decoding gives what the field-by-field decoder gives, for
+// any stored bytes, and leaves no handle of the record it lands in.
+TEST_F(MusicRecords, StoredEventDecodedInPlaceMatchesTheFieldDecoder) {
+    uint32_t seed = 0x2545F491u;
+    for (int round = 0; round < 200; ++round) {
+        uint8_t stored[kStoredEventBytesInFile];
+        for (uint8_t& byte : stored) {
+            seed = seed * 1664525u + 1013904223u;
+            byte = static_cast<uint8_t>(seed >> 24);
+        }
+        EventRecord byFields;
+        std::memset(&byFields, 0x5A, sizeof byFields);
+        ByteReader reader(stored, sizeof stored);
+        const StoredEventLinks expected = DecodeStoredEvent(reader, &byFields);
+        EventRecord inPlace;
+        std::memset(&inPlace, 0xA5, sizeof inPlace);
+        const StoredEventLinks links = DecodeStoredEventInPlace(stored, &inPlace);
+        ASSERT_EQ(std::memcmp(&inPlace, &byFields, sizeof inPlace), 0) << "round " << round;
+        ASSERT_EQ(links.attachments, expected.attachments);
+        ASSERT_EQ(links.beamPrev, expected.beamPrev);
+        ASSERT_EQ(links.beamNext, expected.beamNext);
+    }
+}
+
+// A record encoded in a buffer of its own keeps to its width and shows a field its
+// encoder forgot as the scratch fill.
+TEST_F(MusicRecords, LocalRecordsKeepToTheirWidth) {
+    SetScratchFillForTests(0xA5);
+    LocalRecord<4> record;
+    record.U16(0, 0x1234);
+    EXPECT_THROW(record.U16(3, 1), std::out_of_range);
+    EXPECT_THROW(record.U8(4, 1), std::out_of_range);
+    ByteWriter writer;
+    record.AppendTo(writer);
+    SetScratchFillForTests(0);
+    EXPECT_EQ(writer.Buffer(), (std::vector<uint8_t>{0x34, 0x12, 0xA5, 0xA5}));
+    EXPECT_THROW(writer.PutU16(3, 1), std::out_of_range);
+    EXPECT_EQ(writer.Buffer(), (std::vector<uint8_t>{0x34, 0x12, 0xA5, 0xA5})) << "nothing written outside";
 }
 
 // The accidental word: bits 3-15 the magnitude of the offset (13 bits at most), bit 0
