@@ -173,9 +173,14 @@ uint16_t CountFocusedNoteRecords(const SelectionState* s) {
     return count;
 }
 
+// Tool messages in progress: a message can arrive inside another while a creation at
+// a click runs its dialog (a pointer move over the score), and the object being placed
+// belongs to the outer one.
+int g_messageDepth = 0;
+
 void EndOfMessage(ScoreView* view, uint8_t entryDepth) {
     SelectionState* s = Sel();
-    DropPendingObject(view);
+    if (g_messageDepth == 1) DropPendingObject(view);
     ReleaseTemporaryChain(view);
     if (s->resetAfterMessage) {
         if (s->editMode > 0) UnfocusElement(view);
@@ -287,8 +292,10 @@ intptr_t HandleToolMouseMessage(ScoreView* view, platform::WindowHandle window, 
     if (s == nullptr || view == nullptr || view->self != view || view->document == nullptr) return 0;
     if (!EnterMessage(view)) return 0;
     const uint8_t entryDepth = view->DrawDepth;
+    ++g_messageDepth;
     const intptr_t result = Dispatch(view, window, message, word, data);
     EndOfMessage(view, entryDepth);
+    --g_messageDepth;
     return result;
 }
 

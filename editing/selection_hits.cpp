@@ -4,10 +4,12 @@
 // re-collection over the visible systems. Records that leave the lists are freed
 // with their chains and their owners forget them.
 #include "core/constants.h"
+#include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
 #include "core/model/page_records.h"
+#include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -190,6 +192,52 @@ static void CollectVoiceObjects(ScoreView* view, bool everyType, bool elements) 
     view->voiceMask = allowed;
 }
 
+// A staff's own object stands left of every system of the staff but has one chain of
+// handles. Where the pointer is, a chain built at another system's start leaves the
+// lists (a hover on it is cleared), so that the object is collected here again; not
+// while it is being edited. The walk over the visible systems keeps the first chain.
+static void ReleaseHandlesOfOtherSystems(ScoreView* view, ScoreObject* chain) {
+    if (State().input.CollectingAcrossSystems != 0) return;
+    SelectionState* s = Sel();
+    int n = 0;
+    for (ScoreObject* o = chain; o != nullptr && n < kWalkLimit; o = o->next.get(), ++n) {
+        HitRecord* first = FindHitRecordOfElement(o);
+        if (first == nullptr || first->location.location.measure == view->currentMeasure) continue;
+        const auto owns = [o](const Ref32<HitRecord>& r) {
+            return r.get() != nullptr && r->owner.get() == o;
+        };
+        if (s->focusedObject.get() == o || owns(s->focusRecord) || owns(s->grabbedRecord)) continue;
+        if (s->hoverObject.get() == o || owns(s->hoverRecord) || owns(s->hoverListRecord) ||
+            owns(s->statusRecord)) {
+            s->hoverFlag = 0;
+            s->hoverObject = {};
+            s->hoverListRecord = {};
+            s->hoverRecord = {};
+            s->statusRecord = {};
+        }
+        UnlinkHitRecord(first);
+        FreeHitRecordChain(first);
+        FreeHitRecord(first);
+    }
+}
+
+// The staves' own objects (their labels) stand left of every system the staves are
+// in, drawn at the system's first measure: there the objects of all the system's
+// shown staves are taken, as a label may reach over a neighbour staff.
+static void CollectStaffObjectsAtSystemStart(ScoreView* view, bool everyType) {
+    const ScoreSystem* system = view->currentSystem;
+    if (system == nullptr || view->currentMeasure != system->firstMeasure) return;
+    const int8_t* flags = StaffFlagsOf(system);
+    for (int staff = 1; staff <= view->document->header.staffCount; ++staff) {
+        if (flags != nullptr && flags[staff] < 0) continue;
+        StaffRecord* record = StaffRecordOf(view->document, staff);
+        ScoreObject* head = record != nullptr ? record->objects.get() : nullptr;
+        ScoreObject* members = head != nullptr ? head->next.get() : nullptr;
+        ReleaseHandlesOfOtherSystems(view, members);
+        CollectChain(view, members, everyType);
+    }
+}
+
 void CollectHitRecordsAtLocation(ScoreView* view) {
     SelectionState* s = Sel();
     if (s == nullptr || view == nullptr || view->currentCell == nullptr || IsCurrentStaffHidden(view)) return;
@@ -205,6 +253,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             CollectChain(view, followed, true);
             CollectVoiceObjects(view, true, true);
             CollectChain(view, members(cellList), true);
+            CollectStaffObjectsAtSystemStart(view, true);
             CollectChain(view, s->extraChain.get(), true);
             CollectChain(view, members(pageList), true);
             CollectPageMargins(view, pageList);
@@ -228,6 +277,7 @@ void CollectHitRecordsAtLocation(ScoreView* view) {
             // Code 5 takes the voice chain too, in place of a second object list of the
             // view: the barline and Notes tools find their followed objects there.
             CollectChain(view, members(cellList), true);
+            CollectStaffObjectsAtSystemStart(view, true);
             CollectChain(view, followed, true);
             CollectChain(view, members(pageList), true);
             CollectVoiceObjects(view, true, false);

@@ -23,7 +23,6 @@ namespace {
 
 constexpr int32_t kLabelGap = 128;  // between a label and its system
 constexpr int32_t kLabelLift = 512;
-constexpr int kLabelAnchorKind = 4;
 
 }  // namespace
 
@@ -37,11 +36,7 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
     MeasureTextBlock(view, object);
     const LogicalPoint point{view->currentSystem->x - kLabelGap - box->body.width,
                              view->staffY - (box->body.height + kLabelLift) / 2};
-    LocationRecord record{};
-    EncodeAnchors(view, &record, kLabelAnchorKind, &box->body.location, &point, 1);
-    // The label belongs to its staff, wherever the anchor put the view.
-    SetCurrentMeasureQuick(view, staff, 1);
-    box->body.location.staff = static_cast<uint8_t>(staff);
+    AnchorStaffLabel(view, object, staff, 1, point);
     InsertObjectBySubtype(view, object);
     return object;
 }

@@ -25,7 +25,6 @@
 #include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
-#include "core/units/save_stacks.h"
 #include "display/anchors.h"
 #include "display/charset_text.h"
 #include "display/linked_views.h"
@@ -132,6 +131,60 @@ ScoreObject* LabelOfStaff(ScoreView* view, int staff) {
     return nullptr;
 }
 
+// The staff whose list holds the label; 0 for a label on no staff's list. The
+// label's anchor words hold its offsets only, never its staff.
+int StaffOfLabel(ScoreView* view, const ScoreObject* label) {
+    for (int staff = 1; staff <= view->document->header.staffCount; ++staff)
+        if (LabelOfStaff(view, staff) == label) return staff;
+    return 0;
+}
+
+// The staff a label belongs to: its list's, else (a label being made) the current one.
+int LabelStaff(ScoreView* view, const ScoreObject* label) {
+    const int staff = StaffOfLabel(view, label);
+    return staff > 0 ? staff : std::max(view->currentStaff, 1);
+}
+
+// The view's location and pointer, put back when the scope ends, without moving the
+// real pointer or showing the location: only positions are worked out meanwhile.
+class KeptViewPlace {
+  public:
+    explicit KeptViewPlace(ScoreView* view)
+        : view_(view),
+          system_(view->currentSystem),
+          staff_(view->currentStaff),
+          measure_(view->currentMeasure),
+          pointer_(view->pointerPoint) {}
+    ~KeptViewPlace() {
+        view_->pointerPoint = pointer_;
+        SetCurrentSystemAndMeasureQuick(view_, system_, staff_, measure_);
+    }
+    KeptViewPlace(const KeptViewPlace&) = delete;
+    KeptViewPlace& operator=(const KeptViewPlace&) = delete;
+
+  private:
+    ScoreView* view_;
+    ScoreSystem* system_;
+    int staff_;
+    int measure_;
+    LogicalPoint pointer_;
+};
+
+// Whether a label's top-left corner, dragged to `corner`, lies on the staff and in the
+// measure its anchor puts it at where its handles were built.
+bool LabelStaysAt(ScoreView* view, ScoreObject* label, int measure, LogicalPoint corner) {
+    LogicalPoint was{};
+    {
+        const KeptViewPlace kept(view);
+        SetCurrentMeasureQuick(view, LabelStaff(view, label), std::max(measure, 1));
+        DecodeAnchors(view, kLabelAnchorKind, &AsTextBox(label)->body.location, &was, 1);
+    }
+    const LocatedPlace before = LocatePoint(view, was);
+    const LocatedPlace after = LocatePoint(view, corner);
+    return std::max(before.staff, 1) == std::max(after.staff, 1) &&
+           before.measure == after.measure && before.system == after.system;
+}
+
 void FreeBox(ScoreView* view, ScoreObject* object) {
     ReleaseObjectByType(view->document, object);
 }
@@ -182,13 +235,8 @@ ScoreObject* CreateStaffLabel(ScoreView* view) {
     if (object == nullptr) return nullptr;
     TextBoxObject* box = AsTextBox(object);
     const int32_t left = view->currentSystem != nullptr ? view->currentSystem->x : 0;
-    LogicalPoint point{left - kLabelLeftOfSystem, view->pointerPoint.y};
-    LocationRecord record{};
-    const int measure = view->currentMeasure;
-    EncodeAnchors(view, &record, kLabelAnchorKind, &box->body.location, &point, 1);
-    // The label belongs to the staff it was asked for, wherever the anchor put the view.
-    SetCurrentMeasureQuick(view, staff, measure);
-    box->body.location.staff = static_cast<uint8_t>(staff);
+    const LogicalPoint point{left - kLabelLeftOfSystem, view->pointerPoint.y};
+    AnchorStaffLabel(view, object, staff, std::max(view->currentMeasure, 1), point);
     return PlaceNewBox(view, box, point.x);
 }
 
@@ -329,12 +377,9 @@ void TextBoxClass::ReleaseCache(ScoreObject* object, ScoreView*) const {
 HitRecord* TextBoxClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return nullptr;
     if (!IsLabel(object)) return BuildBoxHandles(object, view);
-    PushViewPosition(view);
-    SetCurrentMeasureQuick(view, std::max<int>(AsTextBox(object)->body.location.staff, 1),
-                           view->currentMeasure);
-    HitRecord* first = BuildBoxHandles(object, view);
-    PopViewPosition(view);
-    return first;
+    const KeptViewPlace kept(view);
+    SetCurrentMeasureQuick(view, LabelStaff(view, object), view->currentMeasure);
+    return BuildBoxHandles(object, view);
 }
 
 // Handle 0 is the box at its top-left corner (the move handle, hit over the whole
@@ -403,25 +448,31 @@ void TextBoxClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
 }
 
 // A box takes the size its corner handle was dragged to. A label dragged to another
-// staff or measure goes back with a beep.
+// staff or measure goes back with a beep (its size stays too).
 int TextBoxClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     TextBoxBody& body = AsTextBox(object)->body;
-    const ObjectLocation before = body.location;
+    const TextBoxBody before = body;
     HitRecord* origin = graphics::FocusedChain();
     HitRecord* corner = origin != nullptr ? origin->child.get() : nullptr;
+    const bool label =
+        IsLabel(object) && origin != nullptr && view != nullptr && view->document != nullptr;
+    // What the commit may rebuild: where the handles were built and the dragged corner.
+    const int measure = origin != nullptr ? origin->location.location.measure : 0;
+    const LogicalPoint moved = origin != nullptr ? origin->point : LogicalPoint{};
+    const bool back = label && !LabelStaysAt(view, object, measure, moved);
     if (corner != nullptr && corner->kind == kCornerHandle) {
         const gfx::Size size = TrackedSize(body, origin);
         body.width = size.cx;
         body.height = size.cy;
     }
     const int result = graphics::CommitFirstHandle(object, view);
-    if (IsLabel(object)) {
-        const int oldStaff = std::max<int>(before.staff, 1);
-        const int newStaff = std::max<int>(body.location.staff, 1);
-        if (oldStaff != newStaff || before.measure != body.location.measure) {
-            body.location = before;
-            ui::Beep(ui::BeepKind::Default);
-        }
+    if (back) {
+        body.location = before.location;
+        body.width = before.width;
+        body.height = before.height;
+        ui::Beep(ui::BeepKind::Default);
+    } else if (label) {
+        AnchorStaffLabel(view, object, LabelStaff(view, object), std::max(measure, 1), moved);
     }
     ReleaseCache(object, view);
     return result != 0 ? result : 1;
@@ -537,6 +588,18 @@ void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x) {
     body.width = std::max(right - x, kLeastPushedBoxWidth);
 }
 
+void AnchorStaffLabel(ScoreView* view, ScoreObject* label, int staff, int measure,
+                      LogicalPoint corner) {
+    if (view == nullptr || view->document == nullptr || label == nullptr) return;
+    const KeptViewPlace kept(view);
+    SetCurrentMeasureQuick(view, staff, measure);
+    uint8_t& keep = State().locate.KeepMeasure;
+    const uint8_t keeping = keep;
+    keep = 1;
+    EncodeAnchors(view, nullptr, kLabelAnchorKind, &AsTextBox(label)->body.location, &corner, 1);
+    keep = keeping;
+}
+
 ScoreObject* ConstructStaffLabelWithText(ScoreView* view, const char* text) {
     ScoreObject* object = ConstructObject(TypeCode(ObjectType::Label));
     if (object == nullptr) return nullptr;
@@ -551,7 +614,6 @@ ScoreObject* ConstructStaffLabelWithText(ScoreView* view, const char* text) {
         ReleaseObjectByType(view != nullptr ? view->document : nullptr, object);
         return nullptr;
     }
-    AsTextBox(object)->body.location.staff = static_cast<uint8_t>(staff);
     return object;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "core/model/geometry.h"
 #include "core/objects/score_object.h"
 #include "objects/text_box/text_block_layout.h"
 #include "objects/text_box/text_box.h"
@@ -47,6 +48,11 @@ void KeepTextBoxOnPage(ScoreView* view, TextBoxObject* box, int32_t x);
 
 // Dialog 877 on the box: 1 on OK (the box holds the dialog's values), 2 on Cancel.
 int RunPlaceTextBlockDialog(ScoreView* view, TextBoxObject* box);
+
+// Anchors a label's top-left corner at a point: offsets from the top line of `staff`
+// and the start of `measure` (the first of its system), wherever the point lies.
+void AnchorStaffLabel(ScoreView* view, ScoreObject* label, int staff, int measure,
+                      LogicalPoint corner);
 
 // A staff label of the current staff holding a copy of `text` (part extraction and
 // imports); not linked. Null when no record can be had.

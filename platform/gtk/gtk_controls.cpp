@@ -321,6 +321,31 @@ void SyncEntryFont(GtkEntry* entry, WindowHandle w) {
     pango_font_description_free(description);
 }
 
+// Characters of the shown text before byte `held` of the edit's text.
+gint ShownCharacters(WindowHandle w, std::string_view text, int32_t held) {
+    const auto length = static_cast<int32_t>(text.size());
+    const auto bytes = static_cast<size_t>(std::clamp(held, 0, length));
+    const std::string before = ui::EditTextToDisplay(w, text.substr(0, bytes));
+    return g_utf8_validate(before.c_str(), -1, nullptr) ? static_cast<gint>(g_utf8_strlen(before.c_str(), -1)) : -1;
+}
+
+// The edit's text and selection shown in its entry (edits with a procedure of their own
+// keep their caret themselves).
+void ShowEditText(GtkWidget* entry, WindowHandle w) {
+    Peer* peer = PeerOf(w);
+    if (!peer) return;
+    const std::string held = win::GetWindowText(w);
+    const std::string text = ui::EditTextToDisplay(w, held);
+    const ui::EditSelection selection = ui::GetEditSelection(w);
+    const bool syncing = peer->syncing;
+    peer->syncing = true;
+    if (text != gtk_entry_get_text(GTK_ENTRY(entry))) gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
+    const gint end = ShownCharacters(w, held, selection.end);
+    const gint start = selection.start == selection.end ? end : ShownCharacters(w, held, selection.start);
+    gtk_editable_select_region(GTK_EDITABLE(entry), start, end);
+    peer->syncing = syncing;
+}
+
 // An edit's text is shown in UTF-8, converted from the edit's character set.
 void SyncEdit(GtkWidget* widget, WindowHandle w) {
     const std::string text = ui::EditTextToDisplay(w, win::GetWindowText(w));
@@ -332,7 +357,10 @@ void SyncEdit(GtkWidget* widget, WindowHandle w) {
     }
     gtk_editable_set_editable(GTK_EDITABLE(widget), !ui::IsEditReadOnly(w));
     gtk_entry_set_max_length(GTK_ENTRY(widget), static_cast<gint>(ui::GetEditLimit(w)));
-    if (text != gtk_entry_get_text(GTK_ENTRY(widget))) gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
+    if (win::HasOwnProcedure(w))
+        ShowEditText(widget, w);
+    else if (text != gtk_entry_get_text(GTK_ENTRY(widget)))
+        gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
     SyncEntryFont(GTK_ENTRY(widget), w);
 }
 
@@ -431,6 +459,7 @@ void SyncProgress(GtkWidget* widget, WindowHandle w) {
 // text selected, as a dialog's edit has; while the focus stays, the entry is given
 // GTK's focus back (in a window the desktop has not activated it does not hold it)
 // without selecting, else each key typed there would replace the text before it.
+// An edit with a procedure of its own places its caret itself: the focus keeps it.
 WindowHandle g_focusGiven{};
 
 void SyncFocus(GtkWidget* control, WindowHandle w) {
@@ -440,7 +469,8 @@ void SyncFocus(GtkWidget* control, WindowHandle w) {
     g_focusGiven = w;
     if (!gtk_widget_get_can_focus(widget)) return;
     if (!moved && gtk_widget_has_focus(widget)) return;
-    if (!moved && GTK_IS_ENTRY(widget))
+    const bool ownCaret = GTK_IS_ENTRY(widget) && win::HasOwnProcedure(w);
+    if ((!moved || ownCaret) && GTK_IS_ENTRY(widget))
         gtk_entry_grab_focus_without_selecting(GTK_ENTRY(widget));
     else
         gtk_widget_grab_focus(widget);
@@ -493,6 +523,23 @@ void TypedIntoEdit(WindowHandle w, const std::string& shown) {
     ui::detail::NotifyParent(w, ui::kEditChange);
 }
 
+// The entry's caret and selection become the edit's: GTK counts characters of the
+// shown text, the edit bytes of its own.
+void TakeEntrySelection(GtkEditable* editable, WindowHandle w) {
+    gint start = 0;
+    gint end = 0;
+    if (!gtk_editable_get_selection_bounds(editable, &start, &end))
+        start = end = gtk_editable_get_position(editable);
+    const char* shown = gtk_entry_get_text(GTK_ENTRY(editable));
+    const glong length = g_utf8_strlen(shown, -1);
+    const auto bytesBefore = [&](gint characters) {
+        const char* at = g_utf8_offset_to_pointer(shown, std::clamp<glong>(characters, 0, length));
+        const std::string_view before(shown, static_cast<size_t>(at - shown));
+        return static_cast<int32_t>(ui::EditTextFromDisplay(w, before).size());
+    };
+    ui::SelectEditText(w, bytesBefore(start), bytesBefore(end));
+}
+
 void OnEdited(GtkEditable* editable, gpointer data) {
     WindowHandle w = WindowOf(data);
     if (Syncing(w)) return;
@@ -500,6 +547,14 @@ void OnEdited(GtkEditable* editable, gpointer data) {
     std::string typed = text ? text : "";
     g_free(text);
     TypedIntoEdit(w, typed);
+    if (win::IsWindow(w)) TakeEntrySelection(editable, w);
+}
+
+// The user moved the entry's caret or selection (keys, the pointer): the edit's
+// follows, so that what the program puts in next goes where the user sees the caret.
+void OnEntryCaretMoved(GObject* entry, GParamSpec*, gpointer data) {
+    WindowHandle w = WindowOf(data);
+    if (!Syncing(w) && win::IsWindow(w)) TakeEntrySelection(GTK_EDITABLE(entry), w);
 }
 
 void OnBufferChanged(GtkTextBuffer* buffer, gpointer data) {
@@ -515,22 +570,6 @@ void OnBufferChanged(GtkTextBuffer* buffer, gpointer data) {
 constexpr char kInputMethodKey[] = "ql-input-method";
 constexpr char kWindowKey[] = "ql-window";
 
-void ShowEditText(GtkWidget* entry, WindowHandle w) {
-    Peer* peer = PeerOf(w);
-    if (!peer) return;
-    const std::string held = win::GetWindowText(w);
-    const std::string text = ui::EditTextToDisplay(w, held);
-    const ui::EditSelection selection = ui::GetEditSelection(w);
-    peer->syncing = true;
-    if (text != gtk_entry_get_text(GTK_ENTRY(entry))) gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
-    const std::string before =
-        ui::EditTextToDisplay(w, std::string_view(held).substr(0, static_cast<size_t>(std::max(selection.end, 0))));
-    const bool valid = g_utf8_validate(before.c_str(), -1, nullptr) != 0;
-    gtk_editable_set_position(GTK_EDITABLE(entry),
-                              valid ? static_cast<gint>(g_utf8_strlen(before.c_str(), -1)) : -1);
-    peer->syncing = false;
-}
-
 void OnInputMethodCommit(GtkIMContext*, const gchar* text, gpointer data) {
     GtkWidget* entry = GTK_WIDGET(data);
     const WindowHandle w{GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(entry), kWindowKey))};
@@ -540,6 +579,7 @@ void OnInputMethodCommit(GtkIMContext*, const gchar* text, gpointer data) {
     if (!utf16) return;
     const std::u16string result(reinterpret_cast<const char16_t*>(utf16), static_cast<size_t>(count));
     g_free(utf16);
+    TakeEntrySelection(GTK_EDITABLE(entry), w);
     win::SendMessage(w, win::Message::InputMethodResult, 0, reinterpret_cast<intptr_t>(&result));
     if (win::IsWindow(w)) ShowEditText(entry, w);
 }
@@ -582,6 +622,7 @@ void OnOwnEditPaste(GtkEntry* entry, gpointer data) {
     gchar* clip = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
     const std::string text = clip ? clip : "";
     g_free(clip);
+    TakeEntrySelection(GTK_EDITABLE(entry), w);
     if (win::SendMessage(w, win::Message::Paste, 0, reinterpret_cast<intptr_t>(&text)) == 0) return;
     g_signal_stop_emission_by_name(entry, "paste-clipboard");
     if (win::IsWindow(w)) ShowEditText(GTK_WIDGET(entry), w);
@@ -642,6 +683,8 @@ void ConnectControlEvents(Peer& peer) {
         g_signal_connect(widget, "key-release-event", G_CALLBACK(OnOwnEditKey), data);
         g_signal_connect(widget, "focus-out-event", G_CALLBACK(OnOwnEditFocusOut), data);
         g_signal_connect(widget, "paste-clipboard", G_CALLBACK(OnOwnEditPaste), data);
+        g_signal_connect(widget, "notify::cursor-position", G_CALLBACK(OnEntryCaretMoved), data);
+        g_signal_connect(widget, "notify::selection-bound", G_CALLBACK(OnEntryCaretMoved), data);
     }
     if (GTK_IS_COMBO_BOX(widget)) g_signal_connect(widget, "changed", G_CALLBACK(OnComboChanged), data);
     if (GTK_IS_RANGE(widget)) g_signal_connect(widget, "change-value", G_CALLBACK(OnRangeChanged), data);

@@ -17,6 +17,9 @@
 #include "core/objects/midi_action.h"
 #include "core/text/text_object.h"
 #include "core/state.h"
+#include "display/anchors.h"
+#include "display/view_location.h"
+#include "objects/text_box/text_box.h"
 #include "files/bytes/file_faults.h"
 #include "interchange/imported_marks.h"
 #include "interchange/smf/smf_reader.h"
@@ -195,6 +198,21 @@ TEST_F(SmfExport, StaffLabelIsTheInstrumentName) {
     EXPECT_TRUE(Holds(bytes, MetaText(0x04, "Staff:1")));
     EXPECT_TRUE(Holds(bytes, MetaText(0x04, "Cello")));
     EXPECT_FALSE(Holds(bytes, MetaText(0x04, "Staff:2")));
+}
+
+// An imported label stands left of its system, 128 units before it, centred half a
+// staff above its own staff's top line, whatever staff it names or the point locates:
+// its anchor holds offsets from its own staff only.
+TEST_F(SmfExport, AnImportedLabelStandsLeftOfItsSystem) {
+    BuildTwoStaves();
+    ScoreObject* label = PlaceImportedStaffLabel(view_, 2, "Cello");
+    ASSERT_NE(label, nullptr);
+    TextBoxObject* box = AsTextBox(label);
+    SetCurrentMeasureQuick(view_, 2, 1);
+    LogicalPoint corner{};
+    DecodeAnchors(view_, SubtypeCode(ObjectSubtype::StaffLabelList), &box->body.location, &corner, 1);
+    EXPECT_EQ(corner.x + box->body.width, view_->currentSystem->x - 128);
+    EXPECT_EQ(corner.y, view_->staffY - (box->body.height + 512) / 2);
 }
 
 // A MIDI event object with system-exclusive bytes (typed without F0 and F7) is

@@ -284,6 +284,23 @@ TEST_F(TextBoxDragTest, ABoxMadeWithTheToolOutlivesItsClick) {
     EXPECT_EQ(TheSelectionState()->pendingObject.get(), nullptr) << "a freed box is still pending";
 }
 
+// The pointer moving over the score while the box's dialog is up (a tool message
+// inside the click's) leaves the box being placed alone: it is placed whole.
+TEST_F(TextBoxDragTest, APointerMoveDuringTheDialogKeepsTheBoxBeingPlaced) {
+    TextBoxToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
+    ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog,
+                                  [this](ui::headless::DialogDriver& d) {
+                                      Send(win::Message::MouseMove, {300, 200});
+                                      d.Type(text_block_dialog::kText, "Tutti");
+                                      d.PressEnter();
+                                  });
+    Click({100, 100});
+    const std::vector<ScoreObject*> boxes = ListOf(PageObjectListOf(view_));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]->type, TypeCode(ObjectType::TextBox)) << "the box was freed while its dialog ran";
+    EXPECT_STREQ(GetTextBoxString(boxes[0]), "Tutti");
+}
+
 // The same for a text line typed in the entry window after a click with the tool.
 TEST_F(TextBoxDragTest, ATextLineMadeWithTheToolOutlivesItsClick) {
     ToolRecord record;

@@ -1,10 +1,14 @@
 // Edits holding text of a character set on the GTK backend: the entry shows the 8-bit
 // text as UTF-8 (Latin-1, Cyrillic and the symbol set's glyph codes), what the user
 // types there reaches the model in the edit's set, and an edit with a procedure of its
-// own puts the caret after the right character of double-byte text.
+// own puts the caret after the right character of double-byte text. In such an edit
+// (the program puts typed text in itself, at its own caret) the caret the user moves
+// with the keys or the pointer is the edit's, counted in its bytes, so typed letters
+// go in where the user sees the caret; the focus keeps the caret the program put.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/gtk/gtk_install.h"
 #include "platform/gtk/gtk_window_backend.h"
@@ -13,12 +17,14 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/edit_charset.h"
+#include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 
 namespace ql::testing {
 namespace {
 
+using win::Key;
 using win::Message;
 
 constexpr int kDialog = 21;
@@ -62,7 +68,35 @@ protected:
         win::PumpMessages();
         return ui::GetItemText(dialog_, kEdit);
     }
+    // A procedure of the edit's own that puts what the input method finishes in at the
+    // edit's selection.
+    void TakeTypingIntoTheEdit() {
+        auto previous = std::make_shared<win::WindowProc>();
+        *previous = win::SetWindowProcedure(
+            edit_, [previous](WindowHandle w, Message m, uint32_t word, intptr_t data) -> intptr_t {
+                if (m != Message::InputMethodResult) return (*previous)(w, m, word, data);
+                std::string typed;
+                for (char16_t c : *reinterpret_cast<const std::u16string*>(data)) typed.push_back(static_cast<char>(c));
+                ui::ReplaceEditSelection(w, typed);
+                return 1;
+            });
+        ASSERT_TRUE(*previous);
+    }
+    // The edit holds `text` with the caret at its end, and takes the focus.
+    void Focus(const char* text) {
+        ui::SetItemText(dialog_, kEdit, text);
+        const auto end = static_cast<int32_t>(std::string(text).size());
+        ui::SelectEditText(edit_, end, end);
+        win::SetFocus(edit_);
+        input_.Settle();
+    }
+    void Press(Key key) { input_.PressKey(key, false, false, 0); }
+    void TypeLetters(const char* letters) {
+        for (const char* c = letters; *c; ++c) Press(win::LetterKey(static_cast<char>(*c - 'a' + 'A')));
+    }
+    std::string Text() { return ui::GetItemText(dialog_, kEdit); }
 
+    GtkSceneInput input_;
     WindowHandle dialog_{};
     WindowHandle edit_{};
 };
@@ -109,6 +143,50 @@ TEST_F(GtkEditCharsetTest, AnOwnProcedureEditShowsItsTextWithTheCaretAfterIt) {
     EXPECT_EQ(ui::GetItemText(dialog_, kEdit), "\x96\x7B\x93\xFA\x96\x7B");
     EXPECT_STREQ(gtk_entry_get_text(Entry()), "本日本");
     EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(Entry())), 2);
+}
+
+TEST_F(GtkEditCharsetTest, LettersGoInWhereTheKeysMovedTheCaret) {
+    ASSERT_NE(Entry(), nullptr);
+    TakeTypingIntoTheEdit();
+    Focus("");
+    TypeLetters("ac");
+    ASSERT_EQ(Text(), "ac");
+    Press(Key::Left);
+    TypeLetters("b");
+    EXPECT_EQ(Text(), "abc");
+    Press(Key::Home);
+    TypeLetters("x");
+    EXPECT_EQ(Text(), "xabc");
+    Press(Key::End);
+    TypeLetters("d");
+    EXPECT_EQ(Text(), "xabcd");
+}
+
+// The focus keeps the caret where the program put it (the end), nothing selected for
+// the first letter to replace.
+TEST_F(GtkEditCharsetTest, TheFocusKeepsTheProgramsCaret) {
+    ASSERT_NE(Entry(), nullptr);
+    TakeTypingIntoTheEdit();
+    Focus("Allegro");
+    EXPECT_FALSE(gtk_editable_get_selection_bounds(GTK_EDITABLE(Entry()), nullptr, nullptr));
+    EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(Entry())), 7);
+    TypeLetters("s");
+    EXPECT_EQ(Text(), "Allegros");
+}
+
+// A caret or selection set in the entry (as a click or a drag of the pointer sets it)
+// is the edit's, in bytes of its double-byte text.
+TEST_F(GtkEditCharsetTest, TheEntrysSelectionIsTheEditsInItsBytes) {
+    ASSERT_TRUE(ui::SetEditCharset(edit_, kJapanese));
+    ASSERT_NE(Entry(), nullptr);
+    TakeTypingIntoTheEdit();
+    Focus("\x96\x7B\x93\xFA\x96\x7B");  // three double-byte characters
+    gtk_editable_set_position(GTK_EDITABLE(Entry()), 1);
+    EXPECT_EQ(ui::GetEditSelection(edit_).start, 2);
+    EXPECT_EQ(ui::GetEditSelection(edit_).end, 2);
+    gtk_editable_select_region(GTK_EDITABLE(Entry()), 1, 3);
+    EXPECT_EQ(ui::GetEditSelection(edit_).start, 2);
+    EXPECT_EQ(ui::GetEditSelection(edit_).end, 6);
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
 // Typing a text line on the desktop: the Text & Symbols tool armed from the Main
 // palette, a click on the page opens the entry window there, the typed text shows in
 // it, Enter closes the entry and the line shows on the page, and Escape closes it
-// leaving the page as it was.
+// leaving the page as it was. A letter typed after the caret was moved back with the
+// arrow key goes in where the caret is.
 #include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "shell/tests/desktop/music_beside_palettes.h"
 
@@ -38,19 +43,25 @@ class TextEntryScenario : public MusicBesidePalettes {
         x_.MovePointer(Frame().x + 20, x_.ScreenHeight() - 20);
         x_.Settle(Millis{800});
     }
+    // The program on a new one-staff score with the Text & Symbols tool armed; false
+    // (a failure recorded) when a step did not happen.
+    bool ArmTextToolOnNewScore() {
+        const std::optional<ShownWindow> main = NewScoreWithMain();
+        if (!main) return false;
+        const auto [bx, by] = RowButton(*main, kTextSymbolsButton);
+        x_.Click(bx, by);
+        x_.Settle(Millis{800});
+        if (!x_.WindowTitled("Text & Symbols")) {
+            ADD_FAILURE() << "Text & Symbols did not open its palette";
+            return false;
+        }
+        PointerAway();
+        return true;
+    }
 };
 
 TEST_F(TextEntryScenario, TypedTextShowsInTheEntryEnterPlacesItAndEscapeDropsIt) {
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    const std::optional<ShownWindow> main = x_.WindowTitled("Main");
-    ASSERT_TRUE(main) << "no Main palette";
-    x_.Settle(Millis{800});
-    x_.Click(main->x + 1 + kTextSymbolsButton * kPaletteCell + 18, main->y + 1 + 18);
-    x_.Settle(Millis{800});
-    ASSERT_TRUE(x_.WindowTitled("Text & Symbols")) << "Text & Symbols did not open its palette";
-    PointerAway();
-
+    ASSERT_TRUE(ArmTextToolOnNewScore());
     const ScreenPicture before = Screen();
     const int left = Frame().x + 120;
     const int right = MusicRight();
@@ -121,6 +132,34 @@ TEST_F(TextEntryScenario, TypedTextShowsInTheEntryEnterPlacesItAndEscapeDropsIt)
     EXPECT_EQ(after.DarkPixels(second - 150, y - 80, second + 150, lines[0] - 4),
               placed.DarkPixels(second - 150, y - 80, second + 150, lines[0] - 4))
         << "a cancelled entry left ink on the page";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+TEST_F(TextEntryScenario, ALetterTypedAfterTheCaretWasMovedGoesInAtTheCaret) {
+    ASSERT_TRUE(ArmTextToolOnNewScore());
+    const std::vector<int> lines = StaffLinesBesidePalettes(Screen());
+    ASSERT_GE(lines.size(), 5u) << "no staff lines beside the palettes";
+    const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 3;
+    const int y = lines[0] - 40;
+    const std::optional<ShownWindow> entry = OpenEntryAt(x, y);
+    ASSERT_TRUE(entry) << "no entry window opened at the click";
+    x_.TypeText("ac");
+    x_.Settle(Millis{400});
+    x_.PressKey("Left");
+    x_.Settle(Millis{400});
+    x_.TypeText("b");
+    x_.Settle(Millis{400});
+    x_.PressKey("Return");
+    x_.Settle(Millis{1200});
+    EXPECT_FALSE(Again(entry->id)) << "Enter did not close the entry";
+    // The score saved: the placed line reads as typed.
+    PointerAway();
+    WritePng(Screen(), TestOutputFolder() / "text_entry_caret_desktop.png");
+    const std::filesystem::path saved = home_->Documents() / "caret.ql";
+    ASSERT_TRUE(SaveScoreAs(saved));
+    const std::string bytes = ReadFileBytes(saved);
+    EXPECT_NE(bytes.find("abc"), std::string::npos) << "the line does not read abc";
+    EXPECT_EQ(bytes.find("acb"), std::string::npos) << "b went in at the end, not at the caret";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -4,8 +4,9 @@
 // by its bottom-right corner to half its width it wraps its words onto two lines. A
 // staff label: Staff Tools' "Staff Label", a click on the staff's first measure
 // opens the "Staff Label" dialog holding the staff's name; with a name typed into it
-// the label shows at the staff's left after OK, and a second label on the staff is
-// refused. A rehearsal mark: "Rehearsal Mark", a click above the staff and
+// the label shows left of the staff after OK, and a second label on the staff is
+// refused; a click with the Pointer tool chooses the label and Delete removes it. A
+// rehearsal mark: "Rehearsal Mark", a click above the staff and
 // letters typed stand framed there after Enter. Lyrics: "Lyric", a click on the first
 // of three notes and syllables typed with Space between them stand one under each
 // note on the verse line, stay there when one is chosen and let go, and when the
@@ -228,8 +229,17 @@ class TextToolsScenario : public NoteKeyScene {
         space_ = lines_[1] - lines_[0];
         left_ = MusicLeft();
         right_ = MusicRight();
+        // The staff's left end: the first column of its top line.
+        staffLeft_ = left_;
+        while (staffLeft_ > 0 && IsDark(empty_.At(staffLeft_ - 1, lines_[0]))) --staffLeft_;
         return true;
     }
+    // What came between two pictures at the staff's left, where its label stands.
+    InkBox InkAtStaffLeft(const ScreenPicture& from, const ScreenPicture& to) const {
+        return NewInkBox(from, to, 0, lines_[0] - 4 * space_, staffLeft_ + 16 * space_, lines_[4] + 4 * space_);
+    }
+
+    int staffLeft_ = 0;
 };
 
 TEST_F(TextToolsScenario, ATextBoxIsTypedMovedByItsInsideAndResizedByItsCorner) {
@@ -296,21 +306,17 @@ TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) 
     ASSERT_TRUE(PressStaffToolsButton(x_, kStaffLabelButton)) << "no Staff Tools palette";
     ParkPointer(main_);
     ASSERT_TRUE(SeeStaff());
-    // The staff's left end: the first column of its top line.
-    int staffLeft = MusicLeft();
-    while (staffLeft > 0 && IsDark(empty_.At(staffLeft - 1, lines_[0]))) --staffLeft;
-    const int x = staffLeft + 8 * space_;
+    const int x = staffLeft_ + 8 * space_;
     // The dialog shows the staff's own name, "Staff:1": its ":1" taken off from the
     // end, its "S" from the start, and words typed in front make "Flute staff".
     ASSERT_TRUE(PlaceThroughDialog(x, lines_[2], "Staff Label", "Flute s",
                                    {"ctrl+End", "BackSpace", "BackSpace", "Home", "Delete"}));
     const ScreenPicture labelled = SettledScreen();
     WritePng(labelled, TestOutputFolder() / "staff_label_placed_desktop.png");
-    // Left of the system, or, where the system has no room on the paper, kept on the
-    // paper over the staff's left end.
-    const InkBox label = NewInkBox(empty_, labelled, 0, lines_[0] - 4 * space_, staffLeft + 16 * space_, lines_[4] + 4 * space_);
+    // Left of the system: it starts left of the staff's left end.
+    const InkBox label = InkAtStaffLeft(empty_, labelled);
     ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
-    EXPECT_LT(label.left, staffLeft + 4 * space_) << "the label does not stand at the staff's left end";
+    EXPECT_LT(label.left, staffLeft_) << "the label does not stand left of the staff";
     const std::filesystem::path saved = home_->Documents() / "label.ql";
     ASSERT_TRUE(SaveScoreAs(saved));
     EXPECT_NE(ReadFileBytes(saved).find("Flute staff"), std::string::npos) << "the label's text is not as edited";
@@ -324,8 +330,35 @@ TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) 
     EXPECT_FALSE(x_.WindowTitledNow("Staff Label")) << "the dialog opened for a second label";
     EXPECT_FALSE(FindMessageBox()) << "a box came up for a second label";
     LetGo();
-    EXPECT_EQ(NewInkBox(labelled, SettledScreen(), 0, lines_[0] - 4 * space_, staffLeft + 16 * space_, lines_[4] + 4 * space_).count, 0)
-        << "the refused label changed the staff";
+    EXPECT_EQ(InkAtStaffLeft(labelled, SettledScreen()).count, 0) << "the refused label changed the staff";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// A label is chosen by a click with the Pointer tool and Delete takes it away: the
+// staff's left shows nothing of it and the saved score has no label.
+TEST_F(TextToolsScenario, AStaffLabelIsChosenByAClickAndDeleteRemovesIt) {
+    ASSERT_TRUE(StartOnNewScore());
+    ASSERT_TRUE(PressStaffToolsButton(x_, kStaffLabelButton)) << "no Staff Tools palette";
+    ParkPointer(main_);
+    ASSERT_TRUE(SeeStaff());
+    ASSERT_TRUE(PlaceThroughDialog(staffLeft_ + 8 * space_, lines_[2], "Staff Label", "Oboe", {"ctrl+a"}));
+    const InkBox label = InkAtStaffLeft(empty_, SettledScreen());
+    ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
+
+    // The Pointer tool is armed (the dialog's object was let go with it): a click on
+    // the label's words chooses it, and Delete takes it away.
+    Choose((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    WritePng(SettledScreen(), TestOutputFolder() / "staff_label_chosen_desktop.png");
+    x_.PressKey("Delete");
+    x_.Settle(Millis{800});
+    ClickEmptyPaper();
+    const ScreenPicture after = SettledScreen();
+    WritePng(after, TestOutputFolder() / "staff_label_deleted_desktop.png");
+    EXPECT_FALSE(FindMessageBox()) << "a box came up for the Delete";
+    EXPECT_LT(InkAtStaffLeft(empty_, after).count, label.count / 10) << "the label still shows after Delete";
+    const std::filesystem::path saved = home_->Documents() / "unlabelled.ql";
+    ASSERT_TRUE(SaveScoreAs(saved));
+    EXPECT_EQ(ReadFileBytes(saved).find("Oboe"), std::string::npos) << "the saved score keeps the label";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
