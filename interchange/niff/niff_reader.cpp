@@ -167,7 +167,7 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
 
 // Reads the tags of a chunk's tag area, `tagArea` bytes at `at`, calling the
 // handler of each known tag; false ends the pass.
-bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
+[[gnu::always_inline]] inline bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
     while (tagArea > 1) {
         const int number = at[0];
         const int length = at[1];
@@ -184,13 +184,12 @@ bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
             if (reader.schemas.TagPlan(number) == nullptr) DiagnoseUnknownTag(reader, number);
             continue;
         }
-        const NiffFieldPlan& plan = reader.schemas.KnownTagPlan(number);
         std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
         // The schema's tag plans all have their whole conversion.
-        if (plan.fileBytes <= length)
-            plan.whole(bytes, value.data());
+        if (reader.schemas.KnownTagFileBytes(number) <= length)
+            reader.schemas.KnownTagWhole(number)(bytes, value.data());
         else
-            ConvertStepwise(bytes, value.data(), plan, length);
+            ConvertStepwise(bytes, value.data(), reader.schemas.KnownTagPlan(number), length);
         if (store) {
             StoreNiffTagValue(*reader.tagStore, number, value.data());
             if (handler == nullptr) continue;
@@ -200,7 +199,7 @@ bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
         context.value =
-            std::span<const uint8_t>(value.data(), static_cast<size_t>(plan.memorySize));
+            std::span<const uint8_t>(value.data(), static_cast<size_t>(reader.schemas.TagMemorySize(number)));
         handler(context, value.data());
     }
     return true;

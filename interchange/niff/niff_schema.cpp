@@ -337,6 +337,10 @@ void NiffSchemas::MakePlans() {
     for (size_t i = 0; i < tagPlans_.size(); ++i) {
         tagPlans_[i] = PlanOf(kTagSchema[i].fields.data(), stringOffsetWidth_);
         tagPlans_[i].whole = wide ? kTagConversions4[i] : kTagConversions2[i];
+        if (i < tagWholes_.size()) {
+            tagWholes_[i] = tagPlans_[i].whole;
+            tagFileBytes_[i] = static_cast<uint8_t>(tagPlans_[i].fileBytes);
+        }
     }
 }
 
