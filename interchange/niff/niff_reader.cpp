@@ -210,15 +210,19 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
 // the data handler.
 [[gnu::always_inline]] inline bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
                       uint64_t fixedSize) {
-    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
+    const NiffSchemas& schemas = reader.schemas;
     const uint8_t* fixedPart = nullptr;
-    if (plan.count != 0) {
-        Convert(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
+    if (const NiffWholeConversion whole = schemas.ChunkWhole(index)) {
+        if (static_cast<uint64_t>(schemas.ChunkWholeBytes(index)) <= fixedSize)
+            whole(body, reader.fixed.data());
+        else
+            ConvertStepwise(body, reader.fixed.data(), schemas.ChunkPlan(index),
+                            static_cast<int>(fixedSize));
         fixedPart = reader.fixed.data();
     }
-    const auto context = [&reader, &plan] {
+    const auto context = [&reader, &schemas, index] {
         return ContextOf(reader, std::span<const uint8_t>(reader.fixed.data(),
-                                                          static_cast<size_t>(plan.memorySize)));
+                                                          static_cast<size_t>(schemas.MemorySize(index))));
     };
     // The tag state's own start handler runs in line.
     const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];

@@ -328,6 +328,8 @@ void NiffSchemas::MakePlans() {
     for (size_t i = 0; i < chunks_.size(); ++i) {
         chunkPlans_[i] = PlanOf(chunks_[i].fields.data(), stringOffsetWidth_);
         chunkPlans_[i].whole = wide ? kChunkConversions4[i] : kChunkConversions2[i];
+        chunkWholes_[i] = chunkPlans_[i].count != 0 ? chunkPlans_[i].whole : nullptr;
+        chunkWholeBytes_[i] = static_cast<uint8_t>(chunkPlans_[i].fileBytes);
     }
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const int32_t size = chunks_[i].fixedSize;
