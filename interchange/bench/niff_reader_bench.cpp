@@ -89,7 +89,7 @@ void RegisterTagStateHandlers(NiffReader& reader) {
     RegisterNiffChunkHandlers(reader, MakeFourCC("taga"), BeginNiffChunk, ActivateNiffTags);
     RegisterNiffChunkHandlers(reader, MakeFourCC("tagi"), BeginNiffChunk, DeactivateNiffTags);
     for (int tag = 1; tag <= kNiffKnownTags; ++tag)
-        RegisterNiffTagHandler(reader, tag, StoreNiffTag);
+        RegisterNiffTagStorage(reader, tag);
 }
 
 void BM_NiffMainPass(benchmark::State& state) {

@@ -144,13 +144,13 @@ void BeginNiffImport(NiffImportState& import, NiffReader& reader) {
     import.parts.clear();
     import.frame = {};
     RegisterRows(reader, kPrescan);
-    for (int tag : kPrescanTags) RegisterNiffTagHandler(reader, tag, StoreNiffTag);
+    for (int tag : kPrescanTags) RegisterNiffTagStorage(reader, tag);
 }
 
 void RegisterNiffMainPass(NiffReader& reader) {
     RegisterRows(reader, kMain);
     for (const FourCC& id : kUnconverted) RegisterNiffChunkHandlers(reader, id, nullptr, CountUnconvertedNiffChunk);
-    for (int tag = 1; tag <= kNiffKnownTags; ++tag) RegisterNiffTagHandler(reader, tag, StoreNiffTag);
+    for (int tag = 1; tag <= kNiffKnownTags; ++tag) RegisterNiffTagStorage(reader, tag);
 }
 
 NiffReadResult ReadNiffPasses(NiffImportState& import,

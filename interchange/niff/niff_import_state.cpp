@@ -12,15 +12,6 @@ namespace ql::niff {
 namespace {
 
 constexpr int kTagLyricOffset = 23;
-constexpr int kTagPresetMinus2 = 18;
-constexpr int kTagPresetMinus1a = 32;
-constexpr int kTagPresetMinus1b = 47;
-constexpr int16_t kTag47Highest = 3;
-constexpr FourCC kStaffHeader = MakeFourCC("sthd");
-
-void SetShort(NiffTagState::Value& value, int16_t number) {
-    std::memcpy(value.data(), &number, sizeof number);
-}
 
 int16_t ShortAt(const uint8_t* bytes) {
     int16_t number = 0;
@@ -30,16 +21,6 @@ int16_t ShortAt(const uint8_t* bytes) {
 
 constexpr uint64_t Bit(size_t tag) {
     return uint64_t{1} << tag;
-}
-
-// Zeroes the values and flags of the tags in `mask`.
-void ClearTags(std::array<NiffTagState::Value, kNiffTagNumbers>& values,
-               std::array<uint8_t, kNiffTagNumbers>& flags, uint64_t mask) {
-    for (; mask != 0; mask &= mask - 1) {
-        const size_t tag = static_cast<size_t>(std::countr_zero(mask));
-        values[tag] = {};
-        flags[tag] = 0;
-    }
 }
 
 void ApplyLyricOffset(NiffImportState& import, const uint8_t* value) {
@@ -58,53 +39,25 @@ int16_t NiffTagShort(const NiffTagState& tags, int tag, int byteOffset) {
 }
 
 int BeginNiffChunk(NiffChunkContext& context, const uint8_t*) {
-    NiffImportState& import = *context.import;
-    NiffTagState& tags = import.tags;
-    if (std::bit_cast<uint32_t>(context.id) == std::bit_cast<uint32_t>(kStaffHeader)) {
-        tags.written |= tags.persistentWritten;
-        ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
-        tags.persistentWritten = 0;
-    }
-    // Only the tags changed since the last load can differ from what this one
-    // gives them: the persistent value and flag, else none.
-    for (uint64_t changed = tags.written; changed != 0; changed &= changed - 1) {
-        const size_t tag = static_cast<size_t>(std::countr_zero(changed));
-        if ((tags.persistentWritten & Bit(tag)) != 0) {
-            tags.values[tag] = tags.persistentValues[tag];
-            tags.flags[tag] = tags.persistentFlags[tag];
-        } else {
-            tags.values[tag] = {};
-            tags.flags[tag] = 0;
-        }
-    }
-    // A preset tag then takes its number, keeping a persistent value's bytes past it.
-    if ((tags.written & kNiffPresetTags) != 0) {
-        if ((tags.written & Bit(kTagPresetMinus2)) != 0)
-            SetShort(tags.values[kTagPresetMinus2], -2);
-        if ((tags.written & Bit(kTagPresetMinus1a)) != 0)
-            SetShort(tags.values[kTagPresetMinus1a], -1);
-        if ((tags.written & Bit(kTagPresetMinus1b)) != 0)
-            SetShort(tags.values[kTagPresetMinus1b], -1);
-    }
-    tags.written = 0;
-    import.noteReference = -1;
+    BeginNiffChunkState(*context.import, context.id);
     return 1;
 }
 
 void StoreNiffTag(NiffTagContext& context, const uint8_t* value) {
     const int tag = context.tag;
     if (tag < 1 || tag > kNiffKnownTags) return;
-    NiffImportState& import = *context.import;
-    NiffTagState& tags = import.tags;
-    tags.flags[static_cast<size_t>(tag)] = kNiffTagGiven;
-    tags.written |= Bit(static_cast<size_t>(tag));
-    NiffTagState::Value& stored = tags.values[static_cast<size_t>(tag)];
-    // The reader's value runs on in zeros: one copy of fixed size stores the value
-    // and clears the rest.
-    static_assert(sizeof stored <= kNiffTagValueBuffer);
-    std::memcpy(stored.data(), value, sizeof stored);
-    if (tag == kTagPresetMinus1b) SetShort(stored, std::min(ShortAt(stored.data()), kTag47Highest));
-    if (tag == kTagLyricOffset) ApplyLyricOffset(import, stored.data());
+    StoreNiffTagValue(context.import->tags, tag, value);
+    if (tag == kTagLyricOffset) ApplyLyricOffset(*context.import, value);
+}
+
+void ApplyNiffLyricOffsetTag(NiffTagContext& context, const uint8_t* value) {
+    if (context.tag == kTagLyricOffset) ApplyLyricOffset(*context.import, value);
+}
+
+void RegisterNiffTagStorage(NiffReader& reader, int tag) {
+    if (reader.import == nullptr) return;
+    RegisterNiffTagStore(reader, tag, reader.import->tags);
+    if (tag == kTagLyricOffset) RegisterNiffTagHandler(reader, tag, ApplyNiffLyricOffsetTag);
 }
 
 int ActivateNiffTags(NiffChunkContext& context, const uint8_t*) {
@@ -130,8 +83,7 @@ int DeactivateNiffTags(NiffChunkContext& context, const uint8_t*) {
     }
     if (!anyGiven) {
         tags.written |= tags.persistentWritten;
-        ClearTags(tags.persistentValues, tags.persistentFlags, tags.persistentWritten);
-        tags.persistentWritten = 0;
+        ClearNiffPersistentTags(tags);
     }
     return 1;
 }

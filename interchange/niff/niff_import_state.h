@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -14,6 +15,7 @@
 #include "interchange/import_report.h"
 #include "interchange/niff/niff_frame.h"
 #include "interchange/niff/niff_reader.h"
+#include "interchange/niff/niff_tag_state.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 
 namespace ql {
@@ -22,32 +24,6 @@ struct ScoreView;
 }
 
 namespace ql::niff {
-
-inline constexpr int kNiffTagValueBytes = 10;  // the widest stored tag value
-
-// Presence flags of a tag.
-inline constexpr uint8_t kNiffTagGiven = 1;      // written on the chunk being handled
-inline constexpr uint8_t kNiffTagInherited = 2;  // from the persistent set
-
-// The tags whose current value starts each chunk as a number of their own (18 as
-// -2, 32 and 47 as -1).
-inline constexpr uint64_t kNiffPresetTags =
-    (uint64_t{1} << 18) | (uint64_t{1} << 32) | (uint64_t{1} << 47);
-
-struct NiffTagState {
-    using Value = std::array<uint8_t, kNiffTagValueBytes>;
-    std::array<Value, kNiffTagNumbers> values{};
-    std::array<uint8_t, kNiffTagNumbers> flags{};
-    std::array<Value, kNiffTagNumbers> persistentValues{};
-    std::array<uint8_t, kNiffTagNumbers> persistentFlags{};
-    // Bit t of `written`: values[t] or flags[t] may differ from what loading a chunk
-    // gives tag t (its persistent value and flag, else none, with the preset number
-    // of tags 18, 32 and 47); loading a chunk's state touches only these. Whatever
-    // changes a current value or flag sets its bit. Bit t of `persistentWritten`:
-    // persistentValues[t] or persistentFlags[t] may be other than zero.
-    uint64_t written = kNiffPresetTags;
-    uint64_t persistentWritten = 0;
-};
 
 inline constexpr int kNiffMaxParts = 44;
 inline constexpr int kNiffMaxStaves = 44;  // staves an import reserves at most
@@ -167,10 +143,23 @@ inline uint32_t NiffFixedLong(const uint8_t* bytes, int offset) {
 }
 
 // Start handler of the chunks of the main pass: loads the tag state for the new
-// chunk (a staff header clears the persistent set first).
+// chunk (a staff header clears the persistent set first). The reader runs it in
+// line, through BeginNiffChunkState.
 int BeginNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);
+inline void BeginNiffChunkState(NiffImportState& import, const FourCC& id) {
+    // (The ids compared as numbers: one compare, not a call.)
+    if (std::bit_cast<uint32_t>(id) == std::bit_cast<uint32_t>(MakeFourCC("sthd")))
+        ClearNiffPersistentTags(import.tags);
+    LoadNiffChunkTags(import.tags);
+    import.noteReference = -1;
+}
 // Tag handler of every known tag: stores the tag in the current record.
 void StoreNiffTag(NiffTagContext& context, const uint8_t* value);
+// What StoreNiffTag does, without a call per tag: the reader stores tag `tag` into
+// its import's tag state as it reads it, and a lyric offset (tag 23) also goes
+// to ApplyNiffLyricOffsetTag.
+void RegisterNiffTagStorage(NiffReader& reader, int tag);
+void ApplyNiffLyricOffsetTag(NiffTagContext& context, const uint8_t* value);
 // Data handlers of "taga" and "tagi".
 int ActivateNiffTags(NiffChunkContext& context, const uint8_t* fixedPart);
 int DeactivateNiffTags(NiffChunkContext& context, const uint8_t* fixedPart);

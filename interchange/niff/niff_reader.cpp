@@ -7,6 +7,7 @@
 
 #include "core/ui/modal_boxes.h"
 #include "interchange/niff/niff_field_conversion.h"
+#include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "platform/ui/message_box.h"
@@ -166,7 +167,7 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
 
 // Reads the tags of a chunk's tag area, `tagArea` bytes at `at`, calling the
 // handler of each known tag; false ends the pass.
-bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
+[[gnu::always_inline]] inline bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
     while (tagArea > 1) {
         const int number = at[0];
         const int length = at[1];
@@ -175,22 +176,30 @@ bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
         tagArea -= 2 + padded;
         const uint8_t* bytes = at + 2;
         at = bytes + padded;
-        // Only known tags have handlers: the slot decides, and the schema is asked
-        // only about tags without one.
+        // Only known tags are stored or have handlers: the store bits and the slot
+        // decide, and the schema is asked only about tags with neither.
+        const bool store = reader.storedTags[static_cast<size_t>(number)];
         const NiffTagHandler handler = reader.tagHandlers[static_cast<size_t>(number)];
-        if (handler == nullptr) {
+        if (!store && handler == nullptr) {
             if (reader.schemas.TagPlan(number) == nullptr) DiagnoseUnknownTag(reader, number);
             continue;
         }
-        const NiffFieldPlan& plan = reader.schemas.KnownTagPlan(number);
         std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
-        Convert(bytes, value.data(), plan, length);
+        // The schema's tag plans all have their whole conversion.
+        if (reader.schemas.KnownTagFileBytes(number) <= length)
+            reader.schemas.KnownTagWhole(number)(bytes, value.data());
+        else
+            ConvertStepwise(bytes, value.data(), reader.schemas.KnownTagPlan(number), length);
+        if (store) {
+            StoreNiffTagValue(*reader.tagStore, number, value.data());
+            if (handler == nullptr) continue;
+        }
         NiffTagContext context;
         context.import = reader.import;
         context.tag = static_cast<uint8_t>(number);
         context.length = static_cast<uint8_t>(length);
         context.value =
-            std::span<const uint8_t>(value.data(), static_cast<size_t>(plan.memorySize));
+            std::span<const uint8_t>(value.data(), static_cast<size_t>(reader.schemas.TagMemorySize(number)));
         handler(context, value.data());
     }
     return true;
@@ -199,22 +208,35 @@ bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
 // A typed chunk whose `padded` bytes lie whole at `body`, its fixed part
 // `fixedSize` of them: the fixed part converted, the start handler, the tags,
 // the data handler.
-bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
+[[gnu::always_inline]] inline bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
                       uint64_t fixedSize) {
-    const NiffFieldPlan& plan = reader.schemas.ChunkPlan(index);
+    const NiffSchemas& schemas = reader.schemas;
     const uint8_t* fixedPart = nullptr;
-    if (plan.count != 0) {
-        Convert(body, reader.fixed.data(), plan, static_cast<int>(fixedSize));
+    if (const NiffWholeConversion whole = schemas.ChunkWhole(index)) {
+        if (static_cast<uint64_t>(schemas.ChunkWholeBytes(index)) <= fixedSize)
+            whole(body, reader.fixed.data());
+        else
+            ConvertStepwise(body, reader.fixed.data(), schemas.ChunkPlan(index),
+                            static_cast<int>(fixedSize));
         fixedPart = reader.fixed.data();
     }
-    NiffChunkContext context = ContextOf(
-        reader,
-        std::span<const uint8_t>(reader.fixed.data(), static_cast<size_t>(plan.memorySize)));
+    const auto context = [&reader, &schemas, index] {
+        return ContextOf(reader, std::span<const uint8_t>(reader.fixed.data(),
+                                                          static_cast<size_t>(schemas.MemorySize(index))));
+    };
+    // The tag state's own start handler runs in line.
     const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
-    if (start != nullptr && start(context, fixedPart) != 1) return false;
+    if (start == BeginNiffChunk) {
+        BeginNiffChunkState(*reader.import, reader.chunkId);
+    } else if (start != nullptr) {
+        NiffChunkContext startContext = context();
+        if (start(startContext, fixedPart) != 1) return false;
+    }
     if (!ReadTags(reader, body + fixedSize, padded - fixedSize)) return false;
     const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
-    return data == nullptr || data(context, fixedPart) == 1;
+    if (data == nullptr) return true;
+    NiffChunkContext dataContext = context();
+    return data(dataContext, fixedPart) == 1;
 }
 
 bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
@@ -300,6 +322,8 @@ void EmptyHandlerSlots(NiffReader& reader) {
     reader.startHandlers.fill(nullptr);
     reader.dataHandlers.fill(nullptr);
     reader.tagHandlers.fill(nullptr);
+    reader.storedTags.fill(false);
+    reader.tagStore = nullptr;
 }
 
 }  // namespace
@@ -339,6 +363,13 @@ void RegisterNiffChunkHandlers(NiffReader& reader, const FourCC& id, NiffChunkHa
 
 void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler) {
     if (tag >= 1 && tag <= kNiffKnownTags) reader.tagHandlers[static_cast<size_t>(tag)] = handler;
+}
+
+void RegisterNiffTagStore(NiffReader& reader, int tag, NiffTagState& tags) {
+    if (tag < 1 || tag > kNiffKnownTags) return;
+    // One tag state per pass: a second one replaces the first for every stored tag.
+    reader.tagStore = &tags;
+    reader.storedTags[static_cast<size_t>(tag)] = true;
 }
 
 namespace {

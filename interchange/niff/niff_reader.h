@@ -17,6 +17,7 @@
 
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_schema.h"
+#include "interchange/niff/niff_tag_state.h"
 
 namespace ql::niff {
 
@@ -59,6 +60,10 @@ struct NiffReader {
     std::array<NiffChunkHandler, kNiffChunkTypes> startHandlers{};
     std::array<NiffChunkHandler, kNiffChunkTypes> dataHandlers{};
     std::array<NiffTagHandler, 256> tagHandlers{};  // by tag number: only 1 to 48 are set
+    // By tag number: whether the tag is stored into `tagStore` as it is read, before
+    // its handler (if any). Only 1 to 48 are set.
+    std::array<bool, 256> storedTags{};
+    NiffTagState* tagStore = nullptr;
     std::vector<uint8_t> chunk;  // the current raw chunk's data, or a list's form type
     std::vector<uint8_t> body;   // a typed chunk's bytes when the source's buffer splits them
     std::array<uint8_t, kNiffConvertedBytes> fixed{};  // the current typed chunk's converted fixed part
@@ -87,6 +92,10 @@ void RegisterNiffChunkHandlers(NiffReader& reader, const FourCC& id, NiffChunkHa
                                NiffChunkHandler data);
 // Sets the handler of tags 1 to 48; other numbers are ignored.
 void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler);
+
+// Has the reader store tag `tag` (1 to 48; others are ignored) into `tags` as it
+// reads it, as StoreNiffTagValue does; a handler of the tag is called after.
+void RegisterNiffTagStore(NiffReader& reader, int tag, NiffTagState& tags);
 
 // One pass over the file; the handler slots are emptied at its end.
 NiffPassResult RunNiffPass(NiffReader& reader);

@@ -328,6 +328,8 @@ void NiffSchemas::MakePlans() {
     for (size_t i = 0; i < chunks_.size(); ++i) {
         chunkPlans_[i] = PlanOf(chunks_[i].fields.data(), stringOffsetWidth_);
         chunkPlans_[i].whole = wide ? kChunkConversions4[i] : kChunkConversions2[i];
+        chunkWholes_[i] = chunkPlans_[i].count != 0 ? chunkPlans_[i].whole : nullptr;
+        chunkWholeBytes_[i] = static_cast<uint8_t>(chunkPlans_[i].fileBytes);
     }
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const int32_t size = chunks_[i].fixedSize;
@@ -337,6 +339,10 @@ void NiffSchemas::MakePlans() {
     for (size_t i = 0; i < tagPlans_.size(); ++i) {
         tagPlans_[i] = PlanOf(kTagSchema[i].fields.data(), stringOffsetWidth_);
         tagPlans_[i].whole = wide ? kTagConversions4[i] : kTagConversions2[i];
+        if (i < tagWholes_.size()) {
+            tagWholes_[i] = tagPlans_[i].whole;
+            tagFileBytes_[i] = static_cast<uint8_t>(tagPlans_[i].fileBytes);
+        }
     }
 }
 

@@ -147,6 +147,14 @@ class NiffSchemas {
     const NiffFieldPlan& KnownTagPlan(int number) const {
         return tagPlans_[static_cast<size_t>(number)];
     }
+    // The whole conversion of a chunk's fixed part (null when it has no fields) and
+    // the file bytes it takes, kept apart from the plans as the tags' are.
+    NiffWholeConversion ChunkWhole(int index) const { return chunkWholes_[static_cast<size_t>(index)]; }
+    int ChunkWholeBytes(int index) const { return chunkWholeBytes_[static_cast<size_t>(index)]; }
+    // The whole conversion of tag 1 to 48's value and the file bytes it takes
+    // (unchecked; kept apart from the plans so that the tag loop reads little).
+    NiffWholeConversion KnownTagWhole(int number) const { return tagWholes_[static_cast<size_t>(number)]; }
+    int KnownTagFileBytes(int number) const { return tagFileBytes_[static_cast<size_t>(number)]; }
     // Memory size of a known tag's converted value.
     int TagMemorySize(int number) const {
         const NiffFieldPlan* plan = TagPlan(number);
@@ -184,6 +192,10 @@ class NiffSchemas {
     std::array<int32_t, kNiffChunkTypes> fixedPartBytes_{};
     std::array<NiffFieldPlan, kNiffChunkTypes> chunkPlans_{};
     std::array<NiffFieldPlan, kNiffTagNumbers + 1> tagPlans_{};
+    std::array<NiffWholeConversion, kNiffChunkTypes> chunkWholes_{};
+    std::array<uint8_t, kNiffChunkTypes> chunkWholeBytes_{};
+    std::array<NiffWholeConversion, kNiffTagNumbers> tagWholes_{};
+    std::array<uint8_t, kNiffTagNumbers> tagFileBytes_{};
     int stringOffsetWidth_ = 4;
 };
 

@@ -47,7 +47,7 @@ void RegisterTagState(NiffReader& reader) {
     RegisterNiffChunkHandlers(reader, MakeFourCC("taga"), BeginNiffChunk, ActivateNiffTags);
     RegisterNiffChunkHandlers(reader, MakeFourCC("tagi"), BeginNiffChunk, DeactivateNiffTags);
     for (int tag = 1; tag <= kNiffKnownTags; ++tag)
-        RegisterNiffTagHandler(reader, tag, StoreNiffTag);
+        RegisterNiffTagStorage(reader, tag);
 }
 
 std::unique_ptr<NiffReader> RecordingReader(const std::vector<uint8_t>& bytes, Recorder& recorder) {

@@ -3,7 +3,9 @@
 // stored for particular tags.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "core/model/document.h"
 #include "core/model/score_document.h"
@@ -179,6 +181,109 @@ TEST(NiffTagState, ChangesMadeOnAChunkAreUndoneWhenTheNextLoads) {
     EXPECT_EQ(NiffTagShort(state.tags, 1, 0), 10);
     EXPECT_EQ(NiffTagShort(state.tags, 1, 2), 20);
     EXPECT_EQ(std::memcmp(state.tags.values[3].data(), "tmsl", 4), 0);
+}
+
+// The reader stores tags and loads each chunk's tag state in line; the same file
+// read through StoreNiffTag and a start handler of another address (so called,
+// not run in line) must leave the same tag state at every chunk: values, flags,
+// persistent tags, the note reference, and the value a tag handler sees.
+struct TagStateTrail : NiffImportState {
+    std::vector<NiffTagState> states;
+    std::vector<int32_t> noteReferences;
+    std::vector<std::vector<uint8_t>> tag22Values;
+};
+
+int RecordTagState(NiffChunkContext& context, const uint8_t* fixedPart) {
+    auto& trail = *static_cast<TagStateTrail*>(context.import);
+    NiffTagState state = trail.tags;
+    state.written = 0;  // which bits may differ is bookkeeping, not state
+    trail.states.push_back(state);
+    trail.noteReferences.push_back(trail.noteReference);
+    trail.noteReference = 7;  // loading the next chunk resets it
+    if (context.id == MakeFourCC("taga")) return ActivateNiffTags(context, fixedPart);
+    if (context.id == MakeFourCC("tagi")) return DeactivateNiffTags(context, fixedPart);
+    return 1;
+}
+
+void RecordTag22(NiffTagContext& context, const uint8_t* value) {
+    static_cast<TagStateTrail*>(context.import)->tag22Values.emplace_back(value, value + kNiffTagValueBytes);
+}
+
+std::vector<uint8_t> ChunksWithManyTags() {
+    constexpr const char* kIds[] = {"keys", "clef", "taga", "tagi", "sthd", "note", "tmsl"};
+    std::mt19937 random(41);
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    for (int chunk = 0; chunk < 400; ++chunk) {
+        const std::string id = kIds[random() % std::size(kIds)];
+        if (id == "keys") out.BeginChunk("keys", {static_cast<int64_t>(random() % 8)});
+        else if (id == "clef") out.BeginChunk("clef", {1, 2, 3});
+        else if (id == "note") out.BeginChunk("note", {4, -2, NiffField::Rational(1, 8)});
+        else if (id == "tmsl") out.BeginChunk("tmsl", {2, NiffField::Rational(3, 16)});
+        else out.BeginChunk(id == "taga" ? "taga" : id == "tagi" ? "tagi" : "sthd");
+        for (unsigned tags = random() % 4; tags > 0; --tags) {
+            const auto small = static_cast<int64_t>(random() % 200) - 100;
+            switch (random() % 7) {
+                case 0: out.Tag(1, {small, small + 3}); break;
+                case 1: out.Tag(2, {small & 0x7F}); break;
+                case 2: out.Tag(18, {small}); break;
+                case 3: out.Tag(22, {small & 0x7F, 2, 3}); break;
+                case 4: out.Tag(32, {small}); break;
+                case 5: out.Tag(47, {small}); break;
+                default: out.Tag(3, {"tmsl"}); break;
+            }
+        }
+        out.EndChunk();
+    }
+    out.EndList();
+    return out.Take();
+}
+
+TagStateTrail ReadTrail(const std::vector<uint8_t>& bytes, bool throughHandlers) {
+    TagStateTrail trail;
+    auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &trail);
+    const NiffChunkHandler begin =
+        throughHandlers ? +[](NiffChunkContext& context, const uint8_t* fixedPart) {
+            return BeginNiffChunk(context, fixedPart);
+        } : NiffChunkHandler{BeginNiffChunk};
+    EXPECT_NE(begin == BeginNiffChunk, throughHandlers);
+    for (const NiffChunkRecord& row : BuiltInNiffChunkSchema())
+        RegisterNiffChunkHandlers(*reader, row.id, begin, RecordTagState);
+    for (int tag = 1; tag <= kNiffKnownTags; ++tag) {
+        if (throughHandlers) RegisterNiffTagHandler(*reader, tag, StoreNiffTag);
+        else RegisterNiffTagStorage(*reader, tag);
+    }
+    // A tag stored in line still reaches its handler, after the store.
+    if (!throughHandlers) RegisterNiffTagHandler(*reader, 22, RecordTag22);
+    EXPECT_TRUE(RunNiffPass(*reader).complete);
+    return trail;
+}
+
+TEST(NiffTagState, StoredInLineAsByTheHandlers) {
+    const std::vector<uint8_t> bytes = ChunksWithManyTags();
+    const TagStateTrail inLine = ReadTrail(bytes, false);
+    const TagStateTrail called = ReadTrail(bytes, true);
+    ASSERT_EQ(inLine.states.size(), 400u);
+    ASSERT_EQ(called.states.size(), inLine.states.size());
+    size_t given = 0;
+    for (size_t chunk = 0; chunk < inLine.states.size(); ++chunk) {
+        const NiffTagState& a = inLine.states[chunk];
+        const NiffTagState& b = called.states[chunk];
+        EXPECT_EQ(a.values, b.values) << chunk;
+        EXPECT_EQ(a.flags, b.flags) << chunk;
+        EXPECT_EQ(a.persistentValues, b.persistentValues) << chunk;
+        EXPECT_EQ(a.persistentFlags, b.persistentFlags) << chunk;
+        EXPECT_EQ(a.persistentWritten, b.persistentWritten) << chunk;
+        EXPECT_EQ(inLine.noteReferences[chunk], -1) << chunk;
+        EXPECT_EQ(called.noteReferences[chunk], -1) << chunk;
+        given += std::count(a.flags.begin(), a.flags.end(), kNiffTagGiven);
+    }
+    EXPECT_GT(given, 200u);  // the file gives tags enough to matter
+    EXPECT_FALSE(inLine.tag22Values.empty());
+    EXPECT_TRUE(called.tag22Values.empty());
+    int16_t tag47 = 0;
+    std::memcpy(&tag47, inLine.states.back().values[47].data(), 2);
+    EXPECT_LE(tag47, kNiffTag47Highest);
 }
 
 }  // namespace
