@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
+#include "editing/tools.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
@@ -187,6 +188,14 @@ bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {
     }
     ScorePage* next = NextPage(page);
     if (next == nullptr) return RemoveFromLastPage(view, page);
+    // Handing a freed system's measures on moves the last page's end back by its
+    // length: the measures past it then go on new systems and pages after it. Their
+    // records are had before anything moves, else the drag is refused.
+    CarryRecords carry;
+    const ScoreSystem* leaving = LastSystem(page);
+    if (!move && !ReserveCarry(view, leaving->lastMeasure - leaving->firstMeasure + 1, false, &carry))
+        return false;
+    const int pagesBefore = view->document->header.pageCount;
     ScoreSystem* system = TakeLastSystem(page);
     KeepViewsOnTheirMeasures(view->document);  // before the system can be freed
     if (move) {
@@ -195,7 +204,9 @@ bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {
         const int first = system->firstMeasure;
         FreeSystemRecord(system);
         HandOnMeasures(next, first);
+        CarryMeasuresPastLastPage(view, &carry);
     }
+    if (view->document->header.pageCount != pagesBefore) UpdatePagersToolbar(view);
     ReindexSystems(page);
     if (page->systemCount == 0) {
         SetStatusText(0, kPageNowEmpty);
