@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/error_report.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/model_reports.h"
@@ -15,6 +16,7 @@
 #include "display/linked_views.h"
 #include "editing/tools.h"
 #include "layout/measure_format.h"
+#include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
 #include "layout/page_fit.h"
@@ -110,14 +112,22 @@ void HandOnMeasures(ScorePage* from, int first) {
         SetStatusText(2, kNothingToRenumber);
 }
 
-// On the last page: its last system goes when it has two or more.
+// On the last page: its last system goes when it has two or more, and its measures
+// with it, as adding a system there brought them. While they hold music it stays
+// (with a beep): the music would stand on no page.
 bool RemoveFromLastPage(ScoreView* view, ScorePage* page) {
     if (page->systemCount < 2) return false;
+    ScoreDocument* document = view->document;
+    if (LastUsedMeasure(document) >= LastSystem(page)->firstMeasure) {
+        PlayAlertBeep(0);
+        return false;
+    }
     ScoreSystem* last = TakeLastSystem(page);
     ScoreSystem* end = LastSystem(page);
     page->lastMeasure = end->lastMeasure;
-    KeepViewsOnTheirMeasures(view->document);
+    KeepViewsOnTheirMeasures(document);
     FreeSystemRecord(last);
+    DropAppendedMeasures(document, page->lastMeasure);
     ReindexSystems(page);
     LayoutPageSystems(view, page);
     RedrawLinkedViews(view);

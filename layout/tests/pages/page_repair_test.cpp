@@ -166,6 +166,21 @@ TEST_F(PageRepair, LastPageAddsMeasuresAndKeepsOneSystem) {
     EXPECT_FALSE(RemoveSystemFromPage(view_, Page(2), false));
     EXPECT_EQ(Page(2)->systemCount, 1);
     EXPECT_EQ(Page(2)->lastMeasure, 14);
+    // The measures of the systems removed went with them.
+    EXPECT_EQ(doc_->header.measureCount, 14);
+    EXPECT_EQ(MeasuresInTurn(), "");
+    EXPECT_EQ(LayoutFault(), "");
+}
+
+// On the last page a system whose measures hold music stays: removing it would
+// leave the music on no page.
+TEST_F(PageRepair, LastPageKeepsASystemWithMusic) {
+    ASSERT_TRUE(AddSystemToPage(view_, Page(2), false));
+    ASSERT_NE(Note(1, 19, 0, 0, 9), nullptr);
+    EXPECT_FALSE(RemoveSystemFromPage(view_, Page(2), false));
+    EXPECT_EQ(Shapes()[2], (PageShape{13, 20, {{13, 14}, {15, 16}, {17, 18}, {19, 20}}}));
+    EXPECT_EQ(doc_->header.measureCount, 20);
+    EXPECT_EQ(MeasuresInTurn(), "");
 }
 
 // A page's system made without the flag takes the next page's first system's
