@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/error_report.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/model_reports.h"
@@ -13,7 +14,9 @@
 #include "core/model/score_document.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
+#include "editing/tools.h"
 #include "layout/measure_format.h"
+#include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
 #include "layout/page_fit.h"
@@ -109,14 +112,22 @@ void HandOnMeasures(ScorePage* from, int first) {
         SetStatusText(2, kNothingToRenumber);
 }
 
-// On the last page: its last system goes when it has two or more.
+// On the last page: its last system goes when it has two or more, and its measures
+// with it, as adding a system there brought them. While they hold music it stays
+// (with a beep): the music would stand on no page.
 bool RemoveFromLastPage(ScoreView* view, ScorePage* page) {
     if (page->systemCount < 2) return false;
+    ScoreDocument* document = view->document;
+    if (LastUsedMeasure(document) >= LastSystem(page)->firstMeasure) {
+        PlayAlertBeep(0);
+        return false;
+    }
     ScoreSystem* last = TakeLastSystem(page);
     ScoreSystem* end = LastSystem(page);
     page->lastMeasure = end->lastMeasure;
-    KeepViewsOnTheirMeasures(view->document);
+    KeepViewsOnTheirMeasures(document);
     FreeSystemRecord(last);
+    DropAppendedMeasures(document, page->lastMeasure);
     ReindexSystems(page);
     LayoutPageSystems(view, page);
     RedrawLinkedViews(view);
@@ -187,6 +198,14 @@ bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {
     }
     ScorePage* next = NextPage(page);
     if (next == nullptr) return RemoveFromLastPage(view, page);
+    // Handing a freed system's measures on moves the last page's end back by its
+    // length: the measures past it then go on new systems and pages after it. Their
+    // records are had before anything moves, else the drag is refused.
+    CarryRecords carry;
+    const ScoreSystem* leaving = LastSystem(page);
+    if (!move && !ReserveCarry(view, leaving->lastMeasure - leaving->firstMeasure + 1, false, &carry))
+        return false;
+    const int pagesBefore = view->document->header.pageCount;
     ScoreSystem* system = TakeLastSystem(page);
     KeepViewsOnTheirMeasures(view->document);  // before the system can be freed
     if (move) {
@@ -195,7 +214,9 @@ bool RemoveSystemFromPage(ScoreView* view, ScorePage* page, bool move) {
         const int first = system->firstMeasure;
         FreeSystemRecord(system);
         HandOnMeasures(next, first);
+        CarryMeasuresPastLastPage(view, &carry);
     }
+    if (view->document->header.pageCount != pagesBefore) UpdatePagersToolbar(view);
     ReindexSystems(page);
     if (page->systemCount == 0) {
         SetStatusText(0, kPageNowEmpty);

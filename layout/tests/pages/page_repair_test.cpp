@@ -3,8 +3,10 @@
 // the next page, freed with its measures handed on, and added on the last page.
 #include <string>
 
+#include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/view.h"
+#include "core/undo/undo.h"
 #include "layout/page_chain.h"
 #include "layout/page_edit.h"
 #include "layout/page_format.h"
@@ -43,6 +45,18 @@ class PageRepair : public PageFormatTest {
         for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get())
             if (measure >= s->firstMeasure && measure <= s->lastMeasure) return s;
         return nullptr;
+    }
+    // "" when the systems of the pages, in page order, hold the measures 1..count
+    // each once and in turn; else the first measure out of turn.
+    std::string MeasuresInTurn() const {
+        int expected = 1;
+        for (const PageShape& page : Shapes())
+            for (const auto& [first, last] : page.systems) {
+                if (first != expected) return "system from " + std::to_string(first) + " where " + std::to_string(expected) + " was due";
+                expected = last + 1;
+            }
+        if (expected != doc_->header.measureCount + 1) return "the pages end at " + std::to_string(expected - 1);
+        return "";
     }
     static bool Warned(const std::string& message) {
         for (const auto& box : ui::headless::MessageBoxes())
@@ -106,6 +120,41 @@ TEST_F(PageRepair, FreeingASystemHandsItsMeasuresOn) {
     EXPECT_FALSE(RemoveSystemFromPage(view_, Page(0), false));
 }
 
+// Measures handed on past the last page's end go on new systems there, on a new
+// page while the last one is full, so that no measure of the score is left off the
+// pages; Undo of the removal brings the pages back as they were.
+TEST_F(PageRepair, HandedOnMeasuresStayOnThePages) {
+    TakeUndoBaseline(doc_);
+    const std::vector<PageShape> before = Shapes();
+    // As the margin drag does it: one undoable edit that marks the score modified.
+    auto removeUndoably = [&] {
+        UndoStep step(doc_, view_, UndoKind::Page, 0, UndoVerb::Modify);
+        const bool removed = RemoveSystemFromPage(view_, Page(0), false);
+        SetDocumentModified(doc_);
+        return removed;
+    };
+    ASSERT_TRUE(removeUndoably());
+    EXPECT_EQ(MeasuresInTurn(), "");
+    EXPECT_EQ(LayoutFault(), "");
+    EXPECT_EQ(doc_->header.measureCount, 18);
+    ASSERT_EQ(PageCount(), 4);
+    EXPECT_EQ(doc_->header.pageCount, 4);
+    EXPECT_EQ(Shapes()[3], (PageShape{17, 18, {{17, 18}}}));
+    EXPECT_EQ(Page(3)->pageNumber, 4);
+    // A last page with room takes them on systems of its own.
+    ASSERT_TRUE(removeUndoably());
+    EXPECT_EQ(MeasuresInTurn(), "");
+    EXPECT_EQ(LayoutFault(), "");
+    EXPECT_EQ(PageCount(), 4);
+    EXPECT_EQ(Shapes()[3], (PageShape{15, 18, {{15, 16}, {17, 18}}}));
+    ASSERT_EQ(UndoDepth(doc_), 2);
+    UndoCommand(doc_, view_);
+    UndoCommand(doc_, view_);
+    EXPECT_EQ(Shapes(), before);
+    EXPECT_EQ(doc_->header.pageCount, 3);
+    EXPECT_EQ(LayoutFault(), "");
+}
+
 // On the last page: a system added comes with its measures; one removed goes only
 // while two or more remain.
 TEST_F(PageRepair, LastPageAddsMeasuresAndKeepsOneSystem) {
@@ -117,6 +166,21 @@ TEST_F(PageRepair, LastPageAddsMeasuresAndKeepsOneSystem) {
     EXPECT_FALSE(RemoveSystemFromPage(view_, Page(2), false));
     EXPECT_EQ(Page(2)->systemCount, 1);
     EXPECT_EQ(Page(2)->lastMeasure, 14);
+    // The measures of the systems removed went with them.
+    EXPECT_EQ(doc_->header.measureCount, 14);
+    EXPECT_EQ(MeasuresInTurn(), "");
+    EXPECT_EQ(LayoutFault(), "");
+}
+
+// On the last page a system whose measures hold music stays: removing it would
+// leave the music on no page.
+TEST_F(PageRepair, LastPageKeepsASystemWithMusic) {
+    ASSERT_TRUE(AddSystemToPage(view_, Page(2), false));
+    ASSERT_NE(Note(1, 19, 0, 0, 9), nullptr);
+    EXPECT_FALSE(RemoveSystemFromPage(view_, Page(2), false));
+    EXPECT_EQ(Shapes()[2], (PageShape{13, 20, {{13, 14}, {15, 16}, {17, 18}, {19, 20}}}));
+    EXPECT_EQ(doc_->header.measureCount, 20);
+    EXPECT_EQ(MeasuresInTurn(), "");
 }
 
 // A page's system made without the flag takes the next page's first system's

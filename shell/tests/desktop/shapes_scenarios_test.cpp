@@ -650,8 +650,9 @@ TEST_F(ShapesScenario, TheLeftMarginDraggedWithThePointerTakesTheSystemsAlong) {
 
 // On a score of two pages, the first page's bottom margin Shift-dragged up sends
 // that page's last system on to the next page: the first page shows one system
-// less, the margin stays where it was, and the second page's systems begin with
-// the measures it gave up.
+// less, the margin stays where it was, the second page's systems begin with the
+// measures it gave up, and the measures that pushes past the second page stand on
+// a third page, whose one system shows the score's last measures.
 TEST_F(ShapesScenario, TheBottomMarginShiftDraggedUpSendsASystemToTheNextPage) {
     constexpr int kLinesPerSystem = 5;
     WriteSettings("[Options]\nShowMargins=1\n");
@@ -659,9 +660,9 @@ TEST_F(ShapesScenario, TheBottomMarginShiftDraggedUpSendsASystemToTheNextPage) {
     ASSERT_TRUE(main_);
     InsertPage();
     LetGo();  // the Pointer armed
-    // The lower part of a page, by View > Page and PageDown.
-    auto showLowerPart = [&](const char* page) {
-        ChooseMenuItem('v', 'p');
+    // A page by View > Page, and its lower part by PageDown.
+    auto showPage = [&](const char* page, bool lowerPart) {
+        ChooseMenuPath("vfp");  // View > Find > Page
         const std::optional<ShownWindow> dialog = x_.WaitForWindow("Go to Page");
         ASSERT_TRUE(dialog) << "View > Page showed no dialog";
         x_.PointAt(*dialog);
@@ -669,10 +670,11 @@ TEST_F(ShapesScenario, TheBottomMarginShiftDraggedUpSendsASystemToTheNextPage) {
         x_.PressKey("Return");
         ASSERT_TRUE(x_.WaitUntilGone("Go to Page"));
         x_.Settle(Millis{500});
-        x_.PressKey("Page_Down");
+        if (lowerPart) x_.PressKey("Page_Down");
         x_.Settle(Millis{800});
         Park();
     };
+    auto showLowerPart = [&](const char* page) { showPage(page, true); };
     const int bottom = x_.ScreenHeight() - kBelowScoreArea;
     const int bars = BarsBottom();
     const int musicLeft = MusicLeft();
@@ -719,6 +721,12 @@ TEST_F(ShapesScenario, TheBottomMarginShiftDraggedUpSendsASystemToTheNextPage) {
     EXPECT_EQ(StaffLinesBesidePalettes(second).size(), secondLines);
     EXPECT_GT(ChangedBox(secondBefore, second, musicLeft, bars, musicRight, bottom).count, 20)
         << "the second page did not take the measures of the system";
+
+    ASSERT_NO_FATAL_FAILURE(showPage("3", false));
+    const ScreenPicture third = SettledScreen();
+    WritePng(third, TestOutputFolder() / "bottom_margin_third_page.png");
+    EXPECT_EQ(StaffLinesBesidePalettes(third).size(), static_cast<size_t>(kLinesPerSystem))
+        << "the score's last measures stand on no page";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
