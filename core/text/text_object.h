@@ -144,6 +144,9 @@ class TextObjectClass : public ScoreObjectClass {
     void TrackDrag(ScoreObject* object, ScoreView* view) const override;
     void DrawTracking(ScoreObject* object, ScoreView* view) const override;
     void EraseTracking(ScoreObject* object, ScoreView* view) const override;
+    // The anchor moves as far as the handle did (a handle of the text's own rectangle
+    // stands at its centre, above the anchor on the baseline): a let-go without a
+    // move keeps the text where it was.
     int CommitDrag(ScoreObject* object, ScoreView* view) const override;
 
     // Draws the display text at the stored baseline on `dc`.
@@ -162,13 +165,6 @@ const TextObjectClass& TheTextObjectClass();
 // class is not one).
 const TextObjectClass& TextClassOf(const ScoreObject* object);
 void RegisterTextObjectClasses();
-
-// The commit of a drag for the texts placed at their baseline's middle (text lines,
-// lyrics): the handle's point is the centre of the text's rectangle, above the anchor,
-// so the anchor is moved as far as the handle was (the text class's own commit stores
-// the handle's point, which lifts such a text at each commit). Otherwise as the text
-// class's commit.
-int CommitTextDragByHandleMove(ScoreObject* object, ScoreView* view);
 
 // ---- Construction and strings (current pool set) ----
 

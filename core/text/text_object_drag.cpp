@@ -2,8 +2,9 @@
 // (two for repeat endings and octave lines), the drag that moves the focused
 // handles, the drag image (the display text rendered once into a bitmap and
 // blitted by inversion onto the window, so a second blit erases it; never onto a
-// printer or a recording) and the commit, which re-anchors a note-attached object
-// at its handle (texts placed at their baseline: as far as their handle moved).
+// printer or a recording) and the commit, which moves the anchor as far as the
+// handle moved: the handle stands at the rectangle's centre, the anchor on the
+// baseline, so storing the handle's point would lift the text at every let-go.
 #include <algorithm>
 
 #include "core/draw/colour_sets.h"
@@ -172,10 +173,6 @@ void TextObjectClass::EraseTracking(ScoreObject* object, ScoreView* view) const 
 }
 
 int TextObjectClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
-    return CommitTextDrag(object, view, LogicalPoint{});
-}
-
-int CommitTextDragByHandleMove(ScoreObject* object, ScoreView* view) {
     const HitRecord* focus = FocusedHandle();
     const bool lifted = focus != nullptr && view != nullptr && view->document != nullptr;
     return CommitTextDrag(object, view, lifted ? HandleLift(object, view, *focus) : LogicalPoint{});

@@ -166,9 +166,9 @@ void LyricClass::TrackDrag(ScoreObject* object, ScoreView* view) const {
     TextObjectClass::TrackDrag(object, view);
 }
 
-// A lyric let go of stays on the line it was put on.
+// The text's commit, then a verse line moved by the Ctrl-drag marks the document.
 int LyricClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
-    const int result = CommitTextDragByHandleMove(object, view);
+    const int result = TextObjectClass::CommitDrag(object, view);
     if (g_lyric.verseLineMoved && view != nullptr) SetDocumentModified(view->document);
     g_lyric.verseLineMoved = false;
     return result;

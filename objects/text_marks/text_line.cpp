@@ -174,10 +174,6 @@ class TextLineClass final : public TextObjectClass {
   public:
     ScoreObject* CreateAtClick(ScoreObject* object, ScoreView* view) const override;
     int EditAttributes(ScoreObject* object, ScoreView* view) const override;
-    // A line let go of stays on the baseline it was put on.
-    int CommitDrag(ScoreObject* object, ScoreView* view) const override {
-        return CommitTextDragByHandleMove(object, view);
-    }
     ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source,
                        PoolSet target) const override;
 };

@@ -34,6 +34,7 @@ constexpr int32_t kStemClearance = 128;
 constexpr int32_t kNestedLift = 192;
 constexpr int32_t kHookLength = 85;
 constexpr int32_t kCurveOffset = 192;
+constexpr int32_t kNumberClearOfBow = 32;
 constexpr int32_t kRestNudgeUnits = 16;
 constexpr uint16_t kCreationCleared = kTextOwnFont | kTextMusicGlyph;  // bits 2 and 7
 constexpr uint16_t kDefaultCurveStep = 256;
@@ -119,7 +120,23 @@ void AnchorLabel(ScoreObject* object, ScoreView* view, LogicalPoint centre) {
     PointToNoteAnchor(view, object, &label->body.location, at);
 }
 
-// Styles 0 and 2: the curve and the label from the (undrawn) bracket.
+// How far beyond the bracket line's middle, along the unit normal (nx, ny) pointing
+// away from the notes, the curve's number is centred: the curve's offset, or further
+// when the number's half height and a clearance would not stand beyond the bow's
+// outer crest there. The crest is the outer Bezier at t = 1/2, (P0 + 3 P1 + 3 P2 + P3)
+// / 8: with the hooks 85 towards the notes and the control points 192 out it stands
+// about 123 beyond the line, so a number taller than about 140 would reach into the
+// bow at 192.
+double NumberDistanceBeyondTheBow(const LogicalPoint* curve, LogicalPoint middle, double nx, double ny,
+                                  int32_t numberHeight) {
+    const double crestX = (curve[0].x + 3.0 * curve[1].x + 3.0 * curve[2].x + curve[3].x) / 8;
+    const double crestY = (curve[0].y + 3.0 * curve[1].y + 3.0 * curve[2].y + curve[3].y) / 8;
+    const double crest = (crestX - middle.x) * nx + (crestY - middle.y) * ny;
+    return std::max<double>(kCurveOffset, crest + numberHeight / 2.0 + kNumberClearOfBow);
+}
+
+// Styles 0 and 2: the curve and the label from the (undrawn) bracket. Style 0 centres
+// its number on the line's middle; style 2 beyond the bow, along the line's normal.
 void PlaceCurve(ScoreObject* object, ScoreView* view, const SpannerPoints& bracket) {
     const bool hooksUp = bracket.p[0].y < bracket.p[1].y;  // the mark lies below the notes
     const double dx = bracket.p[2].x - bracket.p[1].x, dy = bracket.p[2].y - bracket.p[1].y;
@@ -137,10 +154,11 @@ void PlaceCurve(ScoreObject* object, ScoreView* view, const SpannerPoints& brack
     }
     StoreTupletCurve(object, view, curve);
     const LogicalPoint middle{(bracket.p[1].x + bracket.p[2].x) / 2, (bracket.p[1].y + bracket.p[2].y) / 2};
-    if (TupletStyle(*AsTuplet(object)) == kTupletCurve)
-        AnchorLabel(object, view, LogicalPoint{middle.x + ox, middle.y + oy});
-    else
-        AnchorLabel(object, view, middle);
+    if (TupletStyle(*AsTuplet(object)) != kTupletCurve) return AnchorLabel(object, view, middle);
+    const double beyond = NumberDistanceBeyondTheBow(curve, middle, nx, ny, AsTuplet(object)->text.body.height);
+    AnchorLabel(object, view,
+                LogicalPoint{middle.x + static_cast<int32_t>(std::lround(nx * beyond)),
+                             middle.y + static_cast<int32_t>(std::lround(ny * beyond))});
 }
 
 void PlaceFromBracket(ScoreObject* object, ScoreView* view, const SpannerPoints& bracket) {

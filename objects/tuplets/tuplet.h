@@ -10,7 +10,10 @@
 // nested group; level when the stems point both ways), its hooks 85 long towards the
 // notes, the label centred on the span. Styles 0 and 2 place the bracket the same way
 // without drawing it; the curve ends at the hook ends and its inner control points
-// lie at a third and two thirds of the line, 192 further away from the notes.
+// lie at a third and two thirds of the line, 192 further away from the notes. Style
+// 0 centres its number on the line's middle; style 2 centres it 192 beyond the
+// middle, or further when the number would reach into the bow: its near edge stays
+// 32 beyond the bow's outer crest.
 #pragma once
 
 #include <cstdint>

@@ -8,11 +8,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/objects/selection_state.h"
+#include "core/tests/text/text_drag_support.h"
 #include "core/text/text_object.h"
 #include "core/undo/undo.h"
 #include "display/anchors.h"
@@ -261,6 +264,28 @@ TEST_F(ArticulationClassTest, AnAttachedMarkIsPlacedAsAClickWouldPlaceIt) {
     ASSERT_EQ(marks.size(), 2u);
     EXPECT_EQ(marks[1].points[0].y, marks[0].points[0].y);
     EXPECT_EQ(marks[1].points[0].x, CentreOf(1, 1));
+}
+
+// A mark chosen and let go of without a move stays where it was put (its handle
+// stands at the glyph's centre, above its baseline); a drag moves it by exactly as
+// much as its handle went.
+TEST_F(ArticulationClassTest, AMarkLetGoOfStaysAndADragMovesItByAsMuch) {
+    // The choice lives in the selection state, gone again on every way out.
+    const std::unique_ptr<SelectionState, void (*)(SelectionState*)> selection(
+        CreateSelectionState(), [](SelectionState*) { DestroySelectionState(); });
+    ASSERT_NE(selection, nullptr);
+    EventRecord* note = Quarter(1, 0, kHighPosition);
+    Restem(1, 1);
+    Choose(ArticulationPalette::Ornaments, 0);
+    ScoreObject* mark = Click(note, 1);
+    ASSERT_NE(mark, nullptr);
+    const NoteDrawLocation location(view_, 1, 1);
+    const LogicalPoint placed = TextObjectAnchorPoint(mark, view_);
+    EXPECT_EQ(testing_text_drag::DragAndLetGo(mark, view_, LogicalPoint{}), placed);
+    EXPECT_EQ(testing_text_drag::DragAndLetGo(mark, view_, LogicalPoint{}), placed) << "a second let-go moved it";
+    const LogicalPoint moved = testing_text_drag::DragAndLetGo(mark, view_, LogicalPoint{64, -128});
+    EXPECT_EQ(moved.x, placed.x + 64);
+    EXPECT_EQ(moved.y, placed.y - 128);
 }
 
 // An entry chosen on a pop-up palette reaches the tool through its opener's face:

@@ -8,6 +8,7 @@
 #include "core/objects/midi_action_text.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/tests/text/text_drag_support.h"
 #include "display/view_location.h"
 #include "notes/accidentals/accidental.h"
 #include "notes/beatmap/beat_map.h"
@@ -107,17 +108,7 @@ void TextsTest::ScriptEntries(std::vector<EntryScript> scripts) {
 }
 
 LogicalPoint TextsTest::DragAndLetGo(ScoreObject* object, LogicalPoint by) {
-    HitRecord* handle = ClassOf(object).BuildHandles(object, view_);
-    EXPECT_NE(handle, nullptr);
-    if (handle == nullptr) return {};
-    SelectionState* selection = TheSelectionState();
-    selection->focusRecord = Ref32<HitRecord>::To(handle);
-    OffsetHitRecord(handle, by);
-    ClassOf(object).CommitDrag(object, view_);
-    selection->focusRecord = Ref32<HitRecord>{};
-    FreeHitRecordChain(handle);
-    FreeHitRecord(handle);
-    return TextObjectAnchorPoint(object, view_);
+    return testing_text_drag::DragAndLetGo(object, view_, by);
 }
 
 std::string TextsTest::StringOf(ScoreObject* object) {

@@ -4,6 +4,7 @@
 // the mirror after a drag across the note, and the failures that create nothing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/memory/pool.h"
@@ -119,6 +120,39 @@ TEST_F(TupletMarkTest, LabelIsCentredOnTheBracketsMiddle) {
         const LogicalPoint at = TextObjectAnchorPoint(mark, view_);
         EXPECT_EQ(at.x, (p.p[1].x + p.p[2].x) / 2) << "stem " << stem;
         EXPECT_EQ(at.y, (p.p[1].y + p.p[2].y) / 2 + label.body.height / 2) << "stem " << stem;
+    }
+}
+
+// A curve's number stands beyond the bow, over or under the notes: its near edge
+// (the baseline over the notes, the top under them) clear of the outer crest of the
+// curve, for a short and for a tall number; a short one keeps the curve's 192.
+TEST_F(TupletMarkTest, CurveNumberStandsBeyondTheBow) {
+    State().notes.NoteTools.tupletMarkStyle = kTupletCurve;
+    int group = 0;  // a group of its own for each mark: one number "3" per group
+    for (const int16_t stem : {kStemUp, kStemDown}) {
+        for (const int32_t height : {40, 420}) {
+            SCOPED_TRACE(::testing::Message() << "stem " << stem << " height " << height);
+            EventRecord* first = Triplets(1024 * group++, 1, stem);
+            ScoreObject* mark = ClickOn(first);
+            ASSERT_NE(mark, nullptr);
+            AsTuplet(mark)->text.body.height = height;
+            ComputeTupletPoints(view_, mark);
+            TupletCurvePoints c{};
+            ASSERT_TRUE(ComputeTupletCurve(mark, view_, &c));
+            const int32_t crest = (c.p[0].y + 3 * c.p[1].y + 3 * c.p[2].y + c.p[3].y) / 8;
+            const int32_t baseline = TextObjectAnchorPoint(mark, view_).y;
+            const int32_t line = (Bracket(mark).p[1].y + Bracket(mark).p[2].y) / 2;
+            if (stem == kStemUp) {
+                EXPECT_LT(c.p[1].y, c.p[0].y) << "the curve is not over the notes";
+                EXPECT_LT(baseline, crest) << "the number reaches into the bow";
+            } else {
+                EXPECT_GT(c.p[1].y, c.p[0].y) << "the curve is not under the notes";
+                EXPECT_GT(baseline - height, crest) << "the number reaches into the bow";
+            }
+            if (height == 40) {
+                EXPECT_EQ(std::abs(baseline - height / 2 - line), 192);
+            }
+        }
     }
 }
 

@@ -21,6 +21,7 @@
 #include "objects/tuplets/tuplet.h"
 #include "objects/tuplets/tuplet_curve_handles.h"
 #include "core/objects/hit_record.h"
+#include "core/tests/text/text_drag_support.h"
 #include "core/text/text_object.h"
 #include "core/draw/colour_sets.h"
 #include "platform/gfx/mapping.h"
@@ -145,6 +146,30 @@ TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
     EXPECT_GT(turned.p[0].y, noteY) << "the curve did not come below the notes";
     EXPECT_GT(turned.p[1].y, turned.p[0].y) << "the bow points at the notes";
     EXPECT_GT(TextObjectAnchorPoint(mark, view_).y, noteY) << "the number stayed over the notes";
+}
+
+// A number alone or over a curve, chosen and let go of without a move, stays where it
+// was (its handle stands at its centre, above its baseline); moved away from the
+// notes with all its handles, it moves by exactly as much.
+TEST_F(TupletMouseTest, NumberLetGoOfStaysAndMovesByTheDrag) {
+    if (!HaveMusicFonts()) GTEST_SKIP() << "the music font is not built";
+    EventRecord* first = Triplet();
+    ASSERT_NE(first, nullptr);
+    const LogicalPoint at = GetEventPosition(first, view_);
+    constexpr LogicalPoint kAwayFromTheNotes{96, -160};
+    for (int style : {kTupletNumberOnly, kTupletCurve}) {
+        State().notes.NoteTools.tupletActual = static_cast<uint8_t>(3 + style);
+        ScoreObject* mark = ClickMarkOnto(first, style);
+        ASSERT_NE(mark, nullptr) << style;
+        LetGo(at);
+        SetCurrentMeasure(view_, 1, 2);
+        const LogicalPoint placed = TextObjectAnchorPoint(mark, view_);
+        EXPECT_EQ(testing_text_drag::DragAndLetGo(mark, view_, LogicalPoint{}), placed) << style;
+        EXPECT_EQ(testing_text_drag::DragAndLetGo(mark, view_, LogicalPoint{}), placed) << style;
+        const LogicalPoint moved = testing_text_drag::DragAndLetGo(mark, view_, kAwayFromTheNotes);
+        EXPECT_EQ(moved.x, placed.x + kAwayFromTheNotes.x) << style;
+        EXPECT_EQ(moved.y, placed.y + kAwayFromTheNotes.y) << style;
+    }
 }
 
 // A chosen bracket stepped to the curve with keypad plus and let go of keeps its

@@ -1,0 +1,62 @@
+// Marks of the text family let go of: a dynamic, a pedal mark, a tempo mark and a
+// chord symbol chosen and let go of without a move stay where they were (their
+// handle stands at the centre of their rectangle, above the anchor on the baseline),
+// and a drag moves each by exactly as far as the handle went.
+#include <gtest/gtest.h>
+
+#include "core/tests/text/text_drag_support.h"
+#include "objects/midi_marks/mark_dialogs.h"
+#include "objects/tests/marks/marks_fixture.h"
+#include "platform/ui/headless.h"
+#include "shell/resources/mark_dialog_resources.h"
+
+namespace ql::testing_marks {
+namespace {
+
+using testing_text_drag::DragAndLetGo;
+
+constexpr LogicalPoint kNoMove{0, 0};
+constexpr LogicalPoint kDrag{96, 160};
+
+class MarkDragTest : public MarksTest {
+  protected:
+    void SetUp() override {
+        MarksTest::SetUp();
+        // The glyph marks are measured by their ink in the music font.
+        if (!HaveMusicFonts()) GTEST_SKIP() << "the music font is not built";
+        UseDialogs();
+        BuildScore(1);
+        ui::headless::SetDialogScript(kTempoDialogId, [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
+        ui::headless::SetDialogScript(chord_dialog::kDialog, [](ui::headless::DialogDriver& d) { d.Click(ui::kIdOk); });
+    }
+    // Two let-gos without a move leave the anchor; a drag by kDrag moves it by as much.
+    void ExpectStaysAndFollowsTheDrag(ObjectType type) {
+        ScoreObject* mark = Place(type, PointIn(1, 2, 300));
+        ASSERT_NE(mark, nullptr);
+        const LogicalPoint placed = TextObjectAnchorPoint(mark, view_);
+        EXPECT_EQ(DragAndLetGo(mark, view_, kNoMove), placed) << "a let-go moved the mark";
+        EXPECT_EQ(DragAndLetGo(mark, view_, kNoMove), placed) << "a second let-go moved the mark";
+        const LogicalPoint moved = DragAndLetGo(mark, view_, kDrag);
+        EXPECT_EQ(moved.x, placed.x + kDrag.x);
+        EXPECT_EQ(moved.y, placed.y + kDrag.y);
+    }
+};
+
+TEST_F(MarkDragTest, ADynamicLetGoOfStaysAndADragMovesItByAsMuch) {
+    ExpectStaysAndFollowsTheDrag(ObjectType::Dynamic);
+}
+
+TEST_F(MarkDragTest, APedalMarkLetGoOfStaysAndADragMovesItByAsMuch) {
+    ExpectStaysAndFollowsTheDrag(ObjectType::Pedal);
+}
+
+TEST_F(MarkDragTest, ATempoMarkLetGoOfStaysAndADragMovesItByAsMuch) {
+    ExpectStaysAndFollowsTheDrag(ObjectType::Tempo);
+}
+
+TEST_F(MarkDragTest, AChordSymbolLetGoOfStaysAndADragMovesItByAsMuch) {
+    ExpectStaysAndFollowsTheDrag(ObjectType::Chord);
+}
+
+}  // namespace
+}  // namespace ql::testing_marks
