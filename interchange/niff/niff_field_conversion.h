@@ -18,6 +18,56 @@ namespace ql::niff {
 static_assert(std::endian::native == std::endian::little,
               "fields are stored in little-endian order");
 
+// The memory a converted field list takes: aligned fields at even offsets, and
+// an even size when any field is aligned.
+constexpr int NiffMemoryBytes(const uint8_t* fields) {
+    int size = 0;
+    bool aligned = false;
+    for (; *fields != kNiffEnd; ++fields) {
+        if (NiffFieldAligned(*fields)) {
+            size += size & 1;
+            aligned = true;
+        }
+        size += NiffFieldMemoryWidth(*fields);
+    }
+    return aligned ? size + (size & 1) : size;
+}
+
+constexpr NiffFieldTurn NiffTurnOf(uint8_t type) {
+    switch (type) {
+        case kNiffByte:
+        case kNiffSignedByte:
+            return NiffFieldTurn::kByte;
+        case kNiffSignedShort:
+        case kNiffFontIndex:
+            return NiffFieldTurn::kShort;
+        case kNiffSignedLong:
+            return NiffFieldTurn::kLong;
+        case kNiffRational:
+            return NiffFieldTurn::kRational;
+        case kNiffStringOffset:
+            return NiffFieldTurn::kStringOffset;
+        default:
+            return NiffFieldTurn::kKeep;
+    }
+}
+
+constexpr NiffFieldPlan NiffPlanOf(const uint8_t* fields, int stringOffsetWidth) {
+    NiffFieldPlan plan;
+    int at = 0;
+    for (int i = 0; i < kNiffChunkFields && fields[i] != kNiffEnd; ++i) {
+        const uint8_t type = fields[i];
+        if (NiffFieldAligned(type)) at += at & 1;
+        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
+        plan.steps[static_cast<size_t>(plan.count++)] = {NiffTurnOf(type), static_cast<uint8_t>(width),
+                                                         static_cast<uint8_t>(at)};
+        at += NiffFieldMemoryWidth(type);
+        plan.fileBytes += width;
+    }
+    plan.memorySize = NiffMemoryBytes(fields);
+    return plan;
+}
+
 // Two and four bytes read as big-endian numbers.
 inline uint16_t NiffBigEndian16(const uint8_t* bytes) {
     uint16_t value;
@@ -82,9 +132,9 @@ constexpr int NiffFieldFileOffset(const NiffFieldPlan& plan, int index) {
 // Every field of `Plan`, with its widths, turns and offsets fixed at compile time:
 // the file holds at least Plan.fileBytes bytes at `from`.
 template <NiffFieldPlan Plan>
-void ConvertWholeNiffFields(const uint8_t* from, uint8_t* out) {
+[[gnu::always_inline]] inline void ConvertWholeNiffFields(const uint8_t* from, uint8_t* out) {
     uint64_t low = 0, high = 0;
-    [&]<size_t... I>(std::index_sequence<I...>) {
+    [&]<size_t... I>(std::index_sequence<I...>) __attribute__((always_inline)) {
         (PlaceNiffField(NiffFieldValue(Plan.steps[I].turn, Plan.steps[I].width,
                                        from + NiffFieldFileOffset(Plan, static_cast<int>(I))),
                         Plan.steps[I].to, low, high),

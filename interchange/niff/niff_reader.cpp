@@ -8,6 +8,7 @@
 #include "core/ui/modal_boxes.h"
 #include "interchange/niff/niff_field_conversion.h"
 #include "interchange/niff/niff_import_state.h"
+#include "interchange/niff/niff_known_tags.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_tracked_blocks.h"
 #include "platform/ui/message_box.h"
@@ -186,8 +187,8 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
         }
         std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
         // The schema's tag plans all have their whole conversion.
-        if (reader.schemas.KnownTagFileBytes(number) <= length)
-            reader.schemas.KnownTagWhole(number)(bytes, value.data());
+        if (kNiffKnownTagFileBytes[static_cast<size_t>(number)] <= length)
+            ConvertKnownNiffTag(number, bytes, value.data());
         else
             ConvertStepwise(bytes, value.data(), reader.schemas.KnownTagPlan(number), length);
         if (store) {
@@ -206,13 +207,19 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
 }
 
 // A typed chunk whose `padded` bytes lie whole at `body`, its fixed part
-// `fixedSize` of them: the fixed part converted, the start handler, the tags,
-// the data handler.
+// `fixedSize` of them: the fixed part converted when a handler is given it, the
+// start handler, the tags, the data handler.
 [[gnu::always_inline]] inline bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
                       uint64_t fixedSize) {
     const NiffSchemas& schemas = reader.schemas;
+    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
+    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
+    // The tag state's own start handler runs in line and reads no fixed part: with
+    // no other handler, the fixed part is not converted.
+    const bool startInLine = start == BeginNiffChunk;
     const uint8_t* fixedPart = nullptr;
-    if (const NiffWholeConversion whole = schemas.ChunkWhole(index)) {
+    if (const NiffWholeConversion whole = schemas.ChunkWhole(index);
+        whole != nullptr && (data != nullptr || (start != nullptr && !startInLine))) {
         if (static_cast<uint64_t>(schemas.ChunkWholeBytes(index)) <= fixedSize)
             whole(body, reader.fixed.data());
         else
@@ -224,16 +231,13 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
         return ContextOf(reader, std::span<const uint8_t>(reader.fixed.data(),
                                                           static_cast<size_t>(schemas.MemorySize(index))));
     };
-    // The tag state's own start handler runs in line.
-    const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
-    if (start == BeginNiffChunk) {
+    if (startInLine) {
         BeginNiffChunkState(*reader.import, reader.chunkId);
     } else if (start != nullptr) {
         NiffChunkContext startContext = context();
         if (start(startContext, fixedPart) != 1) return false;
     }
     if (!ReadTags(reader, body + fixedSize, padded - fixedSize)) return false;
-    const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
     if (data == nullptr) return true;
     NiffChunkContext dataContext = context();
     return data(dataContext, fixedPart) == 1;

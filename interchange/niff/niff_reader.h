@@ -66,7 +66,9 @@ struct NiffReader {
     NiffTagState* tagStore = nullptr;
     std::vector<uint8_t> chunk;  // the current raw chunk's data, or a list's form type
     std::vector<uint8_t> body;   // a typed chunk's bytes when the source's buffer splits them
-    std::array<uint8_t, kNiffConvertedBytes> fixed{};  // the current typed chunk's converted fixed part
+    // The current typed chunk's converted fixed part, when a handler other than
+    // the in-line BeginNiffChunk is given it.
+    std::array<uint8_t, kNiffConvertedBytes> fixed{};
     FourCC chunkId{};
     uint32_t chunkLength = 0;
     std::array<uint64_t, kNiffMaxDepth + 1> left{};  // bytes unread at each level

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "interchange/niff/niff_field_conversion.h"
+#include "interchange/niff/niff_known_tags.h"
 
 namespace ql::niff {
 namespace {
@@ -106,59 +107,6 @@ constexpr NiffChunkRecord kChunkSchema[kNiffChunkTypes] = {
     {MakeFourCC("tupl"), 0, {}},
 };
 
-constexpr NiffTagRecord kTagSchema[kNiffTagNumbers + 1] = {
-    {0, {}},
-    {1, {kNiffSignedShort, kNiffSignedShort}},
-    {2, {kNiffByte}},
-    {3, {kNiffFourCC}},
-    {4, {kNiffByte}},
-    {5, {kNiffSignedShort, kNiffSignedShort}},
-    {6, {kNiffSignedShort, kNiffSignedShort}},
-    {7, {kNiffSignedShort}},
-    {8, {kNiffFontIndex, kNiffSignedByte}},
-    {9, {kNiffSignedShort}},
-    {10, {}},
-    {11, {kNiffSignedShort}},
-    {12, {kNiffSignedShort}},
-    {13, {kNiffFontIndex}},
-    {14, {kNiffRational}},
-    {15, {kNiffSignedShort}},
-    {16, {}},
-    {17, {kNiffSignedShort}},
-    {18, {kNiffSignedShort}},
-    {19, {}},
-    {20, {}},
-    {21, {kNiffByte}},
-    {22, {kNiffByte, kNiffByte, kNiffByte}},
-    {23, {kNiffSignedShort, kNiffByte}},
-    {24, {kNiffSignedLong, kNiffSignedLong, kNiffByte, kNiffByte}},
-    {25, {}},
-    {26, {}},
-    {27, {kNiffByte}},
-    {28, {kNiffSignedShort}},
-    {29, {kNiffByte}},
-    {30, {kNiffByte}},
-    {31, {kNiffSignedByte, kNiffSignedByte, kNiffSignedByte}},
-    {32, {kNiffSignedShort}},
-    {33, {kNiffByte, kNiffByte, kNiffByte, kNiffByte}},
-    {34, {kNiffSignedShort}},
-    {35, {kNiffSignedShort}},
-    {36, {}},
-    {37, {}},
-    {38, {}},
-    {39, {}},
-    {40, {}},
-    {41, {}},
-    {42, {kNiffSignedByte}},
-    {43, {kNiffSignedShort}},
-    {44, {kNiffByte}},
-    {45, {kNiffRational, kNiffRational, kNiffByte}},
-    {46, {kNiffByte}},
-    {47, {kNiffSignedShort}},
-    {48, {kNiffSignedShort}},
-    {255, {}},
-};
-
 constexpr int FileWidth(uint8_t type, int stringOffsetWidth) {
     return NiffFieldFileWidth(type, stringOffsetWidth);
 }
@@ -187,9 +135,9 @@ constexpr bool ChunkSchemaIsSound() {
 
 constexpr bool TagSchemaIsSound() {
     for (int i = 0; i < kNiffTagNumbers; ++i)
-        if (kTagSchema[i].tag != i) return false;
-    return kTagSchema[kNiffTagNumbers].tag == kNiffTag255 &&
-           kTagSchema[kNiffTagNumbers].fields[0] == kNiffEnd;
+        if (kNiffTagSchema[i].tag != i) return false;
+    return kNiffTagSchema[kNiffTagNumbers].tag == kNiffTag255 &&
+           kNiffTagSchema[kNiffTagNumbers].fields[0] == kNiffEnd;
 }
 
 // Byte order of ids is the order of these numbers.
@@ -197,26 +145,11 @@ constexpr uint32_t KeyOf(const FourCC& id) {
     return (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
 }
 
-// The memory a converted field list takes: aligned fields at even offsets, and
-// an even size when any field is aligned.
-constexpr int MemoryBytes(const uint8_t* fields) {
-    int size = 0;
-    bool aligned = false;
-    for (; *fields != kNiffEnd; ++fields) {
-        if (NiffFieldAligned(*fields)) {
-            size += size & 1;
-            aligned = true;
-        }
-        size += NiffFieldMemoryWidth(*fields);
-    }
-    return aligned ? size + (size & 1) : size;
-}
-
 constexpr bool ConvertedPartsFit() {
     for (const NiffChunkRecord& row : kChunkSchema)
-        if (MemoryBytes(row.fields.data()) > kNiffConvertedBytes) return false;
-    for (const NiffTagRecord& row : kTagSchema)
-        if (MemoryBytes(row.fields.data()) > kNiffConvertedBytes) return false;
+        if (NiffMemoryBytes(row.fields.data()) > kNiffConvertedBytes) return false;
+    for (const NiffTagRecord& row : kNiffTagSchema)
+        if (NiffMemoryBytes(row.fields.data()) > kNiffConvertedBytes) return false;
     return true;
 }
 
@@ -225,51 +158,16 @@ static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes ma
 static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
 static_assert(kNiffChunkTypes < 255, "the id table keeps an index plus one in a byte, with empty slots left");
 
-constexpr NiffFieldTurn TurnOf(uint8_t type) {
-    switch (type) {
-        case kNiffByte:
-        case kNiffSignedByte:
-            return NiffFieldTurn::kByte;
-        case kNiffSignedShort:
-        case kNiffFontIndex:
-            return NiffFieldTurn::kShort;
-        case kNiffSignedLong:
-            return NiffFieldTurn::kLong;
-        case kNiffRational:
-            return NiffFieldTurn::kRational;
-        case kNiffStringOffset:
-            return NiffFieldTurn::kStringOffset;
-        default:
-            return NiffFieldTurn::kKeep;
-    }
-}
-
-constexpr NiffFieldPlan PlanOf(const uint8_t* fields, int stringOffsetWidth) {
-    NiffFieldPlan plan;
-    int at = 0;
-    for (int i = 0; i < kNiffChunkFields && fields[i] != kNiffEnd; ++i) {
-        const uint8_t type = fields[i];
-        if (NiffFieldAligned(type)) at += at & 1;
-        const int width = NiffFieldFileWidth(type, stringOffsetWidth);
-        plan.steps[static_cast<size_t>(plan.count++)] = {TurnOf(type), static_cast<uint8_t>(width),
-                                                         static_cast<uint8_t>(at)};
-        at += NiffFieldMemoryWidth(type);
-        plan.fileBytes += width;
-    }
-    plan.memorySize = MemoryBytes(fields);
-    return plan;
-}
-
 // The whole conversions of the chunk and tag schemas' field lists, for both
 // string-offset widths (the same plan shares one conversion).
 template <int StringOffsetWidth, size_t... I>
 constexpr std::array<NiffWholeConversion, sizeof...(I)> ChunkConversions(
     std::index_sequence<I...>) {
-    return {&ConvertWholeNiffFields<PlanOf(kChunkSchema[I].fields.data(), StringOffsetWidth)>...};
+    return {&ConvertWholeNiffFields<NiffPlanOf(kChunkSchema[I].fields.data(), StringOffsetWidth)>...};
 }
 template <int StringOffsetWidth, size_t... I>
 constexpr std::array<NiffWholeConversion, sizeof...(I)> TagConversions(std::index_sequence<I...>) {
-    return {&ConvertWholeNiffFields<PlanOf(kTagSchema[I].fields.data(), StringOffsetWidth)>...};
+    return {&ConvertWholeNiffFields<NiffPlanOf(kNiffTagSchema[I].fields.data(), StringOffsetWidth)>...};
 }
 constexpr auto kChunkConversions4 =
     ChunkConversions<4>(std::make_index_sequence<kNiffChunkTypes>{});
@@ -287,46 +185,45 @@ std::span<const NiffChunkRecord, kNiffChunkTypes> BuiltInNiffChunkSchema() {
 }
 
 std::span<const NiffTagRecord, kNiffTagNumbers + 1> BuiltInNiffTagSchema() {
-    return std::span<const NiffTagRecord, kNiffTagNumbers + 1>(kTagSchema);
+    return std::span<const NiffTagRecord, kNiffTagNumbers + 1>(kNiffTagSchema);
 }
 
 int NiffFieldsMemorySize(const uint8_t* fields) {
-    return MemoryBytes(fields);
+    return NiffMemoryBytes(fields);
 }
 
 
 NiffFieldPlan MakeNiffFieldPlan(const uint8_t* fields, int stringOffsetWidth) {
-    return PlanOf(fields, stringOffsetWidth);
+    return NiffPlanOf(fields, stringOffsetWidth);
+}
+
+constexpr uint32_t NiffSchemas::FirstDistinctIdMultiplier() {
+    for (uint32_t multiplier = 0x9E3779B1u;; multiplier += 0x6A09E668u) {
+        std::array<bool, kIdSlots> taken{};
+        bool distinct = true;
+        for (const NiffChunkRecord& row : kChunkSchema) {
+            bool& slot = taken[IdSlot(KeyOf(row.id), multiplier | 1u)];
+            distinct = distinct && !slot;
+            slot = true;
+        }
+        if (distinct) return multiplier | 1u;
+    }
 }
 
 NiffSchemas::NiffSchemas() {
+    static_assert(kIdMultiplier == FirstDistinctIdMultiplier(), "every chunk id needs a slot of its own");
     std::copy(std::begin(kChunkSchema), std::end(kChunkSchema), chunks_.begin());
     for (size_t i = 0; i < chunks_.size(); ++i) {
         keys_[i] = KeyOf(chunks_[i].id);
+        slots_[IdSlot(keys_[i])] = static_cast<uint8_t>(i + 1);
     }
-    // The first multiplier tried (odd ones, from a golden-ratio start) under which
-    // no two ids share a slot; the same for every import.
-    static const uint32_t kMultiplier = [keys = keys_] {
-        for (uint32_t multiplier = 0x9E3779B1u;; multiplier += 0x6A09E668u) {
-            std::array<bool, kIdSlots> taken{};
-            bool distinct = true;
-            for (uint32_t key : keys) {
-                bool& slot = taken[IdSlot(key, multiplier | 1u)];
-                distinct = distinct && !slot;
-                slot = true;
-            }
-            if (distinct) return multiplier | 1u;
-        }
-    }();
-    multiplier_ = kMultiplier;
-    for (size_t i = 0; i < chunks_.size(); ++i) slots_[IdSlot(keys_[i], multiplier_)] = static_cast<uint8_t>(i + 1);
     MakePlans();
 }
 
 void NiffSchemas::MakePlans() {
     const bool wide = stringOffsetWidth_ == 4;
     for (size_t i = 0; i < chunks_.size(); ++i) {
-        chunkPlans_[i] = PlanOf(chunks_[i].fields.data(), stringOffsetWidth_);
+        chunkPlans_[i] = NiffPlanOf(chunks_[i].fields.data(), stringOffsetWidth_);
         chunkPlans_[i].whole = wide ? kChunkConversions4[i] : kChunkConversions2[i];
         chunkWholes_[i] = chunkPlans_[i].count != 0 ? chunkPlans_[i].whole : nullptr;
         chunkWholeBytes_[i] = static_cast<uint8_t>(chunkPlans_[i].fileBytes);
@@ -337,18 +234,14 @@ void NiffSchemas::MakePlans() {
             size == kNiffRaw || declared_[i] ? size : std::min(size, chunkPlans_[i].fileBytes);
     }
     for (size_t i = 0; i < tagPlans_.size(); ++i) {
-        tagPlans_[i] = PlanOf(kTagSchema[i].fields.data(), stringOffsetWidth_);
+        tagPlans_[i] = NiffPlanOf(kNiffTagSchema[i].fields.data(), stringOffsetWidth_);
         tagPlans_[i].whole = wide ? kTagConversions4[i] : kTagConversions2[i];
-        if (i < tagWholes_.size()) {
-            tagWholes_[i] = tagPlans_[i].whole;
-            tagFileBytes_[i] = static_cast<uint8_t>(tagPlans_[i].fileBytes);
-        }
     }
 }
 
 const NiffTagRecord* NiffSchemas::Tag(int number) const {
-    if (number >= 1 && number <= kNiffKnownTags) return &kTagSchema[number];
-    if (number == kNiffTag255) return &kTagSchema[kNiffTagNumbers];
+    if (number >= 1 && number <= kNiffKnownTags) return &kNiffTagSchema[number];
+    if (number == kNiffTag255) return &kNiffTagSchema[kNiffTagNumbers];
     return nullptr;
 }
 

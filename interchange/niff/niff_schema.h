@@ -128,7 +128,7 @@ class NiffSchemas {
     }
     // The same for an id read as a big-endian number.
     int FindChunkKey(uint32_t key) const {
-        const int entry = slots_[IdSlot(key, multiplier_)];
+        const int entry = slots_[IdSlot(key)];
         return entry != 0 && keys_[static_cast<size_t>(entry - 1)] == key ? entry - 1 : -1;
     }
     const NiffChunkRecord& Chunk(int index) const { return chunks_[static_cast<size_t>(index)]; }
@@ -148,13 +148,9 @@ class NiffSchemas {
         return tagPlans_[static_cast<size_t>(number)];
     }
     // The whole conversion of a chunk's fixed part (null when it has no fields) and
-    // the file bytes it takes, kept apart from the plans as the tags' are.
+    // the file bytes it takes, kept apart from the plans so that the reader reads little.
     NiffWholeConversion ChunkWhole(int index) const { return chunkWholes_[static_cast<size_t>(index)]; }
     int ChunkWholeBytes(int index) const { return chunkWholeBytes_[static_cast<size_t>(index)]; }
-    // The whole conversion of tag 1 to 48's value and the file bytes it takes
-    // (unchecked; kept apart from the plans so that the tag loop reads little).
-    NiffWholeConversion KnownTagWhole(int number) const { return tagWholes_[static_cast<size_t>(number)]; }
-    int KnownTagFileBytes(int number) const { return tagFileBytes_[static_cast<size_t>(number)]; }
     // Memory size of a known tag's converted value.
     int TagMemorySize(int number) const {
         const NiffFieldPlan* plan = TagPlan(number);
@@ -184,18 +180,21 @@ class NiffSchemas {
     // its own: a chunk's id is found with one probe.
     static constexpr int kIdSlotBits = 10;
     static constexpr size_t kIdSlots = size_t{1} << kIdSlotBits;
-    static size_t IdSlot(uint32_t key, uint32_t multiplier) { return (key * multiplier) >> (32 - kIdSlotBits); }
+    // The first multiplier tried (odd ones, from a golden-ratio start) under which
+    // no two ids share a slot; the schema's construction checks it.
+    static constexpr uint32_t kIdMultiplier = 0x58909359u;
+    static constexpr size_t IdSlot(uint32_t key, uint32_t multiplier = kIdMultiplier) {
+        return (key * multiplier) >> (32 - kIdSlotBits);
+    }
+    static constexpr uint32_t FirstDistinctIdMultiplier();
     std::array<uint32_t, kNiffChunkTypes> keys_{};
     std::array<uint8_t, kIdSlots> slots_{};
-    uint32_t multiplier_ = 0;
     std::array<bool, kNiffChunkTypes> declared_{};
     std::array<int32_t, kNiffChunkTypes> fixedPartBytes_{};
     std::array<NiffFieldPlan, kNiffChunkTypes> chunkPlans_{};
     std::array<NiffFieldPlan, kNiffTagNumbers + 1> tagPlans_{};
     std::array<NiffWholeConversion, kNiffChunkTypes> chunkWholes_{};
     std::array<uint8_t, kNiffChunkTypes> chunkWholeBytes_{};
-    std::array<NiffWholeConversion, kNiffTagNumbers> tagWholes_{};
-    std::array<uint8_t, kNiffTagNumbers> tagFileBytes_{};
     int stringOffsetWidth_ = 4;
 };
 

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "interchange/niff/niff_known_tags.h"
 #include "interchange/niff/niff_reader.h"
 #include "interchange/niff/niff_schema.h"
 
@@ -56,6 +57,33 @@ TEST(NiffFieldConversion, WholeConversionsMatchFieldByFieldForEverySchemaRecord)
             ExpectWholeMatchesStepwise(
                 *schemas.TagPlan(tag),
                 "tag " + std::to_string(tag) + " width " + std::to_string(width), random);
+    }
+}
+
+// The reader's direct conversion of each known tag writes what the tag's plan
+// gives field by field, at either string-offset width, and takes the plan's
+// file bytes.
+TEST(NiffFieldConversion, DirectTagConversionsMatchTheTagPlans) {
+    std::mt19937 random(43);
+    for (const int width : {4, 2}) {
+        NiffSchemas schemas;
+        if (width == 2) schemas.ApplyChunkLength(MakeFourCC("part"), 10);
+        for (int tag = 1; tag <= kNiffKnownTags; ++tag) {
+            NiffFieldPlan stepwise = *schemas.TagPlan(tag);
+            stepwise.whole = nullptr;
+            EXPECT_EQ(kNiffKnownTagFileBytes[static_cast<size_t>(tag)], stepwise.fileBytes) << "tag " << tag;
+            for (int round = 0; round < 8; ++round) {
+                std::array<uint8_t, 32> bytes;
+                for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+                std::array<uint8_t, kNiffConvertedBytes> direct;
+                std::array<uint8_t, kNiffConvertedBytes> byField;
+                direct.fill(0xEE);
+                byField.fill(0xDD);
+                ConvertKnownNiffTag(tag, bytes.data(), direct.data());
+                ConvertNiffFields(bytes.data(), byField.data(), stepwise, stepwise.fileBytes);
+                EXPECT_EQ(direct, byField) << "tag " << tag << " width " << width;
+            }
+        }
     }
 }
 

@@ -286,5 +286,40 @@ TEST(NiffTagState, StoredInLineAsByTheHandlers) {
     EXPECT_LE(tag47, kNiffTag47Highest);
 }
 
+// Fixed parts as handlers saw them, beside the tag state's in-line start.
+struct FixedParts : NiffImportState {
+    std::vector<std::vector<uint8_t>> seen;
+};
+
+int RecordFixedPart(NiffChunkContext& context, const uint8_t* fixedPart) {
+    auto& parts = *static_cast<FixedParts*>(context.import);
+    if (fixedPart == nullptr) parts.seen.emplace_back();
+    else parts.seen.emplace_back(fixedPart, fixedPart + context.data.size());
+    return 1;
+}
+
+// A "note" (BYTE, SIGNEDBYTE, RATIONAL) is converted for a data handler after
+// the in-line start, and for a start handler of its own with no data handler.
+TEST(NiffTagState, FixedPartsReachHandlersBesideTheInLineStart) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("note", {3, -1, NiffField::Rational(3, 8)});
+    out.Tag(1, {4, 5});
+    out.EndChunk();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    const std::vector<uint8_t> expected = {3, 0xFF, 3, 0, 8, 0};
+    for (const bool startOwn : {false, true}) {
+        FixedParts parts;
+        auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &parts);
+        testing::RegisterTagState(*reader);
+        if (startOwn) RegisterNiffChunkHandlers(*reader, MakeFourCC("note"), RecordFixedPart, nullptr);
+        else RegisterNiffChunkHandlers(*reader, MakeFourCC("note"), BeginNiffChunk, RecordFixedPart);
+        ASSERT_TRUE(RunNiffPass(*reader).complete);
+        ASSERT_EQ(parts.seen.size(), 1u) << startOwn;
+        EXPECT_EQ(parts.seen[0], expected) << startOwn;
+    }
+}
+
 }  // namespace
 }  // namespace ql::niff
