@@ -37,6 +37,8 @@ void FreeEvent(EventRecord* event);
 EventRecord* InitEvent(EventRecord* event, uint16_t time, int stemFlag, uint8_t duration,
                        uint8_t step);
 EventRecord* InitRestEvent(EventRecord* event);
+// A rest record made a voice's head sentinel (time and step out of range, unlinked).
+EventRecord* InitHeadSentinel(EventRecord* event);
 // A new sentinel's handle; on exhaustion one beep and the document's shared sentinel
 // (0 when that does not resolve either).
 RecordHandle CreateHeadSentinel(ScoreDocument* document);

@@ -40,21 +40,31 @@ EventRecord* InitRestEvent(EventRecord* event) {
     return event;
 }
 
-RecordHandle CreateHeadSentinel(ScoreDocument* document) {
-    EventRecord* sentinel = InitRestEvent(AllocEvent(sizeof(EventRecord)));
-    RecordHandle handle = HandleOfEvent(sentinel);
-    if (sentinel == nullptr) {
-        ui::Beep(ui::BeepKind::Default);
-        if (document == nullptr) return RecordHandle{};
-        sentinel = ResolveEvent(document->headSentinel);
-        if (sentinel == nullptr) return RecordHandle{};
-        handle = document->headSentinel;
-    }
+namespace {
+
+void MarkAsSentinel(EventRecord* sentinel) {
     sentinel->time = kSentinelTime;
     sentinel->step = kSentinelStep;
     sentinel->prev = RecordHandle{};
     sentinel->next = RecordHandle{};
-    return handle;
+}
+
+}  // namespace
+
+EventRecord* InitHeadSentinel(EventRecord* event) {
+    if (InitRestEvent(event) != nullptr) MarkAsSentinel(event);
+    return event;
+}
+
+RecordHandle CreateHeadSentinel(ScoreDocument* document) {
+    EventRecord* sentinel = InitHeadSentinel(AllocEvent(sizeof(EventRecord)));
+    if (sentinel != nullptr) return HandleOfEvent(sentinel);
+    ui::Beep(ui::BeepKind::Default);
+    if (document == nullptr) return RecordHandle{};
+    sentinel = ResolveEvent(document->headSentinel);
+    if (sentinel == nullptr) return RecordHandle{};
+    MarkAsSentinel(sentinel);
+    return document->headSentinel;
 }
 
 EventRecord* CopyEventUnlinked(EventRecord* event, const EventRecord* source) {

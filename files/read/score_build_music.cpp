@@ -75,9 +75,29 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
     voiceEvents_.reserve(static_cast<size_t>(events));
     voiceRecords_.reserve(static_cast<size_t>(events));
     voiceLinks_.reserve(static_cast<size_t>(events));
-    previous_ = GetOrCreateVoiceChain(cell_, document_, voice);
-    previousHandle_ = HandleOfEvent(previous_);
+    previous_ = NewVoiceHead(voice);
     return previousHandle_ ? 0 : fc::kVoiceHead;
+}
+
+// A new head sentinel is the first record of the voice's run, so it costs no search
+// of the pool of its own. A head already there is kept; when the run cannot be had,
+// the head is made as the editor makes it (one beep, the document's shared sentinel
+// at worst).
+EventRecord* BuildingStreamSink::NewVoiceHead(int voice) {
+    const bool fresh = cell_ != nullptr && voice >= 0 && voice < kVoiceCount && !cell_->voices[voice];
+    if (fresh) ++eventsLeft_;
+    if (fresh) {
+        if (EventRecord* head = InitHeadSentinel(NextEventRecord(&previousHandle_))) {
+            cell_->voices[voice] = previousHandle_;
+            return head;
+        }
+        --eventsLeft_;
+    }
+    EventRecord* head = GetOrCreateVoiceChain(cell_, document_, voice);
+    previousHandle_ = HandleOfEvent(head);
+    // A head of its own shows the pool can still serve the voice's events.
+    if (fresh && previousHandle_ && !(previousHandle_ == document_->headSentinel)) poolExhausted_ = false;
+    return head;
 }
 
 // The runs are no longer than the events the voice has left to read, so a voice

@@ -74,6 +74,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     EventRecord* NextEventRecord(RecordHandle* handle);
     // Gives back the records of a run that no event took (the voice ended early).
     void ReleaseSpareEvents();
+    EventRecord* NewVoiceHead(int voice);
     void RestoreVoiceMask();
     int LinkSystem(ScoreSystem* system, const StreamSystem& stored);
     // Takes the score pages that hold no systems out of the list, their objects
