@@ -220,6 +220,10 @@ void RefreshTextStyleFont(TextObject* text);
 void ReleaseTextObjectFont(TextObject* text, ScoreDocument* document);
 // The object's anchor point in logical units (a note anchor for subtype 3).
 LogicalPoint TextObjectAnchorPoint(ScoreObject* object, ScoreView* view);
+// How far from the anchor the point of `handle` stands while the handle is the text's
+// own rectangle as BuildHandles makes it (its centre, above the baseline); zero for a
+// handle of another shape. A commit takes the anchor this far back from the handle.
+LogicalPoint TextHandleLift(ScoreObject* object, ScoreView* view, const HitRecord& handle);
 // The font of the object's style at the view's scale; null when none.
 platform::FontHandle CreateTextFont(TextObject* text, ScoreView* view);
 // Redraws the focused object in the highlight colours.

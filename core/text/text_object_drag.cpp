@@ -91,21 +91,6 @@ void BlitDragImage(ScoreObject* object, ScoreView* view) {
     EndViewDraw(view);
 }
 
-// How far above (and beside) the object's anchor its handle's point stands when the
-// handle is the text's own rectangle, as BuildHandles makes it: the rectangle's centre
-// is the point, and the anchor is the middle of the baseline. Zero for a handle of
-// another shape (a subclass's own).
-LogicalPoint HandleLift(ScoreObject* object, ScoreView* view, const HitRecord& focus) {
-    const LogicalPoint anchor = TextObjectAnchorPoint(object, view);
-    RecordRect rect;
-    TextClassOf(object).SelectTextFont(object, view, anchor, &rect);
-    const bool ownRectangle = rect.right - rect.left == focus.outer.right - focus.outer.left &&
-                              rect.bottom - rect.top == focus.outer.bottom - focus.outer.top;
-    if (!ownRectangle) return {};
-    return LogicalPoint{rect.left + ((rect.right - rect.left) >> 1) - anchor.x,
-                        rect.top + ((rect.bottom - rect.top) >> 1) - anchor.y};
-}
-
 void OffsetHandleChain(HitRecord* first, LogicalPoint delta) {
     for (HitRecord* hit = first; hit != nullptr; hit = hit->child.get()) OffsetHitRecord(hit, delta);
 }
@@ -132,6 +117,21 @@ int CommitTextDrag(ScoreObject* object, ScoreView* view, LogicalPoint lift) {
 }
 
 }  // namespace
+
+// How far above (and beside) the object's anchor its handle's point stands when the
+// handle is the text's own rectangle, as BuildHandles makes it: the rectangle's centre
+// is the point, and the anchor is the middle of the baseline. Zero for a handle of
+// another shape (a subclass's own).
+LogicalPoint TextHandleLift(ScoreObject* object, ScoreView* view, const HitRecord& focus) {
+    const LogicalPoint anchor = TextObjectAnchorPoint(object, view);
+    RecordRect rect;
+    TextClassOf(object).SelectTextFont(object, view, anchor, &rect);
+    const bool ownRectangle = rect.right - rect.left == focus.outer.right - focus.outer.left &&
+                              rect.bottom - rect.top == focus.outer.bottom - focus.outer.top;
+    if (!ownRectangle) return {};
+    return LogicalPoint{rect.left + ((rect.right - rect.left) >> 1) - anchor.x,
+                        rect.top + ((rect.bottom - rect.top) >> 1) - anchor.y};
+}
 
 HitRecord* TextObjectClass::BuildHandles(ScoreObject* object, ScoreView* view) const {
     RecordRect rect;
@@ -175,7 +175,7 @@ void TextObjectClass::EraseTracking(ScoreObject* object, ScoreView* view) const 
 int TextObjectClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
     const HitRecord* focus = FocusedHandle();
     const bool lifted = focus != nullptr && view != nullptr && view->document != nullptr;
-    return CommitTextDrag(object, view, lifted ? HandleLift(object, view, *focus) : LogicalPoint{});
+    return CommitTextDrag(object, view, lifted ? TextHandleLift(object, view, *focus) : LogicalPoint{});
 }
 
 }  // namespace ql

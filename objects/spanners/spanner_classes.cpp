@@ -149,18 +149,27 @@ void AnchorLabelAt(ScoreObject* object, ScoreView* view, LogicalPoint at) {
 }
 
 // A labelled spanner's commit: the line as CommitSpannerDrag stores it, then the
-// label anchored where its handle (the first of the chain) was dropped, found from
-// the handle's own place; the label's drag image goes. 1 when anything was stored.
+// label's anchor moved as far as its handle (the first of the chain) was, found from
+// the handle's own place; the label's drag image goes. The handle stands at the
+// centre of the label's rectangle, the anchor on its baseline: the lift between them,
+// taken before the line moves the object, keeps a label let go of where it was.
+// 1 when anything was stored.
 int CommitLabelledDrag(ScoreObject* object, ScoreView* view) {
     TheTextObjectClass().ReleaseCache(object, view);
-    const int line = CommitSpannerDrag(object, view);
     HitRecord* handle = HandleChainOf(object);
-    if (handle == nullptr || handle == LineHead(object) || view == nullptr) return line;
+    const bool labelled = handle != nullptr && handle != LineHead(object) && view != nullptr;
+    LogicalPoint lift{};
+    if (labelled) {
+        const ScopedViewAt at(view, handle);
+        lift = TextHandleLift(object, view, *handle);
+    }
+    const int line = CommitSpannerDrag(object, view);
+    if (!labelled) return line;
     TextObject* label = AsTextObject(object);
     const ObjectLocation before = label->body.location;
     {
         const ScopedViewAt at(view, handle);
-        AnchorLabelAt(object, view, handle->point);
+        AnchorLabelAt(object, view, LogicalPoint{handle->point.x - lift.x, handle->point.y - lift.y});
     }
     return line != 0 || CompareObjectLocations(before, label->body.location) != 0 ? 1 : 0;
 }

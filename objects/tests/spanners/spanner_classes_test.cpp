@@ -2,14 +2,13 @@
 // hook on commit, a wickette on a note following the note, a widget bracket that is
 // never copied, copies that fail leaving nothing behind, the repeat-ending list
 // freed by every edit that can change it, and new labels measured as they are made.
-#include <filesystem>
 
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
-#include "core/draw/fonts.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/objects/hit_record.h"
+#include "core/tests/text/text_drag_support.h"
 #include "core/text/text_object.h"
 #include "core/model/document.h"
 #include "core/objects/selection_state.h"
@@ -20,8 +19,6 @@
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/object_services.h"
-#include "platform/gfx/dc.h"
-#include "platform/gfx/recording.h"
 #include "objects/spanners/repeat_ending_list.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/spanners/spanner_interface.h"
@@ -29,6 +26,8 @@
 
 namespace ql::testing_spanners {
 namespace {
+
+using testing_text_drag::DragAndLetGo;
 
 class SpannerClassesTest : public SpannerTest {
   protected:
@@ -290,17 +289,7 @@ TEST_F(SpannerClassesTest, NewRepeatEndingFitsItsMeasure) {
 // width is at least the text record's minimum, and a paint of every page then
 // changes nothing (the same goes for a new octave line).
 TEST_F(SpannerClassesTest, NewRepeatEndingIsMeasuredWhenMade) {
-    if (!std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf") || !CreateMusicFonts())
-        GTEST_SKIP() << "the music font is not built";
-    // A surface to measure on, as a view's window gives one.
-    struct Surface {
-        Surface() { State().drawing.PaintDC = gfx::CreateRecordingContext({}); }
-        ~Surface() {
-            gfx::DeleteContext(State().drawing.PaintDC);
-            State().drawing.PaintDC = {};
-            DeleteMusicFonts();
-        }
-    } surface;
+    if (!MeasureWithMusicFont()) GTEST_SKIP() << "the music font is not built";
     view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 300, view_->staffY - 100};
     ScoreObject* ending = CreateRepeatEndingAtClick(view_);
     ASSERT_NE(ending, nullptr);
@@ -312,6 +301,30 @@ TEST_F(SpannerClassesTest, NewRepeatEndingIsMeasuredWhenMade) {
     view_->pointerPoint = LogicalPoint{SlotContent(System(0), 3) + 300, view_->staffY - 800};
     ASSERT_NE(CreateOctaveLineAtClick(view_), nullptr);
     EXPECT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_));
+}
+
+// An octave line and a repeat ending chosen and let go of without a move keep their
+// labels where they were (a label's handle stands at the centre of its rectangle,
+// above the anchor on the baseline); dragged whole, each label moves by the drag.
+TEST_F(SpannerClassesTest, LabelsLetGoOfStayAndMoveByTheDrag) {
+    if (!MeasureWithMusicFont()) GTEST_SKIP() << "the music font is not built";
+    constexpr LogicalPoint kDrag{96, -160};
+    view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 800};
+    ScoreObject* octave = CreateOctaveLineAtClick(view_);
+    Locate(1, 2);
+    view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 300, view_->staffY - 100};
+    ScoreObject* ending = CreateRepeatEndingAtClick(view_);
+    for (ScoreObject* spanner : {octave, ending}) {
+        ASSERT_NE(spanner, nullptr);
+        const int type = spanner->type;
+        Locate(1, 2);
+        const LogicalPoint placed = TextObjectAnchorPoint(spanner, view_);
+        EXPECT_EQ(DragAndLetGo(spanner, view_, LogicalPoint{}), placed) << "a let-go moved the label of " << type;
+        EXPECT_EQ(DragAndLetGo(spanner, view_, LogicalPoint{}), placed) << "a second let-go moved the label of " << type;
+        const LogicalPoint moved = DragAndLetGo(spanner, view_, kDrag);
+        EXPECT_EQ(moved.x, placed.x + kDrag.x) << type;
+        EXPECT_EQ(moved.y, placed.y + kDrag.y) << type;
+    }
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ class SpannerTest : public ::testing::Test {
     ScoreObject* AddToCell(ObjectType type, int staff, int measure);
     // Live records of the document's pools 2..9.
     int LiveRecords() const;
+    // The music fonts made and a surface to measure on, as a view's window gives one;
+    // false (nothing made) when the font is not built. TearDown releases them.
+    bool MeasureWithMusicFont();
 
     ScoreView* view_ = nullptr;
     ScoreDocument* doc_ = nullptr;

@@ -1,4 +1,7 @@
 // Shared set-up of the spanner and curve tests.
+#include <filesystem>
+
+#include "core/draw/fonts.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
@@ -17,6 +20,8 @@
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "objects/stored_classes.h"
 #include "objects/tests/spanners/spanner_fixture.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/recording.h"
 #include "platform/ui/headless.h"
 #include "platform/win/headless.h"
 #include "shell/preference_defaults.h"
@@ -55,7 +60,19 @@ void SpannerTest::SetUp() {
     doc_ = AllocDocument();
 }
 
+bool SpannerTest::MeasureWithMusicFont() {
+    if (!std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf") || !CreateMusicFonts())
+        return false;
+    State().drawing.PaintDC = gfx::CreateRecordingContext({});
+    return true;
+}
+
 void SpannerTest::TearDown() {
+    if (State().drawing.PaintDC) {
+        gfx::DeleteContext(State().drawing.PaintDC);
+        State().drawing.PaintDC = {};
+        DeleteMusicFonts();
+    }
     DestroySelectionState();
     FreeView(view_);
     FreeDocument(doc_);

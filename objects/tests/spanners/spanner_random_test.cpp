@@ -2,11 +2,9 @@
 // brackets made at clicks in random measures, their handles dragged and committed,
 // and spanners deleted. After every edit a paint of every page changes no pool
 // byte: what a spanner draws from is in its record from the moment it is made.
-#include <filesystem>
 #include <random>
 #include <vector>
 
-#include "core/draw/fonts.h"
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "core/objects/hit_record.h"
@@ -15,8 +13,6 @@
 #include "display/tests/painter/paint_check.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/tests/spanners/spanner_fixture.h"
-#include "platform/gfx/dc.h"
-#include "platform/gfx/recording.h"
 
 namespace ql::testing_spanners {
 namespace {
@@ -28,19 +24,8 @@ class SpannerRandomTest : public SpannerTest, public ::testing::WithParamInterfa
   protected:
     void SetUp() override {
         SpannerTest::SetUp();
-        if (!std::filesystem::exists(std::filesystem::path(QL_PROGRAM_DIR) / "Glyphora.ttf") || !CreateMusicFonts())
-            GTEST_SKIP() << "the music font is not built";
-        // A surface to measure on, as a view's window gives one.
-        State().drawing.PaintDC = gfx::CreateRecordingContext({});
+        if (!MeasureWithMusicFont()) GTEST_SKIP() << "the music font is not built";
         BuildScore(2, {2}, kMeasures);
-    }
-    void TearDown() override {
-        if (State().drawing.PaintDC) {
-            gfx::DeleteContext(State().drawing.PaintDC);
-            State().drawing.PaintDC = {};
-            DeleteMusicFonts();
-        }
-        SpannerTest::TearDown();
     }
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
 

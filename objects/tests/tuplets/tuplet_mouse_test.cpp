@@ -148,16 +148,16 @@ TEST_F(TupletMouseTest, CurveDraggedByItsMoveHandleAcrossTheNotesTurnsBack) {
     EXPECT_GT(TextObjectAnchorPoint(mark, view_).y, noteY) << "the number stayed over the notes";
 }
 
-// A number alone or over a curve, chosen and let go of without a move, stays where it
-// was (its handle stands at its centre, above its baseline); moved away from the
-// notes with all its handles, it moves by exactly as much.
+// A number alone, in its bracket or over a curve, chosen and let go of without a
+// move, stays where it was (its handle stands at its centre, above its baseline);
+// moved away from the notes with all its handles, it moves by exactly as much.
 TEST_F(TupletMouseTest, NumberLetGoOfStaysAndMovesByTheDrag) {
     if (!HaveMusicFonts()) GTEST_SKIP() << "the music font is not built";
     EventRecord* first = Triplet();
     ASSERT_NE(first, nullptr);
     const LogicalPoint at = GetEventPosition(first, view_);
     constexpr LogicalPoint kAwayFromTheNotes{96, -160};
-    for (int style : {kTupletNumberOnly, kTupletCurve}) {
+    for (int style : {kTupletNumberOnly, kTupletBracket, kTupletCurve}) {
         State().notes.NoteTools.tupletActual = static_cast<uint8_t>(3 + style);
         ScoreObject* mark = ClickMarkOnto(first, style);
         ASSERT_NE(mark, nullptr) << style;

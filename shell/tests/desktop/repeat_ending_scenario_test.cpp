@@ -2,7 +2,8 @@
 // where the staff is clicked; a double-click on it opens "Repeat Ending", whose "Set
 // image..." opens the label's "Set Image" dialog over it; both closed with Escape,
 // the ending stays on the page and no error box comes up. Its bracket's middle
-// handle dragged takes the whole ending along and leaves nothing behind.
+// handle dragged takes the whole ending along and leaves nothing behind. Chosen
+// again and let go of without a move, it stays where it was, number and all.
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -150,6 +151,37 @@ TEST_F(RepeatEndingScenario, MiddleHandleDragMovesTheWholeEnding) {
     const InkBox left = NewInkBox(placed->before, moved, ink.left - gap, std::max(ink.top, ink.bottom - rise + gap / 2 + 3),
                                   ink.right + gap, ink.bottom + 2);
     EXPECT_LE(left.count, 2) << "the ending's old image stayed where it was";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// Let go of, chosen again by a click on its bracket and let go of once more, the
+// ending has not moved: its number does not creep up at each let-go.
+TEST_F(RepeatEndingScenario, ChosenAndLetGoOfTheEndingStaysPut) {
+    const std::optional<PlacedEnding> placed = PlaceEnding();
+    ASSERT_TRUE(placed);
+    const InkBox& ink = placed->ink;
+    const int gap = placed->lines[1] - placed->lines[0];
+    const auto letGo = [&] {
+        x_.Click(MusicLeft() + 40, x_.ScreenHeight() - 160);  // the empty paper
+        x_.MovePointer(MusicRight() + 40, x_.ScreenHeight() - 20);
+        return SettledScreen();
+    };
+    const ScreenPicture first = letGo();
+    const int midX = (ink.left + ink.right) / 2;
+    x_.MovePointer(midX, placed->lineY);
+    x_.Settle(Millis{300});
+    x_.Click(midX, placed->lineY);
+    x_.Settle(Millis{600});
+    x_.MovePointer(MusicRight() + 40, x_.ScreenHeight() - 20);
+    const ScreenPicture chosen = SettledScreen();
+    WritePng(chosen, TestOutputFolder() / "repeat_ending_chosen_again_desktop.png");
+    ASSERT_GT(ChangedPixels(first, chosen, ink.left - gap, ink.top - gap, ink.right + gap, ink.bottom + gap), 0)
+        << "a click on the bracket did not choose the ending";
+    const ScreenPicture again = letGo();
+    WritePng(again, TestOutputFolder() / "repeat_ending_let_go_again_desktop.png");
+    EXPECT_EQ(ChangedPixels(first, again, ink.left - 4 * gap, ink.top - 4 * gap, ink.right + gap, placed->lines[0] - 1), 0)
+        << "the ending moved when it was let go of";
+    EXPECT_TRUE(NoMessageBoxComes()) << "an error box came up";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -151,10 +151,10 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
                              inked.DarkPixels(markLeft, lines[0] - 70, markRight, lines[0] - staffGap);
     EXPECT_GT(inkAfter, inkBefore + 20) << "the tuplet mark is not drawn in ink";
     // Its bracket: a dark line from the first note to the last, beyond the stem ends.
+    const int bracketFrom = head + 6, bracketTo = head + 2 * kNoteStepPixels - 2;
     const auto bracketLines = [&](const ScreenPicture& picture) {
-        const int from = head + 6, to = head + 2 * kNoteStepPixels - 2;
-        return picture.LongDarkLines(from, lines[4] + staffGap, to, lines[4] + 70, 0.9).size() +
-               picture.LongDarkLines(from, lines[0] - 70, to, lines[0] - staffGap, 0.9).size();
+        return picture.LongDarkLines(bracketFrom, lines[4] + staffGap, bracketTo, lines[4] + 70, 0.9).size() +
+               picture.LongDarkLines(bracketFrom, lines[0] - 70, bracketTo, lines[0] - staffGap, 0.9).size();
     };
     EXPECT_GT(bracketLines(inked), bracketLines(entered)) << "the tuplet mark's bracket is not drawn in ink";
 
@@ -170,10 +170,17 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
         x_.Click(x, y);
         x_.Settle(Millis{600});
     };
-    // The bracket's number sits in its line, at the middle of the mark.
+    // The bracket's number sits in its line, at the middle of the mark: the press goes
+    // on the line (the long dark row furthest from the staff; the beam, whose colour
+    // changed as the mark was let go of, lies nearer), halfway between its ends. False
+    // when no line is drawn.
     const auto chooseNumber = [&](const ScreenPicture& shown) {
-        const Changes mark = ChangesBetween(entered, shown, markLeft, farTop, markRight, farBottom);
-        clickAt(mark.CentreX(), mark.CentreY());
+        const std::vector<int> rows = shown.LongDarkLines(bracketFrom, farTop, bracketTo, farBottom, 0.9);
+        if (rows.empty()) return false;
+        const int lineY = below ? rows.back() : rows.front();
+        const Changes line = ChangesBetween(entered, shown, markLeft, lineY, markRight, lineY + 1);
+        clickAt((line.left + line.right) / 2, lineY);
+        return true;
     };
     // The curve's number stands beyond its bow: its outermost rows of ink.
     const auto chooseCurveNumber = [&](const ScreenPicture& shown) {
@@ -182,7 +189,7 @@ TEST_F(TupletScenario, TupletsDialogFromThePaletteThenNotesAreEntered) {
         const Changes number = ChangesBetween(entered, shown, markLeft, below ? edge - 3 : edge, markRight, below ? edge + 1 : edge + 4);
         clickAt(number.CentreX(), number.CentreY());
     };
-    chooseNumber(inked);
+    ASSERT_TRUE(chooseNumber(inked)) << "no bracket line to find the number on";
     x_.PressKey("KP_Add");
     x_.Settle(Millis{600});
     const ScreenPicture curved = LetGo();
