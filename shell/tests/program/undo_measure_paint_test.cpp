@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/model/document_context.h"
@@ -79,6 +80,15 @@ size_t DifferentPixels(const std::vector<uint32_t>& a, const std::vector<uint32_
     return count;
 }
 
+// Undo painted what stood before the edit and gave the pools back their bytes; Redo
+// painted the edit again.
+void ExpectPaintsComeBack(const Paints& paints, const std::string& where) {
+    ASSERT_FALSE(paints.before.empty()) << where;
+    EXPECT_TRUE(paints.bytesBack) << where;
+    EXPECT_EQ(DifferentPixels(paints.before, paints.undone), 0u) << where;
+    EXPECT_EQ(DifferentPixels(paints.edited, paints.redone), 0u) << where;
+}
+
 // In the scroll view, a measure inserted in the shown strip and undone: the strip is
 // painted as before, not with the barlines the inserted measure left; Redo paints
 // the inserted measure again. At three zooms, in the first measures and further on.
@@ -86,13 +96,8 @@ TEST_F(UndoMeasurePaintTest, ScrollViewBarlinesComeBackAfterAnInsertion) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     for (int zoom : {4, 8, 16})
         for (int measure : {2, 6}) {
-            const Paints paints = PaintAroundEdit(false, zoom, Edit::Insert, measure);
-            ASSERT_FALSE(paints.before.empty());
-            EXPECT_TRUE(paints.bytesBack) << "zoom " << zoom << ", measure " << measure;
-            EXPECT_EQ(DifferentPixels(paints.before, paints.undone), 0u)
-                << "zoom " << zoom << ", measure " << measure;
-            EXPECT_EQ(DifferentPixels(paints.edited, paints.redone), 0u)
-                << "zoom " << zoom << ", measure " << measure;
+            ExpectPaintsComeBack(PaintAroundEdit(false, zoom, Edit::Insert, measure),
+                                 "zoom " + std::to_string(zoom) + ", measure " + std::to_string(measure));
         }
 }
 
@@ -101,24 +106,15 @@ TEST_F(UndoMeasurePaintTest, ScrollViewBarlinesComeBackAfterADeletion) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     for (int zoom : {4, 8})
         for (int measure : {2, 6}) {
-            const Paints paints = PaintAroundEdit(false, zoom, Edit::Delete, measure);
-            ASSERT_FALSE(paints.before.empty());
-            EXPECT_TRUE(paints.bytesBack) << "zoom " << zoom << ", measure " << measure;
-            EXPECT_EQ(DifferentPixels(paints.before, paints.undone), 0u)
-                << "zoom " << zoom << ", measure " << measure;
-            EXPECT_EQ(DifferentPixels(paints.edited, paints.redone), 0u)
-                << "zoom " << zoom << ", measure " << measure;
+            ExpectPaintsComeBack(PaintAroundEdit(false, zoom, Edit::Delete, measure),
+                                 "zoom " + std::to_string(zoom) + ", measure " + std::to_string(measure));
         }
 }
 
 // The page view paints each side of the edit as it was too.
 TEST_F(UndoMeasurePaintTest, PageViewBarlinesComeBackAfterAnInsertion) {
     ASSERT_EQ(Start(), StartupCode::Ok);
-    const Paints paints = PaintAroundEdit(true, 8, Edit::Insert, 2);
-    ASSERT_FALSE(paints.before.empty());
-    EXPECT_TRUE(paints.bytesBack);
-    EXPECT_EQ(DifferentPixels(paints.before, paints.undone), 0u);
-    EXPECT_EQ(DifferentPixels(paints.edited, paints.redone), 0u);
+    ExpectPaintsComeBack(PaintAroundEdit(true, 8, Edit::Insert, 2), "page view");
 }
 
 }  // namespace
