@@ -96,8 +96,9 @@ TEST_F(UndoMeasurePaintTest, ScrollViewBarlinesComeBackAfterAnInsertion) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     for (int zoom : {4, 8, 16})
         for (int measure : {2, 6}) {
-            ExpectPaintsComeBack(PaintAroundEdit(false, zoom, Edit::Insert, measure),
-                                 "zoom " + std::to_string(zoom) + ", measure " + std::to_string(measure));
+            ExpectPaintsComeBack(
+                PaintAroundEdit(false, zoom, Edit::Insert, measure),
+                "zoom " + std::to_string(zoom) + ", measure " + std::to_string(measure));
         }
 }
 
@@ -106,8 +107,9 @@ TEST_F(UndoMeasurePaintTest, ScrollViewBarlinesComeBackAfterADeletion) {
     ASSERT_EQ(Start(), StartupCode::Ok);
     for (int zoom : {4, 8})
         for (int measure : {2, 6}) {
-            ExpectPaintsComeBack(PaintAroundEdit(false, zoom, Edit::Delete, measure),
-                                 "zoom " + std::to_string(zoom) + ", measure " + std::to_string(measure));
+            ExpectPaintsComeBack(
+                PaintAroundEdit(false, zoom, Edit::Delete, measure),
+                "zoom " + std::to_string(zoom) + ", measure " + std::to_string(measure));
         }
 }
 
