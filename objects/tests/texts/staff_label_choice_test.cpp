@@ -95,6 +95,13 @@ class StaffLabelChoiceTest : public TextsTest {
         return PointerToolHandler(view_, ToolAction::Message, nullptr, window_, message, word,
                                   win::PackPoint(win::Point{client.x, client.y}));
     }
+    // Arms the Pointer tool and clicks the middle of the label; the clicked point.
+    gfx::Point ClickLabelWithPointer(ScoreObject* label) {
+        const gfx::Point at = Client(Middle(label));
+        PointerToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
+        Click(at);
+        return at;
+    }
     void Click(gfx::Point at) {
         Send(win::Message::MouseMove, at);
         Send(win::Message::LeftButtonDown, at);
@@ -168,9 +175,7 @@ TEST_F(StaffLabelChoiceTest, TheLabelIsATargetAtEverySystemsStart) {
 TEST_F(StaffLabelChoiceTest, AClickChoosesTheLabelAndDeleteRemovesIt) {
     ScoreObject* label = MakeLabel(kLabelledStaff);
     ASSERT_NE(label, nullptr);
-    const gfx::Point at = Client(Middle(label));
-    PointerToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
-    Click(at);
+    const gfx::Point at = ClickLabelWithPointer(label);
     SelectionState* selection = TheSelectionState();
     ASSERT_EQ(selection->focusedObject.get(), label) << "the click did not choose the label";
     Send(win::Message::KeyDown, at, static_cast<uint32_t>(win::Key::Delete));
@@ -183,9 +188,7 @@ TEST_F(StaffLabelChoiceTest, AClickChoosesTheLabelAndDeleteRemovesIt) {
 TEST_F(StaffLabelChoiceTest, ADoubleClickEditsTheLabel) {
     ScoreObject* label = MakeLabel(kLabelledStaff);
     ASSERT_NE(label, nullptr);
-    const gfx::Point at = Client(Middle(label));
-    PointerToolHandler(view_, ToolAction::Select, nullptr, window_, win::Message::Null, 0, 0);
-    Click(at);
+    const gfx::Point at = ClickLabelWithPointer(label);
     std::string shown;
     ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog,
                                   [&shown](ui::headless::DialogDriver& d) {
