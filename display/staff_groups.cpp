@@ -6,8 +6,14 @@
 // staff) joins nothing, and is cleared where a walk meets it while painting. The clef and key in force at the end
 // of a measure are the cell's start values unless its object list holds a change:
 // then the change with the greatest tick, the first in list order among equal ticks.
+// One walk of the list finds both. A paint asks for them many times over (the
+// signs it draws, and the beat-map rows its margin pass builds again) and checks
+// every node it walks, so within one paint a cell's answer is kept: a paint edits
+// no list, and the next paint walks again.
 #include "display/staff_groups.h"
 
+#include <array>
+#include <cstddef>
 #include <utility>
 
 #include "core/constants.h"
@@ -31,8 +37,6 @@ namespace {
 
 // Bounds the walk of a damaged object list that loops.
 constexpr int kMaxCellObjects = 64 * 1024;
-
-using SignatureCode = uint8_t (*)(const ScoreObject*);
 
 constexpr int kUpward = -1;
 constexpr int kDownward = 1;
@@ -107,24 +111,81 @@ bool IsReadableNode(const ScoreObject* object) {
     return SoundObjectBytesInSet(CurrentPoolSet(), object) != 0 || IsObjectOfAnOpenScore(object);
 }
 
-// The code of the last change of `type` in the cell's list, or `start` when none.
-int LastChangeInCell(const MeasureCell& cell, ObjectType type, SignatureCode codeOf, int start) {
+// The key and clef in force at the end of a cell.
+struct CellEndSigns {
+    int key = 0;
+    int clef = 0;
+};
+
+// The start values, or the last change of each kind in the cell's list.
+CellEndSigns WalkCellEndSigns(const MeasureCell& cell) {
+    CellEndSigns signs{cell.clefKey >> kKeyNibbleShift, cell.clefKey & kClefNibbleMask};
     const ScoreObject* head = cell.objects.get();
-    if (head == nullptr || !IsReadableNode(head)) return start;
+    if (head == nullptr || !IsReadableNode(head)) return signs;
+    int keyTick = -1;
+    int clefTick = -1;
     const ScoreObject* object = head->next.get();
-    int code = start;
-    int latestTick = -1;
     for (int i = 0; object != nullptr && i < kMaxCellObjects; ++i, object = object->next.get()) {
         // A damaged link ends the walk (the painter reports it).
         if (!IsReadableNode(object)) break;
-        if (object->type != TypeCode(type)) continue;
+        const bool key = object->type == TypeCode(ObjectType::KeySignature);
+        if (!key && object->type != TypeCode(ObjectType::Clef)) continue;
         const int tick = SignatureTickOfObject(object);
-        if (tick > latestTick) {
-            latestTick = tick;
-            code = codeOf(object);
-        }
+        int& latest = key ? keyTick : clefTick;
+        if (tick <= latest) continue;
+        latest = tick;
+        if (key)
+            signs.key = KeyCodeOfObject(object);
+        else
+            signs.clef = ClefKindOfObject(object);
     }
-    return code;
+    return signs;
+}
+
+// The answers of the current paint, by cell. An entry holds while the cell keeps
+// its start byte and its list head; the whole memo is dropped when another paint
+// begins. Each thread keeps its own.
+class PaintSignsMemo {
+  public:
+    CellEndSigns Of(const MeasureCell& cell) {
+        const uint32_t serial = CurrentPaintSerial();
+        if (!started_ || serial != serial_) {
+            entries_.fill(Entry{});
+            serial_ = serial;
+            started_ = true;
+        }
+        Entry& entry = entries_[SlotOf(&cell)];
+        const ScoreObject* head = cell.objects.get();
+        if (entry.cell != &cell || entry.head != head || entry.clefKey != cell.clefKey)
+            entry = Entry{&cell, head, cell.clefKey, WalkCellEndSigns(cell)};
+        return entry.signs;
+    }
+
+  private:
+    static constexpr int kSlotBits = 8;
+    static constexpr size_t kSlots = size_t{1} << kSlotBits;
+    static constexpr int kShift = 64 - kSlotBits;
+    struct Entry {
+        const MeasureCell* cell = nullptr;
+        const ScoreObject* head = nullptr;
+        uint8_t clefKey = 0;
+        CellEndSigns signs;
+    };
+    static size_t SlotOf(const MeasureCell* cell) {
+        // Cells lie a pool slot apart: a multiplicative hash spreads them.
+        constexpr uint64_t kSpread = 0x9E3779B97F4A7C15ull;
+        return static_cast<size_t>((reinterpret_cast<uintptr_t>(cell) * kSpread) >> kShift);
+    }
+
+    std::array<Entry, kSlots> entries_{};
+    uint32_t serial_ = 0;
+    bool started_ = false;
+};
+
+CellEndSigns CellEndSignsOf(const MeasureCell& cell) {
+    if (!IsPaintingGuardSet()) return WalkCellEndSigns(cell);
+    thread_local PaintSignsMemo memo;
+    return memo.Of(cell);
 }
 
 }  // namespace
@@ -182,13 +243,11 @@ bool StaffHasNoVoices(const MeasureCell* cell) {
 }
 
 int KeyAtCellEnd(const MeasureCell& cell) {
-    return LastChangeInCell(cell, ObjectType::KeySignature, &KeyCodeOfObject,
-                            cell.clefKey >> kKeyNibbleShift);
+    return CellEndSignsOf(cell).key;
 }
 
 int ClefAtCellEnd(const MeasureCell& cell) {
-    return LastChangeInCell(cell, ObjectType::Clef, &ClefKindOfObject,
-                            cell.clefKey & kClefNibbleMask);
+    return CellEndSignsOf(cell).clef;
 }
 
 // A measure without a cell has the values a new cell would take.

@@ -153,7 +153,8 @@ void DropRedundantAccidentals(ScoreView* view, MeasureCell* cell, int voice) {
 
 void ParkCellPitches(const StaffRecord* staff, MeasureCell* cell) {
     if (cell == nullptr) return;
-    for (int voice = 0; voice < kVoiceCount; ++voice) ParkVoicePitches(staff, cell, voice);
+    for (int voice = 0; voice < kVoiceCount; ++voice)
+        if (cell->voices[voice]) ParkVoicePitches(staff, cell, voice);
 }
 
 void RespellVoiceFromParkedPitches(ScoreView* view, MeasureCell* cell, int voice) {
@@ -190,8 +191,10 @@ void RespellVoiceFromParkedPitches(ScoreView* view, MeasureCell* cell, int voice
 }
 
 void RespellCellFromParkedPitches(ScoreView* view, MeasureCell* cell) {
+    if (cell == nullptr) return;
+    // A voice without a chain has no notes to respell.
     for (int voice = 0; voice < kVoiceCount; ++voice)
-        RespellVoiceFromParkedPitches(view, cell, voice);
+        if (cell->voices[voice]) RespellVoiceFromParkedPitches(view, cell, voice);
 }
 
 }  // namespace ql

@@ -1,7 +1,14 @@
 // Anchors on notes and the signatures in force at a measure's end: offsets from the
 // note's x and y (or the staff under flag bit 6), lyrics from their verse line with
 // no drift over repeated edits, and the last key or clef change of a cell.
+#include <algorithm>
+#include <random>
+#include <utility>
+#include <vector>
+
 #include "core/draw/draw_surface.h"
+#include "core/draw/painting_guard.h"
+#include "core/memory/pool.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
 #include "core/model/object_list.h"
@@ -129,6 +136,10 @@ TEST_F(NoteAnchorsTest, MissingOwnerLeavesThePointAlone) {
 class MeasureEndTest : public LocateTest {
   protected:
     void Place(ObjectType type, int tick, int code) {
+        PlaceIn(ExistingMeasureCell(doc_, 1, 2), type, tick, code);
+    }
+    // A change (or another object) at the end of a cell's list.
+    ScoreObject* PlaceIn(MeasureCell* cell, ObjectType type, int tick, int code) {
         auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
         ConstructTextObject(text);
         text->header.type = TypeCode(type);
@@ -136,9 +147,10 @@ class MeasureEndTest : public LocateTest {
         SetSignatureTickOfObject(&text->header, static_cast<uint16_t>(tick));
         if (type == ObjectType::KeySignature) SetKeyCodeOfObject(&text->header, code);
         else SetClefKindOfObject(&text->header, code);
-        ScoreObject* last = GetOrCreateCellObjectList(ExistingMeasureCell(doc_, 1, 2));
+        ScoreObject* last = GetOrCreateCellObjectList(cell);
         while (last->next) last = last->next.get();
         InsertObjectAfter(last, &text->header);
+        return &text->header;
     }
 };
 
@@ -156,6 +168,84 @@ TEST_F(MeasureEndTest, TheChangeWithTheGreatestTickWinsAndTheFirstOnTies) {
     Place(ObjectType::Clef, 100, 2);
     Place(ObjectType::Clef, 50, 4);
     EXPECT_EQ(ClefAtMeasureEnd(doc_, 1, 2), 2);
+}
+
+// What a paint reads for a cell is what a walk outside a paint reads, over lists of
+// seeded changes growing paint after paint: each paint reads every cell twice, in
+// an order of its own, and an answer of an earlier paint is never given again.
+TEST_F(MeasureEndTest, APaintReadsWhatAWalkReadsOverSeededLists) {
+    constexpr int kStaves = 3;
+    constexpr int kMeasures = 8;
+    BuildScore(kStaves, {2}, kMeasures / 2);
+    std::vector<std::pair<int, int>> cells;
+    for (int staff = 1; staff <= kStaves; ++staff)
+        for (int m = 1; m <= kMeasures; ++m) cells.emplace_back(staff, m);
+    std::mt19937 random(55);
+    const ObjectType kinds[] = {ObjectType::KeySignature, ObjectType::Clef, ObjectType::Dynamic};
+    for (int round = 0; round < 30; ++round) {
+        for (int i = 0; i < 6; ++i) {
+            const auto [staff, m] = cells[random() % cells.size()];
+            PlaceIn(ExistingMeasureCell(doc_, staff, m), kinds[random() % 3],
+                    static_cast<int>(random() % 4) * 512, static_cast<int>(random() % 15));
+        }
+        std::vector<std::pair<int, int>> walked;
+        for (const auto& [staff, m] : cells)
+            walked.emplace_back(KeyAtMeasureEnd(doc_, staff, m), ClefAtMeasureEnd(doc_, staff, m));
+        const ScopedPaintingGuard paint;
+        for (int pass = 0; pass < 2; ++pass) {
+            std::vector<size_t> order(cells.size());
+            for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+            std::shuffle(order.begin(), order.end(), random);
+            for (const size_t i : order) {
+                const auto [staff, m] = cells[i];
+                const MeasureCell* cell = ExistingMeasureCell(doc_, staff, m);
+                ASSERT_NE(cell, nullptr);
+                EXPECT_EQ(KeyAtCellEnd(*cell), walked[i].first) << "round " << round << ", staff " << staff << ", measure " << m;
+                EXPECT_EQ(ClefAtCellEnd(*cell), walked[i].second) << "round " << round << ", staff " << staff << ", measure " << m;
+            }
+        }
+    }
+}
+
+// Inside one paint a cell's new start byte or new list is read again; a change in
+// the list is read by the next paint.
+TEST_F(MeasureEndTest, APaintFollowsTheCellsStartAndListAndTheNextPaintItsChanges) {
+    BuildScore(1, {1}, 4);
+    MeasureCell* cell = ExistingMeasureCell(doc_, 1, 2);
+    ASSERT_NE(cell, nullptr);
+    ScoreObject* change = PlaceIn(cell, ObjectType::KeySignature, 512, 9);
+    {
+        const ScopedPaintingGuard paint;
+        EXPECT_EQ(KeyAtCellEnd(*cell), 9);
+        const int clef = ClefAtCellEnd(*cell);
+        cell->clefKey = static_cast<uint8_t>((cell->clefKey & ~kClefNibbleMask) | ((clef + 1) & kClefNibbleMask));
+        EXPECT_EQ(ClefAtCellEnd(*cell), (clef + 1) & kClefNibbleMask);
+        const Ref32<ScoreObject> list = cell->objects;
+        cell->objects = {};
+        EXPECT_EQ(KeyAtCellEnd(*cell), cell->clefKey >> kKeyNibbleShift);
+        cell->objects = list;
+        EXPECT_EQ(KeyAtCellEnd(*cell), 9);
+    }
+    SetKeyCodeOfObject(change, 4);
+    const ScopedPaintingGuard paint;
+    EXPECT_EQ(KeyAtCellEnd(*cell), 4);
+}
+
+// A paint ends its walk of a list at a node that is no live record (and reports
+// it when it draws); a walk outside a paint reads the list as it is.
+TEST_F(MeasureEndTest, APaintStopsAtAFreedNode) {
+    BuildScore(1, {1}, 4);
+    MeasureCell* cell = ExistingMeasureCell(doc_, 1, 2);
+    ASSERT_NE(cell, nullptr);
+    PlaceIn(cell, ObjectType::KeySignature, 512, 9);
+    ScoreObject* freed = PlaceIn(cell, ObjectType::KeySignature, 1024, 3);
+    FreeRecord(kTextObjectPool, freed);
+    freed->type = TypeCode(ObjectType::KeySignature);
+    SetSignatureTickOfObject(freed, 1024);
+    SetKeyCodeOfObject(freed, 3);
+    EXPECT_EQ(KeyAtCellEnd(*cell), 3);
+    const ScopedPaintingGuard paint;
+    EXPECT_EQ(KeyAtCellEnd(*cell), 9);
 }
 
 }  // namespace
