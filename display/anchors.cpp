@@ -12,6 +12,7 @@
 #include "display/locate_internal.h"
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
+#include "notes/beatmap/beat_map_internal.h"
 
 namespace ql {
 
@@ -165,14 +166,17 @@ int CheckedTick(ObjectLocation* anchor, Words* words, int length) {
 // What decoding reads of one measure's slot in the current system, kept for the
 // next anchors of the same measure.
 struct SlotOfAnchor {
+    static constexpr int kUnread = -1;
     int measure = -1;
     int length = 0;
     int slot = 1;
     int32_t slotX = 0;
+    SlotColumns columns;
+    int closingX = kUnread;  // the content width, read when a tick first needs it
 };
 constexpr int kSlotCacheSize = 8;  // a power of two
 
-const SlotOfAnchor& SlotFor(ScoreView* view, int measure, SlotOfAnchor* cache) {
+SlotOfAnchor& SlotFor(ScoreView* view, int measure, SlotOfAnchor* cache) {
     SlotOfAnchor& entry = cache[measure & (kSlotCacheSize - 1)];
     if (entry.measure == measure) return entry;
     const MeasureRecord* record = MeasureRecordOf(view->document, measure);
@@ -180,7 +184,21 @@ const SlotOfAnchor& SlotFor(ScoreView* view, int measure, SlotOfAnchor* cache) {
     entry.length = record != nullptr ? record->lengthTicks : 0;
     entry.slot = SlotOfMeasure(view, measure, view->currentSystem);
     entry.slotX = MeasureSlotX(view, view->currentSystem, entry.slot);
+    entry.columns = SlotColumnsOf(view, view->currentSystem, entry.slot);
+    entry.closingX = SlotOfAnchor::kUnread;
     return entry;
+}
+
+// The x of a tick in the anchor's slot (SlotTickX); the content width is read once
+// per slot, and the columns again after it, as reading it fills them.
+int TickXInSlot(ScoreView* view, SlotOfAnchor& at, int tick) {
+    return TickXAmongColumns(at.columns, at.length, tick, [view, &at] {
+        if (at.closingX == SlotOfAnchor::kUnread) {
+            at.closingX = beatmap::BuildSlotTicks(view, view->currentSystem, at.slot);
+            at.columns = SlotColumnsOf(view, view->currentSystem, at.slot);
+        }
+        return at.closingX;
+    });
 }
 
 // Reads each anchor in its own measure's slot of the current system: the same
@@ -191,11 +209,10 @@ void DecodeTimeN(ScoreView* view, ObjectLocation* anchors, LogicalPoint* out, in
         Words words = Load(&anchors[i]);
         const int measure =
             ClampedMeasure(view, view->currentMeasure + static_cast<int16_t>(words.w[0]));
-        const SlotOfAnchor& at = SlotFor(view, measure, cache);
+        SlotOfAnchor& at = SlotFor(view, measure, cache);
         const int tick = CheckedTick(&anchors[i], &words, at.length);
-        const int64_t x = static_cast<int16_t>(words.w[2]) +
-                          int64_t{SlotTickX(view, view->currentSystem, at.slot, at.length, tick)} +
-                          at.slotX;
+        const int64_t x =
+            static_cast<int16_t>(words.w[2]) + int64_t{TickXInSlot(view, at, tick)} + at.slotX;
         out[i] = LogicalPoint{ClampToLogical(x),
                               ClampToLogical(int64_t{ScaleY(view, static_cast<int16_t>(words.w[3]))} +
                                              view->staffY)};

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+#include <algorithm>
+
+#include "core/draw/draw_surface.h"
+#include "core/model/beat_map_record.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 
@@ -25,7 +29,9 @@ inline constexpr uint8_t kHiddenStaffBit = 0x80;
 inline LocateGlobals& Switches() { return State().locate; }
 
 int StaffCountOf(const ScoreView* view);
-int MeasureCountOf(const ScoreView* view);
+inline int MeasureCountOf(const ScoreView* view) {
+    return view != nullptr && view->document != nullptr ? view->document->header.measureCount : 0;
+}
 bool OnMasterPage(const ScoreView* view);
 // The slot limit + 2: the highest slot a location may hold.
 int SlotCap();
@@ -40,6 +46,26 @@ struct SlotColumns {
 };
 SlotColumns CurrentSlotColumns(const ScoreView* view);
 SlotColumns SlotColumnsOf(const ScoreView* view, const ScoreSystem* system, int slot);
+// Column i of a slot; columns past the array read its last entry, a slot without
+// one reads 0.
+inline int ColumnX(const SlotColumns& columns, int i) {
+    if (columns.count == 0) return 0;
+    return columns.x[std::clamp(i, 0, columns.count - 1)];
+}
+// The x of a tick among a slot's columns for a measure of `length` ticks,
+// interpolated between columns. The closing barline's column is never written:
+// `closingX()` gives the content width that stands for it.
+template <typename ClosingX>
+int TickXAmongColumns(const SlotColumns& columns, int length, int tick, ClosingX&& closingX) {
+    constexpr int kFractionMask = kTicksPerBeatMapEntry - 1;
+    tick = std::max(tick, 0);
+    const int c = tick >> kBeatMapEntryShift;
+    const int a = ColumnX(columns, c);
+    if (tick >= length - 1) return a;
+    const int b = c + 1 >= (length >> kBeatMapEntryShift) ? closingX() : ColumnX(columns, c + 1);
+    if (b <= a) return a;
+    return a + (((b - a) * (tick & kFractionMask)) >> kBeatMapEntryShift);
+}
 // TimeToX in any slot of a system, for a measure of `length` ticks.
 int SlotTickX(ScoreView* view, const ScoreSystem* system, int slot, int length, int tick);
 // The staff's offset from its system's y, and whether the staff is hidden there.
@@ -51,7 +77,13 @@ bool IsPageOfDocument(const ScoreDocument* document, const ScorePage* page);
 // The "LOCATE" notice box of a source line.
 void ReportLocateNotice(int line);
 // Scaling of stored y offsets by the view scale (unchanged when it is 0 or less).
-int32_t ScaleY(const ScoreView* view, int32_t v);
-int32_t UnscaleY(const ScoreView* view, int32_t v);
+inline int32_t ScaleY(const ScoreView* view, int32_t v) {
+    const double scale = ViewScale(view);
+    return scale > 0.0 ? static_cast<int32_t>(v * scale) : v;
+}
+inline int32_t UnscaleY(const ScoreView* view, int32_t v) {
+    const double scale = ViewScale(view);
+    return scale > 0.0 ? static_cast<int32_t>(v / scale) : v;
+}
 
 }  // namespace ql::locate

@@ -16,10 +16,6 @@ int StaffCountOf(const ScoreView* view) {
     return view != nullptr && view->document != nullptr ? view->document->header.staffCount : 0;
 }
 
-int MeasureCountOf(const ScoreView* view) {
-    return view != nullptr && view->document != nullptr ? view->document->header.measureCount : 0;
-}
-
 bool OnMasterPage(const ScoreView* view) {
     return view->currentPage != nullptr && view->currentPage->pageNumber < 0;
 }
@@ -95,16 +91,6 @@ void ReportLocateNotice(int line) {
     char text[128];
     std::snprintf(text, sizeof text, "%s\n %s", FormatModuleLine(kModuleTag, line), "Notice: ");
     ErrorBox(text);
-}
-
-int32_t ScaleY(const ScoreView* view, int32_t v) {
-    const double scale = ViewScale(view);
-    return scale > 0.0 ? static_cast<int32_t>(v * scale) : v;
-}
-
-int32_t UnscaleY(const ScoreView* view, int32_t v) {
-    const double scale = ViewScale(view);
-    return scale > 0.0 ? static_cast<int32_t>(v / scale) : v;
 }
 
 }  // namespace ql::locate

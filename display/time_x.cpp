@@ -13,18 +13,10 @@ using namespace locate;
 
 namespace {
 
-constexpr int kFractionMask = kTicksPerBeatMapEntry - 1;
-
-// Column i of the current slot; columns past the array read its last entry.
-int Column(const SlotColumns& columns, int i) {
-    if (columns.count == 0) return 0;
-    return columns.x[std::clamp(i, 0, columns.count - 1)];
-}
-
 // The first column in [from, to) whose x is right of r; `to` when none.
 int FirstRightOf(const SlotColumns& columns, int from, int to, int r) {
     for (int i = from; i < to; ++i)
-        if (Column(columns, i) > r) return i;
+        if (ColumnX(columns, i) > r) return i;
     return to;
 }
 
@@ -33,17 +25,8 @@ int FirstRightOf(const SlotColumns& columns, int from, int to, int r) {
 namespace locate {
 
 int SlotTickX(ScoreView* view, const ScoreSystem* system, int slot, int length, int tick) {
-    const SlotColumns columns = SlotColumnsOf(view, system, slot);
-    tick = std::max(tick, 0);
-    const int c = tick >> kBeatMapEntryShift;
-    const int a = Column(columns, c);
-    if (tick >= length - 1) return a;
-    // The closing barline's column is never written: the content width stands for it.
-    const int b = c + 1 >= (length >> kBeatMapEntryShift)
-                      ? beatmap::BuildSlotTicks(view, system, slot)
-                      : Column(columns, c + 1);
-    if (b <= a) return a;
-    return a + (((b - a) * (tick & kFractionMask)) >> kBeatMapEntryShift);
+    return TickXAmongColumns(SlotColumnsOf(view, system, slot), length, tick,
+                             [&] { return beatmap::BuildSlotTicks(view, system, slot); });
 }
 
 }  // namespace locate
@@ -63,7 +46,7 @@ int XToTimeInSlot(ScoreView* view, int r) {
     if (n <= 0) return std::max(0, length - 1);
     const int half = length >> 5;
     int i = 0;
-    if (r >= Column(columns, half)) {
+    if (r >= ColumnX(columns, half)) {
         i = FirstRightOf(columns, half, n, r);
         if (i >= n) return length - 1;
     } else if (length > 31) {
@@ -71,8 +54,8 @@ int XToTimeInSlot(ScoreView* view, int r) {
     }
     if (i >= n) return length - 1;
     if (i == 0) return 0;
-    const int left = Column(columns, i - 1);
-    const int right = Column(columns, i);
+    const int left = ColumnX(columns, i - 1);
+    const int right = ColumnX(columns, i);
     const int chosen = (r - left) < (right - r) ? i - 1 : i;
     return chosen * kTicksPerBeatMapEntry;
 }

@@ -60,12 +60,13 @@ int32_t DrawDiagram(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, 
     const platform::FontHandle font = StyleFontOf(view, TextStyleSlotOf(chord->text.body.style));
     if (!font) return 0;
     const platform::FontHandle previous = gfx::SelectObject(dc, font);
-    const int32_t probe = TextWidth(dc, std::string(1, kRaiseProbe));
+    const int32_t probe = TextWidth(dc, std::string_view(&kRaiseProbe, 1));
     const bool shown = chord->chord.showSymbol != 0;
     if (shown) {
         uint8_t character = static_cast<uint8_t>(chord->text.body.string);
         if (character == kHiddenDiagramCharacter) character = kShownDiagramCharacter;
-        text::TextOutA(dc, gfx::Point{anchor.x, anchor.y}, std::string(1, static_cast<char>(character)));
+        const char glyph = static_cast<char>(character);
+        text::TextOutA(dc, gfx::Point{anchor.x, anchor.y}, std::string_view(&glyph, 1));
     }
     gfx::SelectObject(dc, previous);
     return shown ? probe + probe / kRaiseQuarter : 0;
@@ -78,20 +79,22 @@ void DrawName(ChordSymbol* chord, ScoreView* view, platform::DcHandle dc, Logica
     if (!nameFont) return;
     raise -= static_cast<int8_t>(chord->text.body.charset);
     const platform::FontHandle previous = gfx::SelectObject(dc, nameFont);
-    const std::string name = BuildChordName(chord->chord);
+    // The built name starts with the root letter; the rest is measured without blanks.
+    const std::string shown = ShownChordName(chord->chord);
+    const std::string_view letters(shown);
     ChordNameMetrics metrics;
-    metrics.rootWidth = TextWidth(dc, name.substr(0, 1), &metrics.rootHeight);
-    std::string rest = name.substr(1);
-    std::erase(rest, ' ');
-    metrics.restWidth = TextWidth(dc, rest);
+    metrics.rootWidth = TextWidth(dc, letters.substr(0, 1), &metrics.rootHeight);
+    metrics.restWidth = TextWidth(dc, letters.substr(std::min<size_t>(1, letters.size())));
     const bool accidentals = ChordAccidentalOf(chord->chord.rootAccidental) != 0 ||
                              (ChordShowsBass(chord->chord) && ChordAccidentalOf(chord->chord.bassAccidental) != 0);
     if (musicFont && accidentals) {
         gfx::SelectObject(dc, musicFont);
-        metrics.accidentalWidth = TextWidth(dc, std::string(1, static_cast<char>(kChordSharpGlyph)));
+        constexpr char kSharp = static_cast<char>(kChordSharpGlyph);
+        metrics.accidentalWidth = TextWidth(dc, std::string_view(&kSharp, 1));
     }
     const gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignLeft);
-    for (const ChordNamePiece& piece : LayOutChordName(chord->chord, anchor, raise, metrics)) {
+    for (const ChordNamePiece& piece :
+         LayOutChordName(chord->chord, shown, anchor, raise, metrics)) {
         if (piece.accidental && !musicFont) continue;
         gfx::SelectObject(dc, piece.accidental ? musicFont : nameFont);
         text::TextOutA(dc, gfx::Point{piece.at.x, piece.at.y}, piece.text);

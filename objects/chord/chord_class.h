@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/geometry.h"
@@ -55,9 +56,15 @@ struct ChordNamePiece {
     bool accidental = false;
     LogicalPoint at;
 };
+// The name as drawn: the built name without its blanks.
+std::string ShownChordName(const ChordFields& fields);
 // The name's pieces around the anchor, raised by `raise` (the root letter, a raised
-// root accidental, the rest of the name, a raised bass accidental).
+// root accidental, the rest of the name, a raised bass accidental). The second form
+// takes the shown name already built for the fields.
 std::vector<ChordNamePiece> LayOutChordName(const ChordFields& fields, LogicalPoint anchor, int32_t raise,
+                                            const ChordNameMetrics& metrics);
+std::vector<ChordNamePiece> LayOutChordName(const ChordFields& fields, std::string_view shown,
+                                            LogicalPoint anchor, int32_t raise,
                                             const ChordNameMetrics& metrics);
 
 const TextObjectClass& ChordSymbolClass();

@@ -69,23 +69,34 @@ std::string BuildChordName(const ChordFields& fields) {
     return name;
 }
 
+std::string ShownChordName(const ChordFields& fields) {
+    return WithoutBlanks(BuildChordName(fields));
+}
+
 std::vector<ChordNamePiece> LayOutChordName(const ChordFields& fields, LogicalPoint anchor, int32_t raise,
                                             const ChordNameMetrics& metrics) {
-    const std::string shown = WithoutBlanks(BuildChordName(fields));
+    return LayOutChordName(fields, ShownChordName(fields), anchor, raise, metrics);
+}
+
+std::vector<ChordNamePiece> LayOutChordName(const ChordFields& fields, std::string_view shown,
+                                            LogicalPoint anchor, int32_t raise,
+                                            const ChordNameMetrics& metrics) {
     const int rootAccidental = ChordAccidentalOf(fields.rootAccidental);
     const int bassAccidental = ChordShowsBass(fields) ? ChordAccidentalOf(fields.bassAccidental) : 0;
     int32_t x = anchor.x - (metrics.rootWidth + metrics.restWidth) / 2;
     if (rootAccidental != 0) x -= metrics.rootWidth / kQuarter;
     if (bassAccidental != 0) x -= metrics.rootWidth / kEighth;
     const int32_t baseline = anchor.y - raise;
+    constexpr size_t kMostPieces = 4;
     std::vector<ChordNamePiece> pieces;
-    pieces.push_back({shown.substr(0, 1), false, {x, baseline}});
+    pieces.reserve(kMostPieces);
+    pieces.push_back({std::string(shown.substr(0, 1)), false, {x, baseline}});
     x += metrics.rootWidth;
     if (rootAccidental != 0) {
         pieces.push_back(AccidentalPiece(rootAccidental, x, baseline, metrics));
         x += metrics.accidentalWidth + metrics.accidentalWidth / kEighth;
     }
-    if (shown.size() > 1) pieces.push_back({shown.substr(1), false, {x, baseline}});
+    if (shown.size() > 1) pieces.push_back({std::string(shown.substr(1)), false, {x, baseline}});
     x += metrics.restWidth;
     if (bassAccidental != 0) pieces.push_back(AccidentalPiece(bassAccidental, x, baseline, metrics));
     return pieces;

@@ -72,8 +72,7 @@ int DrawChordPreview(platform::DcHandle dc, const gfx::Rect& rect, const ChordSy
                    gfx::Point{centre, split}, width);
     }
     if (chord.chord.showName != 0) {
-        std::string name = BuildChordName(chord.chord);
-        std::erase(name, ' ');
+        const std::string name = ShownChordName(chord.chord);
         const QuickFontRecord& style = document.fonts[ChordNameStyleOf(chord.chord.nameStyle)];
         DrawFitted(dc, style, rect.bottom - kMargin - split, name, gfx::Point{centre, rect.bottom - kMargin}, width);
     }

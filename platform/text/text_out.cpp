@@ -41,6 +41,14 @@ struct DeviceSteps {
     int64_t window = 1;    // |window extent|
 
     double Of(int64_t logical) const {
+        // Products of everyday sizes are divided in 64 bits; the rounding is the same.
+        constexpr int64_t kNarrowLimit = int64_t{1} << 31;
+        if (logical > -kNarrowLimit && logical < kNarrowLimit && viewport < kNarrowLimit &&
+            window < kNarrowLimit) {
+            const int64_t product = logical * viewport, half = window / 2;
+            return static_cast<double>(product >= 0 ? (product + half) / window
+                                                    : -((-product + half) / window));
+        }
         __int128 product = static_cast<__int128>(logical) * viewport, half = window / 2;
         __int128 steps = product >= 0 ? (product + half) / window : -((-product + half) / window);
         return static_cast<double>(steps);
@@ -178,6 +186,7 @@ void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const P
 // Underline and strike-out, as bars across the run's width.
 void DrawDecorations(cairo_t* cr, const SizedFont& font, const PlacedRun& placed) {
     const LogicalFont& request = font.font->request;
+    if (!request.underline && !request.strikeout) return;
     const DesignMetrics& m = font.face->Metrics();
     double left = placed.DeviceX(0), right = placed.DeviceX(placed.width);
     auto bar = [&](int32_t top, int32_t thickness) {

@@ -1,8 +1,11 @@
 // The program's string table and its registration into the program bundle.
 #include "shell/resources/program_strings.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "core/constants.h"
 #include "core/core_strings.h"
@@ -334,9 +337,19 @@ std::span<const ProgramStringEntry> ProgramStringTable() {
 }
 
 const char* BuiltInProgramString(int32_t id) {
-    for (const ProgramStringEntry& entry : kProgramStrings)
-        if (entry.id == id) return entry.text;
-    return nullptr;
+    // The table in id order, made once; an id listed twice keeps its first text.
+    auto byIdOrder = [](const ProgramStringEntry& a, const ProgramStringEntry& b) {
+        return a.id < b.id;
+    };
+    static const std::vector<ProgramStringEntry> byId = [&] {
+        std::vector<ProgramStringEntry> entries(std::begin(kProgramStrings),
+                                                std::end(kProgramStrings));
+        std::stable_sort(entries.begin(), entries.end(), byIdOrder);
+        return entries;
+    }();
+    const auto found = std::lower_bound(byId.begin(), byId.end(), ProgramStringEntry{id, nullptr},
+                                        byIdOrder);
+    return found != byId.end() && found->id == id ? found->text : nullptr;
 }
 
 void AddProgramStrings(sys::ResourceBundle& bundle) {

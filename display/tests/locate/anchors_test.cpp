@@ -1,8 +1,12 @@
 // Anchors: every kind encodes and decodes back to its point at several zooms and
 // staff scales; the page-anchor edge at the page's left edge; lyric y without
 // drift; a time anchor past a shortened measure moves to its last column; and the
-// location and the save stacks are as they were afterwards.
+// location and the save stacks are as they were afterwards. Anchors decoded together
+// land where each decoded alone lands, and where a move of the location to their
+// measure puts them.
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "core/draw/draw_surface.h"
 #include "core/model/document.h"
@@ -11,6 +15,7 @@
 #include "display/anchors.h"
 #include "display/tests/locate/locate_fixture.h"
 #include "display/view_location.h"
+#include "notes/beatmap/beat_map.h"
 
 namespace ql::testing_locate {
 namespace {
@@ -121,6 +126,66 @@ TEST_F(AnchorsTest, DecodingLeavesTheLocationAndStacksAsTheyWere) {
     EncodeAnchors(view_, nullptr, 0, anchors, &p, 1);
     EXPECT_EQ(view_->currentMeasure, 3);
     EXPECT_EQ(State().stacks.viewLocations.count, stackCount);
+}
+
+// Time anchors over many measures, sharing slots read once per decoding: measures
+// eight apart share a place in what is kept, ticks reach into the last column
+// (whose right end is the slot's content width) and past a shortened measure.
+std::vector<ObjectLocation> SeededTimeAnchors(unsigned seed, int count) {
+    std::mt19937 rng(seed);
+    std::vector<ObjectLocation> anchors(static_cast<size_t>(count));
+    for (ObjectLocation& a : anchors) {
+        const Words w{{static_cast<uint16_t>(static_cast<int>(rng() % 14) - 3),
+                       static_cast<uint16_t>(rng() % 4096),
+                       static_cast<uint16_t>(static_cast<int>(rng() % 512) - 256),
+                       static_cast<uint16_t>(static_cast<int>(rng() % 2048) - 1024)}};
+        std::memcpy(&a, &w, sizeof w);
+    }
+    return anchors;
+}
+
+TEST_F(AnchorsTest, TimeAnchorsDecodedTogetherLandWhereEachAloneLands) {
+    // One system of twelve measures: measures 1 and 9, 2 and 10 are read together,
+    // of different lengths and so of different widths.
+    BuildScore(2, {1}, 12);
+    MeasureRecordOf(doc_, 9)->lengthTicks = 2048;
+    MeasureRecordOf(doc_, 10)->lengthTicks = 3000;
+    UpdateBeatMaps(view_, 1);
+    for (double scale : {0.0, 0.75}) {
+        for (unsigned seed : {1u, 2u, 3u}) {
+            Locate(2, 3);
+            ViewScale(view_) = scale;
+            std::vector<ObjectLocation> together = SeededTimeAnchors(seed, 400);
+            std::vector<ObjectLocation> alone = together;
+            std::vector<LogicalPoint> out(together.size());
+            DecodeAnchors(view_, 0, together.data(), out.data(), static_cast<int>(together.size()));
+            for (size_t i = 0; i < alone.size(); ++i) {
+                LogicalPoint one{};
+                DecodeAnchors(view_, 0, &alone[i], &one, 1);
+                ASSERT_EQ(out[i], one) << "seed " << seed << " anchor " << i;
+                ASSERT_EQ(std::memcmp(&alone[i], &together[i], sizeof alone[i]), 0) << i;
+            }
+        }
+    }
+}
+
+TEST_F(AnchorsTest, TimeAnchorsInTheSystemLandWhereTheLocationMovedThereReadsThem) {
+    BuildScore(1, {2}, 4);
+    MeasureRecordOf(doc_, 3)->lengthTicks = 2500;
+    Locate(1, 2);
+    std::vector<ObjectLocation> anchors = SeededTimeAnchors(7, 300);
+    std::vector<LogicalPoint> out(anchors.size());
+    DecodeAnchors(view_, 0, anchors.data(), out.data(), static_cast<int>(anchors.size()));
+    for (size_t i = 0; i < anchors.size(); ++i) {
+        const Words w = WordsOf(anchors[i]);
+        const int measure = 2 + static_cast<int16_t>(w.w[0]);
+        if (measure < 1 || measure > 4) continue;  // in the system shown
+        Locate(1, measure);
+        const int32_t x = SlotContent(System(0), measure) + TimeToX(view_, w.w[1]) +
+                          static_cast<int16_t>(w.w[2]);
+        EXPECT_EQ(out[i].x, x) << "anchor " << i << " measure " << measure << " tick " << w.w[1];
+        EXPECT_EQ(out[i].y, view_->staffY + static_cast<int16_t>(w.w[3])) << i;
+    }
 }
 
 }  // namespace
