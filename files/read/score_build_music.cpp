@@ -138,16 +138,27 @@ int BuildingStreamSink::EventMemoryFailure() {
     return fc::kEventMemory;
 }
 
-inline void BuildingStreamSink::AppendEvent(EventRecord* made, RecordHandle handle, const StoredEventLinks& links) {
+namespace {
+
+// A decoded event, `made` with its handle, as the reader takes it (run-time bits
+// cleared, a time past the measure 0, no links of its own) and linked after
+// `previous`: the voice's chain is new, so each event goes at its end.
+inline void LinkDecodedEvent(EventRecord* made, RecordHandle handle, EventRecord* previous,
+                             RecordHandle previousHandle, int measureTicks) {
     made->word2 &= static_cast<uint16_t>(~kEventRunTimeBits);
-    if (made->time >= measureTicks_) made->time = 0;
+    if (made->time >= measureTicks) made->time = 0;
     made->attachment = RecordHandle{};
     made->beamPrev = RecordHandle{};
     made->beamNext = RecordHandle{};
     made->next = RecordHandle{};
-    // The voice's chain is new, so each event goes at its end.
-    made->prev = previousHandle_;
-    previous_->next = handle;
+    made->prev = previousHandle;
+    previous->next = handle;
+}
+
+}  // namespace
+
+inline void BuildingStreamSink::AppendEvent(EventRecord* made, RecordHandle handle, const StoredEventLinks& links) {
+    LinkDecodedEvent(made, handle, previous_, previousHandle_, measureTicks_);
     previous_ = lastEvent_ = made;
     previousHandle_ = handle;
     voiceEvents_.push_back(VoiceEvent{made, handle, links});
@@ -172,16 +183,27 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
 }
 
 // Each stored event is decoded straight into the next record of the voice's run, a
-// run at a time.
+// run at a time; the chain's end is kept in locals while a run is linked.
 int BuildingStreamSink::PlainEvents(int voice, const uint8_t* stored, int count) {
     (void)voice;
     while (count > 0) {
         if (!HaveSpareEvent()) return EventMemoryFailure();
         const int take = std::min(count, spareCount_ - spareNext_);
+        EventRecord* previous = previous_;
+        RecordHandle previousHandle = previousHandle_;
+        const int measureTicks = measureTicks_;
         for (int e = spareNext_; e < spareNext_ + take; ++e, stored += kStoredEventBytesInFile) {
             auto* made = static_cast<EventRecord*>(spareRecords_[e]);
-            AppendEvent(made, spareHandles_[e], DecodeStoredEventInPlace(stored, made));
+            const RecordHandle handle = spareHandles_[e];
+            const StoredEventLinks links = DecodeStoredEventInPlace(stored, made);
+            LinkDecodedEvent(made, handle, previous, previousHandle, measureTicks);
+            voiceEvents_.push_back(VoiceEvent{made, handle, links});
+            previous = made;
+            previousHandle = handle;
         }
+        previous_ = lastEvent_ = previous;
+        previousHandle_ = previousHandle;
+        tail_ = Tail::Event;
         spareNext_ += take;
         eventsLeft_ -= take;
         count -= take;
