@@ -1,5 +1,6 @@
-// The shared score-file handle (see score_file_handle.h). A file being read is
-// buffered 64 KiB at a time; a file being written collects 64 KiB before each write.
+// The shared score-file handle (see score_file_handle.h). A file being read is read
+// whole at its first read, or buffered 64 KiB at a time above the whole-read limit; a
+// file being written collects 64 KiB before each write.
 #include "files/bytes/score_file_handle.h"
 
 #include <algorithm>
@@ -25,7 +26,11 @@ void ScoreFile::Reset() {
     image_.shrink_to_fit();
     scratch_.clear();
     scratch_.shrink_to_fit();
+    whole_.reset();
+    wholeBytes_ = 0;
+    readWhole_ = false;
     bufferStart_ = 0;
+    SetWindow(nullptr, 0, 0);
     position_ = size_ = 0;
 }
 
@@ -74,6 +79,7 @@ void ScoreFile::OpenImage(std::vector<uint8_t> image) {
     error_ = 0;
     image_ = std::move(image);
     size_ = image_.size();
+    SetWindow(image_.data(), 0, size_);
     mode_ = Mode::ReadImage;
 }
 
@@ -84,9 +90,34 @@ void ScoreFile::CreateImage() {
     mode_ = Mode::WriteImage;
 }
 
-// Loads the buffer with the file bytes from the current position on.
+// The file's bytes from its start, as many as it holds up to its size at the open,
+// in one buffer left uninitialised until the reads fill it. The test hook is asked
+// once for the whole read.
+bool ScoreFile::ReadWhole() {
+    if (readWhole_) return true;
+    if (Injected(FileStep::Read)) return false;
+    if (!sys::SeekFile(file_, 0, &error_)) return false;
+    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(size_));
+    uint64_t got = 0;
+    while (got < size_) {
+        const int64_t read = sys::ReadFileBytes(file_, bytes.get() + got, static_cast<size_t>(size_ - got), &error_);
+        if (read < 0) return false;
+        if (read == 0) break;  // the file was cut short since it was opened
+        got += static_cast<uint64_t>(read);
+    }
+    whole_ = std::move(bytes);
+    wholeBytes_ = got;
+    readWhole_ = true;
+    SetWindow(whole_.get(), 0, wholeBytes_);
+    return true;
+}
+
+// Loads the buffer with the file bytes from the current position on (a file above
+// the whole-read limit); the test hook is asked once for each read of the device.
 bool ScoreFile::FillBuffer() {
+    if (Injected(FileStep::Read)) return false;
     image_.resize(kScoreFileBufferBytes);
+    SetWindow(nullptr, 0, 0);
     if (!sys::SeekFile(file_, position_, &error_)) return false;
     int64_t got = sys::ReadFileBytes(file_, image_.data(), image_.size(), &error_);
     if (got < 0) {
@@ -95,16 +126,19 @@ bool ScoreFile::FillBuffer() {
     }
     image_.resize(static_cast<size_t>(got));
     bufferStart_ = static_cast<size_t>(position_);
+    SetWindow(image_.data(), bufferStart_, bufferStart_ + image_.size());
     return true;
 }
 
+// Copies from the window, refilling the buffer of a large file as it goes; a file
+// read whole has all it holds in the window already.
 bool ScoreFile::ReadFromFile(uint8_t* out, size_t count) {
     while (count > 0) {
-        bool inBuffer = position_ >= bufferStart_ && position_ < bufferStart_ + image_.size();
-        if (!inBuffer && (!FillBuffer() || image_.empty())) return false;
-        size_t offset = static_cast<size_t>(position_ - bufferStart_);
-        size_t take = std::min(count, image_.size() - offset);
-        std::memcpy(out, image_.data() + offset, take);
+        if (!InWindow(1)) {
+            if (readWhole_ || !FillBuffer() || image_.empty()) return false;
+        }
+        const size_t take = static_cast<size_t>(std::min<uint64_t>(count, windowEnd_ - position_));
+        std::memcpy(out, window_ + (position_ - windowStart_), take);
         out += take;
         count -= take;
         position_ += take;
@@ -127,42 +161,31 @@ bool ScoreFile::Read(void* buffer, size_t count) {
         lastCount_ = static_cast<uint32_t>(left);
         return false;
     }
-    if (mode_ == Mode::ReadImage) {
-        std::memcpy(buffer, image_.data() + position_, count);
+    if (mode_ == Mode::ReadFile && size_ <= wholeReadLimit_ && !ReadWhole()) return false;
+    if (InWindow(count)) {
+        std::memcpy(buffer, window_ + (position_ - windowStart_), count);
         position_ += count;
         lastCount_ = static_cast<uint32_t>(count);
         return true;
     }
-    if (Injected(FileStep::Read)) return false;
-    return ReadFromFile(static_cast<uint8_t*>(buffer), count);
+    return mode_ == Mode::ReadFile && ReadFromFile(static_cast<uint8_t*>(buffer), count);
 }
 
-const uint8_t* ScoreFile::Borrow(size_t count) {
+// Borrow where its bytes are not in the window yet: the first read of a file, a
+// buffer to refill, or a read past the end.
+const uint8_t* ScoreFile::BorrowOutsideWindow(size_t count) {
     const bool inPlace = IsReading() && count > 0 && count <= Remaining();
-    if (!inPlace) {
-        scratch_.resize(count);
-        return Read(scratch_.data(), count) ? scratch_.data() : nullptr;
-    }
-    lastCount_ = 0;
-    const uint8_t* at = nullptr;
-    if (mode_ == Mode::ReadImage) {
-        at = image_.data() + position_;
-    } else {
-        if (Injected(FileStep::Read)) return nullptr;
-        const bool buffered = position_ >= bufferStart_ && position_ + count <= bufferStart_ + image_.size();
-        if (!buffered && count <= kScoreFileBufferBytes) {
-            if (!FillBuffer()) return nullptr;
+    if (inPlace && mode_ == Mode::ReadFile) {
+        lastCount_ = 0;
+        if (size_ <= wholeReadLimit_) {
+            if (!ReadWhole()) return nullptr;
+        } else if (count <= kScoreFileBufferBytes && !FillBuffer()) {
+            return nullptr;
         }
-        if (position_ >= bufferStart_ && position_ + count <= bufferStart_ + image_.size()) {
-            at = image_.data() + (position_ - bufferStart_);
-        } else {
-            scratch_.resize(count);
-            return ReadFromFile(scratch_.data(), count) ? scratch_.data() : nullptr;
-        }
+        if (InWindow(count)) return Borrow(count);
     }
-    position_ += count;
-    lastCount_ = static_cast<uint32_t>(count);
-    return at;
+    scratch_.resize(count);
+    return Read(scratch_.data(), count) ? scratch_.data() : nullptr;
 }
 
 bool ScoreFile::Write(const void* bytes, size_t count) {

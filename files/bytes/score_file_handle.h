@@ -1,13 +1,19 @@
 // ScoreFile: the one program-wide score-file handle every byte of a native score file
 // passes through. It reads from a file or from a memory image, and writes to a file
 // (through a 64 KiB buffer) or to memory; it knows its position and size, so every
-// decoder can be bounded by the bytes left. Only one score file is open at a time:
-// opening another closes the first. The error number of a failed call is kept for
-// the system-error box; nothing is shown from here. User-interface thread only.
+// decoder can be bounded by the bytes left. A file being read is read whole into
+// memory at its first read (one read of the device), unless it is larger than the
+// handle's whole-read limit: then it is read 64 KiB at a time. Either way the bytes
+// in memory form a window that reads and borrows are served from without a call.
+// Only one score file is open at a time: opening another closes the first. The error
+// number of a failed call is kept for the system-error box; nothing is shown from
+// here. User-interface thread only.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,9 +22,16 @@
 
 namespace ql {
 
+// The largest file read whole into memory (a larger one is read through the buffer).
+constexpr uint64_t kWholeScoreFileReadLimit = 64ull * 1024 * 1024;
+
 class ScoreFile {
   public:
     enum class Mode : uint8_t { Closed, ReadFile, WriteFile, ReadImage, WriteImage };
+
+    explicit ScoreFile(uint64_t wholeReadLimit = kWholeScoreFileReadLimit) : wholeReadLimit_(wholeReadLimit) {}
+    ScoreFile(const ScoreFile&) = delete;
+    ScoreFile& operator=(const ScoreFile&) = delete;
 
     // Opens an existing file for reading; false (with LastError) on failure.
     bool OpenFile(const std::string& path, sys::FileShare share);
@@ -35,9 +48,31 @@ class ScoreFile {
     // Exactly `count` bytes or false (a short read takes what there was and fails).
     bool Read(void* buffer, size_t count);
     // The same read without a copy where it can be had: the `count` bytes (at least
-    // one) in place in the image or the file's buffer, else gathered in a scratch
-    // buffer; valid until the next call on the file. Null where Read fails.
-    const uint8_t* Borrow(size_t count);
+    // one) in place in the image or the file's bytes in memory, else gathered in a
+    // scratch buffer; valid until the next call on the file. Null where Read fails.
+    const uint8_t* Borrow(size_t count) {
+        if (count > 0 && InWindow(count)) {
+            const uint8_t* at = window_ + (position_ - windowStart_);
+            position_ += count;
+            lastCount_ = static_cast<uint32_t>(count);
+            return at;
+        }
+        return BorrowOutsideWindow(count);
+    }
+    // The bytes from the read position on that are in memory now (`*count` of them,
+    // at most `most`), without reading or moving: null (and 0) when none are. A file
+    // read whole holds all of them after its first read.
+    const uint8_t* Ahead(uint64_t most, size_t* count) const {
+        const bool inside = window_ != nullptr && position_ >= windowStart_ && position_ < windowEnd_;
+        *count = inside ? static_cast<size_t>(std::min(most, windowEnd_ - position_)) : 0;
+        return *count > 0 ? window_ + (position_ - windowStart_) : nullptr;
+    }
+    // Moves the read position past `count` bytes that Ahead showed, as a Borrow of
+    // them would.
+    void Pass(size_t count) {
+        position_ += count;
+        lastCount_ = static_cast<uint32_t>(count);
+    }
     // False on failure; the bytes may sit in the buffer until Flush.
     bool Write(const void* bytes, size_t count);
     // Writes out the buffer of a file being written; true for every other mode.
@@ -69,17 +104,41 @@ class ScoreFile {
   private:
     // True (with the error number kept) when the test hook fails this call.
     bool Injected(FileStep step);
+    // Whether `count` bytes from the read position are in the window.
+    bool InWindow(size_t count) const {
+        return position_ >= windowStart_ && position_ <= windowEnd_ && count <= windowEnd_ - position_;
+    }
+    void SetWindow(const uint8_t* bytes, uint64_t start, uint64_t end) {
+        window_ = bytes;
+        windowStart_ = start;
+        windowEnd_ = end;
+    }
+    const uint8_t* BorrowOutsideWindow(size_t count);
+    // A file being read that fits the whole-read limit: its bytes read into memory
+    // once. True when they are (or were already).
+    bool ReadWhole();
     bool FillBuffer();
     // Takes a file just made for writing (kNoFile: false).
     bool StartWriting(sys::FileDescriptor file);
     bool ReadFromFile(uint8_t* out, size_t count);
     void Reset();
 
+    uint64_t wholeReadLimit_;
     Mode mode_ = Mode::Closed;
     sys::FileDescriptor file_ = sys::kNoFile;
     std::vector<uint8_t> image_;  // memory image, or the file buffer
     std::vector<uint8_t> scratch_;  // Borrow's bytes that are not in place
+    // ReadFile read whole: the file's bytes (wholeBytes_ of them; fewer than size_
+    // when the file was cut short after it was opened).
+    std::unique_ptr<uint8_t[]> whole_;
+    uint64_t wholeBytes_ = 0;
+    bool readWhole_ = false;
     size_t bufferStart_ = 0;      // ReadFile: file offset of image_[0]
+    // The bytes of the stream in memory: stream offsets windowStart_..windowEnd_ at
+    // window_ (the image, the whole file, or the buffer; null when none).
+    const uint8_t* window_ = nullptr;
+    uint64_t windowStart_ = 0;
+    uint64_t windowEnd_ = 0;
     uint64_t position_ = 0;
     uint64_t size_ = 0;
     uint32_t lastCount_ = 0;

@@ -66,15 +66,11 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
     }
     view_->voiceMask = voice == 0 ? savedVoiceMask_ & kVoiceZeroMaskBits : static_cast<uint8_t>(1u << voice);
     voiceEvents_.clear();
-    voiceRecords_.clear();
-    voiceLinks_.clear();
     ReleaseSpareEvents();
     eventsLeft_ = events;
     previous_ = nullptr;
     if (events == 0) return 0;
     voiceEvents_.reserve(static_cast<size_t>(events));
-    voiceRecords_.reserve(static_cast<size_t>(events));
-    voiceLinks_.reserve(static_cast<size_t>(events));
     previous_ = NewVoiceHead(voice);
     return previousHandle_ ? 0 : fc::kVoiceHead;
 }
@@ -102,16 +98,19 @@ EventRecord* BuildingStreamSink::NewVoiceHead(int voice) {
 
 // The runs are no longer than the events the voice has left to read, so a voice
 // read whole leaves none over.
+bool BuildingStreamSink::HaveSpareEvent() {
+    if (spareNext_ < spareCount_) return true;
+    // A short run has sounded the pool's alert once: the pool is exhausted.
+    if (poolExhausted_) return false;
+    const int wanted = std::clamp(eventsLeft_, 1, kEventRun);
+    spareNext_ = 0;
+    spareCount_ = AllocRecordRunWithHandles(kEventRecordPool, wanted, spareRecords_, spareHandles_);
+    poolExhausted_ = spareCount_ < wanted;
+    return spareCount_ > 0;
+}
+
 EventRecord* BuildingStreamSink::NextEventRecord(RecordHandle* handle) {
-    if (spareNext_ == spareCount_) {
-        // A short run has sounded the pool's alert once: the pool is exhausted.
-        if (poolExhausted_) return nullptr;
-        const int wanted = std::clamp(eventsLeft_, 1, kEventRun);
-        spareNext_ = 0;
-        spareCount_ = AllocRecordRunWithHandles(kEventRecordPool, wanted, spareRecords_, spareHandles_);
-        poolExhausted_ = spareCount_ < wanted;
-        if (spareCount_ == 0) return nullptr;
-    }
+    if (!HaveSpareEvent()) return nullptr;
     --eventsLeft_;
     *handle = spareHandles_[spareNext_];
     return static_cast<EventRecord*>(spareRecords_[spareNext_++]);
@@ -130,9 +129,40 @@ int BuildingStreamSink::EventRecordFor(int voice, EventRecord** record) {
     // The record comes with its handle, so no pool search is needed to link it.
     pendingRecord_ = *record = NextEventRecord(&pendingHandle_);
     if (pendingRecord_ != nullptr) return 0;
-    // Reported as an internal error; the load then names its code.
+    return EventMemoryFailure();
+}
+
+// Reported as an internal error; the load then names its code.
+int BuildingStreamSink::EventMemoryFailure() {
     InternalError(kFileModule, fc::kEventMemoryReport, 0);
     return fc::kEventMemory;
+}
+
+namespace {
+
+// A decoded event, `made` with its handle, as the reader takes it (run-time bits
+// cleared, a time past the measure 0, no links of its own) and linked after
+// `previous`: the voice's chain is new, so each event goes at its end.
+inline void LinkDecodedEvent(EventRecord* made, RecordHandle handle, EventRecord* previous,
+                             RecordHandle previousHandle, int measureTicks) {
+    made->word2 &= static_cast<uint16_t>(~kEventRunTimeBits);
+    if (made->time >= measureTicks) made->time = 0;
+    made->attachment = RecordHandle{};
+    made->beamPrev = RecordHandle{};
+    made->beamNext = RecordHandle{};
+    made->next = RecordHandle{};
+    made->prev = previousHandle;
+    previous->next = handle;
+}
+
+}  // namespace
+
+inline void BuildingStreamSink::AppendEvent(EventRecord* made, RecordHandle handle, const StoredEventLinks& links) {
+    LinkDecodedEvent(made, handle, previous_, previousHandle_, measureTicks_);
+    previous_ = lastEvent_ = made;
+    previousHandle_ = handle;
+    voiceEvents_.push_back(VoiceEvent{made, handle, links});
+    tail_ = Tail::Event;
 }
 
 int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredEventLinks& links,
@@ -140,21 +170,8 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
     (void)voice;
     if (pendingRecord_ == nullptr && EventRecordFor(voice, &pendingRecord_) != 0) return fc::kEventMemory;
     EventRecord* made = std::exchange(pendingRecord_, nullptr);
-    const RecordHandle handle = pendingHandle_;
     if (&event != made) *made = event;
-    made->word2 &= static_cast<uint16_t>(~kEventRunTimeBits);
-    if (made->time >= measureTicks_) made->time = 0;
-    made->attachment = RecordHandle{};
-    made->beamPrev = made->beamNext = made->next = RecordHandle{};
-    // The voice's chain is new, so each event goes at its end.
-    made->prev = previousHandle_;
-    previous_->next = handle;
-    previous_ = lastEvent_ = made;
-    previousHandle_ = handle;
-    voiceEvents_.push_back(handle);
-    voiceRecords_.push_back(made);
-    voiceLinks_.push_back(links);
-    tail_ = Tail::Event;
+    AppendEvent(made, pendingHandle_, links);
     if (accidental == nullptr && links.attachments == 0) return 0;
     ScoreObject* holder = NewAccidentalForNote(view_, made);
     if (holder == nullptr) return fc::kAccidental;
@@ -165,22 +182,50 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
     return 0;
 }
 
+// Each stored event is decoded straight into the next record of the voice's run, a
+// run at a time; the chain's end is kept in locals while a run is linked.
+int BuildingStreamSink::PlainEvents(int voice, const uint8_t* stored, int count) {
+    (void)voice;
+    while (count > 0) {
+        if (!HaveSpareEvent()) return EventMemoryFailure();
+        const int take = std::min(count, spareCount_ - spareNext_);
+        EventRecord* previous = previous_;
+        RecordHandle previousHandle = previousHandle_;
+        const int measureTicks = measureTicks_;
+        for (int e = spareNext_; e < spareNext_ + take; ++e, stored += kStoredEventBytesInFile) {
+            auto* made = static_cast<EventRecord*>(spareRecords_[e]);
+            const RecordHandle handle = spareHandles_[e];
+            const StoredEventLinks links = DecodeStoredEventInPlace(stored, made);
+            LinkDecodedEvent(made, handle, previous, previousHandle, measureTicks);
+            voiceEvents_.push_back(VoiceEvent{made, handle, links});
+            previous = made;
+            previousHandle = handle;
+        }
+        previous_ = lastEvent_ = previous;
+        previousHandle_ = previousHandle;
+        tail_ = Tail::Event;
+        spareNext_ += take;
+        eventsLeft_ -= take;
+        count -= take;
+    }
+    return 0;
+}
+
 // Positions become handles; a partner on the wrong side, the event itself or past
 // the voice is none, and long notes keep no partners.
 void BuildingStreamSink::ResolveBeamPartners() {
     const int count = static_cast<int>(voiceEvents_.size());
     for (int i = 0; i < count; ++i) {
-        EventRecord* event = voiceRecords_[static_cast<size_t>(i)];
+        const VoiceEvent& voiceEvent = voiceEvents_[static_cast<size_t>(i)];
+        EventRecord* event = voiceEvent.record;
         const int own = i + 1;
-        int prev = CheckedBeamPrevPosition(voiceLinks_[static_cast<size_t>(i)].beamPrev, own);
-        int next = CheckedBeamNextPosition(voiceLinks_[static_cast<size_t>(i)].beamNext, own, count);
+        int prev = CheckedBeamPrevPosition(voiceEvent.links.beamPrev, own);
+        int next = CheckedBeamNextPosition(voiceEvent.links.beamNext, own, count);
         if (event->duration > kLongestBeamedDuration) prev = next = 0;
-        event->beamPrev = prev != 0 ? voiceEvents_[static_cast<size_t>(prev - 1)] : RecordHandle{};
-        event->beamNext = next != 0 ? voiceEvents_[static_cast<size_t>(next - 1)] : RecordHandle{};
+        event->beamPrev = prev != 0 ? voiceEvents_[static_cast<size_t>(prev - 1)].handle : RecordHandle{};
+        event->beamNext = next != 0 ? voiceEvents_[static_cast<size_t>(next - 1)].handle : RecordHandle{};
     }
     voiceEvents_.clear();
-    voiceRecords_.clear();
-    voiceLinks_.clear();
     lastEvent_ = nullptr;
     tail_ = Tail::None;
 }

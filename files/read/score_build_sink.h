@@ -44,6 +44,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     int EventRecordFor(int voice, EventRecord** record) override;
     int Event(int voice, const EventRecord& event, const StoredEventLinks& links,
               const AccidentalWord* accidental) override;
+    int PlainEvents(int voice, const uint8_t* stored, int count) override;
     int Rests(int voice, const std::vector<RestBody>& rests) override;
     int Page(int index, const ScorePage& page) override;
     int System(const StreamSystem& system) override;
@@ -68,10 +69,24 @@ class BuildingStreamSink : public ScoreStreamSink {
 
   private:
     enum class Tail { None, Cell, Event, Page };
+    // An event of the voice being read: its record, that record's handle, and the
+    // links it was stored with.
+    struct VoiceEvent {
+        EventRecord* record;
+        RecordHandle handle;
+        StoredEventLinks links;
+    };
+    // Links a decoded event at the end of the voice's chain, clearing what the
+    // reader does not take from the file.
+    void AppendEvent(EventRecord* made, RecordHandle handle, const StoredEventLinks& links);
+    int EventMemoryFailure();
     void ResolveBeamPartners();
     // The record of the voice's next event, taken from records allocated a run at a
     // time (AllocRecordRunWithHandles); null when the pool is exhausted.
     EventRecord* NextEventRecord(RecordHandle* handle);
+    // Whether a record of the run is left, taking the next run when none is: false
+    // when the pool cannot give one.
+    bool HaveSpareEvent();
     // Gives back the records of a run that no event took (the voice ended early).
     void ReleaseSpareEvents();
     EventRecord* NewVoiceHead(int voice);
@@ -98,9 +113,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     EventRecord* previous_ = nullptr;
     RecordHandle previousHandle_{};
     EventRecord* lastEvent_ = nullptr;
-    std::vector<RecordHandle> voiceEvents_;  // the voice's events: position p at index p - 1
-    std::vector<EventRecord*> voiceRecords_;  // the same events' records
-    std::vector<StoredEventLinks> voiceLinks_;
+    std::vector<VoiceEvent> voiceEvents_;  // the voice's events: position p at index p - 1
     // The run of event records allocated ahead: spareNext_ .. spareCount_ - 1 unused.
     static constexpr int kEventRun = 32;
     void* spareRecords_[kEventRun] = {};

@@ -61,12 +61,4 @@ bool IsSpacingListSound(const std::vector<SpacingEntry>& entries) {
     return true;
 }
 
-int CheckedBeamPrevPosition(int stored, int own) {
-    return stored >= 1 && stored < own ? stored : 0;
-}
-
-int CheckedBeamNextPosition(int stored, int own, int count) {
-    return stored > own && stored <= count ? stored : 0;
-}
-
 }  // namespace ql

@@ -47,7 +47,11 @@ bool IsSpacingListSound(const std::vector<SpacingEntry>& entries);
 // A stored 1-based beam partner position of the event at `own` (1-based) in a voice
 // of `count` events: a previous partner must lie before the event, a next one after
 // it and within the voice. The position when it does, else 0 (none).
-int CheckedBeamPrevPosition(int stored, int own);
-int CheckedBeamNextPosition(int stored, int own, int count);
+inline int CheckedBeamPrevPosition(int stored, int own) {
+    return stored >= 1 && stored < own ? stored : 0;
+}
+inline int CheckedBeamNextPosition(int stored, int own, int count) {
+    return stored > own && stored <= count ? stored : 0;
+}
 
 }  // namespace ql

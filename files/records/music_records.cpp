@@ -1,7 +1,6 @@
 // Stored cell headers, events and accidental words (see music_records.h).
 #include "files/records/music_records.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -89,27 +88,6 @@ StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* e) {
     links.beamPrev = reader.U16();
     links.beamNext = reader.U16();
     e->beamPrev = e->beamNext = e->prev = e->next = RecordHandle{};
-    return links;
-}
-
-// The stored event is the little-endian image of the record's leading bytes, with
-// the attachment handle's place holding the attachment count and the beam links'
-// places holding positions.
-static_assert(offsetof(EventRecord, attachment) == 14 && offsetof(EventRecord, time) == 16 &&
-              offsetof(EventRecord, nudge) == 23 && offsetof(EventRecord, beamPrev) == 24 &&
-              offsetof(EventRecord, beamNext) == 26 && offsetof(EventRecord, prev) == kStoredEventBytesInFile);
-
-StoredEventLinks DecodeStoredEventInPlace(const uint8_t* stored, EventRecord* event) {
-    if constexpr (std::endian::native != std::endian::little) {
-        ByteReader reader(stored, kStoredEventBytesInFile);
-        return DecodeStoredEvent(reader, event);
-    }
-    std::memcpy(event, stored, kStoredEventBytesInFile);
-    StoredEventLinks links;
-    links.attachments = LoadLe16(stored + offsetof(EventRecord, attachment));
-    links.beamPrev = LoadLe16(stored + offsetof(EventRecord, beamPrev));
-    links.beamNext = LoadLe16(stored + offsetof(EventRecord, beamNext));
-    event->attachment = event->beamPrev = event->beamNext = event->prev = event->next = RecordHandle{};
     return links;
 }
 

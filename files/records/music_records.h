@@ -7,8 +7,10 @@
 // of the accidental's offset, bit 0 its flag bit 1, bit 1 its flag bit 8).
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/model/event_record.h"
 #include "core/model/grid_records.h"
@@ -44,8 +46,48 @@ void EncodeStoredEvent(const EventRecord& event, const StoredEventLinks& links, 
 StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* event);
 // The same decoding of one whole stored event (kStoredEventBytesInFile bytes at
 // `stored`), written straight into `event`: the loader's form, one copy of the
-// leading bytes rather than a read per field.
-StoredEventLinks DecodeStoredEventInPlace(const uint8_t* stored, EventRecord* event);
+// leading bytes rather than a read per field. Inline, for the loader's loops.
+inline StoredEventLinks DecodeStoredEventInPlace(const uint8_t* stored, EventRecord* event) {
+    if constexpr (std::endian::native != std::endian::little) {
+        ByteReader reader(stored, kStoredEventBytesInFile);
+        return DecodeStoredEvent(reader, event);
+    }
+    // The stored event is the little-endian image of the record's leading bytes,
+    // with the attachment handle's place holding the attachment count and the beam
+    // links' places holding positions.
+    static_assert(offsetof(EventRecord, attachment) == 14 && offsetof(EventRecord, time) == 16 &&
+                  offsetof(EventRecord, nudge) == 23 && offsetof(EventRecord, beamPrev) == 24 &&
+                  offsetof(EventRecord, beamNext) == 26 && offsetof(EventRecord, prev) == kStoredEventBytesInFile &&
+                  sizeof(EventRecord) == 4 * sizeof(uint64_t));
+    // Copied as three 8-byte words, the attachment's place cleared, then a fourth
+    // of cleared links: whole words, which later reads of single fields can take
+    // straight from the stores.
+    constexpr uint64_t kWithoutAttachment = 0x0000FFFFFFFFFFFFull;  // bytes 8-13 of 8-15
+    constexpr size_t kWord = sizeof(uint64_t);
+    uint64_t head = 0, middle = 0, tail = 0;
+    std::memcpy(&head, stored, kWord);
+    std::memcpy(&middle, stored + kWord, kWord);
+    std::memcpy(&tail, stored + 2 * kWord, kWord);
+    middle &= kWithoutAttachment;
+    const uint64_t links0 = 0;
+    auto* record = reinterpret_cast<uint8_t*>(event);
+    std::memcpy(record, &head, kWord);
+    std::memcpy(record + kWord, &middle, kWord);
+    std::memcpy(record + 2 * kWord, &tail, kWord);
+    std::memcpy(record + 3 * kWord, &links0, kWord);
+    StoredEventLinks links;
+    links.attachments = LoadLe16(stored + offsetof(EventRecord, attachment));
+    links.beamPrev = LoadLe16(stored + offsetof(EventRecord, beamPrev));
+    links.beamNext = LoadLe16(stored + offsetof(EventRecord, beamNext));
+    return links;
+}
+
+// Whether a stored event (kStoredEventBytesInFile bytes at `stored`) is followed by
+// nothing of its own in the file: its AccidentalCode is 0, so it has no accidental
+// word, and it counts no attached objects.
+inline bool IsPlainStoredEvent(const uint8_t* stored) {
+    return (LoadLe16(stored) & kEventAccidentalMask) == 0 && LoadLe16(stored + offsetof(EventRecord, attachment)) == 0;
+}
 
 // The accidental's fields the word carries.
 struct AccidentalWord {

@@ -98,6 +98,13 @@ class ScoreStreamSink {
         (void)voice, (void)event, (void)links, (void)accidental;
         return 0;
     }
+    // `count` (at least one) of the voice's next events that lie back to back in the
+    // file, none with an accidental word or attached objects: their stored records,
+    // count x kStoredEventBytesInFile bytes at `stored`, valid during the call. A walk
+    // that tells no observer of its fields hands such runs over here rather than
+    // event by event; this default passes each through EventRecordFor and Event as
+    // the walk does. A code ends the walk.
+    virtual int PlainEvents(int voice, const uint8_t* stored, int count);
     virtual int Rests(int voice, const std::vector<RestBody>& rests) {
         (void)voice, (void)rests;
         return 0;
@@ -177,6 +184,11 @@ class DiscardingStreamSink : public ScoreStreamSink {
   public:
     explicit DiscardingStreamSink(ScoreDocument* document) : document_(document) {}
     int Label(int staff, ScoreObject* label) override;
+    // Events are not kept: a run of plain events needs no decoding.
+    int PlainEvents(int voice, const uint8_t* stored, int count) override {
+        (void)voice, (void)stored, (void)count;
+        return 0;
+    }
 
   private:
     ScoreDocument* document_;
