@@ -229,9 +229,10 @@ uint16_t PositionIn(const std::vector<EventRecord*>& events, RecordHandle partne
 }
 
 int WriteEvent(StreamOut& out, const std::vector<EventRecord*>& events, EventRecord* e) {
-    ScoreObject* head = GetEventAttachment(e);
+    // Most events have nothing attached: no look-up and no count for them.
+    ScoreObject* head = e->attachment ? GetEventAttachment(e) : nullptr;
     ScoreObject* attached = head != nullptr ? head->next.get() : nullptr;
-    StoredEventLinks links{static_cast<uint16_t>(CountStoredObjects(attached)),
+    StoredEventLinks links{static_cast<uint16_t>(attached != nullptr ? CountStoredObjects(attached) : 0),
                            PositionIn(events, e->beamPrev), PositionIn(events, e->beamNext)};
     if (int code = out.PutEncoded<kStoredEventBytesInFile>(
             fc::kWriteEvent, [&](uint8_t* stored) { EncodeStoredEvent(*e, links, stored); }))
