@@ -14,6 +14,12 @@
 
 namespace ql {
 
+// A little-endian word into a byte array (the counterpart of LoadLe16).
+constexpr void StoreLe16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
 class ByteWriter {
   public:
     void U8(uint8_t value);

@@ -25,12 +25,18 @@ FaultState& Faults() {
 
 }  // namespace
 
+namespace file_fault_detail {
+bool g_faultSet = false;
+}  // namespace file_fault_detail
+
 void SetFileFaultForTests(FileFault fault) {
     Faults() = FaultState{std::move(fault), {}};
+    file_fault_detail::g_faultSet = true;
 }
 
 void ResetFileFaultForTests() {
     Faults() = FaultState{};
+    file_fault_detail::g_faultSet = false;
 }
 
 int InjectedFileFault(FileStep step) {

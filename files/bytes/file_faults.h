@@ -29,4 +29,15 @@ int InjectedFileFault(FileStep step);
 // The calls of `step` counted since the fault was set (for a sweep over every n).
 int FileStepCalls(FileStep step);
 
+namespace file_fault_detail {
+extern bool g_faultSet;
+}  // namespace file_fault_detail
+
+// Whether a fault has been set (and not reset since). Only then can a call fail or
+// need counting: a call on the fast path of a write may skip InjectedFileFault while
+// this is false. Inline, for the writes of a save's every record.
+inline bool FileFaultSet() {
+    return file_fault_detail::g_faultSet;
+}
+
 }  // namespace ql

@@ -69,7 +69,8 @@ bool ScoreFile::StartWriting(sys::FileDescriptor file) {
     if (file == sys::kNoFile) return false;
     file_ = file;
     mode_ = Mode::WriteFile;
-    image_.reserve(kScoreFileBufferBytes);
+    writeBuffer_.resize(kScoreFileBufferBytes);  // kept from one file to the next
+    writeFill_ = 0;
     return true;
 }
 
@@ -195,9 +196,18 @@ bool ScoreFile::Write(const void* bytes, size_t count) {
         return false;
     }
     if (count == 0) return true;
-    if (mode_ == Mode::WriteFile && Injected(FileStep::Write)) return false;
     auto* from = static_cast<const uint8_t*>(bytes);
-    if (mode_ == Mode::WriteFile && image_.size() + count > kScoreFileBufferBytes) {
+    if (mode_ == Mode::WriteFile) return WriteToFile(from, count);
+    image_.insert(image_.end(), from, from + count);
+    position_ += count;
+    size_ = position_;
+    lastCount_ = static_cast<uint32_t>(count);
+    return true;
+}
+
+bool ScoreFile::WriteToFile(const uint8_t* from, size_t count) {
+    if (Injected(FileStep::Write)) return false;
+    if (count > kScoreFileBufferBytes - writeFill_) {
         if (!Flush()) return false;
         if (count >= kScoreFileBufferBytes) {
             if (!sys::WriteFileBytes(file_, from, count, &error_)) return false;
@@ -207,22 +217,17 @@ bool ScoreFile::Write(const void* bytes, size_t count) {
             return true;
         }
     }
-    image_.insert(image_.end(), from, from + count);
-    position_ += count;
-    size_ = position_;
-    lastCount_ = static_cast<uint32_t>(count);
+    std::memcpy(writeBuffer_.data() + writeFill_, from, count);
+    Commit(count);
     return true;
 }
 
 bool ScoreFile::Flush() {
-    if (mode_ != Mode::WriteFile || image_.empty()) return true;
-    if (Injected(FileStep::Flush)) {
-        image_.clear();
-        return false;
-    }
-    bool written = sys::WriteFileBytes(file_, image_.data(), image_.size(), &error_);
-    image_.clear();  // a failed buffer is dropped: the save stops at its first failure
-    return written;
+    if (mode_ != Mode::WriteFile || writeFill_ == 0) return true;
+    const size_t fill = writeFill_;
+    writeFill_ = 0;  // a failed buffer is dropped: the save stops at its first failure
+    if (Injected(FileStep::Flush)) return false;
+    return sys::WriteFileBytes(file_, writeBuffer_.data(), fill, &error_);
 }
 
 bool ScoreFile::Sync() {
@@ -262,7 +267,7 @@ bool ScoreFile::Close() {
 }
 
 void ScoreFile::Discard() {
-    if (mode_ == Mode::WriteFile) image_.clear();
+    writeFill_ = 0;
     Close();
 }
 

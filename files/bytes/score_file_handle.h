@@ -86,6 +86,20 @@ class ScoreFile {
     bool Close();
     // Closes without writing out what the buffer holds (after a failure).
     void Discard();
+    // A write for the common case, encoded in place without a call: room for `count`
+    // bytes in the buffer of a file being written while no test fault is set, else
+    // null (Write is then the call to make). Commit makes the `count` bytes put there
+    // part of the file, as Write would.
+    uint8_t* WriteRoom(size_t count) {
+        if (mode_ != Mode::WriteFile || count > writeBuffer_.size() - writeFill_ || FileFaultSet()) return nullptr;
+        return writeBuffer_.data() + writeFill_;
+    }
+    void Commit(size_t count) {
+        writeFill_ += count;
+        position_ += count;
+        size_ = position_;
+        lastCount_ = static_cast<uint32_t>(count);
+    }
 
     Mode GetMode() const { return mode_; }
     bool IsOpen() const { return mode_ != Mode::Closed; }
@@ -121,6 +135,9 @@ class ScoreFile {
     // Takes a file just made for writing (kNoFile: false).
     bool StartWriting(sys::FileDescriptor file);
     bool ReadFromFile(uint8_t* out, size_t count);
+    // Collects bytes in the write buffer (a full buffer is written out first; a run
+    // of at least a buffer's size goes to the file directly).
+    bool WriteToFile(const uint8_t* from, size_t count);
     void Reset();
 
     uint64_t wholeReadLimit_;
@@ -143,6 +160,9 @@ class ScoreFile {
     uint64_t size_ = 0;
     uint32_t lastCount_ = 0;
     int error_ = 0;
+    // WriteFile: the buffer of bytes not yet written, and how many it holds.
+    std::vector<uint8_t> writeBuffer_;
+    size_t writeFill_ = 0;
 };
 
 // The shared handle.

@@ -43,7 +43,7 @@ void DecodeCellHeader(ByteReader& reader, MeasureCell* cell) {
     cell->cellData7 = reader.U8();
 }
 
-void EncodeStoredEvent(const EventRecord& e, const StoredEventLinks& links, ByteWriter& writer) {
+void EncodeStoredEventByFields(const EventRecord& e, const StoredEventLinks& links, ByteWriter& writer) {
     LocalRecord<kStoredEventBytesInFile> record;
     record.U16(0, e.flags);
     record.U16(2, e.word2);
@@ -64,6 +64,28 @@ void EncodeStoredEvent(const EventRecord& e, const StoredEventLinks& links, Byte
     record.U16(24, links.beamPrev);
     record.U16(26, links.beamNext);
     record.AppendTo(writer);
+}
+
+void EncodeStoredEvent(const EventRecord& e, const StoredEventLinks& links, uint8_t* stored) {
+    if constexpr (std::endian::native != std::endian::little) {
+        ByteWriter writer;
+        EncodeStoredEventByFields(e, links, writer);
+        std::memcpy(stored, writer.Data(), kStoredEventBytesInFile);
+        return;
+    }
+    // The record's leading bytes are the stored event but for the three links.
+    static_assert(offsetof(EventRecord, attachment) == 14 && offsetof(EventRecord, beamPrev) == 24 &&
+                  offsetof(EventRecord, beamNext) == 26 && offsetof(EventRecord, prev) == kStoredEventBytesInFile);
+    std::memcpy(stored, &e, kStoredEventBytesInFile);
+    StoreLe16(stored + offsetof(EventRecord, attachment), links.attachments);
+    StoreLe16(stored + offsetof(EventRecord, beamPrev), links.beamPrev);
+    StoreLe16(stored + offsetof(EventRecord, beamNext), links.beamNext);
+}
+
+void EncodeStoredEvent(const EventRecord& e, const StoredEventLinks& links, ByteWriter& writer) {
+    uint8_t stored[kStoredEventBytesInFile];
+    EncodeStoredEvent(e, links, stored);
+    writer.Bytes(stored, kStoredEventBytesInFile);
 }
 
 StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* e) {

@@ -41,7 +41,14 @@ struct StoredEventLinks {
     uint16_t beamPrev = 0;     // 1 + position of the partner in the voice; 0 none
     uint16_t beamNext = 0;
 };
+// The stored event into the kStoredEventBytesInFile bytes at `stored`: on a
+// little-endian machine the record's leading bytes copied whole with the links put
+// in their places, else field by field.
+void EncodeStoredEvent(const EventRecord& event, const StoredEventLinks& links, uint8_t* stored);
+// The same, appended to `writer`.
 void EncodeStoredEvent(const EventRecord& event, const StoredEventLinks& links, ByteWriter& writer);
+// The record built field by field from its table (what the copy has to equal).
+void EncodeStoredEventByFields(const EventRecord& event, const StoredEventLinks& links, ByteWriter& writer);
 // The stored fields into `event` (attachment, beam links and chain links 0).
 StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* event);
 // The same decoding of one whole stored event (kStoredEventBytesInFile bytes at

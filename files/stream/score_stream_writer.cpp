@@ -1,9 +1,11 @@
-// The stream writer: each item of the stream is encoded into a ByteWriter and handed
-// to the shared score file in one write, so a failing write names the item's step.
+// The stream writer: each item of the stream is encoded into a ByteWriter, or
+// straight into the shared score file's buffer, and is one write of the file, so a
+// failing write names the item's step.
 #include "files/stream/score_stream_writer.h"
 #include "files/stream/music_progress.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "core/objects/score_object.h"
 #include "core/state.h"
 #include "files/bytes/byte_writer.h"
+#include "files/bytes/score_file_handle.h"
 #include "files/records/face_name_table.h"
 #include "files/records/file_codes.h"
 #include "files/records/file_version.h"
@@ -38,25 +41,48 @@ constexpr int kVoiceCount = 4;
 constexpr size_t kLabelLengthBytes = 2;
 constexpr size_t kStoredLabelBytes = 26;
 
-// The stream being written: one encoder buffer, emptied by every Put.
+// The stream being written: one encoder buffer, emptied by every Put. Each item is
+// one write of the shared score file; those that fit its buffer go in without a call.
 class StreamOut {
   public:
     explicit StreamOut(ScoreDocument* document) : document_(document) {}
     ByteWriter& W() { return writer_; }
     ScoreDocument* Document() { return document_; }
+    // The events of the voice being written (one list reused for every voice).
+    std::vector<EventRecord*>& Events() { return events_; }
     // Writes what the buffer holds (from `from` on); 0, or `code` after the box.
     int Put(int code, size_t from = 0) {
-        bool ok = WriteScoreBytes(writer_.Data() + from, static_cast<uint32_t>(writer_.Size() - from));
+        int result = PutBytes(code, writer_.Data() + from, writer_.Size() - from);
         writer_.Clear();
-        return ok ? 0 : code;
+        return result;
     }
     // Writes a part of the buffer and keeps it.
-    int PutPart(int code, size_t from, size_t count) {
-        return WriteScoreBytes(writer_.Data() + from, static_cast<uint32_t>(count)) ? 0 : code;
+    int PutPart(int code, size_t from, size_t count) { return PutBytes(code, writer_.Data() + from, count); }
+    // Writes `count` bytes as one item; 0, or `code` after the box.
+    int PutBytes(int code, const uint8_t* bytes, size_t count) {
+        if (count == 0) return 0;
+        if (uint8_t* room = file_.WriteRoom(count)) {
+            std::memcpy(room, bytes, count);
+            Committed(count);
+            return 0;
+        }
+        return WriteScoreBytes(bytes, static_cast<uint32_t>(count)) ? 0 : code;
+    }
+    // Writes an item of `N` bytes that `encode` puts at the address it is given,
+    // straight into the file's buffer where it can; 0, or `code` after the box.
+    template <size_t N, class Encode>
+    int PutEncoded(int code, Encode encode) {
+        if (uint8_t* room = file_.WriteRoom(N)) {
+            encode(room);
+            Committed(N);
+            return 0;
+        }
+        uint8_t bytes[N];
+        encode(bytes);
+        return WriteScoreBytes(bytes, N) ? 0 : code;
     }
     int Words(int code, uint16_t value) {
-        writer_.U16(value);
-        return Put(code);
+        return PutEncoded<2>(code, [value](uint8_t* at) { StoreLe16(at, value); });
     }
     int Tag(int code, const char (&tag)[5]) {
         writer_.Tag(tag);
@@ -70,8 +96,16 @@ class StreamOut {
     }
 
   private:
+    void Committed(size_t count) {
+        file_.Commit(count);
+        files_.BytesMoved = static_cast<uint32_t>(count);
+    }
+
     ScoreDocument* document_;
+    ScoreFile& file_ = TheScoreFile();
+    FileFlags& files_ = State().files;
     ByteWriter writer_;
+    std::vector<EventRecord*> events_;
 };
 
 int SystemsInChain(const ScorePage* page) {
@@ -177,13 +211,13 @@ int WriteMeasureTable(StreamOut& out, int measures) {
     return 0;
 }
 
-// The events of a voice in chain order (a looping chain ends at the walk limit).
-std::vector<EventRecord*> VoiceEvents(MeasureCell* cell, int voice) {
-    std::vector<EventRecord*> events;
+// The events of a voice in chain order (a looping chain ends at the walk limit),
+// into `events`.
+void CollectVoiceEvents(MeasureCell* cell, int voice, std::vector<EventRecord*>& events) {
+    events.clear();
     for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr && events.size() < kMaxChainLength;
          e = NextEvent(e))
         events.push_back(e);
-    return events;
 }
 
 uint16_t PositionIn(const std::vector<EventRecord*>& events, RecordHandle partner) {
@@ -195,23 +229,24 @@ uint16_t PositionIn(const std::vector<EventRecord*>& events, RecordHandle partne
 }
 
 int WriteEvent(StreamOut& out, const std::vector<EventRecord*>& events, EventRecord* e) {
-    ScoreObject* head = GetEventAttachment(e);
+    // Most events have nothing attached: no look-up and no count for them.
+    ScoreObject* head = e->attachment ? GetEventAttachment(e) : nullptr;
     ScoreObject* attached = head != nullptr ? head->next.get() : nullptr;
-    StoredEventLinks links{static_cast<uint16_t>(CountStoredObjects(attached)),
+    StoredEventLinks links{static_cast<uint16_t>(attached != nullptr ? CountStoredObjects(attached) : 0),
                            PositionIn(events, e->beamPrev), PositionIn(events, e->beamNext)};
-    EncodeStoredEvent(*e, links, out.W());
-    if (int code = out.Put(fc::kWriteEvent)) return code;
-    if (AccidentalCodeOf(*e) != 0) {
-        out.W().U16(EncodeAccidentalWord(AccidentalWordOf(head)));
-        if (int code = out.Put(fc::kWriteAccidentalWord)) return code;
-    }
+    if (int code = out.PutEncoded<kStoredEventBytesInFile>(
+            fc::kWriteEvent, [&](uint8_t* stored) { EncodeStoredEvent(*e, links, stored); }))
+        return code;
+    if (AccidentalCodeOf(*e) != 0)
+        if (int code = out.Words(fc::kWriteAccidentalWord, EncodeAccidentalWord(AccidentalWordOf(head)))) return code;
     if (links.attachments == 0) return 0;
     EncodeScoreObjectList(out.Document(), attached, ObjectListMode::NoteAttachment, out.W());
     return out.Put(fc::kWriteAttachedObjects);
 }
 
 int WriteVoice(StreamOut& out, MeasureCell* cell, int voice) {
-    std::vector<EventRecord*> events = VoiceEvents(cell, voice);
+    std::vector<EventRecord*>& events = out.Events();
+    CollectVoiceEvents(cell, voice, events);
     if (int code = out.Words(fc::kWriteEventCount, static_cast<uint16_t>(events.size()))) return code;
     for (EventRecord* e : events)
         if (int code = WriteEvent(out, events, e)) return code;

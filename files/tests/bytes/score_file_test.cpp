@@ -8,13 +8,16 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "core/state.h"
+#include "files/bytes/file_faults.h"
 #include "files/bytes/score_file_handle.h"
 #include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
@@ -104,6 +107,46 @@ TEST_F(ScoreFileBytes, FileWritesAreBufferedAndReadBackExactly) {
     uint8_t across[4] = {};
     ASSERT_EQ(ReadScoreBytes(across, 4), 4);
     EXPECT_EQ(across[3], bytes[kScoreFileBufferBytes + 1]);
+}
+
+// Records put straight into the write buffer and pieces written through Write make
+// one stream in their order, across the buffer's edges: room is offered only while
+// the buffer has it, and never while a test fault is set or no file is written.
+TEST_F(ScoreFileBytes, RecordsPutInPlaceJoinTheWrittenStream) {
+    const std::vector<uint8_t> bytes = Pattern(2 * kScoreFileBufferBytes + 777);
+    ScoreFile& file = TheScoreFile();
+    EXPECT_EQ(file.WriteRoom(1), nullptr) << "nothing open";
+    ASSERT_EQ(CreateScoreFileForWrite(path_), 1);
+    size_t at = 0;
+    int placed = 0;
+    for (size_t piece = 29; at < bytes.size(); piece = piece % 61 + 3) {
+        const size_t count = std::min(piece, bytes.size() - at);
+        if (at % 2 == 0) {
+            ASSERT_EQ(WriteScoreBytes(bytes.data() + at, static_cast<uint32_t>(count)), 1);
+        } else if (uint8_t* room = file.WriteRoom(count)) {
+            std::memcpy(room, bytes.data() + at, count);
+            file.Commit(count);
+            ++placed;
+        } else {
+            ASSERT_EQ(WriteScoreBytes(bytes.data() + at, static_cast<uint32_t>(count)), 1) << "the buffer is full";
+        }
+        at += count;
+        ASSERT_EQ(file.Position(), at);
+    }
+    EXPECT_GT(placed, 1000);
+    EXPECT_EQ(file.WriteRoom(kScoreFileBufferBytes + 1), nullptr) << "more than the buffer holds";
+    SetFileFaultForTests(FileFault{});
+    EXPECT_EQ(file.WriteRoom(1), nullptr) << "a test fault set: every write is counted";
+    ResetFileFaultForTests();
+    CloseScoreFile();
+    ASSERT_EQ(OpenScoreFileForRead(path_), 1);
+    std::vector<uint8_t> back(bytes.size());
+    ASSERT_EQ(ReadScoreBytes(back.data(), static_cast<uint32_t>(back.size())), static_cast<int>(back.size()));
+    EXPECT_EQ(back, bytes);
+    EXPECT_EQ(file.WriteRoom(1), nullptr) << "a file being read";
+    CloseScoreFile();
+    CreateScoreImageForWrite();
+    EXPECT_EQ(file.WriteRoom(1), nullptr) << "a memory image";
 }
 
 // A write the device refuses shows the system-error box once, with the lead text

@@ -135,6 +135,35 @@ TEST_F(MusicRecords, StoredEventDecodedInPlaceMatchesTheFieldDecoder) {
     }
 }
 
+// The stored event copied whole from the record, for any record and links, gives
+// what the field-by-field encoder gives, and writes its 28 bytes and no more.
+TEST_F(MusicRecords, StoredEventCopiedWholeMatchesTheFieldEncoder) {
+    uint32_t seed = 0x9E3779B9u;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<uint8_t>(seed >> 24);
+    };
+    for (int round = 0; round < 200; ++round) {
+        EventRecord event;
+        auto* raw = reinterpret_cast<uint8_t*>(&event);
+        for (size_t i = 0; i < sizeof event; ++i) raw[i] = next();
+        const StoredEventLinks links{static_cast<uint16_t>(next() | next() << 8),
+                                     static_cast<uint16_t>(next() | next() << 8),
+                                     static_cast<uint16_t>(next() | next() << 8)};
+        ByteWriter byFields;
+        EncodeStoredEventByFields(event, links, byFields);
+        ByteWriter whole;
+        EncodeStoredEvent(event, links, whole);
+        ASSERT_EQ(whole.Buffer(), byFields.Buffer()) << "round " << round;
+        uint8_t placed[kStoredEventBytesInFile + 2];
+        std::memset(placed, 0x5A, sizeof placed);
+        EncodeStoredEvent(event, links, placed + 1);
+        ASSERT_EQ(std::memcmp(placed + 1, byFields.Data(), kStoredEventBytesInFile), 0) << "round " << round;
+        ASSERT_EQ(placed[0], 0x5A);
+        ASSERT_EQ(placed[kStoredEventBytesInFile + 1], 0x5A);
+    }
+}
+
 // A record encoded in a buffer of its own keeps to its width and shows a field its
 // encoder forgot as the scratch fill.
 TEST_F(MusicRecords, LocalRecordsKeepToTheirWidth) {

@@ -10,8 +10,13 @@
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
 #include "core/state.h"
+#include "files/bytes/file_faults.h"
+#include "files/bytes/score_file_handle.h"
 #include "files/score_file.h"
+#include "files/stream/score_stream_writer.h"
 #include "files/tests/save/save_fixture.h"
 #include "files/tests/stream/stream_fixtures.h"
 
@@ -105,6 +110,49 @@ TEST_F(StreamFixtures, SecondSaveIsIdentical) {
     doc_->path = PathOf("again.ql");
     ASSERT_EQ(SaveScoreFile(doc_, view_), 1) << LastBox();
     EXPECT_EQ(Bytes(doc_->path), first);
+}
+
+// The writer puts its items straight into the file's buffer unless a test fault is
+// set; then each goes through the byte layer's write, counted. A score larger than
+// the buffer (the full score with a long beamed voice in every cell) gives the same
+// bytes both ways, and the same as its stream written into memory.
+TEST_F(StreamFixtures, ItemsPutInPlaceWriteWhatTheByteLayerWrites) {
+    constexpr int kNotesPerCell = 160;
+    constexpr uint8_t kShortDuration = 4;
+    {
+        ScopedPoolSet pools(doc_->pools);
+        ASSERT_TRUE(tf::BuildFullScore(doc_, view_));
+        for (int staff = 1; staff <= tf::kFullScoreStaves; ++staff)
+            for (int measure = 1; measure <= tf::kFullScoreMeasures; ++measure) {
+                EventRecord* previous = nullptr;
+                for (int n = 0; n < kNotesPerCell; ++n) {
+                    EventRecord* note = AddEventToVoice(view_, Cell(staff, measure), 3, static_cast<uint16_t>(n * 16),
+                                                        kShortDuration, static_cast<uint8_t>(n % 9));
+                    ASSERT_NE(note, nullptr);
+                    if (n % 4 != 0 && previous != nullptr) {
+                        note->beamPrev = HandleOfEvent(previous);
+                        previous->beamNext = HandleOfEvent(note);
+                    }
+                    previous = note;
+                }
+            }
+    }
+    ASSERT_EQ(SaveScoreFile(doc_, view_), 1) << LastBox();
+    const std::vector<uint8_t> inPlace = Bytes(doc_->path);
+    ASSERT_GT(inPlace.size(), kScoreFileBufferBytes);
+
+    SetFileFaultForTests(FileFault{});
+    doc_->path = PathOf("counted.ql");
+    ASSERT_EQ(SaveScoreFile(doc_, view_), 1) << LastBox();
+    EXPECT_GT(FileStepCalls(FileStep::Write), tf::kFullScoreStaves * tf::kFullScoreMeasures * kNotesPerCell)
+        << "every event was its own write";
+    ResetFileFaultForTests();
+    EXPECT_EQ(Bytes(doc_->path), inPlace);
+
+    CreateScoreImageForWrite();
+    ASSERT_EQ(WriteScoreStream(doc_, view_), 0);
+    CloseScoreFile();
+    EXPECT_EQ(TakeScoreImage(), inPlace);
 }
 
 }  // namespace
