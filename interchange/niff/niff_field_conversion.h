@@ -129,11 +129,13 @@ constexpr int NiffFieldFileOffset(const NiffFieldPlan& plan, int index) {
     return offset;
 }
 
-// Every field of `Plan`, with its widths, turns and offsets fixed at compile time:
-// the file holds at least Plan.fileBytes bytes at `from`.
+// Every field of `Plan`, with its widths, turns and offsets fixed at compile time,
+// put together in the two words `low` and `high` (bytes 0-7 and 8-15): the file
+// holds at least Plan.fileBytes bytes at `from`.
 template <NiffFieldPlan Plan>
-[[gnu::always_inline]] inline void ConvertWholeNiffFields(const uint8_t* from, uint8_t* out) {
-    uint64_t low = 0, high = 0;
+[[gnu::always_inline]] inline void NiffWholeFieldWords(const uint8_t* from, uint64_t& low, uint64_t& high) {
+    low = 0;
+    high = 0;
     [&]<size_t... I>(std::index_sequence<I...>) __attribute__((always_inline)) {
         (PlaceNiffField(NiffFieldValue(Plan.steps[I].turn, Plan.steps[I].width,
                                        from + NiffFieldFileOffset(Plan, static_cast<int>(I))),
@@ -141,6 +143,13 @@ template <NiffFieldPlan Plan>
          ...);
     }
     (std::make_index_sequence<static_cast<size_t>(Plan.count)>{});
+}
+
+// The same, stored as kNiffConvertedBytes bytes at `out`.
+template <NiffFieldPlan Plan>
+[[gnu::always_inline]] inline void ConvertWholeNiffFields(const uint8_t* from, uint8_t* out) {
+    uint64_t low, high;
+    NiffWholeFieldWords<Plan>(from, low, high);
     StoreNiffConverted(out, low, high);
 }
 

@@ -144,13 +144,18 @@ inline uint32_t NiffFixedLong(const uint8_t* bytes, int offset) {
 
 // Start handler of the chunks of the main pass: loads the tag state for the new
 // chunk (a staff header clears the persistent set first). The reader runs it in
-// line, through BeginNiffChunkState.
+// line, through BeginNiffChunkState, which defers the load into `pending` when
+// given it (see DeferNiffChunkTags).
 int BeginNiffChunk(NiffChunkContext& context, const uint8_t* fixedPart);
-inline void BeginNiffChunkState(NiffImportState& import, const FourCC& id) {
+[[gnu::always_inline]] inline void BeginNiffChunkState(NiffImportState& import, const FourCC& id,
+                                                       uint64_t* pending = nullptr) {
     // (The ids compared as numbers: one compare, not a call.)
     if (std::bit_cast<uint32_t>(id) == std::bit_cast<uint32_t>(MakeFourCC("sthd")))
         ClearNiffPersistentTags(import.tags);
-    LoadNiffChunkTags(import.tags);
+    if (pending != nullptr)
+        DeferNiffChunkTags(import.tags, *pending);
+    else
+        LoadNiffChunkTags(import.tags);
     import.noteReference = -1;
 }
 // Tag handler of every known tag: stores the tag in the current record.

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 #include "interchange/niff/niff_field_conversion.h"
 #include "interchange/niff/niff_schema.h"
+#include "interchange/niff/niff_tag_state.h"
 
 namespace ql::niff {
 
@@ -85,66 +87,93 @@ inline constexpr auto kNiffKnownTagFileBytes = [] {
     return bytes;
 }();
 
-template <int Number>
-[[gnu::always_inline]] inline void ConvertKnownNiffTagAs(const uint8_t* from, uint8_t* out) {
-    ConvertWholeNiffFields<NiffKnownTagPlan(Number)>(from, out);
+// Calls `visit` with known tag `number` (1 to 48) as a compile-time constant
+// (std::integral_constant), so that each tag gets code of its own behind one
+// jump; `otherwise` for any other number.
+template <typename Visit, typename Otherwise>
+[[gnu::always_inline]] inline auto VisitKnownNiffTag(int number, Visit&& visit, Otherwise&& otherwise) {
+    switch (number) {
+        case 1: return visit(std::integral_constant<int, 1>{});
+        case 2: return visit(std::integral_constant<int, 2>{});
+        case 3: return visit(std::integral_constant<int, 3>{});
+        case 4: return visit(std::integral_constant<int, 4>{});
+        case 5: return visit(std::integral_constant<int, 5>{});
+        case 6: return visit(std::integral_constant<int, 6>{});
+        case 7: return visit(std::integral_constant<int, 7>{});
+        case 8: return visit(std::integral_constant<int, 8>{});
+        case 9: return visit(std::integral_constant<int, 9>{});
+        case 10: return visit(std::integral_constant<int, 10>{});
+        case 11: return visit(std::integral_constant<int, 11>{});
+        case 12: return visit(std::integral_constant<int, 12>{});
+        case 13: return visit(std::integral_constant<int, 13>{});
+        case 14: return visit(std::integral_constant<int, 14>{});
+        case 15: return visit(std::integral_constant<int, 15>{});
+        case 16: return visit(std::integral_constant<int, 16>{});
+        case 17: return visit(std::integral_constant<int, 17>{});
+        case 18: return visit(std::integral_constant<int, 18>{});
+        case 19: return visit(std::integral_constant<int, 19>{});
+        case 20: return visit(std::integral_constant<int, 20>{});
+        case 21: return visit(std::integral_constant<int, 21>{});
+        case 22: return visit(std::integral_constant<int, 22>{});
+        case 23: return visit(std::integral_constant<int, 23>{});
+        case 24: return visit(std::integral_constant<int, 24>{});
+        case 25: return visit(std::integral_constant<int, 25>{});
+        case 26: return visit(std::integral_constant<int, 26>{});
+        case 27: return visit(std::integral_constant<int, 27>{});
+        case 28: return visit(std::integral_constant<int, 28>{});
+        case 29: return visit(std::integral_constant<int, 29>{});
+        case 30: return visit(std::integral_constant<int, 30>{});
+        case 31: return visit(std::integral_constant<int, 31>{});
+        case 32: return visit(std::integral_constant<int, 32>{});
+        case 33: return visit(std::integral_constant<int, 33>{});
+        case 34: return visit(std::integral_constant<int, 34>{});
+        case 35: return visit(std::integral_constant<int, 35>{});
+        case 36: return visit(std::integral_constant<int, 36>{});
+        case 37: return visit(std::integral_constant<int, 37>{});
+        case 38: return visit(std::integral_constant<int, 38>{});
+        case 39: return visit(std::integral_constant<int, 39>{});
+        case 40: return visit(std::integral_constant<int, 40>{});
+        case 41: return visit(std::integral_constant<int, 41>{});
+        case 42: return visit(std::integral_constant<int, 42>{});
+        case 43: return visit(std::integral_constant<int, 43>{});
+        case 44: return visit(std::integral_constant<int, 44>{});
+        case 45: return visit(std::integral_constant<int, 45>{});
+        case 46: return visit(std::integral_constant<int, 46>{});
+        case 47: return visit(std::integral_constant<int, 47>{});
+        case 48: return visit(std::integral_constant<int, 48>{});
+        default: return otherwise();
+    }
 }
 
 // Converts the value of known tag `number` (1 to 48) whose file bytes, at least
 // kNiffKnownTagFileBytes[number] of them, lie at `from`: kNiffConvertedBytes
 // bytes of `out` are written.
 [[gnu::always_inline]] inline void ConvertKnownNiffTag(int number, const uint8_t* from, uint8_t* out) {
-    switch (number) {
-        case 1: return ConvertKnownNiffTagAs<1>(from, out);
-        case 2: return ConvertKnownNiffTagAs<2>(from, out);
-        case 3: return ConvertKnownNiffTagAs<3>(from, out);
-        case 4: return ConvertKnownNiffTagAs<4>(from, out);
-        case 5: return ConvertKnownNiffTagAs<5>(from, out);
-        case 6: return ConvertKnownNiffTagAs<6>(from, out);
-        case 7: return ConvertKnownNiffTagAs<7>(from, out);
-        case 8: return ConvertKnownNiffTagAs<8>(from, out);
-        case 9: return ConvertKnownNiffTagAs<9>(from, out);
-        case 10: return ConvertKnownNiffTagAs<10>(from, out);
-        case 11: return ConvertKnownNiffTagAs<11>(from, out);
-        case 12: return ConvertKnownNiffTagAs<12>(from, out);
-        case 13: return ConvertKnownNiffTagAs<13>(from, out);
-        case 14: return ConvertKnownNiffTagAs<14>(from, out);
-        case 15: return ConvertKnownNiffTagAs<15>(from, out);
-        case 16: return ConvertKnownNiffTagAs<16>(from, out);
-        case 17: return ConvertKnownNiffTagAs<17>(from, out);
-        case 18: return ConvertKnownNiffTagAs<18>(from, out);
-        case 19: return ConvertKnownNiffTagAs<19>(from, out);
-        case 20: return ConvertKnownNiffTagAs<20>(from, out);
-        case 21: return ConvertKnownNiffTagAs<21>(from, out);
-        case 22: return ConvertKnownNiffTagAs<22>(from, out);
-        case 23: return ConvertKnownNiffTagAs<23>(from, out);
-        case 24: return ConvertKnownNiffTagAs<24>(from, out);
-        case 25: return ConvertKnownNiffTagAs<25>(from, out);
-        case 26: return ConvertKnownNiffTagAs<26>(from, out);
-        case 27: return ConvertKnownNiffTagAs<27>(from, out);
-        case 28: return ConvertKnownNiffTagAs<28>(from, out);
-        case 29: return ConvertKnownNiffTagAs<29>(from, out);
-        case 30: return ConvertKnownNiffTagAs<30>(from, out);
-        case 31: return ConvertKnownNiffTagAs<31>(from, out);
-        case 32: return ConvertKnownNiffTagAs<32>(from, out);
-        case 33: return ConvertKnownNiffTagAs<33>(from, out);
-        case 34: return ConvertKnownNiffTagAs<34>(from, out);
-        case 35: return ConvertKnownNiffTagAs<35>(from, out);
-        case 36: return ConvertKnownNiffTagAs<36>(from, out);
-        case 37: return ConvertKnownNiffTagAs<37>(from, out);
-        case 38: return ConvertKnownNiffTagAs<38>(from, out);
-        case 39: return ConvertKnownNiffTagAs<39>(from, out);
-        case 40: return ConvertKnownNiffTagAs<40>(from, out);
-        case 41: return ConvertKnownNiffTagAs<41>(from, out);
-        case 42: return ConvertKnownNiffTagAs<42>(from, out);
-        case 43: return ConvertKnownNiffTagAs<43>(from, out);
-        case 44: return ConvertKnownNiffTagAs<44>(from, out);
-        case 45: return ConvertKnownNiffTagAs<45>(from, out);
-        case 46: return ConvertKnownNiffTagAs<46>(from, out);
-        case 47: return ConvertKnownNiffTagAs<47>(from, out);
-        case 48: return ConvertKnownNiffTagAs<48>(from, out);
-        default: return StoreNiffConverted(out, 0, 0);
-    }
+    VisitKnownNiffTag(
+        number,
+        [&](auto tag) __attribute__((always_inline)) {
+            ConvertWholeNiffFields<NiffKnownTagPlan(decltype(tag)::value)>(from, out);
+        },
+        [&] { StoreNiffConverted(out, 0, 0); });
+}
+
+// Stores known tag `number` (1 to 48), `length` bytes of whose value lie at
+// `from`, into `tags` as StoreNiffTagValue stores its conversion, when those
+// bytes hold all of its fields; false, with nothing stored, when they do not.
+[[gnu::always_inline]] inline bool StoreKnownNiffTag(NiffTagState& tags, int number, int length,
+                                                     const uint8_t* from) {
+    return VisitKnownNiffTag(
+        number,
+        [&](auto tag) __attribute__((always_inline)) {
+            constexpr int kNumber = decltype(tag)::value;
+            constexpr NiffFieldPlan kPlan = NiffKnownTagPlan(kNumber);
+            if (length < kPlan.fileBytes) return false;
+            uint64_t low, high;
+            NiffWholeFieldWords<kPlan>(from, low, high);
+            StoreNiffTagWords(tags, kNumber, low, static_cast<uint16_t>(high));
+            return true;
+        },
+        [] { return false; });
 }
 
 }  // namespace ql::niff

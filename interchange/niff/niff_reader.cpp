@@ -166,51 +166,61 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
     Diagnose(reader, "unknown tag " + std::to_string(number));
 }
 
-// Reads the tags of a chunk's tag area, `tagArea` bytes at `at`, calling the
-// handler of each known tag; false ends the pass.
-[[gnu::always_inline]] inline bool ReadTags(NiffReader& reader, const uint8_t* at, uint64_t tagArea) {
-    while (tagArea > 1) {
+// A tag the in-line store does not take: one not in the schema, one with a
+// handler (the tag state's pending loads are done first), or a stored one whose
+// value is shorter than its fields. (Out of line: the tag loop stays small.)
+[[gnu::noinline]] void ReadOtherTag(NiffReader& reader, int number, int length, const uint8_t* bytes,
+                                    uint64_t& pending) {
+    const auto at = static_cast<size_t>(number);
+    const NiffTagAction action = reader.tagActions[at];
+    if (action == NiffTagAction::kUnknown) return DiagnoseUnknownTag(reader, number);
+    if (action == NiffTagAction::kPass) return;
+    std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
+    // The schema's tag plans all have their whole conversion.
+    if (kNiffKnownTagFileBytes[at] <= length)
+        ConvertKnownNiffTag(number, bytes, value.data());
+    else
+        ConvertStepwise(bytes, value.data(), reader.schemas.KnownTagPlan(number), length);
+    if (reader.storedTags[at]) StoreNiffTagValue(*reader.tagStore, number, value.data());
+    const NiffTagHandler handler = reader.tagHandlers[at];
+    if (handler == nullptr) return;
+    if (pending != 0) LoadPendingNiffTags(reader.import->tags, pending);
+    NiffTagContext context;
+    context.import = reader.import;
+    context.tag = static_cast<uint8_t>(number);
+    context.length = static_cast<uint8_t>(length);
+    context.value =
+        std::span<const uint8_t>(value.data(), static_cast<size_t>(reader.schemas.TagMemorySize(number)));
+    handler(context, value.data());
+}
+
+// Reads the tags of a chunk's tag area, from `at` to `end`: a tag stored with no
+// handler goes straight into the tag state, any other known tag to ReadOtherTag;
+// false ends the pass. `pending`: the tag state's deferred loads.
+[[gnu::always_inline]] inline bool ReadTags(NiffReader& reader, const uint8_t* at, const uint8_t* end,
+                                            uint64_t& pending) {
+    // Held here: the stores into the tag state could otherwise be any byte of the reader.
+    NiffTagState* const tags = reader.tagStore;
+    while (end - at > 1) {
         const int number = at[0];
         const int length = at[1];
-        const uint64_t padded = Padded(static_cast<uint64_t>(length));
-        if (2 + padded > tagArea) return EndPass(reader, kNiffIncompleteTag, false);
-        tagArea -= 2 + padded;
         const uint8_t* bytes = at + 2;
+        const auto padded = static_cast<ptrdiff_t>(Padded(static_cast<uint64_t>(length)));
+        if (padded > end - bytes) return EndPass(reader, kNiffIncompleteTag, false);
         at = bytes + padded;
-        // Only known tags are stored or have handlers: the store bits and the slot
-        // decide, and the schema is asked only about tags with neither.
-        const bool store = reader.storedTags[static_cast<size_t>(number)];
-        const NiffTagHandler handler = reader.tagHandlers[static_cast<size_t>(number)];
-        if (!store && handler == nullptr) {
-            if (reader.schemas.TagPlan(number) == nullptr) DiagnoseUnknownTag(reader, number);
-            continue;
-        }
-        std::array<uint8_t, kNiffTagValueBuffer> value;  // filled whole by the conversion
-        // The schema's tag plans all have their whole conversion.
-        if (kNiffKnownTagFileBytes[static_cast<size_t>(number)] <= length)
-            ConvertKnownNiffTag(number, bytes, value.data());
-        else
-            ConvertStepwise(bytes, value.data(), reader.schemas.KnownTagPlan(number), length);
-        if (store) {
-            StoreNiffTagValue(*reader.tagStore, number, value.data());
-            if (handler == nullptr) continue;
-        }
-        NiffTagContext context;
-        context.import = reader.import;
-        context.tag = static_cast<uint8_t>(number);
-        context.length = static_cast<uint8_t>(length);
-        context.value =
-            std::span<const uint8_t>(value.data(), static_cast<size_t>(reader.schemas.TagMemorySize(number)));
-        handler(context, value.data());
+        const NiffTagAction action = reader.tagActions[static_cast<size_t>(number)];
+        if (action == NiffTagAction::kStore && StoreKnownNiffTag(*tags, number, length, bytes)) continue;
+        if (action != NiffTagAction::kPass) ReadOtherTag(reader, number, length, bytes, pending);
     }
     return true;
 }
 
 // A typed chunk whose `padded` bytes lie whole at `body`, its fixed part
-// `fixedSize` of them: the fixed part converted when a handler is given it, the
-// start handler, the tags, the data handler.
-[[gnu::always_inline]] inline bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
-                      uint64_t fixedSize) {
+// `fixedSize` of them, with a handler other than the in-line start: the fixed
+// part converted when a handler is given it, the start handler, the tags, the
+// data handler.
+[[gnu::noinline]] bool CallChunkHandlers(NiffReader& reader, int index, const uint8_t* body, uint64_t padded,
+                                         uint64_t fixedSize) {
     const NiffSchemas& schemas = reader.schemas;
     const NiffChunkHandler start = reader.startHandlers[static_cast<size_t>(index)];
     const NiffChunkHandler data = reader.dataHandlers[static_cast<size_t>(index)];
@@ -237,10 +247,29 @@ const uint8_t* ChunkBody(NiffReader& reader, uint64_t padded) {
         NiffChunkContext startContext = context();
         if (start(startContext, fixedPart) != 1) return false;
     }
-    if (!ReadTags(reader, body + fixedSize, padded - fixedSize)) return false;
+    uint64_t none = 0;  // the load above was not deferred
+    if (!ReadTags(reader, body + fixedSize, body + padded, none)) return false;
     if (data == nullptr) return true;
     NiffChunkContext dataContext = context();
     return data(dataContext, fixedPart) == 1;
+}
+
+// A typed chunk whose `padded` bytes lie whole at `body`, its fixed part
+// `fixedSize` of them: the in-line start, its load deferred into `pending`, and
+// the tags here; anything else through CallChunkHandlers, after the pending loads.
+[[gnu::always_inline]] inline bool HandleTypedChunk(NiffReader& reader, int index, const uint8_t* body,
+                                                    uint64_t padded, uint64_t fixedSize, uint64_t& pending) {
+    switch (reader.chunkActions[static_cast<size_t>(index)]) {
+        case NiffChunkAction::kInLineStart:
+            BeginNiffChunkState(*reader.import, reader.chunkId, &pending);
+            [[fallthrough]];
+        case NiffChunkAction::kTagsOnly:
+            return ReadTags(reader, body + fixedSize, body + padded, pending);
+        case NiffChunkAction::kCall:
+            break;
+    }
+    if (pending != 0) LoadPendingNiffTags(reader.import->tags, pending);
+    return CallChunkHandlers(reader, index, body, padded, fixedSize);
 }
 
 bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
@@ -250,7 +279,10 @@ bool ReadTypedChunk(NiffReader& reader, int index, uint64_t padded) {
     // then converted from memory.
     const uint8_t* body = ChunkBody(reader, padded);
     if (body == nullptr) return EndPass(reader, kNiffIncompleteChunk, true);
-    return HandleTypedChunk(reader, index, body, padded, fixedSize);
+    uint64_t pending = 0;
+    const bool goesOn = HandleTypedChunk(reader, index, body, padded, fixedSize, pending);
+    if (pending != 0) LoadPendingNiffTags(reader.import->tags, pending);
+    return goesOn;
 }
 
 // Typed chunks inside the current list whose headers and bytes the source's
@@ -269,26 +301,23 @@ size_t ReadBufferedTypedChunks(NiffReader& reader, size_t most, bool* goOn) {
     const uint8_t* const end = at + buffered.size();
     uint64_t& leftAtLevel = reader.left[static_cast<size_t>(reader.depth)];
     uint64_t left = leftAtLevel;
-    // The next chunk's id is looked up before this one's handlers run, so that the
-    // look-up is done by the time it is needed.
-    auto indexAt = [&](const uint8_t* header) {
-        return end - header >= static_cast<ptrdiff_t>(kChunkHeaderBytes)
-                   ? schemas.FindChunkKey(NiffBigEndian32(header))
-                   : -1;
-    };
-    int nextIndex = indexAt(at);
+    // The loads of the tag state deferred by the chunks handled, done before the
+    // walk ends.
+    uint64_t pending = 0;
     size_t handled = 0;
     while (handled < most) {
-        const int index = nextIndex;
-        if (index < 0) break;  // also when the buffer holds no whole header
+        const NiffIdEntry entry =
+            end - at >= static_cast<ptrdiff_t>(kChunkHeaderBytes) ? schemas.LookUpChunk(at) : NiffIdEntry{};
+        // An unknown id (also when the buffer holds no whole header), a raw chunk
+        // and a fixed part too long for the entry have no size here.
+        if (entry.fixedPartBytes < 0) break;
         const uint32_t length = NiffBigEndian32(at + 4);
         const uint64_t whole = Padded(length) + kChunkHeaderBytes;
         if (whole > left || whole > static_cast<uint64_t>(end - at)) break;
-        const int32_t fixedSize = schemas.FixedPartBytes(index);
-        if (fixedSize < 0 || static_cast<uint64_t>(fixedSize) + kChunkHeaderBytes > whole) break;
+        const auto fixedSize = static_cast<uint64_t>(entry.fixedPartBytes);
+        if (fixedSize + kChunkHeaderBytes > whole) break;
         const uint8_t* header = at;
         at += whole;
-        nextIndex = indexAt(at);
         // The reader's state follows each chunk, as the general way leaves it.
         source.Advance(whole);
         left -= whole;
@@ -296,12 +325,13 @@ size_t ReadBufferedTypedChunks(NiffReader& reader, size_t most, bool* goOn) {
         reader.chunkId = {header[0], header[1], header[2], header[3]};
         reader.chunkLength = length;
         ++handled;
-        if (!HandleTypedChunk(reader, index, header + kChunkHeaderBytes, whole - kChunkHeaderBytes,
-                              static_cast<uint64_t>(fixedSize))) {
+        if (!HandleTypedChunk(reader, entry.index, header + kChunkHeaderBytes, whole - kChunkHeaderBytes,
+                              fixedSize, pending)) {
             *goOn = false;
             break;
         }
     }
+    if (pending != 0) LoadPendingNiffTags(reader.import->tags, pending);
     return handled;
 }
 
@@ -328,6 +358,24 @@ void EmptyHandlerSlots(NiffReader& reader) {
     reader.tagHandlers.fill(nullptr);
     reader.storedTags.fill(false);
     reader.tagStore = nullptr;
+    reader.tagActions = InitialNiffTagActions();
+    reader.chunkActions.fill(NiffChunkAction::kTagsOnly);
+}
+
+// Brings a chunk's action in line with its handler slots.
+void UpdateChunkAction(NiffReader& reader, size_t index) {
+    const NiffChunkHandler start = reader.startHandlers[index];
+    const bool called = reader.dataHandlers[index] != nullptr || (start != nullptr && start != BeginNiffChunk);
+    reader.chunkActions[index] = called            ? NiffChunkAction::kCall
+                                 : start != nullptr ? NiffChunkAction::kInLineStart
+                                                    : NiffChunkAction::kTagsOnly;
+}
+
+// Brings a known tag's action in line with its store bit and handler slot.
+void UpdateTagAction(NiffReader& reader, size_t tag) {
+    reader.tagActions[tag] = reader.tagHandlers[tag] != nullptr ? NiffTagAction::kCall
+                             : reader.storedTags[tag]          ? NiffTagAction::kStore
+                                                               : NiffTagAction::kPass;
 }
 
 }  // namespace
@@ -363,10 +411,13 @@ void RegisterNiffChunkHandlers(NiffReader& reader, const FourCC& id, NiffChunkHa
     if (index < 0) return;
     reader.startHandlers[static_cast<size_t>(index)] = start;
     reader.dataHandlers[static_cast<size_t>(index)] = data;
+    UpdateChunkAction(reader, static_cast<size_t>(index));
 }
 
 void RegisterNiffTagHandler(NiffReader& reader, int tag, NiffTagHandler handler) {
-    if (tag >= 1 && tag <= kNiffKnownTags) reader.tagHandlers[static_cast<size_t>(tag)] = handler;
+    if (tag < 1 || tag > kNiffKnownTags) return;
+    reader.tagHandlers[static_cast<size_t>(tag)] = handler;
+    UpdateTagAction(reader, static_cast<size_t>(tag));
 }
 
 void RegisterNiffTagStore(NiffReader& reader, int tag, NiffTagState& tags) {
@@ -374,6 +425,7 @@ void RegisterNiffTagStore(NiffReader& reader, int tag, NiffTagState& tags) {
     // One tag state per pass: a second one replaces the first for every stored tag.
     reader.tagStore = &tags;
     reader.storedTags[static_cast<size_t>(tag)] = true;
+    UpdateTagAction(reader, static_cast<size_t>(tag));
 }
 
 namespace {

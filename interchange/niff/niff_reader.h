@@ -5,7 +5,9 @@
 // lists nest at most 16 deep, and a tag never reads past its chunk; anything else
 // ends the pass with the reader's message. Running out of memory throws
 // NiffImportAbort, which ends the import. It knows nothing of music: the import
-// registers handlers and keeps its own state in the context they receive.
+// registers handlers and keeps its own state in the context they receive. The
+// tag state's own start (BeginNiffChunk) and tag stores run in line, and the
+// start's loads wait until a handler or the caller can see the state.
 #pragma once
 
 #include <array>
@@ -53,6 +55,28 @@ struct NiffPassResult {
 
 inline constexpr int kNiffMaxDepth = 16;
 
+// What the reader does with a tag it meets, by its number.
+enum class NiffTagAction : uint8_t {
+    kUnknown,  // not in the tag schema: passed over and noted in the diagnostics
+    kPass,     // known, neither stored nor handled: passed over
+    kStore,    // stored into the tag state, no handler
+    kCall,     // has a handler (and may be stored first)
+};
+// What the reader does with a typed chunk, by its index in the schema.
+enum class NiffChunkAction : uint8_t {
+    kTagsOnly,     // no handler: only its tags are read
+    kInLineStart,  // BeginNiffChunk as its start handler and no data handler: run in line
+    kCall,         // any other handler
+};
+
+// The actions of a reader with no tag stored or handled.
+constexpr std::array<NiffTagAction, 256> InitialNiffTagActions() {
+    std::array<NiffTagAction, 256> actions{};
+    for (int tag = 1; tag <= kNiffKnownTags; ++tag) actions[static_cast<size_t>(tag)] = NiffTagAction::kPass;
+    actions[kNiffTag255] = NiffTagAction::kPass;
+    return actions;
+}
+
 struct NiffReader {
     std::unique_ptr<ByteSource> source;
     NiffImportState* import = nullptr;
@@ -64,6 +88,11 @@ struct NiffReader {
     // its handler (if any). Only 1 to 48 are set.
     std::array<bool, 256> storedTags{};
     NiffTagState* tagStore = nullptr;
+    // By tag number, what the tag loop does with a tag; kept by the registration
+    // functions from the two tables above (set the slots only through them).
+    std::array<NiffTagAction, 256> tagActions = InitialNiffTagActions();
+    // By chunk index, kept by RegisterNiffChunkHandlers from the two slots.
+    std::array<NiffChunkAction, kNiffChunkTypes> chunkActions{};
     std::vector<uint8_t> chunk;  // the current raw chunk's data, or a list's form type
     std::vector<uint8_t> body;   // a typed chunk's bytes when the source's buffer splits them
     // The current typed chunk's converted fixed part, when a handler other than

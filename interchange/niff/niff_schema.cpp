@@ -4,6 +4,7 @@
 #include "interchange/niff/niff_schema.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "interchange/niff/niff_field_conversion.h"
@@ -140,10 +141,6 @@ constexpr bool TagSchemaIsSound() {
            kNiffTagSchema[kNiffTagNumbers].fields[0] == kNiffEnd;
 }
 
-// Byte order of ids is the order of these numbers.
-constexpr uint32_t KeyOf(const FourCC& id) {
-    return (uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) | (uint32_t{id[2]} << 8) | id[3];
-}
 
 constexpr bool ConvertedPartsFit() {
     for (const NiffChunkRecord& row : kChunkSchema)
@@ -156,7 +153,7 @@ constexpr bool ConvertedPartsFit() {
 static_assert(ConvertedPartsFit(), "every converted fixed part and tag value fits the conversion's two words");
 static_assert(ChunkSchemaIsSound(), "chunk ids must be sorted and fixed sizes match their fields");
 static_assert(TagSchemaIsSound(), "tag records must run 0 to 48, then 255");
-static_assert(kNiffChunkTypes < 255, "the id table keeps an index plus one in a byte, with empty slots left");
+static_assert(kNiffChunkTypes <= INT8_MAX, "an id's entry keeps its index in a signed byte");
 
 // The whole conversions of the chunk and tag schemas' field lists, for both
 // string-offset widths (the same plan shares one conversion).
@@ -202,7 +199,7 @@ constexpr uint32_t NiffSchemas::FirstDistinctIdMultiplier() {
         std::array<bool, kIdSlots> taken{};
         bool distinct = true;
         for (const NiffChunkRecord& row : kChunkSchema) {
-            bool& slot = taken[IdSlot(KeyOf(row.id), multiplier | 1u)];
+            bool& slot = taken[IdSlot(NiffIdKey(row.id), multiplier | 1u)];
             distinct = distinct && !slot;
             slot = true;
         }
@@ -214,10 +211,17 @@ NiffSchemas::NiffSchemas() {
     static_assert(kIdMultiplier == FirstDistinctIdMultiplier(), "every chunk id needs a slot of its own");
     std::copy(std::begin(kChunkSchema), std::end(kChunkSchema), chunks_.begin());
     for (size_t i = 0; i < chunks_.size(); ++i) {
-        keys_[i] = KeyOf(chunks_[i].id);
-        slots_[IdSlot(keys_[i])] = static_cast<uint8_t>(i + 1);
+        NiffIdEntry& entry = entries_[IdSlot(NiffIdKey(chunks_[i].id))];
+        entry.key = NiffIdKey(chunks_[i].id);
+        entry.index = static_cast<int8_t>(i);
     }
     MakePlans();
+}
+
+void NiffSchemas::MirrorFixedPart(size_t index) {
+    const int32_t size = fixedPartBytes_[index];
+    entries_[IdSlot(NiffIdKey(chunks_[index].id))].fixedPartBytes =
+        size <= INT16_MAX ? static_cast<int16_t>(size) : kNiffFixedPartBeyondEntry;
 }
 
 void NiffSchemas::MakePlans() {
@@ -232,6 +236,7 @@ void NiffSchemas::MakePlans() {
         const int32_t size = chunks_[i].fixedSize;
         fixedPartBytes_[i] =
             size == kNiffRaw || declared_[i] ? size : std::min(size, chunkPlans_[i].fileBytes);
+        MirrorFixedPart(i);
     }
     for (size_t i = 0; i < tagPlans_.size(); ++i) {
         tagPlans_[i] = NiffPlanOf(kNiffTagSchema[i].fields.data(), stringOffsetWidth_);
@@ -252,6 +257,7 @@ void NiffSchemas::ApplyChunkLength(const FourCC& id, int32_t size) {
     chunks_[static_cast<size_t>(index)].fixedSize = size;
     declared_[static_cast<size_t>(index)] = true;
     fixedPartBytes_[static_cast<size_t>(index)] = size;
+    MirrorFixedPart(static_cast<size_t>(index));
     if (id == MakeFourCC("part")) {
         stringOffsetWidth_ = size <= kShortOffsetPartSize ? 2 : 4;
         MakePlans();

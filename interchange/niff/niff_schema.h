@@ -6,8 +6,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace ql::niff {
@@ -114,22 +116,43 @@ struct NiffFieldPlan {
 };
 NiffFieldPlan MakeNiffFieldPlan(const uint8_t* fields, int stringOffsetWidth);
 
+// An id's four bytes as one number, in the machine's order (the look-up's key).
+inline uint32_t NiffIdKey(const uint8_t* id) {
+    uint32_t key;
+    std::memcpy(&key, id, sizeof key);
+    return key;
+}
+constexpr uint32_t NiffIdKey(const FourCC& id) {
+    static_assert(std::endian::native == std::endian::little, "keys are read in little-endian order");
+    return uint32_t{id[0]} | (uint32_t{id[1]} << 8) | (uint32_t{id[2]} << 16) | (uint32_t{id[3]} << 24);
+}
+
+// A chunk id's entry in the look-up table: its key, its index in the schema (-1
+// for none), and the bytes its fixed part takes in the file as FixedPartBytes
+// gives them, or kNiffRaw for a raw chunk, or kNiffFixedPartBeyondEntry when
+// they do not fit (a file's chunk-length table declared that many).
+inline constexpr int16_t kNiffFixedPartBeyondEntry = -2;
+struct NiffIdEntry {
+    uint32_t key = 0;
+    int16_t fixedPartBytes = kNiffRaw;
+    int8_t index = -1;
+};
+static_assert(sizeof(NiffIdEntry) == 8, "an entry is read in one load");
+
 // One import's schemas: the built-in fixed sizes, changed only by that file's
 // chunk-length table, and the string-offset width.
 class NiffSchemas {
   public:
     NiffSchemas();
 
-    // Index into the chunk schema, or -1 for an id it does not hold. (Inline: the
-    // reader looks up every chunk.)
-    int FindChunk(const FourCC& id) const {
-        return FindChunkKey((uint32_t{id[0]} << 24) | (uint32_t{id[1]} << 16) |
-                            (uint32_t{id[2]} << 8) | id[3]);
-    }
-    // The same for an id read as a big-endian number.
-    int FindChunkKey(uint32_t key) const {
-        const int entry = slots_[IdSlot(key)];
-        return entry != 0 && keys_[static_cast<size_t>(entry - 1)] == key ? entry - 1 : -1;
+    // Index into the chunk schema, or -1 for an id it does not hold.
+    int FindChunk(const FourCC& id) const { return LookUpChunk(id.data()).index; }
+    // The entry of the id whose four bytes lie at `id` (its index -1 when the
+    // schema does not hold it). (Inline: the reader looks up every chunk.)
+    NiffIdEntry LookUpChunk(const uint8_t* id) const {
+        const uint32_t key = NiffIdKey(id);
+        const NiffIdEntry entry = entries_[IdSlot(key)];
+        return entry.key == key ? entry : NiffIdEntry{};
     }
     const NiffChunkRecord& Chunk(int index) const { return chunks_[static_cast<size_t>(index)]; }
     // Memory size of a chunk's converted fixed part, and the file bytes of its
@@ -175,20 +198,21 @@ class NiffSchemas {
     void MakePlans();
 
     std::array<NiffChunkRecord, kNiffChunkTypes> chunks_;
-    // Ids as big-endian numbers, and a table of their indexes (plus one, 0 empty)
-    // hashed by id with a multiplier that gives every id of the schema a slot of
-    // its own: a chunk's id is found with one probe.
-    static constexpr int kIdSlotBits = 10;
+    // The ids' entries, hashed by key with a multiplier that gives every id of
+    // the schema a slot of its own: a chunk's id is found with one probe, and its
+    // fixed part's size with it.
+    static constexpr int kIdSlotBits = 9;
     static constexpr size_t kIdSlots = size_t{1} << kIdSlotBits;
     // The first multiplier tried (odd ones, from a golden-ratio start) under which
     // no two ids share a slot; the schema's construction checks it.
-    static constexpr uint32_t kIdMultiplier = 0x58909359u;
+    static constexpr uint32_t kIdMultiplier = 0x7F50C849u;
     static constexpr size_t IdSlot(uint32_t key, uint32_t multiplier = kIdMultiplier) {
         return (key * multiplier) >> (32 - kIdSlotBits);
     }
     static constexpr uint32_t FirstDistinctIdMultiplier();
-    std::array<uint32_t, kNiffChunkTypes> keys_{};
-    std::array<uint8_t, kIdSlots> slots_{};
+    // Sets the size kept in an id's entry from fixedPartBytes_.
+    void MirrorFixedPart(size_t index);
+    std::array<NiffIdEntry, kIdSlots> entries_{};
     std::array<bool, kNiffChunkTypes> declared_{};
     std::array<int32_t, kNiffChunkTypes> fixedPartBytes_{};
     std::array<NiffFieldPlan, kNiffChunkTypes> chunkPlans_{};

@@ -47,30 +47,42 @@ struct NiffTagState {
     uint64_t persistentWritten = 0;
 };
 
-// Stores known tag `tag` (1 to 48) as given on the current chunk; `converted` is
-// its converted value running on in zeros, at least kNiffTagValueBytes bytes.
-inline void StoreNiffTagValue(NiffTagState& tags, int tag, const uint8_t* converted) {
+// Stores known tag `tag` (1 to 48) as given on the current chunk, its converted
+// value being `low` (bytes 0-7) and `high` (bytes 8-9). Inline with a constant
+// tag, every store lands at a fixed place.
+[[gnu::always_inline]] inline void StoreNiffTagWords(NiffTagState& tags, int tag, uint64_t low, uint16_t high) {
+    static_assert(kNiffTagValueBytes == sizeof low + sizeof high, "a stored value is two words");
     const auto at = static_cast<size_t>(tag);
     tags.flags[at] = kNiffTagGiven;
     tags.written |= uint64_t{1} << at;
-    NiffTagState::Value& stored = tags.values[at];
-    // One copy of fixed size stores the value and clears the rest.
-    std::memcpy(stored.data(), converted, sizeof stored);
     if (tag == kNiffTagPresetMinus1b) {
-        int16_t number = 0;
-        std::memcpy(&number, stored.data(), sizeof number);
-        number = std::min(number, kNiffTag47Highest);
-        std::memcpy(stored.data(), &number, sizeof number);
+        constexpr uint64_t kNumberBits = 0xFFFF;
+        const auto number = std::min(static_cast<int16_t>(low & kNumberBits), kNiffTag47Highest);
+        low = (low & ~kNumberBits) | static_cast<uint16_t>(number);
     }
+    NiffTagState::Value& stored = tags.values[at];
+    std::memcpy(stored.data(), &low, sizeof low);
+    std::memcpy(stored.data() + sizeof low, &high, sizeof high);
+}
+
+// The same with the converted value at `converted`, running on in zeros, at
+// least kNiffTagValueBytes bytes.
+inline void StoreNiffTagValue(NiffTagState& tags, int tag, const uint8_t* converted) {
+    uint64_t low;
+    uint16_t high;
+    std::memcpy(&low, converted, sizeof low);
+    std::memcpy(&high, converted + sizeof low, sizeof high);
+    StoreNiffTagWords(tags, tag, low, high);
 }
 
 // Loads the tag state for a new chunk: each tag changed since the last load
 // takes its persistent value and flag, else none, and the preset tags their
 // numbers. Only the tags changed since then can differ from what this gives.
 inline void LoadNiffChunkTags(NiffTagState& tags) {
+    const uint64_t persistent = tags.persistentWritten;
     for (uint64_t changed = tags.written; changed != 0; changed &= changed - 1) {
         const auto tag = static_cast<size_t>(std::countr_zero(changed));
-        if (((tags.persistentWritten >> tag) & 1) != 0) {
+        if (((persistent >> tag) & 1) != 0) {
             tags.values[tag] = tags.persistentValues[tag];
             tags.flags[tag] = tags.persistentFlags[tag];
         } else {
@@ -89,6 +101,26 @@ inline void LoadNiffChunkTags(NiffTagState& tags) {
         preset(kNiffTagPresetMinus1b, -1);
     }
     tags.written = 0;
+}
+
+// Loading a chunk's tag state can wait while nothing looks at it: the reader
+// runs the loads of chunks whose tags only it stores as DeferNiffChunkTags,
+// which notes the tags to load in `pending`, and LoadPendingNiffTags before
+// anything else sees the state. Until then a pending tag's value and flag are
+// stale unless stored since; a store sets both whole, so a tag stored since the
+// last deferred load needs no load. The persistent set may change meanwhile only
+// through ClearNiffPersistentTags, which marks what it changes.
+inline void DeferNiffChunkTags(NiffTagState& tags, uint64_t& pending) {
+    pending |= tags.written;
+    tags.written = 0;
+}
+inline void LoadPendingNiffTags(NiffTagState& tags, uint64_t& pending) {
+    if (pending == 0) return;
+    const uint64_t stored = tags.written;
+    tags.written = pending & ~stored;
+    LoadNiffChunkTags(tags);
+    tags.written = stored;
+    pending = 0;
 }
 
 // Ends every persistent tag (a current value it gave is reloaded at the next chunk).

@@ -12,6 +12,7 @@
 #include "interchange/niff/niff_known_tags.h"
 #include "interchange/niff/niff_reader.h"
 #include "interchange/niff/niff_schema.h"
+#include "interchange/niff/niff_tag_state.h"
 
 namespace ql::niff {
 namespace {
@@ -83,6 +84,43 @@ TEST(NiffFieldConversion, DirectTagConversionsMatchTheTagPlans) {
                 ConvertNiffFields(bytes.data(), byField.data(), stepwise, stepwise.fileBytes);
                 EXPECT_EQ(direct, byField) << "tag " << tag << " width " << width;
             }
+        }
+    }
+}
+
+// The reader's in-line store of a tag leaves the tag state as storing its
+// field-by-field conversion does, for every known tag and every value length
+// from none to past its fields; a value shorter than the fields is refused with
+// nothing stored (the reader converts it field by field instead).
+TEST(NiffFieldConversion, InLineTagStoresMatchStoringTheConversion) {
+    std::mt19937 random(47);
+    const NiffSchemas schemas;
+    for (int tag = 1; tag <= kNiffKnownTags; ++tag) {
+        NiffFieldPlan stepwise = schemas.KnownTagPlan(tag);
+        stepwise.whole = nullptr;
+        for (int length = 0; length <= stepwise.fileBytes + 2; ++length) {
+            std::array<uint8_t, 32> bytes;
+            for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+            NiffTagState before;
+            for (auto& value : before.values)
+                for (uint8_t& byte : value) byte = static_cast<uint8_t>(random());
+            before.written = 0;
+            NiffTagState inLine = before;
+            NiffTagState converted = before;
+            const bool stored = StoreKnownNiffTag(inLine, tag, length, bytes.data());
+            EXPECT_EQ(stored, length >= stepwise.fileBytes) << "tag " << tag << " length " << length;
+            if (!stored) {
+                EXPECT_EQ(inLine.values, before.values) << "tag " << tag << " length " << length;
+                EXPECT_EQ(inLine.flags, before.flags) << "tag " << tag << " length " << length;
+                EXPECT_EQ(inLine.written, 0u) << "tag " << tag << " length " << length;
+                continue;
+            }
+            std::array<uint8_t, kNiffConvertedBytes> value;
+            ConvertNiffFields(bytes.data(), value.data(), stepwise, length);
+            StoreNiffTagValue(converted, tag, value.data());
+            EXPECT_EQ(inLine.values, converted.values) << "tag " << tag << " length " << length;
+            EXPECT_EQ(inLine.flags, converted.flags) << "tag " << tag << " length " << length;
+            EXPECT_EQ(inLine.written, converted.written) << "tag " << tag << " length " << length;
         }
     }
 }

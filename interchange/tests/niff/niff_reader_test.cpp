@@ -4,11 +4,9 @@
 #include "interchange/niff/niff_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,7 +16,6 @@
 #include "interchange/niff/niff_writer.h"
 #include "interchange/tests/niff/niff_recorder.h"
 #include "platform/ui/headless.h"
-#include "platform/sys/file_io.h"
 #include "platform/win/headless.h"
 
 namespace ql::niff {
@@ -309,6 +306,98 @@ TEST(NiffSchemaTest, EveryChunkIdIsFoundAtItsRowAndNoOther) {
         EXPECT_EQ(schemas.FindChunk(id), -1) << std::string(id.begin(), id.end());
 }
 
+// An id's entry carries its chunk's fixed-part size as FixedPartBytes gives it,
+// also after a chunk-length table changed it, and says when the size is too
+// large for the entry to hold.
+TEST(NiffSchemaTest, IdEntriesFollowTheChunkLengthTable) {
+    NiffSchemas schemas;
+    auto expectEntriesMatch = [&schemas](const char* when) {
+        for (int index = 0; index < kNiffChunkTypes; ++index) {
+            const FourCC id = schemas.Chunk(index).id;
+            const NiffIdEntry entry = schemas.LookUpChunk(id.data());
+            const int32_t size = schemas.FixedPartBytes(index);
+            EXPECT_EQ(entry.index, index) << when;
+            EXPECT_EQ(entry.fixedPartBytes, size <= INT16_MAX ? size : kNiffFixedPartBeyondEntry)
+                << when << " " << std::string(id.begin(), id.end());
+        }
+    };
+    expectEntriesMatch("built in");
+    schemas.ApplyChunkLength(MakeFourCC("note"), 9);
+    schemas.ApplyChunkLength(MakeFourCC("tmsl"), 40000);
+    expectEntriesMatch("declared");
+    EXPECT_EQ(schemas.LookUpChunk(MakeFourCC("note").data()).fixedPartBytes, 9);
+    EXPECT_EQ(schemas.LookUpChunk(MakeFourCC("tmsl").data()).fixedPartBytes, kNiffFixedPartBeyondEntry);
+    schemas.ApplyChunkLength(MakeFourCC("part"), 10);  // remakes the plans
+    expectEntriesMatch("with short string offsets");
+    EXPECT_EQ(schemas.LookUpChunk(MakeFourCC("zzzz").data()).index, -1);
+}
+
+// A fixed part declared longer than an id's entry holds is read as declared:
+// its fields, then the rest passed over before the tags.
+TEST_F(NiffReaderTest, AVeryLongDeclaredFixedPartIsPassedOver) {
+    constexpr uint32_t kDeclared = 40000;
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("clt ");
+    out.Text("note");
+    out.Bytes(std::vector<uint8_t>{0, 0, kDeclared >> 8, kDeclared & 0xFF});
+    out.EndChunk();
+    out.BeginChunk("note", {1, 2, NiffField::Rational(1, 4)});
+    out.Bytes(std::vector<uint8_t>(kDeclared - 6, 0x17));
+    out.Tag(2, {5});
+    out.EndChunk();
+    out.EndList();
+    ASSERT_TRUE(Run(out.Take()).complete);
+    const auto notes = CallsOf(recorder_, "data note");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].bytes[0], 1);
+    const auto tags = CallsOf(recorder_, "tag ");
+    ASSERT_EQ(tags.size(), 1u);
+    EXPECT_EQ(tags[0].what, "tag 2");
+    EXPECT_EQ(tags[0].bytes[0], 5);
+}
+
+// What the reader does with a chunk or a tag follows every registration: a
+// second registration replaces the first, a handler taken away stops being
+// called while the tag is still stored, and a pass leaves nothing registered.
+TEST_F(NiffReaderTest, RegistrationsDecideEachChunkAndTag) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginChunk("keys", {3});
+    out.Tag(5, {7, 8});
+    out.Tag(2, {9});
+    out.EndChunk();
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    Recorder recorder;
+    auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &recorder);
+    RegisterNiffChunkHandlers(*reader, MakeFourCC("keys"), BeginNiffChunk, nullptr);
+    RegisterNiffChunkHandlers(*reader, MakeFourCC("keys"), BeginNiffChunk, [](NiffChunkContext& context, const uint8_t*) {
+        static_cast<Recorder*>(context.import)->calls.push_back({"data keys", {}});
+        return 1;
+    });
+    const NiffTagHandler recordTag = [](NiffTagContext& context, const uint8_t*) {
+        static_cast<Recorder*>(context.import)->calls.push_back({"tag " + std::to_string(context.tag), {}});
+    };
+    RegisterNiffTagStorage(*reader, 5);
+    RegisterNiffTagHandler(*reader, 5, recordTag);
+    RegisterNiffTagHandler(*reader, 5, nullptr);  // stored, no longer handled
+    RegisterNiffTagHandler(*reader, 2, recordTag);  // handled, not stored
+    ASSERT_TRUE(RunNiffPass(*reader).complete);
+    ASSERT_EQ(recorder.calls.size(), 2u);
+    EXPECT_EQ(recorder.calls[0].what, "tag 2");
+    EXPECT_EQ(recorder.calls[1].what, "data keys");
+    EXPECT_EQ(NiffTagShort(recorder.tags, 5, 2), 8);
+    EXPECT_EQ(recorder.tags.flags[5], kNiffTagGiven);
+    EXPECT_EQ(recorder.tags.flags[2], 0);
+
+    // The next pass over the same reader, with nothing registered.
+    recorder.tags = {};
+    ASSERT_TRUE(RunNiffPass(*reader).complete);
+    EXPECT_EQ(recorder.calls.size(), 2u);
+    EXPECT_EQ(recorder.tags.flags[5], 0);
+}
+
 // A file read through its 8 KiB buffer gives the handlers what the same bytes
 // give from memory, also for the chunks and fields the buffer's ends cut through.
 TEST_F(NiffReaderTest, ChunksSplitByTheFileBufferReadAsFromMemory) {
@@ -331,15 +420,10 @@ TEST_F(NiffReaderTest, ChunksSplitByTheFileBufferReadAsFromMemory) {
     EXPECT_EQ(At<uint32_t>(parts[5].bytes, 6), 0x11223344u);  // across the converted part's eighth byte
     EXPECT_EQ(static_cast<int8_t>(parts[5].bytes[13]), -3);
 
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("ql_niff_split_" + std::to_string(::getpid()) + ".nif");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    int error = 0;
-    const sys::FileDescriptor file = sys::OpenFileForRead(path.string(), sys::FileShare::ReadWrite, &error);
-    std::filesystem::remove(path);
-    ASSERT_NE(file, sys::kNoFile);
+    std::unique_ptr<ByteSource> source = testing::FileSourceOf(bytes);
+    ASSERT_NE(source, nullptr);
     Recorder fromFile;
-    auto reader = OpenNiffReader(ByteSource::FromFile(file), &fromFile);
+    auto reader = OpenNiffReader(std::move(source), &fromFile);
     testing::RegisterRecorders(*reader);
     ASSERT_TRUE(RunNiffPass(*reader).complete);
     ASSERT_EQ(fromFile.calls.size(), fromMemory.size());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "interchange/byte_source.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_reader.h"
 
@@ -30,5 +31,8 @@ void RegisterRecorders(NiffReader& reader);
 std::vector<Call> CallsOf(const Recorder& recorder, const std::string& prefix);
 // Registers the tag-state handlers on every schema id and tag.
 void RegisterTagState(NiffReader& reader);
+// A byte source reading `bytes` from a file through its buffer (the file's name
+// is gone once it is open); null when no file could be made.
+std::unique_ptr<ByteSource> FileSourceOf(const std::vector<uint8_t>& bytes);
 
 }  // namespace ql::niff::testing

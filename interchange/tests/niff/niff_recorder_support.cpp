@@ -2,6 +2,13 @@
 #include "interchange/byte_source.h"
 #include "interchange/tests/niff/niff_recorder.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/sys/file_io.h"
+
 namespace ql::niff::testing {
 namespace {
 
@@ -61,6 +68,19 @@ std::vector<Call> CallsOf(const Recorder& recorder, const std::string& prefix) {
     for (const Call& call : recorder.calls)
         if (call.what.rfind(prefix, 0) == 0) found.push_back(call);
     return found;
+}
+
+std::unique_ptr<ByteSource> FileSourceOf(const std::vector<uint8_t>& bytes) {
+    static int made = 0;
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("ql_niff_source_" + std::to_string(::getpid()) + "_" + std::to_string(++made) + ".nif");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    int error = 0;
+    const sys::FileDescriptor file = sys::OpenFileForRead(path.string(), sys::FileShare::ReadWrite, &error);
+    std::filesystem::remove(path);
+    return file == sys::kNoFile ? nullptr : ByteSource::FromFile(file);
 }
 
 }  // namespace ql::niff::testing

@@ -239,13 +239,18 @@ std::vector<uint8_t> ChunksWithManyTags() {
     return out.Take();
 }
 
+// BeginNiffChunk itself, which the reader runs in line, or a handler of another
+// address that calls it, which the reader calls.
+NiffChunkHandler BeginHandler(bool called) {
+    return called ? +[](NiffChunkContext& context, const uint8_t* fixedPart) {
+        return BeginNiffChunk(context, fixedPart);
+    } : NiffChunkHandler{BeginNiffChunk};
+}
+
 TagStateTrail ReadTrail(const std::vector<uint8_t>& bytes, bool throughHandlers) {
     TagStateTrail trail;
     auto reader = OpenNiffReader(ByteSource::FromMemory(bytes), &trail);
-    const NiffChunkHandler begin =
-        throughHandlers ? +[](NiffChunkContext& context, const uint8_t* fixedPart) {
-            return BeginNiffChunk(context, fixedPart);
-        } : NiffChunkHandler{BeginNiffChunk};
+    const NiffChunkHandler begin = BeginHandler(throughHandlers);
     EXPECT_NE(begin == BeginNiffChunk, throughHandlers);
     for (const NiffChunkRecord& row : BuiltInNiffChunkSchema())
         RegisterNiffChunkHandlers(*reader, row.id, begin, RecordTagState);
@@ -284,6 +289,140 @@ TEST(NiffTagState, StoredInLineAsByTheHandlers) {
     int16_t tag47 = 0;
     std::memcpy(&tag47, inLine.states.back().values[47].data(), 2);
     EXPECT_LE(tag47, kNiffTag47Highest);
+}
+
+// The reader puts off loading the tag state of chunks whose tags only it stores,
+// until something looks: the data handler of "keys", the handlers of "taga" and
+// "tagi", a handler of tag 22 in the middle of a chunk, the end of the pass.
+// What each of them sees, and the state the pass leaves, must be what loading
+// every chunk at its start gives: the same file read with a start handler that
+// is called (not run in line) and every tag stored by StoreNiffTag.
+struct LookTrail : NiffImportState {
+    std::vector<NiffTagState> seen;
+    std::vector<int32_t> noteReferences;
+};
+
+void Look(NiffImportState* import) {
+    auto& trail = *static_cast<LookTrail*>(import);
+    NiffTagState state = trail.tags;
+    state.written = 0;  // bookkeeping, not state
+    trail.seen.push_back(state);
+    trail.noteReferences.push_back(trail.noteReference);
+}
+
+int LookAtChunk(NiffChunkContext& context, const uint8_t* fixedPart) {
+    Look(context.import);
+    if (context.id == MakeFourCC("taga")) return ActivateNiffTags(context, fixedPart);
+    if (context.id == MakeFourCC("tagi")) return DeactivateNiffTags(context, fixedPart);
+    return 1;
+}
+
+// Every kind of chunk the walk meets: typed ones with and without handlers of
+// their own, lists, raw and unknown chunks; tags of every number the schema
+// knows and some it does not, of every length from none to past their fields.
+std::vector<uint8_t> MixedChunksAndTags(unsigned seed) {
+    std::mt19937 random(seed);
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    int depth = 0;
+    for (int chunk = 0; chunk < 3000; ++chunk) {
+        const unsigned kind = random() % 20;
+        if (kind == 0 && depth < 3) {
+            out.BeginList("grup");
+            ++depth;
+            continue;
+        }
+        if (kind == 1 && depth > 0) {
+            out.EndList();
+            --depth;
+            continue;
+        }
+        if (kind == 2) {
+            out.BeginChunk("INAM");
+            out.Text("abc");
+            out.EndChunk();
+            continue;
+        }
+        if (kind == 3) {
+            out.Bytes(std::vector<uint8_t>{'z', 'z', 'z', 'z', 0, 0, 0, 2, 1, 2});
+            continue;
+        }
+        if (kind == 4) out.BeginChunk("keys", {static_cast<int64_t>(random() % 8)});
+        else if (kind == 5) out.BeginChunk("taga");
+        else if (kind == 6) out.BeginChunk("tagi");
+        else if (kind < 10) out.BeginChunk("note", {4, -2, NiffField::Rational(1, 8)});
+        else if (kind < 13) out.BeginChunk("tmsl", {2, NiffField::Rational(3, 16)});
+        else if (kind < 15) out.BeginChunk("sthd");
+        else if (kind < 17) out.BeginChunk("clef", {1, 2, 3});
+        else out.BeginChunk("slur");
+        for (unsigned tags = random() % 5; tags > 0; --tags) {
+            constexpr uint8_t kStrange[] = {0, 49, 200, 255};
+            const auto number = random() % 8 == 0 ? kStrange[random() % 4]
+                                                  : static_cast<uint8_t>(1 + random() % kNiffKnownTags);
+            std::vector<uint8_t> value(random() % 13);
+            for (uint8_t& byte : value) byte = static_cast<uint8_t>(random());
+            out.RawTag(number, static_cast<uint8_t>(value.size()), value);
+        }
+        out.EndChunk();
+    }
+    while (depth-- > 0) out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+LookTrail ReadLooking(std::unique_ptr<ByteSource> source, bool loadEveryChunk) {
+    LookTrail trail;
+    auto reader = OpenNiffReader(std::move(source), &trail);
+    const NiffChunkHandler begin = BeginHandler(loadEveryChunk);
+    for (const NiffChunkRecord& row : BuiltInNiffChunkSchema())
+        RegisterNiffChunkHandlers(*reader, row.id, begin, nullptr);
+    for (const FourCC& id : {MakeFourCC("keys"), MakeFourCC("taga"), MakeFourCC("tagi")})
+        RegisterNiffChunkHandlers(*reader, id, begin, LookAtChunk);
+    for (int tag = 1; tag <= kNiffKnownTags; ++tag) {
+        if (loadEveryChunk) RegisterNiffTagHandler(*reader, tag, StoreNiffTag);
+        else RegisterNiffTagStorage(*reader, tag);
+    }
+    if (loadEveryChunk) {
+        RegisterNiffTagHandler(*reader, 22, [](NiffTagContext& context, const uint8_t* value) {
+            StoreNiffTag(context, value);
+            Look(context.import);
+        });
+    } else {
+        RegisterNiffTagHandler(*reader, 22, [](NiffTagContext& context, const uint8_t*) { Look(context.import); });
+    }
+    EXPECT_TRUE(RunNiffPass(*reader).complete);
+    Look(&trail);  // the state the pass leaves
+    return trail;
+}
+
+TEST(NiffTagState, PutOffLoadsGiveWhatLoadingEveryChunkGives) {
+    for (const unsigned seed : {7u, 41u, 2026u}) {
+        const std::vector<uint8_t> bytes = MixedChunksAndTags(seed);
+        const LookTrail loaded = ReadLooking(ByteSource::FromMemory(bytes), true);
+        ASSERT_GT(loaded.seen.size(), 500u) << seed;
+        size_t given = 0;
+        for (const bool fromFile : {false, true}) {
+            std::unique_ptr<ByteSource> source =
+                fromFile ? testing::FileSourceOf(bytes) : ByteSource::FromMemory(bytes);
+            ASSERT_NE(source, nullptr);
+            const LookTrail putOff = ReadLooking(std::move(source), false);
+            ASSERT_EQ(putOff.seen.size(), loaded.seen.size()) << seed << " file " << fromFile;
+            for (size_t look = 0; look < loaded.seen.size(); ++look) {
+                const NiffTagState& a = putOff.seen[look];
+                const NiffTagState& b = loaded.seen[look];
+                const std::string where = std::to_string(seed) + " look " + std::to_string(look) +
+                                          (fromFile ? " from the file" : " from memory");
+                EXPECT_EQ(a.values, b.values) << where;
+                EXPECT_EQ(a.flags, b.flags) << where;
+                EXPECT_EQ(a.persistentValues, b.persistentValues) << where;
+                EXPECT_EQ(a.persistentFlags, b.persistentFlags) << where;
+                EXPECT_EQ(a.persistentWritten, b.persistentWritten) << where;
+                EXPECT_EQ(putOff.noteReferences[look], loaded.noteReferences[look]) << where;
+                given += std::count(a.flags.begin(), a.flags.end(), kNiffTagGiven);
+            }
+        }
+        EXPECT_GT(given, 1000u) << seed;  // the looks see tags enough to matter
+    }
 }
 
 // Fixed parts as handlers saw them, beside the tag state's in-line start.
