@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "layout/spacing/spacing_list.h"
 
@@ -42,6 +43,32 @@ int DurationClassOf(int durationCode, int ticks, bool inTuplet);
 
 // The cell of a staff and measure when it exists; never creates one.
 MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure);
+
+// Builds measures' lists in memory, its buffers reused from one measure to the next.
+class MeasureSpacingCollector {
+  public:
+    // As CollectMeasureSpacing, but the list is left in pieces() (class words as
+    // values) and the record is not touched. The pieces are empty when not valid.
+    CollectResult Collect(ScoreView* view, int measure, ClassCounts* counts);
+    std::vector<SpacingPiece>& pieces() { return pieces_; }
+
+  private:
+    struct Stretch {
+        int32_t start;
+        int32_t end;
+        uint16_t word;
+    };
+    void Add(int32_t start, int32_t ticks, int durationClass);
+    bool AddVoiceChords(MeasureCell* cell, int voice, int32_t& voiceEnd);
+    bool AddVoiceRests(MeasureCell* cell, int voice, int32_t& voiceEnd);
+    void Merge();
+
+    std::vector<Stretch> stretches_;
+    std::vector<uint32_t> bounds_;
+    std::vector<SpacingPiece> pieces_;
+    ClassCounts counts_;
+    int32_t naturalEnd_ = 0;
+};
 
 // Builds the measure's list and adds the counted classes to `counts` (when given)
 // once the measure proved valid. The list it had is rewritten in place, its entries
