@@ -46,33 +46,40 @@ constexpr int32_t BoundTick(uint32_t bound) { return static_cast<int32_t>(bound 
 
 }  // namespace
 
+void MeasureSpacingCollector::AddStretch(int32_t start, int32_t end, uint16_t word) {
+    bounds_.push_back(PackBound(start, word, true));
+    bounds_.push_back(PackBound(end, word, false));
+}
+
 void MeasureSpacingCollector::Add(int32_t start, int32_t ticks, int durationClass) {
     const int32_t end = std::min(start + ticks, kMaxTick);
-    if (end - start >= kMinSpanTicks) stretches_.push_back({start, end, ClassWord(durationClass)});
+    if (end - start >= kMinSpanTicks) AddStretch(start, end, ClassWord(durationClass));
     ++counts_.counts[durationClass];
     naturalEnd_ = std::max(naturalEnd_, start + ticks);
 }
 
+// The sweep: after each bound, the slots with a covering stretch are the set bits of
+// `covered`; where the next bound is at a later tick, the piece up to it takes the
+// highest of them, or is a gap when there is none. Every bound writes a piece and
+// only a piece that counts is kept, so the loop has no branch on the data.
 void MeasureSpacingCollector::Merge() {
-    bounds_.clear();
-    for (const Stretch& s : stretches_) {
-        bounds_.push_back(PackBound(s.start, s.word, true));
-        bounds_.push_back(PackBound(s.end, s.word, false));
-    }
     std::sort(bounds_.begin(), bounds_.end());
+    pieces_.resize(bounds_.size());
     int32_t active[kWordSlots] = {};
-    for (size_t i = 0; i < bounds_.size();) {
+    uint32_t covered = 0;
+    size_t kept = 0;
+    for (size_t i = 0; i + 1 < bounds_.size(); ++i) {
+        const uint32_t low = bounds_[i] & kBoundSlotMask;
+        const uint32_t slot = low >> 1;
+        active[slot] += static_cast<int32_t>(low & 1) * 2 - 1;
+        covered = active[slot] != 0 ? covered | (1U << slot) : covered & ~(1U << slot);
         const int32_t tick = BoundTick(bounds_[i]);
-        for (; i < bounds_.size() && BoundTick(bounds_[i]) == tick; ++i) {
-            const uint32_t low = bounds_[i] & kBoundSlotMask;
-            active[low >> 1] += (low & 1) != 0 ? 1 : -1;
-        }
-        if (i == bounds_.size()) break;
-        int top = kWordSlots - 1;
-        while (top > 0 && active[top] == 0) --top;
-        if (top == 0) continue;  // a gap: no stretch covers it
-        pieces_.push_back({tick, BoundTick(bounds_[i]) - tick, static_cast<uint16_t>(top << kClassWordShift)});
+        const int32_t next = BoundTick(bounds_[i + 1]);
+        const int top = std::bit_width(covered) - 1;
+        pieces_[kept] = {tick, next - tick, static_cast<uint16_t>(std::max(top, 0) << kClassWordShift)};
+        kept += static_cast<size_t>(next != tick && covered != 0);
     }
+    pieces_.resize(kept);
 }
 
 // The chords of one voice of a cell; false at a chord without a note value.
@@ -123,7 +130,7 @@ MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure) {
 
 CollectResult MeasureSpacingCollector::Collect(ScoreView* view, int measure, ClassCounts* counts) {
     CollectResult result;
-    stretches_.clear();
+    bounds_.clear();
     pieces_.clear();
     counts_ = ClassCounts{};
     naturalEnd_ = 0;
@@ -145,7 +152,7 @@ CollectResult MeasureSpacingCollector::Collect(ScoreView* view, int measure, Cla
     }
     // After all staves of a voice, its silence up to the measure's length.
     for (int32_t end : voiceEnds)
-        if (length - end >= kMinSpanTicks) stretches_.push_back({end, length, ClassWord(kFillerClass)});
+        if (length - end >= kMinSpanTicks) AddStretch(end, length, ClassWord(kFillerClass));
     result.naturalEnd = naturalEnd_;
     Merge();
     if (counts != nullptr)

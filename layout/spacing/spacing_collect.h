@@ -53,18 +53,14 @@ class MeasureSpacingCollector {
     std::vector<SpacingPiece>& pieces() { return pieces_; }
 
   private:
-    struct Stretch {
-        int32_t start;
-        int32_t end;
-        uint16_t word;
-    };
+    // A stretch [start, end) of a class word, as its two bounds.
+    void AddStretch(int32_t start, int32_t end, uint16_t word);
     void Add(int32_t start, int32_t ticks, int durationClass);
     bool AddVoiceChords(MeasureCell* cell, int voice, int32_t& voiceEnd);
     bool AddVoiceRests(MeasureCell* cell, int voice, int32_t& voiceEnd);
     void Merge();
 
-    std::vector<Stretch> stretches_;
-    std::vector<uint32_t> bounds_;
+    std::vector<uint32_t> bounds_;  // packed stretch bounds (spacing_collect.cpp)
     std::vector<SpacingPiece> pieces_;
     ClassCounts counts_;
     int32_t naturalEnd_ = 0;
