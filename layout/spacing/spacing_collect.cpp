@@ -46,6 +46,14 @@ constexpr int32_t BoundTick(uint32_t bound) { return static_cast<int32_t>(bound 
 
 }  // namespace
 
+// Room for the bounds and pieces of an ordinary measure, had once per collector.
+constexpr size_t kUsualBounds = 128;
+
+MeasureSpacingCollector::MeasureSpacingCollector() {
+    bounds_.reserve(kUsualBounds);
+    pieces_.reserve(kUsualBounds);
+}
+
 void MeasureSpacingCollector::AddStretch(int32_t start, int32_t end, uint16_t word) {
     bounds_.push_back(PackBound(start, word, true));
     bounds_.push_back(PackBound(end, word, false));
@@ -64,7 +72,7 @@ void MeasureSpacingCollector::Add(int32_t start, int32_t ticks, int durationClas
 // only a piece that counts is kept, so the loop has no branch on the data.
 void MeasureSpacingCollector::Merge() {
     std::sort(bounds_.begin(), bounds_.end());
-    pieces_.resize(bounds_.size());
+    if (pieces_.size() < bounds_.size()) pieces_.resize(bounds_.size());
     int32_t active[kWordSlots] = {};
     uint32_t covered = 0;
     size_t kept = 0;
@@ -79,7 +87,7 @@ void MeasureSpacingCollector::Merge() {
         pieces_[kept] = {tick, next - tick, static_cast<uint16_t>(std::max(top, 0) << kClassWordShift)};
         kept += static_cast<size_t>(next != tick && covered != 0);
     }
-    pieces_.resize(kept);
+    pieceCount_ = kept;
 }
 
 // The chords of one voice of a cell; false at a chord without a note value.
@@ -131,7 +139,7 @@ MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure) {
 CollectResult MeasureSpacingCollector::Collect(ScoreView* view, int measure, ClassCounts* counts) {
     CollectResult result;
     bounds_.clear();
-    pieces_.clear();
+    pieceCount_ = 0;
     counts_ = ClassCounts{};
     naturalEnd_ = 0;
     ScoreDocument* document = view != nullptr ? view->document : nullptr;

@@ -10,7 +10,9 @@
 // the merge is done in memory and the list written once, which gives the same list.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "layout/spacing/spacing_list.h"
@@ -47,10 +49,11 @@ MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure);
 // Builds measures' lists in memory, its buffers reused from one measure to the next.
 class MeasureSpacingCollector {
   public:
+    MeasureSpacingCollector();
     // As CollectMeasureSpacing, but the list is left in pieces() (class words as
     // values) and the record is not touched. The pieces are empty when not valid.
     CollectResult Collect(ScoreView* view, int measure, ClassCounts* counts);
-    std::vector<SpacingPiece>& pieces() { return pieces_; }
+    std::span<const SpacingPiece> pieces() const { return {pieces_.data(), pieceCount_}; }
 
   private:
     // A stretch [start, end) of a class word, as its two bounds.
@@ -61,7 +64,8 @@ class MeasureSpacingCollector {
     void Merge();
 
     std::vector<uint32_t> bounds_;  // packed stretch bounds (spacing_collect.cpp)
-    std::vector<SpacingPiece> pieces_;
+    std::vector<SpacingPiece> pieces_;  // only grows: the first pieceCount_ are the list
+    size_t pieceCount_ = 0;
     ClassCounts counts_;
     int32_t naturalEnd_ = 0;
 };

@@ -154,7 +154,7 @@ int64_t CollectSystem(ScoreView* view, ScoreSystem* system, ClassCounts& counts,
         MoveViewLocation(view, system, 1, m);
         total += record->width;
         if (!collector.Collect(view, m, &counts).valid) continue;
-        const std::vector<SpacingPiece>& pieces = collector.pieces();
+        const std::span<const SpacingPiece> pieces = collector.pieces();
         lists.measures.push_back({m, lists.pieces.size(), pieces.size()});
         lists.pieces.insert(lists.pieces.end(), pieces.begin(), pieces.end());
     }
