@@ -48,7 +48,7 @@ void FreeCellHandle(ScoreDocument* document, RecordHandle& handle) {
     if (MeasureCell* cell = FindRecord<MeasureCell>(kMeasureCellPool, handle)) {
         if (HasVoices(*cell)) FreeCellVoices(cell, document, 1);
         FreeMeasureCellLists(cell);
-        FreeMeasureCell(cell);
+        FreeRecordByHandle(kMeasureCellPool, handle);  // the handle names the slot: no search
     }
     handle = RecordHandle{};
 }
@@ -60,20 +60,27 @@ void FreeInsertedCells(ScoreDocument* document, std::vector<RecordHandle>* made)
 
 bool MakeInsertedCells(ScoreDocument* document, int source, std::vector<RecordHandle>* made) {
     made->clear();
-    for (int staff = 0; staff <= document->header.staffCount; ++staff) {
-        MeasureCell* cell = AllocMeasureCell(sizeof(MeasureCell));
-        if (cell != nullptr && CopyMeasureCell(cell, source >= 1 ? FindMeasureCell(document, staff, source) : nullptr)) {
-            made->push_back(PtrToHandle(kMeasureCellPool, cell));
-            continue;
-        }
-        if (cell != nullptr) {
-            FreeMeasureCellLists(cell);
-            FreeMeasureCell(cell);
-        }
+    const int cells = document->header.staffCount + 1;
+    // The cells are had in one run, slots and order as one by one.
+    std::vector<void*> records(static_cast<size_t>(cells));
+    made->resize(static_cast<size_t>(cells));
+    const int had = AllocRecordRunWithHandles(kMeasureCellPool, cells, records.data(), made->data());
+    for (int staff = 0; staff < had; ++staff) {
+        auto* cell = static_cast<MeasureCell*>(records[static_cast<size_t>(staff)]);
+        if (CopyMeasureCell(cell, source >= 1 ? FindMeasureCell(document, staff, source) : nullptr)) continue;
+        FreeMeasureCellLists(cell);
+        FreeRecordByHandle(kMeasureCellPool, (*made)[static_cast<size_t>(staff)]);
+        (*made)[static_cast<size_t>(staff)] = RecordHandle{};
+        for (int rest = staff + 1; rest < had; ++rest)  // not copied yet: bare records
+            FreeRecordByHandle(kMeasureCellPool, (*made)[static_cast<size_t>(rest)]);
+        made->resize(static_cast<size_t>(staff));
         FreeInsertedCells(document, made);
         return false;
     }
-    return true;
+    if (had == cells) return true;
+    for (int staff = 0; staff < had; ++staff) FreeCellHandle(document, (*made)[static_cast<size_t>(staff)]);
+    made->clear();
+    return false;
 }
 
 void ShiftMeasuresUp(ScoreDocument* document, int at, const std::vector<RecordHandle>& cells) {

@@ -31,73 +31,67 @@ constexpr int kMaxElements = 64 * 1024;
 // Class words are (14 - class) << 8: their high bytes 1..14 index the sweep's counts.
 constexpr int kWordSlots = kNoDurationClass + 1;
 
-struct Stretch {
-    int32_t start;
-    int32_t end;
-    uint16_t word;
-};
+// A stretch bound for the sweep, packed so that bounds sort by tick as integers:
+// tick << 8 | slot << 1 | 1 where a stretch starts, 0 where it ends.
+constexpr int kBoundTickShift = 8;
+constexpr uint32_t kBoundSlotMask = 0xFF;
+static_assert((static_cast<uint64_t>(kMaxTick) << kBoundTickShift) <= UINT32_MAX);
+static_assert(kWordSlots << 1 <= static_cast<int>(kBoundSlotMask));
 
-// One bound of a stretch for the sweep: +1 where it starts, -1 where it ends.
-struct Bound {
-    int32_t tick;
-    int8_t step;
-    uint8_t slot;
-};
+constexpr uint32_t PackBound(int32_t tick, uint16_t word, bool starts) {
+    return static_cast<uint32_t>(tick) << kBoundTickShift |
+           static_cast<uint32_t>(word >> kClassWordShift) << 1 | (starts ? 1U : 0U);
+}
+constexpr int32_t BoundTick(uint32_t bound) { return static_cast<int32_t>(bound >> kBoundTickShift); }
 
-class MeasureStretches {
-  public:
-    explicit MeasureStretches(int32_t length) : length_(length) { stretches_.reserve(64); }
+}  // namespace
 
-    void Add(int32_t start, int32_t ticks, int durationClass, bool counted) {
-        const int32_t end = std::min(start + ticks, kMaxTick);
-        if (end - start >= kMinSpanTicks) stretches_.push_back({start, end, ClassWord(durationClass)});
-        if (counted) ++counts_.counts[durationClass];
-        naturalEnd_ = std::max(naturalEnd_, start + ticks);
-    }
-    void AddFiller(int32_t from) {
-        if (length_ - from >= kMinSpanTicks)
-            stretches_.push_back({from, length_, ClassWord(kFillerClass)});
-    }
-    int32_t naturalEnd() const { return naturalEnd_; }
-    const ClassCounts& counts() const { return counts_; }
-    // Writes the merged list, reusing the entries of `reserve`; false when the pool ran out.
-    bool Write(MeasureRecord& record, SpacingEntryReserve& reserve) const;
+// Room for the bounds and pieces of an ordinary measure, had once per collector.
+constexpr size_t kUsualBounds = 128;
 
-  private:
-    int32_t length_;
-    int32_t naturalEnd_ = 0;
-    ClassCounts counts_;
-    std::vector<Stretch> stretches_;
-};
+MeasureSpacingCollector::MeasureSpacingCollector() {
+    bounds_.reserve(kUsualBounds);
+    pieces_.reserve(kUsualBounds);
+}
 
-bool MeasureStretches::Write(MeasureRecord& record, SpacingEntryReserve& reserve) const {
-    std::vector<Bound> bounds;
-    bounds.reserve(stretches_.size() * 2);
-    for (const Stretch& s : stretches_) {
-        const auto slot = static_cast<uint8_t>(s.word >> kClassWordShift);
-        bounds.push_back({s.start, 1, slot});
-        bounds.push_back({s.end, -1, slot});
-    }
-    std::sort(bounds.begin(), bounds.end(),
-              [](const Bound& a, const Bound& b) { return a.tick < b.tick; });
+void MeasureSpacingCollector::AddStretch(int32_t start, int32_t end, uint16_t word) {
+    bounds_.push_back(PackBound(start, word, true));
+    bounds_.push_back(PackBound(end, word, false));
+}
+
+void MeasureSpacingCollector::Add(int32_t start, int32_t ticks, int durationClass) {
+    const int32_t end = std::min(start + ticks, kMaxTick);
+    if (end - start >= kMinSpanTicks) AddStretch(start, end, ClassWord(durationClass));
+    ++counts_.counts[durationClass];
+    naturalEnd_ = std::max(naturalEnd_, start + ticks);
+}
+
+// The sweep: after each bound, the slots with a covering stretch are the set bits of
+// `covered`; where the next bound is at a later tick, the piece up to it takes the
+// highest of them, or is a gap when there is none. Every bound writes a piece and
+// only a piece that counts is kept, so the loop has no branch on the data.
+void MeasureSpacingCollector::Merge() {
+    std::sort(bounds_.begin(), bounds_.end());
+    if (pieces_.size() < bounds_.size()) pieces_.resize(bounds_.size());
     int32_t active[kWordSlots] = {};
-    SpacingEntry* last = nullptr;
-    for (size_t i = 0; i < bounds.size();) {
-        const int32_t tick = bounds[i].tick;
-        for (; i < bounds.size() && bounds[i].tick == tick; ++i) active[bounds[i].slot] += bounds[i].step;
-        if (i == bounds.size()) break;
-        int top = kWordSlots - 1;
-        while (top > 0 && active[top] == 0) --top;
-        if (top == 0) continue;  // a gap: no stretch covers it
-        last = reserve.Append(record, last, tick, bounds[i].tick - tick,
-                              static_cast<uint16_t>(top << kClassWordShift));
-        if (last == nullptr) return false;
+    uint32_t covered = 0;
+    size_t kept = 0;
+    for (size_t i = 0; i + 1 < bounds_.size(); ++i) {
+        const uint32_t low = bounds_[i] & kBoundSlotMask;
+        const uint32_t slot = low >> 1;
+        active[slot] += static_cast<int32_t>(low & 1) * 2 - 1;
+        covered = active[slot] != 0 ? covered | (1U << slot) : covered & ~(1U << slot);
+        const int32_t tick = BoundTick(bounds_[i]);
+        const int32_t next = BoundTick(bounds_[i + 1]);
+        const int top = std::bit_width(covered) - 1;
+        pieces_[kept] = {tick, next - tick, static_cast<uint16_t>(std::max(top, 0) << kClassWordShift)};
+        kept += static_cast<size_t>(next != tick && covered != 0);
     }
-    return true;
+    pieceCount_ = kept;
 }
 
 // The chords of one voice of a cell; false at a chord without a note value.
-bool AddVoiceChords(MeasureCell* cell, int voice, MeasureStretches& stretches, int32_t& voiceEnd) {
+bool MeasureSpacingCollector::AddVoiceChords(MeasureCell* cell, int voice, int32_t& voiceEnd) {
     int previousTime = -1;
     EventRecord* event = GetVoiceFirstEvent(cell, voice);
     for (int i = 0; event != nullptr && i < kMaxChainLength; ++i, event = NextEvent(event)) {
@@ -106,14 +100,14 @@ bool AddVoiceChords(MeasureCell* cell, int voice, MeasureStretches& stretches, i
         if (event->duration == 0) return false;
         const int ticks = EventDurationTicks(*event);
         const bool inTuplet = event->tupletKind != 0 || event->outerRatio != 0;
-        stretches.Add(event->time, ticks, DurationClassOf(event->duration, ticks, inTuplet), true);
+        Add(event->time, ticks, DurationClassOf(event->duration, ticks, inTuplet));
         voiceEnd = std::max(voiceEnd, event->time + ticks);
     }
     return true;
 }
 
 // The rests of one voice's element list; false at a rest without a note value.
-bool AddVoiceRests(MeasureCell* cell, int voice, MeasureStretches& stretches, int32_t& voiceEnd) {
+bool MeasureSpacingCollector::AddVoiceRests(MeasureCell* cell, int voice, int32_t& voiceEnd) {
     ScoreObject* element = GetVoiceFirstElement(cell, voice);
     for (int i = 0; element != nullptr && i < kMaxElements; ++i, element = element->next.get()) {
         if (element->type != kRestType) continue;
@@ -121,13 +115,11 @@ bool AddVoiceRests(MeasureCell* cell, int voice, MeasureStretches& stretches, in
         if (code == 0) return false;
         const int time = ElementTime(element);
         const int ticks = ElementDurationTicks(element);
-        stretches.Add(time, ticks, DurationClassOf(code, ticks, IsElementInTuplet(element)), true);
+        Add(time, ticks, DurationClassOf(code, ticks, IsElementInTuplet(element)));
         voiceEnd = std::max(voiceEnd, time + ticks);
     }
     return true;
 }
-
-}  // namespace
 
 int DurationClassOf(int durationCode, int ticks, bool inTuplet) {
     int durationClass = durationCode;
@@ -144,31 +136,44 @@ MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure) {
     return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
 }
 
-CollectResult CollectMeasureSpacing(ScoreView* view, int measure, ClassCounts* counts) {
+CollectResult MeasureSpacingCollector::Collect(ScoreView* view, int measure, ClassCounts* counts) {
     CollectResult result;
+    bounds_.clear();
+    pieceCount_ = 0;
+    counts_ = ClassCounts{};
+    naturalEnd_ = 0;
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
-    MeasureRecord* record = MeasureRecordOf(document, measure);
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return result;
-    MeasureStretches stretches(record->lengthTicks);
+    const int32_t length = record->lengthTicks;
     int32_t voiceEnds[kVoiceCount] = {};
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
         MeasureCell* cell = FindMeasureCell(document, staff, measure);
         if (cell == nullptr) continue;
         for (int voice = 0; voice < kVoiceCount; ++voice) {
-            if (!AddVoiceChords(cell, voice, stretches, voiceEnds[voice]) ||
-                !AddVoiceRests(cell, voice, stretches, voiceEnds[voice])) {
+            if (!AddVoiceChords(cell, voice, voiceEnds[voice]) ||
+                !AddVoiceRests(cell, voice, voiceEnds[voice])) {
                 result.valid = false;
                 return result;
             }
         }
     }
-    for (int32_t end : voiceEnds) stretches.AddFiller(end);
-    result.naturalEnd = stretches.naturalEnd();
-    // The old list is taken off the measure and its entries written over.
-    SpacingEntryReserve reserve(std::exchange(record->spacing, RecordHandle{}));
-    result.complete = stretches.Write(*record, reserve);
+    // After all staves of a voice, its silence up to the measure's length.
+    for (int32_t end : voiceEnds)
+        if (length - end >= kMinSpanTicks) AddStretch(end, length, ClassWord(kFillerClass));
+    result.naturalEnd = naturalEnd_;
+    Merge();
     if (counts != nullptr)
-        for (int c = 0; c < kDurationClassCount; ++c) counts->counts[c] += stretches.counts().counts[c];
+        for (int c = 0; c < kDurationClassCount; ++c) counts->counts[c] += counts_.counts[c];
+    return result;
+}
+
+CollectResult CollectMeasureSpacing(ScoreView* view, int measure, ClassCounts* counts) {
+    MeasureSpacingCollector collector;
+    CollectResult result = collector.Collect(view, measure, counts);
+    MeasureRecord* record = MeasureRecordOf(view != nullptr ? view->document : nullptr, measure);
+    if (!result.valid) return result;
+    if (record != nullptr) result.complete = WriteSpacingPieces(*record, collector.pieces());
     return result;
 }
 

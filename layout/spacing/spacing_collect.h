@@ -10,7 +10,10 @@
 // the merge is done in memory and the list written once, which gives the same list.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "layout/spacing/spacing_list.h"
 
@@ -42,6 +45,30 @@ int DurationClassOf(int durationCode, int ticks, bool inTuplet);
 
 // The cell of a staff and measure when it exists; never creates one.
 MeasureCell* FindMeasureCell(ScoreDocument* document, int staff, int measure);
+
+// Builds measures' lists in memory, its buffers reused from one measure to the next.
+class MeasureSpacingCollector {
+  public:
+    MeasureSpacingCollector();
+    // As CollectMeasureSpacing, but the list is left in pieces() (class words as
+    // values) and the record is not touched. The pieces are empty when not valid.
+    CollectResult Collect(ScoreView* view, int measure, ClassCounts* counts);
+    std::span<const SpacingPiece> pieces() const { return {pieces_.data(), pieceCount_}; }
+
+  private:
+    // A stretch [start, end) of a class word, as its two bounds.
+    void AddStretch(int32_t start, int32_t end, uint16_t word);
+    void Add(int32_t start, int32_t ticks, int durationClass);
+    bool AddVoiceChords(MeasureCell* cell, int voice, int32_t& voiceEnd);
+    bool AddVoiceRests(MeasureCell* cell, int voice, int32_t& voiceEnd);
+    void Merge();
+
+    std::vector<uint32_t> bounds_;  // packed stretch bounds (spacing_collect.cpp)
+    std::vector<SpacingPiece> pieces_;  // only grows: the first pieceCount_ are the list
+    size_t pieceCount_ = 0;
+    ClassCounts counts_;
+    int32_t naturalEnd_ = 0;
+};
 
 // Builds the measure's list and adds the counted classes to `counts` (when given)
 // once the measure proved valid. The list it had is rewritten in place, its entries

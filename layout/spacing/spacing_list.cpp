@@ -156,6 +156,16 @@ SpacingEntry* SpacingEntryReserve::Append(MeasureRecord& record, SpacingEntry* p
     return LinkSpacingEntry(record, previous, kept, self, time, ticks, value);
 }
 
+bool WriteSpacingPieces(MeasureRecord& record, std::span<const SpacingPiece> pieces) {
+    SpacingEntryReserve reserve(std::exchange(record.spacing, RecordHandle{}));
+    SpacingEntry* last = nullptr;
+    for (const SpacingPiece& piece : pieces) {
+        last = reserve.Append(record, last, piece.time, piece.ticks, piece.value);
+        if (last == nullptr) return false;
+    }
+    return true;
+}
+
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at) {
     const int32_t end = EndOf(*entry);
     auto* tail = AllocRecordAs<SpacingEntry>(kSpacingEntryPool);

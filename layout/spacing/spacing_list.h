@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
@@ -119,6 +120,17 @@ class SpacingEntryReserve {
   private:
     RecordHandle next_;  // the first entry not handed out yet
 };
+// One entry of a list built in memory before it is written: [time, time + ticks) at
+// `value` (a class word or a spacing value).
+struct SpacingPiece {
+    int32_t time;
+    int32_t ticks;
+    uint16_t value;
+};
+// Makes the pieces (in order, without overlap) the record's list, written over the
+// entries of its old list before new ones are allocated. False when the pool ran out:
+// the list then holds the pieces written so far.
+bool WriteSpacingPieces(MeasureRecord& record, std::span<const SpacingPiece> pieces);
 // Splits an entry at a tick strictly inside it: the entry keeps [time, at), a new one
 // with the same value takes [at, end). Null (entry unchanged) on exhaustion.
 SpacingEntry* SplitSpacingEntry(SpacingEntry* entry, int32_t at);

@@ -8,6 +8,7 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "layout/measure_spacing.h"
+#include "layout/widths/measure_width.h"
 #include "layout/widths/width_support.h"
 #include "shell/preference_defaults.h"
 
@@ -37,13 +38,24 @@ bool ShortestGetsEnough(int32_t integerUnit, int shortest) {
 
 }  // namespace
 
+namespace {
+
+void AddClassOfWord(uint16_t word, int32_t ticks, ClassSums& sums) {
+    const int c = ClassOfWord(word);
+    sums.shortest = std::min(sums.shortest, c);
+    if (c < kNoDurationClass) sums.ticks[c] += ticks;
+}
+
+}  // namespace
+
 void AddClassSums(const MeasureRecord& record, ClassSums& sums) {
     for (const SpacingEntry* e = SpacingEntryOf(record.spacing); e != nullptr;
-         e = SpacingEntryOf(RecordHandle{e->next})) {
-        const int c = ClassOfWord(e->xPer16Ticks);
-        sums.shortest = std::min(sums.shortest, c);
-        if (c < kNoDurationClass) sums.ticks[c] += e->ticksToNext;
-    }
+         e = SpacingEntryOf(RecordHandle{e->next}))
+        AddClassOfWord(e->xPer16Ticks, e->ticksToNext, sums);
+}
+
+void AddClassSums(std::span<const SpacingPiece> pieces, ClassSums& sums) {
+    for (const SpacingPiece& piece : pieces) AddClassOfWord(piece.value, piece.ticks, sums);
 }
 
 JustifyUnit RunJustificationPasses(const ClassSums& sums, int64_t target, double startRatio) {
@@ -86,14 +98,20 @@ int MostCommonClass(const ClassCounts& counts, int shortest) {
     return best >= 0 ? best : shortest;
 }
 
-void AssignClassValues(MeasureRecord& record, const JustifyUnit& unit) {
-    uint16_t values[kDurationClassCount] = {};
+ClassValues::ClassValues(const JustifyUnit& unit) : shortest(unit.shortest) {
     for (int c = unit.shortest; c < kDurationClassCount; ++c) values[c] = ClassValue(unit, c);
+}
+
+uint16_t ClassValues::OfWord(uint16_t word) const {
+    const int c = ClassOfWord(word);
+    return c < kNoDurationClass ? values[std::max(c, shortest)] : word;
+}
+
+void AssignClassValues(MeasureRecord& record, const JustifyUnit& unit) {
+    const ClassValues values(unit);
     for (SpacingEntry* e = SpacingEntryOf(record.spacing); e != nullptr;
-         e = SpacingEntryOf(RecordHandle{e->next})) {
-        const int c = ClassOfWord(e->xPer16Ticks);
-        if (c < kNoDurationClass) e->xPer16Ticks = values[std::max(c, unit.shortest)];
-    }
+         e = SpacingEntryOf(RecordHandle{e->next}))
+        e->xPer16Ticks = values.OfWord(e->xPer16Ticks);
 }
 
 // ---- JustifySystem ----
@@ -109,21 +127,48 @@ int64_t MarginDistance(const ScoreView* view) {
     return std::max<int64_t>(right - left, 0);
 }
 
-// Steps 1-2: fresh lists for the measures of the system, the sum of their widths and
-// the class counts. A measure whose notes cannot be read keeps its list and is left
-// out (false in `collected`).
-int64_t CollectSystem(ScoreView* view, ScoreSystem* system, ClassCounts& counts,
-                      std::vector<bool>& collected) {
+// The measures of a system with the lists their notes give, held in memory until
+// the justification has their values: a measure whose notes cannot be read keeps its
+// list and is left out.
+struct SystemLists {
+    struct Measure {
+        int measure;
+        size_t first;  // its pieces in `pieces`
+        size_t count;
+    };
+    std::vector<Measure> measures;
+    std::vector<SpacingPiece> pieces;
+
+    std::span<SpacingPiece> PiecesOf(const Measure& m) { return {pieces.data() + m.first, m.count}; }
+};
+
+// Steps 1-2: the lists of the system's measures, the sum of their widths and the
+// class counts.
+int64_t CollectSystem(ScoreView* view, ScoreSystem* system, ClassCounts& counts, SystemLists& lists) {
     ScoreDocument* document = view->document;
+    MeasureSpacingCollector collector;
     int64_t total = 0;
     for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
         MeasureRecord* record = MeasureRecordOf(document, m);
         if (record == nullptr) break;
         MoveViewLocation(view, system, 1, m);
         total += record->width;
-        collected.push_back(CollectMeasureSpacing(view, m, &counts).valid);
+        if (!collector.Collect(view, m, &counts).valid) continue;
+        const std::span<const SpacingPiece> pieces = collector.pieces();
+        lists.measures.push_back({m, lists.pieces.size(), pieces.size()});
+        lists.pieces.insert(lists.pieces.end(), pieces.begin(), pieces.end());
     }
     return total;
+}
+
+// Step 4: a measure's list under the class values, tidied, its width stored and the
+// list written. Should the pool run out, the width is taken from what was written.
+void WriteJustifiedList(ScoreDocument* document, int measure, std::span<SpacingPiece> pieces,
+                        const ClassValues& values) {
+    MeasureRecord& record = *MeasureRecordOf(document, measure);
+    for (SpacingPiece& piece : pieces) piece.value = values.OfWord(piece.value);
+    const size_t kept = SettleMeasurePieces(record, pieces);
+    if (!WriteSpacingPieces(record, pieces.first(kept))) MeasureWidth(document, measure);
 }
 
 }  // namespace
@@ -133,26 +178,25 @@ int JustifySystem(ScoreView* view, ScoreSystem* system) {
     if (document == nullptr || system == nullptr) return 1;
     SpacingOperation operation;
     ClassCounts counts;
-    std::vector<bool> collected;
-    const int64_t total = CollectSystem(view, system, counts, collected);
+    SystemLists lists;
+    const int64_t total = CollectSystem(view, system, counts, lists);
     const int64_t target = std::max(total, MarginDistance(view));
     ClassSums sums;
-    for (size_t i = 0; i < collected.size(); ++i)
-        if (collected[i]) AddClassSums(*MeasureRecordOf(document, system->firstMeasure + int(i)), sums);
+    for (const SystemLists::Measure& m : lists.measures) AddClassSums(lists.PiecesOf(m), sums);
     const JustifyUnit unit = RunJustificationPasses(sums, target, kJustifyStartRatio);
     const uint16_t factor = unit.classed
                                 ? ClassValue(unit, MostCommonClass(counts, unit.shortest))
                                 : ProgramPreferences().DefaultStretchFactor;
-    for (size_t i = 0; i < collected.size(); ++i) {
-        if (!collected[i]) continue;
-        const int m = system->firstMeasure + static_cast<int>(i);
-        MeasureRecord& record = *MeasureRecordOf(document, m);
-        if (unit.classed)
-            AssignClassValues(record, unit);
-        else
-            FreeSpacingList(record.spacing);  // class words are no spacing values
+    const ClassValues values(unit);
+    for (const SystemLists::Measure& m : lists.measures) {
+        MeasureRecord& record = *MeasureRecordOf(document, m.measure);
         record.stretch = factor;
-        MeasureWidth(document, m);
+        if (unit.classed) {
+            WriteJustifiedList(document, m.measure, lists.PiecesOf(m), values);
+        } else {
+            FreeSpacingList(record.spacing);  // class words are no spacing values
+            MeasureWidth(document, m.measure);
+        }
     }
     SetDocumentModified(document);
     return 1;

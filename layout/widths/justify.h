@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "layout/spacing/spacing_collect.h"
 
@@ -38,8 +39,10 @@ struct ClassSums {
     int64_t ticks[kDurationClassCount] = {};
     int shortest = kNoDurationClass;
 };
-// Adds the entries of a record's list (values read as class words).
+// Adds the entries of a record's list, or of a list held in memory (values read as
+// class words).
 void AddClassSums(const MeasureRecord& record, ClassSums& sums);
+void AddClassSums(std::span<const SpacingPiece> pieces, ClassSums& sums);
 
 // The outcome of the passes.
 struct JustifyUnit {
@@ -56,6 +59,15 @@ uint16_t ClassValue(const JustifyUnit& unit, int durationClass);
 // The class with the most entries (ties to the smaller class); the shortest class
 // when nothing was counted.
 int MostCommonClass(const ClassCounts& counts, int shortest);
+// The stored value of every class from the shortest on (ClassValue), and the value
+// a class word takes under them: a classed word its class value, any other unchanged.
+struct ClassValues {
+    explicit ClassValues(const JustifyUnit& unit);
+    uint16_t OfWord(uint16_t word) const;
+
+    uint16_t values[kDurationClassCount] = {};
+    int shortest;
+};
 // Every classed entry of the record's list takes its class value.
 void AssignClassValues(MeasureRecord& record, const JustifyUnit& unit);
 

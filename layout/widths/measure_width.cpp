@@ -21,6 +21,7 @@
 #include "layout/measure_format.h"
 #include "core/model/engraving_metrics.h"
 #include "layout/spacing/spacing_list.h"
+#include "layout/widths/measure_width.h"
 #include "layout/widths/width_support.h"
 #include "shell/preference_defaults.h"
 
@@ -34,14 +35,63 @@ constexpr int32_t kMinimumFactorLength = 512;
 constexpr int32_t kMinRescaledValue = 8;
 constexpr int32_t kMaxEntryTicks = 0xFFFF;
 
-int32_t EndOf(const SpacingEntry& entry) {
-    return static_cast<int32_t>(entry.time) + entry.ticksToNext;
-}
+// What MeasureWidth makes of a list, entry by entry in order (the caller checks the
+// links): neighbours that touch with one value become one entry while it stays within
+// 0xFFFF ticks, an entry starting at or after the length cuts the list there, and
+// each entry, once nothing more merges into it, adds its ticks and width to the
+// totals. The width of a merged entry is taken whole, as it is stored.
+class ListTally {
+  public:
+    enum class Step { Open, Merge, Cut };
 
-struct ListTotals {
-    int64_t ticks = 0;
-    int64_t width = 0;
-    bool hasFactorValue = false;
+    explicit ListTally(const MeasureRecord& record)
+        : length_(record.lengthTicks), factor_(record.stretch) {}
+
+    Step Next(int32_t time, int32_t ticks, uint16_t value) {
+        if (time >= length_) {
+            Close();
+            return Step::Cut;
+        }
+        if (open_ && time == OpenEnd() && value == value_ && ticks_ + ticks <= kMaxEntryTicks) {
+            ticks_ += ticks;
+            return Step::Merge;
+        }
+        Close();
+        open_ = true;
+        time_ = time;
+        ticks_ = ticks;
+        value_ = value;
+        return Step::Open;
+    }
+    // Where the entry being merged into ends (0 before the first).
+    int32_t OpenEnd() const { return open_ ? time_ + ticks_ : 0; }
+    int32_t OpenTicks() const { return ticks_; }
+    // Ends the entry being merged into.
+    void Close() {
+        if (!open_) return;
+        open_ = false;
+        ticks_total_ += ticks_;
+        width_ += StretchWidth(ticks_, value_);
+        hasFactorValue_ = hasFactorValue_ || value_ == factor_;
+    }
+    // After Close: whether the entries fit in the measure, the width they give it, and
+    // whether one of them has the factor's value (the factor then stands for it).
+    bool Fits() const { return ticks_total_ <= length_; }
+    int64_t Width() const {
+        return StretchWidth(length_ - static_cast<int32_t>(ticks_total_), factor_) + width_;
+    }
+    bool HasFactorValue() const { return hasFactorValue_; }
+
+  private:
+    int32_t length_;
+    uint16_t factor_;
+    bool open_ = false;
+    int32_t time_ = 0;
+    int32_t ticks_ = 0;
+    uint16_t value_ = 0;
+    int64_t ticks_total_ = 0;
+    int64_t width_ = 0;
+    bool hasFactorValue_ = false;
 };
 
 // Cuts the list after `entry` and frees what followed.
@@ -51,47 +101,35 @@ void CutAfter(SpacingEntry* entry) {
     FreeSpacingList(rest);
 }
 
-// Merges into `entry` the neighbours that touch it with the same value, and cuts the
-// list where an entry starts at or after the length. False when the next link is
-// damaged or overlaps.
-bool TidyAfter(SpacingEntry* entry, int32_t length) {
-    while (entry->next) {
-        SpacingEntry* next = SpacingEntryOf(RecordHandle{entry->next});
-        if (next == nullptr || next->ticksToNext == 0 || next->time < EndOf(*entry)) return false;
-        if (next->time >= length) {
-            CutAfter(entry);
-            return true;
+// Walks and tidies the record's list into the tally; false when it is damaged (a
+// link to no live entry, an empty entry or an overlap).
+bool TidyAndSum(MeasureRecord& record, ListTally& tally) {
+    SpacingEntry* open = nullptr;
+    RecordHandle h = record.spacing;
+    while (h) {
+        SpacingEntry* entry = SpacingEntryOf(h);
+        if (entry == nullptr || entry->ticksToNext == 0 || entry->time < tally.OpenEnd()) return false;
+        switch (tally.Next(entry->time, entry->ticksToNext, entry->xPer16Ticks)) {
+            case ListTally::Step::Cut:
+                if (open != nullptr)
+                    CutAfter(open);
+                else
+                    FreeSpacingList(record.spacing);
+                return true;
+            case ListTally::Step::Merge:
+                open->ticksToNext = static_cast<uint16_t>(tally.OpenTicks());
+                open->next = entry->next;
+                FreeRecordByHandle(kSpacingEntryPool, h);
+                h = RecordHandle{open->next};
+                break;
+            case ListTally::Step::Open:
+                open = entry;
+                h = RecordHandle{entry->next};
+                break;
         }
-        const int32_t merged = entry->ticksToNext + next->ticksToNext;
-        if (next->time != EndOf(*entry) || next->xPer16Ticks != entry->xPer16Ticks ||
-            merged > kMaxEntryTicks)
-            return true;
-        entry->ticksToNext = static_cast<uint16_t>(merged);
-        const RecordHandle mergedAway{std::exchange(entry->next, next->next)};
-        FreeRecordByHandle(kSpacingEntryPool, mergedAway);
     }
+    tally.Close();
     return true;
-}
-
-// Walks and tidies the record's list; false when it is damaged.
-bool TidyAndSum(MeasureRecord& record, ListTotals& totals) {
-    const int32_t length = record.lengthTicks;
-    SpacingEntry* entry = SpacingEntryOf(record.spacing);
-    if (entry == nullptr || entry->ticksToNext == 0) return false;
-    if (entry->time >= length) {
-        FreeSpacingList(record.spacing);
-        return true;
-    }
-    while (true) {
-        if (!TidyAfter(entry, length)) return false;
-        totals.ticks += entry->ticksToNext;
-        totals.width += StretchWidth(entry->ticksToNext, entry->xPer16Ticks);
-        totals.hasFactorValue = totals.hasFactorValue || entry->xPer16Ticks == record.stretch;
-        const RecordHandle next{entry->next};
-        if (!next) return true;
-        entry = SpacingEntryOf(next);
-        if (entry == nullptr) return false;  // a link to no live entry: the list is damaged
-    }
 }
 
 uint16_t StoreWidth(MeasureRecord& record, int64_t width) {
@@ -153,18 +191,40 @@ void RescaleEntries(MeasureRecord& record, int32_t newWidth, int32_t oldWidth) {
 uint16_t MeasureWidth(ScoreDocument* document, int measure) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return 0;
-    const int32_t length = record->lengthTicks;
-    const int32_t base = StretchWidth(length, record->stretch);
+    const int32_t base = StretchWidth(record->lengthTicks, record->stretch);
     if (!record->spacing) return StoreWidth(*record, base);
-    ListTotals totals;
-    if (!TidyAndSum(*record, totals) || totals.ticks > length) {
+    ListTally tally(*record);
+    if (!TidyAndSum(*record, tally) || !tally.Fits()) {
         FreeSpacingList(record->spacing);
         return StoreWidth(*record, base);
     }
-    const int64_t width =
-        StretchWidth(length - static_cast<int32_t>(totals.ticks), record->stretch) + totals.width;
-    if (totals.hasFactorValue) DropDefaultSpacingEntries(record->spacing, record->stretch, record);
-    return StoreWidth(*record, width);
+    if (tally.HasFactorValue()) DropDefaultSpacingEntries(record->spacing, record->stretch, record);
+    return StoreWidth(*record, tally.Width());
+}
+
+size_t SettleMeasurePieces(MeasureRecord& record, std::span<SpacingPiece> pieces) {
+    ListTally tally(record);
+    size_t kept = 0;
+    for (const SpacingPiece& piece : pieces) {
+        const ListTally::Step step = tally.Next(piece.time, piece.ticks, piece.value);
+        if (step == ListTally::Step::Cut) break;
+        if (step == ListTally::Step::Merge)
+            pieces[kept - 1].ticks = tally.OpenTicks();
+        else
+            pieces[kept++] = piece;
+    }
+    tally.Close();
+    if (!tally.Fits()) {
+        StoreWidth(record, StretchWidth(record.lengthTicks, record.stretch));
+        return 0;
+    }
+    if (tally.HasFactorValue()) {
+        const auto dropped = std::remove_if(pieces.begin(), pieces.begin() + static_cast<std::ptrdiff_t>(kept),
+                                            [&](const SpacingPiece& p) { return p.value == record.stretch; });
+        kept = static_cast<size_t>(dropped - pieces.begin());
+    }
+    StoreWidth(record, tally.Width());
+    return kept;
 }
 
 void SetMeasureWidth(ScoreDocument* document, ScoreView* view, int measure, int width) {

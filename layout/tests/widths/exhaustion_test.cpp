@@ -25,8 +25,11 @@ class ExhaustionTest : public LayoutTest {
 };
 
 // A justification whose entries all fail: every list is sound (empty or partial),
-// every width in range, and the box is shown once.
+// every width in range, and the box is shown once. The measures are longer than
+// their eighths, so that each keeps an entry (the silence after them) once the
+// eighths' entries give way to the factor.
 TEST_F(ExhaustionTest, JustificationReportsOnce) {
+    for (int m = 1; m <= 4; ++m) SetLength(m, 6144);
     const size_t boxes = ui::headless::MessageBoxes().size();
     FailNextRecordAllocations(12);
     JustifySystem(view_, view_->currentSystem);

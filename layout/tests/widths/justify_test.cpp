@@ -1,6 +1,8 @@
 // Engraver justification of a system by duration classes: the passes, the values
 // and factors they give, and the overflow cases (no classed entry, the shortest class
 // 13, units past 16 bits).
+#include <random>
+
 #include "layout/tests/layout_fixture.h"
 #include "layout/widths/justify.h"
 #include "shell/preference_defaults.h"
@@ -159,6 +161,92 @@ TEST_F(JustifySystemTest, UnreadableMeasureIsLeftAlone) {
     // The total still counts measure 5's width: 2 x 2816 over measure 6's 4096 ticks.
     EXPECT_EQ(Record(6).stretch, 2 * kBuiltInStretchFactor);
     EXPECT_FALSE(Record(6).spacing);
+}
+
+// What the justification of measures first..last gives, its steps taken one by one
+// on the stored lists: each measure's list collected and written, the classes summed
+// from the lists, the passes run, each entry given its class value, then the list
+// tidied and measured (MeasureWidth). The target is the measures' total (no page).
+struct Justified {
+    std::vector<Column> columns;
+    uint16_t stretch;
+    uint16_t width;
+    bool operator==(const Justified&) const = default;
+};
+
+class StepByStepJustifyTest : public JustifySystemTest {
+  protected:
+    std::vector<Justified> StepByStep(int first, int last) {
+        ClassCounts counts;
+        int64_t total = 0;
+        std::vector<int> readable;
+        for (int m = first; m <= last; ++m) {
+            total += Record(m).width;
+            if (CollectMeasureSpacing(view_, m, &counts).valid) readable.push_back(m);
+        }
+        ClassSums sums;
+        for (int m : readable) AddClassSums(Record(m), sums);
+        const JustifyUnit unit = RunJustificationPasses(sums, total, kJustifyStartRatio);
+        const uint16_t factor = unit.classed ? ClassValue(unit, MostCommonClass(counts, unit.shortest))
+                                             : ProgramPreferences().DefaultStretchFactor;
+        for (int m : readable) {
+            if (unit.classed)
+                AssignClassValues(Record(m), unit);
+            else
+                FreeSpacingList(Record(m).spacing);
+            Record(m).stretch = factor;
+            MeasureWidth(doc_, m);
+        }
+        return Outcome(first, last);
+    }
+    std::vector<Justified> Outcome(int first, int last) {
+        std::vector<Justified> outcome;
+        for (int m = first; m <= last; ++m)
+            outcome.push_back({Columns(m), Record(m).stretch, Record(m).width});
+        return outcome;
+    }
+    // Random notes and rests in random voices of measures first..last, some dotted,
+    // random lengths and widths; now and then a note without a value.
+    void FillRandomly(std::mt19937& rng, int first, int last) {
+        for (int m = first; m <= last; ++m) {
+            FreeCellVoices(Cell(1, m), doc_, 0);
+            FreeSpacingList(Record(m).spacing);
+            SetLength(m, rng() % 4 == 0 ? 3072 : 4096);
+            Record(m).width = static_cast<uint16_t>(1500 + rng() % 3000);
+            Record(m).stretch = kBuiltInStretchFactor;
+            const int notes = static_cast<int>(rng() % 10);
+            for (int i = 0; i < notes; ++i) {
+                const int voice = static_cast<int>(rng() % 3);
+                const int code = kSixteenth + static_cast<int>(rng() % 5);
+                const int time = static_cast<int>(rng() % 32) * 128;
+                if (rng() % 5 == 0)
+                    Rest(1, m, voice, time, code);
+                else
+                    Note(1, m, voice, time, code, 0, static_cast<int>(rng() % 2));
+            }
+            if (rng() % 25 == 0) Note(1, m, 0, 0, kQuarter)->duration = 0;
+        }
+    }
+};
+
+// JustifySystem builds each list in memory and writes it once; the lists, factors and
+// widths are those of the steps taken one by one (fixed seeds).
+TEST_F(StepByStepJustifyTest, SystemEqualsItsStepsTakenOneByOne) {
+    ScoreSystem* system = System(1, 4);
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::mt19937 rng(seed);
+        FillRandomly(rng, 1, 4);
+        std::vector<uint16_t> widths;
+        for (int m = 1; m <= 4; ++m) widths.push_back(Record(m).width);
+        const std::vector<Justified> expected = StepByStep(1, 4);
+        for (int m = 1; m <= 4; ++m) {
+            FreeSpacingList(Record(m).spacing);
+            Record(m).width = widths[static_cast<size_t>(m - 1)];
+            Record(m).stretch = kBuiltInStretchFactor;
+        }
+        JustifySystem(view_, system);
+        EXPECT_EQ(Outcome(1, 4), expected) << "seed " << seed;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // Measure widths: the width of a measure from its list and factor (with the list
 // tidied or dropped when damaged), and setting or nudging a width.
+#include <random>
+
 #include "core/model/engraving_metrics.h"
 #include "layout/tests/layout_fixture.h"
+#include "layout/widths/measure_width.h"
 #include "shell/preference_defaults.h"
 
 namespace ql::testing_layout {
@@ -38,6 +41,39 @@ TEST_F(MeasureWidthTest, TidyingMergesAndDrops) {
     WriteColumns(2, {{0, 1024, kFactor}, {1024, 1024, 5000}});
     EXPECT_EQ(MeasureWidth(doc_, 2), 128 * kFactor / 256 + 64 * kFactor / 256 + 64 * 5000 / 256);
     EXPECT_EQ(Columns(2), (std::vector<Column>{{1024, 1024, 5000}}));
+}
+
+// A list held in memory is tidied as the stored list is: random sound lists (entries
+// touching or apart, values drawn from a few with the factor among them, some entries
+// at or past the length, some long enough that a merge would pass 0xFFFF ticks) give
+// the same entries and width either way (fixed seeds).
+TEST_F(MeasureWidthTest, PiecesSettleAsTheStoredListIsTidied) {
+    constexpr int kLengths[] = {4096, 3072, 100, 65535};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::mt19937 rng(seed);
+        const int length = kLengths[rng() % 4];
+        const uint16_t factor = rng() % 2 == 0 ? kFactor : 1000;
+        const uint16_t values[] = {factor, 3000, 4000};
+        const int longest = rng() % 3 == 0 ? 40000 : 600;
+        std::vector<SpacingPiece> pieces;
+        for (int time = static_cast<int>(rng() % 3) * 100; pieces.size() < 12;) {
+            const int ticks = 1 + static_cast<int>(rng() % static_cast<unsigned>(longest));
+            if (time + ticks > 0xFFFF) break;
+            pieces.push_back({time, ticks, values[rng() % 3]});
+            time += ticks + (rng() % 2 == 0 ? 0 : static_cast<int>(rng() % 600));
+        }
+        for (int m : {1, 2}) {
+            SetLength(m, length);
+            Record(m).stretch = factor;
+        }
+        ASSERT_TRUE(WriteSpacingPieces(Record(1), pieces));
+        const size_t kept = SettleMeasurePieces(Record(2), pieces);
+        EXPECT_EQ(MeasureWidth(doc_, 1), Record(2).width) << "seed " << seed;
+        std::vector<Column> settled;
+        for (size_t i = 0; i < kept; ++i) settled.push_back({pieces[i].time, pieces[i].ticks, pieces[i].value});
+        EXPECT_EQ(Columns(1), settled) << "seed " << seed;
+        EXPECT_FALSE(Record(2).spacing);  // the record's own list is left alone
+    }
 }
 
 // Damaged lists: an entry at or past the length ends the list there; an overlap, a

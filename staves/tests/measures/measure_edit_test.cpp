@@ -125,6 +125,32 @@ TEST_F(MeasureEdit, FailedCellAllocationChangesNothing) {
     EXPECT_THAT(BoxTexts().back(), ::testing::HasSubstr(kResourcesLowText));
 }
 
+int LiveRecords(int pool) {
+    int live = 0;
+    AnyLiveRecordOf(pool, [&](void*) { return ++live, false; });
+    return live;
+}
+
+// Whichever record of an insertion fails (a cell of the run, or the object list of a
+// copied cell), nothing changes and no cell or object record is left behind; with
+// every record had, the measure goes in.
+TEST_F(MeasureEdit, FailureAtAnyRecordLeavesNothingBehind) {
+    BuildScore(3, 6);
+    const auto before = Image();
+    const int cells = LiveRecords(kMeasureCellPool);
+    const int objects = LiveRecords(kRootObjectPool);
+    for (int after = 0; after < 2 * 4; ++after) {
+        FailRecordAllocationAfter(after);
+        EXPECT_EQ(InsertMeasure(view_, 3), 0) << after;
+        FailNextRecordAllocations(0);
+        EXPECT_EQ(Image(), before) << after;
+        EXPECT_EQ(LiveRecords(kMeasureCellPool), cells) << after;
+        EXPECT_EQ(LiveRecords(kRootObjectPool), objects) << after;
+    }
+    EXPECT_EQ(InsertMeasure(view_, 3), 1);
+    EXPECT_EQ(LiveRecords(kMeasureCellPool), cells + 4);
+}
+
 // Deleting closes the run up; the measure that began a deleted break starts the
 // break in its place (its run moves down to the old number); a break after the
 // deleted measure keeps its number; the last measure cannot go.
