@@ -1,7 +1,7 @@
 // Blocks taken from the arena together (AllocArenaBlocks): zero-filled in address
-// order whether fresh or kept, freed neighbours coming back as neighbours, and a
-// request that cannot be met whole taking nothing and leaving freed blocks
-// inaccessible.
+// order whether fresh or kept, freed neighbours coming back as neighbours before
+// fresh blocks, and a request that cannot be met whole taking nothing and leaving
+// freed blocks inaccessible.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,18 +18,25 @@ bool AllZero(const void* block, size_t bytes) {
     return std::all_of(p, p + bytes, [](unsigned char b) { return b == 0; });
 }
 
-std::vector<ArenaBlock> AsArenaBlocks(const std::vector<void*>& blocks, size_t bytes) {
-    std::vector<ArenaBlock> out;
-    for (void* block : blocks) out.push_back(ArenaBlock{block, bytes});
-    return out;
+// `count` blocks taken together; empty when the request is refused.
+std::vector<void*> TakeBlocks(size_t bytes, size_t count) {
+    std::vector<void*> blocks(count);
+    if (!AllocArenaBlocks(bytes, count, blocks.data())) return {};
+    return blocks;
 }
 
-// Blocks written, given back together (kept) and asked for again together come back
-// zero-filled, as the same neighbours in address order.
-TEST(ArenaBlockRuns, KeptNeighboursComeBackZeroFilledAsNeighbours) {
+void GiveBack(const std::vector<void*>& blocks, size_t bytes) {
+    std::vector<ArenaBlock> back;
+    for (void* block : blocks) back.push_back(ArenaBlock{block, bytes});
+    FreeArenaBlocks(back.data(), back.size());
+}
+
+// Blocks written and given back together (kept, in mixed order) come back zero-filled
+// as the same neighbours in address order, before any fresh block.
+TEST(ArenaBlockRuns, KeptNeighboursComeBackZeroFilledBeforeFreshBlocks) {
     constexpr size_t kBytes = 29 * kArenaPageBytes;  // a size no pool uses
-    std::vector<void*> blocks(5);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, blocks.size(), blocks.data()));
+    const std::vector<void*> blocks = TakeBlocks(kBytes, 5);
+    ASSERT_EQ(blocks.size(), 5u);
     for (size_t i = 0; i < blocks.size(); ++i) {
         EXPECT_TRUE(AllZero(blocks[i], kBytes)) << "fresh block " << i;
         if (i > 0) {
@@ -37,87 +44,57 @@ TEST(ArenaBlockRuns, KeptNeighboursComeBackZeroFilledAsNeighbours) {
         }
         std::memset(blocks[i], 0x6B, kBytes);
     }
-    const size_t inUse = ArenaBytesInUse();
     const size_t kept = ArenaKeptBytes();
-    const std::vector<ArenaBlock> back =
-        AsArenaBlocks({blocks[3], blocks[1], blocks[4], blocks[0], blocks[2]}, kBytes);
-    FreeArenaBlocks(back.data(), back.size());
+    GiveBack({blocks[3], blocks[1], blocks[4], blocks[0], blocks[2]}, kBytes);
     EXPECT_EQ(ArenaKeptBytes(), kept + 5 * kBytes);
 
-    std::vector<void*> again(5);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, again.size(), again.data()));
-    EXPECT_EQ(again, blocks) << "the lowest freed blocks first, in address order";
-    for (size_t i = 0; i < again.size(); ++i) EXPECT_TRUE(AllZero(again[i], kBytes)) << "kept block " << i;
-    EXPECT_EQ(ArenaBytesInUse(), inUse);
+    const std::vector<void*> again = TakeBlocks(kBytes, 7);
+    ASSERT_EQ(again.size(), 7u);
+    EXPECT_EQ(std::vector<void*>(again.begin(), again.begin() + 5), blocks) << "the freed blocks first";
+    EXPECT_TRUE(std::is_sorted(again.begin(), again.end()));
+    for (size_t i = 0; i < again.size(); ++i) EXPECT_TRUE(AllZero(again[i], kBytes)) << "block " << i;
     EXPECT_EQ(ArenaKeptBytes(), kept);
-    const std::vector<ArenaBlock> done = AsArenaBlocks(again, kBytes);
-    FreeArenaBlocks(done.data(), done.size());
-}
-
-// A request larger than the freed blocks takes them all and fresh ones after them.
-TEST(ArenaBlockRuns, FreedBlocksAreTakenBeforeFreshOnes) {
-    constexpr size_t kBytes = 31 * kArenaPageBytes;
-    std::vector<void*> first(2);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, first.size(), first.data()));
-    std::memset(first[0], 0x11, kBytes);
-    std::memset(first[1], 0x22, kBytes);
-    for (void* block : first) FreeArenaBlock(block, kBytes);
-    std::vector<void*> more(4);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, more.size(), more.data()));
-    EXPECT_EQ(more[0], first[0]);
-    EXPECT_EQ(more[1], first[1]);
-    EXPECT_TRUE(std::is_sorted(more.begin(), more.end()));
-    for (size_t i = 0; i < more.size(); ++i) EXPECT_TRUE(AllZero(more[i], kBytes)) << "block " << i;
-    for (void* block : more) FreeArenaBlock(block, kBytes);
+    GiveBack(again, kBytes);
 }
 
 // A failure of the third block of four takes no block at all: the bytes in use and
 // the kept blocks are as before, and the next request gets the freed blocks.
 TEST(ArenaBlockRuns, AFailureInsideARequestTakesNothing) {
     constexpr size_t kBytes = 33 * kArenaPageBytes;
-    std::vector<void*> blocks(4);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, blocks.size(), blocks.data()));
-    const std::vector<ArenaBlock> back = AsArenaBlocks(blocks, kBytes);
-    FreeArenaBlocks(back.data(), back.size());
+    const std::vector<void*> blocks = TakeBlocks(kBytes, 4);
+    ASSERT_EQ(blocks.size(), 4u);
+    GiveBack(blocks, kBytes);
     const size_t inUse = ArenaBytesInUse();
     const size_t kept = ArenaKeptBytes();
 
     FailNextArenaBlocks(1, 2);
-    std::vector<void*> refused(4, nullptr);
-    EXPECT_FALSE(AllocArenaBlocks(kBytes, refused.size(), refused.data()));
+    EXPECT_TRUE(TakeBlocks(kBytes, 4).empty());
     EXPECT_EQ(ArenaBytesInUse(), inUse);
     EXPECT_EQ(ArenaKeptBytes(), kept);
 
-    std::vector<void*> again(4);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, again.size(), again.data())) << "the hook's failure was used up";
-    EXPECT_EQ(again, blocks);
-    const std::vector<ArenaBlock> done = AsArenaBlocks(again, kBytes);
-    FreeArenaBlocks(done.data(), done.size());
+    const std::vector<void*> again = TakeBlocks(kBytes, 4);
+    EXPECT_EQ(again, blocks) << "the hook's failure was used up";
+    GiveBack(again, kBytes);
 }
 
 // More blocks than the reserved range holds: nothing is taken, and the freed blocks
-// the request could have used stay inaccessible.
+// the request could have used stay inaccessible until a later request takes them.
 TEST(ArenaBlockRunsDeathTest, ARequestPastTheRangeLeavesFreedBlocksInaccessible) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     constexpr size_t kBytes = 35 * kArenaPageBytes;
-    std::vector<void*> blocks(3);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, blocks.size(), blocks.data()));
-    const std::vector<ArenaBlock> back = AsArenaBlocks(blocks, kBytes);
-    FreeArenaBlocks(back.data(), back.size());
+    const std::vector<void*> blocks = TakeBlocks(kBytes, 3);
+    ASSERT_EQ(blocks.size(), 3u);
+    GiveBack(blocks, kBytes);
     const size_t inUse = ArenaBytesInUse();
 
-    const size_t tooMany = kArenaReserveBytes / kBytes + 1;
-    std::vector<void*> refused(tooMany, nullptr);
-    EXPECT_FALSE(AllocArenaBlocks(kBytes, tooMany, refused.data()));
+    EXPECT_TRUE(TakeBlocks(kBytes, kArenaReserveBytes / kBytes + 1).empty());
     EXPECT_EQ(ArenaBytesInUse(), inUse);
     for (void* block : blocks) EXPECT_DEATH(static_cast<volatile unsigned char*>(block)[0] = 1, "");
 
-    std::vector<void*> again(3);
-    ASSERT_TRUE(AllocArenaBlocks(kBytes, again.size(), again.data()));
+    const std::vector<void*> again = TakeBlocks(kBytes, 3);
     EXPECT_EQ(again, blocks);
     for (void* block : again) static_cast<volatile unsigned char*>(block)[kBytes - 1] = 1;
-    const std::vector<ArenaBlock> done = AsArenaBlocks(again, kBytes);
-    FreeArenaBlocks(done.data(), done.size());
+    GiveBack(again, kBytes);
 }
 
 }  // namespace
