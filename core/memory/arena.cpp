@@ -1,9 +1,11 @@
 // The record arena: reserves one inaccessible address range at first use and
-// commits it block by block. Freed blocks become inaccessible at once; a later block
-// of the same size reuses them, zero again. Up to kArenaKeepLimitBytes of freed blocks
-// keep their pages (a reused one is cleared by the program, which costs far less than
-// faulting fresh zero pages in again, as reopening or reloading a score would);
-// beyond that, freed pages go back to the system.
+// commits it block by block, or several blocks at a time with one system call for
+// each run of neighbours. Freed blocks become inaccessible at once; a later block
+// of the same size reuses them (lowest address first), zero again. Up to
+// kArenaKeepLimitBytes of freed blocks keep their pages (a reused one is cleared by
+// the program, which costs far less than faulting fresh zero pages in again, as
+// reopening or reloading a score would); beyond that, freed pages go back to the
+// system.
 // A lock guards the bookkeeping: static pool 11 may grow from the MIDI-input thread.
 #include "core/memory/arena.h"
 
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -24,10 +27,9 @@ std::byte* g_arenaBase = nullptr;
 
 namespace {
 
-struct FreeBlock {
-    size_t offset;
-    bool kept;  // its pages still hold what the last owner wrote
-};
+// Freed blocks of one size: offset → whether its pages were kept (they still hold
+// what the last owner wrote). Ordered, so that the lowest are reused first.
+using FreeBlocks = std::map<size_t, bool>;
 
 struct ArenaBook {
     std::mutex lock;
@@ -36,8 +38,9 @@ struct ArenaBook {
     std::atomic<size_t> handedOutEnd{kArenaNullZoneBytes};  // first never-used offset
     size_t bytesInUse = 0;
     int failuresRequested = 0;
+    int successesBeforeFailure = 0;
     size_t keptBytes = 0;  // freed blocks whose pages were kept (they need clearing)
-    std::unordered_map<size_t, std::vector<FreeBlock>> freeBlocks;  // size → blocks
+    std::unordered_map<size_t, FreeBlocks> freeBlocks;  // size → blocks
 };
 
 ArenaBook& Book() {
@@ -61,29 +64,78 @@ void ReserveOnce(ArenaBook& book) {
     });
 }
 
-// A committed block of `size` bytes (offset 0 when none could be had). A reused block
-// whose pages were kept still holds its last owner's bytes: `dirty` tells the caller
-// to clear it, which it does outside the lock. Called with the lock held.
-struct CommittedBlock {
-    size_t offset = 0;
-    bool dirty = false;
+// One block chosen for a request: its offset, and whether its pages were kept (they
+// still hold the last owner's bytes and are cleared outside the lock).
+struct ChosenBlock {
+    size_t offset;
+    bool dirty;
 };
 
-CommittedBlock CommitBlock(ArenaBook& book, size_t size) {
-    std::byte* base = arena_detail::g_arenaBase;
-    auto reusable = book.freeBlocks.find(size);
-    if (reusable != book.freeBlocks.end() && !reusable->second.empty()) {
-        FreeBlock block = reusable->second.back();
-        if (mprotect(base + block.offset, size, PROT_READ | PROT_WRITE) != 0) return {};
-        reusable->second.pop_back();
-        if (block.kept) book.keptBytes -= size;
-        return {block.offset, block.kept};
+// The test hook's verdict on `count` blocks asked for together: false when one of
+// them is to fail. Called with the lock held.
+bool PassesRequestedFailures(ArenaBook& book, size_t count) {
+    for (size_t i = 0; i < count && book.failuresRequested > 0; ++i) {
+        if (book.successesBeforeFailure > 0) {
+            --book.successesBeforeFailure;
+            continue;
+        }
+        --book.failuresRequested;
+        return false;
     }
-    size_t offset = book.handedOutEnd.load(std::memory_order_relaxed);
-    if (size > kArenaReserveBytes - offset) return {};
-    if (mprotect(base + offset, size, PROT_READ | PROT_WRITE) != 0) return {};
-    book.handedOutEnd.store(offset + size, std::memory_order_release);
-    return {offset, false};
+    return true;
+}
+
+// Chooses `count` blocks of `size` bytes, freed ones lowest first, then fresh ones
+// from the end of the used part; none are accessible yet. False when the reserved
+// range has no room for the fresh ones (nothing is chosen then). Lock held.
+bool ChooseBlocks(ArenaBook& book, size_t size, size_t count, std::vector<ChosenBlock>& chosen) {
+    FreeBlocks& freed = book.freeBlocks[size];
+    const size_t reused = std::min(count, freed.size());
+    const size_t fresh = count - reused;
+    const size_t end = book.handedOutEnd.load(std::memory_order_relaxed);
+    if (fresh > (kArenaReserveBytes - end) / size) return false;
+    auto it = freed.begin();
+    for (size_t i = 0; i < reused; ++i, ++it) chosen.push_back(ChosenBlock{it->first, it->second});
+    for (size_t i = 0; i < fresh; ++i) chosen.push_back(ChosenBlock{end + i * size, false});
+    return true;
+}
+
+// Makes the chosen blocks (in address order) accessible, one call for each run of
+// neighbours. On a refusal, the runs already made accessible become inaccessible
+// again and false comes back. Lock held.
+bool CommitChosen(const std::vector<ChosenBlock>& chosen, size_t size) {
+    std::byte* base = arena_detail::g_arenaBase;
+    struct Run {
+        size_t start;
+        size_t end;
+    };
+    std::vector<Run> committed;
+    for (size_t i = 0; i < chosen.size();) {
+        Run run{chosen[i].offset, chosen[i].offset + size};
+        for (++i; i < chosen.size() && chosen[i].offset == run.end; ++i) run.end += size;
+        if (mprotect(base + run.start, run.end - run.start, PROT_READ | PROT_WRITE) != 0) {
+            for (const Run& done : committed) mprotect(base + done.start, done.end - done.start, PROT_NONE);
+            return false;
+        }
+        committed.push_back(run);
+    }
+    return true;
+}
+
+// Takes the committed blocks out of the free list and past the end of the used
+// part into the book. Lock held.
+void BookChosen(ArenaBook& book, size_t size, const std::vector<ChosenBlock>& chosen) {
+    FreeBlocks& freed = book.freeBlocks[size];
+    size_t end = book.handedOutEnd.load(std::memory_order_relaxed);
+    for (const ChosenBlock& block : chosen) {
+        if (block.offset >= end) {
+            end = block.offset + size;
+            continue;
+        }
+        if (freed.erase(block.offset) != 0 && block.dirty) book.keptBytes -= size;
+    }
+    book.handedOutEnd.store(end, std::memory_order_release);
+    book.bytesInUse += chosen.size() * size;
 }
 
 }  // namespace
@@ -95,23 +147,30 @@ bool ReserveArena() {
 }
 
 void* AllocArenaBlock(size_t bytes) {
-    if (bytes == 0 || !ReserveArena()) return nullptr;
+    void* block = nullptr;
+    return AllocArenaBlocks(bytes, 1, &block) ? block : nullptr;
+}
+
+bool AllocArenaBlocks(size_t bytes, size_t count, void** blocks) {
+    if (bytes == 0 || count == 0 || !ReserveArena()) return false;
     ArenaBook& book = Book();
-    size_t size = RoundToPages(bytes);
-    CommittedBlock block;
+    const size_t size = RoundToPages(bytes);
+    std::vector<ChosenBlock> chosen;
+    chosen.reserve(count);
     {
         std::lock_guard<std::mutex> guard(book.lock);
-        if (book.failuresRequested > 0) {
-            --book.failuresRequested;
-            return nullptr;
-        }
-        block = CommitBlock(book, size);
-        if (block.offset == 0) return nullptr;
-        book.bytesInUse += size;
+        if (!PassesRequestedFailures(book, count) || !ChooseBlocks(book, size, count, chosen)) return false;
+        // Freed blocks come lowest first and fresh ones lie above every block handed
+        // out, so the chosen blocks are in address order.
+        if (!CommitChosen(chosen, size)) return false;
+        BookChosen(book, size, chosen);
     }
-    std::byte* start = arena_detail::g_arenaBase + block.offset;
-    if (block.dirty) std::memset(start, 0, size);
-    return start;
+    std::byte* base = arena_detail::g_arenaBase;
+    for (size_t i = 0; i < count; ++i) {
+        blocks[i] = base + chosen[i].offset;
+        if (chosen[i].dirty) std::memset(blocks[i], 0, size);
+    }
+    return true;
 }
 
 namespace {
@@ -125,7 +184,7 @@ void TakeBack(ArenaBook& book, std::byte* start, size_t size) {
         book.keptBytes += size;
     else
         madvise(start, size, MADV_DONTNEED);
-    book.freeBlocks[size].push_back(FreeBlock{static_cast<size_t>(start - arena_detail::g_arenaBase), keep});
+    book.freeBlocks[size].emplace(static_cast<size_t>(start - arena_detail::g_arenaBase), keep);
     book.bytesInUse -= size;
 }
 
@@ -185,10 +244,11 @@ size_t ArenaKeptBytes() {
     return book.keptBytes;
 }
 
-void FailNextArenaBlocks(int count) {
+void FailNextArenaBlocks(int count, int successes) {
     ArenaBook& book = Book();
     std::lock_guard<std::mutex> guard(book.lock);
     book.failuresRequested = count < 0 ? 0 : count;
+    book.successesBeforeFailure = successes < 0 ? 0 : successes;
 }
 
 }  // namespace ql

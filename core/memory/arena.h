@@ -29,6 +29,15 @@ bool ReserveArena();
 // the block and returns it with FreeArenaBlock and the same size.
 void* AllocArenaBlock(size_t bytes);
 
+// `count` zero-filled blocks of `bytes` bytes each, taken together and stored in
+// `blocks` in address order: the blocks that lie side by side are made accessible
+// with one system call rather than one a block, and freed blocks of the size are
+// reused lowest address first, so that a document's blocks freed together come back
+// as neighbours. All or nothing: when one block cannot be had (or a test asked for a
+// failure of one of them) no block is taken and false comes back. Each block is
+// returned like one from AllocArenaBlock.
+bool AllocArenaBlocks(size_t bytes, size_t count, void** blocks);
+
 // Returns a block to the arena; its pages become inaccessible until reused (kept
 // resident while the freed blocks kept stay within kArenaKeepLimitBytes, given back to
 // the system beyond). nullptr does nothing.
@@ -54,8 +63,9 @@ size_t ArenaBytesInUse();
 // Bytes of freed blocks whose pages are kept for reuse (for tests and diagnostics).
 size_t ArenaKeptBytes();
 
-// Test hook: the next `count` calls of AllocArenaBlock fail as if memory were
-// exhausted. 0 switches the failures off.
-void FailNextArenaBlocks(int count);
+// Test hook: the next `count` blocks asked for fail as if memory were exhausted,
+// after `successes` blocks have been had first; a call of AllocArenaBlocks asks for
+// each of its blocks in turn and fails whole. 0 switches the failures off.
+void FailNextArenaBlocks(int count, int successes = 0);
 
 }  // namespace ql

@@ -7,11 +7,14 @@
 // up to three times down to its minimum; static set: GrowStaticPool). When nothing
 // can be had the pool is exhausted: one alert beep and null.
 //
-// The slot handed out is marked in its block's live bitmap.
+// The slot handed out is marked in its block's live bitmap. A run of records
+// (AllocRecordRunWithHandles) takes the same slots, but the blocks it lacks are added
+// together first and the fresh slots of a block are taken a block's worth at a time.
 //
 // Release: only a record live in the bitmap is released. It is zero-filled, its bit
 // cleared, and it becomes the head of the free list; in a document set the release
 // is noted in the set's log for undo.
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -39,8 +42,6 @@ std::byte* PopFreeList(RecordPool& pool, int& block) {
     return head;
 }
 
-// The next fresh slot of the first block from `firstOpen` on that has one; the
-// blocks passed over are full, so `firstOpen` moves past them.
 // The next fresh slot of a block that has one, marked live.
 std::byte* TakeSlotOf(PoolBlock& entry, uint8_t shift) {
     const size_t slot = entry.nextFresh++;
@@ -49,19 +50,32 @@ std::byte* TakeSlotOf(PoolBlock& entry, uint8_t shift) {
     return base + (slot << shift);
 }
 
-bool HasFreshSlot(const PoolBlock& entry) {
-    return entry.base && entry.nextFresh < entry.capacity;
+// Up to `count` fresh slots of a block that has some, taken at once in slot order:
+// marked live and zero-filled, their addresses and handles stored. The number taken.
+int TakeFreshRun(RecordPool& pool, int block, int count, void** records, RecordHandle* handles) {
+    PoolBlock& entry = pool.blocks[block];
+    const uint8_t shift = pool.shift;
+    const size_t first = entry.nextFresh;
+    const size_t taken = std::min<size_t>(static_cast<size_t>(count), entry.capacity - first);
+    std::byte* base = entry.base.get();
+    std::byte* record = base + (first << shift);
+    const uint16_t blockBits = SlotHandle(pool, block, 0);
+    std::memset(record, 0, taken << shift);
+    for (size_t i = 0; i < taken; ++i) {
+        records[i] = record + (i << shift);
+        handles[i] = RecordHandle{static_cast<uint16_t>(blockBits | (first + i))};
+    }
+    SetLiveBits(LiveBitsAt(base, entry.capacity, shift), first, taken);
+    entry.nextFresh = static_cast<uint16_t>(first + taken);
+    return static_cast<int>(taken);
 }
 
+// The next fresh slot of the first block from `firstOpen` on that has one; the
+// blocks passed over are full, so `firstOpen` moves past them.
 std::byte* TakeFreshSlot(RecordPool& pool, int& firstOpen, int& block) {
-    for (block = firstOpen; block < pool.blockCount && block < kMaxBlocksCap; ++block) {
-        PoolBlock& entry = pool.blocks[block];
-        if (!HasFreshSlot(entry)) continue;
-        firstOpen = block;
-        return TakeSlotOf(entry, pool.shift);
-    }
-    firstOpen = block;
-    return nullptr;
+    block = firstOpen = FirstOpenBlock(pool, firstOpen);
+    if (block >= BlocksInUse(pool)) return nullptr;
+    return TakeSlotOf(pool.blocks[block], pool.shift);
 }
 
 // Adds one block to a document pool: the configured size, then halves.
@@ -77,6 +91,25 @@ bool GrowDocumentPool(PoolSet set, int pool) {
         }
     }
     return false;
+}
+
+// Adds at once, in one arena call, the blocks of the configured size a document pool
+// needs for `count` more records in fresh slots, as far as its block limit allows,
+// when that is more than one; nothing when they cannot all be had. No block below
+// `firstOpen` has a fresh slot. The blocks are the ones single allocations would add
+// one at a time, in the same order.
+void AddBlocksForRecords(PoolSet set, int pool, int firstOpen, int count) {
+    if (set.IsStatic()) return;
+    RecordPool& descriptor = set.pools[pool];
+    const size_t room = FreshSlotsUpTo(descriptor, firstOpen, static_cast<size_t>(count));
+    if (room >= static_cast<size_t>(count)) return;
+    const size_t bytes = static_cast<size_t>(DocumentBlockKilobytes(pool)) * kKilobyte;
+    const size_t perBlock = ((bytes / 2) >> descriptor.shift) - 1;  // slot 0 is never handed out
+    const int limit = std::min<int>(descriptor.maxBlocks, kMaxBlocksCap) - BlocksInUse(descriptor);
+    const size_t wanted = std::min<size_t>((static_cast<size_t>(count) - room + perBlock - 1) / perBlock,
+                                           static_cast<size_t>(std::max(limit, 0)));
+    // One block is left to the usual growth, with its halving attempts.
+    if (wanted > 1) AddPoolBlocks(set, pool, static_cast<int>(wanted), bytes);
 }
 
 bool GrowPool(PoolSet set, int pool) {
@@ -174,29 +207,28 @@ void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle) {
 int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles) {
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr || descriptor->shift == 0 || count <= 0) return 0;
-    const size_t slotBytes = size_t{1} << descriptor->shift;
-    const int blockShift = SlotBitsOf(*descriptor) - descriptor->shift;
     // Without a test's failure pending and with the free list empty, TakeRecord takes
-    // the next fresh slot of block `firstOpen` when that block has room (no block below
-    // it has any); such slots are taken here without its calls.
+    // the next fresh slot of the first block with room; such slots are taken here a
+    // block's worth at a time, and the blocks the run lacks are added first, together.
     const bool failurePending = IsUiThread() && StateAnyThread().pools.FailNextRecordAllocations > 0;
-    int firstOpen = 0;
+    int firstOpen = FirstOpenBlock(*descriptor, 0);
+    if (!failurePending && !descriptor->freeList) AddBlocksForRecords(set, pool, firstOpen, count);
     int made = 0;
-    for (; made < count; ++made) {
-        int block = firstOpen;
-        std::byte* record = nullptr;
-        const bool quick = !failurePending && !descriptor->freeList && firstOpen < descriptor->blockCount &&
-                           firstOpen < kMaxBlocksCap && HasFreshSlot(descriptor->blocks[firstOpen]);
-        if (quick) {
-            record = TakeSlotOf(descriptor->blocks[firstOpen], descriptor->shift);
-        } else {
-            record = TakeRecord(set, pool, *descriptor, firstOpen, block);
-            if (record == nullptr) break;
+    while (made < count) {
+        if (!failurePending && !descriptor->freeList) {
+            firstOpen = FirstOpenBlock(*descriptor, firstOpen);
+            if (firstOpen < BlocksInUse(*descriptor)) {
+                made += TakeFreshRun(*descriptor, firstOpen, count - made, records + made, handles + made);
+                continue;
+            }
         }
-        std::memset(record, 0, slotBytes);
+        int block = firstOpen;
+        std::byte* record = TakeRecord(set, pool, *descriptor, firstOpen, block);
+        if (record == nullptr) break;
+        std::memset(record, 0, size_t{1} << descriptor->shift);
         records[made] = record;
-        const size_t slot = static_cast<size_t>(record - descriptor->blocks[block].base.get()) >> descriptor->shift;
-        handles[made] = RecordHandle{static_cast<uint16_t>(slot | (static_cast<size_t>(block) << blockShift))};
+        handles[made] = RecordHandle{HandleOfSlot(*descriptor, block, record)};
+        ++made;
     }
     NoteOutcome(set, pool, made == count);
     if (made < count) SoundExhaustionBeep();
@@ -298,6 +330,21 @@ int AllocRecordRunWithHandles(int pool, int count, void** records, RecordHandle*
     PoolSet set = CurrentPoolSet();
     auto guard = GuardFor(set, pool);
     return AllocateRunUnlocked(set, pool, count, records, handles);
+}
+
+bool ReserveRecordRoom(int pool, int count) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    const RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || descriptor->shift == 0) return false;
+    if (count <= 0) return true;
+    const int firstOpen = FirstOpenBlock(*descriptor, 0);
+    const auto enough = static_cast<size_t>(count);
+    AddBlocksForRecords(set, pool, firstOpen, count);
+    // What a failed batch or a single block leaves to add, block by block.
+    while (FreshSlotsUpTo(*descriptor, firstOpen, enough) < enough)
+        if (set.IsStatic() || !GrowDocumentPool(set, pool)) return false;
+    return true;
 }
 
 void FreeRecordByHandle(int pool, RecordHandle handle) {

@@ -152,6 +152,14 @@ void* AllocRecordWithHandle(int pool, RecordHandle* handle);
 // only when the pool is exhausted (one alert beep) or a test asked for a failure;
 // the records made stay live.
 int AllocRecordRunWithHandles(int pool, int count, void** records, RecordHandle* handles);
+// Room for `count` more records of a pool of the current set in slots never handed
+// out: the blocks missing are added at once, with one arena call, as far as the
+// pool's block limit allows, so that a caller that knows how many records follow
+// (a file reader) takes them without the pool growing block by block. True when the
+// room is there; the blocks added stay when it is not. Adds nothing in the static
+// set, and sounds no alert: an allocation that then finds no room is refused as
+// usual.
+bool ReserveRecordRoom(int pool, int count);
 // Checked lookup: null for handle 0, a missing block, slot 0 or a slot past the end.
 void* HandleToPtr(int pool, RecordHandle handle);
 // 0 when the pointer is not in a block of the pool, or is a slot 0.

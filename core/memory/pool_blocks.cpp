@@ -4,6 +4,7 @@
 // the pools is read, and liveness never reads a record's own bytes.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/memory/arena.h"
 #include "core/memory/pool_internal.h"
@@ -17,15 +18,8 @@ std::mutex& SequencerPoolLock() {
     return lock;
 }
 
-bool IsSequencerPool(int pool) { return pool == kSequencerStaticPool || pool == kPerformanceStaticPool; }
-
-bool IsSharedPool(PoolSet set, int pool) {
-    return IsSequencerPool(pool) && set.pools == StateAnyThread().pools.StaticPoolSet.pools;
-}
-
-RecordPool* PoolOf(PoolSet set, int pool) {
-    if (set.pools == nullptr || pool < 0 || pool >= set.poolCount) return nullptr;
-    return &set.pools[pool];
+bool IsProgramStaticSet(PoolSet set) {
+    return set.pools == StateAnyThread().pools.StaticPoolSet.pools;
 }
 
 int BlockOfAddress(const RecordPool& pool, const void* address) {
@@ -98,6 +92,25 @@ void ClearLiveBits(const PoolBlock& entry, uint8_t shift) {
     std::memset(LiveBits(entry, shift), 0, (size_t{entry.capacity} + 7) / 8);
 }
 
+int FirstOpenBlock(const RecordPool& pool, int from) {
+    const int count = BlocksInUse(pool);
+    int block = from;
+    for (; block < count; ++block) {
+        const PoolBlock& entry = pool.blocks[block];
+        if (entry.base && entry.nextFresh < entry.capacity) break;
+    }
+    return block;
+}
+
+size_t FreshSlotsUpTo(const RecordPool& pool, int from, size_t enough) {
+    size_t room = 0;
+    for (int block = from; block < BlocksInUse(pool) && room < enough; ++block) {
+        const PoolBlock& entry = pool.blocks[block];
+        if (entry.nextFresh < entry.capacity) room += entry.capacity - entry.nextFresh;
+    }
+    return room;
+}
+
 namespace {
 
 // The handle of a record in a known block; 0 for slot 0 or an address between slots.
@@ -155,6 +168,26 @@ int AddPoolBlock(PoolSet set, int pool, int blockIndex, size_t bytes) {
     if (memory == nullptr) return 0;
     InitBlockEntry(descriptor->blocks[blockIndex], descriptor->shift, static_cast<std::byte*>(memory), live);
     return 1;
+}
+
+bool pool_detail::AddPoolBlocks(PoolSet set, int pool, int count, size_t bytes) {
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || descriptor->shift == 0 || !descriptor->shadowed || count <= 0) return false;
+    const int first = descriptor->blockCount;
+    if (first + count > std::min<int>(descriptor->maxBlocks, kMaxBlocksCap)) return false;
+    for (int block = first; block < first + count; ++block)
+        if (descriptor->blocks[block].base) return false;
+    const size_t live = bytes / 2;
+    if ((live >> descriptor->shift) < 2) return false;  // no room beside slot 0
+    std::vector<void*> memory(static_cast<size_t>(count));
+    const size_t blockBytes = BlockBytesFor(live, descriptor->shift, true);
+    if (!AllocArenaBlocks(blockBytes, memory.size(), memory.data())) return false;
+    for (int i = 0; i < count; ++i) {
+        auto* start = static_cast<std::byte*>(memory[static_cast<size_t>(i)]);
+        InitBlockEntry(descriptor->blocks[first + i], descriptor->shift, start, live);
+    }
+    descriptor->blockCount = static_cast<uint8_t>(first + count);
+    return true;
 }
 
 int GrowStaticPool(int pool, int kilobytes) {

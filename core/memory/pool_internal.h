@@ -3,10 +3,12 @@
 // outside the pool modules.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
 
+#include "core/constants.h"
 #include "core/memory/pool.h"
 
 namespace ql {
@@ -39,13 +41,22 @@ ProgramState& StateAnyThread();
 // The lock of the sequencer pools: static pool 11, which the MIDI-input thread
 // allocates from, and static pool 12, whose records the timer thread reads by handle.
 std::mutex& SequencerPoolLock();
-bool IsSequencerPool(int pool);
+inline bool IsSequencerPool(int pool) {
+    return pool == kSequencerStaticPool || pool == kPerformanceStaticPool;
+}
 
+// True when the set is the program's static set.
+bool IsProgramStaticSet(PoolSet set);
 // True when (set, pool) is a sequencer pool of the program's static set.
-bool IsSharedPool(PoolSet set, int pool);
+inline bool IsSharedPool(PoolSet set, int pool) {
+    return IsSequencerPool(pool) && IsProgramStaticSet(set);
+}
 
 // Descriptor of a pool of a set; null for a bad pool number or an empty set.
-RecordPool* PoolOf(PoolSet set, int pool);
+inline RecordPool* PoolOf(PoolSet set, int pool) {
+    if (set.pools == nullptr || pool < 0 || pool >= set.poolCount) return nullptr;
+    return &set.pools[pool];
+}
 
 // Block of the pool holding the address (base <= address < end), or -1.
 int BlockOfAddress(const RecordPool& pool, const void* address);
@@ -88,8 +99,29 @@ inline void SetLiveBit(std::byte* bits, size_t slot, bool live) {
     const auto bit = static_cast<std::byte>(1u << (slot & 7));
     bits[slot >> 3] = live ? (bits[slot >> 3] | bit) : (bits[slot >> 3] & ~bit);
 }
+// Sets the bits of `count` slots from `first` on in a live bitmap, a byte at a time.
+inline void SetLiveBits(std::byte* bits, size_t first, size_t count) {
+    size_t slot = first;
+    const size_t end = first + count;
+    while (slot < end) {
+        const size_t upTo = std::min(end, (slot | 7) + 1);  // the end of this byte's slots
+        const unsigned mask = ((1u << (upTo - slot)) - 1) << (slot & 7);
+        bits[slot >> 3] |= static_cast<std::byte>(mask);
+        slot = upTo;
+    }
+}
 // Clears a block's live bitmap (its records are forgotten).
 void ClearLiveBits(const PoolBlock& entry, uint8_t shift);
+
+// Blocks in use in a pool: its block count, within the table.
+inline int BlocksInUse(const RecordPool& pool) {
+    return pool.blockCount < kMaxBlocksCap ? pool.blockCount : kMaxBlocksCap;
+}
+// The first block from `from` on that has a fresh slot; BlocksInUse (or `from`, when
+// past it) when none has.
+int FirstOpenBlock(const RecordPool& pool, int from);
+// The fresh slots of a pool's blocks from `from` on, counted until there are `enough`.
+size_t FreshSlotsUpTo(const RecordPool& pool, int from, size_t enough);
 
 // Pointer to handle for a given number of slot bits (15 or 16); the other way is
 // DecodeHandle (pool.h, inline).
@@ -103,6 +135,14 @@ inline int SlotBitsOf(const RecordPool& descriptor) {
 // The handle of a record at a known block of a pool (EncodeHandle without the
 // search for the block).
 uint16_t HandleOfSlot(const RecordPool& pool, int block, const void* record);
+// The handle of a slot (not 0) of a block of a pool.
+inline uint16_t SlotHandle(const RecordPool& pool, int block, size_t slot) {
+    return static_cast<uint16_t>(slot | (static_cast<size_t>(block) << (SlotBitsOf(pool) - pool.shift)));
+}
+
+// Adds `count` blocks of `bytes` bytes (both halves in a shadowed pool) to a
+// document pool after its last, taken from the arena together; all or nothing.
+bool AddPoolBlocks(PoolSet set, int pool, int count, size_t bytes);
 
 // Allocation and release on a set, without taking the sequencer lock. With `handle`,
 // the new record's handle is stored there too.

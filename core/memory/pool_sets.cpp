@@ -148,12 +148,9 @@ int EnsureFreshStaticBlock() {
 bool IsPoolNearlyFull(int pool, int n) {
     RecordPool* descriptor = PoolOf(CurrentPoolSet(), pool);
     if (descriptor == nullptr) return true;
-    int room = 0;
-    for (int block = 0; block < descriptor->blockCount && block < kMaxBlocksCap; ++block) {
-        const PoolBlock& entry = descriptor->blocks[block];
-        if (entry.nextFresh < entry.capacity) room += entry.capacity - entry.nextFresh;
-        if (room >= n) return false;
-    }
+    const auto wanted = static_cast<size_t>(n);
+    const bool roomForN = n <= 0 || FreshSlotsUpTo(*descriptor, 0, wanted) >= wanted;
+    if (BlocksInUse(*descriptor) > 0 && roomForN) return false;
     return descriptor->blockCount >= descriptor->maxBlocks - 1;
 }
 
