@@ -63,4 +63,9 @@ bool PointsToCurrentMeasureOffsets(ScoreView* view, LogicalPoint* points, int co
 bool ClampAnchorsToPage(ScoreView* view, LogicalPoint* point, int kind, ObjectLocation* anchors,
                         int32_t width, int32_t height, uint32_t placement);
 
+// True when the view keeps objects on the page as ClampAnchorsToPage does: page view
+// with off-page items shown, neither printing nor rendering to the clipboard. A
+// painter may skip finding an object's point for the clamp when this is false.
+bool ShowsOffPageItems(const ScoreView* view);
+
 }  // namespace ql

@@ -30,12 +30,12 @@ Extents ExtentsOf(int32_t width, int32_t height, uint32_t placement) {
                    bottom ? height : centred ? height / 2 : 0, centred ? height / 2 : 0};
 }
 
+}  // namespace
+
 bool ShowsOffPageItems(const ScoreView* view) {
     return view->pageView != 0 && Options().ShowOffPage != 0 && !IsPrinting() &&
            State().drawing.ClipboardRendering == 0;
 }
-
-}  // namespace
 
 bool ClampAnchorsToPage(ScoreView* view, LogicalPoint* point, int kind, ObjectLocation* anchors,
                         int32_t width, int32_t height, uint32_t placement) {

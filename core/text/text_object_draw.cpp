@@ -305,9 +305,13 @@ void TextObjectClass::DrawString(ScoreObject* object, ScoreView* view,
 void TextObjectClass::Draw(ScoreObject* object, ScoreView* view) const {
     if (view == nullptr || view->document == nullptr) return;
     TextObject* text = AsTextObject(object);
-    LogicalPoint point = TextObjectAnchorPoint(object, view);
-    ClampAnchorsToPage(view, &point, object->subtype, &text->body.location, text->body.width,
-                       text->body.height, kTextObjectAlignment);
+    // The string finds its own point; the point is found here only for an object that
+    // may have to be brought back onto the page first.
+    if (ShowsOffPageItems(view)) {
+        LogicalPoint point = TextObjectAnchorPoint(object, view);
+        ClampAnchorsToPage(view, &point, object->subtype, &text->body.location, text->body.width,
+                           text->body.height, kTextObjectAlignment);
+    }
     BeginViewDraw(view);
     platform::DcHandle dc = view->ViewDC;
     if (dc) {

@@ -246,6 +246,34 @@ TEST_F(CharsetText, TextIsSpreadToTheMeasuringWidth) {
     gfx::DeleteContext(measuring);
 }
 
+// A single character is not spread: measured on the context it is drawn on it keeps
+// that context's extra, measured on another it is drawn with none; both contexts keep
+// their extras. Centred, a character shows the extra it is drawn with.
+TEST_F(CharsetText, ASingleCharacterIsDrawnWithTheExtraOfItsMeasuringContext) {
+    UseFont(0, -16);
+    gfx::SetTextAlign(dc_, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
+    const auto drawnWithExtra = [this](int extra) {
+        Clear();
+        gfx::SetTextCharacterExtra(dc_, extra);
+        EXPECT_TRUE(text::TextOutA(dc_, gfx::Point{64, 20}, "W"));
+        return Pixels();
+    };
+    const std::vector<gfx::Colour> own = drawnWithExtra(6);
+    const std::vector<gfx::Colour> none = drawnWithExtra(0);
+    ASSERT_NE(own, none);
+    const platform::DcHandle measuring = gfx::CreateMemoryContext({});
+    gfx::SetTextCharacterExtra(measuring, 3);
+    gfx::SetTextCharacterExtra(dc_, 6);
+    for (const platform::DcHandle ruler : {platform::DcHandle{}, dc_, measuring}) {
+        Clear();
+        ASSERT_EQ(TextOutInCharset(dc_, ruler, 64, 20, "W", 1), 1);
+        EXPECT_EQ(Pixels(), ruler == measuring ? none : own) << "ruler " << ruler.bits;
+        EXPECT_EQ(gfx::GetTextCharacterExtra(dc_), 6);
+        EXPECT_EQ(gfx::GetTextCharacterExtra(measuring), 3);
+    }
+    gfx::DeleteContext(measuring);
+}
+
 // The music font's codes 160 and 173 (no-break space and soft hyphen elsewhere) are
 // glyphs and are drawn.
 TEST_F(CharsetText, MusicFontCodes160And173AreDrawn) {

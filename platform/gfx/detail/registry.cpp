@@ -39,10 +39,6 @@ Registry::Registry() {
     stockBitmap = bitmaps.Add(std::move(mono));
 }
 
-void RecordIfRecording(Dc& d, RecordedCall call) {
-    if (d.IsRecording()) d.calls.push_back(std::move(call));
-}
-
 Image* ImageOf(const Dc& d) {
     BitmapHandle h;
     switch (d.kind) {

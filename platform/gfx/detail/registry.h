@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gfx/caps.h"
@@ -126,8 +127,12 @@ inline Registry& Reg() {
 inline Dc* FindDc(DcHandle dc) { return Reg().contexts.Find(dc); }
 inline Bitmap* FindBitmap(BitmapHandle bitmap) { return Reg().bitmaps.Find(bitmap); }
 
-// Records `call` when `d` is a recording context.
-void RecordIfRecording(Dc& d, RecordedCall call);
+// Records `call` when `d` is a recording context. A template, so that a context that
+// does not record (every window, paint and memory context) never wraps the call.
+template <typename Call>
+void RecordIfRecording(Dc& d, Call&& call) {
+    if (d.IsRecording()) d.calls.emplace_back(std::forward<Call>(call));
+}
 
 // The image a context draws on (window, paint, memory); null otherwise.
 Image* ImageOf(const Dc& d);
