@@ -28,6 +28,7 @@
 // those two pools takes one small lock.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -326,7 +327,10 @@ inline void* DecodeHandle(const RecordPool& pool, uint16_t handle, int slotBits,
     std::byte* base = entry.base.get();
     std::byte* address = base + offset;
     if (offset == 0 || address >= entry.end.get()) return nullptr;
-    if (liveOnly && !LiveBit(LiveBitsAt(base, entry.capacity, pool.shift), offset >> pool.shift)) return nullptr;
+    // A branch the walks predict, not a select: the next link is read from `address`
+    // without waiting for the live bit.
+    if (liveOnly && __builtin_expect(!LiveBit(LiveBitsAt(base, entry.capacity, pool.shift), offset >> pool.shift), 0))
+        return nullptr;
     return address;
 }
 
@@ -344,6 +348,31 @@ inline const RecordPool* InlinePool(const PoolSet& set, int pool) {
 void* LookupLive(PoolSet set, int pool, uint16_t handle);
 
 }  // namespace pool_detail
+
+// The checked lookup of FindRecord for a walk that resolves many handles of one pool
+// (the links of an event chain): the pool's descriptor in the current set is looked up
+// once, when the lookup is made. It holds the descriptor by address, so blocks added
+// while it lives are seen; the current set may not change while it is used (asserted
+// in debug builds).
+template <typename T>
+class PoolResolver {
+  public:
+    explicit PoolResolver(int pool)
+        : set_(*pool_detail::g_currentSet), pool_(pool), descriptor_(pool_detail::InlinePool(set_, pool)) {}
+    // As FindRecord<T>(pool, handle).
+    T* Find(RecordHandle handle) const {
+        assert(*pool_detail::g_currentSet == set_);
+        void* record = descriptor_ != nullptr
+                           ? pool_detail::DecodeHandle(*descriptor_, handle.bits, kDocumentHandleBits, true)
+                           : pool_detail::LookupLive(set_, pool_, handle.bits);
+        return static_cast<T*>(record);
+    }
+
+  private:
+    PoolSet set_;
+    int pool_;
+    const RecordPool* descriptor_;
+};
 
 // Calls `visit(record)` on the live records of a pool of the current set, block by
 // block in slot order, until it returns true; true when one did. Only the live

@@ -61,11 +61,13 @@ void ShowSign(ScoreView* view, EventRecord& note) {
         SetAccidentalGlyph(sign, code);
 }
 
-// Calls `visit` for each note of a voice from its first, in chain order.
+// Calls `visit` for each note of a voice from its first, in chain order (the links
+// resolved as NextEvent resolves them, the pool looked up once for the walk).
 template <typename Visit>
 void ForEachNoteFrom(EventRecord* note, Visit visit) {
+    const PoolResolver<EventRecord> chain(kEventRecordPool);
     for (int i = 0; note != nullptr && i < kMaxChainLength && !IsHeadSentinel(*note);
-         ++i, note = NextEvent(note))
+         ++i, note = chain.Find(note->next))
         visit(*note);
 }
 

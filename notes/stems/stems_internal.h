@@ -94,6 +94,12 @@ class VoiceChords {
     void WalkForward(EventRecord* from);
     // The same from an event (not a sentinel) and the handle it was resolved from.
     void WalkForwardFrom(EventRecord* event, RecordHandle handle);
+    // The rest of a walk past its first few events, from `event` (resolved from
+    // `handle`), events already passed kept in a set.
+    void WalkLongFrom(EventRecord* event, RecordHandle handle, const PoolResolver<EventRecord>& chain);
+    // Adds the event to the snapshot; false (nothing added) when it is earlier than
+    // the last one.
+    bool Append(EventRecord* event, RecordHandle handle);
     // Walks from `start`; then from the event itself when the walk missed it.
     void WalkFrom(EventRecord* start, EventRecord* anyEvent, RecordHandle handle);
     int EventIndexOf(RecordHandle handle) const;

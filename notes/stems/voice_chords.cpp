@@ -4,8 +4,8 @@
 // damaged or looping link ends a walk instead of leaving the voice.
 #include <algorithm>
 #include <array>
-#include <optional>
 
+#include "core/constants.h"
 #include "core/model/events.h"
 #include "notes/stems/stems_internal.h"
 
@@ -158,27 +158,41 @@ void VoiceChords::WalkForward(EventRecord* from) {
 void VoiceChords::WalkForwardFrom(EventRecord* event, RecordHandle handle) {
     Clear();
     // The handles passed: a voice of a measure holds a few events, looked for among
-    // those already taken; past kShortWalk the walk keeps a set of bits instead.
+    // those already taken; past kShortWalk the walk goes on with a set of bits. (The set
+    // is made only then: made, or wrapped in an optional, it costs every short walk.)
     constexpr size_t kShortWalk = 16;
-    std::optional<HandleSet> seen;
-    const auto isNew = [&](RecordHandle candidate) {
-        if (!seen && handles_.size() < kShortWalk)
-            return std::find(handles_.begin(), handles_.end(), candidate) == handles_.end();
-        if (!seen) {
-            seen.emplace();
-            for (RecordHandle taken : handles_) seen->Insert(taken);
+    const PoolResolver<EventRecord> chain(kEventRecordPool);
+    for (; event != nullptr; event = chain.Find(handle)) {
+        if (handles_.size() >= kShortWalk) {
+            WalkLongFrom(event, handle, chain);
+            return;
         }
-        return seen->Insert(candidate);
-    };
-    for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength); event = ResolveEvent(handle)) {
-        if (IsHeadSentinel(*event) || !isNew(handle)) break;
-        const bool newChord = events_.empty() || event->time != events_.back()->time;
-        if (!events_.empty() && event->time < events_.back()->time) break;
-        if (newChord) chordStart_.push_back(static_cast<int>(events_.size()));
-        events_.push_back(event);
-        handles_.push_back(handle);
+        if (IsHeadSentinel(*event) ||
+            std::find(handles_.begin(), handles_.end(), handle) != handles_.end() ||
+            !Append(event, handle))
+            return;
         handle = event->next;
     }
+}
+
+void VoiceChords::WalkLongFrom(EventRecord* event, RecordHandle handle,
+                               const PoolResolver<EventRecord>& chain) {
+    HandleSet seen;
+    for (RecordHandle taken : handles_) seen.Insert(taken);
+    for (; event != nullptr && events_.size() < static_cast<size_t>(kMaxChainLength);
+         event = chain.Find(handle)) {
+        if (IsHeadSentinel(*event) || !seen.Insert(handle) || !Append(event, handle)) return;
+        handle = event->next;
+    }
+}
+
+bool VoiceChords::Append(EventRecord* event, RecordHandle handle) {
+    if (!events_.empty() && event->time < events_.back()->time) return false;
+    if (events_.empty() || event->time != events_.back()->time)
+        chordStart_.push_back(static_cast<int>(events_.size()));
+    events_.push_back(event);
+    handles_.push_back(handle);
+    return true;
 }
 
 // Made when first needed: a voice without beams is restemmed without a look-up.

@@ -151,14 +151,15 @@ class DegreeRespeller : public NoteRespeller {
         int steps = interval_.steps;
         if (!FoldIntoRange(before.midiKey, base, shift, steps, after.folded)) return false;
         const int degree = base - steps;
-        const int relative = RelativeAlteration(before.keyAlteration, before.code);
         const PitchFrame::PositionReading at = to.frame.At(degree);
-        const RespellCell cell = RespellAlteration(at.keyAlteration, relative);
+        const DegreeRespelling respelled =
+            RespellDegree(before.keyAlteration, before.code, at.keyAlteration);
+        const RespellCell cell = respelled.cell;
         // +1 is one letter higher, which is one position up (positions grow downwards).
         after.position = degree - cell.stepCorrection;
         after.code = cell.code;
         // Without a step correction the note stands on the degree just read.
-        const int sounded = cell.stepCorrection == 0 ? at.Sounded(cell.code)
+        const int sounded = cell.stepCorrection == 0 ? at.natural + respelled.alteration
                                                      : to.frame.MidiKey(after.position, after.code);
         SpellIfMissed(to.frame, sounded, before.midiKey + shift, after);
         after.clef = to.readingClef;

@@ -4,8 +4,10 @@
 // lookups refuse indexes outside the tables.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "notes/pitch/pitch_frame.h"
 #include "notes/pitch/pitch_vocabulary.h"
 
 namespace ql {
@@ -53,16 +55,47 @@ inline constexpr uint8_t kLetterOfFifth[kStepsPerOctave] = {3, 0, 4, 1, 5, 2, 6}
 int KeyTonicStep(int key);
 // The relative alteration of a code under the key's alteration; 0 for bad input.
 // Inline, as the next one: the degree respelling reads both at every note.
-inline int RelativeAlteration(int keyAlteration, int code) {
+constexpr int RelativeAlteration(int keyAlteration, int code) {
     if (keyAlteration < -1 || keyAlteration > 1 || code < 0 || code > kLastAccidentalCode) return 0;
     return kRelativeAlterationTable[keyAlteration + 1][code];
 }
 // The new code and correction for a relative alteration; {0, 0} for bad input.
-inline RespellCell RespellAlteration(int newKeyAlteration, int relative) {
+constexpr RespellCell RespellAlteration(int newKeyAlteration, int relative) {
     if (newKeyAlteration < -1 || newKeyAlteration > 1 || relative < -kLargestRelativeAlteration ||
         relative > kLargestRelativeAlteration)
         return {0, 0};
     return kRespellAlterationTable[newKeyAlteration + 1][relative + kLargestRelativeAlteration];
+}
+
+// A note moved by degree in one step: by the key's alteration of its old step, its
+// explicit code and the new key's alteration of its new step, the respelling cell of its
+// relative alteration and the semitones the new code sounds against the natural of the
+// new step (what it sounds when the cell corrects no step). Made from the two tables
+// above; the degree respelling reads it at every note.
+struct DegreeRespelling {
+    RespellCell cell;
+    int8_t alteration;
+};
+constexpr DegreeRespelling MakeDegreeRespelling(int keyAlteration, int code, int newKeyAlteration) {
+    const RespellCell cell = RespellAlteration(newKeyAlteration, RelativeAlteration(keyAlteration, code));
+    return {cell, static_cast<int8_t>(pitch_detail::AlterationOfCode(cell.code, newKeyAlteration))};
+}
+using DegreeRespellingRow = std::array<DegreeRespelling, kKeyAlterations>;
+inline constexpr std::array<std::array<DegreeRespellingRow, kCodesWithNone>, kKeyAlterations>
+    kDegreeRespellingTable = [] {
+        std::array<std::array<DegreeRespellingRow, kCodesWithNone>, kKeyAlterations> table{};
+        for (int from = 0; from < kKeyAlterations; ++from)
+            for (int code = 0; code < kCodesWithNone; ++code)
+                for (int to = 0; to < kKeyAlterations; ++to)
+                    table[from][code][to] = MakeDegreeRespelling(from - 1, code, to - 1);
+        return table;
+    }();
+// The table's entry; input outside it is worked out as the table's entries are.
+inline DegreeRespelling RespellDegree(int keyAlteration, int code, int newKeyAlteration) {
+    if (keyAlteration < -1 || keyAlteration > 1 || code < 0 || code > kLastAccidentalCode ||
+        newKeyAlteration < -1 || newKeyAlteration > 1)
+        return MakeDegreeRespelling(keyAlteration, code, newKeyAlteration);
+    return kDegreeRespellingTable[keyAlteration + 1][code][newKeyAlteration + 1];
 }
 
 }  // namespace ql

@@ -104,5 +104,39 @@ TEST_F(PoolLookup, LiveRecordWalkVisitsExactlyTheLiveRecords) {
     EXPECT_FALSE(AnyLiveRecordOf(0, [](const void*) { return true; })) << "unused pool";
 }
 
+// A resolver made before the pool grows resolves every handle value as FindRecord does:
+// records of blocks added after it was made, freed records, slot 0, bit 15.
+TEST_F(PoolLookup, ResolverAgreesWithFindRecordWhileThePoolGrows) {
+    State().pools.DocumentBlockKb[kEventRecordPool] = 1;  // small blocks: the pool grows
+    const PoolResolver<void> resolver(kEventRecordPool);
+    const uint8_t blocksAtStart = doc_.pools[kEventRecordPool].blockCount;
+    std::vector<void*> records;
+    for (int i = 0; i < 200; ++i) records.push_back(AllocRecord(kEventRecordPool));
+    ASSERT_GT(doc_.pools[kEventRecordPool].blockCount, blocksAtStart + 1);
+    for (size_t i = 0; i < records.size(); i += 5) FreeRecord(kEventRecordPool, records[i]);
+    size_t found = 0;
+    for (uint32_t bits = 0; bits < kHandleValues; ++bits) {
+        const RecordHandle handle{static_cast<uint16_t>(bits)};
+        void* record = resolver.Find(handle);
+        ASSERT_EQ(record, FindRecord<void>(kEventRecordPool, handle)) << "handle " << bits;
+        if (record != nullptr) ++found;
+    }
+    EXPECT_EQ(found, records.size() - records.size() / 5);
+}
+
+// Made while the static set is current, a resolver takes the checked, locked path.
+TEST_F(PoolLookup, ResolverOfTheStaticSetTakesTheCheckedPath) {
+    ASSERT_EQ(InitStaticPoolSet(), 1);
+    ScopedPoolSet useStatic(TheStaticPoolSet());
+    void* record = AllocRecord(kSequencerStaticPool);
+    ASSERT_NE(record, nullptr);
+    const RecordHandle handle = PtrToHandle(kSequencerStaticPool, record);
+    const PoolResolver<void> resolver(kSequencerStaticPool);
+    EXPECT_EQ(resolver.Find(handle), record);
+    FreeRecord(kSequencerStaticPool, record);
+    EXPECT_EQ(resolver.Find(handle), nullptr) << "freed";
+    EXPECT_EQ(PoolResolver<void>(kStaticPoolCount).Find(handle), nullptr) << "bad pool number";
+}
+
 }  // namespace
 }  // namespace ql::testing_pools

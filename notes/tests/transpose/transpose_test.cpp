@@ -20,6 +20,7 @@
 #include "notes/pitch/pitch.h"
 #include "notes/pitch/spelling.h"
 #include "notes/tests/pitch/pitch_fixture.h"
+#include "notes/transpose/transpose_tables.h"
 #include "objects/chord/chord_symbol.h"
 #include "platform/ui/headless.h"
 
@@ -178,6 +179,30 @@ TEST(TransposeKeys, ChordRoots) {
 }
 
 // Twelve semitones with the key kept: an octave up, every accidental as it was.
+// A note moved by degree keeps its alteration relative to the key: wherever the
+// respelling corrects no step, the new code sounds the old relative alteration on top of
+// what the new key does to the new step. Codes 6 and 7 sound as the key says, as 0 does.
+TEST(TransposeKeys, DegreeRespellingKeepsTheAlterationRelativeToTheKey) {
+    int uncorrected = 0;
+    for (int from = -1; from <= 1; ++from)
+        for (int code = 0; code <= kLastAccidentalCode; ++code)
+            for (int to = -1; to <= 1; ++to) {
+                const DegreeRespelling moved = RespellDegree(from, code, to);
+                const int relative = pitch_detail::AlterationOfCode(code, from) - from;
+                if (moved.cell.stepCorrection != 0) continue;
+                ++uncorrected;
+                EXPECT_EQ(moved.alteration, to + relative)
+                    << "key " << from << " code " << code << " new key " << to;
+                EXPECT_EQ(pitch_detail::AlterationOfCode(moved.cell.code, to), moved.alteration);
+            }
+    EXPECT_GT(uncorrected, 40);
+    for (int stored : {6, 7})
+        for (int to = -1; to <= 1; ++to) {
+            EXPECT_EQ(RespellDegree(1, stored, to).cell.code, 0);
+            EXPECT_EQ(RespellDegree(1, stored, to).alteration, to);
+        }
+}
+
 TEST_F(TransposeTest, OctaveKeepsKeyAndAccidentals) {
     MeasureCell* cell = CellWith(kTreble, kG);
     EventRecord* f = AddNote(cell, 0, kF4, kNone);  // F sharp from the key
