@@ -210,7 +210,7 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
         if (staff != nullptr && staff->cells) FreeRecord(kCellArrayPool, staff->cells.get());
         if (staff != nullptr) staff->cells = Ref32<CellHandleArray>{};
     }
-    ClearUndoHistory(document);
+    StartUndoHistory(document);
     FreeRepeatEndingList(document);
     ResetDocumentPoolSet(document->pools);
     // The reset took every record: nothing the document pointed into the pools lives.
@@ -234,7 +234,7 @@ int InitNewDocument(ScoreDocument* document, ScoreView* view, const NewScoreBloc
     document->workingPageGeometry = document->header.pageGeometry;
     document->workingSettingB = document->header.scoreSettingB;
     // Renewal starts a new history: Undo must never write the old score's bytes back.
-    ClearUndoHistory(document);
+    StartUndoHistory(document);
     return 1;
 }
 
@@ -294,11 +294,8 @@ void DestroyDocument(ScoreDocument* document) {
     DropBlockSourceOf(document);
     document->ownedRecords.clear();
     SetCurrentPoolSet(document->pools);
-    for (int s = 0; document->staves != nullptr && s <= document->header.staffCount; ++s) {
-        StaffRecord* staff = StaffRecordOf(document, s);
-        if (staff != nullptr && staff->cells) FreeRecord(kCellArrayPool, staff->cells.get());
-    }
-    if (document->staves != nullptr) FreeRecord(kStavesArrayPool, document->staves);
+    // The staves, cell arrays and every other record go with the pool set's blocks
+    // below, at once rather than record by record.
     document->staves = nullptr;
     document->measureTable.reset();
     document->baselineMeasureTable.reset();

@@ -62,9 +62,10 @@ bool CellChangesSignatures(const MeasureCell* cell);
 
 // ---- Staff records ----
 StaffRecord* AllocStaffRecord();
-// Builds a staff for the view's document with cells 0..measureCount + 4. On a failed
-// cell, cells[0] := 0, the "STAFF" low-memory box is shown and the partial staff is
-// returned: IsStaffComplete tells.
+// Builds a staff for the view's document with cells 0..measureCount + 4. When a cell
+// or a list head cannot be had, the cells made are freed again (the array keeps no
+// handle), the "STAFF" low-memory box is shown and the incomplete staff is returned:
+// IsStaffComplete tells.
 StaffRecord* ConstructStaffRecord(StaffRecord* staff, ScoreView* view);
 StaffRecord* ConstructStaffRecordCopy(StaffRecord* staff, ScoreView* view, RecordHandle sentinel);
 StaffRecord* ConstructStaffRecordForCount(StaffRecord* staff, ScoreView* view, int count,

@@ -57,14 +57,23 @@ void FreeMeasureCell(MeasureCell* cell) {
     FreeRecord(kMeasureCellPool, cell);
 }
 
-int InitMeasureCell(MeasureCell* cell) {
-    if (cell == nullptr) return 0;
+namespace {
+
+// A fresh cell: the program defaults, no voices, `head` as its object list.
+void FillNewCell(MeasureCell* cell, const CellDefaults& defaults, ScoreObject* head) {
     std::memset(cell, 0, sizeof(MeasureCell));
-    CellDefaults defaults = CurrentCellDefaults();
     cell->clefKey =
         static_cast<uint8_t>((defaults.clef & kClefNibbleMask) | (defaults.key << kKeyNibbleShift));
     cell->beats = defaults.beats;
     cell->beatUnit = defaults.beatUnit;
+    cell->objects = Ref32<ScoreObject>::To(head);
+}
+
+}  // namespace
+
+int InitMeasureCell(MeasureCell* cell) {
+    if (cell == nullptr) return 0;
+    FillNewCell(cell, CurrentCellDefaults(), nullptr);
     ScoreObject* head = AllocRootObject();
     cell->objects = Ref32<ScoreObject>::To(head);
     return head != nullptr ? 1 : 0;
@@ -216,6 +225,69 @@ void ResetTimbres(StaffRecord* staff) {
     }
 }
 
+// Frees cells 0..count-1 of a staff being built, last first, with their list heads,
+// and clears their handles: a staff that could not be made whole keeps no cell.
+void ReleaseBuiltCells(CellHandleArray* cells, ScoreDocument* document, int count) {
+    for (int m = count - 1; m >= 0; --m) {
+        if (MeasureCell* cell = ResolveCell(cells->cells[m])) {
+            DetachCellObjectList(cell, document, 1);
+            FreeMeasureCell(cell);
+        }
+        cells->cells[m] = RecordHandle{};
+    }
+}
+
+// Cells 0..count-1 of a new staff, each fresh with its own list head; cell 0's
+// voices hold `firstVoices` and the others' `otherVoices` (0 = none). The cells are
+// taken as one run and their heads as another: the same records, in the same order,
+// as a cell and its head at a time. All or none.
+bool MakeFreshCells(CellHandleArray* cells, ScoreDocument* document, int count,
+                    RecordHandle firstVoices, RecordHandle otherVoices) {
+    if (count <= 0) return true;
+    if (PoolSlotBytes(kMeasureCellPool) < sizeof(MeasureCell)) return false;
+    void* records[MaxMeasures];
+    ScoreObject* heads[MaxMeasures];
+    const int made = AllocRecordRunWithHandles(kMeasureCellPool, count, records, cells->cells);
+    if (made < count || !AllocRootObjectRun(count, heads)) {
+        ReleaseBuiltCells(cells, document, made);
+        return false;
+    }
+    const CellDefaults defaults = CurrentCellDefaults();
+    for (int m = 0; m < count; ++m) {
+        auto* cell = static_cast<MeasureCell*>(records[m]);
+        FillNewCell(cell, defaults, heads[m]);
+        const RecordHandle voices = m == 0 ? firstVoices : otherVoices;
+        if (voices)
+            for (RecordHandle& voice : cell->voices) voice = voices;
+    }
+    return true;
+}
+
+// Cells 0..lastMeasure copied from the template staff's (cell 0 with the document's
+// head sentinel), a cell at a time: the template's own cells may be made on the way.
+// All or none.
+bool CopyTemplateCells(CellHandleArray* cells, ScoreDocument* document, int lastMeasure,
+                       const StaffRecord* tmpl) {
+    for (int m = 0; m <= lastMeasure; ++m) {
+        MeasureCell* cell = AllocMeasureCell(sizeof(MeasureCell));
+        int made = 0;
+        if (cell != nullptr)
+            made = m == 0 ? InitMeasureCellWithVoices(cell, document->headSentinel)
+                          : CopyMeasureCell(cell, GetOrCreateMeasureCell(
+                                                      const_cast<StaffRecord*>(tmpl), document, m));
+        if (!made) {
+            if (cell != nullptr) {
+                DetachCellObjectList(cell, document, 1);
+                FreeMeasureCell(cell);
+            }
+            ReleaseBuiltCells(cells, document, m);
+            return false;
+        }
+        cells->cells[m] = CellHandle(cell);
+    }
+    return true;
+}
+
 // Makes cells 0..lastMeasure; false (cells[0] := 0, report shown) on a failure.
 bool BuildStaffCells(StaffRecord* staff, ScoreDocument* document, int lastMeasure, CellBuild build,
                      RecordHandle sentinel, const StaffRecord* tmpl, int reportLine) {
@@ -226,41 +298,28 @@ bool BuildStaffCells(StaffRecord* staff, ScoreDocument* document, int lastMeasur
         return false;
     }
     if (lastMeasure >= MaxMeasures) lastMeasure = MaxMeasures - 1;
-    for (int m = 0; m <= lastMeasure; ++m) {
-        MeasureCell* cell = AllocMeasureCell(sizeof(MeasureCell));
-        int made = 0;
-        if (cell != nullptr) {
-            if (m == 0 && build != CellBuild::AllWithSentinel)
-                made = InitMeasureCellWithVoices(cell, document->headSentinel);
-            else if (build == CellBuild::AllWithSentinel)
-                made = InitMeasureCellWithVoices(cell, sentinel);
-            else if (build == CellBuild::CopyOfTemplate)
-                made = CopyMeasureCell(
-                    cell, GetOrCreateMeasureCell(const_cast<StaffRecord*>(tmpl), document, m));
-            else
-                made = InitMeasureCell(cell);
-        }
-        if (!made) {
-            if (cell != nullptr) {
-                DetachCellObjectList(cell, document, 1);
-                FreeMeasureCell(cell);
-            }
-            cells->cells[0] = RecordHandle{};
-            ReportLowMemory("STAFF", reportLine);
-            return false;
-        }
-        cells->cells[m] = CellHandle(cell);
+    bool made = false;
+    if (build == CellBuild::CopyOfTemplate)
+        made = CopyTemplateCells(cells, document, lastMeasure, tmpl);
+    else if (build == CellBuild::AllWithSentinel)
+        made = MakeFreshCells(cells, document, lastMeasure + 1, sentinel, sentinel);
+    else
+        made = MakeFreshCells(cells, document, lastMeasure + 1, document->headSentinel, RecordHandle{});
+    if (!made) {
+        cells->cells[0] = RecordHandle{};
+        ReportLowMemory("STAFF", reportLine);
     }
-    return true;
+    return made;
 }
 
-void AttachStaffObjectList(StaffRecord* staff) {
+// The staff's own list head; without one the staff is incomplete and keeps no cell.
+void AttachStaffObjectList(StaffRecord* staff, ScoreDocument* document) {
     ScoreObject* head = AllocRootObject();
     staff->objects = Ref32<ScoreObject>::To(head);
     if (head != nullptr) {
         staff->flags &= 0xFF00;
     } else if (CellHandleArray* cells = CellArrayOf(staff)) {
-        cells->cells[0] = RecordHandle{};
+        ReleaseBuiltCells(cells, document, MaxMeasures);
     }
 }
 
@@ -284,7 +343,7 @@ StaffRecord* ConstructStaffRecord(StaffRecord* staff, ScoreView* view) {
     StartStaff(staff, true);
     if (BuildStaffCells(staff, document, document->header.measureCount + kSpareMeasures,
                         CellBuild::Plain, RecordHandle{}, nullptr, kStaffReportLine))
-        AttachStaffObjectList(staff);
+        AttachStaffObjectList(staff, document);
     return staff;
 }
 
@@ -294,7 +353,7 @@ StaffRecord* ConstructStaffRecordCopy(StaffRecord* staff, ScoreView* view, Recor
     StartStaff(staff, false);
     if (BuildStaffCells(staff, document, document->header.measureCount + kSpareMeasures,
                         CellBuild::AllWithSentinel, sentinel, nullptr, kStaffCopyReportLine))
-        AttachStaffObjectList(staff);
+        AttachStaffObjectList(staff, document);
     return staff;
 }
 
@@ -305,7 +364,7 @@ StaffRecord* ConstructStaffRecordForCount(StaffRecord* staff, ScoreView* view, i
     StartStaff(staff, false);
     if (BuildStaffCells(staff, document, count + kSpareMeasures, CellBuild::AllWithSentinel,
                         sentinel, nullptr, kStaffCountReportLine))
-        AttachStaffObjectList(staff);
+        AttachStaffObjectList(staff, document);
     return staff;
 }
 
@@ -321,7 +380,7 @@ StaffRecord* ConstructStaffRecordFrom(StaffRecord* staff, ScoreView* view,
     if (!BuildStaffCells(staff, document, document->header.measureCount + kSpareMeasures,
                          CellBuild::CopyOfTemplate, RecordHandle{}, tmpl, kStaffFromReportLine))
         return staff;
-    AttachStaffObjectList(staff);
+    AttachStaffObjectList(staff, document);
     if (!staff->objects) ReportLowMemory("STAFF", kStaffFromListReportLine);
     return staff;
 }

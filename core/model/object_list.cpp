@@ -2,6 +2,8 @@
 // view's location, and attachment to notes.
 #include "core/model/object_list.h"
 
+#include <algorithm>
+
 #include "core/objects/class_table.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -60,16 +62,50 @@ ScoreObject* AllocPool6Record(size_t /*size*/) {
     return static_cast<ScoreObject*>(AllocRecord(kRootObjectPool));
 }
 
+namespace {
+
+void ConstructRootObject(ScoreObject* head) {
+    ConstructScoreObject(head);
+    head->prev = Ref32<ScoreObject>{};
+    head->next = Ref32<ScoreObject>{};
+}
+
+// Heads taken per run call; the handles it gives are not kept (heads are reached
+// by Ref32).
+constexpr int kRootRunChunk = 256;
+
+}  // namespace
+
 ScoreObject* AllocRootObject() {
     ScoreObject* head = AllocPool6Record(sizeof(ScoreObject));
     if (head == nullptr) {
         ReportLowMemory("UNITS", kRootObjectReportLine);
         return nullptr;
     }
-    ConstructScoreObject(head);
-    head->prev = Ref32<ScoreObject>{};
-    head->next = Ref32<ScoreObject>{};
+    ConstructRootObject(head);
     return head;
+}
+
+// Taken in chunks, which hand out the slots one run would: the pool's next record
+// does not depend on how the requests are grouped.
+bool AllocRootObjectRun(int count, ScoreObject** heads) {
+    void* records[kRootRunChunk];
+    RecordHandle handles[kRootRunChunk];
+    int made = 0;
+    while (made < count) {
+        const int want = std::min(count - made, kRootRunChunk);
+        const int got = AllocRecordRunWithHandles(kRootObjectPool, want, records, handles);
+        for (int i = 0; i < got; ++i) heads[made + i] = static_cast<ScoreObject*>(records[i]);
+        made += got;
+        if (got < want) break;
+    }
+    if (made < count) {
+        for (int i = made - 1; i >= 0; --i) FreeRecord(kRootObjectPool, heads[i]);
+        ReportLowMemory("UNITS", kRootObjectReportLine);
+        return false;
+    }
+    for (int i = 0; i < count; ++i) ConstructRootObject(heads[i]);
+    return true;
 }
 
 void InsertObjectAfter(ScoreObject* anchor, ScoreObject* object) {

@@ -19,6 +19,10 @@ ScoreObject* AllocPool6Record(size_t size);
 // A new list head (a root object of type 1, links cleared), or null after the
 // low-memory box.
 ScoreObject* AllocRootObject();
+// `count` new list heads at once into `heads`, the same records in the same order as
+// `count` calls of AllocRootObject would make. All or none: on a shortfall the heads
+// made are freed again, the low-memory box is shown and false returned.
+bool AllocRootObjectRun(int count, ScoreObject** heads);
 
 // Inserts the chain that starts at `object` right after `anchor`.
 void InsertObjectAfter(ScoreObject* anchor, ScoreObject* object);

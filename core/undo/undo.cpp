@@ -343,8 +343,9 @@ void FreeUndoStack(UndoRecord* record) {
     }
 }
 
-void ClearUndoHistory(ScoreDocument* document) {
-    if (document == nullptr) return;
+namespace {
+
+void FreeUndoStacks(ScoreDocument* document) {
     UndoRecord* undo = document->undoStack;
     UndoRecord* redo = document->redoStack;
     document->undoStack = nullptr;
@@ -352,8 +353,28 @@ void ClearUndoHistory(ScoreDocument* document) {
     FreeUndoStack(undo);
     FreeUndoStack(redo);
     document->undoState.undoBytes = 0;
+}
+
+}  // namespace
+
+void ClearUndoHistory(ScoreDocument* document) {
+    if (document == nullptr) return;
+    FreeUndoStacks(document);
     TakeUndoBaseline(document);
     document->undoState.verb = 0;
+    UpdateAvailability(document, nullptr);
+}
+
+void StartUndoHistory(ScoreDocument* document) {
+    if (document == nullptr) return;
+    if (document->undoState.checkpointActive) {
+        ClearUndoHistory(document);
+        return;
+    }
+    FreeUndoStacks(document);
+    document->baselineValid = 0;
+    document->undoState.verb = 0;
+    SetCurrentPoolSet(PoolSet(document->pools));
     UpdateAvailability(document, nullptr);
 }
 

@@ -183,7 +183,8 @@ class ScopedUndoSuspension {
 // Copies descriptors, live halves (pools 2..10), measure table and header into the
 // baseline and shadows; marks the baseline valid; makes the document's set current.
 ScoreDocument* TakeUndoBaseline(ScoreDocument* document);
-// The reverse copy of all four; makes the document's set current.
+// The reverse copy of all four; makes the document's set current. Nothing while no
+// baseline is valid (StartUndoHistory leaves it to the first edit).
 void RestoreUndoBaseline(ScoreDocument* document);
 // → 1 when a record was pushed on the undo stack, else 0.
 int CaptureUndoRecord(ScoreDocument* document);
@@ -208,6 +209,11 @@ void FreeUndoStack(UndoRecord* record);
 // Frees both stacks, takes a new baseline, clears the availability flags and the
 // verb, and disables the Undo and Redo buttons.
 void ClearUndoHistory(ScoreDocument* document);
+// ClearUndoHistory for a score just made or read, which has no history yet: the
+// baseline is left to the first edit (BeginUndoableEdit takes it when none is
+// valid), so that a score opened only to be read or printed never copies its pools.
+// While a checkpoint is active the baseline is taken at once, as Revert needs it.
+void StartUndoHistory(ScoreDocument* document);
 void CheckpointStart(ScoreDocument* document);                        // command 40208
 void RevertToUndoBaseline(ScoreDocument* document, ScoreView* view);  // command 40209
 

@@ -267,7 +267,8 @@ ScoreDocument* TakeUndoBaseline(ScoreDocument* document) {
 }
 
 void RestoreUndoBaseline(ScoreDocument* document) {
-    if (document == nullptr) return;
+    // Without a valid baseline the copies hold another score's bytes, or none.
+    if (document == nullptr || !document->baselineValid) return;
     for (int pool = 0; pool < kDocumentPoolCount; ++pool)
         document->pools.pools[pool] =
             MergeDescriptor(document->baselinePools.pools[pool], document->pools.pools[pool]);

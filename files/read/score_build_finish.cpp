@@ -181,7 +181,7 @@ int BuildingStreamSink::FinishDocument() {
     if (Options().CachePatches) OpenMidiPortsWithPatchCache(document_);
     ShowCount(kPagesStatusPart, "Pages", document_->header.pageCount);
     ShowCount(kMeasuresStatusPart, "Measures", document_->header.measureCount);
-    ClearUndoHistory(document_);
+    StartUndoHistory(document_);
     ClearDocumentModified(document_);
     return 0;
 }
