@@ -204,7 +204,7 @@ void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle) {
     return record;
 }
 
-int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles) {
+int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles, int ahead) {
     RecordPool* descriptor = PoolOf(set, pool);
     if (descriptor == nullptr || descriptor->shift == 0 || count <= 0) return 0;
     // Without a test's failure pending and with the free list empty, TakeRecord takes
@@ -231,9 +231,42 @@ int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, Record
         ++made;
     }
     NoteOutcome(set, pool, made == count);
-    if (made < count) SoundExhaustionBeep();
+    if (made < count) {
+        SoundExhaustionBeep();
+        return made;
+    }
+    // The records asked for ahead come only from fresh slots the pool already has, the
+    // ones single allocations would take next: no block is added for them.
+    if (failurePending || descriptor->freeList) return made;
+    const int most = count + std::max(ahead, 0);
+    while (made < most) {
+        firstOpen = FirstOpenBlock(*descriptor, firstOpen);
+        if (firstOpen >= BlocksInUse(*descriptor)) break;
+        made += TakeFreshRun(*descriptor, firstOpen, most - made, records + made, handles + made);
+    }
     return made;
 }
+
+namespace {
+
+// A record in its block's last fresh slot taken goes back among the fresh slots: the
+// block's fresh mark and live bit are as they were before it was taken.
+bool ReturnFreshSlot(RecordPool& descriptor, uint16_t handle) {
+    const int slotBits = SlotBitsOf(descriptor);
+    const int blockShift = slotBits - descriptor.shift;
+    std::byte* record = static_cast<std::byte*>(DecodeHandle(descriptor, handle, slotBits, true));
+    if (record == nullptr) return false;
+    const auto block = static_cast<int>(static_cast<unsigned>(handle) >> blockShift);
+    const size_t slot = handle & ((1u << blockShift) - 1);
+    PoolBlock& entry = descriptor.blocks[block];
+    if (slot + 1 != entry.nextFresh) return false;
+    std::memset(record, 0, size_t{1} << descriptor.shift);
+    SetLiveBit(LiveBits(entry, descriptor.shift), slot, false);
+    entry.nextFresh = static_cast<uint16_t>(slot);
+    return true;
+}
+
+}  // namespace
 
 void ReleaseUnlocked(PoolSet set, int pool, void* record) {
     if (StateAnyThread().program.ShutdownFlag) return;
@@ -330,6 +363,21 @@ int AllocRecordRunWithHandles(int pool, int count, void** records, RecordHandle*
     PoolSet set = CurrentPoolSet();
     auto guard = GuardFor(set, pool);
     return AllocateRunUnlocked(set, pool, count, records, handles);
+}
+
+int AllocRecordRunAhead(int pool, int count, int ahead, void** records, RecordHandle* handles) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    return AllocateRunUnlocked(set, pool, count, records, handles, ahead);
+}
+
+void ReturnRecordRun(int pool, const RecordHandle* handles, int count) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    RecordPool* descriptor = PoolOf(set, pool);
+    if (descriptor == nullptr || StateAnyThread().program.ShutdownFlag) return;
+    for (int i = count - 1; i >= 0; --i)
+        if (!ReturnFreshSlot(*descriptor, handles[i].bits)) ReleaseHandleUnlocked(set, pool, handles[i].bits);
 }
 
 bool ReserveRecordRoom(int pool, int count) {

@@ -153,6 +153,16 @@ void* AllocRecordWithHandle(int pool, RecordHandle* handle);
 // only when the pool is exhausted (one alert beep) or a test asked for a failure;
 // the records made stay live.
 int AllocRecordRunWithHandles(int pool, int count, void** records, RecordHandle* handles);
+// AllocRecordRunWithHandles for `count` records, then, when all were made and the
+// pool's free list is empty, up to `ahead` more from the fresh slots of the blocks the
+// pool has (none added for them, no alert): the records that single allocations would
+// hand out next, for a caller that expects to ask for more soon. The number made.
+int AllocRecordRunAhead(int pool, int count, int ahead, void** records, RecordHandle* handles);
+// Gives back the unused records of a run, last first. A record in its block's last
+// fresh slot taken becomes a fresh slot again, as though never handed out (the pool is
+// as it was before the run when nothing else was taken since); any other is freed as
+// FreeRecordByHandle frees it.
+void ReturnRecordRun(int pool, const RecordHandle* handles, int count);
 // Room for `count` more records of a pool of the current set in slots never handed
 // out: the blocks missing are added at once, with one arena call, as far as the
 // pool's block limit allows, so that a caller that knows how many records follow

@@ -148,7 +148,8 @@ bool AddPoolBlocks(PoolSet set, int pool, int count, size_t bytes);
 // the new record's handle is stored there too.
 void* AllocateUnlocked(PoolSet set, int pool, uint16_t* handle = nullptr);
 // AllocateUnlocked `count` times with one search of the blocks (AllocRecordRunWithHandles).
-int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles);
+int AllocateRunUnlocked(PoolSet set, int pool, int count, void** records, RecordHandle* handles,
+                        int ahead = 0);
 void ReleaseUnlocked(PoolSet set, int pool, void* record);
 void ReleaseHandleUnlocked(PoolSet set, int pool, uint16_t handle);
 int GrowStaticPoolUnlocked(int pool, int kilobytes);

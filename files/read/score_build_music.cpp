@@ -66,7 +66,8 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
     }
     view_->voiceMask = voice == 0 ? savedVoiceMask_ & kVoiceZeroMaskBits : static_cast<uint8_t>(1u << voice);
     voiceEvents_.clear();
-    ReleaseSpareEvents();
+    // A voice read whole leaves none of its run; what was taken ahead serves this one.
+    if (spareNext_ < spareRun_) ReleaseSpareEvents();
     eventsLeft_ = events;
     previous_ = nullptr;
     if (events == 0) return 0;
@@ -89,6 +90,7 @@ EventRecord* BuildingStreamSink::NewVoiceHead(int voice) {
         }
         --eventsLeft_;
     }
+    ReturnEventsAhead();
     EventRecord* head = GetOrCreateVoiceChain(cell_, document_, voice);
     previousHandle_ = HandleOfEvent(head);
     // A head of its own shows the pool can still serve the voice's events.
@@ -96,16 +98,27 @@ EventRecord* BuildingStreamSink::NewVoiceHead(int voice) {
     return head;
 }
 
-// The runs are no longer than the events the voice has left to read, so a voice
-// read whole leaves none over.
+// A voice's run is no longer than the events it has left to read, so a voice read
+// whole leaves none of it over. The run starts with the records held ahead; only what
+// they lack is taken from the pool, together with the next records ahead.
 bool BuildingStreamSink::HaveSpareEvent() {
-    if (spareNext_ < spareCount_) return true;
+    if (spareNext_ < spareRun_) return true;
     // A short run has sounded the pool's alert once: the pool is exhausted.
     if (poolExhausted_) return false;
     const int wanted = std::clamp(eventsLeft_, 1, kEventRun);
+    const int held = spareCount_ - spareNext_;
+    if (held >= wanted) {
+        spareRun_ = spareNext_ + wanted;
+        return true;
+    }
+    std::move(spareRecords_ + spareNext_, spareRecords_ + spareCount_, spareRecords_);
+    std::move(spareHandles_ + spareNext_, spareHandles_ + spareCount_, spareHandles_);
     spareNext_ = 0;
-    spareCount_ = AllocRecordRunWithHandles(kEventRecordPool, wanted, spareRecords_, spareHandles_);
-    poolExhausted_ = spareCount_ < wanted;
+    const int made = AllocRecordRunAhead(kEventRecordPool, wanted - held, kEventsHeld - wanted,
+                                         spareRecords_ + held, spareHandles_ + held);
+    spareCount_ = held + made;
+    poolExhausted_ = made < wanted - held;
+    spareRun_ = std::min(spareCount_, wanted);
     return spareCount_ > 0;
 }
 
@@ -116,10 +129,19 @@ EventRecord* BuildingStreamSink::NextEventRecord(RecordHandle* handle) {
     return static_cast<EventRecord*>(spareRecords_[spareNext_++]);
 }
 
+// The records ahead go back first, so that those of the run are freed into a pool
+// that never handed the others out.
 void BuildingStreamSink::ReleaseSpareEvents() {
+    ReturnEventsAhead();
     for (; spareNext_ < spareCount_; ++spareNext_)
         FreeRecordByHandle(kEventRecordPool, spareHandles_[spareNext_]);
-    spareNext_ = spareCount_ = 0;
+    spareNext_ = spareRun_ = spareCount_ = 0;
+}
+
+void BuildingStreamSink::ReturnEventsAhead() {
+    const int from = std::max(spareNext_, spareRun_);
+    ReturnRecordRun(kEventRecordPool, spareHandles_ + from, spareCount_ - from);
+    spareCount_ = from;
 }
 
 // The event is linked after the previous one; its accidental (and the holder that
@@ -188,7 +210,7 @@ int BuildingStreamSink::PlainEvents(int voice, const uint8_t* stored, int count)
     (void)voice;
     while (count > 0) {
         if (!HaveSpareEvent()) return EventMemoryFailure();
-        const int take = std::min(count, spareCount_ - spareNext_);
+        const int take = std::min(count, spareRun_ - spareNext_);
         EventRecord* previous = previous_;
         RecordHandle previousHandle = previousHandle_;
         const int measureTicks = measureTicks_;

@@ -84,11 +84,15 @@ class BuildingStreamSink : public ScoreStreamSink {
     // The record of the voice's next event, taken from records allocated a run at a
     // time (AllocRecordRunWithHandles); null when the pool is exhausted.
     EventRecord* NextEventRecord(RecordHandle* handle);
-    // Whether a record of the run is left, taking the next run when none is: false
-    // when the pool cannot give one.
+    // Whether a record of the voice's run is left, taking the next run when none is:
+    // false when the pool cannot give one.
     bool HaveSpareEvent();
-    // Gives back the records of a run that no event took (the voice ended early).
+    // Gives back the records of the voice's run that no event took (the voice ended
+    // early), and with them the records held ahead.
     void ReleaseSpareEvents();
+    // Gives back the records held ahead, so that the pool is as single allocations
+    // would have left it.
+    void ReturnEventsAhead();
     EventRecord* NewVoiceHead(int voice);
     void RestoreVoiceMask();
     int LinkSystem(ScoreSystem* system, const StreamSystem& stored);
@@ -114,11 +118,16 @@ class BuildingStreamSink : public ScoreStreamSink {
     RecordHandle previousHandle_{};
     EventRecord* lastEvent_ = nullptr;
     std::vector<VoiceEvent> voiceEvents_;  // the voice's events: position p at index p - 1
-    // The run of event records allocated ahead: spareNext_ .. spareCount_ - 1 unused.
+    // Event records allocated ahead: spareNext_ .. spareCount_ - 1 unused. The voice's
+    // run (at most kEventRun, no more than its events left) ends at spareRun_; the
+    // records after it are the pool's next fresh slots, taken with the run so that the
+    // following voices need no search of the pool.
     static constexpr int kEventRun = 32;
-    void* spareRecords_[kEventRun] = {};
-    RecordHandle spareHandles_[kEventRun] = {};
+    static constexpr int kEventsHeld = 256;
+    void* spareRecords_[kEventsHeld] = {};
+    RecordHandle spareHandles_[kEventsHeld] = {};
     int spareCount_ = 0;
+    int spareRun_ = 0;
     int spareNext_ = 0;
     int eventsLeft_ = 0;  // the voice's events not read yet
     bool poolExhausted_ = false;  // a run came back short

@@ -164,6 +164,7 @@ class StreamIn {
     uint8_t version_ = kCurrentFileVersion;
     bool readAs14_ = false;
     std::vector<uint8_t> previousMeasure_;  // the converted record of the measure before
+    std::vector<RestBody> rests_;           // the voice's rests, the buffer kept between voices
 };
 
 int StreamIn::Tag(const char* tag, int readCode, int mismatchCode) {
@@ -450,10 +451,10 @@ int StreamIn::Voice(int staff, int voice) {
     int rests = 0;
     if (!BoundedCount(&rests, kStoredRestBytes, StreamField::RestCount)) return fc::kRestCount;
     if (!Fetch(kStoredRestBytes * static_cast<size_t>(rests), StreamField::RestBlocks)) return fc::kRestBlocks;
-    std::vector<RestBody> blocks(static_cast<size_t>(rests));
+    rests_.resize(static_cast<size_t>(rests));
     ByteReader in = Bytes();
-    for (RestBody& block : blocks) block = DecodeRestBlock(in);
-    return sink_.Rests(voice, blocks);
+    for (RestBody& block : rests_) block = DecodeRestBlock(in);
+    return sink_.Rests(voice, rests_);
 }
 
 // The cells, staff by staff; a recovery ends the section (the walk is then past "PAGE").

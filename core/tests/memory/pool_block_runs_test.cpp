@@ -190,10 +190,9 @@ TEST_F(PoolReservation, RoomPastTheBlockLimitIsRefusedQuietly) {
 // for step, the handles a twin set gives with single allocations only.
 TEST_F(PoolBlockRuns, MixedRunsAndReservationsMatchSingleAllocations) {
     for (unsigned seed = 1; seed <= 6; ++seed) {
-        DocumentPoolSet runSet{};
-        DocumentPoolSet singleSet{};
-        InitDocumentPoolSet(runSet);
-        InitDocumentPoolSet(singleSet);
+        TwinPoolSets twins;
+        DocumentPoolSet& runSet = twins.runs;
+        DocumentPoolSet& singleSet = twins.singles;
         std::mt19937 random(seed);
         std::vector<uint16_t> live;
         for (int step = 0; step < 400; ++step) {
@@ -202,10 +201,7 @@ TEST_F(PoolBlockRuns, MixedRunsAndReservationsMatchSingleAllocations) {
             if (kind == 0 && !live.empty()) {
                 const size_t pick = random() % live.size();
                 // Released in both sets; the handle is the same in each.
-                for (DocumentPoolSet* set : {&runSet, &singleSet}) {
-                    ScopedPoolSet use(*set);
-                    FreeRecordByHandle(kEventRecordPool, RecordHandle{live[pick]});
-                }
+                twins.FreeInBoth(kEventRecordPool, live[pick]);
                 live.erase(live.begin() + static_cast<std::ptrdiff_t>(pick));
                 continue;
             }
@@ -225,8 +221,6 @@ TEST_F(PoolBlockRuns, MixedRunsAndReservationsMatchSingleAllocations) {
                 if (pool == kEventRecordPool) live.push_back(single.bits);
             }
         }
-        FreeDocumentPoolSet(runSet);
-        FreeDocumentPoolSet(singleSet);
     }
 }
 

@@ -43,4 +43,29 @@ protected:
     size_t arenaBytesAtStart_ = 0;
 };
 
+// Two document sets driven side by side, one by the operation under test and one by
+// single allocations; a release is made in both.
+struct TwinPoolSets {
+    DocumentPoolSet runs{};
+    DocumentPoolSet singles{};
+
+    TwinPoolSets() {
+        InitDocumentPoolSet(runs);
+        InitDocumentPoolSet(singles);
+    }
+    ~TwinPoolSets() {
+        FreeDocumentPoolSet(runs);
+        FreeDocumentPoolSet(singles);
+    }
+    TwinPoolSets(const TwinPoolSets&) = delete;
+    TwinPoolSets& operator=(const TwinPoolSets&) = delete;
+
+    void FreeInBoth(int pool, uint16_t handle) {
+        for (DocumentPoolSet* set : {&runs, &singles}) {
+            ScopedPoolSet use(*set);
+            FreeRecordByHandle(pool, RecordHandle{handle});
+        }
+    }
+};
+
 }  // namespace ql::testing_pools

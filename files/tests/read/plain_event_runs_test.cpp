@@ -54,6 +54,9 @@ struct Built {
     std::vector<std::string> model;
     ByteVec rewritten;
     std::string chain;  // "" when every event points back to the one before it
+    // The event records: each voice's handles in chain order, the event pool's fresh
+    // marks, and the handles its next allocations would give.
+    std::vector<uint16_t> records;
     bool operator==(const Built&) const = default;
 };
 
@@ -115,6 +118,30 @@ class PlainEventRuns : public ReadTest {
         return "";
     }
 
+    static std::vector<uint16_t> EventRecords(ScoreDocument* document) {
+        ScopedPoolSet pools(document->pools);
+        std::vector<uint16_t> records;
+        for (int staff = 1; staff <= document->header.staffCount; ++staff)
+            for (int measure = 1; measure <= document->header.measureCount; ++measure) {
+                MeasureCell* cell =
+                    GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, measure);
+                for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+                    int walked = 0;
+                    for (EventRecord* e = GetVoiceHead(cell, voice); e != nullptr && walked < 4096;
+                         e = NextEvent(e), ++walked)
+                        records.push_back(HandleOfEvent(e).bits);
+                }
+            }
+        const RecordPool& pool = document->pools.pools[kEventRecordPool];
+        for (int block = 0; block < pool.blockCount; ++block) records.push_back(pool.blocks[block].nextFresh);
+        for (int i = 0; i < 64; ++i) {
+            RecordHandle next;
+            AllocRecordWithHandle(kEventRecordPool, &next);
+            records.push_back(next.bits);
+        }
+        return records;
+    }
+
     // Reads `bytes` into a new view and document as a load does, with `observer`
     // told of the fields (or none); what was built is summarised and freed.
     Built Load(const ByteVec& bytes, ScoreStreamObserver* observer) {
@@ -140,6 +167,7 @@ class PlainEventRuns : public ReadTest {
             built.model = tf::SummariseModel(load.document);
             built.rewritten = Rewrite(load);
             built.chain = ChainFault(load.document);
+            built.records = EventRecords(load.document);
         }
         FreeLoadedScore(load);
         State().files = files;
@@ -157,6 +185,14 @@ class PlainEventRuns : public ReadTest {
         EXPECT_EQ(byRuns.model, byEvents.model) << what;
         EXPECT_EQ(byRuns.rewritten, byEvents.rewritten) << what;
         EXPECT_EQ(byRuns.chain, "") << what;
+    }
+
+    void ExpectSingleAllocations(const ByteVec& bytes, const std::string& what) {
+        const Built byRuns = Load(bytes, nullptr);
+        FailRecordAllocationAfter(1 << 30);
+        const Built bySingles = Load(bytes, nullptr);
+        FailNextRecordAllocations(0);
+        EXPECT_EQ(byRuns, bySingles) << what;
     }
 };
 
@@ -211,6 +247,35 @@ TEST_F(PlainEventRuns, DamagedEventsReadAlike) {
         ExpectSameBuild(bytes, "seed " + std::to_string(kSeed) + ", case " + std::to_string(n));
         if (HasFailure()) return;
     }
+}
+
+// Loads whose every record is allocated one at a time (a refusal pending, never
+// reached, keeps the pools off their run paths) give each event the record a load by
+// runs gives it, and leave the event pool as it leaves it: records taken ahead across
+// voices are all given back. Undamaged and damaged streams alike.
+TEST_F(PlainEventRuns, EventRecordsAreThoseOfSingleAllocations) {
+    BuildLongVoice();
+    const ByteVec stream = Write(doc_, view_);
+    ASSERT_FALSE(stream.empty());
+    ExpectSingleAllocations(stream, "the long voice");
+    const size_t muse = tf::FindTag(stream, "MUSE");
+    const size_t page = tf::FindTag(stream, "PAGE", muse);
+    ASSERT_LT(page, stream.size());
+    std::mt19937 random(kSeed + 1);
+    for (int n = 0; n < 300; ++n) {
+        ByteVec bytes = stream;
+        const size_t at = muse + 4 + random() % (page - muse - 4);
+        bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8));
+        ExpectSingleAllocations(bytes, "case " + std::to_string(n));
+        if (HasFailure()) return;
+    }
+}
+
+TEST_F(PlainEventRuns, TheFullScoreTakesTheRecordsOfSingleAllocations) {
+    BuildFull();
+    const ByteVec stream = Write(doc_, view_);
+    ASSERT_FALSE(stream.empty());
+    ExpectSingleAllocations(stream, "the full score");
 }
 
 // Records refused at every allocation of the read: the same code and the same
