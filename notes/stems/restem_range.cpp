@@ -30,17 +30,12 @@ MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
     return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
 }
 
-bool HasBeamLinks(const stems::VoiceChords& voice) {
-    for (int chord = 0; chord < voice.ChordCount(); ++chord)
-        if (voice.Head(chord)->beamPrev || voice.Head(chord)->beamNext) return true;
-    return false;
-}
-
 // Marks the seconds of every chord and restems every chord that starts a group or
 // stands alone.
 void RestemVoice(ScoreView* view, const stems::VoiceChords& voice) {
-    // A voice without beams has every chord's seconds marked again with its stem.
-    if (HasBeamLinks(voice))
+    // A voice without beams has every chord's seconds marked again with its stem. (The
+    // snapshot's links are the voice's: links do not change between a take and a restem.)
+    if (voice.AnyBeamLinks())
         for (int chord = 0; chord < voice.ChordCount(); ++chord)
             stems::MarkChordSeconds(voice, chord);
     const stems::StemRule rule(view);
@@ -73,12 +68,12 @@ struct VoiceStart {
     RecordHandle firstHandle;
     EventRecord* first = nullptr;
 };
-VoiceStart StartOfVoice(MeasureCell* cell, int voice) {
+VoiceStart StartOfVoice(MeasureCell* cell, int voice, const PoolResolver<EventRecord>& events) {
     VoiceStart start;
     // A voice without a head sentinel has nothing to look up.
-    start.head = cell->voices[voice] ? GetVoiceHead(cell, voice) : nullptr;
+    start.head = cell->voices[voice] ? events.Find(cell->voices[voice]) : nullptr;
     start.firstHandle = start.head != nullptr ? start.head->next : RecordHandle{};
-    start.first = start.firstHandle ? ResolveEvent(start.firstHandle) : nullptr;
+    start.first = start.firstHandle ? events.Find(start.firstHandle) : nullptr;
     return start;
 }
 
@@ -88,6 +83,7 @@ void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask, stems::Vo
                 const CellVoices* taken) {
     view->currentCell = cell;
     const bool floating = State().notes.StemMode == kStemsFloat;
+    const PoolResolver<EventRecord> events(kEventRecordPool);
     for (int voice = 0; voice < kVoiceCount; ++voice) {
         // As when a voice is drawn: the voice alone, voice 1 keeping only bit 0.
         view->voiceMask = voice == 0 ? static_cast<uint8_t>(savedMask & kFirstVoiceBit)
@@ -96,7 +92,7 @@ void RestemCell(ScoreView* view, MeasureCell* cell, uint8_t savedMask, stems::Vo
             view->voiceChain = taken->First(voice);
             if (floating && view->voiceChain != nullptr) RestemVoice(view, taken->Voice(voice));
         } else {
-            const VoiceStart start = StartOfVoice(cell, voice);
+            const VoiceStart start = StartOfVoice(cell, voice, events);
             view->voiceChain = start.first;
             if (floating && start.first != nullptr) {
                 scratch.TakeFromHead(start.head, cell->voices[voice], start.first, start.firstHandle);
@@ -114,8 +110,9 @@ CellVoices::CellVoices()
               stems::VoiceChords(nullptr), stems::VoiceChords(nullptr)} {}
 
 void CellVoices::Take(MeasureCell* cell) {
+    const PoolResolver<EventRecord> events(kEventRecordPool);
     for (int voice = 0; voice < kVoiceCount; ++voice) {
-        const VoiceStart start = cell != nullptr ? StartOfVoice(cell, voice) : VoiceStart{};
+        const VoiceStart start = cell != nullptr ? StartOfVoice(cell, voice, events) : VoiceStart{};
         first_[voice] = start.first;
         if (start.first != nullptr)
             voices_[voice].TakeFromHead(start.head, cell->voices[voice], start.first, start.firstHandle);

@@ -88,6 +88,8 @@ class VoiceChords {
     int DirectionBefore(int chord) const {
         return chord > 0 && (Head(chord - 1)->flags & kStemUp) != 0 ? 1 : 0;
     }
+    // Whether any chord head carried a beam link when the snapshot was taken.
+    bool AnyBeamLinks() const { return anyBeamLinks_; }
 
   private:
     void Clear();
@@ -113,6 +115,7 @@ class VoiceChords {
     mutable std::vector<int> chordOfEvent_;
     mutable std::vector<std::pair<uint16_t, int>> byHandle_;
     mutable bool lookupReady_ = false;
+    bool anyBeamLinks_ = false;
 };
 
 // Distances of the counted notes from the middle line.

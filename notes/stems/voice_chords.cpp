@@ -145,6 +145,7 @@ void VoiceChords::Clear() {
     chordOfEvent_.clear();
     byHandle_.clear();
     lookupReady_ = false;
+    anyBeamLinks_ = false;
 }
 
 void VoiceChords::WalkForward(EventRecord* from) {
@@ -188,8 +189,10 @@ void VoiceChords::WalkLongFrom(EventRecord* event, RecordHandle handle,
 
 bool VoiceChords::Append(EventRecord* event, RecordHandle handle) {
     if (!events_.empty() && event->time < events_.back()->time) return false;
-    if (events_.empty() || event->time != events_.back()->time)
+    if (events_.empty() || event->time != events_.back()->time) {
         chordStart_.push_back(static_cast<int>(events_.size()));
+        anyBeamLinks_ = anyBeamLinks_ || event->beamPrev || event->beamNext;
+    }
     events_.push_back(event);
     handles_.push_back(handle);
     return true;

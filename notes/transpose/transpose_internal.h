@@ -89,6 +89,8 @@ struct WalkTotals {
 StaffRecord* StaffOfDocument(ScoreDocument* document, int staff);
 // The cell of a measure when it exists (none is made).
 MeasureCell* ExistingCell(StaffRecord* staff, int measure);
+// The same through a resolver of the cell pool made once for a walk over many measures.
+MeasureCell* ExistingCell(StaffRecord* staff, int measure, const PoolResolver<MeasureCell>& pool);
 
 // Runs the common walk over the request's range with the respeller; calls
 // `AfterMeasure` for each measure walked, with the sum of position changes and the

@@ -228,9 +228,13 @@ StaffRecord* StaffOfDocument(ScoreDocument* document, int staff) {
 }
 
 MeasureCell* ExistingCell(StaffRecord* staff, int measure) {
+    return ExistingCell(staff, measure, PoolResolver<MeasureCell>(kMeasureCellPool));
+}
+
+MeasureCell* ExistingCell(StaffRecord* staff, int measure, const PoolResolver<MeasureCell>& pool) {
     CellHandleArray* cells = staff != nullptr ? CellArrayOf(staff) : nullptr;
     if (cells == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
-    return FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]);
+    return pool.Find(cells->cells[measure]);
 }
 
 bool CellStartInRange(const TransposeRequest& request, int measure) {
@@ -250,9 +254,10 @@ WalkTotals WalkTransposedRange(ScoreView* view, StaffRecord* staff, const Transp
     WalkTotals totals;
     VoiceWalk walk(view, respeller);
     CellVoices voices;
+    const PoolResolver<MeasureCell> cellPool(kMeasureCellPool);
     const int last = request.lastTick > 0 ? request.lastMeasure : request.lastMeasure - 1;
     for (int measure = request.firstMeasure; measure <= last; ++measure) {
-        MeasureCell* cell = ExistingCell(staff, measure);
+        MeasureCell* cell = ExistingCell(staff, measure, cellPool);
         if (cell == nullptr) continue;
         int fromTick = 0;
         int toTick = 0;

@@ -4,6 +4,7 @@
 #include "core/model/document.h"
 #include "core/objects/score_object.h"
 #include "notes/stems/stems.h"
+#include "notes/stems/stems_internal.h"
 #include "notes/tests/stems/stems_fixture.h"
 
 namespace ql::testing_stems {
@@ -128,6 +129,37 @@ TEST_F(Restem, FromEventRestemsTheRestOfTheVoice) {
     EXPECT_TRUE(IsUp(high_));
     EXPECT_TRUE(IsUp(group_[0]) && IsUp(group_[1]));
     EXPECT_TRUE(IsUp(last));
+}
+
+// A chord left with a one-sided link back to an earlier chord is no group start, so
+// only the pass over every chord of a voice with beam links marks its seconds; the
+// first chord of the voice has no links.
+TEST_F(Restem, ChordWithALinkAfterUnbeamedChordsHasItsSecondsMarked) {
+    EventRecord* lone = Note(0, kCodeQuarter, -2);
+    Note(512, kCodeQuarter, -2);
+    EventRecord* chord = Chord(1024, kCodeQuarter, {0, 1});
+    chord->beamPrev = HandleOfEvent(lone);
+    chord->word2 &= static_cast<uint16_t>(~0x4000);
+    NextEvent(chord)->word2 &= static_cast<uint16_t>(~0x4000);
+    RestemMeasureRange(view_, 1, 1, 1, 1);
+    EXPECT_TRUE(chord->word2 & 0x4000);
+    EXPECT_TRUE(NextEvent(chord)->word2 & 0x4000);
+}
+
+// A snapshot knows whether its voice has beam links; taking another voice into it
+// forgets those of the one before.
+TEST_F(Restem, SnapshotTellsWhetherItsVoiceHasBeamLinks) {
+    EventRecord* plain = Note(1, 0, kCodeQuarter, -2);
+    Note(1, 1024, kCodeQuarter, -2);
+    const std::vector<EventRecord*> group = Run({0, 512, 1024}, kCodeEighth, 0);
+    Beam({group[1], group[2]});
+    stems::VoiceChords voice(group[0]);
+    EXPECT_TRUE(voice.AnyBeamLinks());
+    voice.Take(plain);
+    EXPECT_EQ(voice.ChordCount(), 2);
+    EXPECT_FALSE(voice.AnyBeamLinks());
+    voice.Take(group[2]);
+    EXPECT_TRUE(voice.AnyBeamLinks());
 }
 
 }  // namespace
