@@ -3,6 +3,8 @@
 // coordinates times 32-bit extents never overflow; results saturate to 32 bits.
 #include "platform/gfx/mapping.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 #include <utility>
@@ -195,6 +197,42 @@ struct FigureAxis {
     }
 };
 
+// The values a figure takes on one axis, each mapped once: a figure's points share
+// their values (a wave's top and bottom run over the same columns), and mapping a
+// value again gives the same pixel and the same exactness. A figure spread wider
+// than the table maps every point.
+class FigureValues {
+  public:
+    FigureValues(const Point* points, size_t count, int32_t Point::*member) {
+        if (count == 0) return;
+        int32_t low = points[0].*member, high = low;
+        for (size_t i = 1; i < count; ++i) {
+            low = std::min(low, points[i].*member);
+            high = std::max(high, points[i].*member);
+        }
+        if (int64_t{high} - low >= static_cast<int64_t>(kValues)) return;
+        low_ = low;
+        kept_ = true;
+        known_.fill(false);
+    }
+    int32_t Map(FigureAxis& axis, int32_t v) {
+        if (!kept_) return axis.Map(v);
+        const auto at = static_cast<size_t>(int64_t{v} - low_);
+        if (!known_[at]) {
+            device_[at] = axis.Map(v);
+            known_[at] = true;
+        }
+        return device_[at];
+    }
+
+  private:
+    static constexpr size_t kValues = 512;
+    int32_t low_ = 0;
+    bool kept_ = false;
+    std::array<bool, kValues> known_;
+    std::array<int32_t, kValues> device_;
+};
+
 }  // namespace
 
 bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Point step, int steps, Point* device,
@@ -207,7 +245,8 @@ bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Poin
     constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
     auto fits = [](const MovedAxis& a) { return a.whole && a.shift > kLow && a.shift < kHigh; };
     if (!fits(x.axis) || !fits(y.axis)) return false;
-    for (size_t i = 0; i < count; ++i) device[i] = Point{x.Map(points[i].x), y.Map(points[i].y)};
+    FigureValues xs(points, count, &Point::x), ys(points, count, &Point::y);
+    for (size_t i = 0; i < count; ++i) device[i] = Point{xs.Map(x, points[i].x), ys.Map(y, points[i].y)};
     if (!x.exact || !y.exact) return false;
     *deviceStep = Point{static_cast<int32_t>(x.axis.shift), static_cast<int32_t>(y.axis.shift)};
     return true;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 
 namespace ql::gfx::detail {
 
@@ -654,8 +655,15 @@ std::vector<uint8_t> TightStamp(const std::vector<uint8_t>& stamp, Rect* own) {
     Rect tight;
     for (int y = own->top; y < own->bottom; ++y) {
         const uint8_t* row = stamp.data() + static_cast<size_t>(y - own->top) * own->Width();
-        for (int x = 0; x < own->Width(); ++x)
-            if (row[x] != kStampNone) tight = Bounding(tight, Rect{own->left + x, y, own->left + x + 1, y + 1});
+        const uint8_t* end = row + own->Width();
+        auto painted = [](uint8_t pixel) { return pixel != kStampNone; };
+        const uint8_t* first = std::find_if(row, end, painted);
+        if (first == end) continue;
+        // One past the last painted pixel: the search back stops at `first` at the latest.
+        const uint8_t* last =
+            std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first), painted).base();
+        tight = Bounding(tight, Rect{own->left + static_cast<int>(first - row), y,
+                                     own->left + static_cast<int>(last - row), y + 1});
     }
     std::vector<uint8_t> cut(static_cast<size_t>(tight.Width()) * static_cast<size_t>(tight.Height()));
     for (int y = tight.top; y < tight.bottom; ++y)

@@ -58,6 +58,56 @@ TEST(GfxMappingMoved, MovedPointsMapAsEachPointAlone) {
         }
 }
 
+// Whether every copy of a figure, up to `steps` steps, maps to the figure's device
+// points moved by whole device steps: worked out point by point and copy by copy.
+bool CopiesMoveExactly(const Mapping& m, const std::vector<Point>& figure, Point step, int steps) {
+    const std::vector<Point> device = Mapped(m, figure);
+    const Point next = MapLogicalToDevice(m, Point{figure[0].x + step.x, figure[0].y + step.y});
+    const int64_t shiftX = int64_t{next.x} - device[0].x, shiftY = int64_t{next.y} - device[0].y;
+    for (size_t i = 0; i < figure.size(); ++i)
+        for (int k = 0; k <= steps; ++k) {
+            Point copy{figure[i].x + k * step.x, figure[i].y + k * step.y};
+            Point mapped = MapLogicalToDevice(m, copy);
+            if (mapped.x != device[i].x + k * shiftX || mapped.y != device[i].y + k * shiftY) return false;
+        }
+    return true;
+}
+
+// A figure whose points share their values (a wave's top and bottom over the same
+// columns), halfway values among them, gets each point's own device point and the
+// verdict of checking every copy, whether its values lie close together or spread
+// wider apart than a few hundred units.
+TEST(GfxMappingMoved, FigureWithSharedValuesMapsAsEachPointAlone) {
+    const std::vector<Mapping> mappings = {
+        Mapping{},
+        Scaled({2, 2}, {1, 1}, {0, 0}, {0, 0}),
+        Scaled({8, 8}, {1, 1}, {-304, -200}, {0, 0}),
+        Scaled({-4, 6}, {3, -5}, {-7, 11}, {13, -17}),
+        Scaled({240, 240}, {96, 96}, {-30720, -30720}, {0, 0}),
+    };
+    std::vector<Point> close;
+    for (int i = 0; i <= 60; ++i) close.push_back(Point{-31 + i, (i % 9) * 2 - 8});
+    for (int i = 60; i >= 0; --i) close.push_back(Point{-31 + i, (i % 7) * 2 + 3});
+    std::vector<Point> spread = close;
+    for (Point& p : spread) p = Point{p.x * 13, p.y * 40};
+    const std::vector<Point> steps = {{0, 0}, {2, 0}, {8, -8}, {16, 0}, {128, 4}, {240, 480}};
+    constexpr int kSteps = 6;
+    for (size_t i = 0; i < mappings.size(); ++i)
+        for (const std::vector<Point>* figure : {&close, &spread})
+            for (Point step : steps) {
+                SCOPED_TRACE(testing::Message() << "mapping " << i << (figure == &close ? " close" : " spread")
+                                                << " step " << step.x << "," << step.y);
+                std::vector<Point> device(figure->size());
+                Point deviceStep{};
+                bool exact = MapFigureToDevice(mappings[i], figure->data(), figure->size(), step, kSteps,
+                                               device.data(), &deviceStep);
+                EXPECT_EQ(exact, CopiesMoveExactly(mappings[i], *figure, step, kSteps));
+                if (exact) {
+                    EXPECT_EQ(device, Mapped(mappings[i], *figure));
+                }
+            }
+}
+
 // Points not all moved by the same step are refused and nothing is written.
 TEST(GfxMappingMoved, PointsMovedByDifferentStepsAreRefused) {
     const Mapping m = Scaled({3, 3}, {2, 2}, {0, 0}, {0, 0});
