@@ -114,6 +114,31 @@ class StaffCellRuns : public ModelTest {
         ModelTest::TearDown();
     }
 
+    // For every record allocation of a staff's making in turn, `construct` makes a
+    // staff with that allocation failing (it reads the allocation to fail from
+    // `next_`): the staff is incomplete, `check` sees it with the cells and heads live before,
+    // and once it is freed no cell or list head it took stays live.
+    template <typename Construct, typename Check>
+    void FailEachAllocation(Construct construct, Check check) {
+        const int cells = kShortMeasureCount + kSpareMeasures + 1;
+        const int allocations = 1 + 2 * cells + 1;
+        const int liveCells = LiveRecordsOf(kMeasureCellPool);
+        const int liveHeads = LiveRecordsOf(kRootObjectPool);
+        for (next_ = 0; next_ < allocations; ++next_) {
+            SCOPED_TRACE("allocation " + std::to_string(next_) + " fails");
+            StaffRecord* staff = AllocStaffRecord();
+            construct(staff);
+            FailNextRecordAllocations(0);
+            EXPECT_FALSE(IsStaffComplete(staff));
+            check(staff, liveCells, liveHeads);
+            FreeStaffRecordArrays(staff);
+            FreeRecord(kStaffRecordPool, staff);
+            EXPECT_EQ(LiveRecordsOf(kMeasureCellPool), liveCells);
+            EXPECT_EQ(LiveRecordsOf(kRootObjectPool), liveHeads);
+        }
+    }
+    int next_ = 0;
+
     // The same staves built both ways, one in each document; each document's staves
     // and pools as text.
     void BuildBothWays(int measureCount, std::string* oneAtATime, std::string* asRuns) {
@@ -179,32 +204,23 @@ TEST_F(StaffCellRuns, RunsTakeFreedRecordsInTheSameOrder) {
 // no cell handle, and no cell or head stays live, before or after it is freed.
 TEST_F(StaffCellRuns, StaffThatCannotBeMadeKeepsNoCell) {
     doc_->header.measureCount = kShortMeasureCount;
-    const int cells = kShortMeasureCount + kSpareMeasures + 1;
-    const int allocations = 1 + 2 * cells + 1;
-    const int liveCells = LiveRecordsOf(kMeasureCellPool);
-    const int liveHeads = LiveRecordsOf(kRootObjectPool);
-    for (int k = 0; k < allocations; ++k) {
-        SCOPED_TRACE("allocation " + std::to_string(k) + " fails");
-        StaffRecord* staff = AllocStaffRecord();
-        ui::headless::ResetUi();
-        FailRecordAllocationAfter(k);
-        ConstructStaffRecord(staff, view_);
-        FailNextRecordAllocations(0);
-        EXPECT_FALSE(IsStaffComplete(staff));
-        ASSERT_FALSE(ui::headless::MessageBoxes().empty());
-        const std::string& box = ui::headless::MessageBoxes().back().text;
-        EXPECT_TRUE(box.rfind("[STAFF.", 0) == 0 || box.rfind("[UNITS.", 0) == 0) << box;
-        if (const CellHandleArray* array = CellArrayOf(staff)) {
-            for (const RecordHandle& handle : array->cells) ASSERT_FALSE(handle);
-        }
-        const int headOfStaff = staff->objects ? 1 : 0;
-        EXPECT_EQ(LiveRecordsOf(kMeasureCellPool), liveCells);
-        EXPECT_EQ(LiveRecordsOf(kRootObjectPool), liveHeads + headOfStaff);
-        FreeStaffRecordArrays(staff);
-        FreeRecord(kStaffRecordPool, staff);
-        EXPECT_EQ(LiveRecordsOf(kMeasureCellPool), liveCells);
-        EXPECT_EQ(LiveRecordsOf(kRootObjectPool), liveHeads);
-    }
+    FailEachAllocation(
+        [&](StaffRecord* staff) {
+            ui::headless::ResetUi();
+            FailRecordAllocationAfter(next_);
+            ConstructStaffRecord(staff, view_);
+        },
+        [&](StaffRecord* staff, int liveCells, int liveHeads) {
+            ASSERT_FALSE(ui::headless::MessageBoxes().empty());
+            const std::string& box = ui::headless::MessageBoxes().back().text;
+            EXPECT_TRUE(box.rfind("[STAFF.", 0) == 0 || box.rfind("[UNITS.", 0) == 0) << box;
+            if (const CellHandleArray* array = CellArrayOf(staff)) {
+                for (const RecordHandle& handle : array->cells) ASSERT_FALSE(handle);
+            }
+            const int headOfStaff = staff->objects ? 1 : 0;
+            EXPECT_EQ(LiveRecordsOf(kMeasureCellPool), liveCells);
+            EXPECT_EQ(LiveRecordsOf(kRootObjectPool), liveHeads + headOfStaff);
+        });
 }
 
 // The same for a staff copied from another (Insert Staff): the template's cells are
@@ -212,22 +228,12 @@ TEST_F(StaffCellRuns, StaffThatCannotBeMadeKeepsNoCell) {
 TEST_F(StaffCellRuns, StaffCopyThatCannotBeMadeKeepsNoCell) {
     BuildStaves(kShortMeasureCount);
     StaffRecord* tmpl = StaffRecordOf(doc_, 1);
-    const int cells = kShortMeasureCount + kSpareMeasures + 1;
-    const int allocations = 1 + 2 * cells + 1;
-    const int liveCells = LiveRecordsOf(kMeasureCellPool);
-    const int liveHeads = LiveRecordsOf(kRootObjectPool);
-    for (int k = 0; k < allocations; ++k) {
-        SCOPED_TRACE("allocation " + std::to_string(k) + " fails");
-        StaffRecord* staff = AllocStaffRecord();
-        FailRecordAllocationAfter(k);
-        ConstructStaffRecordFrom(staff, view_, tmpl);
-        FailNextRecordAllocations(0);
-        EXPECT_FALSE(IsStaffComplete(staff));
-        FreeStaffRecordArrays(staff);
-        FreeRecord(kStaffRecordPool, staff);
-        EXPECT_EQ(LiveRecordsOf(kMeasureCellPool), liveCells);
-        EXPECT_EQ(LiveRecordsOf(kRootObjectPool), liveHeads);
-    }
+    FailEachAllocation(
+        [&](StaffRecord* staff) {
+            FailRecordAllocationAfter(next_);
+            ConstructStaffRecordFrom(staff, view_, tmpl);
+        },
+        [](StaffRecord*, int, int) {});
 }
 
 }  // namespace
