@@ -83,7 +83,8 @@ int ComputeMeasureBeatPositions(ScoreView* view, int systems);
 
 // The start-of-measure layout of a measure in a system (measure 0 or below: the
 // system's first measure + 1). Offsets are from the slot's opening barline;
-// firstBeat (slot 1 only) is the x of tick 0. Also writes the slot's flags.
+// firstBeat is the x of tick 0 (marginX plus the measure's leading margin). Also
+// writes the slot's flags.
 struct MeasureLayout {
     int32_t leadX = 0;       // first sign after the barline
     int32_t keyX = 0;        // key signature
