@@ -172,6 +172,9 @@ int TrailSpaceWith(const SignWidths& widths, ScoreDocument* document, const Scor
                    int measure);
 int LeadSpaceWith(const SignWidths& widths, ScoreDocument* document, const ScoreSystem* system,
                   int measure);
+// The leading space of a measure's barline where the measure stands inside its
+// system, past its first measure.
+int LeadSpaceInsideSystem(const SignWidths& widths, const MeasureRecord& record);
 KeyChange KeyChangeWith(RowCells& cells, int slot, int measure, int notFirst);
 // The signs a measure shows: the kSlotNo* bits, the key change, the naturals shown.
 // In a later slot of a row (slot 2 on) they depend on the measure alone, not on the

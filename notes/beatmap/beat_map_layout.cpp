@@ -253,6 +253,13 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
                                    systemFlags, measure);
         out = PlaceSigns(signs, document, system, measure, notFirst, w, cells);
         if (entry != nullptr) *entry = SignMemoEntry{true, systemFlags, out};
+        // Past its system's end a barline leads with nothing; one that leads with
+        // nothing inside gives the measure the same layout in both cases.
+        if (entry != nullptr && signCase != SignCase::SystemStart &&
+            LeadSpaceInsideSystem(w, *record) == 0) {
+            memo->cases[static_cast<int>(SignCase::InsideSystem)] = *entry;
+            memo->cases[static_cast<int>(SignCase::PastSystem)] = *entry;
+        }
     }
     out.firstBeat = out.marginX + record->lead;
     if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
