@@ -211,6 +211,46 @@ MeasureLayout PlaceSigns(const ShownSigns& signs, ScoreDocument* document,
     return out;
 }
 
+// What LayoutMeasure asks of a measure whose layout its memo does not hold (or
+// outside a scope): where the measure stands, and its memo when a scope keeps one.
+struct SignRequest {
+    ScoreView* view;
+    const ScoreSystem* system;
+    const MeasureRecord& record;
+    int measure;
+    int slot;
+    int notFirst;
+    MeasureSignMemo* memo;
+    SignCase signCase;
+    uint8_t systemFlags;
+};
+
+// Decides the signs and places them, keeping the layout in the memo. Out of line, so
+// that the memo's answers take a short path.
+[[gnu::noinline]] MeasureLayout LayOutSigns(const SignRequest& r, const SignWidths& w,
+                                            RowCells& cells) {
+    ShownSigns signs;
+    if (r.memo == nullptr)
+        signs = DecideSigns(cells, *r.system, r.record, r.measure, r.slot, r.notFirst);
+    else if (r.notFirst != 0)
+        signs = LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure);
+    else
+        signs = StartSignsFrom(LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure),
+                               cells, r.systemFlags, r.measure);
+    const MeasureLayout out =
+        PlaceSigns(signs, r.view->document, r.system, r.measure, r.notFirst, w, cells);
+    if (r.memo == nullptr) return out;
+    const SignMemoEntry kept{true, r.systemFlags, out};
+    r.memo->cases[static_cast<int>(r.signCase)] = kept;
+    // Past its system's end a barline leads with nothing; one that leads with nothing
+    // inside gives the measure the same layout in both cases.
+    if (r.signCase != SignCase::SystemStart && LeadSpaceInsideSystem(w, r.record) == 0) {
+        r.memo->cases[static_cast<int>(SignCase::InsideSystem)] = kept;
+        r.memo->cases[static_cast<int>(SignCase::PastSystem)] = kept;
+    }
+    return out;
+}
+
 }  // namespace
 
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
@@ -239,28 +279,14 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
         memo = SignMemoOf(document, measure);
         signCase = measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem;
     }
-    SignMemoEntry* entry = memo != nullptr ? &memo->cases[static_cast<int>(signCase)] : nullptr;
-    if (entry != nullptr && entry->filled && entry->systemFlags == systemFlags) {
+    const SignMemoEntry* entry =
+        memo != nullptr ? &memo->cases[static_cast<int>(signCase)] : nullptr;
+    if (entry != nullptr && entry->filled && entry->systemFlags == systemFlags)
         out = entry->layout;
-    } else {
-        ShownSigns signs;
-        if (memo == nullptr)
-            signs = DecideSigns(cells, *system, *record, measure, slot, notFirst);
-        else if (notFirst != 0)
-            signs = LaterSlotSigns(*memo, cells, *system, *record, measure);
-        else
-            signs = StartSignsFrom(LaterSlotSigns(*memo, cells, *system, *record, measure), cells,
-                                   systemFlags, measure);
-        out = PlaceSigns(signs, document, system, measure, notFirst, w, cells);
-        if (entry != nullptr) *entry = SignMemoEntry{true, systemFlags, out};
-        // Past its system's end a barline leads with nothing; one that leads with
-        // nothing inside gives the measure the same layout in both cases.
-        if (entry != nullptr && signCase != SignCase::SystemStart &&
-            LeadSpaceInsideSystem(w, *record) == 0) {
-            memo->cases[static_cast<int>(SignCase::InsideSystem)] = *entry;
-            memo->cases[static_cast<int>(SignCase::PastSystem)] = *entry;
-        }
-    }
+    else
+        out = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo, signCase,
+                                      systemFlags},
+                          w, cells);
     out.firstBeat = out.marginX + record->lead;
     if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
     return out;
