@@ -76,19 +76,25 @@ bool IsKeyHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord
     return measure > document.header.measureCount || KeysUnchanged(cells, measure);
 }
 
+// At a system's start a cell may hide the clef change due at its end.
+bool AnyCellHidesItsClef(RowCells& cells, int measure) {
+    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
+        const MeasureCell* cell = cells.Get(staff, measure);
+        if (cell != nullptr && (cell->cellFlags & kMeasureClefHidden) != 0) return true;
+    }
+    return false;
+}
+
 // No clef change is drawn before the measure's closing barline.
 bool IsClefChangeHidden(RowCells& cells, const MeasureRecord& record, int measure,
                         bool systemStart) {
     if ((record.flags & kMeasureClefHidden) != 0) return true;
-    bool same = true;
+    if (systemStart && AnyCellHidesItsClef(cells, measure)) return true;
     for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* here = cells.Get(staff, measure);
-        if (systemStart && here != nullptr && (here->cellFlags & kMeasureClefHidden) != 0)
-            return true;
         const MeasureCell* next = cells.Get(staff, measure + 1);
-        if (next != nullptr && CellClef(*next) != cells.ClefAtEnd(staff, measure)) same = false;
+        if (next != nullptr && CellClef(*next) != cells.ClefAtEnd(staff, measure)) return false;
     }
-    return same;
+    return true;
 }
 
 int32_t NaturalsWidth(const SignWidths& w, int naturals) {
@@ -128,14 +134,6 @@ ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const Measure
     signs.naturals = cancel && signs.key.changed ? signs.key.naturals : 0;
     if (signs.naturals == 0) signs.flags |= kSlotNoNaturals;
     return signs;
-}
-
-bool AnyCellHidesItsClef(RowCells& cells, int measure) {
-    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* cell = cells.Get(staff, measure);
-        if (cell != nullptr && (cell->cellFlags & kMeasureClefHidden) != 0) return true;
-    }
-    return false;
 }
 
 // The signs of a measure in a later slot of a row are the same in every row: under
