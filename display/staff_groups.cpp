@@ -111,12 +111,6 @@ bool IsReadableNode(const ScoreObject* object) {
     return SoundObjectBytesInSet(CurrentPoolSet(), object) != 0 || IsObjectOfAnOpenScore(object);
 }
 
-// The key and clef in force at the end of a cell.
-struct CellEndSigns {
-    int key = 0;
-    int clef = 0;
-};
-
 // The start values, or the last change of each kind in the cell's list.
 CellEndSigns WalkCellEndSigns(const MeasureCell& cell) {
     CellEndSigns signs{cell.clefKey >> kKeyNibbleShift, cell.clefKey & kClefNibbleMask};
@@ -244,6 +238,10 @@ bool StaffHasNoVoices(const MeasureCell* cell) {
 
 int KeyAtCellEnd(const MeasureCell& cell) {
     return CellEndSignsOf(cell).key;
+}
+
+CellEndSigns SignsAtCellEnd(const MeasureCell& cell) {
+    return CellEndSignsOf(cell);
 }
 
 int ClefAtCellEnd(const MeasureCell& cell) {

@@ -43,5 +43,11 @@ int ClefAtMeasureEnd(ScoreDocument* document, int staff, int measure);
 // The same for a cell already found.
 int KeyAtCellEnd(const MeasureCell& cell);
 int ClefAtCellEnd(const MeasureCell& cell);
+// Both from one walk of the cell's list.
+struct CellEndSigns {
+    int key = 0;
+    int clef = 0;
+};
+CellEndSigns SignsAtCellEnd(const MeasureCell& cell);
 
 }  // namespace ql

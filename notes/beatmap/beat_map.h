@@ -40,6 +40,9 @@ namespace ql {
 struct ScoreView;
 struct ScoreSystem;
 struct ScoreDocument;
+namespace beatmap {
+struct SignMemoTable;
+}
 
 // Rebuilds the beat maps after an edit that changed measure geometry. Scroll view
 // (not while printing or rendering the clipboard): the scroll system, relaid out;
@@ -80,7 +83,8 @@ int ComputeMeasureBeatPositions(ScoreView* view, int systems);
 
 // The start-of-measure layout of a measure in a system (measure 0 or below: the
 // system's first measure + 1). Offsets are from the slot's opening barline;
-// firstBeat (slot 1 only) is the x of tick 0. Also writes the slot's flags.
+// firstBeat is the x of tick 0 (marginX plus the measure's leading margin). Also
+// writes the slot's flags.
 struct MeasureLayout {
     int32_t leadX = 0;       // first sign after the barline
     int32_t keyX = 0;        // key signature
@@ -135,13 +139,13 @@ class TupletRefreshScope {
 
 // For one layout pass that changes none of the signs a measure shows (no cell, clef,
 // key, time signature, barline, measure flag, measure or staff count changes; widths,
-// leads, trails and spacing may change): the signs of a measure in a later slot of a
-// row (slot 2 on) depend on its system only through whether the measure lies past
-// the system's end, and those of a system's first measure only through the flags
-// every staff of the system has; so each is worked out once and every row that
-// reaches the measure again takes it. A change of measure or staff count inside the
-// scope sets the memo aside. Scopes nest; the innermost serves one document.
-struct SignLayoutMemo;
+// leads, trails and spacing may change): the signs a measure shows in a later slot of
+// a row (slot 2 on) depend on the measure alone, and where they stand on its system
+// only through whether the measure lies past the system's end; those of a system's
+// first measure depend on the system only through the flags every staff of it has.
+// So each is worked out once and every row that reaches the measure again takes it.
+// A change of measure or staff count inside the scope sets the memo aside. Scopes
+// nest; the innermost serves one document.
 class SignLayoutScope {
   public:
     explicit SignLayoutScope(const ScoreDocument* document);
@@ -150,8 +154,8 @@ class SignLayoutScope {
     SignLayoutScope& operator=(const SignLayoutScope&) = delete;
 
   private:
-    std::unique_ptr<SignLayoutMemo> memo_;  // owned; the innermost scope's is in use
-    SignLayoutMemo* saved_;                 // the enclosing scope's, put back at the end
+    std::unique_ptr<beatmap::SignMemoTable> memo_;  // owned; the innermost scope's is in use
+    beatmap::SignMemoTable* saved_;                 // the enclosing scope's, put back at the end
 };
 
 // Readers. The x of a tick in a slot of a system, relative to the slot's contentX:

@@ -60,7 +60,12 @@ int LeadSpaceWith(const SignWidths& w, ScoreDocument* document, const ScoreSyste
                   int measure) {
     const MeasureRecord* record = SpacedBarline(document, system, measure);
     if (record == nullptr || measure > system->lastMeasure) return 0;
-    switch (static_cast<BarlineType>(BarlineTypeOf(*record))) {
+    return LeadSpaceInsideSystem(w, *record);
+}
+
+int LeadSpaceInsideSystem(const SignWidths& w, const MeasureRecord& record) {
+    if ((record.flags & kMeasureBarlineHidden) != 0) return 0;
+    switch (static_cast<BarlineType>(BarlineTypeOf(record))) {
         case BarlineType::StartRepeat:
             return kStartRepeatLead;
         case BarlineType::BothRepeats:

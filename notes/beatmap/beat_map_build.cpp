@@ -88,10 +88,6 @@ class RowBuilder {
         map_.marginX[cell] = ClampMapX(marginX);
         map_.contentX[cell] = ClampMapX(contentX);
     }
-    int LeadingMargin(int slot) const {
-        const MeasureRecord* record = MeasureRecordOf(view_->document, MeasureOf(slot));
-        return record != nullptr ? record->lead : 0;
-    }
     int MeasureOf(int slot) const { return system_->firstMeasure + slot - 1; }
 
   private:
@@ -137,7 +133,7 @@ bool PlaceScrollSlot(RowBuilder& row, int slot, int64_t maxX) {
     const MeasureLayout signs = row.SlotSigns(slot);
     int64_t slotX = row.SlotStart(slot);
     int64_t marginX = slotX + signs.marginX;
-    int64_t contentX = marginX + row.LeadingMargin(slot);
+    int64_t contentX = slotX + signs.firstBeat;
     bool limit = false;
     if (slotX + 2 * kScrollRightMargin > maxX) {
         slotX = marginX = contentX = maxX - kScrollRightMargin;
@@ -244,8 +240,7 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
     for (; slot <= kLastBeatMapSlot && row.MeasureOf(slot) <= lastMeasure; ++slot) {
         const MeasureLayout signs = row.SlotSigns(slot);
         const int64_t slotX = row.SlotStart(slot);
-        row.Place(slot, slotX, slotX + signs.marginX,
-                  slotX + signs.marginX + row.LeadingMargin(slot));
+        row.Place(slot, slotX, slotX + signs.marginX, slotX + signs.firstBeat);
         if (lastOfPage || row.MeasureOf(slot) <= system->lastMeasure)
             beatmap::BuildSlotTicks(view, system, slot);
     }
@@ -267,8 +262,7 @@ int LayOutSystemSlots(ScoreView* view) {
     for (int slot = 2; slot <= lastSlot && row.MeasureOf(slot) <= lastMeasure; ++slot) {
         const MeasureLayout signs = row.SlotSigns(slot);
         const int64_t slotX = row.SlotStart(slot);
-        row.Place(slot, slotX, slotX + signs.marginX,
-                  slotX + signs.marginX + row.LeadingMargin(slot));
+        row.Place(slot, slotX, slotX + signs.marginX, slotX + signs.firstBeat);
         MeasureWidth(document, row.MeasureOf(slot));
     }
     return 1;

@@ -1,5 +1,6 @@
 // The cell cache of a beat-map build (RowCells, beat_map_internal.h): the same
-// lookup as ExistingMeasureCell, with each staff's cell array found once.
+// lookup as ExistingMeasureCell, with each staff's cell array found once, set up at
+// the first question.
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "display/staff_groups.h"
@@ -10,52 +11,52 @@ namespace ql::beatmap {
 RowCells::RowCells(ScoreDocument* document, int firstMeasure)
     : document_(document),
       staffCount_(document != nullptr ? document->header.staffCount : 0),
-      base_(firstMeasure - 1),
-      arrays_(static_cast<size_t>(staffCount_ + 1), nullptr),
-      entries_(static_cast<size_t>(staffCount_ + 1) * kWindow) {
-    for (int staff = 0; staff <= staffCount_; ++staff)
-        arrays_[staff] = CellArrayOf(StaffRecordOf(document_, staff));
-}
+      base_(firstMeasure - 1) {}
 
-const MeasureCell* RowCells::Lookup(int staff, int measure) const {
-    if (arrays_[staff] == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
-    return FindRecord<MeasureCell>(kMeasureCellPool, arrays_[staff]->cells[measure]);
-}
-
-// The window entry of a staff and measure, its cell found; null outside the window.
-RowCells::Entry* RowCells::EntryOf(int staff, int measure) {
-    const int offset = measure - base_;
-    if (offset < 0 || offset >= kWindow) return nullptr;
-    Entry& entry = entries_[static_cast<size_t>(staff) * kWindow + offset];
-    if (!entry.found) {
-        entry.cell = Lookup(staff, measure);
-        entry.found = true;
+void RowCells::Prepare() {
+    const size_t staves = static_cast<size_t>(staffCount_) + 1;
+    if (staffCount_ <= kStavesKeptInside) {
+        staffs_ = keptStaffs_;
+        entries_ = keptEntries_;
+    } else {
+        heapStaffs_.reset(new Staff[staves]);
+        heapEntries_.reset(new Entry[staves * kWindow]);
+        staffs_ = heapStaffs_.get();
+        entries_ = heapEntries_.get();
     }
-    return &entry;
+    for (int staff = 0; staff <= staffCount_; ++staff)
+        staffs_[staff] = Staff{CellArrayOf(StaffRecordOf(document_, staff)), 0, 0};
 }
 
-const MeasureCell* RowCells::Get(int staff, int measure) {
-    if (staff < 0 || staff > staffCount_) return nullptr;
-    const Entry* entry = EntryOf(staff, measure);
-    return entry != nullptr ? entry->cell : Lookup(staff, measure);
+const MeasureCell* RowCells::Lookup(int staff, int measure) {
+    if (measure < 0 || measure >= MaxMeasures) return nullptr;
+    if (staffs_ == nullptr) Prepare();
+    const CellHandleArray* array = staffs_[staff].array;
+    return array != nullptr ? FindRecord<MeasureCell>(kMeasureCellPool, array->cells[measure])
+                            : nullptr;
 }
 
-int RowCells::KeyAtEnd(int staff, int measure) {
-    Entry* entry = staff >= 0 && staff <= staffCount_ ? EntryOf(staff, measure) : nullptr;
-    if (entry != nullptr && entry->keyAtEnd != kNotRead) return entry->keyAtEnd;
-    const MeasureCell* cell = entry != nullptr ? entry->cell : Get(staff, measure);
-    const int key = cell != nullptr ? KeyAtCellEnd(*cell) : CurrentCellDefaults().key;
-    if (entry != nullptr) entry->keyAtEnd = static_cast<int16_t>(key);
-    return key;
+void RowCells::Find(const Slot& slot, int staff, int measure) {
+    slot.entry->cell = Lookup(staff, measure);
+    slot.staff->found |= slot.bit;
 }
 
-int RowCells::ClefAtEnd(int staff, int measure) {
-    Entry* entry = staff >= 0 && staff <= staffCount_ ? EntryOf(staff, measure) : nullptr;
-    if (entry != nullptr && entry->clefAtEnd != kNotRead) return entry->clefAtEnd;
-    const MeasureCell* cell = entry != nullptr ? entry->cell : Get(staff, measure);
-    const int clef = cell != nullptr ? ClefAtCellEnd(*cell) : CurrentCellDefaults().clef;
-    if (entry != nullptr) entry->clefAtEnd = static_cast<int16_t>(clef);
-    return clef;
+RowCells::EndSigns RowCells::ReadEndSigns(const Slot& slot, int staff, int measure) {
+    const MeasureCell* cell = Get(staff, measure);
+    EndSigns signs;
+    if (cell != nullptr) {
+        const CellEndSigns read = SignsAtCellEnd(*cell);
+        signs = {read.key, read.clef};
+    } else {
+        const CellDefaults defaults = CurrentCellDefaults();
+        signs = {defaults.key, defaults.clef};
+    }
+    if (slot.entry != nullptr) {
+        slot.entry->keyAtEnd = static_cast<int16_t>(signs.key);
+        slot.entry->clefAtEnd = static_cast<int16_t>(signs.clef);
+        slot.staff->endRead |= slot.bit;
+    }
+    return signs;
 }
 
 }  // namespace ql::beatmap

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/model/beat_map_record.h"
@@ -81,38 +82,83 @@ struct SignWidths {
 SignWidths ReadSignWidths(const ScoreDocument& document);
 
 // The measure cells a build reads, each looked up once (a row reads the cells of its
-// measures and their neighbours several times over). Measures outside the window
-// of a row (its first measure - 1 .. + 28) are looked up each time. Borrowed: the
-// cells belong to the document and must not change while the cache lives.
+// measures and their neighbours several times over), with the key and clef in force
+// at each one's end read in one walk of its list. Measures outside the window of a
+// row (its first measure - 1 .. + 28) are looked up each time. Nothing is read or
+// allocated until the first question (a row whose signs all come from a
+// SignLayoutScope asks none). Borrowed: the cells belong to the document and must
+// not change while the cache lives.
 class RowCells {
   public:
     RowCells(ScoreDocument* document, int firstMeasure);
+    RowCells(const RowCells&) = delete;  // the window may point into the object itself
+    RowCells& operator=(const RowCells&) = delete;
     ScoreDocument* document() const { return document_; }
     int staffCount() const { return staffCount_; }
     // The cell of a staff at a measure, or null.
-    const MeasureCell* Get(int staff, int measure);
+    const MeasureCell* Get(int staff, int measure) {
+        const Slot slot = SlotOf(staff, measure);
+        if (slot.entry == nullptr)
+            return staff >= 0 && staff <= staffCount_ ? Lookup(staff, measure) : nullptr;
+        if ((slot.staff->found & slot.bit) == 0) Find(slot, staff, measure);
+        return slot.entry->cell;
+    }
     // The key and clef in force at the end of a measure; a measure without a cell
     // has the values a new cell would take.
-    int KeyAtEnd(int staff, int measure);
-    int ClefAtEnd(int staff, int measure);
+    int KeyAtEnd(int staff, int measure) { return EndSignsOf(staff, measure).key; }
+    int ClefAtEnd(int staff, int measure) { return EndSignsOf(staff, measure).clef; }
 
   private:
     static constexpr int kWindow = kBeatMapSlots + 2;
-    static constexpr int16_t kNotRead = -1;
-    struct Entry {
-        const MeasureCell* cell = nullptr;
-        bool found = false;
-        int16_t keyAtEnd = kNotRead;
-        int16_t clefAtEnd = kNotRead;
+    static_assert(kWindow <= 32, "a staff's window is marked in one 32-bit word");
+    // Scores of up to this many staves keep the window inside the object.
+    static constexpr int kStavesKeptInside = 8;
+    struct Entry {  // read only where the staff's bits say it was written
+        const MeasureCell* cell;
+        int16_t keyAtEnd;
+        int16_t clefAtEnd;
     };
-    const MeasureCell* Lookup(int staff, int measure) const;
-    Entry* EntryOf(int staff, int measure);
+    struct Staff {
+        const CellHandleArray* array;
+        uint32_t found;    // bit k: the cell of window measure k looked up
+        uint32_t endRead;  // bit k: its key and clef at the end read
+    };
+    // A window entry with its staff and bit; no entry outside the window.
+    struct Slot {
+        Entry* entry = nullptr;
+        Staff* staff = nullptr;
+        uint32_t bit = 0;
+    };
+    struct EndSigns {
+        int key;
+        int clef;
+    };
+    Slot SlotOf(int staff, int measure) {
+        const unsigned offset = static_cast<unsigned>(measure - base_);
+        if (offset >= static_cast<unsigned>(kWindow) || staff < 0 || staff > staffCount_) return {};
+        if (staffs_ == nullptr) Prepare();
+        return {&entries_[staff * kWindow + offset], &staffs_[staff], uint32_t{1} << offset};
+    }
+    EndSigns EndSignsOf(int staff, int measure) {
+        const Slot slot = SlotOf(staff, measure);
+        if (slot.entry != nullptr && (slot.staff->endRead & slot.bit) != 0)
+            return {slot.entry->keyAtEnd, slot.entry->clefAtEnd};
+        return ReadEndSigns(slot, staff, measure);
+    }
+    void Prepare();
+    void Find(const Slot& slot, int staff, int measure);
+    EndSigns ReadEndSigns(const Slot& slot, int staff, int measure);
+    const MeasureCell* Lookup(int staff, int measure);
 
     ScoreDocument* document_;
     int staffCount_;
     int base_;
-    std::vector<const CellHandleArray*> arrays_;  // per staff
-    std::vector<Entry> entries_;                  // per staff and window measure
+    Staff* staffs_ = nullptr;   // per staff, from the first question on
+    Entry* entries_ = nullptr;  // per staff and window measure
+    Staff keptStaffs_[kStavesKeptInside + 1];
+    Entry keptEntries_[(kStavesKeptInside + 1) * kWindow];
+    std::unique_ptr<Staff[]> heapStaffs_;    // for more staves
+    std::unique_ptr<Entry[]> heapEntries_;
 };
 
 // Width of the widest system-start clef of the staves of a measure.
@@ -126,12 +172,25 @@ int TrailSpaceWith(const SignWidths& widths, ScoreDocument* document, const Scor
                    int measure);
 int LeadSpaceWith(const SignWidths& widths, ScoreDocument* document, const ScoreSystem* system,
                   int measure);
+// The leading space of a measure's barline where the measure stands inside its
+// system, past its first measure.
+int LeadSpaceInsideSystem(const SignWidths& widths, const MeasureRecord& record);
 KeyChange KeyChangeWith(RowCells& cells, int slot, int measure, int notFirst);
-// Under a SignLayoutScope for the document: the memo entry of the signs of a measure
-// in slot 1 of its system (where they also follow the system's flags), or in a later
-// slot of a row, inside its system or past its end; null outside any scope, for
-// another document, or once the measure or staff count has changed since the scope
-// began.
+// The signs a measure shows: the kSlotNo* bits, the key change, the naturals shown.
+// In a later slot of a row (slot 2 on) they depend on the measure alone, not on the
+// system or the slot.
+struct ShownSigns {
+    uint16_t flags = 0;
+    KeyChange key;
+    int naturals = 0;
+};
+
+// Under a SignLayoutScope for the document: the memo of a measure, with the signs it
+// shows in a later slot and its layout in each case a row can meet (slot 1 of its
+// system, where the layout also follows the system's flags; a later slot inside its
+// system; a later slot past the system's end, where its barline leads nothing). Null
+// outside any scope, for another document, or once the measure or staff count has
+// changed since the scope began.
 enum class SignCase : uint8_t { SystemStart, InsideSystem, PastSystem };
 constexpr int kSignCases = 3;
 struct SignMemoEntry {
@@ -139,7 +198,30 @@ struct SignMemoEntry {
     uint8_t systemFlags = 0;  // SystemStart: the flags every staff of the system has
     MeasureLayout layout;     // firstBeat is not kept: it follows the measure's lead
 };
-SignMemoEntry* SignMemoOf(const ScoreDocument* document, int measure, SignCase signCase);
+struct MeasureSignMemo {
+    SignMemoEntry cases[kSignCases];
+    bool laterDecided = false;
+    ShownSigns later;  // the signs in a later slot, once decided
+};
+struct SignMemoTable {
+    const ScoreDocument* document = nullptr;
+    int measureCount = 0;
+    int staffCount = 0;
+    std::vector<MeasureSignMemo> entries;  // by measure, made at the first question
+};
+// The table of the innermost SignLayoutScope, null outside any; set by the scopes
+// alone (beat_map_sign_memo.cpp).
+extern SignMemoTable* g_innermostSignMemo;
+void MakeSignMemoEntries(SignMemoTable& table);
+inline MeasureSignMemo* SignMemoOf(const ScoreDocument* document, int measure) {
+    SignMemoTable* table = g_innermostSignMemo;
+    if (table == nullptr || document == nullptr || table->document != document ||
+        table->measureCount != document->header.measureCount ||
+        table->staffCount != document->header.staffCount || measure < 0 || measure >= MaxMeasures)
+        return nullptr;
+    if (table->entries.empty()) MakeSignMemoEntries(*table);
+    return &table->entries[static_cast<size_t>(measure)];
+}
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
                             const SignWidths& widths, RowCells& cells);
 // Lays out the tick array of a slot of a system; returns the content width.

@@ -76,19 +76,25 @@ bool IsKeyHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord
     return measure > document.header.measureCount || KeysUnchanged(cells, measure);
 }
 
+// At a system's start a cell may hide the clef change due at its end.
+bool AnyCellHidesItsClef(RowCells& cells, int measure) {
+    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
+        const MeasureCell* cell = cells.Get(staff, measure);
+        if (cell != nullptr && (cell->cellFlags & kMeasureClefHidden) != 0) return true;
+    }
+    return false;
+}
+
 // No clef change is drawn before the measure's closing barline.
 bool IsClefChangeHidden(RowCells& cells, const MeasureRecord& record, int measure,
                         bool systemStart) {
     if ((record.flags & kMeasureClefHidden) != 0) return true;
-    bool same = true;
+    if (systemStart && AnyCellHidesItsClef(cells, measure)) return true;
     for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* here = cells.Get(staff, measure);
-        if (systemStart && here != nullptr && (here->cellFlags & kMeasureClefHidden) != 0)
-            return true;
         const MeasureCell* next = cells.Get(staff, measure + 1);
-        if (next != nullptr && CellClef(*next) != cells.ClefAtEnd(staff, measure)) same = false;
+        if (next != nullptr && CellClef(*next) != cells.ClefAtEnd(staff, measure)) return false;
     }
-    return same;
+    return true;
 }
 
 int32_t NaturalsWidth(const SignWidths& w, int naturals) {
@@ -109,15 +115,9 @@ int32_t NextNaturalsRoom(RowCells& cells, int measure, const SignWidths& w) {
     return NaturalsWidth(w, change.naturals) + kNaturalsBeforeBarGap;
 }
 
-// The signs a measure shows: the kSlotNo* bits, the key change, the naturals shown.
-struct ShownSigns {
-    uint16_t flags = 0;
-    KeyChange key;
-    int naturals = 0;
-};
-
+// The signs of a measure in a slot of a system's row (notFirst 0: the system's start).
 ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
-                       int measure, int notFirst) {
+                       int measure, int slot, int notFirst) {
     const bool start = notFirst == 0;
     ShownSigns signs;
     if (IsTimeHidden(cells, system, record, measure, start)) signs.flags |= kSlotNoTime;
@@ -126,7 +126,6 @@ ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const Measure
     if (!start || EveryStaffHasSystemFlag(*cells.document(), system, kSystemStaffNoClef))
         signs.flags |= kSlotNoStartClef;
     if ((signs.flags & kSlotNoKey) == 0) {
-        const int slot = measure - system.firstMeasure + 1;
         signs.key = KeyChangeWith(cells, slot, measure, notFirst);
         if (!signs.key.changed || signs.key.count == 0) signs.flags |= kSlotNoKey;
     }
@@ -137,40 +136,44 @@ ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const Measure
     return signs;
 }
 
-}  // namespace
+// The signs of a measure in a later slot of a row are the same in every row: under
+// a scope they are decided once and kept in the measure's memo.
+constexpr int kLaterSlot = 2;
+const ShownSigns& LaterSlotSigns(MeasureSignMemo& memo, RowCells& cells, const ScoreSystem& system,
+                                 const MeasureRecord& record, int measure) {
+    if (!memo.laterDecided) {
+        memo.later = DecideSigns(cells, system, record, measure, kLaterSlot, 1);
+        memo.laterDecided = true;
+    }
+    return memo.later;
+}
 
-MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
-                            const SignWidths& w, RowCells& cells) {
+// At a system's start the signs follow from those of a later slot: the time
+// signature and the clef change are hidden as they are there, or by the flags every
+// staff of the system has (`systemFlags`) and, for the clef change, by a cell's own
+// bit; the key is shown as it stands; no naturals.
+ShownSigns StartSignsFrom(const ShownSigns& later, RowCells& cells, uint8_t systemFlags,
+                          int measure) {
+    ShownSigns signs;
+    if ((later.flags & kSlotNoTime) != 0 || (systemFlags & kSystemStaffNoTime) != 0)
+        signs.flags |= kSlotNoTime;
+    if ((systemFlags & kSystemStaffNoKey) != 0) signs.flags |= kSlotNoKey;
+    if ((later.flags & kSlotNoClefChange) != 0 || AnyCellHidesItsClef(cells, measure))
+        signs.flags |= kSlotNoClefChange;
+    if ((systemFlags & kSystemStaffNoClef) != 0) signs.flags |= kSlotNoStartClef;
+    if ((signs.flags & kSlotNoKey) == 0) {
+        signs.key = KeyChangeWith(cells, 1, measure, 0);
+        if (!signs.key.changed || signs.key.count == 0) signs.flags |= kSlotNoKey;
+    }
+    signs.flags |= kSlotNoNaturals;
+    return signs;
+}
+
+// Where the signs stand, from the barline: everything of the layout but firstBeat.
+MeasureLayout PlaceSigns(const ShownSigns& signs, ScoreDocument* document,
+                         const ScoreSystem* system, int measure, int notFirst,
+                         const SignWidths& w, RowCells& cells) {
     MeasureLayout out;
-    if (view == nullptr || view->document == nullptr || system == nullptr) return out;
-    ScoreDocument* document = view->document;
-    if (measure <= 0) measure = system->firstMeasure + 1;
-    const int row = RowOfSystem(system);
-    const int slot = measure - system->firstMeasure + 1;
-    const int cell =
-        row >= 0 && slot >= 1 && slot <= kLastBeatMapSlot ? BeatMapCell(row, slot) : -1;
-    if (cell >= 0) view->beatMap.slotFlags[cell] = kSlotBeingLaidOut;
-    const MeasureRecord* record = MeasureRecordOf(document, measure);
-    if (record == nullptr) return out;
-    // The signs depend on the system only through the flags every staff of it has
-    // (at its start) or whether the measure lies past its end (its leading space is
-    // then 0).
-    SignMemoEntry* memo = nullptr;
-    uint8_t systemFlags = 0;
-    if (notFirst == 0 && slot == 1) {
-        systemFlags = FlagsOfEveryStaff(*document, *system);
-        memo = SignMemoOf(document, measure, SignCase::SystemStart);
-    } else if (notFirst != 0 && slot >= 2) {
-        memo = SignMemoOf(document, measure,
-                          measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem);
-    }
-    if (memo != nullptr && memo->filled && memo->systemFlags == systemFlags) {
-        out = memo->layout;
-        out.firstBeat = out.marginX + record->lead;
-        if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
-        return out;
-    }
-    const ShownSigns signs = DecideSigns(cells, *system, *record, measure, notFirst);
     const bool clefShown = (signs.flags & kSlotNoStartClef) == 0;
     const int32_t clefGap = clefShown ? w.clefGap : 0;
     out.leadX = (clefShown ? StartClefWidth(cells, measure) + clefGap : 0) +
@@ -202,10 +205,88 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     if (staffOne == nullptr || staffOne->beats > kOneDigitNumerator ||
         staffOne->beatUnit < kSmallestCompactBeatUnit)
         out.marginX += timeGap;
-    out.firstBeat = out.marginX + record->lead;
     out.flags = signs.flags;
-    if (cell >= 0) view->beatMap.slotFlags[cell] = signs.flags;
-    if (memo != nullptr) *memo = SignMemoEntry{true, systemFlags, out};
+    return out;
+}
+
+// What LayoutMeasure asks of a measure whose layout its memo does not hold (or
+// outside a scope): where the measure stands, and its memo when a scope keeps one.
+struct SignRequest {
+    ScoreView* view;
+    const ScoreSystem* system;
+    const MeasureRecord& record;
+    int measure;
+    int slot;
+    int notFirst;
+    MeasureSignMemo* memo;
+    SignCase signCase;
+    uint8_t systemFlags;
+};
+
+// Decides the signs and places them, keeping the layout in the memo. Out of line, so
+// that the memo's answers take a short path.
+[[gnu::noinline]] MeasureLayout LayOutSigns(const SignRequest& r, const SignWidths& w,
+                                            RowCells& cells) {
+    ShownSigns signs;
+    if (r.memo == nullptr)
+        signs = DecideSigns(cells, *r.system, r.record, r.measure, r.slot, r.notFirst);
+    else if (r.notFirst != 0)
+        signs = LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure);
+    else
+        signs = StartSignsFrom(LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure),
+                               cells, r.systemFlags, r.measure);
+    const MeasureLayout out =
+        PlaceSigns(signs, r.view->document, r.system, r.measure, r.notFirst, w, cells);
+    if (r.memo == nullptr) return out;
+    const SignMemoEntry kept{true, r.systemFlags, out};
+    r.memo->cases[static_cast<int>(r.signCase)] = kept;
+    // Past its system's end a barline leads with nothing; one that leads with nothing
+    // inside gives the measure the same layout in both cases.
+    if (r.signCase != SignCase::SystemStart && LeadSpaceInsideSystem(w, r.record) == 0) {
+        r.memo->cases[static_cast<int>(SignCase::InsideSystem)] = kept;
+        r.memo->cases[static_cast<int>(SignCase::PastSystem)] = kept;
+    }
+    return out;
+}
+
+}  // namespace
+
+MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
+                            const SignWidths& w, RowCells& cells) {
+    MeasureLayout out;
+    if (view == nullptr || view->document == nullptr || system == nullptr) return out;
+    ScoreDocument* document = view->document;
+    if (measure <= 0) measure = system->firstMeasure + 1;
+    const int row = RowOfSystem(system);
+    const int slot = measure - system->firstMeasure + 1;
+    const int cell =
+        row >= 0 && slot >= 1 && slot <= kLastBeatMapSlot ? BeatMapCell(row, slot) : -1;
+    if (cell >= 0) view->beatMap.slotFlags[cell] = kSlotBeingLaidOut;
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    if (record == nullptr) return out;
+    // The signs depend on the system only through the flags every staff of it has
+    // (at its start) or whether the measure lies past its end (its leading space is
+    // then 0).
+    MeasureSignMemo* memo = nullptr;
+    SignCase signCase = SignCase::SystemStart;
+    uint8_t systemFlags = 0;
+    if (notFirst == 0 && slot == 1) {
+        systemFlags = FlagsOfEveryStaff(*document, *system);
+        memo = SignMemoOf(document, measure);
+    } else if (notFirst != 0 && slot >= 2) {
+        memo = SignMemoOf(document, measure);
+        signCase = measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem;
+    }
+    const SignMemoEntry* entry =
+        memo != nullptr ? &memo->cases[static_cast<int>(signCase)] : nullptr;
+    if (entry != nullptr && entry->filled && entry->systemFlags == systemFlags)
+        out = entry->layout;
+    else
+        out = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo, signCase,
+                                      systemFlags},
+                          w, cells);
+    out.firstBeat = out.marginX + record->lead;
+    if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
     return out;
 }
 

@@ -1,7 +1,8 @@
-// The memo of a SignLayoutScope (beat_map.h): the start-of-measure signs kept per
-// measure for the three cases a row can meet (the measure starting its system, a
-// later slot inside its system, a later slot past the system's end), for one
-// document while its measure and staff counts stay as they were when the scope began.
+// The memo of a SignLayoutScope (beat_map.h): per measure, the signs it shows in a
+// later slot of a row and its start-of-measure layout for the three cases a row can
+// meet (the measure starting its system, a later slot inside its system, a later slot
+// past the system's end), for one document while its measure and staff counts stay as
+// they were when the scope began.
 #include <vector>
 
 #include "core/model/document.h"
@@ -10,46 +11,29 @@
 
 namespace ql {
 
-struct SignLayoutMemo {
-    const ScoreDocument* document = nullptr;
-    int measureCount = 0;
-    int staffCount = 0;
-    std::vector<beatmap::SignMemoEntry> entries;  // kSignCases per measure
-};
-
-namespace {
-
-// The memo of the innermost scope (null outside any).
-SignLayoutMemo* g_signMemo = nullptr;
-
-}  // namespace
-
 SignLayoutScope::SignLayoutScope(const ScoreDocument* document)
-    : memo_(std::make_unique<SignLayoutMemo>()), saved_(g_signMemo) {
+    : memo_(std::make_unique<beatmap::SignMemoTable>()), saved_(nullptr) {
     if (document != nullptr) {
         memo_->document = document;
         memo_->measureCount = document->header.measureCount;
         memo_->staffCount = document->header.staffCount;
     }
-    g_signMemo = memo_.get();
+    saved_ = beatmap::g_innermostSignMemo;
+    beatmap::g_innermostSignMemo = memo_.get();
 }
 
 SignLayoutScope::~SignLayoutScope() {
-    g_signMemo = saved_;
+    beatmap::g_innermostSignMemo = saved_;
 }
 
 }  // namespace ql
 
 namespace ql::beatmap {
 
-SignMemoEntry* SignMemoOf(const ScoreDocument* document, int measure, SignCase signCase) {
-    SignLayoutMemo* memo = g_signMemo;
-    if (memo == nullptr || document == nullptr || memo->document != document ||
-        memo->measureCount != document->header.measureCount ||
-        memo->staffCount != document->header.staffCount || measure < 0 || measure >= MaxMeasures)
-        return nullptr;
-    if (memo->entries.empty()) memo->entries.resize(size_t{kSignCases} * MaxMeasures);
-    return &memo->entries[size_t{kSignCases} * measure + static_cast<size_t>(signCase)];
+SignMemoTable* g_innermostSignMemo = nullptr;
+
+void MakeSignMemoEntries(SignMemoTable& table) {
+    table.entries.resize(MaxMeasures);
 }
 
 }  // namespace ql::beatmap

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "core/constants.h"
 #include "core/model/beat_map_record.h"
 #include "core/model/grid_records.h"
 #include "core/model/page_records.h"
@@ -39,6 +40,9 @@ class BeatMapTest : public ::testing::Test {
     void SetKey(int measure, int key);
     void SetClef(int staff, int measure, int clef);
     void SetBarline(int measure, BarlineType type);
+    // A clef or key change (ObjectType::Clef or KeySignature) at a tick of a staff's
+    // cell, put at the end of the cell's list.
+    ScoreObject* PlaceChange(int staff, int measure, ObjectType type, uint16_t tick, uint8_t code);
     // A spacing list of (time, ticks, x per 16 ticks) columns for a measure.
     struct Column {
         uint16_t time;

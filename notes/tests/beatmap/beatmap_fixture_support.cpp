@@ -1,14 +1,18 @@
 // Shared set-up of the beat-map tests.
 #include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/object_list.h"
 #include "core/model/view.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
+#include "core/text/text_object.h"
 #include "core/ui/status_bar_notes.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/tests/beatmap/beatmap_fixture.h"
 #include "notes/tests/beatmap/beatmap_score.h"
 #include "platform/ui/headless.h"
 #include "shell/preference_defaults.h"
+#include "staves/signature_fields.h"
 
 namespace ql::testing_beatmap {
 
@@ -95,6 +99,24 @@ void BeatMapTest::SetSpacing(int measure, const std::vector<Column>& columns) {
             previous->next = handle.bits;
         previous = entry;
     }
+}
+
+ScoreObject* BeatMapTest::PlaceChange(int staff, int measure, ObjectType type, uint16_t tick,
+                                      uint8_t code) {
+    auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
+    EXPECT_NE(text, nullptr);
+    if (text == nullptr) return nullptr;
+    ConstructTextObject(text);
+    text->header.type = TypeCode(type);
+    SetSignatureTickOfObject(&text->header, tick);
+    if (type == ObjectType::Clef)
+        SetClefKindOfObject(&text->header, code);
+    else
+        SetKeyCodeOfObject(&text->header, code);
+    ScoreObject* last = GetOrCreateCellObjectList(Cell(staff, measure));
+    while (last->next) last = last->next.get();
+    InsertObjectAfter(last, &text->header);
+    return &text->header;
 }
 
 void BeatMapTest::ShowSystem(int page, int index) {

@@ -5,14 +5,11 @@
 
 #include "core/model/engraving_metrics.h"
 #include "core/model/grid.h"
-#include "core/model/object_list.h"
 #include "core/model/pages.h"
 #include "core/state.h"
-#include "core/text/text_object.h"
 #include "display/staff_groups.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/tests/beatmap/beatmap_fixture.h"
-#include "staves/signature_fields.h"
 
 namespace ql::testing_beatmap {
 namespace {
@@ -175,19 +172,7 @@ TEST_F(MeasureLayoutTest, ClefChangeAtTheEndTakesRoom) {
 class SignatureAtEndTest : public MeasureLayoutTest {
   protected:
     ScoreObject* Place(ObjectType type, uint16_t tick, uint8_t code) {
-        auto* text = static_cast<TextObject*>(AllocRecord(kTextObjectPool));
-        EXPECT_NE(text, nullptr);
-        ConstructTextObject(text);
-        text->header.type = TypeCode(type);
-        SetSignatureTickOfObject(&text->header, tick);
-        if (type == ObjectType::Clef)
-            SetClefKindOfObject(&text->header, code);
-        else
-            SetKeyCodeOfObject(&text->header, code);
-        ScoreObject* last = GetOrCreateCellObjectList(Cell(1, 2));
-        while (last->next) last = last->next.get();
-        InsertObjectAfter(last, &text->header);
-        return &text->header;
+        return PlaceChange(1, 2, type, tick, code);
     }
 };
 

@@ -1,9 +1,12 @@
 // The memo of the signs of slots (SignLayoutScope): every slot takes the signs it
 // would have without the memo, inside its system and past its end, a system's first
 // slot follows the system's flags, and a change of the measure count inside the
-// scope sets the memo aside.
+// scope sets the memo aside. Over seeded scores, every page's rows come out of a
+// scope as they do without one, whatever order the pages are built in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -111,6 +114,113 @@ TEST_F(SignMemoTest, MeasureCountChangeSetsTheMemoAside) {
     EXPECT_NE(ComputeMeasureLayout(view_, system, 18, 1).flags & kSlotNoTime, 0);
     doc_->header.measureCount = 18;
 }
+
+// Seeded scores of three pages: keys, clefs and time signatures changing at random
+// measures (on every staff or one, at the cell's start or by a change inside the
+// cell), barlines of every kind, hide flags on measures and cells, systems leaving
+// out signs on some or all staves, and each place of cancelling naturals.
+class SeededSignMemoTest : public BeatMapTest, public ::testing::WithParamInterface<uint32_t> {
+  protected:
+    static constexpr int kStaves = 3;
+    static constexpr int kPages = 3;
+    static constexpr int kKeyCodes = 15;
+    static constexpr int kClefCodes = 9;
+    static constexpr int kBarlineKinds = 9;
+
+    void SetUp() override {
+        BeatMapTest::SetUp();
+        BuildScore(kStaves, {3, 3, 2}, 3);  // measures 1-24; rows reach 28
+        random_.seed(GetParam());
+        Vary();
+    }
+    int Random(int below) { return static_cast<int>(random_() % static_cast<uint32_t>(below)); }
+    bool OneIn(int n) { return Random(n) == 0; }
+    uint8_t AnyOf(std::initializer_list<uint8_t> bits) {
+        uint8_t chosen = 0;
+        for (uint8_t bit : bits)
+            if (OneIn(3)) chosen |= bit;
+        return chosen;
+    }
+
+    void VaryMeasure(int m) {
+        if (OneIn(3)) SetBarline(m, static_cast<BarlineType>(Random(kBarlineKinds)));
+        if (OneIn(4))
+            Record(m).flags |= AnyOf({kMeasureNaturalsHidden, kMeasureBarlineHidden,
+                                      kMeasureKeyHidden, kMeasureTimeHidden, kMeasureClefHidden});
+        if (OneIn(3)) SetKey(m, Random(kKeyCodes));
+        if (OneIn(5)) SetTime(m, 1 + Random(12), kQuarterUnit - 2 + Random(4));
+        for (int staff = 1; staff <= kStaves; ++staff) {
+            if (OneIn(4)) SetClef(staff, m, Random(kClefCodes));
+            if (OneIn(6)) {
+                MeasureCell* cell = Cell(staff, m);
+                cell->clefKey = static_cast<uint8_t>((cell->clefKey & kClefNibbleMask) |
+                                                     (Random(kKeyCodes) << kKeyNibbleShift));
+            }
+            if (OneIn(8)) Cell(staff, m)->cellFlags |= kMeasureClefHidden;
+            if (OneIn(7))
+                PlaceChange(staff, m, OneIn(2) ? ObjectType::Clef : ObjectType::KeySignature,
+                            static_cast<uint16_t>(Random(kWholeMeasure)),
+                            static_cast<uint8_t>(Random(OneIn(2) ? kClefCodes : kKeyCodes)));
+        }
+    }
+    void Vary() {
+        State().notes.KeyCancelLeftOfBar = static_cast<uint8_t>(Random(3));
+        for (int m = 1; m <= doc_->header.measureCount; ++m) VaryMeasure(m);
+        for (int page = 0; page < kPages; ++page)
+            for (ScoreSystem* s = Page(page)->firstSystem.get(); s != nullptr; s = s->next.get()) {
+                int8_t* flags = StaffFlagsOf(s);
+                const bool everyStaff = OneIn(2);
+                const uint8_t bits = AnyOf({kSystemStaffNoClef, kSystemStaffNoKey, kSystemStaffNoTime});
+                for (int staff = 1; staff <= kStaves; ++staff)
+                    if (everyStaff || OneIn(2)) flags[staff] = static_cast<int8_t>(flags[staff] | bits);
+            }
+    }
+
+    // The rows of a page as a page build leaves them: the fields of every slot the rows
+    // reach (up to the measure count + 4) and the x of every 16 ticks of its measure.
+    std::vector<int> BuildPage(int page) {
+        ShowSystem(page, 0);
+        UpdateBeatMaps(view_, 1);
+        std::vector<int> rows;
+        const BeatMap& map = Map();
+        const int reached = doc_->header.measureCount + kSpareMeasures;
+        for (const ScoreSystem* s = Page(page)->firstSystem.get(); s != nullptr; s = s->next.get())
+            for (int slot = 1; slot <= kLastBeatMapSlot && s->firstMeasure + slot - 1 <= reached;
+                 ++slot) {
+                const int c = BeatMapCell(s->number, slot);
+                rows.insert(rows.end(), {map.slotFlags[c], map.leadX[c], map.cancelX[c], map.keyX[c],
+                                         map.timeX[c], map.slotX[c], map.marginX[c], map.contentX[c],
+                                         map.trailSpace[c], map.slotTicks[c]});
+                const std::vector<int> ticks = Ticks(s, slot);
+                rows.insert(rows.end(), ticks.begin(), ticks.end());
+            }
+        return rows;
+    }
+    std::vector<std::vector<int>> EveryPage() {
+        std::vector<std::vector<int>> pages;
+        for (int page = 0; page < kPages; ++page) pages.push_back(BuildPage(page));
+        return pages;
+    }
+
+    std::mt19937 random_;
+};
+
+// Inside one scope the pages are built in a seeded order, each twice: every row is the
+// row built without the memo, although rows of one page reach the measures of the
+// next as later slots past their system, and system starts repeat.
+TEST_P(SeededSignMemoTest, RowsOfAScopeAreTheRowsBuiltWithoutIt) {
+    EveryPage();  // the first builds bring the widths up to date
+    const auto plain = EveryPage();
+    ASSERT_EQ(EveryPage(), plain) << "building a page again must not move its rows";
+    std::vector<int> order;
+    for (int round = 0; round < 2; ++round)
+        for (int page = 0; page < kPages; ++page) order.push_back(page);
+    std::shuffle(order.begin(), order.end(), random_);
+    SignLayoutScope scope(doc_);
+    for (int page : order) EXPECT_EQ(BuildPage(page), plain[page]) << "page " << page + 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, SeededSignMemoTest, ::testing::Range<uint32_t>(1, 41));
 
 }  // namespace
 }  // namespace ql::testing_beatmap
