@@ -20,9 +20,6 @@ namespace {
 constexpr int kFirstAccidentalGlyph = 217;
 constexpr size_t kMaxChordNotes = 256;
 
-bool HasAccidental(const EventRecord& note) {
-    return NoteAccidentalCode(note) != CodeOf(AccidentalCode::None);
-}
 bool IsFarSideHead(const EventRecord& note) {
     return (note.word2 & kEventHeadOtherSide) != 0;
 }
@@ -117,7 +114,7 @@ std::vector<ChordNote> ChordNotesOf(EventRecord* note) {
     std::vector<ChordNote> notes;
     for (EventRecord* e = GetFirstEventOfChord(note); e != nullptr && notes.size() < kMaxChordNotes;
          e = GetNextEventSameTime(e))
-        notes.push_back({e, HasAccidental(*e)});
+        notes.push_back({e, NoteHasAccidental(*e)});
     return notes;
 }
 
@@ -126,7 +123,7 @@ std::vector<ChordNote> ChordNotesOf(EventRecord* note) {
 ChordNote* EndNoteWithAccidental(std::vector<ChordNote>& notes, bool fromEnd, bool skipFarSide) {
     for (size_t i = 0; i < notes.size(); ++i) {
         ChordNote& n = notes[fromEnd ? notes.size() - 1 - i : i];
-        if (HasAccidental(*n.event) && !(skipFarSide && IsFarSideHead(*n.event))) return &n;
+        if (NoteHasAccidental(*n.event) && !(skipFarSide && IsFarSideHead(*n.event))) return &n;
     }
     return nullptr;
 }
@@ -159,7 +156,7 @@ bool ChordHasAccidental(const EventRecord* first) {
     size_t seen = 0;
     for (const EventRecord* e = first; e != nullptr && seen < kMaxChordNotes;
          e = GetNextEventSameTime(e), ++seen)
-        if (HasAccidental(*e)) return true;
+        if (NoteHasAccidental(*e)) return true;
     return false;
 }
 
