@@ -58,8 +58,9 @@ int IsChordEndByDirection(const EventRecord* event) {
 
 EventRecord* GetFirstEventOfChord(EventRecord* event) {
     if (event == nullptr) return nullptr;
+    const PoolResolver<EventRecord> events(kEventRecordPool);
     for (int i = 0; i < kMaxChainLength; ++i) {
-        EventRecord* prev = RealOrNull(PrevEvent(event));
+        EventRecord* prev = RealOrNull(events.Find(event->prev));
         if (prev == nullptr || prev->time != event->time) break;
         event = prev;
     }
@@ -99,7 +100,8 @@ EventRecord* GetPrevEventSameTime(const EventRecord* event) {
 }
 
 EventRecord* GetNextEventSameTime(const EventRecord* event) {
-    EventRecord* next = NextEvent(event);
+    if (event == nullptr) return nullptr;
+    EventRecord* next = PoolResolver<EventRecord>(kEventRecordPool).Find(event->next);
     return (next != nullptr && next->time == event->time) ? next : nullptr;
 }
 
@@ -116,9 +118,10 @@ EventRecord* GetPrevChordEvent(EventRecord* event) {
 
 EventRecord* GetNextChordEvent(EventRecord* event) {
     if (event == nullptr) return nullptr;
+    const PoolResolver<EventRecord> events(kEventRecordPool);
     EventRecord* walk = event;
     for (int i = 0; i < kMaxChainLength; ++i) {
-        walk = NextEvent(walk);
+        walk = events.Find(walk->next);
         if (walk == nullptr) return nullptr;
         if (walk->time != event->time || IsHeadSentinel(*event)) return walk;
     }

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
+#include <span>
 
 #include "core/draw/glyph_metrics.h"
 #include "core/model/events.h"
@@ -20,9 +20,6 @@ namespace {
 constexpr int kFirstAccidentalGlyph = 217;
 constexpr size_t kMaxChordNotes = 256;
 
-bool HasAccidental(const EventRecord& note) {
-    return NoteAccidentalCode(note) != CodeOf(AccidentalCode::None);
-}
 bool IsFarSideHead(const EventRecord& note) {
     return (note.word2 & kEventHeadOtherSide) != 0;
 }
@@ -113,32 +110,40 @@ ChordColumns ColumnFitter::Result() const {
     return result;
 }
 
-std::vector<ChordNote> ChordNotesOf(EventRecord* note) {
-    std::vector<ChordNote> notes;
-    for (EventRecord* e = GetFirstEventOfChord(note); e != nullptr && notes.size() < kMaxChordNotes;
-         e = GetNextEventSameTime(e))
-        notes.push_back({e, HasAccidental(*e)});
-    return notes;
-}
+// The notes of a chord in chain order, at most kMaxChordNotes, kept in place (one
+// chord is fitted at a time, in every measure of every reformat).
+class ChordNotes {
+  public:
+    explicit ChordNotes(EventRecord* note) {
+        for (EventRecord* e = GetFirstEventOfChord(note); e != nullptr && count_ < kMaxChordNotes;
+             e = GetNextEventSameTime(e))
+            notes_[count_++] = {e, NoteHasAccidental(*e)};
+    }
+    std::span<ChordNote> All() { return {notes_, count_}; }
+
+  private:
+    ChordNote notes_[kMaxChordNotes];
+    size_t count_ = 0;
+};
 
 // The first (or, from the end, the last) note with an accidental; with `skipFarSide`
 // a far-side head does not count.
-ChordNote* EndNoteWithAccidental(std::vector<ChordNote>& notes, bool fromEnd, bool skipFarSide) {
+ChordNote* EndNoteWithAccidental(std::span<ChordNote> notes, bool fromEnd, bool skipFarSide) {
     for (size_t i = 0; i < notes.size(); ++i) {
         ChordNote& n = notes[fromEnd ? notes.size() - 1 - i : i];
-        if (HasAccidental(*n.event) && !(skipFarSide && IsFarSideHead(*n.event))) return &n;
+        if (NoteHasAccidental(*n.event) && !(skipFarSide && IsFarSideHead(*n.event))) return &n;
     }
     return nullptr;
 }
 
-void PlaceStemUp(ColumnFitter& fitter, std::vector<ChordNote>& notes) {
+void PlaceStemUp(ColumnFitter& fitter, std::span<ChordNote> notes) {
     for (ChordNote& n : notes)
         if (IsFarSideHead(*n.event)) fitter.Place(n);
     if (ChordNote* first = EndNoteWithAccidental(notes, false, false)) fitter.Place(*first);
     if (ChordNote* last = EndNoteWithAccidental(notes, true, false)) fitter.Place(*last);
 }
 
-void PlaceStemDown(ColumnFitter& fitter, std::vector<ChordNote>& notes) {
+void PlaceStemDown(ColumnFitter& fitter, std::span<ChordNote> notes) {
     for (const ChordNote& n : notes)
         if (IsFarSideHead(*n.event)) {
             fitter.PrePlaceHead(*n.event);
@@ -155,24 +160,25 @@ void PlaceStemDown(ColumnFitter& fitter, std::vector<ChordNote>& notes) {
 }  // namespace
 
 bool ChordHasAccidental(const EventRecord* first) {
-    // The notes ChordNotesOf takes: the first kMaxChordNotes.
+    // The notes ChordNotes takes: the first kMaxChordNotes.
     size_t seen = 0;
     for (const EventRecord* e = first; e != nullptr && seen < kMaxChordNotes;
          e = GetNextEventSameTime(e), ++seen)
-        if (HasAccidental(*e)) return true;
+        if (NoteHasAccidental(*e)) return true;
     return false;
 }
 
 ChordColumns FitChordAccidentals(ScoreDocument& document, EventRecord* note,
                                  AccidentalColumnTable* table) {
-    // Most chords have no accidental: then no table is set up.
-    if (table == nullptr && !ChordHasAccidental(GetFirstEventOfChord(note))) return ChordColumns{};
+    ChordNotes chord(note);
+    const std::span<ChordNote> notes = chord.All();
+    const bool marked = std::any_of(notes.begin(), notes.end(), [](const ChordNote& n) { return n.marked; });
+    // Most chords have no accidental: then no table is set up (a caller's table is).
+    if (table == nullptr && !marked) return ChordColumns{};
     AccidentalColumnTable scratch;
     AccidentalColumnTable& columns = table != nullptr ? *table : scratch;
     ColumnFitter fitter(document, columns);
-    std::vector<ChordNote> notes = ChordNotesOf(note);
-    if (std::none_of(notes.begin(), notes.end(), [](const ChordNote& n) { return n.marked; }))
-        return ChordColumns{};
+    if (!marked) return ChordColumns{};
     if ((notes.front().event->flags & kEventStemFlag) != 0)
         PlaceStemUp(fitter, notes);
     else

@@ -18,10 +18,12 @@
 
 #include <cstdint>
 
+#include "core/model/event_record.h"
+#include "notes/pitch/pitch_vocabulary.h"
+
 namespace ql {
 
 struct ScoreDocument;
-struct EventRecord;
 
 constexpr int kAccidentalColumnCount = 4;
 constexpr int kAccidentalSlotsPerColumn = 4;
@@ -46,6 +48,11 @@ struct ChordColumns {
     int32_t lastWidth = 0;    // width of the highest used column
     int unplaced = 0;         // accidentals no column took
 };
+
+// Whether the note carries an accidental (a code other than None).
+inline bool NoteHasAccidental(const EventRecord& note) {
+    return NoteAccidentalCode(note) != CodeOf(AccidentalCode::None);
+}
 
 // Whether a note of the chord starting at `first` (its first note) has an accidental;
 // a chord without any needs no column.

@@ -47,16 +47,43 @@ int32_t GraceOffset(const EventRecord& chord) {
     return (chord.time == 0 && steps < 0) ? -steps * kGraceUnitsPerStep : 0;
 }
 
+// The first object of a cell's object list, or null.
+const ScoreObject* FirstCellObject(const MeasureCell* cell) {
+    const ScoreObject* head = cell != nullptr ? cell->objects.get() : nullptr;
+    return head != nullptr ? head->next.get() : nullptr;
+}
+
+bool IsClefOrKey(const ScoreObject& o) {
+    return o.type == TypeCode(ObjectType::Clef) || o.type == TypeCode(ObjectType::KeySignature);
+}
+
 }  // namespace
 
+bool CellHasClefOrKey(const MeasureCell* cell) {
+    const ScoreObject* o = FirstCellObject(cell);
+    for (int i = 0; o != nullptr && i < kMaxCellObjects; ++i, o = o->next.get())
+        if (IsClefOrKey(*o)) return true;
+    return false;
+}
+
+bool VoiceNeedsNoRoom(const EventRecord* first, const PoolResolver<EventRecord>& events) {
+    // Every event is looked at, not only each chord's first (nor only real ones): more
+    // than the fitting reads, so a voice passed here is passed by it too.
+    const EventRecord* event = first;
+    for (int i = 0; event != nullptr && i < kMaxChainLength; ++i) {
+        if (NoteHasAccidental(*event) || GraceOffset(*event) != 0) return false;
+        event = event->next ? events.Find(event->next) : nullptr;
+    }
+    return event == nullptr;
+}
+
 int32_t ClefOrKeyWidthBetween(ScoreDocument& document, MeasureCell* cell, int after, int before) {
-    const ScoreObject* head = cell != nullptr ? cell->objects.get() : nullptr;
     int32_t keyWidth = 0;
     int32_t clefWidth = -1;
-    const ScoreObject* o = head != nullptr ? head->next.get() : nullptr;
+    const ScoreObject* o = FirstCellObject(cell);
     for (int i = 0; o != nullptr && i < kMaxCellObjects; ++i, o = o->next.get()) {
+        if (!IsClefOrKey(*o)) continue;
         const bool isClef = o->type == TypeCode(ObjectType::Clef);
-        if (!isClef && o->type != TypeCode(ObjectType::KeySignature)) continue;
         const int tick = SignatureTickOfObject(o);
         if (tick <= after || tick >= before) continue;
         if (isClef)

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "core/memory/pool.h"
+
 namespace ql {
 
 struct ScoreView;
@@ -26,6 +28,15 @@ constexpr int32_t kGraceUnitsPerStep = 16;
 // The width that a clef or key change placed strictly between two ticks of the cell
 // takes: the widest key signature, or (when there is one) the widest clef's glyph.
 int32_t ClefOrKeyWidthBetween(ScoreDocument& document, MeasureCell* cell, int after, int before);
+
+// Whether the cell's object list holds a clef or a key signature (at any tick).
+bool CellHasClefOrKey(const MeasureCell* cell);
+
+// True when no chord of the voice from its first event can need room: no note has an
+// accidental and no note at tick 0 has a grace offset. In a cell without a clef or
+// key (CellHasClefOrKey) FitVoiceColumns then finds nothing and changes nothing. A
+// chain of kMaxChainLength events or more (a loop) counts as needing room.
+bool VoiceNeedsNoRoom(const EventRecord* first, const PoolResolver<EventRecord>& events);
 
 // One voice of one staff of one measure, from its first event; `oldWidth` is the
 // measure's width before fitting and `widening` the room added so far (grown here).

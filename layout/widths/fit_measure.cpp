@@ -33,17 +33,22 @@ int FitMeasure(ScoreView* view, ScoreSystem* system, int measure, bool apply) {
     ViewLocationScope location(view);
     bool changed = false;
     int32_t widening = 0;
+    const PoolResolver<EventRecord> events(kEventRecordPool);
     // A probe reads the cell alone; the view's location moves to a staff (and is put
-    // back at the end) only for the fitting applied there.
+    // back at the end) only for the fitting applied there. Most voices have no sign
+    // at all: they are told by one walk over their notes, and the probe (which
+    // would find nothing and change nothing) is left out.
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
         MeasureCell* cell = FindMeasureCell(document, staff, measure);
         if (cell == nullptr) continue;
+        const bool signs = CellHasClefOrKey(cell);
         bool located = false;
         for (int voice = 0; voice < kVoiceCount; ++voice) {
-            EventRecord* first = GetVoiceFirstEvent(cell, voice);
+            const EventRecord* head = cell->voices[voice] ? events.Find(cell->voices[voice]) : nullptr;
+            EventRecord* first = head != nullptr ? events.Find(head->next) : nullptr;
+            if (first == nullptr || (!signs && VoiceNeedsNoRoom(first, events))) continue;
             int32_t probe = 0;
-            if (first == nullptr ||
-                !FitVoiceColumns(view, first, system, staff, measure, width, probe, false))
+            if (!FitVoiceColumns(view, first, system, staff, measure, width, probe, false))
                 continue;
             if (!apply) return 1;
             if (!located) MoveViewLocation(view, system, staff, measure);

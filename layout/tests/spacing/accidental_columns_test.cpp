@@ -99,6 +99,20 @@ TEST_F(AccidentalColumnsTest, SignsNoColumnTakesStayUnplaced) {
     EXPECT_EQ(columns.unplaced, 1);
 }
 
+// A caller's table is set up even for a chord without signs; a chord is read from
+// its first note whichever note is given.
+TEST_F(AccidentalColumnsTest, CallersTableIsSetUpAndAnyNoteNamesTheChord) {
+    auto plain = Chord(1, 0, {{0, 0}, {4, 0}}, true);
+    AccidentalColumnTable table;
+    table.slots[2][3] = {5, 9, 1};
+    EXPECT_EQ(FitChordAccidentals(*doc_, plain[1], &table).columns, 0);
+    EXPECT_EQ(table.slots[2][3].position, kFreeAccidentalSlot);
+    EXPECT_EQ(table.slots[2][3].width, kFirstColumn);
+    auto signed_ = Chord(1, 1024, {{0, kSharp}, {2, 0}, {4, kFlat}}, true);
+    EXPECT_EQ(FitChordAccidentals(*doc_, signed_[2]).columns, 2);
+    EXPECT_EQ(Offset(signed_[0]), -kFirstColumn);
+}
+
 // A clef change between two chords counts with its glyph's width (the C clefs with
 // glyph 60), a key change with its measured width; a clef wins over a key.
 TEST_F(AccidentalColumnsTest, ClefOrKeyBetweenChords) {
