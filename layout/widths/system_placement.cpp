@@ -2,6 +2,7 @@
 // closing barline falls on the right margin) and re-spacing one system.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "core/model/document.h"
 #include "core/model/pages.h"
@@ -83,6 +84,7 @@ class BuiltRow {
     // or has reached an end of the range).
     bool Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
                  int64_t* end) const;
+    bool Valid() const { return valid_; }
 
   private:
     struct Measure {
@@ -159,21 +161,26 @@ struct RowUse {
     bool built;      // the row stands as built from the widths the measures have now
     bool keep;       // leave the row built from the final widths
     BuiltRow* last;  // the row's last build, when nothing has rebuilt the row since
+    int passes = kPlacementPasses;  // the passes the placement may take
+    bool predictedOnly = false;     // stop at a pass whose end needs the row laid out
 };
 
 // The placement passes: each compares the end of the slots with the right margin
 // and scales the widths by the difference. Only the system's own slots are laid out
 // for that, and only where their end cannot be told from the last layout; a kept
-// row is built whole at the end from the final widths.
-void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
+// row is built whole at the end from the final widths. Returns the passes that
+// changed the widths.
+int PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
     ScoreDocument* document = view->document;
     BuiltRow& row = *use.last;
     bool fresh = use.built;
     bool whole = use.built;  // the row as it stands is a whole build
     if (fresh) row.Take(document, system);
-    for (int pass = 0; pass < kPlacementPasses; ++pass) {
+    int changed = 0;
+    while (changed < use.passes) {
         int64_t end = 0;
         if (!fresh && !row.Predict(view, document, system, &end)) {
+            if (use.predictedOnly) return changed;
             BuildSystemRow(view, page, system, false);
             row.Take(document, system);
             fresh = true;
@@ -184,30 +191,85 @@ void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t
         const int64_t available = room - (end - sum);
         if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, sum, available))
             break;
+        ++changed;
         fresh = false;
     }
     if (use.keep && !(fresh && whole)) {
         BuildSystemRow(view, page, system, true);
         row.Take(document, system);
     }
+    return changed;
 }
 
 // The system at the page's left margin, its measures scaled between the margins.
-void PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse use) {
+// Returns the passes that changed the widths.
+int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse use) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
         system->number >= kBeatMapRows || !GetPageMargins(page, &margins))
-        return;
+        return 0;
     const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0];
     const int64_t right = static_cast<int64_t>(view->PageRight) - margins.logical[2];
-    if (right <= left) return;  // margins that cross leave the system as it is
+    if (right <= left) return 0;  // margins that cross leave the system as it is
     PlacementScope scope;
     system->x = static_cast<int32_t>(left);
-    if (system->keepNaturalWidth != 0) return;
+    if (system->keepNaturalWidth != 0) return 0;
     BuiltRow row;
     if (use.last == nullptr) use.last = &row;
-    PlaceBetween(view, page, system, right - left, use);
+    return PlaceBetween(view, page, system, right - left, use);
+}
+
+// The placements carried from the re-spacing of a page's systems to the builds of
+// their rows, by row. An entry holds the system's row as its re-spacing last laid
+// it out; the build of another system's row in that row of the map ends it.
+struct CarriedPlacement {
+    const ScoreView* view = nullptr;
+    const ScorePage* page = nullptr;
+    const ScoreSystem* system = nullptr;
+    int firstMeasure = 0;
+    int lastMeasure = 0;
+    BuiltRow row;
+    bool ready = false;  // the passes before the build have been taken
+    int passesLeft = kPlacementPasses;
+};
+
+}  // namespace
+
+struct PlacementCarry {
+    CarriedPlacement rows[kBeatMapRows];
+};
+
+namespace {
+
+PlacementCarry* g_carry = nullptr;
+
+// The carried entry of a system about to be built or placed, or null; an entry of
+// another system in its row is dropped.
+CarriedPlacement* CarriedEntry(const ScoreView* view, const ScorePage* page, const ScoreSystem* system) {
+    if (g_carry == nullptr || system == nullptr || system->number >= kBeatMapRows) return nullptr;
+    CarriedPlacement& entry = g_carry->rows[system->number];
+    if (entry.system == nullptr) return nullptr;
+    if (entry.view != view || entry.page != page || entry.system != system ||
+        entry.firstMeasure != system->firstMeasure || entry.lastMeasure != system->lastMeasure) {
+        entry = CarriedPlacement{};
+        return nullptr;
+    }
+    return &entry;
+}
+
+void CarryPlacement(const ScoreView* view, const ScorePage* page, const ScoreSystem* system,
+                    const BuiltRow& row) {
+    if (g_carry == nullptr || system == nullptr || system->number >= kBeatMapRows) return;
+    CarriedPlacement& entry = g_carry->rows[system->number];
+    entry = CarriedPlacement{};
+    if (!row.Valid()) return;
+    entry.view = view;
+    entry.page = page;
+    entry.system = system;
+    entry.firstMeasure = system->firstMeasure;
+    entry.lastMeasure = system->lastMeasure;
+    entry.row = row;
 }
 
 // Re-spaces one system; `keepRow` false leaves its beat-map row to the caller,
@@ -234,11 +296,13 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
         JustifySystem(view, system);
         PlaceInMargins(view, page, system, {false, keepRow, &row});
     }
-    if (!fitting) return;
-    bool fitted = false;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
-        fitted = FitMeasure(view, system, m, true) != 0 || fitted;
-    if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
+    if (fitting) {
+        bool fitted = false;
+        for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
+            fitted = FitMeasure(view, system, m, true) != 0 || fitted;
+        if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
+    }
+    if (!keepRow) CarryPlacement(view, page, system, row);
 }
 
 }  // namespace
@@ -252,8 +316,38 @@ void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system)
 }
 
 void PlaceBuiltSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
-    PlaceInMargins(view, page, system, {true, true, nullptr});
+    // The passes taken before the build count against the placement's.
+    RowUse use{true, true, nullptr};
+    if (g_placementDepth == 0) {
+        if (CarriedPlacement* entry = CarriedEntry(view, page, system)) {
+            if (entry->ready) use.passes = entry->passesLeft;
+            *entry = CarriedPlacement{};
+        }
+    }
+    PlaceInMargins(view, page, system, use);
 }
+
+void PlaceSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    if (g_placementDepth > 0) return;
+    CarriedPlacement* entry = CarriedEntry(view, page, system);
+    if (entry == nullptr || entry->ready) return;
+    // The build brings every measure's width up to date before the placement that
+    // ends it reads them; so does this placement, which takes its passes for as
+    // long as the end of the slots follows from the carried row. The row is then
+    // built once, from the widths they leave.
+    ScoreDocument* document = view->document;
+    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) MeasureWidth(document, m);
+    RowUse use{false, false, &entry->row};
+    use.predictedOnly = true;
+    entry->passesLeft = kPlacementPasses - PlaceInMargins(view, page, system, use);
+    entry->ready = true;
+}
+
+PlacementCarryScope::PlacementCarryScope() : carry_(std::make_unique<PlacementCarry>()), saved_(g_carry) {
+    g_carry = carry_.get();
+}
+
+PlacementCarryScope::~PlacementCarryScope() { g_carry = saved_; }
 
 void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system) {
     // Engraver spacing or proportional widths, accidental room, then placement
