@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <span>
 
 #include "core/model/document.h"
 #include "core/model/pages.h"
@@ -51,6 +52,14 @@ void BuildSystemRow(ScoreView* view, ScorePage* page, ScoreSystem* system, bool 
     view->currentSystem = savedSystem;
 }
 
+// The records of the system's measures in order, up to the end of the table.
+std::span<MeasureRecord> SystemRecords(ScoreDocument* document, const ScoreSystem* system) {
+    MeasureRecord* first = MeasureRecordOf(document, system->firstMeasure);
+    const int last = std::min<int>(system->lastMeasure, MaxMeasures - 1);
+    if (first == nullptr || last < system->firstMeasure) return {};
+    return {first, static_cast<size_t>(last - system->firstMeasure + 1)};
+}
+
 // Where the system's last slot ends (its closing barline), relative to its x, in the
 // beat map as it stands: the last measure's first beat, width, trailing margin and
 // the space before its barline.
@@ -71,13 +80,12 @@ class BuiltRow {
   public:
     void Take(ScoreDocument* document, const ScoreSystem* system) {
         count_ = system->lastMeasure - system->firstMeasure + 1;
+        const std::span<const MeasureRecord> records = SystemRecords(document, system);
         valid_ = count_ >= 1 && count_ <= kLastMeasureSlot &&
-                 system->lastMeasure <= document->header.measureCount;
-        for (int i = 0; valid_ && i < count_; ++i) {
-            const MeasureRecord* record = MeasureRecordOf(document, system->firstMeasure + i);
-            valid_ = record != nullptr;
-            if (valid_) measures_[i] = {record->width, record->lead, record->trail};
-        }
+                 system->lastMeasure <= document->header.measureCount &&
+                 records.size() == static_cast<size_t>(count_);
+        for (int i = 0; valid_ && i < count_; ++i)
+            measures_[i] = {records[i].width, records[i].lead, records[i].trail};
     }
     // SlotsEnd under the widths the measures have now; false when it cannot be
     // told without building the row (a margin changed, or a position would reach
@@ -102,13 +110,14 @@ bool InsideMap(int64_t x) { return x > 0 && x < kMaxBeatMapX; }
 bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
                        int64_t* end) const {
     if (!valid_ || count_ != system->lastMeasure - system->firstMeasure + 1) return false;
+    const std::span<const MeasureRecord> records = SystemRecords(document, system);
+    if (records.size() != static_cast<size_t>(count_)) return false;
     const BeatMap& map = view->beatMap;
     int64_t shift = 0;  // how far the current slot moves
     for (int i = 0; i < count_; ++i) {
-        const MeasureRecord* record = MeasureRecordOf(document, system->firstMeasure + i);
+        const MeasureRecord* record = &records[i];
         const Measure& built = measures_[i];
-        if (record == nullptr || record->lead != built.lead || record->trail != built.trail)
-            return false;
+        if (record->lead != built.lead || record->trail != built.trail) return false;
         const int cell = BeatMapCell(system->number, i + 1);
         if (i > 0) {
             // The slot must stand where the build put it: after the slot before it.
@@ -131,8 +140,7 @@ bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const Sco
 
 int64_t SumOfWidths(ScoreDocument* document, const ScoreSystem* system) {
     int64_t sum = 0;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
-        if (const MeasureRecord* record = MeasureRecordOf(document, m)) sum += record->width;
+    for (const MeasureRecord& record : SystemRecords(document, system)) sum += record.width;
     return sum;
 }
 
@@ -142,16 +150,16 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, int64_t sum, int64_t avai
     ScoreDocument* document = view->document;
     int64_t placed = 0;
     bool changed = false;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
-        MeasureRecord* record = MeasureRecordOf(document, m);
-        if (record == nullptr) break;
+    int m = system->firstMeasure;
+    for (MeasureRecord& record : SystemRecords(document, system)) {
         const int64_t share =
-            m == system->lastMeasure ? available - placed : record->width * available / sum;
-        if (share >= kMinMeasureWidth && share != record->width) {
+            m == system->lastMeasure ? available - placed : record.width * available / sum;
+        if (share >= kMinMeasureWidth && share != record.width) {
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
             changed = true;
         }
-        placed += record->width;
+        placed += record.width;
+        ++m;
     }
     return changed;
 }
@@ -215,8 +223,9 @@ int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse
     PlacementScope scope;
     system->x = static_cast<int32_t>(left);
     if (system->keepNaturalWidth != 0) return 0;
+    if (use.last != nullptr) return PlaceBetween(view, page, system, right - left, use);
     BuiltRow row;
-    if (use.last == nullptr) use.last = &row;
+    use.last = &row;
     return PlaceBetween(view, page, system, right - left, use);
 }
 
