@@ -39,6 +39,12 @@ void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system)
 // the widths its measures have now.
 void PlaceBuiltSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system);
 
+// Called by a row build before it lays out the row of `system`: under a
+// PlacementCarryScope, takes the placement passes of a re-spaced system that can be
+// told without the row, so that the build that follows lays out the final widths.
+// Anywhere else it does nothing.
+void PlaceSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* system);
+
 // Re-places the systems of the pages from a page on, up to the system after the
 // last measure.
 void PlaceSystemsThroughMeasure(ScoreView* view, ScorePage* page, int firstMeasure,

@@ -172,6 +172,7 @@ void FormatReformattedPage(ScoreView* view, const ReformatOptions& options, Scor
     ScoreDocument* document = view->document;
     view->currentPage = page;
     view->currentSystem = page->firstSystem.get();
+    PlacementCarryScope carry;
     for (ScoreSystem* s = page->firstSystem.get(); s != nullptr; s = s->next.get()) {
         if (options.staffSpacing != 0) SpaceVisibleStaves(document, s);
         MarkUnchangedTime(document, s);  // the measures made since count now

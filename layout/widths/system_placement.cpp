@@ -2,6 +2,8 @@
 // closing barline falls on the right margin) and re-spacing one system.
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <span>
 
 #include "core/model/document.h"
 #include "core/model/pages.h"
@@ -50,6 +52,14 @@ void BuildSystemRow(ScoreView* view, ScorePage* page, ScoreSystem* system, bool 
     view->currentSystem = savedSystem;
 }
 
+// The records of the system's measures in order, up to the end of the table.
+std::span<MeasureRecord> SystemRecords(ScoreDocument* document, const ScoreSystem* system) {
+    MeasureRecord* first = MeasureRecordOf(document, system->firstMeasure);
+    const int last = std::min<int>(system->lastMeasure, MaxMeasures - 1);
+    if (first == nullptr || last < system->firstMeasure) return {};
+    return {first, static_cast<size_t>(last - system->firstMeasure + 1)};
+}
+
 // Where the system's last slot ends (its closing barline), relative to its x, in the
 // beat map as it stands: the last measure's first beat, width, trailing margin and
 // the space before its barline.
@@ -70,19 +80,19 @@ class BuiltRow {
   public:
     void Take(ScoreDocument* document, const ScoreSystem* system) {
         count_ = system->lastMeasure - system->firstMeasure + 1;
+        const std::span<const MeasureRecord> records = SystemRecords(document, system);
         valid_ = count_ >= 1 && count_ <= kLastMeasureSlot &&
-                 system->lastMeasure <= document->header.measureCount;
-        for (int i = 0; valid_ && i < count_; ++i) {
-            const MeasureRecord* record = MeasureRecordOf(document, system->firstMeasure + i);
-            valid_ = record != nullptr;
-            if (valid_) measures_[i] = {record->width, record->lead, record->trail};
-        }
+                 system->lastMeasure <= document->header.measureCount &&
+                 records.size() == static_cast<size_t>(count_);
+        for (int i = 0; valid_ && i < count_; ++i)
+            measures_[i] = {records[i].width, records[i].lead, records[i].trail};
     }
     // SlotsEnd under the widths the measures have now; false when it cannot be
     // told without building the row (a margin changed, or a position would reach
     // or has reached an end of the range).
     bool Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
                  int64_t* end) const;
+    bool Valid() const { return valid_; }
 
   private:
     struct Measure {
@@ -100,13 +110,14 @@ bool InsideMap(int64_t x) { return x > 0 && x < kMaxBeatMapX; }
 bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
                        int64_t* end) const {
     if (!valid_ || count_ != system->lastMeasure - system->firstMeasure + 1) return false;
+    const std::span<const MeasureRecord> records = SystemRecords(document, system);
+    if (records.size() != static_cast<size_t>(count_)) return false;
     const BeatMap& map = view->beatMap;
     int64_t shift = 0;  // how far the current slot moves
     for (int i = 0; i < count_; ++i) {
-        const MeasureRecord* record = MeasureRecordOf(document, system->firstMeasure + i);
+        const MeasureRecord* record = &records[i];
         const Measure& built = measures_[i];
-        if (record == nullptr || record->lead != built.lead || record->trail != built.trail)
-            return false;
+        if (record->lead != built.lead || record->trail != built.trail) return false;
         const int cell = BeatMapCell(system->number, i + 1);
         if (i > 0) {
             // The slot must stand where the build put it: after the slot before it.
@@ -129,8 +140,7 @@ bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const Sco
 
 int64_t SumOfWidths(ScoreDocument* document, const ScoreSystem* system) {
     int64_t sum = 0;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
-        if (const MeasureRecord* record = MeasureRecordOf(document, m)) sum += record->width;
+    for (const MeasureRecord& record : SystemRecords(document, system)) sum += record.width;
     return sum;
 }
 
@@ -140,16 +150,16 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, int64_t sum, int64_t avai
     ScoreDocument* document = view->document;
     int64_t placed = 0;
     bool changed = false;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
-        MeasureRecord* record = MeasureRecordOf(document, m);
-        if (record == nullptr) break;
+    int m = system->firstMeasure;
+    for (MeasureRecord& record : SystemRecords(document, system)) {
         const int64_t share =
-            m == system->lastMeasure ? available - placed : record->width * available / sum;
-        if (share >= kMinMeasureWidth && share != record->width) {
+            m == system->lastMeasure ? available - placed : record.width * available / sum;
+        if (share >= kMinMeasureWidth && share != record.width) {
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
             changed = true;
         }
-        placed += record->width;
+        placed += record.width;
+        ++m;
     }
     return changed;
 }
@@ -159,21 +169,26 @@ struct RowUse {
     bool built;      // the row stands as built from the widths the measures have now
     bool keep;       // leave the row built from the final widths
     BuiltRow* last;  // the row's last build, when nothing has rebuilt the row since
+    int passes = kPlacementPasses;  // the passes the placement may take
+    bool predictedOnly = false;     // stop at a pass whose end needs the row laid out
 };
 
 // The placement passes: each compares the end of the slots with the right margin
 // and scales the widths by the difference. Only the system's own slots are laid out
 // for that, and only where their end cannot be told from the last layout; a kept
-// row is built whole at the end from the final widths.
-void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
+// row is built whole at the end from the final widths. Returns the passes that
+// changed the widths.
+int PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
     ScoreDocument* document = view->document;
     BuiltRow& row = *use.last;
     bool fresh = use.built;
     bool whole = use.built;  // the row as it stands is a whole build
     if (fresh) row.Take(document, system);
-    for (int pass = 0; pass < kPlacementPasses; ++pass) {
+    int changed = 0;
+    while (changed < use.passes) {
         int64_t end = 0;
         if (!fresh && !row.Predict(view, document, system, &end)) {
+            if (use.predictedOnly) return changed;
             BuildSystemRow(view, page, system, false);
             row.Take(document, system);
             fresh = true;
@@ -184,30 +199,86 @@ void PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t
         const int64_t available = room - (end - sum);
         if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, sum, available))
             break;
+        ++changed;
         fresh = false;
     }
     if (use.keep && !(fresh && whole)) {
         BuildSystemRow(view, page, system, true);
         row.Take(document, system);
     }
+    return changed;
 }
 
 // The system at the page's left margin, its measures scaled between the margins.
-void PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse use) {
+// Returns the passes that changed the widths.
+int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse use) {
     ScoreDocument* document = view != nullptr ? view->document : nullptr;
     PageMargins margins;
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
         system->number >= kBeatMapRows || !GetPageMargins(page, &margins))
-        return;
+        return 0;
     const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0];
     const int64_t right = static_cast<int64_t>(view->PageRight) - margins.logical[2];
-    if (right <= left) return;  // margins that cross leave the system as it is
+    if (right <= left) return 0;  // margins that cross leave the system as it is
     PlacementScope scope;
     system->x = static_cast<int32_t>(left);
-    if (system->keepNaturalWidth != 0) return;
+    if (system->keepNaturalWidth != 0) return 0;
+    if (use.last != nullptr) return PlaceBetween(view, page, system, right - left, use);
     BuiltRow row;
-    if (use.last == nullptr) use.last = &row;
-    PlaceBetween(view, page, system, right - left, use);
+    use.last = &row;
+    return PlaceBetween(view, page, system, right - left, use);
+}
+
+// The placements carried from the re-spacing of a page's systems to the builds of
+// their rows, by row. An entry holds the system's row as its re-spacing last laid
+// it out; the build of another system's row in that row of the map ends it.
+struct CarriedPlacement {
+    const ScoreView* view = nullptr;
+    const ScorePage* page = nullptr;
+    const ScoreSystem* system = nullptr;
+    int firstMeasure = 0;
+    int lastMeasure = 0;
+    BuiltRow row;
+    bool ready = false;  // the passes before the build have been taken
+    int passesLeft = kPlacementPasses;
+};
+
+}  // namespace
+
+struct PlacementCarry {
+    CarriedPlacement rows[kBeatMapRows];
+};
+
+namespace {
+
+PlacementCarry* g_carry = nullptr;
+
+// The carried entry of a system about to be built or placed, or null; an entry of
+// another system in its row is dropped.
+CarriedPlacement* CarriedEntry(const ScoreView* view, const ScorePage* page, const ScoreSystem* system) {
+    if (g_carry == nullptr || system == nullptr || system->number >= kBeatMapRows) return nullptr;
+    CarriedPlacement& entry = g_carry->rows[system->number];
+    if (entry.system == nullptr) return nullptr;
+    if (entry.view != view || entry.page != page || entry.system != system ||
+        entry.firstMeasure != system->firstMeasure || entry.lastMeasure != system->lastMeasure) {
+        entry = CarriedPlacement{};
+        return nullptr;
+    }
+    return &entry;
+}
+
+void CarryPlacement(const ScoreView* view, const ScorePage* page, const ScoreSystem* system,
+                    const BuiltRow& row) {
+    if (g_carry == nullptr || system == nullptr || system->number >= kBeatMapRows) return;
+    CarriedPlacement& entry = g_carry->rows[system->number];
+    entry = CarriedPlacement{};
+    if (!row.Valid()) return;
+    entry.view = view;
+    entry.page = page;
+    entry.system = system;
+    entry.firstMeasure = system->firstMeasure;
+    entry.lastMeasure = system->lastMeasure;
+    entry.row = row;
 }
 
 // Re-spaces one system; `keepRow` false leaves its beat-map row to the caller,
@@ -234,11 +305,13 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
         JustifySystem(view, system);
         PlaceInMargins(view, page, system, {false, keepRow, &row});
     }
-    if (!fitting) return;
-    bool fitted = false;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
-        fitted = FitMeasure(view, system, m, true) != 0 || fitted;
-    if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
+    if (fitting) {
+        bool fitted = false;
+        for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
+            fitted = FitMeasure(view, system, m, true) != 0 || fitted;
+        if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
+    }
+    if (!keepRow) CarryPlacement(view, page, system, row);
 }
 
 }  // namespace
@@ -252,8 +325,38 @@ void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system)
 }
 
 void PlaceBuiltSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
-    PlaceInMargins(view, page, system, {true, true, nullptr});
+    // The passes taken before the build count against the placement's.
+    RowUse use{true, true, nullptr};
+    if (g_placementDepth == 0) {
+        if (CarriedPlacement* entry = CarriedEntry(view, page, system)) {
+            if (entry->ready) use.passes = entry->passesLeft;
+            *entry = CarriedPlacement{};
+        }
+    }
+    PlaceInMargins(view, page, system, use);
 }
+
+void PlaceSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* system) {
+    if (g_placementDepth > 0) return;
+    CarriedPlacement* entry = CarriedEntry(view, page, system);
+    if (entry == nullptr || entry->ready) return;
+    // The build brings every measure's width up to date before the placement that
+    // ends it reads them; so does this placement, which takes its passes for as
+    // long as the end of the slots follows from the carried row. The row is then
+    // built once, from the widths they leave.
+    ScoreDocument* document = view->document;
+    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) MeasureWidth(document, m);
+    RowUse use{false, false, &entry->row};
+    use.predictedOnly = true;
+    entry->passesLeft = kPlacementPasses - PlaceInMargins(view, page, system, use);
+    entry->ready = true;
+}
+
+PlacementCarryScope::PlacementCarryScope() : carry_(std::make_unique<PlacementCarry>()), saved_(g_carry) {
+    g_carry = carry_.get();
+}
+
+PlacementCarryScope::~PlacementCarryScope() { g_carry = saved_; }
 
 void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system) {
     // Engraver spacing or proportional widths, accidental room, then placement

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/model/page_records.h"
 
@@ -52,5 +53,24 @@ int32_t RebuildMeasureSlot(ScoreView* view, int measure);
 // FormatSystem for a caller that builds the beat-map rows of the system's page
 // again before reading them: the system's row may be left out of date.
 void FormatSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* system);
+
+// For the re-spacing of a page's systems (FormatSystemBeforeRowBuild) and the builds
+// of their rows that follow: the placement each re-spacing ends with is finished
+// before its row's build, from the slots the re-spacing laid out, so that the row
+// is built once from the final widths instead of built, placed and built again.
+// The widths, the rows and everything else come out as without the scope. The
+// innermost scope is in use.
+struct PlacementCarry;
+class PlacementCarryScope {
+  public:
+    PlacementCarryScope();
+    ~PlacementCarryScope();
+    PlacementCarryScope(const PlacementCarryScope&) = delete;
+    PlacementCarryScope& operator=(const PlacementCarryScope&) = delete;
+
+  private:
+    std::unique_ptr<PlacementCarry> carry_;
+    PlacementCarry* saved_;
+};
 
 }  // namespace ql

@@ -232,6 +232,7 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
     if (system == nullptr) return 0;
     ScorePage* page = view->currentPage;
     if (relayout) beatmap::RelayoutRows(view);
+    PlaceSystemBeforeRowBuild(view, page, system);
     RowBuilder row(view, system);
     row.FirstSlot();
     const bool lastOfPage = system->next.get() == nullptr;
