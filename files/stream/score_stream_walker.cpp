@@ -133,6 +133,7 @@ class StreamIn {
     int Music();
     int Voice(int staff, int voice);
     int PlainEventRun(int voice, int most, int* passed);
+    bool PassEmptyVoice();
     int Event(int staff, int voice);
     int Pages();
     int Page(int index);
@@ -435,7 +436,22 @@ int StreamIn::PlainEventRun(int voice, int most, int* passed) {
     return sink_.PlainEvents(voice, stored, static_cast<int>(count));
 }
 
+// A voice whose event and rest counts are both 0, passed at once when the walk tells
+// no observer of its fields (an older layout reads its counts as ever). False, with
+// nothing read, for any other voice.
+bool StreamIn::PassEmptyVoice() {
+    if (observer_ != nullptr || Older()) return false;
+    size_t ahead = 0;
+    const uint8_t* counts = file_.Ahead(2 * kCountBytes, &ahead);
+    if (ahead < 2 * kCountBytes || LoadLe32(counts) != 0) return false;
+    file_.Pass(kCountBytes);
+    file_.Pass(kCountBytes);
+    files_.BytesMoved = file_.LastCount();
+    return true;
+}
+
 int StreamIn::Voice(int staff, int voice) {
+    if (PassEmptyVoice()) return sink_.EmptyVoice(voice);
     int events = 0;
     if (!BoundedCount(&events, kStoredEventBytesInFile, StreamField::EventCount)) return fc::kEventCount;
     if (int code = sink_.VoiceStart(voice, events)) return code;
@@ -465,8 +481,7 @@ int StreamIn::Music() {
             if (!Fetch(kCellHeaderBytes, StreamField::CellHeader)) return fc::kCellHeader;
             if (Older()) UpgradeCellHeader(std::span<uint8_t>(Own(), size_), version_);
             MeasureCell cell{};
-            ByteReader in = Bytes();
-            DecodeCellHeader(in, &cell);
+            DecodeCellHeaderInPlace(bytes_, &cell);
             if (int code = sink_.Cell(s, m, cell)) return code;
             int objects = 0;
             if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount)) return fc::kCellObjectCount;
@@ -580,6 +595,11 @@ int ScoreStreamSink::PlainEvents(int voice, const uint8_t* stored, int count) {
         if (int code = Event(voice, event, links, nullptr)) return code;
     }
     return 0;
+}
+
+int ScoreStreamSink::EmptyVoice(int voice) {
+    if (int code = VoiceStart(voice, 0)) return code;
+    return Rests(voice, std::vector<RestBody>());
 }
 
 int DiscardingStreamSink::Label(int staff, ScoreObject* label) {
