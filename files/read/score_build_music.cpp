@@ -50,10 +50,22 @@ void BuildingStreamSink::RestoreVoiceMask() {
     voiceMaskSaved_ = false;
 }
 
+MeasureCell* BuildingStreamSink::MusicCell(int staff, int measure) {
+    if (staff != cellsStaff_) {
+        cellsStaff_ = staff;
+        staffCells_ = CellArrayOf(StaffRecordOf(document_, staff));
+    }
+    // Measures 1..M lie within the cells a staff is made with.
+    if (staffCells_ != nullptr && measure >= 1 && measure <= document_->header.measureCount &&
+        measure < MaxMeasures && staffCells_->cells[measure])
+        return FindRecord<MeasureCell>(kMeasureCellPool, staffCells_->cells[measure]);
+    return GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
+}
+
 int BuildingStreamSink::Cell(int staff, int measure, const MeasureCell& header) {
     RestoreVoiceMask();
     ShowMusicProgress(staff, measure);
-    cell_ = GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
+    cell_ = MusicCell(staff, measure);
     if (cell_ == nullptr) return fc::kCellHeader;
     std::memcpy(cell_, &header, kStoredCellBytes);
     measureTicks_ = document_->measureTable[measure].lengthTicks;

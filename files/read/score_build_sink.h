@@ -15,6 +15,7 @@
 
 namespace ql {
 
+struct CellHandleArray;
 struct EventRecord;
 struct MeasureCell;
 struct ScorePage;
@@ -118,7 +119,12 @@ class BuildingStreamSink : public ScoreStreamSink {
     bool missingPortDevice_ = false;
     bool prologueRefused_ = false;
     PrologueFault prologueFault_ = PrologueFault::ShortRead;
+    // The cell of a staff and measure of the music section: the staff's cell array is
+    // looked up when the staff changes, a cell made already resolved from it.
+    MeasureCell* MusicCell(int staff, int measure);
     // Music.
+    int cellsStaff_ = -1;
+    CellHandleArray* staffCells_ = nullptr;
     MeasureCell* cell_ = nullptr;
     int measureTicks_ = 0;
     uint8_t savedVoiceMask_ = 0;

@@ -133,7 +133,23 @@ class StreamIn {
     int Music();
     int Voice(int staff, int voice);
     int PlainEventRun(int voice, int most, int* passed);
-    bool PassEmptyVoice();
+    // The next `counts` counts when all of them are 0 (an empty object list, or a
+    // voice with no events and no rests), passed at once when the walk tells no
+    // observer of its fields (an older layout reads its counts as ever). False, with
+    // nothing read, when any is not 0 or the bytes are not in memory.
+    bool PassZeroCounts(int counts) {
+        if (observer_ != nullptr || Older()) return false;
+        const size_t bytes = kCountBytes * static_cast<size_t>(counts);
+        size_t ahead = 0;
+        const uint8_t* at = file_.Ahead(bytes, &ahead);
+        if (ahead < bytes) return false;
+        uint32_t any = 0;
+        for (int c = 0; c < counts; ++c) any |= LoadLe16(at + kCountBytes * static_cast<size_t>(c));
+        if (any != 0) return false;
+        for (int c = 0; c < counts; ++c) file_.Pass(kCountBytes);
+        files_.BytesMoved = file_.LastCount();
+        return true;
+    }
     int Event(int staff, int voice);
     int Pages();
     int Page(int index);
@@ -436,22 +452,8 @@ int StreamIn::PlainEventRun(int voice, int most, int* passed) {
     return sink_.PlainEvents(voice, stored, static_cast<int>(count));
 }
 
-// A voice whose event and rest counts are both 0, passed at once when the walk tells
-// no observer of its fields (an older layout reads its counts as ever). False, with
-// nothing read, for any other voice.
-bool StreamIn::PassEmptyVoice() {
-    if (observer_ != nullptr || Older()) return false;
-    size_t ahead = 0;
-    const uint8_t* counts = file_.Ahead(2 * kCountBytes, &ahead);
-    if (ahead < 2 * kCountBytes || LoadLe32(counts) != 0) return false;
-    file_.Pass(kCountBytes);
-    file_.Pass(kCountBytes);
-    files_.BytesMoved = file_.LastCount();
-    return true;
-}
-
 int StreamIn::Voice(int staff, int voice) {
-    if (PassEmptyVoice()) return sink_.EmptyVoice(voice);
+    if (PassZeroCounts(2)) return sink_.EmptyVoice(voice);
     int events = 0;
     if (!BoundedCount(&events, kStoredEventBytesInFile, StreamField::EventCount)) return fc::kEventCount;
     if (int code = sink_.VoiceStart(voice, events)) return code;
@@ -483,9 +485,12 @@ int StreamIn::Music() {
             MeasureCell cell{};
             DecodeCellHeaderInPlace(bytes_, &cell);
             if (int code = sink_.Cell(s, m, cell)) return code;
-            int objects = 0;
-            if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount)) return fc::kCellObjectCount;
-            if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
+            if (!PassZeroCounts(1)) {
+                int objects = 0;
+                if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount))
+                    return fc::kCellObjectCount;
+                if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
+            }
             for (int voice = 0; voice < kVoiceCount && !musicLost_; ++voice)
                 if (int code = Voice(s, voice)) return code;
             if (musicLost_) return 0;
