@@ -250,18 +250,22 @@ void BuildingStreamSink::LinkPlainRun(const uint8_t* stored, int take) {
     const int measureTicks = measureTicks_;
     if constexpr (std::endian::native == std::endian::little) {
         previous->next = spareHandles_[first];
+        // The handles array holds a place after the run's last record (kEventsHeld is
+        // one more than the most taken), read as its next and then overwritten.
+        const RecordHandle lastNext = spareHandles_[end];
+        spareHandles_[end] = RecordHandle{};
         for (int e = first; e < end; ++e, stored += kStoredEventBytesInFile) {
             auto* made = static_cast<EventRecord*>(spareRecords_[e]);
             const RecordHandle handle = spareHandles_[e];
             StoredEventImage image = ReadStoredEventImage(stored);
             TakeAsRead(&image, measureTicks);
-            StoreEventWords(image, ChainWord(previousHandle, e + 1 < end ? spareHandles_[e + 1] : RecordHandle{}),
-                            made);
+            StoreEventWords(image, ChainWord(previousHandle, spareHandles_[e + 1]), made);
             *handles++ = handle;
             NoteBeamPartners(made, position + (e - first) + 1, image.links);
             previous = made;
             previousHandle = handle;
         }
+        spareHandles_[end] = lastNext;
     } else {
         for (int e = first; e < end; ++e, stored += kStoredEventBytesInFile) {
             auto* made = static_cast<EventRecord*>(spareRecords_[e]);

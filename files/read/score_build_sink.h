@@ -91,6 +91,9 @@ class BuildingStreamSink : public ScoreStreamSink {
     void LinkPlainRun(const uint8_t* stored, int take);
     int EventMemoryFailure();
     void ResolveBeamPartners();
+    // The cell of a staff and measure of the music section: the staff's cell array is
+    // looked up when the staff changes, a cell made already resolved from it.
+    MeasureCell* MusicCell(int staff, int measure);
     // The record of the voice's next event, taken from records allocated a run at a
     // time (AllocRecordRunWithHandles); null when the pool is exhausted.
     EventRecord* NextEventRecord(RecordHandle* handle);
@@ -119,9 +122,6 @@ class BuildingStreamSink : public ScoreStreamSink {
     bool missingPortDevice_ = false;
     bool prologueRefused_ = false;
     PrologueFault prologueFault_ = PrologueFault::ShortRead;
-    // The cell of a staff and measure of the music section: the staff's cell array is
-    // looked up when the staff changes, a cell made already resolved from it.
-    MeasureCell* MusicCell(int staff, int measure);
     // Music.
     int cellsStaff_ = -1;
     CellHandleArray* staffCells_ = nullptr;
@@ -151,7 +151,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     static constexpr int kEventRun = 32;
     static constexpr int kEventsHeld = 256;
     void* spareRecords_[kEventsHeld] = {};
-    RecordHandle spareHandles_[kEventsHeld] = {};
+    RecordHandle spareHandles_[kEventsHeld + 1] = {};  // one place more (LinkPlainRun)
     int spareCount_ = 0;
     int spareRun_ = 0;
     int spareNext_ = 0;
