@@ -141,6 +141,16 @@ void DropSelectionOf(ScoreView* view) {
     ResetSelection(view, 0);
 }
 
+// Frees the beat map's row buffers (no slot array is left to read) without clearing
+// the rest of the map, which assigning an empty map would do entry by entry.
+void ReleaseBeatMapRows(BeatMap& map) {
+    for (int row = 0; row < kBeatMapRows; ++row) {
+        map.rowBuffers[row].reset();
+        map.rowCapacity[row] = 0;
+    }
+    map.rowsAllocated = 0;
+}
+
 }  // namespace
 
 ScoreView* AllocView() {
@@ -155,7 +165,10 @@ void FreeView(ScoreView* view) {
 
 ScoreView* InitView(ScoreView* view) {
     if (view == nullptr) return nullptr;
-    *view = ScoreView{};
+    // Made anew in place: a view is large (its beat map), and assigning a fresh one
+    // would clear a temporary and then copy it.
+    view->~ScoreView();
+    view = new (view) ScoreView();
     view->self = view;
     view->pageView = 1;
     ResetOrigins(view);
@@ -224,7 +237,7 @@ void DestroyView(ScoreView* view) {
     ReleaseViewDrawing(view);
     DeleteViewObjects(view);
     DestroyGalleyPages(view);
-    view->beatMap = BeatMap{};  // frees the row buffers
+    ReleaseBeatMapRows(view->beatMap);
     DocumentGlobals& globals = State().documents;
     if (globals.ActiveView == view) globals.ActiveView = nullptr;
     view->self = nullptr;

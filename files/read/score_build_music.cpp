@@ -5,6 +5,8 @@
 // mask is exactly bit v (voice 0: the view's own bit 0), so the objects made for it
 // take that voice.
 #include <algorithm>
+#include <bit>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -48,10 +50,22 @@ void BuildingStreamSink::RestoreVoiceMask() {
     voiceMaskSaved_ = false;
 }
 
+MeasureCell* BuildingStreamSink::MusicCell(int staff, int measure) {
+    if (staff != cellsStaff_) {
+        cellsStaff_ = staff;
+        staffCells_ = CellArrayOf(StaffRecordOf(document_, staff));
+    }
+    // Measures 1..M lie within the cells a staff is made with.
+    if (staffCells_ != nullptr && measure >= 1 && measure <= document_->header.measureCount &&
+        measure < MaxMeasures && staffCells_->cells[measure])
+        return FindRecord<MeasureCell>(kMeasureCellPool, staffCells_->cells[measure]);
+    return GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
+}
+
 int BuildingStreamSink::Cell(int staff, int measure, const MeasureCell& header) {
     RestoreVoiceMask();
     ShowMusicProgress(staff, measure);
-    cell_ = GetOrCreateMeasureCell(StaffRecordOf(document_, staff), document_, measure);
+    cell_ = MusicCell(staff, measure);
     if (cell_ == nullptr) return fc::kCellHeader;
     std::memcpy(cell_, &header, kStoredCellBytes);
     measureTicks_ = document_->measureTable[measure].lengthTicks;
@@ -65,13 +79,14 @@ int BuildingStreamSink::VoiceStart(int voice, int events) {
         voiceMaskSaved_ = true;
     }
     view_->voiceMask = voice == 0 ? savedVoiceMask_ & kVoiceZeroMaskBits : static_cast<uint8_t>(1u << voice);
-    voiceEvents_.clear();
+    voiceEventCount_ = 0;
+    beamedEvents_.clear();
     // A voice read whole leaves none of its run; what was taken ahead serves this one.
     if (spareNext_ < spareRun_) ReleaseSpareEvents();
     eventsLeft_ = events;
     previous_ = nullptr;
     if (events == 0) return 0;
-    voiceEvents_.reserve(static_cast<size_t>(events));
+    VoiceHandlesRoom(events);
     previous_ = NewVoiceHead(voice);
     return previousHandle_ ? 0 : fc::kVoiceHead;
 }
@@ -177,13 +192,31 @@ inline void LinkDecodedEvent(EventRecord* made, RecordHandle handle, EventRecord
     previous->next = handle;
 }
 
+// LinkDecodedEvent's rules on a stored event's leading words, before they are
+// stored (little-endian: word2 is bits 16-31 of the first word, time bits 0-15 of
+// the third; the attachment's place is clear already).
+constexpr int kWord2Shift = 8 * offsetof(EventRecord, word2);
+constexpr int kTimeShift = 8 * (offsetof(EventRecord, time) - 2 * kStoredEventWordBytes);
+constexpr uint64_t kTimeBits = uint64_t{0xFFFF} << kTimeShift;
+inline void TakeAsRead(StoredEventImage* image, int measureTicks) {
+    image->words[0] &= ~(uint64_t{kEventRunTimeBits} << kWord2Shift);
+    if (static_cast<int>((image->words[2] & kTimeBits) >> kTimeShift) >= measureTicks) image->words[2] &= ~kTimeBits;
+}
+// The fourth word of a record: no beam partners, then the chain links.
+constexpr int kPrevShift = 8 * (offsetof(EventRecord, prev) - 3 * kStoredEventWordBytes);
+constexpr int kNextShift = 8 * (offsetof(EventRecord, next) - 3 * kStoredEventWordBytes);
+inline uint64_t ChainWord(RecordHandle prev, RecordHandle next) {
+    return uint64_t{prev.bits} << kPrevShift | uint64_t{next.bits} << kNextShift;
+}
+
 }  // namespace
 
 inline void BuildingStreamSink::AppendEvent(EventRecord* made, RecordHandle handle, const StoredEventLinks& links) {
     LinkDecodedEvent(made, handle, previous_, previousHandle_, measureTicks_);
     previous_ = lastEvent_ = made;
     previousHandle_ = handle;
-    voiceEvents_.push_back(VoiceEvent{made, handle, links});
+    *VoiceHandlesRoom(1) = handle;
+    NoteBeamPartners(made, ++voiceEventCount_, links);
     tail_ = Tail::Event;
 }
 
@@ -204,52 +237,93 @@ int BuildingStreamSink::Event(int voice, const EventRecord& event, const StoredE
     return 0;
 }
 
+// Each record of the run is written whole, once: the stored words as the reader
+// takes them and its chain links (the next record's handle is known within the run;
+// the last one's next is set by the event that follows it).
+void BuildingStreamSink::LinkPlainRun(const uint8_t* stored, int take) {
+    const int first = spareNext_;
+    const int end = first + take;
+    const int position = voiceEventCount_;
+    RecordHandle* handles = VoiceHandlesRoom(take);
+    EventRecord* previous = previous_;
+    RecordHandle previousHandle = previousHandle_;
+    const int measureTicks = measureTicks_;
+    if constexpr (std::endian::native == std::endian::little) {
+        previous->next = spareHandles_[first];
+        // The handles array holds a place after the run's last record (kEventsHeld is
+        // one more than the most taken), read as its next and then overwritten.
+        const RecordHandle lastNext = spareHandles_[end];
+        spareHandles_[end] = RecordHandle{};
+        for (int e = first; e < end; ++e, stored += kStoredEventBytesInFile) {
+            auto* made = static_cast<EventRecord*>(spareRecords_[e]);
+            const RecordHandle handle = spareHandles_[e];
+            StoredEventImage image = ReadStoredEventImage(stored);
+            TakeAsRead(&image, measureTicks);
+            StoreEventWords(image, ChainWord(previousHandle, spareHandles_[e + 1]), made);
+            *handles++ = handle;
+            NoteBeamPartners(made, position + (e - first) + 1, image.links);
+            previous = made;
+            previousHandle = handle;
+        }
+        spareHandles_[end] = lastNext;
+    } else {
+        for (int e = first; e < end; ++e, stored += kStoredEventBytesInFile) {
+            auto* made = static_cast<EventRecord*>(spareRecords_[e]);
+            const RecordHandle handle = spareHandles_[e];
+            const StoredEventLinks links = DecodeStoredEventInPlace(stored, made);
+            LinkDecodedEvent(made, handle, previous, previousHandle, measureTicks);
+            *handles++ = handle;
+            NoteBeamPartners(made, position + (e - first) + 1, links);
+            previous = made;
+            previousHandle = handle;
+        }
+    }
+    previous_ = lastEvent_ = previous;
+    previousHandle_ = previousHandle;
+    voiceEventCount_ += take;
+    tail_ = Tail::Event;
+    spareNext_ = end;
+    eventsLeft_ -= take;
+}
+
 // Each stored event is decoded straight into the next record of the voice's run, a
-// run at a time; the chain's end is kept in locals while a run is linked.
+// run at a time.
 int BuildingStreamSink::PlainEvents(int voice, const uint8_t* stored, int count) {
     (void)voice;
     while (count > 0) {
         if (!HaveSpareEvent()) return EventMemoryFailure();
         const int take = std::min(count, spareRun_ - spareNext_);
-        EventRecord* previous = previous_;
-        RecordHandle previousHandle = previousHandle_;
-        const int measureTicks = measureTicks_;
-        for (int e = spareNext_; e < spareNext_ + take; ++e, stored += kStoredEventBytesInFile) {
-            auto* made = static_cast<EventRecord*>(spareRecords_[e]);
-            const RecordHandle handle = spareHandles_[e];
-            const StoredEventLinks links = DecodeStoredEventInPlace(stored, made);
-            LinkDecodedEvent(made, handle, previous, previousHandle, measureTicks);
-            voiceEvents_.push_back(VoiceEvent{made, handle, links});
-            previous = made;
-            previousHandle = handle;
-        }
-        previous_ = lastEvent_ = previous;
-        previousHandle_ = previousHandle;
-        tail_ = Tail::Event;
-        spareNext_ += take;
-        eventsLeft_ -= take;
+        LinkPlainRun(stored, take);
+        stored += static_cast<size_t>(take) * kStoredEventBytesInFile;
         count -= take;
     }
     return 0;
 }
 
 // Positions become handles; a partner on the wrong side, the event itself or past
-// the voice is none, and long notes keep no partners.
-void BuildingStreamSink::ResolveBeamPartners() {
-    const int count = static_cast<int>(voiceEvents_.size());
-    for (int i = 0; i < count; ++i) {
-        const VoiceEvent& voiceEvent = voiceEvents_[static_cast<size_t>(i)];
-        EventRecord* event = voiceEvent.record;
-        const int own = i + 1;
-        int prev = CheckedBeamPrevPosition(voiceEvent.links.beamPrev, own);
-        int next = CheckedBeamNextPosition(voiceEvent.links.beamNext, own, count);
+// the voice is none, and long notes keep no partners. Events stored without partners
+// have none already.
+inline void BuildingStreamSink::ResolveBeamPartners() {
+    const int count = voiceEventCount_;
+    for (const BeamedEvent& beamed : beamedEvents_) {
+        EventRecord* event = beamed.record;
+        int prev = CheckedBeamPrevPosition(beamed.links.beamPrev, beamed.position);
+        int next = CheckedBeamNextPosition(beamed.links.beamNext, beamed.position, count);
         if (event->duration > kLongestBeamedDuration) prev = next = 0;
-        event->beamPrev = prev != 0 ? voiceEvents_[static_cast<size_t>(prev - 1)].handle : RecordHandle{};
-        event->beamNext = next != 0 ? voiceEvents_[static_cast<size_t>(next - 1)].handle : RecordHandle{};
+        event->beamPrev = prev != 0 ? voiceHandles_[static_cast<size_t>(prev - 1)] : RecordHandle{};
+        event->beamNext = next != 0 ? voiceHandles_[static_cast<size_t>(next - 1)] : RecordHandle{};
     }
-    voiceEvents_.clear();
+    voiceEventCount_ = 0;
+    beamedEvents_.clear();
     lastEvent_ = nullptr;
     tail_ = Tail::None;
+}
+
+// What VoiceStart and Rests do for a voice of no events and no rests.
+int BuildingStreamSink::EmptyVoice(int voice) {
+    if (int code = BuildingStreamSink::VoiceStart(voice, 0)) return code;
+    ResolveBeamPartners();
+    return 0;
 }
 
 int BuildingStreamSink::Rests(int voice, const std::vector<RestBody>& rests) {

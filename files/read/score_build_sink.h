@@ -6,6 +6,7 @@
 // FinishDocument then completes what the stream does not store.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "core/memory/pool.h"
@@ -14,6 +15,7 @@
 
 namespace ql {
 
+struct CellHandleArray;
 struct EventRecord;
 struct MeasureCell;
 struct ScorePage;
@@ -46,6 +48,7 @@ class BuildingStreamSink : public ScoreStreamSink {
               const AccidentalWord* accidental) override;
     int PlainEvents(int voice, const uint8_t* stored, int count) override;
     int Rests(int voice, const std::vector<RestBody>& rests) override;
+    int EmptyVoice(int voice) override;
     int Page(int index, const ScorePage& page) override;
     int System(const StreamSystem& system) override;
     int PageDone(int index) override;
@@ -69,18 +72,28 @@ class BuildingStreamSink : public ScoreStreamSink {
 
   private:
     enum class Tail { None, Cell, Event, Page };
-    // An event of the voice being read: its record, that record's handle, and the
-    // links it was stored with.
-    struct VoiceEvent {
+    // An event of the voice being read that was stored with a beam partner: its
+    // record, its 1-based position in the voice and the positions it names.
+    struct BeamedEvent {
         EventRecord* record;
-        RecordHandle handle;
+        int position;
         StoredEventLinks links;
     };
     // Links a decoded event at the end of the voice's chain, clearing what the
     // reader does not take from the file.
     void AppendEvent(EventRecord* made, RecordHandle handle, const StoredEventLinks& links);
+    // Notes the event just appended at `position` when it was stored with partners.
+    void NoteBeamPartners(EventRecord* made, int position, const StoredEventLinks& links) {
+        if ((links.beamPrev | links.beamNext) != 0) beamedEvents_.push_back(BeamedEvent{made, position, links});
+    }
+    // The run's events from `stored` into the records spareNext_ .. + `take` of the
+    // voice's run, chained after the voice's last event.
+    void LinkPlainRun(const uint8_t* stored, int take);
     int EventMemoryFailure();
     void ResolveBeamPartners();
+    // The cell of a staff and measure of the music section: the staff's cell array is
+    // looked up when the staff changes, a cell made already resolved from it.
+    MeasureCell* MusicCell(int staff, int measure);
     // The record of the voice's next event, taken from records allocated a run at a
     // time (AllocRecordRunWithHandles); null when the pool is exhausted.
     EventRecord* NextEventRecord(RecordHandle* handle);
@@ -110,6 +123,8 @@ class BuildingStreamSink : public ScoreStreamSink {
     bool prologueRefused_ = false;
     PrologueFault prologueFault_ = PrologueFault::ShortRead;
     // Music.
+    int cellsStaff_ = -1;
+    CellHandleArray* staffCells_ = nullptr;
     MeasureCell* cell_ = nullptr;
     int measureTicks_ = 0;
     uint8_t savedVoiceMask_ = 0;
@@ -117,7 +132,18 @@ class BuildingStreamSink : public ScoreStreamSink {
     EventRecord* previous_ = nullptr;
     RecordHandle previousHandle_{};
     EventRecord* lastEvent_ = nullptr;
-    std::vector<VoiceEvent> voiceEvents_;  // the voice's events: position p at index p - 1
+    // Room for `count` more handles of the voice's events.
+    RecordHandle* VoiceHandlesRoom(int count) {
+        const size_t want = static_cast<size_t>(voiceEventCount_) + static_cast<size_t>(count);
+        if (want > voiceHandles_.size()) voiceHandles_.resize(std::max(want, 2 * voiceHandles_.size()));
+        return voiceHandles_.data() + voiceEventCount_;
+    }
+    // The voice's event handles (position p at index p - 1; voiceEventCount_ of them,
+    // in storage kept between voices), and its events stored with beam partners: only
+    // they have partners to resolve at the voice's end.
+    std::vector<RecordHandle> voiceHandles_;
+    int voiceEventCount_ = 0;
+    std::vector<BeamedEvent> beamedEvents_;
     // Event records allocated ahead: spareNext_ .. spareCount_ - 1 unused. The voice's
     // run (at most kEventRun, no more than its events left) ends at spareRun_; the
     // records after it are the pool's next fresh slots, taken with the run so that the
@@ -125,7 +151,7 @@ class BuildingStreamSink : public ScoreStreamSink {
     static constexpr int kEventRun = 32;
     static constexpr int kEventsHeld = 256;
     void* spareRecords_[kEventsHeld] = {};
-    RecordHandle spareHandles_[kEventsHeld] = {};
+    RecordHandle spareHandles_[kEventsHeld + 1] = {};  // one place more (LinkPlainRun)
     int spareCount_ = 0;
     int spareRun_ = 0;
     int spareNext_ = 0;

@@ -34,6 +34,18 @@ constexpr int AccidentalCodeOf(const EventRecord& event) {
 void EncodeCellHeader(const MeasureCell& cell, ByteWriter& writer);
 // The leading 8 bytes into `cell`; the rest of the cell is left alone.
 void DecodeCellHeader(ByteReader& reader, MeasureCell* cell);
+// The same from the kStoredCellBytes bytes at `stored`: on a little-endian machine
+// they are the cell's leading bytes, copied whole.
+inline void DecodeCellHeaderInPlace(const uint8_t* stored, MeasureCell* cell) {
+    if constexpr (std::endian::native != std::endian::little) {
+        ByteReader reader(stored, kStoredCellBytes);
+        DecodeCellHeader(reader, cell);
+        return;
+    }
+    static_assert(offsetof(MeasureCell, cellWord) == 2 && offsetof(MeasureCell, cellFlags) == 4 &&
+                  offsetof(MeasureCell, cellData7) == 7 && offsetof(MeasureCell, voices) == kStoredCellBytes);
+    std::memcpy(reinterpret_cast<uint8_t*>(cell), stored, kStoredCellBytes);
+}
 
 // What replaces an event's handles in the file.
 struct StoredEventLinks {
@@ -51,6 +63,41 @@ void EncodeStoredEvent(const EventRecord& event, const StoredEventLinks& links, 
 void EncodeStoredEventByFields(const EventRecord& event, const StoredEventLinks& links, ByteWriter& writer);
 // The stored fields into `event` (attachment, beam links and chain links 0).
 StoredEventLinks DecodeStoredEvent(ByteReader& reader, EventRecord* event);
+// A stored event as the leading 24 bytes of its record (three little-endian words,
+// the attachment's place cleared) and the links read from it. Little-endian
+// machines only: the record's bytes are the file's bytes there.
+struct StoredEventImage {
+    uint64_t words[3];
+    StoredEventLinks links;
+};
+constexpr size_t kStoredEventWordBytes = sizeof(uint64_t);
+inline StoredEventImage ReadStoredEventImage(const uint8_t* stored) {
+    static_assert(offsetof(EventRecord, attachment) == 14 && offsetof(EventRecord, time) == 16 &&
+                  offsetof(EventRecord, nudge) == 23 && offsetof(EventRecord, beamPrev) == 24 &&
+                  offsetof(EventRecord, beamNext) == 26 && offsetof(EventRecord, prev) == kStoredEventBytesInFile &&
+                  sizeof(EventRecord) == 4 * sizeof(uint64_t));
+    constexpr uint64_t kWithoutAttachment = 0x0000FFFFFFFFFFFFull;  // bytes 8-13 of 8-15
+    StoredEventImage image;
+    std::memcpy(&image.words[0], stored, kStoredEventWordBytes);
+    std::memcpy(&image.words[1], stored + kStoredEventWordBytes, kStoredEventWordBytes);
+    std::memcpy(&image.words[2], stored + 2 * kStoredEventWordBytes, kStoredEventWordBytes);
+    image.words[1] &= kWithoutAttachment;
+    image.links.attachments = LoadLe16(stored + offsetof(EventRecord, attachment));
+    image.links.beamPrev = LoadLe16(stored + offsetof(EventRecord, beamPrev));
+    image.links.beamNext = LoadLe16(stored + offsetof(EventRecord, beamNext));
+    return image;
+}
+// Writes the record whole: the image's three words, then `links` as its fourth
+// (beamPrev, beamNext, prev, next from the low bytes up). Whole words, which later
+// reads of single fields can take straight from the stores (a 28-byte copy made
+// GCC go through the stack).
+inline void StoreEventWords(const StoredEventImage& image, uint64_t links, EventRecord* event) {
+    auto* record = reinterpret_cast<uint8_t*>(event);
+    std::memcpy(record, &image.words[0], kStoredEventWordBytes);
+    std::memcpy(record + kStoredEventWordBytes, &image.words[1], kStoredEventWordBytes);
+    std::memcpy(record + 2 * kStoredEventWordBytes, &image.words[2], kStoredEventWordBytes);
+    std::memcpy(record + 3 * kStoredEventWordBytes, &links, kStoredEventWordBytes);
+}
 // The same decoding of one whole stored event (kStoredEventBytesInFile bytes at
 // `stored`), written straight into `event`: the loader's form, one copy of the
 // leading bytes rather than a read per field. Inline, for the loader's loops.
@@ -59,34 +106,9 @@ inline StoredEventLinks DecodeStoredEventInPlace(const uint8_t* stored, EventRec
         ByteReader reader(stored, kStoredEventBytesInFile);
         return DecodeStoredEvent(reader, event);
     }
-    // The stored event is the little-endian image of the record's leading bytes,
-    // with the attachment handle's place holding the attachment count and the beam
-    // links' places holding positions.
-    static_assert(offsetof(EventRecord, attachment) == 14 && offsetof(EventRecord, time) == 16 &&
-                  offsetof(EventRecord, nudge) == 23 && offsetof(EventRecord, beamPrev) == 24 &&
-                  offsetof(EventRecord, beamNext) == 26 && offsetof(EventRecord, prev) == kStoredEventBytesInFile &&
-                  sizeof(EventRecord) == 4 * sizeof(uint64_t));
-    // Copied as three 8-byte words, the attachment's place cleared, then a fourth
-    // of cleared links: whole words, which later reads of single fields can take
-    // straight from the stores.
-    constexpr uint64_t kWithoutAttachment = 0x0000FFFFFFFFFFFFull;  // bytes 8-13 of 8-15
-    constexpr size_t kWord = sizeof(uint64_t);
-    uint64_t head = 0, middle = 0, tail = 0;
-    std::memcpy(&head, stored, kWord);
-    std::memcpy(&middle, stored + kWord, kWord);
-    std::memcpy(&tail, stored + 2 * kWord, kWord);
-    middle &= kWithoutAttachment;
-    const uint64_t links0 = 0;
-    auto* record = reinterpret_cast<uint8_t*>(event);
-    std::memcpy(record, &head, kWord);
-    std::memcpy(record + kWord, &middle, kWord);
-    std::memcpy(record + 2 * kWord, &tail, kWord);
-    std::memcpy(record + 3 * kWord, &links0, kWord);
-    StoredEventLinks links;
-    links.attachments = LoadLe16(stored + offsetof(EventRecord, attachment));
-    links.beamPrev = LoadLe16(stored + offsetof(EventRecord, beamPrev));
-    links.beamNext = LoadLe16(stored + offsetof(EventRecord, beamNext));
-    return links;
+    const StoredEventImage image = ReadStoredEventImage(stored);
+    StoreEventWords(image, 0, event);
+    return image.links;
 }
 
 // Whether a stored event (kStoredEventBytesInFile bytes at `stored`) is followed by

@@ -133,6 +133,23 @@ class StreamIn {
     int Music();
     int Voice(int staff, int voice);
     int PlainEventRun(int voice, int most, int* passed);
+    // The next `counts` counts when all of them are 0 (an empty object list, or a
+    // voice with no events and no rests), passed at once when the walk tells no
+    // observer of its fields (an older layout reads its counts as ever). False, with
+    // nothing read, when any is not 0 or the bytes are not in memory.
+    bool PassZeroCounts(int counts) {
+        if (observer_ != nullptr || Older()) return false;
+        const size_t bytes = kCountBytes * static_cast<size_t>(counts);
+        size_t ahead = 0;
+        const uint8_t* at = file_.Ahead(bytes, &ahead);
+        if (ahead < bytes) return false;
+        uint32_t any = 0;
+        for (int c = 0; c < counts; ++c) any |= LoadLe16(at + kCountBytes * static_cast<size_t>(c));
+        if (any != 0) return false;
+        for (int c = 0; c < counts; ++c) file_.Pass(kCountBytes);
+        files_.BytesMoved = file_.LastCount();
+        return true;
+    }
     int Event(int staff, int voice);
     int Pages();
     int Page(int index);
@@ -436,6 +453,7 @@ int StreamIn::PlainEventRun(int voice, int most, int* passed) {
 }
 
 int StreamIn::Voice(int staff, int voice) {
+    if (PassZeroCounts(2)) return sink_.EmptyVoice(voice);
     int events = 0;
     if (!BoundedCount(&events, kStoredEventBytesInFile, StreamField::EventCount)) return fc::kEventCount;
     if (int code = sink_.VoiceStart(voice, events)) return code;
@@ -465,12 +483,14 @@ int StreamIn::Music() {
             if (!Fetch(kCellHeaderBytes, StreamField::CellHeader)) return fc::kCellHeader;
             if (Older()) UpgradeCellHeader(std::span<uint8_t>(Own(), size_), version_);
             MeasureCell cell{};
-            ByteReader in = Bytes();
-            DecodeCellHeader(in, &cell);
+            DecodeCellHeaderInPlace(bytes_, &cell);
             if (int code = sink_.Cell(s, m, cell)) return code;
-            int objects = 0;
-            if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount)) return fc::kCellObjectCount;
-            if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
+            if (!PassZeroCounts(1)) {
+                int objects = 0;
+                if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount))
+                    return fc::kCellObjectCount;
+                if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
+            }
             for (int voice = 0; voice < kVoiceCount && !musicLost_; ++voice)
                 if (int code = Voice(s, voice)) return code;
             if (musicLost_) return 0;
@@ -580,6 +600,11 @@ int ScoreStreamSink::PlainEvents(int voice, const uint8_t* stored, int count) {
         if (int code = Event(voice, event, links, nullptr)) return code;
     }
     return 0;
+}
+
+int ScoreStreamSink::EmptyVoice(int voice) {
+    if (int code = VoiceStart(voice, 0)) return code;
+    return Rests(voice, std::vector<RestBody>());
 }
 
 int DiscardingStreamSink::Label(int staff, ScoreObject* label) {

@@ -109,6 +109,10 @@ class ScoreStreamSink {
         (void)voice, (void)rests;
         return 0;
     }
+    // A voice stored with no events and no rests, read at once by a walk that tells no
+    // observer of its fields; this default is VoiceStart then Rests, as the walk would
+    // call them. A code ends the walk.
+    virtual int EmptyVoice(int voice);
     virtual int Page(int index, const ScorePage& page) {
         (void)index, (void)page;
         return 0;

@@ -128,5 +128,26 @@ TEST_F(LifecycleTest, DestroyedViewReleasesItsDrawing) {
     EXPECT_FALSE(gfx::GetPenDesc(pen, &desc));
 }
 
+// A view made anew over one in use starts as a new view: its beat map empty and
+// its buffers freed (a leak check sees any left), its fields their defaults.
+TEST_F(LifecycleTest, ReinitialisedViewStartsAfresh) {
+    ScoreView* view = InitView(AllocView());
+    view->beatMap.rowBuffers[2].reset(new uint16_t[kBitmapSide]);
+    view->beatMap.rowCapacity[2] = kBitmapSide * sizeof(uint16_t);
+    view->beatMap.rowsAllocated = 3;
+    view->beatMap.contentX[BeatMapCell(2, 5)] = 123;
+    view->zoom = kDefaultZoomLevel + 1;
+    view->slotCount = 4;
+    ASSERT_EQ(InitView(view), view);
+    EXPECT_EQ(view->self, view);
+    EXPECT_EQ(view->beatMap.rowBuffers[2], nullptr);
+    EXPECT_EQ(view->beatMap.rowCapacity[2], 0u);
+    EXPECT_EQ(view->beatMap.rowsAllocated, 0);
+    EXPECT_EQ(view->beatMap.contentX[BeatMapCell(2, 5)], 0);
+    EXPECT_EQ(view->zoom, kDefaultZoomLevel);
+    EXPECT_EQ(view->slotCount, 0);
+    FreeView(view);
+}
+
 }  // namespace
 }  // namespace ql::testing_model

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/memory/pool.h"
@@ -20,6 +22,7 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "files/read/score_build_sink.h"
+#include "files/read/score_read_rules.h"
 #include "files/records/music_records.h"
 #include "files/score_file.h"
 #include "files/stream/score_stream_walker.h"
@@ -39,6 +42,7 @@ constexpr uint16_t kEventStep = 64;  // ticks between the events
 constexpr uint8_t kShortDuration = 6;
 constexpr int kMutations = 1500;
 constexpr uint32_t kSeed = 0x9A11E7;
+constexpr int kBeamCases = 300;
 
 // Tells nothing to anyone: its presence makes the walk read event by event.
 class FieldIgnorer : public ScoreStreamObserver {
@@ -296,6 +300,114 @@ TEST_F(PlainEventRuns, RecordsRunningOutReadAlike) {
         EXPECT_EQ(byRuns, byEvents) << "refused after " << n << " records";
     }
     EXPECT_GT(refused, 0);
+}
+
+// Stored beam positions set at random on every event, with durations above the
+// beamed ones among them: each event's partners are the events its positions name
+// when they lie on the right side within the voice and it is short enough, else
+// none, whether or not its neighbours were stored with partners.
+TEST_F(PlainEventRuns, BeamPartnersAreThoseTheStoredPositionsName) {
+    BuildLongVoice();
+    const ByteVec stream = Write(doc_, view_);
+    ASSERT_FALSE(stream.empty());
+    int code = -1;
+    const std::vector<tf::FieldAt> fields = tf::StreamFieldsOf(stream, view_, &code);
+    ASSERT_EQ(code, 0);
+    std::vector<std::vector<uint64_t>> voices;  // each voice's stored events
+    for (const tf::FieldAt& field : fields) {
+        if (field.field == StreamField::EventCount) voices.emplace_back();
+        if (field.field == StreamField::Event) voices.back().push_back(field.offset);
+    }
+    std::mt19937 random(kSeed + 2);
+    int partners = 0;
+    for (int n = 0; n < kBeamCases; ++n) {
+        ByteVec bytes = stream;
+        std::vector<std::string> expected;
+        for (const std::vector<uint64_t>& voice : voices) {
+            const int count = static_cast<int>(voice.size());
+            for (int own = 1; own <= count; ++own) {
+                const size_t at = voice[static_cast<size_t>(own - 1)];
+                const auto position = [&]() {
+                    return random() % 3 == 0 ? 0 : static_cast<uint16_t>(random() % (count + 3));
+                };
+                const uint16_t prev = position();
+                const uint16_t next = position();
+                tf::PutU16(bytes, at + offsetof(EventRecord, beamPrev), prev);
+                tf::PutU16(bytes, at + offsetof(EventRecord, beamNext), next);
+                if (random() % 6 == 0) bytes[at + offsetof(EventRecord, duration)] = kLongestBeamedDuration + 1;
+                const bool beamed = bytes[at + offsetof(EventRecord, duration)] <= kLongestBeamedDuration;
+                const int p = beamed && prev >= 1 && prev < own ? prev : 0;
+                const int q = beamed && next > own && next <= count ? next : 0;
+                partners += (p != 0) + (q != 0);
+                expected.push_back(std::to_string(p) + "/" + std::to_string(q));
+            }
+        }
+        const Built built = Load(bytes, nullptr);
+        ASSERT_EQ(built.code, 0) << "case " << n;
+        std::vector<std::string> read;
+        for (const std::string& line : built.model) {
+            if (line.rfind("  event ", 0) != 0) continue;
+            const size_t beams = line.find(" beams ") + 7;
+            read.push_back(line.substr(beams, line.find(' ', beams) - beams));
+        }
+        EXPECT_EQ(read, expected) << "seed " << kSeed + 2 << ", case " << n;
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(partners, kBeamCases);
+}
+
+// What a walk hands a sink that keeps the defaults for runs of plain events and for
+// empty voices, one line per hook.
+class HookLog : public DiscardingStreamSink {
+  public:
+    explicit HookLog(ScoreDocument* document) : DiscardingStreamSink(document) {}
+    int Cell(int staff, int measure, const MeasureCell& header) override {
+        return Log("cell " + std::to_string(staff) + " " + std::to_string(measure) + " " +
+                   std::to_string(header.cellWord));
+    }
+    int VoiceStart(int voice, int events) override {
+        return Log("voice " + std::to_string(voice) + " " + std::to_string(events));
+    }
+    int Event(int voice, const EventRecord& event, const StoredEventLinks& links,
+              const AccidentalWord* accidental) override {
+        return Log("event " + std::to_string(voice) + " " + std::to_string(event.time) + " " +
+                   std::to_string(links.beamPrev) + "/" + std::to_string(links.beamNext) +
+                   (accidental != nullptr ? " word" : ""));
+    }
+    int PlainEvents(int voice, const uint8_t* stored, int count) override {
+        return ScoreStreamSink::PlainEvents(voice, stored, count);
+    }
+    int Rests(int voice, const std::vector<RestBody>& rests) override {
+        return Log("rests " + std::to_string(voice) + " " + std::to_string(rests.size()));
+    }
+    std::vector<std::string> lines;
+
+  private:
+    int Log(std::string line) {
+        lines.push_back(std::move(line));
+        return 0;
+    }
+};
+
+// A walk that tells no observer passes empty voices and runs of plain events at once;
+// a sink keeping the defaults still hears of them as a walk event by event tells it.
+TEST_F(PlainEventRuns, DefaultHooksHearWhatAWalkEventByEventTells) {
+    BuildFull();
+    const ByteVec stream = Write(doc_, view_);
+    ASSERT_FALSE(stream.empty());
+    const auto walk = [&](ScoreStreamObserver* observer) {
+        HookLog log(doc_);
+        OpenScoreImageForRead(stream);
+        const int code = WalkScoreStream(view_, log, observer);
+        CloseScoreFile();
+        log.lines.push_back("code " + std::to_string(code));
+        return log.lines;
+    };
+    FieldIgnorer observer;
+    const std::vector<std::string> byEvents = walk(&observer);
+    EXPECT_EQ(walk(nullptr), byEvents);
+    EXPECT_NE(std::find(byEvents.begin(), byEvents.end(), "voice 3 0"), byEvents.end());
+    EXPECT_NE(std::find(byEvents.begin(), byEvents.end(), "code 0"), byEvents.end());
 }
 
 }  // namespace

@@ -56,6 +56,10 @@ TEST_F(MusicRecords, CellHeader) {
     DecodeCellHeader(reader, &back);
     EXPECT_EQ(std::memcmp(&back, &cell, kStoredCellBytes), 0);
     EXPECT_EQ(back.objects, Cell(1, 2)->objects) << "the cell's list is the reader's";
+    // The loader's copy of the leading bytes reads the same header into the same cell.
+    MeasureCell copied = *Cell(1, 2);
+    DecodeCellHeaderInPlace(writer.Data(), &copied);
+    EXPECT_EQ(std::memcmp(&copied, &back, sizeof(MeasureCell)), 0);
 }
 
 // The stored event: the event's leading bytes with the attachment handle replaced
