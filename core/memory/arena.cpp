@@ -1,11 +1,12 @@
 // The record arena: reserves one inaccessible address range at first use and
 // commits it block by block, or several blocks at a time with one system call for
-// each run of neighbours. Freed blocks become inaccessible at once; a later block
-// of the same size reuses them (lowest address first), zero again. Up to
+// each run of neighbours. A later block of the same size reuses freed ones (lowest
+// address first), zero again, or as far as its caller needs it zero. Up to
 // kArenaKeepLimitBytes of freed blocks keep their pages (a reused one is cleared by
 // the program, which costs far less than faulting fresh zero pages in again, as
 // reopening or reloading a score would); beyond that, freed pages go back to the
-// system.
+// system and become inaccessible. Whether kept blocks become inaccessible too is
+// kGuardKeptBlocks.
 // A lock guards the bookkeeping: static pool 11 may grow from the MIDI-input thread.
 #include "core/memory/arena.h"
 
@@ -26,6 +27,15 @@ std::byte* g_arenaBase = nullptr;
 }  // namespace arena_detail
 
 namespace {
+
+// Kept freed blocks are made inaccessible, so that a stale pointer into one faults,
+// in builds with assertions (the builds the tests run in). Builds without leave them
+// accessible: reusing one then needs no system call, on freeing nor on taking.
+#ifdef NDEBUG
+constexpr bool kGuardKeptBlocks = false;
+#else
+constexpr bool kGuardKeptBlocks = true;
+#endif
 
 // Freed blocks of one size: offset → whether its pages were kept (they still hold
 // what the last owner wrote). Ordered, so that the lowest are reused first.
@@ -100,9 +110,15 @@ bool ChooseBlocks(ArenaBook& book, size_t size, size_t count, std::vector<Chosen
     return true;
 }
 
-// Makes the chosen blocks (in address order) accessible, one call for each run of
-// neighbours. On a refusal, the runs already made accessible become inaccessible
-// again and false comes back. Lock held.
+// True when a chosen block is inaccessible until committed: every block but a kept
+// one where kept blocks stay accessible.
+bool NeedsCommit(const ChosenBlock& block) {
+    return kGuardKeptBlocks || !block.dirty;
+}
+
+// Makes the chosen blocks (in address order) that need it accessible, one call for
+// each run of neighbours. On a refusal, the runs already made accessible become
+// inaccessible again and false comes back. Lock held.
 bool CommitChosen(const std::vector<ChosenBlock>& chosen, size_t size) {
     std::byte* base = arena_detail::g_arenaBase;
     struct Run {
@@ -111,8 +127,13 @@ bool CommitChosen(const std::vector<ChosenBlock>& chosen, size_t size) {
     };
     std::vector<Run> committed;
     for (size_t i = 0; i < chosen.size();) {
+        if (!NeedsCommit(chosen[i])) {
+            ++i;
+            continue;
+        }
         Run run{chosen[i].offset, chosen[i].offset + size};
-        for (++i; i < chosen.size() && chosen[i].offset == run.end; ++i) run.end += size;
+        for (++i; i < chosen.size() && NeedsCommit(chosen[i]) && chosen[i].offset == run.end; ++i)
+            run.end += size;
         if (mprotect(base + run.start, run.end - run.start, PROT_READ | PROT_WRITE) != 0) {
             for (const Run& done : committed) mprotect(base + done.start, done.end - done.start, PROT_NONE);
             return false;
@@ -146,12 +167,12 @@ bool ReserveArena() {
     return !book.reserveFailed;
 }
 
-void* AllocArenaBlock(size_t bytes) {
+void* AllocArenaBlock(size_t bytes, size_t clearedBytes) {
     void* block = nullptr;
-    return AllocArenaBlocks(bytes, 1, &block) ? block : nullptr;
+    return AllocArenaBlocks(bytes, 1, &block, clearedBytes) ? block : nullptr;
 }
 
-bool AllocArenaBlocks(size_t bytes, size_t count, void** blocks) {
+bool AllocArenaBlocks(size_t bytes, size_t count, void** blocks, size_t clearedBytes) {
     if (bytes == 0 || count == 0 || !ReserveArena()) return false;
     ArenaBook& book = Book();
     const size_t size = RoundToPages(bytes);
@@ -168,17 +189,18 @@ bool AllocArenaBlocks(size_t bytes, size_t count, void** blocks) {
     std::byte* base = arena_detail::g_arenaBase;
     for (size_t i = 0; i < count; ++i) {
         blocks[i] = base + chosen[i].offset;
-        if (chosen[i].dirty) std::memset(blocks[i], 0, size);
+        if (chosen[i].dirty) std::memset(blocks[i], 0, std::min(clearedBytes, size));
     }
     return true;
 }
 
 namespace {
 
-// Takes a block back into the book (called with the lock held); its pages are made
-// inaccessible by the caller. Past the kept allowance, dropping the pages makes the
-// next commit of them read as zero; a kept block is cleared when it is reused.
-void TakeBack(ArenaBook& book, std::byte* start, size_t size) {
+// Takes a block back into the book (called with the lock held); true when its pages
+// are to be made inaccessible by the caller. Past the kept allowance, dropping the
+// pages makes the next commit of them read as zero; a kept block is cleared when it
+// is reused.
+bool TakeBack(ArenaBook& book, std::byte* start, size_t size) {
     const bool keep = book.keptBytes + size <= kArenaKeepLimitBytes;
     if (keep)
         book.keptBytes += size;
@@ -186,6 +208,7 @@ void TakeBack(ArenaBook& book, std::byte* start, size_t size) {
         madvise(start, size, MADV_DONTNEED);
     book.freeBlocks[size].emplace(static_cast<size_t>(start - arena_detail::g_arenaBase), keep);
     book.bytesInUse -= size;
+    return kGuardKeptBlocks || !keep;
 }
 
 }  // namespace
@@ -196,8 +219,7 @@ void FreeArenaBlock(void* block, size_t bytes) {
     const size_t size = RoundToPages(bytes);
     auto* start = static_cast<std::byte*>(block);
     std::lock_guard<std::mutex> guard(book.lock);
-    TakeBack(book, start, size);
-    mprotect(start, size, PROT_NONE);
+    if (TakeBack(book, start, size)) mprotect(start, size, PROT_NONE);
 }
 
 void FreeArenaBlocks(const ArenaBlock* blocks, size_t count) {
@@ -213,7 +235,8 @@ void FreeArenaBlocks(const ArenaBlock* blocks, size_t count) {
     if (ranges.empty()) return;
     ArenaBook& book = Book();
     std::lock_guard<std::mutex> guard(book.lock);
-    for (const Range& range : ranges) TakeBack(book, range.start, range.size);
+    // Only the blocks to be made inaccessible stay in the list.
+    std::erase_if(ranges, [&book](const Range& range) { return !TakeBack(book, range.start, range.size); });
     std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
     for (size_t i = 0; i < ranges.size();) {
         std::byte* start = ranges[i].start;
@@ -221,6 +244,10 @@ void FreeArenaBlocks(const ArenaBlock* blocks, size_t count) {
         for (++i; i < ranges.size() && ranges[i].start == end; ++i) end += ranges[i].size;
         mprotect(start, static_cast<size_t>(end - start), PROT_NONE);
     }
+}
+
+bool ArenaGuardsKeptBlocks() {
+    return kGuardKeptBlocks;
 }
 
 bool IsInArena(const void* ptr) {

@@ -50,6 +50,15 @@ std::byte* TakeSlotOf(PoolBlock& entry, uint8_t shift) {
     return base + (slot << shift);
 }
 
+// True when the fresh slots of a pool's blocks read as zero, so that handing them
+// out needs no clearing: in a document set, where a block comes with its live half
+// clear and a slot becomes fresh again only cleared (ReturnFreshSlot) or, by undo,
+// with the bytes it had when it was fresh. A static pool's reset (ForgetRecords)
+// leaves its records' bytes in the slots it makes fresh.
+bool FreshSlotsReadZero(const RecordPool& pool) {
+    return pool.shadowed != 0;
+}
+
 // Up to `count` fresh slots of a block that has some, taken at once in slot order:
 // marked live and zero-filled, their addresses and handles stored. The number taken.
 int TakeFreshRun(RecordPool& pool, int block, int count, void** records, RecordHandle* handles) {
@@ -59,11 +68,12 @@ int TakeFreshRun(RecordPool& pool, int block, int count, void** records, RecordH
     const size_t taken = std::min<size_t>(static_cast<size_t>(count), entry.capacity - first);
     std::byte* base = entry.base.get();
     std::byte* record = base + (first << shift);
-    const uint16_t blockBits = SlotHandle(pool, block, 0);
-    std::memset(record, 0, taken << shift);
-    for (size_t i = 0; i < taken; ++i) {
-        records[i] = record + (i << shift);
-        handles[i] = RecordHandle{static_cast<uint16_t>(blockBits | (first + i))};
+    if (!FreshSlotsReadZero(pool)) std::memset(record, 0, taken << shift);
+    const size_t slotBytes = size_t{1} << shift;
+    uint16_t handle = SlotHandle(pool, block, first);
+    for (size_t i = 0; i < taken; ++i, record += slotBytes, ++handle) {
+        records[i] = record;
+        handles[i] = RecordHandle{handle};
     }
     SetLiveBits(LiveBitsAt(base, entry.capacity, shift), first, taken);
     entry.nextFresh = static_cast<uint16_t>(first + taken);
@@ -150,10 +160,12 @@ bool ConsumeRequestedFailure() {
 }
 
 // Notes a release in a document set's log when the slot was live at the last undo
-// capture: the live bit in the block's shadow, `bits` being the live bitmap.
+// capture: the live bit in the block's shadow, `bits` being the live bitmap. Before
+// the shadows are first filled there was no capture.
 void NoteRelease(PoolSet set, int pool, const RecordPool& descriptor, int block, size_t slot,
                  const std::byte* bits) {
     if (set.releases == nullptr || !descriptor.shadowed || pool >= kDocumentPoolCount) return;
+    if (!ShadowsInUse(set)) return;
     if (!LiveBit(bits + LiveHalfBytes(descriptor.blocks[block], descriptor.shift), slot)) return;
     uint16_t& lowest = set.releases->lowestSlot[pool][block];
     if (lowest == 0 || slot < lowest) lowest = static_cast<uint16_t>(slot);

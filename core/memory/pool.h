@@ -96,10 +96,14 @@ struct PoolReleaseLog {
 };
 
 // The log sits beside the descriptors, never in them: undo compares and restores
-// descriptors as bytes.
+// descriptors as bytes. So does `shadowsFilled`: 1 once the undo code has first
+// copied the live halves into the shadows (NoteShadowsFilled). Until then no shadow
+// is read, and a block is added with only its live half cleared.
 struct DocumentPoolSet {
     RecordPool pools[kDocumentPoolCount];
     PoolReleaseLog releases;
+    uint8_t shadowsFilled;
+    uint8_t padding[7];  // a whole number of 8-byte words: a set beside another stays aligned
 };
 
 struct StaticPoolSet {
@@ -112,6 +116,7 @@ static_assert(sizeof(StaticHandle) == 2 && alignof(StaticHandle) == 1);
 static_assert(sizeof(PoolBlock) == 12);
 static_assert(sizeof(RecordPool) == 8 + kMaxPoolBlocks * sizeof(PoolBlock));
 static_assert(std::is_trivial_v<RecordHandle> && std::is_trivial_v<DocumentPoolSet>);
+static_assert(sizeof(DocumentPoolSet) % 8 == 0);
 static_assert(std::is_trivially_copyable_v<StaticPoolSet>);
 
 // A reference to a pool set of either kind: what CurrentPoolSet holds and what the
@@ -120,10 +125,12 @@ struct PoolSet {
     RecordPool* pools = nullptr;
     int poolCount = 0;
     PoolReleaseLog* releases = nullptr;  // a document set's; null for the static set
+    const uint8_t* shadowsFilled = nullptr;  // a document set's; null for the static set
 
     constexpr PoolSet() = default;
     constexpr PoolSet(DocumentPoolSet& set)  // NOLINT
-        : pools(set.pools), poolCount(kDocumentPoolCount), releases(&set.releases) {}
+        : pools(set.pools), poolCount(kDocumentPoolCount), releases(&set.releases),
+          shadowsFilled(&set.shadowsFilled) {}
     constexpr PoolSet(StaticPoolSet& set) : pools(set.pools), poolCount(kStaticPoolCount) {}      // NOLINT
 
     constexpr bool IsStatic() const { return poolCount == kStaticPoolCount; }
@@ -225,6 +232,11 @@ int InitDocumentPoolSet(DocumentPoolSet& set);  // → 1
 // Empties the release log (PoolReleaseLog); the undo code does so whenever it brings
 // the shadows up to date. Preparing, emptying and releasing a set empty it too.
 void ClearReleaseLog(DocumentPoolSet& set);
+// The undo code has copied every block's live half into its shadow: from now on the
+// set's shadows are read, so blocks added come with their shadows zero (a block that
+// was not there at the last capture) and releases are logged. Preparing the set
+// (InitDocumentPoolSet) forgets it.
+void NoteShadowsFilled(DocumentPoolSet& set);
 void ResetDocumentPoolSet(DocumentPoolSet& set);  // empties; keeps block 0 of each pool
 void FreeDocumentPoolSet(DocumentPoolSet& set);   // releases every block
 void ClearStaticPoolTables();                     // first step of start-up
@@ -268,7 +280,9 @@ bool IsLiveRecord(PoolSet set, int pool, const void* record);
 // that is not live (freed, or never handed out); false for any other address.
 bool IsFreeRecord(const void* record);
 // The live bit of a slot of a block, in the live half or, as of the last undo
-// capture, in the shadow half; false for a missing block or a slot past the records.
+// capture, in the shadow half (which means something only once the set's shadows
+// are filled, NoteShadowsFilled); false for a missing block or a slot past the
+// records.
 bool IsSlotLive(const RecordPool& pool, int block, size_t slot);
 bool WasSlotLiveAtCapture(const RecordPool& pool, int block, size_t slot);
 // Live-half bytes of a block: its record slots and the slots its live bitmap adds;

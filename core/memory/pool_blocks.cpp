@@ -164,7 +164,9 @@ int AddPoolBlock(PoolSet set, int pool, int blockIndex, size_t bytes) {
     if (blockIndex < 0 || blockIndex >= kMaxBlocksCap || descriptor->blocks[blockIndex].base) return 0;
     size_t live = descriptor->shadowed ? bytes / 2 : bytes;
     if ((live >> descriptor->shift) < 2) return 0;  // no room beside slot 0
-    void* memory = AllocArenaBlock(BlockBytesFor(live, descriptor->shift, descriptor->shadowed != 0));
+    const size_t blockBytes = BlockBytesFor(live, descriptor->shift, descriptor->shadowed != 0);
+    void* memory = AllocArenaBlock(
+        blockBytes, BlockBytesToClear(set, BlockBytesFor(live, descriptor->shift, false), blockBytes));
     if (memory == nullptr) return 0;
     InitBlockEntry(descriptor->blocks[blockIndex], descriptor->shift, static_cast<std::byte*>(memory), live);
     return 1;
@@ -181,7 +183,8 @@ bool pool_detail::AddPoolBlocks(PoolSet set, int pool, int count, size_t bytes) 
     if ((live >> descriptor->shift) < 2) return false;  // no room beside slot 0
     std::vector<void*> memory(static_cast<size_t>(count));
     const size_t blockBytes = BlockBytesFor(live, descriptor->shift, true);
-    if (!AllocArenaBlocks(blockBytes, memory.size(), memory.data())) return false;
+    const size_t cleared = BlockBytesToClear(set, BlockBytesFor(live, descriptor->shift, false), blockBytes);
+    if (!AllocArenaBlocks(blockBytes, memory.size(), memory.data(), cleared)) return false;
     for (int i = 0; i < count; ++i) {
         auto* start = static_cast<std::byte*>(memory[static_cast<size_t>(i)]);
         InitBlockEntry(descriptor->blocks[first + i], descriptor->shift, start, live);

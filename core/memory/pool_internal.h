@@ -52,6 +52,19 @@ inline bool IsSharedPool(PoolSet set, int pool) {
     return IsSequencerPool(pool) && IsProgramStaticSet(set);
 }
 
+// True when a document set's shadows have been filled (NoteShadowsFilled) and are
+// read from now on; false for a set whose shadows hold nothing yet, and the static set.
+inline bool ShadowsInUse(PoolSet set) {
+    return set.shadowsFilled != nullptr && *set.shadowsFilled != 0;
+}
+
+// Bytes of a block, at the start, that must read as zero when it is added: all of
+// it, or only its live half while the set's shadows are not in use (the undo code
+// fills them from the live halves before it first reads them).
+inline size_t BlockBytesToClear(PoolSet set, size_t liveBytes, size_t blockBytes) {
+    return ShadowsInUse(set) ? blockBytes : liveBytes;
+}
+
 // Descriptor of a pool of a set; null for a bad pool number or an empty set.
 inline RecordPool* PoolOf(PoolSet set, int pool) {
     if (set.pools == nullptr || pool < 0 || pool >= set.poolCount) return nullptr;

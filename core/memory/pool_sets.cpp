@@ -52,7 +52,12 @@ std::unique_lock<std::mutex> LockSharedPool() {
 int InitDocumentPoolSet(DocumentPoolSet& set) {
     for (int pool = 0; pool < kDocumentPoolCount; ++pool) PreparePool(set.pools[pool], kDocumentShifts[pool], 1);
     ClearReleaseLog(set);
+    set.shadowsFilled = 0;
     return 1;
+}
+
+void NoteShadowsFilled(DocumentPoolSet& set) {
+    set.shadowsFilled = 1;
 }
 
 void ClearReleaseLog(DocumentPoolSet& set) {

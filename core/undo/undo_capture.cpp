@@ -256,6 +256,7 @@ ScoreDocument* TakeUndoBaseline(ScoreDocument* document) {
     ForEachShadowedBlock(document, [](const ShadowedBlock& block) {
         std::memcpy(block.shadow, block.live, block.bytes);
     });
+    NoteShadowsFilled(document->pools);
     if (HasMeasureTables(document))
         std::memcpy(static_cast<void*>(document->baselineMeasureTable.get()),
                     document->measureTable.get(), MeasureTableBytes());
