@@ -283,9 +283,10 @@ std::string MismatchesNow(WindowHandle top) {
 
 // GTK allocates sizes on its frame clock and hears the X server's configure events
 // when they come: on a loaded machine a widget can still stand unallocated after the
-// settling rounds. Mismatches count only when they outlast a second more of settling.
+// settling rounds. Mismatches count only when they outlast three seconds more of
+// settling.
 std::string GeometryMismatches(WindowHandle top) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     std::string mismatches = MismatchesNow(top);
     while (!mismatches.empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
