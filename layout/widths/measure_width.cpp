@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/memory/pool.h"
 #include "core/model/document.h"
 #include "core/model/page_records.h"
 #include "core/model/score_document.h"
@@ -103,11 +104,11 @@ void CutAfter(SpacingEntry* entry) {
 
 // Walks and tidies the record's list into the tally; false when it is damaged (a
 // link to no live entry, an empty entry or an overlap).
-bool TidyAndSum(MeasureRecord& record, ListTally& tally) {
+bool TidyAndSum(MeasureRecord& record, ListTally& tally, const PoolResolver<SpacingEntry>& entries) {
     SpacingEntry* open = nullptr;
     RecordHandle h = record.spacing;
     while (h) {
-        SpacingEntry* entry = SpacingEntryOf(h);
+        SpacingEntry* entry = entries.Find(h);
         if (entry == nullptr || entry->ticksToNext == 0 || entry->time < tally.OpenEnd()) return false;
         switch (tally.Next(entry->time, entry->ticksToNext, entry->xPer16Ticks)) {
             case ListTally::Step::Cut:
@@ -178,8 +179,8 @@ void ResetZeroWidth(ScoreDocument* document, ScoreView* view, int measure) {
 }
 
 void RescaleEntries(MeasureRecord& record, int32_t newWidth, int32_t oldWidth) {
-    for (SpacingEntry* e = SpacingEntryOf(record.spacing); e != nullptr;
-         e = SpacingEntryOf(RecordHandle{e->next})) {
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
+    for (SpacingEntry* e = entries.Find(record.spacing); e != nullptr; e = entries.Find(RecordHandle{e->next})) {
         const int64_t value = static_cast<int64_t>(e->xPer16Ticks) * newWidth / oldWidth;
         e->xPer16Ticks =
             static_cast<uint16_t>(std::clamp<int64_t>(value, kMinRescaledValue, kMaxSpacingValue));
@@ -194,7 +195,7 @@ uint16_t MeasureWidth(ScoreDocument* document, int measure) {
     const int32_t base = StretchWidth(record->lengthTicks, record->stretch);
     if (!record->spacing) return StoreWidth(*record, base);
     ListTally tally(*record);
-    if (!TidyAndSum(*record, tally) || !tally.Fits()) {
+    if (!TidyAndSum(*record, tally, PoolResolver<SpacingEntry>(kSpacingEntryPool)) || !tally.Fits()) {
         FreeSpacingList(record->spacing);
         return StoreWidth(*record, base);
     }

@@ -102,6 +102,21 @@ TEST_F(MeasureWidthTest, DamagedListsFallBackToTheFactor) {
     EXPECT_EQ(MeasureWidth(doc_, 7), kFactor);
 }
 
+// The walk sees the entries it frees: a link back to an entry merged away (and so
+// freed) during the same tidy is a dangling link, and the whole list goes.
+TEST_F(MeasureWidthTest, ALinkToAnEntryMergedAwayIsDangling) {
+    WriteColumns(1, {{0, 512, 5632}, {512, 512, 5632}});
+    const RecordHandle second{SpacingEntryOf(Record(1).spacing)->next};
+    SpacingEntryOf(second)->next = second.bits;  // merged into the first, then named again
+    EXPECT_EQ(MeasureWidth(doc_, 1), kFactor);
+    EXPECT_FALSE(Record(1).spacing);
+    EXPECT_EQ(SpacingEntryOf(second), nullptr);
+    // Without the link back the two merge and the list stays.
+    WriteColumns(2, {{0, 512, 5632}, {512, 512, 5632}});
+    EXPECT_EQ(MeasureWidth(doc_, 2), 192 * kFactor / 256 + 64 * 5632 / 256);
+    EXPECT_EQ(Columns(2), (std::vector<Column>{{0, 1024, 5632}}));
+}
+
 // Widths stay in 1..65,530: a measure of under 16 ticks is 1 wide, a huge factor
 // does not wrap the u16.
 TEST_F(MeasureWidthTest, WidthsAreClamped) {
