@@ -14,6 +14,7 @@ RowCells::RowCells(ScoreDocument* document, int firstMeasure)
       base_(firstMeasure - 1) {}
 
 void RowCells::Prepare() {
+    cellPool_.emplace(kMeasureCellPool);
     const size_t staves = static_cast<size_t>(staffCount_) + 1;
     if (staffCount_ <= kStavesKeptInside) {
         staffs_ = keptStaffs_;
@@ -32,8 +33,7 @@ const MeasureCell* RowCells::Lookup(int staff, int measure) {
     if (measure < 0 || measure >= MaxMeasures) return nullptr;
     if (staffs_ == nullptr) Prepare();
     const CellHandleArray* array = staffs_[staff].array;
-    return array != nullptr ? FindRecord<MeasureCell>(kMeasureCellPool, array->cells[measure])
-                            : nullptr;
+    return array != nullptr ? cellPool_->Find(array->cells[measure]) : nullptr;
 }
 
 void RowCells::Find(const Slot& slot, int staff, int measure) {

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "core/memory/pool.h"
 #include "core/model/beat_map_record.h"
 #include "core/model/score_document.h"
 #include "notes/beatmap/beat_map.h"
@@ -87,7 +89,7 @@ SignWidths ReadSignWidths(const ScoreDocument& document);
 // row (its first measure - 1 .. + 28) are looked up each time. Nothing is read or
 // allocated until the first question (a row whose signs all come from a
 // SignLayoutScope asks none). Borrowed: the cells belong to the document and must
-// not change while the cache lives.
+// not change while the cache lives, nor the current pool set.
 class RowCells {
   public:
     RowCells(ScoreDocument* document, int firstMeasure);
@@ -159,6 +161,7 @@ class RowCells {
     Entry keptEntries_[(kStavesKeptInside + 1) * kWindow];
     std::unique_ptr<Staff[]> heapStaffs_;    // for more staves
     std::unique_ptr<Entry[]> heapEntries_;
+    std::optional<PoolResolver<MeasureCell>> cellPool_;  // from the first question on
 };
 
 // Width of the widest system-start clef of the staves of a measure.

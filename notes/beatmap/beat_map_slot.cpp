@@ -15,6 +15,7 @@
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "layout/measure_spacing.h"
+#include "layout/spacing/spacing_list.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/beatmap/beat_map_internal.h"
 
@@ -65,6 +66,43 @@ void FillFromSpacing(MeasureRecord& record, TickFill& fill) {
     if (tick < length) fill.Piece(tick, length - tick, record.stretch);
 }
 
+// One walk of a tidy list into the fill, with the width MeasureWidth gives such a
+// list. Tidy: every link resolves; each entry has ticks, starts at or after the
+// end of the one before it and before the measure's end, neither continues the one
+// before it with the same value nor has the factor's value; together they fit in
+// the measure. MeasureWidth changes nothing in such a list, so its width is
+// ((length - covered) / 16) x factor / 256 plus each entry's own width. Returns
+// false, having written part of the fill, when the list is not tidy.
+bool FillFromTidySpacing(MeasureRecord& record, TickFill& fill) {
+    const int length = record.lengthTicks;
+    int64_t covered = 0;
+    int64_t width = 0;
+    int tick = 0;
+    int previousEnd = -1;
+    uint16_t previousValue = 0;
+    RecordHandle h = record.spacing;
+    for (int n = 0; h; ++n) {
+        const SpacingEntry* column = SpacingEntryOf(h);
+        if (column == nullptr || n >= kMaxChainLength || column->ticksToNext == 0 ||
+            column->time < tick || column->time >= length || column->xPer16Ticks == record.stretch ||
+            (column->time == previousEnd && column->xPer16Ticks == previousValue))
+            return false;
+        if (column->time > tick) fill.Piece(tick, column->time - tick, record.stretch);
+        fill.Piece(column->time, column->ticksToNext, column->xPer16Ticks);
+        covered += column->ticksToNext;
+        width += StretchWidth(column->ticksToNext, column->xPer16Ticks);
+        tick = column->time + column->ticksToNext;
+        previousEnd = tick;
+        previousValue = column->xPer16Ticks;
+        h = RecordHandle{column->next};
+    }
+    if (covered > length) return false;
+    if (tick < length) fill.Piece(tick, length - tick, record.stretch);
+    record.width =
+        ClampMeasureWidth(StretchWidth(length - static_cast<int32_t>(covered), record.stretch) + width);
+    return true;
+}
+
 }  // namespace
 
 int BuildSlotTicks(ScoreView* view, const ScoreSystem* system, int slot) {
@@ -76,7 +114,6 @@ int BuildSlotTicks(ScoreView* view, const ScoreSystem* system, int slot) {
     const int measure = system->firstMeasure + slot - 1;
     MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return 0;
-    MeasureWidth(document, measure);
     TickFill fill;
     const BeatMap& map = view->beatMap;
     const SlotArray array =
@@ -86,6 +123,10 @@ int BuildSlotTicks(ScoreView* view, const ScoreSystem* system, int slot) {
         fill.entries[0] = 0;
         fill.writable = std::min<int>(record->lengthTicks >> kBeatMapEntryShift, array.count);
     }
+    if (FillFromTidySpacing(*record, fill)) return fill.width;
+    // The list needs tidying first: MeasureWidth does it, and the fill starts over.
+    MeasureWidth(document, measure);
+    fill.width = 0;
     FillFromSpacing(*record, fill);
     return fill.width;
 }

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
+#include "layout/measure_spacing.h"
+#include "layout/spacing/spacing_list.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/beatmap/beat_map_internal.h"
 #include "notes/tests/beatmap/beatmap_fixture.h"
@@ -141,6 +144,80 @@ TEST_F(TickFillTest, ReaderInterpolatesAndStaysInsideTheArray) {
     EXPECT_EQ(SlotTickToX(view_, system, kBeatMapSlots, 16), 0);
     view_->currentSlot = 1;
     EXPECT_EQ(BeatMapTickToX(view_, 24), 6);
+}
+
+// A measure's spacing list as (time, ticks, value) columns, read up to a bound.
+std::vector<std::array<int, 3>> ListOf(const MeasureRecord& record) {
+    std::vector<std::array<int, 3>> list;
+    for (const SpacingEntry* e = SpacingEntryOf(record.spacing); e != nullptr && list.size() < 512;
+         e = SpacingEntryOf(RecordHandle{e->next}))
+        list.push_back({e->time, e->ticksToNext, e->xPer16Ticks});
+    return list;
+}
+
+// What a slot's build leaves: its content width, the measure's width and list, and
+// the tick array.
+struct SlotBuild {
+    int contentWidth = 0;
+    int measureWidth = 0;
+    std::vector<std::array<int, 3>> list;
+    std::vector<int> ticks;
+};
+
+// Whatever the list (columns that touch with one value, columns at the factor's
+// value, overlaps, columns at or past the measure's end, a dead link), building a
+// slot brings the measure's width and list up to date as MeasureWidth does, and
+// fills the ticks as on the list MeasureWidth leaves. On a list already tidied, the
+// width stored is the one MeasureWidth gives it again.
+TEST_F(TickFillTest, BuildTidiesTheListAsMeasureWidthDoes) {
+    std::mt19937 random(55);
+    for (int round = 0; round < 400; ++round) {
+        const auto stretch = static_cast<uint16_t>(kUnityFactor + random() % 2000);
+        const uint16_t values[] = {stretch, static_cast<uint16_t>(kUnityFactor + random() % 3000),
+                                   static_cast<uint16_t>(kUnityFactor + random() % 3000)};
+        std::vector<Column> columns;
+        const int end = random() % 4 == 0 ? kWholeMeasure + 512 : kWholeMeasure;
+        for (int tick = 16 * static_cast<int>(random() % 40); tick < end;) {
+            int time = tick;
+            if (random() % 20 == 0) time = std::max(0, tick - 16 * static_cast<int>(1 + random() % 8));
+            const int ticks = random() % 40 == 0 ? 0 : 16 * static_cast<int>(1 + random() % 48);
+            columns.push_back({static_cast<uint16_t>(time), static_cast<uint16_t>(ticks),
+                               values[random() % 8 == 0 ? random() % 3 : 1 + columns.size() % 2]});
+            tick = time + ticks + (random() % 3 == 0 ? 16 * static_cast<int>(random() % 6) : 0);
+            if (random() % 8 == 0) break;
+        }
+        const int dead = random() % 10 == 0 ? static_cast<int>(random() % (columns.size() + 1)) : -1;
+        const auto setList = [&] {
+            FreeSpacingList(Record(1).spacing);
+            Record(1).stretch = stretch;
+            Record(1).width = 1;
+            SetSpacing(1, columns);
+            if (dead < 0 || dead >= static_cast<int>(columns.size())) return;
+            SpacingEntry* e = SpacingEntryOf(Record(1).spacing);
+            for (int i = 0; i < dead; ++i) e = SpacingEntryOf(RecordHandle{e->next});
+            FreeRecord(kSpacingEntryPool, e);
+        };
+        const auto build = [&](bool tidyFirst) {
+            setList();
+            if (tidyFirst) MeasureWidth(doc_, 1);
+            SlotBuild out;
+            out.contentWidth = BuildBeatMapSlot(view_, 1);
+            out.measureWidth = Record(1).width;
+            out.list = ListOf(Record(1));
+            out.ticks = Ticks(System(0, 0), 1);
+            return out;
+        };
+        setList();
+        const int width = MeasureWidth(doc_, 1);
+        const SlotBuild direct = build(false);
+        EXPECT_EQ(direct.measureWidth, width) << "round " << round;
+        const SlotBuild tidied = build(true);
+        EXPECT_EQ(MeasureWidth(doc_, 1), tidied.measureWidth) << "round " << round;
+        EXPECT_EQ(ListOf(Record(1)), tidied.list) << "round " << round;
+        EXPECT_EQ(direct.list, tidied.list) << "round " << round;
+        EXPECT_EQ(direct.ticks, tidied.ticks) << "round " << round;
+        EXPECT_EQ(direct.contentWidth, tidied.contentWidth) << "round " << round;
+    }
 }
 
 }  // namespace
