@@ -54,12 +54,13 @@ void ReportSpacingExhausted() {
 namespace {
 
 // Walks the list from `head` while it is sound, handing each entry to `visit` until
-// it returns false. True when the walk reached the end of a sound list.
-template <typename Visit>
-bool WalkSoundList(RecordHandle head, Visit visit) {
+// it returns false; `find` resolves a handle as SpacingEntryOf does. True when the
+// walk reached the end of a sound list.
+template <typename Find, typename Visit>
+bool WalkSoundList(RecordHandle head, Find find, Visit visit) {
     int32_t end = 0;
     for (RecordHandle h = head; h;) {
-        SpacingEntry* entry = SpacingEntryOf(h);
+        SpacingEntry* entry = find(h);
         if (entry == nullptr || entry->ticksToNext == 0 || entry->time < end) return false;
         if (!visit(h, entry)) return false;
         end = EndOf(*entry);
@@ -71,13 +72,15 @@ bool WalkSoundList(RecordHandle head, Visit visit) {
 }  // namespace
 
 bool IsSpacingListSound(RecordHandle head) {
-    return WalkSoundList(head, [](RecordHandle, SpacingEntry*) { return true; });
+    return WalkSoundList(head, SpacingEntryOf, [](RecordHandle, SpacingEntry*) { return true; });
 }
 
 int FindSpacingEntries(RecordHandle head, std::span<FoundSpacingEntry> out) {
     size_t count = 0;
     bool longer = false;
-    const bool sound = WalkSoundList(head, [&](RecordHandle h, SpacingEntry* entry) {
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
+    const auto find = [&entries](RecordHandle h) { return entries.Find(h); };
+    const bool sound = WalkSoundList(head, find, [&](RecordHandle h, SpacingEntry* entry) {
         if (count == out.size()) {
             longer = true;
             return false;

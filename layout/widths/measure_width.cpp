@@ -156,6 +156,11 @@ uint16_t StoreWidth(MeasureRecord& record, int64_t width) {
     return record.width;
 }
 
+// Stores the width the factor alone gives.
+uint16_t StoreFactorWidth(MeasureRecord& record) {
+    return StoreWidth(record, StretchWidth(record.lengthTicks, record.stretch));
+}
+
 uint16_t ClampFactor(int64_t factor) {
     return static_cast<uint16_t>(std::clamp<int64_t>(factor, 1, kMaxSpacingValue));
 }
@@ -215,7 +220,7 @@ uint16_t SettleStoredList(MeasureRecord& record, Entries& entries) {
     ListTally tally(record);
     if (!TidyAndSum(record, tally, entries) || !tally.Fits()) {
         FreeSpacingList(record.spacing);
-        return StoreWidth(record, StretchWidth(record.lengthTicks, record.stretch));
+        return StoreFactorWidth(record);
     }
     if (tally.HasFactorValue()) DropDefaultSpacingEntries(record.spacing, record.stretch, &record);
     return StoreWidth(record, tally.Width());
@@ -261,8 +266,8 @@ void RescaleList(MeasureRecord& record, int32_t newWidth, int32_t oldWidth) {
 uint16_t MeasureWidth(ScoreDocument* document, int measure) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return 0;
-    if (!record->spacing) return StoreWidth(*record, StretchWidth(record->lengthTicks, record->stretch));
-    PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
+    if (!record->spacing) return StoreFactorWidth(*record);
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
     return SettleStoredList(*record, entries);
 }
 
@@ -279,7 +284,7 @@ size_t SettleMeasurePieces(MeasureRecord& record, std::span<SpacingPiece> pieces
     }
     tally.Close();
     if (!tally.Fits()) {
-        StoreWidth(record, StretchWidth(record.lengthTicks, record.stretch));
+        StoreFactorWidth(record);
         return 0;
     }
     if (tally.HasFactorValue()) {
@@ -333,12 +338,15 @@ void BuildMeasureSpacing(ScoreDocument* document, int measure, const SpacingEntr
 }
 
 int RefreshSystemMeasureWidths(ScoreDocument* document, ScoreSystem* system) {
-    if (system == nullptr) return 0;
+    MeasureRecord* first = system != nullptr ? MeasureRecordOf(document, system->firstMeasure) : nullptr;
+    if (first == nullptr) return 0;
+    // The measures' records lie in one run of the table, and one resolver serves
+    // every list (MeasureWidth allocates nothing).
+    const int last = std::min<int>(system->lastMeasure, MaxMeasures - 1);
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
     int width = 0;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
-        if (MeasureRecordOf(document, m) == nullptr) break;
-        width = MeasureWidth(document, m);
-    }
+    for (MeasureRecord* record = first; record <= first + (last - system->firstMeasure); ++record)
+        width = record->spacing ? SettleStoredList(*record, entries) : StoreFactorWidth(*record);
     return width;
 }
 

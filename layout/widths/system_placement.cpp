@@ -358,8 +358,7 @@ void PlaceSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* sy
     // ends it reads them; so does this placement, which takes its passes for as
     // long as the end of the slots follows from the carried row. The row is then
     // built once, from the widths they leave.
-    ScoreDocument* document = view->document;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) MeasureWidth(document, m);
+    RefreshSystemMeasureWidths(view->document, system);
     RowUse use{false, false, &entry->row};
     use.predictedOnly = true;
     entry->passesLeft = kPlacementPasses - PlaceInMargins(view, page, system, use);
