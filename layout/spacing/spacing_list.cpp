@@ -51,15 +51,45 @@ void ReportSpacingExhausted() {
 
 // ---- Entries ----
 
-bool IsSpacingListSound(RecordHandle head) {
+namespace {
+
+// Walks the list from `head` while it is sound, handing each entry to `visit` until
+// it returns false; `find` resolves a handle as SpacingEntryOf does. True when the
+// walk reached the end of a sound list.
+template <typename Find, typename Visit>
+bool WalkSoundList(RecordHandle head, Find find, Visit visit) {
     int32_t end = 0;
     for (RecordHandle h = head; h;) {
-        const SpacingEntry* entry = SpacingEntryOf(h);
+        SpacingEntry* entry = find(h);
         if (entry == nullptr || entry->ticksToNext == 0 || entry->time < end) return false;
+        if (!visit(h, entry)) return false;
         end = EndOf(*entry);
         h = RecordHandle{entry->next};
     }
     return true;
+}
+
+}  // namespace
+
+bool IsSpacingListSound(RecordHandle head) {
+    return WalkSoundList(head, SpacingEntryOf, [](RecordHandle, SpacingEntry*) { return true; });
+}
+
+int FindSpacingEntries(RecordHandle head, std::span<FoundSpacingEntry> out) {
+    size_t count = 0;
+    bool longer = false;
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
+    const auto find = [&entries](RecordHandle h) { return entries.Find(h); };
+    const bool sound = WalkSoundList(head, find, [&](RecordHandle h, SpacingEntry* entry) {
+        if (count == out.size()) {
+            longer = true;
+            return false;
+        }
+        out[count++] = {h, entry};
+        return true;
+    });
+    if (longer) return kSpacingListLonger;
+    return sound ? static_cast<int>(count) : kSpacingListDamaged;
 }
 
 void FreeSpacingList(RecordHandle& head) {

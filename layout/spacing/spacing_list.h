@@ -86,6 +86,18 @@ inline SpacingEntry* SpacingEntryOf(RecordHandle handle) {
 }
 // True when the list from `head` is sound (see above); an empty list is sound.
 bool IsSpacingListSound(RecordHandle head);
+// An entry of a list with its handle, as a walk of the list found it.
+struct FoundSpacingEntry {
+    RecordHandle handle;
+    SpacingEntry* entry;
+};
+constexpr int kSpacingListDamaged = -1;
+constexpr int kSpacingListLonger = -2;
+// Checks the list from `head` as IsSpacingListSound does and, in the same walk, puts
+// its entries in order at the front of `out`. Returns how many there are (0 for an
+// empty list), kSpacingListDamaged when the list is not sound, or kSpacingListLonger
+// when it has more entries than `out` holds (its soundness is then not known).
+int FindSpacingEntries(RecordHandle head, std::span<FoundSpacingEntry> out);
 // Frees every live entry of the list from `head` once and clears the handle.
 void FreeSpacingList(RecordHandle& head);
 // Frees the record's list when it is not sound. True when the list is sound now.

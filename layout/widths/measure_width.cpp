@@ -12,6 +12,7 @@
 // one entry 0..1024 at 5632: ((2048 - 1024) / 16) x 2816 / 256 + 64 x 5632 / 256 =
 // 704 + 1408 = 2112.
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <utility>
 
@@ -102,9 +103,26 @@ void CutAfter(SpacingEntry* entry) {
     FreeSpacingList(rest);
 }
 
+// The entries of a list found beforehand (FindSpacingEntries), handed out in their
+// order to a walk of the list; a handle out of that order is looked up in the pool.
+class FoundEntries {
+  public:
+    explicit FoundEntries(std::span<const FoundSpacingEntry> found) : found_(found) {}
+    SpacingEntry* Find(RecordHandle handle) {
+        if (next_ < found_.size() && found_[next_].handle == handle) return found_[next_++].entry;
+        return SpacingEntryOf(handle);
+    }
+
+  private:
+    std::span<const FoundSpacingEntry> found_;
+    size_t next_ = 0;
+};
+
 // Walks and tidies the record's list into the tally; false when it is damaged (a
-// link to no live entry, an empty entry or an overlap).
-bool TidyAndSum(MeasureRecord& record, ListTally& tally, const PoolResolver<SpacingEntry>& entries) {
+// link to no live entry, an empty entry or an overlap). `entries` resolves the
+// handles (PoolResolver or FoundEntries).
+template <typename Entries>
+bool TidyAndSum(MeasureRecord& record, ListTally& tally, Entries& entries) {
     SpacingEntry* open = nullptr;
     RecordHandle h = record.spacing;
     while (h) {
@@ -138,6 +156,11 @@ uint16_t StoreWidth(MeasureRecord& record, int64_t width) {
     return record.width;
 }
 
+// Stores the width the factor alone gives.
+uint16_t StoreFactorWidth(MeasureRecord& record) {
+    return StoreWidth(record, StretchWidth(record.lengthTicks, record.stretch));
+}
+
 uint16_t ClampFactor(int64_t factor) {
     return static_cast<uint16_t>(std::clamp<int64_t>(factor, 1, kMaxSpacingValue));
 }
@@ -145,6 +168,8 @@ uint16_t ClampFactor(int64_t factor) {
 // No factor below max(1, 4096 / length) in a measure of 512 ticks or more; a raised
 // factor sets the width from itself.
 void ApplyMinimumFactor(MeasureRecord& record) {
+    // No minimum is above 4096 / 512.
+    if (record.stretch >= kTicksPerSpacingValue / kMinimumFactorLength) return;
     const int32_t length = record.lengthTicks;
     if (length < kMinimumFactorLength) return;
     const int32_t minimum = std::max(1, kTicksPerSpacingValue / length);
@@ -178,13 +203,62 @@ void ResetZeroWidth(ScoreDocument* document, ScoreView* view, int measure) {
     }
 }
 
+void RescaleEntry(SpacingEntry& entry, int32_t newWidth, int32_t oldWidth) {
+    const int64_t value = static_cast<int64_t>(entry.xPer16Ticks) * newWidth / oldWidth;
+    entry.xPer16Ticks = static_cast<uint16_t>(std::clamp<int64_t>(value, kMinRescaledValue, kMaxSpacingValue));
+}
+
 void RescaleEntries(MeasureRecord& record, int32_t newWidth, int32_t oldWidth) {
     const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
-    for (SpacingEntry* e = entries.Find(record.spacing); e != nullptr; e = entries.Find(RecordHandle{e->next})) {
-        const int64_t value = static_cast<int64_t>(e->xPer16Ticks) * newWidth / oldWidth;
-        e->xPer16Ticks =
-            static_cast<uint16_t>(std::clamp<int64_t>(value, kMinRescaledValue, kMaxSpacingValue));
+    for (SpacingEntry* e = entries.Find(record.spacing); e != nullptr; e = entries.Find(RecordHandle{e->next}))
+        RescaleEntry(*e, newWidth, oldWidth);
+}
+
+// MeasureWidth of a record whose list is not empty, its handles resolved by `entries`.
+template <typename Entries>
+uint16_t SettleStoredList(MeasureRecord& record, Entries& entries) {
+    ListTally tally(record);
+    if (!TidyAndSum(record, tally, entries) || !tally.Fits()) {
+        FreeSpacingList(record.spacing);
+        return StoreFactorWidth(record);
     }
+    if (tally.HasFactorValue()) DropDefaultSpacingEntries(record.spacing, record.stretch, &record);
+    return StoreWidth(record, tally.Width());
+}
+
+// Entries a list may have for SetMeasureWidth to rescale and tidy it from one walk;
+// a longer list is walked once for each step.
+constexpr size_t kEntriesFoundAtOnce = 64;
+
+// SetMeasureWidth's scaling of a list: the list checked (a damaged one is freed and
+// the factor gives the width), the minimum factor applied, each value scaled by
+// newWidth / oldWidth and the list tidied into the width.
+void RescaleList(MeasureRecord& record, int32_t newWidth, int32_t oldWidth) {
+    if (!record.spacing) {
+        record.width = ProportionalWidth(record);
+        return;
+    }
+    std::array<FoundSpacingEntry, kEntriesFoundAtOnce> found;
+    const int count = FindSpacingEntries(record.spacing, found);
+    if (count == kSpacingListLonger) {
+        if (DropDamagedSpacingList(record) && record.spacing) {
+            ApplyMinimumFactor(record);
+            RescaleEntries(record, newWidth, oldWidth);
+            PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
+            SettleStoredList(record, entries);
+            return;
+        }
+    } else if (count > 0) {
+        const std::span<const FoundSpacingEntry> list(found.data(), static_cast<size_t>(count));
+        ApplyMinimumFactor(record);
+        for (const FoundSpacingEntry& e : list) RescaleEntry(*e.entry, newWidth, oldWidth);
+        FoundEntries entries(list);
+        SettleStoredList(record, entries);
+        return;
+    } else if (count == kSpacingListDamaged) {
+        FreeSpacingList(record.spacing);
+    }
+    record.width = ProportionalWidth(record);
 }
 
 }  // namespace
@@ -192,15 +266,9 @@ void RescaleEntries(MeasureRecord& record, int32_t newWidth, int32_t oldWidth) {
 uint16_t MeasureWidth(ScoreDocument* document, int measure) {
     MeasureRecord* record = MeasureRecordOf(document, measure);
     if (record == nullptr) return 0;
-    const int32_t base = StretchWidth(record->lengthTicks, record->stretch);
-    if (!record->spacing) return StoreWidth(*record, base);
-    ListTally tally(*record);
-    if (!TidyAndSum(*record, tally, PoolResolver<SpacingEntry>(kSpacingEntryPool)) || !tally.Fits()) {
-        FreeSpacingList(record->spacing);
-        return StoreWidth(*record, base);
-    }
-    if (tally.HasFactorValue()) DropDefaultSpacingEntries(record->spacing, record->stretch, record);
-    return StoreWidth(*record, tally.Width());
+    if (!record->spacing) return StoreFactorWidth(*record);
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
+    return SettleStoredList(*record, entries);
 }
 
 size_t SettleMeasurePieces(MeasureRecord& record, std::span<SpacingPiece> pieces) {
@@ -216,7 +284,7 @@ size_t SettleMeasurePieces(MeasureRecord& record, std::span<SpacingPiece> pieces
     }
     tally.Close();
     if (!tally.Fits()) {
-        StoreWidth(record, StretchWidth(record.lengthTicks, record.stretch));
+        StoreFactorWidth(record);
         return 0;
     }
     if (tally.HasFactorValue()) {
@@ -236,13 +304,7 @@ void SetMeasureWidth(ScoreDocument* document, ScoreView* view, int measure, int 
     const int32_t oldWidth = std::max<int32_t>(record->width, kMinMeasureWidth);
     const int64_t newWidth = width;
     record->stretch = ClampFactor(newWidth * record->stretch / oldWidth);
-    if (DropDamagedSpacingList(*record) && record->spacing) {
-        ApplyMinimumFactor(*record);
-        RescaleEntries(*record, width, oldWidth);
-        MeasureWidth(document, measure);
-    } else {
-        record->width = ProportionalWidth(*record);
-    }
+    RescaleList(*record, width, oldWidth);
     ApplyMinimumFactor(*record);
 }
 
@@ -276,12 +338,15 @@ void BuildMeasureSpacing(ScoreDocument* document, int measure, const SpacingEntr
 }
 
 int RefreshSystemMeasureWidths(ScoreDocument* document, ScoreSystem* system) {
-    if (system == nullptr) return 0;
+    MeasureRecord* first = system != nullptr ? MeasureRecordOf(document, system->firstMeasure) : nullptr;
+    if (first == nullptr) return 0;
+    // The measures' records lie in one run of the table, and one resolver serves
+    // every list (MeasureWidth allocates nothing).
+    const int last = std::min<int>(system->lastMeasure, MaxMeasures - 1);
+    const PoolResolver<SpacingEntry> entries(kSpacingEntryPool);
     int width = 0;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) {
-        if (MeasureRecordOf(document, m) == nullptr) break;
-        width = MeasureWidth(document, m);
-    }
+    for (MeasureRecord* record = first; record <= first + (last - system->firstMeasure); ++record)
+        width = record->spacing ? SettleStoredList(*record, entries) : StoreFactorWidth(*record);
     return width;
 }
 

@@ -79,19 +79,23 @@ int64_t SlotsEnd(const ScoreView* view, ScoreDocument* document, const ScoreSyst
 class BuiltRow {
   public:
     void Take(ScoreDocument* document, const ScoreSystem* system) {
+        Take(document, system, SystemRecords(document, system));
+    }
+    // The same with the system's records already found.
+    void Take(const ScoreDocument* document, const ScoreSystem* system,
+              std::span<const MeasureRecord> records) {
         count_ = system->lastMeasure - system->firstMeasure + 1;
-        const std::span<const MeasureRecord> records = SystemRecords(document, system);
         valid_ = count_ >= 1 && count_ <= kLastMeasureSlot &&
                  system->lastMeasure <= document->header.measureCount &&
                  records.size() == static_cast<size_t>(count_);
         for (int i = 0; valid_ && i < count_; ++i)
             measures_[i] = {records[i].width, records[i].lead, records[i].trail};
     }
-    // SlotsEnd under the widths the measures have now; false when it cannot be
-    // told without building the row (a margin changed, or a position would reach
-    // or has reached an end of the range).
-    bool Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
-                 int64_t* end) const;
+    // SlotsEnd under the widths the system's records have now, and the sum of
+    // those widths; false when the end cannot be told without building the row (a
+    // margin changed, or a position would reach or has reached an end of the range).
+    bool Predict(const ScoreView* view, const ScoreSystem* system, std::span<const MeasureRecord> records,
+                 int64_t* end, int64_t* sum) const;
     bool Valid() const { return valid_; }
 
   private:
@@ -107,13 +111,13 @@ class BuiltRow {
 
 bool InsideMap(int64_t x) { return x > 0 && x < kMaxBeatMapX; }
 
-bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const ScoreSystem* system,
-                       int64_t* end) const {
+bool BuiltRow::Predict(const ScoreView* view, const ScoreSystem* system, std::span<const MeasureRecord> records,
+                       int64_t* end, int64_t* sum) const {
     if (!valid_ || count_ != system->lastMeasure - system->firstMeasure + 1) return false;
-    const std::span<const MeasureRecord> records = SystemRecords(document, system);
     if (records.size() != static_cast<size_t>(count_)) return false;
     const BeatMap& map = view->beatMap;
     int64_t shift = 0;  // how far the current slot moves
+    int64_t widths = 0;
     for (int i = 0; i < count_; ++i) {
         const MeasureRecord* record = &records[i];
         const Measure& built = measures_[i];
@@ -134,24 +138,27 @@ bool BuiltRow::Predict(const ScoreView* view, ScoreDocument* document, const Sco
             *end = int64_t{map.contentX[cell]} + shift + map.trailSpace[cell] + record->width +
                    record->trail;
         shift += int64_t{record->width} - built.width;
+        widths += record->width;
     }
+    *sum = widths;
     return true;
 }
 
-int64_t SumOfWidths(ScoreDocument* document, const ScoreSystem* system) {
+int64_t SumOfWidths(std::span<const MeasureRecord> records) {
     int64_t sum = 0;
-    for (const MeasureRecord& record : SystemRecords(document, system)) sum += record.width;
+    for (const MeasureRecord& record : records) sum += record.width;
     return sum;
 }
 
 // Scales the system's measures so that they take `available` units together (the
 // last one takes what the others leave). False when nothing changed.
-bool ShareWidths(ScoreView* view, ScoreSystem* system, int64_t sum, int64_t available) {
+bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> records, int64_t sum,
+                 int64_t available) {
     ScoreDocument* document = view->document;
     int64_t placed = 0;
     bool changed = false;
     int m = system->firstMeasure;
-    for (MeasureRecord& record : SystemRecords(document, system)) {
+    for (MeasureRecord& record : records) {
         const int64_t share =
             m == system->lastMeasure ? available - placed : record.width * available / sum;
         if (share >= kMinMeasureWidth && share != record.width) {
@@ -181,23 +188,30 @@ struct RowUse {
 int PlaceBetween(ScoreView* view, ScorePage* page, ScoreSystem* system, int64_t room, RowUse use) {
     ScoreDocument* document = view->document;
     BuiltRow& row = *use.last;
+    // The measures' records stay where they are while the widths are scaled; a
+    // build of the row finds them again.
+    std::span<MeasureRecord> records = SystemRecords(document, system);
     bool fresh = use.built;
     bool whole = use.built;  // the row as it stands is a whole build
-    if (fresh) row.Take(document, system);
+    if (fresh) row.Take(document, system, records);
     int changed = 0;
     while (changed < use.passes) {
         int64_t end = 0;
-        if (!fresh && !row.Predict(view, document, system, &end)) {
+        int64_t sum = 0;
+        if (!fresh && !row.Predict(view, system, records, &end, &sum)) {
             if (use.predictedOnly) return changed;
             BuildSystemRow(view, page, system, false);
-            row.Take(document, system);
+            records = SystemRecords(document, system);
+            row.Take(document, system, records);
             fresh = true;
             whole = false;
         }
-        if (fresh) end = SlotsEnd(view, document, system);
-        const int64_t sum = SumOfWidths(document, system);
+        if (fresh) {
+            end = SlotsEnd(view, document, system);
+            sum = SumOfWidths(records);
+        }
         const int64_t available = room - (end - sum);
-        if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, sum, available))
+        if (sum <= 0 || available <= 0 || available == sum || !ShareWidths(view, system, records, sum, available))
             break;
         ++changed;
         fresh = false;
@@ -344,8 +358,7 @@ void PlaceSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* sy
     // ends it reads them; so does this placement, which takes its passes for as
     // long as the end of the slots follows from the carried row. The row is then
     // built once, from the widths they leave.
-    ScoreDocument* document = view->document;
-    for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) MeasureWidth(document, m);
+    RefreshSystemMeasureWidths(view->document, system);
     RowUse use{false, false, &entry->row};
     use.predictedOnly = true;
     entry->passesLeft = kPlacementPasses - PlaceInMargins(view, page, system, use);

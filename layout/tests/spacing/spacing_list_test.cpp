@@ -1,6 +1,7 @@
 // Spacing lists: building a measure's list from its notes and rests, merging one
 // entry, giving a stretch its own spacing, and clearing a measure before a
 // justification.
+#include <array>
 #include <random>
 
 #include "core/model/engraving_metrics.h"
@@ -43,6 +44,28 @@ TEST_F(SpacingListTest, ClassWordsAndClasses) {
     EXPECT_EQ(DurationClassOf(kEighth, 341, true), 8);
     EXPECT_EQ(DurationClassOf(kEighth, 3, true), kShortestTupletClass);
     EXPECT_EQ(DurationClassOf(20, 0, false), kDurationClassCount - 1);  // damaged code
+}
+
+// FindSpacingEntries: a sound list's entries in order with their handles, none for
+// no list; a damaged list (an overlap, a link to no live record) is reported and left
+// as it is; a list with more entries than the room given is reported as longer.
+TEST_F(SpacingListTest, FindingEntriesChecksTheList) {
+    WriteColumns(1, {{0, 1024, 3000}, {1024, 512, 4000}, {2048, 1024, 5000}});
+    std::array<FoundSpacingEntry, 3> found{};
+    ASSERT_EQ(FindSpacingEntries(Record(1).spacing, found), 3);
+    EXPECT_EQ(found[0].handle, Record(1).spacing);
+    EXPECT_EQ(found[0].entry, SpacingEntryOf(Record(1).spacing));
+    EXPECT_EQ(found[1].handle.bits, found[0].entry->next);
+    EXPECT_EQ(found[1].entry, SpacingEntryOf(found[1].handle));
+    EXPECT_EQ(found[2].entry->time, 2048);
+    EXPECT_EQ(FindSpacingEntries(Record(2).spacing, found), 0);
+    std::array<FoundSpacingEntry, 2> two{};
+    EXPECT_EQ(FindSpacingEntries(Record(1).spacing, two), kSpacingListLonger);
+    WriteColumns(3, {{0, 1024, 3000}, {512, 512, 4000}});
+    EXPECT_EQ(FindSpacingEntries(Record(3).spacing, found), kSpacingListDamaged);
+    found[2].entry->next = 0x7123;
+    EXPECT_EQ(FindSpacingEntries(Record(1).spacing, found), kSpacingListDamaged);
+    EXPECT_EQ(Columns(1).size(), 3u);  // checked, not freed
 }
 
 // A measure whose voices are all empty gets one filler over its length, class 12.

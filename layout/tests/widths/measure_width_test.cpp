@@ -1,6 +1,8 @@
 // Measure widths: the width of a measure from its list and factor (with the list
 // tidied or dropped when damaged), and setting or nudging a width.
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "core/model/engraving_metrics.h"
 #include "layout/tests/layout_fixture.h"
@@ -141,6 +143,77 @@ TEST_F(MeasureWidthTest, SetMeasureWidthKeepsTheMinimumFactor) {
     SetMeasureWidth(doc_, view_, 2, 2 * kFactor);
     EXPECT_EQ(Record(2).stretch, 2 * kFactor);
     EXPECT_EQ(Record(2).width, 2 * kFactor);
+}
+
+// SetMeasureWidth's steps taken one by one on `measure` (width not 0): the factor
+// scaled by new / old, a damaged list dropped, the minimum factor, each value scaled
+// (8 at least), MeasureWidth, the minimum factor again.
+void SetWidthStepByStep(ScoreDocument* doc, int measure, int width) {
+    MeasureRecord& record = *MeasureRecordOf(doc, measure);
+    const int64_t old = record.width;
+    record.stretch = static_cast<uint16_t>(std::clamp<int64_t>(width * record.stretch / old, 1, kMaxSpacingValue));
+    const auto minimumFactor = [&record] {
+        const int minimum = std::max(1, 4096 / std::max<int>(record.lengthTicks, 1));
+        if (record.lengthTicks < 512 || record.stretch >= minimum) return;
+        record.stretch = static_cast<uint16_t>(minimum);
+        record.width = ProportionalWidth(record);
+    };
+    if (DropDamagedSpacingList(record) && record.spacing) {
+        minimumFactor();
+        for (SpacingEntry* e = SpacingEntryOf(record.spacing); e != nullptr; e = SpacingEntryOf(RecordHandle{e->next}))
+            e->xPer16Ticks = static_cast<uint16_t>(std::clamp<int64_t>(e->xPer16Ticks * int64_t{width} / old, 8, kMaxSpacingValue));
+        MeasureWidth(doc, measure);
+    } else {
+        record.width = ProportionalWidth(record);
+    }
+    minimumFactor();
+}
+
+// SetMeasureWidth checks, scales and tidies a list in one walk where it can. Random
+// lists (1 to 80 entries, so some are longer than one walk takes; neighbours whose
+// values the scaling makes equal; entries past the length; a fifth damaged by an
+// overlap, an empty entry or a dangling link) under random lengths, factors and
+// widths come out as the steps taken one by one: width, factor and entries.
+TEST_F(MeasureWidthTest, SetWidthEqualsItsStepsTakenOneByOne) {
+    constexpr int kLengths[] = {4096, 3072, 512, 65535};
+    constexpr uint16_t kFactors[] = {kFactor, 1000, 20, 3};
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        std::mt19937 rng(seed);
+        const int length = kLengths[rng() % 4];
+        const uint16_t factor = kFactors[rng() % 4];
+        const uint16_t values[] = {factor, 3000, 3001, 3003, 9000};
+        const int entries = 1 + static_cast<int>(rng() % 80);
+        const int damage = static_cast<int>(rng() % 15);  // 0..2: one kind of damage
+        const int damaged = static_cast<int>(rng() % static_cast<unsigned>(entries));
+        const int oldWidth = 1 + static_cast<int>(rng() % 8000);
+        const int width = 1 + static_cast<int>(rng() % 8000);
+        std::vector<Column> columns;
+        for (int time = 0, i = 0; i < entries; ++i) {
+            const int ticks = 1 + static_cast<int>(rng() % 900);
+            Column column{time, ticks, values[rng() % 5]};
+            if (i == damaged && damage == 0 && i > 0) column.time -= 1;  // overlaps the one before
+            if (i == damaged && damage == 1) column.ticks = 0;
+            columns.push_back(column);
+            time += ticks + (rng() % 3 == 0 ? static_cast<int>(rng() % 300) : 0);
+            if (time > 0xFFFF - 900) break;
+        }
+        for (const int m : {1, 2}) {
+            SetLength(m, length);
+            MeasureRecord& record = Record(m);
+            record.stretch = factor;
+            record.width = static_cast<uint16_t>(oldWidth);
+            FreeSpacingList(record.spacing);
+            SpacingEntry* last = nullptr;
+            for (const Column& c : columns)
+                last = InsertSpacingEntry(record, last, c.time, c.ticks, static_cast<uint16_t>(c.value));
+            if (damage == 2) last->next = 0x7123;  // names no live record
+        }
+        SetMeasureWidth(doc_, view_, 1, width);
+        SetWidthStepByStep(doc_, 2, width);
+        EXPECT_EQ(Record(1).width, Record(2).width) << "seed " << seed;
+        EXPECT_EQ(Record(1).stretch, Record(2).stretch) << "seed " << seed;
+        EXPECT_EQ(Columns(1), Columns(2)) << "seed " << seed;
+    }
 }
 
 // A measure of width 0 is first reset; in page view every measure of its system
