@@ -275,6 +275,9 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     } else if (notFirst != 0 && slot >= 2) {
         memo = SignMemoOf(document, measure);
         signCase = measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem;
+        // A row lays its slots out in order: the next measure's memo is fetched now.
+        if (memo != nullptr && measure + 1 < MaxMeasures)
+            __builtin_prefetch(&memo[1].cases[static_cast<int>(signCase)]);
     }
     const SignMemoEntry* entry =
         memo != nullptr ? &memo->cases[static_cast<int>(signCase)] : nullptr;
