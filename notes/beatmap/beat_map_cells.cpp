@@ -63,11 +63,13 @@ void RowCells::ReadMeasure(int measure, CellSigns* out) {
         const MeasureCell* cells[kGroup];
         for (int i = 0; i < count; ++i) {
             const CellHandleArray* array = arrays_[first + i];
-            cells[i] = inScore && array != nullptr ? cellPool_->Find(array->cells[measure]) : nullptr;
+            cells[i] =
+                inScore && array != nullptr ? cellPool_->Find(array->cells[measure]) : nullptr;
             if (cells[i] != nullptr) __builtin_prefetch(cells[i]);
         }
         for (int i = 0; i < count; ++i)
-            if (cells[i] != nullptr && cells[i]->objects) __builtin_prefetch(cells[i]->objects.get());
+            if (cells[i] != nullptr && cells[i]->objects)
+                __builtin_prefetch(cells[i]->objects.get());
         for (int i = 0; i < count; ++i) {
             const MeasureCell* cell = cells[i];
             CellSigns& signs = out[first + i];

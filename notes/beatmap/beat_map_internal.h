@@ -90,7 +90,7 @@ struct CellSigns {
     uint8_t cellFlags;  // its hide bits
     uint8_t beats;      // its time signature
     uint8_t beatUnit;
-    int32_t key;        // key and clef at its start (CellKey, CellClef)
+    int32_t key;  // key and clef at its start (CellKey, CellClef)
     int32_t clef;
     int32_t keyAtEnd;   // key and clef in force at its end; without a cell, the
     int32_t clefAtEnd;  // values a new cell would take
@@ -161,15 +161,15 @@ class RowCells {
     int base_;
     bool prepared_ = false;
     SignMemoTable* scope_ = nullptr;  // the scope's table serving this cache, if any
-    uint32_t windowRead_ = 0;       // bit k: window measure k read
-    CellSigns* window_ = nullptr;   // per window measure and staff, from the first question on
+    uint32_t windowRead_ = 0;         // bit k: window measure k read
+    CellSigns* window_ = nullptr;     // per window measure and staff, from the first question on
     const CellHandleArray* const* arrays_ = nullptr;  // per staff (from index 0), as window_
     CellSigns keptWindow_[kStavesKeptInside * kWindow];
     const CellHandleArray* keptArrays_[kStavesKeptInside];
     std::unique_ptr<CellSigns[]> heapWindow_;  // for more staves
     std::unique_ptr<const CellHandleArray*[]> heapArrays_;
-    std::unique_ptr<CellSigns[]> apart_;       // the last two measures outside the window
-    bool apartSecond_ = false;                 // the next one goes in the second half
+    std::unique_ptr<CellSigns[]> apart_;  // the last two measures outside the window
+    bool apartSecond_ = false;            // the next one goes in the second half
     std::optional<PoolResolver<MeasureCell>> cellPool_;
 };
 
@@ -244,14 +244,16 @@ inline MeasureSignMemo* SignMemoOf(const ScoreDocument* document, int measure) {
     if (table->entries.empty()) MakeSignMemoEntries(*table);
     return &table->entries[static_cast<size_t>(measure)];
 }
-// The table of the innermost scope when it serves this cache's document as it
-// stands, else null.
+// A measure's signs in the scope's table, and whether they were read.
 inline CellSigns* RowCells::ScopeSignsOf(int measure) const {
-    return scope_->cellSigns.get() + static_cast<size_t>(measure) * static_cast<size_t>(staffCount_);
+    return scope_->cellSigns.get() +
+           static_cast<size_t>(measure) * static_cast<size_t>(staffCount_);
 }
 inline uint8_t RowCells::ScopeSignsRead(int measure) const {
     return scope_->cellSignsRead[static_cast<size_t>(measure)];
 }
+// The table of the innermost scope when it serves this cache's document as it
+// stands, else null.
 inline SignMemoTable* RowCells::ScopeTable() const {
     SignMemoTable* table = SignMemoTableOf(document_);
     return table != nullptr && table->staffCount == staffCount_ ? table : nullptr;

@@ -286,8 +286,8 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     if (entry != nullptr && entry->filled && entry->systemFlags == systemFlags)
         placed = &entry->layout;
     else
-        laidOut = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo, signCase,
-                                          systemFlags},
+        laidOut = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo,
+                                          signCase, systemFlags},
                               w, cells);
     // Fields are read from the layout placed, not from the copy just stored: reading
     // back a copy still being written stalls.
