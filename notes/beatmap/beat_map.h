@@ -93,7 +93,8 @@ struct MeasureLayout {
     int32_t trailSpace = 0;  // end of content to the closing barline
     int32_t cancelX = 0;     // cancelling naturals; negative before the barline
     int32_t firstBeat = 0;   // marginX + the measure's leading margin
-    uint16_t flags = 0;      // the slot's kSlotNo* bits
+    uint32_t flags = 0;      // the slot's kSlotNo* bits (a whole word: eight words copy as
+                             // two whole 16-byte moves, which later reads can forward from)
 };
 MeasureLayout ComputeMeasureLayout(ScoreView* view, const ScoreSystem* system, int measure,
                                    int notFirst);

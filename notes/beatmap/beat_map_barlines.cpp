@@ -79,13 +79,14 @@ int LeadSpaceInsideSystem(const SignWidths& w, const MeasureRecord& record) {
 KeyChange KeyChangeWith(RowCells& cells, int slot, int measure, int notFirst) {
     KeyChange change;
     const bool systemStart = slot <= 1 || notFirst == 0;
-    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* cell = cells.Get(staff, measure);
-        if (cell == nullptr) continue;
-        const int key = CellKey(*cell);
+    const CellSigns* at = cells.Staves(measure);
+    const CellSigns* before = systemStart ? nullptr : cells.Staves(measure - 1);
+    for (int i = 0; i < cells.staffCount(); ++i) {
+        if (!at[i].present) continue;
+        const int key = at[i].key;
         change.count = std::max(change.count, KeyAccidentalCount(key));
         if (systemStart) continue;
-        const int previous = cells.KeyAtEnd(staff, measure - 1);
+        const int previous = before[i].keyAtEnd;
         if (previous == key) continue;
         change.changed = 1;
         change.naturals = std::max(change.naturals, KeyCancelNaturals(previous, key));

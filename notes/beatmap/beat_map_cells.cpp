@@ -1,10 +1,14 @@
 // The cell cache of a beat-map build (RowCells, beat_map_internal.h): the same
 // lookup as ExistingMeasureCell, with each staff's cell array found once, set up at
-// the first question.
+// the first question; a measure's staves read together, into the scope's table or
+// the row's window.
+#include <algorithm>
+
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "display/staff_groups.h"
 #include "notes/beatmap/beat_map_internal.h"
+#include "notes/pitch/pitch_vocabulary.h"
 
 namespace ql::beatmap {
 
@@ -13,50 +17,86 @@ RowCells::RowCells(ScoreDocument* document, int firstMeasure)
       staffCount_(document != nullptr ? document->header.staffCount : 0),
       base_(firstMeasure - 1) {}
 
+RowCells::~RowCells() = default;
+
+CellSigns RowCells::NoCell() const {
+    const CellDefaults defaults = CurrentCellDefaults();
+    return CellSigns{false, 0, 0, 0, defaults.key, defaults.clef, defaults.key, defaults.clef};
+}
+
 void RowCells::Prepare() {
+    prepared_ = true;
     cellPool_.emplace(kMeasureCellPool);
-    const size_t staves = static_cast<size_t>(staffCount_) + 1;
+    const size_t staves = static_cast<size_t>(staffCount_);
     if (staffCount_ <= kStavesKeptInside) {
-        staffs_ = keptStaffs_;
-        entries_ = keptEntries_;
+        window_ = keptWindow_;
+        arrays_ = keptArrays_;
+        for (int staff = 1; staff <= staffCount_; ++staff)
+            keptArrays_[staff - 1] = CellArrayOf(StaffRecordOf(document_, staff));
     } else {
-        heapStaffs_.reset(new Staff[staves]);
-        heapEntries_.reset(new Entry[staves * kWindow]);
-        staffs_ = heapStaffs_.get();
-        entries_ = heapEntries_.get();
+        heapArrays_.reset(new const CellHandleArray*[staves]);
+        for (int staff = 1; staff <= staffCount_; ++staff)
+            heapArrays_[static_cast<size_t>(staff - 1)] =
+                CellArrayOf(StaffRecordOf(document_, staff));
+        arrays_ = heapArrays_.get();
     }
-    for (int staff = 0; staff <= staffCount_; ++staff)
-        staffs_[staff] = Staff{CellArrayOf(StaffRecordOf(document_, staff)), 0, 0};
+    scope_ = ScopeTable();
+    if (scope_ != nullptr && scope_->cellSignsRead.empty()) {
+        scope_->cellSigns.reset(new CellSigns[staves * MaxMeasures]);
+        scope_->cellSignsRead.assign(MaxMeasures, 0);
+    }
+    if (scope_ == nullptr && window_ == nullptr) {
+        heapWindow_.reset(new CellSigns[staves * kWindow]);
+        window_ = heapWindow_.get();
+    }
 }
 
-const MeasureCell* RowCells::Lookup(int staff, int measure) {
-    if (measure < 0 || measure >= MaxMeasures) return nullptr;
-    if (staffs_ == nullptr) Prepare();
-    const CellHandleArray* array = staffs_[staff].array;
-    return array != nullptr ? cellPool_->Find(array->cells[measure]) : nullptr;
+// The staves are taken in groups: every cell of a group is found and fetched
+// before any is read, then the heads of their lists, so that the misses of a
+// measure's cells overlap instead of following one another.
+void RowCells::ReadMeasure(int measure, CellSigns* out) {
+    constexpr int kGroup = 8;
+    const bool inScore = measure >= 0 && measure < MaxMeasures;
+    std::optional<CellSigns> none;
+    for (int first = 0; first < staffCount_; first += kGroup) {
+        const int count = std::min(kGroup, staffCount_ - first);
+        const MeasureCell* cells[kGroup];
+        for (int i = 0; i < count; ++i) {
+            const CellHandleArray* array = arrays_[first + i];
+            cells[i] =
+                inScore && array != nullptr ? cellPool_->Find(array->cells[measure]) : nullptr;
+            if (cells[i] != nullptr) __builtin_prefetch(cells[i]);
+        }
+        for (int i = 0; i < count; ++i)
+            if (cells[i] != nullptr && cells[i]->objects)
+                __builtin_prefetch(cells[i]->objects.get());
+        for (int i = 0; i < count; ++i) {
+            const MeasureCell* cell = cells[i];
+            CellSigns& signs = out[first + i];
+            if (cell == nullptr) {
+                if (!none) none = NoCell();
+                signs = *none;
+                continue;
+            }
+            const CellEndSigns end = SignsAtCellEnd(*cell);
+            signs = CellSigns{true,           cell->cellFlags, cell->beats, cell->beatUnit,
+                              CellKey(*cell), CellClef(*cell), end.key,     end.clef};
+        }
+    }
 }
 
-void RowCells::Find(const Slot& slot, int staff, int measure) {
-    slot.entry->cell = Lookup(staff, measure);
-    slot.staff->found |= slot.bit;
-}
-
-RowCells::EndSigns RowCells::ReadEndSigns(const Slot& slot, int staff, int measure) {
-    const MeasureCell* cell = Get(staff, measure);
-    EndSigns signs;
-    if (cell != nullptr) {
-        const CellEndSigns read = SignsAtCellEnd(*cell);
-        signs = {read.key, read.clef};
-    } else {
-        const CellDefaults defaults = CurrentCellDefaults();
-        signs = {defaults.key, defaults.clef};
-    }
-    if (slot.entry != nullptr) {
-        slot.entry->keyAtEnd = static_cast<int16_t>(signs.key);
-        slot.entry->clefAtEnd = static_cast<int16_t>(signs.clef);
-        slot.staff->endRead |= slot.bit;
-    }
+const CellSigns* RowCells::ReadApart(int measure) {
+    const size_t staves = static_cast<size_t>(staffCount_);
+    if (!apart_) apart_.reset(new CellSigns[2 * staves + 1]);
+    CellSigns* signs = apart_.get() + (apartSecond_ ? staves : 0);
+    apartSecond_ = !apartSecond_;
+    ReadMeasure(measure, signs);
     return signs;
+}
+
+void RowCells::ReadIntoScope(int measure, CellSigns* signs) {
+    ReadMeasure(measure, signs);
+    scope_->cellSignsRead[static_cast<size_t>(measure)] = 1;
 }
 
 }  // namespace ql::beatmap

@@ -83,85 +83,94 @@ struct SignWidths {
 };
 SignWidths ReadSignWidths(const ScoreDocument& document);
 
-// The measure cells a build reads, each looked up once (a row reads the cells of its
-// measures and their neighbours several times over), with the key and clef in force
-// at each one's end read in one walk of its list. Measures outside the window of a
-// row (its first measure - 1 .. + 28) are looked up each time. Nothing is read or
-// allocated until the first question (a row whose signs all come from a
-// SignLayoutScope asks none). Borrowed: the cells belong to the document and must
-// not change while the cache lives, nor the current pool set.
+// What the sign layout reads of a staff's cell at a measure. Values, not the cell:
+// a measure read once under a SignLayoutScope serves every row of the scope.
+struct CellSigns {
+    bool present;       // the staff has a cell at the measure
+    uint8_t cellFlags;  // its hide bits
+    uint8_t beats;      // its time signature
+    uint8_t beatUnit;
+    int32_t key;  // key and clef at its start (CellKey, CellClef)
+    int32_t clef;
+    int32_t keyAtEnd;   // key and clef in force at its end; without a cell, the
+    int32_t clefAtEnd;  // values a new cell would take
+};
+
+struct SignMemoTable;
+
+// The cells a build reads, by measure: each measure's staves looked up once, with
+// the key and clef in force at each cell's end read in one walk of its list. Under
+// a SignLayoutScope for the document (while its measure and staff counts stand as
+// at the cache's first question) a measure is read once for the whole scope, into
+// the scope's table; otherwise once per cache for the measures of the row's window
+// (its first measure - 1 .. + 28), and each time for the others. Nothing is read
+// or allocated until the first question. Borrowed: the cells must not change while
+// the cache or the scope lives, nor the current pool set.
 class RowCells {
+    static constexpr int kWindow = kBeatMapSlots + 2;
+    static_assert(kWindow <= 32, "the window is marked in one 32-bit word");
+    // Scores of up to this many staves keep the window inside the object.
+    static constexpr int kStavesKeptInside = 8;
+
   public:
     RowCells(ScoreDocument* document, int firstMeasure);
     RowCells(const RowCells&) = delete;  // the window may point into the object itself
     RowCells& operator=(const RowCells&) = delete;
+    ~RowCells();
     ScoreDocument* document() const { return document_; }
     int staffCount() const { return staffCount_; }
-    // The cell of a staff at a measure, or null.
-    const MeasureCell* Get(int staff, int measure) {
-        const Slot slot = SlotOf(staff, measure);
-        if (slot.entry == nullptr)
-            return staff >= 0 && staff <= staffCount_ ? Lookup(staff, measure) : nullptr;
-        if ((slot.staff->found & slot.bit) == 0) Find(slot, staff, measure);
-        return slot.entry->cell;
+    // What a staff's cell at a measure shows; a staff out of range has no cell.
+    CellSigns Signs(int staff, int measure) {
+        if (staff < 1 || staff > staffCount_) return NoCell();
+        return Staves(measure)[staff - 1];
     }
-    // The key and clef in force at the end of a measure; a measure without a cell
-    // has the values a new cell would take.
-    int KeyAtEnd(int staff, int measure) { return EndSignsOf(staff, measure).key; }
-    int ClefAtEnd(int staff, int measure) { return EndSignsOf(staff, measure).clef; }
+    // What the cells of every staff show at a measure: staff s at index s - 1. The
+    // answer stays valid while the cache lives, but for a measure outside the row's
+    // window and the scope: then only until the second question after it.
+    const CellSigns* Staves(int measure) {
+        if (!prepared_) Prepare();
+        if (scope_ != nullptr) {
+            if (static_cast<unsigned>(measure) >= static_cast<unsigned>(MaxMeasures))
+                return ReadApart(measure);
+            CellSigns* signs = ScopeSignsOf(measure);
+            if (ScopeSignsRead(measure) == 0) ReadIntoScope(measure, signs);
+            return signs;
+        }
+        const unsigned offset = static_cast<unsigned>(measure - base_);
+        if (offset >= static_cast<unsigned>(kWindow)) return ReadApart(measure);
+        CellSigns* signs = window_ + offset * static_cast<unsigned>(staffCount_);
+        if ((windowRead_ & (uint32_t{1} << offset)) == 0) {
+            ReadMeasure(measure, signs);
+            windowRead_ |= uint32_t{1} << offset;
+        }
+        return signs;
+    }
 
   private:
-    static constexpr int kWindow = kBeatMapSlots + 2;
-    static_assert(kWindow <= 32, "a staff's window is marked in one 32-bit word");
-    // Scores of up to this many staves keep the window inside the object.
-    static constexpr int kStavesKeptInside = 8;
-    struct Entry {  // read only where the staff's bits say it was written
-        const MeasureCell* cell;
-        int16_t keyAtEnd;
-        int16_t clefAtEnd;
-    };
-    struct Staff {
-        const CellHandleArray* array;
-        uint32_t found;    // bit k: the cell of window measure k looked up
-        uint32_t endRead;  // bit k: its key and clef at the end read
-    };
-    // A window entry with its staff and bit; no entry outside the window.
-    struct Slot {
-        Entry* entry = nullptr;
-        Staff* staff = nullptr;
-        uint32_t bit = 0;
-    };
-    struct EndSigns {
-        int key;
-        int clef;
-    };
-    Slot SlotOf(int staff, int measure) {
-        const unsigned offset = static_cast<unsigned>(measure - base_);
-        if (offset >= static_cast<unsigned>(kWindow) || staff < 0 || staff > staffCount_) return {};
-        if (staffs_ == nullptr) Prepare();
-        return {&entries_[staff * kWindow + offset], &staffs_[staff], uint32_t{1} << offset};
-    }
-    EndSigns EndSignsOf(int staff, int measure) {
-        const Slot slot = SlotOf(staff, measure);
-        if (slot.entry != nullptr && (slot.staff->endRead & slot.bit) != 0)
-            return {slot.entry->keyAtEnd, slot.entry->clefAtEnd};
-        return ReadEndSigns(slot, staff, measure);
-    }
+    inline CellSigns* ScopeSignsOf(int measure) const;
+    inline uint8_t ScopeSignsRead(int measure) const;
+    SignMemoTable* ScopeTable() const;
+    void ReadIntoScope(int measure, CellSigns* signs);
+    CellSigns NoCell() const;
     void Prepare();
-    void Find(const Slot& slot, int staff, int measure);
-    EndSigns ReadEndSigns(const Slot& slot, int staff, int measure);
-    const MeasureCell* Lookup(int staff, int measure);
+    void ReadMeasure(int measure, CellSigns* out);
+    const CellSigns* ReadApart(int measure);
 
     ScoreDocument* document_;
     int staffCount_;
     int base_;
-    Staff* staffs_ = nullptr;   // per staff, from the first question on
-    Entry* entries_ = nullptr;  // per staff and window measure
-    Staff keptStaffs_[kStavesKeptInside + 1];
-    Entry keptEntries_[(kStavesKeptInside + 1) * kWindow];
-    std::unique_ptr<Staff[]> heapStaffs_;    // for more staves
-    std::unique_ptr<Entry[]> heapEntries_;
-    std::optional<PoolResolver<MeasureCell>> cellPool_;  // from the first question on
+    bool prepared_ = false;
+    SignMemoTable* scope_ = nullptr;  // the scope's table serving this cache, if any
+    uint32_t windowRead_ = 0;         // bit k: window measure k read
+    CellSigns* window_ = nullptr;     // per window measure and staff, from the first question on
+    const CellHandleArray* const* arrays_ = nullptr;  // per staff (from index 0), as window_
+    CellSigns keptWindow_[kStavesKeptInside * kWindow];
+    const CellHandleArray* keptArrays_[kStavesKeptInside];
+    std::unique_ptr<CellSigns[]> heapWindow_;  // for more staves
+    std::unique_ptr<const CellHandleArray*[]> heapArrays_;
+    std::unique_ptr<CellSigns[]> apart_;  // the last two measures outside the window
+    bool apartSecond_ = false;            // the next one goes in the second half
+    std::optional<PoolResolver<MeasureCell>> cellPool_;
 };
 
 // Width of the widest system-start clef of the staves of a measure.
@@ -211,19 +220,43 @@ struct SignMemoTable {
     int measureCount = 0;
     int staffCount = 0;
     std::vector<MeasureSignMemo> entries;  // by measure, made at the first question
+    // The cells' signs by measure, staffCount per measure, made at the first row's
+    // question; a measure's are read once (cellSignsRead).
+    std::unique_ptr<CellSigns[]> cellSigns;
+    std::vector<uint8_t> cellSignsRead;
 };
 // The table of the innermost SignLayoutScope, null outside any; set by the scopes
 // alone (beat_map_sign_memo.cpp).
 extern SignMemoTable* g_innermostSignMemo;
 void MakeSignMemoEntries(SignMemoTable& table);
-inline MeasureSignMemo* SignMemoOf(const ScoreDocument* document, int measure) {
+// The table of the innermost scope when it serves the document as it stands, else null.
+inline SignMemoTable* SignMemoTableOf(const ScoreDocument* document) {
     SignMemoTable* table = g_innermostSignMemo;
     if (table == nullptr || document == nullptr || table->document != document ||
         table->measureCount != document->header.measureCount ||
-        table->staffCount != document->header.staffCount || measure < 0 || measure >= MaxMeasures)
+        table->staffCount != document->header.staffCount)
         return nullptr;
+    return table;
+}
+inline MeasureSignMemo* SignMemoOf(const ScoreDocument* document, int measure) {
+    SignMemoTable* table = SignMemoTableOf(document);
+    if (table == nullptr || measure < 0 || measure >= MaxMeasures) return nullptr;
     if (table->entries.empty()) MakeSignMemoEntries(*table);
     return &table->entries[static_cast<size_t>(measure)];
+}
+// A measure's signs in the scope's table, and whether they were read.
+inline CellSigns* RowCells::ScopeSignsOf(int measure) const {
+    return scope_->cellSigns.get() +
+           static_cast<size_t>(measure) * static_cast<size_t>(staffCount_);
+}
+inline uint8_t RowCells::ScopeSignsRead(int measure) const {
+    return scope_->cellSignsRead[static_cast<size_t>(measure)];
+}
+// The table of the innermost scope when it serves this cache's document as it
+// stands, else null.
+inline SignMemoTable* RowCells::ScopeTable() const {
+    SignMemoTable* table = SignMemoTableOf(document_);
+    return table != nullptr && table->staffCount == staffCount_ ? table : nullptr;
 }
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
                             const SignWidths& widths, RowCells& cells);

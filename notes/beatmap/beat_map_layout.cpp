@@ -44,9 +44,9 @@ uint8_t FlagsOfEveryStaff(const ScoreDocument& document, const ScoreSystem& syst
 }
 
 bool SameTimeSignature(RowCells& cells, int measure, int other) {
-    const MeasureCell* a = cells.Get(1, measure);
-    const MeasureCell* b = cells.Get(1, other);
-    return a == nullptr || b == nullptr || (a->beats == b->beats && a->beatUnit == b->beatUnit);
+    const CellSigns a = cells.Signs(1, measure);
+    const CellSigns b = cells.Signs(1, other);
+    return !a.present || !b.present || (a.beats == b.beats && a.beatUnit == b.beatUnit);
 }
 
 bool IsTimeHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
@@ -59,10 +59,10 @@ bool IsTimeHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecor
 }
 
 bool KeysUnchanged(RowCells& cells, int measure) {
-    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* cell = cells.Get(staff, measure);
-        if (cell != nullptr && CellKey(*cell) != cells.KeyAtEnd(staff, measure - 1)) return false;
-    }
+    const CellSigns* at = cells.Staves(measure);
+    const CellSigns* before = cells.Staves(measure - 1);
+    for (int i = 0; i < cells.staffCount(); ++i)
+        if (at[i].present && at[i].key != before[i].keyAtEnd) return false;
     return true;
 }
 
@@ -78,10 +78,9 @@ bool IsKeyHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord
 
 // At a system's start a cell may hide the clef change due at its end.
 bool AnyCellHidesItsClef(RowCells& cells, int measure) {
-    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* cell = cells.Get(staff, measure);
-        if (cell != nullptr && (cell->cellFlags & kMeasureClefHidden) != 0) return true;
-    }
+    const CellSigns* at = cells.Staves(measure);
+    for (int i = 0; i < cells.staffCount(); ++i)
+        if (at[i].present && (at[i].cellFlags & kMeasureClefHidden) != 0) return true;
     return false;
 }
 
@@ -90,10 +89,10 @@ bool IsClefChangeHidden(RowCells& cells, const MeasureRecord& record, int measur
                         bool systemStart) {
     if ((record.flags & kMeasureClefHidden) != 0) return true;
     if (systemStart && AnyCellHidesItsClef(cells, measure)) return true;
-    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* next = cells.Get(staff, measure + 1);
-        if (next != nullptr && CellClef(*next) != cells.ClefAtEnd(staff, measure)) return false;
-    }
+    const CellSigns* next = cells.Staves(measure + 1);
+    const CellSigns* at = cells.Staves(measure);
+    for (int i = 0; i < cells.staffCount(); ++i)
+        if (next[i].present && next[i].clef != at[i].clefAtEnd) return false;
     return true;
 }
 
@@ -201,9 +200,9 @@ MeasureLayout PlaceSigns(const ShownSigns& signs, ScoreDocument* document,
     out.timeX =
         out.keyX + keyWidth + (timeShown ? TimeSignatureWidth(cells, measure) : 0) + timeGap;
     out.marginX = out.timeX + timeGap + (notFirst == 0 ? w.systemStartGap : 0);
-    const MeasureCell* staffOne = cells.Get(1, measure);
-    if (staffOne == nullptr || staffOne->beats > kOneDigitNumerator ||
-        staffOne->beatUnit < kSmallestCompactBeatUnit)
+    const CellSigns staffOne = cells.Signs(1, measure);
+    if (!staffOne.present || staffOne.beats > kOneDigitNumerator ||
+        staffOne.beatUnit < kSmallestCompactBeatUnit)
         out.marginX += timeGap;
     out.flags = signs.flags;
     return out;
@@ -276,17 +275,25 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     } else if (notFirst != 0 && slot >= 2) {
         memo = SignMemoOf(document, measure);
         signCase = measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem;
+        // A row lays its slots out in order: the next measure's memo is fetched now.
+        if (memo != nullptr && measure + 1 < MaxMeasures)
+            __builtin_prefetch(&memo[1].cases[static_cast<int>(signCase)]);
     }
     const SignMemoEntry* entry =
         memo != nullptr ? &memo->cases[static_cast<int>(signCase)] : nullptr;
+    MeasureLayout laidOut;
+    const MeasureLayout* placed = &laidOut;
     if (entry != nullptr && entry->filled && entry->systemFlags == systemFlags)
-        out = entry->layout;
+        placed = &entry->layout;
     else
-        out = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo, signCase,
-                                      systemFlags},
-                          w, cells);
-    out.firstBeat = out.marginX + record->lead;
-    if (cell >= 0) view->beatMap.slotFlags[cell] = out.flags;
+        laidOut = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo,
+                                          signCase, systemFlags},
+                              w, cells);
+    // Fields are read from the layout placed, not from the copy just stored: reading
+    // back a copy still being written stalls.
+    out = *placed;
+    out.firstBeat = placed->marginX + record->lead;
+    if (cell >= 0) view->beatMap.slotFlags[cell] = placed->flags;
     return out;
 }
 

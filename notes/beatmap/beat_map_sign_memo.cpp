@@ -33,7 +33,7 @@ namespace ql::beatmap {
 SignMemoTable* g_innermostSignMemo = nullptr;
 
 void MakeSignMemoEntries(SignMemoTable& table) {
-    table.entries.resize(MaxMeasures);
+    table.entries.assign(MaxMeasures, MeasureSignMemo{});
 }
 
 }  // namespace ql::beatmap

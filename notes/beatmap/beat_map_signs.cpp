@@ -95,20 +95,20 @@ SignWidths ReadSignWidths(const ScoreDocument& document) {
 
 int32_t StartClefWidth(RowCells& cells, int measure) {
     int32_t widest = 0;
-    for (int staff = 1; staff <= cells.staffCount(); ++staff) {
-        const MeasureCell* cell = cells.Get(staff, measure);
-        const int kind = cell != nullptr ? CellClef(*cell) : CodeOf(ClefKind::Treble);
+    const CellSigns* at = cells.Staves(measure);
+    for (int i = 0; i < cells.staffCount(); ++i) {
+        const int kind = at[i].present ? at[i].clef : CodeOf(ClefKind::Treble);
         widest = std::max(widest, Advance(*cells.document(), ClefGlyphOf(kind)));
     }
     return widest;
 }
 
 int32_t TimeSignatureWidth(RowCells& cells, int measure) {
-    const MeasureCell* cell = cells.Get(1, measure);
-    if (cell == nullptr) return 0;
-    const int unit = std::clamp<int>(cell->beatUnit, kShortestBeatUnit, kWholeBeatUnit);
+    const CellSigns cell = cells.Signs(1, measure);
+    if (!cell.present) return 0;
+    const int unit = std::clamp<int>(cell.beatUnit, kShortestBeatUnit, kWholeBeatUnit);
     const int lower = 1 << (kWholeBeatUnit - unit);
-    return std::max(NumberWidth(*cells.document(), cell->beats),
+    return std::max(NumberWidth(*cells.document(), cell.beats),
                     NumberWidth(*cells.document(), lower));
 }
 
