@@ -1,0 +1,79 @@
+// BlockResolver: the checked lookup of PoolResolver for walks over linked records.
+// It keeps the blocks its records were found in; a handle into one of them is read
+// with the checks the block still needs (slot 0, past the block's last record, not
+// live) and no lookup of the block. A handle those checks refuse takes the full
+// lookup, whose answer stands.
+//
+// While one is in use no block of its pool may be released and the current set
+// must not change. Records may come and go: blocks never move, a block added is
+// looked up when first reached, and the live bits are read each time.
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+
+#include "core/memory/pool.h"
+
+namespace ql {
+
+template <typename T>
+class BlockResolver {
+  public:
+    explicit BlockResolver(int pool) : resolver_(pool), set_(*pool_detail::g_currentSet) {
+        const RecordPool* descriptor = pool_detail::InlinePool(set_, pool);
+        // A pool whose handles never resolve inline (or never resolve) takes the
+        // plain lookup every time.
+        if (descriptor != nullptr && descriptor->shift != 0 && descriptor->shift < kDocumentHandleBits) {
+            descriptor_ = descriptor;
+            shift_ = descriptor->shift;
+            blockShift_ = static_cast<uint8_t>(kDocumentHandleBits - shift_);
+        }
+    }
+
+    // As PoolResolver<T>::Find (and FindRecord<T>).
+    T* Find(RecordHandle handle) {
+        assert(*pool_detail::g_currentSet == set_);
+        const unsigned block = static_cast<unsigned>(handle.bits) >> blockShift_;
+        if (block >= kMaxPoolBlocks) return FindAndKeepBlock(handle, block);
+        // A block not kept has no bytes: its handles, and any the checks below
+        // refuse (handle 0 is offset 0 of block 0), take the full lookup.
+        const Block& kept = blocks_[block];
+        const uint32_t offset = (static_cast<uint32_t>(handle.bits) << shift_) & kOffsetMask;
+        if (offset == 0 || offset >= kept.bytes || !pool_detail::LiveBit(kept.liveBits, offset >> shift_))
+            return FindAndKeepBlock(handle, block);
+        return reinterpret_cast<T*>(kept.base + offset);
+    }
+
+  private:
+    static constexpr uint32_t kOffsetMask = (1u << kDocumentHandleBits) - 1;
+
+    struct Block {
+        std::byte* base = nullptr;
+        const std::byte* liveBits = nullptr;
+        uint32_t bytes = 0;  // from the base to the block's end; 0: not kept
+    };
+
+    [[gnu::noinline]] T* FindAndKeepBlock(RecordHandle handle, unsigned block) {
+        T* record = resolver_.Find(handle);
+        // A record found lies in a block that is made and within the count. Without
+        // an inline descriptor no block is kept, and every lookup comes here.
+        // Keeping a block again writes what it held.
+        if (record != nullptr && descriptor_ != nullptr) {
+            const PoolBlock& entry = descriptor_->blocks[block];
+            std::byte* base = entry.base.get();
+            std::byte* end = entry.end.get();
+            const uint32_t bytes = end > base ? static_cast<uint32_t>(end - base) : 0;
+            blocks_[block] = {base, pool_detail::LiveBits(entry, shift_), bytes};
+        }
+        return record;
+    }
+
+    PoolResolver<T> resolver_;
+    PoolSet set_;
+    const RecordPool* descriptor_ = nullptr;
+    uint8_t shift_ = 1;
+    uint8_t blockShift_ = kDocumentHandleBits;
+    Block blocks_[kMaxPoolBlocks] = {};
+};
+
+}  // namespace ql
