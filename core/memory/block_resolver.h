@@ -1,8 +1,9 @@
 // BlockResolver: the checked lookup of PoolResolver for walks over linked records.
 // It keeps the blocks its records were found in; a handle into one of them is read
 // with the checks the block still needs (slot 0, past the block's last record, not
-// live) and no lookup of the block. A handle those checks refuse takes the full
-// lookup, whose answer stands.
+// live) and no lookup of the block; the block kept last is read first, without
+// indexing, so that a walk within it waits on nothing but its links. A handle those
+// checks refuse takes the full lookup, whose answer stands.
 //
 // While one is in use no block of its pool may be released and the current set
 // must not change. Records may come and go: blocks never move, a block added is
@@ -34,14 +35,17 @@ class BlockResolver {
     T* Find(RecordHandle handle) {
         assert(*pool_detail::g_currentSet == set_);
         const unsigned block = static_cast<unsigned>(handle.bits) >> blockShift_;
-        if (block >= kMaxPoolBlocks) return FindAndKeepBlock(handle, block);
+        const Block* kept = &last_;
+        if (block != lastBlock_) {
+            if (block >= kMaxPoolBlocks) return FindAndKeepBlock(handle, block);
+            kept = &blocks_[block];
+        }
         // A block not kept has no bytes: its handles, and any the checks below
         // refuse (handle 0 is offset 0 of block 0), take the full lookup.
-        const Block& kept = blocks_[block];
         const uint32_t offset = (static_cast<uint32_t>(handle.bits) << shift_) & kOffsetMask;
-        if (offset == 0 || offset >= kept.bytes || !pool_detail::LiveBit(kept.liveBits, offset >> shift_))
+        if (offset == 0 || offset >= kept->bytes || !pool_detail::LiveBit(kept->liveBits, offset >> shift_))
             return FindAndKeepBlock(handle, block);
-        return reinterpret_cast<T*>(kept.base + offset);
+        return reinterpret_cast<T*>(kept->base + offset);
     }
 
   private:
@@ -64,6 +68,8 @@ class BlockResolver {
             std::byte* end = entry.end.get();
             const uint32_t bytes = end > base ? static_cast<uint32_t>(end - base) : 0;
             blocks_[block] = {base, pool_detail::LiveBits(entry, shift_), bytes};
+            last_ = blocks_[block];
+            lastBlock_ = block;
         }
         return record;
     }
@@ -73,6 +79,8 @@ class BlockResolver {
     const RecordPool* descriptor_ = nullptr;
     uint8_t shift_ = 1;
     uint8_t blockShift_ = kDocumentHandleBits;
+    unsigned lastBlock_ = ~0u;  // none
+    Block last_;                // a copy of blocks_[lastBlock_]
     Block blocks_[kMaxPoolBlocks] = {};
 };
 
