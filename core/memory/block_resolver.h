@@ -37,11 +37,11 @@ class BlockResolver {
         const unsigned block = static_cast<unsigned>(handle.bits) >> blockShift_;
         const Block* kept = &last_;
         if (block != lastBlock_) {
-            if (block >= kMaxPoolBlocks) return FindAndKeepBlock(handle, block);
+            if (block >= kMaxPoolBlocks || ((kept_ >> block) & 1u) == 0) return FindAndKeepBlock(handle, block);
             kept = &blocks_[block];
         }
-        // A block not kept has no bytes: its handles, and any the checks below
-        // refuse (handle 0 is offset 0 of block 0), take the full lookup.
+        // Handles the checks below refuse (handle 0 is offset 0 of block 0) take the
+        // full lookup.
         const uint32_t offset = (static_cast<uint32_t>(handle.bits) << shift_) & kOffsetMask;
         if (offset == 0 || offset >= kept->bytes || !pool_detail::LiveBit(kept->liveBits, offset >> shift_))
             return FindAndKeepBlock(handle, block);
@@ -52,9 +52,9 @@ class BlockResolver {
     static constexpr uint32_t kOffsetMask = (1u << kDocumentHandleBits) - 1;
 
     struct Block {
-        std::byte* base = nullptr;
-        const std::byte* liveBits = nullptr;
-        uint32_t bytes = 0;  // from the base to the block's end; 0: not kept
+        std::byte* base;
+        const std::byte* liveBits;
+        uint32_t bytes;  // from the base to the block's end
     };
 
     [[gnu::noinline]] T* FindAndKeepBlock(RecordHandle handle, unsigned block) {
@@ -68,6 +68,7 @@ class BlockResolver {
             std::byte* end = entry.end.get();
             const uint32_t bytes = end > base ? static_cast<uint32_t>(end - base) : 0;
             blocks_[block] = {base, pool_detail::LiveBits(entry, shift_), bytes};
+            kept_ |= uint64_t{1} << block;
             last_ = blocks_[block];
             lastBlock_ = block;
         }
@@ -80,8 +81,9 @@ class BlockResolver {
     uint8_t shift_ = 1;
     uint8_t blockShift_ = kDocumentHandleBits;
     unsigned lastBlock_ = ~0u;  // none
-    Block last_;                // a copy of blocks_[lastBlock_]
-    Block blocks_[kMaxPoolBlocks] = {};
+    Block last_{};              // a copy of blocks_[lastBlock_]
+    uint64_t kept_ = 0;         // bit b: blocks_[b] holds block b
+    Block blocks_[kMaxPoolBlocks];  // only the entries kept are set
 };
 
 }  // namespace ql
