@@ -20,6 +20,7 @@ struct ScoreDocument;
 struct ScoreView;
 struct ScoreSystem;
 struct MeasureRecord;
+struct FitLookups;
 
 // One column of a measure's spacing list: an 8-byte record of pool 2.
 #pragma pack(push, 1)
@@ -113,6 +114,9 @@ int JustifySystem(ScoreView* view, ScoreSystem* system);
 // `apply` only tells whether room is needed; with it, widens. 1 when room was (or
 // would be) added.
 int FitMeasure(ScoreView* view, ScoreSystem* system, int measure, bool apply);
+// The same, with the lookups kept over the measures a caller fits in a row
+// (FitLookups, layout/spacing/voice_columns.h).
+int FitMeasure(ScoreView* view, ScoreSystem* system, int measure, bool apply, FitLookups& lookups);
 
 // Respaces the view's current measure after an edit: 0 unchanged, 1 changed, 2
 // changed with its width allowed to change. With `freeOldList` the replaced list is

@@ -66,7 +66,7 @@ bool CellHasClefOrKey(const MeasureCell* cell) {
     return false;
 }
 
-bool VoiceNeedsNoRoom(const EventRecord* first, const PoolResolver<EventRecord>& events) {
+bool VoiceNeedsNoRoom(const EventRecord* first, BlockResolver<EventRecord>& events) {
     // Every event is looked at, not only each chord's first (nor only real ones): more
     // than the fitting reads, so a voice passed here is passed by it too.
     const EventRecord* event = first;

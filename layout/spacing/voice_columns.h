@@ -12,7 +12,8 @@
 
 #include <cstdint>
 
-#include "core/memory/pool.h"
+#include "core/constants.h"
+#include "core/memory/block_resolver.h"
 
 namespace ql {
 
@@ -20,7 +21,20 @@ struct ScoreView;
 struct ScoreSystem;
 struct EventRecord;
 struct MeasureCell;
+struct CellHandleArray;
 struct ScoreDocument;
+
+// What the fitting (FitMeasure) looks up events and cells with. A caller fitting
+// several measures of one document in a row keeps one for all of them: nothing the
+// fitting does releases a block of either pool or changes a staff's cell array.
+struct FitLookups {
+    BlockResolver<EventRecord> events{kEventRecordPool};
+    BlockResolver<MeasureCell> cells{kMeasureCellPool};
+    // The cell arrays of staves 1 .. staffCellsRead (a staff's number indexes it).
+    static constexpr int kStaffCellsKept = 256;
+    const CellHandleArray* staffCells[kStaffCellsKept];
+    int staffCellsRead = 0;
+};
 
 // Room a grace offset takes per step of the chord's (negative) offset byte.
 constexpr int32_t kGraceUnitsPerStep = 16;
@@ -36,7 +50,7 @@ bool CellHasClefOrKey(const MeasureCell* cell);
 // accidental and no note at tick 0 has a grace offset. In a cell without a clef or
 // key (CellHasClefOrKey) FitVoiceColumns then finds nothing and changes nothing. A
 // chain of kMaxChainLength events or more (a loop) counts as needing room.
-bool VoiceNeedsNoRoom(const EventRecord* first, const PoolResolver<EventRecord>& events);
+bool VoiceNeedsNoRoom(const EventRecord* first, BlockResolver<EventRecord>& events);
 
 // One voice of one staff of one measure, from its first event; `oldWidth` is the
 // measure's width before fitting and `widening` the room added so far (grown here).

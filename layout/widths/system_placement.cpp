@@ -14,6 +14,7 @@
 #include "layout/measure_spacing.h"
 #include "layout/page_format.h"
 #include "layout/spacing/spacing_list.h"
+#include "layout/spacing/voice_columns.h"
 #include "layout/widths/width_support.h"
 #include "notes/beatmap/beat_map.h"
 
@@ -321,8 +322,9 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
     }
     if (fitting) {
         bool fitted = false;
+        FitLookups lookups;
         for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
-            fitted = FitMeasure(view, system, m, true) != 0 || fitted;
+            fitted = FitMeasure(view, system, m, true, lookups) != 0 || fitted;
         if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
     }
     if (!keepRow) CarryPlacement(view, page, system, row);

@@ -4,13 +4,16 @@
 // and FitMeasure answers as a probe of every voice does. Damaged chains (a loop, a
 // sentinel in the middle, a link that names nothing) are read as the fitting reads them.
 #include <cstring>
+#include <vector>
 #include <random>
 
 #include "core/model/object_list.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "layout/spacing/spacing_list.h"
 #include "layout/spacing/voice_columns.h"
 #include "layout/tests/layout_fixture.h"
+#include "notes/accidentals/accidental_layout.h"
 #include "staves/signature_fields.h"
 
 namespace ql::testing_layout {
@@ -61,12 +64,52 @@ class VoiceRoomTest : public LayoutTest {
                                                    Record(measure).width, widening, false);
     }
 
+    // Seeded measures whose voices lie in several blocks of the event pool, a
+    // voice's chords far apart in it; then FitMeasure over all of them, with the
+    // lookups kept over every measure or made for each. Returns what the fitting
+    // answered and left: widths, leads, factors, spacing lists, accidental offsets.
+    std::vector<int> FitSeededMeasures(bool keepLookups) {
+        rng_.seed(77);
+        std::vector<EventRecord*> notes;
+        for (int time = 0; time < 4096; time += 512)
+            for (int m = 1; m <= kMeasures; ++m)
+                for (int staff = 1; staff <= kStaves; ++staff)
+                    for (int voice = 0; voice < kVoiceCount; ++voice) {
+                        if (rng_() % 3 == 0) continue;
+                        EventRecord* note = Note(staff, m, voice, time, kQuarter - 1, static_cast<int>(rng_() % 8));
+                        if (note == nullptr) continue;
+                        if (rng_() % 3 == 0) Accidental(note, 1 + static_cast<int>(rng_() % 5));
+                        notes.push_back(note);
+                    }
+        for (int m = 1; m <= kMeasures; ++m) {
+            Record(m).stretch = rng_() % 2 == 0 ? 256 : 4096;
+            Record(m).width = ProportionalWidth(Record(m));
+            Record(m).lead = 0;
+        }
+        std::vector<int> result;
+        FitLookups kept;
+        for (int m = 1; m <= kMeasures; ++m) {
+            FitLookups own;
+            result.push_back(FitMeasure(view_, system_, m, true, keepLookups ? kept : own));
+        }
+        for (int m = 1; m <= kMeasures; ++m) {
+            const MeasureRecord& record = Record(m);
+            result.insert(result.end(), {record.width, record.lead, record.stretch});
+            for (const SpacingEntry* e = SpacingEntryOf(record.spacing); e != nullptr;
+                 e = SpacingEntryOf(RecordHandle{e->next}))
+                result.insert(result.end(), {e->time, e->ticksToNext, e->xPer16Ticks});
+        }
+        for (const EventRecord* note : notes)
+            if (const ScoreObject* sign = AccidentalOfNote(*note)) result.push_back(AccidentalOffset(sign));
+        return result;
+    }
+
     std::mt19937 rng_{55};
     ScoreSystem* system_ = nullptr;
 };
 
 TEST_F(VoiceRoomTest, VoicesThePassTellsNeedNothingAndMeasuresAnswerAsEveryProbe) {
-    const PoolResolver<EventRecord> events(kEventRecordPool);
+    BlockResolver<EventRecord> events(kEventRecordPool);
     for (int m = 1; m <= kMeasures; ++m) {
         Record(m).stretch = rng_() % 2 == 0 ? 256 : 4096;  // too tight or roomy for a sign
         Record(m).width = ProportionalWidth(Record(m));
@@ -102,7 +145,7 @@ TEST_F(VoiceRoomTest, VoicesThePassTellsNeedNothingAndMeasuresAnswerAsEveryProbe
 }
 
 TEST_F(VoiceRoomTest, DamagedChainsAreReadAsTheFittingReadsThem) {
-    const PoolResolver<EventRecord> events(kEventRecordPool);
+    BlockResolver<EventRecord> events(kEventRecordPool);
     EventRecord* a = Note(1, 1, 0, 0, kQuarter, 0);
     EventRecord* b = Note(1, 1, 0, 1024, kQuarter, 0);
     EventRecord* c = Note(1, 1, 0, 2048, kQuarter, 0);
@@ -130,6 +173,22 @@ TEST_F(VoiceRoomTest, DamagedChainsAreReadAsTheFittingReadsThem) {
     EXPECT_TRUE(VoiceNeedsNoRoom(a, events));
     EXPECT_FALSE(Probe(1, 1, 0));
     b->next = link;
+}
+
+// The re-spacing fits the measures of a system with one set of lookups: the
+// fittings in between widen stretches, rebuild slots and move the view, and the
+// measures' events lie in several blocks. Every measure comes out as when fitted
+// with lookups of its own.
+TEST_F(VoiceRoomTest, LookupsKeptOverMeasuresFitAsLookupsOfTheirOwn) {
+    const std::vector<int> own = FitSeededMeasures(false);
+    EXPECT_GE(CurrentPoolSet().pools[kEventRecordPool].blockCount, 3);
+    int fitted = 0;
+    for (int m = 0; m < kMeasures; ++m) fitted += own[static_cast<size_t>(m)];
+    EXPECT_GT(fitted, kMeasures / 4) << "measures widened";
+    EXPECT_LT(fitted, kMeasures) << "and measures left as they were";
+    TearDown();
+    SetUp();
+    EXPECT_EQ(FitSeededMeasures(true), own);
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+// BlockResolver: the checked lookup of PoolResolver for walks over linked records.
+// It keeps the blocks its records were found in; a handle into one of them is read
+// with the checks the block still needs (slot 0, past the block's last record, not
+// live) and no lookup of the block; the block kept last is read first, without
+// indexing, so that a walk within it waits on nothing but its links. A handle those
+// checks refuse takes the full lookup, whose answer stands.
+//
+// While one is in use no block of its pool may be released and the current set
+// must not change. Records may come and go: blocks never move, a block added is
+// looked up when first reached, and the live bits are read each time.
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+
+#include "core/memory/pool.h"
+
+namespace ql {
+
+template <typename T>
+class BlockResolver {
+  public:
+    explicit BlockResolver(int pool) : resolver_(pool), set_(*pool_detail::g_currentSet) {
+        const RecordPool* descriptor = pool_detail::InlinePool(set_, pool);
+        // A pool whose handles never resolve inline (or never resolve) takes the
+        // plain lookup every time.
+        if (descriptor != nullptr && descriptor->shift != 0 && descriptor->shift < kDocumentHandleBits) {
+            descriptor_ = descriptor;
+            shift_ = descriptor->shift;
+            blockShift_ = static_cast<uint8_t>(kDocumentHandleBits - shift_);
+        }
+    }
+
+    // As PoolResolver<T>::Find (and FindRecord<T>).
+    T* Find(RecordHandle handle) {
+        assert(*pool_detail::g_currentSet == set_);
+        const unsigned block = static_cast<unsigned>(handle.bits) >> blockShift_;
+        const Block* kept = &last_;
+        if (block != lastBlock_) {
+            if (block >= kMaxPoolBlocks || ((kept_ >> block) & 1u) == 0) return FindAndKeepBlock(handle, block);
+            kept = &blocks_[block];
+        }
+        // Handles the checks below refuse (handle 0 is offset 0 of block 0) take the
+        // full lookup.
+        const uint32_t offset = (static_cast<uint32_t>(handle.bits) << shift_) & kOffsetMask;
+        if (offset == 0 || offset >= kept->bytes || !pool_detail::LiveBit(kept->liveBits, offset >> shift_))
+            return FindAndKeepBlock(handle, block);
+        return reinterpret_cast<T*>(kept->base + offset);
+    }
+
+  private:
+    static constexpr uint32_t kOffsetMask = (1u << kDocumentHandleBits) - 1;
+
+    struct Block {
+        std::byte* base;
+        const std::byte* liveBits;
+        uint32_t bytes;  // from the base to the block's end
+    };
+
+    [[gnu::noinline]] T* FindAndKeepBlock(RecordHandle handle, unsigned block) {
+        T* record = resolver_.Find(handle);
+        // A record found lies in a block that is made and within the count. Without
+        // an inline descriptor no block is kept, and every lookup comes here.
+        // Keeping a block again writes what it held.
+        if (record != nullptr && descriptor_ != nullptr) {
+            const PoolBlock& entry = descriptor_->blocks[block];
+            std::byte* base = entry.base.get();
+            std::byte* end = entry.end.get();
+            const uint32_t bytes = end > base ? static_cast<uint32_t>(end - base) : 0;
+            blocks_[block] = {base, pool_detail::LiveBits(entry, shift_), bytes};
+            kept_ |= uint64_t{1} << block;
+            last_ = blocks_[block];
+            lastBlock_ = block;
+        }
+        return record;
+    }
+
+    PoolResolver<T> resolver_;
+    PoolSet set_;
+    const RecordPool* descriptor_ = nullptr;
+    uint8_t shift_ = 1;
+    uint8_t blockShift_ = kDocumentHandleBits;
+    unsigned lastBlock_ = ~0u;  // none
+    Block last_{};              // a copy of blocks_[lastBlock_]
+    uint64_t kept_ = 0;         // bit b: blocks_[b] holds block b
+    Block blocks_[kMaxPoolBlocks];  // only the entries kept are set
+};
+
+}  // namespace ql
