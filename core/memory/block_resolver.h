@@ -50,6 +50,7 @@ class BlockResolver {
 
   private:
     static constexpr uint32_t kOffsetMask = (1u << kDocumentHandleBits) - 1;
+    static_assert(kMaxPoolBlocks <= 64, "the blocks kept are marked in one 64-bit word");
 
     struct Block {
         std::byte* base;
