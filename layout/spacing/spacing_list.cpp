@@ -3,6 +3,7 @@
 #include "layout/spacing/spacing_list.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "core/constants.h"
@@ -63,13 +64,8 @@ bool IsSpacingListSound(RecordHandle head) {
 }
 
 void FreeSpacingList(RecordHandle& head) {
-    RecordHandle h = head;
-    head = RecordHandle{};
     // A loop comes back to an entry already freed, which no longer resolves.
-    while (SpacingEntry* entry = SpacingEntryOf(h)) {
-        const RecordHandle freed = std::exchange(h, RecordHandle{entry->next});
-        FreeRecordByHandle(kSpacingEntryPool, freed);
-    }
+    FreeRecordChain(kSpacingEntryPool, std::exchange(head, RecordHandle{}), offsetof(SpacingEntry, next));
 }
 
 bool DropDamagedSpacingList(MeasureRecord& record) {
