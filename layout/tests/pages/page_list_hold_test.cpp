@@ -121,6 +121,7 @@ TEST_F(PageListHoldTest, AChangeAfterTheHoldIsSeen) {
     EXPECT_FALSE(IsPageInList(doc_, third));
     PageListHold again(doc_);
     EXPECT_FALSE(IsPageInList(doc_, second));
+    EXPECT_FALSE(IsPageInList(doc_, third));
     EXPECT_TRUE(IsPageInList(doc_, doc_->firstPage->next.get()));
     FreePageRecord(second);
     FreePageRecord(third);
