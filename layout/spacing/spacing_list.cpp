@@ -64,7 +64,16 @@ bool IsSpacingListSound(RecordHandle head) {
 }
 
 void FreeSpacingList(RecordHandle& head) {
+    RecordHandle h = head;
+    head = RecordHandle{};
     // A loop comes back to an entry already freed, which no longer resolves.
+    while (SpacingEntry* entry = SpacingEntryOf(h)) {
+        const RecordHandle freed = std::exchange(h, RecordHandle{entry->next});
+        FreeRecordByHandle(kSpacingEntryPool, freed);
+    }
+}
+
+void FreeWholeSpacingList(RecordHandle& head) {
     FreeRecordChain(kSpacingEntryPool, std::exchange(head, RecordHandle{}), offsetof(SpacingEntry, next));
 }
 

@@ -88,6 +88,10 @@ inline SpacingEntry* SpacingEntryOf(RecordHandle handle) {
 bool IsSpacingListSound(RecordHandle head);
 // Frees every live entry of the list from `head` once and clears the handle.
 void FreeSpacingList(RecordHandle& head);
+// The same for a list dropped whole ahead of a re-spacing: the entries freed down
+// the chain with one look-up of the pool (FreeRecordChain); the pool ends as
+// FreeSpacingList leaves it.
+void FreeWholeSpacingList(RecordHandle& head);
 // Frees the record's list when it is not sound. True when the list is sound now.
 bool DropDamagedSpacingList(MeasureRecord& record);
 // Entries of a sound list.

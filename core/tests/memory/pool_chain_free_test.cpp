@@ -16,22 +16,24 @@ namespace {
 using PoolChainFree = PoolTest;
 
 constexpr int kPool = kSpacingEntryPool;
-constexpr size_t kLinkOffset = 2;  // the link sits after a first word of payload
+// Links at the front of the record (where a freed record keeps its free-list link)
+// and after a first word of payload.
+constexpr size_t kLinkOffsets[] = {0, 2};
 constexpr int kRecordBytes = 8;
 constexpr uint16_t kNoRecord = 0x7FFF;
 
-uint16_t LinkOf(const void* record) {
+uint16_t LinkOf(const void* record, size_t offset) {
     uint16_t link = 0;
-    std::memcpy(&link, static_cast<const std::byte*>(record) + kLinkOffset, sizeof link);
+    std::memcpy(&link, static_cast<const std::byte*>(record) + offset, sizeof link);
     return link;
 }
 
 // The chain freed the old way: look the record up, read its link, free it.
-void FreeOneByOne(uint16_t head) {
+void FreeOneByOne(uint16_t head, size_t offset) {
     for (uint16_t handle = head;;) {
         const void* record = FindRecord<std::byte>(kPool, RecordHandle{handle});
         if (record == nullptr) return;
-        const uint16_t next = LinkOf(record);
+        const uint16_t next = LinkOf(record, offset);
         FreeRecordByHandle(kPool, RecordHandle{handle});
         handle = next;
     }
@@ -77,6 +79,7 @@ void FillShadows(DocumentPoolSet& set) {
 TEST_F(PoolChainFree, FreesAsFreeRecordByHandleDoesRecordByRecord) {
     int logged = 0;
     for (unsigned seed = 1; seed <= 60; ++seed) {
+        const size_t offset = kLinkOffsets[seed % 3 == 0 ? 0 : 1];
         TwinPoolSets twins;
         std::mt19937 random(seed);
         const int count = 20 + static_cast<int>(random() % 3000);
@@ -113,7 +116,7 @@ TEST_F(PoolChainFree, FreesAsFreeRecordByHandleDoesRecordByRecord) {
             for (int i = 0; i < count; ++i) {
                 auto* record = static_cast<std::byte*>(HandleToPtr(kPool, RecordHandle{handles[static_cast<size_t>(i)]}));
                 std::memset(record, 0x5A, kRecordBytes);
-                std::memcpy(record + kLinkOffset, &links[static_cast<size_t>(i)], sizeof(uint16_t));
+                std::memcpy(record + offset, &links[static_cast<size_t>(i)], sizeof(uint16_t));
             }
             if (shadows) FillShadows(*set);
         }
@@ -126,10 +129,10 @@ TEST_F(PoolChainFree, FreesAsFreeRecordByHandleDoesRecordByRecord) {
             if (kind == 1) head = kNoRecord;
             {
                 ScopedPoolSet use(twins.runs);
-                FreeRecordChain(kPool, RecordHandle{head}, kLinkOffset);
+                FreeRecordChain(kPool, RecordHandle{head}, offset);
             }
             ScopedPoolSet use(twins.singles);
-            FreeOneByOne(head);
+            FreeOneByOne(head, offset);
         }
         std::vector<uint32_t> chained;
         {
