@@ -33,12 +33,37 @@ int StaffSeparation(const ScoreDocument* document);
 // The last page of the list (null without pages).
 ScorePage* LastPage(ScoreDocument* document);
 // Whether a page is a real page of the document's list / a system on a page's chain.
+// Under a PageListHold of the document a page found once, and the page after it,
+// are answered without walking the list.
 bool IsPageInList(const ScoreDocument* document, const ScorePage* page);
 bool IsSystemOnPage(const ScorePage* page, const ScoreSystem* system);
 // Systems on a page's chain (bounded).
 int CountSystems(const ScorePage* page);
 // The page's last system.
 ScoreSystem* LastSystem(const ScorePage* page);
+
+// Opened by code that formats pages of a document without linking or unlinking
+// any (re-spacing systems, building beat maps, laying systems out on their pages),
+// which asks IsPageInList again and again for the page it is on. While it lives
+// the page list of its document must not change; IsPageInList remembers the last
+// page it found on the list, and its place, and answers for it and for the page
+// after it without a walk (builds with assertions walk anyway and compare). Holds
+// nest: an inner one is used for its document while it lives. User-interface
+// thread only.
+class PageListHold {
+  public:
+    explicit PageListHold(const ScoreDocument* document);
+    ~PageListHold();
+    PageListHold(const PageListHold&) = delete;
+    PageListHold& operator=(const PageListHold&) = delete;
+
+  private:
+    friend bool IsPageInList(const ScoreDocument* document, const ScorePage* page);
+    const ScoreDocument* document_;
+    PageListHold* outer_;
+    const ScorePage* found_ = nullptr;  // the last page found on the list
+    int foundAt_ = 0;                   // a place of it on the walk from the first page
+};
 
 // Whether the page list is sound: pages linked both ways from the first page,
 // each page's systems consecutive and matching its range and count, page ranges
@@ -60,6 +85,9 @@ void SpaceStaves(ScoreDocument* document, ScoreSystem* system);
 // keeps the previous measure's time signature; cleared otherwise.
 void MarkUnchangedTime(ScoreDocument* document, ScoreSystem* system);
 
+// A system record with both staff arrays and spaced staves, on no page and for no
+// measures yet (number, range and x 0), or null.
+ScoreSystem* NewSpacedSystem(ScoreView* view);
 // A system for measures first..last at the page's left edge with spaced staves,
 // or null.
 ScoreSystem* NewGridSystem(ScoreView* view, ScorePage* page, int index, int first, int last);

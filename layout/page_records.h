@@ -38,8 +38,9 @@ class SpareRecords {
 
     // Has a page record for each page of the plan after the first and a system
     // record for each planned system beyond `systemsHad` on the first page (systems
-    // made at `page`'s left edge). False when one cannot be had: those had are
-    // freed and the low-memory box has been shown, once.
+    // with spaced staves, to be given their place by PlaceGridSystem when taken).
+    // False when one cannot be had: those had are freed and the low-memory box has
+    // been shown, once.
     bool Reserve(ScoreView* view, ScorePage* page, const PagePlan& plan, int systemsHad);
     // A reserved record, handed over to the caller; null when none is left.
     ScorePage* TakePage();

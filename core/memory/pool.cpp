@@ -413,6 +413,27 @@ void FreeRecordByHandle(int pool, RecordHandle handle) {
     ReleaseHandleUnlocked(set, pool, handle.bits);
 }
 
+void FreeRecordChain(int pool, RecordHandle head, size_t linkOffset) {
+    PoolSet set = CurrentPoolSet();
+    auto guard = GuardFor(set, pool);
+    RecordPool* descriptor = PoolOf(set, pool);
+    // While the program shuts down nothing is freed, and the walk would change nothing.
+    if (descriptor == nullptr || StateAnyThread().program.ShutdownFlag) return;
+    const int slotBits = SlotBitsOf(*descriptor);
+    if (linkOffset + sizeof(uint16_t) > (size_t{1} << descriptor->shift)) return;
+    const int blockShift = slotBits - descriptor->shift;
+    // A record freed does not resolve again, so a loop ends where it comes round.
+    for (uint16_t handle = head.bits;;) {
+        const auto* record = static_cast<const std::byte*>(DecodeHandle(*descriptor, handle, slotBits, true));
+        if (record == nullptr) return;
+        uint16_t next = 0;
+        std::memcpy(&next, record + linkOffset, sizeof next);
+        const auto block = static_cast<int>(static_cast<unsigned>(handle) >> blockShift);
+        ReleaseSlot(set, pool, descriptor, block, handle & ((1u << blockShift) - 1));
+        handle = next;
+    }
+}
+
 RecordHandle PtrToHandle(int pool, const void* record) {
     return RecordHandle{EncodeIn(CurrentPoolSet(), pool, record)};
 }

@@ -150,6 +150,11 @@ void FreeRecord(int pool, void* record);
 // FreeRecord by the record's handle, which names its block and slot without a search;
 // a handle that names no live record is ignored.
 void FreeRecordByHandle(int pool, RecordHandle handle);
+// Frees the records of a chain from `head`, each naming the next by the 16-bit
+// handle at byte `linkOffset` of the record, as FreeRecordByHandle would free each
+// in turn until a handle names no live record (0, a freed or foreign slot); the
+// pool is looked up once. Nothing is freed when the link would not fit a slot.
+void FreeRecordChain(int pool, RecordHandle head, size_t linkOffset);
 // AllocRecord that also gives the new record's handle (0 when it gives null), found
 // from the slot it takes rather than by searching the pool's blocks.
 void* AllocRecordWithHandle(int pool, RecordHandle* handle);

@@ -2,6 +2,7 @@
 #include "layout/page_chain.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 #include "core/constants.h"
@@ -37,12 +38,50 @@ ScorePage* LastPage(ScoreDocument* document) {
     return page;
 }
 
-bool IsPageInList(const ScoreDocument* document, const ScorePage* page) {
-    if (document == nullptr || page == nullptr) return false;
+namespace {
+
+// The innermost hold; holds live on the user-interface thread only.
+PageListHold* g_innermostHold = nullptr;
+
+// The place of a page on the bounded walk of the list from the first page, or -1.
+int PlaceOnList(const ScoreDocument* document, const ScorePage* page) {
     const ScorePage* walk = document->firstPage;
     for (int i = 0; walk != nullptr && i < kMaxChain; ++i, walk = walk->next.get())
-        if (walk == page) return true;
-    return false;
+        if (walk == page) return i;
+    return -1;
+}
+
+}  // namespace
+
+PageListHold::PageListHold(const ScoreDocument* document)
+    : document_(document), outer_(g_innermostHold) {
+    g_innermostHold = this;
+}
+
+PageListHold::~PageListHold() { g_innermostHold = outer_; }
+
+bool IsPageInList(const ScoreDocument* document, const ScorePage* page) {
+    if (document == nullptr || page == nullptr) return false;
+    PageListHold* hold = g_innermostHold;
+    if (hold == nullptr || hold->document_ != document) return PlaceOnList(document, page) >= 0;
+    // The page found last is where the walk found it, and the one after it is one
+    // step further: both are on the list while it does not change.
+    const ScorePage* found = hold->found_;
+    if (found != nullptr && page == found) {
+        assert(PlaceOnList(document, page) >= 0);
+        return true;
+    }
+    if (found != nullptr && hold->foundAt_ + 1 < kMaxChain && page == found->next.get()) {
+        assert(PlaceOnList(document, page) >= 0);
+        hold->found_ = page;
+        ++hold->foundAt_;
+        return true;
+    }
+    const int place = PlaceOnList(document, page);
+    if (place < 0) return false;
+    hold->found_ = page;
+    hold->foundAt_ = place;
+    return true;
 }
 
 bool IsSystemOnPage(const ScorePage* page, const ScoreSystem* system) {
@@ -162,17 +201,23 @@ void MarkUnchangedTime(ScoreDocument* document, ScoreSystem* system) {
     }
 }
 
-// A system for measures first..last at the page's left edge, or null.
-ScoreSystem* NewGridSystem(ScoreView* view, ScorePage* page, int index, int first, int last) {
+ScoreSystem* NewSpacedSystem(ScoreView* view) {
     ScoreSystem* system = ConstructSystemRecord(AllocSystemRecord(sizeof(ScoreSystem)), view);
     if (system == nullptr || !HasSystemArrays(system)) {
         if (system != nullptr) FreeSystemRecord(system);
         return nullptr;
     }
+    SpaceStaves(view->document, system);
+    return system;
+}
+
+// A system for measures first..last at the page's left edge, or null.
+ScoreSystem* NewGridSystem(ScoreView* view, ScorePage* page, int index, int first, int last) {
+    ScoreSystem* system = NewSpacedSystem(view);
+    if (system == nullptr) return nullptr;
     system->number = static_cast<uint8_t>(index);
     system->firstMeasure = static_cast<uint16_t>(first);
     system->lastMeasure = static_cast<uint16_t>(last);
-    SpaceStaves(view->document, system);
     MarkUnchangedTime(view->document, system);
     system->x = LeftEdge(page);
     return system;

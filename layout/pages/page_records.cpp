@@ -53,7 +53,7 @@ bool SpareRecords::Reserve(ScoreView* view, ScorePage* page, const PagePlan& pla
     bool had = true;
     for (size_t i = 0; had && i < plan.size(); ++i) {
         for (int k = i == 0 ? systemsHad : 0; had && k < static_cast<int>(plan[i].size()); ++k) {
-            ScoreSystem* system = NewGridSystem(view, page, k, 1, 1);
+            ScoreSystem* system = NewSpacedSystem(view);  // placed when taken
             had = system != nullptr;
             if (had) systems_.push_back(system);
         }

@@ -253,9 +253,12 @@ void ReformatOnePage(ScoreView* view, const ReformatOptions& options, ScorePage*
     ScorePage* const oldLast = LastPage(document);
     const bool carried = CarryMeasuresPastLastPage(view, &carry) > 0;
     SignLayoutScope signs(document);  // formatting moves no sign
-    if (carried)
-        for (ScorePage* p = oldLast; p != nullptr; p = p->next.get()) FormatReformattedPage(view, options, p);
-    FormatReformattedPage(view, options, page);
+    {
+        PageListHold hold(document);  // formatting links and unlinks no page
+        if (carried)
+            for (ScorePage* p = oldLast; p != nullptr; p = p->next.get()) FormatReformattedPage(view, options, p);
+        FormatReformattedPage(view, options, page);
+    }
     TakeModelTops(ModelPage(document, options), page);
     RestoreViewPage(view, savedPage, savedSystem);
     SetDocumentModified(document);
@@ -350,8 +353,11 @@ void ReformatFromPage(ScoreView* view, const ReformatOptions* options, ScorePage
     ScorePage* const savedPage = view->currentPage;
     ScoreSystem* const savedSystem = view->currentSystem;
     SignLayoutScope signs(document);  // formatting moves no sign
-    for (ScorePage* p = page; p != nullptr; p = p->next.get())
-        FormatReformattedPage(view, applied, p);
+    {
+        PageListHold hold(document);  // formatting links and unlinks no page
+        for (ScorePage* p = page; p != nullptr; p = p->next.get())
+            FormatReformattedPage(view, applied, p);
+    }
     if (const ScorePage* model = ModelPage(document, applied))
         for (ScorePage* p = page; p != nullptr; p = p->next.get()) TakeModelTops(model, p);
     RestoreViewPage(view, savedPage, savedSystem);

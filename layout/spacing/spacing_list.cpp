@@ -3,6 +3,7 @@
 #include "layout/spacing/spacing_list.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "core/constants.h"
@@ -100,6 +101,10 @@ void FreeSpacingList(RecordHandle& head) {
         const RecordHandle freed = std::exchange(h, RecordHandle{entry->next});
         FreeRecordByHandle(kSpacingEntryPool, freed);
     }
+}
+
+void FreeWholeSpacingList(RecordHandle& head) {
+    FreeRecordChain(kSpacingEntryPool, std::exchange(head, RecordHandle{}), offsetof(SpacingEntry, next));
 }
 
 bool DropDamagedSpacingList(MeasureRecord& record) {

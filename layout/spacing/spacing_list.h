@@ -100,6 +100,10 @@ constexpr int kSpacingListLonger = -2;
 int FindSpacingEntries(RecordHandle head, std::span<FoundSpacingEntry> out);
 // Frees every live entry of the list from `head` once and clears the handle.
 void FreeSpacingList(RecordHandle& head);
+// The same for a list dropped whole ahead of a re-spacing: the entries freed down
+// the chain with one look-up of the pool (FreeRecordChain); the pool ends as
+// FreeSpacingList leaves it.
+void FreeWholeSpacingList(RecordHandle& head);
 // Frees the record's list when it is not sound. True when the list is sound now.
 bool DropDamagedSpacingList(MeasureRecord& record);
 // Entries of a sound list.

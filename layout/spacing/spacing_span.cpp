@@ -130,7 +130,7 @@ void ClearMeasureSpacing(ScoreDocument* document, int measure) {
     if (record == nullptr) return;
     const int32_t leadBefore = record->lead;
     const int32_t trailBefore = record->trail;
-    FreeSpacingList(record->spacing);
+    FreeWholeSpacingList(record->spacing);
     record->stretch = ProgramPreferences().DefaultStretchFactor;
     const int32_t a = EngravingMetricOf(*document, EngravingMetric::BetweenDouble);
     const int32_t b = EngravingMetricOf(*document, EngravingMetric::ThickBarline);
