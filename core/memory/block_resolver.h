@@ -7,9 +7,11 @@
 //
 // While one is in use no block of its pool may be released and the current set
 // must not change. Records may come and go: blocks never move, a block added is
-// looked up when first reached, and the live bits are read each time.
+// looked up when first reached, and the live bits are read each time. One kept
+// over calls that may do either is revalidated before it is used again.
 #pragma once
 
+#include <bit>
 #include <cassert>
 #include <cstdint>
 
@@ -20,11 +22,8 @@ namespace ql {
 template <typename T>
 class BlockResolver {
   public:
-    explicit BlockResolver(int pool) : resolver_(pool), set_(*pool_detail::g_currentSet) {
-        const RecordPool* descriptor = pool_detail::InlinePool(set_, pool);
-        // A pool whose handles never resolve inline (or never resolve) takes the
-        // plain lookup every time.
-        if (descriptor != nullptr && descriptor->shift != 0 && descriptor->shift < kDocumentHandleBits) {
+    explicit BlockResolver(int pool) : resolver_(pool), set_(*pool_detail::g_currentSet), pool_(pool) {
+        if (const RecordPool* descriptor = KeptDescriptor(set_, pool)) {
             descriptor_ = descriptor;
             shift_ = descriptor->shift;
             blockShift_ = static_cast<uint8_t>(kDocumentHandleBits - shift_);
@@ -48,6 +47,32 @@ class BlockResolver {
         return reinterpret_cast<T*>(kept->base + offset);
     }
 
+    // For a resolver kept past a point where blocks may have been released or the
+    // set changed: false when the current set or the pool's descriptor is not the one
+    // it was made for (it must be made again). Otherwise every kept block whose entry
+    // in the descriptor no longer reads as it was kept (released, past the count,
+    // made again elsewhere) is dropped, and the resolver answers as a new one would.
+    bool Revalidate() {
+        if (!(*pool_detail::g_currentSet == set_)) return false;
+        const RecordPool* descriptor = KeptDescriptor(set_, pool_);
+        if (descriptor != descriptor_ || (descriptor != nullptr && descriptor->shift != shift_)) return false;
+        // A kept block reads from its entry's base, end and capacity alone (the
+        // arena's base never moves).
+        for (uint64_t bits = kept_; bits != 0; bits &= bits - 1) {
+            const unsigned block = static_cast<unsigned>(std::countr_zero(bits));
+            const PoolBlock& now = descriptor_->blocks[block];
+            const PoolBlock& was = entries_[block];
+            if (block >= descriptor_->blockCount || now.base != was.base || now.end != was.end ||
+                now.capacity != was.capacity)
+                kept_ &= ~(uint64_t{1} << block);
+        }
+        if (lastBlock_ < kMaxPoolBlocks && ((kept_ >> lastBlock_) & 1u) == 0) {
+            lastBlock_ = ~0u;
+            last_ = Block{};
+        }
+        return true;
+    }
+
   private:
     static constexpr uint32_t kOffsetMask = (1u << kDocumentHandleBits) - 1;
     static_assert(kMaxPoolBlocks <= 64, "the blocks kept are marked in one 64-bit word");
@@ -57,6 +82,15 @@ class BlockResolver {
         const std::byte* liveBits;
         uint32_t bytes;  // from the base to the block's end
     };
+
+    // The pool's descriptor when its handles resolve inline; null for a pool that
+    // takes the plain lookup every time (or whose handles never resolve).
+    static const RecordPool* KeptDescriptor(const PoolSet& set, int pool) {
+        const RecordPool* descriptor = pool_detail::InlinePool(set, pool);
+        if (descriptor == nullptr || descriptor->shift == 0 || descriptor->shift >= kDocumentHandleBits)
+            return nullptr;
+        return descriptor;
+    }
 
     [[gnu::noinline]] T* FindAndKeepBlock(RecordHandle handle, unsigned block) {
         T* record = resolver_.Find(handle);
@@ -69,6 +103,7 @@ class BlockResolver {
             std::byte* end = entry.end.get();
             const uint32_t bytes = end > base ? static_cast<uint32_t>(end - base) : 0;
             blocks_[block] = {base, pool_detail::LiveBits(entry, shift_), bytes};
+            entries_[block] = entry;
             kept_ |= uint64_t{1} << block;
             last_ = blocks_[block];
             lastBlock_ = block;
@@ -78,6 +113,7 @@ class BlockResolver {
 
     PoolResolver<T> resolver_;
     PoolSet set_;
+    int pool_;
     const RecordPool* descriptor_ = nullptr;
     uint8_t shift_ = 1;
     uint8_t blockShift_ = kDocumentHandleBits;
@@ -85,6 +121,7 @@ class BlockResolver {
     Block last_{};              // a copy of blocks_[lastBlock_]
     uint64_t kept_ = 0;         // bit b: blocks_[b] holds block b
     Block blocks_[kMaxPoolBlocks];  // only the entries kept are set
+    PoolBlock entries_[kMaxPoolBlocks];  // the descriptor's entries they were kept from
 };
 
 }  // namespace ql

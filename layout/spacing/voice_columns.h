@@ -27,6 +27,7 @@ struct ScoreDocument;
 // What the fitting (FitMeasure) looks up events and cells with. A caller fitting
 // several measures of one document in a row keeps one for all of them: nothing the
 // fitting does releases a block of either pool or changes a staff's cell array.
+// One kept over other work is revalidated before each run of fittings.
 struct FitLookups {
     BlockResolver<EventRecord> events{kEventRecordPool};
     BlockResolver<MeasureCell> cells{kMeasureCellPool};
@@ -34,6 +35,13 @@ struct FitLookups {
     static constexpr int kStaffCellsKept = 256;
     const CellHandleArray* staffCells[kStaffCellsKept];
     int staffCellsRead = 0;
+
+    // Blocks released or moved since are dropped and the staves' cell arrays read
+    // again; false when the current set changed (a new one must be made).
+    bool Revalidate() {
+        staffCellsRead = 0;
+        return events.Revalidate() && cells.Revalidate();
+    }
 };
 
 // Room a grace offset takes per step of the chord's (negative) offset byte.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "core/model/document.h"
@@ -79,6 +80,20 @@ int64_t SlotsEnd(const ScoreView* view, ScoreDocument* document, const ScoreSyst
 // the slots under other widths follows from the row without building it again.
 class BuiltRow {
   public:
+    BuiltRow() = default;
+    // Only the measures taken are copied (and only those are ever read).
+    BuiltRow(const BuiltRow& other) { *this = other; }
+    BuiltRow& operator=(const BuiltRow& other) {
+        count_ = other.count_;
+        valid_ = other.valid_;
+        if (valid_) std::copy_n(other.measures_, count_, measures_);
+        return *this;
+    }
+    // As a new one: nothing taken.
+    void Clear() {
+        count_ = 0;
+        valid_ = false;
+    }
     void Take(ScoreDocument* document, const ScoreSystem* system) {
         Take(document, system, SystemRecords(document, system));
     }
@@ -105,7 +120,9 @@ class BuiltRow {
         int16_t lead;
         int16_t trail;
     };
-    Measure measures_[kLastMeasureSlot] = {};
+    // The first count_ are set while valid_ (1 <= count_ <= kLastMeasureSlot); the
+    // rest are left as they are, unread, so that a row costs nothing to make.
+    Measure measures_[kLastMeasureSlot];
     int count_ = 0;
     bool valid_ = false;
 };
@@ -256,12 +273,29 @@ struct CarriedPlacement {
     BuiltRow row;
     bool ready = false;  // the passes before the build have been taken
     int passesLeft = kPlacementPasses;
+
+    // As a new entry, without writing the row's measures.
+    void Clear() {
+        view = nullptr;
+        page = nullptr;
+        system = nullptr;
+        firstMeasure = 0;
+        lastMeasure = 0;
+        row.Clear();
+        ready = false;
+        passesLeft = kPlacementPasses;
+    }
 };
 
 }  // namespace
 
 struct PlacementCarry {
     CarriedPlacement rows[kBeatMapRows];
+    // The fitting's lookups, kept over the re-spacing of the scope's systems (most
+    // of a page's cells lie in the blocks its first system's cells lie in). Made at
+    // the first fitting and not cleared first: it sets what it keeps as it goes.
+    std::unique_ptr<FitLookups> fit;
+    bool fitInUse = false;
 };
 
 namespace {
@@ -276,7 +310,7 @@ CarriedPlacement* CarriedEntry(const ScoreView* view, const ScorePage* page, con
     if (entry.system == nullptr) return nullptr;
     if (entry.view != view || entry.page != page || entry.system != system ||
         entry.firstMeasure != system->firstMeasure || entry.lastMeasure != system->lastMeasure) {
-        entry = CarriedPlacement{};
+        entry.Clear();
         return nullptr;
     }
     return &entry;
@@ -286,7 +320,7 @@ void CarryPlacement(const ScoreView* view, const ScorePage* page, const ScoreSys
                     const BuiltRow& row) {
     if (g_carry == nullptr || system == nullptr || system->number >= kBeatMapRows) return;
     CarriedPlacement& entry = g_carry->rows[system->number];
-    entry = CarriedPlacement{};
+    entry.Clear();
     if (!row.Valid()) return;
     entry.view = view;
     entry.page = page;
@@ -295,6 +329,35 @@ void CarryPlacement(const ScoreView* view, const ScorePage* page, const ScoreSys
     entry.lastMeasure = system->lastMeasure;
     entry.row = row;
 }
+
+// The fitting's lookups for one system's measures: the carry's, revalidated (what
+// ran since may have released blocks or changed the set), or, outside a carry or
+// inside a fitting that already uses it, lookups of its own.
+class SystemFitLookups {
+  public:
+    SystemFitLookups() {
+        if (g_carry == nullptr || g_carry->fitInUse) {
+            lookups_ = &own_.emplace();
+            return;
+        }
+        std::unique_ptr<FitLookups>& kept = g_carry->fit;
+        if (!kept || !kept->Revalidate()) kept.reset(new FitLookups);
+        g_carry->fitInUse = true;
+        carry_ = g_carry;
+        lookups_ = kept.get();
+    }
+    ~SystemFitLookups() {
+        if (carry_ != nullptr) carry_->fitInUse = false;
+    }
+    SystemFitLookups(const SystemFitLookups&) = delete;
+    SystemFitLookups& operator=(const SystemFitLookups&) = delete;
+    FitLookups& Get() { return *lookups_; }
+
+  private:
+    std::optional<FitLookups> own_;
+    PlacementCarry* carry_ = nullptr;
+    FitLookups* lookups_ = nullptr;
+};
 
 // Re-spaces one system; `keepRow` false leaves its beat-map row to the caller,
 // which builds it again.
@@ -322,9 +385,9 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
     }
     if (fitting) {
         bool fitted = false;
-        FitLookups lookups;
+        SystemFitLookups lookups;
         for (int m = system->firstMeasure; m <= system->lastMeasure; ++m)
-            fitted = FitMeasure(view, system, m, true, lookups) != 0 || fitted;
+            fitted = FitMeasure(view, system, m, true, lookups.Get()) != 0 || fitted;
         if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
     }
     if (!keepRow) CarryPlacement(view, page, system, row);
@@ -346,7 +409,7 @@ void PlaceBuiltSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* sy
     if (g_placementDepth == 0) {
         if (CarriedPlacement* entry = CarriedEntry(view, page, system)) {
             if (entry->ready) use.passes = entry->passesLeft;
-            *entry = CarriedPlacement{};
+            entry->Clear();
         }
     }
     PlaceInMargins(view, page, system, use);

@@ -1,6 +1,7 @@
 // BlockResolver against the checked lookup (FindRecord): every handle value of a
 // pool spread over several blocks, asked in orders that keep and switch blocks,
-// with records freed and added while the resolver is in use.
+// with records freed and added while the resolver is in use, and after its blocks
+// were released and made again (revalidated).
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -92,6 +93,61 @@ TEST_F(BlockResolverTest, RecordsFreedAndAddedWhileInUseAreSeen) {
     for (void* record : added)
         EXPECT_EQ(resolver.Find(PtrToHandle(kEventRecordPool, record)), record);
     CompareAll(kEventRecordPool, resolver, order);
+}
+
+size_t Allocate(int pool, int count) {
+    size_t made = 0;
+    for (int i = 0; i < count; ++i) made += AllocRecord(pool) != nullptr;
+    return made;
+}
+
+// A resolver kept past a reset of the set (blocks released, then made again
+// elsewhere) and past the set's release and remaking in place answers, once
+// revalidated, as the checked lookup does.
+TEST_F(BlockResolverTest, RevalidatedAfterItsBlocksWereReleasedItAnswersAsTheCheckedLookup) {
+    const std::vector<uint16_t> order = HandleOrders(13);
+    ASSERT_GT(Allocate(kEventRecordPool, 3000), 2000u);
+    const RecordPool& descriptor = CurrentPoolSet().pools[kEventRecordPool];
+    ASSERT_GE(descriptor.blockCount, 3) << "several blocks";
+    const std::vector<PoolBlock> before(descriptor.blocks, descriptor.blocks + descriptor.blockCount);
+    BlockResolver<void> resolver(kEventRecordPool);
+    EXPECT_GT(CompareAll(kEventRecordPool, resolver, order), 2000u);
+
+    ResetDocumentPoolSet(doc_);
+    // Another pool takes blocks first, so that the events' blocks are made again at
+    // other addresses.
+    ASSERT_GT(Allocate(kTextObjectPool, 2000), 1000u);
+    ASSERT_GT(Allocate(kEventRecordPool, 1500), 1000u);
+    bool moved = false;
+    for (size_t block = 1; block < before.size(); ++block)
+        moved = moved || descriptor.blocks[block].base != before[block].base;
+    ASSERT_TRUE(moved) << "a kept block was made again elsewhere";
+    ASSERT_TRUE(resolver.Revalidate());
+    EXPECT_GT(CompareAll(kEventRecordPool, resolver, order), 1000u);
+
+    FreeDocumentPoolSet(doc_);
+    InitDocumentPoolSet(doc_);
+    ASSERT_GT(Allocate(kEventRecordPool, 500), 400u);
+    ASSERT_TRUE(resolver.Revalidate());
+    EXPECT_GT(CompareAll(kEventRecordPool, resolver, order), 400u);
+}
+
+// Another current set: the resolver must be made again; its own set made current
+// again, it is used as it was.
+TEST_F(BlockResolverTest, RevalidationRefusesAnotherCurrentSet) {
+    ASSERT_GT(Allocate(kMeasureCellPool, 200), 100u);
+    BlockResolver<void> resolver(kMeasureCellPool);
+    const std::vector<uint16_t> order = HandleOrders(17);
+    EXPECT_GT(CompareAll(kMeasureCellPool, resolver, order), 100u);
+    DocumentPoolSet other{};
+    InitDocumentPoolSet(other);
+    {
+        ScopedPoolSet use(other);
+        EXPECT_FALSE(resolver.Revalidate());
+    }
+    EXPECT_TRUE(resolver.Revalidate());
+    EXPECT_GT(CompareAll(kMeasureCellPool, resolver, order), 100u);
+    FreeDocumentPoolSet(other);
 }
 
 }  // namespace
