@@ -430,7 +430,9 @@ void PlaceSystemBeforeRowBuild(ScoreView* view, ScorePage* page, ScoreSystem* sy
     entry->ready = true;
 }
 
-PlacementCarryScope::PlacementCarryScope() : carry_(std::make_unique<PlacementCarry>()), saved_(g_carry) {
+// Default-initialised: the entries' members start as their initialisers say, and
+// the rows' measures, never read before they are taken, are not cleared.
+PlacementCarryScope::PlacementCarryScope() : carry_(new PlacementCarry), saved_(g_carry) {
     g_carry = carry_.get();
 }
 
