@@ -61,6 +61,7 @@ class RowBuilder {
             LayoutMeasure(view_, system_, system_->firstMeasure, 0, widths_, cells_);
         StoreSigns(cell, layout);
         before_ = MeasureRecordOf(view_->document, system_->firstMeasure);
+        beforeMeasure_ = system_->firstMeasure;
         map_.slotX[cell] = 0;
         map_.marginX[cell] = ClampMapX(layout.marginX);
         map_.contentX[cell] = ClampMapX(layout.firstBeat);
@@ -86,11 +87,17 @@ class RowBuilder {
     void LaterSlot(int slot) {
         const int measure = MeasureOf(slot);
         const int cell = BeatMapCell(row_, slot);
-        const MeasureRecord* record = MeasureRecordOf(view_->document, measure);
+        // Records and memos lie in measure order: each follows the one of the slot
+        // before (a row build changes neither the scope nor the score's counts).
+        const bool next = beforeMeasure_ == measure - 1 && measure < MaxMeasures;
+        const MeasureRecord* record = next && before_ != nullptr
+                                          ? before_ + 1
+                                          : MeasureRecordOf(view_->document, measure);
+        MeasureSignMemo* memo = next && beforeMemo_ != nullptr
+                                    ? beforeMemo_ + 1
+                                    : SignMemoOf(view_->document, measure);
         const MeasureLayout* kept =
-            record != nullptr
-                ? LaterSlotLayoutKept(SignMemoOf(view_->document, measure), *system_, measure)
-                : nullptr;
+            record != nullptr ? LaterSlotLayoutKept(memo, *system_, measure) : nullptr;
         MeasureLayout laidOut;
         int32_t firstBeat = 0;
         if (kept != nullptr) {
@@ -105,6 +112,8 @@ class RowBuilder {
         const int64_t slotX = SlotStartAfter(slot, before_);
         Place(slot, slotX, slotX + kept->marginX, slotX + firstBeat);
         before_ = record;
+        beforeMemo_ = memo;
+        beforeMeasure_ = measure;
     }
     void Place(int slot, int64_t slotX, int64_t marginX, int64_t contentX) {
         const int cell = BeatMapCell(row_, slot);
@@ -138,6 +147,8 @@ class RowBuilder {
     bool ticks_ = true;
     // The record of the measure of the slot laid out last (LaterSlot's slot before).
     const MeasureRecord* before_ = nullptr;
+    MeasureSignMemo* beforeMemo_ = nullptr;  // its memo, from its LaterSlot
+    int beforeMeasure_ = -1;
 };
 
 void RequestRedraw(bool honourHold) {
