@@ -60,6 +60,8 @@ class RowBuilder {
         const MeasureLayout layout =
             LayoutMeasure(view_, system_, system_->firstMeasure, 0, widths_, cells_);
         StoreSigns(cell, layout);
+        before_ = MeasureRecordOf(view_->document, system_->firstMeasure);
+        beforeMeasure_ = system_->firstMeasure;
         map_.slotX[cell] = 0;
         map_.marginX[cell] = ClampMapX(layout.marginX);
         map_.contentX[cell] = ClampMapX(layout.firstBeat);
@@ -77,10 +79,41 @@ class RowBuilder {
     }
     // Where a later slot starts: the end of the slot before it.
     int64_t SlotStart(int slot) const {
-        const int before = BeatMapCell(row_, slot - 1);
-        const MeasureRecord* record = MeasureRecordOf(view_->document, MeasureOf(slot - 1));
-        const int64_t content = record != nullptr ? int64_t{record->width} + record->trail : 0;
-        return int64_t{map_.contentX[before]} + map_.trailSpace[before] + content;
+        return SlotStartAfter(slot, MeasureRecordOf(view_->document, MeasureOf(slot - 1)));
+    }
+    // A later slot of a page row, laid out after the slot before it: its signs, then
+    // its place. The layout a scope's memo holds is taken as LayoutMeasure would
+    // take it, without the call.
+    void LaterSlot(int slot) {
+        const int measure = MeasureOf(slot);
+        const int cell = BeatMapCell(row_, slot);
+        // Records and memos lie in measure order: each follows the one of the slot
+        // before (a row build changes neither the scope nor the score's counts).
+        const bool next = beforeMeasure_ == measure - 1 && measure < MaxMeasures;
+        const MeasureRecord* record = next && before_ != nullptr
+                                          ? before_ + 1
+                                          : MeasureRecordOf(view_->document, measure);
+        MeasureSignMemo* memo = next && beforeMemo_ != nullptr
+                                    ? beforeMemo_ + 1
+                                    : SignMemoOf(view_->document, measure);
+        const MeasureLayout* kept =
+            record != nullptr ? LaterSlotLayoutKept(memo, *system_, measure) : nullptr;
+        MeasureLayout laidOut;
+        int32_t firstBeat = 0;
+        if (kept != nullptr) {
+            map_.slotFlags[cell] = static_cast<uint16_t>(kept->flags);
+            firstBeat = kept->marginX + record->lead;
+        } else {
+            laidOut = LayoutMeasure(view_, system_, measure, 1, widths_, cells_);
+            kept = &laidOut;
+            firstBeat = laidOut.firstBeat;
+        }
+        StoreSigns(cell, *kept);
+        const int64_t slotX = SlotStartAfter(slot, before_);
+        Place(slot, slotX, slotX + kept->marginX, slotX + firstBeat);
+        before_ = record;
+        beforeMemo_ = memo;
+        beforeMeasure_ = measure;
     }
     void Place(int slot, int64_t slotX, int64_t marginX, int64_t contentX) {
         const int cell = BeatMapCell(row_, slot);
@@ -91,6 +124,12 @@ class RowBuilder {
     int MeasureOf(int slot) const { return system_->firstMeasure + slot - 1; }
 
   private:
+    // Where a later slot starts, given the record of the measure before it.
+    int64_t SlotStartAfter(int slot, const MeasureRecord* record) const {
+        const int before = BeatMapCell(row_, slot - 1);
+        const int64_t content = record != nullptr ? int64_t{record->width} + record->trail : 0;
+        return int64_t{map_.contentX[before]} + map_.trailSpace[before] + content;
+    }
     void StoreSigns(int cell, const MeasureLayout& layout) {
         map_.leadX[cell] = ClampMapX(layout.leadX);
         map_.cancelX[cell] = ClampCancelX(layout.cancelX);
@@ -106,6 +145,10 @@ class RowBuilder {
     SignWidths widths_;
     RowCells cells_;
     bool ticks_ = true;
+    // The record of the measure of the slot laid out last (LaterSlot's slot before).
+    const MeasureRecord* before_ = nullptr;
+    MeasureSignMemo* beforeMemo_ = nullptr;  // its memo, from its LaterSlot
+    int beforeMeasure_ = -1;
 };
 
 void RequestRedraw(bool honourHold) {
@@ -239,9 +282,7 @@ int BuildBeatMapPageMode(ScoreView* view, int relayout) {
     const int lastMeasure = beatmap::LastReachableMeasure(*view->document);
     int slot = 2;
     for (; slot <= kLastBeatMapSlot && row.MeasureOf(slot) <= lastMeasure; ++slot) {
-        const MeasureLayout signs = row.SlotSigns(slot);
-        const int64_t slotX = row.SlotStart(slot);
-        row.Place(slot, slotX, slotX + signs.marginX, slotX + signs.firstBeat);
+        row.LaterSlot(slot);
         if (lastOfPage || row.MeasureOf(slot) <= system->lastMeasure)
             beatmap::BuildSlotTicks(view, system, slot);
     }
@@ -261,9 +302,7 @@ int LayOutSystemSlots(ScoreView* view) {
     const int lastSlot = std::min(system->lastMeasure - system->firstMeasure + 1, kLastBeatMapSlot);
     const int lastMeasure = beatmap::LastReachableMeasure(*document);
     for (int slot = 2; slot <= lastSlot && row.MeasureOf(slot) <= lastMeasure; ++slot) {
-        const MeasureLayout signs = row.SlotSigns(slot);
-        const int64_t slotX = row.SlotStart(slot);
-        row.Place(slot, slotX, slotX + signs.marginX, slotX + signs.firstBeat);
+        row.LaterSlot(slot);
         MeasureWidth(document, row.MeasureOf(slot));
     }
     return 1;

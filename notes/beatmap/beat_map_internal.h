@@ -258,6 +258,20 @@ inline SignMemoTable* RowCells::ScopeTable() const {
     SignMemoTable* table = SignMemoTableOf(document_);
     return table != nullptr && table->staffCount == staffCount_ ? table : nullptr;
 }
+// The layout the scope's memo holds for a measure in a later slot of a system's row
+// (slot 2 on): the case past the system's end or inside it. Null outside a scope or
+// when the memo holds none yet. What LayoutMeasure answers from the memo in such a
+// slot, its firstBeat left out (the layout's marginX + the measure's lead); the
+// next measure's memo is fetched, as a row lays its slots out in order.
+inline const MeasureLayout* LaterSlotLayoutKept(MeasureSignMemo* memo, const ScoreSystem& system,
+                                                int measure) {
+    if (memo == nullptr) return nullptr;
+    const SignCase signCase =
+        measure > system.lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem;
+    if (measure + 1 < MaxMeasures) __builtin_prefetch(&memo[1].cases[static_cast<int>(signCase)]);
+    const SignMemoEntry& entry = memo->cases[static_cast<int>(signCase)];
+    return entry.filled && entry.systemFlags == 0 ? &entry.layout : nullptr;
+}
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
                             const SignWidths& widths, RowCells& cells);
 // Lays out the tick array of a slot of a system; returns the content width.

@@ -275,16 +275,18 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     } else if (notFirst != 0 && slot >= 2) {
         memo = SignMemoOf(document, measure);
         signCase = measure > system->lastMeasure ? SignCase::PastSystem : SignCase::InsideSystem;
-        // A row lays its slots out in order: the next measure's memo is fetched now.
-        if (memo != nullptr && measure + 1 < MaxMeasures)
-            __builtin_prefetch(&memo[1].cases[static_cast<int>(signCase)]);
     }
-    const SignMemoEntry* entry =
-        memo != nullptr ? &memo->cases[static_cast<int>(signCase)] : nullptr;
+    const MeasureLayout* kept = nullptr;
+    if (signCase != SignCase::SystemStart) {
+        kept = LaterSlotLayoutKept(memo, *system, measure);
+    } else if (memo != nullptr) {
+        const SignMemoEntry& entry = memo->cases[static_cast<int>(signCase)];
+        if (entry.filled && entry.systemFlags == systemFlags) kept = &entry.layout;
+    }
     MeasureLayout laidOut;
     const MeasureLayout* placed = &laidOut;
-    if (entry != nullptr && entry->filled && entry->systemFlags == systemFlags)
-        placed = &entry->layout;
+    if (kept != nullptr)
+        placed = kept;
     else
         laidOut = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo,
                                           signCase, systemFlags},

@@ -220,6 +220,40 @@ TEST_P(SeededSignMemoTest, RowsOfAScopeAreTheRowsBuiltWithoutIt) {
     for (int page : order) EXPECT_EQ(BuildPage(page), plain[page]) << "page " << page + 1;
 }
 
+// With leads and trails that differ from measure to measure, every later slot of a
+// row built inside a scope starts where the slot before it ends (its content x, its
+// trailing space, the width and trail of its measure), and its margin and first beat
+// follow the measure's layout and lead (positions stop at the end of the map's range).
+TEST_P(SeededSignMemoTest, LaterSlotsStartWhereTheSlotBeforeEnds) {
+    const int reached = doc_->header.measureCount + kSpareMeasures;
+    for (int m = 1; m <= reached; ++m) {
+        Record(m).lead = static_cast<int16_t>(Random(400));
+        Record(m).trail = static_cast<int16_t>(Random(400));
+    }
+    EveryPage();  // the widths brought up to date
+    SignLayoutScope scope(doc_);
+    for (int round = 0; round < 2; ++round)
+        for (int page = 0; page < kPages; ++page) {
+            BuildPage(page);
+            const BeatMap& map = Map();
+            for (const ScoreSystem* s = Page(page)->firstSystem.get(); s != nullptr; s = s->next.get())
+                for (int slot = 2; slot <= kLastBeatMapSlot && s->firstMeasure + slot - 1 <= reached;
+                     ++slot) {
+                    const int measure = s->firstMeasure + slot - 1;
+                    const int c = BeatMapCell(s->number, slot);
+                    const MeasureRecord& before = Record(measure - 1);
+                    const int start = map.contentX[c - 1] + map.trailSpace[c - 1] +
+                                      static_cast<int>(before.width) + before.trail;
+                    const MeasureLayout layout = ComputeMeasureLayout(view_, s, measure, 1);
+                    SCOPED_TRACE(::testing::Message() << "page " << page + 1 << " measure " << measure);
+                    auto clamped = [](int x) { return std::min<int>(x, kMaxBeatMapX); };
+                    EXPECT_EQ(map.slotX[c], clamped(start));
+                    EXPECT_EQ(map.marginX[c], clamped(start + layout.marginX));
+                    EXPECT_EQ(map.contentX[c], clamped(start + layout.marginX + Record(measure).lead));
+                }
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, SeededSignMemoTest, ::testing::Range<uint32_t>(1, 41));
 
 }  // namespace
