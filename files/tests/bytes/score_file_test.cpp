@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/state.h"
@@ -47,6 +49,17 @@ class ScoreFileBytes : public ::testing::Test {
         std::vector<uint8_t> bytes(count);
         for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
         return bytes;
+    }
+
+    // /dev/full is one device for every test process, and a file opened for writing
+    // holds it unshared: another test may have it for a moment. Waits up to two
+    // seconds for it to be free.
+    static int CreateFullDeviceForWrite() {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            if (CreateScoreFileForWrite("/dev/full") == 1) return 1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return 0;
     }
 
     std::string path_;
@@ -153,7 +166,7 @@ TEST_F(ScoreFileBytes, RecordsPutInPlaceJoinTheWrittenStream) {
 // and the system's message; closing the file afterwards shows nothing more.
 TEST_F(ScoreFileBytes, FailedWriteShowsTheSystemErrorBoxOnce) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    ASSERT_EQ(CreateScoreFileForWrite("/dev/full"), 1);
+    ASSERT_EQ(CreateFullDeviceForWrite(), 1);
     const std::vector<uint8_t> bytes = Pattern(100);
     ASSERT_EQ(WriteScoreBytes(bytes.data(), 100), 1);  // still in the buffer
     EXPECT_EQ(FlushScoreFile(), 0);
@@ -168,7 +181,7 @@ TEST_F(ScoreFileBytes, FailedWriteShowsTheSystemErrorBoxOnce) {
 // write's own, reported once.
 TEST_F(ScoreFileBytes, FailedLargeWriteFailsAtOnce) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    ASSERT_EQ(CreateScoreFileForWrite("/dev/full"), 1);
+    ASSERT_EQ(CreateFullDeviceForWrite(), 1);
     const std::vector<uint8_t> bytes = Pattern(kScoreFileBufferBytes + 1);
     EXPECT_EQ(WriteScoreBytes(bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
     CloseScoreFile();
