@@ -28,6 +28,11 @@ ByteSource::~ByteSource() {
     if (file_ != sys::kNoFile) sys::CloseFile(file_, &error);
 }
 
+void ByteSource::WidenBuffer(size_t bytes) {
+    if (file_ == sys::kNoFile || bytes <= bytes_.size()) return;
+    bytes_.resize(bytes);
+}
+
 bool ByteSource::Refill() {
     if (file_ == sys::kNoFile) return false;
     base_ += valid_;

@@ -73,6 +73,10 @@ class ByteSource {
         assert(count <= valid_ - next_);
         next_ += count;
     }
+    // A file is read from the next refill on in runs of `bytes` (never fewer than
+    // the 8 KiB it starts with); what the buffer holds stays. A memory image is
+    // left as it is.
+    void WidenBuffer(size_t bytes);
     // Moves to an absolute position; false when it lies past the end.
     bool Seek(uint64_t position);
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "interchange/niff/niff_attachments.h"
@@ -196,6 +197,9 @@ struct NiffFrame {
     NiffAnchorOffsets anchors;  // the offsets of the anchors below the staff
     bool skippingStaff = false;  // a staff header out of range: its list is skipped
     size_t currentMeasure = 0;   // index into measures
+    // The started nodes as (start, index), sorted by start. A node is started only
+    // when no node has its start yet, so each start names one node.
+    std::vector<std::pair<double, size_t>> startedMeasures;
     // A measure-start slice of the current staff opened the current measure, and
     // nothing has closed it for that staff yet.
     bool measureOpen = false;

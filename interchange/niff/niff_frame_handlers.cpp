@@ -168,12 +168,10 @@ void BeginNiffStaff(NiffImportState& import) {
     system.staffOffsets[static_cast<size_t>(staff)] = Scaled(import, placement);
     frame.staffPlacementY = placement;
     if (frame.firstStaff < 0) frame.firstStaff = staff;
-    frame.currentMeasure = 0;
-    for (size_t i = 0; i < frame.measures.size(); ++i)
-        if (frame.measures[i].number >= system.firstMeasure) {
-            frame.currentMeasure = i;
-            break;
-        }
+    // The first node of the system, found by halves: numbers rise by one along the chain.
+    const auto head = std::partition_point(frame.measures.begin(), frame.measures.end(),
+                                            [&](const NiffMeasureNode& node) { return node.number < system.firstMeasure; });
+    frame.currentMeasure = head == frame.measures.end() ? 0 : static_cast<size_t>(head - frame.measures.begin());
     char line[64];
     std::snprintf(line, sizeof line, "    staff %d", staff);
     if (ReportNiffProgress(import, line, page.index + 1, static_cast<int>(page.systems.size()), staff))

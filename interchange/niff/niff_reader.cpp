@@ -25,6 +25,7 @@ constexpr uint64_t kFormTypeBytes = 4;
 constexpr uint64_t kTopLevelBytes = 14;  // room for the form's header only
 constexpr size_t kChunkLengthEntryBytes = 8;
 constexpr size_t kMaxDiagnostics = 1000;
+constexpr size_t kNiffReadBytes = 64 * 1024;  // a file's bytes per read
 
 // Ids compared as numbers (one compare, not a byte-wise one).
 constexpr uint32_t IdKey(const FourCC& id) {
@@ -392,6 +393,9 @@ std::unique_ptr<NiffReader> OpenNiffReader(std::unique_ptr<ByteSource> source,
                                            NiffImportState* import) {
     auto reader = std::make_unique<NiffReader>();
     reader->source = std::move(source);
+    // Fewer, longer reads: fewer system calls, and fewer stops of the buffered
+    // walk at the end of a fill.
+    if (reader->source != nullptr) reader->source->WidenBuffer(kNiffReadBytes);
     reader->import = import;
     return reader;
 }

@@ -131,6 +131,9 @@ struct NiffPlacedEvent {
 
 struct NiffSpannerState {
     std::vector<NiffSpannerRecord> records = std::vector<NiffSpannerRecord>(kNiffSpannerRecords);
+    // Records are taken only through the spanner search, lowest free first: those
+    // from this index on have never been taken and are all free.
+    size_t used = 0;
     int currentTuplet = -1;  // the record of the tuplet the next notes belong to
     // The slur IDs given since the last stem (four at most), -1 for none.
     std::array<int, 4> slurIds{-1, -1, -1, -1};

@@ -251,11 +251,14 @@ NiffSpannerRecord* FindBusy(NiffSpannerState& spanners, NiffSpannerType type, in
 int FindNiffSpanner(NiffImportState& import, NiffSpannerType type, int id) {
     NiffSpannerState& spanners = import.frame.spanners;
     std::vector<NiffSpannerRecord>& records = spanners.records;
-    for (size_t i = 0; i < records.size(); ++i)
+    // Past the used records only free ones lie, which a search for a type never matches.
+    const size_t searched = type == NiffSpannerType::kFree ? records.size() : spanners.used;
+    for (size_t i = 0; i < searched; ++i)
         if (records[i].type == type && records[i].id == id) return static_cast<int>(i);
     for (size_t i = 0; i < records.size(); ++i)
         if (records[i].Free()) {
             FreeRecord(records[i]);
+            spanners.used = std::max(spanners.used, i + 1);
             return static_cast<int>(i);
         }
     import.report.Count(kNiffSpannerTableFull);
@@ -478,8 +481,10 @@ void ResetNiffNoteReferences(NiffImportState& import) {
 
 void EndNiffTuplets(NiffImportState& import) {
     NiffSpannerState& spanners = import.frame.spanners;
-    for (NiffSpannerRecord& record : spanners.records)
+    for (size_t i = 0; i < spanners.used; ++i) {
+        NiffSpannerRecord& record = spanners.records[i];
         if (record.type == NiffSpannerType::kTuplet || record.type == NiffSpannerType::kBeam) FreeRecord(record);
+    }
     spanners.currentTuplet = -1;
 }
 

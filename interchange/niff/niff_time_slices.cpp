@@ -42,14 +42,17 @@ void TakeSignsInForce(const NiffImportState& import, NiffMeasureNode& node) {
     node.exponent = import.timeExponent;
 }
 
-// The node whose start is `start`: searched from the current node on, then from
-// the first; -1 when none has it.
-long FindNode(const NiffFrame& frame, double start) {
-    const size_t count = frame.measures.size();
-    for (size_t pass = 0, from = frame.currentMeasure; pass < 2; ++pass, from = 0)
-        for (size_t i = from < count ? from : 0; i < count; ++i)
-            if (frame.measures[i].started && frame.measures[i].start == start) return static_cast<long>(i);
-    return -1;
+// The place of `start` among the started nodes: the first entry whose start is
+// not below it.
+std::vector<std::pair<double, size_t>>::const_iterator StartedFrom(const NiffFrame& frame, double start) {
+    return std::lower_bound(frame.startedMeasures.begin(), frame.startedMeasures.end(), start,
+                            [](const std::pair<double, size_t>& entry, double s) { return entry.first < s; });
+}
+
+void MarkStarted(NiffFrame& frame, size_t index, double start) {
+    frame.measures[index].started = true;
+    frame.measures[index].start = start;
+    frame.startedMeasures.insert(StartedFrom(frame, start), {start, index});
 }
 
 // The node a new start opens: the last node when a system header made it and no
@@ -59,8 +62,7 @@ long OpenNode(NiffImportState& import, double start) {
     NiffMeasureNode& last = frame.measures.back();
     if (!last.started) {
         TakeSignsInForce(import, last);
-        last.started = true;
-        last.start = start;
+        MarkStarted(frame, frame.measures.size() - 1, start);
         if (frame.measures.size() > 1) last.startTick = NextStartTick(frame.measures[frame.measures.size() - 2]);
         return static_cast<long>(frame.measures.size() - 1);
     }
@@ -68,10 +70,9 @@ long OpenNode(NiffImportState& import, double start) {
     NiffMeasureNode node;
     TakeSignsInForce(import, node);
     node.number = last.number + 1;
-    node.started = true;
-    node.start = start;
     node.startTick = NextStartTick(last);
     frame.measures.push_back(node);
+    MarkStarted(frame, frame.measures.size() - 1, start);
     return static_cast<long>(frame.measures.size() - 1);
 }
 
@@ -91,7 +92,7 @@ void BeginMeasure(NiffImportState& import, double start, int thickTag) {
     frame.measureHasContent = true;  // what follows the close is this start
     EndNiffTuplets(import);
     CloseNiffMeasure(import);
-    long index = FindNode(frame, start);
+    long index = FindNiffMeasureNode(frame, start);
     if (index < 0) index = OpenNode(import, start);
     if (index < 0) {
         ShowMeasureLimit(import);
@@ -166,6 +167,12 @@ void CloseNiffMeasure(NiffImportState& import) {
         system->staffFlags[static_cast<size_t>(staff)] &= static_cast<uint8_t>(~kNiffStaffHidden);
     if (system->lastMeasure < node.number) system->lastMeasure = node.number;
     if (frame.Page()->lastMeasure < node.number) frame.Page()->lastMeasure = node.number;
+}
+
+long FindNiffMeasureNode(const NiffFrame& frame, double start) {
+    const auto at = StartedFrom(frame, start);
+    if (at == frame.startedMeasures.end() || at->first != start) return -1;
+    return static_cast<long>(at->second);
 }
 
 int ReadNiffTimeSlice(NiffChunkContext& context, const uint8_t* fixedPart) {

@@ -23,6 +23,10 @@ uint16_t NiffBarlineWord(uint16_t word, const NiffBarlineMarks& marks, int thick
 // or the numerator is negative.
 int32_t NiffRationalTicks(int numerator, int denominator);
 
+// The index of the node whose start (in whole notes) is `start`, -1 when no node
+// has it.
+long FindNiffMeasureNode(const NiffFrame& frame, double start);
+
 // Closes the current staff's open measure: its length rounded up to 128 ticks, the
 // staff shown in the system, and the system and page reaching its number. Nothing
 // when no measure is open, or when nothing followed its start (a closing measure

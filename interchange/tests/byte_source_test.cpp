@@ -97,6 +97,35 @@ TEST_F(FileByteSource, BufferedBytesFollowThePositionToTheEndOfTheFill) {
     EXPECT_EQ(source->Buffered().size(), ByteSource::kBufferBytes - 1);
 }
 
+// Widened after a first fill: the bytes held stay, the next fill takes the wider
+// run, and reads, seeks back into it and past it still give the file's bytes.
+TEST_F(FileByteSource, AWidenedBufferKeepsWhatItHoldsAndFillsWider) {
+    auto source = Open();
+    ASSERT_NE(source, nullptr);
+    uint8_t field[8];
+    ASSERT_EQ(source->Read(field, 3), 3u);
+    source->WidenBuffer(2 * ByteSource::kBufferBytes);
+    ASSERT_EQ(source->Buffered().size(), ByteSource::kBufferBytes - 3);
+    EXPECT_TRUE(std::equal(source->Buffered().begin(), source->Buffered().end(), bytes_.begin() + 3));
+    source->Advance(source->Buffered().size());
+    ASSERT_EQ(source->Read(field, 1), 1u);
+    EXPECT_EQ(field[0], bytes_[ByteSource::kBufferBytes]);
+    EXPECT_EQ(source->Buffered().size(), 2 * ByteSource::kBufferBytes - 1);
+    ASSERT_TRUE(source->Seek(ByteSource::kBufferBytes * 3 - 2));  // inside the wide fill
+    ASSERT_EQ(source->Read(field, 4), 4u);
+    EXPECT_TRUE(std::equal(field, field + 4, bytes_.begin() + ByteSource::kBufferBytes * 3 - 2));
+    ASSERT_TRUE(source->Seek(5));  // before it: filled again from there
+    std::vector<uint8_t> rest(bytes_.size());
+    EXPECT_EQ(source->Read(rest.data(), rest.size()), bytes_.size() - 5);
+    rest.resize(bytes_.size() - 5);
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), bytes_.begin() + 5));
+    // Never narrower than it is.
+    source->WidenBuffer(16);
+    ASSERT_TRUE(source->Seek(0));
+    ASSERT_EQ(source->Read(field, 1), 1u);
+    EXPECT_EQ(source->Buffered().size(), 2 * ByteSource::kBufferBytes - 1);
+}
+
 TEST(MemoryByteSource, ShortReadStopsAtTheEnd) {
     const std::vector<uint8_t> bytes = Pattern(5);
     auto source = ByteSource::FromMemory(bytes);

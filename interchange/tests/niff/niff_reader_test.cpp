@@ -398,6 +398,22 @@ TEST_F(NiffReaderTest, RegistrationsDecideEachChunkAndTag) {
     EXPECT_EQ(recorder.tags.flags[5], 0);
 }
 
+// The calls the handlers get when `bytes` are read from a file are those they
+// got from memory.
+void ExpectFileReadAsMemory(const std::vector<uint8_t>& bytes, const std::vector<Call>& fromMemory) {
+    std::unique_ptr<ByteSource> source = testing::FileSourceOf(bytes);
+    ASSERT_NE(source, nullptr);
+    Recorder fromFile;
+    auto reader = OpenNiffReader(std::move(source), &fromFile);
+    testing::RegisterRecorders(*reader);
+    ASSERT_TRUE(RunNiffPass(*reader).complete);
+    ASSERT_EQ(fromFile.calls.size(), fromMemory.size());
+    for (size_t i = 0; i < fromMemory.size(); ++i) {
+        EXPECT_EQ(fromFile.calls[i].what, fromMemory[i].what) << "call " << i;
+        EXPECT_EQ(fromFile.calls[i].bytes, fromMemory[i].bytes) << "call " << i;
+    }
+}
+
 // A file read through its 8 KiB buffer gives the handlers what the same bytes
 // give from memory, also for the chunks and fields the buffer's ends cut through.
 TEST_F(NiffReaderTest, ChunksSplitByTheFileBufferReadAsFromMemory) {
@@ -420,17 +436,27 @@ TEST_F(NiffReaderTest, ChunksSplitByTheFileBufferReadAsFromMemory) {
     EXPECT_EQ(At<uint32_t>(parts[5].bytes, 6), 0x11223344u);  // across the converted part's eighth byte
     EXPECT_EQ(static_cast<int8_t>(parts[5].bytes[13]), -3);
 
-    std::unique_ptr<ByteSource> source = testing::FileSourceOf(bytes);
-    ASSERT_NE(source, nullptr);
-    Recorder fromFile;
-    auto reader = OpenNiffReader(std::move(source), &fromFile);
-    testing::RegisterRecorders(*reader);
-    ASSERT_TRUE(RunNiffPass(*reader).complete);
-    ASSERT_EQ(fromFile.calls.size(), fromMemory.size());
-    for (size_t i = 0; i < fromMemory.size(); ++i) {
-        EXPECT_EQ(fromFile.calls[i].what, fromMemory[i].what) << "call " << i;
-        EXPECT_EQ(fromFile.calls[i].bytes, fromMemory[i].bytes) << "call " << i;
+    ExpectFileReadAsMemory(bytes, fromMemory);
+}
+
+// The reader reads a file in runs wider than the source's first buffer: chunks
+// of three lengths put the ends of the runs at many places in them.
+TEST_F(NiffReaderTest, ChunksSplitByTheReadersWideRunsReadAsFromMemory) {
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    for (int i = 0; i < 9000; ++i) {  // about 300 KiB
+        out.BeginChunk("part", {i, 0x0A0B0C0D, 0x11223344, 7, -1, -2, -3});
+        out.Tag(1, {static_cast<int16_t>(i), -5});
+        if (i % 3 != 0) out.Tag(14, {NiffField::Rational(3, 8)});
+        if (i % 3 == 2) out.Tag(13, {i % 5});
+        out.EndChunk();
     }
+    out.EndList();
+    const std::vector<uint8_t> bytes = out.Take();
+    ASSERT_GT(bytes.size(), 4 * 64 * 1024u);
+    ASSERT_TRUE(Run(bytes).complete);
+    ASSERT_EQ(CallsOf(recorder_, "data part").size(), 9000u);
+    ExpectFileReadAsMemory(bytes, recorder_.calls);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // and counted.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -288,6 +289,65 @@ TEST(NiffLines, AFullTableTakesOverRecordZeroAndCountsIt) {
     EXPECT_EQ(FindNiffSpanner(import, NiffSpannerType::kHairpin, 9999), 0);
     EXPECT_EQ(import.report.CountOf(kNiffSpannerTableFull), 1);
     EXPECT_TRUE(import.frame.spanners.records[0].Free());
+}
+
+// The spanner search and the end of a measure's tuplets and beams over seeded
+// runs of takes, frees and measure ends, against the same done over the whole
+// table.
+TEST(NiffLines, SearchesAndMeasureEndsMatchTheWholeTable) {
+    constexpr NiffSpannerType kTypes[] = {NiffSpannerType::kBeam, NiffSpannerType::kTuplet,
+                                          NiffSpannerType::kHairpin, NiffSpannerType::kSlur,
+                                          NiffSpannerType::kOctave};
+    int fullTables = 0;  // searches that found the table full and took record 0
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        NiffImportState import;
+        std::vector<NiffSpannerRecord> whole(kNiffSpannerRecords);
+        const auto find = [&whole](NiffSpannerType type, int id) {
+            for (size_t i = 0; i < whole.size(); ++i)
+                if (whole[i].type == type && whole[i].id == id) return static_cast<int>(i);
+            for (size_t i = 0; i < whole.size(); ++i)
+                if (whole[i].Free()) {
+                    whole[i] = {};
+                    return static_cast<int>(i);
+                }
+            whole[0] = {};
+            return 0;
+        };
+        for (int step = 0; step < 2500; ++step) {
+            // Odd seeds free little, so the table fills.
+            const auto draw = static_cast<unsigned>(random() % 64);
+            const unsigned op = seed % 2 == 0 ? draw % 16 : draw < 60 ? 0 : draw < 63 ? 11 : 15;
+            std::vector<NiffSpannerRecord>& records = import.frame.spanners.records;
+            if (op < 11) {
+                const NiffSpannerType type = kTypes[random() % std::size(kTypes)];
+                const int id = static_cast<int>(random() % 1000);
+                const int index = FindNiffSpanner(import, type, id);
+                ASSERT_EQ(index, find(type, id)) << "step " << step;
+                for (NiffSpannerRecord* record : {&records[static_cast<size_t>(index)], &whole[static_cast<size_t>(index)]}) {
+                    record->type = type;
+                    record->id = static_cast<int16_t>(id);
+                }
+            } else if (op < 15) {
+                // A record ended by its last node, freed as the handlers free it.
+                const size_t at = random() % whole.size();
+                if (whole[at].Free()) continue;
+                records[at].id = kNiffSpannerFree;
+                whole[at].id = kNiffSpannerFree;
+            } else {
+                EndNiffTuplets(import);
+                for (NiffSpannerRecord& record : whole)
+                    if (record.type == NiffSpannerType::kTuplet || record.type == NiffSpannerType::kBeam) record = {};
+            }
+            for (size_t i = 0; i < whole.size(); ++i) {
+                ASSERT_EQ(records[i].type, whole[i].type) << "step " << step << " record " << i;
+                ASSERT_EQ(records[i].id, whole[i].id) << "step " << step << " record " << i;
+            }
+        }
+        fullTables += import.report.CountOf(kNiffSpannerTableFull);
+    }
+    EXPECT_GT(fullTables, 0);
 }
 
 // Measure 1: a stem-up note high and a tied stem-down note low (voice 1); measure

@@ -3,14 +3,18 @@
 // start, barline words, and the measure limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/state.h"
 #include "interchange/byte_source.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
 #include "interchange/niff/niff_time_slices.h"
+#include "interchange/niff/niff_writer.h"
 #include "interchange/tests/niff/niff_scores.h"
 #include "platform/ui/headless.h"
 
@@ -180,6 +184,102 @@ TEST(NiffTimeSlices, MeasuresPastTheLimitAreCountedAndShownOnce) {
     EXPECT_EQ(ui::headless::MessageBoxes()[0].text, "Increase MaxMeasures in the QLW.INI file.");
     // Eight measure starts past the limit and the event slice of each.
     EXPECT_EQ(import.report.CountOf(kNiffMeasuresPastLimit), 16);
+}
+
+// A seeded score whose staves give their measure starts in no set order: starts
+// of earlier systems again, repeats, the same start written over other
+// denominators, halves. `starts` receives each start written, in file order.
+std::vector<uint8_t> WriteScatteredStarts(unsigned seed, std::vector<double>& starts) {
+    std::mt19937 random(seed);
+    const auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const int staves = 1 + below(4);
+    NiffWriter out;
+    out.BeginForm("NIFF");
+    out.BeginList("setp");
+    for (int part = 0; part < staves; ++part) {
+        out.BeginChunk("part", {part, 0, 0, 1, part, -1, 0});
+        out.EndChunk();
+    }
+    out.EndList();
+    out.BeginList("data");
+    int highest = 0;  // the highest whole start written so far
+    for (int page = 1 + below(2); page > 0; --page) {
+        out.BeginList("page");
+        out.BeginChunk("pghd");
+        out.EndChunk();
+        for (int system = 1 + below(3); system > 0; --system) {
+            out.BeginChunk("syhd");
+            out.EndChunk();
+            const int from = highest;
+            for (int staff = 0; staff < staves; ++staff) {
+                out.BeginChunk("sthd");
+                out.Tag(32, {staff});
+                out.EndChunk();
+                for (int count = 1 + below(6); count > 0; --count) {
+                    // Mostly this system's next starts; now and then an earlier one.
+                    const int whole = below(5) == 0 ? below(from + 1) : from + below(5);
+                    const int scale = 1 + below(3);
+                    const bool half = below(6) == 0;
+                    const int numerator = (2 * whole + (half ? 1 : 0)) * scale;
+                    out.BeginChunk("tmsl", {1, NiffField::Rational(static_cast<int16_t>(numerator),
+                                                                   static_cast<int16_t>(2 * scale))});
+                    out.EndChunk();
+                    starts.push_back(static_cast<double>(numerator) / (2 * scale));
+                    highest = std::max(highest, whole + 1);
+                    out.BeginChunk("tmsl", {2, NiffField::Rational(1, 4)});
+                    out.EndChunk();
+                    out.BeginChunk("rest", {2, 4, NiffField::Rational(1, 4)});
+                    out.EndChunk();
+                }
+            }
+        }
+        out.EndList();
+    }
+    out.EndList();
+    out.EndList();
+    return out.Take();
+}
+
+// The search the measure starts made through the whole chain: from the current
+// node on, then from the first.
+long ScanForNode(const NiffFrame& frame, double start) {
+    const size_t count = frame.measures.size();
+    for (size_t pass = 0, from = frame.currentMeasure; pass < 2; ++pass, from = 0)
+        for (size_t i = from < count ? from : 0; i < count; ++i)
+            if (frame.measures[i].started && frame.measures[i].start == start) return static_cast<long>(i);
+    return -1;
+}
+
+// Each start the file gives opens one node, the first time it comes, and finds
+// that node every later time, as a search of the whole chain would.
+TEST(NiffTimeSlices, EachStartOpensOneNodeAndLaterStartsFindIt) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::vector<double> starts;
+        const std::vector<uint8_t> bytes = WriteScatteredStarts(seed, starts);
+        ResetProgramState();
+        ui::headless::ResetUi();
+        NiffImportState import;
+        ASSERT_TRUE(ReadNiffPasses(import, [&] { return ByteSource::FromMemory(bytes); }).complete);
+        std::vector<double> firstSeen;
+        for (double start : starts)
+            if (std::find(firstSeen.begin(), firstSeen.end(), start) == firstSeen.end()) firstSeen.push_back(start);
+        std::vector<double> opened;
+        for (const NiffMeasureNode& node : import.frame.measures)
+            if (node.started) opened.push_back(node.start);
+        EXPECT_EQ(opened, firstSeen);
+        const NiffFrame& frame = import.frame;
+        for (double start : starts) {
+            const long found = FindNiffMeasureNode(frame, start);
+            ASSERT_GE(found, 0) << start;
+            EXPECT_EQ(frame.measures[static_cast<size_t>(found)].start, start);
+            EXPECT_EQ(found, ScanForNode(frame, start)) << start;
+        }
+        for (double absent : {-1.0, 0.25, 1.75, 1000.0}) {
+            EXPECT_EQ(FindNiffMeasureNode(frame, absent), -1) << absent;
+            EXPECT_EQ(ScanForNode(frame, absent), -1) << absent;
+        }
+    }
 }
 
 }  // namespace
