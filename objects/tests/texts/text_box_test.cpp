@@ -201,6 +201,9 @@ TEST_F(TextBoxTest, ABoxDrawsAsItsWordsDrawnOneByOne) {
         const gfx::Point at{static_cast<int32_t>(random() % 20), static_cast<int32_t>(random() % 20)};
         const gfx::Size size{static_cast<int32_t>(120 + random() % 280), kHeight - 20};
 
+        // Drawn as the view draws, on no background, and now and then on an opaque one.
+        gfx::SetBackgroundMode(dc, seed % 4 == 0 ? gfx::BackgroundMode::Opaque
+                                                 : gfx::BackgroundMode::Transparent);
         const JustifyRotation rotation = TheJustifyRotation();
         gfx::PatternBlit(dc, {0, 0, kWidth, kHeight}, gfx::RasterOp::Whiteness);
         LayoutTextBlock(box, view_, dc, dc, at.x, at.y, size);
