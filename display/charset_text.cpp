@@ -183,10 +183,15 @@ std::u16string TextInCharset(uint8_t charset, std::string_view text) {
     return units;
 }
 
+const std::array<char16_t, 256>* ByteUnitsOfCharset(uint8_t charset) {
+    if (charset == kCharsetSymbol) return nullptr;
+    const uint16_t codePage = ReadableCodePage(charset);
+    return ReadsByteByByte(codePage) ? &ByteTableOf(codePage) : nullptr;
+}
+
 uint8_t CharsetOfContext(platform::DcHandle dc) {
-    text::LogicalFont request;
-    if (!text::GetFontRequest(gfx::GetCurrentFont(dc), &request)) return 0;
-    return request.charset;
+    const text::Font* font = text::FindFont(gfx::GetCurrentFont(dc));
+    return font != nullptr ? font->request.charset : 0;
 }
 
 }  // namespace ql

@@ -8,6 +8,7 @@
 // for a character set changes nothing and reports success.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,6 +51,10 @@ bool SetCharsetCaption(platform::WindowHandle dialog, int32_t id, uint8_t charse
 // The UTF-16 form of 8-bit text in a character set: through its code page, or 1252
 // (reported once per code page) when the text layer lacks that code page.
 std::u16string TextInCharset(uint8_t charset, std::string_view text);
+// The UTF-16 unit of each byte of a character set whose text TextInCharset reads
+// byte by byte through its code page (one unit per byte); null for the symbol set
+// and for code pages read whole (double-byte ones, and those composing marks).
+const std::array<char16_t, 256>* ByteUnitsOfCharset(uint8_t charset);
 // The character set of the font selected into a context (0 without one).
 uint8_t CharsetOfContext(platform::DcHandle dc);
 
@@ -64,6 +69,9 @@ bool MeasureText(platform::DcHandle dc, const char* text, int length, gfx::Size*
 // Units per em of the context's font; 0 when it has no outline.
 int32_t OutlineEmSquare(platform::DcHandle dc);
 
+// Draws the bytes at (x, y) in the character set of the context's font, as they
+// stand (no spread). False when nothing could be drawn.
+bool DrawTextInCharset(platform::DcHandle dc, int x, int y, std::string_view bytes);
 // Draws text at (x, y) on `dc`, spread by character extra to the width the measuring
 // context gives it (the target itself when `measuring` is null). Non-zero on success.
 int TextOutInCharset(platform::DcHandle dc, platform::DcHandle measuring, int x, int y,

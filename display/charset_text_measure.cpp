@@ -28,14 +28,6 @@ bool IsMeasurable(platform::DcHandle dc, const char* text, int length) {
     return gfx::IsContextValid(dc) && length >= 0 && (text != nullptr || length == 0);
 }
 
-// The bytes drawn at (x, y) in the character set of the context's font.
-bool DrawInCharset(platform::DcHandle dc, int x, int y, std::string_view bytes) {
-    const uint8_t charset = CharsetOfContext(dc);
-    return charset == kCharsetSymbol
-               ? text::TextOutA(dc, gfx::Point{x, y}, bytes)
-               : text::TextOutW(dc, gfx::Point{x, y}, TextInCharset(charset, bytes));
-}
-
 // The text reference context mapped so that one logical unit is as long as on `dc`.
 void MapReferenceLike(platform::DcHandle reference, platform::DcHandle dc) {
     const gfx::Mapping m = gfx::GetMapping(dc);
@@ -105,6 +97,13 @@ bool MeasureAtDesignSize(platform::DcHandle dc, const char* text, int length, gf
 
 }  // namespace
 
+bool DrawTextInCharset(platform::DcHandle dc, int x, int y, std::string_view bytes) {
+    const uint8_t charset = CharsetOfContext(dc);
+    return charset == kCharsetSymbol
+               ? text::TextOutA(dc, gfx::Point{x, y}, bytes)
+               : text::TextOutW(dc, gfx::Point{x, y}, TextInCharset(charset, bytes));
+}
+
 bool TextExtentInCharset(uint8_t charset, platform::DcHandle dc, const char* text, int length,
                          gfx::Size* size) {
     if (!IsMeasurable(dc, text, length) || size == nullptr) return false;
@@ -140,7 +139,7 @@ int TextOutInCharset(platform::DcHandle dc, platform::DcHandle measuring, int x,
     // drawn with another extra: the extras stay as they are. A recording context goes
     // the long way, so that its recording restores both extras.
     if (length < 2 && !separate && gfx::GetContextKind(dc) != gfx::ContextKind::Recording)
-        return DrawInCharset(dc, x, y, bytes) ? 1 : 0;
+        return DrawTextInCharset(dc, x, y, bytes) ? 1 : 0;
     const platform::DcHandle ruler = separate ? measuring : dc;
     const int targetExtra = gfx::GetTextCharacterExtra(dc);
     const int rulerExtra = gfx::GetTextCharacterExtra(ruler);
@@ -155,7 +154,7 @@ int TextOutInCharset(platform::DcHandle dc, platform::DcHandle measuring, int x,
         const int spread = std::max(0, (wanted.cx - drawn.cx) / length);
         gfx::SetTextCharacterExtra(dc, spread + (separate ? 0 : targetExtra));
     }
-    const bool ok = DrawInCharset(dc, x, y, bytes);
+    const bool ok = DrawTextInCharset(dc, x, y, bytes);
     gfx::SetTextCharacterExtra(dc, targetExtra);
     gfx::SetTextCharacterExtra(ruler, rulerExtra);
     return ok ? 1 : 0;

@@ -46,8 +46,8 @@ std::vector<HardLine> HardLines(std::string_view text) {
     return lines;
 }
 
-std::vector<Word> WordsOf(std::string_view text, HardLine line) {
-    std::vector<Word> words;
+void WordsOf(std::string_view text, HardLine line, std::vector<Word>& words) {
+    words.clear();
     size_t i = line.start;
     while (i < line.end) {
         while (i < line.end && IsSeparator(text[i])) ++i;
@@ -56,7 +56,6 @@ std::vector<Word> WordsOf(std::string_view text, HardLine line) {
         while (i < line.end && !IsSeparator(text[i])) ++i;
         words.push_back({start, i});
     }
-    return words;
 }
 
 // Measures runs of the text with tracking; the blanks between words are measured once
@@ -86,47 +85,63 @@ class RunWidth {
     std::vector<std::pair<std::string_view, int32_t>> gaps_;
 };
 
-// A hard line's words with their widths and the widths of the gaps before them.
+// A hard line's words with their widths and the widths of the gaps before them;
+// one is kept for a whole text, its buffers reused from line to line.
 struct MeasuredWords {
     std::vector<Word> words;
     std::vector<int32_t> widths;
     std::vector<int32_t> gapsBefore;  // gapsBefore[0] is 0
+    std::vector<int> blanks;          // a justified line's blanks per gap
 };
 
-MeasuredWords MeasureWords(std::string_view text, HardLine line, RunWidth& width) {
-    MeasuredWords measured;
-    measured.words = WordsOf(text, line);
+void MeasureWords(std::string_view text, HardLine line, RunWidth& width, MeasuredWords& measured) {
+    WordsOf(text, line, measured.words);
+    measured.widths.clear();
+    measured.gapsBefore.clear();
     for (size_t w = 0; w < measured.words.size(); ++w) {
         measured.widths.push_back(width(measured.words[w].start, measured.words[w].end));
         measured.gapsBefore.push_back(
             w == 0 ? 0 : width.Gap(measured.words[w - 1].end, measured.words[w].start));
     }
-    return measured;
+}
+
+// The blanks each gap gets, into `blanks` (sized to the gaps).
+void ShareSpareBlanks(int gaps, int spareBlanks, JustifyRotation& rotation,
+                      std::vector<int>& blanks) {
+    blanks.assign(static_cast<size_t>(std::max(gaps, 0)), 0);
+    if (gaps <= 0 || spareBlanks <= 0) return;
+    if (spareBlanks < gaps) {
+        for (int g = 0; g < spareBlanks; ++g) blanks[static_cast<size_t>(g)] = 1;
+        return;
+    }
+    std::fill(blanks.begin(), blanks.end(), spareBlanks / gaps);
+    if (++rotation.counter > gaps || rotation.counter < 1) rotation.counter = 1;
+    blanks[static_cast<size_t>(rotation.counter - 1)] += spareBlanks % gaps;
 }
 
 // Places a filled line's words (first..last) by the alignment.
-PlacedLine PlaceLine(const MeasuredWords& m, size_t first, size_t last,
-                     const TextBlockFormat& format, const TextBlockFont& font,
-                     JustifyRotation& rotation) {
+PlacedLine PlaceLine(MeasuredWords& m, size_t first, size_t last, const TextBlockFormat& format,
+                     const TextBlockFont& font, JustifyRotation& rotation) {
     PlacedLine line;
-    std::vector<int32_t> offsets;  // each word's x before justification
     int32_t x = 0;
-    for (size_t w = first; w <= last; ++w) {
-        if (w > first) x += m.gapsBefore[w];
-        offsets.push_back(x);
-        x += m.widths[w];
-    }
+    for (size_t w = first; w <= last; ++w) x += (w > first ? m.gapsBefore[w] : 0) + m.widths[w];
     line.width = x;
     const int32_t spare = format.width - line.width;
     const int gaps = static_cast<int>(last - first);
     if (format.alignment == TextAlignment::Justify && gaps > 0 && font.blankWidth >= 1 &&
         spare > 0) {
-        const std::vector<int> blanks = JustifiedGapBlanks(gaps, spare / font.blankWidth, rotation);
+        ShareSpareBlanks(gaps, spare / font.blankWidth, rotation, m.blanks);
+        line.runs.reserve(last - first + 1);
+        x = 0;  // each word's x before justification
         int32_t added = 0;
         for (size_t w = first; w <= last; ++w) {
-            if (w > first) added += blanks[w - first - 1] * font.blankWidth;
+            if (w > first) {
+                x += m.gapsBefore[w];
+                added += m.blanks[w - first - 1] * font.blankWidth;
+            }
             const Word& word = m.words[w];
-            line.runs.push_back({word.start, word.end - word.start, offsets[w - first] + added});
+            line.runs.push_back({word.start, word.end - word.start, x + added});
+            x += m.widths[w];
         }
         return line;
     }
@@ -169,15 +184,8 @@ int32_t LineAdvance(const TextBlockFont& font, bool fixedLeading, int leading) {
 }
 
 std::vector<int> JustifiedGapBlanks(int gaps, int spareBlanks, JustifyRotation& rotation) {
-    std::vector<int> blanks(static_cast<size_t>(std::max(gaps, 0)), 0);
-    if (gaps <= 0 || spareBlanks <= 0) return blanks;
-    if (spareBlanks < gaps) {
-        for (int g = 0; g < spareBlanks; ++g) blanks[static_cast<size_t>(g)] = 1;
-        return blanks;
-    }
-    std::fill(blanks.begin(), blanks.end(), spareBlanks / gaps);
-    if (++rotation.counter > gaps || rotation.counter < 1) rotation.counter = 1;
-    blanks[static_cast<size_t>(rotation.counter - 1)] += spareBlanks % gaps;
+    std::vector<int> blanks;
+    ShareSpareBlanks(gaps, spareBlanks, rotation, blanks);
     return blanks;
 }
 
@@ -189,8 +197,9 @@ std::vector<PlacedLine> LayOutTextBlock(std::string_view text, const TextBlockFo
     std::vector<PlacedLine> lines;
     int32_t y = 0;
     auto room = [&] { return format.height <= 0 || y <= format.height; };
+    MeasuredWords measured;
     for (const HardLine& hard : HardLines(text)) {
-        const MeasuredWords measured = MeasureWords(text, hard, width);
+        MeasureWords(text, hard, width, measured);
         size_t first = 0;
         do {
             if (!room()) return lines;

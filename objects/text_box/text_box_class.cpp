@@ -26,6 +26,7 @@
 #include "core/state.h"
 #include "core/ui/status_bar.h"
 #include "display/anchors.h"
+#include "display/charset_runs.h"
 #include "display/charset_text.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
@@ -40,7 +41,6 @@
 #include "platform/gfx/recording.h"
 #include "platform/text/context_font.h"
 #include "platform/text/text_metrics.h"
-#include "platform/text/text_out.h"
 #include "platform/ui/message_box.h"
 
 namespace ql {
@@ -52,7 +52,6 @@ constexpr uint16_t kLeadingModeMask = 0x00C0;
 constexpr int kLeadingModeShift = 6;
 constexpr int kFixedLeadingMode = 1;
 constexpr int kLabelAnchorKind = 4;
-constexpr uint8_t kSymbolCharset = 2;
 constexpr char kBlank[] = " ";
 constexpr char kLabelTextFormat[] = "%s:%d";
 constexpr char kLabelStaffWord[] = "Staff";
@@ -91,26 +90,9 @@ TextBlockFont FontMetricsOf(platform::DcHandle dc) {
     return {metrics.height, metrics.internalLeading, blank.cx};
 }
 
-MeasureRun MeasurerOn(platform::DcHandle dc) {
-    return [dc](std::string_view run) {
-        gfx::Size size;
-        return MeasureText(dc, run.data(), static_cast<int>(run.size()), &size) ? size.cx : 0;
-    };
-}
-
-// A run of the laid-out text. Measured on the target itself the run needs no spread
-// to another context's widths, so it goes out at once in the context's character set.
-void DrawRun(platform::DcHandle dc, platform::DcHandle measuring, gfx::Point at,
-             std::string_view run) {
-    if (measuring != dc) {
-        TextOutInCharset(dc, measuring, at.x, at.y, run.data(), static_cast<int>(run.size()));
-        return;
-    }
-    const uint8_t charset = CharsetOfContext(dc);
-    if (charset == kSymbolCharset)
-        text::TextOutA(dc, at, run);
-    else
-        text::TextOutW(dc, at, TextInCharset(charset, run));
+// The runs of a box are measured on one context with its font selected throughout.
+MeasureRun MeasurerOf(CharsetRuns& runs) {
+    return [&runs](std::string_view run) { return runs.Width(run); };
 }
 
 // The stored form of a body and its text: what "unchanged" compares.
@@ -541,8 +523,9 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
     TextBlockFormat format = TextBlockFormatOf(body);
     format.width = size.cx;
     format.height = size.cy;
+    CharsetRuns runs(measuring);
     const std::vector<PlacedLine> lines =
-        LayOutTextBlock(text, format, metrics, MeasurerOn(measuring), TheJustifyRotation());
+        LayOutTextBlock(text, format, metrics, MeasurerOf(runs), TheJustifyRotation());
     const int32_t extra = TrackingExtra(format.tracking, metrics.blankWidth);
     const int oldExtra = gfx::SetTextCharacterExtra(dc, extra);
     // The lines are placed by their tops, whatever alignment the caller's drawing
@@ -550,9 +533,21 @@ void LayoutTextBlock(ScoreObject* box, ScoreView* view, platform::DcHandle dc,
     const gfx::TextAlign oldAlign = gfx::SetTextAlign(dc, gfx::kTextAlignLeft | gfx::kTextAlignTop);
     const int oldMeasuringExtra =
         measuring != dc ? gfx::SetTextCharacterExtra(measuring, extra) : 0;
-    for (const PlacedLine& line : lines)
+    // Measured on the target itself a line's runs need no spread to another
+    // context's widths, so they go out at once in the context's character set.
+    std::vector<CharsetRuns::RunAt> pieces;
+    for (const PlacedLine& line : lines) {
+        pieces.clear();
         for (const PlacedRun& run : line.runs)
-            DrawRun(dc, measuring, {x + run.x, y + line.y}, text.substr(run.start, run.length));
+            pieces.push_back({{x + run.x, y + line.y}, text.substr(run.start, run.length)});
+        if (measuring == dc) {
+            runs.Draw(pieces);
+            continue;
+        }
+        for (const CharsetRuns::RunAt& piece : pieces)
+            TextOutInCharset(dc, measuring, piece.at.x, piece.at.y, piece.text.data(),
+                             static_cast<int>(piece.text.size()));
+    }
     gfx::SetTextAlign(dc, oldAlign);
     gfx::SetTextCharacterExtra(dc, oldExtra);
     gfx::SelectObject(dc, oldFont);
@@ -570,8 +565,9 @@ void MeasureTextBlock(ScoreView* view, ScoreObject* box) {
     const bool own = !dc;
     if (own) dc = gfx::CreateMemoryContext({});
     const platform::FontHandle old = gfx::SelectObject(dc, BoxFont(view, body));
+    CharsetRuns runs(dc);
     const gfx::Size size = MeasureTextBlockSize(GetTextBoxString(box), TextBlockFormatOf(body),
-                                                FontMetricsOf(dc), MeasurerOn(dc));
+                                                FontMetricsOf(dc), MeasurerOf(runs));
     gfx::SelectObject(dc, old);
     if (own) gfx::DeleteContext(dc);
     EndViewDraw(view);

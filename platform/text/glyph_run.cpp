@@ -17,6 +17,15 @@ void Append(const LoadedFace& face, uint32_t glyph, GlyphRun& run) {
     run.advances.push_back(face.Advance(glyph));
 }
 
+// The glyph of a character of UTF-16 text; a character the face lacks is looked
+// up by its code in a symbol font.
+uint32_t CharacterGlyph(const Font& font, const LoadedFace& face, char32_t c) {
+    const uint32_t glyph = face.GlyphOfChar(c);
+    if (glyph == 0 && c < kByteCodeLimit && UsesSymbolCodes(font))
+        return face.GlyphOfSymbolCode(static_cast<uint8_t>(c));
+    return glyph;
+}
+
 }  // namespace
 
 bool UsesSymbolCodes(const Font& font) {
@@ -49,13 +58,12 @@ GlyphRun GlyphsOfUtf16(const Font& font, std::u16string_view text) {
     std::u32string chars = DecodeUtf16(text);
     run.glyphs.reserve(chars.size());
     run.advances.reserve(chars.size());
-    for (char32_t c : chars) {
-        uint32_t glyph = face.GlyphOfChar(c);
-        if (glyph == 0 && c < kByteCodeLimit && UsesSymbolCodes(font))
-            glyph = face.GlyphOfSymbolCode(static_cast<uint8_t>(c));
-        Append(face, glyph, run);
-    }
+    for (char32_t c : chars) Append(face, CharacterGlyph(font, face, c), run);
     return run;
+}
+
+uint32_t GlyphOfCharacter(const Font& font, char32_t c) {
+    return CharacterGlyph(font, *font.face, c);
 }
 
 uint32_t GlyphOfCode(const Font& font, uint32_t code) {

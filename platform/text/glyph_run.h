@@ -26,6 +26,8 @@ bool UsesSymbolCodes(const Font& font);
 // asked for with another character set still shows its glyphs.
 GlyphRun GlyphsOfBytes(const Font& font, std::string_view bytes);
 GlyphRun GlyphsOfUtf16(const Font& font, std::u16string_view text);
+// The glyph of one character of UTF-16 text, as GlyphsOfUtf16 finds it.
+uint32_t GlyphOfCharacter(const Font& font, char32_t c);
 
 // The glyph of one 8-bit character code; codes above 255 are a double-byte pair
 // (lead byte high).

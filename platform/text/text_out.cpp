@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -160,17 +161,10 @@ bool GlyphMayShow(double x, double baseline, double margin) {
         gfx::detail::DeviceArea{x - margin, baseline - margin, x + margin, baseline + margin});
 }
 
-// Positions the run's glyphs on the baseline and shows those that may show.
-// Short runs (single music symbols, words) are laid out without allocating.
-void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const PlacedRun& placed) {
-    constexpr size_t kShortRun = 64;
-    cairo_glyph_t shortRun[kShortRun];
-    std::vector<cairo_glyph_t> longRun;
-    cairo_glyph_t* glyphs = shortRun;
-    if (run.glyphs.size() > kShortRun) {
-        longRun.resize(run.glyphs.size());
-        glyphs = longRun.data();
-    }
+// Positions the run's glyphs on the baseline into `glyphs` (room for every glyph of
+// the run), those that may show; their count.
+int PositionGlyphs(const SizedFont& font, const GlyphRun& run, const PlacedRun& placed,
+                   cairo_glyph_t* glyphs) {
     double margin = kInkMarginEms * std::max(font.emDeviceX, font.emDeviceY);
     int count = 0;
     int64_t offset = 0;
@@ -180,7 +174,33 @@ void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const P
             glyphs[count++] = cairo_glyph_t{run.glyphs[i], x, placed.baseline};
         offset += GlyphAdvance(font, run, i, placed.extra);
     }
-    if (count > 0) cairo_show_glyphs(cr, glyphs, count);
+    return count;
+}
+
+// Room for glyphs: short runs (single music symbols, words, a line of a text box)
+// are laid out without allocating.
+class GlyphBuffer {
+  public:
+    explicit GlyphBuffer(size_t size) {
+        if (size > kShort) {
+            long_.resize(size);
+            glyphs_ = long_.data();
+        }
+    }
+    cairo_glyph_t* data() { return glyphs_; }
+
+  private:
+    static constexpr size_t kShort = 64;
+    cairo_glyph_t short_[kShort];
+    std::vector<cairo_glyph_t> long_;
+    cairo_glyph_t* glyphs_ = short_;
+};
+
+// Positions the run's glyphs on the baseline and shows those that may show.
+void ShowGlyphs(cairo_t* cr, const SizedFont& font, const GlyphRun& run, const PlacedRun& placed) {
+    GlyphBuffer glyphs(run.glyphs.size());
+    const int count = PositionGlyphs(font, run, placed, glyphs.data());
+    if (count > 0) cairo_show_glyphs(cr, glyphs.data(), count);
 }
 
 // Underline and strike-out, as bars across the run's width.
@@ -256,6 +276,52 @@ bool IsRecording(DcHandle dc) {
     return gfx::GetContextKind(dc) == gfx::ContextKind::Recording;
 }
 
+// Whether runs drawn one after another may go to the renderer in one call: an
+// image (a printer page keeps each call in its file), glyphs alone (no opaque
+// background, no bars drawn after each run) and no current position to move.
+bool RunsMayShareACall(DcHandle dc, const SizedFont& font, gfx::TextAlign align) {
+    const gfx::ContextKind kind = gfx::GetContextKind(dc);
+    const LogicalFont& request = font.font->request;
+    return kind != gfx::ContextKind::Printer && kind != gfx::ContextKind::Recording &&
+           !(align & gfx::kTextAlignUpdateCurrentPosition) &&
+           gfx::GetBackgroundMode(dc) != gfx::BackgroundMode::Opaque && !request.underline &&
+           !request.strikeout && font.emDeviceX <= kLargestDrawnEm &&
+           font.emDeviceY <= kLargestDrawnEm;
+}
+
+// True when no glyph's ink box, widened by a 64th of a device pixel on every side,
+// meets the box around every glyph before it (inkless ones as points). The
+// renderer tells overlapping glyphs by that test on the same boxes held to 256ths of
+// a pixel; finding none, it composites the glyphs one by one in their order, as
+// calls of their own do (a run's glyphs pass the test within the run too).
+bool GlyphsStayClear(cairo_scaled_font_t* scaled, const cairo_glyph_t* glyphs, int count) {
+    constexpr double kWidening = 1.0 / 64;
+    double left = 0, top = 0, right = 0, bottom = 0;
+    for (int i = 0; i < count; ++i) {
+        const cairo_glyph_t atOrigin{glyphs[i].index, 0.0, 0.0};
+        cairo_text_extents_t ink;
+        cairo_scaled_font_glyph_extents(scaled, &atOrigin, 1, &ink);
+        const double x1 = glyphs[i].x + ink.x_bearing - kWidening;
+        const double y1 = glyphs[i].y + ink.y_bearing - kWidening;
+        const double x2 = x1 + ink.width + 2 * kWidening;
+        const double y2 = y1 + ink.height + 2 * kWidening;
+        if (i == 0) {
+            left = x1, top = y1, right = x2, bottom = y2;
+            continue;
+        }
+        if (x2 > left && x1 < right && y2 > top && y1 < bottom) return false;
+        left = std::min(left, x1), top = std::min(top, y1);
+        right = std::max(right, x2), bottom = std::max(bottom, y2);
+    }
+    return cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS;
+}
+
+bool DrawEachRun(DcHandle dc, const SizedFont& font, std::span<const GlyphRunAt> runs) {
+    bool drawn = true;
+    for (const GlyphRunAt& run : runs) drawn = DrawGlyphRun(dc, run.at, font, *run.run) && drawn;
+    return drawn;
+}
+
 }  // namespace
 
 bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
@@ -280,6 +346,41 @@ bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text) {
     }
     if (!ContextFont(dc, &font)) return false;
     return DrawGlyphs(dc, at, font, GlyphsOfUtf16(*font.font, text));
+}
+
+bool DrawGlyphRun(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {
+    if (!gfx::IsContextValid(dc) || IsRecording(dc)) return false;
+    return DrawGlyphs(dc, at, font, run);
+}
+
+bool DrawGlyphRuns(DcHandle dc, const SizedFont& font, std::span<const GlyphRunAt> runs) {
+    if (!gfx::IsContextValid(dc) || IsRecording(dc)) return false;
+    const gfx::TextAlign align = gfx::GetTextAlign(dc);
+    size_t total = 0;
+    for (const GlyphRunAt& run : runs) total += run.run->glyphs.size();
+    if (runs.size() < 2 || total == 0 || !RunsMayShareACall(dc, font, align))
+        return DrawEachRun(dc, font, runs);
+    cairo_t* cr = gfx::BeginInk(dc);
+    if (!cr) return false;
+    const bool monochrome = gfx::IsMonochromeSurface(dc);
+    cairo_scaled_font_t* scaled = ScaledFontFor(font, monochrome, cairo_get_target(cr));
+    GlyphBuffer glyphs(total);
+    int count = 0;
+    for (const GlyphRunAt& run : runs)
+        if (!run.run->glyphs.empty())
+            count += PositionGlyphs(font, *run.run, PlaceRun(dc, font, *run.run, run.at, align),
+                                    glyphs.data() + count);
+    if (scaled != nullptr && !GlyphsStayClear(scaled, glyphs.data(), count)) {
+        gfx::EndInk(dc);
+        return DrawEachRun(dc, font, runs);
+    }
+    SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
+    if (scaled != nullptr) {
+        cairo_set_scaled_font(cr, scaled);
+        if (count > 0) cairo_show_glyphs(cr, glyphs.data(), count);
+    }
+    gfx::EndInk(dc);
+    return true;
 }
 
 }  // namespace ql::text

@@ -8,7 +8,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -18,6 +21,8 @@
 #include "core/objects/selection_state.h"
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
+#include "display/charset_text.h"
+#include "objects/text_box/text_block_layout.h"
 #include "objects/text_box/text_box_class.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
@@ -25,6 +30,7 @@
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
 #include "platform/text/logical_font.h"
+#include "platform/text/text_metrics.h"
 #include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
@@ -125,6 +131,93 @@ TEST_F(TextBoxTest, AJustifiedBoxFillsItsLinesFromEdgeToEdge) {
     ReleaseObjectByType(doc_, box);
     doc_->fonts[kBoxSlot].handle = 0;
     gfx::DeleteObject(font);
+}
+
+// The box's lines drawn word by word as the layout places them, each word measured
+// and drawn through MeasureText and DrawTextInCharset on its own.
+std::vector<gfx::Colour> DrawnRunByRun(ScoreObject* box, platform::FontHandle font, platform::DcHandle dc,
+                                       platform::BitmapHandle image, gfx::Point at, gfx::Size size) {
+    const platform::FontHandle previous = gfx::SelectObject(dc, font);
+    text::TextMetrics metrics;
+    text::GetTextMetrics(dc, &metrics);
+    gfx::Size blank;
+    if (!MeasureText(dc, " ", 1, &blank)) blank = {};
+    const TextBlockFont blockFont{metrics.height, metrics.internalLeading, blank.cx};
+    TextBlockFormat format = TextBlockFormatOf(AsTextBox(box)->body);
+    format.width = size.cx;
+    format.height = size.cy;
+    const std::string_view text = GetTextBoxString(box);
+    const MeasureRun measure = [dc](std::string_view run) {
+        gfx::Size extent;
+        return MeasureText(dc, run.data(), static_cast<int>(run.size()), &extent) ? extent.cx : 0;
+    };
+    const std::vector<PlacedLine> lines = LayOutTextBlock(text, format, blockFont, measure, TheJustifyRotation());
+    const int extra = gfx::SetTextCharacterExtra(dc, TrackingExtra(format.tracking, blank.cx));
+    const gfx::TextAlign align = gfx::SetTextAlign(dc, gfx::kTextAlignLeft | gfx::kTextAlignTop);
+    for (const PlacedLine& line : lines)
+        for (const PlacedRun& run : line.runs)
+            DrawTextInCharset(dc, at.x + run.x, at.y + line.y, text.substr(run.start, run.length));
+    gfx::SetTextAlign(dc, align);
+    gfx::SetTextCharacterExtra(dc, extra);
+    gfx::SelectObject(dc, previous);
+    return gfx::ReadBitmapPixels(image);
+}
+
+// Seeded boxes of every alignment and tracking, words of any letters (accented ones
+// and symbols too) at several sizes, in a Western and a Cyrillic face: the box draws
+// as its words drawn one by one.
+TEST_F(TextBoxTest, ABoxDrawsAsItsWordsDrawnOneByOne) {
+    constexpr int kWidth = 420;
+    constexpr int kHeight = 300;
+    constexpr int kSeeds = 24;
+    constexpr const char* kWords[] = {"la", "li", "Allegro", "ma", "non", "troppo", "\xC9t\xE9",
+                                      "f\xFCr", "(p)", "---", "\xE0", "WAVY", "j", "\xA9\xAE", "1.2"};
+    platform::DcHandle dc = gfx::CreateMemoryContext({});
+    const platform::BitmapHandle image = gfx::CreateImageBitmap(kWidth, kHeight);
+    gfx::SelectObject(dc, image);
+    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+        std::mt19937 random(seed);
+        text::LogicalFont request;
+        request.height = -static_cast<int32_t>(9 + random() % 20);
+        request.charset = seed % 3 == 0 ? 204 : 0;
+        request.italic = random() % 4 == 0;
+        request.SetFace(random() % 2 == 0 ? "DejaVu Sans" : "DejaVu Serif");
+        const platform::FontHandle font = text::CreateFontIndirect(request);
+        ASSERT_TRUE(font);
+        doc_->fonts[kBoxSlot].handle = font.bits;
+        ScoreObject* box = ConstructObject(TypeCode(ObjectType::TextBox));
+        ASSERT_NE(box, nullptr);
+        TextBoxBody& body = AsTextBox(box)->body;
+        body.style = static_cast<uint16_t>((kBoxSlot << kTextBoxSlotShift) |
+                                           (static_cast<int>(random() % kTrackingSteps) << kTextBoxTrackingShift) |
+                                           (static_cast<int>(random() % 4) << 4));
+        std::string text;
+        const int words = 8 + static_cast<int>(random() % 30);
+        for (int w = 0; w < words; ++w) {
+            text += kWords[random() % std::size(kWords)];
+            text += random() % 9 == 0 ? "\r\n" : random() % 5 == 0 ? "  " : " ";
+        }
+        ASSERT_TRUE(SetTextBoxText(&body, text.data(), text.size()));
+        const gfx::Point at{static_cast<int32_t>(random() % 20), static_cast<int32_t>(random() % 20)};
+        const gfx::Size size{static_cast<int32_t>(120 + random() % 280), kHeight - 20};
+
+        // Drawn as the view draws, on no background, and now and then on an opaque one.
+        gfx::SetBackgroundMode(dc, seed % 4 == 0 ? gfx::BackgroundMode::Opaque
+                                                 : gfx::BackgroundMode::Transparent);
+        const JustifyRotation rotation = TheJustifyRotation();
+        gfx::PatternBlit(dc, {0, 0, kWidth, kHeight}, gfx::RasterOp::Whiteness);
+        LayoutTextBlock(box, view_, dc, dc, at.x, at.y, size);
+        const std::vector<gfx::Colour> drawn = gfx::ReadBitmapPixels(image);
+        TheJustifyRotation() = rotation;
+        gfx::PatternBlit(dc, {0, 0, kWidth, kHeight}, gfx::RasterOp::Whiteness);
+        EXPECT_EQ(drawn, DrawnRunByRun(box, font, dc, image, at, size)) << "seed " << seed;
+
+        ReleaseObjectByType(doc_, box);
+        doc_->fonts[kBoxSlot].handle = 0;
+        gfx::DeleteObject(font);
+    }
+    gfx::DeleteContext(dc);
+    gfx::DeleteObject(image);
 }
 
 TEST_F(TextBoxTest, ANewLabelNamesItsStaffAndAStaffTakesOnlyOne) {
