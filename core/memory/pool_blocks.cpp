@@ -92,9 +92,25 @@ void ClearLiveBits(const PoolBlock& entry, uint8_t shift) {
     std::memset(LiveBits(entry, shift), 0, (size_t{entry.capacity} + 7) / 8);
 }
 
+namespace {
+
+bool HasFreshSlot(const PoolBlock& entry) {
+    return entry.nextFresh < entry.capacity;
+}
+
+}  // namespace
+
 int FirstOpenBlock(const RecordPool& pool, int from) {
     const int count = BlocksInUse(pool);
     int block = from;
+    // A growing pool has every block but its newest full, and each allocation looks
+    // from block 0: full blocks are passed four at a time, with one branch. An entry
+    // with fresh slots is taken only when it has memory (a cleared entry has none).
+    for (; block >= 0 && block + 4 <= count; block += 4) {
+        const PoolBlock* entry = &pool.blocks[block];
+        if ((HasFreshSlot(entry[0]) | HasFreshSlot(entry[1]) | HasFreshSlot(entry[2]) | HasFreshSlot(entry[3])) != 0)
+            break;
+    }
     for (; block < count; ++block) {
         const PoolBlock& entry = pool.blocks[block];
         if (entry.base && entry.nextFresh < entry.capacity) break;
