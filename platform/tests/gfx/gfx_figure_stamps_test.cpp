@@ -19,6 +19,7 @@ using testing::Canvas;
 constexpr int kSide = 160;
 constexpr Colour kPenInk = Rgb(0x20, 0x40, 0x90);
 constexpr Colour kBrushInk = Rgb(0xC0, 0x10, 0x30);
+constexpr Colour kOtherPenInk = Rgb(0x10, 0xA0, 0x40);
 
 struct Inking {
     PenStyle style;
@@ -45,8 +46,9 @@ const std::vector<std::vector<Point>> kShapes = {
     {{0, 0}, {0, 0}, {9, 3}, {9, 3}, {4, 11}, {-3, 6}, {-3, 6}},
 };
 
-void Draw(DcHandle dc, const Inking& inking, const std::vector<Point>& figure, int copies, Point step) {
-    PenHandle pen = CreatePen(inking.style, inking.width, kPenInk);
+void Draw(DcHandle dc, const Inking& inking, const std::vector<Point>& figure, int copies, Point step,
+          Colour penInk = kPenInk) {
+    PenHandle pen = CreatePen(inking.style, inking.width, penInk);
     BrushHandle brush = inking.brush ? CreateSolidBrush(kBrushInk) : GetStockBrush(StockBrush::Null);
     PenHandle oldPen = SelectObject(dc, pen);
     BrushHandle oldBrush = SelectObject(dc, brush);
@@ -60,8 +62,9 @@ void Draw(DcHandle dc, const Inking& inking, const std::vector<Point>& figure, i
 }
 
 // The same figure on a thread of its own, where no stamp has been kept.
-void DrawAfresh(DcHandle dc, const Inking& inking, const std::vector<Point>& figure, int copies, Point step) {
-    std::thread([&] { Draw(dc, inking, figure, copies, step); }).join();
+void DrawAfresh(DcHandle dc, const Inking& inking, const std::vector<Point>& figure, int copies, Point step,
+                Colour penInk = kPenInk) {
+    std::thread([&] { Draw(dc, inking, figure, copies, step, penInk); }).join();
 }
 
 std::vector<Point> Placed(const std::vector<Point>& shape, Point at) {
@@ -82,9 +85,10 @@ TEST(GfxFigureStamps, KeptStampsPaintAsStampsMadeAfresh) {
         const std::vector<Point> figure = Placed(kShapes[pick(0, kShapes.size() - 1)], {pick(-30, kSide), pick(-20, kSide)});
         const Point step = steps[pick(0, std::size(steps) - 1)];
         const int copies = pick(1, 5);
+        const Colour penInk = pick(0, 1) == 0 ? kPenInk : kOtherPenInk;  // inks are not part of a stamp
         SCOPED_TRACE(::testing::Message() << "draw " << draw << " at " << figure[0].x << "," << figure[0].y);
-        Draw(kept.dc(), inking, figure, copies, step);
-        DrawAfresh(afresh.dc(), inking, figure, copies, step);
+        Draw(kept.dc(), inking, figure, copies, step, penInk);
+        DrawAfresh(afresh.dc(), inking, figure, copies, step, penInk);
         ASSERT_EQ(kept.Pixels(), afresh.Pixels());
     }
     EXPECT_GT(kept.CountOf(kPenInk), 0);
