@@ -41,10 +41,7 @@ bool g_wavyArmed = false;
 
 // The rectangle the figures of a layout cover.
 RecordRect WaveBounds(const WaveLayout& layout) {
-    RecordRect r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (const gfx::Point& p : layout.figure) {
-        r = {std::min(r.left, p.x), std::min(r.top, p.y), std::max(r.right, p.x), std::max(r.bottom, p.y)};
-    }
+    RecordRect r{layout.low.x, layout.low.y, layout.high.x, layout.high.y};
     int32_t reachX = layout.step.x * std::max(layout.copies - 1, 0);
     int32_t reachY = layout.step.y * std::max(layout.copies - 1, 0);
     if (reachX < 0) r.left += reachX; else r.right += reachX;

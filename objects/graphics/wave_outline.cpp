@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace ql::graphics {
 namespace {
@@ -68,6 +69,15 @@ std::vector<gfx::Point> FlattenWave() {
     return out;
 }
 
+// The smallest and largest x and y of points.
+void BoundsOf(const std::vector<gfx::Point>& points, gfx::Point* low, gfx::Point* high) {
+    *low = *high = points.empty() ? gfx::Point{} : points[0];
+    for (const gfx::Point& p : points) {
+        *low = {std::min(low->x, p.x), std::min(low->y, p.y)};
+        *high = {std::max(high->x, p.x), std::max(high->y, p.y)};
+    }
+}
+
 int CopiesOf(int32_t length) {
     return (length + kWavePeriod - 1) >> kPeriodShift;
 }
@@ -116,17 +126,30 @@ WaveLayout LayOutWave(LogicalPoint start, int32_t dx, int32_t dy) {
         origin = {start.x + dx, start.y + dy};
         h = -dy;
     }
+    // The straight figures' bounds are the outline's, made once.
+    static const auto outlineBounds = [] {
+        std::pair<gfx::Point, gfx::Point> bounds;
+        BoundsOf(WaveOutline(), &bounds.first, &bounds.second);
+        return bounds;
+    }();
+    layout.low = outlineBounds.first;
+    layout.high = outlineBounds.second;
     if (w == 0) {
         for (gfx::Point& point : layout.figure) std::swap(point.x, point.y);
         layout.copies = CopiesOf(std::abs(h));
         layout.step = {0, h >= 0 ? kWavePeriod : -kWavePeriod};
+        layout.low = {layout.low.y, layout.low.x};
+        layout.high = {layout.high.y, layout.high.x};
     } else if (h == 0) {
         layout.copies = CopiesOf(w);
         layout.step = {kWavePeriod, 0};
     } else {
         LayOutSlanted(layout, origin, w, h);
+        BoundsOf(layout.figure, &layout.low, &layout.high);
     }
     for (gfx::Point& point : layout.figure) point = {point.x + origin.x, point.y + origin.y};
+    layout.low = {layout.low.x + origin.x, layout.low.y + origin.y};
+    layout.high = {layout.high.x + origin.x, layout.high.y + origin.y};
     return layout;
 }
 

@@ -31,6 +31,7 @@ struct WaveLayout {
     std::vector<gfx::Point> figure;
     int copies = 0;
     gfx::Point step{};
+    gfx::Point low{}, high{};  // the first figure's smallest and largest x and y
 };
 WaveLayout LayOutWave(LogicalPoint start, int32_t dx, int32_t dy);
 

@@ -197,46 +197,111 @@ struct FigureAxis {
     }
 };
 
+int64_t FloorDivide(int64_t a, int64_t b) {  // b > 0
+    int64_t q = a / b;
+    return a % b != 0 && a < 0 ? q - 1 : q;
+}
+
 // The values a figure takes on one axis, each mapped once: a figure's points share
 // their values (a wave's top and bottom run over the same columns), and mapping a
 // value again gives the same pixel and the same exactness. A figure spread wider
 // than the table maps every point.
 class FigureValues {
   public:
-    FigureValues(const Point* points, size_t count, int32_t Point::*member) {
+    FigureValues(const Point* points, size_t count, int32_t Point::*member, FigureAxis& axis) : axis_(axis) {
         if (count == 0) return;
         int32_t low = points[0].*member, high = low;
         for (size_t i = 1; i < count; ++i) {
             low = std::min(low, points[i].*member);
             high = std::max(high, points[i].*member);
         }
-        if (int64_t{high} - low >= static_cast<int64_t>(kValues)) return;
         low_ = low;
+        high_ = high;
+        if (int64_t{high} - low >= static_cast<int64_t>(kValues)) return;
         kept_ = true;
-        known_.fill(false);
+        filled_ = Fill(low, high);
+        if (!filled_) known_.fill(false);
     }
-    int32_t Map(FigureAxis& axis, int32_t v) {
-        if (!kept_) return axis.Map(v);
+    int32_t Map(int32_t v) {
+        if (!kept_) return axis_.Map(v);
         const auto at = static_cast<size_t>(int64_t{v} - low_);
+        if (filled_) {
+            axis_.exact = axis_.exact && moves_[at];
+            return device_[at];
+        }
         if (!known_[at]) {
-            device_[at] = axis.Map(v);
+            device_[at] = axis_.Map(v);
             known_[at] = true;
         }
         return device_[at];
     }
 
+    int32_t Low() const { return low_; }
+    int32_t High() const { return high_; }
+    // The table of the whole range, filled at once: a value's place in it, its
+    // device value and whether it moves exactly.
+    bool Filled() const { return filled_; }
+    size_t IndexOf(int32_t v) const { return static_cast<size_t>(int64_t{v} - low_); }
+    int32_t DeviceAt(size_t at) const { return device_[at]; }
+    bool MovesAt(size_t at) const { return moves_[at]; }
+
   private:
+    // The whole range at once where every value takes FigureAxis' one division: the
+    // rounded quotient of offset * toExt by fromExt (halves away from zero) is the
+    // floor of (product + half) / divisor, kept as a quotient and a remainder that
+    // step with the offset, so no value needs a division of its own. A value is
+    // halfway exactly where that remainder is 0 with an even divisor; a negative one
+    // then rounds down. Each value notes whether it moves exactly, as FigureAxis does.
+    bool Fill(int32_t low, int32_t high) {
+        const MovedAxis& a = axis_.axis;
+        const int64_t first = int64_t{low} - a.fromOrg, last = int64_t{high} - a.fromOrg;
+        if (!a.scaled || !a.narrow || first < -kNarrowOffsetLimit || last > kNarrowOffsetLimit) return false;
+        int64_t divisor = a.fromExt, step = a.toExt;
+        if (divisor < 0) {
+            divisor = -divisor;
+            step = -step;
+        }
+        const int64_t half = divisor / 2;
+        const bool even = divisor % 2 == 0;
+        int64_t product = first * step;
+        int64_t quotient = FloorDivide(product + half, divisor);
+        int64_t remainder = product + half - quotient * divisor;
+        const int64_t stepQuotient = FloorDivide(step, divisor), stepRemainder = step - stepQuotient * divisor;
+        constexpr int32_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+        for (int64_t offset = first; offset <= last; ++offset) {
+            const bool halfway = even && remainder == 0;
+            const int64_t rounded = halfway && product < 0 ? quotient - 1 : quotient;
+            // Within 2^62: no 128-bit sum is needed to saturate.
+            const auto device = static_cast<int32_t>(std::clamp<int64_t>(rounded + a.toOrg, kLow, kHigh));
+            const auto at = static_cast<size_t>(offset - first);
+            device_[at] = device;
+            moves_[at] = a.whole && device != kLow && device != kHigh &&
+                         (!halfway || (offset < 0) == (offset + axis_.reach < 0));
+            product += step;
+            quotient += stepQuotient;
+            remainder += stepRemainder;
+            if (remainder >= divisor) {
+                remainder -= divisor;
+                ++quotient;
+            }
+        }
+        return true;
+    }
+
     static constexpr size_t kValues = 512;
-    int32_t low_ = 0;
+    FigureAxis& axis_;
+    int32_t low_ = 0, high_ = 0;
     bool kept_ = false;
+    bool filled_ = false;
     std::array<bool, kValues> known_;
+    std::array<bool, kValues> moves_;
     std::array<int32_t, kValues> device_;
 };
 
 }  // namespace
 
 bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Point step, int steps, Point* device,
-                       Point* deviceStep) {
+                       Point* deviceStep, FigureBounds* bounds) {
     bool scaled = IsScaled(m);
     FigureAxis x{MovedAxis(scaled, m.windowOrigin.x, m.windowExtent.cx, m.viewportExtent.cx, m.viewportOrigin.x, step.x),
                  int64_t{step.x} * steps};
@@ -245,10 +310,30 @@ bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Poin
     constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
     auto fits = [](const MovedAxis& a) { return a.whole && a.shift > kLow && a.shift < kHigh; };
     if (!fits(x.axis) || !fits(y.axis)) return false;
-    FigureValues xs(points, count, &Point::x), ys(points, count, &Point::y);
-    for (size_t i = 0; i < count; ++i) device[i] = Point{xs.Map(x, points[i].x), ys.Map(y, points[i].y)};
-    if (!x.exact || !y.exact) return false;
+    FigureValues xs(points, count, &Point::x, x), ys(points, count, &Point::y, y);
+    if (xs.Filled() && ys.Filled()) {
+        bool exact = true;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t atX = xs.IndexOf(points[i].x), atY = ys.IndexOf(points[i].y);
+            device[i] = Point{xs.DeviceAt(atX), ys.DeviceAt(atY)};
+            exact = exact & xs.MovesAt(atX) & ys.MovesAt(atY);
+        }
+        if (!exact) return false;
+    } else {
+        for (size_t i = 0; i < count; ++i) device[i] = Point{xs.Map(points[i].x), ys.Map(points[i].y)};
+        if (!x.exact || !y.exact) return false;
+    }
     *deviceStep = Point{static_cast<int32_t>(x.axis.shift), static_cast<int32_t>(y.axis.shift)};
+    if (bounds != nullptr && count > 0) {
+        bounds->low = Point{xs.Low(), ys.Low()};
+        bounds->high = Point{xs.High(), ys.High()};
+        // Mapping keeps the order of values or turns it round, so the device bounds
+        // are the device values of the logical ones.
+        const int32_t x0 = xs.Map(xs.Low()), x1 = xs.Map(xs.High());
+        const int32_t y0 = ys.Map(ys.Low()), y1 = ys.Map(ys.High());
+        bounds->deviceLow = Point{std::min(x0, x1), std::min(y0, y1)};
+        bounds->deviceHigh = Point{std::max(x0, x1), std::max(y0, y1)};
+    }
     return true;
 }
 

@@ -51,8 +51,14 @@ bool MapMovedToDevice(const Mapping& m, const Point* from, const Point* fromDevi
 // point moved by as many device steps, as long as the results stay strictly inside
 // the 32-bit range. False when the step is a fraction of a pixel or the rounding of
 // a point halfway between two pixels would turn.
+// `bounds`, when given, gets the smallest and largest values of the figure's points
+// on each axis, logical and device, when the result is true.
+struct FigureBounds {
+    Point low, high;              // logical
+    Point deviceLow, deviceHigh;  // device
+};
 bool MapFigureToDevice(const Mapping& m, const Point* points, size_t count, Point step, int steps, Point* device,
-                       Point* deviceStep);
+                       Point* deviceStep, FigureBounds* bounds = nullptr);
 
 // Context mapping state. Setters return false for a handle that does not resolve
 // or a zero extent; `previous` (optional) receives the value replaced.

@@ -91,9 +91,10 @@ bool LineTo(DcHandle dc, Point to) {
 bool Polyline(DcHandle dc, const Point* points, int count) {
     Dc* d = FindDc(dc);
     if (!d || !points || count < 2) return false;
-    std::vector<Point> copy(points, points + count);
-    if (Recorded(*d, [copy](DcHandle t) { Polyline(t, copy.data(), static_cast<int>(copy.size())); }))
-        return true;
+    if (d->IsRecording()) {
+        std::vector<Point> copy(points, points + count);
+        return Recorded(*d, [copy](DcHandle t) { Polyline(t, copy.data(), static_cast<int>(copy.size())); });
+    }
     return detail::DrawShape(*d, nullptr, d->state.fillMode, PolylineOutline(ToDevice(*d, points, count), false));
 }
 
@@ -182,20 +183,12 @@ std::vector<Point> CopiesOf(const Point* figure, int count, int copies, Point st
     return points;
 }
 
-// Whether every copy's points stay strictly inside the 32-bit range.
-bool CopiesInRange(const Point* points, size_t count, int copies, Point step) {
-    if (count == 0) return true;
-    int64_t left = points[0].x, right = left, top = points[0].y, bottom = top;
-    for (const Point& p : std::span(points, count)) {
-        left = std::min<int64_t>(left, p.x);
-        right = std::max<int64_t>(right, p.x);
-        top = std::min<int64_t>(top, p.y);
-        bottom = std::max<int64_t>(bottom, p.y);
-    }
+// Whether every copy of points within low..high stays strictly inside the 32-bit range.
+bool CopiesInRange(Point low, Point high, int copies, Point step) {
     const int64_t reachX = int64_t{step.x} * (copies - 1), reachY = int64_t{step.y} * (copies - 1);
     auto inside = [](int64_t v) { return v > INT32_MIN && v < INT32_MAX; };
-    return inside(left + std::min<int64_t>(reachX, 0)) && inside(right + std::max<int64_t>(reachX, 0)) &&
-           inside(top + std::min<int64_t>(reachY, 0)) && inside(bottom + std::max<int64_t>(reachY, 0));
+    return inside(low.x + std::min<int64_t>(reachX, 0)) && inside(high.x + std::max<int64_t>(reachX, 0)) &&
+           inside(low.y + std::min<int64_t>(reachY, 0)) && inside(high.y + std::max<int64_t>(reachY, 0));
 }
 
 bool RepeatedSeries(DcHandle dc, const Point* figure, int count, int copies, Point step, bool polygons) {
@@ -203,11 +196,13 @@ bool RepeatedSeries(DcHandle dc, const Point* figure, int count, int copies, Poi
     if (!d || !figure || count < 0 || copies < 0) return false;
     if (copies == 0) return true;
     const auto n = static_cast<size_t>(count);
-    if (!d->IsRecording() && count >= 2 && CopiesInRange(figure, n, copies, step)) {
+    if (!d->IsRecording() && count >= 2) {
         std::vector<Point> device(n);
         Point deviceStep{};
-        if (MapFigureToDevice(d->state.mapping, figure, n, step, copies - 1, device.data(), &deviceStep) &&
-            CopiesInRange(device.data(), n, copies, deviceStep) &&
+        FigureBounds bounds;
+        if (MapFigureToDevice(d->state.mapping, figure, n, step, copies - 1, device.data(), &deviceStep, &bounds) &&
+            CopiesInRange(bounds.low, bounds.high, copies, step) &&
+            CopiesInRange(bounds.deviceLow, bounds.deviceHigh, copies, deviceStep) &&
             detail::DrawRepeatedFigure(*d, device, copies, deviceStep, polygons))
             return true;
     }

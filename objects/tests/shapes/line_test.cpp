@@ -4,6 +4,7 @@
 // constraint.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -142,6 +143,24 @@ TEST_F(LineTest, WaveLayouts) {
     EXPECT_EQ(slanted.step.x, 76);
     EXPECT_EQ(slanted.step.y, 102);
     EXPECT_EQ(LayOutWave({0, 0}, 0, 0).copies, 0);
+}
+
+// A layout's bounds are the smallest and largest x and y of its first figure,
+// for lines running every way.
+TEST_F(LineTest, WaveLayoutBoundsAreItsFiguresBounds) {
+    const LogicalPoint extents[] = {{300, 0}, {-300, 0}, {0, 128}, {0, -700}, {180, 240}, {-900, -1100}, {1700, -650}};
+    for (const LogicalPoint& extent : extents) {
+        SCOPED_TRACE(::testing::Message() << "extent " << extent.x << "," << extent.y);
+        const WaveLayout layout = LayOutWave({-4000, 2500}, extent.x, extent.y);
+        ASSERT_FALSE(layout.figure.empty());
+        gfx::Point low = layout.figure[0], high = low;
+        for (const gfx::Point& p : layout.figure) {
+            low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+            high = {std::max(high.x, p.x), std::max(high.y, p.y)};
+        }
+        EXPECT_EQ(layout.low, low);
+        EXPECT_EQ(layout.high, high);
+    }
 }
 
 // Below zoom 10 the figures are outlines (the pen only), from 10 they are filled.

@@ -13,6 +13,8 @@
 #include <functional>
 #include <iterator>
 
+#include "platform/gfx/detail/figure_stamps.h"
+
 namespace ql::gfx::detail {
 
 namespace {
@@ -98,6 +100,16 @@ void StepLine(const Rect& r, Point a, Point b, const std::vector<double>& dash, 
         else plot(minor, static_cast<int>(major));
     }
     phase += steps;
+}
+
+// Steps along each segment of a polyline (and back to its start when closed), the
+// dashes running on from one segment to the next.
+template <typename Plot>
+void StepPolyline(const Rect& r, const std::vector<Point>& points, bool closed, const std::vector<double>& dash,
+                  Plot&& plot) {
+    int64_t phase = 0;
+    for (size_t i = 1; i < points.size(); ++i) StepLine(r, points[i - 1], points[i], dash, phase, plot);
+    if (closed) StepLine(r, points.back(), points.front(), dash, phase, plot);
 }
 
 // Pixels of one segment from a (included) to b (excluded) along one axis, cut
@@ -188,13 +200,31 @@ Mask PolylineMask(const Dc& d, const Outline& o, const Rect& clip) {
     bool dense = pixels <= kDenseOutlineArea || pixels <= kDenseAreaPerLinePixel * PolylineLength(o);
     Mask mask = dense ? Mask(area) : Mask::Sparse(area);
     if (mask.IsEmpty()) return mask;
-    const std::vector<double>& dash = DashPattern(d.state.pen.style);
-    int64_t phase = 0;
-    auto set = [&mask](int x, int y) { mask.Set(x, y); };
-    for (size_t i = 1; i < o.points.size(); ++i) StepLine(area, o.points[i - 1], o.points[i], dash, phase, set);
-    if (o.closed) StepLine(area, o.points.back(), o.points.front(), dash, phase, set);
+    StepPolyline(area, o.points, o.closed, DashPattern(d.state.pen.style), [&mask](int x, int y) { mask.Set(x, y); });
     if (!dense) mask.Finish();
     return mask;
+}
+
+// A one-pixel polyline in copy ink: a pixel it visits twice takes the pen's pixel
+// either way, so its pixels go straight into the image, each as the mask of its
+// pixels would have combined it.
+bool IsThinCopyPolyline(const Dc& d, const Outline& o) {
+    return o.kind == Outline::Kind::Polyline && !o.points.empty() && d.state.rop == Rop2::CopyPen &&
+           PenDeviceWidth(d) == 1;
+}
+
+void DrawThinCopyPolyline(const Dc& d, Image& image, const Rect& clip, const Outline& o) {
+    const Rect area = Intersect(PointsBounds(o.points), clip);
+    const Rect shown = Intersect(area, image.bounds());
+    if (shown.IsEmpty()) return;
+    uint32_t pen = PixelOf(d.state.pen.colour);
+    if (image.monochrome()) pen = MonochromePixelOf(pen);
+    pen = ApplyRop2(Rop2::CopyPen, pen, 0);
+    image.BeginPixels();
+    StepPolyline(area, o.points, o.closed, DashPattern(d.state.pen.style), [&](int x, int y) {
+        if (shown.Contains(Point{x, y})) image.Row(y)[x] = pen;
+    });
+    image.EndPixels();
 }
 
 Mask OutlineMask(const Dc& d, const Outline& o, const Rect& clip) {
@@ -364,6 +394,10 @@ bool PaintShape(Dc& d, const Interior& inside, const Outline& outline) {
     bool hasOutline = HasOutline(d, outline);
     if (!hasInterior && hasOutline && IsThinSegment(d, outline)) {
         DrawThinSegment(d, *image, clip, outline.points[0], outline.points[1]);
+        return true;
+    }
+    if (!hasInterior && hasOutline && IsThinCopyPolyline(d, outline)) {
+        DrawThinCopyPolyline(d, *image, clip, outline);
         return true;
     }
     Mask edge = hasOutline ? OutlineMask(d, outline, clip) : Mask();
@@ -630,11 +664,7 @@ std::vector<uint8_t> FigureStamp(Dc& d, const SeriesInk& ink, const std::vector<
         });
     } else if (ink.hasPen) {
         edge = Mask(own);
-        const std::vector<double>& dash = DashPattern(d.state.pen.style);
-        int64_t phase = 0;
-        auto set = [&edge](int x, int y) { edge.Set(x, y); };
-        for (size_t i = 1; i < figure.size(); ++i) StepLine(own, figure[i - 1], figure[i], dash, phase, set);
-        if (polygons) StepLine(own, figure.back(), figure.front(), dash, phase, set);
+        StepPolyline(own, figure, polygons, DashPattern(d.state.pen.style), [&edge](int x, int y) { edge.Set(x, y); });
     }
     std::vector<uint8_t> stamp(static_cast<size_t>(own.Width()) * static_cast<size_t>(own.Height()), kStampNone);
     for (int y = own.top; y < own.bottom; ++y) {
@@ -701,28 +731,44 @@ bool DrawRepeatedFigure(Dc& d, const std::vector<Point>& figure, int copies, Poi
     SeriesInk ink;
     if (figure.size() < 2 || SeriesInkOf(d, polygons, &ink) == SeriesCase::MemberByMember) return false;
     if (ink.image == nullptr || copies <= 0) return true;
-    const std::vector<Point> points = ink.width == 1 ? WithoutRepeats(figure) : figure;
-    const Rect own = Grown(PointsBounds(points), ink.reach);
+    // The stamp of a figure of the same shape and ink made before, or the figure's bounds.
+    thread_local FigureStamps kept;
+    const StampInk stampInk{polygons, !ink.brush.IsNull(), ink.hasPen, ink.width, ink.reach, d.state.pen.style,
+                            d.state.fillMode};
+    PlacedStamp placed;
+    const bool found = kept.Find(figure, stampInk, &placed);
+    std::vector<Point> points;
+    if (!found) {
+        points = ink.width == 1 ? WithoutRepeats(figure) : figure;
+        placed.own = Grown(PointsBounds(points), ink.reach);
+    }
+    const Rect own = placed.own;
     if (int64_t{own.Width()} * own.Height() > kLargestStampArea) return false;
     // The copies' area, and whether one mask for all of them is worth it.
     Rect area;
     int64_t copiesArea = 0;
     for (int64_t k = 0; k < copies; ++k) {
-        Rect placed = Intersect(Moved(own, k * step.x, k * step.y), ink.clip);
-        if (placed.IsEmpty()) continue;
-        copiesArea += int64_t{placed.Width()} * placed.Height();
-        area = Bounding(area, placed);
+        Rect at = Intersect(Moved(own, k * step.x, k * step.y), ink.clip);
+        if (at.IsEmpty()) continue;
+        copiesArea += int64_t{at.Width()} * at.Height();
+        area = Bounding(area, at);
     }
     if (area.IsEmpty()) return true;
     if (int64_t{area.Width()} * area.Height() > kSeriesAreaPerMemberArea * copiesArea) return false;
     area = Intersect(area, ink.image->bounds());
     if (area.IsEmpty()) return true;
-    Rect painted = own;
-    const std::vector<uint8_t> stamp = TightStamp(FigureStamp(d, ink, points, polygons, own), &painted);
+    std::vector<uint8_t> made;
+    if (!found) {
+        placed.painted = own;
+        made = TightStamp(FigureStamp(d, ink, points, polygons, own), &placed.painted);
+        kept.Keep(figure, stampInk, own, placed.painted, made);
+        placed.pixels = &made;
+    }
     const uint32_t inks[3] = {0, CopyPixelOf(*ink.image, Ink::Solid(d.state.pen.colour)),
                               CopyPixelOf(*ink.image, ink.brush)};
     ink.image->BeginPixels();
-    for (int64_t k = 0; k < copies; ++k) LayStamp(stamp, painted, k * step.x, k * step.y, area, *ink.image, inks);
+    for (int64_t k = 0; k < copies; ++k)
+        LayStamp(*placed.pixels, placed.painted, k * step.x, k * step.y, area, *ink.image, inks);
     ink.image->EndPixels();
     return true;
 }

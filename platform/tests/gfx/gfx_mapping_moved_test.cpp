@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "platform/gfx/mapping.h"
@@ -106,6 +108,58 @@ TEST(GfxMappingMoved, FigureWithSharedValuesMapsAsEachPointAlone) {
                     EXPECT_EQ(device, Mapped(mappings[i], *figure));
                 }
             }
+}
+
+// Seeded figures of close values under seeded mappings: small extents (halfway
+// values on both sides of the origin, odd and even divisors, either sign) and
+// large ones (products up to 2^59), values up to 2^29 from the origin. Each gets
+// every point's own device point and the verdict of checking every copy.
+TEST(GfxMappingMoved, SeededFiguresMapAsEachPointAlone) {
+    std::mt19937 random(55);
+    auto pick = [&random](int64_t low, int64_t high) {
+        return std::uniform_int_distribution<int64_t>(low, high)(random);
+    };
+    auto signed32 = [&](int64_t low, int64_t high) {
+        return static_cast<int32_t>(pick(0, 1) != 0 ? pick(low, high) : -pick(low, high));
+    };
+    constexpr int kSteps = 5;
+    int exactCount = 0;
+    for (int round = 0; round < 400; ++round) {
+        // Extents a * g and b * g, b <= a <= 16: a step of a multiple of a units is
+        // a whole number of pixels.
+        const bool small = round % 2 == 0;
+        const int64_t factor = small ? 1 : pick(1, int64_t{1} << 26);
+        const int32_t unitsX = signed32(1, 16), unitsY = signed32(1, 16);
+        const int32_t fromX = static_cast<int32_t>(unitsX * factor), fromY = static_cast<int32_t>(unitsY * factor);
+        const int32_t toX = static_cast<int32_t>(signed32(1, std::abs(unitsX)) * factor);
+        const int32_t toY = static_cast<int32_t>(signed32(1, std::abs(unitsY)) * factor);
+        const Point windowOrigin{signed32(0, small ? 40 : 1 << 29), signed32(0, small ? 40 : 1 << 29)};
+        const Mapping m = Scaled({fromX, fromY}, {toX, toY}, windowOrigin, {signed32(0, 1000), signed32(0, 1000)});
+        // Close to the window origin (running across it) or far from it.
+        const int64_t away = small ? 20 : int64_t{1} << 29;
+        const Point centre{static_cast<int32_t>(windowOrigin.x + pick(-away, away)),
+                           static_cast<int32_t>(windowOrigin.y + pick(-away, away))};
+        std::vector<Point> figure;
+        const int count = static_cast<int>(pick(2, 60));
+        for (int i = 0; i < count; ++i)
+            figure.push_back(Point{static_cast<int32_t>(centre.x + pick(-200, 200)),
+                                   static_cast<int32_t>(centre.y + pick(-40, 40))});
+        // A step of whole pixels most of the time.
+        const Point step = pick(0, 3) == 0
+                               ? Point{static_cast<int32_t>(pick(-50, 50)), static_cast<int32_t>(pick(-50, 50))}
+                               : Point{static_cast<int32_t>(unitsX * pick(-3, 3)), static_cast<int32_t>(unitsY * pick(-3, 3))};
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        std::vector<Point> device(figure.size());
+        Point deviceStep{};
+        const bool exact =
+            MapFigureToDevice(m, figure.data(), figure.size(), step, kSteps, device.data(), &deviceStep);
+        ASSERT_EQ(exact, CopiesMoveExactly(m, figure, step, kSteps));
+        if (exact) {
+            ASSERT_EQ(device, Mapped(m, figure));
+            ++exactCount;
+        }
+    }
+    EXPECT_GT(exactCount, 100);
 }
 
 // Points not all moved by the same step are refused and nothing is written.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,42 @@ TEST(GfxPixelRuns, SelfCrossingXorPolylineInvertsEachPixelOnce) {
         EXPECT_EQ(xorCanvas.PixelsOf(kBlack), segments.PixelsOf(kBlack)) << points.size() << " points";
         Polyline(xorCanvas.dc(), points.data(), static_cast<int>(points.size()));
         EXPECT_EQ(xorCanvas.CountOf(kWhite), 600 * 400);
+    }
+}
+
+// A one-pixel polyline in copy ink goes straight into the pixels, the others
+// through a mask of its pixels. On black, OR ink leaves the pen's pixel wherever
+// the mask has one, so both must give the same pixels: for seeded polylines that
+// cross themselves, run beyond the image or far beyond it, with every dashed pen
+// and a clip.
+TEST(GfxPixelRuns, CopyPolylinesCoverTheirMasksPixels) {
+    std::mt19937 random(55);
+    auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    constexpr int kSide = 90;
+    const PenStyle styles[] = {PenStyle::Solid, PenStyle::Dash, PenStyle::Dot, PenStyle::DashDot, PenStyle::DashDotDot};
+    for (int round = 0; round < 200; ++round) {
+        const PenStyle style = styles[pick(0, std::size(styles) - 1)];
+        std::vector<Point> points;
+        const int count = pick(2, 8);
+        const int reach = round % 10 == 0 ? 300000 : 120;
+        for (int i = 0; i < count; ++i) points.push_back(Point{pick(-reach, reach), pick(-reach, reach)});
+        const bool clipped = round % 3 == 0;
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        PenHandle pen = CreatePen(style, 0, kPen);
+        {
+            Canvas copied(kSide, kSide), merged(kSide, kSide);
+            for (const Canvas* c : {&copied, &merged}) {
+                c->Fill(kBlack);
+                SelectObject(c->dc(), pen);
+                if (clipped) IntersectClipRect(c->dc(), Rect{10, 15, 70, 80});
+            }
+            SetRop2(merged.dc(), Rop2::MergePen);
+            Polyline(copied.dc(), points.data(), count);
+            Polyline(merged.dc(), points.data(), count);
+            EXPECT_EQ(copied.PixelsOf(kPen), merged.PixelsOf(kPen));
+            EXPECT_EQ(copied.CountOf(kPen) + copied.CountOf(kBlack), kSide * kSide);
+        }
+        DeleteObject(pen);
     }
 }
 
