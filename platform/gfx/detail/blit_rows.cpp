@@ -82,6 +82,15 @@ CombineFn ResolveCombine(uint32_t rop) {
 
 enum class Conversion { None, MonoToColour, ColourToMono };
 
+// Black source pixels take the text colour, the others the background colour.
+uint32_t MonoToColour(uint32_t s, const BlitTarget& target) {
+    return (s & kRgbMask) == 0 ? target.textPixel : target.backgroundPixel;
+}
+// Pixels of the source's background colour become white, the others black.
+uint32_t ColourToMono(uint32_t s, uint32_t sourceBk) {
+    return ((s ^ sourceBk) & kRgbMask) == 0 ? kWhitePixel : kBlackPixel;
+}
+
 Conversion ConversionOf(bool sourceMono, bool destMono) {
     if (sourceMono && !destMono) return Conversion::MonoToColour;
     if (!sourceMono && destMono) return Conversion::ColourToMono;
@@ -146,12 +155,10 @@ void GatherRun(const uint32_t* sourceRow, const std::vector<int32_t>& columns, c
         for (int k = run.first; k < run.end; ++k) out[k] = sourceRow[columns[k]];
         return;
     case Conversion::MonoToColour:
-        for (int k = run.first; k < run.end; ++k)
-            out[k] = (sourceRow[columns[k]] & kRgbMask) == 0 ? target.textPixel : target.backgroundPixel;
+        for (int k = run.first; k < run.end; ++k) out[k] = MonoToColour(sourceRow[columns[k]], target);
         return;
     case Conversion::ColourToMono:
-        for (int k = run.first; k < run.end; ++k)
-            out[k] = ((sourceRow[columns[k]] ^ sourceBk) & kRgbMask) == 0 ? kWhitePixel : kBlackPixel;
+        for (int k = run.first; k < run.end; ++k) out[k] = ColourToMono(sourceRow[columns[k]], sourceBk);
         return;
     }
 }
@@ -188,8 +195,11 @@ bool SamplePixel(const BlitSource& src, const DeviceBox& target, int64_t i, int6
 
 uint32_t ConvertForDestination(uint32_t s, bool sourceMono, bool destMono, const BlitTarget& target,
                                uint32_t sourceBk) {
-    if (sourceMono && !destMono) return (s & kRgbMask) == 0 ? target.textPixel : target.backgroundPixel;
-    if (!sourceMono && destMono) return ((s ^ sourceBk) & kRgbMask) == 0 ? kWhitePixel : kBlackPixel;
+    switch (ConversionOf(sourceMono, destMono)) {
+    case Conversion::MonoToColour: return MonoToColour(s, target);
+    case Conversion::ColourToMono: return ColourToMono(s, sourceBk);
+    case Conversion::None: break;
+    }
     return s;
 }
 

@@ -21,6 +21,14 @@ using detail::DeviceBox;
 using detail::Image;
 using detail::Ink;
 
+// The colour rules a pixel at a time, as written out before the row blits.
+uint32_t ConvertOnePixel(uint32_t s, bool sourceMono, bool destMono, const BlitTarget& t, uint32_t sourceBk) {
+    if (sourceMono && !destMono) return (s & detail::kRgbMask) == 0 ? t.textPixel : t.backgroundPixel;
+    if (!sourceMono && destMono)
+        return ((s ^ sourceBk) & detail::kRgbMask) == 0 ? detail::kWhitePixel : detail::kBlackPixel;
+    return s;
+}
+
 // The blit a pixel at a time, sampling, converting and combining each pixel on its own.
 void BlitPixelByPixel(Image& image, const BlitTarget& t, const BlitSource* src, const Ink& pattern, uint32_t rop) {
     bool sourceMono = src && src->pixels && src->pixels->monochrome();
@@ -31,7 +39,7 @@ void BlitPixelByPixel(Image& image, const BlitTarget& t, const BlitSource* src, 
             if (src) {
                 if (!detail::SamplePixel(*src, t.box, int64_t{x} - t.box.box.left, int64_t{y} - t.box.box.top, &s))
                     continue;
-                s = detail::ConvertForDestination(s, sourceMono, image.monochrome(), t, src->backgroundPixel);
+                s = ConvertOnePixel(s, sourceMono, image.monochrome(), t, src->backgroundPixel);
             }
             if (!pattern.PixelAt(x, y, &p)) p = 0;
             if (image.monochrome()) p = detail::MonochromePixelOf(p);
