@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/detail/blit_rows.h"
 #include "platform/gfx/detail/paint.h"
 
 namespace ql::gfx {
@@ -16,52 +17,14 @@ using detail::Image;
 
 namespace {
 
-constexpr uint32_t kTruthShift = 16;
-
-// Truth table bits of an operation.
-uint32_t TruthTable(uint32_t rop) { return (rop >> kTruthShift) & 0xFF; }
-
-// The pixels a blit reads, copied from the source context.
-struct BlitSource {
-    std::shared_ptr<Image> pixels;  // the source area clipped to its image
-    Point origin;                   // device position of pixels (0, 0)
-    Rect box;                       // normalised source rectangle, device pixels
-    bool mirrorX = false;
-    bool mirrorY = false;
-    uint32_t backgroundPixel = detail::kWhitePixel;
-};
-
-// A signed device rectangle: the corners as mapped, then normalised with the
-// direction remembered. The sides stay where they were mapped, however far
-// outside any image: only the destination is clipped, and each pixel drawn
-// reads the source by its offset within the whole box (SourceOffset), so the
-// source moves by exactly what the clip cut off the destination.
-struct DeviceBox {
-    Rect box;
-    bool flipX = false;
-    bool flipY = false;
-};
+using detail::BlitSource;
+using detail::BlitTarget;
+using detail::DeviceBox;
 
 DeviceBox ToDeviceBox(const Dc& d, Rect logical) {
     Point a = MapLogicalToDevice(d.state.mapping, Point{logical.left, logical.top});
     Point b = MapLogicalToDevice(d.state.mapping, Point{logical.right, logical.bottom});
     return DeviceBox{Normalised(Rect{a.x, a.y, b.x, b.y}), b.x < a.x, b.y < a.y};
-}
-
-// Spans in 64 bits: a box across the whole 32-bit range is 2^32 - 1 wide.
-int64_t SpanX(const Rect& r) { return int64_t{r.right} - r.left; }
-int64_t SpanY(const Rect& r) { return int64_t{r.bottom} - r.top; }
-
-// The source offset read by destination offset `i` of a `destSpan`-pixel side
-// over a `sourceSpan`-pixel side: the same offset when the spans are equal (an
-// unstretched copy stays exact at any distance), else the source pixel under
-// the destination pixel's centre. Products reach 2^65, so they are 128 bits wide.
-int64_t SourceOffset(int64_t i, int64_t destSpan, int64_t sourceSpan, bool mirrored) {
-    using Wide = __int128;
-    int64_t u = destSpan == sourceSpan
-                    ? i
-                    : static_cast<int64_t>((Wide{2} * i + 1) * sourceSpan / (Wide{2} * destSpan));
-    return mirrored ? sourceSpan - 1 - u : u;
 }
 
 std::optional<BlitSource> SnapshotSource(const Dc& s, Rect logical) {
@@ -81,48 +44,18 @@ std::optional<BlitSource> SnapshotSource(const Dc& s, Rect logical) {
     return src;
 }
 
-// Source pixel for the destination pixel at offset (i, j) within the whole
-// target box; false when it falls outside the source image.
-bool SamplePixel(const BlitSource& src, const DeviceBox& target, int64_t i, int64_t j, uint32_t* out) {
-    if (!src.pixels) return false;
-    int64_t u = SourceOffset(i, SpanX(target.box), SpanX(src.box), target.flipX != src.mirrorX);
-    int64_t v = SourceOffset(j, SpanY(target.box), SpanY(src.box), target.flipY != src.mirrorY);
-    int64_t x = src.box.left + u - src.origin.x, y = src.box.top + v - src.origin.y;
-    if (x < 0 || y < 0 || x >= src.pixels->width() || y >= src.pixels->height()) return false;
-    *out = src.pixels->At(static_cast<int>(x), static_cast<int>(y));
-    return true;
+// The target of a blit on this context: the box cut to the drawable range and the clip.
+BlitTarget TargetOn(const Dc& dest, const DeviceBox& box) {
+    return BlitTarget{box, Intersect(detail::CutToDrawableRange(box.box), detail::DeviceClipOf(dest)),
+                      detail::PixelOf(dest.state.textColour), detail::PixelOf(dest.state.backgroundColour)};
 }
 
-// Converts a source pixel to the destination's format (see bitmap.h).
-uint32_t ConvertForDestination(uint32_t s, bool sourceMono, const Dc& dest, bool destMono, uint32_t sourceBk) {
-    if (sourceMono && !destMono)
-        return (s & detail::kRgbMask) == 0 ? detail::PixelOf(dest.state.textColour)
-                                           : detail::PixelOf(dest.state.backgroundColour);
-    if (!sourceMono && destMono)
-        return ((s ^ sourceBk) & detail::kRgbMask) == 0 ? detail::kWhitePixel : detail::kBlackPixel;
-    return s;
-}
-
-bool BlitOntoImage(Dc& dest, Image& image, const DeviceBox& target, const BlitSource* src, uint32_t rop) {
-    Rect area = Intersect(detail::CutToDrawableRange(target.box), detail::DeviceClipOf(dest));
-    if (area.IsEmpty()) return true;
+bool BlitOntoImage(Dc& dest, Image& image, const DeviceBox& box, const BlitSource* src, uint32_t rop) {
+    BlitTarget target = TargetOn(dest, box);
+    if (target.area.IsEmpty()) return true;
     detail::Ink pattern = dest.state.brush ? detail::Ink::ForBrush(dest.state.brush, dest.state) : detail::Ink();
-    bool sourceMono = src && src->pixels && src->pixels->monochrome();
     image.BeginPixels();
-    for (int y = area.top; y < area.bottom; ++y) {
-        uint32_t* row = image.Row(y);
-        for (int x = area.left; x < area.right; ++x) {
-            uint32_t s = 0, p = 0;
-            if (src) {
-                if (!SamplePixel(*src, target, int64_t{x} - target.box.left, int64_t{y} - target.box.top, &s))
-                    continue;
-                s = ConvertForDestination(s, sourceMono, dest, image.monochrome(), src->backgroundPixel);
-            }
-            if (!pattern.PixelAt(x, y, &p)) p = 0;
-            if (image.monochrome()) p = detail::MonochromePixelOf(p);
-            row[x] = detail::ApplyRop3(rop, p, s, row[x]);
-        }
-    }
+    detail::BlitRows(image, target, src, pattern, rop);
     image.EndPixels();
     return true;
 }
@@ -135,7 +68,8 @@ bool BlitOntoPage(Dc& dest, const DeviceBox& target, const BlitSource& src, uint
     bool overWhite = rop == RasterOp::SourceAnd || rop == RasterOp::DestXnorSource;
     if (!copy && !invert && !overWhite) return true;
     if (!dest.printer || !dest.printer->inPage) return false;
-    Rect area = Intersect(detail::CutToDrawableRange(target.box), detail::DeviceClipOf(dest));
+    BlitTarget clipped = TargetOn(dest, target);
+    const Rect& area = clipped.area;
     if (area.IsEmpty()) return true;
     int w = area.Width(), h = area.Height();
     auto tile = Image::Create(w, h, detail::kWhitePixel, false);
@@ -146,8 +80,8 @@ bool BlitOntoPage(Dc& dest, const DeviceBox& target, const BlitSource& src, uint
     for (int j = 0; j < h; ++j)
         for (int i = 0; i < w; ++i) {
             uint32_t s = detail::kWhitePixel;
-            if (SamplePixel(src, target, skipX + i, skipY + j, &s))
-                s = ConvertForDestination(s, sourceMono, dest, false, src.backgroundPixel);
+            if (detail::SamplePixel(src, target, skipX + i, skipY + j, &s))
+                s = detail::ConvertForDestination(s, sourceMono, false, clipped, src.backgroundPixel);
             if (invert) s = (~s & detail::kRgbMask) | detail::kOpaqueAlpha;
             if (overWhite && s == detail::kWhitePixel) s = 0;  // transparent
             tile->Row(j)[i] = s;
@@ -180,12 +114,12 @@ bool BlitOnto(DcHandle destHandle, Rect destLogical, std::shared_ptr<const BlitS
 }  // namespace
 
 bool RasterOpUsesSource(uint32_t rop) {
-    uint32_t t = TruthTable(rop);
+    uint32_t t = detail::Rop3TruthTable(rop);
     return ((t >> 2) & 0x33) != (t & 0x33);
 }
 
 bool RasterOpUsesPattern(uint32_t rop) {
-    uint32_t t = TruthTable(rop);
+    uint32_t t = detail::Rop3TruthTable(rop);
     return ((t >> 4) & 0x0F) != (t & 0x0F);
 }
 

@@ -13,7 +13,6 @@ namespace ql::gfx::detail {
 
 namespace {
 constexpr int kHatchSize = 8;
-constexpr int kTruthShift = 16;
 constexpr uint8_t kCovered = 0xFF;
 constexpr uint8_t kHalfCoverage = 0x80;
 // Dense masks are scanned a word at a time: the high bit of each byte.
@@ -117,7 +116,7 @@ bool InkOnImage(const Ink& ink, const Image& image, int x, int y, uint32_t* out)
 }  // namespace
 
 uint32_t ApplyRop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d) {
-    uint32_t table = (rop >> kTruthShift) & 0xFF;
+    uint32_t table = Rop3TruthTable(rop);
     uint32_t r = 0;
     for (uint32_t i = 0; i < 8; ++i) {
         if (!(table & (1u << i))) continue;

@@ -24,6 +24,8 @@ inline uint32_t ApplyRop2(Rop2 rop, uint32_t pen, uint32_t destination) {
     if (table & 8) r |= pen & destination;
     return (r & kRgbMask) | kOpaqueAlpha;
 }
+// The truth table of a blit operation: bits 16-23, indexed by (pattern << 2) | (source << 1) | destination.
+constexpr uint32_t Rop3TruthTable(uint32_t rop) { return (rop >> 16) & 0xFF; }
 uint32_t ApplyRop3(uint32_t rop, uint32_t pattern, uint32_t source, uint32_t destination);
 
 // Covered device pixels within `bounds`: dense (a byte per pixel, for areas) or
