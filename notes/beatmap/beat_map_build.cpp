@@ -103,6 +103,11 @@ class RowBuilder {
         if (kept != nullptr) {
             map_.slotFlags[cell] = static_cast<uint16_t>(kept->flags);
             firstBeat = kept->marginX + record->lead;
+        } else if (memo == nullptr && record != nullptr) {
+            laidOut = LayOutLaterSlot(*system_, *record, measure, slot, widths_, cells_);
+            map_.slotFlags[cell] = static_cast<uint16_t>(laidOut.flags);
+            kept = &laidOut;
+            firstBeat = laidOut.firstBeat;
         } else {
             laidOut = LayoutMeasure(view_, system_, measure, 1, widths_, cells_);
             kept = &laidOut;
