@@ -84,7 +84,7 @@ class RowBuilder {
     // A later slot of a page row, laid out after the slot before it: its signs, then
     // its place. The layout a scope's memo holds is taken as LayoutMeasure would
     // take it, without the call.
-    void LaterSlot(int slot) {
+    [[gnu::always_inline]] void LaterSlot(int slot) {
         const int measure = MeasureOf(slot);
         const int cell = BeatMapCell(row_, slot);
         // Records and memos lie in measure order: each follows the one of the slot
