@@ -65,9 +65,11 @@ bool SameTimeSignature(const StavesAround& staves) {
     return !a.present || !b.present || (a.beats == b.beats && a.beatUnit == b.beatUnit);
 }
 
-[[gnu::always_inline]] inline bool IsTimeHidden(const StavesAround& staves, const ScoreDocument& document,
-                  const ScoreSystem& system, const MeasureRecord& record, int measure,
-                  bool systemStart) {
+[[gnu::always_inline]] inline bool IsTimeHidden(const StavesAround& staves,
+                                                const ScoreDocument& document,
+                                                const ScoreSystem& system,
+                                                const MeasureRecord& record, int measure,
+                                                bool systemStart) {
     if ((record.flags & kMeasureTimeHidden) != 0) return true;
     if (systemStart && EveryStaffHasSystemFlag(document, system, kSystemStaffNoTime)) return true;
     if (measure == 1) return false;
@@ -81,9 +83,11 @@ bool KeysUnchanged(const StavesAround& staves) {
 }
 
 // At a system's start the key is repeated unless every staff leaves it out.
-[[gnu::always_inline]] inline bool IsKeyHidden(const StavesAround& staves, const ScoreDocument& document,
-                 const ScoreSystem& system, const MeasureRecord& record, int measure,
-                 bool systemStart) {
+[[gnu::always_inline]] inline bool IsKeyHidden(const StavesAround& staves,
+                                               const ScoreDocument& document,
+                                               const ScoreSystem& system,
+                                               const MeasureRecord& record, int measure,
+                                               bool systemStart) {
     if (systemStart) return EveryStaffHasSystemFlag(document, system, kSystemStaffNoKey);
     if ((record.flags & kMeasureKeyHidden) != 0) return true;
     if (measure == 1) return false;
@@ -98,8 +102,9 @@ bool AnyCellHidesItsClef(const CellSigns* at, int staves) {
 }
 
 // No clef change is drawn before the measure's closing barline.
-[[gnu::always_inline]] inline bool IsClefChangeHidden(const StavesAround& staves, const MeasureRecord& record,
-                        bool systemStart) {
+[[gnu::always_inline]] inline bool IsClefChangeHidden(const StavesAround& staves,
+                                                      const MeasureRecord& record,
+                                                      bool systemStart) {
     if ((record.flags & kMeasureClefHidden) != 0) return true;
     if (systemStart && AnyCellHidesItsClef(staves.at, staves.count)) return true;
     for (int i = 0; i < staves.count; ++i)
@@ -113,8 +118,9 @@ int32_t NaturalsWidth(const SignWidths& w, int naturals) {
 
 // Room reserved before the closing barline for naturals that cancel a key change of
 // the next measure before its barline.
-[[gnu::always_inline]] inline int32_t NextNaturalsRoom(RowCells& cells, int measure, const MeasureRecord* next,
-                         const SignWidths& w) {
+[[gnu::always_inline]] inline int32_t NextNaturalsRoom(RowCells& cells, int measure,
+                                                       const MeasureRecord* next,
+                                                       const SignWidths& w) {
     const ScoreDocument& document = *cells.document();
     if (State().notes.KeyCancelLeftOfBar != kNaturalsBeforeBar) return 0;
     if (measure + 1 > document.header.measureCount || next == nullptr ||
@@ -126,11 +132,12 @@ int32_t NaturalsWidth(const SignWidths& w, int naturals) {
 }
 
 // The signs of a measure in a slot of a system's row (notFirst 0: the system's start).
-[[gnu::always_inline]] inline ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
-                       int measure, int slot, int notFirst) {
+[[gnu::always_inline]] inline ShownSigns DecideSigns(RowCells& cells, const StavesAround& staves,
+                                                     const ScoreSystem& system,
+                                                     const MeasureRecord& record, int measure,
+                                                     int slot, int notFirst) {
     const bool start = notFirst == 0;
     const ScoreDocument& document = *cells.document();
-    const StavesAround staves = StavesAt(cells, measure);
     ShownSigns signs;
     if (IsTimeHidden(staves, document, system, record, measure, start)) signs.flags |= kSlotNoTime;
     if (IsKeyHidden(staves, document, system, record, measure, start)) signs.flags |= kSlotNoKey;
@@ -155,7 +162,8 @@ constexpr int kLaterSlot = 2;
 const ShownSigns& LaterSlotSigns(MeasureSignMemo& memo, RowCells& cells, const ScoreSystem& system,
                                  const MeasureRecord& record, int measure) {
     if (!memo.laterDecided) {
-        memo.later = DecideSigns(cells, system, record, measure, kLaterSlot, 1);
+        memo.later =
+            DecideSigns(cells, StavesAt(cells, measure), system, record, measure, kLaterSlot, 1);
         memo.laterDecided = true;
     }
     return memo.later;
@@ -195,9 +203,10 @@ MeasureRecords RecordsFrom(const MeasureRecord& record, int measure) {
 }
 
 // Where the signs stand, from the barline: everything of the layout but firstBeat.
-[[gnu::always_inline]] inline MeasureLayout PlaceSigns(const ShownSigns& signs, const MeasureRecords& records,
-                         const ScoreSystem* system, int measure, int notFirst,
-                         const SignWidths& w, RowCells& cells) {
+// `staffOneHeld`: staff 1's cell at the measure when the caller holds it.
+[[gnu::always_inline]] inline MeasureLayout PlaceSigns(
+    const ShownSigns& signs, const MeasureRecords& records, const ScoreSystem* system, int measure,
+    int notFirst, const SignWidths& w, RowCells& cells, const CellSigns* staffOneHeld = nullptr) {
     MeasureLayout out;
     const bool clefShown = (signs.flags & kSlotNoStartClef) == 0;
     const int32_t clefGap = clefShown ? w.clefGap : 0;
@@ -226,7 +235,7 @@ MeasureRecords RecordsFrom(const MeasureRecord& record, int measure) {
     out.timeX =
         out.keyX + keyWidth + (timeShown ? TimeSignatureWidth(cells, measure) : 0) + timeGap;
     out.marginX = out.timeX + timeGap + (notFirst == 0 ? w.systemStartGap : 0);
-    const CellSigns staffOne = cells.Signs(1, measure);
+    const CellSigns staffOne = staffOneHeld != nullptr ? *staffOneHeld : cells.Signs(1, measure);
     if (!staffOne.present || staffOne.beats > kOneDigitNumerator ||
         staffOne.beatUnit < kSmallestCompactBeatUnit)
         out.marginX += timeGap;
@@ -253,7 +262,8 @@ struct SignRequest {
                                             RowCells& cells) {
     ShownSigns signs;
     if (r.memo == nullptr)
-        signs = DecideSigns(cells, *r.system, r.record, r.measure, r.slot, r.notFirst);
+        signs = DecideSigns(cells, StavesAt(cells, r.measure), *r.system, r.record, r.measure,
+                            r.slot, r.notFirst);
     else if (r.notFirst != 0)
         signs = LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure);
     else
@@ -277,8 +287,12 @@ struct SignRequest {
 
 MeasureLayout LayOutLaterSlot(const ScoreSystem& system, const MeasureRecord& record, int measure,
                               int slot, const SignWidths& w, RowCells& cells) {
-    MeasureLayout out = PlaceSigns(DecideSigns(cells, system, record, measure, slot, 1),
-                                   RecordsFrom(record, measure), &system, measure, 1, w, cells);
+    const StavesAround staves = StavesAt(cells, measure);
+    const ShownSigns signs = DecideSigns(cells, staves, system, record, measure, slot, 1);
+    // Staff 1's cell, taken before the placing asks for other measures.
+    const CellSigns staffOne = staves.count >= 1 ? staves.at[0] : cells.Signs(1, measure);
+    MeasureLayout out =
+        PlaceSigns(signs, RecordsFrom(record, measure), &system, measure, 1, w, cells, &staffOne);
     out.firstBeat = out.marginX + record.lead;
     return out;
 }
@@ -321,9 +335,9 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     if (kept != nullptr)
         placed = kept;
     else
-        laidOut = LayOutSigns(SignRequest{system, *record, measure, slot, notFirst, memo,
-                                          signCase, systemFlags},
-                              w, cells);
+        laidOut = LayOutSigns(
+            SignRequest{system, *record, measure, slot, notFirst, memo, signCase, systemFlags}, w,
+            cells);
     // Fields are read from the layout placed, not from the copy just stored: reading
     // back a copy still being written stalls.
     out = *placed;

@@ -281,7 +281,8 @@ TEST_P(SeededSignMemoTest, RowSlotsHoldTheLayoutOfTheirMeasure) {
                 SCOPED_TRACE(::testing::Message() << "page " << page + 1 << " measure " << measure);
                 EXPECT_EQ(flags, layout.flags);
                 EXPECT_EQ(built.leadX[c], clamped(layout.leadX));
-                EXPECT_EQ(built.cancelX[c], std::clamp<int>(layout.cancelX, -kMaxBeatMapX, kMaxBeatMapX));
+                EXPECT_EQ(built.cancelX[c],
+                          std::clamp<int>(layout.cancelX, -kMaxBeatMapX, kMaxBeatMapX));
                 EXPECT_EQ(built.keyX[c], clamped(layout.keyX));
                 EXPECT_EQ(built.timeX[c], clamped(layout.timeX));
                 EXPECT_EQ(built.trailSpace[c], clamped(layout.trailSpace));
