@@ -176,10 +176,15 @@ class PaintSignsMemo {
     bool started_ = false;
 };
 
-CellEndSigns CellEndSignsOf(const MeasureCell& cell) {
-    if (!IsPaintingGuardSet()) return WalkCellEndSigns(cell);
+// Out of line: the walk outside a paint keeps a short path.
+[[gnu::noinline]] CellEndSigns PaintMemoSignsOf(const MeasureCell& cell) {
     thread_local PaintSignsMemo memo;
     return memo.Of(cell);
+}
+
+CellEndSigns CellEndSignsOf(const MeasureCell& cell) {
+    if (!IsPaintingGuardSet()) return WalkCellEndSigns(cell);
+    return PaintMemoSignsOf(cell);
 }
 
 }  // namespace

@@ -12,76 +12,29 @@
 
 namespace ql::beatmap {
 
-namespace {
-
-// Room of the dots of a repeat sign beside its lines.
-constexpr int kRepeatDotsRoom = 88;
-// Leading space of a start-repeat barline.
-constexpr int kStartRepeatLead = 96;
-// An end-section barline stands this much into the thick line's room.
-constexpr int kEndSectionInset = 8;
-
-// The measure's record when its barline takes room in the system, else null.
-const MeasureRecord* SpacedBarline(ScoreDocument* document, const ScoreSystem* system,
-                                   int measure) {
-    if (document == nullptr || system == nullptr || measure == system->firstMeasure) return nullptr;
-    const MeasureRecord* record = MeasureRecordOf(document, measure);
-    if (record == nullptr || (record->flags & kMeasureBarlineHidden) != 0) return nullptr;
-    return record;
-}
-
-}  // namespace
-
 int TrailSpaceWith(const SignWidths& w, ScoreDocument* document, const ScoreSystem* system,
                    int measure) {
-    const MeasureRecord* record = SpacedBarline(document, system, measure);
-    if (record == nullptr) return 0;
-    const int thickHalfGap = w.thickBar + w.halfThinBar + w.doubleGap;
-    switch (static_cast<BarlineType>(BarlineTypeOf(*record))) {
-        case BarlineType::Double:
-            return w.thickBar;
-        case BarlineType::BeginSection:
-            return thickHalfGap;
-        case BarlineType::EndSection:
-            return thickHalfGap - kEndSectionInset;
-        case BarlineType::Thick:
-            return w.doubleGap;
-        case BarlineType::StartRepeat:
-            return thickHalfGap;
-        case BarlineType::EndRepeat:
-        case BarlineType::BothRepeats:
-            return thickHalfGap + kRepeatDotsRoom;
-        default:
-            return 0;
-    }
+    if (document == nullptr) return 0;
+    return TrailSpaceOf(w, system, measure, MeasureRecordOf(document, measure));
 }
 
 int LeadSpaceWith(const SignWidths& w, ScoreDocument* document, const ScoreSystem* system,
                   int measure) {
-    const MeasureRecord* record = SpacedBarline(document, system, measure);
-    if (record == nullptr || measure > system->lastMeasure) return 0;
-    return LeadSpaceInsideSystem(w, *record);
-}
-
-int LeadSpaceInsideSystem(const SignWidths& w, const MeasureRecord& record) {
-    if ((record.flags & kMeasureBarlineHidden) != 0) return 0;
-    switch (static_cast<BarlineType>(BarlineTypeOf(record))) {
-        case BarlineType::StartRepeat:
-            return kStartRepeatLead;
-        case BarlineType::BothRepeats:
-            return w.thickBar + w.halfThinBar + kRepeatDotsRoom;
-        default:
-            return 0;
-    }
+    if (document == nullptr) return 0;
+    return LeadSpaceOf(w, system, measure, MeasureRecordOf(document, measure));
 }
 
 // At slot 1 (a system's start) every key is shown as it is and nothing is cancelled.
 KeyChange KeyChangeWith(RowCells& cells, int slot, int measure, int notFirst) {
-    KeyChange change;
     const bool systemStart = slot <= 1 || notFirst == 0;
     const CellSigns* at = cells.Staves(measure);
     const CellSigns* before = systemStart ? nullptr : cells.Staves(measure - 1);
-    for (int i = 0; i < cells.staffCount(); ++i) {
+    return KeyChangeOf(at, before, cells.staffCount(), systemStart);
+}
+
+KeyChange KeyChangeOf(const CellSigns* at, const CellSigns* before, int staves, bool systemStart) {
+    KeyChange change;
+    for (int i = 0; i < staves; ++i) {
         if (!at[i].present) continue;
         const int key = at[i].key;
         change.count = std::max(change.count, KeyAccidentalCount(key));

@@ -84,7 +84,7 @@ class RowBuilder {
     // A later slot of a page row, laid out after the slot before it: its signs, then
     // its place. The layout a scope's memo holds is taken as LayoutMeasure would
     // take it, without the call.
-    void LaterSlot(int slot) {
+    [[gnu::always_inline]] void LaterSlot(int slot) {
         const int measure = MeasureOf(slot);
         const int cell = BeatMapCell(row_, slot);
         // Records and memos lie in measure order: each follows the one of the slot
@@ -103,6 +103,11 @@ class RowBuilder {
         if (kept != nullptr) {
             map_.slotFlags[cell] = static_cast<uint16_t>(kept->flags);
             firstBeat = kept->marginX + record->lead;
+        } else if (memo == nullptr && record != nullptr) {
+            laidOut = LayOutLaterSlot(*system_, *record, measure, slot, widths_, cells_);
+            map_.slotFlags[cell] = static_cast<uint16_t>(laidOut.flags);
+            kept = &laidOut;
+            firstBeat = laidOut.firstBeat;
         } else {
             laidOut = LayoutMeasure(view_, system_, measure, 1, widths_, cells_);
             kept = &laidOut;

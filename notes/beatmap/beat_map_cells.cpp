@@ -57,39 +57,37 @@ void RowCells::Prepare() {
 void RowCells::ReadMeasure(int measure, CellSigns* out) {
     constexpr int kGroup = 8;
     const bool inScore = measure >= 0 && measure < MaxMeasures;
-    std::optional<CellSigns> none;
     for (int first = 0; first < staffCount_; first += kGroup) {
         const int count = std::min(kGroup, staffCount_ - first);
         const MeasureCell* cells[kGroup];
         for (int i = 0; i < count; ++i) {
             const CellHandleArray* array = arrays_[first + i];
-            cells[i] =
+            const MeasureCell* cell =
                 inScore && array != nullptr ? cellPool_->Find(array->cells[measure]) : nullptr;
-            if (cells[i] != nullptr) __builtin_prefetch(cells[i]);
+            if (cell != nullptr) __builtin_prefetch(cell);
+            cells[i] = cell;
         }
         for (int i = 0; i < count; ++i)
             if (cells[i] != nullptr && cells[i]->objects)
                 __builtin_prefetch(cells[i]->objects.get());
         for (int i = 0; i < count; ++i) {
             const MeasureCell* cell = cells[i];
-            CellSigns& signs = out[first + i];
             if (cell == nullptr) {
-                if (!none) none = NoCell();
-                signs = *none;
+                out[first + i] = NoCell();
                 continue;
             }
             const CellEndSigns end = SignsAtCellEnd(*cell);
-            signs = CellSigns{true,           cell->cellFlags, cell->beats, cell->beatUnit,
-                              CellKey(*cell), CellClef(*cell), end.key,     end.clef};
+            out[first + i] = CellSigns{true,           cell->cellFlags, cell->beats, cell->beatUnit,
+                                       CellKey(*cell), CellClef(*cell), end.key,     end.clef};
         }
     }
 }
 
 const CellSigns* RowCells::ReadApart(int measure) {
     const size_t staves = static_cast<size_t>(staffCount_);
-    if (!apart_) apart_.reset(new CellSigns[2 * staves + 1]);
-    CellSigns* signs = apart_.get() + (apartSecond_ ? staves : 0);
-    apartSecond_ = !apartSecond_;
+    if (!apart_) apart_.reset(new CellSigns[kApart * staves + 1]);
+    CellSigns* signs = apart_.get() + static_cast<size_t>(apartNext_) * staves;
+    apartNext_ = (apartNext_ + 1) % kApart;
     ReadMeasure(measure, signs);
     return signs;
 }

@@ -11,6 +11,8 @@
 
 #include "core/memory/pool.h"
 #include "core/model/beat_map_record.h"
+#include "core/model/grid_records.h"
+#include "core/model/page_records.h"
 #include "core/model/score_document.h"
 #include "notes/beatmap/beat_map.h"
 
@@ -126,7 +128,8 @@ class RowCells {
     }
     // What the cells of every staff show at a measure: staff s at index s - 1. The
     // answer stays valid while the cache lives, but for a measure outside the row's
-    // window and the scope: then only until the second question after it.
+    // window and the scope: then only until the third question after it (a measure
+    // and the two either side of it can be held at once).
     const CellSigns* Staves(int measure) {
         if (!prepared_) Prepare();
         if (scope_ != nullptr) {
@@ -168,8 +171,9 @@ class RowCells {
     const CellHandleArray* keptArrays_[kStavesKeptInside];
     std::unique_ptr<CellSigns[]> heapWindow_;  // for more staves
     std::unique_ptr<const CellHandleArray*[]> heapArrays_;
-    std::unique_ptr<CellSigns[]> apart_;  // the last two measures outside the window
-    bool apartSecond_ = false;            // the next one goes in the second half
+    static constexpr int kApart = 3;
+    std::unique_ptr<CellSigns[]> apart_;  // the last kApart measures outside the window
+    int apartNext_ = 0;                   // the part the next one goes in
     std::optional<PoolResolver<MeasureCell>> cellPool_;
 };
 
@@ -184,10 +188,71 @@ int TrailSpaceWith(const SignWidths& widths, ScoreDocument* document, const Scor
                    int measure);
 int LeadSpaceWith(const SignWidths& widths, ScoreDocument* document, const ScoreSystem* system,
                   int measure);
+// Room of the dots of a repeat sign beside its lines.
+inline constexpr int kRepeatDotsRoom = 88;
+// Leading space of a start-repeat barline.
+inline constexpr int kStartRepeatLead = 96;
+// An end-section barline stands this much into the thick line's room.
+inline constexpr int kEndSectionInset = 8;
+
+// The measure's record when its barline takes room in the system, else null.
+inline const MeasureRecord* SpacedBarline(const ScoreSystem* system, int measure,
+                                          const MeasureRecord* record) {
+    if (system == nullptr || measure == system->firstMeasure) return nullptr;
+    if (record == nullptr || (record->flags & kMeasureBarlineHidden) != 0) return nullptr;
+    return record;
+}
+
 // The leading space of a measure's barline where the measure stands inside its
 // system, past its first measure.
-int LeadSpaceInsideSystem(const SignWidths& widths, const MeasureRecord& record);
+inline int LeadSpaceInsideSystem(const SignWidths& w, const MeasureRecord& record) {
+    if ((record.flags & kMeasureBarlineHidden) != 0) return 0;
+    switch (static_cast<BarlineType>(BarlineTypeOf(record))) {
+        case BarlineType::StartRepeat:
+            return kStartRepeatLead;
+        case BarlineType::BothRepeats:
+            return w.thickBar + w.halfThinBar + kRepeatDotsRoom;
+        default:
+            return 0;
+    }
+}
+
+// TrailSpaceWith and LeadSpaceWith from the measure's record, already found (null: no
+// barline room); inline, as a row build asks them at every slot.
+inline int TrailSpaceOf(const SignWidths& w, const ScoreSystem* system, int measure,
+                        const MeasureRecord* measureRecord) {
+    const MeasureRecord* record = SpacedBarline(system, measure, measureRecord);
+    if (record == nullptr) return 0;
+    const int thickHalfGap = w.thickBar + w.halfThinBar + w.doubleGap;
+    switch (static_cast<BarlineType>(BarlineTypeOf(*record))) {
+        case BarlineType::Double:
+            return w.thickBar;
+        case BarlineType::BeginSection:
+            return thickHalfGap;
+        case BarlineType::EndSection:
+            return thickHalfGap - kEndSectionInset;
+        case BarlineType::Thick:
+            return w.doubleGap;
+        case BarlineType::StartRepeat:
+            return thickHalfGap;
+        case BarlineType::EndRepeat:
+        case BarlineType::BothRepeats:
+            return thickHalfGap + kRepeatDotsRoom;
+        default:
+            return 0;
+    }
+}
+inline int LeadSpaceOf(const SignWidths& w, const ScoreSystem* system, int measure,
+                       const MeasureRecord* measureRecord) {
+    const MeasureRecord* record = SpacedBarline(system, measure, measureRecord);
+    if (record == nullptr || measure > system->lastMeasure) return 0;
+    return LeadSpaceInsideSystem(w, *record);
+}
+
 KeyChange KeyChangeWith(RowCells& cells, int slot, int measure, int notFirst);
+// The same from the cells of every staff at the measure (`at`) and at the one before
+// (`before`, read only past a system's start).
+KeyChange KeyChangeOf(const CellSigns* at, const CellSigns* before, int staves, bool systemStart);
 // The signs a measure shows: the kSlotNo* bits, the key change, the naturals shown.
 // In a later slot of a row (slot 2 on) they depend on the measure alone, not on the
 // system or the slot.
@@ -274,6 +339,11 @@ inline const MeasureLayout* LaterSlotLayoutKept(MeasureSignMemo* memo, const Sco
 }
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
                             const SignWidths& widths, RowCells& cells);
+// What LayoutMeasure answers outside any scope for a measure in a later slot (slot 2
+// on) of a system's row, from the measure's record; the slot's flags are the
+// caller's to store.
+MeasureLayout LayOutLaterSlot(const ScoreSystem& system, const MeasureRecord& record, int measure,
+                              int slot, const SignWidths& widths, RowCells& cells);
 // Lays out the tick array of a slot of a system; returns the content width.
 int BuildSlotTicks(ScoreView* view, const ScoreSystem* system, int slot);
 

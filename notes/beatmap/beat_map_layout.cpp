@@ -43,56 +43,72 @@ uint8_t FlagsOfEveryStaff(const ScoreDocument& document, const ScoreSystem& syst
     return flags;
 }
 
-bool SameTimeSignature(RowCells& cells, int measure, int other) {
-    const CellSigns a = cells.Signs(1, measure);
-    const CellSigns b = cells.Signs(1, other);
+// The cells of every staff at a measure and at the measures either side of it, asked
+// once for every decision about the measure.
+struct StavesAround {
+    const CellSigns* before;  // measure - 1
+    const CellSigns* at;
+    const CellSigns* next;  // measure + 1
+    int count;              // staves
+};
+StavesAround StavesAt(RowCells& cells, int measure) {
+    const CellSigns* before = cells.Staves(measure - 1);
+    const CellSigns* at = cells.Staves(measure);
+    return StavesAround{before, at, cells.Staves(measure + 1), cells.staffCount()};
+}
+
+// Staff 1's time signature, as at the measure before; true without a cell on either.
+bool SameTimeSignature(const StavesAround& staves) {
+    if (staves.count < 1) return true;
+    const CellSigns& a = staves.at[0];
+    const CellSigns& b = staves.before[0];
     return !a.present || !b.present || (a.beats == b.beats && a.beatUnit == b.beatUnit);
 }
 
-bool IsTimeHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
-                  int measure, bool systemStart) {
-    const ScoreDocument& document = *cells.document();
+[[gnu::always_inline]] inline bool IsTimeHidden(const StavesAround& staves,
+                                                const ScoreDocument& document,
+                                                const ScoreSystem& system,
+                                                const MeasureRecord& record, int measure,
+                                                bool systemStart) {
     if ((record.flags & kMeasureTimeHidden) != 0) return true;
     if (systemStart && EveryStaffHasSystemFlag(document, system, kSystemStaffNoTime)) return true;
     if (measure == 1) return false;
-    return measure > document.header.measureCount || SameTimeSignature(cells, measure, measure - 1);
+    return measure > document.header.measureCount || SameTimeSignature(staves);
 }
 
-bool KeysUnchanged(RowCells& cells, int measure) {
-    const CellSigns* at = cells.Staves(measure);
-    const CellSigns* before = cells.Staves(measure - 1);
-    for (int i = 0; i < cells.staffCount(); ++i)
-        if (at[i].present && at[i].key != before[i].keyAtEnd) return false;
+bool KeysUnchanged(const StavesAround& staves) {
+    for (int i = 0; i < staves.count; ++i)
+        if (staves.at[i].present && staves.at[i].key != staves.before[i].keyAtEnd) return false;
     return true;
 }
 
 // At a system's start the key is repeated unless every staff leaves it out.
-bool IsKeyHidden(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
-                 int measure, bool systemStart) {
-    const ScoreDocument& document = *cells.document();
+[[gnu::always_inline]] inline bool IsKeyHidden(const StavesAround& staves,
+                                               const ScoreDocument& document,
+                                               const ScoreSystem& system,
+                                               const MeasureRecord& record, int measure,
+                                               bool systemStart) {
     if (systemStart) return EveryStaffHasSystemFlag(document, system, kSystemStaffNoKey);
     if ((record.flags & kMeasureKeyHidden) != 0) return true;
     if (measure == 1) return false;
-    return measure > document.header.measureCount || KeysUnchanged(cells, measure);
+    return measure > document.header.measureCount || KeysUnchanged(staves);
 }
 
 // At a system's start a cell may hide the clef change due at its end.
-bool AnyCellHidesItsClef(RowCells& cells, int measure) {
-    const CellSigns* at = cells.Staves(measure);
-    for (int i = 0; i < cells.staffCount(); ++i)
+bool AnyCellHidesItsClef(const CellSigns* at, int staves) {
+    for (int i = 0; i < staves; ++i)
         if (at[i].present && (at[i].cellFlags & kMeasureClefHidden) != 0) return true;
     return false;
 }
 
 // No clef change is drawn before the measure's closing barline.
-bool IsClefChangeHidden(RowCells& cells, const MeasureRecord& record, int measure,
-                        bool systemStart) {
+[[gnu::always_inline]] inline bool IsClefChangeHidden(const StavesAround& staves,
+                                                      const MeasureRecord& record,
+                                                      bool systemStart) {
     if ((record.flags & kMeasureClefHidden) != 0) return true;
-    if (systemStart && AnyCellHidesItsClef(cells, measure)) return true;
-    const CellSigns* next = cells.Staves(measure + 1);
-    const CellSigns* at = cells.Staves(measure);
-    for (int i = 0; i < cells.staffCount(); ++i)
-        if (next[i].present && next[i].clef != at[i].clefAtEnd) return false;
+    if (systemStart && AnyCellHidesItsClef(staves.at, staves.count)) return true;
+    for (int i = 0; i < staves.count; ++i)
+        if (staves.next[i].present && staves.next[i].clef != staves.at[i].clefAtEnd) return false;
     return true;
 }
 
@@ -102,10 +118,11 @@ int32_t NaturalsWidth(const SignWidths& w, int naturals) {
 
 // Room reserved before the closing barline for naturals that cancel a key change of
 // the next measure before its barline.
-int32_t NextNaturalsRoom(RowCells& cells, int measure, const SignWidths& w) {
+[[gnu::always_inline]] inline int32_t NextNaturalsRoom(RowCells& cells, int measure,
+                                                       const MeasureRecord* next,
+                                                       const SignWidths& w) {
     const ScoreDocument& document = *cells.document();
     if (State().notes.KeyCancelLeftOfBar != kNaturalsBeforeBar) return 0;
-    const MeasureRecord* next = MeasureRecordOf(cells.document(), measure + 1);
     if (measure + 1 > document.header.measureCount || next == nullptr ||
         (next->flags & (kMeasureNaturalsHidden | kMeasureKeyHidden)) != 0)
         return 0;
@@ -115,22 +132,26 @@ int32_t NextNaturalsRoom(RowCells& cells, int measure, const SignWidths& w) {
 }
 
 // The signs of a measure in a slot of a system's row (notFirst 0: the system's start).
-ShownSigns DecideSigns(RowCells& cells, const ScoreSystem& system, const MeasureRecord& record,
-                       int measure, int slot, int notFirst) {
+[[gnu::always_inline]] inline ShownSigns DecideSigns(RowCells& cells, const StavesAround& staves,
+                                                     const ScoreSystem& system,
+                                                     const MeasureRecord& record, int measure,
+                                                     int slot, int notFirst) {
     const bool start = notFirst == 0;
+    const ScoreDocument& document = *cells.document();
     ShownSigns signs;
-    if (IsTimeHidden(cells, system, record, measure, start)) signs.flags |= kSlotNoTime;
-    if (IsKeyHidden(cells, system, record, measure, start)) signs.flags |= kSlotNoKey;
-    if (IsClefChangeHidden(cells, record, measure, start)) signs.flags |= kSlotNoClefChange;
-    if (!start || EveryStaffHasSystemFlag(*cells.document(), system, kSystemStaffNoClef))
+    if (IsTimeHidden(staves, document, system, record, measure, start)) signs.flags |= kSlotNoTime;
+    if (IsKeyHidden(staves, document, system, record, measure, start)) signs.flags |= kSlotNoKey;
+    if (IsClefChangeHidden(staves, record, start)) signs.flags |= kSlotNoClefChange;
+    if (!start || EveryStaffHasSystemFlag(document, system, kSystemStaffNoClef))
         signs.flags |= kSlotNoStartClef;
     if ((signs.flags & kSlotNoKey) == 0) {
-        signs.key = KeyChangeWith(cells, slot, measure, notFirst);
+        signs.key = KeyChangeOf(staves.at, staves.before, staves.count, slot <= 1 || start);
         if (!signs.key.changed || signs.key.count == 0) signs.flags |= kSlotNoKey;
     }
-    const bool cancel = State().notes.KeyCancelLeftOfBar != kNoNaturals && !start &&
-                        (record.flags & kMeasureNaturalsHidden) == 0;
-    signs.naturals = cancel && signs.key.changed ? signs.key.naturals : 0;
+    const bool cancel = signs.key.changed && !start &&
+                        (record.flags & kMeasureNaturalsHidden) == 0 &&
+                        State().notes.KeyCancelLeftOfBar != kNoNaturals;
+    signs.naturals = cancel ? signs.key.naturals : 0;
     if (signs.naturals == 0) signs.flags |= kSlotNoNaturals;
     return signs;
 }
@@ -141,7 +162,8 @@ constexpr int kLaterSlot = 2;
 const ShownSigns& LaterSlotSigns(MeasureSignMemo& memo, RowCells& cells, const ScoreSystem& system,
                                  const MeasureRecord& record, int measure) {
     if (!memo.laterDecided) {
-        memo.later = DecideSigns(cells, system, record, measure, kLaterSlot, 1);
+        memo.later =
+            DecideSigns(cells, StavesAt(cells, measure), system, record, measure, kLaterSlot, 1);
         memo.laterDecided = true;
     }
     return memo.later;
@@ -157,7 +179,8 @@ ShownSigns StartSignsFrom(const ShownSigns& later, RowCells& cells, uint8_t syst
     if ((later.flags & kSlotNoTime) != 0 || (systemFlags & kSystemStaffNoTime) != 0)
         signs.flags |= kSlotNoTime;
     if ((systemFlags & kSystemStaffNoKey) != 0) signs.flags |= kSlotNoKey;
-    if ((later.flags & kSlotNoClefChange) != 0 || AnyCellHidesItsClef(cells, measure))
+    if ((later.flags & kSlotNoClefChange) != 0 ||
+        AnyCellHidesItsClef(cells.Staves(measure), cells.staffCount()))
         signs.flags |= kSlotNoClefChange;
     if ((systemFlags & kSystemStaffNoClef) != 0) signs.flags |= kSlotNoStartClef;
     if ((signs.flags & kSlotNoKey) == 0) {
@@ -168,20 +191,32 @@ ShownSigns StartSignsFrom(const ShownSigns& later, RowCells& cells, uint8_t syst
     return signs;
 }
 
+// The records a layout reads: the measure's and the next one's (null past the last
+// measure a score may have).
+struct MeasureRecords {
+    const MeasureRecord& at;
+    const MeasureRecord* next;
+};
+MeasureRecords RecordsFrom(const MeasureRecord& record, int measure) {
+    // Records lie in measure order in one table.
+    return MeasureRecords{record, measure + 1 < MaxMeasures ? &record + 1 : nullptr};
+}
+
 // Where the signs stand, from the barline: everything of the layout but firstBeat.
-MeasureLayout PlaceSigns(const ShownSigns& signs, ScoreDocument* document,
-                         const ScoreSystem* system, int measure, int notFirst,
-                         const SignWidths& w, RowCells& cells) {
+// `staffOneHeld`: staff 1's cell at the measure when the caller holds it.
+[[gnu::always_inline]] inline MeasureLayout PlaceSigns(
+    const ShownSigns& signs, const MeasureRecords& records, const ScoreSystem* system, int measure,
+    int notFirst, const SignWidths& w, RowCells& cells, const CellSigns* staffOneHeld = nullptr) {
     MeasureLayout out;
     const bool clefShown = (signs.flags & kSlotNoStartClef) == 0;
     const int32_t clefGap = clefShown ? w.clefGap : 0;
     out.leadX = (clefShown ? StartClefWidth(cells, measure) + clefGap : 0) +
-                LeadSpaceWith(w, document, system, measure);
+                LeadSpaceOf(w, system, measure, &records.at);
     const int32_t naturalsWidth = NaturalsWidth(w, signs.naturals);
     if (signs.naturals > 0)
         out.cancelX = State().notes.KeyCancelLeftOfBar == kNaturalsBeforeBar
                           ? -kNaturalsBeforeBarGap - naturalsWidth -
-                                TrailSpaceWith(w, document, system, measure)
+                                TrailSpaceOf(w, system, measure, &records.at)
                           : out.leadX + clefGap + w.keyIndent;
     const bool naturalsAfterBar = signs.naturals > 0 && out.cancelX >= 1;
     out.keyX = naturalsAfterBar ? out.cancelX + naturalsWidth : out.leadX + clefGap;
@@ -192,15 +227,15 @@ MeasureLayout PlaceSigns(const ShownSigns& signs, ScoreDocument* document,
     } else if (naturalsAfterBar) {
         out.keyX += w.accidentalStep - w.accidentalWidth;
     }
-    out.trailSpace = TrailSpaceWith(w, document, system, measure + 1) +
+    out.trailSpace = TrailSpaceOf(w, system, measure + 1, records.next) +
                      ((signs.flags & kSlotNoClefChange) == 0 ? w.clefChange : 0) +
-                     NextNaturalsRoom(cells, measure, w);
+                     NextNaturalsRoom(cells, measure, records.next, w);
     const bool timeShown = (signs.flags & kSlotNoTime) == 0;
     const int32_t timeGap = timeShown ? w.timeGap : 0;
     out.timeX =
         out.keyX + keyWidth + (timeShown ? TimeSignatureWidth(cells, measure) : 0) + timeGap;
     out.marginX = out.timeX + timeGap + (notFirst == 0 ? w.systemStartGap : 0);
-    const CellSigns staffOne = cells.Signs(1, measure);
+    const CellSigns staffOne = staffOneHeld != nullptr ? *staffOneHeld : cells.Signs(1, measure);
     if (!staffOne.present || staffOne.beats > kOneDigitNumerator ||
         staffOne.beatUnit < kSmallestCompactBeatUnit)
         out.marginX += timeGap;
@@ -211,7 +246,6 @@ MeasureLayout PlaceSigns(const ShownSigns& signs, ScoreDocument* document,
 // What LayoutMeasure asks of a measure whose layout its memo does not hold (or
 // outside a scope): where the measure stands, and its memo when a scope keeps one.
 struct SignRequest {
-    ScoreView* view;
     const ScoreSystem* system;
     const MeasureRecord& record;
     int measure;
@@ -228,14 +262,15 @@ struct SignRequest {
                                             RowCells& cells) {
     ShownSigns signs;
     if (r.memo == nullptr)
-        signs = DecideSigns(cells, *r.system, r.record, r.measure, r.slot, r.notFirst);
+        signs = DecideSigns(cells, StavesAt(cells, r.measure), *r.system, r.record, r.measure,
+                            r.slot, r.notFirst);
     else if (r.notFirst != 0)
         signs = LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure);
     else
         signs = StartSignsFrom(LaterSlotSigns(*r.memo, cells, *r.system, r.record, r.measure),
                                cells, r.systemFlags, r.measure);
-    const MeasureLayout out =
-        PlaceSigns(signs, r.view->document, r.system, r.measure, r.notFirst, w, cells);
+    const MeasureLayout out = PlaceSigns(signs, RecordsFrom(r.record, r.measure), r.system,
+                                         r.measure, r.notFirst, w, cells);
     if (r.memo == nullptr) return out;
     const SignMemoEntry kept{true, r.systemFlags, out};
     r.memo->cases[static_cast<int>(r.signCase)] = kept;
@@ -249,6 +284,18 @@ struct SignRequest {
 }
 
 }  // namespace
+
+MeasureLayout LayOutLaterSlot(const ScoreSystem& system, const MeasureRecord& record, int measure,
+                              int slot, const SignWidths& w, RowCells& cells) {
+    const StavesAround staves = StavesAt(cells, measure);
+    const ShownSigns signs = DecideSigns(cells, staves, system, record, measure, slot, 1);
+    // Staff 1's cell, taken before the placing asks for other measures.
+    const CellSigns staffOne = staves.count >= 1 ? staves.at[0] : cells.Signs(1, measure);
+    MeasureLayout out =
+        PlaceSigns(signs, RecordsFrom(record, measure), &system, measure, 1, w, cells, &staffOne);
+    out.firstBeat = out.marginX + record.lead;
+    return out;
+}
 
 MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int measure, int notFirst,
                             const SignWidths& w, RowCells& cells) {
@@ -288,9 +335,9 @@ MeasureLayout LayoutMeasure(ScoreView* view, const ScoreSystem* system, int meas
     if (kept != nullptr)
         placed = kept;
     else
-        laidOut = LayOutSigns(SignRequest{view, system, *record, measure, slot, notFirst, memo,
-                                          signCase, systemFlags},
-                              w, cells);
+        laidOut = LayOutSigns(
+            SignRequest{system, *record, measure, slot, notFirst, memo, signCase, systemFlags}, w,
+            cells);
     // Fields are read from the layout placed, not from the copy just stored: reading
     // back a copy still being written stalls.
     out = *placed;

@@ -96,6 +96,33 @@ TEST_P(RowCellsTest, AnswersAsTheScoreDoes) {
     EXPECT_EQ(questions.size(), 2 * once);
 }
 
+// A measure and the two either side of it, asked one after the other, inside the
+// window, before it (measures of other clefs), past the score and past the last
+// measure a score may have: the three answers hold together (a layout reads them at
+// once).
+TEST_P(RowCellsTest, AMeasureAndItsNeighboursHoldTogether) {
+    constexpr int kBefore = 2;  // 1 .. 3, before the window
+    for (int staff = 1; staff <= staves_; ++staff) {
+        SetClef(staff, kBefore - 1, 1);
+        SetClef(staff, kBefore + 1, 4);
+    }
+    std::optional<SignLayoutScope> scope;
+    if (std::get<1>(GetParam())) scope.emplace(doc_);
+    beatmap::RowCells cells(doc_, kFirstMeasure);
+    for (const int m : {kFirstMeasure + 2, kBefore, kFirstMeasure + kFarMeasures, kBefore + 1,
+                        MaxMeasures - 1, kFirstMeasure + 1}) {
+        const beatmap::CellSigns* before = cells.Staves(m - 1);
+        const beatmap::CellSigns* at = cells.Staves(m);
+        const beatmap::CellSigns* next = cells.Staves(m + 1);
+        for (int staff = 1; staff <= staves_; ++staff) {
+            SCOPED_TRACE(::testing::Message() << "staff " << staff << " measure " << m);
+            EXPECT_EQ(Answer(before[staff - 1]), Expected(staff, m - 1));
+            EXPECT_EQ(Answer(at[staff - 1]), Expected(staff, m));
+            EXPECT_EQ(Answer(next[staff - 1]), Expected(staff, m + 1));
+        }
+    }
+}
+
 // Once the measure count changes inside a scope, the measures it read are set aside:
 // a cell changed since is read as it now stands.
 class ScopedRowCellsTest : public RowCellsTest {};

@@ -254,6 +254,45 @@ TEST_P(SeededSignMemoTest, LaterSlotsStartWhereTheSlotBeforeEnds) {
         }
 }
 
+// Outside any scope, with leads and trails that differ from measure to measure, every
+// later slot of every row holds the layout its measure has in that system (the signs,
+// their places and the slot's flags), placed from the end of the slot before it.
+TEST_P(SeededSignMemoTest, RowSlotsHoldTheLayoutOfTheirMeasure) {
+    const int reached = doc_->header.measureCount + kSpareMeasures;
+    for (int m = 1; m <= reached; ++m) {
+        Record(m).lead = static_cast<int16_t>(Random(400));
+        Record(m).trail = static_cast<int16_t>(Random(400));
+    }
+    EveryPage();  // the widths brought up to date
+    auto clamped = [](int x) { return std::clamp<int>(x, 0, kMaxBeatMapX); };
+    for (int page = 0; page < kPages; ++page) {
+        BuildPage(page);
+        const BeatMap& built = Map();
+        for (const ScoreSystem* s = Page(page)->firstSystem.get(); s != nullptr; s = s->next.get())
+            for (int slot = 2; slot <= kLastBeatMapSlot && s->firstMeasure + slot - 1 <= reached;
+                 ++slot) {
+                const int measure = s->firstMeasure + slot - 1;
+                const int c = BeatMapCell(s->number, slot);
+                const uint16_t flags = built.slotFlags[c];  // asking for the layout writes them
+                const MeasureLayout layout = ComputeMeasureLayout(view_, s, measure, 1);
+                const MeasureRecord& before = Record(measure - 1);
+                const int start = built.contentX[c - 1] + built.trailSpace[c - 1] +
+                                  static_cast<int>(before.width) + before.trail;
+                SCOPED_TRACE(::testing::Message() << "page " << page + 1 << " measure " << measure);
+                EXPECT_EQ(flags, layout.flags);
+                EXPECT_EQ(built.leadX[c], clamped(layout.leadX));
+                EXPECT_EQ(built.cancelX[c],
+                          std::clamp<int>(layout.cancelX, -kMaxBeatMapX, kMaxBeatMapX));
+                EXPECT_EQ(built.keyX[c], clamped(layout.keyX));
+                EXPECT_EQ(built.timeX[c], clamped(layout.timeX));
+                EXPECT_EQ(built.trailSpace[c], clamped(layout.trailSpace));
+                EXPECT_EQ(built.slotX[c], clamped(start));
+                EXPECT_EQ(built.marginX[c], clamped(start + layout.marginX));
+                EXPECT_EQ(built.contentX[c], clamped(start + layout.firstBeat));
+            }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, SeededSignMemoTest, ::testing::Range<uint32_t>(1, 41));
 
 }  // namespace
