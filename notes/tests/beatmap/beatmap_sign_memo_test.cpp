@@ -196,6 +196,23 @@ class SeededSignMemoTest : public BeatMapTest, public ::testing::WithParamInterf
             }
         return rows;
     }
+    // Leads and trails that differ from measure to measure, over every measure the rows
+    // reach, with the widths then brought up to date.
+    int VaryLeadsAndTrails() {
+        const int reached = doc_->header.measureCount + kSpareMeasures;
+        for (int m = 1; m <= reached; ++m) {
+            Record(m).lead = static_cast<int16_t>(Random(400));
+            Record(m).trail = static_cast<int16_t>(Random(400));
+        }
+        EveryPage();
+        return reached;
+    }
+    // Where a later slot (cell `c`, measure `measure`) starts: past the slot before it,
+    // its trailing space and the width and trail of its measure.
+    int LaterSlotStart(const BeatMap& map, int c, int measure) {
+        const MeasureRecord& before = Record(measure - 1);
+        return map.contentX[c - 1] + map.trailSpace[c - 1] + static_cast<int>(before.width) + before.trail;
+    }
     std::vector<std::vector<int>> EveryPage() {
         std::vector<std::vector<int>> pages;
         for (int page = 0; page < kPages; ++page) pages.push_back(BuildPage(page));
@@ -225,12 +242,7 @@ TEST_P(SeededSignMemoTest, RowsOfAScopeAreTheRowsBuiltWithoutIt) {
 // trailing space, the width and trail of its measure), and its margin and first beat
 // follow the measure's layout and lead (positions stop at the end of the map's range).
 TEST_P(SeededSignMemoTest, LaterSlotsStartWhereTheSlotBeforeEnds) {
-    const int reached = doc_->header.measureCount + kSpareMeasures;
-    for (int m = 1; m <= reached; ++m) {
-        Record(m).lead = static_cast<int16_t>(Random(400));
-        Record(m).trail = static_cast<int16_t>(Random(400));
-    }
-    EveryPage();  // the widths brought up to date
+    const int reached = VaryLeadsAndTrails();
     SignLayoutScope scope(doc_);
     for (int round = 0; round < 2; ++round)
         for (int page = 0; page < kPages; ++page) {
@@ -241,9 +253,7 @@ TEST_P(SeededSignMemoTest, LaterSlotsStartWhereTheSlotBeforeEnds) {
                      ++slot) {
                     const int measure = s->firstMeasure + slot - 1;
                     const int c = BeatMapCell(s->number, slot);
-                    const MeasureRecord& before = Record(measure - 1);
-                    const int start = map.contentX[c - 1] + map.trailSpace[c - 1] +
-                                      static_cast<int>(before.width) + before.trail;
+                    const int start = LaterSlotStart(map, c, measure);
                     const MeasureLayout layout = ComputeMeasureLayout(view_, s, measure, 1);
                     SCOPED_TRACE(::testing::Message() << "page " << page + 1 << " measure " << measure);
                     auto clamped = [](int x) { return std::min<int>(x, kMaxBeatMapX); };
@@ -258,12 +268,7 @@ TEST_P(SeededSignMemoTest, LaterSlotsStartWhereTheSlotBeforeEnds) {
 // later slot of every row holds the layout its measure has in that system (the signs,
 // their places and the slot's flags), placed from the end of the slot before it.
 TEST_P(SeededSignMemoTest, RowSlotsHoldTheLayoutOfTheirMeasure) {
-    const int reached = doc_->header.measureCount + kSpareMeasures;
-    for (int m = 1; m <= reached; ++m) {
-        Record(m).lead = static_cast<int16_t>(Random(400));
-        Record(m).trail = static_cast<int16_t>(Random(400));
-    }
-    EveryPage();  // the widths brought up to date
+    const int reached = VaryLeadsAndTrails();
     auto clamped = [](int x) { return std::clamp<int>(x, 0, kMaxBeatMapX); };
     for (int page = 0; page < kPages; ++page) {
         BuildPage(page);
@@ -275,9 +280,7 @@ TEST_P(SeededSignMemoTest, RowSlotsHoldTheLayoutOfTheirMeasure) {
                 const int c = BeatMapCell(s->number, slot);
                 const uint16_t flags = built.slotFlags[c];  // asking for the layout writes them
                 const MeasureLayout layout = ComputeMeasureLayout(view_, s, measure, 1);
-                const MeasureRecord& before = Record(measure - 1);
-                const int start = built.contentX[c - 1] + built.trailSpace[c - 1] +
-                                  static_cast<int>(before.width) + before.trail;
+                const int start = LaterSlotStart(built, c, measure);
                 SCOPED_TRACE(::testing::Message() << "page " << page + 1 << " measure " << measure);
                 EXPECT_EQ(flags, layout.flags);
                 EXPECT_EQ(built.leadX[c], clamped(layout.leadX));
