@@ -170,8 +170,10 @@ bool BuildVoice(PerformanceRun& run, int staff, int voice) {
     return true;
 }
 
-// The end of the data one tick after the latest event still waiting, or at the
-// last slot of the block when nothing waits beyond it.
+// The end of the data one tick after the latest event still waiting; with
+// nothing waiting, after the events of the block's last slot that holds any (the
+// run ends with its last sound, whatever the block length), or on the block's
+// first slot when the block is empty (everything played before it).
 void PlaceEndOfData(PerformanceRun& run, const BlockTarget& target) {
     int32_t latest = -1;
     for (int staff = 1; staff <= run.staffCount; ++staff) {
@@ -180,13 +182,14 @@ void PlaceEndOfData(PerformanceRun& run, const BlockTarget& target) {
             if (cursor.controls.tail != nullptr) latest = std::max(latest, cursor.controls.tail->time);
         }
     }
-    const int32_t lastSlotTime = run.fillBase + run.blockLength - 1;
-    const int32_t time = latest >= 0 ? latest + 1 : lastSlotTime;
+    int slot = run.blockLength - 1;
+    while (slot > 0 && !target.half->heads[slot]) --slot;
+    const int32_t time = latest >= 0 ? latest + 1 : run.fillBase + slot;
     PerformanceEvent* end = NewPerformanceEvent(run, PerformanceEventKind::EndOfData, 0, 1, time, 0);
     if (end == nullptr) return;
     run.endPlaced = true;
-    if (time <= lastSlotTime) {
-        Ref32<PerformanceEvent>* link = &target.half->heads[std::max(0, time - run.fillBase)];
+    if (latest < 0) {
+        Ref32<PerformanceEvent>* link = &target.half->heads[slot];
         while (link->get() != nullptr) link = &link->get()->next;
         *link = Ref32<PerformanceEvent>::To(end);
         return;
