@@ -151,6 +151,27 @@ void SetRecording(PlaybackRequest& request, const ScoreView* view) {
     request.thruPorts = options.ThruPorts;
 }
 
+// The measures a run plays: those the transport asked for this one start (Space
+// plays from the current measure to the end, Play after a Stop from the view goes
+// on from the current measure), else those of the Playback Settings: the whole
+// score ("Start at beginning"), from the current measure ("Start with this page")
+// or the measure range.
+RangeRequest PlayRangeFor(const ScoreView* view) {
+    const ProgramOptions& options = Options();
+    TransportFlags& transport = Transport();
+    const bool asked = transport.rangeKind != 0;
+    RangeRequest range;
+    range.mode = static_cast<PlayRangeMode>(asked ? transport.rangeKind : options.PlayRangeMode);
+    range.first = asked ? transport.rangeFirst : options.PlayRangeFirst;
+    range.last = asked ? transport.rangeLast : options.PlayRangeLast;
+    if (range.mode != PlayRangeMode::FromCurrentMeasure && range.mode != PlayRangeMode::GivenRange)
+        range.mode = PlayRangeMode::WholeScore;
+    range.currentMeasure = view->currentMeasure;
+    range.countIn = options.PlayCountdown != 0;
+    transport.rangeKind = 0;
+    return range;
+}
+
 PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     const ProgramOptions& options = Options();
     PlaybackRequest request;
@@ -158,11 +179,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     request.sequencerWindow = WindowState().window;
     request.blockLength = kPlayerBufferTicks;
     request.followMeasure = options.FollowMusic != 0 || options.ShowPlaybackLoc != 0;
-    RangeRequest range;
-    range.mode = view->currentMeasure > 1 ? PlayRangeMode::FromCurrentMeasure : PlayRangeMode::WholeScore;
-    range.currentMeasure = view->currentMeasure;
-    range.countIn = options.PlayCountdown != 0;
-    const PlayRange played = PlaybackRange(view->document, range);
+    const PlayRange played = PlaybackRange(view->document, PlayRangeFor(view));
     request.options.firstMeasure = played.first;
     request.options.lastMeasure = played.last;
     request.options.metronome = options.PlayMetro != 0;

@@ -346,7 +346,9 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
 void StartTransport(ScoreView* view) {
     TransportFlags& t = Transport();
     ClearStatusBar();
-    if (t.stopPending != 0) t.rangeKind = 2;
+    // After a Stop from the view Play goes on from the current measure; else the
+    // run plays what the Playback Settings say.
+    t.rangeKind = t.stopPending != 0 ? 2 : 0;
     t.started = 1;
     t.playingView = view;
     if (t.punchInArmed != 0)

@@ -17,7 +17,9 @@ struct TransportFlags {
     uint8_t recording = 0;     // kept until its transcription ends
     int32_t playStartMeasure = 0;
     int32_t playStartStaff = 0;
-    uint8_t rangeKind = 0;  // 2 kept range, 4 from a measure to the end
+    // The range the next start plays, taken by it: 0 the Playback Settings' range,
+    // 2 from the current measure, 4 from rangeFirst to rangeLast.
+    uint8_t rangeKind = 0;
     int32_t rangeFirst = 0;
     int32_t rangeLast = 0;
     ScoreView* playingView = nullptr;

@@ -229,6 +229,49 @@ TEST_F(SequencerWindowTest, PortNamesFindTheirDevices) {
     ResetProgramOptions();
 }
 
+// The run plays the measures the Playback Settings say, wherever the pointer is:
+// the whole score by default, from the current measure ("Start with this page"),
+// or the measure range clamped to the score. The range Space asks for (from the
+// current measure to the end) is for that one start.
+TEST_F(SequencerWindowTest, RunPlaysTheRangeOfThePlaybackSettings) {
+    constexpr int kMeasures = 4;
+    doc_->header.measureCount = kMeasures;
+    for (int m = 3; m <= kMeasures + 1; ++m) MeasureRecordOf(doc_, m)->lengthTicks = kMeasureTicks;
+    for (int m = 3; m <= kMeasures; ++m)
+        AddEventToVoice(view_, GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, m), 0, 0, kHalfNote, 0);
+    struct Case {
+        int mode, first, last, current, transportKind;
+        int playedFirst, playedLast;
+    };
+    const Case cases[] = {
+        {0, 1, 1, 3, 0, 1, kMeasures},   // "Start at beginning", the default
+        {2, 1, 1, 3, 0, 3, kMeasures},   // "Start with this page"
+        {4, 2, 3, 4, 0, 2, 3},           // "Play measure range"
+        {4, 3, 99, 1, 0, 3, kMeasures},  // a range past the end
+        {0, 1, 1, 2, 4, 2, kMeasures},   // Space: from the current measure
+        {0, 1, 1, 2, 0, 1, kMeasures},   // ... for that start only
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << ", current " << c.current);
+        Options().PlayRangeMode = static_cast<uint8_t>(c.mode);
+        Options().PlayRangeFirst = static_cast<uint16_t>(c.first);
+        Options().PlayRangeLast = static_cast<uint16_t>(c.last);
+        view_->currentMeasure = c.current;
+        if (c.transportKind != 0) {
+            Transport().rangeKind = static_cast<uint8_t>(c.transportKind);
+            Transport().rangeFirst = c.current;
+            Transport().rangeLast = kMeasures;
+        }
+        Command(cmd::kSequencerStart);
+        ASSERT_TRUE(IsPlaybackRunning());
+        const std::vector<PlayedMeasure>& walk = CurrentPerformanceRun().walk;
+        ASSERT_FALSE(walk.empty());
+        EXPECT_EQ(walk.front().measure, c.playedFirst);
+        EXPECT_EQ(walk.back().measure, c.playedLast);
+        Command(cmd::kSequencerStop);
+    }
+}
+
 // The additional transposition of Playback Settings moves every played key; the
 // metronome plays on the stored channel (stored as the channel less 1).
 TEST_F(SequencerWindowTest, PlaybackSettingsReachTheRun) {
@@ -431,6 +474,7 @@ TEST_F(SequencerWindowTest, SwingToggleDelaysTheOffBeatEighth) {
         EXPECT_TRUE(RunViewToggle(view_, toggle_cmd::kSwingEighths));
         EXPECT_EQ(Options().SwingEighths, pass == 0 ? 1 : 0);
         midi::headless::ClearSent();
+        Options().PlayRangeMode = 2;  // from the current measure
         view_->currentMeasure = 3;
         const uint32_t start = midi::headless::Now();
         Command(cmd::kSequencerStart);
