@@ -44,6 +44,11 @@ struct PlaybackSession {
     bool running = false;
     bool paused = false;
     uint32_t waitLeftMs = 0;  // of the engine's wait when paused
+    // The run's own time: the clock at its start, when it was paused, and how long
+    // its pauses lasted.
+    uint32_t startMs = 0;
+    uint32_t pausedAtMs = 0;
+    uint32_t pausedForMs = 0;
     // Recording.
     std::unique_ptr<midi::InputDevice> input;
     RecordedChainReader reader;
@@ -244,6 +249,8 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     StartInput(session, state);
     SendSyncStart(state);
     session.running = true;
+    session.startMs = state.run.clock->NowMs();
+    session.pausedForMs = 0;
     PlaybackFlags().PlaybackActive.store(1, std::memory_order_release);
     PlaybackFlags().SequencerRunning.store(1, std::memory_order_release);
     if (session.timer != nullptr) session.timer->Arm(kFirstCallDelayMs);
@@ -260,6 +267,7 @@ void PausePlayback() {
     // was left of that wait is waited again on Continue, so the run resumes at the
     // tick it paused on.
     const uint32_t now = state.run.clock->NowMs();
+    session.pausedAtMs = now;
     const int32_t left = static_cast<int32_t>(state.engine.plannedTime - now);
     session.waitLeftMs = static_cast<uint32_t>(std::max(left, static_cast<int32_t>(kFirstCallDelayMs)));
     for (int slot = 1; slot < kSlotEntries; ++slot) engine_detail::SilenceSlot(state, slot);
@@ -273,12 +281,15 @@ bool ContinuePlayback() {
     if (!session.running || !session.paused) return true;
     session.paused = false;
     PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
+    SequencerState& state = TheSequencerState();
+    const uint32_t now = state.run.clock->NowMs();
+    session.pausedForMs += now - session.pausedAtMs;
+    session.pausedAtMs = now;  // should the run stay paused
     // A cancelled timer stays cancelled: the run goes on with a new one, planned
     // from now so that the music resumes in time instead of catching up.
-    SequencerState& state = TheSequencerState();
     session.timer = midi::CurrentBackend().CreateTimer(SequencerTimerCallback, &state);
     state.run.timer = session.timer.get();
-    state.engine.plannedTime = state.run.clock->NowMs() + session.waitLeftMs;
+    state.engine.plannedTime = now + session.waitLeftMs;
     if (session.timer != nullptr && session.timer->Arm(session.waitLeftMs)) return true;
     // No timer to go on with: the run stays paused, for the caller to stop.
     session.paused = true;
@@ -318,6 +329,13 @@ bool HasPlaybackOutput() { return !OutputDevices().empty(); }
 
 bool HasRecordInput() {
     return !ResolveRecordInput(midi::CurrentBackend().Devices(), std::string{}, 0).empty();
+}
+
+uint32_t PlaybackElapsedMs() {
+    const PlaybackSession& session = Session();
+    if (!session.running) return 0;
+    const uint32_t now = session.paused ? session.pausedAtMs : TheSequencerState().run.clock->NowMs();
+    return now - session.startMs - session.pausedForMs;
 }
 
 bool IsPlaybackRunning() { return Session().running; }

@@ -128,6 +128,9 @@ bool HasPlaybackOutput();
 // Whether a recording could find an input device.
 bool HasRecordInput();
 bool IsPlaybackPaused();
+// How long the current run has played, in milliseconds of the run's clock, its
+// pauses left out; 0 without a run.
+uint32_t PlaybackElapsedMs();
 
 // The Sequencer window's handling of the engine's messages: a refill builds the
 // next block; an end of data or a stop from the engine stops the run. True when
