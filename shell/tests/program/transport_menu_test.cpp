@@ -26,6 +26,8 @@
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/transport_commands.h"
+#include "shell/program/view_transport.h"
+#include "shell/program_options.h"
 #include "shell/rebar/main_rebar.h"
 #include "shell/tests/program/program_fixture.h"
 
@@ -188,6 +190,17 @@ TEST_F(TransportMenuTest, ElapsedTimeCountsWhilePlaying) {
     ASSERT_TRUE(Choose(tc::kStopPlayback));
 }
 
+// The elapsed time is the run's, not a count of the clock's ticks: a tick that
+// comes once after 2.3 s of music (the program was busy) shows 0:02.
+TEST_F(TransportMenuTest, ElapsedTimeFollowsTheMusicThoughTicksComeLate) {
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    Run(2300);
+    win::headless::AdvanceClock(1000);
+    Pump();
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 2), " Elapsed time:  0:02");
+    ASSERT_TRUE(Choose(tc::kStopPlayback));
+}
+
 // Start Recording needs an input device and no run; chosen, it arms punch-in
 // (the status bar says how to punch in) and Play records: what the keyboard plays reaches the
 // transcription at Stop, and the status says so while it records. Chosen again
@@ -251,6 +264,27 @@ TEST_F(TransportMenuTest, TheBarsTransportButtonsFollowTheRun) {
     ASSERT_TRUE(Choose(tc::kStopPlayback));
     EXPECT_EQ(bits(tc::kStartPlayback), ui::kToolButtonEnabled);
     EXPECT_EQ(bits(tc::kPausePlayback).value_or(0) & kDown, 0);
+}
+
+// A run of a measure without notes (a new score) ends at once, and everything
+// shows that it is over: nothing plays, Play is back in ink and Stop gray on the
+// bar and in the menu, and the status no longer says "Playing...".
+TEST_F(TransportMenuTest, ARunOfAnEmptyMeasureShowsItIsOver) {
+    const auto bits = [](int32_t command) { return ui::GetToolbarButtonBits(BandToolbar(kMidiBand), command); };
+    view_->document->header.measureCount = 2;
+    Options().PlayRangeMode = 4;
+    Options().PlayRangeFirst = 2;
+    Options().PlayRangeLast = 2;
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    Run(100);
+    EXPECT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(NoteOns(), 0u);
+    EXPECT_EQ(StatusText(), " ");
+    EXPECT_EQ(bits(tc::kStartPlayback), ui::kToolButtonEnabled);
+    EXPECT_EQ(bits(tc::kStopPlayback).value_or(0) & ui::kToolButtonEnabled, 0);
+    EXPECT_FALSE(Choose(tc::kStopPlayback));
+    EXPECT_EQ(Transport().started, 0);
+    ResetProgramOptions();
 }
 
 }  // namespace
