@@ -49,6 +49,7 @@ struct PlaybackSession {
     uint32_t startMs = 0;
     uint32_t pausedAtMs = 0;
     uint32_t pausedForMs = 0;
+    uint32_t endedAfterMs = 0;  // the whole time of the last run, once it has ended
     // Recording.
     std::unique_ptr<midi::InputDevice> input;
     RecordedChainReader reader;
@@ -251,6 +252,7 @@ PlaybackStart StartPlayback(const PlaybackRequest& request) {
     session.running = true;
     session.startMs = state.run.clock->NowMs();
     session.pausedForMs = 0;
+    session.endedAfterMs = 0;
     PlaybackFlags().PlaybackActive.store(1, std::memory_order_release);
     PlaybackFlags().SequencerRunning.store(1, std::memory_order_release);
     if (session.timer != nullptr) session.timer->Arm(kFirstCallDelayMs);
@@ -302,6 +304,7 @@ std::vector<std::string> StopPlayback() {
     PlaybackSession& session = Session();
     if (!session.running) return {};
     SequencerState& state = TheSequencerState();
+    session.endedAfterMs = PlaybackElapsedMs();
     state.stopByte.store(1, std::memory_order_release);
     PlaybackFlags().SequencerRunning.store(0, std::memory_order_release);
     if (session.timer != nullptr) session.timer->Cancel();
@@ -333,7 +336,7 @@ bool HasRecordInput() {
 
 uint32_t PlaybackElapsedMs() {
     const PlaybackSession& session = Session();
-    if (!session.running) return 0;
+    if (!session.running) return session.endedAfterMs;
     const uint32_t now = session.paused ? session.pausedAtMs : TheSequencerState().run.clock->NowMs();
     return now - session.startMs - session.pausedForMs;
 }

@@ -129,7 +129,7 @@ bool HasPlaybackOutput();
 bool HasRecordInput();
 bool IsPlaybackPaused();
 // How long the current run has played, in milliseconds of the run's clock, its
-// pauses left out; 0 without a run.
+// pauses left out; once it has ended, how long it played (0 before any run).
 uint32_t PlaybackElapsedMs();
 
 // The Sequencer window's handling of the engine's messages: a refill builds the

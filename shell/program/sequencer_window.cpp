@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program/follow_music.h"
+#include "shell/program/program_ids.h"
 #include "shell/program/step_entry_port.h"
 #include "shell/program/view_procedures.h"
 #include "shell/program/view_transport.h"
@@ -50,6 +52,9 @@ constexpr char kRecordingText[] = "Recording...";
 constexpr char kWaitingForMasterText[] = "Waiting for Master...";
 constexpr char kTimerDidNotStartText[] = "Timer didn't start";
 constexpr uint32_t kClockPeriodMs = 1000;
+constexpr uint32_t kMsPerSecond = 1000;
+constexpr uint32_t kSecondsPerMinute = 60;
+constexpr uint32_t kMostMinutes = 255;  // what the clock can show
 constexpr uint32_t kRatePerBpm = 1024;         // the engine's rate: ticks a minute
 constexpr win::Message kMsgTempoChanged = win::PrivateMessage(0x0E);  // to the window and the mixer
 constexpr win::Message kMsgStepInput = win::PrivateMessage(0x41);     // step entry's input has messages
@@ -241,10 +246,12 @@ void RunClock(ScoreView* view, bool on) {
         win::KillTimer(view->ViewWindow, kTransportClockTimer);
 }
 
-// The run has ended (or never started): the clock stops, the follow mark goes, and
-// the view rewinds after a played run that was not paused.
+// The run has ended (or never started): the clock stops at the run's whole time,
+// the follow mark goes, and the view rewinds after a played run that was not
+// paused.
 void RunEnded(bool rewind) {
     SequencerWindowState& state = WindowState();
+    if (state.clockView != nullptr) ShowElapsedTime();
     ScoreView* view = state.startedView;
     if (view != nullptr && view->self == view && view->document != nullptr) {
         view->voiceMask = state.savedVoiceMask;
@@ -326,8 +333,7 @@ void StartFromWindow() {
         // What the run goes without (a sync input that would not open).
         for (const std::string& notice : PlaybackNotices()) ShowNotice(notice.c_str());
         state.waitingForMaster = recording && request.sync.mode == SyncMode::Slave;
-        ViewInputState().elapsedSeconds = 0;
-        ViewInputState().elapsedMinutes = 0;
+        ShowElapsedTime();  // 0:00: the time of a run before is gone
         state.clockView = view;
         RunClock(view, true);
         UpdateTempoReadout(view);
@@ -459,6 +465,16 @@ void RefreshStepEntry() { UpdateStepEntry(); }
 platform::WindowHandle SequencerWindow() { return WindowState().window; }
 
 uint32_t PlayingTempoBpm() { return WindowState().tempoBpm; }
+
+void ShowElapsedTime() {
+    const uint32_t seconds = (PlaybackElapsedMs() + kMsPerSecond / 2) / kMsPerSecond;
+    ViewInput& in = ViewInputState();
+    in.elapsedSeconds = static_cast<uint8_t>(seconds % kSecondsPerMinute);
+    in.elapsedMinutes = static_cast<uint8_t>(std::min<uint32_t>(seconds / kSecondsPerMinute, kMostMinutes));
+    char text[64];
+    std::snprintf(text, sizeof text, ProgramString(kStrElapsedTime).c_str(), in.elapsedMinutes, in.elapsedSeconds);
+    SetStatusText(2, text);
+}
 
 void StopSequencerNow() { StopFromWindow(); }
 

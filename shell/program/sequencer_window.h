@@ -35,6 +35,12 @@ void DestroySequencerWindow();
 // The window procedure.
 intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, uint32_t word, intptr_t data);
 
+// "Elapsed time:" in the status bar: how long the run has played, or the whole
+// time of the run that ended last. The run's own time, not a count of the
+// transport clock's ticks: a tick that comes late or not at all does not hold it
+// back; a tick is due on the second and shows the nearest one.
+void ShowElapsedTime();
+
 // The tempo of the run (quarters a minute) as of its last refill or tempo message;
 // what the mixer's tempo fader shows.
 uint32_t PlayingTempoBpm();

@@ -3,7 +3,6 @@
 // through while the transport runs, the checks before work, and the hand-over to
 // the key tables, the view commands and the current tool.
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 
 #include "core/core_strings.h"
@@ -58,8 +57,6 @@ constexpr uint8_t kDragHeld = 0x02;
 constexpr int32_t kCaretNear = 16;
 constexpr int32_t kCaretHeight = 30;
 constexpr int32_t kCommandRefresh = 40131;
-constexpr uint32_t kMsPerSecond = 1000;
-constexpr uint32_t kSecondsPerMinute = 60;
 
 bool IsKeyMessage(Message m) {
     return m == Message::KeyDown || m == Message::KeyUp || m == Message::SystemKeyDown ||
@@ -144,22 +141,12 @@ intptr_t OnClose(ScoreView* view, WindowHandle window) {
 }
 
 void OnTransportClock(WindowHandle window) {
-    ViewInput& in = ViewInputState();
     if (!IsPlaybackRunning()) {
         if (Transport().stopPending == 0) win::KillTimer(window, kTransportClockTimer);
         return;
     }
     if (Transport().stopPending != 0) return;
-    // The run's own time, not a count of the ticks: a tick that comes late or not
-    // at all does not hold the clock back. A tick is due on the second, and shows
-    // the nearest one.
-    const uint32_t seconds = (PlaybackElapsedMs() + kMsPerSecond / 2) / kMsPerSecond;
-    in.elapsedSeconds = static_cast<uint8_t>(seconds % kSecondsPerMinute);
-    in.elapsedMinutes = static_cast<uint8_t>(std::min<uint32_t>(seconds / kSecondsPerMinute, UINT8_MAX));
-    char text[64];
-    std::snprintf(text, sizeof text, ProgramString(kStrElapsedTime).c_str(), in.elapsedMinutes,
-                  in.elapsedSeconds);
-    SetStatusText(2, text);
+    ShowElapsedTime();
 }
 
 void OnAutoScrollTimer(WindowHandle window) {

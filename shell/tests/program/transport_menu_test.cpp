@@ -266,24 +266,33 @@ TEST_F(TransportMenuTest, TheBarsTransportButtonsFollowTheRun) {
     EXPECT_EQ(bits(tc::kPausePlayback).value_or(0) & kDown, 0);
 }
 
-// A run of a measure without notes (a new score) ends at once, and everything
-// shows that it is over: nothing plays, Play is back in ink and Stop gray on the
-// bar and in the menu, and the status no longer says "Playing...".
+// A run that ends by itself leaves its whole time on the clock, though no tick
+// came. A run of a measure without notes (a new score) ends at once, and
+// everything shows that it is over: nothing plays, Play is back in ink and Stop
+// gray on the bar and in the menu, the status no longer says "Playing...", and
+// the clock shows 0:00, not the time of the run before.
 TEST_F(TransportMenuTest, ARunOfAnEmptyMeasureShowsItIsOver) {
     const auto bits = [](int32_t command) { return ui::GetToolbarButtonBits(BandToolbar(kMidiBand), command); };
+    const auto clock = [&] { return ui::GetStatusBarText(Frame().statusBar, 2); };
+    ASSERT_TRUE(Choose(tc::kStartPlayback));
+    Run(5000);
+    ASSERT_FALSE(IsPlaybackRunning());
+    EXPECT_EQ(clock(), " Elapsed time:  0:04");
     view_->document->header.measureCount = 2;
     Options().PlayRangeMode = 4;
     Options().PlayRangeFirst = 2;
     Options().PlayRangeLast = 2;
+    const size_t played = NoteOns();
     ASSERT_TRUE(Choose(tc::kStartPlayback));
     Run(100);
     EXPECT_FALSE(IsPlaybackRunning());
-    EXPECT_EQ(NoteOns(), 0u);
+    EXPECT_EQ(NoteOns(), played);
     EXPECT_EQ(StatusText(), " ");
     EXPECT_EQ(bits(tc::kStartPlayback), ui::kToolButtonEnabled);
     EXPECT_EQ(bits(tc::kStopPlayback).value_or(0) & ui::kToolButtonEnabled, 0);
     EXPECT_FALSE(Choose(tc::kStopPlayback));
     EXPECT_EQ(Transport().started, 0);
+    EXPECT_EQ(clock(), " Elapsed time:  0:00");
     ResetProgramOptions();
 }
 
