@@ -65,6 +65,7 @@ struct MxlItem {
 };
 
 struct MxlMeasure {
+    bool implicit = false; // implicit="yes": as long as its music, whatever its time signature
     int divisions = 0;     // set when the measure changes it
     int staves = 0;        // set when the measure changes it
     std::vector<int> staffLines;  // per staff, 0 = unchanged
@@ -100,6 +101,7 @@ struct MxlScore {
     double tenths = 0;
     double pageWidth = 0;    // page-layout in tenths, 0 when absent
     double pageHeight = 0;
+    int measureNumbering = -1;  // the first <measure-numbering>: 0 "none", 1 shown; -1 not given
     std::vector<MxlPart> parts;
 };
 

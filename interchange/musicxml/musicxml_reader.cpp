@@ -1,7 +1,8 @@
 // The streaming MusicXML reader: expat events drive a small state machine that
 // fills the model. Element names outside the converted set are counted once per
 // occurrence (their content is not looked at); numbers out of range skip their
-// item with a count.
+// item with a count (a note's time is kept). Parts and measures are read only in
+// their place and a part once; others are left out with a count.
 #include "interchange/musicxml/musicxml_reader.h"
 
 #include <expat.h>
@@ -9,7 +10,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string_view>
 #include <unordered_set>
 
@@ -17,6 +21,10 @@
 
 namespace ql::musicxml {
 namespace {
+
+constexpr int kMaxAlter = 2;          // a double sharp or flat
+constexpr int kMostVerses = 4;
+constexpr size_t kMaxVoiceName = 40;  // the part of a voice's text that tells voices apart
 
 // Elements read, or containers whose children are read.
 const std::unordered_set<std::string_view>& ConvertedElements() {
@@ -37,7 +45,7 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
-        "wedge", "octave-shift", "articulations", "barline", "ending"};
+        "wedge", "octave-shift", "articulations", "barline", "ending", "elision"};
     return names;
 }
 
@@ -104,6 +112,10 @@ class Reader {
         static_cast<Reader*>(self)->unknownEncoding_ = name;
         return XML_STATUS_ERROR;
     }
+    // A named entity the document leaves to its external DTD, which is never read.
+    static void XMLCALL OnSkippedEntity(void* self, const XML_Char*, int parameter) {
+        if (parameter == 0) static_cast<Reader*>(self)->skipped_.Count(kExternalEntities);
+    }
 
     void Start(std::string_view name, const XML_Char** attributes);
     void End(std::string_view name);
@@ -119,9 +131,20 @@ class Reader {
         return stack_.size() > static_cast<size_t>(up) ? std::string_view(stack_[stack_.size() - 1 - up])
                                                        : std::string_view();
     }
+    // The measure being read: null outside one, and never past what its part holds.
     MxlMeasure* Measure();
-    void StartMeasure();
+    void StartPart(const XML_Char** attributes);
+    void StartMeasure(const XML_Char** attributes);
     void AddItem(MxlItem item);
+    // Counts the element as `kind` and leaves it and its content out.
+    void Refuse(std::string_view kind) {
+        skipped_.Count(kind);
+        skipDepth_ = 1;
+    }
+    // The voice of the note from its text: a number from 1 to 16, else the
+    // part's next free voice, the same one for each use of the text.
+    int VoiceOf(const std::string& text);
+    void EndLyric();
 
     MxlScore& score_;
     ImportReport& skipped_;
@@ -136,7 +159,16 @@ class Reader {
     int part_ = -1;            // the part whose music is being read
     int measure_ = -1;         // its measure
     int timewiseMeasures_ = 0;
+    bool timewiseImplicit_ = false;
     std::vector<int> partMeasures_;
+    // Parts read: in a partwise score the parts met so far, in a timewise one the
+    // parts of the current measure. A part is read once.
+    std::vector<bool> partsRead_;
+    std::set<std::string> unlisted_;   // ids of parts the part list does not name
+    std::vector<std::map<std::string, int>> voiceNames_;  // per part: voice text -> voice
+    std::vector<std::set<int>> voicesUsed_;               // per part: the voices of its notes so far
+    bool nameHidden_ = false;  // the part name being read has print-object="no"
+    std::string lyricText_;    // the syllables of the lyric being read, joined at elisions
     bool bad_ = false;         // a number of the current item was out of range
     MxlItem item_;             // the note, clef, time or direction being read
     int clefStaff_ = 1;
@@ -212,17 +244,82 @@ bool Reader::Decimal(std::string_view text, double low, double high, double& out
 }
 
 MxlMeasure* Reader::Measure() {
-    if (part_ < 0 || measure_ < 0) return nullptr;
-    return &score_.parts[part_].measures[measure_];
+    if (part_ < 0 || measure_ < 0 || static_cast<size_t>(part_) >= score_.parts.size()) return nullptr;
+    std::vector<MxlMeasure>& measures = score_.parts[static_cast<size_t>(part_)].measures;
+    return static_cast<size_t>(measure_) < measures.size() ? &measures[static_cast<size_t>(measure_)] : nullptr;
 }
 
-void Reader::StartMeasure() {
-    if (part_ < 0) return;
-    int& counter = timewise_ ? timewiseMeasures_ : partMeasures_[part_];
-    if (!timewise_ || Parent() != "measure") measure_ = counter++;
+// A part's music: in a partwise score directly in the score, in a timewise one
+// directly in one of its measures, and once there. A part the part list does not
+// name is left out and reported.
+void Reader::StartPart(const XML_Char** attributes) {
+    const bool placed = timewise_ ? stack_.size() == 3 && Parent() == "measure" && measure_ >= 0 : stack_.size() == 2;
+    if (!placed) return Refuse(kPartsOutOfPlace);
+    const char* id = Attribute(attributes, "id");
+    int found = -1;
+    for (size_t p = 0; p < score_.parts.size() && id != nullptr; ++p)
+        if (score_.parts[p].id == id) found = static_cast<int>(p);
+    if (found < 0) {
+        if (unlisted_.insert(id != nullptr ? std::string(id).substr(0, 40) : std::string()).second)
+            skipped_.Count(kUnlistedParts);
+        skipDepth_ = 1;
+        return;
+    }
+    if (partsRead_[static_cast<size_t>(found)]) return Refuse(kRepeatedParts);
+    partsRead_[static_cast<size_t>(found)] = true;
+    part_ = found;
+    if (!timewise_) return;
+    std::vector<MxlMeasure>& measures = score_.parts[static_cast<size_t>(part_)].measures;
+    if (measures.size() <= static_cast<size_t>(measure_)) measures.resize(static_cast<size_t>(measure_) + 1);
+    measures[static_cast<size_t>(measure_)].implicit = timewiseImplicit_;
+}
+
+// A measure: in a partwise score directly in a part being read, in a timewise one
+// directly in the score (its parts follow inside it).
+void Reader::StartMeasure(const XML_Char** attributes) {
+    const bool placed = timewise_ ? stack_.size() == 2 : stack_.size() == 3 && Parent() == "part" && part_ >= 0;
+    if (!placed) return Refuse(kMeasuresOutOfPlace);
+    int& counter = timewise_ ? timewiseMeasures_ : partMeasures_[static_cast<size_t>(part_)];
+    measure_ = counter++;
     if (measure_ >= kMaxMeasures) return Fail("more than " + std::to_string(kMaxMeasures) + " measures");
-    std::vector<MxlMeasure>& measures = score_.parts[part_].measures;
-    if (measures.size() <= static_cast<size_t>(measure_)) measures.resize(measure_ + 1);
+    const char* implicit = Attribute(attributes, "implicit");
+    const bool isImplicit = implicit != nullptr && std::strcmp(implicit, "yes") == 0;
+    if (timewise_) {
+        timewiseImplicit_ = isImplicit;
+        std::fill(partsRead_.begin(), partsRead_.end(), false);
+        return;
+    }
+    std::vector<MxlMeasure>& measures = score_.parts[static_cast<size_t>(part_)].measures;
+    if (measures.size() <= static_cast<size_t>(measure_)) measures.resize(static_cast<size_t>(measure_) + 1);
+    measures[static_cast<size_t>(measure_)].implicit = isImplicit;
+}
+
+int Reader::VoiceOf(const std::string& text) {
+    if (part_ < 0) return 1;
+    std::set<int>& used = voicesUsed_[static_cast<size_t>(part_)];
+    const std::string_view trimmed = Trimmed(text);
+    int voice = 0;
+    const auto [end, status] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), voice);
+    if (status == std::errc() && end == trimmed.data() + trimmed.size() && voice >= 1 && voice <= kMaxVoices)
+        return voice;
+    const auto [named, added] = voiceNames_[static_cast<size_t>(part_)].emplace(trimmed.substr(0, kMaxVoiceName), 0);
+    if (added) {
+        skipped_.Count(kVoicesWithoutNumber);
+        int free = 1;
+        while (free < kMaxVoices && used.contains(free)) ++free;
+        named->second = free;
+        used.insert(free);
+    }
+    return named->second;
+}
+
+// The lyric's syllables (two or more when elided) as one text under the note,
+// with a hyphen after a syllable that begins or continues a word.
+void Reader::EndLyric() {
+    if (lyricText_.empty()) return;
+    if (lyricVerse_ < 1 || lyricVerse_ > kMostVerses) return skipped_.Count("lyric verse above 4");
+    const bool hyphen = syllabic_ == "begin" || syllabic_ == "middle";
+    item_.note.lyrics.emplace_back(lyricVerse_, lyricText_ + (hyphen ? "-" : ""));
 }
 
 void Reader::AddItem(MxlItem item) {
@@ -262,11 +359,17 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         return;
     }
     if (name == "score-part" && Parent() == "part-list") {
+        const char* id = Attribute(attributes, "id");
+        for (const MxlPart& listed : score_.parts)
+            if (id != nullptr && listed.id == id) return Refuse(kRepeatedListIds);
         if (score_.parts.size() >= static_cast<size_t>(kMaxStaves)) return Fail("more than 44 parts");
         MxlPart part;
-        if (const char* id = Attribute(attributes, "id")) part.id = id;
+        if (id != nullptr) part.id = id;
         score_.parts.push_back(std::move(part));
         partMeasures_.push_back(0);
+        partsRead_.push_back(false);
+        voiceNames_.emplace_back();
+        voicesUsed_.emplace_back();
         listPart_ = static_cast<int>(score_.parts.size()) - 1;
         for (size_t g = 0; g < openGroups_.size(); ++g)
             if (openGroups_[g] == -2) openGroups_[g] = static_cast<int>(score_.parts.size()) - 1;
@@ -285,20 +388,10 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
                 score_.parts[first].groupEnd = static_cast<int>(score_.parts.size()) - 1;
             }
         }
-    } else if (name == "part" && Parent() != "part-list") {
-        const char* id = Attribute(attributes, "id");
-        part_ = -1;
-        for (size_t p = 0; p < score_.parts.size() && id != nullptr; ++p)
-            if (score_.parts[p].id == id) part_ = static_cast<int>(p);
-        if (part_ < 0) return Fail(std::string("part \"") + (id ? id : "") + "\" is not in the part list");
-        if (timewise_) StartMeasure();
+    } else if (name == "part") {
+        StartPart(attributes);
     } else if (name == "measure") {
-        if (timewise_) {
-            measure_ = timewiseMeasures_++;
-            if (measure_ >= kMaxMeasures) return Fail("more than " + std::to_string(kMaxMeasures) + " measures");
-        } else {
-            StartMeasure();
-        }
+        StartMeasure(attributes);
     } else if (name == "note") {
         item_ = MxlItem{};
         bad_ = false;
@@ -336,9 +429,13 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         directions_.clear();
         item_ = MxlItem{};
         bad_ = false;
+    } else if (name == "part-name" || name == "part-abbreviation") {
+        const char* printed = Attribute(attributes, "print-object");
+        nameHidden_ = printed != nullptr && std::strcmp(printed, "no") == 0;
     } else if (name == "lyric") {
         lyricVerse_ = 1;
         syllabic_.clear();
+        lyricText_.clear();
         if (const char* number = Attribute(attributes, "number")) {
             const bool wasBad = bad_;
             if (!Number(number, 1, 99, lyricVerse_)) lyricVerse_ = 0;
@@ -464,13 +561,15 @@ void Reader::End(std::string_view name) {
     if (part == nullptr && (name == "part-name" || name == "part-abbreviation" || name == "midi-channel" ||
                             name == "chromatic" || name == "octave-change")) {
         // outside any part: nothing to fill
-    } else if (name == "part-name" && parent == "score-part") part->name = text_;
-    else if (name == "part-abbreviation" && parent == "score-part") part->abbreviation = text_;
+    } else if (name == "part-name" && parent == "score-part") part->name = nameHidden_ ? std::string() : text_;
+    else if (name == "part-abbreviation" && parent == "score-part") part->abbreviation = nameHidden_ ? std::string() : text_;
     else if (name == "midi-channel" && parent == "midi-instrument") Number(text_, 1, 16, part->midiChannel);
     else if (name == "group-symbol" && !groupSymbols_.empty())
         groupSymbols_.back() = text_ == "brace" ? 2 : text_ == "bracket" ? 3 : 0;
     else if (name == "work-title") score_.workTitle = text_;
     else if (name == "movement-title") score_.movementTitle = text_;
+    else if (name == "measure-numbering" && score_.measureNumbering < 0)
+        score_.measureNumbering = Trimmed(text_) == "none" ? 0 : 1;
     else if (name == "credit-words") {
         credit_.text = text_;
         if (credit_.page >= 1) score_.credits.push_back(credit_);
@@ -519,7 +618,14 @@ void Reader::End(std::string_view name) {
         }
     } else if ((name == "step" && parent == "pitch") || (name == "display-step" && parent == "unpitched")) {
         note.step = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : (bad_ = true, 'C');
-    } else if (name == "alter") Number(text_, -2, 2, note.alter);
+    } else if (name == "alter") {
+        // A note between semitones (a quarter tone) takes the nearest one.
+        double alter = 0;
+        if (Decimal(text_, -kMaxAlter - 0.5, kMaxAlter + 0.5, alter)) {
+            note.alter = std::clamp(static_cast<int>(std::lround(alter)), -kMaxAlter, kMaxAlter);
+            if (note.alter != alter) skipped_.Count(kRoundedAlterations);
+        }
+    }
     else if ((name == "octave" && parent == "pitch") || (name == "display-octave" && parent == "unpitched"))
         Number(text_, 0, 9, note.octave);
     else if (name == "display-step") note.displayStep = text_.size() == 1 && text_[0] >= 'A' && text_[0] <= 'G' ? text_[0] : 0;
@@ -529,7 +635,7 @@ void Reader::End(std::string_view name) {
     } else if (name == "type" && parent == "note") {
         note.type = TypeValue(text_);
         if (note.type == 0) skipped_.Count("note type \"" + text_.substr(0, 20) + "\"");
-    } else if (name == "voice") Number(text_, 1, 16, note.voice);
+    } else if (name == "voice") note.voice = VoiceOf(text_);
     else if (name == "actual-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletActual);
     else if (name == "normal-notes" && parent == "time-modification") Number(text_, 1, 99, note.tupletNormal);
     else if (name == "normal-type" && parent == "time-modification") note.tupletNormalType = TypeValue(text_);
@@ -541,12 +647,10 @@ void Reader::End(std::string_view name) {
         else if (text_ == "end" || text_ == "backward hook") ++note.beamLeft;
         else if (text_ == "continue") ++note.beamLeft, ++note.beamRight;
     } else if (name == "syllabic") syllabic_ = text_;
-    else if (name == "text" && parent == "lyric") {
-        if (lyricVerse_ >= 1 && lyricVerse_ <= 4)
-            note.lyrics.emplace_back(lyricVerse_, text_ + ((syllabic_ == "begin" || syllabic_ == "middle") ? "-" : ""));
-        else
-            skipped_.Count("lyric verse above 4");
-    } else if (parent == "dynamics") {
+    else if (name == "text" && parent == "lyric" && lyricText_.size() < kMaxXmlText) lyricText_ += text_;
+    else if (name == "elision" && parent == "lyric" && !lyricText_.empty()) lyricText_ += ' ';
+    else if (name == "lyric") EndLyric();
+    else if (parent == "dynamics") {
         MxlItem mark;
         mark.kind = MxlItemKind::Dynamic;
         mark.value = DynamicCode(name);
@@ -565,22 +669,26 @@ void Reader::End(std::string_view name) {
         directions_.clear();
     } else if (name == "note") {
         if (bad_) {
+            // The note cannot be placed; the notes after it keep their times.
+            if (!note.chord && !note.grace && note.duration > 0) {
+                MxlItem gap;
+                gap.kind = MxlItemKind::Forward;
+                gap.amount = note.duration;
+                AddItem(gap);
+            }
         } else if (note.grace) {
             skipped_.Count("grace note");
             graceSlurs_.Leave(part_, note);
         } else if (MxlMeasure* measure = Measure()) {
             graceSlurs_.Land(part_, note, *measure);
+            voicesUsed_[static_cast<size_t>(part_)].insert(note.voice);
             measure->items.push_back(item_);
         }
     } else if (name == "backup" || name == "forward") {
         if (!bad_) AddItem(item_);
-    } else if (name == "measure" && !timewise_) {
-        measure_ = -1;
-    } else if (name == "part" && timewise_) {
-        part_ = -1;
     }
-    if (name == "part" && !timewise_) part_ = -1;
-    if (name == "measure" && timewise_) measure_ = -1;
+    if (name == "part") part_ = -1;
+    if (name == "measure") measure_ = -1;
     stack_.pop_back();
     text_.clear();
 }
@@ -620,6 +728,7 @@ bool Reader::Run(std::span<const uint8_t> bytes, std::string& error) {
     XML_SetCharacterDataHandler(parser_, OnText);
     XML_SetEntityDeclHandler(parser_, OnEntityDecl);
     XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, this);
+    XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
     const XML_Status status = XML_Parse(parser_, reinterpret_cast<const char*>(bytes.data()),
                                         static_cast<int>(bytes.size()), XML_TRUE);
@@ -633,7 +742,9 @@ bool Reader::Run(std::span<const uint8_t> bytes, std::string& error) {
     }
     XML_ParserFree(parser_);
     parser_ = nullptr;
-    if (error_.empty() && score_.parts.empty()) error_ = "the score has no parts";
+    if (error_.empty() && score_.parts.empty())
+        error_ = unlisted_.empty() ? std::string("the score has no parts")
+                                   : "the score has no parts (part \"" + *unlisted_.begin() + "\" is not in the part list)";
     graceSlurs_.Finish();
     error = error_;
     return error_.empty();

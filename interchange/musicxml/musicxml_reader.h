@@ -20,6 +20,17 @@ inline constexpr size_t kMaxXmlText = size_t{64} << 10;
 inline constexpr int kMaxMeasures = 1016;
 inline constexpr int kMaxStaves = 44;
 inline constexpr int kMaxPartStaves = 4;
+inline constexpr int kMaxVoices = 16;
+
+// Kinds of the report for what the reader leaves out or changes.
+inline constexpr char kPartsOutOfPlace[] = "<part> outside its place";
+inline constexpr char kMeasuresOutOfPlace[] = "<measure> outside its place";
+inline constexpr char kRepeatedListIds[] = "part-list entries of a repeated id";
+inline constexpr char kRepeatedParts[] = "parts of a repeated id";
+inline constexpr char kUnlistedParts[] = "parts missing from the part list";
+inline constexpr char kRoundedAlterations[] = "quarter-tone alterations (rounded to a semitone)";
+inline constexpr char kVoicesWithoutNumber[] = "voices without a number from 1 to 16 (given a free voice)";
+inline constexpr char kExternalEntities[] = "entity references to the external DTD";
 
 // Fills `score`; elements the conversion leaves out are counted in `skipped` by
 // name. False with a one-line `error` (with line and column where the parser
