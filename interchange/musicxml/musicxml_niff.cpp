@@ -11,7 +11,9 @@
 #include <numeric>
 #include <set>
 
+#include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/musicxml/musicxml_text.h"
 #include "interchange/niff/niff_schema.h"
 #include "interchange/niff/niff_writer.h"
 
@@ -32,16 +34,12 @@ constexpr int kCreditTop = 720;      // credits without a place: centred, a line
 constexpr int kCreditLine = 360;
 constexpr int kCentred = 2;          // text alignment: the point is the text's middle
 constexpr int kTagInvisible = 19;
+constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
+constexpr int kNoFont = -1;
 
-struct Rational {
-    int64_t num = 0;
-    int64_t den = 1;
-};
+using Rational = WholeNotes;
 
-Rational Reduce(int64_t num, int64_t den) {
-    const int64_t divisor = std::gcd(num, den);
-    return divisor == 0 ? Rational{0, 1} : Rational{num / divisor, den / divisor};
-}
+Rational Reduce(int64_t num, int64_t den) { return ReducedWholeNotes(num, den); }
 
 int StepIndex(char step) {
     static constexpr char kSteps[] = "CDEFGAB";
@@ -175,9 +173,10 @@ int RestShape(const Rational& value) {
 
 class StringTable {
   public:
+    explicit StringTable(ImportReport& lost) : lost_(lost) {}
     uint32_t Add(std::string_view utf8) {
         const uint32_t offset = static_cast<uint32_t>(bytes_.size());
-        const std::string text = ToCodePage1252(utf8);
+        const std::string text = ToCodePage1252(utf8, lost_);
         bytes_.insert(bytes_.end(), text.begin(), text.end());
         bytes_.push_back(0);
         return offset;
@@ -185,6 +184,7 @@ class StringTable {
     const std::vector<uint8_t>& bytes() const { return bytes_; }
 
   private:
+    ImportReport& lost_;
     std::vector<uint8_t> bytes_{0};  // offset 0: the empty string
 };
 
@@ -227,6 +227,78 @@ struct Event {
     const MxlItem* item = nullptr;
     std::vector<const MxlNote*> chord;  // notes and rests
     int tuplet = -1;                     // its tuplet group in the measure
+    bool fillsMeasure = false;           // a part of a rest that stands for the whole measure
+};
+
+// The events of one staff's measure as they are gathered: chords (the notes of a
+// chord that stand on this staff), rests, and the other items. A value no note
+// shows is split into parts, each chord note into the parts of its chord. A rest
+// that stands for the whole measure is written as the rests that fill it; when
+// it is all the staff has in the measure it is left out, and the measure shows
+// its whole-measure rest.
+class StaffEvents {
+  public:
+    StaffEvents(int divisions, int64_t measureDivisions) : divisions_(divisions), measureDivisions_(measureDivisions) {}
+
+    // Closes the chord being gathered: the next note starts a chord of its own.
+    void EndChord() { chord_.clear(); }
+    // A note or rest of this staff starting at `at` (a chord note: at its chord's time).
+    void Add(const MxlNote& note, int64_t at) {
+        const bool joins = note.chord && !chord_.empty() && !note.rest && !events[chord_.front()].chord.front()->rest;
+        if (joins && chord_.size() == 1) {
+            events[chord_.front()].chord.push_back(&note);
+        } else if (joins) {
+            const size_t first = pieces_.size();
+            SplitNote(note, parts_, pieces_);
+            for (size_t i = 0; i < chord_.size(); ++i) events[chord_[i]].chord.push_back(&pieces_[first + i]);
+        } else {
+            Start(note, at);
+        }
+    }
+    void AddItem(const MxlItem& item, int64_t at) { events.push_back({at, order_++, &item, {}}); }
+    void DropLoneMeasureRests() {
+        const bool lone = std::all_of(events.begin(), events.end(), [](const Event& e) { return e.item != nullptr || e.fillsMeasure; });
+        if (lone) std::erase_if(events, [](const Event& e) { return e.fillsMeasure; });
+    }
+
+    std::vector<Event> events;
+
+  private:
+    void Start(const MxlNote& note, int64_t at) {
+        chord_.clear();
+        const MxlNote* source = &note;
+        const bool fills = FillsMeasure(note, at, measureDivisions_);
+        if (fills) {
+            MxlNote& rest = pieces_.emplace_back(note);
+            rest.measureRest = false;
+            rest.type = 0;
+            rest.dots = 0;
+            if (measureDivisions_ > 0) rest.duration = static_cast<int>(measureDivisions_);
+            source = &rest;
+        }
+        const bool split = source->type == 0 && !source->measureRest && source->duration > 0;
+        parts_ = split ? SplitValue(source->duration, divisions_) : std::vector<int64_t>{};
+        if (parts_.size() > 1) {
+            const size_t first = pieces_.size();
+            SplitNote(*source, parts_, pieces_);
+            for (size_t i = 0; i < parts_.size(); ++i) {
+                chord_.push_back(events.size());
+                events.push_back({at, order_++, nullptr, {&pieces_[first + i]}});
+                at += parts_[i];
+            }
+        } else {
+            chord_.push_back(events.size());
+            events.push_back({at, order_++, nullptr, {source}});
+        }
+        for (const size_t index : chord_) events[index].fillsMeasure = fills;
+    }
+
+    int divisions_;
+    int64_t measureDivisions_;  // -1 when the divisions cannot count it
+    std::deque<MxlNote> pieces_;
+    std::vector<size_t> chord_;    // the events of the chord being gathered (its parts)
+    std::vector<int64_t> parts_;   // the chord's parts, when its value is split
+    int order_ = 0;
 };
 
 struct StaffState {
@@ -244,6 +316,31 @@ struct StaffState {
     uint32_t endingText = 0;
 };
 
+// Octaves from the pitch a note sounds to where it is written, under the staff's
+// open octave signs: an octave sign above (8va, 15ma) writes its notes lower.
+int WrittenOctaveShift(const StaffState& state) {
+    constexpr int kAbove = 1;
+    constexpr int kTwoOctaves = 15;
+    int shift = 0;
+    for (const auto& [number, sign] : state.octaves) {
+        const int octaves = sign[2] == kTwoOctaves ? 2 : 1;
+        shift += sign[1] == kAbove ? -octaves : octaves;
+    }
+    return shift;
+}
+
+// The stem of a chord the file gives none for, when its notes lie on both sides
+// of the middle line (each would take its own way, and the chord would fall
+// apart): the way the note furthest from the line asks for, up (1) for one below
+// it; 0 when the notes agree.
+int ChordStem(const std::vector<int>& steps) {
+    constexpr int kMiddleLine = 4;
+    constexpr int kUp = 1, kDown = 2;
+    const auto [low, high] = std::minmax_element(steps.begin(), steps.end());
+    if (steps.empty() || *high < kMiddleLine || *low >= kMiddleLine) return 0;
+    return kMiddleLine - *low > *high - kMiddleLine ? kUp : kDown;
+}
+
 struct PartState {
     int divisions = 1;
     int staves = 1;
@@ -255,7 +352,8 @@ struct PartState {
 
 class Converter {
   public:
-    Converter(const MxlScore& score, ImportReport& skipped) : score_(score), skipped_(skipped), geometry_(score) {}
+    Converter(const MxlScore& score, ImportReport& skipped)
+        : score_(score), skipped_(skipped), geometry_(score), strings_(skipped) {}
     std::vector<uint8_t> Run(std::string& error);
 
   private:
@@ -327,8 +425,14 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
     }
     // A chord of notes the file does not show has its stem and beams invisible too.
     const bool hidden = std::all_of(event.chord.begin(), event.chord.end(), [](const MxlNote* n) { return n->hidden; });
+    // Under an octave sign the notes stand where they are written; the file gives
+    // the pitches they sound.
+    const int shift = WrittenOctaveShift(state);
+    std::vector<int> steps;
+    for (const MxlNote* note : event.chord) steps.push_back(StaffStep(state.clef, note->step, note->octave + shift));
+    const int stem = first.stem != 0 ? first.stem : ChordStem(steps);
     Chunk(out, "stem");
-    if (first.stem != 0) out.Tag(22, {0, first.stem, 0});
+    if (stem != 0) out.Tag(22, {0, stem, 0});
     if (hidden) out.Tag(kTagInvisible);
     out.Tag(47, {voiceIndex});
     out.EndChunk();
@@ -343,14 +447,15 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
     }
     if (tuplet != nullptr) WriteTuplet(out, *tuplet);
     WriteSlurs(out, event, state);
-    for (const MxlNote* note : event.chord) {
+    for (size_t i = 0; i < event.chord.size(); ++i) {
+        const MxlNote* note = event.chord[i];
         const Rational value = valueOf(*note);
-        const int step = StaffStep(state.clef, note->step, note->octave);
+        const int step = steps[i];
         Chunk(out, "note", {NoteShape(value), std::clamp(step, -128, 127), field(value)});
         if (note->hidden) out.Tag(kTagInvisible);
         out.EndChunk();
-        const int diatonic = note->octave * 7 + StepIndex(note->step);
-        auto found = shown.find(diatonic);
+        const int written = (note->octave + shift) * 7 + StepIndex(note->step);
+        auto found = shown.find(written);
         const int inForce = found != shown.end() ? found->second : KeyAlter(part.fifths, StepIndex(note->step));
         int code = note->accidental;
         if (code == 0 && note->alter != inForce) code = note->alter + 3;
@@ -362,7 +467,8 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             Chunk(out, "artc", {articulation});
             out.EndChunk();
         }
-        shown[diatonic] = note->alter;
+        shown[written] = note->alter;
+        const int diatonic = note->octave * 7 + StepIndex(note->step);
         const int pitch = staff * 1000 + diatonic * 8 + note->alter + 2;
         const std::pair<int, int> key{note->voice, pitch};
         auto open = state.ties.find(key);
@@ -552,65 +658,48 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
     Chunk(out, "tmsl", {1, NiffField::Rational(static_cast<int16_t>(std::min<int64_t>(start.num, 32767)),
                                                static_cast<int16_t>(std::min<int64_t>(start.den, 32767)))});
     out.EndChunk();
+    if (measure == 0 && partIndex == 0 && staff == 1 && score_.measureNumbering == 0) {
+        Chunk(out, "meas", {kNumberingOff, 0, 0, kNoFont, 0, 0, 0});  // the file hides the numbers
+        out.EndChunk();
+    }
     if (measure >= static_cast<int>(part.measures.size())) return;
     const MxlMeasure& content = part.measures[measure];
     if (content.divisions != 0) state.divisions = content.divisions;
 
-    // The events of this staff in time order (document order at equal times); a
-    // value no note shows is split into parts.
-    std::vector<Event> events;
-    std::deque<MxlNote> pieces;
-    std::vector<size_t> lastEvents;     // the events of the last chord's parts
-    std::vector<int64_t> lastParts;
+    // The events of this staff in time order (document order at equal times).
+    const Rational length = Reduce(measureStart_[measure + 1].num * start.den - start.num * measureStart_[measure + 1].den,
+                                   start.den * measureStart_[measure + 1].den);
+    const int64_t whole = int64_t{4} * state.divisions;
+    StaffEvents staffEvents(state.divisions, whole % length.den == 0 ? length.num * (whole / length.den) : -1);
+    std::vector<Event>& events = staffEvents.events;
     int64_t cursor = 0;
-    int64_t lastStart = 0;
-    int order = 0;
+    int64_t chordStart = 0;
     for (const MxlItem& item : content.items) {
         switch (item.kind) {
-        case MxlItemKind::Backup: cursor = std::max<int64_t>(0, cursor - item.amount); break;
-        case MxlItemKind::Forward: cursor += item.amount; break;
-        case MxlItemKind::Note: {
-            if (item.note.chord && !lastEvents.empty() && events[lastEvents.front()].time == lastStart &&
-                !item.note.rest && item.note.staff == staff && !events[lastEvents.front()].chord.front()->rest) {
-                if (lastEvents.size() == 1) {
-                    events[lastEvents.front()].chord.push_back(&item.note);
-                    break;
-                }
-                const size_t first = pieces.size();
-                SplitNote(item.note, lastParts, pieces);
-                for (size_t i = 0; i < lastEvents.size(); ++i) events[lastEvents[i]].chord.push_back(&pieces[first + i]);
-                break;
-            }
-            if (item.note.chord) break;  // a chord note of another staff
-            lastStart = cursor;
-            lastEvents.clear();
-            if (item.note.staff == staff) {
-                const bool split = item.note.type == 0 && !item.note.measureRest && item.note.duration > 0;
-                lastParts = split ? SplitValue(item.note.duration, state.divisions) : std::vector<int64_t>{};
-                if (lastParts.size() > 1) {
-                    const size_t first = pieces.size();
-                    SplitNote(item.note, lastParts, pieces);
-                    int64_t at = cursor;
-                    for (size_t i = 0; i < lastParts.size(); ++i) {
-                        lastEvents.push_back(events.size());
-                        events.push_back({at, order++, nullptr, {&pieces[first + i]}});
-                        at += lastParts[i];
-                    }
-                } else {
-                    lastEvents.push_back(events.size());
-                    events.push_back({cursor, order++, nullptr, {&item.note}});
-                }
-            }
-            cursor += item.note.duration;
+        case MxlItemKind::Backup:
+        case MxlItemKind::Forward:
+            // Ends a chord: chord notes after it (a file's error) stand where it starts.
+            chordStart = cursor;
+            staffEvents.EndChord();
+            cursor = item.kind == MxlItemKind::Forward ? cursor + item.amount : std::max<int64_t>(0, cursor - item.amount);
             break;
-        }
+        case MxlItemKind::Note:
+            // A chord's notes each stand on the staff they name, at the chord's time.
+            if (!item.note.chord) {
+                chordStart = cursor;
+                staffEvents.EndChord();
+                cursor += item.note.duration;
+            }
+            if (item.note.staff == staff) staffEvents.Add(item.note, chordStart);
+            break;
         case MxlItemKind::NewSystem: break;
         default:
             if (item.staff == staff || item.kind == MxlItemKind::Key || item.kind == MxlItemKind::Time)
-                events.push_back({cursor, order++, &item, {}});
+                staffEvents.AddItem(item, cursor);
             break;
         }
     }
+    staffEvents.DropLoneMeasureRests();
     // The signatures at the measure's start come first there, whatever stands
     // before them (a left barline's ending, a direction).
     const auto rank = [](const Event& e) {
@@ -774,35 +863,21 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
         error = "the score has no measures";
         return {};
     }
+    const MeasurePlan plan = PlanMeasures(score_);
     measureStart_.assign(measures + 1, Rational{});
-    std::vector<int> divisions(score_.parts.size(), 1);
-    std::vector<Rational> timeLength(score_.parts.size(), Rational{1, 1});
     for (size_t m = 0; m < measures; ++m) {
-        Rational longest{0, 1};
-        for (size_t p = 0; p < score_.parts.size(); ++p) {
-            if (m >= score_.parts[p].measures.size()) continue;
-            const MxlMeasure& measure = score_.parts[p].measures[m];
-            if (measure.divisions != 0) divisions[p] = measure.divisions;
-            int64_t cursor = 0, end = 0;
-            for (const MxlItem& item : measure.items) {
-                if (item.kind == MxlItemKind::Backup) cursor = std::max<int64_t>(0, cursor - item.amount);
-                else if (item.kind == MxlItemKind::Forward) cursor += item.amount;
-                else if (item.kind == MxlItemKind::Note && !item.note.chord) cursor += item.note.duration;
-                else if (item.kind == MxlItemKind::Time && item.symbol == 0) timeLength[p] = Reduce(item.line, item.extra);
-                else if (item.kind == MxlItemKind::Time) timeLength[p] = Rational{1, 1};
-                end = std::max(end, cursor);
-            }
-            const Rational length = end > 0 ? Reduce(end, int64_t{4} * divisions[p]) : timeLength[p];
-            if (length.num * longest.den > longest.num * length.den) longest = length;
-        }
         const Rational& start = measureStart_[m];
-        measureStart_[m + 1] = Reduce(start.num * longest.den + longest.num * start.den, start.den * longest.den);
+        const Rational& length = plan.lengths[m];
+        measureStart_[m + 1] = Reduce(start.num * length.den + length.num * start.den, start.den * length.den);
         if (measureStart_[m + 1].num > 32767 || measureStart_[m + 1].den > 32767) {
             error = "measure " + std::to_string(m + 2) + " starts at a time that cannot be written";
             return {};
         }
     }
-    partAt_.assign(measures + 1, std::vector<PartState>(score_.parts.size()));
+    // A score without a time signature is written with its first full measure's.
+    PartState first;
+    if (plan.beats != 0) first.beats = plan.beats, first.beatType = plan.beatType;
+    partAt_.assign(measures + 1, std::vector<PartState>(score_.parts.size(), first));
 
     // System breaks.
     std::vector<int> systemStarts{0};
@@ -906,23 +981,6 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
 }
 
 }  // namespace
-
-std::string ToCodePage1252(std::string_view utf8) {
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const auto byte = static_cast<uint8_t>(utf8[i]);
-        uint32_t code = byte;
-        int length = 1;
-        if (byte >= 0xC0 && byte < 0xE0) code = byte & 0x1F, length = 2;
-        else if (byte >= 0xE0 && byte < 0xF0) code = byte & 0x0F, length = 3;
-        else if (byte >= 0xF0) code = byte & 0x07, length = 4;
-        for (int k = 1; k < length && i + k < utf8.size(); ++k) code = (code << 6) | (utf8[i + k] & 0x3F);
-        i += length;
-        if (code == 0) continue;
-        out.push_back(code < 0x80 || (code >= 0xA0 && code <= 0xFF) ? static_cast<char>(code) : '?');
-    }
-    return out;
-}
 
 std::vector<uint8_t> WriteScoreAsNiff(const MxlScore& score, ImportReport& skipped, std::string& error) {
     Converter converter(score, skipped);

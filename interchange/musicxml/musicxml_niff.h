@@ -17,7 +17,4 @@ namespace ql::musicxml {
 // Empty with a one-line `error` when the score cannot be converted at all.
 std::vector<uint8_t> WriteScoreAsNiff(const MxlScore& score, ImportReport& skipped, std::string& error);
 
-// UTF-8 text as 8-bit text of code page 1252 (characters it lacks become "?").
-std::string ToCodePage1252(std::string_view utf8);
-
 }  // namespace ql::musicxml

@@ -2,6 +2,8 @@
 #include "interchange/niff/niff_measure_commit.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <map>
 
 #include "core/model/document.h"
@@ -22,6 +24,7 @@ namespace {
 constexpr char kUnplacedKind[] = "notes and rests that could not be placed";
 constexpr char kRestMarksKind[] = "rests with lyrics or marks";
 constexpr int32_t kLeastMeasureTicks = 128;  // a shorter content leaves the signature's length
+constexpr double kWholeNoteTicks = 4096;
 
 int8_t Clamped(int value) {
     return static_cast<int8_t>(std::clamp(value, -128, 127));
@@ -87,6 +90,34 @@ void PlaceRest(NiffImportState& import, MeasureCell* cell, int voice, int32_t ti
     }
 }
 
+// The ticks from the node's start to the next node's, as the file's measure
+// starts give them; 0 when the file does not give both or they do not rise.
+int32_t FileMeasureSpan(const NiffFrame& frame, size_t index) {
+    if (index + 1 >= frame.measures.size()) return 0;
+    const NiffMeasureNode& node = frame.measures[index];
+    const NiffMeasureNode& next = frame.measures[index + 1];
+    if (!node.started || !next.started || !(next.start > node.start)) return 0;
+    const double ticks = std::round((next.start - node.start) * kWholeNoteTicks);
+    return ticks < INT16_MAX ? RoundNiffMeasureLength(static_cast<int>(ticks)) : 0;
+}
+
+// A measure under the file's own time signatures is as long as its signature,
+// and music past it lengthens it. Where the file's measure starts make it shorter
+// (a pickup, a measure split at a repeat) it is as short as they say, so far as
+// its music fits. The first and the last measure, when the file gives no start
+// after them, are as long as their music when that is shorter (a pickup, a
+// closing measure); a measure with no music takes its signature.
+int32_t MeasureLengthUnderSignatures(const NiffFrame& frame, size_t index, size_t count) {
+    const NiffMeasureNode& node = frame.measures[index];
+    const int32_t music = RoundNiffMeasureLength(node.lengthTicks);
+    const int32_t signature = NiffSignatureTicks(node);
+    if (music > signature) return music;
+    const int32_t span = FileMeasureSpan(frame, index);
+    if (span > 0) return std::clamp(span, music, signature);
+    const bool edge = index == 0 || index + 1 == count;
+    return edge && music >= kLeastMeasureTicks ? music : signature;
+}
+
 }  // namespace
 
 int NiffMeasuresPerSystem(const NiffFrame& frame) {
@@ -116,11 +147,8 @@ void WriteNiffMeasures(NiffImportState& import) {
         const NiffMeasureNode& node = frame.measures[static_cast<size_t>(i)];
         MeasureRecord* record = MeasureRecordOf(document, node.number);
         if (record == nullptr) break;
-        // Under the file's own signatures a measure is as long as its content (a
-        // pickup stays short); an empty one takes its signature's length.
-        const int32_t own = RoundNiffMeasureLength(node.lengthTicks);
-        int32_t length = std::max(signatureTicks, own);
-        if (import.timeSignatureGiven) length = own >= kLeastMeasureTicks ? own : NiffSignatureTicks(node);
+        int32_t length = std::max(signatureTicks, RoundNiffMeasureLength(node.lengthTicks));
+        if (import.timeSignatureGiven) length = MeasureLengthUnderSignatures(frame, static_cast<size_t>(i), static_cast<size_t>(count));
         record->lengthTicks = static_cast<uint16_t>(std::clamp<int32_t>(length, 0, UINT16_MAX));
         record->barline = node.barline;
         record->repeatCount = node.repeatCount;

@@ -105,6 +105,7 @@ TEST(MusicXmlNiffDump, TransposingPartWritesItsTranspositionOnce) {
 
 // A chord and a rest of five eighths, with no type: no note shows the value, so
 // each becomes a half and an eighth, the chord's notes tied across, the rests not.
+// The file gives no time signature: the measure's ten eighths make it 5/4.
 TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
     const std::string chord = "<pitch><step>C</step><octave>5</octave></pitch><duration>5</duration>";
     const MusicXmlConversion conversion = ConvertMusicXml(
@@ -117,7 +118,7 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
     ASSERT_TRUE(conversion.ok) << conversion.error;
     const std::string dump = testing::ChunkDump(conversion.niff);
     EXPECT_EQ(dump.substr(dump.find("time ")),
-              "time 04 04\n"
+              "time 05 04\n"
               "tmsl 02 00 00 00 01 00\n"
               "  tag 47 00 00\n"
               "stem\n"

@@ -1,0 +1,37 @@
+// The measures of a converted score: how long each is, and the time signature a
+// score without one is written with. A measure is as long as its time signature;
+// a pickup (a short first measure) and a measure the file marks implicit are as
+// long as their music, and music that runs past the signature lengthens its
+// measure. A score that gives no time signature takes its first full measure's
+// length as its signature.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "interchange/musicxml/musicxml_model.h"
+
+namespace ql::musicxml {
+
+// A time or a length in whole notes.
+struct WholeNotes {
+    int64_t num = 0;
+    int64_t den = 1;
+};
+WholeNotes ReducedWholeNotes(int64_t num, int64_t den);
+
+struct MeasurePlan {
+    std::vector<WholeNotes> lengths;  // per measure of the score
+    // The time signature of a score that gives none at its start; 0 when it gives one.
+    int beats = 0;
+    int beatType = 0;
+};
+
+MeasurePlan PlanMeasures(const MxlScore& score);
+
+// True when the rest, starting at `cursor` (in divisions) of a measure of
+// `measureDivisions`, stands for the whole measure: marked so, or a whole (or
+// untyped) rest from the measure's start to its end.
+bool FillsMeasure(const MxlNote& rest, int64_t cursor, int64_t measureDivisions);
+
+}  // namespace ql::musicxml

@@ -1,0 +1,212 @@
+// Small MusicXML files converted and imported as a score, one table row each: the
+// score's measures and notes (in the imported-score dump), what the conversion
+// reports, and what must not reach the NIFF file. Chords across a piano's staves,
+// octave signs, whole-measure rests in several meters, pickups and implicit
+// measures, values out of range, code page 1252 text, a part missing from the part
+// list, a file without a time signature, and what a file hides.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/musicxml/musicxml_reader.h"
+#include "interchange/musicxml/musicxml_text.h"
+#include "interchange/niff/niff_import.h"
+#include "platform/ui/headless.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/imported_score_dump.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+using musicxml::ConvertMusicXml;
+using musicxml::MusicXmlConversion;
+using musicxml::MusicXmlForm;
+
+// A partwise score of one part (`listed` names the parts of the part list).
+std::string Score(const std::string& measures, const std::string& listed = "<score-part id=\"P\"/>",
+                  const std::string& before = "") {
+    return before + "<score-partwise><part-list>" + listed + "</part-list><part id=\"P\">" + measures +
+           "</part></score-partwise>";
+}
+
+std::string Attributes(int divisions, const std::string& time, int staves = 1) {
+    std::string text = "<attributes><divisions>" + std::to_string(divisions) + "</divisions>" + time;
+    if (staves == 2) text += "<staves>2</staves><clef number=\"2\"><sign>F</sign><line>4</line></clef>";
+    return text + "</attributes>";
+}
+
+std::string Time(int beats, int type) {
+    return "<time><beats>" + std::to_string(beats) + "</beats><beat-type>" + std::to_string(type) + "</beat-type></time>";
+}
+
+// A note: its step, octave and alteration ("C5", "F4 0.5"; "+" before them for a
+// chord note), duration, voice and type, and what follows the type (a dot, the
+// staff, a lyric) as the file gives it.
+std::string Note(std::string pitch, int duration, const char* type, const std::string& after = "",
+                 const std::string& voice = "") {
+    const bool chord = pitch.starts_with("+");
+    if (chord) pitch.erase(0, 1);
+    return "<note>" + std::string(chord ? "<chord/>" : "") + "<pitch><step>" + pitch.substr(0, 1) + "</step>" +
+           (pitch.size() > 2 ? "<alter>" + pitch.substr(3) + "</alter>" : "") + "<octave>" + pitch.substr(1, 1) +
+           "</octave></pitch><duration>" + std::to_string(duration) + "</duration>" +
+           (voice.empty() ? "" : "<voice>" + voice + "</voice>") + "<type>" + type + "</type>" + after + "</note>";
+}
+
+std::string Lyric(const std::string& inside) { return "<lyric number=\"1\">" + inside + "</lyric>"; }
+
+std::string Rest(int duration, const std::string& attributes = "", const char* type = nullptr, const std::string& voice = "") {
+    return "<note><rest" + attributes + "/><duration>" + std::to_string(duration) + "</duration>" +
+           (voice.empty() ? "" : "<voice>" + voice + "</voice>") + (type ? std::string("<type>") + type + "</type>" : "") +
+           "</note>";
+}
+
+std::string Backup(int duration) { return "<backup><duration>" + std::to_string(duration) + "</duration></backup>"; }
+
+std::string Octave(const char* type) {
+    return std::string("<direction><direction-type><octave-shift type=\"") + type + "\" size=\"8\"/></direction-type></direction>";
+}
+
+struct Case {
+    const char* name;
+    std::string xml;
+    std::vector<std::string> lines;                  // each a line of the dump, or its end
+    std::vector<std::pair<const char*, int>> counts; // report kinds and their counts
+    std::string absent = "";                         // text the NIFF file must not hold
+};
+
+std::vector<Case> Cases() {
+    const std::string one = "<staff>1</staff>", two = "<staff>2</staff>", dot = "<dot/>";
+    return {
+        // Chords of a piano part whose notes stand on both staves: every note on the
+        // staff it names, the chord begun on either staff.
+        {"chords across staves",
+         Score("<measure>" + Attributes(1, Time(4, 4), 2) + Note("C5", 1, "quarter", one) +
+               Note("+E5", 1, "quarter", one) + Note("+C3", 1, "quarter", two) + Note("G2", 1, "quarter", two) +
+               Note("+G4", 1, "quarter", one) + Note("+B4", 1, "quarter", one) + Note("F5", 2, "half", one) +
+               Note("+F3", 2, "half", two) + "</measure>"),
+         {"staff 1 measure 1 length 4096 clef 0 key 7 time 4/10",
+          "  v0: |0:10.0@-7 0:10.0@-5 |1024:10.0@-4 1024:10.0@-2 |2048:11.0@-8",
+          "staff 2 measure 1 length 4096 clef 3 key 7 time 4/10", "  v0: |0:10.0@-3 |1024:10.0@0 |2048:11.0@-6"},
+         {}},
+        // Under an octave sign above the staff the notes stand an octave below
+        // their sounding pitch; after its end, where they sound.
+        {"octave sign",
+         Score("<measure>" + Attributes(1, Time(4, 4)) + Octave("down") + Note("C6", 1, "quarter") +
+               Note("D6", 1, "quarter") + Octave("stop") + Note("E5", 2, "half") + "</measure>"),
+         {"  v0: |0:10.0@-5 |1024:10.0@-6 |2048:11.0@-7"},
+         {}},
+        // Whole-measure rests: the measure keeps its signature's length, and a rest
+        // alone on its staff leaves the measure empty (its whole-measure rest
+        // shows); one beside another voice's notes fills the measure. A whole rest
+        // filling 3/4 is such a rest too.
+        {"measure rests",
+         Score("<measure>" + Attributes(2, Time(5, 4)) + Rest(10, " measure=\"yes\"") + "</measure><measure>" +
+               Attributes(2, Time(5, 8)) + Rest(5, " measure=\"yes\"") + "</measure><measure>" +
+               Attributes(2, Time(9, 8)) + Rest(9, " measure=\"yes\"") + "</measure><measure>" +
+               Attributes(2, Time(3, 4)) + Rest(6, "", "whole") + "</measure><measure>" + Note("C5", 2, "quarter") +
+               Note("D5", 2, "quarter") + Note("E5", 2, "quarter") + "</measure><measure>" + Note("C5", 6, "half", dot) +
+               Backup(6) + Rest(6, " measure=\"yes\"", nullptr, "2") + "</measure>"),
+         {"staff 1 measure 1 length 5120 clef 0 key 7 time 5/10", "staff 1 measure 2 length 2560 clef 0 key 7 time 5/9",
+          "staff 1 measure 3 length 4608 clef 0 key 7 time 9/9", "staff 1 measure 4 length 3072 clef 0 key 7 time 3/10",
+          "staff 1 measure 5 length 3072 clef 0 key 7 time 3/10", "  v0: |0:10.0@-5 |1024:10.0@-6 |2048:10.0@-7",
+          "staff 1 measure 6 length 3072 clef 0 key 7 time 3/10", "  v1: rest 0:11.1"},
+         {}},
+        // A pickup and a measure the file marks implicit are as long as their
+        // notes; a measure that is short without such a mark keeps its signature's
+        // length.
+        {"pickup and implicit measures",
+         Score("<measure implicit=\"yes\">" + Attributes(1, Time(3, 4)) + Note("G4", 1, "quarter") +
+               "</measure><measure>" + Note("C5", 3, "half", dot) + "</measure><measure>" + Note("D5", 2, "half") +
+               "</measure><measure implicit=\"yes\">" + Note("E5", 2, "half") + "</measure><measure>" +
+               Note("F5", 3, "half", dot) + "</measure>"),
+         {"staff 1 measure 1 length 1024 clef 0 key 7 time 3/10", "staff 1 measure 2 length 3072 clef 0 key 7 time 3/10",
+          "staff 1 measure 3 length 3072 clef 0 key 7 time 3/10", "staff 1 measure 4 length 2048 clef 0 key 7 time 3/10",
+          "staff 1 measure 5 length 3072 clef 0 key 7 time 3/10"},
+         {}},
+        // Values out of range keep their notes: a quarter tone takes the nearest
+        // semitone (a sharp, acc1, and a double flat, acc4), a voice that is no number
+        // the next free voice (the same one for each use), and a note that cannot be
+        // placed leaves its time (a rest) to the next.
+        {"values out of range",
+         Score("<measure>" + Attributes(1, Time(4, 4)) + Note("F4 0.5", 1, "quarter") +
+               Note("B4 -1.5", 1, "quarter") +
+               "<note><pitch><step>C</step><octave>12</octave></pitch><duration>1</duration><type>quarter</type></note>" +
+               Note("E5", 1, "quarter") + Backup(4) + Note("C4", 2, "half", "", "lower") +
+               Note("D4", 2, "half", "", "lower") + "</measure>"),
+         {"|0:10.0@-1 acc1 |1024:10.0@-4 acc4 |3072:10.0@-7 rest 2048:10.0", "|0:11.0@2 |2048:11.0@1"},
+         {{musicxml::kRoundedAlterations, 2}, {musicxml::kVoicesWithoutNumber, 1}, {"out-of-range number in <octave>", 1}}},
+        // Text in code page 1252 keeps its typographic characters; one it lacks is
+        // counted. An elision joins two syllables under one note.
+        {"code page 1252 and elisions",
+         Score("<measure>" + Attributes(1, Time(2, 4)) +
+                   Note("C5", 1, "quarter", Lyric("<text>\u201CAh\u201D \u2013 5\u20AC\u2026\u2192</text>")) +
+                   Note("D5", 1, "quarter", Lyric("<syllabic>single</syllabic><text>sa</text><elision/>"
+                                                          "<syllabic>begin</syllabic><text>al</text>")) +
+                   "</measure>"),
+         {"  v0: |0:10.0@-5 [\x93" "Ah\x94 \x96 5\x80\x85?/0] |1024:10.0@-6 [sa al-/0]"},
+         {{musicxml::kCharactersOutside1252, 1}}},
+        // A part the part list does not name is left out; the others come in.
+        {"part missing from the part list",
+         Score("<measure>" + Attributes(1, Time(2, 4)) + Note("C5", 2, "half") + "</measure></part><part id=\"Q\">"
+               "<measure>" + Attributes(1, Time(2, 4)) + Note("A3", 2, "half") + "</measure>"),
+         {"staff 1 measure 1 length 2048 clef 0 key 7 time 2/10", "  v0: |0:11.0@-5"},
+         {{musicxml::kUnlistedParts, 1}}},
+        // Without a time signature the measures take the first full measure's
+        // length (after a pickup).
+        {"no time signature",
+         Score("<measure>" + Attributes(1, "") + Note("G4", 1, "quarter") + "</measure><measure>" + Note("C5", 1, "quarter") +
+               Note("D5", 1, "quarter") + "</measure><measure>" + Note("E5", 2, "half") + "</measure>"),
+         {"staff 1 measure 1 length 1024 clef 0 key 7 time 2/10", "staff 1 measure 2 length 2048 clef 0 key 7 time 2/10",
+          "staff 1 measure 3 length 2048 clef 0 key 7 time 2/10"},
+         {}},
+        // A part name the file does not print, measure numbers it turns off, and an
+        // entity its external DTD would give: nothing shown, the entity reported.
+        {"what the file hides",
+         Score("<measure>" + Attributes(1, Time(2, 4)) + "<print><measure-numbering>none</measure-numbering></print>" +
+                   Note("C5", 2, "half") + "<direction><direction-type><words>dolce&nbsp;</words></direction-type></direction>" +
+                   "</measure>",
+               "<score-part id=\"P\"><part-name print-object=\"no\">Pianoforte</part-name></score-part>",
+               "<!DOCTYPE score-partwise PUBLIC \"-//Test//DTD Partwise//EN\" \"http://localhost/partwise.dtd\">"),
+         {"numbering 0"},
+         {{musicxml::kExternalEntities, 1}},
+         "Pianoforte"},
+    };
+}
+
+class MusicXmlConversionCasesTest : public testing::ProgramFixture {};
+
+TEST_F(MusicXmlConversionCasesTest, EachFileImportsAsItsMusicSays) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    for (const Case& test : Cases()) {
+        SCOPED_TRACE(test.name);
+        const MusicXmlConversion conversion = ConvertMusicXml(
+            std::vector<uint8_t>(test.xml.begin(), test.xml.end()), MusicXmlForm::Plain);
+        ASSERT_TRUE(conversion.ok) << conversion.error;
+        for (const auto& [kind, count] : test.counts)
+            EXPECT_EQ(conversion.skipped.CountOf(kind), count) << kind << "\n" << conversion.skipped.Text();
+        if (!test.absent.empty()) {
+            EXPECT_EQ(std::search(conversion.niff.begin(), conversion.niff.end(), test.absent.begin(), test.absent.end()),
+                      conversion.niff.end());
+        }
+        ui::headless::ResetUi();
+        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "case_XML");
+        ASSERT_NE(view, nullptr);
+        std::string dump = testing::ImportedScoreDump(view->document);
+        dump = dump.substr(0, dump.find("page 1")) + "numbering " +
+               std::to_string(view->document->header.pageGeometry.measureNumberStyle) + "\n";
+        for (const std::string& line : test.lines)
+            EXPECT_NE(dump.find(line + "\n"), std::string::npos) << line << "\n" << dump;
+        ForceCloseScoreWindow(view->ViewWindow);
+        Pump();
+    }
+}
+
+}  // namespace
+}  // namespace ql
