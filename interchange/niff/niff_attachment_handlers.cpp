@@ -55,6 +55,8 @@ constexpr char kLyricLineKind[] = "lyrics past the fourth verse";
 constexpr char kUnknownMarkKind[] = "articulations and ornaments of unknown codes";
 constexpr char kUnknownDynamicKind[] = "dynamics of unknown codes";
 constexpr char kPedalTableKind[] = "pedal marks past the open-pedal table";
+constexpr char kOtherArpeggioKind[] = "arpeggio signs other than the wavy line";
+constexpr int kWavyArpeggioShape = 1;
 
 // The note or rest the last `note` or `rest` chunk made, or null (counted).
 NiffEvent* CurrentEvent(NiffImportState& import) {
@@ -225,6 +227,28 @@ int ReadNiffArticulation(NiffChunkContext& context, const uint8_t* fixedPart) {
 
 int ReadNiffOrnament(NiffChunkContext& context, const uint8_t* fixedPart) {
     return ReadNoteMark(context, fixedPart, kNiffOrnamentRow);
+}
+
+int ReadNiffArpeggio(NiffChunkContext& context, const uint8_t* fixedPart) {
+    if (fixedPart == nullptr || SkipForNiffStaff(context)) return 1;
+    NiffImportState& import = *context.import;
+    if (fixedPart[0] != kWavyArpeggioShape) {
+        import.report.Count(kOtherArpeggioKind);
+        return 1;
+    }
+    NiffEvent* event = CurrentEvent(import);
+    if (event == nullptr) return 1;
+    // The sign stands before the whole chord: the notes of the open stem.
+    const NiffNoteGroup& notes = import.frame.notes;
+    const int members = notes.currentGroup >= 0 ? notes.stemGroups[static_cast<size_t>(notes.currentGroup)].events : 1;
+    NiffArpeggio arpeggio{event->position, event->position};
+    for (int k = 0; k < members && k <= notes.currentEvent; ++k) {
+        const int position = notes.events[static_cast<size_t>(notes.currentEvent - k)].position;
+        arpeggio.top = std::min(arpeggio.top, position);
+        arpeggio.bottom = std::max(arpeggio.bottom, position);
+    }
+    AttachmentsOf(import, *event).arpeggio = arpeggio;
+    return 1;
 }
 
 int ReadNiffDynamic(NiffChunkContext& context, const uint8_t* fixedPart) {

@@ -1,11 +1,12 @@
-// The marks a NIFF file hangs on notes (accidentals, articulations, ornaments and
-// lyric syllables) and the expression marks of a staff (dynamics, pedal marks and
-// pedal brackets), with chord symbols and tempo marks: the tables that turn the
-// file's codes into glyphs and MIDI actions, and what the import's frame keeps of
-// each until the builder makes the score objects.
+// The marks a NIFF file hangs on notes (accidentals, articulations, ornaments,
+// arpeggio signs and lyric syllables) and the expression marks of a staff
+// (dynamics, pedal marks and pedal brackets), with chord symbols and tempo marks:
+// the tables that turn the file's codes into glyphs and MIDI actions, and what the
+// import's frame keeps of each until the builder makes the score objects.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,12 +57,18 @@ struct NiffLyricSyllable {
     int16_t offset = 0;
     int fontSlot = -1;
 };
+// An arpeggio sign before a chord: the staff positions of its top and bottom notes.
+struct NiffArpeggio {
+    int top = 0;
+    int bottom = 0;
+};
 // What the file hung on one note or rest.
 struct NiffNoteAttachments {
     int accidental = -1;  // 0..5 when an `acdl` chunk gave one
     uint16_t noteBits = 0;  // the note's legato and staccato bits
     std::vector<NiffNoteMark> marks;
     std::vector<NiffLyricSyllable> lyrics;
+    std::optional<NiffArpeggio> arpeggio;  // on the chord's last note
 };
 
 // The payload of a chord symbol, tempo mark, dynamic, pedal mark or pedal bracket.

@@ -21,7 +21,9 @@ constexpr int kTagPlacement = 1;
 constexpr int kTagId = 18;
 constexpr int kTagInvisible = 19;
 constexpr int kTagDirection = 22;
+constexpr int kTagGrace = 14;
 constexpr int kTagVoice = 47;
+constexpr int kGraceNudgeStep = 8;  // nudge units (16 score units) per unit of a grace offset
 constexpr int kLastVoice = kNiffVoices - 1;
 constexpr int kMultiMeasureShape = 11;
 constexpr int32_t kFarthestTick = 32768;
@@ -106,6 +108,11 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     event.duration = NiffEventTicks(event);
     if (!import.writer.musitek)
         event.nudge = std::clamp(static_cast<int>(import.frame.anchors.stemX * import.unitScale) >> 4, -128, 127);
+    // A grace note stands at the tick of the note it leads to, moved by its offset
+    // (negative: before it), and takes no time of the measure.
+    event.grace = !rest && HasNiffTag(import.tags, kTagGrace);
+    if (event.grace && NiffTagShort(import.tags, kTagGrace, 2) != 0)
+        event.nudge = std::clamp(NiffTagShort(import.tags, kTagGrace, 0) * kGraceNudgeStep, -128, 127);
     bool up = step < 4;
     if (!rest && notes.stemRequest == 1) up = true;
     if (!rest && notes.stemRequest == 2) up = false;
@@ -121,7 +128,7 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
         if (notes.beamHidden && event.beamId >= 0) event.hiddenStemBits |= kStemBeamsHidden;
     }
     NiffMeasureNode& node = frame.measures[frame.currentMeasure];
-    node.lengthTicks = std::max(node.lengthTicks, event.tick + event.duration);
+    if (!event.grace) node.lengthTicks = std::max(node.lengthTicks, event.tick + event.duration);
     notes.events.push_back(event);
     notes.currentEvent = static_cast<int>(notes.events.size() - 1);
     ClaimNiffSpanners(import, event, group.events++ == 0);

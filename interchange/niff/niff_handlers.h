@@ -65,6 +65,8 @@ int ReadNiffLyric(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffAccidental(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffArticulation(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffOrnament(NiffChunkContext& context, const uint8_t* fixedPart);
+// An arpeggio sign (shape 1, a wavy line) before the chord of the last note.
+int ReadNiffArpeggio(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffDynamic(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffPedal(NiffChunkContext& context, const uint8_t* fixedPart);
 

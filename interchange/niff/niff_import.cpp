@@ -74,6 +74,7 @@ constexpr NiffHandlerRow kMain[] = {
     {MakeFourCC("acdl"), kBegin, ReadNiffAccidental},
     {MakeFourCC("artc"), kBegin, ReadNiffArticulation},
     {MakeFourCC("ornm"), kBegin, ReadNiffOrnament},
+    {MakeFourCC("arpg"), kBegin, ReadNiffArpeggio},
     {MakeFourCC("dynm"), kBegin, ReadNiffDynamic},
     {MakeFourCC("pdlp"), kBegin, ReadNiffPedal},
     {MakeFourCC("stem"), BeginNiffStem, ReadNiffStem},
@@ -82,7 +83,7 @@ constexpr NiffHandlerRow kMain[] = {
 
 // Symbols of the file that no handler converts; counted when met.
 constexpr FourCC kUnconverted[] = {
-    MakeFourCC("augd"), MakeFourCC("glis"), MakeFourCC("arpg"), MakeFourCC("fing"),
+    MakeFourCC("augd"), MakeFourCC("glis"), MakeFourCC("fing"),
     MakeFourCC("figb"), MakeFourCC("harp"), MakeFourCC("gtgr"), MakeFourCC("gttb"),
     MakeFourCC("line"), MakeFourCC("midi"), MakeFourCC("ssep"), MakeFourCC("timn"),
     MakeFourCC("tmlo"), MakeFourCC("tmpn"), MakeFourCC("pren"), MakeFourCC("pdlo"),

@@ -9,6 +9,7 @@
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
+#include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/objects/midi_action.h"
@@ -22,6 +23,8 @@
 #include "notes/drawing/note_redraw.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/chord/chord_symbol.h"
+#include "objects/graphics/graphic_class.h"
+#include "objects/graphics/graphic_object.h"
 #include "objects/lyrics/lyric.h"
 #include "objects/midi_marks/mark_classes.h"
 #include "objects/midi_marks/midi_marks.h"
@@ -41,7 +44,10 @@ constexpr uint16_t kRectangleFrame = 1 << kTextFrameShift;
 constexpr uint16_t kEllipseFrame = 2 << kTextFrameShift;
 constexpr uint8_t kNoteMarkStyle = 3;
 constexpr int kLyricStyle = 4;
-constexpr size_t kNoteAnchorY = 6;  // the y word of a note anchor in the location
+constexpr size_t kNoteAnchorX = 4;  // the x word of a note anchor in the location
+constexpr size_t kNoteAnchorY = 6;  // and its y word
+constexpr int16_t kArpeggioLead = 128;  // score units from an arpeggio sign to its chord
+constexpr int kStepUnits = 64;          // score units per staff step
 
 uint16_t Hidden(const NiffMark& mark) {
     return mark.hidden ? kTextHidden : 0;
@@ -133,6 +139,29 @@ bool PaletteEntryOf(int glyph, ArticulationPalette* palette, int* entry) {
     return false;
 }
 
+// An arpeggio sign: a vertical wavy line attached to the chord's last note, a
+// space before the chord, from a step above its top note to a step below its
+// bottom note (positions count staff steps, negative upwards).
+void AttachArpeggio(NiffImportState& import, EventRecord* note, const NiffArpeggio& arpeggio) {
+    ScoreObject* object = ConstructObject(TypeCode(ObjectType::Line));
+    if (object == nullptr) {
+        import.report.Count(kUnmadeMarksKind);
+        return;
+    }
+    object->subtype = SubtypeCode(ObjectSubtype::NoteAttachment);
+    GraphicBody& body = AsGraphicObject(object)->body;
+    body.style = kLineWavy;
+    body.width = 0;
+    body.height = (arpeggio.bottom - arpeggio.top + 2) * kStepUnits;
+    const int16_t offsets[2] = {-kArpeggioLead,
+                                static_cast<int16_t>((arpeggio.top - 1 - NotePosition(*note)) * kStepUnits)};
+    std::memcpy(reinterpret_cast<std::byte*>(&body.location) + kNoteAnchorX, offsets, sizeof offsets);
+    if (AttachObjectToNote(import.view, note, object) == 0) {
+        ReleaseObjectByType(import.document, object);
+        import.report.Count(kUnmadeMarksKind);
+    }
+}
+
 void AttachAccidental(ScoreView* view, EventRecord* note, int code) {
     SetNoteAccidentalCode(*note, code);
     if (code == 0) return;
@@ -192,6 +221,7 @@ void AttachNiffNoteMarks(NiffImportState& import, EventRecord* note, int staff, 
     if (view == nullptr || note == nullptr) return;
     if (marks.accidental >= 0) AttachAccidental(view, note, marks.accidental);
     note->word2 = static_cast<uint16_t>(note->word2 | marks.noteBits);
+    if (marks.arpeggio) AttachArpeggio(import, note, *marks.arpeggio);
     for (const NiffNoteMark& mark : marks.marks) {
         ArticulationPalette palette{};
         int entry = 0;

@@ -16,6 +16,8 @@
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
 #include "layout/page_format.h"
+#include "notes/drawing/note_fields.h"
+#include "notes/drawing/notation_font_state.h"
 #include "notes/rests/rest.h"
 
 namespace ql::niff {
@@ -54,6 +56,9 @@ void PlaceNotes(NiffImportState& import, MeasureCell* cell, int staff, int measu
         event->stemWord |= e.hiddenStemBits;
         event->stemLength = e.stemLength;
         event->nudge = Clamped(e.nudge);
+        if (e.grace)
+            event->flags = static_cast<uint16_t>((event->flags & ~kEventSizeClassMask) |
+                                                 (static_cast<int>(NoteSizeClass::Grace) << kNoteSizeClassShift));
         event->tupletKind = static_cast<uint8_t>(e.tupletKind);
         event->tupletRatio = static_cast<uint8_t>(e.tupletValue);
         placed.push_back(event);

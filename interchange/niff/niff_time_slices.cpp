@@ -156,7 +156,11 @@ void CloseNiffMeasure(NiffImportState& import) {
         measure.staff = frame.staffNumber;
         const NiffCloseResult closed =
             BuildNiffChords(notes.events, node.lengthTicks, measure, NiffTiedVoices(import, measure.staff));
-        if (closed.droppedEvents > 0) import.report.Count(kNiffDroppedEvents, closed.droppedEvents);
+        // Rests of a line past the fourth voice that no voice is free for mark the
+        // silence of a line the staff has no voice for: nothing is lost with them.
+        const int droppedNotes = closed.droppedEvents - closed.droppedRests;
+        if (droppedNotes > 0) import.report.Count(kNiffDroppedNotes, droppedNotes);
+        if (closed.droppedGraces > 0) import.report.Count(kNiffDroppedGraces, closed.droppedGraces);
         MatchNiffTies(import, measure.staff, measure);
         node.staves.push_back(std::move(measure));
     }

@@ -13,7 +13,8 @@ struct NiffImportState;
 
 inline constexpr char kNiffMeasuresPastLimit[] = "measures past the measure limit";
 inline constexpr char kNiffRepeatSymbols[] = "repeat symbols";
-inline constexpr char kNiffDroppedEvents[] = "notes and rests past the fourth voice";
+inline constexpr char kNiffDroppedNotes[] = "notes past the fourth voice";
+inline constexpr char kNiffDroppedGraces[] = "grace notes without a free voice";
 
 // A measure's barline word (repeat byte high, two barline codes low) from the
 // word it had and what the file gave before its start; `thickTag` is tag 21.

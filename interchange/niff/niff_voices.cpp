@@ -4,33 +4,22 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "interchange/niff/niff_voice_places.h"
+
 namespace ql::niff {
 namespace {
 
 constexpr int kPlaces = 4;  // chords at one tick
 
-struct Chord {
-    int32_t tick = 0;
-    int32_t duration = 0;
-    int beamId = -1;
-    int tupletId = -1;
-    int direction = 0;
-    std::vector<int> events;  // indexes into the events, top of the staff first
-    int prev = -1;
-    int next = -1;
-    bool fixed = false;
-    int slot = 0;
-    int average = 0;  // doubled average staff position
-    int32_t End() const { return tick + duration; }
-};
+using Chord = NiffChordRecord;
 
 struct Closing {
     const std::vector<NiffEvent>& events;
     std::vector<Chord> chords;
     std::vector<std::vector<int>> slots;  // chord indexes per tick, in place order
+    std::vector<int> overflow;            // chords of full slots: no slot, no chain
     long budget = 0;
     bool spent = false;
-    int dropped = 0;
 
     int Distance(int a, int b) const {
         return std::abs(chords[static_cast<size_t>(a)].average - chords[static_cast<size_t>(b)].average);
@@ -41,6 +30,7 @@ void GroupChords(Closing& closing) {
     const std::vector<NiffEvent>& events = closing.events;
     for (size_t i = 0; i < events.size(); ++i) {
         const NiffEvent& e = events[i];
+        if (e.grace) continue;
         size_t slot = 0;
         while (slot < closing.slots.size() && closing.chords[static_cast<size_t>(closing.slots[slot][0])].tick < e.tick)
             ++slot;
@@ -65,13 +55,13 @@ void GroupChords(Closing& closing) {
             break;
         }
         if (joined) continue;
-        if (places.size() >= kPlaces) {
-            ++closing.dropped;
-            continue;
-        }
         Chord chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}};
         closing.chords.push_back(chord);
         const int index = static_cast<int>(closing.chords.size() - 1);
+        if (places.size() >= kPlaces) {
+            closing.overflow.push_back(index);
+            continue;
+        }
         auto at = std::find_if(places.begin(), places.end(), [&](int c) {
             return events[static_cast<size_t>(closing.chords[static_cast<size_t>(c)].events[0])].position > e.position;
         });
@@ -108,7 +98,7 @@ bool SharesTie(const Closing& closing, const Chord& c, const Chord& d) {
 void LinkByIdentity(Closing& closing) {
     for (Chord& c : closing.chords) {
         const bool tied = HasTie(closing, c);
-        if (c.next >= 0 || (c.beamId < 0 && c.tupletId < 0 && !tied)) continue;
+        if (c.slot < 0 || c.next >= 0 || (c.beamId < 0 && c.tupletId < 0 && !tied)) continue;
         for (size_t s = static_cast<size_t>(c.slot) + 1; s < closing.slots.size() && c.next < 0; ++s)
             for (int d : closing.slots[s]) {
                 Chord& other = closing.chords[static_cast<size_t>(d)];
@@ -229,7 +219,9 @@ struct VoiceStats {
 
 void FillGaps(NiffVoice& voice) {
     std::vector<std::pair<int32_t, const NiffEvent*>> timeline;
-    for (const NiffEvent& e : voice.events) timeline.push_back({e.tick, &e});
+    // Grace notes take no time: they neither end a gap nor fill one.
+    for (const NiffEvent& e : voice.events)
+        if (!e.grace) timeline.push_back({e.tick, &e});
     for (const NiffEvent& e : voice.rests) timeline.push_back({e.tick, &e});
     std::stable_sort(timeline.begin(), timeline.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -246,11 +238,44 @@ void FillGaps(NiffVoice& voice) {
     });
 }
 
+// The grace events as chords: those of one tick, offset, length and stem
+// direction together, top of the staff first; in time order, the farthest from
+// their note first.
+std::vector<int> GraceChords(Closing& closing) {
+    const std::vector<NiffEvent>& events = closing.events;
+    std::vector<int> graces;
+    for (size_t i = 0; i < events.size(); ++i) {
+        const NiffEvent& e = events[i];
+        if (!e.grace) continue;
+        const auto same = std::find_if(graces.begin(), graces.end(), [&](int c) {
+            const NiffEvent& head = events[static_cast<size_t>(closing.chords[static_cast<size_t>(c)].events[0])];
+            return head.tick == e.tick && head.nudge == e.nudge && head.duration == e.duration &&
+                   head.direction == e.direction;
+        });
+        if (same != graces.end()) {
+            std::vector<int>& members = closing.chords[static_cast<size_t>(*same)].events;
+            const auto at = std::find_if(members.begin(), members.end(), [&](int other) {
+                return events[static_cast<size_t>(other)].position > e.position;
+            });
+            members.insert(at, static_cast<int>(i));
+            continue;
+        }
+        closing.chords.push_back(Chord{e.tick, e.duration, e.beamId, e.tupletId, e.direction, {static_cast<int>(i)}});
+        graces.push_back(static_cast<int>(closing.chords.size() - 1));
+    }
+    std::stable_sort(graces.begin(), graces.end(), [&](int a, int b) {
+        const NiffEvent& x = events[static_cast<size_t>(closing.chords[static_cast<size_t>(a)].events[0])];
+        const NiffEvent& y = events[static_cast<size_t>(closing.chords[static_cast<size_t>(b)].events[0])];
+        return x.tick != y.tick ? x.tick < y.tick : x.nudge < y.nudge;
+    });
+    return graces;
+}
+
 }  // namespace
 
 NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, NiffStaffMeasure& measure,
                                 const std::vector<NiffTiedVoice>& tiedVoices) {
-    Closing closing{events, {}, {}};
+    Closing closing{events, {}, {}, {}};
     GroupChords(closing);
     const long chords = static_cast<long>(closing.chords.size());
     closing.budget = chords * chords + chords;
@@ -259,7 +284,8 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
 
     // Chains in slot and place order become the voices.
     std::array<VoiceStats, kNiffVoices> stats{};
-    std::array<std::vector<int>, kNiffVoices> chains;
+    NiffVoiceChains chains;
+    std::vector<std::vector<int>> extra;  // chains past the fourth voice
     int voice = 0;
     for (const std::vector<int>& places : closing.slots)
         for (int c : places) {
@@ -269,7 +295,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
             for (int at = c; at >= 0 && guard <= chords; at = closing.chords[static_cast<size_t>(at)].next, ++guard)
                 chain.push_back(at);
             if (voice >= kNiffVoices) {
-                for (int at : chain) closing.dropped += static_cast<int>(closing.chords[static_cast<size_t>(at)].events.size());
+                extra.push_back(std::move(chain));
                 continue;
             }
             for (int at : chain)
@@ -306,6 +332,14 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
         std::swap(chains[v], chains[static_cast<size_t>(wanted)]);
         claimed[static_cast<size_t>(wanted)] = true;
     }
+    for (int c : closing.overflow) extra.push_back({c});
+    NiffCloseResult result;
+    const NiffExtraPlaces placed = PlaceNiffExtraChains(closing.chords, extra, chains);
+    result.droppedEvents = placed.dropped;
+    result.droppedRests = placed.droppedRests;
+    result.restsGivenWay = placed.restsGivenWay;
+    result.droppedGraces = PlaceNiffGraceChords(closing.chords, GraceChords(closing), chains);
+    result.budgetSpent = closing.spent;
     for (size_t v = 0; v < kNiffVoices; ++v) {
         NiffVoice& out = measure.voices[v];
         int previousHead = -1;
@@ -332,7 +366,7 @@ NiffCloseResult BuildNiffChords(const std::vector<NiffEvent>& events, int32_t, N
         }
         FillGaps(out);
     }
-    return {closing.dropped, closing.spent};
+    return result;
 }
 
 }  // namespace ql::niff

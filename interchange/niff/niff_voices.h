@@ -2,7 +2,8 @@
 // grouped into chords (same tick, beam, tuplet, stem direction and length), the
 // chords chained into at most four voices (beamed and tuplet chords together, the
 // rest by nearness in time, stem direction and pitch), beam links, and rests
-// filling the gaps between a voice's events.
+// filling the gaps between a voice's events. Chains past the fourth and grace
+// chords go into voices free over their time (niff_voice_places.h).
 #pragma once
 
 #include <array>
@@ -33,6 +34,7 @@ struct NiffEvent {
     std::array<int, 2> tieIds{-1, -1};  // the file's IDs of the ties at this note
     std::array<uint8_t, 2> tieSides{};  // per tie ID: 1 above, 2 below, 0 not given
     int nudge = 0;       // horizontal offset in 16 units
+    bool grace = false;  // a grace note: at its note's tick, before it by the nudge
     uint16_t hiddenMarks = 0;     // the event's word2 bits: head and stem hidden
     uint16_t hiddenStemBits = 0;  // its stemWord bits: flag and beams hidden
     int attachments = -1;  // index into the frame's note attachments, -1 none
@@ -55,7 +57,10 @@ struct NiffStaffMeasure {
 };
 
 struct NiffCloseResult {
-    int droppedEvents = 0;  // of chains past the fourth voice, or of full slots
+    int droppedEvents = 0;  // of chains past the fourth voice, or of full slots, that no voice was free for
+    int droppedRests = 0;   // of those, rests
+    int droppedGraces = 0;  // grace notes that no voice was free for
+    int restsGivenWay = 0;  // rests of a voice that gave way to a chain placed over them
     bool budgetSpent = false;
 };
 

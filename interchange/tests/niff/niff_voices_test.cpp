@@ -87,6 +87,67 @@ TEST(NiffVoices, AFifthLineIsNotPlacedAndCounted) {
     EXPECT_EQ(result.droppedEvents, 1);
 }
 
+NiffEvent Grace(int32_t tick, int code, int position, int nudge) {
+    NiffEvent event = Note(tick, code, position, -1);
+    event.grace = true;
+    event.nudge = nudge;
+    return event;
+}
+
+// Chords that no chain of their own holds go into a voice free over their time:
+// a fifth chain that the chaining leaves over, and grace chords (which take no
+// time: no rests around them). Only what no free voice can take is dropped.
+TEST(NiffVoices, ChordsWithoutAVoiceOfTheirOwnGoWhereAVoiceIsFree) {
+    // (tick, value, notes at positions, stem, tuplet): eight chords that the
+    // chaining makes into five chains, with never more than three sounding at once.
+    struct Chord {
+        int32_t tick, duration;
+        std::vector<int> positions;
+        int direction, tuplet;
+    };
+    const Chord fiveChains[] = {{0, 256, {-13, -13, 4}, -1, 5}, {1024, 512, {-9}, -1, -1}, {2176, 4096, {-8}, 1, -1},
+                                {3456, 2048, {-7}, -1, 5},     {256, 64, {-10, 6, 3}, 1, 4}, {1280, 1024, {-2}, 1, 4},
+                                {768, 4096, {0, -8}, 1, -1},   {1920, 1024, {-4, 2, -2}, 1, -1}};
+    std::vector<NiffEvent> extra;
+    for (const Chord& chord : fiveChains)
+        for (int position : chord.positions) {
+            extra.push_back(Note(chord.tick, 10, position, chord.direction));
+            extra.back().duration = chord.duration;
+            extra.back().tupletId = chord.tuplet;
+            extra.back().serial = static_cast<int>(extra.size());
+        }
+    const NiffEvent fourLines[] = {Note(0, 12, -2, -1, 1), Note(0, 12, -4, 1, 2), Note(0, 12, -6, -1, 3),
+                                   Note(0, 12, -8, 1, 4)};
+    struct Case {
+        const char* what;
+        std::vector<NiffEvent> events;
+        int dropped, droppedGraces;
+        const char* dump;  // "" when only the counts are checked
+    } cases[] = {
+        {"a fifth chain", extra, 0, 0, ""},
+        // Two grace sixteenths before the second quarter: each in a voice of its own.
+        {"graces", {Note(0, 10, -4, -1), Grace(1024, 8, -6, -16), Grace(1024, 8, -5, -8), Note(1024, 10, -4, -1)}, 0, 0,
+         "v0: |0:10.0@-4 |1024:10.0@-4\nv1: |1024:8.0@-6\nv2: |1024:8.0@-5\n"},
+        // Four voices in use: the grace note goes into the one free after beat 1.
+        {"grace in a free voice",
+         {fourLines[0], fourLines[1], Note(0, 10, 2, -1), Note(0, 10, -8, 1), Grace(2048, 8, -7, -8),
+          Note(2048, 10, -8, 1)},
+         0, 0, ""},
+        {"no voice free", {fourLines[0], fourLines[1], fourLines[2], fourLines[3], Grace(2048, 8, -7, -8)}, 0, 1, ""},
+    };
+    for (const Case& test : cases) {
+        NiffCloseResult result;
+        const std::string dump = Close(test.events, &result);
+        EXPECT_EQ(result.droppedEvents, test.dropped) << test.what;
+        EXPECT_EQ(result.droppedGraces, test.droppedGraces) << test.what;
+        const size_t placed = static_cast<size_t>(std::count(dump.begin(), dump.end(), '@'));
+        EXPECT_EQ(placed, test.events.size() - static_cast<size_t>(test.dropped + test.droppedGraces)) << test.what;
+        if (*test.dump != 0) {
+            EXPECT_EQ(dump, test.dump) << test.what;
+        }
+    }
+}
+
 TEST(NiffVoices, GapsBetweenEventsGetRestsButNotTheEnd) {
     const std::vector<NiffEvent> events{Note(0, 10, -4, -1), Note(2560, 9, -4, -1)};
     EXPECT_EQ(Close(events), "v0: |0:10.0@-4 |2560:9.0@-4 fill 1024:10.1\n");
