@@ -19,13 +19,14 @@ struct MxlNote {
     bool rest = false;
     bool chord = false;         // sounds with the note before it
     bool measureRest = false;   // a rest that fills the measure
-    char step = 'C';            // A..G
+    char step = 'C';            // A..G; 0 for an unpitched note on the middle line
     int alter = 0;              // -2..2
     int octave = 4;             // 0..9
     char displayStep = 0;       // a rest's display step, 0 when none
     int displayOctave = 4;
     int duration = 0;           // in divisions
-    int type = 0;               // 0 none, else 1 = whole, 2 = half, 4 = quarter ... 1024; -2 breve
+    int type = 0;               // 0 none, else 1 = whole, 2 = half, 4 = quarter ... 1024;
+                                // -2 breve, -4 long, -8 maxima
     int dots = 0;
     int voice = 1;
     int staff = 1;              // 1..4
@@ -35,7 +36,9 @@ struct MxlNote {
     int beamRight = 0;          // beam levels joined to the chord after
     bool tieStart = false;
     bool tieStop = false;
-    bool grace = false;
+    bool grace = false;         // it takes no time: it stands before the next note of its voice
+    int graceOffset = 0;        // a grace note's place: so many before (< 0) or after (> 0) its note
+    bool unpitched = false;     // a percussion note at its display step
     bool hidden = false;        // print-object="no": it sounds, and is not shown
     int tieSide = 0;            // 0 by the stems, 1 above ("over"), 2 below ("under")
     int tupletActual = 0;       // time-modification: actual notes in the time of
@@ -45,6 +48,8 @@ struct MxlNote {
     bool tupletStop = false;
     std::vector<MxlSlur> slurs;
     std::vector<int> articulations;  // NIFF articulation codes
+    std::vector<int> ornaments;      // NIFF ornament codes
+    bool arpeggio = false;           // an arpeggio sign before its chord
     std::vector<std::pair<int, std::string>> lyrics;  // verse 1..4, syllable text
 };
 

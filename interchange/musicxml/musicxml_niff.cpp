@@ -36,6 +36,12 @@ constexpr int kCentred = 2;          // text alignment: the point is the text's 
 constexpr int kTagInvisible = 19;
 constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
 constexpr int kNoFont = -1;
+constexpr int kTagGrace = 14;      // a grace note's distance from its note in staff spaces, < 0 before it
+constexpr int kGraceSpaces = 2;    // staff spaces from one grace note's place to the next
+constexpr int kMostGraceSpaces = 15;  // the farthest the score draws a note from its time
+constexpr int kWavyArpeggio = 1;   // the arpeggio sign's shape
+constexpr int kMiddleLine = 4;     // the staff step of a five-line staff's middle line
+constexpr int kPercussionClef = 4; // the clef sign of percussion staves
 
 using Rational = WholeNotes;
 
@@ -64,6 +70,19 @@ struct Clef {
     int octave = 0;
 };
 
+// A staff the file gives no clef whose notes are all unpitched has the percussion clef.
+bool HoldsOnlyUnpitchedNotes(const MxlPart& part, int staff) {
+    bool unpitched = false;
+    for (const MxlMeasure& measure : part.measures)
+        for (const MxlItem& item : measure.items) {
+            if (item.kind == MxlItemKind::Clef && item.staff == staff) return false;
+            if (item.kind != MxlItemKind::Note || item.note.staff != staff || item.note.rest) continue;
+            if (!item.note.unpitched) return false;
+            unpitched = true;
+        }
+    return unpitched;
+}
+
 // The diatonic number (octave * 7 + step) of the clef's line.
 int ClefLineDiatonic(const Clef& clef) {
     const int base = clef.sign == 2 ? 3 * 7 + 3 : clef.sign == 3 ? 4 * 7 : 4 * 7 + 4;
@@ -86,27 +105,35 @@ int ClefOctaveCode(int change) {
 
 // Note value of a type with dots, in whole notes.
 Rational TypeValue(int type, int dots) {
-    int64_t num = type == -2 ? 2 : 1;
-    int64_t den = type == -2 ? 1 : type;
+    int64_t num = type < 0 ? -type : 1;
+    int64_t den = type < 0 ? 1 : type;
     num = num * ((int64_t{1} << (dots + 1)) - 1);
     den = den << dots;
     return Reduce(num, den);
+}
+
+// The longest value the score writes as one note: a whole with three dots.
+constexpr Rational kLongestValue{15, 8};
+
+bool Longer(const Rational& a, const Rational& b) {
+    return a.num * b.den > b.num * a.den;
 }
 
 // True when one note, with up to three dots, shows the value (in divisions).
 bool OneNoteShows(int64_t duration, int64_t whole) {
     const Rational value = Reduce(duration, whole);
     const bool powerOfTwo = value.den > 0 && (value.den & (value.den - 1)) == 0;
-    return powerOfTwo && (value.num == 1 || value.num == 2 || value.num == 3 || value.num == 7 || value.num == 15) &&
-           value.num <= 4 * value.den;
+    return powerOfTwo && (value.num == 1 || value.num == 3 || value.num == 7 || value.num == 15) &&
+           !Longer(value, kLongestValue);
 }
 
 constexpr size_t kMostParts = 16;
 
 // The parts, largest first, of a value no single note shows, in divisions: each
-// the largest plain value (breve to 256th) within what is left, with the dots that
-// still fit. The value alone when one note shows it, and what the divisions
-// cannot show stays with the last part.
+// the largest plain value (whole to 256th) within what is left, with the dots that
+// still fit while less than two wholes are left (a breve is two wholes). The value
+// alone when one note shows it, and what the divisions cannot show stays with the
+// last part.
 std::vector<int64_t> SplitValue(int64_t duration, int divisions) {
     const int64_t whole = int64_t{4} * divisions;
     std::vector<int64_t> parts;
@@ -117,14 +144,15 @@ std::vector<int64_t> SplitValue(int64_t duration, int divisions) {
             return parts;
         }
         int64_t base = 0;
-        for (int k = -1; k <= 8 && base == 0; ++k) {
+        for (int k = 0; k <= 8 && base == 0; ++k) {
             if (k > 0 && whole % (int64_t{1} << k) != 0) break;
-            const int64_t value = k < 0 ? 2 * whole : whole >> k;
+            const int64_t value = whole >> k;
             if (value <= left) base = value;
         }
         if (base == 0) break;
         int64_t part = base;
-        for (int dot = 1; dot <= 3 && base % (int64_t{1} << dot) == 0 && part + (base >> dot) <= left; ++dot)
+        const bool dotted = left < 2 * whole;
+        for (int dot = 1; dotted && dot <= 3 && base % (int64_t{1} << dot) == 0 && part + (base >> dot) <= left; ++dot)
             part += base >> dot;
         parts.push_back(part);
         left -= part;
@@ -143,6 +171,7 @@ void SplitNote(const MxlNote& note, const std::vector<int64_t>& parts, std::dequ
         const bool first = i == 0;
         const bool last = i + 1 == parts.size();
         piece.duration = static_cast<int>(parts[i]);
+        if (parts.size() > 1) piece.type = piece.dots = 0;  // each part shows its own value
         piece.tieStart = note.tieStart || (!last && !note.rest);
         piece.tieStop = note.tieStop || (!first && !note.rest);
         if (!first) piece.beamLeft = 0, piece.lyrics.clear(), piece.articulations.clear();
@@ -276,7 +305,8 @@ class StaffEvents {
             if (measureDivisions_ > 0) rest.duration = static_cast<int>(measureDivisions_);
             source = &rest;
         }
-        const bool split = source->type == 0 && !source->measureRest && source->duration > 0;
+        const bool longerThanANote = source->type == 0 || Longer(TypeValue(source->type, source->dots), kLongestValue);
+        const bool split = longerThanANote && !source->measureRest && source->duration > 0;
         parts_ = split ? SplitValue(source->duration, divisions_) : std::vector<int64_t>{};
         if (parts_.size() > 1) {
             const size_t first = pieces_.size();
@@ -429,7 +459,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
     // the pitches they sound.
     const int shift = WrittenOctaveShift(state);
     std::vector<int> steps;
-    for (const MxlNote* note : event.chord) steps.push_back(StaffStep(state.clef, note->step, note->octave + shift));
+    for (const MxlNote* note : event.chord) {
+        const bool onMiddleLine = note->unpitched && note->step == 0;
+        steps.push_back(onMiddleLine ? kMiddleLine : StaffStep(state.clef, note->step, note->octave + shift));
+    }
     const int stem = first.stem != 0 ? first.stem : ChordStem(steps);
     Chunk(out, "stem");
     if (stem != 0) out.Tag(22, {0, stem, 0});
@@ -437,13 +470,15 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
     out.Tag(47, {voiceIndex});
     out.EndChunk();
     if (first.beamLeft > 0 || first.beamRight > 0) {
-        int& group = state.beams[first.voice];
+        // Grace notes beam among themselves, inside a beam of their voice too.
+        const int beamKey = first.grace ? -first.voice : first.voice;
+        int& group = state.beams[beamKey];
         if (group == 0 || first.beamLeft == 0) group = NextId();
         Chunk(out, "beam", {std::min(first.beamLeft, 4), std::min(first.beamRight, 4)});
         out.Tag(18, {group});
         if (hidden) out.Tag(kTagInvisible);
         out.EndChunk();
-        if (first.beamRight == 0) state.beams.erase(first.voice);
+        if (first.beamRight == 0) state.beams.erase(beamKey);
     }
     if (tuplet != nullptr) WriteTuplet(out, *tuplet);
     WriteSlurs(out, event, state);
@@ -453,6 +488,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const int step = steps[i];
         Chunk(out, "note", {NoteShape(value), std::clamp(step, -128, 127), field(value)});
         if (note->hidden) out.Tag(kTagInvisible);
+        if (note->grace) {
+            const int spaces = std::clamp(note->graceOffset * kGraceSpaces, -kMostGraceSpaces, kMostGraceSpaces);
+            out.Tag(kTagGrace, {NiffField::Rational(static_cast<int16_t>(spaces), 1)});
+        }
         out.EndChunk();
         const int written = (note->octave + shift) * 7 + StepIndex(note->step);
         auto found = shown.find(written);
@@ -465,6 +504,10 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         }
         for (const int articulation : note->articulations) {
             Chunk(out, "artc", {articulation});
+            out.EndChunk();
+        }
+        for (const int ornament : note->ornaments) {
+            Chunk(out, "ornm", {ornament});
             out.EndChunk();
         }
         shown[written] = note->alter;
@@ -500,6 +543,11 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             Chunk(out, "lyrc", {strings_.Add(text), verse - 1});
             out.EndChunk();
         }
+    }
+    // The arpeggio sign follows the chord's last note: it spans the chord.
+    if (std::any_of(event.chord.begin(), event.chord.end(), [](const MxlNote* n) { return n->arpeggio; })) {
+        Chunk(out, "arpg", {kWavyArpeggio});
+        out.EndChunk();
     }
 }
 
@@ -603,7 +651,7 @@ std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
     std::map<int, int> open;             // voice -> group
     std::map<int, TupletGroup> outside;  // voice -> the group a nested one interrupted
     for (Event& event : events) {
-        if (event.item != nullptr) continue;
+        if (event.item != nullptr || event.chord.front()->grace) continue;  // a grace note is in no group
         const MxlNote& first = *event.chord.front();
         auto current = open.find(first.voice);
         if (first.tupletActual <= 0 || first.tupletNormal <= 0) {
@@ -612,7 +660,7 @@ std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
             continue;
         }
         const int type = first.tupletNormalType != 0 ? first.tupletNormalType : first.type;
-        const int unit = type > 0 ? type : type == -2 ? 1 : 4;
+        const int unit = type > 0 ? type : type < 0 ? 1 : 4;
         if (current != open.end()) {
             const TupletGroup& group = groups[static_cast<size_t>(current->second)];
             const bool sameRatio = group.actual == first.tupletActual && group.normal == first.tupletNormal;
@@ -852,6 +900,8 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
         for (const MxlMeasure& measure : part.measures)
             for (size_t s = 0; s < measure.staffLines.size() && s < states.size(); ++s)
                 if (measure.staffLines[s] != 0 && states[s].lines == 5) states[s].lines = measure.staffLines[s];
+        for (int s = 1; s <= staves; ++s)
+            if (HoldsOnlyUnpitchedNotes(part, s)) states[static_cast<size_t>(s - 1)].clef.sign = kPercussionClef;
         staves_.push_back(std::move(states));
         totalStaves += staves;
     }

@@ -1,7 +1,9 @@
 // Writing the MusicXML model as a NIFF file: the setup section (parts, string
 // table, chunk length table), then pages of systems of staves, each staff with its
-// measures' time slices, clefs, keys, times, chords, rests, beams, ties, lyrics,
-// dynamics and words.
+// measures' time slices, clefs, keys, times, chords (grace notes with their place
+// before or after their note), rests, beams, ties, articulations, ornaments,
+// arpeggio signs, lyrics, dynamics and words. A value longer than one note shows
+// (a whole with three dots) is written as tied notes.
 #pragma once
 
 #include <cstdint>

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "interchange/musicxml/musicxml_notations.h"
 #include "interchange/musicxml/musicxml_slurs.h"
 
 namespace ql::musicxml {
@@ -45,7 +46,8 @@ const std::unordered_set<std::string_view>& ConvertedElements() {
         "system-margins", "system-distance", "top-system-distance", "staff-distance", "instrument", "slur",
         "tuplet", "tuplet-actual", "tuplet-normal", "tuplet-number", "tuplet-type", "tuplet-dot",
         "time-modification", "actual-notes", "normal-notes", "normal-type", "normal-dot", "credit-type",
-        "wedge", "octave-shift", "articulations", "barline", "ending", "elision"};
+        "wedge", "octave-shift", "articulations", "barline", "ending", "elision", "technical", "ornaments",
+        "arpeggiate"};
     return names;
 }
 
@@ -60,20 +62,10 @@ int AccidentalCode(std::string_view name) {
 
 int TypeValue(std::string_view name) {
     static constexpr std::pair<std::string_view, int> kTypes[] = {
-        {"breve", -2}, {"whole", 1}, {"half", 2}, {"quarter", 4}, {"eighth", 8}, {"16th", 16},
-        {"32nd", 32}, {"64th", 64}, {"128th", 128}, {"256th", 256}};
+        {"maxima", -8}, {"long", -4}, {"breve", -2}, {"whole", 1}, {"half", 2}, {"quarter", 4}, {"eighth", 8},
+        {"16th", 16}, {"32nd", 32}, {"64th", 64}, {"128th", 128}, {"256th", 256}};
     for (const auto& [text, value] : kTypes)
         if (name == text) return value;
-    return 0;
-}
-
-// The NIFF code of an articulation, 0 for those NIFF does not list.
-int ArticulationCode(std::string_view name) {
-    static constexpr std::pair<std::string_view, int> kCodes[] = {
-        {"strong-accent", 1}, {"accent", 2}, {"down-bow", 5}, {"up-bow", 6}, {"harmonic", 7},
-        {"fermata", 8}, {"stopped", 11}, {"staccatissimo", 12}, {"snap-pizzicato", 15}};
-    for (const auto& [text, code] : kCodes)
-        if (name == text) return code;
     return 0;
 }
 
@@ -180,6 +172,7 @@ class Reader {
     std::vector<MxlItem> directions_;
     MxlCredit credit_;         // the credit being read: its page, then each words' place
     GraceSlurs graceSlurs_;
+    std::set<std::pair<int, std::string>> percussionSounds_;  // (part, instrument id) counted
 };
 
 std::string_view Trimmed(std::string_view text) {
@@ -341,16 +334,16 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
         timewise_ = name == "score-timewise";
         return;
     }
-    if (Parent() == "articulations" || (name == "fermata" && Parent() == "notations")) {
-        const int code = ArticulationCode(name);
-        if (code == 0) skipped_.Count(std::string(name));
-        else item_.note.articulations.push_back(code);
+    if (IsNoteMarkGroup(Parent()) || (name == "fermata" && Parent() == "notations")) {
+        const char* length = Attribute(attributes, "long");
+        if (!AddNoteMark(item_.note, Parent(), name, length != nullptr && std::strcmp(length, "yes") == 0))
+            skipped_.Count(std::string(name));
         skipDepth_ = 1;
         return;
     }
     if (name == "unpitched" && Parent() == "note") {
-        // Its instrument is not converted; the note stands where the file shows it.
-        skipped_.Count(std::string(name));
+        item_.note.unpitched = true;  // at its display step, else on the middle line
+        item_.note.step = 0;
         return;
     }
     if (!ConvertedElements().contains(name) && Parent() != "dynamics") {
@@ -527,6 +520,17 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
                           (justify == nullptr && halign != nullptr && std::strcmp(halign, "center") == 0);
     } else if (name == "grace") {
         item_.note.grace = true;
+        const char* slash = Attribute(attributes, "slash");
+        if (slash != nullptr && std::strcmp(slash, "yes") == 0) skipped_.Count("grace note slash");
+    } else if (name == "arpeggiate" && Parent() == "notations") {
+        item_.note.arpeggio = true;
+        if (Attribute(attributes, "direction") != nullptr) skipped_.Count("arpeggio arrow");
+    } else if (name == "instrument" && Parent() == "note" && item_.note.unpitched) {
+        // The score plays a percussion note by its staff place, not by the file's
+        // instrument: each instrument of a part is counted once.
+        const char* id = Attribute(attributes, "id");
+        if (percussionSounds_.emplace(part_, id != nullptr ? id : "").second)
+            skipped_.Count("sounds of percussion instruments");
     } else if (name == "chord" && Parent() == "note") {
         item_.note.chord = true;
     } else if (name == "rest" && Parent() == "note") {
@@ -677,8 +681,9 @@ void Reader::End(std::string_view name) {
                 AddItem(gap);
             }
         } else if (note.grace) {
-            skipped_.Count("grace note");
             graceSlurs_.Leave(part_, note);
+            note.slurs.clear();
+            AddItem(item_);
         } else if (MxlMeasure* measure = Measure()) {
             graceSlurs_.Land(part_, note, *measure);
             voicesUsed_[static_cast<size_t>(part_)].insert(note.voice);

@@ -2,7 +2,8 @@
 // staff of a part to another: the score keeps a slur on one staff, and the NIFF
 // writer keeps each staff's open slurs apart, so such a slur is left out of the
 // model before writing and its number is free again on both staves for the slurs
-// that follow. A slur end on a grace note, which the model leaves out.
+// that follow. A slur end on a grace note: the score's slurs join notes that follow
+// one another in time, and a grace note stands at the time of its note.
 #pragma once
 
 #include <map>
@@ -23,14 +24,14 @@ inline constexpr char kSlursOnGraceNotes[] = "slur from a grace note to its prin
 // are.
 void DropSlursAcrossStaves(MxlScore& score, ImportReport& skipped);
 
-// Grace notes are left out of the model; the slur ends they carry pass to the
-// next principal note of their voice in their part, as the reader meets it. A
-// slur that would then start and end on that one chord was drawn from the grace
-// notes to their principal note only: it is left out, counted.
+// The slur ends grace notes carry pass to the next principal note of their voice in
+// their part, as the reader meets it. A slur that would then start and end on that
+// one chord was drawn from the grace notes to their principal note only: it is left
+// out, counted.
 class GraceSlurs {
   public:
     explicit GraceSlurs(ImportReport& skipped) : skipped_(skipped) {}
-    // A grace note of `part` that is left out.
+    // A grace note of `part`: its slur ends wait for the principal note.
     void Leave(int part, const MxlNote& grace);
     // A principal note of `part` about to be appended to `measure`'s items: it
     // takes the slur ends waiting for its voice (a chord's first note), or gives

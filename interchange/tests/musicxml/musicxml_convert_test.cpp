@@ -85,9 +85,9 @@ TEST(MusicXmlConvert, NiffOutputIsReadToTheEndWithPartsAndTexts) {
     EXPECT_EQ(state.frame.staves[2].label, "Piano");
     EXPECT_EQ(state.frame.staves[3].label, "");  // the piano's second staff
     niff::ReleaseNiffImport(state);
-    // Left out, and counted by name.
-    EXPECT_EQ(conversion.skipped.CountOf("grace note"), 1);
-    EXPECT_EQ(conversion.skipped.CountOf("staccato"), 1);  // NIFF has no staccato
+    // Written (the grace note and the staccato), and left out and counted by name.
+    EXPECT_EQ(conversion.skipped.CountOf("grace note"), 0);
+    EXPECT_EQ(conversion.skipped.CountOf("staccato"), 0);
     EXPECT_EQ(conversion.skipped.CountOf("diatonic"), 1);
 }
 

@@ -48,7 +48,7 @@ TEST(Mxl2NiffCommand, ExitStatusOutputLinesAndTheWrittenFile) {
     EXPECT_EQ(ok.status, kConverterOk) << ok.err;
     EXPECT_EQ(ok.err, "");
     EXPECT_NE(ok.out.find("progress 0 Reading\n"), std::string::npos);
-    EXPECT_NE(ok.out.find("skipped 1 grace note\n"), std::string::npos) << ok.out;
+    EXPECT_NE(ok.out.find("skipped 1 diatonic\n"), std::string::npos) << ok.out;
     const std::string niff = ReadAll(output);
     ASSERT_GE(niff.size(), 12u);
     EXPECT_EQ(niff.substr(0, 4), "RIFX");

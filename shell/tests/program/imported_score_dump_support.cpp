@@ -12,6 +12,8 @@
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "notes/drawing/notation_font_state.h"
+#include "notes/drawing/note_fields.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
@@ -27,6 +29,9 @@ constexpr int kKeyShift = 4;
 void DumpEvent(std::ostringstream& events, EventRecord* e) {
     events << ((e->flags & kEventChordHead) != 0 ? " |" : " ") << e->time << ":" << int{e->duration} << "."
            << (e->word2 & kEventDotsMask) << "@" << int{static_cast<int8_t>(e->step)};
+    if (NoteSizeClass(*e) == static_cast<int>(NoteSizeClass::Grace)) events << " grace" << int{e->nudge};
+    if ((e->word2 & kNoteStaccato) != 0) events << " stacc";
+    if ((e->word2 & kNoteLegato) != 0) events << " ten";
     if (NoteAccidentalCode(*e) != 0) events << " acc" << NoteAccidentalCode(*e);
     if (e->tupletKind != 0) events << " tup" << int{e->tupletKind} << "/" << int{e->tupletRatio};
     if (e->beamPrev || e->beamNext) events << " b" << (e->beamPrev ? "<" : "") << (e->beamNext ? ">" : "");

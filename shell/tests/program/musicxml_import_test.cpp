@@ -104,7 +104,7 @@ TEST_F(MusicXmlImportTest, XmlAndMxlOpenAsTheirNameWithXmlAppended) {
         // What the conversion left out is listed in one box.
         ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
         EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption);
-        EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("grace note: 1"), std::string::npos)
+        EXPECT_NE(ui::headless::MessageBoxes()[0].text.find("diatonic: 1"), std::string::npos)
             << ui::headless::MessageBoxes()[0].text;
     }
     EXPECT_EQ(CountOpenDocuments(), 2);
