@@ -23,6 +23,8 @@
 #include "interchange/niff/niff_sign_changes.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
+#include "layout/measure_spacing.h"
+#include "layout/page_chain.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/paint.h"
@@ -186,19 +188,43 @@ std::vector<std::vector<int>> NiffBreaks(const NiffFrame& frame) {
     return breaks;
 }
 
+// Pages of `perPage` systems of `perSystem` measures over `measures` measures, the
+// last system and page as short as the measures left make them.
+std::vector<std::vector<int>> NiffGridBreaks(int measures, int perSystem, int perPage) {
+    std::vector<std::vector<int>> breaks;
+    perSystem = std::max(perSystem, 1);
+    perPage = std::max(perPage, 1);
+    while (measures > 0) {
+        std::vector<int> systems;
+        for (; measures > 0 && static_cast<int>(systems.size()) < perPage; measures -= perSystem)
+            systems.push_back(std::min(perSystem, measures));
+        breaks.push_back(std::move(systems));
+    }
+    return breaks;
+}
+
 }  // namespace
 
 void FormatNiffScore(NiffImportState& import) {
-    if (import.view == nullptr || import.document == nullptr) return;
+    ScoreDocument* document = import.document;
+    if (import.view == nullptr || document == nullptr) return;
+    // The score holds the file's measures: those the new score's first page and
+    // the added pages made beyond them go before the measures are dealt out.
+    const int measures = static_cast<int>(std::min<size_t>(import.frame.measures.size(), kNiffMostMeasures));
+    if (document->header.measureCount > measures) DropAppendedMeasures(document, measures);
     // A generic writer's line and page breaks are kept; a scanning program's file is
-    // re-broken on the grid of its most common system.
+    // re-broken on the grid of its most common system, the last system and page
+    // ending with the file's last measure.
     ReformatOptions options;
     options.allPages = 1;
     options.rebreak = import.writer.generic ? 0 : 1;
     options.measuresPerSystem = static_cast<uint16_t>(NiffMeasuresPerSystem(import.frame));
-    const std::vector<std::vector<int>> breaks = NiffBreaks(import.frame);
-    if (import.writer.generic) options.breaks = &breaks;
-    ReformatFromPage(import.view, &options, import.document->firstPage);
+    const std::vector<std::vector<int>> breaks =
+        import.writer.generic ? NiffBreaks(import.frame)
+                              : NiffGridBreaks(document->header.measureCount, options.measuresPerSystem,
+                                               pages::SystemsPerPage(document));
+    options.breaks = &breaks;
+    ReformatFromPage(import.view, &options, document->firstPage);
 }
 
 void ShowPageOfImport(ScoreView* view) {

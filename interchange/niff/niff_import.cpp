@@ -206,6 +206,7 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
     RunPass(import, *reader, &complete);
     // A staff's last measure needs no measure start after it.
     CloseNiffMeasure(import);
+    DropNiffClosingStarts(import.frame);
     CountUnendedNiffSpanners(import);
     CloseNiffReader(*reader);
     import.reader = nullptr;

@@ -173,6 +173,27 @@ void CloseNiffMeasure(NiffImportState& import) {
     if (frame.Page()->lastMeasure < node.number) frame.Page()->lastMeasure = node.number;
 }
 
+void DropNiffClosingStarts(NiffFrame& frame) {
+    int lastInSystem = 1;
+    for (const NiffPageFrame& page : frame.pages)
+        for (const NiffSystemFrame& system : page.systems) lastInSystem = std::max(lastInSystem, system.lastMeasure);
+    const auto named = [&](int number) {
+        for (const NiffMark& mark : frame.marks)
+            if (mark.anchor != NiffAnchor::kPage && mark.measure == number) return true;
+        for (const NiffSignChange& change : frame.signChanges)
+            if (change.measure == number) return true;
+        return false;
+    };
+    while (frame.measures.size() > 1) {
+        const NiffMeasureNode& last = frame.measures.back();
+        if (last.number <= lastInSystem || !last.staves.empty() || named(last.number)) break;
+        const size_t index = frame.measures.size() - 1;
+        std::erase_if(frame.startedMeasures, [&](const std::pair<double, size_t>& entry) { return entry.second == index; });
+        frame.measures.pop_back();
+    }
+    if (frame.currentMeasure >= frame.measures.size()) frame.currentMeasure = frame.measures.size() - 1;
+}
+
 long FindNiffMeasureNode(const NiffFrame& frame, double start) {
     const auto at = StartedFrom(frame, start);
     if (at == frame.startedMeasures.end() || at->first != start) return -1;

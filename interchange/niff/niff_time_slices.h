@@ -34,4 +34,10 @@ long FindNiffMeasureNode(const NiffFrame& frame, double start);
 // start of a staff).
 void CloseNiffMeasure(NiffImportState& import);
 
+// After the main pass: the nodes at the chain's end that only mark where the
+// staves' last measures ended (a measure start with nothing after it, past every
+// system's measures) go, so the chain holds the file's measures and no more. A
+// node that holds music, or that a mark or a sign change names, stays.
+void DropNiffClosingStarts(NiffFrame& frame);
+
 }  // namespace ql::niff

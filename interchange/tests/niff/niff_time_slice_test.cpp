@@ -73,7 +73,7 @@ TEST(NiffTimeSlices, AClosingMeasureStartMakesNoMeasureOfItsOwn) {
     const std::string closed = Import(shape, withStart);
     shape.trailingMeasureStart = false;
     NiffImportState without;
-    EXPECT_EQ(closed, "page 1-4: 1-2 3-4\n1@0 bar 0\n2@4096 bar 0\n3@8192 bar 0\n4@12288 bar 0\n5@16384 bar 0\n");
+    EXPECT_EQ(closed, "page 1-4: 1-2 3-4\n1@0 bar 0\n2@4096 bar 0\n3@8192 bar 0\n4@12288 bar 0\n");
     // Without it every staff's last measure still ends its system.
     EXPECT_EQ(Import(shape, without), "page 1-4: 1-2 3-4\n1@0 bar 0\n2@4096 bar 0\n3@8192 bar 0\n4@12288 bar 0\n");
 }

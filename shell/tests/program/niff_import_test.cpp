@@ -244,7 +244,7 @@ TEST_F(NiffImportTest, TheFilesMeasuresFillItsSystems) {
     ScoreView* view = niff::OpenNiffScoreWindowFromMemory(MeasuredScore(), "measures_NIFF");
     ASSERT_NE(view, nullptr);
     ScoreDocument* document = view->document;
-    EXPECT_GE(document->header.measureCount, 6);
+    EXPECT_EQ(document->header.measureCount, 6);
     const ScorePage* page = GetPageAt(document, 0);
     ASSERT_NE(page, nullptr);
     ASSERT_NE(page->firstSystem.get(), nullptr);
