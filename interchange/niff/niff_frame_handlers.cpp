@@ -99,28 +99,57 @@ NiffSystemFrame& BeginSystemIn(NiffImportState& import) {
     return page.systems.back();
 }
 
-// The staff a staff header names, or 0 when it names none in range.
+// The place in the parts table of the part a staff header names by tag 32, -1
+// when it names none of the table.
+int NamedPartIndex(const NiffImportState& import) {
+    const int part = NiffTagShort(import.tags, kTagPart, 0);
+    if (part < 0 || part >= static_cast<int>(import.parts.size())) return -1;
+    for (size_t i = 0; i < import.parts.size(); ++i)
+        if (import.parts[i].number == part) return static_cast<int>(i);
+    return -1;
+}
+
+// Whether a scanning program names the staff by its id (tag 18).
+bool NamedById(const NiffImportState& import) {
+    return import.writer.smartscore && NiffTagShort(import.tags, kTagId, 0) >= 0;
+}
+
+// The staff a staff header names, or 0 when it names none in range. A header that
+// names no part keeps its place in the system.
 int StaffNumberOf(NiffImportState& import) {
     const NiffTagState& tags = import.tags;
-    if (import.writer.smartscore && NiffTagShort(tags, kTagId, 0) >= 0)
-        return NiffTagShort(tags, kTagId, 0) + 1;
-    const int part = NiffTagShort(tags, kTagPart, 0);
-    if (part >= 0 && part < static_cast<int>(import.parts.size())) {
-        int first = 1;
-        for (const NiffPart& entry : import.parts) {
-            if (entry.number == part) {
-                const int within = NiffTagShort(tags, kTagStaffInPart, 0);
-                return within > 0 && within < entry.staves ? first + within : first;
-            }
-            first += entry.staves;
-        }
+    if (NamedById(import)) return NiffTagShort(tags, kTagId, 0) + 1;
+    const int index = NamedPartIndex(import);
+    if (index < 0) return import.frame.currentStaff;
+    int first = 1;
+    for (int i = 0; i < index; ++i) first += import.parts[static_cast<size_t>(i)].staves;
+    const int within = NiffTagShort(tags, kTagStaffInPart, 0);
+    return within > 0 && within < import.parts[static_cast<size_t>(index)].staves ? first + within : first;
+}
+
+// The prescan's record of the staff a header names: the part's staves reach the
+// staff within it, or the system's unnamed staves reach the header's place.
+void NoteNiffStaffFound(NiffImportState& import) {
+    if (NamedById(import)) return;
+    const int index = NamedPartIndex(import);
+    if (index < 0) {
+        import.unnamedStavesFound = std::max(import.unnamedStavesFound, import.frame.currentStaff);
+        return;
     }
-    return import.frame.currentStaff;
+    if (import.partStavesFound.size() < import.parts.size()) import.partStavesFound.resize(import.parts.size(), 0);
+    const int within = std::max<int>(NiffTagShort(import.tags, kTagStaffInPart, 0), 0);
+    int& found = import.partStavesFound[static_cast<size_t>(index)];
+    found = std::max(found, within + 1);
 }
 
 void BeginNiffStaff(NiffImportState& import) {
     NiffFrame& frame = import.frame;
-    if (frame.System() == nullptr) BeginSystemIn(import);
+    if (frame.System() == nullptr) {
+        // A staff header without a system header before it on its page begins the
+        // system and is its first staff.
+        BeginSystemIn(import);
+        frame.currentStaff = 1;
+    }
     const int staff = StaffNumberOf(import);
     if (staff <= 0 || staff > import.reservedStaves || staff >= kNiffStaffSlots) {
         frame.skippingStaff = true;
@@ -216,6 +245,10 @@ int StoreNiffPart(NiffChunkContext& context, const uint8_t* fixedPart) {
     part.name = NiffFixedLong(fixedPart, 2);
     part.abbreviation = NiffFixedLong(fixedPart, 6);
     part.staves = fixedPart[10];
+    // In the main pass a part has at least the staves the systems hold for it.
+    const size_t index = import.parts.size();
+    if (import.pass == 1 && index < import.partStavesFound.size())
+        part.staves = static_cast<uint8_t>(std::clamp(import.partStavesFound[index], int{part.staves}, kNiffMaxStaves));
     part.channel = static_cast<int8_t>(fixedPart[11]);
     part.cable = static_cast<int8_t>(fixedPart[12]);
     part.transposition = static_cast<int8_t>(fixedPart[13]);
@@ -243,6 +276,7 @@ int ReadNiffPageHeader(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
     if (import.pass == 0) {
         ++import.pageCount;
+        import.frame.currentStaff = 0;
         import.pageWidthSum += NiffTagShort(import.tags, kTagWidth, 0);
         import.pageHeightSum += NiffTagShort(import.tags, kTagHeight, 0);
         return 1;
@@ -271,7 +305,24 @@ int BeginNiffSystem(NiffChunkContext& context, const uint8_t*) {
 int CountNiffSystem(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
     if (import.pageCount <= 1) ++import.firstPageSystems;
+    import.frame.currentStaff = 0;  // the staff headers count from the system's first
     return 1;
+}
+
+void FitNiffPartsToStaves(NiffImportState& import) {
+    import.partStavesFound.resize(import.parts.size(), 0);
+    int sum = 0;
+    for (size_t i = 0; i < import.parts.size(); ++i) {
+        int& staves = import.partStavesFound[i];
+        staves = std::clamp(std::max<int>(staves, import.parts[i].staves), 0, kNiffMaxStaves);
+        sum += staves;
+    }
+    // The staves past those of every part belong to the last part.
+    if (!import.partStavesFound.empty() && import.unnamedStavesFound > sum)
+        import.partStavesFound.back() =
+            std::min(import.partStavesFound.back() + import.unnamedStavesFound - sum, kNiffMaxStaves);
+    import.staffCount = std::max(NiffStaffCount(import.partStavesFound),
+                                 std::clamp(import.unnamedStavesFound, 1, kNiffMaxStaves));
 }
 
 int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart) {
@@ -290,6 +341,7 @@ int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t*) {
     NiffImportState& import = *context.import;
     if (import.pass == 0) {
         MeasureNiffStaff(import);
+        NoteNiffStaffFound(import);
         return 1;
     }
     BeginNiffStaff(import);

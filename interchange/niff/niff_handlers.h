@@ -37,6 +37,10 @@ int ReadNiffPageHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int BeginNiffSystem(NiffChunkContext& context, const uint8_t* fixedPart);
 // The prescan's count of the systems on the first page.
 int CountNiffSystem(NiffChunkContext& context, const uint8_t* fixedPart);
+// After the prescan: each part gets at least the staves its staff headers name,
+// the last part also those the systems hold beyond every part's, and the staff
+// count follows.
+void FitNiffPartsToStaves(NiffImportState& import);
 int BeginNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffStaffHeader(NiffChunkContext& context, const uint8_t* fixedPart);
 int StoreNiffBarline(NiffChunkContext& context, const uint8_t* fixedPart);

@@ -31,7 +31,8 @@ constexpr NiffHandlerRow kPrescan[] = {
     {MakeFourCC("pghd"), BeginNiffChunk, ReadNiffPageHeader},
     {MakeFourCC("syhd"), nullptr, CountNiffSystem},
 };
-constexpr int kPrescanTags[] = {22, 1, 18, 48, 17, 29};
+// With the part and the staff within it (32, 47) that place a staff header's staff.
+constexpr int kPrescanTags[] = {22, 1, 18, 48, 17, 29, 32, 47};
 
 // Rows whose chunks are read with the time slices, notes, signatures, attachments,
 // measure close and spanners count what they skip until those handlers are here.
@@ -143,6 +144,8 @@ void BeginNiffImport(NiffImportState& import, NiffReader& reader) {
     import.pageWidthSum = import.pageHeightSum = 0;
     import.pass = 0;
     import.parts.clear();
+    import.partStavesFound.clear();
+    import.unnamedStavesFound = 0;
     import.frame = {};
     RegisterRows(reader, kPrescan);
     for (int tag : kPrescanTags) RegisterNiffTagStorage(reader, tag);
@@ -177,6 +180,7 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
     import.blocks.ReleaseAll();
     import.strings = nullptr;
     import.stringBytes = 0;
+    FitNiffPartsToStaves(import);
     import.reservedStaves = import.writer.generic ? import.staffCount : kNiffMaxStaves;
     if (!reader->started && !complete) {
         if (reader->message != nullptr) ModalMessageBox(reader->message, kNiffImportCaption, ui::kBoxIconExclamation);
@@ -198,6 +202,7 @@ NiffReadResult ReadNiffPasses(NiffImportState& import,
     import.pass = 1;
     import.parts.clear();
     import.tags = {};
+    import.frame.currentStaff = 0;
     RegisterNiffMainPass(*reader);
     if (import.pageCount > 1 && BeginProgressDialog(1, import.pageCount, kNiffLoading) != 0) {
         import.cancelled = true;

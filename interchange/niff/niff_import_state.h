@@ -81,6 +81,11 @@ struct NiffImportState {
     NiffFileInformation information;
     std::vector<NiffPart> parts;  // at most 44, filled again in each pass
     int staffCount = 1;           // the sum of the parts' staves, 1..44
+    // What the prescan's staff headers show: per part (by its place in the table)
+    // the staves its headers name, and the most staves a system holds by headers
+    // that name no part. The main pass gives each part at least the staves found.
+    std::vector<int> partStavesFound;
+    int unnamedStavesFound = 0;
     int reservedStaves = kNiffMaxStaves;
 
     // Prescan geometry: pages and the sums of their sizes (file units), and the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/state.h"
@@ -70,6 +71,66 @@ TEST_F(NiffImportPassesTest, TwoPartsImportWithExactlyTheirStaves) {
     EXPECT_EQ(state_->frame.staves[3].channel, 1);
     const NiffSystemFrame& system = state_->frame.pages.at(0).systems.at(0);
     EXPECT_EQ(system.staffOffsets[2] - system.staffOffsets[1], 480 * 2);  // unit scale 2
+}
+
+// Staves come from the systems' staff headers: a part that declares fewer staves
+// than its systems hold gets the rest, whether its headers name it or not, and
+// every staff's notes arrive in every measure.
+TEST_F(NiffImportPassesTest, EveryStaffOfTheSystemsKeepsItsNotes) {
+    struct Case {
+        std::vector<int> partStaves;
+        int staves;
+        bool partTags;
+        std::vector<int> partsAfter;  // each part's staves after the import
+        bool systemHeaders = true;    // without, two pages of one system each
+    };
+    const Case cases[] = {
+        {{1}, 2, false, {2}},  // a two-hand piece declared as one staff
+        {{1}, 2, true, {2}},
+        {{1, 1}, 3, false, {1, 2}},
+        {{1, 1}, 3, true, {1, 2}},
+        {{}, 2, false, {}},
+        {{0}, 2, false, {2}},
+        {{2}, 2, false, {2}},
+        {{1}, 4, false, {4}},
+        {{1}, 2, false, {2}, false},
+        {{}, 3, false, {}, false},
+    };
+    for (const Case& test : cases) {
+        NiffScoreShape shape;
+        shape.partStaves = test.partStaves;
+        shape.stavesPerSystem = test.staves;
+        shape.partTags = test.partTags;
+        shape.systemHeaders = test.systemHeaders;
+        shape.pages = test.systemHeaders ? 1 : 2;
+        shape.systemsPerPage = test.systemHeaders ? 5 : 1;
+        shape.measuresPerSystem = 2;
+        shape.trailingMeasureStart = true;
+        shape.notes = true;
+        const std::string what = std::to_string(test.staves) + " staves, " + std::to_string(test.partStaves.size()) +
+                                 " parts" + (test.partTags ? ", named" : "") +
+                                 (test.systemHeaders ? "" : ", no system headers");
+        ASSERT_TRUE(Read(WriteNiffScore(shape)).complete) << what;
+        EXPECT_EQ(state_->staffCount, test.staves) << what;
+        EXPECT_EQ(state_->report.CountOf("chunks of staves out of range"), 0) << what;
+        std::vector<int> partsAfter;
+        for (const NiffPart& part : state_->parts) partsAfter.push_back(part.staves);
+        EXPECT_EQ(partsAfter, test.partsAfter) << what;
+        ASSERT_EQ(state_->frame.measures.size(), test.systemHeaders ? 10u : 4u) << what;
+        for (const NiffMeasureNode& node : state_->frame.measures) {
+            std::vector<int> events(static_cast<size_t>(test.staves) + 1, 0);
+            for (const NiffStaffMeasure& measure : node.staves)
+                for (const NiffVoice& voice : measure.voices)
+                    events.at(static_cast<size_t>(measure.staff)) += static_cast<int>(voice.events.size());
+            for (int staff = 1; staff <= test.staves; ++staff)
+                EXPECT_EQ(events[static_cast<size_t>(staff)], 3) << what << ", measure " << node.number << ", staff " << staff;
+        }
+        // The staves added to a part are played on its channel.
+        if (!test.partStaves.empty()) {
+            EXPECT_EQ(state_->frame.staves[static_cast<size_t>(test.staves)].channel, state_->parts.back().number)
+                << what;
+        }
+    }
 }
 
 TEST_F(NiffImportPassesTest, TheWriterSetsTheReservedStaves) {
@@ -144,9 +205,11 @@ TEST_F(NiffImportPassesTest, StaffNumbersOutOfRangeSkipTheirLists) {
     out.EndChunk();
     out.BeginChunk("syhd");
     out.EndChunk();
-    out.BeginChunk("sthd");  // staff 1
-    out.EndChunk();
-    out.BeginChunk("sthd");  // staff 2 of a one-staff score
+    for (int staff = 1; staff <= kNiffMaxStaves; ++staff) {  // staves 1 to 44
+        out.BeginChunk("sthd");
+        out.EndChunk();
+    }
+    out.BeginChunk("sthd");  // staff 45, past the most a score holds
     out.EndChunk();
     out.BeginChunk("text", {0});
     out.EndChunk();
@@ -161,7 +224,7 @@ TEST_F(NiffImportPassesTest, StaffNumbersOutOfRangeSkipTheirLists) {
     EXPECT_EQ(state_->report.CountOf("chunks of staves out of range"), 3);  // header, text, note
     EXPECT_EQ(state_->report.CountOf("note"), 0);
     EXPECT_EQ(state_->frame.marks.size(), 1u);
-    EXPECT_EQ(state_->staffCount, 1);
+    EXPECT_EQ(state_->staffCount, kNiffMaxStaves);
 
     NiffWriter scan;
     scan.BeginForm("NIFF");

@@ -16,7 +16,11 @@ struct NiffScoreShape {
     std::string writer = "Test writer";
     int pages = 1;
     int systemsPerPage = 1;
+    bool systemHeaders = true;  // without, a page's staff headers begin its one system
+    // Staves of each system, in part order; those past every part's staves are
+    // written as the last part's.
     int stavesPerSystem = 1;
+    bool partTags = true;  // each staff header names its part (tags 32 and 47)
     bool pageText = false;     // a text anchored on the page header on every page
     bool measureText = false;  // a text without a placement after each staff header
     int staffHeight = 256;     // file units; tag 17 of every staff header

@@ -186,29 +186,36 @@ std::vector<uint8_t> WriteNiffScore(const NiffScoreShape& shape) {
         }
         for (int system = 0; system < shape.systemsPerPage; ++system) {
             out.BeginList("syst");
-            out.BeginChunk("syhd");
-            out.Tag(1, {160, 400 + system * 1200});
-            out.Tag(48, {2400});
-            out.EndChunk();
-            int staff = 0;
-            for (size_t part = 0; part < shape.partStaves.size() && staff < shape.stavesPerSystem; ++part)
-                for (int within = 0; within < shape.partStaves[part] && staff < shape.stavesPerSystem;
-                     ++within, ++staff) {
-                    out.BeginList("staf");
-                    out.BeginChunk("sthd");
-                    out.Tag(32, {static_cast<int>(part)});
+            if (shape.systemHeaders) {
+                out.BeginChunk("syhd");
+                out.Tag(1, {160, 400 + system * 1200});
+                out.Tag(48, {2400});
+                out.EndChunk();
+            }
+            for (int staff = 0; staff < shape.stavesPerSystem; ++staff) {
+                // The staff's part and its place in it; staves past every part's
+                // belong to the last part.
+                int part = 0, within = staff;
+                while (part + 1 < static_cast<int>(shape.partStaves.size()) &&
+                       within >= shape.partStaves[static_cast<size_t>(part)])
+                    within -= shape.partStaves[static_cast<size_t>(part++)];
+                out.BeginList("staf");
+                out.BeginChunk("sthd");
+                if (shape.partTags) {
+                    out.Tag(32, {part});
                     if (within > 0) out.Tag(47, {within});
-                    out.Tag(1, {0, staff * 480});
-                    out.Tag(17, {shape.staffHeight});
-                    out.Tag(48, {2400});
-                    out.EndChunk();
-                    if (shape.measureText) {
-                        out.BeginChunk("text", {kStaffTextOffset});
-                        out.EndChunk();
-                    }
-                    WriteSlices(out, shape, (page * shape.systemsPerPage + system) * shape.measuresPerSystem, staff);
-                    out.EndList();
                 }
+                out.Tag(1, {0, staff * 480});
+                out.Tag(17, {shape.staffHeight});
+                out.Tag(48, {2400});
+                out.EndChunk();
+                if (shape.measureText) {
+                    out.BeginChunk("text", {kStaffTextOffset});
+                    out.EndChunk();
+                }
+                WriteSlices(out, shape, (page * shape.systemsPerPage + system) * shape.measuresPerSystem, staff);
+                out.EndList();
+            }
             out.EndList();
         }
         out.EndList();
