@@ -1,11 +1,13 @@
 // The child process: posix_spawn with its standard output and error on pipes,
-// poll over both until they close, SIGKILL on a stop, then waitpid.
+// poll over both until they close, then over the child's process descriptor until
+// it ends (so the wait ends when the child does), SIGKILL on a stop, then waitpid.
 #include "platform/sys/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +16,37 @@
 extern char** environ;
 
 namespace ql::sys {
+namespace {
+
+// How often the caller's `keepGoing` is asked while nothing else happens.
+constexpr int kAskMilliseconds = 100;
+
+// Waits until the child has ended (it is then reaped by waitpid at once), asking
+// `keepGoing` meanwhile: the child's process descriptor becomes readable as it
+// ends. Without a descriptor (a kernel that has none) its end is looked for at
+// each interval instead. True when the caller stopped it.
+bool AwaitEnd(pid_t child, int processFd, const std::function<bool()>& keepGoing) {
+    if (!keepGoing) return false;  // waitpid blocks until it ends
+    for (;;) {
+        if (processFd >= 0) {
+            pollfd end{processFd, POLLIN, 0};
+            const int ready = ::poll(&end, 1, kAskMilliseconds);
+            if (ready > 0 || (ready < 0 && errno != EINTR)) return false;
+        } else {
+            siginfo_t info{};
+            if (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 && errno != EINTR)
+                return false;
+            if (info.si_pid == child) return false;
+            ::poll(nullptr, 0, kAskMilliseconds);
+        }
+        if (!keepGoing()) {
+            ::kill(child, SIGKILL);
+            return true;
+        }
+    }
+}
+
+}  // namespace
 
 ChildOutcome RunChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                              const std::function<void(const std::string&)>& onOutput,
@@ -47,6 +80,9 @@ ChildOutcome RunChildProcess(const std::filesystem::path& program, const std::ve
         return outcome;
     }
     outcome.started = true;
+    // (Through the system call: the C library's declaration is not usable from C++
+    // in every version.)
+    const int processFd = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* texts2[2] = {&outcome.out, &outcome.err};
     size_t lineStart = 0;
@@ -57,7 +93,7 @@ ChildOutcome RunChildProcess(const std::filesystem::path& program, const std::ve
             outcome.stopped = true;
             break;
         }
-        const int ready = ::poll(fds, 2, 100);
+        const int ready = ::poll(fds, 2, kAskMilliseconds);
         if (ready < 0 && errno != EINTR) break;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
@@ -82,16 +118,10 @@ ChildOutcome RunChildProcess(const std::filesystem::path& program, const std::ve
         if (fd.fd >= 0) ::close(fd.fd);
     // A child may close its outputs and go on running: it can still be stopped
     // while it is waited for.
+    if (!outcome.stopped && AwaitEnd(child, processFd, keepGoing)) outcome.stopped = true;
+    if (processFd >= 0) ::close(processFd);
     int status = 0;
-    for (;;) {
-        const pid_t waited = ::waitpid(child, &status, outcome.stopped ? 0 : WNOHANG);
-        if (waited == child || (waited < 0 && errno != EINTR)) break;
-        if (waited == 0 && keepGoing && !keepGoing()) {
-            ::kill(child, SIGKILL);
-            outcome.stopped = true;
-        } else if (waited == 0) {
-            ::poll(nullptr, 0, keepGoing ? 100 : 10);
-        }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     outcome.exited = !outcome.stopped && WIFEXITED(status);
     outcome.status = outcome.exited ? WEXITSTATUS(status) : -1;

@@ -1,10 +1,12 @@
 // Child processes: output lines arrive as they are written, the exit status comes
 // back, a hanging child is killed when the caller stops it and is waited for (no
-// zombie), even after it closed its outputs, and a program that does not exist is reported as not started.
+// zombie), even after it closed its outputs, a child that ends is reaped as it
+// ends, and a program that does not exist is reported as not started.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <chrono>
 
 #include "platform/sys/child_process.h"
 
@@ -37,6 +39,23 @@ TEST(ChildProcess, LinesStatusStopAndNoZombie) {
     EXPECT_EQ(errno, ECHILD);
 
     EXPECT_FALSE(RunChildProcess("/no/such/program", {}).started);
+}
+
+// A child that closes its outputs and ends a moment later is reaped as it ends,
+// with the caller able to stop it all along: ten such children take far less
+// than the interval at which the caller is asked, ten times over.
+TEST(ChildProcess, AnEndingChildIsWaitedForAsItEnds) {
+    constexpr int kChildren = 10;
+    constexpr auto kAskInterval = std::chrono::milliseconds(100);
+    int asked = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kChildren; ++i) {
+        const ChildOutcome ended =
+            RunChildProcess("/bin/sh", {"-c", "exec >&- 2>&-; sleep 0.02; exit 4"}, {}, [&] { return ++asked > 0; });
+        EXPECT_TRUE(ended.exited);
+        EXPECT_EQ(ended.status, 4);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kChildren * kAskInterval * 7 / 10);
 }
 
 }  // namespace
