@@ -1,5 +1,6 @@
-// The MusicXML scores of the benchmarks: four parts of beamed eighths, 200
-// measures making about 1 MB of partwise text. Header only.
+// The MusicXML scores of the benchmarks: four parts (or as many as asked) of
+// beamed eighths, 200 measures of four parts making about 1 MB of partwise text.
+// Header only.
 #pragma once
 
 #include <string>
@@ -21,16 +22,16 @@ inline std::string MeasureBody(int measure) {
     return body;
 }
 
-inline std::string PartList() {
+inline std::string PartList(int parts = kBenchParts) {
     std::string list = "<part-list>";
-    for (int p = 0; p < kBenchParts; ++p)
+    for (int p = 0; p < parts; ++p)
         list += "<score-part id=\"P" + std::to_string(p) + "\"><part-name>Part</part-name></score-part>";
     return list + "</part-list>";
 }
 
-inline std::string PartwiseScore(int measures) {
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><score-partwise>" + PartList();
-    for (int p = 0; p < kBenchParts; ++p) {
+inline std::string PartwiseScore(int measures, int parts = kBenchParts) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><score-partwise>" + PartList(parts);
+    for (int p = 0; p < parts; ++p) {
         out += "<part id=\"P" + std::to_string(p) + "\">";
         for (int m = 0; m < measures; ++m) out += "<measure>" + MeasureBody(m) + "</measure>";
         out += "</part>";
