@@ -20,6 +20,9 @@ struct ObjectReadContext {
     uint8_t subtype = 0;
     bool keep = true;        // false: the object is destroyed after the read
     uint16_t ownerTime = 0;  // time of the owning event (attachments)
+    // The list is a note's attachments: what belongs to the note's voice takes the
+    // voice being read. In a cell's or a page's list every value is the file's.
+    bool noteList = true;
 };
 
 // The context of the file being read now (version and owner time from the program

@@ -249,11 +249,13 @@ int ReadListRecord(ListRead& list) {
 
 }  // namespace
 
-int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count, const ObjectRecordSpans& spans) {
+int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count, const ObjectRecordSpans& spans,
+                    ObjectListMode kind) {
     if (count <= 0) return 0;
     if (view == nullptr || view->document == nullptr) return item_code::kNoRecord;
     ScopedPoolSet pools(view->document->pools);
     ListRead list{CurrentReadContext(view, tail != nullptr), tail, false};
+    list.context.noteList = kind == ObjectListMode::NoteAttachment;
     for (int i = 0; i < count; ++i) {
         const uint64_t from = ScoreFilePosition();
         const int code = ReadListRecord(list);

@@ -56,8 +56,10 @@ void EncodeScoreObjectList(ScoreDocument* document, ScoreObject* first, ObjectLi
 // 0 on success, else the failed step's code (item_code in file_codes.h; 1170 for a
 // short record header, shown by the caller). A failed record leaves nothing behind;
 // objects linked before it stay. `spans`, when given, is told where each record lay
-// in the stream (offset and length; a failed one as far as it was read).
+// in the stream (offset and length; a failed one as far as it was read). `list`
+// is the kind of list read: a tie takes the voice being read only on a note.
 using ObjectRecordSpans = std::function<void(uint64_t offset, uint64_t length)>;
-int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count, const ObjectRecordSpans& spans = {});
+int ReadScoreObject(ScoreView* view, ScoreObject* tail, int count, const ObjectRecordSpans& spans = {},
+                    ObjectListMode list = ObjectListMode::NoteAttachment);
 
 }  // namespace ql

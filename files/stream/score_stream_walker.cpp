@@ -120,8 +120,8 @@ class StreamIn {
     }
     bool SkipPast(const char* tag);
     int Tag(const char* tag, int readCode, int mismatchCode);
-    int Objects(int count, int code);
-    int MusicObjects(int count, int code);
+    int Objects(int count, int code, ObjectListMode list);
+    int MusicObjects(int count, int code, ObjectListMode list);
     int Prologue();
     int FaceNames();
     int StaffSection();
@@ -211,22 +211,22 @@ bool StreamIn::SkipPast(const char* tag) {
     return true;
 }
 
-int StreamIn::Objects(int count, int code) {
+int StreamIn::Objects(int count, int code, ObjectListMode list) {
     if (count == 0) return 0;
     ObjectRecordSpans spans;
     if (observer_ != nullptr)
         spans = [this](uint64_t offset, uint64_t length) { observer_->Field(offset, length, StreamField::ObjectRecord); };
-    int result = ReadScoreObject(view_, sink_.ObjectTail(), count, spans);
+    int result = ReadScoreObject(view_, sink_.ObjectTail(), count, spans, list);
     if (result == item_code::kTextBoxVariantLength) return fc::kCellObjectsVariant;
     return result != 0 ? code : 0;
 }
 
 // A cell's or an event's list: a failure other than the variant length loses the
 // rest of the music when the sink accepts the recovery; the walk goes on at "PAGE".
-int StreamIn::MusicObjects(int count, int code) {
+int StreamIn::MusicObjects(int count, int code, ObjectListMode list) {
     if (count == 0) return 0;
     const bool fits = static_cast<uint64_t>(count) * kLeastObjectBytes <= Left();
-    int result = fits ? Objects(count, code) : code;
+    int result = fits ? Objects(count, code, list) : code;
     if (result == 0 || result == fc::kCellObjectsVariant) return result;
     if (int refused = sink_.Recover(StreamRecovery::MusicLost, code)) return refused;
     if (!SkipPast("PAGE")) return code;
@@ -429,7 +429,7 @@ int StreamIn::Event(int staff, int voice) {
     }
     if (int code = sink_.Event(voice, event, links, hasWord ? &word : nullptr)) return code;
     files_.AttachedObjectTime = event.time;
-    return MusicObjects(links.attachments, fc::kSkipToPagesAfterEvent);
+    return MusicObjects(links.attachments, fc::kSkipToPagesAfterEvent, ObjectListMode::NoteAttachment);
 }
 
 // The run of plain events (no accidental word, no attached objects) from the read
@@ -489,7 +489,8 @@ int StreamIn::Music() {
                 int objects = 0;
                 if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount))
                     return fc::kCellObjectCount;
-                if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell)) return code;
+                if (int code = MusicObjects(objects, fc::kSkipToPagesAfterCell, ObjectListMode::MeasureCell))
+                    return code;
             }
             for (int voice = 0; voice < kVoiceCount && !musicLost_; ++voice)
                 if (int code = Voice(s, voice)) return code;
@@ -517,7 +518,7 @@ int StreamIn::Page(int index) {
     }
     int objects = 0;
     if (!BoundedCount(&objects, kLeastObjectBytes, StreamField::ObjectCount)) return fc::kPageObjectCount;
-    if (int code = Objects(objects, fc::kPageObjects)) return code;
+    if (int code = Objects(objects, fc::kPageObjects, ObjectListMode::Page)) return code;
     return sink_.PageDone(index);
 }
 

@@ -81,9 +81,12 @@ int DecodeTieBody(TieObject* object, const ObjectReadContext& context) {
     body.endDy = reader.I8();
     uint16_t shape = reader.U16();
     if (context.version < kTieVoiceFileVersion) shape &= static_cast<uint16_t>(~kTieOldBitsMask);
-    uint8_t mask = context.view != nullptr ? context.view->voiceMask : 0;
-    shape =
-        static_cast<uint16_t>((shape & ~kTieVoiceMask) | (TieVoiceOfMask(mask) << kTieVoiceShift));
+    // On a note the tie is in the voice being read; anywhere else the voice stored
+    // stays, so that what is read back never depends on what was read before it.
+    if (context.noteList) {
+        uint8_t mask = context.view != nullptr ? context.view->voiceMask : 0;
+        shape = static_cast<uint16_t>((shape & ~kTieVoiceMask) | (TieVoiceOfMask(mask) << kTieVoiceShift));
+    }
     body.shape = shape;
     return 0;
 }

@@ -5,8 +5,9 @@
 // body bytes, stored as they are; files before version 10 hold 36 and the flag word
 // keeps its constructed value with the style bits cleared).
 //
-// A tie holds 10 bytes, stored as they are; on reading the top four bits of its shape
-// word take the voice of the view's voice mask, and before version 10 bits 8-11 are
+// A tie holds 10 bytes, stored as they are; on reading a note's list the top four
+// bits of its shape word take the voice of the view's voice mask (the voice being
+// read), elsewhere they keep the stored voice; before version 10 bits 8-11 are
 // cleared too.
 #pragma once
 

@@ -8,21 +8,26 @@
 // and is its own next generation; after every case the arena, the document list,
 // the current document and the reader's flag are as before. A failing case prints
 // the seed and its number. A small score is also cut at every byte, so at every
-// record boundary, and some drivers format and paint each score that loads, as
-// opening it in a window does. With QL_READER_CORPUS naming a folder the fixtures are written
-// there as the fuzz entry point's seed corpus.
+// record boundary; copies of object records are put into lists of other kinds;
+// and some drivers format and paint each score that loads, as opening it in a
+// window does. With QL_READER_CORPUS naming a folder the fixtures (and the first
+// scores with objects put into other lists) are written there as the fuzz entry
+// point's seed corpus.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/draw/draw_surface.h"
 #include "core/memory/arena.h"
+#include "core/model/event_record.h"
 #include "core/model/document.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
@@ -33,6 +38,7 @@
 #include "files/stream/score_stream_walker.h"
 #include "files/tests/read/read_fixture.h"
 #include "layout/measure_format.h"
+#include "objects/curves/curve_objects.h"
 #include "platform/ui/headless.h"
 
 namespace ql {
@@ -50,6 +56,8 @@ constexpr uint32_t kSeed = 0x51ED2026;
 constexpr int kMostChanges = 4;
 constexpr int kFormattedCases = 4000;
 constexpr uint32_t kLongestCopy = 64;
+constexpr int kTransplantCases = 8000;
+constexpr int kTransplantSeeds = 32;  // written to the fuzz corpus
 
 // The codes a read may end with.
 const std::set<int>& NamedCodes() {
@@ -206,11 +214,48 @@ class DamagedFiles : public ReadTest {
             ASSERT_TRUE(RunCase(ByteVec(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(n)),
                                 name + " cut at " + std::to_string(n)));
     }
-    static void WriteCorpus(const std::vector<ByteVec>& fixtures) {
+    // Where a stream's object records lie, and each list's count word and first
+    // record (a cell's, a note's and a page's list).
+    struct ObjectLists {
+        std::vector<std::pair<size_t, size_t>> records;  // offset, length
+        std::vector<std::pair<size_t, size_t>> lists;    // count word, first record
+    };
+    ObjectLists ListsOf(const ByteVec& stream) {
+        int code = 0;
+        const std::vector<tf::FieldAt> fields = tf::StreamFieldsOf(stream, view_, &code);
+        EXPECT_EQ(code, 0);
+        ObjectLists found;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const tf::FieldAt& at = fields[i];
+            const size_t end = at.offset + at.length;
+            if (at.field == StreamField::ObjectRecord) found.records.emplace_back(at.offset, at.length);
+            if (at.field == StreamField::ObjectCount) found.lists.emplace_back(at.offset, end);
+            if (at.field != StreamField::Event) continue;
+            // A note's list follows its record and its accidental word; its count
+            // is the record's attachment word.
+            const bool word = i + 1 < fields.size() && fields[i + 1].field == StreamField::AccidentalWord;
+            found.lists.emplace_back(at.offset + offsetof(EventRecord, attachment),
+                                     word ? fields[i + 1].offset + fields[i + 1].length : end);
+        }
+        return found;
+    }
+    // Objects of one class in another's list: a copy of one record put first in a
+    // list (of any kind), whose count grows by one.
+    static ByteVec Transplant(const ByteVec& from, const ObjectLists& lists, std::mt19937& random) {
+        const auto [offset, length] = lists.records[random() % lists.records.size()];
+        const auto [count, first] = lists.lists[random() % lists.lists.size()];
+        ByteVec bytes = from;
+        tf::PutU16(bytes, count, static_cast<uint16_t>(tf::GetU16(bytes, count) + 1));
+        const auto record = from.begin() + static_cast<std::ptrdiff_t>(offset);
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(first), record,
+                     record + static_cast<std::ptrdiff_t>(length));
+        return bytes;
+    }
+    static void WriteCorpus(const std::vector<ByteVec>& fixtures, const std::string& prefix = "fixture-") {
         const char* folder = std::getenv("QL_READER_CORPUS");
         if (folder == nullptr) return;
         for (size_t i = 0; i < fixtures.size(); ++i) {
-            std::ofstream out(std::string(folder) + "/fixture-" + std::to_string(i) + ".ql", std::ios::binary);
+            std::ofstream out(std::string(folder) + "/" + prefix + std::to_string(i) + ".ql", std::ios::binary);
             out.write(reinterpret_cast<const char*>(fixtures[i].data()), static_cast<std::streamsize>(fixtures[i].size()));
         }
     }
@@ -257,6 +302,74 @@ TEST_F(DamagedFiles, OldestVersionsLoadOrFailCleanly) {
         fixtures.push_back(std::move(older));
     }
     RunDriver(fixtures, kOldestCases, kSeed + 1, true);
+}
+
+// Objects of one class in another's list (a tie among a page's objects, a page's
+// picture on a note, a cell's dynamic on a page ...), each case now and then
+// changed further at random (a list that fails loses the rest of the music): every
+// score that loads is formatted and painted, and writes back a stream that is its
+// own next generation.
+TEST_F(DamagedFiles, ObjectsInAnotherClassesListLoadAndWriteBack) {
+    BuildFull();
+    const ByteVec full = Write(doc_, view_);
+    const ObjectLists lists = ListsOf(full);
+    ASSERT_FALSE(lists.records.empty() || lists.lists.empty());
+    show_ = true;
+    std::mt19937 random(kSeed + 3);
+    std::vector<ByteVec> seeds;
+    for (int n = 0; n < kTransplantCases; ++n) {
+        ByteVec bytes = Transplant(full, lists, random);
+        if (n < kTransplantSeeds) seeds.push_back(bytes);
+        if (random() % 2 == 0) bytes = Mutate(std::move(bytes), random);
+        ASSERT_TRUE(RunCase(bytes, "transplant " + std::to_string(n))) << "seed " << kSeed + 3 << ", case " << n;
+    }
+    WriteCorpus(seeds, "transplant-");
+}
+
+// A tie among the last page's objects keeps the voice it was stored with, also
+// when a note's list that fails has lost the rest of the music before the pages
+// are read: reading and saving gives the same bytes twice.
+TEST_F(DamagedFiles, ATieAmongAPagesObjectsKeepsItsStoredVoice) {
+    constexpr size_t kTieShapeAt = 2 + 8;  // the record's header, then the body's shape word
+    constexpr uint8_t kNotAType = 17;
+    BuildFull();
+    const ByteVec full = Write(doc_, view_);
+    int code = 0;
+    const std::vector<tf::FieldAt> fields = tf::StreamFieldsOf(full, view_, &code);
+    ASSERT_EQ(code, 0);
+    // The last count and the last record are the last page's.
+    size_t tie = 0, pageCount = 0, pageEnd = 0, noteRecord = 0;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const tf::FieldAt& at = fields[i];
+        if (at.field == StreamField::ObjectRecord && full[at.offset] == TypeCode(ObjectType::Tie)) tie = at.offset;
+        if (at.field == StreamField::ObjectRecord) pageEnd = at.offset + at.length;
+        if (at.field == StreamField::ObjectCount) pageCount = at.offset;
+        // The first record attached to a note.
+        const bool attached = at.field == StreamField::Event &&
+                              tf::GetU16(full, at.offset + offsetof(EventRecord, attachment)) > 0;
+        if (attached && noteRecord == 0)
+            noteRecord = fields.at(i + (fields.at(i + 1).field == StreamField::AccidentalWord ? 2 : 1)).offset;
+    }
+    ASSERT_TRUE(tie != 0 && pageCount != 0 && pageEnd > pageCount && noteRecord != 0);
+    for (const bool musicLost : {false, true})
+        for (uint16_t voice = 0; voice < 4; ++voice) {
+            ByteVec bytes = full;
+            ByteVec record(full.begin() + static_cast<std::ptrdiff_t>(tie),
+                           full.begin() + static_cast<std::ptrdiff_t>(tie + kTieShapeAt + 2));
+            tf::PutU16(record, kTieShapeAt,
+                       static_cast<uint16_t>((tf::GetU16(record, kTieShapeAt) & ~kTieVoiceMask) | voice << kTieVoiceShift));
+            tf::PutU16(bytes, pageCount, static_cast<uint16_t>(tf::GetU16(bytes, pageCount) + 1));
+            bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(pageEnd), record.begin(), record.end());
+            if (musicLost) bytes[noteRecord] = kNotAType;  // the note's first attached object
+            const std::string name = "voice " + std::to_string(voice) + (musicLost ? ", music lost" : "");
+            const ScoreLoad load = Read(bytes);
+            ASSERT_EQ(load.code, 0) << name;
+            ScoreObject* last = load.document->firstPage->next->margins.get();
+            while (last->next.get() != nullptr) last = last->next.get();
+            ASSERT_EQ(last->type, TypeCode(ObjectType::Tie)) << name;
+            EXPECT_EQ((AsTie(last)->body.shape & kTieVoiceMask) >> kTieVoiceShift, voice) << name;
+            EXPECT_TRUE(CheckLoaded(load, name));
+        }
 }
 
 // A small score, in the current layout and in an older one, cut at every byte;
