@@ -8,8 +8,6 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,10 +22,8 @@
 #include "platform/sys/folders.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
-#include "platform/win/window.h"
-#include "shell/program/frame.h"
+#include "shell/bench/headless_program.h"
 #include "shell/program/score_windows.h"
-#include "shell/program/startup.h"
 
 namespace ql::musicxml {
 namespace {
@@ -48,44 +44,11 @@ struct ScoreFile {
     size_t bytes = 0;
 };
 
-// The program started headless, its settings in a scratch folder, shut down at
-// the end.
-class RunningProgram {
-  public:
-    RunningProgram() {
-        char folder[] = "/tmp/ql-import-bench-XXXXXX";
-        if (::mkdtemp(folder) == nullptr) return;
-        scratch_ = folder;
-        ::setenv("XDG_CONFIG_HOME", folder, 1);
-        ::setenv("XDG_RUNTIME_DIR", folder, 1);
-        StartupOptions options;
-        options.splash = false;
-        started_ = StartProgram(options) == StartupCode::Ok;
-    }
-    ~RunningProgram() {
-        if (win::IsWindow(Frame().window)) {
-            win::DestroyWindow(Frame().window);
-            win::PumpMessages();
-        }
-        ShutdownCleanup();
-        ResetFrame();
-        std::error_code ignored;
-        if (!scratch_.empty()) std::filesystem::remove_all(scratch_, ignored);
-    }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
-    bool started() const { return started_; }
-
-  private:
-    std::string scratch_;
-    bool started_ = false;
-};
-
 void BM_MusicXmlScoreImport(benchmark::State& state) {
     const ScoreFile file;
-    const RunningProgram program;
+    const bench::HeadlessProgram program;
     if (!program.started()) {
-        state.SkipWithError("the program did not start");
+        state.SkipWithError(program.failure().c_str());
         return;
     }
     int measures = 0, staves = 0;

@@ -5,8 +5,6 @@
 // resolution, in the same run. Target: at most 2x.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "core/draw/draw_surface.h"
@@ -22,6 +20,7 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
 #include "shell/printing/print_document.h"
+#include "shell/bench/headless_program.h"
 #include "shell/printing/print_view_state.h"
 #include "shell/program/frame.h"
 #include "shell/program/program_ids.h"
@@ -38,21 +37,12 @@ constexpr int kScreenDpi = 96;
 constexpr double kLetterWidthInches = 8.5;
 constexpr double kLetterHeightInches = 11.0;
 
-// The program started headless, its settings in a scratch folder, with a new
-// score grown to 100 pages.
+// The program started headless with a new score grown to 100 pages.
 class PrintBench {
   public:
     PrintBench() {
-        char folder[] = "/tmp/ql-print-bench-XXXXXX";
-        if (mkdtemp(folder) == nullptr) return;
-        scratch_ = folder;
-        setenv("XDG_CONFIG_HOME", folder, 1);
-        setenv("XDG_RUNTIME_DIR", folder, 1);
-        StartupOptions options;
-        options.splash = false;
-        const StartupCode code = StartProgram(options);
-        if (code != StartupCode::Ok) {
-            failure_ = "start-up failed with code " + std::to_string(static_cast<int>(code));
+        if (!program_.started()) {
+            failure_ = program_.failure();
             return;
         }
         ui::headless::SetDialogScript(new_manuscript_dialog::kNewManuscriptDialog,
@@ -71,17 +61,7 @@ class PrintBench {
             failure_ =
                 "the score has " + std::to_string(view_->document->header.pageCount) + " pages";
     }
-    ~PrintBench() {
-        sysdlg::headless::ResetPrintDialogs();
-        if (win::IsWindow(Frame().window)) {
-            win::DestroyWindow(Frame().window);
-            win::PumpMessages();
-        }
-        ShutdownCleanup();
-        ResetFrame();
-        std::error_code ignored;
-        if (!scratch_.empty()) std::filesystem::remove_all(scratch_, ignored);
-    }
+    ~PrintBench() { sysdlg::headless::ResetPrintDialogs(); }
     PrintBench(const PrintBench&) = delete;
     PrintBench& operator=(const PrintBench&) = delete;
 
@@ -91,7 +71,7 @@ class PrintBench {
     size_t PrintAll() {
         sysdlg::PrintChoice choice;
         choice.printToFile = true;
-        choice.filePath = scratch_ + "/bench.pdf";
+        choice.filePath = program_.scratch() + "/bench.pdf";
         choice.replaceConfirmed = true;
         choice.copies = kBenchCopies;
         sysdlg::headless::QueuePrintDialogStep({false, choice});
@@ -130,7 +110,7 @@ class PrintBench {
     }
 
   private:
-    std::string scratch_;
+    bench::HeadlessProgram program_;
     ScoreView* view_ = nullptr;
     bool ok_ = false;
     std::string failure_ = "the score did not reach 100 pages";
