@@ -170,7 +170,10 @@ ScoreView* PrescanMidiFile() {
         ErrorBox(kFormat2NotSupportedText);
         return nullptr;
     }
-    int staves = file->format == 0 ? kSingleTrackStaves : file->trackCount - 1;
+    // Format 1: a staff for each track after the signature track, and one for the
+    // signature track itself when it plays notes.
+    int staves = file->format == 0 ? kSingleTrackStaves
+                                   : file->trackCount - (FirstTrackPlaysNotes(*file) ? 0 : 1);
     file.reset();
     staves = std::clamp(staves, 0, kMaxStaves);
     if (staves == 0) {

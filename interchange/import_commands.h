@@ -38,8 +38,9 @@ ScoreView* ChooseAndImportFile();
 // The NIFF and MusicXML imports of the import path.
 
 // Reads the import path's header and makes the new score for it (a staff per
-// track, or 16 for a single-track file); null, with the user told why, when the
-// file cannot be imported.
+// track after the signature track, one more when that track plays notes, or 16
+// for a single-track file); null, with the user told why, when the file cannot be
+// imported.
 ScoreView* PrescanMidiFile();
 // The imported score's staff size (smaller from 13 staves on) and brackets.
 void SetupImportStaves(ScoreView* view);

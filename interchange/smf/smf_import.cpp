@@ -61,6 +61,7 @@ struct ImportRun {
     ScoreDocument* document = nullptr;
     int format = 1;
     int staffCount = 0;
+    int firstTrackStaff = 0;  // format 1: the staff of the first track's notes, 0 for none
     bool smpte = false;
     bool tempoSeen = false;
     bool prefixSet = false;
@@ -77,12 +78,28 @@ void ShowInvalidOnce(ImportRun& run) {
     ErrorBox(ProgramString(kStrInvalidMidiFile));
 }
 
-// The staff an event goes to: format 1 its track; format 0 its channel + 1 (meta
-// and system-exclusive events staff 1, or the channel prefix's channel + 1).
+bool IsNoteOn(const smf::MidiFileEvent& event) {
+    return event.kind == smf::MidiEventKind::Channel && (event.status & kStatusKindMask) == kNoteOn &&
+           event.length >= 2 && event.data[1] != 0;
+}
+
+// The staff an event goes to. Format 1: the signature track's meta events staff 0
+// and its channel messages its own staff (0 when it has none); the other tracks
+// follow. Format 0: its channel + 1 (meta and system-exclusive events staff 1, or
+// the channel prefix's channel + 1).
 int StaffOf(const ImportRun& run, const smf::MidiFileEvent& event, int track) {
-    if (run.format != 0) return track;
+    if (run.format != 0) {
+        if (track == 0 && event.kind != smf::MidiEventKind::Channel) return 0;
+        return track + run.firstTrackStaff;
+    }
     if (event.kind == smf::MidiEventKind::Channel) return (event.status & kChannelMask) + 1;
     return run.prefixSet ? run.prefixChannel + 1 : 1;
+}
+
+// A key signature of the signature track, or of a single-track file's track with
+// no channel prefix in force, is every staff's.
+bool KeyForEveryStaff(const ImportRun& run, int staff) {
+    return staff == 0 || (run.format == 0 && !run.prefixSet);
 }
 
 void SetStaffVoices(ScoreDocument* document, int staff, bool channel, uint8_t value) {
@@ -121,6 +138,16 @@ void ImportChannelMessage(ImportRun& run, int staff, const smf::MidiFileEvent& e
     ImportChannelEvent(run.view, staff, GetOrCreateMeasureCell(record, run.document, measure));
 }
 
+// Moves a staff's clock on by `delta` (in format 0 every staff's); a staff met for
+// the first time starts at measure 1 when `start` is set.
+void AdvanceClock(ImportRun& run, int staff, int32_t delta, bool start) {
+    if (start && !TranscriptionStaffState(staff).initialised) StartTranscriptionStaff(run.view, staff, 1);
+    TranscriptionInput& in = TranscriptionInputs();
+    in.staff = staff;
+    in.delta = delta;
+    TranscribeRecordedNotes(run.view);
+}
+
 // Every tempo makes a tempo mark; the first also sets the score's starting tempo.
 // SMPTE files keep 120 and make none.
 void ImportTempo(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
@@ -156,7 +183,9 @@ void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
             if (event.length >= 2) ApplyTimeSignature(run.signatures, run.view, staff, event.data[0], event.data[1]);
             break;
         case kMetaKeySignature:
-            if (event.length >= 2) ApplyKeySignature(run.signatures, run.view, staff, event.data[0], event.data[1]);
+            if (event.length >= 2)
+                ApplyKeySignature(run.signatures, run.view, staff, KeyForEveryStaff(run, staff), event.data[0],
+                                  event.data[1]);
             break;
         default:
             if (event.status >= kMetaFirstText && event.status <= kMetaLastText)
@@ -169,11 +198,14 @@ void ImportMeta(ImportRun& run, int staff, const smf::MidiFileEvent& event) {
 void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
     const int staff = StaffOf(run, event, track);
     const bool kept = staff <= run.staffCount;
-    if (kept && !TranscriptionStaffState(staff).initialised) StartTranscriptionStaff(run.view, staff, 1);
-    TranscriptionInput& in = TranscriptionInputs();
-    in.staff = kept ? staff : 1;
-    in.delta = static_cast<int32_t>(std::min<uint32_t>(event.delta, smf::kMaxVlqValue));
-    TranscribeRecordedNotes(run.view);
+    const auto delta = static_cast<int32_t>(std::min<uint32_t>(event.delta, smf::kMaxVlqValue));
+    if (run.format != 0 && track == 0 && run.firstTrackStaff > 0) {
+        // The signature track keeps time on both of its staves.
+        AdvanceClock(run, 0, delta, true);
+        AdvanceClock(run, run.firstTrackStaff, delta, true);
+    } else {
+        AdvanceClock(run, kept ? staff : 1, delta, kept);
+    }
     if (!kept) return;
     switch (event.kind) {
         case smf::MidiEventKind::Channel: ImportChannelMessage(run, staff, event); break;
@@ -198,7 +230,7 @@ void ShowTrackStatus(const ImportRun& run, int track) {
 bool ReadTracks(ImportRun& run, smf::MidiFileReader& file) {
     smf::MidiFileEvent event;
     for (int i = 0; i < file.trackCount; ++i) {
-        if (run.format == 1 && run.staffCount > 0 && i > run.staffCount) break;
+        if (run.format == 1 && run.staffCount > 0 && i + run.firstTrackStaff > run.staffCount) break;
         std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file);
         if (track == nullptr) {
             ShowInvalidOnce(run);
@@ -246,6 +278,17 @@ bool& ImportGuessClefs() {
     return guess;
 }
 
+bool FirstTrackPlaysNotes(smf::MidiFileReader& file) {
+    const uint64_t next = file.nextChunk;
+    bool plays = false;
+    if (std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(file)) {
+        smf::MidiFileEvent event;
+        while (!plays && smf::ReadTrackEvent(*track, &event) == smf::TrackReadResult::Event) plays = IsNoteOn(event);
+    }
+    file.nextChunk = next;
+    return plays;
+}
+
 int ImportResolution(uint16_t division) {
     if ((division & kSmpteDivision) == 0) return division;
     const int framesPerSecond = -static_cast<int8_t>(division >> 8);
@@ -271,6 +314,7 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     run.document = view->document;
     run.format = file->format;
     run.staffCount = view->document->header.staffCount;
+    run.firstTrackStaff = run.format == 1 && run.staffCount > 0 && FirstTrackPlaysNotes(*file) ? 1 : 0;
     run.smpte = (file->division & kSmpteDivision) != 0;
     if (run.smpte) run.document->header.tempo = 120;
     run.signatures = BeginImportSignatures(view, resolution);

@@ -5,12 +5,21 @@
 // labels, texts and tempo marks. The file is the one named
 // by the program's import path. Damaged tracks end where they can no longer be read
 // ("Invalid MIDI file", once) and the tracks read so far stay.
+//
+// In a format-1 file the first track is the signature track: its meta events set
+// the signatures, tempo and titles for the whole score. A first track that also
+// plays notes gets a staff of its own, the first, for its channel messages, and
+// the other tracks follow it on the next staves; a plain signature track gets none.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace ql {
+
+namespace smf {
+struct MidiFileReader;
+}
 
 struct ScoreView;
 
@@ -36,6 +45,10 @@ int ImportResolution(uint16_t division);
 // The "Guess clefs" choice of the import options: the transcription picks each
 // staff's clef from its notes.
 bool& ImportGuessClefs();
+
+// Whether the first track of the file plays a note (a note-on of velocity above
+// 0); the file is left where it was.
+bool FirstTrackPlaysNotes(smf::MidiFileReader& file);
 
 SmfImportResult ImportStandardMidiFile(ScoreView* view);
 

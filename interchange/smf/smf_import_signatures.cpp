@@ -72,14 +72,15 @@ void ApplyTimeSignature(ImportSignatures& signatures, ScoreView* view, int staff
     }
 }
 
-void ApplyKeySignature(ImportSignatures& /*signatures*/, ScoreView* view, int staff, uint8_t sharps, uint8_t minor) {
+void ApplyKeySignature(ImportSignatures& /*signatures*/, ScoreView* view, int staff, bool everyStaff, uint8_t sharps,
+                       uint8_t minor) {
     const int sf = static_cast<int8_t>(sharps);
     if (sf < -kMostAccidentals || sf > kMostAccidentals) return;
     const uint8_t code = static_cast<uint8_t>(sf + kMostAccidentals);
     ScoreDocument* document = view->document;
     const int from = MeasureReached(staff);
-    const int first = staff == 0 ? 0 : staff;
-    const int last = staff == 0 ? document->header.staffCount : staff;
+    const int first = everyStaff ? 0 : staff;
+    const int last = everyStaff ? document->header.staffCount : staff;
     for (int s = first; s <= last; ++s) {
         StaffRecord* record = StaffRecordOf(document, s);
         if (record == nullptr) continue;

@@ -23,8 +23,10 @@ ImportSignatures BeginImportSignatures(ScoreView* view, int resolution);
 // Meta 0x58 (beats, the denominator's exponent) met on `staff`.
 void ApplyTimeSignature(ImportSignatures& signatures, ScoreView* view, int staff, uint8_t beats,
                         uint8_t denominator);
-// Meta 0x59 (sharps or flats, minor) met on `staff`; on the signature track (staff
-// 0) it sets every staff.
-void ApplyKeySignature(ImportSignatures& signatures, ScoreView* view, int staff, uint8_t sharps, uint8_t minor);
+// Meta 0x59 (sharps or flats, minor) met on `staff`, from the measure that staff
+// has reached: every staff's when `everyStaff` (the signature track's, a
+// single-track file's), else the staff's own.
+void ApplyKeySignature(ImportSignatures& signatures, ScoreView* view, int staff, bool everyStaff, uint8_t sharps,
+                       uint8_t minor);
 
 }  // namespace ql

@@ -182,6 +182,54 @@ TEST_F(SmfImport, CancelledOptionsCloseTheNewScoreAtOnce) {
     EXPECT_TRUE(FlagsClear());
 }
 
+// Which staff each track or channel fills, and which staves take the key: a
+// signature track that plays notes gets the first staff and the other tracks
+// follow it; the signature track's key (and a single-track file's) is every
+// staff's.
+TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
+    const Bytes signatures{0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08,  // 3/4
+                           0x00, 0xFF, 0x59, 0x02, 0x02, 0x00};              // two sharps
+    const auto with = [](Bytes head, const Bytes& tail) {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    // Format 0: a key of three flats, notes on channels 1 and 3.
+    const Bytes channels{0x00, 0xFF, 0x59, 0x02, 0xFD, 0x01, 0x00, 0x90, 60, 90, 0x00, 0x92, 48, 90,
+                         0x60, 0x80, 60, 0,    0x00, 0x82, 48,   0,    0x00, 0xFF, 0x2F, 0x00};
+    struct Case {
+        const char* name;
+        Bytes file;
+        int staves;
+        std::vector<std::string> notes;  // by staff from 1
+        int key;                         // of every staff
+    };
+    const Case cases[] = {
+        {"signature track with notes, and a track",
+         Join({Header(1, 2, 96), Chunk("MTrk", with(signatures, ArpeggioTrack())), Chunk("MTrk", ArpeggioTrack(1))}),
+         2, {"1:0:60 1:1024:64 1:2048:67", "1:0:60 1:1024:64 1:2048:67"}, 9},
+        {"one track with notes", Join({Header(1, 1, 96), Chunk("MTrk", with(signatures, ArpeggioTrack()))}), 1,
+         {"1:0:60 1:1024:64 1:2048:67"}, 9},
+        {"plain signature track", Join({Header(1, 2, 96), Chunk("MTrk", with(signatures, kEnd)),
+                                        Chunk("MTrk", ArpeggioTrack())}),
+         1, {"1:0:60 1:1024:64 1:2048:67"}, 9},
+        {"single track of channels", Join({Header(0, 1, 96), Chunk("MTrk", channels)}), 16,
+         {"1:0:60", "", "1:0:48"}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScoreView* view = Import(WriteBytes("tracks.mid", c.file));
+        EXPECT_NE(view, nullptr);
+        if (view == nullptr) continue;
+        ScoreDocument* document = view->document;
+        EXPECT_EQ(document->header.staffCount, c.staves);
+        for (size_t staff = 1; staff <= c.notes.size(); ++staff)
+            EXPECT_EQ(Notes(view, static_cast<int>(staff)), c.notes[staff - 1]) << "staff " << staff;
+        for (int staff = 1; staff <= document->header.staffCount; ++staff)
+            EXPECT_EQ(GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, 1)->clefKey >> 4, c.key)
+                << "staff " << staff;
+    }
+}
+
 // An SMPTE division (25 frames of 40 ticks) imports as 500 ticks a quarter at 120.
 TEST_F(SmfImport, SmpteDivisionPlaysInRealTime) {
     EXPECT_EQ(ImportResolution(0xE728), 500);
