@@ -334,17 +334,19 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     in.voice = 0;
 
     BeginProgressDialog(1, std::max<int>(file->trackCount, 1), kImportCaptionText);
-    bool completed = ReadTracks(run, *file);
+    SmfImportResult result = ReadTracks(run, *file) ? SmfImportResult::Imported : SmfImportResult::Cancelled;
     file.reset();
-    completed = completed && FinishImport(run);
+    // A damaged file of which not one note could be read is refused: no empty
+    // score stays behind its message.
+    if (result == SmfImportResult::Imported && run.invalidShown && TranscriptionCountsNow().noteOns == 0)
+        result = SmfImportResult::Refused;
+    if (result == SmfImportResult::Imported && !FinishImport(run)) result = SmfImportResult::Cancelled;
     ResetTranscription();
     view->voiceMask = voiceMask;
     EndProgressDialog();
     SetStatusText(1, nullptr);
-    if (!completed) {
-        SetStatusText(0, kImportCancelledText);
-        return SmfImportResult::Cancelled;
-    }
+    if (result == SmfImportResult::Cancelled) SetStatusText(0, kImportCancelledText);
+    if (result != SmfImportResult::Imported) return result;
     SetDocumentModified(run.document);
     RedrawLinkedViews(view);
     UpdateLinkedViews(view);

@@ -4,7 +4,8 @@
 // set the starting tempo and the time and key signatures and become titles, staff
 // labels, texts and tempo marks. The file is the one named
 // by the program's import path. Damaged tracks end where they can no longer be read
-// ("Invalid MIDI file", once) and the tracks read so far stay.
+// ("Invalid MIDI file", once) and the tracks read so far stay; a damaged file of
+// which no note could be read is refused.
 //
 // In a format-1 file the first track is the signature track: its meta events set
 // the signatures, tempo and titles for the whole score. A first track that also

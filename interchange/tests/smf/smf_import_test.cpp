@@ -169,6 +169,13 @@ TEST_F(SmfImport, RefusedFilesLeaveNoScoreAndNoFlag) {
     ExpectRefused(WriteBytes("text.mid", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!'}),
                   "Invalid MIDI data");
     ExpectRefused(PathOf("missing.mid"), "File open error");
+    // Damaged files of which not one note can be read: no track chunk at all, a
+    // track that stops before its first event, a signature track and a damaged one.
+    ExpectRefused(WriteBytes("chunkless.mid", Header(1, 2, 96)), "Invalid MIDI file");
+    ExpectRefused(WriteBytes("undefined.mid", Join({Header(0, 1, 96), Chunk("MTrk", Bytes{0x00, 0xF4, 60, 90})})),
+                  "Invalid MIDI file");
+    ExpectRefused(WriteBytes("cut.mid", Join({Header(1, 2, 96), Chunk("MTrk", kEnd), Chunk("MTrk", Bytes{0x00, 0x90, 60})})),
+                  "Invalid MIDI file");
 }
 
 TEST_F(SmfImport, CancelledOptionsCloseTheNewScoreAtOnce) {

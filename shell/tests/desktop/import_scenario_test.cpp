@@ -2,7 +2,8 @@
 // desktop's chooser shows "Prepare Import", and Continue opens a score window named
 // after the file with its notes on the page; a ".nif" file opens its score window
 // at once, with its notes and the marks under its staff; a damaged file of either
-// kind gives a message box and no window.
+// kind gives a message box and no window, also when the file is refused only
+// after "Prepare Import".
 #include <vector>
 
 #include "shell/tests/desktop/desktop_fixture.h"
@@ -71,6 +72,10 @@ TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
     WriteFileBytes(tune, EightQuarters());
     const fs::path damaged = home_->Documents() / "damaged.mid";
     WriteFileBytes(damaged, {'M', 'T', 'h', 'x', 0, 0, 0, 6, 0, 1, 0, 2, 0, 96, 'j', 'u', 'n', 'k'});
+    // A header that reads, and a track that stops at its first event.
+    const fs::path unreadable = home_->Documents() / "unreadable.mid";
+    WriteFileBytes(unreadable, {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                                'M', 'T', 'r', 'k', 0, 0, 0, 4, 0x00, 0xF4, 60, 90});
     ASSERT_TRUE(StartProgram());
 
     ChooseMenuItem('f', 'i');
@@ -95,6 +100,20 @@ TEST_F(ImportScenario, ImportedMidiFileOpensAsANewScore) {
     x_.PressKey("Return");
     x_.Settle();
     EXPECT_FALSE(x_.FindWindow("damaged_MIDI")) << "a window was opened for the damaged file";
+
+    // Refused as "Invalid MIDI file" after "Prepare Import": its new score goes.
+    PressInFrame("ctrl+i");
+    ChooseFile(unreadable);
+    options = x_.WaitForWindow("Prepare Import");
+    ASSERT_TRUE(options) << "no Prepare Import dialog for the unreadable file";
+    x_.PointAt(*options);
+    x_.PressKey("Return");
+    box = WaitForMessageBox();
+    ASSERT_TRUE(box) << "the unreadable file gave no message";
+    x_.PointAt(*box);
+    x_.PressKey("Return");
+    x_.Settle();
+    EXPECT_FALSE(x_.FindWindow("unreadable_MIDI")) << "an empty score stayed behind the refused file";
 
     // The imported score has no file of its own: closing it asks, and No discards it.
     ChooseMenuItem('f', 'c');
