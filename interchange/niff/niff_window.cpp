@@ -1,16 +1,19 @@
 // The new score window of a NIFF import: both passes, the document built for the
-// staves read, and on a cancel, a failure or running out of memory the window
-// closed at once with nothing asked, every other score untouched.
+// staves read, and on a cancel, a failure, running out of memory or a damaged file
+// read up to none of its music the window closed at once with nothing asked, every
+// other score untouched.
 #include <algorithm>
 #include <new>
 
 #include "core/core_strings.h"
 #include "core/model/document.h"
+#include "core/model/grid.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/modal_boxes.h"
 #include "core/ui/progress.h"
+#include "core/ui/status_bar_notes.h"
 #include "core/ui/status_bar.h"
 #include "core/ui/wait_cursor.h"
 #include "core/units/units.h"
@@ -55,6 +58,15 @@ ScoreView* MakeScoreWindow(const NiffImportState& import, const std::string& tit
     return view;
 }
 
+// Whether a measure of the score holds anything the file gave: a note, a rest or a
+// mark. A damaged file read up to none of them is refused.
+bool HoldsMusic(ScoreDocument* document) {
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        for (int measure = 1; measure <= document->header.measureCount; ++measure)
+            if (IsCellEmpty(ExistingMeasureCell(document, staff, measure)) == 0) return true;
+    return false;
+}
+
 void CloseCancelled(ScoreView* view, const ImportReport& report) {
     report.WriteDiagnostics(stderr);
     if (view != nullptr) {
@@ -86,7 +98,8 @@ ScoreView* RunImport(const std::function<std::unique_ptr<ByteSource>()>& open, c
             return true;
         };
         const NiffReadResult read = ReadNiffPasses(*import, open, makeWindow);
-        if (!read.read || BuildScoreFromNiff(*import) != 0 || import->cancelled) {
+        if (!read.read || BuildScoreFromNiff(*import) != 0 || import->cancelled ||
+            (!read.complete && !HoldsMusic(view->document))) {
             ReleaseNiffImport(*import);
             EndProgressDialog();
             CloseCancelled(view, import->report);

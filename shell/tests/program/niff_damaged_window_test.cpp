@@ -1,16 +1,19 @@
 // Damaged NIFF files imported into score windows beside an open score: a fixed seed
 // and count of mutants (bit flips, cuts, rewritten lengths) of a score of texts and
 // of one with slurs, ties, hairpins, octave signs and endings. Each import either
-// leaves one live window or none, never a window queued to close, and the score
-// open beside it keeps every pool byte.
+// leaves one live window or none, never a window queued to close nor an empty one
+// behind a message of damage, and the score open beside it keeps every pool byte.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/model/grid.h"
+#include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
+#include "core/ui/status_bar_notes.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_messages.h"
 #include "interchange/niff/niff_writer.h"
@@ -79,6 +82,23 @@ void Damage(std::vector<uint8_t>& bytes, std::mt19937& random) {
     }
 }
 
+// Whether a measure of the score holds a note, a rest or a mark.
+bool HoldsMusic(ScoreDocument* document) {
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        for (int measure = 1; measure <= document->header.measureCount; ++measure)
+            if (IsCellEmpty(ExistingMeasureCell(document, staff, measure)) == 0) return true;
+    return false;
+}
+
+// Whether the reader said the file is damaged.
+bool DamageReported() {
+    for (const auto& box : ui::headless::MessageBoxes())
+        if (box.text == niff::kNiffIncompleteTag || box.text == niff::kNiffIncompleteChunk ||
+            box.text == niff::kNiffChunkLengthUnread)
+            return true;
+    return false;
+}
+
 class NiffDamagedWindowTest : public testing::ProgramFixture {
   protected:
     // Mutants of `fixture` imported beside a score: one live window or none each
@@ -102,6 +122,8 @@ void NiffDamagedWindowTest::ImportMutants(const std::vector<uint8_t>& fixture, u
             ASSERT_EQ(box.caption, niff::kNiffImportCaption) << "case " << i << ": " << box.text;
         if (view != nullptr) {
             ASSERT_TRUE(win::IsWindow(view->ViewWindow)) << "case " << i;
+            // A damaged file read up to none of its music leaves no empty score.
+            ASSERT_TRUE(!DamageReported() || HoldsMusic(view->document)) << "case " << i;
             ASSERT_EQ(CountOpenDocuments(), 2) << "case " << i;
             ForceCloseScoreWindow(view->ViewWindow);
             Pump();
