@@ -108,6 +108,7 @@ ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell) {
     if (view == nullptr || cell == nullptr) return nullptr;
     const int32_t position = StaffPositionTicks(staff);
     const TranscriptionStaff& st = TranscriptionStaffState(staff);
+    if (st.pastLastMeasure) return nullptr;
     if (in.nativeTime && st.currentMeasure > in.lastMeasure &&
         SnapToGrid(position, CurrentQuantizeSettings().attack) > 0)
         return nullptr;

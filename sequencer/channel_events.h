@@ -41,8 +41,9 @@ uint16_t DynamicGlyphForVolume(int value);
 
 // The current channel message of the transcription inputs (status, data bytes) for
 // `staff` into `cell` (its object list gets the object at the end). Filtered kinds,
-// unknown statuses, a staff beyond the last measure allowed and a cell that cannot be
-// had make nothing; the object made, or null.
+// unknown statuses, a staff beyond the last measure allowed (or past the last one the
+// score can hold) and a cell that cannot be had make nothing; the object made, or
+// null.
 ScoreObject* ImportChannelEvent(ScoreView* view, int staff, MeasureCell* cell);
 
 }  // namespace ql

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/constants.h"
+#include "core/core_strings.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
@@ -18,6 +19,7 @@
 #include "core/undo/undo.h"
 #include "layout/page_format.h"
 #include "sequencer/channel_events.h"
+#include "sequencer/notes_left_out.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
 
@@ -159,6 +161,7 @@ void FinishRecordedTranscription(ScoreView* view) {
     }
     SetStatusText(1, nullptr);
     SetStatusText(0, kDoneText);
+    ReportNotesLeftOut(TranscriptionCountsNow().pastLastMeasure, ProgramString(kStrProductName).c_str());
 }
 
 }  // namespace ql

@@ -9,6 +9,9 @@
 // when the newest is younger), else a pending one (one release step), else a
 // carried one: its continuation starts at 0 of this measure, or, when the release
 // snaps to the barline, the earlier part simply ends there without a tie.
+// A staff whose clock passes the end of the last measure the score can hold stops
+// there: what sounds at that barline ends on it, and every later note is left out
+// and counted.
 #include "sequencer/transcription_stream.h"
 
 #include <algorithm>
@@ -103,6 +106,22 @@ bool EnterMeasure(ScoreView* view, int staff, int measure) {
     return true;
 }
 
+// Notes left out after the last measure the score can hold.
+void LeaveOut(uint32_t notes) {
+    Store().counts.dropped += notes;
+    Store().counts.pastLastMeasure += notes;
+}
+
+// The staff stays at the end of its measure, the last one the score can hold.
+void StopAtLastMeasure(int staff) {
+    TranscriptionStaff& st = Store().staves[staff];
+    for (const TranscriptionStaff::Carried& c : st.carried) MeasureNotes(staff, c.measure)[c.index].tieToNext = false;
+    st.carried.clear();
+    LeaveOut(static_cast<uint32_t>(st.pending.size()));
+    st.pending.clear();
+    st.pastLastMeasure = true;
+}
+
 // A3-A6: cuts the sounding notes at the barline and moves to the next measure.
 bool CloseMeasure(ScoreView* view, int staff) {
     TranscriptionStaff& st = Store().staves[staff];
@@ -134,13 +153,15 @@ bool CloseMeasure(ScoreView* view, int staff) {
     st.previousLength = length;
     st.measureStart = SaturatingAdd(st.measureStart, st.length);
     st.position = std::max(st.clock - st.measureStart, 0);
-    return EnterMeasure(view, staff, measure + 1);
+    if (EnterMeasure(view, staff, measure + 1)) return true;
+    StopAtLastMeasure(staff);
+    return false;
 }
 
 void AdvanceStaff(ScoreView* view, int staff, int32_t delta) {
     TranscriptionStaff& st = Store().staves[staff];
     st.clock = SaturatingAdd(st.clock, delta);
-    if (st.length <= 0) return;  // not started
+    if (st.length <= 0 || st.pastLastMeasure) return;  // not started, or stopped
     st.position = st.clock - st.measureStart;
     if (st.position < 0) {
         st.position = 0;
@@ -310,8 +331,13 @@ void TranscribeRecordedStaff(ScoreView* view) {
     ++(on ? store.counts.noteOns : store.counts.noteOffs);
     const int staff = in.staff;
     const bool started = IsStoreStaff(staff) && store.staves[staff].length > 0;
-    const bool beyond = started && in.nativeTime && store.staves[staff].currentMeasure > in.lastMeasure;
-    if (!started || beyond || in.length < 1 || in.data[0] > kDataMask) {
+    const bool beyond = started && (store.staves[staff].pastLastMeasure ||
+                                    (in.nativeTime && store.staves[staff].currentMeasure > in.lastMeasure));
+    if (beyond) {
+        if (on) LeaveOut(1);
+        return;
+    }
+    if (!started || in.length < 1 || in.data[0] > kDataMask) {
         if (on) ++store.counts.dropped;
         return;
     }
@@ -338,6 +364,8 @@ void FlushPendingNotes(ScoreView* view, int staff) {
     if (room) {
         std::vector<RawNote>& notes = MeasureNotes(staff, next);
         notes.insert(notes.end(), st.pending.begin(), st.pending.end());
+    } else if (next > MeasureLimit) {
+        LeaveOut(static_cast<uint32_t>(st.pending.size()));
     } else {
         Store().counts.dropped += static_cast<uint32_t>(st.pending.size());
     }

@@ -54,6 +54,9 @@ struct TranscriptionStaff {
         size_t index;
     };
     std::vector<Carried> carried;  // notes of earlier measures sounding across the barline
+    // The clock passed the end of the last measure the score can hold: the notes
+    // sounding there ended at its barline, and later ones are left out.
+    bool pastLastMeasure = false;
     // First-use flags of the import.
     bool initialised = false;
     bool channelSet = false;
@@ -67,6 +70,7 @@ struct TranscriptionCounts {
     uint32_t noteOns = 0;      // note-ons received
     uint32_t noteOffs = 0;     // note-offs received
     uint32_t dropped = 0;      // note-ons dropped (beyond the last measure, duplicates, no room)
+    uint32_t pastLastMeasure = 0;  // of those, the ones after the last measure the score can hold
     uint32_t unmatchedOffs = 0;  // note-offs that found no note
     uint32_t channelEvents = 0;  // other channel messages received
 };

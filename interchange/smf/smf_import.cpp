@@ -24,6 +24,7 @@
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "sequencer/channel_events.h"
+#include "sequencer/notes_left_out.h"
 #include "sequencer/transcription_measures.h"
 #include "sequencer/transcription_stream.h"
 #include "shell/program_options.h"
@@ -207,6 +208,8 @@ void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
         AdvanceClock(run, kept ? staff : 1, delta, kept);
     }
     if (!kept) return;
+    // After the last measure the score can hold only notes are counted, as left out.
+    if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) return;
     switch (event.kind) {
         case smf::MidiEventKind::Channel: ImportChannelMessage(run, staff, event); break;
         case smf::MidiEventKind::Meta: ImportMeta(run, staff, event); break;
@@ -341,6 +344,7 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     if (result == SmfImportResult::Imported && run.invalidShown && TranscriptionCountsNow().noteOns == 0)
         result = SmfImportResult::Refused;
     if (result == SmfImportResult::Imported && !FinishImport(run)) result = SmfImportResult::Cancelled;
+    const uint32_t leftOut = TranscriptionCountsNow().pastLastMeasure;
     ResetTranscription();
     view->voiceMask = voiceMask;
     EndProgressDialog();
@@ -351,6 +355,7 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     RedrawLinkedViews(view);
     UpdateLinkedViews(view);
     SetStatusText(0, kDoneText);
+    ReportNotesLeftOut(leftOut, kImportCaptionText);
     return SmfImportResult::Imported;
 }
 

@@ -5,7 +5,8 @@
 // labels, texts and tempo marks. The file is the one named
 // by the program's import path. Damaged tracks end where they can no longer be read
 // ("Invalid MIDI file", once) and the tracks read so far stay; a damaged file of
-// which no note could be read is refused.
+// which no note could be read is refused. Music after the last measure the score
+// can hold is left out, and the user is told how many notes.
 //
 // In a format-1 file the first track is the signature track: its meta events set
 // the signatures, tempo and titles for the whole score. A first track that also

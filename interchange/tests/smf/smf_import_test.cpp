@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/model/grid.h"
+#include "core/model/grid_records.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "interchange/import_commands.h"
@@ -15,6 +17,7 @@
 #include "interchange/tests/smf/smf_bytes.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
 #include "platform/ui/headless.h"
+#include "sequencer/notes_left_out.h"
 #include "shell/resources/transcription_dialog_resources.h"
 
 namespace ql::testing {
@@ -235,6 +238,35 @@ TEST_F(SmfImport, TracksAndChannelsFillTheirStavesWithTheFilesKey) {
             EXPECT_EQ(GetOrCreateMeasureCell(StaffRecordOf(document, staff), document, 1)->clefKey >> 4, c.key)
                 << "staff " << staff;
     }
+}
+
+// A file longer than the score can hold: every measure up to the last keeps its own
+// note, the notes, texts and tempo changes after it are left out, and the user is
+// told how many notes.
+TEST_F(SmfImport, FilePastTheLastMeasureKeepsWhatFitsAndSaysWhatWasLeftOut) {
+    constexpr int kBeyond = 5;
+    const auto key = [](int measure) { return static_cast<uint8_t>(60 + measure % 12); };
+    Bytes track;
+    for (int m = 1; m <= MeasureLimit + kBeyond; ++m) {
+        // A quarter at the measure's start (96 ticks), then three quarters of rest.
+        track.insert(track.end(), {0x00, 0x90, key(m), 90, 0x60, 0x80, key(m), 0, 0x82, 0x20});
+        if (m > MeasureLimit) track.insert(track.end(), {0xFF, 0x01, 0x01, 't', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+        else track.insert(track.end(), {0xFF, 0x06, 0x00});  // a marker makes nothing
+    }
+    track.insert(track.end(), kEnd.begin(), kEnd.end());
+    ScoreView* view = Import(WriteBytes("long.mid", Join({Header(1, 2, 96), Chunk("MTrk", kEnd), Chunk("MTrk", track)})));
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    EXPECT_EQ(document->header.measureCount, MeasureLimit);
+    const std::string notes = Notes(view, 1);
+    const std::string last = std::to_string(MeasureLimit - 1) + ":0:" + std::to_string(key(MeasureLimit - 1)) + " " +
+                             std::to_string(MeasureLimit) + ":0:" + std::to_string(key(MeasureLimit));
+    EXPECT_EQ(notes.substr(notes.size() - std::min(notes.size(), last.size())), last);
+    ScoreObject* marks = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, MeasureLimit));
+    EXPECT_EQ(marks != nullptr ? marks->next.get() : nullptr, nullptr) << "a text after the last measure landed in it";
+    const std::vector<std::string> texts = BoxTexts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts.front(), NotesLeftOutText(kBeyond));
 }
 
 // An SMPTE division (25 frames of 40 ticks) imports as 500 ticks a quarter at 120.
