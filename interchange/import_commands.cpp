@@ -10,6 +10,7 @@
 #include "core/error_report.h"
 #include "core/model/document.h"
 #include "core/model/document_context.h"
+#include "core/model/model_reports.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/state.h"
@@ -140,6 +141,8 @@ std::string ImportFilter(bool musicXml) {
 ScoreView* ImportFileByExtension(const std::filesystem::path& path) {
     LongOperation operation;
     if (operation.Refused()) return nullptr;
+    // Running out of records is told once; the import goes on with what it made.
+    LowMemoryBoxOnce lowMemory;
     FileFlags& files = State().files;
     files.PendingImportPath.clear();
     files.ImportPending = 0;

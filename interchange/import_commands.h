@@ -3,7 +3,8 @@
 // into a new score window. Every import returns the new view only while its window
 // is open: a refused, failed or cancelled import closes the window it made at once
 // (its change counter cleared, so nothing asks to save) and returns null. One
-// import at a time, under the long-operation guard.
+// import at a time, under the long-operation guard; running out of records during
+// an import is told in one box, and the import keeps what it made.
 #pragma once
 
 #include <filesystem>

@@ -2,7 +2,9 @@
 // measures are finished: every note marked to tie on gets its tie (the mark is the
 // tie-start bit the writer left; a note whose next note of that pitch is not there
 // keeps no tie), and every run of tuplet members starts a tuplet mark with its digit,
-// placed over its group as a tuplet mark places itself.
+// placed over its group as a tuplet mark places itself. When the records run out
+// inside an operation that reports it once, the passes stop making ties and marks
+// and the tie marks left are dropped.
 #include <cstdio>
 
 #include "core/constants.h"
@@ -66,7 +68,8 @@ void ApplyTranscribedAttachments(ScoreView* view, EventRecord* firstEvent) {
     for (EventRecord* e = firstEvent; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
         if (IsHeadSentinel(*e) || (e->word2 & kTieStartsHere) == 0 || FindNoteTie(e) != nullptr) continue;
         e->word2 &= static_cast<uint16_t>(~kTieStartsHere);
-        ToggleTie(view, e, voice);
+        // Once the records ran out, the marks left go without their ties.
+        if (!RecordsRanOutOnce()) ToggleTie(view, e, voice);
     }
 }
 
@@ -88,7 +91,7 @@ void FixTranscribedEventChain(ScoreView* view, EventRecord* firstEvent) {
             runCount = 0;
         }
         if (++runCount < runLength) continue;
-        if (!HasTupletMark(runStart)) MarkTuplet(view, runStart, runLength);
+        if (!HasTupletMark(runStart) && !RecordsRanOutOnce()) MarkTuplet(view, runStart, runLength);
         runStart = nullptr;
     }
 }

@@ -12,6 +12,7 @@
 #include "core/core_strings.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
+#include "core/model/model_reports.h"
 #include "core/model/score_document.h"
 #include "core/ui/long_operation.h"
 #include "core/ui/progress.h"
@@ -127,6 +128,7 @@ void FinishRecordedTranscription(ScoreView* view) {
     // the score meanwhile; inside a long operation already running, under that one.
     std::optional<LongOperation> operation;
     if (!LongOperationRunning()) operation.emplace();
+    LowMemoryBoxOnce lowMemory;  // running out is told once
     UndoStep step(view->document, view, UndoKind::Note, 0, UndoVerb::Modify);
     const TranscriptionInput& in = TranscriptionInputs();
     ScoreDocument* document = view->document;

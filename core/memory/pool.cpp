@@ -472,7 +472,11 @@ void FailNextRecordAllocations(int count) {
 }
 
 void FailRecordAllocationAfter(int successes) {
-    StateAnyThread().pools.FailNextRecordAllocations = 1;
+    FailRecordAllocationsAfter(successes, 1);
+}
+
+void FailRecordAllocationsAfter(int successes, int count) {
+    StateAnyThread().pools.FailNextRecordAllocations = count < 0 ? 0 : count;
     StateAnyThread().pools.RecordAllocationsBeforeFailure = successes < 0 ? 0 : successes;
 }
 

@@ -313,6 +313,9 @@ void FailNextRecordAllocations(int count);
 // Test hook: the allocation after the next `successes` ones fails (FailNext... with
 // one failure that waits for `successes` allocations first).
 void FailRecordAllocationAfter(int successes);
+// Test hook: after the next `successes` allocations, the `count` after them fail (a
+// pool set running out part-way through an operation).
+void FailRecordAllocationsAfter(int successes, int count);
 
 // ---- Inline lookup ----
 

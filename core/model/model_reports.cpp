@@ -25,7 +25,23 @@ static std::string FillPlaces(std::string format, const std::string& first,
 
 namespace {
 int g_lowMemoryReports = 0;
+// The LowMemoryBoxOnce guards alive, and whether the outermost one has seen its
+// operation run out of records.
+int g_onceGuards = 0;
+bool g_ranOutOnce = false;
 }  // namespace
+
+LowMemoryBoxOnce::LowMemoryBoxOnce() {
+    if (g_onceGuards++ == 0) g_ranOutOnce = false;
+}
+
+LowMemoryBoxOnce::~LowMemoryBoxOnce() {
+    if (--g_onceGuards == 0) g_ranOutOnce = false;
+}
+
+bool RecordsRanOutOnce() {
+    return g_onceGuards > 0 && g_ranOutOnce;
+}
 
 int LowMemoryReportCount() {
     return g_lowMemoryReports;
@@ -33,10 +49,13 @@ int LowMemoryReportCount() {
 
 void ReportLowMemory(const char* module, int line) {
     ++g_lowMemoryReports;
+    if (RecordsRanOutOnce()) return;
     ReportModuleLine(module, line, ProgramString(kStrResourceMemoryLow));
+    g_ranOutOnce = g_onceGuards > 0;
 }
 
 void ReportModuleLine(const char* module, int line, const std::string& text) {
+    if (RecordsRanOutOnce()) return;  // a consequence of what was reported
     std::string tag = FormatModuleLine(module, line);
     ErrorBox(FillPlaces(ProgramString(kStrModuleLineReport), tag, text));
 }

@@ -20,6 +20,10 @@ Bytes Chunk(const char (&id)[5], const Bytes& data, int64_t storedLength = -1);
 Bytes Join(std::initializer_list<Bytes> parts);
 // Format 1: a tempo track and a track of notes with running status and a sysex.
 Bytes TwoTrackFile();
+// Format 1 at 96 ticks a quarter: an empty signature track and a track whose chord
+// of `keys` notes from key 40 up is struck at once and held for `measures` 4/4
+// measures.
+Bytes HeldChordFile(int keys, int measures);
 
 // One track as read: its events, the last read's result and the track's account.
 struct ReadTrack {

@@ -1,4 +1,6 @@
 // Hand-made Standard MIDI Files for the byte-layer tests.
+#include <array>
+
 #include "interchange/smf/smf_format.h"
 #include "interchange/tests/smf/smf_bytes.h"
 
@@ -45,6 +47,23 @@ Bytes TwoTrackFile() {
                       0x00, 64,   0,                             // data after sysex
                       0x00, 0xFF, 0x2F, 0x00};
     return Join({Header(1, 2, 480), Chunk("MTrk", tempo), Chunk("MTrk", notes)});
+}
+
+Bytes HeldChordFile(int keys, int measures) {
+    constexpr uint8_t kLowestKey = 40;
+    constexpr uint32_t kMeasureTicks = 4 * 96;
+    Bytes track;
+    for (int k = 0; k < keys; ++k)
+        track.insert(track.end(), {0x00, 0x90, static_cast<uint8_t>(kLowestKey + k), 90});
+    for (int k = 0; k < keys; ++k) {
+        const uint32_t delta = k == 0 ? static_cast<uint32_t>(measures) * kMeasureTicks : 0;
+        std::array<uint8_t, kMaxVlqBytes> vlq{};
+        const size_t length = EncodeVlq(delta, vlq);
+        track.insert(track.end(), vlq.begin(), vlq.begin() + static_cast<std::ptrdiff_t>(length));
+        track.insert(track.end(), {0x80, static_cast<uint8_t>(kLowestKey + k), 0});
+    }
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    return Join({Header(1, 2, 96), Chunk("MTrk", Bytes{0x00, 0xFF, 0x2F, 0x00}), Chunk("MTrk", track)});
 }
 
 std::vector<ReadTrack> ReadAllTracks(MidiFileReader& file) {

@@ -1,8 +1,11 @@
 // A seeded, bounded driver of damaged Standard MIDI Files: fixture files cut at
 // every chunk boundary and mutated at random, fed to the reader and to the whole
 // import. Every case must end in a score or a named message; a refused import
-// leaves no score and no import flag. The seed and the case are printed on a
-// failure (QL_SMF_SEED chooses another seed).
+// leaves no score and no import flag. Files whose notes are held across the whole
+// file run out of records at a random point of their import: running out is told
+// at most once, and no note of the score is left marked as tied without its tie.
+// The seed and the case are printed on a failure (QL_SMF_SEED chooses another
+// seed).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,14 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "core/memory/pool.h"
 #include "core/model/document_context.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
 #include "core/state.h"
+#include "core/ui/status_bar_notes.h"
 #include "interchange/smf/smf_reader.h"
 #include "interchange/tests/smf/smf_bytes.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
+#include "notes/ties/ties.h"
+#include "interchange/import_commands.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/headless.h"
+#include "shell/resources/transcription_dialog_resources.h"
 
 namespace ql::testing {
 namespace {
@@ -30,6 +41,12 @@ using smf::testing::Join;
 constexpr int kCases = 20000;
 constexpr int kShards = 4;
 constexpr uint32_t kDefaultSeed = 20261207;
+// The held-notes fixture, and the allocations its import makes before the records
+// run out: up to about all it makes (some 700).
+constexpr size_t kHeldFixture = 5;
+constexpr int kRunOutReach = 800;
+constexpr int kRunOutForever = 1 << 30;
+constexpr char kLowMemoryText[] = "Resource memory is low";
 
 std::vector<Bytes> Fixtures() {
     const Bytes conductor{0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
@@ -54,7 +71,18 @@ std::vector<Bytes> Fixtures() {
                       0x60, 0xFF, 0x01, 0x01, 'p', 0x00, 0xFF, 0x2F, 0x00};
     const Bytes textFile = Join({Header(1, 3, 96), Chunk("MTrk", texts), Chunk("MTrk", named), Chunk("MTrk", named)});
     return {smf::testing::TwoTrackFile(), threeTracks, Join({Header(0, 1, 480), Chunk("MTrk", single)}), riff,
-            textFile};
+            textFile, smf::testing::HeldChordFile(8, 16)};
+}
+
+// Notes of the score marked as tied on whose tie is missing.
+int TieMarksWithoutTies(ScoreDocument* document) {
+    int missing = 0;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff)
+        for (int m = 1; m <= document->header.measureCount; ++m)
+            for (EventRecord* e = GetVoiceFirstEvent(ExistingMeasureCell(document, staff, m), 0); e != nullptr;
+                 e = NextEvent(e))
+                missing += (e->word2 & kTieStartsHere) != 0 && FindNoteTie(e) == nullptr ? 1 : 0;
+    return missing;
 }
 
 // Where the fixture's chunks start and their data begins.
@@ -114,21 +142,32 @@ class SmfDamagedImport : public SmfScoreTest {
         }
     }
 
-    // Imports the bytes: a score, or a named message with no score and no flag.
-    void ImportCase(const Bytes& bytes) {
+    // Imports the bytes: a score, or a named message with no score and no flag. When
+    // `runOutAfter` is not negative the records run out that many allocations after
+    // "Prepare Import" is continued.
+    void ImportCase(const Bytes& bytes, int runOutAfter = -1) {
         ui::headless::ResetUi();
         const std::string path = WriteBytes("case.mid", bytes);
-        ScoreView* view = Import(path);
+        ui::headless::SetDialogScript(import_options_dialog::kDialog, [runOutAfter](ui::headless::DialogDriver& d) {
+            if (runOutAfter >= 0) FailRecordAllocationsAfter(runOutAfter, kRunOutForever);
+            d.Click(ui::kIdOk);
+        });
+        ScoreView* view = ImportFileByExtension(path);
+        FailNextRecordAllocations(0);
         const FileFlags& files = State().files;
         EXPECT_EQ(files.Importing + files.MidiFileTransferActive + files.MidiImportActive, 0);
+        int lowMemory = 0;
+        for (const auto& box : ui::headless::MessageBoxes())
+            lowMemory += box.text.find(kLowMemoryText) != std::string::npos ? 1 : 0;
+        EXPECT_LE(lowMemory, 1) << "running out was told more than once";
         if (view == nullptr) {
             EXPECT_EQ(OtherViews(view_), 0);
             EXPECT_FALSE(ui::headless::MessageBoxes().empty()) << "refused without a message";
             return;
         }
-        imported_.pop_back();
         ScopedDocumentContext context(view);
         ScoreDocument* document = view->document;
+        EXPECT_EQ(TieMarksWithoutTies(document), 0);
         FreeView(view);
         FreeDocument(document);
     }
@@ -146,10 +185,12 @@ class SmfDamagedImport : public SmfScoreTest {
         const int last = (shard + 1) * kCases / kShards;
         for (int n = first; n < last; ++n) {
             const size_t index = static_cast<size_t>(n);
-            const Bytes bytes = index < cut.size() ? cut[index] : Mutated(fixtures[random() % fixtures.size()], random);
+            const size_t from = index < cut.size() ? fixtures.size() : random() % fixtures.size();
+            const Bytes bytes = index < cut.size() ? cut[index] : Mutated(fixtures[from], random);
+            const int runOutAfter = from == kHeldFixture ? static_cast<int>(random() % kRunOutReach) : -1;
             SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(n));
             ReadAll(bytes);
-            ImportCase(bytes);
+            ImportCase(bytes, runOutAfter);
             if (HasFailure()) return;
         }
     }
