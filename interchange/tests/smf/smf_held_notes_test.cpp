@@ -26,7 +26,8 @@ int TieMarksWithoutTies(ScoreView* view) {
     ScoreDocument* document = view->document;
     int missing = 0;
     for (int m = 1; m <= document->header.measureCount; ++m)
-        for (EventRecord* e = GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, m), 0);
+        for (EventRecord* e = GetVoiceFirstEvent(
+                 GetOrCreateMeasureCell(StaffRecordOf(document, 1), document, m), 0);
              e != nullptr; e = NextEvent(e))
             missing += (e->word2 & kTieStartsHere) != 0 && FindNoteTie(e) == nullptr ? 1 : 0;
     return missing;
@@ -34,7 +35,8 @@ int TieMarksWithoutTies(ScoreView* view) {
 
 TEST_F(SmfScoreTest, TiesPastTheRecordsAreToldOnceAndTheScoreKept) {
     ui::headless::ResetUi();
-    ScoreView* view = Import(WriteBytes("held.mid", smf::testing::HeldChordFile(kHeldKeys, kHeldMeasures)));
+    ScoreView* view =
+        Import(WriteBytes("held.mid", smf::testing::HeldChordFile(kHeldKeys, kHeldMeasures)));
     ASSERT_NE(view, nullptr);
     int lowMemory = 0;
     for (const auto& box : ui::headless::MessageBoxes())
@@ -43,7 +45,8 @@ TEST_F(SmfScoreTest, TiesPastTheRecordsAreToldOnceAndTheScoreKept) {
     EXPECT_EQ(ui::headless::MessageBoxes().size(), 1u);
     EXPECT_EQ(TieMarksWithoutTies(view), 0);
     // The chord's first measures are there, tied on.
-    EXPECT_NE(FindNoteTie(GetVoiceFirstEvent(GetOrCreateMeasureCell(StaffRecordOf(view->document, 1), view->document, 1), 0)),
+    EXPECT_NE(FindNoteTie(GetVoiceFirstEvent(
+                  GetOrCreateMeasureCell(StaffRecordOf(view->document, 1), view->document, 1), 0)),
               nullptr);
 }
 

@@ -36,7 +36,8 @@ TEST_F(TranscriptionTest, RecordingPastTheLastMeasureKeepsWhatFitsAndSaysWhatWas
         const int32_t start = (m - 1) * kBar;
         TranscribeRecordedNote(view_, 1, Message(0x90, key(m), 90), start);
         TranscribeRecordedNote(view_, 1, Message(0x80, key(m), 0), start + kBar / 4);
-        if (m == MeasureLimit) TranscribeRecordedNote(view_, 1, Message(0x90, 48, 90), start + kBar / 2);
+        if (m == MeasureLimit)
+            TranscribeRecordedNote(view_, 1, Message(0x90, 48, 90), start + kBar / 2);
         if (m == MeasureLimit + 1) {
             TranscribeRecordedNote(view_, 1, Message(0x80, 48, 0), start + kBar / 2);
             ImportRecordedChannelEvent(view_, 1, Message(0xB0, 64, 127), start + kBar / 2);
@@ -48,8 +49,10 @@ TEST_F(TranscriptionTest, RecordingPastTheLastMeasureKeepsWhatFitsAndSaysWhatWas
               "0:" + std::to_string(key(MeasureLimit)) + "/10 1024:R/10 2048:48/11");
     EXPECT_EQ(Dump(1, MeasureLimit - 1, MeasureLimit - 1),
               "0:" + std::to_string(key(MeasureLimit - 1)) + "/10 1024:R/10 2048:R/10 3072:R/10");
-    ScoreObject* marks = GetOrCreateCellObjectList(GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, MeasureLimit));
-    EXPECT_EQ(marks != nullptr ? marks->next.get() : nullptr, nullptr) << "the pedal after it landed in the last measure";
+    ScoreObject* marks = GetOrCreateCellObjectList(
+        GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, MeasureLimit));
+    EXPECT_EQ(marks != nullptr ? marks->next.get() : nullptr, nullptr)
+        << "the pedal after it landed in the last measure";
     EXPECT_EQ(TranscriptionCountsNow().pastLastMeasure, static_cast<uint32_t>(kBeyond));
     const auto& boxes = ui::headless::MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
