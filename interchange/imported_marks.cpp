@@ -23,6 +23,7 @@ namespace {
 
 constexpr int32_t kLabelGap = 128;  // between a label and its system
 constexpr int32_t kLabelLift = 512;
+constexpr char kHeightProbeText[] = "Xg";  // a capital's height and a descender
 
 }  // namespace
 
@@ -53,15 +54,22 @@ ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, con
     return object;
 }
 
-int32_t ImportedTextHeight(ScoreView* view, uint8_t style) {
-    ScoreObject* probe = ConstructTextLineWithText(view, "Xg");
-    if (probe == nullptr) return kMinimumTextExtent;
+ImportedTextSize MeasureImportedText(ScoreView* view, const std::string& text, uint8_t style) {
+    ImportedTextSize size{kMinimumTextExtent, kMinimumTextExtent, kMinimumTextExtent};
+    ScoreObject* probe = ConstructTextLineWithText(view, text.c_str());
+    if (probe == nullptr) return size;
     TextObject* line = AsTextObject(probe);
     line->body.style = style;
     ClassOf(probe).Measure(probe, view);
-    const int32_t height = std::max(line->body.height, kMinimumTextExtent);
+    size.width = std::max<int32_t>(LoadField<int32_t>(&line->body.width), kMinimumTextExtent);
+    size.height = std::max<int32_t>(LoadField<int32_t>(&line->body.height), kMinimumTextExtent);
+    size.baseline = std::clamp<int32_t>(LoadField<uint16_t>(&line->body.baseline), 0, size.height);
     ReleaseObjectByType(view->document, probe);
-    return height;
+    return size;
+}
+
+int32_t ImportedTextHeight(ScoreView* view, uint8_t style) {
+    return MeasureImportedText(view, kHeightProbeText, style).height;
 }
 
 }  // namespace ql

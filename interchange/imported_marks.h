@@ -22,8 +22,16 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
 ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, const LogicalPoint& point,
                                    uint8_t style = 0);
 
-// The height of a line of text in `style` at the view's scale (a text line
-// measured and released); a line's least height when it cannot be measured.
+// The size of `text` as a line in `style` at the view's scale (a text line
+// measured and released); a line's least size when it cannot be measured.
+struct ImportedTextSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t baseline = 0;  // from the top
+};
+ImportedTextSize MeasureImportedText(ScoreView* view, const std::string& text, uint8_t style);
+
+// The height of a line of text in `style` at the view's scale.
 int32_t ImportedTextHeight(ScoreView* view, uint8_t style);
 
 }  // namespace ql

@@ -17,6 +17,7 @@
 #include "core/ui/progress.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
+#include "interchange/imported_text_places.h"
 #include "interchange/smf/smf_import_signatures.h"
 #include "interchange/smf/smf_import_texts.h"
 #include "interchange/smf/smf_reader.h"
@@ -271,7 +272,9 @@ bool FinishImport(ImportRun& run) {
     SetStatusText(1, kMakingPagesText);
     if (document->firstPage != nullptr) ExtendPagesToMeasureCount(run.view);
     PlaceImportTexts(run.texts, run.view);
-    return FormatImportedScore(run.view, 1) == 0;
+    if (FormatImportedScore(run.view, 1) != 0) return false;
+    PlaceImportedMeasureTexts(run.view);
+    return true;
 }
 
 }  // namespace

@@ -1,0 +1,181 @@
+// The room a system's staves, signs and notes take, and the boxes of texts (see
+// imported_text_room.h). Notes are measured generously rather than glyph by glyph:
+// a head with its accidental and ledger lines is taken as two and a half spaces
+// either side of its x and a space above and below its line, and a stem to its end
+// with half a space beyond.
+#include "interchange/imported_text_room.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/draw/draw_surface.h"
+#include "core/model/beat_map_record.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/object_list.h"
+#include "core/model/page_records.h"
+#include "core/model/score_document.h"
+#include "core/objects/class_table.h"
+#include "core/objects/midi_action.h"
+#include "core/objects/score_object.h"
+#include "core/text/text_object.h"
+#include "core/ui/status_bar_notes.h"
+#include "display/anchors.h"
+#include "display/system_drawing.h"
+#include "display/view_location.h"
+#include "interchange/imported_marks.h"
+#include "notes/beatmap/beat_map.h"
+#include "notes/drawing/note_draw.h"
+#include "notes/drawing/note_fields.h"
+#include "notes/rests/staff_place.h"
+#include "objects/midi_marks/mark_classes.h"
+
+namespace ql {
+namespace {
+
+constexpr int32_t kStepUnits = 64;        // one staff step, unscaled
+constexpr int32_t kSpaceUnits = 128;      // one staff space, unscaled
+constexpr int32_t kNudgeUnits = 16;       // a note's nudge step
+constexpr int32_t kNoteReachSpaces2 = 5;  // half spaces either side of a note's x
+constexpr int32_t kSignReachSpaces = 2;   // spaces above and below a staff's signs
+// A measure number's reach, in spaces: left and right of its barline, above the
+// top line (and above it at a system's start, over the clef).
+constexpr int32_t kNumberReachLeft = 2;
+constexpr int32_t kNumberReachRight = 4;
+constexpr int32_t kNumberRise = 3;
+constexpr int32_t kNumberRiseOverClef = 5;
+constexpr int32_t kTempoPlaceStep = 16;  // a tempo number's place step
+constexpr int kTempoPlaceMask = 0x0F;
+constexpr int kTempoRowOrigin = 4;
+constexpr int kTempoRowAxis = 0;
+constexpr int kTempoColumnAxis = 1;
+
+int32_t Scaled(const ScoreView* view, int32_t v) {
+    const double scale = ViewScale(view);
+    return scale > 0.0 ? static_cast<int32_t>(v * scale) : v;
+}
+
+// The boxes of the notes of one staff's cell in the view's current slot.
+void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+    const int32_t space = StaffSpaceUnits(view);
+    const int32_t reach = space * kNoteReachSpaces2 / 2;
+    const int32_t slotX = CurrentSlotX(view);
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        int32_t chordTop = 0;
+        for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr; e = NextEvent(e)) {
+            const int32_t x = BeatMapTickToX(view, e->time) + slotX + e->nudge * kNudgeUnits;
+            const int32_t y = view->staffY + Scaled(view, NotePosition(*e) * kStepUnits);
+            RecordRect box{x - reach, y - space, x + reach, y + space};
+            if (IsStemCarrier(*e)) chordTop = y;
+            if (IsStemCarrier(*e) && !IsStemHidden(*e)) {
+                const int32_t end = chordTop + Scaled(view, e->stemLength);
+                box.top = std::min(box.top, end - space / 2);
+                box.bottom = std::max(box.bottom, end + space / 2);
+            }
+            room.push_back(box);
+        }
+    }
+}
+
+// A measure number over the first staff: a few digits beside the barline, as
+// high above the top line as the settings may put it (higher over the clef).
+void AddMeasureNumbers(ScoreView* view, ScoreSystem* system, const StaffLinesY& lines,
+                       std::vector<RecordRect>& room) {
+    const int32_t space = StaffSpaceUnits(view);
+    const int slots = system->lastMeasure - system->firstMeasure + 1;
+    for (int slot = 1; slot <= slots + 1; ++slot) {
+        if (!IsMeasureNumberDue(view, slot)) continue;
+        const int32_t barline = SlotBarlineX(view, system, slot);
+        const int32_t rise = (slot == 1 ? kNumberRiseOverClef : kNumberRise) * space;
+        room.push_back({barline - kNumberReachLeft * space, lines.top - rise,
+                        barline + kNumberReachRight * space, lines.top});
+    }
+}
+
+}  // namespace
+
+bool BoxesOverlap(const RecordRect& a, const RecordRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+int32_t SlotBarlineX(const ScoreView* view, const ScoreSystem* system, int slot) {
+    if (system->number >= kBeatMapRows || slot < 1 || slot > kLastBeatMapSlot) return system->x;
+    return system->x + view->beatMap.slotX[BeatMapCell(system->number, slot)];
+}
+
+int32_t StaffSpaceUnits(const ScoreView* view) {
+    return std::max(Scaled(view, kSpaceUnits), 1);
+}
+
+StaffLinesY StaffLinesIn(ScoreView* view, ScoreSystem* system, int staff) {
+    SetCurrentSystemAndMeasureQuick(view, system, staff, system->firstMeasure);
+    const StaffLines lines = StaffLinesOf(view);
+    return {view->staffY + Scaled(view, lines.top * kStepUnits),
+            view->staffY + Scaled(view, lines.bottom * kStepUnits)};
+}
+
+std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system) {
+    std::vector<RecordRect> room;
+    ScoreDocument* document = view->document;
+    const int32_t space = StaffSpaceUnits(view);
+    const int slots = system->lastMeasure - system->firstMeasure + 1;
+    const int32_t end = std::max(view->PageRight, MeasureSlotX(view, system, slots));
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        const StaffLinesY lines = StaffLinesIn(view, system, staff);
+        room.push_back({system->x, lines.top - space, end, lines.bottom + space});
+        if (staff == 1) AddMeasureNumbers(view, system, lines, room);
+        const int32_t signsTop = lines.top - kSignReachSpaces * space;
+        const int32_t signsBottom = lines.bottom + kSignReachSpaces * space;
+        for (int measure = system->firstMeasure; measure <= system->lastMeasure; ++measure) {
+            SetCurrentSystemAndMeasureQuick(view, system, staff, measure);
+            const int slot = view->currentSlot;
+            const int32_t barline = slot == 1 ? system->x : SlotBarlineX(view, system, slot);
+            room.push_back({barline, signsTop, MeasureSlotX(view, system, slot), signsBottom});
+            if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure))
+                AddNotes(view, cell, room);
+        }
+    }
+    return room;
+}
+
+RecordRect TextExtentAround(ScoreView* view, ScoreObject* object) {
+    ClassOf(object).Measure(object, view);
+    const TextObject* text = AsTextObject(object);
+    const int32_t width =
+        std::max<int32_t>(LoadField<int32_t>(&text->body.width), kMinimumTextExtent);
+    const int32_t height =
+        std::max<int32_t>(LoadField<int32_t>(&text->body.height), kMinimumTextExtent);
+    const int32_t baseline =
+        std::clamp<int32_t>(LoadField<uint16_t>(&text->body.baseline), 0, height);
+    RecordRect box{-width / 2, -baseline, width - width / 2, height - baseline};
+    if (object->type != TypeCode(ObjectType::Tempo) || (text->body.flags & kTempoNumberShown) == 0)
+        return box;
+    const MidiAction& action = *MidiActionOfText(object);
+    const int row = (action.flags >> kTempoPlaceShift[kTempoRowAxis]) & kTempoPlaceMask;
+    const int column = (action.flags >> kTempoPlaceShift[kTempoColumnAxis]) & kTempoPlaceMask;
+    const ImportedTextSize number =
+        MeasureImportedText(view, std::to_string(action.head.values.value), kTempoNumberStyle);
+    const int32_t left = width / 2 + kTempoPlaceStep * column;
+    const int32_t base = kTempoPlaceStep * (row - kTempoRowOrigin);
+    box.right = std::max(box.right, left + number.width);
+    box.top = std::min(box.top, base - number.baseline);
+    box.bottom = std::max(box.bottom, base - number.baseline + number.height);
+    return box;
+}
+
+std::vector<RecordRect> PageTextRoom(ScoreView* view) {
+    std::vector<RecordRect> room;
+    ScoreObject* list = PageObjectListOf(view);
+    for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr;
+         o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Text)) continue;
+        LogicalPoint at{};
+        DecodeAnchors(view, o->subtype, &AsTextObject(o)->body.location, &at, 1);
+        const RecordRect extent = TextExtentAround(view, o);
+        room.push_back(
+            {at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom});
+    }
+    return room;
+}
+
+}  // namespace ql

@@ -1,0 +1,50 @@
+// What an imported text placed in a measure must keep clear of on its page: the
+// boxes, in page units with y growing downwards, that a system's staves and notes
+// take, and those of the texts already standing. Read from the view's beat maps,
+// so the page's maps must be built; the view's location is moved while reading.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/objects/class_table.h"
+
+namespace ql {
+
+struct ScoreView;
+struct ScoreSystem;
+struct ScoreObject;
+
+// Whether two boxes share any area (boxes that only touch do not).
+bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
+
+// The room one system's music takes: each staff's lines with a staff space beyond
+// the outer ones; the signs before each measure's first note (the clef and
+// signatures at the system's start, changes later) with two spaces beyond; the
+// measure numbers due over the first staff; and each note with its accidental,
+// ledger lines and stem.
+std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system);
+
+// The y of a staff's lines in a system: the top line and the bottom line.
+struct StaffLinesY {
+    int32_t top = 0;
+    int32_t bottom = 0;
+};
+StaffLinesY StaffLinesIn(ScoreView* view, ScoreSystem* system, int staff);
+
+// The x of a slot's opening barline in a system (slot count + 1: the closing one);
+// the system's left edge outside the beat map.
+int32_t SlotBarlineX(const ScoreView* view, const ScoreSystem* system, int slot);
+
+// One staff space at the view's staff scale.
+int32_t StaffSpaceUnits(const ScoreView* view);
+
+// The box a text line or a tempo mark takes around its anchor point (measured
+// first): the string centred on the point and standing on it, and a tempo mark's
+// number beside its symbol.
+RecordRect TextExtentAround(ScoreView* view, ScoreObject* object);
+
+// The boxes of the texts on the view's current page list (titles, notices).
+std::vector<RecordRect> PageTextRoom(ScoreView* view);
+
+}  // namespace ql
