@@ -106,10 +106,12 @@ bool EnterMeasure(ScoreView* view, int staff, int measure) {
     return true;
 }
 
-// Notes left out after the last measure the score can hold.
-void LeaveOut(uint32_t notes) {
+// Notes of a staff left out after its last measure: counted as past the last
+// measure the score can hold when the staff stands in it (a measure that could not
+// be added for want of memory was reported as such).
+void LeaveOut(int staff, uint32_t notes) {
     Store().counts.dropped += notes;
-    Store().counts.pastLastMeasure += notes;
+    if (Store().staves[staff].currentMeasure >= MeasureLimit) Store().counts.pastLastMeasure += notes;
 }
 
 // The staff stays at the end of its measure, the last one the score can hold.
@@ -117,7 +119,7 @@ void StopAtLastMeasure(int staff) {
     TranscriptionStaff& st = Store().staves[staff];
     for (const TranscriptionStaff::Carried& c : st.carried) MeasureNotes(staff, c.measure)[c.index].tieToNext = false;
     st.carried.clear();
-    LeaveOut(static_cast<uint32_t>(st.pending.size()));
+    LeaveOut(staff, static_cast<uint32_t>(st.pending.size()));
     st.pending.clear();
     st.pastLastMeasure = true;
 }
@@ -334,7 +336,7 @@ void TranscribeRecordedStaff(ScoreView* view) {
     const bool beyond = started && (store.staves[staff].pastLastMeasure ||
                                     (in.nativeTime && store.staves[staff].currentMeasure > in.lastMeasure));
     if (beyond) {
-        if (on) LeaveOut(1);
+        if (on) LeaveOut(staff, 1);
         return;
     }
     if (!started || in.length < 1 || in.data[0] > kDataMask) {
@@ -365,7 +367,7 @@ void FlushPendingNotes(ScoreView* view, int staff) {
         std::vector<RawNote>& notes = MeasureNotes(staff, next);
         notes.insert(notes.end(), st.pending.begin(), st.pending.end());
     } else if (next > MeasureLimit) {
-        LeaveOut(static_cast<uint32_t>(st.pending.size()));
+        LeaveOut(staff, static_cast<uint32_t>(st.pending.size()));
     } else {
         Store().counts.dropped += static_cast<uint32_t>(st.pending.size());
     }
