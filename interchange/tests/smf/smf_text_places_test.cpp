@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/draw/draw_surface.h"
@@ -33,72 +34,82 @@ using smf::testing::Chunk;
 using smf::testing::Header;
 using smf::testing::Join;
 
-const Bytes kEnd{0x00, 0xFF, 0x2F, 0x00};
+// One item of a track: a quarter (96 ticks) of a key, or a meta text.
+struct Item {
+    Item(int noteKey) : key(static_cast<uint8_t>(noteKey)) {}  // NOLINT: a key reads as a note
+    Item(uint8_t metaType, std::string metaText) : type(metaType), text(std::move(metaText)) {}
+    uint8_t key = 0;
+    uint8_t type = 0;
+    std::string text;
+};
 
-void Meta(Bytes& track, uint8_t type, const std::string& text) {
-    track.insert(track.end(), {0x00, 0xFF, type, static_cast<uint8_t>(text.size())});
-    track.insert(track.end(), text.begin(), text.end());
-}
-
-// Quarters (96 ticks) of the keys given, one after the other; `between` after each.
-void Quarters(Bytes& track, const std::vector<uint8_t>& keys,
-              const std::function<void(size_t)>& between) {
-    for (size_t i = 0; i < keys.size(); ++i) {
-        track.insert(track.end(), {0x00, 0x90, keys[i], 90, 0x60, 0x80, keys[i], 0});
-        between(i);
+// A track chunk: `head` (tempo and signatures), then the items, then its end.
+Bytes Track(const std::vector<Item>& items, Bytes head = {}) {
+    for (const Item& item : items) {
+        if (item.type == 0)
+            head.insert(head.end(), {0x00, 0x90, item.key, 90, 0x60, 0x80, item.key, 0});
+        else
+            head.insert(head.end(),
+                        {0x00, 0xFF, item.type, static_cast<uint8_t>(item.text.size())});
+        head.insert(head.end(), item.text.begin(), item.text.end());
     }
+    head.insert(head.end(), {0x00, 0xFF, 0x2F, 0x00});
+    return Chunk("MTrk", head);
 }
 
-// A one-track file: a track name, eight texts at its start, a tempo, and quarters
+constexpr uint8_t kText = 0x01;
+constexpr uint8_t kTrackName = 0x03;
+constexpr uint8_t kInstrument = 0x04;
+constexpr uint8_t kLyric = 0x05;
+const Bytes kTempo{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+const Bytes kSignatures{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04,
+                        0x03, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x02, 0x00};  // 3/4, D
+
+// A one-track file: a track name and eight texts at its start, a tempo, quarters
 // high over the staff with a lyric and a long text among them.
 Bytes EightTexts() {
-    Bytes track;
-    Meta(track, 0x03, "Piano song");
-    for (const char* text : {"Text one", "Text two", "Text three", "Text four", "Text five",
-                             "Text six", "Text seven", "Text eight"})
-        Meta(track, 0x01, text);
-    track.insert(track.end(), {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
-    Quarters(track, {72, 76, 79, 84, 76, 79, 84, 88, 79, 84, 88, 91}, [&](size_t i) {
-        if (i == 4) Meta(track, 0x05, "la-la");
-        if (i == 9) Meta(track, 0x01, "a tempo, with feeling and a long breath");
-    });
-    track.insert(track.end(), kEnd.begin(), kEnd.end());
-    return Join({Header(0, 1, 96), Chunk("MTrk", track)});
+    return Join({Header(0, 1, 96), Track({{kTrackName, "Piano song"},
+                                          {kText, "Text one"},
+                                          {kText, "Text two"},
+                                          {kText, "Text three"},
+                                          {kText, "Text four"},
+                                          {kText, "Text five"},
+                                          {kText, "Text six"},
+                                          {kText, "Text seven"},
+                                          {kText, "Text eight"},
+                                          72,
+                                          76,
+                                          79,
+                                          84,
+                                          76,
+                                          {kLyric, "la-la"},
+                                          79,
+                                          84,
+                                          88,
+                                          79,
+                                          84,
+                                          {kText, "a tempo, with feeling and a long breath"},
+                                          88,
+                                          91},
+                                         kTempo)});
 }
 
-// A signature track with a title, a tempo, 3/4 and two sharps; two named tracks,
-// the upper high, the lower low, with their instruments.
+// A signature track with a title, a tempo, 3/4 and two sharps; a named high track
+// with its instrument, and a named low one.
 Bytes NamedTracks() {
-    Bytes signatures;
-    Meta(signatures, 0x01, "A title");
-    signatures.insert(signatures.end(),
-                      {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04,
-                       0x03, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x02, 0x00});
-    signatures.insert(signatures.end(), kEnd.begin(), kEnd.end());
-    Bytes upper;
-    Meta(upper, 0x03, "Violin");
-    Meta(upper, 0x04, "Solo violin");
-    Quarters(upper, {79, 81, 83, 86, 88, 91}, [](size_t) {});
-    upper.insert(upper.end(), kEnd.begin(), kEnd.end());
-    Bytes lower;
-    Meta(lower, 0x03, "Violoncello");
-    Quarters(lower, {40, 41, 43, 36, 38, 40}, [&](size_t i) {
-        if (i == 2) Meta(lower, 0x01, "pizz.");
-    });
-    lower.insert(lower.end(), kEnd.begin(), kEnd.end());
     return Join(
-        {Header(1, 3, 96), Chunk("MTrk", signatures), Chunk("MTrk", upper), Chunk("MTrk", lower)});
+        {Header(1, 3, 96), Track({{kText, "A title"}}, kSignatures),
+         Track({{kTrackName, "Violin"}, {kInstrument, "Solo violin"}, 79, 81, 83, 86, 88, 91}),
+         Track({{kTrackName, "Violoncello"}, 40, 41, 43, {kText, "pizz."}, 36, 38, 40})});
 }
 
 // A syllable on every note of a melody.
 Bytes Syllables() {
-    Bytes track;
-    const char* syllables[] = {"Twin", "kle", "twin", "kle", "lit", "tle",
-                               "star", "how", "I",    "won", "der"};
-    Quarters(track, {60, 60, 67, 67, 69, 69, 67, 65, 65, 64, 64},
-             [&](size_t i) { Meta(track, 0x05, syllables[i]); });
-    track.insert(track.end(), kEnd.begin(), kEnd.end());
-    return Join({Header(1, 2, 96), Chunk("MTrk", kEnd), Chunk("MTrk", track)});
+    return Join({Header(1, 2, 96), Track({}),
+                 Track({60, {kLyric, "Twin"}, 60, {kLyric, "kle"}, 67, {kLyric, "twin"},
+                        67, {kLyric, "kle"},  69, {kLyric, "lit"}, 69, {kLyric, "tle"},
+                        67, {kLyric, "star"}, 65, {kLyric, "how"}, 65, {kLyric, "I"},
+                        64, {kLyric, "won"},  64, {kLyric, "der"}})});
 }
 
 struct Seen {
