@@ -52,8 +52,9 @@ bool InstallGtkBackends() {
     InstallGtkClipboard();
     WatchDisplayEvents();
     // The desktop plays through the system's MIDI: the built-in synthesizer and
-    // the ALSA sequencer's ports.
-    midi::InstallBackend(std::make_unique<midi::SystemBackend>());
+    // the ALSA sequencer's ports (the synthesizer's sound into a WAV file instead
+    // when the environment asks for it).
+    midi::InstallBackend(std::make_unique<midi::SystemBackend>(midi::SynthesizerOptionsFromEnvironment()));
     AddApplicationFonts(sys::ProgramFolder());
     return true;
 }

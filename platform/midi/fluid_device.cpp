@@ -4,7 +4,9 @@
 // resets it. Other system messages mean nothing to a synthesizer and are taken.
 #include "platform/midi/fluid_device.h"
 
-#include <fluidsynth.h>
+#include <cstdlib>
+
+#include "platform/midi/synth_audio.h"
 
 namespace ql::midi {
 namespace {
@@ -12,8 +14,6 @@ namespace {
 constexpr uint8_t kChannelMask = 0x0F;
 constexpr uint8_t kSystemReset = 0xFF;
 constexpr int kPitchBendDataBits = 7;
-
-void DiscardLog(int, const char*, void*) {}
 
 // One channel message to the synthesizer. A note-off for a note that does not
 // sound fails in FluidSynth; that is not a fault of the device.
@@ -44,67 +44,56 @@ void Dispatch(fluid_synth_t* synth, std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-struct FluidSynthDevice::Parts {
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-    fluid_audio_driver_t* audio = nullptr;
-    std::mutex renderMutex;
-
-    ~Parts() {
-        if (audio) delete_fluid_audio_driver(audio);
-        if (synth) delete_fluid_synth(synth);
-        if (settings) delete_fluid_settings(settings);
-    }
-};
-
-void SilenceSynthesizerLog() {
-    static const bool silenced = [] {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, DiscardLog, nullptr);
-        return true;
-    }();
-    (void)silenced;
+SynthesizerOptions SynthesizerOptionsFromEnvironment() {
+    SynthesizerOptions options;
+    const char* wav = std::getenv(kSynthesizerWavVariable);
+    if (wav != nullptr) options.wavFile = wav;
+    return options;
 }
 
-FluidSynthDevice::FluidSynthDevice() : OutputDevice(std::string(kSynthesizerName)), parts_(std::make_unique<Parts>()) {}
+FluidSynthDevice::FluidSynthDevice()
+    : OutputDevice(std::string(kSynthesizerName)), core_(std::make_shared<SynthCore>()) {}
 
-FluidSynthDevice::~FluidSynthDevice() = default;
+FluidSynthDevice::~FluidSynthDevice() { audio_.reset(); }
 
 std::unique_ptr<FluidSynthDevice> FluidSynthDevice::Open(const SynthesizerOptions& options) {
-    SilenceSynthesizerLog();
+    CaptureSynthesizerLog();
     std::unique_ptr<FluidSynthDevice> device(new FluidSynthDevice());
-    Parts& parts = *device->parts_;
-    parts.settings = new_fluid_settings();
-    if (parts.settings == nullptr) return nullptr;
-    fluid_settings_setnum(parts.settings, "synth.sample-rate", kSynthesizerSampleRate);
-    fluid_settings_setint(parts.settings, "synth.threadsafe-api", 1);
-    parts.synth = new_fluid_synth(parts.settings);
-    if (parts.synth == nullptr) return nullptr;
-    if (fluid_synth_sfload(parts.synth, options.soundFont.c_str(), 1) == FLUID_FAILED) return nullptr;
-    // Without a sound server the device still opens: Render then gives its sound.
-    if (options.audioOutput) parts.audio = new_fluid_audio_driver(parts.settings, parts.synth);
+    SynthCore& core = *device->core_;
+    core.settings = new_fluid_settings();
+    if (core.settings == nullptr) return nullptr;
+    fluid_settings_setnum(core.settings, "synth.sample-rate", kSynthesizerSampleRate);
+    fluid_settings_setint(core.settings, "synth.threadsafe-api", 1);
+    core.synth = new_fluid_synth(core.settings);
+    if (core.synth == nullptr) return nullptr;
+    if (fluid_synth_sfload(core.synth, options.soundFont.c_str(), 1) == FLUID_FAILED) return nullptr;
+    // A sound device that does not open leaves the synthesizer open: it plays on
+    // silently, and says why.
+    if (!options.audioOutput) return device;
+    if (!options.wavFile.empty())
+        device->audio_ = StartWavAudio(device->core_, options.wavFile, device->audioFailure_);
+    else
+        device->audio_ = StartDeviceAudio(device->core_, options.audioDevice, device->audioFailure_);
     return device;
 }
 
-bool FluidSynthDevice::HasAudioOutput() const { return parts_->audio != nullptr; }
+bool FluidSynthDevice::HasAudioOutput() const { return audio_ != nullptr; }
 
 bool FluidSynthDevice::WriteShort(std::span<const uint8_t> bytes) {
-    Dispatch(parts_->synth, bytes);
+    Dispatch(core_->synth, bytes);
     return true;
 }
 
 bool FluidSynthDevice::WriteLong(std::span<const uint8_t> bytes) {
     // The body without F0 and F7; a SysEx the synthesizer does not know is ignored.
     const auto* body = reinterpret_cast<const char*>(bytes.data() + 1);
-    fluid_synth_sysex(parts_->synth, body, static_cast<int>(bytes.size() - 2), nullptr, nullptr, nullptr, 0);
+    fluid_synth_sysex(core_->synth, body, static_cast<int>(bytes.size() - 2), nullptr, nullptr, nullptr, 0);
     return true;
 }
 
 bool FluidSynthDevice::Render(std::span<float> left, std::span<float> right) {
     if (IsGone() || left.size() != right.size()) return false;
-    std::lock_guard lock(parts_->renderMutex);
-    int frames = static_cast<int>(left.size());
-    return fluid_synth_write_float(parts_->synth, frames, left.data(), 0, 1, right.data(), 0, 1) == FLUID_OK;
+    return core_->Render(left.data(), right.data(), static_cast<int>(left.size()));
 }
 
 }  // namespace ql::midi

@@ -16,6 +16,7 @@ constexpr uint8_t kDataMask = 0x7F;
 constexpr uint8_t kSysExStart = 0xF0;
 constexpr uint8_t kSysExEnd = 0xF7;
 constexpr uint8_t kFirstRealtime = 0xF8;
+constexpr int kByteBits = 8;
 // Bytes of the longest input burst the ring between a device's reader and the
 // parser takes at once.
 constexpr size_t kInputRingBytes = 4096;
@@ -34,7 +35,8 @@ std::unique_ptr<Backend>& BackendSlot() {
 
 struct NoticeList {
     std::mutex mutex;
-    std::vector<std::string> texts;
+    std::vector<Notice> notices;
+    NoticeWaker waker = nullptr;
 };
 
 NoticeList& Notices() {
@@ -94,6 +96,15 @@ bool OutputDevice::SendLong(std::span<const uint8_t> bytes) {
 bool OutputDevice::SendRealtime(uint8_t status) {
     if (status < kFirstRealtime || ShortMessageLength(status) == 0) return false;
     return Write(std::span<const uint8_t>(&status, 1), false);
+}
+
+bool ForwardMessage(OutputDevice& device, std::span<const uint8_t> bytes) {
+    if (bytes.empty()) return false;
+    if (bytes.front() == kSysExStart) return device.SendLong(bytes);
+    if (bytes.front() >= kFirstRealtime) return device.SendRealtime(bytes.front());
+    uint32_t message = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) message |= static_cast<uint32_t>(bytes[i]) << (kByteBits * i);
+    return device.Send(message);
 }
 
 // ---- InputDevice ----
@@ -174,16 +185,26 @@ void InstallBackend(std::unique_ptr<Backend> backend) {
     BackendSlot() = backend ? std::move(backend) : headless::MakeBackend(headless::ClockMode::Virtual);
 }
 
-void AddNotice(std::string text) {
-    std::lock_guard lock(Notices().mutex);
-    Notices().texts.push_back(std::move(text));
+void AddNotice(std::string text, NoticeWeight weight) {
+    NoticeWaker waker = nullptr;
+    {
+        std::lock_guard lock(Notices().mutex);
+        Notices().notices.push_back(Notice{std::move(text), weight});
+        waker = Notices().waker;
+    }
+    if (waker != nullptr) waker();
 }
 
-std::vector<std::string> TakeNotices() {
+std::vector<Notice> TakeNotices() {
     std::lock_guard lock(Notices().mutex);
-    std::vector<std::string> taken;
-    taken.swap(Notices().texts);
+    std::vector<Notice> taken;
+    taken.swap(Notices().notices);
     return taken;
+}
+
+void SetNoticeWaker(NoticeWaker waker) {
+    std::lock_guard lock(Notices().mutex);
+    Notices().waker = waker;
 }
 
 }  // namespace ql::midi

@@ -7,8 +7,9 @@
 //
 // Threads: Send, SendLong and SendRealtime are safe from any thread (one mutex per
 // output device, held only while a message is encoded and written; encoders are
-// preallocated). A device whose write fails is gone from then on: it reads as
-// closed and nothing more is written to it. Everything else belongs to the
+// preallocated). The system backend's outputs write on a thread of their own
+// (guarded_output.h), so that no sender waits on a device. A device whose write
+// fails is gone from then on: it reads as closed and nothing more is written to it. Everything else belongs to the
 // user-interface thread, except the clock (any thread) and the timer's Arm, which
 // its own callback may call.
 #pragma once
@@ -78,6 +79,11 @@ private:
     std::mutex mutex_;
     std::atomic<bool> gone_{false};
 };
+
+// Writes a message that another device's Send, SendLong or SendRealtime took
+// (its bytes as they were encoded) through `device`'s own call for it. False when
+// `device` refuses it.
+bool ForwardMessage(OutputDevice& device, std::span<const uint8_t> bytes);
 
 // Callbacks of an input device; `user` is handed back unchanged. They run on the
 // device's input thread, one at a time; `ms` counts from Start.
@@ -203,9 +209,21 @@ public:
 Backend& CurrentBackend();
 void InstallBackend(std::unique_ptr<Backend> backend);
 
-// One-line notices of the layer for the user (a device dropped, the sequencer not
-// reachable), oldest first; taking them empties the list.
-void AddNotice(std::string text);
-std::vector<std::string> TakeNotices();
+// Notices of the layer for the user, oldest first; taking them empties the list.
+// A line notice says what the program goes on without (the sequencer not
+// reachable); a box notice says why nothing will be heard (the synthesizer has no
+// soundfont or no sound device) and is shown in a message box. Any thread.
+enum class NoticeWeight : uint8_t { Line = 0, Box = 1 };
+struct Notice {
+    std::string text;
+    NoticeWeight weight = NoticeWeight::Line;
+};
+void AddNotice(std::string text, NoticeWeight weight = NoticeWeight::Line);
+std::vector<Notice> TakeNotices();
+// Called (on the thread that adds it) after each notice is added, so that the
+// user-interface thread can be woken to show it; null for none. The waker must be
+// safe to call from any thread. User-interface thread.
+using NoticeWaker = void (*)();
+void SetNoticeWaker(NoticeWaker waker);
 
 }  // namespace ql::midi

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "platform/midi/alsa_sequencer.h"
+#include "platform/midi/guarded_output.h"
 #include "platform/midi/timer_thread.h"
 
 namespace ql::midi {
@@ -23,6 +24,38 @@ const MonotonicClock& TheMonotonicClock() {
     return clock;
 }
 
+std::string AudioFailureNotice(const std::string& failure) {
+    return "The built-in synthesizer cannot play through " + failure +
+           ". Scores play on without sound. To hear them, choose another output for the ports in "
+           "MIDI > Setup > MIDI Ports.";
+}
+
+}  // namespace
+
+// The one synthesizer and the guard its messages go through (declared after it,
+// so the guard goes first).
+struct SystemBackend::SharedSynthesizer {
+    std::shared_ptr<FluidSynthDevice> synthesizer;
+    std::unique_ptr<OutputDevice> guard;
+};
+
+namespace {
+
+// One opening of the shared synthesizer.
+class SynthesizerHandle final : public OutputDevice {
+public:
+    explicit SynthesizerHandle(std::shared_ptr<SystemBackend::SharedSynthesizer> shared)
+        : OutputDevice(std::string(kSynthesizerName)), shared_(std::move(shared)) {}
+    FluidSynthDevice* Synthesizer() const { return shared_->synthesizer.get(); }
+
+protected:
+    bool WriteShort(std::span<const uint8_t> bytes) override { return ForwardMessage(*shared_->guard, bytes); }
+    bool WriteLong(std::span<const uint8_t> bytes) override { return ForwardMessage(*shared_->guard, bytes); }
+
+private:
+    std::shared_ptr<SystemBackend::SharedSynthesizer> shared_;
+};
+
 }  // namespace
 
 SystemBackend::SystemBackend(SynthesizerOptions synthesizer) : synthesizer_(std::move(synthesizer)) {}
@@ -34,7 +67,8 @@ AlsaSequencer* SystemBackend::Sequencer() {
         sequencerTried_ = true;
         std::string reason;
         sequencer_ = AlsaSequencer::Open(reason);
-        if (!sequencer_) AddNotice("MIDI ports are not available (" + reason + "); only the built-in synthesizer is listed.");
+        if (!sequencer_)
+            AddNotice("MIDI ports are not available (" + reason + "); only the built-in synthesizer is listed.");
     }
     return sequencer_.get();
 }
@@ -43,7 +77,8 @@ bool SystemBackend::SynthesizerAvailable() {
     if (access(synthesizer_.soundFont.c_str(), R_OK) == 0) return true;
     if (!soundFontReported_) {
         soundFontReported_ = true;
-        AddNotice("The built-in synthesizer is not available: its soundfont " + synthesizer_.soundFont + " is missing.");
+        AddNotice("The built-in synthesizer is not available: its soundfont " + synthesizer_.soundFont + " is missing.",
+                  NoticeWeight::Box);
     }
     return false;
 }
@@ -59,13 +94,31 @@ std::vector<DeviceInfo> SystemBackend::Devices() {
     return devices;
 }
 
-std::unique_ptr<OutputDevice> SystemBackend::OpenOutput(std::string_view name) {
-    if (name == kSynthesizerName) {
+// A handle onto the open synthesizer, or onto one opened now (also when the open
+// one is stuck: its handles read as gone).
+std::unique_ptr<OutputDevice> SystemBackend::OpenSynthesizer() {
+    std::shared_ptr<SharedSynthesizer> shared = openSynthesizer_.lock();
+    if (shared == nullptr || shared->guard->IsGone()) {
         if (!SynthesizerAvailable()) return nullptr;
-        return FluidSynthDevice::Open(synthesizer_);
+        std::shared_ptr<FluidSynthDevice> synthesizer = FluidSynthDevice::Open(synthesizer_);
+        if (synthesizer == nullptr) return nullptr;
+        if (!synthesizer->AudioFailure().empty() && !audioFailureReported_) {
+            audioFailureReported_ = true;
+            AddNotice(AudioFailureNotice(synthesizer->AudioFailure()), NoticeWeight::Box);
+        }
+        shared = std::make_shared<SharedSynthesizer>();
+        shared->guard = GuardedOutput::Open(synthesizer);
+        if (shared->guard == nullptr) return nullptr;
+        shared->synthesizer = std::move(synthesizer);
+        openSynthesizer_ = shared;
     }
+    return std::make_unique<SynthesizerHandle>(std::move(shared));
+}
+
+std::unique_ptr<OutputDevice> SystemBackend::OpenOutput(std::string_view name) {
+    if (name == kSynthesizerName) return OpenSynthesizer();
     AlsaSequencer* sequencer = Sequencer();
-    return sequencer ? sequencer->OpenOutput(name) : nullptr;
+    return sequencer ? GuardOutput(sequencer->OpenOutput(name)) : nullptr;
 }
 
 std::unique_ptr<InputDevice> SystemBackend::OpenInput(std::string_view name) {
@@ -78,5 +131,10 @@ std::unique_ptr<OneShotTimer> SystemBackend::CreateTimer(TimerCallback callback,
 }
 
 const Clock& SystemBackend::TheClock() const { return TheMonotonicClock(); }
+
+FluidSynthDevice* SynthesizerBehind(OutputDevice* device) {
+    auto* handle = dynamic_cast<SynthesizerHandle*>(device);
+    return handle != nullptr ? handle->Synthesizer() : nullptr;
+}
 
 }  // namespace ql::midi

@@ -2,7 +2,14 @@
 // soundfont is there), the ports of the ALSA sequencer (when it can be had), the
 // timer thread and the monotonic clock. Without a sequencer only the synthesizer
 // is listed, and that is reported once; without the soundfont the synthesizer is
-// dropped with a one-line notice.
+// dropped with a notice.
+//
+// Every output it opens is guarded (guarded_output.h): no sender waits on a
+// device. The synthesizer is one per backend: each opening of it is a handle onto
+// the same synthesizer, which closes (its threads ending) with the last handle. A
+// synthesizer whose sound device does not open plays on silently, and the first
+// time that happens a box notice names the device and says how to choose another
+// output.
 #pragma once
 
 #include <memory>
@@ -28,13 +35,22 @@ public:
     // The sequencer, or null when it could not be had.
     AlsaSequencer* Sequencer();
 
+    struct SharedSynthesizer;
+
 private:
     bool SynthesizerAvailable();
+    std::unique_ptr<OutputDevice> OpenSynthesizer();
 
     SynthesizerOptions synthesizer_;
+    std::weak_ptr<SharedSynthesizer> openSynthesizer_;
     std::shared_ptr<AlsaSequencer> sequencer_;
     bool sequencerTried_ = false;
     bool soundFontReported_ = false;
+    bool audioFailureReported_ = false;
 };
+
+// The synthesizer an output of the system backend opened onto, or null when it is
+// another device.
+FluidSynthDevice* SynthesizerBehind(OutputDevice* device);
 
 }  // namespace ql::midi

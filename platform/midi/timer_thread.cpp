@@ -15,8 +15,6 @@ namespace {
 constexpr int64_t kNanosecondsPerMs = 1'000'000;
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr int64_t kSliceNs = kTimerSliceMs * kNanosecondsPerMs;
-// Below the kernel's own soft-interrupt threads, above every ordinary thread.
-constexpr int kTimerFifoPriority = 40;
 
 timespec ToTimespec(int64_t ns) {
     return timespec{static_cast<time_t>(ns / kNanosecondsPerSecond), static_cast<long>(ns % kNanosecondsPerSecond)};

@@ -19,6 +19,10 @@
 namespace ql::midi {
 
 constexpr uint32_t kTimerSliceMs = 5;
+// The SCHED_FIFO priority the timer thread asks for: below the kernel's own
+// soft-interrupt threads, above every ordinary thread. No other thread of the
+// program asks for as much.
+constexpr int kTimerFifoPriority = 40;
 
 // CLOCK_MONOTONIC in nanoseconds.
 int64_t MonotonicNanoseconds();

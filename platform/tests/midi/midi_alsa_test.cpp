@@ -81,7 +81,7 @@ TEST(MidiAlsa, WithoutTheSequencerOnlyTheSynthesizerIsListed) {
     EXPECT_EQ(backend.OpenOutput("Some Client:Port 0"), nullptr);
     EXPECT_EQ(backend.OpenInput("Some Client:Port 0"), nullptr);
     int sequencerNotices = 0;
-    for (const std::string& notice : TakeNotices()) sequencerNotices += notice.find("MIDI ports") != std::string::npos;
+    for (const Notice& notice : TakeNotices()) sequencerNotices += notice.text.find("MIDI ports") != std::string::npos;
     EXPECT_EQ(sequencerNotices, 1);
 }
 

@@ -103,7 +103,7 @@ TEST(MidiSystemBackend, AMissingSoundfontDropsTheSynthesizer) {
     backend.Devices();
     EXPECT_EQ(backend.OpenOutput(kSynthesizerName), nullptr);
     int soundfontNotices = 0;
-    for (const std::string& notice : TakeNotices()) soundfontNotices += notice.find("soundfont") != std::string::npos;
+    for (const Notice& notice : TakeNotices()) soundfontNotices += notice.text.find("soundfont") != std::string::npos;
     EXPECT_EQ(soundfontNotices, 1);
 }
 
