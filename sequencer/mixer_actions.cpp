@@ -24,7 +24,6 @@
 #include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
-#include "shell/program_options.h"
 #include "shell/score_settings.h"
 
 namespace ql {
@@ -54,24 +53,26 @@ int FaderOfTrackbar(const MixerWindow* mixer, platform::WindowHandle trackbar) {
     return -1;
 }
 
-// The (port, channel) of each voice of the staff that has a port and a device.
-std::vector<std::pair<int, int>> StaffDestinations(ScoreDocument* document, int staff) {
-    std::vector<std::pair<int, int>> found;
+// The device and channel of each voice of the staff that has a port with a
+// device: the device the port plays on now (the run's while one is on).
+std::vector<std::pair<midi::OutputDevice*, int>> StaffDestinations(ScoreDocument* document, int staff) {
+    std::vector<std::pair<midi::OutputDevice*, int>> found;
     const StaffRecord* record = StaffRecordOf(document, staff);
     for (int v = 0; record != nullptr && v < kVoicesPerStaff; ++v) {
         const int port = static_cast<int8_t>(record->timbres[v].port);
-        if (port < 0 || port >= kLogicalPortCount || Options().MidiPortMap[port] == 0) continue;
-        const std::pair<int, int> pc{port, record->timbres[v].channel & kChannelBits};
-        if (std::find(found.begin(), found.end(), pc) == found.end()) found.push_back(pc);
+        midi::OutputDevice* device = port >= 0 && port < kLogicalPortCount ? DeviceOfLogicalPort(port) : nullptr;
+        if (device == nullptr) continue;
+        const std::pair<midi::OutputDevice*, int> destination{device, record->timbres[v].channel & kChannelBits};
+        if (std::find(found.begin(), found.end(), destination) == found.end()) found.push_back(destination);
     }
     return found;
 }
 
-void SendControl(int port, int channel, int controller, int value) {
+void SendControl(midi::OutputDevice* device, int channel, int controller, int value) {
     const uint32_t message = (kControlChange | static_cast<uint32_t>(channel)) |
                              static_cast<uint32_t>(std::clamp(controller, 0, kMidiTop)) << 8 |
                              static_cast<uint32_t>(std::clamp(value, 0, kMidiTop)) << 16;
-    SendMidiOutputMessage(Options().MidiPortMap[port], message);
+    device->Send(message);
 }
 
 // The fader's value written to the document and the live tables, or sent.
@@ -243,18 +244,18 @@ void RefreshAllOf(ScoreView* view) {
 
 void SendMixerControllerAll(MixerWindow* mixer, int controller, int value) {
     ScoreDocument* document = DocumentOf(mixer);
-    std::vector<std::pair<int, int>> sent;
+    std::vector<std::pair<midi::OutputDevice*, int>> sent;
     for (int staff = 1; staff <= MixerStaffCount(mixer); ++staff)
-        for (const std::pair<int, int>& pc : StaffDestinations(document, staff)) {
-            if (std::find(sent.begin(), sent.end(), pc) != sent.end()) continue;
-            sent.push_back(pc);
-            SendControl(pc.first, pc.second, controller, value);
+        for (const auto& destination : StaffDestinations(document, staff)) {
+            if (std::find(sent.begin(), sent.end(), destination) != sent.end()) continue;
+            sent.push_back(destination);
+            SendControl(destination.first, destination.second, controller, value);
         }
 }
 
 void SendMixerController(MixerWindow* mixer, int staff, int controller, int value) {
-    for (const std::pair<int, int>& pc : StaffDestinations(DocumentOf(mixer), staff))
-        SendControl(pc.first, pc.second, controller, value);
+    for (const auto& [device, channel] : StaffDestinations(DocumentOf(mixer), staff))
+        SendControl(device, channel, controller, value);
 }
 
 void SetMixerTempo(MixerWindow* mixer, int /*tempo*/) {

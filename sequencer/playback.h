@@ -3,11 +3,11 @@
 // started, paused, continued and stopped, and the refills in between.
 //
 // Ports: a port's device is found by its saved name in the current device list
-// first (ALSA numbers change between sessions), then by its entry index; a port
-// whose device is missing plays on port A's device for this run only, and the
-// saved choice is left alone. A device that fails to open refuses the run with one
-// notice, and nothing stays open. A device list without any output refuses the
-// run silently.
+// first (ALSA numbers change between sessions), then by its entry; a port whose
+// device is missing plays on port A's device for this run only, and the saved
+// choice is left alone. A port set to none sends nothing. A device that fails to
+// open refuses the run with one notice, and nothing stays open. A device list
+// without any output refuses the run silently.
 //
 // Stop, in order: stopByte and running cleared; the timer cancelled (it returns
 // only after its last callback); the record input stopped and closed (it returns
@@ -34,15 +34,27 @@ namespace ql {
 struct ScoreView;
 
 // The devices of the logical ports: for each port the saved name (may be empty)
-// and the saved entry index (1-based in the output list; 0 none).
+// and the saved entry of the port map (logical_ports.h).
 struct PortChoices {
     std::array<std::string, kLogicalPortCount> names{};
     std::array<int, kLogicalPortCount> entries{};
 };
 
-// The device name each port plays on; empty for a port with no device. A port
-// whose choice finds nothing takes port A's device, or the first output when port
-// A finds nothing either.
+// The choices of the settings: "MidiPortNames" (up to eight names separated by
+// '|'; missing ones are empty) and "MidiPortMap".
+PortChoices SavedPortChoices();
+// The names as "MidiPortNames" stores them.
+std::string JoinPortNames(const std::array<std::string, kLogicalPortCount>& names);
+
+// The device every machine has: the built-in synthesizer, else the first output;
+// empty when there is no output.
+std::string DefaultOutputName(const std::vector<midi::DeviceInfo>& devices);
+
+// The device name each port plays on, as the port dialog shows it and the run
+// plays it; empty for a port set to none, or when there is no output. A saved name
+// in the list wins; then the entry: the default device, the n-th output, or none.
+// A port whose saved device is missing (a name or an entry the list does not
+// have) plays on port A's device, for the time being; the choice is kept.
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
                                                               const PortChoices& choices);
 

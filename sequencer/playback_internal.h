@@ -34,12 +34,12 @@ void SendProgramChanges(const RunConstants& run, const PlaybackRequest& request)
 
 // Ends every note a run may have left sounding (Pause and Stop): note-offs of the
 // metronome's keys, then on each device and channel the score's voices play on
-// All Notes Off and a note-off for each of the 128 keys.
+// the sustain pedal up, All Notes Off and a note-off for each of the 128 keys.
 void SilenceAllNotes(const SequencerState& state, ScoreDocument* document);
 // The device a logical port (0..7) plays on, or null.
 using DeviceOfPort = std::function<midi::OutputDevice*(int port)>;
-// All Notes Off and the 128 note-offs once on each device and channel the score's
-// voices play on (a port beyond H plays on A).
+// The pedal up, All Notes Off and the 128 note-offs once on each device and
+// channel the score's voices play on (a port beyond H plays on A).
 void SilenceVoiceChannels(ScoreDocument* document, const DeviceOfPort& deviceOfPort);
 
 // MIDI sync: masterByte, slaveByte and the sync ports of the request's mode.

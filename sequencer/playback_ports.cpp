@@ -1,12 +1,15 @@
-// The devices of a run's logical ports: each port's device found by its saved name,
-// else by its entry, else port A's; each device opened once; the metronome's
-// settings; the program changes sent before the run.
+// The devices of the logical ports, as the port dialog shows them and a run plays
+// on them: each port's device found by its saved name, else by its entry (the
+// default device, the n-th output, or none), a missing one standing in for by port
+// A's; each device of a run opened once; the metronome's settings; the program
+// changes sent before the run.
 #include <algorithm>
 
 #include "core/constants.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "sequencer/playback_internal.h"
+#include "shell/program_options.h"
 
 namespace ql {
 namespace {
@@ -19,14 +22,23 @@ constexpr int kMaxDataByte = 127;
 constexpr int kDataShift1 = 8;
 constexpr int kPortPairShift = 4;
 
-// The device a port's choice finds in the current output list: its saved name
-// first, then its entry; empty when neither finds one.
-std::string ChoiceOf(const std::vector<midi::DeviceInfo>& outputs, const PortChoices& choices, int port) {
+constexpr char kPortNameSeparator = '|';
+
+// What a port's choice finds in the current output list.
+struct Found {
+    std::string name;      // empty: no device
+    bool missing = false;  // the saved device is not in the list
+};
+
+Found ChoiceOf(const std::vector<midi::DeviceInfo>& outputs, const PortChoices& choices, int port) {
+    const std::string& saved = choices.names[port];
     for (const midi::DeviceInfo& info : outputs)
-        if (!choices.names[port].empty() && info.name == choices.names[port]) return info.name;
+        if (!saved.empty() && info.name == saved) return {info.name};
     const int entry = choices.entries[port];
-    if (entry > 0 && entry <= static_cast<int>(outputs.size())) return outputs[entry - 1].name;
-    return {};
+    if (entry == kNoDeviceEntry) return {};
+    if (entry > 0 && entry <= static_cast<int>(outputs.size())) return {outputs[entry - 1].name};
+    if (entry == kDefaultDeviceEntry && saved.empty()) return {DefaultOutputName(outputs)};
+    return {{}, true};
 }
 
 // A data byte of a message, clamped to 0..127.
@@ -39,6 +51,16 @@ uint32_t ProgramChange(int channel, int patch) {
 
 }  // namespace
 
+std::string DefaultOutputName(const std::vector<midi::DeviceInfo>& devices) {
+    const midi::DeviceInfo* first = nullptr;
+    for (const midi::DeviceInfo& info : devices) {
+        if (!info.output) continue;
+        if (info.kind == midi::DeviceKind::Synthesizer) return info.name;
+        if (first == nullptr) first = &info;
+    }
+    return first != nullptr ? first->name : std::string{};
+}
+
 std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<midi::DeviceInfo>& devices,
                                                               const PortChoices& choices) {
     std::vector<midi::DeviceInfo> outputs;
@@ -46,13 +68,37 @@ std::array<std::string, kLogicalPortCount> ResolvePortDevices(const std::vector<
         if (info.output) outputs.push_back(info);
     std::array<std::string, kLogicalPortCount> names{};
     if (outputs.empty()) return names;
-    std::string fallback = ChoiceOf(outputs, choices, 0);
-    if (fallback.empty()) fallback = outputs.front().name;
+    Found portA = ChoiceOf(outputs, choices, 0);
+    if (portA.missing) portA.name = DefaultOutputName(outputs);
     for (int port = 0; port < kLogicalPortCount; ++port) {
-        names[port] = ChoiceOf(outputs, choices, port);
-        if (names[port].empty()) names[port] = fallback;
+        const Found found = port == 0 ? portA : ChoiceOf(outputs, choices, port);
+        names[port] = found.missing ? portA.name : found.name;
     }
     return names;
+}
+
+PortChoices SavedPortChoices() {
+    const ProgramOptions& options = Options();
+    PortChoices choices;
+    for (int port = 0; port < kLogicalPortCount; ++port) choices.entries[port] = options.MidiPortMap[port];
+    const std::string& text = options.MidiPortNames;
+    size_t from = 0;
+    for (int port = 0; port < kLogicalPortCount && from <= text.size(); ++port) {
+        const size_t bar = text.find(kPortNameSeparator, from);
+        choices.names[port] = text.substr(from, bar == std::string::npos ? std::string::npos : bar - from);
+        if (bar == std::string::npos) break;
+        from = bar + 1;
+    }
+    return choices;
+}
+
+std::string JoinPortNames(const std::array<std::string, kLogicalPortCount>& names) {
+    std::string text;
+    for (int port = 0; port < kLogicalPortCount; ++port) {
+        if (port > 0) text += kPortNameSeparator;
+        text += names[port];
+    }
+    return text;
 }
 
 std::string ResolveRecordInput(const std::vector<midi::DeviceInfo>& devices, const std::string& name, int index) {

@@ -1,8 +1,9 @@
 // Silencing every note a run may have left sounding, at Pause and at Stop: the
-// metronome's two keys (when it plays), then on each device and channel a staff's voices play on,
-// All Notes Off followed by a note-off (a note-on of velocity 0) for each of the
-// 128 keys, for devices that ignore All Notes Off or hold notes the engine did not
-// count (a note sent thru, a sustain the device keeps).
+// metronome's two keys (when it plays), then on each device and channel a staff's
+// voices play on the sustain pedal up, All Notes Off and a note-off (a note-on of
+// velocity 0) for each of the 128 keys, for devices that ignore All Notes Off or
+// hold notes the engine did not count (a note sent thru, a sustain the device
+// keeps). Every note the engine itself sent is ended by the engine at the stop.
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@ namespace ql::playback_detail {
 namespace {
 
 constexpr uint8_t kControlStatus = 0xB0;
+constexpr uint32_t kSustainPedal = 64;
 constexpr uint32_t kAllNotesOff = 123;
 constexpr int kKeyShift = 8;
 constexpr int kValueShift = 16;
@@ -44,14 +46,27 @@ std::vector<std::pair<midi::OutputDevice*, int>> VoiceChannels(ScoreDocument* do
     return found;
 }
 
-}  // namespace
+// The pedal up and All Notes Off; false when the device refuses.
+bool EndChannel(midi::OutputDevice* device, int channel) {
+    device->Send(ChannelMessage(kControlStatus, channel, kSustainPedal, 0));
+    return device->Send(ChannelMessage(kControlStatus, channel, kAllNotesOff, 0));
+}
 
-void SilenceVoiceChannels(ScoreDocument* document, const DeviceOfPort& deviceOfPort) {
-    for (const auto& [device, channel] : VoiceChannels(document, deviceOfPort)) {
-        if (!device->Send(ChannelMessage(kControlStatus, channel, kAllNotesOff, 0))) continue;
+std::vector<std::pair<midi::OutputDevice*, int>> SweepVoiceChannels(ScoreDocument* document,
+                                                                    const DeviceOfPort& deviceOfPort) {
+    const std::vector<std::pair<midi::OutputDevice*, int>> pairs = VoiceChannels(document, deviceOfPort);
+    for (const auto& [device, channel] : pairs) {
+        if (!EndChannel(device, channel)) continue;
         for (uint32_t key = 0; key < kMidiKeys; ++key)
             device->Send(ChannelMessage(engine_detail::kNoteOn, channel, key, 0));
     }
+    return pairs;
+}
+
+}  // namespace
+
+void SilenceVoiceChannels(ScoreDocument* document, const DeviceOfPort& deviceOfPort) {
+    SweepVoiceChannels(document, deviceOfPort);
 }
 
 void SilenceAllNotes(const SequencerState& state, ScoreDocument* document) {
@@ -61,7 +76,7 @@ void SilenceAllNotes(const SequencerState& state, ScoreDocument* document) {
         for (const uint8_t key : {run.metronomeBarKey, run.metronomeBeatKey})
             metronome->Send(ChannelMessage(engine_detail::kNoteOff, run.metronomeChannel, key, 0));
     }
-    SilenceVoiceChannels(document, [&](int port) { return state.run.portHandle[port]; });
+    SweepVoiceChannels(document, [&](int port) { return state.run.portHandle[port]; });
 }
 
 }  // namespace ql::playback_detail

@@ -1,6 +1,7 @@
 // The settings dialogs of ports and recording (see settings_dialogs.h): port
 // assignment with the device names, synchronisation, thru and record set-up.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/midi/midi.h"
 #include "platform/ui/controls.h"
 #include "sequencer/logical_ports.h"
+#include "sequencer/playback.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/settings_dialogs.h"
 #include "sequencer/transcription_dialogs.h"
@@ -27,7 +29,6 @@ constexpr uint32_t kSyncHelp = 1506;
 constexpr uint32_t kThruHelp = 1163;
 constexpr uint32_t kRecordHelp = 1000;
 constexpr char kNoDevice[] = "NONE";
-constexpr char kNameSeparator = '|';
 constexpr int32_t kMidiTop = 127;
 
 std::vector<std::string> DeviceNames(bool outputs) {
@@ -51,20 +52,12 @@ int ChosenDevice(WindowHandle dialog, int32_t id) {
     return std::max(ui::ComboGetSelection(ui::GetDialogItem(dialog, id)), 0);
 }
 
-// The list entry of a stored name, else the stored entry.
+// The list entry of a stored name (the combo entry of a device: 0 "NONE"), else
+// the stored entry.
 int EntryOf(const std::vector<std::string>& names, const std::string& name, int entry) {
     const auto found = std::find(names.begin(), names.end(), name);
     if (!name.empty() && found != names.end()) return static_cast<int>(found - names.begin()) + 1;
     return entry;
-}
-
-std::vector<std::string> SplitNames(const std::string& text) {
-    std::vector<std::string> names(1);
-    for (char c : text) {
-        if (c == kNameSeparator) names.emplace_back();
-        else names.back() += c;
-    }
-    return names;
 }
 
 std::string NameOf(const std::vector<std::string>& names, int entry) {
@@ -88,33 +81,34 @@ bool MidiSyncAvailable() {
     return !DeviceNames(false).empty();
 }
 
+// Each port shows the device it plays on (the run's rule, ResolvePortDevices), and
+// "NONE" only for a port set to none. OK stores each port's device by name and
+// entry, and "NONE" as the none entry; Reset puts every port on the default device.
 intptr_t RunPortAssignmentDialog(ScoreView* view) {
     namespace p = port_assignment_dialog;
     ProgramOptions& o = Options();
+    const std::vector<midi::DeviceInfo> devices = midi::CurrentBackend().Devices();
     const std::vector<std::string> outputs = DeviceNames(true);
     const std::vector<std::string> inputs = DeviceNames(false);
     CloseMidiOutputPorts();
     const intptr_t result = RunSettingsDialog(
         p::kDialog, kPortsHelp,
         [&](WindowHandle dialog) {
-            const std::vector<std::string> stored = SplitNames(o.MidiPortNames);
-            for (int port = 0; port < kLogicalPortCount; ++port) {
-                const std::string name = port < static_cast<int>(stored.size()) ? stored[port] : std::string();
-                FillDeviceCombo(dialog, p::kFirstPort + port, outputs, EntryOf(outputs, name, o.MidiPortMap[port]));
-            }
+            const std::array<std::string, kLogicalPortCount> playing = ResolvePortDevices(devices, SavedPortChoices());
+            for (int port = 0; port < kLogicalPortCount; ++port)
+                FillDeviceCombo(dialog, p::kFirstPort + port, outputs, EntryOf(outputs, playing[port], 0));
             FillDeviceCombo(dialog, p::kStepEntry, inputs, o.MidiStepInPort);
             FillDeviceCombo(dialog, p::kRecord, inputs, EntryOf(inputs, o.RecordPortName, o.RecordPort + 1));
             FillDeviceCombo(dialog, p::kMetronome, outputs, o.MetronomePort);
         },
         [&](WindowHandle dialog) {
-            std::string names;
+            std::array<std::string, kLogicalPortCount> names{};
             for (int port = 0; port < kLogicalPortCount; ++port) {
                 const int entry = ChosenDevice(dialog, p::kFirstPort + port);
-                o.MidiPortMap[port] = static_cast<uint8_t>(entry);
-                if (port > 0) names += kNameSeparator;
-                names += NameOf(outputs, entry);
+                o.MidiPortMap[port] = entry == 0 ? kNoDeviceEntry : static_cast<uint8_t>(entry);
+                names[port] = NameOf(outputs, entry);
             }
-            o.MidiPortNames = names;
+            o.MidiPortNames = JoinPortNames(names);
             o.MidiStepInPort = static_cast<uint8_t>(ChosenDevice(dialog, p::kStepEntry));
             const int record = ChosenDevice(dialog, p::kRecord);
             o.RecordPort = static_cast<uint8_t>(std::max(record - 1, 0));
@@ -124,8 +118,9 @@ intptr_t RunPortAssignmentDialog(ScoreView* view) {
         },
         [&](WindowHandle dialog, int32_t id, uint32_t) {
             if (id != p::kReset) return false;
+            const int entry = EntryOf(outputs, DefaultOutputName(devices), 0);
             for (int port = 0; port < kLogicalPortCount; ++port)
-                ui::ComboSetSelection(ui::GetDialogItem(dialog, p::kFirstPort + port), outputs.empty() ? 0 : 1);
+                ui::ComboSetSelection(ui::GetDialogItem(dialog, p::kFirstPort + port), entry);
             return true;
         });
     OpenMidiPortsWithPatchCache(view != nullptr ? view->document : nullptr);

@@ -10,6 +10,10 @@
 
 namespace ql {
 
+namespace midi {
+class OutputDevice;
+}
+
 struct ScoreDocument;
 struct ScoreView;
 struct EventRecord;
@@ -41,6 +45,11 @@ int OpenMidiPortsWithPatchCache(ScoreDocument* document);
 // and keeps it open until CloseMidiOutputPorts; an open one stays as it is.
 // Non-zero on success; 0 for no entry, an entry past the list, or a refusal.
 int OpenMidiOutputPort(int device);
+// The device a logical port (0-7) plays on: during a run the run's own; outside
+// one the port map's device (as the port dialog shows it), opened when it is not
+// and kept until CloseMidiOutputPorts. Null for a port set to none, a port
+// outside 0-7, or a device that will not open.
+midi::OutputDevice* DeviceOfLogicalPort(int port);
 // Whether the device of an entry is open; CloseMidiOutputPorts closes every one
 // (before the MIDI backend goes, at program end).
 bool IsMidiOutputPortOpen(int device);

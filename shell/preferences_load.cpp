@@ -126,7 +126,8 @@ void ReadPathTexts() {
         options.*setting.field = PrefInt(kMainSection, setting.key, options.*setting.field);
 }
 
-// An entry is taken only when it names an output device entry other than "none".
+// An entry is taken when it is the none entry, or within the output device entries
+// when their count is known (the default device and every entry when it is not).
 void ReadMidiPortMap() {
     ProgramOptions& options = Options();
     options.MidiPortNames = PrefText(kMainSection, kMidiPortNamesKey, "", kPortNamesChars);
@@ -139,8 +140,9 @@ void ReadMidiPortMap() {
     if (!map) return;
     for (int port = 0; port < kLogicalPortCount; ++port) {
         const int32_t entry = (*map)[port];
-        if (entry > 0 && entry < options.OutputDeviceEntries)
-            options.MidiPortMap[port] = static_cast<uint8_t>(entry);
+        const bool known = entry >= kDefaultDeviceEntry && entry < kNoDeviceEntry &&
+                           (options.OutputDeviceEntries == 0 || entry < options.OutputDeviceEntries);
+        if (known || entry == kNoDeviceEntry) options.MidiPortMap[port] = static_cast<uint8_t>(entry);
     }
 }
 

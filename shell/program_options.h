@@ -183,9 +183,10 @@ struct ProgramOptions {
     std::string PickListDrives;
     std::string CopyRight;
     std::string TemplatePath;
-    // Output-device entry of logical ports 1..8; an entry is taken from the settings
-    // only when it is above 0 and below OutputDeviceEntries (set by start-up when it
-    // counts the output devices).
+    // Output-device entry of logical ports 1..8 (sequencer/logical_ports.h): 0 the
+    // default device (the built-in synthesizer), n the n-th output, 255 none. An
+    // entry is taken from the settings when it is 255, or below OutputDeviceEntries
+    // when a count of the output devices is known.
     uint8_t MidiPortMap[kLogicalPortCount] = {};
     // "MidiPortNames": the device name of each logical port, separated by '|'; a
     // name found in the current device list wins over the entry of MidiPortMap.

@@ -68,7 +68,7 @@ bool CheckPorts(StaffRecord* staff) {
         if (timbre.port >= kLogicalPortCount) {
             ShowNotice(kPortOutOfRange);
             timbre.port = 0;
-        } else if (options.OutputDeviceEntries > 0 &&
+        } else if (options.OutputDeviceEntries > 0 && options.MidiPortMap[timbre.port] != kNoDeviceEntry &&
                    options.MidiPortMap[timbre.port] >= options.OutputDeviceEntries) {
             ShowNotice(kPortMapOutOfRange);
             missing = true;

@@ -1,8 +1,7 @@
 // Hearing notes while they are entered or visited: a note-on or note-off of one note
 // and the sustain pedal, sent at once through the platform's MIDI output to the port
-// and channel of the staff's voice slot. A logical port opens its device on first use
-// (the device the port map names, else the built-in synthesizer, else the first
-// output device) and keeps it until ClosePreviewOutputs.
+// and channel of the staff's voice slot, on the device the logical port plays on:
+// the port map's (the one the MIDI Ports dialog shows), or the run's during a run.
 #pragma once
 
 #include <cstdint>
@@ -33,12 +32,12 @@ void SendSustainPedal(ScoreView* view, bool on);
 void AuditionNote(ScoreView* view, EventRecord* note);
 void AuditionNoteOff(ScoreView* view, const EventRecord* note);
 
-// Closes every device the preview opened (before the MIDI backend is replaced, and
-// at program end).
+// Closes the port map's devices the preview plays on (before the MIDI backend is
+// replaced, and at program end).
 void ClosePreviewOutputs();
-// The device a logical port (0-7) plays on, opened on first use and kept until
-// ClosePreviewOutputs: the port map's entry, else the synthesizer, else the first
-// output. Null for a port outside 0-7 or when the backend has no output.
+// The device a logical port (0-7) plays on (DeviceOfLogicalPort): opened on first
+// use and kept until ClosePreviewOutputs. Null for a port outside 0-7, a port set
+// to none, or when the backend has no output.
 midi::OutputDevice* PreviewOutputForPort(int port);
 
 }  // namespace ql

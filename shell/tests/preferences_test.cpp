@@ -55,6 +55,20 @@ TEST_F(PreferencesTest, FirstRunWritesTheDefaults) {
     EXPECT_STREQ(ProgramPreferences().musicFaceName, "Glyphora");
 }
 
+// The port map read back as it was stored, the count of output devices unknown
+// (as it is at start-up): a port set to none (255) stays none, and an entry of an
+// earlier version's map keeps its meaning (0: the default device).
+TEST_F(PreferencesTest, ThePortMapReadsBackAsStored) {
+    WriteSettings("[Options]\nMidiPortMap=255,0,2,0,0,0,0,255\n");
+    Open();
+    LoadPreferences();
+    EXPECT_EQ(std::vector<int>(std::begin(Options().MidiPortMap), std::end(Options().MidiPortMap)),
+              (std::vector<int>{255, 0, 2, 0, 0, 0, 0, 255}));
+    Options().MidiPortMap[3] = 4;
+    SavePreferences(false);
+    EXPECT_EQ(Stored("Options", "MidiPortMap"), "255,0,2,4,0,0,0,255");
+}
+
 // With no default fonts stored, text lines, lyrics and measure numbers take the quick
 // fonts "Tempo", "Lyric" and "Measure numbers", the new score's references name them: never
 // quick font 0, the chord diagrams, in which a typed text line shows nothing readable.

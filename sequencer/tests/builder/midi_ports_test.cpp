@@ -84,8 +84,10 @@ TEST_F(MidiPortsTest, SyncPortsAreToldToStopOutsideARun) {
 // A caching request opens the mapped ports and keeps the score's mask.
 TEST_F(MidiPortsTest, CachingRequestOpensThePorts) {
     midi::headless::AddDevice("Synth", true, false);
+    midi::headless::AddDevice("Broken", true, false);
+    midi::headless::FailWrites("Broken");  // listed, but will not open
     ql::Options().MidiPortMap[0] = 1;
-    ql::Options().MidiPortMap[1] = 5;  // past the list
+    ql::Options().MidiPortMap[1] = 2;
     MarkPatchUsed(doc_, 40);
     EXPECT_EQ(OpenMidiPortsWithPatchCache(doc_), 0);
     EXPECT_TRUE(IsMidiOutputPortOpen(1));

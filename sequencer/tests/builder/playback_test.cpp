@@ -161,8 +161,9 @@ TEST_F(PlaybackTest, StopEndsSoundingNotes) {
 }
 
 // Pause and Stop end every note the devices may still hold: once on each device
-// and channel the voices play on (a port past H on port A), All Notes Off and then
-// a note-off for each of the 128 keys; the metronome's keys when it plays.
+// and channel the voices play on (a port past H on port A), the sustain pedal up,
+// All Notes Off and then a note-off for each of the 128 keys; the metronome's keys
+// when it plays.
 TEST_F(PlaybackTest, PauseAndStopSilenceEveryVoiceChannel) {
     AddOutputs();
     BuildScore(2, 1);
@@ -197,6 +198,11 @@ TEST_F(PlaybackTest, PauseAndStopSilenceEveryVoiceChannel) {
     EXPECT_EQ(sweeps(1, 1), std::pair(1, 128));  // staff 2 on B
     EXPECT_EQ(sweeps(1, 6), std::pair(0, 0));
     EXPECT_EQ(sweeps(1, 0), std::pair(0, 0));
+    // A sweep lifts the sustain pedal first: a held pedal would keep the notes on.
+    int pedalsUp = 0;
+    for (const midi::headless::SentMessage& sent : midi::headless::Sent())
+        pedalsUp += sent.port == 0 && sent.bytes == std::vector<uint8_t>{0xB0, 64, 0} ? 1 : 0;
+    EXPECT_EQ(pedalsUp, 1);
     int metronomeOffs = 0;
     for (const midi::headless::SentMessage& sent : midi::headless::Sent())
         metronomeOffs += sent.port == 1 && sent.bytes[0] == 0x89 && (sent.bytes[1] == 75 || sent.bytes[1] == 72) ? 1 : 0;
@@ -257,7 +263,8 @@ TEST_F(PlaybackTest, RepeatOnTheFinalBarlinePlaysTwice) {
 }
 
 // A saved name finds its device after the list reorders; without a name the
-// entry index decides; a port that finds nothing plays on port A's device.
+// entry index decides; a port whose saved device is missing plays on port A's
+// device; an unchosen port plays on the default device (the first output here).
 TEST_F(PlaybackTest, PortsFindTheirDevices) {
     std::vector<midi::DeviceInfo> devices = {{"Keys", midi::DeviceKind::Port, false, true},
                                              {"Synth B", midi::DeviceKind::Port, true, false},
@@ -271,7 +278,7 @@ TEST_F(PlaybackTest, PortsFindTheirDevices) {
     EXPECT_EQ(names[0], "Synth A");
     EXPECT_EQ(names[1], "Synth B");
     EXPECT_EQ(names[2], "Synth A");
-    EXPECT_EQ(names[7], "Synth A");
+    EXPECT_EQ(names[7], "Synth B");
     // Nothing found for port A either: the first output.
     EXPECT_EQ(ResolvePortDevices(devices, PortChoices{})[0], "Synth B");
     // No output at all: no device for any port.

@@ -277,6 +277,35 @@ TEST_F(MixerTest, ControllerModeSendsOncePerPortAndChannel) {
     EXPECT_EQ(doc_->extraVelocity, 0);
 }
 
+// With the settings of a first start (no port chosen) the faders reach the
+// default device; during a run they reach the run's own device, and the port
+// map's stays closed.
+TEST_F(MixerTest, ControllerFadersReachTheDeviceThatPlays) {
+    midi::headless::AddDevice("Synth", true, false);
+    BuildScore(2, 1);
+    Note(1, 1, 0, kHalf, 0);
+    MixerWindow* mixer = ShowMixerWindow(view_);
+    ASSERT_NE(mixer, nullptr);
+    mixer->mode = 1;
+    mixer->controller = 7;
+    mixer->faderRange = {0, 127};
+    const auto controllers = [] {
+        std::vector<std::vector<uint8_t>> sent;
+        for (const midi::headless::SentMessage& s : PlayedMessages())
+            if ((s.bytes[0] & 0xF0) == 0xB0) sent.push_back(s.bytes);
+        midi::headless::ClearSent();
+        return sent;
+    };
+    ui::MoveTrackbar(mixer->faders[0].trackbar, win::ScrollCode::ThumbTrack, 0);
+    EXPECT_EQ(controllers(), (std::vector<std::vector<uint8_t>>{{0xB0, 7, 126}, {0xB1, 7, 126}}));
+    CloseMidiOutputPorts();
+    ASSERT_EQ(StartPlayback(Request(1, 1)), PlaybackStart::Started);
+    ui::MoveTrackbar(mixer->faders[1].trackbar, win::ScrollCode::ThumbTrack, 10);
+    EXPECT_EQ(controllers(), (std::vector<std::vector<uint8_t>>{{0xB0, 7, 116}}));
+    EXPECT_FALSE(IsMidiOutputPortOpen(1)) << "the fader opened the port map's device during the run";
+    StopPlayback();
+}
+
 // Eight mixers per view; the ninth shows "Unable to create Mixer.". Closing one
 // only hides it, and the next show brings that one back.
 TEST_F(MixerTest, EightMixersAtMostAndCloseHides) {

@@ -20,6 +20,7 @@
 #include "shell/resources/midi_settings_resources.h"
 #include "shell/resources/transcription_dialog_resources.h"
 #include "shell/score_settings.h"
+#include "shell/setting_values.h"
 
 namespace ql::testing {
 namespace {
@@ -199,7 +200,8 @@ TEST_F(SettingsDialogTest, PortAssignmentStoresNamesAndReopens) {
     EXPECT_EQ(RunPortAssignmentDialog(view_), 1);
     EXPECT_TRUE(closedWhileOpen);
     EXPECT_EQ(ql::Options().MidiPortMap[1], 2);
-    EXPECT_EQ(StoredText("MidiPortNames"), "Synth|Module||||||");
+    // The ports nobody chose show, and keep, the default device (the first output).
+    EXPECT_EQ(StoredText("MidiPortNames"), "Synth|Module|Synth|Synth|Synth|Synth|Synth|Synth");
     EXPECT_EQ(StoredText("RecordPortName"), "Keys");
     EXPECT_EQ(Stored("MetronomePort"), 2);
     EXPECT_TRUE(IsMidiOutputPortOpen(1));
@@ -209,6 +211,63 @@ TEST_F(SettingsDialogTest, PortAssignmentStoresNamesAndReopens) {
     EXPECT_EQ(RunPortAssignmentDialog(view_), 2);
     EXPECT_TRUE(IsMidiOutputPortOpen(1));
     EXPECT_TRUE(IsMidiOutputPortOpen(2));
+}
+
+// The dialog shows the device each port plays on, as a run finds it, and "NONE"
+// only for a port set to none: stored maps of a first start and of earlier
+// versions (a port nobody chose, stored as entry 0) show the default device.
+// "NONE" chosen is stored as the none entry and shown again as "NONE"; a run then
+// has no device for that port.
+TEST_F(SettingsDialogTest, PortAssignmentShowsWhatPlays) {
+    namespace p = port_assignment_dialog;
+    midi::headless::AddDevice("Synth", true, false);
+    midi::headless::AddDevice("Module", true, false);
+    struct Row {
+        const char* what;
+        const char* map;
+        const char* names;
+        std::array<const char*, 3> shown;  // ports A, B and C
+    };
+    const Row rows[] = {
+        {"a first start", "", "", {"Synth", "Synth", "Synth"}},
+        {"an earlier version's map", "0,0,0,0,0,0,0,0", "", {"Synth", "Synth", "Synth"}},
+        {"entries and names", "2,0,255,0,0,0,0,0", "|Module", {"Module", "Module", "NONE"}},
+        {"an unplugged device plays on port A's", "0,0,0,0,0,0,0,0", "Module|Unplugged", {"Module", "Module", "Synth"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ResetProgramOptions();
+        if (const auto map = ParseNumberList(row.map, kLogicalPortCount))
+            for (int port = 0; port < kLogicalPortCount; ++port) ql::Options().MidiPortMap[port] = static_cast<uint8_t>((*map)[port]);
+        ql::Options().MidiPortNames = row.names;
+        std::array<std::string, 3> shown;
+        ui::headless::SetDialogScript(p::kDialog, [&](DialogDriver& d) {
+            for (int port = 0; port < 3; ++port) shown[port] = d.Text(p::kFirstPort + port);
+            d.Click(ui::kIdCancel);
+        });
+        RunPortAssignmentDialog(view_);
+        for (int port = 0; port < 3; ++port) EXPECT_EQ(shown[port], row.shown[port]) << "port " << port;
+        const std::array<std::string, kLogicalPortCount> playing =
+            ResolvePortDevices(midi::CurrentBackend().Devices(), SavedPortChoices());
+        for (int port = 0; port < 3; ++port)
+            EXPECT_EQ(playing[port].empty() ? std::string("NONE") : playing[port], shown[port]) << "port " << port;
+    }
+    ResetProgramOptions();
+    ui::headless::SetDialogScript(p::kDialog, [&](DialogDriver& d) {
+        d.Select(p::kFirstPort + 1, 0);  // NONE
+        d.Click(ui::kIdOk);
+    });
+    RunPortAssignmentDialog(view_);
+    EXPECT_EQ(ql::Options().MidiPortMap[1], kNoDeviceEntry);
+    EXPECT_EQ(StoredText("MidiPortNames"), "Synth||Synth|Synth|Synth|Synth|Synth|Synth");
+    std::string shownB;
+    ui::headless::SetDialogScript(p::kDialog, [&](DialogDriver& d) {
+        shownB = d.Text(p::kFirstPort + 1);
+        d.Click(ui::kIdCancel);
+    });
+    RunPortAssignmentDialog(view_);
+    EXPECT_EQ(shownB, "NONE");
+    EXPECT_EQ(ResolvePortDevices(midi::CurrentBackend().Devices(), SavedPortChoices())[1], "");
 }
 
 // Thru and sync masks are stored bit per port; without an input device the sync
