@@ -32,6 +32,7 @@
 #include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "shell/program/follow_music.h"
+#include "shell/program/midi_notices.h"
 #include "shell/program/program_ids.h"
 #include "shell/program/step_entry_port.h"
 #include "shell/program/view_procedures.h"
@@ -45,7 +46,6 @@ namespace {
 
 // The player buffer's block length in ticks.
 constexpr int32_t kPlayerBufferTicks = 2444;
-constexpr char kPortNameSeparator = '|';
 // Status part 0 while a run is on.
 constexpr char kPlayingText[] = "Playing...";
 constexpr char kRecordingText[] = "Recording...";
@@ -77,19 +77,6 @@ struct SequencerWindowState {
 SequencerWindowState& WindowState() {
     static SequencerWindowState state;
     return state;
-}
-
-// "MidiPortNames": up to eight names separated by '|'; missing ones are empty.
-std::array<std::string, kLogicalPortCount> SplitPortNames(const std::string& text) {
-    std::array<std::string, kLogicalPortCount> names{};
-    size_t from = 0;
-    for (int port = 0; port < kLogicalPortCount && from <= text.size(); ++port) {
-        const size_t bar = text.find(kPortNameSeparator, from);
-        names[port] = text.substr(from, bar == std::string::npos ? std::string::npos : bar - from);
-        if (bar == std::string::npos) break;
-        from = bar + 1;
-    }
-    return names;
 }
 
 // The metronome plays on the first logical port mapped to its device entry, else
@@ -191,8 +178,7 @@ PlaybackRequest RequestFor(ScoreView* view, bool recording) {
     if (recording) SetRecording(request, view);
     request.options.playbackPercent = view->document->header.notePlaybackPercent;
     request.options.globalTransposition = options.GlobalTranspose;
-    for (int port = 0; port < kLogicalPortCount; ++port) request.ports.entries[port] = options.MidiPortMap[port];
-    request.ports.names = SplitPortNames(options.MidiPortNames);
+    request.ports = SavedPortChoices();
     request.sendPatches = options.SendPatches != 0;
     request.options.allowMidiDelay = options.AllowMIDIdelay != 0;
     request.options.swingEighths = options.SwingEighths != 0;
@@ -402,6 +388,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 ExportActiveScore();
                 return 0;
             }
+            if (message == kMsgMidiNotices) {
+                ShowMidiNotices();
+                return 0;
+            }
             if (message == kMsgStepInput) {
                 DeliverStepEntryPort(State().documents.ActiveView);
                 return 0;
@@ -449,6 +439,7 @@ platform::WindowHandle CreateSequencerWindow() {
     params.className = kSequencerClass;
     params.style = win::kStyleCaption;
     WindowState().window = win::CreateWindow(params);
+    WatchMidiNotices(WindowState().window);  // the layer's notices are shown from here
     // The mixers' velocity offsets start at 0: the master's, every staff's in the
     // engine and those of the score in front.
     SequencerState& engine = TheSequencerState();
@@ -491,6 +482,7 @@ void StartRecordingCommand(ScoreView* view) {
 
 void DestroySequencerWindow() {
     StopFromWindow();
+    WatchMidiNotices({});
     CloseMidiOutputPorts();
     if (WindowState().window) win::DestroyWindow(WindowState().window);
     WindowState() = SequencerWindowState{};
