@@ -85,7 +85,7 @@ std::optional<ShownWindow> DesktopScenario::StartProgram(const std::vector<std::
 }
 
 std::unique_ptr<ProgramProcess> DesktopScenario::Launch(const std::vector<std::string>& arguments) const {
-    return std::make_unique<ProgramProcess>(*home_, display_.Name(), arguments);
+    return std::make_unique<ProgramProcess>(*home_, display_.Name(), arguments, environment_);
 }
 
 std::optional<ShownWindow> DesktopScenario::FindFrame() const {

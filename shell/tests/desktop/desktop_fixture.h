@@ -109,6 +109,8 @@ protected:
     XSession x_{display_.Name()};
     std::unique_ptr<PrivateHome> home_;
     std::unique_ptr<ProgramProcess> program_;
+    // Variables the scenario's programs get over the suite's own (Launch).
+    Environment environment_;
 };
 
 // The setting that keeps the Main palette in the frame's bar.

@@ -14,9 +14,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -437,10 +441,10 @@ PrivateHome::~PrivateHome() {
 fs::path PrivateHome::Settings() const { return root_ / ".config" / "quaverline" / "settings.ini"; }
 
 ProgramProcess::ProgramProcess(const PrivateHome& home, const std::string& display,
-                               const std::vector<std::string>& arguments) {
+                               const std::vector<std::string>& arguments, const Environment& extra) {
     const fs::path program = fs::path(QL_PROGRAM_DIR) / "quaverline";
     std::vector<std::string> environment;
-    const std::vector<std::pair<std::string, std::string>> overrides = {
+    Environment overrides = {
         {"HOME", home.Root().string()},
         {"XDG_CONFIG_HOME", (home.Root() / ".config").string()},
         {"XDG_DATA_HOME", (home.Root() / ".local/share").string()},
@@ -453,7 +457,14 @@ ProgramProcess::ProgramProcess(const PrivateHome& home, const std::string& displ
         {"GSETTINGS_BACKEND", "memory"},
         // GTK keeps process-wide caches that the leak checker reports.
         {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"},
+        // The synthesizer's test hook (fluid_device.h): its sound into a file.
+        {"QL_SYNTH_WAV", home.SynthesizerSound().string()},
     };
+    for (const auto& [name, value] : extra) {
+        const auto same = std::find_if(overrides.begin(), overrides.end(), [&](const auto& o) { return o.first == name; });
+        if (same != overrides.end()) same->second = value;
+        else overrides.emplace_back(name, value);
+    }
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
         const std::string key = entry.substr(0, entry.find('='));
@@ -493,6 +504,22 @@ bool ProgramProcess::IsRunning() {
     if (done == 0) return true;
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     return false;
+}
+
+double ProgramProcess::ProcessorSeconds() const {
+    // /proc/<pid>/stat: after the command in parentheses, utime and stime are the
+    // 12th and 13th fields, in clock ticks.
+    constexpr int kTimesAfterCommand = 11;
+    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    if (pid_ <= 0 || close == std::string::npos) return -1;
+    std::istringstream fields(text.substr(close + 1));
+    std::string skipped;
+    for (int i = 0; i < kTimesAfterCommand; ++i) fields >> skipped;
+    long long user = 0, system = 0;
+    if (!(fields >> user >> system)) return -1;
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 std::optional<int> ProgramProcess::WaitForExit(Millis timeout) {

@@ -153,15 +153,22 @@ public:
     std::filesystem::path Documents() const { return root_ / "scores"; }
     // What the programs started in this home wrote to their output.
     std::filesystem::path ProgramLog() const { return root_ / "program.log"; }
+    // Where the built-in synthesizer's sound goes: the machines the scenarios run
+    // on have no sound device, so the programs render into this WAV file instead.
+    std::filesystem::path SynthesizerSound() const { return root_ / "synthesizer.wav"; }
 
 private:
     std::filesystem::path root_;
 };
 
+// Environment variables a scenario sets for its program, over the suite's own.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // The quaverline binary started in a home; killed when still running at the end.
 class ProgramProcess {
 public:
-    ProgramProcess(const PrivateHome& home, const std::string& display, const std::vector<std::string>& arguments);
+    ProgramProcess(const PrivateHome& home, const std::string& display, const std::vector<std::string>& arguments,
+                   const Environment& environment = {});
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -170,6 +177,9 @@ public:
     bool IsRunning();
     // The exit code, or empty when it did not end in time (or died of a signal: -signal).
     std::optional<int> WaitForExit(Millis timeout = kWindowTimeout);
+    // Processor time the program has used so far (all its threads), in seconds;
+    // negative when it cannot be read.
+    double ProcessorSeconds() const;
 
 private:
     pid_t pid_ = -1;
