@@ -174,6 +174,13 @@ bool DeliverPdf(const std::string& spool, const std::optional<std::string>& prin
 
 PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
                            PrintRunResult& result) {
+    // A choice without a page (one the dialog's check did not see) sends no job and
+    // writes no file.
+    const std::vector<int32_t> numbers = DocumentPageNumbers(view->document);
+    if (PrintPageSequence(numbers, selection.choice, selection.list, 1).empty()) {
+        ShowNothingToPrint(numbers);
+        return PrintOutcome::NothingToPrint;
+    }
     std::optional<std::string> printFile;
     if (selection.choice.printToFile) {
         printFile = ChoosePrintFile(*view->document, selection.choice);
@@ -188,8 +195,7 @@ PrintOutcome PrintSelected(ScoreView* view, const PrintSelection& selection,
     // A file has no print system to make the copies: the program makes them.
     const int copies = printFile ? std::max(1, selection.choice.copies) : 1;
     const WaitCursor waiting;
-    const std::vector<int32_t> sequence = PrintPageSequence(
-        DocumentPageNumbers(view->document), selection.choice, selection.list, copies);
+    const std::vector<int32_t> sequence = PrintPageSequence(numbers, selection.choice, selection.list, copies);
     PrintOutcome outcome = DrawDocument(view, spool, sequence, result);
     const std::string title = fs::path(view->document->path).filename().string();
     if (outcome == PrintOutcome::Printed && !DeliverPdf(spool, printFile, selection, title, DocumentPaper(*view->document)))

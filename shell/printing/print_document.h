@@ -3,7 +3,8 @@
 // printer context; the finished PDF goes to the print system, or becomes the file
 // chosen for print to file. Pages are walked in the list's order (repeats kept)
 // or in document order through the every/even/odd filter, once per copy the
-// program makes. The view is given back exactly as it was on every path.
+// program makes. A choice that holds no page prints nothing and says so. The view
+// is given back exactly as it was on every path.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@ enum class PrintOutcome : uint8_t {
     Declined = 2,   // print to file: no file chosen, or an existing one not replaced
     Aborted = 3,    // Cancel in the "Printing ..." box
     Failed = 4,     // "Print error"
+    NothingToPrint = 5,  // the choice holds no page: said, nothing sent or written
 };
 
 struct PrintRunResult {

@@ -13,6 +13,7 @@
 #include "core/ui/long_operation.h"
 #include "display/charset_text.h"
 #include "display/view_modes.h"
+#include "layout/page_edit.h"
 #include "platform/gfx/caps.h"
 #include "platform/gfx/dc.h"
 #include "platform/win/input.h"
@@ -124,6 +125,87 @@ TEST_F(PrintDocumentTest, AnOutOfRangeListShowsTheRangeBoxAndKeepsTheDialogOpen)
         ASSERT_EQ(sysdlg::headless::PrintDialogs().size(), 1u);
         EXPECT_EQ(sysdlg::headless::PrintDialogs()[0].refusedOks, 1) << text;
     }
+}
+
+// A choice of a range, a filter and a list (to `file` when one is given).
+PrintChoice RangeChoice(sysdlg::PrintRange range, int from, int to, PageFilter filter,
+                        const std::string& list, const std::string& file) {
+    PrintChoice choice;
+    choice.listText = list;
+    choice.range = range;
+    choice.fromPage = from;
+    choice.toPage = to;
+    choice.filter = filter;
+    choice.printToFile = choice.replaceConfirmed = !file.empty();
+    choice.filePath = file;
+    return choice;
+}
+
+// Every way of choosing pages that leaves none of the score's (five pages, then
+// one) is refused by the dialog's check with a box, the nothing-to-print box or for
+// a list the range box; the dialog stays open (cancelled here). Nothing is drawn
+// or sent, and a print file keeps its bytes.
+TEST_F(PrintDocumentTest, AChoiceWithoutAPageOfTheScorePrintsNothing) {
+    using sysdlg::PrintRange;
+    const struct {
+        int pages;
+        PrintRange range;
+        int from, to;
+        PageFilter filter;
+        const char* list;
+    } cases[] = {{5, PrintRange::Pages, 7, 9, PageFilter::Every, ""}, {5, PrintRange::Pages, 7, 9, PageFilter::Odd, ""},
+                 {5, PrintRange::Pages, 3, 3, PageFilter::Even, ""},  {5, PrintRange::Pages, 4, 2, PageFilter::Every, ""},
+                 {5, PrintRange::List, 0, 0, PageFilter::Every, "7 8 9"}, {1, PrintRange::All, 0, 0, PageFilter::Even, ""},
+                 {1, PrintRange::Pages, 2, 3, PageFilter::Every, ""},  {1, PrintRange::List, 0, 0, PageFilter::Even, ""}};
+    const std::filesystem::path target = scratch / "kept.pdf";
+    for (const auto& c : cases) {
+        while (view_->document->header.pageCount > c.pages) {  // the last page goes
+            ScorePage* last = view_->document->firstPage;
+            while (last->next.get() != nullptr) last = last->next.get();
+            ASSERT_TRUE(DeletePageAndMeasures(view_->document, last));
+        }
+        const std::string limits = "(1 - " + std::to_string(c.pages) + ")";
+        const std::string box = c.range == PrintRange::List
+            ? "Enter one or more page numbers " + limits + ",\nseparated by commas or spaces."
+            : "There is nothing to print: no page of the score (pages 1 - " + std::to_string(c.pages) +
+                  ") is among the pages chosen.";
+        for (const std::string& file : {std::string(), target.string()}) {
+            SCOPED_TRACE(::testing::Message() << c.pages << " pages " << c.from << "-" << c.to << " " << c.list << file);
+            sysdlg::headless::ResetPrintDialogs();
+            std::ofstream(target, std::ios::binary) << "kept bytes";
+            const size_t boxes = BoxTexts().size();
+            QueueOk(RangeChoice(c.range, c.from, c.to, c.filter, c.list, file));
+            const PrintRunResult run = PrintDocument(view_);
+            EXPECT_EQ(run.outcome, PrintOutcome::NotChosen);
+            EXPECT_TRUE(run.pagesDrawn.empty());
+            EXPECT_TRUE(sysdlg::headless::SubmittedPrintJobs().empty());
+            EXPECT_EQ(ReadBytes(target), "kept bytes");
+            ASSERT_EQ(BoxTexts().size(), boxes + 1);
+            EXPECT_EQ(BoxTexts().back(), box);
+            EXPECT_EQ(sysdlg::headless::PrintDialogs().at(0).refusedOks, 1);
+        }
+    }
+}
+
+// A print system's dialog that takes an OK without the program's check: the run
+// itself finds no page in the choice, says so, and sends and writes nothing.
+TEST_F(PrintDocumentTest, ARunWhoseChoiceHoldsNoPageSendsAndWritesNothing) {
+    const std::filesystem::path target = scratch / "kept.pdf";
+    std::ofstream(target, std::ios::binary) << "kept bytes";
+    int submitted = 0;
+    for (const std::string& file : {std::string(), target.string()}) {
+        const PrintChoice choice = RangeChoice(sysdlg::PrintRange::Pages, 7, 9, PageFilter::Every, "", file);
+        sysdlg::InstallPrintBackend({[&](const sysdlg::PrintDialogRequest&) {
+                                         return sysdlg::PrintDialogAnswer{sysdlg::PrintDialogStatus::Chosen, choice};
+                                     },
+                                     [&](const sysdlg::PrintJobRequest&) { return ++submitted > 0; }});
+        const PrintRunResult run = PrintDocument(view_);
+        sysdlg::InstallPrintBackend({});
+        EXPECT_EQ(run.outcome, PrintOutcome::NothingToPrint);
+        EXPECT_EQ(BoxTexts().size(), file.empty() ? 1u : 2u);
+    }
+    EXPECT_EQ(submitted, 0);
+    EXPECT_EQ(ReadBytes(target), "kept bytes");
 }
 
 // Cancelling the dialog prints nothing and says so in the status bar.
