@@ -17,6 +17,7 @@
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/model/staff_mix.h"
 #include "core/objects/class_table.h"
 #include "core/objects/score_object.h"
 #include "core/objects/selection_state.h"
@@ -72,12 +73,14 @@ int32_t SnappedOffset(int32_t offset) {
 }
 
 // The two staves change places; the groups stay where they were (a brace over staves
-// 1-2 still joins 1 and 2), so the group links stay with the places.
+// 1-2 still joins 1 and 2), so the group links stay with the places. The mix goes
+// with the staves.
 void ExchangeStaves(ScoreView* view, int a, int b) {
     ScoreDocument* document = view->document;
     StaffRecord* first = StaffRecordOf(document, a);
     StaffRecord* second = StaffRecordOf(document, b);
     if (first == nullptr || second == nullptr) return;
+    const StaffMixFollowsStaves mixFollows(*document);
     const GroupLinks linksA = GroupLinksOf(*first);
     const GroupLinks linksB = GroupLinksOf(*second);
     SetGroupLinks(*first, linksB);

@@ -10,6 +10,7 @@
 #include "core/model/page_records.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
+#include "core/model/staff_mix.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "layout/page_chain.h"
@@ -136,6 +137,7 @@ int InsertStaves(ScoreView* view, int command, int staff) {
         return 0;
     }
     const int number = command == kInsertStaffAfter ? staff + 1 : staff;
+    const StaffMixFollowsStaves mixFollows(*document);
     OpenSystemSlot(view, count, number);
     for (int i = count + 1; i > number; --i) document->staves->staves[i] = document->staves->staves[i - 1];
     document->staves->staves[number] = Ref32<StaffRecord>::To(record);
@@ -153,6 +155,7 @@ int RemoveStaff(ScoreView* view, int staff) {
     ScoreDocument* document = view->document;
     const int count = document->header.staffCount;
     if (count <= 1 || staff < 1 || staff > count) return 0;
+    const StaffMixFollowsStaves mixFollows(*document);
     CutGroupLinks(document, staff, count);
     FreeStaff(StaffRecordOf(document, staff));
     for (int i = staff; i < count; ++i) document->staves->staves[i] = document->staves->staves[i + 1];

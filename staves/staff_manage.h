@@ -2,7 +2,8 @@
 // neighbour, joins it into the groups it falls inside, gives it its own channel and
 // re-spaces every system evenly; removal cuts the group links at the removed staff,
 // frees everything the staff holds and empties the undo history (a removal cannot be
-// undone).
+// undone). Both keep every other staff's mix (mute, solo, velocity) with its staff;
+// a new staff starts with none.
 //
 // Order of insertion: the staff record is made first; only then are the systems'
 // staff arrays grown and the staves moved up, so a failed allocation leaves the

@@ -132,11 +132,12 @@ static_assert(sizeof(QuickFontRecord) == 76);
 static_assert(sizeof(FaceNameEntry) == 34);
 static_assert(std::is_trivially_copyable_v<ScoreHeader>);
 
-// Mixer state of one staff.
+// Mixer state of one staff (core/model/staff_mix.h keeps it with the staff).
 struct StaffMix {
     uint8_t mute = 0;
     uint8_t solo = 0;
     int8_t velocityOffset = 0;
+    bool operator==(const StaffMix&) const = default;
 };
 
 // Undo bookkeeping of a document (the undo module reads and writes it).

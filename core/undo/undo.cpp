@@ -294,7 +294,10 @@ UndoStep::~UndoStep() {
 
 void ApplyUndoRecord(ScoreDocument* document, ScoreView* view, UndoRecord* record) {
     if (document == nullptr || !IsValidRecord(record)) return;
+    // The staff mix is no record bytes: it follows the staves the apply renumbers.
+    const StaffMixByRecord mixBefore = StaffMixByStaffRecord(*document);
     bool headerChanged = ApplyUndoRecordBytes(document, *record);
+    record->departedStaffMix = PlaceStaffMixByRecord(*document, mixBefore, record->departedStaffMix);
     RestoreUndoViewState(document, view, record->stateBefore);
     RepairAfterUndoApply(document, headerChanged);
     std::swap(record->stateBefore, record->stateAfter);
@@ -396,7 +399,10 @@ void RevertToUndoBaseline(ScoreDocument* document, ScoreView* view) {
     ResetSelectionForUndo(view);
     bool headerChanged =
         std::memcmp(&document->header, &document->baselineHeader, sizeof(ScoreHeader)) != 0;
-    RestoreUndoBaseline(document);
+    {
+        const StaffMixFollowsStaves mixFollows(*document);
+        RestoreUndoBaseline(document);
+    }
     RepairAfterUndoApply(document, headerChanged);
     RebuildGalleyAfterRestore(document);
     ClearUndoHistory(document);

@@ -11,6 +11,7 @@
 #include "core/model/grid_records.h"
 #include "core/memory/pool.h"
 #include "core/model/score_document.h"
+#include "core/model/staff_mix.h"
 
 namespace ql {
 
@@ -124,6 +125,9 @@ struct UndoRecord {
     std::vector<DescriptorDiff> descriptorDiffs;
     std::vector<SlotRun> slotRuns;
     std::vector<MeasureRun> measureRuns;
+    // The mix of the staves the last apply took away (an undone insertion's staff),
+    // given back when the next apply brings them back; not counted in `size`.
+    StaffMixByRecord departedStaffMix;
     uint32_t size = 0;          // bytes held by the record and its nodes
     uint32_t changes = 0;       // descriptors + slots + measure records + header
     UndoViewState stateBefore;  // position to return to when this record is applied
