@@ -2,6 +2,7 @@
 #include "files/save/atomic_save.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +79,9 @@ std::string FolderPrefixOf(const std::string& target, const char* prefix) {
 std::string BackupBaseOf(const std::string& path, int copies) {
     const size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || dot <= NameStart(path)) return path;
+    // A template keeps its extension: "x.ql" and "x.tpl" in one folder must not
+    // share "x.BAK".
+    if (strcasecmp(path.c_str() + dot, ".tpl") == 0) return path;
     std::string base = path.substr(0, dot);
     for (int copy = 1; copy <= copies; ++copy)
         if (BackupName(base, copy) == path) return path;

@@ -22,7 +22,8 @@ std::string ResolveDocumentPath(const std::string& path);
 // The target's folder (nothing for a bare name) followed by `prefix`.
 std::string FolderPrefixOf(const std::string& target, const char* prefix);
 // The backup base: the path without the extension of its last name (a leading dot
-// starts a name, not an extension); the whole path when that name has none, or
+// starts a name, not an extension); the whole path when that name has none, for a
+// template (".tpl", any case: "x.tpl.BAK" stays apart from the score's "x.BAK"), or
 // when one of the first `copies` backup names would be the path itself.
 std::string BackupBaseOf(const std::string& path, int copies);
 // "%s.BAK" for copy 1, "%s.BA%d" for copy k from 2 on.

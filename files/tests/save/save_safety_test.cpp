@@ -226,6 +226,19 @@ TEST_F(SaveSafety, DotNamesKeepBackupsOfTheirOwn) {
     EXPECT_FALSE(Exists(PathOf(".BAK")));
 }
 
+// A score and a template of one name in one folder keep backups of their own.
+TEST_F(SaveSafety, ScoreAndTemplateOfOneNameDoNotShareABackup) {
+    std::vector<ByteVec> first;
+    for (const char* name : {"piece.ql", "piece.tpl"}) {
+        doc_->path = PathOf(name);
+        ASSERT_EQ(Save(name[6] == 'q' ? 100 : 140), 1) << LastBox();
+        first.push_back(Bytes(doc_->path));
+        ASSERT_EQ(Save(110), 1) << LastBox();
+    }
+    EXPECT_EQ(Bytes(PathOf("piece.BAK")), first[0]);
+    EXPECT_EQ(Bytes(PathOf("piece.tpl.BAK")), first[1]);
+}
+
 // Long names: backups sit beside their own score in a long folder and stay apart
 // for names that differ only at the end; a backup name longer than the folder
 // allows is refused with a box before anything is written.
