@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/draw/draw_surface.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/page_records.h"
@@ -197,7 +198,12 @@ void SetLocationFromPoint(ScoreView* view, const LogicalPoint& point) {
 void LocationFromCaret(ScoreView* view) {
     if (view == nullptr) return;
     gfx::Point caret = win::GetCaretPosition();
+    // The caret stands in client pixels: map it through the view's context, opened
+    // for the purpose when none is open.
+    const bool opened = !view->ViewDC;
+    if (opened) BeginViewDraw(view);
     if (view->ViewDC) caret = gfx::DeviceToLogical(view->ViewDC, caret);
+    if (opened) EndViewDraw(view);
     view->pointerPoint = LogicalPoint{caret.x, caret.y};
     UpdateLocationFromPointer(view);
 }

@@ -15,8 +15,10 @@
 #include "core/objects/score_object.h"
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
+#include "display/view_location.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "platform/win/input.h"
 #include "shell/resources/barline_dialog_resources.h"
 #include "staves/multi_measure_rest.h"
 #include "staves/time_signature_dialog.h"
@@ -99,11 +101,15 @@ int MultiMeasureRestDialog(ScoreView* view, int startNumber, int highestEndNumbe
 
 void MultiMeasureRestCommand(ScoreView* view) {
     if (view == nullptr || view->document == nullptr || !view->document->measureTable) return;
-    // provisional: the caret of a double click (the display's insertion point) is the
-    // view's shown caret until the caret module is built; the location is the view's.
+    // The insertion point is the caret a double click left; the pointer may have
+    // moved the location since, so the measure is the caret's.
     if (view->CaretShown == 0) {
         ShowNotice(kDoubleClickNotice);
         return;
+    }
+    if (view->ViewWindow) {
+        LocationFromCaret(view);
+        win::HideCaret(view->ViewWindow);
     }
     view->CaretShown = 0;
     ScoreDocument* document = view->document;

@@ -5,6 +5,7 @@
 
 #include "core/objects/selection_state.h"
 #include "platform/win/input.h"
+#include "staves/multi_measure_rest.h"
 
 namespace ql::testing_editing {
 namespace {
@@ -47,6 +48,21 @@ TEST_F(DoubleClickCaret, NoCaretWhileAnObjectIsFocused) {
     Mouse(Message::MouseMove, originX_ + kAway, originY_ + kAway);
     Mouse(Message::LeftButtonDoubleClick, originX_ + kAway, originY_ + kAway);
     EXPECT_EQ(view_->CaretShown, 0);
+}
+
+// The multi-measure rest command works at the caret's measure, wherever the
+// pointer has moved the location since the double click; it hides the caret.
+TEST_F(DoubleClickCaret, MultiMeasureRestTakesTheCaretsMeasure) {
+    Mouse(Message::MouseMove, originX_ - kSide, originY_ + kAway);
+    Mouse(Message::LeftButtonDoubleClick, originX_ - kSide, originY_ + kAway);
+    ASSERT_EQ(view_->CaretShown, 1);
+    const int atCaret = view_->currentMeasure;
+    Mouse(Message::MouseMove, originX_ + kAway, originY_ + kAway);
+    ASSERT_NE(view_->currentMeasure, atCaret);
+    MultiMeasureRestCommand(view_);
+    EXPECT_EQ(view_->currentMeasure, atCaret);
+    EXPECT_EQ(view_->CaretShown, 0);
+    EXPECT_FALSE(win::GetCaretState().visible);
 }
 
 }  // namespace
