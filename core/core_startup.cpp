@@ -11,12 +11,9 @@
 #include "core/text/text_object.h"
 #include "editing/marquee.h"
 #include "notes/accidentals/accidental.h"
-#include "notes/articulations/articulation_class.h"
 #include "notes/handler/notes_handler.h"
 #include "notes/rests/rest.h"
-#include "notes/ties/ties.h"
 #include "objects/stored_classes.h"
-#include "objects/text_marks/text_classes.h"
 #include "platform/sys/resources.h"
 #include "platform/text/context_font.h"
 #include "shell/command/toolbar_tooltips.h"
@@ -41,7 +38,6 @@
 #include "shell/resources/transcription_dialog_resources.h"
 #include "shell/resources/ui_services_resources.h"
 #include "staves/barline_handler.h"
-#include "staves/clef_key_objects.h"
 #include "staves/staff_element.h"
 #include "staves/staff_scaling.h"
 
@@ -82,13 +78,9 @@ void RegisterObjectClasses() {
     RegisterRestClass();
     RegisterBarlineClass();
     RegisterStaffElementClass();
-    RegisterStoredObjectClasses();
+    RegisterStoredObjectClasses();  // with ties, articulations, clefs, keys and texts
     RegisterMarqueeClass();
-    RegisterTieClass();  // over the stored tie class: ties draw
-    RegisterClefKeyObjectClasses();  // over the stored text class of clefs and keys
-    RegisterScoreTextClasses();      // over the stored classes of types 6, 18, 28 and 50
-    RegisterNotesHandlerClass();     // the Notes tool's prototype (type 29)
-    RegisterNoteArticulationClass();  // over the stored class of type 26: articulations draw
+    RegisterNotesHandlerClass();  // the Notes tool's prototype (type 29)
 }
 
 CoreStartup Abandon(CoreStartup failed) {

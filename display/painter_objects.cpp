@@ -81,9 +81,8 @@ bool IsRunningTextShown(ScoreObject* object, ScoreView* view, size_t room) {
     return std::string(shown).find('%') == std::string::npos || !State().drawing.ClipboardRendering;
 }
 
-// provisional: most stored object classes (objects/stored_classes.cpp) are not built
-// yet and draw nothing through their Update, Draw and Paint; the passes call them
-// all the same, so each class draws as soon as it lands.
+// The first pass brings each object up to date (its Update draws what it draws on
+// the page); a running text line whose text is not shown is left out.
 void DrawFirstPassObject(ScoreObject* object, ScoreView* view, size_t room) {
     if (IsType(object, ObjectType::Text) && !IsRunningTextShown(object, view, room)) return;
     ClassOf(object).Update(object, view);

@@ -1,7 +1,4 @@
 // The classes and constructors of the stored object types (see stored_classes.h).
-// provisional: the object classes (drawing, handles, tools, dialogs) are not built
-// yet; each class here keeps the decoded body, exposes it to copies and undo, and
-// draws nothing. They are replaced as the score-object classes land.
 #include "objects/stored_classes.h"
 
 #include "core/objects/class_table.h"
@@ -30,85 +27,52 @@
 #include "objects/spanners/spanner_interface_class.h"
 #include "objects/spanners/spanner_objects.h"
 #include "objects/text_box/text_box.h"
+#include "objects/text_marks/text_classes.h"
 #include "objects/text_marks/text_marks.h"
 #include "objects/tuplets/tuplet_class.h"
+#include "notes/articulations/articulation_class.h"
+#include "notes/ties/ties.h"
 #include "sequencer/midi_event_object.h"
+#include "staves/clef_key_objects.h"
 
 namespace ql {
 namespace {
-
-// A body at a fixed place after the header.
-class StoredBodyClass final : public ScoreObjectClass {
-  public:
-    constexpr StoredBodyClass(size_t offset, uint32_t size) : offset_(offset), size_(size) {}
-    std::byte* GetBody(ScoreObject* object) const override { return object->BodyBytes() + offset_; }
-    uint32_t GetBodySize(const ScoreObject*) const override { return size_; }
-
-  private:
-    size_t offset_;
-    uint32_t size_;
-};
-
-// A text object: the text family's operations, drawing nothing. Only a record of the
-// text object's own size may be cloned by the text family's Clone.
-class StoredTextClass final : public TextObjectClass {
-  public:
-    explicit constexpr StoredTextClass(bool cloneable) : cloneable_(cloneable) {}
-    void Draw(ScoreObject*, ScoreView*) const override {}
-    ScoreObject* Clone(ScoreObject* object, ScoreView* view, PoolSet source,
-                       PoolSet target) const override {
-        return cloneable_ ? TextObjectClass::Clone(object, view, source, target) : nullptr;
-    }
-
-  private:
-    bool cloneable_;
-};
-
-class StoredMidiTextClass final : public MidiTextObjectClass {
-  public:
-    void Draw(ScoreObject*, ScoreView*) const override {}
-};
-
-const StoredBodyClass kTieClass{0, kTieBodyBytes};
-const StoredBodyClass kTextBoxClass{0, kTextBoxBodyBytes};
-const StoredTextClass kPlainTextClass{true};
-const StoredMidiTextClass kMidiMarkClass{};
 
 struct StoredType {
     ObjectType type;
     int pool;
     ObjectConstructor construct;
-    const ScoreObjectClass* cls;
+    const ScoreObjectClass* cls;  // nullptr: the type's own code registers its class
     uint8_t objectOffset = 0;
 };
 
 // clang-format off
 const StoredType kStoredTypes[] = {
     {ObjectType::Slur, kLargeObjectPool, &ConstructSlurObject, &TheSlurClass()},
-    {ObjectType::Tie, kTextObjectPool, &ConstructTieObject, &kTieClass},
-    {ObjectType::TextBox, kTextObjectPool, &ConstructTextBoxObject, &kTextBoxClass},
+    {ObjectType::Tie, kTextObjectPool, &ConstructTieObject, nullptr},
+    {ObjectType::TextBox, kTextObjectPool, &ConstructTextBoxObject, nullptr},
     {ObjectType::Hairpin, kLargeObjectPool, &ConstructHairpin, &HairpinClass()},
     {ObjectType::Line, kTextObjectPool, &ConstructLineObject, &TheLineClass()},
     {ObjectType::Circle, kTextObjectPool, &ConstructCircleObject, &TheCircleClass()},
     {ObjectType::Box, kTextObjectPool, &ConstructBoxObject, &TheBoxClass()},
     {ObjectType::Stretcher, kTextObjectPool, &ConstructStretcherObject, &TheStretcherClass()},
-    {ObjectType::Clef, kTextObjectPool, &ConstructClefObject, &kPlainTextClass},
-    {ObjectType::KeySignature, kTextObjectPool, &ConstructKeySignatureObject, &kPlainTextClass},
-    {ObjectType::Text, kTextObjectPool, &ConstructTextLineObject, &kPlainTextClass},
+    {ObjectType::Clef, kTextObjectPool, &ConstructClefObject, nullptr},
+    {ObjectType::KeySignature, kTextObjectPool, &ConstructKeySignatureObject, nullptr},
+    {ObjectType::Text, kTextObjectPool, &ConstructTextLineObject, nullptr},
     {ObjectType::Area, kTextObjectPool, &ConstructAreaObject, &TheAreaClass()},
     {ObjectType::Dynamic, kMidiTextRecordPool, &ConstructDynamicForRead, &DynamicMarkClass(), kMidiTextObjectOffset},
     {ObjectType::Pedal, kMidiTextRecordPool, &ConstructPedalForRead, &PedalMarkClass(), kMidiTextObjectOffset},
     {ObjectType::Tempo, kMidiTextRecordPool, &ConstructTempoForRead, &TempoMarkClass(), kMidiTextObjectOffset},
     {ObjectType::MidiEvent, kMidiTextRecordPool, &ConstructMidiEventForRead, &TheMidiEventObjectClass(), kMidiTextObjectOffset},
-    {ObjectType::NoteArticulation, kMidiTextRecordPool, &ConstructArticulationForRead, &kMidiMarkClass, kMidiTextObjectOffset},
-    {ObjectType::Label, kTextObjectPool, &ConstructStaffLabel, &kTextBoxClass},
+    {ObjectType::NoteArticulation, kMidiTextRecordPool, &ConstructArticulationForRead, nullptr, kMidiTextObjectOffset},
+    {ObjectType::Label, kTextObjectPool, &ConstructStaffLabel, nullptr},
     {ObjectType::Margin, kTextObjectPool, &ConstructMarginObject, &TheMarginClass()},
     {ObjectType::Chord, kLargeObjectPool, &ConstructChordSymbol, &ChordSymbolClass()},
     {ObjectType::PedalBracket, kTextObjectPool, &ConstructWickette, &TheWicketteClass()},
     {ObjectType::Widget, kLargeObjectPool, &ConstructWidgetBracket, &TheWidgetBracketClass()},
     {ObjectType::RepeatEnding, kLargeObjectPool, &ConstructRepeatEnding, &TheRepeatEndingClass()},
     {ObjectType::Octave, kLargeObjectPool, &ConstructOctaveLine, &TheOctaveLineClass()},
-    {ObjectType::Lyric, kTextObjectPool, &ConstructLyricObject, &kPlainTextClass},
+    {ObjectType::Lyric, kTextObjectPool, &ConstructLyricObject, nullptr},
     {ObjectType::Tuplet, kLargeObjectPool, &ConstructTuplet, &TheTupletClass()},
     {ObjectType::Guide, kRootObjectPool, &ConstructGuideLine, &TheGuideLineClass()},
     {ObjectType::Picture, kLargeObjectPool, &ConstructPictureObject, &ThePictureClass()},
@@ -126,10 +90,14 @@ void ConstructStoredHeader(ScoreObject* object, ObjectType type, ObjectSubtype s
 
 void RegisterStoredObjectClasses() {
     for (const StoredType& entry : kStoredTypes) {
-        RegisterObjectClass(ClassOfType(entry.type), entry.cls);
+        if (entry.cls != nullptr) RegisterObjectClass(ClassOfType(entry.type), entry.cls);
         RegisterObjectType(TypeCode(entry.type), {entry.pool, entry.construct, entry.objectOffset});
     }
     RegisterSpannerInterfaceClasses();
+    RegisterTieClass();
+    RegisterClefKeyObjectClasses();
+    RegisterScoreTextClasses();
+    RegisterNoteArticulationClass();
 }
 
 }  // namespace ql

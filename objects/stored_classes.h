@@ -1,10 +1,10 @@
 // The classes of the stored object types and of the run-time types whose prototypes
-// a document keeps, registered in the class table by type code. Until an object's own
-// class is built, its class here is provisional: it keeps the decoded body (with its
-// string or data), gives GetBody/GetBodySize for copies and undo, is written back
-// unchanged and draws nothing. The types owned by the notes (accidental 38, rest 45,
-// notes handler 29), staves (staff element 13, barline handler 27) and editing
-// (marquee 0) code register themselves there.
+// a document keeps, registered in the class table by type code with the pool and
+// constructor the reader makes them with. Ties, articulations, clefs and key
+// signatures and the text family (text lines, text boxes, staff labels, lyrics) have
+// their classes registered by their own code from here. The types owned by the
+// notes (accidental 38, rest 45, notes handler 29), staves (staff element 13,
+// barline handler 27) and editing (marquee 0) code register themselves apart.
 #pragma once
 
 #include <cstdint>
