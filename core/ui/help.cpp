@@ -55,11 +55,14 @@ fs::path HelpFilePath(const std::string& name) {
 // page, or a file of that name.
 bool FileExists(const fs::path& path) { return sys::IsHelpFilePresent(path); }
 
+// Whether ShowHelp can open anything for the name: the name itself, the language's
+// own file, or the fallback it tries after them.
 bool HelpFileExists(const char* fileName) {
     if (FileExists(HelpFilePath(HelpFileName(fileName)))) return true;
     if (fileName != nullptr) return false;
     const std::string& name = State().dialogs.LanguageHelpName;
-    return !name.empty() && FileExists(sys::ProgramFolder() / kHelpFolderName / name);
+    if (!name.empty() && FileExists(sys::ProgramFolder() / kHelpFolderName / name)) return true;
+    return FileExists(HelpFilePath(FallbackHelpName()));
 }
 
 const DialogHelpGroup* FindControlGroup(uint32_t dialogHelpId, int32_t controlId) {

@@ -1,5 +1,6 @@
 // The keyboard of dialogs: Enter presses the default button, Escape presses
-// Cancel, Tab moves the focus to the next tab-stop control; and the hook that
+// Cancel, Tab moves the focus to the next tab-stop control, F1 asks the dialog for
+// help about the focused control; and the hook that
 // gives a modeless dialog the messages of its windows.
 #include "platform/ui/control_state.h"
 #include "platform/win/input.h"
@@ -29,6 +30,21 @@ void MoveFocusToNextTabStop(WindowHandle dialog, bool backwards) {
                   : backwards             ? (current + stops.size() - 1) % stops.size()
                                           : (current + 1) % stops.size();
     win::SetFocus(stops[next]);
+}
+
+// F1: the dialog is asked for help about the control that has the focus, with the
+// pointer where it stands (a control under the pointer gets its own topic).
+void RequestHelp(WindowHandle dialog) {
+    win::HelpInfo info;
+    const WindowHandle focus = win::GetFocus();
+    if (focus && win::IsChild(dialog, focus)) {
+        info.window = focus;
+        info.controlId = win::GetWindowId(focus);
+    } else {
+        info.window = dialog;
+    }
+    info.mouse = win::GetCursorPosition();
+    win::SendMessage(dialog, win::Message::Help, 0, reinterpret_cast<intptr_t>(&info));
 }
 
 }  // namespace
@@ -68,6 +84,10 @@ bool IsDialogMessage(WindowHandle dialog, const win::QueuedMessage& message) {
         }
         if (key == win::Key::Tab) {
             MoveFocusToNextTabStop(dialog, win::IsKeyDown(win::Key::Shift));
+            return true;
+        }
+        if (key == win::Key::F1) {
+            RequestHelp(dialog);
             return true;
         }
     }

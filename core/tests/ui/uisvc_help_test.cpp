@@ -10,6 +10,7 @@
 #include "core/tests/ui/uisvc_fixture.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dc.h"
+#include "platform/sys/browser_help.h"
 #include "platform/sys/folders.h"
 
 namespace ql::testing_uisvc {
@@ -126,6 +127,18 @@ TEST_F(HelpTest, HelpButtonHiddenWhenFileMissing) {
     EXPECT_EQ(EnableHelpButton({}, nullptr), 0);  // checked once per run
     SetLanguageHelpFile("", "english.hlp");
     EXPECT_EQ(EnableHelpButton({}, nullptr), 1);
+}
+
+// The shipped help (the fallback folder with its index page) shows the button when
+// the language names no file of its own, or one that is missing.
+TEST_F(HelpTest, FallbackHelpFolderShowsTheButton) {
+    EXPECT_EQ(EnableHelpButton({}, nullptr), 0);
+    fs::create_directories(folder_ / kHelpFolderName / kFallbackHelpName);
+    std::ofstream(folder_ / kHelpFolderName / kFallbackHelpName / sys::kHelpIndexPage) << "<html></html>";
+    for (const char* language : {"english.hlp", ""}) {
+        SetLanguageHelpFile("", language);
+        EXPECT_EQ(EnableHelpButton({}, nullptr), 1) << language;
+    }
 }
 
 // The logo is drawn for control 998 only, inverted while pressed.
