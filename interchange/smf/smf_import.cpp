@@ -354,11 +354,13 @@ SmfImportResult ImportStandardMidiFile(ScoreView* view) {
     SetStatusText(1, nullptr);
     if (result == SmfImportResult::Cancelled) SetStatusText(0, kImportCancelledText);
     if (result != SmfImportResult::Imported) return result;
-    SetDocumentModified(run.document);
     RedrawLinkedViews(view);
     UpdateLinkedViews(view);
     SetStatusText(0, kDoneText);
     ReportNotesLeftOut(leftOut, kImportCaptionText);
+    // A new score, as every import is: closing it unedited asks nothing (the file it
+    // came from is still there), an edit makes it ask.
+    ClearDocumentModified(run.document);
     return SmfImportResult::Imported;
 }
 
