@@ -957,16 +957,20 @@ std::vector<uint8_t> Converter::Run(std::string& error) {
         data.BeginList("syst");
         Chunk(data, "syhd");
         data.EndChunk();
-        int staffNumber = 0;
+        // Groups name the score's staves from 1; a part of several staves has its
+        // brace also inside a group of parts.
+        int staffNumber = 1;
         for (size_t p = 0; p < score_.parts.size(); ++p) {
             const int staves = static_cast<int>(staves_[p].size());
             const MxlPart& part = score_.parts[p];
-            if (part.groupBracket != 0 && part.groupEnd >= static_cast<int>(p)) {
+            const bool group = part.groupBracket != 0 && part.groupEnd >= static_cast<int>(p);
+            if (group) {
                 int last = staffNumber;
                 for (int q = static_cast<int>(p); q <= part.groupEnd; ++q) last += static_cast<int>(staves_[q].size());
                 Chunk(data, "stfg", {part.groupBracket, staffNumber, last - 1});
                 data.EndChunk();
-            } else if (staves > 1) {
+            }
+            if (staves > 1 && !(group && part.groupBracket == 2 && part.groupEnd == static_cast<int>(p))) {
                 Chunk(data, "stfg", {2, staffNumber, staffNumber + staves - 1});
                 data.EndChunk();
             }

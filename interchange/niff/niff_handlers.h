@@ -77,6 +77,9 @@ int ReadNiffPedal(NiffChunkContext& context, const uint8_t* fixedPart);
 // Measure numbering and staff groups.
 int ReadNiffMeasureNumbering(NiffChunkContext& context, const uint8_t* fixedPart);
 int ReadNiffStaffGroup(NiffChunkContext& context, const uint8_t* fixedPart);
+// Every part of more than one staff has a brace over its staves and no other brace
+// joins them (parts in the order of the file, their staves as found).
+void BraceNiffParts(NiffImportState& import);
 
 // The data handler of chunks this program does not convert yet: counted in the
 // import report under their id.

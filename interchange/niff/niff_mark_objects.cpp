@@ -15,6 +15,7 @@
 #include "core/objects/midi_action.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
+#include "interchange/niff/niff_handlers.h"
 #include "interchange/niff/niff_import_state.h"
 #include "layout/page_format.h"
 #include "notes/accidentals/accidental.h"
@@ -287,6 +288,7 @@ void ApplyNiffNumberingAndGroups(NiffImportState& import) {
         if (MeasureRecord* record = MeasureRecordOf(document, node.number))
             record->number = static_cast<uint16_t>(std::min(node.shownNumber, 0xFFFF));
     }
+    BraceNiffParts(import);
     const int staves = std::min<int>(import.staffCount, document->header.staffCount);
     for (int staff = 1; staff <= staves && staff < kNiffStaffSlots; ++staff) {
         const uint8_t bits = frame.staves[static_cast<size_t>(staff)].groupBits;

@@ -1,6 +1,7 @@
 // Measure numbering and staff groups of a NIFF import: what a `meas` chunk asks of
 // the document's measure numbers and the number it shows on the current measure,
-// and the bracket or brace a `stfg` chunk puts over a range of staves.
+// the bracket or brace a `stfg` chunk puts over a range of staves, and the brace
+// that joins the staves of each part of more than one staff.
 #include <algorithm>
 
 #include "interchange/niff/niff_handlers.h"
@@ -61,6 +62,29 @@ int ReadNiffStaffGroup(NiffChunkContext& context, const uint8_t* fixedPart) {
         import.frame.staves[static_cast<size_t>(staff)].groupBits |= set;
     }
     return 1;
+}
+
+void BraceNiffParts(NiffImportState& import) {
+    NiffFrame& frame = import.frame;
+    const int staves = std::min(import.staffCount, kNiffStaffSlots - 1);
+    const auto bitsOf = [&](int staff) -> uint8_t& { return frame.staves[static_cast<size_t>(staff)].groupBits; };
+    constexpr uint8_t kBraceMask = kBraceBits[1];
+    int first = 1;
+    for (const int count : import.partStavesFound) {
+        const int last = std::min(first + count - 1, staves);
+        if (count > 1 && last > first) {
+            // A brace from the file that joins a staff of the part to one outside it
+            // gives way to the part's own.
+            if (first > 1) bitsOf(first - 1) &= static_cast<uint8_t>(~kBraceBits[0]);
+            if (last < staves) bitsOf(last + 1) &= static_cast<uint8_t>(~kBraceBits[2]);
+            for (int staff = first; staff <= last; ++staff) {
+                const uint8_t set = staff == first ? kBraceBits[0] : staff == last ? kBraceBits[2] : kBraceBits[1];
+                bitsOf(staff) = static_cast<uint8_t>((bitsOf(staff) & ~kBraceMask) | set);
+            }
+        }
+        first += count;
+        if (first > staves) break;
+    }
 }
 
 }  // namespace ql::niff

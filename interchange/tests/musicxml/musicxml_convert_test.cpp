@@ -46,7 +46,7 @@ TEST(MusicXmlConvert, PartwiseTimewiseAndCompressedGiveTheSameNiff) {
 
 // The chorale's two systems: the second begins at its print new-system (the
 // fourth measure, at 9/4 after the quarter pickup and two whole measures), and
-// each system brackets the two parts (stfg type 3 over staves 0..1, then a pad).
+// each system brackets the two parts (stfg type 3, a pad, over staves 1..2).
 TEST(MusicXmlConvert, NewSystemAndBracketGroupReachTheNiff) {
     const MusicXmlConversion partwise = Plain(FixtureBytes("chorale_partwise.xml"));
     ASSERT_TRUE(partwise.ok) << partwise.error;
@@ -57,7 +57,7 @@ TEST(MusicXmlConvert, NewSystemAndBracketGroupReachTheNiff) {
     const size_t second = dump.find("syhd\n");
     ASSERT_NE(second, std::string::npos) << dump;
     EXPECT_EQ(dump.find("syhd\n", second + 1), std::string::npos) << dump;  // two systems in all
-    EXPECT_EQ(dump.substr(second).rfind("syhd\nstfg 03 00 00 00 01 00\n", 0), 0u) << dump;
+    EXPECT_EQ(dump.substr(second).rfind("syhd\nstfg 03 00 01 00 02 00\n", 0), 0u) << dump;
     const size_t measure = dump.find("tmsl 01", second);
     ASSERT_NE(measure, std::string::npos);
     EXPECT_EQ(dump.substr(measure, dump.find('\n', measure) - measure), "tmsl 01 00 09 00 04 00");
