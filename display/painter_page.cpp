@@ -86,7 +86,7 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
     if (inBand) {
         DrawSystem(view, staff, painter.firstSlot, painter.lastSlot);
         StaffRecord* record = StaffRecordOf(view->document, staff);
-        ScoreObject* label = GetStaffLabelObject(record);
+        ScoreObject* label = SystemShowsStaffLabels(system) ? GetStaffLabelObject(record) : nullptr;
         if (label != nullptr && IsSoundObject(view->document, label))
             ClassOf(label).Update(label, view);
     }

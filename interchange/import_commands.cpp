@@ -24,6 +24,7 @@
 #include "interchange/niff/niff_import.h"
 #include "interchange/smf/smf_import.h"
 #include "interchange/smf/smf_reader.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "layout/page_geometry.h"
 #include "notes/respell/accidental_interpretation_dialog.h"
@@ -229,6 +230,7 @@ void SetupImportStaves(ScoreView* view) {
         SetJoinsStaffAbove(*record, kind, s > 1);
         SetJoinsStaffBelow(*record, kind, s < staves);
     }
+    FitStaffSizeToSystems(view);
 }
 
 intptr_t ImportOptionsDlgProc(WindowHandle dialog, win::Message message, uint32_t word, intptr_t /*data*/) {

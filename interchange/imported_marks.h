@@ -22,6 +22,13 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
 ScoreObject* PlaceImportedPageText(ScoreView* view, const std::string& text, const LogicalPoint& point,
                                    uint8_t style = 0);
 
+// Keeps the text lines of every page's list between the page's left and right
+// margins and below its top edge: one that passes a margin is moved in, one wider
+// than the margins is broken at its blanks into lines that fit, set one under the
+// other. Then the pages are laid out again, each first system below the texts over
+// it and indented by the staff labels; the view shows the first page.
+void SettleImportedPageTexts(ScoreView* view);
+
 // The size of `text` as a line in `style` at the view's scale (a text line
 // measured and released); a line's least size when it cannot be measured.
 struct ImportedTextSize {

@@ -24,6 +24,7 @@
 #include "display/system_drawing.h"
 #include "display/view_location.h"
 #include "interchange/imported_marks.h"
+#include "layout/page_texts.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
@@ -139,15 +140,9 @@ std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system) {
 }
 
 RecordRect TextExtentAround(ScoreView* view, ScoreObject* object) {
-    ClassOf(object).Measure(object, view);
+    RecordRect box = TextLineExtent(view, object);
     const TextObject* text = AsTextObject(object);
-    const int32_t width =
-        std::max<int32_t>(LoadField<int32_t>(&text->body.width), kMinimumTextExtent);
-    const int32_t height =
-        std::max<int32_t>(LoadField<int32_t>(&text->body.height), kMinimumTextExtent);
-    const int32_t baseline =
-        std::clamp<int32_t>(LoadField<uint16_t>(&text->body.baseline), 0, height);
-    RecordRect box{-width / 2, -baseline, width - width / 2, height - baseline};
+    const int32_t width = box.right - box.left;
     if (object->type != TypeCode(ObjectType::Tempo) || (text->body.flags & kTempoNumberShown) == 0)
         return box;
     const MidiAction& action = *MidiActionOfText(object);
@@ -168,12 +163,8 @@ std::vector<RecordRect> PageTextRoom(ScoreView* view) {
     ScoreObject* list = PageObjectListOf(view);
     for (ScoreObject* o = list != nullptr ? list->next.get() : nullptr; o != nullptr;
          o = o->next.get()) {
-        if (o->type != TypeCode(ObjectType::Text)) continue;
-        LogicalPoint at{};
-        DecodeAnchors(view, o->subtype, &AsTextObject(o)->body.location, &at, 1);
-        const RecordRect extent = TextExtentAround(view, o);
-        room.push_back(
-            {at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom});
+        RecordRect box;
+        if (PageTextBox(view, o, &box)) room.push_back(box);
     }
     return room;
 }

@@ -4,12 +4,39 @@
 // changed, and giving the measures past the last page's end systems of their own.
 #pragma once
 
+#include <cstdint>
+
 #include "layout/page_records.h"
 
 namespace ql {
 
 struct ScoreView;
 struct ScorePage;
+struct ScoreDocument;
+struct ScoreSystem;
+
+// The offset of the system's last shown staff from its first (the system's height
+// above that staff's top line); 0 for a system without staves.
+int32_t LastShownStaffOffset(const ScoreDocument* document, const ScoreSystem* system);
+
+// The staff size a score takes so that its tallest system stands between the top
+// and bottom margins of its page (the page layout needs a staff height above the
+// first staff and the last staff's own): the document's size when it does already
+// or the score has no system, else the largest of the fixed sizes smaller than it
+// at which it does, else the smallest fixed size.
+int StaffSizeToFitSystems(const ScoreDocument* document);
+
+// Gives the score the staff size StaffSizeToFitSystems names: the margins keep
+// their measure on paper, the view's metrics follow and every page is laid out
+// again. True when the size changed. Used where a score is made for the user (New,
+// the imports), which choose no size of their own afterwards.
+bool FitStaffSizeToSystems(ScoreView* view);
+
+// After a user's change of the page, the staff size or the staves: a message box
+// says so when a system of the score is taller than its page. True when one is.
+bool WarnWhenSystemTallerThanPage(ScoreView* view);
+inline constexpr char kSystemTallerThanPage[] =
+    "A system is taller than the page. Choose a smaller staff size, smaller margins or fewer staves.";
 
 // Whether the page's systems, laid out by LayoutPageSystems, stand between its top
 // and bottom margins without overlapping (a gap of at least the smallest system

@@ -18,6 +18,7 @@ namespace ql {
 
 struct ScoreDocument;
 struct ScoreView;
+struct ScorePage;
 
 using BcdInches = uint16_t;
 
@@ -44,6 +45,9 @@ double BcdNumber(BcdInches value);
 int32_t BcdToPageUnits(const ScoreDocument& document, BcdInches value, bool nearest);
 // The other way: logical units as a measurement in the page's unit (0 to 99.99).
 BcdInches PageUnitsToBcd(const ScoreDocument& document, int32_t units);
+
+// The page's logical margins again from its distance words (after a new staff size).
+void ReconvertMargins(ScoreDocument* document, ScorePage* page);
 
 // Starts a run: clears what a run changed or asked for, and makes the working copy
 // of the document's page record and of its master pages' margins.

@@ -28,6 +28,7 @@
 #include "display/linked_views.h"
 #include "editing/selection.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "notes/beatmap/beat_map.h"
 #include "platform/ui/message_box.h"
 #include "shell/resources/staff_dialog_resources.h"
@@ -161,7 +162,10 @@ class StaffElementClass : public ScoreObjectClass {
     int OnInsertKey(ScoreObject*, ScoreView* view, ScoreObject*, HitRecord*) const override {
         const UndoStep edit(view->document, view, UndoKind::Staff, kStaffUndoType, UndoVerb::Add);
         const int inserted = InsertStaves(view, kInsertStaffBefore, view->currentStaff);
-        if (inserted != 0) InvalidateLinkedViews(view);
+        if (inserted != 0) {
+            InvalidateLinkedViews(view);
+            WarnWhenSystemTallerThanPage(view);
+        }
         return inserted;
     }
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const override {

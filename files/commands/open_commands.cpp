@@ -20,6 +20,7 @@
 #include "files/records/file_version.h"
 #include "interchange/import_commands.h"
 #include "layout/measure_format.h"
+#include "layout/page_fit.h"
 #include "platform/sys/file_lock.h"
 #include "platform/sys/path_names.h"
 #include "platform/ui/file_dialog.h"
@@ -187,6 +188,8 @@ ScoreView* NewScoreFromBlock(const NewScoreBlock& block, const std::string& path
     }
     document->path = path;
     ShowScoreWindow(view);
+    // A score of many staves takes a staff size at which its systems stand on the page.
+    FitStaffSizeToSystems(view);
     ClearDocumentModified(document);
     FocusActiveView();
     GoToFirstMeasure(view);

@@ -96,6 +96,7 @@ struct MxlCredit {
     double x = 0;
     double y = 0;
     bool centred = false;
+    bool right = false;  // the place is the text's right end
 };
 
 struct MxlScore {

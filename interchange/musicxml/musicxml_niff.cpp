@@ -32,7 +32,10 @@ constexpr double kStaffTenths = 40;  // a staff's height in tenths
 constexpr double kUnitsPerMillimetre = 1440 / 25.4;
 constexpr int kCreditTop = 720;      // credits without a place: centred, a line apart
 constexpr int kCreditLine = 360;
-constexpr int kCentred = 2;          // text alignment: the point is the text's middle
+// Text alignment (tag 33's first byte): the point is the text's right end, or
+// its middle (the reader takes 1 as the left end).
+constexpr int kRightAligned = 2;
+constexpr int kCentred = 3;
 constexpr int kTagInvisible = 19;
 constexpr int kNumberingOff = 0;  // a `meas` chunk's first byte: no measure numbers
 constexpr int kNoFont = -1;
@@ -883,7 +886,7 @@ void Converter::WritePageTexts(NiffWriter& out, int page) {
             out.Tag(1, {geometry_.Units(credit.x, 0), geometry_.pageHeight() - geometry_.Units(credit.y, 0)});
         else
             out.Tag(1, {credit.centred ? geometry_.pageWidth() / 2 : 0, kCreditTop + kCreditLine * unplaced++});
-        if (credit.centred) out.Tag(33, {kCentred, 0, 0, 0});
+        if (credit.centred || credit.right) out.Tag(33, {credit.centred ? kCentred : kRightAligned, 0, 0, 0});
         out.EndChunk();
     }
 }

@@ -516,8 +516,9 @@ void Reader::Start(std::string_view name, const XML_Char** attributes) {
             credit_.placed = Decimal(x, -1e5, 1e5, credit_.x) && Decimal(y, -1e5, 1e5, credit_.y);
         const char* justify = Attribute(attributes, "justify");
         const char* halign = Attribute(attributes, "halign");
-        credit_.centred = (justify != nullptr && std::strcmp(justify, "center") == 0) ||
-                          (justify == nullptr && halign != nullptr && std::strcmp(halign, "center") == 0);
+        const char* side = justify != nullptr ? justify : halign;
+        credit_.centred = side != nullptr && std::strcmp(side, "center") == 0;
+        credit_.right = side != nullptr && std::strcmp(side, "right") == 0;
     } else if (name == "grace") {
         item_.note.grace = true;
         const char* slash = Attribute(attributes, "slash");

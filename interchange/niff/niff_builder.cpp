@@ -14,6 +14,7 @@
 #include "core/ui/modal_boxes.h"
 #include "core/units/units.h"
 #include "editing/tools.h"
+#include "interchange/imported_marks.h"
 #include "interchange/niff/niff_document_marks.h"
 #include "interchange/niff/niff_import.h"
 #include "interchange/niff/niff_import_state.h"
@@ -25,6 +26,7 @@
 #include "interchange/niff/niff_values.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
+#include "layout/page_fit.h"
 #include "layout/page_format.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/paint.h"
@@ -162,7 +164,12 @@ int BuildScoreFromNiff(NiffImportState& import) {
         ApplyNiffNumberingAndGroups(import);
     }
     FormatNiffScore(import);
+    // Systems taller than the page at the score's staff size take a smaller one.
+    FitStaffSizeToSystems(import.view);
     PlaceNiffMarks(import);
+    // Titles and credits inside the margins, the first systems below them and
+    // indented by the part names.
+    SettleImportedPageTexts(import.view);
     PlaceNiffNoteMarks(import);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);

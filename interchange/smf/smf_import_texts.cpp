@@ -190,6 +190,7 @@ void PlaceImportTexts(const ImportTexts& texts, ScoreView* view) {
         for (const std::string& notice : texts.notices)
             PlaceImportedPageText(view, notice, {centre, y += height}, kImportedTextStyle);
     }
+    SettleImportedPageTexts(view);
 }
 
 }  // namespace ql

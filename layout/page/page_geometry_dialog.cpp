@@ -51,14 +51,6 @@ void LoadWorkingMargins(const ScorePage* master, uint16_t (&words)[kMarginCount]
     }
 }
 
-// The master's logical margins again from its distance words (a new staff size).
-void ReconvertMargins(ScoreDocument* document, ScorePage* master) {
-    PageMargins margins;
-    if (!GetPageMargins(master, &margins)) return;
-    uint16_t words[kMarginCount];
-    for (int i = 0; i < kMarginCount; ++i) words[i] = static_cast<uint16_t>(margins.words[i] & kWordMask);
-    SetPageMarginWords(document, master, words);
-}
 
 // One User paper side from its edit: at least 512 logical units. True when changed.
 bool ApplyUserSide(ScoreDocument* document, platform::WindowHandle dialog, int32_t control,
@@ -151,6 +143,14 @@ class MarginsChanging {
 
 }  // namespace
 
+void ReconvertMargins(ScoreDocument* document, ScorePage* page) {
+    PageMargins margins;
+    if (!GetPageMargins(page, &margins)) return;
+    uint16_t words[kMarginCount];
+    for (int i = 0; i < kMarginCount; ++i) words[i] = static_cast<uint16_t>(margins.words[i] & kWordMask);
+    SetPageMarginWords(document, page, words);
+}
+
 void StartPageGeometryRun(ScoreDocument* document) {
     if (document == nullptr) return;
     LayoutGlobals& run = State().layout;
@@ -177,6 +177,7 @@ intptr_t RunPageGeometryDialog(ScoreView* view, int32_t dialogId, ui::DialogProc
     else
         run.DialogChanged = 1;
     ApplyPageGeometry(view, platform::WindowHandle{});
+    WarnWhenSystemTallerThanPage(view);
     return result;
 }
 

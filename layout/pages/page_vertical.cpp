@@ -4,6 +4,7 @@
 // a page's systems fit between its margins (PageSystemsFit).
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "core/constants.h"
@@ -14,6 +15,7 @@
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
+#include "layout/page_texts.h"
 
 namespace ql {
 
@@ -24,6 +26,9 @@ namespace {
 constexpr int kDefaultSeparation = 1536;
 constexpr int kSeparationStep = 128;
 constexpr int64_t kRoundStep = 64;
+// From the bottom of a page's heading to its first system's top line: a staff
+// height for the notes above the staff, and two spaces.
+constexpr int64_t kHeadingClearance = kStaffHeight + 256;
 
 // Which way RoundAtZoom goes: to the nearest step, or to the one at or above y on
 // the page (smaller y), or at or below it (larger y).
@@ -46,14 +51,8 @@ int64_t ZoomStep(const ScoreView* view) {
     return scale <= 0.0 ? kRoundStep : static_cast<int64_t>(static_cast<double>(kRoundStep) * scale) + 1;
 }
 
-// Offset of the system's last visible staff (its height above that staff's top).
 int32_t SystemHeight(const ScoreDocument* document, const ScoreSystem* system) {
-    const uint16_t* offsets = StaffOffsetsOf(system);
-    const int8_t* flags = StaffFlagsOf(system);
-    if (offsets == nullptr || flags == nullptr) return 0;
-    for (int staff = document->header.staffCount; staff >= 1; --staff)
-        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0) return offsets[staff];
-    return 0;
+    return LastShownStaffOffset(document, system);
 }
 
 // The document's system separation made sound (0 -> 1536, at least 128, a
@@ -111,6 +110,13 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
     // the page.
     frame->firstTop = frame->systems.size() == 1 ? frame->topLine + kStaffHeight
                                                  : RoundAtZoom(view, frame->topLine + kStaffHeight, Rounding::DownThePage);
+    // Nor does it stand on the page's heading: the texts above it or across the
+    // place it would take go over it, clear of its first staff's notes.
+    const int64_t reach = frame->firstTop + SystemHeight(document, frame->systems.front()) + kStaffHeight;
+    const int64_t heading = PageHeadingBottom(view, page, reach, INT64_MIN);
+    if (heading != INT64_MIN)
+        frame->firstTop =
+            std::max(frame->firstTop, RoundAtZoom(view, heading + kHeadingClearance, Rounding::DownThePage));
     frame->lastTop = RoundAtZoom(view,
                                  int64_t{view->PageBottom} - margins.logical[3] -
                                      SystemHeight(document, frame->systems.back()) - kStaffHeight,
@@ -119,6 +125,15 @@ bool FramePage(ScoreView* view, const ScorePage* page, PageFrame* frame) {
 }
 
 }  // namespace
+
+int32_t LastShownStaffOffset(const ScoreDocument* document, const ScoreSystem* system) {
+    const uint16_t* offsets = StaffOffsetsOf(system);
+    const int8_t* flags = StaffFlagsOf(system);
+    if (offsets == nullptr || flags == nullptr) return 0;
+    for (int staff = document->header.staffCount; staff >= 1; --staff)
+        if ((static_cast<uint8_t>(flags[staff]) & kHiddenStaff) == 0) return offsets[staff];
+    return 0;
+}
 
 bool PageSystemsFit(ScoreView* view, const ScorePage* page) {
     PageFrame frame;

@@ -28,6 +28,7 @@
 #include "staves/multi_measure_rest.h"
 #include "shell/program_options.h"
 #include "staves/staff_manage.h"
+#include "layout/page_fit.h"
 
 namespace ql {
 namespace {
@@ -48,6 +49,7 @@ void InsertStaffCommand(ScoreView* view, int command) {
     UpdateLocationFromPointer(view);
     if (SelectionState* s = State().documents.Selection) s->rebuildRequested = 1;
     InvalidateLinkedViews(view);
+    WarnWhenSystemTallerThanPage(view);
 }
 
 // The current page formatted again, as one undoable edit.

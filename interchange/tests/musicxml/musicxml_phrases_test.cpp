@@ -25,7 +25,8 @@ std::vector<uint8_t> Phrases(const char* name = "phrases_partwise.xml") {
 }
 
 // Page size and staff height from the scaling and page layout; each credit at its
-// place from the page's top left, the centred one aligned on its middle.
+// place from the page's top left, the centred one aligned on its middle and the
+// right-justified one on its right end.
 TEST(MusicXmlPhrases, PageStaffAndCreditsFollowTheScaling) {
     const std::string dump = testing::ChunkDump(Phrases(), "pghd");
     EXPECT_EQ(dump.substr(0, dump.find("syhd")),
@@ -33,10 +34,11 @@ TEST(MusicXmlPhrases, PageStaffAndCreditsFollowTheScaling) {
               "  tag 17 c6 41\n"
               "  tag 3 70 67 68 64\n"
               "  tag 1 6a 19 cb 02\n"
-              "  tag 33 02 00 00 00\n"
+              "  tag 33 03 00 00 00\n"
               "text 01 00 00 00\n"
               "  tag 3 70 67 68 64\n"
               "  tag 1 d6 2f fb 05\n"
+              "  tag 33 02 00 00 00\n"
               "text 09 00 00 00\n");
 }
 

@@ -1,0 +1,118 @@
+// The staff size at which every system of a score stands on its page
+// (StaffSizeToFitSystems), giving a new or imported score that size
+// (FitStaffSizeToSystems), and telling the user when a change of theirs left a
+// system taller than its page.
+//
+// Staff offsets are logical units (128 to the staff space) and do not change with
+// the staff size; the page and its margins do, as the units per inch of the size.
+// So the room a page has for a system is its height less its margins, in inches,
+// times the units per inch of a size.
+#include <algorithm>
+
+#include "core/core_strings.h"
+#include "core/draw/view_metrics.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/ui/modal_boxes.h"
+#include "core/units/paper_size.h"
+#include "core/units/paper_table.h"
+#include "layout/measure_format.h"
+#include "layout/page_chain.h"
+#include "layout/page_fit.h"
+#include "layout/page_geometry.h"
+#include "platform/ui/message_box.h"
+
+namespace ql {
+
+using namespace pages;
+
+namespace {
+
+// The room a system needs on a page besides its own height: a staff height above
+// its first staff and its last staff's lines.
+constexpr int64_t kSystemRoom = 2 * int64_t{kStaffHeight};
+
+double UnitsPerInchOf(const ScoreDocument* document, int size) {
+    return StaffUnitsPerInch(size, document->header.fontSizeSetting);
+}
+
+// For each page with systems: the height its tallest system needs (logical units)
+// and the room the page has for it (inches, its margins taken off at the present
+// size). The smallest ratio of room to need over the pages decides.
+struct PageNeed {
+    int64_t need = 0;
+    double roomInches = 0.0;
+};
+
+std::vector<PageNeed> PageNeeds(const ScoreDocument* document) {
+    std::vector<PageNeed> needs;
+    double width = 0.0;
+    double height = 0.0;
+    PaperInches(*document, &width, &height);
+    const double perInch = UnitsPerInchOf(document, document->header.pageGeometry.staffSize);
+    if (perInch <= 0.0) return needs;
+    const ScorePage* page = document->firstPage;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) {
+        PageMargins margins;
+        if (!page->firstSystem || !GetPageMargins(page, &margins)) continue;
+        int64_t tallest = 0;
+        const ScoreSystem* system = page->firstSystem.get();
+        for (int s = 0; system != nullptr && s < kMaxChain; ++s, system = system->next.get())
+            tallest = std::max<int64_t>(tallest, LastShownStaffOffset(document, system));
+        needs.push_back({tallest + kSystemRoom,
+                         height - static_cast<double>(margins.logical[1] + margins.logical[3]) / perInch});
+    }
+    return needs;
+}
+
+bool FitsAt(const std::vector<PageNeed>& needs, double perInch) {
+    for (const PageNeed& page : needs)
+        if (page.roomInches * perInch < static_cast<double>(page.need)) return false;
+    return true;
+}
+
+}  // namespace
+
+int StaffSizeToFitSystems(const ScoreDocument* document) {
+    const int size = document->header.pageGeometry.staffSize;
+    const std::vector<PageNeed> needs = PageNeeds(document);
+    const double present = UnitsPerInchOf(document, size);
+    if (needs.empty() || FitsAt(needs, present)) return size;
+    // The fixed sizes grow smaller as their units per inch grow.
+    for (int fixed = 0; fixed < kFixedStaffSizeCount; ++fixed) {
+        const double perInch = StaffSizeUnitsPerInch[fixed];
+        if (perInch > present && FitsAt(needs, perInch)) return fixed;
+    }
+    return kFixedStaffSizeCount - 1;
+}
+
+bool FitStaffSizeToSystems(ScoreView* view) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr) return false;
+    const int size = StaffSizeToFitSystems(document);
+    if (size == document->header.pageGeometry.staffSize) return false;
+    document->header.pageGeometry.staffSize = static_cast<uint8_t>(size);
+    view->UnitsPerInch = UnitsPerInchOf(document, size);
+    // Each page's margins are read again from their measures at the new size.
+    ReconvertMargins(document, document->leftMaster);
+    ReconvertMargins(document, document->rightMaster);
+    ScorePage* page = document->firstPage;
+    for (int i = 0; page != nullptr && i < kMaxChain; ++i, page = page->next.get()) ReconvertMargins(document, page);
+    InitViewMetrics(view);
+    PageExtentOf(view);
+    FitSystemsToPages(view, document->firstPage);
+    FormatMeasuresOfAllPages(view);
+    return true;
+}
+
+bool WarnWhenSystemTallerThanPage(ScoreView* view) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr) return false;
+    const std::vector<PageNeed> needs = PageNeeds(document);
+    if (FitsAt(needs, UnitsPerInchOf(document, document->header.pageGeometry.staffSize))) return false;
+    ModalMessageBox(kSystemTallerThanPage, ProgramString(kStrProductName), ui::kBoxOk | ui::kBoxIconExclamation);
+    return true;
+}
+
+}  // namespace ql

@@ -1,0 +1,205 @@
+// Imported scores laid out as a musician reads them, one table row each: every
+// system between its page's top and bottom margins (a system of 23 staves takes a
+// smaller staff size), the titles and credits inside the margins above the first
+// system, the part names between the left margin and the first system (the later
+// systems at the margin), and braces over the staves of one part. A later larger
+// staff size that leaves a system taller than the page is told in a box.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/constants.h"
+#include "core/model/document.h"
+#include "core/model/grid.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "display/anchors.h"
+#include "display/view_location.h"
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/niff/niff_import.h"
+#include "layout/page_chain.h"
+#include "layout/page_fit.h"
+#include "layout/page_geometry.h"
+#include "layout/page_layout_dialogs.h"
+#include "layout/page_texts.h"
+#include "objects/text_box/text_box.h"
+#include "platform/ui/headless.h"
+#include "shell/preference_defaults.h"
+#include "shell/program/score_windows.h"
+#include "shell/resources/page_layout_resources.h"
+#include "shell/shell_services.h"
+#include "shell/tests/program/program_fixture.h"
+#include "staves/staff_group_bits.h"
+
+namespace ql {
+namespace {
+
+struct Part {
+    std::string name;
+    int staves = 1;
+};
+
+// A partwise score on Letter paper (7 mm staves): its parts, `measures` measures of
+// a whole note on each staff, and the credits given.
+std::string Score(const std::vector<Part>& parts, int measures, const std::string& credits = "") {
+    std::string text =
+        "<score-partwise><defaults><scaling><millimeters>7</millimeters><tenths>40</tenths></scaling>"
+        "<page-layout><page-height>1597</page-height><page-width>1234</page-width></page-layout></defaults>" +
+        credits + "<part-list>";
+    for (size_t p = 0; p < parts.size(); ++p)
+        text += "<score-part id=\"P" + std::to_string(p) + "\"><part-name>" + parts[p].name +
+                "</part-name></score-part>";
+    text += "</part-list>";
+    for (size_t p = 0; p < parts.size(); ++p) {
+        const int staves = parts[p].staves;
+        text += "<part id=\"P" + std::to_string(p) + "\">";
+        for (int m = 1; m <= measures; ++m) {
+            text += "<measure number=\"" + std::to_string(m) + "\">";
+            if (m == 1) {
+                text += "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>";
+                if (staves == 2) text += "<staves>2</staves><clef number=\"2\"><sign>F</sign><line>4</line></clef>";
+                text += "</attributes>";
+            }
+            for (int s = 1; s <= staves; ++s) {
+                if (s > 1) text += "<backup><duration>4</duration></backup>";
+                text += "<note><pitch><step>C</step><octave>4</octave></pitch><duration>4</duration><voice>" +
+                        std::to_string(s) + "</voice><type>whole</type><staff>" + std::to_string(s) +
+                        "</staff></note>";
+            }
+            text += "</measure>";
+        }
+        text += "</part>";
+    }
+    return text + "</score-partwise>";
+}
+
+std::string Credit(int x, int y, const char* justify, const std::string& words) {
+    return "<credit page=\"1\"><credit-words default-x=\"" + std::to_string(x) + "\" default-y=\"" +
+           std::to_string(y) + "\" justify=\"" + justify + "\" font-size=\"20\">" + words +
+           "</credit-words></credit>";
+}
+
+struct Case {
+    const char* name;
+    std::string xml;
+    std::vector<std::pair<int, int>> braces;  // first and last staff of each brace
+    bool smallerStaff = false;                // the staff size was made smaller
+};
+
+std::vector<Case> Cases() {
+    std::vector<Part> orchestra;
+    for (int i = 1; i <= 23; ++i) orchestra.push_back({"Part " + std::to_string(i)});
+    const std::string credits =
+        Credit(617, 1540, "center",
+               "Sonata in the Old Style for Voice and Pianoforte, with a Title Far Too Long to Stand on One Line of "
+               "the Page, as Some Publishers of the Last Century Were Fond of Giving to the Songs They Printed") +
+        Credit(1150, 1470, "right", "Music by a Composer") + Credit(84, 1470, "left", "Words by a Poet") +
+        Credit(617, 1470, "center", "Opus 12");
+    return {
+        {"23 staves", Score(orchestra, 6), {}, true},
+        {"song with title and credits", Score({{"Voice"}, {"Pianoforte", 2}}, 12, credits), {{2, 3}}},
+        {"voice and piano", Score({{"Soprano Solo"}, {"Piano", 2}, {"Violoncello"}}, 16), {{2, 3}}},
+    };
+}
+
+// The brace groups of the score, top to bottom.
+std::vector<std::pair<int, int>> Braces(ScoreDocument* document) {
+    std::vector<std::pair<int, int>> groups;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        const StaffRecord& record = *StaffRecordOf(document, staff);
+        if (JoinsStaffBelow(record, GroupKind::Brace) && !JoinsStaffAbove(record, GroupKind::Brace))
+            groups.emplace_back(staff, staff);
+        if (JoinsStaffAbove(record, GroupKind::Brace) && !groups.empty()) groups.back().second = staff;
+    }
+    return groups;
+}
+
+// Every page's systems between its margins, its texts inside them and over its first
+// system, and the labels of the score's first system between the left margin and it.
+void CheckPages(ScoreView* view) {
+    ScoreDocument* document = view->document;
+    int index = 0;
+    for (ScorePage* page = document->firstPage; page != nullptr; page = page->next.get(), ++index) {
+        SCOPED_TRACE("page " + std::to_string(index + 1));
+        ShowPageInView(view, index);
+        PageMargins margins;
+        ASSERT_TRUE(GetPageMargins(page, &margins));
+        const int32_t left = kLogicalOrigin + margins.logical[0];
+        const int32_t top = kLogicalOrigin + margins.logical[1];
+        const int32_t right = view->PageRight - margins.logical[2];
+        const int32_t bottom = view->PageBottom - margins.logical[3];
+        ScoreSystem* first = page->firstSystem.get();
+        ASSERT_NE(first, nullptr);
+        for (ScoreSystem* system = first; system != nullptr; system = system->next.get()) {
+            SCOPED_TRACE("system at measure " + std::to_string(system->firstMeasure));
+            EXPECT_GE(system->y, top);
+            EXPECT_LE(system->y + LastShownStaffOffset(document, system) + pages::kStaffHeight, bottom);
+            if (system->firstMeasure > 1) {
+                EXPECT_EQ(system->x, left);
+            }
+            if (system->firstMeasure != 1) continue;
+            for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+                ScoreObject* label = GetStaffLabelObject(StaffRecordOf(document, staff));
+                if (label == nullptr) continue;
+                SetCurrentSystemAndMeasure(view, system, staff, 1, true);
+                TextBoxBody& body = AsTextBox(label)->body;
+                LogicalPoint at{};
+                DecodeAnchors(view, label->subtype, &body.location, &at, 1);
+                EXPECT_GE(at.x, left) << "label of staff " << staff;
+                EXPECT_LE(at.x + std::abs(body.width), system->x) << "label of staff " << staff;
+            }
+        }
+        for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
+            RecordRect box;
+            if (!PageTextBox(view, item, &box)) continue;
+            EXPECT_GE(box.left, left);
+            EXPECT_LE(box.right, right);
+            EXPECT_GE(box.top, kLogicalOrigin);
+            if (box.top < first->y) {
+                EXPECT_LE(box.bottom, first->y - pages::kStaffHeight);
+            }
+        }
+    }
+    ShowPageInView(view, 0);
+}
+
+class ImportedPageGeometryTest : public testing::ProgramFixture {};
+
+TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    for (const Case& test : Cases()) {
+        SCOPED_TRACE(test.name);
+        const musicxml::MusicXmlConversion conversion = musicxml::ConvertMusicXml(
+            std::vector<uint8_t>(test.xml.begin(), test.xml.end()), musicxml::MusicXmlForm::Plain);
+        ASSERT_TRUE(conversion.ok) << conversion.error;
+        ui::headless::ResetUi();
+        const int defaultSize = ProgramPreferences().header.pageGeometry.staffSize;
+        ScoreView* view = niff::OpenNiffScoreWindowFromMemory(conversion.niff, "case_XML");
+        ASSERT_NE(view, nullptr);
+        ScoreDocument* document = view->document;
+        EXPECT_EQ(document->header.pageGeometry.staffSize > defaultSize, test.smallerStaff);
+        EXPECT_EQ(Braces(document), test.braces);
+        CheckPages(view);
+        if (test.smallerStaff) {
+            // The largest staff size: the user is told that a system no longer fits.
+            ui::headless::SetDialogScript(kStaffSizeDialog, [](ui::headless::DialogDriver& d) {
+                d.SetChecked(staff_size_dialog::kFirstSize, true);
+                d.Click(ui::kIdOk);
+            });
+            const size_t boxes = ui::headless::MessageBoxes().size();
+            RunStaffSizeDialog(view);
+            ASSERT_EQ(ui::headless::MessageBoxes().size(), boxes + 1);
+            EXPECT_EQ(ui::headless::MessageBoxes().back().text, kSystemTallerThanPage);
+            ui::headless::SetDialogScript(kStaffSizeDialog, {});
+        }
+        ForceCloseScoreWindow(view->ViewWindow);
+        Pump();
+    }
+}
+
+}  // namespace
+}  // namespace ql
