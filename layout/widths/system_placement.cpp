@@ -29,6 +29,7 @@ namespace {
 constexpr uint8_t kEngraverSpacing = 2;
 constexpr int kLastMeasureSlot = 27;
 constexpr int kPlacementPasses = 4;
+constexpr int64_t kIgnoredWidthChange = 2;
 
 // Set while the placement below rebuilds a row of the beat map: the build places
 // the system again at its end, which must not recurse.
@@ -172,7 +173,10 @@ int64_t SumOfWidths(std::span<const MeasureRecord> records) {
 }
 
 // Scales the system's measures so that they take `available` units together (the
-// last one takes what the others leave). False when nothing changed.
+// last one takes what the others leave). A change of a few units is let be: a new
+// width is stored through the measure's spacing values, which it cannot always
+// give back to the unit, so a system placed again would otherwise move its
+// measures by a unit or two every time. False when nothing changed.
 bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> records, int64_t sum,
                  int64_t available) {
     ScoreDocument* document = view->document;
@@ -182,7 +186,7 @@ bool ShareWidths(ScoreView* view, ScoreSystem* system, std::span<MeasureRecord> 
     for (MeasureRecord& record : records) {
         const int64_t share =
             m == system->lastMeasure ? available - placed : record.width * available / sum;
-        if (share >= kMinMeasureWidth && share != record.width) {
+        if (share >= kMinMeasureWidth && std::abs(share - record.width) > kIgnoredWidthChange) {
             SetMeasureWidth(document, view, m, static_cast<int>(std::min<int64_t>(share, kMaxMeasureWidth)));
             changed = true;
         }
