@@ -20,11 +20,15 @@
 #include "display/view_location.h"
 #include "display/visible_systems.h"
 #include "notes/entry/note_cursor.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/mapping.h"
 #include "platform/gfx/objects.h"
 #include "platform/win/paint.h"
+#include "platform/win/window.h"
 #include "shell/program/rulers.h"
+#include "shell/program_options.h"
 
 namespace ql {
 
@@ -52,7 +56,67 @@ int32_t SlotLeft(const sysdraw::Grid& grid, int slot) {
     return sysdraw::SlotLeftX(grid, slot);
 }
 
+// Plain device units on the off-screen context, as the window's context has them.
+void UnmapSmoothSurface(platform::DcHandle dc) {
+    gfx::SetMapMode(dc, gfx::MapMode::Text);
+    gfx::SetWindowOrigin(dc, gfx::Point{0, 0});
+    gfx::SetViewportOrigin(dc, gfx::Point{0, 0});
+}
+
+// "Smooth Display": the off-screen context and its bitmap, kept between paints.
+struct SmoothPaint {
+    platform::DcHandle dc{};
+    platform::BitmapHandle bitmap{};
+    platform::BitmapHandle oldBitmap{};
+    int32_t width = 0;
+    int32_t height = 0;
+};
+SmoothPaint g_smooth;
+
+// The off-screen context of "Smooth Display" with a bitmap at least the window's
+// size selected into it: made at the first smooth paint and kept for every later
+// paint of every view (a larger window makes a larger bitmap). Null when it cannot
+// be had: the paint then goes straight to the window.
+platform::DcHandle SmoothSurface(platform::DcHandle windowDc, const gfx::Rect& client) {
+    SmoothPaint& d = g_smooth;
+    const int32_t width = std::max(client.Width(), 1);
+    const int32_t height = std::max(client.Height(), 1);
+    if (d.bitmap && (d.width < width || d.height < height)) ReleaseSmoothPaint(true);
+    if (!d.dc) {
+        d.dc = gfx::CreateMemoryContext(windowDc);
+        if (!d.dc) return {};
+    }
+    if (!d.bitmap) {
+        d.bitmap = gfx::CreateCompatibleBitmap(windowDc, width, height);
+        if (!d.bitmap) return {};
+        d.width = width;
+        d.height = height;
+    }
+    if (!d.oldBitmap) d.oldBitmap = gfx::SelectObject(d.dc, d.bitmap);
+    UnmapSmoothSurface(d.dc);
+    return d.dc;
+}
+
 }  // namespace
+
+void ReleaseSmoothPaint(bool bitmapToo) {
+    SmoothPaint& d = g_smooth;
+    if (d.dc) {
+        if (d.oldBitmap) gfx::SelectObject(d.dc, d.oldBitmap);
+        gfx::DeleteContext(d.dc);
+    }
+    d.dc = {};
+    d.oldBitmap = {};
+    if (!bitmapToo) return;
+    if (d.bitmap) gfx::DeleteObject(platform::AnyObjectHandle{d.bitmap});
+    d.bitmap = {};
+    d.width = 0;
+    d.height = 0;
+}
+
+bool HasSmoothPaintBitmap() {
+    return static_cast<bool>(g_smooth.bitmap);
+}
 
 void DrawScoreContents(ScoreView* view) {
     if (!IsValidView(view) || view->document == nullptr) return;
@@ -101,7 +165,10 @@ void PaintScoreWindow(ScoreView* view) {
     DrawingGlobals& drawing = State().drawing;
     PainterState& painter = State().display.painter;
     const platform::DcHandle keptDc = drawing.PaintDC;
-    drawing.PaintDC = dc;
+    platform::DcHandle target = dc;
+    if (Options().SmoothScreen != 0)
+        if (platform::DcHandle smooth = SmoothSurface(dc, win::GetClientRect(view->ViewWindow))) target = smooth;
+    drawing.PaintDC = target;
     EndViewDrawAll(view);
     BeginViewDraw(view);
     gfx::Point corners[2] = {{info.invalid.left, info.invalid.top},
@@ -112,9 +179,16 @@ void PaintScoreWindow(ScoreView* view) {
         const PainterState kept = painter;
         painter.paintRect = PaintArea{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
         painter.paintRectActive = 1;
-        PaintViewContents(view, info.erase);
+        // The off-screen bitmap holds an older picture: the area is always erased.
+        PaintViewContents(view, info.erase || target != dc);
         painter.paintRect = kept.paintRect;
         painter.paintRectActive = kept.paintRectActive;
+    }
+    if (target != dc) {
+        UnmapSmoothSurface(target);
+        const gfx::Rect& area = info.invalid;
+        gfx::BitBlit(dc, gfx::Point{area.left, area.top}, gfx::Size{area.Width(), area.Height()}, target,
+                     gfx::Point{area.left, area.top}, gfx::RasterOp::SourceCopy);
     }
     drawing.PaintDC = keptDc;
     win::EndPaint(view->ViewWindow, info);

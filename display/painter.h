@@ -38,6 +38,11 @@ constexpr int kBadObjectListLine = 1346;
 // PaintViewContents with the erase the window asked for. Nothing without an invalid
 // area.
 void PaintScoreWindow(ScoreView* view);
+// "Smooth Display": drops the off-screen context of the paint, and its bitmap too
+// when `bitmapToo`.
+void ReleaseSmoothPaint(bool bitmapToo);
+// Whether the off-screen bitmap of "Smooth Display" exists.
+bool HasSmoothPaintBitmap();
 
 // The marquee's inversion on the view's window is taken off before its pixels are
 // painted over, and drawn again after: the marquee hidden, or null when the window

@@ -17,6 +17,7 @@
 #include "platform/gfx/recording.h"
 #include "platform/gfx/svg_picture.h"
 #include "platform/ui/message_box.h"
+#include "shell/program_options.h"
 
 namespace ql {
 namespace {
@@ -50,12 +51,18 @@ gfx::Rect DeviceRectOf(ScoreView* view, platform::DcHandle dc, gfx::Point origin
     return gfx::Normalised(gfx::Rect{corners[0].x, corners[0].y, corners[1].x, corners[1].y});
 }
 
-// A colour bitmap, else (when the user agrees) a white black-and-white one.
-platform::BitmapHandle PageBitmap(int width, int height) {
-    if (!TakeClipboardPictureFailure(ClipboardPictureStep::ColourBitmap))
-        if (platform::BitmapHandle colour = gfx::CreateImageBitmap(width, height)) return colour;
-    if (ModalMessageBox(kColourTooLarge, kCaption, ui::kBoxYesNo | ui::kBoxIconExclamation) != ui::kIdYes)
-        return {};
+// A black-and-white bitmap with "Black and White Clipboard Data" on; else a colour
+// bitmap, or (when the user agrees) a black-and-white one when that cannot be had.
+// `monochrome` tells which was made.
+platform::BitmapHandle PageBitmap(int width, int height, bool* monochrome) {
+    *monochrome = Options().ClipBlackAndWhite != 0;
+    if (!*monochrome) {
+        if (!TakeClipboardPictureFailure(ClipboardPictureStep::ColourBitmap))
+            if (platform::BitmapHandle colour = gfx::CreateImageBitmap(width, height)) return colour;
+        if (ModalMessageBox(kColourTooLarge, kCaption, ui::kBoxYesNo | ui::kBoxIconExclamation) != ui::kIdYes)
+            return {};
+        *monochrome = true;
+    }
     if (TakeClipboardPictureFailure(ClipboardPictureStep::MonochromeBitmap)) return {};
     return gfx::CreateMonochromeBitmap(width, height);
 }
@@ -79,11 +86,13 @@ std::optional<std::vector<uint8_t>> MakeRegionPng(ScoreView* view, const gfx::Re
     const gfx::Point origin{pageArea.left, pageArea.top};
     const gfx::Rect page = DeviceRectOf(view, probe, origin, pageArea);
     const gfx::Rect cut = DeviceRectOf(view, probe, origin, region);
-    platform::BitmapHandle pageBitmap = PageBitmap(page.right, page.bottom);
+    bool monochrome = false;
+    platform::BitmapHandle pageBitmap = PageBitmap(page.right, page.bottom, &monochrome);
     if (pageBitmap) made.bitmaps.push_back(pageBitmap);
     platform::BitmapHandle regionBitmap{};
     if (pageBitmap && !TakeClipboardPictureFailure(ClipboardPictureStep::RegionBitmap)) {
-        regionBitmap = gfx::CreateImageBitmap(cut.Width(), cut.Height());
+        regionBitmap = monochrome ? gfx::CreateMonochromeBitmap(cut.Width(), cut.Height())
+                                  : gfx::CreateImageBitmap(cut.Width(), cut.Height());
         if (regionBitmap) made.bitmaps.push_back(regionBitmap);
     }
     if (!pageBitmap || !regionBitmap) {

@@ -24,6 +24,7 @@
 #include "editing/selection_internal.h"
 #include "editing/status_readout.h"
 #include "notes/entry/note_cursor.h"
+#include "shell/program_options.h"
 #include "platform/gfx/mapping.h"
 #include "platform/win/input.h"
 #include "shell/shell_services.h"
@@ -43,11 +44,11 @@ struct SnapState {
 };
 SnapState g_snap;
 
-// The vertical snap applies while hovering with the setting on, except for the
-// articulation, tuplet and rest tools.
+// The vertical snap applies while hovering with the setting and "Quantize Notes
+// Cursor" on, except for the articulation, tuplet and rest tools.
 bool SnapApplies() {
     const SelectionState* s = Sel();
-    if (s == nullptr || s->noSnap || ToolSwitches().snapSetting != 1) return false;
+    if (s == nullptr || s->noSnap || ToolSwitches().snapSetting != 1 || Options().QuantizeMouse == 0) return false;
     const uint8_t tool = s->toolType;
     if (tool == TypeCode(ObjectType::NoteArticulation) || tool == TypeCode(ObjectType::Tuplet) ||
         tool == TypeCode(ObjectType::Rest))

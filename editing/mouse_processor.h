@@ -39,7 +39,6 @@ namespace ql {
 struct ToolMouseSwitches {
     uint8_t busy = 0;              // the processor returns at once
     uint8_t syntheticPress = 0;    // every message is a press at the current pointer
-    uint8_t rightButtonMenus = 1;  // the setting: right button opens the popup menus
     uint8_t creating = 0;          // set around CreateAtClick
     uint8_t statusLock = 0;        // the status bar is not changed by the hover
     uint8_t snapSetting = 0;       // the vertical snapping setting (1 on)

@@ -28,6 +28,7 @@
 #include "notes/settings/note_settings_dialog.h"
 #include "notes/stems/stems.h"
 #include "notes/transpose/transpose.h"
+#include "shell/program_options.h"
 
 namespace ql {
 namespace {
@@ -93,9 +94,17 @@ int ApplyToTargets(ScoreView* view, const std::vector<WalkedItem>& items,
     });
 }
 
+// The longest duration code a grace note takes a slash at, as the slash key has it.
+constexpr uint8_t kLongestSlashedGrace = 9;
+
+// With "Auto slash grace notes" on, a note made a grace note gets its slash when it
+// heads its chord and its value is short enough.
 void WriteSize(EventRecord& note, int size) {
     note.flags = static_cast<uint16_t>((note.flags & ~kEventSizeClassMask) |
                                        ((size & kSizeBits) << kSizeShift));
+    if (size == kSizeGrace && Options().AutoSlash != 0 && GetFirstEventOfChord(&note) == &note &&
+        note.duration <= kLongestSlashedGrace)
+        note.stemWord |= kStemGraceSlash;
 }
 
 // Hide masks as bits of the three words they live in.

@@ -37,8 +37,10 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/transpose/transpose.h"
 #include "shell/preference_defaults.h"
+#include "shell/program_options.h"
 #include "shell/resources/part_extraction_resources.h"
 #include "staves/barline.h"
+#include "staves/multi_measure_rest.h"
 #include "staves/score_truncate.h"
 #include "staves/staff_group_bits.h"
 
@@ -289,6 +291,8 @@ void FinishPart(ScoreView* partView, uint8_t voiceMask, const PartShape& shape) 
     ResetSelection(partView, 0);
     UpdateBeatMaps(partView, 0);
     RebeamPart(partView, voiceMask, shape);
+    // "Auto MMR's on Part Extract": each run of empty measures becomes one rest.
+    if (Options().AutoMMR != 0 && CombineEmptyMeasures(partView, 1, shape.lastMeasure) > 0) UpdateBeatMaps(partView, 0);
     FormatAllPages(partView);
     InvalidateLinkedViews(partView);
     SetDocumentModified(partView->document);
@@ -355,6 +359,8 @@ void ExtractStaves(ScoreView* view, int firstStaff, int lastStaff) {
         ShowNotice(ProgramString(kStrSelectedScoreEmpty).c_str());
         return;
     }
+    // "Auto-detect End of Extracted Part" off: the part runs to the score's end.
+    if (Options().AutoLastBar == 0) shape.lastMeasure = source->header.measureCount;
     FileFlags& files = State().files;
     files.Opening = 1;
     if (RunExtractPartLayoutDialog(view) != 1) {

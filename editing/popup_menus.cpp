@@ -12,6 +12,7 @@
 #include "core/objects/class_table.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "shell/program_options.h"
 #include "editing/handle_flags.h"
 #include "editing/mouse_processor.h"
 #include "editing/mouse_processor_internal.h"
@@ -180,7 +181,8 @@ const char* PopupMenuNameOfType(int type) {
 }
 
 intptr_t RightButtonPress(ScoreView* view, platform::WindowHandle window, intptr_t data) {
-    if (!ToolSwitches().rightButtonMenus) return ToolKeyDown(view, window, static_cast<uint32_t>(Key::Delete));
+    // "Use Popup Menus" off: the right button deletes what it is on, as Delete does.
+    if (Options().UsePopupMenus == 0) return ToolKeyDown(view, window, static_cast<uint32_t>(Key::Delete));
     SelectionState* s = Sel();
     SetPointerFromMessage(view, data);
     HitTestSelectionLists(view, 1);

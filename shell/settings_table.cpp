@@ -34,6 +34,9 @@ ScoreHeader& PrefHeader() {
 NotesGlobals& NotesState() {
     return State().notes;
 }
+NoteToolState& NoteToolsState() {
+    return State().notes.NoteTools;
+}
 LayoutGlobals& LayoutState() {
     return State().layout;
 }
@@ -166,7 +169,7 @@ const IntSetting kIntSettings[] = {
     StateRow<NotesState, &NotesGlobals::AutoBeam, u8>(kMain, "AutoBeam", 1),
     StateRow<NotesState, &NotesGlobals::AutoRest, u8>(kMain, "AutoRest", 1),
     StateRow<NotesState, &NotesGlobals::AutoHideTabStems, u8>(kMain, "AutoHideTABStems", 1),
-    OptionRow<&ProgramOptions::AutoRollNotes, u8>(kMain, "AutoRollNotes", 1),
+    StateRow<NoteToolsState, &NoteToolState::autoRollNotes, u8>(kMain, "AutoRollNotes", 1),
     StateRow<AutoSaveState, &AutoSaveConfig::enabled, u8>(kMain, "AutoSaveChanges", 0),
     StateRow<AutoSaveState, &AutoSaveConfig::count, u8>(kMain, "AutoSaveCount", 100,
                                                         kMinAutoSaveCount, kMaxAutoSaveCount),
@@ -176,7 +179,7 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::SendPatches, u8>(kMain, "SendPatches", 1),
     OptionRow<&ProgramOptions::IsAutoRewind, u8>(kMain, "IsAutoRewind", 1),
     OptionRow<&ProgramOptions::ShowHidden, u8>(kMain, "ShowHidden", 0),
-    OptionRow<&ProgramOptions::AutoExtendBeats, u8>(kMain, "AutoExtendBeats", 0),
+    StateRow<NotesState, &NotesGlobals::AutoExtendMeasure, u8>(kMain, "AutoExtendBeats", 0),
     OptionRow<&ProgramOptions::SavePreferences, u8>(kMain, "SavePreferences", 1),
     OptionRow<&ProgramOptions::LoadLastFile, u8>(kMain, "LoadLastFile", 1),
     OptionRow<&ProgramOptions::PickListEntries, u8>(kMain, "PickListEntries", 6),
@@ -220,7 +223,8 @@ const IntSetting kIntSettings[] = {
     OptionRow<&ProgramOptions::SyncPalettes, u8>(kV2, "SyncPalettes", 1),
     StateRow<DisplayFlags, &DisplayGlobals::OssiaStaves, u8>(kV2, "OssiaStaves", 0),
     OptionRow<&ProgramOptions::ClipBlackAndWhite, u8>(kV2, "ClipBlackAndWhite", 1),
-    OptionRow<&ProgramOptions::UsePopupMenus, u8>(kV2, "UsePopupMenus", 0),
+    // On at first: a right click opens the menu of what it is on and deletes nothing.
+    OptionRow<&ProgramOptions::UsePopupMenus, u8>(kV2, "UsePopupMenus", 1),
     StateRow<DialogState, &DialogGlobals::ShowStatusBarSetting, u8>(kV2, "StatusBar", 1),
     OptionRow<&ProgramOptions::AutoMMR, u8>(kV2, "AutoMMR", 1),
     OptionRow<&ProgramOptions::AutoLastBar, u8>(kV2, "AutoLastBar", 1),

@@ -19,6 +19,7 @@
 #include "platform/text/text_metrics.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
+#include "shell/program_options.h"
 #include "staves/staff_scaling.h"
 
 namespace ql {
@@ -285,6 +286,7 @@ void SetViewToolCursor(ScoreView* view) {
     int index = State().drawing.ZoomCursorsEnabled ? ZoomCursorIndex(view->zoom) : -1;
     platform::CursorHandle cursor{};
     if (index >= 0) cursor = win::LoadCursorResource(kFirstZoomCursorId + index);
+    if (!cursor && Options().UseBoxCursor != 0) cursor = win::LoadCursorResource(kBoxCursorId);
     if (!cursor) cursor = win::LoadSystemCursor(win::SystemCursor::Arrow);
     view->toolCursor = cursor;
 }

@@ -31,6 +31,8 @@ void SetViewScrollRanges(ScoreView* view);
 int RefreshViewMetrics(ScoreView* view);
 // Cursor of the current tool for the zoom level.
 void SetViewToolCursor(ScoreView* view);
+// The box crosshair, the view's cursor while "Use Box Cursor" is on.
+constexpr int32_t kBoxCursorId = 40440;
 // The zoom cursors' resource ids: kFirstZoomCursorId + ZoomCursorIndex(level).
 constexpr int32_t kFirstZoomCursorId = 150;
 constexpr int kZoomCursorCount = 18;

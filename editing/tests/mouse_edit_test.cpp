@@ -1,6 +1,7 @@
 // Editing a focused or hovered box with keys and with the right-button popup menu:
 // duplicate, delete, the keypad step, Shift's reset, each undoable; the popup's
 // commands replayed as keys, as a double click, or posted to the frame.
+#include "shell/program_options.h"
 #include "editing/tests/editing_fixture.h"
 
 #include "core/objects/selection_state.h"
@@ -146,9 +147,9 @@ TEST_F(BoxEdit, PopupOverNothingPostsPageCommandsToTheFrame) {
 // With the right-button menus switched off, a right click deletes what is under it.
 TEST_F(BoxEdit, RightClickDeletesWithMenusOff) {
     HoveredBox();
-    ToolSwitches().rightButtonMenus = 0;
+    Options().UsePopupMenus = 0;
     Mouse(Message::RightButtonDown, originX_, originY_);
-    ToolSwitches().rightButtonMenus = 1;
+    Options().UsePopupMenus = 1;
     EXPECT_TRUE(Boxes().empty());
     EXPECT_TRUE(ui::headless::PopupMenus().empty());
 }

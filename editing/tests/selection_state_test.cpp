@@ -16,6 +16,7 @@
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
+#include "shell/program_options.h"
 
 namespace ql::testing_editing {
 namespace {
@@ -147,8 +148,9 @@ TEST_F(SelectionStateTest, StatusNamesTheObjectAndItsAnchoring) {
     EXPECT_STREQ(ObjectTypeStatusName(200), "") << "a type without a name";
 }
 
-// With the snapping setting on, a hovering move puts the pointer down onto the
-// view's vertical step; over a handle, or with the setting off, it stays.
+// With the snapping setting and "Quantize Notes Cursor" on, a hovering move puts the
+// pointer down onto the view's vertical step; over a handle, or with either off, it
+// stays.
 TEST_F(SelectionStateTest, HoverSnapsThePointerToTheVerticalStep) {
     constexpr int32_t kStep = 5;
     view_->zoomStep = kStep;
@@ -158,6 +160,11 @@ TEST_F(SelectionStateTest, HoverSnapsThePointerToTheVerticalStep) {
     MouseAtClient(Message::MouseMove, gfx::Point{at.x, 3 * kStep + 3});
     const gfx::Point snapped = Client(view_->pointerPoint.x, view_->pointerPoint.y);
     EXPECT_EQ(snapped.y, 3 * kStep);
+    // "Quantize Notes Cursor" off: no snap either.
+    Options().QuantizeMouse = 0;
+    MouseAtClient(Message::MouseMove, gfx::Point{at.x, 4 * kStep + 2});
+    EXPECT_EQ(Client(view_->pointerPoint.x, view_->pointerPoint.y).y, 4 * kStep + 2);
+    Options().QuantizeMouse = 1;
     ToolSwitches().snapSetting = 0;
     MouseAtClient(Message::MouseMove, gfx::Point{at.x, 3 * kStep + 3});
     EXPECT_EQ(Client(view_->pointerPoint.x, view_->pointerPoint.y).y, 3 * kStep + 3);

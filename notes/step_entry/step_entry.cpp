@@ -152,6 +152,8 @@ void EnterMessage(ScoreView* view, uint32_t message) {
         if (step.stepPedalDown != 0) {
             PedalKey(view, Data1(message));
         } else {
+            // "Multinote Mode" off: keys held together are notes one after another.
+            if (Options().PolyMode == 0) ReleaseKey(view);
             EnterKey(view, Data1(message));
         }
     } else if (isNoteOff && step.stepPedalDown == 0) {

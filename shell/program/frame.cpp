@@ -9,6 +9,7 @@
 #include "core/ui/long_operation.h"
 #include "core/ui/status_bar.h"
 #include "core/undo/autosave.h"
+#include "display/painter.h"
 #include "display/input_locale.h"
 #include "editing/page_band.h"
 #include "editing/palette_windows.h"
@@ -138,6 +139,7 @@ void PassThroughShowStates(WindowHandle child) {
 // the active score window passes through two states and, in its normal state, the
 // score windows are arranged as they were last.
 intptr_t OnDisplayChange(WindowHandle window) {
+    ReleaseSmoothPaint(true);
     EndViewSurfaces();
     ReadScreenMetrics(window);
     CreateInterfaceFonts();

@@ -8,6 +8,7 @@
 #include "core/ui/status_bar.h"
 #include "display/charset_text.h"
 #include "display/linked_views.h"
+#include "display/painter.h"
 #include "shell/options/toolbar_options_dialogs.h"
 #include "shell/program_options.h"
 
@@ -77,7 +78,10 @@ bool RunFrameOptionCommand(platform::WindowHandle window, int32_t command) {
         case kDisplayTooltips: Flip(Options().UseToolTips); return true;
         case kAutoMultiMeasureRests: Flip(Options().AutoMMR); return true;
         case kAutoLastBar: Flip(Options().AutoLastBar); return true;
-        case kSmoothDisplay: Flip(Options().SmoothScreen); return true;
+        case kSmoothDisplay:
+            Flip(Options().SmoothScreen);
+            ReleaseSmoothPaint(Options().SmoothScreen == 0);
+            return true;
         case kTextSizeReference: ToggleTextSizeReference(); return true;
         case kHelpContents: ShowHelpContents(window, nullptr); return true;
         case kHelpSearch: ShowHelpPartialKey(window, "", nullptr); return true;

@@ -246,14 +246,16 @@ std::optional<intptr_t> Housekeeping(ScoreView* view, WindowHandle window, Messa
     return std::nullopt;
 }
 
-ViewModifiers ReadModifiers(const ScoreView* view) {
+ViewModifiers ReadModifiers(ScoreView* view) {
     ViewModifiers m;
     m.shift = win::IsKeyDown(Key::Shift);
     m.ctrl = win::IsKeyDown(Key::Control);
     m.alt = win::IsKeyDown(Key::Alt);
     const SelectionState* s = State().documents.Selection;
     m.busy = s != nullptr && (s->hoverFlag != 0 || s->editMode > 0);
-    (void)view;
+    // With "Cursor Focus" off an element under the pointer keeps the keys for itself.
+    if (!m.busy && s != nullptr && Options().IsAllowFocus == 0)
+        m.busy = FindRecordUnderPointer(view) != nullptr;
     return m;
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/draw/view_metrics.h"
 #include "core/model/score_document.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "display/linked_views.h"
 #include "editing/selection.h"
@@ -89,9 +90,14 @@ bool RunViewToggle(ScoreView* view, int32_t command) {
             EndFocus(view, 1);
             RedrawAndRepaintLinked(view);
             break;
-        case After::ToolCursor:
+        case After::ToolCursor: {
+            // The armed tool took the view's cursor; it takes the new one.
+            const platform::CursorHandle before = view->toolCursor;
             SetViewToolCursor(view);
+            SelectionState* selection = State().documents.Selection;
+            if (selection != nullptr && selection->toolCursor == before) selection->toolCursor = view->toolCursor;
             break;
+        }
         case After::StepEntry:
             RefreshStepEntry();
             break;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/draw/view_metrics.h"
 #include "platform/sys/resources.h"
 
 namespace ql {
@@ -17,7 +18,7 @@ constexpr int32_t kMoveCursorId = 384;
 constexpr int32_t kResizeDownLeftCursorId = 385;  // corners top right and bottom left
 constexpr int32_t kResizeUpDownCursorId = 399;
 constexpr int32_t kResizeLeftRightCursorId = 402;
-constexpr int32_t kBoxCrosshairCursorId = 40440;
+constexpr int32_t kBoxCrosshairCursorId = kBoxCursorId;
 
 // Adds the cursors to `bundle`; cursors the bundle already has are kept.
 void AddProgramCursors(sys::ResourceBundle& bundle);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 
 #include "core/model/engraving_metrics.h"
@@ -26,6 +27,7 @@
 #include "platform/sys/clipboard_headless.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
+#include "shell/program_options.h"
 
 namespace ql::testing_editing {
 namespace {
@@ -82,6 +84,7 @@ class PrintToClipboardTest : public MarqueeTest {
         MarqueeTest::SetUp();
         sys::headless::ResetClipboard();
         ResetClipboardPictureFailures();
+        Options().ClipBlackAndWhite = 0;  // in colour, as the window shows it
         view_->UnitsPerInch = kUnitsPerInch;
         if (view_->PageRight <= kLogicalOrigin) view_->PageRight = kLogicalOrigin + 17408;
         if (view_->PageBottom <= kLogicalOrigin) view_->PageBottom = kLogicalOrigin + 22528;
@@ -94,6 +97,7 @@ class PrintToClipboardTest : public MarqueeTest {
     void TearDown() override {
         sys::headless::ResetClipboard();
         ResetClipboardPictureFailures();
+        ResetProgramOptions();
         MarqueeTest::TearDown();
     }
     void PaintWindow() {
@@ -140,6 +144,30 @@ TEST_F(PrintToClipboardTest, MarqueeRegionIsThePagesOwnPixels) {
         }
     EXPECT_GT(inked, 0);  // the staff is in the picture
     EXPECT_NE(CurrentMarquee(), nullptr);  // the marquee stays
+}
+
+// "Black and White Clipboard Data" makes a black-and-white picture from the start:
+// a colour bitmap that cannot be had asks no question then. Without it the
+// question comes, and No leaves the picture out.
+TEST_F(PrintToClipboardTest, BlackAndWhiteOptionNeedsNoColourBitmap) {
+    MarqueeAroundFirstMeasure();
+    for (uint8_t blackAndWhite : {1, 0}) {
+        Options().ClipBlackAndWhite = blackAndWhite;
+        sys::headless::ResetClipboard();
+        const size_t boxes = ui::headless::MessageBoxes().size();
+        if (blackAndWhite == 0) ui::headless::QueueMessageBoxAnswer(ui::kIdNo);
+        FailClipboardPictureStep(ClipboardPictureStep::ColourBitmap);
+        PrintToClipboard(view_);
+        ResetClipboardPictureFailures();
+        EXPECT_EQ(ui::headless::MessageBoxes().size() > boxes, blackAndWhite == 0) << int{blackAndWhite};
+        std::set<uint32_t> colours;
+        for (gfx::Colour pixel : Decode(Offered(ClipboardFormat::Png)).pixels) colours.insert(pixel & 0xFFFFFFu);
+        if (blackAndWhite != 0) {
+            EXPECT_EQ(colours, (std::set<uint32_t>{0x000000u, 0xFFFFFFu}));
+        } else {
+            EXPECT_TRUE(colours.empty()) << "No: no picture";
+        }
+    }
 }
 
 // Without focus the picture is the whole page area.

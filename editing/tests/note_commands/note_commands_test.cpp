@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
@@ -19,6 +20,7 @@
 #include "notes/stems/stems.h"
 #include "editing/tests/note_commands/note_commands_fixture.h"
 #include "platform/win/keys.h"
+#include "shell/program_options.h"
 
 namespace ql::testing_note_commands {
 namespace {
@@ -201,6 +203,37 @@ TEST_F(NoteCommandTest, MarksAndSizesReachTheNotesAndRestsInside) {
     EXPECT_EQ(RestSize(*RestBodyOf(rest)), kSizePetite);
     // A key that is no command is left to others.
     EXPECT_EQ(MarqueeKeyCommand(view_, static_cast<uint32_t>(win::LetterKey('Q'))), 0);
+}
+
+constexpr uint8_t kEighthCode = 9;
+
+// Grace Size on the eighths inside: how many came out slashed; each slashed one
+// heads its chord.
+class GraceSlashTest : public NoteCommandTest {
+  protected:
+    int SlashedByGraceSize(uint8_t autoSlash) {
+        Options().AutoSlash = autoSlash;
+        for (EventRecord* n : NotesWhere(true)) n->duration = kEighthCode;  // a quarter takes no slash
+        EXPECT_EQ(MarqueeKeyCommand(view_, static_cast<uint32_t>(win::LetterKey('G'))), 1);
+        Options().AutoSlash = 1;
+        int slashed = 0;
+        for (EventRecord* n : NotesWhere(true)) {
+            EXPECT_EQ(NoteSizeClass(*n), kSizeGrace);
+            if ((n->stemWord & kStemGraceSlash) == 0) continue;
+            ++slashed;
+            EXPECT_EQ(GetFirstEventOfChord(n), n);
+        }
+        return slashed;
+    }
+};
+
+// Grace Size slashes each chord's first note while "Auto slash grace notes" is on,
+// and leaves the slash alone while it is off.
+TEST_F(GraceSlashTest, GraceSizeSlashesWithAutoSlash) {
+    EXPECT_EQ(SlashedByGraceSize(1), static_cast<int>(NotesWhere(true).size()));
+}
+TEST_F(GraceSlashTest, GraceSizeLeavesTheSlashWithoutAutoSlash) {
+    EXPECT_EQ(SlashedByGraceSize(0), 0);
 }
 
 TEST_F(NoteCommandTest, OneUndoGivesBackWhatACommandChanged) {

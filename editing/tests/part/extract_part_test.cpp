@@ -36,6 +36,7 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/headless.h"
+#include "shell/program_options.h"
 #include "shell/resources/part_extraction_resources.h"
 #include "staves/barline.h"
 #include "staves/staff_group_bits.h"
@@ -66,15 +67,23 @@ class ExtractPartTest : public MarqueeTest {
         ASSERT_NE(AddMeasures(view_, kMeasures), 0);
         system_ = doc_->firstPage->firstSystem.get();
         ui::headless::SetDialogScript(d::kDialog, [](ui::headless::DialogDriver& dialog) { dialog.Click(ui::kIdOk); });
+        // A part ends at its last music; its empty measures stay one by one unless a
+        // test asks for multi-measure rests.
+        Options().AutoLastBar = 1;
+        Options().AutoMMR = 0;
     }
     void TearDown() override {
         ui::headless::SetDialogScript(d::kDialog, {});
+        FreeParts();
+        ResetProgramOptions();
+        MarqueeTest::TearDown();
+    }
+    static void FreeParts() {
         for (ScoreView* part = Part(); part != nullptr; part = Part()) {
             ScoreDocument* document = part->document;
             FreeView(part);
             FreeDocument(document);
         }
-        MarqueeTest::TearDown();
     }
     MeasureCell* Cell(ScoreDocument* document, int staff, int measure) {
         ScopedPoolSet pools(document->pools);
@@ -124,6 +133,30 @@ TEST_F(ExtractPartTest, PartHoldsTheSelectedStavesUpToTheirLastNote) {
     EXPECT_EQ(PartEvents(doc, 2), kLastNoteMeasure + 1);
     EXPECT_EQ(doc->partLayoutChoice, 0);  // the document's, not the part's
     EXPECT_EQ(doc_->partLayoutChoice, d::kFromMaster);
+}
+
+// "Auto-detect End of Extracted Part" off: the part runs to the score's last
+// measure. "Auto MMR's on Part Extract" on: the run of empty measures 2 to 5 becomes
+// one multi-measure rest standing for three more.
+TEST_F(ExtractPartTest, EndDetectionAndRestsFollowTheirOptions) {
+    for (int m = 1; m <= kMeasures; ++m) doc_->measureTable[m].number = static_cast<uint16_t>(m);
+    Note(2, 1, 0);
+    Note(2, 6, 0);
+    MarqueeOverStaves(2, 2);
+    Options().AutoLastBar = 0;
+    ExtractPart(view_);
+    ASSERT_NE(Part(), nullptr);
+    EXPECT_EQ(Part()->document->header.measureCount, kMeasures);
+    EXPECT_EQ(Part()->document->measureTable[2].extra, 0);
+    FreeParts();
+    Options().AutoLastBar = 1;
+    Options().AutoMMR = 1;
+    MarqueeOverStaves(2, 2);  // the extraction ended the focus
+    ExtractPart(view_);
+    ASSERT_NE(Part(), nullptr);
+    EXPECT_EQ(Part()->document->header.measureCount, 6);
+    EXPECT_EQ(Part()->document->measureTable[2].extra, 3);
+    EXPECT_EQ(PartEvents(Part()->document, 1), 2);
 }
 
 // Nothing in the selected staves: the notice, and no part.

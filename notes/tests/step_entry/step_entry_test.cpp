@@ -99,6 +99,21 @@ TEST_F(StepEntry, OverlappingKeysMakeOneChordAndTheFirstReleaseMovesOn) {
     EXPECT_EQ(KeyOf(chords[1]), 62);
 }
 
+// With "Multinote Mode" off keys held together are entered one after another: the
+// second key closes the first one's note and follows it.
+TEST_F(StepEntry, WithoutMultinoteModeHeldKeysFollowEachOther) {
+    Options().PolyMode = 0;
+    Press(60);
+    Press(64);
+    Options().PolyMode = 1;
+    cell_ = view_->currentCell;
+    const std::vector<EventRecord*> chords = Chords();
+    ASSERT_EQ(chords.size(), 2u);
+    EXPECT_EQ(KeyOf(chords[0]), 60);
+    EXPECT_EQ(KeyOf(chords[1]), 64);
+    EXPECT_EQ(chords[1]->time, kEighthTicks);
+}
+
 // Three keys held together, each pressed while the others sound and in no order of
 // pitch, are one chord of all three; the releases in another order move on once.
 TEST_F(StepEntry, ThreeOverlappingKeysMakeOneChord) {
