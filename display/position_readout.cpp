@@ -1,9 +1,12 @@
 // The position readout: the staff and measure of the location, or the sequencer's
-// measure and beat, as one short text.
+// measure and beat, as one short text shown in the readout window.
 #include <cstdio>
 
 #include "core/state.h"
+#include "display/position_readout.h"
 #include "display/view_location.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
 
 namespace ql {
 
@@ -14,13 +17,24 @@ constexpr int kWideReadoutMeasure = 100;
 
 }  // namespace
 
-const char* ShowPositionReadout(ScoreView* view, int first, int second) {
-    // provisional: the readout window is made by the view modes, which do not make
-    // it yet; the text is formatted into the shared display buffer for its caller.
-    (void)view;
+std::string& PositionReadoutText() {
+    static std::string text;
+    return text;
+}
+
+platform::WindowHandle& PositionReadoutWindow() {
+    static platform::WindowHandle window{};
+    return window;
+}
+
+const char* ShowPositionReadout(ScoreView* /*view*/, int first, int second) {
     char* text = State().text.display;
     std::snprintf(text, sizeof State().text.display,
                   second >= kWideReadoutMeasure ? "  %d.%d  " : "  %d . %d  ", first, second);
+    if (PositionReadoutText() != text) {
+        PositionReadoutText() = text;
+        if (win::IsWindow(PositionReadoutWindow())) win::InvalidateRect(PositionReadoutWindow(), nullptr, true);
+    }
     return text;
 }
 

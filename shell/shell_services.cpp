@@ -40,7 +40,8 @@ void ShowPageStatusOf(ScoreView* view, ScorePage* page) {
     char text[128];
     std::snprintf(text, sizeof text, "%s: %d %s %d", ProgramString(kStrPage).c_str(), page->pageNumber,
                   ProgramString(kStrOf).c_str(), static_cast<int>(view->document->header.pageCount));
-    SetStatusText(0, text);
+    // While a run plays the first part says "Playing..." (or "Recording...").
+    if (PlaybackFlags().SequencerRunning.load(std::memory_order_acquire) == 0) SetStatusText(0, text);
     std::snprintf(text, sizeof text, "  %s: %d   %s: %d", ProgramString(kStrStart).c_str(),
                   static_cast<int>(page->firstMeasure), ProgramString(kStrEnd).c_str(),
                   static_cast<int>(page->lastMeasure));

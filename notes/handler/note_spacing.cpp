@@ -16,6 +16,7 @@
 #include "core/model/score_document.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "core/units/voice_masks.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
 #include "layout/measure_spacing.h"
@@ -142,18 +143,17 @@ void WidenSpacingAtCursor(ScoreView* view) {
     NudgeEventSpacing(view, ItemTimeAtCursor(view), 1, false);
 }
 
-// The first item of any voice at or after the tick under the pointer, else the last
-// one before it; the pointer's tick when the measure is empty.
+// The first event of the view's current voice at or after the tick under the
+// pointer, else the last one before it; the pointer's tick when the voice is empty.
+// The other voices are not looked at: the spacing keys work on the voice entered.
 int ItemTimeAtCursor(ScoreView* view) {
     const int tick = XToTime(view, view->pointerPoint.x);
     int after = -1;
     int before = -1;
-    for (int v = 0; v < kVoices; ++v) {
-        EventRecord* e = GetVoiceFirstEvent(view->currentCell, v);
-        for (int i = 0; e != nullptr && !IsHeadSentinel(*e) && i < kMaxChainLength; ++i, e = NextEvent(e)) {
-            if (e->time >= tick && (after < 0 || e->time < after)) after = e->time;
-            if (e->time < tick) before = std::max<int>(before, e->time);
-        }
+    EventRecord* e = GetVoiceFirstEvent(view->currentCell, CurrentVoiceOf(*view));
+    for (int i = 0; e != nullptr && !IsHeadSentinel(*e) && i < kMaxChainLength; ++i, e = NextEvent(e)) {
+        if (e->time >= tick && (after < 0 || e->time < after)) after = e->time;
+        if (e->time < tick) before = std::max<int>(before, e->time);
     }
     return after >= 0 ? after : before >= 0 ? before : tick;
 }

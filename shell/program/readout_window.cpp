@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "display/position_readout.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
@@ -22,11 +23,6 @@ using platform::WindowHandle;
 constexpr gfx::Colour kReadoutInk = gfx::Rgb(0, 255, 255);
 constexpr int32_t kReadoutTextInset = 4;
 
-std::string& ReadoutText() {
-    static std::string text;
-    return text;
-}
-
 void PaintReadout(WindowHandle window) {
     win::PaintInfo info;
     gfx::DcHandle dc = win::BeginPaint(window, info);
@@ -37,7 +33,7 @@ void PaintReadout(WindowHandle window) {
         const platform::FontHandle previous = font ? gfx::SelectObject(dc, font) : platform::FontHandle{};
         gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
         gfx::SetTextColour(dc, kReadoutInk);
-        text::TextOutA(dc, {kReadoutTextInset, 0}, ReadoutText());
+        text::TextOutA(dc, {kReadoutTextInset, 0}, PositionReadoutText());
         if (font) gfx::SelectObject(dc, previous);
     }
     win::EndPaint(window, info);
@@ -61,6 +57,7 @@ WindowHandle CreateReadoutWindow() {
     params.owner = Frame().window;
     params.rect = {0, 0, kReadoutWidth, 1};
     Frame().readout = win::CreateWindow(params);
+    PositionReadoutWindow() = Frame().readout;
     PlaceReadout();
     return Frame().readout;
 }
@@ -78,10 +75,10 @@ void PlaceReadout() {
     if (win::IsWindowVisible(frame.window)) win::ShowWindow(frame.readout, win::ShowCommand::ShowNoActivate);
 }
 
-std::string_view ReadoutShownText() { return ReadoutText(); }
+std::string_view ReadoutShownText() { return PositionReadoutText(); }
 
 void SetReadoutText(std::string_view text) {
-    ReadoutText() = text;
+    PositionReadoutText() = text;
     if (win::IsWindow(Frame().readout)) win::InvalidateRect(Frame().readout, nullptr, true);
 }
 

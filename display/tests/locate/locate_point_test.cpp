@@ -6,6 +6,7 @@
 #include "core/model/pages.h"
 #include "core/state.h"
 #include "display/tests/locate/locate_fixture.h"
+#include "display/position_readout.h"
 #include "display/view_location.h"
 #include "platform/ui/headless.h"
 
@@ -127,6 +128,19 @@ TEST_F(LocatePointTest, SetLocationFromPointMakesThePlaceCurrent) {
 TEST_F(LocatePointTest, ReadoutDropsTheSpacesFromMeasureOneHundredOn) {
     EXPECT_STREQ(ShowPositionReadout(view_, 3, 99), "  3 . 99  ");
     EXPECT_STREQ(ShowPositionReadout(view_, 2, 100), "  2.100  ");
+    EXPECT_EQ(PositionReadoutText(), "  2.100  ") << "the readout shows it";
+}
+
+// While editing the readout follows the pointer: staff and measure under it.
+TEST_F(LocatePointTest, ReadoutFollowsThePointer) {
+    BuildScore(2, {2}, 4);
+    ScoreSystem* system = System(1);
+    view_->pointerPoint = {SlotContent(system, 3) + 10, StaffTopY(system, 2) + 50};
+    UpdateLocationFromPointer(view_);
+    EXPECT_EQ(PositionReadoutText(), "  2 . 7  ");
+    view_->pointerPoint = {SlotContent(system, 1) + 10, StaffTopY(system, 1) + 50};
+    UpdateLocationFromPointer(view_);
+    EXPECT_EQ(PositionReadoutText(), "  1 . 5  ");
 }
 
 }  // namespace

@@ -76,5 +76,18 @@ TEST_F(NoteSpacing, CursorKeysFindTheItem) {
     EXPECT_GT(X(view_, 1024) - X(view_, 0), gap);
 }
 
+// Only the voice entered is looked at: a note of another voice between the pointer
+// and the voice's next note is passed over.
+TEST_F(NoteSpacing, CursorKeysLookAtTheCurrentVoiceOnly) {
+    Note(0, 0, kQuarter, kStep);
+    Note(0, 2048, kQuarter, kStep);
+    Note(1, 1024, kQuarter, kStep + 2);
+    view_->pointerPoint.x = CurrentSlotX(view_) + X(view_, 600);
+    view_->voiceMask = 1;  // voice 1
+    EXPECT_EQ(ItemTimeAtCursor(view_), 2048);
+    view_->voiceMask = 2;  // voice 2
+    EXPECT_EQ(ItemTimeAtCursor(view_), 1024);
+}
+
 }  // namespace
 }  // namespace ql::testing_entry

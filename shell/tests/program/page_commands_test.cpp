@@ -6,6 +6,10 @@
 
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/state.h"
+#include "core/ui/status_bar.h"
+#include "platform/ui/status_bar.h"
+#include "shell/shell_services.h"
 #include "platform/ui/headless.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
@@ -77,6 +81,33 @@ TEST_F(PageCommandsTest, AWindowWithAnInvalidViewTakesNoFrameCommand) {
     view->self = view;
     Send(page_cmd::kGoToPage);
     EXPECT_EQ(dialogs, 1);
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+// The page readout of the status bar's first part gives way to "Playing..." while
+// a run plays; its second part still follows the page.
+TEST_F(PageCommandsTest, PageReadoutKeepsPlayingInTheFirstPart) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const std::string path = WriteScore("playing.ql");
+    ASSERT_TRUE(OpenScorePath(path));
+    ScoreView* view = FindViewByPath(path);
+    ASSERT_NE(view, nullptr);
+    SetStatusText(0, "Playing...");
+    SetStatusText(1, "");
+    const std::string playing = ui::GetStatusBarText(Frame().statusBar, 0);
+    const std::string cleared = ui::GetStatusBarText(Frame().statusBar, 1);
+    PlaybackFlags().SequencerRunning.store(1);
+    ShowPageStatus(view);
+    PlaybackFlags().SequencerRunning.store(0);
+    EXPECT_EQ(ui::GetStatusBarText(Frame().statusBar, 0), playing);
+    EXPECT_NE(ui::GetStatusBarText(Frame().statusBar, 1), cleared);
+    ShowPageStatus(view);
+    EXPECT_NE(ui::GetStatusBarText(Frame().statusBar, 0), playing);
 }
 
 }  // namespace
