@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/constants.h"
 #include "core/draw/view_metrics.h"
@@ -156,6 +158,36 @@ bool IsPageLayout(const ScoreView* view) {
     if (view == nullptr) return false;
     return view->pageView != 0 ||
            (view->currentPage != nullptr && view->currentPage->pageNumber < 0);
+}
+
+namespace {
+
+// The views in measure-owned mode, each with its window: a view made later at the
+// same address has another window and starts page-owned.
+std::vector<std::pair<const ScoreView*, platform::WindowHandle>>& MeasureOwnedViews() {
+    static std::vector<std::pair<const ScoreView*, platform::WindowHandle>> views;
+    return views;
+}
+
+}  // namespace
+
+void SetMeasureOwned(const ScoreView* view, bool on) {
+    if (view == nullptr) return;
+    auto& views = MeasureOwnedViews();
+    std::erase_if(views, [view](const auto& entry) { return entry.first == view; });
+    if (on) views.emplace_back(view, view->ViewWindow);
+}
+
+bool IsMeasureOwned(const ScoreView* view) {
+    for (const auto& [owned, window] : MeasureOwnedViews())
+        if (owned == view) return window == view->ViewWindow;
+    return false;
+}
+
+bool PlacesOnPage(const ScoreView* view) {
+    if (!IsPageLayout(view)) return false;
+    const bool masterPage = view->currentPage != nullptr && view->currentPage->pageNumber < 0;
+    return masterPage || !IsMeasureOwned(view);
 }
 
 }  // namespace ql

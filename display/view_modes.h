@@ -24,6 +24,13 @@ void SetZoom(ScoreView* view, int level);
 
 // True in page view (or on a master page unless suppressed).
 bool IsPageLayout(const ScoreView* view);
+// Whether text and graphics placed now belong to the page: in page layout, unless
+// the view places them in their measures (a master page keeps its own always).
+bool PlacesOnPage(const ScoreView* view);
+// The view's ownership mode (commands 40138 and 40139): text and graphics placed in
+// page view belong to their measures (on) or to the page (off, as a view starts).
+void SetMeasureOwned(const ScoreView* view, bool on);
+bool IsMeasureOwned(const ScoreView* view);
 
 // A horizontal scroll request of n steps: page view scrolls by steps, scroll view
 // moves its strip by measures (display/view_scroll.h).

@@ -40,7 +40,6 @@ constexpr int32_t kNoStepOutBelow = 3;
 constexpr int32_t kReadoutLevelAt8 = 6;
 constexpr int32_t kDpiRounding = 5;
 constexpr int kMaxPagesWalked = 4096;
-constexpr int kQuickOriginSlotBase = 100;
 constexpr char kZoomStatusFormat[] = "Zoom level %d (%ld DPI)";
 
 // Fills the client area with the background at once.

@@ -31,6 +31,8 @@ void StepZoom(ScoreView* view, int direction);
 void ZoomAtPointer(ScoreView* view, int32_t zoom);
 // Swaps the scroll origin with the saved one and returns to the previous level.
 void PreviousZoomLevel(ScoreView* view);
+// A quick zoom slot with its stored origin too (see ApplyQuickZoom).
+constexpr int kQuickOriginSlotBase = 100;
 // Slot k (0..3): the stored zoom; k + 100: the stored origin and zoom. An unset
 // origin (0, 0) reads as (-30720, -30720). Out-of-range slots do nothing.
 void ApplyQuickZoom(ScoreView* view, int slot);

@@ -76,7 +76,7 @@ void ConstructTextObject(TextObject* text) {
 
 void ConstructTextObjectForView(TextObject* text, ScoreView* view) {
     ConstructTextObject(text);
-    if (view != nullptr && IsPageLayout(view))
+    if (view != nullptr && PlacesOnPage(view))
         text->header.subtype = SubtypeCode(ObjectSubtype::PageList);
 }
 

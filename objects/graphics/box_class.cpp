@@ -231,7 +231,7 @@ ScoreObject* BoxClass::CreateAtClick(ScoreObject* prototype, ScoreView* view) co
     if (view == nullptr || view->document == nullptr || RefusesCreation(view)) return nullptr;
     ScoreObject* object = ConstructObject(prototype->type);
     if (object == nullptr) return nullptr;
-    bool pageItem = IsPageLayout(view);
+    bool pageItem = view->document->header.staffCount == 0 || PlacesOnPage(view);
     object->subtype = SubtypeCode(pageItem ? ObjectSubtype::PageList : ObjectSubtype::MeasureTimeList);
     LogicalPoint click = view->pointerPoint;
     StoreGraphicAnchor(object, view, {click.x - kNewGraphicExtent, click.y - kNewGraphicExtent});

@@ -194,7 +194,7 @@ ScoreObject* LineClass::CreateAtClick(ScoreObject* prototype, ScoreView* view) c
     if (noStaves && !pageLayout) return nullptr;
     ScoreObject* object = ConstructObject(prototype->type);
     if (object == nullptr) return nullptr;
-    bool pageItem = pageLayout || noStaves;
+    bool pageItem = noStaves || PlacesOnPage(view);
     object->subtype = SubtypeCode(pageItem ? ObjectSubtype::PageList : ObjectSubtype::MeasureTimeList);
     GraphicBody& body = AsGraphicObject(object)->body;
     body.style = WavyLineArmed() ? kLineWavy : kLineStraight;

@@ -191,7 +191,7 @@ ScoreObject* CreateTextBox(ScoreView* view) {
     if (object == nullptr) return nullptr;
     TextBoxObject* box = AsTextBox(object);
     object->subtype =
-        SubtypeCode(IsPageLayout(view) ? ObjectSubtype::PageList : ObjectSubtype::MeasureTimeList);
+        SubtypeCode(PlacesOnPage(view) ? ObjectSubtype::PageList : ObjectSubtype::MeasureTimeList);
     box->body.style = static_cast<uint16_t>((box->body.style & ~kTextBoxSlotMask) |
                                             (g_boxSlot << kTextBoxSlotShift));
     const LogicalPoint pointer = view->pointerPoint;

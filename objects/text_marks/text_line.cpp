@@ -43,7 +43,7 @@ bool IsFixedSymbol(TextToolVariant variant) {
 }
 
 uint8_t ObjectSubtypeFor(ScoreView* view) {
-    return SubtypeCode(IsPageLayout(view) ? ObjectSubtype::PageList
+    return SubtypeCode(PlacesOnPage(view) ? ObjectSubtype::PageList
                                           : ObjectSubtype::MeasureTimeList);
 }
 

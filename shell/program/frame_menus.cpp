@@ -10,6 +10,7 @@
 #include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
 #include "shell/command/settings_commands.h"
+#include "editing/note_commands.h"
 #include "shell/program/frame.h"
 #include "shell/program/frame_option_commands.h"
 #include "shell/program/frame_toggles.h"
@@ -47,6 +48,9 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {57634, "&Copy\tCtrl+C"},
                                       {57637, "&Paste\tCtrl+V"},
                                       {57632, "C&lear"},
+                                      {view_cmd::kSendToBack, "Send to Bac&k"},
+                                      {view_cmd::kBringToFront, "Bring to &Front"},
+                                      {view_cmd::kToggleOwnership, "Toggle O&wnership"},
                                       {57642, "Copy to &End\tCtrl+E"},
                                       {40216, "Copy &Notes\tCtrl+Shft+Ins"},
                                       {0, nullptr},
@@ -59,7 +63,10 @@ constexpr MenuItemRow kChildEdit[] = {{57643, "&Undo\tCtrl-Z"},
                                       {40209, "Checkpoint Rest&ore"},
                                       {0, nullptr},
                                       {frame_cmd::kRelativeFormatting, "Relati&ve Formatting"},
-                                      {frame_cmd::kAbsoluteFormatting, "Absolute For&matting"}};
+                                      {frame_cmd::kAbsoluteFormatting, "Absolute For&matting"},
+                                      {0, nullptr},
+                                      {view_cmd::kMeasureOwned, "Measure-owned Text and Grap&hics"},
+                                      {view_cmd::kPageOwned, "Pa&ge-owned Text and Graphics"}};
 constexpr MenuItemRow kChildEditMoreOptions[] = {{toggle::kSymmetricSlurs, "Use Symmetric &Slurs"},
                                                  {toggle::kSymmetricHairpins, "Use Symmetric &Hairpins"},
                                                  {toggle::kShowOffPage, "&Display Off-page Items"}};
@@ -75,6 +82,11 @@ constexpr MenuItemRow kChildView[] = {{cmd::kStatusBar, "Display Status Bar"},
                                       {0, nullptr},
                                       {40147, "Page Vie&w"},
                                       {40146, "S&croll View"},
+                                      {0, nullptr},
+                                      {view_cmd::kFirstQuickZoom, "Quickzoom  &1\tCtrl+1"},
+                                      {view_cmd::kFirstQuickZoom + 1, "Quickzoom  &2\tCtrl+2"},
+                                      {view_cmd::kFirstQuickZoom + 2, "Quickzoom  &3\tCtrl+3"},
+                                      {view_cmd::kFirstQuickZoom + 3, "Quickzoom  &4\tCtrl+4"},
                                       {0, nullptr}};
 constexpr MenuItemRow kChildViewFind[] = {{page_cmd::kGoToPage, "&Page..."},
                                           {page_cmd::kGoToMeasure, "&Measure..."},
@@ -118,7 +130,10 @@ constexpr MenuItemRow kChildOptions[] = {{toggle_cmd::kCommonCut, "Use &Common/C
                                          {toggle::kAutoScroll, "&Auto Scroll"},
                                          {toggle::kClipBlackAndWhite, "Black and White Clipboard Data"},
                                          {toggle::kUsePopupMenus, "Use Popup Menus"},
-                                         {toggle::kCursorFocus, "Cursor &Focus"}};
+                                         {toggle::kCursorFocus, "Cursor &Focus"},
+                                         {0, nullptr},
+                                         {toggle_cmd::kSuppressMeasureNumbers, "&Hide Measure Numbers"},
+                                         {toggle_cmd::kStaffLinesOnly, "Dra&w Staff Lines Only"}};
 constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
                                       {40221, "S&maller"},
                                       {40222, "&Bold"},
@@ -134,6 +149,16 @@ constexpr MenuItemRow kChildText[] = {{40220, "&Larger"},
                                       {frame_cmd::kTextSizeReference, "Use Default Printer as Text Size Reference"}};
 constexpr MenuItemRow kChildNotes[] = {{40161, "Note H&ead..."},
                                        {view_cmd::kMultiMeasureRest, "&Multi-measure Rest..."},
+                                       {0, nullptr},
+                                       {note_cmd::kNormalSize, "&Normal Size"},
+                                       {note_cmd::kPetiteSize, "Pet&ite Size"},
+                                       {note_cmd::kGraceSize, "&Grace Size"},
+                                       {0, nullptr},
+                                       {note_cmd::kFanLeft, "Fan beam to &left"},
+                                       {note_cmd::kFanRight, "Fan beam to &right"},
+                                       {note_cmd::kTranspose, "&Transpose..."},
+                                       {0, nullptr},
+                                       {view_cmd::kResetMeasureLengths, "Reset Measures to Time &Signatures"},
                                        {0, nullptr},
                                        {kPromoteShapedHeads, "Pr&omote Shaped Heads"},
                                        {0, nullptr},
@@ -166,7 +191,8 @@ constexpr MenuItemRow kChildMidi[] = {{transport_cmd::kStartPlayback, "Start &Pl
                                       {transport_cmd::kStopPlayback, "&Stop Play/Record"},
                                       {view_cmd::kNewTranscription, "&New Transcription..."},
                                       {40170, "Show Mi&xers"},
-                                      {40182, "&Create Mixer"}};
+                                      {40182, "&Create Mixer"},
+                                      {view_cmd::kAllNotesOff, "A&ll Notes Off"}};
 constexpr MenuItemRow kChildMidiSetup[] = {{settings_cmd::kPlaybackSetup, "&Playback Setup..."},
                                            {settings_cmd::kMidiPorts, "MIDI P&orts..."},
                                            {settings_cmd::kRecordSetup, "&Record Setup..."},
@@ -187,7 +213,9 @@ constexpr MenuItemRow kChildPlaybackOptions[] = {{toggle_cmd::kSwingEighths, "S&
                                                  {toggle::kPlayCountdown, "Measure &Countdown"},
                                                  {toggle::kPlayMetronome, "&Metronome Click"},
                                                  {toggle::kFollowMusic, "&Follow Music"},
-                                                 {toggle::kAutoRewind, "Auto &Rewind"}};
+                                                 {toggle::kAutoRewind, "Auto &Rewind"},
+                                                 {toggle_cmd::kAllowMidiDelay, "Allow MIDI &Delay"},
+                                                 {toggle_cmd::kShowPlaybackLocation, "Show Playback &Location"}};
 constexpr MenuItemRow kChildPatchCaching[] = {{toggle::kCachePatches, "&Cache Patches"}};
 constexpr MenuItemRow kChildRecordOptions[] = {{toggle_cmd::kRecordCountdown, "Measure &Countdown"},
                                                {toggle_cmd::kRecordEcho, "&Echo MIDI Input"},

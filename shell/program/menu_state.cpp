@@ -10,6 +10,7 @@
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "core/undo/undo_labels.h"
+#include "display/view_modes.h"
 #include "platform/ui/menu.h"
 #include "sequencer/playback.h"
 #include "shell/command/command_state.h"
@@ -118,6 +119,9 @@ const std::vector<CheckRule>& CheckRules() {
         {40437, [] { return State().notes.StemMode == 0; }},
         {40438, [] { return State().notes.StemMode == 1; }},
         {40439, [] { return State().notes.StemMode == 2; }},
+        // The view's ownership mode: one of the pair is checked.
+        {40138, [] { return IsMeasureOwned(GetActiveScoreView()); }},
+        {40139, [] { return GetActiveScoreView() != nullptr && !IsMeasureOwned(GetActiveScoreView()); }},
     };
     return rules;
 }

@@ -316,7 +316,10 @@ int RunViewCommand(ScoreView* view, int id, uint32_t code, intptr_t data) {
         case 40364:
         case 40365:
         case 40366:
-            if (view->pageView == 0) ApplyQuickZoom(view, id - 40363);
+            // The menu's quick zoom: in scroll view with its stored origin, in page
+            // view the level alone (the page stays where it is).
+            ApplyQuickZoom(view, id - view_cmd::kFirstQuickZoom + (view->pageView == 0 ? kQuickOriginSlotBase : 0));
+            win::InvalidateRect(view->ViewWindow, nullptr, true);
             return 1;
         case 40208:
             CheckpointStart(view->document);

@@ -30,6 +30,14 @@ constexpr int32_t kReformatPage = 42085;
 constexpr int32_t kNewTranscription = 40368;
 constexpr int32_t kPrintToClipboard = 40212;
 constexpr int32_t kExtractPart = 40343;
+constexpr int32_t kMeasureOwned = 40138;  // text and graphics placed in their measures
+constexpr int32_t kPageOwned = 40139;     // ... on the page
+constexpr int32_t kAllNotesOff = 40215;
+constexpr int32_t kResetMeasureLengths = 1177;
+constexpr int32_t kFirstQuickZoom = 40363;  // Quickzoom 1 .. 4
+constexpr int32_t kSendToBack = 40133;
+constexpr int32_t kBringToFront = 40134;
+constexpr int32_t kToggleOwnership = 40140;
 }  // namespace view_cmd
 
 // The transport clock's timer on a view window.

@@ -9,6 +9,7 @@
 #include "core/undo/undo.h"
 #include "display/linked_views.h"
 #include "display/view_location.h"
+#include "display/view_modes.h"
 #include "editing/part_extraction.h"
 #include "editing/print_to_clipboard.h"
 #include "editing/selection.h"
@@ -100,7 +101,7 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case view_cmd::kReformatPage:
             ReformatPage(view);
             return 1;
-        case 1177:
+        case view_cmd::kResetMeasureLengths:
             ResetMeasuresToTimeSignatures(view);
             return 1;
         case 40170:  // Show Mixers: shows one, or hides them all when one is shown
@@ -112,7 +113,7 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case view_cmd::kPrintToClipboard:
             PrintToClipboard(view);
             return 1;
-        case 40215:  // All Notes Off
+        case view_cmd::kAllNotesOff:
             ReopenMidiAndSilence(view->document);
             RefreshStepEntry();
             return 0;
@@ -122,16 +123,10 @@ std::optional<int> RunScoreViewCommand(ScoreView* view, int id) {
         case view_cmd::kNewTranscription:
             NewTranscriptionCommand(view);
             return 1;
-        case 40138:
-        case 40139:
-            // provisional: new text and graphics are not yet placed by an ownership mode
-            // of the view (page or measure); there is nothing to set.
-            return 0;
-        case 1156:
-        case 1157:
-        case 1174:
-            // provisional: no option of the program is switched by these commands yet.
-            return 0;
+        case view_cmd::kMeasureOwned:
+        case view_cmd::kPageOwned:
+            SetMeasureOwned(view, id == view_cmd::kMeasureOwned);
+            return 1;
         default:
             return std::nullopt;
     }

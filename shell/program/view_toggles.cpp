@@ -58,6 +58,11 @@ const Toggle kToggles[] = {
     {toggle_cmd::kRecordEcho, []() -> uint8_t& { return Options().RecordEcho; }, After::Nothing},
     {toggle_cmd::kRecordMetronome, []() -> uint8_t& { return Options().RecordMetro; }, After::Nothing},
     {toggle_cmd::kRecordCountdown, []() -> uint8_t& { return Options().RecordCountdown; }, After::Nothing},
+    {toggle_cmd::kSuppressMeasureNumbers, []() -> uint8_t& { return State().display.MeasureNumbersSuppressed; },
+     After::RedrawLinked},
+    {toggle_cmd::kStaffLinesOnly, []() -> uint8_t& { return State().display.SequencerDisplayOnly; },
+     After::RedrawLinked},
+    {toggle_cmd::kShowPlaybackLocation, []() -> uint8_t& { return Options().ShowPlaybackLoc; }, After::Nothing},
 };
 
 // The beat maps of the score's views are made again (an option may change how wide

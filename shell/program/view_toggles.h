@@ -1,8 +1,9 @@
 // The on/off options a score window's commands switch: the common/cut time
 // signatures, MIDI step entry, keeping recorded MIDI, MIDI delay, ossia staves,
 // hidden tablature stems, the box cursor, the margin guides, hidden items,
-// automatic rests, swing and playing loose, and the recording's echo, metronome
-// and countdown. Each command flips
+// automatic rests, swing and playing loose, the recording's echo, metronome
+// and countdown, the measure numbers and everything but the staff lines left
+// undrawn, and the measure played shown in the readout. Each command flips
 // one option byte; the views follow where the option changes what they show, and
 // the menus show each option checked while it is on.
 #pragma once
@@ -32,6 +33,9 @@ constexpr int32_t kPlayLoose = 40206;
 constexpr int32_t kRecordEcho = 40408;
 constexpr int32_t kRecordMetronome = 40410;
 constexpr int32_t kRecordCountdown = 40414;
+constexpr int32_t kSuppressMeasureNumbers = 1156;
+constexpr int32_t kStaffLinesOnly = 1157;
+constexpr int32_t kShowPlaybackLocation = 1174;
 }  // namespace toggle_cmd
 
 // Flips the option of a toggle command and brings `view` (and the views linked to

@@ -5,7 +5,8 @@
 // without an insertion point says why in the status bar, and after Insert Page's
 // dialog the keys reach the score window again, and a staff is added before or
 // after the marquee's staff. Judged from pictures of
-// the frame's score area, its status bar and the open menus.
+// the frame's score area, its status bar and the open menus. The quick zooms of the
+// View menu change the page's level, and Staff Lines Only its signs.
 #include <algorithm>
 #include <string_view>
 #include <utility>
@@ -121,6 +122,33 @@ TEST_F(ViewCommandsScenario, DrawingOptionsRepaintThePage) {
     ChooseLastMenuItem('v');
     EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), shown) == 0; }, kRedrawTimeout))
         << "the margin guides did not come back";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// View > Quickzoom 3 takes the page to the third quick zoom's level (the staff
+// space grows) and Quickzoom 2 to the second's, a smaller one; Options > Draw
+// Staff Lines Only leaves the staff lines alone on the page, and the page comes
+// back when it is chosen again.
+TEST_F(ViewCommandsScenario, QuickZoomAndStaffLinesOnlyFromTheMenus) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    const ScreenPicture shown = SettledScoreArea();
+    const int space = StaffSpace(shown);
+    ASSERT_GT(space, 0) << "no staff seen";
+    ChooseMenuPath("v3");
+    int zoomed = 0;
+    EXPECT_TRUE(WaitFor([&] { return (zoomed = StaffSpace(ScoreArea())) > space; }, kRedrawTimeout))
+        << "Quickzoom 3 did not zoom in";
+    ChooseMenuPath("v2");
+    EXPECT_TRUE(WaitFor([&] { return StaffSpace(ScoreArea()) > 0 && StaffSpace(ScoreArea()) < zoomed; }, kRedrawTimeout))
+        << "Quickzoom 2 did not zoom out again";
+    const ScreenPicture level = SettledScoreArea();
+    ChooseMenuPath("pw");
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), level) > 0; }, kRedrawTimeout))
+        << "Draw Staff Lines Only did not take the signs away";
+    ChooseMenuPath("pw");
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(ScoreArea(), level) == 0; }, kRedrawTimeout))
+        << "the signs did not come back";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

@@ -3,6 +3,8 @@
 // devices, and the Language popup with the languages found.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <optional>
 #include <ostream>
 #include <set>
@@ -242,6 +244,49 @@ TEST_F(MenuStateTest, OnOffItemsStandInTheirPopupsWithTheirTexts) {
         {40344, {{"File"}, "Save Preferences on &Exit"}},
     };
     for (const auto& [command, place] : expected) EXPECT_EQ(PlaceOf(Frame().childMenu, command), place) << command;
+}
+
+// The commands of the selection, the notes, the quick zooms and MIDI stand where a
+// user finds them, and no two items of those popups share an access key.
+TEST_F(MenuStateTest, CommandsStandInTheirPopupsWithAccessKeysOfTheirOwn) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    using Popups = std::vector<std::string>;
+    const Popups edit = {"Edit"}, notes = {"Notes"}, view = {"View"}, midi = {"MIDI"};
+    const Popups playback = {"MIDI", "Playback Options"}, options = {"Options"};
+    const std::pair<int32_t, ItemPlace> expected[] = {
+        {40133, {edit, "Send to Bac&k"}},
+        {40134, {edit, "Bring to &Front"}},
+        {40140, {edit, "Toggle O&wnership"}},
+        {40138, {edit, "Measure-owned Text and Grap&hics"}},
+        {40139, {edit, "Pa&ge-owned Text and Graphics"}},
+        {40158, {notes, "&Normal Size"}},
+        {40159, {notes, "Pet&ite Size"}},
+        {40160, {notes, "&Grace Size"}},
+        {40348, {notes, "Fan beam to &left"}},
+        {40349, {notes, "Fan beam to &right"}},
+        {40354, {notes, "&Transpose..."}},
+        {1177, {notes, "Reset Measures to Time &Signatures"}},
+        {40363, {view, "Quickzoom  &1\tCtrl+1"}},
+        {40366, {view, "Quickzoom  &4\tCtrl+4"}},
+        {40215, {midi, "A&ll Notes Off"}},
+        {40172, {playback, "Allow MIDI &Delay"}},
+        {1174, {playback, "Show Playback &Location"}},
+        {1156, {options, "&Hide Measure Numbers"}},
+        {1157, {options, "Dra&w Staff Lines Only"}},
+    };
+    for (const auto& [command, place] : expected) EXPECT_EQ(PlaceOf(Frame().childMenu, command), place) << command;
+    for (int32_t command : {57643, 40161, 40147, 42035, 40206, 40176}) {
+        const MenuHandle popup = PopupHolding(Frame().childMenu, command);
+        ASSERT_TRUE(popup) << command;
+        std::set<char> keys;
+        for (int32_t i = 0; i < ui::GetMenuItemCount(popup); ++i) {
+            const std::string text = ui::GetMenuItemText(popup, i);
+            const size_t amp = text.find('&');
+            if (amp == std::string::npos || amp + 1 >= text.size()) continue;
+            const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(text[amp + 1])));
+            EXPECT_TRUE(keys.insert(key).second) << "'" << key << "' twice in the popup of " << command << ": " << text;
+        }
+    }
 }
 
 // While the score plays every item is gray but Stop and Pause in the MIDI popup

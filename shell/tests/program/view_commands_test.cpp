@@ -85,7 +85,7 @@ TEST_F(ViewCommandsTest, EachToggleFlipsItsOptionAndTheMenuCheck) {
     using namespace toggle_cmd;
     for (int32_t command : {kCommonCut, kAllowStepEntry, kKeepMidi, kOssiaStaves, kAutoHideTabStems,
                             kBoxCursor, kDisplayMargins, kDisplayHiddenItems, kAutoRest, kSwingEighths,
-                            kSwingSixteenths, kPlayLoose}) {
+                            kSwingSixteenths, kPlayLoose, kSuppressMeasureNumbers, kStaffLinesOnly}) {
         const uint8_t* option = ViewToggleOption(command);
         ASSERT_NE(option, nullptr) << command;
         const uint8_t before = *option;
@@ -97,12 +97,15 @@ TEST_F(ViewCommandsTest, EachToggleFlipsItsOptionAndTheMenuCheck) {
         EXPECT_EQ(*option, before) << command;
     }
     EXPECT_EQ(ViewToggleOption(40131), nullptr) << "Refresh is no toggle";
+    const uint8_t shown = Options().ShowPlaybackLoc;
+    Command(kShowPlaybackLocation);
+    EXPECT_NE(Options().ShowPlaybackLoc, shown);
 }
 
 // The common/cut signature and the margin guides change what the page shows: the
 // window is painted anew, and as before once the option is back.
 TEST_F(ViewCommandsTest, DrawingTogglesRepaintThePage) {
-    for (int32_t command : {toggle_cmd::kCommonCut, toggle_cmd::kDisplayMargins}) {
+    for (int32_t command : {toggle_cmd::kCommonCut, toggle_cmd::kDisplayMargins, toggle_cmd::kStaffLinesOnly}) {
         const uint64_t before = Painted();
         Command(command);
         win::UpdateWindow(view_->ViewWindow);
@@ -175,6 +178,36 @@ TEST_F(ViewCommandsTest, MeasuresGoBackToTheirTimeSignatures) {
     record->lengthTicks = static_cast<uint16_t>(length / 2);
     Command(1177);
     EXPECT_EQ(MeasureRecordOf(view_->document, 2)->lengthTicks, length);
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+// Text and graphics placed in page view belong to the page until the view is set
+// measure-owned (the Edit menu's pair), and to the page again after; the menu checks
+// one of the pair.
+TEST_F(ViewCommandsTest, OwnershipPairDecidesWhereNewTextGoes) {
+    ASSERT_EQ(view_->pageView, 1);
+    EXPECT_TRUE(PlacesOnPage(view_));
+    EXPECT_TRUE(Checked(view_cmd::kPageOwned));
+    Command(view_cmd::kMeasureOwned);
+    EXPECT_FALSE(PlacesOnPage(view_));
+    EXPECT_TRUE(Checked(view_cmd::kMeasureOwned));
+    EXPECT_FALSE(Checked(view_cmd::kPageOwned));
+    Command(view_cmd::kPageOwned);
+    EXPECT_TRUE(PlacesOnPage(view_));
+}
+
+// The View menu's quick zooms work in page view too: the level stored in the slot.
+TEST_F(ViewCommandsTest, QuickZoomFromTheMenuWorksInPageView) {
+    ASSERT_EQ(view_->pageView, 1);
+    for (int slot = 0; slot < 4; ++slot) {
+        Command(view_cmd::kFirstQuickZoom + slot);
+        EXPECT_EQ(view_->zoom, State().display.painter.quickZoom[slot].zoom) << slot;
+    }
 }
 
 }  // namespace
