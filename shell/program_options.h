@@ -97,14 +97,12 @@ struct ProgramOptions {
     uint8_t KeepQuantizationError = 0;
     uint8_t QuantizationErrorLimit = 0;
     uint8_t HomeZoom = 0;
-    uint8_t AutoRollNotes = 0;
     uint8_t InchRule = 0;
     uint8_t ShowMargins = 0;
     uint8_t StartMaximized = 0;
     uint8_t SendPatches = 0;
     uint8_t IsAutoRewind = 0;
     uint8_t ShowHidden = 0;
-    uint8_t AutoExtendBeats = 0;
     uint8_t SavePreferences = 0;
     uint8_t LoadLastFile = 0;
     uint8_t PickListEntries = 0;
