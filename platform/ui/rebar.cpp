@@ -8,6 +8,7 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
+#include "platform/ui/toolbar.h"
 #include "platform/win/input.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/paint.h"
@@ -58,6 +59,12 @@ int32_t ChildHeight(const RebarBand& b) {
     return std::max(kMinimumRowHeight, r.bottom - r.top);
 }
 
+// A toolbar band is never narrower than its buttons, whatever width it was given
+// (the given width is kept: it is what the layout saves).
+int32_t LaidOutWidth(const RebarBand& b) {
+    return std::max({b.width, kBandGripWidth + 1, kBandGripWidth + ToolbarIdealSize(b.child).cx});
+}
+
 void Layout(WindowHandle w, RebarState& s) {
     s.rects.assign(s.bands.size(), gfx::Rect{});
     int32_t x = 0;
@@ -78,7 +85,7 @@ void Layout(WindowHandle w, RebarState& s) {
         const RebarBand& b = s.bands[i];
         if (Hidden(b)) continue;
         if (!rowEmpty && BreakBefore(s, i)) closeRow(i);
-        const int32_t width = std::max(b.width, kBandGripWidth + 1);
+        const int32_t width = LaidOutWidth(b);
         s.rects[i] = {x, top, x + width, top};
         rowHeight = std::max(rowHeight, ChildHeight(b));
         x += width;

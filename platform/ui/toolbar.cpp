@@ -9,6 +9,7 @@
 #include "platform/gfx/dc.h"
 #include "platform/gfx/draw.h"
 #include "platform/gfx/objects.h"
+#include "platform/text/text_metrics.h"
 #include "platform/text/text_out.h"
 #include "platform/ui/tooltips.h"
 #include "platform/win/input.h"
@@ -36,6 +37,7 @@ struct ToolbarState final : win::WindowExtension {
     ToolbarImages images;
     WindowHandle notify;
     bool showLabels = false;
+    int32_t labelWidth = 0;  // the widest label, measured in the toolbar's font
     ToolbarTooltip tooltip;
     int32_t tracking = -1;  // the button a left press went down on
     WindowHandle tip;
@@ -49,7 +51,22 @@ ToolbarState* StateOf(WindowHandle toolbar) {
 gfx::Size CellSize(const ToolbarState& s) {
     const int32_t side = s.images.imageSize + 2 * kButtonPadding;
     if (!s.showLabels) return {side, side};
-    return {std::max(side, kLabelledCellWidth), side + kLabelHeight};
+    return {std::max({side, kLabelledCellWidth, s.labelWidth + 2 * kButtonPadding}), side + kLabelHeight};
+}
+
+int32_t LabelWidth(gfx::DcHandle dc, const std::string& label) {
+    gfx::Size extent{};
+    return text::GetTextExtentA(dc, label, &extent) ? extent.cx : 0;
+}
+
+// Every cell is as wide as the widest label, so that no label is cut.
+int32_t WidestLabel(const std::vector<ToolbarButtonSpec>& buttons) {
+    gfx::DcHandle dc = gfx::CreateMemoryContext({});
+    if (!dc) return 0;
+    int32_t widest = 0;
+    for (const ToolbarButtonSpec& b : buttons) widest = std::max(widest, LabelWidth(dc, b.label));
+    gfx::DeleteContext(dc);
+    return widest;
 }
 
 int32_t ButtonAt(const ToolbarState& s, gfx::Point p) {
@@ -76,7 +93,7 @@ void PaintButton(gfx::DcHandle dc, gfx::DcHandle strip, const ToolbarState& s, s
     gfx::DeleteObject(face);
     const int32_t size = s.images.imageSize;
     if (strip) {
-        const gfx::Point at{r.left + kButtonPadding, r.top + kButtonPadding};
+        const gfx::Point at{r.left + (cell.cx - size) / 2, r.top + kButtonPadding};
         gfx::BitBlit(dc, at, {size, size}, strip, {b.image * size, 0}, gfx::RasterOp::SourceCopy);
         if ((b.state & kToolButtonEnabled) == 0) {
             platform::BrushHandle wash = gfx::CreateSolidBrush(kDisabledWash);
@@ -86,8 +103,10 @@ void PaintButton(gfx::DcHandle dc, gfx::DcHandle strip, const ToolbarState& s, s
             gfx::DeleteObject(wash);
         }
     }
-    if (s.showLabels && !b.label.empty())
-        text::TextOutA(dc, {r.left + kButtonPadding, r.top + size + 2 * kButtonPadding}, b.label);
+    if (s.showLabels && !b.label.empty()) {
+        const int32_t left = r.left + std::max(kButtonPadding, (cell.cx - LabelWidth(dc, b.label)) / 2);
+        text::TextOutA(dc, {left, r.top + size + 2 * kButtonPadding}, b.label);
+    }
     if (down) {
         platform::PenHandle pen = gfx::CreatePen(gfx::PenStyle::Solid, 1, kFrameColour);
         platform::PenHandle oldPen = gfx::SelectObject(dc, pen);
@@ -199,6 +218,7 @@ WindowHandle CreateToolbar(const ToolbarParams& params, std::span<const ToolbarB
     state->images = params.images;
     state->notify = params.notify;
     state->showLabels = params.showLabels;
+    if (state->showLabels) state->labelWidth = WidestLabel(state->buttons);
     state->tooltip = params.tooltip;
     state->tip = CreateTooltipWindow(toolbar);
     if (state->tip) AddTooltipTool(state->tip, toolbar, [toolbar] { return TipUnderPointer(toolbar); });

@@ -204,7 +204,8 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
     params.notify = band.id == kMainPaletteBand ? MainBandTarget() : bar.frame;
     params.id = band.id;
     errno = 0;
-    if (EnsureStrip()) params.images = {bar.strip, bar.stripSize};
+    // Without the faces (a strip not read) the buttons still work by their labels.
+    params.images = {EnsureStrip() ? bar.strip : platform::BitmapHandle{}, ImageSize()};
     params.showLabels = Options().ToolBarText != 0 && band.id != kMainPaletteBand;
     if (band.id == kMainPaletteBand)
         params.tooltip = [](int32_t command) {
@@ -213,7 +214,7 @@ platform::WindowHandle CreateBandToolbar(const BandRecord& band) {
         };
     else
         params.tooltip = [id = band.id](int32_t command) { return BandButtonTooltip(id, command); };
-    platform::WindowHandle toolbar = bar.strip ? ui::CreateToolbar(params, ButtonsOf(band)) : platform::WindowHandle{};
+    platform::WindowHandle toolbar = ui::CreateToolbar(params, ButtonsOf(band));
     if (!toolbar) {
         ShowSystemError(kNoToolbarText, errno);
         return {};

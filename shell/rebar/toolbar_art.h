@@ -1,6 +1,6 @@
-// The band toolbars' button images, drawn by the program: one strip of square
-// images, each a coloured mark of its own shape on a light face, at the normal
-// or the small button size.
+// The band toolbars' button images: one strip of square faces in colour, each
+// picturing what its button does, at the normal or the small button size. The
+// build draws them (shell/resources/tool_faces/toolbar_faces.py).
 #pragma once
 
 #include <cstdint>
@@ -12,9 +12,13 @@ namespace ql {
 constexpr int32_t kToolbarImageSize = 24;
 constexpr int32_t kSmallToolbarImageSize = 16;
 constexpr int32_t kToolbarImageCount = 43;
+// The strips' resource ids (files <id>.png of the faces folder) by size.
+constexpr int32_t kToolbarStripId = 490;
+constexpr int32_t kSmallToolbarStripId = 491;
 
-// A new strip of kToolbarImageCount images of `size` pixels; null when the
-// bitmap cannot be made. The caller deletes it.
+// The strip of kToolbarImageCount images of `size` pixels, read anew; null for
+// another size or when the file is missing or not of the strip's size (the
+// buttons then show no face). The caller deletes it.
 platform::BitmapHandle MakeToolbarStrip(int32_t size);
 
 }  // namespace ql

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/tests/win/win_test_fixture.h"
 #include "platform/ui/rebar.h"
+#include "platform/text/text_metrics.h"
 #include "platform/ui/toolbar.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/window.h"
@@ -109,6 +111,30 @@ TEST_F(BarsTest, ToolbarTipsComeFromTheCallbackCutTo79Characters) {
     params.tooltip = nullptr;
     WindowHandle plain = CreateToolbar(params, specs);
     EXPECT_EQ(ToolbarButtonTooltip(plain, 8), "Eight") << "without a callback the label is the tip";
+}
+
+// Shown labels are never cut: every cell holds the widest label, short labels or
+// long, with room on either side.
+TEST_F(BarsTest, LabelledCellsHoldTheWidestLabel) {
+    ToolbarParams params;
+    params.parent = host;
+    params.images = {strip, 16};
+    params.showLabels = true;
+    const ToolbarButtonSpec specs[] = {{7, 0, "Go"}, {8, 1, "Record and Margins"}};
+    WindowHandle toolbar = CreateToolbar(params, specs);
+    gfx::DcHandle dc = gfx::CreateMemoryContext({});
+    gfx::Size wide{};
+    ASSERT_TRUE(text::GetTextExtentA(dc, "Record and Margins", &wide));
+    gfx::DeleteContext(dc);
+    for (int index : {0, 1}) EXPECT_GT(ToolbarButtonRect(toolbar, index).Width(), wide.cx) << index;
+    EXPECT_EQ(ToolbarIdealSize(toolbar).cx, 2 * ToolbarButtonRect(toolbar, 0).Width());
+    // A band given less width than its buttons shows them all; it keeps the width
+    // it was given.
+    WindowHandle rebar = CreateRebar(host, 1000, false);
+    ASSERT_TRUE(InsertRebarBand(rebar, {1001, toolbar, 20, 0}));
+    LayoutRebar(rebar, 800);
+    EXPECT_GT(RebarBandRect(rebar, 0).Width(), ToolbarIdealSize(toolbar).cx);
+    EXPECT_EQ(GetRebarBand(rebar, 0)->width, 20);
 }
 
 TEST_F(BarsTest, BandsFillRowsByTheirBreaksAndHiddenBandsTakeNoPlace) {

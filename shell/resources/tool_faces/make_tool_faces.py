@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the palette's face strips as PNGs: one strip per range of image ids,
 named by its bitmap resource id (large 36-pixel faces and small 24-pixel ones),
-the 17 x 22 page images, the 8 x 15 page arrows and the 10 x 9 mark. Tool faces
+the 17 x 22 page images, the 8 x 15 page arrows, the 10 x 9 mark, the mixer's
+buttons and the band toolbars' buttons. Tool faces
 are white ink on black, since the palette ORs them onto its buttons; page images
 and arrows are drawn as they show. Deterministic: same script, same bytes."""
 import argparse
@@ -9,6 +10,7 @@ import os
 
 from face_canvas import Canvas, write_png
 from mixer_faces import write_mixer_strip
+from toolbar_faces import write_toolbar_strips
 import music_marks as mm
 
 # first image id, count, large strip id, small strip id (0: none), face size
@@ -512,6 +514,7 @@ def main():
     mark = [[[255 if MARK[y][x] == "#" else 0 for x in range(10)] for y in range(9)]]
     write_strip(os.path.join(out, "%d.png" % MARK_ID), mark, 10, 9)
     write_mixer_strip(out)
+    write_toolbar_strips(out)
 
 
 if __name__ == "__main__":

@@ -14,8 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The Edit band's marks: Undo in blue, dimmed when it is gray; Redo, Cut, Copy,
-// Paste and Clear in red, dimmed or not. No other band has these colours.
+// The marks: Undo in blue, dimmed when it is gray (New and Open on the File band,
+// always usable, share that blue); Cut and Clear in red, dimmed or not. No other
+// band has these colours.
 constexpr uint32_t kUndoInk = 0x1E5AAA;
 constexpr uint32_t kUndoGray = 0xBEFAAA;
 constexpr uint32_t kEditRed = 0xBE3228;

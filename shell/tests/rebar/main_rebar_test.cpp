@@ -21,6 +21,9 @@
 #include "shell/program/frame.h"
 #include "shell/rebar/band_layout_keys.h"
 #include "shell/rebar/main_rebar.h"
+#include "shell/rebar/toolbar_art.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/objects.h"
 #include "shell/settings_table.h"
 #include "shell/tests/rebar/main_rebar_fixture.h"
 
@@ -269,6 +272,36 @@ TEST_F(MainRebarTest, RandomSavedValuesEndTheReadingAtTheFirstBrokenOne) {
         std::sort(ids.begin(), ids.end());
         EXPECT_EQ(ids, (Ids{1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011}));
     }
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+// The toolbar strips the build drew: 43 faces at each button size, every face a
+// picture of its own (none blank but the two no button shows), none at a size the
+// toolbars do not use.
+TEST(ToolbarStripTest, EveryButtonHasAFaceOfItsOwn) {
+    for (int32_t size : {kToolbarImageSize, kSmallToolbarImageSize}) {
+        const platform::BitmapHandle strip = MakeToolbarStrip(size);
+        ASSERT_TRUE(strip) << size;
+        const std::vector<gfx::Colour> pixels = gfx::ReadBitmapPixels(strip);
+        gfx::DeleteObject(strip);
+        ASSERT_EQ(pixels.size(), static_cast<size_t>(size * size * kToolbarImageCount));
+        std::vector<std::vector<gfx::Colour>> faces(kToolbarImageCount);
+        for (int32_t y = 0; y < size; ++y)
+            for (int32_t x = 0; x < size * kToolbarImageCount; ++x)
+                faces[static_cast<size_t>(x / size)].push_back(pixels[static_cast<size_t>(y * size * kToolbarImageCount + x)] & 0xFFFFFFu);
+        for (int32_t i = 0; i < kToolbarImageCount; ++i) {
+            const auto& face = faces[static_cast<size_t>(i)];
+            const bool blank = std::all_of(face.begin(), face.end(), [&](gfx::Colour c) { return c == face.front(); });
+            EXPECT_EQ(blank, i == 28 || i == 29) << "face " << i << " at " << size;
+            for (int32_t j = 0; j < i && !blank; ++j) EXPECT_NE(face, faces[static_cast<size_t>(j)]) << i << " and " << j;
+        }
+    }
+    EXPECT_FALSE(MakeToolbarStrip(20));
 }
 
 }  // namespace
