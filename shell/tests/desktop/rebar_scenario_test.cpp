@@ -93,13 +93,14 @@ TEST_F(RebarStateScenario, UndoFollowsTheScoreAndToolbarOptionsTakesTheEditBandA
     WritePng(edited, TestOutputFolder() / "main_bar_undo_ink.png");
     EXPECT_GT(PixelsOf(edited, kUndoInk), inkBefore) << "Undo is not in ink after an edit";
 
-    // View > Toolbar Options: Edit unticked (the eighth stop after OK), OK.
+    // View > Toolbar Options: Edit unticked (the ninth stop after OK, past Cancel and
+    // Help), OK.
     ChooseMenuItem('v', 't');
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Toolbar Options");
     ASSERT_TRUE(dialog) << "View > Toolbar Options showed no dialog";
     x_.PointAt(*dialog);
     x_.Settle(Millis{300});
-    for (int i = 0; i < 8; ++i) x_.PressKey("Tab");
+    for (int i = 0; i < 9; ++i) x_.PressKey("Tab");
     x_.PressKey("space");
     x_.Settle(Millis{200});
     WritePng(x_.Grab(*dialog), TestOutputFolder() / "toolbar_options_edit_off.png");
