@@ -161,28 +161,83 @@ void NoteChosenEntry(int palette, int index) {
     if (palette == kPerformancePalette) MarkTools().performanceEntry = static_cast<int8_t>(index);
 }
 
+// The Main button whose group a palette holds; -1 for Main and the pop-ups.
+int GroupButtonOfPalette(int palette) {
+    if (palette == kNotesPalette) return static_cast<int>(ToolGroup::Note);
+    for (int button = 0; button < kToolGroupCount; ++button)
+        if (LinkedPaletteOf(button) == palette) return button;
+    return -1;
+}
+
+void PressPaletteButton(ScoreView* view, int palette, int index);
+
+// Makes a button current and its tool armed, whatever was current before: a button
+// of a group palette whose group is not the Main palette's current one arms through
+// its Main button (which deselects the tool in use); a button current already is
+// selected again. No face steps and no pop-up opens.
+void ArmPaletteButton(ScoreView* view, int palette, int index) {
+    NoteChosenEntry(palette, index);
+    PaletteWindowState& state = StateOf(palette);
+    const int old = state.current;
+    if (IsMomentaryButton(palette, index) || index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return;
+    state.current = index;
+    RedrawButton(palette, old);
+    RedrawButton(palette, index);
+    const int group = GroupButtonOfPalette(palette);
+    if (group >= 0 && palette != kNotesPalette && CurrentToolButton(kMainPalette) != group) {
+        PressPaletteButton(view, kMainPalette, group);  // the link selects the new current tool
+        return;
+    }
+    if (old != index)
+        ChooseToolButton(view, palette, old, index);
+    else if (palette != kNotesPalette)
+        SendToolAction(view, palette, index, ToolAction::Select);
+    if (palette == kNotesPalette && view != nullptr && !NotesToolArmed())
+        PressPaletteButton(view, kMainPalette, static_cast<int>(ToolGroup::Note));
+}
+
 // What a press of a button does: it becomes current and its tool is armed (a
-// momentary button acts and the current button stays). The Notes palette's entries
+// momentary button acts and the current button stays). A button of a group palette
+// arms its tool at the first press even when another group is in use; pressed again
+// it steps its face, opens its pop-up palette or re-clicks. An entry of a pop-up
+// palette arms the tool of the button that opened it. The Notes palette's entries
 // are what note entry reads; its tool is the Main palette's Notes button, which a
 // press on a Notes button makes current.
 void PressPaletteButton(ScoreView* view, int palette, int index) {
     if (!ValidPalette(palette)) return;
     NoteChosenEntry(palette, index);
-    if (!Windows().made) return;
+    if (!Windows().made) {  // no windows: a momentary button still acts
+        if (IsMomentaryButton(palette, index)) ChooseToolButton(view, palette, index, index);
+        return;
+    }
     PaletteWindowState& state = StateOf(palette);
     if (index < 0 || static_cast<size_t>(index) >= state.buttons.size()) return;
     const int old = state.current;
     Windows().lastPalette = palette;
     Windows().lastIndex = index;
+    const int group = GroupButtonOfPalette(palette);
+    if (group >= 0 && palette != kNotesPalette && view != nullptr && CurrentToolButton(kMainPalette) != group &&
+        !IsMomentaryButton(palette, index)) {
+        ArmPaletteButton(view, palette, index);
+        return;
+    }
     if (!IsMomentaryButton(palette, index)) state.current = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
     ChooseToolButton(view, palette, old, index);
+    int parent = -1;
+    int opener = -1;
+    if (FindOpenerOf(palette, &parent, &opener)) {
+        if (old == index) SendToolAction(view, palette, index, ToolAction::Select);  // chosen again
+        if (view != nullptr) ArmPaletteButton(view, parent, opener);
+        return;
+    }
     if (palette == kNotesPalette && view != nullptr && !NotesToolArmed())
         PressPaletteButton(view, kMainPalette, static_cast<int>(ToolGroup::Note));
 }
 
 constexpr int kMarkOffset = 2;
+constexpr int kPopUpGap = 4;  // between a pop-up and its opener's palette
 
 // The button's background, its face ORed on, the mark of a marked button and the
 // frame of the pressed one.
@@ -293,6 +348,27 @@ void OnParentNotify(int palette, win::Message button) {
     PaletteWindowState& state = StateOf(palette);
     win::ShowWindow(state.window, win::ShowCommand::Hide);
     if (palette != kNotesPalette || state.current <= 6) state.popUp = true;
+}
+
+// A pop-up opens level with the button that opened it, beside that button's
+// palette (left of it, or right where the screen has no room), so that it covers
+// neither the palette nor the other buttons there.
+void PlaceBesideOpener(int popUp) {
+    int parent = -1;
+    int opener = -1;
+    if (!FindOpenerOf(popUp, &parent, &opener)) return;
+    PaletteWindowState& state = StateOf(popUp);
+    const PaletteWindowState& owner = StateOf(parent);
+    if (!owner.window) return;
+    const PaletteSize size = OuterSize(state);
+    const win::Rect beside = win::GetWindowRect(owner.window);
+    const PaletteShape cell = GridPlace(opener, owner.shape.columns);
+    const int y = win::ClientToScreen(owner.window, win::Point{0, 0}).y +
+                  ButtonCellOrigin(cell.columns, cell.rows, PaletteButtonSize()).y;
+    int x = beside.left - kPopUpGap - size.width;
+    if (x < 0) x = beside.right + kPopUpGap;
+    const PaletteCell corner = ClampPaletteOnScreen(x, y, size, Screen());
+    PlacePaletteWindow(state, corner.x, corner.y);
 }
 
 bool RegisterPaletteClass() {
@@ -500,9 +576,10 @@ void OpenLinkedPalette(int palette) {
     PaletteWindowState& state = StateOf(palette);
     if (!state.window) return;
     if (!win::IsWindowVisible(state.window)) {
+        PlaceBesideOpener(palette);
         state.popUp = true;
         state.flyout = true;
-        win::ShowWindow(state.window, win::ShowCommand::Show);
+        win::ShowWindow(state.window, win::ShowCommand::ShowNoActivate);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "editing/group_tools.h"
 #include "editing/group_tools_internal.h"
 #include "editing/selection.h"
+#include "shell/command/settings_commands.h"
 #include "staves/staff_group_bits.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
@@ -216,9 +217,8 @@ intptr_t MidiSetupToolHandler(ScoreView* view, int action, ToolRecord* record,
             return 1;
         case win::Message::LeftButtonDown:
             if (view->ViewWindow) win::SetFocus(view->ViewWindow);
-            // provisional: settings command 1400 (the staff's MIDI setup dialog) runs
-            // through the settings dispatcher, which the program does not have yet.
-            static_cast<void>(kMidiSetupCommand);
+            PointerToLogicalPoint(view, static_cast<uint32_t>(data));  // the staff clicked
+            RunSettingsCommand(view, kMidiSetupCommand);
             return 1;
         default:
             return 0;

@@ -8,6 +8,7 @@
 #include "editing/group_tools.h"
 #include "editing/palette_layout.h"
 #include "editing/palette_windows.h"
+#include "core/objects/selection_state.h"
 #include "editing/tool_dispatch.h"
 
 namespace ql {
@@ -135,6 +136,10 @@ void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex) 
     } else if (oldIndex == newIndex && OpenedPaletteOf(palette, newIndex) >= 0) {
         OpenLinkedPalette(OpenedPaletteOf(palette, newIndex));
     } else if (oldIndex == newIndex) {
+        // A tool put down since (an object placed, a toggle) is taken up again first.
+        const SelectionState* s = TheSelectionState();
+        if (palette != kNotesPalette && (s == nullptr || s->armed == 0))
+            SendFrom(palette, newIndex, view, ToolAction::Select, none, win::Message::Null, 0, 0, nullptr);
         SendFrom(palette, newIndex, view, ToolAction::Reclick, none, win::Message::Null, 0, 0, nullptr);
     } else if (!BothNoteValues(palette, oldIndex, newIndex)) {
         SendFrom(palette, oldIndex, view, ToolAction::Deselect, none, win::Message::Null, 0, 0, nullptr);
@@ -146,6 +151,10 @@ void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex) 
     if (palette == kMainPalette && !ReachesToolHandler(palette, newIndex))
         SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(newIndex)));
     if (palette == kGraphicsPalette) GraphicsAlternateFlag();
+}
+
+intptr_t SendToolAction(ScoreView* view, int palette, int index, int action) {
+    return SendFrom(palette, index, view, action, {}, win::Message::Null, 0, 0, nullptr);
 }
 
 void SelectMainButton(ScoreView* view, int index) {
@@ -160,7 +169,11 @@ intptr_t ToggleNoteRest(ScoreView* view, int action, ToolRecord* /*record*/, pla
     if (action != ToolAction::Message) return 0;
     SetNotesPaletteRests(!NotesPaletteShowsRests());
     RedrawPalette(kNotesPalette);
-    if (view != nullptr) DeselectTool(view);
+    if (view == nullptr) return 1;
+    // The tool in use is put down and taken up again: it now places what the values show.
+    DeselectTool(view);
+    if (CurrentToolGroup() == ToolGroup::Note)
+        SendToCurrentTool(kMainPalette, view, ToolAction::Select, {}, win::Message::Null, 0, 0);
     return 1;
 }
 

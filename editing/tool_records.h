@@ -58,8 +58,8 @@ void SetNotesPaletteRests(bool rests);
 void SyncNoteEntryStrips();
 
 // The handlers the palettes own: "Toggle Note/Rest" switches the value buttons
-// between note and rest faces (its click is action 1) and disarms the tool so the
-// next click re-arms it; an entry of a pop-up palette puts its face on the button
+// between note and rest faces (its click is action 1) and takes the Notes tool up
+// again for what they show; an entry of a pop-up palette puts its face on the button
 // that opened the palette (and on that palette's opener in turn).
 intptr_t ToggleNoteRest(ScoreView* view, int action, ToolRecord* record, platform::WindowHandle window,
                         win::Message message, uint32_t word, intptr_t data);
@@ -95,6 +95,9 @@ intptr_t SendToCurrentTool(int palette, ScoreView* view, int action, platform::W
 // its group current.
 void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex);
 bool IsMomentaryButton(int palette, int index);
+
+// Sends one action to a button's handler and on along its link while that passes.
+intptr_t SendToolAction(ScoreView* view, int palette, int index, int action);
 
 // True when a walk from the button reaches a tool's own handler (not only a group
 // selector).

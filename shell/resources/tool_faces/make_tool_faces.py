@@ -406,9 +406,10 @@ def brace(c):
 
 
 # --- Dynamics (215) and Performance (231) -------------------------------------
-for i, text in enumerate(["ppp", "pp", "p", "mp", "mf", "f", "ff", "fff", "sfz", "fp", "sf", "rfz", "fz",
-                          "sp", "sff", "pf"]):
-    FACES[215 + i] = label(text, 10 if len(text) < 3 else 8, True)
+# Each entry shows the mark it places: entry i places music-font symbol 158 + i.
+for i, text in enumerate(["pppp", "ppp", "pp", "p", "mp", "fp", "sfz", "sf", "fz", "rfz", "ffff", "fff", "ff",
+                          "f", "mf", "pf"]):
+    FACES[215 + i] = label(text, 10 if len(text) < 3 else 8 if len(text) < 4 else 7, True)
 FACES[231] = label("mf", 12, True)
 FACES[232] = label("p", 12, True)
 FACES[233] = label("f", 12, True)
