@@ -43,6 +43,13 @@ bool HasFocusedObject(const SelectionState* s) {
     return s->focusedObject && s->focusedObject != s->defaultObject;
 }
 
+// A rest chosen (not dragged): the one the rest tool has just placed.
+bool RestChosen(const SelectionState* s) {
+    const ScoreObject* focused = s->focusedObject.get();
+    return s->editMode == 1 && s->modal == 0 && HasFocusedObject(s) && focused != nullptr &&
+           focused->type == TypeCode(ObjectType::Rest);
+}
+
 // Whether the right button went down on one of the objects the tool can choose.
 bool ClickHitsAnObject(ScoreView* view, intptr_t data) {
     PointerToLogicalPoint(view, static_cast<uint32_t>(data));
@@ -118,6 +125,13 @@ intptr_t NotesToolHandler(ScoreView* view, int action, ToolRecord* record, platf
     if (action == ToolAction::Select) {
         win::ShowWindow(PaletteWindow(kNotesPalette), win::ShowCommand::ShowNoActivate);
         g_paletteShownByTool = true;
+    }
+    // The value keys work with rests shown as with notes; R also with the rest just
+    // placed still chosen (it lets go of it).
+    if (action == ToolAction::Message && message == win::Message::KeyDown && IsNotePaletteKey(word) &&
+        (Idle(s) || (word == static_cast<uint32_t>(win::LetterKey('R')) && RestChosen(s)))) {
+        if (!Idle(s)) UnfocusElement(view);
+        return NotesToolMessage(view, window, message, word, data);
     }
     // The value buttons show rests: the rest tool places them.
     if (action != ToolAction::Deselect && NotesPaletteShowsRests() && EntryTool() == nullptr)

@@ -9,6 +9,8 @@
 #include "core/undo/undo.h"
 #include "display/view_location.h"
 #include "editing/block_clipboard.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
 #include "notes/entry/note_cursor.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_preview.h"
@@ -42,10 +44,13 @@ bool IsEditing() {
 
 intptr_t KeyDown(ScoreView* view, uint32_t key) {
     if (const int entry = PaletteEntryOfKey(key); entry >= 0) {
-        State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(entry);
+        // As a click on the button: R turns the values to rests and back, the tool kept.
+        SelectToolButtonByKey(view, kNotesPalette, entry);
         return 1;
     }
     const Key k = static_cast<Key>(key);
+    if (k == Key::Tab && !CtrlHeld())
+        return StepToAdjacentNote(view, nullptr, win::IsKeyDown(Key::Shift) || State().input.ShiftLatch != 0);
     if (k == Key::Control) {
         SendSustainPedal(view, false);
         SendSustainPedal(view, true);
@@ -118,6 +123,10 @@ intptr_t ButtonUp(ScoreView* view) {
 }
 
 }  // namespace
+
+bool IsNotePaletteKey(uint32_t key) {
+    return PaletteEntryOfKey(key) >= 0;
+}
 
 intptr_t NotesToolMessage(ScoreView* view, platform::WindowHandle window, win::Message message,
                           uint32_t word, intptr_t /*data*/) {

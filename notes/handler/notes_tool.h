@@ -16,6 +16,10 @@ struct ScoreView;
 
 // Non-zero when the message was handled (see the file comment); 0 while an object is
 // focused or dragged.
+// The keys that press a Notes palette button: W, H, Q, E, S, T the values, R (Ctrl
+// up) the note/rest toggle.
+bool IsNotePaletteKey(uint32_t key);
+
 intptr_t NotesToolMessage(ScoreView* view, platform::WindowHandle window, win::Message message,
                           uint32_t word, intptr_t data);
 

@@ -61,6 +61,7 @@ constexpr int kMarqueeType = 0;
 constexpr int kPictureType = 53;
 constexpr int kAreaType = 19;
 constexpr int kNoteType = 29;
+constexpr int kRestType = TypeCode(ObjectType::Rest);
 constexpr int kStepValueZoomIn = 1;
 constexpr int32_t kWheelNotch = 120;
 constexpr uint64_t kWheelZoomPauseMs = 500;
@@ -182,11 +183,11 @@ void SpaceTransport(ScoreView* view) {
     PlayCommand(view);
 }
 
-// With the Pointer tool over an object (hovered or focused) the letters are that
-// object's keys (a barline's D, L, R), not the pointer steps.
+// With the Pointer or the Notes tool over an object (hovered or focused) the letters
+// are that object's keys (a barline's D, L, R; a note's D, L), not the pointer steps.
 bool PointerOverObject() {
     const SelectionState* s = Sel();
-    return s != nullptr && s->toolType == 0 && (s->hoverObject || s->editMode > 0);
+    return s != nullptr && (s->toolType == 0 || s->toolType == kNoteType) && (s->hoverObject || s->editMode > 0);
 }
 
 void MovePointerBy(ScoreView* view, int32_t dx, int32_t dy) {
@@ -362,7 +363,9 @@ std::optional<intptr_t> OnSecondKeyTable(ScoreView* view, WindowHandle window, M
         case 'R':
             if (PointerOverObject()) return std::nullopt;
             MovePointerBy(view, kPointerStep, 0);
-            if (Sel() != nullptr && Sel()->toolType == kNoteType) return std::nullopt;
+            // The Notes tool takes R as its note/rest toggle, with rests shown too.
+            if (Sel() != nullptr && (Sel()->toolType == kNoteType || Sel()->toolType == kRestType))
+                return std::nullopt;
             return 0;
         case 'G':
             if (!m.ctrl) return std::nullopt;
