@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/constants.h"
+#include "core/draw/draw_surface.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -16,6 +17,7 @@
 #include "core/private_messages.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "display/view_location.h"
 #include "editing/handle_refresh.h"
 #include "notes/entry/note_duration.h"
 #include "notes/entry/note_entry.h"
@@ -68,14 +70,62 @@ int TrackPointerAgain(ScoreView* view, int done) {
     return done;
 }
 
-// The previous or next chord of the note's voice, auditioned.
+// The first or the last chord of the active voice in the current measure; null
+// when the measure has none.
+EventRecord* EndChordOfMeasure(ScoreView* view, bool last) {
+    EventRecord* chord = GetVoiceFirstEvent(view->currentCell, EntryVoice(view));
+    if (chord == nullptr || IsHeadSentinel(*chord)) return nullptr;
+    for (int i = 0; last && i < kMaxChainLength; ++i) {
+        EventRecord* next = GetNextChordEvent(chord);
+        if (next == nullptr || IsHeadSentinel(*next)) break;
+        chord = next;
+    }
+    return chord;
+}
+
+// The chord a step from the reference note (or, without one, from the pointer's
+// time) reaches inside the current measure; null past either end.
+EventRecord* ChordInMeasure(ScoreView* view, EventRecord* reference, bool backward) {
+    if (reference != nullptr) {
+        EventRecord* chord = GetFirstEventOfChord(reference);
+        EventRecord* target = backward ? GetPrevChordEvent(chord) : GetNextChordEvent(chord);
+        return target == nullptr || IsHeadSentinel(*target) ? nullptr : target;
+    }
+    EventRecord* first = EndChordOfMeasure(view, false);
+    if (first == nullptr) return nullptr;
+    const int tick = XToTime(view, view->pointerPoint.x);
+    if (!backward) return SeekEventForwardToTime(first, tick);
+    EventRecord* before = nullptr;
+    for (EventRecord* e = first; e != nullptr && !IsHeadSentinel(*e) && e->time < tick; e = GetNextChordEvent(e))
+        before = e;
+    return before;
+}
+
+}  // namespace
+
 int StepToAdjacentNote(ScoreView* view, EventRecord* note, bool backward) {
-    EventRecord* chord = GetFirstEventOfChord(note);
-    EventRecord* target = backward ? GetPrevChordEvent(chord) : GetNextChordEvent(chord);
-    if (target == nullptr || IsHeadSentinel(*target)) return 1;
-    AuditionNote(view, target);
+    if (view == nullptr || view->currentCell == nullptr) return 0;
+    EventRecord* reference = note != nullptr ? note : HitTestSelectedVoice(view);
+    EventRecord* target = ChordInMeasure(view, reference, backward);
+    const ScoreSystem* system = view->currentSystem;
+    // Past the measure's end the walk goes on in the next or previous measure of the system.
+    if (target == nullptr && system != nullptr) {
+        const int measure = view->currentMeasure + (backward ? -1 : 1);
+        const bool inSystem = backward ? measure >= system->firstMeasure && measure >= 1
+                                       : measure <= system->lastMeasure;
+        if (!inSystem) return 1;
+        SetCurrentMeasure(view, view->currentStaff, measure);
+        target = EndChordOfMeasure(view, backward);
+    }
+    if (target != nullptr) {
+        BeginViewDraw(view);  // the pointer goes to the note through the view's mapping
+        AuditionNote(view, target);
+        EndViewDraw(view);
+    }
     return 1;
 }
+
+namespace {
 
 // A chord note by interval; unlike the plain table's "no verb" it is one undoable edit,
 // so that every edit of a note can be undone.

@@ -60,6 +60,11 @@ int DropOnNote(ScoreView* view, EventRecord* note);
 // The key set of OnKey chosen by the modifier state (Shift x 4 + Alt x 2 + Ctrl, a
 // latched Ctrl or Shift counting as held), and the keys themselves. 1 when handled.
 int ModifierStateNow();
+// Tab and Shift+Tab: the next or previous chord of the active voice from the note
+// (null: the one under the pointer, else the pointer's time), on into the next or
+// previous measure of the system past the measure's end; auditioned with the
+// pointer on it. 1 when the key was taken.
+int StepToAdjacentNote(ScoreView* view, EventRecord* note, bool backward);
 int NoteKey(ScoreView* view, EventRecord* note, uint32_t key);
 
 // Moves the item at `tick` of the current measure sideways by changing the spacing

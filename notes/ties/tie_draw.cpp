@@ -13,7 +13,9 @@
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "display/view_location.h"
 #include "notes/drawing/note_draw.h"
+#include "notes/entry/note_edits.h"
 #include "notes/drawing/shape_paper.h"
 #include "notes/rests/staff_place.h"
 #include "core/objects/selection_state.h"
@@ -87,6 +89,14 @@ class TieClass final : public ScoreObjectClass {
     }
     HitRecord* BuildHandles(ScoreObject* object, ScoreView* view) const override {
         return BuildTieHandles(object, view);
+    }
+    // The Tie tool's click: the note under the pointer is tied to the next of its
+    // pitch (or loses its tie); the tie made is the object the click created.
+    ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override {
+        EventRecord* note = view != nullptr ? HitTestSelectedVoice(view) : nullptr;
+        if (note == nullptr) return nullptr;
+        if (ToggleTieOfNote(view, note, ActiveVoiceOfMask(view->voiceMask)) == 0) return nullptr;
+        return FindNoteTie(note);
     }
     void DrawTracking(ScoreObject* object, ScoreView* view) const override { DrawTieTracking(object, view); }
     void EraseTracking(ScoreObject* object, ScoreView* view) const override { DrawTieTracking(object, view); }
