@@ -12,6 +12,7 @@
 #include "core/model/view.h"
 #include "core/state.h"
 #include "core/ui/status_bar.h"
+#include "editing/palette_windows.h"
 #include "core/undo/undo.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/view_metrics.h"
@@ -93,8 +94,10 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     ScoreView* active = State().documents.ActiveView == view ? view : ActivateView(view);
     // The settings a score carries follow the active document.
     if (active != nullptr) LoadScoreSettingsFrom(active->document);
-    // The page band follows the active view.
+    // The page band follows the active view, and in page view the palettes show
+    // again (scroll view in another window may have hidden them).
     UpdatePagersToolbar(active);
+    if (active != nullptr && active->pageView != 0) ShowAllPalettes();
     return active;
 }
 
