@@ -741,7 +741,8 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
                 staffEvents.EndChord();
                 cursor += item.note.duration;
             }
-            if (item.note.staff == staff) staffEvents.Add(item.note, chordStart);
+            // A rest the file does not show is time passing, not a rest of the voice.
+            if (item.note.staff == staff && !(item.note.rest && item.note.hidden)) staffEvents.Add(item.note, chordStart);
             break;
         case MxlItemKind::NewSystem: break;
         default:

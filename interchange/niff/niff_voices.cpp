@@ -217,7 +217,10 @@ struct VoiceStats {
     long positions = 0;
 };
 
+// Only a voice with notes gets rests for its gaps: a voice that holds nothing but
+// the rests the file writes shows those and no more.
 void FillGaps(NiffVoice& voice) {
+    if (std::all_of(voice.events.begin(), voice.events.end(), [](const NiffEvent& e) { return e.grace; })) return;
     std::vector<std::pair<int32_t, const NiffEvent*>> timeline;
     // Grace notes take no time: they neither end a gap nor fill one.
     for (const NiffEvent& e : voice.events)

@@ -153,6 +153,19 @@ TEST(NiffVoices, GapsBetweenEventsGetRestsButNotTheEnd) {
     EXPECT_EQ(Close(events), "v0: |0:10.0@-4 |2560:9.0@-4 fill 1024:10.1\n");
 }
 
+TEST(NiffVoices, OnlyAVoiceWithNotesGetsRestsForItsGaps) {
+    const struct {
+        const char* what;
+        std::vector<NiffEvent> events;
+        const char* dump;
+    } cases[] = {
+        {"a lone written rest", {Note(2048, 10, -4, 0)}, "v0: rest 2048:10.0\n"},
+        {"written rests apart", {Note(1024, 10, -4, 0), Note(3072, 10, -4, 0)}, "v0: rest 1024:10.0 rest 3072:10.0\n"},
+        {"a rest after a note", {Note(0, 10, -4, -1), Note(2048, 10, -4, 0)}, "v0: |0:10.0@-4 rest 2048:10.0 fill 1024:10.0\n"},
+    };
+    for (const auto& test : cases) EXPECT_EQ(Close(test.events), test.dump) << test.what;
+}
+
 // One staff, one measure: a stem with a quarter chord (stems up below the middle
 // line), a beam of two eighths, a
 // rest and a note after a gap, written and read through the import.
