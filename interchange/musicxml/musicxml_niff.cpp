@@ -11,6 +11,7 @@
 #include <numeric>
 #include <set>
 
+#include "interchange/musicxml/musicxml_lyric_lines.h"
 #include "interchange/musicxml/musicxml_measures.h"
 #include "interchange/musicxml/musicxml_reader.h"
 #include "interchange/musicxml/musicxml_text.h"
@@ -386,7 +387,7 @@ struct PartState {
 class Converter {
   public:
     Converter(const MxlScore& score, ImportReport& skipped)
-        : score_(score), skipped_(skipped), geometry_(score), strings_(skipped) {}
+        : score_(score), skipped_(skipped), geometry_(score), strings_(skipped), lyricLines_(score) {}
     std::vector<uint8_t> Run(std::string& error);
 
   private:
@@ -417,6 +418,8 @@ class Converter {
     ImportReport& skipped_;
     Geometry geometry_;
     StringTable strings_;
+    LyricLines lyricLines_;
+    int writingPart_ = 0;  // the part whose measure is being written
     std::set<std::string> used_;
     std::vector<Rational> measureStart_;
     std::vector<std::vector<PartState>> partAt_;  // per measure, per part, the state at its start
@@ -452,6 +455,7 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
         const Rational value = valueOf(first);
         const int step = first.displayStep ? StaffStep(state.clef, first.displayStep, first.displayOctave) : 4;
         Chunk(out, "rest", {RestShape(value), std::clamp(step, -128, 127), field(value)});
+        if (first.hidden) out.Tag(kTagInvisible);
         out.EndChunk();
         if (tuplet != nullptr) WriteTuplet(out, *tuplet);
         return;
@@ -543,7 +547,12 @@ void Converter::WriteChord(NiffWriter& out, const Event& event, int staff, int v
             state.ties[key] = id;
         }
         for (const auto& [verse, text] : note->lyrics) {
-            Chunk(out, "lyrc", {strings_.Add(text), verse - 1});
+            const int line = lyricLines_.LineOf(writingPart_, note->voice, verse);
+            if (line < 0) {
+                skipped_.Count(kLyricsPastTheLastLine);
+                continue;
+            }
+            Chunk(out, "lyrc", {strings_.Add(text), line});
             out.EndChunk();
         }
     }
@@ -703,6 +712,7 @@ std::vector<TupletGroup> Converter::GroupTuplets(std::vector<Event>& events) {
 
 void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int measure, bool systemStart) {
     const MxlPart& part = score_.parts[partIndex];
+    writingPart_ = partIndex;
     PartState state = partAt_[measure][partIndex];
     StaffState& staffState = staves_[partIndex][staff - 1];
     const Rational start = measureStart_[measure];
@@ -741,8 +751,7 @@ void Converter::WriteMeasure(NiffWriter& out, int partIndex, int staff, int meas
                 staffEvents.EndChord();
                 cursor += item.note.duration;
             }
-            // A rest the file does not show is time passing, not a rest of the voice.
-            if (item.note.staff == staff && !(item.note.rest && item.note.hidden)) staffEvents.Add(item.note, chordStart);
+            if (item.note.staff == staff) staffEvents.Add(item.note, chordStart);
             break;
         case MxlItemKind::NewSystem: break;
         default:

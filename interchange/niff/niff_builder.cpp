@@ -28,6 +28,7 @@
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
+#include "objects/lyrics/lyric_lines.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/paint.h"
 #include "sequencer/sequencer_services.h"
@@ -171,6 +172,8 @@ int BuildScoreFromNiff(NiffImportState& import) {
     // indented by the part names.
     SettleImportedPageTexts(import.view);
     PlaceNiffNoteMarks(import);
+    // Without lines from the file the lyrics stand clear of the notes above them.
+    if (!import.lyricLinesGiven) PlaceLyricLines(import.document);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
     if (import.view != nullptr) {

@@ -122,6 +122,8 @@ int BuildNoteEvent(NiffImportState& import, const uint8_t* fixedPart, bool rest)
     event.beamId = !rest && value.code < 10 ? notes.beamId : -1;
     // An invisible note keeps its time and sound; its head, stem and beams are
     // what the file hides.
+    // An invisible rest keeps its voice's time and is not drawn.
+    if (rest && HasNiffTag(import.tags, kTagInvisible)) event.hiddenMarks |= kNoteHeadHidden;
     if (!rest) {
         if (HasNiffTag(import.tags, kTagInvisible)) event.hiddenMarks |= kNoteHeadHidden;
         if (notes.stemHidden) event.hiddenMarks |= kNoteStemHidden;

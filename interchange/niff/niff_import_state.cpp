@@ -28,6 +28,7 @@ void ApplyLyricOffset(NiffImportState& import, const uint8_t* value) {
     if (import.document == nullptr || line >= kLyricLevelCount) return;
     const double scaled = ShortAt(value) * import.unitScale;
     import.document->header.lyricLevels[line] = static_cast<uint16_t>(static_cast<int32_t>(scaled));
+    import.lyricLinesGiven = true;
 }
 
 }  // namespace

@@ -118,6 +118,7 @@ struct NiffImportState {
     uint8_t* strings = nullptr;
     size_t stringBytes = 0;
     int pendingMultiMeasure = 0;  // measures of the last multi-measure rest less one
+    bool lyricLinesGiven = false;  // the file placed a lyric line
 
     NiffFrame frame;  // pages, systems, staves, measures and placed texts
     ImportReport report;

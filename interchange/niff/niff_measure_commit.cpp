@@ -182,6 +182,7 @@ void CommitNiffMeasure(NiffImportState& import) {
                 const NiffVoice& voice = measure.voices[static_cast<size_t>(v)];
                 PlaceNotes(import, cell, measure.staff, node.number, v, voice);
                 for (const NiffEvent& rest : voice.rests) {
+                    if ((rest.hiddenMarks & kNoteHeadHidden) != 0) continue;  // time only
                     PlaceRest(import, cell, v, rest.tick, rest.code, rest.dots);
                     if (rest.attachments >= 0) import.report.Count(kRestMarksKind);
                 }

@@ -151,6 +151,34 @@ bool ExtremeBetween(const NiffImportState& import, const NiffPlacedEvent& first,
     return found;
 }
 
+// Whether a voice other than the slur's own has events on the staff in the
+// slur's measures.
+bool OtherVoicesSound(const NiffImportState& import, const NiffPlacedEvent& first, const NiffPlacedEvent& last) {
+    StaffRecord* staff = StaffRecordOf(import.document, first.staff);
+    for (int measure = first.measure; measure <= last.measure && staff != nullptr; ++measure) {
+        MeasureCell* cell = GetOrCreateMeasureCell(staff, import.document, measure);
+        for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice) {
+            if (voice == first.voice) continue;
+            EventRecord* e = GetVoiceFirstEvent(cell, voice);
+            if (e != nullptr && IsHeadSentinel(*e)) e = NextEvent(e);
+            if (e != nullptr) return true;
+        }
+    }
+    return false;
+}
+
+// The side of a slur the file gives none: with other voices on the staff the
+// upper voice's slurs go above and the lower voices' below, so that a curve stays
+// on its own notes' side and clear of the other voice; alone, to the heads (below
+// when the first stem points up), and above when the stems of its ends differ.
+bool SlurGoesAbove(const NiffImportState& import, int side, const NiffPlacedEvent& first,
+                   const NiffPlacedEvent& last) {
+    if (side == 1 || side == 2) return side == 1;
+    if (OtherVoicesSound(import, first, last)) return first.voice == 0;
+    if (StemUp(*first.event) != StemUp(*last.event)) return true;
+    return !StemUp(*first.event);
+}
+
 // The y of a slur's control points: beyond the higher end (above) or the lower
 // one by the arch of its span, one measure or `span` measures more.
 int32_t SlurControlY(int32_t startY, int32_t endY, int span, bool above) {
@@ -375,9 +403,7 @@ void MakeNiffSlur(NiffImportState& import, const NiffSlurRequest& request) {
         import.report.Count(kNiffUnmadeObjects);
         return;
     }
-    // Without a side from the file the slur goes to the heads: below when the
-    // first note's stem points up.
-    const bool above = request.side == 1 || (request.side == 0 && !StemUp(*first->event));
+    const bool above = SlurGoesAbove(import, request.side, *first, *last);
     FitNiffSlurCurve(import, AsSlur(object), *first, *last, above, SlurThickness(import.document, above));
     if (!InsertAt(import, object, first->staff, first->measure)) {
         ReleaseObjectByType(import.document, object);

@@ -146,3 +146,31 @@ TEST(MusicXmlNiffDump, ValuesNoNoteShowsAreSplitLargestFirst) {
 
 }  // namespace
 }  // namespace ql::musicxml
+
+namespace ql::musicxml {
+namespace {
+
+// Two voices each sing verse 1 and voice 2 opens with a rest the file does not
+// show: the voices' syllables go to lines 0 and 1; the rest is written invisible.
+TEST(MusicXmlNiffDump, EachVoiceSingsOnItsOwnLineAndHiddenRestsAreTimeOnly) {
+    const auto note = [](const char* step, int voice, const char* type, int duration, const char* syllable) {
+        return std::string("<note><pitch><step>") + step + "</step><octave>4</octave></pitch><duration>" +
+               std::to_string(duration) + "</duration><voice>" + std::to_string(voice) + "</voice><type>" + type +
+               "</type><lyric number=\"1\"><text>" + syllable + "</text></lyric></note>";
+    };
+    const MusicXmlConversion conversion = ConvertMusicXml(
+        testing::BytesOf("<score-partwise><part-list><score-part id=\"P\"/></part-list><part id=\"P\"><measure>"
+                         "<attributes><divisions>1</divisions><time><beats>2</beats><beat-type>4</beat-type></time>"
+                         "</attributes>" + note("C", 1, "half", 2, "la") + "<backup><duration>2</duration></backup>"
+                         "<note print-object=\"no\"><rest/><duration>1</duration><voice>2</voice></note>" +
+                         note("A", 2, "quarter", 1, "lo") + "</measure></part></score-partwise>"),
+        MusicXmlForm::Plain);
+    ASSERT_TRUE(conversion.ok) << conversion.error;
+    const std::string dump = testing::ChunkDump(conversion.niff);
+    EXPECT_NE(dump.find("  tag 19\nrest "), std::string::npos) << dump;
+    EXPECT_NE(dump.find("lyrc 01 00 00 00 00 00\n"), std::string::npos) << dump;  // "la", line 0
+    EXPECT_NE(dump.find("lyrc 04 00 00 00 01 00\n"), std::string::npos) << dump;  // "lo", line 1
+}
+
+}  // namespace
+}  // namespace ql::musicxml
