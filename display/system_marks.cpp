@@ -8,14 +8,20 @@
 #include <algorithm>
 #include <string>
 
+#include "core/constants.h"
 #include "core/draw/fonts.h"
 #include "core/draw/view_drawing.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/ui/status_bar_notes.h"
 #include "core/state.h"
+#include "display/charset_text.h"
 #include "display/staff_groups.h"
 #include "display/system_drawing.h"
 #include "display/system_drawing_internal.h"
+#include "notes/beatmap/beat_map.h"
 #include "platform/gfx/dc.h"
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
@@ -37,6 +43,10 @@ constexpr int32_t kNumberInset = 8;
 // Between a number's baseline and the top of the clef under it: a quarter space.
 constexpr int32_t kNumberClearance = kLineSpacing / 4;
 constexpr uint8_t kAlignCentred = 0;
+// A note head's width and a staff step, at full size; a nudge's unit.
+constexpr int32_t kNoteHeadReach = 80;
+constexpr int32_t kStepUnits = 64;
+constexpr int32_t kNudgeUnits = 16;
 constexpr int kFullStaffLines = 5;
 
 // Single-staff group offsets: a four-line staff reaches 64 further out at both ends,
@@ -181,6 +191,31 @@ int32_t AboveStartClef(const Grid& grid, int staff, int32_t baseline) {
     return std::min(baseline, clefTop - Scaled(grid.view, kNumberClearance));
 }
 
+// Over the notes of its measure the number stands clear of their heads, ledger lines
+// and the stems that rise: its baseline a quarter space above the highest ink of the
+// notes within a head and a space of it either side.
+int32_t AboveNotes(const Grid& grid, int staff, int slot, int32_t left, int32_t right, int32_t baseline) {
+    ScoreView* view = grid.view;
+    MeasureCell* cell = ExistingMeasureCell(grid.document, staff, MeasureOfSlot(grid, slot));
+    if (cell == nullptr) return baseline;
+    const int32_t head = Scaled(view, kNoteHeadReach);
+    const int32_t space = Scaled(view, kLineSpacing);
+    const int32_t zero = MeasureSlotX(view, grid.system, slot);
+    const int32_t bottom = StaffY(grid, staff);
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
+        EventRecord* e = GetVoiceFirstEvent(cell, voice);
+        for (int walked = 0; e != nullptr && walked < kMaxChainLength; e = NextEvent(e), ++walked) {
+            if (IsHeadSentinel(*e)) continue;
+            const int32_t x = zero + SlotTickToX(view, grid.system, slot, e->time) + e->nudge * kNudgeUnits;
+            if (x + head + space < left || x - head - space > right) continue;
+            const int32_t y = bottom + Scaled(view, static_cast<int8_t>(e->step) * kStepUnits);
+            const int32_t top = std::min(y - head / 2, e->stemLength < 0 ? y + Scaled(view, e->stemLength) : y);
+            baseline = std::min(baseline, top - Scaled(view, kNumberClearance));
+        }
+    }
+    return baseline;
+}
+
 }  // namespace
 
 void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
@@ -197,7 +232,13 @@ void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
     const int32_t x = SlotLeftX(grid, slot) + settings.measureNumberOffsetX + kNumberInset;
     int32_t y = StaffY(grid, staff) - Scaled(view, settings.measureNumberOffsetY) - StaffHeight(grid, staff) + top;
     if (slot == 1) y = AboveStartClef(grid, staff, y);
-    InkNumber(view, x, y, std::to_string(number), number);
+    const std::string text = std::to_string(number);
+    gfx::Size extent;
+    if (TextExtentOfFont(view->ViewDC, text.data(), static_cast<int>(text.size()), &extent)) {
+        const int32_t left = horizontal == gfx::kTextAlignCentre ? x - extent.cx / 2 : x;
+        y = AboveNotes(grid, staff, slot, left, left + extent.cx, y);
+    }
+    InkNumber(view, x, y, text, number);
     gfx::SetTextAlign(view->ViewDC, saved);
     gfx::SelectObject(view->ViewDC, previous);
 }

@@ -103,6 +103,7 @@ std::vector<MeasureText> TextsOf(ScoreDocument* document, const ScoreSystem* sys
 struct PageRoom {
     std::vector<RecordRect> taken;
     int32_t clearance = 0;
+    const std::vector<const ScoreObject*>* only = nullptr;  // the texts that move; all when null
 
     // The top of a box of `height` over left..right that touches nothing, as near
     // `start` as can be: going up, its bottom at `start` or higher and its top not
@@ -157,6 +158,15 @@ RecordRect Settle(ScoreView* view, ScoreObject* object, const RecordRect& extent
     Store(location, words);
     LogicalPoint at{};
     DecodeAnchors(view, object->subtype, &location, &at, 1);
+    return {at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom};
+}
+
+// The box of a text where it stands.
+RecordRect StandingBox(ScoreView* view, ScoreSystem* system, int staff, const MeasureText& text) {
+    SetCurrentSystemAndMeasureQuick(view, system, staff, text.measure);
+    LogicalPoint at{};
+    DecodeAnchors(view, text.object->subtype, &AsTextObject(text.object)->body.location, &at, 1);
+    const RecordRect extent = TextExtentAround(view, text.object);
     return {at.x + extent.left, at.y + extent.top, at.x + extent.right, at.y + extent.bottom};
 }
 
@@ -234,7 +244,10 @@ int32_t PlaceSystemTexts(ScoreView* view, PageRoom& room, ScoreSystem* system, i
                         staff < staves ? StaffLinesIn(view, system, staff + 1).top - space : floor};
         std::vector<RecordRect> staffTexts;
         for (const MeasureText& text : TextsOf(document, system, staff)) {
-            staffTexts.push_back(PlaceText(view, room, system, staff, text, staffTexts, band));
+            const bool moves = room.only == nullptr ||
+                               std::find(room.only->begin(), room.only->end(), text.object) != room.only->end();
+            staffTexts.push_back(moves ? PlaceText(view, room, system, staff, text, staffTexts, band)
+                                       : StandingBox(view, system, staff, text));
             room.taken.push_back(staffTexts.back());
         }
         ceiling = StaffLinesIn(view, system, staff).bottom + space;
@@ -256,8 +269,9 @@ bool HoldsMeasureTexts(ScoreDocument* document, const ScorePage* page) {
 }
 
 // The texts of the view's current page, its beat maps built.
-void PlacePageTexts(ScoreView* view, ScorePage* page) {
+void PlacePageTexts(ScoreView* view, ScorePage* page, const std::vector<const ScoreObject*>* only) {
     PageRoom room;
+    room.only = only;
     room.taken = PageTextRoom(view);
     room.clearance = StaffSpaceUnits(view) / kClearanceDivisor;
     std::vector<ScoreSystem*> systems;
@@ -279,8 +293,8 @@ void PlacePageTexts(ScoreView* view, ScorePage* page) {
 
 }  // namespace
 
-void PlaceImportedMeasureTexts(ScoreView* view) {
-    if (view == nullptr || view->document == nullptr) return;
+void PlaceImportedMeasureTexts(ScoreView* view, const std::vector<const ScoreObject*>* only) {
+    if (view == nullptr || view->document == nullptr || (only != nullptr && only->empty())) return;
     ScoreDocument* document = view->document;
     ScorePage* savedPage = view->currentPage;
     ScoreSystem* savedSystem = view->currentSystem;
@@ -290,7 +304,7 @@ void PlaceImportedMeasureTexts(ScoreView* view) {
         if (!HoldsMeasureTexts(document, page)) continue;
         view->currentPage = page;
         BuildBeatMapsOnLinkedViews(view, 0);
-        PlacePageTexts(view, page);
+        PlacePageTexts(view, page, only);
     }
     view->currentPage = savedPage;
     BuildBeatMapsOnLinkedViews(view, 0);

@@ -2,7 +2,7 @@
 // imported_text_room.h). Notes are measured generously rather than glyph by glyph:
 // a head with its accidental and ledger lines is taken as two and a half spaces
 // either side of its x and a space above and below its line, and a stem to its end
-// with half a space beyond.
+// with half a space beyond; a slur from end to end and up to its curve's middle.
 #include "interchange/imported_text_room.h"
 
 #include <algorithm>
@@ -29,6 +29,7 @@
 #include "notes/drawing/note_draw.h"
 #include "notes/drawing/note_fields.h"
 #include "notes/rests/staff_place.h"
+#include "objects/curves/curve_objects.h"
 #include "objects/midi_marks/mark_classes.h"
 
 namespace ql {
@@ -75,6 +76,20 @@ void AddNotes(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room)
             }
             room.push_back(box);
         }
+    }
+}
+
+// The slurs of one staff's cell in the view's current slot: from end to end, and
+// from the higher (lower) end to the middle of the curve, a quarter space beyond.
+void AddSlurs(ScoreView* view, MeasureCell* cell, std::vector<RecordRect>& room) {
+    const int32_t clearance = StaffSpaceUnits(view) / 4;
+    for (ScoreObject* o = cell->objects ? cell->objects->next.get() : nullptr; o != nullptr; o = o->next.get()) {
+        if (o->type != TypeCode(ObjectType::Slur)) continue;
+        LogicalPoint p[4]{};
+        DecodeAnchors(view, o->subtype, reinterpret_cast<ObjectLocation*>(AsSlur(o)->body.points), p, 4);
+        const int32_t middle = (p[0].y + 3 * p[1].y + 3 * p[2].y + p[3].y) / 8;
+        room.push_back({std::min(p[0].x, p[3].x), std::min({p[0].y, p[3].y, middle}) - clearance,
+                        std::max(p[0].x, p[3].x), std::max({p[0].y, p[3].y, middle}) + clearance});
     }
 }
 
@@ -132,8 +147,10 @@ std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system) {
             const int slot = view->currentSlot;
             const int32_t barline = slot == 1 ? system->x : SlotBarlineX(view, system, slot);
             room.push_back({barline, signsTop, MeasureSlotX(view, system, slot), signsBottom});
-            if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure))
+            if (MeasureCell* cell = ExistingMeasureCell(document, staff, measure)) {
                 AddNotes(view, cell, room);
+                AddSlurs(view, cell, room);
+            }
         }
     }
     return room;

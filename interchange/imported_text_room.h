@@ -21,8 +21,8 @@ bool BoxesOverlap(const RecordRect& a, const RecordRect& b);
 // The room one system's music takes: each staff's lines with a staff space beyond
 // the outer ones; the signs before each measure's first note (the clef and
 // signatures at the system's start, changes later) with two spaces beyond; the
-// measure numbers due over the first staff; and each note with its accidental,
-// ledger lines and stem.
+// measure numbers due over the first staff; each note with its accidental,
+// ledger lines and stem; and each slur.
 std::vector<RecordRect> SystemMusicRoom(ScoreView* view, ScoreSystem* system);
 
 // The y of a staff's lines in a system: the top line and the bottom line.

@@ -8,7 +8,10 @@
 // line + 0.75 x (bottom line - line)).
 #include "staves/clef_key_placement.h"
 
+#include <algorithm>
+
 #include "core/draw/glyph_metrics.h"
+#include "core/draw/view_drawing.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
 #include "core/model/page_records.h"
@@ -24,6 +27,7 @@ namespace ql {
 namespace {
 
 constexpr int kClefChangeSizeClass = 1;
+constexpr int32_t kClefBarlineClearance = 32;  // a quarter space
 
 // Where a staff of the current system stands and which cell of the beat map holds
 // the slot.
@@ -100,10 +104,21 @@ PlacedClef PlaceClefChange(ScoreView* view, int staff, int slot, int clef) {
     out.sizeClass = kClefChangeSizeClass;
     out.at.x = place.systemX + view->beatMap.contentX[place.mapCell] + record->width +
                record->trail + room / 2;
+    // Its ink (a bass clef's dots) keeps a quarter space off the closing barline.
+    const uint8_t glyph = ClefGlyphOf(clef);
+    if (slot < kLastBeatMapSlot && clef != CodeOf(ClefKind::Tab)) {
+        const GlyphMetricEntry entry = GlyphMetricOf(*place.document, glyph);
+        const double factor = SizeClassFactor(kClefChangeSizeClass);
+        const auto small = [&](int32_t v) { return Zoomed(view, static_cast<int32_t>(v * factor)); };
+        const int32_t inkRight =
+            out.at.x - small(entry.advance) / 2 + small(entry.outline[kOutlineInkLeft] + entry.outline[kOutlineInkWidth]);
+        const int32_t barline = place.systemX + view->beatMap.slotX[BeatMapCell(view->currentSystem->number, slot + 1)];
+        out.at.x -= std::max(0, inkRight - (barline - Zoomed(view, kClefBarlineClearance)));
+    }
     const int32_t line = place.bottomY + PositionOffset(view, ClefReferencePosition(clef));
     out.at.y = line + static_cast<int32_t>((place.bottomY - line) *
                                            SizeClassFactor(kClefChangeSizeClass));
-    out.at.glyph = clef == CodeOf(ClefKind::Tab) ? 0 : ClefGlyphOf(clef);
+    out.at.glyph = clef == CodeOf(ClefKind::Tab) ? 0 : glyph;
     return out;
 }
 

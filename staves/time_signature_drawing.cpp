@@ -69,8 +69,20 @@ void DrawNumber(ScoreView* view, int number, int32_t x, int32_t y) {
     Glyph(view, kDigitGlyphBase + units, x + offset, y);
 }
 
+// The width of the signature as drawn: its symbol's advance, or the wider of its
+// two numbers.
+int32_t TimeSignatureColumnWidth(const ScoreDocument& document, int beats, int code) {
+    code = std::clamp(code, kShortestBeatCode, kWholeBeatCode);
+    if (IsDrawnAsSymbol(beats, code))
+        return GlyphMetricOf(document, beats == kCommonTimeBeats ? kCommonTimeGlyph : kCutTimeGlyph).advance;
+    return std::max(NumberWidth(document, std::max(beats, 0)), NumberWidth(document, LowerNumberOfCode(code)));
+}
+
 }  // namespace
 
+// The signature ends at the beat map's timeX: the time gap the beat map keeps
+// beside it stands between the key signature (or whatever is before) and the
+// signature, and one more after it.
 int32_t TimeSignatureCentreX(ScoreView* view, const ScoreSystem* system, int slot, int beats,
                              int code) {
     if (view == nullptr || view->document == nullptr || system == nullptr) return 0;
@@ -78,12 +90,8 @@ int32_t TimeSignatureCentreX(ScoreView* view, const ScoreSystem* system, int slo
     if (row < 0) return system->x;
     const int cell = BeatMapCell(row, std::clamp(slot, 1, kLastBeatMapSlot));
     const BeatMap& map = view->beatMap;
-    const bool shown = (map.slotFlags[cell] & kSlotNoTime) == 0;
-    const int32_t gap = shown ? EngravingMetricOf(*view->document, EngravingMetric::Time) : 0;
-    const int lower = LowerNumberOfCode(std::clamp(code, kShortestBeatCode, kWholeBeatCode));
-    const int32_t width = std::max(NumberWidth(*view->document, std::max(beats, 0)),
-                                   NumberWidth(*view->document, lower));
-    return system->x + map.slotX[cell] + map.timeX[cell] - gap - width / 2;
+    const int32_t width = TimeSignatureColumnWidth(*view->document, beats, code);
+    return system->x + map.slotX[cell] + map.timeX[cell] - width / 2;
 }
 
 void DrawTimeSignature(ScoreView* view, int staff, int slot, int beats, int beatCode) {

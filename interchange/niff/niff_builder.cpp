@@ -28,6 +28,7 @@
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_format.h"
+#include "interchange/imported_text_places.h"
 #include "objects/lyrics/lyric_lines.h"
 #include "platform/ui/message_box.h"
 #include "platform/win/paint.h"
@@ -176,6 +177,9 @@ int BuildScoreFromNiff(NiffImportState& import) {
     if (!import.lyricLinesGiven) PlaceLyricLines(import.document);
     MakeNiffSignChanges(import);
     MakeNiffSpanners(import);
+    // Texts the file did not place stand clear of the music, its slurs included.
+    if (import.view != nullptr) PlaceImportedMeasureTexts(import.view, &import.unplacedTexts);
+    import.unplacedTexts.clear();
     if (import.view != nullptr) {
         UpdatePagersToolbar(import.view);
         SetViewScrollRanges(import.view);

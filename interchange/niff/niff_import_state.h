@@ -21,6 +21,7 @@
 namespace ql {
 struct ScoreDocument;
 struct ScoreView;
+struct ScoreObject;
 }
 
 namespace ql::niff {
@@ -119,6 +120,9 @@ struct NiffImportState {
     size_t stringBytes = 0;
     int pendingMultiMeasure = 0;  // measures of the last multi-measure rest less one
     bool lyricLinesGiven = false;  // the file placed a lyric line
+    // Texts and tempo marks of measures the file gave no place: placed once the
+    // pages are laid out, clear of the music.
+    std::vector<const ScoreObject*> unplacedTexts;
 
     NiffFrame frame;  // pages, systems, staves, measures and placed texts
     ImportReport report;

@@ -261,6 +261,7 @@ NoteDrawLocation::NoteDrawLocation(ScoreView* view, int staff, int measure)
       savedStaffRecord_(view->currentStaffRecord),
       savedCell_(view->currentCell),
       savedChain_(view->voiceChain),
+      savedStaffY_(view->staffY),
       savedScale_(ViewScale(view)) {
     ScoreSystem* system = SystemOfMeasure(view, measure);
     if (system == nullptr || view->document == nullptr || measure < system->firstMeasure ||
@@ -270,6 +271,10 @@ NoteDrawLocation::NoteDrawLocation(ScoreView* view, int staff, int measure)
     view->currentSlot = measure - system->firstMeasure + 1;
     view->currentStaff = staff;
     view->currentMeasure = measure;
+    // What is placed against the staff (a note's marks and texts) reads its y here.
+    if (const uint16_t* offsets = StaffOffsetsOf(system);
+        offsets != nullptr && staff >= 0 && staff <= view->document->header.staffCount)
+        view->staffY = system->y + offsets[staff];
     view->currentStaffRecord = StaffRecordOf(view->document, staff);
     view->currentCell = ExistingMeasureCell(view->document, staff, measure);
     view->voiceChain =
@@ -286,6 +291,7 @@ NoteDrawLocation::~NoteDrawLocation() {
     view_->currentStaffRecord = savedStaffRecord_;
     view_->currentCell = savedCell_;
     view_->voiceChain = savedChain_;
+    view_->staffY = savedStaffY_;
     if (ViewScale(view_) == savedScale_) return;
     if (savedScale_ > 0.0)
         SelectStaffScaledFonts(view_, savedStaff_);

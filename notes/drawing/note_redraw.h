@@ -12,6 +12,8 @@
 // staff under a cross-staff note).
 #pragma once
 
+#include <cstdint>
+
 namespace ql {
 
 struct ScoreView;
@@ -76,6 +78,7 @@ class NoteDrawLocation {
     StaffRecord* savedStaffRecord_;
     MeasureCell* savedCell_;
     EventRecord* savedChain_;
+    int32_t savedStaffY_;
     double savedScale_;
 };
 

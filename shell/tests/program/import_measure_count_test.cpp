@@ -100,17 +100,7 @@ std::string WriteMusicXml(int measures, bool systemEach) {
     return text + "</part></score-partwise>";
 }
 
-class ImportMeasureCountTest : public testing::ProgramFixture {
-  protected:
-    void SetUp() override {
-        testing::ProgramFixture::SetUp();
-        SetMusicXmlConverterPath(std::filesystem::path(QL_PROGRAM_DIR) / kConverterProgram);
-    }
-    void TearDown() override {
-        SetMusicXmlConverterPath({});
-        testing::ProgramFixture::TearDown();
-    }
-};
+class ImportMeasureCountTest : public testing::MusicXmlProgramFixture {};
 
 TEST_F(ImportMeasureCountTest, NiffScoresHoldExactlyTheirMeasures) {
     ASSERT_EQ(Start(), StartupCode::Ok);

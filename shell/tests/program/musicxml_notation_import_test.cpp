@@ -91,17 +91,7 @@ std::string Unpitched(const char* step, int octave, const char* instrument) {
            "\"/><voice>1</voice><type>quarter</type></note>";
 }
 
-class MusicXmlNotationImportTest : public testing::ProgramFixture {
-  protected:
-    void SetUp() override {
-        testing::ProgramFixture::SetUp();
-        SetMusicXmlConverterPath(std::filesystem::path(QL_PROGRAM_DIR) / kConverterProgram);
-    }
-    void TearDown() override {
-        SetMusicXmlConverterPath({});
-        testing::ProgramFixture::TearDown();
-    }
-};
+class MusicXmlNotationImportTest : public testing::MusicXmlProgramFixture {};
 
 TEST_F(MusicXmlNotationImportTest, EachKindBecomesWhatTheScoreHolds) {
     ASSERT_EQ(Start(), StartupCode::Ok);

@@ -27,6 +27,7 @@
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/chord/chord_symbol.h"
 #include "objects/lyrics/lyric.h"
+#include "objects/lyrics/lyric_lines.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/headless.h"
 #include "platform/win/paint.h"
@@ -80,11 +81,14 @@ TEST_F(NiffMarksImportTest, MarksBecomeObjectsOnNotesAndInMeasures) {
     // Each goes in after the accidental; the accent, given no side, takes the form
     // of its glyph pair that suits its stem-up note, as a click would.
     EXPECT_EQ(Attached(first), "50:lo/1 50:la/0 26:138 ");
-    // The four verse lines lie one to four of the lyrics' line spacings under the staff.
+    // The four verse lines lie under the staff, each a syllable's height and half a
+    // line gap below the one before.
     const TextObject* lyric = AsTextObject(GetEventAttachment(first)->next.get());
     ASSERT_GT(lyric->body.height, 0);
-    for (int verse = 0; verse < 4; ++verse)
-        EXPECT_EQ(document->header.lyricLevels[verse], (verse + 1) * lyric->body.height) << "verse " << verse;
+    EXPECT_GE(document->header.lyricLevels[0], kLeastFirstLyricLine);
+    for (int verse = 1; verse < 4; ++verse)
+        EXPECT_EQ(document->header.lyricLevels[verse] - document->header.lyricLevels[verse - 1],
+                  lyric->body.height + kLyricLineGap / 2) << "verse " << verse;
     EventRecord* second = NextEvent(first);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->time, 1024);

@@ -29,4 +29,11 @@ class ProgramFixture : public SettingsFixture {
     bool running_ = false;
 };
 
+// The program fixture with the build's MusicXML converter program in use.
+class MusicXmlProgramFixture : public ProgramFixture {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 }  // namespace ql::testing

@@ -1,5 +1,7 @@
 // The program tests' fixture.
 #include "shell/tests/program/program_fixture.h"
+
+#include <filesystem>
 #include "shell/program/view_procedures.h"
 
 #include "core/memory/pool.h"
@@ -7,6 +9,7 @@
 #include "core/model/grid.h"
 #include "core/model/view.h"
 #include "files/score_file.h"
+#include "interchange/musicxml/musicxml_import.h"
 #include "platform/ui/headless.h"
 #include "platform/win/mdi.h"
 #include "platform/win/message_loop.h"
@@ -73,6 +76,16 @@ std::vector<std::string> ProgramFixture::Captions() const {
     for (platform::WindowHandle child : win::ChildWindows(Frame().mdiClient, {"QLMdiChild"}))
         captions.push_back(win::GetWindowText(child));
     return captions;
+}
+
+void MusicXmlProgramFixture::SetUp() {
+    ProgramFixture::SetUp();
+    SetMusicXmlConverterPath(std::filesystem::path(QL_PROGRAM_DIR) / kConverterProgram);
+}
+
+void MusicXmlProgramFixture::TearDown() {
+    SetMusicXmlConverterPath({});
+    ProgramFixture::TearDown();
 }
 
 }  // namespace ql::testing
