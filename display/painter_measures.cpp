@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/ink_tag.h"
 #include "core/model/document.h"
 #include "core/model/grid_records.h"
 #include "core/model/pages.h"
@@ -114,6 +115,7 @@ void DrawStaffMeasures(ScoreView* view, int staff, int first, int last,
         if (cell == nullptr) continue;
         const int slot = view->currentSlot;
         if (slot >= painter.firstSlot && slot <= painter.lastSlot) {
+            const InkStageScope notes(InkStage::Notes);
             DrawStaffNotesAllVoices(view, cell);
             DrawVoiceItems(view, cell);
         } else {

@@ -5,6 +5,7 @@
 // notice is shown per paint; repairing the list is the reader's and verifier's job.
 #include <string>
 
+#include "core/draw/ink_tag.h"
 #include "core/draw/painting_guard.h"
 #include "core/memory/arena.h"
 #include "core/memory/pool.h"
@@ -98,6 +99,7 @@ bool WalkList(ScoreView* view, ScoreObject* first, Visit visit) {
             ReportBadList();
             return false;
         }
+        const InkObjectScope drawing(object);
         visit(object, room);
     }
     return true;

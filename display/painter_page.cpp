@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/draw/draw_surface.h"
+#include "core/draw/ink_tag.h"
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/grid_records.h"
@@ -84,11 +85,16 @@ void DrawPageStaff(ScoreView* view, int staff, const PaintArea& area, int firstS
     SetViewTextAlign(view, gfx::kTextAlignBaseline);
     const bool inBand = StaffBandIntersects(view, system, firstShown, lastShown, staff, area);
     if (inBand) {
-        DrawSystem(view, staff, painter.firstSlot, painter.lastSlot);
+        {
+            const InkStageScope grid(InkStage::StaffGrid);
+            DrawSystem(view, staff, painter.firstSlot, painter.lastSlot);
+        }
         StaffRecord* record = StaffRecordOf(view->document, staff);
         ScoreObject* label = SystemShowsStaffLabels(system) ? GetStaffLabelObject(record) : nullptr;
-        if (label != nullptr && IsSoundObject(view->document, label))
+        if (label != nullptr && IsSoundObject(view->document, label)) {
+            const InkObjectScope drawing(label);
             ClassOf(label).Update(label, view);
+        }
     }
     int first = IsScreenOutput() ? system->firstMeasure : MeasureOfSlot(view, painter.firstSlot);
     const int rangeLast = MeasureOfSlot(view, painter.lastSlot);
@@ -162,6 +168,7 @@ void DrawMasterItems(ScoreView* view, ScorePage* master) {
         const size_t room = SoundObjectBytes(view->document, item);
         if (room == 0 || ++count > kMaxListNodes) break;
         if (item->type == TypeCode(ObjectType::Margin)) continue;
+        const InkObjectScope drawing(item);
         if (item->type == TypeCode(ObjectType::Picture) && room >= sizeof(PictureObject)) {
             const auto* picture = reinterpret_cast<const PictureObject*>(item);
             if ((picture->body.flags & kPictureHidden) == 0) ClassOf(item).Paint(item, view);
@@ -195,6 +202,7 @@ void DrawRunningText(ScoreView* view, int pageIndex, bool left) {
             const auto& body = reinterpret_cast<const TextObject*>(item)->body;
             if ((body.flags & kTextLineRepeats) == 0 || !HoldsVariables(item, view)) continue;
             const PagePainting painting;
+            const InkObjectScope drawing(item);
             ClassOf(item).Draw(item, view);
         }
     }

@@ -10,6 +10,7 @@
 
 #include "core/constants.h"
 #include "core/draw/fonts.h"
+#include "core/draw/ink_tag.h"
 #include "core/draw/view_drawing.h"
 #include "core/model/document.h"
 #include "core/model/engraving_metrics.h"
@@ -219,6 +220,7 @@ int32_t AboveNotes(const Grid& grid, int staff, int slot, int32_t left, int32_t 
 }  // namespace
 
 void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
+    const InkStageScope stage(InkStage::MeasureNumber);
     Grid grid;
     if (!OpenGrid(view, &grid) || !view->ViewDC) return;
     const PageRecord& settings = grid.document->header.pageGeometry;

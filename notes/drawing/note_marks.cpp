@@ -13,6 +13,7 @@
 
 #include "core/constants.h"
 #include "core/draw/draw_surface.h"
+#include "core/draw/ink_tag.h"
 #include "core/draw/glyph_metrics.h"
 #include "core/memory/pool.h"
 #include "core/model/document.h"
@@ -215,8 +216,10 @@ void DrawAccidental(ScoreView* view, const NoteMetrics& m, EventRecord& note, in
 void DrawAttachments(ScoreView* view, const EventRecord& note) {
     ScoreObject* object = VerifiedAttachment(note);
     for (int i = 0; object != nullptr && i < kMaxAttachments; ++i) {
-        if (object->type != 0 && object->type != TypeCode(ObjectType::Accidental))
+        if (object->type != 0 && object->type != TypeCode(ObjectType::Accidental)) {
+            const InkObjectScope drawing(object);
             ClassOf(object).Update(object, view);
+        }
         ScoreObject* next = object->next.get();
         object = next != nullptr && IsLiveAttachment(next) ? next : nullptr;
     }

@@ -12,6 +12,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <span>
 #include <string>
@@ -23,6 +24,7 @@
 #include "platform/gfx/mapping.h"
 #include "platform/text/glyph_run.h"
 #include "platform/text/scaled_font_cache.h"
+#include "platform/text/text_ink_tap.h"
 #include "platform/text/text_metrics.h"
 
 namespace ql::text {
@@ -316,6 +318,51 @@ bool GlyphsStayClear(cairo_scaled_font_t* scaled, const cairo_glyph_t* glyphs, i
     return cairo_scaled_font_status(scaled) == CAIRO_STATUS_SUCCESS;
 }
 
+TextInkTap& InkTap() {
+    static TextInkTap tap;
+    return tap;
+}
+
+// Tells the listener the ink box of a run about to be drawn at `at` (or at the
+// current position, as the alignment says).
+void TellInk(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run,
+             std::string_view bytes, std::u16string_view text) {
+    const TextInkTap& tap = InkTap();
+    if (!tap || font.face == nullptr) return;
+    const gfx::TextAlign align = gfx::GetTextAlign(dc);
+    const gfx::Point from =
+        (align & gfx::kTextAlignUpdateCurrentPosition) ? gfx::GetCurrentPosition(dc) : at;
+    const PlacedRun placed = PlaceRun(dc, font, run, from, align);
+    double left = 0, top = 0, right = 0, bottom = 0;
+    bool inked = false;
+    int64_t offset = 0;
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+        const DesignBox design = font.face->Box(run.glyphs[i]);
+        const double x = placed.DeviceX(offset);
+        offset += GlyphAdvance(font, run, i, placed.extra);
+        if (!design.hasInk) continue;
+        const double x1 = x + font.ToDeviceX(design.left), x2 = x + font.ToDeviceX(design.right);
+        const double y1 = placed.baseline - font.ToDeviceY(design.top);
+        const double y2 = placed.baseline - font.ToDeviceY(design.bottom);
+        if (!inked) left = x1, right = x2, top = y1, bottom = y2;
+        left = std::min(left, x1), right = std::max(right, x2);
+        top = std::min(top, y1), bottom = std::max(bottom, y2);
+        inked = true;
+    }
+    if (!inked) return;
+    gfx::Point corners[2] = {{static_cast<int32_t>(std::floor(left)), static_cast<int32_t>(std::floor(top))},
+                             {static_cast<int32_t>(std::ceil(right)), static_cast<int32_t>(std::ceil(bottom))}};
+    gfx::DeviceToLogical(dc, corners, 2);
+    TextInk ink;
+    ink.dc = dc;
+    ink.box = gfx::Rect{std::min(corners[0].x, corners[1].x), std::min(corners[0].y, corners[1].y),
+                        std::max(corners[0].x, corners[1].x), std::max(corners[0].y, corners[1].y)};
+    ink.bytes = bytes;
+    ink.text = text;
+    ink.face = font.face->Family();
+    tap(ink);
+}
+
 bool DrawEachRun(DcHandle dc, const SizedFont& font, std::span<const GlyphRunAt> runs) {
     bool drawn = true;
     for (const GlyphRunAt& run : runs) drawn = DrawGlyphRun(dc, run.at, font, *run.run) && drawn;
@@ -324,8 +371,15 @@ bool DrawEachRun(DcHandle dc, const SizedFont& font, std::span<const GlyphRunAt>
 
 }  // namespace
 
+TextInkTap SetTextInkTap(TextInkTap tap) {
+    TextInkTap previous = std::move(InkTap());
+    InkTap() = std::move(tap);
+    return previous;
+}
+
 bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
     SizedFont font;
+    if (InkTap() && ContextFont(dc, &font)) TellInk(dc, at, font, GlyphsOfBytes(*font.font, text), text, {});
     if (IsRecording(dc) && gfx::RecordCall(dc, [at, copy = std::string(text)](DcHandle target) {
             TextOutA(target, at, copy);
         })) {
@@ -338,6 +392,7 @@ bool TextOutA(DcHandle dc, gfx::Point at, std::string_view text) {
 
 bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text) {
     SizedFont font;
+    if (InkTap() && ContextFont(dc, &font)) TellInk(dc, at, font, GlyphsOfUtf16(*font.font, text), {}, text);
     if (IsRecording(dc) && gfx::RecordCall(dc, [at, copy = std::u16string(text)](DcHandle target) {
             TextOutW(target, at, copy);
         })) {
@@ -350,6 +405,7 @@ bool TextOutW(DcHandle dc, gfx::Point at, std::u16string_view text) {
 
 bool DrawGlyphRun(DcHandle dc, gfx::Point at, const SizedFont& font, const GlyphRun& run) {
     if (!gfx::IsContextValid(dc) || IsRecording(dc)) return false;
+    TellInk(dc, at, font, run, {}, {});
     return DrawGlyphs(dc, at, font, run);
 }
 
@@ -374,6 +430,7 @@ bool DrawGlyphRuns(DcHandle dc, const SizedFont& font, std::span<const GlyphRunA
         gfx::EndInk(dc);
         return DrawEachRun(dc, font, runs);
     }
+    for (const GlyphRunAt& run : runs) TellInk(dc, run.at, font, *run.run, {}, {});
     SetSourceColour(cr, gfx::GetTextColour(dc), monochrome);
     if (scaled != nullptr) {
         cairo_set_scaled_font(cr, scaled);

@@ -5,13 +5,14 @@
 // sound, every measure is on exactly one system, and every system lies between its
 // page's margins without overlapping the one before it; every tenth edit a paint
 // of every page changes nothing; re-breaking twice gives the layout of re-breaking
-// once.
+// once. The engraving check finds nothing after any edit.
 #include <random>
 #include <string>
 
 #include "core/model/pages.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "display/tests/painter/paint_check.h"
 #include "layout/measure_format.h"
 #include "layout/page_chain.h"
@@ -103,6 +104,11 @@ TEST_P(PageRandomTest, EveryMeasureOnOneSystemInsideItsPage) {
         State().input.StickyCtrlFlag = static_cast<uint8_t>(Pick(0, 3) == 0);
         const std::string edit = RandomEdit();
         ASSERT_EQ(LayoutFault(), "") << "seed " << seed << " step " << step << ": " << edit;
+        // Held back: the fixture's documents have no glyph metric table, so the signs
+        // of a system's start and its measure number stand on the clef (the signs'
+        // own spacing and the numbers' placement turn these on).
+        ASSERT_TRUE(::ql::testing::EngravingIsClean(view_, {FindingKind::SignOverSign, FindingKind::NumberOverSign}))
+            << "seed " << seed << " step " << step << ": " << edit;
         if (step % kStepsBetweenPaints == 0) {
             ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << step << ": " << edit;
         }

@@ -3,7 +3,7 @@
 // each voice chain of every cell walks cleanly with matching back links, its times
 // never fall, beam links are two-sided; every undo gives back the live records of the
 // pools byte for byte as they were before the step it undoes; a paint of every page
-// changes no pool byte.
+// changes no pool byte, and the engraving check finds nothing.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -13,6 +13,7 @@
 #include "core/model/engraving_metrics.h"
 #include "core/undo/undo.h"
 #include "core/ui/status_bar_notes.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "display/tests/painter/paint_check.h"
 #include "display/view_location.h"
 #include "notes/beatmap/beat_map.h"
@@ -112,6 +113,7 @@ TEST_P(EntryRandom, ChainsStaySoundAndUndoRestoresBytes) {
             before.pop_back();
             CheckAllChains(step);
             ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << step;
+            ASSERT_TRUE(::ql::testing::EngravingIsClean(view_)) << "step " << step;
             continue;
         }
         if (doc_->undoStack != top) {
@@ -122,6 +124,7 @@ TEST_P(EntryRandom, ChainsStaySoundAndUndoRestoresBytes) {
         }
         CheckAllChains(step);
         ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "step " << step;
+        ASSERT_TRUE(::ql::testing::EngravingIsClean(view_)) << "step " << step;
     }
 }
 

@@ -1,7 +1,8 @@
 // Random spanner edits (fixed seeds): repeat endings, octave lines and widget
 // brackets made at clicks in random measures, their handles dragged and committed,
 // and spanners deleted. After every edit a paint of every page changes no pool
-// byte: what a spanner draws from is in its record from the moment it is made.
+// byte: what a spanner draws from is in its record from the moment it is made; the
+// engraving check finds nothing.
 #include <random>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "core/objects/hit_record.h"
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "display/tests/painter/engraving_expect.h"
 #include "display/tests/painter/paint_check.h"
 #include "objects/spanners/spanner_classes.h"
 #include "objects/tests/spanners/spanner_fixture.h"
@@ -92,6 +94,7 @@ TEST_P(SpannerRandomTest, PaintingNeverChangesTheDocument) {
         else
             Delete();
         ASSERT_TRUE(::ql::testing::PaintingEveryPageChangesNothing(view_)) << "seed " << GetParam() << " step " << step;
+        ASSERT_TRUE(::ql::testing::EngravingIsClean(view_)) << "seed " << GetParam() << " step " << step;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "display/tests/painter/engraving_expect.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
@@ -130,6 +131,7 @@ TEST_F(ImportMeasureCountTest, NiffScoresHoldExactlyTheirMeasures) {
         const ScorePage* last = GetPageAt(view->document, view->document->header.pageCount - 1);
         ASSERT_NE(last, nullptr) << what;
         EXPECT_EQ(last->lastMeasure, measures) << what;
+        EXPECT_TRUE(testing::EngravingIsClean(view)) << what;
     }
 }
 
@@ -149,6 +151,7 @@ TEST_F(ImportMeasureCountTest, MusicXmlScoresHoldExactlyTheirMeasures) {
         const ScorePage* last = GetPageAt(view->document, view->document->header.pageCount - 1);
         ASSERT_NE(last, nullptr) << what;
         EXPECT_EQ(last->lastMeasure, measures) << what;
+        EXPECT_TRUE(testing::EngravingIsClean(view)) << what;
     }
 }
 

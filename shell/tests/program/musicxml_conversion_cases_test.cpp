@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "display/tests/painter/engraving_expect.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "interchange/musicxml/musicxml_convert.h"
@@ -203,6 +204,7 @@ TEST_F(MusicXmlConversionCasesTest, EachFileImportsAsItsMusicSays) {
                std::to_string(view->document->header.pageGeometry.measureNumberStyle) + "\n";
         for (const std::string& line : test.lines)
             EXPECT_NE(dump.find(line + "\n"), std::string::npos) << line << "\n" << dump;
+        EXPECT_TRUE(testing::EngravingIsClean(view));
         ForceCloseScoreWindow(view->ViewWindow);
         Pump();
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "display/tests/painter/engraving_expect.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
@@ -216,6 +217,7 @@ TEST_F(NiffFullScoreTest, APieceImportsWithItsPartsMarksAndSpanners) {
     ui::headless::ResetUi();
     ScoreView* view = niff::OpenNiffScoreWindowFromMemory(FullScore(), "sonata_NIFF");
     ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(testing::EngravingIsClean(view));
     // The pickup keeps its quarter's length under the 4/4 signature; the slur goes from the triplet over the
     // barline, the tie from the last quarter of measure 2 to the half after it;
     // each tuplet has its mark.

@@ -1,0 +1,480 @@
+// The engraving check. Each page is made the view's page (its beat maps built as
+// the paint builds them) and painted on a recording surface with a listener on text
+// output; each glyph or text run the paint draws is kept with its ink box, the
+// painter's stage and object at that moment, and the view's system, staff and
+// measure. The marks are then compared with one another and with the page, the
+// systems' staves and the measures' barlines; the note columns are read from the
+// beat map the notes are drawn from.
+#include "display/engraving_check.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/constants.h"
+#include "core/draw/colour_sets.h"
+#include "core/draw/draw_surface.h"
+#include "core/draw/fonts.h"
+#include "core/draw/ink_tag.h"
+#include "core/model/document.h"
+#include "core/model/events.h"
+#include "core/model/grid.h"
+#include "core/model/page_records.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/objects/score_object.h"
+#include "core/state.h"
+#include "core/ui/status_bar_notes.h"
+#include "display/painter.h"
+#include "notes/beatmap/beat_map.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/recording.h"
+#include "platform/text/text_ink_tap.h"
+#include "staves/staff_scaling.h"
+
+namespace ql {
+
+namespace {
+
+// Ink boxes come from device pixels: two marks count as touching, not colliding,
+// while they overlap by no more than this on either axis (an eighth of a space).
+constexpr int32_t kTouch = 16;
+// Two times of a voice nearer than half a space stand in one column: their heads
+// (a space and a quarter wide) run into one black shape.
+constexpr int kSameColumn = 64;
+constexpr int32_t kFullStaffHeight = 512;
+constexpr int kFullSizePercent = 100;
+constexpr int kMaxPageSystems = 255;
+
+// Glyph codes of the music font.
+constexpr uint8_t kFirstClefGlyph = 58;
+constexpr uint8_t kLastClefGlyph = 67;
+constexpr uint8_t kFirstHeadGlyph = 69;
+constexpr uint8_t kLastHeadGlyph = 90;
+constexpr uint8_t kFirstRestGlyph = 128;
+constexpr uint8_t kLastRestGlyph = 136;
+constexpr uint8_t kFirstBraceGlyph = 251;  // brace halves, bracket body and ends
+
+enum class Mark : uint8_t { Clef, Signature, Brace, Head, Rest, NoteMark, Label, Text, Number, Lyric, Other };
+
+const char* MarkName(Mark mark) {
+    switch (mark) {
+        case Mark::Clef: return "clef";
+        case Mark::Signature: return "signature";
+        case Mark::Brace: return "brace";
+        case Mark::Head: return "note head";
+        case Mark::Rest: return "rest";
+        case Mark::NoteMark: return "note mark";
+        case Mark::Label: return "staff label";
+        case Mark::Text: return "text";
+        case Mark::Number: return "measure number";
+        case Mark::Lyric: return "lyric";
+        case Mark::Other: return "mark";
+    }
+    return "mark";
+}
+
+struct Ink {
+    Mark mark = Mark::Other;
+    gfx::Rect box;
+    int system = 0;  // from 1 on the page; 0 for the page's own items
+    int staff = 0;
+    int measure = 0;
+    const ScoreObject* object = nullptr;
+    std::string text;
+};
+
+bool IsTextMark(Mark m) { return m == Mark::Label || m == Mark::Text || m == Mark::Number || m == Mark::Lyric; }
+bool IsSign(Mark m) { return m == Mark::Clef || m == Mark::Signature; }
+bool IsObstacle(Mark m) { return IsSign(m) || m == Mark::Head || m == Mark::Rest; }
+
+Mark MarkOfMusicGlyph(uint8_t code, InkStage stage) {
+    if (stage == InkStage::Notes) {
+        if (code >= kFirstHeadGlyph && code <= kLastHeadGlyph) return Mark::Head;
+        if (code >= kFirstRestGlyph && code <= kLastRestGlyph) return Mark::Rest;
+        return Mark::NoteMark;
+    }
+    if (stage == InkStage::StaffGrid) {
+        if (code >= kFirstClefGlyph && code <= kLastClefGlyph) return Mark::Clef;
+        if (code >= kFirstBraceGlyph) return Mark::Brace;
+        return Mark::Signature;
+    }
+    return Mark::Other;
+}
+
+Mark MarkOfObject(const ScoreObject& object, bool musicFont) {
+    switch (static_cast<ObjectType>(object.type)) {
+        case ObjectType::Clef: return Mark::Clef;
+        case ObjectType::KeySignature:
+        case ObjectType::TimeSignature: return Mark::Signature;
+        case ObjectType::Lyric: return Mark::Lyric;
+        case ObjectType::Label: return Mark::Label;
+        case ObjectType::TextBox:
+            return object.subtype == static_cast<uint8_t>(ObjectSubtype::StaffLabelList) ? Mark::Label : Mark::Text;
+        case ObjectType::Text:
+        case ObjectType::Tempo:
+        case ObjectType::Chord: return musicFont ? Mark::Other : Mark::Text;
+        default: return Mark::Other;
+    }
+}
+
+std::string Printable(std::string_view bytes, std::u16string_view text) {
+    std::string out;
+    for (char c : bytes) {
+        const auto code = static_cast<uint8_t>(c);
+        out += code >= ' ' && code < 127 ? std::string(1, c) : "#" + std::to_string(code);
+    }
+    for (char16_t c : text) out += (c >= u' ' && c < 127) ? static_cast<char>(c) : '?';
+    if (out.size() > 24) out = out.substr(0, 24) + "...";
+    return out;
+}
+
+std::string Place(const gfx::Rect& box) {
+    return "(" + std::to_string(box.left - kLogicalOrigin) + ", " + std::to_string(box.top - kLogicalOrigin) + ")-(" +
+           std::to_string(box.right - kLogicalOrigin) + ", " + std::to_string(box.bottom - kLogicalOrigin) + ")";
+}
+
+bool IsDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool Overlap(const gfx::Rect& a, const gfx::Rect& b) {
+    const int32_t w = std::min(a.right, b.right) - std::max(a.left, b.left);
+    const int32_t h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+    return w > kTouch && h > kTouch;
+}
+
+// The page being checked, its number and what was found on it.
+class PageCheck {
+  public:
+    PageCheck(ScoreView* view, ScorePage* page, int pageNumber, std::vector<EngravingFinding>* out)
+        : view_(view), page_(page), number_(pageNumber), out_(out) {}
+
+    void Keep(const text::TextInk& ink) {
+        if (ink.dc != surface_) return;
+        const bool music = ink.face == kMusicFontFace;
+        const InkStage stage = CurrentInkStage();
+        const ScoreObject* object = CurrentInkObject();
+        Ink kept;
+        kept.box = ink.box;
+        kept.object = object;
+        kept.text = Printable(ink.bytes, ink.text);
+        if (object != nullptr)
+            kept.mark = MarkOfObject(*object, music);
+        else if (stage == InkStage::MeasureNumber)
+            kept.mark = Mark::Number;
+        else if (music)
+            kept.mark = MarkOfMusicGlyph(ink.bytes.empty() ? 0 : static_cast<uint8_t>(ink.bytes[0]), stage);
+        else
+            kept.mark = stage == InkStage::StaffGrid ? Mark::Number : Mark::Text;
+        const bool pageItem =
+            object != nullptr && object->subtype == static_cast<uint8_t>(ObjectSubtype::PageList);
+        if (!pageItem && view_->currentSystem != nullptr) {
+            kept.system = SystemIndex(view_->currentSystem);
+            kept.staff = view_->currentStaff;
+            kept.measure = view_->currentMeasure;
+        }
+        inks_.push_back(std::move(kept));
+    }
+
+    void Paint(platform::DcHandle surface) {
+        surface_ = surface;
+        BeginViewDraw(view_);
+        DrawScoreContents(view_);
+        EndViewDraw(view_);
+    }
+
+    void Check() {
+        CheckSystems();
+        CheckInkOnPage();
+        CheckEventsInMeasures();
+        CheckColumns();
+        CheckCollisions();
+    }
+
+  private:
+    int SystemIndex(const ScoreSystem* wanted) const {
+        int n = 1;
+        for (const ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems;
+             s = s->next.get(), ++n)
+            if (s == wanted) return n;
+        return 0;
+    }
+
+    void Find(FindingKind kind, int system, int staff, int measure, std::string what) {
+        out_->push_back(EngravingFinding{kind, number_, system, staff, measure, std::move(what)});
+    }
+    void Find(FindingKind kind, const Ink& at, std::string what) {
+        Find(kind, at.system, at.staff, at.measure, std::move(what));
+    }
+
+    int32_t StaffHeight(int staff) const {
+        const StaffRecord* record = StaffRecordOf(view_->document, staff);
+        const int percent = record != nullptr ? StaffSizePercent(*record) : 0;
+        return kFullStaffHeight * (percent != 0 ? percent : kFullSizePercent) / kFullSizePercent;
+    }
+
+    // Top line of the first shown staff to the bottom line of the last.
+    std::pair<int32_t, int32_t> StaffExtent(const ScoreSystem* system) const {
+        const int8_t* flags = StaffFlagsOf(system);
+        const uint16_t* offsets = StaffOffsetsOf(system);
+        int32_t top = 0, bottom = 0;
+        bool any = false;
+        for (int staff = 1; flags != nullptr && offsets != nullptr && staff <= view_->document->header.staffCount;
+             ++staff) {
+            if (flags[staff] < 0) continue;
+            const int32_t y = system->y + offsets[staff];
+            if (!any) top = y;
+            bottom = y + StaffHeight(staff);
+            any = true;
+        }
+        return {top, any ? bottom : top};
+    }
+
+    int LastSlot(const ScoreSystem* system) const {
+        return std::clamp(system->lastMeasure - system->firstMeasure + 1, 1, kLastBeatMapSlot - 1);
+    }
+    int32_t SlotLeft(const ScoreSystem* system, int slot) const {
+        const int row = system->number;
+        if (row < 0 || row >= kBeatMapRows) return system->x;
+        return system->x + view_->beatMap.slotX[BeatMapCell(row, slot)];
+    }
+
+    // A view given no page size (the scratch views of some tests) has no edges to pass.
+    bool HasPageEdges() const { return view_->PageRight > kLogicalOrigin && view_->PageBottom > kLogicalOrigin; }
+
+    void CheckSystems() {
+        const ScoreSystem* previous = nullptr;
+        std::pair<int32_t, int32_t> previousExtent;
+        int n = 1;
+        for (const ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems;
+             s = s->next.get(), ++n) {
+            const auto extent = StaffExtent(s);
+            const int32_t right = SlotLeft(s, LastSlot(s) + 1);
+            if (HasPageEdges() && (extent.first < kLogicalOrigin || extent.second > view_->PageBottom || s->x < kLogicalOrigin ||
+                right > view_->PageRight))
+                Find(FindingKind::SystemOffPage, n, 0, s->firstMeasure,
+                     "staves from y " + std::to_string(extent.first - kLogicalOrigin) + " to " +
+                         std::to_string(extent.second - kLogicalOrigin) + ", x to " +
+                         std::to_string(right - kLogicalOrigin) + " on a page of " +
+                         std::to_string(view_->PageRight - kLogicalOrigin) + " by " +
+                         std::to_string(view_->PageBottom - kLogicalOrigin));
+            if (previous != nullptr && extent.first < previousExtent.second)
+                Find(FindingKind::SystemsOverlap, n, 0, s->firstMeasure,
+                     "its top staff line stands " + std::to_string(previousExtent.second - extent.first) +
+                         " units into system " + std::to_string(n - 1));
+            previous = s;
+            previousExtent = extent;
+        }
+    }
+
+    void CheckInkOnPage() {
+        for (const Ink& ink : inks_) {
+            if (!HasPageEdges()) return;
+            if (ink.box.left >= kLogicalOrigin - kTouch && ink.box.top >= kLogicalOrigin - kTouch &&
+                ink.box.right <= view_->PageRight + kTouch && ink.box.bottom <= view_->PageBottom + kTouch)
+                continue;
+            Find(FindingKind::GlyphOffPage, ink, std::string(MarkName(ink.mark)) + " \"" + ink.text + "\" past the page's edge");
+        }
+    }
+
+    const ScoreSystem* SystemAt(int index) const {
+        int n = 1;
+        for (const ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems;
+             s = s->next.get(), ++n)
+            if (n == index) return s;
+        return nullptr;
+    }
+
+    // Note heads and rests stand between their measure's barlines.
+    void CheckEventsInMeasures() {
+        for (const Ink& ink : inks_) {
+            if (ink.mark != Mark::Head && ink.mark != Mark::Rest) continue;
+            const ScoreSystem* system = SystemAt(ink.system);
+            if (system == nullptr || ink.measure < system->firstMeasure || ink.measure > system->lastMeasure) continue;
+            const int slot = ink.measure - system->firstMeasure + 1;
+            if (slot > kLastBeatMapSlot - 1) continue;
+            const int32_t left = SlotLeft(system, slot);
+            const int32_t right = SlotLeft(system, slot + 1);
+            if (ink.box.left >= left - kTouch && ink.box.right <= right + kTouch) continue;
+            Find(FindingKind::EventOutsideMeasure, ink,
+                 std::string(MarkName(ink.mark)) + " inked from x " + std::to_string(ink.box.left - system->x) + " to " +
+                     std::to_string(ink.box.right - system->x) + ", barlines at " + std::to_string(left - system->x) +
+                     " and " + std::to_string(right - system->x));
+        }
+    }
+
+    // The times of one voice of a cell: its chords and its rests.
+    static std::vector<int> VoiceTimes(MeasureCell* cell, int voice) {
+        std::vector<int> times;
+        const EventRecord* event = GetVoiceFirstEvent(cell, voice);
+        for (int n = 0; event != nullptr && !IsHeadSentinel(*event) && n < kMaxChainLength; ++n) {
+            times.push_back(event->time);
+            event = NextEvent(event);
+        }
+        const ScoreObject* element = GetVoiceFirstElement(cell, voice);
+        for (int n = 0; element != nullptr && n < kMaxChainLength; ++n, element = element->next.get())
+            if (element->type == TypeCode(ObjectType::Rest)) times.push_back(ElementTime(element));
+        std::sort(times.begin(), times.end());
+        times.erase(std::unique(times.begin(), times.end()), times.end());
+        return times;
+    }
+
+    // Every time of a voice stands right of the one before it.
+    void CheckColumns() {
+        ScoreDocument* document = view_->document;
+        int n = 1;
+        for (ScoreSystem* s = page_->firstSystem.get(); s != nullptr && n <= kMaxPageSystems; s = s->next.get(), ++n) {
+            const int8_t* flags = StaffFlagsOf(s);
+            for (int staff = 1; flags != nullptr && staff <= document->header.staffCount; ++staff) {
+                if (flags[staff] < 0) continue;
+                for (int measure = s->firstMeasure; measure <= s->lastMeasure; ++measure) {
+                    const int slot = measure - s->firstMeasure + 1;
+                    if (slot > kLastBeatMapSlot - 1) break;
+                    MeasureCell* cell = ExistingMeasureCell(document, staff, measure);
+                    for (int voice = 0; cell != nullptr && voice < kVoiceCount; ++voice)
+                        CheckVoice(s, n, staff, measure, slot, VoiceTimes(cell, voice), voice);
+                }
+            }
+        }
+    }
+
+    void CheckVoice(ScoreSystem* system, int index, int staff, int measure, int slot, const std::vector<int>& times,
+                    int voice) {
+        for (size_t i = 1; i < times.size(); ++i) {
+            const int a = SlotTickToX(view_, system, slot, times[i - 1]);
+            const int b = SlotTickToX(view_, system, slot, times[i]);
+            if (b - a >= kSameColumn) continue;
+            const FindingKind kind = b >= a ? FindingKind::SharedColumn : FindingKind::TimeGoesBack;
+            Find(kind, index, staff, measure,
+                 "voice " + std::to_string(voice + 1) + ": tick " + std::to_string(times[i]) + " at x " +
+                     std::to_string(b) + ", tick " + std::to_string(times[i - 1]) + " at x " + std::to_string(a));
+            return;  // one finding per voice
+        }
+    }
+
+    void CheckCollisions() {
+        for (size_t i = 0; i < inks_.size(); ++i)
+            for (size_t j = i + 1; j < inks_.size(); ++j) {
+                const Ink& a = inks_[i];
+                const Ink& b = inks_[j];
+                if (a.object != nullptr && a.object == b.object) continue;
+                if (!Overlap(a.box, b.box)) continue;
+                Collide(a, b) || Collide(b, a);
+            }
+    }
+
+    // A finding for `a` standing over `b`, when that pair is one the check names.
+    bool Collide(const Ink& a, const Ink& b) {
+        const std::string what = std::string(MarkName(a.mark)) + " \"" + a.text + "\" at " + Place(a.box) + " over " +
+                                 MarkName(b.mark) + " \"" + b.text + "\" at " + Place(b.box);
+        const Ink& at = a.system != 0 ? a : b;
+        if (a.mark == Mark::Lyric && b.mark == Mark::Lyric) {
+            Find(FindingKind::LyricOverLyric, at, what);
+            return true;
+        }
+        if ((a.mark == Mark::Label || a.mark == Mark::Text || a.mark == Mark::Number) && IsObstacle(b.mark)) {
+            const FindingKind kind = a.mark == Mark::Label  ? FindingKind::LabelOverSign
+                                     : a.mark == Mark::Text ? FindingKind::TextOverSign
+                                                            : FindingKind::NumberOverSign;
+            Find(kind, b, what);
+            return true;
+        }
+        if ((a.mark == Mark::Label || a.mark == Mark::Text || a.mark == Mark::Number) && IsTextMark(b.mark)) {
+            Find(FindingKind::TextOverText, at, what);
+            return true;
+        }
+        // The digits of one time signature are drawn to meet.
+        const bool digits = IsDigits(a.text) && IsDigits(b.text);
+        if (IsSign(a.mark) && IsSign(b.mark) && !digits && a.system == b.system && a.staff == b.staff) {
+            Find(FindingKind::SignOverSign, at, what);
+            return true;
+        }
+        return false;
+    }
+
+    ScoreView* view_;
+    ScorePage* page_;
+    int number_;
+    std::vector<EngravingFinding>* out_;
+    platform::DcHandle surface_{};
+    std::vector<Ink> inks_;
+};
+
+}  // namespace
+
+std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
+    std::vector<EngravingFinding> findings;
+    if (view == nullptr || view->document == nullptr) return findings;
+    ScoreDocument* document = view->document;
+    ScorePage* const page = view->currentPage;
+    ScoreSystem* const system = view->currentSystem;
+    const int pageView = view->pageView;
+    const platform::DcHandle surface = gfx::CreateRecordingContext({});
+    const platform::DcHandle savedPaint = State().drawing.PaintDC;
+    const auto savedArea = State().display.painter.paintRect;
+    const auto savedActive = State().display.painter.paintRectActive;
+    const bool madeFonts = !State().drawing.MusicFont && CreateMusicFonts();
+    const bool madeColours = !State().drawing.GreyPen && CreateColourSets();
+    State().drawing.PaintDC = surface;
+    view->pageView = 1;
+    PageCheck* current = nullptr;
+    const text::TextInkTap kept = text::SetTextInkTap([&current](const text::TextInk& ink) {
+        if (current != nullptr) current->Keep(ink);
+    });
+    int index = 1;
+    for (ScorePage* p = document->firstPage; p != nullptr; p = p->next.get(), ++index) {
+        view->currentPage = p;
+        view->currentSystem = p->firstSystem.get();
+        if (view->currentSystem == nullptr) continue;
+        UpdateBeatMaps(view, 0);
+        State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
+        State().display.painter.paintRectActive = 1;
+        PageCheck check(view, p, index, &findings);
+        current = &check;
+        check.Paint(surface);
+        current = nullptr;
+        gfx::ClearRecording(surface);
+        check.Check();
+    }
+    text::SetTextInkTap(kept);
+    State().drawing.PaintDC = savedPaint;
+    State().display.painter.paintRect = savedArea;
+    State().display.painter.paintRectActive = savedActive;
+    gfx::DeleteContext(surface);
+    if (madeColours) DeleteColourSets();
+    if (madeFonts) DeleteMusicFonts();
+    view->pageView = pageView;
+    view->currentPage = page;
+    view->currentSystem = system;
+    UpdateBeatMaps(view, 0);
+    return findings;
+}
+
+const char* FindingKindName(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::SystemOffPage: return "system off the page";
+        case FindingKind::GlyphOffPage: return "glyph off the page";
+        case FindingKind::SystemsOverlap: return "systems overlap";
+        case FindingKind::EventOutsideMeasure: return "event outside its measure";
+        case FindingKind::SharedColumn: return "two times in one column";
+        case FindingKind::TimeGoesBack: return "time goes back";
+        case FindingKind::LabelOverSign: return "label over a sign";
+        case FindingKind::TextOverSign: return "text over a sign";
+        case FindingKind::NumberOverSign: return "number over a sign";
+        case FindingKind::TextOverText: return "text over text";
+        case FindingKind::SignOverSign: return "sign over sign";
+        case FindingKind::LyricOverLyric: return "lyric over lyric";
+    }
+    return "finding";
+}
+
+std::string DescribeFinding(const EngravingFinding& f) {
+    return "page " + std::to_string(f.page) + " system " + std::to_string(f.system) + " staff " +
+           std::to_string(f.staff) + " measure " + std::to_string(f.measure) + ": " + FindingKindName(f.kind) + ": " +
+           f.what;
+}
+
+}  // namespace ql

@@ -1,0 +1,65 @@
+// The engraving check on laid-out pages: a new score gives no finding; a system
+// moved onto the one above or below the page's bottom is found on its page and
+// system. The layout fixture's documents have no glyph metric table, so the signs of
+// a system's start stand over one another and numbers over clefs: those kinds are
+// left to the signs' own tests.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "display/engraving_check.h"
+#include "display/tests/painter/engraving_expect.h"
+#include "layout/page_chain.h"
+#include "layout/page_format.h"
+#include "layout/tests/pages/page_format_fixture.h"
+
+namespace ql::testing_layout {
+namespace {
+
+using EngravingCheckTest = PageFormatTest;
+
+bool Finds(const std::vector<EngravingFinding>& findings, FindingKind kind, int page, int system) {
+    for (const EngravingFinding& f : findings)
+        if (f.kind == kind && f.page == page && f.system == system) return true;
+    return false;
+}
+
+TEST_F(EngravingCheckTest, ANewScoreGivesNoFinding) {
+    NewScore(3, 4, 4);
+    ASSERT_EQ(AddMeasures(view_, 40), 1);
+    ReformatOptions options;
+    ReformatFromPage(view_, &options, doc_->firstPage);
+    EXPECT_TRUE(::ql::testing::EngravingIsClean(view_, {FindingKind::SignOverSign, FindingKind::NumberOverSign}));
+}
+
+TEST_F(EngravingCheckTest, SystemsMovedWrongAreFoundWhereTheyStand) {
+    struct Case {
+        const char* name;
+        int system;  // from 1 on page 1
+        std::function<void(ScoreSystem*, ScoreView*)> move;
+        FindingKind kind;
+    };
+    const Case cases[] = {
+        {"onto the system above", 2, [](ScoreSystem* s, ScoreView*) { s->y = s->previous.get()->y + 256; },
+         FindingKind::SystemsOverlap},
+        {"below the page", 4, [](ScoreSystem* s, ScoreView* v) { s->y = v->PageBottom - 200; }, FindingKind::SystemOffPage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewScore(2, 4, 4);
+        ScoreSystem* system = SystemAt(0, c.system - 1);
+        ASSERT_NE(system, nullptr);
+        c.move(system, view_);
+        const std::vector<EngravingFinding> findings = CheckEngraving(view_);
+        std::string all;
+        for (const EngravingFinding& f : findings) all += DescribeFinding(f) + "\n";
+        EXPECT_TRUE(Finds(findings, c.kind, 1, c.system)) << all;
+        for (const EngravingFinding& f : findings) EXPECT_NE(DescribeFinding(f).find("page 1 system"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace ql::testing_layout

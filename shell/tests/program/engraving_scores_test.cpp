@@ -1,0 +1,235 @@
+// Scores a musician prints every day, imported from MusicXML and checked page by
+// page by the engraving check: a song (voice with lyrics, piano), an orchestral
+// excerpt, a 14/4 measure of triplets and 4:2, 4:1, 7:3 and 6:2 groups, and measures
+// of values that crowd a measure (double-dotted values, breves, long notes in short
+// measures, 32nds and 64ths filling a measure, short rests before the barline).
+// Each page is also kept as a picture in the test output folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/draw/draw_surface.h"
+#include "core/model/pages.h"
+#include "core/model/score_document.h"
+#include "core/model/view.h"
+#include "core/state.h"
+#include "display/painter.h"
+#include "display/tests/painter/engraving_expect.h"
+#include "interchange/musicxml/musicxml_convert.h"
+#include "interchange/niff/niff_import.h"
+#include "notes/beatmap/beat_map.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/mapping.h"
+#include "platform/gfx/objects.h"
+#include "platform/gfx/recording.h"
+#include "platform/ui/headless.h"
+#include "shell/program/score_windows.h"
+#include "shell/tests/program/program_fixture.h"
+
+namespace ql {
+namespace {
+
+std::string Part(const std::string& id, const std::string& measures) {
+    return "<part id=\"" + id + "\">" + measures + "</part>";
+}
+
+std::string Score(const std::vector<std::pair<std::string, std::string>>& parts, const std::string& parts_xml) {
+    std::string list;
+    for (const auto& [id, name] : parts)
+        list += "<score-part id=\"" + id + "\"><part-name>" + name + "</part-name></score-part>";
+    return "<score-partwise><part-list>" + list + "</part-list>" + parts_xml + "</score-partwise>";
+}
+
+std::string Attributes(int divisions, int beats, int type, const std::string& clef = "G2", int fifths = 0) {
+    return "<attributes><divisions>" + std::to_string(divisions) + "</divisions><key><fifths>" +
+           std::to_string(fifths) + "</fifths></key><time><beats>" + std::to_string(beats) + "</beats><beat-type>" +
+           std::to_string(type) + "</beat-type></time><clef><sign>" + clef.substr(0, 1) + "</sign><line>" +
+           clef.substr(1) + "</line></clef></attributes>";
+}
+
+// A note ("C5"; "R" for a rest) of a duration and type, with dots and what follows.
+std::string Note(const std::string& pitch, int duration, const char* type, int dots = 0,
+                 const std::string& after = "") {
+    std::string body = pitch == "R" ? "<rest/>"
+                                    : "<pitch><step>" + pitch.substr(0, 1) + "</step><octave>" + pitch.substr(1, 1) +
+                                          "</octave></pitch>";
+    std::string text = "<note>" + body + "<duration>" + std::to_string(duration) + "</duration><type>" + type +
+                       "</type>";
+    for (int i = 0; i < dots; ++i) text += "<dot/>";
+    return text + after + "</note>";
+}
+
+std::string Lyric(const std::string& syllable, int verse = 1) {
+    return "<lyric number=\"" + std::to_string(verse) + "\"><text>" + syllable + "</text></lyric>";
+}
+
+// A group of `count` notes of `type` played in the time of `normal` of them.
+std::string Tuplet(int count, int normal, int duration, const char* type, const char* pitch) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const std::string mark = i == 0 ? "<notations><tuplet type=\"start\"/></notations>"
+                                 : i == count - 1 ? "<notations><tuplet type=\"stop\"/></notations>"
+                                                  : "";
+        text += "<note><pitch><step>" + std::string(pitch, 1) + "</step><octave>" + std::string(pitch + 1, 1) +
+                "</octave></pitch><duration>" + std::to_string(duration) + "</duration><type>" + type +
+                "</type><time-modification><actual-notes>" + std::to_string(count) +
+                "</actual-notes><normal-notes>" + std::to_string(normal) + "</normal-notes></time-modification>" +
+                mark + "</note>";
+    }
+    return text;
+}
+
+std::string Song() {
+    const char* words[] = {"Ev", "ry", "morn", "ing", "the", "lark", "is", "sing", "ing", "high"};
+    std::string voice, right, left;
+    for (int m = 0; m < 8; ++m) {
+        voice += "<measure>" + (m == 0 ? Attributes(2, 4, 4, "G2", 1) : std::string());
+        for (int q = 0; q < 4; ++q)
+            voice += Note(q % 2 ? "D5" : "B4", 2, "quarter", 0, Lyric(words[(m * 4 + q) % 10]) + Lyric("la", 2));
+        voice += "</measure>";
+        right += "<measure>" + (m == 0 ? Attributes(2, 4, 4, "G2", 1) : std::string()) +
+                 Note("G4", 4, "half") + Note("A4", 2, "quarter") + Note("B4", 1, "eighth") + Note("C5", 1, "eighth") +
+                 "</measure>";
+        left += "<measure>" + (m == 0 ? Attributes(2, 4, 4, "F4", 1) : std::string()) + Note("G3", 8, "whole") +
+                "</measure>";
+    }
+    return Score({{"V", "Voice"}, {"R", "Piano"}, {"L", "Piano"}}, Part("V", voice) + Part("R", right) + Part("L", left));
+}
+
+std::string Orchestra() {
+    const char* names[] = {"Flute", "Oboe", "Clarinet", "Bassoon", "Horn", "Violin I", "Violin II", "Viola", "Cello"};
+    std::vector<std::pair<std::string, std::string>> parts;
+    std::string xml;
+    for (int p = 0; p < 9; ++p) {
+        const std::string id = "P" + std::to_string(p);
+        parts.push_back({id, names[p]});
+        const std::string clef = p == 3 || p == 8 ? "F4" : p == 7 ? "C3" : "G2";
+        const std::string pitch = p == 3 || p == 8 ? "D3" : p == 7 ? "C4" : "A4";
+        std::string measures;
+        for (int m = 0; m < 6; ++m) {
+            measures += "<measure>" + (m == 0 ? Attributes(4, 3, 4, clef, -2) : std::string());
+            if ((m + p) % 3 == 0)
+                measures += Note(pitch, 12, "half", 1);
+            else if ((m + p) % 3 == 1)
+                measures += Note(pitch, 4, "quarter") + Note("R", 4, "quarter") + Note(pitch, 2, "eighth") +
+                            Note(pitch, 2, "eighth");
+            else
+                for (int s = 0; s < 12; ++s) measures += Note(pitch, 1, "16th");
+            measures += "</measure>";
+        }
+        xml += Part(id, measures);
+    }
+    return Score(parts, xml);
+}
+
+// 14/4 at 1680 to the quarter: three triplets of eighths, then 4:2 eighths, 4:1
+// sixteenths, 7:3 eighths, 6:2 sixteenths, three sixteenths, a whole and a dotted half.
+std::string TupletMeasure() {
+    const std::string measure = "<measure>" + Attributes(1680, 14, 4) + Tuplet(3, 2, 560, "eighth", "C5") +
+                                Tuplet(3, 2, 560, "eighth", "D5") + Tuplet(3, 2, 560, "eighth", "E5") +
+                                Tuplet(4, 2, 420, "eighth", "F5") + Tuplet(4, 1, 105, "16th", "G5") +
+                                Tuplet(7, 3, 360, "eighth", "A4") + Tuplet(6, 2, 140, "16th", "B4") +
+                                Note("C5", 420, "16th") + Note("C5", 420, "16th") + Note("C5", 420, "16th") +
+                                Note("D5", 6720, "whole") + Note("E5", 5040, "half", 1) + "</measure>";
+    return Score({{"P", "Flute"}}, Part("P", measure));
+}
+
+// Values that crowd a measure: double dots, a breve, long notes in short measures,
+// 32nds and 64ths filling 4/4, and short rests up to the barline.
+std::string CrowdedMeasures() {
+    std::string m = "<measure>" + Attributes(32, 4, 4) + Note("C5", 112, "half", 2) + Note("D5", 16, "eighth") +
+                    "</measure>";
+    m += "<measure>" + Note("E5", 56, "quarter", 2) + Note("R", 8, "16th") + Note("F5", 56, "quarter", 2) +
+         Note("R", 4, "32nd") + Note("R", 4, "32nd") + "</measure>";
+    m += "<measure><attributes><time><beats>4</beats><beat-type>2</beat-type></time></attributes>" +
+         Note("G4", 256, "breve") + "</measure>";
+    m += "<measure><attributes><time><beats>2</beats><beat-type>8</beat-type></time></attributes>" +
+         Note("A4", 32, "quarter") + "</measure>";
+    m += "<measure><attributes><time><beats>1</beats><beat-type>4</beat-type></time></attributes>" +
+         Note("B4", 24, "eighth", 1) + Note("R", 4, "32nd") + Note("R", 2, "64th") + Note("R", 2, "64th") + "</measure>";
+    m += "<measure><attributes><time><beats>4</beats><beat-type>4</beat-type></time></attributes>";
+    for (int i = 0; i < 32; ++i) m += Note(i % 2 ? "C6" : "A5", 4, "32nd");
+    m += "</measure><measure>";
+    for (int i = 0; i < 64; ++i) m += Note(i % 2 ? "F5" : "D5", 2, "64th");
+    m += "</measure><measure>" + Note("C5", 64, "half") + Note("D5", 48, "quarter", 1) + Note("R", 8, "16th") +
+         Note("R", 4, "32nd") + Note("R", 2, "64th") + Note("R", 2, "64th") + "</measure>";
+    return Score({{"P", "Oboe"}}, Part("P", m));
+}
+
+class EngravingScoresTest : public testing::ProgramFixture {
+  protected:
+    ScoreView* Import(const std::string& xml, const std::string& title) {
+        const musicxml::MusicXmlConversion conversion =
+            musicxml::ConvertMusicXml(std::vector<uint8_t>(xml.begin(), xml.end()), musicxml::MusicXmlForm::Plain);
+        EXPECT_TRUE(conversion.ok) << conversion.error;
+        if (!conversion.ok) return nullptr;
+        ui::headless::ResetUi();
+        return niff::OpenNiffScoreWindowFromMemory(conversion.niff, title);
+    }
+
+    // Every page of the score as a picture, drawn as the screen draws it.
+    static void SavePages(ScoreView* view, const std::string& name) {
+        std::filesystem::create_directories(QL_TEST_OUTPUT_DIR);
+        ScorePage* const shown = view->currentPage;
+        int index = 1;
+        for (ScorePage* page = view->document->firstPage; page != nullptr; page = page->next.get(), ++index) {
+            view->currentPage = page;
+            view->currentSystem = page->firstSystem.get();
+            UpdateBeatMaps(view, 0);
+            const platform::DcHandle recording = gfx::CreateRecordingContext({});
+            State().drawing.PaintDC = recording;
+            State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
+            State().display.painter.paintRectActive = 1;
+            BeginViewDraw(view);
+            DrawScoreContents(view);
+            const gfx::Mapping mapping = gfx::GetMapping(recording);
+            EndViewDraw(view);
+            State().drawing.PaintDC = {};
+            State().display.painter.paintRectActive = 0;
+            const gfx::Point corner = gfx::MapLogicalToDevice(mapping, {view->PageRight, view->PageBottom});
+            const platform::BitmapHandle image = gfx::CreateImageBitmap(corner.x + 1, corner.y + 1);
+            const platform::DcHandle target = gfx::CreateWindowContext(image);
+            gfx::PatternBlit(target, gfx::Rect{0, 0, corner.x + 1, corner.y + 1}, gfx::RasterOp::Whiteness);
+            EXPECT_TRUE(gfx::PlayRecording(recording, target));
+            const std::string file = name + "_page" + std::to_string(index) + ".png";
+            EXPECT_TRUE(gfx::WritePng(image, (std::filesystem::path(QL_TEST_OUTPUT_DIR) / file).string()));
+            gfx::DeleteContext(target);
+            gfx::DeleteObject(image);
+            gfx::DeleteContext(recording);
+        }
+        view->currentPage = shown;
+        view->currentSystem = shown->firstSystem.get();
+        UpdateBeatMaps(view, 0);
+    }
+};
+
+TEST_F(EngravingScoresTest, EverydayScoresPrintWithoutFindings) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    const struct {
+        const char* name;
+        std::string xml;
+    } scores[] = {
+        {"song", Song()},
+        {"orchestra", Orchestra()},
+        {"tuplets", TupletMeasure()},
+        {"crowded", CrowdedMeasures()},
+    };
+    for (const auto& score : scores) {
+        SCOPED_TRACE(score.name);
+        ScoreView* view = Import(score.xml, std::string(score.name) + "_XML");
+        ASSERT_NE(view, nullptr);
+        SavePages(view, std::string("engraving_") + score.name);
+        // Held back: the part names stand over the clefs until the first system is
+        // indented by them.
+        EXPECT_TRUE(testing::EngravingIsClean(view, {FindingKind::LabelOverSign}));
+        ForceCloseScoreWindow(view->ViewWindow);
+        Pump();
+    }
+}
+
+}  // namespace
+}  // namespace ql
