@@ -24,6 +24,7 @@
 #include "interchange/niff/niff_sign_changes.h"
 #include "interchange/niff/niff_spanner_objects.h"
 #include "interchange/niff/niff_values.h"
+#include "layout/spacing/column_room.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
@@ -232,11 +233,15 @@ void FormatNiffScore(NiffImportState& import) {
     ReformatOptions options;
     options.allPages = 1;
     options.rebreak = import.writer.generic ? 0 : 1;
+    options.reformat = 1;  // every system spaced by its notes
     options.measuresPerSystem = static_cast<uint16_t>(NiffMeasuresPerSystem(import.frame));
-    const std::vector<std::vector<int>> breaks =
+    std::vector<std::vector<int>> breaks =
         import.writer.generic ? NiffBreaks(import.frame)
                               : NiffGridBreaks(document->header.measureCount, options.measuresPerSystem,
                                                pages::SystemsPerPage(document));
+    // A system whose measures cannot hold their notes between the margins breaks
+    // earlier.
+    BreakCrowdedSystems(import.view, 1, breaks);
     options.breaks = &breaks;
     ReformatFromPage(import.view, &options, document->firstPage);
 }

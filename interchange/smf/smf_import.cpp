@@ -273,6 +273,10 @@ bool FinishImport(ImportRun& run) {
     if (document->firstPage != nullptr) ExtendPagesToMeasureCount(run.view);
     PlaceImportTexts(run.texts, run.view);
     if (FormatImportedScore(run.view, 1) != 0) return false;
+    // Every system spaced by its notes: each time of a measure in its own column.
+    ReformatOptions spacing;
+    spacing.reformat = 1;
+    if (document->firstPage != nullptr) ReformatFromPage(run.view, &spacing, document->firstPage);
     PlaceImportedMeasureTexts(run.view);
     return true;
 }

@@ -13,6 +13,7 @@
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "display/linked_views.h"
+#include "layout/spacing/column_room.h"
 #include "layout/measure_format.h"
 #include "layout/measure_spacing.h"
 #include "layout/page_format.h"
@@ -397,6 +398,9 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
             fitted = FitMeasure(view, system, m, true, lookups.Get()) != 0 || fitted;
         if (fitted) PlaceInMargins(view, page, system, {false, keepRow, &row});
     }
+    // Every time of every measure keeps its own column: crowded measures take room
+    // from measures with some to spare, and crowded columns from long values.
+    if (KeepSystemColumnsApart(view, system)) PlaceInMargins(view, page, system, {false, keepRow, &row});
     if (!keepRow) CarryPlacement(view, page, system, row);
 }
 

@@ -1,0 +1,35 @@
+// Room for every column of a measure: each time at which a note or rest of any staff
+// and voice stands gets at least a note head and a gap before the next time (and
+// before the closing barline), half a head more per dot and a head and a half for a
+// rest, whatever its value or tuplet, so that no two times
+// share a column and no event is pushed past its barline. Long values give up their
+// room first: the columns are brought to the minimum and the others scaled down to
+// keep the measure's width; a measure whose columns cannot fit its width widens.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace ql {
+
+struct ScoreDocument;
+struct ScoreSystem;
+struct ScoreView;
+
+// The width the measure's columns need at least (the room before its first event
+// as it stands).
+int32_t MeasureMinimumWidth(ScoreDocument* document, int measure);
+// Re-spaces the measure so that every column has its minimum, keeping its width
+// where the columns fit it and widening it where they do not; true when it changed.
+bool KeepColumnsApart(ScoreDocument* document, int measure);
+// The same for every measure of a system, first sharing the system's width out
+// again so that each measure holds its columns (measures with room to spare give
+// it up in proportion); true when a measure changed.
+bool KeepSystemColumnsApart(ScoreView* view, ScoreSystem* system);
+// A plan of systems (page by page, each system's measure count, from `firstMeasure`)
+// broken earlier where a system's measures cannot hold their columns between the
+// margins: the measures past the room open the next system (a new one after the
+// plan's last). A measure too wide for a system of its own keeps its system.
+void BreakCrowdedSystems(ScoreView* view, int firstMeasure, std::vector<std::vector<int>>& plan);
+
+}  // namespace ql
