@@ -8,6 +8,7 @@
 #include "display/engraving_check.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,8 @@
 #include "core/draw/colour_sets.h"
 #include "core/draw/draw_surface.h"
 #include "core/draw/fonts.h"
+#include "core/draw/glyph_metrics.h"
+#include "core/draw/view_drawing.h"
 #include "core/draw/ink_tag.h"
 #include "core/model/document.h"
 #include "core/model/events.h"
@@ -355,15 +358,26 @@ class PageCheck {
         }
     }
 
+    // Only pairs with a text or two signs can collide by the check's rules: texts
+    // are compared with every mark, signs with signs, and note heads with neither
+    // among themselves.
     void CheckCollisions() {
-        for (size_t i = 0; i < inks_.size(); ++i)
-            for (size_t j = i + 1; j < inks_.size(); ++j) {
-                const Ink& a = inks_[i];
-                const Ink& b = inks_[j];
-                if (a.object != nullptr && a.object == b.object) continue;
-                if (!Overlap(a.box, b.box)) continue;
-                Collide(a, b) || Collide(b, a);
-            }
+        std::vector<const Ink*> texts, others;
+        for (const Ink& ink : inks_) (IsTextMark(ink.mark) ? texts : others).push_back(&ink);
+        const auto pair = [this](const Ink& a, const Ink& b) {
+            if (a.object != nullptr && a.object == b.object) return;
+            if (Overlap(a.box, b.box)) Collide(a, b) || Collide(b, a);
+        };
+        for (size_t i = 0; i < texts.size(); ++i) {
+            for (size_t j = i + 1; j < texts.size(); ++j) pair(*texts[i], *texts[j]);
+            for (const Ink* other : others)
+                if (IsObstacle(other->mark)) pair(*texts[i], *other);
+        }
+        std::vector<const Ink*> signs;
+        for (const Ink* other : others)
+            if (IsSign(other->mark)) signs.push_back(other);
+        for (size_t i = 0; i < signs.size(); ++i)
+            for (size_t j = i + 1; j < signs.size(); ++j) pair(*signs[i], *signs[j]);
     }
 
     // A finding for `a` standing over `b`, when that pair is one the check names.
@@ -403,6 +417,41 @@ class PageCheck {
     std::vector<Ink> inks_;
 };
 
+// A document whose glyph table was never measured (a score a test made without a
+// window) is checked as a window shows it: the table is measured for the check, and
+// the document's and the program's tables are put back afterwards.
+class MeasuredGlyphs {
+  public:
+    explicit MeasuredGlyphs(ScoreView* view) : document_(view->document) {
+        if (GlyphMetricOf(*document_, kBlackHeadCode).advance != 0) return;
+        DrawingGlobals& d = State().drawing;
+        measured_ = true;
+        std::memcpy(documentTable_, document_->glyphMetrics, sizeof documentTable_);
+        std::memcpy(programTable_, d.GlyphTable, sizeof programTable_);
+        built_ = d.GlyphTableBuilt;
+        reported_ = d.GlyphTableFailureReported;
+        BuildGlyphMetrics(view);
+    }
+    ~MeasuredGlyphs() {
+        if (!measured_) return;
+        DrawingGlobals& d = State().drawing;
+        std::memcpy(document_->glyphMetrics, documentTable_, sizeof documentTable_);
+        std::memcpy(d.GlyphTable, programTable_, sizeof programTable_);
+        d.GlyphTableBuilt = built_;
+        d.GlyphTableFailureReported = reported_;
+    }
+    MeasuredGlyphs(const MeasuredGlyphs&) = delete;
+    MeasuredGlyphs& operator=(const MeasuredGlyphs&) = delete;
+
+  private:
+    ScoreDocument* document_;
+    bool measured_ = false;
+    uint8_t documentTable_[kGlyphMetricCount][kGlyphMetricBytes] = {};
+    GlyphMetricEntry programTable_[kGlyphTableEntries] = {};
+    uint8_t built_ = 0;
+    uint8_t reported_ = 0;
+};
+
 }  // namespace
 
 std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
@@ -420,26 +469,30 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
     const bool madeColours = !State().drawing.GreyPen && CreateColourSets();
     State().drawing.PaintDC = surface;
     view->pageView = 1;
-    PageCheck* current = nullptr;
-    const text::TextInkTap kept = text::SetTextInkTap([&current](const text::TextInk& ink) {
-        if (current != nullptr) current->Keep(ink);
-    });
-    int index = 1;
-    for (ScorePage* p = document->firstPage; p != nullptr; p = p->next.get(), ++index) {
-        view->currentPage = p;
-        view->currentSystem = p->firstSystem.get();
-        if (view->currentSystem == nullptr) continue;
-        UpdateBeatMaps(view, 0);
-        State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
-        State().display.painter.paintRectActive = 1;
-        PageCheck check(view, p, index, &findings);
-        current = &check;
-        check.Paint(surface);
-        current = nullptr;
-        gfx::ClearRecording(surface);
-        check.Check();
+    {
+        const MeasuredGlyphs glyphs(view);
+        PageCheck* current = nullptr;
+        const text::TextInkTap kept = text::SetTextInkTap([&current](const text::TextInk& ink) {
+            if (current != nullptr) current->Keep(ink);
+        });
+        int index = 1;
+        for (ScorePage* p = document->firstPage; p != nullptr; p = p->next.get(), ++index) {
+            view->currentPage = p;
+            view->currentSystem = p->firstSystem.get();
+            if (view->currentSystem == nullptr) continue;
+            UpdateBeatMaps(view, 0);
+            State().display.painter.paintRect =
+                PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
+            State().display.painter.paintRectActive = 1;
+            PageCheck check(view, p, index, &findings);
+            current = &check;
+            check.Paint(surface);
+            current = nullptr;
+            gfx::ClearRecording(surface);
+            check.Check();
+        }
+        text::SetTextInkTap(kept);
     }
-    text::SetTextInkTap(kept);
     State().drawing.PaintDC = savedPaint;
     State().display.painter.paintRect = savedArea;
     State().display.painter.paintRectActive = savedActive;

@@ -167,13 +167,12 @@ class SmfDamagedImport : public SmfScoreTest {
         ScopedDocumentContext context(view);
         ScoreDocument* document = view->document;
         EXPECT_EQ(TieMarksWithoutTies(document), 0);
-        // Held back: these scores have no glyph metric table (the window that would
-        // measure the music font is not made), so the signs of a system's start and
-        // its measure number stand on the clef; and a file of many tracks makes a
-        // system taller than the page, which runs off it with its glyphs until such
-        // a system is fitted to the page.
-        EXPECT_TRUE(EngravingIsClean(view, {FindingKind::SignOverSign, FindingKind::NumberOverSign,
-                                            FindingKind::SystemOffPage, FindingKind::GlyphOffPage}));
+        // Held back: a file of many tracks makes a system taller than the page, which
+        // runs off it with its glyphs until such a system is fitted to the page; and a
+        // damaged file can leave notes past their measure's length, which stand in one
+        // column at its end.
+        EXPECT_TRUE(EngravingIsClean(
+            view, {FindingKind::SystemOffPage, FindingKind::GlyphOffPage, FindingKind::SharedColumn}));
         FreeView(view);
         FreeDocument(document);
         return true;
