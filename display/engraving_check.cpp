@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -152,8 +153,9 @@ bool Overlap(const gfx::Rect& a, const gfx::Rect& b) {
 // The page being checked, its number and what was found on it.
 class PageCheck {
   public:
-    PageCheck(ScoreView* view, ScorePage* page, int pageNumber, std::vector<EngravingFinding>* out)
-        : view_(view), page_(page), number_(pageNumber), out_(out) {}
+    PageCheck(ScoreView* view, ScorePage* page, int pageNumber, platform::DcHandle surface,
+              std::vector<EngravingFinding>* out)
+        : view_(view), page_(page), number_(pageNumber), out_(out), surface_(surface) {}
 
     void Keep(const text::TextInk& ink) {
         if (ink.dc != surface_) return;
@@ -180,13 +182,6 @@ class PageCheck {
             kept.measure = view_->currentMeasure;
         }
         inks_.push_back(std::move(kept));
-    }
-
-    void Paint(platform::DcHandle surface) {
-        surface_ = surface;
-        BeginViewDraw(view_);
-        DrawScoreContents(view_);
-        EndViewDraw(view_);
     }
 
     void Check() {
@@ -413,7 +408,7 @@ class PageCheck {
     ScorePage* page_;
     int number_;
     std::vector<EngravingFinding>* out_;
-    platform::DcHandle surface_{};
+    platform::DcHandle surface_;
     std::vector<Ink> inks_;
 };
 
@@ -454,9 +449,8 @@ class MeasuredGlyphs {
 
 }  // namespace
 
-std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
-    std::vector<EngravingFinding> findings;
-    if (view == nullptr || view->document == nullptr) return findings;
+bool PaintEachPage(ScoreView* view, const PageVisit& visit) {
+    if (view == nullptr || view->document == nullptr) return true;
     ScoreDocument* document = view->document;
     ScorePage* const page = view->currentPage;
     ScoreSystem* const system = view->currentSystem;
@@ -469,29 +463,21 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
     const bool madeColours = !State().drawing.GreyPen && CreateColourSets();
     State().drawing.PaintDC = surface;
     view->pageView = 1;
-    {
-        const MeasuredGlyphs glyphs(view);
-        PageCheck* current = nullptr;
-        const text::TextInkTap kept = text::SetTextInkTap([&current](const text::TextInk& ink) {
-            if (current != nullptr) current->Keep(ink);
-        });
-        int index = 1;
-        for (ScorePage* p = document->firstPage; p != nullptr; p = p->next.get(), ++index) {
-            view->currentPage = p;
-            view->currentSystem = p->firstSystem.get();
-            if (view->currentSystem == nullptr) continue;
-            UpdateBeatMaps(view, 0);
-            State().display.painter.paintRect =
-                PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
-            State().display.painter.paintRectActive = 1;
-            PageCheck check(view, p, index, &findings);
-            current = &check;
-            check.Paint(surface);
-            current = nullptr;
+    bool whole = true;
+    int index = 1;
+    for (ScorePage* p = document->firstPage; p != nullptr && whole; p = p->next.get(), ++index) {
+        view->currentPage = p;
+        view->currentSystem = p->firstSystem.get();
+        if (view->currentSystem == nullptr) continue;
+        UpdateBeatMaps(view, 0);
+        State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
+        State().display.painter.paintRectActive = 1;
+        whole = visit(p, index, surface, [view, surface] {
+            BeginViewDraw(view);
+            DrawScoreContents(view);
+            EndViewDraw(view);
             gfx::ClearRecording(surface);
-            check.Check();
-        }
-        text::SetTextInkTap(kept);
+        });
     }
     State().drawing.PaintDC = savedPaint;
     State().display.painter.paintRect = savedArea;
@@ -502,6 +488,33 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
     view->pageView = pageView;
     view->currentPage = page;
     view->currentSystem = system;
+    UpdateBeatMaps(view, 0);
+    return whole;
+}
+
+std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
+    std::vector<EngravingFinding> findings;
+    if (view == nullptr || view->document == nullptr) return findings;
+    // The glyph table is measured once the walk has its surface and fonts.
+    std::optional<MeasuredGlyphs> glyphs;
+    PageCheck* current = nullptr;
+    const text::TextInkTap kept = text::SetTextInkTap([&current](const text::TextInk& ink) {
+        if (current != nullptr) current->Keep(ink);
+    });
+    PaintEachPage(view, [&](ScorePage* page, int index, platform::DcHandle surface, const std::function<void()>& paint) {
+        if (!glyphs) {
+            glyphs.emplace(view);
+            UpdateBeatMaps(view, 0);
+        }
+        PageCheck check(view, page, index, surface, &findings);
+        current = &check;
+        paint();
+        current = nullptr;
+        check.Check();
+        return true;
+    });
+    text::SetTextInkTap(kept);
+    glyphs.reset();
     UpdateBeatMaps(view, 0);
     return findings;
 }

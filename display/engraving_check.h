@@ -10,11 +10,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
+
 namespace ql {
 
+struct ScorePage;
 struct ScoreView;
 
 enum class FindingKind : uint8_t {
@@ -47,6 +51,15 @@ struct EngravingFinding {
 // Every finding on every page of the view's score. The view is left on its page,
 // system and location; the document is not changed.
 std::vector<EngravingFinding> CheckEngraving(ScoreView* view);
+
+// Paints every page of the view's score in turn as the screen paints it, on one
+// recording surface (the music fonts and colour sets made for the run when the
+// program has none): `visit` gets the page, its index from 1, the surface and the
+// paint to run, and returns false to stop. The view is put back on its page and
+// system; false when a visit stopped the walk.
+using PageVisit = std::function<bool(ScorePage* page, int index, platform::DcHandle surface,
+                                     const std::function<void()>& paint)>;
+bool PaintEachPage(ScoreView* view, const PageVisit& visit);
 
 const char* FindingKindName(FindingKind kind);
 // "page 2 system 1 staff 3 measure 14: <kind>: <what>".

@@ -9,19 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
-#include "core/draw/colour_sets.h"
-#include "core/draw/draw_surface.h"
-#include "core/draw/fonts.h"
 #include "core/memory/pool.h"
-#include "core/model/pages.h"
 #include "core/model/score_document.h"
-#include "core/state.h"
-#include "display/painter.h"
-#include "notes/beatmap/beat_map.h"
-#include "platform/gfx/dc.h"
-#include "platform/gfx/recording.h"
+#include "display/engraving_check.h"
 
 namespace ql::testing {
 
@@ -42,49 +35,18 @@ inline std::vector<std::byte> DocumentPoolBytes(const ScoreDocument* document) {
 // Paints every page of the view's document in turn; fails at the first page whose
 // paint changed a pool byte. The view is put back on its page and system.
 inline ::testing::AssertionResult PaintingEveryPageChangesNothing(ScoreView* view) {
-    ScoreDocument* document = view->document;
-    ScorePage* const page = view->currentPage;
-    ScoreSystem* const system = view->currentSystem;
-    const int pageView = view->pageView;
-    const platform::DcHandle surface = gfx::CreateRecordingContext({});
-    const platform::DcHandle savedPaint = State().drawing.PaintDC;
-    const auto savedArea = State().display.painter.paintRect;
-    const auto savedActive = State().display.painter.paintRectActive;
-    const bool madeFonts = !State().drawing.MusicFont && CreateMusicFonts();
-    const bool madeColours = !State().drawing.GreyPen && CreateColourSets();
-    State().drawing.PaintDC = surface;
-    view->pageView = 1;
     ::testing::AssertionResult result = ::testing::AssertionSuccess();
-    int index = 0;
-    for (ScorePage* p = document->firstPage; p != nullptr; p = p->next.get(), ++index) {
-        view->currentPage = p;
-        view->currentSystem = p->firstSystem.get();
-        if (view->currentSystem == nullptr) continue;
-        UpdateBeatMaps(view, 0);
-        State().display.painter.paintRect = PaintArea{kLogicalOrigin, kLogicalOrigin, view->PageRight, view->PageBottom};
-        State().display.painter.paintRectActive = 1;
-        const std::vector<std::byte> before = DocumentPoolBytes(document);
-        BeginViewDraw(view);
-        DrawScoreContents(view);
-        EndViewDraw(view);
-        const std::vector<std::byte> after = DocumentPoolBytes(document);
-        if (after != before) {
-            size_t at = 0;
-            while (at < before.size() && at < after.size() && before[at] == after[at]) ++at;
-            result = ::testing::AssertionFailure() << "painting page index " << index << " changed the pools at byte " << at;
-            break;
-        }
-    }
-    State().drawing.PaintDC = savedPaint;
-    State().display.painter.paintRect = savedArea;
-    State().display.painter.paintRectActive = savedActive;
-    gfx::DeleteContext(surface);
-    if (madeColours) DeleteColourSets();
-    if (madeFonts) DeleteMusicFonts();
-    view->pageView = pageView;
-    view->currentPage = page;
-    view->currentSystem = system;
-    UpdateBeatMaps(view, 0);
+    PaintEachPage(view, [&](ScorePage*, int index, platform::DcHandle, const std::function<void()>& paint) {
+        const std::vector<std::byte> before = DocumentPoolBytes(view->document);
+        paint();
+        const std::vector<std::byte> after = DocumentPoolBytes(view->document);
+        if (after == before) return true;
+        size_t at = 0;
+        while (at < before.size() && at < after.size() && before[at] == after[at]) ++at;
+        result = ::testing::AssertionFailure() << "painting page index " << index - 1 << " changed the pools at byte "
+                                               << at;
+        return false;
+    });
     return result;
 }
 
