@@ -4,7 +4,7 @@
 // leaves no score and no import flag. Files whose notes are held across the whole
 // file run out of records at a random point of their import: running out is told
 // at most once, and no note of the score is left marked as tied without its tie.
-// The engraving check finds nothing on the pages of every eighth score an import made.
+// The engraving check finds nothing on the pages of one score in 32 an import made.
 // The seed and the case are printed on a failure (QL_SMF_SEED chooses another
 // seed).
 #include <gtest/gtest.h>
@@ -174,7 +174,7 @@ class SmfDamagedImport : public SmfScoreTest {
         // on high notes until numbers are placed clear of them, and a clef change on the
         // signs beside it until the signs of a measure's start are spaced one after
         // another.
-        // Every eighth score is checked: painting every page of each one is the slow part.
+        // One score in 32 is checked: painting every page of each one is the slow part.
         if (imports_++ % kImportsBetweenChecks == 0) {
             EXPECT_TRUE(EngravingIsClean(view, {FindingKind::SystemOffPage, FindingKind::GlyphOffPage,
                                                 FindingKind::SharedColumn, FindingKind::NumberOverSign,
@@ -185,7 +185,7 @@ class SmfDamagedImport : public SmfScoreTest {
         return true;
     }
 
-    static constexpr int kImportsBetweenChecks = 8;
+    static constexpr int kImportsBetweenChecks = 32;
     int imports_ = 0;
 
     static int LowMemoryBoxes() {
