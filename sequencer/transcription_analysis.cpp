@@ -139,6 +139,13 @@ uint32_t MergeDuplicateNote(TranscribedGroup& group, const RawNote& note) {
     return 0;
 }
 
+// The note of a key in a group, or null.
+RawNote* NoteOfKey(TranscribedGroup& group, uint8_t key) {
+    for (RawNote& note : group.notes)
+        if (note.key == key) return &note;
+    return nullptr;
+}
+
 int32_t GroupDuration(const TranscribedGroup& group) {
     int32_t d = 0;
     for (const RawNote& note : group.notes) d = std::max(d, note.duration);
@@ -206,6 +213,34 @@ void QuantizeIntoGroups(std::vector<RawNote>& notes, std::vector<TranscribedGrou
     }
 }
 
+void CarryHeldNotes(std::vector<TranscribedGroup>& groups, const Metre& metre) {
+    for (size_t i = 0; i + 1 < groups.size(); ++i) {
+        if (groups[i].tuplet) continue;
+        TranscribedGroup& next = groups[i + 1];
+        const int32_t distance = next.time - groups[i].time;
+        for (RawNote& note : groups[i].notes) {
+            const int32_t beyond = note.duration - distance;
+            if (beyond < kShortestWritten || next.time >= metre.length) continue;
+            if (next.tuplet || NoteOfKey(next, note.key) != nullptr) {
+                note.duration = distance;  // struck again (or a tuplet starts): the held sound ends
+                note.tieToNext = false;
+                continue;
+            }
+            RawNote continuation = note;
+            continuation.time = next.time;
+            continuation.duration = beyond;
+            continuation.attackOffset = 0;
+            continuation.tieFromPrevious = true;
+            note.duration = distance;
+            note.releaseOffset = 0;
+            note.tieToNext = true;
+            auto at = std::upper_bound(next.notes.begin(), next.notes.end(), continuation,
+                                       [](const RawNote& a, const RawNote& b) { return a.key < b.key; });
+            next.notes.insert(at, continuation);
+        }
+    }
+}
+
 void FitChordDurations(std::vector<TranscribedGroup>& groups, const Metre& metre, const QuantizeSettings& s) {
     const int32_t limit = std::max(s.extendLimit, 1);
     for (size_t i = 0; i < groups.size(); ++i) {
@@ -257,6 +292,7 @@ MeasureTranscription AnalyseMeasure(std::vector<RawNote> notes, const Metre& met
     for (const TranscribedGroup& tuplet : out.groups)
         for (const RawNote& note : tuplet.notes) Count(out.clef, note);
     QuantizeIntoGroups(notes, out.groups, out, metre, s);
+    CarryHeldNotes(out.groups, metre);
     FitChordDurations(out.groups, metre, s);
     SplitNotesAtBeats(out.groups, metre, s);
     out.rests = MakeRestsForVoice(out.groups, metre);

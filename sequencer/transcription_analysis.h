@@ -76,6 +76,11 @@ std::vector<TranscribedGroup> DetectTuplets(std::vector<RawNote>& notes, const M
 // same-time groups (value from the stored duration).
 void QuantizeIntoGroups(std::vector<RawNote>& notes, std::vector<TranscribedGroup>& groups,
                         MeasureTranscription& out, const Metre& metre, const QuantizeSettings& settings);
+// A note still sounding when the next group starts goes on in it: it is cut there
+// and tied on, and a continuation tied from it joins the next group with the rest of
+// its length (carried on again while it lasts). A key struck again, or a tuplet,
+// ends the held note at its start.
+void CarryHeldNotes(std::vector<TranscribedGroup>& groups, const Metre& metre);
 void FitChordDurations(std::vector<TranscribedGroup>& groups, const Metre& metre,
                        const QuantizeSettings& settings);
 void SplitNotesAtBeats(std::vector<TranscribedGroup>& groups, const Metre& metre,

@@ -17,6 +17,7 @@
 #include "core/ui/status_bar.h"
 #include "core/ui/status_bar_notes.h"
 #include "core/undo/undo.h"
+#include "notes/pitch/accidental_state.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/pitch/spelling.h"
 #include "notes/rests/rest.h"
@@ -49,10 +50,17 @@ void StandOnCell(ScoreView* view, int staff, int measure, MeasureCell* cell) {
 }
 
 
-// One note of a group into the voice; false when no record could be had.
-bool WriteNote(ScoreView* view, MeasureCell* cell, int voice, const TranscribedGroup& group, const RawNote& note) {
-    EventRecord probe{};
-    SpellPitch(view, CellClef(*cell), note.key, CellClef(*cell), CellKey(*cell), probe);
+// One note of a group into the voice, spelled against the accidentals in force
+// before the group (`spelled` gets the note as written); false when no record could
+// be had.
+bool WriteNote(ScoreView* view, MeasureCell* cell, int voice, const TranscribedGroup& group, const RawNote& note,
+               const AccidentalState& inForce, EventRecord& spelled) {
+    EventRecord& probe = spelled;
+    probe = EventRecord{};
+    if (const int keyCode = SpellPitch(view, CellClef(*cell), note.key, CellClef(*cell), CellKey(*cell), probe))
+        SetNoteAccidentalCode(probe, keyCode);
+    SetNoteAccidentalCode(probe, CodeAgainstInForce(NoteAccidentalCode(probe),
+                                                    AccidentalStateAt(inForce, NotePosition(probe))));
     EventRecord* event = AddEventToVoice(view, cell, voice, static_cast<uint16_t>(group.time),
                                          static_cast<uint8_t>(group.value.code), probe.step);
     if (event == nullptr) return false;
@@ -88,15 +96,22 @@ bool WriteMeasure(ScoreView* view, int staff, int measure, MeasureCell* cell, co
                   int voice) {
     SavedLocation saved(view);
     StandOnCell(view, staff, measure, cell);
+    // A note takes the accidentals of the earlier groups: E after E-flat is written
+    // with its natural, as note entry writes it.
+    AccidentalState inForce;
+    FillAccidentalStateFromKey(inForce, CellClef(*cell), CellKey(*cell));
     for (size_t g = 0; g < result.groups.size(); ++g) {
+        std::vector<EventRecord> spelled(result.groups[g].notes.size());
         for (size_t n = 0; n < result.groups[g].notes.size(); ++n) {
-            if (WriteNote(view, cell, voice, result.groups[g], result.groups[g].notes[n])) continue;
+            if (WriteNote(view, cell, voice, result.groups[g], result.groups[g].notes[n], inForce, spelled[n]))
+                continue;
             uint32_t lost = SoundStartsOf(result, g + 1);
             for (size_t k = n; k < result.groups[g].notes.size(); ++k)
                 lost += result.groups[g].notes[k].tieFromPrevious ? 0 : 1;
             CountDroppedNotes(lost);
             return false;
         }
+        for (const EventRecord& note : spelled) StoreAccidentalInForce(inForce, note);
     }
     DeleteVoiceRests(cell, voice);
     for (const TranscribedRest& rest : result.rests) {

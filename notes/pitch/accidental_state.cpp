@@ -42,10 +42,7 @@ class VoiceWalk {
             if (IsHeadSentinel(*event)) break;
             if (event->time >= time) continue;
             Follow(event->time);
-            const int code = NoteAccidentalCode(*event);
-            const int index = IndexOfPosition(NotePosition(*event));
-            if (code != CodeOf(AccidentalCode::None) && index >= 0)
-                state_.codes[index] = static_cast<uint8_t>(code);
+            StoreAccidentalInForce(state_, *event);
         }
     }
 
@@ -146,6 +143,19 @@ void CarryAccidental(AccidentalState& state, EventRecord& note) {
         state.codes[index] = static_cast<uint8_t>(code);
 }
 
+void StoreAccidentalInForce(AccidentalState& state, const EventRecord& note) {
+    const int code = NoteAccidentalCode(note);
+    const int index = IndexOfPosition(NotePosition(note));
+    if (code != CodeOf(AccidentalCode::None) && index >= 0) state.codes[index] = static_cast<uint8_t>(code);
+}
+
+int CodeAgainstInForce(int code, int inForce) {
+    if (inForce != CodeOf(AccidentalCode::None) && inForce != CodeOf(AccidentalCode::Natural) &&
+        code == CodeOf(AccidentalCode::None))
+        return CodeOf(AccidentalCode::Natural);
+    return code == inForce ? CodeOf(AccidentalCode::None) : code;
+}
+
 int SpellEnteredNote(ScoreView* view, EventRecord& note, int midiKey, MeasureCell* cell,
                      int voice) {
     if (cell == nullptr || !IsValidMidiKey(midiKey)) return 0;
@@ -153,13 +163,7 @@ int SpellEnteredNote(ScoreView* view, EventRecord& note, int midiKey, MeasureCel
     if (!IsValidClef(walk.clef()) || !IsValidKey(walk.key())) return 0;
     const int keyCode = SpellPitch(view, walk.clef(), midiKey, walk.clef(), walk.key(), note);
     if (keyCode != 0) SetNoteAccidentalCode(note, keyCode);
-    const int inForce = walk.At(NotePosition(note));
-    const int code = NoteAccidentalCode(note);
-    if (inForce != CodeOf(AccidentalCode::None) && inForce != CodeOf(AccidentalCode::Natural) &&
-        code == CodeOf(AccidentalCode::None))
-        SetNoteAccidentalCode(note, CodeOf(AccidentalCode::Natural));
-    else if (code == inForce)
-        SetNoteAccidentalCode(note, CodeOf(AccidentalCode::None));
+    SetNoteAccidentalCode(note, CodeAgainstInForce(NoteAccidentalCode(note), walk.At(NotePosition(note))));
     if (NoteAccidentalCode(note) != CodeOf(AccidentalCode::None) && !note.attachment)
         NewAccidentalForNote(view, &note);
     return NoteAccidentalCode(note);

@@ -38,6 +38,13 @@ int AccidentalStateAt(const AccidentalState& state, int position);
 // sounds with it); a note with one stores it there. Notes outside the table are left.
 void CarryAccidental(AccidentalState& state, EventRecord& note);
 
+// Stores a note's own code (when it has one) as the code in force at its position.
+void StoreAccidentalInForce(AccidentalState& state, const EventRecord& note);
+// The code a note spelled with `code` is written with where `inForce` is in force at
+// its position: a natural where an accidental is in force and the spelling has none,
+// none where the spelling repeats what is in force, else the spelling's own.
+int CodeAgainstInForce(int code, int inForce);
+
 // Spells a note about to be inserted into a voice of the cell, against the
 // accidentals in force before its time, and attaches its Accidental when it is left
 // with a code and has no attachment. Returns the note's code. A bad key code in the

@@ -8,6 +8,7 @@
 #include "core/model/model_reports.h"
 #include "core/state.h"
 #include "core/undo/undo.h"
+#include "notes/pitch/accidental_state.h"
 #include "notes/ties/ties.h"
 #include "sequencer/tests/transcription/transcription_fixture.h"
 #include "sequencer/transcription_measures.h"
@@ -56,6 +57,48 @@ TEST_F(TranscriptionTest, HeldNoteTiesAcrossTwoBarlines) {
     EXPECT_NE(FindNoteTie(FirstNote(1, 1)), nullptr);
     EXPECT_NE(FindNoteTie(FirstNote(1, 2)), nullptr);
     EXPECT_EQ(FindNoteTie(FirstNote(1, 3)), nullptr);
+}
+
+// An arpeggio held under later notes sounds as one note per key: each held key
+// goes on in every later chord, tied, into the next measure.
+TEST_F(TranscriptionTest, HeldArpeggioIsTiedThroughTheLaterChords) {
+    Begin(1, 3);
+    const uint8_t keys[] = {60, 64, 67, 71};
+    for (uint8_t key : keys) On(1, key == 60 ? 0 : 1024, key);
+    Off(1, 1024 + 1024, 60);
+    for (uint8_t key : keys)
+        if (key != 60) Off(1, 0, key);
+    Finish(2);
+    EXPECT_EQ(Dump(1, 1, 2),
+              "0:60/10~ 1024:60/10~^ 1024:64/10~ 2048:60/10~^ 2048:64/10~^ 2048:67/10~ "
+              "3072:60/10~^ 3072:64/10~^ 3072:67/10~^ 3072:71/10~ | "
+              "0:60/10^ 0:64/10^ 0:67/10^ 0:71/10^ 1024:R/10 2048:R/10 3072:R/10");
+}
+
+// Every note sounds the key played under the accidentals in force before it: E
+// after E-flat gets its natural, and in D major F after F-sharp (and F-sharp after
+// F) are written so.
+TEST_F(TranscriptionTest, NotesAreSpelledAgainstTheAccidentalsInForce) {
+    struct Case {
+        uint8_t keyCode;  // 7 C major, 9 D major, 5 B-flat major
+        std::vector<uint8_t> keys;
+    } cases[] = {{7, {63, 64, 63, 64}}, {9, {65, 66, 65}}, {7, {61, 62, 61, 60}}, {5, {70, 71, 70}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keyCode);
+        Begin(1, 2);
+        MeasureCell* cell = GetOrCreateMeasureCell(StaffRecordOf(doc_, 1), doc_, 1);
+        cell->clefKey = static_cast<uint8_t>((cell->clefKey & 0x0F) | (c.keyCode << 4));
+        for (uint8_t key : c.keys) {
+            On(1, 0, key);
+            Off(1, 512, key);
+        }
+        Finish(1);
+        std::vector<uint8_t> sounding;
+        for (EventRecord* e = FirstNote(1, 1); e != nullptr; e = NextEvent(e))
+            if (!IsHeadSentinel(*e))
+                sounding.push_back(static_cast<uint8_t>(ComputeNoteKeyInCell(StaffRecordOf(doc_, 1), cell, *e, 0)));
+        EXPECT_EQ(sounding, c.keys);
+    }
 }
 
 // A release that snaps onto the barline ends the note there, without a tie.
