@@ -114,6 +114,7 @@ void ImportRecordedChannelEvent(ScoreView* view, int staff, uint32_t message, in
     if (!SetInputs(view, staff, message, time)) return;
     CountChannelEvent();
     TranscribeRecordedNotes(view);
+    EnterReachedMeasure(view, staff);
     const int measure = TranscriptionStaffState(staff).currentMeasure;
     StaffRecord* record = StaffRecordOf(view->document, staff);
     if (record == nullptr || measure < 1 || measure > view->document->header.measureCount) return;

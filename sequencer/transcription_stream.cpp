@@ -169,6 +169,15 @@ void AdvanceStaff(ScoreView* view, int staff, int32_t delta) {
         st.position = 0;
         return;
     }
+    // A staff exactly on the barline stays at the end of its measure until a later
+    // time or something that starts there needs the next one.
+    while (st.position > st.length)
+        if (!CloseMeasure(view, staff)) break;
+}
+
+void EnterMeasureOnBarline(ScoreView* view, int staff) {
+    TranscriptionStaff& st = Store().staves[staff];
+    if (st.length <= 0 || st.pastLastMeasure) return;
     while (st.position >= st.length)
         if (!CloseMeasure(view, staff)) break;
 }
@@ -270,6 +279,10 @@ bool CloseCarried(int staff, uint8_t key, int32_t p, int release) {
 
 TranscriptionInput& TranscriptionInputs() { return Store().input; }
 
+void EnterReachedMeasure(ScoreView* view, int staff) {
+    if (IsStoreStaff(staff)) EnterMeasureOnBarline(view, staff);
+}
+
 TranscriptionStaff& TranscriptionStaffState(int staff) {
     static TranscriptionStaff outside;
     if (!IsStoreStaff(staff)) {
@@ -343,7 +356,12 @@ void TranscribeRecordedStaff(ScoreView* view) {
         if (on) ++store.counts.dropped;
         return;
     }
+    if (on) EnterMeasureOnBarline(view, staff);
     const TranscriptionStaff& st = store.staves[staff];
+    if (st.pastLastMeasure) {
+        if (on) LeaveOut(staff, 1);
+        return;
+    }
     const int32_t p = std::max(ToScoreTicks(st.position), 0);
     const uint8_t key = in.data[0];
     if (on) {

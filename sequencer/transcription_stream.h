@@ -87,6 +87,10 @@ void StartTranscriptionStaff(ScoreView* view, int staff, int measure);
 // Step A: advance the current staff's clock (both split staves, every staff in
 // multichannel mode) by the delta and close the measures it passed.
 void TranscribeRecordedNotes(ScoreView* view);
+// A staff whose clock stands exactly on a barline stays in the measure that ends
+// there (a release on the last barline opens no measure); a note-on there, or
+// anything else the feeder places there, enters the next measure through this.
+void EnterReachedMeasure(ScoreView* view, int staff);
 // Step B: the current note message (0x90 or 0x80) for the current staff.
 void TranscribeRecordedStaff(ScoreView* view);
 

@@ -85,6 +85,11 @@ bool IsNoteOn(const smf::MidiFileEvent& event) {
            event.length >= 2 && event.data[1] != 0;
 }
 
+bool IsNoteOff(const smf::MidiFileEvent& event) {
+    const uint8_t kind = event.status & kStatusKindMask;
+    return event.kind == smf::MidiEventKind::Channel && (kind == kNoteOff || (kind == kNoteOn && !IsNoteOn(event)));
+}
+
 // The staff an event goes to. Format 1: the signature track's meta events staff 0
 // and its channel messages its own staff (0 when it has none); the other tracks
 // follow. Format 0: its channel + 1 (meta and system-exclusive events staff 1, or
@@ -209,6 +214,10 @@ void ImportEvent(ImportRun& run, int track, const smf::MidiFileEvent& event) {
         AdvanceClock(run, kept ? staff : 1, delta, kept);
     }
     if (!kept) return;
+    // Anything but a release or the track's end exactly on a barline belongs to the
+    // measure starting there.
+    const bool trackEnd = event.kind == smf::MidiEventKind::Meta && event.status == smf::kMetaEndOfTrack;
+    if (!IsNoteOff(event) && !trackEnd) EnterReachedMeasure(run.view, staff);
     // After the last measure the score can hold only notes are counted, as left out.
     if (TranscriptionStaffState(staff).pastLastMeasure && event.kind != smf::MidiEventKind::Channel) return;
     switch (event.kind) {

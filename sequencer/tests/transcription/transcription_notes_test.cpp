@@ -111,6 +111,20 @@ TEST_F(TranscriptionTest, ReleaseOnTheBarlineEndsWithoutTie) {
     EXPECT_EQ(FindNoteTie(FirstNote(1, 1)), nullptr);
 }
 
+// A release exactly on the last barline opens no measure after it; a note struck
+// there does.
+TEST_F(TranscriptionTest, OnlyWhatStartsOnTheLastBarlineOpensAMeasure) {
+    Begin(1, 2);
+    On(1, 4096, 60);
+    Off(1, 4096, 60);
+    EXPECT_EQ(doc_->header.measureCount, 2);
+    On(1, 0, 62);
+    EXPECT_EQ(doc_->header.measureCount, 3);
+    Off(1, 1024, 62);
+    Finish(3);
+    EXPECT_EQ(Dump(1, 2, 3), "0:60/12 | 0:62/10 1024:R/10 2048:R/10 3072:R/10");
+}
+
 // Three notes of 341 or 342 ticks from a beat are a triplet (with its mark) only
 // with triplets allowed.
 TEST_F(TranscriptionTest, TripletsOnlyWhenAllowed) {
