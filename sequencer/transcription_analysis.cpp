@@ -31,13 +31,23 @@ bool EarlierNote(const RawNote& a, const RawNote& b) {
 
 int32_t TupletMember(int n, int e) { return (n - 1) * (int32_t{1} << e) / n; }
 
-bool WithinMember(int32_t d, int32_t member) { return std::abs(d - member) <= member / 4; }
+// A member may sound shorter than its slot (down to half of it, as the playback
+// percent or a staccato leaves it) or a quarter longer.
+bool WithinMember(int32_t d, int32_t member) { return d >= member / 2 && d <= member + member / 4; }
 
-// The raw groups of notes (indices into the sorted notes) that start together.
+// The attack as played, and the length from it.
+int32_t HeardTime(const RawNote& note) { return note.time + note.heardOffset; }
+int32_t HeardDuration(const RawNote& note) { return note.duration - note.heardOffset; }
+
+bool EarlierHeard(const RawNote& a, const RawNote& b) {
+    return HeardTime(a) != HeardTime(b) ? HeardTime(a) < HeardTime(b) : a.key < b.key;
+}
+
+// The raw groups of notes (indices into the notes sorted as heard) that start together.
 std::vector<std::vector<size_t>> RawGroups(const std::vector<RawNote>& notes) {
     std::vector<std::vector<size_t>> groups;
     for (size_t i = 0; i < notes.size(); ++i) {
-        if (groups.empty() || notes[i].time - notes[groups.back().front()].time > kChordTolerance)
+        if (groups.empty() || HeardTime(notes[i]) - HeardTime(notes[groups.back().front()]) > kChordTolerance)
             groups.push_back({});
         groups.back().push_back(i);
     }
@@ -50,8 +60,8 @@ bool MatchTupletRun(const std::vector<RawNote>& notes, const std::vector<std::ve
     if (first + n > groups.size()) return false;
     for (int k = 0; k < n; ++k) {
         const RawNote& head = notes[groups[first + k].front()];
-        if (std::abs(head.time - (start + k * member)) > tolerance) return false;
-        if (!WithinMember(head.duration, member)) return false;
+        if (std::abs(HeardTime(head) - (start + k * member)) > tolerance) return false;
+        if (!WithinMember(HeardDuration(head), member)) return false;
     }
     return true;
 }
@@ -66,9 +76,10 @@ TranscribedGroup MakeTuplet(std::vector<RawNote>& notes, const std::vector<std::
     const int32_t member = TupletMember(n, e);
     for (size_t i : groups[index + k]) {
         RawNote note = notes[i];
-        note.attackOffset = ClampOffset(note.attackOffset + note.time - slot, limit);
-        note.releaseOffset = ClampOffset(note.releaseOffset + note.duration - member, limit);
+        note.attackOffset = ClampOffset(note.attackOffset - note.heardOffset + HeardTime(note) - slot, limit);
+        note.releaseOffset = ClampOffset(note.releaseOffset + HeardDuration(note) - member, limit);
         note.time = slot;
+        note.heardOffset = 0;
         note.duration = member;
         note.sounding = false;
         group.notes.push_back(note);
@@ -88,7 +99,7 @@ void SearchTuplets(std::vector<RawNote>& notes, std::vector<bool>& taken, int n,
         for (size_t g = 0; g < groups.size(); ++g) {
             if (taken[groups[g].front()]) continue;
             const RawNote& head = notes[groups[g].front()];
-            const int32_t start = SnapToGrid(head.time, s.attack);
+            const int32_t start = SnapToGrid(HeardTime(head), s.attack);
             if (start % startGrid != 0) continue;
             if (!MatchTupletRun(notes, groups, g, n, start, member, tolerance)) continue;
             bool free = true;
@@ -164,7 +175,7 @@ std::vector<TranscribedGroup> DetectTuplets(std::vector<RawNote>& notes, const M
                                             const QuantizeSettings& s) {
     std::vector<TranscribedGroup> found;
     if (!s.triplets && !s.quintuplets) return found;
-    std::sort(notes.begin(), notes.end(), EarlierNote);
+    std::sort(notes.begin(), notes.end(), EarlierHeard);
     std::vector<bool> taken(notes.size(), false);
     if (s.quintuplets) SearchTuplets(notes, taken, 5, metre.beatExponent - 2, s, found);
     if (s.triplets) SearchTuplets(notes, taken, 3, metre.beatExponent - 1, s, found);
@@ -230,6 +241,7 @@ void CarryHeldNotes(std::vector<TranscribedGroup>& groups, const Metre& metre) {
             continuation.time = next.time;
             continuation.duration = beyond;
             continuation.attackOffset = 0;
+            continuation.heardOffset = 0;
             continuation.tieFromPrevious = true;
             note.duration = distance;
             note.releaseOffset = 0;

@@ -24,6 +24,7 @@ struct RawNote {
     bool tieFromPrevious = false;
     int16_t attackOffset = 0;   // what the quantisation took away, clamped to +-E
     int16_t releaseOffset = 0;
+    int32_t heardOffset = 0;    // the attack as played minus `time` (the tuplet search reads it)
     uint32_t source = 0;   // the input note it comes from (accounting)
 };
 

@@ -195,6 +195,8 @@ void NoteOn(ScoreView* view, int staff, uint8_t key, int velocity, int32_t p) {
     note.velocity = RelativeVelocity(view, staff, velocity);
     note.sounding = true;
     note.source = store.nextSource++;
+    // The attack as played is kept beside the grid's: tuplets are found from it.
+    note.heardOffset = countIn ? 0 : p - q;
     if (q < length) {
         note.time = q;
         note.duration = length - q;

@@ -150,6 +150,26 @@ TEST_F(TranscriptionTest, TripletsOnlyWhenAllowed) {
     }
 }
 
+// Triplet eighths played shorter than their slots (as an export at 90 percent
+// writes them, or detached to 200 ticks) are found from their attacks as played,
+// on every grid, before the grid moves the second and third attacks (onto 512 and
+// 512 on the eighth grid).
+TEST_F(TranscriptionTest, ShortTripletsAreFoundFromTheirAttacksAsPlayed) {
+    const std::pair<int, int32_t> cases[] = {{8, 307}, {9, 307}, {8, 200}};
+    for (const auto& [grid, sounding] : cases) {
+        SCOPED_TRACE(grid * 1000 + sounding);
+        Begin(1, 2);
+        ql::Options().AllowTriplets = 1;
+        ql::Options().PreQuantization = grid;
+        for (uint8_t key : {60, 62, 64}) {
+            On(1, key == 60 ? 0 : 341 - sounding, key);
+            Off(1, sounding, key);
+        }
+        Finish(1);
+        EXPECT_EQ(Dump(1, 1, 1), "0:60/9t 341:62/9t 682:64/9t 1024:R/10 2048:R/11");
+    }
+}
+
 // With a split keyboard, keys below the split point go to the split staff and the
 // others to the record staff, and every delta moves both staves on.
 TEST_F(TranscriptionTest, SplitPointSendsKeysToTwoStaves) {
