@@ -54,6 +54,7 @@ constexpr uint8_t kChannelPressure = 0xD0;
 constexpr uint32_t kMicrosecondsPerMinute = 60'000'000;
 constexpr uint32_t kLargestTempoValue = 0xFFFFFF;
 constexpr int kLastExponent = 12;  // the beat unit code of a whole note
+constexpr int kLargestNumerator = 255;
 constexpr char kStaffNameFormat[] = "%s:%d";
 constexpr char kStaffStatusFormat[] = "%s: %d";
 constexpr char kTrackNameFormat[] = "%s %d";
@@ -156,6 +157,20 @@ bool WriteTrackHead(TrackExport& out, ScoreDocument* document, int t, const SmfE
     return out.ok();
 }
 
+// The signature a measure is written with: its own, or for a measure of another
+// length (an upbeat) the count of the longest unit, not above its beat, that fills it.
+void WrittenMeasureSignature(ScoreDocument* document, int measure, int& beats, int& unit) {
+    const MeasureRecord* record = MeasureRecordOf(document, measure);
+    const int length = record != nullptr ? record->lengthTicks : 0;
+    if (length <= 0 || (unit >= 0 && beats << unit == length)) return;
+    for (int u = std::min(unit, kLastExponent); u >= 0; --u) {
+        if (length % (1 << u) != 0 || (length >> u) > kLargestNumerator) continue;
+        beats = length >> u;
+        unit = u;
+        return;
+    }
+}
+
 void WriteDownbeat(TrackExport& out, ScoreDocument* document, int t, const ExportEvent& e, TrackState& state) {
     const int staff = std::max(t, 1);
     const int key = KeyCodeOf(document, staff, e.measure);
@@ -164,10 +179,11 @@ void WriteDownbeat(TrackExport& out, ScoreDocument* document, int t, const Expor
         out.KeySignature(e.time, key, record != nullptr && (record->transpositionWord & kMinorKeyBit) != 0);
         state.lastKey = key;
     }
-    const int beats = e.slot;
-    const int unit = e.port;
-    if (t != 0 || (beats == 0 && unit == 0) || (beats == state.lastBeats && unit == state.lastUnit)) return;
-    if (unit > kLastExponent) return;
+    int beats = e.slot;
+    int unit = e.port;
+    if (t != 0 || (beats == 0 && unit == 0) || unit > kLastExponent) return;
+    WrittenMeasureSignature(document, e.measure, beats, unit);
+    if (beats == state.lastBeats && unit == state.lastUnit) return;
     const uint8_t data[4] = {static_cast<uint8_t>(beats), static_cast<uint8_t>(kLastExponent - unit), 12, 8};
     out.Meta(kMetaTimeSignature, e.time, data);
     state.lastBeats = beats;

@@ -55,12 +55,15 @@ void ApplyTimeSignature(ImportSignatures& signatures, ScoreView* view, int staff
     ScoreDocument* document = view->document;
     const int from = MeasureReached(staff);
     const int count = document->header.measureCount;
+    const bool upbeat = from == 2 && signatures.firstMeasureSet && count >= 1 &&
+                        MeasureRecordOf(document, 1)->lengthTicks < length;
+    signatures.firstMeasureSet = from == 1;
     for (int m = from; m <= std::min(count + ql::kSpareMeasures, MeasureLimit); ++m)
         MeasureRecordOf(document, m)->lengthTicks = static_cast<uint16_t>(std::min(length, 0xFFFF));
     for (int s = 0; s <= document->header.staffCount; ++s) {
         StaffRecord* record = StaffRecordOf(document, s);
         if (record == nullptr) continue;
-        for (int m = from; m <= count; ++m) {
+        for (int m = upbeat ? 1 : from; m <= std::min(count + ql::kSpareMeasures, MeasureLimit); ++m) {
             if (MeasureCell* cell = GetOrCreateMeasureCell(record, document, m)) {
                 cell->beats = beats;
                 cell->beatUnit = static_cast<uint8_t>(unit);
@@ -84,7 +87,8 @@ void ApplyKeySignature(ImportSignatures& /*signatures*/, ScoreView* view, int st
     for (int s = first; s <= last; ++s) {
         StaffRecord* record = StaffRecordOf(document, s);
         if (record == nullptr) continue;
-        for (int m = from; m <= document->header.measureCount; ++m)
+        // The spare cells too: the measures appended later are made from them.
+        for (int m = from; m <= std::min(document->header.measureCount + ql::kSpareMeasures, MeasureLimit); ++m)
             if (MeasureCell* cell = GetOrCreateMeasureCell(record, document, m))
                 cell->clefKey = static_cast<uint8_t>((cell->clefKey & kClefMask) | (code << kKeyShift));
         if ((minor & 1) != 0) record->transpositionWord |= kMinorKeyBit;

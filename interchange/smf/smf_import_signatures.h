@@ -15,12 +15,15 @@ struct ImportSignatures {
     int resolution = 1024;  // source ticks per quarter
     int beats = 4;
     int unit = 10;  // log2 of the beat's ticks
+    bool firstMeasureSet = false;  // the file gave measure 1 a signature of its own
 };
 
 // The signature in force at the start: staff 1's in measure 1, else 4/4.
 ImportSignatures BeginImportSignatures(ScoreView* view, int resolution);
 
-// Meta 0x58 (beats, the denominator's exponent) met on `staff`.
+// Meta 0x58 (beats, the denominator's exponent) met on `staff`. A first measure
+// the file gives a shorter signature than the one following it is an upbeat: it
+// keeps its length under the following signature.
 void ApplyTimeSignature(ImportSignatures& signatures, ScoreView* view, int staff, uint8_t beats,
                         uint8_t denominator);
 // Meta 0x59 (sharps or flats, minor) met on `staff`, from the measure that staff
