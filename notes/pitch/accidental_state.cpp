@@ -58,6 +58,7 @@ class VoiceWalk {
 
     int clef() const { return clef_; }
     int key() const { return key_; }
+    const AccidentalState& state() const { return state_; }
     int At(int position) const { return AccidentalStateAt(state_, position); }
 
   private:
@@ -176,14 +177,26 @@ int AccidentalInForceAt(const EventRecord& note, MeasureCell* cell, int voice) {
 
 int ComputeNoteKeyInCell(const StaffRecord* staff, MeasureCell* cell, const EventRecord& note,
                          int voice) {
-    if (cell == nullptr) return 0;
-    const VoiceWalk walk = WalkToNote(cell, voice, note.time);
+    return SoundingKeysAt(staff, cell, voice, note.time).KeyOf(note);
+}
+
+SoundingKeysAt::SoundingKeysAt(const StaffRecord* staff, MeasureCell* cell, int voice, int time) : staff_(staff) {
+    if (cell == nullptr) return;
+    const VoiceWalk walk = WalkToNote(cell, voice, time);
+    walked_ = true;
+    state_ = walk.state();
+    clef_ = walk.clef();
+    key_ = walk.key();
+}
+
+int SoundingKeysAt::KeyOf(const EventRecord& note) const {
+    if (!walked_) return 0;
     EventRecord sounding = note;
     if (NoteAccidentalCode(note) == CodeOf(AccidentalCode::None)) {
         const int tied = IsTieContinuation(note) ? NoteTiedAccidental(note) : 0;
-        SetNoteAccidentalCode(sounding, tied != 0 ? tied : walk.At(NotePosition(note)));
+        SetNoteAccidentalCode(sounding, tied != 0 ? tied : AccidentalStateAt(state_, NotePosition(note)));
     }
-    return NoteToMidiKey(staff, sounding, walk.clef(), walk.key());
+    return NoteToMidiKey(staff_, sounding, clef_, key_);
 }
 
 }  // namespace ql

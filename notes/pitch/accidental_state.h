@@ -59,4 +59,20 @@ int AccidentalInForceAt(const EventRecord& note, MeasureCell* cell, int voice);
 int ComputeNoteKeyInCell(const StaffRecord* staff, MeasureCell* cell, const EventRecord& note,
                          int voice);
 
+// ComputeNoteKeyInCell for any number of notes at one time of a voice of the cell,
+// from one walk of the voice.
+class SoundingKeysAt {
+  public:
+    SoundingKeysAt(const StaffRecord* staff, MeasureCell* cell, int voice, int time);
+    // The key a note at that time sounds (0 without a cell).
+    int KeyOf(const EventRecord& note) const;
+
+  private:
+    const StaffRecord* staff_;
+    bool walked_ = false;
+    AccidentalState state_;
+    int clef_ = 0;
+    int key_ = 0;
+};
+
 }  // namespace ql

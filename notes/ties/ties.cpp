@@ -12,6 +12,7 @@
 #include "notes/ties/ties.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "core/constants.h"
 #include "core/memory/pool.h"
@@ -46,23 +47,26 @@ int MeasureLength(ScoreDocument* document, int measure) {
     return record != nullptr ? record->lengthTicks : 0;
 }
 
-bool SamePitch(ScoreDocument* document, int staff, MeasureCell* startCell, const EventRecord& start,
-               MeasureCell* candidateCell, const EventRecord& candidate, int voice) {
-    const StaffRecord* record = StaffRecordOf(document, staff);
-    if (ComputeNoteKeyInCell(record, startCell, start, voice) ==
-        ComputeNoteKeyInCell(record, candidateCell, candidate, voice))
-        return true;
+bool SamePitch(int startKey, MeasureCell* startCell, const EventRecord& start, int candidateKey,
+               MeasureCell* candidateCell, const EventRecord& candidate) {
+    if (startKey == candidateKey) return true;
     return ClefAtTick(startCell, start.time) == ClefAtTick(candidateCell, candidate.time) &&
            start.step == candidate.step && (candidate.flags & kAccidentalCodeMask) == 0;
 }
 
-// The first note at `time` of the voice of the cell with the start note's pitch.
+// The first note at `time` of the voice of the cell with the start note's pitch. The
+// keys are read from one walk of each voice (a held chord asks for every note).
 EventRecord* MatchAt(ScoreDocument* document, int staff, MeasureCell* startCell,
                      const EventRecord& start, MeasureCell* cell, int time, int voice) {
+    const StaffRecord* record = StaffRecordOf(document, staff);
+    const int startKey = ComputeNoteKeyInCell(record, startCell, start, voice);
+    std::optional<SoundingKeysAt> keys;
     EventRecord* e = GetVoiceFirstEvent(cell, voice);
     for (int i = 0; e != nullptr && i < kMaxChainLength; ++i, e = NextEvent(e)) {
         if (e->time > time) break;
-        if (e->time == time && SamePitch(document, staff, startCell, start, cell, *e, voice)) return e;
+        if (e->time != time) continue;
+        if (!keys) keys.emplace(record, cell, voice, time);
+        if (SamePitch(startKey, startCell, start, keys->KeyOf(*e), cell, *e)) return e;
     }
     return nullptr;
 }

@@ -63,6 +63,8 @@ RepeatEndingList* BuildRepeatEndingList(ScoreDocument* document) {
 // The list, built when absent.
 RepeatEndingList* EnsureRepeatEndingList(ScoreDocument* document) {
     if (document == nullptr) return nullptr;
+    if (document->repeatEndings != nullptr && document->repeatEndings->holds > 0)
+        document->repeatEndings->generation = document->editGeneration;
     if (document->repeatEndings != nullptr && document->repeatEndings->generation != document->editGeneration)
         FreeRepeatEndingList(document);
     if (document->repeatEndings == nullptr) {
@@ -104,6 +106,15 @@ void FreeRepeatEndingList(ScoreDocument* document) {
 const RepeatEndingList* GetRepeatEndingList(ScoreDocument* document) {
     const RepeatEndingList* list = EnsureRepeatEndingList(document);
     return list != nullptr && !list->ranges.empty() ? list : nullptr;
+}
+
+RepeatEndingListHold::RepeatEndingListHold(ScoreDocument* document)
+    : document_(document), held_(EnsureRepeatEndingList(document)) {
+    if (held_ != nullptr) ++held_->holds;
+}
+
+RepeatEndingListHold::~RepeatEndingListHold() {
+    if (held_ != nullptr && document_->repeatEndings == held_) --held_->holds;
 }
 
 const RepeatEndingRange* FindRepeatEndingAtMeasure(ScoreDocument* document, ScoreView* /*view*/,

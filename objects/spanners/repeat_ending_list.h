@@ -28,6 +28,23 @@ struct RepeatEndingList {
     // The document's edit generation when the list was built: any later change
     // (measures inserted or deleted, endings moved) builds it again.
     uint32_t generation = 0;
+    int holds = 0;  // RepeatEndingListHold objects keeping it as built
+};
+
+// Keeps the document's list as built while edits run that change no ending and no
+// measure (the ties a transcription makes, each of which marks the document
+// modified and would build the list again at the next lookup). A list freed in the
+// meantime (an ending made or removed, an undo) is built again as usual.
+class RepeatEndingListHold {
+  public:
+    explicit RepeatEndingListHold(ScoreDocument* document);
+    ~RepeatEndingListHold();
+    RepeatEndingListHold(const RepeatEndingListHold&) = delete;
+    RepeatEndingListHold& operator=(const RepeatEndingListHold&) = delete;
+
+  private:
+    ScoreDocument* document_;
+    RepeatEndingList* held_;
 };
 
 // The last measure an ending starting at `first` covers: first + span - 1, never

@@ -109,6 +109,30 @@ TEST_F(RepeatEndingListTest, AChangeToTheScoreBuildsTheListAgain) {
     EXPECT_EQ(RangeAt(6), (std::pair{5, 7}));  // and keeps it until the next change
 }
 
+// While held (the ties of a transcription) the list stands through changes marked
+// on the score; a list freed meanwhile is built again, and after the hold a change
+// builds it again as before.
+TEST_F(RepeatEndingListTest, AHeldListStandsThroughChangesToTheScore) {
+    RepeatEndingObject* ending = Ending(1, 5, 1);
+    {
+        const RepeatEndingListHold hold(doc_);
+        const RepeatEndingList* built = doc_->repeatEndings;
+        ASSERT_NE(built, nullptr);
+        SetDocumentModified(doc_);
+        EXPECT_EQ(RangeAt(5), (std::pair{5, 5}));
+        EXPECT_EQ(doc_->repeatEndings, built);
+        ending->span = 3;
+        FreeRepeatEndingList(doc_);
+        EXPECT_EQ(RangeAt(6), (std::pair{5, 7}));
+        ending->span = 2;
+        SetDocumentModified(doc_);
+        EXPECT_EQ(RangeAt(7), (std::pair{0, 0}));  // the list built meanwhile is not held
+    }
+    ending->span = 1;
+    SetDocumentModified(doc_);
+    EXPECT_EQ(RangeAt(6), (std::pair{0, 0}));
+}
+
 TEST_F(RepeatEndingListTest, BuildingCreatesNoCells) {
     // A measure count past the cells made so far: the build walks measures without cells.
     constexpr int kMeasures = 300;
