@@ -81,8 +81,8 @@ std::string WriteFixture(int measures) {
     return path;
 }
 
-void RunImport(benchmark::State& state, int measures) {
-    const std::string path = WriteFixture(measures);
+// Imports the file at `path` once an iteration (the file is removed after).
+void RunImportOf(benchmark::State& state, const std::string& path) {
     PrepareImportProgram();
     int made = 0;
     for (auto _ : state) {
@@ -110,6 +110,8 @@ void RunImport(benchmark::State& state, int measures) {
     std::remove(path.c_str());
 }
 
+void RunImport(benchmark::State& state, int measures) { RunImportOf(state, WriteFixture(measures)); }
+
 void BM_ImportSmf(benchmark::State& state) {
     RunImport(state, 2000);
     state.SetLabel("target <= 12x");
@@ -118,6 +120,53 @@ BENCHMARK(BM_ImportSmf)->Unit(benchmark::kMillisecond);
 
 void BM_ImportSmf_Baseline(benchmark::State& state) { RunImport(state, 200); }
 BENCHMARK(BM_ImportSmf_Baseline)->Unit(benchmark::kMillisecond);
+
+// One staff track of 16 keys in 4/4: held from the first beat to the end of the
+// last measure, or struck at every barline and released at the next.
+constexpr int kHeldKeys = 16;
+
+std::vector<uint8_t> MakeHeldFile(int measures, bool held) {
+    std::vector<uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2,
+                              static_cast<uint8_t>(kDivision >> 8), static_cast<uint8_t>(kDivision & 0xFF)};
+    PutChunk(file, {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> track{0x00, 0x90};
+    const uint32_t bar = 4 * kDivision;
+    for (int m = 0; m < (held ? 1 : measures); ++m) {
+        for (int k = 0; k < kHeldKeys; ++k) {
+            if (m + k > 0) PutVlq(track, 0);
+            track.insert(track.end(), {static_cast<uint8_t>(40 + 3 * k), 80});
+        }
+        for (int k = 0; k < kHeldKeys; ++k) {
+            PutVlq(track, k == 0 ? (held ? bar * static_cast<uint32_t>(measures) : bar) : 0);
+            track.insert(track.end(), {static_cast<uint8_t>(40 + 3 * k), 0});
+        }
+    }
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    PutChunk(file, track);
+    return file;
+}
+
+void RunHeldImport(benchmark::State& state, bool held) {
+    const int measures = static_cast<int>(state.range(0));
+    const std::string path =
+        (sys::TemporaryFolder() / ("ql_bench_" + std::to_string(getpid()) + (held ? "_held.mid" : "_struck.mid")))
+            .string();
+    const std::vector<uint8_t> bytes = MakeHeldFile(measures, held);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    RunImportOf(state, path);
+}
+
+// 16 notes held for 1,000 measures (tied on at every barline) against the same
+// notes struck in every measure; target: at most 2x the struck notes.
+void BM_HeldNotesImport(benchmark::State& state) {
+    RunHeldImport(state, true);
+    state.SetLabel("target <= 2x");
+}
+BENCHMARK(BM_HeldNotesImport)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_HeldNotesImport_Baseline(benchmark::State& state) { RunHeldImport(state, false); }
+BENCHMARK(BM_HeldNotesImport_Baseline)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // The byte layer alone: every event of the 2,000-measure file from memory.
 void BM_ReadSmf(benchmark::State& state) {
