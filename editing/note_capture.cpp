@@ -53,9 +53,20 @@ CaptureRecord* RecordFor(std::vector<CaptureRecord*>* records, int staff) {
     auto* record = static_cast<CaptureRecord*>(AllocStaticRecord(kCapturePool));
     if (record == nullptr) return nullptr;
     record->staff = static_cast<uint8_t>(staff);
-    if (!records->empty()) records->back()->next = Ref32<CaptureRecord>::To(record);
     records->push_back(record);
     return record;
+}
+
+// The records are made in the order the music is met (measure by measure), so a
+// staff with nothing in the first measure comes late: the chain is made in staff
+// order, so that its head is the top staff the paste measures from.
+CaptureRecord* ChainByStaff(std::vector<CaptureRecord*>* records) {
+    std::stable_sort(records->begin(), records->end(),
+                     [](const CaptureRecord* a, const CaptureRecord* b) { return a->staff < b->staff; });
+    for (size_t i = 0; i < records->size(); ++i)
+        (*records)[i]->next = i + 1 < records->size() ? Ref32<CaptureRecord>::To((*records)[i + 1])
+                                                      : Ref32<CaptureRecord>{};
+    return records->empty() ? nullptr : records->front();
 }
 
 // A captured rest is an event of the capture with no pitch: it holds its place in
@@ -268,7 +279,7 @@ int CaptureMarqueeNotes(ScoreView* view) {
                                                    : AppendRest(record, item.voice, item.rest);
         if (!appended) break;
     }
-    State().blockClipboard.captured = records.empty() ? nullptr : records.front();
+    State().blockClipboard.captured = ChainByStaff(&records);
     return records.empty() ? 0 : 1;
 }
 

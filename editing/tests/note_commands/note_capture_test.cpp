@@ -156,5 +156,33 @@ TEST_F(NoteCaptureTest, ACapturedRestKeepsItsPlace) {
     EXPECT_EQ(NextEvent(after), nullptr);
 }
 
+// Staff 2 has nothing in the marquee's first measure, so its notes are met after
+// staff 3's: the paste still measures from the top staff. Each staff lands on the
+// cursor's staff plus its distance from staff 2, from the cursor on staff 2 and on
+// staff 1 (where nothing falls off above the score).
+TEST_F(NoteCaptureTest, StavesKeepTheirOrderWhenTheTopStaffStartsLate) {
+    for (int v : {0, 2}) FreeEventChain(GetVoiceHead(score_.Cell(2, 1), v));
+    for (int m = 3; m <= 4; ++m)
+        for (int v : {0, 2}) FreeEventChain(GetVoiceHead(score_.Cell(1, m), v));
+    CopyNotes(view_, true);
+    ASSERT_TRUE(NoteCaptureValid());
+    // Staff 2 brings measure 2's three notes, staff 3 six: four fill measure 3.
+    const struct {
+        int cursorStaff;
+        std::vector<size_t> notesInMeasure3;  // staves 1 to 3, voice 0
+    } cases[] = {{2, {0, 3, 4}}, {1, {3, 4, 0}}};
+    for (const auto& c : cases) {
+        CursorAt(c.cursorStaff, 3, 0);
+        {
+            UndoStep step(doc_, view_, UndoKind::Note, 0, UndoVerb::Paste);
+            PasteCapturedNotes(view_);
+        }
+        for (int staff = 1; staff <= kStaves; ++staff)
+            EXPECT_EQ(StepsAt(staff, 3, 0).size(), c.notesInMeasure3[staff - 1])
+                << "cursor on staff " << c.cursorStaff << ", staff " << staff;
+        UndoCommand(doc_, view_);
+    }
+}
+
 }  // namespace
 }  // namespace ql::testing_note_commands
