@@ -164,6 +164,10 @@ int CopySlot(const PastePlan& plan, ScoreView* view, const MeasureSlot& from, in
         if (copy.voiceMask != 0) RebeamCopiedVoices(view, copy.voiceMask, plan.destStaff + k, toMeasure);
     }
     CopyMeasureRecordKeepingNumber(MeasureRecordOf(plan.to, toMeasure), *MeasureRecordOf(source, from.measure));
+    // The measure takes the block's length, so every staff takes its signature, the
+    // staves the block does not reach as well.
+    if (const MeasureCell* signature = FindBlockCell(source, plan.source.firstStaff, from.measure))
+        GiveMeasureSignature(plan.to, toMeasure, signature->beats, signature->beatUnit);
     return ok;
 }
 

@@ -33,4 +33,16 @@ bool MeasureVoicesEmpty(ScoreDocument* document, int measure) {
     return true;
 }
 
+void GiveMeasureSignature(ScoreDocument* document, int measure, uint8_t beats, uint8_t beatUnit) {
+    if (document == nullptr || measure < 0 || measure >= MaxMeasures) return;
+    ScopedPoolSet pools(document->pools);
+    for (int staff = 0; staff <= document->header.staffCount; ++staff) {
+        const CellHandleArray* cells = CellArrayOf(StaffRecordOf(document, staff));
+        MeasureCell* cell = cells != nullptr ? FindRecord<MeasureCell>(kMeasureCellPool, cells->cells[measure]) : nullptr;
+        if (cell == nullptr) continue;
+        cell->beats = beats;
+        cell->beatUnit = beatUnit;
+    }
+}
+
 }  // namespace ql

@@ -2,6 +2,8 @@
 // first staff's cell) and whether a measure is empty on every staff.
 #pragma once
 
+#include <cstdint>
+
 namespace ql {
 
 struct ScoreDocument;
@@ -15,5 +17,8 @@ MeasureCell* FindBlockCell(ScoreDocument* document, int staff, int measure);
 bool SameTimeSignature(ScoreDocument* a, int measureA, ScoreDocument* b, int measureB);
 // No staff of the measure has an event or rest in any voice.
 bool MeasureVoicesEmpty(ScoreDocument* document, int measure);
+// Writes the time signature into every cell the measure has, staff 0 included: a
+// measure has one time signature on all its staves.
+void GiveMeasureSignature(ScoreDocument* document, int measure, uint8_t beats, uint8_t beatUnit);
 
 }  // namespace ql

@@ -208,6 +208,27 @@ TEST_F(BlockPasteTest, DifferentTimeSignaturesNeedAnEmptyDestination) {
     EXPECT_EQ(score_.Cell(1, 6)->beats, 4) << "the pasted measure takes its signature";
 }
 
+// A 4/4 block of one or two staves pasted onto some staves of empty 3/4 measures:
+// each measure it lands in is in 4/4 on every staff, the staves it missed too.
+TEST_F(BlockPasteTest, APastedSignatureReachesEveryStaffOfTheMeasure) {
+    FillFirstMeasures();
+    for (int s = 1; s <= kStaves; ++s)
+        for (int m = 5; m <= 6; ++m) score_.Cell(s, m)->beats = 3;
+    const struct {
+        int firstStaff, lastStaff, destStaff;
+    } cases[] = {{1, 1, 2}, {2, 3, 1}, {1, 1, 3}};
+    for (const auto& c : cases) {
+        Hold(doc_, c.firstStaff, c.lastStaff, 1, 2);
+        ASSERT_EQ(PasteAt(c.destStaff, 5), 1);
+        for (int s = 1; s <= kStaves; ++s)
+            for (int m = 5; m <= 6; ++m)
+                EXPECT_EQ(score_.Cell(s, m)->beats, 4) << "staff " << s << ", measure " << m << ", block of staves "
+                                                       << c.firstStaff << "-" << c.lastStaff << " at " << c.destStaff;
+        UndoCommand(doc_, view_);
+        EXPECT_EQ(score_.Cell(2, 5)->beats, 3) << "undo gives the signature back";
+    }
+}
+
 // A source multi-measure rest of 4 pastes as 4 measures; the source's rest stays.
 TEST_F(BlockPasteTest, SourceRestOfFourPastesAsFourMeasures) {
     FillFirstMeasures();
