@@ -2,7 +2,7 @@
 // reset of the program forgets it: the block source (a range of staves and
 // measures of an open document, with the voice mask taken at copy time), the head
 // of the captured notes (records of the static block pools) and the single-staff
-// measure remembered for Shift+Insert.
+// measure remembered for Shift+Insert (and the document it is in).
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,9 @@ struct BlockClipboardState {
     BlockSource source;
     // Head of the capture chain (static pool 8); null when nothing is captured.
     CaptureRecord* captured = nullptr;
-    // The staff and measure marked for a single-staff copy; -1 when none.
+    // The document, staff and measure marked for a single-staff copy; -1 when none.
+    // Borrowed like the block source's document, and dropped with it.
+    ScoreDocument* markedDocument = nullptr;
     int16_t markedStaff = -1;
     int16_t markedMeasure = -1;
 };

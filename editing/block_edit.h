@@ -44,6 +44,10 @@ void CopyMeasureRecordKeepingNumber(MeasureRecord* dest, const MeasureRecord& so
 // destination voice that already has content is left alone. The current measure
 // moves to the destination. Non-zero on success.
 int EditStaffBlock(ScoreView* view, int fromStaff, int fromMeasure, int toStaff, int toMeasure);
+// The same with the measure taken from `from` (an open document, which is only
+// read: the view's document or another one).
+int EditStaffBlockFrom(ScoreView* view, ScoreDocument* from, int fromStaff, int fromMeasure, int toStaff,
+                       int toMeasure);
 
 // Duplicates a measure into the next one on every staff (EditStaffBlock for staves
 // 1 to the staff count); the score is extended when the measure is its last.

@@ -47,6 +47,10 @@ void ClearBlockClipboard() {
 void DropBlockSourceOf(const ScoreDocument* document) {
     BlockClipboardState& state = State().blockClipboard;
     if (document != nullptr && state.source.document == document) state.source = BlockSource{};
+    if (document != nullptr && state.markedDocument == document) {
+        state.markedDocument = nullptr;
+        state.markedStaff = state.markedMeasure = -1;
+    }
 }
 
 int SetBlockSource(ScoreView* view) {

@@ -1,6 +1,7 @@
-// One staff's measure copied to another place of the same score (Shift+Insert and
-// the paste of the single-staff mark), and the measure duplicated into the next one
-// on every staff (the barline's duplicate).
+// One staff's measure copied to another place of the same score or into another
+// score (Shift+Insert and the paste of the single-staff mark, which remembers its
+// score), and the measure duplicated into the next one on every staff (the
+// barline's duplicate).
 #include "core/model/document.h"
 #include "core/model/grid.h"
 #include "core/model/score_document.h"
@@ -10,6 +11,7 @@
 #include "display/view_location.h"
 #include "editing/block_clipboard.h"
 #include "editing/block_edit.h"
+#include "editing/block_signatures.h"
 #include "layout/page_format.h"
 
 namespace ql {
@@ -34,15 +36,17 @@ uint8_t StaffCopyMask(const ScoreView* view) {
     return static_cast<uint8_t>(view->voiceMask & kAllVoices);
 }
 
-int CopyStaffMeasure(ScoreView* view, int fromStaff, int fromMeasure, int toStaff, int toMeasure) {
+int CopyStaffMeasure(ScoreView* view, ScoreDocument* from, int fromStaff, int fromMeasure, int toStaff,
+                     int toMeasure) {
     ScoreDocument* document = view->document;
-    MeasureCell* source = CellAt(document, fromStaff, fromMeasure);
+    // Another score is only read: a cell it lacks is not made there.
+    MeasureCell* source =
+        from == document ? CellAt(from, fromStaff, fromMeasure) : FindBlockCell(from, fromStaff, fromMeasure);
     MeasureCell* dest = CellAt(document, toStaff, toMeasure);
     if (source == nullptr || dest == nullptr) return 0;
-    const BlockCellCopy copy{document, document, view, StaffCopyMask(view)};
+    const BlockCellCopy copy{from, document, view, StaffCopyMask(view)};
     const int voices = CopyCellVoices(copy, source, dest);
-    CopyMeasureRecordKeepingNumber(MeasureRecordOf(document, toMeasure),
-                                   *MeasureRecordOf(document, fromMeasure));
+    CopyMeasureRecordKeepingNumber(MeasureRecordOf(document, toMeasure), *MeasureRecordOf(from, fromMeasure));
     const int objects = CopyCellObjects(copy, source, dest);
     return voices && objects;
 }
@@ -50,11 +54,18 @@ int CopyStaffMeasure(ScoreView* view, int fromStaff, int fromMeasure, int toStaf
 }  // namespace
 
 int EditStaffBlock(ScoreView* view, int fromStaff, int fromMeasure, int toStaff, int toMeasure) {
-    if (view == nullptr || view->document == nullptr) return 0;
+    if (view == nullptr) return 0;
+    return EditStaffBlockFrom(view, view->document, fromStaff, fromMeasure, toStaff, toMeasure);
+}
+
+int EditStaffBlockFrom(ScoreView* view, ScoreDocument* from, int fromStaff, int fromMeasure, int toStaff,
+                       int toMeasure) {
+    if (view == nullptr || view->document == nullptr || from == nullptr) return 0;
     ScoreDocument* document = view->document;
-    if (!InScore(document, fromStaff, fromMeasure) || !InScore(document, toStaff, toMeasure)) return 0;
-    if (fromStaff == toStaff && fromMeasure == toMeasure) return 0;
-    const int done = CopyStaffMeasure(view, fromStaff, fromMeasure, toStaff, toMeasure);
+    if (from != document && !IsDocumentListed(from)) return 0;
+    if (!InScore(from, fromStaff, fromMeasure) || !InScore(document, toStaff, toMeasure)) return 0;
+    if (from == document && fromStaff == toStaff && fromMeasure == toMeasure) return 0;
+    const int done = CopyStaffMeasure(view, from, fromStaff, fromMeasure, toStaff, toMeasure);
     SetCurrentMeasure(view, toStaff, toMeasure);
     SetDocumentModified(document);
     InvalidateLinkedViews(view);
@@ -80,6 +91,7 @@ int EditBlockAllStaves(ScoreDocument* document, ScoreView* view, int measure) {
 void MarkStaffBlock(ScoreView* view) {
     if (view == nullptr) return;
     BlockClipboardState& state = State().blockClipboard;
+    state.markedDocument = view->document;
     state.markedStaff = static_cast<int16_t>(view->currentStaff);
     state.markedMeasure = static_cast<int16_t>(view->currentMeasure);
 }
@@ -91,10 +103,12 @@ bool StaffBlockMarked() {
 int PasteMarkedStaffBlock(ScoreView* view) {
     BlockClipboardState& state = State().blockClipboard;
     if (view == nullptr || state.markedMeasure < 0) return 0;
+    ScoreDocument* from = state.markedDocument;
     const int staff = state.markedStaff;
     const int measure = state.markedMeasure;
+    state.markedDocument = nullptr;
     state.markedStaff = state.markedMeasure = -1;
-    return EditStaffBlock(view, staff, measure, view->currentStaff, view->currentMeasure);
+    return EditStaffBlockFrom(view, from, staff, measure, view->currentStaff, view->currentMeasure);
 }
 
 }  // namespace ql

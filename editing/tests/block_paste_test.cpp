@@ -406,6 +406,31 @@ TEST_F(BlockPasteTest, StaffBlockFillsOnlyEmptyVoices) {
     for (int s = 1; s <= kStaves; ++s) EXPECT_EQ(Steps(s, 5), Expected(s, 4));
 }
 
+// A measure marked in the second score pastes that score's measure into the first,
+// whichever measure of the first has the same staff and number; the second is only
+// read, and once it is closed the mark is gone with it.
+TEST_F(BlockPasteTest, AMarkNamesItsScore) {
+    MakeSecondScore();
+    const std::string second = Dump(second_);
+    secondView_->currentStaff = 2;
+    secondView_->currentMeasure = 3;
+    MarkStaffBlock(secondView_);
+    SetCurrentMeasureQuick(view_, 1, 7);
+    ASSERT_EQ(PasteMarkedStaffBlock(view_), 1);
+    EXPECT_EQ(Steps(1, 7), Expected(2, 3));
+    EXPECT_EQ(Dump(second_), second);
+
+    secondView_->currentMeasure = 4;
+    MarkStaffBlock(secondView_);
+    FreeDocument(second_);
+    second_ = nullptr;
+    SetCurrentPoolSet(doc_->pools);
+    EXPECT_FALSE(StaffBlockMarked());
+    SetCurrentMeasureQuick(view_, 1, 8);
+    EXPECT_EQ(PasteMarkedStaffBlock(view_), 0);
+    EXPECT_TRUE(Steps(1, 8).empty());
+}
+
 // A destination voice whose head cannot be made is refused: the copy must never
 // hang its notes on the document's shared head sentinel.
 TEST_F(BlockPasteTest, StaffCopyWithoutAVoiceHeadLeavesTheSharedSentinelAlone) {
