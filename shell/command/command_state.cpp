@@ -82,7 +82,7 @@ CommandSnapshot TakeCommandSnapshot(ScoreView* view) {
     s.recordChecked = IsToolbarButtonChecked(kStartRecordingButton);
     s.pauseChecked = IsToolbarButtonChecked(kPausePlaybackButton);
     s.sequencerPlaying = IsPlaybackRunning();
-    s.blockHeld = BlockHeld();
+    s.blockHeld = BlockHeld() || NoteCaptureValid() || StaffBlockMarked();
     s.clipboardPicture = ClipboardOffersPicture();
     if (!valid) return s;
     const SelectionState* selection = State().documents.Selection;

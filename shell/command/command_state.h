@@ -26,7 +26,7 @@ struct CommandSnapshot {
     bool modified = false;
     bool undoAvailable = false;
     bool redoAvailable = false;
-    bool blockHeld = false;         // the block clipboard holds a block
+    bool blockHeld = false;         // the block clipboard holds a block, captured notes or a mark
     bool clipboardPicture = false;  // the clipboard offers formats 14, 8 or 2
     bool multiMeasureRests = false;
     int openViews = 0;

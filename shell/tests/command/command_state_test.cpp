@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <string>
 
 #include "core/model/score_document.h"
 #include "core/state.h"
 #include "core/units/view_moves.h"
+#include "editing/block_clipboard_state.h"
 #include "shell/command/toolbar_buttons.h"
 #include "shell/command/toolbar_tooltips.h"
 #include "platform/sys/resources.h"
@@ -142,6 +145,30 @@ TEST(CommandState, PagesViewsAndPaste) {
     s.blockHeld = true;
     EXPECT_TRUE(Enabled(ComputeCommandState(s), 57637));
     EXPECT_FALSE(ToolbarButtonEnabled(ComputeCommandState(s), 12345).has_value());
+}
+
+// Whatever the block clipboard holds, Paste can take it: a block, notes captured by
+// Copy Notes, or a staff's measure marked for Shift+Insert.
+TEST(CommandState, TheSnapshotSeesEveryKindOfBlockClipboard) {
+    BlockClipboardState& clipboard = State().blockClipboard;
+    clipboard = BlockClipboardState{};
+    EXPECT_FALSE(TakeCommandSnapshot(nullptr).blockHeld);
+    // Only tested against null: no record is read.
+    int standIn = 0;
+    auto* document = reinterpret_cast<ScoreDocument*>(&standIn);
+    const std::function<void()> holds[] = {
+        [&] { clipboard.source.document = document; },
+        [&] { clipboard.captured = reinterpret_cast<CaptureRecord*>(&standIn); },
+        [&] {
+            clipboard.markedDocument = document;
+            clipboard.markedStaff = clipboard.markedMeasure = 1;
+        },
+    };
+    for (size_t i = 0; i < std::size(holds); ++i) {
+        holds[i]();
+        EXPECT_TRUE(TakeCommandSnapshot(nullptr).blockHeld) << "kind " << i;
+        clipboard = BlockClipboardState{};
+    }
 }
 
 class ToolbarTooltips : public ::testing::Test {
