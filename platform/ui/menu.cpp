@@ -2,6 +2,8 @@
 // templates, popup tracking and accelerators.
 #include "platform/ui/menu.h"
 
+#include <vector>
+
 #include "platform/ui/backend.h"
 #include "platform/ui/mdi_frame.h"
 #include "platform/win/backend.h"
@@ -80,6 +82,23 @@ bool FillFromTemplate(MenuHandle menu, const std::vector<MenuItemTemplate>& item
         }
     }
     return true;
+}
+
+// The popups from `menu` down to the one holding the item with `command` (`menu`
+// itself not among them unless it is a popup of its own); false when no item has it.
+bool PopupsDownTo(MenuHandle menu, int32_t command, std::vector<MenuHandle>* path) {
+    MenuRecord* r = Find(menu);
+    if (!r) return false;
+    for (const MenuItem& item : r->items) {
+        if (item.submenu) {
+            path->push_back(item.submenu);
+            if (PopupsDownTo(item.submenu, command, path)) return true;
+            path->pop_back();
+        } else if ((item.flags & kMenuSeparator) == 0 && item.command == command) {
+            return true;
+        }
+    }
+    return false;
 }
 
 uint8_t HeldModifiers() {
@@ -247,6 +266,16 @@ bool TranslateAccelerator(WindowHandle target, const AcceleratorTable& table, co
     if (!win::IsWindow(target)) return false;
     const int32_t command = FindAcceleratorCommand(table, message);
     if (command == 0) return false;
+    // A key runs only what its menu item would: the owner brings the item's state up
+    // to date as for opening its menus, and a grayed or disabled item sends no
+    // command; the key goes on to its window as a plain key stroke.
+    const MenuHandle bar = win::GetWindowMenu(target);
+    std::vector<MenuHandle> popups;
+    if (PopupsDownTo(bar, command, &popups)) {
+        NotifyMenuBarEntered(target);
+        for (MenuHandle popup : popups) NotifyPopupOpening(target, popup);
+        if (!win::IsWindow(target) || (GetMenuItemFlags(bar, command) & kStateMask) != 0) return false;
+    }
     win::SendMessage(target, win::Message::Command,
                      win::MakeCommandWord(static_cast<uint32_t>(command), win::kCommandFromAccelerator), 0);
     return true;

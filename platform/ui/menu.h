@@ -69,6 +69,10 @@ int32_t TrackPopupMenu(MenuHandle popup, uint32_t flags, win::Point screen, Wind
 
 // Accelerators: a KeyDown or SystemKeyDown matching an entry (key and exactly its
 // modifiers held) sends Command(command, kCommandFromAccelerator) to `target`.
+// When `target`'s menu bar has an item with the command, `target` first gets
+// InitMenu and InitMenuPopup for each popup down to the item, as if the user opened
+// them; for a grayed or disabled item nothing is sent and the result is false (the
+// key stays a plain key stroke of its window).
 // FindAcceleratorCommand only names the entry's command (0 for none).
 int32_t FindAcceleratorCommand(const AcceleratorTable& table, const win::QueuedMessage& message);
 bool TranslateAccelerator(WindowHandle target, const AcceleratorTable& table,

@@ -22,8 +22,13 @@ protected:
         FreshWindowLayer::SetUp();
         win::WindowClass cls;
         cls.name = "Frame";
-        cls.procedure = [this](WindowHandle, Message m, uint32_t word, intptr_t) -> intptr_t {
+        cls.procedure = [this](WindowHandle, Message m, uint32_t word, intptr_t data) -> intptr_t {
             if (m == Message::Command) commands.emplace_back(win::CommandId(word), win::CommandCode(word));
+            // The owner's item states, as a program sets them when a popup opens.
+            if (m == Message::InitMenuPopup)
+                for (const auto& [command, grayed] : itemStates)
+                    EnableMenuItem(MenuHandle(static_cast<uint32_t>(data)), command,
+                                   grayed ? MenuItemState::Grayed : MenuItemState::Enabled);
             return 0;
         };
         win::RegisterWindowClass(cls);
@@ -36,6 +41,7 @@ protected:
 
     WindowHandle frame;
     std::vector<std::pair<uint32_t, uint32_t>> commands;
+    std::vector<std::pair<int32_t, bool>> itemStates;  // command, grayed
 };
 
 // Without a queued answer a box answers with its first button; queued answers
@@ -190,6 +196,42 @@ TEST_F(UiBoxesTest, AcceleratorsNeedExactlyTheirModifiers) {
     EXPECT_EQ(commands, (std::vector<std::pair<uint32_t, uint32_t>>{{57603, win::kCommandFromAccelerator}}));
     win::QueuedMessage keyUp{frame, Message::KeyUp, keyS.word, 1};
     EXPECT_FALSE(TranslateAccelerator(frame, table, keyUp));
+}
+
+// A key runs only what its menu item would: the item's state is brought up to date
+// as for opening its menus (a submenu's too), and a grayed item sends no command
+// and leaves the key to its window. A command no menu item has is sent as it stands.
+TEST_F(UiBoxesTest, AnAcceleratorOfAGrayedItemSendsNothing) {
+    MenuHandle bar = CreateMenuBar();
+    MenuHandle file = CreatePopupMenu();
+    MenuHandle recent = CreatePopupMenu();
+    AppendMenuItem(file, 57603, "&Save\tCtrl+S");
+    AppendMenuItem(recent, 40001, "1 Score.ql\tCtrl+R");
+    AppendSubmenu(file, recent, "Recent");
+    AppendSubmenu(bar, file, "&File");
+    ASSERT_TRUE(win::SetWindowMenu(frame, bar));
+    AcceleratorTable table{{Accelerator{win::LetterKey('S'), kAcceleratorControl, 57603},
+                            Accelerator{win::LetterKey('R'), kAcceleratorControl, 40001},
+                            Accelerator{win::LetterKey('Q'), kAcceleratorControl, 57665}}};
+    win::headless::SetKeyDown(win::Key::Control, true);
+    const struct {
+        char key;
+        bool grayed;
+        uint32_t sent;  // 0: none
+    } cases[] = {{'S', true, 0}, {'S', false, 57603}, {'R', true, 0}, {'R', false, 40001}, {'Q', true, 57665}};
+    for (const auto& c : cases) {
+        commands.clear();
+        itemStates = {{57603, c.grayed}, {40001, c.grayed}};
+        // The menu shows the item enabled until the owner says otherwise.
+        EnableMenuItem(bar, 57603, MenuItemState::Enabled);
+        EnableMenuItem(bar, 40001, MenuItemState::Enabled);
+        const win::QueuedMessage key{frame, Message::KeyDown, static_cast<uint32_t>(win::LetterKey(c.key)), 1};
+        EXPECT_EQ(TranslateAccelerator(frame, table, key), c.sent != 0) << c.key;
+        const auto expected = c.sent == 0 ? std::vector<std::pair<uint32_t, uint32_t>>{}
+                                          : std::vector<std::pair<uint32_t, uint32_t>>{{c.sent, win::kCommandFromAccelerator}};
+        EXPECT_EQ(commands, expected) << "Ctrl+" << c.key << (c.grayed ? " grayed" : " enabled");
+    }
+    win::headless::SetKeyDown(win::Key::Control, false);
 }
 
 }  // namespace
