@@ -94,6 +94,13 @@ bool HasHandles(const ScoreObject* marquee) {
     return marquee != nullptr && marquee->handleChain;
 }
 
+// The marquee belongs to the view that shows it: in any other view (another window
+// of the same score) a command finds no selection.
+bool ActsIn(const ScoreObject* marquee, const ScoreView* view) {
+    const MarqueeState& g = State().marquee;
+    return marquee == nullptr || marquee != g.current || g.ownerWindow == view->ViewWindow;
+}
+
 // The grid's own objects and what belongs to notes stay out of Toggle Ownership.
 bool TakesOwnershipToggle(uint8_t type) {
     using T = ObjectType;
@@ -189,8 +196,8 @@ void RedrawMarqueeRegion(ScoreView* view) {
     win::InvalidateRect(view->ViewWindow, &invalid, true);
 }
 
-void MarqueeEditInPlace(ScoreObject*, ScoreView* view) {
-    if (view == nullptr) return;
+void MarqueeEditInPlace(ScoreObject* marquee, ScoreView* view) {
+    if (view == nullptr || !ActsIn(marquee, view)) return;
     ForEachInside(view, ObjectsInside(CurrentMarqueeRect(), TakesOwnershipToggle),
                   [view](const Inside& in) { ClassOf(in.object).EditInPlace(in.object, view); });
     UnfocusElement(view);
@@ -198,8 +205,8 @@ void MarqueeEditInPlace(ScoreObject*, ScoreView* view) {
     if (SelectionState* s = TheSelectionState()) s->rebuildRequested = 1;
 }
 
-int MarqueeEditCommand(ScoreObject*, ScoreView* view, int command, int type) {
-    if (view == nullptr) return 0;
+int MarqueeEditCommand(ScoreObject* marquee, ScoreView* view, int command, int type) {
+    if (view == nullptr || !ActsIn(marquee, view)) return 0;
     const bool text = type == TypeCode(ObjectType::Text);
     const auto ofType = [type, text](uint8_t t) {
         return t == type || (text && t == TypeCode(ObjectType::Lyric));
@@ -221,7 +228,7 @@ int MarqueeEditCommand(ScoreObject*, ScoreView* view, int command, int type) {
 }
 
 int MarqueeKey(ScoreObject* marquee, ScoreView* view, uint32_t key) {
-    if (view == nullptr) return 0;
+    if (view == nullptr || !ActsIn(marquee, view)) return 0;
     const auto k = static_cast<Key>(key);
     const uint8_t textType = TypeCode(ObjectType::Text);
     if (k == win::LetterKey('O')) {
@@ -252,7 +259,9 @@ int MarqueeKey(ScoreObject* marquee, ScoreView* view, uint32_t key) {
 // notes' signs never reach their prototypes' delete.
 int MarqueeDelete(ScoreView* view, ScoreObject* marquee, HitRecord*) {
     SelectionState* s = TheSelectionState();
-    if (view == nullptr || view->document == nullptr || s == nullptr || !HasHandles(marquee)) return 0;
+    if (view == nullptr || view->document == nullptr || s == nullptr || !HasHandles(marquee) ||
+        !ActsIn(marquee, view))
+        return 0;
     const gfx::Rect rect = CurrentMarqueeRect();
     const ScoreObject* current = s->currentObject.get();
     const uint8_t type = current != nullptr ? current->type : TypeCode(ObjectType::Selection);

@@ -91,7 +91,7 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     UpdateToolbarButtons(view);
     if (!IsValidView(view) || view->document == nullptr || PlaybackRuns()) return nullptr;
     // Activating the active view again only brings its settings back.
-    ScoreView* active = State().documents.ActiveView == view ? view : ActivateView(view);
+    ScoreView* active = State().documents.ActiveView == view ? view : SwitchToView(view);
     // The settings a score carries follow the active document.
     if (active != nullptr) LoadScoreSettingsFrom(active->document);
     // The page band follows the active view, and in page view the palettes show

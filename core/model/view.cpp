@@ -130,16 +130,6 @@ void CompleteFirstActivation(ScoreView* view) {
         SetCurrentSystemAndMeasure(view, view->currentSystem, 1, view->currentSystem->firstMeasure);
 }
 
-// The selection's hit records and focus belong to the active view's document: they
-// go, with that document current, before another document becomes the active one
-// or before the active view is destroyed, so no later reset writes into a score
-// that is no longer the one worked on (or no longer exists).
-void DropSelectionOf(ScoreView* view) {
-    if (!IsValidView(view) || view->document == nullptr || !IsDocumentListed(view->document)) return;
-    if (State().documents.Selection == nullptr) return;
-    const ScopedDocumentContext context(view);
-    ResetSelection(view, 0);
-}
 
 // Frees the beat map's row buffers (no slot array is left to read) without clearing
 // the rest of the map, which assigning an empty map would do entry by entry.
@@ -152,6 +142,24 @@ void ReleaseBeatMapRows(BeatMap& map) {
 }
 
 }  // namespace
+
+// The selection's hit records and focus belong to the active view's document: they
+// go, with that document current, before another document becomes the active one
+// or before the active view is destroyed, so no later reset writes into a score
+// that is no longer the one worked on (or no longer exists).
+void DropSelectionOf(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr || !IsDocumentListed(view->document)) return;
+    if (State().documents.Selection == nullptr) return;
+    const ScopedDocumentContext context(view);
+    ResetSelection(view, 0);
+}
+
+ScoreView* SwitchToView(ScoreView* view) {
+    if (!IsValidView(view) || view->document == nullptr) return nullptr;
+    ScoreView* previous = State().documents.ActiveView;
+    if (previous != view && IsViewListed(previous)) DropSelectionOf(previous);
+    return ActivateView(view);
+}
 
 ScoreView* AllocView() {
     return new (std::nothrow) ScoreView();

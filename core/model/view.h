@@ -28,8 +28,17 @@ bool IsViewListed(const ScoreView* view);
 // A view showing the document: the active view when it does, else the first of the
 // view list that does; null when none.
 ScoreView* ViewShowing(const ScoreDocument* document);
-// The active view after activating this one; null for an invalid view.
+// The active view after activating this one; null for an invalid view. The
+// selection goes with the previous active view only when that shows another score:
+// drawing and message handling activate views for a moment.
 ScoreView* ActivateView(ScoreView* view);
+// The user turns to another view: the selection made in the view worked in before
+// (its marquee, its focus) is dropped there whatever score it shows, since a
+// selection belongs to the view that shows it; then ActivateView.
+ScoreView* SwitchToView(ScoreView* view);
+// Resets the selection with the view's document current (nothing for a view whose
+// document is gone).
+void DropSelectionOf(ScoreView* view);
 // 1 when another view of the view list shows the same document.
 int IsDocumentInOtherView(const ScoreView* view);
 // The document's change counter when no other view shows it (closing this view

@@ -15,10 +15,13 @@
 #include "core/state.h"
 #include "core/undo/undo.h"
 #include "display/zoom.h"
+#include "core/model/view.h"
 #include "editing/marquee.h"
+#include "editing/marquee_internal.h"
 #include "editing/pointer_tool.h"
 #include "editing/selection.h"
 #include "platform/sys/resources.h"
+#include "platform/tests/win/plain_window.h"
 #include "platform/win/input.h"
 #include "platform/win/window.h"
 
@@ -305,6 +308,32 @@ TEST_F(Marquee, DeleteRemovesTheObjectsInsideOnly) {
     UndoCommand(doc_, view_);
     EXPECT_TRUE(OnPageList(line));
     EXPECT_TRUE(OnPageList(text));
+}
+
+// A marquee belongs to its view: in a second view of the same score (a window of its
+// own) its delete and edit commands find nothing, and turning to that view lets the
+// marquee go where it was drawn.
+TEST_F(Marquee, ASecondViewOfTheScoreDoesNotActOnTheMarquee) {
+    DrawMarquee(left_, top_, left_ + 800, top_ + 640);
+    ScoreObject* line = Recorded(ObjectType::Line, left_ + 100, top_ + 100);
+    ScoreObject* text = Recorded(ObjectType::Text, left_ + 300, top_ + 300);
+    ScoreView* second = CopyView(AllocView(), view_);
+    ASSERT_NE(second, nullptr);
+    second->ViewWindow = ::ql::testing::OpenPlainWindow("QLEditingTest", 400, 300);
+    LinkView(second);
+    ScoreObject* marquee = CurrentMarquee();
+    ASSERT_NE(marquee, nullptr);
+    EXPECT_EQ(MarqueeEditCommand(marquee, second, 2, TypeCode(ObjectType::Text)), 0);
+    EXPECT_EQ(MarqueeDelete(second, marquee, nullptr), 0);
+    EXPECT_TRUE(g_commands.empty());
+    EXPECT_TRUE(g_dropped.empty());
+    EXPECT_TRUE(OnPageList(line));
+    EXPECT_TRUE(OnPageList(text));
+    EXPECT_EQ(SwitchToView(second), second);
+    EXPECT_EQ(CurrentMarquee(), nullptr) << "the marquee stayed when another view of its score was turned to";
+    EXPECT_EQ(Sel().editMode, 0);
+    ActivateView(view_);
+    FreeView(second);
 }
 
 // The record pools: from static pool 1 normally, from pool 8 of the current set
