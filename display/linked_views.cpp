@@ -188,6 +188,12 @@ void InvalidateOtherLinkedViews(ScoreView* view) {
         InvalidateWhole(linked);
 }
 
+void InvalidateOtherViewsOfScore(ScoreView* view) {
+    if (!IsValidView(view)) return;
+    for (ScoreView* other = State().documents.FirstView; other != nullptr; other = other->nextView)
+        if (other != view && other->document == view->document) InvalidateWhole(other);
+}
+
 void UpdateLinkedViews(ScoreView* view) {
     if (!IsValidView(view)) return;
     InvalidateWhole(view);

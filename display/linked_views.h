@@ -37,6 +37,10 @@ int PaintViewContents(ScoreView* view, bool erase);
 // Redraws the current staff and measure slot (nothing on a master page).
 void RedrawCurrentMeasure(ScoreView* view);
 
+// Invalidates every other view of the view's score, whatever page it shows: an
+// edit may move music onto any page.
+void InvalidateOtherViewsOfScore(ScoreView* view);
+
 // The linked views only (not the view itself).
 void BuildBeatMapsOnOtherLinkedViews(ScoreView* view, int flag);
 void InvalidateOtherLinkedViews(ScoreView* view);

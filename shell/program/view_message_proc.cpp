@@ -8,6 +8,7 @@
 #include "core/core_strings.h"
 #include "core/draw/view_metrics.h"
 #include "core/error_report.h"
+#include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
 #include "core/objects/selection_state.h"
@@ -62,6 +63,26 @@ bool IsKeyMessage(Message m) {
     return m == Message::KeyDown || m == Message::KeyUp || m == Message::SystemKeyDown ||
            m == Message::SystemKeyUp;
 }
+
+// A message that changed the score has every other window of it painted anew: the
+// view that took the message draws its own change, the others learn of it here.
+class OtherViewsFollow {
+  public:
+    explicit OtherViewsFollow(ScoreView* view)
+        : view_(view), document_(view->document), generation_(view->document->editGeneration) {}
+    ~OtherViewsFollow() {
+        if (IsViewListed(view_) && view_->document == document_ && IsDocumentListed(document_) &&
+            document_->editGeneration != generation_)
+            InvalidateOtherViewsOfScore(view_);
+    }
+    OtherViewsFollow(const OtherViewsFollow&) = delete;
+    OtherViewsFollow& operator=(const OtherViewsFollow&) = delete;
+
+  private:
+    ScoreView* view_;
+    ScoreDocument* document_;
+    uint32_t generation_;
+};
 
 // Nesting of the procedure for the rest of one call.
 struct NestingScope {
@@ -462,6 +483,7 @@ intptr_t ViewMessageProc(ScoreView* view, WindowHandle window, Message message, 
     if (!current.Active()) return win::DefMdiChildProc(window, message, word, data);
     if (!ChecksBeforeWork(view, message)) return win::DefMdiChildProc(window, message, word, data);
     NestingScope nesting;
+    const OtherViewsFollow follow(view);
 
     if (message == Message::Command) {
         ViewInputState().swallowSysCommand = 0;
