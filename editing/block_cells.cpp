@@ -49,6 +49,7 @@ int CopyCellObjects(const BlockCellCopy& copy, MeasureCell* source, MeasureCell*
 
 int ReplaceCellContents(const BlockCellCopy& copy, MeasureCell* source, MeasureCell* dest) {
     if (copy.from == nullptr || copy.to == nullptr || source == nullptr || dest == nullptr) return 0;
+    if (source == dest) return 1;  // a cell pasted onto itself is what it was
     for (int voice = 0; voice < kVoices; ++voice)
         if (VoiceSelected(copy.voiceMask, voice)) EmptyVoice(copy.to, dest, voice);
     if (copy.voiceMask != 0) return CopyCellVoices(copy, source, dest);
@@ -57,7 +58,7 @@ int ReplaceCellContents(const BlockCellCopy& copy, MeasureCell* source, MeasureC
         if (ScoreObject* list = dest->objects.get()) ReleaseObjectChain(list, copy.to);
     }
     std::memcpy(dest, source, kCellSignatureBytes);
-    return CopyCellVoices(copy, source, dest) && CopyCellObjects(copy, source, dest);
+    return CopyCellContentsBetween(SidesOf(copy), source, dest);
 }
 
 void CopyMeasureRecordKeepingNumber(MeasureRecord* dest, const MeasureRecord& source) {

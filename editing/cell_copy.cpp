@@ -84,6 +84,40 @@ EventRecord* OwnVoiceHead(MeasureCell* dest, ScoreDocument* document, int voice)
     return nullptr;
 }
 
+// The text-family objects whose own font names a face of the document's table.
+bool NamesOwnFace(const ScoreObject* object) {
+    return dynamic_cast<const TextObjectClass*>(&ClassOf(object)) != nullptr &&
+           (AsTextObject(object)->body.flags & kTextOwnFont) != 0;
+}
+
+// A clone into another document names its own font's face by the destination's
+// table: the source's face is looked up there, and added when missing.
+void TakeFaceIntoDestination(const CellCopySides& sides, const ScoreObject* original, ScoreObject* clone) {
+    if (sides.from == sides.to || !NamesOwnFace(clone)) return;
+    const FaceNameEntry& face = sides.from->faceNames[TextFaceIndexOf(AsTextObject(original)->body.style)];
+    const int index = FindFaceNameIndex(sides.to, std::string(face.name, strnlen(face.name, kFaceNameChars)).c_str());
+    AsTextObject(clone)->body.style = static_cast<uint8_t>(index >= 0 ? index : kFallbackFaceIndex);
+}
+
+// The attachments of an event copied into another document (lyrics, texts on a
+// note) name their faces by the destination's table, as the cell's objects do.
+void TakeAttachmentFaces(const CellCopySides& sides, const EventRecord* original, const EventRecord* copy) {
+    if (sides.from == sides.to) return;
+    const ScoreObject* from;
+    {
+        ScopedPoolSet reading(sides.fromSet);
+        from = GetEventAttachment(original);
+    }
+    ScoreObject* to = GetEventAttachment(copy);
+    for (int i = 0; from != nullptr && to != nullptr && i < kMaxChainLength; ++i) {
+        TakeFaceIntoDestination(sides, from, to);
+        from = from->next.get();
+        to = to->next.get();
+    }
+}
+
+// Copies every event of the voice it can; false when one could not be copied
+// whole (it is left out, the others are copied).
 bool CopyVoiceEvents(ScopedDocumentSwitch& switcher, const CellCopySides& sides, MeasureCell* source,
                      MeasureCell* dest, int voice) {
     switcher.ToSource();
@@ -92,40 +126,21 @@ bool CopyVoiceEvents(ScopedDocumentSwitch& switcher, const CellCopySides& sides,
     switcher.ToDestination();
     EventRecord* last = OwnVoiceHead(dest, sides.to, voice);
     if (last == nullptr) return false;
+    std::vector<SourceEvent> copied;
     std::vector<EventRecord*> copies;
     copies.reserve(chain.size());
     for (const SourceEvent& entry : chain) {
         switcher.ToSource();
         EventRecord* made = CloneEvent(entry.event, sides.view, sides.fromSet, sides.toSet);
         switcher.ToDestination();
-        if (made == nullptr) break;
+        if (made == nullptr) continue;
+        TakeAttachmentFaces(sides, entry.event, made);
         last = InsertEventAfter(last, sides.to, made);
+        copied.push_back(entry);
         copies.push_back(made);
     }
-    TranslateBeamLinks(chain, copies);
+    TranslateBeamLinks(copied, copies);
     return copies.size() == chain.size();
-}
-
-// A class that has not landed in this build (the id falls back to the root class)
-// has no copy of its own: its objects are left out and counted.
-bool HasOwnClass(const ScoreObject* object) { return &ClassOf(object) != &RootObjectClass(); }
-
-// The text-styled kinds whose own font names a face of the document's table.
-bool NamesOwnFace(const ScoreObject* object) {
-    const auto type = static_cast<ObjectType>(object->type);
-    if (type != ObjectType::Text && type != ObjectType::Tempo && type != ObjectType::RepeatEnding &&
-        type != ObjectType::Octave)
-        return false;
-    return (AsTextObject(object)->body.flags & kTextOwnFont) != 0;
-}
-
-// A clone into another document names its own font's face by the destination's
-// table: the source's face is looked up there, and added when missing.
-void TakeFaceIntoDestination(const CellCopySides& sides, const ScoreObject* original, ScoreObject* clone) {
-    if (sides.from == sides.to || !NamesOwnFace(original)) return;
-    const FaceNameEntry& face = sides.from->faceNames[TextFaceIndexOf(AsTextObject(original)->body.style)];
-    const int index = FindFaceNameIndex(sides.to, std::string(face.name, strnlen(face.name, kFaceNameChars)).c_str());
-    AsTextObject(clone)->body.style = static_cast<uint8_t>(index >= 0 ? index : kFallbackFaceIndex);
 }
 
 // The clone made with the source current, finished with the destination current.
@@ -140,35 +155,35 @@ ScoreObject* CloneWith(ScopedDocumentSwitch& switcher, const CellCopySides& side
 }
 
 // Clones the objects from `first` on (source side) onto the end of the list at
-// `anchor` (destination side). False when a clone could not be had.
+// `anchor` (destination side). Every kind of object has its own copy; one that
+// cannot be had (no record, or a damaged object of no class) is left out and the
+// result is false, the others are copied.
 bool CloneObjectChain(ScopedDocumentSwitch& switcher, const CellCopySides& sides, ScoreObject* first,
-                      ScoreObject* anchor, CellCopyOutcome& outcome) {
+                      ScoreObject* anchor) {
     ScoreObject* last = anchor;
     for (int i = 0; last != nullptr && last->next && i < kMaxChainLength; ++i) last = last->next.get();
+    bool whole = true;
     ScoreObject* object = first;
     for (int i = 0; object != nullptr && i < kMaxChainLength; ++i, object = object->next.get()) {
         ScoreObject* clone = CloneWith(switcher, sides, object);
         if (clone == nullptr) {
-            if (HasOwnClass(object)) return false;
-            // provisional: a class without its own copy (the MIDI event object's
-            // among them, until it lands) is left out of the copy and counted.
-            ++outcome.uncloned;
+            whole = false;
             continue;
         }
         InsertObjectAfter(last, clone);
         last = clone;
     }
-    return true;
+    return whole;
 }
 
 bool CopyVoiceRests(ScopedDocumentSwitch& switcher, const CellCopySides& sides, MeasureCell* source,
-                    MeasureCell* dest, int voice, CellCopyOutcome& outcome) {
+                    MeasureCell* dest, int voice) {
     switcher.ToSource();
     ScoreObject* first = GetVoiceFirstElement(source, voice);
     if (first == nullptr) return true;
     switcher.ToDestination();
     ScoreObject* list = GetOrCreateVoiceElementList(dest, voice);
-    return list != nullptr && CloneObjectChain(switcher, sides, first, list, outcome);
+    return list != nullptr && CloneObjectChain(switcher, sides, first, list);
 }
 
 bool IsCopyLocked(const ScoreDocument& document) {
@@ -181,31 +196,22 @@ bool IsUsable(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest
            !IsCopyLocked(*sides.to);
 }
 
-int Finish(CellCopyOutcome* outcome, CellCopyOutcome& local, bool ok) {
-    local.ok = ok ? 1 : 0;
-    if (outcome != nullptr) {
-        outcome->ok = local.ok;
-        outcome->uncloned += local.uncloned;
-    }
-    return local.ok;
-}
-
 }  // namespace
 
-int CopyCellVoicesBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest,
-                          CellCopyOutcome* outcome) {
-    CellCopyOutcome local;
-    if (!IsUsable(sides, source, dest)) return Finish(outcome, local, false);
+int CopyCellVoicesBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest) {
+    if (!IsUsable(sides, source, dest)) return 0;
     ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
-    bool ok = true;
-    for (int voice = 0; voice < kVoiceCount && ok; ++voice) {
+    bool whole = true;
+    for (int voice = 0; voice < kVoiceCount; ++voice) {
         if (!IsVoiceSelected(sides.voiceMask, voice)) continue;
         switcher.ToDestination();
         if (IsVoiceEmpty(dest, voice) == 0) continue;  // a voice with notes or rests is kept
-        ok = CopyVoiceEvents(switcher, sides, source, dest, voice) &&
-             CopyVoiceRests(switcher, sides, source, dest, voice, local);
+        // A voice that cannot be copied whole does not keep the later voices out.
+        const bool events = CopyVoiceEvents(switcher, sides, source, dest, voice);
+        const bool rests = CopyVoiceRests(switcher, sides, source, dest, voice);
+        whole = whole && events && rests;
     }
-    return Finish(outcome, local, ok);
+    return whole ? 1 : 0;
 }
 
 ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object) {
@@ -214,38 +220,41 @@ ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object)
     return CloneWith(switcher, sides, object);
 }
 
-int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList,
-                          CellCopyOutcome* outcome) {
-    CellCopyOutcome local;
-    if (sides.from == nullptr || sides.to == nullptr || destList == nullptr) return Finish(outcome, local, false);
+int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList) {
+    if (sides.from == nullptr || sides.to == nullptr || destList == nullptr) return 0;
     ScoreObject* first = sourceList != nullptr ? sourceList->next.get() : nullptr;
-    if (first == nullptr) return Finish(outcome, local, true);
+    if (first == nullptr) return 1;
     ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
-    return Finish(outcome, local, CloneObjectChain(switcher, sides, first, destList, local));
+    return CloneObjectChain(switcher, sides, first, destList) ? 1 : 0;
 }
 
-int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest,
-                           CellCopyOutcome* outcome) {
-    CellCopyOutcome local;
-    if (!IsUsable(sides, source, dest)) return Finish(outcome, local, false);
+int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest) {
+    if (!IsUsable(sides, source, dest)) return 0;
     ScoreObject* head = source->objects.get();
-    if (head == nullptr || !head->next) return Finish(outcome, local, true);
+    if (head == nullptr || !head->next) return 1;
     ScopedDocumentSwitch switcher(sides.from, sides.fromSet, sides.to, sides.toSet);
     switcher.ToDestination();
     ScoreObject* list = GetOrCreateCellObjectList(dest);
-    const int ok = CopyObjectListBetween(sides, head, list, outcome);
+    const int ok = CopyObjectListBetween(sides, head, list);
     RecountCellClefChanges(dest);
     RecountCellKeyChanges(dest);
     return ok;
 }
 
+int CopyCellContentsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest) {
+    // The objects are copied also when a voice could not be copied whole.
+    const int voices = CopyCellVoicesBetween(sides, source, dest);
+    const int objects = CopyCellObjectsBetween(sides, source, dest);
+    return voices != 0 && objects != 0 ? 1 : 0;
+}
+
 int CopyCellBetweenDocuments(ScoreDocument* source, ScoreDocument* destination, PoolSet sourceSet,
                              PoolSet destinationSet, MeasureCell* sourceCell, MeasureCell* destinationCell,
-                             uint8_t voiceMask, ScoreView* view, CellCopyOutcome* outcome) {
+                             uint8_t voiceMask, ScoreView* view) {
     const uint8_t allowed = static_cast<uint8_t>(AsVoiceBits(voiceMask) & AsVoiceBits(VoiceFilterMask()));
     const CellCopySides sides{source, destination, sourceSet, destinationSet, view, allowed};
-    if (allowed != 0 && CopyCellVoicesBetween(sides, sourceCell, destinationCell, outcome) == 0) return 0;
-    return CopyCellObjectsBetween(sides, sourceCell, destinationCell, outcome);
+    if (allowed == 0) return CopyCellObjectsBetween(sides, sourceCell, destinationCell);
+    return CopyCellContentsBetween(sides, sourceCell, destinationCell);
 }
 
 void RebeamCopiedVoices(ScoreView* view, uint8_t mask, int staff, int measure) {

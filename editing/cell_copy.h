@@ -15,12 +15,6 @@ struct ScoreView;
 struct MeasureCell;
 struct ScoreObject;
 
-// What one cell copy did: a record that could not be had stops it (ok 0).
-struct CellCopyOutcome {
-    int ok = 1;
-    int uncloned = 0;  // objects whose class has no copy of its own (left out)
-};
-
 // Where one cell copy reads and writes. Handles of the source resolve in
 // `fromSet`, new records come from `toSet`; `view` is a view on `to` (clones take
 // it). Borrowed for the call only.
@@ -33,35 +27,40 @@ struct CellCopySides {
     uint8_t voiceMask = 0;  // voices copied, bit v for voice v; 0 = all four
 };
 
+// Every kind of event and object a cell holds is copied by its class: notes with
+// their attachments (ties, lyrics, marks), rests, texts, clef and key changes. A
+// text-family object whose own font names a face of the source's face table names
+// the same face in the destination's table (added there when missing). A copy that
+// cannot be had whole (no record left) leaves out what could not be copied, copies
+// the rest and gives 0; the caller says so.
+
 // Copies the source cell's voices the mask selects into the destination's voices
 // that hold neither events nor rests. A voice whose head cannot be made (only the
-// document's shared sentinel is left) is refused. 1, or 0 when a record could not
-// be had (what was copied before stays).
-int CopyCellVoicesBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest,
-                          CellCopyOutcome* outcome = nullptr);
+// document's shared sentinel is left) is refused. 1, or 0 when something could not
+// be copied (every voice is tried).
+int CopyCellVoicesBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest);
 // Appends clones of the source cell's measure objects to the destination's list
-// and recounts its clef and key changes. 1, or 0 when a record could not be had.
-int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest,
-                           CellCopyOutcome* outcome = nullptr);
+// and recounts its clef and key changes. 1, or 0 when something could not be copied.
+int CopyCellObjectsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest);
+// Both of the above: the voices, then the objects also when a voice failed.
+int CopyCellContentsBetween(const CellCopySides& sides, MeasureCell* source, MeasureCell* dest);
 
 // Appends clones of the objects after the list head `sourceList` (source side)
 // to the end of the list at `destList` (destination side): a cell's measure
-// objects, a staff's labels. 1, or 0 when a record could not be had.
-int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList,
-                          CellCopyOutcome* outcome = nullptr);
+// objects, a staff's labels. 1, or 0 when something could not be copied.
+int CopyObjectListBetween(const CellCopySides& sides, ScoreObject* sourceList, ScoreObject* destList);
 
 // One object of the source side cloned for the destination by its class's copy;
-// a text-styled object's own font names its face in the destination's table. Not
-// linked anywhere. Null when the class has no copy of its own or a record could
-// not be had.
+// a text-family object's own font names its face in the destination's table. Not
+// linked anywhere. Null when a record could not be had.
 ScoreObject* CloneObjectBetween(const CellCopySides& sides, ScoreObject* object);
 
 // Extract Part's copy: the voices allowed by `voiceMask` (0 = all) and by the
-// program's voice filter, then the cell's objects. 1, or 0 when a record could
-// not be had (what was copied before stays).
+// program's voice filter, then the cell's objects. 1, or 0 when something could
+// not be copied (the rest is copied).
 int CopyCellBetweenDocuments(ScoreDocument* source, ScoreDocument* destination, PoolSet sourceSet,
                              PoolSet destinationSet, MeasureCell* sourceCell, MeasureCell* destinationCell,
-                             uint8_t voiceMask, ScoreView* view = nullptr, CellCopyOutcome* outcome = nullptr);
+                             uint8_t voiceMask, ScoreView* view = nullptr);
 
 // A copy of some voices only (`mask` not 0) beams the copied notes of those voices
 // again, as note entry would: the view (on the destination) moves to the cell and

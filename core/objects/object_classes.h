@@ -47,6 +47,12 @@ int DropObject(ScoreView* view, ScoreObject* object, HitRecord* hit);
 // record is; the copy or null.
 ScoreObject* PasteObjectCopy(ScoreObject* object, ScoreView* view);
 
+// The copy of an object whose body owns nothing outside its record (no string, no
+// chain of its own): a new record of its type in `target`, made by the type's
+// constructor, with the body's bytes, the class, the type and the subtype; not
+// linked anywhere. Null when no record can be had.
+ScoreObject* CloneObjectBody(ScoreObject* object, PoolSet target);
+
 // Rebuilds the handles of the focused object and makes them current.
 void MakeObjectCurrent(ScoreObject* object, ScoreView* view);
 

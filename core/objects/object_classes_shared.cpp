@@ -1,6 +1,7 @@
 // The shared bodies of the score-object protocol: owner note, deferred update,
 // location change, ownership toggle, drop, paste, focus rebuild and drag commit.
 // An object's location is the ObjectLocation at the start of its body (GetBody).
+#include <cstring>
 #include <vector>
 
 #include "core/draw/colour_sets.h"
@@ -255,6 +256,19 @@ ScoreObject* PasteObjectCopy(ScoreObject* object, ScoreView* view) {
             ? PageObjectListOf(view)
             : CellListAt(view, focus->location.location.staff, focus->location.location.measure);
     if (list != nullptr) InsertObjectAfter(list, copy);
+    return copy;
+}
+
+ScoreObject* CloneObjectBody(ScoreObject* object, PoolSet target) {
+    if (object == nullptr) return nullptr;
+    ScopedPoolSet allocating(target);
+    ScoreObject* copy = ConstructObject(object->type);
+    if (copy == nullptr) return nullptr;
+    const ScoreObjectClass& cls = ClassOf(object);
+    std::memcpy(cls.GetBody(copy), cls.GetBody(object), cls.GetBodySize(object));
+    copy->classId = object->classId;
+    copy->type = object->type;
+    copy->subtype = object->subtype;
     return copy;
 }
 

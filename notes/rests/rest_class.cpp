@@ -1,7 +1,8 @@
-// The rest's class object and its registration under type code 45 (pool 8). Rests
-// are not cloned through the class (block copy copies their bodies itself).
+// The rest's class object and its registration under type code 45 (pool 8). A rest
+// is copied whole by its body: it owns nothing outside its record.
 #include "core/constants.h"
 #include "core/objects/class_table.h"
+#include "core/objects/object_classes.h"
 #include "notes/rests/rest.h"
 #include "notes/rests/rest_internal.h"
 
@@ -32,8 +33,8 @@ uint32_t rests::RestClass::GetBodySize(const ScoreObject*) const {
     return kRestBodyBytes;
 }
 
-ScoreObject* rests::RestClass::Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const {
-    return nullptr;
+ScoreObject* rests::RestClass::Clone(ScoreObject* object, ScoreView*, PoolSet, PoolSet target) const {
+    return CloneObjectBody(object, target);
 }
 
 void RegisterRestClass() {

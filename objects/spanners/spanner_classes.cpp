@@ -351,7 +351,9 @@ ScoreObject* CloneLabelled(ScoreObject* object, PoolSet source, PoolSet target, 
 class WidgetBracketClass final : public LabelledSpannerClass {
   public:
     ScoreObject* CreateAtClick(ScoreObject*, ScoreView* view) const override { return CreateWidgetBracketAtClick(view); }
-    ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override { return nullptr; }
+    ScoreObject* Clone(ScoreObject* object, ScoreView*, PoolSet source, PoolSet target) const override {
+        return CloneLabelled(object, source, target, &ConstructWidgetBracket);
+    }
 };
 
 class OctaveLineClass final : public LabelledSpannerClass {

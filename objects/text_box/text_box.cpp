@@ -164,6 +164,33 @@ void DestroyTextBox(ScoreObject* object) {
     body.bitmapCache = 0;
 }
 
+ScoreObject* CloneTextBox(ScoreObject* object, PoolSet source, PoolSet target) {
+    if (object == nullptr) return nullptr;
+    std::string text;
+    bool hasText = false;
+    {
+        ScopedPoolSet reading(source);
+        if (const char* found = TextOf(AsTextBox(object)->body)) {
+            text = found;
+            hasText = true;
+        }
+    }
+    ScopedPoolSet allocating(target);
+    ScoreObject* copy = ConstructObject(object->type);
+    if (copy == nullptr) return nullptr;
+    TextBoxBody& body = AsTextBox(copy)->body;
+    body = AsTextBox(object)->body;
+    body.string = 0;
+    body.bitmapCache = 0;
+    if (hasText && !SetTextBoxText(&body, text.data(), text.size())) {
+        FreeRecord(kTextObjectPool, copy);
+        return nullptr;
+    }
+    copy->classId = object->classId;
+    copy->subtype = object->subtype;
+    return copy;
+}
+
 const char* GetTextBoxString(ScoreObject* textBox) {
     if (textBox == nullptr) return "";
     const char* text = TextOf(AsTextBox(textBox)->body);

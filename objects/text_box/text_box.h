@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core/memory/pool.h"
 #include "core/objects/score_object.h"
 #include "files/bytes/byte_writer.h"
 #include "files/records/object_read_context.h"
@@ -91,6 +92,11 @@ void FreeTextBoxString(TextBoxBody* body);
 // Gives the body a copy of `bytes` (length bytes, then two NULs) in the pool that
 // fits; false when no record can be had (the body then has none).
 bool SetTextBoxText(TextBoxBody* body, const char* bytes, size_t length);
+
+// A copy of a text box or staff label in `target`: the body, with its text read in
+// `source` and given its own record in `target`, and no cached bitmap; not linked.
+// Null (nothing left behind) when a record cannot be had.
+ScoreObject* CloneTextBox(ScoreObject* object, PoolSet source, PoolSet target);
 
 // ---- File form ----
 

@@ -283,8 +283,8 @@ class TextBoxClass final : public ScoreObjectClass {
     void SetToolCursor(ScoreObject* object, int32_t a, int32_t b) const override;
     int HandleDrop(ScoreObject* prototype, ScoreView* view, ScoreObject* target,
                    HitRecord* hit) const override;
-    ScoreObject* Clone(ScoreObject*, ScoreView*, PoolSet, PoolSet) const override {
-        return nullptr;
+    ScoreObject* Clone(ScoreObject* object, ScoreView*, PoolSet source, PoolSet target) const override {
+        return CloneTextBox(object, source, target);
     }
 
   private:
