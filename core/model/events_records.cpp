@@ -87,7 +87,8 @@ ScoreObject* GetEventAttachment(const EventRecord* event) {
 namespace {
 
 // Clones the attachment chain of `source` (resolved in fromSet) into toSet behind
-// `copy`; false when a clone could not be made (what was cloned stays linked).
+// `copy`; false when a clone could not be made, and then nothing of the chain is
+// left: the clones made are freed and the copy has no attachment.
 bool CloneAttachments(const EventRecord* source, EventRecord* copy, ScoreView* view,
                       PoolSet fromSet, PoolSet toSet) {
     ScoreObject* original;
@@ -98,7 +99,12 @@ bool CloneAttachments(const EventRecord* source, EventRecord* copy, ScoreView* v
     ScoreObject* last = nullptr;
     for (int i = 0; original != nullptr && i < kMaxChainLength; ++i) {
         ScoreObject* clone = ClassOf(original).Clone(original, view, fromSet, toSet);
-        if (clone == nullptr) return false;
+        if (clone == nullptr) {
+            ScopedPoolSet to(toSet);
+            FreeEventAttachment(copy);
+            copy->attachment = RecordHandle{};
+            return false;
+        }
         clone->next = Ref32<ScoreObject>{};
         if (last == nullptr) {
             ScopedPoolSet to(toSet);
@@ -126,8 +132,11 @@ EventRecord* CloneEvent(const EventRecord* source, ScoreView* view, PoolSet from
         if (copy == nullptr) return nullptr;
     }
     CopyEventUnlinked(copy, source);
-    CloneAttachments(source, copy, view, fromSet, toSet);
-    return copy;
+    if (CloneAttachments(source, copy, view, fromSet, toSet)) return copy;
+    // A note without its tie, lyric or marks is not its copy: none is made.
+    ScopedPoolSet to(toSet);
+    FreeEvent(copy);
+    return nullptr;
 }
 
 void FreeEventAttachment(EventRecord* event) {

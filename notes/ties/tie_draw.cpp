@@ -13,6 +13,7 @@
 #include "core/model/events.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "core/objects/object_classes.h"
 #include "display/view_location.h"
 #include "notes/drawing/note_draw.h"
 #include "notes/entry/note_edits.h"
@@ -114,6 +115,10 @@ class TieClass final : public ScoreObjectClass {
     int OnKey(ScoreObject* object, ScoreView* view, uint32_t virtualKey) const override {
         if (const int taken = TieKey(object, view, virtualKey)) return taken;
         return ScoreObjectClass::OnKey(object, view, virtualKey);
+    }
+    // A tie is its shape alone: its notes are found again wherever the copy lands.
+    ScoreObject* Clone(ScoreObject* object, ScoreView*, PoolSet, PoolSet target) const override {
+        return CloneObjectBody(object, target);
     }
 };
 

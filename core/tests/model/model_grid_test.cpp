@@ -2,6 +2,7 @@
 // flags, emptying cells, change counts, renewing a document, header conversions,
 // view activation and cloning events between documents.
 #include "core/tests/model/model_fixture.h"
+#include "core/text/text_object.h"
 
 namespace ql::testing_model {
 namespace {
@@ -187,6 +188,48 @@ TEST_F(GridTest, CloneGoesToTheTargetPools) {
     EXPECT_TRUE(IsLiveRecord(PoolSet(other->pools), kEventRecordPool, clone));
     EXPECT_EQ(clone->time, 512);
     EXPECT_FALSE(clone->prev || clone->next);
+    FreeView(otherView);
+    FreeDocument(other);
+    SetCurrentPoolSet(doc_->pools);
+}
+
+// A note whose attachments cannot all be copied is not copied: nothing of it is
+// left in the target, and the caller learns of it.
+TEST_F(GridTest, CloneIsAllOrNothing) {
+    RegisterTextObjectClasses();
+    MeasureCell* cell = UseCell();
+    EventRecord* note = Note(cell, 0, 512, 9, 6);
+    ScoreObject* first = ConstructObject(TypeCode(ObjectType::ImageText));
+    ScoreObject* second = ConstructObject(TypeCode(ObjectType::ImageText));
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+    first->type = second->type = TypeCode(ObjectType::Text);  // texts on the note
+    note->attachment = PtrToHandle(kTextObjectPool, first);
+    first->prev = Ref32<ScoreObject>::To(reinterpret_cast<ScoreObject*>(note));
+    first->next = Ref32<ScoreObject>::To(second);
+    second->prev = Ref32<ScoreObject>::To(first);
+    ScoreView* otherView = InitView(AllocView());
+    ScoreDocument* other = AllocDocument();
+    ASSERT_EQ(CreateDocument(other, otherView, nullptr), other);
+    SetCurrentPoolSet(doc_->pools);
+    auto live = [other](int pool) {
+        int count = 0;
+        const RecordPool& records = other->pools.pools[pool];
+        for (int b = 0; b < records.blockCount; ++b)
+            for (int slot = 1; slot < records.blocks[b].nextFresh; ++slot)
+                count += IsLiveRecord(PoolSet(other->pools), pool,
+                                      records.blocks[b].base.get() + (size_t{1} * slot << records.shift));
+        return count;
+    };
+    const int events = live(kEventRecordPool);
+    const int objects = live(kTextObjectPool);
+    FailRecordAllocationAfter(2);  // the note and its first attachment
+    EXPECT_EQ(CloneEvent(note, view_, PoolSet(doc_->pools), PoolSet(other->pools)), nullptr);
+    FailNextRecordAllocations(0);
+    EXPECT_EQ(live(kEventRecordPool), events);
+    EXPECT_EQ(live(kTextObjectPool), objects);
+    EventRecord* clone = CloneEvent(note, view_, PoolSet(doc_->pools), PoolSet(other->pools));
+    ASSERT_NE(clone, nullptr);
+    EXPECT_EQ(live(kTextObjectPool), objects + 2);
     FreeView(otherView);
     FreeDocument(other);
     SetCurrentPoolSet(doc_->pools);
