@@ -203,6 +203,7 @@ struct ScoreDocument {
     std::unique_ptr<MeasureRecord[]> baselineMeasureTable;  // copy at the undo baseline
     uint8_t baselineValid = 0;
     ScoreHeader baselineHeader{};
+    FaceNameEntry baselineFaceNames[kFaceNameCount] = {};  // the face table at the undo baseline
     int32_t created[kCreatedFieldCount] = {};  // sec, min, hour, day, month (from 0),
                                                // year (from 1900), weekday, day of
                                                // year, DST; also the file's last-write

@@ -116,6 +116,13 @@ struct MeasureRun {
     std::vector<MeasureRecord> records;
 };
 
+// An entry of the document's face-name table as it was (a face a paste from
+// another score added, say).
+struct FaceDiff {
+    FaceNameEntry entry;
+    uint8_t index = 0;
+};
+
 // One step of the undo or redo stack. Outside the pools; owned by the stack it is on
 // (the document's undoStack/redoStack), freed by FreeUndoStack.
 struct UndoRecord {
@@ -125,6 +132,7 @@ struct UndoRecord {
     std::vector<DescriptorDiff> descriptorDiffs;
     std::vector<SlotRun> slotRuns;
     std::vector<MeasureRun> measureRuns;
+    std::vector<FaceDiff> faceDiffs;
     // The mix of the staves the last apply took away (an undone insertion's staff),
     // given back when the next apply brings them back; not counted in `size`.
     StaffMixByRecord departedStaffMix;
@@ -184,10 +192,10 @@ class ScopedUndoSuspension {
 
 // ---- Baseline, capture, apply ----
 
-// Copies descriptors, live halves (pools 2..10), measure table and header into the
-// baseline and shadows; marks the baseline valid; makes the document's set current.
+// Copies descriptors, live halves (pools 2..10), measure table, header and face
+// table into the baseline and shadows; marks the baseline valid; makes the document's set current.
 ScoreDocument* TakeUndoBaseline(ScoreDocument* document);
-// The reverse copy of all four; makes the document's set current. Nothing while no
+// The reverse copy of all five; makes the document's set current. Nothing while no
 // baseline is valid (StartUndoHistory leaves it to the first edit).
 void RestoreUndoBaseline(ScoreDocument* document);
 // → 1 when a record was pushed on the undo stack, else 0.

@@ -4,7 +4,9 @@
 // blocks that differ; consecutive differing slots become one run.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <utility>
 
 #include "core/model/grid_records.h"
 #include "core/memory/pool.h"
@@ -175,6 +177,33 @@ void CaptureHeader(ScoreDocument* document, UndoRecord& record) {
     document->baselineHeader = document->header;
 }
 
+// Only the entries that changed are kept: an entry the record does not name is
+// never written back.
+void CaptureFaceNames(ScoreDocument* document, UndoRecord& record) {
+    for (int i = 0; i < kFaceNameCount; ++i) {
+        FaceNameEntry& live = document->faceNames[i];
+        FaceNameEntry& baseline = document->baselineFaceNames[i];
+        if (std::memcmp(&live, &baseline, sizeof(FaceNameEntry)) == 0) continue;
+        ThrowIfUndoAllocationFails();
+        record.faceDiffs.push_back(FaceDiff{baseline, static_cast<uint8_t>(i)});
+        record.size += sizeof(FaceDiff);
+        record.changes += 1;
+        baseline = live;
+    }
+}
+
+void ApplyFaceDiffs(ScoreDocument* document, UndoRecord& record) {
+    for (FaceDiff& diff : record.faceDiffs) {
+        if (diff.index >= kFaceNameCount) continue;
+        std::swap(document->faceNames[diff.index], diff.entry);
+        document->baselineFaceNames[diff.index] = document->faceNames[diff.index];
+    }
+}
+
+void CopyFaceNames(FaceNameEntry (&to)[kFaceNameCount], const FaceNameEntry (&from)[kFaceNameCount]) {
+    std::copy(std::begin(from), std::end(from), std::begin(to));
+}
+
 // A pool descriptor restored from a record keeps every block the live one has:
 // blocks are never dropped while the set lives.
 RecordPool MergeDescriptor(const RecordPool& stored, const RecordPool& live) {
@@ -262,6 +291,7 @@ ScoreDocument* TakeUndoBaseline(ScoreDocument* document) {
                     document->measureTable.get(), MeasureTableBytes());
     document->baselineValid = 1;
     document->baselineHeader = document->header;
+    CopyFaceNames(document->baselineFaceNames, document->faceNames);
     ClearReleaseLog(document->pools);
     SetCurrentPoolSet(PoolSet(document->pools));
     return document;
@@ -281,6 +311,7 @@ void RestoreUndoBaseline(ScoreDocument* document) {
         std::memcpy(static_cast<void*>(document->measureTable.get()),
                     document->baselineMeasureTable.get(), MeasureTableBytes());
     document->header = document->baselineHeader;
+    CopyFaceNames(document->faceNames, document->baselineFaceNames);
     ClearReleaseLog(document->pools);
     SetCurrentPoolSet(PoolSet(document->pools));
 }
@@ -297,6 +328,7 @@ void AbsorbChangesSinceCapture(ScoreDocument* document) {
         std::memcpy(static_cast<void*>(document->baselineMeasureTable.get()),
                     document->measureTable.get(), MeasureTableBytes());
     document->baselineHeader = document->header;
+    CopyFaceNames(document->baselineFaceNames, document->faceNames);
     ClearReleaseLog(document->pools);
 }
 
@@ -306,6 +338,7 @@ bool FillUndoRecord(ScoreDocument* document, UndoRecord& record) {
         CaptureSlots(document, record);
         CaptureMeasures(document, record);
         CaptureHeader(document, record);
+        CaptureFaceNames(document, record);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -317,6 +350,7 @@ bool ApplyUndoRecordBytes(ScoreDocument* document, UndoRecord& record) {
     ApplyDescriptors(document, record);
     ApplySlotRuns(document, record);
     ApplyMeasureRuns(document, record);
+    ApplyFaceDiffs(document, record);
     bool headerChanged = std::memcmp(&record.header, &document->header, sizeof(ScoreHeader)) != 0;
     document->baselineHeader = record.header;
     record.header = document->header;
