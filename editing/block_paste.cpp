@@ -9,7 +9,7 @@
 // Then, in one undo step, the destination's multi-measure rests are opened, the
 // score is extended, and each destination cell is replaced by its source cell. In
 // one document the measures are copied away from the overlap: the last first when
-// the destination follows the source, else the first first.
+// the destination follows the source, else the first first; and so are the staves.
 #include <algorithm>
 #include <vector>
 
@@ -150,7 +150,11 @@ int CopySlot(const PastePlan& plan, ScoreView* view, const MeasureSlot& from, in
     ScoreDocument* source = plan.source.document;
     const BlockCellCopy copy{source, plan.to, view, plan.source.voiceMask};
     int ok = 1;
-    for (int k = 0; k < plan.staves; ++k) {
+    // In one document a block moved down copies its lowest staff first, so that
+    // no staff is read after it was overwritten.
+    const bool bottomFirst = source == plan.to && plan.destStaff > plan.source.firstStaff;
+    for (int n = 0; n < plan.staves; ++n) {
+        const int k = bottomFirst ? plan.staves - 1 - n : n;
         MeasureCell* sourceCell = FindBlockCell(source, plan.source.firstStaff + k, from.measure);
         MeasureCell* destCell;
         {
