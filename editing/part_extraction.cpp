@@ -21,13 +21,16 @@
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "core/ui/modal_boxes.h"
 #include "core/ui/status_bar.h"
 #include "display/linked_views.h"
 #include "editing/cell_copy.h"
 #include "editing/part_extraction_internal.h"
 #include "editing/part_measure_objects.h"
 #include "editing/part_page_items.h"
+#include "editing/marquee.h"
 #include "editing/selection.h"
+#include "editing/tool_dispatch.h"
 #include "files/commands/file_commands.h"
 #include "files/read/score_reader.h"
 #include "layout/measure_spacing.h"
@@ -36,6 +39,7 @@
 #include "notes/beatmap/beat_map.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "notes/transpose/transpose.h"
+#include "platform/ui/message_box.h"
 #include "shell/preference_defaults.h"
 #include "shell/program_options.h"
 #include "shell/resources/part_extraction_resources.h"
@@ -60,6 +64,8 @@ constexpr uint16_t kTransposeMusic = 0x0800;
 constexpr uint8_t kOneStaffPartFlag = 0x80;
 constexpr int kCellHeaderBytes = 8;  // clef and key, signature and flags
 constexpr char kPartModule[] = "EXTRACT";
+constexpr char kSelectStavesToExtract[] =
+    "Select the staves to extract first: choose the Pointer tool and drag a marquee around them.";
 constexpr int kIncompletePartLine = 9;
 
 StaffRecord* StaffOf(ScoreDocument* document, int staff) {
@@ -343,7 +349,12 @@ void ExtractPart(ScoreView* view) {
     if (view == nullptr || view->document == nullptr) return;
     int firstStaff = 0;
     int lastStaff = 0;
-    if (MarqueeRangeAtPoint(view, &firstStaff, &lastStaff) == 0) return;
+    const bool marquee = CurrentToolGroup() == ToolGroup::Pointer && CurrentMarquee() != nullptr;
+    if (!marquee || MarqueeRangeAtPoint(view, &firstStaff, &lastStaff) == 0) {
+        ModalMessageBox(kSelectStavesToExtract, ProgramString(kStrProductCaption),
+                        ui::kBoxOk | ui::kBoxIconInformation);
+        return;
+    }
     ExtractStaves(view, firstStaff, lastStaff);
 }
 

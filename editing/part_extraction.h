@@ -17,8 +17,9 @@ struct StaffRecord;
 
 inline constexpr char kPartWindowName[] = "untitled_PART";
 
-// The command (File menu, Ctrl+K): the staves inside the marquee. Messages go to
-// the status line.
+// The command (File menu, Ctrl+K): the staves inside the marquee. Without a
+// marquee around a staff a box says what to select; other messages go to the
+// status line.
 void ExtractPart(ScoreView* view);
 // The command's work once the staves are known: a part of staves first..last of
 // the view's document (a range outside the score does nothing).

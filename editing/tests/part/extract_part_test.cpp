@@ -113,6 +113,19 @@ class ExtractPartTest : public MarqueeTest {
     const ScoreSystem* system_ = nullptr;
 };
 
+// Without a marquee, or with one around no staff, a box says what to select and
+// no part is made.
+TEST_F(ExtractPartTest, WithoutAMarqueeABoxSaysWhatToSelect) {
+    Note(2, 1, 0);
+    ExtractPart(view_);
+    DrawMarquee(system_->x + 400, Middle(1) + 100, system_->x + 1600, Middle(1) + 120);
+    ExtractPart(view_);
+    EXPECT_EQ(Part(), nullptr);
+    ASSERT_EQ(ui::headless::MessageBoxes().size(), 2u);
+    for (const auto& box : ui::headless::MessageBoxes())
+        EXPECT_EQ(box.text.rfind("Select the staves to extract", 0), 0u) << box.text;
+}
+
 // Staves 2 and 3 with notes up to measure 12 (staff 1, outside the marquee, has one
 // in measure 16): a part of two staves and 12 measures holding the same notes.
 TEST_F(ExtractPartTest, PartHoldsTheSelectedStavesUpToTheirLastNote) {
