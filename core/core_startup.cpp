@@ -68,9 +68,6 @@ void RegisterProgramResources() {
     RegisterPopupMenuResources();
 }
 
-namespace {
-
-// The object classes that register themselves by class id and type code.
 void RegisterObjectClasses() {
     RegisterTextObjectClasses();
     RegisterMidiTextObjectClass();
@@ -82,6 +79,8 @@ void RegisterObjectClasses() {
     RegisterMarqueeClass();
     RegisterNotesHandlerClass();  // the Notes tool's prototype (type 29)
 }
+
+namespace {
 
 CoreStartup Abandon(CoreStartup failed) {
     ShutdownCoreServices();

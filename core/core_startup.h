@@ -24,6 +24,10 @@ CoreStartup InitCoreServices();
 // Puts the program's texts, dialog templates, menus and bitmaps into its resource
 // bundle (a step of InitCoreServices).
 void RegisterProgramResources();
+// Registers the class and the constructor of every object type, each class over
+// the stored one of its type (a step of InitCoreServices; tests that build
+// scores of every kind of object run it on its own).
+void RegisterObjectClasses();
 // Releases everything InitCoreServices made, in reverse order. Harmless when
 // nothing was made, and when called twice.
 void ShutdownCoreServices();
