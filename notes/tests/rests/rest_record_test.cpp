@@ -25,9 +25,14 @@ TEST_F(RestTest, ConstructedFromTheClassTable) {
     EXPECT_EQ(rest->subtype, 0);
     EXPECT_EQ(&ClassOf(rest), &rests::TheRestClass());
     EXPECT_EQ(ClassOf(rest).GetBodySize(rest), kRestBodyBytes);
-    EXPECT_EQ(ClassOf(rest).Clone(rest, view_, CurrentPoolSet(), CurrentPoolSet()), nullptr);
     const RestBody zero{};
     EXPECT_EQ(std::memcmp(RestBodyOf(rest), &zero, kRestBodyBytes), 0);
+    RestBodyOf(rest)->code = 10;
+    ScoreObject* copy = ClassOf(rest).Clone(rest, view_, CurrentPoolSet(), CurrentPoolSet());
+    ASSERT_NE(copy, nullptr) << "a rest copies itself, as a block paste copies it";
+    EXPECT_NE(copy, rest);
+    EXPECT_EQ(std::memcmp(RestBodyOf(copy), RestBodyOf(rest), kRestBodyBytes), 0);
+    DestroyRest(copy);
     DestroyRest(rest);
 }
 

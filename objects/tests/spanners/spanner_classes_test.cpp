@@ -1,9 +1,12 @@
 // The spanner classes: where a new octave line lands, its label following the end
-// hook on commit, a wickette on a note following the note, a widget bracket that is
-// never copied, copies that fail leaving nothing behind, the repeat-ending list
+// hook on commit, a wickette on a note following the note, a widget bracket copied
+// with its label, copies that fail leaving nothing behind, the repeat-ending list
 // freed by every edit that can change it, and new labels measured as they are made.
 
+#include <cstring>
+
 #include "core/memory/pool.h"
+#include "core/model/object_list.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
 #include "core/state.h"
@@ -210,13 +213,19 @@ TEST_F(SpannerClassesTest, ADraggedLabelStaysWhereItWasDropped) {
     EXPECT_EQ(after.y, before.y - 64);
 }
 
-TEST_F(SpannerClassesTest, WidgetBracketIsNeverCopied) {
+TEST_F(SpannerClassesTest, WidgetBracketIsCopiedWithItsLabel) {
     view_->pointerPoint = LogicalPoint{SlotContent(System(0), 2) + 40, view_->staffY - 800};
     ScoreObject* widget = CreateWidgetBracketAtClick(view_);
     ASSERT_NE(widget, nullptr);
     EXPECT_STREQ(TextObjectString(AsTextObject(widget)), "R.H.");
     const int live = LiveRecords();
-    EXPECT_EQ(Clone(widget), nullptr);
+    ScoreObject* copy = Clone(widget);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->type, widget->type);
+    EXPECT_STREQ(TextObjectString(AsTextObject(copy)), "R.H.");
+    EXPECT_NE(TextObjectString(AsTextObject(copy)), TextObjectString(AsTextObject(widget)));
+    EXPECT_EQ(std::memcmp(&SpannerOf(copy)->endpoint, &SpannerOf(widget)->endpoint, sizeof(SpannerEndpoint)), 0);
+    ReleaseObjectByType(doc_, copy);
     EXPECT_EQ(LiveRecords(), live);
 }
 

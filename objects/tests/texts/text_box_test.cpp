@@ -3,7 +3,7 @@
 // Block" dialog, the refusals (an empty text, a second label on a staff, a label
 // outside measure 1), the box pushed back from the page's edge, an unchanged OK that
 // leaves the document alone, "&Reset", a label dragged off its staff, and a label's
-// handles built on its own staff.
+// handles built on its own staff; boxes and labels copied with texts of their own.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -428,12 +428,21 @@ TEST_F(TextBoxTest, ALabelsHandlesStandOnItsStaffWhereverTheViewIs) {
     FreeHandles(elsewhere);
 }
 
-TEST_F(TextBoxTest, BoxesAndLabelsAreNotCloned) {
-    ScoreObject* box = ConstructObject(TypeCode(ObjectType::TextBox));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ClassOf(box).Clone(box, view_, doc_->pools, doc_->pools), nullptr);
-    EXPECT_EQ(ClassOf(box).GetBodySize(box), kTextBoxBodyBytes);
-    ReleaseObjectByType(doc_, box);
+// A box or a staff label copies itself with a text of its own.
+TEST_F(TextBoxTest, BoxesAndLabelsAreClonedWithTheirText) {
+    for (ObjectType type : {ObjectType::TextBox, ObjectType::Label}) {
+        ScoreObject* box = ConstructObject(TypeCode(type));
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(SetTextBoxText(&AsTextBox(box)->body, "Viola", 5));
+        EXPECT_EQ(ClassOf(box).GetBodySize(box), kTextBoxBodyBytes);
+        ScoreObject* copy = ClassOf(box).Clone(box, view_, doc_->pools, doc_->pools);
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(copy->type, box->type);
+        EXPECT_STREQ(GetTextBoxString(copy), "Viola");
+        EXPECT_NE(AsTextBox(copy)->body.string, AsTextBox(box)->body.string);
+        ReleaseObjectByType(doc_, copy);
+        ReleaseObjectByType(doc_, box);
+    }
 }
 
 }  // namespace
