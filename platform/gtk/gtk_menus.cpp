@@ -20,6 +20,7 @@ namespace {
 constexpr char kPopupKey[] = "ql-popup";
 constexpr char kOwnerKey[] = "ql-owner";
 constexpr char kCommandKey[] = "ql-command";
+constexpr char kBarPeerKey[] = "ql-bar-peer";  // on the items of a menu bar: its window's peer
 
 struct ChildButton {
     const char* label;
@@ -69,16 +70,39 @@ void OnItemActivated(GtkMenuItem* item, gpointer) {
     win::PostMessage(owner, win::Message::Command, win::MakeCommandWord(command, 0), 0);
 }
 
-void OnSubmenuSelected(GtkMenuItem* item, gpointer) {
+// The popup's items as they stand once the program has heard it opens.
+void FillSubmenuOf(GtkMenuItem* item) {
     GtkWidget* submenu = gtk_menu_item_get_submenu(item);
     WindowHandle owner = OwnerOf(G_OBJECT(item));
     platform::MenuHandle popup = PopupOf(G_OBJECT(item));
     if (!submenu || !ui::IsMenu(popup)) return;
+    if (auto* peer = static_cast<Peer*>(g_object_get_data(G_OBJECT(item), kBarPeerKey)); peer && !peer->menuActive) {
+        peer->menuActive = true;
+        ui::NotifyMenuBarEntered(peer->window);
+    }
     ui::NotifyPopupOpening(owner, popup);
     FillMenu(GTK_MENU(submenu), popup, owner);
-    // GTK pops the submenu up before this handler runs, sized from the items it had:
-    // sized again from the items it has now.
+    // Selected again while it shows: sized again from its items.
     if (gtk_widget_get_visible(submenu)) gtk_menu_reposition(GTK_MENU(submenu));
+}
+
+// Runs in place of GTK's own handling of an item's selection, and before it: an
+// item of the menu bar pops its submenu up at once, sized from the items it has,
+// so they are made current first (a popup filled after it opened keeps its old
+// size: it shows a scroll arrow over its first row and cuts off its last rows,
+// and a click lands a row away from what it shows).
+void SelectItem(GtkMenuItem* item) {
+    FillSubmenuOf(item);
+    g_signal_chain_from_overridden_handler(item);
+}
+
+void FillSubmenusBeforeTheyOpen() {
+    static const bool installed = [] {
+        g_type_class_unref(g_type_class_ref(GTK_TYPE_MENU_ITEM));
+        g_signal_override_class_handler("select", GTK_TYPE_MENU_ITEM, G_CALLBACK(SelectItem));
+        return true;
+    }();
+    (void)installed;
 }
 
 // The submenu starts with the popup's items as they are, so that it opens at its size.
@@ -89,7 +113,7 @@ GtkWidget* SubmenuItem(const std::string& text, platform::MenuHandle popup, Wind
     if (ui::IsMenu(popup)) FillMenu(GTK_MENU(submenu), popup, owner);
     g_object_set_data(G_OBJECT(item), kPopupKey, GUINT_TO_POINTER(popup.bits));
     g_object_set_data(G_OBJECT(item), kOwnerKey, GUINT_TO_POINTER(owner.bits));
-    g_signal_connect(item, "select", G_CALLBACK(OnSubmenuSelected), nullptr);
+    FillSubmenusBeforeTheyOpen();
     return item;
 }
 
@@ -108,15 +132,6 @@ void Clear(GtkContainer* container) {
     GList* children = gtk_container_get_children(container);
     for (GList* it = children; it; it = it->next) gtk_widget_destroy(GTK_WIDGET(it->data));
     g_list_free(children);
-}
-
-void OnBarItemSelected(GtkMenuItem* item, gpointer data) {
-    auto* peer = static_cast<Peer*>(data);
-    if (!peer->menuActive) {
-        peer->menuActive = true;
-        ui::NotifyMenuBarEntered(peer->window);
-    }
-    OnSubmenuSelected(item, nullptr);
 }
 
 void OnBarDeactivated(GtkMenuShell*, gpointer data) { static_cast<Peer*>(data)->menuActive = false; }
@@ -193,8 +208,7 @@ void RebuildMenuBar(Peer& peer) {
         GtkWidget* item;
         if (sub) {
             item = SubmenuItem(ui::GetMenuItemText(bar, i), sub, peer.window);
-            g_signal_handlers_disconnect_by_func(item, reinterpret_cast<gpointer>(OnSubmenuSelected), nullptr);
-            g_signal_connect(item, "select", G_CALLBACK(OnBarItemSelected), &peer);
+            g_object_set_data(G_OBJECT(item), kBarPeerKey, &peer);
         } else {
             item = CommandItem(bar, i, peer.window);
         }
