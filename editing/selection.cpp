@@ -310,6 +310,10 @@ void CommitFocusedElement(ScoreView* view) {
         } else {
             InvalidateObjectArea(view, object);
             if (HitRecord* focus = s->focusRecord.get(); IsUsableRecord(focus)) InvalidateStoredObjectArea(view, object, focus);
+            // The commit may relink the object into another measure's list: that is
+            // an edit undo must know of, bracket open or not (a key's own undo step
+            // closes before the message ends and its commit runs).
+            OpenFocusBracket(view, object->type);
             ClassOf(object).CommitDrag(object, view);
             CloseFocusBracket(view, object->type);
         }

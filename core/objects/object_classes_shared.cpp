@@ -111,6 +111,8 @@ void MoveToNewCell(ScoreObject* object, ScoreView* view, const LocationRecord& m
     if (list == nullptr) return;
     UnlinkObject(object);
     InsertObjectAfter(list, object);
+    // An edit of two measures' lists: the undo step around the commit records it.
+    SetDocumentModified(view->document);
     SetCurrentSystemAndMeasure(view, SystemOfMeasure(view, to.measure), to.staff, to.measure);
     focus->location.location.position = to.position;
     focus->location.location.staff = to.staff;
