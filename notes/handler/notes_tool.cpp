@@ -9,6 +9,8 @@
 #include "core/undo/undo.h"
 #include "display/view_location.h"
 #include "editing/block_clipboard.h"
+#include "editing/palette_layout.h"
+#include "editing/palette_windows.h"
 #include "notes/entry/note_cursor.h"
 #include "notes/entry/note_entry.h"
 #include "notes/entry/note_preview.h"
@@ -25,7 +27,6 @@ using win::Key;
 constexpr int32_t kArrowStep = 128;  // view units the pointer moves per arrow key
 constexpr int32_t kStepUnits = 64;
 constexpr uint8_t kNoteType = TypeCode(ObjectType::Note);
-constexpr int kNoteRestButton = 0;  // the Notes palette's "Toggle Note/Rest"
 
 // W, H, Q, E, S, T press palette entries 1..6; R entry 0 while Ctrl is up.
 int PaletteEntryOfKey(uint32_t key) {
@@ -43,9 +44,9 @@ bool IsEditing() {
 
 intptr_t KeyDown(ScoreView* view, uint32_t key) {
     if (const int entry = PaletteEntryOfKey(key); entry >= 0) {
-        // The letters of the values choose them; R (the note/rest button's key) is
-        // taken and leaves the value as it is.
-        if (entry != kNoteRestButton) State().notes.NoteTools.selectedEntry = static_cast<uint16_t>(entry);
+        // As a click on the button: R turns the values to rests and back, the value
+        // and the tool kept.
+        SelectToolButtonByKey(view, kNotesPalette, entry);
         return 1;
     }
     const Key k = static_cast<Key>(key);

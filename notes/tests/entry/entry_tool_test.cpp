@@ -4,6 +4,7 @@
 
 #include "core/objects/selection_state.h"
 #include "core/state.h"
+#include "editing/tool_records.h"
 #include "notes/handler/notes_tool.h"
 #include "notes/tests/entry/entry_fixture.h"
 #include "platform/win/headless.h"
@@ -18,16 +19,19 @@ intptr_t Send(ScoreView* view, win::Message message, win::Key key) {
     return NotesToolMessage(view, platform::WindowHandle{}, message, static_cast<uint32_t>(key), 0);
 }
 
-// W H Q E S T give entries 1..6, R gives 0 but not with Ctrl held.
+// W H Q E S T give entries 1..6, R the note/rest button but not with Ctrl held.
 TEST_F(EntryTool, ValueKeysPressPaletteEntries) {
     const char keys[] = "WHQEST";
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(Send(view_, win::Message::KeyDown, win::LetterKey(keys[i])), 1);
         EXPECT_EQ(State().notes.NoteTools.selectedEntry, i + 1);
     }
-    // R keeps the value chosen (a double whole would not fit an empty measure).
-    EXPECT_EQ(Send(view_, win::Message::KeyDown, win::LetterKey('R')), 1);
-    EXPECT_EQ(State().notes.NoteTools.selectedEntry, 6);
+    // R presses the note/rest button: the values turn to rests and back, the value kept.
+    for (const bool rests : {true, false}) {
+        EXPECT_EQ(Send(view_, win::Message::KeyDown, win::LetterKey('R')), 1);
+        EXPECT_EQ(State().notes.NoteTools.selectedEntry, 6);
+        EXPECT_EQ(NotesPaletteShowsRests(), rests);
+    }
     State().notes.NoteTools.selectedEntry = 3;
     win::headless::SetKeyDown(win::Key::Control, true);
     EXPECT_EQ(Send(view_, win::Message::KeyDown, win::LetterKey('R')), 0);

@@ -1,7 +1,7 @@
 // The tools a newcomer reaches for first, on the desktop: a palette's highlighted
 // button arms its tool at the first click, a Staff Tools button keeps its tool when
-// the pointer goes into the score, the dynamic chosen is the one placed, the
-// note/rest button switches to rests with the tool kept, the pop-up palettes come and
+// the pointer goes into the score, the dynamic chosen is the one placed, R and the
+// note/rest button switch to rests with the tool kept, the pop-up palettes come and
 // go, and the palettes stand clear of each other.
 #include <algorithm>
 #include <optional>
@@ -139,7 +139,7 @@ TEST_F(FirstTriesScenario, TheDynamicPlacedIsTheOneChosen) {
 
 // The note/rest button turns the values to rests (their faces change, the Notes
 // tool stays in use) and a click in an empty measure enters a rest; pressed again
-// it turns them back.
+// it turns them back. R does the same as the button.
 TEST_F(FirstTriesScenario, TheNoteRestButtonKeepsTheNotesTool) {
     const std::optional<ShownWindow> main = NewScoreWithNotesTool();
     ASSERT_TRUE(main);
@@ -172,6 +172,28 @@ TEST_F(FirstTriesScenario, TheNoteRestButtonKeepsTheNotesTool) {
     x_.Click(tx, ty);
     EXPECT_TRUE(WaitFor([&] { return DifferentPixels(valueFace(), noteFace) == 0; }, Millis{5000}))
         << "the button did not turn the values back to notes";
+    // R, the button's key, with the pointer over the score: rests, the tool kept, and
+    // a click in the next empty measure enters a rest; R again turns them back.
+    const int x2 = MusicLeft() + 2 * (MusicRight() - MusicLeft()) / 3;
+    x_.MovePointer(x2, lines[2] - 4);
+    x_.Settle(Millis{300});
+    x_.PressKey("r");
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(valueFace(), noteFace) > 20; }, Millis{5000}))
+        << "R did not turn the values to rests";
+    EXPECT_EQ(MainPressed(), kNotesOnMain) << "R put the Notes tool down";
+    x_.Click(x2, lines[2]);
+    x_.Settle(Millis{800});
+    EXPECT_TRUE(NoMessageBoxComes()) << "a box came instead of a rest after R";
+    ParkPointer(*main);
+    const ScreenPicture rested2 = SettledScreen();
+    WritePng(rested2, TestOutputFolder() / "first_tries_rest_key_desktop.png");
+    EXPECT_GT(ChangedPixels(rested, rested2, x2 - 200, lines[0] - 20, MusicRight(), lines[4] + 20), 20)
+        << "the click after R entered no rest";
+    x_.MovePointer(x2, lines[4] + 120);
+    x_.Settle(Millis{300});
+    x_.PressKey("r");
+    EXPECT_TRUE(WaitFor([&] { return DifferentPixels(valueFace(), noteFace) == 0; }, Millis{5000}))
+        << "R again did not turn the values back to notes";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
