@@ -64,7 +64,8 @@ int ShowPageByIndex(ScoreView* view, int index) {
     if (GetPageAt(view->document, index) == nullptr) return 0;
     view->document->findRepeatMode |= kRepeatPageShown;
     FocusActiveView();
-    ShowPageInView(view, index);
+    // Asked for by number: shown from its top even when it is the page in the view.
+    ShowPageFromTop(view, index);
     UpdatePagersToolbar(view);
     return 1;
 }

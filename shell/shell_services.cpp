@@ -50,9 +50,9 @@ void ShowPageStatusOf(ScoreView* view, ScorePage* page) {
 }
 
 // Makes an existing page current with its first system and measure; another page
-// than the one shown is drawn anew from its top.
-void ShowExistingPage(ScoreView* view, ScorePage* page) {
-    const bool another = view->currentPage != page;
+// than the one shown, or any with `fromTop`, is drawn anew from its top.
+void ShowExistingPage(ScoreView* view, ScorePage* page, bool fromTop = false) {
+    const bool another = fromTop || view->currentPage != page;
     view->currentPage = page;
     view->currentSystem = page->firstSystem.get();
     if (view->currentSystem != nullptr)
@@ -75,14 +75,28 @@ void ShowMasterPage(ScoreView* view, bool left) {
 }
 
 // One page past the last: appended as one undoable step, then shown.
-void AppendAndShowPage(ScoreView* view, int pageIndex) {
+void AppendAndShowPage(ScoreView* view, int pageIndex, bool fromTop) {
     ScoreDocument* document = view->document;
     {
         UndoStep step(document, view, UndoKind::System, 0, UndoVerb::Add);
         if (AppendPage(view) == 0) return;
     }
-    if (ScorePage* page = GetPageAt(document, pageIndex)) ShowExistingPage(view, page);
+    if (ScorePage* page = GetPageAt(document, pageIndex)) ShowExistingPage(view, page, fromTop);
     RedrawLinkedViews(view);
+}
+
+void ShowPageAt(ScoreView* view, int pageIndex, bool fromTop) {
+    if (!IsValidView(view) || !view->pageView || view->document == nullptr) return;
+    // The masters stand at the indexes of their page numbers: -2 left, -1 right.
+    if (pageIndex == kRightMasterNumber) return ShowMasterPage(view, false);
+    if (pageIndex < kRightMasterNumber) return ShowMasterPage(view, true);
+    const int pageCount = view->document->header.pageCount;
+    if (pageIndex < pageCount) {
+        if (ScorePage* page = GetPageAt(view->document, pageIndex)) ShowExistingPage(view, page, fromTop);
+        return;
+    }
+    // Only the page right after the last one can be asked for.
+    if (pageIndex == pageCount) AppendAndShowPage(view, pageIndex, fromTop);
 }
 
 }  // namespace
@@ -101,19 +115,9 @@ ScoreView* HandleViewActivation(ScoreView* view) {
     return active;
 }
 
-void ShowPageInView(ScoreView* view, int pageIndex) {
-    if (!IsValidView(view) || !view->pageView || view->document == nullptr) return;
-    // The masters stand at the indexes of their page numbers: -2 left, -1 right.
-    if (pageIndex == kRightMasterNumber) return ShowMasterPage(view, false);
-    if (pageIndex < kRightMasterNumber) return ShowMasterPage(view, true);
-    const int pageCount = view->document->header.pageCount;
-    if (pageIndex < pageCount) {
-        if (ScorePage* page = GetPageAt(view->document, pageIndex)) ShowExistingPage(view, page);
-        return;
-    }
-    // Only the page right after the last one can be asked for.
-    if (pageIndex == pageCount) AppendAndShowPage(view, pageIndex);
-}
+void ShowPageInView(ScoreView* view, int pageIndex) { ShowPageAt(view, pageIndex, false); }
+
+void ShowPageFromTop(ScoreView* view, int pageIndex) { ShowPageAt(view, pageIndex, true); }
 
 void ShowPageStatus(ScoreView* view) {
     if (!IsValidView(view) || view->document == nullptr || view->pageView == 0) return;

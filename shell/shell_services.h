@@ -18,6 +18,10 @@ ScoreView* HandleViewActivation(ScoreView* view);
 // Page view only: makes a page current (adding one past the last page) and
 // scrolls to it; -2 is the left master page, -1 the right.
 void ShowPageInView(ScoreView* view, int pageIndex);
+// The same, but the view always comes to the page's top with its scroll bars set
+// for it, even when the page already was the current one (Go to Page, and a page
+// just inserted or deleted made current).
+void ShowPageFromTop(ScoreView* view, int pageIndex);
 
 // The status bar's page readout ("Page: 2 of 3", the page's first and last
 // measures) for the view's page; nothing in scroll view.

@@ -233,7 +233,7 @@ void DeletePages(ScoreView* view, int count) {
         view->currentPage = current;
         SetDocumentModified(document);
         UpdatePagersToolbar(view);
-        ShowPageInView(view, GetPageIndex(document, current));
+        ShowPageFromTop(view, GetPageIndex(document, current));
         InvalidateLinkedViews(view);
     }
 }

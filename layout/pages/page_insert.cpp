@@ -185,7 +185,7 @@ bool InsertPages(ScoreView* view, int count, bool after) {
     FormatMeasuresFromPage(view, block.front());
     view->currentPage = block.front();
     view->currentSystem = block.front()->firstSystem.get();
-    ShowPageInView(view, GetPageIndex(document, block.front()));
+    ShowPageFromTop(view, GetPageIndex(document, block.front()));
     UpdatePagersToolbar(view);
     RedrawLinkedViews(view);
     ShowPageCounts(document);

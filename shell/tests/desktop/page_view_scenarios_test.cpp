@@ -177,6 +177,42 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
     EXPECT_EQ(Quit(), 0);
 }
 
+// Pages inserted in the session just begun into a view moved down its page, without
+// a restart or the wheel: the view shows the page inserted last, PageDown moves it down that page and PageUp
+// back up; after another PageDown, Go to Page 3 (that same page) brings the view
+// back to the page's top.
+TEST_F(PageViewScenario, PagingMovesTheViewOverPagesJustInserted) {
+    ASSERT_TRUE(StartProgram());
+    NewScore();
+    x_.PointAt(Frame());
+    ScreenPicture before = SettledScoreArea();
+    x_.PressKey("Page_Down");
+    ASSERT_TRUE(ScoreAreaChangesFrom(before)) << "PageDown did not move the view";
+    InsertPage();
+    InsertPage();
+    x_.PointAt(Frame());
+    before = SettledScoreArea();
+    x_.PressKey("Page_Down");
+    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "PageDown did not move the view";
+    before = SettledScoreArea();
+    x_.PressKey("Page_Up");
+    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "PageUp did not move the view";
+    before = SettledScoreArea();
+    x_.PressKey("Page_Down");
+    ASSERT_TRUE(ScoreAreaChangesFrom(before)) << "PageDown did not move the view";
+
+    before = SettledScoreArea();
+    ChooseMenuPath("vfp");
+    const std::optional<ShownWindow> dialog = x_.WaitForWindow("Go to Page");
+    ASSERT_TRUE(dialog) << "View > Find > Page showed no dialog";
+    x_.PointAt(*dialog);
+    x_.TypeText("3");
+    x_.PressKey("Return");
+    ASSERT_TRUE(x_.WaitUntilGone("Go to Page")) << "Go to Page did not take page 3";
+    EXPECT_TRUE(ScoreAreaChangesFrom(before)) << "Go to Page left the view where it was";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
 // The page band in the main bar, with a three-page score, shows L, R and pages 1 to 3. Its Next
 // Page arrow moves it on by one and shows its last page; a click on the button of
 // page 1 then shows page 1 again. The bar has its first-run layout with the Main
