@@ -59,11 +59,13 @@ ui::DialogTemplate SetPageNumberTemplate() {
     return g.dialog;
 }
 
-// Go to Page and Go to Measure share their shape: a number with its spin and range.
-ui::DialogTemplate GoToTemplate(const char* caption, int32_t spin, int32_t range) {
+// Go to Page and Go to Measure share their shape: a labelled number with its spin,
+// the range under it.
+ui::DialogTemplate GoToTemplate(const char* caption, const char* label, int32_t spin, int32_t range) {
     DialogGrid g(caption, 3, 3, kSizes);
-    g.SpinEdit(spin, 0, 0);
-    g.Label("(1 - 999)", 1, 0, range);
+    g.Label(label, 0, 0);
+    g.SpinEdit(spin, 1, 0);
+    g.Label("(1 - 999)", 1, 1, range);
     g.Buttons(2, 0);
     LogoButton(g, 2, 2);
     return g.dialog;
@@ -93,9 +95,9 @@ void AddPageDialogResources(sys::ResourceBundle& bundle) {
     bundle.dialogs.emplace(delete_pages_dialog::kDeletePagesDialog, DeletePagesTemplate());
     bundle.dialogs.emplace(page_number_dialog::kSetPageNumberDialog, SetPageNumberTemplate());
     bundle.dialogs.emplace(go_to_page_dialog::kGoToPageDialog,
-                           GoToTemplate("Go to Page", go_to_page_dialog::kSpin, go_to_page_dialog::kRange));
+                           GoToTemplate("Go to Page", "Page number:", go_to_page_dialog::kSpin, go_to_page_dialog::kRange));
     bundle.dialogs.emplace(go_to_measure_dialog::kGoToMeasureDialog,
-                           GoToTemplate("Go to Measure", go_to_measure_dialog::kSpin, go_to_measure_dialog::kRange));
+                           GoToTemplate("Go to Measure", "Measure number:", go_to_measure_dialog::kSpin, go_to_measure_dialog::kRange));
     bundle.dialogs.emplace(find_dialog::kFindDialog, FindTemplate());
 }
 

@@ -38,6 +38,19 @@ int LongestDarkRow(const ScreenPicture& picture) {
     return longest;
 }
 
+// Dark pixels (a label's text) on the rows of a dialog's focused field, left of the
+// field (found by its selected text's blue); -1 when no text is selected.
+int64_t InkLeftOfSelectedField(const ScreenPicture& dialog) {
+    constexpr int kFieldInset = 12;  // the field's border and padding
+    constexpr int kRows = 12;
+    const auto blue = [](uint32_t p) { return (p & 0xFF) > 0xB0 && ((p >> 16) & 0xFF) < 0x80; };
+    for (int x = 0; x < dialog.width; ++x)
+        for (int y = 0; y < dialog.height; ++y)
+            if (blue(dialog.At(x, y)))
+                return dialog.DarkPixels(0, std::max(y - kRows, 0), x - kFieldInset, y + kRows);
+    return -1;
+}
+
 class PageViewScenario : public DesktopScenario {
 protected:
     // The part of the frame on the screen.
@@ -158,8 +171,8 @@ TEST_F(PageViewScenario, WheelPageDownAndScrollBarMoveTheView) {
     EXPECT_EQ(Quit(), 0);
 }
 
-// View > Find > Page with 2 typed and Enter: the view shows the second page, and the
-// status bar says so.
+// View > Find > Page: the dialog's number field has its label before it. 2 typed
+// and Enter: the view shows the second page, and the status bar says so.
 TEST_F(PageViewScenario, GoToPageShowsThatPage) {
     ASSERT_NO_FATAL_FAILURE(StartWithThreePageScore());
     const ScreenPicture before = SettledScoreArea();
@@ -168,6 +181,9 @@ TEST_F(PageViewScenario, GoToPageShowsThatPage) {
     const std::optional<ShownWindow> dialog = x_.WaitForWindow("Go to Page");
     ASSERT_TRUE(dialog) << "View > Find > Page showed no dialog";
     x_.PointAt(*dialog);
+    constexpr int64_t kLabelInk = 20;
+    EXPECT_GT(InkLeftOfSelectedField(x_.Grab(dialog->x, dialog->y, dialog->width, dialog->height)), kLabelInk)
+        << "the page number's field has no label";
     // The page number's field has the focus with its text selected.
     x_.TypeText("2");
     x_.PressKey("Return");
