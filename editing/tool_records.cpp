@@ -146,8 +146,8 @@ void ChooseToolButton(ScoreView* view, int palette, int oldIndex, int newIndex) 
         if (palette != kNotesPalette)  // the Notes tool is selected through the Main palette
             SendFrom(palette, newIndex, view, ToolAction::Select, none, win::Message::Null, 0, 0, nullptr);
     }
-    // provisional: a Main button whose group's current tool has no handler yet (the
-    // clef, key-signature and MIDI event buttons) arms its group's object type.
+    // A Main button whose group's current tool is a group selector with no handler of
+    // its own behind it arms its group's object type.
     if (palette == kMainPalette && !ReachesToolHandler(palette, newIndex))
         SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(newIndex)));
     if (palette == kGraphicsPalette) GraphicsAlternateFlag();
