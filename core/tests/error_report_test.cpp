@@ -188,7 +188,7 @@ TEST_F(ErrorReportTest, FailedSaveIsReportedAsFailed) {
     EXPECT_EQ(text.find("has been saved"), std::string::npos);
 }
 
-// The provisional writer saves nothing, and the report says so.
+// Without a writer nothing is saved, and the report says so.
 TEST_F(ErrorReportTest, WithoutAWriterTheReportSaysNothingWasSaved) {
     SetSaveScoreFileHookForTests({});
     InternalError("CSO", 2708, 0);

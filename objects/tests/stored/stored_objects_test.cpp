@@ -1,5 +1,5 @@
-// The stored object types before their classes: constructors' defaults, the body each
-// provisional class exposes, the clean-ups release by type runs (a text box's text, a
+// The stored object types: constructors' defaults, the body each
+// class exposes for copies and undo, the clean-ups release by type runs (a text box's text, a
 // tuplet's label, a picture's cache but never the document's bytes), the text box's
 // string, and the margin's values in the document's unit.
 #include <gtest/gtest.h>
