@@ -33,14 +33,10 @@ void FormatMeasuresThroughMeasure(ScoreView* view, ScorePage* page, int measure)
 void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system);
 
 // Staff labels name their staves on the score's first system only (staves have no
-// short names for the systems after it), and that system stands in from the left
-// margin by the farthest any label reaches left of it, and at least by the widest
-// label and a gap, so that the labels stand between the margin and the system.
-// Other systems stand at the margin.
+// short names for the systems after it).
 // An import puts its labels this far left of the system.
 constexpr int32_t kStaffLabelGap = 128;
 bool SystemShowsStaffLabels(const ScoreSystem* system);
-int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system);
 
 // Page view only: places a system between the page margins and refreshes the
 // device coordinates of its measure slots.

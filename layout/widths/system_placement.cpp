@@ -257,7 +257,7 @@ int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
         system->number >= kBeatMapRows || !GetPageMargins(page, &margins))
         return 0;
-    const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0] + StaffLabelIndent(document, system);
+    const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0];
     const int64_t right = static_cast<int64_t>(view->PageRight) - margins.logical[2];
     if (right <= left) return 0;  // margins that cross leave the system as it is
     PlacementScope scope;
@@ -408,24 +408,6 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
 
 bool SystemShowsStaffLabels(const ScoreSystem* system) {
     return system != nullptr && system->firstMeasure <= 1;
-}
-
-int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system) {
-    if (document == nullptr || !SystemShowsStaffLabels(system)) return 0;
-    int32_t indent = 0;
-    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-        StaffRecord* record = StaffRecordOf(document, staff);
-        const ScoreObject* label = record != nullptr ? GetStaffLabelObject(record) : nullptr;
-        if (label == nullptr || label->type != TypeCode(ObjectType::Label)) continue;
-        // The label's corner is anchored to the system's first slot, which starts at
-        // the system's x: the anchor's x offset is how far it stands right of it.
-        uint16_t words[4];
-        static_assert(sizeof words == sizeof(ObjectLocation));
-        std::memcpy(words, &AsTextBox(label)->body.location, sizeof words);
-        const int32_t width = std::abs(AsTextBox(label)->body.width);
-        indent = std::max({indent, -static_cast<int32_t>(static_cast<int16_t>(words[2])), width + kStaffLabelGap});
-    }
-    return indent;
 }
 
 void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {
