@@ -165,11 +165,8 @@ PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteSc
         return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));
     }
     // The group palettes: a column below Main, a further column to the left of the
-    // widest of the one before when the screen's bottom is reached. A window layer
-    // that gives the palettes no caption of its own leaves it to the window manager,
-    // which draws a title bar above each: the column leaves room for it.
-    const int gap = kDefaultPaletteGap + (screen.smallCaptionHeight > 0 ? 0 : screen.captionHeight);
-    const int columnTop = main.y + mainHeight + gap;
+    // widest of the one before when the screen's bottom is reached.
+    const int columnTop = main.y + mainHeight + kDefaultPaletteGap;
     int right = screen.width;
     int top = columnTop;
     int widest = 0;
@@ -182,7 +179,7 @@ PalettePosition DefaultPalettePlace(int palette, int buttonSize, const PaletteSc
             widest = 0;
         }
         corner = {right - row.x - extent.width, top};
-        top += extent.height + gap;
+        top += extent.height + kDefaultPaletteGap;
         widest = std::max(widest, row.x + extent.width);
     }
     return WithCorner(table, ClampPaletteOnScreen(corner.x, corner.y, size, screen));

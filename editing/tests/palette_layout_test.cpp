@@ -121,19 +121,6 @@ TEST(PaletteLayoutTest, GroupPalettesOnAShortScreenTakeASecondColumn) {
     EXPECT_TRUE(secondColumn);
 }
 
-// Where the window manager draws the palettes' title bars (the window layer gives
-// them no caption), the column leaves a caption's height above each palette: no
-// title bar covers the palette above it.
-TEST(PaletteLayoutTest, TitleBarsOfTheWindowManagerCoverNoPalette) {
-    const PaletteScreen screen{1280, 1024, 22, 0, 0, 0};
-    for (int palette = kStaffToolsPalette; palette <= kPerformancePalette; ++palette) {
-        Extent e = DefaultExtent(palette, kLargeButtonSize, screen);
-        e.top -= screen.captionHeight;
-        for (int other = kMainPalette; other < palette; ++other)
-            EXPECT_FALSE(Overlap(e, DefaultExtent(other, kLargeButtonSize, screen))) << palette << " covers " << other;
-    }
-}
-
 TEST(PaletteLayoutTest, SavedCornerOffTheScreenIsClampedOnto) {
     const PaletteScreen screen = Screen();
     for (const PalettePosition saved : {PalettePosition{-5000, -5000, 4, 4},
