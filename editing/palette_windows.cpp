@@ -215,12 +215,6 @@ void PressPaletteButton(ScoreView* view, int palette, int index) {
     const int old = state.current;
     Windows().lastPalette = palette;
     Windows().lastIndex = index;
-    const int group = GroupButtonOfPalette(palette);
-    if (group >= 0 && palette != kNotesPalette && view != nullptr && CurrentToolButton(kMainPalette) != group &&
-        !IsMomentaryButton(palette, index)) {
-        ArmPaletteButton(view, palette, index);
-        return;
-    }
     if (!IsMomentaryButton(palette, index)) state.current = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);

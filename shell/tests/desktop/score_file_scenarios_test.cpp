@@ -100,13 +100,15 @@ TEST_F(DesktopScenario, AFreshProgramOpensASavedScoreAsItWasSaved) {
     EXPECT_EQ(Quit(), 0);
 }
 
-// Ctrl+S on a new score asks for a name; after a change Ctrl+S writes the file
-// again without asking; closing a changed new score asks to save, and Yes goes to
-// the chooser.
+// Ctrl+S on a changed new score asks for a name (on an unchanged one Save is greyed
+// and the key runs nothing); after a further change Ctrl+S writes the file again
+// without asking; closing a changed new score asks to save, and Yes goes to the
+// chooser.
 TEST_F(DesktopScenario, SaveKeyAfterAChange) {
     ASSERT_TRUE(StartProgram());
     NewScore();
     const fs::path score = home_->Documents() / "changed.ql";
+    InsertPage();
     PressInFrame("ctrl+s");
     ASSERT_TRUE(AnswerFileChooser("Save As", score));
     ASSERT_TRUE(WaitForFile(score));
