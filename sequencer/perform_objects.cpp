@@ -157,9 +157,8 @@ bool PerformOctaveLine(PerformanceRun& run, int staff, const PlayedMeasure& meas
     if (glyph && (label == kOctaveBelowCode || label == kOctaveKeptBelowCode)) up = false;
     const int first = measure.measure + static_cast<int16_t>(ends.start.coarse[0]);
     const int second = measure.measure + static_cast<int16_t>(ends.end.coarse[0]);
-    int64_t length = int64_t{ends.end.coarse[1]} - ends.start.coarse[1];
-    for (int m = std::max(first, 1); m < second && m <= run.document->header.measureCount; ++m)
-        length += MeasureRecordOf(run.document, m)->lengthTicks;
+    const int64_t length =
+        int64_t{ends.end.coarse[1]} - ends.start.coarse[1] + PlayedTicksOfMeasures(run.document, first, second);
     const int32_t start = measure.start + std::min<int32_t>(ends.start.coarse[1], measure.length);
     const int32_t end = start + static_cast<int32_t>(std::clamp<int64_t>(length, 0, INT32_MAX / 2));
     if (run.octaves.size() < kMaxOctaveRanges) {

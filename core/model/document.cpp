@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -440,6 +441,16 @@ MeasureRecord* MeasureRecordOf(ScoreDocument* document, int measure) {
     if (document == nullptr || !document->measureTable || measure < 0 || measure >= MaxMeasures)
         return nullptr;
     return &document->measureTable[measure];
+}
+
+int64_t PlayedTicksOfMeasures(ScoreDocument* document, int first, int last) {
+    if (document == nullptr) return 0;
+    int64_t ticks = 0;
+    const int end = std::min(last, document->header.measureCount + 1);
+    for (int m = std::max(first, 1); m < end; ++m)
+        if (const MeasureRecord* record = MeasureRecordOf(document, m))
+            ticks += int64_t{record->lengthTicks} * (record->extra + 1);
+    return ticks;
 }
 
 }  // namespace ql

@@ -64,5 +64,9 @@ void ConvertChangedDistancesToExternal(ScoreDocument* document);
 StaffRecord* StaffRecordOf(ScoreDocument* document, int staff);
 // The measure record of a measure number, or null outside the table.
 MeasureRecord* MeasureRecordOf(ScoreDocument* document, int measure);
+// The ticks measures `first` up to (not including) `last` last when played: a
+// multi-measure rest lasts every bar it stands for. Measures outside the table count
+// nothing.
+int64_t PlayedTicksOfMeasures(ScoreDocument* document, int first, int last);
 
 }  // namespace ql

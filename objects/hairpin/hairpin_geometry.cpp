@@ -129,14 +129,10 @@ HairpinShape FlipHairpinShape(const HairpinShape& shape) {
 
 int32_t HairpinSpanTicks(const HairpinObject& hairpin, ScoreDocument* document, int measure) {
     if (document == nullptr || hairpin.header.subtype == SubtypeCode(ObjectSubtype::PageList)) return 0;
-    const int count = document->header.measureCount;
     const int first = measure + static_cast<int16_t>(hairpin.points[0].coarse[0]);
     const int second = measure + static_cast<int16_t>(hairpin.points[1].coarse[0]);
-    int64_t ticks = int64_t{hairpin.points[1].coarse[1]} - hairpin.points[0].coarse[1];
-    for (int m = std::max(first, 1); m < second && m <= count; ++m) {
-        const MeasureRecord* record = MeasureRecordOf(document, m);
-        if (record != nullptr) ticks += record->lengthTicks;
-    }
+    const int64_t ticks = int64_t{hairpin.points[1].coarse[1]} - hairpin.points[0].coarse[1] +
+                          PlayedTicksOfMeasures(document, first, second);
     return static_cast<int32_t>(std::clamp<int64_t>(ticks, 0, INT32_MAX));
 }
 

@@ -360,6 +360,10 @@ TEST_F(HairpinTest, PlaybackIntervalOfSpan) {
     hairpin->points[1].coarse[0] = 2;
     hairpin->points[1].coarse[1] = 512;
     EXPECT_EQ(HairpinSpanTicks(*hairpin, doc_, 1), 7680);
+    // Measure 2 a multi-measure rest of three bars: the span lasts all of them.
+    MeasureRecordOf(doc_, 2)->extra = 2;
+    EXPECT_EQ(HairpinSpanTicks(*hairpin, doc_, 1), 7680 + 2 * 4096);
+    MeasureRecordOf(doc_, 2)->extra = 0;
     MidiAction action{};
     ASSERT_TRUE(HairpinPlaybackAction(*hairpin, doc_, 1, &action));
     EXPECT_EQ(action.interval, 30);

@@ -330,6 +330,23 @@ TEST_F(ObjectsTest, StartingInsideAnOctaveLinePlaysItsOctave) {
     EXPECT_EQ(OnKeys(BuildAll(Options(3, 3))), (std::vector<int>{64}));
 }
 
+// An 8va line over a multi-measure rest of three bars lasts all of them: it
+// reaches the first beat of the measure after the rest, and not its second.
+TEST_F(ObjectsTest, AnOctaveLineLastsEveryBarOfARestItCrosses) {
+    BuildScore(1, 3);
+    Note(1, 1, 0, kQuarter, 0);
+    Note(1, 3, 0, kQuarter, 0);
+    Note(1, 3, 1024, kQuarter, 0);
+    MeasureRecordOf(doc_, 2)->extra = 2;
+    TextSpanner& line = *reinterpret_cast<TextSpanner*>(Mark(ObjectType::Octave, 1, 1, 0));
+    line.spanner.endpoint.start.coarse[0] = 0;
+    line.spanner.endpoint.start.coarse[1] = 0;
+    line.spanner.endpoint.end.coarse[0] = 2;
+    line.spanner.endpoint.end.coarse[1] = 1024;
+    line.text.body.string = kOctaveAboveCode;
+    EXPECT_EQ(OnKeys(BuildAll(Options(1, 3))), (std::vector<int>{76, 76, 64}));
+}
+
 // Started after a pedal went down in measure 1, the run puts the pedal down at
 // its first tick; after the pedal came up again, it sends the pedal up there;
 // nothing when no pedal was marked before the start.
