@@ -320,6 +320,11 @@ bool CloseScoreWindows(bool force) {
 
 intptr_t FrameOnCommand(WindowHandle window, uint32_t word, intptr_t data) {
     const auto command = static_cast<int32_t>(win::CommandId(word));
+    // A command may change what the active view shows (its layout, zoom, page or
+    // settings): the next change of current system and measure is applied even when
+    // it names the place the view already holds, so that what the view keeps of its
+    // location is worked out again.
+    State().locate.ForceLocationUpdate = 1;
     if (command == kMainRebarId) {
         DockMainRebar(word >> 16);
         return 0;

@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/model/view.h"
 #include "core/state.h"
+#include "display/view_location.h"
 #include "display/charset_text.h"
 #include "editing/palette_windows.h"
 #include "platform/gfx/caps.h"
@@ -86,6 +88,27 @@ TEST_F(FrameCommandsTest, FormattingModesShowInTheStatusBar) {
     Send(frame_cmd::kAbsoluteFormatting);
     EXPECT_EQ(State().layout.FormattingMode, 0);
     EXPECT_EQ(FormattingText(), " ");
+}
+
+// A frame command makes the view work its location out again at the next pointer
+// move, though the pointer stays in the same measure: what the view kept of the
+// place (its staff's y here) is taken afresh.
+TEST_F(FrameCommandsTest, ACommandRenewsTheLocationAtTheNextPointerMove) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    RequestOpen(WriteScore("located.ql"));
+    Pump();
+    ScoreView* view = GetActiveScoreView();
+    ASSERT_NE(view, nullptr);
+    UpdateLocationFromPointer(view);
+    State().locate.ForceLocationUpdate = 0;
+    const int32_t staffY = view->staffY;
+    view->staffY = staffY + 999;
+    UpdateLocationFromPointer(view);
+    ASSERT_EQ(view->staffY, staffY + 999);  // the same place is not worked out again
+    Send(frame_cmd::kRelativeFormatting);
+    Send(frame_cmd::kRelativeFormatting);
+    UpdateLocationFromPointer(view);
+    EXPECT_EQ(view->staffY, staffY);
 }
 
 // Key Cancel Left of Bar alternates the byte the beat map reads between left (1)
