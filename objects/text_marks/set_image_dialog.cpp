@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "core/draw/fonts.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/objects/class_table.h"
+#include "core/text/text_dialog_controls.h"
 #include "core/text/text_object.h"
 #include "core/ui/dialog_fields.h"
 #include "core/ui/help.h"
@@ -76,6 +78,17 @@ void ShowMode(WindowHandle dialog, const ImageSession& s) {
                         std::string(1, static_cast<char>(s.body.string & kCodeMask)));
 }
 
+// The text or the symbol shown in the font the dialog has chosen so far (a face
+// picked in the chooser before it has its place in the document's table).
+void ShowInChosenFont(WindowHandle dialog, ImageSession& s) {
+    TextObject probe{};
+    probe.body = s.body;
+    s.filling = true;
+    ShowControlInTextFont(&probe.header, s.view, dialog, IsText(s.body) ? kText : kSymbol,
+                          IsOwnFont(s.body) ? std::string_view(s.panel.face) : std::string_view());
+    s.filling = false;
+}
+
 void Open(WindowHandle dialog, ImageSession& s) {
     ui::SetEditLimit(ui::GetDialogItem(dialog, kText), kTextCharacters);
     s.filling = true;
@@ -84,6 +97,7 @@ void Open(WindowHandle dialog, ImageSession& s) {
     ShowMode(dialog, s);
     s.panel = FontPanel{s.view, &s.body, false, {}};
     OpenFontPanel(dialog, s.panel);
+    ShowInChosenFont(dialog, s);
 }
 
 void ToText(WindowHandle dialog, ImageSession& s) {
@@ -95,6 +109,7 @@ void ToText(WindowHandle dialog, ImageSession& s) {
     ui::SetItemText(dialog, kText, s.text);
     s.filling = false;
     ShowMode(dialog, s);
+    ShowInChosenFont(dialog, s);
 }
 
 void ToSymbol(WindowHandle dialog, ImageSession& s) {
@@ -105,6 +120,7 @@ void ToSymbol(WindowHandle dialog, ImageSession& s) {
     s.body.string = static_cast<uint8_t>(code);
     s.text.clear();
     ShowMode(dialog, s);
+    ShowInChosenFont(dialog, s);
 }
 
 // The panel's values made valid, the text read, then the copy written back when it
@@ -159,6 +175,7 @@ intptr_t SetImageDialogProc(WindowHandle dialog, win::Message message, uint32_t 
                 s.panel.face.clear();
                 ShowMode(dialog, s);
                 ShowFontPanel(dialog, s.panel);
+                ShowInChosenFont(dialog, s);
             }
             return 1;
         }
@@ -172,7 +189,9 @@ intptr_t SetImageDialogProc(WindowHandle dialog, win::Message message, uint32_t 
             ui::EndDialog(dialog, ui::kIdCancel);
             return 1;
         default:
-            return HandleFontPanelCommand(dialog, s.panel, id, code) ? 1 : 0;
+            if (!HandleFontPanelCommand(dialog, s.panel, id, code)) return 0;
+            ShowInChosenFont(dialog, s);
+            return 1;
     }
 }
 

@@ -3,13 +3,19 @@
 // changes nothing ending as Cancel with the document left alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/model/object_list.h"
 #include "core/objects/class_table.h"
 #include "objects/tests/texts/texts_fixture.h"
 #include "objects/text_marks/set_image_dialog.h"
 #include "objects/text_marks/text_line.h"
+#include "platform/ui/controls.h"
+#include "platform/win/window.h"
 #include "shell/resources/text_dialog_resources.h"
 
 namespace ql::testing_texts {
@@ -96,6 +102,39 @@ TEST_F(SetImageTest, AnOwnFaceStartsFromTheQuickFontShown) {
     EXPECT_NE(Body().flags & kTextItalic, 0);
     EXPECT_EQ(Body().size, 400);
     EXPECT_STREQ(doc_->faceNames[Body().style].name, "DejaVu Serif");
+}
+
+// The text edit shows what is typed in the text's font, and the symbol edit its
+// symbol: the quick font's face at first, then the own face made bold as the panel
+// changes it; each at the height of its control.
+TEST_F(SetImageTest, TheTextAndSymbolAreShownInTheChosenFont) {
+    std::strcpy(doc_->fonts[7].face, "DejaVu Serif");
+    Body().style = 7;
+    std::vector<std::optional<ui::ControlFont>> fonts;
+    std::string typed;
+    int32_t height = 0;
+    Script([&](DialogDriver& d) {
+        fonts.push_back(ui::GetEditFont(d.Item(kText)));
+        height = win::GetClientRect(d.Item(kText)).Height();
+        d.Type(kText, "Allegro");
+        d.Click(kWinFontRadio);
+        d.Click(kBold);
+        fonts.push_back(ui::GetEditFont(d.Item(kText)));
+        typed = d.Text(kText);
+        d.Click(kSingleSymbol);
+        fonts.push_back(ui::GetEditFont(d.Item(kSymbol)));
+        d.PressEscape();
+    });
+    OpenTextPropertiesDialog(line_, view_);
+    ASSERT_EQ(fonts.size(), 3u);
+    for (const auto& font : fonts) ASSERT_TRUE(font.has_value()) << "an edit not in the text's font";
+    EXPECT_EQ(fonts[0]->face, "DejaVu Serif");
+    EXPECT_FALSE(fonts[0]->bold);
+    EXPECT_EQ(fonts[0]->height, std::max(1, height - 1));
+    EXPECT_EQ(fonts[1]->face, "DejaVu Serif");
+    EXPECT_TRUE(fonts[1]->bold);
+    EXPECT_EQ(typed, "Allegro");  // the typed text stays
+    EXPECT_TRUE(fonts[2]->bold);
 }
 
 TEST_F(SetImageTest, AnOkThatChangesNothingEndsAsCancel) {
