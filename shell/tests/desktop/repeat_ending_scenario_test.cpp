@@ -1,12 +1,14 @@
 // Repeat endings on the desktop: the Graphics palette's "Repeat Ending" places one
 // where the staff is clicked; a double-click on it opens "Repeat Ending", whose "Set
 // image..." opens the label's "Set Image" dialog over it; both closed with Escape,
-// the ending stays on the page and no error box comes up. Its bracket's middle
+// the ending stays on the page and no error box comes up. Set Image shows the label
+// in the font chosen there. Its bracket's middle
 // handle dragged takes the whole ending along and leaves nothing behind. Chosen
 // again and let go of without a move, it stays where it was, number and all.
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "shell/tests/desktop/music_beside_palettes.h"
@@ -19,6 +21,10 @@ constexpr int kRepeatEndingButton = 3;  // first row of the five-column Graphics
 // Tab stops of "Repeat Ending" from "From measure": Through, passes A-D, "Dashed
 // bracket", the label preview, then "Set image...".
 constexpr int kTabsToSetImage = 8;
+// "Set Image" is laid out in 3 x 11 cells: the text and symbol in rows 1 and 2, the
+// font panel from row 4 with "WinFont" in its first row and "Bold" in its fourth.
+constexpr int kSetImageColumns = 3, kSetImageRows = 11;
+constexpr int kFirstPanelRow = 4, kWinFontRow = 4, kBoldRow = 7;
 
 // A repeat ending placed above the staff: the screen before and after, the staff
 // lines and the new ink, with the row of its bracket (the row of most new ink).
@@ -91,35 +97,85 @@ class RepeatEndingScenario : public MusicBesidePalettes {
         }
         return e;
     }
+    // A double-click on the ending's bracket (the row of the most new ink, in its
+    // middle) opens "Repeat Ending", whose "Set image..." opens "Set Image": the two
+    // dialogs, or empty (a failure recorded).
+    std::optional<std::pair<ShownWindow, ShownWindow>> OpenSetImage(const PlacedEnding& placed) {
+        const int hitX = (placed.ink.left + placed.ink.right) / 2;
+        x_.MovePointer(hitX, placed.lineY);
+        x_.Settle(Millis{300});
+        x_.DoubleClick(hitX, placed.lineY);
+        const std::optional<ShownWindow> dialog = x_.WaitForWindow("Repeat Ending");
+        if (!dialog) {
+            ADD_FAILURE() << "a double-click on the ending did not open its dialog";
+            return std::nullopt;
+        }
+        x_.PointAt(*dialog);
+        x_.Settle(Millis{500});
+        for (int i = 0; i < kTabsToSetImage; ++i) x_.PressKey("Tab");
+        x_.PressKey("space");
+        const std::optional<ShownWindow> image = x_.WaitForWindow("Set Image");
+        WritePng(Screen(), TestOutputFolder() / "repeat_ending_set_image_desktop.png");
+        if (!image) {
+            ADD_FAILURE() << "Set image... did not open the label's dialog";
+            return std::nullopt;
+        }
+        return std::pair{*dialog, *image};
+    }
+    // A click a little inside grid cell (`column`, `row`) of a dialog laid out in
+    // `columns` x `rows` cells: on the label of the radio or check box there.
+    void ClickCell(const ShownWindow& dialog, int columns, int rows, int column, int row) {
+        const int x = dialog.x + dialog.width * column / columns + dialog.width / (6 * columns);
+        const int y = dialog.y + dialog.height * (2 * row + 1) / (2 * rows);
+        x_.Click(x, y);
+        x_.Settle(Millis{500});
+    }
 };
 
 TEST_F(RepeatEndingScenario, SetImageOpensFromTheRepeatEndingDialog) {
     const std::optional<PlacedEnding> placed = PlaceEnding();
     ASSERT_TRUE(placed);
-    const InkBox& ink = placed->ink;
-    const int lineY = placed->lineY;
-    // A double-click on the ending's bracket: the row of the most new ink, in its middle.
-    const int hitX = (ink.left + ink.right) / 2;
-    x_.MovePointer(hitX, lineY);
-    x_.Settle(Millis{300});
-    x_.DoubleClick(hitX, lineY);
-    const std::optional<ShownWindow> dialog = x_.WaitForWindow("Repeat Ending");
-    ASSERT_TRUE(dialog) << "a double-click on the ending did not open its dialog";
-    x_.PointAt(*dialog);
-    x_.Settle(Millis{500});
-    for (int i = 0; i < kTabsToSetImage; ++i) x_.PressKey("Tab");
-    x_.PressKey("space");
-    const std::optional<ShownWindow> image = x_.WaitForWindow("Set Image");
-    WritePng(Screen(), TestOutputFolder() / "repeat_ending_set_image_desktop.png");
-    ASSERT_TRUE(image) << "Set image... did not open the label's dialog";
-    x_.PointAt(*image);
+    const auto dialogs = OpenSetImage(*placed);
+    ASSERT_TRUE(dialogs);
+    const auto& [dialog, image] = *dialogs;
+    x_.PointAt(image);
     x_.PressKey("Escape");
     ASSERT_TRUE(x_.WaitUntilGone("Set Image")) << "Set Image stayed open";
     EXPECT_TRUE(x_.FindWindow("Repeat Ending")) << "Repeat Ending closed with Set Image";
-    x_.PointAt(*dialog);
+    x_.PointAt(dialog);
     x_.PressKey("Escape");
     ASSERT_TRUE(x_.WaitUntilGone("Repeat Ending")) << "Repeat Ending stayed open";
     EXPECT_TRUE(NoMessageBoxComes()) << "an error box came up";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// In "Set Image" the label's text is shown in the label's font: with "WinFont"
+// chosen, "Bold" turned off or on changes the ink of the text at the top of the
+// dialog, not only the check box.
+TEST_F(RepeatEndingScenario, SetImageShowsTheLabelInTheChosenFont) {
+    const std::optional<PlacedEnding> placed = PlaceEnding();
+    ASSERT_TRUE(placed);
+    const auto dialogs = OpenSetImage(*placed);
+    ASSERT_TRUE(dialogs);
+    const auto& [dialog, image] = *dialogs;
+    const auto grab = [&] { return SettledPicture(x_, [&] { return x_.Grab(image); }, kRedrawTimeout); };
+    grab();
+    ClickCell(image, kSetImageColumns, kSetImageRows, 1, kWinFontRow);
+    const ScreenPicture own = grab();
+    ClickCell(image, kSetImageColumns, kSetImageRows, 0, kBoldRow);
+    const ScreenPicture bold = grab();
+    WritePng(bold, TestOutputFolder() / "repeat_ending_set_image_bold_desktop.png");
+    const int textBottom = image.height * kFirstPanelRow / kSetImageRows;
+    EXPECT_GT(ChangedPixels(own, bold, 0, 0, image.width - 1, textBottom), 5)
+        << "the label's text did not follow the font chosen in the dialog";
+    EXPECT_GT(ChangedPixels(own, bold, 0, textBottom, image.width - 1, image.height - 1), 0)
+        << "the click did not reach Bold";
+    x_.PointAt(image);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Set Image")) << "Set Image stayed open";
+    x_.PointAt(dialog);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Repeat Ending")) << "Repeat Ending stayed open";
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 
