@@ -65,6 +65,12 @@ midi::OutputDevice* OpenDevice(const std::string& name) {
     return found != OpenOutputs().end() ? found->second.get() : nullptr;
 }
 
+// The silencing sweep on the port map's devices that are open.
+void SweepOpenPortMap(ScoreDocument* document) {
+    const std::array<std::string, kLogicalPortCount> names = PortMapDevices();
+    playback_detail::SilenceVoiceChannels(document, [&](int port) { return OpenDevice(names[port]); });
+}
+
 }  // namespace
 
 void MarkPatchUsed(ScoreDocument* document, int patch) {
@@ -121,8 +127,13 @@ void ReopenMidiAndSilence(ScoreDocument* document) {
     }
     CloseMidiOutputPorts();
     OpenMidiPortsWithPatchCache(document);
-    const std::array<std::string, kLogicalPortCount> names = PortMapDevices();
-    playback_detail::SilenceVoiceChannels(document, [&](int port) { return OpenDevice(names[port]); });
+    SweepOpenPortMap(document);
+}
+
+void SilenceOpenOutputs(ScoreDocument* document) {
+    if (IsPlaybackRunning()) return;  // the run's Stop silences its own devices first
+    StopSequencerClock();
+    SweepOpenPortMap(document);
 }
 
 int OpenMidiPortsWithPatchCache(ScoreDocument* /*document*/) {

@@ -63,6 +63,11 @@ void StopSequencerClock();
 // note-off for each of the 128 keys, once per device and channel); during a run
 // the run's own devices are silenced and the ports stay as they are.
 void ReopenMidiAndSilence(ScoreDocument* document);
+// The end of every Stop, a run or none: Stop to the sync ports (StopSequencerClock)
+// and every note the score's voices may hold ended on the port map's devices that
+// are open (the note preview, the mixer and step entry keep them open). Nothing is
+// opened or closed here.
+void SilenceOpenOutputs(ScoreDocument* document);
 // Sends a packed short message to a device entry, opening it first when needed;
 // false when it cannot be opened or refuses the message.
 bool SendMidiOutputMessage(int device, uint32_t message);

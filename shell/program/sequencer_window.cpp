@@ -232,20 +232,23 @@ void RunClock(ScoreView* view, bool on) {
         win::KillTimer(view->ViewWindow, kTransportClockTimer);
 }
 
-// The run has ended (or never started): the clock stops at the run's whole time,
-// the follow mark goes, and the view rewinds after a played run that was not
-// paused.
+// The run has ended (or never started, or Stop came with none on): the clock
+// stops at the run's whole time, the follow mark goes, and the view rewinds after
+// a played run that was not paused. The view the run started from gets its voices
+// back; that view (or the one in front) has the record staff current after every
+// Stop, and the open outputs get Stop on their sync ports and the silencing sweep.
 void RunEnded(bool rewind) {
     SequencerWindowState& state = WindowState();
     if (state.clockView != nullptr) ShowElapsedTime();
     ScoreView* view = state.startedView;
-    if (view != nullptr && view->self == view && view->document != nullptr) {
+    if (view != nullptr && view->self == view && view->document != nullptr)
         view->voiceMask = state.savedVoiceMask;
-        // After a recording the record staff is the current one.
-        if (state.recording)
-            SetCurrentMeasure(view, std::clamp<int>(Options().RecordStaff, 1, std::max<int>(view->document->header.staffCount, 1)),
-                              view->currentMeasure);
-    }
+    else
+        view = PlayingView();
+    if (view != nullptr)
+        SetCurrentMeasure(view, std::clamp<int>(Options().RecordStaff, 1, std::max<int>(view->document->header.staffCount, 1)),
+                          view->currentMeasure);
+    SilenceOpenOutputs(view != nullptr ? view->document : nullptr);
     state.startedView = nullptr;
     RunClock(state.clockView, false);
     state.clockView = nullptr;
@@ -381,7 +384,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
         case win::Message::Command: return OnCommand(win::CommandId(word));
         case win::Message::Close:
         case win::Message::Destroy:
-            StopFromWindow();
+            if (IsPlaybackRunning()) StopFromWindow();
             break;
         default:
             if (message == win::PrivateMessage(kExportMidiMessageOffset)) {
@@ -481,7 +484,7 @@ void StartRecordingCommand(ScoreView* view) {
 }
 
 void DestroySequencerWindow() {
-    StopFromWindow();
+    if (IsPlaybackRunning()) StopFromWindow();
     WatchMidiNotices({});
     CloseMidiOutputPorts();
     if (WindowState().window) win::DestroyWindow(WindowState().window);

@@ -23,6 +23,7 @@
 #include "sequencer/playback.h"
 #include "display/follow_mark.h"
 #include "objects/stored_classes.h"
+#include "sequencer/sequencer_services.h"
 #include "sequencer/sequencer_state.h"
 #include "sequencer/tests/static_pool_count.h"
 #include "core/objects/midi_action.h"
@@ -111,6 +112,42 @@ TEST_F(SequencerWindowTest, StopRestoresTheVoicesAndTheStaff) {
     StopSequencerCommand();
     win::PumpMessages();
     EXPECT_EQ(view_->currentStaff, 2);
+}
+
+// Every Stop, with a run or none: the record staff becomes current, the sync ports
+// of the open outputs get Stop, and every channel the score's voices play on gets
+// All Notes Off and the 128 note-offs there.
+TEST_F(SequencerWindowTest, EveryStopLeavesTheRecordStaffAndSilencesTheOpenOutputs) {
+    doc_->header.staffCount = 2;
+    Options().RecordStaff = 2;
+    Options().SyncPorts = 1;  // port A
+    ASSERT_NE(DeviceOfLogicalPort(0), nullptr);  // opened outside a run, as the note preview does
+    const auto stopsAndSweeps = [] {
+        size_t stops = 0, sweeps = 0;
+        for (const auto& sent : midi::headless::Sent()) {
+            stops += sent.bytes == std::vector<uint8_t>{0xFC};
+            sweeps += sent.bytes.size() == 3 && (sent.bytes[0] & 0xF0) == 0xB0 && sent.bytes[1] == 123;
+        }
+        return std::pair{stops, sweeps};
+    };
+    for (const bool played : {false, true}) {
+        SCOPED_TRACE(played ? "after a run" : "without a run");
+        view_->currentStaff = 1;
+        if (played) {
+            PlayCommand(view_);
+            win::PumpMessages();
+            ASSERT_TRUE(IsPlaybackRunning());
+            Run(50);
+        }
+        midi::headless::ClearSent();
+        StopSequencerCommand();
+        win::PumpMessages();
+        EXPECT_FALSE(IsPlaybackRunning());
+        EXPECT_EQ(view_->currentStaff, 2);
+        const auto [stops, sweeps] = stopsAndSweeps();
+        EXPECT_EQ(stops, 1u);
+        EXPECT_GE(sweeps, 1u);
+    }
 }
 
 // The window starts the mixers' velocity offsets at 0: the master's, the engine's
