@@ -80,7 +80,10 @@ void SetPerformanceRate(SequencerState& state, uint32_t ticksPerMinute);
 // the reader has moved past it, and the reader never touches it again.
 class RecordedChainReader {
 public:
-    size_t ReadNew(SequencerState& state, const std::function<void(const PerformanceEvent&)>& visit);
+    // Visits the events recorded since the last call, in order, at most `limit`
+    // of them; returns how many it visited.
+    size_t ReadNew(SequencerState& state, const std::function<void(const PerformanceEvent&)>& visit,
+                   size_t limit = SIZE_MAX);
     void Reset() { cursor_ = nullptr; }
 
 private:

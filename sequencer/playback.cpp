@@ -8,6 +8,7 @@
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/state.h"
+#include "platform/win/message_loop.h"
 #include "sequencer/engine_internal.h"
 #include "sequencer/kept_recording.h"
 #include "sequencer/mixer_window.h"
@@ -35,6 +36,9 @@ constexpr uint8_t kChannelMask = 0x0F;
 // A run that ends in its last measure lets the last notes ring this long before
 // the devices are closed.
 constexpr uint32_t kLastMeasureRingMs = 500;
+// The most recorded events handed to the transcription at a refill or at one
+// transcribe message.
+constexpr size_t kHandOverStep = 16;
 
 struct PlaybackSession {
     PerformanceRun run;
@@ -133,11 +137,16 @@ void ReleaseRun(PlaybackSession& session, SequencerState& state) {
     PlaybackFlags().SequencerPaused.store(0, std::memory_order_release);
 }
 
-// Hands every recorded event not yet handed over to the transcription.
-void HandOverRecorded(PlaybackSession& session, SequencerState& state) {
-    session.reader.ReadNew(state, [&](const PerformanceEvent& event) {
-        HandRecordedEvent(session.view, session.routing, event);
-    });
+// Hands the recorded events not yet handed over to the transcription: every one
+// when draining (at Stop); otherwise a step of them, and when the step was full
+// the window is asked (its transcribe message) to go on with the rest, so that a
+// burst of playing is written a little at a time between the window's other work.
+void HandOverRecorded(PlaybackSession& session, SequencerState& state, bool drain) {
+    const size_t limit = drain ? SIZE_MAX : kHandOverStep;
+    const size_t handed = session.reader.ReadNew(
+        state, [&](const PerformanceEvent& event) { HandRecordedEvent(session.view, session.routing, event); }, limit);
+    if (handed == limit && state.run.sequencerWindow)
+        win::PostMessage(state.run.sequencerWindow, static_cast<win::Message>(kMsgTranscribeRecorded), 0, 0);
 }
 
 // Opens the record input and sets the record constants; false (with a notice)
@@ -315,7 +324,7 @@ std::vector<std::string> StopPlayback() {
     if (ring) midi::CurrentBackend().Wait(kLastMeasureRingMs);
     playback_detail::SilenceAllNotes(state, session.run.document);
     if (session.recording) {
-        HandOverRecorded(session, state);
+        HandOverRecorded(session, state, true);
         if (state.run.keepMidi)
             RememberKeptRecording(session.routing, session.firstMeasure);
         else
@@ -355,7 +364,7 @@ void BuildPerformanceBlock(ScoreView* /*view*/) {
     const int32_t base = static_cast<int32_t>(state.baseTick.load(std::memory_order_relaxed)) + state.run.blockLength;
     BuildBlock(session.run, BlockTarget{&half, &state}, base);
     PublishFill(state);
-    if (session.recording) HandOverRecorded(session, state);
+    if (session.recording) HandOverRecorded(session, state, false);
 }
 
 bool HandleSequencerMessage(uint32_t message, uint32_t /*word*/, intptr_t /*data*/) {
@@ -365,6 +374,12 @@ bool HandleSequencerMessage(uint32_t message, uint32_t /*word*/, intptr_t /*data
     }
     if (message == kMsgSequencerStop) {
         StopPlayback();
+        return true;
+    }
+    // During a run the transcribe message hands the next recorded events over;
+    // outside one it is the window's (the kept recording written again).
+    if (message == kMsgTranscribeRecorded && Session().running) {
+        if (Session().recording) HandOverRecorded(Session(), TheSequencerState(), false);
         return true;
     }
     return false;

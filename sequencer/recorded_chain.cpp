@@ -38,15 +38,18 @@ PerformanceEvent Unlinked(const PerformanceEvent* event) {
 }  // namespace
 
 size_t RecordedChainReader::ReadNew(SequencerState& state,
-                                    const std::function<void(const PerformanceEvent&)>& visit) {
+                                    const std::function<void(const PerformanceEvent&)>& visit, size_t limit) {
     size_t visited = 0;
+    if (limit == 0) return 0;
     if (cursor_ == nullptr) {
         cursor_ = Ref32<PerformanceEvent>{state.recordHead.load(std::memory_order_acquire)}.get();
         if (cursor_ == nullptr) return 0;
         visit(Unlinked(cursor_));
         ++visited;
     }
-    for (PerformanceEvent* next = NextRecorded(cursor_); next != nullptr; next = NextRecorded(cursor_)) {
+    while (visited < limit) {
+        PerformanceEvent* next = NextRecorded(cursor_);
+        if (next == nullptr) break;
         MarkTranscribed(cursor_);
         cursor_ = next;
         visit(Unlinked(cursor_));

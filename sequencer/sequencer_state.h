@@ -48,7 +48,7 @@ constexpr uint32_t kMaxRate = 491520;
 constexpr uint32_t kMsgSequencerRefill = 0x8008;     // word 1, data 1
 constexpr uint32_t kMsgSequencerStop = 0x8009;       // word: reason; data: detail
 constexpr uint32_t kMsgRecordPoolExhausted = 0x8011; // word: events recorded
-constexpr uint32_t kMsgTranscribeRecorded = 0x8012;  // transcribe the kept recording again
+constexpr uint32_t kMsgTranscribeRecorded = 0x8012;  // the next recorded events; outside a run the kept ones again
 constexpr uint32_t kMsgSyncMasterStarted = 0x801A;
 constexpr uint32_t kMsgDownbeat = 0x8021;            // word: the measure
 // Stop reasons (word of kMsgSequencerStop).

@@ -235,20 +235,22 @@ void RunClock(ScoreView* view, bool on) {
 // The run has ended (or never started, or Stop came with none on): the clock
 // stops at the run's whole time, the follow mark goes, and the view rewinds after
 // a played run that was not paused. The view the run started from gets its voices
-// back; that view (or the one in front) has the record staff current after every
-// Stop, and the open outputs get Stop on their sync ports and the silencing sweep.
-void RunEnded(bool rewind) {
+// back; after a run, and after a Stop the user asked for without one, that view
+// (or the one in front) has the record staff current, and the open outputs get
+// Stop on their sync ports and the silencing sweep. A score window that closes
+// with no run on changes nothing here.
+void RunEnded(bool rewind, bool stopAsked) {
     SequencerWindowState& state = WindowState();
     if (state.clockView != nullptr) ShowElapsedTime();
     ScoreView* view = state.startedView;
     if (view != nullptr && view->self == view && view->document != nullptr)
         view->voiceMask = state.savedVoiceMask;
     else
-        view = PlayingView();
+        view = stopAsked ? PlayingView() : nullptr;
     if (view != nullptr)
         SetCurrentMeasure(view, std::clamp<int>(Options().RecordStaff, 1, std::max<int>(view->document->header.staffCount, 1)),
                           view->currentMeasure);
-    SilenceOpenOutputs(view != nullptr ? view->document : nullptr);
+    if (view != nullptr || stopAsked) SilenceOpenOutputs(view != nullptr ? view->document : nullptr);
     state.startedView = nullptr;
     RunClock(state.clockView, false);
     state.clockView = nullptr;
@@ -316,7 +318,7 @@ void StartFromWindow() {
     if (state.inputsTaken) CloseStepEntryPort();  // the run's inputs have the devices
     const PlaybackStart started = StartPlayback(request);
     if (started != PlaybackStart::Started) {
-        RunEnded(false);
+        RunEnded(false, true);
         ReportRefusal(started);
     } else {
         // What the run goes without (a sync input that would not open).
@@ -332,11 +334,13 @@ void StartFromWindow() {
     UpdateStepEntry();
 }
 
-void StopFromWindow() {
+// Stop: asked for by the user (the transport, the window's command), or only the
+// end of whatever run is on (a score window closing).
+void StopFromWindow(bool asked = true) {
     const bool rewind = IsPlaybackRunning() && !IsPlaybackPaused();
     WindowState().recordRequested = false;
     const std::vector<std::string> notices = StopPlayback();  // devices that went away
-    RunEnded(rewind);
+    RunEnded(rewind, asked);
     UpdateStepEntry();
     for (const std::string& notice : notices) ShowNotice(notice.c_str());
 }
@@ -403,8 +407,10 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 UpdateTempoReadout(PlayingView());
                 return 0;
             }
-            if (win::ToRaw(message) == kMsgTranscribeRecorded) {
-                if (!IsPlaybackRunning()) TranscribeKeptRecording(PlayingView(), Options().KeepMIDI != 0);
+            // Outside a run the transcribe message writes the kept recording again;
+            // during one it hands the next recorded events over, as a refill does.
+            if (win::ToRaw(message) == kMsgTranscribeRecorded && !IsPlaybackRunning()) {
+                TranscribeKeptRecording(PlayingView(), Options().KeepMIDI != 0);
                 return 0;
             }
             if (win::ToRaw(message) == kMsgSyncMasterStarted) {
@@ -420,7 +426,7 @@ intptr_t SequencerWndProc(platform::WindowHandle window, win::Message message, u
                 Options().ShowPlaybackLoc == 0)
                 ShowLastPlayedMeasure(PlayingView());
             if (HandleSequencerMessage(win::ToRaw(message), word, data)) {
-                if (!IsPlaybackRunning()) RunEnded(true);
+                if (!IsPlaybackRunning()) RunEnded(true, true);
                 else if (!WindowState().recording) UpdateTempoReadout(PlayingView());
                 else ExtendPagesForRecording(PlayingView());
                 UpdateStepEntry();
@@ -470,7 +476,7 @@ void ShowElapsedTime() {
     SetStatusText(2, text);
 }
 
-void StopSequencerNow() { StopFromWindow(); }
+void StopSequencerNow() { StopFromWindow(false); }
 
 void StartRecordingCommand(ScoreView* view) {
     StopSequencerClock();

@@ -457,6 +457,39 @@ TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
     EXPECT_EQ(Transport().recording, 0);
 }
 
+// During a recording the transcribe message hands recorded events over before the
+// next refill, sixteen at a time, asking for the rest by message until none is left.
+TEST_F(SequencerWindowTest, TranscribeMessageHandsRecordedEventsOverInSteps) {
+    constexpr int kEvents = 40;
+    constexpr uint32_t kFirstEventMs = 200;
+    midi::headless::AddDevice("Keyboard", false, true);
+    Options().RecordPortName = "Keyboard";
+    Options().RecordCountdown = 0;
+    Transport().punchInArmed = 1;
+    StartRecordingCommand(view_);
+    win::PumpMessages();
+    ASSERT_TRUE(IsPlaybackRunning());
+    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    ASSERT_NE(input, nullptr);
+    for (int i = 0; i < kEvents; ++i) {
+        const std::vector<uint8_t> bytes = {static_cast<uint8_t>(i % 2 == 0 ? 0x90 : 0x80), 60, 80};
+        ASSERT_TRUE(input->InjectAt(kFirstEventMs + static_cast<uint32_t>(i), bytes));
+    }
+    Run(kFirstEventMs + kEvents + 10);  // recorded; no refill is due yet
+    const auto handed = [] {
+        const TranscriptionCounts& counts = TranscriptionCountsNow();
+        return counts.noteOns + counts.noteOffs + counts.channelEvents;
+    };
+    ASSERT_EQ(handed(), 0u);
+    win::SendMessage(window_, static_cast<win::Message>(kMsgTranscribeRecorded), 0, 0);
+    EXPECT_EQ(handed(), 16u);
+    win::PumpMessages();  // the messages it posted for the rest
+    EXPECT_EQ(handed(), static_cast<uint32_t>(kEvents));
+    StopSequencerCommand();
+    win::PumpMessages();
+    EXPECT_EQ(handed(), static_cast<uint32_t>(kEvents));  // each once
+}
+
 // Without punch-in armed the record command starts nothing; an armed recording
 // without any input device is refused with the notice "Can't open midi" and
 // leaves nothing running.
