@@ -3,8 +3,8 @@
 // on the note's head: the mark appears in the note's column beyond the staff, and
 // once the mark is let go by a click on the empty page, Undo takes it away again;
 // Delete takes a selected mark off. With the Accents button marked by a Control-click,
-// a note entered gets the accent in force by itself. Screenshots are written for the
-// eye.
+// a note entered gets the accent in force by itself. A right click with the tool
+// brings the Notes palette to the pointer. Screenshots are written for the eye.
 #include <algorithm>
 #include <optional>
 
@@ -161,6 +161,28 @@ TEST_F(ArticulationScenario, AnAccentChosenOnItsPaletteMarksTheClickedNoteAndUnd
     const ScreenPicture undone = Screen();
     EXPECT_LE(MarkInk(*placed, undone), 2) << "Undo left the mark";
     EXPECT_TRUE(HeadShown(*placed, undone)) << "Undo took the note away too";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// With the articulation tool armed and its new mark let go, a right click on the
+// paper between the systems pops the Notes palette up centred on the pointer.
+TEST_F(ArticulationScenario, ARightClickPopsTheNotesPaletteUpAtThePointer) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    ASSERT_TRUE(placed);
+    ASSERT_GT(MarkInk(*placed, Screen()), 8) << "no mark appeared beside the clicked note";
+    x_.MovePointer(placed->away, x_.ScreenHeight() - 150);
+    x_.Settle(Millis{300});
+    x_.Click(placed->away, x_.ScreenHeight() - 150);
+    x_.Settle(Millis{500});
+    // The paper above the second system, left of the marked note.
+    const int paperX = placed->away - 120;
+    const int paperY = placed->top - (placed->bottom - placed->top) / 2;
+    EXPECT_TRUE(NotesPaletteComesTo(paperX, paperY))
+        << "the right click with the articulation tool brought no Notes palette to the pointer";
+    WritePng(Screen(), TestOutputFolder() / "articulation_note_palette_popup_desktop.png");
     EXPECT_EQ(QuitWithoutSaving(), 0);
 }
 

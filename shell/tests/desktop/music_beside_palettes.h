@@ -1,10 +1,11 @@
 // A scene the scenarios share: the whole screen's picture (also once settled), a
 // window found by its title or as one that came up since, the music's band left of the floating palettes and its
-// staff lines, a Main palette button's centre, and a new score with the Notes tool
-// armed.
+// staff lines, a Main palette button's centre, a new score with the Notes tool
+// armed, and the Notes palette brought to the pointer by a right click.
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -90,6 +91,20 @@ class MusicBesidePalettes : public DesktopScenario {
         x_.Settle(Millis{500});
         ParkPointer(main);
         return main;
+    }
+    // A right click at the point; true when the Notes palette then stands centred on
+    // it (popped up there by the Notes or the articulation tool).
+    bool NotesPaletteComesTo(int x, int y) {
+        x_.MovePointer(x, y);
+        x_.Settle(Millis{300});
+        x_.Click(x, y, 3);
+        return WaitFor([&] {
+            for (const ShownWindow& w : x_.Windows())
+                if (w.title == "Notes" && std::abs(w.x + w.width / 2 - x) <= 24 && std::abs(w.y + w.height / 2 - y) <= 40)
+                    return true;
+            x_.Settle(Millis{100});
+            return false;
+        }, Millis{5000});
     }
     // The pointer below the Main palette, off the music (the location stays put).
     void ParkPointer(const ShownWindow& main) { x_.MovePointer(main.x + kPaletteButtonMiddle, x_.ScreenHeight() - 20); }

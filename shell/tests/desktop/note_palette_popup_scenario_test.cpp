@@ -4,7 +4,6 @@
 // against a quarter's filled one). With the rest faces the click places a rest.
 // Screenshots are written for the eye.
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 
 #include "shell/tests/desktop/music_beside_palettes.h"
@@ -41,21 +40,6 @@ class NotePalettePopupScenario : public MusicBesidePalettes {
         const int originY = notes->y + pressed->second - (pressedIndex / kNotesColumns) * kPaletteCell;
         return std::pair{originX + (index % kNotesColumns) * kPaletteCell + 18,
                          originY + (index / kNotesColumns) * kPaletteCell + 18};
-    }
-    // A right click at the point; true when the Notes palette then stands centred on it.
-    bool PopUpAt(int x, int y) {
-        x_.MovePointer(x, y);
-        x_.Settle(Millis{300});
-        x_.Click(x, y, 3);
-        const bool centred = WaitFor([&] {
-            for (const ShownWindow& w : x_.Windows())
-                if (w.title == "Notes" && std::abs(w.x + w.width / 2 - x) <= 24 &&
-                    std::abs(w.y + w.height / 2 - y) <= 40)
-                    return true;
-            x_.Settle(Millis{100});
-            return false;
-        }, Millis{5000});
-        return centred;
     }
     // Chooses a value on the popped-up palette; true when the palette hid after it.
     bool ChooseOnPopUp(int index, int pressedIndex) {
@@ -115,7 +99,7 @@ TEST_F(NotePalettePopupScenario, ARightClickPopsTheNotesPaletteUpAndItsValueIsEn
 
     // Right click on the paper between the systems: the palette comes to the pointer.
     const int paperY = (lines[4] + lines[5]) / 2;
-    ASSERT_TRUE(PopUpAt(halfAt, paperY)) << "the right click brought no Notes palette to the pointer";
+    ASSERT_TRUE(NotesPaletteComesTo(halfAt, paperY)) << "the right click brought no Notes palette to the pointer";
     WritePng(Screen(), TestOutputFolder() / "note_palette_popup_desktop.png");
     ASSERT_TRUE(ChooseOnPopUp(kHalfButton, kQuarterButton)) << "the pop-up stayed after the choice";
 
@@ -130,7 +114,7 @@ TEST_F(NotePalettePopupScenario, ARightClickPopsTheNotesPaletteUpAndItsValueIsEn
     ASSERT_TRUE(halfHead) << "the click after the choice entered no note";
 
     // Again for a quarter, further right.
-    ASSERT_TRUE(PopUpAt(quarterAt, paperY)) << "the second right click brought no palette";
+    ASSERT_TRUE(NotesPaletteComesTo(quarterAt, paperY)) << "the second right click brought no palette";
     ASSERT_TRUE(ChooseOnPopUp(kQuarterButton, kHalfButton));
     x_.MovePointer(quarterAt, middle - 10);
     x_.Settle(Millis{300});
