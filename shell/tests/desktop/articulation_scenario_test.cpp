@@ -125,6 +125,19 @@ class ArticulationScenario : public MusicBesidePalettes {
         placed = std::move(p);
         return placed;
     }
+    // A new one-staff score with the marcato on a note; empty (a failure is
+    // recorded) when no mark appeared.
+    std::optional<Placed> ScoreWithAMarkedNote() {
+        KeepPalettesAside();
+        if (!StartProgram()) return std::nullopt;
+        NewScore("1");
+        std::optional<Placed> placed = PlaceMarcatoOnANote();
+        if (placed && MarkInk(*placed, Screen()) <= 8) {
+            ADD_FAILURE() << "no mark appeared beside the clicked note";
+            placed.reset();
+        }
+        return placed;
+    }
     // New ink beyond the note's staff in its column since the note was entered.
     int MarkInk(const Placed& p, const ScreenPicture& now) const {
         const int spacing = (p.bottom - p.top) / 4;
@@ -167,12 +180,8 @@ TEST_F(ArticulationScenario, AnAccentChosenOnItsPaletteMarksTheClickedNoteAndUnd
 // With the articulation tool armed and its new mark let go, a right click on the
 // paper between the systems pops the Notes palette up centred on the pointer.
 TEST_F(ArticulationScenario, ARightClickPopsTheNotesPaletteUpAtThePointer) {
-    KeepPalettesAside();
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    const std::optional<Placed> placed = ScoreWithAMarkedNote();
     ASSERT_TRUE(placed);
-    ASSERT_GT(MarkInk(*placed, Screen()), 8) << "no mark appeared beside the clicked note";
     x_.MovePointer(placed->away, x_.ScreenHeight() - 150);
     x_.Settle(Millis{300});
     x_.Click(placed->away, x_.ScreenHeight() - 150);
@@ -188,12 +197,8 @@ TEST_F(ArticulationScenario, ARightClickPopsTheNotesPaletteUpAtThePointer) {
 
 // Delete while the new mark is selected takes the mark off and leaves the note.
 TEST_F(ArticulationScenario, DeleteTakesTheSelectedMarkOff) {
-    KeepPalettesAside();
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    const std::optional<Placed> placed = PlaceMarcatoOnANote();
+    const std::optional<Placed> placed = ScoreWithAMarkedNote();
     ASSERT_TRUE(placed);
-    ASSERT_GT(MarkInk(*placed, Screen()), 8) << "no mark appeared beside the clicked note";
     PressInFrame("Delete");
     x_.MovePointer(placed->away, x_.ScreenHeight() - 20);
     x_.Settle(Millis{1000});

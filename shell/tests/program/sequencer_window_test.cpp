@@ -84,6 +84,16 @@ protected:
         for (const auto& sent : PlayedMessages()) count += (sent.bytes[0] & 0xF0) == 0x90 && sent.bytes[2] != 0;
         return count;
     }
+    // A recording started from the record command on a keyboard input; its input,
+    // or null when no run started.
+    midi::headless::VirtualMidiIn* StartRecordingFromKeyboard() {
+        midi::headless::AddDevice("Keyboard", false, true);
+        Options().RecordPortName = "Keyboard";
+        Transport().punchInArmed = 1;
+        StartRecordingCommand(view_);
+        win::PumpMessages();
+        return IsPlaybackRunning() ? dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput()) : nullptr;
+    }
     platform::WindowHandle window_;
 };
 
@@ -407,18 +417,12 @@ TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
     constexpr int kEvents = 300;
     constexpr uint32_t kFirstEventMs = 500;
     constexpr int kChunk = 100;
-    midi::headless::AddDevice("Keyboard", false, true);
-    Options().RecordPortName = "Keyboard";
     Options().RecordStaff = 1;
     Options().KeepMIDI = 0;
-    Transport().punchInArmed = 1;
     const uint16_t changes = doc_->changeCounter;
-    StartRecordingCommand(view_);
-    win::PumpMessages();
-    ASSERT_TRUE(IsPlaybackRunning());
-    EXPECT_NE(doc_->changeCounter, changes);  // recording changes the score
-    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    midi::headless::VirtualMidiIn* input = StartRecordingFromKeyboard();
     ASSERT_NE(input, nullptr);
+    EXPECT_NE(doc_->changeCounter, changes);  // recording changes the score
     EXPECT_EQ(PlaybackFlags().SequencerRecording.load(), 1);
     std::vector<uint32_t> messages;
     for (int first = 0; first < kEvents; first += kChunk) {
@@ -462,14 +466,8 @@ TEST_F(SequencerWindowTest, RecordingHandsEveryEventOverAtStop) {
 TEST_F(SequencerWindowTest, TranscribeMessageHandsRecordedEventsOverInSteps) {
     constexpr int kEvents = 40;
     constexpr uint32_t kFirstEventMs = 200;
-    midi::headless::AddDevice("Keyboard", false, true);
-    Options().RecordPortName = "Keyboard";
     Options().RecordCountdown = 0;
-    Transport().punchInArmed = 1;
-    StartRecordingCommand(view_);
-    win::PumpMessages();
-    ASSERT_TRUE(IsPlaybackRunning());
-    auto* input = dynamic_cast<midi::headless::VirtualMidiIn*>(PlaybackRecordInput());
+    midi::headless::VirtualMidiIn* input = StartRecordingFromKeyboard();
     ASSERT_NE(input, nullptr);
     for (int i = 0; i < kEvents; ++i) {
         const std::vector<uint8_t> bytes = {static_cast<uint8_t>(i % 2 == 0 ? 0x90 : 0x80), 60, 80};
