@@ -22,7 +22,6 @@
 #include "notes/pitch/spelling.h"
 #include "notes/rests/rest.h"
 #include "notes/ties/ties.h"
-#include "objects/spanners/repeat_ending_list.h"
 #include "sequencer/sequencer_services.h"
 #include "sequencer/transcription_stream.h"
 
@@ -241,8 +240,9 @@ void FinishTranscribedMeasures(ScoreView* view, int voice, int firstStaff, int l
                                int lastMeasure) {
     if (view == nullptr || view->document == nullptr) return;
     SavedLocation savedMask(view);
-    // Ties change no ending: the endings the tie pass looks up are found once.
-    const RepeatEndingListHold endings(view->document);
+    // Ties change no ending and no note but the ones they join: what the tie pass
+    // looks up is found once.
+    const TieSearchHold ties(view->document);
     view->voiceMask = static_cast<uint8_t>(1u << voice);
     for (int staff = firstStaff; staff <= lastStaff; ++staff) {
         for (int measure = std::max(firstMeasure, 1); measure <= lastMeasure && measure <= MeasureLimit; ++measure) {

@@ -47,26 +47,110 @@ int MeasureLength(ScoreDocument* document, int measure) {
     return record != nullptr ? record->lengthTicks : 0;
 }
 
-bool SamePitch(int startKey, MeasureCell* startCell, const EventRecord& start, int candidateKey,
-               MeasureCell* candidateCell, const EventRecord& candidate) {
-    if (startKey == candidateKey) return true;
-    return ClefAtTick(startCell, start.time) == ClefAtTick(candidateCell, candidate.time) &&
-           start.step == candidate.step && (candidate.flags & kAccidentalCodeMask) == 0;
+// The notes of a voice at one time of a cell, in chain order, with the walk of the
+// voice to that time and the key each note sounds (read again when the note's pitch
+// or tie bits differ from those it was read with).
+struct ChordKeys {
+    // The bits the key was read with: the flags, the tie continuation bit and the
+    // carried accidental.
+    struct Note {
+        EventRecord* event = nullptr;
+        uint16_t flags = 0;
+        uint16_t word2 = 0;
+        uint16_t stemWord = 0;
+        uint8_t step = 0;
+        bool read = false;
+        int key = 0;
+    };
+
+    const StaffRecord* staff = nullptr;
+    MeasureCell* cell = nullptr;
+    int voice = -1;
+    int time = -1;
+    int clef = 0;
+    std::optional<SoundingKeysAt> walk;
+    std::vector<Note> notes;
+
+    bool Holds(const StaffRecord* s, MeasureCell* c, int v, int t) const {
+        return cell == c && staff == s && voice == v && time == t;
+    }
+
+    void Read(const StaffRecord* s, MeasureCell* c, int v, int t) {
+        staff = s;
+        cell = c;
+        voice = v;
+        time = t;
+        clef = ClefAtTick(c, t);
+        walk.emplace(s, c, v, t);
+        notes.clear();
+        EventRecord* e = GetVoiceFirstEvent(c, v);
+        for (int i = 0; e != nullptr && i < kMaxChainLength; ++i, e = NextEvent(e)) {
+            if (e->time > t) break;
+            if (e->time == t) notes.push_back(Note{e});
+        }
+    }
+
+    int KeyOf(Note& note) {
+        const EventRecord& e = *note.event;
+        const uint16_t word2 = e.word2 & kNoteTieContinuation;
+        const uint16_t stemWord = e.stemWord & kNoteTiedAccidentalMask;
+        if (!note.read || e.flags != note.flags || word2 != note.word2 || stemWord != note.stemWord ||
+            e.step != note.step)
+            note = Note{note.event, e.flags, word2, stemWord, e.step, true, walk->KeyOf(e)};
+        return note.key;
+    }
+
+    // The key of any note of the cell at this time, read or not.
+    int KeyOf(const EventRecord& event) {
+        for (Note& note : notes)
+            if (note.event == &event) return KeyOf(note);
+        return walk->KeyOf(event);
+    }
+};
+
+}  // namespace
+
+// The last chords read while a hold lives, replaced in turn.
+struct TieSearchHold::Chords {
+    static constexpr size_t kKept = 8;
+    ChordKeys kept[kKept];
+    size_t next = 0;
+};
+
+namespace {
+
+thread_local TieSearchHold::Chords* gHeldChords = nullptr;
+
+// The chord of the voice at `time` of the cell: a kept one while a hold lives, else
+// `scratch` read afresh.
+ChordKeys& ChordAt(const StaffRecord* staff, MeasureCell* cell, int voice, int time, ChordKeys& scratch) {
+    if (gHeldChords == nullptr) {
+        scratch.Read(staff, cell, voice, time);
+        return scratch;
+    }
+    for (ChordKeys& chord : gHeldChords->kept)
+        if (chord.Holds(staff, cell, voice, time)) return chord;
+    ChordKeys& chord = gHeldChords->kept[gHeldChords->next];
+    gHeldChords->next = (gHeldChords->next + 1) % TieSearchHold::Chords::kKept;
+    chord.Read(staff, cell, voice, time);
+    return chord;
 }
 
-// The first note at `time` of the voice of the cell with the start note's pitch. The
-// keys are read from one walk of each voice (a held chord asks for every note).
+// The first note at `time` of the voice of the cell with the start note's pitch: the
+// same MIDI key, or the same clef and step with no accidental of its own.
 EventRecord* MatchAt(ScoreDocument* document, int staff, MeasureCell* startCell,
                      const EventRecord& start, MeasureCell* cell, int time, int voice) {
     const StaffRecord* record = StaffRecordOf(document, staff);
-    const int startKey = ComputeNoteKeyInCell(record, startCell, start, voice);
-    std::optional<SoundingKeysAt> keys;
-    EventRecord* e = GetVoiceFirstEvent(cell, voice);
-    for (int i = 0; e != nullptr && i < kMaxChainLength; ++i, e = NextEvent(e)) {
-        if (e->time > time) break;
-        if (e->time != time) continue;
-        if (!keys) keys.emplace(record, cell, voice, time);
-        if (SamePitch(startKey, startCell, start, keys->KeyOf(*e), cell, *e)) return e;
+    ChordKeys scratch;
+    ChordKeys& from = ChordAt(record, startCell, voice, start.time, scratch);
+    const int startKey = from.KeyOf(start);
+    const int startClef = from.clef;
+    ChordKeys& chord = ChordAt(record, cell, voice, time, scratch);
+    for (ChordKeys::Note& note : chord.notes) {
+        const EventRecord& e = *note.event;
+        if (chord.KeyOf(note) == startKey ||
+            (startClef == chord.clef && start.step == e.step && (e.flags & kAccidentalCodeMask) == 0))
+            return note.event;
     }
     return nullptr;
 }
@@ -262,6 +346,15 @@ int ToggleTie(ScoreView* view, EventRecord* note, int voice) {
     }
     SetDocumentModified(view->document);
     return 1;
+}
+
+TieSearchHold::TieSearchHold(ScoreDocument* document)
+    : endings_(document), chords_(std::make_unique<Chords>()), outer_(gHeldChords) {
+    if (outer_ == nullptr) gHeldChords = chords_.get();
+}
+
+TieSearchHold::~TieSearchHold() {
+    if (gHeldChords == chords_.get()) gHeldChords = outer_;
 }
 
 }  // namespace ql

@@ -8,11 +8,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/model/geometry.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "objects/curves/curve_objects.h"
+#include "objects/spanners/repeat_ending_list.h"
 
 namespace ql {
 
@@ -37,6 +39,27 @@ struct TieTarget {
 // there is none.
 std::vector<TieTarget> FindTieTargets(ScoreDocument* document, ScoreView* view, EventRecord* note,
                                       int staff, int measure, int voice);
+// Keeps what the tie search reads while it lives: the document's repeat-ending list
+// as built, and for the last chords looked at (the notes of a voice at one time of a
+// cell) the accidentals in force there and the key each note sounds. For a pass that
+// makes many ties and changes nothing else (the ties a transcription makes): a note
+// whose pitch or tie bits change meanwhile (an accidental carried into it) is read
+// again; added or removed notes, clefs and keys are not seen.
+class TieSearchHold {
+  public:
+    explicit TieSearchHold(ScoreDocument* document);
+    ~TieSearchHold();
+    TieSearchHold(const TieSearchHold&) = delete;
+    TieSearchHold& operator=(const TieSearchHold&) = delete;
+
+    struct Chords;
+
+  private:
+    RepeatEndingListHold endings_;
+    std::unique_ptr<Chords> chords_;
+    Chords* outer_;
+};
+
 // The notes whose ties end at `note`, with their measures.
 std::vector<TieTarget> FindTiesIntoNote(ScoreDocument* document, ScoreView* view, EventRecord* note,
                                         int staff, int measure, int voice);

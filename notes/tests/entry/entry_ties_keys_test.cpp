@@ -7,6 +7,7 @@
 #include "core/model/object_list.h"
 #include "core/objects/score_object.h"
 #include "notes/entry/note_edits.h"
+#include "notes/pitch/accidental_state.h"
 #include "notes/ties/ties.h"
 #include "notes/tests/entry/entry_fixture.h"
 #include "objects/spanners/spanner_objects.h"
@@ -85,6 +86,29 @@ TEST_F(EntryTies, TieIntoEachRepeatEnding) {
     ASSERT_EQ(ToggleTie(view_, start, 0), 1);
     EXPECT_NE(first->word2 & kTieEndsHere, 0);
     EXPECT_NE(second->word2 & kTieEndsHere, 0);
+}
+
+// While a tie search is held, a note read before a tie carried an accidental into it
+// is read again: G-sharp finds the A that the A-flat's tie made sound as A-flat, as
+// it does with nothing held.
+TEST_F(EntryTies, HeldTieSearchReadsANoteAgainAfterATieCarriesAnAccidental) {
+    constexpr int kG = -2;
+    constexpr int kA = -3;
+    EventRecord* sharp = Note(0, 0, kWhole, kG);
+    EventRecord* flat = Note(0, 0, kWhole, kA);
+    SetNoteAccidentalCode(*sharp, CodeOf(AccidentalCode::Sharp));
+    SetNoteAccidentalCode(*flat, CodeOf(AccidentalCode::Flat));
+    ASSERT_EQ(ComputeNoteKeyInCell(StaffRecordOf(doc_, 1), cell_, *sharp, 0),
+              ComputeNoteKeyInCell(StaffRecordOf(doc_, 1), cell_, *flat, 0));
+    UseMeasure(2);
+    EventRecord* g = Note(0, 0, kWhole, kG);
+    EventRecord* a = Note(0, 0, kWhole, kA);
+    ASSERT_EQ(NextEvent(a), g) << "the chord runs from its highest step";
+    UseMeasure(1);
+    const TieSearchHold hold(doc_);
+    ASSERT_EQ(FindTieTargets(doc_, view_, sharp, 1, 1, 0).front().note, g);
+    ASSERT_EQ(ToggleTie(view_, flat, 0), 1);
+    EXPECT_EQ(FindTieTargets(doc_, view_, sharp, 1, 1, 0).front().note, a);
 }
 
 // The plain keys and their labels: dots, note (home, legato), stem flip, beam.
