@@ -4,6 +4,9 @@
 // leaves no score and no import flag. Files whose notes are held across the whole
 // file run out of records at a random point of their import: running out is told
 // at most once, and no note of the score is left marked as tied without its tie.
+// Notes struck at the start and released at the very end of the file, or never,
+// on several channels between struck ones: that file whole and cut at its chunks
+// keeps every key its note-ons strike.
 // The engraving check finds nothing on the pages of one score in 32 an import made.
 // The seed and the case are printed on a failure (QL_SMF_SEED chooses another
 // seed).
@@ -11,6 +14,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +30,7 @@
 #include "interchange/smf/smf_reader.h"
 #include "interchange/tests/smf/smf_bytes.h"
 #include "interchange/tests/smf/smf_score_fixture.h"
+#include "notes/pitch/accidental_state.h"
 #include "notes/ties/ties.h"
 #include "interchange/import_commands.h"
 #include "platform/ui/dialog.h"
@@ -46,9 +51,39 @@ constexpr uint32_t kDefaultSeed = 20261207;
 // The held-notes fixture, and the allocations its import makes before the records
 // run out: up to about all it makes (some 700).
 constexpr size_t kHeldFixture = 5;
+constexpr size_t kHeldThroughFixture = 6;
 constexpr int kRunOutReach = 800;
 constexpr int kRunOutForever = 1 << 30;
 constexpr char kLowMemoryText[] = "Resource memory is low";
+
+// A note-on at `delta` ticks (the delta below 128).
+void PutNoteOn(Bytes& track, uint8_t delta, uint8_t channel, uint8_t key) {
+    track.insert(track.end(), {delta, static_cast<uint8_t>(0x90 | channel), key, 90});
+}
+
+// Format 1 at 96 ticks a quarter, eight 4/4 measures: on each of two tracks a note
+// on one channel struck at the start and released at the end of the file, one on
+// another channel never released, and a struck quarter note every half measure.
+Bytes HeldThroughTheFile() {
+    constexpr int kStruck = 16;
+    std::vector<Bytes> tracks;
+    for (uint8_t t = 0; t < 2; ++t) {
+        const uint8_t channel = static_cast<uint8_t>(2 * t);
+        Bytes track;
+        PutNoteOn(track, 0, channel, static_cast<uint8_t>(43 + 5 * t));
+        PutNoteOn(track, static_cast<uint8_t>(4 * t), channel + 1, static_cast<uint8_t>(74 + 3 * t));
+        for (int n = 0; n < kStruck; ++n) {
+            const uint8_t key = static_cast<uint8_t>(60 + 2 * t + n % 5);
+            PutNoteOn(track, n == 0 ? 0 : 96, channel, key);
+            track.insert(track.end(), {0x60, static_cast<uint8_t>(0x80 | channel), key, 0});
+        }
+        track.insert(track.end(), {0x00, static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(43 + 5 * t), 0,
+                                   0x00, 0xFF, 0x2F, 0x00});
+        tracks.push_back(track);
+    }
+    const Bytes conductor{0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00};
+    return Join({Header(1, 3, 96), Chunk("MTrk", conductor), Chunk("MTrk", tracks[0]), Chunk("MTrk", tracks[1])});
+}
 
 std::vector<Bytes> Fixtures() {
     const Bytes conductor{0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g', 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
@@ -73,7 +108,7 @@ std::vector<Bytes> Fixtures() {
                       0x60, 0xFF, 0x01, 0x01, 'p', 0x00, 0xFF, 0x2F, 0x00};
     const Bytes textFile = Join({Header(1, 3, 96), Chunk("MTrk", texts), Chunk("MTrk", named), Chunk("MTrk", named)});
     return {smf::testing::TwoTrackFile(), threeTracks, Join({Header(0, 1, 480), Chunk("MTrk", single)}), riff,
-            textFile, smf::testing::HeldChordFile(8, 16)};
+            textFile, smf::testing::HeldChordFile(8, 16), HeldThroughTheFile()};
 }
 
 // Notes of the score marked as tied on whose tie is missing.
@@ -128,26 +163,47 @@ uint32_t Seed() {
 class SmfDamagedImport : public SmfScoreTest {
   protected:
     // Reads every event of every track; the reader must stay inside the bytes given.
-    static void ReadAll(const Bytes& bytes) {
+    // The keys the note-ons read strike.
+    static std::set<int> ReadAll(const Bytes& bytes) {
+        std::set<int> keys;
         smf::SmfOpenStatus status = smf::SmfOpenStatus::Ok;
         std::unique_ptr<smf::MidiFileReader> file = smf::OpenMidiBytes(bytes, &status);
         if (file == nullptr) {
             EXPECT_NE(status, smf::SmfOpenStatus::Ok);
-            return;
+            return keys;
         }
         smf::MidiFileEvent event;
         while (std::unique_ptr<smf::MidiTrack> track = smf::ReadTrackHeader(*file)) {
             smf::TrackReadResult result;
-            while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event)
-                ASSERT_LE(event.length, bytes.size());
+            while ((result = smf::ReadTrackEvent(*track, &event)) == smf::TrackReadResult::Event) {
+                EXPECT_LE(event.length, bytes.size());
+                if ((event.status & 0xF0) == 0x90 && event.data.size() > 1 && event.data[1] > 0)
+                    keys.insert(event.data[0]);
+            }
             EXPECT_EQ(result == smf::TrackReadResult::Error, track->Stopped());
         }
+        return keys;
+    }
+
+    // The keys the notes of the score sound.
+    static std::set<int> ScoreKeys(ScoreDocument* document) {
+        std::set<int> keys;
+        for (int staff = 1; staff <= document->header.staffCount; ++staff)
+            for (int m = 1; m <= document->header.measureCount; ++m)
+                for (int voice = 0; voice < kVoiceCount; ++voice) {
+                    MeasureCell* cell = ExistingMeasureCell(document, staff, m);
+                    for (EventRecord* e = GetVoiceFirstEvent(cell, voice); e != nullptr && !IsHeadSentinel(*e);
+                         e = NextEvent(e))
+                        keys.insert(ComputeNoteKeyInCell(StaffRecordOf(document, staff), cell, *e, voice));
+                }
+        return keys;
     }
 
     // Imports the bytes: a score, or a named message with no score and no flag; true
     // for a score. When `runOutAfter` is not negative the records run out that many
-    // allocations after "Prepare Import" is continued.
-    bool ImportCase(const Bytes& bytes, int runOutAfter = -1) {
+    // allocations after "Prepare Import" is continued. Every key of `kept` must sound
+    // in the score.
+    bool ImportCase(const Bytes& bytes, int runOutAfter = -1, const std::set<int>& kept = {}) {
         ui::headless::ResetUi();
         const std::string path = WriteBytes("case.mid", bytes);
         ui::headless::SetDialogScript(import_options_dialog::kDialog, [runOutAfter](ui::headless::DialogDriver& d) {
@@ -167,6 +223,8 @@ class SmfDamagedImport : public SmfScoreTest {
         ScopedDocumentContext context(view);
         ScoreDocument* document = view->document;
         EXPECT_EQ(TieMarksWithoutTies(document), 0);
+        const std::set<int> sounding = ScoreKeys(document);
+        for (int key : kept) EXPECT_EQ(sounding.count(key), 1u) << "key " << key << " was lost";
         // Held back: a file of many tracks makes a system taller than the page, which
         // runs off it with its glyphs until such a system is fitted to the page; and a
         // damaged file can leave notes past their measure's length, which stand in one
@@ -199,10 +257,18 @@ class SmfDamagedImport : public SmfScoreTest {
         const uint32_t seed = Seed();
         const std::vector<Bytes> fixtures = Fixtures();
         std::vector<Bytes> cut;
-        for (const Bytes& file : fixtures)
+        std::vector<size_t> cutFrom;
+        for (size_t f = 0; f < fixtures.size(); ++f) {
+            const Bytes& file = fixtures[f];
             for (size_t at : ChunkBoundaries(file))
                 for (size_t length : {at, at + 1, at + 5})
-                    if (length < file.size()) cut.emplace_back(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
+                    if (length < file.size()) {
+                        cut.emplace_back(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
+                        cutFrom.push_back(f);
+                    }
+        }
+        cut.push_back(fixtures[kHeldThroughFixture]);
+        cutFrom.push_back(kHeldThroughFixture);
         std::mt19937 random(seed + static_cast<uint32_t>(shard));
         const int first = shard * kCases / kShards;
         const int last = (shard + 1) * kCases / kShards;
@@ -210,10 +276,12 @@ class SmfDamagedImport : public SmfScoreTest {
             const size_t index = static_cast<size_t>(n);
             const size_t from = index < cut.size() ? fixtures.size() : random() % fixtures.size();
             const Bytes bytes = index < cut.size() ? cut[index] : Mutated(fixtures[from], random);
-            const int runOutAfter = from == kHeldFixture ? static_cast<int>(random() % kRunOutReach) : -1;
+            const bool held = from == kHeldFixture || from == kHeldThroughFixture;
+            const int runOutAfter = held ? static_cast<int>(random() % kRunOutReach) : -1;
             SCOPED_TRACE("seed " + std::to_string(seed) + ", case " + std::to_string(n));
-            ReadAll(bytes);
-            ImportCase(bytes, runOutAfter);
+            const std::set<int> keys = ReadAll(bytes);
+            const bool whole = index < cut.size() && cutFrom[index] == kHeldThroughFixture;
+            ImportCase(bytes, runOutAfter, whole ? keys : std::set<int>{});
             if (HasFailure()) return;
         }
     }
