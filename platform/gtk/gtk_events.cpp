@@ -296,6 +296,11 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
     return TRUE;
 }
 
+gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer data) {
+    if (GtkWindowBackend* backend = CurrentGtkBackend()) backend->FitMappedTopLevel(WindowOf(data));
+    return FALSE;
+}
+
 // The client layout of a top-level window got a size: when it is the user's
 // (not one the layer asked for and the display has yet to grant), the window
 // takes it.
@@ -347,6 +352,7 @@ void ConnectTopLevelEvents(Peer& peer) {
     g_signal_connect(peer.outer, "delete-event", G_CALLBACK(OnDelete), data);
     g_signal_connect(peer.outer, "focus-in-event", G_CALLBACK(OnFocusIn), data);
     g_signal_connect(peer.outer, "focus-out-event", G_CALLBACK(OnFocusOut), data);
+    g_signal_connect(peer.outer, "map-event", G_CALLBACK(OnMapped), data);
     g_object_set_data(G_OBJECT(peer.outer), kWindowBitsKey, data);
     // Disconnected when the window goes.
     g_signal_connect_object(gdk_keymap_get_for_display(gtk_widget_get_display(peer.outer)), "keys-changed",

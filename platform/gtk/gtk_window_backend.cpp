@@ -34,19 +34,43 @@ GdkRectangle WorkAreaAt(win::Point point) {
     return area;
 }
 
-// A top-level rectangle (its client area, the menu row standing above it) made no
-// larger than the work area, the menu row counted, and moved into it when made
-// smaller or when its menu row would stand above the work area; nothing when it fits.
-std::optional<win::Rect> FitToWorkArea(win::Rect rect, int menuHeight) {
-    GdkRectangle area = WorkAreaAt(win::Point{rect.left, rect.top - menuHeight});
-    if (area.width <= 0 || area.height <= menuHeight) return std::nullopt;
-    const int32_t width = std::min(rect.Width(), area.width);
-    const int32_t height = std::min(rect.Height(), area.height - menuHeight);
+// What a window manager's frame adds around a top-level window: its borders and
+// title bar; nothing before the window is on the screen or without a manager.
+struct Decorations {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+Decorations DecorationsOf(const Peer& peer) {
+    GdkWindow* surface = gtk_widget_get_window(peer.outer);
+    if (surface == nullptr || !gtk_widget_get_mapped(peer.outer)) return {};
+    GdkRectangle frame{0, 0, 0, 0};
+    gdk_window_get_frame_extents(surface, &frame);
+    gint x = 0, y = 0;
+    gdk_window_get_origin(surface, &x, &y);
+    const int32_t width = gdk_window_get_width(surface);
+    const int32_t height = gdk_window_get_height(surface);
+    // A manager's frame border may lie outside the extents reported: none counted.
+    return Decorations{std::max(x - frame.x, 0), std::max(y - frame.y, 0),
+                       std::max(frame.x + frame.width - x - width, 0), std::max(frame.y + frame.height - y - height, 0)};
+}
+
+// A top-level rectangle (its client area, the menu row and the window manager's
+// title standing above it, its borders around) made no larger than the work area
+// with all of those counted, and moved into it when made smaller or when its top
+// would stand above the work area; nothing when it fits.
+std::optional<win::Rect> FitToWorkArea(win::Rect rect, int menuHeight, const Decorations& d) {
+    const int32_t above = menuHeight + d.top;
+    GdkRectangle area = WorkAreaAt(win::Point{rect.left, rect.top - above});
+    const int32_t roomX = area.width - d.left - d.right;
+    const int32_t roomY = area.height - above - d.bottom;
+    if (roomX <= 0 || roomY <= 0) return std::nullopt;
+    const int32_t width = std::min(rect.Width(), roomX);
+    const int32_t height = std::min(rect.Height(), roomY);
     const bool resized = width != rect.Width() || height != rect.Height();
-    const bool menuAbove = menuHeight > 0 && rect.top - menuHeight < area.y;
-    if (!resized && !menuAbove) return std::nullopt;
-    const int32_t left = resized ? std::clamp(rect.left, area.x, area.x + area.width - width) : rect.left;
-    const int32_t top = std::clamp(rect.top, area.y + menuHeight, area.y + area.height - height);
+    const bool topAbove = above > 0 && rect.top - above < area.y;
+    if (!resized && !topAbove) return std::nullopt;
+    const int32_t left = resized ? std::clamp(rect.left, area.x + d.left, area.x + d.left + roomX - width) : rect.left;
+    const int32_t top = std::clamp(rect.top, area.y + above, area.y + above + roomY - height);
     return win::Rect{left, top, left + width, top + height};
 }
 
@@ -54,14 +78,8 @@ std::optional<win::Rect> FitToWorkArea(win::Rect rect, int menuHeight) {
 // places (the corner of the window manager's frame): the frame's border and title
 // once the window is on the screen, and the menu row above the layout.
 win::Point ClientOffsetInFrame(const Peer& peer, int menuHeight) {
-    win::Point offset{0, menuHeight};
-    GdkWindow* surface = gtk_widget_get_window(peer.outer);
-    if (surface == nullptr || !gdk_window_is_visible(surface)) return offset;
-    GdkRectangle frame{0, 0, 0, 0};
-    gdk_window_get_frame_extents(surface, &frame);
-    gint x = 0, y = 0;
-    gdk_window_get_origin(surface, &x, &y);
-    return win::Point{offset.x + x - frame.x, offset.y + y - frame.y};
+    const Decorations d = DecorationsOf(peer);
+    return win::Point{d.left, menuHeight + d.top};
 }
 
 bool HasOpenContexts(WindowHandle window) {
@@ -331,7 +349,7 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
         // A window larger than the work area, or whose menu row would stand above
         // it, is fitted into it first (the window layer hears of its new rectangle,
         // and this runs again).
-        if (std::optional<win::Rect> fitted = fit ? FitToWorkArea(rect, menuHeight) : std::nullopt) {
+        if (std::optional<win::Rect> fitted = fit ? FitToWorkArea(rect, menuHeight, DecorationsOf(peer)) : std::nullopt) {
             win::MoveWindow(window, *fitted, true);
             return;
         }
@@ -364,6 +382,11 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
     PlaceMdiScrollBars(peer);
     peer.placed = rect;
     peer.syncing = false;
+}
+
+void GtkWindowBackend::FitMappedTopLevel(WindowHandle window) {
+    Peer* peer = FindPeer(window);
+    if (peer != nullptr && peer->kind == PeerKind::TopLevel && !peer->syncing) PlacePeer(*peer);
 }
 
 void GtkWindowBackend::ShowPeer(Peer& peer, bool show) {

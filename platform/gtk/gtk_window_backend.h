@@ -97,6 +97,10 @@ public:
         if (peer.kind == PeerKind::Control && controls_.sync) controls_.sync(peer);
     }
 
+    // A top-level window the desktop just mapped, in its window manager's frame now:
+    // fitted into the work area with the frame's title and borders counted.
+    void FitMappedTopLevel(WindowHandle window);
+
     // Input state kept from GTK's events (gtk_events.cpp).
     void SetKeyState(win::Key key, bool down);
     void SetCursor(win::Point screen) { cursor_ = screen; }
