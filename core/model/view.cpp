@@ -1,6 +1,7 @@
 // Score views: records, galley pages, activation and the view list.
 #include "core/model/view.h"
 
+#include <algorithm>
 #include <new>
 
 #include "core/model/document.h"
@@ -300,6 +301,14 @@ ScoreView* ActivateView(ScoreView* view) {
     if (selection != nullptr) {
         selection->prototypeList = view->document->prototypes;
         selection->prototypeListEnd = view->document->prototypes + kObjectTypeCount;
+        // The armed tool's prototype too: another score's goes when that score closes.
+        ScoreObject* const* own = view->document->prototypes;
+        ScoreObject* prototype = selection->defaultObject.get();
+        if (prototype != nullptr && std::find(own, own + kObjectTypeCount, prototype) == own + kObjectTypeCount) {
+            const auto mine = Ref32<ScoreObject>::To(selection->toolType < kObjectTypeCount ? own[selection->toolType] : nullptr);
+            if (selection->focusedObject == selection->defaultObject) selection->focusedObject = mine;
+            selection->defaultObject = mine;
+        }
     }
     return view;
 }

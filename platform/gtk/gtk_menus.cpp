@@ -239,6 +239,12 @@ void RefreshChildButtons(Peer& peer) {
     }
     WindowHandle active = win::GetActiveMdiChild(win::FindMdiClient(peer.window));
     bool maximized = active && win::GetMdiChildState(active) == win::MdiChildState::Maximized;
+    // The row is as high without the buttons as with them: a maximised child coming
+    // or going leaves the frame and its client area their sizes.
+    gtk_widget_set_visible(peer.childButtons, TRUE);
+    int buttonsHeight = 0;
+    gtk_widget_get_preferred_height(peer.childButtons, &buttonsHeight, nullptr);
+    gtk_widget_set_size_request(peer.menuRow, -1, buttonsHeight);
     gtk_widget_set_visible(peer.childButtons, maximized);
     if (maximized) gtk_widget_set_visible(peer.menuRow, TRUE);
 }

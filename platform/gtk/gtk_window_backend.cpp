@@ -82,6 +82,49 @@ win::Point ClientOffsetInFrame(const Peer& peer, int menuHeight) {
     return win::Point{d.left, menuHeight + d.top};
 }
 
+// A window manager answers a request for a place or size that changes nothing with
+// no notice at all, and GTK, waiting for that notice, lays out and draws nothing in
+// the window any more (score windows stay where they were, new ones unseen). So a
+// shown window is asked only for a change: moved by as much as its client layout
+// is to move, from the place last asked, whatever the manager's frame adds.
+// `client` is where the window's own top-left (its menu row) goes on the screen;
+// `unshown` the place to ask for before the window is on the screen.
+void MoveTopLevel(Peer& peer, win::Point client, win::Point unshown) {
+    GtkWindow* window = GTK_WINDOW(peer.outer);
+    GdkWindow* surface = gtk_widget_get_window(peer.outer);
+    if (surface == nullptr || !gtk_widget_get_mapped(peer.outer)) {
+        gtk_window_move(window, unshown.x, unshown.y);
+        peer.requested.reset();
+        return;
+    }
+    gint x = 0, y = 0;
+    gdk_window_get_origin(surface, &x, &y);
+    if (x == client.x && y == client.y) {
+        // Where it is to be: the place last asked may be another's (the user's).
+        peer.requested.reset();
+        return;
+    }
+    win::Point outer;
+    if (peer.requested) {
+        if (peer.requested->client.x == client.x && peer.requested->client.y == client.y) return;  // on its way
+        outer = win::Point{peer.requested->outer.x + client.x - peer.requested->client.x,
+                           peer.requested->outer.y + client.y - peer.requested->client.y};
+    } else {
+        gtk_window_get_position(window, &outer.x, &outer.y);
+        outer = win::Point{outer.x + client.x - x, outer.y + client.y - y};
+    }
+    gtk_window_move(window, outer.x, outer.y);
+    peer.requested = Peer::Request{outer, client};
+}
+
+void ResizeTopLevel(Peer& peer, int width, int height) {
+    GdkWindow* surface = gtk_widget_get_window(peer.outer);
+    if (surface != nullptr && gtk_widget_get_mapped(peer.outer) && gdk_window_get_width(surface) == width &&
+        gdk_window_get_height(surface) == height)
+        return;
+    gtk_window_resize(GTK_WINDOW(peer.outer), width, height);
+}
+
 bool HasOpenContexts(WindowHandle window) {
     const win::detail::WindowRecord* r = win::detail::FindWindow(window);
     return r && !r->contexts.empty();
@@ -357,8 +400,9 @@ void GtkWindowBackend::PlacePeer(Peer& peer, bool fit) {
         // The window's rectangle is its client area on the screen: the frame goes
         // where that puts the layout below the menu row.
         const win::Point offset = ClientOffsetInFrame(peer, menuHeight);
-        gtk_window_move(GTK_WINDOW(peer.outer), rect.left - offset.x, rect.top - offset.y);
-        gtk_window_resize(GTK_WINDOW(peer.outer), std::max(1, rect.Width()), std::max(1, rect.Height() + menuHeight));
+        MoveTopLevel(peer, win::Point{rect.left, rect.top - menuHeight},
+                     win::Point{rect.left - offset.x, rect.top - offset.y});
+        ResizeTopLevel(peer, std::max(1, rect.Width()), std::max(1, rect.Height() + menuHeight));
         // A window the user cannot resize takes its size from its content.
         if (!gtk_window_get_resizable(GTK_WINDOW(peer.outer)))
             gtk_widget_set_size_request(peer.layout, std::max(1, rect.Width()), std::max(1, rect.Height()));

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/gtk/gtk_cursors.h"
 #include "platform/win/backend.h"
@@ -48,6 +49,13 @@ struct Peer {
     // A top-level window was given a size the display has not granted yet: its
     // allocations are not the user's until one matches.
     bool awaitingSize = false;
+    // A shown top-level window: the place last asked of the desktop for its frame,
+    // and where that was to put its client layout (screen coordinates).
+    struct Request {
+        win::Point outer;
+        win::Point client;
+    };
+    std::optional<Request> requested;
     bool menuActive = false;  // the menu bar is being used (InitMenu was sent)
     // Shown in its owner's menu row (kExStyleMenuBarCompanion): the peer holds a
     // reference, since the owner's window may be destroyed first.

@@ -1,13 +1,10 @@
 // The frame's place on the desktop: under a window manager that puts a title bar
-// above it, the frame with its title and its status bar fits the screen.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <fstream>
+// above it, the frame with its title and its status bar fits the screen, and keeps
+// its size as score windows open and close.
 #include <sstream>
 
 #include "shell/tests/desktop/desktop_fixture.h"
+#include "shell/tests/desktop/window_manager.h"
 
 namespace ql::desktop {
 namespace {
@@ -17,41 +14,6 @@ std::string Place(const ShownWindow& w) {
     text << w.width << "x" << w.height << " at " << w.x << "," << w.y;
     return text.str();
 }
-
-// A plain reparenting window manager (twm) on the scenario's display, with a title
-// bar on every window and windows placed where their programs ask; ended with the
-// scenario.
-class TitlingWindowManager {
-public:
-    TitlingWindowManager(const std::string& display, const std::filesystem::path& folder) {
-        const std::filesystem::path rc = folder / "twmrc";
-        std::ofstream(rc) << "UsePPosition \"on\"\nRandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\n"
-                             "IconFont \"fixed\"\nResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
-        pid_ = fork();
-        if (pid_ == 0) {
-            setenv("DISPLAY", display.c_str(), 1);
-            if (freopen("/dev/null", "w", stderr) == nullptr || freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
-            execlp("twm", "twm", "-f", rc.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~TitlingWindowManager() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-    }
-    TitlingWindowManager(const TitlingWindowManager&) = delete;
-    TitlingWindowManager& operator=(const TitlingWindowManager&) = delete;
-    // Still running a moment after its start (it ends at once when it cannot start).
-    bool Runs() {
-        int status = 0;
-        return pid_ > 0 && waitpid(pid_, &status, WNOHANG) == 0;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
 
 class FramePlaceScenario : public DesktopScenario {
 protected:
@@ -85,6 +47,27 @@ TEST_F(FramePlaceScenario, TheFrameAndItsTitleBarFitTheScreenUnderAWindowManager
     const ShownWindow frame = SettledFrame();
     EXPECT_GT(frame.y, 0) << "no title bar above the frame: " << Place(frame);
     ExpectOnScreen(frame);
+    EXPECT_EQ(Quit(), 0);
+}
+
+// A maximised score window's buttons stand in the frame's menu row: the row is as
+// high without them, so the frame keeps its size and its place on the screen as
+// maximised scores open and close, and its status bar stays on the screen.
+TEST_F(FramePlaceScenario, TheFrameKeepsItsSizeAsScoreWindowsOpenAndClose) {
+    TitlingWindowManager manager(display_.Name(), home_->Root());
+    x_.Settle();
+    ASSERT_TRUE(manager.Runs()) << "the window manager did not start";
+    ASSERT_TRUE(StartProgram());
+    const ShownWindow before = SettledFrame();
+    for (int round = 0; round < 2; ++round) {
+        NewScore("1");
+        const ShownWindow open = SettledFrame();
+        EXPECT_EQ(Place(open), Place(before)) << "with a maximised score, round " << round;
+        CloseScore();
+        const ShownWindow closed = SettledFrame();
+        EXPECT_EQ(Place(closed), Place(before)) << "after the close, round " << round;
+        ExpectOnScreen(closed);
+    }
     EXPECT_EQ(Quit(), 0);
 }
 

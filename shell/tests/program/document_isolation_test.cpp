@@ -7,6 +7,7 @@
 // draws in a run with the other score never opened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -17,6 +18,7 @@
 #include "core/model/document_context.h"
 #include "core/model/grid_records.h"
 #include "core/model/view.h"
+#include "core/objects/selection_state.h"
 #include "core/state.h"
 #include "core/undo/autosave.h"
 #include "core/undo/undo.h"
@@ -63,6 +65,36 @@ TEST_F(DocumentIsolationTest, ANewScoreBesideAnOpenedOneLeavesItsDrawingAlone) {
         if (GetScoreViewOfWindow(child) != first) ForceCloseScoreWindow(child);
     ASSERT_EQ(CountOpenDocuments(), 1);
     EXPECT_TRUE(shared == iso::PaintedPixels(first)) << "the first score drew differently beside the new one";
+}
+
+// The selection's prototype (the armed tool's object) is always one of the active
+// score's: with two new scores open, closing either leaves none of the closed
+// score's, which went with it.
+TEST_F(DocumentIsolationTest, TheSelectionsPrototypeIsTheActiveScoresAfterAClose) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    for (const bool closeActive : {true, false}) {
+        ScoreView* first = iso::NewScoreFromMenu(1);
+        ScoreView* second = iso::NewScoreFromMenu(2);
+        ASSERT_NE(first, nullptr);
+        ASSERT_NE(second, nullptr);
+        ScoreView* kept = closeActive ? first : second;
+        // The pointer over each score arms the tool's prototype there.
+        for (ScoreView* view : {first, second}) {
+            win::ActivateMdiChild(Frame().mdiClient, view->ViewWindow);
+            win::SendMessage(view->ViewWindow, win::Message::MouseMove, 0, win::PackPoint({120, 160}));
+        }
+        ASSERT_NE(State().documents.Selection->defaultObject.get(), nullptr);
+        ForceCloseScoreWindow((closeActive ? second : first)->ViewWindow);
+        ASSERT_EQ(State().documents.ActiveView, kept);
+        const SelectionState* s = State().documents.Selection;
+        ASSERT_NE(s, nullptr);
+        const ScoreObject* prototype = s->defaultObject.get();
+        const auto& own = kept->document->prototypes;
+        EXPECT_TRUE(prototype == nullptr || std::find(std::begin(own), std::end(own), prototype) != std::end(own))
+            << "the selection keeps a prototype of the closed score (closing the active one: " << closeActive << ")";
+        EXPECT_EQ(s->focusedObject.get(), prototype);
+        ForceCloseScoreWindow(kept->ViewWindow);
+    }
 }
 
 // ---- The seeded driver ----

@@ -1,0 +1,50 @@
+// A plain reparenting window manager (twm) on a scenario's display: a title bar on
+// every window, windows placed where their programs ask. Scenarios that check what
+// a user sees on a desktop with a manager start one; it ends with the scenario.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace ql::desktop {
+
+class TitlingWindowManager {
+public:
+    TitlingWindowManager(const std::string& display, const std::filesystem::path& folder) {
+        const std::filesystem::path rc = folder / "twmrc";
+        std::ofstream(rc) << "UsePPosition \"on\"\nRandomPlacement\nTitleFont \"fixed\"\nMenuFont \"fixed\"\n"
+                             "IconFont \"fixed\"\nResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("DISPLAY", display.c_str(), 1);
+            if (freopen("/dev/null", "w", stderr) == nullptr || freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
+            execlp("twm", "twm", "-f", rc.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~TitlingWindowManager() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    TitlingWindowManager(const TitlingWindowManager&) = delete;
+    TitlingWindowManager& operator=(const TitlingWindowManager&) = delete;
+    // Still running a moment after its start (it ends at once when it cannot start).
+    bool Runs() {
+        int status = 0;
+        return pid_ > 0 && waitpid(pid_, &status, WNOHANG) == 0;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+}  // namespace ql::desktop
