@@ -6,6 +6,7 @@
 // maximised document child sit at the right end of the menu row.
 #include "platform/gtk/gtk_menus.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/ui/menu.h"
@@ -241,10 +242,17 @@ void RefreshChildButtons(Peer& peer) {
     bool maximized = active && win::GetMdiChildState(active) == win::MdiChildState::Maximized;
     // The row is as high without the buttons as with them: a maximised child coming
     // or going leaves the frame and its client area their sizes.
-    gtk_widget_set_visible(peer.childButtons, TRUE);
     int buttonsHeight = 0;
-    gtk_widget_get_preferred_height(peer.childButtons, &buttonsHeight, nullptr);
-    gtk_widget_set_size_request(peer.menuRow, -1, buttonsHeight);
+    GList* buttons = gtk_container_get_children(GTK_CONTAINER(peer.childButtons));
+    for (GList* it = buttons; it != nullptr; it = it->next) {
+        int height = 0;
+        gtk_widget_get_preferred_height(GTK_WIDGET(it->data), &height, nullptr);
+        buttonsHeight = std::max(buttonsHeight, height);
+    }
+    g_list_free(buttons);
+    int requested = 0;
+    gtk_widget_get_size_request(peer.menuRow, nullptr, &requested);
+    if (requested != buttonsHeight) gtk_widget_set_size_request(peer.menuRow, -1, buttonsHeight);
     gtk_widget_set_visible(peer.childButtons, maximized);
     if (maximized) gtk_widget_set_visible(peer.menuRow, TRUE);
 }
