@@ -171,9 +171,16 @@ int GroupButtonOfPalette(int palette) {
 
 void PressPaletteButton(ScoreView* view, int palette, int index);
 
+// The Main button of a group palette other than Notes whose group is not the one
+// in use; -1 when the palette's group is in use or it has none.
+int GroupToTakeUp(int palette) {
+    const int group = GroupButtonOfPalette(palette);
+    return group >= 0 && palette != kNotesPalette && CurrentToolButton(kMainPalette) != group ? group : -1;
+}
+
 // Makes a button current and its tool armed, whatever was current before: a button
-// of a group palette whose group is not the Main palette's current one arms through
-// its Main button (which deselects the tool in use); a button current already is
+// of a group palette whose group is not in use makes its group current (the Main
+// palette shows it) and its own tool is selected; a button current already is
 // selected again. No face steps and no pop-up opens.
 void ArmPaletteButton(ScoreView* view, int palette, int index) {
     NoteChosenEntry(palette, index);
@@ -183,9 +190,12 @@ void ArmPaletteButton(ScoreView* view, int palette, int index) {
     state.current = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);
-    const int group = GroupButtonOfPalette(palette);
-    if (group >= 0 && palette != kNotesPalette && CurrentToolButton(kMainPalette) != group) {
-        PressPaletteButton(view, kMainPalette, group);  // the link selects the new current tool
+    if (const int group = GroupToTakeUp(palette); group >= 0) {
+        PaletteWindowState& main = StateOf(kMainPalette);
+        RedrawButton(kMainPalette, main.current);
+        main.current = group;
+        RedrawButton(kMainPalette, group);
+        TakeUpGroupTool(view, group, palette, index);
         return;
     }
     if (old != index)
@@ -198,7 +208,7 @@ void ArmPaletteButton(ScoreView* view, int palette, int index) {
 
 // What a press of a button does: it becomes current and its tool is armed (a
 // momentary button acts and the current button stays). A button of a group palette
-// arms its tool at the first press even when another group is in use; pressed again
+// arms its own tool at the first press even when another group is in use; pressed again
 // it steps its face, opens its pop-up palette or re-clicks. An entry of a pop-up
 // palette arms the tool of the button that opened it. The Notes palette's entries
 // are what note entry reads; its tool is the Main palette's Notes button, which a
@@ -215,6 +225,10 @@ void PressPaletteButton(ScoreView* view, int palette, int index) {
     const int old = state.current;
     Windows().lastPalette = palette;
     Windows().lastIndex = index;
+    if (GroupToTakeUp(palette) >= 0 && !IsMomentaryButton(palette, index)) {
+        ArmPaletteButton(view, palette, index);  // armed at the first press, even the highlighted button
+        return;
+    }
     if (!IsMomentaryButton(palette, index)) state.current = index;
     RedrawButton(palette, old);
     RedrawButton(palette, index);

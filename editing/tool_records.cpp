@@ -157,6 +157,17 @@ intptr_t SendToolAction(ScoreView* view, int palette, int index, int action) {
     return SendFrom(palette, index, view, action, {}, win::Message::Null, 0, 0, nullptr);
 }
 
+void TakeUpGroupTool(ScoreView* view, int group, int palette, int index) {
+    const platform::WindowHandle none{};
+    SendToCurrentTool(kMainPalette, view, ToolAction::Deselect, none, win::Message::Null, 0, 0);
+    SetCurrentToolGroup(static_cast<ToolGroup>(group));
+    if (ToolRecord* selector = ToolRecordOf(kMainPalette, group); selector != nullptr && selector->handler != nullptr)
+        selector->handler(view, ToolAction::Select, selector, none, win::Message::Null, 0, 0);
+    SendFrom(palette, index, view, ToolAction::Select, none, win::Message::Null, 0, 0, nullptr);
+    if (!ReachesToolHandler(palette, index)) SelectToolType(view, ToolGroupObjectType(static_cast<ToolGroup>(group)));
+    if (palette == kGraphicsPalette) GraphicsAlternateFlag();
+}
+
 void SelectMainButton(ScoreView* view, int index) {
     if (PaletteWindow(kMainPalette))
         DrawToolButtonPressed(view, kMainPalette, index);  // the palette runs ChooseToolButton

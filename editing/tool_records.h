@@ -103,6 +103,12 @@ intptr_t SendToolAction(ScoreView* view, int palette, int index, int action);
 // selector).
 bool ReachesToolHandler(int palette, int index);
 
+// A button of a group palette taken up while another group is in use: the tool in
+// use is put down through the Main palette's current group, the Main button `group`
+// becomes the current group (its palette shows) and the button's own tool is
+// selected, whatever tool its group palette had current before.
+void TakeUpGroupTool(ScoreView* view, int group, int palette, int index);
+
 // Makes a Main palette button current as a click on it does (through the palette
 // window when the palettes exist).
 void SelectMainButton(ScoreView* view, int index);

@@ -1,6 +1,8 @@
-// The tools a newcomer reaches for first, on the desktop: R and the note/rest button
-// switch to rests with the tool kept, the pop-up palettes come and go, and the
-// palettes show again with their score window.
+// The tools a newcomer reaches for first, on the desktop: a palette's highlighted
+// button arms its tool at the first click, a Staff Tools button keeps its tool when
+// the pointer goes into the score, the dynamic chosen is the one placed, R and the
+// note/rest button switch to rests with the tool kept, the pop-up palettes come and
+// go, and the palettes stand clear of each other.
 #include <algorithm>
 #include <optional>
 #include <tuple>
@@ -12,7 +14,15 @@
 namespace ql::desktop {
 namespace {
 
+constexpr int kStaffColumns = 3;
+constexpr int kMidiSetupButton = 2;
+constexpr int kTimeSignatureButton = 5;
+constexpr int kStaffToolsOnMain = 0;
+constexpr int kPerformanceOnMain = 4;
 constexpr int kPerformanceColumns = 4;
+constexpr int kDynamicsColumns = 5;
+constexpr int kPianoEntry = 3;   // "p"
+constexpr int kForteEntry = 13;  // "f"
 constexpr int kNotesColumns = 4;
 constexpr int kQuarterButton = 3;
 
@@ -32,6 +42,100 @@ class FirstTriesScenario : public MusicBesidePalettes {
         return cell ? (cell->first - 1) / kPaletteCell : -1;
     }
 };
+
+// With the Notes tool in use, a click on a Staff Tools button makes Staff Tools the
+// tool in use: the Time Signature tool's click in the score opens its dialog, and
+// the MIDI Setup tool's click the staff's MIDI setup. A click on the highlighted
+// button of Graphics or of Text & Symbols arms that palette's tool.
+TEST_F(FirstTriesScenario, AClickOnAnyPaletteButtonArmsItsTool) {
+    const std::optional<ShownWindow> main = NewScoreWithNotesTool();
+    ASSERT_TRUE(main);
+    const std::optional<ShownWindow> staffTools = Titled("Staff Tools");
+    ASSERT_TRUE(staffTools);
+    const std::vector<int> lines = StaffLinesBesidePalettes(SettledScreen());
+    ASSERT_GE(lines.size(), 5u);
+    const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 2;
+    const auto clickInScore = [&] {
+        x_.MovePointer(x, lines[2] - 4);
+        x_.Settle(Millis{300});
+        x_.Click(x, lines[2]);
+    };
+
+    auto [tx, ty] = GridButton(*staffTools, kStaffColumns, kTimeSignatureButton);
+    x_.Click(tx, ty);
+    x_.Settle(Millis{500});
+    EXPECT_EQ(MainPressed(), kStaffToolsOnMain) << "the Main palette does not show Staff Tools in use";
+    clickInScore();
+    std::optional<ShownWindow> dialog = x_.WaitForWindow("Time Signature", Millis{5000});
+    ASSERT_TRUE(dialog) << "the click in the score opened no Time Signature dialog";
+    x_.PointAt(*dialog);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Time Signature"));
+
+    std::tie(tx, ty) = GridButton(*staffTools, kStaffColumns, kMidiSetupButton);
+    x_.Click(tx, ty);
+    x_.Settle(Millis{500});
+    clickInScore();
+    dialog = x_.WaitForWindow("Staff MIDI Setup", Millis{5000});
+    ASSERT_TRUE(dialog) << "the MIDI Setup tool's click opened no dialog";
+    x_.PointAt(*dialog);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Staff MIDI Setup"));
+
+    // The highlighted buttons: Slur, then Text Line.
+    for (const auto& [title, group] : {std::pair{"Graphics", 2}, std::pair{"Text & Symbols", 3}}) {
+        const std::optional<ShownWindow> palette = Titled(title);
+        ASSERT_TRUE(palette) << title;
+        const std::optional<std::pair<int, int>> highlighted = PressedCell(x_.Grab(*palette));
+        ASSERT_TRUE(highlighted) << title;
+        x_.Click(palette->x + highlighted->first + kPaletteButtonMiddle,
+                 palette->y + highlighted->second + kPaletteButtonMiddle);
+        x_.Settle(Millis{500});
+        EXPECT_EQ(MainPressed(), group) << "a click on the highlighted button of " << title << " armed nothing";
+    }
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
+
+// "Dynamics..." (highlighted) armed at the first click; pressed again it opens the
+// Dynamics palette, which goes once an entry is chosen: after "f" and then "p" the
+// click on the staff places a "p", a narrow mark (not the wide "cresc.").
+TEST_F(FirstTriesScenario, TheDynamicPlacedIsTheOneChosen) {
+    const std::optional<ShownWindow> main = NewScoreWithNotesTool();
+    ASSERT_TRUE(main);
+    const std::optional<ShownWindow> performance = Titled("Performance");
+    ASSERT_TRUE(performance);
+    const auto [ox, oy] = GridButton(*performance, kPerformanceColumns, 0);
+    x_.Click(ox, oy);
+    x_.Settle(Millis{500});
+    EXPECT_EQ(MainPressed(), kPerformanceOnMain);
+    for (const int entry : {kForteEntry, kPianoEntry}) {
+        x_.Click(ox, oy);
+        ASSERT_TRUE(WaitFor([&] { return Titled("Dynamics").has_value(); }, Millis{5000}))
+            << "the Dynamics palette did not open";
+        const ShownWindow dynamics = *Titled("Dynamics");
+        const auto [dx, dy] = GridButton(dynamics, kDynamicsColumns, entry);
+        x_.Click(dx, dy);
+        EXPECT_TRUE(WaitFor([&] { return !Titled("Dynamics").has_value(); }, Millis{5000}))
+            << "the Dynamics palette stayed open after a choice";
+    }
+    const ScreenPicture before = SettledScreen();
+    const std::vector<int> lines = StaffLinesBesidePalettes(before);
+    ASSERT_GE(lines.size(), 5u);
+    const int x = MusicLeft() + (MusicRight() - MusicLeft()) / 2;
+    x_.MovePointer(x, lines[4] + 30);
+    x_.Settle(Millis{300});
+    x_.Click(x, lines[4] + 30);
+    x_.Settle(Millis{1000});
+    ParkPointer(*main);
+    const ScreenPicture after = SettledScreen();
+    WritePng(after, TestOutputFolder() / "first_tries_dynamic_desktop.png");
+    const int space = lines[1] - lines[0];
+    const InkBox box = NewInkBox(before, after, MusicLeft(), lines[4] + 4, MusicRight(), lines[4] + 80);
+    ASSERT_GT(box.count, 10) << "no dynamic placed";
+    EXPECT_LT(box.right - box.left, 3 * space) << "the mark placed is " << box.right - box.left
+                                               << " pixels wide, not a \"p\"";
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
 
 // The note/rest button turns the values to rests (their faces change, the Notes
 // tool stays in use) and a click in an empty measure enters a rest; pressed again

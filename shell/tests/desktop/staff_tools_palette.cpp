@@ -1,6 +1,7 @@
 // Finding the palettes and pressing a Staff Tools button (see staff_tools_palette.h).
-// The palette's first button is pressed when it opens, and its cell gives the grid's
-// origin.
+// The palette shows its current button pressed (the first until another is chosen),
+// and that cell gives the grid's origin: it lies less than a cell from the window's
+// corner.
 #include "shell/tests/desktop/staff_tools_palette.h"
 
 #include <utility>
@@ -23,12 +24,12 @@ bool PressStaffToolsButton(XSession& x, int index) {
     x.Settle(Millis{800});
     const std::optional<ShownWindow> tools = x.WindowTitled("Staff Tools");
     if (!tools) return false;
-    const std::optional<std::pair<int, int>> first = PressedCell(x.Grab(*tools));
-    if (!first) return false;
+    const std::optional<std::pair<int, int>> pressed = PressedCell(x.Grab(*tools));
+    if (!pressed) return false;
     const int column = index % kStaffToolsColumns;
     const int row = index / kStaffToolsColumns;
-    x.Click(tools->x + first->first + column * kPaletteCell + kPaletteButtonMiddle,
-            tools->y + first->second + row * kPaletteCell + kPaletteButtonMiddle);
+    x.Click(tools->x + pressed->first % kPaletteCell + column * kPaletteCell + kPaletteButtonMiddle,
+            tools->y + pressed->second % kPaletteCell + row * kPaletteCell + kPaletteButtonMiddle);
     x.Settle(Millis{800});
     return true;
 }
