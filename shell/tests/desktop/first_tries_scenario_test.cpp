@@ -17,6 +17,7 @@ namespace {
 constexpr int kStaffColumns = 3;
 constexpr int kMidiSetupButton = 2;
 constexpr int kTimeSignatureButton = 5;
+constexpr int kSystemBracketButton = 7;
 constexpr int kStaffToolsOnMain = 0;
 constexpr int kPerformanceOnMain = 4;
 constexpr int kPerformanceColumns = 4;
@@ -44,9 +45,10 @@ class FirstTriesScenario : public MusicBesidePalettes {
 };
 
 // With the Notes tool in use, a click on a Staff Tools button makes Staff Tools the
-// tool in use: the Time Signature tool's click in the score opens its dialog, and
-// the MIDI Setup tool's click the staff's MIDI setup. A click on the highlighted
-// button of Graphics or of Text & Symbols arms that palette's tool.
+// tool in use: the Time Signature tool's click in the score opens its dialog, the
+// MIDI Setup tool's click the staff's MIDI setup, and the System Bracket tool's
+// click draws a bracket. A click on the highlighted button of Graphics or of Text &
+// Symbols arms that palette's tool.
 TEST_F(FirstTriesScenario, AClickOnAnyPaletteButtonArmsItsTool) {
     const std::optional<ShownWindow> main = NewScoreWithNotesTool();
     ASSERT_TRUE(main);
@@ -81,6 +83,17 @@ TEST_F(FirstTriesScenario, AClickOnAnyPaletteButtonArmsItsTool) {
     x_.PointAt(*dialog);
     x_.PressKey("Escape");
     ASSERT_TRUE(x_.WaitUntilGone("Staff MIDI Setup"));
+
+    // The System Bracket tool's click draws the bracket left of the system.
+    const ScreenPicture unbracketed = SettledScreen();
+    std::tie(tx, ty) = GridButton(*staffTools, kStaffColumns, kSystemBracketButton);
+    x_.Click(tx, ty);
+    x_.Settle(Millis{500});
+    clickInScore();
+    x_.Settle(Millis{800});
+    ParkPointer(*main);
+    EXPECT_GT(ChangedPixels(unbracketed, SettledScreen(), Frame().x, lines[0] - 20, MusicLeft(), lines[4] + 20), 20)
+        << "the System Bracket tool's click drew no bracket";
 
     // The highlighted buttons: Slur, then Text Line.
     for (const auto& [title, group] : {std::pair{"Graphics", 2}, std::pair{"Text & Symbols", 3}}) {
