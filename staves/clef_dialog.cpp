@@ -1,6 +1,7 @@
 // The "Clef Selection" dialog (see clef_dialog.h). The four group buttons carry the
-// group letters; the statics beside them name each group's current member, which
-// the group's scroll bar steps through in the group's own order.
+// group letters; beside each, its scroll bar steps through the group's members in the
+// group's own order, a picture shows the current member on a staff in the music font,
+// and a static below names it.
 #include "staves/signature_step.h"
 #include "staves/clef_dialog.h"
 
@@ -8,17 +9,26 @@
 #include <array>
 #include <optional>
 
+#include "core/draw/fonts.h"
 #include "core/model/document.h"
 #include "core/model/score_document.h"
 #include "core/objects/score_object.h"
 #include "core/ui/modal_boxes.h"
+#include "core/state.h"
 #include "core/undo/undo.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "platform/ui/controls.h"
+#include "platform/gfx/dc.h"
+#include "platform/gfx/draw.h"
+#include "platform/gfx/objects.h"
+#include "platform/text/font.h"
+#include "platform/text/text_out.h"
 #include "platform/ui/dialog.h"
+#include "platform/win/paint.h"
 #include "shell/resources/signature_dialog_resources.h"
 #include "staves/change_range.h"
 #include "staves/clef_changes.h"
+#include "staves/clef_key_tables.h"
 #include "staves/clef_key_relayout.h"
 #include "staves/time_signature_dialog.h"
 
@@ -84,7 +94,72 @@ void SelectRange(WindowHandle dialog, int32_t id) {
 }
 
 void ShowGroups(WindowHandle dialog) {
-    for (int g = 0; g < kGroups; ++g) ui::SetItemText(dialog, kGroupNames[g], ClefKindName(g_members[g]));
+    for (int g = 0; g < kGroups; ++g) {
+        ui::SetItemText(dialog, kGroupNames[g], ClefKindName(g_members[g]));
+        if (const WindowHandle picture = ui::GetDialogItem(dialog, kGroupPictures[g]))
+            win::InvalidateRect(picture, nullptr, true);
+    }
+}
+
+constexpr int kStaffSpaces = 4;
+constexpr int kSpacesPerFontHeight = 4;  // the music font's height is four staff spaces
+constexpr int kPictureSpaces = 7;        // the staff and room above and below it
+constexpr int kLineInset = 2;
+
+// One glyph or letter of `face` at `height` pixels, centred on x with its baseline at y.
+void GlyphAt(platform::DcHandle dc, const std::string& face, int height, int weight, int x, int y, char glyph) {
+    text::LogicalFont request;
+    request.height = -height;
+    request.weight = weight;
+    request.SetFace(face.c_str());
+    const platform::FontHandle font = text::CreateFontIndirect(request);
+    if (!font) return;
+    const platform::FontHandle previous = gfx::SelectObject(dc, font);
+    gfx::SetTextAlign(dc, gfx::kTextAlignBaseline | gfx::kTextAlignCentre);
+    text::TextOutA(dc, gfx::Point{x, y}, std::string_view(&glyph, 1));
+    gfx::SelectObject(dc, previous);
+    text::DeleteFont(font);
+}
+
+// A five-line staff across the picture and the clef on it as the score draws it at
+// a system's start: the clef's glyph of the music font, its baseline on the bottom
+// line moved by the kind's steps; TAB as its three letters.
+void DrawClefPicture(platform::DcHandle dc, const gfx::Rect& r, int kind) {
+    gfx::FillRect(dc, r, gfx::GetStockBrush(gfx::StockBrush::White));
+    const int space = std::max(2, (r.bottom - r.top) / kPictureSpaces);
+    const int top = r.top + ((r.bottom - r.top) - kStaffSpaces * space) / 2;
+    const int bottom = top + kStaffSpaces * space;
+    const platform::PenHandle pen = gfx::CreatePen(gfx::PenStyle::Solid, 1, gfx::kBlack);
+    const platform::PenHandle previousPen = gfx::SelectObject(dc, pen);
+    for (int line = 0; line <= kStaffSpaces; ++line) {
+        gfx::MoveTo(dc, {r.left + kLineInset, top + line * space});
+        gfx::LineTo(dc, {r.right - kLineInset, top + line * space});
+    }
+    gfx::SelectObject(dc, previousPen);
+    gfx::DeleteObject(pen);
+    gfx::SetTextColour(dc, gfx::kBlack);
+    gfx::SetBackgroundMode(dc, gfx::BackgroundMode::Transparent);
+    const int x = (r.left + r.right) / 2;
+    if (kind == CodeOf(ClefKind::Tab)) {
+        for (int i = 0; i < 3; ++i)
+            GlyphAt(dc, "Arial", space + space / 2, text::kWeightHeavy, x, top + (i + 1) * (kStaffSpaces * space) / 3,
+                    "TAB"[i]);
+        return;
+    }
+    const platform::FontHandle music = State().drawing.MusicFont;
+    const std::string face = music ? text::GetFontFaceName(music) : std::string(kMusicFontFace);
+    GlyphAt(dc, face, kSpacesPerFontHeight * space, text::kWeightNormal, x, bottom + ClefGlyphShift(kind) * space / 2,
+            static_cast<char>(ClefGlyphOf(kind)));
+}
+
+intptr_t OnDrawItem(const win::DrawItemInfo* item) {
+    if (item == nullptr || !item->dc) return 0;
+    for (int g = 0; g < kGroups; ++g)
+        if (item->controlId == kGroupPictures[g]) {
+            DrawClefPicture(item->dc, item->rect, g_members[g]);
+            return 1;
+        }
+    return 0;
 }
 
 void InitClefDialog(WindowHandle dialog, const ScoreView* view, const ClefDialogStart& start) {
@@ -166,7 +241,7 @@ intptr_t OnScroll(WindowHandle dialog, uint32_t word, intptr_t data, int* kind) 
 intptr_t OnCommand(WindowHandle dialog, uint32_t word, int* kind, std::optional<ClefChoice>* chosen) {
     const int32_t id = static_cast<int32_t>(win::CommandId(word));
     for (int g = 0; g < kGroups; ++g)
-        if (id == kGroupButtons[g]) {
+        if (id == kGroupButtons[g] || id == kGroupPictures[g]) {
             *kind = g_members[g];
             return 1;
         }
@@ -209,6 +284,8 @@ ClefDialogResult ClefSelectionDialog(ScoreView* view, const ClefDialogStart& sta
                            return 0;
                        }
                        if (message == win::Message::VerticalScroll) return OnScroll(dialog, word, data, &kind);
+                       if (message == win::Message::DrawItem)
+                           return OnDrawItem(reinterpret_cast<const win::DrawItemInfo*>(data));
                        return message == win::Message::Command ? OnCommand(dialog, word, &kind, &chosen) : 0;
                    });
     if (!chosen) return out;

@@ -61,6 +61,8 @@ ui::DialogTemplate ClefSelectionTemplate() {
     static const char* const kGroupLabels[4] = {"G Clefs", "F Clefs", "C Clefs", "Other"};
     constexpr int16_t kGroupButtonWidth = 24;
     constexpr int16_t kScrollWidth = 10;
+    constexpr int16_t kPictureGap = 4;
+    constexpr int16_t kPictureWidth = 44;
     DialogGrid b("Clef Selection", 4, 12, kSizes);
     for (int g = 0; g < 4; ++g) {
         b.Label(kGroupLabels[g], g, 0);
@@ -68,7 +70,7 @@ ui::DialogTemplate ClefSelectionTemplate() {
         b.AddAt(ui::kScrollBarClass, kGroupScrolls[g], "",
                 static_cast<int16_t>(b.X(g) + kGroupButtonWidth), 1, kScrollWidth,
                 kVisible | ui::kScrollBarVertical);
-        b.Label("", g, 2, kGroupNames[g]);
+        b.Label("", g, 3, kGroupNames[g]);
     }
     b.Radio(kFromMeasureStart, "Change from start of measure", 0, 4, true);
     b.Radio(kWithinMeasure, "Insert clef change within measure", 0, 5);
@@ -86,6 +88,15 @@ ui::DialogTemplate ClefSelectionTemplate() {
     b.RightEdit(kSteps, 2, 8);
     b.Check(kTranspose, "Transpose", 2, 9);
     b.Buttons(3, 4, "OK", "Cancel");
+    // The pictures come after every other control, so that they take no place in the
+    // Tab order: right of each scroll bar, two rows high.
+    for (int g = 0; g < 4; ++g) {
+        const auto x = static_cast<int16_t>(b.X(g) + kGroupButtonWidth + kScrollWidth + kPictureGap);
+        b.dialog.controls.push_back({ui::kButtonClass, kGroupPictures[g], "",
+                                     {x, static_cast<int16_t>(kMargin + dialog_grid::kRowHeight), kPictureWidth,
+                                      static_cast<int16_t>(2 * dialog_grid::kRowHeight - 2)},
+                                     kVisible | ui::kButtonOwnerDraw, 0});
+    }
     return b.dialog;
 }
 

@@ -55,6 +55,9 @@ constexpr int32_t kTranspose = 1441;
 constexpr int32_t kGroupButtons[4] = {1120, 1123, 1121, 1125};
 constexpr int32_t kGroupScrolls[4] = {2244, 2241, 2232, 2242};
 constexpr int32_t kGroupNames[4] = {2239, 2238, 2240, 2234};
+// Beside each group button and its scroll bar, the picture of the group's current
+// member on a staff (owner-drawn; a click on it chooses the group as the button does).
+constexpr int32_t kGroupPictures[4] = {1601, 1602, 1603, 1604};
 }  // namespace clef_dialog
 
 namespace staff_value_dialog {

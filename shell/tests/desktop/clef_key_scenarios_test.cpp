@@ -2,7 +2,7 @@
 // then a click in a measure, opens "Clef Selection"; choosing the F clef there and
 // OK draws the new clef on the page, and Ctrl+Z takes it away again; the same for a
 // clef change inside the measure, and for "Key Signature" with a key of two sharps.
-// Pictures are written for the eye.
+// The dialog shows each clef group's clef. Pictures are written for the eye.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -83,6 +83,53 @@ class ClefKeyScenario : public MusicBesidePalettes {
         return left;
     }
 };
+
+// The Clef Selection dialog shows each group's clef on a staff beside its button:
+// in each quarter of the dialog's upper part the five lines of a small staff (rows
+// with a long run of dark pixels) and the clef's ink off those lines.
+TEST_F(ClefKeyScenario, TheClefDialogShowsEachGroupsClef) {
+    KeepPalettesAside();
+    ASSERT_TRUE(StartProgram());
+    NewScore("1");
+    x_.Settle(Millis{800});
+    const std::optional<Page> page = PageBeside();
+    ASSERT_TRUE(page) << "no staff lines beside the palettes";
+    ASSERT_TRUE(PressStaffToolsButton(x_, kClefButton)) << "no Staff Tools palette";
+    x_.MovePointer(page->left + (page->right - page->left) / 2, page->lines[2]);
+    x_.Settle(Millis{300});
+    x_.Click(page->left + (page->right - page->left) / 2, page->lines[2]);
+    const std::optional<ShownWindow> dialog = x_.WaitForWindow("Clef Selection");
+    ASSERT_TRUE(dialog) << "the click showed no Clef Selection";
+    x_.Settle(Millis{800});
+    const ScreenPicture shown = x_.Grab(*dialog);
+    WritePng(shown, TestOutputFolder() / "clef_dialog_desktop.png");
+    constexpr int kLeastRun = 30;
+    const int quarter = shown.width / 4;
+    for (int g = 0; g < 4; ++g) {
+        std::vector<int> staffRows;
+        int clefInk = 0;
+        for (int y = 0; y < shown.height * 2 / 5; ++y) {
+            int run = 0;
+            int longest = 0;
+            int dark = 0;
+            for (int x = g * quarter; x < (g + 1) * quarter; ++x) {
+                run = IsDark(shown.At(x, y)) ? run + 1 : 0;
+                dark += IsDark(shown.At(x, y)) ? 1 : 0;
+                longest = std::max(longest, run);
+            }
+            if (longest >= kLeastRun)
+                staffRows.push_back(y);
+            else
+                clefInk += dark;
+        }
+        EXPECT_GE(staffRows.size(), 5u) << "group " << g + 1 << " shows no staff";
+        EXPECT_GT(clefInk, 40) << "group " << g + 1 << " shows no clef";
+    }
+    x_.PointAt(*dialog);
+    x_.PressKey("Escape");
+    ASSERT_TRUE(x_.WaitUntilGone("Clef Selection"));
+    EXPECT_EQ(QuitWithoutSaving(), 0);
+}
 
 // Clef, a click in a measure, "F" (the bass clef) and OK: a clef appears on the
 // staff; Ctrl+Z leaves the page as it was.
