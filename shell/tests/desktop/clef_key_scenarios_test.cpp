@@ -40,6 +40,20 @@ class ClefKeyScenario : public MusicBesidePalettes {
         return page;
     }
 
+    // A new one-staff score with the palettes aside and Staff Tools' button `button`
+    // pressed; the page beside the palettes, or nothing (a failure told) when a step fails.
+    std::optional<Page> NewScoreWithStaffTool(int button) {
+        KeepPalettesAside();
+        if (!StartProgram()) return std::nullopt;
+        NewScore("1");
+        x_.Settle(Millis{800});
+        std::optional<Page> page = PageBeside();
+        if (!page) ADD_FAILURE() << "no staff lines beside the palettes";
+        else if (!PressStaffToolsButton(x_, button)) ADD_FAILURE() << "no Staff Tools palette";
+        else return page;
+        return std::nullopt;
+    }
+
     // Clicks the first system's middle line halfway across and answers the dialog
     // with `keys` (focus starts on its first button), then Enter; the pixels changed
     // around the system.
@@ -88,13 +102,8 @@ class ClefKeyScenario : public MusicBesidePalettes {
 // in each quarter of the dialog's upper part the five lines of a small staff (rows
 // with a long run of dark pixels) and the clef's ink off those lines.
 TEST_F(ClefKeyScenario, TheClefDialogShowsEachGroupsClef) {
-    KeepPalettesAside();
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    const std::optional<Page> page = PageBeside();
-    ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(x_, kClefButton)) << "no Staff Tools palette";
+    const std::optional<Page> page = NewScoreWithStaffTool(kClefButton);
+    ASSERT_TRUE(page);
     x_.MovePointer(page->left + (page->right - page->left) / 2, page->lines[2]);
     x_.Settle(Millis{300});
     x_.Click(page->left + (page->right - page->left) / 2, page->lines[2]);
@@ -134,13 +143,8 @@ TEST_F(ClefKeyScenario, TheClefDialogShowsEachGroupsClef) {
 // Clef, a click in a measure, "F" (the bass clef) and OK: a clef appears on the
 // staff; Ctrl+Z leaves the page as it was.
 TEST_F(ClefKeyScenario, TheClefToolPlacesAClefAndUndoTakesItAway) {
-    KeepPalettesAside();
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    const std::optional<Page> page = PageBeside();
-    ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(x_, kClefButton)) << "no Staff Tools palette";
+    const std::optional<Page> page = NewScoreWithStaffTool(kClefButton);
+    ASSERT_TRUE(page);
     ScreenPicture before;
     const int changed = PlaceSign(*page, "Clef Selection", TabsThenSpace(1), &before);  // from G to F
     ASSERT_GE(changed, 0) << "the click showed no Clef Selection, or OK did not close it";
@@ -153,13 +157,8 @@ TEST_F(ClefKeyScenario, TheClefToolPlacesAClefAndUndoTakesItAway) {
 // Clef, a click in a measure, "F", "Insert clef change within measure" and OK: the
 // bass clef stands inside the measure; Ctrl+Z takes it away.
 TEST_F(ClefKeyScenario, AClefChangeWithinAMeasureAndUndo) {
-    KeepPalettesAside();
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    const std::optional<Page> page = PageBeside();
-    ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(x_, kClefButton)) << "no Staff Tools palette";
+    const std::optional<Page> page = NewScoreWithStaffTool(kClefButton);
+    ASSERT_TRUE(page);
     ScreenPicture before;
     // G to F and Space; past T, P and "Change from start of measure" to "Insert clef
     // change within measure" and Space.
@@ -178,13 +177,8 @@ TEST_F(ClefKeyScenario, AClefChangeWithinAMeasureAndUndo) {
 // Key Signature, a click in a measure, "D" (two sharps: the tenth key button) and
 // OK: the sharps appear; Ctrl+Z takes them away.
 TEST_F(ClefKeyScenario, TheKeyToolPlacesAKeyAndUndoTakesItAway) {
-    KeepPalettesAside();
-    ASSERT_TRUE(StartProgram());
-    NewScore("1");
-    x_.Settle(Millis{800});
-    const std::optional<Page> page = PageBeside();
-    ASSERT_TRUE(page) << "no staff lines beside the palettes";
-    ASSERT_TRUE(PressStaffToolsButton(x_, kKeyButton)) << "no Staff Tools palette";
+    const std::optional<Page> page = NewScoreWithStaffTool(kKeyButton);
+    ASSERT_TRUE(page);
     ScreenPicture before;
     const int changed = PlaceSign(*page, "Key Selection", TabsThenSpace(9), &before);  // from C flat to D
     ASSERT_GE(changed, 0) << "the click showed no Key Selection, or OK did not close it";
