@@ -9,6 +9,7 @@
 
 namespace ql {
 
+struct ScoreDocument;
 struct ScoreView;
 struct ScoreSystem;
 
@@ -64,6 +65,10 @@ bool PointerStepsUpperNumber(int32_t pointerY, int32_t staffY);
 
 // The centre x of the time-signature column of a slot in a system: the column ends
 // one time gap before the beat map's timeX and is as wide as the wider number.
+// The width of a signature as drawn: its symbol's advance (common or cut time), or
+// the wider of its two numbers, a two-digit number as its digits stand apart. The
+// beat map reserves this much for the signature column.
+int32_t TimeSignatureColumnWidth(const ScoreDocument& document, int beats, int code);
 int32_t TimeSignatureCentreX(ScoreView* view, const ScoreSystem* system, int slot, int beats,
                              int code);
 

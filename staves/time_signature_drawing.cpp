@@ -69,16 +69,14 @@ void DrawNumber(ScoreView* view, int number, int32_t x, int32_t y) {
     Glyph(view, kDigitGlyphBase + units, x + offset, y);
 }
 
-// The width of the signature as drawn: its symbol's advance, or the wider of its
-// two numbers.
+}  // namespace
+
 int32_t TimeSignatureColumnWidth(const ScoreDocument& document, int beats, int code) {
     code = std::clamp(code, kShortestBeatCode, kWholeBeatCode);
     if (IsDrawnAsSymbol(beats, code))
         return GlyphMetricOf(document, beats == kCommonTimeBeats ? kCommonTimeGlyph : kCutTimeGlyph).advance;
     return std::max(NumberWidth(document, std::max(beats, 0)), NumberWidth(document, LowerNumberOfCode(code)));
 }
-
-}  // namespace
 
 // The signature ends at the beat map's timeX: the time gap the beat map keeps
 // beside it stands between the key signature (or whatever is before) and the

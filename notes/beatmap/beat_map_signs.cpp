@@ -1,6 +1,7 @@
 // Widths the start-of-measure layout reads: barline thicknesses and sign gaps from
-// the document's engraving metrics, and clef, accidental and time-signature widths
-// from the music font's glyph table (advances, in view units at full staff size).
+// the document's engraving metrics, and clef and accidental widths from the music
+// font's glyph table (advances, in view units at full staff size); the time
+// signature takes the width it is drawn with, its symbol's or its numbers'.
 // Also the checked access to a slot's tick array and the measures a build reaches.
 #include <algorithm>
 
@@ -10,6 +11,7 @@
 #include "notes/beatmap/beat_map_internal.h"
 #include "notes/pitch/pitch_vocabulary.h"
 #include "staves/signature_fields.h"
+#include "staves/time_signature.h"
 
 namespace ql::beatmap {
 
@@ -24,14 +26,6 @@ constexpr uint8_t kAltoClefGlyph = kClefGlyphBase + CodeOf(ClefKind::Alto);
 constexpr int kFirstAltoGlyphKind = CodeOf(ClefKind::Soprano);
 // Accidental glyphs: 217 + AccidentalCode.
 constexpr int kAccidentalGlyphBase = 217;
-// Time-signature digits are the font's '0'..'9'; the two digits of a number stand
-// this far beyond half a digit width either side of its centre.
-constexpr int kDigitGlyphBase = '0';
-constexpr int32_t kTimeDigitGap = 48;
-constexpr int kDecimal = 10;
-// Lower number of a beat unit code: 2^(kWholeBeatUnit - code), codes 7..12.
-constexpr int kWholeBeatUnit = 12;
-constexpr int kShortestBeatUnit = 7;
 
 int32_t Advance(const ScoreDocument& document, int code) {
     return GlyphMetricOf(document, code).advance;
@@ -40,15 +34,6 @@ int32_t Advance(const ScoreDocument& document, int code) {
 int ClefGlyphOf(int kind) {
     if (!IsValidClef(kind)) kind = CodeOf(ClefKind::Treble);
     return kind >= kFirstAltoGlyphKind ? kAltoClefGlyph : kClefGlyphBase + kind;
-}
-
-// Width of a time-signature number drawn as one digit or a pair of digits.
-int32_t NumberWidth(const ScoreDocument& document, int number) {
-    if (number < kDecimal) return Advance(document, kDigitGlyphBase + number);
-    const int32_t widest =
-        std::max(Advance(document, kDigitGlyphBase + (number / kDecimal) % kDecimal),
-                 Advance(document, kDigitGlyphBase + number % kDecimal));
-    return 2 * widest + 2 * kTimeDigitGap;
 }
 
 }  // namespace
@@ -106,10 +91,7 @@ int32_t StartClefWidth(RowCells& cells, int measure) {
 int32_t TimeSignatureWidth(RowCells& cells, int measure) {
     const CellSigns cell = cells.Signs(1, measure);
     if (!cell.present) return 0;
-    const int unit = std::clamp<int>(cell.beatUnit, kShortestBeatUnit, kWholeBeatUnit);
-    const int lower = 1 << (kWholeBeatUnit - unit);
-    return std::max(NumberWidth(*cells.document(), cell.beats),
-                    NumberWidth(*cells.document(), lower));
+    return TimeSignatureColumnWidth(*cells.document(), cell.beats, cell.beatUnit);
 }
 
 }  // namespace ql::beatmap

@@ -10,6 +10,7 @@
 #include "display/staff_groups.h"
 #include "notes/beatmap/beat_map.h"
 #include "notes/tests/beatmap/beatmap_fixture.h"
+#include "shell/program_options.h"
 
 namespace ql::testing_beatmap {
 namespace {
@@ -151,6 +152,27 @@ TEST_F(MeasureLayoutTest, TimeSignatureShownWhereItChanges) {
     const int twoDigits = 2 * beatmap_score::kDigitAdvance + 2 * 48;
     EXPECT_EQ(Map().timeX[Cell(4)], twoDigits + 64);
     EXPECT_EQ(Map().marginX[Cell(4)] - Map().slotX[Cell(4)], twoDigits + 3 * 64);
+}
+
+// Drawn as symbols, common and cut time take their symbols' width, at the system's
+// start and where the time changes: a key signature's last sharp stays clear of them.
+TEST_F(MeasureLayoutTest, CommonAndCutTimeTakeTheirSymbolsWidth) {
+    constexpr int kCommonAdvance = 200;
+    constexpr int kCutAdvance = 230;
+    beatmap_score::SetAdvance(doc_, beatmap_score::kCommonTimeGlyph, kCommonAdvance);
+    beatmap_score::SetAdvance(doc_, beatmap_score::kCutTimeGlyph, kCutAdvance);
+    SetTime(2, 2, kQuarterUnit + 1);
+    SetTime(3, 4, kQuarterUnit);
+    const uint8_t symbols = Options().CommonCut;
+    Options().CommonCut = 0;
+    UpdateBeatMaps(view_, 1);
+    const int startWithDigits = Map().timeX[Cell(1)];
+    Options().CommonCut = 1;
+    UpdateBeatMaps(view_, 1);
+    Options().CommonCut = symbols;
+    EXPECT_EQ(Map().timeX[Cell(1)], startWithDigits - beatmap_score::kDigitAdvance + kCommonAdvance);
+    EXPECT_EQ(Map().timeX[Cell(2)], kCutAdvance + 64);
+    EXPECT_EQ(Map().timeX[Cell(3)], kCommonAdvance + 64);
 }
 
 // A staff whose next measure starts with another clef puts a clef change before the

@@ -38,6 +38,9 @@ constexpr int kClefGlyphs = 10;
 constexpr int kSharpGlyph = 218;
 constexpr int kFlatGlyph = 220;
 constexpr int kNaturalGlyph = 222;
+// The common and cut time symbols, as wide as a digit here.
+constexpr int kCommonTimeGlyph = 223;
+constexpr int kCutTimeGlyph = 224;
 
 // The engraving metrics of a new score (staff spaces x 128).
 struct Metric {
@@ -68,6 +71,7 @@ inline void SetSignWidths(ScoreDocument* document) {
     for (int code : {kSharpGlyph, kFlatGlyph, kNaturalGlyph})
         SetAdvance(document, code, kAccidentalAdvance);
     for (int code = '0'; code <= '9'; ++code) SetAdvance(document, code, kDigitAdvance);
+    for (int code : {kCommonTimeGlyph, kCutTimeGlyph}) SetAdvance(document, code, kDigitAdvance);
 }
 
 inline void ResetMeasures(ScoreDocument* document) {
