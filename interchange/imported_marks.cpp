@@ -34,15 +34,6 @@ namespace {
 constexpr int32_t kLabelLift = 512;
 constexpr char kHeightProbeText[] = "Xg";  // a capital's height and a descender
 
-// Anchors a staff's label in measure 1 with its right end a gap left of the
-// system, its top at `y`.
-void AnchorBesideSystem(ScoreView* view, int staff, ScoreObject* label, int32_t y) {
-    SetCurrentMeasureQuick(view, staff, 1);
-    if (view->currentSystem == nullptr) return;
-    const int32_t width = std::abs(AsTextBox(label)->body.width);
-    AnchorStaffLabel(view, label, staff, 1, {view->currentSystem->x - kStaffLabelGap - width, y});
-}
-
 }  // namespace
 
 ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::string& text) {
@@ -53,7 +44,7 @@ ScoreObject* PlaceImportedStaffLabel(ScoreView* view, int staff, const std::stri
     object->subtype = SubtypeCode(ObjectSubtype::StaffLabelList);
     TextBoxObject* box = AsTextBox(object);
     MeasureTextBlock(view, object);
-    AnchorBesideSystem(view, staff, object, view->staffY - (box->body.height + kLabelLift) / 2);
+    AnchorStaffLabelBesideSystem(view, object, staff, view->staffY - (box->body.height + kLabelLift) / 2);
     InsertObjectBySubtype(view, object);
     return object;
 }
@@ -169,7 +160,7 @@ void SettleImportedPageTexts(ScoreView* view) {
         SetCurrentMeasureQuick(view, staff, 1);
         LogicalPoint at{};
         DecodeAnchors(view, label->subtype, &AsTextBox(label)->body.location, &at, 1);
-        AnchorBesideSystem(view, staff, label, at.y);
+        AnchorStaffLabelBesideSystem(view, label, staff, at.y);
     }
 }
 

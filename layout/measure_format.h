@@ -33,10 +33,28 @@ void FormatMeasuresThroughMeasure(ScoreView* view, ScorePage* page, int measure)
 void FormatSystem(ScoreView* view, ScorePage* page, ScoreSystem* system);
 
 // Staff labels name their staves on the score's first system only (staves have no
-// short names for the systems after it).
-// An import puts its labels this far left of the system.
+// short names for the systems after it), and that system stands in from the left
+// margin by the widest label and a gap, room for the labels between the margin and
+// the system. Other systems stand at the margin.
+// A new or imported label stands with its right end this far left of the system.
 constexpr int32_t kStaffLabelGap = 128;
 bool SystemShowsStaffLabels(const ScoreSystem* system);
+int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system);
+// After a label was placed, changed, moved or removed: the systems that show labels
+// spaced again for the indent they now take (page view), every view's beat map
+// rebuilt and every view redrawn.
+void RespaceLabelledSystems(ScoreView* view);
+
+// While one stands, beat-map builds leave every system where it stands and its
+// measures as wide as they are: for a document put back as it was (undo), whose
+// systems were placed when it was.
+class SystemPlacementHold {
+  public:
+    SystemPlacementHold();
+    ~SystemPlacementHold();
+    SystemPlacementHold(const SystemPlacementHold&) = delete;
+    SystemPlacementHold& operator=(const SystemPlacementHold&) = delete;
+};
 
 // Page view only: places a system between the page margins and refreshes the
 // device coordinates of its measure slots.

@@ -296,10 +296,11 @@ void ApplyUndoRecord(ScoreDocument* document, ScoreView* view, UndoRecord* recor
     if (document == nullptr || !IsValidRecord(record)) return;
     // The staff mix is no record bytes: it follows the staves the apply renumbers.
     const StaffMixByRecord mixBefore = StaffMixByStaffRecord(*document);
+    const std::vector<int32_t> places = SystemPlacesOf(document);
     bool headerChanged = ApplyUndoRecordBytes(document, *record);
     record->departedStaffMix = PlaceStaffMixByRecord(*document, mixBefore, record->departedStaffMix);
     RestoreUndoViewState(document, view, record->stateBefore);
-    RepairAfterUndoApply(document, headerChanged);
+    RepairAfterUndoApply(document, headerChanged, places);
     std::swap(record->stateBefore, record->stateAfter);
 }
 
@@ -399,11 +400,12 @@ void RevertToUndoBaseline(ScoreDocument* document, ScoreView* view) {
     ResetSelectionForUndo(view);
     bool headerChanged =
         std::memcmp(&document->header, &document->baselineHeader, sizeof(ScoreHeader)) != 0;
+    const std::vector<int32_t> places = SystemPlacesOf(document);
     {
         const StaffMixFollowsStaves mixFollows(*document);
         RestoreUndoBaseline(document);
     }
-    RepairAfterUndoApply(document, headerChanged);
+    RepairAfterUndoApply(document, headerChanged, places);
     RebuildGalleyAfterRestore(document);
     ClearUndoHistory(document);
 }

@@ -3,6 +3,8 @@
 // repairs after an apply. Not for callers outside undo.
 #pragma once
 
+#include <vector>
+
 #include "core/undo/undo.h"
 
 namespace ql {
@@ -46,9 +48,16 @@ bool FillUndoRecord(ScoreDocument* document, UndoRecord& record);
 // Swaps the record's bytes with the document's; true when the header changed.
 bool ApplyUndoRecordBytes(ScoreDocument* document, UndoRecord& record);
 
+// Where the document's systems stand across the page, page by page: taken before an
+// apply, so that the repair after it tells whether one moved.
+std::vector<int32_t> SystemPlacesOf(const ScoreDocument* document);
+
 // After an apply or a baseline restore: first page, internal distances, caches,
-// selection and the position of every view of the document.
-void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged);
+// selection and the position of every view of the document. `placesBefore`: the
+// systems' places before it (SystemPlacesOf); where one moved (a staff label's
+// indent came or went), the page views' beat maps are built again.
+void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged,
+                          const std::vector<int32_t>& placesBefore);
 
 // Gives the view stored in a record its position back when it still shows the
 // document; the fallback view is not moved.

@@ -4,8 +4,10 @@
 // page, staff and measure with its beat maps built again from the restored measures,
 // and the view stored in the record given its position back.
 #include <algorithm>
+#include <vector>
 
 #include "core/model/document.h"
+#include "core/model/events.h"
 #include "core/units/paper_size.h"
 #include "core/units/units.h"
 #include "core/draw/view_metrics.h"
@@ -19,6 +21,7 @@
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "editing/selection.h"
+#include "layout/measure_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/object_services.h"
 #include "platform/gfx/objects.h"
@@ -83,7 +86,19 @@ void RestoreUndoViewState(ScoreDocument* document, ScoreView* fallback,
     State().documents.CurrentDocument = document;
 }
 
-void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
+std::vector<int32_t> SystemPlacesOf(const ScoreDocument* document) {
+    std::vector<int32_t> places;
+    int count = 0;  // a damaged chain that loops ends here
+    for (const ScorePage* page = document->firstPage; page != nullptr && count < kMaxChainLength;
+         page = page->next.get())
+        for (const ScoreSystem* system = page->firstSystem.get(); system != nullptr && ++count < kMaxChainLength;
+             system = system->next.get())
+            places.push_back(system->x);
+    return places;
+}
+
+void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged,
+                          const std::vector<int32_t>& placesBefore) {
     if (document->rightMaster != nullptr) document->firstPage = document->rightMaster->next.get();
     if (headerChanged) {
         ConvertHeaderToInternal(document);
@@ -101,9 +116,17 @@ void RepairAfterUndoApply(ScoreDocument* document, bool headerChanged) {
     // The scroll view draws its strip from the beat map as the edit left it (the page
     // view builds a system's map again as it paints it): built again, as entering the
     // scroll view builds it, so that the barlines stand where the restored measures put
-    // them.
-    ForEachViewOf(document, [](ScoreView* view) {
-        if (ShowsGalley(view)) UpdateBeatMaps(view, 1);
+    // them. A page view paints a system that stands where it stood from the map it
+    // has: where a system moved, its maps are built again too, the systems left where
+    // the restored document places them.
+    const bool moved = SystemPlacesOf(document) != placesBefore;
+    ForEachViewOf(document, [moved](ScoreView* view) {
+        if (ShowsGalley(view)) {
+            UpdateBeatMaps(view, 1);
+        } else if (moved && view->pageView != 0 && view->currentPage != nullptr) {
+            const SystemPlacementHold hold;
+            UpdateBeatMaps(view, 1);
+        }
     });
     ForEachViewOf(document, [](ScoreView* view) { InvalidateLinkedViews(view); });
 }

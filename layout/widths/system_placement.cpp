@@ -257,7 +257,7 @@ int PlaceInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system, RowUse
     if (g_placementDepth > 0 || document == nullptr || !view->pageView || system == nullptr ||
         system->number >= kBeatMapRows || !GetPageMargins(page, &margins))
         return 0;
-    const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0];
+    const int64_t left = static_cast<int64_t>(kLogicalOrigin) + margins.logical[0] + StaffLabelIndent(document, system);
     const int64_t right = static_cast<int64_t>(view->PageRight) - margins.logical[2];
     if (right <= left) return 0;  // margins that cross leave the system as it is
     PlacementScope scope;
@@ -406,8 +406,37 @@ void Respace(ScoreView* view, ScorePage* page, ScoreSystem* system, bool keepRow
 
 }  // namespace
 
+SystemPlacementHold::SystemPlacementHold() { ++g_placementDepth; }
+SystemPlacementHold::~SystemPlacementHold() { --g_placementDepth; }
+
 bool SystemShowsStaffLabels(const ScoreSystem* system) {
     return system != nullptr && system->firstMeasure <= 1;
+}
+
+int32_t StaffLabelIndent(ScoreDocument* document, const ScoreSystem* system) {
+    if (document == nullptr || !SystemShowsStaffLabels(system)) return 0;
+    int32_t indent = 0;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        StaffRecord* record = StaffRecordOf(document, staff);
+        const ScoreObject* label = record != nullptr ? GetStaffLabelObject(record) : nullptr;
+        if (label == nullptr || label->type != TypeCode(ObjectType::Label)) continue;
+        indent = std::max(indent, std::abs(AsTextBox(label)->body.width) + kStaffLabelGap);
+    }
+    return indent;
+}
+
+void RespaceLabelledSystems(ScoreView* view) {
+    ScoreDocument* document = view != nullptr ? view->document : nullptr;
+    if (document == nullptr || document->firstPage == nullptr) return;
+    if (view->pageView) {
+        ScorePage* page = document->firstPage;
+        for (ScoreSystem* system = page->firstSystem.get(); SystemShowsStaffLabels(system);
+             system = system->next.get())
+            FormatSystem(view, page, system);
+        UpdateBeatMaps(view, 1);
+    }
+    BuildBeatMapsOnLinkedViews(view, 0);
+    InvalidateLinkedViews(view);
 }
 
 void PlaceSystemInMargins(ScoreView* view, ScorePage* page, ScoreSystem* system) {

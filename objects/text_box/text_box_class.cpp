@@ -32,6 +32,7 @@
 #include "display/view_location.h"
 #include "display/view_modes.h"
 #include "files/bytes/byte_writer.h"
+#include "layout/measure_format.h"
 #include "objects/graphics/graphic_class.h"
 #include "objects/graphics/graphic_shapes_internal.h"
 #include "objects/object_services.h"
@@ -216,10 +217,15 @@ ScoreObject* CreateStaffLabel(ScoreView* view) {
     ScoreObject* object = ConstructStaffLabelWithText(view, nullptr);
     if (object == nullptr) return nullptr;
     TextBoxObject* box = AsTextBox(object);
-    const int32_t left = view->currentSystem != nullptr ? view->currentSystem->x : 0;
-    const LogicalPoint point{left - kLabelLeftOfSystem, view->pointerPoint.y};
-    AnchorStaffLabel(view, object, staff, std::max(view->currentMeasure, 1), point);
-    return PlaceNewBox(view, box, point.x);
+    // Its top at the click, its right end beside the system once its words are
+    // measured; the system then makes room for it.
+    const int32_t top = view->pointerPoint.y;
+    const int32_t right = (view->currentSystem != nullptr ? view->currentSystem->x : 0) - kStaffLabelGap;
+    AnchorStaffLabelBesideSystem(view, object, staff, top);
+    if (PlaceNewBox(view, box, right) == nullptr) return nullptr;
+    AnchorStaffLabelBesideSystem(view, object, staff, top);
+    RespaceLabelledSystems(view);
+    return object;
 }
 
 // The size the box is dragged to: from its top-left handle to its corner handle, or
@@ -333,10 +339,26 @@ int TextBoxClass::EditAttributes(ScoreObject* object, ScoreView* view) const {
     if (RunPlaceTextBlockDialog(view, box) != ui::kIdOk) return 0;
     if (StoredFormOf(box) == before) return 0;
     SetDocumentModified(view->document);
+    const int32_t width = std::abs(box->body.width);
     MeasureTextBlock(view, object);
-    LogicalPoint point{};
-    DecodeAnchors(view, AnchorKindOf(object), &box->body.location, &point, 1);
-    KeepTextBoxOnPage(view, box, point.x);
+    if (IsLabel(object)) {
+        // A label keeps its right end where it stood (beside the system, as a rule),
+        // and the system makes room for its new width.
+        const int staff = LabelStaff(view, object);
+        LogicalPoint corner{};
+        {
+            const KeptViewPlace kept(view);
+            SetCurrentMeasureQuick(view, staff, 1);
+            DecodeAnchors(view, kLabelAnchorKind, &box->body.location, &corner, 1);
+        }
+        corner.x += width - std::abs(box->body.width);
+        AnchorStaffLabel(view, object, staff, 1, corner);
+        RespaceLabelledSystems(view);
+    } else {
+        LogicalPoint point{};
+        DecodeAnchors(view, AnchorKindOf(object), &box->body.location, &point, 1);
+        KeepTextBoxOnPage(view, box, point.x);
+    }
     ReleaseCache(object, view);
     return 1;
 }
@@ -455,6 +477,7 @@ int TextBoxClass::CommitDrag(ScoreObject* object, ScoreView* view) const {
         ui::Beep(ui::BeepKind::Default);
     } else if (label) {
         AnchorStaffLabel(view, object, LabelStaff(view, object), std::max(measure, 1), moved);
+        RespaceLabelledSystems(view);  // a new size may change the system's indent
     }
     ReleaseCache(object, view);
     return result != 0 ? result : 1;
@@ -479,7 +502,7 @@ int TextBoxClass::HandleDrop(ScoreObject* prototype, ScoreView* view, ScoreObjec
     }
     SetDocumentModified(view->document);
     if (selection != nullptr) selection->rebuildRequested = 1;
-    InvalidateLinkedViews(view);
+    RespaceLabelledSystems(view);  // the system gives back the label's room
     return 1;
 }
 
@@ -594,6 +617,15 @@ void AnchorStaffLabel(ScoreView* view, ScoreObject* label, int staff, int measur
     keep = 1;
     EncodeAnchors(view, nullptr, kLabelAnchorKind, &AsTextBox(label)->body.location, &corner, 1);
     keep = keeping;
+}
+
+void AnchorStaffLabelBesideSystem(ScoreView* view, ScoreObject* label, int staff, int32_t y) {
+    if (view == nullptr || view->document == nullptr || label == nullptr) return;
+    const KeptViewPlace kept(view);
+    SetCurrentMeasureQuick(view, staff, 1);
+    if (view->currentSystem == nullptr) return;
+    const int32_t width = std::abs(AsTextBox(label)->body.width);
+    AnchorStaffLabel(view, label, staff, 1, {view->currentSystem->x - kStaffLabelGap - width, y});
 }
 
 ScoreObject* ConstructStaffLabelWithText(ScoreView* view, const char* text) {

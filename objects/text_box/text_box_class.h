@@ -20,11 +20,10 @@ namespace ql {
 
 struct ScoreView;
 
-// The room kept at the page's right edge, the least width of a box pushed back from
-// it, and the label's distance left of its system.
+// The room kept at the page's right edge and the least width of a box pushed back
+// from it.
 constexpr int32_t kPageEdgeRoom = 128;
 constexpr int32_t kLeastPushedBoxWidth = 256;
-constexpr int32_t kLabelLeftOfSystem = 768;
 inline constexpr char kEmptyTextRefused[] = "Cannot save empty text";
 inline constexpr char kStaffHasLabel[] = "Staff has a label.";
 constexpr uint32_t kTextBlockHelpContext = 1402;
@@ -53,6 +52,11 @@ int RunPlaceTextBlockDialog(ScoreView* view, TextBoxObject* box);
 // and the start of `measure` (the first of its system), wherever the point lies.
 void AnchorStaffLabel(ScoreView* view, ScoreObject* label, int staff, int measure,
                       LogicalPoint corner);
+
+// Anchors a label in measure 1 of `staff` with its right end kStaffLabelGap left of
+// the system and its top at `y`: where a new or imported label stands, in the room
+// the system's indent keeps for it.
+void AnchorStaffLabelBesideSystem(ScoreView* view, ScoreObject* label, int staff, int32_t y);
 
 // A staff label of the current staff holding a copy of `text` (part extraction and
 // imports); not linked. Null when no record can be had.

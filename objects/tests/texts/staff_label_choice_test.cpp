@@ -22,6 +22,7 @@
 #include "editing/pointer_tool.h"
 #include "editing/selection.h"
 #include "editing/tools.h"
+#include "layout/measure_format.h"
 #include "notes/beatmap/beat_map.h"
 #include "objects/object_services.h"
 #include "objects/tests/texts/texts_fixture.h"
@@ -203,8 +204,8 @@ TEST_F(StaffLabelChoiceTest, ADoubleClickEditsTheLabel) {
     EXPECT_EQ(StaffObjects(kLabelledStaff), std::vector<ScoreObject*>{label});
 }
 
-// A new label stands left of its system by kLabelLeftOfSystem at the click's height;
-// a drag from inside it moves it along its staff, its height kept on its staff.
+// A new label stands at the click's height, its right end kStaffLabelGap left of its
+// system; a drag from inside it moves it along its staff, its height kept on its staff.
 TEST_F(StaffLabelChoiceTest, ADragMovesTheLabelOnItsStaff) {
     ScoreObject* label = MakeLabel(kLabelledStaff);
     ASSERT_NE(label, nullptr);
@@ -212,7 +213,7 @@ TEST_F(StaffLabelChoiceTest, ADragMovesTheLabelOnItsStaff) {
     LogicalPoint corner{};
     DecodeAnchors(view_, SubtypeCode(ObjectSubtype::StaffLabelList),
                   &AsTextBox(label)->body.location, &corner, 1);
-    EXPECT_EQ(corner.x, view_->currentSystem->x - kLabelLeftOfSystem);
+    EXPECT_EQ(corner.x + AsTextBox(label)->body.width, view_->currentSystem->x - kStaffLabelGap);
     EXPECT_EQ(corner.y, view_->staffY);
     const LogicalPoint before = Middle(label);
     const gfx::Point from = Client(before);

@@ -1,11 +1,14 @@
 // Imported scores laid out as a musician reads them, one table row each: every
 // system between its page's top and bottom margins (a system of 23 staves takes a
 // smaller staff size), the titles and credits inside the margins above the first
-// system, the part names on the page beside the first system (the later
-// systems at the margin), and braces over the staves of one part. A later larger
-// staff size that leaves a system taller than the page is told in a box.
+// system, the part names between the left margin and the first system, which is
+// indented by the widest of them (the later systems at the margin), and braces over
+// the staves of one part. A later larger staff size that leaves a system taller than
+// the page is told in a box. Labels placed, edited and removed by hand, and undone
+// and redone, leave the first system spaced as spacing it afresh would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -13,25 +16,33 @@
 
 #include "core/constants.h"
 #include "core/model/document.h"
+#include "core/model/document_context.h"
 #include "core/model/grid.h"
 #include "core/model/pages.h"
 #include "core/model/score_document.h"
 #include "core/model/view.h"
+#include "core/objects/class_table.h"
+#include "core/undo/undo.h"
 #include "display/anchors.h"
+#include "display/engraving_check.h"
 #include "display/view_location.h"
 #include "interchange/musicxml/musicxml_convert.h"
 #include "interchange/niff/niff_import.h"
+#include "layout/measure_format.h"
 #include "layout/page_chain.h"
 #include "layout/page_fit.h"
 #include "layout/page_geometry.h"
 #include "layout/page_layout_dialogs.h"
 #include "layout/page_texts.h"
+#include "notes/beatmap/beat_map.h"
 #include "objects/text_box/text_box.h"
 #include "platform/ui/headless.h"
 #include "shell/preference_defaults.h"
 #include "shell/program/score_windows.h"
 #include "shell/resources/page_layout_resources.h"
+#include "shell/resources/text_dialog_resources.h"
 #include "shell/shell_services.h"
+#include "shell/tests/program/isolation_scores.h"
 #include "shell/tests/program/program_fixture.h"
 #include "staves/staff_group_bits.h"
 
@@ -118,8 +129,27 @@ std::vector<std::pair<int, int>> Braces(ScoreDocument* document) {
     return groups;
 }
 
+// The labels of the score's first system between the left margin and the system,
+// which stands in from the margin by the widest of them and a gap.
+void CheckLabels(ScoreView* view, ScoreSystem* system, int32_t left) {
+    ScoreDocument* document = view->document;
+    int32_t indent = 0;
+    for (int staff = 1; staff <= document->header.staffCount; ++staff) {
+        ScoreObject* label = GetStaffLabelObject(StaffRecordOf(document, staff));
+        if (label == nullptr) continue;
+        SetCurrentSystemAndMeasure(view, system, staff, 1, true);
+        TextBoxBody& body = AsTextBox(label)->body;
+        LogicalPoint at{};
+        DecodeAnchors(view, label->subtype, &body.location, &at, 1);
+        EXPECT_GE(at.x, left) << "label of staff " << staff;
+        EXPECT_LE(at.x + std::abs(body.width), system->x) << "label of staff " << staff;
+        indent = std::max(indent, std::abs(body.width) + kStaffLabelGap);
+    }
+    EXPECT_EQ(system->x, left + indent);
+}
+
 // Every page's systems between its margins, its texts inside them and over its first
-// system, and the labels of the score's first system on the page.
+// system, and the labels of the score's first system between the margin and it.
 void CheckPages(ScoreView* view) {
     ScoreDocument* document = view->document;
     int index = 0;
@@ -141,16 +171,7 @@ void CheckPages(ScoreView* view) {
             if (system->firstMeasure > 1) {
                 EXPECT_EQ(system->x, left);
             }
-            if (system->firstMeasure != 1) continue;
-            for (int staff = 1; staff <= document->header.staffCount; ++staff) {
-                ScoreObject* label = GetStaffLabelObject(StaffRecordOf(document, staff));
-                if (label == nullptr) continue;
-                SetCurrentSystemAndMeasure(view, system, staff, 1, true);
-                TextBoxBody& body = AsTextBox(label)->body;
-                LogicalPoint at{};
-                DecodeAnchors(view, label->subtype, &body.location, &at, 1);
-                EXPECT_GE(at.x, kLogicalOrigin) << "label of staff " << staff;
-            }
+            if (system->firstMeasure == 1) CheckLabels(view, system, left);
         }
         for (ScoreObject* item = page->margins->next.get(); item != nullptr; item = item->next.get()) {
             RecordRect box;
@@ -198,6 +219,90 @@ TEST_F(ImportedPageGeometryTest, PagesStandAsAnEngraverSetsThem) {
         ForceCloseScoreWindow(view->ViewWindow);
         Pump();
     }
+}
+
+// The labelled system of a new score after an edit: its beat map as a build gives it,
+// its place and widths as spacing it again gives them, and no label over its signs.
+void CheckRespaced(ScoreView* view, const std::string& step) {
+    SCOPED_TRACE(step);
+    ScoreDocument* document = view->document;
+    ScorePage* page = document->firstPage;
+    ScoreSystem* system = page->firstSystem.get();
+    ASSERT_EQ(view->currentPage, page);
+    const auto row = [&] {
+        std::vector<int32_t> xs;
+        for (int slot = 1; slot <= system->lastMeasure - system->firstMeasure + 2; ++slot) {
+            const int cell = BeatMapCell(system->number, slot);
+            xs.insert(xs.end(), {view->beatMap.slotX[cell], view->beatMap.timeX[cell], view->beatMap.contentX[cell]});
+        }
+        return xs;
+    };
+    const auto widths = [&] {
+        std::vector<int32_t> all{system->x};
+        for (int m = system->firstMeasure; m <= system->lastMeasure; ++m) all.push_back(MeasureRecordOf(document, m)->width);
+        return all;
+    };
+    const std::vector<int32_t> shown = row();
+    UpdateBeatMaps(view, 1);
+    EXPECT_EQ(shown, row()) << "the beat map was left as it was before the edit";
+    const std::vector<int32_t> spaced = widths();
+    FormatSystem(view, page, system);
+    const std::vector<int32_t> again = widths();
+    ASSERT_EQ(spaced.size(), again.size());
+    EXPECT_EQ(spaced[0], again[0]) << "the system does not stand at its indent";
+    for (size_t i = 1; i < spaced.size(); ++i) EXPECT_NEAR(spaced[i], again[i], 4) << "measure " << i;
+    PageMargins margins;
+    ASSERT_TRUE(GetPageMargins(page, &margins));
+    CheckLabels(view, system, kLogicalOrigin + margins.logical[0]);
+    for (const EngravingFinding& f : CheckEngraving(view))
+        EXPECT_NE(f.kind, FindingKind::LabelOverSign) << DescribeFinding(f);
+}
+
+TEST_F(ImportedPageGeometryTest, LabelsEditedByHandRespaceTheFirstSystem) {
+    ASSERT_EQ(Start(), StartupCode::Ok);
+    ScoreView* view = testing::isolation::NewScoreFromMenu(2);
+    ASSERT_NE(view, nullptr);
+    ScoreDocument* document = view->document;
+    const ScoreObjectClass* labels = FindObjectClass(ClassOfType(ObjectType::Label));
+    const uint8_t type = TypeCode(ObjectType::Label);
+    const auto typed = [](const std::string& text) {
+        ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog, [text](ui::headless::DialogDriver& d) {
+            d.Type(text_block_dialog::kText, text);
+            d.PressEnter();
+        });
+    };
+    const auto label = [&](int staff) { return GetStaffLabelObject(StaffRecordOf(document, staff)); };
+    const ScopedDocumentContext context(view);
+    ShowPageInView(view, 0);
+    for (const auto& [staff, text] : std::vector<std::pair<int, std::string>>{{1, "Violoncello"}, {2, "Viola"}}) {
+        SetCurrentMeasureQuick(view, staff, 1);
+        view->pointerPoint = LogicalPoint{view->currentSystem->x + 512, view->staffY};
+        typed(text);
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        ASSERT_NE(labels->CreateAtClick(nullptr, view), nullptr);
+    }
+    CheckRespaced(view, "two labels placed");
+    typed("Vc.");
+    {
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        EXPECT_EQ(labels->EditAttributes(label(1), view), 1);
+    }
+    CheckRespaced(view, "the widest label shortened");
+    {
+        const UndoStep undo(document, view, UndoKind::Item, type, UndoVerb::Modify);
+        EXPECT_EQ(labels->HandleDrop(nullptr, view, label(2), nullptr), 1);
+    }
+    ASSERT_EQ(label(2), nullptr);
+    CheckRespaced(view, "a label removed");
+    UndoCommand(document, view);
+    ASSERT_NE(label(2), nullptr);
+    CheckRespaced(view, "the removal undone");
+    RedoCommand(document, view);
+    ASSERT_EQ(label(2), nullptr);
+    CheckRespaced(view, "the removal redone");
+    ui::headless::SetDialogScript(text_block_dialog::kPlaceTextBlockDialog, {});
+    ForceCloseScoreWindow(view->ViewWindow);
+    Pump();
 }
 
 }  // namespace
