@@ -4,8 +4,10 @@
 // by its bottom-right corner to half its width it wraps its words onto two lines. A
 // staff label: Staff Tools' "Staff Label", a click on the staff's first measure
 // opens the "Staff Label" dialog holding the staff's name; with a name typed into it
-// the label shows left of the staff after OK, and a second label on the staff is
-// refused; a click with the Pointer tool chooses the label and Delete removes it. A
+// the label shows left of the staff after OK, the first system standing in from the
+// margin to make room for it (its clef and signature moving with its lines), and a
+// second label on the staff is refused; a click with the Pointer tool chooses the
+// label and Delete removes it, the system back at the margin. A
 // rehearsal mark: "Rehearsal Mark", a click above the staff and
 // letters typed stand framed there after Enter. Lyrics: "Lyric", a click on the first
 // of three notes and syllables typed with Space between them stand one under each
@@ -234,9 +236,31 @@ class TextToolsScenario : public NoteKeyScene {
         while (staffLeft_ > 0 && IsDark(empty_.At(staffLeft_ - 1, lines_[0]))) --staffLeft_;
         return true;
     }
-    // What came between two pictures at the staff's left, where its label stands.
-    InkBox InkAtStaffLeft(const ScreenPicture& from, const ScreenPicture& to) const {
-        return NewInkBox(from, to, 0, lines_[0] - 4 * space_, staffLeft_ + 16 * space_, lines_[4] + 4 * space_);
+    // What came between two pictures at the staff's left, where its label stands;
+    // up to `right` (the staff's left end in the later picture, when the first system
+    // stands in from the margin by the label) or 16 spaces into the staff.
+    InkBox InkAtStaffLeft(const ScreenPicture& from, const ScreenPicture& to, int right = 0) const {
+        return NewInkBox(from, to, 0, lines_[0] - 4 * space_, right > 0 ? right : staffLeft_ + 16 * space_,
+                         lines_[4] + 4 * space_);
+    }
+    // The staff's left end in a picture: the first column of its top line, walked to
+    // from inside the staff.
+    int StaffLeftIn(const ScreenPicture& picture) const {
+        int x = (staffLeft_ + right_) / 2;
+        while (x > 0 && IsDark(picture.At(x - 1, lines_[0]))) --x;
+        return x;
+    }
+    // The ink of the new score's staff start (clef and time signature) missing from
+    // `picture` at the staff's left end `at` there, a column either way let be: none
+    // when they moved with the staff lines.
+    int StartMissingFrom(const ScreenPicture& picture, int at) const {
+        int missing = 0;
+        for (int y = lines_[0] - 3 * space_; y < lines_[4] + 3 * space_; ++y)
+            for (int x = 0; x < 6 * space_; ++x)
+                if (IsDark(empty_.At(staffLeft_ + x, y)) && !IsDark(picture.At(at + x - 1, y)) &&
+                    !IsDark(picture.At(at + x, y)) && !IsDark(picture.At(at + x + 1, y)))
+                    ++missing;
+        return missing;
     }
 
     int staffLeft_ = 0;
@@ -313,10 +337,14 @@ TEST_F(TextToolsScenario, AStaffLabelIsTypedAtItsStaffAndTheStaffTakesNoSecond) 
                                    {"ctrl+End", "BackSpace", "BackSpace", "Home", "Delete"}));
     const ScreenPicture labelled = SettledScreen();
     WritePng(labelled, TestOutputFolder() / "staff_label_placed_desktop.png");
-    // Left of the system: it starts left of the staff's left end.
-    const InkBox label = InkAtStaffLeft(empty_, labelled);
+    // The first system stands in from the margin by the label, which shows in the room
+    // left of it; the staff's clef and time signature moved with its lines.
+    const int staffNow = StaffLeftIn(labelled);
+    EXPECT_GT(staffNow, staffLeft_ + 4 * space_) << "the system did not make room for the label";
+    const InkBox label = InkAtStaffLeft(empty_, labelled, staffNow);
     ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
-    EXPECT_LT(label.left, staffLeft_) << "the label does not stand left of the staff";
+    EXPECT_LT(label.right, staffNow) << "the label does not stand left of the staff";
+    EXPECT_LT(StartMissingFrom(labelled, staffNow), 2 * space_) << "the clef and signature stayed behind the staff";
     const std::filesystem::path saved = home_->Documents() / "label.ql";
     ASSERT_TRUE(SaveScoreAs(saved));
     EXPECT_NE(ReadFileBytes(saved).find("Flute staff"), std::string::npos) << "the label's text is not as edited";
@@ -342,7 +370,8 @@ TEST_F(TextToolsScenario, AStaffLabelIsChosenByAClickAndDeleteRemovesIt) {
     ParkPointer(main_);
     ASSERT_TRUE(SeeStaff());
     ASSERT_TRUE(PlaceThroughDialog(staffLeft_ + 8 * space_, lines_[2], "Staff Label", "Oboe", {"ctrl+a"}));
-    const InkBox label = InkAtStaffLeft(empty_, SettledScreen());
+    const ScreenPicture labelled = SettledScreen();
+    const InkBox label = InkAtStaffLeft(empty_, labelled, StaffLeftIn(labelled));
     ASSERT_GT(label.count, kLeastTextInk) << "no label showed at the staff's left";
 
     // The Pointer tool is armed (the dialog's object was let go with it): a click on
@@ -356,6 +385,7 @@ TEST_F(TextToolsScenario, AStaffLabelIsChosenByAClickAndDeleteRemovesIt) {
     WritePng(after, TestOutputFolder() / "staff_label_deleted_desktop.png");
     EXPECT_FALSE(FindMessageBox()) << "a box came up for the Delete";
     EXPECT_LT(InkAtStaffLeft(empty_, after).count, label.count / 10) << "the label still shows after Delete";
+    EXPECT_EQ(StaffLeftIn(after), staffLeft_) << "the system kept the label's room";
     const std::filesystem::path saved = home_->Documents() / "unlabelled.ql";
     ASSERT_TRUE(SaveScoreAs(saved));
     EXPECT_EQ(ReadFileBytes(saved).find("Oboe"), std::string::npos) << "the saved score keeps the label";
