@@ -152,8 +152,10 @@ void SettleImportedPageTexts(ScoreView* view) {
     FitSystemsToPages(view, document->firstPage);
     FormatMeasuresOfAllPages(view);
     // Each label beside the first system again, now that the system has made room
-    // for it (a label placed before could only be kept on the page).
+    // for it (a label placed before could only be kept on the page), and the system
+    // spaced again for the room it has left.
     ShowPageInView(view, 0);
+    bool labelled = false;
     for (int staff = 1; staff <= document->header.staffCount; ++staff) {
         ScoreObject* label = GetStaffLabelObject(StaffRecordOf(document, staff));
         if (label == nullptr) continue;
@@ -161,7 +163,9 @@ void SettleImportedPageTexts(ScoreView* view) {
         LogicalPoint at{};
         DecodeAnchors(view, label->subtype, &AsTextBox(label)->body.location, &at, 1);
         AnchorStaffLabelBesideSystem(view, label, staff, at.y);
+        labelled = true;
     }
+    if (labelled) RespaceLabelledSystems(view);
 }
 
 ImportedTextSize MeasureImportedText(ScoreView* view, const std::string& text, uint8_t style) {

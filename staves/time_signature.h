@@ -64,11 +64,13 @@ int StepTimeSignature(ScoreView* view, int step, bool upper);
 bool PointerStepsUpperNumber(int32_t pointerY, int32_t staffY);
 
 // The centre x of the time-signature column of a slot in a system: the column ends
-// one time gap before the beat map's timeX and is as wide as the wider number.
-// The width of a signature as drawn: its symbol's advance (common or cut time), or
-// the wider of its two numbers, a two-digit number as its digits stand apart. The
-// beat map reserves this much for the signature column.
-int32_t TimeSignatureColumnWidth(const ScoreDocument& document, int beats, int code);
+// one time gap before the beat map's timeX and is TimeSignatureRoom wide.
+// The room the beat map keeps for a signature's column: the wider of its two
+// numbers (a two-digit number as its digits stand apart), and for 4/4 and 2/2 at
+// least their symbol's advance, whether "Use Common/Cut Signature" draws the symbol
+// or the numbers, so that the option changes the drawing and not the spacing. The
+// signature is drawn centred in it.
+int32_t TimeSignatureRoom(const ScoreDocument& document, int beats, int code);
 int32_t TimeSignatureCentreX(ScoreView* view, const ScoreSystem* system, int slot, int beats,
                              int code);
 

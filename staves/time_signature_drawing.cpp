@@ -71,11 +71,14 @@ void DrawNumber(ScoreView* view, int number, int32_t x, int32_t y) {
 
 }  // namespace
 
-int32_t TimeSignatureColumnWidth(const ScoreDocument& document, int beats, int code) {
+int32_t TimeSignatureRoom(const ScoreDocument& document, int beats, int code) {
     code = std::clamp(code, kShortestBeatCode, kWholeBeatCode);
-    if (IsDrawnAsSymbol(beats, code))
-        return GlyphMetricOf(document, beats == kCommonTimeBeats ? kCommonTimeGlyph : kCutTimeGlyph).advance;
-    return std::max(NumberWidth(document, std::max(beats, 0)), NumberWidth(document, LowerNumberOfCode(code)));
+    const int32_t numbers =
+        std::max(NumberWidth(document, std::max(beats, 0)), NumberWidth(document, LowerNumberOfCode(code)));
+    const bool common = beats == kCommonTimeBeats && code == kQuarterBeatCode;
+    const bool cut = beats == kCutTimeBeats && code == kHalfBeatCode;
+    if (!common && !cut) return numbers;
+    return std::max(numbers, GlyphMetricOf(document, common ? kCommonTimeGlyph : kCutTimeGlyph).advance);
 }
 
 // The signature ends at the beat map's timeX: the time gap the beat map keeps
@@ -88,8 +91,8 @@ int32_t TimeSignatureCentreX(ScoreView* view, const ScoreSystem* system, int slo
     if (row < 0) return system->x;
     const int cell = BeatMapCell(row, std::clamp(slot, 1, kLastBeatMapSlot));
     const BeatMap& map = view->beatMap;
-    const int32_t width = TimeSignatureColumnWidth(*view->document, beats, code);
-    return system->x + map.slotX[cell] + map.timeX[cell] - width / 2;
+    const int32_t room = TimeSignatureRoom(*view->document, beats, code);
+    return system->x + map.slotX[cell] + map.timeX[cell] - room / 2;
 }
 
 void DrawTimeSignature(ScoreView* view, int staff, int slot, int beats, int beatCode) {

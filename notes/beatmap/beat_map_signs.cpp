@@ -1,7 +1,7 @@
 // Widths the start-of-measure layout reads: barline thicknesses and sign gaps from
 // the document's engraving metrics, and clef and accidental widths from the music
 // font's glyph table (advances, in view units at full staff size); the time
-// signature takes the width it is drawn with, its symbol's or its numbers'.
+// signature takes the room of its numbers, or of its symbol where it has one.
 // Also the checked access to a slot's tick array and the measures a build reaches.
 #include <algorithm>
 
@@ -91,7 +91,7 @@ int32_t StartClefWidth(RowCells& cells, int measure) {
 int32_t TimeSignatureWidth(RowCells& cells, int measure) {
     const CellSigns cell = cells.Signs(1, measure);
     if (!cell.present) return 0;
-    return TimeSignatureColumnWidth(*cells.document(), cell.beats, cell.beatUnit);
+    return TimeSignatureRoom(*cells.document(), cell.beats, cell.beatUnit);
 }
 
 }  // namespace ql::beatmap

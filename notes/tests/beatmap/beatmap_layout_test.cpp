@@ -154,25 +154,27 @@ TEST_F(MeasureLayoutTest, TimeSignatureShownWhereItChanges) {
     EXPECT_EQ(Map().marginX[Cell(4)] - Map().slotX[Cell(4)], twoDigits + 3 * 64);
 }
 
-// Drawn as symbols, common and cut time take their symbols' width, at the system's
-// start and where the time changes: a key signature's last sharp stays clear of them.
-TEST_F(MeasureLayoutTest, CommonAndCutTimeTakeTheirSymbolsWidth) {
+// Common and cut time keep their symbols' room, at the system's start and where the
+// time changes, whether the option draws the symbols or the numbers (it changes the
+// drawing, not the spacing): a key signature's last sharp stays clear of them.
+TEST_F(MeasureLayoutTest, CommonAndCutTimeKeepTheirSymbolsRoom) {
     constexpr int kCommonAdvance = 200;
     constexpr int kCutAdvance = 230;
     beatmap_score::SetAdvance(doc_, beatmap_score::kCommonTimeGlyph, kCommonAdvance);
     beatmap_score::SetAdvance(doc_, beatmap_score::kCutTimeGlyph, kCutAdvance);
     SetTime(2, 2, kQuarterUnit + 1);
     SetTime(3, 4, kQuarterUnit);
+    SetTime(4, 3, kQuarterUnit);
     const uint8_t symbols = Options().CommonCut;
-    Options().CommonCut = 0;
-    UpdateBeatMaps(view_, 1);
-    const int startWithDigits = Map().timeX[Cell(1)];
-    Options().CommonCut = 1;
-    UpdateBeatMaps(view_, 1);
+    for (const uint8_t option : {0, 1}) {
+        Options().CommonCut = option;
+        UpdateBeatMaps(view_, 1);
+        EXPECT_EQ(Map().timeX[Cell(1)], 512 + kCommonAdvance + 64) << int{option};
+        EXPECT_EQ(Map().timeX[Cell(2)], kCutAdvance + 64) << int{option};
+        EXPECT_EQ(Map().timeX[Cell(3)], kCommonAdvance + 64) << int{option};
+        EXPECT_EQ(Map().timeX[Cell(4)], beatmap_score::kDigitAdvance + 64) << int{option};
+    }
     Options().CommonCut = symbols;
-    EXPECT_EQ(Map().timeX[Cell(1)], startWithDigits - beatmap_score::kDigitAdvance + kCommonAdvance);
-    EXPECT_EQ(Map().timeX[Cell(2)], kCutAdvance + 64);
-    EXPECT_EQ(Map().timeX[Cell(3)], kCommonAdvance + 64);
 }
 
 // A staff whose next measure starts with another clef puts a clef change before the
