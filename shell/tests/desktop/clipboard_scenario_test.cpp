@@ -14,7 +14,9 @@ namespace {
 constexpr int kMenuBarHeight = 40;
 constexpr int kDragWidth = 200;
 constexpr int kDragHeight = 120;
-constexpr int kDragLeft = 160;
+// The drag starts on the first staff's empty space, clear of its clef and time
+// signature (a press on those takes them, not a marquee).
+constexpr int kDragLeft = 200;
 constexpr int kDragTop = 200;
 // The PNG is the marquee's device size; the drag's ends fall within a few pixels.
 constexpr int kSizeSlack = 8;
