@@ -6,6 +6,7 @@
 // bottom line up to its top line, with an end character at each end; a brace is two
 // characters of a font made from the music font at a height from the group's span.
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/constants.h"
@@ -27,6 +28,7 @@
 #include "platform/gfx/objects.h"
 #include "platform/text/font.h"
 #include "shell/program_options.h"
+#include "shell/setting_values.h"
 #include "staves/clef_key_placement.h"
 #include "staves/staff_group_bits.h"
 
@@ -152,6 +154,16 @@ platform::FontHandle NumberFont(ScoreView* view) {
     return platform::FontHandle{settings.measureNumberFont};
 }
 
+// The program's own measure-number font, for a score whose number style gives none
+// (a style left unused): drawn in the font the context holds, the music font, the
+// digits would come out as a time signature's, centred on the number's baseline.
+// The caller deletes it.
+platform::FontHandle BuiltInNumberFont(ScoreView* view) {
+    const std::optional<QuickFontRecord> record =
+        ParseQuickFont(BuiltInQuickFont(kMeasureNumberQuickSlot), kMeasureNumberQuickSlot);
+    return record ? CreateStyleRecordFont(view, *record, true) : platform::FontHandle{};
+}
+
 }  // namespace
 
 bool IsMeasureNumberDue(ScoreView* view, int slot) {
@@ -224,7 +236,9 @@ void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
     Grid grid;
     if (!OpenGrid(view, &grid) || !view->ViewDC) return;
     const PageRecord& settings = grid.document->header.pageGeometry;
-    const platform::FontHandle font = NumberFont(view);
+    platform::FontHandle font = NumberFont(view);
+    const platform::FontHandle own = font ? platform::FontHandle{} : BuiltInNumberFont(view);
+    if (own) font = own;
     const platform::FontHandle previous = gfx::SelectObject(view->ViewDC, font);
     const gfx::TextAlign horizontal =
         settings.measureNumberAlign == kAlignCentred ? gfx::kTextAlignCentre : gfx::kTextAlignLeft;
@@ -243,6 +257,7 @@ void DrawMeasureNumber(ScoreView* view, int staff, int slot, int number) {
     InkNumber(view, x, y, text, number);
     gfx::SetTextAlign(view->ViewDC, saved);
     gfx::SelectObject(view->ViewDC, previous);
+    if (own) text::DeleteFont(own);
 }
 
 void MeasureNumberDue(ScoreView* view, int staff, int slot) {

@@ -161,6 +161,13 @@ platform::FontHandle CreateTextStyleFont(ScoreView* view, int index) {
     return font;
 }
 
+platform::FontHandle CreateStyleRecordFont(ScoreView* view, const QuickFontRecord& record, bool keepsSize) {
+    if (view == nullptr || record.face[0] == '\0' || text::SameFaceName(FieldText(record.face), kUnusedStyleName))
+        return {};
+    text::LogicalFont request = StyleRequest(record, ScaledStyleHeight(view, record.height, keepsSize));
+    return CreateFontChecked(&request);
+}
+
 platform::FontHandle CreateTextStyleFont2(ScoreView* view, QuickFontRecord* record) {
     if (!record || !view->document) return {};
     if (record->handle)

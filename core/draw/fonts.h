@@ -56,8 +56,12 @@ int32_t SmallFontHeight(int32_t height, double fraction);
 // the styles 1..3, indexes out of range, a style without a face, or a failure
 // (the style is then marked "unused").
 platform::FontHandle CreateTextStyleFont(ScoreView* view, int index);
-// The same for a style record held elsewhere (text objects); the font goes into
-// the document's object cache.
+// The font of a style record at the view's scale (at its own size with
+// `keepsSize`), neither cached nor stored: the caller deletes it. Null for a record
+// without a face or an unused one, or a failure.
+platform::FontHandle CreateStyleRecordFont(ScoreView* view, const QuickFontRecord& record, bool keepsSize);
+// The font of a style record held elsewhere (text objects) at the view's scale;
+// the font goes into the document's object cache.
 platform::FontHandle CreateTextStyleFont2(ScoreView* view, QuickFontRecord* record);
 
 // Index of a text face in the document's face-name table (letter case ignored),
