@@ -495,6 +495,11 @@ bool PaintEachPage(ScoreView* view, const PageVisit& visit) {
 std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
     std::vector<EngravingFinding> findings;
     if (view == nullptr || view->document == nullptr) return findings;
+    // Ink boxes are rounded out to whole device pixels: at the view's zoom a pixel
+    // can be a space wide, and marks a hair apart would share one. The pages are
+    // checked as they print, one device pixel to a layout unit.
+    const int32_t zoom = view->zoom;
+    view->zoom = kMappingUnits;
     // The glyph table is measured once the walk has its surface and fonts.
     std::optional<MeasuredGlyphs> glyphs;
     PageCheck* current = nullptr;
@@ -515,6 +520,7 @@ std::vector<EngravingFinding> CheckEngraving(ScoreView* view) {
     });
     text::SetTextInkTap(kept);
     glyphs.reset();
+    view->zoom = zoom;
     UpdateBeatMaps(view, 0);
     return findings;
 }
