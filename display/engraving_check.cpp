@@ -274,7 +274,7 @@ class PageCheck {
             if (ink.box.left >= kLogicalOrigin - kTouch && ink.box.top >= kLogicalOrigin - kTouch &&
                 ink.box.right <= view_->PageRight + kTouch && ink.box.bottom <= view_->PageBottom + kTouch)
                 continue;
-            Find(FindingKind::GlyphOffPage, ink, std::string(MarkName(ink.mark)) + " \"" + ink.text + "\" past the page's edge");
+            Find(FindingKind::GlyphOffPage, ink, std::string(MarkName(ink.mark)) + " \"" + ink.text + "\" at " + Place(ink.box) + " past the page's edge");
         }
     }
 

@@ -1,6 +1,7 @@
 // The shared bodies of the score-object protocol: owner note, deferred update,
 // location change, ownership toggle, drop, paste, focus rebuild and drag commit.
 // An object's location is the ObjectLocation at the start of its body (GetBody).
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "core/model/event_record.h"
 #include "core/model/events.h"
 #include "core/model/grid.h"
+#include "core/objects/class_table.h"
 #include "core/objects/object_classes.h"
 #include "core/model/object_list.h"
 #include "core/memory/pool.h"
@@ -35,9 +37,19 @@ constexpr uint8_t kNibbleModulus = 16;
 constexpr int kMaxListWalk = 1 << 16;  // a damaged circular list ends the count
 constexpr uint32_t kLowByteMask = 0xFF;
 
+// A live object: a record of one of the object pools, or an object kept inside a
+// record at its type's offset (the marks and texts that carry a MIDI action before
+// the object), whose record is live.
 bool IsLiveObjectRecord(const void* record) {
     for (int pool : kObjectPools)
         if (IsLiveRecord(CurrentPoolSet(), pool, record)) return true;
+    const auto* bytes = static_cast<const std::byte*>(record);
+    for (int type = 0; bytes != nullptr && type <= kLastObjectType; ++type) {
+        const ObjectTypeEntry entry = FindObjectType(static_cast<uint8_t>(type));
+        if (entry.construct != nullptr && entry.objectOffset != 0 &&
+            IsLiveRecord(CurrentPoolSet(), entry.pool, bytes - entry.objectOffset))
+            return true;
+    }
     return false;
 }
 

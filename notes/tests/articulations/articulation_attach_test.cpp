@@ -9,6 +9,7 @@
 #include "core/constants.h"
 #include "core/memory/pool.h"
 #include "core/model/events.h"
+#include "core/objects/object_classes.h"
 #include "core/objects/score_object.h"
 #include "core/text/text_object.h"
 #include "notes/drawing/note_fields.h"
@@ -51,7 +52,7 @@ TEST_F(ArticulationAttachTest, LegatoAndStaccatoAreNoteBits) {
 }
 
 // Other entries: an attached object of type 26 with the entry's glyph, subtype 3;
-// two marks on one note both stay in its chain.
+// two marks on one note both stay in its chain and both find their note.
 TEST_F(ArticulationAttachTest, EntriesBecomeAttachedObjects) {
     AttachedArticulation accent = AttachArticulation(view_, note_, ArticulationPalette::Accents, 3);
     ASSERT_NE(accent.object, nullptr);
@@ -63,6 +64,9 @@ TEST_F(ArticulationAttachTest, EntriesBecomeAttachedObjects) {
     ASSERT_NE(trill.object, nullptr);
     EXPECT_EQ(CountArticulations(192), 1);
     EXPECT_EQ(CountArticulations(141), 1);
+    // Each finds its note, the one behind the other too (it is drawn there).
+    EXPECT_EQ(OwnerNoteOf(trill.object), note_);
+    EXPECT_EQ(OwnerNoteOf(accent.object), note_);
 }
 
 // Entries outside the palettes, no note, and no record to be had: nothing changes.

@@ -102,9 +102,7 @@ TEST_F(MusicXmlImportTest, XmlAndMxlOpenAsTheirNameWithXmlAppended) {
         ASSERT_TRUE(win::IsWindow(view->ViewWindow));
         EXPECT_EQ(win::GetWindowText(view->ViewWindow), "Aria_XML");
         EXPECT_EQ(view->document->header.staffCount, 3);
-        // Held back: the imported "dolce" stands over a clef change until texts are
-        // placed clear of the signs.
-        EXPECT_TRUE(testing::EngravingIsClean(view, {FindingKind::TextOverSign}));
+        EXPECT_TRUE(testing::EngravingIsClean(view));
         // What the conversion left out is listed in one box.
         ASSERT_EQ(ui::headless::MessageBoxes().size(), 1u);
         EXPECT_EQ(ui::headless::MessageBoxes()[0].caption, kImportXmlCaption);
